@@ -1,0 +1,151 @@
+#include "platform/Dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <atomic>
+#include <cstdio>
+
+#include "platform/Exception.h"
+
+namespace platform {
+namespace {
+
+int DefaultAnswer(int flags) {
+    switch (flags & MB_TYPEMASK) {
+        case MB_OKCANCEL: return (flags & MB_DEFBUTTON2) ? IDCANCEL : IDOK;
+        case MB_ABORTRETRYIGNORE: return (flags & MB_DEFBUTTON2) ? IDRETRY : IDABORT;
+        case MB_YESNOCANCEL:
+        case MB_YESNO: return (flags & MB_DEFBUTTON2) ? IDNO : IDYES;
+        case MB_RETRYCANCEL: return (flags & MB_DEFBUTTON2) ? IDCANCEL : IDRETRY;
+        default: return IDOK;
+    }
+}
+
+class HeadlessDialogs : public Dialogs {
+public:
+    int MessageBox(const AnsiString& text, const AnsiString& caption, int flags) override {
+        std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
+        return DefaultAnswer(flags);
+    }
+    bool FileDialog(FileDialogRequest&) override { return false; }
+    bool InputQuery(const AnsiString&, const AnsiString&, AnsiString&) override { return false; }
+};
+
+HeadlessDialogs g_headless;
+std::atomic<Dialogs*> g_dialogs{&g_headless};
+AnsiString g_title = "NoxControl";
+
+QString Q(const AnsiString& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
+// "Text (*.txt)|*.txt|All (*.*)|*.*" -> "Text (*.txt);;All (*.*)"
+QStringList QtFilters(const AnsiString& filter) {
+    QStringList out;
+    auto parts = SplitString(filter, '|');
+    for (size_t i = 0; i + 1 < parts.size(); i += 2) {
+        QString label = Q(parts[i]);
+        QString pat = Q(parts[i + 1]).replace(';', ' ');
+        if (!label.contains('(')) label += " (" + pat + ")";
+        out << label;
+    }
+    return out;
+}
+}  // namespace
+
+Dialogs& dialogs() { return *g_dialogs.load(); }
+void SetDialogs(Dialogs* d) { g_dialogs.store(d ? d : &g_headless); }
+
+AnsiString ApplicationTitle() { return g_title; }
+void SetApplicationTitle(const AnsiString& title) { g_title = title; }
+
+int QtDialogs::MessageBox(const AnsiString& text, const AnsiString& caption, int flags) {
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(Q(caption));
+    box.setText(Q(text));
+    switch (flags & MB_ICONMASK) {
+        case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;
+        case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
+        case MB_ICONWARNING: box.setIcon(QMessageBox::Warning); break;
+        case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
+        default: break;
+    }
+    struct B {
+        QMessageBox::StandardButton b;
+        int id;
+    };
+    std::vector<B> buttons;
+    switch (flags & MB_TYPEMASK) {
+        case MB_OKCANCEL: buttons = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}}; break;
+        case MB_ABORTRETRYIGNORE:
+            buttons = {{QMessageBox::Abort, IDABORT}, {QMessageBox::Retry, IDRETRY}, {QMessageBox::Ignore, IDIGNORE}};
+            break;
+        case MB_YESNOCANCEL:
+            buttons = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
+            break;
+        case MB_YESNO: buttons = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}}; break;
+        case MB_RETRYCANCEL: buttons = {{QMessageBox::Retry, IDRETRY}, {QMessageBox::Cancel, IDCANCEL}}; break;
+        default: buttons = {{QMessageBox::Ok, IDOK}}; break;
+    }
+    QMessageBox::StandardButtons set;
+    for (auto& b : buttons) set |= b.b;
+    box.setStandardButtons(set);
+    int def = DefaultAnswer(flags);
+    for (auto& b : buttons)
+        if (b.id == def) box.setDefaultButton(b.b);
+    int r = box.exec();
+    for (auto& b : buttons)
+        if (r == b.b) return b.id;
+    // Closed with the window's close box: the cancelling answer.
+    for (auto& b : buttons)
+        if (b.id == IDCANCEL || b.id == IDNO) return b.id;
+    return buttons.front().id;
+}
+
+bool QtDialogs::FileDialog(FileDialogRequest& req) {
+    QFileDialog dlg(QApplication::activeWindow(), Q(req.title), Q(req.initialDir));
+    dlg.setAcceptMode(req.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dlg.setFileMode(req.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    QStringList filters = QtFilters(req.filter);
+    if (!filters.isEmpty()) {
+        dlg.setNameFilters(filters);
+        if (req.filterIndex >= 1 && req.filterIndex <= filters.size()) dlg.selectNameFilter(filters[req.filterIndex - 1]);
+    }
+    if (!req.defaultExt.empty()) dlg.setDefaultSuffix(Q(req.defaultExt));
+    if (!req.fileName.empty()) dlg.selectFile(Q(req.fileName));
+    if (!req.overwritePrompt) dlg.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
+    req.fileName = dlg.selectedFiles().first().toStdString();
+    req.filterIndex = int(filters.indexOf(dlg.selectedNameFilter())) + 1;
+    return true;
+}
+
+bool QtDialogs::InputQuery(const AnsiString& caption, const AnsiString& prompt, AnsiString& value) {
+    bool ok = false;
+    QString r = QInputDialog::getText(QApplication::activeWindow(), Q(caption), Q(prompt), QLineEdit::Normal,
+                                      Q(value), &ok);
+    if (ok) value = r.toStdString();
+    return ok;
+}
+
+bool GuardedCall(const std::function<void()>& handler) {
+    AnsiString message;
+    try {
+        handler();
+        return true;
+    } catch (const Exception& e) {
+        message = e.Message;
+    } catch (const std::exception& e) {
+        message = e.what();
+    } catch (...) {
+        message = "Unknown error";
+    }
+    try {
+        dialogs().MessageBox(message, ApplicationTitle(), MB_OK | MB_ICONERROR);
+    } catch (...) {
+    }
+    return false;
+}
+
+}  // namespace platform

@@ -1,0 +1,79 @@
+#pragma once
+// Every message box, question and file dialog of the program goes through one interface.
+// The program installs the Qt implementation; tests install a scripted one, so nothing
+// modal ever blocks a test.
+#include <functional>
+#include <string>
+
+#include "platform/AnsiString.h"
+
+// Button sets and icons of a message box, and the answers, with the Windows values.
+enum : int {
+    MB_OK = 0x0,
+    MB_OKCANCEL = 0x1,
+    MB_ABORTRETRYIGNORE = 0x2,
+    MB_YESNOCANCEL = 0x3,
+    MB_YESNO = 0x4,
+    MB_RETRYCANCEL = 0x5,
+    MB_ICONERROR = 0x10,
+    MB_ICONSTOP = 0x10,
+    MB_ICONHAND = 0x10,
+    MB_ICONQUESTION = 0x20,
+    MB_ICONWARNING = 0x30,
+    MB_ICONEXCLAMATION = 0x30,
+    MB_ICONINFORMATION = 0x40,
+    MB_ICONASTERISK = 0x40,
+    MB_DEFBUTTON2 = 0x100,
+    MB_TYPEMASK = 0xF,
+    MB_ICONMASK = 0xF0,
+};
+enum : int { IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7 };
+
+namespace platform {
+
+struct FileDialogRequest {
+    bool save = false;
+    AnsiString title;
+    AnsiString filter;  // "Text files (*.txt)|*.txt|All files (*.*)|*.*"
+    int filterIndex = 1;
+    AnsiString defaultExt;  // without the dot
+    AnsiString initialDir;
+    AnsiString fileName;    // proposed name; the chosen one on return
+    bool overwritePrompt = true;
+};
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // Shows text with caption; flags are MB_ button set | MB_ icon. Returns the ID of the
+    // pressed button.
+    virtual int MessageBox(const AnsiString& text, const AnsiString& caption, int flags) = 0;
+    // True when the user chose a file; req.fileName then holds it.
+    virtual bool FileDialog(FileDialogRequest& req) = 0;
+    // Asks for one line of text; true on OK with value holding the input.
+    virtual bool InputQuery(const AnsiString& caption, const AnsiString& prompt, AnsiString& value) = 0;
+};
+
+// The dialogs in use. Until one is installed, boxes are answered with their default button
+// and logged to standard error (a program without a display must never hang on a box).
+Dialogs& dialogs();
+void SetDialogs(Dialogs* d);  // nullptr puts the default back; the caller keeps ownership
+
+// Message boxes and dialogs of Qt.
+class QtDialogs : public Dialogs {
+public:
+    int MessageBox(const AnsiString& text, const AnsiString& caption, int flags) override;
+    bool FileDialog(FileDialogRequest& req) override;
+    bool InputQuery(const AnsiString& caption, const AnsiString& prompt, AnsiString& value) override;
+};
+
+// The caption the class library's default handler uses: the program's title.
+AnsiString ApplicationTitle();
+void SetApplicationTitle(const AnsiString& title);
+
+// Runs an event handler. An exception that escapes it is shown in an error box with the
+// program's title as caption, as the class library's default handler does, and never
+// crosses into Qt. Returns false when the handler raised.
+bool GuardedCall(const std::function<void()>& handler);
+
+}  // namespace platform

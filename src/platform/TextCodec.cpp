@@ -1,0 +1,170 @@
+#include "platform/TextCodec.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "platform/FileSave.h"
+
+namespace platform {
+namespace {
+// Code points of 0x80..0x9F; the undefined ones keep their own value.
+constexpr char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += char(cp);
+    } else if (cp < 0x800) {
+        out += char(0xC0 | (cp >> 6));
+        out += char(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += char(0xE0 | (cp >> 12));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    } else {
+        out += char(0xF0 | (cp >> 18));
+        out += char(0x80 | ((cp >> 12) & 0x3F));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    }
+}
+
+// Decodes one UTF-8 sequence at s[i]; returns its length, 0 when invalid.
+size_t DecodeUtf8(std::string_view s, size_t i, char32_t& cp) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    size_t len;
+    char32_t min;
+    if (c < 0x80) {
+        cp = c;
+        return 1;
+    } else if ((c & 0xE0) == 0xC0) {
+        len = 2;
+        cp = c & 0x1F;
+        min = 0x80;
+    } else if ((c & 0xF0) == 0xE0) {
+        len = 3;
+        cp = c & 0x0F;
+        min = 0x800;
+    } else if ((c & 0xF8) == 0xF0) {
+        len = 4;
+        cp = c & 0x07;
+        min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + len > s.size()) return 0;
+    for (size_t k = 1; k < len; ++k) {
+        unsigned char cc = static_cast<unsigned char>(s[i + k]);
+        if ((cc & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (cc & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return len;
+}
+
+int ToCp1252(char32_t cp) {
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return int(cp);
+    for (int k = 0; k < 32; ++k)
+        if (kHigh[k] == cp) return 0x80 + k;
+    return -1;
+}
+}  // namespace
+
+AnsiString Cp1252ToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 8);
+    for (char ch : bytes) {
+        unsigned char c = static_cast<unsigned char>(ch);
+        if (c < 0x80) out += ch;
+        else if (c < 0xA0) AppendUtf8(out, kHigh[c - 0x80]);
+        else AppendUtf8(out, c);
+    }
+    return out;
+}
+
+std::string Utf8ToCp1252(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) {
+        char32_t cp;
+        size_t len = DecodeUtf8(utf8, i, cp);
+        if (len == 0) {
+            out += utf8[i];
+            ++i;
+            continue;
+        }
+        int b = ToCp1252(cp);
+        out += b < 0 ? '?' : char(b);
+        i += len;
+    }
+    return out;
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+    for (size_t i = 0; i < bytes.size();) {
+        char32_t cp;
+        size_t len = DecodeUtf8(bytes, i, cp);
+        if (len == 0) return false;
+        i += len;
+    }
+    return true;
+}
+
+AnsiString DecodeText(std::string_view bytes) {
+    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    if (IsValidUtf8(bytes)) return AnsiString(bytes);
+    return Cp1252ToUtf8(bytes);
+}
+
+std::vector<AnsiString> SplitLines(std::string_view text) {
+    std::vector<AnsiString> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t nl = text.find('\n', start);
+        size_t end = nl == std::string_view::npos ? text.size() : nl;
+        size_t e = end;
+        if (e > start && text[e - 1] == '\r') --e;
+        lines.emplace_back(text.substr(start, e - start));
+        if (nl == std::string_view::npos) break;
+        start = nl + 1;
+    }
+    return lines;
+}
+
+bool ReadFileBytes(const std::string& path, std::string& bytes, std::string* error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        if (error) *error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    if (in.bad()) {
+        if (error) *error = path + ": read error";
+        return false;
+    }
+    bytes = ss.str();
+    return true;
+}
+
+bool ReadTextLines(const std::string& path, std::vector<AnsiString>& lines, std::string* error) {
+    std::string bytes;
+    if (!ReadFileBytes(path, bytes, error)) return false;
+    lines = SplitLines(DecodeText(bytes));
+    return true;
+}
+
+bool WriteTextLines(const std::string& path, const std::vector<AnsiString>& lines, std::string* error) {
+    std::string out;
+    for (const auto& l : lines) {
+        out += Utf8ToCp1252(l);
+        out += "\r\n";
+    }
+    return SaveFileAtomic(path, out, error);
+}
+
+}  // namespace platform

@@ -1,0 +1,31 @@
+#pragma once
+// Files of the program's own formats are Windows-1252 with CR LF line ends; inside the
+// program all text is UTF-8. Readers accept either encoding and either line end.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/AnsiString.h"
+
+namespace platform {
+
+// Every byte maps to one code point (the five bytes Windows-1252 leaves undefined map to
+// the C1 controls of the same value), so the round trip of all 256 bytes is exact.
+AnsiString Cp1252ToUtf8(std::string_view bytes);
+// Characters outside Windows-1252 become '?'. Invalid UTF-8 bytes are taken as
+// Windows-1252 bytes as they stand.
+std::string Utf8ToCp1252(std::string_view utf8);
+bool IsValidUtf8(std::string_view bytes);
+// UTF-8 when the bytes are valid UTF-8 (a BOM is dropped), Windows-1252 otherwise.
+AnsiString DecodeText(std::string_view bytes);
+// Splits at LF, dropping one CR before it; a last line without end is kept.
+std::vector<AnsiString> SplitLines(std::string_view text);
+
+// Reads a whole file; false with a reason in `error` when it cannot be read.
+bool ReadFileBytes(const std::string& path, std::string& bytes, std::string* error = nullptr);
+// Reads a text file of either encoding into UTF-8 lines.
+bool ReadTextLines(const std::string& path, std::vector<AnsiString>& lines, std::string* error = nullptr);
+// Writes UTF-8 lines as Windows-1252 with CR LF after every line, by an atomic save.
+bool WriteTextLines(const std::string& path, const std::vector<AnsiString>& lines, std::string* error = nullptr);
+
+}  // namespace platform

@@ -1,0 +1,131 @@
+#include "platform/UiDispatcher.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QThread>
+#include <chrono>
+#include <exception>
+#include <memory>
+
+namespace platform {
+
+UiDispatcher& UiDispatcher::Instance() {
+    static UiDispatcher instance;
+    return instance;
+}
+
+UiDispatcher::UiDispatcher() {
+    if (QCoreApplication* app = QCoreApplication::instance()) {
+        QThread* t = app->thread();
+        if (t == QThread::currentThread()) uiThread_ = std::this_thread::get_id();
+        else {
+            // Created from a worker: learn the UI thread's id by asking it.
+            std::mutex m;
+            std::condition_variable cv;
+            bool have = false;
+            QMetaObject::invokeMethod(app, [&] {
+                std::lock_guard<std::mutex> l(m);
+                uiThread_ = std::this_thread::get_id();
+                have = true;
+                cv.notify_all();
+            }, Qt::QueuedConnection);
+            std::unique_lock<std::mutex> l(m);
+            cv.wait(l, [&] { return have; });
+        }
+    } else {
+        uiThread_ = std::this_thread::get_id();
+    }
+}
+
+bool UiDispatcher::IsUiThread() const { return std::this_thread::get_id() == uiThread_; }
+
+void UiDispatcher::ScheduleDrain() {
+    // Called with mutex_ held.
+    if (drainScheduled_) return;
+    if (QCoreApplication* app = QCoreApplication::instance()) {
+        drainScheduled_ = true;
+        QMetaObject::invokeMethod(app, [this] {
+            {
+                std::lock_guard<std::mutex> l(mutex_);
+                drainScheduled_ = false;
+            }
+            ProcessPending();
+        }, Qt::QueuedConnection);
+    }
+}
+
+void UiDispatcher::Send(std::function<void()> fn) {
+    if (IsUiThread()) {
+        fn();
+        return;
+    }
+    struct State {
+        bool done = false;
+        std::exception_ptr error;
+    };
+    auto state = std::make_shared<State>();
+    {
+        std::lock_guard<std::mutex> l(mutex_);
+        queue_.push_back([this, state, fn = std::move(fn)] {
+            try {
+                fn();
+            } catch (...) {
+                state->error = std::current_exception();
+            }
+            std::lock_guard<std::mutex> l2(mutex_);
+            state->done = true;
+            cv_.notify_all();
+        });
+        ScheduleDrain();
+        cv_.notify_all();
+    }
+    std::unique_lock<std::mutex> l(mutex_);
+    cv_.wait(l, [&] { return state->done; });
+    if (state->error) std::rethrow_exception(state->error);
+}
+
+void UiDispatcher::Post(std::function<void()> fn) {
+    std::lock_guard<std::mutex> l(mutex_);
+    queue_.push_back(std::move(fn));
+    ScheduleDrain();
+    cv_.notify_all();
+}
+
+int UiDispatcher::ProcessPending() {
+    int n = 0;
+    for (;;) {
+        std::function<void()> fn;
+        {
+            std::lock_guard<std::mutex> l(mutex_);
+            if (queue_.empty()) return n;
+            fn = std::move(queue_.front());
+            queue_.pop_front();
+        }
+        fn();
+        ++n;
+    }
+}
+
+bool UiDispatcher::WaitRunning(const std::function<bool()>& done, int timeoutMs) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
+    for (;;) {
+        if (IsUiThread()) ProcessPending();
+        if (done()) return true;
+        std::unique_lock<std::mutex> l(mutex_);
+        auto pred = [&] { return (IsUiThread() && !queue_.empty()) || done(); };
+        if (timeoutMs < 0) {
+            // Wake at least now and then: done() may depend on state we are not told about.
+            cv_.wait_for(l, std::chrono::milliseconds(50), pred);
+        } else {
+            if (std::chrono::steady_clock::now() >= deadline) return done();
+            cv_.wait_until(l, std::min(deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(50)), pred);
+        }
+    }
+}
+
+void UiDispatcher::Wake() {
+    std::lock_guard<std::mutex> l(mutex_);
+    cv_.notify_all();
+}
+
+}  // namespace platform

@@ -1,0 +1,45 @@
+#pragma once
+// Runs functions on the user-interface thread. Worker threads hand their state steps to it:
+// Send waits for the step to finish (the synchronised call of TThread), Post does not.
+// The queue is our own, so a thread waiting on the user-interface thread for a worker
+// (TThread::WaitFor) can keep running the worker's pending steps instead of deadlocking.
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace platform {
+
+class UiDispatcher {
+public:
+    static UiDispatcher& Instance();
+
+    // The thread that runs the Qt event loop (the one that created the application object),
+    // or the first thread that asked when there is none.
+    bool IsUiThread() const;
+    // Runs fn on the user-interface thread and waits; an exception fn raises is raised again
+    // in the caller. Runs fn directly when called on the user-interface thread.
+    void Send(std::function<void()> fn);
+    // Queues fn for the user-interface thread and returns at once.
+    void Post(std::function<void()> fn);
+    // Runs every queued call now (user-interface thread only). Returns how many ran.
+    int ProcessPending();
+    // Waits on the user-interface thread until done() holds, running queued calls meanwhile.
+    // Returns false when timeoutMs (>= 0) ran out first.
+    bool WaitRunning(const std::function<bool()>& done, int timeoutMs = -1);
+    // Wakes a WaitRunning so that it checks its condition again.
+    void Wake();
+
+private:
+    UiDispatcher();
+    void ScheduleDrain();
+
+    std::thread::id uiThread_;
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    std::deque<std::function<void()>> queue_;
+    bool drainScheduled_ = false;
+};
+
+}  // namespace platform

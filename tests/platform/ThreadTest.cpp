@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include <QTimer>
+#include <atomic>
+
+#include "platform/Dialogs.h"
+#include "platform/Exception.h"
+#include "platform/TThread.h"
+#include "platform/UiDispatcher.h"
+#include "support/ScriptedDialogs.h"
+
+namespace {
+class SyncLoop : public TThread {
+public:
+    SyncLoop() : TThread(true) {}
+    ~SyncLoop() override {
+        Terminate();
+        WaitFor();
+    }
+    std::atomic<int> steps{0};
+    std::atomic<bool> onUi{true};
+
+protected:
+    void Execute() override {
+        while (!Terminated()) {
+            Synchronize([this] {
+                if (!platform::UiDispatcher::Instance().IsUiThread()) onUi = false;
+                ++steps;
+            });
+        }
+    }
+};
+}  // namespace
+
+TEST(TThread, WaitForOnUiThreadRunsPendingSynchronize) {
+    SyncLoop t;
+    t.Resume();
+    // Let the thread block in Synchronize at least once, then close it from the UI thread:
+    // WaitFor must run the pending call instead of deadlocking.
+    platform::UiDispatcher::Instance().WaitRunning([&] { return t.steps.load() >= 3; });
+    t.Terminate();
+    t.WaitFor();
+    EXPECT_TRUE(t.Finished());
+    EXPECT_TRUE(t.onUi.load());
+    t.WaitFor();  // twice is harmless
+}
+
+TEST(TThread, SuspendedThreadRunsOnlyAfterResume) {
+    struct Once : TThread {
+        Once() : TThread(true) {}
+        ~Once() override { WaitFor(); }
+        std::atomic<int> runs{0};
+        void Execute() override {
+            ++runs;
+            ReturnValue = 7;
+        }
+    } t;
+    EXPECT_FALSE(t.Started());
+    EXPECT_EQ(t.runs.load(), 0);
+    t.Resume();
+    EXPECT_EQ(t.WaitFor(), 7);
+    EXPECT_EQ(t.runs.load(), 1);
+}
+
+TEST(TThread, SynchronizeCarriesExceptionsBack) {
+    struct Thrower : TThread {
+        Thrower() : TThread(true) {}
+        ~Thrower() override { WaitFor(); }
+        std::atomic<bool> caught{false};
+        void Execute() override {
+            try {
+                Synchronize([] { throw Exception("boom"); });
+            } catch (const Exception& e) {
+                caught = e.Message == "boom";
+            }
+        }
+    } t;
+    t.Resume();
+    t.WaitFor();
+    EXPECT_TRUE(t.caught.load());
+}
+
+TEST(TEvent, ManualAndAutoReset) {
+    TEvent manual(true, false);
+    EXPECT_EQ(manual.WaitFor(0), wrTimeout);
+    manual.SetEvent();
+    EXPECT_EQ(manual.WaitFor(0), wrSignaled);
+    EXPECT_EQ(manual.WaitFor(0), wrSignaled);
+    manual.ResetEvent();
+    EXPECT_EQ(manual.WaitFor(1), wrTimeout);
+
+    TEvent autoEv(false, true);
+    EXPECT_EQ(autoEv.WaitFor(0), wrSignaled);
+    EXPECT_EQ(autoEv.WaitFor(0), wrTimeout);
+
+    struct Setter : TThread {
+        TEvent& ev;
+        explicit Setter(TEvent& e) : TThread(false), ev(e) {}
+        ~Setter() override { WaitFor(); }
+        void Execute() override { ev.SetEvent(); }
+    } s(autoEv);
+    EXPECT_EQ(autoEv.WaitFor(5000), wrSignaled);
+}
+
+TEST(Dispatcher, PostRunsOnUiThreadFromWorker) {
+    std::atomic<bool> ran{false};
+    struct Poster : TThread {
+        std::atomic<bool>& flag;
+        explicit Poster(std::atomic<bool>& f) : TThread(false), flag(f) {}
+        ~Poster() override { WaitFor(); }
+        void Execute() override {
+            platform::UiDispatcher::Instance().Post([this] {
+                if (platform::UiDispatcher::Instance().IsUiThread()) flag = true;
+            });
+        }
+    } p(ran);
+    p.WaitFor();
+    EXPECT_TRUE(platform::UiDispatcher::Instance().WaitRunning([&] { return ran.load(); }, 5000));
+}
+
+TEST(GuardedCall, ShowsEscapingExceptionInABox) {
+    auto& d = support::TestDialogs();
+    d.Clear();
+    EXPECT_TRUE(platform::GuardedCall([] {}));
+    EXPECT_EQ(d.MessageCount(), 0u);
+    EXPECT_FALSE(platform::GuardedCall([] { throw Exception("Input mask error!"); }));
+    ASSERT_EQ(d.MessageCount(), 1u);
+    EXPECT_EQ(d.LastMessage().text, "Input mask error!");
+    EXPECT_EQ(d.LastMessage().flags & MB_ICONMASK, MB_ICONERROR);
+    d.QueueAnswer(IDNO);
+    EXPECT_EQ(platform::dialogs().MessageBox("q", "c", MB_YESNO), IDNO);
+    EXPECT_EQ(platform::dialogs().MessageBox("q", "c", MB_YESNO), IDYES);
+}

@@ -1,0 +1,81 @@
+#include "support/ScriptedDialogs.h"
+
+namespace support {
+
+int ScriptedDialogs::MessageBox(const AnsiString& text, const AnsiString& caption, int flags) {
+    std::lock_guard<std::mutex> l(mutex_);
+    messages_.push_back({text, caption, flags});
+    if (!answers_.empty()) {
+        int a = answers_.front();
+        answers_.pop_front();
+        return a;
+    }
+    switch (flags & MB_TYPEMASK) {
+        case MB_OKCANCEL: return (flags & MB_DEFBUTTON2) ? IDCANCEL : IDOK;
+        case MB_YESNO:
+        case MB_YESNOCANCEL: return (flags & MB_DEFBUTTON2) ? IDNO : IDYES;
+        case MB_ABORTRETRYIGNORE: return IDABORT;
+        case MB_RETRYCANCEL: return IDRETRY;
+        default: return IDOK;
+    }
+}
+
+bool ScriptedDialogs::FileDialog(platform::FileDialogRequest& req) {
+    std::lock_guard<std::mutex> l(mutex_);
+    if (files_.empty()) return false;
+    AnsiString f = files_.front();
+    files_.pop_front();
+    if (f.empty()) return false;
+    req.fileName = f;
+    return true;
+}
+
+bool ScriptedDialogs::InputQuery(const AnsiString&, const AnsiString&, AnsiString& value) {
+    std::lock_guard<std::mutex> l(mutex_);
+    if (inputs_.empty()) return false;
+    value = inputs_.front();
+    inputs_.pop_front();
+    return true;
+}
+
+void ScriptedDialogs::QueueAnswer(int id) {
+    std::lock_guard<std::mutex> l(mutex_);
+    answers_.push_back(id);
+}
+
+void ScriptedDialogs::QueueFileName(const AnsiString& name) {
+    std::lock_guard<std::mutex> l(mutex_);
+    files_.push_back(name);
+}
+
+void ScriptedDialogs::QueueInput(const AnsiString& text) {
+    std::lock_guard<std::mutex> l(mutex_);
+    inputs_.push_back(text);
+}
+
+std::vector<ShownMessage> ScriptedDialogs::Messages() const {
+    std::lock_guard<std::mutex> l(mutex_);
+    return messages_;
+}
+
+size_t ScriptedDialogs::MessageCount() const {
+    std::lock_guard<std::mutex> l(mutex_);
+    return messages_.size();
+}
+
+ShownMessage ScriptedDialogs::LastMessage() const {
+    std::lock_guard<std::mutex> l(mutex_);
+    return messages_.empty() ? ShownMessage{} : messages_.back();
+}
+
+void ScriptedDialogs::Clear() {
+    std::lock_guard<std::mutex> l(mutex_);
+    messages_.clear();
+    answers_.clear();
+    files_.clear();
+    inputs_.clear();
+}
+
+ScriptedDialogs& TestDialogs() { return static_cast<ScriptedDialogs&>(platform::dialogs()); }
+
+}  // namespace support

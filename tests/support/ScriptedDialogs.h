@@ -1,0 +1,46 @@
+#pragma once
+// Dialogs for tests: records every box and answers from a script.
+#include <deque>
+#include <mutex>
+#include <vector>
+
+#include "platform/Dialogs.h"
+
+namespace support {
+
+struct ShownMessage {
+    AnsiString text;
+    AnsiString caption;
+    int flags = 0;
+};
+
+class ScriptedDialogs : public platform::Dialogs {
+public:
+    int MessageBox(const AnsiString& text, const AnsiString& caption, int flags) override;
+    bool FileDialog(platform::FileDialogRequest& req) override;
+    bool InputQuery(const AnsiString& caption, const AnsiString& prompt, AnsiString& value) override;
+
+    // Answers for the next boxes, in order; without one a box gets its default button.
+    void QueueAnswer(int id);
+    // File names for the next file dialogs; an empty name cancels.
+    void QueueFileName(const AnsiString& name);
+    // Texts for the next input queries; none left cancels.
+    void QueueInput(const AnsiString& text);
+
+    std::vector<ShownMessage> Messages() const;
+    size_t MessageCount() const;
+    ShownMessage LastMessage() const;
+    void Clear();
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<ShownMessage> messages_;
+    std::deque<int> answers_;
+    std::deque<AnsiString> files_;
+    std::deque<AnsiString> inputs_;
+};
+
+// The instance the test main installs, and a guard that clears it for one test.
+ScriptedDialogs& TestDialogs();
+
+}  // namespace support
