@@ -6,6 +6,11 @@
 
 #include "platform/AnsiString.h"
 #include "platform/Exception.h"
+#include "platform/GraphicsTypes.h"
+#include "chart/engine/TeeConst.h"
+#define NOX_CHART_HAS_TCOLOR
+#define NOX_CHART_HAS_TPOINT
+#define NOX_CHART_HAS_TEEMSG
 
 #ifndef NOX_CHART_HAS_TCOLOR
 using TColor = std::int32_t;
