@@ -147,7 +147,7 @@ AnsiString TeeStr(int Num);
 AnsiString TeeGetUniqueName(const QObject* Owner, std::string_view Prefix);
 void EnableControls(bool Enable, std::span<QWidget* const> Controls);
 // A 13 x 13 check box (or radio button when CheckBox is false) in the platform style.
-void TeeDrawCheckBox(int X, int Y, TCanvas* Canvas, bool Checked, TColor BackColor, bool CheckBox = true);
+void TeeDrawCheckBox(int X, int Y, TCanvas* Canvas, bool Checked, TColor BackColor, bool CheckBox);
 // Loads the picture resource ":/Name1", else ":/Name2", into Bitmap; unchanged when neither
 // exists.
 void TeeLoadBitmap(TBitmap* Bitmap, std::string_view Name1, std::string_view Name2);
