@@ -26,6 +26,12 @@ struct SerialSettings {
     int dataBits = 8;            // 5..8
     SerialParity parity = SerialParity::None;
     SerialStopBits stopBits = SerialStopBits::One;  // OneAndHalf only with 5 data bits
+    // Flow control; the device channels use none.
+    bool xonXoffOutput = false;  // stop sending while the far end sent XOFF
+    bool xonXoffInput = false;   // send XOFF/XON when the input queue fills/empties
+    char xonChar = 0x11;
+    char xoffChar = 0x13;
+    bool rtsCts = false;         // hardware hand-shake on RTS/CTS
 };
 
 enum class SerialError {

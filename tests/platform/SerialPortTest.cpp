@@ -97,6 +97,33 @@ TEST(SerialPort, LineSettingsAreVisibleToTheTerminalLayer) {
     EXPECT_FALSE(t.c_cflag & CMSPAR);
 }
 
+TEST(SerialPort, ReopeningKeepsSettingsAndFlowControl) {
+    Pty pty;
+    SerialSettings s = Make(4800, 7, SerialParity::Odd, SerialStopBits::Two);
+    s.xonXoffOutput = true;
+    s.xonXoffInput = true;
+    s.rtsCts = true;
+    for (int round = 0; round < 2; ++round) {  // the second open starts from the first's state
+        SerialPort port;
+        ASSERT_TRUE(port.Open(pty.path, s)) << round << ": " << port.LastErrorText();
+        termios t {};
+        ASSERT_EQ(tcgetattr(pty.slave, &t), 0);
+        EXPECT_EQ(cfgetospeed(&t), static_cast<speed_t>(B4800));
+        EXPECT_TRUE(t.c_iflag & IXON);
+        EXPECT_TRUE(t.c_iflag & IXOFF);
+        EXPECT_EQ(t.c_cc[VSTART], 0x11);
+        EXPECT_EQ(t.c_cc[VSTOP], 0x13);
+        EXPECT_TRUE(t.c_cflag & CRTSCTS);
+        EXPECT_TRUE(t.c_cflag & PARODD);
+    }
+    SerialPort port;
+    ASSERT_TRUE(port.Open(pty.path, SerialSettings()));
+    termios t {};
+    ASSERT_EQ(tcgetattr(pty.slave, &t), 0);
+    EXPECT_FALSE(t.c_iflag & (IXON | IXOFF));  // the plain default has no flow control
+    EXPECT_FALSE(t.c_cflag & (CRTSCTS | PARODD | CSTOPB));
+}
+
 TEST(SerialPort, FourteenFourHundredBaudGoesThroughTheArbitraryRateRoute) {
     Pty pty;
     SerialPort port;
