@@ -229,6 +229,8 @@ bool SerialPort::Open(const std::string& path, const SerialSettings& settings) {
             return Fail(SerialError::NotFound, "Serial port " + path + " does not exist.");
         case ENXIO: case ENODEV:
             return Fail(SerialError::NotFound, "Serial port " + path + " has no device behind it.");
+        case EISDIR:
+            return Fail(SerialError::NotSerial, path + " is not a serial device.");
         case EBUSY:
             return Fail(SerialError::Busy, "Serial port " + path + " is in use by another program.");
         case EACCES: case EPERM:
@@ -413,6 +415,8 @@ int SerialPort::Read(void* buf, std::size_t n, int timeoutMs) {
     }
     return static_cast<int>(got);
 }
+
+int SerialPort::CurrentBaudRate() const { return fd_ >= 0 ? CurrentBaud(fd_) : 0; }
 
 int SerialPort::InputCount() const {
     int n = 0;

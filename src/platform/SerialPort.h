@@ -72,6 +72,8 @@ public:
     // Reads until n bytes have come or timeoutMs (total, from the call) has passed. Returns
     // the count (0 on time-out) or -1 when the port failed before any byte came.
     int Read(void* buf, std::size_t n, int timeoutMs);
+    // The baud rate the driver reports for the open port (0 when closed or unknown).
+    int CurrentBaudRate() const;
     // Bytes waiting in the driver's input / output queue (0 when unknown).
     int InputCount() const;
     int OutputCount() const;

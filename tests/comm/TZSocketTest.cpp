@@ -16,6 +16,7 @@
 
 #include "comm/IPv4Address.h"
 #include "comm/TZSocket.h"
+#include "platform/UiDispatcher.h"
 #include "support/ScriptedDialogs.h"
 
 using namespace std::string_literals;
@@ -340,6 +341,75 @@ TEST_F(TZSocketTest, RepeatedConnectAndCloseLeaksNoDescriptor) {
     }
     QCoreApplication::processEvents();
     EXPECT_EQ(countFds(), before);
+}
+
+TEST_F(TZSocketTest, HandlersMayCloseTheSocketFromInsideAnEvent) {
+    Server srv;
+    TZSocket z;
+    int connects = 0, data = 0;
+    z.OnConnect = [&](TZSocket* s) {
+        ++connects;
+        s->ZClose();  // the notifier that delivered this event goes away under it
+    };
+    z.OnOKToWrite = [&](TZSocket*) { ADD_FAILURE() << "event after close"; };
+    z.RemoteAddr = "127.0.0.1";
+    z.RemotePort = IntToStr(srv.port);
+    z.ZConnect();
+    ASSERT_TRUE(WaitUntil([&] { return connects == 1; }));
+    EXPECT_EQ(z.SocketHandle(), -1);
+    ASSERT_TRUE(srv.Accept());
+    ::close(srv.conn);
+    srv.conn = -1;
+
+    z.OnConnect = nullptr;
+    z.OnOKToWrite = nullptr;
+    z.OnDataAvailable = [&](TZSocket* s) {
+        ++data;
+        s->ZClose();
+    };
+    z.ZConnect();
+    ASSERT_TRUE(srv.Accept());
+    ASSERT_TRUE(WaitUntil([&] { return z.State() == TZSocket::stConnected && z.GetPeerPort() == srv.port; }));
+    srv.Send("x");
+    ASSERT_TRUE(WaitUntil([&] { return data == 1; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(z.SocketHandle(), -1);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+}
+
+TEST_F(TZSocketTest, NameLookUpRunsInTheBackground) {
+    TZSocket z;
+    int resolved = 0, failed = 0;
+    z.OnNameResolved = [&](TZSocket*) { ++resolved; };
+    z.OnNameLookupFailed = [&](TZSocket*) { ++failed; };
+    z.GetRemoteName("localhost");
+    EXPECT_EQ(z.State(), TZSocket::stLookingUp);
+    ASSERT_TRUE(WaitUntil([&] { return resolved + failed == 1; }));
+    EXPECT_EQ(resolved, 1);
+    EXPECT_EQ(z.RemoteAddr.substr(0, 4), "127.");
+    EXPECT_EQ(z.State(), TZSocket::stResolved);
+
+    z.GetRemoteName("nohost.invalid");
+    ASSERT_TRUE(WaitUntil([&] { return resolved + failed == 2; }));
+    EXPECT_EQ(failed, 1);
+
+    // A cancelled look-up, and one whose component is gone, report nothing.
+    z.GetRemoteName("localhost");
+    z.ZAsyncCancel();
+    EXPECT_EQ(z.State(), TZSocket::stLookupCancelled);
+    {
+        TZSocket gone;
+        gone.OnNameResolved = [&](TZSocket*) { ++resolved; };
+        gone.GetRemoteName("localhost");
+    }
+    TZSocket last;
+    int lastDone = 0;
+    last.OnNameResolved = [&](TZSocket*) { ++lastDone; };
+    last.GetRemoteName("localhost");  // usually answers after the two above
+    ASSERT_TRUE(WaitUntil([&] { return lastDone == 1; }));
+    platform::UiDispatcher::Instance().ProcessPending();
+    EXPECT_EQ(resolved, 1);
+    EXPECT_EQ(failed, 1);
 }
 
 TEST(TZSocketErrors, ErrnoAndLookupResultsMapOntoTheClassicNumbers) {

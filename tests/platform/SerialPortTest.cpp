@@ -133,10 +133,12 @@ TEST(SerialPort, FourteenFourHundredBaudGoesThroughTheArbitraryRateRoute) {
     // Not one of the classic codes: the rate is carried as a number beside the flags.
     EXPECT_NE(cfgetospeed(&t), static_cast<speed_t>(B9600));
     EXPECT_NE(cfgetospeed(&t), static_cast<speed_t>(B19200));
+    EXPECT_EQ(port.CurrentBaudRate(), 14400);
     // Back to a classic rate clears the arbitrary-rate flag again.
     ASSERT_TRUE(port.Configure(Make(9600, 8, SerialParity::None, SerialStopBits::One))) << port.LastErrorText();
     ASSERT_EQ(tcgetattr(port.Fd(), &t), 0);
     EXPECT_EQ(cfgetospeed(&t), static_cast<speed_t>(B9600));
+    EXPECT_EQ(port.CurrentBaudRate(), 9600);
 }
 
 TEST(SerialPort, InvalidSettingsAreRefusedWithAReason) {
@@ -206,6 +208,8 @@ TEST(SerialPort, FailuresNameTheirReason) {
         EXPECT_NE(port.LastErrorText().find("dialout"), std::string::npos);
     }
     std::filesystem::remove(file);
+    EXPECT_FALSE(port.Open(::testing::TempDir(), SerialSettings()));  // a directory
+    EXPECT_EQ(port.LastError(), SerialError::NotSerial);
 
     EXPECT_FALSE(port.Write("x"));
     EXPECT_EQ(port.LastError(), SerialError::NotOpen);
