@@ -54,6 +54,11 @@ struct Pty {
     }
 };
 
+// Unique per process: several test programs may run at once on one machine.
+std::string TempPath(const std::string& name) {
+    return ::testing::TempDir() + name + "_" + std::to_string(getpid());
+}
+
 SerialSettings Make(int baud, int bits, SerialParity p, SerialStopBits sb) {
     SerialSettings s;
     s.baudRate = baud;
@@ -177,7 +182,7 @@ TEST(SerialPort, OpenIsExclusiveUntilClosed) {
     EXPECT_NE(second.LastErrorText().find("in use"), std::string::npos);
     EXPECT_FALSE(second.IsOpen());
     // Another name of the same device is the same port.
-    std::string link = ::testing::TempDir() + "nox_serial_alias";
+    std::string link = TempPath("nox_serial_alias");
     std::filesystem::remove(link);
     std::filesystem::create_symlink(pty.path, link);
     EXPECT_FALSE(second.Open(link, SerialSettings()));
@@ -194,7 +199,7 @@ TEST(SerialPort, FailuresNameTheirReason) {
     EXPECT_EQ(port.LastError(), SerialError::NotFound);
     EXPECT_NE(port.LastErrorText().find("does not exist"), std::string::npos);
 
-    std::string file = ::testing::TempDir() + "nox_not_a_tty";
+    std::string file = TempPath("nox_not_a_tty");
     { std::ofstream(file) << "x"; }
     EXPECT_FALSE(port.Open(file, SerialSettings()));
     EXPECT_EQ(port.LastError(), SerialError::NotSerial);
@@ -309,7 +314,7 @@ TEST(SerialPort, CloseReleasesTheDescriptor) {
 
 TEST(SerialPortList, ListsSerialDevicesInNaturalOrder) {
     namespace fs = std::filesystem;
-    fs::path root = fs::path(::testing::TempDir()) / "nox_serial_list";
+    fs::path root = fs::path(TempPath("nox_serial_list"));
     fs::remove_all(root);
     fs::create_directories(root / "dev" / "serial" / "by-id");
     fs::create_directories(root / "sys");
