@@ -5,6 +5,7 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -270,6 +271,36 @@ TEST_F(TZSocketTest, ConnectFailuresBeforeTheSocketAreReported) {
     z.SetText("[G0D******]\r");
     z.SetText("[G0D******]\r");
     EXPECT_EQ(d.MessageCount(), 0u);
+}
+
+TEST_F(TZSocketTest, NoSocketStopsTheConnectAttempt) {
+    Server srv;
+    TZSocket z;
+    z.RemoteAddr = "127.0.0.1";
+    z.RemotePort = IntToStr(srv.port);
+    // Make the next descriptor unavailable, so that socket() fails with "too many files".
+    rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &old), 0);
+    int lowestFree = ::dup(0);
+    ASSERT_GE(lowestFree, 0);
+    ::close(lowestFree);
+    rlimit tight = old;
+    tight.rlim_cur = static_cast<rlim_t>(lowestFree);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
+    z.ZConnect();
+    z.LocalPort = "0";
+    z.ZListen();
+    setrlimit(RLIMIT_NOFILE, &old);
+
+    // One report each, and nothing goes on with an invalid handle (no connect, bind or
+    // listen errors after it).
+    auto msgs = support::TestDialogs().Messages();
+    ASSERT_EQ(msgs.size(), 2u);
+    EXPECT_EQ(msgs[0].text, "ZConnect (socket)\n\rToo many open files");
+    EXPECT_EQ(msgs[1].text, "ZListen (socket)\n\rToo many open files");
+    EXPECT_EQ(z.SocketHandle(), -1);
+    EXPECT_EQ(z.ListenSocketHandle(), -1);
+    EXPECT_EQ(z.State(), TZSocket::stError);
 }
 
 TEST_F(TZSocketTest, DottedAddressWithLeadingZerosIsDecimal) {
