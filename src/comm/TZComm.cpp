@@ -71,6 +71,7 @@ int TZComm::OpenConnection() {
         input_.clear();
         errors_ = 0;
         inFlight_ = pending_ = false;
+        inputLimit_ = std::max<std::size_t>(kMinInputLimit, static_cast<std::size_t>(std::max(0, InputQueueSize)));
     }
     {
         std::lock_guard<std::mutex> l(mutex_);
@@ -140,8 +141,7 @@ void TZComm::Received(const char* data, std::size_t n) {
     std::weak_ptr<int> token;
     {
         std::lock_guard<std::mutex> l(mutex_);
-        std::size_t limit = std::max<std::size_t>(kMinInputLimit, static_cast<std::size_t>(std::max(0, InputQueueSize)));
-        std::size_t room = input_.size() < limit ? limit - input_.size() : 0;
+        std::size_t room = input_.size() < inputLimit_ ? inputLimit_ - input_.size() : 0;
         if (n > room) errors_ |= CE_RXOVER;
         input_.append(data, std::min(n, room));
         if (inFlight_) pending_ = true;

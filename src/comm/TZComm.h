@@ -46,7 +46,7 @@ public:
     TDataBits DataBits = databits8;
     TStopBits StopBits = stop1;
     int MaxReadLength = 8192;  // size of one GetText read
-    int InputQueueSize = 1024;
+    int InputQueueSize = 1024;   // the input queue keeps at least 64 KiB, more when this is larger
     int OutputQueueSize = 1024;
     int XOnLimit = 150;
     int XOffLimit = 150;
@@ -134,6 +134,7 @@ private:
     // Shared with the receive thread.
     std::mutex mutex_;
     std::string input_;          // received, not yet read
+    std::size_t inputLimit_ = 0; // taken from InputQueueSize when the port opens
     unsigned errors_ = 0;        // CE_ flags not yet taken
     bool inFlight_ = false;      // a notification is posted and its handler has not finished
     bool pending_ = false;       // data came while one was in flight
