@@ -109,6 +109,12 @@ void TChartSeries::SetYValue(int index, double value)
     Repaint();
 }
 
+void TChartSeries::SetXLabel(int index, const AnsiString& text)
+{
+    if (index < 0 || index >= Count()) return;
+    FLabels.SetLabel(index, text);
+}
+
 // ---------------------------------------------------------------- colours
 
 void TChartSeries::SetSeriesColor(TColor value)

@@ -72,8 +72,9 @@ public:
     TLabelsList& Labels() { return FLabels; }
     const TLabelsList& Labels() const { return FLabels; }
     const AnsiString& GetXLabel(int index) const { return FLabels.GetLabel(index); }
-    void SetXLabel(int index, const AnsiString& text) { FLabels.SetLabel(index, text); }
-    void SetMarkText(int index, const AnsiString& text) { FLabels.SetLabel(index, text); }
+    // Only for existing points: a wild index must not pad the labels list.
+    void SetXLabel(int index, const AnsiString& text);
+    void SetMarkText(int index, const AnsiString& text) { SetXLabel(index, text); }
 
     // ---- colours and null points
     TColor GetSeriesColor() const { return FColor != clDefault ? FColor : FInternalColor; }

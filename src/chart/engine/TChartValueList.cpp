@@ -60,7 +60,7 @@ bool TChartValueList::InOrder(double a, double b) const
 
 void TChartValueList::CheckOrderAround(int index)
 {
-    if (FSortState != SortState::Ordered) return;
+    if (FOrder == loNone || FSortState != SortState::Ordered) return;
     const double v = FValue[static_cast<std::size_t>(index)];
     if (std::isnan(v) || (index > 0 && !InOrder(FValue[static_cast<std::size_t>(index - 1)], v)) ||
         (index + 1 < FCount && !InOrder(v, FValue[static_cast<std::size_t>(index + 1)])))

@@ -93,6 +93,42 @@ TEST(SeriesData, BulkUpdateSendsOneRefresh)
     s.SetParentChart(nullptr);
 }
 
+TEST(SeriesData, WildIndexesForLabelsColoursAndMarksAreIgnored)
+{
+    TChartSeries s;
+    s.Add(1);
+    s.Add(2);
+    s.SetXLabel(1000000000, "far");
+    s.SetXLabel(-1, "neg");
+    EXPECT_EQ(s.Labels().Count(), 0);
+    s.SetValueColor(1000000000, 0x12);
+    s.SetValueColor(-2, 0x12);
+    EXPECT_FALSE(s.HasColorsList());
+    s.Marks()->Positions().Put(1000000000, TSeriesMarkPosition());
+    EXPECT_EQ(s.Marks()->Positions().Count(), 0);
+    s.SetXLabel(1, "ok");
+    EXPECT_EQ(s.GetXLabel(1), "ok");
+    EXPECT_EQ(s.Labels().Count(), 2);
+}
+
+TEST(SeriesData, FailingUpdateDoesNotStayOpen)
+{
+    FakeChartHost chart;
+    TChartSeries source, linked;
+    source.SetParentChart(&chart);
+    linked.SetParentChart(&chart);
+    source.Add(1);
+    linked.SetDataSource(&source);
+    linked.OnAfterAdd = [](TChartSeries*, int) { throw Exception("handler failed"); };
+    EXPECT_THROW(source.RefreshSeries(), Exception);
+    EXPECT_FALSE(linked.Updating());
+    linked.OnAfterAdd = nullptr;
+    source.RefreshSeries();
+    EXPECT_EQ(linked.Count(), 1);
+    linked.SetParentChart(nullptr);
+    source.SetParentChart(nullptr);
+}
+
 TEST(SeriesData, BeforeAddCanRefuseAPoint)
 {
     TChartSeries s;
