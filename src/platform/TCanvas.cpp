@@ -1,0 +1,1009 @@
+#include "platform/TCanvas.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QPainterPathStroker>
+#include <algorithm>
+#include <cmath>
+
+#include "platform/Round.h"
+#include "platform/TBitmap.h"
+
+namespace {
+// Distance beyond the device bounds up to which coordinates go to Qt unchanged; shapes
+// reaching further are clipped to this guard first (the raster engine breaks down with
+// coordinates in the millions).
+constexpr double kGuardMargin = 4096.0;
+// Wide lines are moved onto the centres of the pixels their coordinates name. Qt counts a
+// pixel whose centre lies exactly on the right or bottom edge of a shape as inside, so the
+// shift stays just below half a pixel to keep the platform's extents.
+constexpr double kPixelCentre = 0.5 - 1.0 / 64;
+
+QPainter::CompositionMode CompositionOf(int rop) {
+    switch (rop) {
+    case R2_BLACK: return QPainter::RasterOp_ClearDestination;
+    case R2_NOTMERGEPEN: return QPainter::RasterOp_NotSourceAndNotDestination;
+    case R2_MASKNOTPEN: return QPainter::RasterOp_NotSourceAndDestination;
+    case R2_NOTCOPYPEN: return QPainter::RasterOp_NotSource;
+    case R2_MASKPENNOT: return QPainter::RasterOp_SourceAndNotDestination;
+    case R2_NOT: return QPainter::RasterOp_NotDestination;
+    case R2_XORPEN: return QPainter::RasterOp_SourceXorDestination;
+    case R2_NOTMASKPEN: return QPainter::RasterOp_NotSourceOrNotDestination;
+    case R2_MASKPEN: return QPainter::RasterOp_SourceAndDestination;
+    case R2_NOTXORPEN: return QPainter::RasterOp_NotSourceXorDestination;
+    case R2_MERGENOTPEN: return QPainter::RasterOp_NotSourceOrDestination;
+    case R2_MERGEPENNOT: return QPainter::RasterOp_SourceOrNotDestination;
+    case R2_MERGEPEN: return QPainter::RasterOp_SourceOrDestination;
+    case R2_WHITE: return QPainter::RasterOp_SetDestination;
+    default: return QPainter::CompositionMode_SourceOver;
+    }
+}
+
+// Pixel patterns of styled one-pixel lines (on, off, ...).
+QList<qreal> CosmeticPattern(unsigned style) {
+    switch (style) {
+    case PS_DASH: return {18, 6};
+    case PS_DOT: return {3, 3};
+    case PS_DASHDOT: return {9, 6, 3, 6};
+    case PS_DASHDOTDOT: return {9, 3, 3, 3, 3, 3};
+    case PS_ALTERNATE: return {1, 1};
+    default: return {};
+    }
+}
+
+// The same patterns for geometric pens, in units of the pen width.
+QList<qreal> GeometricPattern(unsigned style) {
+    switch (style) {
+    case PS_DASH: return {3, 1};
+    case PS_DOT: return {1, 1};
+    case PS_DASHDOT: return {3, 2, 1, 2};
+    case PS_DASHDOTDOT: return {3, 1, 1, 1, 1, 1};
+    default: return {};
+    }
+}
+
+unsigned PenStyleCode(TPenStyle s) {
+    switch (s) {
+    case psDash: return PS_DASH;
+    case psDot: return PS_DOT;
+    case psDashDot: return PS_DASHDOT;
+    case psDashDotDot: return PS_DASHDOTDOT;
+    case psClear: return PS_NULL;
+    case psInsideFrame: return PS_INSIDEFRAME;
+    default: return PS_SOLID;
+    }
+}
+
+// 8 x 8 hatch patterns: true where the hatch line is.
+bool HatchBit(TBrushStyle style, int x, int y) {
+    switch (style) {
+    case bsHorizontal: return y == 7;
+    case bsVertical: return x == 7;
+    case bsFDiagonal: return x == y;
+    case bsBDiagonal: return x + y == 7;
+    case bsCross: return x == 7 || y == 7;
+    case bsDiagCross: return x == y || x + y == 7;
+    default: return false;
+    }
+}
+
+// Liang-Barsky: clips the segment a-b to r; false when nothing is left.
+bool ClipSegment(QPointF& a, QPointF& b, const QRectF& r) {
+    double t0 = 0, t1 = 1;
+    const double dx = b.x() - a.x(), dy = b.y() - a.y();
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {a.x() - r.left(), r.right() - a.x(), a.y() - r.top(), r.bottom() - a.y()};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0) return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0) {
+            if (t > t1) return false;
+            t0 = std::max(t0, t);
+        } else {
+            if (t < t0) return false;
+            t1 = std::min(t1, t);
+        }
+    }
+    const QPointF a0 = a;
+    a = QPointF(a0.x() + t0 * dx, a0.y() + t0 * dy);
+    b = QPointF(a0.x() + t1 * dx, a0.y() + t1 * dy);
+    return true;
+}
+
+// Sutherland-Hodgman: clips a closed polygon to r (the filled area stays the same inside r).
+QPolygonF ClipPolygonTo(const QPolygonF& poly, const QRectF& r) {
+    QPolygonF out = poly;
+    for (int edge = 0; edge < 4 && !out.isEmpty(); ++edge) {
+        auto inside = [&](const QPointF& p) {
+            switch (edge) {
+            case 0: return p.x() >= r.left();
+            case 1: return p.x() <= r.right();
+            case 2: return p.y() >= r.top();
+            default: return p.y() <= r.bottom();
+            }
+        };
+        auto cross = [&](const QPointF& p, const QPointF& q) {
+            double t;
+            switch (edge) {
+            case 0: t = (r.left() - p.x()) / (q.x() - p.x()); break;
+            case 1: t = (r.right() - p.x()) / (q.x() - p.x()); break;
+            case 2: t = (r.top() - p.y()) / (q.y() - p.y()); break;
+            default: t = (r.bottom() - p.y()) / (q.y() - p.y()); break;
+            }
+            return QPointF(p.x() + t * (q.x() - p.x()), p.y() + t * (q.y() - p.y()));
+        };
+        QPolygonF in = out;
+        out.clear();
+        for (int i = 0; i < in.size(); ++i) {
+            const QPointF cur = in[i];
+            const QPointF prev = in[(i + in.size() - 1) % in.size()];
+            if (inside(cur)) {
+                if (!inside(prev)) out << cross(prev, cur);
+                out << cur;
+            } else if (inside(prev)) {
+                out << cross(prev, cur);
+            }
+        }
+    }
+    return out;
+}
+}  // namespace
+
+TCanvas::TCanvas(QObject* parent)
+    : TPersistent(parent), FPen(new TPen(this)), FBrush(new TBrush(this)), FFont(new TFont(this)) {
+    FFont->SetColor(clBlack);
+    FFont->DefaultColor = clBlack;
+    FPen->OnChange = [this](QObject*) { DoChanged(); };
+    FBrush->OnChange = [this](QObject*) { DoChanged(); };
+    FFont->OnChange = [this](QObject*) { DoChanged(); };
+}
+
+TCanvas::~TCanvas() { Release(); }
+
+void TCanvas::Changing() {
+    if (OnChanging) OnChanging(this);
+}
+
+void TCanvas::DoChanged() {
+    if (OnChange) OnChange(this);
+}
+
+void TCanvas::SetDevice(QPaintDevice* device) {
+    Release();
+    FDevice = device;
+    FPenPos = TPoint();
+    FBkMode = OPAQUE;
+    FBkColor = clWhite;
+    FTextColor = clBlack;
+    FTextAlign = 0;
+    FCharExtra = 0;
+    FRop2 = R2_COPYPEN;
+    FArcDirection = AD_COUNTERCLOCKWISE;
+    FMapMode = MM_TEXT;
+    FWindowOrg = FViewportOrg = TPoint();
+    FWindowExt = FViewportExt = TSize{1, 1};
+    FHasClip = false;
+    FClip = QRegion();
+    FPathOpen = FPathDone = false;
+    FPath = QPainterPath();
+    FPenSerial = FFontSerial = 0;
+    FTempFont = nullptr;
+    if (device) FFont->PixelsPerInch = std::max(1, device->logicalDpiY());
+}
+
+bool TCanvas::IsRasterDevice() const { return FDevice && FDevice->devType() == QInternal::Image; }
+
+QImage* TCanvas::Image() const { return IsRasterDevice() ? static_cast<QImage*>(FDevice) : nullptr; }
+
+int TCanvas::PixelsPerInchX() const { return FDevice ? FDevice->logicalDpiX() : 96; }
+int TCanvas::PixelsPerInchY() const { return FDevice ? FDevice->logicalDpiY() : 96; }
+
+void TCanvas::Release() {
+    if (FPainter) {
+        if (FPainter->isActive()) FPainter->end();
+        FPainter.reset();
+    }
+}
+
+void TCanvas::Begin() {
+    if (FPainter || !FDevice) return;
+    if (FDevice->width() <= 0 || FDevice->height() <= 0) return;
+    FPainter = std::make_unique<QPainter>();
+    if (!FPainter->begin(FDevice)) {
+        FPainter.reset();
+        return;
+    }
+    ApplyClip();
+}
+
+QPainter* TCanvas::Painter() {
+    Begin();
+    if (!FPainter) return nullptr;
+    FPainter->setWorldTransform(Transform());
+    FPainter->setRenderHint(QPainter::Antialiasing, Antialias);
+    FPainter->setRenderHint(QPainter::TextAntialiasing, Antialias);
+    FPainter->setRenderHint(QPainter::SmoothPixmapTransform, false);
+    FPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    return FPainter.get();
+}
+
+TRect TCanvas::DeviceRect() const {
+    if (!FDevice) return TRect();
+    return TRect(0, 0, FDevice->width(), FDevice->height());
+}
+
+// ---- mapping
+
+QTransform TCanvas::Transform() const {
+    double sx = 1, sy = 1;
+    if (FMapMode == MM_ANISOTROPIC || FMapMode == MM_ISOTROPIC) {
+        sx = FWindowExt.cx ? double(FViewportExt.cx) / FWindowExt.cx : 1.0;
+        sy = FWindowExt.cy ? double(FViewportExt.cy) / FWindowExt.cy : 1.0;
+        if (FMapMode == MM_ISOTROPIC) {
+            const double s = std::min(std::fabs(sx), std::fabs(sy));
+            sx = std::copysign(s, sx);
+            sy = std::copysign(s, sy);
+        }
+    }
+    return QTransform(sx, 0, 0, sy, FViewportOrg.X - FWindowOrg.X * sx, FViewportOrg.Y - FWindowOrg.Y * sy);
+}
+
+double TCanvas::DeviceScale() const {
+    const QTransform t = Transform();
+    return std::max(std::fabs(t.m11()), std::fabs(t.m22()));
+}
+
+int TCanvas::SetMapMode(int mode) {
+    const int old = FMapMode;
+    FMapMode = mode;
+    return old;
+}
+
+void TCanvas::SetWindowOrgEx(int X, int Y) { FWindowOrg = TPoint(X, Y); }
+void TCanvas::SetViewportOrgEx(int X, int Y) { FViewportOrg = TPoint(X, Y); }
+void TCanvas::SetWindowExtEx(int X, int Y) {
+    if (FMapMode == MM_TEXT || X == 0 || Y == 0) return;
+    FWindowExt = TSize{X, Y};
+}
+void TCanvas::SetViewportExtEx(int X, int Y) {
+    if (FMapMode == MM_TEXT || X == 0 || Y == 0) return;
+    FViewportExt = TSize{X, Y};
+}
+
+void TCanvas::LPtoDP(TPoint* points, int count) const {
+    const QTransform t = Transform();
+    for (int i = 0; i < count; ++i) {
+        const QPointF p = t.map(QPointF(points[i].X, points[i].Y));
+        points[i] = TPoint(Round(p.x()), Round(p.y()));
+    }
+}
+
+void TCanvas::DPtoLP(TPoint* points, int count) const {
+    const QTransform t = Transform().inverted();
+    for (int i = 0; i < count; ++i) {
+        const QPointF p = t.map(QPointF(points[i].X, points[i].Y));
+        points[i] = TPoint(Round(p.x()), Round(p.y()));
+    }
+}
+
+// ---- device state
+
+int TCanvas::SetBkMode(int mode) {
+    const int old = FBkMode;
+    if (mode == TRANSPARENT || mode == OPAQUE) FBkMode = mode;
+    return old;
+}
+
+TColor TCanvas::SetBkColor(TColor color) {
+    const TColor old = FBkColor;
+    FBkColor = ColorToRGB(color);
+    return old;
+}
+
+TColor TCanvas::SetTextColor(TColor color) {
+    const TColor old = GetTextColor();
+    FTextColor = ColorToRGB(color);
+    return old;
+}
+
+TColor TCanvas::GetTextColor() {
+    ApplyFont();
+    return FTextColor;
+}
+
+unsigned TCanvas::SetTextAlign(unsigned flags) {
+    const unsigned old = FTextAlign;
+    FTextAlign = flags;
+    return old;
+}
+
+int TCanvas::SetTextCharacterExtra(int extra) {
+    const int old = FCharExtra;
+    FCharExtra = extra;
+    return old;
+}
+
+int TCanvas::SetROP2(int rop) {
+    ApplyPen();
+    const int old = FRop2;
+    if (rop >= R2_BLACK && rop <= R2_WHITE) FRop2 = rop;
+    return old;
+}
+
+int TCanvas::GetROP2() {
+    ApplyPen();
+    return FRop2;
+}
+
+// Selecting a changed pen sets the device's mix mode from its Mode; a changed font sets the
+// text colour from its Color, as the class library's canvas does.
+void TCanvas::ApplyPen() {
+    if (FPen->Serial() == FPenSerial) return;
+    FPenSerial = FPen->Serial();
+    FRop2 = PenModeToROP2(FPen->GetMode());
+}
+
+void TCanvas::ApplyFont() {
+    if (FFont->Serial() == FFontSerial) return;
+    FFontSerial = FFont->Serial();
+    FTextColor = ColorToRGB(FFont->GetColor());
+}
+
+void TCanvas::ApplyBrush() {}
+
+void TCanvas::ApplyComposition(bool) {
+    if (!FPainter) return;
+    FPainter->setCompositionMode(IsRasterDevice() ? CompositionOf(FRop2) : QPainter::CompositionMode_SourceOver);
+}
+
+QPen TCanvas::MakeQPen(bool& drawn, bool& cosmetic, bool& styled) const {
+    unsigned code;
+    int width;
+    TColor color;
+    bool geometric;
+    if (FPen->HasExtendedHandle()) {
+        const TPenHandle& h = FPen->ExtendedHandle();
+        code = h.Style;
+        width = h.Width;
+        color = h.Color;
+        geometric = (code & PS_TYPE_MASK) == PS_GEOMETRIC;
+    } else {
+        code = PenStyleCode(FPen->GetStyle());
+        width = FPen->GetWidth();
+        color = FPen->GetColor();
+        geometric = width > 1 || (width == 1 && DeviceScale() > 1.0);
+        // Wide pens made from properties have round caps and joins; their style is solid.
+        if (geometric && (code & PS_STYLE_MASK) != PS_NULL && (code & PS_STYLE_MASK) != PS_INSIDEFRAME)
+            code = (code & ~PS_STYLE_MASK) | PS_SOLID;
+    }
+    const unsigned style = code & PS_STYLE_MASK;
+    drawn = style != PS_NULL && FRop2 != R2_NOP;
+    if (geometric && width * DeviceScale() <= 1.0) geometric = false;
+    cosmetic = !geometric;
+    QPen pen(TColorToQColor(color));
+    if (cosmetic) {
+        pen.setWidth(0);
+        pen.setCapStyle(Qt::FlatCap);
+        pen.setJoinStyle(Qt::MiterJoin);
+        const QList<qreal> pattern = CosmeticPattern(style);
+        styled = !pattern.isEmpty();
+        if (styled) pen.setDashPattern(pattern);
+    } else {
+        pen.setWidth(std::max(width, 1));
+        switch (code & PS_ENDCAP_MASK) {
+        case PS_ENDCAP_SQUARE: pen.setCapStyle(Qt::SquareCap); break;
+        case PS_ENDCAP_FLAT: pen.setCapStyle(Qt::FlatCap); break;
+        default: pen.setCapStyle(Qt::RoundCap); break;
+        }
+        switch (code & PS_JOIN_MASK) {
+        case PS_JOIN_BEVEL: pen.setJoinStyle(Qt::BevelJoin); break;
+        case PS_JOIN_MITER: pen.setJoinStyle(Qt::MiterJoin); break;
+        default: pen.setJoinStyle(Qt::RoundJoin); break;
+        }
+        const QList<qreal> pattern = GeometricPattern(style);
+        styled = !pattern.isEmpty();
+        if (styled) pen.setDashPattern(pattern);
+    }
+    return pen;
+}
+
+QBrush TCanvas::MakeQBrush(bool& drawn) const {
+    drawn = true;
+    if (TBitmap* bmp = FBrush->GetBitmap(); bmp && !bmp->GetEmpty()) {
+        QImage pattern = bmp->ToImage();
+        if (bmp->GetMonochrome()) {
+            const QRgb fore = TColorToQRgb(FTextColor), back = TColorToQRgb(FBkColor);
+            for (int y = 0; y < pattern.height(); ++y) {
+                auto* line = reinterpret_cast<QRgb*>(pattern.scanLine(y));
+                for (int x = 0; x < pattern.width(); ++x) line[x] = qGray(line[x]) < 128 ? fore : back;
+            }
+        }
+        QBrush b(pattern);
+        b.setTransform(Transform().inverted());
+        return b;
+    }
+    const TBrushStyle style = FBrush->GetStyle();
+    if (style == bsClear) {
+        drawn = false;
+        return QBrush();
+    }
+    if (style == bsSolid) return QBrush(TColorToQColor(FBrush->GetColor()));
+    QImage hatch(8, 8, QImage::Format_ARGB32);
+    const QRgb line = TColorToQRgb(FBrush->GetColor());
+    const QRgb gap = FBkMode == OPAQUE ? TColorToQRgb(FBkColor) : 0u;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) hatch.setPixel(x, y, HatchBit(style, x, y) ? line : gap);
+    QBrush b(hatch);
+    // Hatches are aligned to device pixels whatever the mapping.
+    b.setTransform(Transform().inverted());
+    return b;
+}
+
+QRectF TCanvas::GuardRect() const {
+    const TRect d = DeviceRect();
+    const double w = FPen->GetWidth() * DeviceScale();
+    const QRectF dev(d.Left - kGuardMargin - w, d.Top - kGuardMargin - w, d.Width() + 2 * (kGuardMargin + w),
+                     d.Height() + 2 * (kGuardMargin + w));
+    return Transform().inverted().mapRect(dev);
+}
+
+// ---- clipping
+
+void TCanvas::ApplyClip() {
+    if (!FPainter) return;
+    if (FHasClip) {
+        FPainter->setWorldTransform(QTransform());
+        FPainter->setClipRegion(FClip);
+    } else {
+        FPainter->setClipping(false);
+    }
+}
+
+int TCanvas::GetClipRgn(QRegion& region) const {
+    if (!FHasClip) return 0;
+    region = FClip;
+    return 1;
+}
+
+static int RegionKind(bool has, const QRegion& r) {
+    if (!has) return SIMPLEREGION;
+    if (r.isEmpty()) return NULLREGION;
+    return r.rectCount() == 1 ? SIMPLEREGION : COMPLEXREGION;
+}
+
+int TCanvas::SelectClipRgn(const QRegion* region) {
+    if (region) {
+        FHasClip = true;
+        FClip = *region;
+    } else {
+        FHasClip = false;
+        FClip = QRegion();
+    }
+    ApplyClip();
+    return RegionKind(FHasClip, FClip);
+}
+
+int TCanvas::ExtSelectClipRgn(const QRegion* region, int mode) {
+    if (mode == RGN_COPY || !region) return SelectClipRgn(region);
+    const TRect d = DeviceRect();
+    const QRegion current = FHasClip ? FClip : QRegion(d.Left, d.Top, d.Width(), d.Height());
+    QRegion result;
+    switch (mode) {
+    case RGN_AND: result = current.intersected(*region); break;
+    case RGN_OR: result = current.united(*region); break;
+    case RGN_XOR: result = current.xored(*region); break;
+    case RGN_DIFF: result = current.subtracted(*region); break;
+    default: return ERROR_REGION;
+    }
+    return SelectClipRgn(&result);
+}
+
+int TCanvas::IntersectClipRect(int Left, int Top, int Right, int Bottom) {
+    TPoint p[2] = {{Left, Top}, {Right, Bottom}};
+    LPtoDP(p, 2);
+    const QRegion r(QRect(QPoint(std::min(p[0].X, p[1].X), std::min(p[0].Y, p[1].Y)),
+                          QPoint(std::max(p[0].X, p[1].X) - 1, std::max(p[0].Y, p[1].Y) - 1)));
+    return ExtSelectClipRgn(&r, RGN_AND);
+}
+
+int TCanvas::ExcludeClipRect(int Left, int Top, int Right, int Bottom) {
+    TPoint p[2] = {{Left, Top}, {Right, Bottom}};
+    LPtoDP(p, 2);
+    const QRegion r(QRect(QPoint(std::min(p[0].X, p[1].X), std::min(p[0].Y, p[1].Y)),
+                          QPoint(std::max(p[0].X, p[1].X) - 1, std::max(p[0].Y, p[1].Y) - 1)));
+    return ExtSelectClipRgn(&r, RGN_DIFF);
+}
+
+TRect TCanvas::ClipRect() const {
+    QRect b;
+    const TRect d = DeviceRect();
+    if (FHasClip)
+        b = FClip.boundingRect();
+    else
+        b = QRect(d.Left, d.Top, d.Width(), d.Height());
+    TPoint p[2] = {{b.left(), b.top()}, {b.right() + 1, b.bottom() + 1}};
+    DPtoLP(p, 2);
+    return TRect(p[0], p[1]);
+}
+
+// ---- drawing core
+
+void TCanvas::StrokeLine(QPointF a, QPointF b, bool omitEnd) {
+    bool drawn, cosmetic, styled;
+    QPen pen = MakeQPen(drawn, cosmetic, styled);
+    if (!drawn) return;
+    const QRectF guard = GuardRect();
+    if (!guard.contains(a) || !guard.contains(b)) {
+        const QPointF end = b;
+        if (!ClipSegment(a, b, guard)) return;
+        if (b != end) omitEnd = false;
+    }
+    QPainter* p = Painter();
+    if (!p) return;
+    ApplyComposition(false);
+    p->setBrush(Qt::NoBrush);
+    if (cosmetic && !omitEnd && a != b) {
+        // A flat-capped one-pixel line leaves out its last pixel; draw it separately.
+        p->setPen(pen);
+        p->drawLine(a, b);
+        QPen dot(pen);
+        dot.setDashPattern(QList<qreal>());
+        dot.setStyle(Qt::SolidLine);
+        dot.setCapStyle(Qt::SquareCap);
+        p->setPen(dot);
+        p->drawPoint(b);
+        return;
+    }
+    if (cosmetic && a == b) return;  // a line to its own start draws nothing
+    if (styled && cosmetic && FBkMode == OPAQUE) {
+        QPen gaps(pen);
+        gaps.setStyle(Qt::SolidLine);
+        gaps.setColor(TColorToQColor(FBkColor));
+        p->setPen(gaps);
+        p->drawLine(a, b);
+    }
+    if (!cosmetic) p->setWorldTransform(Transform() * QTransform::fromTranslate(kPixelCentre, kPixelCentre));
+    p->setPen(pen);
+    if (!cosmetic && a == b) {
+        p->drawPoint(a);  // a zero-length wide line is a dot of the pen's width
+        return;
+    }
+    p->drawLine(a, b);
+}
+
+void TCanvas::MoveTo(int X, int Y) {
+    FPenPos = TPoint(X, Y);
+    if (FPathOpen) FPath.moveTo(X, Y);
+}
+
+void TCanvas::LineTo(int X, int Y) {
+    ApplyPen();
+    if (FPathOpen) {
+        if (FPath.elementCount() == 0) FPath.moveTo(FPenPos.X, FPenPos.Y);
+        FPath.lineTo(X, Y);
+    } else {
+        StrokeLine(QPointF(FPenPos.X, FPenPos.Y), QPointF(X, Y), true);
+    }
+    FPenPos = TPoint(X, Y);
+}
+
+// Fills `fill` with the brush and strokes `outline` with the pen; paths with coordinates
+// beyond the guard are flattened and clipped first.
+void TCanvas::DrawShape(const QPainterPath& fillIn, const QPainterPath& outlineIn, bool closedOutline) {
+    ApplyPen();
+    bool brushDrawn;
+    const QBrush brush = MakeQBrush(brushDrawn);
+    bool penDrawn, cosmetic, styled;
+    const QPen pen = MakeQPen(penDrawn, cosmetic, styled);
+    if (FRop2 == R2_NOP) return;
+    const QRectF guard = GuardRect();
+    QPainterPath fill = fillIn, outline = outlineIn;
+    if (!guard.contains(fill.boundingRect())) {
+        QPainterPath clipped;
+        for (const QPolygonF& poly : fill.toFillPolygons()) clipped.addPolygon(ClipPolygonTo(poly, guard));
+        clipped.setFillRule(fill.fillRule());
+        fill = clipped;
+    }
+    QPainter* p = Painter();
+    if (!p) return;
+    ApplyComposition(true);
+    if (brushDrawn && !fill.isEmpty()) {
+        p->setPen(Qt::NoPen);
+        p->setBrush(brush);
+        p->drawPath(fill);
+    }
+    if (!penDrawn || outline.isEmpty()) return;
+    p->setBrush(Qt::NoBrush);
+    // Wide lines are centred on the pixels their coordinates name.
+    if (!cosmetic) p->setWorldTransform(Transform() * QTransform::fromTranslate(kPixelCentre, kPixelCentre));
+    const bool outside = !guard.contains(outline.boundingRect());
+    for (QPolygonF poly : outline.toSubpathPolygons()) {
+        if (poly.size() < 2) continue;
+        if (closedOutline && poly.first() != poly.last()) poly << poly.first();
+        if (outside || (styled && cosmetic && FBkMode == OPAQUE)) {
+            for (int i = 1; i < poly.size(); ++i) StrokeLine(poly[i - 1], poly[i], true);
+            if (!closedOutline) continue;
+            continue;
+        }
+        p->setPen(pen);
+        p->drawPolyline(poly);
+    }
+}
+
+void TCanvas::DrawPolyline(const TPoint* points, int count, bool closed) {
+    if (count < 2 || !points) return;
+    QPolygonF poly;
+    for (int i = 0; i < count; ++i) poly << QPointF(points[i].X, points[i].Y);
+    if (FPathOpen) {
+        if (closed)
+            FPath.addPolygon(poly), FPath.closeSubpath();
+        else
+            FPath.addPolygon(poly);
+        return;
+    }
+    QPainterPath path;
+    path.addPolygon(poly);
+    if (!closed) {
+        DrawShape(QPainterPath(), path, false);
+        return;
+    }
+    path.closeSubpath();
+    path.setFillRule(Qt::OddEvenFill);
+    DrawShape(path, path, true);
+}
+
+void TCanvas::Polyline(const TPoint* points, int count) { DrawPolyline(points, count, false); }
+
+void TCanvas::Polygon(const TPoint* points, int count) { DrawPolyline(points, count, true); }
+
+void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2) {
+    if (X2 < X1) std::swap(X1, X2);
+    if (Y2 < Y1) std::swap(Y1, Y2);
+    if (FPathOpen) {
+        FPath.addRect(QRectF(X1, Y1, X2 - X1, Y2 - Y1));
+        return;
+    }
+    ApplyPen();
+    bool penDrawn, cosmetic, styled;
+    MakeQPen(penDrawn, cosmetic, styled);
+    QPainterPath fill, outline;
+    if (penDrawn) {
+        // The outline runs through the outermost pixels l..r-1, t..b-1; the brush fills
+        // what is inside it.
+        outline.addRect(QRectF(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1));
+        if (cosmetic)
+            fill.addRect(QRectF(X1 + 1, Y1 + 1, X2 - X1 - 2, Y2 - Y1 - 2));
+        else
+            fill.addRect(QRectF(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1));
+    } else {
+        // Without a pen the rectangle is one pixel smaller on the right and bottom.
+        fill.addRect(QRectF(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1));
+    }
+    DrawShape(fill, outline, true);
+}
+
+void TCanvas::FillRect(const TRect& r) {
+    if (r.IsEmpty()) return;
+    bool drawn;
+    const QBrush brush = MakeQBrush(drawn);
+    if (!drawn) return;
+    QRectF rect(r.Left, r.Top, r.Width(), r.Height());
+    rect = rect.intersected(GuardRect());
+    QPainter* p = Painter();
+    if (!p) return;
+    p->fillRect(rect, brush);
+}
+
+void TCanvas::FrameRect(const TRect& r) {
+    if (r.IsEmpty()) return;
+    bool drawn;
+    const QBrush brush = MakeQBrush(drawn);
+    if (!drawn) return;
+    QPainter* p = Painter();
+    if (!p) return;
+    const QRectF guard = GuardRect();
+    auto strip = [&](double l, double t, double w, double h) { p->fillRect(QRectF(l, t, w, h).intersected(guard), brush); };
+    strip(r.Left, r.Top, r.Width(), 1);
+    strip(r.Left, r.Bottom - 1, r.Width(), 1);
+    strip(r.Left, r.Top, 1, r.Height());
+    strip(r.Right - 1, r.Top, 1, r.Height());
+}
+
+QPainterPath TCanvas::EllipsePath(int X1, int Y1, int X2, int Y2) const {
+    if (X2 < X1) std::swap(X1, X2);
+    if (Y2 < Y1) std::swap(Y1, Y2);
+    QPainterPath path;
+    path.addEllipse(QRectF(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1));
+    return path;
+}
+
+void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2) {
+    const QPainterPath path = EllipsePath(X1, Y1, X2, Y2);
+    if (FPathOpen) {
+        FPath.addPath(path);
+        return;
+    }
+    DrawShape(path, path, true);
+}
+
+void TCanvas::RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3) {
+    if (X2 < X1) std::swap(X1, X2);
+    if (Y2 < Y1) std::swap(Y1, Y2);
+    QPainterPath path;
+    path.addRoundedRect(QRectF(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1), std::abs(X3) / 2.0, std::abs(Y3) / 2.0);
+    if (FPathOpen) {
+        FPath.addPath(path);
+        return;
+    }
+    DrawShape(path, path, true);
+}
+
+// kind: 0 arc, 1 pie, 2 chord, 3 arc continuing the current path (ArcTo).
+QPainterPath TCanvas::ArcPath(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4, int kind) const {
+    if (X2 < X1) std::swap(X1, X2);
+    if (Y2 < Y1) std::swap(Y1, Y2);
+    const QRectF box(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1);
+    const QPointF c = box.center();
+    const double a0 = std::atan2(-(Y3 - c.y()), X3 - c.x()) * 180.0 / M_PI;
+    const double a1 = std::atan2(-(Y4 - c.y()), X4 - c.x()) * 180.0 / M_PI;
+    double sweep;
+    if (FArcDirection == AD_COUNTERCLOCKWISE) {
+        sweep = a1 - a0;
+        if (sweep <= 0) sweep += 360.0;
+    } else {
+        sweep = a1 - a0;
+        if (sweep >= 0) sweep -= 360.0;
+    }
+    QPainterPath path;
+    if (kind == 1) {
+        path.moveTo(c);
+        path.arcTo(box, a0, sweep);
+        path.closeSubpath();
+    } else if (kind == 3) {
+        path.moveTo(FPenPos.X, FPenPos.Y);
+        path.arcTo(box, a0, sweep);
+    } else {
+        path.arcMoveTo(box, a0);
+        path.arcTo(box, a0, sweep);
+        if (kind == 2) path.closeSubpath();
+    }
+    return path;
+}
+
+void TCanvas::Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
+    const QPainterPath path = ArcPath(X1, Y1, X2, Y2, X3, Y3, X4, Y4, 0);
+    if (FPathOpen) {
+        FPath.addPath(path);
+        return;
+    }
+    DrawShape(QPainterPath(), path, false);
+}
+
+void TCanvas::Pie(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
+    const QPainterPath path = ArcPath(X1, Y1, X2, Y2, X3, Y3, X4, Y4, 1);
+    if (FPathOpen) {
+        FPath.addPath(path);
+        return;
+    }
+    DrawShape(path, path, true);
+}
+
+void TCanvas::Chord(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
+    const QPainterPath path = ArcPath(X1, Y1, X2, Y2, X3, Y3, X4, Y4, 2);
+    if (FPathOpen) {
+        FPath.addPath(path);
+        return;
+    }
+    DrawShape(path, path, true);
+}
+
+void TCanvas::ArcTo(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
+    const QPainterPath path = ArcPath(X1, Y1, X2, Y2, X3, Y3, X4, Y4, 3);
+    const QPointF end = path.currentPosition();
+    if (FPathOpen) {
+        if (FPath.elementCount() == 0) FPath.moveTo(FPenPos.X, FPenPos.Y);
+        FPath.connectPath(path);
+    } else {
+        DrawShape(QPainterPath(), path, false);
+    }
+    FPenPos = TPoint(Round(end.x()), Round(end.y()));
+}
+
+int TCanvas::SetArcDirection(int direction) {
+    const int old = FArcDirection;
+    if (direction == AD_CLOCKWISE || direction == AD_COUNTERCLOCKWISE) FArcDirection = direction;
+    return old;
+}
+
+TColor TCanvas::GetPixel(int X, int Y) {
+    QImage* img = Image();
+    if (!img) return TColor(-1);
+    TPoint p(X, Y);
+    LPtoDP(&p, 1);
+    if (p.X < 0 || p.Y < 0 || p.X >= img->width() || p.Y >= img->height()) return TColor(-1);
+    return QRgbToTColor(img->pixel(p.X, p.Y));
+}
+
+void TCanvas::SetPixel(int X, int Y, TColor color) {
+    TPoint p(X, Y);
+    LPtoDP(&p, 1);
+    const TRect d = DeviceRect();
+    if (p.X < d.Left || p.Y < d.Top || p.X >= d.Right || p.Y >= d.Bottom) return;
+    QPainter* painter = Painter();
+    if (!painter) return;
+    painter->setWorldTransform(QTransform());
+    painter->fillRect(QRect(p.X, p.Y, 1, 1), TColorToQColor(color));
+}
+
+// ---- text
+
+void TCanvas::SelectFont(const TFont* font) { FTempFont = font; }
+
+QFont TCanvas::CurrentQFont() const {
+    QFont f = TextFont()->ToQFont();
+    if (FCharExtra != 0) f.setLetterSpacing(QFont::AbsoluteSpacing, FCharExtra);
+    if (Antialias) f.setStyleStrategy(QFont::PreferAntialias);
+    return f;
+}
+
+TSize TCanvas::TextExtent(const AnsiString& Text) {
+    const QFontMetrics fm(CurrentQFont());
+    return TSize{fm.horizontalAdvance(QString::fromStdString(Text)), fm.ascent() + fm.descent()};
+}
+
+int TCanvas::TextAscent() { return QFontMetrics(CurrentQFont()).ascent(); }
+int TCanvas::TextDescent() { return QFontMetrics(CurrentQFont()).descent(); }
+
+void TCanvas::TextOut(int X, int Y, const AnsiString& Text) { TextOutImpl(X, Y, Text, nullptr); }
+
+void TCanvas::TextRect(const TRect& r, int X, int Y, const AnsiString& Text) { TextOutImpl(X, Y, Text, &r); }
+
+void TCanvas::TextOutImpl(int X, int Y, const AnsiString& Text, const TRect* clip) {
+    ApplyFont();
+    const QFont font = CurrentQFont();
+    const QFontMetrics fm(font);
+    const QString text = QString::fromStdString(Text);
+    const int w = fm.horizontalAdvance(text);
+    const int ascent = fm.ascent(), cell = fm.ascent() + fm.descent();
+    const bool updateCP = (FTextAlign & TA_UPDATECP) != 0;
+    if (updateCP) {
+        X = FPenPos.X;
+        Y = FPenPos.Y;
+    }
+    int dx;
+    switch (FTextAlign & TA_CENTER) {
+    case TA_RIGHT: dx = -w; break;
+    case TA_CENTER: dx = -(w / 2); break;
+    default: dx = 0; break;
+    }
+    int dy;
+    switch (FTextAlign & TA_BASELINE) {
+    case TA_BOTTOM: dy = -cell; break;
+    case TA_BASELINE: dy = -ascent; break;
+    default: dy = 0; break;
+    }
+    if (updateCP) {
+        if ((FTextAlign & TA_CENTER) == TA_LEFT) FPenPos.X += w;
+        else if ((FTextAlign & TA_CENTER) == TA_RIGHT) FPenPos.X -= w;
+    }
+    const double angle = TextFont()->GetOrientation() / 10.0;
+    if (FPathOpen) {
+        QPainterPath path;
+        path.addText(QPointF(dx, dy + ascent), font, text);
+        QTransform t;
+        t.translate(X, Y);
+        t.rotate(-angle);
+        FPath.addPath(t.map(path));
+        return;
+    }
+    const QRectF guard = GuardRect();
+    if (!guard.contains(QPointF(X, Y))) return;
+    QPainter* p = Painter();
+    if (!p) return;
+    p->save();
+    if (clip) p->setClipRect(QRect(clip->Left, clip->Top, clip->Width(), clip->Height()), Qt::IntersectClip);
+    if (clip && FBkMode == OPAQUE) p->fillRect(QRect(clip->Left, clip->Top, clip->Width(), clip->Height()), TColorToQColor(FBkColor));
+    p->translate(X, Y);
+    if (angle != 0) p->rotate(-angle);
+    if (FBkMode == OPAQUE && !clip) p->fillRect(QRect(dx, dy, w, cell), TColorToQColor(FBkColor));
+    p->setFont(font);
+    p->setPen(TColorToQColor(FTextColor));
+    p->drawText(QPointF(dx, dy + ascent), text);
+    p->restore();
+}
+
+// ---- pictures
+
+void TCanvas::Draw(int X, int Y, TGraphic* graphic) {
+    if (!graphic || graphic->GetEmpty()) return;
+    graphic->Draw(this, TRect(X, Y, X + graphic->GetWidth(), Y + graphic->GetHeight()));
+}
+
+void TCanvas::StretchDraw(const TRect& r, TGraphic* graphic) {
+    if (!graphic || graphic->GetEmpty()) return;
+    graphic->Draw(this, r);
+}
+
+void TCanvas::CopyRect(const TRect& Dest, TCanvas* Canvas, const TRect& Source) {
+    if (!Canvas || Dest.IsEmpty() || Source.IsEmpty()) return;
+    QImage* src = Canvas->Image();
+    if (!src) return;
+    TPoint s[2] = {Source.TopLeft(), Source.BottomRight()};
+    Canvas->LPtoDP(s, 2);
+    Canvas->Release();
+    const QImage part = src->copy(QRect(s[0].X, s[0].Y, s[1].X - s[0].X, s[1].Y - s[0].Y));
+    QPainter* p = Painter();
+    if (!p) return;
+    p->setCompositionMode(QPainter::CompositionMode_Source);
+    p->drawImage(QRectF(Dest.Left, Dest.Top, Dest.Width(), Dest.Height()), part);
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void TCanvas::BitBlt(int X, int Y, int w, int h, TCanvas* Source, int XSrc, int YSrc) {
+    CopyRect(TRect(X, Y, X + w, Y + h), Source, TRect(XSrc, YSrc, XSrc + w, YSrc + h));
+}
+
+// ---- paths
+
+void TCanvas::BeginPath() {
+    FPathOpen = true;
+    FPathDone = false;
+    FPath = QPainterPath();
+    FPath.setFillRule(Qt::OddEvenFill);
+}
+
+void TCanvas::EndPath() {
+    if (!FPathOpen) return;
+    FPathOpen = false;
+    FPathDone = true;
+}
+
+void TCanvas::AbortPath() {
+    FPathOpen = FPathDone = false;
+    FPath = QPainterPath();
+}
+
+void TCanvas::StrokePath() {
+    if (!FPathDone) return;
+    const QPainterPath path = FPath;
+    AbortPath();
+    DrawShape(QPainterPath(), path, false);
+}
+
+void TCanvas::FillPath() {
+    if (!FPathDone) return;
+    QPainterPath path = FPath;
+    AbortPath();
+    DrawShape(path, QPainterPath(), false);
+}
+
+void TCanvas::StrokeAndFillPath() {
+    if (!FPathDone) return;
+    const QPainterPath path = FPath;
+    AbortPath();
+    DrawShape(path, path, false);
+}
+
+void TCanvas::WidenPath() {
+    if (!FPathDone) return;
+    bool drawn, cosmetic, styled;
+    const QPen pen = MakeQPen(drawn, cosmetic, styled);
+    QPainterPathStroker stroker(pen);
+    stroker.setWidth(std::max(1, FPen->GetWidth()));
+    FPath = stroker.createStroke(FPath).united(QPainterPath());
+    FPath.setFillRule(Qt::WindingFill);
+}
+
+int TCanvas::SelectClipPath(int mode) {
+    if (!FPathDone) return 0;
+    const QPainterPath device = Transform().map(FPath);
+    const QRegion region(device.toFillPolygon().toPolygon(), device.fillRule());
+    AbortPath();
+    ExtSelectClipRgn(&region, mode);
+    return 1;
+}

@@ -1,0 +1,238 @@
+#pragma once
+// The drawing surface of the platform layer over QPainter. It keeps the device state the
+// chart code reads back (pen position, background mode and colour, text colour and
+// alignment, character spacing, mix mode, clipping, mapping) and implements the drawing
+// rules of the platform the code was written for, once:
+// - Rectangle(l, t, r, b) outlines l..r-1 x t..b-1; without a pen it fills one pixel less
+//   on the right and bottom; FillRect fills l..r-1 x t..b-1.
+// - LineTo leaves out the end pixel; MoveTo only moves the pen position.
+// - Pen width 0 draws one device pixel whatever the mapping; wider pens are geometric
+//   (round caps and joins unless an extended pen asks otherwise). Styled one-pixel lines
+//   use the platform's pixel patterns (dash 18/6, dot 3/3, dash-dot 9/6/3/6,
+//   dash-dot-dot 9/3/3/3/3/3); an alternate pen sets every other pixel.
+// - The mix mode (SetROP2, from Pen.Mode) applies to lines and filled shapes on raster
+//   devices, exactly (XOR twice restores the image).
+// - Hatches and styled lines fill their gaps with the background colour in opaque mode.
+// - Text is placed from the top-left of its character cell by the alignment flags.
+// - Antialiasing is off unless Antialias is set.
+// - Coordinates far outside the device are clipped before they reach Qt.
+#include <QBrush>
+#include <QFont>
+#include <QPainterPath>
+#include <QPen>
+#include <QRegion>
+#include <QTransform>
+#include <memory>
+#include <vector>
+
+#include "platform/AnsiString.h"
+#include "platform/GraphicsObjects.h"
+#include "platform/GraphicsTypes.h"
+#include "platform/TPersistent.h"
+
+class QPaintDevice;
+class QPainter;
+class QImage;
+class TGraphic;
+
+// Region combination modes of the clipping calls.
+enum : int { RGN_AND = 1, RGN_OR = 2, RGN_XOR = 3, RGN_DIFF = 4, RGN_COPY = 5 };
+// Results of GetClipRgn and the region calls.
+enum : int { ERROR_REGION = 0, NULLREGION = 1, SIMPLEREGION = 2, COMPLEXREGION = 3 };
+// Arc drawing directions.
+enum : int { AD_COUNTERCLOCKWISE = 1, AD_CLOCKWISE = 2 };
+
+class TCanvas : public TPersistent {
+    Q_OBJECT
+public:
+    explicit TCanvas(QObject* parent = nullptr);
+    ~TCanvas() override;
+
+    // The device drawn on (not owned). Changing it ends the painting on the old one and
+    // resets the device state (as a new device context would).
+    void SetDevice(QPaintDevice* device);
+    QPaintDevice* Device() const { return FDevice; }
+    // True for image devices, where mix modes and pixel reads work.
+    bool IsRasterDevice() const;
+    // The image drawn on, or null for other devices.
+    QImage* Image() const;
+    // Resolution of the device in dots per inch (fonts convert points with it).
+    int PixelsPerInchX() const;
+    int PixelsPerInchY() const;
+    // Ends painting on the device; the next drawing call begins again. Call before the
+    // device itself is changed or replaced.
+    void Release();
+    // The painter, begun and set to the device state (mapping, clipping); for callers that
+    // draw what the canvas has no call for.
+    QPainter* Painter();
+
+    TPen* Pen() const { return FPen; }
+    TBrush* Brush() const { return FBrush; }
+    TFont* Font() const { return FFont; }
+    void SetPen(TPen* value) { FPen->Assign(value); }
+    void SetBrush(TBrush* value) { FBrush->Assign(value); }
+    void SetFont(TFont* value) { FFont->Assign(value); }
+
+    TNotifyEvent OnChange;
+    TNotifyEvent OnChanging;
+
+    // Lines and shapes (logical coordinates).
+    void MoveTo(int X, int Y);
+    void LineTo(int X, int Y);
+    TPoint GetPenPos() const { return FPenPos; }
+    void SetPenPos(TPoint value) { FPenPos = value; }
+    void Rectangle(int X1, int Y1, int X2, int Y2);
+    void Rectangle(const TRect& r) { Rectangle(r.Left, r.Top, r.Right, r.Bottom); }
+    void FillRect(const TRect& r);
+    void FrameRect(const TRect& r);
+    void RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3);
+    void Ellipse(int X1, int Y1, int X2, int Y2);
+    void Ellipse(const TRect& r) { Ellipse(r.Left, r.Top, r.Right, r.Bottom); }
+    // Bounding box (X1, Y1)-(X2, Y2), counter-clockwise from the radial through (X3, Y3)
+    // to the radial through (X4, Y4).
+    void Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
+    void Pie(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
+    void Chord(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
+    // Line from the pen position to the arc's start, the arc (in the arc direction), and
+    // the pen position to the arc's end.
+    void ArcTo(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
+    int SetArcDirection(int direction);
+    int GetArcDirection() const { return FArcDirection; }
+    void Polyline(const TPoint* points, int count);
+    void Polyline(const std::vector<TPoint>& points) { Polyline(points.data(), int(points.size())); }
+    // Alternate fill mode, as the platform's default.
+    void Polygon(const TPoint* points, int count);
+    void Polygon(const std::vector<TPoint>& points) { Polygon(points.data(), int(points.size())); }
+    TColor GetPixel(int X, int Y);
+    void SetPixel(int X, int Y, TColor color);
+
+    // Text with the device font, text colour, alignment, background mode and spacing.
+    void TextOut(int X, int Y, const AnsiString& Text);
+    // TextOut clipped to r (opaque mode fills r with the background colour first).
+    void TextRect(const TRect& r, int X, int Y, const AnsiString& Text);
+    TSize TextExtent(const AnsiString& Text);
+    int TextWidth(const AnsiString& Text) { return TextExtent(Text).cx; }
+    int TextHeight(const AnsiString& Text) { return TextExtent(Text).cy; }
+    // Cell metrics of the selected font in logical units.
+    int TextAscent();
+    int TextDescent();
+    // Selects a font for text output instead of Font until it is deselected with null (the
+    // caller keeps it alive meanwhile).
+    void SelectFont(const TFont* font);
+
+    // Pictures and block transfers.
+    void Draw(int X, int Y, TGraphic* graphic);
+    void StretchDraw(const TRect& r, TGraphic* graphic);
+    // Copies Source of Canvas to Dest of this canvas (source copy, stretched when sizes
+    // differ).
+    void CopyRect(const TRect& Dest, TCanvas* Canvas, const TRect& Source);
+    // Source copy of w x h pixels from Source at (XSrc, YSrc) to (X, Y).
+    void BitBlt(int X, int Y, int w, int h, TCanvas* Source, int XSrc, int YSrc);
+
+    // Device state.
+    int SetBkMode(int mode);
+    int GetBkMode() const { return FBkMode; }
+    TColor SetBkColor(TColor color);
+    TColor GetBkColor() const { return FBkColor; }
+    TColor SetTextColor(TColor color);
+    TColor GetTextColor();
+    unsigned SetTextAlign(unsigned flags);
+    unsigned GetTextAlign() const { return FTextAlign; }
+    int SetTextCharacterExtra(int extra);
+    int GetTextCharacterExtra() const { return FCharExtra; }
+    int SetROP2(int rop);
+    int GetROP2();
+    bool Antialias = false;
+
+    // Mapping of logical to device coordinates.
+    int SetMapMode(int mode);
+    int GetMapMode() const { return FMapMode; }
+    void SetWindowOrgEx(int X, int Y);
+    void SetWindowExtEx(int X, int Y);
+    void SetViewportOrgEx(int X, int Y);
+    void SetViewportExtEx(int X, int Y);
+    TPoint GetWindowOrg() const { return FWindowOrg; }
+    TSize GetWindowExt() const { return FWindowExt; }
+    TPoint GetViewportOrg() const { return FViewportOrg; }
+    TSize GetViewportExt() const { return FViewportExt; }
+    void LPtoDP(TPoint* points, int count) const;
+    void DPtoLP(TPoint* points, int count) const;
+    QTransform Transform() const;
+
+    // Clipping, as a region in device coordinates.
+    // Copies the clipping into region; 1 when there is one, 0 when not.
+    int GetClipRgn(QRegion& region) const;
+    bool HasClipping() const { return FHasClip; }
+    // null removes the clipping.
+    int SelectClipRgn(const QRegion* region);
+    int ExtSelectClipRgn(const QRegion* region, int mode);
+    // Logical rectangle.
+    int IntersectClipRect(int Left, int Top, int Right, int Bottom);
+    int ExcludeClipRect(int Left, int Top, int Right, int Bottom);
+    // The visible part in logical coordinates (the device bounds when nothing clips).
+    TRect ClipRect() const;
+
+    // Paths: between BeginPath and EndPath the shape calls (MoveTo, LineTo, ArcTo,
+    // Polyline, Polygon, Rectangle, Ellipse, TextOut) record outlines instead of drawing.
+    void BeginPath();
+    void EndPath();
+    void AbortPath();
+    bool InPath() const { return FPathOpen; }
+    void StrokePath();
+    void FillPath();
+    void StrokeAndFillPath();
+    // Replaces the path by the area the current pen would paint along it.
+    void WidenPath();
+    int SelectClipPath(int mode);
+
+    // The device bounds in device pixels.
+    TRect DeviceRect() const;
+
+private:
+    void Begin();
+    void Changing();
+    void DoChanged();
+    void ApplyPen();
+    void ApplyBrush();
+    void ApplyFont();
+    void ApplyComposition(bool forShapes);
+    void ApplyClip();
+    QPen MakeQPen(bool& drawn, bool& cosmetic, bool& styled) const;
+    QBrush MakeQBrush(bool& drawn) const;
+    const TFont* TextFont() const { return FTempFont ? FTempFont : FFont; }
+    QFont CurrentQFont() const;
+    double DeviceScale() const;
+    void StrokeLine(QPointF a, QPointF b, bool omitEnd);
+    void DrawShape(const QPainterPath& fill, const QPainterPath& outline, bool closedOutline);
+    void DrawPolyline(const TPoint* points, int count, bool closed);
+    bool PathRecording() const { return FPathOpen; }
+    QPainterPath EllipsePath(int X1, int Y1, int X2, int Y2) const;
+    QPainterPath ArcPath(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4, int kind) const;
+    QRectF GuardRect() const;
+    void TextOutImpl(int X, int Y, const AnsiString& Text, const TRect* clip);
+
+    QPaintDevice* FDevice = nullptr;
+    std::unique_ptr<QPainter> FPainter;
+    TPen* FPen;
+    TBrush* FBrush;
+    TFont* FFont;
+    const TFont* FTempFont = nullptr;
+    std::uint64_t FFontSerial = 0;
+    TPoint FPenPos;
+    int FBkMode = OPAQUE;
+    TColor FBkColor = clWhite;
+    TColor FTextColor = clBlack;
+    unsigned FTextAlign = 0;
+    int FCharExtra = 0;
+    int FRop2 = R2_COPYPEN;
+    std::uint64_t FPenSerial = 0;
+    int FArcDirection = AD_COUNTERCLOCKWISE;
+    int FMapMode = MM_TEXT;
+    TPoint FWindowOrg, FViewportOrg;
+    TSize FWindowExt{1, 1}, FViewportExt{1, 1};
+    bool FHasClip = false;
+    QRegion FClip;
+    bool FPathOpen = false;
+    bool FPathDone = false;
+    QPainterPath FPath;
+};

@@ -1,0 +1,23 @@
+#pragma once
+// Base of the persistent objects: QObjects whose stored properties are Q_PROPERTYs, copied
+// with Assign (never a copy constructor), with the change notification of the class library.
+#include <QObject>
+#include <functional>
+
+using TNotifyEvent = std::function<void(QObject* Sender)>;
+
+class TPersistent : public QObject {
+    Q_OBJECT
+public:
+    explicit TPersistent(QObject* parent = nullptr) : QObject(parent) {}
+    // Copies Source into this object. The default hands over to Source->AssignTo; a pair
+    // that knows no way to copy raises EConvertError ("Cannot assign a X to a Y").
+    virtual void Assign(TPersistent* Source);
+    // Whether the named Q_PROPERTY is written when the object is stored: a property whose
+    // value equals its default is left out. (Qt 6 allows only constants in STORED, so the
+    // rule lives here; classes with such properties override it.)
+    virtual bool IsPropertyStored(const char* Name) const;
+
+protected:
+    virtual void AssignTo(TPersistent* Dest);
+};

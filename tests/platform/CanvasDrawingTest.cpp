@@ -1,0 +1,346 @@
+// Pixel tests of the drawing rules the platform canvas promises its callers.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "platform/Graphics.h"
+#include "support/PixelProbe.h"
+
+using support::BoundingBoxOf;
+using support::BoundingBoxOfNot;
+using support::ColumnOf;
+using support::CountColor;
+using support::PixelAt;
+using support::RowOf;
+
+namespace {
+
+struct Surface {
+    TBitmap bitmap;
+    TCanvas* c;
+    explicit Surface(int w = 64, int h = 48) {
+        bitmap.SetSize(w, h);
+        c = bitmap.Canvas();
+        c->Pen()->SetColor(clBlack);
+        c->Brush()->SetColor(clWhite);
+    }
+    const QImage& image() { return bitmap.Image(); }
+};
+
+QImage Colourful(int w, int h) {
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) img.setPixel(x, y, qRgb((x * 37) & 255, (y * 53) & 255, (x * y) & 255));
+    return img;
+}
+
+}  // namespace
+
+TEST(CanvasShapes, RectangleExcludesRightAndBottomAndShrinksWithoutPen) {
+    Surface s;
+    s.c->Brush()->SetColor(clRed);
+    s.c->Rectangle(10, 10, 15, 15);
+    EXPECT_EQ(BoundingBoxOfNot(s.image(), clWhite), QRect(QPoint(10, 10), QPoint(14, 14)));
+    EXPECT_EQ(RowOf(s.image(), 10, 9, 15, clBlack), ".#####.");
+    EXPECT_EQ(RowOf(s.image(), 12, 9, 15, clRed), "..###..");
+
+    Surface n;
+    n.c->Brush()->SetColor(clRed);
+    n.c->Pen()->SetStyle(psClear);
+    n.c->Rectangle(10, 10, 15, 15);
+    EXPECT_EQ(BoundingBoxOfNot(n.image(), clWhite), QRect(QPoint(10, 10), QPoint(13, 13)));
+
+    Surface f;
+    f.c->Brush()->SetColor(clBlue);
+    f.c->FillRect(TRect(10, 10, 15, 15));
+    EXPECT_EQ(BoundingBoxOfNot(f.image(), clWhite), QRect(QPoint(10, 10), QPoint(14, 14)));
+    EXPECT_EQ(CountColor(f.image(), clBlue), 25);
+}
+
+TEST(CanvasShapes, LineToLeavesOutItsEndPixelAndMoveToDrawsNothing) {
+    Surface s;
+    s.c->MoveTo(5, 5);
+    EXPECT_EQ(CountColor(s.image(), clBlack), 0);
+    s.c->LineTo(15, 5);
+    EXPECT_EQ(RowOf(s.image(), 5, 4, 16, clBlack), ".##########..");
+    EXPECT_EQ(s.c->GetPenPos(), TPoint(15, 5));
+    s.c->LineTo(15, 12);  // continues from the end of the first line
+    EXPECT_EQ(ColumnOf(s.image(), 15, 4, 13, clBlack), ".#######..");
+    // Diagonal: exactly the start and no end pixel.
+    Surface d;
+    d.c->MoveTo(2, 2);
+    d.c->LineTo(12, 7);
+    EXPECT_EQ(PixelAt(d.image(), 2, 2), clBlack);
+    EXPECT_EQ(PixelAt(d.image(), 12, 7), clWhite);
+    EXPECT_EQ(CountColor(d.image(), clBlack), 10);
+}
+
+TEST(CanvasPens, WidthZeroStaysOnePixelUnderScaledMappingWidthOneScales) {
+    for (int width : {0, 1}) {
+        Surface s(80, 60);
+        s.c->SetMapMode(MM_ANISOTROPIC);
+        s.c->SetWindowExtEx(1, 1);
+        s.c->SetViewportExtEx(2, 2);
+        s.c->Pen()->SetWidth(width);
+        s.c->MoveTo(5, 10);
+        s.c->LineTo(30, 10);
+        const QRect box = BoundingBoxOf(s.image(), clBlack);
+        EXPECT_EQ(box.height(), width == 0 ? 1 : 2) << "width " << width;
+        EXPECT_GE(box.left(), 9);
+        EXPECT_LE(box.right(), 61);
+    }
+}
+
+TEST(CanvasPens, EndStylesOfAFivePixelGeometricPen) {
+    struct Case {
+        unsigned flags;
+        int left, right;
+        bool corner;
+    };
+    // Line from x 20 to 40 at y 20, 5 pixels wide (rows 18..22).
+    const Case cases[] = {
+        {PS_ENDCAP_FLAT | PS_JOIN_MITER, 20, 39, true},
+        {PS_ENDCAP_SQUARE | PS_JOIN_BEVEL, 18, 42, true},
+        {PS_ENDCAP_ROUND | PS_JOIN_ROUND, 18, 42, false},
+    };
+    for (const Case& k : cases) {
+        Surface s;
+        s.c->Pen()->SetHandle(ExtCreatePen(PS_GEOMETRIC | PS_SOLID | k.flags, 5, clBlack));
+        s.c->MoveTo(20, 20);
+        s.c->LineTo(40, 20);
+        const QImage& img = s.image();
+        const QRect box = BoundingBoxOf(img, clBlack);
+        EXPECT_EQ(box.top(), 18) << k.flags;
+        EXPECT_EQ(box.bottom(), 22) << k.flags;
+        EXPECT_EQ(box.left(), k.left) << k.flags;
+        EXPECT_EQ(box.right(), k.right) << k.flags;
+        // Round caps leave the corners of the end square empty.
+        EXPECT_EQ(PixelAt(img, box.left(), 18) == clBlack, k.corner) << RowOf(img, 18, 14, 46, clBlack);
+        EXPECT_EQ(PixelAt(img, box.right(), 22) == clBlack, k.corner) << RowOf(img, 22, 14, 46, clBlack);
+    }
+}
+
+TEST(CanvasPens, StyledOnePixelLinesUseThePixelPatterns) {
+    Surface s(80, 20);
+    s.c->SetBkMode(TRANSPARENT);
+    s.c->Pen()->SetStyle(psDash);
+    s.c->MoveTo(0, 2);
+    s.c->LineTo(60, 2);
+    EXPECT_EQ(RowOf(s.image(), 2, 0, 47, clBlack), "##################......##################......");
+    s.c->Pen()->SetStyle(psDot);
+    s.c->MoveTo(0, 4);
+    s.c->LineTo(20, 4);
+    EXPECT_EQ(RowOf(s.image(), 4, 0, 11, clBlack), "###...###...");
+
+    // Small dots: every other pixel, whatever the width asked for.
+    s.c->Pen()->SetStyle(psSolid);
+    s.c->Pen()->SetHandle(ExtCreatePen(PS_COSMETIC | PS_ALTERNATE, 1, clBlack));
+    s.c->MoveTo(0, 8);
+    s.c->LineTo(12, 8);
+    EXPECT_EQ(RowOf(s.image(), 8, 0, 12, clBlack), "#.#.#.#.#.#..");
+    EXPECT_EQ(RowOf(s.image(), 9, 0, 12, clBlack), ".............");
+
+    // Opaque mode fills the gaps with the background colour.
+    s.c->SetBkMode(OPAQUE);
+    s.c->SetBkColor(clRed);
+    s.c->Pen()->SetStyle(psDot);
+    s.c->MoveTo(0, 12);
+    s.c->LineTo(12, 12);
+    EXPECT_EQ(RowOf(s.image(), 12, 0, 11, clRed), "...###...###");
+}
+
+TEST(CanvasMixModes, XorAndNotXorDrawnTwiceRestoreTheImageExactly) {
+    for (TPenMode mode : {pmXor, pmNotXor}) {
+        TBitmap bmp;
+        bmp.SetImage(Colourful(60, 50));
+        const QImage original = bmp.ToImage();
+        TCanvas* c = bmp.Canvas();
+        c->Pen()->SetColor(RGB(200, 30, 90));
+        c->Pen()->SetMode(mode);
+        c->Brush()->SetColor(RGB(10, 200, 7));
+        auto scene = [&] {
+            c->MoveTo(0, 0);
+            c->LineTo(59, 41);
+            c->LineTo(3, 30);
+            c->Rectangle(5, 5, 40, 30);
+            const TPoint tri[3] = {{10, 40}, {50, 45}, {30, 10}};
+            c->Polygon(tri, 3);
+            c->Ellipse(20, 20, 55, 48);
+        };
+        scene();
+        EXPECT_NE(bmp.ToImage(), original);
+        scene();
+        EXPECT_EQ(bmp.ToImage(), original) << "mode " << int(mode);
+    }
+}
+
+TEST(CanvasMixModes, PenModeSetsTheDeviceMixModeAndNopDrawsNothing) {
+    Surface s;
+    s.c->Pen()->SetMode(pmNotXor);
+    EXPECT_EQ(s.c->GetROP2(), R2_NOTXORPEN);
+    s.c->SetROP2(R2_NOP);
+    s.c->MoveTo(0, 5);
+    s.c->LineTo(30, 5);
+    s.c->Rectangle(2, 10, 20, 20);
+    EXPECT_EQ(CountColor(s.image(), clWhite), 64 * 48);
+    s.c->Pen()->SetMode(pmBlack);
+    s.c->Pen()->SetColor(clRed);
+    s.c->MoveTo(0, 5);
+    s.c->LineTo(30, 5);
+    EXPECT_EQ(CountColor(s.image(), clBlack), 30);
+}
+
+TEST(CanvasBrushes, HatchGapsTakeTheBackgroundColourOnlyInOpaqueMode) {
+    Surface s;
+    s.c->Brush()->SetStyle(bsCross);
+    s.c->Brush()->SetColor(clRed);
+    s.c->SetBkColor(clBlue);
+    s.c->SetBkMode(OPAQUE);
+    s.c->FillRect(TRect(0, 0, 16, 16));
+    const int red = CountColor(s.image(), clRed), blue = CountColor(s.image(), clBlue);
+    EXPECT_EQ(red + blue, 256);
+    EXPECT_EQ(red, 4 * 15);  // an 8 x 8 cross cell has 15 line pixels
+    s.c->SetBkMode(TRANSPARENT);
+    s.c->FillRect(TRect(20, 0, 36, 16));
+    int white = 0;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 20; x < 36; ++x) white += PixelAt(s.image(), x, y) == clWhite;
+    EXPECT_EQ(white, 256 - red);
+}
+
+TEST(CanvasBrushes, MonochromePatternTakesTextAndBackgroundColours) {
+    TBitmap pattern;
+    pattern.SetSize(2, 2);
+    QImage& p = pattern.Image();
+    p.setPixel(0, 0, 0xFF000000u);
+    p.setPixel(1, 1, 0xFF000000u);
+    pattern.SetMonochrome(true);
+    Surface s;
+    s.c->SetTextColor(clGreen);
+    s.c->SetBkColor(clYellow);
+    s.c->Brush()->SetBitmap(&pattern);
+    s.c->FillRect(TRect(0, 0, 4, 4));
+    EXPECT_EQ(PixelAt(s.image(), 0, 0), clGreen);
+    EXPECT_EQ(PixelAt(s.image(), 1, 0), clYellow);
+    EXPECT_EQ(PixelAt(s.image(), 3, 3), clGreen);
+    EXPECT_EQ(CountColor(s.image(), clGreen), 8);
+}
+
+TEST(CanvasText, AlignmentFlagsPlaceTheCellAroundTheReferencePoint) {
+    Surface s(200, 100);
+    s.c->SetBkMode(TRANSPARENT);
+    s.c->Font()->SetHeight(-20);
+    const TSize size = s.c->TextExtent("Hg");
+    s.c->SetTextAlign(TA_RIGHT | TA_BOTTOM);
+    s.c->TextOut(100, 50, "Hg");
+    const QRect box = BoundingBoxOfNot(s.image(), clWhite);
+    ASSERT_FALSE(box.isNull());
+    EXPECT_LE(box.right(), 99);
+    EXPECT_GE(box.right(), 99 - 3);
+    EXPECT_LE(box.bottom(), 49);
+    EXPECT_GE(box.bottom(), 49 - 3);
+    EXPECT_GE(box.left(), 100 - size.cx);
+
+    Surface t(200, 100);
+    t.c->SetBkMode(TRANSPARENT);
+    t.c->Font()->SetHeight(-20);
+    t.c->TextOut(10, 10, "Hg");
+    const QRect tl = BoundingBoxOfNot(t.image(), clWhite);
+    EXPECT_GE(tl.left(), 10);
+    EXPECT_LE(tl.left(), 13);
+    EXPECT_GE(tl.top(), 10);
+    EXPECT_LE(tl.bottom(), 10 + size.cy - 1);
+
+    // Opaque text fills its whole cell with the background colour.
+    Surface o(200, 100);
+    o.c->Font()->SetHeight(-20);
+    o.c->SetBkColor(clAqua);
+    o.c->SetTextAlign(TA_CENTER);
+    o.c->TextOut(100, 10, "Hg");
+    EXPECT_EQ(BoundingBoxOfNot(o.image(), clWhite), QRect(100 - size.cx / 2, 10, size.cx, size.cy));
+}
+
+TEST(CanvasText, FontHeightSignAndPointSizesFollowTheDeviceResolution) {
+    Surface s;
+    s.c->Font()->SetHeight(20);
+    EXPECT_EQ(s.c->TextHeight("X"), 20);
+    s.c->Font()->SetHeight(-20);
+    EXPECT_GT(s.c->TextHeight("X"), 20);
+
+    TFont screen;
+    screen.PixelsPerInch = 96;
+    screen.SetSize(10);
+    EXPECT_EQ(screen.GetHeight(), -13);
+    TFont printer;
+    printer.PixelsPerInch = 600;
+    printer.Assign(&screen);
+    EXPECT_EQ(printer.GetSize(), 10);
+    EXPECT_EQ(printer.GetHeight(), -83);
+}
+
+TEST(CanvasGuard, CoordinatesFarOutsideTheDeviceDrawTheirVisiblePart) {
+    Surface s;
+    s.c->MoveTo(-67108863, 10);
+    s.c->LineTo(67108863, 10);
+    EXPECT_EQ(RowOf(s.image(), 10, 0, 63, clBlack), std::string(64, '#'));
+    s.c->MoveTo(INT_MIN, INT_MIN);
+    s.c->LineTo(INT_MAX, INT_MAX);
+    EXPECT_EQ(PixelAt(s.image(), 30, 30), clBlack);
+
+    Surface r;
+    r.c->Brush()->SetColor(clRed);
+    r.c->Pen()->SetStyle(psClear);
+    r.c->Rectangle(-100000000, 5, 100000000, 8);
+    EXPECT_EQ(RowOf(r.image(), 6, 0, 63, clRed), std::string(64, '#'));
+    const TPoint tri[3] = {{-200000000, 40}, {200000000, 40}, {0, 20}};
+    r.c->Polygon(tri, 3);
+    EXPECT_EQ(PixelAt(r.image(), 32, 38), clRed);
+    EXPECT_EQ(PixelAt(r.image(), 32, 15), clWhite);
+}
+
+TEST(CanvasClipping, ClipRectangleLimitsDrawingUntilRemoved) {
+    Surface s;
+    s.c->IntersectClipRect(10, 10, 20, 20);
+    s.c->Brush()->SetColor(clRed);
+    s.c->FillRect(TRect(0, 0, 64, 48));
+    EXPECT_EQ(BoundingBoxOf(s.image(), clRed), QRect(10, 10, 10, 10));
+    EXPECT_EQ(s.c->ClipRect(), TRect(10, 10, 20, 20));
+    QRegion saved;
+    EXPECT_EQ(s.c->GetClipRgn(saved), 1);
+    s.c->SelectClipRgn(nullptr);
+    EXPECT_EQ(s.c->GetClipRgn(saved), 0);
+    s.c->FillRect(TRect(0, 0, 64, 48));
+    EXPECT_EQ(CountColor(s.image(), clRed), 64 * 48);
+}
+
+TEST(GraphicsObjects, NotifyOnlyWhenAValueChanges) {
+    TPen pen;
+    int changes = 0;
+    pen.OnChange = [&](QObject*) { ++changes; };
+    pen.SetColor(clBlack);
+    pen.SetWidth(1);
+    pen.SetStyle(psSolid);
+    EXPECT_EQ(changes, 0);
+    pen.SetColor(clRed);
+    pen.SetWidth(3);
+    EXPECT_EQ(changes, 2);
+    TBrush brush;
+    brush.OnChange = [&](QObject*) { ++changes; };
+    brush.SetColor(clWhite);
+    EXPECT_EQ(changes, 2);
+    brush.SetStyle(bsClear);
+    EXPECT_EQ(changes, 3);
+}
+
+TEST(GraphicsTypes, SystemColoursResolveFromTheFixedTable) {
+    EXPECT_EQ(ColorToRGB(clWindow), clWhite);
+    EXPECT_EQ(ColorToRGB(clWindowText), clBlack);
+    EXPECT_EQ(ColorToRGB(clBtnFace), RGB(212, 208, 200));
+    EXPECT_EQ(ColorToRGB(clRed), clRed);
+    EXPECT_EQ(ColorToRGB(clNone), clNone);
+    EXPECT_EQ(ColorToRGB(clDefault), clDefault);
+    EXPECT_EQ(ColorToRGB(SystemColor(200)), clBlack);
+    EXPECT_EQ(MulDiv(10, 96, 72), 13);
+    EXPECT_EQ(MulDiv(-13, 72, 96), -10);
+    EXPECT_EQ(MulDiv(1, 1, 0), 0);
+}
