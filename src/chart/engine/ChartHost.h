@@ -1,7 +1,8 @@
 #pragma once
 // What the series, functions, tools and their lists ask of the chart panel that shows
 // them. The chart panel implements it; tests use a small fake.
-#include "chart/engine/ChartDataPending.h"
+#include "chart/engine/ChartExceptions.h"
+#include "platform/GraphicsTypes.h"
 
 class QObject;
 class TChartAxis;

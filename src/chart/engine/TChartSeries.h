@@ -169,6 +169,7 @@ public:
 
     // ---- copying
     void Assign(const TCustomChartElement& source) override;
+    using TCustomChartSeries::Assign;
     virtual void AssignFormat(const TChartSeries& source);
 
     // ---- sample values
@@ -221,6 +222,7 @@ public:
     const AnsiString& GetPercentFormat() const { return FPercentFormat; }
     void SetPercentFormat(const AnsiString& value) { SetStringProperty(FPercentFormat, value); }
     Q_INVOKABLE bool IsPercentFormatStored() const;
+    bool IsPropertyStored(const char* Name) const override;
     TSeriesRecalcOptions RecalcOptions = TSeriesRecalcOptions(rOnDelete | rOnModify | rOnInsert | rOnClear);
     TSeriesMarks* Marks() const { return FMarks; }
 

@@ -7,6 +7,7 @@
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TTeeFunction.h"
 #include "chart/engine/TTeeSeriesSource.h"
+#include "chart/engine/TeeConst.h"
 
 void CheckOtherSeries(TChartSeries* dest, TChartSeries* source)
 {

@@ -8,6 +8,7 @@
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TTeeFunction.h"
 #include "chart/engine/TTeeSeriesSource.h"
+#include "chart/engine/TeeConst.h"
 #include "platform/DateTime.h"
 #include "platform/Round.h"
 #include "platform/TextCodec.h"
@@ -43,8 +44,8 @@ void Put(std::vector<std::uint8_t>& out, T value)
 
 void PutPoint(std::vector<std::uint8_t>& out, const TPoint& p)
 {
-    Put<std::int32_t>(out, p.x);
-    Put<std::int32_t>(out, p.y);
+    Put<std::int32_t>(out, p.X);
+    Put<std::int32_t>(out, p.Y);
 }
 
 class Reader {
@@ -70,8 +71,8 @@ public:
     TPoint GetPoint()
     {
         TPoint p;
-        p.x = Get<std::int32_t>();
-        p.y = Get<std::int32_t>();
+        p.X = Get<std::int32_t>();
+        p.Y = Get<std::int32_t>();
         return p;
     }
 

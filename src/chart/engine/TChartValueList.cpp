@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "chart/engine/ChartDataPending.h"
+#include "chart/engine/ChartExceptions.h"
 #include "chart/engine/TChartSeries.h"
 #include "platform/FormatSettings.h"
 
@@ -14,7 +14,7 @@ const char* const kDeleteQuantity = "Quantity of data to delete must be less tha
 }
 
 TChartValueList::TChartValueList(TChartSeries* owner, const AnsiString& name)
-    : QObject(owner), FOwner(owner), FName(name)
+    : TPersistent(owner), FOwner(owner), FName(name)
 {
     if (FOwner) FOwner->ValuesList().Add(this);
     ClearValues();
@@ -413,6 +413,20 @@ void TChartValueList::Assign(const TChartValueList& source)
     SetOrder(source.FOrder);
     FDateTime = source.FDateTime;
     FValueSource = source.FValueSource;
+}
+
+void TChartValueList::Assign(TPersistent* Source)
+{
+    if (auto* other = qobject_cast<TChartValueList*>(Source))
+        Assign(*other);
+    else
+        TPersistent::Assign(Source);
+}
+
+bool TChartValueList::IsPropertyStored(const char* Name) const
+{
+    if (qstrcmp(Name, "DateTime") == 0) return IsDateTimeStored();
+    return TPersistent::IsPropertyStored(Name);
 }
 
 int TChartValueLists::IndexOf(const TChartValueList* list) const

@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "chart/engine/ChartDataEnums.h"
-#include "chart/engine/ChartDataPending.h"
+#include "chart/engine/ChartExceptions.h"
+#include "platform/GraphicsTypes.h"
 
 class IChartHost;
 class TChartSeries;

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "chart/engine/ChartDataPending.h"
+#include "chart/engine/ChartExceptions.h"
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TTeeSeriesSource.h"
+#include "chart/engine/TeeConst.h"
 #include "platform/Round.h"
 
 TTeeFunction::TTeeFunction(QObject* owner) : QObject(owner) {}

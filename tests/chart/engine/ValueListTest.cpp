@@ -230,3 +230,22 @@ TEST(ValueList, AssignCopiesSettingsNotValues)
 }
 
 }  // namespace
+
+#include "chart/engine/TeePalette.h"
+
+namespace {
+
+TEST(ColorPalette, WrapsNegativeIndexesAndSurvivesAnEmptyPalette)
+{
+    EXPECT_EQ(GetDefaultColor(23), 0xFF0000);
+    EXPECT_EQ(GetDefaultColor(-1), 0xA4A0A0);
+    const TColor two[] = {0x111111, 0x222222};
+    SetDefaultColorPalette(two, 1);
+    EXPECT_EQ(GetDefaultColor(3), 0x222222);
+    ColorPalette.clear();
+    EXPECT_EQ(GetDefaultColor(3), 0xFF0000);
+    SetDefaultColorPalette(two, 0);  // High 0 restores the defaults
+    EXPECT_EQ(ColorPalette.size(), 20u);
+}
+
+}  // namespace
