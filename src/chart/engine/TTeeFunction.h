@@ -63,7 +63,8 @@ public:
 
 protected:
     // The next period boundary after x along the function series' X axis. Date-time
-    // axes step by calendar months and years where the period asks for them.
+    // values step by calendar months and years where the period (its TDateTimeStep)
+    // asks for them.
     virtual double NextPeriodBoundary(double x, int step) const;
 
     double FPeriod = 0;
