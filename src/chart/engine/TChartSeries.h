@@ -76,6 +76,15 @@ public:
     void SetXLabel(int index, const AnsiString& text);
     void SetMarkText(int index, const AnsiString& text) { SetXLabel(index, text); }
 
+    // ---- mark texts
+    // The text of the mark of point index by Marks.Style; OnGetMarkText may change it. An
+    // empty text means no mark.
+    virtual AnsiString GetMarkText(int index);
+    AnsiString MarkPercent(int index, bool addTotal = false);
+    // The horizontal axis's label text of a value, or the value in ValueFormat without
+    // an axis.
+    AnsiString XValueToText(double value) const;
+
     // ---- colours and null points
     TColor GetSeriesColor() const { return FColor != clDefault ? FColor : FInternalColor; }
     virtual void SetSeriesColor(TColor value);
@@ -306,6 +315,10 @@ private:
 // Raises the circular-reference error when `dest` is reached from `source` through data
 // sources (a visited set keeps existing cycles from recursing for ever).
 void CheckOtherSeries(TChartSeries* dest, TChartSeries* source);
+
+// Line break inside mark and legend texts, and the column break of legend texts.
+extern char TeeLineSeparator;
+extern char TeeColumnSeparator;
 
 // The library's pseudo-random generator used for sample values.
 extern std::uint32_t TeeRandSeed;

@@ -3,6 +3,7 @@
 #include "FakeChartHost.h"
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TTeeFunction.h"
+#include "platform/FormatSettings.h"
 
 namespace {
 
@@ -377,6 +378,89 @@ TEST(SeriesData, AssignCopiesFormatAndValues)
     EXPECT_EQ(b.GetXLabel(0), "x");
     EXPECT_EQ(b.InternalColor(0), 0x44);
     EXPECT_EQ(b.GetyValue(1), 4);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SeriesMarkText, StylesAndTheTextEvent)
+{
+    TChartSeries s;
+    s.Add(1, "A");
+    s.Add(3);
+    EXPECT_EQ(s.GetMarkText(0), "A");
+    EXPECT_EQ(s.GetMarkText(1), "3");
+    s.YValues()->SetValue(1, 1234.5);
+    EXPECT_EQ(s.GetMarkText(1), FormatFloat("#,##0.###", 1234.5));
+    s.YValues()->SetValue(1, 3);
+    s.Marks()->SetStyle(smsPercent);
+    EXPECT_EQ(s.GetMarkText(0), "25 %");
+    EXPECT_EQ(s.GetMarkText(1), "75 %");
+    s.Marks()->SetStyle(smsPercentTotal);
+    EXPECT_EQ(s.GetMarkText(0), "25 % of 4");
+    s.Marks()->SetStyle(smsLabelValue);
+    s.Marks()->SetMultiLine(true);
+    EXPECT_EQ(s.GetMarkText(0), "A\r1");
+    s.Marks()->SetStyle(smsXY);
+    s.Marks()->SetMultiLine(false);
+    EXPECT_EQ(s.GetMarkText(1), "1 3");
+    s.OnGetMarkText = [](TChartSeries*, int index, AnsiString& text) {
+        if (index == 1) text.clear();
+    };
+    EXPECT_EQ(s.GetMarkText(1), "");
+    EXPECT_EQ(s.GetMarkText(5), "");
+}
+
+TEST(SeriesMarkText, LegendAndAxisTextsComeFromTheChart)
+{
+    FakeChartHost chart;
+    TChartSeries s;
+    s.SetParentChart(&chart);
+    s.Add(7);
+    s.Marks()->SetStyle(smsLegend);
+    EXPECT_EQ(s.GetMarkText(0), "L0 v");
+    s.Marks()->SetMultiLine(true);
+    EXPECT_EQ(s.GetMarkText(0), "L0" + AnsiString(1, TeeColumnSeparator) + "v");
+    s.SetParentChart(nullptr);
+}
+
+TEST(SeriesMarks, UsePositionKeepsUserPositions)
+{
+    TChartSeries s;
+    s.Add(1);
+    s.Add(2);
+    TSeriesMarks& marks = *s.Marks();
+    TSeriesMarkPosition drawn;
+    drawn.LeftTop = {10, 20};
+    marks.UsePosition(1, drawn);
+    ASSERT_NE(marks.Positions().Get(1), nullptr);
+    EXPECT_FALSE(marks.Positions().Get(1)->Custom);
+    EXPECT_FALSE(marks.Positions().ExistCustom());
+    TSeriesMarkPosition moved;
+    moved.LeftTop = {50, 60};
+    marks.Positions().Put(1, moved);
+    TSeriesMarkPosition next;
+    next.LeftTop = {10, 20};
+    next.ArrowFix = true;
+    next.ArrowFrom = {1, 1};
+    marks.UsePosition(1, next);
+    EXPECT_EQ(next.LeftTop, (TPoint{50, 60}));
+    EXPECT_EQ(next.ArrowFrom, (TPoint{1, 1}));
+    marks.ResetPositions();
+    EXPECT_FALSE(marks.Positions().ExistCustom());
+    marks.SetDrawEvery(0);
+    EXPECT_EQ(marks.GetDrawEvery(), 1);
+    // Deleting a point takes its position and item along.
+    marks.Items().Get(1)->SetVisible(false);
+    s.Delete(0);
+    ASSERT_NE(marks.Positions().Get(0), nullptr);
+    EXPECT_FALSE(marks.Items().Get(0)->GetVisible());
+    // Loaded items survive the clearing of the data that follows them.
+    marks.Items().Loading = true;
+    s.Clear();
+    EXPECT_EQ(marks.Items().Count(), 1);
+    EXPECT_EQ(marks.Positions().Count(), 0);
 }
 
 }  // namespace
