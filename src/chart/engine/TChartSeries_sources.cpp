@@ -87,7 +87,9 @@ void TChartSeries::InternalRemoveDataSource(QObject* value)
 {
     if (FDestroying) return;
     if (FParentChart && DataSource()) FParentChart->RemovedDataSource(this, value);
-    if (value == DataSource()) {
+    // No component named means "no data source": every source is let go, not only when
+    // the list is empty already.
+    if (!value || value == DataSource()) {
         RemoveAllLinkedSeries();
         FDataSources->InheritedClear();
     }

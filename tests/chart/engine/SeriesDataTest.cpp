@@ -238,6 +238,24 @@ TEST(SeriesData, CircularSourcesAreRefusedEvenAroundAnExistingCycle)
     for (TChartSeries* s : {&c, &b, &a}) s->SetParentChart(nullptr);
 }
 
+TEST(SeriesData, NoDataSourceDetachesFromTheSource)
+{
+    FakeChartHost chart;
+    TChartSeries source, fed;
+    source.SetParentChart(&chart);
+    fed.SetParentChart(&chart);
+    source.Add(1);
+    fed.SetDataSource(&source);
+    EXPECT_EQ(source.LinkedSeries().Count(), 1);
+    fed.SetDataSource(nullptr);
+    EXPECT_EQ(fed.DataSource(), nullptr);
+    EXPECT_EQ(source.LinkedSeries().Count(), 0);
+    source.Add(2);
+    EXPECT_EQ(fed.Count(), 1);
+    fed.SetParentChart(nullptr);
+    source.SetParentChart(nullptr);
+}
+
 TEST(SeriesData, SetDataSourceNeedsAChart)
 {
     TChartSeries a, b;
