@@ -107,7 +107,9 @@ void TChartSeries::RemoveDataSource(QObject* value)
 
 void TChartSeries::AddLinkedSeries(TChartSeries* series)
 {
-    if (series && !FLinkedSeries.Contains(series)) FLinkedSeries.Add(series);
+    if (!series || FLinkedSeries.Contains(series)) return;
+    FLinkedSeries.Add(series);
+    WatchComponent(series);  // a linked series that goes first leaves no stale entry
 }
 
 void TChartSeries::RemoveLinkedSeries(TChartSeries* series)
@@ -188,6 +190,8 @@ void TChartSeries::WatchComponent(QObject* component)
 void TChartSeries::ComponentFreed(QObject* component)
 {
     if (FDestroying) return;
+    for (int i = FLinkedSeries.Count() - 1; i >= 0; --i)
+        if (static_cast<QObject*>(FLinkedSeries[i]) == component) FLinkedSeries.Delete(i);
     if (component == FFunction) {
         FFunction = nullptr;
         return;
