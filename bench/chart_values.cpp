@@ -124,6 +124,25 @@ void BM_SeriesReadDataReversedX(benchmark::State& state)
 }
 BENCHMARK(BM_SeriesReadDataReversedX)->Unit(benchmark::kMillisecond);
 
+void BM_SeriesReadDataReversedX_OneByOne(benchmark::State& state)
+{
+    // The same stream read point by point (an OnBeforeAdd handler forces that path):
+    // what reading cost when every point was placed on its own.
+    TChartSeries source;
+    source.XValues()->SetOrder(loNone);
+    for (int t = 0; t < kTicks; ++t) source.AddXY(kTicks - t, Sample(0, t));
+    std::vector<std::uint8_t> stream;
+    source.WriteData(stream);
+    for (auto _ : state) {
+        TChartSeries target;
+        target.OnBeforeAdd = [](TChartSeries*) { return true; };
+        target.ReadData(stream);
+        benchmark::DoNotOptimize(target.XValues()->First());
+    }
+    state.SetItemsProcessed(state.iterations() * kTicks);
+}
+BENCHMARK(BM_SeriesReadDataReversedX_OneByOne)->Unit(benchmark::kMillisecond)->Iterations(2);
+
 void BM_LocateAndVisibleRange(benchmark::State& state)
 {
     TChartSeries series;

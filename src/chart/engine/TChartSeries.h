@@ -188,6 +188,9 @@ public:
     virtual void AddSampleValues(int numValues, bool onlyMandatory = false);
     void RandomBounds(int numValues, double& tmpX, double& stepX, double& tmpY, double& minY, double& difY);
     static int RandomValue(int range);
+    // Four sample points and plain settings for the series gallery; the series colour is
+    // silver when the gallery entry is disabled.
+    virtual void PrepareForGallery(bool enabled);
 
     // ---- stored point data ("Data" of a chart file)
     bool ManualData = false;
@@ -325,3 +328,6 @@ extern std::uint32_t TeeRandSeed;
 int TeeRandom(int range);
 // Whether series may make up sample values at run time.
 extern bool TeeRandomAtRunTime;
+// Palette indexes of the gallery's first and further series.
+extern int clTeeGallery1;
+extern int clTeeGallery2;

@@ -191,6 +191,13 @@ void TTeeFunction::CalculateByPeriod(TChartSeries* source, TChartValueList* xLis
     }
 }
 
+void TTeeFunction::PrepareForGallery(IChartHost* chart)
+{
+    if (!chart || !chart->SeriesList()) return;
+    for (TChartSeries* s : std::vector<TChartSeries*>(chart->SeriesList()->begin(), chart->SeriesList()->end()))
+        s->PrepareForGallery(true);
+}
+
 void TTeeFunction::EndUpdate()
 {
     if (!FUpdating) return;

@@ -40,6 +40,8 @@ public:
     virtual void CalculateByPeriod(TChartSeries* source, TChartValueList* xList);
     virtual void DoCalculation(TChartSeries* source, TChartValueList* xList);
     virtual AnsiString GetEditorClass() const { return "TTeeFunctionEditor"; }
+    // Every series of the chart prepares itself for the gallery.
+    virtual void PrepareForGallery(IChartHost* chart);
     virtual bool IsValidSource(TChartSeries*) const { return true; }
     virtual void Clear() {}
     virtual void Assign(const TTeeFunction& source);

@@ -378,6 +378,24 @@ TEST(SeriesData, FillSampleValuesCountsAndRejectsNegative)
     EXPECT_FALSE(s.Updating());
 }
 
+TEST(SeriesData, GalleryPreparationUsesTheGalleryColours)
+{
+    FakeChartHost chart;
+    TChartSeries first, second;
+    first.SetParentChart(&chart);
+    second.SetParentChart(&chart);
+    first.PrepareForGallery(true);
+    second.PrepareForGallery(true);
+    EXPECT_EQ(first.Count(), 4);
+    EXPECT_EQ(first.GetSeriesColor(), 0x100 + clTeeGallery1);
+    EXPECT_EQ(second.GetSeriesColor(), 0x100 + clTeeGallery2);
+    EXPECT_EQ(first.Marks()->GetDrawEvery(), 2);
+    second.PrepareForGallery(false);
+    EXPECT_EQ(second.GetSeriesColor(), clSilver);
+    second.SetParentChart(nullptr);
+    first.SetParentChart(nullptr);
+}
+
 TEST(SeriesData, AssignCopiesFormatAndValues)
 {
     TChartSeries a, b;
