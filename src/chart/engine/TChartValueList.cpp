@@ -352,7 +352,9 @@ void TChartValueList::Scroll()
     if (FCount < 2) return;
     std::rotate(FValue.begin(), FValue.begin() + 1, FValue.begin() + FCount);
     FSortState = SortState::Unknown;
-    // The statistics stay as they are: the same values, in another order.
+    // Complete statistics stay as they are (the same values, in another order); partial
+    // ones would continue from the wrong place and are rebuilt instead.
+    if (FStatsCount != FCount) FStatsCount = -1;
 }
 
 int TChartValueList::CompareValueIndex(int a, int b) const

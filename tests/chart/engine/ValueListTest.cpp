@@ -103,6 +103,14 @@ TEST(ValueList, ScrollRotatesAndLeavesStatistics)
     EXPECT_EQ(list.MinValue(), 1);
     EXPECT_EQ(list.MaxValue(), 3);
 
+    // Pending statistics (values appended since the last read) still come out right.
+    list.AddChartValue(10);
+    list.AddChartValue(-4);
+    list.Scroll();
+    EXPECT_EQ(list.MaxValue(), 10);
+    EXPECT_EQ(list.MinValue(), -4);
+    EXPECT_EQ(list.Total(), 12);
+
     TChartValueList empty(nullptr, "E");
     empty.Scroll();
     EXPECT_EQ(empty.Count(), 0);
