@@ -36,7 +36,8 @@ struct TSerialLinkSettings {
 // Opens a serial link; on failure returns nullptr with the reason in error.
 using SerialLinkFactory = std::function<std::shared_ptr<IByteLink>(const TSerialLinkSettings&, AnsiString& error)>;
 
-// The factory the serial channels use; SetSerialLinkFactory(nullptr) puts the default back.
+// The factory the serial channels use (the platform's serial port by default);
+// SetSerialLinkFactory(nullptr) puts the default back.
 SerialLinkFactory& SerialLinks();
 void SetSerialLinkFactory(SerialLinkFactory factory);
 

@@ -9,6 +9,7 @@
 #include "comm/CTransceiver.h"
 #include "comm/CommTiming.h"
 #include "platform/Dialogs.h"
+#include "platform/SerialPort.h"
 #include "platform/UiDispatcher.h"
 
 const int CRS232::BaudRates[6] = {19200, 14400, 9600, 4800, 2400, 1200};
@@ -27,6 +28,8 @@ bool IsSerialDevicePath(const AnsiString& path) {
 }
 
 CRS232::CRS232(int channel) : CChannel(channel) {}
+
+std::vector<AnsiString> CRS232::PortList() { return platform::ListSerialPorts(); }
 
 CRS232::~CRS232() {
     StopThreads();

@@ -1,6 +1,7 @@
 #pragma once
 // The channel of a unit on a serial port of its own.
 #include <memory>
+#include <vector>
 
 #include "comm/ByteLink.h"
 #include "comm/CChannel.h"
@@ -41,6 +42,9 @@ public:
     int DataBits = 8;
     int ReadTimeout = 1000;
     int PollInterval = 5;
+
+    // The serial ports of this machine, for the window's port list.
+    static std::vector<AnsiString> PortList();
 
     // The choices of the settings boxes.
     static const int BaudRates[6];

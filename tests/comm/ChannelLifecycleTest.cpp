@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "SerialChannelFixture.h"
+#include "comm/SerialPortLink.h"
 #include "platform/Exception.h"
 
 using namespace testfakes;
@@ -141,6 +142,7 @@ TEST_F(SerialChannel, ClosingAPollingChannelIsPromptAndLeavesNothingOpen) {
     // Close in the middle of a cycle, with a reply outstanding.
     line.First().InjectFault(UnitFault::NoReply, -1);
     c.PollRequest = 1;
+    scope.services.current = 2;  // another window is active: the channel closes its own
     auto start = std::chrono::steady_clock::now();
     c.Close(3);
     EXPECT_LT(ElapsedMs(start), 1000);  // bounded by one read time-out, never a deadlock
@@ -346,4 +348,50 @@ TEST(IdentificationWindow, ProgressStepsAndFlagsPerWindow) {
     EXPECT_EQ(b.GetOkPressed(), 0);
     EXPECT_EQ(b.GetResult(), 0);
     EXPECT_EQ(a.size(), QSize(359, 166));
+}
+
+TEST_F(SerialChannel, SerialPortCarriesTheLineSettingsAndIsExclusive) {
+    StartLine();
+    comm::SetSerialLinkFactory(nullptr);  // the platform's serial port
+    window.texts[TChannelControl::cmbBaudrate] = "4800";
+    window.texts[TChannelControl::cmbDataBits] = "7";
+    window.indexes[TChannelControl::cmbParity] = 1;    // ODD
+    window.indexes[TChannelControl::cmbStopBits] = 2;  // 2
+    CRS232 c(1);
+    Connect(c);
+    auto* link = dynamic_cast<comm::SerialPortLink*>(c.Handle.get());
+    ASSERT_NE(link, nullptr);
+    termios t{};
+    ASSERT_EQ(::tcgetattr(link->Port().Fd(), &t), 0);
+    EXPECT_EQ(::cfgetospeed(&t), static_cast<speed_t>(B4800));
+    // A pseudo-terminal always reports 8 data bits without parity enable; the odd-parity
+    // and stop-bit flags stay as set.
+    EXPECT_TRUE(t.c_cflag & PARODD);
+    EXPECT_TRUE(t.c_cflag & CSTOPB);
+    EXPECT_FALSE(t.c_lflag & (ECHO | ICANON));
+    EXPECT_FALSE(t.c_iflag & ICRNL);
+
+    // A second channel on the same port is refused with the reason.
+    FakeChannelWindow& second = scope.Window(2);
+    second.texts = window.texts;
+    second.indexes = window.indexes;
+    CRS232 other(2);
+    ChannelObjects[2] = &other;
+    ASSERT_EQ(other.ReadSettings(), 1);
+    EXPECT_EQ(other.Open(), 0);
+    auto box = support::TestDialogs().LastMessage();
+    EXPECT_EQ(box.text.substr(0, 28), "Serial port not accessible!\n");
+    EXPECT_NE(box.text.find("in use"), AnsiString::npos) << box.text;
+    EXPECT_EQ(TransceiverThreads[2], nullptr);
+
+    // The identification runs over the real port too.
+    TfrmIdentification* w = WaitForVerdict(c);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->GetResult(), 1);
+    PressOkAndWaitForResult(w);
+    ASSERT_TRUE(WaitUntil([&] { return c.PollRequest == 0 && line.FrameCount() >= 33; }));
+    c.Close(3);
+    // Closed: the port can be opened again.
+    EXPECT_EQ(other.Open(), 1);
+    other.Close(3);
 }
