@@ -9,6 +9,7 @@
 #include "BusChannelFixture.h"
 #include "comm/CRS485.h"
 #include "comm/CTransceiverRS485.h"
+#include "platform/SerialPort.h"
 
 using namespace testfakes;
 using support::UnitCommand;
@@ -341,4 +342,33 @@ TEST_F(BusChannels, OpeningAndClosingLeavesNoDescriptorBehind) {
     EXPECT_FALSE(comm::IsSharedSerialPortOpen(portPath));
     EXPECT_EQ(OpenDescriptors(), descriptors);
     EXPECT_EQ(links.size(), 101u);
+}
+
+TEST_F(BusChannels, ExclusivePlatformPortIsOpenedOnceForAllSlaves) {
+    line.AddUnit(Slave(1, "ONE", 11));
+    line.AddUnit(Slave(2, "TWO", 22));
+    StartPty();
+    comm::SetSerialLinkFactory(nullptr);  // the platform's serial port, taken exclusively
+    FakeChannelWindow& w2 = SerialWindow(2, "2");
+    SerialWindow(1, "1");
+    platform::SerialPort other;
+    {
+        CRS485 c1(1), c2(2);
+        Open(c1);
+        Open(c2);
+        EXPECT_EQ(c2.PortShared, 1);
+        EXPECT_TRUE(support::TestDialogs().Messages().empty());
+        // Nobody else gets the port while the bus holds it.
+        EXPECT_FALSE(other.Open(portPath, platform::SerialSettings{}));
+        c2.ResumeIdentification();
+        TfrmIdentification* verdict = WaitForVerdict(c2);
+        ASSERT_NE(verdict, nullptr);
+        EXPECT_EQ(verdict->GetResult(), 1);
+        PressOk(w2, verdict);
+        ASSERT_TRUE(WaitWithEvents([&] { return c2.PollRequest == 0 && c2.SeriesValue(sTIntern) == 22; }));
+        c2.Close(3);
+        EXPECT_FALSE(other.Open(portPath, platform::SerialSettings{}));
+        c1.Close(3);
+    }
+    EXPECT_TRUE(other.Open(portPath, platform::SerialSettings{})) << other.LastErrorText();
 }
