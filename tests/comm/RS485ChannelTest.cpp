@@ -261,7 +261,7 @@ TEST_F(BusChannels, StepIsSkippedWhileTheBusIsTaken) {
     CTransceiverRS485* poll = c.PollThread();
     ASSERT_TRUE(WaitWithEvents([&] { return c.PollRequest == 0; }));
 
-    std::timed_mutex& bus = c.SharedPort->Bus();
+    comm::TBusLock& bus = c.SharedPort->Bus();
     bus.lock();
     const std::size_t frames = line.FrameCount();
     const int passes = poll->PassCount;
