@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "BusChannelFixture.h"
+#include "comm/CRS232.h"
 #include "comm/CRS485.h"
 #include "comm/CTransceiverRS485.h"
 #include "platform/SerialPort.h"
@@ -326,6 +327,7 @@ TEST_F(BusChannels, OpeningAndClosingLeavesNoDescriptorBehind) {
     StartPty();
     SerialWindow(1, "1");
     SerialWindow(2, "2");
+    SerialWindow(3, "");
     {
         CRS485 warm(1);
         Open(warm);
@@ -342,6 +344,13 @@ TEST_F(BusChannels, OpeningAndClosingLeavesNoDescriptorBehind) {
     EXPECT_FALSE(comm::IsSharedSerialPortOpen(portPath));
     EXPECT_EQ(OpenDescriptors(), descriptors);
     EXPECT_EQ(links.size(), 101u);
+    // The serial channel of its own on the same line, alike.
+    for (int i = 0; i < 100; ++i) {
+        CRS232 c(3);
+        Open(c);
+        c.Close(i % 3 == 0 ? 4 : 3);
+    }
+    EXPECT_EQ(OpenDescriptors(), descriptors);
 }
 
 TEST_F(BusChannels, ExclusivePlatformPortIsOpenedOnceForAllSlaves) {

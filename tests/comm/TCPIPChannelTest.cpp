@@ -269,6 +269,15 @@ TEST_F(TcpChannel, ReplyInTwoPiecesIsOneReply) {
     ASSERT_EQ(c.Query('V', 1, v, static_cast<int>(v.size()), 50, nullptr, reply), 0);
     EXPECT_EQ(reply.size(), 50u);
     EXPECT_EQ(server.answered, 2);
+
+    // The poll thread collects the pieces the same way, and the reply is decoded.
+    c.QueueCommand('G', g, 24, 1);
+    ASSERT_EQ(c.SetPollCommands(g, static_cast<int>(g.size()), 24, 1, 0, ""), 1);
+    c.StartPolling(1);
+    ASSERT_TRUE(WaitWithEvents([&] { return c.PollRequest == 0 && server.answered == 3; }));
+    ASSERT_TRUE(WaitWithEvents([&] { return c.SeriesValue(sTIntern) == 24.5; }));
+    EXPECT_EQ(c.CommError, 0);
+    EXPECT_TRUE(scope.ownWindows[1].Memo(TChannelMemo::memSerialData).empty());
     c.Close(3);
 }
 
