@@ -262,8 +262,10 @@ TEST_F(BusChannels, StepIsSkippedWhileTheBusIsTaken) {
     CTransceiverRS485* poll = c.PollThread();
     ASSERT_TRUE(Await([&] { return c.PollRequest == 0; }));
 
+    // Taken the way another slave's thread would; the user-interface thread keeps running
+    // the synchronised steps meanwhile.
     comm::TBusLock& bus = c.SharedPort->Bus();
-    bus.lock();
+    ASSERT_TRUE(Await([&] { return bus.try_lock(); }));
     const std::size_t frames = line.FrameCount();
     const int passes = poll->PassCount;
     c.PollRequest = 1;
@@ -314,7 +316,7 @@ TEST_F(BusChannels, FailingStepGivesTheBusBack) {
     poll.Resume();
     ASSERT_TRUE(Await([&] { return c.CommError == 1 && poll.PassCount >= 2; }));
     // The bus is free again for the other slaves.
-    EXPECT_TRUE(port->Bus().try_lock_for(std::chrono::milliseconds(kWaitMs)));
+    EXPECT_TRUE(Await([&] { return port->Bus().try_lock(); }));
     port->Bus().unlock();
     poll.Terminate();
     poll.WaitFor();
