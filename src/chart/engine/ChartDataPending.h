@@ -6,6 +6,13 @@
 
 #include "platform/AnsiString.h"
 #include "platform/Exception.h"
+#include "chart/engine/TeeConst.h"
+#include "platform/GraphicsTypes.h"
+
+// The drawing layer declares the colour and point types, the library texts their texts.
+#define NOX_CHART_HAS_TCOLOR
+#define NOX_CHART_HAS_TPOINT
+#define NOX_CHART_HAS_TEEMSG
 
 #ifndef NOX_CHART_HAS_TCOLOR
 using TColor = std::int32_t;

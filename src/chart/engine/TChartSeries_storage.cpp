@@ -43,8 +43,8 @@ void Put(std::vector<std::uint8_t>& out, T value)
 
 void PutPoint(std::vector<std::uint8_t>& out, const TPoint& p)
 {
-    Put<std::int32_t>(out, p.x);
-    Put<std::int32_t>(out, p.y);
+    Put<std::int32_t>(out, p.X);
+    Put<std::int32_t>(out, p.Y);
 }
 
 class Reader {
@@ -70,8 +70,8 @@ public:
     TPoint GetPoint()
     {
         TPoint p;
-        p.x = Get<std::int32_t>();
-        p.y = Get<std::int32_t>();
+        p.X = Get<std::int32_t>();
+        p.Y = Get<std::int32_t>();
         return p;
     }
 
