@@ -212,6 +212,33 @@ TEST(CanvasText, GradientFilledLetters) {
     s.Canvas.UnClipRectangle();
 }
 
+TEST(CanvasText, GradientOnTheOutlineOnly) {
+    TTeeFont font;
+    BigFont(font).SetHeight(-90);
+    font.GetOutLine()->SetVisible(true);
+    font.GetOutLine()->SetWidth(2);
+    TTeeFontGradient* g = font.GetGradient();
+    g->SetVisible(true);
+    g->SetStartColor(clRed);
+    g->SetEndColor(clRed);
+    CanvasScene inside(120, 120);
+    inside.Canvas.AssignFont(&font);
+    inside.Canvas.TextOut(20, 10, "I");
+    // The letter filled with the gradient and stroked in black.
+    const QRect stem = BoundingBoxOfNot(inside.Image(), clWhite);
+    ASSERT_GT(stem.width(), 8);
+    EXPECT_EQ(PixelAt(inside.Image(), stem.center().x(), stem.center().y()), clRed);
+
+    // With Outline the widened path, the stroke alone, is filled: the inside stays white.
+    g->SetOutline(true);
+    CanvasScene edge(120, 120);
+    edge.Canvas.AssignFont(&font);
+    edge.Canvas.TextOut(20, 10, "I");
+    EXPECT_EQ(PixelAt(edge.Image(), stem.center().x(), stem.center().y()), clWhite);
+    EXPECT_EQ(PixelAt(edge.Image(), stem.left(), stem.center().y()), clRed);
+    EXPECT_EQ(CountColor(edge.Image(), clBlack), 0);
+}
+
 // Records the size of the font that is in effect when the text is written.
 struct ZoomProbe : TTeeCanvas3D {
     int SeenHeight = -1;

@@ -103,22 +103,6 @@ TEST(CanvasGeometry, ConvexHull) {
     EXPECT_EQ(std::find(far.begin(), far.end(), TPoint(20000005, 20000005)), far.end());
 }
 
-TEST(CanvasGeometry, ConvexHullOfAProjectedBox) {
-    // The eight corners of an oblique box: six make its outline.
-    std::vector<TPoint> p{{10, 50}, {20, 40}, {20, 10}, {60, 10}, {50, 20}, {50, 50}, {10, 20}, {60, 40}};
-    ASSERT_TRUE(TeeConvexHull(p));
-    EXPECT_EQ(p.size(), 6u);
-    EXPECT_EQ(std::find(p.begin(), p.end(), TPoint(20, 40)), p.end());
-    EXPECT_EQ(std::find(p.begin(), p.end(), TPoint(50, 20)), p.end());
-    // The outline turns one way all round.
-    for (std::size_t i = 0; i < p.size(); ++i) {
-        const TPoint& a = p[i];
-        const TPoint& b = p[(i + 1) % p.size()];
-        const TPoint& c = p[(i + 2) % p.size()];
-        EXPECT_LT((std::int64_t(a.X) - b.X) * (c.Y - b.Y) - (std::int64_t(c.X) - b.X) * (a.Y - b.Y), 0);
-    }
-}
-
 TEST(CanvasGeometry, PointAtDistance) {
     EXPECT_EQ(PointAtDistance(TPoint(0, 0), TPoint(0, 10), 4), TPoint(0, 6));
     EXPECT_EQ(PointAtDistance(TPoint(0, 10), TPoint(0, 0), 4), TPoint(0, 4));
