@@ -16,6 +16,15 @@ int Clamp32(i64 v) {
 
 TRect MakeRect(i64 l, i64 t, i64 r, i64 b) { return TRect(Clamp32(l), Clamp32(t), Clamp32(r), Clamp32(b)); }
 
+// No drawing coordinate of the engine goes beyond its pixel limit; a gradient rectangle
+// from far outside is cut there, so sizes and their sums stay far inside 32 bits.
+constexpr int PixelLimit = 67108863;
+
+TRect Limited(const TRect& R) {
+    auto c = [](int v) { return std::clamp(v, -PixelLimit, PixelLimit); };
+    return TRect(c(R.Left), c(R.Top), c(R.Right), c(R.Bottom));
+}
+
 void BandIfAny(TGradientSink& Sink, i64 l, i64 t, i64 r, i64 b, TColor c) {
     if (r > l && b > t) Sink.Band(MakeRect(l, t, r, b), c);
 }
@@ -149,7 +158,7 @@ void Diagonal(const TRect& R, const TGradientRamp& ramp, int Balance, bool up, c
 
 void TeeGradientBands(const TRect& Rect, TColor StartColor, TColor EndColor, TGradientDirection Direction,
                       int Balance, const TRect& Visible, TGradientSink& Sink) {
-    const TRect R = OrientRectangle(Rect);
+    const TRect R = Limited(OrientRectangle(Rect));
     switch (Direction) {
         case gdBottomTop:
         case gdRightLeft:
@@ -194,7 +203,7 @@ void TeeGradientBands(const TRect& Rect, TColor StartColor, TColor EndColor, TGr
 
 void TeeRadialRings(const TRect& Rect, TColor StartColor, TColor EndColor, int Balance, int RadialX, int RadialY,
                     TGradientSink& Sink) {
-    const TRect R = OrientRectangle(Rect);
+    const TRect R = Limited(OrientRectangle(Rect));
     const i64 W = i64(R.Right) - R.Left;
     const i64 H = i64(R.Bottom) - R.Top;
     // An empty rectangle has nothing to fill.

@@ -286,7 +286,8 @@ TEST(CanvasText, EffectsGolden) {
     font.GetGradient()->SetEndColor(clBlue);
     s.Canvas.AssignFont(&font);
     s.Canvas.TextOut(10, 95, "Gradient");
-    EXPECT_MATCHES_GOLDEN(s.Image(), "text_effects.png");
+    // Glyph edges may move by a pixel with another font rasteriser version.
+    EXPECT_TRUE(support::CompareWithGolden(s.Image(), std::string(NOX_TEST_DATA_DIR) + "/golden/text_effects.png", 8, 80));
 }
 
 }  // namespace
