@@ -77,11 +77,9 @@ void FromCenter(const TRect& R, const TGradientRamp& ramp, int Balance, TGradien
     const i64 H = i64(R.Bottom) - R.Top;
     const i64 xMax = W / 2;
     const i64 yMax = H / 2;
-    const i64 n = xMax + yMax;
-    const int steps = int(std::min<i64>(n, std::numeric_limits<int>::max()));
-    auto stepOf = [&](i64 j) { return std::min(j, xMax) + std::min(j, yMax); };
-    // The colour index is scaled to fit the ramp when the walk is longer than an int.
-    auto colourOf = [&](i64 j) { return ramp.At(int(n > steps ? stepOf(j) * steps / n : stepOf(j)), steps, Balance); };
+    // Within the pixel limit every step count fits an int.
+    const int n = int(xMax + yMax);
+    auto colourOf = [&](i64 j) { return ramp.At(int(std::min(j, xMax) + std::min(j, yMax)), n, Balance); };
     ForEachColourRun(std::max(xMax, yMax), colourOf, [&](i64 j, TColor c) {
         const i64 x = std::min(j, xMax);
         const i64 y = std::min(j, yMax);
@@ -101,10 +99,8 @@ void FromCenter(const TRect& R, const TGradientRamp& ramp, int Balance, TGradien
 void FromCorner(const TRect& R, const TGradientRamp& ramp, int Balance, bool fromTop, TGradientSink& Sink) {
     const i64 W = i64(R.Right) - R.Left;
     const i64 H = i64(R.Bottom) - R.Top;
-    const i64 n = W + H;
-    const int steps = int(std::min<i64>(n, std::numeric_limits<int>::max()));
-    auto stepOf = [&](i64 j) { return std::min(j, W) + std::min(j, H); };
-    auto colourOf = [&](i64 j) { return ramp.At(int(n > steps ? stepOf(j) * steps / n : stepOf(j)), steps, Balance); };
+    const int n = int(W + H);
+    auto colourOf = [&](i64 j) { return ramp.At(int(std::min(j, W) + std::min(j, H)), n, Balance); };
     ForEachColourRun(std::max(W, H), colourOf, [&](i64 j, TColor c) {
         const i64 x = std::min(j, W);
         const i64 k = std::min(j, H);
