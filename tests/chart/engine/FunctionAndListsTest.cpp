@@ -280,6 +280,33 @@ TEST(Tools, ListMembershipAndSeriesWatch)
     EXPECT_FALSE(tool->GetActive());
 }
 
+// A source that fills its series with two points when it loads.
+class TwoPointSource : public TTeeSeriesSource {
+public:
+    using TTeeSeriesSource::TTeeSeriesSource;
+    void Load() override
+    {
+        Series()->Clear();
+        Series()->Add(1);
+        Series()->Add(2);
+    }
+};
+
+TEST(SeriesSource, FreedSourceLeavesItsSeriesDataAndList)
+{
+    FakeChartHost chart;
+    TChartSeries series;
+    series.SetParentChart(&chart);
+    auto* source = new TwoPointSource;
+    source->SetSeries(&series);
+    source->Open();
+    EXPECT_EQ(series.Count(), 2);
+    delete source;
+    EXPECT_EQ(series.DataSource(), nullptr);
+    EXPECT_EQ(series.Count(), 2);
+    series.SetParentChart(nullptr);
+}
+
 TEST(SeriesSource, FollowsItsSeriesAndForgetsAFreedOne)
 {
     FakeChartHost chart;
