@@ -196,6 +196,7 @@ void TChartSeries::ComponentFreed(QObject* component)
         FFunction = nullptr;
         return;
     }
+    // The component is half gone: it is compared, never used.
     if (FDataSources && FDataSources->IndexOf(component) >= 0) {
         if (component == DataSource()) {
             InternalRemoveDataSource(component);
@@ -203,7 +204,6 @@ void TChartSeries::ComponentFreed(QObject* component)
             FDataSources->InheritedRemove(component);
             CheckDataSource();
         }
-        FDataSources->InheritedRemove(component);
     }
 }
 
