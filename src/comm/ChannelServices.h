@@ -5,6 +5,8 @@
 
 #include "platform/AnsiString.h"
 
+class QWidget;
+
 // Controls of the channel window that the channel classes read by text or item index.
 enum class TChannelControl {
     cmbPort,
@@ -74,6 +76,8 @@ public:
     virtual int CurrentChannel() const = 0;
     // Runs pending window messages once (the identification's wait for OK).
     virtual void ProcessMessages() {}
+    // The owner of the identification windows (the main window), or nullptr.
+    virtual QWidget* MainWindowWidget() { return nullptr; }
 };
 
 // The services in use; nullptr until the application installs them. The caller keeps

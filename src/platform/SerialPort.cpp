@@ -229,6 +229,8 @@ bool SerialPort::Open(const std::string& path, const SerialSettings& settings) {
             return Fail(SerialError::NotFound, "Serial port " + path + " does not exist.");
         case ENXIO: case ENODEV:
             return Fail(SerialError::NotFound, "Serial port " + path + " has no device behind it.");
+        case EISDIR:
+            return Fail(SerialError::NotSerial, path + " is not a serial device.");
         case EBUSY:
             return Fail(SerialError::Busy, "Serial port " + path + " is in use by another program.");
         case EACCES: case EPERM:
@@ -278,9 +280,14 @@ bool SerialPort::ApplySettings(const SerialSettings& s) {
     termios t {};
     if (tcgetattr(fd_, &t) != 0) return Fail(SerialError::NotSerial, path_ + " is not a serial device.");
     cfmakeraw(&t);
-    t.c_iflag &= ~(IXOFF | IXANY | INPCK | IGNPAR);
+    t.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK | IGNPAR);
+    if (s.xonXoffOutput) t.c_iflag |= IXON;
+    if (s.xonXoffInput) t.c_iflag |= IXOFF;
+    t.c_cc[VSTART] = static_cast<cc_t>(s.xonChar);
+    t.c_cc[VSTOP] = static_cast<cc_t>(s.xoffChar);
     t.c_cflag &= ~kLineMask;
     t.c_cflag |= LineBits(s) | CLOCAL | CREAD;
+    if (s.rtsCts) t.c_cflag |= CRTSCTS;
     // With VMIN 1 a non-blocking read of an empty queue says EAGAIN and 0 means hang-up;
     // with VMIN 0 the two would look alike.
     t.c_cc[VMIN] = 1;
@@ -291,7 +298,12 @@ bool SerialPort::ApplySettings(const SerialSettings& s) {
         cfsetospeed(&t, code);
     }
     const std::string refused = "Serial port " + path_ + " did not accept the line settings";
-    if (tcsetattr(fd_, TCSANOW, &t) != 0) return Fail(SerialError::SettingsRefused, refused + ": " + ErrnoText(errno));
+    const bool pty = IsPseudoTerminal(fd_);
+    // The C library checks data bits and parity after setting them and calls it EINVAL when
+    // a pseudo-terminal (which has no line) reports its fixed 8N; the read-back below
+    // decides instead.
+    if (tcsetattr(fd_, TCSANOW, &t) != 0 && !(pty && errno == EINVAL))
+        return Fail(SerialError::SettingsRefused, refused + ": " + ErrnoText(errno));
 #if NOX_HAVE_TERMIOS2
     if (code == 0) {
         KernelTermios2 t2 {};
@@ -310,9 +322,10 @@ bool SerialPort::ApplySettings(const SerialSettings& s) {
     if (tcgetattr(fd_, &r) != 0) return Fail(SerialError::SettingsRefused, refused + ": " + ErrnoText(errno));
     tcflag_t mask = kLineMask;
     // A pseudo-terminal has no line: the kernel always reports 8 data bits without parity.
-    if (IsPseudoTerminal(fd_)) mask &= ~(CSIZE | PARENB);
+    if (pty) mask &= ~(CSIZE | PARENB);
     bool ok = (r.c_cflag & mask) == (t.c_cflag & mask) && (r.c_lflag & (ICANON | ECHO | ISIG | IEXTEN)) == 0 &&
-              (r.c_iflag & (ICRNL | INLCR | IGNCR | IXON | IXOFF | ISTRIP)) == 0 && (r.c_oflag & OPOST) == 0;
+              (r.c_iflag & (ICRNL | INLCR | IGNCR | ISTRIP)) == 0 && (r.c_oflag & OPOST) == 0 &&
+              (r.c_iflag & (IXON | IXOFF)) == (t.c_iflag & (IXON | IXOFF));
     if (!ok) return Fail(SerialError::SettingsRefused, refused + ".");
     // A UART divides a clock: allow the small deviation its drivers report.
     int baud = CurrentBaud(fd_);
@@ -402,6 +415,8 @@ int SerialPort::Read(void* buf, std::size_t n, int timeoutMs) {
     }
     return static_cast<int>(got);
 }
+
+int SerialPort::CurrentBaudRate() const { return fd_ >= 0 ? CurrentBaud(fd_) : 0; }
 
 int SerialPort::InputCount() const {
     int n = 0;

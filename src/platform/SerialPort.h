@@ -26,6 +26,12 @@ struct SerialSettings {
     int dataBits = 8;            // 5..8
     SerialParity parity = SerialParity::None;
     SerialStopBits stopBits = SerialStopBits::One;  // OneAndHalf only with 5 data bits
+    // Flow control; the device channels use none.
+    bool xonXoffOutput = false;  // stop sending while the far end sent XOFF
+    bool xonXoffInput = false;   // send XOFF/XON when the input queue fills/empties
+    char xonChar = 0x11;
+    char xoffChar = 0x13;
+    bool rtsCts = false;         // hardware hand-shake on RTS/CTS
 };
 
 enum class SerialError {
@@ -66,6 +72,8 @@ public:
     // Reads until n bytes have come or timeoutMs (total, from the call) has passed. Returns
     // the count (0 on time-out) or -1 when the port failed before any byte came.
     int Read(void* buf, std::size_t n, int timeoutMs);
+    // The baud rate the driver reports for the open port (0 when closed or unknown).
+    int CurrentBaudRate() const;
     // Bytes waiting in the driver's input / output queue (0 when unknown).
     int InputCount() const;
     int OutputCount() const;

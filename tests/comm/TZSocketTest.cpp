@@ -5,6 +5,7 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 
 #include "comm/IPv4Address.h"
 #include "comm/TZSocket.h"
+#include "platform/UiDispatcher.h"
 #include "support/ScriptedDialogs.h"
 
 using namespace std::string_literals;
@@ -271,6 +273,36 @@ TEST_F(TZSocketTest, ConnectFailuresBeforeTheSocketAreReported) {
     EXPECT_EQ(d.MessageCount(), 0u);
 }
 
+TEST_F(TZSocketTest, NoSocketStopsTheConnectAttempt) {
+    Server srv;
+    TZSocket z;
+    z.RemoteAddr = "127.0.0.1";
+    z.RemotePort = IntToStr(srv.port);
+    // Make the next descriptor unavailable, so that socket() fails with "too many files".
+    rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &old), 0);
+    int lowestFree = ::dup(0);
+    ASSERT_GE(lowestFree, 0);
+    ::close(lowestFree);
+    rlimit tight = old;
+    tight.rlim_cur = static_cast<rlim_t>(lowestFree);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
+    z.ZConnect();
+    z.LocalPort = "0";
+    z.ZListen();
+    setrlimit(RLIMIT_NOFILE, &old);
+
+    // One report each, and nothing goes on with an invalid handle (no connect, bind or
+    // listen errors after it).
+    auto msgs = support::TestDialogs().Messages();
+    ASSERT_EQ(msgs.size(), 2u);
+    EXPECT_EQ(msgs[0].text, "ZConnect (socket)\n\rToo many open files");
+    EXPECT_EQ(msgs[1].text, "ZListen (socket)\n\rToo many open files");
+    EXPECT_EQ(z.SocketHandle(), -1);
+    EXPECT_EQ(z.ListenSocketHandle(), -1);
+    EXPECT_EQ(z.State(), TZSocket::stError);
+}
+
 TEST_F(TZSocketTest, DottedAddressWithLeadingZerosIsDecimal) {
     // Read as octal, 127.000.000.010 would be 127.0.0.8, where nothing listens.
     Server srv("127.0.0.10");
@@ -340,6 +372,75 @@ TEST_F(TZSocketTest, RepeatedConnectAndCloseLeaksNoDescriptor) {
     }
     QCoreApplication::processEvents();
     EXPECT_EQ(countFds(), before);
+}
+
+TEST_F(TZSocketTest, HandlersMayCloseTheSocketFromInsideAnEvent) {
+    Server srv;
+    TZSocket z;
+    int connects = 0, data = 0;
+    z.OnConnect = [&](TZSocket* s) {
+        ++connects;
+        s->ZClose();  // the notifier that delivered this event goes away under it
+    };
+    z.OnOKToWrite = [&](TZSocket*) { ADD_FAILURE() << "event after close"; };
+    z.RemoteAddr = "127.0.0.1";
+    z.RemotePort = IntToStr(srv.port);
+    z.ZConnect();
+    ASSERT_TRUE(WaitUntil([&] { return connects == 1; }));
+    EXPECT_EQ(z.SocketHandle(), -1);
+    ASSERT_TRUE(srv.Accept());
+    ::close(srv.conn);
+    srv.conn = -1;
+
+    z.OnConnect = nullptr;
+    z.OnOKToWrite = nullptr;
+    z.OnDataAvailable = [&](TZSocket* s) {
+        ++data;
+        s->ZClose();
+    };
+    z.ZConnect();
+    ASSERT_TRUE(srv.Accept());
+    ASSERT_TRUE(WaitUntil([&] { return z.State() == TZSocket::stConnected && z.GetPeerPort() == srv.port; }));
+    srv.Send("x");
+    ASSERT_TRUE(WaitUntil([&] { return data == 1; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(z.SocketHandle(), -1);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+}
+
+TEST_F(TZSocketTest, NameLookUpRunsInTheBackground) {
+    TZSocket z;
+    int resolved = 0, failed = 0;
+    z.OnNameResolved = [&](TZSocket*) { ++resolved; };
+    z.OnNameLookupFailed = [&](TZSocket*) { ++failed; };
+    z.GetRemoteName("localhost");
+    EXPECT_EQ(z.State(), TZSocket::stLookingUp);
+    ASSERT_TRUE(WaitUntil([&] { return resolved + failed == 1; }));
+    EXPECT_EQ(resolved, 1);
+    EXPECT_EQ(z.RemoteAddr.substr(0, 4), "127.");
+    EXPECT_EQ(z.State(), TZSocket::stResolved);
+
+    z.GetRemoteName("nohost.invalid");
+    ASSERT_TRUE(WaitUntil([&] { return resolved + failed == 2; }));
+    EXPECT_EQ(failed, 1);
+
+    // A cancelled look-up, and one whose component is gone, report nothing.
+    z.GetRemoteName("localhost");
+    z.ZAsyncCancel();
+    EXPECT_EQ(z.State(), TZSocket::stLookupCancelled);
+    {
+        TZSocket gone;
+        gone.OnNameResolved = [&](TZSocket*) { ++resolved; };
+        gone.GetRemoteName("localhost");
+    }
+    TZSocket last;
+    int lastDone = 0;
+    last.OnNameResolved = [&](TZSocket*) { ++lastDone; };
+    last.GetRemoteName("localhost");  // usually answers after the two above
+    ASSERT_TRUE(WaitUntil([&] { return lastDone == 1; }));
+    platform::UiDispatcher::Instance().ProcessPending();
+    EXPECT_EQ(resolved, 1);
+    EXPECT_EQ(failed, 1);
 }
 
 TEST(TZSocketErrors, ErrnoAndLookupResultsMapOntoTheClassicNumbers) {

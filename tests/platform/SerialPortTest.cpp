@@ -54,6 +54,11 @@ struct Pty {
     }
 };
 
+// Unique per process: several test programs may run at once on one machine.
+std::string TempPath(const std::string& name) {
+    return ::testing::TempDir() + name + "_" + std::to_string(getpid());
+}
+
 SerialSettings Make(int baud, int bits, SerialParity p, SerialStopBits sb) {
     SerialSettings s;
     s.baudRate = baud;
@@ -97,6 +102,33 @@ TEST(SerialPort, LineSettingsAreVisibleToTheTerminalLayer) {
     EXPECT_FALSE(t.c_cflag & CMSPAR);
 }
 
+TEST(SerialPort, ReopeningKeepsSettingsAndFlowControl) {
+    Pty pty;
+    SerialSettings s = Make(4800, 7, SerialParity::Odd, SerialStopBits::Two);
+    s.xonXoffOutput = true;
+    s.xonXoffInput = true;
+    s.rtsCts = true;
+    for (int round = 0; round < 2; ++round) {  // the second open starts from the first's state
+        SerialPort port;
+        ASSERT_TRUE(port.Open(pty.path, s)) << round << ": " << port.LastErrorText();
+        termios t {};
+        ASSERT_EQ(tcgetattr(pty.slave, &t), 0);
+        EXPECT_EQ(cfgetospeed(&t), static_cast<speed_t>(B4800));
+        EXPECT_TRUE(t.c_iflag & IXON);
+        EXPECT_TRUE(t.c_iflag & IXOFF);
+        EXPECT_EQ(t.c_cc[VSTART], 0x11);
+        EXPECT_EQ(t.c_cc[VSTOP], 0x13);
+        EXPECT_TRUE(t.c_cflag & CRTSCTS);
+        EXPECT_TRUE(t.c_cflag & PARODD);
+    }
+    SerialPort port;
+    ASSERT_TRUE(port.Open(pty.path, SerialSettings()));
+    termios t {};
+    ASSERT_EQ(tcgetattr(pty.slave, &t), 0);
+    EXPECT_FALSE(t.c_iflag & (IXON | IXOFF));  // the plain default has no flow control
+    EXPECT_FALSE(t.c_cflag & (CRTSCTS | PARODD | CSTOPB));
+}
+
 TEST(SerialPort, FourteenFourHundredBaudGoesThroughTheArbitraryRateRoute) {
     Pty pty;
     SerialPort port;
@@ -106,10 +138,12 @@ TEST(SerialPort, FourteenFourHundredBaudGoesThroughTheArbitraryRateRoute) {
     // Not one of the classic codes: the rate is carried as a number beside the flags.
     EXPECT_NE(cfgetospeed(&t), static_cast<speed_t>(B9600));
     EXPECT_NE(cfgetospeed(&t), static_cast<speed_t>(B19200));
+    EXPECT_EQ(port.CurrentBaudRate(), 14400);
     // Back to a classic rate clears the arbitrary-rate flag again.
     ASSERT_TRUE(port.Configure(Make(9600, 8, SerialParity::None, SerialStopBits::One))) << port.LastErrorText();
     ASSERT_EQ(tcgetattr(port.Fd(), &t), 0);
     EXPECT_EQ(cfgetospeed(&t), static_cast<speed_t>(B9600));
+    EXPECT_EQ(port.CurrentBaudRate(), 9600);
 }
 
 TEST(SerialPort, InvalidSettingsAreRefusedWithAReason) {
@@ -148,7 +182,7 @@ TEST(SerialPort, OpenIsExclusiveUntilClosed) {
     EXPECT_NE(second.LastErrorText().find("in use"), std::string::npos);
     EXPECT_FALSE(second.IsOpen());
     // Another name of the same device is the same port.
-    std::string link = ::testing::TempDir() + "nox_serial_alias";
+    std::string link = TempPath("nox_serial_alias");
     std::filesystem::remove(link);
     std::filesystem::create_symlink(pty.path, link);
     EXPECT_FALSE(second.Open(link, SerialSettings()));
@@ -165,7 +199,7 @@ TEST(SerialPort, FailuresNameTheirReason) {
     EXPECT_EQ(port.LastError(), SerialError::NotFound);
     EXPECT_NE(port.LastErrorText().find("does not exist"), std::string::npos);
 
-    std::string file = ::testing::TempDir() + "nox_not_a_tty";
+    std::string file = TempPath("nox_not_a_tty");
     { std::ofstream(file) << "x"; }
     EXPECT_FALSE(port.Open(file, SerialSettings()));
     EXPECT_EQ(port.LastError(), SerialError::NotSerial);
@@ -179,6 +213,8 @@ TEST(SerialPort, FailuresNameTheirReason) {
         EXPECT_NE(port.LastErrorText().find("dialout"), std::string::npos);
     }
     std::filesystem::remove(file);
+    EXPECT_FALSE(port.Open(::testing::TempDir(), SerialSettings()));  // a directory
+    EXPECT_EQ(port.LastError(), SerialError::NotSerial);
 
     EXPECT_FALSE(port.Write("x"));
     EXPECT_EQ(port.LastError(), SerialError::NotOpen);
@@ -278,7 +314,7 @@ TEST(SerialPort, CloseReleasesTheDescriptor) {
 
 TEST(SerialPortList, ListsSerialDevicesInNaturalOrder) {
     namespace fs = std::filesystem;
-    fs::path root = fs::path(::testing::TempDir()) / "nox_serial_list";
+    fs::path root = fs::path(TempPath("nox_serial_list"));
     fs::remove_all(root);
     fs::create_directories(root / "dev" / "serial" / "by-id");
     fs::create_directories(root / "sys");

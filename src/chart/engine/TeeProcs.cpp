@@ -1,11 +1,18 @@
 #include "chart/engine/TeeProcs.h"
 
+#include <QApplication>
+#include <QImage>
 #include <QObject>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QWidget>
 #include <cmath>
 #include <cstdint>
 
 #include "platform/FormatSettings.h"
+#include "platform/TBitmap.h"
+#include "platform/TCanvas.h"
 
 TDateTime TeeRoundDateMinimum = 2.0;  // 1 January 1900
 AnsiString TeeFieldsSeparator = ";";
@@ -213,6 +220,42 @@ AnsiString TeeGetUniqueName(const QObject* Owner, std::string_view Prefix) {
 void EnableControls(bool Enable, std::span<QWidget* const> Controls) {
     for (QWidget* control : Controls)
         if (control) control->setEnabled(Enable);
+}
+
+void TeeDrawCheckBox(int X, int Y, TCanvas* Canvas, bool Checked, TColor BackColor, bool CheckBox) {
+    if (!Canvas) return;
+    QPainter* painter = Canvas->Painter();
+    if (!painter) return;
+    const QRect box(X, Y, 13, 13);
+    painter->save();
+    // The style may leave corners (and the outside of a radio button) unpainted.
+    painter->fillRect(box, TColorToQColor(BackColor));
+    QStyleOptionButton option;
+    option.rect = box;
+    option.palette = QApplication::palette();
+    option.state = QStyle::State_Enabled | (Checked ? QStyle::State_On : QStyle::State_Off);
+    QApplication::style()->drawPrimitive(CheckBox ? QStyle::PE_IndicatorCheckBox : QStyle::PE_IndicatorRadioButton,
+                                         &option, painter);
+    painter->restore();
+}
+
+void TeeLoadBitmap(TBitmap* Bitmap, std::string_view Name1, std::string_view Name2) {
+    if (!Bitmap) return;
+    for (std::string_view name : {Name1, Name2}) {
+        if (name.empty()) continue;
+        QImage image(QStringLiteral(":/") + QString::fromUtf8(name.data(), qsizetype(name.size())));
+        if (!image.isNull()) {
+            Bitmap->SetImage(image);
+            return;
+        }
+    }
+}
+
+void TeeGetBitmapEditor(const QObject* Object, TBitmap* Bitmap) {
+    if (!Object) return;
+    const QMetaObject* meta = Object->metaObject();
+    const QMetaObject* parent = meta->superClass();
+    TeeLoadBitmap(Bitmap, meta->className(), parent ? parent->className() : "");
 }
 
 void TeeTranslateControl(QWidget* Control) { TeeTranslateControl(Control, {}); }

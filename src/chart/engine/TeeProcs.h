@@ -1,17 +1,21 @@
 #pragma once
 // Free functions and global data shared by the whole chart library: the date-time label
-// steps and the rules that round and advance date-time labels, field splitting of
-// delimited text, a callback quicksort, unique component names, the translation hook and
-// the editor options kept in the settings.
+// steps and the rules that round and advance date-time labels, hit tests for mouse clicks,
+// field splitting of delimited text, a callback quicksort, unique component names, editor
+// bitmaps, the translation hook and the editor options kept in the settings. (The global
+// colour palette has a unit of its own.)
 #include <functional>
 #include <span>
 #include <string_view>
 
 #include "platform/AnsiString.h"
 #include "platform/DateTime.h"
+#include "platform/GraphicsTypes.h"
 
 class QObject;
 class QWidget;
+class TBitmap;
+class TCanvas;
 
 // ---- Date-time label steps -------------------------------------------------------------
 
@@ -97,6 +101,28 @@ TDateTime TeeRoundDate(TDateTime ADate, TDateTimeStep AStep);
 void TeeDateTimeIncrement(bool IsDateTime, bool Increment, double& Value, double AnIncrement,
                           TDateTimeStep Step);
 
+// ---- Hit tests (pixel coordinates) -----------------------------------------------------
+
+// True when P is an end point or lies within Tolerance + 1 pixels of the segment.
+bool PointInLine(const TPoint& P, int X0, int Y0, int X1, int Y1, int Tolerance);
+bool PointInLine(const TPoint& P, const TPoint& P0, const TPoint& P1, int Tolerance);
+bool PointInLine(const TPoint& P, int X0, int Y0, int X1, int Y1);
+bool PointInLine(const TPoint& P, const TPoint& P0, const TPoint& P1);
+bool PointInLineTolerance(const TPoint& P, int X0, int Y0, int X1, int Y1, int Tolerance);
+// Even-odd rule over the points 0..High (High is limited to the points given).
+bool PointInPolygon(const TPoint& P, std::span<const TPoint> Poly, int High);
+bool PointInPolygon(const TPoint& P, std::span<const TPoint> Poly);
+// Triangle with its base from x = A to x = B at y = C and its apex at y = D, and the same
+// lying on its side (base from y = A to y = B at x = C, apex at x = D).
+bool PointInTriangle(const TPoint& P, int A, int B, int C, int D);
+bool PointInHorizTriangle(const TPoint& P, int A, int B, int C, int D);
+bool PointInEllipse(const TPoint& P, int Left, int Top, int Right, int Bottom);
+bool PointInEllipse(const TPoint& P, const TRect& Rect);
+// The crossing point (X, Y) of the lines through 1-2 and 3-4 (always written); true when
+// the two segments cross each other.
+bool CrossingLines(double X1, double Y1, double X2, double Y2, double X3, double Y3, double X4, double Y4,
+                   double& X, double& Y);
+
 // ---- Delimited text ------------------------------------------------------------------
 
 // The separator of TeeNumFields and TeeExtractField without an explicit separator.
@@ -120,6 +146,13 @@ AnsiString TeeStr(int Num);
 // Prefix followed by the smallest number from 1 that no component of Owner is named.
 AnsiString TeeGetUniqueName(const QObject* Owner, std::string_view Prefix);
 void EnableControls(bool Enable, std::span<QWidget* const> Controls);
+// A 13 x 13 check box (or radio button when CheckBox is false) in the platform style.
+void TeeDrawCheckBox(int X, int Y, TCanvas* Canvas, bool Checked, TColor BackColor, bool CheckBox);
+// Loads the picture resource ":/Name1", else ":/Name2", into Bitmap; unchanged when neither
+// exists.
+void TeeLoadBitmap(TBitmap* Bitmap, std::string_view Name1, std::string_view Name2);
+// The editor picture of Object's class, else of its parent class.
+void TeeGetBitmapEditor(const QObject* Object, TBitmap* Bitmap);
 
 using TTeeTranslateHook = std::function<void(QWidget* Control, std::span<QWidget* const> ExcludeControls)>;
 // Installed by a program that translates the library's forms; none by default.

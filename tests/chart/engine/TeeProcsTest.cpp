@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QObject>
+#include <QResource>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -14,6 +15,8 @@
 
 #include "chart/engine/TeeProcs.h"
 #include "platform/Exception.h"
+#include "platform/TBitmap.h"
+#include "platform/TCanvas.h"
 
 namespace {
 
@@ -139,6 +142,98 @@ TEST(DateTimeIncrement, LeavingTheCalendarRaises) {
     EXPECT_THROW(Stepped(Day(1, 1, 10), false, dtOneYear), EConvertError);
 }
 
+// ---- Hit tests -------------------------------------------------------------------------
+
+TEST(HitTest, PointInLineMeasuresToTheSegment) {
+    // Tolerance 0 still accepts one pixel beside the segment, not two.
+    EXPECT_TRUE(PointInLine(TPoint(5, 1), 0, 0, 10, 0));
+    EXPECT_FALSE(PointInLine(TPoint(5, 2), 0, 0, 10, 0));
+    EXPECT_TRUE(PointInLine(TPoint(5, 3), 0, 0, 10, 0, 2));
+    EXPECT_TRUE(PointInLine(TPoint(5, 3), TPoint(0, 0), TPoint(10, 0), 2));
+    EXPECT_TRUE(PointInLineTolerance(TPoint(5, -3), 0, 0, 10, 0, 2));
+    // Beyond the ends the distance is to the nearer end, not to the infinite line.
+    EXPECT_TRUE(PointInLine(TPoint(11, 0), TPoint(0, 0), TPoint(10, 0)));
+    EXPECT_FALSE(PointInLine(TPoint(12, 0), TPoint(0, 0), TPoint(10, 0)));
+    EXPECT_FALSE(PointInLine(TPoint(11, 1), 0, 0, 10, 0));  // sqrt(2) from the end
+    EXPECT_FALSE(PointInLine(TPoint(-2, 0), 0, 0, 10, 0));
+    // Diagonal: (0, 2) lies sqrt(2) from the line y = x.
+    EXPECT_FALSE(PointInLine(TPoint(0, 2), 0, 0, 10, 10));
+    EXPECT_TRUE(PointInLine(TPoint(0, 2), 0, 0, 10, 10, 1));
+    // A segment of one point, and the end points themselves even with a negative tolerance.
+    EXPECT_TRUE(PointInLine(TPoint(4, 4), 3, 4, 3, 4));
+    EXPECT_FALSE(PointInLine(TPoint(5, 5), 3, 4, 3, 4));
+    EXPECT_TRUE(PointInLine(TPoint(10, 0), 0, 0, 10, 0, -5));
+    // Coordinates whose squares overflow 32 bits.
+    EXPECT_TRUE(PointInLine(TPoint(30000, 1), -60000, 0, 60000, 0));
+    EXPECT_FALSE(PointInLine(TPoint(0, 40000), -60000, 0, 60000, 0));
+}
+
+TEST(HitTest, PolygonsAndTriangles) {
+    const TPoint square[] = {{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+    EXPECT_TRUE(PointInPolygon(TPoint(5, 5), square));
+    EXPECT_FALSE(PointInPolygon(TPoint(15, 5), square));
+    EXPECT_FALSE(PointInPolygon(TPoint(-1, 5), square));
+    // Half-open edges: the top and left edges belong, the bottom and right do not.
+    EXPECT_TRUE(PointInPolygon(TPoint(0, 0), square));
+    EXPECT_FALSE(PointInPolygon(TPoint(10, 5), square));
+    EXPECT_FALSE(PointInPolygon(TPoint(5, 10), square));
+    // Even-odd: the centre of a five-pointed star is outside.
+    const TPoint star[] = {{50, 0}, {79, 90}, {2, 35}, {98, 35}, {21, 90}};
+    EXPECT_FALSE(PointInPolygon(TPoint(50, 50), star));
+    EXPECT_TRUE(PointInPolygon(TPoint(50, 10), star));
+    // High picks a leading part; too high is limited to the points given, negative is none.
+    EXPECT_TRUE(PointInPolygon(TPoint(8, 1), square, 2));
+    EXPECT_FALSE(PointInPolygon(TPoint(1, 8), square, 2));
+    EXPECT_TRUE(PointInPolygon(TPoint(5, 5), square, 1000));
+    EXPECT_FALSE(PointInPolygon(TPoint(5, 5), square, -1));
+    EXPECT_FALSE(PointInPolygon(TPoint(0, 0), std::span<const TPoint>()));
+
+    // Apex at the top middle of 0..10, base at y = 20.
+    EXPECT_TRUE(PointInTriangle(TPoint(5, 15), 0, 10, 20, 0));
+    EXPECT_TRUE(PointInTriangle(TPoint(5, 1), 0, 10, 20, 0));
+    EXPECT_FALSE(PointInTriangle(TPoint(1, 2), 0, 10, 20, 0));
+    // Pointing right: base at x = 0 from y 0 to 10, apex at (20, 5).
+    EXPECT_TRUE(PointInHorizTriangle(TPoint(15, 5), 0, 10, 0, 20));
+    EXPECT_FALSE(PointInHorizTriangle(TPoint(15, 1), 0, 10, 0, 20));
+    // The midpoint truncates toward zero for negative coordinates too: (-5 + 0) div 2 = -2.
+    EXPECT_TRUE(PointInTriangle(TPoint(-2, 1), -5, 0, 10, 0));
+}
+
+TEST(HitTest, Ellipses) {
+    EXPECT_TRUE(PointInEllipse(TPoint(10, 5), 0, 0, 20, 10));
+    EXPECT_TRUE(PointInEllipse(TPoint(20, 5), TRect(0, 0, 20, 10)));
+    EXPECT_TRUE(PointInEllipse(TPoint(10, 0), TRect(0, 0, 20, 10)));
+    EXPECT_FALSE(PointInEllipse(TPoint(19, 1), TRect(0, 0, 20, 10)));
+    EXPECT_FALSE(PointInEllipse(TPoint(21, 5), TRect(0, 0, 20, 10)));
+    // No width or no height: never inside, even at the centre.
+    EXPECT_FALSE(PointInEllipse(TPoint(5, 5), TRect(5, 0, 5, 10)));
+    EXPECT_FALSE(PointInEllipse(TPoint(5, 5), TRect(0, 5, 10, 5)));
+    EXPECT_FALSE(PointInEllipse(TPoint(5, 5), TRect(5, 0, 6, 10)));  // radius 0 after halving
+}
+
+TEST(HitTest, CrossingLines) {
+    double x = -1, y = -1;
+    EXPECT_TRUE(CrossingLines(0, 0, 10, 10, 0, 10, 10, 0, x, y));
+    EXPECT_DOUBLE_EQ(x, 5.0);
+    EXPECT_DOUBLE_EQ(y, 5.0);
+    // The lines meet, the segments do not: the point is still written.
+    EXPECT_FALSE(CrossingLines(0, 0, 1, 1, 0, 10, 10, 0, x, y));
+    EXPECT_DOUBLE_EQ(x, 5.0);
+    // Parallel: no crossing, the first segment's end.
+    EXPECT_FALSE(CrossingLines(0, 0, 10, 0, 0, 5, 10, 5, x, y));
+    EXPECT_DOUBLE_EQ(x, 10.0);
+    EXPECT_DOUBLE_EQ(y, 0.0);
+    // Vertical segments give the crossing on their X, never a NaN.
+    EXPECT_TRUE(CrossingLines(5, -5, 5, 5, 0, 0, 10, 2, x, y));
+    EXPECT_DOUBLE_EQ(x, 5.0);
+    EXPECT_DOUBLE_EQ(y, 1.0);
+    EXPECT_TRUE(CrossingLines(0, 0, 10, 2, 5, -5, 5, 5, x, y));
+    EXPECT_DOUBLE_EQ(x, 5.0);
+    EXPECT_DOUBLE_EQ(y, 1.0);
+    EXPECT_FALSE(CrossingLines(0, 0, 0, 10, 3, 0, 3, 10, x, y));
+    EXPECT_FALSE(std::isnan(x) || std::isnan(y));
+}
+
 // ---- Delimited text ------------------------------------------------------------------
 
 TEST(Fields, CountAndExtract) {
@@ -224,6 +319,47 @@ TEST(Components, EnableAndTranslateControls) {
     EXPECT_EQ(seen, &b);
     EXPECT_EQ(excluded, 1u);
     TeeTranslateHook = nullptr;
+}
+
+TEST(Components, CheckBoxStaysInItsSquare) {
+    auto draw = [](bool checked, bool checkBox) {
+        TBitmap bitmap;
+        bitmap.SetSize(20, 20);
+        TeeDrawCheckBox(3, 4, bitmap.Canvas(), checked, clRed, checkBox);
+        return bitmap.Image().copy();
+    };
+    for (bool checkBox : {true, false}) {
+        QImage off = draw(false, checkBox), on = draw(true, checkBox);
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 20; ++x)
+                if (x < 3 || x >= 16 || y < 4 || y >= 17) {
+                    ASSERT_EQ(off.pixel(x, y) & 0xFFFFFF, 0xFFFFFFu) << x << "," << y;
+                    ASSERT_EQ(on.pixel(x, y) & 0xFFFFFF, 0xFFFFFFu) << x << "," << y;
+                }
+        EXPECT_NE(off, on) << "checked and unchecked look the same";
+    }
+    // Outside the round button the back colour shows.
+    EXPECT_EQ(draw(false, false).pixel(3, 4) & 0xFFFFFF, 0xFF0000u);
+    TeeDrawCheckBox(0, 0, nullptr, true, clRed, true);  // no canvas: nothing to do
+}
+
+TEST(Components, EditorBitmapsFromResources) {
+    // The resource file holds "TeeTestPicture" (3 x 2 red) and "QObject" (5 x 4 blue).
+    const QString file = QStringLiteral(NOX_TEST_DATA_DIR "/TeeProcsBitmaps.rcc");
+    ASSERT_TRUE(QResource::registerResource(file));
+    TBitmap bitmap;
+    TeeLoadBitmap(&bitmap, "NoSuchPicture", "TeeTestPicture");
+    EXPECT_EQ(bitmap.GetWidth(), 3);
+    EXPECT_EQ(bitmap.Image().pixel(1, 1) & 0xFFFFFF, 0xFF0000u);
+    TeeLoadBitmap(&bitmap, "NoSuchPicture", "NorThisOne");
+    EXPECT_EQ(bitmap.GetWidth(), 3);  // unchanged
+    // A widget has no picture of its own class; its parent class has one.
+    QWidget widget;
+    TeeGetBitmapEditor(&widget, &bitmap);
+    EXPECT_EQ(bitmap.GetWidth(), 5);
+    EXPECT_EQ(bitmap.GetHeight(), 4);
+    TeeLoadBitmap(nullptr, "TeeTestPicture", "");
+    QResource::unregisterResource(file);
 }
 
 // ---- Sorting ---------------------------------------------------------------------------
