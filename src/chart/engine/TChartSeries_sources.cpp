@@ -3,7 +3,7 @@
 #include <unordered_set>
 
 #include "chart/engine/ChartTextFormat.h"
-#include "chart/engine/FreeNotification.h"
+#include "platform/FreeNotification.h"
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TTeeFunction.h"
 #include "chart/engine/TTeeSeriesSource.h"
