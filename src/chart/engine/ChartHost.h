@@ -1,7 +1,9 @@
 #pragma once
 // What the series, functions, tools and their lists ask of the chart panel that shows
 // them. The chart panel implements it; tests use a small fake.
-#include "chart/engine/ChartDataPending.h"
+#include "chart/engine/ChartExceptions.h"
+#include "platform/AnsiString.h"
+#include "platform/GraphicsTypes.h"
 
 class QObject;
 class TChartAxis;
@@ -41,6 +43,10 @@ public:
     virtual void CheckDatasource(TChartSeries* series) = 0;
     virtual bool IsValidDataSource(TChartSeries* series, QObject* component) = 0;
     virtual void RemovedDataSource(TChartSeries* series, QObject* component) = 0;
+
+    // Texts: the legend's text of a point; an axis's label text of a value.
+    virtual AnsiString FormattedValueLegend(TChartSeries* series, int valueIndex) = 0;
+    virtual AnsiString AxisLabelText(TChartAxis* axis, double value) = 0;
 
     // Axes: the four standard axes, the custom axes by index.
     virtual TChartAxis* TopAxis() = 0;

@@ -8,6 +8,9 @@
 #include "chart/engine/ChartTextFormat.h"
 #include "chart/engine/TTeeFunction.h"
 #include "chart/engine/TTeeSeriesSource.h"
+#include "chart/engine/TeeConst.h"
+#include "chart/engine/TeePalette.h"
+#include "chart/engine/TeeProcs.h"
 
 namespace {
 const char* const kDeleteQuantity = "Quantity of data to delete must be less than Count.";
@@ -109,6 +112,12 @@ void TChartSeries::SetYValue(int index, double value)
     Repaint();
 }
 
+void TChartSeries::SetXLabel(int index, const AnsiString& text)
+{
+    if (index < 0 || index >= Count()) return;
+    FLabels.SetLabel(index, text);
+}
+
 // ---------------------------------------------------------------- colours
 
 void TChartSeries::SetSeriesColor(TColor value)
@@ -142,7 +151,7 @@ TColor TChartSeries::GetValueColor(int index) const
     const TColor c = InternalColor(index);
     if (c != clDefault) return c;
     if (FColorEachPoint)
-        return FParentChart ? FParentChart->GetDefaultColor(index) : PendingDefaultPaletteColor(index);
+        return FParentChart ? FParentChart->GetDefaultColor(index) : GetDefaultColor(index);
     return GetSeriesColor();
 }
 
@@ -321,7 +330,7 @@ void TChartSeries::SwapValueIndex(int a, int b)
 void TChartSeries::SortPoints(TChartValueList& byList)
 {
     if (Count() < 2) return;
-    PendingTeeSort(
+    TeeSort(
         0, byList.Count() - 1, [&byList](int a, int b) { return byList.CompareValueIndex(a, b); },
         [this](int a, int b) { SwapValueIndex(a, b); });
 }
@@ -329,7 +338,7 @@ void TChartSeries::SortPoints(TChartValueList& byList)
 void TChartSeries::SortByLabels(TChartListOrder order)
 {
     if (order == loNone || Count() < 2) return;
-    PendingTeeSort(
+    TeeSort(
         0, Count() - 1,
         [this, order](int a, int b) {
             const int c = FLabels.GetLabel(a).compare(FLabels.GetLabel(b));
@@ -598,6 +607,14 @@ bool TChartSeries::IsValueFormatStored() const
 bool TChartSeries::IsPercentFormatStored() const
 {
     return FPercentFormat != TeeMsg_DefPercentFormat;
+}
+
+bool TChartSeries::IsPropertyStored(const char* Name) const
+{
+    if (qstrcmp(Name, "SeriesColor") == 0) return IsColorStored();
+    if (qstrcmp(Name, "ValueFormat") == 0) return IsValueFormatStored();
+    if (qstrcmp(Name, "PercentFormat") == 0) return IsPercentFormatStored();
+    return TCustomChartSeries::IsPropertyStored(Name);
 }
 
 void TChartSeries::CalcFirstLastVisibleRange(double lowerLimit, double upperLimit)

@@ -72,8 +72,18 @@ public:
     TLabelsList& Labels() { return FLabels; }
     const TLabelsList& Labels() const { return FLabels; }
     const AnsiString& GetXLabel(int index) const { return FLabels.GetLabel(index); }
-    void SetXLabel(int index, const AnsiString& text) { FLabels.SetLabel(index, text); }
-    void SetMarkText(int index, const AnsiString& text) { FLabels.SetLabel(index, text); }
+    // Only for existing points: a wild index must not pad the labels list.
+    void SetXLabel(int index, const AnsiString& text);
+    void SetMarkText(int index, const AnsiString& text) { SetXLabel(index, text); }
+
+    // ---- mark texts
+    // The text of the mark of point index by Marks.Style; OnGetMarkText may change it. An
+    // empty text means no mark.
+    virtual AnsiString GetMarkText(int index);
+    AnsiString MarkPercent(int index, bool addTotal = false);
+    // The horizontal axis's label text of a value, or the value in ValueFormat without
+    // an axis.
+    AnsiString XValueToText(double value) const;
 
     // ---- colours and null points
     TColor GetSeriesColor() const { return FColor != clDefault ? FColor : FInternalColor; }
@@ -168,6 +178,7 @@ public:
 
     // ---- copying
     void Assign(const TCustomChartElement& source) override;
+    using TCustomChartSeries::Assign;
     virtual void AssignFormat(const TChartSeries& source);
 
     // ---- sample values
@@ -177,6 +188,9 @@ public:
     virtual void AddSampleValues(int numValues, bool onlyMandatory = false);
     void RandomBounds(int numValues, double& tmpX, double& stepX, double& tmpY, double& minY, double& difY);
     static int RandomValue(int range);
+    // Four sample points and plain settings for the series gallery; the series colour is
+    // silver when the gallery entry is disabled.
+    virtual void PrepareForGallery(bool enabled);
 
     // ---- stored point data ("Data" of a chart file)
     bool ManualData = false;
@@ -220,6 +234,7 @@ public:
     const AnsiString& GetPercentFormat() const { return FPercentFormat; }
     void SetPercentFormat(const AnsiString& value) { SetStringProperty(FPercentFormat, value); }
     Q_INVOKABLE bool IsPercentFormatStored() const;
+    bool IsPropertyStored(const char* Name) const override;
     TSeriesRecalcOptions RecalcOptions = TSeriesRecalcOptions(rOnDelete | rOnModify | rOnInsert | rOnClear);
     TSeriesMarks* Marks() const { return FMarks; }
 
@@ -304,8 +319,15 @@ private:
 // sources (a visited set keeps existing cycles from recursing for ever).
 void CheckOtherSeries(TChartSeries* dest, TChartSeries* source);
 
+// Line break inside mark and legend texts, and the column break of legend texts.
+extern char TeeLineSeparator;
+extern char TeeColumnSeparator;
+
 // The library's pseudo-random generator used for sample values.
 extern std::uint32_t TeeRandSeed;
 int TeeRandom(int range);
 // Whether series may make up sample values at run time.
 extern bool TeeRandomAtRunTime;
+// Palette indexes of the gallery's first and further series.
+extern int clTeeGallery1;
+extern int clTeeGallery2;

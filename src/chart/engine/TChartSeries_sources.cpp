@@ -7,6 +7,7 @@
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TTeeFunction.h"
 #include "chart/engine/TTeeSeriesSource.h"
+#include "chart/engine/TeeConst.h"
 
 void CheckOtherSeries(TChartSeries* dest, TChartSeries* source)
 {
@@ -86,7 +87,9 @@ void TChartSeries::InternalRemoveDataSource(QObject* value)
 {
     if (FDestroying) return;
     if (FParentChart && DataSource()) FParentChart->RemovedDataSource(this, value);
-    if (value == DataSource()) {
+    // No component named means "no data source": every source is let go, not only when
+    // the list is empty already.
+    if (!value || value == DataSource()) {
         RemoveAllLinkedSeries();
         FDataSources->InheritedClear();
     }
@@ -104,7 +107,9 @@ void TChartSeries::RemoveDataSource(QObject* value)
 
 void TChartSeries::AddLinkedSeries(TChartSeries* series)
 {
-    if (series && !FLinkedSeries.Contains(series)) FLinkedSeries.Add(series);
+    if (!series || FLinkedSeries.Contains(series)) return;
+    FLinkedSeries.Add(series);
+    WatchComponent(series);  // a linked series that goes first leaves no stale entry
 }
 
 void TChartSeries::RemoveLinkedSeries(TChartSeries* series)
@@ -185,6 +190,8 @@ void TChartSeries::WatchComponent(QObject* component)
 void TChartSeries::ComponentFreed(QObject* component)
 {
     if (FDestroying) return;
+    for (int i = FLinkedSeries.Count() - 1; i >= 0; --i)
+        if (static_cast<QObject*>(FLinkedSeries[i]) == component) FLinkedSeries.Delete(i);
     if (component == FFunction) {
         FFunction = nullptr;
         return;

@@ -8,12 +8,15 @@
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TTeeFunction.h"
 #include "chart/engine/TTeeSeriesSource.h"
+#include "chart/engine/TeeConst.h"
 #include "platform/DateTime.h"
 #include "platform/Round.h"
 #include "platform/TextCodec.h"
 
 std::uint32_t TeeRandSeed = 0;
 bool TeeRandomAtRunTime = false;
+int clTeeGallery1 = 0;
+int clTeeGallery2 = 3;
 
 int TeeRandom(int range)
 {
@@ -324,5 +327,20 @@ void TChartSeries::AddSampleValues(int numValues, bool onlyMandatory)
         else
             AddXY(tmpY, tmpX);
         tmpX += stepX;
+    }
+}
+
+void TChartSeries::PrepareForGallery(bool enabled)
+{
+    FillSampleValues(4);
+    FMarks->SetVisible(false);
+    FMarks->SetDrawEvery(2);
+    SetColorEachPoint(false);
+    if (!enabled) {
+        SetSeriesColor(clSilver);
+    } else if (FParentChart) {
+        TChartSeriesList* list = FParentChart->SeriesList();
+        const bool first = list && list->Count() > 0 && (*list)[0] == this;
+        SetSeriesColor(FParentChart->GetDefaultColor(first ? clTeeGallery1 : clTeeGallery2));
     }
 }

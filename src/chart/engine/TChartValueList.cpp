@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "chart/engine/ChartDataPending.h"
+#include "chart/engine/ChartExceptions.h"
 #include "chart/engine/TChartSeries.h"
 #include "platform/FormatSettings.h"
 
@@ -14,7 +14,7 @@ const char* const kDeleteQuantity = "Quantity of data to delete must be less tha
 }
 
 TChartValueList::TChartValueList(TChartSeries* owner, const AnsiString& name)
-    : QObject(owner), FOwner(owner), FName(name)
+    : TPersistent(owner), FOwner(owner), FName(name)
 {
     if (FOwner) FOwner->ValuesList().Add(this);
     ClearValues();
@@ -60,7 +60,7 @@ bool TChartValueList::InOrder(double a, double b) const
 
 void TChartValueList::CheckOrderAround(int index)
 {
-    if (FSortState != SortState::Ordered) return;
+    if (FOrder == loNone || FSortState != SortState::Ordered) return;
     const double v = FValue[static_cast<std::size_t>(index)];
     if (std::isnan(v) || (index > 0 && !InOrder(FValue[static_cast<std::size_t>(index - 1)], v)) ||
         (index + 1 < FCount && !InOrder(v, FValue[static_cast<std::size_t>(index + 1)])))
@@ -352,7 +352,9 @@ void TChartValueList::Scroll()
     if (FCount < 2) return;
     std::rotate(FValue.begin(), FValue.begin() + 1, FValue.begin() + FCount);
     FSortState = SortState::Unknown;
-    // The statistics stay as they are: the same values, in another order.
+    // Complete statistics stay as they are (the same values, in another order); partial
+    // ones would continue from the wrong place and are rebuilt instead.
+    if (FStatsCount != FCount) FStatsCount = -1;
 }
 
 int TChartValueList::CompareValueIndex(int a, int b) const
@@ -413,6 +415,20 @@ void TChartValueList::Assign(const TChartValueList& source)
     SetOrder(source.FOrder);
     FDateTime = source.FDateTime;
     FValueSource = source.FValueSource;
+}
+
+void TChartValueList::Assign(TPersistent* Source)
+{
+    if (auto* other = qobject_cast<TChartValueList*>(Source))
+        Assign(*other);
+    else
+        TPersistent::Assign(Source);
+}
+
+bool TChartValueList::IsPropertyStored(const char* Name) const
+{
+    if (qstrcmp(Name, "DateTime") == 0) return IsDateTimeStored();
+    return TPersistent::IsPropertyStored(Name);
 }
 
 int TChartValueLists::IndexOf(const TChartValueList* list) const

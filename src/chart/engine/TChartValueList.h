@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "chart/engine/ChartDataEnums.h"
+#include "platform/TPersistent.h"
 #include "platform/AnsiString.h"
 
 class TChartSeries;
@@ -15,7 +16,7 @@ class TChartSeries;
 // appending stays cheap for very long lists). Values <= 0 count as 1.
 extern int TeeDefaultCapacity;
 
-class TChartValueList : public QObject {
+class TChartValueList : public TPersistent {
     Q_OBJECT
     Q_PROPERTY(bool DateTime READ GetDateTime WRITE SetDateTime)
     Q_PROPERTY(AnsiString Name READ GetName WRITE SetName)
@@ -85,6 +86,9 @@ public:
 
     // Copies Order, DateTime and ValueSource (not the values, not the name).
     virtual void Assign(const TChartValueList& source);
+    void Assign(TPersistent* Source) override;
+    // DateTime is stored only when it differs from the value its series set up.
+    bool IsPropertyStored(const char* Name) const override;
 
     // Whether the values are known to follow Order (no NaN, no value out of place);
     // ordered searches use binary search only then. Computed on demand and cached.

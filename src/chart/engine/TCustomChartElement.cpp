@@ -2,7 +2,7 @@
 
 #include "chart/engine/TTeeCustomTool.h"
 
-TCustomChartElement::TCustomChartElement(QObject* owner) : QObject(owner) {}
+TCustomChartElement::TCustomChartElement(QObject* owner) : TPersistent(owner) {}
 
 TCustomChartElement::~TCustomChartElement() = default;
 
@@ -25,6 +25,14 @@ void TCustomChartElement::Assign(const TCustomChartElement& source)
 {
     FActive = source.FActive;
     Tag = source.Tag;
+}
+
+void TCustomChartElement::Assign(TPersistent* Source)
+{
+    if (auto* other = qobject_cast<TCustomChartElement*>(Source))
+        Assign(*other);
+    else
+        TPersistent::Assign(Source);
 }
 
 void TCustomChartElement::SetBooleanProperty(bool& variable, bool value)

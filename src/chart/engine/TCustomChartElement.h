@@ -3,9 +3,10 @@
 #include <QObject>
 
 #include "chart/engine/ChartHost.h"
+#include "platform/TPersistent.h"
 #include "platform/AnsiString.h"
 
-class TCustomChartElement : public QObject {
+class TCustomChartElement : public TPersistent {
     Q_OBJECT
     Q_PROPERTY(bool Active READ GetActive WRITE SetActive)
 
@@ -25,6 +26,7 @@ public:
     virtual AnsiString GetEditorClass() const { return AnsiString(); }
     bool HasParent() const { return true; }
     virtual void Assign(const TCustomChartElement& source);
+    void Assign(TPersistent* Source) override;
 
 protected:
     // Store a value and repaint only when it changed.
@@ -76,6 +78,7 @@ public:
     bool SameClass(const TCustomChartSeries* other) const;
     virtual void Removed() { FParentChart = nullptr; }
     void Assign(const TCustomChartElement& source) override;
+    using TCustomChartElement::Assign;
 
 protected:
     void RepaintDesigner();

@@ -15,7 +15,7 @@ void TSeriesMarkPosition::Assign(const TSeriesMarkPosition& source)
 
 void TSeriesMarksPositions::Put(int index, const TSeriesMarkPosition& position)
 {
-    if (index < 0) return;
+    if (index < 0 || (FSeries && index >= FSeries->Count())) return;
     if (index >= Count()) FItems.resize(static_cast<std::size_t>(index) + 1);
     auto& entry = FItems[static_cast<std::size_t>(index)];
     if (!entry) entry = std::make_unique<TSeriesMarkPosition>();
@@ -93,7 +93,10 @@ void TMarksItems::DeleteRange(int start, int quantity)
     FItems.erase(FItems.begin() + start, FItems.begin() + end);
 }
 
-TSeriesMarks::TSeriesMarks(TChartSeries* series) : QObject(series), FParentSeries(series), FItems(this) {}
+TSeriesMarks::TSeriesMarks(TChartSeries* series)
+    : QObject(series), FParentSeries(series), FPositions(series), FItems(this)
+{
+}
 
 TSeriesMarks::~TSeriesMarks() = default;
 

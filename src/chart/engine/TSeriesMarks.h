@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "chart/engine/ChartDataEnums.h"
-#include "chart/engine/ChartDataPending.h"
+#include "chart/engine/ChartExceptions.h"
+#include "platform/GraphicsTypes.h"
 
 class IChartHost;
 class TChartSeries;
@@ -29,8 +30,10 @@ public:
 // Positions by point index; entries may be empty.
 class TSeriesMarksPositions {
 public:
+    explicit TSeriesMarksPositions(const TChartSeries* series = nullptr) : FSeries(series) {}
     int Count() const { return static_cast<int>(FItems.size()); }
     // Extends with empty entries up to index, creates the entry, sets Custom, copies.
+    // With a series, indexes beyond its points are ignored.
     void Put(int index, const TSeriesMarkPosition& position);
     // The entry, or none beyond the list or for an empty entry.
     TSeriesMarkPosition* Get(int index) const;
@@ -44,6 +47,7 @@ public:
     void DeleteRange(int start, int quantity);
 
 private:
+    const TChartSeries* FSeries;
     std::vector<std::unique_ptr<TSeriesMarkPosition>> FItems;
 };
 

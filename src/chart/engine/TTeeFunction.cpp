@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "chart/engine/ChartDataPending.h"
+#include "chart/engine/ChartExceptions.h"
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TTeeSeriesSource.h"
+#include "chart/engine/TeeConst.h"
+#include "chart/engine/TeeProcs.h"
 #include "platform/Round.h"
 
 TTeeFunction::TTeeFunction(QObject* owner) : QObject(owner) {}
@@ -134,9 +136,14 @@ void TTeeFunction::CalculateAllPoints(TChartSeries* source, TChartValueList* xLi
     }
 }
 
-double TTeeFunction::NextPeriodBoundary(double x, int) const
+double TTeeFunction::NextPeriodBoundary(double x, int step) const
 {
-    return x + FPeriod;
+    // Date-time X values step along the calendar for half months and longer, as the
+    // horizontal axis counts them; everything else moves by the period itself.
+    const bool dateTime = FParentSeries && FParentSeries->XValues()->GetDateTime() && step >= dtHalfMonth;
+    double value = x;
+    TeeDateTimeIncrement(dateTime, true, value, FPeriod, static_cast<TDateTimeStep>(step));
+    return value;
 }
 
 void TTeeFunction::CalculateByPeriod(TChartSeries* source, TChartValueList* xList)
@@ -145,6 +152,7 @@ void TTeeFunction::CalculateByPeriod(TChartSeries* source, TChartValueList* xLis
     if (n == 0) return;
     int first = 0;
     double x0 = xList->Value(0);
+    const int step = FPeriodStyle == psRange ? static_cast<int>(FindDateTimeStep(FPeriod)) : 0;
     // A point-count period rounding to 0 still takes one point per group.
     const int points = std::max(1, Round(FPeriod));
     while (first <= n - 1) {
@@ -153,7 +161,7 @@ void TTeeFunction::CalculateByPeriod(TChartSeries* source, TChartValueList* xLis
         bool hasPoints = true;
         if (FPeriodStyle == psRange) {
             startX = x0;
-            boundary = NextPeriodBoundary(x0, 0);
+            boundary = NextPeriodBoundary(x0, step);
             // A period below the resolution of the X values (or NaN values) would never
             // move on: stop where the boundary stands still.
             if (!(boundary > x0)) break;
@@ -181,6 +189,13 @@ void TTeeFunction::CalculateByPeriod(TChartSeries* source, TChartValueList* xLis
         }
         if (hasPoints) first = last + 1;
     }
+}
+
+void TTeeFunction::PrepareForGallery(IChartHost* chart)
+{
+    if (!chart || !chart->SeriesList()) return;
+    for (TChartSeries* s : std::vector<TChartSeries*>(chart->SeriesList()->begin(), chart->SeriesList()->end()))
+        s->PrepareForGallery(true);
 }
 
 void TTeeFunction::EndUpdate()

@@ -40,6 +40,8 @@ public:
     virtual void CalculateByPeriod(TChartSeries* source, TChartValueList* xList);
     virtual void DoCalculation(TChartSeries* source, TChartValueList* xList);
     virtual AnsiString GetEditorClass() const { return "TTeeFunctionEditor"; }
+    // Every series of the chart prepares itself for the gallery.
+    virtual void PrepareForGallery(IChartHost* chart);
     virtual bool IsValidSource(TChartSeries*) const { return true; }
     virtual void Clear() {}
     virtual void Assign(const TTeeFunction& source);
@@ -63,7 +65,8 @@ public:
 
 protected:
     // The next period boundary after x along the function series' X axis. Date-time
-    // axes step by calendar months and years where the period asks for them.
+    // values step by calendar months and years where the period (its TDateTimeStep)
+    // asks for them.
     virtual double NextPeriodBoundary(double x, int step) const;
 
     double FPeriod = 0;

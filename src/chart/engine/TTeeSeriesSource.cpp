@@ -4,6 +4,7 @@
 
 #include "chart/engine/FreeNotification.h"
 #include "chart/engine/TChartSeries.h"
+#include "chart/engine/TeeConst.h"
 #include "platform/Dialogs.h"
 
 // ---------------------------------------------------------------- TTeeSeriesSource

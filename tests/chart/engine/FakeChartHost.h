@@ -56,6 +56,11 @@ public:
         return qobject_cast<TTeeSeriesSource*>(component) != nullptr;
     }
     void RemovedDataSource(TChartSeries*, QObject*) override {}
+    AnsiString FormattedValueLegend(TChartSeries*, int index) override
+    {
+        return "L" + IntToStr(index) + AnsiString(1, TeeColumnSeparator) + "v";
+    }
+    AnsiString AxisLabelText(TChartAxis*, double) override { return "axis"; }
     TChartAxis* TopAxis() override { return nullptr; }
     TChartAxis* BottomAxis() override { return nullptr; }
     TChartAxis* LeftAxis() override { return nullptr; }

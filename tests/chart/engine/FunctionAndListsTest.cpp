@@ -7,6 +7,7 @@
 #include "chart/engine/TTeeCustomTool.h"
 #include "chart/engine/TTeeFunction.h"
 #include "chart/engine/TTeeSeriesSource.h"
+#include "platform/DateTime.h"
 
 namespace {
 
@@ -111,6 +112,22 @@ TEST_F(FunctionFixture, RangePeriodsIncludeEmptyOnes)
     EXPECT_EQ(output.GetyValue(2), 4);
     f->SetPeriodAlign(paLast);
     EXPECT_DOUBLE_EQ(output.GetxValue(0), 1.2 - 0.001);
+}
+
+TEST_F(FunctionFixture, MonthPeriodsOnDatesFollowTheCalendar)
+{
+    source.XValues()->SetDateTime(true);
+    output.XValues()->SetDateTime(true);
+    source.AddXY(EncodeDate(2025, 1, 31), 1);
+    source.AddXY(EncodeDate(2025, 2, 15), 2);
+    source.AddXY(EncodeDate(2025, 3, 10), 4);
+    auto* f = new SumFunction;
+    f->SetPeriodStyle(psRange);
+    f->SetPeriodAlign(paFirst);
+    f->SetPeriod(30);
+    Attach(f);
+    // 31 January steps to the last day of February, not into March.
+    EXPECT_EQ(Points(), (PointList{{EncodeDate(2025, 1, 31), 3}, {EncodeDate(2025, 2, 28), 4}}));
 }
 
 TEST_F(FunctionFixture, RangePeriodBelowResolutionStops)

@@ -3,6 +3,7 @@
 #include "FakeChartHost.h"
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TTeeFunction.h"
+#include "platform/FormatSettings.h"
 
 namespace {
 
@@ -91,6 +92,42 @@ TEST(SeriesData, BulkUpdateSendsOneRefresh)
     EXPECT_EQ(afterAdd, 1);
     EXPECT_GT(chart.Invalidates, 0);
     s.SetParentChart(nullptr);
+}
+
+TEST(SeriesData, WildIndexesForLabelsColoursAndMarksAreIgnored)
+{
+    TChartSeries s;
+    s.Add(1);
+    s.Add(2);
+    s.SetXLabel(1000000000, "far");
+    s.SetXLabel(-1, "neg");
+    EXPECT_EQ(s.Labels().Count(), 0);
+    s.SetValueColor(1000000000, 0x12);
+    s.SetValueColor(-2, 0x12);
+    EXPECT_FALSE(s.HasColorsList());
+    s.Marks()->Positions().Put(1000000000, TSeriesMarkPosition());
+    EXPECT_EQ(s.Marks()->Positions().Count(), 0);
+    s.SetXLabel(1, "ok");
+    EXPECT_EQ(s.GetXLabel(1), "ok");
+    EXPECT_EQ(s.Labels().Count(), 2);
+}
+
+TEST(SeriesData, FailingUpdateDoesNotStayOpen)
+{
+    FakeChartHost chart;
+    TChartSeries source, linked;
+    source.SetParentChart(&chart);
+    linked.SetParentChart(&chart);
+    source.Add(1);
+    linked.SetDataSource(&source);
+    linked.OnAfterAdd = [](TChartSeries*, int) { throw Exception("handler failed"); };
+    EXPECT_THROW(source.RefreshSeries(), Exception);
+    EXPECT_FALSE(linked.Updating());
+    linked.OnAfterAdd = nullptr;
+    source.RefreshSeries();
+    EXPECT_EQ(linked.Count(), 1);
+    linked.SetParentChart(nullptr);
+    source.SetParentChart(nullptr);
 }
 
 TEST(SeriesData, BeforeAddCanRefuseAPoint)
@@ -199,6 +236,24 @@ TEST(SeriesData, CircularSourcesAreRefusedEvenAroundAnExistingCycle)
     d.DataSources().InheritedClear();
     e2.DataSources().InheritedClear();
     for (TChartSeries* s : {&c, &b, &a}) s->SetParentChart(nullptr);
+}
+
+TEST(SeriesData, NoDataSourceDetachesFromTheSource)
+{
+    FakeChartHost chart;
+    TChartSeries source, fed;
+    source.SetParentChart(&chart);
+    fed.SetParentChart(&chart);
+    source.Add(1);
+    fed.SetDataSource(&source);
+    EXPECT_EQ(source.LinkedSeries().Count(), 1);
+    fed.SetDataSource(nullptr);
+    EXPECT_EQ(fed.DataSource(), nullptr);
+    EXPECT_EQ(source.LinkedSeries().Count(), 0);
+    source.Add(2);
+    EXPECT_EQ(fed.Count(), 1);
+    fed.SetParentChart(nullptr);
+    source.SetParentChart(nullptr);
 }
 
 TEST(SeriesData, SetDataSourceNeedsAChart)
@@ -323,6 +378,24 @@ TEST(SeriesData, FillSampleValuesCountsAndRejectsNegative)
     EXPECT_FALSE(s.Updating());
 }
 
+TEST(SeriesData, GalleryPreparationUsesTheGalleryColours)
+{
+    FakeChartHost chart;
+    TChartSeries first, second;
+    first.SetParentChart(&chart);
+    second.SetParentChart(&chart);
+    first.PrepareForGallery(true);
+    second.PrepareForGallery(true);
+    EXPECT_EQ(first.Count(), 4);
+    EXPECT_EQ(first.GetSeriesColor(), 0x100 + clTeeGallery1);
+    EXPECT_EQ(second.GetSeriesColor(), 0x100 + clTeeGallery2);
+    EXPECT_EQ(first.Marks()->GetDrawEvery(), 2);
+    second.PrepareForGallery(false);
+    EXPECT_EQ(second.GetSeriesColor(), clSilver);
+    second.SetParentChart(nullptr);
+    first.SetParentChart(nullptr);
+}
+
 TEST(SeriesData, AssignCopiesFormatAndValues)
 {
     TChartSeries a, b;
@@ -341,6 +414,89 @@ TEST(SeriesData, AssignCopiesFormatAndValues)
     EXPECT_EQ(b.GetXLabel(0), "x");
     EXPECT_EQ(b.InternalColor(0), 0x44);
     EXPECT_EQ(b.GetyValue(1), 4);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SeriesMarkText, StylesAndTheTextEvent)
+{
+    TChartSeries s;
+    s.Add(1, "A");
+    s.Add(3);
+    EXPECT_EQ(s.GetMarkText(0), "A");
+    EXPECT_EQ(s.GetMarkText(1), "3");
+    s.YValues()->SetValue(1, 1234.5);
+    EXPECT_EQ(s.GetMarkText(1), FormatFloat("#,##0.###", 1234.5));
+    s.YValues()->SetValue(1, 3);
+    s.Marks()->SetStyle(smsPercent);
+    EXPECT_EQ(s.GetMarkText(0), "25 %");
+    EXPECT_EQ(s.GetMarkText(1), "75 %");
+    s.Marks()->SetStyle(smsPercentTotal);
+    EXPECT_EQ(s.GetMarkText(0), "25 % of 4");
+    s.Marks()->SetStyle(smsLabelValue);
+    s.Marks()->SetMultiLine(true);
+    EXPECT_EQ(s.GetMarkText(0), "A\r1");
+    s.Marks()->SetStyle(smsXY);
+    s.Marks()->SetMultiLine(false);
+    EXPECT_EQ(s.GetMarkText(1), "1 3");
+    s.OnGetMarkText = [](TChartSeries*, int index, AnsiString& text) {
+        if (index == 1) text.clear();
+    };
+    EXPECT_EQ(s.GetMarkText(1), "");
+    EXPECT_EQ(s.GetMarkText(5), "");
+}
+
+TEST(SeriesMarkText, LegendAndAxisTextsComeFromTheChart)
+{
+    FakeChartHost chart;
+    TChartSeries s;
+    s.SetParentChart(&chart);
+    s.Add(7);
+    s.Marks()->SetStyle(smsLegend);
+    EXPECT_EQ(s.GetMarkText(0), "L0 v");
+    s.Marks()->SetMultiLine(true);
+    EXPECT_EQ(s.GetMarkText(0), "L0" + AnsiString(1, TeeColumnSeparator) + "v");
+    s.SetParentChart(nullptr);
+}
+
+TEST(SeriesMarks, UsePositionKeepsUserPositions)
+{
+    TChartSeries s;
+    s.Add(1);
+    s.Add(2);
+    TSeriesMarks& marks = *s.Marks();
+    TSeriesMarkPosition drawn;
+    drawn.LeftTop = {10, 20};
+    marks.UsePosition(1, drawn);
+    ASSERT_NE(marks.Positions().Get(1), nullptr);
+    EXPECT_FALSE(marks.Positions().Get(1)->Custom);
+    EXPECT_FALSE(marks.Positions().ExistCustom());
+    TSeriesMarkPosition moved;
+    moved.LeftTop = {50, 60};
+    marks.Positions().Put(1, moved);
+    TSeriesMarkPosition next;
+    next.LeftTop = {10, 20};
+    next.ArrowFix = true;
+    next.ArrowFrom = {1, 1};
+    marks.UsePosition(1, next);
+    EXPECT_EQ(next.LeftTop, (TPoint{50, 60}));
+    EXPECT_EQ(next.ArrowFrom, (TPoint{1, 1}));
+    marks.ResetPositions();
+    EXPECT_FALSE(marks.Positions().ExistCustom());
+    marks.SetDrawEvery(0);
+    EXPECT_EQ(marks.GetDrawEvery(), 1);
+    // Deleting a point takes its position and item along.
+    marks.Items().Get(1)->SetVisible(false);
+    s.Delete(0);
+    ASSERT_NE(marks.Positions().Get(0), nullptr);
+    EXPECT_FALSE(marks.Items().Get(0)->GetVisible());
+    // Loaded items survive the clearing of the data that follows them.
+    marks.Items().Loading = true;
+    s.Clear();
+    EXPECT_EQ(marks.Items().Count(), 1);
+    EXPECT_EQ(marks.Positions().Count(), 0);
 }
 
 }  // namespace

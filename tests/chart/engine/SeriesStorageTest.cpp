@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "FakeChartHost.h"
 #include "chart/engine/TChartSeries.h"
@@ -207,6 +210,32 @@ TEST(SeriesStorage, MalformedStreamsLeaveTheSeriesEmpty)
     r.ReadData(good);
     EXPECT_EQ(r.Count(), 2);
     r.SetParentChart(nullptr);
+}
+
+TEST(SeriesStorage, CorpusFilesLoadOrFailCleanly)
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::path(NOX_TEST_DATA_DIR) / "series_point_data";
+    int good = 0, bad = 0;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        const Bytes data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string name = entry.path().filename().string();
+        TChartSeries s;
+        s.AddXY(1, 1);
+        if (name.rfind("ok_", 0) == 0) {
+            ++good;
+            ASSERT_NO_THROW(s.ReadData(data)) << name;
+            EXPECT_EQ(Write(s), data) << name;
+        } else {
+            ++bad;
+            EXPECT_THROW(s.ReadData(data), ChartException) << name;
+            EXPECT_EQ(s.Count(), 0) << name;
+            EXPECT_EQ(s.Labels().Count(), 0) << name;
+        }
+    }
+    EXPECT_GE(good, 3);
+    EXPECT_GE(bad, 7);
 }
 
 TEST(SeriesStorage, DataIsStoredOnlyForManualOrForcedData)

@@ -103,6 +103,14 @@ TEST(ValueList, ScrollRotatesAndLeavesStatistics)
     EXPECT_EQ(list.MinValue(), 1);
     EXPECT_EQ(list.MaxValue(), 3);
 
+    // Pending statistics (values appended since the last read) still come out right.
+    list.AddChartValue(10);
+    list.AddChartValue(-4);
+    list.Scroll();
+    EXPECT_EQ(list.MaxValue(), 10);
+    EXPECT_EQ(list.MinValue(), -4);
+    EXPECT_EQ(list.Total(), 12);
+
     TChartValueList empty(nullptr, "E");
     empty.Scroll();
     EXPECT_EQ(empty.Count(), 0);
@@ -227,6 +235,25 @@ TEST(ValueList, AssignCopiesSettingsNotValues)
     EXPECT_FALSE(b.IsDateTimeStored());
     b.SetDateTime(true);
     EXPECT_TRUE(b.IsDateTimeStored());
+}
+
+}  // namespace
+
+#include "chart/engine/TeePalette.h"
+
+namespace {
+
+TEST(ColorPalette, WrapsNegativeIndexesAndSurvivesAnEmptyPalette)
+{
+    EXPECT_EQ(GetDefaultColor(23), 0xFF0000);
+    EXPECT_EQ(GetDefaultColor(-1), 0xA4A0A0);
+    const TColor two[] = {0x111111, 0x222222};
+    SetDefaultColorPalette(two, 1);
+    EXPECT_EQ(GetDefaultColor(3), 0x222222);
+    ColorPalette.clear();
+    EXPECT_EQ(GetDefaultColor(3), 0xFF0000);
+    SetDefaultColorPalette(two, 0);  // High 0 restores the defaults
+    EXPECT_EQ(ColorPalette.size(), 20u);
 }
 
 }  // namespace

@@ -1,0 +1,76 @@
+#pragma once
+// The persistent settings of a chart's 3D view, read by the canvas at every paint.
+#include <functional>
+
+#include "chart/engine/TeCanvasTypes.h"
+#include "platform/TPersistent.h"
+
+class TView3DOptions : public TPersistent {
+    Q_OBJECT
+    Q_PROPERTY(int Elevation READ GetElevation WRITE SetElevation)
+    Q_PROPERTY(int FontZoom READ GetFontZoom WRITE SetFontZoom)
+    Q_PROPERTY(int HorizOffset READ GetHorizOffset WRITE SetHorizOffset)
+    Q_PROPERTY(int OrthoAngle READ GetOrthoAngle WRITE SetOrthoAngle)
+    Q_PROPERTY(bool Orthogonal READ GetOrthogonal WRITE SetOrthogonal)
+    Q_PROPERTY(int Perspective READ GetPerspective WRITE SetPerspective)
+    Q_PROPERTY(int Rotation READ GetRotation WRITE SetRotation)
+    Q_PROPERTY(int Tilt READ GetTilt WRITE SetTilt)
+    Q_PROPERTY(int VertOffset READ GetVertOffset WRITE SetVertOffset)
+    Q_PROPERTY(int Zoom READ GetZoom WRITE SetZoom)
+    Q_PROPERTY(bool ZoomText READ GetZoomText WRITE SetZoomText)
+public:
+    // AParent is the control the options belong to; Repaint asks it to repaint later
+    // through its invokable "Invalidate()" method, or QWidget::update when it has none.
+    explicit TView3DOptions(QObject* AParent);
+    void Assign(TPersistent* Source) override;
+    bool IsPropertyStored(const char* Name) const override;
+
+    void Repaint();
+    // tan(OrthoAngle) folded into 0..90 degrees when orthogonal, else 1.
+    double CalcOrthoRatio() const;
+
+    int GetElevation() const { return FElevation; }
+    void SetElevation(int value);
+    int GetFontZoom() const { return FFontZoom; }
+    void SetFontZoom(int value);
+    int GetHorizOffset() const { return FHorizOffset; }
+    void SetHorizOffset(int value);
+    int GetOrthoAngle() const { return FOrthoAngle; }
+    void SetOrthoAngle(int value);
+    bool GetOrthogonal() const { return FOrthogonal; }
+    void SetOrthogonal(bool value);
+    int GetPerspective() const { return FPerspective; }
+    void SetPerspective(int value);
+    int GetRotation() const { return FRotation; }
+    void SetRotation(int value);
+    int GetTilt() const { return FTilt; }
+    void SetTilt(int value);
+    int GetVertOffset() const { return FVertOffset; }
+    void SetVertOffset(int value);
+    int GetZoom() const { return FZoom; }
+    void SetZoom(int value);
+    bool GetZoomText() const { return FZoomText; }
+    void SetZoomText(bool value);
+
+    QObject* Parent() const { return FParent; }
+    // Argument: true for the horizontal offset.
+    std::function<void(bool Horizontal)> OnScrolled;
+    // Called with the new zoom before it is stored.
+    std::function<void(int NewZoom)> OnChangedZoom;
+
+private:
+    void SetIntegerProperty(int& field, int value);
+    void SetBooleanProperty(bool& field, bool value);
+    QObject* FParent;
+    int FElevation = 345;
+    int FFontZoom = 100;
+    int FHorizOffset = 0;
+    int FOrthoAngle = 45;
+    bool FOrthogonal = true;
+    int FPerspective = 15;
+    int FRotation = 345;
+    int FTilt = 0;
+    int FVertOffset = 0;
+    int FZoom = 100;
+    bool FZoomText = true;
+};

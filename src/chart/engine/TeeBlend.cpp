@@ -1,0 +1,80 @@
+#include "chart/engine/TeeBlend.h"
+
+#include <algorithm>
+
+#include "chart/engine/TeCanvas.h"
+#include "platform/Round.h"
+
+namespace {
+// The canvas pixels are read from: the buffer bitmap when there is one.
+TCanvas* SourceCanvas(TTeeCanvas* canvas) {
+    if (auto* c3 = dynamic_cast<TTeeCanvas3D*>(canvas); c3 && c3->Bitmap) return c3->Bitmap->Canvas();
+    return canvas->Canvas;
+}
+}  // namespace
+
+TTeeBlend::TTeeBlend(TTeeCanvas* Canvas, const TRect& R) : FCanvas(Canvas) { SetRectangle(R); }
+
+TTeeBlend::~TTeeBlend() = default;
+
+void TTeeBlend::SetRectangle(const TRect& R) {
+    TRect r = R;
+    if (r.Left > r.Right) std::swap(r.Left, r.Right);
+    if (r.Top > r.Bottom) std::swap(r.Top, r.Bottom);
+    r.Left = std::max(r.Left, 0);
+    r.Top = std::max(r.Top, 0);
+    r.Right = std::max(r.Right, r.Left + 1);
+    r.Bottom = std::max(r.Bottom, r.Top + 1);
+    r.Right = std::min(r.Right, FCanvas->Bounds.Right);
+    r.Bottom = std::min(r.Bottom, FCanvas->Bounds.Bottom);
+    FRect = r;
+    FValid = r.Width() >= 1 && r.Height() >= 1;
+    if (!FValid) return;
+    FBitmap = std::make_unique<TBitmap>();
+    FBitmap->SetPixelFormat(pf24bit);
+    FBitmap->SetSize(r.Width(), r.Height());
+    TCanvas* source = SourceCanvas(FCanvas);
+    if (source) FBitmap->Canvas()->CopyRect(TRect(0, 0, r.Width(), r.Height()), source, r);
+}
+
+void TTeeBlend::DoBlend(int Transparency) {
+    if (!FValid || !FBitmap) return;
+    auto* c3 = dynamic_cast<TTeeCanvas3D*>(FCanvas);
+    if (c3 && c3->Bitmap) {
+        TeeBlendBitmaps(100 - Transparency, FBitmap.get(), c3->Bitmap.get(), FRect.TopLeft());
+        return;
+    }
+    TCanvas* canvas = FCanvas->Canvas;
+    if (!canvas) return;
+    TBitmap temp;
+    temp.SetSize(FRect.Width(), FRect.Height());
+    temp.Canvas()->CopyRect(TRect(0, 0, FRect.Width(), FRect.Height()), canvas, FRect);
+    TeeBlendBitmaps(100 - Transparency, FBitmap.get(), &temp, TPoint(0, 0));
+    canvas->Draw(FRect.Left, FRect.Top, &temp);
+}
+
+void TeeBlendBitmaps(double Percent, TBitmap* Bitmap, TBitmap* BackBitmap, TPoint BackOrigin) {
+    if (!Bitmap || !BackBitmap) return;
+    Bitmap->SetPixelFormat(pf24bit);
+    BackBitmap->SetPixelFormat(pf24bit);
+    BackOrigin.X = std::max(BackOrigin.X, 0);
+    BackOrigin.Y = std::max(BackOrigin.Y, 0);
+    const int w = std::min(Bitmap->GetWidth(), BackBitmap->GetWidth() - BackOrigin.X);
+    const int h = std::min(Bitmap->GetHeight(), BackBitmap->GetHeight() - BackOrigin.Y);
+    if (w <= 0 || h <= 0) return;
+    const int p = 100 - Round(Percent);
+    const QImage& src = Bitmap->Image();
+    QImage& back = BackBitmap->Image();
+    for (int y = 0; y < h; ++y) {
+        const auto* s = reinterpret_cast<const QRgb*>(src.constScanLine(y));
+        auto* b = reinterpret_cast<QRgb*>(back.scanLine(y + BackOrigin.Y)) + BackOrigin.X;
+        for (int x = 0; x < w; ++x) {
+            int br = qRed(b[x]), bg = qGreen(b[x]), bb = qBlue(b[x]);
+            if (br == 255 && bg == 255 && bb == 255) br = 254;
+            br += (qRed(s[x]) - br) * p / 100;
+            bg += (qGreen(s[x]) - bg) * p / 100;
+            bb += (qBlue(s[x]) - bb) * p / 100;
+            b[x] = qRgb(br, bg, bb);
+        }
+    }
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Transparency by blending: the background under a rectangle is saved before drawing and
+// mixed back over what was drawn.
+#include <memory>
+
+#include "platform/GraphicsTypes.h"
+
+class TBitmap;
+class TTeeCanvas;
+
+class TTeeBlend {
+public:
+    TTeeBlend(TTeeCanvas* Canvas, const TRect& R);
+    ~TTeeBlend();
+    // Saves the background under R (oriented, clamped to the canvas bounds).
+    void SetRectangle(const TRect& R);
+    // Mixes Transparency percent of the saved background over what is there now.
+    void DoBlend(int Transparency);
+    bool Valid() const { return FValid; }
+    const TRect& Rectangle() const { return FRect; }
+
+private:
+    std::unique_ptr<TBitmap> FBitmap;
+    TTeeCanvas* FCanvas;
+    TRect FRect;
+    bool FValid = false;
+};
+
+// Blends Bitmap into BackBitmap at BackOrigin: each channel of BackBitmap moves
+// (100 - Percent) percent of the way to Bitmap's.
+void TeeBlendBitmaps(double Percent, TBitmap* Bitmap, TBitmap* BackBitmap, TPoint BackOrigin);

@@ -1,0 +1,94 @@
+#pragma once
+// Gradient settings of panels, walls, legends, series and fonts. The drawing operations are
+// declared here with the settings; they live in the canvas's gradient code.
+#include <span>
+#include <vector>
+
+#include "chart/engine/TeCanvasTypes.h"
+#include "platform/TPersistent.h"
+
+class TTeeCanvas;
+class TCanvas3D;
+
+class TCustomTeeGradient : public TPersistent {
+    Q_OBJECT
+public:
+    explicit TCustomTeeGradient(const TNotifyEvent& OnChangeEvent = {}, QObject* parent = nullptr);
+    void Assign(TPersistent* Source) override;
+
+    int GetBalance() const { return FBalance; }
+    void SetBalance(int value);
+    TGradientDirection GetDirection() const { return FDirection; }
+    void SetDirection(TGradientDirection value);
+    TColor GetEndColor() const { return FEndColor; }
+    void SetEndColor(TColor value);
+    // clNone while the middle colour is not in use.
+    TColor GetMidColor() const { return FUseMiddle ? FMidColor : clNone; }
+    void SetMidColor(TColor value);
+    void UseMiddleColor();
+    bool UsesMiddleColor() const { return FUseMiddle; }
+    int GetRadialX() const { return FRadialX; }
+    void SetRadialX(int value);
+    int GetRadialY() const { return FRadialY; }
+    void SetRadialY(int value);
+    TColor GetStartColor() const { return FStartColor; }
+    void SetStartColor(TColor value);
+    bool GetVisible() const { return FVisible; }
+    void SetVisible(bool value);
+
+    // Fills Rect (rounded corners of RoundRectSize when > 0).
+    void Draw(TTeeCanvas* Canvas, const TRect& Rect, int RoundRectSize = 0);
+    // Fills the quadrilateral P.
+    void Draw(TTeeCanvas* Canvas, const TPoint (&P)[4]);
+    // Fills the quadrilateral P mapped at depth Z.
+    void Draw(TCanvas3D* Canvas, const TPoint (&P)[4], int Z);
+    // Fills a polygon, mapped at depth Z when Is3D.
+    void Draw(TCanvas3D* Canvas, std::span<const TPoint> Points, int Z, bool Is3D);
+    void DrawRadial(TTeeCanvas* Canvas, const TRect& Rect);
+
+    TNotifyEvent OnChange;
+
+protected:
+    void DoChanged();
+
+private:
+    int FBalance = 50;
+    TGradientDirection FDirection = gdTopBottom;
+    TColor FEndColor = clYellow;
+    TColor FMidColor = clNone;
+    int FRadialX = 0;
+    int FRadialY = 0;
+    TColor FStartColor = clWhite;
+    bool FVisible = false;
+    bool FUseMiddle = false;
+};
+
+class TTeeGradient : public TCustomTeeGradient {
+    Q_OBJECT
+    Q_PROPERTY(int Balance READ GetBalance WRITE SetBalance)
+    Q_PROPERTY(teecanvas::TGradientDirection Direction READ GetDirection WRITE SetDirection)
+    Q_PROPERTY(TColor EndColor READ GetEndColor WRITE SetEndColor)
+    Q_PROPERTY(TColor MidColor READ GetMidColor WRITE SetMidColor)
+    Q_PROPERTY(int RadialX READ GetRadialX WRITE SetRadialX)
+    Q_PROPERTY(int RadialY READ GetRadialY WRITE SetRadialY)
+    Q_PROPERTY(TColor StartColor READ GetStartColor WRITE SetStartColor)
+    Q_PROPERTY(bool Visible READ GetVisible WRITE SetVisible)
+public:
+    using TCustomTeeGradient::TCustomTeeGradient;
+    bool IsPropertyStored(const char* Name) const override;
+};
+
+class TTeeFontGradient : public TTeeGradient {
+    Q_OBJECT
+    Q_PROPERTY(bool Outline READ GetOutline WRITE SetOutline)
+public:
+    using TTeeGradient::TTeeGradient;
+    void Assign(TPersistent* Source) override;
+    bool IsPropertyStored(const char* Name) const override;
+    // The gradient also fills the outline of the text.
+    bool GetOutline() const { return FOutline; }
+    void SetOutline(bool value);
+
+private:
+    bool FOutline = false;
+};
