@@ -533,43 +533,120 @@ TRect TCanvas::ClipRect() const {
 
 // ---- drawing core
 
-void TCanvas::StrokeLine(QPointF a, QPointF b, bool omitEnd) {
+// One-pixel lines are set pixel by pixel, as the platform draws them: each segment leaves
+// out its end pixel whatever its direction, style patterns count pixels and run on from
+// segment to segment, and only pixels on the device are visited however long the line is.
+void TCanvas::CosmeticPolyline(const QPolygonF& logical, const QList<qreal>& pattern, TColor color) {
+    if (logical.size() < 2) return;
+    const TRect dev = DeviceRect();
+    if (dev.IsEmpty()) return;
+    const QTransform t = Transform();
+    // Device coordinates are kept within +-2^30 so that the arithmetic below cannot overflow.
+    constexpr double kLimit = 1073741824.0;
+    auto toDevice = [&](const QPointF& p) {
+        const QPointF d = t.map(p);
+        return std::pair<long long, long long>(Round64(std::clamp(d.x(), -kLimit, kLimit)),
+                                               Round64(std::clamp(d.y(), -kLimit, kLimit)));
+    };
+    long long period = 0;
+    for (qreal v : pattern) period += Round64(v);
+    const bool opaqueGaps = period > 0 && FBkMode == OPAQUE;
+    auto isOn = [&](long long step) {
+        if (period <= 0) return true;
+        long long k = step % period;
+        for (int i = 0; i < pattern.size(); ++i) {
+            const long long len = Round64(pattern[i]);
+            if (k < len) return i % 2 == 0;
+            k -= len;
+        }
+        return true;
+    };
+    auto floorDiv = [](__int128 a, __int128 b) {
+        __int128 q = a / b;
+        if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
+        return q;
+    };
+    QPolygon on, off;
+    auto [x0, y0] = toDevice(logical[0]);
+    for (int k = 1; k < logical.size(); ++k) {
+        const auto [x1, y1] = toDevice(logical[k]);
+        const long long dx = x1 - x0, dy = y1 - y0;
+        const long long adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
+        const long long n = std::max(adx, ady);
+        if (n > 0) {
+            const bool xMajor = adx >= ady;
+            const long long sMajor = xMajor ? (dx < 0 ? -1 : 1) : (dy < 0 ? -1 : 1);
+            const long long major0 = xMajor ? x0 : y0;
+            const long long lo = xMajor ? dev.Left : dev.Top, hi = (xMajor ? dev.Right : dev.Bottom) - 1;
+            // Steps whose major coordinate lies on the device.
+            long long i0 = sMajor > 0 ? lo - major0 : major0 - hi;
+            long long i1 = sMajor > 0 ? hi - major0 : major0 - lo;
+            i0 = std::max(i0, 0LL);
+            i1 = std::min(i1, n - 1);
+            for (long long i = i0; i <= i1; ++i) {
+                long long x, y;
+                if (xMajor) {
+                    x = x0 + sMajor * i;
+                    y = y0 + (long long)floorDiv(__int128(2) * dy * i + adx, __int128(2) * adx);
+                } else {
+                    y = y0 + sMajor * i;
+                    x = x0 + (long long)floorDiv(__int128(2) * dx * i + ady, __int128(2) * ady);
+                }
+                if (x < dev.Left || x >= dev.Right || y < dev.Top || y >= dev.Bottom) {
+                    // The minor coordinate has left the device and will not come back.
+                    const long long minor = xMajor ? y : x, mlo = xMajor ? dev.Top : dev.Left,
+                                    mhi = xMajor ? dev.Bottom : dev.Right;
+                    const long long dir = xMajor ? dy : dx;
+                    if ((minor < mlo && dir <= 0) || (minor >= mhi && dir >= 0)) break;
+                    continue;
+                }
+                if (isOn(FDashPhase + i))
+                    on << QPoint(int(x), int(y));
+                else if (opaqueGaps)
+                    off << QPoint(int(x), int(y));
+            }
+            FDashPhase += n;
+        }
+        x0 = x1;
+        y0 = y1;
+    }
+    if (on.isEmpty() && off.isEmpty()) return;
+    QPainter* p = Painter();
+    if (!p) return;
+    ApplyComposition(false);
+    p->setWorldTransform(QTransform());
+    p->setBrush(Qt::NoBrush);
+    if (!off.isEmpty()) {
+        p->setPen(QPen(TColorToQColor(FBkColor), 0));
+        p->drawPoints(off);
+    }
+    if (!on.isEmpty()) {
+        p->setPen(QPen(TColorToQColor(color), 0));
+        p->drawPoints(on);
+    }
+}
+
+void TCanvas::StrokeLine(QPointF a, QPointF b) {
     bool drawn, cosmetic, styled;
     QPen pen = MakeQPen(drawn, cosmetic, styled);
     if (!drawn) return;
+    if (cosmetic) {
+        CosmeticPolyline(QPolygonF({a, b}), pen.style() == Qt::SolidLine ? QList<qreal>() : pen.dashPattern(),
+                         QColorToTColor(pen.color()));
+        return;
+    }
     const QRectF guard = GuardRect();
     if (!guard.contains(a) || !guard.contains(b)) {
-        const QPointF end = b;
         if (!ClipSegment(a, b, guard)) return;
-        if (b != end) omitEnd = false;
     }
     QPainter* p = Painter();
     if (!p) return;
     ApplyComposition(false);
     p->setBrush(Qt::NoBrush);
-    if (cosmetic && !omitEnd && a != b) {
-        // A flat-capped one-pixel line leaves out its last pixel; draw it separately.
-        p->setPen(pen);
-        p->drawLine(a, b);
-        QPen dot(pen);
-        dot.setDashPattern(QList<qreal>());
-        dot.setStyle(Qt::SolidLine);
-        dot.setCapStyle(Qt::SquareCap);
-        p->setPen(dot);
-        p->drawPoint(b);
-        return;
-    }
-    if (cosmetic && a == b) return;  // a line to its own start draws nothing
-    if (styled && cosmetic && FBkMode == OPAQUE) {
-        QPen gaps(pen);
-        gaps.setStyle(Qt::SolidLine);
-        gaps.setColor(TColorToQColor(FBkColor));
-        p->setPen(gaps);
-        p->drawLine(a, b);
-    }
-    if (!cosmetic) p->setWorldTransform(Transform() * QTransform::fromTranslate(kPixelCentre, kPixelCentre));
+    // Wide lines are centred on the pixels their coordinates name.
+    p->setWorldTransform(Transform() * QTransform::fromTranslate(kPixelCentre, kPixelCentre));
     p->setPen(pen);
-    if (!cosmetic && a == b) {
+    if (a == b) {
         p->drawPoint(a);  // a zero-length wide line is a dot of the pen's width
         return;
     }
@@ -578,6 +655,7 @@ void TCanvas::StrokeLine(QPointF a, QPointF b, bool omitEnd) {
 
 void TCanvas::MoveTo(int X, int Y) {
     FPenPos = TPoint(X, Y);
+    FDashPhase = 0;
     if (FPathOpen) FPath.moveTo(X, Y);
 }
 
@@ -587,7 +665,7 @@ void TCanvas::LineTo(int X, int Y) {
         if (FPath.elementCount() == 0) FPath.moveTo(FPenPos.X, FPenPos.Y);
         FPath.lineTo(X, Y);
     } else {
-        StrokeLine(QPointF(FPenPos.X, FPenPos.Y), QPointF(X, Y), true);
+        StrokeLine(QPointF(FPenPos.X, FPenPos.Y), QPointF(X, Y));
     }
     FPenPos = TPoint(X, Y);
 }
@@ -619,17 +697,22 @@ void TCanvas::DrawShape(const QPainterPath& fillIn, const QPainterPath& outlineI
     }
     if (!penDrawn || outline.isEmpty()) return;
     p->setBrush(Qt::NoBrush);
-    // Wide lines are centred on the pixels their coordinates name.
-    if (!cosmetic) p->setWorldTransform(Transform() * QTransform::fromTranslate(kPixelCentre, kPixelCentre));
+    const QList<qreal> pattern = pen.style() == Qt::SolidLine ? QList<qreal>() : pen.dashPattern();
     const bool outside = !guard.contains(outline.boundingRect());
     for (QPolygonF poly : outline.toSubpathPolygons()) {
         if (poly.size() < 2) continue;
         if (closedOutline && poly.first() != poly.last()) poly << poly.first();
-        if (outside || (styled && cosmetic && FBkMode == OPAQUE)) {
-            for (int i = 1; i < poly.size(); ++i) StrokeLine(poly[i - 1], poly[i], true);
-            if (!closedOutline) continue;
+        if (cosmetic) {
+            FDashPhase = 0;
+            CosmeticPolyline(poly, pattern, QColorToTColor(pen.color()));
             continue;
         }
+        if (outside) {
+            for (int i = 1; i < poly.size(); ++i) StrokeLine(poly[i - 1], poly[i]);
+            continue;
+        }
+        // Wide lines are centred on the pixels their coordinates name.
+        p->setWorldTransform(Transform() * QTransform::fromTranslate(kPixelCentre, kPixelCentre));
         p->setPen(pen);
         p->drawPolyline(poly);
     }

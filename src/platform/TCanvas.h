@@ -202,7 +202,8 @@ private:
     const TFont* TextFont() const { return FTempFont ? FTempFont : FFont; }
     QFont CurrentQFont() const;
     double DeviceScale() const;
-    void StrokeLine(QPointF a, QPointF b, bool omitEnd);
+    void StrokeLine(QPointF a, QPointF b);
+    void CosmeticPolyline(const QPolygonF& logical, const QList<qreal>& pattern, TColor color);
     void DrawShape(const QPainterPath& fill, const QPainterPath& outline, bool closedOutline);
     void DrawPolyline(const TPoint* points, int count, bool closed);
     bool PathRecording() const { return FPathOpen; }
@@ -219,6 +220,7 @@ private:
     const TFont* FTempFont = nullptr;
     std::uint64_t FFontSerial = 0;
     TPoint FPenPos;
+    long long FDashPhase = 0;
     int FBkMode = OPAQUE;
     TColor FBkColor = clWhite;
     TColor FTextColor = clBlack;

@@ -73,6 +73,21 @@ TEST(CanvasShapes, LineToLeavesOutItsEndPixelAndMoveToDrawsNothing) {
     EXPECT_EQ(PixelAt(d.image(), 2, 2), clBlack);
     EXPECT_EQ(PixelAt(d.image(), 12, 7), clWhite);
     EXPECT_EQ(CountColor(d.image(), clBlack), 10);
+    // Right to left and bottom to top: the end pixel is still the one left out.
+    Surface r;
+    r.c->MoveTo(15, 5);
+    r.c->LineTo(5, 5);
+    r.c->LineTo(5, 0);
+    EXPECT_EQ(RowOf(r.image(), 5, 4, 16, clBlack), ".###########.");  // x 5 starts the second line
+    EXPECT_EQ(ColumnOf(r.image(), 5, 0, 6, clBlack), ".#####.");
+    // A polyline draws every corner once and leaves out only its last point.
+    Surface p;
+    p.c->Pen()->SetMode(pmXor);
+    p.c->Pen()->SetColor(clWhite);
+    const TPoint zigzag[4] = {{2, 2}, {10, 2}, {10, 8}, {2, 8}};
+    p.c->Polyline(zigzag, 4);
+    EXPECT_EQ(CountColor(p.image(), clBlack), 8 + 6 + 8);
+    EXPECT_EQ(PixelAt(p.image(), 2, 8), clWhite);
 }
 
 TEST(CanvasPens, WidthZeroStaysOnePixelUnderScaledMappingWidthOneScales) {
