@@ -4,9 +4,12 @@
 
 #include "platform/UiDispatcher.h"
 
-TThread::TThread(bool CreateSuspended) {
+TThread::TThread(bool CreateSuspended) : createSuspended_(CreateSuspended) {
     platform::UiDispatcher::Instance();  // learn the UI thread before any worker runs
-    if (!CreateSuspended) Resume();
+}
+
+void TThread::AfterConstruction() {
+    if (!createSuspended_) Resume();
 }
 
 TThread::~TThread() {

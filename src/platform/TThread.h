@@ -8,6 +8,9 @@
 #include <mutex>
 #include <thread>
 
+// A thread can only run Execute once its object is fully built, so the thread never starts
+// in this constructor: a class created with CreateSuspended false calls AfterConstruction()
+// at the end of its own constructor (the class library did that step for it).
 class TThread {
 public:
     explicit TThread(bool CreateSuspended);
@@ -17,6 +20,7 @@ public:
     TThread(const TThread&) = delete;
     TThread& operator=(const TThread&) = delete;
 
+    void AfterConstruction();  // starts the thread unless it was created suspended
     void Resume();  // starts a suspended thread
     void Start() { Resume(); }
     void Terminate() { terminated_.store(true); OnTerminateRequested(); }
@@ -49,6 +53,7 @@ private:
     std::atomic<bool> terminated_{false};
     std::atomic<bool> finished_{false};
     std::atomic<bool> started_{false};
+    bool createSuspended_;
 };
 
 // A manual- or auto-reset event.

@@ -1,9 +1,15 @@
 #include "platform/UiDispatcher.h"
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QMetaObject>
+#include <QSocketNotifier>
 #include <QThread>
 #include <chrono>
+#include <cerrno>
+#include <cstdint>
 #include <exception>
 #include <memory>
 
@@ -17,8 +23,10 @@ UiDispatcher& UiDispatcher::Instance() {
 UiDispatcher::UiDispatcher() {
     if (QCoreApplication* app = QCoreApplication::instance()) {
         QThread* t = app->thread();
-        if (t == QThread::currentThread()) uiThread_ = std::this_thread::get_id();
-        else {
+        if (t == QThread::currentThread()) {
+            uiThread_ = std::this_thread::get_id();
+            CreateWakeUp();
+        } else {
             // Created from a worker: learn the UI thread's id by asking it.
             std::mutex m;
             std::condition_variable cv;
@@ -26,6 +34,7 @@ UiDispatcher::UiDispatcher() {
             QMetaObject::invokeMethod(app, [&] {
                 std::lock_guard<std::mutex> l(m);
                 uiThread_ = std::this_thread::get_id();
+                CreateWakeUp();
                 have = true;
                 cv.notify_all();
             }, Qt::QueuedConnection);
@@ -39,18 +48,31 @@ UiDispatcher::UiDispatcher() {
 
 bool UiDispatcher::IsUiThread() const { return std::this_thread::get_id() == uiThread_; }
 
+// Workers wake the event loop through an eventfd watched by a socket notifier rather than by
+// posting Qt events: nothing but the wake-up byte crosses into Qt, and the queued calls stay
+// under our own mutex (which also keeps the thread sanitizer's view of the hand-over exact).
+void UiDispatcher::CreateWakeUp() {
+    wakeFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (wakeFd_ < 0) return;
+    auto* notifier = new QSocketNotifier(wakeFd_, QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [this] {
+        std::uint64_t n;
+        while (::read(wakeFd_, &n, sizeof n) > 0) {
+        }
+        {
+            std::lock_guard<std::mutex> l(mutex_);
+            drainScheduled_ = false;
+        }
+        ProcessPending();
+    });
+}
+
 void UiDispatcher::ScheduleDrain() {
     // Called with mutex_ held.
-    if (drainScheduled_) return;
-    if (QCoreApplication* app = QCoreApplication::instance()) {
-        drainScheduled_ = true;
-        QMetaObject::invokeMethod(app, [this] {
-            {
-                std::lock_guard<std::mutex> l(mutex_);
-                drainScheduled_ = false;
-            }
-            ProcessPending();
-        }, Qt::QueuedConnection);
+    if (drainScheduled_ || wakeFd_ < 0) return;
+    drainScheduled_ = true;
+    std::uint64_t one = 1;
+    while (::write(wakeFd_, &one, sizeof one) < 0 && errno == EINTR) {
     }
 }
 

@@ -34,12 +34,14 @@ public:
 private:
     UiDispatcher();
     void ScheduleDrain();
+    void CreateWakeUp();
 
     std::thread::id uiThread_;
     std::mutex mutex_;
     std::condition_variable cv_;
     std::deque<std::function<void()>> queue_;
     bool drainScheduled_ = false;
+    int wakeFd_ = -1;
 };
 
 }  // namespace platform

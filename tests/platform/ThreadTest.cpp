@@ -95,7 +95,7 @@ TEST(TEvent, ManualAndAutoReset) {
 
     struct Setter : TThread {
         TEvent& ev;
-        explicit Setter(TEvent& e) : TThread(false), ev(e) {}
+        explicit Setter(TEvent& e) : TThread(false), ev(e) { AfterConstruction(); }
         ~Setter() override { WaitFor(); }
         void Execute() override { ev.SetEvent(); }
     } s(autoEv);
@@ -106,7 +106,7 @@ TEST(Dispatcher, PostRunsOnUiThreadFromWorker) {
     std::atomic<bool> ran{false};
     struct Poster : TThread {
         std::atomic<bool>& flag;
-        explicit Poster(std::atomic<bool>& f) : TThread(false), flag(f) {}
+        explicit Poster(std::atomic<bool>& f) : TThread(false), flag(f) { AfterConstruction(); }
         ~Poster() override { WaitFor(); }
         void Execute() override {
             platform::UiDispatcher::Instance().Post([this] {

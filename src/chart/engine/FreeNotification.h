@@ -1,0 +1,17 @@
+#pragma once
+// "Tell me when this component is freed": the receiver's handler runs when `watched` is
+// destroyed. The link ends by itself when the receiver goes first.
+#include <QObject>
+#include <functional>
+
+inline void TeeFreeNotification(QObject* watched, QObject* receiver, std::function<void(QObject*)> handler)
+{
+    if (!watched || !receiver || watched == receiver) return;
+    QObject::disconnect(watched, &QObject::destroyed, receiver, nullptr);
+    QObject::connect(watched, &QObject::destroyed, receiver, [h = std::move(handler)](QObject* gone) { h(gone); });
+}
+
+inline void TeeRemoveFreeNotification(QObject* watched, QObject* receiver)
+{
+    if (watched && receiver) QObject::disconnect(watched, &QObject::destroyed, receiver, nullptr);
+}

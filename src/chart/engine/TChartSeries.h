@@ -1,0 +1,333 @@
+#pragma once
+// The series base with data: value lists, labels, colours and null points; adding,
+// inserting, deleting and clearing points; bulk updates; the notifications a change sends
+// to the chart and to the series fed from this one; data sources, functions, copying,
+// sample values and the stored point data. Drawing comes with the series' drawing code.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "chart/engine/ChartDataEnums.h"
+#include "chart/engine/TChartValueList.h"
+#include "chart/engine/TCustomChartElement.h"
+#include "chart/engine/TCustomSeriesList.h"
+#include "chart/engine/TLabelsList.h"
+#include "chart/engine/TSeriesMarks.h"
+
+class TChartAxis;
+class TDataSourcesList;
+class TTeeFunction;
+
+class TChartSeries : public TCustomChartSeries {
+    Q_OBJECT
+    Q_PROPERTY(TColor SeriesColor READ GetSeriesColor WRITE SetSeriesColor)
+    Q_PROPERTY(bool ColorEachPoint READ GetColorEachPoint WRITE SetColorEachPoint)
+    Q_PROPERTY(AnsiString ColorSource READ GetColorSource WRITE SetColorSource)
+    Q_PROPERTY(int Cursor MEMBER Cursor)
+    Q_PROPERTY(int Depth READ GetDepth WRITE SetDepth)
+    Q_PROPERTY(ChartDataEnums::THorizAxis HorizAxis READ GetHorizAxisKind WRITE SetHorizAxis)
+    Q_PROPERTY(ChartDataEnums::TVertAxis VertAxis READ GetVertAxisKind WRITE SetVertAxis)
+    Q_PROPERTY(AnsiString PercentFormat READ GetPercentFormat WRITE SetPercentFormat)
+    Q_PROPERTY(AnsiString ValueFormat READ GetValueFormat WRITE SetValueFormat)
+    Q_PROPERTY(AnsiString XLabelsSource READ GetLabelsSource WRITE SetLabelsSource)
+    Q_PROPERTY(int ZOrder READ GetZOrderValue WRITE SetZOrder)
+    Q_PROPERTY(ChartDataEnums::TSeriesRecalcOptions RecalcOptions MEMBER RecalcOptions)
+
+public:
+    explicit TChartSeries(QObject* owner = nullptr);
+    ~TChartSeries() override;
+
+    // ---- value lists
+    TChartValueLists& ValuesList() { return FValuesList; }
+    const TChartValueLists& ValuesList() const { return FValuesList; }
+    TChartValueList* XValues() const { return FX; }
+    TChartValueList* YValues() const { return FY; }
+    TChartValueList* MandatoryValueList() const { return FMandatory; }
+    TChartValueList* NotMandatoryValueList() const { return FNotMandatory; }
+    bool YMandatory() const { return FYMandatory; }
+    void SetHorizontal();
+    void SetXValues(const TChartValueList& list);
+    void SetYValues(const TChartValueList& list);
+    // Puts newList in the place of oldList (keeping oldList's name) and frees oldList.
+    void ReplaceList(TChartValueList* oldList, TChartValueList* newList);
+    // The further list of that name (ignoring case), otherwise YValues.
+    TChartValueList* GetYValueList(const AnsiString& name) const;
+
+    int Count() const { return FX->Count(); }
+    double GetxValue(int index) const { return FX->Value(index); }
+    double GetyValue(int index) const { return FY->Value(index); }
+    void SetXValue(int index, double value);
+    void SetYValue(int index, double value);
+    double MaxXValue() { return FX->MaxValue(); }
+    double MinXValue() { return FX->MinValue(); }
+    double MaxYValue() { return FY->MaxValue(); }
+    double MinYValue() { return FY->MinValue(); }
+    double MaxZValue() const { return GetZOrder(); }
+    double MinZValue() const { return GetZOrder(); }
+    virtual double GetMarkValue(int index) const { return FMandatory->Value(index); }
+
+    // ---- labels
+    TLabelsList& Labels() { return FLabels; }
+    const TLabelsList& Labels() const { return FLabels; }
+    const AnsiString& GetXLabel(int index) const { return FLabels.GetLabel(index); }
+    // Only for existing points: a wild index must not pad the labels list.
+    void SetXLabel(int index, const AnsiString& text);
+    void SetMarkText(int index, const AnsiString& text) { SetXLabel(index, text); }
+
+    // ---- mark texts
+    // The text of the mark of point index by Marks.Style; OnGetMarkText may change it. An
+    // empty text means no mark.
+    virtual AnsiString GetMarkText(int index);
+    AnsiString MarkPercent(int index, bool addTotal = false);
+    // The horizontal axis's label text of a value, or the value in ValueFormat without
+    // an axis.
+    AnsiString XValueToText(double value) const;
+
+    // ---- colours and null points
+    TColor GetSeriesColor() const { return FColor != clDefault ? FColor : FInternalColor; }
+    virtual void SetSeriesColor(TColor value);
+    Q_INVOKABLE bool IsColorStored() const { return FColor != clDefault; }
+    void ChangeInternalColor(TColor value);
+    bool GetColorEachPoint() const { return FColorEachPoint; }
+    virtual void SetColorEachPoint(bool value);
+    // The stored colour of a point: clDefault without a colours list or beyond it.
+    TColor InternalColor(int index) const;
+    bool HasColorsList() const { return FColors != nullptr; }
+    int ColorsCount() const { return FColors ? static_cast<int>(FColors->size()) : 0; }
+    virtual TColor GetValueColor(int index) const;
+    TColor ValueColor(int index) const { return GetValueColor(index); }
+    void SetValueColor(int index, TColor value);
+    bool IsNull(int index) const { return InternalColor(index) == clNone; }
+    void SetNull(int index, bool value = true) { SetValueColor(index, value ? clNone : clDefault); }
+    void ColorRange(TChartValueList* list, double fromValue, double toValue, TColor color);
+
+    // ---- adding, deleting, clearing
+    virtual int AddXY(double x, double y, const AnsiString& label = AnsiString(), TColor color = clDefault);
+    int Add(double value, const AnsiString& label = AnsiString(), TColor color = clDefault);
+    int AddX(double x, const AnsiString& label = AnsiString(), TColor color = clDefault);
+    int AddY(double y, const AnsiString& label = AnsiString(), TColor color = clDefault);
+    int AddNull(double value = 0);
+    int AddNull(const AnsiString& label);
+    int AddNullXY(double x, double y, const AnsiString& label = AnsiString());
+    int AddArray(const double* values, int high);
+    virtual void Delete(int index);
+    virtual void Delete(int start, int quantity, bool removeGap = false);
+    virtual void Clear();
+    virtual void ClearLists();
+
+    // ---- order
+    void SwapValueIndex(int a, int b);
+    void SortByLabels(TChartListOrder order = loAscending);
+    void CheckOrder();
+    // Reorders every point by the values of one of this series' lists (the generic sort
+    // over the whole series, as the value list's Sort asks for it).
+    void SortPoints(TChartValueList& byList);
+
+    // ---- bulk updates and notifications
+    void BeginUpdate() { ++FUpdateCount; }
+    void EndUpdate();
+    bool Updating() const { return FUpdateCount > 0; }
+    void RefreshSeries();
+    virtual void NotifyNewValue(TChartSeries* sender, int index);
+    virtual void NotifyValue(TValueEvent event, int index);
+
+    // ---- feeding from other series
+    virtual int AddChartValue(TChartSeries* source, int index);
+    virtual void AddedValue(TChartSeries* source, int index);
+    virtual void DeletedValue(TChartSeries*, int index) { Delete(index); }
+    virtual void AddValues(TChartSeries* source);
+    void AssignValues(TChartSeries* source) { AddValues(source); }
+
+    TCustomSeriesList& LinkedSeries() { return FLinkedSeries; }
+    TDataSourcesList& DataSources() { return *FDataSources; }
+    const TDataSourcesList& DataSources() const { return *FDataSources; }
+    QObject* DataSource() const;
+    void SetDataSource(QObject* value);
+    void InternalSetDataSource(QObject* value, bool clearOthers);
+    int InternalAddDataSource(QObject* value);
+    void InternalRemoveDataSource(QObject* value);
+    void RemoveDataSource(QObject* value);
+    void AddLinkedSeries(TChartSeries* series);
+    void RemoveLinkedSeries(TChartSeries* series);
+    void RemoveAllLinkedSeries();
+    void CheckDataSource();
+    virtual bool IsValidSourceOf(TChartSeries* series) const { return series != this; }
+    virtual bool IsValidSeriesSource(TChartSeries* series) const;
+    const AnsiString& GetColorSource() const { return FColorSource; }
+    void SetColorSource(const AnsiString& value);
+    const AnsiString& GetLabelsSource() const { return FLabelsSource; }
+    void SetLabelsSource(const AnsiString& value);
+    bool CanAddRandomPoints() const;
+
+    TTeeFunction* FunctionType() const { return FFunction; }
+    virtual void SetFunction(TTeeFunction* value);
+    // The function leaves this series without being freed.
+    void ForgetFunction(TTeeFunction* value);
+
+    // ---- component life: loading from a chart file
+    void BeginLoading() { FLoading = true; }
+    virtual void Loaded();
+    bool IsLoading() const { return FLoading; }
+    bool IsDestroying() const { return FDestroying; }
+    // Design state: the series is shown in a designer (sample values are allowed).
+    bool DesignState = false;
+    // Names of the data sources read from a chart file, resolved in Loaded().
+    std::unique_ptr<std::vector<AnsiString>> LoadingDataSources;
+
+    // ---- copying
+    void Assign(const TCustomChartElement& source) override;
+    using TCustomChartSeries::Assign;
+    virtual void AssignFormat(const TChartSeries& source);
+
+    // ---- sample values
+    virtual int NumSampleValues() const { return 25; }
+    int SampleCount = 0;
+    void FillSampleValues(int numValues = 0);
+    virtual void AddSampleValues(int numValues, bool onlyMandatory = false);
+    void RandomBounds(int numValues, double& tmpX, double& stepX, double& tmpY, double& minY, double& difY);
+    static int RandomValue(int range);
+    // Four sample points and plain settings for the series gallery; the series colour is
+    // silver when the gallery entry is disabled.
+    virtual void PrepareForGallery(bool enabled);
+
+    // ---- stored point data ("Data" of a chart file)
+    bool ManualData = false;
+    bool ForceSaveData = false;
+    bool DontSaveData = false;
+    // Whether X values may be stored at all (series types whose X is always the index
+    // switch it off).
+    bool StoreXValues = true;
+    bool IsDataStored() const { return ForceSaveData || (ManualData && !DontSaveData); }
+    void WriteData(std::vector<std::uint8_t>& stream) const;
+    // Reads point data; on malformed data raises ChartException and leaves the series
+    // empty.
+    void ReadData(std::span<const std::uint8_t> stream);
+
+    // ---- parent chart and axes
+    void SetParentChart(IChartHost* value) override;
+    virtual void Added();
+    void Removed() override;
+    THorizAxis GetHorizAxisKind() const { return FHorizAxis; }
+    void SetHorizAxis(THorizAxis value);
+    TVertAxis GetVertAxisKind() const { return FVertAxis; }
+    void SetVertAxis(TVertAxis value);
+    TChartAxis* CustomHorizAxis() const { return FCustomHorizAxis; }
+    void SetCustomHorizAxis(TChartAxis* value);
+    TChartAxis* CustomVertAxis() const { return FCustomVertAxis; }
+    void SetCustomVertAxis(TChartAxis* value);
+    TChartAxis* GetHorizAxis() const { return FGetHorizAxis; }
+    TChartAxis* GetVertAxis() const { return FGetVertAxis; }
+    void RecalcGetAxis();
+
+    // ---- display settings kept with the data
+    int Cursor = 0;
+    int GetDepth() const { return FDepth; }
+    void SetDepth(int value) { SetIntegerProperty(FDepth, value); }
+    int GetZOrderValue() const { return FZOrder; }
+    int GetZOrder() const { return FZOrder != -1 ? FZOrder : FComputedZOrder; }
+    void SetZOrder(int value);
+    const AnsiString& GetValueFormat() const { return FValueFormat; }
+    void SetValueFormat(const AnsiString& value) { SetStringProperty(FValueFormat, value); }
+    Q_INVOKABLE bool IsValueFormatStored() const;
+    const AnsiString& GetPercentFormat() const { return FPercentFormat; }
+    void SetPercentFormat(const AnsiString& value) { SetStringProperty(FPercentFormat, value); }
+    Q_INVOKABLE bool IsPercentFormatStored() const;
+    bool IsPropertyStored(const char* Name) const override;
+    TSeriesRecalcOptions RecalcOptions = TSeriesRecalcOptions(rOnDelete | rOnModify | rOnInsert | rOnClear);
+    TSeriesMarks* Marks() const { return FMarks; }
+
+    // Visible range (-1 when nothing is visible). The drawing code sets them from the
+    // axes through CalcFirstLastVisibleRange.
+    int FirstValueIndex = -1;
+    int LastValueIndex = -1;
+    // The visible range for the value limits of the axis that runs along
+    // NotMandatoryValueList: binary search on an ordered list.
+    void CalcFirstLastVisibleRange(double lowerLimit, double upperLimit);
+    bool UseVisibleRange = true;
+    bool DrawPointBeyondRange = false;
+    bool SinglePointFunctions = true;
+    bool HasThirdValues = false;
+
+    // ---- events
+    std::function<void(TChartSeries*, int)> OnAfterAdd;
+    std::function<bool(TChartSeries*)> OnBeforeAdd;
+    std::function<void(TChartSeries*)> OnClearValues;
+    std::function<void(TChartSeries*, int, AnsiString&)> OnGetMarkText;
+
+protected:
+    void GrowColors(int count);
+    void InsertColor(int index, TColor color);
+    // Appends points without order or notification and sorts once by X afterwards; the
+    // result equals adding them one by one (equal X values keep their order).
+    void SortAfterBulkAppend(int firstNew);
+    void ApplyPermutation(const std::vector<int>& perm);
+
+    TChartValueLists FValuesList;
+    TChartValueList* FX = nullptr;
+    TChartValueList* FY = nullptr;
+    TChartValueList* FMandatory = nullptr;
+    TChartValueList* FNotMandatory = nullptr;
+    bool FYMandatory = true;
+    TLabelsList FLabels;
+    std::unique_ptr<std::vector<TColor>> FColors;
+    TColor FColor = clDefault;
+    TColor FInternalColor = clDefault;
+    bool FColorEachPoint = false;
+    AnsiString FColorSource;
+    AnsiString FLabelsSource;
+    TDataSourcesList* FDataSources = nullptr;
+    TCustomSeriesList FLinkedSeries;
+    TSeriesMarks* FMarks = nullptr;
+    TTeeFunction* FFunction = nullptr;
+    AnsiString FValueFormat;
+    AnsiString FPercentFormat;
+    int FDepth = -1;
+    int FZOrder = -1;
+    int FComputedZOrder = 0;
+    THorizAxis FHorizAxis = aBottomAxis;
+    TVertAxis FVertAxis = aLeftAxis;
+    TChartAxis* FCustomHorizAxis = nullptr;
+    TChartAxis* FCustomVertAxis = nullptr;
+    TChartAxis* FGetHorizAxis = nullptr;
+    TChartAxis* FGetVertAxis = nullptr;
+    int FUpdateCount = 0;
+    bool FLoading = false;
+    bool FDestroying = false;
+
+private:
+    void WatchComponent(QObject* component);
+    void ComponentFreed(QObject* component);
+};
+
+// Closes a BeginUpdate when the scope ends, also on an exception (then without letting a
+// second exception escape).
+class TSeriesUpdateGuard {
+public:
+    explicit TSeriesUpdateGuard(TChartSeries& series);
+    ~TSeriesUpdateGuard() noexcept(false);
+    TSeriesUpdateGuard(const TSeriesUpdateGuard&) = delete;
+    TSeriesUpdateGuard& operator=(const TSeriesUpdateGuard&) = delete;
+
+private:
+    TChartSeries& FSeries;
+    int FExceptions;
+};
+
+// Raises the circular-reference error when `dest` is reached from `source` through data
+// sources (a visited set keeps existing cycles from recursing for ever).
+void CheckOtherSeries(TChartSeries* dest, TChartSeries* source);
+
+// Line break inside mark and legend texts, and the column break of legend texts.
+extern char TeeLineSeparator;
+extern char TeeColumnSeparator;
+
+// The library's pseudo-random generator used for sample values.
+extern std::uint32_t TeeRandSeed;
+int TeeRandom(int range);
+// Whether series may make up sample values at run time.
+extern bool TeeRandomAtRunTime;
+// Palette indexes of the gallery's first and further series.
+extern int clTeeGallery1;
+extern int clTeeGallery2;

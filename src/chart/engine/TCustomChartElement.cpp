@@ -1,0 +1,110 @@
+#include "chart/engine/TCustomChartElement.h"
+
+#include "chart/engine/TTeeCustomTool.h"
+
+TCustomChartElement::TCustomChartElement(QObject* owner) : TPersistent(owner) {}
+
+TCustomChartElement::~TCustomChartElement() = default;
+
+void TCustomChartElement::SetActive(bool value)
+{
+    SetBooleanProperty(FActive, value);
+}
+
+void TCustomChartElement::SetParentChart(IChartHost* value)
+{
+    FParentChart = value;
+}
+
+void TCustomChartElement::Repaint()
+{
+    if (FParentChart) FParentChart->Invalidate();
+}
+
+void TCustomChartElement::Assign(const TCustomChartElement& source)
+{
+    FActive = source.FActive;
+    Tag = source.Tag;
+}
+
+void TCustomChartElement::Assign(TPersistent* Source)
+{
+    if (auto* other = qobject_cast<TCustomChartElement*>(Source))
+        Assign(*other);
+    else
+        TPersistent::Assign(Source);
+}
+
+void TCustomChartElement::SetBooleanProperty(bool& variable, bool value)
+{
+    if (variable == value) return;
+    variable = value;
+    Repaint();
+}
+
+void TCustomChartElement::SetIntegerProperty(int& variable, int value)
+{
+    if (variable == value) return;
+    variable = value;
+    Repaint();
+}
+
+void TCustomChartElement::SetDoubleProperty(double& variable, double value)
+{
+    if (variable == value) return;
+    variable = value;
+    Repaint();
+}
+
+void TCustomChartElement::SetColorProperty(TColor& variable, TColor value)
+{
+    if (variable == value) return;
+    variable = value;
+    Repaint();
+}
+
+void TCustomChartElement::SetStringProperty(AnsiString& variable, const AnsiString& value)
+{
+    if (variable == value) return;
+    variable = value;
+    Repaint();
+}
+
+TCustomChartSeries::TCustomChartSeries(QObject* owner) : TCustomChartElement(owner) {}
+
+void TCustomChartSeries::RepaintDesigner()
+{
+    if (FParentChart)
+        if (TTeeCustomDesigner* designer = FParentChart->Designer()) designer->Repaint();
+}
+
+void TCustomChartSeries::SetActive(bool value)
+{
+    SetBooleanProperty(FActive, value);
+    if (FParentChart) FParentChart->BroadcastSeriesEvent(this, seChangeActive);
+    RepaintDesigner();
+}
+
+void TCustomChartSeries::SetTitle(const AnsiString& value)
+{
+    SetStringProperty(FTitle, value);
+    if (FParentChart) FParentChart->BroadcastSeriesEvent(this, seChangeTitle);
+    RepaintDesigner();
+}
+
+bool TCustomChartSeries::SameClass(const TCustomChartSeries* other) const
+{
+    if (!other) return false;
+    return metaObject()->inherits(other->metaObject()) || other->metaObject()->inherits(metaObject());
+}
+
+void TCustomChartSeries::Assign(const TCustomChartElement& source)
+{
+    if (auto* s = dynamic_cast<const TCustomChartSeries*>(&source)) {
+        FShowInLegend = s->FShowInLegend;
+        FTitle = s->FTitle;
+        Style = s->Style;
+        Identifier = s->Identifier;
+    }
+    TCustomChartElement::Assign(source);
+}

@@ -1,0 +1,88 @@
+#pragma once
+// Base of every element drawn in a chart panel, and of every series.
+#include <QObject>
+
+#include "chart/engine/ChartHost.h"
+#include "platform/TPersistent.h"
+#include "platform/AnsiString.h"
+
+class TCustomChartElement : public TPersistent {
+    Q_OBJECT
+    Q_PROPERTY(bool Active READ GetActive WRITE SetActive)
+
+public:
+    explicit TCustomChartElement(QObject* owner = nullptr);
+    ~TCustomChartElement() override;
+
+    bool GetActive() const { return FActive; }
+    virtual void SetActive(bool value);
+    IChartHost* ParentChart() const { return FParentChart; }
+    virtual void SetParentChart(IChartHost* value);
+    int Tag = 0;
+
+    // Asks the parent chart to invalidate (nothing without a parent).
+    void Repaint();
+    virtual void CanvasChanged() { Repaint(); }
+    virtual AnsiString GetEditorClass() const { return AnsiString(); }
+    bool HasParent() const { return true; }
+    virtual void Assign(const TCustomChartElement& source);
+    void Assign(TPersistent* Source) override;
+
+protected:
+    // Store a value and repaint only when it changed.
+    void SetBooleanProperty(bool& variable, bool value);
+    void SetIntegerProperty(int& variable, int value);
+    void SetDoubleProperty(double& variable, double value);
+    void SetColorProperty(TColor& variable, TColor value);
+    void SetStringProperty(AnsiString& variable, const AnsiString& value);
+
+    bool FActive = true;
+    IChartHost* FParentChart = nullptr;
+};
+
+// TChartSeriesStyle bits
+enum TChartSeriesStyleBit {
+    tssIsTemplate = 1,
+    tssDenyChangeType = 2,
+    tssDenyDelete = 4,
+    tssDenyClone = 8,
+    tssIsPersistent = 16,
+    tssHideDataSource = 32
+};
+using TChartSeriesStyle = int;
+
+class TCustomChartSeries : public TCustomChartElement {
+    Q_OBJECT
+    Q_PROPERTY(bool ShowInLegend READ GetShowInLegend WRITE SetShowInLegend)
+    Q_PROPERTY(AnsiString Title READ GetTitle WRITE SetTitle)
+
+public:
+    explicit TCustomChartSeries(QObject* owner = nullptr);
+
+    void SetActive(bool value) override;
+    bool GetShowInLegend() const { return FShowInLegend; }
+    void SetShowInLegend(bool value) { SetBooleanProperty(FShowInLegend, value); }
+    const AnsiString& GetTitle() const { return FTitle; }
+    void SetTitle(const AnsiString& value);
+    // Stored in chart files as "Identifier" when not empty, "Style" when not empty.
+    AnsiString Identifier;
+    TChartSeriesStyle Style = 0;
+    // Series for the program's own use (not offered in series pick lists).
+    bool InternalUse = false;
+
+    virtual void CalcHorizMargins(int& leftMargin, int& rightMargin) { leftMargin = rightMargin = 0; }
+    virtual void CalcVerticalMargins(int& topMargin, int& bottomMargin) { topMargin = bottomMargin = 0; }
+    virtual void DoBeforeDrawChart() {}
+
+    // Whether either series is an instance of the other's class.
+    bool SameClass(const TCustomChartSeries* other) const;
+    virtual void Removed() { FParentChart = nullptr; }
+    void Assign(const TCustomChartElement& source) override;
+    using TCustomChartElement::Assign;
+
+protected:
+    void RepaintDesigner();
+
+    bool FShowInLegend = true;
+    AnsiString FTitle;
+};

@@ -1,0 +1,59 @@
+#pragma once
+// The per-point texts of a series. Entry i is the label of point i; the list may be shorter
+// than the series (missing entries read as empty). Texts are shared: a series whose points
+// carry a handful of distinct flag texts stores one copy of each and four bytes per point.
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/AnsiString.h"
+
+class TChartSeries;
+
+class TLabelsList {
+public:
+    explicit TLabelsList(TChartSeries* owner = nullptr) : FOwner(owner) {}
+    TLabelsList(const TLabelsList&) = delete;
+    TLabelsList& operator=(const TLabelsList&) = delete;
+
+    TChartSeries* Owner() const { return FOwner; }
+    int Count() const { return static_cast<int>(FIds.size()); }
+
+    // Empty for an index beyond the list (negative ones included) or a null entry.
+    const AnsiString& GetLabel(int index) const;
+    const AnsiString& operator[](int index) const { return GetLabel(index); }
+    bool IsNull(int index) const;
+    // A non-empty text extends the list with null entries up to index; an empty text
+    // clears an existing entry and never extends. Repaints the owner.
+    void SetLabel(int index, const AnsiString& text);
+    // Inserts at index (an index beyond the list is padded with null entries); an empty
+    // text is inserted only into a non-empty list. A negative index is ignored.
+    void InsertLabel(int index, const AnsiString& text);
+    void DeleteLabel(int index);
+    // Removes `quantity` entries from start on (as far as the list reaches).
+    void DeleteRange(int start, int quantity);
+    void Clear();
+    void Assign(const TLabelsList& source);
+    int IndexOfLabel(std::string_view text, bool caseSensitive = false) const;
+
+    void Exchange(int a, int b);
+    // New entry i = old entry perm[i] (missing entries as null); the list becomes as long
+    // as the permutation when it holds any entry.
+    void ApplyPermutation(const std::vector<int>& perm);
+    // Appends at the end without repainting (the series' additions repaint once).
+    void Append(const AnsiString& text);
+    // Number of distinct texts in use (for tests and the memory estimate).
+    int DistinctCount() const { return static_cast<int>(FIndex.size()); }
+
+private:
+    int Intern(const AnsiString& text);
+    void Release(int id);
+    void Changed();
+
+    TChartSeries* FOwner;
+    std::vector<int> FIds;  // -1: null entry
+    std::vector<AnsiString> FTexts;
+    std::vector<int> FRefs;
+    std::vector<int> FFree;
+    std::unordered_map<AnsiString, int> FIndex;
+};

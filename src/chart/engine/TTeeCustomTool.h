@@ -1,0 +1,87 @@
+#pragma once
+// Bases of the chart tools, the chart's tools list and the designer hook.
+#include <vector>
+
+#include "chart/engine/TCustomChartElement.h"
+
+class TChartSeries;
+
+enum TChartToolEvent {
+    cteAfterDraw,
+    cteBeforeDrawSeries,
+    cteBeforeDraw,
+    cteBeforeDrawAxes,
+    cteAfterDrawSeries,
+    cteMouseLeave
+};
+enum TChartMouseEvent { cmeDown, cmeMove, cmeUp };
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+using TShiftState = int;
+
+// An open editor window registers itself as the chart's designer to hear of changes.
+class TTeeCustomDesigner {
+public:
+    virtual ~TTeeCustomDesigner() = default;
+    virtual void Refresh() {}
+    virtual void Repaint() {}
+};
+
+class TTeeCustomTool : public TCustomChartElement {
+    Q_OBJECT
+public:
+    explicit TTeeCustomTool(QObject* owner = nullptr);
+    ~TTeeCustomTool() override;
+
+    virtual void ChartEvent(TChartToolEvent) {}
+    virtual void ChartMouseEvent(TChartMouseEvent, TMouseButton, TShiftState, int, int) {}
+    virtual AnsiString Description() const { return AnsiString(); }
+    // Leaves the old chart's tools list (repainting it when no new chart is given) and
+    // enters the new one's.
+    void SetParentChart(IChartHost* value) override;
+};
+
+class TTeeCustomToolSeries : public TTeeCustomTool {
+    Q_OBJECT
+public:
+    explicit TTeeCustomToolSeries(QObject* owner = nullptr);
+    ~TTeeCustomToolSeries() override;
+
+    AnsiString GetEditorClass() const override { return "TSeriesToolEditor"; }
+    TChartSeries* Series() const { return FSeries; }
+    // Watches the series: when it is freed the tool forgets it.
+    virtual void SetSeries(TChartSeries* value);
+    TChartAxis* GetHorizAxis() const;
+    TChartAxis* GetVertAxis() const;
+
+protected:
+    TChartSeries* FSeries = nullptr;
+};
+
+// The chart's tools, which it owns.
+class TChartTools {
+public:
+    explicit TChartTools(IChartHost* chart = nullptr) : FChart(chart) {}
+    TChartTools(const TChartTools&) = delete;
+    TChartTools& operator=(const TChartTools&) = delete;
+    ~TChartTools() { Clear(); }
+
+    IChartHost* Chart() const { return FChart; }
+    int Count() const { return static_cast<int>(FItems.size()); }
+    TTeeCustomTool* operator[](int index) const { return FItems.at(static_cast<std::size_t>(index)); }
+    TTeeCustomTool* Items(int index) const { return (*this)[index]; }
+    int IndexOf(const TTeeCustomTool* tool) const;
+    // The tool joins the list's chart, which enters it here.
+    TTeeCustomTool* Add(TTeeCustomTool* tool);
+    // Frees every tool.
+    void Clear();
+    void SetActive(bool value);
+    bool Active() const;
+
+    // Plain list operations for the tool's own SetParentChart.
+    void InternalAdd(TTeeCustomTool* tool);
+    void InternalRemove(TTeeCustomTool* tool);
+
+private:
+    IChartHost* FChart;
+    std::vector<TTeeCustomTool*> FItems;
+};

@@ -1,0 +1,118 @@
+#pragma once
+// The abstract device channel: one object per connected channel 1..10. Its virtual
+// operations are the only way the windows, the control panel and the programmer talk to a
+// temperature-control unit. The reply decoding writes into its value block, which the
+// channel window reads on every recording tick.
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+#include "comm/ChannelServices.h"
+#include "platform/AnsiString.h"
+
+class CIdentification;
+class CTransceiver;
+class TfrmIdentification;
+class TThread;
+
+constexpr int MaxChannels = 10;
+constexpr int ValueCount = 22;
+
+// Positions in CChannel::Values, in the order of the value block.
+enum TValueIndex {
+    vTIntern, vTExtern, vT0, vTC, vT1, vSollwert, vHeizung, vHT, vF, vI, vTU,
+    vTX0, vTX1, vAIF, vV, vAIF_Out, vAIF_Out2, vAIF_Out3, vPoko, vECS, vDrehzahl, vDruck,
+};
+
+// Value series of the chart, in the chart's order.
+enum TValueSeries {
+    sTIntern, sTExtern, sSollwert, sHT, sTC, sT1, sT0, sV, sHeizung, sF, sI, sTU,
+    sTX0, sTX1, sAIF, sAIF_Out, sAIF_Out2, sAIF_Out3, sPoko, sECS, sDrehzahl, sDruck,
+};
+
+class CChannel {
+public:
+    // The object is bound to its channel number for its whole life.
+    explicit CChannel(int channel);
+    virtual ~CChannel();
+    CChannel(const CChannel&) = delete;
+    CChannel& operator=(const CChannel&) = delete;
+
+    // The operations, in their fixed order. Results of 1 mean success.
+    virtual int ReadSettings() = 0;
+    virtual int Open() = 0;
+    virtual void Close(int mode) = 0;
+    virtual void ResumeIdentification() = 0;
+    virtual int GetAddress() = 0;
+    virtual void StartPolling(int channel) = 0;
+    virtual double GetUpperLimit(int channel);
+    virtual double GetLowerLimit(int channel);
+    virtual void QueueCommand(char letter, const AnsiString& frame, int replyLength, int channel) = 0;
+    virtual void ShowSeriesGroup(int group, int channel, bool showInLegend, bool active);
+    virtual AnsiString GetDeviceName();
+    virtual AnsiString GetDeviceNumber();
+    virtual void OnReply(TThread* thread, const AnsiString& reply, int channel);
+    virtual void IdentificationDone(int channel, int result);
+    virtual void SetOneShot(int channel) = 0;
+    virtual int SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int channel,
+                                int followUpLength, const AnsiString& followUpFrame) = 0;
+    // Direct exchanges of the identification: 0 when the unit answered, 1 when not.
+    virtual int Query(char letter, int channel, const AnsiString& frame, int frameLength, int replyLength,
+                      TfrmIdentification* window, AnsiString& reply) = 0;
+    virtual int QuerySub(const AnsiString& code, int channel, const AnsiString& frame, int frameLength,
+                         int replyLength, TfrmIdentification* window, AnsiString& reply) = 0;
+    virtual AnsiString GetPortName();
+    virtual AnsiString GetTypeName();
+
+    int Channel() const { return channel_; }
+    // True for device types whose 16-bit values are unsigned.
+    bool IsUnsignedDevice() const;
+    // The value that feeds value series 0..21 of the chart.
+    double SeriesValue(int series) const;
+    double* SeriesValuePointer(int series);
+    // The value block position that feeds a value series.
+    static int ValueIndexOfSeries(int series);
+    // Value series whose active state and legend entry a command group sets; empty for
+    // the groups that set none.
+    static const std::vector<int>& SeriesOfGroup(int group);
+    // "dd.mm.yyyy hh:nn:ss" + text, the form of the event protocol's error lines.
+    static AnsiString ErrorLine(const AnsiString& text);
+
+    AnsiString DeviceName;
+    AnsiString DeviceNumber;
+    std::atomic<std::uint8_t> PollRequest{1};
+    std::atomic<std::uint8_t> CommError{0};
+    double Values[ValueCount] = {};
+    CIdentification* Identification = nullptr;
+
+protected:
+    // The interface part of the caption that the name reply writes: the port name, with a
+    // blank before the number of a COM-style name.
+    virtual AnsiString InterfaceText();
+    // Marks a reply that cannot be trusted: the error flag skips the rest of the cycle and
+    // the next tick labels the point as an error.
+    void SynchronisationError();
+
+private:
+    void DecodeReply(const AnsiString& reply);
+    void DecodeName(const AnsiString& reply);
+
+    int channel_;
+};
+
+// Reads `digits` hexadecimal digits at 1-based `position` of the reply as hundredths.
+// Four-digit values above 32767 are negative unless the channel's device is of an unsigned
+// type. Raises EConvertError when the field lies beyond the text or holds non-hex digits.
+double HexToValue(const AnsiString& reply, int position, int channel, int digits);
+double HexToValue(const AnsiString& reply, int position, bool unsignedDevice, int digits);
+// The digits read as one unsigned hexadecimal number (up to 8 digits); EConvertError as above.
+std::uint32_t HexToInt(const AnsiString& reply, int position, int channel, int digits);
+
+// The 8-bit sum of the characters, as two upper-case hexadecimal digits.
+AnsiString FrameChecksum(std::string_view text);
+
+// Per-channel tables indexed by channel number 1..10; entry 0 is never used.
+extern CChannel* ChannelObjects[MaxChannels + 1];
+extern CTransceiver* TransceiverThreads[MaxChannels + 1];
+// Entry channel * 22 + k points at the value that feeds value series k of that channel.
+extern double* ChannelValuePointers[(MaxChannels + 1) * ValueCount];

@@ -1,0 +1,213 @@
+#include "comm/CRS232.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "comm/CIdentification.h"
+#include "comm/CTransceiver.h"
+#include "comm/CommTiming.h"
+#include "platform/Dialogs.h"
+#include "platform/SerialPort.h"
+#include "platform/UiDispatcher.h"
+
+const int CRS232::BaudRates[6] = {19200, 14400, 9600, 4800, 2400, 1200};
+const int CRS232::SamplingIntervals[7] = {1, 3, 5, 10, 20, 30, 60};
+
+namespace {
+template <std::size_t N>
+bool OneOf(int value, const int (&list)[N]) {
+    return std::find(std::begin(list), std::end(list), value) != std::end(list);
+}
+}  // namespace
+
+bool IsSerialDevicePath(const AnsiString& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
+}
+
+CRS232::CRS232(int channel) : CChannel(channel) {}
+
+std::vector<AnsiString> CRS232::PortList() { return platform::ListSerialPorts(); }
+
+CRS232::~CRS232() {
+    StopThreads();
+    if (Handle) Handle->Close();
+    Handle.reset();
+    if (ChannelObjects[Channel()] == this) ChannelObjects[Channel()] = nullptr;
+}
+
+CTransceiverRS232* CRS232::PollThread() const {
+    return dynamic_cast<CTransceiverRS232*>(TransceiverThreads[Channel()]);
+}
+
+int CRS232::ReadSettings() {
+    IChannelWindow* w = ChannelWindowOf(Channel());
+    if (!w) return 0;
+    AnsiString port = Trim(w->ControlText(TChannelControl::cmbPort));
+    if (port.empty()) return 0;
+    int baud = 0, dataBits = 0, interval = 0;
+    int stopBits = w->ControlItemIndex(TChannelControl::cmbStopBits);
+    int parity = w->ControlItemIndex(TChannelControl::cmbParity);
+    // Settings outside the boxes' lists make the window report an input error.
+    if (!TryStrToInt(w->ControlText(TChannelControl::cmbBaudrate), baud) || !OneOf(baud, BaudRates)) return 0;
+    if (!TryStrToInt(w->ControlText(TChannelControl::cmbDataBits), dataBits) || dataBits < 5 || dataBits > 8) return 0;
+    if (stopBits < 0 || stopBits > 2 || (stopBits == 1 && dataBits != 5)) return 0;
+    if (parity < 0 || parity > 3) return 0;
+    if (!TryStrToInt(w->ControlText(TChannelControl::cmbActual), interval) || !OneOf(interval, SamplingIntervals))
+        return 0;
+    if (!IsSerialDevicePath(port)) return 0;
+    PortName = port;
+    BaudRate = baud;
+    DataBits = dataBits;
+    StopBits = stopBits;
+    Parity = parity;
+    ReadTimeout = 1000;
+    PollInterval = interval;
+    return 1;
+}
+
+int CRS232::Open() {
+    // A second attempt on the same object starts clean.
+    StopThreads();
+    if (Handle) Handle->Close();
+    Handle.reset();
+
+    comm::TSerialLinkSettings settings;
+    settings.PortName = PortName;
+    settings.BaudRate = BaudRate;
+    settings.DataBits = DataBits;
+    settings.Parity = Parity;
+    settings.StopBits = StopBits;
+    AnsiString reason;
+    std::shared_ptr<comm::IByteLink> link;
+    if (comm::SerialLinks()) link = comm::SerialLinks()(settings, reason);
+    if (!link) {
+        AnsiString text = LookupText(175);
+        if (!reason.empty()) text += "\n" + reason;
+        if (IApplicationServices* s = ApplicationServices()) s->MessageBox(text, LookupText(125), MB_OK);
+        else platform::dialogs().MessageBox(text, LookupText(125), MB_OK);
+        return 0;
+    }
+    Handle = link;
+
+    poll_ = std::make_unique<CTransceiverRS232>(this, Channel(), Handle);
+    poll_->CreateProtocol(Channel());
+    poll_->PollInterval = PollInterval;
+    poll_->Address = 1;
+    TransceiverThreads[Channel()] = poll_.get();
+
+    if (IChannelWindow* w = ChannelWindowOf(Channel())) {
+        w->SetDataTimerTag(Channel());
+        w->SamplingInterval = PollInterval;
+    }
+
+    identification_ = std::make_unique<CIdentification>(true);
+    identification_->CreateProtocol(Channel());
+    identification_->ChannelText = IntToStr(Channel());
+    identification_->StartRequested = 1;
+    Identification = identification_.get();
+    return 1;
+}
+
+void CRS232::ResumeIdentification() {
+    if (identification_) identification_->Resume();
+}
+
+void CRS232::StopThreads() {
+    // Both threads are stopped and joined; from inside one of their own steps (the
+    // identification's finish starts polling) the join is left until they have ended.
+    if (identification_) {
+        Identification = nullptr;
+        comm::ReleaseThread(std::unique_ptr<comm::CCommThread>(identification_.release()));
+    }
+    if (poll_) {
+        if (TransceiverThreads[Channel()] == poll_.get()) TransceiverThreads[Channel()] = nullptr;
+        comm::ReleaseThread(std::unique_ptr<comm::CCommThread>(poll_.release()));
+    }
+}
+
+void CRS232::Close(int mode) {
+    CTransceiverRS232* poll = PollThread();
+    if (!poll || poll != poll_.get()) {
+        if (mode == 1 || mode == 3 || mode == 4) {
+            StopThreads();
+            if (Handle) Handle->Close();
+            Handle.reset();
+        }
+        return;
+    }
+    if (mode == 2 || mode == 3) poll->Terminate();
+    StopThreads();  // the port is never closed under a running thread
+    if (mode == 1 || mode == 3 || mode == 4) {
+        if (Handle) Handle->Close();
+        Handle.reset();
+    }
+}
+
+void CRS232::StartPolling(int) {
+    if (identification_) identification_->Terminate();
+    if (CTransceiverRS232* poll = PollThread()) {
+        poll->Active = 1;
+        poll->Resume();
+    }
+}
+
+void CRS232::QueueCommand(char letter, const AnsiString& frame, int replyLength, int channel) {
+    CTransceiverRS232* poll = PollThread();
+    if (!poll) return;
+    poll->AppendCommand(frame, replyLength, channel);
+    if (letter == 'C') poll->SetFollowUpRow(4);
+}
+
+void CRS232::SetOneShot(int) {
+    if (CTransceiverRS232* poll = PollThread())
+        if (poll->OneShot == 0) poll->OneShot = 1;
+}
+
+int CRS232::SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int,
+                            int followUpLength, const AnsiString& followUpFrame) {
+    CTransceiverRS232* poll = PollThread();
+    if (!poll) return 0;
+    // A pending one-shot command keeps its frames: the caller learns that nothing was taken.
+    if (poll->OneShot == 1) return 0;
+    poll->BaseCommand = baseFrame;
+    poll->BaseLength = baseLength;
+    poll->BaseReplyLength = baseReplyLength;
+    poll->FollowUpCommand = followUpFrame;
+    poll->FollowUpLength = followUpLength;
+    // A standing command set after a one-shot is not to be overwritten by the restore.
+    poll->RestorePending = 0;
+    return 1;
+}
+
+AnsiString CRS232::DirectExchange(const AnsiString& frame, int frameLength, int replyLength,
+                                  TfrmIdentification* window) {
+    AnsiString reply;
+    if (Handle) {
+        const std::size_t wanted = static_cast<std::size_t>(std::clamp(replyLength, 0, CTransceiver::MaxReplyLength));
+        std::vector<char> buffer(wanted + 1);
+        int count = -1;
+        if (Handle->Purge() && Handle->Write(frame.substr(0, static_cast<std::size_t>(std::max(0, frameLength)))))
+            count = Handle->Read(buffer.data(), wanted, comm::Timing().ReadTimeoutMs);
+        if (count > 0) reply.assign(buffer.data(), static_cast<std::size_t>(count));
+    }
+    if (window) platform::UiDispatcher::Instance().Send([window] { window->StepIt(); });
+    return reply;
+}
+
+int CRS232::Query(char letter, int, const AnsiString& frame, int frameLength, int replyLength,
+                  TfrmIdentification* window, AnsiString& reply) {
+    reply = DirectExchange(frame, frameLength, replyLength, window);
+    return (reply.size() >= 5 && reply[0] == '[' && reply[1] == 'S' && reply[4] == letter) ? 0 : 1;
+}
+
+int CRS232::QuerySub(const AnsiString& code, int, const AnsiString& frame, int frameLength, int replyLength,
+                     TfrmIdentification* window, AnsiString& reply) {
+    reply = DirectExchange(frame, frameLength, replyLength, window);
+    if (code.size() < 2) return 1;
+    return (reply.size() >= 8 && reply[0] == '[' && reply[1] == 'S' && reply[4] == code[0] && reply[7] == code[1])
+               ? 0
+               : 1;
+}

@@ -1,0 +1,63 @@
+#pragma once
+// The channel of a unit on a serial port of its own.
+#include <memory>
+#include <vector>
+
+#include "comm/ByteLink.h"
+#include "comm/CChannel.h"
+
+class CTransceiverRS232;
+
+class CRS232 : public CChannel {
+public:
+    explicit CRS232(int channel);
+    ~CRS232() override;
+
+    int ReadSettings() override;
+    int Open() override;
+    void Close(int mode) override;
+    void ResumeIdentification() override;
+    int GetAddress() override { return 1; }
+    void StartPolling(int channel) override;
+    void QueueCommand(char letter, const AnsiString& frame, int replyLength, int channel) override;
+    void SetOneShot(int channel) override;
+    int SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int channel,
+                        int followUpLength, const AnsiString& followUpFrame) override;
+    int Query(char letter, int channel, const AnsiString& frame, int frameLength, int replyLength,
+              TfrmIdentification* window, AnsiString& reply) override;
+    int QuerySub(const AnsiString& code, int channel, const AnsiString& frame, int frameLength, int replyLength,
+                 TfrmIdentification* window, AnsiString& reply) override;
+    AnsiString GetPortName() override { return PortName; }
+    AnsiString GetTypeName() override { return "RS232"; }
+
+    // The poll thread entered for this channel, when it is one of this class.
+    CTransceiverRS232* PollThread() const;
+    bool IsOpen() const { return Handle != nullptr; }
+
+    AnsiString PortName = "NOPORT";
+    std::shared_ptr<comm::IByteLink> Handle;
+    int Parity = 0;
+    int StopBits = 0;
+    int BaudRate = 9600;
+    int DataBits = 8;
+    int ReadTimeout = 1000;
+    int PollInterval = 5;
+
+    // The serial ports of this machine, for the window's port list.
+    static std::vector<AnsiString> PortList();
+
+    // The choices of the settings boxes.
+    static const int BaudRates[6];
+    static const int SamplingIntervals[7];
+
+private:
+    // One direct exchange for the identification; the reply as read (line ends kept).
+    AnsiString DirectExchange(const AnsiString& frame, int frameLength, int replyLength, TfrmIdentification* window);
+    void StopThreads();
+
+    std::unique_ptr<CTransceiverRS232> poll_;
+    std::unique_ptr<CIdentification> identification_;
+};
+
+// True when the path names a character device that can be a serial port.
+bool IsSerialDevicePath(const AnsiString& path);

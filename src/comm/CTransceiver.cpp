@@ -1,0 +1,159 @@
+#include "comm/CTransceiver.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "comm/CChannel.h"
+#include "comm/CommTiming.h"
+#include "platform/Exception.h"
+
+CTransceiver::CTransceiver(CChannel* owner, int channel) : owner_(owner) { ChannelText = IntToStr(channel); }
+
+CTransceiver::~CTransceiver() {
+    Terminate();
+    WaitFor();
+}
+
+void CTransceiver::CreateProtocol(int channel) {
+    Protocol = std::make_unique<CTolvarProtocol>(channel);
+    Protocol->BuildCommandTable();
+}
+
+void CTransceiver::FreeProtocol() { Protocol.reset(); }
+
+void CTransceiver::AppendCommand(const AnsiString& frame, int replyLength, int) {
+    if (Protocol) Protocol->Append(frame, replyLength);
+}
+
+void CTransceiver::SetFollowUpRow(int row) { FollowUpRow = static_cast<std::int8_t>(row); }
+
+void CTransceiver::UpdateCount() {
+    if (Protocol) Count = Protocol->GetCount();
+}
+
+void CTransceiver::RefillQueue() {
+    if (!Protocol || Position != Count) return;
+    owner_->PollRequest = 0;
+    Position = 0;
+    Protocol->SetRow(BaseCommand, 0, BaseReplyLength, BaseLength);
+    if (FollowUpRow != -1) Protocol->SetRow(FollowUpCommand, FollowUpRow, FollowUpReplyLength, FollowUpLength);
+    if (OneShot == 1) {
+        OneShot = 0;
+        RestorePending = 1;
+    } else if (RestorePending == 1) {
+        RestorePending = 0;
+        BaseCommand = Protocol->GetEntry(0, 0);
+        BaseLength = StrToIntDef(Protocol->GetEntry(0, 1), 0);
+        BaseReplyLength = StrToIntDef(Protocol->GetEntry(0, 2), 0);
+    }
+}
+
+void CTransceiver::NextCommand() {
+    if (!Protocol) return;
+    CurrentFrame = Protocol->GetQueueEntry(Position, 0);
+    CurrentLength = StrToIntDef(Protocol->GetQueueEntry(Position, 1), 0);
+    CurrentReplyLength = StrToIntDef(Protocol->GetQueueEntry(Position, 2), 0);
+    ++Position;
+}
+
+bool CTransceiver::Sync(const std::function<void()>& fn) {
+    // Termination is asked for on the user-interface thread, so a step that finds the flag
+    // clear there may still use the channel object: it is not freed before the flag is set.
+    bool ran = false;
+    Step([&] {
+        if (Terminated()) return;
+        fn();
+        ran = true;
+    });
+    return ran;
+}
+
+void CTransceiver::Deliver(const AnsiString& text) {
+    Sync([this, text] { owner_->OnReply(this, text, owner_->Channel()); });
+}
+
+void CTransceiver::DeliverError(const AnsiString& text) {
+    Sync([this, text] {
+        owner_->CommError = 1;
+        owner_->OnReply(this, CChannel::ErrorLine(text), owner_->Channel());
+    });
+}
+
+bool CTransceiver::RunStep() {
+    bool send = false;
+    if (!Sync([this] { UpdateCount(); })) return false;
+    if (!Sync([this] { RefillQueue(); })) return false;
+    // The flags are read on the user-interface thread, where the channel object lives.
+    if (!Sync([&] { send = owner_->PollRequest == 1 && owner_->CommError == 0; }) || !send) return false;
+    if (!Sync([this] { NextCommand(); })) return false;
+    Exchange();
+    return true;
+}
+
+void CTransceiver::Execute() {
+    while (!Terminated()) {
+        if (Active == 1) {
+            try {
+                if (BeginStep()) {
+                    bool exchanged = RunStep();
+                    EndStep();
+                    // Only an exchange that went through ends a run of failures; idle
+                    // passes while the error flag holds do not.
+                    if (exchanged) exceptionShown_ = false;
+                }
+            } catch (...) {
+                // The thread goes on: the error flag makes the next ticks show "Error!",
+                // and the message appears once for the whole run of failures.
+                try {
+                    Sync([this] { owner_->CommError = 1; });
+                } catch (...) {
+                }
+                if (!exceptionShown_) comm::ShowThreadException();
+                exceptionShown_ = true;
+            }
+        }
+        ++PassCount;
+        Pause(comm::Timing().PollStepMs);
+    }
+}
+
+CTransceiverRS232::CTransceiverRS232(CChannel* owner, int channel, std::shared_ptr<comm::IByteLink> link)
+    : CTransceiver(owner, channel), Handle(std::move(link)) {}
+
+CTransceiverRS232::~CTransceiverRS232() {
+    Terminate();
+    WaitFor();
+}
+
+void CTransceiverRS232::Exchange() {
+    if (!Handle) return;
+    const int timeout = comm::Timing().ReadTimeoutMs;
+    const AnsiString frame = CurrentFrame.substr(0, static_cast<std::size_t>(std::max(0, CurrentLength)));
+    const std::size_t wanted = static_cast<std::size_t>(std::clamp(CurrentReplyLength, 0, MaxReplyLength));
+
+    std::vector<char> buffer(std::max<std::size_t>(wanted, DiscardLength));
+    int count = -1;
+    if (Handle->Purge() && Handle->Write(frame)) count = Handle->Read(buffer.data(), wanted, timeout);
+    if (count < 0) {
+        // The port failed (an unplugged adapter): keep going, the ticks show the error.
+        DeliverError(" Port error: " + Handle->LastErrorText());
+        return;
+    }
+    for (int i = 0; i < count; ++i)
+        if (buffer[i] == 10 || buffer[i] == 12 || buffer[i] == 13) buffer[i] = ' ';
+    if (count > 0 && buffer[0] != '[') {
+        DeliverError(" Error in synchronising !");
+        Handle->Purge();
+        count = Handle->Read(buffer.data(), DiscardLength, timeout);
+        if (count < 0) count = 0;
+    }
+    if (count != 0) {
+        AnsiString reply(buffer.data(), static_cast<std::size_t>(count));
+        Sync([this, reply] {
+            LastReply = reply;
+            if (Owner()->CommError == 0) Owner()->OnReply(this, reply, Owner()->Channel());
+        });
+    } else {
+        DeliverError(" Timeout !");
+    }
+}

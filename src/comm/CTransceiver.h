@@ -1,0 +1,94 @@
+#pragma once
+// Poll threads. Each connected channel has one: whenever the channel window has asked for
+// a poll cycle it sends the frames of its send queue, one per step, and hands every reply
+// (or an error line) to CChannel::OnReply. The thread does its own port I/O; the state
+// steps (queue, flags, decoding, windows) run on the user-interface thread.
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "comm/ByteLink.h"
+#include "comm/CCommThread.h"
+#include "comm/CTolvarProtocol.h"
+#include "platform/AnsiString.h"
+
+class CChannel;
+
+// The loop shared by the RS232, RS485 and TCP/IP poll threads.
+class CTransceiver : public comm::CCommThread {
+public:
+    // Created suspended, with the start values a channel's Open gives it.
+    CTransceiver(CChannel* owner, int channel);
+    ~CTransceiver() override;
+
+    void CreateProtocol(int channel);
+    void FreeProtocol();
+    void AppendCommand(const AnsiString& frame, int replyLength, int channel);
+    void SetFollowUpRow(int row);
+
+    // Synchronised steps.
+    void UpdateCount();
+    void RefillQueue();
+    void NextCommand();
+
+    std::unique_ptr<CTolvarProtocol> Protocol;
+    AnsiString ChannelText;
+    AnsiString LastReply;
+    AnsiString BaseCommand;
+    AnsiString FollowUpCommand;
+    std::atomic<std::uint8_t> RestorePending{0};
+    std::atomic<std::uint8_t> Active{0};
+    std::atomic<std::uint8_t> OneShot{0};
+    AnsiString CurrentFrame;
+    std::int8_t FollowUpRow = -1;
+    int CurrentLength = 0;
+    int CurrentReplyLength = 0;
+    int Position = 0;
+    int Count = 5;
+    int PollInterval = 0;
+    int Address = 1;
+    int BaseLength = 0;
+    int FollowUpLength = 0;
+    int BaseReplyLength = 0;
+
+    // Passes of the loop so far (for watching the thread; the loop does not use it).
+    std::atomic<int> PassCount{0};
+
+    static constexpr int FollowUpReplyLength = 28;
+    // No reply of the protocol is longer; longer lengths from callers are cut to this.
+    static constexpr int MaxReplyLength = 128;
+    static constexpr int DiscardLength = 100;
+
+protected:
+    void Execute() override;
+    // One exchange of CurrentFrame, on this thread.
+    virtual void Exchange() = 0;
+    // RS485 takes turns on the shared bus around each step; the others always run.
+    virtual bool BeginStep() { return true; }
+    virtual void EndStep() {}
+
+    // Runs fn on the user-interface thread unless the thread was asked to stop; false then.
+    bool Sync(const std::function<void()>& fn);
+    // Hands a reply or an error line to the channel (synchronised).
+    void Deliver(const AnsiString& text);
+    // Sets the error flag and hands the error line with date and time to the channel.
+    void DeliverError(const AnsiString& text);
+    CChannel* Owner() const { return owner_; }
+
+private:
+    bool RunStep();  // true when an exchange ran
+
+    CChannel* owner_;
+    bool exceptionShown_ = false;
+};
+
+// The poll thread of an RS232 channel, over a serial link of its own.
+class CTransceiverRS232 : public CTransceiver {
+public:
+    CTransceiverRS232(CChannel* owner, int channel, std::shared_ptr<comm::IByteLink> link);
+    ~CTransceiverRS232() override;
+
+protected:
+    void Exchange() override;
+    std::shared_ptr<comm::IByteLink> Handle;
+};

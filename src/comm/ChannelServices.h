@@ -1,0 +1,92 @@
+#pragma once
+// What the device layer needs of the layers above it. The main window and the channel
+// window implement these interfaces; the device layer never includes their headers.
+#include <cstdint>
+
+#include "platform/AnsiString.h"
+
+class QWidget;
+
+// Controls of the channel window that the channel classes read by text or item index.
+enum class TChannelControl {
+    cmbPort,
+    cmbBaudrate,
+    cmbDataBits,
+    cmbStopBits,
+    cmbParity,
+    cmbActual,
+    cmbSlave,
+    edIPAddress,
+    edPort,
+};
+
+// Memos of the channel window that the channel classes add lines to.
+enum class TChannelMemo {
+    memSerialData,   // the event protocol: time-out and synchronisation lines
+    memConnections,  // device name / interface
+    memInfo,         // information memo
+};
+
+// The channel window as the device layer sees it.
+class IChannelWindow {
+public:
+    virtual ~IChannelWindow() = default;
+
+    virtual AnsiString ControlText(TChannelControl control) const = 0;
+    virtual int ControlItemIndex(TChannelControl control) const = 0;
+
+    virtual void MemoAdd(TChannelMemo memo, const AnsiString& line) = 0;
+    // Replaces the first line of the chart's title.
+    virtual void SetChartTitleFirstLine(const AnsiString& text) = 0;
+    // Value series 0..21 of the chart: active state (set without a redraw) and legend entry.
+    virtual void SetSeriesActive(int series, bool active) = 0;
+    virtual void SetSeriesShowInLegend(int series, bool show) = 0;
+    // The Tag of the data timer carries the channel number.
+    virtual void SetDataTimerTag(int channel) = 0;
+
+    // Sets up series titles and axis captions for the identified device.
+    virtual void SetupDeviceSeries(const AnsiString& deviceName, int channel) = 0;
+    // The identification has ended (result 1 success, 0 failure).
+    virtual void OnConnectionEstablished(int channel, int result) = 0;
+
+    // Window fields the channel classes write and read.
+    int SamplingInterval = 5;              // seconds
+    AnsiString ControlStatus;              // control mode: one character of the status reply
+    double LowerSetpointLimit = -999.9;
+    double UpperSetpointLimit = 999.9;
+    std::uint32_t SerialNumber = 0;        // 0 = none
+    std::uint8_t SerialNumberAsked = 0;    // 1 = known, the window does not ask for it
+    std::uint8_t Connected = 0;
+};
+
+// Services of the application shell (the main window and the text table).
+class IApplicationServices {
+public:
+    virtual ~IApplicationServices() = default;
+    // 0 German, 1 English: the main window's current language.
+    virtual int LanguageIndex() const = 0;
+    // Text of a row of the text table in the given language.
+    virtual AnsiString LookupText(int language, int row) const = 0;
+    // The application's message box; may be called from any thread.
+    virtual int MessageBox(const AnsiString& text, const AnsiString& caption, int flags) = 0;
+    // The open channel window of a channel 1..10, or nullptr.
+    virtual IChannelWindow* ChannelWindow(int channel) = 0;
+    virtual bool IsChannelOpen(int channel) const = 0;
+    // The channel number of the active channel window (0 when none).
+    virtual int CurrentChannel() const = 0;
+    // Runs pending window messages once (the identification's wait for OK).
+    virtual void ProcessMessages() {}
+    // The owner of the identification windows (the main window), or nullptr.
+    virtual QWidget* MainWindowWidget() { return nullptr; }
+};
+
+// The services in use; nullptr until the application installs them. The caller keeps
+// ownership.
+IApplicationServices* ApplicationServices();
+void SetApplicationServices(IApplicationServices* services);
+
+// Text of a row in the main window's current language; empty without services.
+AnsiString LookupText(int row);
+int CurrentChannel();
+// Channel window of a channel, or nullptr.
+IChannelWindow* ChannelWindowOf(int channel);

@@ -1,0 +1,100 @@
+#include "comm/TfrmIdentification.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEvent>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+constexpr int kStep = 5;
+
+QColor ToQColor(std::uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+}  // namespace
+
+TfrmIdentification::TfrmIdentification(QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint) {
+    setWindowTitle(QString::fromUtf8("Geräteerkennung"));
+    setFixedSize(359, 166);
+    QFont f = font();
+    f.setPixelSize(11);
+    setFont(f);
+
+    memIdentification = new QPlainTextEdit(this);
+    memIdentification->setGeometry(8, 8, 343, 97);
+    memIdentification->setReadOnly(true);
+    memIdentification->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memIdentification->setCenterOnScroll(false);
+
+    proIdentification = new QProgressBar(this);
+    proIdentification->setGeometry(8, 112, 343, 17);
+    proIdentification->setRange(0, 135);
+    proIdentification->setValue(0);
+    proIdentification->setTextVisible(false);
+
+    bitOK = new QPushButton("OK", this);
+    bitOK->setGeometry(277, 136, 75, 25);
+    bitOK->setEnabled(false);
+    QObject::connect(bitOK, &QPushButton::clicked, this, [this] { bitOKClick(); });
+
+    if (QScreen* s = QGuiApplication::primaryScreen()) move(s->availableGeometry().center() - rect().center());
+}
+
+void TfrmIdentification::bitOKClick() { okPressed_ = 1; }
+
+void TfrmIdentification::SetCaption(const AnsiString& text) { setWindowTitle(QString::fromStdString(text)); }
+
+void TfrmIdentification::MemoClear() { memIdentification->clear(); }
+
+void TfrmIdentification::MemoAdd(const AnsiString& line) {
+    memIdentification->appendPlainText(QString::fromStdString(line));
+    memIdentification->ensureCursorVisible();
+}
+
+AnsiString TfrmIdentification::MemoLines() const { return memIdentification->toPlainText().toStdString(); }
+
+void TfrmIdentification::SetMemoColors(std::uint32_t background, std::uint32_t fontColor) {
+    memoColor_ = background;
+    memoFontColor_ = fontColor;
+    QPalette p = memIdentification->palette();
+    p.setColor(QPalette::Base, ToQColor(background));
+    p.setColor(QPalette::Text, ToQColor(fontColor));
+    memIdentification->setPalette(p);
+}
+
+void TfrmIdentification::StepIt() {
+    // Past the maximum the bar starts again from the minimum, as a stepped bar does.
+    int next = proIdentification->value() + kStep;
+    if (next > proIdentification->maximum()) next = proIdentification->minimum() + (next - proIdentification->maximum());
+    proIdentification->setValue(next);
+}
+
+void TfrmIdentification::SetPosition(int position) { proIdentification->setValue(position); }
+int TfrmIdentification::Position() const { return proIdentification->value(); }
+int TfrmIdentification::Max() const { return proIdentification->maximum(); }
+void TfrmIdentification::SetOkEnabled(bool enabled) { bitOK->setEnabled(enabled); }
+bool TfrmIdentification::OkEnabled() const { return bitOK->isEnabled(); }
+void TfrmIdentification::FocusOk() { bitOK->setFocus(); }
+
+void TfrmIdentification::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    // Until OK, leaving the window beeps and brings it back.
+    if (event->type() == QEvent::ActivationChange && isVisible() && !isActiveWindow() && !okPressed_) {
+        QApplication::beep();
+        QTimer::singleShot(0, this, [this] {
+            if (!okPressed_ && isVisible()) activateWindow();
+        });
+    }
+}
+
+void TfrmIdentification::closeEvent(QCloseEvent* event) {
+    if (okPressed_) event->accept();
+    else event->ignore();
+}
+
+void TfrmIdentification::reject() {
+    if (okPressed_) QDialog::reject();
+}

@@ -1,0 +1,291 @@
+// The RS232 channel end to end against the simulated unit on a pseudo-terminal:
+// identification, poll cycles, one-shot commands, errors and closing.
+#include <gtest/gtest.h>
+
+#include "SerialChannelFixture.h"
+#include "comm/CIdentification.h"
+#include "comm/CRS232.h"
+#include "comm/CTransceiver.h"
+#include "comm/CommTiming.h"
+#include "platform/DateTime.h"
+#include "platform/UiDispatcher.h"
+#include "support/ScriptedDialogs.h"
+#include "support/SimulatedUnitLine.h"
+
+using namespace testfakes;
+using support::UnitCommand;
+using support::UnitFault;
+
+TEST_F(SerialChannel, FullIdentificationThenPolling) {
+    StartLine();
+    CRS232 c(1);
+    Connect(c);
+    EXPECT_EQ(window.timerTag, 1);
+    EXPECT_EQ(window.SamplingInterval, 5);
+    EXPECT_EQ(opened.BaudRate, 9600);
+    TfrmIdentification* w = WaitForVerdict(c);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->GetResult(), 1);
+    EXPECT_EQ(w->MemoColor(), 0x008000u);
+    EXPECT_EQ(w->MemoFontColor(), 0xFFFFFFu);
+    EXPECT_EQ(w->Position(), 135);
+    EXPECT_EQ(w->windowTitle().toStdString(), "Device recognition");
+    EXPECT_EQ(w->MemoLines(),
+              "The device was identified as SIMULATOR UNIT 200\n"
+              "Serial number of the device: 12345678\n"
+              "The setpoint limits of the device are:\n"
+              "  upper limit: 200 \xC2\xB0" "C\n"
+              "  lower limit: -40 \xC2\xB0" "C\n"
+              "The device supports the QDK commands: V F G L S1 S2 S3 C P");
+    // Three tries per stage, in stage order.
+    auto commands = CommandsSince(0);
+    const char* order[] = {"V07", "F07", "G0D******", "L0F********", "S081", "S082", "S083", "C14*************",
+                           "P10*********"};
+    ASSERT_EQ(commands.size(), 27u);
+    for (std::size_t i = 0; i < 27; ++i) EXPECT_EQ(commands[i], order[i / 3]) << i;
+
+    // The poll queue: G, S1, S2, S3, C, P with the follow-up in row 4.
+    CTransceiverRS232* poll = Poll(c);
+    ASSERT_NE(poll, nullptr);
+    ASSERT_EQ(poll->Protocol->GetCount(), 6);
+    const int rows[] = {0, 2, 3, 4, 5, 7};
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(poll->Protocol->GetQueueEntry(i, 0), poll->Protocol->GetEntry(rows[i], 0));
+    EXPECT_EQ(poll->FollowUpRow, 4);
+    for (int s : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 18, 19, 20, 21}) EXPECT_EQ(window.active[s], 1) << s;
+    EXPECT_EQ(window.active[16], 0);
+    EXPECT_EQ(c.GetDeviceName(), "SIMULATOR UNIT 200");
+    EXPECT_EQ(window.SerialNumber, 12345678u);
+
+    // After OK: the result reaches the window, which starts polling; the first cycle needs
+    // no tick.
+    line.ClearLog();
+    PressOkAndWaitForResult(w);
+    EXPECT_EQ(window.Results(), std::vector<int>{1});
+    ASSERT_TRUE(WaitUntil([&] { return line.FrameCount() >= 6 && c.PollRequest == 0; }));
+    auto frames = line.Frames();
+    commands = CommandsSince(0);
+    ASSERT_EQ(commands.size(), 6u);
+    EXPECT_EQ(commands[0], "G0D******");
+    EXPECT_EQ(commands[1], "S081");
+    EXPECT_EQ(commands[4], "C14*************");
+    EXPECT_EQ(commands[5], "P10*********");
+    for (std::size_t i = 1; i < frames.size(); ++i) EXPECT_GE(frames[i].timeMs - frames[i - 1].timeMs, kStepMs - 1);
+
+    // Without a request nothing goes out, though the loop keeps passing.
+    int passes = poll->PassCount;
+    ASSERT_TRUE(WaitUntil([&] { return poll->PassCount >= passes + 4; }));
+    EXPECT_EQ(line.FrameCount(), 6u);
+    // A tick starts the next cycle with the stored status and follow-up frames.
+    c.PollRequest = 1;
+    ASSERT_TRUE(WaitUntil([&] { return line.FrameCount() >= 12 && c.PollRequest == 0; }));
+    commands = CommandsSince(6);
+    EXPECT_EQ(commands[0], "G0D******");
+    EXPECT_EQ(commands[4], "C14*************");
+    EXPECT_EQ(c.CommError, 0);
+    EXPECT_DOUBLE_EQ(c.SeriesValue(sTIntern), 24.5);
+
+    c.Close(3);
+    EXPECT_EQ(c.PollThread(), nullptr);
+    EXPECT_FALSE(c.IsOpen());
+}
+
+TEST_F(SerialChannel, IdentificationOutcomesPerStage) {
+    struct Case {
+        const char* what;
+        unsigned answers;
+        int result;
+        int queued;
+        bool groupFiveHidden;
+    } cases[] = {
+        {"C silent", support::AllCommands & ~support::CommandBit(UnitCommand::C), 1, 5, true},
+        {"S2 silent", support::AllCommands & ~support::CommandBit(UnitCommand::S2), 1, 2, false},
+        {"V silent", support::AllCommands & ~support::CommandBit(UnitCommand::V), 0, 0, false},
+        {"G silent", support::AllCommands & ~support::CommandBit(UnitCommand::G), 0, 0, false},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        support::SimulatedUnitLine local;
+        support::UnitState s;
+        s.answers = k.answers;
+        local.AddUnit(s);
+        ASSERT_TRUE(local.StartPty());
+        window.texts[TChannelControl::cmbPort] = local.SlavePath();
+        window.results.clear();
+        window.active.assign(ValueCount, -1);
+        {
+            CRS232 c(1);
+            Connect(c);
+            TfrmIdentification* w = WaitForVerdict(c);
+            ASSERT_NE(w, nullptr);
+            EXPECT_EQ(w->GetResult(), k.result);
+            EXPECT_EQ(c.PollThread()->Protocol->GetCount(), k.queued);
+            AnsiString memo = w->MemoLines();
+            if (k.result == 0) {
+                EXPECT_EQ(memo,
+                          "Device recognition failed.\nPlease check the following things:\n - selected baud rate\n"
+                          " - the connectivity of the data cable\n - selected slave address at the device\n"
+                          " - for RS232 interface mode, slave address 1 has to be selected\n"
+                          " - RS232 or RS485 interface mode at the device");
+                EXPECT_EQ(w->MemoColor(), 0x0000FFu);
+                // After the verdict no stage asks the unit again.
+                EXPECT_EQ(local.Unit(1)->RequestCount(UnitCommand::P), 0);
+            }
+            if (AnsiString(k.what) == "S2 silent") {
+                EXPECT_NE(memo.find("The device supports the QDK commands G, V and L."), AnsiString::npos);
+                EXPECT_EQ(local.Unit(1)->RequestCount(UnitCommand::S3), 0);
+                EXPECT_EQ(local.Unit(1)->RequestCount(UnitCommand::C), 0);
+                EXPECT_EQ(w->Position(), 135);
+            }
+            if (k.groupFiveHidden) {
+                EXPECT_EQ(window.active[15], 0);
+                EXPECT_EQ(window.legend[15], 0);
+                EXPECT_EQ(local.Unit(1)->RequestCount(UnitCommand::P), 3);
+                EXPECT_EQ(memo.substr(memo.rfind('\n') + 1), "The device supports the QDK commands: V F G L S1 S2 S3 P");
+                EXPECT_EQ(c.PollThread()->FollowUpRow, -1);
+            }
+            PressOkAndWaitForResult(w);
+            EXPECT_EQ(window.Results(), std::vector<int>{k.result});
+            c.Close(k.result ? 3 : 1);
+        }
+    }
+}
+
+TEST_F(SerialChannel, TwoOfThreeTriesCountAndTheLastGoodReplyIsDecoded) {
+    StartLine();
+    support::SimulatedUnit& unit = line.First();
+    unit.SetAnswerPattern(UnitCommand::F, "001");  // one of three: not answered
+    unit.SetAnswerPattern(UnitCommand::L, "110");  // two of three, the third silent
+    unit.SetAnswerPattern(UnitCommand::C, "011");  // two of three
+    CRS232 c(1);
+    Connect(c);
+    TfrmIdentification* w = WaitForVerdict(c);
+    ASSERT_NE(w, nullptr);
+    AnsiString memo = w->MemoLines();
+    EXPECT_EQ(memo.find("Serial number"), AnsiString::npos);
+    EXPECT_EQ(c.GetDeviceNumber(), "");
+    // The limits come from the second try, the last that passed.
+    EXPECT_NE(memo.find("  upper limit: 200"), AnsiString::npos);
+    EXPECT_DOUBLE_EQ(window.UpperSetpointLimit, 200.0);
+    EXPECT_EQ(memo.substr(memo.rfind('\n') + 1), "The device supports the QDK commands: V G L S1 S2 S3 C P");
+    EXPECT_EQ(c.PollThread()->FollowUpRow, 4);
+    PressOkAndWaitForResult(w);
+    c.Close(3);
+}
+
+TEST_F(SerialChannel, OneShotGoesOutInTwoCyclesThenTheStatusReturns) {
+    StartLine();
+    line.First().Update([](support::UnitState& s) { s.answers = support::CommandBit(UnitCommand::V) | support::CommandBit(UnitCommand::G); });
+    CRS232 c(1);
+    Connect(c);
+    PressOkAndWaitForResult(WaitForVerdict(c));
+    CTransceiverRS232* poll = c.PollThread();
+    ASSERT_TRUE(WaitUntil([&] { return c.PollRequest == 0 && line.Unit(1)->RequestCount(UnitCommand::G) >= 4; }));
+    EXPECT_EQ(poll->Protocol->GetCount(), 1);
+
+    AnsiString command = CTolvarProtocol::BuildCommandFrame("G0D1*0BB8", 1);  // mode 1, 30.00
+    AnsiString follow = CTolvarProtocol::BuildCommandFrame("C14*************", 1);
+    ASSERT_EQ(c.SetPollCommands(command, static_cast<int>(command.size()), 24, 1, static_cast<int>(follow.size()), follow), 1);
+    c.SetOneShot(1);
+    // Pending one-shot: further frames are refused and the caller is told.
+    AnsiString other = CTolvarProtocol::BuildCommandFrame("G0D2*0FA0", 1);
+    EXPECT_EQ(c.SetPollCommands(other, static_cast<int>(other.size()), 24, 1, 0, ""), 0);
+
+    // The refill at the end of the coming cycle puts the command in; it then goes out in
+    // exactly two cycles.
+    line.ClearLog();
+    for (int cycle = 0; cycle < 5; ++cycle) {
+        c.PollRequest = 1;
+        ASSERT_TRUE(WaitUntil([&] { return line.FrameCount() >= static_cast<std::size_t>(cycle + 1) && c.PollRequest == 0; }));
+    }
+    auto commands = CommandsSince(0);
+    EXPECT_EQ(commands, (std::vector<AnsiString>{"G0D******", "G0D1*0BB8", "G0D1*0BB8", "G0D******", "G0D******"}));
+    EXPECT_DOUBLE_EQ(line.First().State().setpoint, 30.0);
+    EXPECT_EQ(line.First().State().controlMode, '1');
+    c.Close(3);
+}
+
+TEST_F(SerialChannel, StandingCommandAfterOneShotIsNotOverwritten) {
+    StartLine();
+    line.First().Update([](support::UnitState& s) { s.answers = support::CommandBit(UnitCommand::V) | support::CommandBit(UnitCommand::G); });
+    CRS232 c(1);
+    Connect(c);
+    PressOkAndWaitForResult(WaitForVerdict(c));
+    ASSERT_TRUE(WaitUntil([&] { return c.PollRequest == 0 && line.Unit(1)->RequestCount(UnitCommand::G) >= 4; }));
+    AnsiString oneShot = CTolvarProtocol::BuildCommandFrame("G0D1*0BB8", 1);
+    AnsiString standing = CTolvarProtocol::BuildCommandFrame("G0D**0FA0", 1);
+    ASSERT_EQ(c.SetPollCommands(oneShot, static_cast<int>(oneShot.size()), 24, 1, 0, ""), 1);
+    c.SetOneShot(1);
+    line.ClearLog();
+    c.PollRequest = 1;
+    ASSERT_TRUE(WaitUntil([&] { return line.FrameCount() >= 1 && c.PollRequest == 0; }));
+    ASSERT_EQ(c.PollThread()->RestorePending, 1);
+    // The restore is pending now; a standing command (the programmer's) cancels it.
+    ASSERT_EQ(c.SetPollCommands(standing, static_cast<int>(standing.size()), 24, 1, 0, ""), 1);
+    for (int cycle = 1; cycle < 5; ++cycle) {
+        c.PollRequest = 1;
+        ASSERT_TRUE(WaitUntil([&] { return line.FrameCount() >= static_cast<std::size_t>(cycle + 1) && c.PollRequest == 0; }));
+    }
+    // Without the cancelled restore the status frame would replace it from the fourth on.
+    auto commands = CommandsSince(0);
+    EXPECT_EQ(commands, (std::vector<AnsiString>{"G0D******", "G0D1*0BB8", "G0D**0FA0", "G0D**0FA0", "G0D**0FA0"}));
+    c.Close(3);
+}
+
+TEST_F(SerialChannel, TimeoutSynchronisationAndPortErrors) {
+    StartLine();
+    CRS232 c(1);
+    Connect(c);
+    PressOkAndWaitForResult(WaitForVerdict(c));
+    CTransceiverRS232* poll = c.PollThread();
+    ASSERT_TRUE(WaitUntil([&] { return c.PollRequest == 0 && poll->Position == 0; }));
+
+    // S2 silent once: time-out line, the rest of the cycle waits for the tick.
+    line.ClearLog();
+    line.First().SetAnswerPattern(UnitCommand::S2, "0");
+    c.PollRequest = 1;
+    ASSERT_TRUE(WaitUntil([&] { return c.CommError == 1; }));
+    int passes = poll->PassCount;
+    ASSERT_TRUE(WaitUntil([&] { return poll->PassCount >= passes + 3; }));
+    auto commands = CommandsSince(0);
+    ASSERT_EQ(commands.size(), 3u);
+    EXPECT_EQ(commands[2], "S082");
+    auto protocol = window.Memo(TChannelMemo::memSerialData);
+    ASSERT_EQ(protocol.size(), 1u);
+    EXPECT_EQ(protocol[0], "07.12.2026 09:15:30 Timeout !");
+    // The tick clears the flag; the cycle goes on with the next row.
+    c.CommError = 0;
+    ASSERT_TRUE(WaitUntil([&] { return c.PollRequest == 0; }));
+    commands = CommandsSince(0);
+    ASSERT_EQ(commands.size(), 6u);
+    EXPECT_EQ(commands[3], "S083");
+
+    // A garbage first byte: synchronisation line, purge and discard, nothing decoded.
+    line.First().Update([](support::UnitState& s) { s.t0 = 99.0; });
+    line.First().InjectFault(UnitFault::GarbageFirstByte);  // hits the status reply
+    c.PollRequest = 1;
+    ASSERT_TRUE(WaitUntil([&] { return c.CommError == 1; }));
+    protocol = window.Memo(TChannelMemo::memSerialData);
+    ASSERT_GE(protocol.size(), 2u);
+    EXPECT_EQ(protocol[1], "07.12.2026 09:15:30 Error in synchronising !");
+    // The discard read got nothing more, so the time-out line follows.
+    ASSERT_TRUE(WaitUntil([&] { return window.Memo(TChannelMemo::memSerialData).size() >= 3; }));
+    EXPECT_EQ(window.Memo(TChannelMemo::memSerialData)[2], "07.12.2026 09:15:30 Timeout !");
+    EXPECT_NE(poll->LastReply.substr(0, 1), "#");
+    c.CommError = 0;
+    ASSERT_TRUE(WaitUntil([&] { return c.PollRequest == 0; }));
+    EXPECT_DOUBLE_EQ(c.SeriesValue(sT0), 99.0);
+
+    // The port fails (adapter unplugged): the flag and a line, and the thread runs on.
+    lastLink->FailNow(true);
+    c.PollRequest = 1;
+    ASSERT_TRUE(WaitUntil([&] { return c.CommError == 1; }));
+    EXPECT_NE(window.Memo(TChannelMemo::memSerialData).back().find("Port error"), AnsiString::npos);
+    passes = poll->PassCount;
+    ASSERT_TRUE(WaitUntil([&] { return poll->PassCount >= passes + 2; }));
+    lastLink->FailNow(false);
+    std::size_t before = line.FrameCount();
+    c.CommError = 0;
+    ASSERT_TRUE(WaitUntil([&] { return line.FrameCount() > before; }));
+    EXPECT_TRUE(support::TestDialogs().Messages().empty());
+    c.Close(3);
+}

@@ -1,0 +1,230 @@
+// The simulated unit: frame checks, control commands, faults and its two lines.
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+
+#include "comm/CTolvarProtocol.h"
+#include "support/SimulatedUnitLine.h"
+
+using namespace support;
+
+namespace {
+
+AnsiString Frame(const char* command, int address = 1) { return CTolvarProtocol::BuildCommandFrame(command, address); }
+
+// Reads until n bytes or the time-out; what arrived.
+AnsiString ReadBytes(int fd, std::size_t n, int timeoutMs) {
+    AnsiString got;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (got.size() < n) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+        if (left <= 0) break;
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, static_cast<int>(left)) <= 0) break;
+        char buf[128];
+        ssize_t r = ::read(fd, buf, std::min(sizeof buf, n - got.size()));
+        if (r <= 0) break;
+        got.append(buf, static_cast<std::size_t>(r));
+    }
+    return got;
+}
+
+int OpenPty(const AnsiString& path) {
+    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+    if (fd < 0) return fd;
+    termios t{};
+    ::tcgetattr(fd, &t);
+    ::cfmakeraw(&t);
+    ::tcsetattr(fd, TCSANOW, &t);
+    return fd;
+}
+
+int ConnectTcp(int port) {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<std::uint16_t>(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+void Send(int fd, const AnsiString& s) { ASSERT_EQ(::write(fd, s.data(), s.size()), static_cast<ssize_t>(s.size())); }
+
+}  // namespace
+
+TEST(SimulatedUnit, AnswersOnlyCorrectFramesForItsAddress) {
+    SimulatedUnit unit;
+    UnitResponse r = unit.HandleFrame(Frame("G0D******"));
+    EXPECT_TRUE(r.accepted);
+    EXPECT_TRUE(r.reply);
+    EXPECT_EQ(r.bytes.size(), 24u);
+    AnsiString bad = Frame("G0D******");
+    bad[bad.size() - 2] = bad[bad.size() - 2] == '0' ? '1' : '0';
+    EXPECT_FALSE(unit.HandleFrame(bad).accepted);
+    EXPECT_FALSE(unit.HandleFrame(Frame("G0D******", 2)).accepted);
+    EXPECT_FALSE(unit.HandleFrame("[M01G0D******C0").accepted);  // no CR
+    EXPECT_FALSE(unit.HandleFrame(Frame("Q99")).reply);         // unknown command
+    EXPECT_EQ(unit.RequestCount(UnitCommand::G), 1);
+    // Every reply has its length from the command table and starts "[S01" + letter.
+    const int lengths[] = {24, 50, 31, 31, 31, 28, 26, 19, 38};
+    const char letters[] = "GVSSSCLPF";
+    for (int k = 0; k < UnitCommandCount; ++k) {
+        AnsiString reply = unit.BuildReply(static_cast<UnitCommand>(k));
+        EXPECT_EQ(static_cast<int>(reply.size()), lengths[k]) << k;
+        EXPECT_EQ(reply.substr(0, 4), "[S01") << k;
+        EXPECT_EQ(reply[4], letters[k]) << k;
+        EXPECT_EQ(reply.back(), '\r');
+    }
+}
+
+TEST(SimulatedUnit, AppliesSetpointModeOutputAndContact) {
+    SimulatedUnit unit;
+    // Mode '1', setpoint -12.50 (FB1E); then a status poll changes nothing.
+    UnitResponse r = unit.HandleFrame(Frame("G0D1*FB1E"));
+    EXPECT_TRUE(r.reply);
+    EXPECT_EQ(unit.State().controlMode, '1');
+    EXPECT_DOUBLE_EQ(unit.State().setpoint, -12.5);
+    unit.HandleFrame(Frame("G0D******"));
+    EXPECT_EQ(unit.State().controlMode, '1');
+    EXPECT_DOUBLE_EQ(unit.State().setpoint, -12.5);
+    // Output 50 and contact 1.
+    r = unit.HandleFrame(Frame("C140032********1"));
+    EXPECT_EQ(r.bytes.size(), 28u);
+    EXPECT_DOUBLE_EQ(unit.State().aifOut, 50);
+    EXPECT_DOUBLE_EQ(unit.State().contact, 100);
+    unit.HandleFrame(Frame("C14*************"));
+    EXPECT_DOUBLE_EQ(unit.State().aifOut, 50);
+}
+
+TEST(SimulatedUnit, FaultsAndAnswerPatterns) {
+    SimulatedUnit unit;
+    const AnsiString g = Frame("G0D******");
+    const AnsiString good = unit.BuildReply(UnitCommand::G);
+    unit.InjectFault(UnitFault::NoReply);
+    EXPECT_FALSE(unit.HandleFrame(g).reply);
+    EXPECT_EQ(unit.HandleFrame(g).bytes, good);  // one-off
+
+    unit.InjectFault(UnitFault::WrongChecksum);
+    AnsiString b = unit.HandleFrame(g).bytes;
+    EXPECT_EQ(b.size(), good.size());
+    EXPECT_NE(b.substr(21, 2), good.substr(21, 2));
+    unit.InjectFault(UnitFault::NonHexChecksum);
+    EXPECT_EQ(unit.HandleFrame(g).bytes.substr(21, 2), "ZZ");
+    unit.InjectFault(UnitFault::GarbageFirstByte);
+    EXPECT_EQ(unit.HandleFrame(g).bytes[0], '#');
+    unit.InjectFault(UnitFault::Truncated, 1, 10);
+    EXPECT_EQ(unit.HandleFrame(g).bytes, good.substr(0, 10));
+    unit.InjectFault(UnitFault::WrongLetter);
+    b = unit.HandleFrame(g).bytes;
+    EXPECT_EQ(b[4], 'X');
+    EXPECT_EQ(b.substr(21, 2), AnsiString(CTolvarProtocol::BuildDeviceFrame(b.substr(0, 21), 10)).substr(21, 2));
+    unit.InjectFault(UnitFault::WrongAddress);
+    EXPECT_EQ(unit.HandleFrame(g).bytes.substr(0, 4), "[S09");
+    unit.InjectFault(UnitFault::LateReply, 2, 150);
+    EXPECT_EQ(unit.HandleFrame(g).delayMs, 150);
+    EXPECT_EQ(unit.HandleFrame(g).delayMs, 150);
+    EXPECT_EQ(unit.HandleFrame(g).delayMs, 0);
+
+    // Answer the first and third of three name requests only.
+    unit.SetAnswerPattern(UnitCommand::V, "101");
+    const AnsiString v = Frame("V07");
+    EXPECT_TRUE(unit.HandleFrame(v).reply);
+    EXPECT_FALSE(unit.HandleFrame(v).reply);
+    EXPECT_TRUE(unit.HandleFrame(v).reply);
+    EXPECT_TRUE(unit.HandleFrame(v).reply);
+    // A command group the unit does not have is never answered.
+    unit.Update([](UnitState& s) { s.answers &= ~CommandBit(UnitCommand::C); });
+    EXPECT_TRUE(unit.HandleFrame(Frame("C14*************")).accepted);
+    EXPECT_FALSE(unit.HandleFrame(Frame("C14*************")).reply);
+}
+
+TEST(SimulatedUnitLine, PseudoTerminalServesSeveralSlavesAndLogsFrames) {
+    SimulatedUnitLine line;
+    UnitState a;
+    a.address = 3;
+    a.deviceName = "UNIT THREE";
+    line.AddUnit(a);
+    a.address = 12;
+    a.deviceName = "UNIT TWELVE";
+    line.AddUnit(a);
+    AnsiString error;
+    ASSERT_TRUE(line.StartPty(&error)) << error;
+    int fd = OpenPty(line.SlavePath());
+    ASSERT_GE(fd, 0);
+
+    Send(fd, Frame("V07", 12));
+    AnsiString reply = ReadBytes(fd, 50, 2000);
+    EXPECT_EQ(reply, SimulatedUnit::BuildReply(UnitCommand::V, line.Unit(12)->State()));
+    Send(fd, "noise" + Frame("G0D******", 3));
+    EXPECT_EQ(ReadBytes(fd, 24, 2000).substr(0, 5), "[S03G");
+    // Nobody at address 7; a bad checksum is logged as rejected and not answered.
+    Send(fd, Frame("G0D******", 7));
+    AnsiString bad = Frame("G0D******", 3);
+    bad[14] = 'F';
+    Send(fd, bad);
+    ASSERT_TRUE(line.WaitForFrames(4, 2000));
+    EXPECT_EQ(ReadBytes(fd, 1, 100), "");
+    auto frames = line.Frames();
+    ASSERT_EQ(frames.size(), 4u);
+    EXPECT_EQ(frames[0].address, 12);
+    EXPECT_TRUE(frames[1].valid);
+    EXPECT_EQ(frames[2].address, 7);
+    EXPECT_FALSE(frames[3].valid);
+    EXPECT_LE(frames[0].timeMs, frames[3].timeMs);
+    EXPECT_EQ(line.DiscardedBytes(), 5u);
+    ::close(fd);
+
+    // The line survives the port being closed and opened again.
+    fd = OpenPty(line.SlavePath());
+    Send(fd, Frame("F07", 3));
+    EXPECT_EQ(ReadBytes(fd, 38, 2000).size(), 38u);
+    ::close(fd);
+}
+
+TEST(SimulatedUnitLine, TcpSplitsRepliesAndDropsConnections) {
+    SimulatedUnitLine line;
+    AnsiString error;
+    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+    ASSERT_GT(line.TcpPort(), 0);
+    int fd = ConnectTcp(line.TcpPort());
+    ASSERT_GE(fd, 0);
+    Send(fd, Frame("G0D******"));  // a reply without fault comes in one write
+    EXPECT_EQ(ReadBytes(fd, 24, 2000), line.First().BuildReply(UnitCommand::G));
+    EXPECT_EQ(line.WriteCount(), 1u);
+    line.First().InjectFault(UnitFault::SplitSegments, 1, 3);
+    // Three writes; together they are the whole reply.
+    std::size_t writes = line.WriteCount();
+    Send(fd, Frame("S082"));
+    EXPECT_EQ(ReadBytes(fd, 31, 2000), line.First().BuildReply(UnitCommand::S2));
+    EXPECT_EQ(line.WriteCount() - writes, 3u);
+
+    line.First().InjectFault(UnitFault::DropConnection);
+    Send(fd, Frame("G0D******"));
+    char c;
+    pollfd p{fd, POLLIN, 0};
+    ASSERT_EQ(::poll(&p, 1, 2000), 1);
+    EXPECT_EQ(::read(fd, &c, 1), 0);  // closed by the unit
+    ::close(fd);
+
+    fd = ConnectTcp(line.TcpPort());
+    Send(fd, Frame("G0D******"));
+    EXPECT_EQ(ReadBytes(fd, 24, 2000).size(), 24u);
+    line.DropConnection();
+    ASSERT_EQ(::poll(&p, 1, 0) >= 0, true);
+    pollfd q{fd, POLLIN, 0};
+    ASSERT_EQ(::poll(&q, 1, 2000), 1);
+    EXPECT_EQ(::read(fd, &c, 1), 0);
+    ::close(fd);
+}

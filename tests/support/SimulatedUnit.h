@@ -1,0 +1,111 @@
+#pragma once
+// A simulated temperature-control unit: keeps its own values, builds every reply of the
+// device protocol from them (layout, length and checksum), checks incoming frames and
+// applies the control commands. Faults can be injected per unit. SimulatedUnitLine puts
+// units on a pseudo-terminal or a loopback TCP port.
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "platform/AnsiString.h"
+
+namespace support {
+
+// The nine query commands, numbered like the rows of the command table.
+enum class UnitCommand { G = 0, V = 1, S1 = 2, S2 = 3, S3 = 4, C = 5, L = 6, P = 7, F = 8 };
+constexpr int UnitCommandCount = 9;
+unsigned CommandBit(UnitCommand c);
+constexpr unsigned AllCommands = 0x1FF;
+
+struct UnitState {
+    int address = 1;
+    AnsiString deviceName = "SIMULATOR UNIT 200";
+    std::uint32_t serialNumber = 12345678;
+    unsigned answers = AllCommands;  // CommandBit of each command the unit answers
+    // Values as the program decodes them (degrees, percent, ...).
+    double lowerLimit = -40.0, upperLimit = 200.0;
+    char controlMode = '0';
+    double setpoint = 25.0, internalTemp = 24.5, processTemp = 23.75;
+    double t0 = 10.5, tc = 11.25, t1 = 12.0;                       // S1
+    double v = 3, ht = 40, heating = 55, f = 20, current = 1.5, aif = 12.3;  // S2: v, ht, heating, f whole
+    double tu = 21.0, tx0 = -5.5, tx1 = 30.25;                     // S3
+    double aifOut = 25, aifOut2 = 35, aifOut3 = 45, contact = 100, ecs = 200;  // C: whole numbers
+    double speed = 1500, pressure = 250;                           // P
+};
+
+enum class UnitFault {
+    None,
+    NoReply,           // the frame is not answered
+    LateReply,         // answered after `param` ms
+    WrongChecksum,     // last checksum digit changed
+    NonHexChecksum,    // checksum digits "ZZ"
+    GarbageFirstByte,  // '[' replaced by '#'
+    Truncated,         // only the first `param` bytes (default: half)
+    WrongLetter,       // another command letter, checksum recomputed
+    WrongAddress,      // another address, checksum recomputed
+    SplitSegments,     // written in `param` pieces (default 3) with pauses
+    DropConnection,    // the TCP connection is closed instead of answering
+};
+
+// What the line does with one frame.
+struct UnitResponse {
+    bool accepted = false;  // frame well formed, checksum right and addressed to this unit
+    bool reply = false;     // bytes are to be sent
+    AnsiString bytes;
+    int delayMs = 0;
+    int segments = 1;
+    bool drop = false;
+};
+
+class SimulatedUnit {
+public:
+    explicit SimulatedUnit(UnitState state = {});
+
+    UnitState State() const;
+    void SetState(const UnitState& s);
+    void Update(const std::function<void(UnitState&)>& change);
+
+    // The reply the unit builds for a command from its current state, without faults.
+    AnsiString BuildReply(UnitCommand c) const;
+    static AnsiString BuildReply(UnitCommand c, const UnitState& s);
+
+    // Checks one frame (from '[' to the carriage return) and answers it.
+    UnitResponse HandleFrame(const AnsiString& frame);
+    // True when the frame is framed right and its checksum matches; address and command
+    // text are returned.
+    static bool ParseFrame(const AnsiString& frame, int& address, AnsiString& command);
+
+    // The next `count` answered frames get the fault (count < 0: until cleared).
+    void InjectFault(UnitFault fault, int count = 1, int param = 0);
+    void ClearFaults();
+    // One character per coming request of the command: '1' answer, '0' stay silent; after
+    // the pattern the unit answers as its state says.
+    void SetAnswerPattern(UnitCommand c, const std::string& pattern);
+
+    // How many requests of each command arrived.
+    int RequestCount(UnitCommand c) const;
+
+private:
+    struct PendingFault {
+        UnitFault fault;
+        int count;
+        int param;
+    };
+    void ApplyControl(const AnsiString& command);
+    void ApplyFault(UnitResponse& r);
+
+    mutable std::mutex mutex_;
+    UnitState state_;
+    std::deque<PendingFault> faults_;
+    std::map<int, std::string> patterns_;
+    int requests_[UnitCommandCount] = {};
+};
+
+// Field encodings of the replies, shared with tests that build replies by hand.
+AnsiString EncodeHundredths(double value, int digits);  // value * 100, two's complement
+AnsiString WithChecksum(const AnsiString& body);        // body + checksum + CR
+
+}  // namespace support

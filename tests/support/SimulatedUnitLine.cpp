@@ -1,0 +1,268 @@
+#include "support/SimulatedUnitLine.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/socket.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace support {
+
+namespace {
+constexpr std::size_t kMaxFrame = 64;  // longer runs without a carriage return are noise
+
+void CloseFd(int& fd) {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+}
+
+void WriteAll(int fd, const char* p, std::size_t n) {
+    while (n > 0) {
+        ssize_t w = ::send(fd, p, n, MSG_NOSIGNAL);
+        if (w < 0 && errno == ENOTSOCK) w = ::write(fd, p, n);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            if (errno == EAGAIN) {
+                pollfd pf{fd, POLLOUT, 0};
+                ::poll(&pf, 1, 100);
+                continue;
+            }
+            return;
+        }
+        p += w;
+        n -= static_cast<std::size_t>(w);
+    }
+}
+}  // namespace
+
+SimulatedUnitLine::SimulatedUnitLine() : start_(std::chrono::steady_clock::now()) {}
+
+SimulatedUnitLine::~SimulatedUnitLine() { Stop(); }
+
+SimulatedUnit& SimulatedUnitLine::AddUnit(const UnitState& state) {
+    units_.push_back(std::make_unique<SimulatedUnit>(state));
+    return *units_.back();
+}
+
+SimulatedUnit* SimulatedUnitLine::Unit(int address) {
+    for (auto& u : units_)
+        if (u->State().address == address) return u.get();
+    return nullptr;
+}
+
+SimulatedUnit& SimulatedUnitLine::First() {
+    if (units_.empty()) AddUnit();
+    return *units_.front();
+}
+
+bool SimulatedUnitLine::StartPty(AnsiString* error) {
+    if (units_.empty()) AddUnit();
+    char name[256] = {};
+    if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0) {
+        if (error) *error = std::strerror(errno);
+        return false;
+    }
+    // Raw on both ends: no echo, no CR/LF translation. The line keeps its own slave
+    // descriptor open, so the master survives the program closing and reopening the port.
+    termios t{};
+    if (::tcgetattr(slave_, &t) == 0) {
+        ::cfmakeraw(&t);
+        ::tcsetattr(slave_, TCSANOW, &t);
+    }
+    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+    ::fcntl(master_, F_SETFD, FD_CLOEXEC);
+    ::fcntl(slave_, F_SETFD, FD_CLOEXEC);
+    slavePath_ = name;
+    if (::pipe(wakePipe_) != 0) return false;
+    start_ = std::chrono::steady_clock::now();
+    thread_ = std::thread([this] { Run(); });
+    return true;
+}
+
+bool SimulatedUnitLine::StartTcp(int port, AnsiString* error) {
+    if (units_.empty()) AddUnit();
+    listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int one = 1;
+    ::setsockopt(listen_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<std::uint16_t>(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(listen_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(listen_, 4) != 0) {
+        if (error) *error = std::strerror(errno);
+        CloseFd(listen_);
+        return false;
+    }
+    socklen_t len = sizeof a;
+    ::getsockname(listen_, reinterpret_cast<sockaddr*>(&a), &len);
+    tcpPort_ = ntohs(a.sin_port);
+    if (::pipe(wakePipe_) != 0) return false;
+    start_ = std::chrono::steady_clock::now();
+    thread_ = std::thread([this] { Run(); });
+    return true;
+}
+
+void SimulatedUnitLine::Stop() {
+    if (thread_.joinable()) {
+        {
+            std::lock_guard<std::mutex> l(stopMutex_);
+            stop_ = true;
+        }
+        stopCv_.notify_all();
+        char c = 'x';
+        if (::write(wakePipe_[1], &c, 1) < 0) {
+        }
+        thread_.join();
+    }
+    int c = client_.exchange(-1);
+    CloseFd(c);
+    CloseFd(listen_);
+    CloseFd(master_);
+    CloseFd(slave_);
+    CloseFd(wakePipe_[0]);
+    CloseFd(wakePipe_[1]);
+}
+
+void SimulatedUnitLine::DropConnection() {
+    dropRequested_ = true;
+    char c = 'd';
+    if (wakePipe_[1] >= 0 && ::write(wakePipe_[1], &c, 1) < 0) {
+    }
+}
+
+void SimulatedUnitLine::CloseClient() {
+    int c = client_.exchange(-1);
+    if (c >= 0) {
+        ::shutdown(c, SHUT_RDWR);
+        ::close(c);
+    }
+    buffer_.clear();
+}
+
+std::int64_t SimulatedUnitLine::ElapsedMs() const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_).count();
+}
+
+bool SimulatedUnitLine::WaitStop(int ms) {
+    std::unique_lock<std::mutex> l(stopMutex_);
+    return stopCv_.wait_for(l, std::chrono::milliseconds(ms), [this] { return stop_.load(); });
+}
+
+void SimulatedUnitLine::Run() {
+    char data[512];
+    while (!stop_) {
+        pollfd fds[3];
+        int n = 0;
+        fds[n++] = {wakePipe_[0], POLLIN, 0};
+        int dataFd = master_ >= 0 ? master_ : client_.load();
+        if (dataFd >= 0) fds[n++] = {dataFd, POLLIN, 0};
+        if (listen_ >= 0) fds[n++] = {listen_, POLLIN, 0};
+        if (::poll(fds, static_cast<nfds_t>(n), 200) < 0 && errno != EINTR) break;
+        if (fds[0].revents & POLLIN) {
+            ssize_t r = ::read(wakePipe_[0], data, sizeof data);
+            (void)r;
+            if (dropRequested_.exchange(false)) CloseClient();
+        }
+        for (int i = 1; i < n; ++i) {
+            if (!fds[i].revents) continue;
+            if (fds[i].fd == listen_) {
+                int c = ::accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC);
+                if (c >= 0) {
+                    int one = 1;
+                    ::setsockopt(c, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+                    CloseClient();  // one connection at a time, as a unit's interface has
+                    client_ = c;
+                }
+                continue;
+            }
+            ssize_t r = ::read(fds[i].fd, data, sizeof data);
+            if (r > 0) HandleBytes(fds[i].fd, data, static_cast<std::size_t>(r));
+            else if (r == 0 || (errno != EAGAIN && errno != EINTR)) {
+                if (fds[i].fd == client_.load()) CloseClient();
+                else if (fds[i].fd == master_) WaitStop(10);  // no reader; wait for one
+            }
+        }
+    }
+}
+
+void SimulatedUnitLine::HandleBytes(int fd, const char* data, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) {
+        char c = data[i];
+        if (buffer_.empty() && c != '[') {
+            ++discarded_;
+            continue;
+        }
+        buffer_ += c;
+        if (c == '\r') {
+            AnsiString frame;
+            frame.swap(buffer_);
+            LoggedFrame logged;
+            logged.timeMs = ElapsedMs();
+            logged.frame = frame;
+            AnsiString command;
+            logged.valid = SimulatedUnit::ParseFrame(frame, logged.address, command);
+            if (!logged.valid) logged.address = -1;
+            UnitResponse response;
+            if (logged.valid)
+                if (SimulatedUnit* u = Unit(logged.address)) response = u->HandleFrame(frame);
+            {
+                std::lock_guard<std::mutex> l(logMutex_);
+                log_.push_back(logged);
+            }
+            logCv_.notify_all();
+            Answer(fd, response);
+        } else if (buffer_.size() > kMaxFrame) {
+            discarded_ += buffer_.size();
+            buffer_.clear();
+        }
+    }
+}
+
+void SimulatedUnitLine::Answer(int fd, const UnitResponse& r) {
+    if (r.drop) {
+        CloseClient();
+        return;
+    }
+    if (!r.reply) return;
+    if (r.delayMs > 0 && WaitStop(r.delayMs)) return;
+    const std::size_t total = r.bytes.size();
+    const std::size_t parts = static_cast<std::size_t>(std::max(1, r.segments));
+    std::size_t done = 0;
+    for (std::size_t p = 0; p < parts && done < total; ++p) {
+        std::size_t len = (p + 1 == parts) ? total - done : total / parts;
+        ++writes_;  // counted first: a reader that has the bytes sees the count
+        WriteAll(fd, r.bytes.data() + done, len);
+        done += len;
+        if (p + 1 < parts && WaitStop(20)) return;
+    }
+}
+
+std::vector<LoggedFrame> SimulatedUnitLine::Frames() const {
+    std::lock_guard<std::mutex> l(logMutex_);
+    return log_;
+}
+
+std::size_t SimulatedUnitLine::FrameCount() const {
+    std::lock_guard<std::mutex> l(logMutex_);
+    return log_.size();
+}
+
+void SimulatedUnitLine::ClearLog() {
+    std::lock_guard<std::mutex> l(logMutex_);
+    log_.clear();
+}
+
+bool SimulatedUnitLine::WaitForFrames(std::size_t n, int timeoutMs) const {
+    std::unique_lock<std::mutex> l(logMutex_);
+    return logCv_.wait_for(l, std::chrono::milliseconds(timeoutMs), [&] { return log_.size() >= n; });
+}
+
+}  // namespace support

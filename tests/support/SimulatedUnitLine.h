@@ -1,0 +1,88 @@
+#pragma once
+// Puts simulated units on a line: a pseudo-terminal (one RS232 unit, or several RS485
+// slaves answering by address) or a loopback TCP port. A thread of its own reads frames,
+// lets the addressed unit answer and logs every frame with its arrival time.
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "support/SimulatedUnit.h"
+
+namespace support {
+
+struct LoggedFrame {
+    std::int64_t timeMs = 0;  // arrival, milliseconds since the line started
+    AnsiString frame;
+    bool valid = false;       // framing and checksum right
+    int address = -1;
+};
+
+class SimulatedUnitLine {
+public:
+    SimulatedUnitLine();
+    ~SimulatedUnitLine();
+    SimulatedUnitLine(const SimulatedUnitLine&) = delete;
+    SimulatedUnitLine& operator=(const SimulatedUnitLine&) = delete;
+
+    // Units are added before the line starts.
+    SimulatedUnit& AddUnit(const UnitState& state = {});
+    SimulatedUnit* Unit(int address);
+    SimulatedUnit& First();
+
+    // Opens a pseudo-terminal; the program opens SlavePath(). False with error on failure.
+    bool StartPty(AnsiString* error = nullptr);
+    AnsiString SlavePath() const { return slavePath_; }
+    // Listens on 127.0.0.1:port (0 chooses a free port, see TcpPort()).
+    bool StartTcp(int port = 0, AnsiString* error = nullptr);
+    int TcpPort() const { return tcpPort_; }
+    void Stop();
+
+    // Closes the current TCP connection from the unit's side.
+    void DropConnection();
+
+    std::vector<LoggedFrame> Frames() const;
+    std::size_t FrameCount() const;
+    void ClearLog();
+    // Waits until at least n frames are logged; false when timeoutMs ran out first.
+    bool WaitForFrames(std::size_t n, int timeoutMs) const;
+    // Bytes the line received outside of frames (noise before a '[').
+    std::size_t DiscardedBytes() const { return discarded_.load(); }
+    // Write calls made for replies (a split reply takes several).
+    std::size_t WriteCount() const { return writes_.load(); }
+
+private:
+    void Run();
+    void HandleBytes(int fd, const char* data, std::size_t n);
+    void Answer(int fd, const UnitResponse& r);
+    bool WaitStop(int ms);
+    std::int64_t ElapsedMs() const;
+    void CloseClient();
+
+    std::vector<std::unique_ptr<SimulatedUnit>> units_;
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    int wakePipe_[2] = {-1, -1};
+    int master_ = -1, slave_ = -1;
+    int listen_ = -1;
+    std::atomic<int> client_{-1};
+    std::atomic<bool> dropRequested_{false};
+    AnsiString slavePath_;
+    int tcpPort_ = 0;
+    AnsiString buffer_;
+    std::atomic<std::size_t> discarded_{0};
+    std::atomic<std::size_t> writes_{0};
+    std::chrono::steady_clock::time_point start_;
+
+    mutable std::mutex logMutex_;
+    mutable std::condition_variable logCv_;
+    std::vector<LoggedFrame> log_;
+    std::mutex stopMutex_;
+    std::condition_variable stopCv_;
+};
+
+}  // namespace support

@@ -1,0 +1,110 @@
+// unit-sim: a simulated temperature-control unit, so NoxControl can be tried without one.
+//   unit-sim --pty [--slaves 1,2,5] [--name NAME] [--serial N]
+//   unit-sim --tcp PORT [--name NAME] [--serial N]
+// With --pty it prints the path of the serial port to choose in the program.
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+#include <unistd.h>
+
+#include "support/SimulatedUnitLine.h"
+
+namespace {
+volatile std::sig_atomic_t g_stop = 0;
+void OnSignal(int) { g_stop = 1; }
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: unit-sim (--pty | --tcp PORT) [--name NAME] [--serial NUMBER] [--slaves A,B,...]\n"
+                 "  --pty        serve on a pseudo-terminal and print its path\n"
+                 "  --tcp PORT   serve on 127.0.0.1:PORT\n"
+                 "  --name       device name the unit reports\n"
+                 "  --serial     serial number the unit reports\n"
+                 "  --slaves     bus addresses (1..30) of the units on the line; default 1\n");
+    return 2;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    bool pty = false;
+    int tcpPort = -1;
+    support::UnitState base;
+    std::vector<int> slaves;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        auto next = [&](const char* what) -> const char* {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "unit-sim: %s needs a value\n", what);
+                return nullptr;
+            }
+            return argv[++i];
+        };
+        if (a == "--pty") pty = true;
+        else if (a == "--tcp") {
+            const char* v = next("--tcp");
+            if (!v || !TryStrToInt(v, tcpPort) || tcpPort < 0 || tcpPort > 65535) return Usage();
+        } else if (a == "--name") {
+            const char* v = next("--name");
+            if (!v) return Usage();
+            base.deviceName = v;
+        } else if (a == "--serial") {
+            const char* v = next("--serial");
+            int n = 0;
+            if (!v || !TryStrToInt(v, n) || n < 0) return Usage();
+            base.serialNumber = static_cast<std::uint32_t>(n);
+        } else if (a == "--slaves") {
+            const char* v = next("--slaves");
+            if (!v) return Usage();
+            for (const AnsiString& s : SplitString(v, ',')) {
+                int addr = 0;
+                if (!TryStrToInt(s, addr) || addr < 1 || addr > 30) {
+                    std::fprintf(stderr, "unit-sim: bad slave address '%s'\n", s.c_str());
+                    return 2;
+                }
+                slaves.push_back(addr);
+            }
+        } else if (a == "--help" || a == "-h") {
+            Usage();
+            return 0;
+        } else {
+            std::fprintf(stderr, "unit-sim: unknown option '%s'\n", a.c_str());
+            return Usage();
+        }
+    }
+    if (pty == (tcpPort >= 0)) return Usage();
+    if (slaves.empty()) slaves.push_back(1);
+
+    support::SimulatedUnitLine line;
+    for (int addr : slaves) {
+        support::UnitState s = base;
+        s.address = addr;
+        line.AddUnit(s);
+    }
+    AnsiString error;
+    if (pty ? !line.StartPty(&error) : !line.StartTcp(tcpPort, &error)) {
+        std::fprintf(stderr, "unit-sim: cannot start: %s\n", error.c_str());
+        return 1;
+    }
+    if (pty) std::printf("%s\n", line.SlavePath().c_str());
+    else std::printf("listening on 127.0.0.1:%d\n", line.TcpPort());
+    std::fflush(stdout);
+
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    std::size_t shown = 0;
+    while (!g_stop) {
+        line.WaitForFrames(shown + 1, 200);
+        auto frames = line.Frames();
+        for (; shown < frames.size(); ++shown) {
+            AnsiString f = frames[shown].frame;
+            if (!f.empty() && f.back() == '\r') f.pop_back();
+            std::printf("%8lld ms  %s%s\n", static_cast<long long>(frames[shown].timeMs), f.c_str(),
+                        frames[shown].valid ? "" : "  (rejected)");
+        }
+        std::fflush(stdout);
+    }
+    line.Stop();
+    return 0;
+}
