@@ -205,6 +205,46 @@ TEST(CanvasMixModes, PenModeSetsTheDeviceMixModeAndNopDrawsNothing) {
     EXPECT_EQ(CountColor(s.image(), clBlack), 30);
 }
 
+TEST(CanvasMixModes, EachPenModeCombinesPenAndScreenBitwise) {
+    const TColor screen = RGB(0x5A, 0xC3, 0x0F), pen = RGB(0x3C, 0x99, 0xF0);
+    struct Case {
+        TPenMode mode;
+        unsigned (*f)(unsigned p, unsigned d);
+    };
+    const Case cases[] = {
+        {pmBlack, [](unsigned, unsigned) { return 0u; }},
+        {pmWhite, [](unsigned, unsigned) { return 0xFFu; }},
+        {pmNop, [](unsigned, unsigned d) { return d; }},
+        {pmNot, [](unsigned, unsigned d) { return ~d & 0xFF; }},
+        {pmCopy, [](unsigned p, unsigned) { return p; }},
+        {pmNotCopy, [](unsigned p, unsigned) { return ~p & 0xFF; }},
+        {pmMergePenNot, [](unsigned p, unsigned d) { return (p | ~d) & 0xFF; }},
+        {pmMaskPenNot, [](unsigned p, unsigned d) { return p & ~d & 0xFF; }},
+        {pmMergeNotPen, [](unsigned p, unsigned d) { return (~p | d) & 0xFF; }},
+        {pmMaskNotPen, [](unsigned p, unsigned d) { return ~p & d & 0xFF; }},
+        {pmMerge, [](unsigned p, unsigned d) { return p | d; }},
+        {pmNotMerge, [](unsigned p, unsigned d) { return ~(p | d) & 0xFF; }},
+        {pmMask, [](unsigned p, unsigned d) { return p & d; }},
+        {pmNotMask, [](unsigned p, unsigned d) { return ~(p & d) & 0xFF; }},
+        {pmXor, [](unsigned p, unsigned d) { return p ^ d; }},
+        {pmNotXor, [](unsigned p, unsigned d) { return ~(p ^ d) & 0xFF; }},
+    };
+    for (const Case& k : cases) {
+        Surface s(8, 8);
+        s.c->Brush()->SetColor(screen);
+        s.c->FillRect(TRect(0, 0, 8, 8));
+        s.c->Pen()->SetColor(pen);
+        s.c->Pen()->SetMode(k.mode);
+        s.c->MoveTo(1, 1);
+        s.c->LineTo(5, 1);
+        const TColor want = RGB(int(k.f(GetRValue(pen), GetRValue(screen))), int(k.f(GetGValue(pen), GetGValue(screen))),
+                                int(k.f(GetBValue(pen), GetBValue(screen))));
+        EXPECT_EQ(PixelAt(s.image(), 2, 1), want) << "mode " << int(k.mode);
+        EXPECT_EQ(PixelAt(s.image(), 5, 1), screen) << "mode " << int(k.mode);
+        EXPECT_EQ(qAlpha(s.image().pixel(2, 1)), 255);
+    }
+}
+
 TEST(CanvasBrushes, HatchGapsTakeTheBackgroundColourOnlyInOpaqueMode) {
     Surface s;
     s.c->Brush()->SetStyle(bsCross);
@@ -273,6 +313,30 @@ TEST(CanvasText, AlignmentFlagsPlaceTheCellAroundTheReferencePoint) {
     o.c->SetTextAlign(TA_CENTER);
     o.c->TextOut(100, 10, "Hg");
     EXPECT_EQ(BoundingBoxOfNot(o.image(), clWhite), QRect(100 - size.cx / 2, 10, size.cx, size.cy));
+}
+
+TEST(CanvasText, RotatedTextTurnsRoundItsReferencePointAndUpdatesThePenPosition) {
+    Surface s(200, 200);
+    s.c->SetBkMode(TRANSPARENT);
+    s.c->Font()->SetHeight(-20);
+    const TSize size = s.c->TextExtent("Hello");
+    s.c->Font()->SetOrientation(900);  // a quarter turn counter-clockwise: the text runs upwards
+    s.c->TextOut(100, 150, "Hello");
+    const QRect box = BoundingBoxOfNot(s.image(), clWhite);
+    ASSERT_FALSE(box.isNull());
+    EXPECT_GE(box.left(), 100);
+    EXPECT_LE(box.right(), 100 + size.cy);
+    EXPECT_LE(box.bottom(), 150);
+    EXPECT_GE(box.top(), 150 - size.cx);
+    EXPECT_GT(box.height(), box.width());
+
+    Surface u(200, 60);
+    u.c->Font()->SetHeight(-12);
+    u.c->SetTextAlign(TA_UPDATECP);
+    u.c->MoveTo(10, 10);
+    const int w = u.c->TextWidth("ab");
+    u.c->TextOut(0, 0, "ab");
+    EXPECT_EQ(u.c->GetPenPos(), TPoint(10 + w, 10));
 }
 
 TEST(CanvasText, FontHeightSignAndPointSizesFollowTheDeviceResolution) {

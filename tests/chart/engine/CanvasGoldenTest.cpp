@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "chart/engine/TeCanvas.h"
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
 #include "support/GoldenImage.h"
 
 namespace {
@@ -73,3 +77,27 @@ QImage DrawScene(bool is3D) {
 TEST(CanvasGolden, FlatScene) { EXPECT_MATCHES_GOLDEN(DrawScene(false), "canvas_scene_flat.png"); }
 
 TEST(CanvasGolden, ObliqueScene) { EXPECT_MATCHES_GOLDEN(DrawScene(true), "canvas_scene_oblique.png"); }
+
+TEST(CanvasGolden, AMismatchFailsAndLeavesTheActualAndADiffImage) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QImage golden(8, 8, QImage::Format_RGB32);
+    golden.fill(0xFFFFFFFFu);
+    const QString path = dir.filePath("probe_golden.png");
+    ASSERT_TRUE(golden.save(path, "PNG"));
+    EXPECT_TRUE(support::CompareWithGolden(golden, path.toStdString()));
+
+    QImage changed = golden;
+    changed.setPixel(3, 4, 0xFF000000u);
+    if (qEnvironmentVariableIsSet("NOX_UPDATE_GOLDEN")) GTEST_SKIP() << "golden files are being rewritten";
+    EXPECT_FALSE(support::CompareWithGolden(changed, path.toStdString()));
+    EXPECT_TRUE(support::CompareWithGolden(changed, path.toStdString(), 0, 1));
+    const QString out = QDir::current().absoluteFilePath("golden-failures/probe_golden");
+    EXPECT_TRUE(QFile::exists(out + ".actual.png"));
+    QImage diff(out + ".diff.png");
+    ASSERT_FALSE(diff.isNull());
+    EXPECT_EQ(diff.pixel(3, 4), qRgb(255, 0, 0));
+    EXPECT_NE(diff.pixel(0, 0), qRgb(255, 0, 0));
+    QFile::remove(out + ".actual.png");
+    QFile::remove(out + ".diff.png");
+}
