@@ -1,6 +1,7 @@
 #include "platform/GraphicsObjects.h"
 
 #include <QFont>
+#include <atomic>
 #include <QFontMetricsF>
 #include <cstdlib>
 #include <cstring>
@@ -17,8 +18,17 @@ int MulDiv(int a, int b, int c) {
     return int(negative ? -q : q);
 }
 
+namespace {
+std::uint64_t NextSerial() {
+    static std::atomic<std::uint64_t> serial{0};
+    return ++serial;
+}
+}  // namespace
+
+TGraphicsObject::TGraphicsObject(QObject* parent) : TPersistent(parent), FSerial(NextSerial()) {}
+
 void TGraphicsObject::Changed() {
-    ++FSerial;
+    FSerial = NextSerial();
     if (OnChange) OnChange(this);
 }
 

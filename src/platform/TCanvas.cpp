@@ -927,20 +927,29 @@ void TCanvas::SetPixel(int X, int Y, TColor color) {
 
 void TCanvas::SelectFont(const TFont* font) { FTempFont = font; }
 
-QFont TCanvas::CurrentQFont() const {
-    QFont f = TextFont()->ToQFont();
-    if (FCharExtra != 0) f.setLetterSpacing(QFont::AbsoluteSpacing, FCharExtra);
-    if (Antialias) f.setStyleStrategy(QFont::PreferAntialias);
-    return f;
+// The Qt font and its metrics are made again only when the selected font, the character
+// spacing or the smoothing changed: charts measure many labels per paint.
+const TCanvas::FontCache& TCanvas::CurrentFontCache() const {
+    const TFont* f = TextFont();
+    if (!FFontCache || FFontCache->font != f || FFontCache->serial != f->Serial() ||
+        FFontCache->extra != FCharExtra || FFontCache->antialias != Antialias) {
+        QFont q = f->ToQFont();
+        if (FCharExtra != 0) q.setLetterSpacing(QFont::AbsoluteSpacing, FCharExtra);
+        if (Antialias) q.setStyleStrategy(QFont::PreferAntialias);
+        FFontCache = std::make_unique<FontCache>(FontCache{f, f->Serial(), FCharExtra, Antialias, q, QFontMetrics(q)});
+    }
+    return *FFontCache;
 }
 
+QFont TCanvas::CurrentQFont() const { return CurrentFontCache().qfont; }
+
 TSize TCanvas::TextExtent(const AnsiString& Text) {
-    const QFontMetrics fm(CurrentQFont());
+    const QFontMetrics& fm = CurrentFontCache().metrics;
     return TSize{fm.horizontalAdvance(QString::fromStdString(Text)), fm.ascent() + fm.descent()};
 }
 
-int TCanvas::TextAscent() { return QFontMetrics(CurrentQFont()).ascent(); }
-int TCanvas::TextDescent() { return QFontMetrics(CurrentQFont()).descent(); }
+int TCanvas::TextAscent() { return CurrentFontCache().metrics.ascent(); }
+int TCanvas::TextDescent() { return CurrentFontCache().metrics.descent(); }
 
 void TCanvas::TextOut(int X, int Y, const AnsiString& Text) { TextOutImpl(X, Y, Text, nullptr); }
 
@@ -948,8 +957,9 @@ void TCanvas::TextRect(const TRect& r, int X, int Y, const AnsiString& Text) { T
 
 void TCanvas::TextOutImpl(int X, int Y, const AnsiString& Text, const TRect* clip) {
     ApplyFont();
-    const QFont font = CurrentQFont();
-    const QFontMetrics fm(font);
+    const FontCache& cache = CurrentFontCache();
+    const QFont font = cache.qfont;
+    const QFontMetrics fm = cache.metrics;
     const QString text = QString::fromStdString(Text);
     const int w = fm.horizontalAdvance(text);
     const int ascent = fm.ascent(), cell = fm.ascent() + fm.descent();

@@ -423,3 +423,78 @@ TEST(GraphicsTypes, SystemColoursResolveFromTheFixedTable) {
     EXPECT_EQ(MulDiv(-13, 72, 96), -10);
     EXPECT_EQ(MulDiv(1, 1, 0), 0);
 }
+
+TEST(CanvasPaths, RecordedShapesDrawOnlyWhenStrokedFilledOrUsedToClip) {
+    Surface s;
+    s.c->Brush()->SetColor(clRed);
+    s.c->BeginPath();
+    s.c->Rectangle(10, 10, 20, 20);
+    s.c->MoveTo(30, 5);
+    s.c->LineTo(40, 5);
+    s.c->EndPath();
+    EXPECT_EQ(CountColor(s.image(), clRed) + CountColor(s.image(), clBlack), 0);
+    s.c->FillPath();
+    EXPECT_EQ(BoundingBoxOf(s.image(), clRed), QRect(10, 10, 10, 10));
+    EXPECT_FALSE(s.c->InPath());
+
+    // The path of a rectangle as a clip region.
+    Surface c;
+    c.c->BeginPath();
+    c.c->Rectangle(5, 5, 15, 12);
+    c.c->EndPath();
+    c.c->SelectClipPath(RGN_AND);
+    c.c->Brush()->SetColor(clBlue);
+    c.c->FillRect(TRect(0, 0, 64, 48));
+    EXPECT_EQ(BoundingBoxOf(c.image(), clBlue), QRect(5, 5, 10, 7));
+
+    // Stroking draws the outline with the pen only.
+    Surface k;
+    k.c->Pen()->SetColor(clGreen);
+    k.c->Brush()->SetColor(clRed);
+    k.c->BeginPath();
+    k.c->MoveTo(2, 2);
+    k.c->LineTo(20, 2);
+    k.c->EndPath();
+    k.c->StrokePath();
+    EXPECT_EQ(CountColor(k.image(), clRed), 0);
+    EXPECT_GE(CountColor(k.image(), clGreen), 18);
+}
+
+TEST(CanvasPaths, ArcsRunCounterClockwiseByDefaultAndArcToMovesThePen) {
+    Surface s(60, 60);
+    s.c->Brush()->SetColor(clRed);
+    s.c->Pen()->SetStyle(psClear);
+    // Box 10..50, centre 30,30: from the radial to the right to the radial upwards.
+    s.c->Pie(10, 10, 50, 50, 50, 30, 30, 10);
+    EXPECT_EQ(PixelAt(s.image(), 40, 20), clRed);  // upper right quarter
+    EXPECT_EQ(PixelAt(s.image(), 20, 40), clWhite);
+    EXPECT_EQ(PixelAt(s.image(), 20, 20), clWhite);
+
+    Surface c(60, 60);
+    c.c->Brush()->SetColor(clRed);
+    c.c->Pen()->SetStyle(psClear);
+    EXPECT_EQ(c.c->SetArcDirection(AD_CLOCKWISE), AD_COUNTERCLOCKWISE);
+    c.c->Pie(10, 10, 50, 50, 50, 30, 30, 10);
+    EXPECT_EQ(PixelAt(c.image(), 40, 20), clWhite);
+    EXPECT_EQ(PixelAt(c.image(), 20, 40), clRed);
+
+    Surface a(60, 60);
+    a.c->MoveTo(5, 30);
+    a.c->ArcTo(10, 10, 50, 50, 50, 30, 30, 10);
+    const TPoint end = a.c->GetPenPos();
+    EXPECT_NEAR(end.X, 30, 1);
+    EXPECT_NEAR(end.Y, 10, 1);
+}
+
+TEST(CanvasClipping, ExclusiveOrCutsAnAreaOutOfTheClipping) {
+    Surface s;
+    s.c->IntersectClipRect(0, 0, 40, 40);
+    const QRegion hole(10, 10, 10, 10);
+    s.c->ExtSelectClipRgn(&hole, RGN_XOR);
+    s.c->Brush()->SetColor(clRed);
+    s.c->FillRect(TRect(0, 0, 64, 48));
+    EXPECT_EQ(PixelAt(s.image(), 15, 15), clWhite);
+    EXPECT_EQ(PixelAt(s.image(), 5, 5), clRed);
+    EXPECT_EQ(PixelAt(s.image(), 45, 5), clWhite);
+    EXPECT_EQ(CountColor(s.image(), clRed), 40 * 40 - 100);
+}
