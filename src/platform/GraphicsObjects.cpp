@@ -1,7 +1,9 @@
 #include "platform/GraphicsObjects.h"
 
 #include <QFont>
+#include <algorithm>
 #include <atomic>
+#include <climits>
 #include <QFontMetricsF>
 #include <cstdlib>
 #include <cstring>
@@ -15,7 +17,7 @@ int MulDiv(int a, int b, int c) {
     const long long half = std::llabs(c) / 2;
     const bool negative = (p < 0) != (c < 0);
     const long long q = (std::llabs(p) + half) / std::llabs(c);
-    return int(negative ? -q : q);
+    return int(std::clamp<long long>(negative ? -q : q, INT_MIN, INT_MAX));
 }
 
 namespace {

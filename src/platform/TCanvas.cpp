@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPathStroker>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "platform/Round.h"
@@ -1014,12 +1015,29 @@ void TCanvas::TextOutImpl(int X, int Y, const AnsiString& Text, const TRect* cli
 
 void TCanvas::Draw(int X, int Y, TGraphic* graphic) {
     if (!graphic || graphic->GetEmpty()) return;
-    graphic->Draw(this, TRect(X, Y, X + graphic->GetWidth(), Y + graphic->GetHeight()));
+    auto end = [](int a, int b) { return int(std::clamp<long long>(static_cast<long long>(a) + b, INT_MIN, INT_MAX)); };
+    StretchDraw(TRect(X, Y, end(X, graphic->GetWidth()), end(Y, graphic->GetHeight())), graphic);
 }
 
 void TCanvas::StretchDraw(const TRect& r, TGraphic* graphic) {
-    if (!graphic || graphic->GetEmpty()) return;
-    graphic->Draw(this, r);
+    if (!graphic || graphic->GetEmpty() || r.IsEmpty()) return;
+    const QRectF target(r.Left, r.Top, double(r.Right) - r.Left, double(r.Bottom) - r.Top);
+    const QRectF guard = GuardRect();
+    if (guard.contains(target)) {
+        graphic->Draw(this, r);
+        return;
+    }
+    // Only the part of a huge picture rectangle near the device is drawn: the matching part
+    // of the picture, stretched the same way.
+    const QRectF visible = target.intersected(guard);
+    if (visible.isEmpty()) return;
+    const QImage image = graphic->ToImage();
+    const double sx = image.width() / target.width(), sy = image.height() / target.height();
+    const QRectF source((visible.left() - target.left()) * sx, (visible.top() - target.top()) * sy,
+                        visible.width() * sx, visible.height() * sy);
+    QPainter* p = Painter();
+    if (!p) return;
+    p->drawImage(visible, image, source);
 }
 
 void TCanvas::CopyRect(const TRect& Dest, TCanvas* Canvas, const TRect& Source) {

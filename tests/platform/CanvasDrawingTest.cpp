@@ -498,3 +498,22 @@ TEST(CanvasClipping, ExclusiveOrCutsAnAreaOutOfTheClipping) {
     EXPECT_EQ(PixelAt(s.image(), 45, 5), clWhite);
     EXPECT_EQ(CountColor(s.image(), clRed), 40 * 40 - 100);
 }
+
+TEST(CanvasPictures, PicturesDrawAtTheirPlaceAndHugeStretchesDrawTheirVisiblePart) {
+    TBitmap picture;
+    picture.SetSize(4, 2);
+    picture.Image().fill(qRgb(255, 0, 0));
+    for (int y = 0; y < 2; ++y) picture.Image().setPixel(3, y, qRgb(0, 0, 255));
+    Surface s;
+    s.c->Draw(10, 20, &picture);
+    EXPECT_EQ(BoundingBoxOfNot(s.image(), clWhite), QRect(10, 20, 4, 2));
+    EXPECT_EQ(PixelAt(s.image(), 13, 21), clBlue);
+    s.c->Draw(INT_MAX - 1, 0, &picture);  // far off the device: nothing, and no overflow
+    EXPECT_EQ(CountColor(s.image(), clRed), 6);
+
+    // A picture stretched to 400 million pixels: the device shows the red left part.
+    Surface h;
+    h.c->StretchDraw(TRect(-100000000, 0, 300000000, 10), &picture);
+    EXPECT_EQ(RowOf(h.image(), 5, 0, 63, clRed), std::string(64, '#'));
+    EXPECT_EQ(PixelAt(h.image(), 5, 12), clWhite);
+}
