@@ -459,6 +459,9 @@ void TCanvas::ApplyClip() {
     if (!FPainter) return;
     if (FHasClip) {
         FPainter->setWorldTransform(QTransform());
+        // Once clipping was switched off, Qt's raster engine ignores a new clip region
+        // unless clipping is switched on before the region is set.
+        FPainter->setClipping(true);
         FPainter->setClipRegion(FClip);
     } else {
         FPainter->setClipping(false);
