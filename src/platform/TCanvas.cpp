@@ -634,7 +634,7 @@ void TCanvas::StrokeLine(QPointF a, QPointF b) {
     bool drawn, cosmetic, styled;
     QPen pen = MakeQPen(drawn, cosmetic, styled);
     if (!drawn) return;
-    if (cosmetic) {
+    if (cosmetic && !Antialias) {
         CosmeticPolyline(QPolygonF({a, b}), pen.style() == Qt::SolidLine ? QList<qreal>() : pen.dashPattern(),
                          QColorToTColor(pen.color()));
         return;
@@ -706,7 +706,7 @@ void TCanvas::DrawShape(const QPainterPath& fillIn, const QPainterPath& outlineI
     for (QPolygonF poly : outline.toSubpathPolygons()) {
         if (poly.size() < 2) continue;
         if (closedOutline && poly.first() != poly.last()) poly << poly.first();
-        if (cosmetic) {
+        if (cosmetic && !Antialias) {
             FDashPhase = 0;
             CosmeticPolyline(poly, pattern, QColorToTColor(pen.color()));
             continue;

@@ -517,3 +517,17 @@ TEST(CanvasPictures, PicturesDrawAtTheirPlaceAndHugeStretchesDrawTheirVisiblePar
     EXPECT_EQ(RowOf(h.image(), 5, 0, 63, clRed), std::string(64, '#'));
     EXPECT_EQ(PixelAt(h.image(), 5, 12), clWhite);
 }
+
+TEST(CanvasPens, SmoothingOnlyWhenAsked) {
+    for (bool smooth : {false, true}) {
+        Surface s;
+        s.c->Antialias = smooth;
+        s.c->MoveTo(2, 3);
+        s.c->LineTo(50, 20);
+        const int pure = CountColor(s.image(), clBlack) + CountColor(s.image(), clWhite);
+        if (smooth)
+            EXPECT_LT(pure, 64 * 48) << "a smooth line has shades of grey";
+        else
+            EXPECT_EQ(pure, 64 * 48);
+    }
+}
