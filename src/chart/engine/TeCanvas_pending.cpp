@@ -11,11 +11,6 @@ namespace {
 
 // ---- text and clipping
 
-void TTeeCanvas::TextOut(int X, int Y, const AnsiString& Text, bool AllowHtml) {
-    if (AllowHtml) NotBuilt("TextOut with HTML");
-    TextOut(X, Y, Text);
-}
-
 void TTeeCanvas3D::TextOut(int X, int Y, const AnsiString& Text) {
     // Plain text in the device font's colour; shadows, outlines and gradients of the chart
     // font belong to the text code.
@@ -39,31 +34,6 @@ void TTeeCanvas::ClipRectangle(const TRect&, int) { NotBuilt("ClipRectangle (rou
 void TTeeCanvas::ClipEllipse(const TRect&, bool) { NotBuilt("ClipEllipse"); }
 void TTeeCanvas::ClipPolygon(TPoint*, int) { NotBuilt("ClipPolygon"); }
 bool TTeeCanvas::ConvexHull(std::vector<TPoint>&) { NotBuilt("ConvexHull"); }
-
-// ---- solids
-
-void TTeeCanvas3D::Arrow(bool, const TPoint&, const TPoint&, int, int, int) { NotBuilt("Arrow"); }
-void TTeeCanvas3D::Cone(bool, int, int, int, int, int, int, bool, int) { NotBuilt("Cone"); }
-void TTeeCanvas3D::Cube(int, int, int, int, int, int, bool) { NotBuilt("Cube"); }
-void TTeeCanvas3D::Cylinder(bool, int, int, int, int, int, int, bool) { NotBuilt("Cylinder"); }
-void TTeeCanvas3D::Plane3D(const TPoint&, const TPoint&, int, int) { NotBuilt("Plane3D"); }
-void TTeeCanvas3D::PlaneFour3D(TFourPoints&, int, int) { NotBuilt("PlaneFour3D"); }
-void TTeeCanvas3D::Pyramid(bool, int, int, int, int, int, int, bool) { NotBuilt("Pyramid"); }
-void TTeeCanvas3D::PyramidTrunc(const TRect&, int, int, int, int) { NotBuilt("PyramidTrunc"); }
-void TTeeCanvas3D::RectangleY(int, int, int, int, int) { NotBuilt("RectangleY"); }
-void TTeeCanvas3D::RectangleZ(int, int, int, int, int) { NotBuilt("RectangleZ"); }
-void TTeeCanvas3D::Triangle3D(const TTrianglePoints3D&, const TTriangleColors3D&) { NotBuilt("Triangle3D"); }
-
-// ---- ellipses, pies and rotated text
-
-void TTeeCanvas3D::EllipseWithZ(int, int, int, int, int) { NotBuilt("EllipseWithZ"); }
-void TTeeCanvas3D::GetCirclePoints(std::array<TPoint, 64>&, int, int, int, int, int) { NotBuilt("GetCirclePoints"); }
-void TTeeCanvas3D::Donut(int, int, int, int, double, double, double) { NotBuilt("Donut"); }
-void TTeeCanvas3D::Pie3D(int, int, int, int, int, int, double, double, bool, bool, int, TCustomTeeGradient*) {
-    NotBuilt("Pie3D");
-}
-void TTeeCanvas3D::RotateLabel(int, int, const AnsiString&, double) { NotBuilt("RotateLabel"); }
-void TTeeCanvas3D::RotateLabel3D(int, int, int, const AnsiString&, double) { NotBuilt("RotateLabel3D"); }
 
 // ---- gradients
 
