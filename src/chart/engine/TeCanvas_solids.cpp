@@ -267,8 +267,11 @@ void TTeeCanvas3D::PyramidTrunc(const TRect& R, int StartZ, int EndZ, int TruncX
     };
     const bool topFirst = R.Bottom <= R.Top;
 
-    // A depth face between the caps; with a test it is drawn when its reversed first three
-    // corners face the viewer for a face leaning back, and face away for one leaning forward.
+    // A depth face between the caps. Its corners run clockwise on screen when it faces the
+    // viewer (as a cube's front does), so the culling test of its first three corners in
+    // their own order is true then: the front face (top depth >= bottom depth) is drawn when
+    // it is true, the back face when it is false. Testing the corners in reverse order
+    // would swap the two and show the back face through a missing front.
     auto depthFace = [&](int zTop, int zBottom, bool test) {
         const TPoint pts[4] = {TPoint(midX - TruncX, R.Top), TPoint(midX + TruncX, R.Top), TPoint(R.Right, R.Bottom),
                                TPoint(R.Left, R.Bottom)};
@@ -276,7 +279,7 @@ void TTeeCanvas3D::PyramidTrunc(const TRect& R, int StartZ, int EndZ, int TruncX
         for (int i = 0; i < 4; ++i)
             Calc3DPoint(mapped[i], static_cast<double>(pts[i].X), static_cast<double>(pts[i].Y), i < 2 ? zTop : zBottom);
         if (test) {
-            const bool cull = TeeCull(mapped[2], mapped[1], mapped[0]);
+            const bool cull = TeeCull(mapped[0], mapped[1], mapped[2]);
             if (zTop >= zBottom ? !cull : cull) return;
         }
         for (int i = 0; i < 4; ++i) FourPoints[i] = mapped[i];
