@@ -98,7 +98,6 @@ void TButtonColor::DrawSymbol(TTeeCanvas* Canvas) {
     const TColor color = GetTeeColor();
     if (color == clNone) return;
     Canvas->Brush->SetColor(color);
-    Canvas->Brush->SetStyle(bsSolid);
     if (!isEnabled()) Canvas->Pen->SetStyle(psClear);
     const int w = width(), h = height();
     const int q = h / 4;
