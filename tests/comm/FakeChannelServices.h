@@ -32,10 +32,10 @@ public:
         setupChannel = channel;
     }
     void OnConnectionEstablished(int channel, int result) override {
+        if (onConnectionEstablished) onConnectionEstablished(channel, result);
         std::lock_guard<std::mutex> l(mutex);
         results.push_back(result);
         resultChannel = channel;
-        if (onConnectionEstablished) onConnectionEstablished(channel, result);
     }
 
     std::vector<AnsiString> Memo(TChannelMemo m) const {
