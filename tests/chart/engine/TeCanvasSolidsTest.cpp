@@ -264,6 +264,24 @@ TEST(CanvasPies, PieSlicePointsAndAngles) {
     EXPECT_DOUBLE_EQ(end, 180);
 }
 
+TEST(CanvasPies, GradientFillsTheTopFaceAndTheClipIsRemoved) {
+    Scene s(true, true, 240, 200, 40);
+    TTeeGradient gradient(nullptr);
+    gradient.SetStartColor(clRed);
+    gradient.SetEndColor(clRed);
+    gradient.SetVisible(true);
+    s.Canvas.Brush->SetColor(clWhite);
+    s.Canvas.Pen->SetStyle(psClear);
+    s.Canvas.Pie3D(100, 100, 60, 60, 0, 20, 0, 2 * kPi, false, false, 0, &gradient);
+    // The top face lies at depth 20, moved 20 right and up in the oblique view.
+    EXPECT_EQ(support::PixelAt(s.Image(), 120, 80), clRed);
+    EXPECT_EQ(support::PixelAt(s.Image(), 120 + 70, 80), clWhite);
+    // Drawing after the pie is not clipped to it.
+    s.Canvas.Brush->SetColor(clBlue);
+    s.Canvas.FillRect(TRect(200, 170, 230, 190));
+    EXPECT_EQ(support::PixelAt(s.Image(), 215, 180), clBlue);
+}
+
 TEST(CanvasPies, EllipsesAtADepthAndDonuts) {
     Scene s(true, false);
     FaceRecorder& c = s.Canvas;
