@@ -243,6 +243,15 @@ TEST(CanvasPies, PieSlicePointsAndAngles) {
     c.Pie3D(120, 100, 60, 40, 0, 20, 0, kPi / 2, false, false, 50, nullptr);
     EXPECT_EQ(c.Faces[0].points.size(), 2u * 47);  // inner wall: both hole arcs
     EXPECT_EQ(c.Faces[1].points.size(), 2u * 47 + 1);
+    // It closes at the hole's start: no chord is drawn across the hole.
+    EXPECT_EQ(c.Faces[1].points.back(), c.Faces[1].points.front());
+
+    // The outer wall of a slice whose screen x turns back only in its last step is drawn
+    // (a large radius keeps the rounded points apart).
+    Scene oblique(true);
+    oblique.Canvas.Pie3D(-9900, 100, 10000, 10000, 0, 20, -2 * kPi / 180, 2 * kPi / 180, false, false, 0, nullptr);
+    ASSERT_EQ(oblique.Canvas.Count("Polygon"), 2);
+    EXPECT_EQ(oblique.Canvas.Faces[1].points.size(), 2u * 4);
 
     // A slice without a defined extent draws nothing.
     Scene blank(true, false);
