@@ -95,8 +95,13 @@ void CTransceiver::Execute() {
         if (Active == 1) {
             try {
                 if (BeginStep()) {
+                    // The step's end runs also when the step throws: an RS485 thread
+                    // must never keep the bus of the other slaves.
+                    struct StepEnd {
+                        CTransceiver* t;
+                        ~StepEnd() { t->EndStep(); }
+                    } stepEnd{this};
                     bool exchanged = RunStep();
-                    EndStep();
                     // Only an exchange that went through ends a run of failures; idle
                     // passes while the error flag holds do not.
                     if (exchanged) exceptionShown_ = false;
