@@ -693,6 +693,8 @@ int TGIFImage::Add(TPersistent* Source) {
             const int i = FImages->Add(copy);
             try {
                 copy->Assign(frame);
+                // The logical screen grows to hold the frame.
+                copy->SetBoundsRect(copy->GetBoundsRect());
             } catch (...) {
                 FImages->Delete(i);
                 throw;

@@ -219,11 +219,6 @@ void TGIFSubImage::Assign(TPersistent* Source) {
         FColorMap->Assign(frame->FColorMap);
         for (int i = 0; i < frame->FExtensions->GetCount(); ++i)
             FExtensions->Add(frame->FExtensions->GetExtension(i)->Clone(this));
-        if (FImage) {
-            TGIFHeader* h = FImage->Header();
-            h->Width = std::max(h->Width, FLeft + FWidth);
-            h->Height = std::max(h->Height, FTop + FHeight);
-        }
         return;
     }
     if (auto* bmp = qobject_cast<TBitmap*>(Source)) {
