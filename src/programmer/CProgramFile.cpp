@@ -118,7 +118,9 @@ private:
         if (f.size() != 5) return Fail("program settings need 5 fields, found " + IntToStr(int64_t(f.size())));
         if (!Choice(f[0], 1, s.RepeatMode, "repeat mode") || !Choice(f[1], 1, s.EndAction, "end action"))
             return false;
-        if (!ValidStartTemperature(f[2])) return Fail("start temperature \"" + f[2] + "\" is not a valid number");
+        if (!ValidStartTemperature(f[2]))
+            return Fail("start temperature \"" + f[2] + "\" is not a number within " + SetpointToText(MinSetpoint) +
+                        " .. " + SetpointToText(MaxSetpoint));
         s.StartTemperature = Trim(f[2]);
         if (!Choice(f[3], 1, s.StirrerUsed, "stirrer choice") || !Choice(f[4], 1, s.ContactUsed, "contact choice"))
             return false;
@@ -134,7 +136,8 @@ private:
         if (!ParseInt(f[2], seg.Duration) || seg.Duration < 0 || seg.Duration > MaxDuration)
             return Fail("duration \"" + f[2] + "\" is not 0.." + IntToStr(MaxDuration) + " s");
         if (!TryStrToFloat(f[3], seg.Setpoint) || seg.Setpoint < MinSetpoint || seg.Setpoint > MaxSetpoint)
-            return Fail("setpoint \"" + f[3] + "\" is not a valid number");
+            return Fail("setpoint \"" + f[3] + "\" is not a number within " + SetpointToText(MinSetpoint) + " .. " +
+                        SetpointToText(MaxSetpoint));
         if (!ParseInt(f[4], seg.AnalogOutput) || seg.AnalogOutput < MinAnalogOutput ||
             seg.AnalogOutput > MaxAnalogOutput)
             return Fail("analogue output \"" + f[4] + "\" is not -1..1000");
