@@ -34,6 +34,9 @@ class TChartSeries : public TCustomChartSeries {
     Q_PROPERTY(AnsiString XLabelsSource READ GetLabelsSource WRITE SetLabelsSource)
     Q_PROPERTY(int ZOrder READ GetZOrderValue WRITE SetZOrder)
     Q_PROPERTY(ChartDataEnums::TSeriesRecalcOptions RecalcOptions MEMBER RecalcOptions)
+    Q_PROPERTY(TSeriesMarks* Marks READ Marks)
+    Q_PROPERTY(TChartValueList* XValues READ XValues)
+    Q_PROPERTY(TChartValueList* YValues READ YValues)
 
 public:
     explicit TChartSeries(QObject* owner = nullptr);

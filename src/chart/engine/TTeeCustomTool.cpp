@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "chart/engine/FreeNotification.h"
+#include "platform/FreeNotification.h"
 #include "chart/engine/TChartSeries.h"
 
 TTeeCustomTool::TTeeCustomTool(QObject* owner) : TCustomChartElement(owner) {}
