@@ -1,5 +1,7 @@
 #include "programmer/CProgrammer.h"
 
+#include <QString>
+
 #include "app/CLanguage.h"
 #include "platform/TTreeNode.h"
 
@@ -370,5 +372,6 @@ AnsiString ProgramNameFromFileName(const AnsiString& fileName) {
     if (sep != AnsiString::npos) name.erase(0, sep + 1);
     if (name.size() > 3 && SameText(std::string_view(name).substr(name.size() - 3), ".tp"))
         name.erase(name.size() - 3);
-    return UpperCase(name);
+    // Umlauts are letters of program names too: "kühlen.tp" is the program KÜHLEN.
+    return QString::fromStdString(name).toUpper().toStdString();
 }

@@ -302,6 +302,7 @@ TEST(ProgramNames, FileNamesGiveUpperCaseProgramNames) {
     EXPECT_EQ(ProgramNameFromFileName("/home/lab/heat.v2.tp"), "HEAT.V2");
     EXPECT_EQ(ProgramNameFromFileName("/home/lab/heat"), "HEAT");
     EXPECT_EQ(ProgramNameFromFileName("/home/lab.tp/heat.txt"), "HEAT.TXT");
+    EXPECT_EQ(ProgramNameFromFileName("/home/lab/Kühlen.tp"), "KÜHLEN");
 
     ProgramTree t;
     t.Program(0, "RAMP");
