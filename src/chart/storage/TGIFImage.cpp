@@ -727,6 +727,9 @@ int TGIFImage::Add(TPersistent* Source) {
 }
 
 QImage TGIFImage::ToImage() const {
+    // The logical screen comes from the file; it is bounded like a frame.
+    if (std::int64_t(std::max(GetWidth(), 0)) * std::max(GetHeight(), 0) > GIFMaximumFramePixels)
+        throw GIFException("Image dimensions too large");
     QImage img(std::max(GetWidth(), 0), std::max(GetHeight(), 0), QImage::Format_RGB32);
     img.fill(0xFF000000u);
     if (FImages->GetCount() == 0 || img.isNull()) return img;
