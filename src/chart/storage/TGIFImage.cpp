@@ -193,7 +193,8 @@ void TGIFExtensionList::LoadFromStream(TStream* Stream, QObject* Parent) {
             break;
         }
         const int label = ReadByte(Stream);
-        TGIFExtensionClass cls = label < 0 ? nullptr : TGIFExtension::FindExtension(std::uint8_t(label));
+        if (label < 0) throw GIFException("Premature end of data");
+        TGIFExtensionClass cls = TGIFExtension::FindExtension(std::uint8_t(label));
         // A class may hand over to a more specific one for the bytes ahead; a handful of
         // steps is all a sane registry needs.
         for (int depth = 0; cls && cls->FindSubExtension && depth < 8; ++depth) {
@@ -204,7 +205,7 @@ void TGIFExtensionList::LoadFromStream(TStream* Stream, QObject* Parent) {
             cls = sub;
         }
         if (!cls) throw GIFException("Unknown extension type");
-        Stream->Seek(label < 0 ? -1 : -2, soFromCurrent);
+        Stream->Seek(-2, soFromCurrent);
         TGIFExtension* ext = cls->Create(frame);
         try {
             ext->LoadFromStream(Stream);
