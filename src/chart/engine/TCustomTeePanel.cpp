@@ -238,7 +238,9 @@ void TCustomTeePanel::EnsureWindowImage()
     FWindowImage = QImage(s, QImage::Format_RGB32);
     FWindowImage.fill(TColorToQColor(GetColor() == clNone ? clWhite : GetColor()));
     FWindowCanvas->SetDevice(&FWindowImage);
+    // The cached picture has the old size: draw again.
     FWindowInvalid = true;
+    if (FCanvas) FCanvas->Invalidate();
 }
 
 void TCustomTeePanel::Draw()
@@ -487,4 +489,26 @@ void TCustomTeePanel::Assign(QObject* Source)
     SetColor(p->GetColor());
     AutoRepaint = old;
     Invalidate();
+}
+
+bool TCustomTeePanel::IsPropertyStored(const char* Name) const
+{
+    const std::string n = Name;
+    if (n == "BorderRound") return FBorderRound != 0;
+    if (n == "MarginLeft") return FMargins[0] != 3;
+    if (n == "MarginTop") return FMargins[1] != 4;
+    if (n == "MarginRight") return FMargins[2] != 3;
+    if (n == "MarginBottom") return FMargins[3] != 4;
+    if (n == "MarginUnits") return FMarginUnits != muPercent;
+    if (n == "View3D") return !FView3D;
+    if (n == "PrintProportional") return !PrintProportional;
+    if (n == "PrintResolution") return PrintResolution != 0;
+    if (n == "BufferedDisplay") return !GetBufferedDisplay();
+    if (n == "Monochrome") return GetMonochrome();
+    if (n == "BevelInner") return GetBevelInner() != bvNone;
+    if (n == "BevelOuter") return GetBevelOuter() != bvRaised;
+    if (n == "BevelWidth") return GetBevelWidth() != 1;
+    if (n == "BorderWidth") return GetBorderWidth() != 0;
+    if (n == "Color") return GetColor() != clBtnFace;
+    return true;
 }

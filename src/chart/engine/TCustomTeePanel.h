@@ -167,9 +167,12 @@ public:
     void DblClick() override;
     void MouseLeave() override;
     void SysColorChange() override;
-    void BroadcastMouseEvent(TTeeMouseEventKind Kind, TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual void BroadcastMouseEvent(TTeeMouseEventKind Kind, TMouseButton Button, TShiftState Shift, int X, int Y);
     TTeeEvent* BroadcastTeeEvent(TTeeEvent* Event);
     void RemoveListener(ITeeEventListener* Listener) { Listeners.Remove(Listener); }
+
+    // Whether the named property differs from its default and is written to chart files.
+    virtual bool IsPropertyStored(const char* Name) const;
 
     // ---- copying: from another panel, the panel settings; otherwise EConvertError
     virtual void Assign(QObject* Source);
@@ -230,6 +233,8 @@ protected:
     void ReCalcWidthHeight();
     // The printer used by the print operations (the process-wide one unless replaced).
     virtual TPrinter* GetPrinter();
+    // The window image at the widget's size, with the window canvas drawing on it.
+    void EnsureWindowImage();
 
     TChartHiddenPen* FBorder = nullptr;
     int FBorderRound = 0;
@@ -241,7 +246,6 @@ protected:
     std::unique_ptr<TCanvas3D> FCanvas;
 
 private:
-    void EnsureWindowImage();
     bool FRoundGuard = false;
     QRegion FRegion;
     QImage FWindowImage;

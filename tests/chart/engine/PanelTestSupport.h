@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "chart/engine/TCustomTeePanel.h"
+#include "chart/engine/TCustomTeePanelExtended.h"
 #include "support/RecordingCanvas.h"
 
 template <typename Base>
@@ -34,6 +34,7 @@ public:
 };
 
 using TTestPanel = TCountingPanel<TCustomTeePanel>;
+using TTestPanelExtended = TCountingPanel<TCustomTeePanelExtended>;
 
 // A listener that logs what reaches it and may cancel mouse handling.
 class TLoggingListener : public ITeeEventListener {
@@ -58,3 +59,15 @@ private:
     std::vector<std::string>& FLog;
     std::string FName;
 };
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+
+// Sends a mouse event through the widget's own event handling.
+inline void SendMouse(QWidget* w, QEvent::Type type, int x, int y, Qt::MouseButton button,
+                      Qt::MouseButtons buttons, Qt::KeyboardModifiers mods = Qt::NoModifier)
+{
+    const QPointF local(x, y);
+    QMouseEvent ev(type, local, w->mapToGlobal(local), button, buttons, mods);
+    QCoreApplication::sendEvent(w, &ev);
+}
