@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "chart/engine/TCustomChartElement.h"
+#include "platform/MouseTypes.h"
 
 class TChartSeries;
 
@@ -15,8 +16,6 @@ enum TChartToolEvent {
     cteMouseLeave
 };
 enum TChartMouseEvent { cmeDown, cmeMove, cmeUp };
-enum TMouseButton { mbLeft, mbRight, mbMiddle };
-using TShiftState = int;
 
 // An open editor window registers itself as the chart's designer to hear of changes.
 class TTeeCustomDesigner {
