@@ -45,6 +45,7 @@ double NextStep(double Step)
     // Not a usable step: the smallest increment, so that callers stepping up always move.
     if (!(Step > 0)) return MinAxisIncrement;
     if (std::isinf(Step)) return Step;
+    const double original = Step;
     int up = 0, down = 0;
     while (Step >= 10) {
         Step *= 0.1;
@@ -57,7 +58,9 @@ double NextStep(double Step)
     double result = Step < 2 ? 2 : Step < 5 ? 5 : 10;
     for (; up > 0; --up) result *= 10;
     for (; down > 0; --down) result *= 0.1;
-    return result;
+    // Scaling values near the bottom of the number range loses digits; the step must
+    // still grow.
+    return result > original ? result : 2 * original;
 }
 
 // ---------------------------------------------------------------- increments
@@ -390,10 +393,11 @@ void TChartAxis::DrawLogLabels()
     }
     if (!labelled) {
         V = start;
+        // Each value from the start, not by adding up: sums of tenths drift past the end.
         const double delta = std::pow(B, logB(V) - 1);
-        for (int guard = 0; V <= InternalMaximum && guard < MaxLabelLoop; ++guard) {
+        for (int i = 1; V <= InternalMaximum && i <= MaxLabelLoop; ++i) {
             if (V >= InternalMinimum) LabelValueAt(V);
-            const double next = V + delta;
+            const double next = start + i * delta;
             if (!(next > V)) break;
             V = next;
         }
