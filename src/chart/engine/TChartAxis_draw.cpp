@@ -208,8 +208,14 @@ void TChartAxis::DrawMinorMarks(bool Grid)
         return;
     }
     std::vector<double> visited;
+    // Values read back from pixels differ in their last digits from the same power.
+    const auto seen = [&](double v) {
+        return std::any_of(visited.begin(), visited.end(), [v](double w) {
+            return std::fabs(v - w) <= 1e-9 * std::max(std::fabs(v), std::fabs(w));
+        });
+    };
     const auto visit = [&](double v) {
-        if (std::find(visited.begin(), visited.end(), v) != visited.end()) return;
+        if (seen(v)) return;
         visited.push_back(v);
         const double d = v * FLogarithmicBase - v;
         for (int i = 1; i <= k; ++i) {

@@ -87,6 +87,8 @@ void TChartAxis::SetLogarithmic(bool Value)
     }
     SetBooleanProperty(FLogarithmic, Value);
     SetCalcPosValue();
+    // The logarithmic ends of the current range are needed at once by the new mapping.
+    InternalCalcRange();
 }
 
 void TChartAxis::SetLogarithmicBase(double Value)
