@@ -321,3 +321,22 @@ TEST_F(AxisLabelsTest, DepthAxisLabelsTheSeriesByTitle)
     EXPECT_EQ(Texts(), Seq({"Inside", "Outside"}));
     EXPECT_EQ(Depth()->Tick, (std::vector<int>{30, 10}));
 }
+
+TEST_F(AxisLabelsTest, CustomItemsReplaceTheValueLabels)
+{
+    SeriesOver(0, 100);
+    Bottom()->Items().Add(20, "low");
+    Bottom()->Items().Add(80);
+    Bottom()->Items().Add(150, "outside");
+    TAxisItem* hidden = Bottom()->Items().Add(50, "hidden");
+    hidden->SetVisible(false);
+    DrawBottom(0, 100);
+    EXPECT_EQ(Texts(), Seq({"low", "80"}));
+    EXPECT_EQ(Bottom()->Tick, (std::vector<int>{130, 370}));
+    // Ticks at every item within the range when they do not follow the labels.
+    Bottom()->SetTickOnLabelsOnly(false);
+    DrawBottom(0, 100);
+    EXPECT_EQ(Bottom()->Tick, (std::vector<int>{130, 370, 250}));
+    // The widest item text decides the room of the labels, whether in the range or not.
+    EXPECT_EQ(Bottom()->MaxLabelsWidth(), 42);
+}

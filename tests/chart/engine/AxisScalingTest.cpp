@@ -218,3 +218,57 @@ TEST_F(AxisScalingTest, StandardAxesTakeRoomForTitleLabelsAndTicks)
     EXPECT_EQ(custom->PosAxis, 250);
     EXPECT_EQ(custom->PosLabels, 250 - 7);
 }
+
+class AxisVisibleRangeTest : public AxisChartTest {
+protected:
+    void Points(std::initializer_list<double> xs)
+    {
+        series.SetParentChart(&chart);
+        for (double x : xs) series.AddXY(x, 1);
+    }
+    void Show(double minimum, double maximum)
+    {
+        Scale(Bottom(), minimum, maximum);
+        series.CalcFirstLastVisibleIndex();
+    }
+    TChartSeries series;
+};
+
+TEST_F(AxisVisibleRangeTest, PointsWithinTheChartRectangleOfTheIndexAxis)
+{
+    Points({5, 12, 18, 25});
+    Show(10, 20);
+    EXPECT_EQ(series.FirstValueIndex, 1);
+    EXPECT_EQ(series.LastValueIndex, 2);
+    series.DrawPointBeyondRange = true;
+    series.CalcFirstLastVisibleIndex();
+    EXPECT_EQ(series.LastValueIndex, 3);
+    // An inverted axis shows the same values.
+    Bottom()->SetInverted(true);
+    series.CalcFirstLastVisibleIndex();
+    EXPECT_EQ(series.FirstValueIndex, 1);
+    EXPECT_EQ(series.LastValueIndex, 3);
+}
+
+TEST_F(AxisVisibleRangeTest, PointOnTheUpperEdgeEndsTheSearch)
+{
+    Points({5, 10, 15, 20, 25});
+    Show(10, 20);
+    EXPECT_EQ(series.FirstValueIndex, 1);
+    EXPECT_EQ(series.LastValueIndex, 3);
+    series.DrawPointBeyondRange = true;
+    series.CalcFirstLastVisibleIndex();
+    EXPECT_EQ(series.LastValueIndex, 3);
+}
+
+TEST_F(AxisVisibleRangeTest, NothingBeforeTheAxisAndAllOfAnUnorderedSeries)
+{
+    Points({1, 2, 3});
+    Show(10, 20);
+    EXPECT_EQ(series.FirstValueIndex, -1);
+    EXPECT_EQ(series.LastValueIndex, -1);
+    series.XValues()->SetOrder(loNone);
+    series.CalcFirstLastVisibleIndex();
+    EXPECT_EQ(series.FirstValueIndex, 0);
+    EXPECT_EQ(series.LastValueIndex, 2);
+}
