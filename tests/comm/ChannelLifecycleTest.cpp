@@ -1,6 +1,7 @@
 // Opening, settings, closing and failures of the RS232 channel and its threads.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QPushButton>
 #include <fstream>
 
@@ -402,4 +403,32 @@ TEST_F(SerialChannel, SerialPortCarriesTheLineSettingsAndIsExclusive) {
     // Closed: the port can be opened again.
     EXPECT_EQ(other.Open(), 1);
     other.Close(3);
+}
+
+TEST(IdentificationWindow, TakesTheFocusBackUntilOk) {
+    TfrmIdentification w;
+    w.show();
+    w.activateWindow();
+    QWidget other;
+    other.show();
+    ASSERT_TRUE(WaitUntil([&] {
+        QCoreApplication::processEvents();
+        return w.isActiveWindow();
+    }));
+    other.activateWindow();
+    ASSERT_TRUE(WaitUntil([&] {
+        QCoreApplication::processEvents();
+        return w.Beeps >= 1 && w.isActiveWindow();
+    }));
+    // After OK the focus is free.
+    w.bitOKClick();
+    int beeps = w.Beeps;
+    other.activateWindow();
+    ASSERT_TRUE(WaitUntil([&] {
+        QCoreApplication::processEvents();
+        return other.isActiveWindow();
+    }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.Beeps, beeps);
+    EXPECT_TRUE(other.isActiveWindow());
 }

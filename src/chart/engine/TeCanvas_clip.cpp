@@ -18,8 +18,11 @@ namespace {
 QRect DeviceRect(TCanvas* ACanvas, const TRect& Rect) {
     TPoint p[2] = {Rect.TopLeft(), Rect.BottomRight()};
     ACanvas->LPtoDP(p, 2);
-    const int l = std::min(p[0].X, p[1].X), r = std::max(p[0].X, p[1].X);
-    const int t = std::min(p[0].Y, p[1].Y), b = std::max(p[0].Y, p[1].Y);
+    // Far coordinates are cut to a range where the region arithmetic cannot overflow.
+    static constexpr int limit = 1 << 29;
+    auto c = [](int v) { return std::clamp(v, -limit, limit); };
+    const int l = c(std::min(p[0].X, p[1].X)), r = c(std::max(p[0].X, p[1].X));
+    const int t = c(std::min(p[0].Y, p[1].Y)), b = c(std::max(p[0].Y, p[1].Y));
     return QRect(l, t, r - l, b - t);
 }
 

@@ -18,6 +18,8 @@ public:
     explicit DeviceSink(TCanvas* dc) : FDC(dc) {
         FBrush.Assign(dc->Brush());
         FPen.Assign(dc->Pen());
+        // Bands are solid colour, never a pattern picture the brush may hold.
+        dc->Brush()->SetBitmap(nullptr);
         dc->Brush()->SetStyle(bsSolid);
     }
     ~DeviceSink() override {

@@ -116,7 +116,10 @@ void TTeeCanvas3D::TextOut3D(int X, int Y, int Z, const AnsiString& Text) {
     zoomed.Assign(Font);
     zoomed.PixelsPerInch = Font->PixelsPerInch;
     zoomed.SetHeight(-Round(n * double(Font->PixelsPerInch) / 72.0));
+    struct Selection {
+        TCanvas* dc;
+        ~Selection() { dc->SelectFont(nullptr); }
+    } selection{Canvas};
     Canvas->SelectFont(&zoomed);
     TextOut(X, Y, Text);
-    Canvas->SelectFont(nullptr);
 }

@@ -16,6 +16,15 @@ int Clamp32(i64 v) {
 
 TRect MakeRect(i64 l, i64 t, i64 r, i64 b) { return TRect(Clamp32(l), Clamp32(t), Clamp32(r), Clamp32(b)); }
 
+// No drawing coordinate of the engine goes beyond its pixel limit; a gradient rectangle
+// from far outside is cut there, so sizes and their sums stay far inside 32 bits.
+constexpr int PixelLimit = 67108863;
+
+TRect Limited(const TRect& R) {
+    auto c = [](int v) { return std::clamp(v, -PixelLimit, PixelLimit); };
+    return TRect(c(R.Left), c(R.Top), c(R.Right), c(R.Bottom));
+}
+
 void BandIfAny(TGradientSink& Sink, i64 l, i64 t, i64 r, i64 b, TColor c) {
     if (r > l && b > t) Sink.Band(MakeRect(l, t, r, b), c);
 }
@@ -68,11 +77,9 @@ void FromCenter(const TRect& R, const TGradientRamp& ramp, int Balance, TGradien
     const i64 H = i64(R.Bottom) - R.Top;
     const i64 xMax = W / 2;
     const i64 yMax = H / 2;
-    const i64 n = xMax + yMax;
-    const int steps = int(std::min<i64>(n, std::numeric_limits<int>::max()));
-    auto stepOf = [&](i64 j) { return std::min(j, xMax) + std::min(j, yMax); };
-    // The colour index is scaled to fit the ramp when the walk is longer than an int.
-    auto colourOf = [&](i64 j) { return ramp.At(int(n > steps ? stepOf(j) * steps / n : stepOf(j)), steps, Balance); };
+    // Within the pixel limit every step count fits an int.
+    const int n = int(xMax + yMax);
+    auto colourOf = [&](i64 j) { return ramp.At(int(std::min(j, xMax) + std::min(j, yMax)), n, Balance); };
     ForEachColourRun(std::max(xMax, yMax), colourOf, [&](i64 j, TColor c) {
         const i64 x = std::min(j, xMax);
         const i64 y = std::min(j, yMax);
@@ -92,10 +99,8 @@ void FromCenter(const TRect& R, const TGradientRamp& ramp, int Balance, TGradien
 void FromCorner(const TRect& R, const TGradientRamp& ramp, int Balance, bool fromTop, TGradientSink& Sink) {
     const i64 W = i64(R.Right) - R.Left;
     const i64 H = i64(R.Bottom) - R.Top;
-    const i64 n = W + H;
-    const int steps = int(std::min<i64>(n, std::numeric_limits<int>::max()));
-    auto stepOf = [&](i64 j) { return std::min(j, W) + std::min(j, H); };
-    auto colourOf = [&](i64 j) { return ramp.At(int(n > steps ? stepOf(j) * steps / n : stepOf(j)), steps, Balance); };
+    const int n = int(W + H);
+    auto colourOf = [&](i64 j) { return ramp.At(int(std::min(j, W) + std::min(j, H)), n, Balance); };
     ForEachColourRun(std::max(W, H), colourOf, [&](i64 j, TColor c) {
         const i64 x = std::min(j, W);
         const i64 k = std::min(j, H);
@@ -149,7 +154,7 @@ void Diagonal(const TRect& R, const TGradientRamp& ramp, int Balance, bool up, c
 
 void TeeGradientBands(const TRect& Rect, TColor StartColor, TColor EndColor, TGradientDirection Direction,
                       int Balance, const TRect& Visible, TGradientSink& Sink) {
-    const TRect R = OrientRectangle(Rect);
+    const TRect R = Limited(OrientRectangle(Rect));
     switch (Direction) {
         case gdBottomTop:
         case gdRightLeft:
@@ -194,7 +199,7 @@ void TeeGradientBands(const TRect& Rect, TColor StartColor, TColor EndColor, TGr
 
 void TeeRadialRings(const TRect& Rect, TColor StartColor, TColor EndColor, int Balance, int RadialX, int RadialY,
                     TGradientSink& Sink) {
-    const TRect R = OrientRectangle(Rect);
+    const TRect R = Limited(OrientRectangle(Rect));
     const i64 W = i64(R.Right) - R.Left;
     const i64 H = i64(R.Bottom) - R.Top;
     // An empty rectangle has nothing to fill.

@@ -23,7 +23,8 @@ public:
 // of the diagonal directions to what can be seen (lines elsewhere change no pixel); pass
 // Rect itself when there is no limit. Steps of equal colour in the centre and corner
 // directions are painted as one region, so the work follows the colours, not the size.
-// gdRadial is not handled here (see TeeRadialRings).
+// gdRadial gives the rings of TeeRadialRings around the unmoved centre. Coordinates beyond
+// the engine's pixel limit are cut to it.
 void TeeGradientBands(const TRect& Rect, TColor StartColor, TColor EndColor, TGradientDirection Direction,
                       int Balance, const TRect& Visible, TGradientSink& Sink);
 

@@ -27,6 +27,7 @@ TRect Moved(const TRect& R, int dx, int dy) {
 bool TTeeShadow::PrepareCanvas(TCanvas3D* Canvas, const TRect& R, int Z) {
     const bool visible = FColor != clNone && (FHorizSize != 0 || FVertSize != 0);
     if (!visible || !Canvas) return false;
+    Canvas->Brush->SetBitmap(nullptr);
     Canvas->Brush->SetColor(FColor);
     Canvas->Brush->SetStyle(bsSolid);
     Canvas->Pen->SetStyle(psClear);

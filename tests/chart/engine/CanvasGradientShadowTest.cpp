@@ -186,6 +186,33 @@ TEST(CanvasShadow, PlainAndSmooth) {
     EXPECT_EQ(PixelAt(fade.Image(), 30, 30), clWhite) << "the element itself is not filled";
 }
 
+TEST(CanvasShadow, ThroughTheDepthMapping) {
+    // Outside a front-plane section the shadow goes through the 3D operations at depth Z:
+    // in an oblique chart it moves with the depth.
+    TTeeShadow shadow;
+    shadow.SetColor(clBlack);
+    shadow.SetSize(4);
+    for (bool smooth : {false, true}) {
+        shadow.SetSmooth(smooth);
+        CanvasScene flat(80, 80);
+        shadow.Draw(&flat.Canvas, TRect(10, 20, 40, 50), 0);
+        const QRect atZero = BoundingBoxOfNot(flat.Image(), clWhite);
+        EXPECT_EQ(atZero.left(), 14) << smooth;
+        EXPECT_EQ(atZero.top(), 24) << smooth;
+        EXPECT_EQ(PixelAt(flat.Image(), 25, 35), clWhite) << smooth;
+
+        CanvasScene deep(80, 80);
+        TView3DOptions options(nullptr);
+        deep.Canvas.InitWindow(deep.Bitmap.Canvas(), &options, clWhite, true, TRect(0, 0, 80, 80));
+        deep.Canvas.Projection(10, TRect(0, 0, 80, 80), TRect(0, 0, 80, 80));
+        shadow.Draw(&deep.Canvas, TRect(10, 20, 40, 50), 10);
+        const QRect atTen = BoundingBoxOfNot(deep.Image(), clWhite);
+        const TPoint corner = deep.Canvas.Calculate3DPosition(14, 24, 10);
+        EXPECT_NE(corner, TPoint(14, 24));
+        EXPECT_EQ(atTen.topLeft(), QPoint(corner.X, corner.Y)) << smooth;
+    }
+}
+
 TEST(CanvasShadow, InvisibleAndHugeShadows) {
     TTeeShadow shadow;
     shadow.SetColor(clNone);
@@ -286,7 +313,8 @@ TEST(CanvasText, EffectsGolden) {
     font.GetGradient()->SetEndColor(clBlue);
     s.Canvas.AssignFont(&font);
     s.Canvas.TextOut(10, 95, "Gradient");
-    EXPECT_MATCHES_GOLDEN(s.Image(), "text_effects.png");
+    // Glyph edges may move by a pixel with another font rasteriser version.
+    EXPECT_TRUE(support::CompareWithGolden(s.Image(), std::string(NOX_TEST_DATA_DIR) + "/golden/text_effects.png", 8, 80));
 }
 
 }  // namespace
