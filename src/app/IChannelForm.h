@@ -50,7 +50,7 @@ public:
     virtual AnsiString Caption() const = 0;
     virtual void AttachControlPanel(IControlPanel* panel) = 0;
     // Number of recorded series 22, error-tick counter 0, second tick counter 1, creation
-    // time, the two texts emptied, the flags (1, 0, 0).
+    // time, the two texts emptied, the flags (1, 0, 0); the channel's set-up flag set.
     virtual void InitialiseMembers(TDateTime created) = 0;
     // German (0) or English (1) texts for every control of the window (and its control-panel
     // captions).

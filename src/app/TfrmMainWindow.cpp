@@ -219,6 +219,7 @@ void TfrmMainWindow::SetupChannelWindow(int channel) {
             FPanelControl->Move(x() + width() - (FPanelControl->Width() + 25),
                                 y() + height() - (FPanelControl->Height() + 25));
         FPanelControl->SetVisible(true);
+        mnuControlPanel->setChecked(true);
     }
     mnuControlPanel->setEnabled(true);
     if (children < MaxChannelWindows) {

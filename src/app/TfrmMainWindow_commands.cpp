@@ -69,7 +69,9 @@ void TfrmMainWindow::mnuSetSetpointClick() {
 void TfrmMainWindow::mnuControlPanelClick() {
     if (!FPanelControl) return;
     FPanelControl->SetVisible(!FPanelControl->Visible());
-    if (FPanelControl->Visible()) FPanelControl->BringToFront();
+    const bool visible = FPanelControl->Visible();
+    mnuControlPanel->setChecked(visible);
+    if (visible) FPanelControl->BringToFront();
 }
 
 // ---------------------------------------------------------------- zoom

@@ -109,6 +109,7 @@ void TfrmMainWindow::BuildMenus() {
     mnuWindowArrangeItem = Item(this, mnuWindow, "mnuWindowArrangeItem", {}, [this] { mdiArea->tileSubWindows(); });
     mnuWindow->addSeparator();
     mnuControlPanel = Item(this, mnuWindow, "mnuControlPanel", QKeySequence("F2"), [this] { mnuControlPanelClick(); });
+    mnuControlPanel->setCheckable(true);
 
     mnuCirculationON = Item(this, mnuDevice, "mnuCirculationON", QKeySequence("F6"), [this] { mnuCirculationONClick(); });
     mnuDeviceON = Item(this, mnuDevice, "mnuDeviceON", QKeySequence("F5"), [this] { mnuDeviceONClick(); });
