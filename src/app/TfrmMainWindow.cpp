@@ -93,8 +93,9 @@ TfrmMainWindow::~TfrmMainWindow() {
     }
     // The sub-windows go with the MDI area after this body: their notifications must not
     // reach a half-destroyed main window.
-    for (auto& entry : ChannelWindows)
-        if (entry.window) QObject::disconnect(entry.window, nullptr, this, nullptr);
+    // (Closed windows still waiting for their deletion included.)
+    for (QMdiSubWindow* window : mdiArea->findChildren<QMdiSubWindow*>())
+        QObject::disconnect(window, nullptr, this, nullptr);
     if (ApplicationServices() == this) SetApplicationServices(nullptr);
     if (frmMainWindow == this) frmMainWindow = nullptr;
 }

@@ -200,6 +200,15 @@ TEST_F(MainWindowTest, OneTPScoutWindowWithItsGermanCaption) {
     EXPECT_EQ(factory.created.size(), 2u);
 }
 
+TEST_F(MainWindowTest, ClosedWindowAwaitingDeletionOutlivesTheMainWindow) {
+    OpenRecordings(1);
+    Form(1)->FormClose();  // its deletion is still pending
+    OpenRecordings(1);
+    EXPECT_EQ(Form(1)->closeCalls, 0);  // the number was free at once: a new window
+    window.reset();  // takes both windows along without touching the freed table
+    Flush();
+}
+
 TEST_F(MainWindowTest, ViewWindowIsMaximisedAfterArrangingTheOthers) {
     OpenRecordings(2);
     window->mnuVisualisierungClick();
