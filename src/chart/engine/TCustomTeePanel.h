@@ -51,7 +51,7 @@ class TCustomTeePanel : public TCustomPanelNoCaption {
     Q_PROPERTY(int MarginTop READ GetMarginTop WRITE SetMarginTop)
     Q_PROPERTY(int MarginRight READ GetMarginRight WRITE SetMarginRight)
     Q_PROPERTY(int MarginBottom READ GetMarginBottom WRITE SetMarginBottom)
-    Q_PROPERTY(teepanel::TTeeUnits MarginUnits READ GetMarginUnits WRITE SetMarginUnits)
+    Q_PROPERTY(teeunits::TTeeUnits MarginUnits READ GetMarginUnits WRITE SetMarginUnits)
     Q_PROPERTY(bool Monochrome READ GetMonochrome WRITE SetMonochrome)
     Q_PROPERTY(bool PrintProportional READ GetPrintProportional WRITE SetPrintProportional)
     Q_PROPERTY(int PrintResolution READ GetPrintResolution WRITE SetPrintResolution)

@@ -4,14 +4,13 @@
 #include <QObject>
 #include <vector>
 
+#include "chart/engine/TeeUnits.h"
 #include "platform/MouseTypes.h"
 
 class TCustomTeePanel;
 
 namespace teepanel {
 Q_NAMESPACE
-enum TTeeUnits { muPercent, muPixels };
-Q_ENUM_NS(TTeeUnits)
 enum TPanningMode { pmNone, pmHorizontal, pmVertical, pmBoth };
 Q_ENUM_NS(TPanningMode)
 enum TTeeZoomDirection { tzdHorizontal, tzdVertical, tzdBoth };
@@ -26,10 +25,8 @@ Q_ENUM_NS(TTextFormat)
 using teepanel::TChartObjectShapeStyle;
 using teepanel::TPanningMode;
 using teepanel::TTeeBackImageMode;
-using teepanel::TTeeUnits;
 using teepanel::TTeeZoomDirection;
 using teepanel::TTextFormat;
-using enum teepanel::TTeeUnits;
 using enum teepanel::TPanningMode;
 using enum teepanel::TTeeZoomDirection;
 using enum teepanel::TTeeBackImageMode;
