@@ -138,7 +138,8 @@ void CTransceiverRS232::Exchange() {
 
     std::vector<char> buffer(std::max<std::size_t>(wanted, DiscardLength));
     int count = -1;
-    if (Handle->Purge() && Handle->Write(frame)) count = Handle->Read(buffer.data(), wanted, timeout);
+    auto stop = [this] { return Terminated(); };
+    if (Handle->Purge() && Handle->Write(frame)) count = comm::ReadFor(*Handle, buffer.data(), wanted, timeout, stop);
     if (count < 0) {
         // The port failed (an unplugged adapter): keep going, the ticks show the error.
         DeliverError(" Port error: " + Handle->LastErrorText());
@@ -149,7 +150,7 @@ void CTransceiverRS232::Exchange() {
     if (count > 0 && buffer[0] != '[') {
         DeliverError(" Error in synchronising !");
         Handle->Purge();
-        count = Handle->Read(buffer.data(), DiscardLength, timeout);
+        count = comm::ReadFor(*Handle, buffer.data(), DiscardLength, timeout, stop);
         if (count < 0) count = 0;
     }
     if (count != 0) {

@@ -1,0 +1,576 @@
+#pragma once
+// The GIF picture: reads and writes GIF87a and GIF89a files with any number of frames and
+// keeps every block of a file as an object (header, frames, extensions). A bitmap assigned
+// to it becomes one frame with its own colour table.
+//
+// Files are untrusted input: every count, size, code and index read from a file is checked
+// before it is used, and a frame larger than GIFMaximumFramePixels is refused.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "platform/AnsiString.h"
+#include "platform/EInvalidGraphic.h"
+#include "platform/TBitmap.h"
+#include "platform/TStream.h"
+
+class GIFException : public EInvalidGraphic {
+public:
+    using EInvalidGraphic::EInvalidGraphic;
+};
+
+enum TGIFVersion { gvUnknown, gv87a, gv89a };
+enum TGIFSeverity { gsInfo, gsWarning, gsError };
+enum TDisposalMethod { dmNone, dmNoDisposal, dmBackground, dmPrevious };
+enum TGIFCompression { gcLZW, gcRLE };
+enum TColorReduction {
+    rmNone, rmWindows20, rmWindows256, rmWindowsGray, rmMonochrome, rmGrayScale, rmNetscape,
+    rmQuantize, rmQuantizeWindows, rmPalette
+};
+enum TDitherMode { dmNearest, dmFloydSteinberg, dmStucki, dmSierra, dmJaJuNI, dmSteveArche, dmBurkes };
+enum TGIFOptimizeOption { ooCrop, ooMerge, ooCleanup, ooColorMap, ooReduceColors };
+using TGIFOptimizeOptions = unsigned;  // bit n = TGIFOptimizeOption n
+enum TGIFDrawOption {
+    goAsync, goTransparent, goAnimate, goLoop, goLoopContinously, goValidateCanvas, goDirectDraw,
+    goClearOnLoop, goTile, goDither, goAutoDither
+};
+using TGIFDrawOptions = std::uint16_t;  // bit n = TGIFDrawOption n
+constexpr TGIFDrawOptions GIFDrawOption(TGIFDrawOption o) { return TGIFDrawOptions(1u << o); }
+
+enum TProgressStage { psStarting, psRunning, psEnding };
+
+struct TGIFColor {
+    std::uint8_t Red = 0;
+    std::uint8_t Green = 0;
+    std::uint8_t Blue = 0;
+    friend constexpr bool operator==(const TGIFColor&, const TGIFColor&) = default;
+};
+TGIFColor Color2RGB(TColor Color);
+TColor RGB2Color(const TGIFColor& Color);
+
+// Module-wide settings; a new TGIFImage copies the GIFImageDefault ones.
+extern TGIFDrawOptions GIFImageDefaultDrawOptions;
+extern TColorReduction GIFImageDefaultColorReduction;
+extern int GIFImageDefaultColorReductionBits;
+extern TDitherMode GIFImageDefaultDitherMode;
+extern TGIFCompression GIFImageDefaultCompression;
+extern int GIFImageDefaultThreadPriority;
+extern int GIFImageDefaultAnimationSpeed;
+extern int GIFDelayExp;
+extern int GIFDefaultDelay;
+extern int GIFMinimumDelay;
+extern int GIFMaximumDelay;
+extern const char* const GIFVersions[3];
+extern bool DoAutoDither;
+extern bool PaletteDevice;
+extern bool GIFImageRenderOnLoad;
+extern bool GIFImageOptimizeOnStream;
+// Largest frame (width x height) that is allocated, and the largest sum over all frames
+// of one image. A file asking for more is refused instead of exhausting memory.
+extern std::int64_t GIFMaximumFramePixels;
+extern std::int64_t GIFMaximumImagePixels;
+
+using TGIFWarning = std::function<void(QObject* Sender, TGIFSeverity Severity, const AnsiString& Message)>;
+using TProgressEvent =
+    std::function<void(QObject* Sender, TProgressStage Stage, int PercentDone, const AnsiString& Msg)>;
+
+class TGIFImage;
+class TGIFSubImage;
+class TGIFExtension;
+class TGIFGraphicControlExtension;
+
+// Base of every block of a file.
+class TGIFItem : public TPersistent {
+    Q_OBJECT
+    friend class TGIFSubImage;
+
+public:
+    explicit TGIFItem(TGIFImage* GIFImage);
+    virtual TGIFVersion GetVersion() const { return gv87a; }
+    virtual void Warning(TGIFSeverity Severity, const AnsiString& Message);
+    virtual void SaveToStream(TStream* Stream) = 0;
+    virtual void LoadFromStream(TStream* Stream) = 0;
+    virtual void SaveToFile(const AnsiString& FileName);
+    virtual void LoadFromFile(const AnsiString& FileName);
+    TGIFImage* Image() const { return FImage; }
+
+protected:
+    TGIFImage* FImage;
+};
+
+// An owned list of items: removing an item frees it.
+class TGIFList : public TPersistent {
+    Q_OBJECT
+    friend class TGIFSubImage;
+
+public:
+    explicit TGIFList(TGIFImage* Image);
+    ~TGIFList() override;
+    TGIFItem* GetItem(int Index) const;
+    int GetCount() const { return int(FItems.size()); }
+    int Add(TGIFItem* Item);
+    void Clear();
+    void Delete(int Index);
+    void Exchange(int Index1, int Index2);
+    TGIFItem* First() const { return GetItem(0); }
+    int IndexOf(const TGIFItem* Item) const;
+    void Insert(int Index, TGIFItem* Item);
+    TGIFItem* Last() const { return GetItem(GetCount() - 1); }
+    void Move(int CurIndex, int NewIndex);
+    int Remove(TGIFItem* Item);
+    virtual void Warning(TGIFSeverity Severity, const AnsiString& Message);
+    virtual void SaveToStream(TStream* Stream);
+    virtual void LoadFromStream(TStream* Stream, QObject* Parent) = 0;
+    TGIFImage* Image() const { return FImage; }
+
+protected:
+    void CheckIndex(int Index) const;
+    TGIFImage* FImage;
+    std::vector<TGIFItem*> FItems;
+};
+
+class TGIFImageList : public TGIFList {
+    Q_OBJECT
+public:
+    using TGIFList::TGIFList;
+    TGIFSubImage* GetImage(int Index) const;
+    void LoadFromStream(TStream* Stream, QObject* Parent) override;
+};
+
+class TGIFExtensionList : public TGIFList {
+    Q_OBJECT
+public:
+    using TGIFList::TGIFList;
+    TGIFExtension* GetExtension(int Index) const;
+    void LoadFromStream(TStream* Stream, QObject* Parent) override;
+};
+
+// A colour table of up to 256 colours.
+class TGIFColorMap : public TPersistent {
+    Q_OBJECT
+public:
+    TGIFColorMap();
+    void Assign(TPersistent* Source) override;
+    virtual void Warning(TGIFSeverity Severity, const AnsiString& Message) = 0;
+    virtual void Changed() = 0;
+
+    int GetCount() const { return FCount; }
+    int GetCapacity() const { return FCapacity; }
+    bool GetOptimized() const { return FOptimized; }
+    void SetOptimized(bool Value) { FOptimized = Value; }
+    // Reading an index outside the map warns "Invalid color index" and answers entry 0;
+    // reading from an empty map raises "Color table is empty".
+    TColor GetColor(int Index);
+    void SetColor(int Index, TColor Value);
+    const TGIFColor* Data() const { return FColors.data(); }
+    int Add(TColor Color);
+    int AddUnique(TColor Color);
+    int IndexOf(TColor Color) const;
+    void Delete(int Index);
+    void Clear();
+    // Entries of 4 bytes: blue, green, red, reserved.
+    void ImportColorTable(const void* Table, int Count);
+    void ImportColorMap(const TGIFColor* Map, int Count);
+    int GetBitsPerPixel() const;
+    int GetColorResolution() const { return GetBitsPerPixel() - 1; }
+    // Count triples, then black triples up to 2^bits per pixel; nothing when empty.
+    void SaveToStream(TStream* Stream) const;
+    void LoadFromStream(TStream* Stream, int Count);
+
+protected:
+    void Grow(int Needed);
+    std::vector<TGIFColor> FColors;
+    int FCount = 0;
+    int FCapacity = 0;
+    bool FOptimized = false;
+};
+
+class TGIFHeader;
+
+class TGIFGlobalColorMap : public TGIFColorMap {
+    Q_OBJECT
+public:
+    explicit TGIFGlobalColorMap(TGIFHeader* Header) : FHeader(Header) {}
+    void Warning(TGIFSeverity Severity, const AnsiString& Message) override;
+    void Changed() override;
+
+private:
+    TGIFHeader* FHeader;
+};
+
+class TGIFLocalColorMap : public TGIFColorMap {
+    Q_OBJECT
+public:
+    explicit TGIFLocalColorMap(TGIFSubImage* SubImage) : FSubImage(SubImage) {}
+    void Warning(TGIFSeverity Severity, const AnsiString& Message) override;
+    void Changed() override;
+
+private:
+    TGIFSubImage* FSubImage;
+};
+
+// The signature, the logical screen descriptor and the global colour table.
+class TGIFHeader : public TGIFItem {
+    Q_OBJECT
+public:
+    explicit TGIFHeader(TGIFImage* GIFImage);
+    ~TGIFHeader() override;
+    void Assign(TPersistent* Source) override;
+    TGIFVersion GetVersion() const override;
+    void SaveToStream(TStream* Stream) override;
+    void LoadFromStream(TStream* Stream) override;
+    void Clear();
+
+    int Width = 0;
+    int Height = 0;
+    std::uint8_t GetPackedFields() const { return FPackedFields; }
+    int GetBackgroundColorIndex() const { return FBackgroundColorIndex; }
+    // An index at or beyond a non-empty map warns "Invalid color index" and stores 0.
+    void SetBackgroundColorIndex(int Index);
+    TColor GetBackgroundColor();
+    void SetBackgroundColor(TColor Color);
+    std::uint8_t AspectRatio = 0;
+    TGIFGlobalColorMap* ColorMap() const { return FColorMap; }
+    int GetBitsPerPixel() const { return FColorMap->GetBitsPerPixel(); }
+    int GetColorResolution() const { return FColorMap->GetColorResolution(); }
+    // The packed fields the next save writes.
+    void Prepare();
+
+private:
+    TGIFGlobalColorMap* FColorMap;
+    std::uint8_t FPackedFields = 0;
+    int FBackgroundColorIndex = 0;
+};
+
+// One frame: image descriptor, local colour table, pixel data (one byte per pixel, rows top
+// to bottom in natural order) and the extensions that precede it in the file.
+class TGIFSubImage : public TGIFItem {
+    Q_OBJECT
+public:
+    explicit TGIFSubImage(TGIFImage* GIFImage);
+    ~TGIFSubImage() override;
+    void Assign(TPersistent* Source) override;
+    TGIFVersion GetVersion() const override;
+    void SaveToStream(TStream* Stream) override;
+    void LoadFromStream(TStream* Stream) override;
+    void Clear();
+
+    int GetLeft() const { return FLeft; }
+    int GetTop() const { return FTop; }
+    int GetWidth() const { return FWidth; }
+    int GetHeight() const { return FHeight; }
+    void SetLeft(int Value) { SetBoundsRect(Bounds(Value, FTop, FWidth, FHeight)); }
+    void SetTop(int Value) { SetBoundsRect(Bounds(FLeft, Value, FWidth, FHeight)); }
+    void SetWidth(int Value) { SetBoundsRect(Bounds(FLeft, FTop, Value, FHeight)); }
+    void SetHeight(int Value) { SetBoundsRect(Bounds(FLeft, FTop, FWidth, Value)); }
+    TRect GetBoundsRect() const { return Bounds(FLeft, FTop, FWidth, FHeight); }
+    // Stores all four; a new size frees the pixels and allocates width x height zero bytes;
+    // grows the logical screen to hold the frame.
+    void SetBoundsRect(const TRect& Value);
+    TRect GetClientRect() const { return Rect(0, 0, FWidth, FHeight); }
+    bool GetInterlaced() const { return (FPackedFields & 0x40) != 0; }
+    void SetInterlaced(bool Value);
+    std::uint8_t GetPackedFields() const { return FPackedFields; }
+    bool GetEmpty() const { return FData.empty() || FWidth == 0 || FHeight == 0; }
+    bool GetTransparent() const { return FTransparent; }
+    void SetTransparent(bool Value) { FTransparent = Value; }
+
+    // Pixel data; "Image is empty" for a frame of size 0.
+    std::uint8_t* Data();
+    const std::vector<std::uint8_t>& PixelData() const { return FData; }
+    std::int64_t GetDataSize() const { return std::int64_t(FData.size()); }
+    // "Invalid pixel coordinates" outside the frame.
+    std::uint8_t GetPixel(int X, int Y) const;
+    void SetPixel(int X, int Y, std::uint8_t Value);
+    std::uint8_t* GetScanline(int Y);
+
+    TGIFLocalColorMap* ColorMap() const { return FColorMap; }
+    // The local colour map when it has colours, else the global one.
+    TGIFColorMap* ActiveColorMap() const;
+    TGIFExtensionList* Extensions() const { return FExtensions; }
+    TGIFGraphicControlExtension* GetGraphicControlExtension() const { return FGCE; }
+    void SetGraphicControlExtension(TGIFGraphicControlExtension* Value) { FGCE = Value; }
+    int GetBitsPerPixel() const { return FColorMap->GetBitsPerPixel(); }
+    int GetColorResolution() const { return FColorMap->GetColorResolution(); }
+    // Frees the cached palette (there is none to free: frames convert their colours when
+    // they are drawn).
+    void ResetPalette() {}
+
+    // Reads the LZW code stream behind the descriptor into the pixel data, and writes it.
+    void Decompress(TStream* Stream);
+    void Compress(TStream* Stream);
+
+protected:
+    void SetOwnerImage(TGIFImage* Image);
+    void AssignFromBitmap(TBitmap* Source);
+    void AllocateData(int Width, int Height);
+    void ReleaseData();
+
+private:
+    friend class TGIFImage;
+    std::vector<std::uint8_t> FData;
+    TGIFLocalColorMap* FColorMap;
+    TGIFExtensionList* FExtensions;
+    TGIFGraphicControlExtension* FGCE = nullptr;
+    int FLeft = 0;
+    int FTop = 0;
+    int FWidth = 0;
+    int FHeight = 0;
+    std::uint8_t FPackedFields = 0;
+    bool FTransparent = false;
+};
+
+class TGIFTrailer : public TGIFItem {
+    Q_OBJECT
+public:
+    using TGIFItem::TGIFItem;
+    void SaveToStream(TStream* Stream) override;
+    void LoadFromStream(TStream* Stream) override;
+};
+
+// The class of an extension, as the registries keep it: how to make one, and which more
+// specific class the bytes ahead in a stream call for (the stream position is restored).
+struct TGIFExtensionClassInfo {
+    const char* ClassName;
+    TGIFExtension* (*Create)(TGIFSubImage* SubImage);
+    const TGIFExtensionClassInfo* (*FindSubExtension)(TStream* Stream);
+};
+using TGIFExtensionClass = const TGIFExtensionClassInfo*;
+
+class TGIFExtension : public TGIFItem {
+    Q_OBJECT
+public:
+    explicit TGIFExtension(TGIFSubImage* SubImage);
+    TGIFVersion GetVersion() const override { return gv89a; }
+    void SaveToStream(TStream* Stream) override;
+    void LoadFromStream(TStream* Stream) override;
+    virtual std::uint8_t GetExtensionType() const = 0;
+    TGIFSubImage* SubImage() const { return FSubImage; }
+    // The class for a label (registered classes, the latest registration winning; null
+    // when there is none).
+    static TGIFExtensionClass FindExtension(std::uint8_t Label);
+    static void RegisterExtension(std::uint8_t Label, TGIFExtensionClass Class);
+    // A new extension of the same class with the same content.
+    TGIFExtension* Clone(TGIFSubImage* Owner);
+    virtual TGIFExtensionClass ClassInfo() const = 0;
+
+protected:
+    TGIFSubImage* FSubImage;
+};
+
+struct TGIFGCERec {
+    std::uint8_t BlockSize = 4;
+    std::uint8_t PackedFields = 0;
+    std::uint16_t Delay = 0;
+    std::uint8_t TransparentColorIndex = 0;
+    std::uint8_t Terminator = 0;
+};
+
+class TGIFGraphicControlExtension : public TGIFExtension {
+    Q_OBJECT
+public:
+    explicit TGIFGraphicControlExtension(TGIFSubImage* SubImage);
+    ~TGIFGraphicControlExtension() override;
+    void SaveToStream(TStream* Stream) override;
+    void LoadFromStream(TStream* Stream) override;
+    std::uint8_t GetExtensionType() const override { return 0xF9; }
+    TGIFExtensionClass ClassInfo() const override;
+    static const TGIFExtensionClassInfo Class;
+
+    bool GetTransparent() const { return (FGCExtension.PackedFields & 0x01) != 0; }
+    void SetTransparent(bool Value);
+    bool GetUserInput() const { return (FGCExtension.PackedFields & 0x02) != 0; }
+    void SetUserInput(bool Value);
+    TDisposalMethod GetDisposal() const;
+    void SetDisposal(TDisposalMethod Value);
+    int GetDelay() const { return FGCExtension.Delay; }
+    void SetDelay(int Value) { FGCExtension.Delay = std::uint16_t(Value); }
+    int GetTransparentColorIndex() const { return FGCExtension.TransparentColorIndex; }
+    // An index at or beyond the frame's non-empty active colour map warns "Invalid color
+    // index" and stores 0.
+    void SetTransparentColorIndex(int Index);
+    TColor GetTransparentColor();
+    void SetTransparentColor(TColor Color);
+    const TGIFGCERec& Record() const { return FGCExtension; }
+
+private:
+    TGIFGCERec FGCExtension;
+};
+
+struct TGIFPlainTextExtensionRec {
+    std::uint8_t BlockSize = 12;
+    std::uint16_t Left = 0, Top = 0, Width = 0, Height = 0;
+    std::uint8_t CellWidth = 0, CellHeight = 0;
+    std::uint8_t TextFGColorIndex = 0, TextBGColorIndex = 0;
+};
+
+class TGIFTextExtension : public TGIFExtension {
+    Q_OBJECT
+public:
+    explicit TGIFTextExtension(TGIFSubImage* SubImage);
+    void SaveToStream(TStream* Stream) override;
+    void LoadFromStream(TStream* Stream) override;
+    std::uint8_t GetExtensionType() const override { return 0x01; }
+    TGIFExtensionClassInfo const* ClassInfo() const override;
+    static const TGIFExtensionClassInfo Class;
+
+    TGIFPlainTextExtensionRec Rec;
+    std::vector<AnsiString> Text;
+    TColor GetForegroundColor();
+    void SetForegroundColor(TColor Color);
+    TColor GetBackgroundColor();
+    void SetBackgroundColor(TColor Color);
+};
+
+class TGIFCommentExtension : public TGIFExtension {
+    Q_OBJECT
+public:
+    explicit TGIFCommentExtension(TGIFSubImage* SubImage);
+    void SaveToStream(TStream* Stream) override;
+    void LoadFromStream(TStream* Stream) override;
+    std::uint8_t GetExtensionType() const override { return 0xFE; }
+    TGIFExtensionClassInfo const* ClassInfo() const override;
+    static const TGIFExtensionClassInfo Class;
+
+    std::vector<AnsiString> Text;
+};
+
+struct TGIFApplicationRec {
+    std::array<char, 8> Identifier{};
+    std::array<char, 3> Authentication{};
+};
+
+class TGIFApplicationExtension : public TGIFExtension {
+    Q_OBJECT
+public:
+    explicit TGIFApplicationExtension(TGIFSubImage* SubImage);
+    void SaveToStream(TStream* Stream) override;
+    void LoadFromStream(TStream* Stream) override;
+    std::uint8_t GetExtensionType() const override { return 0xFF; }
+    static TGIFExtensionClass FindSubExtension(TStream* Stream);
+    static TGIFExtensionClass FindApplicationExtension(const char Identifier[11]);
+    static void RegisterExtension(const AnsiString& Identifier, TGIFExtensionClass Class);
+
+    AnsiString GetIdentifier() const;
+    void SetIdentifier(const AnsiString& Value);  // padded with blanks to 8
+    AnsiString GetAuthentication() const;
+    void SetAuthentication(const AnsiString& Value);  // padded with blanks to 3
+    const TGIFApplicationRec& Record() const { return FApplicationExtension; }
+
+protected:
+    virtual void SaveData(TStream* Stream) = 0;
+    virtual void LoadData(TStream* Stream) = 0;
+    TGIFApplicationRec FApplicationExtension;
+};
+
+struct TGIFBlock {
+    std::vector<std::uint8_t> Data;  // 1..255 bytes
+};
+
+class TGIFUnknownAppExtension : public TGIFApplicationExtension {
+    Q_OBJECT
+public:
+    explicit TGIFUnknownAppExtension(TGIFSubImage* SubImage);
+    TGIFExtensionClassInfo const* ClassInfo() const override;
+    static const TGIFExtensionClassInfo Class;
+    std::vector<TGIFBlock> Blocks;
+
+protected:
+    void SaveData(TStream* Stream) override;
+    void LoadData(TStream* Stream) override;
+};
+
+// The looping extension.
+class TGIFAppExtNSLoop : public TGIFApplicationExtension {
+    Q_OBJECT
+public:
+    explicit TGIFAppExtNSLoop(TGIFSubImage* SubImage);
+    TGIFExtensionClassInfo const* ClassInfo() const override;
+    static const TGIFExtensionClassInfo Class;
+    int Loops = 0;           // 16 bits, 0 = endless
+    std::uint32_t BufferSize = 0;
+
+protected:
+    void SaveData(TStream* Stream) override;
+    void LoadData(TStream* Stream) override;
+};
+
+class TGIFImage : public TGraphic {
+    Q_OBJECT
+public:
+    explicit TGIFImage(QObject* parent = nullptr);
+    ~TGIFImage() override;
+
+    // TGraphic
+    void Assign(TPersistent* Source) override;
+    bool Equals(const TGIFImage* Other) const { return Other == this; }
+    bool GetEmpty() const override { return FImages->GetCount() == 0; }
+    int GetWidth() const override { return FHeader->Width; }
+    int GetHeight() const override { return FHeader->Height; }
+    // Below a frame's right (bottom) edge: "Image width (height) too small for contained
+    // frames".
+    void SetWidth(int Value) override;
+    void SetHeight(int Value) override;
+    // Draws the first frame over the logical screen, stretched into r.
+    void Draw(TCanvas* ACanvas, const TRect& r) override;
+    // The logical screen with the first frame drawn at its place (black elsewhere).
+    QImage ToImage() const override;
+    std::unique_ptr<TGraphic> NewInstance() const override { return std::make_unique<TGIFImage>(); }
+    void LoadFromFile(const AnsiString& FileName) override;
+    void SaveToFile(const AnsiString& FileName) override;
+    virtual void LoadFromStream(TStream* Stream);
+    virtual void SaveToStream(TStream* Stream);
+    virtual void Warning(QObject* Sender, TGIFSeverity Severity, const AnsiString& Message);
+
+    // Appends a frame made from a graphic, or the given frame itself (the image takes it
+    // over); answers its index. Anything else: "Object type not supported for operation".
+    int Add(TPersistent* Source);
+    void Clear();
+
+    TGIFHeader* Header() const { return FHeader; }
+    TGIFImageList* Images() const { return FImages; }
+    TGIFGlobalColorMap* GlobalColorMap() const { return FHeader->ColorMap(); }
+    TGIFVersion GetVersion() const;
+    int GetBitsPerPixel() const;
+    int GetColorResolution() const;
+    bool GetIsTransparent() const;
+    TColor GetBackgroundColor() { return FHeader->GetBackgroundColor(); }
+    void SetBackgroundColor(TColor Color) { FHeader->SetBackgroundColor(Color); }
+    int GetBackgroundColorIndex() const { return FHeader->GetBackgroundColorIndex(); }
+    void SetBackgroundColorIndex(int Index) { FHeader->SetBackgroundColorIndex(Index); }
+    int GetAspectRatio() const { return FHeader->AspectRatio; }
+    void SetAspectRatio(int Value) { FHeader->AspectRatio = std::uint8_t(Value); }
+
+    TGIFDrawOptions GetDrawOptions() const { return FDrawOptions; }
+    void SetDrawOptions(TGIFDrawOptions Value);
+    TColorReduction ColorReduction;
+    TDitherMode DitherMode;
+    TGIFCompression Compression;
+    int ThreadPriority;
+    TColor DrawBackgroundColor = clNone;
+    int GetReductionBits() const { return FReductionBits; }
+    // 3..8, else "Invalid Bits Per Pixel value".
+    void SetReductionBits(int Value);
+    int GetAnimationSpeed() const { return FAnimationSpeed; }
+    void SetAnimationSpeed(int Value);  // clamped to 0..1000
+
+    TGIFWarning OnWarning;
+    TProgressEvent OnProgress;
+
+    void Progress(TProgressStage Stage, int PercentDone, const AnsiString& Msg);
+    // A frame was added or changed its size: drops the cached picture and signals the change.
+    void FrameChanged();
+    // Bookkeeping of the pixels held by all frames (bounded by GIFMaximumImagePixels).
+    void ReservePixels(std::int64_t Count);
+    void ReleasePixels(std::int64_t Count) { FPixelsInUse -= Count; }
+    void ResetPalette() {}
+
+private:
+    TGIFHeader* FHeader;
+    TGIFImageList* FImages;
+    TGIFDrawOptions FDrawOptions;
+    int FReductionBits;
+    int FAnimationSpeed;
+    std::int64_t FPixelsInUse = 0;
+};

@@ -1,0 +1,428 @@
+// Extensions of a frame and their registries.
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "chart/storage/TGIFImage.h"
+
+namespace {
+void ReadCheck(TStream* Stream, void* Buffer, std::int64_t Count) {
+    if (Stream->Read(Buffer, Count) != Count) throw GIFException("Premature end of data");
+}
+int ReadByte(TStream* Stream) {
+    std::uint8_t b = 0;
+    return Stream->Read(&b, 1) == 1 ? b : -1;
+}
+void WriteByte(TStream* Stream, std::uint8_t b) { Stream->WriteBuffer(&b, 1); }
+void Put16(std::uint8_t* p, int v) {
+    p[0] = std::uint8_t(v & 0xFF);
+    p[1] = std::uint8_t((v >> 8) & 0xFF);
+}
+std::uint16_t Get16(const std::uint8_t* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
+
+void WriteStrings(TStream* Stream, const std::vector<AnsiString>& Text) {
+    for (const AnsiString& s : Text) {
+        std::size_t pos = 0;
+        while (pos < s.size()) {
+            const std::size_t n = std::min<std::size_t>(255, s.size() - pos);
+            WriteByte(Stream, std::uint8_t(n));
+            Stream->WriteBuffer(s.data() + pos, std::int64_t(n));
+            pos += n;
+        }
+    }
+    WriteByte(Stream, 0);
+}
+
+// One string per data sub-block, up to a 0 length or the end of the stream.
+void ReadStrings(TStream* Stream, std::vector<AnsiString>& Text, TGIFItem* Item) {
+    Text.clear();
+    for (;;) {
+        const int len = ReadByte(Stream);
+        if (len <= 0) break;
+        char buf[255];
+        const std::int64_t got = Stream->Read(buf, len);
+        Text.emplace_back(buf, std::size_t(got));
+        if (got < len) {
+            Item->Warning(gsWarning, "Premature end of data");
+            break;
+        }
+    }
+}
+
+template <class T>
+TGIFExtension* Make(TGIFSubImage* SubImage) {
+    return new T(SubImage);
+}
+
+std::vector<std::pair<std::uint8_t, TGIFExtensionClass>>& LabelRegistry() {
+    static std::vector<std::pair<std::uint8_t, TGIFExtensionClass>> list = {
+        {0x01, &TGIFTextExtension::Class},
+        {0xF9, &TGIFGraphicControlExtension::Class},
+        {0xFE, &TGIFCommentExtension::Class},
+        {0xFF, nullptr},  // set below: the application extension dispatches by identifier
+    };
+    return list;
+}
+
+// The application extension of the label registry: a class that only hands over to the
+// class named by the identifier ahead.
+const TGIFExtensionClassInfo ApplicationClass = {"TGIFApplicationExtension", &Make<TGIFUnknownAppExtension>,
+                                                 &TGIFApplicationExtension::FindSubExtension};
+
+std::vector<std::pair<std::string, TGIFExtensionClass>>& AppRegistry() {
+    static std::vector<std::pair<std::string, TGIFExtensionClass>> list = {
+        {"NETSCAPE2.0", &TGIFAppExtNSLoop::Class},
+        {"ANIMEXTS1.0", &TGIFAppExtNSLoop::Class},
+    };
+    return list;
+}
+}  // namespace
+
+// ---- TGIFExtension
+
+TGIFExtension::TGIFExtension(TGIFSubImage* SubImage)
+    : TGIFItem(SubImage ? SubImage->Image() : nullptr), FSubImage(SubImage) {}
+
+TGIFExtensionClass TGIFExtension::FindExtension(std::uint8_t Label) {
+    auto& list = LabelRegistry();
+    for (auto it = list.rbegin(); it != list.rend(); ++it)
+        if (it->first == Label) return it->second ? it->second : &ApplicationClass;
+    return nullptr;
+}
+
+void TGIFExtension::RegisterExtension(std::uint8_t Label, TGIFExtensionClass Class) {
+    LabelRegistry().emplace_back(Label, Class);
+}
+
+void TGIFExtension::SaveToStream(TStream* Stream) {
+    WriteByte(Stream, '!');
+    WriteByte(Stream, GetExtensionType());
+}
+
+void TGIFExtension::LoadFromStream(TStream* Stream) {
+    std::uint8_t head[2];
+    ReadCheck(Stream, head, 2);
+    if (head[0] != '!') throw GIFException("Invalid extension introducer");
+    if (head[1] != GetExtensionType())
+        throw GIFException("Internal error: Extension Instance does not match Extension Label");
+}
+
+TGIFExtension* TGIFExtension::Clone(TGIFSubImage* Owner) {
+    TMemoryStream m;
+    SaveToStream(&m);
+    m.SetPosition(0);
+    TGIFExtension* copy = ClassInfo()->Create(Owner);
+    try {
+        copy->LoadFromStream(&m);
+    } catch (...) {
+        delete copy;
+        throw;
+    }
+    return copy;
+}
+
+// ---- TGIFGraphicControlExtension
+
+const TGIFExtensionClassInfo TGIFGraphicControlExtension::Class = {"TGIFGraphicControlExtension",
+                                                                   &Make<TGIFGraphicControlExtension>, nullptr};
+TGIFExtensionClass TGIFGraphicControlExtension::ClassInfo() const { return &Class; }
+
+TGIFGraphicControlExtension::TGIFGraphicControlExtension(TGIFSubImage* SubImage) : TGIFExtension(SubImage) {
+    if (SubImage && !SubImage->GetGraphicControlExtension()) SubImage->SetGraphicControlExtension(this);
+}
+
+TGIFGraphicControlExtension::~TGIFGraphicControlExtension() {
+    if (FSubImage && FSubImage->GetGraphicControlExtension() == this) FSubImage->SetGraphicControlExtension(nullptr);
+}
+
+void TGIFGraphicControlExtension::SetTransparent(bool Value) {
+    FGCExtension.PackedFields = Value ? std::uint8_t(FGCExtension.PackedFields | 0x01)
+                                      : std::uint8_t(FGCExtension.PackedFields & ~0x01);
+    if (Value && FSubImage) FSubImage->SetTransparent(true);
+}
+
+void TGIFGraphicControlExtension::SetUserInput(bool Value) {
+    FGCExtension.PackedFields = Value ? std::uint8_t(FGCExtension.PackedFields | 0x02)
+                                      : std::uint8_t(FGCExtension.PackedFields & ~0x02);
+}
+
+TDisposalMethod TGIFGraphicControlExtension::GetDisposal() const {
+    const int d = (FGCExtension.PackedFields >> 2) & 0x07;
+    // Values beyond the four methods are kept in the file but act as no disposal.
+    return d <= dmPrevious ? TDisposalMethod(d) : dmNone;
+}
+
+void TGIFGraphicControlExtension::SetDisposal(TDisposalMethod Value) {
+    FGCExtension.PackedFields =
+        std::uint8_t((FGCExtension.PackedFields & ~0x1C) | ((int(Value) & 0x07) << 2));
+}
+
+void TGIFGraphicControlExtension::SetTransparentColorIndex(int Index) {
+    TGIFColorMap* map = FSubImage ? FSubImage->ActiveColorMap() : nullptr;
+    if (Index < 0 || Index > 255 || (map && map->GetCount() > 0 && Index >= map->GetCount())) {
+        Warning(gsWarning, "Invalid color index");
+        Index = 0;
+    }
+    FGCExtension.TransparentColorIndex = std::uint8_t(Index);
+}
+
+TColor TGIFGraphicControlExtension::GetTransparentColor() {
+    TGIFColorMap* map = FSubImage ? FSubImage->ActiveColorMap() : nullptr;
+    if (!map) throw GIFException("Color table is empty");
+    return map->GetColor(FGCExtension.TransparentColorIndex);
+}
+
+void TGIFGraphicControlExtension::SetTransparentColor(TColor Color) {
+    if (!FSubImage) return;
+    SetTransparentColorIndex(FSubImage->ActiveColorMap()->AddUnique(Color));
+}
+
+void TGIFGraphicControlExtension::SaveToStream(TStream* Stream) {
+    TGIFExtension::SaveToStream(Stream);
+    std::uint8_t d[6];
+    d[0] = 4;
+    d[1] = FGCExtension.PackedFields;
+    Put16(d + 2, FGCExtension.Delay);
+    d[4] = FGCExtension.TransparentColorIndex;
+    d[5] = 0;
+    Stream->WriteBuffer(d, 6);
+}
+
+void TGIFGraphicControlExtension::LoadFromStream(TStream* Stream) {
+    TGIFExtension::LoadFromStream(Stream);
+    std::uint8_t d[6] = {};
+    if (Stream->Read(d, 6) != 6) Warning(gsWarning, "Premature end of data");
+    FGCExtension.BlockSize = d[0];
+    FGCExtension.PackedFields = d[1];
+    FGCExtension.Delay = Get16(d + 2);
+    FGCExtension.TransparentColorIndex = d[4];
+    FGCExtension.Terminator = d[5];
+    if (GetTransparent() && FSubImage) FSubImage->SetTransparent(true);
+}
+
+// ---- TGIFTextExtension
+
+const TGIFExtensionClassInfo TGIFTextExtension::Class = {"TGIFTextExtension", &Make<TGIFTextExtension>, nullptr};
+TGIFExtensionClass TGIFTextExtension::ClassInfo() const { return &Class; }
+
+TGIFTextExtension::TGIFTextExtension(TGIFSubImage* SubImage) : TGIFExtension(SubImage) {}
+
+TColor TGIFTextExtension::GetForegroundColor() {
+    return FSubImage->ActiveColorMap()->GetColor(Rec.TextFGColorIndex);
+}
+
+void TGIFTextExtension::SetForegroundColor(TColor Color) {
+    Rec.TextFGColorIndex = std::uint8_t(FSubImage->ActiveColorMap()->AddUnique(Color));
+}
+
+TColor TGIFTextExtension::GetBackgroundColor() {
+    return FSubImage->ActiveColorMap()->GetColor(Rec.TextBGColorIndex);
+}
+
+void TGIFTextExtension::SetBackgroundColor(TColor Color) {
+    Rec.TextBGColorIndex = std::uint8_t(FSubImage->ActiveColorMap()->AddUnique(Color));
+}
+
+void TGIFTextExtension::SaveToStream(TStream* Stream) {
+    TGIFExtension::SaveToStream(Stream);
+    std::uint8_t d[13];
+    d[0] = 12;
+    Put16(d + 1, Rec.Left);
+    Put16(d + 3, Rec.Top);
+    Put16(d + 5, Rec.Width);
+    Put16(d + 7, Rec.Height);
+    d[9] = Rec.CellWidth;
+    d[10] = Rec.CellHeight;
+    d[11] = Rec.TextFGColorIndex;
+    d[12] = Rec.TextBGColorIndex;
+    Stream->WriteBuffer(d, 13);
+    WriteStrings(Stream, Text);
+}
+
+void TGIFTextExtension::LoadFromStream(TStream* Stream) {
+    TGIFExtension::LoadFromStream(Stream);
+    std::uint8_t d[13];
+    ReadCheck(Stream, d, 13);
+    Rec.BlockSize = d[0];
+    Rec.Left = Get16(d + 1);
+    Rec.Top = Get16(d + 3);
+    Rec.Width = Get16(d + 5);
+    Rec.Height = Get16(d + 7);
+    Rec.CellWidth = d[9];
+    Rec.CellHeight = d[10];
+    Rec.TextFGColorIndex = d[11];
+    Rec.TextBGColorIndex = d[12];
+    ReadStrings(Stream, Text, this);
+}
+
+// ---- TGIFCommentExtension
+
+const TGIFExtensionClassInfo TGIFCommentExtension::Class = {"TGIFCommentExtension", &Make<TGIFCommentExtension>,
+                                                            nullptr};
+TGIFExtensionClass TGIFCommentExtension::ClassInfo() const { return &Class; }
+
+TGIFCommentExtension::TGIFCommentExtension(TGIFSubImage* SubImage) : TGIFExtension(SubImage) {}
+
+void TGIFCommentExtension::SaveToStream(TStream* Stream) {
+    TGIFExtension::SaveToStream(Stream);
+    WriteStrings(Stream, Text);
+}
+
+void TGIFCommentExtension::LoadFromStream(TStream* Stream) {
+    TGIFExtension::LoadFromStream(Stream);
+    ReadStrings(Stream, Text, this);
+}
+
+// ---- TGIFApplicationExtension
+
+TGIFApplicationExtension::TGIFApplicationExtension(TGIFSubImage* SubImage) : TGIFExtension(SubImage) {}
+
+TGIFExtensionClass TGIFApplicationExtension::FindApplicationExtension(const char Identifier[11]) {
+    const std::string id(Identifier, 11);
+    auto& list = AppRegistry();
+    for (auto it = list.rbegin(); it != list.rend(); ++it)
+        if (it->first == id) return it->second;
+    return nullptr;
+}
+
+void TGIFApplicationExtension::RegisterExtension(const AnsiString& Identifier, TGIFExtensionClass Class) {
+    AnsiString id = Identifier.substr(0, 11);
+    id.resize(11, ' ');
+    AppRegistry().emplace_back(id, Class);
+}
+
+TGIFExtensionClass TGIFApplicationExtension::FindSubExtension(TStream* Stream) {
+    // Positioned behind the label; the caller restores the position.
+    const int size = ReadByte(Stream);
+    if (size == 11) {
+        char id[11];
+        if (Stream->Read(id, 11) == 11) {
+            if (TGIFExtensionClass cls = FindApplicationExtension(id)) return cls;
+        }
+    }
+    // Unregistered identifiers and unusual block sizes keep their data as they are.
+    return &TGIFUnknownAppExtension::Class;
+}
+
+AnsiString TGIFApplicationExtension::GetIdentifier() const {
+    return AnsiString(FApplicationExtension.Identifier.data(), 8);
+}
+
+void TGIFApplicationExtension::SetIdentifier(const AnsiString& Value) {
+    FApplicationExtension.Identifier.fill(' ');
+    std::memcpy(FApplicationExtension.Identifier.data(), Value.data(), std::min<std::size_t>(Value.size(), 8));
+}
+
+AnsiString TGIFApplicationExtension::GetAuthentication() const {
+    return AnsiString(FApplicationExtension.Authentication.data(), 3);
+}
+
+void TGIFApplicationExtension::SetAuthentication(const AnsiString& Value) {
+    FApplicationExtension.Authentication.fill(' ');
+    std::memcpy(FApplicationExtension.Authentication.data(), Value.data(), std::min<std::size_t>(Value.size(), 3));
+}
+
+void TGIFApplicationExtension::SaveToStream(TStream* Stream) {
+    TGIFExtension::SaveToStream(Stream);
+    WriteByte(Stream, 11);
+    Stream->WriteBuffer(FApplicationExtension.Identifier.data(), 8);
+    Stream->WriteBuffer(FApplicationExtension.Authentication.data(), 3);
+    SaveData(Stream);
+}
+
+void TGIFApplicationExtension::LoadFromStream(TStream* Stream) {
+    TGIFExtension::LoadFromStream(Stream);
+    const int size = ReadByte(Stream);
+    if (size < 0) throw GIFException("Premature end of data");
+    if (size == 10) {
+        FApplicationExtension.Identifier.fill(0);
+        FApplicationExtension.Authentication.fill(0);
+    }
+    if (size < 10) throw GIFException("Unsupported Application Extension block size");
+    char id[11];
+    ReadCheck(Stream, id, 11);
+    std::memcpy(FApplicationExtension.Identifier.data(), id, 8);
+    std::memcpy(FApplicationExtension.Authentication.data(), id + 8, 3);
+    Stream->Seek(size - 11, soFromCurrent);
+    LoadData(Stream);
+}
+
+// ---- TGIFUnknownAppExtension
+
+const TGIFExtensionClassInfo TGIFUnknownAppExtension::Class = {
+    "TGIFUnknownAppExtension", &Make<TGIFUnknownAppExtension>, &TGIFApplicationExtension::FindSubExtension};
+TGIFExtensionClass TGIFUnknownAppExtension::ClassInfo() const { return &Class; }
+
+TGIFUnknownAppExtension::TGIFUnknownAppExtension(TGIFSubImage* SubImage) : TGIFApplicationExtension(SubImage) {}
+
+void TGIFUnknownAppExtension::SaveData(TStream* Stream) {
+    for (const TGIFBlock& b : Blocks) {
+        if (b.Data.empty()) continue;
+        WriteByte(Stream, std::uint8_t(b.Data.size()));
+        Stream->WriteBuffer(b.Data.data(), std::int64_t(b.Data.size()));
+    }
+    WriteByte(Stream, 0);
+}
+
+void TGIFUnknownAppExtension::LoadData(TStream* Stream) {
+    Blocks.clear();
+    for (;;) {
+        const int size = ReadByte(Stream);
+        if (size <= 0) break;
+        TGIFBlock b;
+        b.Data.resize(std::size_t(size));
+        ReadCheck(Stream, b.Data.data(), size);
+        Blocks.push_back(std::move(b));
+    }
+}
+
+// ---- TGIFAppExtNSLoop
+
+const TGIFExtensionClassInfo TGIFAppExtNSLoop::Class = {"TGIFAppExtNSLoop", &Make<TGIFAppExtNSLoop>,
+                                                        &TGIFApplicationExtension::FindSubExtension};
+TGIFExtensionClass TGIFAppExtNSLoop::ClassInfo() const { return &Class; }
+
+TGIFAppExtNSLoop::TGIFAppExtNSLoop(TGIFSubImage* SubImage) : TGIFApplicationExtension(SubImage) {
+    SetIdentifier("NETSCAPE");
+    SetAuthentication("2.0");
+}
+
+void TGIFAppExtNSLoop::SaveData(TStream* Stream) {
+    std::uint8_t d[6];
+    d[0] = 3;
+    d[1] = 1;
+    Put16(d + 2, Loops);
+    Stream->WriteBuffer(d, 4);
+    if (BufferSize != 0) {
+        d[0] = 5;
+        d[1] = 2;
+        for (int i = 0; i < 4; ++i) d[2 + i] = std::uint8_t((BufferSize >> (8 * i)) & 0xFF);
+        Stream->WriteBuffer(d, 6);
+    }
+    WriteByte(Stream, 0);
+}
+
+void TGIFAppExtNSLoop::LoadData(TStream* Stream) {
+    int size = ReadByte(Stream);
+    while (size > 0) {
+        const int id = ReadByte(Stream);
+        if (id < 0) throw GIFException("Premature end of data");
+        int left = size - 1;
+        if ((id & 7) == 1) {
+            if (left < 2) throw GIFException("Invalid GIF data");
+            std::uint8_t d[2];
+            ReadCheck(Stream, d, 2);
+            Loops = Get16(d);
+            left -= 2;
+        } else if ((id & 7) == 2) {
+            if (left < 4) throw GIFException("Invalid GIF data");
+            std::uint8_t d[4];
+            ReadCheck(Stream, d, 4);
+            BufferSize = std::uint32_t(d[0]) | (std::uint32_t(d[1]) << 8) | (std::uint32_t(d[2]) << 16) |
+                         (std::uint32_t(d[3]) << 24);
+            left -= 4;
+        }
+        if (left > 0) Stream->Seek(left, soFromCurrent);
+        size = ReadByte(Stream);
+    }
+}
