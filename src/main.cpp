@@ -1,21 +1,36 @@
-// Program entry: the application object, the fixed formats and the main frame.
+// Program entry: the language of the start-up messages, the single-instance lock, the
+// memory warning, the fixed formats and the main window.
 #include <QApplication>
-#include <QMainWindow>
 
+#include "app/ProgramStartup.h"
+#include "app/SingleInstanceLock.h"
+#include "app/TfrmMainWindow.h"
+#include "app/TfrmSerialNumber.h"
+#include "app/TfrmTitleControl.h"
 #include "platform/Dialogs.h"
 #include "platform/FormatSettings.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QCoreApplication::setApplicationName("NoxControl");
-    platform::SetApplicationTitle("NoxControl 1.2");
+    QCoreApplication::setApplicationName(QString::fromUtf8(startup::ApplicationTitle.data(),
+                                                           qsizetype(startup::ApplicationTitle.size())));
+    platform::SetApplicationTitle(AnsiString(startup::ApplicationTitle));
     ResetFormatSettings();
     platform::QtDialogs qtDialogs;
     platform::SetDialogs(&qtDialogs);
 
-    QMainWindow frame;
-    frame.setWindowTitle("NoxControl 1.2");
-    frame.resize(1024, 768);
-    frame.show();
-    return app.exec();
+    const int language = startup::SystemLanguage();
+    SingleInstanceLock lock;
+    if (!startup::CheckSingleInstance(lock, SingleInstanceLock::RuntimeDirectory(), language)) return 0;
+    if (const auto memory = startup::PhysicalMemory()) startup::WarnAboutLowMemory(memory, language);
+
+    // The channel window plugs in through its factory; without one the view commands do
+    // nothing.
+    TfrmMainWindow mainWindow(nullptr, language);
+    TfrmTitleControl titleWindow(&mainWindow);
+    frmSerialNumber = new TfrmSerialNumber(&mainWindow);
+    mainWindow.showMaximized();
+    const int result = app.exec();
+    platform::SetDialogs(nullptr);
+    return result;
 }

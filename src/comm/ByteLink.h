@@ -24,6 +24,10 @@ public:
     virtual AnsiString LastErrorText() const = 0;
 };
 
+// Reads like IByteLink::Read with a total time-out, but in short slices, so that a
+// thread asked to stop (stop() true) gives up at once instead of after the whole time-out.
+int ReadFor(IByteLink& link, char* buffer, std::size_t n, int timeoutMs, const std::function<bool()>& stop);
+
 // Line settings of a serial link: item indexes as the channel window's boxes hold them.
 struct TSerialLinkSettings {
     AnsiString PortName;

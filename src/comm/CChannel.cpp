@@ -225,7 +225,7 @@ void CChannel::DecodeReply(const AnsiString& reply) {
         break;
     }
     case 'S': {
-        if (reply.size() < 8) return;
+        if (dataEnd < 8) return;  // no block digit before the checksum
         switch (reply[7]) {
         case '1': {
             double t0 = field(9, 4, 1), tc = field(13, 4, 1), t1 = field(17, 4, 1);

@@ -34,6 +34,12 @@ CIdentification::CIdentification(bool createSuspended) {
 CIdentification::~CIdentification() {
     Terminate();
     WaitFor();
+    FreeWindow();
+}
+
+void CIdentification::FreeWindow() {
+    delete Window.data();
+    Window = nullptr;
 }
 
 void CIdentification::CreateProtocol(int channel) {
@@ -103,7 +109,8 @@ void CIdentification::SetUp(Stage s) {
     if (s == stV) {
         QWidget* owner = nullptr;
         if (IApplicationServices* a = ApplicationServices()) owner = a->MainWindowWidget();
-        Window = std::make_unique<TfrmIdentification>(owner);
+        FreeWindow();
+        Window = new TfrmIdentification(owner);
         Window->SetCaption(LookupText(292));
         Window->SetOkEnabled(false);
         Window->MemoClear();
@@ -128,9 +135,9 @@ void CIdentification::Try(Stage s) {
     }
     const StageInfo& info = kStages[s];
     int result = info.code[1] ? channel->QuerySub(info.code, ChannelNumber(), Frame, FrameLength, ReplyLength,
-                                                  Window.get(), Reply)
+                                                  Window.data(), Reply)
                               : channel->Query(info.code[0], ChannelNumber(), Frame, FrameLength, ReplyLength,
-                                               Window.get(), Reply);
+                                               Window.data(), Reply);
     if (result == 0) GoodReply = Reply;
     FailCount = static_cast<std::int8_t>(FailCount + result);
 }
@@ -266,7 +273,7 @@ void CIdentification::Finish() {
         Window->hide();
     }
     Protocol.reset();
-    Window.reset();
+    FreeWindow();
     if (CChannel* channel = ChannelObject()) channel->IdentificationDone(ChannelNumber(), Result);
 }
 

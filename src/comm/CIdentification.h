@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <memory>
 
+#include <QPointer>
+
 #include "comm/CCommThread.h"
 #include "comm/CTolvarProtocol.h"
 #include "comm/TfrmIdentification.h"
@@ -28,10 +30,12 @@ public:
 
     // The window while the identification runs (nullptr before the first stage and after
     // the end).
-    TfrmIdentification* IdentificationWindow() const { return Window.get(); }
+    TfrmIdentification* IdentificationWindow() const { return Window.data(); }
 
     std::unique_ptr<CTolvarProtocol> Protocol;
-    std::unique_ptr<TfrmIdentification> Window;
+    // Owned: freed by Finish or with the thread. The main window, its Qt parent, may free
+    // it first when it closes; the guarded pointer then reads null.
+    QPointer<TfrmIdentification> Window;
     AnsiString ChannelText;
     AnsiString Reply;
     AnsiString GoodReply;  // reply of the last try of the stage that passed
@@ -61,6 +65,7 @@ private:
     CChannel* ChannelObject() const;
     // Reports a failure when the run broke off with an exception.
     void FinishAfterException();
+    void FreeWindow();
 
     std::atomic<bool> finished_{false};
 };

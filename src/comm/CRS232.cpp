@@ -91,6 +91,7 @@ int CRS232::Open() {
         return 0;
     }
     Handle = link;
+    stopExchanges_ = false;
 
     poll_ = std::make_unique<CTransceiverRS232>(this, Channel(), Handle);
     poll_->CreateProtocol(Channel());
@@ -116,6 +117,7 @@ void CRS232::ResumeIdentification() {
 }
 
 void CRS232::StopThreads() {
+    stopExchanges_ = true;
     // Both threads are stopped and joined; from inside one of their own steps (the
     // identification's finish starts polling) the join is left until they have ended.
     if (identification_) {
@@ -190,7 +192,8 @@ AnsiString CRS232::DirectExchange(const AnsiString& frame, int frameLength, int 
         std::vector<char> buffer(wanted + 1);
         int count = -1;
         if (Handle->Purge() && Handle->Write(frame.substr(0, static_cast<std::size_t>(std::max(0, frameLength)))))
-            count = Handle->Read(buffer.data(), wanted, comm::Timing().ReadTimeoutMs);
+            count = comm::ReadFor(*Handle, buffer.data(), wanted, comm::Timing().ReadTimeoutMs,
+                                  [this] { return stopExchanges_.load(); });
         if (count > 0) reply.assign(buffer.data(), static_cast<std::size_t>(count));
     }
     if (window) platform::UiDispatcher::Instance().Send([window] { window->StepIt(); });

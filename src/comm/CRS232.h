@@ -1,5 +1,6 @@
 #pragma once
 // The channel of a unit on a serial port of its own.
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -55,6 +56,7 @@ private:
     AnsiString DirectExchange(const AnsiString& frame, int frameLength, int replyLength, TfrmIdentification* window);
     void StopThreads();
 
+    std::atomic<bool> stopExchanges_{false};  // a direct exchange gives up: the channel closes
     std::unique_ptr<CTransceiverRS232> poll_;
     std::unique_ptr<CIdentification> identification_;
 };

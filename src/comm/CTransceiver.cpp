@@ -95,8 +95,13 @@ void CTransceiver::Execute() {
         if (Active == 1) {
             try {
                 if (BeginStep()) {
+                    // The step's end runs also when the step throws: an RS485 thread
+                    // must never keep the bus of the other slaves.
+                    struct StepEnd {
+                        CTransceiver* t;
+                        ~StepEnd() { t->EndStep(); }
+                    } stepEnd{this};
                     bool exchanged = RunStep();
-                    EndStep();
                     // Only an exchange that went through ends a run of failures; idle
                     // passes while the error flag holds do not.
                     if (exchanged) exceptionShown_ = false;
@@ -133,7 +138,8 @@ void CTransceiverRS232::Exchange() {
 
     std::vector<char> buffer(std::max<std::size_t>(wanted, DiscardLength));
     int count = -1;
-    if (Handle->Purge() && Handle->Write(frame)) count = Handle->Read(buffer.data(), wanted, timeout);
+    auto stop = [this] { return Terminated(); };
+    if (Handle->Purge() && Handle->Write(frame)) count = comm::ReadFor(*Handle, buffer.data(), wanted, timeout, stop);
     if (count < 0) {
         // The port failed (an unplugged adapter): keep going, the ticks show the error.
         DeliverError(" Port error: " + Handle->LastErrorText());
@@ -144,7 +150,7 @@ void CTransceiverRS232::Exchange() {
     if (count > 0 && buffer[0] != '[') {
         DeliverError(" Error in synchronising !");
         Handle->Purge();
-        count = Handle->Read(buffer.data(), DiscardLength, timeout);
+        count = comm::ReadFor(*Handle, buffer.data(), DiscardLength, timeout, stop);
         if (count < 0) count = 0;
     }
     if (count != 0) {

@@ -6,6 +6,7 @@
 #include "platform/AnsiString.h"
 
 class QWidget;
+class TZSocket;
 
 // Controls of the channel window that the channel classes read by text or item index.
 enum class TChannelControl {
@@ -46,6 +47,9 @@ public:
 
     // Sets up series titles and axis captions for the identified device.
     virtual void SetupDeviceSeries(const AnsiString& deviceName, int channel) = 0;
+    // The window's socket component that a TCP/IP channel drives; nullptr when the window
+    // has none (the channel then keeps one of its own).
+    virtual TZSocket* ZTCPSocket() { return nullptr; }
     // The identification has ended (result 1 success, 0 failure).
     virtual void OnConnectionEstablished(int channel, int result) = 0;
 

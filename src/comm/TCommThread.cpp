@@ -1,5 +1,7 @@
 #include "comm/TCommThread.h"
 
+#include <mutex>
+
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -41,11 +43,13 @@ void TCommThread::Execute() {
         if (p[0].revents) continue;  // woken: check Terminated
         if (!portAlive || p[1].revents == 0) continue;
         if (p[1].revents & POLLIN) {
-            ssize_t n = ::read(fd_, buf, sizeof buf);
+            std::unique_lock<std::mutex> rx(owner_->rxMutex_);
+            ssize_t n = ::read(fd_, buf, sizeof buf);  // the port is non-blocking
             if (n > 0) {
                 owner_->Received(buf, static_cast<std::size_t>(n));
                 continue;
             }
+            rx.unlock();
             if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
         }
         // Hang-up, error or end of file: the device is gone (an unplugged adapter).

@@ -232,6 +232,7 @@ bool TZComm::PurgeCommPort(unsigned flags) {
     if (!port_.IsOpen()) return false;
     bool tx = flags & (PURGE_TXCLEAR | PURGE_TXABORT);
     bool rx = flags & (PURGE_RXCLEAR | PURGE_RXABORT);
+    std::lock_guard<std::mutex> hold(rxMutex_);
     bool ok = port_.Purge(tx, rx);
     if (rx) {
         std::lock_guard<std::mutex> l(mutex_);

@@ -81,11 +81,16 @@ void TfrmIdentification::FocusOk() { bitOK->setFocus(); }
 
 void TfrmIdentification::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
-    // Until OK, leaving the window beeps and brings it back.
+    // Until OK, leaving the window beeps and brings it back. Another identification
+    // window that waits for its own OK keeps the focus it got; two would fight otherwise.
     if (event->type() == QEvent::ActivationChange && isVisible() && !isActiveWindow() && !okPressed_) {
-        QApplication::beep();
         QTimer::singleShot(0, this, [this] {
-            if (!okPressed_ && isVisible()) activateWindow();
+            if (okPressed_ || !isVisible() || isActiveWindow()) return;
+            auto* other = dynamic_cast<TfrmIdentification*>(QApplication::activeWindow());
+            if (other && !other->okPressed_) return;
+            QApplication::beep();
+            ++Beeps;
+            activateWindow();
         });
     }
 }

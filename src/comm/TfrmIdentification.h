@@ -41,6 +41,7 @@ public:
     QPlainTextEdit* memIdentification;
     QPushButton* bitOK;
     int Tag = 0;
+    int Beeps = 0;  // times the window called the user back
 
 protected:
     void changeEvent(QEvent* event) override;

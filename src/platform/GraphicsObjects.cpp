@@ -1,6 +1,9 @@
 #include "platform/GraphicsObjects.h"
 
 #include <QFont>
+#include <algorithm>
+#include <atomic>
+#include <climits>
 #include <QFontMetricsF>
 #include <cstdlib>
 #include <cstring>
@@ -14,11 +17,20 @@ int MulDiv(int a, int b, int c) {
     const long long half = std::llabs(c) / 2;
     const bool negative = (p < 0) != (c < 0);
     const long long q = (std::llabs(p) + half) / std::llabs(c);
-    return int(negative ? -q : q);
+    return int(std::clamp<long long>(negative ? -q : q, INT_MIN, INT_MAX));
 }
 
+namespace {
+std::uint64_t NextSerial() {
+    static std::atomic<std::uint64_t> serial{0};
+    return ++serial;
+}
+}  // namespace
+
+TGraphicsObject::TGraphicsObject(QObject* parent) : TPersistent(parent), FSerial(NextSerial()) {}
+
 void TGraphicsObject::Changed() {
-    ++FSerial;
+    FSerial = NextSerial();
     if (OnChange) OnChange(this);
 }
 

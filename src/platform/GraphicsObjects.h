@@ -18,10 +18,10 @@ int MulDiv(int a, int b, int c);
 class TGraphicsObject : public TPersistent {
     Q_OBJECT
 public:
-    using TPersistent::TPersistent;
+    explicit TGraphicsObject(QObject* parent = nullptr);
     TNotifyEvent OnChange;
-    // Changes with every notified change; a canvas compares it to know when to realise the
-    // object again.
+    // Unique among all graphics objects and renewed with every notified change; a canvas
+    // compares it to know when to realise the object again.
     std::uint64_t Serial() const { return FSerial; }
 
 protected:
@@ -29,7 +29,7 @@ protected:
     virtual void Changed();
 
 private:
-    std::uint64_t FSerial = 1;
+    std::uint64_t FSerial;
 };
 
 // An extended pen as created by the platform's ExtCreatePen: the style code carries the

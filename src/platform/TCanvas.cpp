@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPathStroker>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "platform/Round.h"
@@ -458,6 +459,9 @@ void TCanvas::ApplyClip() {
     if (!FPainter) return;
     if (FHasClip) {
         FPainter->setWorldTransform(QTransform());
+        // Once clipping was switched off, Qt's raster engine ignores a new clip region
+        // unless clipping is switched on before the region is set.
+        FPainter->setClipping(true);
         FPainter->setClipRegion(FClip);
     } else {
         FPainter->setClipping(false);
@@ -533,43 +537,120 @@ TRect TCanvas::ClipRect() const {
 
 // ---- drawing core
 
-void TCanvas::StrokeLine(QPointF a, QPointF b, bool omitEnd) {
+// One-pixel lines are set pixel by pixel, as the platform draws them: each segment leaves
+// out its end pixel whatever its direction, style patterns count pixels and run on from
+// segment to segment, and only pixels on the device are visited however long the line is.
+void TCanvas::CosmeticPolyline(const QPolygonF& logical, const QList<qreal>& pattern, TColor color) {
+    if (logical.size() < 2) return;
+    const TRect dev = DeviceRect();
+    if (dev.IsEmpty()) return;
+    const QTransform t = Transform();
+    // Device coordinates are kept within +-2^30 so that the arithmetic below cannot overflow.
+    constexpr double kLimit = 1073741824.0;
+    auto toDevice = [&](const QPointF& p) {
+        const QPointF d = t.map(p);
+        return std::pair<long long, long long>(Round64(std::clamp(d.x(), -kLimit, kLimit)),
+                                               Round64(std::clamp(d.y(), -kLimit, kLimit)));
+    };
+    long long period = 0;
+    for (qreal v : pattern) period += Round64(v);
+    const bool opaqueGaps = period > 0 && FBkMode == OPAQUE;
+    auto isOn = [&](long long step) {
+        if (period <= 0) return true;
+        long long k = step % period;
+        for (int i = 0; i < pattern.size(); ++i) {
+            const long long len = Round64(pattern[i]);
+            if (k < len) return i % 2 == 0;
+            k -= len;
+        }
+        return true;
+    };
+    auto floorDiv = [](__int128 a, __int128 b) {
+        __int128 q = a / b;
+        if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
+        return q;
+    };
+    QPolygon on, off;
+    auto [x0, y0] = toDevice(logical[0]);
+    for (int k = 1; k < logical.size(); ++k) {
+        const auto [x1, y1] = toDevice(logical[k]);
+        const long long dx = x1 - x0, dy = y1 - y0;
+        const long long adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
+        const long long n = std::max(adx, ady);
+        if (n > 0) {
+            const bool xMajor = adx >= ady;
+            const long long sMajor = xMajor ? (dx < 0 ? -1 : 1) : (dy < 0 ? -1 : 1);
+            const long long major0 = xMajor ? x0 : y0;
+            const long long lo = xMajor ? dev.Left : dev.Top, hi = (xMajor ? dev.Right : dev.Bottom) - 1;
+            // Steps whose major coordinate lies on the device.
+            long long i0 = sMajor > 0 ? lo - major0 : major0 - hi;
+            long long i1 = sMajor > 0 ? hi - major0 : major0 - lo;
+            i0 = std::max(i0, 0LL);
+            i1 = std::min(i1, n - 1);
+            for (long long i = i0; i <= i1; ++i) {
+                long long x, y;
+                if (xMajor) {
+                    x = x0 + sMajor * i;
+                    y = y0 + (long long)floorDiv(__int128(2) * dy * i + adx, __int128(2) * adx);
+                } else {
+                    y = y0 + sMajor * i;
+                    x = x0 + (long long)floorDiv(__int128(2) * dx * i + ady, __int128(2) * ady);
+                }
+                if (x < dev.Left || x >= dev.Right || y < dev.Top || y >= dev.Bottom) {
+                    // The minor coordinate has left the device and will not come back.
+                    const long long minor = xMajor ? y : x, mlo = xMajor ? dev.Top : dev.Left,
+                                    mhi = xMajor ? dev.Bottom : dev.Right;
+                    const long long dir = xMajor ? dy : dx;
+                    if ((minor < mlo && dir <= 0) || (minor >= mhi && dir >= 0)) break;
+                    continue;
+                }
+                if (isOn(FDashPhase + i))
+                    on << QPoint(int(x), int(y));
+                else if (opaqueGaps)
+                    off << QPoint(int(x), int(y));
+            }
+            FDashPhase += n;
+        }
+        x0 = x1;
+        y0 = y1;
+    }
+    if (on.isEmpty() && off.isEmpty()) return;
+    QPainter* p = Painter();
+    if (!p) return;
+    ApplyComposition(false);
+    p->setWorldTransform(QTransform());
+    p->setBrush(Qt::NoBrush);
+    if (!off.isEmpty()) {
+        p->setPen(QPen(TColorToQColor(FBkColor), 0));
+        p->drawPoints(off);
+    }
+    if (!on.isEmpty()) {
+        p->setPen(QPen(TColorToQColor(color), 0));
+        p->drawPoints(on);
+    }
+}
+
+void TCanvas::StrokeLine(QPointF a, QPointF b) {
     bool drawn, cosmetic, styled;
     QPen pen = MakeQPen(drawn, cosmetic, styled);
     if (!drawn) return;
+    if (cosmetic && !Antialias) {
+        CosmeticPolyline(QPolygonF({a, b}), pen.style() == Qt::SolidLine ? QList<qreal>() : pen.dashPattern(),
+                         QColorToTColor(pen.color()));
+        return;
+    }
     const QRectF guard = GuardRect();
     if (!guard.contains(a) || !guard.contains(b)) {
-        const QPointF end = b;
         if (!ClipSegment(a, b, guard)) return;
-        if (b != end) omitEnd = false;
     }
     QPainter* p = Painter();
     if (!p) return;
     ApplyComposition(false);
     p->setBrush(Qt::NoBrush);
-    if (cosmetic && !omitEnd && a != b) {
-        // A flat-capped one-pixel line leaves out its last pixel; draw it separately.
-        p->setPen(pen);
-        p->drawLine(a, b);
-        QPen dot(pen);
-        dot.setDashPattern(QList<qreal>());
-        dot.setStyle(Qt::SolidLine);
-        dot.setCapStyle(Qt::SquareCap);
-        p->setPen(dot);
-        p->drawPoint(b);
-        return;
-    }
-    if (cosmetic && a == b) return;  // a line to its own start draws nothing
-    if (styled && cosmetic && FBkMode == OPAQUE) {
-        QPen gaps(pen);
-        gaps.setStyle(Qt::SolidLine);
-        gaps.setColor(TColorToQColor(FBkColor));
-        p->setPen(gaps);
-        p->drawLine(a, b);
-    }
-    if (!cosmetic) p->setWorldTransform(Transform() * QTransform::fromTranslate(kPixelCentre, kPixelCentre));
+    // Wide lines are centred on the pixels their coordinates name.
+    p->setWorldTransform(Transform() * QTransform::fromTranslate(kPixelCentre, kPixelCentre));
     p->setPen(pen);
-    if (!cosmetic && a == b) {
+    if (a == b) {
         p->drawPoint(a);  // a zero-length wide line is a dot of the pen's width
         return;
     }
@@ -578,6 +659,7 @@ void TCanvas::StrokeLine(QPointF a, QPointF b, bool omitEnd) {
 
 void TCanvas::MoveTo(int X, int Y) {
     FPenPos = TPoint(X, Y);
+    FDashPhase = 0;
     if (FPathOpen) FPath.moveTo(X, Y);
 }
 
@@ -587,7 +669,7 @@ void TCanvas::LineTo(int X, int Y) {
         if (FPath.elementCount() == 0) FPath.moveTo(FPenPos.X, FPenPos.Y);
         FPath.lineTo(X, Y);
     } else {
-        StrokeLine(QPointF(FPenPos.X, FPenPos.Y), QPointF(X, Y), true);
+        StrokeLine(QPointF(FPenPos.X, FPenPos.Y), QPointF(X, Y));
     }
     FPenPos = TPoint(X, Y);
 }
@@ -619,17 +701,22 @@ void TCanvas::DrawShape(const QPainterPath& fillIn, const QPainterPath& outlineI
     }
     if (!penDrawn || outline.isEmpty()) return;
     p->setBrush(Qt::NoBrush);
-    // Wide lines are centred on the pixels their coordinates name.
-    if (!cosmetic) p->setWorldTransform(Transform() * QTransform::fromTranslate(kPixelCentre, kPixelCentre));
+    const QList<qreal> pattern = pen.style() == Qt::SolidLine ? QList<qreal>() : pen.dashPattern();
     const bool outside = !guard.contains(outline.boundingRect());
     for (QPolygonF poly : outline.toSubpathPolygons()) {
         if (poly.size() < 2) continue;
         if (closedOutline && poly.first() != poly.last()) poly << poly.first();
-        if (outside || (styled && cosmetic && FBkMode == OPAQUE)) {
-            for (int i = 1; i < poly.size(); ++i) StrokeLine(poly[i - 1], poly[i], true);
-            if (!closedOutline) continue;
+        if (cosmetic && !Antialias) {
+            FDashPhase = 0;
+            CosmeticPolyline(poly, pattern, QColorToTColor(pen.color()));
             continue;
         }
+        if (outside) {
+            for (int i = 1; i < poly.size(); ++i) StrokeLine(poly[i - 1], poly[i]);
+            continue;
+        }
+        // Wide lines are centred on the pixels their coordinates name.
+        p->setWorldTransform(Transform() * QTransform::fromTranslate(kPixelCentre, kPixelCentre));
         p->setPen(pen);
         p->drawPolyline(poly);
     }
@@ -844,20 +931,29 @@ void TCanvas::SetPixel(int X, int Y, TColor color) {
 
 void TCanvas::SelectFont(const TFont* font) { FTempFont = font; }
 
-QFont TCanvas::CurrentQFont() const {
-    QFont f = TextFont()->ToQFont();
-    if (FCharExtra != 0) f.setLetterSpacing(QFont::AbsoluteSpacing, FCharExtra);
-    if (Antialias) f.setStyleStrategy(QFont::PreferAntialias);
-    return f;
+// The Qt font and its metrics are made again only when the selected font, the character
+// spacing or the smoothing changed: charts measure many labels per paint.
+const TCanvas::FontCache& TCanvas::CurrentFontCache() const {
+    const TFont* f = TextFont();
+    if (!FFontCache || FFontCache->font != f || FFontCache->serial != f->Serial() ||
+        FFontCache->extra != FCharExtra || FFontCache->antialias != Antialias) {
+        QFont q = f->ToQFont();
+        if (FCharExtra != 0) q.setLetterSpacing(QFont::AbsoluteSpacing, FCharExtra);
+        if (Antialias) q.setStyleStrategy(QFont::PreferAntialias);
+        FFontCache = std::make_unique<FontCache>(FontCache{f, f->Serial(), FCharExtra, Antialias, q, QFontMetrics(q)});
+    }
+    return *FFontCache;
 }
 
+QFont TCanvas::CurrentQFont() const { return CurrentFontCache().qfont; }
+
 TSize TCanvas::TextExtent(const AnsiString& Text) {
-    const QFontMetrics fm(CurrentQFont());
+    const QFontMetrics& fm = CurrentFontCache().metrics;
     return TSize{fm.horizontalAdvance(QString::fromStdString(Text)), fm.ascent() + fm.descent()};
 }
 
-int TCanvas::TextAscent() { return QFontMetrics(CurrentQFont()).ascent(); }
-int TCanvas::TextDescent() { return QFontMetrics(CurrentQFont()).descent(); }
+int TCanvas::TextAscent() { return CurrentFontCache().metrics.ascent(); }
+int TCanvas::TextDescent() { return CurrentFontCache().metrics.descent(); }
 
 void TCanvas::TextOut(int X, int Y, const AnsiString& Text) { TextOutImpl(X, Y, Text, nullptr); }
 
@@ -865,8 +961,9 @@ void TCanvas::TextRect(const TRect& r, int X, int Y, const AnsiString& Text) { T
 
 void TCanvas::TextOutImpl(int X, int Y, const AnsiString& Text, const TRect* clip) {
     ApplyFont();
-    const QFont font = CurrentQFont();
-    const QFontMetrics fm(font);
+    const FontCache& cache = CurrentFontCache();
+    const QFont font = cache.qfont;
+    const QFontMetrics fm = cache.metrics;
     const QString text = QString::fromStdString(Text);
     const int w = fm.horizontalAdvance(text);
     const int ascent = fm.ascent(), cell = fm.ascent() + fm.descent();
@@ -921,12 +1018,29 @@ void TCanvas::TextOutImpl(int X, int Y, const AnsiString& Text, const TRect* cli
 
 void TCanvas::Draw(int X, int Y, TGraphic* graphic) {
     if (!graphic || graphic->GetEmpty()) return;
-    graphic->Draw(this, TRect(X, Y, X + graphic->GetWidth(), Y + graphic->GetHeight()));
+    auto end = [](int a, int b) { return int(std::clamp<long long>(static_cast<long long>(a) + b, INT_MIN, INT_MAX)); };
+    StretchDraw(TRect(X, Y, end(X, graphic->GetWidth()), end(Y, graphic->GetHeight())), graphic);
 }
 
 void TCanvas::StretchDraw(const TRect& r, TGraphic* graphic) {
-    if (!graphic || graphic->GetEmpty()) return;
-    graphic->Draw(this, r);
+    if (!graphic || graphic->GetEmpty() || r.IsEmpty()) return;
+    const QRectF target(r.Left, r.Top, double(r.Right) - r.Left, double(r.Bottom) - r.Top);
+    const QRectF guard = GuardRect();
+    if (guard.contains(target)) {
+        graphic->Draw(this, r);
+        return;
+    }
+    // Only the part of a huge picture rectangle near the device is drawn: the matching part
+    // of the picture, stretched the same way.
+    const QRectF visible = target.intersected(guard);
+    if (visible.isEmpty()) return;
+    const QImage image = graphic->ToImage();
+    const double sx = image.width() / target.width(), sy = image.height() / target.height();
+    const QRectF source((visible.left() - target.left()) * sx, (visible.top() - target.top()) * sy,
+                        visible.width() * sx, visible.height() * sy);
+    QPainter* p = Painter();
+    if (!p) return;
+    p->drawImage(visible, image, source);
 }
 
 void TCanvas::CopyRect(const TRect& Dest, TCanvas* Canvas, const TRect& Source) {

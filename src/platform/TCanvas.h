@@ -18,6 +18,7 @@
 // - Coordinates far outside the device are clipped before they reach Qt.
 #include <QBrush>
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainterPath>
 #include <QPen>
 #include <QRegion>
@@ -201,8 +202,19 @@ private:
     QBrush MakeQBrush(bool& drawn) const;
     const TFont* TextFont() const { return FTempFont ? FTempFont : FFont; }
     QFont CurrentQFont() const;
+    struct FontCache {
+        const TFont* font;
+        std::uint64_t serial;
+        int extra;
+        bool antialias;
+        QFont qfont;
+        QFontMetrics metrics;
+    };
+    const FontCache& CurrentFontCache() const;
+    mutable std::unique_ptr<FontCache> FFontCache;
     double DeviceScale() const;
-    void StrokeLine(QPointF a, QPointF b, bool omitEnd);
+    void StrokeLine(QPointF a, QPointF b);
+    void CosmeticPolyline(const QPolygonF& logical, const QList<qreal>& pattern, TColor color);
     void DrawShape(const QPainterPath& fill, const QPainterPath& outline, bool closedOutline);
     void DrawPolyline(const TPoint* points, int count, bool closed);
     bool PathRecording() const { return FPathOpen; }
@@ -219,6 +231,7 @@ private:
     const TFont* FTempFont = nullptr;
     std::uint64_t FFontSerial = 0;
     TPoint FPenPos;
+    long long FDashPhase = 0;
     int FBkMode = OPAQUE;
     TColor FBkColor = clWhite;
     TColor FTextColor = clBlack;

@@ -1,6 +1,7 @@
 // Opening, settings, closing and failures of the RS232 channel and its threads.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QPushButton>
 #include <fstream>
 
@@ -138,13 +139,19 @@ TEST_F(SerialChannel, ClosingAPollingChannelIsPromptAndLeavesNothingOpen) {
     CRS232 c(1);
     Connect(c);
     PressOkAndWaitForResult(WaitForVerdict(c));
-    ASSERT_TRUE(WaitUntil([&] { return line.FrameCount() > 30; }));
-    // Close in the middle of a cycle, with a reply outstanding.
+    // Close in the middle of a cycle, while the thread waits for a reply that never comes.
+    comm::TCommTiming slow = comm::Timing();
+    slow.ReadTimeoutMs = 20000;
+    comm::SetTiming(slow);
+    ASSERT_TRUE(WaitUntil([&] { return c.PollRequest == 0; }));
     line.First().InjectFault(UnitFault::NoReply, -1);
+    std::size_t sent = line.FrameCount();
     c.PollRequest = 1;
+    ASSERT_TRUE(WaitUntil([&] { return line.FrameCount() > sent; }));
+    scope.services.current = 2;  // another window is active: the channel closes its own
     auto start = std::chrono::steady_clock::now();
     c.Close(3);
-    EXPECT_LT(ElapsedMs(start), 1000);  // bounded by one read time-out, never a deadlock
+    EXPECT_LT(ElapsedMs(start), 5000);  // far below the read time-out, and no deadlock
     c.Close(3);
     EXPECT_EQ(c.PollThread(), nullptr);
     EXPECT_EQ(TransceiverThreads[1], nullptr);
@@ -156,6 +163,9 @@ TEST_F(SerialChannel, ClosingAPollingChannelIsPromptAndLeavesNothingOpen) {
 TEST_F(SerialChannel, ClosingDuringIdentificationReportsNothing) {
     StartLine();
     line.First().Update([](support::UnitState& s) { s.answers = 0; });  // every try waits its time-out
+    comm::TCommTiming slow = comm::Timing();
+    slow.ReadTimeoutMs = 20000;
+    comm::SetTiming(slow);
     const int descriptors = OpenDescriptors();
     {
         CRS232 c(1);
@@ -163,7 +173,7 @@ TEST_F(SerialChannel, ClosingDuringIdentificationReportsNothing) {
         ASSERT_TRUE(WaitUntil([&] { return line.FrameCount() >= 1; }));
         auto start = std::chrono::steady_clock::now();
         c.Close(2);
-        EXPECT_LT(ElapsedMs(start), 1000);
+        EXPECT_LT(ElapsedMs(start), 5000);
         EXPECT_EQ(c.Identification, nullptr);
     }
     platform::UiDispatcher::Instance().ProcessPending();
@@ -393,4 +403,32 @@ TEST_F(SerialChannel, SerialPortCarriesTheLineSettingsAndIsExclusive) {
     // Closed: the port can be opened again.
     EXPECT_EQ(other.Open(), 1);
     other.Close(3);
+}
+
+TEST(IdentificationWindow, TakesTheFocusBackUntilOk) {
+    TfrmIdentification w;
+    w.show();
+    w.activateWindow();
+    QWidget other;
+    other.show();
+    ASSERT_TRUE(WaitUntil([&] {
+        QCoreApplication::processEvents();
+        return w.isActiveWindow();
+    }));
+    other.activateWindow();
+    ASSERT_TRUE(WaitUntil([&] {
+        QCoreApplication::processEvents();
+        return w.Beeps >= 1 && w.isActiveWindow();
+    }));
+    // After OK the focus is free.
+    w.bitOKClick();
+    int beeps = w.Beeps;
+    other.activateWindow();
+    ASSERT_TRUE(WaitUntil([&] {
+        QCoreApplication::processEvents();
+        return other.isActiveWindow();
+    }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.Beeps, beeps);
+    EXPECT_TRUE(other.isActiveWindow());
 }

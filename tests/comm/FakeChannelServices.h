@@ -31,11 +31,12 @@ public:
         setupNames.push_back(name);
         setupChannel = channel;
     }
+    TZSocket* ZTCPSocket() override { return socket; }
     void OnConnectionEstablished(int channel, int result) override {
+        if (onConnectionEstablished) onConnectionEstablished(channel, result);
         std::lock_guard<std::mutex> l(mutex);
         results.push_back(result);
         resultChannel = channel;
-        if (onConnectionEstablished) onConnectionEstablished(channel, result);
     }
 
     std::vector<AnsiString> Memo(TChannelMemo m) const {
@@ -60,6 +61,7 @@ public:
     std::vector<int> results;
     int resultChannel = 0;
     std::function<void(int, int)> onConnectionEstablished;
+    TZSocket* socket = nullptr;  // the window's socket component, when it has one
     mutable std::mutex mutex;
 };
 

@@ -73,6 +73,21 @@ TEST(CanvasShapes, LineToLeavesOutItsEndPixelAndMoveToDrawsNothing) {
     EXPECT_EQ(PixelAt(d.image(), 2, 2), clBlack);
     EXPECT_EQ(PixelAt(d.image(), 12, 7), clWhite);
     EXPECT_EQ(CountColor(d.image(), clBlack), 10);
+    // Right to left and bottom to top: the end pixel is still the one left out.
+    Surface r;
+    r.c->MoveTo(15, 5);
+    r.c->LineTo(5, 5);
+    r.c->LineTo(5, 0);
+    EXPECT_EQ(RowOf(r.image(), 5, 4, 16, clBlack), ".###########.");  // x 5 starts the second line
+    EXPECT_EQ(ColumnOf(r.image(), 5, 0, 6, clBlack), ".#####.");
+    // A polyline draws every corner once and leaves out only its last point.
+    Surface p;
+    p.c->Pen()->SetMode(pmXor);
+    p.c->Pen()->SetColor(clWhite);
+    const TPoint zigzag[4] = {{2, 2}, {10, 2}, {10, 8}, {2, 8}};
+    p.c->Polyline(zigzag, 4);
+    EXPECT_EQ(CountColor(p.image(), clBlack), 8 + 6 + 8);
+    EXPECT_EQ(PixelAt(p.image(), 2, 8), clWhite);
 }
 
 TEST(CanvasPens, WidthZeroStaysOnePixelUnderScaledMappingWidthOneScales) {
@@ -190,6 +205,46 @@ TEST(CanvasMixModes, PenModeSetsTheDeviceMixModeAndNopDrawsNothing) {
     EXPECT_EQ(CountColor(s.image(), clBlack), 30);
 }
 
+TEST(CanvasMixModes, EachPenModeCombinesPenAndScreenBitwise) {
+    const TColor screen = RGB(0x5A, 0xC3, 0x0F), pen = RGB(0x3C, 0x99, 0xF0);
+    struct Case {
+        TPenMode mode;
+        unsigned (*f)(unsigned p, unsigned d);
+    };
+    const Case cases[] = {
+        {pmBlack, [](unsigned, unsigned) { return 0u; }},
+        {pmWhite, [](unsigned, unsigned) { return 0xFFu; }},
+        {pmNop, [](unsigned, unsigned d) { return d; }},
+        {pmNot, [](unsigned, unsigned d) { return ~d & 0xFF; }},
+        {pmCopy, [](unsigned p, unsigned) { return p; }},
+        {pmNotCopy, [](unsigned p, unsigned) { return ~p & 0xFF; }},
+        {pmMergePenNot, [](unsigned p, unsigned d) { return (p | ~d) & 0xFF; }},
+        {pmMaskPenNot, [](unsigned p, unsigned d) { return p & ~d & 0xFF; }},
+        {pmMergeNotPen, [](unsigned p, unsigned d) { return (~p | d) & 0xFF; }},
+        {pmMaskNotPen, [](unsigned p, unsigned d) { return ~p & d & 0xFF; }},
+        {pmMerge, [](unsigned p, unsigned d) { return p | d; }},
+        {pmNotMerge, [](unsigned p, unsigned d) { return ~(p | d) & 0xFF; }},
+        {pmMask, [](unsigned p, unsigned d) { return p & d; }},
+        {pmNotMask, [](unsigned p, unsigned d) { return ~(p & d) & 0xFF; }},
+        {pmXor, [](unsigned p, unsigned d) { return p ^ d; }},
+        {pmNotXor, [](unsigned p, unsigned d) { return ~(p ^ d) & 0xFF; }},
+    };
+    for (const Case& k : cases) {
+        Surface s(8, 8);
+        s.c->Brush()->SetColor(screen);
+        s.c->FillRect(TRect(0, 0, 8, 8));
+        s.c->Pen()->SetColor(pen);
+        s.c->Pen()->SetMode(k.mode);
+        s.c->MoveTo(1, 1);
+        s.c->LineTo(5, 1);
+        const TColor want = RGB(int(k.f(GetRValue(pen), GetRValue(screen))), int(k.f(GetGValue(pen), GetGValue(screen))),
+                                int(k.f(GetBValue(pen), GetBValue(screen))));
+        EXPECT_EQ(PixelAt(s.image(), 2, 1), want) << "mode " << int(k.mode);
+        EXPECT_EQ(PixelAt(s.image(), 5, 1), screen) << "mode " << int(k.mode);
+        EXPECT_EQ(qAlpha(s.image().pixel(2, 1)), 255);
+    }
+}
+
 TEST(CanvasBrushes, HatchGapsTakeTheBackgroundColourOnlyInOpaqueMode) {
     Surface s;
     s.c->Brush()->SetStyle(bsCross);
@@ -258,6 +313,30 @@ TEST(CanvasText, AlignmentFlagsPlaceTheCellAroundTheReferencePoint) {
     o.c->SetTextAlign(TA_CENTER);
     o.c->TextOut(100, 10, "Hg");
     EXPECT_EQ(BoundingBoxOfNot(o.image(), clWhite), QRect(100 - size.cx / 2, 10, size.cx, size.cy));
+}
+
+TEST(CanvasText, RotatedTextTurnsRoundItsReferencePointAndUpdatesThePenPosition) {
+    Surface s(200, 200);
+    s.c->SetBkMode(TRANSPARENT);
+    s.c->Font()->SetHeight(-20);
+    const TSize size = s.c->TextExtent("Hello");
+    s.c->Font()->SetOrientation(900);  // a quarter turn counter-clockwise: the text runs upwards
+    s.c->TextOut(100, 150, "Hello");
+    const QRect box = BoundingBoxOfNot(s.image(), clWhite);
+    ASSERT_FALSE(box.isNull());
+    EXPECT_GE(box.left(), 100);
+    EXPECT_LE(box.right(), 100 + size.cy);
+    EXPECT_LE(box.bottom(), 150);
+    EXPECT_GE(box.top(), 150 - size.cx);
+    EXPECT_GT(box.height(), box.width());
+
+    Surface u(200, 60);
+    u.c->Font()->SetHeight(-12);
+    u.c->SetTextAlign(TA_UPDATECP);
+    u.c->MoveTo(10, 10);
+    const int w = u.c->TextWidth("ab");
+    u.c->TextOut(0, 0, "ab");
+    EXPECT_EQ(u.c->GetPenPos(), TPoint(10 + w, 10));
 }
 
 TEST(CanvasText, FontHeightSignAndPointSizesFollowTheDeviceResolution) {
@@ -343,4 +422,112 @@ TEST(GraphicsTypes, SystemColoursResolveFromTheFixedTable) {
     EXPECT_EQ(MulDiv(10, 96, 72), 13);
     EXPECT_EQ(MulDiv(-13, 72, 96), -10);
     EXPECT_EQ(MulDiv(1, 1, 0), 0);
+}
+
+TEST(CanvasPaths, RecordedShapesDrawOnlyWhenStrokedFilledOrUsedToClip) {
+    Surface s;
+    s.c->Brush()->SetColor(clRed);
+    s.c->BeginPath();
+    s.c->Rectangle(10, 10, 20, 20);
+    s.c->MoveTo(30, 5);
+    s.c->LineTo(40, 5);
+    s.c->EndPath();
+    EXPECT_EQ(CountColor(s.image(), clRed) + CountColor(s.image(), clBlack), 0);
+    s.c->FillPath();
+    EXPECT_EQ(BoundingBoxOf(s.image(), clRed), QRect(10, 10, 10, 10));
+    EXPECT_FALSE(s.c->InPath());
+
+    // The path of a rectangle as a clip region.
+    Surface c;
+    c.c->BeginPath();
+    c.c->Rectangle(5, 5, 15, 12);
+    c.c->EndPath();
+    c.c->SelectClipPath(RGN_AND);
+    c.c->Brush()->SetColor(clBlue);
+    c.c->FillRect(TRect(0, 0, 64, 48));
+    EXPECT_EQ(BoundingBoxOf(c.image(), clBlue), QRect(5, 5, 10, 7));
+
+    // Stroking draws the outline with the pen only.
+    Surface k;
+    k.c->Pen()->SetColor(clGreen);
+    k.c->Brush()->SetColor(clRed);
+    k.c->BeginPath();
+    k.c->MoveTo(2, 2);
+    k.c->LineTo(20, 2);
+    k.c->EndPath();
+    k.c->StrokePath();
+    EXPECT_EQ(CountColor(k.image(), clRed), 0);
+    EXPECT_GE(CountColor(k.image(), clGreen), 18);
+}
+
+TEST(CanvasPaths, ArcsRunCounterClockwiseByDefaultAndArcToMovesThePen) {
+    Surface s(60, 60);
+    s.c->Brush()->SetColor(clRed);
+    s.c->Pen()->SetStyle(psClear);
+    // Box 10..50, centre 30,30: from the radial to the right to the radial upwards.
+    s.c->Pie(10, 10, 50, 50, 50, 30, 30, 10);
+    EXPECT_EQ(PixelAt(s.image(), 40, 20), clRed);  // upper right quarter
+    EXPECT_EQ(PixelAt(s.image(), 20, 40), clWhite);
+    EXPECT_EQ(PixelAt(s.image(), 20, 20), clWhite);
+
+    Surface c(60, 60);
+    c.c->Brush()->SetColor(clRed);
+    c.c->Pen()->SetStyle(psClear);
+    EXPECT_EQ(c.c->SetArcDirection(AD_CLOCKWISE), AD_COUNTERCLOCKWISE);
+    c.c->Pie(10, 10, 50, 50, 50, 30, 30, 10);
+    EXPECT_EQ(PixelAt(c.image(), 40, 20), clWhite);
+    EXPECT_EQ(PixelAt(c.image(), 20, 40), clRed);
+
+    Surface a(60, 60);
+    a.c->MoveTo(5, 30);
+    a.c->ArcTo(10, 10, 50, 50, 50, 30, 30, 10);
+    const TPoint end = a.c->GetPenPos();
+    EXPECT_NEAR(end.X, 30, 1);
+    EXPECT_NEAR(end.Y, 10, 1);
+}
+
+TEST(CanvasClipping, ExclusiveOrCutsAnAreaOutOfTheClipping) {
+    Surface s;
+    s.c->IntersectClipRect(0, 0, 40, 40);
+    const QRegion hole(10, 10, 10, 10);
+    s.c->ExtSelectClipRgn(&hole, RGN_XOR);
+    s.c->Brush()->SetColor(clRed);
+    s.c->FillRect(TRect(0, 0, 64, 48));
+    EXPECT_EQ(PixelAt(s.image(), 15, 15), clWhite);
+    EXPECT_EQ(PixelAt(s.image(), 5, 5), clRed);
+    EXPECT_EQ(PixelAt(s.image(), 45, 5), clWhite);
+    EXPECT_EQ(CountColor(s.image(), clRed), 40 * 40 - 100);
+}
+
+TEST(CanvasPictures, PicturesDrawAtTheirPlaceAndHugeStretchesDrawTheirVisiblePart) {
+    TBitmap picture;
+    picture.SetSize(4, 2);
+    picture.Image().fill(qRgb(255, 0, 0));
+    for (int y = 0; y < 2; ++y) picture.Image().setPixel(3, y, qRgb(0, 0, 255));
+    Surface s;
+    s.c->Draw(10, 20, &picture);
+    EXPECT_EQ(BoundingBoxOfNot(s.image(), clWhite), QRect(10, 20, 4, 2));
+    EXPECT_EQ(PixelAt(s.image(), 13, 21), clBlue);
+    s.c->Draw(INT_MAX - 1, 0, &picture);  // far off the device: nothing, and no overflow
+    EXPECT_EQ(CountColor(s.image(), clRed), 6);
+
+    // A picture stretched to 400 million pixels: the device shows the red left part.
+    Surface h;
+    h.c->StretchDraw(TRect(-100000000, 0, 300000000, 10), &picture);
+    EXPECT_EQ(RowOf(h.image(), 5, 0, 63, clRed), std::string(64, '#'));
+    EXPECT_EQ(PixelAt(h.image(), 5, 12), clWhite);
+}
+
+TEST(CanvasPens, SmoothingOnlyWhenAsked) {
+    for (bool smooth : {false, true}) {
+        Surface s;
+        s.c->Antialias = smooth;
+        s.c->MoveTo(2, 3);
+        s.c->LineTo(50, 20);
+        const int pure = CountColor(s.image(), clBlack) + CountColor(s.image(), clWhite);
+        if (smooth)
+            EXPECT_LT(pure, 64 * 48) << "a smooth line has shades of grey";
+        else
+            EXPECT_EQ(pure, 64 * 48);
+    }
 }

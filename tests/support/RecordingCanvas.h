@@ -15,6 +15,13 @@ public:
     TRecordingCanvas();
     ~TRecordingCanvas() override;
 
+    using TCanvas3D::Rectangle;
+    using TCanvas3D::StretchDraw;
+    using TTeeCanvas::Ellipse;
+    using TTeeCanvas::Line;
+    using TTeeCanvas::RoundRect;
+    using TTeeCanvas::TextOut;
+
     std::vector<std::string> Calls;
     int CharWidth = 6;
     int LineHeight = 10;

@@ -39,7 +39,8 @@ public:
     virtual TColor GetFreeSeriesColor(bool checkBackground, TChartSeries* series) = 0;
 
     // Data sources: refill a series from its sources; whether a component may feed it;
-    // a source was detached from the series.
+    // a source was detached from the series (it may be a component being freed: compare
+    // it, do not use it).
     virtual void CheckDatasource(TChartSeries* series) = 0;
     virtual bool IsValidDataSource(TChartSeries* series, QObject* component) = 0;
     virtual void RemovedDataSource(TChartSeries* series, QObject* component) = 0;

@@ -3,7 +3,7 @@
 #include <unordered_set>
 
 #include "chart/engine/ChartTextFormat.h"
-#include "chart/engine/FreeNotification.h"
+#include "platform/FreeNotification.h"
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TTeeFunction.h"
 #include "chart/engine/TTeeSeriesSource.h"
@@ -196,6 +196,7 @@ void TChartSeries::ComponentFreed(QObject* component)
         FFunction = nullptr;
         return;
     }
+    // The component is half gone: it is compared, never used.
     if (FDataSources && FDataSources->IndexOf(component) >= 0) {
         if (component == DataSource()) {
             InternalRemoveDataSource(component);
@@ -203,7 +204,6 @@ void TChartSeries::ComponentFreed(QObject* component)
             FDataSources->InheritedRemove(component);
             CheckDataSource();
         }
-        FDataSources->InheritedRemove(component);
     }
 }
 

@@ -47,11 +47,6 @@ void TChartValueList::Reserve(int length)
     if (length > Capacity()) FValue.resize(static_cast<std::size_t>(length));
 }
 
-void TChartValueList::Touched(int index)
-{
-    if (index < FStatsCount) FStatsCount = -1;
-}
-
 bool TChartValueList::InOrder(double a, double b) const
 {
     if (FOrder == loDescending) return a >= b;

@@ -110,7 +110,11 @@ private:
     enum class SortState { Unknown, Ordered, Unordered };
 
     void Grow();
-    void Touched(int index);  // a value at index changed: statistics from there are stale
+    // A value at index changed: statistics covering it are stale.
+    void Touched(int index)
+    {
+        if (index < FStatsCount) FStatsCount = -1;
+    }
     void CheckOrderAround(int index);
     bool InOrder(double a, double b) const;  // a may precede b
     void EnsureStats();

@@ -2,9 +2,34 @@
 
 #include "chart/engine/TTeeCustomTool.h"
 
-TCustomChartElement::TCustomChartElement(QObject* owner) : TPersistent(owner) {}
+TCustomChartElement::TCustomChartElement(QObject* owner) : TPersistent(owner)
+{
+    FBrush = new TChartBrush([this](QObject*) { CanvasChanged(); }, this);
+    FPen = CreateChartPen();
+}
 
-TCustomChartElement::~TCustomChartElement() = default;
+TCustomChartElement::~TCustomChartElement()
+{
+    // The pen and brush go with the element; their notifications must not reach it
+    // half destroyed.
+    FPen->OnChange = nullptr;
+    FBrush->OnChange = nullptr;
+}
+
+TChartPen* TCustomChartElement::CreateChartPen()
+{
+    return new TChartPen([this](QObject*) { CanvasChanged(); }, this);
+}
+
+void TCustomChartElement::SetBrush(TChartBrush* value)
+{
+    if (value && value != FBrush) FBrush->Assign(value);
+}
+
+void TCustomChartElement::SetPen(TChartPen* value)
+{
+    if (value && value != FPen) FPen->Assign(value);
+}
 
 void TCustomChartElement::SetActive(bool value)
 {
@@ -24,6 +49,8 @@ void TCustomChartElement::Repaint()
 void TCustomChartElement::Assign(const TCustomChartElement& source)
 {
     FActive = source.FActive;
+    FBrush->Assign(source.FBrush);
+    FPen->Assign(source.FPen);
     Tag = source.Tag;
 }
 

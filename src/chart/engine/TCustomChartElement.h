@@ -3,16 +3,29 @@
 #include <QObject>
 
 #include "chart/engine/ChartHost.h"
+#include "chart/engine/TChartBrush.h"
+#include "chart/engine/TChartPen.h"
 #include "platform/TPersistent.h"
 #include "platform/AnsiString.h"
 
 class TCustomChartElement : public TPersistent {
     Q_OBJECT
     Q_PROPERTY(bool Active READ GetActive WRITE SetActive)
+    Q_PROPERTY(TChartBrush* Brush READ Brush WRITE SetBrush)
+    Q_PROPERTY(TChartPen* Pen READ Pen WRITE SetPen)
 
 public:
     explicit TCustomChartElement(QObject* owner = nullptr);
     ~TCustomChartElement() override;
+
+    // Owned; a change of either repaints the element's chart.
+    TChartBrush* Brush() const { return FBrush; }
+    TChartPen* Pen() const { return FPen; }
+    // Copy the given settings into the element's own brush and pen.
+    void SetBrush(TChartBrush* value);
+    virtual void SetPen(TChartPen* value);
+    // A chart pen that notifies this element when it changes.
+    TChartPen* CreateChartPen();
 
     bool GetActive() const { return FActive; }
     virtual void SetActive(bool value);
@@ -38,6 +51,8 @@ protected:
 
     bool FActive = true;
     IChartHost* FParentChart = nullptr;
+    TChartBrush* FBrush = nullptr;
+    TChartPen* FPen = nullptr;
 };
 
 // TChartSeriesStyle bits

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "chart/engine/FreeNotification.h"
+#include "platform/FreeNotification.h"
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TeeConst.h"
 #include "platform/Dialogs.h"
@@ -13,8 +13,9 @@ TTeeSeriesSource::TTeeSeriesSource(QObject* owner) : QObject(owner) {}
 
 TTeeSeriesSource::~TTeeSeriesSource()
 {
-    Close();
+    // Being destroyed, the source closes without clearing its series' data.
     FDestroying = true;
+    Close();
     if (FSeries) TeeRemoveFreeNotification(FSeries, this);
 }
 
@@ -72,6 +73,7 @@ void TTeeSeriesSource::SetActive(bool value)
 void TTeeSeriesSource::Close()
 {
     if (!Loading && !FDestroying) SetActive(false);
+    if (FDestroying) FActive = false;
 }
 
 void TTeeSeriesSource::Refresh()

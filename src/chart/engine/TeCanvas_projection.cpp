@@ -1,5 +1,7 @@
 // The 3D projection of TTeeCanvas3D (flat, oblique and rotated with perspective), its
 // approximate inverse, and the off-screen buffer.
+#include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "chart/engine/TeCanvas.h"
@@ -10,6 +12,12 @@ namespace {
 // The perspective divisor is kept at least this far from zero: a point at the eye (or a
 // chart of zero width) would otherwise divide by zero.
 constexpr double kMinPerspectiveDivisor = 1e-6;
+
+// Screen position = rounded offset + centre, saturating like the rounding itself.
+int PixelAdd(int a, int b) {
+    const long long r = static_cast<long long>(a) + b;
+    return int(std::clamp<long long>(r, INT_MIN, INT_MAX));
+}
 
 double PerspectiveScale(double zoom, double divisor) {
     if (!(std::fabs(divisor) >= kMinPerspectiveDivisor)) divisor = std::copysign(kMinPerspectiveDivisor, divisor);
@@ -107,22 +115,22 @@ TRect TTeeCanvas3D::InitWindow(TCanvas* DestCanvas, TView3DOptions* A3DOptions, 
 
 void TTeeCanvas3D::Projection(int MaxDepth, const TRect&, const TRect& ARect) {
     RectCenter(ARect, XCenter, YCenter);
-    XCenter += Round(RotationCenter.X);
-    YCenter += Round(RotationCenter.Y);
+    XCenter = PixelAdd(XCenter, Round(RotationCenter.X));
+    YCenter = PixelAdd(YCenter, Round(RotationCenter.Y));
     ZCenter = Round(MaxDepth * 0.5 + RotationCenter.Z);
     XCenterOffset = XCenter;
     YCenterOffset = YCenter;
     if (View3DOptions) {
-        XCenterOffset += View3DOptions->GetHorizOffset();
-        YCenterOffset += View3DOptions->GetVertOffset();
+        XCenterOffset = PixelAdd(XCenterOffset, View3DOptions->GetHorizOffset());
+        YCenterOffset = PixelAdd(YCenterOffset, View3DOptions->GetVertOffset());
         CalcPerspective(ARect);
     }
 }
 
 void TTeeCanvas3D::Calc3DPos(int& X, int& Y, int Z) const {
     if (IsOrthogonal) {
-        X = Round((Z * OrthoX + (double(X) - XCenter)) * ZoomFactor) + XCenterOffset;
-        Y = Round(((double(Y) - YCenter) - Z * OrthoY) * ZoomFactor) + YCenterOffset;
+        X = PixelAdd(Round((Z * OrthoX + (double(X) - XCenter)) * ZoomFactor), XCenterOffset);
+        Y = PixelAdd(Round(((double(Y) - YCenter) - Z * OrthoY) * ZoomFactor), YCenterOffset);
         return;
     }
     if (!Is3D) return;
@@ -134,11 +142,11 @@ void TTeeCanvas3D::Calc3DPos(int& X, int& Y, int Z) const {
                              : ZoomFactor;
     const double v = y * CosElevation - SinElevation * t;
     if (IsTilted) {
-        X = Round((CosTilt * u - SinTilt * v) * scale) + XCenterOffset;
-        Y = Round((CosTilt * v + SinTilt * u) * scale) + YCenterOffset;
+        X = PixelAdd(Round((CosTilt * u - SinTilt * v) * scale), XCenterOffset);
+        Y = PixelAdd(Round((CosTilt * v + SinTilt * u) * scale), YCenterOffset);
     } else {
-        X = Round(u * scale) + XCenterOffset;
-        Y = Round(v * scale) + YCenterOffset;
+        X = PixelAdd(Round(u * scale), XCenterOffset);
+        Y = PixelAdd(Round(v * scale), YCenterOffset);
     }
 }
 
@@ -149,8 +157,8 @@ void TTeeCanvas3D::Calc3DPoint(TPoint& P, int X, int Y, int Z) const {
 
 void TTeeCanvas3D::Calc3DPoint(TPoint& P, double X, double Y, int Z) const {
     if (IsOrthogonal) {
-        P = TPoint(Round((X - XCenter + Z * OrthoX) * ZoomFactor) + XCenterOffset,
-                   Round((Y - YCenter - Z * OrthoY) * ZoomFactor) + YCenterOffset);
+        P = TPoint(PixelAdd(Round((X - XCenter + Z * OrthoX) * ZoomFactor), XCenterOffset),
+                   PixelAdd(Round((Y - YCenter - Z * OrthoY) * ZoomFactor), YCenterOffset));
         return;
     }
     if (!Is3D) {
@@ -164,8 +172,8 @@ void TTeeCanvas3D::Calc3DPoint(TPoint& P, double X, double Y, int Z) const {
                              ? PerspectiveScale(ZoomFactor, (CosElevation * t + SinElevation * y) * PerspectiveFactor + 1)
                              : ZoomFactor;
     const double v = y * CosElevation - SinElevation * t;
-    P = TPoint(Round((CosTilt * u - SinTilt * v) * scale) + XCenterOffset,
-               Round((CosTilt * v + SinTilt * u) * scale) + YCenterOffset);
+    P = TPoint(PixelAdd(Round((CosTilt * u - SinTilt * v) * scale), XCenterOffset),
+               PixelAdd(Round((CosTilt * v + SinTilt * u) * scale), YCenterOffset));
 }
 
 TPoint TTeeCanvas3D::Calc3DTPoint3D(const TPoint3D& P) const {
@@ -183,14 +191,14 @@ void TTeeCanvas3D::Calculate2DPosition(int& X, int& Y, int Z) {
     if (ZoomFactor == 0) return;
     const double k = 1.0 / ZoomFactor;
     if (IsOrthogonal) {
-        X = Round((double(X) - XCenterOffset) * k - Z * OrthoX) + XCenter;
-        Y = Round((double(Y) - YCenterOffset) * k + Z * OrthoY) + YCenter;
+        X = PixelAdd(Round((double(X) - XCenterOffset) * k - Z * OrthoX), XCenter);
+        Y = PixelAdd(Round((double(Y) - YCenterOffset) * k + Z * OrthoY), YCenter);
         return;
     }
     if (!Is3D || InverseCoef2 == 0 || InverseCoef1 == 0) return;
     const double X0 = X, Y0 = Y, z = double(Z) - ZCenter;
-    X = Round(((X0 - XCenterOffset) * k - z * InverseCoef4 - (Y0 - YCenter) * InverseCoef0) / InverseCoef2) + XCenter;
-    Y = Round(((Y0 - YCenterOffset) * k - z * InverseCoef5 - (X0 - XCenter) * InverseCoef3) / InverseCoef1) + YCenter;
+    X = PixelAdd(Round(((X0 - XCenterOffset) * k - z * InverseCoef4 - (Y0 - YCenter) * InverseCoef0) / InverseCoef2), XCenter);
+    Y = PixelAdd(Round(((Y0 - YCenterOffset) * k - z * InverseCoef5 - (X0 - XCenter) * InverseCoef3) / InverseCoef1), YCenter);
 }
 
 void TTeeCanvas3D::DisableRotation() {

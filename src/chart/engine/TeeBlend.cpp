@@ -1,6 +1,7 @@
 #include "chart/engine/TeeBlend.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "chart/engine/TeCanvas.h"
 #include "platform/Round.h"
@@ -62,19 +63,19 @@ void TeeBlendBitmaps(double Percent, TBitmap* Bitmap, TBitmap* BackBitmap, TPoin
     const int w = std::min(Bitmap->GetWidth(), BackBitmap->GetWidth() - BackOrigin.X);
     const int h = std::min(Bitmap->GetHeight(), BackBitmap->GetHeight() - BackOrigin.Y);
     if (w <= 0 || h <= 0) return;
-    const int p = 100 - Round(Percent);
+    // One constant alpha for Bitmap over BackBitmap. A transparency from a stored chart can
+    // lie outside 0..100: the percentage is taken within it, so no channel can overflow.
+    if (std::isnan(Percent)) Percent = 0;
+    Percent = std::clamp(Percent, 0.0, 100.0);
+    const unsigned alpha = unsigned(std::clamp(255 - Round(2.55 * Percent), 0, 255));
+    const unsigned keep = 255 - alpha;
+    auto mix = [&](int s, int b) { return int((unsigned(s) * alpha + unsigned(b) * keep + 127) / 255); };
     const QImage& src = Bitmap->Image();
     QImage& back = BackBitmap->Image();
     for (int y = 0; y < h; ++y) {
         const auto* s = reinterpret_cast<const QRgb*>(src.constScanLine(y));
         auto* b = reinterpret_cast<QRgb*>(back.scanLine(y + BackOrigin.Y)) + BackOrigin.X;
-        for (int x = 0; x < w; ++x) {
-            int br = qRed(b[x]), bg = qGreen(b[x]), bb = qBlue(b[x]);
-            if (br == 255 && bg == 255 && bb == 255) br = 254;
-            br += (qRed(s[x]) - br) * p / 100;
-            bg += (qGreen(s[x]) - bg) * p / 100;
-            bb += (qBlue(s[x]) - bb) * p / 100;
-            b[x] = qRgb(br, bg, bb);
-        }
+        for (int x = 0; x < w; ++x)
+            b[x] = qRgb(mix(qRed(s[x]), qRed(b[x])), mix(qGreen(s[x]), qGreen(b[x])), mix(qBlue(s[x]), qBlue(b[x])));
     }
 }

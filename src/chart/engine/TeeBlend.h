@@ -26,6 +26,7 @@ private:
     bool FValid = false;
 };
 
-// Blends Bitmap into BackBitmap at BackOrigin: each channel of BackBitmap moves
-// (100 - Percent) percent of the way to Bitmap's.
+// Blends Bitmap into BackBitmap at BackOrigin with the constant alpha
+// 255 - Round(2.55 * Percent) for Bitmap: BackBitmap keeps Percent percent (Percent taken
+// within 0..100; each channel (s * alpha + b * (255 - alpha)) / 255, rounded).
 void TeeBlendBitmaps(double Percent, TBitmap* Bitmap, TBitmap* BackBitmap, TPoint BackOrigin);

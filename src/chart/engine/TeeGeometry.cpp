@@ -50,12 +50,11 @@ TRect RectFromPolygon(std::span<const TPoint> Points, int NumPoints) {
 TRect RectFromTriangle(std::span<const TPoint> Points) { return RectFromPolygon(Points, 3); }
 
 bool TeeCull(const TPoint& P0, const TPoint& P1, const TPoint& P2) {
-    // 32-bit integer arithmetic, wrapping as the platform's does.
-    const auto d = [](int a, int b) { return std::int32_t(std::uint32_t(a) - std::uint32_t(b)); };
-    const auto m = [](int a, int b) { return std::int32_t(std::uint32_t(a) * std::uint32_t(b)); };
-    const std::int32_t a = m(d(P0.X, P1.X), d(P2.Y, P1.Y));
-    const std::int32_t b = m(d(P2.X, P1.X), d(P0.Y, P1.Y));
-    return std::int32_t(std::uint32_t(a) - std::uint32_t(b)) < 0;
+    // Wide enough for any coordinates: differences take 33 bits, their products 66.
+    using wide = __int128;
+    const wide a = wide(std::int64_t(P0.X) - P1.X) * (std::int64_t(P2.Y) - P1.Y);
+    const wide b = wide(std::int64_t(P2.X) - P1.X) * (std::int64_t(P0.Y) - P1.Y);
+    return a - b < 0;
 }
 
 bool TeeCull(std::span<const TPoint> Points) { return Points.size() >= 3 && TeeCull(Points[0], Points[1], Points[2]); }

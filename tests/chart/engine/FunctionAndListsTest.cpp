@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "FakeChartHost.h"
+#include "chart/engine/TAxisGridPen.h"
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TLabelsList.h"
 #include "chart/engine/TSeriesGroup.h"
@@ -257,6 +258,47 @@ TEST(SeriesLists, AllActiveGroupsAndTitles)
     for (TChartSeries* s : {&c, &b, &a}) s->SetParentChart(nullptr);
 }
 
+TEST(ElementPenAndBrush, ChangesRepaintAndAssignCopies)
+{
+    FakeChartHost chart;
+    TChartSeries a, b;
+    a.SetParentChart(&chart);
+    chart.Invalidates = 0;
+    a.Pen()->SetWidth(3);
+    EXPECT_EQ(chart.Invalidates, 1);
+    a.Pen()->SetWidth(3);
+    EXPECT_EQ(chart.Invalidates, 1);
+    a.Brush()->SetColor(0x123456);
+    EXPECT_EQ(chart.Invalidates, 2);
+    b.Assign(a);
+    EXPECT_EQ(b.Pen()->GetWidth(), 3);
+    EXPECT_EQ(b.Brush()->GetColor(), 0x123456);
+    TChartPen other;
+    other.SetVisible(false);
+    b.SetPen(&other);
+    EXPECT_FALSE(b.Pen()->GetVisible());
+    EXPECT_NE(b.Pen(), &other);
+    a.SetParentChart(nullptr);
+}
+
+TEST(AxisGridPen, DepthPositionIsStoredOnlyOffItsDefault)
+{
+    int changes = 0;
+    TAxisGridPen grid([&](QObject*) { ++changes; });
+    EXPECT_EQ(grid.GetColor(), clGray);
+    grid.DefaultZ = 50;
+    grid.SetZ(50);
+    EXPECT_FALSE(grid.IsPropertyStored("ZPosition"));
+    EXPECT_EQ(changes, 1);
+    grid.SetZ(50);
+    EXPECT_EQ(changes, 1);
+    grid.SetZ(20);
+    EXPECT_TRUE(grid.IsPropertyStored("ZPosition"));
+    grid.SetCentered(true);
+    grid.SetCentered(true);
+    EXPECT_EQ(changes, 3);
+}
+
 TEST(Tools, ListMembershipAndSeriesWatch)
 {
     FakeChartHost chart;
@@ -278,6 +320,33 @@ TEST(Tools, ListMembershipAndSeriesWatch)
     EXPECT_EQ(tool->GetEditorClass(), "TSeriesToolEditor");
     chart.ToolList.SetActive(false);
     EXPECT_FALSE(tool->GetActive());
+}
+
+// A source that fills its series with two points when it loads.
+class TwoPointSource : public TTeeSeriesSource {
+public:
+    using TTeeSeriesSource::TTeeSeriesSource;
+    void Load() override
+    {
+        Series()->Clear();
+        Series()->Add(1);
+        Series()->Add(2);
+    }
+};
+
+TEST(SeriesSource, FreedSourceLeavesItsSeriesDataAndList)
+{
+    FakeChartHost chart;
+    TChartSeries series;
+    series.SetParentChart(&chart);
+    auto* source = new TwoPointSource;
+    source->SetSeries(&series);
+    source->Open();
+    EXPECT_EQ(series.Count(), 2);
+    delete source;
+    EXPECT_EQ(series.DataSource(), nullptr);
+    EXPECT_EQ(series.Count(), 2);
+    series.SetParentChart(nullptr);
 }
 
 TEST(SeriesSource, FollowsItsSeriesAndForgetsAFreedOne)

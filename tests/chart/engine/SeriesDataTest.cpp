@@ -396,6 +396,29 @@ TEST(SeriesData, GalleryPreparationUsesTheGalleryColours)
     first.SetParentChart(nullptr);
 }
 
+TEST(SeriesData, CopyingSortsOnceLikeAddingOneByOne)
+{
+    TChartSeries source;
+    source.XValues()->SetOrder(loNone);
+    const double xs[] = {4, 2, 4, 1, 2, 9, 0};
+    for (int i = 0; i < 7; ++i) source.AddXY(xs[i], i * 10, i == 3 ? "three" : "", i == 5 ? 0x55 : clDefault);
+    TChartSeries bulk, single;
+    int added = 0;
+    single.OnAfterAdd = [&](TChartSeries*, int) { ++added; };  // forces the one-by-one path
+    bulk.AddValues(&source);
+    single.AddValues(&source);
+    EXPECT_EQ(added, 7);
+    ASSERT_EQ(bulk.Count(), 7);
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(bulk.GetxValue(i), single.GetxValue(i)) << i;
+        EXPECT_EQ(bulk.GetyValue(i), single.GetyValue(i)) << i;
+        EXPECT_EQ(bulk.GetXLabel(i), single.GetXLabel(i)) << i;
+        EXPECT_EQ(bulk.InternalColor(i), single.InternalColor(i)) << i;
+    }
+    EXPECT_EQ(bulk.GetyValue(2), 10);  // of the two points at X 2, the earlier one first
+    EXPECT_EQ(bulk.GetyValue(3), 40);
+}
+
 TEST(SeriesData, AssignCopiesFormatAndValues)
 {
     TChartSeries a, b;

@@ -257,3 +257,29 @@ TEST(ColorPalette, WrapsNegativeIndexesAndSurvivesAnEmptyPalette)
 }
 
 }  // namespace
+
+#include <QMetaProperty>
+
+namespace {
+
+TEST(ValueListProperties, StoredSettingsAreWalkableByName)
+{
+    TChartSeries series;
+    QObject* x = series.property("XValues").value<TChartValueList*>();
+    ASSERT_EQ(x, series.XValues());
+    const QMetaObject* meta = x->metaObject();
+    const QMetaProperty order = meta->property(meta->indexOfProperty("Order"));
+    ASSERT_TRUE(order.isEnumType());
+    EXPECT_STREQ(order.enumerator().valueToKey(order.read(x).toInt()), "loAscending");
+    EXPECT_TRUE(order.write(x, QVariant::fromValue(loDescending)));
+    EXPECT_EQ(series.XValues()->GetOrder(), loDescending);
+    EXPECT_FALSE(series.XValues()->IsPropertyStored("DateTime"));
+    const QMetaProperty recalc = series.metaObject()->property(series.metaObject()->indexOfProperty("RecalcOptions"));
+    ASSERT_TRUE(recalc.isFlagType());
+    EXPECT_EQ(recalc.enumerator().valueToKeys(recalc.read(&series).toInt()), "rOnDelete|rOnModify|rOnInsert|rOnClear");
+    EXPECT_FALSE(series.IsPropertyStored("ValueFormat"));
+    series.SetValueFormat("0.00");
+    EXPECT_TRUE(series.IsPropertyStored("ValueFormat"));
+}
+
+}  // namespace

@@ -1,6 +1,8 @@
 #pragma once
 // "Tell me when this component is freed": the receiver's handler runs when `watched` is
-// destroyed. The link ends by itself when the receiver goes first.
+// destroyed (after its own destructors ran: compare the pointer, do not use it). The link
+// ends by itself when the receiver goes first. One handler per pair: a second call
+// replaces the first.
 #include <QObject>
 #include <functional>
 

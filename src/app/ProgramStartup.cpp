@@ -1,0 +1,69 @@
+#include "app/ProgramStartup.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "app/SingleInstanceLock.h"
+#include "platform/Dialogs.h"
+
+namespace startup {
+
+bool IsGermanLocale(std::string_view locale) {
+    for (std::string_view german : {"de_DE", "de_CH", "de_AT", "de_LU", "de_LI"}) {
+        if (locale.substr(0, german.size()) != german) continue;
+        if (locale.size() == german.size()) return true;
+        const char next = locale[german.size()];
+        if (next == '.' || next == '@') return true;
+    }
+    return false;
+}
+
+int LanguageFromLocale(const char* lcAll, const char* lcMessages, const char* lang) {
+    for (const char* value : {lcAll, lcMessages, lang}) {
+        if (value && *value) return IsGermanLocale(value) ? 0 : 1;
+    }
+    return 1;
+}
+
+int SystemLanguage() {
+    return LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+}
+
+bool CheckSingleInstance(SingleInstanceLock& lock, const AnsiString& directory, int language) {
+    if (lock.Acquire(directory)) return true;
+    if (!lock.Error().empty()) {
+        // No lock file can be made (a read-only or missing runtime directory): running
+        // twice is less harm than refusing to run at all.
+        return true;
+    }
+    if (language == 0)
+        platform::dialogs().MessageBox("Anwendung wurde bereits gestartet!", "Hinweis", MB_OK);
+    else
+        platform::dialogs().MessageBox("Program is already running!", "Attention", MB_OK);
+    return false;
+}
+
+std::uint64_t PhysicalMemory() {
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0) return 0;
+    return std::uint64_t(pages) * std::uint64_t(pageSize);
+}
+
+bool WarnAboutLowMemory(std::uint64_t totalBytes, int language) {
+    if ((totalBytes >> 20) >= 100) return false;
+    if (language == 0)
+        platform::dialogs().MessageBox(
+            "Der vorliegende Computer besitzt weniger als 128 MB Hauptspeicher. Dies kann bei längeren "
+            "Datenaufzeichnungen zu Speicherproblemen führen!",
+            "Warning", MB_OK);
+    else
+        platform::dialogs().MessageBox(
+            "Your computer has less than 128 MB of total system memory. Data recordings over long periods may "
+            "cause severe system problems!",
+            "Warning", MB_OK);
+    return true;
+}
+
+}  // namespace startup

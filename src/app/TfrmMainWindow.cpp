@@ -1,0 +1,339 @@
+#include "app/TfrmMainWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+#include "app/CLanguage.h"
+#include "app/CLogoThread.h"
+#include "app/IControlPanel.h"
+#include "app/IShellHooks.h"
+#include "app/ProgramStartup.h"
+#include "app/TfrmTitleControl.h"
+#include "app/TfrmWait.h"
+#include "platform/DateTime.h"
+#include "platform/Dialogs.h"
+#include "platform/FormatSettings.h"
+#include "platform/UiDispatcher.h"
+
+TfrmMainWindow* frmMainWindow = nullptr;
+
+namespace {
+QString Q(const AnsiString& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+QString Q(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+}  // namespace
+
+TfrmMainWindow::TfrmMainWindow(IChannelFormFactory* factory, int language, QWidget* parent)
+    : QMainWindow(parent), FFactory(factory) {
+    // Forms created by this constructor already find the main window.
+    frmMainWindow = this;
+    setObjectName("frmMainWindow");
+
+    mdiArea = new QMdiArea(this);
+    mdiArea->setObjectName("mdiArea");
+    mdiArea->setBackground(QColor(0xAB, 0xAB, 0xAB));  // application work space
+    setCentralWidget(mdiArea);
+    pnlBigPanel = new QWidget(mdiArea->viewport());
+    pnlBigPanel->setObjectName("pnlBigPanel");
+    pnlBigPanel->setAutoFillBackground(true);
+
+    BuildMenus();
+    BuildToolBar();
+    statusBar()->setObjectName("brStatusBar");
+
+    tmrPopUp = new QTimer(this);
+    tmrPopUp->setSingleShot(true);
+    tmrPopUp->setInterval(100);
+    connect(tmrPopUp, &QTimer::timeout, this, [this] { platform::GuardedCall([this] { tmrPopUpTimer(); }); });
+    tmrKillThread = new QTimer(this);
+    tmrKillThread->setSingleShot(true);
+    tmrKillThread->setInterval(3000);
+    connect(tmrKillThread, &QTimer::timeout, this,
+            [this] { platform::GuardedCall([this] { tmrKillThreadTimerTimer(); }); });
+
+    resize(1024, 768);
+    FixFormats();
+    if (!frmWait) new TfrmWait(this);
+
+    Language = CLanguage::Instance();
+    FLanguageIndex = language == 0 || language == 1 ? language : startup::SystemLanguage();
+    SetMenuLanguageMarks();
+    ApplyLanguage(FLanguageIndex);
+    setWindowTitle(Q(startup::ProgramTitle));
+
+    mnuDevice->menuAction()->setEnabled(true);
+    mnuDevice->menuAction()->setVisible(true);
+    for (QAction* a : {mnuDatenaufzeichnung, mnuVisualisierung, mnuProgrammgeber, mnuTPScout}) {
+        a->setEnabled(true);
+        a->setVisible(true);
+    }
+    cmdAutomaticStart->setVisible(true);
+    cmdRamp->setVisible(true);
+
+    FormCreate();
+    SetApplicationServices(this);
+    tmrPopUp->start();
+}
+
+TfrmMainWindow::~TfrmMainWindow() {
+    tmrPopUp->stop();
+    tmrKillThread->stop();
+    if (FLogoThread) {
+        FLogoThread->Terminate();
+        FLogoThread->WaitFor();
+        FLogoThread.reset();
+    }
+    // The sub-windows go with the MDI area after this body: their notifications must not
+    // reach a half-destroyed main window.
+    // (Closed windows still waiting for their deletion included.)
+    for (QMdiSubWindow* window : mdiArea->findChildren<QMdiSubWindow*>())
+        QObject::disconnect(window, nullptr, this, nullptr);
+    if (ApplicationServices() == this) SetApplicationServices(nullptr);
+    if (frmMainWindow == this) frmMainWindow = nullptr;
+}
+
+void TfrmMainWindow::FixFormats() {
+    TFormatSettings& fs = FormatSettings();
+    fs.ThousandSeparator = '\0';
+    fs.DecimalSeparator = ',';
+    fs.ListSeparator = ';';
+    fs.DateSeparator = '.';
+    fs.TimeSeparator = ':';
+    fs.ShortDateFormat = "dd.mm.yyyy";
+    fs.ShortTimeFormat = "hh:nn:ss";
+    fs.LongTimeFormat = "hh:nn:ss";
+}
+
+void TfrmMainWindow::FormCreate() {
+    for (auto& flag : ChannelOpen) flag = 0;
+    mnuFileSaveItem->setEnabled(false);
+    mnuPrint->menuAction()->setEnabled(false);
+    mnuExport->setEnabled(false);
+    for (QAction* a : {cmdTotalFocus, cmdSeriesShowLeft, cmdSeriesShowRight, cmdSaveZoom}) a->setEnabled(false);
+    pnlBigPanel->hide();
+}
+
+// ---------------------------------------------------------------- channel table
+
+int TfrmMainWindow::ChildWindowCount() const {
+    int count = 0;
+    // A closed window waits for its deferred deletion hidden; it no longer counts.
+    for (QMdiSubWindow* w : mdiArea->subWindowList())
+        if (!w->isHidden()) ++count;
+    return count;
+}
+
+int TfrmMainWindow::FindFreeChannel() {
+    int channel = -1;
+    if (ChildWindowCount() < MaxChannelWindows) {
+        for (int c = 1; c <= MaxChannelWindows; ++c)
+            if (!ChannelOpen[c]) {
+                channel = c;
+                break;
+            }
+    }
+    if (channel < 0) {
+        // Ten windows, or (never in normal use) every flag set: no number outside 1..10.
+        platform::dialogs().MessageBox(LookupText(FLanguageIndex, 339), LookupText(FLanguageIndex, 130), MB_OK);
+        return -1;
+    }
+    mnuFileNewItem->menuAction()->setEnabled(false);
+    for (QAction* a : {mnuDatenaufzeichnung, mnuVisualisierung, mnuProgrammgeber, mnuTPScout, mnuOpenFile,
+                       mnuFileSaveItem, mnuExport, mnuCirculationON, mnuDeviceON, mnuDeviceOFF, mnuSetSetpoint,
+                       mnuTotalFocus, mnuSeriesShowLeft, mnuSeriesShowRight, mnuSaveZoom, btnFileOpen, btnFileSave,
+                       cmdTotalFocus, cmdSeriesShowLeft, cmdSeriesShowRight, cmdSaveZoom})
+        a->setEnabled(false);
+    mnuPrint->menuAction()->setEnabled(false);
+    mnuDruckereinstellungen->setEnabled(true);
+    QCoreApplication::processEvents();
+    return channel;
+}
+
+void TfrmMainWindow::CreateChannelWindow(const AnsiString& caption, int channel) {
+    if (channel < 1 || channel > MaxChannelWindows || !FFactory) return;
+    Language = CLanguage::Instance();
+    IChannelForm* form = FFactory->CreateChannelForm();
+    if (!form) return;
+    QMdiSubWindow* window = form->SubWindow();
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    mdiArea->addSubWindow(window);
+    ChannelWindows[channel] = {form, window};
+    // Flags and windows go together: a window that disappears without its close work
+    // (or before the work cleared the flags) must not leave its channel taken.
+    connect(window, &QObject::destroyed, this, [this, channel, form] {
+        if (ChannelWindows[channel].form != form) return;
+        ChannelWindows[channel].form = nullptr;
+        ChannelOpen[channel] = 0;
+        if (LastActivatedChannel == channel) LastActivatedChannel = -1;
+        bool scout = false;
+        for (int c = 1; c <= MaxChannelWindows; ++c)
+            if (c != channel && ChannelForm(c) && ChannelForm(c)->ViewMode == vmTPScout) scout = true;
+        if (!scout) TPScoutOpen = 0;
+        // A channel is free again: offer new windows.
+        if (ChildWindowCount() < MaxChannelWindows) {
+            mnuFileNewItem->menuAction()->setEnabled(true);
+            for (QAction* a : {mnuDatenaufzeichnung, mnuVisualisierung, mnuProgrammgeber, mnuTPScout})
+                a->setEnabled(true);
+        }
+    });
+
+    form->SetCaption(caption);
+    form->SetChannel(channel);
+    form->AttachControlPanel(FPanelControl);
+    form->InitialiseMembers(Now());
+    if (FFileCommands) FFileCommands->SetImportLanguage(FLanguageIndex);
+    form->SetLanguage(FLanguageIndex, channel);
+    form->ShowConnectionPage();
+    window->resize(850, 505);
+    form->SetGradientScheme(GradientScheme != 0);
+    form->PrepareSeries();
+    window->show();
+    mdiArea->setActiveSubWindow(window);
+}
+
+void TfrmMainWindow::SetupChannelWindow(int channel) {
+    if (IChannelForm* form = ChannelForm(channel)) {
+        const TDateTime today = Date();
+        TZoomLimits& z = form->ZoomLimits;
+        z.TimeMax = today + 1.0 / 1440.0;
+        z.TimeMin = today;
+        z.LeftMax = 41.0;
+        z.LeftMin = -61.0;
+        z.RightMax = 1000.0;
+        z.RightMin = -110.0;
+        form->SetAxisLimits(TChannelAxis::Bottom, z.TimeMax, z.TimeMin);
+        form->SetAxisLimits(TChannelAxis::Left, z.LeftMax, z.LeftMin);
+        form->SetAxisLimits(TChannelAxis::Right, z.RightMax, z.RightMin);
+    }
+
+    const int children = ChildWindowCount();
+    if (FPanelControl && children > 0) {
+        if (children == 1)
+            FPanelControl->Move(x() + width() - (FPanelControl->Width() + 25),
+                                y() + height() - (FPanelControl->Height() + 25));
+        FPanelControl->SetVisible(true);
+        mnuControlPanel->setChecked(true);
+    }
+    mnuControlPanel->setEnabled(true);
+    if (children < MaxChannelWindows) {
+        mnuFileNewItem->menuAction()->setEnabled(true);
+        for (QAction* a : {mnuDatenaufzeichnung, mnuVisualisierung, mnuProgrammgeber, mnuTPScout})
+            a->setEnabled(true);
+    }
+    FixFormats();
+}
+
+bool TfrmMainWindow::IsChannelOpen(int channel) const {
+    return channel >= 1 && channel <= MaxChannelWindows && ChannelOpen[channel] != 0;
+}
+
+void TfrmMainWindow::SetChannelOpen(int channel, std::uint8_t flag) {
+    if (channel >= 1 && channel <= MaxChannelWindows) ChannelOpen[channel] = flag ? 1 : 0;
+}
+
+IChannelForm* TfrmMainWindow::ChannelForm(int channel) const {
+    if (channel < 1 || channel > MaxChannelWindows) return nullptr;
+    const TChannelEntry& entry = ChannelWindows[channel];
+    return entry.window ? entry.form : nullptr;
+}
+
+int TfrmMainWindow::ChannelOfSubWindow(QMdiSubWindow* window) const {
+    if (!window) return 0;
+    for (int c = 1; c <= MaxChannelWindows; ++c)
+        if (ChannelWindows[c].window == window && ChannelWindows[c].form) return c;
+    return 0;
+}
+
+int TfrmMainWindow::ActiveChannel() const {
+    if (int c = ChannelOfSubWindow(mdiArea->currentSubWindow())) return c;
+    if (ChannelForm(LastActivatedChannel)) return LastActivatedChannel;
+    return 0;
+}
+
+// ---------------------------------------------------------------- closing
+
+bool TfrmMainWindow::FormCloseQueryMain() {
+    if (ChildWindowCount() > 0) {
+        if (!AskYesNo(LookupText(FLanguageIndex, 123))) return false;
+        for (int c = 1; c <= MaxChannelWindows; ++c) {
+            if (!ChannelOpen[c]) continue;
+            IChannelForm* form = ChannelForm(c);
+            if (!form) continue;
+            mdiArea->setActiveSubWindow(form->SubWindow());
+            // One channel's failure must not keep the others from saving their data.
+            platform::GuardedCall([form] { form->FormClose(); });
+        }
+    }
+    CLanguage::Release();
+    Language = nullptr;
+    return true;
+}
+
+void TfrmMainWindow::closeEvent(QCloseEvent* event) {
+    bool canClose = false;
+    platform::GuardedCall([&] { canClose = FormCloseQueryMain(); });
+    if (canClose)
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TfrmMainWindow::actFileExitExecute() { close(); }
+
+void TfrmMainWindow::actFileCloseExecute() {
+    if (QMdiSubWindow* window = mdiArea->currentSubWindow()) window->close();
+}
+
+// ---------------------------------------------------------------- services
+
+bool TfrmMainWindow::AskYesNo(const AnsiString& text) {
+    const AnsiString caption = LookupText(FLanguageIndex, 198);
+    if (dynamic_cast<platform::QtDialogs*>(&platform::dialogs())) {
+        // The buttons speak the program's language, whatever language Qt's own texts have.
+        QMessageBox box(QMessageBox::Warning, Q(caption), Q(text), QMessageBox::NoButton, this);
+        QPushButton* yes = box.addButton(Q(LookupText(FLanguageIndex, 196)), QMessageBox::YesRole);
+        QPushButton* no = box.addButton(Q(LookupText(FLanguageIndex, 197)), QMessageBox::NoRole);
+        box.setDefaultButton(yes);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes;
+    }
+    return platform::dialogs().MessageBox(text, caption, MB_YESNO | MB_ICONWARNING) == IDYES;
+}
+
+AnsiString TfrmMainWindow::LookupText(int language, int row) const {
+    AnsiString out;
+    return CLanguage::Instance()->LookupText(language, row, out);
+}
+
+int TfrmMainWindow::MessageBox(const AnsiString& text, const AnsiString& caption, int flags) {
+    auto& ui = platform::UiDispatcher::Instance();
+    if (ui.IsUiThread()) return platform::dialogs().MessageBox(text, caption, flags);
+    int result = IDOK;
+    ui.Send([&] { result = platform::dialogs().MessageBox(text, caption, flags); });
+    return result;
+}
+
+void TfrmMainWindow::ProcessMessages() { QCoreApplication::processEvents(); }
+
+void TfrmMainWindow::SetCalendarProgramName(const AnsiString& name) {
+    if (FProgrammerDialogs) FProgrammerDialogs->SetProgramName(name);
+}
+
+void TfrmMainWindow::FileSave1Execute(int channel) {
+    if (FFileCommands) FFileCommands->FileSave1Execute(channel);
+}
+
+void TfrmMainWindow::btnFileSaveClick() { FileSave1Execute(ActiveChannel()); }
+
+void TfrmMainWindow::actFileOpenExecute() {
+    if (FFileCommands) FFileCommands->actFileOpenExecute();
+}

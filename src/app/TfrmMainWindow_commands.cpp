@@ -1,0 +1,329 @@
+// The main window's commands: language, device menu, control panel, zoom, window
+// arrangement, calendar start and single ramp, the title window and the resize rule.
+#include <QAction>
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QResizeEvent>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <algorithm>
+#include <cstdlib>
+
+#include "app/CLogoThread.h"
+#include "app/IControlPanel.h"
+#include "app/IShellHooks.h"
+#include "app/TfrmMainWindow.h"
+#include "app/TfrmTitleControl.h"
+#include "chart/engine/TChartSeries.h"
+#include "platform/Dialogs.h"
+#include "platform/Round.h"
+
+// ---------------------------------------------------------------- language
+
+void TfrmMainWindow::mnuGermanClick() {
+    FLanguageIndex = 0;
+    SetMenuLanguageMarks();
+    ApplyLanguage(0);
+    for (int c = 1; c <= MaxChannelWindows; ++c) {
+        if (!ChannelOpen[c]) continue;
+        try {
+            if (IChannelForm* form = ChannelForm(c)) form->SetLanguage(0, c);
+            if (FFileCommands) FFileCommands->SetImportLanguage(0);
+        } catch (...) {
+            // One window that fails to switch must not keep the others in the old language.
+        }
+    }
+}
+
+void TfrmMainWindow::mnuEnglishClick() {
+    FLanguageIndex = 1;
+    SetMenuLanguageMarks();
+    ApplyLanguage(1);
+    for (int c = 1; c <= MaxChannelWindows; ++c) {
+        if (!ChannelOpen[c]) continue;
+        try {
+            if (IChannelForm* form = ChannelForm(c)) form->SetLanguage(1, c);
+            if (FFileCommands) FFileCommands->SetImportLanguage(1);
+        } catch (...) {
+        }
+    }
+}
+
+// ---------------------------------------------------------------- device menu and panel
+
+void TfrmMainWindow::mnuCirculationONClick() {
+    if (FPanelControl) FPanelControl->cmdKelvorStartCirculationClick(true);
+}
+void TfrmMainWindow::mnuDeviceONClick() {
+    if (FPanelControl) FPanelControl->cmdKelvorStartClick(true);
+}
+void TfrmMainWindow::mnuDeviceOFFClick() {
+    if (FPanelControl) FPanelControl->cmdKelvorStopClick(true);
+}
+void TfrmMainWindow::mnuSetSetpointClick() {
+    if (FPanelControl) FPanelControl->cmdDataToKelvorClick(true);
+}
+
+void TfrmMainWindow::mnuControlPanelClick() {
+    if (!FPanelControl) return;
+    FPanelControl->SetVisible(!FPanelControl->Visible());
+    const bool visible = FPanelControl->Visible();
+    mnuControlPanel->setChecked(visible);
+    if (visible) FPanelControl->BringToFront();
+}
+
+// ---------------------------------------------------------------- zoom
+
+void TfrmMainWindow::ArrangeAxis(bool left) {
+    IChannelForm* form = ChannelForm(ActiveChannel());
+    if (!form) return;
+    const int count = form->ChartSeriesCount();
+    bool anyActive = false;
+    for (int i = 0; i < count; ++i)
+        if (TChartSeries* s = form->ChartSeries(i); s && s->GetActive()) anyActive = true;
+    if (!anyActive) return;
+
+    int n = 22;
+    if (form->FileView && ImportColumnCount != 0)
+        n = ImportColumnCount - 1;
+    else if (left && form->ProgrammerView)
+        n = 16;
+    n = std::min(n, count);
+    const auto axis = left ? ChartDataEnums::aLeftAxis : ChartDataEnums::aRightAxis;
+    auto counts = [&](TChartSeries* s) { return s && s->GetActive() && s->GetVertAxisKind() == axis; };
+
+    int first = 0;
+    for (int i = 0; i < n; ++i)
+        if (counts(form->ChartSeries(i))) {
+            first = i;
+            break;
+        }
+    TChartSeries* start = form->ChartSeries(first);
+    if (!start || start->Count() == 0) return;
+    double maximum = start->MaxYValue();
+    double minimum = start->MinYValue();
+    for (int i = 0; i < n; ++i) {
+        TChartSeries* s = form->ChartSeries(i);
+        // A series without points has no values to widen the range with.
+        if (!counts(s) || s->Count() == 0) continue;
+        maximum = std::max(maximum, s->MaxYValue());
+        minimum = std::min(minimum, s->MinYValue());
+    }
+    double margin = (maximum - minimum) * 0.05;
+    if (left) {
+        margin = Round(margin * 10.0) / 10.0;
+        maximum += margin;
+        minimum -= margin;
+    } else {
+        margin = Round(margin);
+        maximum = Round(maximum + margin);
+        minimum = Round(minimum - margin);
+    }
+    const TChannelAxis which = left ? TChannelAxis::Left : TChannelAxis::Right;
+    if (maximum != minimum) form->SetAxisLimits(which, maximum, minimum);
+    if (maximum == 0.0) {
+        if (left)
+            form->SetAxisLimits(which, 41.0, -61.0);
+        else
+            form->SetAxisLimits(which, 1000.0, -110.0);
+    }
+}
+
+void TfrmMainWindow::cmdSeriesShowLeftClick() { ArrangeAxis(true); }
+void TfrmMainWindow::cmdSeriesShowRightClick() { ArrangeAxis(false); }
+
+void TfrmMainWindow::cmdSaveZoomClick() {
+    if (ChildWindowCount() < 1) return;
+    IChannelForm* form = ChannelForm(ActiveChannel());
+    if (!form) return;
+    TZoomLimits& z = form->ZoomLimits;
+    z.TimeMax = form->AxisMaximum(TChannelAxis::Bottom);
+    z.TimeMin = form->AxisMinimum(TChannelAxis::Bottom);
+    z.RightMax = form->AxisMaximum(TChannelAxis::Right);
+    z.RightMin = form->AxisMinimum(TChannelAxis::Right);
+    z.LeftMax = form->AxisMaximum(TChannelAxis::Left);
+    z.LeftMin = form->AxisMinimum(TChannelAxis::Left);
+}
+
+void TfrmMainWindow::cmdTotalFocusClick() {
+    IChannelForm* form = ChannelForm(ActiveChannel());
+    if (!form) return;
+    if (form->FileView) {
+        form->SetAxisLimits(TChannelAxis::Bottom, form->FullRange.TimeMax, form->FullRange.TimeMin);
+        form->SetAxisLimits(TChannelAxis::Right, form->FullRange.RightMax, form->FullRange.RightMin);
+    } else {
+        form->SetAxisLimits(TChannelAxis::Right, 1000.0, -110.0);
+    }
+    ArrangeAxis(true);
+}
+
+// ---------------------------------------------------------------- window arrangement
+
+void TfrmMainWindow::actWindowCascadeExecute() {
+    if (ChildWindowCount() == 0) return;
+    int active = ActiveChannel();
+    if (active == 0) active = 1;
+    QMdiSubWindow* activeWindow = ChannelForm(active) ? ChannelForm(active)->SubWindow() : nullptr;
+    int offset = 0;
+    auto place = [&](QMdiSubWindow* w) {
+        if (activeWindow) activeWindow->showNormal();
+        w->setGeometry(offset, offset, 850, 503);
+        w->show();
+        w->raise();
+        offset += 20;
+    };
+    for (int c = 1; c <= MaxChannelWindows; ++c) {
+        if (c == active || !ChannelOpen[c] || !ChannelForm(c)) continue;
+        place(ChannelForm(c)->SubWindow());
+    }
+    if (activeWindow) {
+        // The active window ends in front, at the next offset.
+        place(activeWindow);
+        mdiArea->setActiveSubWindow(activeWindow);
+    }
+}
+
+void TfrmMainWindow::actWindowTileHorizontalExecute() {
+    const QList<QMdiSubWindow*> windows = mdiArea->subWindowList();
+    if (windows.isEmpty()) return;
+    const QRect area = mdiArea->viewport()->rect();
+    const int h = area.height() / int(windows.size());
+    int top = 0;
+    for (QMdiSubWindow* w : windows) {
+        w->showNormal();
+        w->setGeometry(0, top, area.width(), h);
+        top += h;
+    }
+}
+
+void TfrmMainWindow::actWindowTileVerticalExecute() {
+    const QList<QMdiSubWindow*> windows = mdiArea->subWindowList();
+    if (windows.isEmpty()) return;
+    const QRect area = mdiArea->viewport()->rect();
+    const int w = area.width() / int(windows.size());
+    int left = 0;
+    for (QMdiSubWindow* sub : windows) {
+        sub->showNormal();
+        sub->setGeometry(left, 0, w, area.height());
+        left += w;
+    }
+}
+
+// ---------------------------------------------------------------- calendar start and single ramp
+
+void TfrmMainWindow::cmdAutomaticStartClick() {
+    if (!FProgrammerDialogs) return;
+    FProgrammerDialogs->ClearOverview();
+    for (int c = 1; c <= MaxChannelWindows; ++c) {
+        IChannelForm* form = ChannelOpen[c] ? ChannelForm(c) : nullptr;
+        if (form)
+            FProgrammerDialogs->SetChannelState(c, form->Connected, form->AutomaticStartArmed, form->DeviceText,
+                                                form->ProgramRunning, form->ViewMode);
+        else
+            FProgrammerDialogs->SetChannelState(c, 0, 0, AnsiString(), 0, vmNotUsed);
+    }
+    FProgrammerDialogs->ShowDateTimePicker();
+}
+
+void TfrmMainWindow::cmdRampClick() {
+    try {
+        const int c = ActiveChannel();
+        if (!IsChannelOpen(c)) return;
+        IChannelForm* form = ChannelForm(c);
+        if (!form) return;
+        const AnsiString caption = LookupText(FLanguageIndex, 130);
+        if (form->ProgramRunning)
+            platform::dialogs().MessageBox(LookupText(FLanguageIndex, 392), caption, MB_OK);
+        else if (form->AutomaticStartArmed)
+            platform::dialogs().MessageBox(LookupText(FLanguageIndex, 396), caption, MB_OK);
+        else if (form->ControlStatus != "E" && form->ControlStatus != "I")
+            platform::dialogs().MessageBox(LookupText(FLanguageIndex, 399), caption, MB_OK);
+        else if (!form->ProgramStarting && FProgrammerDialogs)
+            FProgrammerDialogs->ShowSingleRamp(c);
+    } catch (...) {
+    }
+}
+
+// ---------------------------------------------------------------- title window
+
+void TfrmMainWindow::StartLogoThread() {
+    if (FLogoThread) {
+        // An earlier thread has normally finished; one that has not is hidden first.
+        FLogoThread->SetMode(0);
+        FLogoThread->WaitFor();
+        FLogoThread.reset();
+    }
+    auto thread = std::make_unique<CLogoThread>(true);
+    thread->OnShow = [this] {
+        ShowTitleWindow();
+        // The frame keeps the size it has now.
+        brToolBar->setMinimumWidth(width());
+        brToolBar->setMinimumHeight(brToolBar->height());
+        statusBar()->setMinimumWidth(width());
+        statusBar()->setMinimumHeight(statusBar()->height());
+        setMinimumSize(size());
+        QCoreApplication::processEvents();
+        FreeResizing = 0;
+    };
+    thread->OnHide = [this] {
+        CloseTitleWindow();
+        TitleShown = 0;
+        tmrPopUpTag = 0;
+    };
+    thread->SetMode(1);
+    FLogoThread = std::move(thread);
+    FLogoThread->Resume();
+}
+
+void TfrmMainWindow::tmrPopUpTimer() {
+    tmrPopUp->stop();
+    StartLogoThread();
+    tmrKillThread->start();
+}
+
+void TfrmMainWindow::tmrKillThreadTimerTimer() {
+    tmrKillThread->stop();
+    if (FLogoThread) FLogoThread->SetMode(0);
+    activateWindow();
+    setFocus();
+}
+
+void TfrmMainWindow::ShowTitleWindow() {
+    if (!FTitleWindow) return;
+    const QRect frame = geometry();
+    FTitleWindow->move(frame.center() - QPoint(FTitleWindow->width() / 2, FTitleWindow->height() / 2));
+    FTitleWindow->show();
+    FTitleWindow->raise();
+}
+
+void TfrmMainWindow::CloseTitleWindow() {
+    if (FTitleWindow) FTitleWindow->hide();
+}
+
+void TfrmMainWindow::mnuInformationClick() {
+    if (TitleShown != 0 || tmrPopUpTag != 0) return;
+    TitleShown = 1;
+    if (FTitleWindow) FTitleWindow->SetPanelBorder(ChildWindowCount() > 0);
+    StartLogoThread();
+    tmrKillThread->start();
+}
+
+// ---------------------------------------------------------------- resizing
+
+bool TfrmMainWindow::FormCanResize(int newWidth, int /*newHeight*/) const {
+    if (FreeResizing) return true;
+    const int change = std::abs(newWidth - width());
+    return change >= 1 && change <= 19;
+}
+
+void TfrmMainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (FreeResizing || FMaximising || isMaximized() || !event->oldSize().isValid()) return;
+    const int change = std::abs(event->size().width() - event->oldSize().width());
+    if (change >= 1 && change <= 19) return;
+    FMaximising = true;
+    showMaximized();
+    FMaximising = false;
+}

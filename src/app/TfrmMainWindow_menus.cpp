@@ -1,0 +1,232 @@
+// The main window's menus, tool bar and caption pass.
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QToolBar>
+
+#include "app/CLanguage.h"
+#include "app/IControlPanel.h"
+#include "app/IShellHooks.h"
+#include "app/TfrmMainWindow.h"
+#include "app/TfrmWait.h"
+#include "platform/Dialogs.h"
+
+namespace {
+
+QString Q(const AnsiString& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
+// An action whose trigger runs handler under the program's exception guard.
+template <class F>
+QAction* Item(QObject* owner, QMenu* menu, const char* name, const QKeySequence& shortcut, F handler) {
+    auto* action = new QAction(owner);
+    action->setObjectName(name);
+    if (!shortcut.isEmpty()) action->setShortcut(shortcut);
+    QObject::connect(action, &QAction::triggered, owner, [handler] { platform::GuardedCall(handler); });
+    if (menu) menu->addAction(action);
+    return action;
+}
+
+QMenu* SubMenu(QWidget* owner, QMenu* parent, const char* name) {
+    auto* menu = new QMenu(owner);
+    menu->setObjectName(name);
+    if (parent) parent->addMenu(menu);
+    return menu;
+}
+
+// Hints are "short|long": the short part is the tool tip, the long part the status line.
+void SetHint(QAction* action, const AnsiString& hint) {
+    const auto bar = hint.find('|');
+    const AnsiString shortHint = bar == AnsiString::npos ? hint : hint.substr(0, bar);
+    const AnsiString longHint = bar == AnsiString::npos ? hint : hint.substr(bar + 1);
+    action->setToolTip(Q(shortHint));
+    action->setStatusTip(Q(longHint));
+}
+
+}  // namespace
+
+void TfrmMainWindow::BuildMenus() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName("mnuMainMenu");
+    mnuFile = SubMenu(this, nullptr, "mnuFile");
+    mnuEdit = SubMenu(this, nullptr, "mnuEdit");
+    mnuWindow = SubMenu(this, nullptr, "mnuWindow");
+    mnuDevice = SubMenu(this, nullptr, "mnuDevice");
+    mnuZoom = SubMenu(this, nullptr, "mnuZoom");
+    mnuLanguage = SubMenu(this, nullptr, "mnuLanguage");
+    mnuHelp = SubMenu(this, nullptr, "mnuHelp");
+    for (QMenu* m : {mnuFile, mnuEdit, mnuWindow, mnuDevice, mnuZoom, mnuLanguage, mnuHelp}) bar->addMenu(m);
+
+    mnuFileNewItem = SubMenu(this, mnuFile, "mnuFileNewItem");
+    mnuDatenaufzeichnung = Item(this, mnuFileNewItem, "mnuDatenaufzeichnung", QKeySequence("Ctrl+N"),
+                                [this] { mnuDatenaufzeichnungClick(); });
+    // The file view is opened through the file dialog, which then loads the file into it.
+    mnuVisualisierung = Item(this, mnuFileNewItem, "mnuVisualisierung", QKeySequence("Ctrl+G"),
+                             [this] { actFileOpenExecute(); });
+    mnuProgrammgeber = Item(this, mnuFileNewItem, "mnuProgrammgeber", QKeySequence("Ctrl+P"),
+                            [this] { mnuProgrammgeberClick(); });
+    mnuTPScout = Item(this, mnuFileNewItem, "mnuTPScout", QKeySequence("Ctrl+E"), [this] { mnuTPScoutClick(); });
+    mnuTPScout->setText("TP Scout");
+    mnuOpenFile = Item(this, mnuFile, "mnuOpenFile", QKeySequence("Ctrl+O"), [this] { actFileOpenExecute(); });
+    mnuFileCloseItem =
+        Item(this, mnuFile, "mnuFileCloseItem", QKeySequence("Ctrl+K"), [this] { actFileCloseExecute(); });
+    mnuFileSaveItem = Item(this, mnuFile, "mnuFileSaveItem", QKeySequence("Ctrl+S"), [this] { btnFileSaveClick(); });
+    mnuFile->addSeparator();
+    mnuPrint = SubMenu(this, mnuFile, "mnuPrint");
+    mnuPrintGraph = Item(this, mnuPrint, "mnuPrintGraph", {}, [this] {
+        if (FFileCommands) FFileCommands->PrintGraph(ActiveChannel());
+    });
+    mnuPrintProtocol = Item(this, mnuPrint, "mnuPrintProtocol", {}, [this] {
+        if (FFileCommands) FFileCommands->PrintProtocol(ActiveChannel());
+    });
+    mnuPrintMemo = Item(this, mnuPrint, "mnuPrintMemo", {}, [this] {
+        if (FFileCommands) FFileCommands->PrintMemo(ActiveChannel());
+    });
+    mnuPrintMemo->setText("Memo");
+    mnuDruckereinstellungen = Item(this, mnuFile, "mnuDruckereinstellungen", {}, [this] {
+        if (FFileCommands) FFileCommands->PrinterSetup();
+    });
+    mnuExport = Item(this, mnuFile, "mnuExport", {}, [this] {
+        if (FFileCommands) FFileCommands->Export(ActiveChannel());
+    });
+    mnuFile->addSeparator();
+    mnuFileExitItem = Item(this, mnuFile, "mnuFileExitItem", QKeySequence("Ctrl+X"), [this] { actFileExitExecute(); });
+
+    mnuCutItem = Item(this, mnuEdit, "mnuCutItem", {}, [this] { EditCommand("cut"); });
+    mnuCopyItem = Item(this, mnuEdit, "mnuCopyItem", {}, [this] { EditCommand("copy"); });
+    mnuPasteItem = Item(this, mnuEdit, "mnuPasteItem", {}, [this] { EditCommand("paste"); });
+
+    mnuWindowCascadeItem = Item(this, mnuWindow, "mnuWindowCascadeItem", {}, [this] { actWindowCascadeExecute(); });
+    mnuWindowTileItem =
+        Item(this, mnuWindow, "mnuWindowTileItem", {}, [this] { actWindowTileHorizontalExecute(); });
+    mnuWindowTileItem2 =
+        Item(this, mnuWindow, "mnuWindowTileItem2", {}, [this] { actWindowTileVerticalExecute(); });
+    mnuWindowMinimizeItem = Item(this, mnuWindow, "mnuWindowMinimizeItem", {}, [this] {
+        for (QMdiSubWindow* w : mdiArea->subWindowList()) w->showMinimized();
+    });
+    mnuWindowArrangeItem = Item(this, mnuWindow, "mnuWindowArrangeItem", {}, [this] { mdiArea->tileSubWindows(); });
+    mnuWindow->addSeparator();
+    mnuControlPanel = Item(this, mnuWindow, "mnuControlPanel", QKeySequence("F2"), [this] { mnuControlPanelClick(); });
+    mnuControlPanel->setCheckable(true);
+
+    mnuCirculationON = Item(this, mnuDevice, "mnuCirculationON", QKeySequence("F6"), [this] { mnuCirculationONClick(); });
+    mnuDeviceON = Item(this, mnuDevice, "mnuDeviceON", QKeySequence("F5"), [this] { mnuDeviceONClick(); });
+    mnuDeviceOFF = Item(this, mnuDevice, "mnuDeviceOFF", QKeySequence("F8"), [this] { mnuDeviceOFFClick(); });
+    mnuSetSetpoint = Item(this, mnuDevice, "mnuSetSetpoint", QKeySequence("F9"), [this] { mnuSetSetpointClick(); });
+
+    mnuTotalFocus = Item(this, mnuZoom, "mnuTotalFocus", QKeySequence("Ctrl+T"), [this] { cmdTotalFocusClick(); });
+    mnuSeriesShowLeft =
+        Item(this, mnuZoom, "mnuSeriesShowLeft", QKeySequence("Ctrl+W"), [this] { cmdSeriesShowLeftClick(); });
+    mnuSeriesShowRight =
+        Item(this, mnuZoom, "mnuSeriesShowRight", QKeySequence("Ctrl+Alt+W"), [this] { cmdSeriesShowRightClick(); });
+    mnuSaveZoom = Item(this, mnuZoom, "mnuSaveZoom", QKeySequence("Ctrl+R"), [this] { cmdSaveZoomClick(); });
+
+    mnuGerman = Item(this, mnuLanguage, "mnuGerman", {}, [this] { mnuGermanClick(); });
+    mnuEnglish = Item(this, mnuLanguage, "mnuEnglish", {}, [this] { mnuEnglishClick(); });
+    mnuGerman->setCheckable(true);
+    mnuEnglish->setCheckable(true);
+
+    mnuUsage = Item(this, mnuHelp, "mnuUsage", {}, [] {});
+    mnuUsage->setVisible(false);
+    mnuInformation =
+        Item(this, mnuHelp, "mnuInformation", QKeySequence("Ctrl+I"), [this] { mnuInformationClick(); });
+
+    mdiArea->setObjectName("mdiArea");
+}
+
+void TfrmMainWindow::BuildToolBar() {
+    brToolBar = addToolBar("brToolBar");
+    brToolBar->setObjectName("brToolBar");
+    brToolBar->setMovable(false);
+    brToolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    auto button = [this](const char* name, auto handler) {
+        QAction* a = Item(this, nullptr, name, {}, handler);
+        brToolBar->addAction(a);
+        return a;
+    };
+    btnFileOpen = button("btnFileOpen", [this] { actFileOpenExecute(); });
+    btnFileSave = button("btnFileSave", [this] { btnFileSaveClick(); });
+    brToolBar->addSeparator();
+    btnCut = button("btnCut", [this] { EditCommand("cut"); });
+    btnCopy = button("btnCopy", [this] { EditCommand("copy"); });
+    btnPaste = button("btnPaste", [this] { EditCommand("paste"); });
+    brToolBar->addSeparator();
+    btnCascade = button("btnCascade", [this] { actWindowCascadeExecute(); });
+    btnVertical = button("btnVertical", [this] { actWindowTileHorizontalExecute(); });
+    btnHorizontal = button("btnHorizontal", [this] { actWindowTileVerticalExecute(); });
+    brToolBar->addSeparator();
+    cmdTotalFocus = button("cmdTotalFocus", [this] { cmdTotalFocusClick(); });
+    cmdSeriesShowLeft = button("cmdSeriesShowLeft", [this] { cmdSeriesShowLeftClick(); });
+    cmdSeriesShowRight = button("cmdSeriesShowRight", [this] { cmdSeriesShowRightClick(); });
+    cmdSaveZoom = button("cmdSaveZoom", [this] { cmdSaveZoomClick(); });
+    brToolBar->addSeparator();
+    cmdAutomaticStart = button("cmdAutomaticStart", [this] { cmdAutomaticStartClick(); });
+    cmdRamp = button("cmdRamp", [this] { cmdRampClick(); });
+}
+
+void TfrmMainWindow::EditCommand(const char* slot) {
+    if (QWidget* focus = QApplication::focusWidget()) QMetaObject::invokeMethod(focus, slot);
+}
+
+void TfrmMainWindow::SetMenuLanguageMarks() {
+    mnuGerman->setChecked(FLanguageIndex == 0);
+    mnuEnglish->setChecked(FLanguageIndex == 1);
+}
+
+void TfrmMainWindow::ApplyLanguage(int language) {
+    Language = CLanguage::Instance();
+    Language->SetCurrentLanguage(language);
+    FLanguageIndex = language;
+    auto text = [&](int row) {
+        AnsiString out;
+        return Language->LookupText(language, row, out);
+    };
+    struct Row {
+        QAction* action;
+        int caption;  // -1: keep
+        int hint;     // -1: none
+    };
+    const Row rows[] = {
+        {mnuFile->menuAction(), 0, 33},       {mnuEdit->menuAction(), 1, 34},
+        {mnuWindow->menuAction(), 2, 35},     {mnuZoom->menuAction(), 3, 36},
+        {mnuLanguage->menuAction(), 4, 37},   {mnuHelp->menuAction(), 5, 38},
+        {mnuFileNewItem->menuAction(), 6, 39}, {mnuDatenaufzeichnung, 7, 40},
+        {mnuVisualisierung, 8, 41},           {mnuProgrammgeber, 9, 42},
+        {mnuOpenFile, 10, 43},                {mnuFileCloseItem, 11, 44},
+        {mnuFileSaveItem, 12, 45},            {mnuPrint->menuAction(), 13, 46},
+        {mnuPrintGraph, 14, -1},              {mnuPrintProtocol, 69, -1},
+        {mnuDruckereinstellungen, 16, 47},    {mnuFileExitItem, 17, 48},
+        {mnuCutItem, 18, 49},                 {mnuCopyItem, 19, 50},
+        {mnuPasteItem, 20, 51},               {mnuWindowCascadeItem, 21, 52},
+        {mnuWindowTileItem, 22, 53},          {mnuWindowTileItem2, 23, 54},
+        {mnuWindowMinimizeItem, 24, 55},      {mnuWindowArrangeItem, 25, 56},
+        {mnuTotalFocus, 26, 57},              {mnuSeriesShowLeft, 27, 58},
+        {mnuSeriesShowRight, 324, 324},       {mnuSaveZoom, 28, 59},
+        {mnuGerman, 29, -1},                  {mnuEnglish, 30, -1},
+        {mnuUsage, 31, 60},                   {mnuInformation, 32, 61},
+        {mnuControlPanel, 186, 191},          {mnuCirculationON, 351, 351},
+        {mnuDeviceON, 187, 187},              {mnuDeviceOFF, 188, 188},
+        {mnuSetSetpoint, 189, 189},           {mnuDevice->menuAction(), 190, 195},
+        {mnuExport, 325, -1},                 {btnFileOpen, -1, 43},
+        {btnFileSave, -1, 45},                {btnCut, -1, 18},
+        {btnCopy, -1, 19},                    {btnPaste, -1, 20},
+        {btnCascade, -1, 52},                 {btnVertical, -1, 53},
+        {btnHorizontal, -1, 54},              {cmdTotalFocus, -1, 62},
+        {cmdSeriesShowLeft, -1, 63},          {cmdSeriesShowRight, -1, 323},
+        {cmdSaveZoom, -1, 64},                {cmdAutomaticStart, -1, 425},
+        {cmdRamp, -1, 426},
+    };
+    for (const Row& r : rows) {
+        if (r.caption >= 0) r.action->setText(Q(text(r.caption)));
+        if (r.hint >= 0) SetHint(r.action, text(r.hint));
+        // Tool buttons have no pictures here: they show their short hint.
+        if (r.caption < 0) r.action->setText(r.action->toolTip());
+    }
+    if (frmWait) frmWait->txtWait->setText(Q(text(138)));
+    OpenDialogTitle = text(349);
+    OpenDialogFilter = text(361);
+    SaveDialogTitle = text(362);
+    SaveDialogFilter = text(363);
+}

@@ -1,0 +1,64 @@
+#include "app/TfrmSerialNumber.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/CLanguage.h"
+
+TfrmSerialNumber* frmSerialNumber = nullptr;
+
+TfrmSerialNumber::TfrmSerialNumber(QWidget* owner) : QDialog(owner) {
+    setObjectName("frmSerialNumber");
+    setWindowTitle(QString::fromUtf8("Hinweis"));
+    setFixedSize(244, 121);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint);
+    QFont f("MS Sans Serif");
+    f.setPixelSize(11);
+    setFont(f);
+
+    txtSerialNumber = new QLabel(QString::fromUtf8("Bitte geben Sie die Seriennummer des Geräts ein"), this);
+    txtSerialNumber->setObjectName("txtSerialNumber");
+    txtSerialNumber->setGeometry(2, 8, 234, 20);
+
+    edSerialNumber = new QLineEdit(this);
+    edSerialNumber->setObjectName("edSerialNumber");
+    edSerialNumber->setGeometry(2, 32, 230, 22);
+    // Five optional digit places shown as blanks; the text holds only the digits typed.
+    edSerialNumber->setInputMask("00000; ");
+    edSerialNumber->setText("00000");
+
+    bitSerialNumber = new QPushButton("OK", this);
+    bitSerialNumber->setObjectName("bitSerialNumber");
+    bitSerialNumber->setGeometry(157, 64, 75, 25);
+    bitSerialNumber->setAutoDefault(false);
+
+    connect(bitSerialNumber, &QPushButton::clicked, this, [this] { bitSerialNumberClick(); });
+    connect(edSerialNumber, &QLineEdit::returnPressed, this, [this] { bitSerialNumberClick(); });
+}
+
+TfrmSerialNumber::~TfrmSerialNumber() {
+    if (frmSerialNumber == this) frmSerialNumber = nullptr;
+}
+
+void TfrmSerialNumber::bitSerialNumberClick() {
+    int value = 0;
+    if (!TryStrToInt(Trim(edSerialNumber->text().toStdString()), value)) value = 0;
+    FSerialNumber = value;
+    // This box closes itself: the global reference may name another instance by now.
+    accept();
+}
+
+int AskSerialNumber(QWidget* owner) {
+    TfrmSerialNumber dialog(owner);
+    TfrmSerialNumber* previous = frmSerialNumber;
+    frmSerialNumber = &dialog;
+    AnsiString text;
+    CLanguage* language = CLanguage::Instance();
+    dialog.setWindowTitle(QString::fromStdString(language->LookupCurrentText(200, text)));
+    dialog.txtSerialNumber->setText(QString::fromStdString(language->LookupCurrentText(201, text)));
+    dialog.exec();
+    const int number = dialog.GetSerialNumber();
+    frmSerialNumber = previous;
+    return number;
+}

@@ -1,0 +1,15 @@
+#pragma once
+// The small box that the file reading and the data import show while they work.
+#include <QDialog>
+
+class QLabel;
+
+class TfrmWait : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmWait(QWidget* owner = nullptr);
+    ~TfrmWait() override;
+    QLabel* txtWait = nullptr;
+};
+
+extern TfrmWait* frmWait;

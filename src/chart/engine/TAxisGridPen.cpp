@@ -1,0 +1,36 @@
+#include "chart/engine/TAxisGridPen.h"
+
+#include <cstring>
+
+TAxisGridPen::TAxisGridPen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TDottedGrayPen(OnChangeEvent, parent)
+{
+}
+
+void TAxisGridPen::SetZ(double value)
+{
+    if (value == FZ) return;
+    FZ = value;
+    Changed();
+}
+
+void TAxisGridPen::SetCentered(bool value)
+{
+    if (value == FCentered) return;
+    FCentered = value;
+    Changed();
+}
+
+bool TAxisGridPen::IsPropertyStored(const char* Name) const
+{
+    if (std::strcmp(Name, "ZPosition") == 0) return IsZStored();
+    return TDottedGrayPen::IsPropertyStored(Name);
+}
+
+void TAxisGridPen::Assign(TPersistent* Source)
+{
+    if (auto* p = qobject_cast<TAxisGridPen*>(Source)) {
+        FZ = p->FZ;
+        FCentered = p->FCentered;
+    }
+    TDottedGrayPen::Assign(Source);
+}

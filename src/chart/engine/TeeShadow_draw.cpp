@@ -1,0 +1,120 @@
+// Drawing of drop shadows: plain strips, strips fading towards white one line at a time,
+// and the shadow of an ellipse.
+#include <algorithm>
+#include <cstdlib>
+
+#include "chart/engine/TeCanvas.h"
+#include "chart/engine/TeeBlend.h"
+#include "chart/engine/TeeFont.h"
+#include "chart/engine/TeeGradient.h"
+#include "platform/Round.h"
+
+namespace {
+
+// The brightening per line that reaches white after Lines lines.
+int FadeStep(TColor color, int Lines) {
+    const TColor c = ColorToRGB(color);
+    const double average = (GetRValue(c) + GetGValue(c) + GetBValue(c)) / 3.0;
+    return std::clamp(Round((255.0 - average) / Lines), 0, 255);
+}
+
+TRect Moved(const TRect& R, int dx, int dy) {
+    return TRect(R.Left + dx, R.Top + dy, R.Right + dx, R.Bottom + dy);
+}
+
+}  // namespace
+
+bool TTeeShadow::PrepareCanvas(TCanvas3D* Canvas, const TRect& R, int Z) {
+    const bool visible = FColor != clNone && (FHorizSize != 0 || FVertSize != 0);
+    if (!visible || !Canvas) return false;
+    Canvas->Brush->SetBitmap(nullptr);
+    Canvas->Brush->SetColor(FColor);
+    Canvas->Brush->SetStyle(bsSolid);
+    Canvas->Pen->SetStyle(psClear);
+    if (FTransparency > 0)
+        FBlend = Canvas->BeginBlending(Canvas->RectFromRectZ(Moved(R, FHorizSize, FVertSize), Z), FTransparency);
+    return true;
+}
+
+void TTeeShadow::FinishBlending(TCanvas3D* Canvas) {
+    if (FTransparency > 0 && FBlend && Canvas) Canvas->EndBlending(FBlend);
+    FBlend = nullptr;
+}
+
+void TTeeShadow::Draw(TCanvas3D* Canvas, const TRect& R, int Z) {
+    if (!PrepareCanvas(Canvas, R, Z)) return;
+    const int H = FHorizSize;
+    const int V = FVertSize;
+    const bool flat = Canvas->FrontPlaneCount > 0;
+    if (!FSmooth || GetSize() < 2) {
+        if (!flat) {
+            Canvas->Rectangle(R.Left + H, R.Bottom, R.Right + H, R.Bottom + V, Z);
+            Canvas->Rectangle(R.Right, R.Top + V, R.Right + H, R.Bottom + V, Z);
+        } else {
+            if (V > 0)
+                Canvas->Rectangle(R.Left + H, R.Bottom, R.Right + H, R.Bottom + 1 + V);
+            else if (V < 0)
+                Canvas->Rectangle(R.Left + H, R.Top + 1, R.Right + H, R.Top + V);
+            if (H > 0)
+                Canvas->Rectangle(R.Right, R.Top + V, R.Right + 1 + H, R.Bottom + V + 1);
+            else if (H < 0)
+                Canvas->Rectangle(R.Left + 1, R.Top + V, R.Left + H, R.Bottom + V + 1);
+        }
+    } else {
+        // One line per pixel of shadow, each brighter than the one before. A size stored
+        // in a chart can be anything: no more lines than the device has pixels.
+        TCanvas* dc = Canvas->GetHandle();
+        const TRect device = dc ? dc->DeviceRect() : TRect();
+        Canvas->Pen->SetStyle(psSolid);
+        if (V != 0) {
+            Canvas->Pen->SetColor(FColor);
+            const int step = FadeStep(FColor, V);
+            const int lines = std::min(V, std::max(device.Height(), 0) + 1);
+            for (int i = 1; i <= lines; ++i) {
+                const int y = R.Bottom + i - 1;
+                const int x0 = R.Left + H;
+                const int x1 = R.Right + H - V + i - 1;
+                if (flat)
+                    Canvas->DoHorizLine(x0, x1, y);
+                else
+                    Canvas->HorizLine3D(x0, x1, y, Z);
+                Canvas->Pen->SetColor(ApplyBright(Canvas->Pen->GetColor(), std::uint8_t(step)));
+            }
+        }
+        if (H != 0) {
+            Canvas->Pen->SetColor(FColor);
+            const int step = FadeStep(FColor, H);
+            const int lines = std::min(H, std::max(device.Width(), 0) + 1);
+            for (int i = 1; i <= lines; ++i) {
+                const int x = R.Right + i - 1;
+                const int y1 = R.Bottom + V - H + i - 1;
+                if (flat) {
+                    Canvas->DoVertLine(x, R.Top + V, y1);
+                    Canvas->SetPixel(x - 1, y1 - 1, Canvas->Pen->GetColor());
+                } else {
+                    Canvas->VertLine3D(x, R.Top + V, y1, Z);
+                    Canvas->SetPixel3D(x - 1, y1 - 1, Z, Canvas->Pen->GetColor());
+                }
+                Canvas->Pen->SetColor(ApplyBright(Canvas->Pen->GetColor(), std::uint8_t(step)));
+            }
+        }
+    }
+    FinishBlending(Canvas);
+}
+
+void TTeeShadow::DrawEllipse(TCanvas3D* Canvas, const TRect& R, int Z) {
+    if (!PrepareCanvas(Canvas, R, Z)) return;
+    const TRect moved = Moved(R, FHorizSize, FVertSize);
+    if (FSmooth) {
+        const TRect r = Canvas->CalcRect3D(moved, Z);
+        Canvas->ClipEllipse(r);
+        TTeeGradient g;
+        g.SetEndColor(ApplyBright(FColor, 32));
+        g.SetStartColor(ApplyDark(FColor, 128));
+        g.DrawRadial(Canvas, r);
+        Canvas->UnClipRectangle();
+    } else {
+        Canvas->EllipseWithZ(moved.Left, moved.Top, moved.Right, moved.Bottom, Z);
+    }
+    FinishBlending(Canvas);
+}

@@ -1,0 +1,226 @@
+#include "comm/CRS485.h"
+
+#include <algorithm>
+#include <chrono>
+#include <vector>
+
+#include "comm/CIdentification.h"
+#include "comm/CRS232.h"
+#include "comm/CTransceiverRS485.h"
+#include "comm/CommTiming.h"
+#include "platform/Dialogs.h"
+#include "platform/UiDispatcher.h"
+
+namespace {
+template <std::size_t N>
+bool OneOf(int value, const int (&list)[N]) {
+    return std::find(std::begin(list), std::end(list), value) != std::end(list);
+}
+
+bool AnsweredAs(const AnsiString& reply, int address) {
+    return reply.size() >= 5 && reply[0] == '[' && reply[1] == 'S' && !IsReplyFromOtherSlave(reply, address);
+}
+}  // namespace
+
+CRS485::CRS485(int channel) : CChannel(channel) {}
+
+CRS485::~CRS485() {
+    StopThreads();
+    ReleasePort();
+    if (ChannelObjects[Channel()] == this) ChannelObjects[Channel()] = nullptr;
+}
+
+CTransceiverRS485* CRS485::PollThread() const {
+    return dynamic_cast<CTransceiverRS485*>(TransceiverThreads[Channel()]);
+}
+
+int CRS485::ReadSettings() {
+    IChannelWindow* w = ChannelWindowOf(Channel());
+    if (!w) return 0;
+    AnsiString port = Trim(w->ControlText(TChannelControl::cmbPort));
+    if (port.empty()) return 0;
+    int baud = 0, dataBits = 0, interval = 0, slave = 0;
+    int stopBits = w->ControlItemIndex(TChannelControl::cmbStopBits);
+    int parity = w->ControlItemIndex(TChannelControl::cmbParity);
+    // Settings outside the boxes' lists make the window report an input error.
+    if (!TryStrToInt(w->ControlText(TChannelControl::cmbBaudrate), baud) || !OneOf(baud, CRS232::BaudRates)) return 0;
+    if (!TryStrToInt(w->ControlText(TChannelControl::cmbDataBits), dataBits) || dataBits < 5 || dataBits > 8) return 0;
+    if (stopBits < 0 || stopBits > 2 || (stopBits == 1 && dataBits != 5)) return 0;
+    if (parity < 0 || parity > 3) return 0;
+    if (!TryStrToInt(w->ControlText(TChannelControl::cmbActual), interval) ||
+        !OneOf(interval, CRS232::SamplingIntervals))
+        return 0;
+    // No address chosen, or one the bus does not have.
+    if (!TryStrToInt(Trim(w->ControlText(TChannelControl::cmbSlave)), slave) || slave < MinSlaveAddress ||
+        slave > MaxSlaveAddress)
+        return 0;
+    if (!IsSerialDevicePath(port)) return 0;
+    PortName = port;
+    BaudRate = baud;
+    DataBits = dataBits;
+    StopBits = stopBits;
+    Parity = parity;
+    ReadTimeout = 1000;
+    PollInterval = interval;
+    SlaveAddress = slave;
+    return 1;
+}
+
+void CRS485::ReleasePort() {
+    // Only this channel's hold goes; the port itself closes with the last holder, so a
+    // channel still identifying or polling on it keeps its descriptor.
+    std::shared_ptr<comm::SharedSerialPort> old;
+    {
+        std::lock_guard<std::mutex> l(portMutex_);
+        old.swap(SharedPort);
+        Handle.reset();
+        PortShared = 0;
+    }
+}
+
+int CRS485::Open() {
+    // A second attempt on the same object starts clean.
+    StopThreads();
+    ReleasePort();
+
+    comm::TSerialLinkSettings settings;
+    settings.PortName = PortName;
+    settings.BaudRate = BaudRate;
+    settings.DataBits = DataBits;
+    settings.Parity = Parity;
+    settings.StopBits = StopBits;
+    AnsiString reason;
+    bool taken = false;
+    std::shared_ptr<comm::SharedSerialPort> port = comm::AcquireSharedSerialPort(settings, reason, taken);
+    if (!port) {
+        // Without a port every exchange would fail: say so instead of opening a dead channel.
+        AnsiString text = LookupText(175);
+        if (!reason.empty()) text += "\n" + reason;
+        if (IApplicationServices* s = ApplicationServices()) s->MessageBox(text, LookupText(125), MB_OK);
+        else platform::dialogs().MessageBox(text, LookupText(125), MB_OK);
+        return 0;
+    }
+    {
+        std::lock_guard<std::mutex> l(portMutex_);
+        SharedPort = port;
+        Handle = port->Link();
+        PortShared = taken ? 1 : 0;
+    }
+
+    poll_ = std::make_unique<CTransceiverRS485>(this, Channel(), SharedPort);
+    poll_->CreateProtocol(Channel());
+    poll_->PollInterval = PollInterval;
+    poll_->Address = SlaveAddress;
+    TransceiverThreads[Channel()] = poll_.get();
+
+    if (IChannelWindow* w = ChannelWindowOf(Channel())) {
+        w->SetDataTimerTag(Channel());
+        w->SamplingInterval = PollInterval;
+    }
+
+    identification_ = std::make_unique<CIdentification>(true);
+    identification_->CreateProtocol(Channel());
+    identification_->ChannelText = IntToStr(Channel());
+    identification_->StartRequested = 1;
+    Identification = identification_.get();
+    return 1;
+}
+
+void CRS485::ResumeIdentification() {
+    if (identification_) identification_->Resume();
+}
+
+void CRS485::StopThreads() {
+    if (identification_) {
+        Identification = nullptr;
+        comm::ReleaseThread(std::unique_ptr<comm::CCommThread>(identification_.release()));
+    }
+    if (poll_) {
+        if (TransceiverThreads[Channel()] == poll_.get()) TransceiverThreads[Channel()] = nullptr;
+        comm::ReleaseThread(std::unique_ptr<comm::CCommThread>(poll_.release()));
+    }
+}
+
+void CRS485::Close(int mode) {
+    CTransceiverRS485* poll = PollThread();
+    if (poll && poll == poll_.get() && (mode == 2 || mode == 3)) poll->Terminate();
+    // The port is never let go under a running thread of this channel.
+    StopThreads();
+    if (mode == 1 || mode == 3 || mode == 4) ReleasePort();
+}
+
+void CRS485::StartPolling(int) {
+    if (identification_) identification_->Terminate();
+    if (CTransceiverRS485* poll = PollThread()) {
+        poll->Active = 1;
+        poll->Resume();
+    }
+}
+
+void CRS485::QueueCommand(char letter, const AnsiString& frame, int replyLength, int channel) {
+    CTransceiverRS485* poll = PollThread();
+    if (!poll) return;
+    poll->AppendCommand(frame, replyLength, channel);
+    if (letter == 'C') poll->SetFollowUpRow(4);
+}
+
+void CRS485::SetOneShot(int) {
+    if (CTransceiverRS485* poll = PollThread())
+        if (poll->OneShot == 0) poll->OneShot = 1;
+}
+
+int CRS485::SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int,
+                            int followUpLength, const AnsiString& followUpFrame) {
+    CTransceiverRS485* poll = PollThread();
+    if (!poll) return 0;
+    if (poll->OneShot == 1) return 0;
+    poll->BaseCommand = baseFrame;
+    poll->BaseLength = baseLength;
+    poll->BaseReplyLength = baseReplyLength;
+    poll->FollowUpCommand = followUpFrame;
+    poll->FollowUpLength = followUpLength;
+    poll->RestorePending = 0;
+    return 1;
+}
+
+AnsiString CRS485::DirectExchange(const AnsiString& frame, int frameLength, int replyLength,
+                                  TfrmIdentification* window) {
+    AnsiString reply;
+    std::shared_ptr<comm::SharedSerialPort> port;
+    {
+        std::lock_guard<std::mutex> l(portMutex_);
+        port = SharedPort;
+    }
+    if (port && port->Link()) {
+        const comm::TCommTiming timing = comm::Timing();
+        // A poll step of another slave holds the bus for one exchange at most (its read
+        // and, after garbage, the discard read); waiting longer means the bus is stuck.
+        std::unique_lock<comm::TBusLock> bus(port->Bus(), std::defer_lock);
+        if (bus.try_lock_for(std::chrono::milliseconds(2 * std::max(0, timing.ReadTimeoutMs) + 500))) {
+            const std::shared_ptr<comm::IByteLink>& link = port->Link();
+            const std::size_t wanted =
+                static_cast<std::size_t>(std::clamp(replyLength, 0, CTransceiver::MaxReplyLength));
+            std::vector<char> buffer(wanted + 1);
+            int count = -1;
+            if (link->Purge() && link->Write(frame.substr(0, static_cast<std::size_t>(std::max(0, frameLength)))))
+                count = link->Read(buffer.data(), wanted, timing.ReadTimeoutMs);
+            if (count > 0) reply.assign(buffer.data(), static_cast<std::size_t>(count));
+        }
+    }
+    if (window) platform::UiDispatcher::Instance().Send([window] { window->StepIt(); });
+    return reply;
+}
+
+int CRS485::Query(char letter, int, const AnsiString& frame, int frameLength, int replyLength,
+                  TfrmIdentification* window, AnsiString& reply) {
+    reply = DirectExchange(frame, frameLength, replyLength, window);
+    return (AnsweredAs(reply, SlaveAddress) && reply[4] == letter) ? 0 : 1;
+}
+
+int CRS485::QuerySub(const AnsiString& code, int, const AnsiString& frame, int frameLength, int replyLength,
+                     TfrmIdentification* window, AnsiString& reply) {
+    reply = DirectExchange(frame, frameLength, replyLength, window);
+    if (code.size() < 2) return 1;
+    return (AnsweredAs(reply, SlaveAddress) && reply.size() >= 8 && reply[4] == code[0] && reply[7] == code[1]) ? 0
+                                                                                                                 : 1;
+}

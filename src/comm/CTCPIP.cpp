@@ -1,0 +1,198 @@
+#include "comm/CTCPIP.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "comm/CIdentification.h"
+#include "comm/CRS232.h"
+#include "comm/CTransceiverTCPIP.h"
+#include "comm/CommTiming.h"
+#include "comm/IPv4Address.h"
+#include "comm/TZSocket.h"
+#include "platform/UiDispatcher.h"
+
+namespace {
+
+bool OnUiThread(const std::function<void()>& fn) {
+    platform::UiDispatcher::Instance().Send(fn);
+    return true;
+}
+
+// The address field's empty mask is blanks and dots only.
+bool IsBlankField(const AnsiString& text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == '.'; });
+}
+
+}  // namespace
+
+CTCPIP::CTCPIP(int channel) : CChannel(channel) {}
+
+CTCPIP::~CTCPIP() {
+    StopThreads();
+    if (ownSocket_) ownSocket_->ZClose();
+    if (ChannelObjects[Channel()] == this) ChannelObjects[Channel()] = nullptr;
+}
+
+CTransceiverTCPIP* CTCPIP::PollThread() const {
+    return dynamic_cast<CTransceiverTCPIP*>(TransceiverThreads[Channel()]);
+}
+
+TZSocket* CTCPIP::Socket() {
+    if (socket_) return socket_;
+    if (IChannelWindow* w = ChannelWindowOf(Channel())) socket_ = w->ZTCPSocket();
+    if (!socket_) {
+        ownSocket_ = std::make_unique<TZSocket>();
+        socket_ = ownSocket_.get();
+    }
+    return socket_;
+}
+
+int CTCPIP::ReadSettings() {
+    IChannelWindow* w = ChannelWindowOf(Channel());
+    if (!w) return 0;
+    const AnsiString addressText = w->ControlText(TChannelControl::edIPAddress);
+    const AnsiString portText = w->ControlText(TChannelControl::edPort);
+    if (IsBlankField(addressText) || IsBlankField(portText)) return 0;
+    // Strictly four decimal parts and a port 1..65535: anything else would reach the
+    // name look-up or the connect in a form the user did not mean.
+    AnsiString address = comm::NormalizeIPv4Address(addressText);
+    std::optional<int> port = comm::ParseTcpPort(portText);
+    if (address.empty() || !port) return 0;
+    int interval = 0;
+    if (!TryStrToInt(w->ControlText(TChannelControl::cmbActual), interval) ||
+        std::find(std::begin(CRS232::SamplingIntervals), std::end(CRS232::SamplingIntervals), interval) ==
+            std::end(CRS232::SamplingIntervals))
+        return 0;
+    IPAddress = address;
+    TCPPort = IntToStr(*port);
+    PollInterval = interval;
+    ReplyWait = 500;
+    TZSocket* s = Socket();
+    s->RemoteAddr = IPAddress;
+    s->RemotePort = TCPPort;
+    return 1;
+}
+
+int CTCPIP::Open() {
+    StopThreads();
+    TZSocket* s = Socket();
+    ReplyWait = comm::Timing().ReplyWaitMs;
+
+    poll_ = std::make_unique<CTransceiverTCPIP>(this, Channel(), s);
+    poll_->CreateProtocol(Channel());
+    poll_->PollInterval = PollInterval;
+    poll_->Address = 1;
+    poll_->ReplyWait = ReplyWait;
+    TransceiverThreads[Channel()] = poll_.get();
+
+    // The connection is made in the background; the identification waits for it on its
+    // own thread, so the window stays responsive. A failure shows the socket's report.
+    s->RemoteAddr = IPAddress;
+    s->RemotePort = TCPPort;
+    s->ZConnect();
+
+    if (IChannelWindow* w = ChannelWindowOf(Channel())) {
+        w->SetDataTimerTag(Channel());
+        w->SamplingInterval = PollInterval;
+    }
+
+    identification_ = std::make_unique<CIdentification>(true);
+    identification_->CreateProtocol(Channel());
+    identification_->ChannelText = IntToStr(Channel());
+    identification_->StartRequested = 1;
+    Identification = identification_.get();
+    return 1;
+}
+
+void CTCPIP::ResumeIdentification() {
+    if (identification_) identification_->Resume();
+}
+
+void CTCPIP::StopThreads() {
+    stopping_ = true;
+    if (identification_) {
+        Identification = nullptr;
+        comm::ReleaseThread(std::unique_ptr<comm::CCommThread>(identification_.release()));
+    }
+    if (poll_) {
+        if (TransceiverThreads[Channel()] == poll_.get()) TransceiverThreads[Channel()] = nullptr;
+        comm::ReleaseThread(std::unique_ptr<comm::CCommThread>(poll_.release()));
+    }
+    stopping_ = false;
+}
+
+void CTCPIP::Close(int mode) {
+    CTransceiverTCPIP* poll = PollThread();
+    if (poll && poll == poll_.get() && (mode == 2 || mode == 3)) poll->Terminate();
+    // The socket is never closed under a running thread of this channel.
+    StopThreads();
+    if ((mode == 1 || mode == 3 || mode == 4) && socket_) socket_->ZClose();
+}
+
+void CTCPIP::StartPolling(int) {
+    if (identification_) identification_->Terminate();
+    if (CTransceiverTCPIP* poll = PollThread()) {
+        poll->Active = 1;
+        poll->Resume();
+    }
+}
+
+void CTCPIP::QueueCommand(char letter, const AnsiString& frame, int replyLength, int channel) {
+    CTransceiverTCPIP* poll = PollThread();
+    if (!poll) return;
+    poll->AppendCommand(frame, replyLength, channel);
+    if (letter == 'C') poll->SetFollowUpRow(4);
+}
+
+void CTCPIP::SetOneShot(int) {
+    if (CTransceiverTCPIP* poll = PollThread())
+        if (poll->OneShot == 0) poll->OneShot = 1;
+}
+
+int CTCPIP::SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int,
+                            int followUpLength, const AnsiString& followUpFrame) {
+    CTransceiverTCPIP* poll = PollThread();
+    if (!poll) return 0;
+    if (poll->OneShot == 1) return 0;
+    poll->BaseCommand = baseFrame;
+    poll->BaseLength = baseLength;
+    poll->BaseReplyLength = baseReplyLength;
+    poll->FollowUpCommand = followUpFrame;
+    poll->FollowUpLength = followUpLength;
+    poll->RestorePending = 0;
+    return 1;
+}
+
+AnsiString CTCPIP::DirectExchange(const AnsiString& frame, int frameLength, int replyLength,
+                                  TfrmIdentification* window) {
+    auto pause = [this](int ms) {
+        if (stopping_) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        return !stopping_;
+    };
+    TZSocket* s = nullptr;
+    OnUiThread([&] { s = Socket(); });
+    // A connection still being made gets the time it had before the first query.
+    comm::WaitForSocketConnection(s, 3 * ReplyWait, OnUiThread, pause);
+    AnsiString reply = comm::SocketExchange(
+        s, frame.substr(0, static_cast<std::size_t>(std::max(0, frameLength))),
+        std::clamp(replyLength, 0, CTransceiver::MaxReplyLength), ReplyWait, OnUiThread, pause);
+    if (window) platform::UiDispatcher::Instance().Send([window] { window->StepIt(); });
+    return reply;
+}
+
+int CTCPIP::Query(char letter, int, const AnsiString& frame, int frameLength, int replyLength,
+                  TfrmIdentification* window, AnsiString& reply) {
+    reply = DirectExchange(frame, frameLength, replyLength, window);
+    return (reply.size() >= 5 && reply[0] == '[' && reply[1] == 'S' && reply[4] == letter) ? 0 : 1;
+}
+
+int CTCPIP::QuerySub(const AnsiString& code, int, const AnsiString& frame, int frameLength, int replyLength,
+                     TfrmIdentification* window, AnsiString& reply) {
+    reply = DirectExchange(frame, frameLength, replyLength, window);
+    if (code.size() < 2) return 1;
+    return (reply.size() >= 8 && reply[0] == '[' && reply[1] == 'S' && reply[4] == code[0] && reply[7] == code[1])
+               ? 0
+               : 1;
+}

@@ -1,0 +1,59 @@
+#pragma once
+// The channel of a unit reached over TCP/IP. It drives the channel window's socket
+// component (or one of its own when the window has none); every frame carries address 1.
+#include <atomic>
+#include <memory>
+
+#include "comm/CChannel.h"
+
+class CTransceiverTCPIP;
+class TZSocket;
+
+class CTCPIP : public CChannel {
+public:
+    explicit CTCPIP(int channel);
+    ~CTCPIP() override;
+
+    int ReadSettings() override;
+    int Open() override;
+    void Close(int mode) override;
+    void ResumeIdentification() override;
+    int GetAddress() override { return 1; }
+    void StartPolling(int channel) override;
+    void QueueCommand(char letter, const AnsiString& frame, int replyLength, int channel) override;
+    void SetOneShot(int channel) override;
+    int SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int channel,
+                        int followUpLength, const AnsiString& followUpFrame) override;
+    int Query(char letter, int channel, const AnsiString& frame, int frameLength, int replyLength,
+              TfrmIdentification* window, AnsiString& reply) override;
+    int QuerySub(const AnsiString& code, int channel, const AnsiString& frame, int frameLength, int replyLength,
+                 TfrmIdentification* window, AnsiString& reply) override;
+
+    // The poll thread entered for this channel, when it is one of this class.
+    CTransceiverTCPIP* PollThread() const;
+    // The socket component the channel drives.
+    TZSocket* Socket();
+
+    // The port the window's port field starts with.
+    static constexpr const char* PortPreset = "8101";
+
+    AnsiString IPAddress;
+    AnsiString TCPPort;
+    int PollInterval = 5;
+    int ReplyWait = 500;
+
+protected:
+    // The caption shows the address the channel talks to.
+    AnsiString InterfaceText() override { return IPAddress; }
+
+private:
+    AnsiString DirectExchange(const AnsiString& frame, int frameLength, int replyLength, TfrmIdentification* window);
+    void StopThreads();
+
+    // Set while the threads are being stopped: the identification's waits end early.
+    std::atomic<bool> stopping_{false};
+    TZSocket* socket_ = nullptr;
+    std::unique_ptr<TZSocket> ownSocket_;
+    std::unique_ptr<CTransceiverTCPIP> poll_;
+    std::unique_ptr<CIdentification> identification_;
+};

@@ -1,0 +1,45 @@
+#pragma once
+// The poll thread of a TCP/IP channel. It drives the socket component, which belongs to
+// the user-interface thread: sending and every look at what has arrived run there, the
+// waiting in between runs on this thread.
+#include <functional>
+
+#include "comm/CTransceiver.h"
+
+class TZSocket;
+
+class CTransceiverTCPIP : public CTransceiver {
+public:
+    CTransceiverTCPIP(CChannel* owner, int channel, TZSocket* socket);
+    ~CTransceiverTCPIP() override;
+
+    // Milliseconds a reply may take.
+    int ReplyWait = 500;
+
+protected:
+    void Exchange() override;
+
+private:
+    TZSocket* socket_;
+};
+
+namespace comm {
+
+// Runs a call on the user-interface thread; false when it did not run (the calling thread
+// is stopping).
+using TUiCall = std::function<bool(const std::function<void()>&)>;
+// Waits up to the given milliseconds; false when the calling thread is to stop.
+using TPause = std::function<bool(int)>;
+
+// One exchange over the socket component: drops whatever is still pending (a late reply
+// to an earlier frame), sends the frame, then collects the reply until it has replyLength
+// characters or its carriage return, or waitMs have passed. A reply that arrives in
+// several segments is one reply; characters after its carriage return are dropped.
+AnsiString SocketExchange(TZSocket* socket, const AnsiString& frame, int replyLength, int waitMs, const TUiCall& ui,
+                          const TPause& pause);
+
+// Waits up to waitMs until the socket's connection attempt has succeeded or failed.
+// True when the socket is connected.
+bool WaitForSocketConnection(TZSocket* socket, int waitMs, const TUiCall& ui, const TPause& pause);
+
+}  // namespace comm

@@ -1,0 +1,92 @@
+#include "comm/SharedSerialPort.h"
+
+#include <map>
+
+#include "platform/SerialPort.h"
+
+namespace comm {
+
+namespace {
+std::mutex& RegistryMutex() {
+    static std::mutex m;
+    return m;
+}
+std::map<AnsiString, std::weak_ptr<SharedSerialPort>>& Registry() {
+    static std::map<AnsiString, std::weak_ptr<SharedSerialPort>> r;
+    return r;
+}
+}  // namespace
+
+void TBusLock::lock() {
+    std::unique_lock<std::mutex> l(mutex_);
+    cv_.wait(l, [this] { return !held_; });
+    held_ = true;
+}
+
+bool TBusLock::try_lock() {
+    std::lock_guard<std::mutex> l(mutex_);
+    if (held_) return false;
+    held_ = true;
+    return true;
+}
+
+bool TBusLock::try_lock_for(std::chrono::milliseconds wait) {
+    std::unique_lock<std::mutex> l(mutex_);
+    if (!cv_.wait_for(l, wait, [this] { return !held_; })) return false;
+    held_ = true;
+    return true;
+}
+
+void TBusLock::unlock() {
+    {
+        std::lock_guard<std::mutex> l(mutex_);
+        held_ = false;
+    }
+    cv_.notify_one();
+}
+
+SharedSerialPort::SharedSerialPort(AnsiString key, std::shared_ptr<IByteLink> link)
+    : key_(std::move(key)), link_(std::move(link)) {}
+
+SharedSerialPort::~SharedSerialPort() {
+    // The descriptor goes first, so that a new holder opening the device finds it free.
+    if (link_) link_->Close();
+    link_.reset();
+    std::lock_guard<std::mutex> l(RegistryMutex());
+    auto it = Registry().find(key_);
+    if (it != Registry().end() && it->second.expired()) Registry().erase(it);
+}
+
+AnsiString SharedSerialPortKey(const AnsiString& portName) { return platform::ResolveSerialPortPath(Trim(portName)); }
+
+std::shared_ptr<SharedSerialPort> AcquireSharedSerialPort(const TSerialLinkSettings& settings, AnsiString& error,
+                                                          bool& taken) {
+    taken = false;
+    error.clear();
+    const AnsiString key = SharedSerialPortKey(settings.PortName);
+    std::lock_guard<std::mutex> l(RegistryMutex());
+    auto it = Registry().find(key);
+    if (it != Registry().end())
+        if (std::shared_ptr<SharedSerialPort> port = it->second.lock()) {
+            taken = true;
+            return port;
+        }
+    std::shared_ptr<IByteLink> link;
+    if (SerialLinks()) link = SerialLinks()(settings, error);
+    if (!link) {
+        if (error.empty()) error = "The port could not be opened.";
+        return nullptr;
+    }
+    auto port = std::make_shared<SharedSerialPort>(key, std::move(link));
+    Registry()[key] = port;
+    return port;
+}
+
+bool IsSharedSerialPortOpen(const AnsiString& portName) {
+    const AnsiString key = SharedSerialPortKey(portName);
+    std::lock_guard<std::mutex> l(RegistryMutex());
+    auto it = Registry().find(key);
+    return it != Registry().end() && !it->second.expired();
+}
+
+}  // namespace comm

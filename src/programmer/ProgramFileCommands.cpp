@@ -1,0 +1,154 @@
+#include "programmer/ProgramFileCommands.h"
+
+#include <exception>
+
+#include "app/CLanguage.h"
+#include "platform/Dialogs.h"
+#include "platform/TTreeNode.h"
+#include "programmer/CProgrammer.h"
+
+namespace {
+
+// Rows of the text table.
+constexpr int RowInputMaskError = 124;
+constexpr int RowMakingFileFailed = 149;
+constexpr int RowSavingFailed = 151;
+constexpr int RowCannotOpen = 152;
+constexpr int RowFaultyData = 153;
+constexpr int RowWarning = 198;
+constexpr int RowSaveTitle = 246;
+constexpr int RowNoSegments = 272;
+constexpr int RowMaxPrograms = 347;
+constexpr int RowOpenTitle = 348;
+constexpr int RowFilter = 359;
+constexpr int RowAlreadyLoaded = 408;
+
+AnsiString Text(int row) {
+    AnsiString out;
+    return CLanguage::Instance()->LookupCurrentText(row, out);
+}
+
+void Warn(int row, const AnsiString& detail = AnsiString()) {
+    AnsiString text = Text(row);
+    if (!detail.empty()) text += "\n" + detail;
+    platform::dialogs().MessageBox(text, Text(RowWarning), MB_OK | MB_ICONWARNING);
+}
+
+bool HasTpExtension(const AnsiString& path) {
+    const size_t sep = path.find_last_of("\\/");
+    const AnsiString name = sep == AnsiString::npos ? path : path.substr(sep + 1);
+    return name.size() > 3 && SameText(std::string_view(name).substr(name.size() - 3), ".tp");
+}
+
+AnsiString FileNameOnly(const AnsiString& path) {
+    const size_t sep = path.find_last_of("\\/");
+    return sep == AnsiString::npos ? path : path.substr(sep + 1);
+}
+
+}  // namespace
+
+bool SaveSelectedProgram(IProgramFileWindow& window) {
+    CProgrammer* programmer = window.Programmer();
+    TTreeNode* node = window.SelectedProgramNode();
+    if (!programmer || !node) return false;
+    if (node->Parent()) {
+        node = node->Parent();
+        window.SelectProgramNode(node);
+    }
+    const int slot = CProgrammer::GetProgramIndex(node);
+    if (programmer->GetProgramNode(slot) != node) return false;  // the tree and the slots disagree
+    if (CProgrammer::GetSegmentCount(node) == 0 || !programmer->GetProgramHead(slot)->next) {
+        Warn(RowNoSegments);
+        return false;
+    }
+    const TProgramFileSettings settings = window.ProgramControls();
+    // A start temperature the reader would refuse must not go into a file that looks saved.
+    if (!programfile::ValidStartTemperature(settings.StartTemperature)) {
+        Warn(RowInputMaskError);
+        return false;
+    }
+
+    platform::FileDialogRequest req;
+    req.save = true;
+    req.title = Text(RowSaveTitle);
+    req.filter = Text(RowFilter);
+    req.defaultExt = "tp";
+    req.overwritePrompt = true;
+    if (!platform::dialogs().FileDialog(req) || req.fileName.empty()) return false;
+    AnsiString path = req.fileName;
+    if (!HasTpExtension(path)) path += ".tp";
+
+    AnsiString error;
+    try {
+        if (!programfile::Write(path, programfile::FromProgrammer(*programmer, slot, settings), &error)) {
+            Warn(RowMakingFileFailed, error);
+            return false;
+        }
+    } catch (const std::exception& e) {
+        Warn(RowSavingFailed, e.what());
+        return false;
+    }
+    programmer->SetProgramSaved(slot);
+    return true;
+}
+
+int ReadProgramFile(IProgramFileWindow& window, int slot) {
+    CProgrammer* programmer = window.Programmer();
+    if (!programmer) return 0;
+    if (!programmer->IsSlotFree(slot)) {
+        Warn(RowMaxPrograms);
+        return 0;
+    }
+
+    platform::FileDialogRequest req;
+    req.save = false;
+    req.title = Text(RowOpenTitle);
+    req.filter = Text(RowFilter);
+    req.defaultExt = "tp";
+    req.overwritePrompt = false;
+    if (!platform::dialogs().FileDialog(req) || req.fileName.empty()) return 0;
+    const AnsiString path = req.fileName;
+
+    if (!programmer->IsProgramNameFree(path)) {
+        Warn(RowAlreadyLoaded);
+        return 0;
+    }
+    TProgramFile file;
+    bool readable = false;
+    AnsiString error;
+    if (!programfile::Read(path, file, &readable, &error)) {
+        if (!readable) Warn(RowCannotOpen, error);
+        else Warn(RowFaultyData, error);
+        return 0;
+    }
+
+    // The whole file is good: only now does anything change.
+    const AnsiString name = ProgramNameFromFileName(path);
+    TTreeNodes& items = window.ProgramTreeItems();
+    TTreeNode* programNode = items.Add(nullptr, name);
+    programNode->ImageIndex = ProgramNodeImage;
+    programNode->SelectedIndex = ProgramNodeImage;
+    if (!programmer->CreateProgram(slot, programNode, name)) {
+        items.Delete(programNode);
+        return 0;
+    }
+    window.SetProgramFileName(FileNameOnly(path));
+    window.SetProgramControls(file.Settings);
+    double start = 0.0;
+    programfile::ValidStartTemperature(file.Settings.StartTemperature, &start);
+    programmer->SetProgramSettings(slot, file.Settings.RepeatMode != 0, file.Settings.ContactUsed != 0,
+                                   file.Settings.StirrerUsed != 0, start, file.Settings.EndAction != 0);
+    TTreeNode* last = nullptr;
+    for (const TProgramFileSegment& seg : file.Segments) {
+        TTreeNode* node = items.AddChild(programNode, seg.Name);
+        node->ImageIndex = SegmentNodeImage;
+        node->SelectedIndex = SegmentNodeImage;
+        programmer->AddSegment(node, seg.Name, slot);
+        programmer->SetSegmentValues(node, seg.Duration, seg.WaitFlag != 0, seg.ControlMode != 0, seg.Contact,
+                                     seg.AnalogOutput, seg.Setpoint);
+        last = node;
+    }
+    window.SelectProgramNode(last ? last : programNode);
+    window.ProgramFileLoaded(last);
+    return 1;
+}

@@ -1,0 +1,345 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QMdiArea>
+#include <QMenu>
+#include <QTimer>
+#include <thread>
+
+#include "FakeChannelForm.h"
+#include "app/CLanguage.h"
+#include "app/IShellHooks.h"
+#include "app/TfrmMainWindow.h"
+#include "platform/UiDispatcher.h"
+#include "support/ScriptedDialogs.h"
+
+namespace {
+
+AnsiString Text(int language, int row) {
+    AnsiString out;
+    return CLanguage::Instance()->LookupText(language, row, out);
+}
+AnsiString S(const QString& s) { return s.toStdString(); }
+
+class FakePanel : public IControlPanel {
+public:
+    void cmdKelvorStartCirculationClick(bool fromMenu) override { commands.push_back(fromMenu ? "circ-menu" : "circ"); }
+    void cmdKelvorStartClick(bool) override { commands.push_back("start"); }
+    void cmdKelvorStopClick(bool) override { commands.push_back("stop"); }
+    void cmdDataToKelvorClick(bool) override { commands.push_back("setpoint"); }
+    bool Visible() const override { return visible; }
+    void SetVisible(bool v) override { visible = v; }
+    void BringToFront() override {}
+    int Width() const override { return 200; }
+    int Height() const override { return 100; }
+    void Move(int, int) override { ++moves; }
+    void SetChannelPanel(int channel, const AnsiString& caption, int tag) override {
+        panels[channel] = {caption, tag};
+    }
+    bool visible = false;
+    int moves = 0;
+    std::vector<std::string> commands;
+    std::map<int, std::pair<AnsiString, int>> panels;
+};
+
+class FakeProgrammerDialogs : public IProgrammerDialogs {
+public:
+    void ClearOverview() override { states.clear(); }
+    void SetChannelState(int channel, int connected, int, const AnsiString&, int, int viewMode) override {
+        states.push_back({channel, connected, viewMode});
+    }
+    void ShowDateTimePicker() override { ++pickerShown; }
+    void SetProgramName(const AnsiString&) override {}
+    void ShowSingleRamp(int channel) override { rampChannel = channel; }
+    std::vector<std::array<int, 3>> states;
+    int pickerShown = 0;
+    int rampChannel = 0;
+};
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        support::TestDialogs().Clear();
+        window = std::make_unique<TfrmMainWindow>(&factory, CLanguage::English);
+        window->tmrPopUp->stop();  // the title pop-up is tested on its own
+        window->SetPanelControl(&panel);
+        window->SetProgrammerDialogs(&programmer);
+    }
+    void TearDown() override {
+        window.reset();
+        CLanguage::Instance()->SetCurrentLanguage(CLanguage::German);
+        support::TestDialogs().Clear();
+    }
+    FakeChannelForm* Form(int c) { return dynamic_cast<FakeChannelForm*>(window->ChannelForm(c)); }
+    // Lets closed windows go.
+    static void Flush() {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+    }
+    void OpenRecordings(int count) {
+        for (int i = 0; i < count; ++i) window->mnuDatenaufzeichnung->trigger();
+    }
+
+    FakeChannelFactory factory;
+    FakePanel panel;
+    FakeProgrammerDialogs programmer;
+    std::unique_ptr<TfrmMainWindow> window;
+};
+
+}  // namespace
+
+TEST_F(MainWindowTest, LanguageSwitchRecaptionsMenusAndOpenChannels) {
+    EXPECT_EQ(S(window->windowTitle()), "NoxControl 1.2");
+    EXPECT_EQ(S(window->mnuFile->title()), Text(1, 0));
+    EXPECT_EQ(S(window->mnuFileExitItem->text()), Text(1, 17));
+    EXPECT_TRUE(window->mnuEnglish->isChecked());
+    EXPECT_FALSE(window->mnuGerman->isChecked());
+    EXPECT_EQ(S(window->mnuTPScout->text()), "TP Scout");
+    // "Öffnen|Datei öffnen": short hint on the button, long one in the status line.
+    window->mnuGerman->trigger();
+    EXPECT_EQ(S(window->btnFileOpen->toolTip()), "Öffnen");
+    EXPECT_EQ(S(window->btnFileOpen->statusTip()), "Datei öffnen");
+    EXPECT_EQ(S(window->mnuFile->title()), "&Datei");
+    EXPECT_EQ(S(window->mnuDevice->title()), Text(0, 190));
+    EXPECT_TRUE(window->mnuGerman->isChecked());
+    EXPECT_FALSE(window->mnuEnglish->isChecked());
+    EXPECT_EQ(window->LanguageIndex(), 0);
+    AnsiString out;
+    EXPECT_EQ(CLanguage::Instance()->LookupCurrentText(196, out), "&Ja");
+
+    OpenRecordings(3);
+    Form(2)->failLanguage = true;
+    window->mnuEnglish->trigger();
+    EXPECT_EQ(S(window->mnuFile->title()), Text(1, 0));
+    // A window that fails to switch does not stop the others.
+    EXPECT_EQ(Form(1)->language, 1);
+    EXPECT_EQ(Form(2)->language, 0);
+    EXPECT_EQ(Form(3)->language, 1);
+    // Windows keep the caption they were created with.
+    EXPECT_EQ(Form(1)->Caption(), Text(0, 131) + "1");
+}
+
+TEST_F(MainWindowTest, NewChannelsTakeTheLowestFreeNumber) {
+    OpenRecordings(2);
+    ASSERT_TRUE(Form(1) && Form(2));
+    EXPECT_EQ(Form(1)->Caption(), Text(1, 131) + "1");
+    EXPECT_EQ(Form(2)->Caption(), Text(1, 131) + "2");
+    FakeChannelForm* f = Form(2);
+    EXPECT_EQ(f->Channel(), 2);
+    EXPECT_EQ(f->preparedMode, vmDataRecording);
+    EXPECT_EQ(f->language, 1);
+    EXPECT_TRUE(f->connectionPageShown && f->seriesPrepared && f->gradient && f->activated && f->connectFocused);
+    EXPECT_EQ(f->openCopy, 1);
+    EXPECT_EQ(f->panel, &panel);
+    EXPECT_EQ(f->axes[TChannelAxis::Left], std::make_pair(41.0, -61.0));
+    EXPECT_EQ(f->axes[TChannelAxis::Right], std::make_pair(1000.0, -110.0));
+    EXPECT_NEAR(f->axes[TChannelAxis::Bottom].first - f->axes[TChannelAxis::Bottom].second, 1.0 / 1440.0, 1e-9);
+    EXPECT_EQ(f->SubWindow()->size(), QSize(850, 503));  // the arrangement's height
+    EXPECT_EQ(panel.panels[2], std::make_pair(Text(1, 7), 1));
+    EXPECT_TRUE(panel.visible);
+    EXPECT_EQ(panel.moves, 1);  // placed with the first window only
+    // The allocation's disabled items come back with the window.
+    EXPECT_TRUE(window->mnuDatenaufzeichnung->isEnabled());
+    EXPECT_TRUE(window->mnuFileNewItem->menuAction()->isEnabled());
+    EXPECT_TRUE(window->IsChannelOpen(2));
+    EXPECT_EQ(window->ChannelWindow(2), static_cast<IChannelWindow*>(f));
+    EXPECT_EQ(ApplicationServices(), window.get());
+
+    OpenRecordings(2);  // 3 and 4
+    Form(3)->FormClose();
+    Flush();
+    EXPECT_FALSE(window->IsChannelOpen(3));
+    EXPECT_EQ(window->ChannelForm(3), nullptr);
+    EXPECT_EQ(window->FindFreeChannel(), 3);
+}
+
+TEST_F(MainWindowTest, EleventhChannelIsRefusedWithItsMessage) {
+    OpenRecordings(10);
+    ASSERT_EQ(factory.created.size(), 10u);
+    EXPECT_FALSE(window->mnuDatenaufzeichnung->isEnabled());  // ten windows: no new one offered
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+
+    window->mnuDatenaufzeichnungClick();
+    EXPECT_EQ(factory.created.size(), 10u);
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, "The NoxControl program supports ten data channels!");
+    EXPECT_EQ(support::TestDialogs().LastMessage().caption, "Attention");
+    EXPECT_EQ(support::TestDialogs().LastMessage().flags, 0);
+
+    Form(7)->FormClose();
+    Flush();
+    window->mnuProgrammgeber->trigger();
+    ASSERT_EQ(factory.created.size(), 11u);
+    ASSERT_NE(Form(7), nullptr);
+    EXPECT_EQ(Form(7)->preparedMode, vmProgrammer);
+    EXPECT_EQ(Form(7)->ProgrammerView, 1);
+    EXPECT_EQ(Form(7)->Caption(), Text(1, 203) + "7");
+    EXPECT_TRUE(window->cmdSeriesShowLeft->isEnabled());
+    EXPECT_FALSE(window->cmdTotalFocus->isEnabled());
+}
+
+TEST_F(MainWindowTest, OneTPScoutWindowWithItsGermanCaption) {
+    window->mnuTPScout->trigger();
+    ASSERT_NE(Form(1), nullptr);
+    EXPECT_EQ(Form(1)->Caption(), "TP Scout / Kanal 1");
+    EXPECT_EQ(panel.panels[1].first, "TPScout");
+    EXPECT_FALSE(Form(1)->connectFocused);
+    EXPECT_EQ(window->TPScoutOpen, 1);
+
+    window->mnuTPScout->trigger();
+    EXPECT_EQ(factory.created.size(), 1u);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+    EXPECT_TRUE(window->mnuDatenaufzeichnung->isEnabled());
+
+    // A window that goes without its close work still gives back its channel and TP Scout.
+    delete Form(1)->SubWindow();
+    EXPECT_FALSE(window->IsChannelOpen(1));
+    EXPECT_EQ(window->TPScoutOpen, 0);
+    window->mnuTPScout->trigger();
+    EXPECT_EQ(factory.created.size(), 2u);
+}
+
+TEST_F(MainWindowTest, ClosedWindowAwaitingDeletionOutlivesTheMainWindow) {
+    OpenRecordings(1);
+    Form(1)->FormClose();  // its deletion is still pending
+    OpenRecordings(1);
+    EXPECT_EQ(Form(1)->closeCalls, 0);  // the number was free at once: a new window
+    window.reset();  // takes both windows along without touching the freed table
+    Flush();
+}
+
+TEST_F(MainWindowTest, ViewWindowIsMaximisedAfterArrangingTheOthers) {
+    OpenRecordings(2);
+    window->mnuVisualisierungClick();
+    FakeChannelForm* view = Form(3);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->Caption(), Text(1, 132) + "3");
+    EXPECT_TRUE(view->SubWindow()->isMaximized());
+    EXPECT_EQ(view->FileView, 1);
+    EXPECT_FALSE(view->connectFocused);
+    EXPECT_EQ(view->FullRange.LeftMax, 41.0);
+    EXPECT_EQ(view->FullRange.TimeMax, view->ZoomLimits.TimeMax);
+}
+
+TEST_F(MainWindowTest, CloseAsksOnceAndClosesEveryChannel) {
+    bool closed = window->close();
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);  // nothing open: no question
+
+    OpenRecordings(2);
+    support::TestDialogs().QueueAnswer(IDNO);
+    EXPECT_FALSE(window->close());
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, Text(1, 123));
+    EXPECT_EQ(support::TestDialogs().LastMessage().caption, "Warning");
+    EXPECT_EQ(support::TestDialogs().LastMessage().flags & MB_TYPEMASK, MB_YESNO);
+    EXPECT_EQ(Form(1)->closeCalls + Form(2)->closeCalls, 0);
+
+    FakeChannelForm* one = Form(1);
+    FakeChannelForm* two = Form(2);
+    support::TestDialogs().QueueAnswer(IDYES);
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 2u);
+    EXPECT_EQ(one->closeCalls, 1);
+    EXPECT_EQ(two->closeCalls, 1);
+    EXPECT_FALSE(window->IsChannelOpen(1) || window->IsChannelOpen(2));
+}
+
+TEST_F(MainWindowTest, CascadePutsTheActiveWindowInFrontLast) {
+    OpenRecordings(3);
+    window->MdiArea()->setActiveSubWindow(Form(2)->SubWindow());
+    ASSERT_EQ(window->ActiveChannel(), 2);
+    window->mnuWindowCascadeItem->trigger();
+    EXPECT_EQ(Form(1)->SubWindow()->pos(), QPoint(0, 0));
+    EXPECT_EQ(Form(3)->SubWindow()->pos(), QPoint(20, 20));
+    EXPECT_EQ(Form(2)->SubWindow()->pos(), QPoint(40, 40));
+    EXPECT_EQ(window->ActiveChannel(), 2);
+}
+
+TEST_F(MainWindowTest, AxisArrangementOnTheActiveChart) {
+    window->mnuDatenaufzeichnungClick();
+    FakeChannelForm* f = Form(1);
+    for (auto& s : f->series) s->SetActive(false);
+    // Left axis with only zero values: the fixed range.
+    f->series[0]->SetActive(true);
+    f->series[0]->AddXY(1, 0);
+    f->series[0]->AddXY(2, 0);
+    f->SetAxisLimits(TChannelAxis::Left, 100.0, 50.0);
+    window->cmdSeriesShowLeftClick();
+    EXPECT_EQ(f->axes[TChannelAxis::Left], std::make_pair(41.0, -61.0));
+
+    // Left: 0 .. 31 widens by 1.55, rounded to 1.6; an empty active series is ignored, and
+    // so is a series on the other axis.
+    f->series[1]->SetActive(true);
+    f->series[1]->AddXY(1, 20.0);
+    f->series[1]->AddXY(2, 31.0);
+    f->series[4]->SetActive(true);
+    f->series[5]->SetActive(true);
+    f->series[5]->SetVertAxis(ChartDataEnums::aRightAxis);
+    f->series[5]->AddXY(1, 500.0);
+    window->cmdSeriesShowLeftClick();
+    EXPECT_DOUBLE_EQ(f->axes[TChannelAxis::Left].first, 32.6);
+    EXPECT_DOUBLE_EQ(f->axes[TChannelAxis::Left].second, -1.6);
+
+    // Right: 0 .. 100 gets a margin of 5.
+    f->series[8]->SetActive(true);
+    f->series[8]->SetVertAxis(ChartDataEnums::aRightAxis);
+    f->series[8]->AddXY(1, 0.0);
+    f->series[8]->AddXY(2, 100.0);
+    f->series[5]->SetActive(false);
+    window->cmdSeriesShowRightClick();
+    EXPECT_EQ(f->axes[TChannelAxis::Right], std::make_pair(105.0, -5.0));
+
+    // The saved zoom takes the axes as they are; the overview of a recording resets the
+    // right axis.
+    window->cmdSaveZoomClick();
+    EXPECT_EQ(f->ZoomLimits.RightMax, 105.0);
+    EXPECT_DOUBLE_EQ(f->ZoomLimits.LeftMin, -1.6);
+    window->cmdTotalFocusClick();
+    EXPECT_EQ(f->axes[TChannelAxis::Right], std::make_pair(1000.0, -110.0));
+}
+
+TEST_F(MainWindowTest, SingleRampRefusalsAndCalendarOverview) {
+    window->mnuDatenaufzeichnungClick();
+    FakeChannelForm* f = Form(1);
+    window->cmdRamp->trigger();  // temperature control off
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, Text(1, 399));
+    EXPECT_EQ(support::TestDialogs().LastMessage().caption, Text(1, 130));
+    f->ControlStatus = "I";
+    f->AutomaticStartArmed = 1;
+    window->cmdRampClick();
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, Text(1, 396));
+    f->ProgramRunning = 1;
+    window->cmdRampClick();
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, Text(1, 392));
+    f->ProgramRunning = 0;
+    f->AutomaticStartArmed = 0;
+    window->cmdRampClick();
+    EXPECT_EQ(programmer.rampChannel, 1);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 3u);
+
+    f->Connected = 1;
+    window->cmdAutomaticStart->trigger();
+    ASSERT_EQ(programmer.states.size(), 10u);
+    EXPECT_EQ(programmer.states[0], (std::array<int, 3>{1, 1, vmDataRecording}));
+    EXPECT_EQ(programmer.states[9], (std::array<int, 3>{10, 0, vmNotUsed}));
+    EXPECT_EQ(programmer.pickerShown, 1);
+
+    window->mnuCirculationONClick();
+    window->mnuDeviceOFFClick();
+    EXPECT_EQ(panel.commands, (std::vector<std::string>{"circ-menu", "stop"}));
+    window->mnuControlPanel->trigger();
+    EXPECT_FALSE(panel.visible);
+    window->mnuControlPanel->trigger();
+    EXPECT_TRUE(panel.visible);
+}
+
+TEST_F(MainWindowTest, MessagesFromWorkerThreadsReachTheDialogs) {
+    int answer = 0;
+    std::thread worker([&] { answer = window->MessageBox("from a thread", "Error", MB_OK); });
+    EXPECT_TRUE(platform::UiDispatcher::Instance().WaitRunning([&] { return answer != 0; }, 5000));
+    worker.join();
+    EXPECT_EQ(answer, IDOK);
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, "from a thread");
+}

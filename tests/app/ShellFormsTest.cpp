@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+
+#include "FakeChannelForm.h"
+#include "app/CLanguage.h"
+#include "app/CLogoThread.h"
+#include "app/TfrmMainWindow.h"
+#include "app/TfrmSerialNumber.h"
+#include "app/TfrmTitleControl.h"
+#include "platform/UiDispatcher.h"
+#include "support/ScriptedDialogs.h"
+
+namespace {
+
+void Type(QWidget* target, const QString& keys) {
+    for (QChar ch : keys) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+        QCoreApplication::sendEvent(target, &press);
+    }
+}
+
+void PressEnter(QWidget* target) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &press);
+}
+
+bool WaitFor(const std::function<bool()>& done) {
+    return platform::UiDispatcher::Instance().WaitRunning(done, 5000);
+}
+
+class TitleWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window = std::make_unique<TfrmMainWindow>(&factory, CLanguage::English);
+        window->tmrPopUp->stop();
+        title = new TfrmTitleControl(window.get());
+    }
+    void TearDown() override {
+        window.reset();
+        CLanguage::Instance()->SetCurrentLanguage(CLanguage::German);
+    }
+    FakeChannelFactory factory;
+    std::unique_ptr<TfrmMainWindow> window;
+    TfrmTitleControl* title = nullptr;
+};
+
+}  // namespace
+
+TEST_F(TitleWindowTest, StartUpPopUpShowsAndHidesTheTitleAndFixesTheFrame) {
+    EXPECT_EQ(window->TitleWindow(), title);
+    EXPECT_EQ(title->txtTitle->text(), "NoxControl 1.2");
+
+    window->tmrPopUpTimer();
+    EXPECT_TRUE(window->tmrKillThread->isActive());
+    ASSERT_TRUE(WaitFor([&] { return title->isVisible() && window->FreeResizing == 0; }));
+    EXPECT_EQ(window->minimumSize(), window->size());
+
+    // Until the pop-up has ended the information command does nothing.
+    window->mnuInformationClick();
+    EXPECT_EQ(window->TitleShown, 0);
+
+    window->tmrKillThreadTimerTimer();
+    ASSERT_TRUE(WaitFor([&] { return window->tmrPopUpTag == 0; }));
+    EXPECT_FALSE(title->isVisible());
+    EXPECT_FALSE(window->tmrKillThread->isActive());
+    EXPECT_TRUE(WaitFor([&] { return window->LogoThread()->Finished(); }));
+
+    // The information box, with a border once a channel window is open; a second request
+    // while it is up does nothing.
+    window->mnuDatenaufzeichnungClick();
+    window->mnuInformation->trigger();
+    EXPECT_EQ(window->TitleShown, 1);
+    CLogoThread* info = window->LogoThread();
+    ASSERT_TRUE(WaitFor([&] { return title->isVisible(); }));
+    EXPECT_TRUE(title->PanelBorder());
+    window->mnuInformationClick();
+    EXPECT_EQ(window->LogoThread(), info);
+    window->tmrKillThreadTimerTimer();
+    ASSERT_TRUE(WaitFor([&] { return window->TitleShown == 0; }));
+    EXPECT_FALSE(title->isVisible());
+    EXPECT_TRUE(WaitFor([&] { return window->LogoThread()->Finished(); }));
+    EXPECT_FALSE(CLogoThread::TitleUp());
+}
+
+TEST_F(TitleWindowTest, FrameKeepsItsSizeOnceTheTitleWasShown) {
+    const int width = window->width();
+    EXPECT_TRUE(window->FormCanResize(width + 200, 300));
+    window->FreeResizing = 0;
+    EXPECT_FALSE(window->FormCanResize(width + 20, window->height()));
+    EXPECT_FALSE(window->FormCanResize(width - 20, window->height()));
+    EXPECT_FALSE(window->FormCanResize(width, window->height() - 50));  // same width, other height
+    EXPECT_TRUE(window->FormCanResize(width + 19, window->height()));
+    EXPECT_TRUE(window->FormCanResize(width - 1, window->height()));
+}
+
+TEST(SerialNumberDialogTest, DigitsOnlyAndEnterConfirms) {
+    {
+        TfrmSerialNumber dialog;
+        dialog.bitSerialNumberClick();  // untouched: "00000"
+        EXPECT_EQ(dialog.GetSerialNumber(), 0);
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    }
+    {
+        TfrmSerialNumber dialog;
+        dialog.edSerialNumber->clear();
+        dialog.edSerialNumber->setFocus();
+        Type(dialog.edSerialNumber, "12a3x4567");
+        EXPECT_EQ(dialog.edSerialNumber->text(), "12345");  // letters refused, five places
+        PressEnter(dialog.edSerialNumber);
+        EXPECT_EQ(dialog.GetSerialNumber(), 12345);
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    }
+    {
+        TfrmSerialNumber dialog;
+        dialog.edSerialNumber->clear();
+        dialog.bitSerialNumberClick();  // nothing entered
+        EXPECT_EQ(dialog.GetSerialNumber(), 0);
+    }
+}
+
+TEST(SerialNumberDialogTest, AskedInTheProgramLanguage) {
+    CLanguage::Instance()->SetCurrentLanguage(CLanguage::English);
+    AnsiString caption, prompt;
+    QTimer::singleShot(0, [&] {
+        ASSERT_NE(frmSerialNumber, nullptr);
+        caption = frmSerialNumber->windowTitle().toStdString();
+        prompt = frmSerialNumber->txtSerialNumber->text().toStdString();
+        frmSerialNumber->edSerialNumber->setText("42");
+        frmSerialNumber->bitSerialNumberClick();
+    });
+    EXPECT_EQ(AskSerialNumber(nullptr), 42);
+    AnsiString out;
+    EXPECT_EQ(caption, CLanguage::Instance()->LookupText(1, 200, out));
+    EXPECT_EQ(prompt, CLanguage::Instance()->LookupText(1, 201, out));
+    CLanguage::Instance()->SetCurrentLanguage(CLanguage::German);
+}

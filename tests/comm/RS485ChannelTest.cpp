@@ -1,0 +1,385 @@
+// RS485 channels end to end: several slaves on one simulated line, the shared port's
+// lifetime, the bus lock and replies from the wrong slave.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "BusChannelFixture.h"
+#include "comm/CRS232.h"
+#include "comm/CRS485.h"
+#include "comm/CTransceiverRS485.h"
+#include "platform/SerialPort.h"
+
+using namespace testfakes;
+using support::UnitCommand;
+using support::UnitFault;
+
+namespace {
+
+support::UnitState Slave(int address, const char* name, double internal) {
+    support::UnitState s;
+    s.address = address;
+    s.deviceName = name;
+    s.internalTemp = internal;
+    return s;
+}
+
+// The address digits of a request frame "[Mnn...".
+AnsiString FrameAddress(const AnsiString& frame) { return frame.size() >= 4 ? frame.substr(2, 2) : AnsiString(); }
+
+}  // namespace
+
+TEST_F(BusChannels, ThreeSlavesIdentifyAndPollOnOneLineInTurn) {
+    line.AddUnit(Slave(1, "BUS UNIT ONE", 21.5));
+    line.AddUnit(Slave(2, "BUS UNIT TWO", 22.5));
+    line.AddUnit(Slave(3, "BUS UNIT THREE", 23.5));
+    StartPty();
+    FakeChannelWindow* w[4] = {nullptr, &SerialWindow(1, "1"), &SerialWindow(2, "2"), &SerialWindow(3, "3")};
+    CRS485 c1(1), c2(2), c3(3);
+    CRS485* c[4] = {nullptr, &c1, &c2, &c3};
+    for (int i = 1; i <= 3; ++i) Open(*c[i]);
+    // One port for the three channels, opened with the first channel's settings.
+    ASSERT_EQ(links.size(), 1u);
+    EXPECT_EQ(c1.PortShared, 0);
+    EXPECT_EQ(c2.PortShared, 1);
+    EXPECT_EQ(c3.PortShared, 1);
+    EXPECT_EQ(c2.SharedPort, c1.SharedPort);
+    EXPECT_EQ(c3.SharedPort, c1.SharedPort);
+
+    // The three identifications run at the same time on the shared line.
+    for (int i = 1; i <= 3; ++i) c[i]->ResumeIdentification();
+    for (int i = 1; i <= 3; ++i) {
+        TfrmIdentification* verdict = WaitForVerdict(*c[i]);
+        ASSERT_NE(verdict, nullptr) << i;
+        EXPECT_EQ(verdict->GetResult(), 1) << i;
+        PressOk(*w[i], verdict);
+        EXPECT_EQ(w[i]->Results(), std::vector<int>{1});
+    }
+    EXPECT_EQ(c1.GetDeviceName(), "BUS UNIT ONE");
+    EXPECT_EQ(c2.GetDeviceName(), "BUS UNIT TWO");
+    EXPECT_EQ(c3.GetDeviceName(), "BUS UNIT THREE");
+    EXPECT_EQ(w[2]->title, "BUS UNIT TWO / " + portPath + " / SLAVE 2");
+    EXPECT_EQ(w[3]->Memo(TChannelMemo::memConnections).back(), "BUS UNIT THREE / " + portPath + " / SLAVE 3");
+
+    // Two full poll cycles of every channel.
+    for (int round = 0; round < 2; ++round) {
+        for (int i = 1; i <= 3; ++i) c[i]->PollRequest = 1;
+        ASSERT_TRUE(Await([&] { return c1.PollRequest == 0 && c2.PollRequest == 0 && c3.PollRequest == 0; }));
+    }
+    ASSERT_TRUE(Await([&] {
+        return c1.SeriesValue(sTIntern) == 21.5 && c2.SeriesValue(sTIntern) == 22.5 && c3.SeriesValue(sTIntern) == 23.5;
+    }));
+
+    // Each channel's frames carry its own address, every frame reached the line whole,
+    // and no frame went out while another exchange waited for its reply.
+    std::map<AnsiString, int> perAddress;
+    for (const support::LoggedFrame& f : line.Frames()) {
+        EXPECT_TRUE(f.valid) << f.frame;
+        ++perAddress[FrameAddress(f.frame)];
+    }
+    EXPECT_EQ(perAddress.size(), 3u);
+    for (const char* a : {"01", "02", "03"}) EXPECT_GE(perAddress[a], 27 + 6) << a;
+    EXPECT_EQ(links[0]->overlaps, 0);
+    for (int i = 1; i <= 3; ++i) {
+        EXPECT_EQ(CountLines(*w[i], " Error in synchronising !"), 0u) << i;
+        EXPECT_EQ(CountLines(*w[i], " Timeout !"), 0u) << i;
+    }
+    for (int i : {2, 1, 3}) c[i]->Close(3);
+    EXPECT_TRUE(links[0]->closed);
+}
+
+TEST_F(BusChannels, SharedPortStaysOpenExactlyWhileAChannelHoldsIt) {
+    line.AddUnit(Slave(1, "A", 20));
+    line.AddUnit(Slave(2, "B", 20));
+    line.AddUnit(Slave(3, "C", 20));
+    StartPty();
+    SerialWindow(1, "1");
+    SerialWindow(2, "2");
+    SerialWindow(3, "3");
+    // Two names of one device are one port: the third channel names it by a link.
+    const std::string alias = ::testing::TempDir() + "/nox-bus-" + std::to_string(::getpid());
+    std::filesystem::remove(alias);
+    std::filesystem::create_symlink(portPath, alias);
+    scope.ownWindows[3].texts[TChannelControl::cmbPort] = alias;
+
+    for (const std::vector<int>& order : std::vector<std::vector<int>>{{1, 2, 3}, {3, 1, 2}, {2, 3, 1}}) {
+        links.clear();
+        auto c1 = std::make_unique<CRS485>(1), c2 = std::make_unique<CRS485>(2), c3 = std::make_unique<CRS485>(3);
+        CRS485* c[4] = {nullptr, c1.get(), c2.get(), c3.get()};
+        for (int i = 1; i <= 3; ++i) Open(*c[i]);
+        ASSERT_EQ(links.size(), 1u);
+        EXPECT_EQ(c3->SharedPort, c1->SharedPort);
+        EXPECT_EQ(c3->GetPortName(), alias);
+        // Closing without letting the port go (a pending attempt) keeps it.
+        c[order[0]]->Close(2);
+        EXPECT_TRUE(comm::IsSharedSerialPortOpen(portPath));
+        for (std::size_t k = 0; k < 3; ++k) {
+            c[order[k]]->Close(k == 0 ? 4 : (k == 1 ? 1 : 3));
+            EXPECT_FALSE(c[order[k]]->IsOpen());
+            const bool usersLeft = k < 2;
+            EXPECT_EQ(comm::IsSharedSerialPortOpen(portPath), usersLeft) << k;
+            EXPECT_EQ(comm::IsSharedSerialPortOpen(alias), usersLeft) << k;
+            EXPECT_EQ(links[0]->closed.load(), !usersLeft) << k;
+        }
+    }
+    std::filesystem::remove(alias);
+}
+
+TEST_F(BusChannels, ClosingOneChannelLeavesAnIdentifyingNeighbourItsPort) {
+    line.AddUnit(Slave(1, "FIRST", 20));
+    line.AddUnit(Slave(2, "SECOND", 30));
+    StartPty();
+    FakeChannelWindow& w1 = SerialWindow(1, "1");
+    FakeChannelWindow& w2 = SerialWindow(2, "2");
+    CRS485 c1(1);
+    Open(c1);
+    c1.ResumeIdentification();
+    PressOk(w1, WaitForVerdict(c1));
+    {
+        CRS485 c2(2);
+        Open(c2);
+        c2.ResumeIdentification();
+        // The first channel goes while the second still identifies on the port it took.
+        const std::size_t before = line.FrameCount();
+        ASSERT_TRUE(Await([&] { return line.FrameCount() >= before + 2; }));
+        c1.Close(3);
+        EXPECT_TRUE(comm::IsSharedSerialPortOpen(portPath));
+        TfrmIdentification* verdict = WaitForVerdict(c2);
+        ASSERT_NE(verdict, nullptr);
+        EXPECT_EQ(verdict->GetResult(), 1);
+        PressOk(w2, verdict);
+        c2.PollRequest = 1;
+        ASSERT_TRUE(Await([&] { return c2.PollRequest == 0 && c2.SeriesValue(sTIntern) == 30; }));
+        EXPECT_EQ(CountLines(w2, " Timeout !"), 0u);
+    }
+    // The last holder was the second channel's object: its end closes the port.
+    EXPECT_FALSE(comm::IsSharedSerialPortOpen(portPath));
+    EXPECT_TRUE(links[0]->closed);
+}
+
+TEST_F(BusChannels, SlaveAddressSettingsAndFrames) {
+    line.AddUnit(Slave(30, "LAST", 20));
+    StartPty();
+    FakeChannelWindow& w = SerialWindow(1, "");
+    CRS485 c(1);
+    ChannelObjects[1] = &c;
+    for (const char* bad : {"", "   ", "0", "31", "-1", "x", "2.5"}) {
+        w.texts[TChannelControl::cmbSlave] = bad;
+        EXPECT_EQ(c.ReadSettings(), 0) << "'" << bad << "'";
+    }
+    w.texts[TChannelControl::cmbSlave] = "30";
+    ASSERT_EQ(c.ReadSettings(), 1);
+    EXPECT_EQ(c.GetAddress(), 30);
+    EXPECT_EQ(c.GetTypeName(), "RS485");
+    EXPECT_EQ(c.GetPortName(), portPath);
+    ASSERT_EQ(c.Open(), 1);
+    EXPECT_EQ(w.timerTag, 1);
+    ASSERT_NE(c.PollThread(), nullptr);
+    EXPECT_EQ(c.PollThread()->Address, 30);
+    for (int row = 0; row < CTolvarProtocol::Commands; ++row)
+        EXPECT_EQ(FrameAddress(c.PollThread()->Protocol->GetEntry(row, 0)), "30") << row;
+    AnsiString reply;
+    AnsiString frame = CTolvarProtocol::BuildCommandFrame("G0D******", 30);
+    EXPECT_EQ(c.Query('G', 1, frame, static_cast<int>(frame.size()), 24, nullptr, reply), 0);
+    EXPECT_EQ(reply.substr(0, 5), "[S30G");
+    c.Close(3);
+}
+
+TEST_F(BusChannels, NoUsablePortIsRefusedWithTheSerialPortMessage) {
+    line.AddUnit(Slave(1, "A", 20));
+    StartPty();
+    SerialWindow(1, "1");
+    failOpen = "Device or resource busy";
+    CRS485 c(1);
+    ChannelObjects[1] = &c;
+    ASSERT_EQ(c.ReadSettings(), 1);
+    EXPECT_EQ(c.Open(), 0);
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, "Serial port not accessible!\nDevice or resource busy");
+    EXPECT_EQ(support::TestDialogs().LastMessage().caption, "Error");
+    EXPECT_EQ(c.PollThread(), nullptr);
+    EXPECT_EQ(c.Identification, nullptr);
+    EXPECT_FALSE(c.IsOpen());
+    EXPECT_FALSE(comm::IsSharedSerialPortOpen(portPath));
+    // Once the port can be had, the same object opens.
+    failOpen.clear();
+    EXPECT_EQ(c.Open(), 1);
+    EXPECT_TRUE(c.IsOpen());
+    c.Close(3);
+}
+
+TEST_F(BusChannels, ReplyFromAnotherSlaveIsASynchronisationError) {
+    line.AddUnit(Slave(1, "ONE", 11));
+    line.AddUnit(Slave(2, "TWO", 22));
+    StartPty();
+    FakeChannelWindow& w = SerialWindow(2, "2");
+    CRS485 c(2);
+    Open(c);
+    support::SimulatedUnit* unit = line.Unit(2);
+
+    // The identification's direct exchanges do not take another slave's answer.
+    AnsiString reply;
+    AnsiString frame = CTolvarProtocol::BuildCommandFrame("V07", 2);
+    unit->InjectFault(UnitFault::WrongAddress, 2);
+    EXPECT_EQ(c.Query('V', 2, frame, static_cast<int>(frame.size()), 50, nullptr, reply), 1);
+    EXPECT_EQ(reply.substr(0, 5).substr(0, 2), "[S");
+    AnsiString s1 = CTolvarProtocol::BuildCommandFrame("S081", 2);
+    EXPECT_EQ(c.QuerySub("S1", 2, s1, static_cast<int>(s1.size()), 31, nullptr, reply), 1);
+    EXPECT_EQ(c.Query('V', 2, frame, static_cast<int>(frame.size()), 50, nullptr, reply), 0);
+
+    // Polling: the foreign reply is reported and not decoded.
+    c.ResumeIdentification();
+    PressOk(w, WaitForVerdict(c));
+    ASSERT_TRUE(Await([&] { return c.PollRequest == 0 && c.SeriesValue(sTIntern) == 22; }));
+    unit->Update([](support::UnitState& s) { s.internalTemp = 33; });
+    unit->InjectFault(UnitFault::WrongAddress, 1);
+    c.PollRequest = 1;
+    ASSERT_TRUE(Await([&] { return c.CommError == 1; }));
+    EXPECT_EQ(CountLines(w, " Error in synchronising !"), 1u);
+    EXPECT_EQ(c.SeriesValue(sTIntern), 22);
+    EXPECT_EQ(w.Memo(TChannelMemo::memSerialData).back(), "07.12.2026 09:15:30 Error in synchronising !");
+    // The next tick clears the flag; the cycle goes on with the unit's own replies, and
+    // the cycle after it brings the status again.
+    c.CommError = 0;
+    c.PollRequest = 1;
+    ASSERT_TRUE(Await([&] { return c.PollRequest == 0; }));
+    EXPECT_EQ(c.SeriesValue(sTIntern), 22);
+    c.PollRequest = 1;
+    ASSERT_TRUE(Await([&] { return c.PollRequest == 0 && c.SeriesValue(sTIntern) == 33; }));
+    c.Close(3);
+}
+
+TEST_F(BusChannels, StepIsSkippedWhileTheBusIsTaken) {
+    line.AddUnit(Slave(1, "ONE", 11));
+    StartPty();
+    FakeChannelWindow& w = SerialWindow(1, "1");
+    CRS485 c(1);
+    Open(c);
+    c.ResumeIdentification();
+    PressOk(w, WaitForVerdict(c));
+    CTransceiverRS485* poll = c.PollThread();
+    ASSERT_TRUE(Await([&] { return c.PollRequest == 0; }));
+
+    // Taken the way another slave's thread would; the user-interface thread keeps running
+    // the synchronised steps meanwhile.
+    comm::TBusLock& bus = c.SharedPort->Bus();
+    ASSERT_TRUE(Await([&] { return bus.try_lock(); }));
+    const std::size_t frames = line.FrameCount();
+    const int passes = poll->PassCount;
+    c.PollRequest = 1;
+    ASSERT_TRUE(Await([&] { return poll->PassCount >= passes + 4; }));
+    EXPECT_EQ(line.FrameCount(), frames);
+    EXPECT_EQ(poll->Position, 0);
+    EXPECT_EQ(c.PollRequest, 1);
+    // An identification query waits for the bus and gives up in bounded time.
+    AnsiString reply;
+    AnsiString frame = CTolvarProtocol::BuildCommandFrame("G0D******", 1);
+    EXPECT_EQ(c.Query('G', 1, frame, static_cast<int>(frame.size()), 24, nullptr, reply), 1);
+    EXPECT_EQ(line.FrameCount(), frames);
+    bus.unlock();
+    ASSERT_TRUE(Await([&] { return c.PollRequest == 0; }));
+    EXPECT_EQ(line.FrameCount(), frames + 6);
+    c.Close(3);
+}
+
+namespace {
+// A poll thread whose exchange fails with an exception.
+class ThrowingRS485 : public CTransceiverRS485 {
+public:
+    using CTransceiverRS485::CTransceiverRS485;
+
+protected:
+    void Exchange() override { throw std::runtime_error("exchange failed"); }
+};
+}  // namespace
+
+TEST_F(BusChannels, FailingStepGivesTheBusBack) {
+    line.AddUnit(Slave(1, "ONE", 11));
+    StartPty();
+    SerialWindow(1, "1");
+    CRS485 c(1);
+    ChannelObjects[1] = &c;
+    ASSERT_EQ(c.ReadSettings(), 1);
+    AnsiString error;
+    bool taken = false;
+    comm::TSerialLinkSettings settings;
+    settings.PortName = portPath;
+    auto port = comm::AcquireSharedSerialPort(settings, error, taken);
+    ASSERT_NE(port, nullptr) << error;
+    ThrowingRS485 poll(&c, 1, port);
+    poll.CreateProtocol(1);
+    poll.AppendCommand(poll.Protocol->GetEntry(0, 0), 24, 1);
+    poll.BaseCommand = poll.Protocol->GetEntry(0, 0);
+    poll.Active = 1;
+    poll.Resume();
+    ASSERT_TRUE(Await([&] { return c.CommError == 1 && poll.PassCount >= 2; }));
+    // The bus is free again for the other slaves.
+    EXPECT_TRUE(Await([&] { return port->Bus().try_lock(); }));
+    port->Bus().unlock();
+    poll.Terminate();
+    poll.WaitFor();
+    ASSERT_TRUE(Await([] { return support::TestDialogs().MessageCount() >= 1; }));
+}
+
+TEST_F(BusChannels, OpeningAndClosingLeavesNoDescriptorBehind) {
+    line.AddUnit(Slave(1, "ONE", 11));
+    line.AddUnit(Slave(2, "TWO", 22));
+    StartPty();
+    SerialWindow(1, "1");
+    SerialWindow(2, "2");
+    SerialWindow(3, "");
+    {
+        CRS485 warm(1);
+        Open(warm);
+        warm.Close(3);
+    }
+    const int descriptors = OpenDescriptors();
+    for (int i = 0; i < 100; ++i) {
+        CRS485 c1(1), c2(2);
+        Open(c1);
+        Open(c2);
+        (i % 2 ? c1 : c2).Close(3);
+        (i % 2 ? c2 : c1).Close(i % 3 == 0 ? 2 : 3);
+    }
+    EXPECT_FALSE(comm::IsSharedSerialPortOpen(portPath));
+    EXPECT_EQ(OpenDescriptors(), descriptors);
+    EXPECT_EQ(links.size(), 101u);
+    // The serial channel of its own on the same line, alike.
+    for (int i = 0; i < 100; ++i) {
+        CRS232 c(3);
+        Open(c);
+        c.Close(i % 3 == 0 ? 4 : 3);
+    }
+    EXPECT_EQ(OpenDescriptors(), descriptors);
+}
+
+TEST_F(BusChannels, ExclusivePlatformPortIsOpenedOnceForAllSlaves) {
+    line.AddUnit(Slave(1, "ONE", 11));
+    line.AddUnit(Slave(2, "TWO", 22));
+    StartPty();
+    comm::SetSerialLinkFactory(nullptr);  // the platform's serial port, taken exclusively
+    FakeChannelWindow& w2 = SerialWindow(2, "2");
+    SerialWindow(1, "1");
+    platform::SerialPort other;
+    {
+        CRS485 c1(1), c2(2);
+        Open(c1);
+        Open(c2);
+        EXPECT_EQ(c2.PortShared, 1);
+        EXPECT_TRUE(support::TestDialogs().Messages().empty());
+        // Nobody else gets the port while the bus holds it.
+        EXPECT_FALSE(other.Open(portPath, platform::SerialSettings{}));
+        c2.ResumeIdentification();
+        TfrmIdentification* verdict = WaitForVerdict(c2);
+        ASSERT_NE(verdict, nullptr);
+        EXPECT_EQ(verdict->GetResult(), 1);
+        PressOk(w2, verdict);
+        ASSERT_TRUE(Await([&] { return c2.PollRequest == 0 && c2.SeriesValue(sTIntern) == 22; }));
+        c2.Close(3);
+        EXPECT_FALSE(other.Open(portPath, platform::SerialSettings{}));
+        c1.Close(3);
+    }
+    EXPECT_TRUE(other.Open(portPath, platform::SerialSettings{})) << other.LastErrorText();
+}

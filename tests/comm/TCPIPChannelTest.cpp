@@ -1,0 +1,321 @@
+// The TCP/IP channel end to end against the simulated unit on a loopback port chosen by
+// the system: settings, identification, polling, broken and refused connections, replies
+// that come late or in pieces.
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <thread>
+
+#include "BusChannelFixture.h"
+#include "comm/CTCPIP.h"
+#include "comm/CTransceiverTCPIP.h"
+#include "comm/TZSocket.h"
+
+using namespace testfakes;
+using support::UnitCommand;
+using support::UnitFault;
+
+namespace {
+
+class TcpChannel : public BusChannels {
+protected:
+    FakeChannelWindow& TcpWindow(int channel, int port) {
+        FakeChannelWindow& w = scope.Window(channel);
+        w.texts[TChannelControl::edIPAddress] = "127.000.000.001";
+        w.texts[TChannelControl::edPort] = IntToStr(port);
+        w.texts[TChannelControl::cmbActual] = "5";
+        Answer(w, channel);
+        return w;
+    }
+    void StartTcp(const support::UnitState& state = {}) {
+        line.AddUnit(state);
+        AnsiString error;
+        ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+    }
+    // Identifies the unit, presses OK and waits for the first poll cycle.
+    void ConnectAndPoll(CTCPIP& c, FakeChannelWindow& w) {
+        Open(c);
+        c.ResumeIdentification();
+        TfrmIdentification* verdict = WaitForVerdict(c);
+        ASSERT_NE(verdict, nullptr);
+        ASSERT_EQ(verdict->GetResult(), 1);
+        PressOk(w, verdict);
+        ASSERT_TRUE(Await([&] { return c.PollRequest == 0; }));
+    }
+    // One recording tick: clears the error flag and asks for a cycle.
+    void Tick(CTCPIP& c) {
+        c.CommError = 0;
+        c.PollRequest = 1;
+    }
+    static AnsiString Frame(const char* command) { return CTolvarProtocol::BuildCommandFrame(command, 1); }
+};
+
+// A loopback server that answers every frame like the simulated unit, but in two pieces
+// 100 ms apart.
+class SplittingServer {
+public:
+    SplittingServer() {
+        listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in sa {};
+        sa.sin_family = AF_INET;
+        sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(listen_, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+        ::listen(listen_, 1);
+        socklen_t len = sizeof sa;
+        ::getsockname(listen_, reinterpret_cast<sockaddr*>(&sa), &len);
+        port = ntohs(sa.sin_port);
+        thread_ = std::thread([this] { Run(); });
+    }
+    ~SplittingServer() {
+        stop_ = true;
+        thread_.join();
+        ::close(listen_);
+    }
+    int port = 0;
+    std::atomic<int> answered{0};
+
+private:
+    bool Readable(int fd) {
+        while (!stop_) {
+            pollfd p{fd, POLLIN, 0};
+            if (::poll(&p, 1, 20) > 0) return true;
+        }
+        return false;
+    }
+    void Run() {
+        if (!Readable(listen_)) return;
+        int fd = ::accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC);
+        AnsiString frame;
+        char ch = 0;
+        while (fd >= 0 && Readable(fd) && ::read(fd, &ch, 1) == 1) {
+            frame += ch;
+            if (ch != '\r') continue;
+            AnsiString reply = unit_.HandleFrame(frame).bytes;
+            frame.clear();
+            std::size_t half = reply.size() / 2;
+            (void)!::send(fd, reply.data(), half, MSG_NOSIGNAL);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the gap under test
+            (void)!::send(fd, reply.data() + half, reply.size() - half, MSG_NOSIGNAL);
+            ++answered;
+        }
+        if (fd >= 0) ::close(fd);
+    }
+    support::SimulatedUnit unit_;
+    int listen_ = -1;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+}  // namespace
+
+TEST_F(TcpChannel, IdentifiesAndPollsOverTheWindowsSocket) {
+    support::UnitState state;
+    state.deviceName = "NET UNIT 7";
+    state.internalTemp = 31.25;
+    StartTcp(state);
+    FakeChannelWindow& w = TcpWindow(1, line.TcpPort());
+    TZSocket socket;
+    w.socket = &socket;
+    CTCPIP c(1);
+    ConnectAndPoll(c, w);
+    EXPECT_EQ(c.Socket(), &socket);
+    EXPECT_EQ(socket.RemoteAddr, "127.0.0.1");
+    EXPECT_EQ(socket.RemotePort, IntToStr(line.TcpPort()));
+    EXPECT_EQ(c.GetDeviceName(), "NET UNIT 7");
+    EXPECT_EQ(w.title, "NET UNIT 7 / 127.0.0.1");
+    EXPECT_EQ(w.timerTag, 1);
+    EXPECT_EQ(c.SeriesValue(sTIntern), 31.25);
+    ASSERT_NE(c.PollThread(), nullptr);
+    EXPECT_EQ(c.PollThread()->ReplyWait, 300);
+
+    // A second cycle, with replies in three pieces: each is still one reply.
+    line.Unit(1)->Update([](support::UnitState& s) { s.internalTemp = 32.5; });
+    line.Unit(1)->InjectFault(UnitFault::SplitSegments, 6, 3);
+    Tick(c);
+    ASSERT_TRUE(Await([&] { return c.PollRequest == 0 && c.SeriesValue(sTIntern) == 32.5; }));
+    for (const support::LoggedFrame& f : line.Frames()) {
+        EXPECT_TRUE(f.valid) << f.frame;
+        EXPECT_EQ(f.address, 1);
+    }
+    EXPECT_TRUE(w.Memo(TChannelMemo::memSerialData).empty());
+    EXPECT_EQ(c.CommError, 0);
+    c.Close(3);
+    EXPECT_EQ(socket.SocketHandle(), -1);
+}
+
+TEST_F(TcpChannel, SettingsAreCheckedStrictly) {
+    FakeChannelWindow& w = TcpWindow(1, 8101);
+    CTCPIP c(1);
+    ChannelObjects[1] = &c;
+    EXPECT_EQ(c.GetAddress(), 1);
+    EXPECT_EQ(c.GetPortName(), "");
+    EXPECT_EQ(c.GetTypeName(), "");
+    EXPECT_STREQ(CTCPIP::PortPreset, "8101");
+
+    w.texts[TChannelControl::edIPAddress] = "010.000.000.001";
+    w.texts[TChannelControl::edPort] = "8101";
+    ASSERT_EQ(c.ReadSettings(), 1);
+    EXPECT_EQ(c.IPAddress, "10.0.0.1");
+    EXPECT_EQ(c.TCPPort, "8101");
+    EXPECT_EQ(c.Socket()->RemoteAddr, "10.0.0.1");
+    EXPECT_EQ(c.Socket()->RemotePort, "8101");
+    EXPECT_EQ(c.PollInterval, 5);
+
+    struct Case {
+        const char* address;
+        const char* port;
+    } refused[] = {
+        {"   .   .   .   ", "8101"}, {"", "8101"},          {"192.168.  .  1", "8101"}, {"192.168.1.", "8101"},
+        {"192.168.1", "8101"},       {"256.0.0.1", "8101"}, {"1.2.3.4.5", "8101"},      {"a.b.c.d", "8101"},
+        {"0x7f.0.0.1", "8101"},      {"10.0.0.1", "    "},  {"10.0.0.1", ""},           {"10.0.0.1", "0"},
+        {"10.0.0.1", "65536"},       {"10.0.0.1", "81a"},   {"10.0.0.1", "-1"},
+    };
+    for (const Case& k : refused) {
+        w.texts[TChannelControl::edIPAddress] = k.address;
+        w.texts[TChannelControl::edPort] = k.port;
+        EXPECT_EQ(c.ReadSettings(), 0) << "'" << k.address << "' '" << k.port << "'";
+    }
+    // A refused input changes nothing that was read before.
+    EXPECT_EQ(c.IPAddress, "10.0.0.1");
+    EXPECT_EQ(c.Socket()->RemoteAddr, "10.0.0.1");
+
+    w.texts[TChannelControl::edIPAddress] = "  1.  2.  3.254";
+    w.texts[TChannelControl::edPort] = "65535";
+    ASSERT_EQ(c.ReadSettings(), 1);
+    EXPECT_EQ(c.IPAddress, "1.2.3.254");
+    EXPECT_EQ(c.TCPPort, "65535");
+    w.texts[TChannelControl::cmbActual] = "7";
+    EXPECT_EQ(c.ReadSettings(), 0);
+}
+
+TEST_F(TcpChannel, WrongChecksumIsReportedAsSynchronisationError) {
+    StartTcp();
+    FakeChannelWindow& w = TcpWindow(1, line.TcpPort());
+    CTCPIP c(1);
+    ConnectAndPoll(c, w);
+    const double before = c.SeriesValue(sTIntern);
+    line.Unit(1)->Update([](support::UnitState& s) { s.internalTemp = 55; });
+    line.Unit(1)->InjectFault(UnitFault::WrongChecksum);
+    Tick(c);
+    ASSERT_TRUE(Await([&] { return c.CommError == 1; }));
+    EXPECT_EQ(c.SeriesValue(sTIntern), before);
+    ASSERT_EQ(w.Memo(TChannelMemo::memSerialData).size(), 1u);
+    EXPECT_EQ(w.Memo(TChannelMemo::memSerialData)[0], "07.12.2026 09:15:30 Error in synchronising !");
+    c.Close(3);
+}
+
+TEST_F(TcpChannel, RefusedConnectionIsReportedAndQueriesFail) {
+    qtEvents = true;  // the failed connection is seen by the socket's notifier
+    // A port that is bound but not listening refuses every connection.
+    int blocker = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in sa {};
+    sa.sin_family = AF_INET;
+    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(blocker, reinterpret_cast<sockaddr*>(&sa), sizeof sa), 0);
+    socklen_t len = sizeof sa;
+    ::getsockname(blocker, reinterpret_cast<sockaddr*>(&sa), &len);
+    TcpWindow(1, ntohs(sa.sin_port));
+    {
+        CTCPIP c(1);
+        Open(c);
+        ASSERT_TRUE(Await([] { return support::TestDialogs().MessageCount() >= 1; }));
+        // The identification's queries fail without raising another box.
+        AnsiString reply;
+        const AnsiString v = Frame("V07");
+        EXPECT_EQ(c.Query('V', 1, v, static_cast<int>(v.size()), 50, nullptr, reply), 1);
+        EXPECT_TRUE(reply.empty());
+        c.Close(3);
+    }
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+    EXPECT_EQ(support::TestDialogs().LastMessage().caption, "Error: TZSocket");
+    EXPECT_NE(support::TestDialogs().LastMessage().text.find("Connection refused"), AnsiString::npos);
+    ::close(blocker);
+}
+
+TEST_F(TcpChannel, PeerClosingMidPollGivesTimeoutLinesAndOneReport) {
+    StartTcp();
+    FakeChannelWindow& w = TcpWindow(1, line.TcpPort());
+    CTCPIP c(1);
+    ConnectAndPoll(c, w);
+    support::TestDialogs().Clear();
+    line.DropConnection();
+    for (int tick = 1; tick <= 4; ++tick) {
+        Tick(c);
+        ASSERT_TRUE(Await([&] { return c.CommError == 1; })) << tick;
+        EXPECT_EQ(CountLines(w, " Timeout !"), static_cast<std::size_t>(tick));
+    }
+    EXPECT_EQ(CountLines(w, " Error in synchronising !"), 0u);
+    ASSERT_LE(support::TestDialogs().MessageCount(), 1u);
+    for (const support::ShownMessage& m : support::TestDialogs().Messages()) EXPECT_EQ(m.caption, "Error: TZSocket");
+    c.Close(3);
+}
+
+TEST_F(TcpChannel, ReplyInTwoPiecesIsOneReply) {
+    SplittingServer server;
+    comm::TCommTiming t = comm::Timing();
+    t.ReplyWaitMs = 500;
+    comm::SetTiming(t);
+    TcpWindow(1, server.port);
+    CTCPIP c(1);
+    Open(c);
+    AnsiString reply;
+    const AnsiString g = Frame("G0D******");
+    ASSERT_EQ(c.Query('G', 1, g, static_cast<int>(g.size()), 24, nullptr, reply), 0);
+    EXPECT_EQ(reply.size(), 24u);
+    EXPECT_EQ(reply.back(), '\r');
+    const AnsiString v = Frame("V07");
+    ASSERT_EQ(c.Query('V', 1, v, static_cast<int>(v.size()), 50, nullptr, reply), 0);
+    EXPECT_EQ(reply.size(), 50u);
+    EXPECT_EQ(server.answered, 2);
+
+    // The poll thread collects the pieces the same way, and the reply is decoded.
+    c.QueueCommand('G', g, 24, 1);
+    ASSERT_EQ(c.SetPollCommands(g, static_cast<int>(g.size()), 24, 1, 0, ""), 1);
+    c.StartPolling(1);
+    ASSERT_TRUE(Await([&] { return c.PollRequest == 0 && server.answered == 3; }));
+    ASSERT_TRUE(Await([&] { return c.SeriesValue(sTIntern) == 24.5; }));
+    EXPECT_EQ(c.CommError, 0);
+    EXPECT_TRUE(scope.ownWindows[1].Memo(TChannelMemo::memSerialData).empty());
+    c.Close(3);
+}
+
+TEST_F(TcpChannel, LateReplyIsNotTakenForTheNextOne) {
+    StartTcp();
+    TcpWindow(1, line.TcpPort());
+    CTCPIP c(1);
+    Open(c);
+    AnsiString reply;
+    const AnsiString g = Frame("G0D******");
+    const AnsiString v = Frame("V07");
+    line.Unit(1)->InjectFault(UnitFault::LateReply, 1, 450);  // after the 300 ms wait
+    const std::size_t writes = line.WriteCount();
+    EXPECT_EQ(c.Query('G', 1, g, static_cast<int>(g.size()), 24, nullptr, reply), 1);
+    EXPECT_TRUE(reply.empty());
+    ASSERT_TRUE(Await([&] { return line.WriteCount() > writes; }));
+    ASSERT_EQ(c.Query('V', 1, v, static_cast<int>(v.size()), 50, nullptr, reply), 0);
+    EXPECT_EQ(reply.substr(0, 5), "[S01V");
+    EXPECT_EQ(reply.size(), 50u);
+    EXPECT_EQ(c.Query('G', 1, g, static_cast<int>(g.size()), 24, nullptr, reply), 0);
+    EXPECT_EQ(reply.substr(0, 5), "[S01G");
+    c.Close(3);
+}
+
+TEST_F(TcpChannel, OpeningAndClosingLeavesNoDescriptorBehind) {
+    StartTcp();
+    FakeChannelWindow& w = TcpWindow(1, line.TcpPort());
+    TZSocket windowSocket;
+    // Counted while no connection exists, so that the unit's end of one is not counted.
+    const int descriptors = OpenDescriptors();
+    for (int i = 0; i < 100; ++i) {
+        w.socket = i % 2 ? &windowSocket : nullptr;
+        CTCPIP c(1);
+        Open(c);
+        c.Close(i % 3 == 0 ? 4 : 3);
+    }
+    // The unit's end of the last connection closes when it sees ours go.
+    EXPECT_TRUE(Await([&] { return OpenDescriptors() == descriptors; })) << OpenDescriptors() << " "
+                                                                                  << descriptors;
+}
