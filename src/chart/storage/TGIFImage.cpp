@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "chart/storage/GIFLZW.h"
+#include "platform/FileSave.h"
 #include "platform/TCanvas.h"
 
 TGIFDrawOptions GIFImageDefaultDrawOptions = 0x060F;
@@ -633,10 +634,13 @@ void TGIFImage::LoadFromFile(const AnsiString& FileName) {
 }
 
 void TGIFImage::SaveToFile(const AnsiString& FileName) {
-    // Written whole in memory first, so a failed encoding leaves no half file behind.
+    // Encoded whole in memory first and then replaces the file in one step, so neither a
+    // failed encoding nor a failed write destroys the file that was there.
     TMemoryStream m;
     SaveToStream(&m);
-    m.SaveToFile(FileName);
+    std::string error;
+    const std::string_view bytes(reinterpret_cast<const char*>(m.Memory()), std::size_t(m.GetSize()));
+    if (!platform::SaveFileAtomic(FileName, bytes, &error)) throw EInOutError(error);
 }
 
 void TGIFImage::Assign(TPersistent* Source) {
