@@ -18,7 +18,7 @@ class TAxisLabelShape : public TPersistent {
     Q_OBJECT
     Q_PROPERTY(TChartBrush* Brush READ Brush WRITE SetBrush)
     Q_PROPERTY(TColor Color READ GetColor WRITE SetColor)
-    Q_PROPERTY(TTeeFont* Font READ Font WRITE SetFont)
+    Q_PROPERTY(TTeeFont* Font READ GetFont WRITE SetFont)
     Q_PROPERTY(TChartPen* Frame READ Pen WRITE SetPen)
     Q_PROPERTY(bool Transparent READ GetTransparent WRITE SetTransparent)
     Q_PROPERTY(bool Visible READ GetVisible WRITE SetVisible)
@@ -33,7 +33,7 @@ public:
     void SetBrush(TChartBrush* value) { FBrush->Assign(value); }
     TChartPen* Pen() const { return FPen; }
     void SetPen(TChartPen* value) { FPen->Assign(value); }
-    TTeeFont* Font() const { return FFont; }
+    TTeeFont* GetFont() const { return FFont; }
     void SetFont(TTeeFont* value) { FFont->Assign(value); }
     TColor GetColor() const { return FColor; }
     void SetColor(TColor value);

@@ -6,6 +6,7 @@
 #include "chart/engine/ChartExceptions.h"
 #include "chart/engine/TChartAxes.h"
 #include "chart/engine/TChartSeries.h"
+#include "chart/engine/TTeeCustomTool.h"
 #include "chart/engine/TeeConst.h"
 
 int TeeAxisPixelLimit = IsWindowsNT ? 0x3FFFFFF : 32767;
@@ -95,6 +96,16 @@ TChartAxis::~TChartAxis()
                 if (s->CustomHorizAxis() == this) s->SetCustomHorizAxis(nullptr);
                 if (s->CustomVertAxis() == this) s->SetCustomVertAxis(nullptr);
             }
+        }
+        // Axis tools forget the axis instead of keeping a dangling reference.
+        // (Collected first: a tool that loses its axis also leaves the tools list.)
+        if (TChartTools* tools = FParentChart->Tools()) {
+            std::vector<TTeeCustomToolAxis*> users;
+            for (int i = 0; i < tools->Count(); ++i) {
+                auto* tool = qobject_cast<TTeeCustomToolAxis*>(tools->Items(i));
+                if (tool && tool->Axis() == this) users.push_back(tool);
+            }
+            for (TTeeCustomToolAxis* tool : users) tool->SetAxis(nullptr);
         }
         // Custom axes that followed this one keep their range but follow nothing.
         if (TChartAxes* axes = FParentChart->Axes()) {

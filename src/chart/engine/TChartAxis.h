@@ -185,7 +185,7 @@ public:
     void SetLabelsAngle(int Value);
     bool GetLabelsExponent() const { return FLabelsExponent; }
     void SetLabelsExponent(bool Value) { SetBooleanProperty(FLabelsExponent, Value); }
-    TTeeFont* GetLabelsFont() const { return FItems->Format()->Font(); }
+    TTeeFont* GetLabelsFont() const { return FItems->Format()->GetFont(); }
     void SetLabelsFont(TTeeFont* Value) { FItems->Format()->SetFont(Value); }
     bool GetLabelsMultiLine() const { return FLabelsMultiLine; }
     void SetLabelsMultiLine(bool Value) { SetBooleanProperty(FLabelsMultiLine, Value); }

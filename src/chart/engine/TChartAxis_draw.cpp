@@ -240,7 +240,7 @@ void TChartAxis::DrawLabelAt(int Pos, const AnsiString& Text, TAxisLabelShape* F
 {
     if (FTickOnLabelsOnly) AddTick(Pos);
     TCanvas3D* canvas = Canvas();
-    canvas->AssignFont(Format ? Format->Font() : GetLabelsFont());
+    canvas->AssignFont(Format ? Format->GetFont() : GetLabelsFont());
     canvas->Brush->SetStyle(bsClear);
     if (IsDepthAxis) {
         canvas->SetTextAlign(DepthAxisAlign());
@@ -448,7 +448,7 @@ void TChartAxis::DrawTitle(int X, int Y)
 {
     TCanvas3D* canvas = Canvas();
     if (!canvas || !FParentChart) return;
-    canvas->AssignFont(FTitle->Font());
+    canvas->AssignFont(FTitle->GetFont());
     canvas->SetBackMode(cbmTransparent);
     if (IsDepthAxis) {
         canvas->SetTextAlign(DepthAxisAlign());
