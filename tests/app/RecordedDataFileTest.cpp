@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <cmath>
 #include <filesystem>
 
 #include "FakeDataFileView.h"
@@ -348,4 +349,40 @@ TEST_F(RecordedDataFileTest, MalformedCorpusIsReportedClearly)
     EXPECT_DOUBLE_EQ(big.Y[0][2], 7);
     EXPECT_EQ(big.EventProtocol.front().size(), size_t(1 << 20));
     EXPECT_TRUE(big.Damaged());
+}
+
+// Values are written in their axis's format exactly as the library's FormatFloat would
+// write them, whatever the magnitude, rounding case or picture.
+TEST_F(RecordedDataFileTest, ValuesAreWrittenAsFormatFloatWritesThem)
+{
+    std::vector<double> values = {0, -0.0, 0.0005, -0.0005, 0.00049999, 2.5, 1234.5675, 999.9995, -999.9995, 1e19,
+                                  -1e25, 1e-30, 123456789.123, 0.1, 1500.25, -3.25, 9.9999999, std::nan(""),
+                                  HUGE_VAL, -HUGE_VAL};
+    std::uint32_t seed = 12345;
+    for (int i = 0; i < 4000; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        const double mantissa = double(seed % 2000001) / 1000 - 1000;
+        values.push_back(mantissa * std::pow(10.0, int(seed >> 28) - 8));
+    }
+    TFormatSettings grouped = FormatSettings();
+    grouped.ThousandSeparator = '.';
+    TFormatSettings plain = FormatSettings();
+    for (const TFormatSettings* fs : {&plain, &grouped}) {
+        for (const char* format : {"#,##0.###", "0.00", "#", "0", "#,##0", "000.0#", "#.##", "0.000000", "#,0000", "0.0E+00", "\"x\"0.0"}) {
+            SCOPED_TRACE(format);
+            TRecordedData d;
+            d.Formats = *fs;
+            d.X.assign(values.size(), 1);
+            d.Columns.push_back({"v", format, values});
+            const std::string bytes = BuildRecordedDataFile(d);
+            size_t pos = bytes.find("TimeStep;v;\r\n") + 13;
+            for (double v : values) {
+                pos = bytes.find(';', bytes.find(';', pos) + 1) + 1;  // past X and Error
+                pos = bytes.find(';', pos) + 1;                      // past TimeStep
+                const size_t end = bytes.find(';', pos);
+                ASSERT_EQ(bytes.substr(pos, end - pos), FormatFloat(format, v, *fs)) << v;
+                pos = end + 3;
+            }
+        }
+    }
 }
