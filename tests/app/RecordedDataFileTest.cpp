@@ -386,3 +386,31 @@ TEST_F(RecordedDataFileTest, ValuesAreWrittenAsFormatFloatWritesThem)
         }
     }
 }
+
+// Saves handed to the worker run in the order given, report on the user-interface thread,
+// and fail just as loudly as the direct ones.
+TEST_F(RecordedDataFileTest, QueuedSavesKeepTheirOrderAndReportFailures)
+{
+    FakeDataFileView v;
+    FillSample(v);
+    TDataFileSaveQueue& queue = TDataFileSaveQueue::Instance();
+    std::vector<int> results;
+    for (int i = 0; i < 5; ++i) {
+        v.series[0]->AddXY(38760 + i, i);
+        v.series[1]->AddXY(38760 + i, i);
+        v.series[2]->AddXY(38760 + i, i);
+        queue.Save(&v, 2, [&results](bool ok) { results.push_back(ok); });
+    }
+    v.fileName = Path("missing/run");
+    queue.Save(&v, 2, [&results](bool ok) { results.push_back(ok ? 1 : 0); });
+    v.connected = false;
+    queue.Save(&v, 2, [&results](bool ok) { results.push_back(ok ? 1 : -1); });
+    EXPECT_EQ(results, std::vector<int>{-1}) << "a channel that is not connected is refused at once";
+    queue.WaitIdle();
+    EXPECT_TRUE(queue.Idle());
+    EXPECT_EQ(results, (std::vector<int>{-1, 1, 1, 1, 1, 1, 0}));
+    const std::string bytes = ReadBytes(Path("run_21.csv"));
+    EXPECT_NE(bytes.find("\r\n38764;0;1;4;4;4;\r\n[PROTOCOL]"), std::string::npos);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 2u);
+    EXPECT_EQ(support::TestDialogs().LastMessage().text.rfind("Error in making the file!\n", 0), 0u);
+}
