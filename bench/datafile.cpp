@@ -44,7 +44,6 @@ public:
     TChartSeries* Series(int index) const override { return series[size_t(index)].get(); }
     AnsiString AxisValuesFormat(int) const override { return "#,##0.###"; }
     void SetChartTitleLines(const std::vector<AnsiString>&) override {}
-    std::vector<AnsiString> ChartTitleLines() const override { return {}; }
     void SetBottomAxisTitle(const AnsiString&) override {}
     void SetBottomAxisDateTimeFormat(const AnsiString&) override {}
     void SetBottomAxisIncrement(double) override {}
