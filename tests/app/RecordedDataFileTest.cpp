@@ -231,6 +231,16 @@ TEST_F(RecordedDataFileTest, WrittenFileLoadsBackIntoAViewWindow)
     EXPECT_EQ(view.memos[TDataFileMemo::Info], (std::vector<AnsiString>{"Device", "(null)", "Serial number", "1234"}));
     EXPECT_EQ(view.title, (std::vector<AnsiString>{"Current file name: RUN_31.CSV", "Date of storage: 03.02.2006",
                                                    "Serial number: 1234"}));
+
+    // Written again from the loaded window, the data section comes out byte for byte.
+    for (int s = 0; s < 3; ++s) view.series[size_t(s)]->Tag = 1;
+    view.fileName = Path("again");
+    ASSERT_TRUE(FileSave1Execute(&view, 3));
+    auto dataPart = [](const std::string& bytes) {
+        const size_t from = bytes.find("[DATA];");
+        return bytes.substr(from, bytes.find("[PROTOCOL];") - from);
+    };
+    EXPECT_EQ(dataPart(ReadBytes(Path("again_31.csv"))), dataPart(ReadBytes(path)));
 }
 
 TEST_F(RecordedDataFileTest, ReaderIsTolerantOfSeparatorsEncodingsAndLineEnds)
