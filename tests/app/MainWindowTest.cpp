@@ -5,6 +5,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QTimer>
+#include <atomic>
 #include <thread>
 
 #include "FakeChannelForm.h"
@@ -336,10 +337,13 @@ TEST_F(MainWindowTest, SingleRampRefusalsAndCalendarOverview) {
 }
 
 TEST_F(MainWindowTest, MessagesFromWorkerThreadsReachTheDialogs) {
-    int answer = 0;
-    std::thread worker([&] { answer = window->MessageBox("from a thread", "Error", MB_OK); });
-    EXPECT_TRUE(platform::UiDispatcher::Instance().WaitRunning([&] { return answer != 0; }, 5000));
+    std::atomic<int> answer{0};
+    std::thread worker([&] {
+        answer = window->MessageBox("from a thread", "Error", MB_OK);
+        platform::UiDispatcher::Instance().Wake();
+    });
+    EXPECT_TRUE(platform::UiDispatcher::Instance().WaitRunning([&] { return answer.load() != 0; }, 5000));
     worker.join();
-    EXPECT_EQ(answer, IDOK);
+    EXPECT_EQ(answer.load(), IDOK);
     EXPECT_EQ(support::TestDialogs().LastMessage().text, "from a thread");
 }
