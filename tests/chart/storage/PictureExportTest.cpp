@@ -3,7 +3,10 @@
 // existing file.
 #include <gtest/gtest.h>
 
+#include <QClipboard>
 #include <QDir>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -444,4 +447,58 @@ TEST(BitmapFileWriter, TooManyColoursTakeTheNearestTableEntry)
                 ASSERT_TRUE(Close(back.pixel(x, y), img.pixel(x, y), 26)) << x << "," << y;
             }
     }
+}
+
+TEST(JPEGPicture, DamagedOrOversizedFilesAreRefusedAndTheOldPictureKept)
+{
+    TBitmap bitmap;
+    bitmap.SetSize(240, 160);
+    for (int y = 0; y < 160; ++y)
+        for (int x = 0; x < 240; ++x) bitmap.Image().setPixel(x, y, qRgb(x, y, (x * y) & 0xFF));
+    TJPEGImage jpeg;
+    jpeg.Assign(&bitmap);
+    const std::vector<std::uint8_t> good = jpeg.Data();
+
+    TJPEGImage target;
+    TMemoryStream garbage("not a picture at all", 20);
+    EXPECT_THROW(target.LoadFromStream(&garbage), EInvalidGraphic);
+    EXPECT_TRUE(target.GetEmpty());
+
+    // The frame header claims 30000 x 30000 pixels.
+    std::vector<std::uint8_t> huge = good;
+    std::size_t sof = 0;
+    for (std::size_t i = 0; i + 8 < huge.size(); ++i)
+        if (huge[i] == 0xFF && huge[i + 1] == 0xC0) {
+            sof = i;
+            break;
+        }
+    ASSERT_NE(sof, 0u);
+    for (std::size_t at : {sof + 5, sof + 7}) {
+        huge[at] = 30000 >> 8;
+        huge[at + 1] = 30000 & 0xFF;
+    }
+    TMemoryStream hugeStream(huge.data(), huge.size());
+    TMemoryStream goodStream(good.data(), good.size());
+    target.LoadFromStream(&goodStream);
+    EXPECT_THROW(target.LoadFromStream(&hugeStream), EInvalidGraphic);
+    EXPECT_EQ(target.GetWidth(), 240);
+    EXPECT_EQ(target.Data(), good);
+
+    // A file cut short still decodes to its full size.
+    TMemoryStream cut(good.data(), good.size() / 2);
+    target.LoadFromStream(&cut);
+    EXPECT_EQ(target.ToImage().size(), QSize(240, 160));
+}
+
+TEST_F(PictureExport, ClipboardReceivesThePictureAndItsFileBytes)
+{
+    TJPEGExportFormat jpeg;
+    jpeg.Panel = &panel;
+    jpeg.Width = 80;
+    jpeg.CopyToClipboard();
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    const QByteArray bytes = data->data("image/jpeg");
+    EXPECT_EQ(DecodeJpeg(std::vector<std::uint8_t>(bytes.begin(), bytes.end())).width, 80);
+    EXPECT_EQ(qvariant_cast<QImage>(data->imageData()).size(), QSize(80, 90));
 }
