@@ -195,7 +195,7 @@ AnsiString CRS485::DirectExchange(const AnsiString& frame, int frameLength, int 
         const comm::TCommTiming timing = comm::Timing();
         // A poll step of another slave holds the bus for one exchange at most (its read
         // and, after garbage, the discard read); waiting longer means the bus is stuck.
-        std::unique_lock<std::timed_mutex> bus(port->Bus(), std::defer_lock);
+        std::unique_lock<comm::TBusLock> bus(port->Bus(), std::defer_lock);
         if (bus.try_lock_for(std::chrono::milliseconds(2 * std::max(0, timing.ReadTimeoutMs) + 500))) {
             const std::shared_ptr<comm::IByteLink>& link = port->Link();
             const std::size_t wanted =

@@ -17,6 +17,34 @@ std::map<AnsiString, std::weak_ptr<SharedSerialPort>>& Registry() {
 }
 }  // namespace
 
+void TBusLock::lock() {
+    std::unique_lock<std::mutex> l(mutex_);
+    cv_.wait(l, [this] { return !held_; });
+    held_ = true;
+}
+
+bool TBusLock::try_lock() {
+    std::lock_guard<std::mutex> l(mutex_);
+    if (held_) return false;
+    held_ = true;
+    return true;
+}
+
+bool TBusLock::try_lock_for(std::chrono::milliseconds wait) {
+    std::unique_lock<std::mutex> l(mutex_);
+    if (!cv_.wait_for(l, wait, [this] { return !held_; })) return false;
+    held_ = true;
+    return true;
+}
+
+void TBusLock::unlock() {
+    {
+        std::lock_guard<std::mutex> l(mutex_);
+        held_ = false;
+    }
+    cv_.notify_one();
+}
+
 SharedSerialPort::SharedSerialPort(AnsiString key, std::shared_ptr<IByteLink> link)
     : key_(std::move(key)), link_(std::move(link)) {}
 

@@ -6,6 +6,8 @@
 //
 // The bus lock makes the slaves take turns: whoever holds it is the only one exchanging
 // frames on the line, so the frames and replies of two slaves never interleave.
+#include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 
@@ -13,6 +15,21 @@
 #include "platform/AnsiString.h"
 
 namespace comm {
+
+// A lock that may be released by any thread and waited for with a bound; usable with
+// std::unique_lock.
+class TBusLock {
+public:
+    void lock();
+    bool try_lock();
+    bool try_lock_for(std::chrono::milliseconds wait);
+    void unlock();
+
+private:
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    bool held_ = false;
+};
 
 class SharedSerialPort {
 public:
@@ -24,12 +41,12 @@ public:
     // The real device path the port is known by.
     const AnsiString& Key() const { return key_; }
     const std::shared_ptr<IByteLink>& Link() const { return link_; }
-    std::timed_mutex& Bus() { return bus_; }
+    TBusLock& Bus() { return bus_; }
 
 private:
     AnsiString key_;
     std::shared_ptr<IByteLink> link_;
-    std::timed_mutex bus_;
+    TBusLock bus_;
 };
 
 // The open port for the device that settings.PortName names, opened with these settings

@@ -6,9 +6,11 @@
 #include <cstdint>
 
 #include "platform/AnsiString.h"
+#include "platform/DateTime.h"
 #include "programmer/CTemperatureProgram.h"
 
 class CLanguage;
+class IProgrammerWindow;
 class TTreeNode;
 
 class CProgrammer {
@@ -107,6 +109,77 @@ public:
     // The tree node of the segment being run.
     TTreeNode* currentSegment = nullptr;
 
+    // ---- Running a program (CProgrammer_run.cpp) ----
+    // The channel window that shows the run; null detaches it. Without a window nothing is
+    // planned, drawn or logged, and GetActiveSetpoint falls back to the segment's setpoint.
+    void AttachWindow(IProgrammerWindow* window) { FWindow = window; }
+    IProgrammerWindow* Window() const { return FWindow; }
+
+    // The programmer's part of starting a run of the slot's program: the first segment
+    // becomes current, its ramp from `startTemperature` is planned, the profile drawn and
+    // the segment written to the protocol. Returns the steps still to run after this tick
+    // (the window's remaining steps), or -1 when the slot holds no segment.
+    int BeginRun(int slot, int interval, double startTemperature, int repeat);
+    // The timer's step while a program runs: ends the current segment when its planned time
+    // is over and, unless it has to wait for its setpoint, goes on with the next segment, the
+    // first again (endless repeat) or ends the program through the window. `interval` is the
+    // sampling interval in seconds; `plannedEnd` the last X of the planned curve,
+    // `lastRecorded` the last X of the recorded setpoint curve.
+    void RunStep(int interval, int slot, TDateTime plannedEnd, TDateTime lastRecorded);
+    // Plans a ramp of `steps` intervals from `start` to `target`, one interval after the
+    // last planned point (today's date when none is planned yet).
+    void StartRamp(int steps, int interval, double target, double start);
+    // The same, with the first point at `startTime` (a new recording part begins).
+    void PlotRamp(int steps, int interval, TDateTime startTime, double target, double start);
+    // The setpoint of step k of the planned ramp; step `ramp step count` is the target.
+    double RampValue(int k, double target, double start) const;
+    // The whole intervals still to run in the segment, less one (never negative).
+    static int ElapsedSteps(TDateTime plannedEnd, TDateTime lastRecorded, int interval);
+    // The ramp steps of a segment: its duration (3 intervals for duration 0) in whole
+    // intervals, at least one, so that every segment's setpoint is planned and sent.
+    static int SegmentSteps(int duration, int interval);
+    // Whether the temperature the current segment controls (internal or process) lies
+    // strictly within 1 K of the setpoint.
+    bool SetpointReached(double processTemperature, double internalTemperature, double setpoint) const;
+    // While a ramp runs, the planned setpoint `stepsBack` points before the last planned one
+    // (the setpoint of the current interval); otherwise the current segment's setpoint.
+    double GetActiveSetpoint(int stepsBack) const;
+    // Draws the slot's program into the profile chart: the start temperature at X 1, segment
+    // n at X n + 1, the legend lines "n - name", the temperature axis at the extremes ± 2.
+    void DrawProfile(int slot, double startTemperature);
+    // Writes the five protocol lines of the current segment.
+    void WriteSegmentProtocol();
+
+    // The current segment's values (the segment getters applied to it).
+    AnsiString GetCurrentModeLetter() const;  // "I" internal, "E" process, "*" otherwise
+    double GetCurrentSetpoint() const { return GetSegmentSetpoint(currentSegment); }
+    int GetCurrentAnalogOutput() const { return GetSegmentAnalogOutput(currentSegment); }
+    int GetCurrentContact() const { return GetSegmentContact(currentSegment); }
+    std::uint8_t GetCurrentControlMode() const { return GetSegmentControlMode(currentSegment); }
+    std::uint8_t GetCurrentWaitFlag() const { return GetSegmentWaitFlag(currentSegment); }
+    AnsiString GetCurrentSegmentName() const { return GetSegmentName(currentSegment); }
+    TTreeNode* GetCurrentSegment() const { return currentSegment; }
+
+    // Run state the window reads and sets.
+    void SetRepeat(int repeat) { FRepeat = repeat; }
+    int GetRepeat() const { return FRepeat; }
+    void SetEndReached(int endReached) { FEndReached = endReached; }
+    int GetEndReached() const { return FEndReached; }
+    void SetRunStartTemperature(double temperature) { FRunStartTemperature = temperature; }
+    double GetRunStartTemperature() const { return FRunStartTemperature; }
+    // 1 while a segment's ramp runs normally; 0 while a temperature-stable segment waits,
+    // after the end and while the program is held.
+    void SetRampActive(std::uint8_t active) { FRampActive = active; }
+    std::uint8_t GetRampActive() const { return FRampActive; }
+    // The running segment's wait flag; the window clears it once the setpoint is reached or
+    // the segment is cancelled.
+    void SetHoldFlag(std::uint8_t hold) { FHoldFlag = hold; }
+    std::uint8_t GetHoldFlag() const { return FHoldFlag; }
+    void SetFlatRamp(std::uint8_t flat) { FFlatRamp = flat; }
+    std::uint8_t GetFlatRamp() const { return FFlatRamp; }
+    int GetRampStepCount() const { return FRampStepCount; }
+    int GetExecutedPointNumber() const { return FExecutedPointNumber; }
+
 protected:
     static bool ValidSlot(int slot) { return slot >= 0 && slot < MaxPrograms; }
     // The head of a used slot, or null.
@@ -133,6 +206,25 @@ protected:
     std::array<std::uint8_t, MaxPrograms> FDefaultNameFree{};
     std::array<std::uint8_t, MaxSegmentNameNumber> FSegmentNameFree{};
     std::array<ProgramSettings, MaxPrograms> FSettings{};
+
+    // Run state.
+    IProgrammerWindow* FWindow = nullptr;
+    int FRampStepCount = 0;
+    int FExecutedPointNumber = 0;
+    std::uint8_t FRampActive = 0;
+    std::uint8_t FHoldFlag = 0;
+    std::uint8_t FFlatRamp = 0;
+    int FEndReached = 0;
+    int FRepeat = 0;
+    double FRunStartTemperature = 0.0;
+
+private:
+    // The segment after the current one in the slot's list; null after the last one (or when
+    // the current segment is not in the slot).
+    CTemperatureProgram* NextSegment(int slot) const;
+    void AddRampPoints(int steps, int interval, TDateTime x, double target, double start);
+    void DrawProfileColoured(int slot, double startTemperature, bool running);
+    AnsiString Text(int row) const;
 };
 
 // The name a program loaded from `fileName` gets: the file's name without its folder and

@@ -87,6 +87,12 @@ protected:
             return std::static_pointer_cast<comm::IByteLink>(link);
         });
     }
+    // Waits for a condition while running the synchronised steps of the device threads;
+    // with qtEvents set, Qt's events too (socket notifiers need them).
+    bool Await(const std::function<bool()>& done, int timeoutMs = kWaitMs) {
+        return qtEvents ? WaitWithEvents(done, timeoutMs) : WaitUntil(done, timeoutMs);
+    }
+
     void TearDown() override {
         comm::SetSerialLinkFactory(nullptr);
         comm::ResetTiming();
@@ -134,14 +140,14 @@ protected:
     TfrmIdentification* WaitForVerdict(CChannel& c) {
         CIdentification* id = c.Identification;
         if (!id) return nullptr;
-        bool ok = WaitWithEvents([&] { return id->IdentificationWindow() && id->IdentificationWindow()->OkEnabled(); });
+        bool ok = Await([&] { return id->IdentificationWindow() && id->IdentificationWindow()->OkEnabled(); });
         return ok ? id->IdentificationWindow() : nullptr;
     }
 
     void PressOk(FakeChannelWindow& w, TfrmIdentification* verdict) {
         ASSERT_NE(verdict, nullptr);
         verdict->bitOKClick();
-        ASSERT_TRUE(WaitWithEvents([&] { return !w.Results().empty(); }));
+        ASSERT_TRUE(Await([&] { return !w.Results().empty(); }));
     }
 
     static std::size_t CountLines(const FakeChannelWindow& w, const AnsiString& ending) {
@@ -156,6 +162,7 @@ protected:
     support::SimulatedUnitLine line;
     AnsiString portPath;
     AnsiString failOpen;  // when set, opening a port fails with this reason
+    bool qtEvents = false;
     std::vector<std::shared_ptr<RecordingLink>> links;
     std::vector<comm::TSerialLinkSettings> opened;
 };

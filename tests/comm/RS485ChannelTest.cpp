@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "BusChannelFixture.h"
+#include "comm/CRS232.h"
 #include "comm/CRS485.h"
 #include "comm/CTransceiverRS485.h"
 #include "platform/SerialPort.h"
@@ -65,9 +66,9 @@ TEST_F(BusChannels, ThreeSlavesIdentifyAndPollOnOneLineInTurn) {
     // Two full poll cycles of every channel.
     for (int round = 0; round < 2; ++round) {
         for (int i = 1; i <= 3; ++i) c[i]->PollRequest = 1;
-        ASSERT_TRUE(WaitWithEvents([&] { return c1.PollRequest == 0 && c2.PollRequest == 0 && c3.PollRequest == 0; }));
+        ASSERT_TRUE(Await([&] { return c1.PollRequest == 0 && c2.PollRequest == 0 && c3.PollRequest == 0; }));
     }
-    ASSERT_TRUE(WaitWithEvents([&] {
+    ASSERT_TRUE(Await([&] {
         return c1.SeriesValue(sTIntern) == 21.5 && c2.SeriesValue(sTIntern) == 22.5 && c3.SeriesValue(sTIntern) == 23.5;
     }));
 
@@ -142,7 +143,7 @@ TEST_F(BusChannels, ClosingOneChannelLeavesAnIdentifyingNeighbourItsPort) {
         c2.ResumeIdentification();
         // The first channel goes while the second still identifies on the port it took.
         const std::size_t before = line.FrameCount();
-        ASSERT_TRUE(WaitWithEvents([&] { return line.FrameCount() >= before + 2; }));
+        ASSERT_TRUE(Await([&] { return line.FrameCount() >= before + 2; }));
         c1.Close(3);
         EXPECT_TRUE(comm::IsSharedSerialPortOpen(portPath));
         TfrmIdentification* verdict = WaitForVerdict(c2);
@@ -150,7 +151,7 @@ TEST_F(BusChannels, ClosingOneChannelLeavesAnIdentifyingNeighbourItsPort) {
         EXPECT_EQ(verdict->GetResult(), 1);
         PressOk(w2, verdict);
         c2.PollRequest = 1;
-        ASSERT_TRUE(WaitWithEvents([&] { return c2.PollRequest == 0 && c2.SeriesValue(sTIntern) == 30; }));
+        ASSERT_TRUE(Await([&] { return c2.PollRequest == 0 && c2.SeriesValue(sTIntern) == 30; }));
         EXPECT_EQ(CountLines(w2, " Timeout !"), 0u);
     }
     // The last holder was the second channel's object: its end closes the port.
@@ -231,11 +232,11 @@ TEST_F(BusChannels, ReplyFromAnotherSlaveIsASynchronisationError) {
     // Polling: the foreign reply is reported and not decoded.
     c.ResumeIdentification();
     PressOk(w, WaitForVerdict(c));
-    ASSERT_TRUE(WaitWithEvents([&] { return c.PollRequest == 0 && c.SeriesValue(sTIntern) == 22; }));
+    ASSERT_TRUE(Await([&] { return c.PollRequest == 0 && c.SeriesValue(sTIntern) == 22; }));
     unit->Update([](support::UnitState& s) { s.internalTemp = 33; });
     unit->InjectFault(UnitFault::WrongAddress, 1);
     c.PollRequest = 1;
-    ASSERT_TRUE(WaitWithEvents([&] { return c.CommError == 1; }));
+    ASSERT_TRUE(Await([&] { return c.CommError == 1; }));
     EXPECT_EQ(CountLines(w, " Error in synchronising !"), 1u);
     EXPECT_EQ(c.SeriesValue(sTIntern), 22);
     EXPECT_EQ(w.Memo(TChannelMemo::memSerialData).back(), "07.12.2026 09:15:30 Error in synchronising !");
@@ -243,10 +244,10 @@ TEST_F(BusChannels, ReplyFromAnotherSlaveIsASynchronisationError) {
     // the cycle after it brings the status again.
     c.CommError = 0;
     c.PollRequest = 1;
-    ASSERT_TRUE(WaitWithEvents([&] { return c.PollRequest == 0; }));
+    ASSERT_TRUE(Await([&] { return c.PollRequest == 0; }));
     EXPECT_EQ(c.SeriesValue(sTIntern), 22);
     c.PollRequest = 1;
-    ASSERT_TRUE(WaitWithEvents([&] { return c.PollRequest == 0 && c.SeriesValue(sTIntern) == 33; }));
+    ASSERT_TRUE(Await([&] { return c.PollRequest == 0 && c.SeriesValue(sTIntern) == 33; }));
     c.Close(3);
 }
 
@@ -259,14 +260,17 @@ TEST_F(BusChannels, StepIsSkippedWhileTheBusIsTaken) {
     c.ResumeIdentification();
     PressOk(w, WaitForVerdict(c));
     CTransceiverRS485* poll = c.PollThread();
-    ASSERT_TRUE(WaitWithEvents([&] { return c.PollRequest == 0; }));
+    ASSERT_TRUE(Await([&] { return c.PollRequest == 0; }));
 
-    std::timed_mutex& bus = c.SharedPort->Bus();
-    bus.lock();
+    // Taken the way another slave's thread would; the user-interface thread keeps running
+    // the synchronised steps meanwhile.
+    comm::TBusLock& bus = c.SharedPort->Bus();
+    bool taken = false;  // the condition may be asked more than once
+    ASSERT_TRUE(Await([&] { return taken || (taken = bus.try_lock()); }));
     const std::size_t frames = line.FrameCount();
     const int passes = poll->PassCount;
     c.PollRequest = 1;
-    ASSERT_TRUE(WaitWithEvents([&] { return poll->PassCount >= passes + 4; }));
+    ASSERT_TRUE(Await([&] { return poll->PassCount >= passes + 4; }));
     EXPECT_EQ(line.FrameCount(), frames);
     EXPECT_EQ(poll->Position, 0);
     EXPECT_EQ(c.PollRequest, 1);
@@ -276,7 +280,7 @@ TEST_F(BusChannels, StepIsSkippedWhileTheBusIsTaken) {
     EXPECT_EQ(c.Query('G', 1, frame, static_cast<int>(frame.size()), 24, nullptr, reply), 1);
     EXPECT_EQ(line.FrameCount(), frames);
     bus.unlock();
-    ASSERT_TRUE(WaitWithEvents([&] { return c.PollRequest == 0; }));
+    ASSERT_TRUE(Await([&] { return c.PollRequest == 0; }));
     EXPECT_EQ(line.FrameCount(), frames + 6);
     c.Close(3);
 }
@@ -311,13 +315,14 @@ TEST_F(BusChannels, FailingStepGivesTheBusBack) {
     poll.BaseCommand = poll.Protocol->GetEntry(0, 0);
     poll.Active = 1;
     poll.Resume();
-    ASSERT_TRUE(WaitWithEvents([&] { return c.CommError == 1 && poll.PassCount >= 2; }));
+    ASSERT_TRUE(Await([&] { return c.CommError == 1 && poll.PassCount >= 2; }));
     // The bus is free again for the other slaves.
-    EXPECT_TRUE(port->Bus().try_lock_for(std::chrono::milliseconds(kWaitMs)));
+    bool busTaken = false;
+    EXPECT_TRUE(Await([&] { return busTaken || (busTaken = port->Bus().try_lock()); }));
     port->Bus().unlock();
     poll.Terminate();
     poll.WaitFor();
-    ASSERT_TRUE(WaitWithEvents([] { return support::TestDialogs().MessageCount() >= 1; }));
+    ASSERT_TRUE(Await([] { return support::TestDialogs().MessageCount() >= 1; }));
 }
 
 TEST_F(BusChannels, OpeningAndClosingLeavesNoDescriptorBehind) {
@@ -326,6 +331,7 @@ TEST_F(BusChannels, OpeningAndClosingLeavesNoDescriptorBehind) {
     StartPty();
     SerialWindow(1, "1");
     SerialWindow(2, "2");
+    SerialWindow(3, "");
     {
         CRS485 warm(1);
         Open(warm);
@@ -342,6 +348,13 @@ TEST_F(BusChannels, OpeningAndClosingLeavesNoDescriptorBehind) {
     EXPECT_FALSE(comm::IsSharedSerialPortOpen(portPath));
     EXPECT_EQ(OpenDescriptors(), descriptors);
     EXPECT_EQ(links.size(), 101u);
+    // The serial channel of its own on the same line, alike.
+    for (int i = 0; i < 100; ++i) {
+        CRS232 c(3);
+        Open(c);
+        c.Close(i % 3 == 0 ? 4 : 3);
+    }
+    EXPECT_EQ(OpenDescriptors(), descriptors);
 }
 
 TEST_F(BusChannels, ExclusivePlatformPortIsOpenedOnceForAllSlaves) {
@@ -365,7 +378,7 @@ TEST_F(BusChannels, ExclusivePlatformPortIsOpenedOnceForAllSlaves) {
         ASSERT_NE(verdict, nullptr);
         EXPECT_EQ(verdict->GetResult(), 1);
         PressOk(w2, verdict);
-        ASSERT_TRUE(WaitWithEvents([&] { return c2.PollRequest == 0 && c2.SeriesValue(sTIntern) == 22; }));
+        ASSERT_TRUE(Await([&] { return c2.PollRequest == 0 && c2.SeriesValue(sTIntern) == 22; }));
         c2.Close(3);
         EXPECT_FALSE(other.Open(portPath, platform::SerialSettings{}));
         c1.Close(3);

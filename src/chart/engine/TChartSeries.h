@@ -241,6 +241,17 @@ public:
     TSeriesRecalcOptions RecalcOptions = TSeriesRecalcOptions(rOnDelete | rOnModify | rOnInsert | rOnClear);
     TSeriesMarks* Marks() const { return FMarks; }
 
+    // ---- axes of the series
+    // False for series types drawn without axes.
+    virtual bool UseAxis() const { return true; }
+    bool AssociatedToAxis(const TChartAxis* axis) const;
+    // XValues for a horizontal axis, YValues for a vertical one; none when the series is not
+    // associated with the axis.
+    TChartValueList* ValueListOfAxis(const TChartAxis* axis) const;
+    // The visible range from the chart rectangle's edges on the index axis (the whole
+    // series without a chart or an axis).
+    virtual void CalcFirstLastVisibleIndex();
+
     // Visible range (-1 when nothing is visible). The drawing code sets them from the
     // axes through CalcFirstLastVisibleRange.
     int FirstValueIndex = -1;

@@ -1,6 +1,10 @@
 #include "chart/engine/TTeeCustomTool.h"
 
 #include <algorithm>
+#include <cstring>
+
+#include "chart/engine/TChartAxes.h"
+#include "chart/engine/TChartAxis.h"
 
 #include "platform/FreeNotification.h"
 #include "chart/engine/TChartSeries.h"
@@ -53,6 +57,36 @@ TChartAxis* TTeeCustomToolSeries::GetVertAxis() const
 {
     if (FSeries) return FSeries->GetVertAxis();
     return FParentChart ? FParentChart->LeftAxis() : nullptr;
+}
+
+TTeeCustomToolAxis::TTeeCustomToolAxis(QObject* owner) : TTeeCustomTool(owner) {}
+
+void TTeeCustomToolAxis::SetAxis(TChartAxis* value)
+{
+    if (value == FAxis) return;
+    FAxis = value;
+    SetParentChart(value ? value->ParentChart() : nullptr);
+    Repaint();
+}
+
+int TTeeCustomToolAxis::GetAxisID() const
+{
+    if (!FAxis || !FAxis->ParentChart() || !FAxis->ParentChart()->Axes()) return -1;
+    return FAxis->ParentChart()->Axes()->IndexOf(FAxis);
+}
+
+void TTeeCustomToolAxis::SetAxisID(int value)
+{
+    // An index the chart does not have leaves the tool without an axis.
+    auto* chart = dynamic_cast<IAxisHost*>(FParentChart);
+    TChartAxes* axes = chart ? chart->Axes() : nullptr;
+    SetAxis(axes && value >= 0 && value < axes->Count() ? axes->Get(value) : nullptr);
+}
+
+bool TTeeCustomToolAxis::IsPropertyStored(const char* Name) const
+{
+    if (std::strcmp(Name, "AxisID") == 0) return FAxis != nullptr;
+    return TTeeCustomTool::IsPropertyStored(Name);
 }
 
 int TChartTools::IndexOf(const TTeeCustomTool* tool) const

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "chart/engine/TCustomChartElement.h"
+#include "platform/MouseTypes.h"
 
 class TChartSeries;
 
@@ -15,8 +16,6 @@ enum TChartToolEvent {
     cteMouseLeave
 };
 enum TChartMouseEvent { cmeDown, cmeMove, cmeUp };
-enum TMouseButton { mbLeft, mbRight, mbMiddle };
-using TShiftState = int;
 
 // An open editor window registers itself as the chart's designer to hear of changes.
 class TTeeCustomDesigner {
@@ -55,6 +54,28 @@ public:
 
 protected:
     TChartSeries* FSeries = nullptr;
+};
+
+// A tool that works on one axis of its chart.
+class TTeeCustomToolAxis : public TTeeCustomTool {
+    Q_OBJECT
+    Q_PROPERTY(int AxisID READ GetAxisID WRITE SetAxisID)
+
+public:
+    explicit TTeeCustomToolAxis(QObject* owner = nullptr);
+
+    AnsiString GetEditorClass() const override { return "TAxisToolEditor"; }
+    TChartAxis* Axis() const { return FAxis; }
+    // Joins the axis' chart (or none) and repaints.
+    virtual void SetAxis(TChartAxis* value);
+    // The axis' index in its chart's axes list; -1 without an axis. Stored while an axis
+    // is set; reading it takes the parent chart's axis of that index.
+    int GetAxisID() const;
+    void SetAxisID(int value);
+    bool IsPropertyStored(const char* Name) const override;
+
+protected:
+    TChartAxis* FAxis = nullptr;
 };
 
 // The chart's tools, which it owns.

@@ -115,6 +115,8 @@ public:
     TPen* Pen = nullptr;
     TBrush* Brush = nullptr;
     TTeeTransparency BlendTransparency = 0;
+    // Set while a chart draws into a recorded picture (metafile) or onto a printer page.
+    bool Metafiling = false;
     TRect Bounds;
     TTeeFont* CurrentFont = nullptr;
     double FontZoom = 100.0;

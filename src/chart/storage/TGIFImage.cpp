@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "chart/storage/GIFLZW.h"
+#include "platform/FileSave.h"
 #include "platform/TCanvas.h"
 
 TGIFDrawOptions GIFImageDefaultDrawOptions = 0x060F;
@@ -193,7 +194,8 @@ void TGIFExtensionList::LoadFromStream(TStream* Stream, QObject* Parent) {
             break;
         }
         const int label = ReadByte(Stream);
-        TGIFExtensionClass cls = label < 0 ? nullptr : TGIFExtension::FindExtension(std::uint8_t(label));
+        if (label < 0) throw GIFException("Premature end of data");
+        TGIFExtensionClass cls = TGIFExtension::FindExtension(std::uint8_t(label));
         // A class may hand over to a more specific one for the bytes ahead; a handful of
         // steps is all a sane registry needs.
         for (int depth = 0; cls && cls->FindSubExtension && depth < 8; ++depth) {
@@ -204,7 +206,7 @@ void TGIFExtensionList::LoadFromStream(TStream* Stream, QObject* Parent) {
             cls = sub;
         }
         if (!cls) throw GIFException("Unknown extension type");
-        Stream->Seek(label < 0 ? -1 : -2, soFromCurrent);
+        Stream->Seek(-2, soFromCurrent);
         TGIFExtension* ext = cls->Create(frame);
         try {
             ext->LoadFromStream(Stream);
@@ -632,10 +634,13 @@ void TGIFImage::LoadFromFile(const AnsiString& FileName) {
 }
 
 void TGIFImage::SaveToFile(const AnsiString& FileName) {
-    // Written whole in memory first, so a failed encoding leaves no half file behind.
+    // Encoded whole in memory first and then replaces the file in one step, so neither a
+    // failed encoding nor a failed write destroys the file that was there.
     TMemoryStream m;
     SaveToStream(&m);
-    m.SaveToFile(FileName);
+    std::string error;
+    const std::string_view bytes(reinterpret_cast<const char*>(m.Memory()), std::size_t(m.GetSize()));
+    if (!platform::SaveFileAtomic(FileName, bytes, &error)) throw EInOutError(error);
 }
 
 void TGIFImage::Assign(TPersistent* Source) {
@@ -727,6 +732,9 @@ int TGIFImage::Add(TPersistent* Source) {
 }
 
 QImage TGIFImage::ToImage() const {
+    // The logical screen comes from the file; it is bounded like a frame.
+    if (std::int64_t(std::max(GetWidth(), 0)) * std::max(GetHeight(), 0) > GIFMaximumFramePixels)
+        throw GIFException("Image dimensions too large");
     QImage img(std::max(GetWidth(), 0), std::max(GetHeight(), 0), QImage::Format_RGB32);
     img.fill(0xFF000000u);
     if (FImages->GetCount() == 0 || img.isNull()) return img;

@@ -77,8 +77,15 @@ using TProgressEvent =
 
 class TGIFImage;
 class TGIFSubImage;
+class TGIFColorMap;
 class TGIFExtension;
 class TGIFGraphicControlExtension;
+
+// Provided by the colour reduction code (declared here for its callers; not defined in
+// this library yet): a new bitmap of 8 bits per pixel whose palette the reduction chooses,
+// or a 24-bit copy for rmNone; the source is not changed.
+std::unique_ptr<TBitmap> ReduceColors(TBitmap* Bitmap, TColorReduction ColorReduction, TDitherMode DitherMode,
+                                      int ReductionBits, const TGIFColorMap* Palette);
 
 // Base of every block of a file.
 class TGIFItem : public TPersistent {
@@ -565,6 +572,13 @@ public:
     void ReservePixels(std::int64_t Count);
     void ReleasePixels(std::int64_t Count) { FPixelsInUse -= Count; }
     void ResetPalette() {}
+
+    // Provided by the optimisation code (declared here for its callers; not defined in
+    // this library yet): sorts and merges colour tables, crops frames, drops extensions
+    // that change nothing; Pack frees the cached bitmaps and palettes.
+    void Optimize(TGIFOptimizeOptions Options, TColorReduction ColorReduction, TDitherMode DitherMode,
+                  int ReductionBits);
+    void Pack();
 
 private:
     TGIFHeader* FHeader;

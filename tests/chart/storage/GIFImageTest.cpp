@@ -382,6 +382,23 @@ TEST(GIFImage, FrameBoundsGrowTheLogicalScreen) {
     EXPECT_EQ(ErrorOf([&] { gif.Add(gif.Header()); }), "Object type not supported for operation");
 }
 
+TEST(GIFImage, ProgressEndsWithZeroWhenLoadingFails) {
+    TGIFImage gif;
+    std::vector<std::pair<TProgressStage, int>> steps;
+    gif.OnProgress = [&](QObject*, TProgressStage stage, int percent, const AnsiString& msg) {
+        EXPECT_EQ(msg, "Loading...");
+        steps.emplace_back(stage, percent);
+    };
+    Load(gif, TinyGIF);
+    ASSERT_GE(steps.size(), 3u);
+    EXPECT_EQ(steps.front().first, psStarting);
+    EXPECT_EQ(steps.back(), std::make_pair(psEnding, 100));
+    steps.clear();
+    const Bytes cut(TinyGIF.begin(), TinyGIF.begin() + 20);
+    EXPECT_EQ(ErrorOf([&] { Load(gif, cut); }), "Premature end of data");
+    EXPECT_EQ(steps.back(), std::make_pair(psEnding, 0));
+}
+
 TEST(GIFImage, CopiesAreDeep) {
     TGIFImage gif;
     TMemoryStream m;

@@ -164,6 +164,44 @@ TEST(GIFLZW, InterlacedFramesOfEveryHeightRoundTrip) {
             }
 }
 
+TEST(GIFLZW, CodesMaySpanManyShortSubBlocks) {
+    // Sub-blocks may be of any length from 1; a 12-bit code then spans two of them.
+    const Pixels px = MakePicture(0, 120, 80, 8, 11);
+    const auto bytes = Encode(gcLZW, px, 120, 80, 8, false);
+    std::vector<std::uint8_t> data;
+    for (std::size_t i = 1; bytes[i] != 0; i += std::size_t(bytes[i]) + 1)
+        data.insert(data.end(), bytes.begin() + std::ptrdiff_t(i) + 1, bytes.begin() + std::ptrdiff_t(i + 1 + bytes[i]));
+    for (int len : {1, 2, 3}) {
+        std::vector<std::uint8_t> resplit{bytes[0]};
+        for (std::size_t i = 0; i < data.size(); i += std::size_t(len)) {
+            const std::size_t n = std::min(data.size() - i, std::size_t(len));
+            resplit.push_back(std::uint8_t(n));
+            resplit.insert(resplit.end(), data.begin() + std::ptrdiff_t(i), data.begin() + std::ptrdiff_t(i + n));
+        }
+        resplit.push_back(0);
+        const Decoded d = Decode(resplit, 120, 80, false);
+        EXPECT_EQ(d.Px, px) << len;
+        EXPECT_TRUE(d.Warnings.empty());
+    }
+}
+
+TEST(GIFLZW, TableCyclesAreRefusedNotFollowed) {
+    // Codes beyond the next free code make entry 11 refer to 13 and 13 back to 11; the
+    // chain of 11 never reaches a pixel value and must not run over the decoder's stack.
+    const std::vector<std::uint8_t> cycle{3, 4, 0x08, 0xBD, 0xBB, 0x0B, 0};
+    try {
+        Decode(cycle, 100, 1, false);
+        FAIL() << "no error";
+    } catch (const GIFException& e) {
+        EXPECT_STREQ(e.what(), "Circular decoder table entry");
+    }
+    // After a clear only a pixel value may follow; an end code there ends an empty frame.
+    const std::vector<std::uint8_t> empty{2, 1, 0x2C, 0, ';'};  // clear, end at 3 bits
+    const Decoded d = Decode(empty, 2, 1, false);
+    EXPECT_EQ(d.Px, (Pixels{0xEE, 0xEE}));
+    EXPECT_EQ(d.EndPos, 4);
+}
+
 TEST(GIFLZW, CodeLayoutOfTheLZWEncoder) {
     // One colour: data size 2, clear code 4 in 3 bits first.
     const Pixels one(10, 0);

@@ -123,11 +123,11 @@ for size in (0, 9, 12, 255):
     write(f"err_codesize_{size}.gif", header(2, 2, PAL4) + frame(0, 0, 2, 2, b"\x00\x01", min_size=size) + b";")
 
 # Codes far beyond the string table (all ones at growing widths).
-write("ok_codes_beyond_table.gif",
+write("err_codes_beyond_table.gif",
       header(16, 16, PAL4) + frame(0, 0, 16, 16, pack([(4, 3), (0, 3)] + [(7, 3)] * 3 + [(15, 4)] * 200)) + b";")
 
 # A table entry that refers back to itself through a chain of codes beyond the next free code.
-write("ok_selfref_chain.gif",
+write("err_selfref_chain.gif",
       header(64, 64, PAL4) + frame(0, 0, 64, 64, pack([(4, 3), (1, 3), (6, 3), (7, 3), (6, 4), (8, 4)] * 300)) + b";")
 
 # Huge dimensions with almost no data.

@@ -1,0 +1,129 @@
+// GIF encoding of a full-screen chart picture (1920 x 1080, 8 bits per pixel): the LZW
+// coder is the baseline, the run-length coder is measured against it in the same process,
+// also on a noisy picture where runs are short. A plain copy of the pixels gives the floor.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <map>
+#include <random>
+
+#include "chart/storage/TGIFImage.h"
+
+namespace {
+
+constexpr int kWidth = 1920;
+constexpr int kHeight = 1080;
+
+// A chart as the program draws it: white panel, grey grid, framed plot area, twenty curves
+// of one pixel width in palette colours, and some text-like speckle in the legend.
+void DrawChart(TGIFSubImage* frame) {
+    std::uint8_t* px = frame->Data();
+    std::memset(px, 0, std::size_t(kWidth) * kHeight);  // white
+    for (int y = 60; y < kHeight - 80; y += 60)
+        for (int x = 80; x < kWidth - 300; ++x) px[y * kWidth + x] = 1;  // grid rows
+    for (int x = 80; x < kWidth - 300; x += 120)
+        for (int y = 60; y < kHeight - 80; ++y) px[y * kWidth + x] = 1;  // grid columns
+    for (int s = 0; s < 20; ++s) {
+        int y = 200 + s * 35;
+        std::uint32_t state = 12345u + std::uint32_t(s);
+        for (int x = 81; x < kWidth - 301; ++x) {
+            state = state * 1103515245u + 12345u;
+            y += int((state >> 16) % 3) - 1;
+            y = std::clamp(y, 61, kHeight - 81);
+            px[y * kWidth + x] = std::uint8_t(2 + s);
+        }
+    }
+    std::mt19937 rng(5);
+    for (int y = 100; y < 700; ++y)
+        for (int x = kWidth - 260; x < kWidth - 40; ++x)
+            if (rng() % 5 == 0) px[y * kWidth + x] = std::uint8_t(22 + rng() % 8);
+}
+
+void DrawNoise(TGIFSubImage* frame) {
+    std::mt19937 rng(9);
+    std::uint8_t* px = frame->Data();
+    for (std::size_t i = 0; i < std::size_t(kWidth) * kHeight; ++i) px[i] = std::uint8_t(rng());
+}
+
+std::unique_ptr<TGIFImage> MakeImage(TGIFCompression compression, bool noise) {
+    auto gif = std::make_unique<TGIFImage>();
+    gif->Compression = compression;
+    for (int i = 0; i < 256; ++i) gif->GlobalColorMap()->Add(RGB(255 - i, (i * 37) & 0xFF, (i * 91) & 0xFF));
+    auto* frame = new TGIFSubImage(gif.get());
+    gif->Add(frame);
+    frame->SetBoundsRect(Bounds(0, 0, kWidth, kHeight));
+    if (noise) DrawNoise(frame);
+    else DrawChart(frame);
+    return gif;
+}
+
+void Encode(benchmark::State& state, TGIFCompression compression, bool noise) {
+    auto gif = MakeImage(compression, noise);
+    std::int64_t size = 0;
+    for (auto _ : state) {
+        TMemoryStream out;
+        gif->SaveToStream(&out);
+        size = out.GetSize();
+        benchmark::DoNotOptimize(out.Memory());
+    }
+    state.counters["file_bytes"] = double(size);
+    state.counters["bytes_per_pixel"] = double(size) / (double(kWidth) * kHeight);
+    state.SetItemsProcessed(state.iterations() * std::int64_t(kWidth) * kHeight);
+}
+
+void BM_Floor_CopyPixels(benchmark::State& state) {
+    auto gif = MakeImage(gcLZW, false);
+    const auto& px = gif->Images()->GetImage(0)->PixelData();
+    for (auto _ : state) {
+        TMemoryStream out;
+        out.WriteBuffer(px.data(), std::int64_t(px.size()));
+        benchmark::DoNotOptimize(out.Memory());
+    }
+    state.SetItemsProcessed(state.iterations() * std::int64_t(kWidth) * kHeight);
+}
+BENCHMARK(BM_Floor_CopyPixels)->Unit(benchmark::kMillisecond);
+
+void BM_Baseline_LZW_Chart(benchmark::State& state) { Encode(state, gcLZW, false); }
+void BM_RLE_Chart(benchmark::State& state) { Encode(state, gcRLE, false); }
+void BM_Baseline_LZW_Noise(benchmark::State& state) { Encode(state, gcLZW, true); }
+void BM_RLE_Noise(benchmark::State& state) { Encode(state, gcRLE, true); }
+BENCHMARK(BM_Baseline_LZW_Chart)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RLE_Chart)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Baseline_LZW_Noise)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RLE_Noise)->Unit(benchmark::kMillisecond);
+
+// Prints the run-length coder's time and file size as ratios to the LZW baseline.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& r : runs) {
+            if (r.run_type != Run::RT_Iteration) continue;
+            const auto it = r.counters.find("file_bytes");
+            Results[r.benchmark_name()] = {r.GetAdjustedRealTime(), it == r.counters.end() ? 0.0 : double(it->second)};
+        }
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        for (const char* picture : {"Chart", "Noise"}) {
+            const auto lzw = Results.find(std::string("BM_Baseline_LZW_") + picture);
+            const auto rle = Results.find(std::string("BM_RLE_") + picture);
+            if (lzw == Results.end() || rle == Results.end() || lzw->second.first <= 0 || lzw->second.second <= 0)
+                continue;
+            std::printf("%s picture: RLE / LZW time ratio %.2f, file size ratio %.2f\n", picture,
+                        rle->second.first / lzw->second.first, rle->second.second / lzw->second.second);
+        }
+    }
+    std::map<std::string, std::pair<double, double>> Results;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,105 @@
+#pragma once
+// The recorded-data file (".csv"): one channel's recording as semicolon-separated
+// Windows-1252 text with CR LF line ends. A prelude line starting with "§", the "[DATA];"
+// section with a header line and one row per point, the "[PROTOCOL];", "[MEMO];" and
+// "[INFO];" sections each closed by "§;", and "$;" last.
+//
+// Building the file's bytes and parsing them are pure functions on plain data, so both can
+// run on a worker thread; only taking the data from the chart and filling the chart back
+// happen on the user-interface thread (RecordedDataWriter.h, RecordedDataReader.h).
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/AnsiString.h"
+#include "platform/DateTime.h"
+#include "platform/FormatSettings.h"
+
+// One recorded series: its title and Y values, written in the value format of its axis.
+struct TRecordedDataColumn {
+    AnsiString Title;
+    AnsiString ValueFormat = "#,##0.###";
+    std::vector<double> Values;  // may be shorter than the rows (a field stays empty then)
+};
+
+// Everything the file holds, as the writer takes it from a channel window.
+struct TRecordedData {
+    TDateTime WrittenAt = 0;  // prelude date and time
+    AnsiString FileName;      // prelude field 4: the full name written to
+    AnsiString DeviceName;    // prelude field 6
+    int TimeStep = 0;         // sampling interval in seconds
+    std::vector<double> X;    // X values of series 0; one row each
+    // The Error column of each row (see ErrorColumnText); rows beyond it get "0".
+    std::vector<AnsiString> Errors;
+    std::vector<TRecordedDataColumn> Columns;
+    std::vector<AnsiString> EventProtocol;       // written as they stand
+    std::vector<AnsiString> ProgrammerProtocol;  // written only when non-empty list given
+    std::vector<AnsiString> Memo;
+    std::vector<AnsiString> Info;
+    TFormatSettings Formats;  // decimal comma, no thousands separator
+};
+
+// The Error column from the point labels of series 0 and series 2 at one row.
+AnsiString ErrorColumnText(const AnsiString& label0, const AnsiString& label2);
+
+// The file's bytes (Windows-1252, CR LF).
+std::string BuildRecordedDataFile(const TRecordedData& data);
+
+// The name a part is written to: "_", the channel and the part number go in front of the
+// ".csv" extension ("/data/run.csv", channel 3, part 1 -> "/data/run_31.csv"). A name
+// without the extension gets it; a doubled ".csv.csv" (a base name picked from the file
+// list, to which ".csv" was appended again) counts as one.
+AnsiString DataFileNameForPart(const AnsiString& name, int channel, int part);
+
+// ---- reading
+
+// Why a file could not be taken at all, or what was damaged in it.
+enum class TDataFileProblemKind {
+    CannotOpen,      // the file could not be read
+    NotDataFile,     // does not start with "§"
+    BadRow,          // a data row with a field that is not a number, or too few values
+    ExtraColumns,    // more series columns than the chart holds; the rest are not loaded
+    MissingSections, // the file ends before its sections or without "$;"
+};
+
+struct TDataFileProblem {
+    TDataFileProblemKind Kind;
+    int Line = 0;  // 1-based line of the file, 0 when it concerns the whole file
+    AnsiString Detail;
+};
+
+// The 22 value series in their fixed order, and the series A and B after them.
+inline constexpr int DataFileValueSeries = 22;
+inline constexpr int DataFileMaxSeriesColumns = 24;
+
+struct TRecordedDataRead {
+    bool Loaded = false;  // false: nothing may be loaded (see Problems)
+    AnsiString StorageDate;  // prelude field 2
+    // Titles of the 22 value series: header fields 3 .. 24, with the defaults of the
+    // later series where the header is shorter.
+    std::vector<AnsiString> SeriesTitles;
+    int SeriesColumns = 0;  // number of series columns loaded (at most 24)
+    std::vector<double> X;
+    std::vector<AnsiString> Labels;  // the Error field of each row as written
+    // Values per series column; a column is shorter than X when rows were short.
+    std::vector<std::vector<double>> Y;
+    int LastTimeStep = 0;
+    bool HasTimeStep = false;
+    std::vector<AnsiString> EventProtocol;
+    std::vector<AnsiString> Memo;
+    std::vector<AnsiString> Info;
+    std::vector<TDataFileProblem> Problems;
+
+    bool Damaged() const;
+    int Rows() const { return static_cast<int>(X.size()); }
+};
+
+// A field of the file as a number: "." and "," are both decimal separators; blanks around
+// it are allowed. False when it is not a number.
+bool ReadNumberField(std::string_view field, double& value);
+
+// Parses the bytes of a file (Windows-1252 or UTF-8, CR LF or LF). Never throws for bad
+// input: whatever can be read is returned and the damage listed in Problems.
+TRecordedDataRead ParseRecordedDataFile(std::string_view bytes);
+// Reads and parses a file; safe to call on any thread.
+TRecordedDataRead ReadRecordedDataFile(const std::string& path);

@@ -1,0 +1,206 @@
+#include "app/RecordedDataReader.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/CLanguage.h"
+#include "app/classFileReader.h"
+#include "chart/engine/TChartSeries.h"
+#include "platform/DateTime.h"
+#include "platform/Dialogs.h"
+
+namespace {
+
+AnsiString Text(int row)
+{
+    AnsiString s;
+    return CLanguage::Instance()->LookupCurrentText(row, s);
+}
+
+// Details of the damage, which the text table has no rows for, in the table's current
+// language (told apart by one of its rows, as the table keeps its language to itself).
+AnsiString Pick(const char* german, const char* english)
+{
+    AnsiString current, inGerman;
+    CLanguage::Instance()->LookupCurrentText(150, current);
+    CLanguage::Instance()->LookupText(CLanguage::German, 150, inGerman);
+    return current == inGerman ? AnsiString(german) : AnsiString(english);
+}
+
+AnsiString RowLabel(const AnsiString& field)
+{
+    if (field == "0") return {};
+    if (field == "1") return Text(178);
+    if (field == "2") return Text(179);
+    if (field == "3") return Text(315);
+    return field;
+}
+
+bool ContainsNoCase(const AnsiString& s, std::string_view sub)
+{
+    return LowerCase(s).find(sub) != AnsiString::npos;
+}
+
+}  // namespace
+
+AnsiString LoadedFileName(const AnsiString& path)
+{
+    size_t slash = path.find_last_of("/\\");
+    return UpperCase(slash == AnsiString::npos ? path : path.substr(slash + 1));
+}
+
+int ReadDataHeader(IDataFileView& window, const TRecordedDataRead& data)
+{
+    const int count = window.SeriesCount();
+    for (int k = 0; k < DataFileValueSeries && k < count; ++k)
+        if (TChartSeries* s = window.Series(k)) s->SetTitle(data.SeriesTitles[size_t(k)]);
+    for (int k = 0; k < DataFileMaxSeriesColumns && k < count; ++k) {
+        TChartSeries* s = window.Series(k);
+        if (!s) continue;
+        s->Clear();
+        s->SetActive(false);
+        s->SetShowInLegend(false);
+    }
+    std::vector<AnsiString> choices;
+    const int columns = std::min(data.SeriesColumns, count);
+    for (int i = 0; i < columns; ++i) {
+        TChartSeries* s = window.Series(i);
+        if (!s) continue;
+        choices.push_back(s->GetTitle());
+        s->XValues()->SetDateTime(true);
+        s->SetActive(i <= 2 || i >= 22);
+        s->SetShowInLegend(true);
+    }
+    window.SetLineSeriesChoices(choices);
+    return data.SeriesColumns;
+}
+
+int ReadDataRows(IDataFileView& window, const TRecordedDataRead& data)
+{
+    const int columns = std::min(data.SeriesColumns, window.SeriesCount());
+    std::vector<AnsiString> labels;
+    labels.reserve(data.Labels.size());
+    for (const AnsiString& l : data.Labels) labels.push_back(RowLabel(l));
+    int points = 0;
+    for (int c = 0; c < columns; ++c) {
+        TChartSeries* s = window.Series(c);
+        if (!s) continue;
+        const std::vector<double>& ys = data.Y[size_t(c)];
+        const TColor color = s->GetSeriesColor();
+        TSeriesUpdateGuard guard(*s);
+        s->XValues()->Reserve(s->Count() + int(ys.size()));
+        s->YValues()->Reserve(s->Count() + int(ys.size()));
+        for (size_t row = 0; row < ys.size(); ++row) {
+            if (std::isnan(ys[row])) continue;  // a value missing in a damaged row
+            s->AddXY(data.X[row], ys[row], labels[row], color);
+            ++points;
+        }
+    }
+    if (data.HasTimeStep) {
+        window.SetSamplingInterval(data.LastTimeStep);
+        window.SetBottomAxisIncrement(data.LastTimeStep / SecsPerDay);
+    }
+    return points;
+}
+
+void ReadProtocolSection(IDataFileView& window, const TRecordedDataRead& data)
+{
+    window.SetMemoLines(TDataFileMemo::SerialData, data.EventProtocol);
+}
+
+void ReadMemoSection(IDataFileView& window, const TRecordedDataRead& data)
+{
+    window.SetMemoLines(TDataFileMemo::Memo, data.Memo);
+}
+
+void ReadInfoSection(IDataFileView& window, const TRecordedDataRead& data, const AnsiString& loadedFileName)
+{
+    window.SetMemoLines(TDataFileMemo::Info, data.Info);
+    std::vector<AnsiString> title;
+    title.push_back(Text(308) + loadedFileName);
+    title.push_back(Text(310) + data.StorageDate);
+    for (size_t i = 1; i < data.Info.size(); ++i) {
+        const AnsiString& l = data.Info[i];
+        if (l.rfind("Serien", 0) == 0 || l.rfind("Serial", 0) == 0)
+            title.push_back(Text(199) + (i + 1 < data.Info.size() ? data.Info[i + 1] : AnsiString()));
+    }
+    window.SetChartTitleLines(title);
+}
+
+AnsiString DataFileProblemsText(const TRecordedDataRead& data)
+{
+    if (data.Problems.empty()) return {};
+    AnsiString text = Text(data.Loaded ? 153 : 152);
+    for (const TDataFileProblem& p : data.Problems) {
+        text += "\n";
+        switch (p.Kind) {
+        case TDataFileProblemKind::CannotOpen: text += p.Detail; break;
+        case TDataFileProblemKind::NotDataFile:
+            text += Pick("Die Datei ist keine Datendatei (erstes Zeichen nicht \xC2\xA7).",
+                         "The file is not a data file (its first character is not \xC2\xA7).");
+            break;
+        case TDataFileProblemKind::BadRow:
+            if (p.Line == 0)
+                text += Pick("Fehlerhafte Zeilen insgesamt: ", "Faulty rows in all: ") + p.Detail;
+            else
+                text += Pick("Zeile ", "Line ") + IntToStr(p.Line) +
+                        Pick(": fehlerhafte Werte", ": faulty values") + (p.Detail.empty() ? AnsiString() : " (" + p.Detail + ")");
+            break;
+        case TDataFileProblemKind::ExtraColumns:
+            text += Pick("Die Datei hat ", "The file has ") + p.Detail +
+                    Pick(" Wertespalten; nur 24 werden geladen.", " value columns; only 24 are loaded.");
+            break;
+        case TDataFileProblemKind::MissingSections:
+            text += Pick("Die Datei ist unvollst\xC3\xA4ndig (Ende \"$;\" fehlt).",
+                         "The file is incomplete (its end \"$;\" is missing).");
+            break;
+        }
+    }
+    return text;
+}
+
+bool ApplyRecordedData(IDataFileView& window, const TRecordedDataRead& data, const AnsiString& path)
+{
+    window.SetImportedFile(false);
+    window.SetTimeAxisLabel(Text(89));
+    if (!data.Loaded) {
+        platform::dialogs().MessageBox(DataFileProblemsText(data), Text(150), MB_OK);
+        return false;
+    }
+    window.SetValueSeriesCount(ReadDataHeader(window, data));
+    window.SetBottomAxisDateTimeFormat("hh:nn:ss");
+    window.SetBottomAxisTitle(Text(133));
+    const int points = ReadDataRows(window, data);
+    ReadProtocolSection(window, data);
+    ReadMemoSection(window, data);
+    ReadInfoSection(window, data, LoadedFileName(path));
+
+    if (!data.X.empty()) {
+        window.SetBottomAxisRange(0, 0);
+        const double first = data.X.front();
+        const double last = data.X.back();
+        window.SetBottomAxisRange(std::min(first, last), std::max(first, last));
+        auto stamp = [](double v) { return FormatDateTime("dd.mm.yyyy", v) + " " + FormatDateTime("hh:nn:ss", v); };
+        window.SetTimeWindowTexts(stamp(std::min(first, last)), stamp(std::max(first, last)));
+    }
+    window.ShowLoadedDataPages(true);
+    const TDateTime now = Now();
+    const int rows = data.SeriesColumns > 0 ? points / data.SeriesColumns : 0;
+    window.AddMemoLine(TDataFileMemo::SerialData,
+                       FormatDateTime("dd.mm.yyyy", now) + " " + FormatDateTime("hh:nn:ss", now) + " " + IntToStr(rows) + Text(134));
+    if (data.Damaged()) platform::dialogs().MessageBox(DataFileProblemsText(data), Text(150), MB_OK);
+    return true;
+}
+
+bool OpenDataFile(IDataFileView& window, const AnsiString& path, TfrmFileReader* importer)
+{
+    const AnsiString lower = LowerCase(path);
+    if (ContainsNoCase(lower, ".csv")) return ApplyRecordedData(window, ReadRecordedDataFile(path), path);
+    if (ContainsNoCase(lower, ".qzv")) {
+        window.SetImportedFile(true);
+        window.SetTimeAxisLabel(Text(174));
+        if (importer) importer->ImportFile(window, path);
+        return false;
+    }
+    return false;
+}

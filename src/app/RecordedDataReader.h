@@ -1,0 +1,44 @@
+#pragma once
+// The recorded-data reader: loads a ".csv" file back into a view channel window. These are
+// the main window's OpenDataFile, ReadDataHeader and section readers; its open command
+// (actFileOpenExecute) calls them for the active view window.
+//
+// Loading is split so that nothing slow runs on the user-interface thread: the file is read
+// and parsed by ReadRecordedDataFile (RecordedDataFile.h), which may run on a worker
+// thread, and ApplyRecordedData then fills the window's series in one quick pass.
+#include "app/DataFileView.h"
+#include "app/RecordedDataFile.h"
+
+class TfrmFileReader;
+
+// The loaded file's name as the chart title shows it: the last path component in upper case.
+AnsiString LoadedFileName(const AnsiString& path);
+
+// Prepares the window's series for the file's columns (titles, activity, legend, the
+// series chooser) and returns the number of series columns.
+int ReadDataHeader(IDataFileView& window, const TRecordedDataRead& data);
+// Adds the rows to the series; returns the number of points added.
+int ReadDataRows(IDataFileView& window, const TRecordedDataRead& data);
+// The three sections into memSerialData, memMemo and memInfo; the information section also
+// rebuilds the chart title from the file name, storage date and serial numbers.
+void ReadProtocolSection(IDataFileView& window, const TRecordedDataRead& data);
+void ReadMemoSection(IDataFileView& window, const TRecordedDataRead& data);
+void ReadInfoSection(IDataFileView& window, const TRecordedDataRead& data, const AnsiString& loadedFileName);
+
+// The message for a file that could not be loaded or was damaged: text 152 or 153 and one
+// line per problem, in the current language. Empty when there is nothing to report.
+AnsiString DataFileProblemsText(const TRecordedDataRead& data);
+
+// Fills the view window from a parsed file (user-interface thread): series, interval, time
+// axis, memos, chart title, the time window texts and the protocol line with the number of
+// rows read. A file that could not be loaded shows its message with caption 150 and leaves
+// the window as it was; a damaged one is loaded as far as it is readable and the damage is
+// shown. Returns whether data were loaded.
+bool ApplyRecordedData(IDataFileView& window, const TRecordedDataRead& data, const AnsiString& path);
+
+// The open command's file step: a ".csv" name is read and loaded into the window (true when
+// loaded); a ".qzv" name is handed to the import window `importer` (which shows and loads
+// it itself; false is returned, as no recorded-data file was opened); other names do
+// nothing. Reads on the calling thread: for large files the main window runs
+// ReadRecordedDataFile on a worker and calls ApplyRecordedData itself.
+bool OpenDataFile(IDataFileView& window, const AnsiString& path, TfrmFileReader* importer);

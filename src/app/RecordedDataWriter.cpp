@@ -1,0 +1,221 @@
+#include "app/RecordedDataWriter.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "app/CLanguage.h"
+#include "chart/engine/TChartSeries.h"
+#include "platform/Dialogs.h"
+#include "platform/Exception.h"
+#include "platform/FileSave.h"
+#include "platform/UiDispatcher.h"
+
+namespace {
+
+AnsiString Text(int row)
+{
+    AnsiString s;
+    return CLanguage::Instance()->LookupCurrentText(row, s);
+}
+
+void ShowError(int row, const std::string& reason)
+{
+    AnsiString text = Text(row);
+    if (!reason.empty()) text += "\n" + reason;
+    platform::dialogs().MessageBox(text, Text(150), MB_OK);
+}
+
+std::string FolderOf(const std::string& path)
+{
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+std::vector<double> Values(const TChartValueList* list)
+{
+    return std::vector<double>(list->Data(), list->Data() + list->Count());
+}
+
+}  // namespace
+
+TRecordedData CaptureRecordedData(const IDataFileView& window, const AnsiString& fileName)
+{
+    TRecordedData d;
+    d.WrittenAt = Now();
+    d.FileName = fileName;
+    d.DeviceName = window.DeviceName();
+    d.TimeStep = window.SamplingInterval();
+    d.Formats = FormatSettings();
+
+    const int seriesCount = std::min(window.ValueSeriesCount(), window.SeriesCount());
+    TChartSeries* s0 = window.SeriesCount() > 0 ? window.Series(0) : nullptr;
+    TChartSeries* s2 = window.SeriesCount() > 2 ? window.Series(2) : nullptr;
+    if (s0) {
+        d.X = Values(s0->XValues());
+        d.Errors.reserve(d.X.size());
+        const bool anyLabels = s0->Labels().Count() > 0 || (s2 && s2->Labels().Count() > 0);
+        for (int i = 0; i < int(d.X.size()); ++i) {
+            if (!anyLabels) d.Errors.emplace_back("0");
+            else d.Errors.push_back(ErrorColumnText(s0->GetXLabel(i), s2 ? s2->GetXLabel(i) : AnsiString()));
+        }
+    }
+    for (int i = 0; i < seriesCount; ++i) {
+        TChartSeries* s = window.Series(i);
+        if (!s || s->Tag != 1) continue;
+        TRecordedDataColumn c;
+        c.Title = s->GetTitle();
+        c.ValueFormat = window.AxisValuesFormat(i);
+        c.Values = Values(s->YValues());
+        if (c.Values.size() > d.X.size()) c.Values.resize(d.X.size());
+        d.Columns.push_back(std::move(c));
+    }
+    d.EventProtocol = window.MemoLines(TDataFileMemo::SerialData);
+    if (window.ProgrammerMode() && window.LogFileChecked()) d.ProgrammerProtocol = window.MemoLines(TDataFileMemo::Protocol);
+    d.Memo = window.MemoLines(TDataFileMemo::Memo);
+    d.Info = window.MemoLines(TDataFileMemo::Info);
+    return d;
+}
+
+AnsiString RecordedDataFileName(const IDataFileView& window, int channel)
+{
+    return DataFileNameForPart(window.DataFileName(), channel, window.PartNumber());
+}
+
+TDataFileWriteResult WriteRecordedDataBytes(const std::string& path, const std::string& bytes, std::string* error)
+{
+    // A folder that is missing or not writable means the file cannot be made at all.
+    const std::string folder = FolderOf(path);
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+        if (error) *error = folder + ": " + std::strerror(errno);
+        return TDataFileWriteResult::CannotCreate;
+    }
+    if (!platform::SaveFileAtomic(path, bytes, error)) return TDataFileWriteResult::WriteFailed;
+    return TDataFileWriteResult::Written;
+}
+
+namespace {
+
+TDataFileWriteResult BuildAndWrite(const std::string& path, const TRecordedData& data, std::string& error)
+{
+    try {
+        return WriteRecordedDataBytes(path, BuildRecordedDataFile(data), &error);
+    } catch (const std::exception& e) {
+        error = e.what();
+        return TDataFileWriteResult::WriteFailed;
+    }
+}
+
+bool ReportSaveResult(TDataFileWriteResult result, const std::string& error)
+{
+    if (result == TDataFileWriteResult::CannotCreate) {
+        ShowError(149, error);
+        return false;
+    }
+    if (result == TDataFileWriteResult::WriteFailed) {
+        ShowError(151, error);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool FileSave1Execute(IDataFileView* window, int channel)
+{
+    if (!window) return false;
+    const AnsiString name = RecordedDataFileName(*window, channel);
+    if (!window->Connected()) {
+        ShowError(149, {});
+        return false;
+    }
+    std::string error;
+    const TDataFileWriteResult result = BuildAndWrite(name, CaptureRecordedData(*window, name), error);
+    return ReportSaveResult(result, error);
+}
+
+bool SaveDataFileOnDemand(IDataFileView& window, int channel, bool confirm)
+{
+    const bool ok = FileSave1Execute(&window, channel);
+    if (ok && confirm) platform::dialogs().MessageBox(Text(352), Text(200), MB_OK);
+    return ok;
+}
+
+TDataFileSaveQueue& TDataFileSaveQueue::Instance()
+{
+    static TDataFileSaveQueue queue;
+    return queue;
+}
+
+TDataFileSaveQueue::~TDataFileSaveQueue()
+{
+    {
+        std::lock_guard<std::mutex> lock(FMutex);
+        FStop = true;
+    }
+    FWake.notify_all();
+    if (FThread.joinable()) FThread.join();
+}
+
+void TDataFileSaveQueue::Save(IDataFileView* window, int channel, std::function<void(bool)> done)
+{
+    auto finish = [&done](bool ok) {
+        if (done) done(ok);
+    };
+    if (!window) return finish(false);
+    const AnsiString name = RecordedDataFileName(*window, channel);
+    if (!window->Connected()) {
+        ShowError(149, {});
+        return finish(false);
+    }
+    Job job{name, CaptureRecordedData(*window, name), std::move(done)};
+    {
+        std::lock_guard<std::mutex> lock(FMutex);
+        FJobs.push_back(std::move(job));
+        ++FPending;
+        if (!FThread.joinable()) FThread = std::thread([this] { Run(); });
+    }
+    FWake.notify_one();
+}
+
+void TDataFileSaveQueue::Run()
+{
+    while (true) {
+        Job job;
+        {
+            std::unique_lock<std::mutex> lock(FMutex);
+            FWake.wait(lock, [this] { return FStop || !FJobs.empty(); });
+            // Saves still queued when the program ends are written all the same.
+            if (FJobs.empty()) return;
+            job = std::move(FJobs.front());
+            FJobs.pop_front();
+        }
+        std::string error;
+        const TDataFileWriteResult result = BuildAndWrite(job.path, job.data, error);
+        auto done = std::move(job.done);
+        platform::UiDispatcher::Instance().Post([this, result, error, done] {
+            const bool ok = ReportSaveResult(result, error);
+            if (done) done(ok);
+            {
+                std::lock_guard<std::mutex> lock(FMutex);
+                --FPending;
+            }
+            platform::UiDispatcher::Instance().Wake();
+        });
+    }
+}
+
+bool TDataFileSaveQueue::Idle() const
+{
+    std::lock_guard<std::mutex> lock(FMutex);
+    return FPending == 0;
+}
+
+void TDataFileSaveQueue::WaitIdle()
+{
+    platform::UiDispatcher::Instance().WaitRunning([this] { return Idle(); });
+}

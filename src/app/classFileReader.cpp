@@ -1,0 +1,370 @@
+#include "app/classFileReader.h"
+
+#include <QFont>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTextBlock>
+#include <algorithm>
+#include <cmath>
+
+#include "app/CLanguage.h"
+#include "chart/engine/TChartSeries.h"
+#include "platform/DateTime.h"
+
+int ImportColumnCount = 0;
+
+namespace {
+
+constexpr int kProgressMaximum = 86400;
+constexpr int kProgressStep = 3;
+
+QString Q(const AnsiString& s)
+{
+    return QString::fromStdString(s);
+}
+
+AnsiString A(const QString& s)
+{
+    return s.toStdString();
+}
+
+// Value columns that go on the right axis by default, per column count.
+std::vector<int> DefaultRightColumns(int columns)
+{
+    switch (columns) {
+    case 15: return {3, 7, 8, 9, 10};
+    case 16: return {3, 7, 8, 9, 10, 14};
+    case 20: return {3, 7, 8, 9, 10, 18};
+    case 23:
+    case 24: return {3, 7, 8, 9, 10, 13, 18};
+    default: return {};
+    }
+}
+
+struct ChartLayout {
+    int hiddenFrom = -1, hiddenTo = -1;
+    int shownFrom = -1, shownTo = -1;
+    std::vector<int> right, left;
+};
+
+ChartLayout LayoutFor(int columns)
+{
+    switch (columns) {
+    case 15: return {14, 23, -1, -1, {3, 7, 8, 9, 10, 14}, {13}};
+    case 16: return {15, 23, 14, 14, {3, 7, 8, 9, 10, 14}, {13}};
+    case 20: return {19, 23, 14, 18, {3, 7, 8, 9, 10, 18}, {13, 14}};
+    case 23: return {-1, -1, 14, 20, {7, 8, 9, 10, 13}, {3, 14, 18}};
+    default: return {};
+    }
+}
+
+}  // namespace
+
+TfrmFileReader::TfrmFileReader(QWidget* parent)
+    : QDialog(parent), FLanguage(CLanguage::Instance())
+{
+    setObjectName("frmFileReader");
+    setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFixedSize(675, 463);
+    QFont f = font();
+    f.setPointSize(8);
+    setFont(f);
+
+    memFileInfo = new QPlainTextEdit(this);
+    memFileInfo->setReadOnly(true);
+    memFileInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memFileInfo->setGeometry(16, 32, 320, 360);
+    txtAnalysis = new QLabel(this);
+    txtAnalysis->setGeometry(16, 10, 320, 18);
+    cmdFileReaderOK = new QPushButton("OK", this);
+    cmdFileReaderOK->setGeometry(570, 420, 90, 28);
+    txtProgress = new QLabel(this);
+    txtProgress->setGeometry(16, 400, 200, 18);
+    proProgress = new QProgressBar(this);
+    proProgress->setRange(0, kProgressMaximum);
+    proProgress->setGeometry(16, 422, 520, 20);
+    txtLeftAxis = new QLabel(this);
+    txtLeftAxis->setGeometry(352, 10, 140, 18);
+    txtRightAxis = new QLabel(this);
+    txtRightAxis->setGeometry(520, 10, 140, 18);
+    lstLeftAxis = new QListWidget(this);
+    lstLeftAxis->setGeometry(352, 32, 140, 360);
+    lstRightAxis = new QListWidget(this);
+    lstRightAxis->setGeometry(520, 32, 140, 360);
+    cmdRight = new QPushButton("--->", this);
+    cmdRight->setGeometry(494, 160, 24, 24);
+    cmdLeft = new QPushButton("<---", this);
+    cmdLeft->setGeometry(494, 200, 24, 24);
+
+    std::fill(std::begin(ImportAxisFlags), std::end(ImportAxisFlags), 1);
+    connect(cmdRight, &QPushButton::clicked, this, [this] { cmdRightClick(); });
+    connect(cmdLeft, &QPushButton::clicked, this, [this] { cmdLeftClick(); });
+    connect(cmdFileReaderOK, &QPushButton::clicked, this, [this] { cmdFileReaderOKClick(); });
+}
+
+AnsiString TfrmFileReader::Text(int row) const
+{
+    AnsiString s;
+    return FLanguage->LookupCurrentText(row, s);
+}
+
+void TfrmFileReader::AddInfo(const AnsiString& line)
+{
+    memFileInfo->appendPlainText(Q(line));
+}
+
+std::vector<AnsiString> TfrmFileReader::FileInfoLines() const
+{
+    std::vector<AnsiString> lines;
+    if (memFileInfo->document()->isEmpty()) return lines;
+    for (QTextBlock b = memFileInfo->document()->begin(); b.isValid(); b = b.next()) lines.push_back(A(b.text()));
+    return lines;
+}
+
+int TfrmFileReader::ValueColumns() const
+{
+    return std::clamp(ImportColumnCount - 1, 0, MaxValueColumns);
+}
+
+void TfrmFileReader::SetLanguage(int language)
+{
+    AnsiString s;
+    setWindowTitle(Q(FLanguage->LookupText(language, 154, s)));
+    txtAnalysis->setText(Q(FLanguage->LookupText(language, 155, s)));
+    txtProgress->setText(Q(FLanguage->LookupText(language, 156, s)));
+    txtLeftAxis->setText(Q(FLanguage->LookupText(language, 157, s)));
+    txtRightAxis->setText(Q(FLanguage->LookupText(language, 158, s)));
+}
+
+int TfrmFileReader::ChannelFromWindowName(const AnsiString& name)
+{
+    if (name == "mdiSubWindow") return 1;
+    if (name.size() <= 13 || name.compare(0, 13, "mdiSubWindow_") != 0) return 0;
+    int n = 0;
+    if (!TryStrToInt(name.substr(13), n) || n < 0) return 0;
+    return n + 1;
+}
+
+void TfrmFileReader::ForgetWindow(IDataFileView* window)
+{
+    if (FWindow == window) FWindow = nullptr;
+}
+
+bool TfrmFileReader::ImportFile(IDataFileView& window, const AnsiString& path)
+{
+    TQzvFile file;
+    std::string error;
+    const bool opened = file.Open(path, &error);
+    show();
+    if (AnalyseQzvFile(opened ? &file : nullptr, path, window) != 1) return false;
+    if (!opened) {
+        // The analysis prepares the window without a file; say why nothing came.
+        AddInfo(Text(152));
+        AddInfo(error);
+        return false;
+    }
+    ReadQzvData(file);
+    return true;
+}
+
+unsigned char TfrmFileReader::AnalyseQzvFile(TQzvFile* file, const AnsiString& fileName, IDataFileView& window)
+{
+    FWindow = &window;
+    memFileInfo->clear();
+    ImportColumnCount = 0;
+    ImportOk = 1;
+    lstLeftAxis->clear();
+    lstRightAxis->clear();
+
+    window.ShowGraphPage();
+    window.SetMemoLines(TDataFileMemo::Memo, {});
+    window.SetMemoLines(TDataFileMemo::Info, {});
+    std::vector<AnsiString> title{AnsiString()};
+    window.SetChartTitleLines(title);
+    window.SetBottomAxisTitle(Text(159));
+    for (int k = 0; k < MaxValueColumns && k < window.SeriesCount(); ++k)
+        if (TChartSeries* s = window.Series(k)) s->Clear();
+    if (!file) return ImportOk;
+
+    AddInfo(Text(160));
+    AddInfo(AnsiString(35, '-'));
+    AddInfo(Text(161) + fileName);
+
+    AnsiString line;
+    file->ReadLine(line);
+    for (const TQzvHeaderItem& item : ClassifyQzvHeader(line)) {
+        switch (item.Kind) {
+        case TQzvItemKind::PreviousPath:
+            AddInfo(Text(162) + item.Text);
+            window.AddMemoLine(TDataFileMemo::Info, Text(162) + item.Text);
+            break;
+        case TQzvItemKind::Date:
+            AddInfo(Text(163) + item.Text);
+            window.AddMemoLine(TDataFileMemo::Info, Text(163) + item.Text);
+            break;
+        case TQzvItemKind::Time:
+            AddInfo(Text(164) + item.Text);
+            window.AddMemoLine(TDataFileMemo::Info, Text(164) + item.Text);
+            break;
+        case TQzvItemKind::Comment:
+            AddInfo(Text(165) + item.Text);
+            window.AddMemoLine(TDataFileMemo::Memo, item.Text);
+            break;
+        case TQzvItemKind::TestData:
+            AddInfo(Text(166) + item.Text);
+            title[0] += " " + item.Text;
+            window.SetChartTitleLines(title);
+            break;
+        }
+    }
+
+    line.clear();
+    file->ReadLine(line);
+    const std::vector<AnsiString> names = ReadQzvColumnNames(line);
+    // Names beyond the chart's 24 value series are counted but stored nowhere.
+    for (size_t f = 1; f < names.size() && f <= size_t(MaxValueColumns); ++f) {
+        const int k = int(f) - 1;
+        ImportColumnNames[k] = names[f];
+        if (k < window.SeriesCount())
+            if (TChartSeries* s = window.Series(k)) s->SetTitle(names[f]);
+    }
+    ImportColumnCount = int(names.size());
+    AddInfo(IntToStr(ImportColumnCount) + Text(167));
+
+    if (int(names.size()) >= QzvFaultyFieldCount) {
+        memFileInfo->clear();
+        AddInfo(Text(168));
+        AnsiString next;
+        file->ReadLine(next);
+        AddInfo(Text(169));
+        AddInfo(next.substr(0, 199));
+        ImportOk = 0;
+    } else {
+        AddInfo(Text(170));
+    }
+    if (!IsKnownQzvColumnCount(ImportColumnCount)) {
+        AddInfo(Text(171));
+        ImportOk = 0;
+    }
+    if (ImportOk == 1) AssignDefaultAxes();
+    return ImportOk;
+}
+
+void TfrmFileReader::AssignDefaultAxes()
+{
+    if (!IsKnownQzvColumnCount(ImportColumnCount)) return;
+    const std::vector<int> right = DefaultRightColumns(ImportColumnCount);
+    for (int k = 0; k < ValueColumns(); ++k)
+        ImportAxisFlags[k] = std::find(right.begin(), right.end(), k) == right.end() ? 1 : 0;
+    FillAxisLists();
+}
+
+void TfrmFileReader::FillAxisLists()
+{
+    lstLeftAxis->clear();
+    lstRightAxis->clear();
+    for (int k = 0; k < ValueColumns(); ++k) {
+        const bool left = ImportAxisFlags[k] == 1;
+        (left ? lstLeftAxis : lstRightAxis)->addItem(Q(ImportColumnNames[k]));
+        if (FWindow && k < FWindow->SeriesCount())
+            if (TChartSeries* s = FWindow->Series(k)) s->SetVertAxis(left ? aLeftAxis : aRightAxis);
+    }
+}
+
+void TfrmFileReader::cmdRightClick()
+{
+    QListWidgetItem* item = lstLeftAxis->currentItem();
+    if (!item) return;
+    const AnsiString name = A(item->text());
+    for (int k = 0; k < ValueColumns(); ++k)
+        if (ImportColumnNames[k] == name) {
+            ImportAxisFlags[k] = 0;
+            break;
+        }
+    FillAxisLists();
+}
+
+void TfrmFileReader::cmdLeftClick()
+{
+    QListWidgetItem* item = lstRightAxis->currentItem();
+    if (!item) return;
+    const AnsiString name = A(item->text());
+    for (int k = 0; k < ValueColumns(); ++k)
+        if (ImportColumnNames[k] == name) {
+            ImportAxisFlags[k] = 1;
+            break;
+        }
+    FillAxisLists();
+}
+
+void TfrmFileReader::cmdFileReaderOKClick()
+{
+    hide();
+}
+
+void TfrmFileReader::PrepareChart()
+{
+    if (!FWindow) return;
+    IDataFileView& w = *FWindow;
+    proProgress->setValue(0);
+    w.AddMemoLine(TDataFileMemo::SerialData, DateTimeToStr(Now()) + Text(173));
+    const int count = std::min(MaxValueColumns, w.SeriesCount());
+    for (int k = 0; k < count; ++k)
+        if (TChartSeries* s = w.Series(k)) s->Clear();
+    w.SetBottomAxisDateTimeFormat("ss");
+    std::vector<AnsiString> choices;
+    for (int k = 0; k < ValueColumns() && k < count; ++k) {
+        TChartSeries* s = w.Series(k);
+        if (!s) continue;
+        s->XValues()->SetDateTime(false);
+        s->SetActive(true);
+        choices.push_back(s->GetTitle());
+    }
+    w.SetLineSeriesChoices(choices);
+
+    const ChartLayout layout = LayoutFor(ImportColumnCount);
+    auto series = [&](int k) { return k >= 0 && k < count ? w.Series(k) : nullptr; };
+    for (int k = layout.hiddenFrom; k >= 0 && k <= layout.hiddenTo; ++k)
+        if (TChartSeries* s = series(k)) s->SetActive(false);
+    for (int k = layout.shownFrom; k >= 0 && k <= layout.shownTo; ++k)
+        if (TChartSeries* s = series(k)) s->SetActive(true);
+    for (int k : layout.right)
+        if (TChartSeries* s = series(k)) s->SetVertAxis(aRightAxis);
+    for (int k : layout.left)
+        if (TChartSeries* s = series(k)) s->SetVertAxis(aLeftAxis);
+}
+
+void TfrmFileReader::ReadQzvData(TQzvFile& file)
+{
+    PrepareChart();
+    if (!FWindow) return;
+    IDataFileView& w = *FWindow;
+    const TQzvRows rows = ReadQzvRows(file, ValueColumns());
+    const int count = std::min(ValueColumns(), w.SeriesCount());
+    for (int k = 0; k < count; ++k) {
+        TChartSeries* s = w.Series(k);
+        if (!s) continue;
+        const TColor color = s->GetSeriesColor();
+        TSeriesUpdateGuard guard(*s);
+        const std::vector<double>& ys = rows.Y[size_t(k)];
+        for (size_t r = 0; r < ys.size(); ++r)
+            if (!std::isnan(ys[r])) s->AddXY(rows.X[r], ys[r], AnsiString(), color);
+    }
+    // The bar advances by its step per row and starts again once full.
+    proProgress->setValue(int((rows.X.size() * kProgressStep) % (kProgressMaximum + 1)));
+
+    if (!rows.X.empty()) {
+        w.SetBottomAxisRange(0, 0);
+        const double first = rows.X.front();
+        const double last = rows.X.back();
+        // A last time below the first cannot be an axis range: the range spans both.
+        w.SetBottomAxisRange(std::min(first, last), std::max(first, last));
+    }
+    proProgress->setValue(kProgressMaximum);
+    AddInfo(Text(172));
+    if (OnSeriesShowLeft) OnSeriesShowLeft(w);
+    w.ShowLoadedDataPages(false);
+}

@@ -1,0 +1,381 @@
+// Range, value-to-pixel mapping and positions of an axis.
+#include <cmath>
+#include <utility>
+
+#include "chart/engine/ChartExceptions.h"
+#include "chart/engine/TChartAxes.h"
+#include "chart/engine/TChartAxis.h"
+#include "chart/engine/TeCanvas.h"
+#include "chart/engine/TeeConst.h"
+#include "platform/Round.h"
+
+// ---------------------------------------------------------------- range
+
+void TChartAxis::SetAutomatic(bool Value)
+{
+    SetBooleanProperty(FAutomatic, Value);
+    if (!IsLoading()) {
+        FAutomaticMinimum = Value;
+        FAutomaticMaximum = Value;
+    }
+}
+
+void TChartAxis::SetAutomaticMinimum(bool Value)
+{
+    SetBooleanProperty(FAutomaticMinimum, Value);
+    if (!Value)
+        FAutomatic = false;
+    else if (FAutomaticMaximum)
+        FAutomatic = true;
+}
+
+void TChartAxis::SetAutomaticMaximum(bool Value)
+{
+    SetBooleanProperty(FAutomaticMaximum, Value);
+    if (!Value)
+        FAutomatic = false;
+    else if (FAutomaticMinimum)
+        FAutomatic = true;
+}
+
+void TChartAxis::SetMinimum(double Value)
+{
+    if (!IsLoading() && Value > FMaximum) throw AxisException(TeeMsg_AxisMinMax);
+    InternalSetMinimum(Value);
+}
+
+void TChartAxis::SetMaximum(double Value)
+{
+    if (!IsLoading() && Value < FMinimum) throw AxisException(TeeMsg_AxisMaxMin);
+    InternalSetMaximum(Value);
+}
+
+void TChartAxis::SetMinMax(double AMin, double AMax)
+{
+    FAutomatic = false;
+    FAutomaticMinimum = false;
+    FAutomaticMaximum = false;
+    if (AMax < AMin) std::swap(AMin, AMax);
+    InternalSetMinimum(AMin);
+    InternalSetMaximum(AMax);
+    if (FMaximum - FMinimum < MinAxisRange) InternalSetMaximum(FMinimum + MinAxisRange);
+    // Axes may follow each other in a ring; each passes the range on only once.
+    if (FSettingMinMax) return;
+    FSettingMinMax = true;
+    try {
+        if (FParentChart && FParentChart->GetCustomAxes()) FParentChart->GetCustomAxes()->ResetScales(this);
+    } catch (...) {
+        FSettingMinMax = false;
+        throw;
+    }
+    FSettingMinMax = false;
+}
+
+void TChartAxis::SetDesiredIncrement(double Value)
+{
+    // NaN is refused like a negative value: it would make every label step undefined.
+    if (Value < 0 || std::isnan(Value)) throw AxisException(TeeMsg_AxisIncrementNeg);
+    SetDoubleProperty(FIncrement, Value);
+}
+
+void TChartAxis::SetLogarithmic(bool Value)
+{
+    if (Value && IsDateTime()) throw AxisException(TeeMsg_AxisLogDateTime);
+    if (Value) {
+        AdjustMaxMin();
+        if (!(InternalMinimum >= 0 && InternalMaximum >= 0)) throw AxisException(TeeMsg_AxisLogNotPositive);
+    }
+    SetBooleanProperty(FLogarithmic, Value);
+    SetCalcPosValue();
+    // The logarithmic ends of the current range are needed at once by the new mapping.
+    InternalCalcRange();
+}
+
+void TChartAxis::SetLogarithmicBase(double Value)
+{
+    if (!(Value > 0) || Value == 1 || !std::isfinite(Value)) throw AxisException(TeeMsg_AxisLogBase);
+    SetDoubleProperty(FLogarithmicBase, Value);
+}
+
+void TChartAxis::SetInverted(bool Value) { SetBooleanProperty(FInverted, Value); }
+
+void TChartAxis::CalcMinMax(double& AMin, double& AMax)
+{
+    if (!FParentChart) return;
+    if (FAutomatic || FAutomaticMaximum) AMax = FParentChart->InternalMinMax(this, false, FHorizontal);
+    if (FAutomatic || FAutomaticMinimum) AMin = FParentChart->InternalMinMax(this, true, FHorizontal);
+}
+
+void TChartAxis::AdjustMaxMin()
+{
+    CalcMinMax(FMinimum, FMaximum);
+    InternalMaximum = FMaximum;
+    InternalMinimum = FMinimum;
+    InternalCalcRange();
+}
+
+void TChartAxis::AdjustMaxMinRect(const TRect& Rect)
+{
+    const int a = FHorizontal ? Rect.Left : Rect.Top;
+    const int b = FHorizontal ? Rect.Right : Rect.Bottom;
+    const int s0 = StartPos, e0 = EndPos;
+    StartPos += a;
+    EndPos -= b;
+    AxisSize = EndPos - StartPos;
+    const double vs = CalcPosPoint(s0);
+    const double ve = CalcPosPoint(e0);
+    InternalCalcPositions();
+    InternalMaximum = ve;
+    InternalMinimum = vs;
+    if (InternalMinimum > InternalMaximum) std::swap(InternalMinimum, InternalMaximum);
+    InternalCalcRange();
+}
+
+void TChartAxis::Scroll(double Offset, bool CheckLimits)
+{
+    if (CheckLimits) {
+        if (!FParentChart) return;
+        bool scroll = false;
+        if (Offset > 0)
+            scroll = FParentChart->InternalMinMax(this, false, FHorizontal) > FMaximum;
+        else if (Offset < 0)
+            scroll = FParentChart->InternalMinMax(this, true, FHorizontal) < FMinimum;
+        if (!scroll) return;
+    }
+    FAutomatic = false;
+    FAutomaticMaximum = false;
+    FMaximum += Offset;
+    FAutomaticMinimum = false;
+    FMinimum += Offset;
+    Invalidate();
+}
+
+void TChartAxis::InternalCalcRange()
+{
+    Range = InternalMaximum - InternalMinimum;
+    RangeIsZero = Range == 0;
+    PixelsPerUnit = RangeIsZero ? 0 : AxisSize / Range;
+    if (FLogarithmic) {
+        LogMinimum = InternalMinimum > 0 ? std::log(InternalMinimum) : 0;
+        LogMaximum = InternalMaximum > 0 ? std::log(InternalMaximum) : 0;
+        LogRange = LogMaximum - LogMinimum;
+        PixelsPerLogUnit = LogRange == 0 ? 0 : AxisSize / LogRange;
+    }
+    ZPos = CalcZPos();
+}
+
+// ---------------------------------------------------------------- mapping
+
+void TChartAxis::SetCalcPosValue()
+{
+    const TChartAxes* axes = FParentChart ? FParentChart->Axes() : nullptr;
+    if (IsDepthAxis) {
+        FCalcXPos = FCalcYPos = &TChartAxis::DepthPosValue;
+    } else if (FLogarithmic) {
+        FCalcXPos = &TChartAxis::LogXPosValue;
+        FCalcYPos = &TChartAxis::LogYPosValue;
+    } else if (axes && axes->GetFastCalc()) {
+        FCalcXPos = &TChartAxis::XPosValue;
+        FCalcYPos = &TChartAxis::YPosValue;
+    } else {
+        FCalcXPos = &TChartAxis::XPosValueCheck;
+        FCalcYPos = &TChartAxis::YPosValueCheck;
+    }
+    FCalcPos = FHorizontal ? FCalcXPos : FCalcYPos;
+}
+
+int TChartAxis::XPosValue(double Value) const
+{
+    if (RangeIsZero) return CenterPos;
+    const int d = Round((Value - InternalMinimum) * PixelsPerUnit);
+    return FInverted ? EndPos - d : StartPos + d;
+}
+
+int TChartAxis::YPosValue(double Value) const
+{
+    if (RangeIsZero) return CenterPos;
+    const int d = Round((Value - InternalMinimum) * PixelsPerUnit);
+    return FInverted ? StartPos + d : EndPos - d;
+}
+
+namespace {
+
+// The pixel limit keeps far-away values drawable: no integer overflow on the way to the
+// device.
+int ClampPixel(double p)
+{
+    const double limit = TeeAxisPixelLimit;
+    if (p > limit) return TeeAxisPixelLimit;
+    if (p < -limit) return -TeeAxisPixelLimit;
+    return Round(p);
+}
+
+}  // namespace
+
+int TChartAxis::XPosValueCheck(double Value) const
+{
+    if (RangeIsZero) return CenterPos;
+    const double d = (Value - InternalMinimum) * PixelsPerUnit;
+    return ClampPixel(FInverted ? EndPos - d : StartPos + d);
+}
+
+int TChartAxis::YPosValueCheck(double Value) const
+{
+    if (RangeIsZero) return CenterPos;
+    const double d = (Value - InternalMinimum) * PixelsPerUnit;
+    return ClampPixel(FInverted ? StartPos + d : EndPos - d);
+}
+
+int TChartAxis::DepthPosValue(double Value) const
+{
+    if (RangeIsZero) return CenterPos;
+    return Round((FInverted ? InternalMaximum - Value : Value - InternalMinimum) * PixelsPerUnit);
+}
+
+int TChartAxis::LogXPosValue(double Value) const
+{
+    if (LogRange == 0) return CenterPos;
+    if (!(Value > 0)) return FInverted ? EndPos : StartPos;
+    const double t = FInverted ? LogMaximum - std::log(Value) : std::log(Value) - LogMinimum;
+    return StartPos + Round(t * PixelsPerLogUnit);
+}
+
+int TChartAxis::LogYPosValue(double Value) const
+{
+    if (LogRange == 0) return CenterPos;
+    if (!(Value > 0)) return FInverted ? StartPos : EndPos;
+    const double t = FInverted ? LogMaximum - std::log(Value) : std::log(Value) - LogMinimum;
+    return EndPos - Round(t * PixelsPerLogUnit);
+}
+
+double TChartAxis::CalcPosPoint(int Value) const
+{
+    if (FLogarithmic) {
+        const bool startIsMax = FHorizontal == FInverted;
+        if (Value == StartPos) return startIsMax ? InternalMaximum : InternalMinimum;
+        if (Value == EndPos) return startIsMax ? InternalMinimum : InternalMaximum;
+        if (LogRange != 0 && AxisSize != 0) {
+            const double t = (FInverted ? double(EndPos) - Value : double(Value) - StartPos) * LogRange / AxisSize;
+            return FHorizontal ? std::exp(LogMinimum + t) : std::exp(LogMaximum - t);
+        }
+        return InternalMinimum;
+    }
+    if (AxisSize < 1) return 0;
+    const double t = (FInverted ? double(EndPos) - Value : double(Value) - StartPos) * Range / AxisSize;
+    return FHorizontal ? InternalMinimum + t : InternalMaximum - t;
+}
+
+int TChartAxis::CalcSizeValue(double Value) const
+{
+    if (!(Value > 0)) return 0;
+    if (FLogarithmic) return LogRange == 0 ? 0 : Round(std::log(Value) * PixelsPerLogUnit);
+    return Range == 0 ? 0 : Round(Value * PixelsPerUnit);
+}
+
+// ---------------------------------------------------------------- positions
+
+void TChartAxis::InternalCalcPositions()
+{
+    if (!FParentChart) return;
+    int length, start;
+    if (IsDepthAxis) {
+        length = FParentChart->GetWidth3D();
+        start = 0;
+    } else if (FHorizontal) {
+        length = FParentChart->GetChartWidth();
+        start = FParentChart->GetChartRect().Left;
+    } else {
+        length = FParentChart->GetChartHeight();
+        start = FParentChart->GetChartRect().Top;
+    }
+    StartPos = start + Round(length * 0.01 * FStartPosition);
+    EndPos = start + Round(length * 0.01 * FEndPosition);
+    RecalcSizeCenter();
+}
+
+void TChartAxis::RecalcSizeCenter()
+{
+    AxisSize = EndPos - StartPos;
+    CenterPos = (StartPos + EndPos) / 2;
+    InternalCalcRange();
+}
+
+int TChartAxis::GetRectangleEdge(const TRect& R) const
+{
+    if (FHorizontal) return FOtherSide ? R.Top : R.Bottom;
+    return FOtherSide ? R.Right : R.Left;
+}
+
+int TChartAxis::ApplyPosition(int APos, const TRect& R) const
+{
+    if (FPositionPercent == 0) return APos;
+    double p = FPositionPercent;
+    if (FPositionUnits == muPercent) p = 0.01 * p * (FHorizontal ? R.Bottom - R.Top : R.Right - R.Left);
+    int d = Round(p);
+    if (FOtherSide) d = -d;
+    if (FHorizontal) d = -d;
+    return APos + d;
+}
+
+int TChartAxis::CalcZPos() const
+{
+    if (!FParentChart) return 0;
+    const int m = IsDepthAxis ? FParentChart->GetChartHeight() : FParentChart->GetWidth3D();
+    return Round(m * FZPosition * 0.01);
+}
+
+int TChartAxis::DepthAxisPos() const
+{
+    if (!FParentChart) return 0;
+    const TRect r = FParentChart->GetChartRect();
+    return FOtherSide ? r.Bottom - CalcZPos() : r.Top + CalcZPos();
+}
+
+void TChartAxis::CalcRect(TRect& R, bool InflateChartRectangle)
+{
+    DateTimeMode = IsDateTime();
+    const auto shrink = [this, &R](int n) {
+        if (FHorizontal) {
+            if (FOtherSide)
+                R.Top += n;
+            else
+                R.Bottom -= n;
+        } else if (FOtherSide) {
+            R.Right -= n;
+        } else {
+            R.Left += n;
+        }
+    };
+    if (InflateChartRectangle) {
+        if (IsDepthAxis) {
+            PosTitle = FOtherSide ? R.Right : R.Left;
+        } else if (FTitle->GetVisible() && !FTitle->GetCaption().empty()) {
+            shrink(InternalCalcSize(FTitle->GetFont(), FTitle->GetAngle(), FTitle->GetCaption(), FTitleSize));
+            PosTitle = GetRectangleEdge(R);
+        }
+        if (GetLabels()) {
+            shrink(SizeLabels());
+            PosLabels = GetRectangleEdge(R);
+        }
+        const int w = (FParentChart ? FParentChart->CalcWallSize(this) : 0) + SizeTickAxis();
+        if (w > 0) shrink(w);
+        PosTitle = ApplyPosition(PosTitle, R);
+        PosLabels = ApplyPosition(PosLabels, R);
+    } else {
+        const bool outwardPlus = FHorizontal != FOtherSide;  // bottom and right axes
+        PosAxis = ApplyPosition(GetRectangleEdge(R), R);
+        PosLabels = PosAxis + (outwardPlus ? SizeTickAxis() : -SizeTickAxis());
+        PosTitle = PosLabels + (outwardPlus ? SizeLabels() : -SizeLabels());
+    }
+}
+
+int TChartAxis::InternalCalcSize(TTeeFont* Font, int Angle, const AnsiString& Text, int Size)
+{
+    if (Size != 0) return Size;
+    TCanvas3D* canvas = Canvas();
+    if (!canvas) return 0;
+    canvas->AssignFont(Font);
+    const bool across = FHorizontal ? (Angle == 0 || Angle == 180) : (Angle == 90 || Angle == 270);
+    if (across) return canvas->GetFontHeight();
+    return Text.empty() ? MaxLabelsWidth() : canvas->TextWidth(Text);
+}

@@ -1,0 +1,33 @@
+#include "platform/MouseTypes.h"
+
+TShiftState ShiftStateOf(Qt::KeyboardModifiers Modifiers, Qt::MouseButtons Buttons)
+{
+    TShiftState s = 0;
+    if (Modifiers & Qt::ShiftModifier) s |= ssShift;
+    if (Modifiers & Qt::AltModifier) s |= ssAlt;
+    if (Modifiers & Qt::ControlModifier) s |= ssCtrl;
+    if (Buttons & Qt::LeftButton) s |= ssLeft;
+    if (Buttons & Qt::RightButton) s |= ssRight;
+    if (Buttons & Qt::MiddleButton) s |= ssMiddle;
+    return s;
+}
+
+bool MouseButtonOf(Qt::MouseButton Button, TMouseButton& Result)
+{
+    switch (Button) {
+    case Qt::LeftButton: Result = mbLeft; return true;
+    case Qt::RightButton: Result = mbRight; return true;
+    case Qt::MiddleButton: Result = mbMiddle; return true;
+    default: return false;
+    }
+}
+
+Qt::CursorShape CursorToQt(TCursor Cursor)
+{
+    switch (Cursor) {
+    case crCross: return Qt::CrossCursor;
+    case crHandPoint: return Qt::PointingHandCursor;
+    case crSizeAll: return Qt::SizeAllCursor;
+    default: return Qt::ArrowCursor;
+    }
+}

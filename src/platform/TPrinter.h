@@ -1,0 +1,58 @@
+#pragma once
+// The printer: a print job on a QPrinter with a canvas on its pages. The page size is the
+// printable area in device pixels. A job that cannot start (no printer, no output file)
+// raises EPrinter instead of printing nothing.
+#include <QPrinter>
+#include <memory>
+
+#include "platform/AnsiString.h"
+#include "platform/Exception.h"
+
+class TCanvas;
+
+class EPrinter : public Exception {
+public:
+    using Exception::Exception;
+};
+
+enum TPrinterOrientation : int { poPortrait, poLandscape };
+
+class TPrinter {
+public:
+    TPrinter();
+    // Prints through the given printer (owned).
+    explicit TPrinter(std::unique_ptr<QPrinter> Device);
+    ~TPrinter();
+
+    QPrinter* Device() const { return FDevice.get(); }
+    // The canvas of the current page (valid between BeginDoc and EndDoc).
+    TCanvas* Canvas();
+    void BeginDoc();
+    void EndDoc();
+    // Ends the job without finishing it.
+    void Abort();
+    bool Printing() const { return FPrinting; }
+    bool Aborted() const { return FAborted; }
+    AnsiString Title;
+
+    TPrinterOrientation GetOrientation() const;
+    void SetOrientation(TPrinterOrientation Value);
+    // Printable area in device pixels; EPrinter when no printer is available.
+    int PageWidth() const;
+    int PageHeight() const;
+    int PixelsPerInchX() const;
+    int PixelsPerInchY() const;
+
+private:
+    void CheckValid() const;
+    std::unique_ptr<QPrinter> FDevice;
+    std::unique_ptr<TCanvas> FCanvas;
+    bool FPrinting = false;
+    bool FAborted = false;
+};
+
+// The process-wide printer (created on first use).
+TPrinter* Printer();
+// Replaces the process-wide printer (null puts the default back); the caller keeps
+// ownership.
+void SetPrinter(TPrinter* Value);

@@ -1,0 +1,426 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <cmath>
+#include <filesystem>
+
+#include "FakeDataFileView.h"
+#include "app/CLanguage.h"
+#include "app/RecordedDataReader.h"
+#include "app/RecordedDataWriter.h"
+#include "platform/DateTime.h"
+#include "platform/TextCodec.h"
+#include "support/ScriptedDialogs.h"
+
+namespace {
+
+std::string ReadBytes(const std::string& path)
+{
+    std::string bytes;
+    platform::ReadFileBytes(path, bytes);
+    return bytes;
+}
+
+class RecordedDataFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        CLanguage::Instance()->SetCurrentLanguage(CLanguage::English);
+        clock.Set(EncodeDate(2006, 2, 3) + EncodeTime(12, 30, 15, 0));
+        platform::SetClock(&clock);
+        support::TestDialogs().Clear();
+    }
+    void TearDown() override
+    {
+        platform::SetClock(nullptr);
+        CLanguage::Instance()->SetCurrentLanguage(CLanguage::German);
+        support::TestDialogs().Clear();
+    }
+    std::string Path(const char* name) const { return dir.filePath(name).toStdString(); }
+
+    // Three recorded series and three rows covering the value formats, the Error column's
+    // rules and every kind of memo line.
+    void FillSample(FakeDataFileView& v)
+    {
+        for (int i = 0; i < 3; ++i) v.series[size_t(i)]->Tag = 1;
+        auto row = [&](double x, double a, double b, double c) {
+            v.series[0]->AddXY(x, a);
+            v.series[1]->AddXY(x, b);
+            v.series[2]->AddXY(x, c);
+        };
+        row(38751.25, 25, 25.5, -3.25);
+        row(38751.25 + 1 / 86400.0, 1500.25, 1234.567, 0);
+        row(38751.5, 20.0004, -0.0005, 7);
+        v.series[0]->SetXLabel(1, "Error!");
+        v.series[2]->SetXLabel(1, "Prog;1");
+        v.series[0]->SetXLabel(2, "New data recording!");
+        v.memos[TDataFileMemo::SerialData] = {"03.02.2006 12:00:00 Connected", ""};
+        v.memos[TDataFileMemo::Protocol] = {"P1", ""};
+        v.memos[TDataFileMemo::Memo] = {"first", "", "a;b"};
+        v.memos[TDataFileMemo::Info] = {"Device", "", "Serial number", "1234"};
+        v.programmer = true;
+        v.logFile = true;
+        v.device = "DEV 1";
+        v.fileName = Path("run");
+    }
+
+    QTemporaryDir dir;
+    platform::ManualClock clock;
+};
+
+}  // namespace
+
+TEST_F(RecordedDataFileTest, WritesTheLayoutByteForByte)
+{
+    FakeDataFileView v;
+    FillSample(v);
+    ASSERT_TRUE(FileSave1Execute(&v, 3));
+    const std::string path = Path("run_31.csv");
+    const std::string expected =
+        "\xA7;03.02.2006;12:30:15;" + path + ";;DEV 1;;;;\r\n"
+        "[DATA];\r\n"
+        "Date|Time;Error;TimeStep;TIntern [\xB0" "C];TExtern [\xB0" "C];Sollwert [\xB0" "C];\r\n"
+        "38751,25;0;1;25;25,5;-3,25;\r\n"
+        "38751,2500115741;Prog,1;1;1500,25;1234,567;0;\r\n"
+        "38751,5;New data recording!;1;20;-0,001;7;\r\n"
+        "[PROTOCOL];\r\n03.02.2006 12:00:00 Connected;\r\n;\r\nP1;\r\n(null);\r\n\xA7;\r\n"
+        "[MEMO];\r\nfirst;\r\n(null);\r\na;b;\r\n\xA7;\r\n"
+        "[INFO];\r\nDevice;\r\n(null);\r\nSerial number;\r\n1234;\r\n\xA7;\r\n"
+        "$;\r\n";
+    EXPECT_EQ(ReadBytes(path), expected);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+
+    // Without programmer mode the programmer protocol stays out; an empty recording still
+    // has its header and sections; a series without tag 1 is not written.
+    FakeDataFileView empty;
+    empty.series[0]->Tag = 1;
+    empty.series[1]->Tag = 0;
+    empty.fileName = Path("empty.csv");
+    empty.memos[TDataFileMemo::Protocol] = {"never"};
+    ASSERT_TRUE(FileSave1Execute(&empty, 10));
+    EXPECT_EQ(ReadBytes(Path("empty_101.csv")),
+              "\xA7;03.02.2006;12:30:15;" + Path("empty_101.csv") +
+                  ";;;;;;\r\n[DATA];\r\nDate|Time;Error;TimeStep;TIntern [\xB0" "C];\r\n"
+                  "[PROTOCOL];\r\n\xA7;\r\n[MEMO];\r\n\xA7;\r\n[INFO];\r\n\xA7;\r\n$;\r\n");
+}
+
+TEST_F(RecordedDataFileTest, PartNamesGoInFrontOfTheFilesOwnExtension)
+{
+    EXPECT_EQ(DataFileNameForPart("C:\\data\\run.csv", 3, 1), "C:\\data\\run_31.csv");
+    EXPECT_EQ(DataFileNameForPart("C:\\data\\run.csv", 10, 12), "C:\\data\\run_1012.csv");
+    EXPECT_EQ(DataFileNameForPart("C:\\x\\run", 2, 3), "C:\\x\\run_23.csv");
+    // A base name picked from the file list gets ".csv" once more from its callers.
+    EXPECT_EQ(DataFileNameForPart("/d/run.csv.csv", 3, 1), "/d/run_31.csv");
+    // ".csv" inside a folder name is not the extension.
+    EXPECT_EQ(DataFileNameForPart("/d/x.csv.old/run.csv", 1, 2), "/d/x.csv.old/run_12.csv");
+    EXPECT_EQ(DataFileNameForPart("/d/RUN.CSV", 1, 1), "/d/RUN_11.CSV");
+}
+
+TEST_F(RecordedDataFileTest, FailedSavesAreReportedAndLeaveTheLastGoodFile)
+{
+    FakeDataFileView v;
+    FillSample(v);
+    ASSERT_TRUE(FileSave1Execute(&v, 1));
+    const std::string path = Path("run_11.csv");
+    const std::string good = ReadBytes(path);
+
+    // A later save replaces the file whole.
+    v.series[0]->AddXY(38752, 1);
+    v.series[1]->AddXY(38752, 2);
+    v.series[2]->AddXY(38752, 3);
+    ASSERT_TRUE(FileSave1Execute(&v, 1));
+    const std::string later = ReadBytes(path);
+    EXPECT_NE(later.find("38752;0;1;1;2;3;\r\n"), std::string::npos);
+
+    // Not connected: text 149, the file untouched.
+    v.connected = false;
+    v.series[0]->AddXY(38753, 1);
+    EXPECT_FALSE(FileSave1Execute(&v, 1));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, "Error in making the file!");
+    EXPECT_EQ(support::TestDialogs().LastMessage().caption, "Error");
+    EXPECT_EQ(ReadBytes(path), later);
+
+    // A folder that does not exist: text 149 with the reason.
+    v.connected = true;
+    v.fileName = Path("missing/run");
+    EXPECT_FALSE(FileSave1Execute(&v, 1));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text.rfind("Error in making the file!\n", 0), 0u);
+
+    // The write itself fails (the name is taken by a folder): text 151, never success.
+    std::filesystem::create_directory(Path("busy_11.csv"));
+    v.fileName = Path("busy");
+    EXPECT_FALSE(FileSave1Execute(&v, 1));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text.rfind("Error in saving the data!\n", 0), 0u);
+    EXPECT_TRUE(std::filesystem::is_directory(Path("busy_11.csv")));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path().toStdString()), {}), 2)
+        << "no temporary file may be left behind";
+
+    // No window: nothing at all.
+    support::TestDialogs().Clear();
+    EXPECT_FALSE(FileSave1Execute(nullptr, 1));
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+
+    // The save button confirms only a successful write.
+    v.fileName = Path("run");
+    EXPECT_TRUE(SaveDataFileOnDemand(v, 1, true));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, "Data file saved successfully");
+    EXPECT_EQ(support::TestDialogs().LastMessage().caption, "Notice");
+    support::TestDialogs().Clear();
+    v.connected = false;
+    EXPECT_FALSE(SaveDataFileOnDemand(v, 1, true));
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, "Error in making the file!");
+}
+
+TEST_F(RecordedDataFileTest, WrittenFileLoadsBackIntoAViewWindow)
+{
+    FakeDataFileView v;
+    FillSample(v);
+    ASSERT_TRUE(FileSave1Execute(&v, 3));
+    const std::string path = Path("run_31.csv");
+
+    FakeDataFileView view;
+    view.series[5]->AddXY(1, 1);  // left over from an earlier file
+    const TRecordedDataRead data = ReadRecordedDataFile(path);
+    EXPECT_TRUE(data.Problems.empty());
+    ASSERT_TRUE(ApplyRecordedData(view, data, path));
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+
+    EXPECT_EQ(view.valueSeriesCount, 3);
+    EXPECT_EQ(view.lineSeries, (std::vector<AnsiString>{"TIntern [\xC2\xB0" "C]", "TExtern [\xC2\xB0" "C]", "Sollwert [\xC2\xB0" "C]"}));
+    const double ys[3][3] = {{25, 1500.25, 20}, {25.5, 1234.567, -0.001}, {-3.25, 0, 7}};
+    for (int s = 0; s < 3; ++s) {
+        TChartSeries& series = *view.series[size_t(s)];
+        EXPECT_TRUE(series.GetActive());
+        EXPECT_TRUE(series.GetShowInLegend());
+        EXPECT_TRUE(series.XValues()->GetDateTime());
+        ASSERT_EQ(series.Count(), 3);
+        for (int r = 0; r < 3; ++r) {
+            EXPECT_DOUBLE_EQ(series.GetxValue(r), v.series[0]->GetxValue(r));
+            EXPECT_DOUBLE_EQ(series.GetyValue(r), ys[s][r]);
+        }
+        EXPECT_EQ(series.GetXLabel(0), "");
+        EXPECT_EQ(series.GetXLabel(1), "Prog,1");
+        EXPECT_EQ(series.GetXLabel(2), "New data recording!");
+    }
+    EXPECT_EQ(view.series[5]->Count(), 0);
+    EXPECT_FALSE(view.series[5]->GetActive());
+    EXPECT_FALSE(view.series[5]->GetShowInLegend());
+    // Series the file has no column for keep the default titles of the later ones.
+    EXPECT_EQ(view.series[4]->GetTitle(), "");
+    EXPECT_EQ(view.series[15]->GetTitle(), "AIF_Out1");
+    EXPECT_EQ(view.series[21]->GetTitle(), "Druck");
+
+    EXPECT_EQ(view.interval, 1);
+    EXPECT_DOUBLE_EQ(view.bottomIncrement, 1 / 86400.0);
+    EXPECT_EQ(view.bottomFormat, "hh:nn:ss");
+    EXPECT_EQ(view.bottomTitle, "Time in hh:mm:ss");
+    EXPECT_DOUBLE_EQ(view.bottomMin, 38751.25);
+    EXPECT_DOUBLE_EQ(view.bottomMax, 38751.5);
+    EXPECT_EQ(view.timeMin, "03.02.2006 06:00:00");
+    EXPECT_EQ(view.timeMax, "03.02.2006 12:00:00");
+    EXPECT_FALSE(view.imported);
+    EXPECT_EQ(view.timeAxisLabel, "Time in [hh:mm:ss]");
+
+    // Empty protocol lines are dropped, an empty memo line comes back empty, the
+    // programmer's and the information's empty lines as "(null)"; ";" inside lines is lost.
+    EXPECT_EQ(view.memos[TDataFileMemo::SerialData],
+              (std::vector<AnsiString>{"03.02.2006 12:00:00 Connected", "P1", "(null)", "03.02.2006 12:30:15 3 data sets read!"}));
+    EXPECT_EQ(view.memos[TDataFileMemo::Memo], (std::vector<AnsiString>{"first", "", "ab"}));
+    EXPECT_EQ(view.memos[TDataFileMemo::Info], (std::vector<AnsiString>{"Device", "(null)", "Serial number", "1234"}));
+    EXPECT_EQ(view.title, (std::vector<AnsiString>{"Current file name: RUN_31.CSV", "Date of storage: 03.02.2006",
+                                                   "Serial number: 1234"}));
+
+    // Written again from the loaded window, the data section comes out byte for byte.
+    for (int s = 0; s < 3; ++s) view.series[size_t(s)]->Tag = 1;
+    view.fileName = Path("again");
+    ASSERT_TRUE(FileSave1Execute(&view, 3));
+    auto dataPart = [](const std::string& bytes) {
+        const size_t from = bytes.find("[DATA];");
+        return bytes.substr(from, bytes.find("[PROTOCOL];") - from);
+    };
+    EXPECT_EQ(dataPart(ReadBytes(Path("again_31.csv"))), dataPart(ReadBytes(path)));
+}
+
+TEST_F(RecordedDataFileTest, ReaderIsTolerantOfSeparatorsEncodingsAndLineEnds)
+{
+    // Decimal points, an empty field, the number codes of the Error column, LF line ends
+    // and UTF-8: all read like the program's own files.
+    const std::string utf8 =
+        "\xC2\xA7;01.01.2020;10:00:00;x;;;;;;\n[DATA];\nDate|Time;Error;TimeStep;T\xC3\xA4;B;\n"
+        "43831.5;1;5;25.5;;26,5;\n43831.6;2;5;1;2;\n43831.7;3;5;1;2;\n43831.8;Prog.2;5;1;2;\n"
+        "[PROTOCOL];\nline \xE2\x82\xAC;\n\xC2\xA7;\n[MEMO];\n\xC2\xA7;\n[INFO];\n\xC2\xA7;\n$;\n";
+    const TRecordedDataRead a = ParseRecordedDataFile(utf8);
+    std::string cp1252 = platform::Utf8ToCp1252(utf8);
+    std::string crlf;
+    for (char c : cp1252) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    const TRecordedDataRead b = ParseRecordedDataFile(crlf);
+    for (const TRecordedDataRead* d : {&a, &b}) {
+        EXPECT_TRUE(d->Problems.empty());
+        EXPECT_EQ(d->SeriesTitles[0], "T\xC3\xA4");
+        ASSERT_EQ(d->Rows(), 4);
+        EXPECT_DOUBLE_EQ(d->Y[0][0], 25.5);
+        EXPECT_DOUBLE_EQ(d->Y[1][0], 26.5);
+        EXPECT_EQ(d->EventProtocol, std::vector<AnsiString>{"line \xE2\x82\xAC"});
+        EXPECT_EQ(d->LastTimeStep, 5);
+    }
+    FakeDataFileView view;
+    ASSERT_TRUE(ApplyRecordedData(view, a, "/x/file.csv"));
+    EXPECT_EQ(view.series[0]->GetXLabel(0), "Error!");
+    EXPECT_EQ(view.series[1]->GetXLabel(1), "New data recording!");
+    EXPECT_EQ(view.series[0]->GetXLabel(2), "New segment");
+    EXPECT_EQ(view.series[0]->GetXLabel(3), "Prog.2");
+    EXPECT_EQ(view.interval, 5);
+
+    // Numbers as the reader takes them.
+    double v = 0;
+    EXPECT_TRUE(ReadNumberField(" -3,25 ", v));
+    EXPECT_DOUBLE_EQ(v, -3.25);
+    EXPECT_TRUE(ReadNumberField("1,5E-5", v));
+    EXPECT_DOUBLE_EQ(v, 1.5e-5);
+    for (const char* bad : {"", "abc", "1,2,3", "nan", "inf", "1e999", "12a", "0x10", "--1"})
+        EXPECT_FALSE(ReadNumberField(bad, v)) << bad;
+}
+
+// Every file of the corpus loads as far as it is readable and reports what is wrong with it;
+// none crashes and none is taken for a sound file.
+TEST_F(RecordedDataFileTest, MalformedCorpusIsReportedClearly)
+{
+    const std::string corpus = std::string(NOX_TEST_DATA_DIR) + "/datafile/";
+    struct Case {
+        const char* file;
+        bool loaded;
+        int rows;
+        TDataFileProblemKind first;
+    };
+    const Case cases[] = {
+        {"truncated_in_row.csv", true, 3, TDataFileProblemKind::BadRow},
+        {"truncated_in_memo.csv", true, 3, TDataFileProblemKind::MissingSections},
+        {"bad_numbers.csv", true, 3, TDataFileProblemKind::BadRow},
+        {"no_end_mark.csv", true, 2, TDataFileProblemKind::MissingSections},
+        {"short_and_long_rows.csv", true, 3, TDataFileProblemKind::BadRow},
+        {"too_many_columns.csv", true, 2, TDataFileProblemKind::ExtraColumns},
+        {"not_a_data_file.csv", false, 0, TDataFileProblemKind::NotDataFile},
+        {"empty.csv", false, 0, TDataFileProblemKind::NotDataFile},
+        {"prelude_only.csv", true, 0, TDataFileProblemKind::MissingSections},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const TRecordedDataRead d = ReadRecordedDataFile(corpus + c.file);
+        EXPECT_EQ(d.Loaded, c.loaded);
+        EXPECT_EQ(d.Rows(), c.rows);
+        ASSERT_FALSE(d.Problems.empty());
+        EXPECT_EQ(d.Problems.front().Kind, c.first);
+        for (const auto& y : d.Y) EXPECT_EQ(y.size(), d.X.size());
+
+        support::TestDialogs().Clear();
+        FakeDataFileView view;
+        EXPECT_EQ(ApplyRecordedData(view, d, corpus + c.file), c.loaded);
+        ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+        const AnsiString msg = support::TestDialogs().LastMessage().text;
+        EXPECT_EQ(msg.rfind(c.loaded ? "The file contains faulty data!\n" : "The file cannot be opened!\n", 0), 0u) << msg;
+    }
+
+    // Details that the message names.
+    const TRecordedDataRead bad = ReadRecordedDataFile(corpus + "bad_numbers.csv");
+    EXPECT_EQ(bad.Problems.front().Line, 5);
+    // The value that is not a number ends its row; the rows after it still load, and so do
+    // the sections after the data.
+    EXPECT_DOUBLE_EQ(bad.Y[0][1], 21);
+    EXPECT_TRUE(std::isnan(bad.Y[1][1]));
+    EXPECT_DOUBLE_EQ(bad.Y[1][2], 32);
+    EXPECT_EQ(bad.Memo, std::vector<AnsiString>{"kept"});
+
+    const TRecordedDataRead wide = ReadRecordedDataFile(corpus + "too_many_columns.csv");
+    EXPECT_EQ(wide.SeriesColumns, 24);
+    EXPECT_DOUBLE_EQ(wide.Y[23][1], 124);
+
+    // "§" inside a memo line does not end the section, nor does "$" inside the data.
+    const TRecordedDataRead sign = ReadRecordedDataFile(corpus + "section_sign_in_memo.csv");
+    EXPECT_TRUE(sign.Problems.empty());
+    ASSERT_EQ(sign.Rows(), 2);
+    EXPECT_EQ(sign.Labels[1], "$5");
+    EXPECT_EQ(sign.Memo, (std::vector<AnsiString>{"see \xC2\xA7 4", "$ 5"}));
+    EXPECT_EQ(sign.Info, std::vector<AnsiString>{"info"});
+
+    const TRecordedDataRead missing = ReadRecordedDataFile(corpus + "does_not_exist.csv");
+    EXPECT_FALSE(missing.Loaded);
+    EXPECT_EQ(missing.Problems.front().Kind, TDataFileProblemKind::CannotOpen);
+
+    // Huge lines: a header and a data row of a megabyte each.
+    std::string huge = "\xA7;d;t;;;;;;;\r\n[DATA];\r\nDate|Time;Error;TimeStep;" + std::string(1 << 20, 'T') +
+                       ";\r\n1;0;1;" + std::string(1 << 20, '9') + ";\r\n2;0;1;" + std::string(1 << 20, ';') +
+                       "\r\n3;0;1;7;\r\n[PROTOCOL];\r\n" + std::string(1 << 20, 'p') + ";\r\n\xA7;\r\n$;\r\n";
+    const TRecordedDataRead big = ParseRecordedDataFile(huge);
+    EXPECT_EQ(big.SeriesColumns, 1);
+    ASSERT_EQ(big.Rows(), 3);
+    EXPECT_TRUE(std::isnan(big.Y[0][0]));
+    EXPECT_DOUBLE_EQ(big.Y[0][2], 7);
+    EXPECT_EQ(big.EventProtocol.front().size(), size_t(1 << 20));
+    EXPECT_TRUE(big.Damaged());
+}
+
+// Values are written in their axis's format exactly as the library's FormatFloat would
+// write them, whatever the magnitude, rounding case or picture.
+TEST_F(RecordedDataFileTest, ValuesAreWrittenAsFormatFloatWritesThem)
+{
+    std::vector<double> values = {0, -0.0, 0.0005, -0.0005, 0.00049999, 2.5, 1234.5675, 999.9995, -999.9995, 1e19,
+                                  -1e25, 1e-30, 123456789.123, 0.1, 1500.25, -3.25, 9.9999999, std::nan(""),
+                                  HUGE_VAL, -HUGE_VAL};
+    std::uint32_t seed = 12345;
+    for (int i = 0; i < 4000; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        const double mantissa = double(seed % 2000001) / 1000 - 1000;
+        values.push_back(mantissa * std::pow(10.0, int(seed >> 28) - 8));
+    }
+    TFormatSettings grouped = FormatSettings();
+    grouped.ThousandSeparator = '.';
+    TFormatSettings plain = FormatSettings();
+    for (const TFormatSettings* fs : {&plain, &grouped}) {
+        for (const char* format : {"#,##0.###", "0.00", "#", "0", "#,##0", "000.0#", "#.##", "0.000000", "#,0000", "0.0E+00", "\"x\"0.0"}) {
+            SCOPED_TRACE(format);
+            TRecordedData d;
+            d.Formats = *fs;
+            d.X.assign(values.size(), 1);
+            d.Columns.push_back({"v", format, values});
+            const std::string bytes = BuildRecordedDataFile(d);
+            size_t pos = bytes.find("TimeStep;v;\r\n") + 13;
+            for (double v : values) {
+                pos = bytes.find(';', bytes.find(';', pos) + 1) + 1;  // past X and Error
+                pos = bytes.find(';', pos) + 1;                      // past TimeStep
+                const size_t end = bytes.find(';', pos);
+                ASSERT_EQ(bytes.substr(pos, end - pos), FormatFloat(format, v, *fs)) << v;
+                pos = end + 3;
+            }
+        }
+    }
+}
+
+// Saves handed to the worker run in the order given, report on the user-interface thread,
+// and fail just as loudly as the direct ones.
+TEST_F(RecordedDataFileTest, QueuedSavesKeepTheirOrderAndReportFailures)
+{
+    FakeDataFileView v;
+    FillSample(v);
+    TDataFileSaveQueue& queue = TDataFileSaveQueue::Instance();
+    std::vector<int> results;
+    for (int i = 0; i < 5; ++i) {
+        v.series[0]->AddXY(38760 + i, i);
+        v.series[1]->AddXY(38760 + i, i);
+        v.series[2]->AddXY(38760 + i, i);
+        queue.Save(&v, 2, [&results](bool ok) { results.push_back(ok); });
+    }
+    v.fileName = Path("missing/run");
+    queue.Save(&v, 2, [&results](bool ok) { results.push_back(ok ? 1 : 0); });
+    v.connected = false;
+    queue.Save(&v, 2, [&results](bool ok) { results.push_back(ok ? 1 : -1); });
+    EXPECT_EQ(results, std::vector<int>{-1}) << "a channel that is not connected is refused at once";
+    queue.WaitIdle();
+    EXPECT_TRUE(queue.Idle());
+    EXPECT_EQ(results, (std::vector<int>{-1, 1, 1, 1, 1, 1, 0}));
+    const std::string bytes = ReadBytes(Path("run_21.csv"));
+    EXPECT_NE(bytes.find("\r\n38764;0;1;4;4;4;\r\n[PROTOCOL]"), std::string::npos);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 2u);
+    EXPECT_EQ(support::TestDialogs().LastMessage().text.rfind("Error in making the file!\n", 0), 0u);
+}
