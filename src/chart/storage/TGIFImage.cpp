@@ -564,6 +564,7 @@ bool TGIFImage::GetIsTransparent() const {
 }
 
 void TGIFImage::SetWidth(int Value) {
+    if (Value < 0 || Value > 0xFFFF) throw GIFException("Invalid image dimensions");
     for (int i = 0; i < FImages->GetCount(); ++i) {
         const TGIFSubImage* f = FImages->GetImage(i);
         if (Value < f->GetLeft() + f->GetWidth()) throw GIFException("Image width too small for contained frames");
@@ -574,6 +575,7 @@ void TGIFImage::SetWidth(int Value) {
 }
 
 void TGIFImage::SetHeight(int Value) {
+    if (Value < 0 || Value > 0xFFFF) throw GIFException("Invalid image dimensions");
     for (int i = 0; i < FImages->GetCount(); ++i) {
         const TGIFSubImage* f = FImages->GetImage(i);
         if (Value < f->GetTop() + f->GetHeight()) throw GIFException("Image height too small for contained frames");

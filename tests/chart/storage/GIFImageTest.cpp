@@ -378,6 +378,11 @@ TEST(GIFImage, FrameBoundsGrowTheLogicalScreen) {
     EXPECT_EQ(ErrorOf([&] { gif.SetHeight(19); }), "Image height too small for contained frames");
     gif.SetWidth(100);
     EXPECT_EQ(gif.GetWidth(), 100);
+    // Sizes the file cannot hold in 16 bits are refused, not written cut off.
+    EXPECT_EQ(ErrorOf([&] { gif.SetWidth(70000); }), "Invalid image dimensions");
+    EXPECT_EQ(ErrorOf([&] { f->SetBoundsRect(Bounds(65000, 0, 1000, 1)); }), "Invalid image dimensions");
+    EXPECT_EQ(ErrorOf([&] { f->SetBoundsRect(Bounds(0, 0, -1, 1)); }), "Invalid image dimensions");
+    EXPECT_EQ(f->GetBoundsRect(), Bounds(10, 0, 30, 20));
     EXPECT_EQ(ErrorOf([&] { f->GetPixel(30, 0); }), "Invalid pixel coordinates");
     EXPECT_EQ(ErrorOf([&] { gif.SetReductionBits(9); }), "Invalid Bits Per Pixel value");
     gif.SetAnimationSpeed(5000);
