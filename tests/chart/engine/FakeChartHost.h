@@ -133,6 +133,7 @@ public:
     int MaxMarkWidth() override { return TextWidthOfMarks; }
     TAxisOnGetLabel& OnGetAxisLabelEvent() override { return OnGetAxisLabel; }
     TAxisOnGetNextLabel& OnGetNextAxisLabelEvent() override { return OnGetNextAxisLabel; }
+    TCustomTeePanel* GetPanel() override { return Panel; }
 
     // The six standard axes as the chart makes them: bottom, top, left, right, depth and
     // depth-top.
@@ -182,6 +183,8 @@ public:
     std::map<TChartAxis*, int> WallSizes;
     TAxisOnGetLabel OnGetAxisLabel;
     TAxisOnGetNextLabel OnGetNextAxisLabel;
+    // The panel the shapes use (none unless a test gives one).
+    TCustomTeePanel* Panel = nullptr;
 
     struct Event {
         TCustomChartSeries* series;
