@@ -11,6 +11,7 @@
 #include "FakeChannelForm.h"
 #include "app/CLanguage.h"
 #include "app/IShellHooks.h"
+#include "app/classFileReader.h"
 #include "app/TfrmMainWindow.h"
 #include "platform/UiDispatcher.h"
 #include "support/ScriptedDialogs.h"
@@ -299,6 +300,22 @@ TEST_F(MainWindowTest, AxisArrangementOnTheActiveChart) {
     EXPECT_DOUBLE_EQ(f->ZoomLimits.LeftMin, -1.6);
     window->cmdTotalFocusClick();
     EXPECT_EQ(f->axes[TChannelAxis::Right], std::make_pair(1000.0, -110.0));
+}
+
+TEST_F(MainWindowTest, ImportedViewArrangesOnlyTheImportedColumns) {
+    window->mnuVisualisierungClick();
+    FakeChannelForm* f = Form(1);
+    for (auto& s : f->series) s->SetActive(false);
+    const double values[3] = {10.0, 20.0, 900.0};
+    for (int i = 0; i < 3; ++i) {
+        f->series[size_t(i)]->SetActive(true);
+        f->series[size_t(i)]->AddXY(1, values[i]);
+    }
+    ::ImportColumnCount = 3;  // time and two value columns: series 0 and 1
+    window->cmdSeriesShowLeftClick();
+    ::ImportColumnCount = 0;
+    EXPECT_DOUBLE_EQ(f->axes[TChannelAxis::Left].first, 20.5);
+    EXPECT_DOUBLE_EQ(f->axes[TChannelAxis::Left].second, 9.5);
 }
 
 TEST_F(MainWindowTest, SingleRampRefusalsAndCalendarOverview) {
