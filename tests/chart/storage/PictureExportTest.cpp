@@ -284,6 +284,15 @@ TEST_F(PictureExport, GifDecodesToExactPaletteIndexes)
     const std::set<int> indexes = {frame->GetPixel(15, 20), frame->GetPixel(70, 20), frame->GetPixel(50, 60),
                                    frame->GetPixel(150, 80)};
     EXPECT_EQ(indexes.size(), 4u);
+
+    // The reduction chosen on the form reaches the picture: the web palette's full table.
+    form->CBReduction->setCurrentIndex(int(rmNetscape));
+    gif.SaveToFile(File("web.gif"));
+    TGIFImage web;
+    web.LoadFromFile(File("web.gif"));
+    TGIFSubImage* webFrame = web.Images()->GetImage(0);
+    EXPECT_EQ(webFrame->ActiveColorMap()->GetCount(), 256);
+    EXPECT_EQ(webFrame->ActiveColorMap()->GetColor(webFrame->GetPixel(15, 20)), kRed);
 }
 
 TEST_F(PictureExport, MetafileEnhancedUntilSwitchedByTheSecondFilterEntry)
