@@ -16,6 +16,7 @@
 #include "chart/engine/TeeHtml.h"
 #include "chart/storage/BitmapFileWriter.h"
 #include "chart/storage/TeePictureFormats.h"
+#include "support/ScriptedDialogs.h"
 
 #include <jpeglib.h>
 
@@ -510,4 +511,16 @@ TEST_F(PictureExport, ClipboardReceivesThePictureAndItsFileBytes)
     const QByteArray bytes = data->data("image/jpeg");
     EXPECT_EQ(DecodeJpeg(std::vector<std::uint8_t>(bytes.begin(), bytes.end())).width, 80);
     EXPECT_EQ(qvariant_cast<QImage>(data->imageData()).size(), QSize(80, 90));
+}
+
+TEST_F(PictureExport, SavePanelWritesWhatTheDialogConfirms)
+{
+    support::TestDialogs().QueueFileName("");
+    TeeSavePanel(&TGIFExportFormat::Class, &panel);
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+    support::TestDialogs().QueueFileName(File("asked.gif"));
+    TeeExportSavePanel(&TGIFExportFormat::Class, &panel);
+    TGIFImage saved;
+    saved.LoadFromFile(File("asked.gif"));
+    EXPECT_EQ(saved.GetWidth(), 160);
 }
