@@ -29,7 +29,6 @@ public:
     // library's default is "#,##0.###"). Values are written to the file in it.
     virtual AnsiString AxisValuesFormat(int index) const = 0;
     virtual void SetChartTitleLines(const std::vector<AnsiString>& lines) = 0;
-    virtual std::vector<AnsiString> ChartTitleLines() const = 0;
     virtual void SetBottomAxisTitle(const AnsiString& caption) = 0;
     virtual void SetBottomAxisDateTimeFormat(const AnsiString& format) = 0;
     virtual void SetBottomAxisIncrement(double increment) = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "platform/TextCodec.h"
@@ -109,6 +110,143 @@ std::vector<std::string_view> LineViews(std::string_view text)
     return lines;
 }
 
+// Formats values as FormatFloat does with a plain picture of digit places ("#,##0.###",
+// "0.00", ...), without its per-call parsing and allocations: a 12-hour file holds close to
+// a million values. Any other picture, and values that are not finite, go to FormatFloat.
+class TValueWriter {
+public:
+    TValueWriter(const AnsiString& format, const TFormatSettings& fs) : FFormat(format), FFs(fs)
+    {
+        FSimple = !format.empty();
+        bool point = false;
+        for (char c : format) {
+            if (c == '.' && !point) {
+                point = true;
+            } else if (c == ',' && !point) {
+                FThousands = true;
+            } else if (c == '0' || c == '#') {
+                if (point) {
+                    ++FFracMax;
+                    if (c == '0') FFracMin = FFracMax;
+                } else if (c == '0') {
+                    ++FIntMin;
+                }
+            } else {
+                FSimple = false;
+            }
+        }
+        // Pictures whose digits could not fit the buffers below take the general path.
+        if (FIntMin > 20 || FFracMax > 20) FSimple = false;
+    }
+
+    void Append(std::string& out, double value) const
+    {
+        if (!FSimple || !std::isfinite(value)) {
+            out += FormatFloat(FFormat, value, FFs);
+            return;
+        }
+        // 17 significant digits, then rounded half away from zero at the last place kept.
+        char digits[48];
+        int count = 1;
+        int exponent = 1;
+        const double a = std::fabs(value);
+        if (a == 0.0) {
+            digits[0] = '0';
+        } else {
+            char sci[40];
+            auto r = std::to_chars(sci, sci + sizeof sci, a, std::chars_format::scientific, 16);
+            count = 0;
+            const char* p = sci;
+            for (; p < r.ptr && *p != 'e'; ++p)
+                if (*p != '.') digits[count++] = *p;
+            int exp10 = 0;
+            ++p;
+            if (p < r.ptr && *p == '+') ++p;
+            std::from_chars(p, r.ptr, exp10);
+            exponent = exp10 + 1;
+            if (exponent > 40) {
+                out += FormatFloat(FFormat, value, FFs);
+                return;
+            }
+        }
+        const int keep = exponent + FFracMax;
+        if (keep < count) {
+            if (keep < 0) {
+                digits[0] = '0';
+                count = 1;
+                exponent = 1;
+            } else {
+                const bool up = digits[keep] >= '5';
+                count = keep;
+                if (up) {
+                    int i = keep - 1;
+                    while (i >= 0 && digits[i] == '9') digits[i--] = '0';
+                    if (i < 0) {
+                        std::memmove(digits + 1, digits, size_t(count));
+                        digits[0] = '1';
+                        ++count;
+                        ++exponent;
+                    } else {
+                        ++digits[i];
+                    }
+                }
+                if (count == 0) {
+                    digits[0] = '0';
+                    count = 1;
+                    exponent = 1;
+                }
+            }
+        }
+        bool zero = true;
+        for (int i = 0; i < count; ++i)
+            if (digits[i] != '0') zero = false;
+        if (value < 0 && !zero) out += '-';
+
+        char intPart[48];
+        int intLen = 0;
+        char frac[48];
+        int fracLen = 0;
+        if (!zero) {
+            if (exponent > 0) {
+                for (int i = 0; i < exponent; ++i) intPart[intLen++] = i < count ? digits[i] : '0';
+                for (int i = exponent; i < count; ++i) frac[fracLen++] = digits[i];
+            } else {
+                for (int i = 0; i < -exponent; ++i) frac[fracLen++] = '0';
+                for (int i = 0; i < count; ++i) frac[fracLen++] = digits[i];
+            }
+        }
+        // The integer digits without leading zeros, padded to the picture's '0' places,
+        // then grouped by thousands.
+        char whole[72];
+        int wholeLen = 0;
+        int lead = 0;
+        while (lead < intLen && intPart[lead] == '0') ++lead;
+        for (int i = intLen - lead; i < FIntMin; ++i) whole[wholeLen++] = '0';
+        for (int i = lead; i < intLen; ++i) whole[wholeLen++] = intPart[i];
+        const bool group = FThousands && FFs.ThousandSeparator != '\0' && wholeLen > 3;
+        for (int i = 0; i < wholeLen; ++i) {
+            if (group && i > 0 && (wholeLen - i) % 3 == 0) out += FFs.ThousandSeparator;
+            out += whole[i];
+        }
+        if (fracLen > FFracMax) fracLen = FFracMax;
+        while (fracLen < FFracMin) frac[fracLen++] = '0';
+        while (fracLen > FFracMin && frac[fracLen - 1] == '0') --fracLen;
+        if (fracLen > 0) {
+            out += FFs.DecimalSeparator;
+            out.append(frac, size_t(fracLen));
+        }
+    }
+
+private:
+    AnsiString FFormat;
+    const TFormatSettings& FFs;
+    bool FSimple = false;
+    bool FThousands = false;
+    int FIntMin = 0;
+    int FFracMin = 0;
+    int FFracMax = 0;
+};
+
 void AddBadRow(TRecordedDataRead& r, int& badRows, int line, const AnsiString& detail)
 {
     if (badRows++ < kMaxListedBadRows) r.Problems.push_back({TDataFileProblemKind::BadRow, line, detail});
@@ -145,6 +283,9 @@ std::string BuildRecordedDataFile(const TRecordedData& data)
     for (const auto& c : data.Columns) AppendField(out, c.Title);
     out += kCrLf;
 
+    std::vector<TValueWriter> writers;
+    writers.reserve(data.Columns.size());
+    for (const auto& c : data.Columns) writers.emplace_back(c.ValueFormat, fs);
     const AnsiString timeStep = IntToStr(data.TimeStep);
     for (size_t row = 0; row < data.X.size(); ++row) {
         out += FloatToStr(data.X[row], fs);
@@ -153,10 +294,11 @@ std::string BuildRecordedDataFile(const TRecordedData& data)
         else out += "0;";
         out += timeStep;
         out += ';';
-        for (const auto& c : data.Columns) {
+        for (size_t k = 0; k < data.Columns.size(); ++k) {
             // A series with fewer points than series 0 leaves its field empty rather than
             // inventing a value.
-            if (row < c.Values.size()) out += FormatFloat(c.ValueFormat, c.Values[row], fs);
+            const auto& values = data.Columns[k].Values;
+            if (row < values.size()) writers[k].Append(out, values[row]);
             out += ';';
         }
         out += kCrLf;

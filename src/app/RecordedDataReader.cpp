@@ -17,12 +17,14 @@ AnsiString Text(int row)
     return CLanguage::Instance()->LookupCurrentText(row, s);
 }
 
-// Details of the damage, which the text table has no rows for.
+// Details of the damage, which the text table has no rows for, in the table's current
+// language (told apart by one of its rows, as the table keeps its language to itself).
 AnsiString Pick(const char* german, const char* english)
 {
-    AnsiString s;
-    CLanguage::Instance()->LookupCurrentText(150, s);
-    return s == "Fehler" ? AnsiString(german) : AnsiString(english);
+    AnsiString current, inGerman;
+    CLanguage::Instance()->LookupCurrentText(150, current);
+    CLanguage::Instance()->LookupText(CLanguage::German, 150, inGerman);
+    return current == inGerman ? AnsiString(german) : AnsiString(english);
 }
 
 AnsiString RowLabel(const AnsiString& field)

@@ -7,10 +7,12 @@
 #include <cstring>
 
 #include "app/CLanguage.h"
+#include "chart/engine/TChartAxis.h"
 #include "chart/engine/TChartSeries.h"
 #include "platform/Dialogs.h"
 #include "platform/Exception.h"
 #include "platform/FileSave.h"
+#include "platform/UiDispatcher.h"
 
 namespace {
 
@@ -80,6 +82,12 @@ TRecordedData CaptureRecordedData(const IDataFileView& window, const AnsiString&
     return d;
 }
 
+AnsiString SeriesAxisValuesFormat(const TChartSeries& series)
+{
+    const TChartAxis* axis = series.GetVertAxis();
+    return axis ? axis->GetAxisValuesFormat() : AnsiString("#,##0.###");
+}
+
 AnsiString RecordedDataFileName(const IDataFileView& window, int channel)
 {
     return DataFileNameForPart(window.DataFileName(), channel, window.PartNumber());
@@ -97,23 +105,20 @@ TDataFileWriteResult WriteRecordedDataBytes(const std::string& path, const std::
     return TDataFileWriteResult::Written;
 }
 
-bool FileSave1Execute(IDataFileView* window, int channel)
+namespace {
+
+TDataFileWriteResult BuildAndWrite(const std::string& path, const TRecordedData& data, std::string& error)
 {
-    if (!window) return false;
-    const AnsiString name = RecordedDataFileName(*window, channel);
-    if (!window->Connected()) {
-        ShowError(149, {});
-        return false;
-    }
-    std::string error;
-    TDataFileWriteResult result;
     try {
-        const std::string bytes = BuildRecordedDataFile(CaptureRecordedData(*window, name));
-        result = WriteRecordedDataBytes(name, bytes, &error);
+        return WriteRecordedDataBytes(path, BuildRecordedDataFile(data), &error);
     } catch (const std::exception& e) {
         error = e.what();
-        result = TDataFileWriteResult::WriteFailed;
+        return TDataFileWriteResult::WriteFailed;
     }
+}
+
+bool ReportSaveResult(TDataFileWriteResult result, const std::string& error)
+{
     if (result == TDataFileWriteResult::CannotCreate) {
         ShowError(149, error);
         return false;
@@ -125,9 +130,99 @@ bool FileSave1Execute(IDataFileView* window, int channel)
     return true;
 }
 
+}  // namespace
+
+bool FileSave1Execute(IDataFileView* window, int channel)
+{
+    if (!window) return false;
+    const AnsiString name = RecordedDataFileName(*window, channel);
+    if (!window->Connected()) {
+        ShowError(149, {});
+        return false;
+    }
+    std::string error;
+    const TDataFileWriteResult result = BuildAndWrite(name, CaptureRecordedData(*window, name), error);
+    return ReportSaveResult(result, error);
+}
+
 bool SaveDataFileOnDemand(IDataFileView& window, int channel, bool confirm)
 {
     const bool ok = FileSave1Execute(&window, channel);
     if (ok && confirm) platform::dialogs().MessageBox(Text(352), Text(200), MB_OK);
     return ok;
+}
+
+TDataFileSaveQueue& TDataFileSaveQueue::Instance()
+{
+    static TDataFileSaveQueue queue;
+    return queue;
+}
+
+TDataFileSaveQueue::~TDataFileSaveQueue()
+{
+    {
+        std::lock_guard<std::mutex> lock(FMutex);
+        FStop = true;
+    }
+    FWake.notify_all();
+    if (FThread.joinable()) FThread.join();
+}
+
+void TDataFileSaveQueue::Save(IDataFileView* window, int channel, std::function<void(bool)> done)
+{
+    auto finish = [&done](bool ok) {
+        if (done) done(ok);
+    };
+    if (!window) return finish(false);
+    const AnsiString name = RecordedDataFileName(*window, channel);
+    if (!window->Connected()) {
+        ShowError(149, {});
+        return finish(false);
+    }
+    Job job{name, CaptureRecordedData(*window, name), std::move(done)};
+    {
+        std::lock_guard<std::mutex> lock(FMutex);
+        FJobs.push_back(std::move(job));
+        ++FPending;
+        if (!FThread.joinable()) FThread = std::thread([this] { Run(); });
+    }
+    FWake.notify_one();
+}
+
+void TDataFileSaveQueue::Run()
+{
+    while (true) {
+        Job job;
+        {
+            std::unique_lock<std::mutex> lock(FMutex);
+            FWake.wait(lock, [this] { return FStop || !FJobs.empty(); });
+            // Saves still queued when the program ends are written all the same.
+            if (FJobs.empty()) return;
+            job = std::move(FJobs.front());
+            FJobs.pop_front();
+        }
+        std::string error;
+        const TDataFileWriteResult result = BuildAndWrite(job.path, job.data, error);
+        auto done = std::move(job.done);
+        platform::UiDispatcher::Instance().Post([this, result, error, done] {
+            const bool ok = ReportSaveResult(result, error);
+            if (done) done(ok);
+            {
+                std::lock_guard<std::mutex> lock(FMutex);
+                --FPending;
+            }
+            platform::UiDispatcher::Instance().Wake();
+        });
+    }
+}
+
+bool TDataFileSaveQueue::Idle() const
+{
+    std::lock_guard<std::mutex> lock(FMutex);
+    return FPending == 0;
+}
+
+void TDataFileSaveQueue::WaitIdle()
+{
+    platform::UiDispatcher::Instance().WaitRunning([this] { return Idle(); });
 }

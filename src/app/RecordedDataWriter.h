@@ -5,15 +5,26 @@
 //
 // A save goes to a temporary file beside the target that replaces the old file only when
 // it is complete, so a failed save leaves the last good file as it was and is reported.
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "app/DataFileView.h"
 #include "app/RecordedDataFile.h"
+
+class TChartSeries;
 
 // Takes everything the file holds from the window, on the user-interface thread. It copies
 // values only (no formatting), so it is quick even for a 12-hour recording; the result can
 // be turned into bytes and written on another thread.
 TRecordedData CaptureRecordedData(const IDataFileView& window, const AnsiString& fileName);
+
+// The value format a series' values are written in: that of its vertical axis (the chart
+// library's "#,##0.###" unless the user changed it), for the window's AxisValuesFormat.
+AnsiString SeriesAxisValuesFormat(const TChartSeries& series);
 
 // The full name the channel's current part is written to (the window's data-file name with
 // "_", channel and part number in front of ".csv").
@@ -34,3 +45,40 @@ bool FileSave1Execute(IDataFileView* window, int channel);
 // when `confirm` is set (the sender was the tool button or the menu item) and the write
 // succeeded, shows text 352 with caption 200. Returns the writer's result.
 bool SaveDataFileOnDemand(IDataFileView& window, int channel, bool confirm);
+
+// Saves that do not hold up the user-interface thread: the recording is taken from the
+// window at once (about a millisecond for 12 hours), the file is formatted and written on
+// one worker thread, saves running strictly in the order given (so a later save of the same
+// part always wins), and the result comes back to the user-interface thread, where the
+// same messages as FileSave1Execute's are shown.
+class TDataFileSaveQueue {
+public:
+    static TDataFileSaveQueue& Instance();
+    TDataFileSaveQueue() = default;
+    ~TDataFileSaveQueue();
+    TDataFileSaveQueue(const TDataFileSaveQueue&) = delete;
+    TDataFileSaveQueue& operator=(const TDataFileSaveQueue&) = delete;
+
+    // As FileSave1Execute, but returns before the file is written; `done` runs on the
+    // user-interface thread with the result (also at once when nothing is written).
+    void Save(IDataFileView* window, int channel, std::function<void(bool)> done = {});
+    // User-interface thread: waits until every queued save has finished and its result was
+    // handled (the program calls it before it ends).
+    void WaitIdle();
+    bool Idle() const;
+
+private:
+    struct Job {
+        std::string path;
+        TRecordedData data;
+        std::function<void(bool)> done;
+    };
+    void Run();
+
+    mutable std::mutex FMutex;
+    std::condition_variable FWake;
+    std::deque<Job> FJobs;
+    int FPending = 0;  // queued, running, or waiting for its result on the user-interface thread
+    bool FStop = false;
+    std::thread FThread;
+};

@@ -39,7 +39,6 @@ public:
         return it == formats.end() ? AnsiString("#,##0.###") : it->second;
     }
     void SetChartTitleLines(const std::vector<AnsiString>& lines) override { title = lines; }
-    std::vector<AnsiString> ChartTitleLines() const override { return title; }
     void SetBottomAxisTitle(const AnsiString& caption) override { bottomTitle = caption; }
     void SetBottomAxisDateTimeFormat(const AnsiString& format) override { bottomFormat = format; }
     void SetBottomAxisIncrement(double increment) override { bottomIncrement = increment; }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <cmath>
 #include <filesystem>
 
 #include "FakeDataFileView.h"
@@ -230,6 +231,16 @@ TEST_F(RecordedDataFileTest, WrittenFileLoadsBackIntoAViewWindow)
     EXPECT_EQ(view.memos[TDataFileMemo::Info], (std::vector<AnsiString>{"Device", "(null)", "Serial number", "1234"}));
     EXPECT_EQ(view.title, (std::vector<AnsiString>{"Current file name: RUN_31.CSV", "Date of storage: 03.02.2006",
                                                    "Serial number: 1234"}));
+
+    // Written again from the loaded window, the data section comes out byte for byte.
+    for (int s = 0; s < 3; ++s) view.series[size_t(s)]->Tag = 1;
+    view.fileName = Path("again");
+    ASSERT_TRUE(FileSave1Execute(&view, 3));
+    auto dataPart = [](const std::string& bytes) {
+        const size_t from = bytes.find("[DATA];");
+        return bytes.substr(from, bytes.find("[PROTOCOL];") - from);
+    };
+    EXPECT_EQ(dataPart(ReadBytes(Path("again_31.csv"))), dataPart(ReadBytes(path)));
 }
 
 TEST_F(RecordedDataFileTest, ReaderIsTolerantOfSeparatorsEncodingsAndLineEnds)
@@ -348,4 +359,68 @@ TEST_F(RecordedDataFileTest, MalformedCorpusIsReportedClearly)
     EXPECT_DOUBLE_EQ(big.Y[0][2], 7);
     EXPECT_EQ(big.EventProtocol.front().size(), size_t(1 << 20));
     EXPECT_TRUE(big.Damaged());
+}
+
+// Values are written in their axis's format exactly as the library's FormatFloat would
+// write them, whatever the magnitude, rounding case or picture.
+TEST_F(RecordedDataFileTest, ValuesAreWrittenAsFormatFloatWritesThem)
+{
+    std::vector<double> values = {0, -0.0, 0.0005, -0.0005, 0.00049999, 2.5, 1234.5675, 999.9995, -999.9995, 1e19,
+                                  -1e25, 1e-30, 123456789.123, 0.1, 1500.25, -3.25, 9.9999999, std::nan(""),
+                                  HUGE_VAL, -HUGE_VAL};
+    std::uint32_t seed = 12345;
+    for (int i = 0; i < 4000; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        const double mantissa = double(seed % 2000001) / 1000 - 1000;
+        values.push_back(mantissa * std::pow(10.0, int(seed >> 28) - 8));
+    }
+    TFormatSettings grouped = FormatSettings();
+    grouped.ThousandSeparator = '.';
+    TFormatSettings plain = FormatSettings();
+    for (const TFormatSettings* fs : {&plain, &grouped}) {
+        for (const char* format : {"#,##0.###", "0.00", "#", "0", "#,##0", "000.0#", "#.##", "0.000000", "#,0000", "0.0E+00", "\"x\"0.0"}) {
+            SCOPED_TRACE(format);
+            TRecordedData d;
+            d.Formats = *fs;
+            d.X.assign(values.size(), 1);
+            d.Columns.push_back({"v", format, values});
+            const std::string bytes = BuildRecordedDataFile(d);
+            size_t pos = bytes.find("TimeStep;v;\r\n") + 13;
+            for (double v : values) {
+                pos = bytes.find(';', bytes.find(';', pos) + 1) + 1;  // past X and Error
+                pos = bytes.find(';', pos) + 1;                      // past TimeStep
+                const size_t end = bytes.find(';', pos);
+                ASSERT_EQ(bytes.substr(pos, end - pos), FormatFloat(format, v, *fs)) << v;
+                pos = end + 3;
+            }
+        }
+    }
+}
+
+// Saves handed to the worker run in the order given, report on the user-interface thread,
+// and fail just as loudly as the direct ones.
+TEST_F(RecordedDataFileTest, QueuedSavesKeepTheirOrderAndReportFailures)
+{
+    FakeDataFileView v;
+    FillSample(v);
+    TDataFileSaveQueue& queue = TDataFileSaveQueue::Instance();
+    std::vector<int> results;
+    for (int i = 0; i < 5; ++i) {
+        v.series[0]->AddXY(38760 + i, i);
+        v.series[1]->AddXY(38760 + i, i);
+        v.series[2]->AddXY(38760 + i, i);
+        queue.Save(&v, 2, [&results](bool ok) { results.push_back(ok); });
+    }
+    v.fileName = Path("missing/run");
+    queue.Save(&v, 2, [&results](bool ok) { results.push_back(ok ? 1 : 0); });
+    v.connected = false;
+    queue.Save(&v, 2, [&results](bool ok) { results.push_back(ok ? 1 : -1); });
+    EXPECT_EQ(results, std::vector<int>{-1}) << "a channel that is not connected is refused at once";
+    queue.WaitIdle();
+    EXPECT_TRUE(queue.Idle());
+    EXPECT_EQ(results, (std::vector<int>{-1, 1, 1, 1, 1, 1, 0}));
+    const std::string bytes = ReadBytes(Path("run_21.csv"));
+    EXPECT_NE(bytes.find("\r\n38764;0;1;4;4;4;\r\n[PROTOCOL]"), std::string::npos);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 2u);
+    EXPECT_EQ(support::TestDialogs().LastMessage().text.rfind("Error in making the file!\n", 0), 0u);
 }

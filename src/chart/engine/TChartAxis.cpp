@@ -6,6 +6,7 @@
 #include "chart/engine/ChartExceptions.h"
 #include "chart/engine/TChartAxes.h"
 #include "chart/engine/TChartSeries.h"
+#include "chart/engine/TTeeCustomTool.h"
 #include "chart/engine/TeeConst.h"
 
 int TeeAxisPixelLimit = IsWindowsNT ? 0x3FFFFFF : 32767;
@@ -25,7 +26,7 @@ bool TChartAxisPen::IsPropertyStored(const char* Name) const
 
 // ---------------------------------------------------------------- TChartAxisTitle
 
-TChartAxisTitle::TChartAxisTitle(IAxisHost* chart, QObject* parent) : TAxisLabelShape(chart, parent) {}
+TChartAxisTitle::TChartAxisTitle(TCustomTeePanel* panel) : TTeeCustomShape(panel) {}
 
 void TChartAxisTitle::SetAngle(int value)
 {
@@ -48,14 +49,14 @@ void TChartAxisTitle::Assign(TPersistent* Source)
         FAngle = t->FAngle;
         FCaption = t->FCaption;
     }
-    TAxisLabelShape::Assign(Source);
+    TTeeCustomShape::Assign(Source);
 }
 
 bool TChartAxisTitle::IsPropertyStored(const char* Name) const
 {
     if (std::strcmp(Name, "Angle") == 0) return FAngle != DefaultAngle;
     if (std::strcmp(Name, "Caption") == 0) return !FCaption.empty();
-    return TAxisLabelShape::IsPropertyStored(Name);
+    return TTeeCustomShape::IsPropertyStored(Name);
 }
 
 // ---------------------------------------------------------------- TChartAxis
@@ -77,7 +78,8 @@ void TChartAxis::Init(TChartCustomAxes* Collection)
     FItems = new TAxisItems(this);
     FAxisValuesFormat = TeeMsg_DefValueFormat;
     const TNotifyEvent changed = [this](QObject*) { Invalidate(); };
-    FTitle = new TChartAxisTitle(FParentChart, this);
+    FTitle = new TChartAxisTitle(FParentChart ? FParentChart->GetPanel() : nullptr);
+    FTitle->setParent(this);
     FTicks = new TDarkGrayPen(changed, this);
     FMinorTicks = new TDarkGrayPen(changed, this);
     FTicksInner = new TDarkGrayPen(changed, this);
@@ -95,6 +97,16 @@ TChartAxis::~TChartAxis()
                 if (s->CustomHorizAxis() == this) s->SetCustomHorizAxis(nullptr);
                 if (s->CustomVertAxis() == this) s->SetCustomVertAxis(nullptr);
             }
+        }
+        // Axis tools forget the axis instead of keeping a dangling reference.
+        // (Collected first: a tool that loses its axis also leaves the tools list.)
+        if (TChartTools* tools = FParentChart->Tools()) {
+            std::vector<TTeeCustomToolAxis*> users;
+            for (int i = 0; i < tools->Count(); ++i) {
+                auto* tool = qobject_cast<TTeeCustomToolAxis*>(tools->Items(i));
+                if (tool && tool->Axis() == this) users.push_back(tool);
+            }
+            for (TTeeCustomToolAxis* tool : users) tool->SetAxis(nullptr);
         }
         // Custom axes that followed this one keep their range but follow nothing.
         if (TChartAxes* axes = FParentChart->Axes()) {

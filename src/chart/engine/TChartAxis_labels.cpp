@@ -219,7 +219,7 @@ int TChartAxis::MaxLabelsWidth()
         int widest = 0;
         for (int i = 0; i < FItems->Count(); ++i) {
             TAxisItem* item = FItems->Get(i);
-            canvas->AssignFont(item->Font());
+            canvas->AssignFont(item->GetFont());
             widest = std::max(widest, FParentChart->MultiLineTextWidth(item->GetText(), lines));
         }
         return widest;

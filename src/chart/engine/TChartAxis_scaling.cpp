@@ -350,7 +350,7 @@ void TChartAxis::CalcRect(TRect& R, bool InflateChartRectangle)
         if (IsDepthAxis) {
             PosTitle = FOtherSide ? R.Right : R.Left;
         } else if (FTitle->GetVisible() && !FTitle->GetCaption().empty()) {
-            shrink(InternalCalcSize(FTitle->Font(), FTitle->GetAngle(), FTitle->GetCaption(), FTitleSize));
+            shrink(InternalCalcSize(FTitle->GetFont(), FTitle->GetAngle(), FTitle->GetCaption(), FTitleSize));
             PosTitle = GetRectangleEdge(R);
         }
         if (GetLabels()) {

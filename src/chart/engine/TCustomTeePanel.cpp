@@ -32,6 +32,16 @@ TCustomTeePanel::TCustomTeePanel(QWidget* parent) : TCustomPanelNoCaption(parent
 TCustomTeePanel::~TCustomTeePanel()
 {
     FDestroying = true;
+    AutoRepaint = false;
+    // The objects the panel owns (shapes, tools, settings) go while the panel is still
+    // whole: their destructors may still leave the listener list or ask for a repaint.
+    const QObjectList owned = children();
+    for (QObject* child : owned)
+        if (!child->isWidgetType()) delete child;
+    FBorder = nullptr;
+    FShadow = nullptr;
+    FView3DOptions = nullptr;
+    Panning = nullptr;
     FCanvas.reset();
     FWindowCanvas->Release();
 }

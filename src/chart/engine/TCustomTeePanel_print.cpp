@@ -9,6 +9,7 @@
 
 #include "chart/engine/TCustomTeePanel.h"
 #include "chart/engine/TeeGeometry.h"
+#include "platform/FileSave.h"
 #include "platform/Round.h"
 #include "platform/TMetafile.h"
 #include "platform/TPrinter.h"
@@ -67,10 +68,27 @@ std::unique_ptr<TBitmap> TCustomTeePanel::TeeCreateBitmap(TColor ABackColor, con
 
 void TCustomTeePanel::SaveToBitmapFile(const AnsiString& FileName) { SaveToBitmapFile(FileName, GetRectangle()); }
 
+namespace {
+
+// Writes the bytes without ever leaving a half-written file in place of a good one.
+void WriteFileBytes(const AnsiString& FileName, const QByteArray& bytes)
+{
+    std::string error;
+    if (!platform::SaveFileAtomic(FileName, std::string_view(bytes.constData(), std::size_t(bytes.size())), &error))
+        throw EInOutError("Cannot write " + FileName + ": " + error);
+}
+
+}  // namespace
+
+// Always a BMP file, whatever the name's extension.
 void TCustomTeePanel::SaveToBitmapFile(const AnsiString& FileName, const TRect& R)
 {
     auto bitmap = TeeCreateBitmap(clWhite, R, gfx::pfDevice);
-    bitmap->SaveToFile(FileName);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!bitmap->Image().save(&buffer, "BMP")) throw EInOutError("Cannot write " + FileName);
+    WriteFileBytes(FileName, bytes);
 }
 
 std::unique_ptr<TMetafile> TCustomTeePanel::TeeCreateMetafile(bool Enhanced, const TRect& R)
@@ -96,7 +114,11 @@ void TCustomTeePanel::SaveToMetafileEnh(const AnsiString& FileName)
 void TCustomTeePanel::SaveToMetafileRect(bool Enhanced, const AnsiString& FileName, const TRect& R)
 {
     auto meta = TeeCreateMetafile(Enhanced, R);
-    meta->SaveToFile(FileName);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!meta->Picture().save(&buffer)) throw EInOutError("Cannot write " + FileName);
+    WriteFileBytes(FileName, bytes);
 }
 
 void TCustomTeePanel::CopyToClipboardBitmap() { CopyToClipboardBitmap(GetRectangle()); }

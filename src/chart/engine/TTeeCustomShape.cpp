@@ -10,7 +10,9 @@
 
 // ---- TTeeCustomShapeBrushPen
 
-TTeeCustomShapeBrushPen::TTeeCustomShapeBrushPen(TCustomTeePanel* AParent) : FParentChart(AParent)
+// The panel owns the shapes made for it: they go with it.
+TTeeCustomShapeBrushPen::TTeeCustomShapeBrushPen(TCustomTeePanel* AParent)
+    : TPersistent(AParent), FParentChart(AParent)
 {
     const auto changed = [this](QObject* Sender) { CanvasChanged(Sender); };
     FBrush = new TChartBrush(changed, this);

@@ -63,6 +63,9 @@ class TTeeCustomShape : public TTeeCustomShapeBrushPen {
     Q_PROPERTY(teepanel::TTextFormat TextFormat READ GetTextFormat WRITE SetTextFormat)
     Q_PROPERTY(int Transparency READ GetTransparency WRITE SetTransparency)
     Q_PROPERTY(bool Transparent READ GetTransparent WRITE SetTransparent)
+    // Older chart files keep the shadow at shape level: read into Shadow, never written.
+    Q_PROPERTY(TColor ShadowColor READ GetShadowColor WRITE SetShadowColor STORED false)
+    Q_PROPERTY(int ShadowSize READ GetShadowSize WRITE SetShadowSize STORED false)
 public:
     explicit TTeeCustomShape(TCustomTeePanel* AOwner = nullptr);
     ~TTeeCustomShape() override;
@@ -103,9 +106,9 @@ public:
     bool DefaultTransparent = false;
 
     // The shadow at shape level, as older chart files store it.
-    TColor GetShadowColor() { return GetShadow()->GetColor(); }
+    TColor GetShadowColor() const { return FShadow ? FShadow->GetColor() : clBlack; }
     void SetShadowColor(TColor Value) { GetShadow()->SetColor(Value); }
-    int GetShadowSize() { return GetShadow()->GetSize(); }
+    int GetShadowSize() const { return FShadow ? FShadow->GetSize() : 3; }
     void SetShadowSize(int Value) { GetShadow()->SetSize(Value); }
 
     // Width and height are right - left + 1 and bottom - top + 1; setting them moves the

@@ -588,6 +588,7 @@ void TGIFImage::SetHeight(int Value) {
 void TGIFImage::SetDrawOptions(TGIFDrawOptions Value) {
     if (Value == FDrawOptions) return;
     FDrawOptions = Value;
+    Pack();
     Changed();
 }
 

@@ -275,4 +275,15 @@ TEST_F(AxisModelTest, AxisToolStoresTheAxisIndexAndFindsTheAxisAgain)
     tool.SetAxis(nullptr);
     read.SetParentChart(nullptr);
     EXPECT_EQ(chart.ToolList.Count(), 0);
+
+    // A freed custom axis leaves its tool without an axis and without its chart.
+    TChartAxis* custom = chart.CustomAxesList.Add();
+    TTeeCustomToolAxis second;
+    tool.SetAxis(custom);
+    second.SetAxis(custom);
+    delete custom;
+    EXPECT_EQ(tool.Axis(), nullptr);
+    EXPECT_EQ(second.Axis(), nullptr);
+    EXPECT_EQ(tool.ParentChart(), nullptr);
+    EXPECT_EQ(chart.ToolList.Count(), 0);
 }

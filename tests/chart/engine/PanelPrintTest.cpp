@@ -88,6 +88,14 @@ TEST(PanelPicture, FilesClipboardAndAssignTo)
     loaded.LoadFromFile(bmp);
     EXPECT_EQ(loaded.GetWidth(), 400);
     EXPECT_EQ(support::PixelAt(loaded.Image(), 12, 12), clRed);
+    // A name without the usual extension still gets a BMP file; a failed save keeps the
+    // old file and says so.
+    const QString plain = dir.path() + "/chart";
+    panel.SaveToBitmapFile(plain.toStdString(), TRect(0, 0, 8, 8));
+    QFile f(plain);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.read(2) == "BM");
+    EXPECT_THROW(panel.SaveToBitmapFile((dir.path() + "/missing/x.bmp").toStdString()), EInOutError);
 
     // Recorded pictures: drawn while metafiling, at least 1 x 1, and they play back.
     auto meta = panel.TeeCreateMetafile(true, TRect(0, 0, 50, 40));

@@ -411,3 +411,23 @@ TEST(PanelMouse, AFailingHandlerIsReportedNotPassedToQt)
     SendMouse(&panel, QEvent::MouseButtonPress, 1, 1, Qt::LeftButton, Qt::LeftButton);
     ASSERT_EQ(support::TestDialogs().Messages().size(), 1u);
 }
+
+namespace {
+// A listener owned by the panel that leaves the list when it goes, as tools do.
+class TOwnedListener : public QObject, public ITeeEventListener {
+public:
+    explicit TOwnedListener(TCustomTeePanel* p) : QObject(p), panel(p) { panel->Listeners.Add(this); }
+    ~TOwnedListener() override { panel->RemoveListener(this); }
+    void TeeEvent(TTeeEvent*) override {}
+    TCustomTeePanel* panel;
+};
+}  // namespace
+
+TEST(PanelMouse, OwnedListenersLeaveWhileThePanelIsStillWhole)
+{
+    auto* panel = new TTestPanel;
+    new TOwnedListener(panel);
+    new TOwnedListener(panel);
+    EXPECT_EQ(panel->Listeners.Count(), 2);
+    delete panel;  // must not touch a list that is already gone
+}

@@ -2,6 +2,8 @@
 // order of shadow, fill, outline and bevel.
 #include <gtest/gtest.h>
 
+#include <QPointer>
+
 #include "PanelTestSupport.h"
 #include "chart/engine/TTeeCustomShape.h"
 #include "support/PixelProbe.h"
@@ -121,6 +123,14 @@ TEST(ShapeSettings, ChangesRepaintTheParentOnlyWhenTheyChange)
     s.GetShadow()->SetColor(clGray);
     s.GetGradient()->SetVisible(true);
     EXPECT_EQ(panel.Invalidates, 10);
+
+    // A shape made for a panel goes with it.
+    QPointer<TTeeShape> owned;
+    {
+        TTestPanel shortLived;
+        owned = new TTeeShape(&shortLived);
+    }
+    EXPECT_TRUE(owned.isNull());
 
     // Without a parent the values are simply stored.
     TTeeShape orphan;
@@ -257,4 +267,19 @@ TEST(ShapePixels, FillOutlineAndTransparencyOnTheScreenCanvas)
     EXPECT_EQ(GetRValue(mixed), 255);
     EXPECT_NEAR(GetGValue(mixed), 128, 2);
     EXPECT_NEAR(GetBValue(mixed), 128, 2);
+
+    // A see-through shadow inside a see-through shape: each keeps its own percentage.
+    shape.SetTransparency(20);
+    shape.GetShadow()->SetTransparency(80);
+    panel.Invalidate();
+    panel.Draw();
+    const TColor fill = support::PixelAt(panel.WindowImage(), 30, 25);
+    EXPECT_NEAR(GetGValue(fill), 51, 2);
+    EXPECT_NEAR(GetBValue(fill), 51, 2);
+
+    // Shadow settings stored by older files at shape level.
+    shape.setProperty("ShadowColor", QVariant::fromValue<TColor>(clPurple));
+    shape.setProperty("ShadowSize", 6);
+    EXPECT_EQ(shape.GetShadow()->GetColor(), clPurple);
+    EXPECT_EQ(shape.GetShadow()->GetHorizSize(), 6);
 }

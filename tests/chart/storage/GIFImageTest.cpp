@@ -118,6 +118,7 @@ TEST(GIFImage, VersionFollowsFramesAndExtensions) {
 TEST(GIFImage, ColourTablesAreWrittenAtPowerOfTwoSizes) {
     // A frame of 3 colours: a 4-entry local table, the fourth black, packed fields 0x81.
     TGIFImage gif;
+    gif.ColorReduction = rmNone;
     auto bmp = MakeBitmap(3, 1, [](int x, int) { return TColor(RGB(10 * x + 1, 2, 3)); });
     gif.Add(bmp.get());
     Bytes b = Save(gif);
@@ -130,6 +131,7 @@ TEST(GIFImage, ColourTablesAreWrittenAtPowerOfTwoSizes) {
     // Global table of 4 colours, one frame with 16 local colours.
     auto bmp16 = MakeBitmap(16, 1, [](int x, int) { return TColor(RGB(x, x, x)); });
     TGIFImage g2;
+    g2.ColorReduction = rmNone;
     g2.Add(bmp16.get());
     for (TColor c : {clRed, clLime, clBlue, clWhite}) g2.GlobalColorMap()->Add(c);
     b = Save(g2);
@@ -211,6 +213,7 @@ TEST(GIFImage, BitmapColoursBecomeTheLocalTableInOrderOfAppearance) {
     for (TGIFCompression c : {gcLZW, gcRLE}) {
         auto pic = MakeBitmap(123, 45, [](int x, int y) { return (x / 10 + y / 5) % 3 ? clWhite : TColor(RGB(x % 8 * 30, y % 8 * 30, 9)); });
         TGIFImage out;
+        out.ColorReduction = rmNone;
         out.Compression = c;
         out.Assign(pic.get());
         TGIFImage in;

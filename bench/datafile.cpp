@@ -1,0 +1,172 @@
+// Writing and reading a 12-hour recorded-data file: 43,200 rows of 22 series at a 1 s
+// interval. Each stage is measured apart, because they run in different places: taking
+// the data from the chart and filling the chart back happen on the user-interface thread;
+// building the bytes, saving and parsing can run on a worker. Baselines in the same
+// process: copying the same doubles, and formatting them with std::to_chars.
+#include <benchmark/benchmark.h>
+
+#include <charconv>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <unistd.h>
+#include <vector>
+
+#include "app/RecordedDataReader.h"
+#include "app/RecordedDataWriter.h"
+#include "chart/engine/TChartSeries.h"
+
+namespace {
+
+constexpr int kSeries = 22;
+constexpr int kRows = 43200;
+
+class BenchView : public IDataFileView {
+public:
+    BenchView()
+    {
+        for (int i = 0; i < 25; ++i) {
+            series.push_back(std::make_unique<TChartSeries>());
+            series.back()->SetTitle("Series " + IntToStr(i) + " [\xC2\xB0" "C]");
+        }
+    }
+    void Record()
+    {
+        for (int s = 0; s < kSeries; ++s) series[size_t(s)]->Tag = 1;
+        for (int t = 0; t < kRows; ++t) {
+            const double x = 46000.25 + t / 86400.0;
+            for (int s = 0; s < kSeries; ++s)
+                series[size_t(s)]->AddXY(x, 20.0 + s + 0.01 * ((t * 7 + s * 13) % 1000) + 0.0004,
+                                         t % 3600 == 1800 ? AnsiString("Error!") : AnsiString());
+        }
+    }
+    int SeriesCount() const override { return int(series.size()); }
+    TChartSeries* Series(int index) const override { return series[size_t(index)].get(); }
+    AnsiString AxisValuesFormat(int) const override { return "#,##0.###"; }
+    void SetChartTitleLines(const std::vector<AnsiString>&) override {}
+    void SetBottomAxisTitle(const AnsiString&) override {}
+    void SetBottomAxisDateTimeFormat(const AnsiString&) override {}
+    void SetBottomAxisIncrement(double) override {}
+    void SetBottomAxisRange(double, double) override {}
+    std::vector<AnsiString> MemoLines(TDataFileMemo memo) const override
+    {
+        auto it = memos.find(memo);
+        return it == memos.end() ? std::vector<AnsiString>() : it->second;
+    }
+    void SetMemoLines(TDataFileMemo memo, const std::vector<AnsiString>& lines) override { memos[memo] = lines; }
+    void AddMemoLine(TDataFileMemo memo, const AnsiString& line) override { memos[memo].push_back(line); }
+    void SetLineSeriesChoices(const std::vector<AnsiString>&) override {}
+    int ValueSeriesCount() const override { return 22; }
+    void SetValueSeriesCount(int) override {}
+    int SamplingInterval() const override { return 1; }
+    void SetSamplingInterval(int) override {}
+    AnsiString DataFileName() const override { return fileName; }
+    int PartNumber() const override { return 1; }
+    AnsiString DeviceName() const override { return "Bench"; }
+    bool Connected() const override { return true; }
+    bool ProgrammerMode() const override { return false; }
+    bool LogFileChecked() const override { return false; }
+    void SetImportedFile(bool) override {}
+    void SetTimeAxisLabel(const AnsiString&) override {}
+    void SetTimeWindowTexts(const AnsiString&, const AnsiString&) override {}
+    void ShowGraphPage() override {}
+    void ShowLoadedDataPages(bool) override {}
+
+    std::vector<std::unique_ptr<TChartSeries>> series;
+    std::map<TDataFileMemo, std::vector<AnsiString>> memos;
+    AnsiString fileName;
+};
+
+BenchView& Recorded()
+{
+    static BenchView* view = [] {
+        auto* v = new BenchView;
+        v->Record();
+        char dir[] = "/tmp/nox_bench_datafileXXXXXX";
+        v->fileName = AnsiString(mkdtemp(dir)) + "/run";
+        return v;
+    }();
+    return *view;
+}
+
+const std::string& FileBytes()
+{
+    static const std::string bytes = BuildRecordedDataFile(CaptureRecordedData(Recorded(), "/tmp/run_11.csv"));
+    return bytes;
+}
+
+void BM_Baseline_CopyValues(benchmark::State& state)
+{
+    BenchView& v = Recorded();
+    for (auto _ : state) {
+        std::vector<std::vector<double>> copy;
+        for (int s = 0; s < kSeries; ++s) {
+            const TChartValueList* y = v.series[size_t(s)]->YValues();
+            copy.emplace_back(y->Data(), y->Data() + y->Count());
+        }
+        benchmark::DoNotOptimize(copy.data());
+    }
+}
+BENCHMARK(BM_Baseline_CopyValues)->Unit(benchmark::kMillisecond);
+
+void BM_Baseline_ToChars(benchmark::State& state)
+{
+    BenchView& v = Recorded();
+    for (auto _ : state) {
+        std::string out;
+        out.reserve(size_t(kRows) * kSeries * 8);
+        char buf[32];
+        for (int t = 0; t < kRows; ++t)
+            for (int s = 0; s < kSeries; ++s) {
+                auto r = std::to_chars(buf, buf + sizeof buf, v.series[size_t(s)]->GetyValue(t), std::chars_format::fixed, 3);
+                out.append(buf, r.ptr);
+                out += ';';
+            }
+        benchmark::DoNotOptimize(out.data());
+    }
+}
+BENCHMARK(BM_Baseline_ToChars)->Unit(benchmark::kMillisecond);
+
+// User-interface thread: taking the recording from the chart.
+void BM_Write_Capture(benchmark::State& state)
+{
+    for (auto _ : state) benchmark::DoNotOptimize(CaptureRecordedData(Recorded(), "/tmp/run_11.csv").X.data());
+}
+BENCHMARK(BM_Write_Capture)->Unit(benchmark::kMillisecond);
+
+// Worker: formatting the file's bytes.
+void BM_Write_Build(benchmark::State& state)
+{
+    const TRecordedData data = CaptureRecordedData(Recorded(), "/tmp/run_11.csv");
+    for (auto _ : state) benchmark::DoNotOptimize(BuildRecordedDataFile(data).data());
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(FileBytes().size()));
+}
+BENCHMARK(BM_Write_Build)->Unit(benchmark::kMillisecond);
+
+// The whole save as the channel window calls it, synced to disk.
+void BM_Write_FileSave1Execute(benchmark::State& state)
+{
+    for (auto _ : state) benchmark::DoNotOptimize(FileSave1Execute(&Recorded(), 1));
+}
+BENCHMARK(BM_Write_FileSave1Execute)->Unit(benchmark::kMillisecond);
+
+// Worker: parsing the file.
+void BM_Read_Parse(benchmark::State& state)
+{
+    for (auto _ : state) benchmark::DoNotOptimize(ParseRecordedDataFile(FileBytes()).X.data());
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(FileBytes().size()));
+}
+BENCHMARK(BM_Read_Parse)->Unit(benchmark::kMillisecond);
+
+// User-interface thread: filling the view window's series from the parsed file.
+void BM_Read_Apply(benchmark::State& state)
+{
+    const TRecordedDataRead data = ParseRecordedDataFile(FileBytes());
+    BenchView view;
+    for (auto _ : state) benchmark::DoNotOptimize(ApplyRecordedData(view, data, "/tmp/run_11.csv"));
+}
+BENCHMARK(BM_Read_Apply)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
