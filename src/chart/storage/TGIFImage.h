@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "platform/AnsiString.h"
+
+class QMimeData;
 #include "platform/EInvalidGraphic.h"
 #include "platform/TBitmap.h"
 #include "platform/TStream.h"
@@ -70,6 +72,9 @@ extern bool GIFImageOptimizeOnStream;
 // of one image. A file asking for more is refused instead of exhausting memory.
 extern std::int64_t GIFMaximumFramePixels;
 extern std::int64_t GIFMaximumImagePixels;
+// Clipboard formats: a whole GIF stream, and a bitmap.
+extern const char* const CF_GIF;     // "GIF Image"
+extern const char* const CF_BITMAP;  // the clipboard's own image format
 
 using TGIFWarning = std::function<void(QObject* Sender, TGIFSeverity Severity, const AnsiString& Message)>;
 using TProgressEvent =
@@ -81,9 +86,8 @@ class TGIFColorMap;
 class TGIFExtension;
 class TGIFGraphicControlExtension;
 
-// Provided by the colour reduction code (declared here for its callers; not defined in
-// this library yet): a new bitmap of 8 bits per pixel whose palette the reduction chooses,
-// or a 24-bit copy for rmNone; the source is not changed.
+// A new bitmap of 8 bits per pixel whose palette the reduction chooses, or a 24-bit copy for
+// rmNone; the source is not changed (GIFColorReduction.cpp).
 std::unique_ptr<TBitmap> ReduceColors(TBitmap* Bitmap, TColorReduction ColorReduction, TDitherMode DitherMode,
                                       int ReductionBits, const TGIFColorMap* Palette);
 
@@ -161,6 +165,9 @@ public:
     void Assign(TPersistent* Source) override;
     virtual void Warning(TGIFSeverity Severity, const AnsiString& Message) = 0;
     virtual void Changed() = 0;
+    // Sorts the table by use over the frames that use it, dropping colours no pixel uses;
+    // answers whether the table is now marked sorted.
+    bool Optimize();
 
     int GetCount() const { return FCount; }
     int GetCapacity() const { return FCapacity; }
@@ -201,6 +208,7 @@ public:
     explicit TGIFGlobalColorMap(TGIFHeader* Header) : FHeader(Header) {}
     void Warning(TGIFSeverity Severity, const AnsiString& Message) override;
     void Changed() override;
+    TGIFHeader* Header() const { return FHeader; }
 
 private:
     TGIFHeader* FHeader;
@@ -212,6 +220,7 @@ public:
     explicit TGIFLocalColorMap(TGIFSubImage* SubImage) : FSubImage(SubImage) {}
     void Warning(TGIFSeverity Severity, const AnsiString& Message) override;
     void Changed() override;
+    TGIFSubImage* SubImage() const { return FSubImage; }
 
 private:
     TGIFSubImage* FSubImage;
@@ -307,6 +316,13 @@ public:
     // Reads the LZW code stream behind the descriptor into the pixel data, and writes it.
     void Decompress(TStream* Stream);
     void Compress(TStream* Stream);
+
+    // Drops the columns and rows of transparent pixels at the borders of a transparent
+    // frame; a frame left with nothing becomes empty.
+    void Crop();
+    // Makes the pixels that repeat the previous frame at the same screen position
+    // transparent.
+    void Merge(TGIFSubImage* Previous);
 
 protected:
     void SetOwnerImage(TGIFImage* Image);
@@ -529,6 +545,14 @@ public:
     virtual void LoadFromStream(TStream* Stream);
     virtual void SaveToStream(TStream* Stream);
     virtual void Warning(QObject* Sender, TGIFSeverity Severity, const AnsiString& Message);
+    // CF_GIF reads the data as a GIF stream, CF_BITMAP takes the image as one frame; any
+    // other format raises "Unsupported clipboard format".
+    void LoadFromClipboardFormat(const AnsiString& Format, const QMimeData* Data);
+    // A non-empty image puts its bitmap and its whole GIF stream (CF_GIF) into Data.
+    void SaveToClipboardFormat(QMimeData* Data);
+    // Puts the picture on the system clipboard; "Failed to store GIF on clipboard" when
+    // there is none.
+    void CopyToClipboard();
 
     // Appends a frame made from a graphic, or the given frame itself (the image takes it
     // over); answers its index. Anything else: "Object type not supported for operation".
@@ -573,12 +597,14 @@ public:
     void ReleasePixels(std::int64_t Count) { FPixelsInUse -= Count; }
     void ResetPalette() {}
 
-    // Provided by the optimisation code (declared here for its callers; not defined in
-    // this library yet): sorts and merges colour tables, crops frames, drops extensions
-    // that change nothing; Pack frees the cached bitmaps and palettes.
+    // Sorts and merges colour tables, crops frames, drops extensions that change nothing
+    // (TGIFImage_optimize.cpp); Pack frees the cached bitmaps and palettes and moves the
+    // colour table of a single frame into the global table.
     void Optimize(TGIFOptimizeOptions Options, TColorReduction ColorReduction, TDitherMode DitherMode,
                   int ReductionBits);
     void Pack();
+    // One global colour table for all frames, ordered by use.
+    void OptimizeColorMap();
 
 private:
     TGIFHeader* FHeader;

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "chart/storage/GIFColorReduction.h"
 #include "chart/storage/GIFLZW.h"
 #include "chart/storage/TGIFImage.h"
 
@@ -95,11 +96,15 @@ std::uint8_t* TGIFSubImage::GetScanline(int Y) {
 }
 
 void TGIFSubImage::SetBoundsRect(const TRect& Value) {
-    // The file stores 16-bit positions and sizes.
-    const int left = std::clamp(Value.Left, 0, 0xFFFF);
-    const int top = std::clamp(Value.Top, 0, 0xFFFF);
-    const int width = std::clamp(Value.Width(), 0, 0xFFFF);
-    const int height = std::clamp(Value.Height(), 0, 0xFFFF);
+    // The file stores 16-bit positions and sizes, and the logical screen must hold the
+    // frame; anything beyond would be written cut off.
+    if (Value.Left < 0 || Value.Top < 0 || Value.Width() < 0 || Value.Height() < 0 || Value.Right > 0xFFFF ||
+        Value.Bottom > 0xFFFF)
+        throw GIFException("Invalid image dimensions");
+    const int left = Value.Left;
+    const int top = Value.Top;
+    const int width = Value.Width();
+    const int height = Value.Height();
     const bool resized = width != FWidth || height != FHeight;
     if (resized) AllocateData(width, height);
     FLeft = left;
@@ -245,10 +250,29 @@ void TGIFSubImage::AssignFromBitmap(TBitmap* Source) {
     const int top = FTop;
     Clear();
     if (!Source || Source->GetEmpty()) return;
+    // A bitmap of more than 8 bits per pixel is reduced first; its frame takes the
+    // reduction's colour table whole and the indices as they are.
+    const TPixelFormat format = Source->GetPixelFormat();
+    const TColorReduction reduction = FImage ? FImage->ColorReduction : GIFImageDefaultColorReduction;
+    std::unique_ptr<TDIBWriter> reduced;
+    if (format != pf1bit && format != pf4bit && format != pf8bit && reduction != rmNone) {
+        reduced = ReduceColorsToDIB(Source, reduction, FImage ? FImage->DitherMode : GIFImageDefaultDitherMode,
+                                    FImage ? FImage->GetReductionBits() : GIFImageDefaultColorReductionBits, nullptr);
+        // rmPalette has no palette to reduce to here.
+        if (!reduced) throw GIFException("Invalid reduction method");
+    }
     SetBoundsRect(Bounds(left, top, Source->GetWidth(), Source->GetHeight()));
-    // Every bitmap is read by its colours: each distinct colour becomes one entry of the
-    // local colour table, in the order of first appearance. A bitmap of more than 256
-    // colours fails with "Color table overflow" (colour reduction is not done here).
+    if (reduced) {
+        FColorMap->ImportColorMap(reduced->ColorTable().data(), 256);
+        for (int y = 0; y < FHeight; ++y) {
+            if (FImage && y % 32 == 0) FImage->Progress(psRunning, y * 100 / FHeight, "Converting...");
+            std::memcpy(FData.data() + std::int64_t(y) * FWidth, reduced->ScanLine(y), std::size_t(FWidth));
+        }
+        return;
+    }
+    // Otherwise every bitmap is read by its colours: each distinct colour becomes one entry
+    // of the local colour table, in the order of first appearance. More than 256 colours
+    // fail with "Color table overflow".
     const QImage& img = Source->Image();
     struct CacheEntry {
         QRgb Color;
