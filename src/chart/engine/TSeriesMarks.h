@@ -169,7 +169,7 @@ public:
     void UsePosition(int index, TSeriesMarkPosition& position);
     // Copies the settings and the items of another marks object.
     void Assign(const TSeriesMarks& source);
-    using TTeeCustomShape::Assign;
+    void Assign(TPersistent* Source) override;
 
     // ---- drawing
     // The first index (a multiple of DrawEvery) whose drawn mark contains (x, y); -1.

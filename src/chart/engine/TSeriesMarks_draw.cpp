@@ -78,6 +78,14 @@ bool TSeriesMarks::IsPropertyStored(const char* Name) const
     return TTeeCustomShape::IsPropertyStored(Name);
 }
 
+void TSeriesMarks::Assign(TPersistent* Source)
+{
+    if (auto* marks = qobject_cast<TSeriesMarks*>(Source))
+        Assign(*marks);
+    else
+        TTeeCustomShape::Assign(Source);
+}
+
 void TSeriesMarks::SetParent(TCustomTeePanel* Value)
 {
     TTeeCustomShape::SetParent(Value);
