@@ -54,6 +54,14 @@ private:
     std::vector<std::unique_ptr<TSeriesMarkPosition>> FItems;
 };
 
+// The gradient of marks: right to left from silver to white.
+class TSeriesMarksGradient : public TTeeGradient {
+    Q_OBJECT
+public:
+    TSeriesMarksGradient();
+    bool IsPropertyStored(const char* Name) const override;
+};
+
 // Per-point settings of one mark: a framed shape in the mark colour with a small grey
 // shadow.
 class TMarksItem : public TTeeCustomShape {
@@ -64,6 +72,7 @@ public:
 
 protected:
     void InitShadow(TTeeShadow* AShadow) override;
+    TTeeGradient* NewGradient() override { return new TSeriesMarksGradient; }
 };
 
 // The colour symbol drawn beside a mark's text.
@@ -187,6 +196,7 @@ public:
 
 protected:
     void InitShadow(TTeeShadow* AShadow) override;
+    TTeeGradient* NewGradient() override { return new TSeriesMarksGradient; }
 
 private:
     void RepaintSeries();
