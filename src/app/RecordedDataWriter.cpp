@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "app/CLanguage.h"
+#include "chart/engine/TChartAxis.h"
 #include "chart/engine/TChartSeries.h"
 #include "platform/Dialogs.h"
 #include "platform/Exception.h"
@@ -79,6 +80,12 @@ TRecordedData CaptureRecordedData(const IDataFileView& window, const AnsiString&
     d.Memo = window.MemoLines(TDataFileMemo::Memo);
     d.Info = window.MemoLines(TDataFileMemo::Info);
     return d;
+}
+
+AnsiString SeriesAxisValuesFormat(const TChartSeries& series)
+{
+    const TChartAxis* axis = series.GetVertAxis();
+    return axis ? axis->GetAxisValuesFormat() : AnsiString("#,##0.###");
 }
 
 AnsiString RecordedDataFileName(const IDataFileView& window, int channel)

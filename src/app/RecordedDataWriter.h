@@ -15,10 +15,16 @@
 #include "app/DataFileView.h"
 #include "app/RecordedDataFile.h"
 
+class TChartSeries;
+
 // Takes everything the file holds from the window, on the user-interface thread. It copies
 // values only (no formatting), so it is quick even for a 12-hour recording; the result can
 // be turned into bytes and written on another thread.
 TRecordedData CaptureRecordedData(const IDataFileView& window, const AnsiString& fileName);
+
+// The value format a series' values are written in: that of its vertical axis (the chart
+// library's "#,##0.###" unless the user changed it), for the window's AxisValuesFormat.
+AnsiString SeriesAxisValuesFormat(const TChartSeries& series);
 
 // The full name the channel's current part is written to (the window's data-file name with
 // "_", channel and part number in front of ".csv").

@@ -118,7 +118,6 @@ public:
     CLanguage* Language = nullptr;           // the text table
     TEvent BusEvent{true, false};            // manual reset, not signalled
     std::uint8_t BusTaken = 0;
-    int ImportColumnCount = 0;               // columns of the last imported file
     int LastActivatedChannel = -1;           // kept by the channel windows; -1 none
     std::uint8_t TPScoutOpen = 0;
     std::uint8_t ReaderFlag = 0;

@@ -16,6 +16,7 @@
 #include "app/IShellHooks.h"
 #include "app/TfrmMainWindow.h"
 #include "app/TfrmTitleControl.h"
+#include "app/classFileReader.h"
 #include "chart/engine/TChartSeries.h"
 #include "platform/Dialogs.h"
 #include "platform/Round.h"
@@ -86,8 +87,9 @@ void TfrmMainWindow::ArrangeAxis(bool left) {
     if (!anyActive) return;
 
     int n = 22;
-    if (form->FileView && ImportColumnCount != 0)
-        n = ImportColumnCount - 1;
+    // The column count of the last imported file is kept by the import.
+    if (form->FileView && ::ImportColumnCount != 0)
+        n = ::ImportColumnCount - 1;
     else if (left && form->ProgrammerView)
         n = 16;
     n = std::min(n, count);

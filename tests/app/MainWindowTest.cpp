@@ -5,11 +5,13 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QTimer>
+#include <atomic>
 #include <thread>
 
 #include "FakeChannelForm.h"
 #include "app/CLanguage.h"
 #include "app/IShellHooks.h"
+#include "app/classFileReader.h"
 #include "app/TfrmMainWindow.h"
 #include "platform/UiDispatcher.h"
 #include "support/ScriptedDialogs.h"
@@ -300,6 +302,22 @@ TEST_F(MainWindowTest, AxisArrangementOnTheActiveChart) {
     EXPECT_EQ(f->axes[TChannelAxis::Right], std::make_pair(1000.0, -110.0));
 }
 
+TEST_F(MainWindowTest, ImportedViewArrangesOnlyTheImportedColumns) {
+    window->mnuVisualisierungClick();
+    FakeChannelForm* f = Form(1);
+    for (auto& s : f->series) s->SetActive(false);
+    const double values[3] = {10.0, 20.0, 900.0};
+    for (int i = 0; i < 3; ++i) {
+        f->series[size_t(i)]->SetActive(true);
+        f->series[size_t(i)]->AddXY(1, values[i]);
+    }
+    ::ImportColumnCount = 3;  // time and two value columns: series 0 and 1
+    window->cmdSeriesShowLeftClick();
+    ::ImportColumnCount = 0;
+    EXPECT_DOUBLE_EQ(f->axes[TChannelAxis::Left].first, 20.5);
+    EXPECT_DOUBLE_EQ(f->axes[TChannelAxis::Left].second, 9.5);
+}
+
 TEST_F(MainWindowTest, SingleRampRefusalsAndCalendarOverview) {
     window->mnuDatenaufzeichnungClick();
     FakeChannelForm* f = Form(1);
@@ -336,10 +354,13 @@ TEST_F(MainWindowTest, SingleRampRefusalsAndCalendarOverview) {
 }
 
 TEST_F(MainWindowTest, MessagesFromWorkerThreadsReachTheDialogs) {
-    int answer = 0;
-    std::thread worker([&] { answer = window->MessageBox("from a thread", "Error", MB_OK); });
-    EXPECT_TRUE(platform::UiDispatcher::Instance().WaitRunning([&] { return answer != 0; }, 5000));
+    std::atomic<int> answer{0};
+    std::thread worker([&] {
+        answer = window->MessageBox("from a thread", "Error", MB_OK);
+        platform::UiDispatcher::Instance().Wake();
+    });
+    EXPECT_TRUE(platform::UiDispatcher::Instance().WaitRunning([&] { return answer.load() != 0; }, 5000));
     worker.join();
-    EXPECT_EQ(answer, IDOK);
+    EXPECT_EQ(answer.load(), IDOK);
     EXPECT_EQ(support::TestDialogs().LastMessage().text, "from a thread");
 }

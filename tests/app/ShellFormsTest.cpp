@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
+#include <QAbstractButton>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -12,6 +14,7 @@
 #include "app/TfrmMainWindow.h"
 #include "app/TfrmSerialNumber.h"
 #include "app/TfrmTitleControl.h"
+#include "platform/Dialogs.h"
 #include "platform/UiDispatcher.h"
 #include "support/ScriptedDialogs.h"
 
@@ -138,4 +141,43 @@ TEST(SerialNumberDialogTest, AskedInTheProgramLanguage) {
     EXPECT_EQ(caption, CLanguage::Instance()->LookupText(1, 200, out));
     EXPECT_EQ(prompt, CLanguage::Instance()->LookupText(1, 201, out));
     CLanguage::Instance()->SetCurrentLanguage(CLanguage::German);
+}
+
+TEST(YesNoBoxTest, ButtonsSpeakTheProgramLanguage) {
+    FakeChannelFactory factory;
+    TfrmMainWindow window(&factory, CLanguage::German);
+    window.tmrPopUp->stop();
+    platform::Dialogs& scripted = platform::dialogs();
+    platform::QtDialogs qtDialogs;
+    platform::SetDialogs(&qtDialogs);
+    struct Seen {
+        QString caption;
+        QStringList buttons;
+    };
+    auto answer = [](Seen& seen, const QString& press) {
+        QTimer::singleShot(0, [&seen, press] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            seen.caption = box->windowTitle();
+            for (QAbstractButton* b : box->buttons()) {
+                seen.buttons << b->text();
+                if (b->text() == press) b->click();
+            }
+        });
+    };
+    Seen german, english;
+    answer(german, "&Nein");
+    const bool first = window.AskYesNo("?");
+    window.mnuEnglishClick();
+    answer(english, "&Yes");
+    const bool second = window.AskYesNo("?");
+    platform::SetDialogs(&scripted);
+    CLanguage::Instance()->SetCurrentLanguage(CLanguage::German);
+
+    EXPECT_EQ(german.caption, "Warnung");
+    EXPECT_TRUE(german.buttons.contains("&Ja") && german.buttons.contains("&Nein"));
+    EXPECT_FALSE(first);
+    EXPECT_EQ(english.caption, "Warning");
+    EXPECT_TRUE(english.buttons.contains("&Yes") && english.buttons.contains("&No"));
+    EXPECT_TRUE(second);
 }

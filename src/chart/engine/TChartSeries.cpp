@@ -1,3 +1,4 @@
+#include "chart/engine/SeriesHost.h"
 #include "chart/engine/TChartSeries.h"
 
 #include <algorithm>
@@ -521,6 +522,7 @@ void TChartSeries::SetParentChart(IChartHost* value)
     if (value == FParentChart) return;
     if (FParentChart) FParentChart->RemoveSeries(this);
     FParentChart = value;
+    FMarks->SetParent(SeriesPanelOf(value));
     if (FParentChart) FParentChart->InternalAddSeries(this);
 }
 
@@ -536,6 +538,8 @@ void TChartSeries::Added()
 
 void TChartSeries::Removed()
 {
+    if (ISeriesHost* host = SeriesHostOf(FParentChart); host && Cursor != 0 && host->GetChartCursor() == Cursor)
+        host->SetChartCursor(host->GetOriginalCursor());
     RemoveAllLinkedSeries();
     FParentChart = nullptr;
     RecalcGetAxis();

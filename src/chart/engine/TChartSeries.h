@@ -18,7 +18,22 @@
 
 class TChartAxis;
 class TDataSourcesList;
+class ISeriesHost;
 class TTeeFunction;
+
+// The texts a legend shows for a point.
+enum TLegendTextStyle {
+    ltsPlain,
+    ltsLeftValue,
+    ltsRightValue,
+    ltsLeftPercent,
+    ltsRightPercent,
+    ltsXValue,
+    ltsValue,
+    ltsPercent,
+    ltsXAndValue,
+    ltsXAndPercent
+};
 
 class TChartSeries : public TCustomChartSeries {
     Q_OBJECT
@@ -264,6 +279,74 @@ public:
     bool SinglePointFunctions = true;
     bool HasThirdValues = false;
 
+    // ---- drawing (the chart calls these in its draw cycle)
+    // The chart's series interface, or none outside a chart that draws.
+    ISeriesHost* SeriesHost() const;
+    // Depth slot: the chart's MaxZOrder grows for each automatic series of a 3D chart.
+    virtual void CalcZOrder();
+    // StartZ, MiddleZ and EndZ from the z order and the chart's series depth.
+    virtual void CalcDepthPositions();
+    virtual bool MoreSameZOrder() const;
+    // Active, and no active series before it in the chart's list has the same z order.
+    bool FirstInZOrder() const;
+    virtual void DoBeforeDrawValues();
+    virtual void DoAfterDrawValues();
+    // DrawValue for the visible range, in the order DrawValuesForward gives.
+    virtual void DrawAllValues();
+    virtual void DrawValue(int) {}
+    virtual bool DrawValuesForward() const;
+    virtual bool DrawSeriesForward(int) const;
+    // Lays out and draws the mark of every visible point that has one.
+    void DrawMarks();
+    virtual void DrawMark(int index, const AnsiString& text, TSeriesMarkPosition& position);
+    int StartZ = 0;
+    int MiddleZ = 0;
+    int EndZ = 0;
+    std::function<void(TChartSeries*)> BeforeDrawValues;
+    std::function<void(TChartSeries*)> AfterDrawValues;
+
+    // ---- positions
+    TChartAxis* MandatoryAxis() const { return FYMandatory ? FGetVertAxis : FGetHorizAxis; }
+    virtual int CalcXPos(int index) const;
+    virtual int CalcYPos(int index) const;
+    int CalcXPosValue(double value) const;
+    int CalcYPosValue(double value) const;
+    int CalcPosValue(double value) const { return FYMandatory ? CalcYPosValue(value) : CalcXPosValue(value); }
+    int CalcXSizeValue(double value) const;
+    int CalcYSizeValue(double value) const;
+    double XScreenToValue(int pixel) const;
+    double YScreenToValue(int pixel) const;
+    AnsiString YValueToText(double value) const;
+    int VisibleCount() const { return FirstValueIndex < 0 ? 0 : LastValueIndex - FirstValueIndex + 1; }
+    int FirstDisplayedIndex() const { return DrawValuesForward() ? FirstValueIndex : LastValueIndex; }
+    // The index range of the chart's current page.
+    void CalcFirstLastPage(int& first, int& last) const;
+
+    // ---- mouse
+    // The point under (x, y), -1 for none.
+    virtual int Clicked(int, int) { return -1; }
+    int Clicked(const TPoint& p) { return Clicked(p.X, p.Y); }
+    void GetCursorValues(double& x, double& y) const;
+    int GetCursorValueIndex();
+    // Whether a point is under (x, y); sets the chart cursor and calls the enter and leave
+    // events.
+    bool CheckMouse(int x, int y);
+    std::function<void(TChartSeries*)> OnMouseEnter;
+    std::function<void(TChartSeries*)> OnMouseLeave;
+
+    // ---- legend
+    virtual int CountLegendItems() { return Count(); }
+    virtual int LegendToValueIndex(int legendIndex) const { return legendIndex; }
+    virtual TColor LegendItemColor(int legendIndex) const { return ValueColor(legendIndex); }
+    virtual AnsiString LegendString(int legendIndex, TLegendTextStyle style);
+    // The legend symbol of a point, or of the whole series for index -1.
+    virtual void DrawLegend(int valueIndex, const TRect& rect);
+    virtual void DrawLegendShape(int valueIndex, const TRect& rect);
+    virtual void PrepareLegendCanvas(int, TColor&, TBrushStyle&) {}
+    virtual double GetOriginValue(int index) const { return GetMarkValue(index); }
+    // The widest mark text over the points whose mark is visible.
+    int MaxMarkWidth();
+
     // ---- events
     std::function<void(TChartSeries*, int)> OnAfterAdd;
     std::function<bool(TChartSeries*)> OnBeforeAdd;
@@ -309,6 +392,7 @@ protected:
     int FUpdateCount = 0;
     bool FLoading = false;
     bool FDestroying = false;
+    bool FMouseInside = false;
 
 private:
     void WatchComponent(QObject* component);

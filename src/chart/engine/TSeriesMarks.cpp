@@ -61,7 +61,7 @@ TMarksItem* TMarksItems::Get(int index)
     if (index < 0) return nullptr;
     if (index >= Count()) FItems.resize(static_cast<std::size_t>(index) + 1, nullptr);
     TMarksItem*& item = FItems[static_cast<std::size_t>(index)];
-    if (!item) item = new TMarksItem(FOwner);
+    if (!item) item = new TMarksItem(FOwner ? FOwner->ParentChart() : nullptr, FOwner);
     return item;
 }
 
@@ -94,8 +94,12 @@ void TMarksItems::DeleteRange(int start, int quantity)
 }
 
 TSeriesMarks::TSeriesMarks(TChartSeries* series)
-    : QObject(series), FParentSeries(series), FPositions(series), FItems(this)
+    : TTeeCustomShape(nullptr), FParentSeries(series), FPositions(series), FItems(this)
 {
+    setParent(series);
+    SetColor(clInfoBk);
+    FVisible = false;
+    InitShadow(GetShadow());
 }
 
 TSeriesMarks::~TSeriesMarks() = default;
@@ -181,18 +185,18 @@ void TSeriesMarks::UsePosition(int index, TSeriesMarkPosition& position)
 void TSeriesMarks::Assign(const TSeriesMarks& source)
 {
     if (&source == this) return;
+    auto& from = const_cast<TSeriesMarks&>(source);
     FAngle = source.FAngle;
+    SetCallout(source.FCallout);
     FClip = source.FClip;
     FDrawEvery = source.FDrawEvery;
     FStyle = source.FStyle;
     FMultiLine = source.FMultiLine;
-    FVisible = source.FVisible;
+    SetSymbol(source.FSymbol);
     FItems.Clear();
-    for (int i = 0; i < const_cast<TSeriesMarks&>(source).FItems.Count(); ++i)
-        if (TMarksItem* item = source.FItems.Find(i)) {
-            TMarksItem* mine = FItems.Get(i);
-            mine->SetVisible(item->GetVisible());
-            mine->SetColor(item->GetColor());
-        }
+    for (int i = 0; i < from.FItems.Count(); ++i)
+        if (TMarksItem* item = source.FItems.Find(i)) FItems.Get(i)->Assign(item);
+    TTeeCustomShape::Assign(&from);
+    FVisible = source.FVisible;
     RepaintSeries();
 }

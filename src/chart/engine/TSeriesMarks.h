@@ -1,13 +1,15 @@
 #pragma once
-// The marks of a series: common settings, per-point overrides (items) and the remembered
-// positions of drawn or user-moved marks. The framed-shape settings and the drawing of
-// marks belong to the shape base and the series' drawing.
+// The marks of a series: common settings, per-point overrides (items), the remembered
+// positions of drawn or user-moved marks, the callout arrow and the colour symbol. Marks,
+// items and symbol are framed shapes drawn on the series' chart panel.
 #include <QObject>
 #include <memory>
 #include <vector>
 
 #include "chart/engine/ChartDataEnums.h"
 #include "chart/engine/ChartExceptions.h"
+#include "chart/engine/TSeriesPointer.h"
+#include "chart/engine/TTeeCustomShape.h"
 #include "platform/GraphicsTypes.h"
 
 class IChartHost;
@@ -25,6 +27,7 @@ public:
 
     // Copies the geometry, not ArrowFix or Custom.
     void Assign(const TSeriesMarkPosition& source);
+    TRect Bounds() const { return TRect(LeftTop.X, LeftTop.Y, LeftTop.X + Width, LeftTop.Y + Height); }
 };
 
 // Positions by point index; entries may be empty.
@@ -51,27 +54,35 @@ private:
     std::vector<std::unique_ptr<TSeriesMarkPosition>> FItems;
 };
 
-// Per-point settings of one mark.
-class TMarksItem : public QObject {
+// Per-point settings of one mark: a framed shape in the mark colour with a small grey
+// shadow.
+class TMarksItem : public TTeeCustomShape {
     Q_OBJECT
-    Q_PROPERTY(bool Visible READ GetVisible WRITE SetVisible)
-    Q_PROPERTY(TColor Color READ GetColor WRITE SetColor)
-
 public:
-    explicit TMarksItem(QObject* parent = nullptr) : QObject(parent) {}
-    bool GetVisible() const { return FVisible; }
-    void SetVisible(bool value) { FVisible = value; }
-    TColor GetColor() const { return FColor; }
-    void SetColor(TColor value) { FColor = value; }
+    explicit TMarksItem(TCustomTeePanel* chart = nullptr, QObject* owner = nullptr);
+    bool IsPropertyStored(const char* Name) const override;
 
-private:
-    bool FVisible = true;
-    TColor FColor = clInfoBk;
+protected:
+    void InitShadow(TTeeShadow* AShadow) override;
 };
+
+// The colour symbol drawn beside a mark's text.
+class TSeriesMarksSymbol : public TTeeCustomShape {
+    Q_OBJECT
+public:
+    explicit TSeriesMarksSymbol(TCustomTeePanel* chart = nullptr);
+    bool ShouldDraw() const { return GetVisible() && !GetTransparent(); }
+    bool IsPropertyStored(const char* Name) const override;
+
+protected:
+    void InitShadow(TTeeShadow* AShadow) override;
+};
+
+class TSeriesMarks;
 
 class TMarksItems {
 public:
-    explicit TMarksItems(QObject* owner) : FOwner(owner) {}
+    explicit TMarksItems(TSeriesMarks* owner) : FOwner(owner) {}
     TMarksItems(const TMarksItems&) = delete;
     TMarksItems& operator=(const TMarksItems&) = delete;
     ~TMarksItems() { Clear(); }
@@ -89,11 +100,11 @@ public:
     bool Loading = false;
 
 private:
-    QObject* FOwner;
+    TSeriesMarks* FOwner;
     std::vector<TMarksItem*> FItems;
 };
 
-class TSeriesMarks : public QObject {
+class TSeriesMarks : public TTeeCustomShape {
     Q_OBJECT
     Q_PROPERTY(int Angle READ GetAngle WRITE SetAngle)
     Q_PROPERTY(bool Clip READ GetClip WRITE SetClip)
@@ -101,10 +112,34 @@ class TSeriesMarks : public QObject {
     Q_PROPERTY(bool MultiLine READ GetMultiLine WRITE SetMultiLine)
     Q_PROPERTY(ChartDataEnums::TSeriesMarksStyle Style READ GetStyle WRITE SetStyle)
     Q_PROPERTY(bool Visible READ GetVisible WRITE SetVisible)
+    Q_PROPERTY(TMarksCallout* Callout READ GetCallout WRITE SetCallout)
+    Q_PROPERTY(TChartPen* Arrow READ GetArrow WRITE SetArrow STORED false)
+    Q_PROPERTY(int ArrowLength READ GetArrowLength WRITE SetArrowLength STORED false)
+    Q_PROPERTY(TColor BackColor READ GetColor WRITE SetColor STORED false)
+    Q_PROPERTY(TSeriesMarksSymbol* Symbol READ GetSymbol WRITE SetSymbol)
 
 public:
     explicit TSeriesMarks(TChartSeries* series);
     ~TSeriesMarks() override;
+    bool IsPropertyStored(const char* Name) const override;
+    // The panel of the marks, their callout, symbol and items.
+    void SetParent(TCustomTeePanel* Value) override;
+
+    // Created on first use.
+    TMarksCallout* GetCallout();
+    bool HasCallout() const { return FCallout != nullptr; }
+    // None frees the callout; otherwise it takes the given settings.
+    void SetCallout(TMarksCallout* Value);
+    TChartPen* GetArrow();
+    void SetArrow(TChartPen* Value) { GetArrow()->Assign(Value); }
+    int GetArrowLength();
+    void SetArrowLength(int Value);
+    TSeriesMarksSymbol* GetSymbol();
+    bool HasSymbol() const { return FSymbol != nullptr; }
+    void SetSymbol(TSeriesMarksSymbol* Value);
+
+    // The item of a point below the items' count, otherwise the marks themselves.
+    TTeeCustomShape* MarkItem(int index);
 
     TChartSeries* ParentSeries() const { return FParentSeries; }
     TSeriesMarksPositions& Positions() { return FPositions; }
@@ -122,7 +157,6 @@ public:
     void SetMultiLine(bool value);
     TSeriesMarksStyle GetStyle() const { return FStyle; }
     void SetStyle(TSeriesMarksStyle value);
-    bool GetVisible() const { return FVisible; }
     void SetVisible(bool value);
     int ZPosition = 0;
 
@@ -135,9 +169,30 @@ public:
     void UsePosition(int index, TSeriesMarkPosition& position);
     // Copies the settings and the items of another marks object.
     void Assign(const TSeriesMarks& source);
+    using TTeeCustomShape::Assign;
+
+    // ---- drawing
+    // The first index (a multiple of DrawEvery) whose drawn mark contains (x, y); -1.
+    int Clicked(int x, int y);
+    // Lets the callout lift the mark by the arrow length.
+    void ApplyArrowLength(TSeriesMarkPosition& position);
+    // In a 3D chart without 3D text: moves pos by the offset the projection gives point.
+    void ConvertTo2D(const TPoint& point, TPoint& pos);
+    // Moves the mark vertically off the marks first .. index - 1 it overlaps.
+    void AntiOverlap(int first, int index, TSeriesMarkPosition& position);
+    // The widest line of the mark text of index with the canvas's current font.
+    int TextWidth(int index);
+    // Draws one mark: arrow, frame, symbol and text.
+    void InternalDraw(int index, TColor color, const AnsiString& text, TSeriesMarkPosition& position);
+
+protected:
+    void InitShadow(TTeeShadow* AShadow) override;
 
 private:
     void RepaintSeries();
+    // The rectangle a drawn mark covers, frame and shadow included.
+    TRect CoveredRect(int index, const TSeriesMarkPosition& position);
+    void DrawText(const TRect& rect, const AnsiString& text);
 
     TChartSeries* FParentSeries;
     int FAngle = 0;
@@ -145,7 +200,8 @@ private:
     int FDrawEvery = 1;
     bool FMultiLine = false;
     TSeriesMarksStyle FStyle = smsLabel;
-    bool FVisible = false;
     TSeriesMarksPositions FPositions;
+    TMarksCallout* FCallout = nullptr;
+    TSeriesMarksSymbol* FSymbol = nullptr;
     TMarksItems FItems;
 };

@@ -1,5 +1,8 @@
 #include "chart/storage/TGIFImage.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QPainter>
 #include <algorithm>
 #include <cstring>
@@ -26,6 +29,8 @@ bool GIFImageRenderOnLoad = false;
 bool GIFImageOptimizeOnStream = false;
 std::int64_t GIFMaximumFramePixels = std::int64_t(1) << 26;
 std::int64_t GIFMaximumImagePixels = std::int64_t(1) << 28;
+const char* const CF_GIF = "GIF Image";
+const char* const CF_BITMAP = "application/x-qt-image";
 
 TGIFColor Color2RGB(TColor Color) {
     return {std::uint8_t(Color & 0xFF), std::uint8_t((Color >> 8) & 0xFF), std::uint8_t((Color >> 16) & 0xFF)};
@@ -559,6 +564,7 @@ bool TGIFImage::GetIsTransparent() const {
 }
 
 void TGIFImage::SetWidth(int Value) {
+    if (Value < 0 || Value > 0xFFFF) throw GIFException("Invalid image dimensions");
     for (int i = 0; i < FImages->GetCount(); ++i) {
         const TGIFSubImage* f = FImages->GetImage(i);
         if (Value < f->GetLeft() + f->GetWidth()) throw GIFException("Image width too small for contained frames");
@@ -569,6 +575,7 @@ void TGIFImage::SetWidth(int Value) {
 }
 
 void TGIFImage::SetHeight(int Value) {
+    if (Value < 0 || Value > 0xFFFF) throw GIFException("Invalid image dimensions");
     for (int i = 0; i < FImages->GetCount(); ++i) {
         const TGIFSubImage* f = FImages->GetImage(i);
         if (Value < f->GetTop() + f->GetHeight()) throw GIFException("Image height too small for contained frames");
@@ -769,4 +776,38 @@ void TGIFImage::Draw(TCanvas* ACanvas, const TRect& r) {
     QPainter* p = ACanvas->Painter();
     if (!p) return;
     p->drawImage(QRect(r.Left, r.Top, r.Width(), r.Height()), ToImage());
+}
+
+void TGIFImage::LoadFromClipboardFormat(const AnsiString& Format, const QMimeData* Data) {
+    if (Format == CF_GIF && Data && Data->hasFormat(CF_GIF)) {
+        const QByteArray bytes = Data->data(CF_GIF);
+        TMemoryStream m(bytes.constData(), std::size_t(bytes.size()));
+        LoadFromStream(&m);
+        return;
+    }
+    if (Format == CF_BITMAP && Data && Data->hasImage()) {
+        TBitmap bmp;
+        bmp.SetImage(qvariant_cast<QImage>(Data->imageData()));
+        bmp.SetPixelFormat(pf24bit);
+        Assign(&bmp);
+        return;
+    }
+    throw EInvalidGraphic("Unsupported clipboard format");
+}
+
+void TGIFImage::SaveToClipboardFormat(QMimeData* Data) {
+    if (GetEmpty() || !Data) return;
+    TMemoryStream m;
+    SaveToStream(&m);
+    Data->setImageData(ToImage());
+    Data->setData(CF_GIF, QByteArray(reinterpret_cast<const char*>(m.Memory()), qsizetype(m.GetSize())));
+}
+
+void TGIFImage::CopyToClipboard() {
+    QClipboard* clipboard = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::clipboard()
+                                                                                        : nullptr;
+    if (!clipboard) throw GIFException("Failed to store GIF on clipboard");
+    auto data = std::make_unique<QMimeData>();
+    SaveToClipboardFormat(data.get());
+    clipboard->setMimeData(data.release());
 }

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "platform/AnsiString.h"
+
+class QMimeData;
 #include "platform/EInvalidGraphic.h"
 #include "platform/TBitmap.h"
 #include "platform/TStream.h"
@@ -70,6 +72,9 @@ extern bool GIFImageOptimizeOnStream;
 // of one image. A file asking for more is refused instead of exhausting memory.
 extern std::int64_t GIFMaximumFramePixels;
 extern std::int64_t GIFMaximumImagePixels;
+// Clipboard formats: a whole GIF stream, and a bitmap.
+extern const char* const CF_GIF;     // "GIF Image"
+extern const char* const CF_BITMAP;  // the clipboard's own image format
 
 using TGIFWarning = std::function<void(QObject* Sender, TGIFSeverity Severity, const AnsiString& Message)>;
 using TProgressEvent =
@@ -540,6 +545,14 @@ public:
     virtual void LoadFromStream(TStream* Stream);
     virtual void SaveToStream(TStream* Stream);
     virtual void Warning(QObject* Sender, TGIFSeverity Severity, const AnsiString& Message);
+    // CF_GIF reads the data as a GIF stream, CF_BITMAP takes the image as one frame; any
+    // other format raises "Unsupported clipboard format".
+    void LoadFromClipboardFormat(const AnsiString& Format, const QMimeData* Data);
+    // A non-empty image puts its bitmap and its whole GIF stream (CF_GIF) into Data.
+    void SaveToClipboardFormat(QMimeData* Data);
+    // Puts the picture on the system clipboard; "Failed to store GIF on clipboard" when
+    // there is none.
+    void CopyToClipboard();
 
     // Appends a frame made from a graphic, or the given frame itself (the image takes it
     // over); answers its index. Anything else: "Object type not supported for operation".

@@ -96,11 +96,15 @@ std::uint8_t* TGIFSubImage::GetScanline(int Y) {
 }
 
 void TGIFSubImage::SetBoundsRect(const TRect& Value) {
-    // The file stores 16-bit positions and sizes.
-    const int left = std::clamp(Value.Left, 0, 0xFFFF);
-    const int top = std::clamp(Value.Top, 0, 0xFFFF);
-    const int width = std::clamp(Value.Width(), 0, 0xFFFF);
-    const int height = std::clamp(Value.Height(), 0, 0xFFFF);
+    // The file stores 16-bit positions and sizes, and the logical screen must hold the
+    // frame; anything beyond would be written cut off.
+    if (Value.Left < 0 || Value.Top < 0 || Value.Width() < 0 || Value.Height() < 0 || Value.Right > 0xFFFF ||
+        Value.Bottom > 0xFFFF)
+        throw GIFException("Invalid image dimensions");
+    const int left = Value.Left;
+    const int top = Value.Top;
+    const int width = Value.Width();
+    const int height = Value.Height();
     const bool resized = width != FWidth || height != FHeight;
     if (resized) AllocateData(width, height);
     FLeft = left;

@@ -7,7 +7,7 @@
 #include <map>
 #include <vector>
 
-#include "chart/engine/AxisHost.h"
+#include "chart/engine/SeriesHost.h"
 #include "chart/engine/TChartAxes.h"
 #include "chart/engine/TChartAxis.h"
 #include "chart/engine/TView3DOptions.h"
@@ -17,7 +17,7 @@
 #include "chart/engine/TTeeCustomTool.h"
 #include "chart/engine/TTeeSeriesSource.h"
 
-class FakeChartHost : public IAxisHost {
+class FakeChartHost : public ISeriesHost {
 public:
     FakeChartHost() : Series(this), ToolList(this), CustomAxesList(this), AxesList(this) {}
     ~FakeChartHost() override
@@ -134,6 +134,28 @@ public:
     TAxisOnGetLabel& OnGetAxisLabelEvent() override { return OnGetAxisLabel; }
     TAxisOnGetNextLabel& OnGetNextAxisLabelEvent() override { return OnGetNextAxisLabel; }
 
+    // ---- series drawing
+    TCustomTeePanel* GetPanel() override { return Panel; }
+    int GetSeriesWidth3D() const override { return SeriesWidth3D; }
+    void SetMaxZOrder(int value) override { MaxZOrder = value; }
+    bool GetInvertedRotation() const override { return InvertedRotation; }
+    bool GetApplyZOrder() const override { return ApplyZOrder; }
+    bool GetAutoRepaint() const override { return AutoRepaint; }
+    void SetAutoRepaint(bool value) override { AutoRepaint = value; }
+    TColor GetBackColor() override { return BackColor; }
+    void SetBrushCanvas(TColor color, TChartBrush* brush, TColor backColor) override
+    {
+        if (Canvas) Canvas->AssignBrushColor(brush, color, backColor);
+    }
+    int GetMaxPointsPerPage() const override { return MaxPointsPerPage; }
+    int GetPage() const override { return Page; }
+    TColor GetLegendColor() override { return LegendColor; }
+    TChartPen* GetLegendSymbolPen() override { return LegendSymbolPen; }
+    TPoint GetCursorPos() override { return CursorPos; }
+    int GetChartCursor() const override { return ChartCursor; }
+    void SetChartCursor(int cursor) override { ChartCursor = cursor; }
+    int GetOriginalCursor() const override { return OriginalCursor; }
+
     // The six standard axes as the chart makes them: bottom, top, left, right, depth and
     // depth-top.
     void CreateStandardAxes()
@@ -182,6 +204,20 @@ public:
     std::map<TChartAxis*, int> WallSizes;
     TAxisOnGetLabel OnGetAxisLabel;
     TAxisOnGetNextLabel OnGetNextAxisLabel;
+    // Series drawing: the panel the shapes use (none unless a test gives one).
+    TCustomTeePanel* Panel = nullptr;
+    int SeriesWidth3D = 10;
+    bool InvertedRotation = false;
+    bool ApplyZOrder = true;
+    bool AutoRepaint = true;
+    TColor BackColor = clWhite;
+    int MaxPointsPerPage = 0;
+    int Page = 1;
+    TColor LegendColor = clDefault;
+    TChartPen* LegendSymbolPen = nullptr;
+    TPoint CursorPos;
+    int ChartCursor = 0;
+    int OriginalCursor = 0;
 
     struct Event {
         TCustomChartSeries* series;

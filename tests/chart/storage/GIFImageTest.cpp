@@ -2,6 +2,9 @@
 // colour tables and extensions, bitmap conversion and the warnings of damaged files.
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <cstring>
 
 #include "chart/storage/TGIFImage.h"
@@ -378,6 +381,11 @@ TEST(GIFImage, FrameBoundsGrowTheLogicalScreen) {
     EXPECT_EQ(ErrorOf([&] { gif.SetHeight(19); }), "Image height too small for contained frames");
     gif.SetWidth(100);
     EXPECT_EQ(gif.GetWidth(), 100);
+    // Sizes the file cannot hold in 16 bits are refused, not written cut off.
+    EXPECT_EQ(ErrorOf([&] { gif.SetWidth(70000); }), "Invalid image dimensions");
+    EXPECT_EQ(ErrorOf([&] { f->SetBoundsRect(Bounds(65000, 0, 1000, 1)); }), "Invalid image dimensions");
+    EXPECT_EQ(ErrorOf([&] { f->SetBoundsRect(Bounds(0, 0, -1, 1)); }), "Invalid image dimensions");
+    EXPECT_EQ(f->GetBoundsRect(), Bounds(10, 0, 30, 20));
     EXPECT_EQ(ErrorOf([&] { f->GetPixel(30, 0); }), "Invalid pixel coordinates");
     EXPECT_EQ(ErrorOf([&] { gif.SetReductionBits(9); }), "Invalid Bits Per Pixel value");
     gif.SetAnimationSpeed(5000);
@@ -400,6 +408,28 @@ TEST(GIFImage, ProgressEndsWithZeroWhenLoadingFails) {
     const Bytes cut(TinyGIF.begin(), TinyGIF.begin() + 20);
     EXPECT_EQ(ErrorOf([&] { Load(gif, cut); }), "Premature end of data");
     EXPECT_EQ(steps.back(), std::make_pair(psEnding, 0));
+}
+
+TEST(GIFImage, ClipboardCarriesTheWholeStreamAndABitmap) {
+    TGIFImage gif;
+    Load(gif, TinyGIF);
+    QMimeData data;
+    gif.SaveToClipboardFormat(&data);
+    ASSERT_TRUE(data.hasFormat(CF_GIF));
+    EXPECT_EQ(data.data(CF_GIF).size(), qsizetype(Save(gif).size()));
+    TGIFImage fromGif;
+    fromGif.LoadFromClipboardFormat(CF_GIF, &data);
+    EXPECT_EQ(fromGif.Images()->GetImage(0)->PixelData(), (Bytes{0, 1, 2, 3}));
+    TGIFImage fromBitmap;
+    fromBitmap.LoadFromClipboardFormat(CF_BITMAP, &data);
+    EXPECT_EQ(fromBitmap.ToImage(), gif.ToImage());
+    EXPECT_EQ(ErrorOf([&] { fromBitmap.LoadFromClipboardFormat("text/plain", &data); }),
+              "Unsupported clipboard format");
+
+    gif.CopyToClipboard();
+    const QMimeData* onClipboard = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(onClipboard, nullptr);
+    EXPECT_TRUE(onClipboard->hasFormat(CF_GIF));
 }
 
 TEST(GIFImage, CopiesAreDeep) {

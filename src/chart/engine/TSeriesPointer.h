@@ -1,0 +1,175 @@
+#pragma once
+// The marker a point series draws at each value, flat or as a 3D body; the callout that
+// adds an arrow from a point to a second position; the callout of series marks, whose
+// length lifts a mark above its point.
+#include "chart/engine/TChartPen.h"
+#include "chart/engine/TTeeCustomShape.h"
+#include "chart/engine/TeeGradient.h"
+
+class TCanvas3D;
+class TChartSeries;
+class TSeriesMarkPosition;
+
+enum TSeriesPointerStyle {
+    psRectangle,
+    psCircle,
+    psTriangle,
+    psDownTriangle,
+    psCross,
+    psDiagCross,
+    psStar,
+    psDiamond,
+    psSmallDot,
+    psNothing,
+    psLeftTriangle,
+    psRightTriangle
+};
+
+enum TArrowHeadStyle { ahNone, ahLine, ahSolid };
+
+// Whether a callout's arrow that would vanish against its point or the chart background
+// is drawn in a contrasting colour.
+extern bool TeeCheckMarkArrowColor;
+
+class TSeriesPointer : public TTeeCustomShapeBrushPen {
+    Q_OBJECT
+    Q_PROPERTY(bool Dark3D READ GetDark3D WRITE SetDark3D)
+    Q_PROPERTY(bool Draw3D READ GetDraw3D WRITE SetDraw3D)
+    Q_PROPERTY(TTeeGradient* Gradient READ GetGradient WRITE SetGradient)
+    Q_PROPERTY(int HorizSize READ GetHorizSize WRITE SetHorizSize)
+    Q_PROPERTY(bool InflateMargins READ GetInflateMargins WRITE SetInflate)
+    Q_PROPERTY(int Style READ GetStyleValue WRITE SetStyleValue)
+    Q_PROPERTY(int Transparency READ GetTransparency WRITE SetTransparency)
+    Q_PROPERTY(int VertSize READ GetVertSize WRITE SetVertSize)
+public:
+    explicit TSeriesPointer(TChartSeries* series);
+    ~TSeriesPointer() override;
+    void Assign(TPersistent* Source) override;
+
+    TChartSeries* Series() const { return FSeries; }
+    bool GetDark3D() const { return FDark3D; }
+    void SetDark3D(bool Value);
+    bool GetDraw3D() const { return FDraw3D; }
+    void SetDraw3D(bool Value);
+    TTeeGradient* GetGradient() const { return FGradient; }
+    void SetGradient(TTeeGradient* Value) { FGradient->Assign(Value); }
+    int GetHorizSize() const { return FHorizSize; }
+    // Sizes below 1 raise ChartException and keep the old size.
+    void SetHorizSize(int Value);
+    int GetVertSize() const { return FVertSize; }
+    void SetVertSize(int Value);
+    int GetSize() const { return std::max(FHorizSize, FVertSize); }
+    void SetSize(int Value);
+    bool GetInflateMargins() const { return FInflateMargins; }
+    void SetInflate(bool Value);
+    TSeriesPointerStyle GetStyle() const { return FStyle; }
+    void SetStyle(TSeriesPointerStyle Value);
+    int GetTransparency() const { return FTransparency; }
+    void SetTransparency(int Value);
+    TColor GetColor() const { return FBrush->GetColor(); }
+    void SetColor(TColor Value) { FBrush->SetColor(Value); }
+
+    // Changes made while a series draws: stored without a repaint.
+    void ChangeStyle(TSeriesPointerStyle Value) { FStyle = Value; }
+    void ChangeHorizSize(int Value) { FHorizSize = Value; }
+    void ChangeVertSize(int Value) { FVertSize = Value; }
+    void Change3D(bool Value) { FDraw3D = Value; }
+
+    // Changes of pen, brush and gradient repaint the series.
+    void CanvasChanged(QObject* Sender) override;
+
+    int GetStartZ() const;
+    int GetMiddleZ() const;
+    int GetEndZ() const;
+
+    void CalcHorizMargins(int& Left, int& Right) const;
+    void CalcVerticalMargins(int& Top, int& Bottom) const;
+    // Pen and brush of the canvas for a point of colour Color.
+    void Prepare();
+    void PrepareCanvas(TCanvas3D* Canvas, TColor Color);
+    void Draw(const TPoint& P) { Draw(P.X, P.Y); }
+    void Draw(int X, int Y);
+    void Draw(int X, int Y, TColor Color, TSeriesPointerStyle Style);
+    void DrawPointer(TCanvas3D* Canvas, bool Is3D, int X, int Y, int HorizSize, int VertSize, TColor Color,
+                     TSeriesPointerStyle Style);
+
+    // Bubble-like series whose sizes come from their data clear it.
+    bool AllowChangeSize = true;
+    // When false, each drawing gives the gradient the point's colour as its end colour.
+    bool KeepGradientColor = false;
+
+protected:
+    // Repaints the owner series (its chart), or the panel without a series.
+    void RepaintOwner();
+    // The canvas and the 3D flag of the chart the pointer draws on.
+    TCanvas3D* ChartCanvas() const;
+    bool ChartView3D() const;
+
+private:
+    int GetStyleValue() const { return FStyle; }
+    void SetStyleValue(int Value) { SetStyle(static_cast<TSeriesPointerStyle>(Value)); }
+    void SetFlag(bool& Variable, bool Value);
+    void DrawGradient(TCanvas3D* Canvas, bool Is3D, int Left, int Top, int Right, int Bottom, int X, int Y,
+                      TColor Color, TSeriesPointerStyle Style);
+
+    TChartSeries* FSeries;
+    bool FDark3D = true;
+    bool FDraw3D = true;
+    TTeeGradient* FGradient = nullptr;
+    int FHorizSize = 4;
+    bool FInflateMargins = true;
+    TSeriesPointerStyle FStyle = psRectangle;
+    int FTransparency = 0;
+    int FVertSize = 4;
+};
+
+class TCallout : public TSeriesPointer {
+    Q_OBJECT
+    Q_PROPERTY(TChartPen* Arrow READ GetArrow WRITE SetArrow)
+    Q_PROPERTY(int ArrowHead READ GetArrowHeadValue WRITE SetArrowHeadValue)
+    Q_PROPERTY(int ArrowHeadSize READ GetArrowHeadSize WRITE SetArrowHeadSize)
+    Q_PROPERTY(int Distance READ GetDistance WRITE SetDistance)
+public:
+    explicit TCallout(TChartSeries* series);
+    void Assign(TPersistent* Source) override;
+
+    TChartPen* GetArrow() const { return FArrow; }
+    void SetArrow(TChartPen* Value) { FArrow->Assign(Value); }
+    TArrowHeadStyle GetArrowHead() const { return FArrowHead; }
+    void SetArrowHead(TArrowHeadStyle Value);
+    int GetArrowHeadSize() const { return FArrowHeadSize; }
+    void SetArrowHeadSize(int Value);
+    int GetDistance() const { return FDistance; }
+    void SetDistance(int Value);
+    // The arrow from ArrowFrom to ArrowTo at depth Z, and with no arrow head the pointer
+    // shape at ArrowFrom.
+    void Draw(TColor Color, const TPoint& ArrowFrom, const TPoint& ArrowTo, int Z);
+    using TSeriesPointer::Draw;
+
+private:
+    int GetArrowHeadValue() const { return FArrowHead; }
+    void SetArrowHeadValue(int Value) { SetArrowHead(static_cast<TArrowHeadStyle>(Value)); }
+
+    TWhitePen* FArrow;
+    TArrowHeadStyle FArrowHead = ahNone;
+    int FDistance = 0;
+    int FArrowHeadSize = 8;
+};
+
+class TMarksCallout : public TCallout {
+    Q_OBJECT
+    Q_PROPERTY(int Length READ GetLength WRITE SetLength)
+public:
+    explicit TMarksCallout(TChartSeries* series);
+    void Assign(TPersistent* Source) override;
+    bool IsPropertyStored(const char* Name) const override;
+
+    int GetLength() const { return FLength; }
+    void SetLength(int Value);
+    // Lifts the mark and its arrow end by Length + Distance, the arrow start by Distance.
+    void ApplyArrowLength(TSeriesMarkPosition& Position) const;
+    int DefaultLength = 8;
+
+private:
+    int FLength = 8;
+};
