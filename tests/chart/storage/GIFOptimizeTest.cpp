@@ -91,6 +91,14 @@ TEST(GIFOptimize, ColourTablesAreSortedByUseAndLoseUnusedColoursOnlyWhenReordere
     EXPECT_EQ(f->ColorMap()->GetColor(0), clLime);
     EXPECT_EQ(f->GetGraphicControlExtension()->GetTransparentColorIndex(), 1);
     EXPECT_EQ(Screens(gif), screens);
+    // The global table keeps the background colour even when no pixel uses it.
+    TGIFImage g;
+    for (TColor c : colours) g.GlobalColorMap()->Add(c);
+    g.SetBackgroundColorIndex(4);
+    AddFrame(g, Bounds(0, 0, 3, 1), {}, [](int x, int) { return x ? 2 : 1; });
+    EXPECT_TRUE(g.GlobalColorMap()->Optimize());
+    EXPECT_EQ(g.GlobalColorMap()->GetCount(), 5);
+    EXPECT_EQ(g.GetBackgroundColor(), clAqua);
     // A table of one colour, and the global table of an image without frames, stay.
     TGIFImage empty;
     empty.GlobalColorMap()->Add(clRed);
@@ -102,8 +110,10 @@ TEST(GIFOptimize, OneGlobalTableHoldsEachColourOnceByTotalUse) {
     TGIFImage gif;
     AddFrame(gif, Bounds(0, 0, 4, 2), {clRed, clBlue, clWhite}, [](int x, int y) { return y == 0 ? 1 : x % 3; });
     AddFrame(gif, Bounds(0, 0, 4, 2), {clBlue, clBlack}, [](int x, int) { return x == 0; });
+    gif.SetBackgroundColor(clWhite);
     const auto screens = Screens(gif);
     gif.OptimizeColorMap();
+    EXPECT_EQ(gif.GetBackgroundColor(), clWhite);
     ASSERT_EQ(gif.GlobalColorMap()->GetCount(), 4);
     EXPECT_EQ(gif.GlobalColorMap()->GetColor(0), clBlue);  // 5 + 6 uses
     EXPECT_TRUE(gif.GlobalColorMap()->GetOptimized());
