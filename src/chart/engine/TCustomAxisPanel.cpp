@@ -196,6 +196,12 @@ void TCustomAxisPanel::BroadcastToolEvent(TChartToolEvent Event)
     }
 }
 
+void TCustomAxisPanel::MouseLeave()
+{
+    TCustomTeePanelExtended::MouseLeave();
+    BroadcastToolEvent(cteMouseLeave);
+}
+
 bool TCustomAxisPanel::CheckMouseSeries(int X, int Y)
 {
     bool result = false;
@@ -471,21 +477,7 @@ void TCustomAxisPanel::ColorPaletteChanged()
 
 void TCustomAxisPanel::CheckOtherSeries(TChartSeries* Dest, TChartSeries* Source)
 {
-    if (!Source) return;
-    // Guards against a chain that loops without passing Dest.
-    std::vector<TChartSeries*> seen;
-    std::function<void(TChartSeries*)> walk = [&](TChartSeries* s) {
-        if (std::find(seen.begin(), seen.end(), s) != seen.end()) return;
-        seen.push_back(s);
-        if (s->DataSource() == Dest) throw ChartException(TeeMsg_CircularSeries);
-        if (!qobject_cast<TChartSeries*>(s->DataSource())) return;
-        for (QObject* c : s->DataSources())
-            if (auto* next = qobject_cast<TChartSeries*>(c)) {
-                if (next == Dest) throw ChartException(TeeMsg_CircularSeries);
-                walk(next);
-            }
-    };
-    walk(Source);
+    ::CheckOtherSeries(Dest, Source);
 }
 
 bool TCustomAxisPanel::IsValidDataSource(TChartSeries* Series, QObject* Component)

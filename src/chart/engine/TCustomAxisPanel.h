@@ -85,6 +85,8 @@ public:
     void BroadcastSeriesEvent(TCustomChartSeries* Series, TChartSeriesEvent Event) override;
     void BroadcastToolEvent(TChartToolEvent Event);
     bool CheckMouseSeries(int X, int Y);
+    // The panel's handling, then the tools hear cteMouseLeave.
+    void MouseLeave() override;
     TChartSeries* SeriesLegend(int ItemIndex, bool OnlyActive);
     TChartSeries* ActiveSeriesLegend(int ItemIndex) { return SeriesLegend(ItemIndex, true); }
     AnsiString SeriesTitleLegend(int ItemIndex, bool OnlyActive) override;

@@ -117,7 +117,6 @@ public:
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseMove(TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
-    void MouseLeave() override;
     bool DoMouseWheelDown(TShiftState Shift, const TPoint& MousePos);
     bool DoMouseWheelUp(TShiftState Shift, const TPoint& MousePos);
 

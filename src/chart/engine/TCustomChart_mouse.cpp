@@ -345,9 +345,3 @@ void TCustomChart::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
     Panning->Active = false;
     BroadcastToolMouse(this, cmeUp, Button, Shift, X, Y);
 }
-
-void TCustomChart::MouseLeave()
-{
-    TCustomAxisPanel::MouseLeave();
-    BroadcastToolEvent(cteMouseLeave);
-}

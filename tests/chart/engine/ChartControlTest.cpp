@@ -579,6 +579,86 @@ TEST_F(ChartControlTest, TitlesTakeTheirRoomUnlessEmptyOrPlaced)
     EXPECT_EQ(chart.AxisTitleOrName(chart.TopAxis()), TeeMsg_TopAxis);
 }
 
+TEST_F(ChartControlTest, ZoomPercentAndAnimatedZoomEndOnTheirTargets)
+{
+    Paint();
+    int zooms = 0;
+    chart.OnZoom = [&](QObject*) { ++zooms; };
+    chart.ZoomPercent(100);
+    EXPECT_EQ(zooms, 1);
+    EXPECT_TRUE(chart.ScalesSaved());
+    EXPECT_DOUBLE_EQ(chart.LeftAxis()->GetMinimum(), 0);
+    EXPECT_DOUBLE_EQ(chart.LeftAxis()->GetMaximum(), 100);
+    chart.ZoomPercent(110);
+    EXPECT_DOUBLE_EQ(chart.LeftAxis()->GetMinimum(), 10);
+    EXPECT_DOUBLE_EQ(chart.LeftAxis()->GetMaximum(), 90);
+    EXPECT_DOUBLE_EQ(chart.BottomAxis()->GetMinimum(), 1);
+    chart.UndoZoom();
+    EXPECT_TRUE(chart.LeftAxis()->GetAutomatic());
+
+    chart.GetZoom()->Animated = true;
+    chart.GetZoom()->AnimatedSteps = 4;
+    Paint();
+    chart.ZoomRect(TRect(At(2, 80).x(), At(2, 80).y(), At(6, 20).x(), At(6, 20).y()));
+    EXPECT_EQ(zooms, 3);
+    EXPECT_NEAR(chart.BottomAxis()->GetMinimum(), 2, 0.05);
+    EXPECT_NEAR(chart.BottomAxis()->GetMaximum(), 6, 0.05);
+}
+
+TEST_F(ChartControlTest, WallsDrawBehindTheSeriesUnlessHidden)
+{
+    chart.SetView3D(true);
+    chart.GetView3DOptions()->SetOrthogonal(true);
+    QImage img = Paint();
+    const TColor leftWall = chart.GetLeftWall()->GetColor();
+    EXPECT_GT(support::CountColor(img, leftWall), 100);
+    EXPECT_GT(support::CountColor(img, clWhite), 100);
+    // The series are drawn over the walls.
+    const QPoint red = At(8, 80);
+    EXPECT_EQ(support::PixelAt(img, red.x(), red.y()), clRed);
+    chart.GetLeftWall()->SetAutoHide(true);
+    img = Paint();
+    EXPECT_EQ(support::CountColor(img, leftWall), 0);
+    chart.GetLeftWall()->SetAutoHide(false);
+    chart.SetView3DWalls(false);
+    img = Paint();
+    EXPECT_EQ(support::CountColor(img, leftWall), 0);
+    // A solid back wall colours the plot in 2D.
+    chart.SetView3D(false);
+    chart.SetView3DWalls(true);
+    chart.GetBackWall()->SetTransparent(false);
+    chart.GetBackWall()->SetColor(clYellow);
+    img = Paint();
+    EXPECT_EQ(support::PixelAt(img, At(1.5, 65).x(), At(1.5, 65).y()), clYellow);
+    EXPECT_EQ(chart.GetBackColor(), clYellow);
+    EXPECT_FALSE(chart.IsFreeSeriesColor(clYellow, true, nullptr));
+}
+
+TEST_F(ChartControlTest, CircularSourcesAreRefusedAndSettingsCopy)
+{
+    auto* c = new LineTestSeries(&chart);
+    chart.AddSeries(c);
+    c->SetDataSource(a);
+    EXPECT_EQ(c->Count(), a->Count());
+    EXPECT_THROW(chart.CheckOtherSeries(a, c), ChartException);
+    EXPECT_THROW(a->SetDataSource(c), ChartException);
+    EXPECT_FALSE(chart.IsValidDataSource(a, a));
+
+    TChart other;
+    other.Set3DPercent(40);
+    other.SetAxisBehind(false);
+    other.GetTitle()->SetCaption("Copied");
+    other.LeftAxis()->SetMinMax(5, 6);
+    other.GetCustomAxes()->Add();
+    chart.Assign(&other);
+    EXPECT_EQ(chart.GetChart3DPercent(), 40);
+    EXPECT_FALSE(chart.GetAxisBehind());
+    EXPECT_EQ(chart.GetTitle()->GetCaption(), "Copied");
+    EXPECT_DOUBLE_EQ(chart.LeftAxis()->GetMaximum(), 6);
+    EXPECT_EQ(chart.GetCustomAxes()->Count(), 1);
+    EXPECT_EQ(chart.SeriesCount(), 3);  // series are not copied
+}
+
 TEST_F(ChartControlTest, SimpleChartMatchesTheGoldenImage)
 {
     chart.GetTitle()->SetCaption("Two series");
