@@ -107,6 +107,8 @@ void ReadTrailingData(QObject* chart, const Bytes& file, std::size_t start)
         s->ReadData(std::span<const std::uint8_t>(file.data() + start, n));
         start += n;
     }
+    // Bytes no series takes are no point data but a damaged file.
+    if (start < file.size()) throw ChartException(TeeMsg_InvalidTeeFile + ": unexpected data after the chart");
 }
 
 void FreeComponents(QObject* chart)
@@ -283,15 +285,18 @@ void LoadChartFromStreamCheck(QObject* Chart, TStream* Stream, const TProcTeeChe
 
     // A trial on a new chart of the same class finds every failure the file itself causes
     // before the chart is touched.
+    // OnError hears each error once: what the trial let pass is let pass again.
+    TProcTeeCheckError onError = OnError;
     if (const TStreamClass* cls = FindStreamClass(Chart->metaObject()->className())) {
         std::unique_ptr<QObject> trial(cls->Create(nullptr));
         ApplyChartFile(trial.get(), tree, file, dataStart, TryReadData, OnError);
+        onError = {};
     }
 
     const TStreamComponent backup = SnapshotChart(Chart);
     AutoRepaintOff repaint(Chart);
     try {
-        ApplyChartFile(Chart, tree, file, dataStart, TryReadData, OnError);
+        ApplyChartFile(Chart, tree, file, dataStart, TryReadData, onError);
     } catch (...) {
         // What the trial could not foresee (the chart's former state refusing a value):
         // the chart gets its former components and settings back.
