@@ -11,6 +11,7 @@
 class TCanvas3D;
 class TChartAxes;
 class TChartCustomAxes;
+class TCustomTeePanel;
 class TView3DOptions;
 
 // The chart's label hooks: the text of a label (Series is none and ValueIndex -1 for value
@@ -22,6 +23,10 @@ using TAxisOnGetNextLabel =
 
 class IAxisHost : public IChartHost {
 public:
+    // The window whose framed boxes (axis titles, label boxes) the axes own; none for a
+    // chart drawn without one.
+    virtual TCustomTeePanel* GetPanel() = 0;
+
     // ---- geometry of the current draw
     virtual TCanvas3D* GetCanvas() = 0;
     virtual TRect GetChartRect() const = 0;

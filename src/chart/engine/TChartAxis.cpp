@@ -26,7 +26,7 @@ bool TChartAxisPen::IsPropertyStored(const char* Name) const
 
 // ---------------------------------------------------------------- TChartAxisTitle
 
-TChartAxisTitle::TChartAxisTitle(IAxisHost* chart, QObject* parent) : TAxisLabelShape(chart, parent) {}
+TChartAxisTitle::TChartAxisTitle(TCustomTeePanel* panel) : TTeeCustomShape(panel) {}
 
 void TChartAxisTitle::SetAngle(int value)
 {
@@ -49,14 +49,14 @@ void TChartAxisTitle::Assign(TPersistent* Source)
         FAngle = t->FAngle;
         FCaption = t->FCaption;
     }
-    TAxisLabelShape::Assign(Source);
+    TTeeCustomShape::Assign(Source);
 }
 
 bool TChartAxisTitle::IsPropertyStored(const char* Name) const
 {
     if (std::strcmp(Name, "Angle") == 0) return FAngle != DefaultAngle;
     if (std::strcmp(Name, "Caption") == 0) return !FCaption.empty();
-    return TAxisLabelShape::IsPropertyStored(Name);
+    return TTeeCustomShape::IsPropertyStored(Name);
 }
 
 // ---------------------------------------------------------------- TChartAxis
@@ -78,7 +78,8 @@ void TChartAxis::Init(TChartCustomAxes* Collection)
     FItems = new TAxisItems(this);
     FAxisValuesFormat = TeeMsg_DefValueFormat;
     const TNotifyEvent changed = [this](QObject*) { Invalidate(); };
-    FTitle = new TChartAxisTitle(FParentChart, this);
+    FTitle = new TChartAxisTitle(FParentChart ? FParentChart->GetPanel() : nullptr);
+    FTitle->setParent(this);
     FTicks = new TDarkGrayPen(changed, this);
     FMinorTicks = new TDarkGrayPen(changed, this);
     FTicksInner = new TDarkGrayPen(changed, this);

@@ -58,13 +58,13 @@ public:
 };
 
 // The title of an axis: its caption, angle and font.
-class TChartAxisTitle : public TAxisLabelShape {
+class TChartAxisTitle : public TTeeCustomShape {
     Q_OBJECT
     Q_PROPERTY(int Angle READ GetAngle WRITE SetAngle)
     Q_PROPERTY(AnsiString Caption READ GetCaption WRITE SetCaption)
 
 public:
-    explicit TChartAxisTitle(IAxisHost* chart, QObject* parent = nullptr);
+    explicit TChartAxisTitle(TCustomTeePanel* panel);
 
     int GetAngle() const { return FAngle; }
     // Modulo 360, keeping the sign.
@@ -312,7 +312,7 @@ public:
     // ---- drawing (TChartAxis_draw.cpp)
     void Draw(bool CalcPosAxis);
     void DrawTitle(int X, int Y);
-    void DrawAxisLabel(int X, int Y, int Angle, const AnsiString& St, TAxisLabelShape* Format = nullptr);
+    void DrawAxisLabel(int X, int Y, int Angle, const AnsiString& St, TTeeCustomShape* Format = nullptr);
     void DrawGrids(int NumTicks);
     void DrawGridLine(int Pos);
     int SizeTickAxis() const;
@@ -385,7 +385,7 @@ private:
 
     // labels
     void DrawLabels();
-    void DrawLabelAt(int Pos, const AnsiString& Text, TAxisLabelShape* Format);
+    void DrawLabelAt(int Pos, const AnsiString& Text, TTeeCustomShape* Format);
     bool LabelValueAt(double Value);
     void DrawDefaultLabels(double Increment, TDateTimeStep Step);
     void DrawLogLabels();

@@ -236,7 +236,7 @@ int TChartAxis::SizeTickAxis() const
     return result;
 }
 
-void TChartAxis::DrawLabelAt(int Pos, const AnsiString& Text, TAxisLabelShape* Format)
+void TChartAxis::DrawLabelAt(int Pos, const AnsiString& Text, TTeeCustomShape* Format)
 {
     if (FTickOnLabelsOnly) AddTick(Pos);
     TCanvas3D* canvas = Canvas();
@@ -269,11 +269,11 @@ void TChartAxis::DrawLabelAt(int Pos, const AnsiString& Text, TAxisLabelShape* F
         DrawAxisLabel(q, Pos, FLabelsAngle, Text, Format);
 }
 
-void TChartAxis::DrawAxisLabel(int X, int Y, int Angle, const AnsiString& St, TAxisLabelShape* Format)
+void TChartAxis::DrawAxisLabel(int X, int Y, int Angle, const AnsiString& St, TTeeCustomShape* Format)
 {
     TCanvas3D* canvas = Canvas();
     if (!canvas || !FParentChart) return;
-    TAxisLabelShape* format = Format ? Format : FItems->Format();
+    TTeeCustomShape* format = Format ? Format : FItems->Format();
     const int fontHeight = canvas->GetFontHeight();
     const int h = fontHeight / 2;
     const bool H = FHorizontal, O = FOtherSide;
@@ -378,8 +378,10 @@ void TChartAxis::DrawAxisLabel(int X, int Y, int Angle, const AnsiString& St, TA
         const int grow = canvas->TextWidth("W") / 2;
         r.Left -= grow;
         r.Right += grow;
+        // A canvas that cannot turn the 3D view itself gets the box already projected.
+        if (Z != 0 && !canvas->GetSupportsFullRotation()) r = canvas->CalcRect3D(r, Z);
         format->ShapeBounds = r;
-        format->DrawRectRotated(canvas, r, FLabelsAngle, Z);
+        format->DrawRectRotated(r, FLabelsAngle, Z);
         canvas->Brush->SetStyle(bsClear);
     }
 

@@ -18,16 +18,28 @@ bool TeeCheckMarkArrowColor = false;
 TSeriesPointer::TSeriesPointer(TChartSeries* series)
     : TTeeCustomShapeBrushPen(series ? SeriesPanelOf(series->ParentChart()) : nullptr), FSeries(series)
 {
+    // The series owns its pointer, not the panel it draws on.
+    if (series) setParent(series);
     FGradient = new TTeeGradient([this](QObject* Sender) { CanvasChanged(Sender); }, this);
 }
 
 TSeriesPointer::~TSeriesPointer() = default;
 
+void TSeriesPointer::RepaintOwner()
+{
+    if (FSeries)
+        FSeries->Repaint();
+    else
+        Repaint();
+}
+
+void TSeriesPointer::CanvasChanged(QObject*) { RepaintOwner(); }
+
 void TSeriesPointer::SetFlag(bool& Variable, bool Value)
 {
     if (Variable == Value) return;
     Variable = Value;
-    Repaint();
+    RepaintOwner();
 }
 
 void TSeriesPointer::SetDark3D(bool Value) { SetFlag(FDark3D, Value); }
@@ -39,7 +51,7 @@ void TSeriesPointer::SetHorizSize(int Value)
     if (Value < 1) throw ChartException(TeeMsg_CheckPointerSize);
     if (FHorizSize == Value) return;
     FHorizSize = Value;
-    Repaint();
+    RepaintOwner();
 }
 
 void TSeriesPointer::SetVertSize(int Value)
@@ -47,7 +59,7 @@ void TSeriesPointer::SetVertSize(int Value)
     if (Value < 1) throw ChartException(TeeMsg_CheckPointerSize);
     if (FVertSize == Value) return;
     FVertSize = Value;
-    Repaint();
+    RepaintOwner();
 }
 
 void TSeriesPointer::SetSize(int Value)
@@ -62,7 +74,7 @@ void TSeriesPointer::SetStyle(TSeriesPointerStyle Value)
 {
     if (FStyle == Value) return;
     FStyle = Value;
-    Repaint();
+    RepaintOwner();
 }
 
 void TSeriesPointer::SetTransparency(int Value)
@@ -70,7 +82,7 @@ void TSeriesPointer::SetTransparency(int Value)
     Value = std::clamp(Value, 0, 100);
     if (FTransparency == Value) return;
     FTransparency = Value;
-    Repaint();
+    RepaintOwner();
 }
 
 int TSeriesPointer::GetStartZ() const { return FSeries ? FSeries->StartZ : 0; }
@@ -324,21 +336,21 @@ void TCallout::SetArrowHead(TArrowHeadStyle Value)
 {
     if (FArrowHead == Value) return;
     FArrowHead = Value;
-    Repaint();
+    RepaintOwner();
 }
 
 void TCallout::SetArrowHeadSize(int Value)
 {
     if (FArrowHeadSize == Value) return;
     FArrowHeadSize = Value;
-    Repaint();
+    RepaintOwner();
 }
 
 void TCallout::SetDistance(int Value)
 {
     if (FDistance == Value) return;
     FDistance = Value;
-    Repaint();
+    RepaintOwner();
 }
 
 void TCallout::Draw(TColor Color, const TPoint& ArrowFrom, const TPoint& ArrowTo, int Z)
@@ -399,10 +411,7 @@ void TMarksCallout::SetLength(int Value)
 {
     if (FLength == Value) return;
     FLength = Value;
-    if (Series())
-        Series()->Repaint();
-    else
-        Repaint();
+    RepaintOwner();
 }
 
 void TMarksCallout::ApplyArrowLength(TSeriesMarkPosition& Position) const

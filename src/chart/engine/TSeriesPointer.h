@@ -75,6 +75,9 @@ public:
     void ChangeVertSize(int Value) { FVertSize = Value; }
     void Change3D(bool Value) { FDraw3D = Value; }
 
+    // Changes of pen, brush and gradient repaint the series.
+    void CanvasChanged(QObject* Sender) override;
+
     int GetStartZ() const;
     int GetMiddleZ() const;
     int GetEndZ() const;
@@ -96,6 +99,8 @@ public:
     bool KeepGradientColor = false;
 
 protected:
+    // Repaints the owner series (its chart), or the panel without a series.
+    void RepaintOwner();
     // The canvas and the 3D flag of the chart the pointer draws on.
     TCanvas3D* ChartCanvas() const;
     bool ChartView3D() const;

@@ -18,10 +18,15 @@ TGIFPalette MakeHalftonePalette() {
     TGIFPalette p(statics.begin(), statics.begin() + 10);
     const TGIFPalette cube = WebPalette();
     p.insert(p.end(), cube.begin(), cube.end());
-    // Greys between the cube's steps.
-    for (int i = 1; i <= 20; ++i) {
-        const auto g = std::uint8_t(i * 255 / 21);
+    // Greys between the cube's steps, each in a 5-bit cube of its own so that a cached
+    // lookup finds every entry exactly.
+    for (int cube = 1, added = 0; added < 20; ++cube) {
+        bool taken = false;
+        for (int level : {0, 51, 102, 153, 204, 255, 128, 160, 164, 192}) taken = taken || (level >> 3) == cube;
+        if (taken) continue;
+        const auto g = std::uint8_t(cube * 8 + 4);
         p.push_back({g, g, g});
+        ++added;
     }
     p.insert(p.end(), statics.begin() + 10, statics.end());
     return p;

@@ -9,12 +9,16 @@
 #include "FakeChartHost.h"
 #include "chart/engine/TChartAxis.h"
 #include "chart/engine/TChartSeries.h"
+#include "chart/engine/TCustomTeePanel.h"
 #include "support/RecordingCanvas.h"
 
 class AxisChartTest : public ::testing::Test {
 protected:
-    AxisChartTest()
+    // The axes and their framed boxes draw on the recording canvas, which the panel owns.
+    AxisChartTest() : canvas(*new support::TRecordingCanvas)
     {
+        panel.SetInternalCanvas(&canvas);
+        chart.Panel = &panel;
         chart.Canvas = &canvas;
         chart.CreateStandardAxes();
     }
@@ -45,6 +49,7 @@ protected:
         return out;
     }
 
-    support::TRecordingCanvas canvas;
+    TCustomTeePanel panel;
     FakeChartHost chart;
+    support::TRecordingCanvas& canvas;
 };
