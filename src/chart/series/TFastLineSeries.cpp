@@ -226,9 +226,10 @@ void TFastLineSeries::NotifyNewValue(TChartSeries* sender, int valueIndex)
     // must still see the point, or they would silently fall behind.
     if (OnAfterAdd) OnAfterAdd(this, valueIndex);
     NotifyValue(veAdd, valueIndex);
+    // A hidden series shows nothing, not even its newest segment.
     ISeriesHost* host = SeriesHost();
     TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
-    if (!canvas || valueIndex < 0 || valueIndex >= Count()) return;
+    if (!FActive || !canvas || valueIndex < 0 || valueIndex >= Count()) return;
     CalcPosition(valueIndex > 0 ? valueIndex - 1 : 0, LastX, LastY);
     canvas->AssignVisiblePen(GetLinePen());
     DoMove(LastX, LastY);

@@ -115,6 +115,12 @@ TEST_F(FastLineTest, AddingWithoutAutoRepaintDrawsOnlyTheNewSegment)
     EXPECT_EQ(afterAdd, 1);
     EXPECT_EQ(fed.Count(), 2) << "a series fed from this one must still get the point";
 
+    s.SetActive(false);
+    canvas.Clear();
+    s.AddXY(200, 0);
+    EXPECT_TRUE(Lines().empty()) << "a hidden series draws no new segment";
+    EXPECT_EQ(fed.Count(), 3);
+
     // The very first point: move and line both target it, nothing visible.
     TFastLineSeries empty;
     empty.SetParentChart(&chart);

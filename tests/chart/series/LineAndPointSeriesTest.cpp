@@ -226,3 +226,48 @@ TEST_F(LineSeriesTest, SubGalleries)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LineSeriesTest, ThreeDRibbonIsOnePlanePerSegmentAndHeightAddsFrontFaces)
+{
+    chart.View3D = true;
+    chart.Options3D.SetHorizOffset(10);
+    chart.Options3D.SetVertOffset(10);
+    auto& s = Make<TLineSeries>();
+    s.CalcZOrder();
+    s.CalcDepthPositions();
+    s.AddXY(0, 0);
+    s.AddXY(100, 200);
+    s.AddXY(200, 200);
+    Draw(s);
+    const std::string z = std::to_string(s.StartZ) + "," + std::to_string(s.EndZ);
+    EXPECT_EQ(canvas.CallsStartingWith("Plane3D("),
+              (Calls{"Plane3D((150,120),(50,320)," + z + ")", "Plane3D((250,120),(150,120)," + z + ")"}));
+
+    s.SetLineHeight(5);
+    s.SetDark3D(false);
+    Draw(s);
+    EXPECT_EQ(CountCalls("PlaneWithZ("), 2);
+    EXPECT_EQ(CountCalls("RectangleZ("), 1) << "the right end face closes the last segment";
+}
+
+TEST_F(LineSeriesTest, OutlineAndShadowDrawTheLineAgainUnderneath)
+{
+    auto& s = Make<TLineSeries>();
+    s.AddXY(0, 0);
+    s.AddXY(100, 100);
+    s.GetOutLine()->SetVisible(true);
+    Draw(s);
+    EXPECT_EQ(Lines(), (Calls{"MoveTo(50,320)", "LineTo(150,220)", "MoveTo(50,320)", "LineTo(150,220)"}));
+    EXPECT_EQ(s.GetLinePen()->GetWidth(), 1) << "the pen is restored after the outline";
+
+    s.GetOutLine()->SetVisible(false);
+    s.GetShadow()->SetHorizSize(3);
+    s.GetShadow()->SetVertSize(2);
+    Draw(s);
+    EXPECT_EQ(Lines(), (Calls{"MoveTo(53,322)", "LineTo(153,222)", "MoveTo(50,320)", "LineTo(150,220)"}));
+    EXPECT_EQ(Left()->StartPos, 20) << "the axes are restored after the shadow";
+}
+
+}  // namespace
