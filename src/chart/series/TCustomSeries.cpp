@@ -537,7 +537,7 @@ int TCustomSeries::CalcMarkLength(int)
 void TCustomSeries::DrawMark(int valueIndex, const AnsiString& text, TSeriesMarkPosition& position)
 {
     Marks()->ZPosition = StartZ;
-    if (FYMandatory) Marks()->GetCallout()->ApplyArrowLength(position);
+    if (FYMandatory) Marks()->ApplyArrowLength(position);
     TCustomLineSeries::DrawMark(valueIndex, text, position);
 }
 

@@ -252,7 +252,7 @@ void TFastLineSeries::DrawLegendShape(int, const TRect& rect)
 
 void TFastLineSeries::DrawMark(int valueIndex, const AnsiString& text, TSeriesMarkPosition& position)
 {
-    Marks()->GetCallout()->ApplyArrowLength(position);
+    Marks()->ApplyArrowLength(position);
     TCustomLineSeries::DrawMark(valueIndex, text, position);
 }
 

@@ -184,3 +184,21 @@ TEST_F(FastLineTest, PenColourMarginsGalleryAndCopy)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FastLineTest, AddedPointInTheSameColumnDrawsOneVerticalStroke)
+{
+    s.AddXY(0, 0);
+    s.AddXY(100, 100);
+    s.SetAutoRepaint(false);
+    canvas.Clear();
+    s.AddXY(100, 150);
+    EXPECT_EQ(Lines(), (Calls{"MoveTo(150,220)", "LineTo(150,170)"}));
+    s.SetDrawAll(false);
+    canvas.Clear();
+    s.AddXY(100, 10);
+    EXPECT_EQ(Lines(), (Calls{"MoveTo(150,170)"}));
+}
+
+}  // namespace
