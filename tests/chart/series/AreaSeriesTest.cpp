@@ -116,3 +116,44 @@ TEST_F(AreaSeriesTest, GallerySettings)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(AreaSeriesTest, TransparencyBlendsEachPieceAndGradientFillsInsideItsClip)
+{
+    s.AddXY(0, 0);
+    s.AddXY(100, 100);
+    s.SetTransparency(50);
+    Draw(s);
+    EXPECT_EQ(CountCalls("Polygon("), 1);
+
+    s.SetTransparency(0);
+    s.GetGradient()->SetVisible(true);
+    Draw(s);
+    const Calls clip = canvas.CallsStartingWith("ClipPolygon(");
+    ASSERT_EQ(clip.size(), 1u);
+    EXPECT_EQ(CountCalls("Polygon("), 0);
+    EXPECT_LT(canvas.IndexOf(clip.front()), canvas.IndexOf("UnClipRectangle()"));
+}
+
+TEST_F(AreaSeriesTest, LegendSymbols)
+{
+    const TRect r(10, 10, 40, 20);
+    s.DrawLegend(-1, r);
+    EXPECT_EQ(canvas.CallsStartingWith("Rectangle("), (Calls{"Rectangle(10,10,40,20)"}));
+
+    canvas.Clear();
+    s.GetPointer()->SetVisible(true);
+    s.DrawLegend(-1, r);
+    EXPECT_EQ(CountCalls("DoHorizLine(10,40,15)"), 1) << "the line, then the pointer over it";
+    EXPECT_GE(CountCalls("Rectangle("), 1);
+
+    TLineSeries line;
+    line.SetParentChart(&chart);
+    canvas.Clear();
+    line.DrawLegend(-1, r);
+    EXPECT_EQ(canvas.CallsStartingWith("DoHorizLine("), (Calls{"DoHorizLine(10,40,15)"}));
+    line.SetParentChart(nullptr);
+}
+
+}  // namespace
