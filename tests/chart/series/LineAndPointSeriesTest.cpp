@@ -271,3 +271,46 @@ TEST_F(LineSeriesTest, OutlineAndShadowDrawTheLineAgainUnderneath)
 }
 
 }  // namespace
+
+namespace {
+
+// A mark laid out above point (150, 270), 30 by 10 pixels, as the series base lays it out.
+TSeriesMarkPosition MarkAbove()
+{
+    TSeriesMarkPosition p;
+    p.ArrowTo = p.ArrowFrom = TPoint(150, 270);
+    p.LeftTop = TPoint(135, 261);
+    p.Width = 30;
+    p.Height = 10;
+    return p;
+}
+
+TEST_F(LineSeriesTest, MarksOfHorizontalSeriesStandBesideTheirPoints)
+{
+    auto& line = Make<THorizLineSeries>();
+    line.AddXY(100, 50);
+    line.Marks()->SetVisible(true);
+    TSeriesMarkPosition p = MarkAbove();
+    line.DrawMark(0, "abc", p);
+    EXPECT_EQ(p.LeftTop, TPoint(158, 266));
+    EXPECT_EQ(p.ArrowTo, TPoint(158, 270));
+    EXPECT_EQ(canvas.CallsStartingWith("Line("), (Calls{"Line(150,270,158,270)"}));
+
+    // With the origin right of the point the mark goes to the left.
+    Bottom()->SetInverted(true);
+    chart.CalcAxisPositions();
+    p = MarkAbove();
+    line.DrawMark(0, "abc", p);
+    EXPECT_EQ(p.LeftTop.X, 112);
+
+    auto& area = Make<THorizAreaSeries>();
+    area.AddXY(100, 50);
+    canvas.Clear();
+    p = MarkAbove();
+    p.LeftTop.Y = 200;
+    area.DrawMark(0, "abc", p);
+    EXPECT_EQ(p.LeftTop, TPoint(158, 265));
+    EXPECT_EQ(canvas.CallsStartingWith("Line("), (Calls{"Line(150,270,158,270)"}));
+}
+
+}  // namespace
