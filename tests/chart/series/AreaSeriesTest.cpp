@@ -119,7 +119,7 @@ TEST_F(AreaSeriesTest, GallerySettings)
 
 namespace {
 
-TEST_F(AreaSeriesTest, TransparencyBlendsEachPieceAndGradientFillsInsideItsClip)
+TEST_F(AreaSeriesTest, TransparentAreaStillFillsAndGradientFillsInsideItsClip)
 {
     s.AddXY(0, 0);
     s.AddXY(100, 100);
