@@ -9,6 +9,7 @@ public:
     bool Active() const { return FActive; }
     int X() const { return FX; }
     int Start() const { return FStart; }
+    int Last() const { return FLast; }
 
     // The pen stands at (x, y); y is the column's first point.
     void Begin(int x, int y)

@@ -4,6 +4,7 @@
 
 #include "../engine/FakeChartHost.h"
 #include "chart/series/TFastLineSeries.h"
+#include "chart/series/TLineSeries.h"
 #include "platform/TBitmap.h"
 
 namespace {
@@ -28,6 +29,14 @@ struct BitmapChart {
     TTeeCanvas3D canvas;
     FakeChartHost chart;
 };
+
+int DifferingPixels(const QImage& a, const QImage& b)
+{
+    int differing = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) differing += a.pixel(x, y) != b.pixel(x, y);
+    return differing;
+}
 
 // Gathering the points of a pixel column into a few strokes must not change the picture:
 // every spike stays. Compared with the same points joined one segment at a time.
@@ -56,12 +65,38 @@ TEST(FastLinePixels, ManyPointsPerColumnDrawTheSamePixelsAsEverySegment)
     }
     s.SetParentChart(nullptr);
 
-    int differing = 0;
-    const QImage& a = fast.bitmap.Image();
-    const QImage& b = plain.bitmap.Image();
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) differing += a.pixel(x, y) != b.pixel(x, y);
-    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(DifferingPixels(fast.bitmap.Image(), plain.bitmap.Image()), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(LinePixels, ManyPointsPerColumnDrawTheSamePixelsAsEverySegment)
+{
+    BitmapChart gathered, plain;
+    TLineSeries s;
+    s.SetParentChart(&gathered.chart);
+    s.SetSeriesColor(clBlack);
+    std::uint32_t seed = 11;
+    for (int i = 0; i < 20000; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        if (i % 997 == 500)
+            s.AddNullXY(i * 0.02, 0);  // gaps break the columns' runs
+        else
+            s.AddXY(i * 0.02, 150 + double(seed >> 24) * 0.5 - 64);
+    }
+    s.CalcFirstLastVisibleIndex();
+    s.DrawAllValues();
+
+    plain.canvas.Pen->SetColor(clBlack);
+    for (int i = s.FirstValueIndex + 1; i <= s.LastValueIndex; ++i) {
+        if (s.IsNull(i) || s.IsNull(i - 1)) continue;
+        plain.canvas.MoveTo(s.CalcXPos(i - 1), s.CalcYPos(i - 1));
+        plain.canvas.LineTo(s.CalcXPos(i), s.CalcYPos(i));
+    }
+    s.SetParentChart(nullptr);
+    EXPECT_EQ(DifferingPixels(gathered.bitmap.Image(), plain.bitmap.Image()), 0);
 }
 
 }  // namespace

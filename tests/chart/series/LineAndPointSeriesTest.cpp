@@ -314,3 +314,16 @@ TEST_F(LineSeriesTest, MarksOfHorizontalSeriesStandBesideTheirPoints)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LineSeriesTest, SegmentsFollowThePixelColumnsNotThePoints)
+{
+    auto& s = Make<TLineSeries>();
+    for (int i = 0; i < 40000; ++i) s.AddXY(i * 0.01, 150 + (i * 37 % 101) - 50);
+    Draw(s);
+    EXPECT_LE(CountCalls("LineTo("), 4 * 400);
+    EXPECT_GT(CountCalls("LineTo("), 400);
+}
+
+}  // namespace
