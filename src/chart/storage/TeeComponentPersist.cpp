@@ -420,6 +420,9 @@ TStreamComponent ComponentFromObjectAt(QObject* Object, int depth)
     TStreamComponent c;
     c.ClassName = Object->metaObject()->className();
     c.Name = Object->objectName().toStdString();
+    // A name the file cannot carry would make a file that does not load again.
+    if (!c.Name.empty() && !IsStreamIdentifier(c.Name, false))
+        throw EComponentStreamError("Invalid component name \"" + c.Name + "\"");
     std::set<const QObject*> path;
     WriteProperties(Object, "", c.Properties, path);
     for (QObject* child : StreamChildComponents(Object)) c.Children.push_back(ComponentFromObjectAt(child, depth + 1));

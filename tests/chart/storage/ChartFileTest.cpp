@@ -113,7 +113,7 @@ void Fill(TTestChart& chart)
     chart.GetLeftAxis()->SetMinMax(-10, 250.5);
     chart.GetLeftAxis()->SetVisible(false);
     TChartSeries* a = chart.AddSeries("Series1");
-    a->SetTitle("Bath");
+    a->SetTitle("Bath " + std::string(150, 'x') + "'quoted'");  // long: the text form splits it
     a->AddXY(1.5, -2.25, "first", 0x00FF00);
     a->AddXY(2.5, 1e300, "");
     a->AddXY(4, 3, "last");
@@ -177,7 +177,7 @@ TEST_F(ChartFileTest, WithoutSeriesDataTheSeriesComeBackEmpty)
     Load(target, Save(source, false, false));
     ASSERT_EQ(target.Series.Count(), 2);
     EXPECT_EQ(target.Series[0]->Count(), 0);
-    EXPECT_EQ(target.Series[0]->GetTitle(), "Bath");
+    EXPECT_EQ(target.Series[0]->GetTitle(), source.Series[0]->GetTitle());
     EXPECT_FALSE(source.Series[0]->DontSaveData);  // the saving flags are cleared again
 }
 
@@ -317,6 +317,42 @@ TEST_F(ChartFileTest, MalformedFilesFailCleanlyAndChangeNothing)
         ++count;
     }
     EXPECT_GE(count, 8);
+}
+
+// Single-byte damage anywhere in both forms: the file loads (and then saves and loads
+// again) or fails with a chart error; nothing else escapes.
+TEST_F(ChartFileTest, DamagedBytesNeverEscapeAsOtherFailures)
+{
+    QFile f(NOX_TEST_DATA_DIR "/chartfile/valid_small.tee");
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray raw = f.readAll();
+    const Bytes binary(raw.begin(), raw.end());
+    TMemoryStream in(binary.data(), binary.size()), textOut;
+    ConvertTeeToText(&in, &textOut);
+    int loaded = 0, refused = 0;
+    for (const Bytes& seed : {binary, textOut.Bytes()}) {
+        for (std::size_t i = 0; i < seed.size(); ++i) {
+            for (std::uint8_t v : {std::uint8_t(0), std::uint8_t(0xFF), std::uint8_t(0x7F), std::uint8_t(seed[i] + 1)}) {
+                Bytes damaged = seed;
+                damaged[i] = v;
+                TTestChart chart;
+                try {
+                    Load(chart, damaged, [](const AnsiString&) { return true; });
+                } catch (const ChartException&) {
+                    ++refused;
+                    continue;
+                }
+                ++loaded;
+                for (bool text : {false, true}) {
+                    TTestChart again;
+                    EXPECT_NO_THROW(Load(again, Save(chart, true, text), [](const AnsiString&) { return false; }))
+                        << "byte " << i << " = " << int(v);
+                }
+            }
+        }
+    }
+    EXPECT_GT(loaded, 0);
+    EXPECT_GT(refused, 0);
 }
 
 TEST_F(ChartFileTest, ExtendedFloatsKeepEveryDouble)
