@@ -5,6 +5,7 @@
 #include "app/ProgramStartup.h"
 #include "app/SingleInstanceLock.h"
 #include "app/TfrmMainWindow.h"
+#include "app/TfrmPanelControl.h"
 #include "app/TfrmSerialNumber.h"
 #include "app/TfrmTitleControl.h"
 #include "platform/Dialogs.h"
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
     // The channel window plugs in through its factory; without one the view commands do
     // nothing.
     TfrmMainWindow mainWindow(nullptr, language);
+    TfrmPanelControl panelControl(&mainWindow);
     TfrmTitleControl titleWindow(&mainWindow);
     frmSerialNumber = new TfrmSerialNumber(&mainWindow);
     mainWindow.showMaximized();

@@ -18,6 +18,8 @@ bool TeeCheckMarkArrowColor = false;
 TSeriesPointer::TSeriesPointer(TChartSeries* series)
     : TTeeCustomShapeBrushPen(series ? SeriesPanelOf(series->ParentChart()) : nullptr), FSeries(series)
 {
+    // The series owns its pointer, not the panel it draws on.
+    if (series) setParent(series);
     FGradient = new TTeeGradient([this](QObject* Sender) { CanvasChanged(Sender); }, this);
 }
 

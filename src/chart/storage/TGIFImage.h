@@ -485,6 +485,7 @@ protected:
     virtual void SaveData(TStream* Stream) = 0;
     virtual void LoadData(TStream* Stream) = 0;
     TGIFApplicationRec FApplicationExtension;
+    int FBlockSize = 11;  // as read; 10 and 11 are written back as they were
 };
 
 struct TGIFBlock {

@@ -1,0 +1,79 @@
+#pragma once
+// The channel window as the control panel sees it: its program commands, the program
+// controls that the calendar start switches, the calendar-start fields and the chart labels
+// that the panel recolours while it brings a window to the front. The channel window
+// implements it beside IChannelForm; the panel finds it on the form of a channel.
+#include <cstdint>
+
+#include "platform/AnsiString.h"
+#include "platform/DateTime.h"
+#include "platform/GraphicsTypes.h"
+
+class QObject;
+
+// Program controls of the channel window that the calendar start enables and disables.
+enum class TProgramControl {
+    btnDeleteTP,
+    btnLoadTP,
+    btnTPStartStop,
+    btnPauseSegment,
+    btnCancelSegment,
+    mnuDeleteProgram,
+    mnuLoadProgram,
+    mnuStartStopProgram,
+    mnuCancelSegment,
+    mnuPauseSegment,
+};
+
+class IPanelChannelWindow {
+public:
+    virtual ~IPanelChannelWindow() = default;
+
+    // ---- program commands of the window
+    virtual void btnStartTPClick(QObject* sender) = 0;
+    virtual void btnStopTPClick(QObject* sender) = 0;
+    // Ends the current segment and goes on with the next.
+    virtual void btnCancelSegmentClick() = 0;
+    // Holds or resumes the current segment.
+    virtual void btnPauseSegmentClick() = 0;
+    // Lets the user choose a program file (dlgOpenDialog2) and loads it.
+    virtual void mnuLoadProgramClick() = 0;
+    // The file name that dlgOpenDialog2 holds (the last one chosen).
+    virtual AnsiString ProgramDialogFileName() const = 0;
+    // In programmer mode: a one-segment program to the temperature in the given time and
+    // control mode, started at once.
+    virtual void RunSingleRamp(double& temperature, int& seconds, int& controlMode) = 0;
+    // Disables the program editor's value controls.
+    virtual void DisableEditorControls() = 0;
+
+    // ---- program controls and tree
+    virtual void SetProgramControlEnabled(TProgramControl control, bool enabled) = 0;
+    virtual int ProgramTreeNodeCount() const = 0;
+
+    // ---- chart labels txtSeries, txtSelection, lblXCoord, lblY1Coord, lblY2Coord
+    // The colour of txtSeries.
+    virtual TColor ChartLabelColour() const = 0;
+    // Gives all five labels the colour.
+    virtual void SetChartLabelColour(TColor colour) = 0;
+
+    // ---- calendar start (the armed flag is IChannelForm::AutomaticStartArmed)
+    AnsiString CalendarProgramName = "none";
+    TDateTime CalendarStartTime = 0.0;
+    std::uint8_t RecordingActive = 1;  // 1 the recording goes on, 0 it stops
+};
+
+// One channel's entry of the calendar-start form.
+struct TCalendarStartEntry {
+    std::uint8_t Active = 0;
+    AnsiString ProgramName = "none";
+    TDateTime StartTime = 0.0;
+    std::uint8_t RecordingOption = 1;
+};
+
+// The calendar-start form's entries, as the control panel reads them when it arms a
+// channel. The form implements it and installs itself in the panel.
+class ICalendarStartEntries {
+public:
+    virtual ~ICalendarStartEntries() = default;
+    virtual TCalendarStartEntry CalendarEntry(int channel) const = 0;
+};

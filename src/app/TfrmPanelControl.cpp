@@ -1,0 +1,415 @@
+// The control panel's form and its device commands: confirmation, frame building and the
+// hand-over of the frames to the channel object's poll thread.
+#include "app/TfrmPanelControl.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QStyle>
+#include <charconv>
+#include <cmath>
+
+#include "app/CLanguage.h"
+#include "app/IChannelForm.h"
+#include "app/TfrmMainWindow.h"
+#include "comm/CChannel.h"
+#include "comm/CTolvarProtocol.h"
+#include "platform/Dialogs.h"
+#include "platform/FormatSettings.h"
+
+TfrmPanelControl* frmPanelControl = nullptr;
+
+namespace {
+
+QString Q(const AnsiString& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
+// Frame lengths are small; the poll thread takes them as int.
+int Length(const AnsiString& s) { return static_cast<int>(s.size()); }
+
+// The unit takes a setpoint as hundredths in 16 bits, two's complement for negative values.
+// The product is first cut to 15 significant digits, so 20.5 * 100 = 2050.0000000000002
+// becomes 2050 before it is rounded (halves away from zero).
+AnsiString SetpointDigits(double value) {
+    const double product = value * 100.0;
+    char buffer[40];
+    auto end = std::to_chars(buffer, buffer + sizeof buffer, product, std::chars_format::general, 15).ptr;
+    double significant = product;
+    std::from_chars(buffer, end, significant);
+    const double whole = std::trunc(significant + (significant < 0.0 ? -0.5 : 0.5));
+    const auto bits = static_cast<std::uint16_t>(static_cast<std::int64_t>(whole));
+    return IntToHex(bits, 4);
+}
+
+// The command text of the setpoint frame's control field.
+constexpr const char* FollowUpCommand = "C14*************";
+
+}  // namespace
+
+// ---------------------------------------------------------------- channel panel
+
+TChannelPanel::TChannelPanel(QWidget* parent) : QLabel(parent) {
+    setAlignment(Qt::AlignCenter);
+    setFrameStyle(QFrame::Panel | QFrame::Raised);
+    setAutoFillBackground(true);
+    SetColor(clSilver);
+}
+
+void TChannelPanel::SetColor(TColor color) {
+    FColor = color;
+    QPalette p = palette();
+    p.setColor(QPalette::Window, TColorToQColor(color));
+    setPalette(p);
+}
+
+AnsiString TChannelPanel::Caption() const { return text().toStdString(); }
+
+void TChannelPanel::SetCaption(const AnsiString& caption) { setText(Q(caption)); }
+
+void TChannelPanel::mousePressEvent(QMouseEvent* event) {
+    QLabel::mousePressEvent(event);
+    // Any button selects the channel.
+    if (OnMouseDown) platform::GuardedCall(OnMouseDown);
+}
+
+// ---------------------------------------------------------------- form
+
+TfrmPanelControl::TfrmPanelControl(TfrmMainWindow* owner)
+    : QDialog(owner ? owner : frmMainWindow), FMainWindow(owner ? owner : frmMainWindow) {
+    frmPanelControl = this;
+    setObjectName("frmPanelControl");
+    setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowTitle(QString::fromUtf8("Steuerelemente"));
+    setFixedWidth(177);
+    setMinimumHeight(280);
+    setMaximumHeight(540);
+    resize(177, 540);
+
+    grpChannels = new QGroupBox(QString::fromUtf8("Gerät"), this);
+    grpChannels->setObjectName("grpChannels");
+    grpChannels->setGeometry(8, 2, 161, 278);
+    TChannelPanel** panels[] = {&pnlChannel1, &pnlChannel2, &pnlChannel3, &pnlChannel4, &pnlChannel5,
+                                &pnlChannel6, &pnlChannel7, &pnlChannel8, &pnlChannel9, &pnlChannel10};
+    for (int i = 0; i < MaxChannelWindows; ++i) {
+        auto* panel = new TChannelPanel(grpChannels);
+        panel->setObjectName(QString("pnlChannel%1").arg(i + 1));
+        panel->setGeometry(8, 18 + i * 25, 145, 25);
+        panel->SetCaption("Kanal " + IntToStr(i + 1));
+        const int channel = i + 1;
+        panel->OnMouseDown = [this, channel] { pnlChannelMouseDown(channel); };
+        *panels[i] = panel;
+    }
+
+    grpFunctions = new QGroupBox(QString::fromUtf8("Funktionen"), this);
+    grpFunctions->setObjectName("grpFunctions");
+    grpFunctions->setGeometry(8, 284, 161, 250);
+
+    auto button = [this](const char* name, QStyle::StandardPixmap glyph, const char* hint, int left, int top,
+                         void (TfrmPanelControl::*handler)(QObject*)) {
+        auto* b = new TSpeedButton(grpFunctions);
+        b->setObjectName(name);
+        b->setIcon(style()->standardIcon(glyph));
+        b->setToolTip(QString::fromUtf8(hint));
+        b->setGeometry(left, top, 33, 26);
+        b->setAutoRaise(true);
+        connect(b, &QToolButton::clicked, this, [this, b, handler] {
+            platform::GuardedCall([this, b, handler] { (this->*handler)(b); });
+        });
+        return b;
+    };
+    cmdKelvorStart = button("cmdKelvorStart", QStyle::SP_MediaPlay, "Temperierung einschalten", 8, 18,
+                            &TfrmPanelControl::cmdKelvorStartClick);
+    cmdDataToKelvor = button("cmdDataToKelvor", QStyle::SP_DialogApplyButton, "Sollwert setzen", 44, 18,
+                             &TfrmPanelControl::cmdDataToKelvorClick);
+    cmdKelvorStartCirculation = button("cmdKelvorStartCirculation", QStyle::SP_BrowserReload,
+                                       "Umwälzung einschalten", 80, 18,
+                                       &TfrmPanelControl::cmdKelvorStartCirculationClick);
+
+    txtTempMethod = new QLabel(QString::fromUtf8("Temperierung"), grpFunctions);
+    txtTempMethod->setObjectName("txtTempMethod");
+    txtTempMethod->setGeometry(8, 50, 145, 14);
+    cmbTempMethod = new QComboBox(grpFunctions);
+    cmbTempMethod->setObjectName("cmbTempMethod");
+    cmbTempMethod->addItems({"Intern", "Extern"});
+    cmbTempMethod->setCurrentIndex(0);
+    cmbTempMethod->setGeometry(8, 64, 145, 21);
+
+    txtSetPointEnter = new QLabel(QString::fromUtf8("Sollwert [°C]"), grpFunctions);
+    txtSetPointEnter->setObjectName("txtSetPointEnter");
+    txtSetPointEnter->setGeometry(8, 90, 145, 14);
+    edSetPoint = new QLineEdit("+20,00", grpFunctions);
+    edSetPoint->setObjectName("edSetPoint");
+    edSetPoint->setGeometry(8, 104, 145, 21);
+
+    txtChanneltLabel = new QLabel(QString::fromUtf8("Kanalbezeichnung"), grpFunctions);
+    txtChanneltLabel->setObjectName("txtChanneltLabel");
+    txtChanneltLabel->setGeometry(8, 130, 145, 14);
+    edChannelLabel = new QLineEdit(grpFunctions);
+    edChannelLabel->setObjectName("edChannelLabel");
+    edChannelLabel->setMaxLength(30);
+    edChannelLabel->setGeometry(8, 144, 145, 21);
+
+    cmdKelvorStop = button("cmdKelvorStop", QStyle::SP_MediaStop, "Temperierung/Umwälzung ausschalten", 116, 18,
+                           &TfrmPanelControl::cmdKelvorStopClick);
+    cmdTPStartStop = button("cmdTPStartStop", QStyle::SP_MediaSeekForward, "Temperierprogramm starten / beenden",
+                            8, 176, &TfrmPanelControl::cmdTPStartStopClick);
+    cmdNextSegment = button("cmdNextSegment", QStyle::SP_MediaSkipForward, "Segment abbrechen", 44, 176,
+                            &TfrmPanelControl::cmdNextSegmentClick);
+    cmdHoldSegment = button("cmdHoldSegment", QStyle::SP_MediaPause, "Segment halten / fortsetzen", 80, 176,
+                            &TfrmPanelControl::cmdHoldSegmentClick);
+    cmdTPLoad = button("cmdTPLoad", QStyle::SP_DialogOpenButton, "Temperierprogramm laden", 116, 176,
+                       &TfrmPanelControl::cmdTPLoadClick);
+
+    for (QWidget* w : std::initializer_list<QWidget*>{cmdKelvorStart, cmdDataToKelvor, cmdKelvorStartCirculation,
+                                                      cmbTempMethod, edSetPoint, edChannelLabel, cmdKelvorStop,
+                                                      cmdTPStartStop, cmdNextSegment, cmdHoldSegment, cmdTPLoad})
+        w->setEnabled(false);
+    // Enter in the edits and the method list is handled by the key handlers.
+    for (QObject* o : std::initializer_list<QObject*>{edSetPoint, cmbTempMethod, edChannelLabel})
+        o->installEventFilter(this);
+
+    Language = CLanguage::Instance();
+    if (FMainWindow) FMainWindow->SetPanelControl(this);
+    FormCreate();
+}
+
+TfrmPanelControl::~TfrmPanelControl() {
+    if (FMainWindow && frmMainWindow == FMainWindow && FMainWindow->PanelControl() == this)
+        FMainWindow->SetPanelControl(nullptr);
+    if (frmPanelControl == this) frmPanelControl = nullptr;
+}
+
+void TfrmPanelControl::FormCreate() {
+    Language = CLanguage::Instance();
+    // Font height -11 (8 points at 96 pixels per inch), no scaling.
+    QFont f("MS Sans Serif");
+    f.setPixelSize(11);
+    setFont(f);
+}
+
+void TfrmPanelControl::FormClose() {
+    // Closing only hides the panel; the main window's menu entry shows it again.
+    hide();
+    if (FMainWindow && FMainWindow->mnuControlPanel) FMainWindow->mnuControlPanel->setChecked(false);
+}
+
+void TfrmPanelControl::closeEvent(QCloseEvent* event) {
+    platform::GuardedCall([this] { FormClose(); });
+    event->ignore();
+}
+
+bool TfrmPanelControl::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
+    const int qtKey = static_cast<QKeyEvent*>(event)->key();
+    const bool enter = qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter;
+    const int key = enter ? VK_RETURN : qtKey;
+    if (watched == edSetPoint)
+        platform::GuardedCall([&] { edSetPointKeyDown(watched, key); });
+    else if (watched == cmbTempMethod)
+        platform::GuardedCall([&] { cmbTempMethodKeyDown(watched, key); });
+    else if (watched == edChannelLabel)
+        platform::GuardedCall([&] { edChannelLabelKeyDown(watched, key); });
+    else
+        return QDialog::eventFilter(watched, event);
+    // Enter is taken here; other keys keep their ordinary effect (typing, list moves).
+    return enter;
+}
+
+void TfrmPanelControl::BringToFront() {
+    show();
+    raise();
+}
+
+TChannelPanel* TfrmPanelControl::ChannelPanel(int channel) const {
+    TChannelPanel* const panels[] = {pnlChannel1, pnlChannel2, pnlChannel3, pnlChannel4, pnlChannel5,
+                                     pnlChannel6, pnlChannel7, pnlChannel8, pnlChannel9, pnlChannel10};
+    return channel >= 1 && channel <= MaxChannelWindows ? panels[channel - 1] : nullptr;
+}
+
+void TfrmPanelControl::SetChannelPanel(int channel, const AnsiString& caption, int tag) {
+    if (TChannelPanel* panel = ChannelPanel(channel)) {
+        panel->SetCaption(caption);
+        panel->Tag = tag;
+    }
+}
+
+// ---------------------------------------------------------------- helpers
+
+int TfrmPanelControl::LanguageIndex() const { return FMainWindow ? FMainWindow->LanguageIndex() : 0; }
+
+AnsiString TfrmPanelControl::Text(int row) const {
+    AnsiString out;
+    return CLanguage::Instance()->LookupText(LanguageIndex(), row, out);
+}
+
+void TfrmPanelControl::ShowError(const char* german, const char* english) {
+    platform::dialogs().MessageBox(LanguageIndex() == 1 ? english : german,
+                                   LanguageIndex() == 1 ? "Error" : "Fehler", MB_OK);
+}
+
+bool TfrmPanelControl::LookUp(int channel) {
+    ChannelOpenFlag = FMainWindow && FMainWindow->IsChannelOpen(channel) ? 1 : 0;
+    return ChannelOpenFlag == 1;
+}
+
+IChannelForm* TfrmPanelControl::FormOf(int channel) const {
+    return FMainWindow ? FMainWindow->ChannelForm(channel) : nullptr;
+}
+
+// ---------------------------------------------------------------- frames and senders
+
+AnsiString TfrmPanelControl::BuildDeviceFrame(const AnsiString& text, int channel) {
+    // Without a channel object the address is that of a point-to-point line.
+    int address = 1;
+    if (channel >= 1 && channel <= MaxChannels && ChannelObjects[channel])
+        address = ChannelObjects[channel]->GetAddress();
+    return CTolvarProtocol::BuildDeviceFrame(text, address);
+}
+
+void TfrmPanelControl::SendDeviceCommand(const AnsiString& frame, int frameLength, int replyLength, int channel,
+                                         int followUpLength, const AnsiString& followUpFrame) {
+    const bool open = LookUp(channel);
+    IChannelForm* form = open ? FormOf(channel) : nullptr;
+    if (!form || form->Connected != 1) {
+        ShowError("Keine Datenverbindung vorhanden!", "No data connection available!");
+        return;
+    }
+    CChannel* object = channel <= MaxChannels ? ChannelObjects[channel] : nullptr;
+    if (!object || object->SetPollCommands(frame, frameLength, replyLength, channel, followUpLength,
+                                           followUpFrame) == 0)
+        ShowError("Befehl konnte nicht übertragen werden!", "Transmission error!");
+}
+
+void TfrmPanelControl::SendDeviceCommandPair(const AnsiString& frame, int frameLength, int replyLength, int channel,
+                                             int followUpLength, const AnsiString& followUpFrame) {
+    const bool open = LookUp(channel);
+    IChannelForm* form = open ? FormOf(channel) : nullptr;
+    if (!form || form->Connected != 1) {
+        ShowError("Keine Datenverbindung vorhanden!", "No data connection available!");
+        return;
+    }
+    CChannel* object = channel <= MaxChannels ? ChannelObjects[channel] : nullptr;
+    // A connected window without its channel object cannot take a command either.
+    const int taken =
+        object ? object->SetPollCommands(frame, frameLength, replyLength, channel, followUpLength, followUpFrame) : 0;
+    if (object) object->SetOneShot(channel);
+    // No poll thread, or a command of the panel still waiting for its cycles: this one
+    // does not go out, and the user is told so.
+    if (taken == 0) ShowError("Befehl konnte nicht übertragen werden!", "Transmission error!");
+}
+
+void TfrmPanelControl::RequestSetpointLimits(int channel) {
+    if (!LookUp(channel)) return;
+    IChannelForm* form = FormOf(channel);
+    if (!form || form->Connected != 1 || form->FileView != 0) return;
+    const int address = ChannelObjects[channel] ? ChannelObjects[channel]->GetAddress() : 1;
+    const AnsiString frame = BuildDeviceFrame("[M" + IntToStr(address) + "L0F********", channel);
+    const AnsiString followUp = BuildDeviceFrame("[M" + IntToStr(address) + FollowUpCommand, channel);
+    SendDeviceCommandPair(frame, Length(frame), 26, channel, Length(followUp), followUp);
+}
+
+// ---------------------------------------------------------------- device commands
+
+bool TfrmPanelControl::CommandTarget(QObject* sender, unsigned accepted, int& channel) {
+    unsigned senderClass = 0;
+    if (dynamic_cast<TSpeedButton*>(sender))
+        senderClass = scSpeedButton;
+    else if (qobject_cast<QComboBox*>(sender))
+        senderClass = scComboBox;
+    else if (qobject_cast<QLineEdit*>(sender))
+        senderClass = scEdit;
+    else if (qobject_cast<QAction*>(sender))
+        senderClass = scMenuItem;
+
+    channel = ::CurrentChannel();
+    const bool open = LookUp(channel);
+    IChannelForm* form = open ? FormOf(channel) : nullptr;
+    if (!form || form->Connected != 1 || form->FileView != 0 || (senderClass & accepted) == 0) {
+        platform::dialogs().MessageBox(Text(336), Text(265), MB_OK);
+        return false;
+    }
+    return true;
+}
+
+void TfrmPanelControl::SendCommandText(int channel, const AnsiString& command) {
+    const int address = ChannelObjects[channel] ? ChannelObjects[channel]->GetAddress() : 1;
+    const AnsiString frame = BuildDeviceFrame("[M" + IntToStr(address) + command, channel);
+    const AnsiString followUp = BuildDeviceFrame("[M" + IntToStr(address) + FollowUpCommand, channel);
+    SendDeviceCommandPair(frame, Length(frame), 24, channel, Length(followUp), followUp);
+}
+
+void TfrmPanelControl::cmdKelvorStartCirculationClick(QObject* Sender) {
+    int channel = 0;
+    if (!CommandTarget(Sender, scSpeedButton | scComboBox | scMenuItem, channel)) return;
+    if (!FMainWindow->AskYesNo(Text(345))) return;
+    SendCommandText(channel, "G0DC*****");
+}
+
+void TfrmPanelControl::cmdKelvorStartClick(QObject* Sender) {
+    int channel = 0;
+    if (!CommandTarget(Sender, scSpeedButton | scComboBox | scMenuItem, channel)) return;
+    if (!FMainWindow->AskYesNo(Text(192))) return;
+    SendCommandText(channel, cmbTempMethod->currentIndex() == 1 ? "G0DE*****" : "G0DI*****");
+}
+
+void TfrmPanelControl::cmdKelvorStopClick(QObject* Sender) {
+    int channel = 0;
+    if (!CommandTarget(Sender, scSpeedButton | scMenuItem, channel)) return;
+    if (!FMainWindow->AskYesNo(Text(346))) return;
+    SendCommandText(channel, "G0DO*****");
+}
+
+void TfrmPanelControl::cmdDataToKelvorClick(QObject* Sender) {
+    int channel = 0;
+    if (!CommandTarget(Sender, scSpeedButton | scEdit | scMenuItem, channel)) return;
+    if (!FMainWindow->AskYesNo(Text(194))) return;
+
+    double setpoint = 0.0;
+    if (!TryStrToFloat(edSetPoint->text().toStdString(), setpoint)) {
+        ShowError("Fehlerhafte Sollwertvorgabe!", "Faulty Setpoint!");
+        return;
+    }
+    if (setpoint > 655.0 || setpoint < -327.0) {
+        ShowError("Ungültiger Wertebereich!", "Illegal range of values!");
+        return;
+    }
+    // The unit's identified limits: a setpoint beyond them is not sent at all.
+    if (IChannelForm* form = FormOf(channel);
+        form && (setpoint > form->UpperSetpointLimit || setpoint < form->LowerSetpointLimit)) {
+        platform::dialogs().MessageBox(Text(275), LanguageIndex() == 1 ? "Error" : "Fehler", MB_OK);
+        return;
+    }
+    SendCommandText(channel, "G0D**" + SetpointDigits(setpoint));
+}
+
+void TfrmPanelControl::edSetPointKeyDown(QObject* Sender, int Key) {
+    if (Key == VK_RETURN) cmdDataToKelvorClick(Sender);
+}
+
+void TfrmPanelControl::cmbTempMethodKeyDown(QObject* Sender, int Key) {
+    if (Key == VK_RETURN) cmdKelvorStartClick(Sender);
+}
+
+// The main window's device menu gives its menu items as senders.
+void TfrmPanelControl::cmdKelvorStartCirculationClick(bool fromMenu) {
+    cmdKelvorStartCirculationClick(fromMenu && FMainWindow ? static_cast<QObject*>(FMainWindow->mnuCirculationON)
+                                                           : cmdKelvorStartCirculation);
+}
+
+void TfrmPanelControl::cmdKelvorStartClick(bool fromMenu) {
+    cmdKelvorStartClick(fromMenu && FMainWindow ? static_cast<QObject*>(FMainWindow->mnuDeviceON) : cmdKelvorStart);
+}
+
+void TfrmPanelControl::cmdKelvorStopClick(bool fromMenu) {
+    cmdKelvorStopClick(fromMenu && FMainWindow ? static_cast<QObject*>(FMainWindow->mnuDeviceOFF) : cmdKelvorStop);
+}
+
+void TfrmPanelControl::cmdDataToKelvorClick(bool fromMenu) {
+    cmdDataToKelvorClick(fromMenu && FMainWindow ? static_cast<QObject*>(FMainWindow->mnuSetSetpoint)
+                                                 : cmdDataToKelvor);
+}

@@ -1,0 +1,168 @@
+#pragma once
+// The control panel: a narrow tool window on top of the main window from which the user
+// sends commands to the unit of the active channel window (circulation on, temperature
+// control on with internal or process control, off, a new setpoint), brings channel
+// windows to the front, labels channels and drives the temperature program of the active
+// channel window. It also builds and hands over the device frames of the channel window's
+// connection and program run.
+#include <QDialog>
+#include <QLabel>
+#include <QToolButton>
+#include <cstdint>
+#include <functional>
+
+#include "app/IControlPanel.h"
+#include "platform/AnsiString.h"
+#include "platform/GraphicsTypes.h"
+
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class CLanguage;
+class IChannelForm;
+class IPanelChannelWindow;
+class ICalendarStartEntries;
+class TfrmMainWindow;
+
+// Key code of the Enter key in the key handlers.
+constexpr int VK_RETURN = 13;
+
+// A flat button with a Tag and a hint (its tool tip).
+class TSpeedButton : public QToolButton {
+public:
+    using QToolButton::QToolButton;
+    int Tag = 0;
+};
+
+// One of the ten channel panels: a caption on a coloured field that reports mouse presses.
+class TChannelPanel : public QLabel {
+public:
+    explicit TChannelPanel(QWidget* parent);
+    int Tag = 0;  // 0 channel name, 1 mode of the open channel, 2 the user's label
+    TColor Color() const { return FColor; }
+    void SetColor(TColor color);
+    AnsiString Caption() const;
+    void SetCaption(const AnsiString& caption);
+    std::function<void()> OnMouseDown;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    TColor FColor = clSilver;
+};
+
+class TfrmPanelControl : public QDialog, public IControlPanel {
+    Q_OBJECT
+public:
+    // Registers itself with the main window (owner; frmMainWindow when null) and as
+    // frmPanelControl.
+    explicit TfrmPanelControl(TfrmMainWindow* owner = nullptr);
+    ~TfrmPanelControl() override;
+
+    // ---- components, in declaration order
+    QGroupBox* grpChannels = nullptr;
+    TChannelPanel *pnlChannel1 = nullptr, *pnlChannel2 = nullptr, *pnlChannel3 = nullptr, *pnlChannel4 = nullptr,
+                  *pnlChannel5 = nullptr, *pnlChannel6 = nullptr, *pnlChannel7 = nullptr, *pnlChannel8 = nullptr,
+                  *pnlChannel9 = nullptr, *pnlChannel10 = nullptr;
+    QGroupBox* grpFunctions = nullptr;
+    TSpeedButton *cmdKelvorStart = nullptr, *cmdDataToKelvor = nullptr, *cmdKelvorStartCirculation = nullptr;
+    QComboBox* cmbTempMethod = nullptr;
+    QLabel *txtTempMethod = nullptr, *txtSetPointEnter = nullptr;
+    QLineEdit* edSetPoint = nullptr;
+    QLabel* txtChanneltLabel = nullptr;
+    QLineEdit* edChannelLabel = nullptr;
+    TSpeedButton *cmdKelvorStop = nullptr, *cmdTPStartStop = nullptr, *cmdNextSegment = nullptr,
+                 *cmdHoldSegment = nullptr, *cmdTPLoad = nullptr;
+
+    CLanguage* Language = nullptr;
+    // Open flag of the channel that the last operation looked up (1: its window is open).
+    std::uint8_t ChannelOpenFlag = 0;
+
+    // Channel panel 1..10, or nullptr.
+    TChannelPanel* ChannelPanel(int channel) const;
+
+    // ---- device commands; Sender is the control or menu item that gave the command
+    void cmdKelvorStartCirculationClick(QObject* Sender);
+    void cmdKelvorStartClick(QObject* Sender);
+    void cmdKelvorStopClick(QObject* Sender);
+    void cmdDataToKelvorClick(QObject* Sender);
+    // Enter (VK_RETURN) sends like the button; other keys do nothing.
+    void edSetPointKeyDown(QObject* Sender, int Key);
+    void cmbTempMethodKeyDown(QObject* Sender, int Key);
+
+    // ---- services of the channel window and the programmer
+    // "[M" + address + command -> frame with a two-digit address, checksum and CR.
+    AnsiString BuildDeviceFrame(const AnsiString& text, int channel);
+    // The two frames become the channel's poll commands until they are replaced.
+    void SendDeviceCommand(const AnsiString& frame, int frameLength, int replyLength, int channel,
+                           int followUpLength, const AnsiString& followUpFrame);
+    // The same for the next two poll cycles only; the status poll follows again.
+    void SendDeviceCommandPair(const AnsiString& frame, int frameLength, int replyLength, int channel,
+                               int followUpLength, const AnsiString& followUpFrame);
+    // Asks the unit of a connected channel for its setpoint limits.
+    void RequestSetpointLimits(int channel);
+
+    // ---- channel panels, channel label, program buttons
+    void SelectChannel(int channel);
+    void pnlChannelMouseDown(int channel) { SelectChannel(channel); }
+    void edChannelLabelKeyDown(QObject* Sender, int Key);
+    void cmdTPStartStopClick(QObject* Sender);
+    void cmdTPLoadClick(QObject* Sender);
+    void cmdNextSegmentClick(QObject* Sender);
+    void cmdHoldSegmentClick(QObject* Sender);
+    void LockDeviceControls();
+    void UnlockDeviceControls();
+    void LoadProgram(int channel);
+    void ArmAutomaticStart(int channel);
+    void DisarmAutomaticStart(int channel);
+    void ApplySingleRamp(int& channel, double& temperature, int& controlMode, int& seconds);
+    // The calendar-start form whose entries ArmAutomaticStart copies.
+    void SetCalendarStartEntries(ICalendarStartEntries* entries) { FCalendarEntries = entries; }
+
+    // German (0) or English (1) captions, hints and method items; the channel panels with
+    // Tag 0 and 1 follow, user labels (Tag 2) stay.
+    void SetLanguage(int language);
+
+    void FormCreate();
+    void FormClose();
+    void FormShow() {}
+    void FormHide() {}
+
+    // ---- IControlPanel
+    void cmdKelvorStartCirculationClick(bool fromMenu) override;
+    void cmdKelvorStartClick(bool fromMenu) override;
+    void cmdKelvorStopClick(bool fromMenu) override;
+    void cmdDataToKelvorClick(bool fromMenu) override;
+    bool Visible() const override { return isVisible(); }
+    void SetVisible(bool visible) override { setVisible(visible); }
+    void BringToFront() override;
+    int Width() const override { return width(); }
+    int Height() const override { return height(); }
+    void Move(int left, int top) override { move(left, top); }
+    void SetChannelPanel(int channel, const AnsiString& caption, int tag) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    enum TSenderClass : unsigned { scSpeedButton = 1, scComboBox = 2, scEdit = 4, scMenuItem = 8 };
+    // Looks the channel up: stores its open flag and returns it.
+    bool LookUp(int channel);
+    IChannelForm* FormOf(int channel) const;
+    IPanelChannelWindow* PanelWindowOf(int channel) const;
+    // The common first steps of a device command: the channel, when the command may go to it.
+    bool CommandTarget(QObject* sender, unsigned accepted, int& channel);
+    void SendCommandText(int channel, const AnsiString& command);
+    void ShowError(const char* german, const char* english);
+    int LanguageIndex() const;
+    AnsiString Text(int row) const;
+    void EnableProgramControls(int channel);
+
+    TfrmMainWindow* FMainWindow = nullptr;
+    ICalendarStartEntries* FCalendarEntries = nullptr;
+};
+
+// The panel of the process (set while it exists).
+extern TfrmPanelControl* frmPanelControl;

@@ -1,0 +1,271 @@
+// The control panel's channel side: the channel panels that bring a window to the front,
+// the user's channel labels, the program buttons forwarded to the active channel window,
+// the locking while a program runs, the calendar start, the single ramp and the captions.
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include "app/CLanguage.h"
+#include "app/IChannelForm.h"
+#include "app/IPanelChannelWindow.h"
+#include "app/TfrmMainWindow.h"
+#include "app/TfrmPanelControl.h"
+#include "platform/DateTime.h"
+#include "platform/Dialogs.h"
+
+namespace {
+QString Q(const AnsiString& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
+void SetBackground(QWidget* widget, TColor color) {
+    QPalette p = widget->palette();
+    p.setColor(QPalette::Window, TColorToQColor(color));
+    widget->setPalette(p);
+}
+}  // namespace
+
+IPanelChannelWindow* TfrmPanelControl::PanelWindowOf(int channel) const {
+    return dynamic_cast<IPanelChannelWindow*>(FormOf(channel));
+}
+
+// ---------------------------------------------------------------- channel panels
+
+void TfrmPanelControl::SelectChannel(int channel) {
+    if (!FMainWindow || FMainWindow->ChildWindowCount() == 0) return;
+    const int current = ::CurrentChannel();
+    if (!LookUp(channel)) return;
+    IChannelForm* target = FormOf(channel);
+    if (!target) return;
+    QMdiArea* area = FMainWindow->MdiArea();
+    QMdiSubWindow* window = target->SubWindow();
+    if (area->currentSubWindow() == window) return;
+
+    IChannelForm* active = FormOf(current);
+    QWidget* cover = FMainWindow->pnlBigPanel;
+    // A big window would show the change step by step: a plain panel covers the area meanwhile.
+    if (active && active->SubWindow()->width() > 900 && active->SubWindow()->height() > 555) {
+        SetBackground(cover, clBtnFace);
+        cover->setGeometry(area->viewport()->rect());
+        cover->show();
+        cover->raise();
+    }
+    IPanelChannelWindow* labels = PanelWindowOf(channel);
+    const TColor labelColour = labels ? labels->ChartLabelColour() : clBtnFace;
+    if (labels) labels->SetChartLabelColour(clBtnFace);
+
+    (active ? active : target)->SetViewMode(channel, 1, true);
+    show();
+    window->show();
+    area->setActiveSubWindow(window);
+    window->raise();
+
+    cover->hide();
+    SetBackground(cover, clGray);
+    if (labels) labels->SetChartLabelColour(labelColour);
+}
+
+void TfrmPanelControl::edChannelLabelKeyDown(QObject*, int Key) {
+    if (Key != VK_RETURN) return;
+    // The edit is emptied whatever happens in between.
+    struct ClearEdit {
+        QLineEdit* edit;
+        ~ClearEdit() { edit->clear(); }
+    } clear{edChannelLabel};
+
+    const AnsiString label = edChannelLabel->text().toStdString();
+    if (label.empty()) {
+        platform::dialogs().MessageBox(Text(326), Text(130), MB_OK);
+        return;
+    }
+    if (!FMainWindow || !FMainWindow->AskYesNo(Text(318))) return;
+    if (TChannelPanel* panel = ChannelPanel(::CurrentChannel())) {
+        panel->SetCaption(label);
+        panel->Tag = 2;
+    }
+}
+
+// ---------------------------------------------------------------- program buttons
+
+void TfrmPanelControl::cmdTPStartStopClick(QObject* Sender) {
+    const int channel = ::CurrentChannel();
+    if (cmdTPStartStop->Tag == 1) {
+        if (!LookUp(channel)) return;
+        if (IPanelChannelWindow* window = PanelWindowOf(channel)) window->btnStartTPClick(Sender);
+    } else if (cmdTPStartStop->Tag == 0 && ChannelOpenFlag == 1) {
+        // The flag of the last look-up decides: a click on a closed channel's panel stops
+        // nothing.
+        if (IPanelChannelWindow* window = PanelWindowOf(channel)) window->btnStopTPClick(Sender);
+    }
+}
+
+void TfrmPanelControl::LoadProgram(int channel) {
+    if (!LookUp(channel)) return;
+    IPanelChannelWindow* window = PanelWindowOf(channel);
+    if (!window) return;
+    window->mnuLoadProgramClick();
+    if (FMainWindow) FMainWindow->SetCalendarProgramName(window->ProgramDialogFileName());
+}
+
+void TfrmPanelControl::cmdTPLoadClick(QObject*) { LoadProgram(::CurrentChannel()); }
+
+void TfrmPanelControl::cmdNextSegmentClick(QObject*) {
+    const int channel = ::CurrentChannel();
+    if (!LookUp(channel)) return;
+    if (IPanelChannelWindow* window = PanelWindowOf(channel)) window->btnCancelSegmentClick();
+}
+
+void TfrmPanelControl::cmdHoldSegmentClick(QObject*) {
+    const int channel = ::CurrentChannel();
+    if (!LookUp(channel)) return;
+    if (IPanelChannelWindow* window = PanelWindowOf(channel)) window->btnPauseSegmentClick();
+}
+
+// ---------------------------------------------------------------- locking
+
+void TfrmPanelControl::LockDeviceControls() {
+    for (QWidget* w : std::initializer_list<QWidget*>{cmdKelvorStart, cmdKelvorStop, cmdDataToKelvor, cmbTempMethod,
+                                                      cmdKelvorStartCirculation, cmdTPLoad, cmdTPStartStop,
+                                                      edSetPoint})
+        w->setEnabled(false);
+    if (FMainWindow)
+        for (QAction* a : {FMainWindow->mnuCirculationON, FMainWindow->mnuDeviceON, FMainWindow->mnuDeviceOFF,
+                           FMainWindow->mnuSetSetpoint})
+            a->setEnabled(false);
+}
+
+void TfrmPanelControl::UnlockDeviceControls() {
+    for (QWidget* w : std::initializer_list<QWidget*>{cmdKelvorStart, cmdKelvorStop, cmdDataToKelvor, cmbTempMethod,
+                                                      cmdKelvorStartCirculation, cmdTPLoad, cmdTPStartStop,
+                                                      edSetPoint})
+        w->setEnabled(true);
+    if (FMainWindow)
+        for (QAction* a : {FMainWindow->mnuCirculationON, FMainWindow->mnuDeviceON, FMainWindow->mnuDeviceOFF,
+                           FMainWindow->mnuSetSetpoint})
+            a->setEnabled(true);
+    cmdTPStartStop->Tag = 1;
+}
+
+// ---------------------------------------------------------------- calendar start
+
+void TfrmPanelControl::EnableProgramControls(int channel) {
+    IChannelForm* form = FormOf(channel);
+    IPanelChannelWindow* window = PanelWindowOf(channel);
+    if (!form || !window) return;
+    if (::CurrentChannel() == channel) {
+        cmdTPLoad->setEnabled(true);
+        cmdTPStartStop->setEnabled(true);
+        cmdNextSegment->setEnabled(false);
+        cmdHoldSegment->setEnabled(false);
+    }
+    const bool programs = window->ProgramTreeNodeCount() > 0;
+    window->SetProgramControlEnabled(TProgramControl::btnDeleteTP, programs);
+    window->SetProgramControlEnabled(TProgramControl::mnuDeleteProgram, programs);
+    for (TProgramControl c : {TProgramControl::btnLoadTP, TProgramControl::btnTPStartStop,
+                              TProgramControl::mnuLoadProgram, TProgramControl::mnuStartStopProgram})
+        window->SetProgramControlEnabled(c, true);
+    for (TProgramControl c : {TProgramControl::btnPauseSegment, TProgramControl::btnCancelSegment,
+                              TProgramControl::mnuCancelSegment, TProgramControl::mnuPauseSegment})
+        window->SetProgramControlEnabled(c, false);
+}
+
+void TfrmPanelControl::ArmAutomaticStart(int channel) {
+    if (!LookUp(channel)) return;
+    IChannelForm* form = FormOf(channel);
+    IPanelChannelWindow* window = PanelWindowOf(channel);
+    if (!form || !window || !FCalendarEntries) return;
+    const TCalendarStartEntry entry = FCalendarEntries->CalendarEntry(channel);
+    form->AutomaticStartArmed = entry.Active;
+    window->CalendarProgramName = entry.ProgramName;
+    window->CalendarStartTime = entry.StartTime;
+    window->RecordingActive = entry.RecordingOption;
+
+    if (form->ViewMode != vmProgrammer) return;
+    if (form->AutomaticStartArmed) {
+        if (::CurrentChannel() == channel)
+            for (QWidget* w : std::initializer_list<QWidget*>{cmdTPLoad, cmdTPStartStop, cmdNextSegment,
+                                                              cmdHoldSegment})
+                w->setEnabled(false);
+        for (TProgramControl c :
+             {TProgramControl::btnDeleteTP, TProgramControl::btnLoadTP, TProgramControl::btnTPStartStop,
+              TProgramControl::btnPauseSegment, TProgramControl::btnCancelSegment, TProgramControl::mnuDeleteProgram,
+              TProgramControl::mnuLoadProgram, TProgramControl::mnuStartStopProgram,
+              TProgramControl::mnuCancelSegment, TProgramControl::mnuPauseSegment})
+            window->SetProgramControlEnabled(c, false);
+        window->DisableEditorControls();
+    } else if (!form->ProgramRunning) {
+        EnableProgramControls(channel);
+    }
+}
+
+void TfrmPanelControl::DisarmAutomaticStart(int channel) {
+    if (!LookUp(channel)) return;
+    IChannelForm* form = FormOf(channel);
+    IPanelChannelWindow* window = PanelWindowOf(channel);
+    if (!form || !window) return;
+    form->AutomaticStartArmed = 0;
+    window->CalendarProgramName = "none";
+    window->CalendarStartTime = Now();
+    window->RecordingActive = 1;
+    if (form->ViewMode == vmProgrammer && !form->ProgramRunning) EnableProgramControls(channel);
+}
+
+// ---------------------------------------------------------------- single ramp
+
+void TfrmPanelControl::ApplySingleRamp(int& channel, double& temperature, int& controlMode, int& seconds) {
+    // The dialog that hands the ramp over has closed already: nothing to report to.
+    try {
+        if (IPanelChannelWindow* window = PanelWindowOf(channel))
+            window->RunSingleRamp(temperature, seconds, controlMode);
+        AnsiString ramp;
+        CLanguage::Instance()->LookupCurrentText(400, ramp);
+        if (FMainWindow) FMainWindow->SetCalendarProgramName(ramp);
+    } catch (...) {
+    }
+}
+
+// ---------------------------------------------------------------- language
+
+void TfrmPanelControl::SetLanguage(int language) {
+    if (language != 0 && language != 1) return;
+    CLanguage* texts = CLanguage::Instance();
+    auto text = [&](int row) {
+        AnsiString out;
+        return Q(texts->LookupText(language, row, out));
+    };
+    for (int c = 1; c <= MaxChannelWindows; ++c) {
+        TChannelPanel* panel = ChannelPanel(c);
+        if (panel->Tag == 0) {
+            panel->setText(text(138 + c));
+        } else if (panel->Tag == 1 && FMainWindow && FMainWindow->IsChannelOpen(c)) {
+            if (IChannelForm* form = FormOf(c)) {
+                switch (form->ViewMode) {
+                    case vmDataRecording: panel->setText(text(7)); break;
+                    case vmView: panel->setText(text(8)); break;
+                    case vmProgrammer: panel->setText(text(9)); break;
+                    default: panel->setText("TPScout"); break;
+                }
+            }
+        }
+    }
+    grpChannels->setTitle(text(180));
+    grpFunctions->setTitle(text(181));
+    txtSetPointEnter->setText(text(182));
+    txtTempMethod->setText(text(183));
+    txtChanneltLabel->setText(text(319));
+    cmbTempMethod->setItemText(0, text(184));
+    cmbTempMethod->setItemText(1, text(185));
+    setWindowTitle(text(186));
+    cmdKelvorStart->setToolTip(text(187));
+    cmdKelvorStop->setToolTip(text(188));
+    cmdDataToKelvor->setToolTip(text(189));
+    cmdKelvorStartCirculation->setToolTip(text(341));
+    cmdTPLoad->setToolTip(text(342));
+    cmdTPStartStop->setToolTip(text(354));
+    cmdNextSegment->setToolTip(text(355));
+    cmdHoldSegment->setToolTip(text(356));
+    cmbTempMethod->setCurrentIndex(0);
+    for (TSpeedButton* b : {cmdKelvorStart, cmdKelvorStop, cmdDataToKelvor}) b->Tag = language;
+}

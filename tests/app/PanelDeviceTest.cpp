@@ -1,0 +1,205 @@
+// The control panel end to end: a main window, a channel window with an RS232 channel on
+// the simulated unit's pseudo-terminal, the panel's buttons pressed; the unit's frame log
+// and its state show what arrived.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTimer>
+#include <functional>
+
+#include "PanelFakes.h"
+#include "app/CLanguage.h"
+#include "app/TfrmMainWindow.h"
+#include "comm/CIdentification.h"
+#include "comm/CRS232.h"
+#include "comm/CTolvarProtocol.h"
+#include "comm/CommTiming.h"
+#include "comm/PtyLink.h"
+#include "comm/TfrmIdentification.h"
+#include "platform/UiDispatcher.h"
+#include "support/ScriptedDialogs.h"
+#include "support/SimulatedUnitLine.h"
+
+namespace {
+
+constexpr int kWaitMs = 10000;  // bound of every wait; never reached when things work
+
+bool WaitUntil(const std::function<bool()>& done) {
+    return platform::UiDispatcher::Instance().WaitRunning(done, kWaitMs);
+}
+
+// A recording window as the channel window will be: line settings for the channel object,
+// and on a good identification the connected flag and the two status poll frames.
+class SerialChannelForm : public FakePanelChannelForm {
+public:
+    AnsiString ControlText(TChannelControl c) const override {
+        switch (c) {
+            case TChannelControl::cmbPort: return port;
+            case TChannelControl::cmbBaudrate: return "9600";
+            case TChannelControl::cmbDataBits: return "8";
+            case TChannelControl::cmbActual: return "5";
+            default: return {};
+        }
+    }
+    void OnConnectionEstablished(int channel, int result) override {
+        results.push_back(result);
+        if (result != 1 || !ChannelObjects[channel]) return;
+        Connected = 1;
+        CChannel* c = ChannelObjects[channel];
+        const AnsiString address = IntToStr(c->GetAddress());
+        const AnsiString status = frmPanelControl->BuildDeviceFrame("[M" + address + "G0D******", channel);
+        const AnsiString follow = frmPanelControl->BuildDeviceFrame("[M" + address + "C14*************", channel);
+        c->SetPollCommands(status, int(status.size()), 24, channel, int(follow.size()), follow);
+        c->StartPolling(channel);
+    }
+    AnsiString port;
+    std::vector<int> results;
+};
+
+class SerialFormFactory : public IChannelFormFactory {
+public:
+    IChannelForm* CreateChannelForm() override {
+        auto* form = new SerialChannelForm;
+        created.push_back(form);
+        return form;
+    }
+    std::vector<SerialChannelForm*> created;
+};
+
+class PanelDeviceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        comm::TCommTiming t;
+        t.PollStepMs = 30;
+        t.IdentificationStepMs = 1;
+        t.ReadTimeoutMs = 150;
+        comm::SetTiming(t);
+        support::TestDialogs().Clear();
+        comm::SetSerialLinkFactory([](const comm::TSerialLinkSettings& s, AnsiString& error) {
+            return std::static_pointer_cast<comm::IByteLink>(testfakes::PtyLink::Open(s.PortName, error));
+        });
+        AnsiString error;
+        ASSERT_TRUE(line.StartPty(&error)) << error;
+        window = std::make_unique<TfrmMainWindow>(&factory, CLanguage::English);
+        window->tmrPopUp->stop();
+        panel = new TfrmPanelControl(window.get());
+        window->mnuDatenaufzeichnungClick();
+        form = factory.created.back();
+        form->port = line.SlavePath();
+        // What the channel window's activation does for a recording window.
+        panel->UnlockDeviceControls();
+    }
+    void TearDown() override {
+        if (channel) channel->Close(3);
+        ChannelObjects[1] = nullptr;
+        channel.reset();
+        delete panel;
+        window.reset();
+        line.Stop();
+        comm::SetSerialLinkFactory(nullptr);
+        comm::ResetTiming();
+        support::TestDialogs().Clear();
+    }
+
+    // Identification, OK pressed, and the first poll cycle done.
+    void Connect() {
+        channel = std::make_unique<CRS232>(1);
+        ChannelObjects[1] = channel.get();
+        ASSERT_EQ(channel->ReadSettings(), 1);
+        ASSERT_EQ(channel->Open(), 1);
+        channel->ResumeIdentification();
+        CIdentification* id = channel->Identification;
+        ASSERT_NE(id, nullptr);
+        ASSERT_TRUE(WaitUntil([&] { return id->IdentificationWindow() && id->IdentificationWindow()->OkEnabled(); }));
+        id->IdentificationWindow()->bitOKClick();
+        ASSERT_TRUE(WaitUntil([&] { return !form->results.empty(); }));
+        ASSERT_EQ(form->results, std::vector<int>{1});
+        ASSERT_TRUE(WaitUntil([&] { return channel->PollRequest == 0 && line.FrameCount() >= 27 + 6; }));
+        line.ClearLog();
+    }
+    // Poll cycles as the window's ticks start them; the status-row frames of each cycle.
+    std::vector<AnsiString> Cycles(int n, std::vector<AnsiString>* followUps = nullptr) {
+        std::vector<AnsiString> base;
+        for (int i = 0; i < n; ++i) {
+            const std::size_t before = line.FrameCount();
+            channel->PollRequest = 1;
+            EXPECT_TRUE(WaitUntil([&] { return line.FrameCount() >= before + 6 && channel->PollRequest == 0; }));
+            auto frames = line.Frames();
+            if (frames.size() < before + 6) break;
+            base.push_back(frames[before].frame);
+            if (followUps) followUps->push_back(frames[before + 4].frame);
+        }
+        return base;
+    }
+
+    support::SimulatedUnitLine line;
+    SerialFormFactory factory;
+    std::unique_ptr<TfrmMainWindow> window;
+    TfrmPanelControl* panel = nullptr;
+    SerialChannelForm* form = nullptr;
+    std::unique_ptr<CRS232> channel;
+};
+
+const AnsiString kStatus = "[M01G0D******" + FrameChecksum("[M01G0D******") + "\r";
+const AnsiString kFollowUp = "[M01C14*************D3\r";
+
+}  // namespace
+
+TEST_F(PanelDeviceTest, CommandsGoOutForTwoCyclesAndChangeTheUnit) {
+    Connect();
+    ASSERT_DOUBLE_EQ(form->UpperSetpointLimit, 200.0);
+
+    panel->edSetPoint->setText("30,5");
+    panel->cmdDataToKelvor->click();
+    std::vector<AnsiString> followUps;
+    const AnsiString setpoint = "[M01G0D**0BEA" + FrameChecksum("[M01G0D**0BEA") + "\r";
+    EXPECT_EQ(Cycles(4, &followUps), (std::vector<AnsiString>{kStatus, setpoint, setpoint, kStatus}));
+    EXPECT_EQ(followUps, std::vector<AnsiString>(4, kFollowUp));
+    EXPECT_DOUBLE_EQ(line.First().State().setpoint, 30.5);
+
+    panel->cmbTempMethod->setCurrentIndex(1);
+    panel->cmdKelvorStart->click();
+    EXPECT_EQ(Cycles(3)[1], "[M01G0DE*****DB\r");
+    EXPECT_EQ(line.First().State().controlMode, 'E');
+
+    window->mnuCirculationONClick();
+    EXPECT_EQ(Cycles(3)[1], "[M01G0DC*****D9\r");
+    EXPECT_EQ(line.First().State().controlMode, 'C');
+
+    // A second command before the poll thread took up the first is not sent, and the user
+    // is told.
+    support::TestDialogs().Clear();
+    panel->cmdKelvorStop->click();
+    panel->cmdKelvorStartCirculation->click();
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, "Transmission error!");
+    auto base = Cycles(4);
+    const AnsiString stop = "[M01G0DO*****" + FrameChecksum("[M01G0DO*****") + "\r";
+    EXPECT_EQ(base, (std::vector<AnsiString>{kStatus, stop, stop, kStatus}));
+    EXPECT_EQ(line.First().State().controlMode, 'O');
+
+    // The identified upper limit is 200: 250 never reaches the unit.
+    support::TestDialogs().Clear();
+    panel->edSetPoint->setText("250");
+    panel->cmdDataToKelvor->click();
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, "Set value out of limits!");
+    EXPECT_EQ(Cycles(3), std::vector<AnsiString>(3, kStatus));
+    EXPECT_DOUBLE_EQ(line.First().State().setpoint, 30.5);
+
+    // The limit query updates what the window keeps.
+    line.First().Update([](support::UnitState& s) { s.upperLimit = 150.0; });
+    panel->RequestSetpointLimits(1);
+    EXPECT_EQ(Cycles(3)[1], CTolvarProtocol::BuildCommandFrame("L0F********", 1));
+    EXPECT_DOUBLE_EQ(form->UpperSetpointLimit, 150.0);
+    EXPECT_EQ(channel->CommError, 0);
+}
+
+TEST_F(PanelDeviceTest, NothingIsSentWithoutAConnection) {
+    // The window exists, the identification has not run.
+    panel->cmdKelvorStartCirculation->click();
+    panel->edSetPoint->setText("20");
+    panel->cmdDataToKelvor->click();
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 2u);
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, "No active connection available!");
+    EXPECT_EQ(line.FrameCount(), 0u);
+}
