@@ -150,7 +150,12 @@ void WriteProperties(QObject* object, const AnsiString& prefix, std::vector<TStr
             continue;
         }
         TStreamValue value;
-        if (ToStreamValue(prop, v, value)) out.push_back({name, std::move(value)});
+        if (!ToStreamValue(prop, v, value)) continue;
+        // A string list is stored as its lines under "Strings", as text lists always were.
+        if (prop.metaType().id() == QMetaType::QStringList)
+            out.push_back({name + ".Strings", std::move(value)});
+        else
+            out.push_back({name, std::move(value)});
     }
     for (const TStreamDefinedProperty& defined : DefinedPropertiesOf(object)) {
         TStreamValue value;
@@ -232,6 +237,13 @@ private:
             const AnsiString part = p.Name.substr(start, dot - start);
             const QMetaObject* mo = object->metaObject();
             const int index = mo->indexOfProperty(part.c_str());
+            if (index >= FirstOwnProperty(mo) && p.Name.substr(dot + 1) == "Strings" &&
+                mo->property(index).metaType().id() == QMetaType::QStringList) {
+                const QMetaProperty prop = mo->property(index);
+                if (!prop.isWritable() || !prop.write(object, ToVariant(prop, p.Value)))
+                    throw Exception("Invalid property value");
+                return;
+            }
             if (index < FirstOwnProperty(mo) || !IsObjectPointer(mo->property(index)))
                 throw Exception("Property " + part + " does not exist");
             QObject* held = mo->property(index).read(object).value<QObject*>();

@@ -844,15 +844,20 @@ private:
             } else {
                 break;
             }
-            // A "+" at the end of a line continues the text on the next.
+            // Pieces written next to each other ('a'#13'b') are one text, and so are pieces
+            // joined by "+" across lines; a blank alone separates two list items.
+            if (FPos < FText.size() && (FText[FPos] == '\'' || FText[FPos] == '#')) continue;
+            const std::size_t save = FPos;
+            const int saveLine = FLine;
             SkipBlanks();
             if (FPos < FText.size() && FText[FPos] == '+') {
-                const std::size_t save = FPos;
                 ++FPos;
                 const char n = Peek();
-                if (n != '\'' && n != '#') FPos = save;
+                if (n == '\'' || n == '#') continue;
             }
-            if (FPos >= FText.size() || (FText[FPos] != '\'' && FText[FPos] != '#')) break;
+            FPos = save;
+            FLine = saveLine;
+            break;
         }
         return s;
     }

@@ -11,6 +11,10 @@
 #include "chart/engine/TChartBrush.h"
 #include "chart/engine/TChartPen.h"
 #include "chart/engine/TChartSeries.h"
+#include "chart/engine/TChartTitle.h"
+#include "chart/engine/TCustomChart.h"
+#include "chart/series/TAreaSeries.h"
+#include "chart/series/TLineSeries.h"
 #include "chart/storage/TeeComponentPersist.h"
 #include "chart/storage/TeeStore.h"
 #include "platform/TPersistent.h"
@@ -88,11 +92,14 @@ void Load(TTestChart& chart, const Bytes& bytes, const TProcTeeCheckError& onErr
 }
 
 // Everything the chart stores, points included, in readable form (its name left out).
-std::string State(TTestChart& chart)
+std::string State(QObject& chart)
 {
-    for (TChartSeries* s : chart.Series) s->ForceSaveData = true;
+    std::vector<TChartSeries*> series;
+    for (QObject* o : StreamChildComponents(&chart))
+        if (auto* s = qobject_cast<TChartSeries*>(o)) series.push_back(s);
+    for (TChartSeries* s : series) s->ForceSaveData = true;
     TStreamComponent c = ComponentFromObject(&chart);
-    for (TChartSeries* s : chart.Series) s->ForceSaveData = false;
+    for (TChartSeries* s : series) s->ForceSaveData = false;
     c.Name.clear();
     return WriteComponentText(c);
 }
@@ -165,6 +172,46 @@ TEST_F(ChartFileTest, RoundTripInBothFormsRestoresEveryStoredSettingAndPoint)
         EXPECT_EQ(target.Percent, 0.1);
         EXPECT_EQ(target.GetLeftAxis()->GetMaximum(), 250.5);
         EXPECT_TRUE(target.Series[0]->ManualData);
+    }
+}
+
+TEST_F(ChartFileTest, TheChartRoundTripsWithItsSeriesTypes)
+{
+    TChart source;
+    source.setObjectName("Chart1");
+    source.SetView3D(false);
+    source.Set3DPercent(35);
+    source.GetTitle()->SetText({"Bath", "second line"});
+    source.LeftAxis()->SetAutomatic(false);
+    source.LeftAxis()->SetMinMax(-20, 120);
+    auto* line = new TLineSeries(&source);
+    line->setObjectName("Series1");
+    source.AddSeries(line);
+    line->AddXY(0.5, 20, "a");
+    line->AddXY(1.5, 21);
+    auto* area = new TAreaSeries(&source);
+    area->setObjectName("Series2");
+    source.AddSeries(area);
+    area->Add(3);
+    const std::string expected = State(source);
+    for (bool text : {false, true}) {
+        SCOPED_TRACE(text ? "text" : "binary");
+        TMemoryStream file;
+        SaveChartToStream(&source, &file, true, text);
+        if (text) {
+            const std::string s(file.Bytes().begin(), file.Bytes().end());
+            EXPECT_NE(s.find("Title.Text.Strings = (\r\n    'Bath'\r\n    'second line')"), std::string::npos);
+        }
+        file.SetPosition(0);
+        TChart target;
+        LoadChartFromStream(&target, &file);
+        EXPECT_EQ(State(target), expected);
+        ASSERT_EQ(target.SeriesCount(), 2);
+        EXPECT_NE(qobject_cast<TLineSeries*>(target.GetSeries(0)), nullptr);
+        EXPECT_NE(qobject_cast<TAreaSeries*>(target.GetSeries(1)), nullptr);
+        EXPECT_EQ(target.GetTitle()->Text().size(), 2u);
+        EXPECT_EQ(target.LeftAxis()->GetMinimum(), -20);
+        EXPECT_TRUE(target.AutoRepaint);
     }
 }
 
