@@ -253,6 +253,11 @@ private:
         const AnsiString last = p.Name.substr(start);
         const QMetaObject* mo = object->metaObject();
         const int index = mo->indexOfProperty(last.c_str());
+        // Event handlers are named in files written with them; a program without those
+        // handlers drops the references.
+        if (index < FirstOwnProperty(mo) && last.size() > 2 && last.compare(0, 2, "On") == 0 &&
+            p.Value.Kind == TStreamValue::Ident)
+            return;
         if (index < FirstOwnProperty(mo)) {
             for (const TStreamDefinedProperty& defined : DefinedPropertiesOf(object))
                 if (defined.Name == last && defined.Read) {

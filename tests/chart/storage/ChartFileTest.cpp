@@ -268,7 +268,7 @@ TEST_F(ChartFileTest, ReadingErrorsFollowTheCallback)
     Fill(source);
     const std::string good(reinterpret_cast<const char*>(Save(source, true, true).data()), Save(source, true, true).size());
     std::string bad = good;
-    bad.replace(bad.find("  Percent = "), 0, "  Unknown.Thing = 5\r\n  View3D = 7\r\n");
+    bad.replace(bad.find("  Percent = "), 0, "  Unknown.Thing = 5\r\n  OnClick = Chart1Click\r\n  View3D = 7\r\n");
     const Bytes file(bad.begin(), bad.end());
 
     // Without a callback the errors are skipped and the rest is read.
