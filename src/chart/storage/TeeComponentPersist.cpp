@@ -10,6 +10,7 @@
 #include <set>
 
 #include "platform/Exception.h"
+#include "platform/GraphicsTypes.h"
 #include "platform/TPersistent.h"
 
 namespace {
@@ -166,6 +167,77 @@ void WriteProperties(QObject* object, const AnsiString& prefix, std::vector<TStr
 
 // ---------------------------------------------------------------- reading
 
+// Colours in files may be named ("clRed", "clBtnFace") instead of numbered.
+struct ColorName {
+    const char* Name;
+    TColor Value;
+};
+constexpr ColorName kColorNames[] = {
+    {"clBlack", clBlack},
+    {"clMaroon", clMaroon},
+    {"clGreen", clGreen},
+    {"clOlive", clOlive},
+    {"clNavy", clNavy},
+    {"clPurple", clPurple},
+    {"clTeal", clTeal},
+    {"clGray", clGray},
+    {"clSilver", clSilver},
+    {"clRed", clRed},
+    {"clLime", clLime},
+    {"clYellow", clYellow},
+    {"clBlue", clBlue},
+    {"clFuchsia", clFuchsia},
+    {"clAqua", clAqua},
+    {"clWhite", clWhite},
+    {"clLtGray", clLtGray},
+    {"clDkGray", clDkGray},
+    {"clMoneyGreen", clMoneyGreen},
+    {"clSkyBlue", clSkyBlue},
+    {"clCream", clCream},
+    {"clMedGray", clMedGray},
+    {"clNone", clNone},
+    {"clDefault", clDefault},
+    {"clScrollBar", clScrollBar},
+    {"clBackground", clBackground},
+    {"clActiveCaption", clActiveCaption},
+    {"clInactiveCaption", clInactiveCaption},
+    {"clMenu", clMenu},
+    {"clWindow", clWindow},
+    {"clWindowFrame", clWindowFrame},
+    {"clMenuText", clMenuText},
+    {"clWindowText", clWindowText},
+    {"clCaptionText", clCaptionText},
+    {"clActiveBorder", clActiveBorder},
+    {"clInactiveBorder", clInactiveBorder},
+    {"clAppWorkSpace", clAppWorkSpace},
+    {"clHighlight", clHighlight},
+    {"clHighlightText", clHighlightText},
+    {"clBtnFace", clBtnFace},
+    {"clBtnShadow", clBtnShadow},
+    {"clGrayText", clGrayText},
+    {"clBtnText", clBtnText},
+    {"clInactiveCaptionText", clInactiveCaptionText},
+    {"clBtnHighlight", clBtnHighlight},
+    {"cl3DDkShadow", cl3DDkShadow},
+    {"cl3DLight", cl3DLight},
+    {"clInfoText", clInfoText},
+    {"clInfoBk", clInfoBk},
+    {"clHotLight", clHotLight},
+    {"clGradientActiveCaption", clGradientActiveCaption},
+    {"clGradientInactiveCaption", clGradientInactiveCaption},
+    {"clMenuHighlight", clMenuHighlight},
+    {"clMenuBar", clMenuBar}};
+
+bool ColorFromName(const AnsiString& name, std::int64_t& value)
+{
+    for (const ColorName& c : kColorNames)
+        if (name == c.Name) {
+            value = c.Value;
+            return true;
+        }
+    return false;
+}
+
 class ComponentReader {
 public:
     ComponentReader(QObject* root, const TStreamReadError& onError, const TStreamAddChild& addChild)
@@ -311,9 +383,13 @@ private:
             return QVariant(v.BoolValue);
         case QMetaType::Int:
         case QMetaType::Long:
-        case QMetaType::Short:
-            if (v.Kind != TStreamValue::Int || v.IntValue < INT32_MIN || v.IntValue > INT32_MAX) throw bad();
-            return QVariant(static_cast<int>(v.IntValue));
+        case QMetaType::Short: {
+            std::int64_t value = v.IntValue;
+            if (v.Kind == TStreamValue::Ident && ColorFromName(v.Text, value))
+                return QVariant(static_cast<int>(value));
+            if (v.Kind != TStreamValue::Int || value < INT32_MIN || value > INT32_MAX) throw bad();
+            return QVariant(static_cast<int>(value));
+        }
         case QMetaType::UInt:
         case QMetaType::UShort:
             if (v.Kind != TStreamValue::Int || v.IntValue < 0 || v.IntValue > UINT32_MAX) throw bad();

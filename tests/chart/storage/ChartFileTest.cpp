@@ -271,6 +271,16 @@ TEST_F(ChartFileTest, ReadingErrorsFollowTheCallback)
     bad.replace(bad.find("  Percent = "), 0, "  Unknown.Thing = 5\r\n  OnClick = Chart1Click\r\n  View3D = 7\r\n");
     const Bytes file(bad.begin(), bad.end());
 
+    // Colours may come by name.
+    std::string named = good;
+    named.replace(named.find("  Percent = "), 0, "  Color = clRed\r\n");
+    TTestChart colored;
+    Load(colored, Bytes(named.begin(), named.end()), [](const AnsiString& m) -> bool {
+        ADD_FAILURE() << m;
+        return false;
+    });
+    EXPECT_EQ(colored.Color, clRed);
+
     // Without a callback the errors are skipped and the rest is read.
     TTestChart quiet;
     Load(quiet, file);
