@@ -6,7 +6,15 @@
 
 #include "chart/engine/SeriesHost.h"
 #include "chart/engine/TChartSeries.h"
+#include "chart/engine/TCustomAxisPanel.h"
 #include "chart/engine/TCustomTeePanel.h"
+#include "chart/engine/TTeeCustomTool.h"
+#include "chart/series/TAreaSeries.h"
+#include "chart/series/TFastLineSeries.h"
+#include "chart/series/TLineSeries.h"
+#include "chart/series/TPointSeries.h"
+#include "chart/storage/TChartChart.h"
+#include <QWidget>
 #include "chart/engine/TeeConst.h"
 #include "chart/storage/TeeComponentPersist.h"
 #include "platform/FileSave.h"
@@ -111,9 +119,26 @@ void ReadTrailingData(QObject* chart, const Bytes& file, std::size_t start)
     if (start < file.size()) throw ChartException(TeeMsg_InvalidTeeFile + ": unexpected data after the chart");
 }
 
+// The chart's series and tools go; so do the components a plain object owns.
 void FreeComponents(QObject* chart)
 {
     for (QObject* c : StreamChildComponents(chart)) delete c;
+    if (auto* panel = qobject_cast<TCustomAxisPanel*>(chart)) panel->Tools()->Clear();
+}
+
+template <typename T>
+void RegisterClass(const char* name)
+{
+    RegisterStreamClass({name, [](QObject* owner) -> QObject* { return new T(owner); }});
+}
+
+template <typename T>
+void RegisterChartClass(const char* name)
+{
+    RegisterStreamClass({name, [](QObject* owner) -> QObject* {
+                             auto* parent = qobject_cast<QWidget*>(owner);
+                             return new T(parent);
+                         }});
 }
 
 // Reads the tree into the chart: its components are replaced, its properties set.
@@ -211,7 +236,22 @@ void TeeStoreRegisterClasses()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        RegisterStreamClass({"TChartSeries", [](QObject* owner) -> QObject* { return new TChartSeries(owner); }});
+        RegisterClass<TChartSeries>("TChartSeries");
+        RegisterClass<TLineSeries>("TLineSeries");
+        RegisterClass<THorizLineSeries>("THorizLineSeries");
+        RegisterClass<TAreaSeries>("TAreaSeries");
+        RegisterClass<THorizAreaSeries>("THorizAreaSeries");
+        RegisterClass<TFastLineSeries>("TFastLineSeries");
+        RegisterClass<TPointSeries>("TPointSeries");
+        RegisterChartClass<TChart>("TChart");
+        RegisterChartClass<TChartChart>("TChartChart");
+        RegisterChartClass<TODBCChart>("TODBCChart");
+        // A chart's components are its series, in the chart's order, whoever owns them.
+        RegisterChildComponents("TCustomAxisPanel", [](QObject* o) {
+            std::vector<QObject*> result;
+            for (TChartSeries* s : *static_cast<TCustomAxisPanel*>(o)->SeriesList()) result.push_back(s);
+            return result;
+        });
         TStreamDefinedProperty data;
         data.Name = "Data";
         data.Write = [](QObject* o, TStreamValue& v) {
