@@ -209,6 +209,10 @@ std::string ToText(const Bytes& file)
     if (!IsBinaryForm(file)) return std::string(file.begin(), file.end());
     std::size_t dataStart = 0;
     const TStreamComponent tree = ParseChartFile(file, dataStart);
+    // The text form has no place for points stored after the chart: refuse rather than
+    // drop them.
+    if (dataStart < file.size())
+        throw ChartException(TeeMsg_InvalidTeeFile + ": the points stored after the chart cannot be converted to text");
     return WriteComponentText(tree);
 }
 

@@ -257,6 +257,20 @@ TEST_F(ChartFileTest, ConversionBetweenFormsIsLossless)
     const QByteArray all = f.readAll();
     EXPECT_EQ(Bytes(all.begin(), all.end()), text);
 
+    // Points stored after the chart load into the series but cannot go into text.
+    TTestChart noData;
+    noData.AddSeries("S");
+    Bytes trailing = Save(noData, false, false);
+    for (std::uint8_t b : {0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x24, 0x40}) trailing.push_back(b);  // one point, y = 10
+    TTestChart withTrailing;
+    Load(withTrailing, trailing);
+    ASSERT_EQ(withTrailing.Series.Count(), 1);
+    ASSERT_EQ(withTrailing.Series[0]->Count(), 1);
+    EXPECT_EQ(withTrailing.Series[0]->GetyValue(0), 10);
+    TMemoryStream in4(trailing.data(), trailing.size()), out4;
+    EXPECT_THROW(ConvertTeeToText(&in4, &out4), ChartException);
+    EXPECT_EQ(out4.GetSize(), 0);
+
     EXPECT_EQ(TeeCheckExtension("chart"), "chart.tee");
     EXPECT_EQ(TeeCheckExtension("chart.dat"), "chart.dat");
     EXPECT_EQ(TeeCheckExtension("dir.v2/chart"), "dir.v2/chart.tee");
