@@ -257,6 +257,8 @@ bool TfrmPanelControl::LookUp(int channel) {
     return ChannelOpenFlag == 1;
 }
 
+int TfrmPanelControl::CurrentChannel() const { return FMainWindow ? FMainWindow->ActiveChannel() : 0; }
+
 IChannelForm* TfrmPanelControl::FormOf(int channel) const {
     return FMainWindow ? FMainWindow->ChannelForm(channel) : nullptr;
 }
@@ -326,7 +328,7 @@ bool TfrmPanelControl::CommandTarget(QObject* sender, unsigned accepted, int& ch
     else if (qobject_cast<QAction*>(sender))
         senderClass = scMenuItem;
 
-    channel = ::CurrentChannel();
+    channel = CurrentChannel();
     const bool open = LookUp(channel);
     IChannelForm* form = open ? FormOf(channel) : nullptr;
     if (!form || form->Connected != 1 || form->FileView != 0 || (senderClass & accepted) == 0) {

@@ -150,6 +150,8 @@ private:
     enum TSenderClass : unsigned { scSpeedButton = 1, scComboBox = 2, scEdit = 4, scMenuItem = 8 };
     // Looks the channel up: stores its open flag and returns it.
     bool LookUp(int channel);
+    // The Tag of the main window's active channel window; 0 when there is none.
+    int CurrentChannel() const;
     IChannelForm* FormOf(int channel) const;
     IPanelChannelWindow* PanelWindowOf(int channel) const;
     // The common first steps of a device command: the channel, when the command may go to it.
