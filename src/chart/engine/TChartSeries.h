@@ -290,8 +290,12 @@ public:
     ISeriesHost* SeriesHost() const;
     // Depth slot: the chart's MaxZOrder grows for each automatic series of a 3D chart.
     virtual void CalcZOrder();
-    // StartZ, MiddleZ and EndZ from the z order and the chart's series depth.
+    // StartZ, MiddleZ and EndZ from the depth slot (the z order while the chart has given
+    // none) and the chart's series depth.
     virtual void CalcDepthPositions();
+    // The slot the chart gives the series for its current draw: the first series stands at
+    // the back so that it is drawn first; -1 until the chart draws.
+    int DepthSlot = -1;
     virtual bool MoreSameZOrder() const;
     // Active, and no active series before it in the chart's list has the same z order.
     bool FirstInZOrder() const;

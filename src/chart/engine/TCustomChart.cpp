@@ -9,6 +9,7 @@
 #include "chart/engine/TChartAxes.h"
 #include "chart/engine/TChartAxis.h"
 #include "chart/engine/TChartSeries.h"
+#include "chart/engine/TChartValueList.h"
 #include "chart/engine/TCustomSeriesList.h"
 #include "chart/engine/TSeriesMarks.h"
 #include "chart/engine/TeeConst.h"
@@ -265,6 +266,15 @@ bool TCustomChart::ActiveSeriesUseAxis()
         if (s->UseAxis()) return true;
     }
     return !anyActive;
+}
+
+void TCustomChart::FillValueSourceItems(TChartValueList* ValueList,
+                                        const std::function<void(const AnsiString&)>& Proc)
+{
+    TChartSeries* owner = ValueList ? ValueList->Owner() : nullptr;
+    auto* source = owner ? qobject_cast<TChartSeries*>(owner->DataSource()) : nullptr;
+    if (!source || !Proc) return;
+    for (int i = 0; i < source->ValuesList().Count(); ++i) Proc(source->ValuesList()[i]->GetName());
 }
 
 TChartSeries* TCustomChart::GetASeries()

@@ -38,6 +38,7 @@ public:
         LastX = x;
         LastY = y;
         Drawn.push_back(index);
+        if (Order) Order->push_back(GetTitle() + IntToStr(index));
     }
     // A point within 3 pixels.
     int Clicked(int x, int y) override
@@ -49,6 +50,7 @@ public:
     int PenWidth = 3;
     int LastX = 0, LastY = 0;
     std::vector<int> Drawn;
+    std::vector<AnsiString>* Order = nullptr;
 };
 
 // A series that draws nothing along axes, as a pie does.
@@ -627,9 +629,10 @@ TEST_F(ChartControlTest, WallsDrawBehindTheSeriesUnlessHidden)
     const TColor leftWall = chart.GetLeftWall()->GetColor();
     EXPECT_GT(support::CountColor(img, leftWall), 100);
     EXPECT_GT(support::CountColor(img, clWhite), 100);
-    // The series are drawn over the walls.
-    const QPoint red = At(8, 80);
-    EXPECT_EQ(support::PixelAt(img, red.x(), red.y()), clRed);
+    // The series are drawn over the walls, at the depth of their slot.
+    const QPoint at = At(8, 80);
+    const TPoint red = chart.GetCanvas()->Calculate3DPosition(at.x(), at.y(), a->MiddleZ);
+    EXPECT_EQ(support::PixelAt(img, red.X, red.Y), clRed);
     chart.GetLeftWall()->SetAutoHide(true);
     img = Paint();
     EXPECT_EQ(support::CountColor(img, leftWall), 0);
@@ -671,6 +674,46 @@ TEST_F(ChartControlTest, CircularSourcesAreRefusedAndSettingsCopy)
     EXPECT_DOUBLE_EQ(chart.LeftAxis()->GetMaximum(), 6);
     EXPECT_EQ(chart.GetCustomAxes()->Count(), 1);
     EXPECT_EQ(chart.SeriesCount(), 3);  // series are not copied
+}
+
+TEST_F(ChartControlTest, SeriesSharingADepthSlotDrawPointByPointIn3D)
+{
+    std::vector<AnsiString> order;
+    a->SetTitle("a");
+    b->SetTitle("b");
+    a->Order = b->Order = &order;
+    chart.SetView3D(true);
+    Paint();
+    // Own slots: the first series stands at the back and is drawn first.
+    ASSERT_EQ(order.size(), 22u);
+    EXPECT_EQ(order.front(), "a0");
+    EXPECT_EQ(order.back(), "b10");
+    EXPECT_GT(a->StartZ, b->StartZ);
+    EXPECT_EQ(b->StartZ, 0);
+    order.clear();
+    a->SetZOrder(0);
+    b->SetZOrder(0);
+    Paint();
+    ASSERT_EQ(order.size(), 22u);
+    EXPECT_EQ(order[0], "a0");
+    EXPECT_EQ(order[1], "b0");
+    EXPECT_EQ(order[21], "b10");
+    // Without Z ordering each series draws on its own again.
+    order.clear();
+    chart.ApplyZOrder = false;
+    Paint();
+    EXPECT_EQ(order[0], "a0");
+    EXPECT_EQ(order[1], "a1");
+
+    auto* c = new LineTestSeries(&chart);
+    chart.AddSeries(c);
+    c->SetDataSource(a);
+    std::vector<AnsiString> names;
+    chart.FillValueSourceItems(c->YValues(), [&](const AnsiString& n) { names.push_back(n); });
+    EXPECT_EQ(names.size(), a->ValuesList().Count() > 0 ? std::size_t(a->ValuesList().Count()) : 0u);
+    names.clear();
+    chart.FillValueSourceItems(a->YValues(), [&](const AnsiString& n) { names.push_back(n); });
+    EXPECT_TRUE(names.empty());
 }
 
 TEST_F(ChartControlTest, SimpleChartMatchesTheGoldenImage)
