@@ -139,6 +139,7 @@ void TGIFGraphicControlExtension::SetTransparent(bool Value) {
     FGCExtension.PackedFields = Value ? std::uint8_t(FGCExtension.PackedFields | 0x01)
                                       : std::uint8_t(FGCExtension.PackedFields & ~0x01);
     if (Value && FSubImage) FSubImage->SetTransparent(true);
+    if (FSubImage) FSubImage->ResetPalette();
 }
 
 void TGIFGraphicControlExtension::SetUserInput(bool Value) {
@@ -164,6 +165,7 @@ void TGIFGraphicControlExtension::SetTransparentColorIndex(int Index) {
         Index = 0;
     }
     FGCExtension.TransparentColorIndex = std::uint8_t(Index);
+    if (FSubImage) FSubImage->ResetPalette();
 }
 
 TColor TGIFGraphicControlExtension::GetTransparentColor() {
