@@ -12,6 +12,7 @@
 #include "chart/engine/ChartDataEnums.h"
 #include "chart/engine/TChartValueList.h"
 #include "chart/engine/TCustomChartElement.h"
+#include "platform/MouseTypes.h"
 #include "chart/engine/TCustomSeriesList.h"
 #include "chart/engine/TLabelsList.h"
 #include "chart/engine/TSeriesMarks.h"
@@ -343,6 +344,10 @@ public:
     bool CheckMouse(int x, int y);
     std::function<void(TChartSeries*)> OnMouseEnter;
     std::function<void(TChartSeries*)> OnMouseLeave;
+    // A click (double click) on a point of the series: sender, value index, button, shift
+    // state, position. The chart asks the series only when one of them is assigned.
+    std::function<void(TChartSeries*, int, TMouseButton, TShiftState, int, int)> OnClick;
+    std::function<void(TChartSeries*, int, TMouseButton, TShiftState, int, int)> OnDblClick;
 
     // ---- legend
     virtual int CountLegendItems() { return Count(); }

@@ -328,7 +328,7 @@ void TCustomChart::CalcNeedClickedPart(const TPoint& Pos, bool IsMouseClick, TCh
     for (int i = SeriesCount() - 1; i >= 0; --i) {
         TChartSeries* s = GetSeries(i);
         if (!s->GetActive()) continue;
-        if (IsMouseClick && !OnClickSeries) continue;
+        if (IsMouseClick && !OnClickSeries && !s->OnClick && !s->OnDblClick) continue;
         const int index = s->Clicked(X, Y);
         if (index != -1) {
             Part.Part = cpSeries;

@@ -487,6 +487,23 @@ TEST_F(ChartControlTest, ClicksReachTheHandlersAndACancelledClickStartsNoZoom)
     EXPECT_EQ(std::count(log.begin(), log.end(), "down"), 4);
     EXPECT_EQ(std::count(log.begin(), log.end(), "up"), 4);
 
+    // The series' own click events: a click, then a double click, on point 8.
+    tool.CancelDown = false;
+    chart.OnClickSeries = nullptr;
+    std::vector<std::string> clicks;
+    b->OnClick = [&](TChartSeries*, int index, TMouseButton, TShiftState, int, int) {
+        clicks.push_back("click" + std::to_string(index));
+    };
+    b->OnDblClick = [&](TChartSeries*, int index, TMouseButton, TShiftState, int, int) {
+        clicks.push_back("double" + std::to_string(index));
+    };
+    const QPoint onB = At(2, 80);
+    Press(Qt::LeftButton, onB.x(), onB.y());
+    Release(Qt::LeftButton, onB.x(), onB.y());
+    SendMouse(&chart, QEvent::MouseButtonDblClick, onB.x(), onB.y(), Qt::LeftButton, Qt::LeftButton);
+    Release(Qt::LeftButton, onB.x(), onB.y());
+    EXPECT_EQ(clicks, (std::vector<std::string>{"click2", "double2"}));
+
     TChartClickedPart part;
     chart.CalcClickedPart(TPoint{point.x(), point.y()}, part);
     EXPECT_EQ(part.Part, cpSeries);
