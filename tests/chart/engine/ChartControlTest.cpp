@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QPrinter>
+#include <QTemporaryDir>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cstdlib>
@@ -18,6 +21,7 @@
 #include "chart/engine/TCustomSeriesList.h"
 #include "chart/engine/TSeriesMarks.h"
 #include "chart/engine/TeeConst.h"
+#include "platform/TPrinter.h"
 #include "support/GoldenImage.h"
 #include "support/PixelProbe.h"
 
@@ -544,6 +548,32 @@ TEST_F(ChartControlTest, PagingSplitsTheMandatoryAxis)
     EXPECT_EQ(chart.GetPage(), 1);
     EXPECT_GE(log.PageChanges, 3);
     chart.Listeners.Remove(&log);
+}
+
+TEST_F(ChartControlTest, PrintPagesPrintsEachPageAndRestoresTheCurrentOne)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("pages.pdf");
+    auto device = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    device->setOutputFormat(QPrinter::PdfFormat);
+    device->setOutputFileName(file);
+    device->setResolution(150);
+    TPrinter printer(std::move(device));
+    SetPrinter(&printer);
+    chart.SetName("graDataGraph");
+    chart.SetMaxPointsPerPage(4);  // 11 points: 3 pages
+    chart.SetPage(2);
+    std::vector<int> pages;
+    chart.OnPageChange = [&](QObject*) { pages.push_back(chart.GetPage()); };
+    chart.PrintPages();
+    SetPrinter(nullptr);
+    EXPECT_EQ(pages, (std::vector<int>{1, 2, 3, 2}));
+    EXPECT_EQ(chart.GetPage(), 2);
+    EXPECT_EQ(printer.Title, "graDataGraph");
+    QFile pdf(file);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QByteArray body = pdf.readAll();
+    EXPECT_EQ(body.count("/Type /Page\n"), 3);
 }
 
 TEST_F(ChartControlTest, DepthSettingsAreCheckedAndSizeTheWalls)
