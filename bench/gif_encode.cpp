@@ -1,6 +1,9 @@
 // GIF encoding of a full-screen chart picture (1920 x 1080, 8 bits per pixel): the LZW
 // coder is the baseline, the run-length coder is measured against it in the same process,
 // also on a noisy picture where runs are short. A plain copy of the pixels gives the floor.
+// A true-colour chart picture is reduced to 8 bits and encoded as the chart export does
+// (bitmap assigned, then saved), for several reductions and ditherers, against the same
+// LZW baseline.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -87,6 +90,75 @@ void BM_Baseline_LZW_Chart(benchmark::State& state) { Encode(state, gcLZW, false
 void BM_RLE_Chart(benchmark::State& state) { Encode(state, gcRLE, false); }
 void BM_Baseline_LZW_Noise(benchmark::State& state) { Encode(state, gcLZW, true); }
 void BM_RLE_Noise(benchmark::State& state) { Encode(state, gcRLE, true); }
+// The chart as a true-colour bitmap: a shaded background (thousands of colours), grid,
+// twenty curves in arbitrary colours, two pixels wide with a lighter edge, and a legend.
+std::unique_ptr<TBitmap> MakeTrueColourChart() {
+    auto bmp = std::make_unique<TBitmap>();
+    bmp->SetSize(kWidth, kHeight);
+    bmp->SetPixelFormat(pf24bit);
+    for (int y = 0; y < kHeight; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(bmp->ScanLine(y));
+        for (int x = 0; x < kWidth; ++x)
+            row[x] = qRgb(235 + x * 20 / kWidth, 240 + y * 15 / kHeight, 255 - (x + y) * 30 / (kWidth + kHeight));
+    }
+    const auto put = [&](int x, int y, QRgb c) {
+        if (x >= 0 && x < kWidth && y >= 0 && y < kHeight) reinterpret_cast<QRgb*>(bmp->ScanLine(y))[x] = c;
+    };
+    for (int y = 60; y < kHeight - 80; y += 60)
+        for (int x = 80; x < kWidth - 300; ++x) put(x, y, qRgb(192, 192, 192));
+    for (int x = 80; x < kWidth - 300; x += 120)
+        for (int y = 60; y < kHeight - 80; ++y) put(x, y, qRgb(192, 192, 192));
+    for (int s = 0; s < 20; ++s) {
+        const QRgb c = qRgb((s * 97) % 256, (s * 53 + 80) % 256, (s * 151 + 30) % 256);
+        const QRgb edge = qRgb((qRed(c) + 255) / 2, (qGreen(c) + 255) / 2, (qBlue(c) + 255) / 2);
+        int y = 200 + s * 35;
+        std::uint32_t state = 12345u + std::uint32_t(s);
+        for (int x = 81; x < kWidth - 301; ++x) {
+            state = state * 1103515245u + 12345u;
+            y = std::clamp(y + int((state >> 16) % 3) - 1, 61, kHeight - 82);
+            put(x, y, c);
+            put(x, y + 1, c);
+            put(x, y + 2, edge);
+        }
+    }
+    std::mt19937 rng(5);
+    for (int y = 100; y < 700; ++y)
+        for (int x = kWidth - 260; x < kWidth - 40; ++x)
+            if (rng() % 5 == 0) put(x, y, qRgb(int(rng() % 256), 0, 0));
+    return bmp;
+}
+
+void ReduceAndEncode(benchmark::State& state, TColorReduction reduction, TDitherMode dither) {
+    const auto bmp = MakeTrueColourChart();
+    std::int64_t size = 0;
+    for (auto _ : state) {
+        TGIFImage gif;
+        gif.ColorReduction = reduction;
+        gif.DitherMode = dither;
+        gif.Assign(bmp.get());
+        TMemoryStream out;
+        gif.SaveToStream(&out);
+        size = out.GetSize();
+        benchmark::DoNotOptimize(out.Memory());
+    }
+    state.counters["file_bytes"] = double(size);
+    state.counters["bytes_per_pixel"] = double(size) / (double(kWidth) * kHeight);
+    state.SetItemsProcessed(state.iterations() * std::int64_t(kWidth) * kHeight);
+}
+
+void BM_Reduce_Netscape_Nearest(benchmark::State& state) { ReduceAndEncode(state, rmNetscape, dmNearest); }
+void BM_Reduce_Netscape_FloydSteinberg(benchmark::State& state) { ReduceAndEncode(state, rmNetscape, dmFloydSteinberg); }
+void BM_Reduce_Netscape_Stucki(benchmark::State& state) { ReduceAndEncode(state, rmNetscape, dmStucki); }
+void BM_Reduce_Windows20_Nearest(benchmark::State& state) { ReduceAndEncode(state, rmWindows20, dmNearest); }
+void BM_Reduce_Quantize_Nearest(benchmark::State& state) { ReduceAndEncode(state, rmQuantize, dmNearest); }
+void BM_Reduce_Quantize_FloydSteinberg(benchmark::State& state) { ReduceAndEncode(state, rmQuantize, dmFloydSteinberg); }
+BENCHMARK(BM_Reduce_Netscape_Nearest)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Reduce_Netscape_FloydSteinberg)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Reduce_Netscape_Stucki)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Reduce_Windows20_Nearest)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Reduce_Quantize_Nearest)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Reduce_Quantize_FloydSteinberg)->Unit(benchmark::kMillisecond);
+
 BENCHMARK(BM_Baseline_LZW_Chart)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RLE_Chart)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Baseline_LZW_Noise)->Unit(benchmark::kMillisecond);
@@ -112,6 +184,13 @@ public:
                 continue;
             std::printf("%s picture: RLE / LZW time ratio %.2f, file size ratio %.2f\n", picture,
                         rle->second.first / lzw->second.first, rle->second.second / lzw->second.second);
+        }
+        const auto lzw = Results.find("BM_Baseline_LZW_Chart");
+        if (lzw == Results.end() || lzw->second.first <= 0 || lzw->second.second <= 0) return;
+        for (const auto& [name, result] : Results) {
+            if (name.rfind("BM_Reduce_", 0) != 0) continue;
+            std::printf("True-colour chart, %s: time ratio %.2f to the plain LZW encoding, file size ratio %.2f\n",
+                        name.c_str() + 10, result.first / lzw->second.first, result.second / lzw->second.second);
         }
     }
     std::map<std::string, std::pair<double, double>> Results;

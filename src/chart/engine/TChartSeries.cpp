@@ -538,7 +538,7 @@ void TChartSeries::Added()
 
 void TChartSeries::Removed()
 {
-    if (ISeriesHost* host = SeriesHostOf(FParentChart); host && Cursor != 0 && host->GetChartCursor() == Cursor)
+    if (ISeriesHost* host = SeriesHostOf(FParentChart); host && host->GetChartCursor() == Cursor)
         host->SetChartCursor(host->GetOriginalCursor());
     RemoveAllLinkedSeries();
     FParentChart = nullptr;

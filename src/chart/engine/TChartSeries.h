@@ -78,10 +78,11 @@ public:
     double GetyValue(int index) const { return FY->Value(index); }
     void SetXValue(int index, double value);
     void SetYValue(int index, double value);
-    double MaxXValue() { return FX->MaxValue(); }
-    double MinXValue() { return FX->MinValue(); }
-    double MaxYValue() { return FY->MaxValue(); }
-    double MinYValue() { return FY->MinValue(); }
+    // Virtual: stacking series and series with an origin widen the range they report.
+    virtual double MaxXValue() { return FX->MaxValue(); }
+    virtual double MinXValue() { return FX->MinValue(); }
+    virtual double MaxYValue() { return FY->MaxValue(); }
+    virtual double MinYValue() { return FY->MinValue(); }
     double MaxZValue() const { return GetZOrder(); }
     double MinZValue() const { return GetZOrder(); }
     virtual double GetMarkValue(int index) const { return FMandatory->Value(index); }
@@ -209,6 +210,11 @@ public:
     // Four sample points and plain settings for the series gallery; the series colour is
     // silver when the gallery entry is disabled.
     virtual void PrepareForGallery(bool enabled);
+    // The variants the gallery offers for this type, one caption each (item 0 "Normal"),
+    // and applying variant index to a gallery sample series (nothing in the base).
+    using TChartSubGalleryProc = std::function<void(const AnsiString& caption)>;
+    virtual void CreateSubGallery(const TChartSubGalleryProc& AddSubChart);
+    virtual void SetSubGallery(TChartSeries*, int) {}
 
     // ---- stored point data ("Data" of a chart file)
     bool ManualData = false;

@@ -330,6 +330,11 @@ void TChartSeries::AddSampleValues(int numValues, bool onlyMandatory)
     }
 }
 
+void TChartSeries::CreateSubGallery(const TChartSubGalleryProc& AddSubChart)
+{
+    if (AddSubChart) AddSubChart(TeeMsg_Normal);
+}
+
 void TChartSeries::PrepareForGallery(bool enabled)
 {
     FillSampleValues(4);

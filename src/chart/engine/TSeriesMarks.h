@@ -54,6 +54,14 @@ private:
     std::vector<std::unique_ptr<TSeriesMarkPosition>> FItems;
 };
 
+// The gradient of marks: right to left from silver to white.
+class TSeriesMarksGradient : public TTeeGradient {
+    Q_OBJECT
+public:
+    TSeriesMarksGradient();
+    bool IsPropertyStored(const char* Name) const override;
+};
+
 // Per-point settings of one mark: a framed shape in the mark colour with a small grey
 // shadow.
 class TMarksItem : public TTeeCustomShape {
@@ -64,6 +72,7 @@ public:
 
 protected:
     void InitShadow(TTeeShadow* AShadow) override;
+    TTeeGradient* NewGradient() override { return new TSeriesMarksGradient; }
 };
 
 // The colour symbol drawn beside a mark's text.
@@ -169,7 +178,7 @@ public:
     void UsePosition(int index, TSeriesMarkPosition& position);
     // Copies the settings and the items of another marks object.
     void Assign(const TSeriesMarks& source);
-    using TTeeCustomShape::Assign;
+    void Assign(TPersistent* Source) override;
 
     // ---- drawing
     // The first index (a multiple of DrawEvery) whose drawn mark contains (x, y); -1.
@@ -187,6 +196,7 @@ public:
 
 protected:
     void InitShadow(TTeeShadow* AShadow) override;
+    TTeeGradient* NewGradient() override { return new TSeriesMarksGradient; }
 
 private:
     void RepaintSeries();

@@ -28,6 +28,23 @@ constexpr TColor MarkShadowColor = 0x808080;
 
 }  // namespace
 
+// ---- TSeriesMarksGradient
+
+TSeriesMarksGradient::TSeriesMarksGradient()
+{
+    SetDirection(gdRightLeft);
+    SetStartColor(clSilver);
+    SetEndColor(clWhite);
+}
+
+bool TSeriesMarksGradient::IsPropertyStored(const char* Name) const
+{
+    if (std::strcmp(Name, "Direction") == 0) return GetDirection() != gdRightLeft;
+    if (std::strcmp(Name, "StartColor") == 0) return GetStartColor() != clSilver;
+    if (std::strcmp(Name, "EndColor") == 0) return GetEndColor() != clWhite;
+    return TTeeGradient::IsPropertyStored(Name);
+}
+
 // ---- TMarksItem
 
 TMarksItem::TMarksItem(TCustomTeePanel* chart, QObject* owner) : TTeeCustomShape(chart)
@@ -76,6 +93,14 @@ bool TSeriesMarks::IsPropertyStored(const char* Name) const
     if (std::strcmp(Name, "Callout") == 0) return FCallout != nullptr;
     if (std::strcmp(Name, "Symbol") == 0) return FSymbol != nullptr;
     return TTeeCustomShape::IsPropertyStored(Name);
+}
+
+void TSeriesMarks::Assign(TPersistent* Source)
+{
+    if (auto* marks = qobject_cast<TSeriesMarks*>(Source))
+        Assign(*marks);
+    else
+        TTeeCustomShape::Assign(Source);
 }
 
 void TSeriesMarks::SetParent(TCustomTeePanel* Value)

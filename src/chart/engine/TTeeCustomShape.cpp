@@ -138,9 +138,15 @@ void TTeeCustomShape::SetTransparent(bool Value)
 
 TTeeGradient* TTeeCustomShape::GetGradient()
 {
-    if (!FGradient) FGradient = new TTeeGradient([this](QObject* Sender) { ChildChanged(Sender); }, this);
+    if (!FGradient) {
+        FGradient = NewGradient();
+        FGradient->setParent(this);
+        FGradient->OnChange = [this](QObject* Sender) { ChildChanged(Sender); };
+    }
     return FGradient;
 }
+
+TTeeGradient* TTeeCustomShape::NewGradient() { return new TTeeGradient(); }
 
 void TTeeCustomShape::SetGradient(TTeeGradient* Value)
 {

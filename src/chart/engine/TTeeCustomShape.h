@@ -123,6 +123,8 @@ public:
 protected:
     // The shadow's colour and size (also its unstored defaults): black, 3.
     virtual void InitShadow(TTeeShadow* AShadow);
+    // The gradient made on first read (shapes with other gradient defaults override it).
+    virtual TTeeGradient* NewGradient();
 
 private:
     void ChildChanged(QObject* Sender) { CanvasChanged(Sender); }

@@ -176,7 +176,7 @@
     X(TeeMsg_AsBMP, "as &Bitmap") \
     X(TeeMsg_BMPFilter, "Bitmaps (*.bmp)|*.bmp") \
     X(TeeMsg_AsEMF, "as &Metafile") \
-    X(TeeMsg_EMFFilter, "Enhanced Metafiles (*.emf)|*.emf") \
+    X(TeeMsg_EMFFilter, "Enhanced Metafiles (*.emf)|*.emf|Metafiles (*.wmf)|*.wmf") \
     X(TeeMsg_ExportPanelNotSet, "Panel property is not set in Export format") \
     X(TeeMsg_Normal, "Normal") \
     X(TeeMsg_NoBorder, "No Border") \

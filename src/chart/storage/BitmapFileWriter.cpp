@@ -130,66 +130,69 @@ void WriteBitmapFile(const TBitmap& Bitmap, TStream* Stream)
     const std::uint64_t fileSize = std::uint64_t(offset) + imageSize;
     if (fileSize > 0xFFFFFFFFu) throw EWriteError("Picture too large for a bitmap file");
 
-    std::vector<std::uint8_t> head(offset, 0);
-    head[0] = 'B';
-    head[1] = 'M';
-    Put32(&head[2], std::uint32_t(fileSize));
-    Put32(&head[10], offset);
-    Put32(&head[14], 40);
-    Put32(&head[18], std::uint32_t(w));
-    Put32(&head[22], std::uint32_t(h));  // positive: rows bottom-up
-    Put16(&head[26], 1);
-    Put16(&head[28], unsigned(bits));
-    Put32(&head[30], fields565 ? 3 : 0);  // BI_BITFIELDS or BI_RGB
-    Put32(&head[34], imageSize);
-    Put32(&head[38], kDotsPerMeter);
-    Put32(&head[42], kDotsPerMeter);
-    Put32(&head[46], std::uint32_t(colors.size()));
-    Put32(&head[50], 0);
+    // The whole file is built in memory and written in one piece.
+    std::vector<std::uint8_t> file(std::size_t(fileSize), 0);
+    file[0] = 'B';
+    file[1] = 'M';
+    Put32(&file[2], std::uint32_t(fileSize));
+    Put32(&file[10], offset);
+    Put32(&file[14], 40);
+    Put32(&file[18], std::uint32_t(w));
+    Put32(&file[22], std::uint32_t(h));  // positive: rows bottom-up
+    Put16(&file[26], 1);
+    Put16(&file[28], unsigned(bits));
+    Put32(&file[30], fields565 ? 3 : 0);  // BI_BITFIELDS or BI_RGB
+    Put32(&file[34], imageSize);
+    Put32(&file[38], kDotsPerMeter);
+    Put32(&file[42], kDotsPerMeter);
+    Put32(&file[46], std::uint32_t(colors.size()));
+    Put32(&file[50], 0);
     if (fields565) {
-        Put32(&head[54], 0xF800);
-        Put32(&head[58], 0x07E0);
-        Put32(&head[62], 0x001F);
+        Put32(&file[54], 0xF800);
+        Put32(&file[58], 0x07E0);
+        Put32(&file[62], 0x001F);
     }
     for (std::size_t i = 0; i < colors.size(); ++i) {
-        std::uint8_t* q = &head[54 + 4 * i];
+        std::uint8_t* q = &file[54 + 4 * i];
         q[0] = std::uint8_t(qBlue(colors[i]));
         q[1] = std::uint8_t(qGreen(colors[i]));
         q[2] = std::uint8_t(qRed(colors[i]));
     }
-    Stream->WriteBuffer(head.data(), std::int64_t(head.size()));
 
-    std::vector<std::uint8_t> row(stride);
-    for (int y = h - 1; y >= 0; --y) {
-        std::fill(row.begin(), row.end(), 0);
+    std::uint8_t* pixels = file.data() + offset;
+    for (int y = 0; y < h; ++y) {
+        std::uint8_t* row = pixels + std::size_t(h - 1 - y) * stride;  // bottom-up
         const auto* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
-        for (int x = 0; x < w; ++x) {
-            const QRgb c = line[x];
-            switch (bits) {
-            case 1:
-                if (qGray(c) >= 128) row[x >> 3] |= std::uint8_t(0x80 >> (x & 7));
-                break;
-            case 4: row[x >> 1] |= std::uint8_t(palette->IndexOf(c) << ((x & 1) ? 0 : 4)); break;
-            case 8: row[x] = std::uint8_t(palette->IndexOf(c)); break;
-            case 16: {
-                const unsigned v = fields565
-                                       ? ((unsigned(qRed(c)) >> 3) << 11) | ((unsigned(qGreen(c)) >> 2) << 5) |
-                                             (unsigned(qBlue(c)) >> 3)
-                                       : ((unsigned(qRed(c)) >> 3) << 10) | ((unsigned(qGreen(c)) >> 3) << 5) |
-                                             (unsigned(qBlue(c)) >> 3);
-                Put16(&row[2 * std::size_t(x)], v);
-                break;
+        switch (bits) {
+        case 1:
+            for (int x = 0; x < w; ++x)
+                if (qGray(line[x]) >= 128) row[x >> 3] |= std::uint8_t(0x80 >> (x & 7));
+            break;
+        case 4:
+            for (int x = 0; x < w; ++x) row[x >> 1] |= std::uint8_t(palette->IndexOf(line[x]) << ((x & 1) ? 0 : 4));
+            break;
+        case 8:
+            for (int x = 0; x < w; ++x) row[x] = std::uint8_t(palette->IndexOf(line[x]));
+            break;
+        case 16:
+            for (int x = 0; x < w; ++x) {
+                const unsigned r = unsigned(qRed(line[x])), g = unsigned(qGreen(line[x])), b = unsigned(qBlue(line[x]));
+                Put16(row + 2 * x, fields565 ? ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3)
+                                             : ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3));
             }
-            case 24:
-                row[3 * std::size_t(x)] = std::uint8_t(qBlue(c));
-                row[3 * std::size_t(x) + 1] = std::uint8_t(qGreen(c));
-                row[3 * std::size_t(x) + 2] = std::uint8_t(qRed(c));
-                break;
-            default:
-                Put32(&row[4 * std::size_t(x)], c & 0xFFFFFFu);
-                break;
+            break;
+        case 24:
+            for (int x = 0; x < w; ++x, row += 3) {
+                const QRgb c = line[x];
+                row[0] = std::uint8_t(qBlue(c));
+                row[1] = std::uint8_t(qGreen(c));
+                row[2] = std::uint8_t(qRed(c));
             }
+            break;
+        default:
+            for (int x = 0; x < w; ++x) Put32(row + 4 * x, line[x] & 0xFFFFFFu);
+            break;
         }
-        Stream->WriteBuffer(row.data(), std::int64_t(stride));
     }
+    Stream->WriteBuffer(file.data(), std::int64_t(file.size()));
 }

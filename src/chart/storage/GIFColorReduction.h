@@ -174,8 +174,8 @@ private:
 // holds the palette's entries followed by black.
 class TDIBWriter {
 public:
-    // Only 8 and 24 bits per pixel ("Unsupported PixelFormat"), a width and height other
-    // than 0 ("Invalid image dimensions").
+    // Only 8 bits per pixel ("Unsupported PixelFormat": a true-colour result is a plain
+    // bitmap copy), a width and height other than 0 ("Invalid image dimensions").
     TDIBWriter(int Width, int Height, TPixelFormat PixelFormat, const TGIFPalette& Palette);
     std::uint8_t* ScanLine(int Row);
     int GetWidth() const { return FWidth; }

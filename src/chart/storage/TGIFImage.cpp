@@ -507,6 +507,7 @@ TGIFImage::TGIFImage(QObject* parent)
       FAnimationSpeed(GIFImageDefaultAnimationSpeed) {}
 
 TGIFImage::~TGIFImage() {
+    PaintStop();
     delete FImages;
     delete FHeader;
 }
@@ -528,6 +529,7 @@ void TGIFImage::ReservePixels(std::int64_t Count) {
 }
 
 void TGIFImage::Clear() {
+    PaintStop();
     FImages->Clear();
     FPixelsInUse = 0;
     FHeader->ColorMap()->Clear();
@@ -587,6 +589,7 @@ void TGIFImage::SetHeight(int Value) {
 
 void TGIFImage::SetDrawOptions(TGIFDrawOptions Value) {
     if (Value == FDrawOptions) return;
+    PaintStop();
     FDrawOptions = Value;
     Pack();
     Changed();
@@ -597,7 +600,6 @@ void TGIFImage::SetReductionBits(int Value) {
     FReductionBits = Value;
 }
 
-void TGIFImage::SetAnimationSpeed(int Value) { FAnimationSpeed = std::clamp(Value, 0, 1000); }
 
 void TGIFImage::LoadFromStream(TStream* Stream) {
     Progress(psStarting, 0, "Loading...");
@@ -769,13 +771,6 @@ QImage TGIFImage::ToImage() const {
         }
     }
     return img;
-}
-
-void TGIFImage::Draw(TCanvas* ACanvas, const TRect& r) {
-    if (GetEmpty() || !ACanvas) return;
-    QPainter* p = ACanvas->Painter();
-    if (!p) return;
-    p->drawImage(QRect(r.Left, r.Top, r.Width(), r.Height()), ToImage());
 }
 
 void TGIFImage::LoadFromClipboardFormat(const AnsiString& Format, const QMimeData* Data) {

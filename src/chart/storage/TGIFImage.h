@@ -8,6 +8,8 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <vector>
 
 #include "platform/AnsiString.h"
@@ -85,6 +87,10 @@ class TGIFSubImage;
 class TGIFColorMap;
 class TGIFExtension;
 class TGIFGraphicControlExtension;
+class TGIFPainter;
+
+// Handlers of an animation; they run on the user-interface thread.
+using TGIFPainterEvent = std::function<void(TGIFPainter* Painter)>;
 
 // A new bitmap of 8 bits per pixel whose palette the reduction chooses, or a 24-bit copy for
 // rmNone; the source is not changed (GIFColorReduction.cpp).
@@ -309,9 +315,23 @@ public:
     void SetGraphicControlExtension(TGIFGraphicControlExtension* Value) { FGCE = Value; }
     int GetBitsPerPixel() const { return FColorMap->GetBitsPerPixel(); }
     int GetColorResolution() const { return FColorMap->GetColorResolution(); }
-    // Frees the cached palette (there is none to free: frames convert their colours when
-    // they are drawn).
-    void ResetPalette() {}
+    // Frees the cached bitmap and mask; they are built again on the next drawing.
+    void ResetPalette();
+
+    // Drawing (TGIFImage_draw.cpp). Draw scales the frame's bounds from the logical screen
+    // into Rect (or tiles it over Rect at its own size); transparent pixels leave the
+    // target as it is when Transparent is set.
+    void Draw(TCanvas* ACanvas, const TRect& Rect, bool Transparent, bool Tile);
+    void StretchDraw(TCanvas* ACanvas, const TRect& Rect, bool Transparent, bool Tile);
+    TRect ScaleRect(const TRect& Rect) const;
+    // The frame as a 32-bit bitmap, built on first use (dithered to the web palette when
+    // the image's options ask for it); an empty frame gives an empty bitmap.
+    TBitmap* GetBitmap();
+    // Whether the frame has a mask: only a transparent frame with at least one pixel of
+    // the transparent index has one.
+    bool HasMask();
+    // One bit per pixel, 1 where the pixel is transparent; null when there is no mask.
+    const QImage& Mask() const { return FMask; }
 
     // Reads the LZW code stream behind the descriptor into the pixel data, and writes it.
     void Decompress(TStream* Stream);
@@ -342,6 +362,12 @@ private:
     int FHeight = 0;
     std::uint8_t FPackedFields = 0;
     bool FTransparent = false;
+    std::unique_ptr<TBitmap> FBitmap;
+    QImage FMask;
+    bool FNeedMask = true;
+    // The colours the frame's pixels index (palette rules in TGIFImage_draw.cpp).
+    std::vector<TGIFColor> DrawPalette(bool Dither);
+    bool DitherApplies() const;
 };
 
 class TGIFTrailer : public TGIFItem {
@@ -485,6 +511,7 @@ protected:
     virtual void SaveData(TStream* Stream) = 0;
     virtual void LoadData(TStream* Stream) = 0;
     TGIFApplicationRec FApplicationExtension;
+    int FBlockSize = 11;  // as read; 10 and 11 are written back as they were
 };
 
 struct TGIFBlock {
@@ -535,7 +562,8 @@ public:
     // frames".
     void SetWidth(int Value) override;
     void SetHeight(int Value) override;
-    // Draws the first frame over the logical screen, stretched into r.
+    // Draws the image stretched into r: the first frame, or with goAnimate an animation
+    // played by a painter (TGIFPainter.h) onto the canvas or onto the composite bitmap.
     void Draw(TCanvas* ACanvas, const TRect& r) override;
     // The logical screen with the first frame drawn at its place (black elsewhere).
     QImage ToImage() const override;
@@ -584,7 +612,28 @@ public:
     // 3..8, else "Invalid Bits Per Pixel value".
     void SetReductionBits(int Value);
     int GetAnimationSpeed() const { return FAnimationSpeed; }
-    void SetAnimationSpeed(int Value);  // clamped to 0..1000
+    void SetAnimationSpeed(int Value);  // clamped to 0..1000, passed to every painter
+
+    // Animation (TGIFImage_draw.cpp). Paint starts a painter on ACanvas; with goAsync it
+    // runs on its own thread, else it plays inside this call. The image owns its painters
+    // and stops and joins them when it is cleared, gets new draw options or is destroyed.
+    void Paint(TCanvas* ACanvas, const TRect& Rect, TGIFDrawOptions Options);
+    void PaintStart();
+    void PaintPause();
+    void PaintResume();
+    void PaintRestart();
+    void PaintStop();
+    // The painter started by Draw, or null.
+    TGIFPainter* GetPainter() const { return FPainter; }
+    // Painters still running (finished ones are freed on the next Paint, Draw or stop).
+    int PainterCount();
+    // The composite bitmap (made on first use: the logical screen with the first frame).
+    TBitmap* GetBitmap();
+    TGIFPainterEvent OnStartPaint;
+    TGIFPainterEvent OnPaint;
+    TGIFPainterEvent OnAfterPaint;
+    TGIFPainterEvent OnLoop;
+    TGIFPainterEvent OnEndPaint;
 
     TGIFWarning OnWarning;
     TProgressEvent OnProgress;
@@ -595,7 +644,6 @@ public:
     // Bookkeeping of the pixels held by all frames (bounded by GIFMaximumImagePixels).
     void ReservePixels(std::int64_t Count);
     void ReleasePixels(std::int64_t Count) { FPixelsInUse -= Count; }
-    void ResetPalette() {}
 
     // Sorts and merges colour tables, crops frames, drops extensions that change nothing
     // (TGIFImage_optimize.cpp); Pack frees the cached bitmaps and palettes and moves the
@@ -603,6 +651,8 @@ public:
     void Optimize(TGIFOptimizeOptions Options, TColorReduction ColorReduction, TDitherMode DitherMode,
                   int ReductionBits);
     void Pack();
+    // Frees the cached bitmaps of the image and its frames.
+    void ResetPalette();
     // One global colour table for all frames, ordered by use.
     void OptimizeColorMap();
 
@@ -613,4 +663,18 @@ private:
     int FReductionBits;
     int FAnimationSpeed;
     std::int64_t FPixelsInUse = 0;
+
+    friend class TGIFPainter;
+    // Makes a painter for the target and adds it to the list; an asynchronous one is
+    // answered not yet started, a synchronous one has played already (null answered).
+    TGIFPainter* InternalPaint(TGIFPainter** Painter, TCanvas* ACanvas, const TRect& Rect, TGIFDrawOptions Options);
+    void StopDraw();
+    // Joins and frees the painters that have ended (under the lock).
+    void ReapPainters();
+    void DeletePainter(TGIFPainter* Painter);
+    std::recursive_mutex FPainterLock;
+    std::vector<TGIFPainter*> FPainters;
+    TGIFPainter* FPainter = nullptr;
+    std::unique_ptr<TBitmap> FBitmap;
+    bool FDrawing = false;
 };

@@ -139,6 +139,7 @@ void TGIFGraphicControlExtension::SetTransparent(bool Value) {
     FGCExtension.PackedFields = Value ? std::uint8_t(FGCExtension.PackedFields | 0x01)
                                       : std::uint8_t(FGCExtension.PackedFields & ~0x01);
     if (Value && FSubImage) FSubImage->SetTransparent(true);
+    if (FSubImage) FSubImage->ResetPalette();
 }
 
 void TGIFGraphicControlExtension::SetUserInput(bool Value) {
@@ -164,6 +165,7 @@ void TGIFGraphicControlExtension::SetTransparentColorIndex(int Index) {
         Index = 0;
     }
     FGCExtension.TransparentColorIndex = std::uint8_t(Index);
+    if (FSubImage) FSubImage->ResetPalette();
 }
 
 TColor TGIFGraphicControlExtension::GetTransparentColor() {
@@ -294,13 +296,14 @@ void TGIFApplicationExtension::RegisterExtension(const AnsiString& Identifier, T
 TGIFExtensionClass TGIFApplicationExtension::FindSubExtension(TStream* Stream) {
     // Positioned behind the label; the caller restores the position.
     const int size = ReadByte(Stream);
-    if (size == 11) {
+    // A longer block starts with the identifier as well; its extra bytes are skipped.
+    if (size >= 11) {
         char id[11];
         if (Stream->Read(id, 11) == 11) {
             if (TGIFExtensionClass cls = FindApplicationExtension(id)) return cls;
         }
     }
-    // Unregistered identifiers and unusual block sizes keep their data as they are.
+    // Unregistered identifiers and 10-byte blocks keep their data as they are.
     return &TGIFUnknownAppExtension::Class;
 }
 
@@ -309,6 +312,7 @@ AnsiString TGIFApplicationExtension::GetIdentifier() const {
 }
 
 void TGIFApplicationExtension::SetIdentifier(const AnsiString& Value) {
+    FBlockSize = 11;
     FApplicationExtension.Identifier.fill(' ');
     std::memcpy(FApplicationExtension.Identifier.data(), Value.data(), std::min<std::size_t>(Value.size(), 8));
 }
@@ -318,15 +322,19 @@ AnsiString TGIFApplicationExtension::GetAuthentication() const {
 }
 
 void TGIFApplicationExtension::SetAuthentication(const AnsiString& Value) {
+    FBlockSize = 11;
     FApplicationExtension.Authentication.fill(' ');
     std::memcpy(FApplicationExtension.Authentication.data(), Value.data(), std::min<std::size_t>(Value.size(), 3));
 }
 
 void TGIFApplicationExtension::SaveToStream(TStream* Stream) {
     TGIFExtension::SaveToStream(Stream);
-    WriteByte(Stream, 11);
+    // A 10-byte block is written back as it was read, so that its bytes cannot turn into
+    // the identifier of a registered extension.
+    const int size = FBlockSize == 10 ? 10 : 11;
+    WriteByte(Stream, std::uint8_t(size));
     Stream->WriteBuffer(FApplicationExtension.Identifier.data(), 8);
-    Stream->WriteBuffer(FApplicationExtension.Authentication.data(), 3);
+    Stream->WriteBuffer(FApplicationExtension.Authentication.data(), size - 8);
     SaveData(Stream);
 }
 
@@ -339,6 +347,7 @@ void TGIFApplicationExtension::LoadFromStream(TStream* Stream) {
         FApplicationExtension.Authentication.fill(0);
     }
     if (size < 10) throw GIFException("Unsupported Application Extension block size");
+    FBlockSize = size;
     char id[11];
     ReadCheck(Stream, id, 11);
     std::memcpy(FApplicationExtension.Identifier.data(), id, 8);

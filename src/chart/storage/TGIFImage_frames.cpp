@@ -32,6 +32,7 @@ void TGIFSubImage::SetOwnerImage(TGIFImage* Image) {
 }
 
 void TGIFSubImage::ReleaseData() {
+    ResetPalette();
     if (FImage) FImage->ReleasePixels(std::int64_t(FData.size()));
     std::vector<std::uint8_t>().swap(FData);
 }
@@ -75,6 +76,7 @@ TGIFColorMap* TGIFSubImage::ActiveColorMap() const {
 
 std::uint8_t* TGIFSubImage::Data() {
     if (GetEmpty()) throw GIFException("Image is empty");
+    ResetPalette();  // the caller may change the pixels
     return FData.data();
 }
 
@@ -87,11 +89,13 @@ std::uint8_t TGIFSubImage::GetPixel(int X, int Y) const {
 void TGIFSubImage::SetPixel(int X, int Y, std::uint8_t Value) {
     if (X < 0 || X >= FWidth || Y < 0 || Y >= FHeight || FData.empty())
         throw GIFException("Invalid pixel coordinates");
+    ResetPalette();
     FData[std::size_t(std::int64_t(Y) * FWidth + X)] = Value;
 }
 
 std::uint8_t* TGIFSubImage::GetScanline(int Y) {
     if (Y < 0 || Y >= FHeight || FData.empty()) throw GIFException("Invalid pixel coordinates");
+    ResetPalette();  // the caller may change the pixels
     return FData.data() + std::int64_t(Y) * FWidth;
 }
 

@@ -2,6 +2,7 @@
 // and merged, repeated pixels made transparent, transparent borders cropped, and extensions
 // that change nothing removed.
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <numeric>
 
@@ -93,7 +94,12 @@ bool TGIFColorMap::Optimize() {
         FColors[std::size_t(k)] = colors[std::size_t(order[std::size_t(k)])];
         if (used == FCount && counts[std::size_t(order[std::size_t(k)])] == 0) used = k;
     }
+    // The logical screen's background colour stays in the global table.
+    auto* global = dynamic_cast<TGIFGlobalColorMap*>(this);
+    const int background = global ? global->Header()->GetBackgroundColorIndex() : FCount;
+    if (background < FCount) used = std::max(used, map[background] + 1);
     FCount = used;
+    if (background < FCount) global->Header()->SetBackgroundColorIndex(map[background]);
     Changed();
     return true;
 }
@@ -217,10 +223,26 @@ void TGIFImage::OptimizeColorMap() {
         if (e->MergedInto) e->NewIndex = e->MergedInto->NewIndex;
     const int transparentIndex = int(table.size());
     if (transparency) table.push_back({0, 0, 0});
+    // The background colour points to its own colour again, or to the nearest one.
+    const int oldBackground = FHeader->GetBackgroundColorIndex();
+    int background = 0;
+    if (oldBackground < global->GetCount()) {
+        const TGIFColor c = global->Data()[oldBackground];
+        int best = 0x7FFFFFFF;
+        for (std::size_t k = 0; k < std::size_t(transparentIndex); ++k) {
+            const int d = std::abs(int(c.Red) - table[k].Red) + std::abs(int(c.Green) - table[k].Green) +
+                          std::abs(int(c.Blue) - table[k].Blue);
+            if (d < best) {
+                best = d;
+                background = int(k);
+            }
+        }
+    }
 
     for (int i = 0; i < FImages->GetCount(); ++i) FImages->GetImage(i)->ColorMap()->Clear();
     global->ImportColorMap(table.data(), int(table.size()));
     global->SetOptimized(true);
+    FHeader->SetBackgroundColorIndex(background);
 
     for (auto& h : histograms) {
         for (std::size_t k = 0; k < h->Frames.size(); ++k) {

@@ -14,6 +14,7 @@
 #include <jpeglib.h>
 
 TJPEGDefaults JPEGDefaults = {90, false, jpBestQuality, jf24Bit, false, false, jsFullSize, true};
+std::int64_t JPEGMaximumPixels = std::int64_t(1) << 26;
 
 namespace {
 
@@ -119,6 +120,11 @@ bool Decode(const std::uint8_t* data, std::size_t len, const DecodeSettings& s, 
     jpeg_read_header(&cinfo, TRUE);
     *width = int(cinfo.image_width);
     *height = int(cinfo.image_height);
+    if (std::int64_t(cinfo.image_width) * std::int64_t(cinfo.image_height) > JPEGMaximumPixels) {
+        std::snprintf(message, JMSG_LENGTH_MAX, "Picture too large (%ux%u)", cinfo.image_width, cinfo.image_height);
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
     if (s.headerOnly) {
         jpeg_destroy_decompress(&cinfo);
         return true;

@@ -27,6 +27,9 @@ struct TJPEGDefaults {
 // The settings a new JPEG picture starts with: 90, colour, best quality, 24 bit, not
 // progressive, full size, smoothing.
 extern TJPEGDefaults JPEGDefaults;
+// Largest picture (width x height) that is read; a file asking for more is refused instead
+// of exhausting memory.
+extern std::int64_t JPEGMaximumPixels;
 
 class TJPEGImage : public TGraphic {
     Q_OBJECT

@@ -1,5 +1,6 @@
 #include "chart/storage/TeeExport.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 #include "chart/engine/TCustomTeePanel.h"
@@ -136,7 +137,6 @@ struct PictureFormatsRegistration {
         RegisterTeeExportFormat(&TEMFExportFormat::Class);
         RegisterTeeExportFormat(&TGIFExportFormat::Class);
         RegisterTeeExportFormat(&TJPEGExportFormat::Class);
-        GraphicFileExtension = [](const AnsiString& Extension) { return WithFileExtension(Extension); };
     }
     // The hook stays: with no format left it answers no picture.
     ~PictureFormatsRegistration()
@@ -152,4 +152,13 @@ struct PictureFormatsRegistration {
 
 const PictureFormatsRegistration registration;
 
+// The hook is a variable of another library whose own initialisation may run after ours
+// and would empty it again, so it is installed once the application object exists.
+void InstallGraphicFileExtension()
+{
+    GraphicFileExtension = [](const AnsiString& Extension) { return WithFileExtension(Extension); };
+}
+
 }  // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(InstallGraphicFileExtension)

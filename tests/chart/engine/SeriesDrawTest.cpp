@@ -91,6 +91,17 @@ TEST_F(SeriesDrawTest, ValuesDrawInAxisDirectionOverTheVisibleRange)
     EXPECT_TRUE(series.DrawValuesForward());
     EXPECT_FALSE(series.DrawSeriesForward(0));
 
+    // A horizontal series runs along the vertical axis.
+    RecordingSeries across;
+    across.SetHorizontal();
+    across.XValues()->SetOrder(loNone);
+    across.YValues()->SetOrder(loAscending);
+    across.SetParentChart(&chart);
+    for (int y = 0; y <= 120; y += 20) across.AddXY(1, y);
+    across.CalcFirstLastVisibleIndex();
+    EXPECT_EQ(across.FirstValueIndex, 0);
+    EXPECT_EQ(across.LastValueIndex, 5);
+
     // Nothing visible: nothing drawn, no marks laid out.
     series.FirstValueIndex = series.LastValueIndex = -1;
     series.Values.clear();
@@ -232,6 +243,14 @@ TEST_F(MarksDrawTest, MarkItemsAreShapesWithTheirOwnDefaults)
     EXPECT_EQ(marks.MarkItem(0)->GetColor(), clInfoBk);
     EXPECT_EQ(marks.MarkItem(1)->GetColor(), clRed);
     EXPECT_EQ(marks.MarkItem(1)->GetShadow()->GetSize(), 1);
+    // Their gradient runs right to left from silver to white, not stored as such.
+    TTeeGradient* gradient = marks.MarkItem(1)->GetGradient();
+    EXPECT_EQ(gradient->GetStartColor(), clSilver);
+    EXPECT_EQ(gradient->GetDirection(), gdRightLeft);
+    EXPECT_FALSE(gradient->IsPropertyStored("StartColor"));
+    gradient->SetEndColor(clRed);
+    EXPECT_TRUE(gradient->IsPropertyStored("EndColor"));
+    EXPECT_EQ(marks.GetGradient()->GetEndColor(), clWhite);
 
     // Copies carry items, callout and symbol.
     marks.GetCallout()->SetLength(20);

@@ -327,6 +327,20 @@ TEST(GIFImage, ExtensionBytes) {
     ASSERT_NE(gce2, nullptr);
     EXPECT_EQ(gce2->GetDelay(), 250);
     EXPECT_EQ(gce2->GetDisposal(), dmPrevious);
+    // A 10-byte application block is written back as it was read.
+    TGIFImage ten;
+    ten.LoadFromFile(NOX_TEST_DATA_DIR "/gif/ok_app_size_10.gif");
+    auto* unknown = dynamic_cast<TGIFUnknownAppExtension*>(ten.Images()->GetImage(0)->Extensions()->GetExtension(0));
+    ASSERT_NE(unknown, nullptr);
+    const Bytes tenOut = Save(ten);
+    const Bytes tenIn = [] {
+        TMemoryStream f;
+        f.LoadFromFile(NOX_TEST_DATA_DIR "/gif/ok_app_size_10.gif");
+        return f.Bytes();
+    }();
+    EXPECT_EQ(Bytes(tenOut.begin() + 25, tenOut.begin() + 25 + 13 + 49),
+              Bytes(tenIn.begin() + 25, tenIn.begin() + 25 + 13 + 49));
+
     // Deleting the graphic control extension clears the frame's reference to it.
     ext->Delete(3);
     EXPECT_EQ(back.Images()->GetImage(0)->GetGraphicControlExtension(), nullptr);

@@ -95,6 +95,7 @@ TEST(GIFMalformed, RefusalsNameTheFault) {
     EXPECT_EQ(errorOf("err_no_signature.gif"), "Invalid GIF signature");
     EXPECT_EQ(errorOf("err_app_size_5.gif"), "Unsupported Application Extension block size");
     EXPECT_EQ(errorOf("err_loop_short.gif"), "Invalid GIF data");
+    EXPECT_EQ(errorOf("err_app_long_block.gif"), "Invalid GIF data");
     EXPECT_EQ(errorOf("err_unknown_extension.gif"), "Unknown extension type");
     EXPECT_EQ(errorOf("err_codes_beyond_table.gif"), "Circular decoder table entry");
     EXPECT_EQ(errorOf("err_selfref_chain.gif"), "Circular decoder table entry");

@@ -158,6 +158,12 @@ write("err_no_signature.gif", b"PNG89a" + header(2, 2, PAL4)[6:])
 write("err_app_size_5.gif", header(2, 2, PAL4) + b"\x21\xFF\x05ABCDE\0" + frame(0, 0, 2, 2, lzw([0, 1, 2, 3], 2)) + b";")
 write("ok_app_size_14.gif", header(2, 2, PAL4) + b"\x21\xFF\x0EABCDEFGH1.0xyz\x02ab\0" +
       frame(0, 0, 2, 2, lzw([0, 1, 2, 3], 2)) + b";")
+# A longer block with a registered identifier is read by that identifier's class; a 10-byte
+# block whose next byte completes a registered identifier stays an unknown extension.
+write("err_app_long_block.gif", header(2, 2, PAL4) + b"\x21\xFF\x15NETSCAPE2.0" + b"\x03\0\0\xff,\0\0\0\0\x02" +
+      b"\x02\0\0\x02\x01\0\0" + frame(0, 0, 2, 2, lzw([0, 1, 2, 3], 2)) + b";")
+write("ok_app_size_10.gif", header(2, 2, PAL4) + b"\x21\xFF\x0ANETSCAPE2." + b"\x30" + bytes(range(48)) +
+      b"\x02\x01\0\0" + frame(0, 0, 2, 2, lzw([0, 1, 2, 3], 2)) + b";")
 write("err_loop_short.gif", header(2, 2, PAL4) + b"\x21\xFF\x0BNETSCAPE2.0\x02\x01\x05\0" +
       frame(0, 0, 2, 2, lzw([0, 1, 2, 3], 2)) + b";")
 write("err_unknown_extension.gif", header(2, 2, PAL4) + b"\x21\x77\x01x\0" + frame(0, 0, 2, 2, lzw([0, 1, 2, 3], 2)) + b";")

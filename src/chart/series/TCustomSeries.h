@@ -1,0 +1,145 @@
+#pragma once
+// The common base of the series that join their points: line, horizontal line, point,
+// area and horizontal area. Adds the point markers, the line as a 2D line or a 3D ribbon,
+// the area under the line, stairs, stacking, per-point colours, darkened 3D faces,
+// gradient, transparency, shadow, outline and the hit test. It draws point by point,
+// keeping the previous point to draw each segment.
+#include <functional>
+
+#include "chart/engine/TSeriesPointer.h"
+#include "chart/engine/TeeFont.h"
+#include "chart/engine/TeeGradient.h"
+#include "chart/series/ColumnStrokes.h"
+#include "chart/series/SeriesEnums.h"
+#include "chart/series/TCustomLineSeries.h"
+
+class TCanvas3D;
+class ISeriesHost;
+
+class TCustomSeries : public TCustomLineSeries {
+    Q_OBJECT
+
+public:
+    explicit TCustomSeries(QObject* owner = nullptr);
+    ~TCustomSeries() override;
+
+    void Assign(const TCustomChartElement& source) override;
+    using TChartSeries::Assign;
+    AnsiString GetEditorClass() const override { return "TCustomSeriesEditor"; }
+    void SetParentChart(IChartHost* value) override;
+    void CalcHorizMargins(int& leftMargin, int& rightMargin) override;
+    void CalcVerticalMargins(int& topMargin, int& bottomMargin) override;
+    void CalcZOrder() override;
+    void DrawAllValues() override;
+    void DrawLegendShape(int valueIndex, const TRect& rect) override;
+    void DrawMark(int valueIndex, const AnsiString& text, TSeriesMarkPosition& position) override;
+    void DrawValue(int valueIndex) override;
+    double MaxXValue() override;
+    double MaxYValue() override;
+    double MinXValue() override;
+    double MinYValue() override;
+    int CalcXPos(int valueIndex) const override;
+    int CalcYPos(int valueIndex) const override;
+    int Clicked(int x, int y) override;
+    using TChartSeries::Clicked;
+
+    // ---- operations added here, in order
+    // Length of a mark's callout (length plus distance).
+    virtual int CalcMarkLength(int valueIndex);
+    virtual bool ClickedPointer(int valueIndex, int pX, int pY, int x, int y);
+    virtual TTeeGradient* GetGradient() const { return FGradient; }
+    virtual int GetTransparency() const { return FTransparency; }
+    virtual void SetTransparency(int value);
+    // Lets a series adjust its pointer for one point before it is drawn or hit.
+    virtual void PreparePointer(int) {}
+    // Screen position of the area's base at a point.
+    virtual int GetOriginPos(int valueIndex);
+    virtual void DrawPointer(int x, int y, TColor color, int valueIndex);
+
+    // ---- stacking
+    double PointOrigin(int valueIndex, bool sumAll) const;
+    int CalcStackedPos(int valueIndex, double value) const;
+    TCustomSeriesStack GetStacked() const { return FStacked; }
+    void SetStacked(TCustomSeriesStack value);
+
+    // ---- properties
+    TChartBrush* GetAreaChartBrush() const { return FAreaBrush; }
+    void SetAreaChartBrush(TChartBrush* value) { FAreaBrush->Assign(value); }
+    TBrushStyle GetAreaBrush() const { return FAreaBrush->GetStyle(); }
+    void SetAreaBrush(TBrushStyle value) { FAreaBrush->SetStyle(value); }
+    TColor GetAreaColor() const { return FAreaColor; }
+    void SetAreaColor(TColor value) { SetColorProperty(FAreaColor, value); }
+    TChartPen* GetAreaLinesPen() const { return FAreaLinesPen; }
+    void SetAreaLinesPen(TChartPen* value) { FAreaLinesPen->Assign(value); }
+    bool GetClickableLine() const { return FClickableLine; }
+    void SetClickableLine(bool value) { FClickableLine = value; }
+    bool GetColorEachLine() const { return FColorEachLine; }
+    void SetColorEachLine(bool value) { SetBooleanProperty(FColorEachLine, value); }
+    bool GetDark3D() const { return FDark3D; }
+    void SetDark3D(bool value) { SetBooleanProperty(FDark3D, value); }
+    bool GetDrawArea() const { return FDrawArea; }
+    void SetDrawArea(bool value) { SetBooleanProperty(FDrawArea, value); }
+    bool GetLineVisible() const { return FDrawLine; }
+    bool GetInvertedStairs() const { return FInvertedStairs; }
+    void SetInvertedStairs(bool value) { SetBooleanProperty(FInvertedStairs, value); }
+    int GetLineHeight() const { return FLineHeight; }
+    void SetLineHeight(int value) { SetIntegerProperty(FLineHeight, value); }
+    TBrushStyle GetLineBrush() const { return Brush()->GetStyle(); }
+    void SetLineBrush(TBrushStyle value) { Brush()->SetStyle(value); }
+    TChartHiddenPen* GetOutLine() const { return FOutLine; }
+    void SetOutLine(TChartHiddenPen* value) { FOutLine->Assign(value); }
+    TSeriesPointer* GetPointer() const { return FPointer; }
+    void SetPointer(TSeriesPointer* value) { FPointer->Assign(value); }
+    TTeeShadow* GetShadow() const { return FShadow; }
+    void SetShadow(TTeeShadow* value) { FShadow->Assign(value); }
+    bool GetStairs() const { return FStairs; }
+    void SetStairs(bool value) { SetBooleanProperty(FStairs, value); }
+    void SetGradient(TTeeGradient* value) { FGradient->Assign(value); }
+    // The area colour for a point of colour c.
+    TColor GetAreaBrushColor(TColor c) const;
+
+    std::function<void(TCustomSeries*, int valueIndex, int x, int y)> OnClickPointer;
+    std::function<TSeriesPointerStyle(TCustomSeries*, int valueIndex)> OnGetPointerStyle;
+
+protected:
+    bool IsStacked() const { return FStacked == cssStack || FStacked == cssStack100; }
+    void SetLineVisible(bool value) { FDrawLine = value; }
+    TCanvas3D* Canvas() const;
+
+    TChartBrush* FAreaBrush = nullptr;
+    TColor FAreaColor = clDefault;
+    TChartPen* FAreaLinesPen = nullptr;
+    bool FClickableLine = true;
+    bool FColorEachLine = true;
+    bool FDark3D = true;
+    bool FDrawArea = false;
+    bool FDrawLine = false;
+    bool FInvertedStairs = false;
+    int FLineHeight = 0;
+    TChartHiddenPen* FOutLine = nullptr;
+    TSeriesPointer* FPointer = nullptr;
+    TTeeShadow* FShadow = nullptr;
+    TCustomSeriesStack FStacked = cssNone;
+    bool FStairs = false;
+    int FTransparency = 0;
+    TTeeGradient* FGradient = nullptr;
+
+private:
+    double StackedExtreme(bool isMax, double base);
+    void DrawSegment(int x, int y, TColor color, int valueIndex, bool isLast, bool withPointers);
+    void DrawRibbon3D(int x, int y, TColor color, bool isLast);
+    void DrawAreaPart(int x, int y, TColor color, bool isLast);
+    void DrawLinePass();
+    void FlushColumn();
+
+    // Working state of a drawing pass.
+    int FOriginPos = 0;
+    int FPrevOrigin = 0;
+    int FPrevX = 0;
+    int FPrevY = 0;
+    TColor FPrevColor = clNone;
+    double FSlope = 1;
+    // Vertical segments of a plain 2D line on one pixel column, and their pen colour.
+    TColumnStrokes FColumn;
+    TColor FColumnColor = clBlack;
+};

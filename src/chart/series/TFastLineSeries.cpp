@@ -1,0 +1,248 @@
+#include "chart/series/TFastLineSeries.h"
+
+#include <algorithm>
+
+#include "chart/engine/SeriesHost.h"
+#include "chart/engine/TeCanvas.h"
+#include "chart/engine/TeeConst.h"
+#include "chart/engine/TeeProcs.h"
+
+TFastLineSeries::TFastLineSeries(QObject* owner) : TCustomLineSeries(owner)
+{
+    // The last segment reaches the right edge; a whole-series function result is a
+    // horizontal line over the source's X range.
+    DrawPointBeyondRange = true;
+    SinglePointFunctions = false;
+}
+
+void TFastLineSeries::Assign(const TCustomChartElement& source)
+{
+    if (auto* other = dynamic_cast<const TFastLineSeries*>(&source)) {
+        FAutoRepaint = other->FAutoRepaint;
+        FDrawAllPoints = other->FDrawAllPoints;
+        FFastPen = other->FFastPen;
+        FIgnoreNulls = other->FIgnoreNulls;
+        FInvertedStairs = other->FInvertedStairs;
+        FStairs = other->FStairs;
+    }
+    TCustomLineSeries::Assign(source);
+}
+
+void TFastLineSeries::SetPen(TChartPen* value)
+{
+    TCustomLineSeries::SetPen(value);
+    SetSeriesColor(GetLinePen()->GetColor());
+}
+
+void TFastLineSeries::SetSeriesColor(TColor value)
+{
+    TCustomLineSeries::SetSeriesColor(value);
+    GetLinePen()->SetColor(value);
+}
+
+namespace {
+
+// Half the pen beyond the outermost points, so a wide line is not cut by the axes.
+int PenMargin(const TChartPen* pen)
+{
+    const int w = pen->GetWidth();
+    return w - (w - 2) / 2;
+}
+
+}  // namespace
+
+void TFastLineSeries::CalcHorizMargins(int& leftMargin, int& rightMargin)
+{
+    TCustomLineSeries::CalcHorizMargins(leftMargin, rightMargin);
+    const int m = PenMargin(GetLinePen());
+    leftMargin += m;
+    rightMargin += m;
+}
+
+void TFastLineSeries::CalcVerticalMargins(int& topMargin, int& bottomMargin)
+{
+    TCustomLineSeries::CalcVerticalMargins(topMargin, bottomMargin);
+    const int m = PenMargin(GetLinePen());
+    topMargin += m;
+    bottomMargin += m;
+}
+
+void TFastLineSeries::CreateSubGallery(const TChartSubGalleryProc& AddSubChart)
+{
+    TCustomLineSeries::CreateSubGallery(AddSubChart);
+    AddSubChart(TeeMsg_Marks);
+    AddSubChart(TeeMsg_Dotted);
+    AddSubChart(TeeMsg_Stairs);
+}
+
+void TFastLineSeries::SetSubGallery(TChartSeries* series, int index)
+{
+    auto* s = qobject_cast<TFastLineSeries*>(series);
+    if (!s) return;
+    switch (index) {
+    case 1: s->Marks()->SetVisible(true); break;
+    case 2: s->GetLinePen()->SetSmallDots(true); break;
+    case 3: s->SetStairs(true); break;
+    default: break;
+    }
+}
+
+// ---------------------------------------------------------------- drawing
+
+void TFastLineSeries::CalcPosition(int valueIndex, int& x, int& y) const
+{
+    x = CalcXPosValue(GetxValue(valueIndex));
+    y = CalcYPosValue(GetyValue(valueIndex));
+}
+
+void TFastLineSeries::DoMove(int x, int y)
+{
+    ISeriesHost* host = SeriesHost();
+    TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
+    if (!canvas) return;
+    if (host->GetView3D())
+        canvas->MoveTo3D(x, y, MiddleZ);
+    else
+        canvas->MoveTo(x, y);
+}
+
+void TFastLineSeries::LineTo(int x, int y)
+{
+    if (FIs3D)
+        FCanvas->LineTo3D(x, y, MiddleZ);
+    else
+        FCanvas->LineTo(x, y);
+}
+
+void TFastLineSeries::PrepareCanvas()
+{
+    ISeriesHost* host = SeriesHost();
+    TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
+    if (!canvas) return;
+    canvas->AssignVisiblePen(GetLinePen());
+    canvas->Brush->SetStyle(bsClear);
+    canvas->SetBackMode(cbmTransparent);
+}
+
+void TFastLineSeries::FlushColumn()
+{
+    FColumn.Flush([this](int x, int y) { LineTo(x, y); });
+}
+
+void TFastLineSeries::DrawAllValues()
+{
+    ISeriesHost* host = SeriesHost();
+    FCanvas = host ? host->GetCanvas() : nullptr;
+    const int first = FirstValueIndex;
+    const int last = std::min(LastValueIndex, Count() - 1);
+    if (!FCanvas || first < 0 || last < first) return;
+    FIs3D = host->GetView3D();
+    PrepareCanvas();
+    CalcPosition(first > 0 ? first - 1 : first, LastX, LastY);
+    DoMove(LastX, LastY);
+    FInPass = true;
+    FColumn = TColumnStrokes();
+    if (first > 0) DrawValue(first);
+    for (int i = first + 1; i <= last; ++i) DrawValue(i);
+    FlushColumn();
+    FInPass = false;
+}
+
+void TFastLineSeries::DrawValue(int valueIndex)
+{
+    if (!FInPass) {
+        ISeriesHost* host = SeriesHost();
+        FCanvas = host ? host->GetCanvas() : nullptr;
+        if (!FCanvas) return;
+        FIs3D = host->GetView3D();
+    }
+    int x, y;
+    CalcPosition(valueIndex, x, y);
+    if (x == LastX && (!FDrawAllPoints || y == LastY)) return;
+
+    if (!FIgnoreNulls && IsNull(valueIndex)) {
+        FlushColumn();
+        DoMove(x, y);
+        LastX = x;
+        LastY = y;
+        return;
+    }
+
+    if (x == LastX) {
+        // Same pixel column: with or without stairs the segment is vertical.
+        if (!FColumn.Active()) FColumn.Begin(LastX, LastY);
+        FColumn.Add(y);
+        LastY = y;
+    } else {
+        FlushColumn();
+        if (FStairs) {
+            if (FInvertedStairs)
+                LineTo(LastX, y);
+            else
+                LineTo(x, LastY);
+        }
+        LineTo(x, y);
+        LastX = x;
+        LastY = y;
+    }
+    if (!FInPass) FlushColumn();
+}
+
+void TFastLineSeries::NotifyNewValue(TChartSeries* sender, int valueIndex)
+{
+    if (FAutoRepaint) {
+        TCustomLineSeries::NotifyNewValue(sender, valueIndex);
+        return;
+    }
+    // Only the repaint is left out: the after-add event and the series fed from this one
+    // must still see the point, or they would silently fall behind.
+    if (OnAfterAdd) OnAfterAdd(this, valueIndex);
+    NotifyValue(veAdd, valueIndex);
+    // A hidden series shows nothing, not even its newest segment.
+    ISeriesHost* host = SeriesHost();
+    TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
+    if (!FActive || !canvas || valueIndex < 0 || valueIndex >= Count()) return;
+    CalcPosition(valueIndex > 0 ? valueIndex - 1 : 0, LastX, LastY);
+    canvas->AssignVisiblePen(GetLinePen());
+    DoMove(LastX, LastY);
+    FInPass = false;
+    FColumn = TColumnStrokes();
+    DrawValue(valueIndex);
+}
+
+void TFastLineSeries::PrepareLegendCanvas(int, TColor&, TBrushStyle&)
+{
+    PrepareCanvas();
+}
+
+void TFastLineSeries::DrawLegendShape(int, const TRect& rect)
+{
+    ISeriesHost* host = SeriesHost();
+    if (TCanvas3D* canvas = host ? host->GetCanvas() : nullptr)
+        canvas->DoHorizLine(rect.Left, rect.Right, (rect.Top + rect.Bottom) / 2);
+}
+
+void TFastLineSeries::DrawMark(int valueIndex, const AnsiString& text, TSeriesMarkPosition& position)
+{
+    Marks()->ApplyArrowLength(position);
+    TCustomLineSeries::DrawMark(valueIndex, text, position);
+}
+
+// ---------------------------------------------------------------- mouse
+
+int TFastLineSeries::Clicked(int x, int y)
+{
+    if (FirstValueIndex < 0 || LastValueIndex < 0) return -1;
+    if (ISeriesHost* host = SeriesHost())
+        if (TCanvas3D* canvas = host->GetCanvas()) canvas->Calculate2DPosition(x, y, MiddleZ);
+    const TPoint click(x, y);
+    TPoint previous(0, 0);
+    const int last = std::min(LastValueIndex, Count() - 1);
+    for (int i = FirstValueIndex; i <= last; ++i) {
+        const TPoint p(CalcXPos(i), CalcYPos(i));
+        if (p.X == click.X && p.Y == click.Y) return i;
+        if (i > FirstValueIndex && PointInLine(click, previous, p)) return i - 1;
+        previous = p;
+    }
+    return -1;
+}

@@ -1,0 +1,79 @@
+#pragma once
+// The lightweight line series of the live curves: consecutive points joined by straight
+// lines on the canvas pen, no pointers, areas or stacking. Redrawing costs follow the
+// pixel columns, not the points, and an added point can be drawn as one new segment.
+#include "chart/series/ColumnStrokes.h"
+#include "chart/series/TCustomLineSeries.h"
+
+class TFastLineSeries : public TCustomLineSeries {
+    Q_OBJECT
+    Q_PROPERTY(bool AutoRepaint READ GetAutoRepaint WRITE SetAutoRepaint)
+    Q_PROPERTY(bool DrawAllPoints READ GetDrawAllPoints WRITE SetDrawAll)
+    Q_PROPERTY(bool IgnoreNulls READ GetIgnoreNulls WRITE SetIgnoreNulls)
+    Q_PROPERTY(bool InvertedStairs READ GetInvertedStairs WRITE SetInvertedStairs)
+    Q_PROPERTY(bool Stairs READ GetStairs WRITE SetStairs)
+
+public:
+    Q_INVOKABLE explicit TFastLineSeries(QObject* owner = nullptr);
+
+    void Assign(const TCustomChartElement& source) override;
+    using TChartSeries::Assign;
+    AnsiString GetEditorClass() const override { return "TFastLineSeriesEditor"; }
+    void SetPen(TChartPen* value) override;
+    void SetSeriesColor(TColor value) override;
+    void CalcHorizMargins(int& leftMargin, int& rightMargin) override;
+    void CalcVerticalMargins(int& topMargin, int& bottomMargin) override;
+    void CreateSubGallery(const TChartSubGalleryProc& AddSubChart) override;
+    void SetSubGallery(TChartSeries* series, int index) override;
+    void DrawAllValues() override;
+    void DrawValue(int valueIndex) override;
+    void DrawLegendShape(int valueIndex, const TRect& rect) override;
+    void DrawMark(int valueIndex, const AnsiString& text, TSeriesMarkPosition& position) override;
+    void NotifyNewValue(TChartSeries* sender, int valueIndex) override;
+    void PrepareLegendCanvas(int valueIndex, TColor& backColor, TBrushStyle& brushStyle) override;
+    int Clicked(int x, int y) override;
+    using TChartSeries::Clicked;
+
+    bool GetAutoRepaint() const { return FAutoRepaint; }
+    void SetAutoRepaint(bool value) { FAutoRepaint = value; }
+    bool GetDrawAllPoints() const { return FDrawAllPoints; }
+    void SetDrawAll(bool value) { SetBooleanProperty(FDrawAllPoints, value); }
+    bool GetFastPen() const { return FFastPen; }
+    // This platform has no stock device pen whose colour can be set directly, so the
+    // setting is refused and added segments keep using LinePen.
+    void SetFastPen(bool) {}
+    bool GetIgnoreNulls() const { return FIgnoreNulls; }
+    void SetIgnoreNulls(bool value) { SetBooleanProperty(FIgnoreNulls, value); }
+    bool GetInvertedStairs() const { return FInvertedStairs; }
+    void SetInvertedStairs(bool value) { SetBooleanProperty(FInvertedStairs, value); }
+    bool GetStairs() const { return FStairs; }
+    void SetStairs(bool value) { SetBooleanProperty(FStairs, value); }
+
+    // Screen position of a point through the series' axes (no stacking, no origin).
+    void CalcPosition(int valueIndex, int& x, int& y) const;
+    // Moves the canvas pen, in 3D at the series' middle depth.
+    void DoMove(int x, int y);
+    // LinePen on the canvas, clear brush, transparent background.
+    void PrepareCanvas();
+
+    // Start of the next segment: the last point drawn or moved to.
+    int LastX = 0;
+    int LastY = 0;
+
+private:
+    void LineTo(int x, int y);
+    void FlushColumn();
+
+    bool FAutoRepaint = true;
+    bool FDrawAllPoints = true;
+    bool FFastPen = false;
+    bool FIgnoreNulls = true;
+    bool FInvertedStairs = false;
+    bool FStairs = false;
+
+    TCanvas3D* FCanvas = nullptr;
+    bool FIs3D = false;
+    bool FInPass = false;
+    // Points on the pen's pixel column, drawn when the line leaves it.
+    TColumnStrokes FColumn;
+};
