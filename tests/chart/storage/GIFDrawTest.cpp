@@ -378,3 +378,56 @@ TEST(GIFDraw, DamagedFramesDrawWhatTheyCan) {
     auto target = Target(2, 1);
     EXPECT_EQ(Play(bare, *target, Opts({goAnimate})), (Rows{{kGray, kGray}, {kGray, clBlue}}));
 }
+
+TEST(GIFDraw, DitheringGivesWebColoursAndFollowsTheOptions) {
+    TGIFImage gif;
+    MakeScreen(gif, 4, 2);
+    const int dark = gif.GlobalColorMap()->Add(TColor(0x0A0A0A));
+    TGIFSubImage* f = AddFrame(gif, Rect(0, 0, 4, 2), dark);
+    f->SetPixel(0, 0, R);
+    f->SetPixel(3, 1, Y);
+    MakeTransparent(f, Y);
+    auto plain = Target(4, 2);
+    f->Draw(plain->Canvas(), Rect(0, 0, 4, 2), true, false);
+    EXPECT_EQ(At(*plain, 1, 0), TColor(0x0A0A0A));
+
+    gif.SetDrawOptions(Opts({goDither, goTransparent}));
+    auto dithered = Target(4, 2);
+    f->Draw(dithered->Canvas(), Rect(0, 0, 4, 2), true, false);
+    EXPECT_EQ(At(*dithered, 0, 0), clRed);
+    EXPECT_EQ(At(*dithered, 3, 1), kGray);  // still transparent
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 4; ++x) {
+            if (x == 3 && y == 1) continue;
+            const QRgb c = dithered->Image().pixel(x, y);
+            EXPECT_EQ(qRed(c) % 51 + qGreen(c) % 51 + qBlue(c) % 51, 0) << x << "," << y;
+        }
+
+    // With goAutoDither only a display that asks for it gets dithered pixels.
+    gif.SetDrawOptions(Opts({goDither, goAutoDither}));
+    auto automatic = Target(4, 2);
+    f->Draw(automatic->Canvas(), Rect(0, 0, 4, 2), false, false);
+    EXPECT_EQ(At(*automatic, 1, 0), TColor(0x0A0A0A));
+}
+
+TEST(GIFDraw, PauseHoldsAnAnimationUntilResumed) {
+    TGIFImage gif;
+    MakeScreen(gif, 2, 1);
+    AddFrame(gif, Rect(0, 0, 1, 1), R, 5);
+    AddFrame(gif, Rect(1, 0, 2, 1), L, 5);
+    SteppedTime time;
+    std::atomic<int> painted{0};
+    gif.OnPaint = [&](TGIFPainter*) {
+        if (++painted == 1) gif.PaintPause();
+    };
+    auto target = Target(2, 1);
+    auto& ui = platform::UiDispatcher::Instance();
+    gif.Paint(target->Canvas(), Rect(0, 0, 2, 1), Opts({goAsync, goAnimate}));
+    ASSERT_TRUE(ui.WaitRunning([&] { return painted.load() == 1; }, 5000));
+    ui.ProcessPending();
+    EXPECT_EQ(painted.load(), 1);
+    EXPECT_EQ(gif.PainterCount(), 1);
+    gif.PaintResume();
+    EXPECT_TRUE(ui.WaitRunning([&] { return gif.PainterCount() == 0; }, 5000));
+    EXPECT_EQ(painted.load(), 2);
+}
