@@ -150,11 +150,16 @@ private:
     enum TSenderClass : unsigned { scSpeedButton = 1, scComboBox = 2, scEdit = 4, scMenuItem = 8 };
     // Looks the channel up: stores its open flag and returns it.
     bool LookUp(int channel);
+    // The Tag of the main window's active channel window; 0 when there is none.
+    int CurrentChannel() const;
     IChannelForm* FormOf(int channel) const;
     IPanelChannelWindow* PanelWindowOf(int channel) const;
     // The common first steps of a device command: the channel, when the command may go to it.
     bool CommandTarget(QObject* sender, unsigned accepted, int& channel);
     void SendCommandText(int channel, const AnsiString& command);
+    // The senders' common work; oneShot marks the frames to go out in two poll cycles only.
+    void HandOver(const AnsiString& frame, int frameLength, int replyLength, int channel, int followUpLength,
+                  const AnsiString& followUpFrame, bool oneShot);
     void ShowError(const char* german, const char* english);
     int LanguageIndex() const;
     AnsiString Text(int row) const;

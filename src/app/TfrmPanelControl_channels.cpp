@@ -35,7 +35,7 @@ IPanelChannelWindow* TfrmPanelControl::PanelWindowOf(int channel) const {
 
 void TfrmPanelControl::SelectChannel(int channel) {
     if (!FMainWindow || FMainWindow->ChildWindowCount() == 0) return;
-    const int current = ::CurrentChannel();
+    const int current = CurrentChannel();
     if (!LookUp(channel)) return;
     IChannelForm* target = FormOf(channel);
     if (!target) return;
@@ -81,7 +81,7 @@ void TfrmPanelControl::edChannelLabelKeyDown(QObject*, int Key) {
         return;
     }
     if (!FMainWindow || !FMainWindow->AskYesNo(Text(318))) return;
-    if (TChannelPanel* panel = ChannelPanel(::CurrentChannel())) {
+    if (TChannelPanel* panel = ChannelPanel(CurrentChannel())) {
         panel->SetCaption(label);
         panel->Tag = 2;
     }
@@ -90,7 +90,7 @@ void TfrmPanelControl::edChannelLabelKeyDown(QObject*, int Key) {
 // ---------------------------------------------------------------- program buttons
 
 void TfrmPanelControl::cmdTPStartStopClick(QObject* Sender) {
-    const int channel = ::CurrentChannel();
+    const int channel = CurrentChannel();
     if (cmdTPStartStop->Tag == 1) {
         if (!LookUp(channel)) return;
         if (IPanelChannelWindow* window = PanelWindowOf(channel)) window->btnStartTPClick(Sender);
@@ -109,16 +109,16 @@ void TfrmPanelControl::LoadProgram(int channel) {
     if (FMainWindow) FMainWindow->SetCalendarProgramName(window->ProgramDialogFileName());
 }
 
-void TfrmPanelControl::cmdTPLoadClick(QObject*) { LoadProgram(::CurrentChannel()); }
+void TfrmPanelControl::cmdTPLoadClick(QObject*) { LoadProgram(CurrentChannel()); }
 
 void TfrmPanelControl::cmdNextSegmentClick(QObject*) {
-    const int channel = ::CurrentChannel();
+    const int channel = CurrentChannel();
     if (!LookUp(channel)) return;
     if (IPanelChannelWindow* window = PanelWindowOf(channel)) window->btnCancelSegmentClick();
 }
 
 void TfrmPanelControl::cmdHoldSegmentClick(QObject*) {
-    const int channel = ::CurrentChannel();
+    const int channel = CurrentChannel();
     if (!LookUp(channel)) return;
     if (IPanelChannelWindow* window = PanelWindowOf(channel)) window->btnPauseSegmentClick();
 }
@@ -154,7 +154,7 @@ void TfrmPanelControl::EnableProgramControls(int channel) {
     IChannelForm* form = FormOf(channel);
     IPanelChannelWindow* window = PanelWindowOf(channel);
     if (!form || !window) return;
-    if (::CurrentChannel() == channel) {
+    if (CurrentChannel() == channel) {
         cmdTPLoad->setEnabled(true);
         cmdTPStartStop->setEnabled(true);
         cmdNextSegment->setEnabled(false);
@@ -184,7 +184,7 @@ void TfrmPanelControl::ArmAutomaticStart(int channel) {
 
     if (form->ViewMode != vmProgrammer) return;
     if (form->AutomaticStartArmed) {
-        if (::CurrentChannel() == channel)
+        if (CurrentChannel() == channel)
             for (QWidget* w : std::initializer_list<QWidget*>{cmdTPLoad, cmdTPStartStop, cmdNextSegment,
                                                               cmdHoldSegment})
                 w->setEnabled(false);

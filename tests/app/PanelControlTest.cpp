@@ -87,52 +87,36 @@ protected:
 
 }  // namespace
 
-TEST_F(PanelControlTest, DeviceCommandsAskThenHandTheFramesOverForOneShot) {
+TEST_F(PanelControlTest, DeviceCommandsAskThenHandOverOneShotFramesAtTheChannelsAddress) {
     Open(vmDataRecording);
     RecordingChannel unit(1, 1);
     panel->cmdKelvorStartCirculationClick(panel->cmdKelvorStartCirculation);
-    panel->cmbTempMethod->setCurrentIndex(1);
-    TakeUp(unit);
-    panel->cmdKelvorStartClick(panel->cmdKelvorStart);
     TakeUp(unit);
     panel->cmdKelvorStopClick(panel->cmdKelvorStop);
-
-    ASSERT_EQ(unit.handed.size(), 3u);
+    ASSERT_EQ(unit.handed.size(), 2u);
     EXPECT_EQ(unit.handed[0].frame, "[M01G0DC*****D9\r");
     EXPECT_EQ(unit.handed[0].followUp, "[M01C14*************D3\r");
-    EXPECT_EQ(unit.handed[1].frame, "[M01G0DE*****DB\r");
-    EXPECT_EQ(unit.handed[2].frame.substr(0, 12), "[M01G0DO****");
-    for (const auto& h : unit.handed) {
-        EXPECT_EQ(h.frameLength, 16);
-        EXPECT_EQ(h.replyLength, 24);
-        EXPECT_EQ(h.followUpLength, 23);
-    }
-    EXPECT_EQ(unit.oneShots, 3);
+    for (const auto& h : unit.handed)
+        EXPECT_TRUE(h.frameLength == 16 && h.replyLength == 24 && h.followUpLength == 23);
+    EXPECT_EQ(unit.oneShots, 2);
     auto shown = Messages();
-    ASSERT_EQ(shown.size(), 3u);
+    ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].text, Row(1, 345));
-    EXPECT_EQ(shown[1].text, Row(1, 192));
-    EXPECT_EQ(shown[2].text, Row(1, 346));
-    EXPECT_EQ(shown[0].caption, "Warning");
+    EXPECT_EQ(shown[1].text, Row(1, 346));
 
-    // Other addresses: the "0" only below 10.
-    support::TestDialogs().Clear();
-    FakePanelChannelForm* second = Open(vmDataRecording);
-    ASSERT_EQ(second->Channel(), 2);
-    RecordingChannel bus(2, 12);
+    // Two-digit addresses get no "0"; the method list chooses internal or process control.
+    RecordingChannel bus(Open(vmDataRecording)->Channel(), 12);
     panel->cmdKelvorStopClick(panel->cmdKelvorStop);
     ASSERT_EQ(bus.handed.size(), 1u);
     EXPECT_EQ(bus.handed[0].frame, "[M12G0DO*****E7\r");
-    EXPECT_EQ(bus.handed[0].followUp.substr(0, 5), "[M12C");
-    FakePanelChannelForm* third = Open(vmDataRecording);
-    RecordingChannel three(third->Channel(), 3);
-    panel->cmbTempMethod->setCurrentIndex(0);
+    RecordingChannel three(Open(vmDataRecording)->Channel(), 3);
     panel->cmdKelvorStartClick(panel->cmdKelvorStart);
     ASSERT_EQ(three.handed.size(), 1u);
     EXPECT_EQ(three.handed[0].frame, "[M03G0DI*****E1\r");
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, Row(1, 192));
 }
 
-TEST_F(PanelControlTest, SetpointDigitsRangeAndFormat) {
+TEST_F(PanelControlTest, SetpointDigitsRangeAndLimits) {
     FakePanelChannelForm* form = Open(vmDataRecording);
     RecordingChannel unit(1, 1);
     struct Case {
@@ -141,12 +125,11 @@ TEST_F(PanelControlTest, SetpointDigitsRangeAndFormat) {
         const char* message;
     };
     const Case cases[] = {
-        {"20,5", "0802", nullptr},          {"+20,00", "07D0", nullptr},
-        {"655", "FFDC", nullptr},           {"-10", "FC18", nullptr},
-        {"-327", "8044", nullptr},          {" 0,145 ", "000F", nullptr},
-        {"655,01", nullptr, "Illegal range of values!"}, {"-327,01", nullptr, "Illegal range of values!"},
-        {"20.5", nullptr, "Faulty Setpoint!"},           {"abc", nullptr, "Faulty Setpoint!"},
-        {"", nullptr, "Faulty Setpoint!"},
+        {"20,5", "0802", nullptr},          {"655", "FFDC", nullptr},
+        {"-10", "FC18", nullptr},           {"-327", "8044", nullptr},
+        {" 0,145 ", "000F", nullptr},       {"655,01", nullptr, "Illegal range of values!"},
+        {"-327,01", nullptr, "Illegal range of values!"}, {"20.5", nullptr, "Faulty Setpoint!"},
+        {"abc", nullptr, "Faulty Setpoint!"},             {"", nullptr, "Faulty Setpoint!"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -161,7 +144,6 @@ TEST_F(PanelControlTest, SetpointDigitsRangeAndFormat) {
         if (c.digits) {
             ASSERT_EQ(unit.handed.size(), 1u);
             EXPECT_EQ(unit.handed[0].frame.substr(0, 13), AnsiString("[M01G0D**") + c.digits);
-            EXPECT_EQ(shown.size(), 1u);
         } else {
             EXPECT_TRUE(unit.handed.empty());
             ASSERT_EQ(shown.size(), 2u);
@@ -169,50 +151,32 @@ TEST_F(PanelControlTest, SetpointDigitsRangeAndFormat) {
             EXPECT_EQ(shown[1].caption, "Error");
         }
     }
-    unit.handed.clear();
-    TakeUp(unit);
-    panel->edSetPoint->setText("20,5");
-    panel->cmdDataToKelvorClick(panel->cmdDataToKelvor);
-    ASSERT_EQ(unit.handed.size(), 1u);
-    EXPECT_EQ(unit.handed[0].frame, "[M01G0D**0802E2\r");
-    unit.handed.clear();
-    TakeUp(unit);
-    panel->edSetPoint->setText("+20,00");
-    panel->cmdDataToKelvorClick(panel->cmdDataToKelvor);
-    ASSERT_EQ(unit.handed.size(), 1u);
-    EXPECT_EQ(unit.handed[0].frame, "[M01G0D**07D0F3\r");
 
     // Beyond the unit's identified limits nothing is sent; the limits themselves are fine.
     form->LowerSetpointLimit = -40.0;
     form->UpperSetpointLimit = 200.0;
-    for (const char* text : {"200,01", "-40,5"}) {
-        support::TestDialogs().Clear();
-        unit.handed.clear();
+    unit.handed.clear();
+    for (const char* text : {"-40,5", "200", "-40"}) {
         TakeUp(unit);
         panel->edSetPoint->setText(text);
         panel->cmdDataToKelvorClick(panel->cmdDataToKelvor);
-        EXPECT_TRUE(unit.handed.empty()) << text;
-        EXPECT_EQ(support::TestDialogs().LastMessage().text, "Set value out of limits!");
     }
-    unit.handed.clear();
-    TakeUp(unit);
-    panel->edSetPoint->setText("200");
-    panel->cmdDataToKelvorClick(panel->cmdDataToKelvor);
-    EXPECT_EQ(unit.handed.size(), 1u);
+    ASSERT_EQ(unit.handed.size(), 2u);
+    EXPECT_EQ(unit.handed[1].frame.substr(4, 9), "G0D**F060");
 
-    // German texts follow the main window's language.
+    // The fixed texts follow the main window's language.
     window->mnuGermanClick();
     support::TestDialogs().Clear();
-    panel->edSetPoint->setText("700");
-    panel->cmdDataToKelvorClick(panel->cmdDataToKelvor);
-    EXPECT_EQ(support::TestDialogs().LastMessage().text, "Ungültiger Wertebereich!");
-    EXPECT_EQ(support::TestDialogs().LastMessage().caption, "Fehler");
-    panel->edSetPoint->setText("x");
-    panel->cmdDataToKelvorClick(panel->cmdDataToKelvor);
-    EXPECT_EQ(support::TestDialogs().LastMessage().text, "Fehlerhafte Sollwertvorgabe!");
-    panel->edSetPoint->setText("250");
-    panel->cmdDataToKelvorClick(panel->cmdDataToKelvor);
-    EXPECT_EQ(support::TestDialogs().LastMessage().text, "Sollwertvorgabe überschreitet Sollwertgrenzen des Geräts!");
+    for (const char* text : {"-40,5", "700", "x"}) {
+        panel->edSetPoint->setText(text);
+        panel->cmdDataToKelvorClick(panel->cmdDataToKelvor);
+    }
+    auto shown = Messages();
+    ASSERT_EQ(shown.size(), 6u);
+    EXPECT_EQ(shown[1].text, "Sollwertvorgabe überschreitet Sollwertgrenzen des Geräts!");
+    EXPECT_EQ(shown[3].text, "Ungültiger Wertebereich!");
+    EXPECT_EQ(shown[5].text, "Fehlerhafte Sollwertvorgabe!");
+    EXPECT_EQ(shown[5].caption, "Fehler");
 }
 
 TEST_F(PanelControlTest, CommandsRefusedWithoutAConnectionAFileViewOrTheRightSender) {
@@ -263,13 +227,9 @@ TEST_F(PanelControlTest, MenuItemsEnterKeyAndTheSendersOfOtherParts) {
     FakePanelChannelForm* form = Open(vmDataRecording);
     RecordingChannel unit(1, 1);
     // The device menu goes through the panel with its items as senders.
-    window->mnuDeviceOFFClick();
-    ASSERT_EQ(unit.handed.size(), 1u);
-    EXPECT_EQ(unit.handed[0].frame.substr(4, 5), "G0DO*");
-    TakeUp(unit);
     window->mnuSetSetpointClick();
-    ASSERT_EQ(unit.handed.size(), 2u);
-    EXPECT_EQ(unit.handed[1].frame.substr(4, 9), "G0D**07D0");
+    ASSERT_EQ(unit.handed.size(), 1u);
+    EXPECT_EQ(unit.handed[0].frame, "[M01G0D**07D0F3\r");  // the form's "+20,00"
     TakeUp(unit);
 
     // Enter in the edit sends the setpoint, in the method list it starts; other keys nothing.
@@ -277,23 +237,16 @@ TEST_F(PanelControlTest, MenuItemsEnterKeyAndTheSendersOfOtherParts) {
     PressKey(panel->edSetPoint, Qt::Key_A);
     PressKey(panel->cmbTempMethod, Qt::Key_Down);
     EXPECT_EQ(Messages().size(), 0u);
-    panel->cmbTempMethod->setCurrentIndex(0);
-    panel->edSetPoint->setText("-10");
+    panel->cmbTempMethod->setCurrentIndex(1);
+    PressKey(panel->cmbTempMethod, Qt::Key_Enter);
+    TakeUp(unit);
     PressKey(panel->edSetPoint, Qt::Key_Return);
     ASSERT_EQ(unit.handed.size(), 3u);
-    EXPECT_EQ(unit.handed[2].frame.substr(4, 9), "G0D**FC18");
-    TakeUp(unit);
-    PressKey(panel->cmbTempMethod, Qt::Key_Enter);
-    ASSERT_EQ(unit.handed.size(), 4u);
-    EXPECT_EQ(unit.handed[3].frame.substr(4, 4), "G0DI");
+    EXPECT_EQ(unit.handed[1].frame.substr(4, 5), "G0DE*");
+    EXPECT_EQ(unit.handed[2].frame.substr(4, 5), "G0D**");
     TakeUp(unit);
 
-    // The setpoint-limit query: once, reply length 26, only for a connected recording.
-    panel->RequestSetpointLimits(1);
-    ASSERT_EQ(unit.handed.size(), 5u);
-    EXPECT_EQ(unit.handed[4].frame, CTolvarProtocol::BuildCommandFrame("L0F********", 1));
-    EXPECT_EQ(unit.handed[4].replyLength, 26);
-    TakeUp(unit);
+    // The limit query stays silent where it cannot go out.
     support::TestDialogs().Clear();
     form->FileView = 1;
     panel->RequestSetpointLimits(1);
@@ -301,34 +254,30 @@ TEST_F(PanelControlTest, MenuItemsEnterKeyAndTheSendersOfOtherParts) {
     form->Connected = 0;
     panel->RequestSetpointLimits(1);
     panel->RequestSetpointLimits(7);
-    EXPECT_EQ(unit.handed.size(), 5u);
+    EXPECT_EQ(unit.handed.size(), 3u);
     EXPECT_EQ(Messages().size(), 0u);
 
-    // The standing sender does not mark a one-shot; both senders refuse a lost connection.
+    // The standing sender marks no one-shot; both senders refuse a lost connection.
     form->Connected = 1;
-    const int oneShots = unit.oneShots;
     AnsiString g = panel->BuildDeviceFrame("[M1G0D**0BB8", 1);
     panel->SendDeviceCommand(g, 16, 24, 1, 0, "");
-    ASSERT_EQ(unit.handed.size(), 6u);
-    EXPECT_EQ(unit.handed[5].frame, "[M01G0D**0BB8" + FrameChecksum("[M01G0D**0BB8") + "\r");
-    EXPECT_EQ(unit.oneShots, oneShots);
+    ASSERT_EQ(unit.handed.size(), 4u);
+    EXPECT_EQ(unit.handed[3].frame, "[M01G0D**0BB8" + FrameChecksum("[M01G0D**0BB8") + "\r");
+    EXPECT_EQ(unit.oneShots, 3);
     form->Connected = 0;
     panel->SendDeviceCommand(g, 16, 24, 1, 0, "");
-    panel->SendDeviceCommandPair(g, 16, 24, 1, 0, "");
     window->SetChannelOpen(1, 0);
     form->Connected = 1;
     panel->SendDeviceCommandPair(g, 16, 24, 1, 0, "");
-    EXPECT_EQ(unit.handed.size(), 6u);
+    EXPECT_EQ(unit.handed.size(), 4u);
     auto shown = Messages();
-    ASSERT_EQ(shown.size(), 3u);
+    ASSERT_EQ(shown.size(), 2u);
     for (const auto& m : shown) EXPECT_EQ(m.text, "No data connection available!");
 }
 
 TEST_F(PanelControlTest, ChannelPanelsBringAWindowToTheFrontAndTakeLabels) {
     FakePanelChannelForm* first = Open(vmDataRecording);
     FakePanelChannelForm* second = Open(vmProgrammer);
-    EXPECT_EQ(panel->pnlChannel2->Caption(), "Programmer");
-    EXPECT_EQ(panel->pnlChannel2->Tag, 1);
     ASSERT_EQ(window->ActiveChannel(), 2);
     first->labelColour = clYellow;
 
@@ -337,18 +286,14 @@ TEST_F(PanelControlTest, ChannelPanelsBringAWindowToTheFrontAndTakeLabels) {
     panel->SelectChannel(5);
     EXPECT_TRUE(first->labelColours.empty() && second->labelColours.empty());
     EXPECT_EQ(window->ActiveChannel(), 2);
-    EXPECT_EQ(panel->ChannelOpenFlag, 0);
 
-    second->activated = false;
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::RightButton, Qt::RightButton,
                       Qt::NoModifier);
     QCoreApplication::sendEvent(panel->pnlChannel1, &press);
     EXPECT_EQ(window->ActiveChannel(), 1);
     EXPECT_TRUE(second->activated);  // the activation runs through the window that was active
-    EXPECT_EQ(second->openCopy, 1);
     EXPECT_EQ(first->labelColours, (std::vector<TColor>{clBtnFace, clYellow}));
     EXPECT_FALSE(window->pnlBigPanel->isVisible());
-    EXPECT_TRUE(panel->isVisible());
 
     // Labels: an empty one is refused; the edit is cleared after every Enter.
     PressKey(panel->edChannelLabel, Qt::Key_Return);
@@ -361,39 +306,28 @@ TEST_F(PanelControlTest, ChannelPanelsBringAWindowToTheFrontAndTakeLabels) {
     EXPECT_TRUE(panel->edChannelLabel->text().isEmpty());
     panel->edChannelLabel->setText("Bath A");
     PressKey(panel->edChannelLabel, Qt::Key_Return);
-    EXPECT_EQ(support::TestDialogs().LastMessage().text, Row(1, 318));
     EXPECT_EQ(panel->pnlChannel1->Caption(), "Bath A");
     EXPECT_EQ(panel->pnlChannel1->Tag, 2);
     EXPECT_TRUE(panel->edChannelLabel->text().isEmpty());
-    panel->edChannelLabel->setText(QString(40, 'x'));
-    EXPECT_EQ(panel->edChannelLabel->text().size(), 30);
 
     // The language switch re-captions the free and used panels, not the label.
     panel->SetLanguage(0);
     EXPECT_EQ(panel->pnlChannel1->Caption(), "Bath A");
     EXPECT_EQ(panel->pnlChannel2->Caption(), "Programmgeber");
     EXPECT_EQ(panel->pnlChannel3->Caption(), "Kanal 3");
-    EXPECT_EQ(S(panel->windowTitle()), "Steuerelemente");
     EXPECT_EQ(S(panel->cmbTempMethod->itemText(1)), "Prozess");
-    EXPECT_EQ(S(panel->cmdHoldSegment->toolTip()), "Segment halten / fortsetzen");
     panel->cmbTempMethod->setCurrentIndex(1);
     panel->SetLanguage(1);
     EXPECT_EQ(panel->pnlChannel1->Caption(), "Bath A");
-    EXPECT_EQ(panel->pnlChannel2->Caption(), "Programmer");
     EXPECT_EQ(panel->pnlChannel10->Caption(), "Channel 10");
     EXPECT_EQ(S(panel->windowTitle()), "Control");
-    EXPECT_EQ(S(panel->grpChannels->title()), "Device");
-    EXPECT_EQ(S(panel->grpFunctions->title()), "Functions");
-    EXPECT_EQ(S(panel->cmbTempMethod->itemText(0)), "Internal");
-    EXPECT_EQ(panel->cmbTempMethod->currentIndex(), 0);
-    EXPECT_EQ(S(panel->cmdKelvorStartCirculation->toolTip()), "Activate circulation");
     EXPECT_EQ(S(panel->cmdTPStartStop->toolTip()), "Start or stop temperature program");
+    EXPECT_EQ(panel->cmbTempMethod->currentIndex(), 0);
 }
 
 TEST_F(PanelControlTest, ProgramButtonsLockingCalendarStartAndSingleRamp) {
     FakePanelChannelForm* recording = Open(vmDataRecording);
     FakePanelChannelForm* programmer1 = Open(vmProgrammer);
-    ASSERT_EQ(window->ActiveChannel(), 2);
 
     panel->cmdTPStartStop->Tag = 1;
     panel->cmdTPStartStopClick(panel->cmdTPStartStop);
@@ -409,33 +343,22 @@ TEST_F(PanelControlTest, ProgramButtonsLockingCalendarStartAndSingleRamp) {
     panel->cmdTPStartStopClick(panel->cmdTPStartStop);
     EXPECT_EQ(programmer1->calls.size(), 5u);
 
-    // Locking while a program runs.
-    panel->UnlockDeviceControls();
     panel->LockDeviceControls();
-    for (QWidget* w : std::initializer_list<QWidget*>{panel->cmdKelvorStart, panel->cmdKelvorStop,
-                                                      panel->cmdDataToKelvor, panel->cmbTempMethod,
-                                                      panel->cmdKelvorStartCirculation, panel->cmdTPLoad,
-                                                      panel->cmdTPStartStop, panel->edSetPoint})
-        EXPECT_FALSE(w->isEnabled()) << S(w->objectName());
-    EXPECT_FALSE(window->mnuSetSetpoint->isEnabled());
-    panel->cmdTPStartStop->Tag = 0;
+    EXPECT_FALSE(panel->edSetPoint->isEnabled() || panel->cmdTPStartStop->isEnabled() ||
+                 window->mnuSetSetpoint->isEnabled());
     panel->UnlockDeviceControls();
-    EXPECT_TRUE(panel->cmdTPStartStop->isEnabled());
-    EXPECT_TRUE(window->mnuDeviceOFF->isEnabled());
+    EXPECT_TRUE(panel->cmbTempMethod->isEnabled() && window->mnuDeviceOFF->isEnabled());
     EXPECT_EQ(panel->cmdTPStartStop->Tag, 1);
 
-    // Calendar start of the active programmer window.
+    // Arming the active programmer window locks its program controls and the panel's.
     Entries entries;
     panel->SetCalendarStartEntries(&entries);
     entries.entries[2] = {1, "/p/a.tp", 46000.5, 0};
-    panel->cmdNextSegment->setEnabled(true);
     panel->ArmAutomaticStart(2);
     EXPECT_EQ(programmer1->AutomaticStartArmed, 1);
     EXPECT_EQ(programmer1->CalendarProgramName, "/p/a.tp");
-    EXPECT_EQ(programmer1->CalendarStartTime, 46000.5);
     EXPECT_EQ(programmer1->RecordingActive, 0);
-    EXPECT_FALSE(panel->cmdTPLoad->isEnabled() || panel->cmdTPStartStop->isEnabled() ||
-                 panel->cmdNextSegment->isEnabled() || panel->cmdHoldSegment->isEnabled());
+    EXPECT_FALSE(panel->cmdTPLoad->isEnabled() || panel->cmdTPStartStop->isEnabled());
     EXPECT_EQ(programmer1->controls.size(), 10u);
     for (auto [control, enabled] : programmer1->controls) EXPECT_FALSE(enabled);
     EXPECT_EQ(programmer1->calls.back(), "editor off");
@@ -446,19 +369,15 @@ TEST_F(PanelControlTest, ProgramButtonsLockingCalendarStartAndSingleRamp) {
     platform::SetClock(&clock);
     panel->DisarmAutomaticStart(2);
     platform::SetClock(nullptr);
-    EXPECT_EQ(programmer1->AutomaticStartArmed, 0);
     EXPECT_EQ(programmer1->CalendarProgramName, "none");
     EXPECT_EQ(programmer1->CalendarStartTime, 46001.25);
-    EXPECT_EQ(programmer1->RecordingActive, 1);
     EXPECT_TRUE(panel->cmdTPLoad->isEnabled() && panel->cmdTPStartStop->isEnabled());
-    EXPECT_FALSE(panel->cmdNextSegment->isEnabled() || panel->cmdHoldSegment->isEnabled());
     EXPECT_FALSE(programmer1->controls[TProgramControl::btnDeleteTP]);
     EXPECT_FALSE(programmer1->controls[TProgramControl::mnuDeleteProgram]);
-    EXPECT_TRUE(programmer1->controls[TProgramControl::btnTPStartStop]);
-    EXPECT_TRUE(programmer1->controls[TProgramControl::mnuLoadProgram]);
+    EXPECT_TRUE(programmer1->controls[TProgramControl::mnuStartStopProgram]);
     EXPECT_FALSE(programmer1->controls[TProgramControl::btnPauseSegment]);
 
-    // Arming a programmer window that is not the active one leaves the panel's buttons.
+    // Arming a window that is not the active one leaves the panel's buttons alone.
     FakePanelChannelForm* programmer3 = Open(vmProgrammer);
     programmer3->treeNodes = 2;
     window->MdiArea()->setActiveSubWindow(programmer1->SubWindow());
@@ -469,13 +388,9 @@ TEST_F(PanelControlTest, ProgramButtonsLockingCalendarStartAndSingleRamp) {
     entries.entries[3].Active = 0;
     panel->ArmAutomaticStart(3);
     EXPECT_TRUE(programmer3->controls[TProgramControl::btnDeleteTP]);
-    // A recording window takes the fields but keeps its controls; a closed channel nothing.
     entries.entries[1] = {1, "/p/c.tp", 46003.0, 1};
     panel->ArmAutomaticStart(1);
-    EXPECT_EQ(recording->CalendarProgramName, "/p/c.tp");
     EXPECT_TRUE(recording->controls.empty());
-    panel->ArmAutomaticStart(9);
-    panel->DisarmAutomaticStart(9);
 
     // Single ramp: the window runs it, the calendar shows "Ramp"; a failure stays silent.
     CLanguage::Instance()->SetCurrentLanguage(CLanguage::English);
@@ -492,13 +407,8 @@ TEST_F(PanelControlTest, ProgramButtonsLockingCalendarStartAndSingleRamp) {
 
 TEST_F(PanelControlTest, ClosingOnlyHidesAndTheMainWindowFindsThePanel) {
     EXPECT_EQ(window->PanelControl(), panel);
-    EXPECT_EQ(frmPanelControl, panel);
-    EXPECT_EQ(panel->width(), 177);
     EXPECT_FALSE(panel->cmdKelvorStart->isEnabled());
-    EXPECT_EQ(S(panel->edSetPoint->text()), "+20,00");
-    EXPECT_EQ(S(panel->cmbTempMethod->itemText(1)), "Extern");
     Open(vmDataRecording);  // shows the panel
-    EXPECT_TRUE(panel->isVisible());
     window->mnuControlPanel->setChecked(true);
     EXPECT_FALSE(panel->close());
     EXPECT_FALSE(panel->isVisible());

@@ -193,13 +193,3 @@ TEST_F(PanelDeviceTest, CommandsGoOutForTwoCyclesAndChangeTheUnit) {
     EXPECT_DOUBLE_EQ(form->UpperSetpointLimit, 150.0);
     EXPECT_EQ(channel->CommError, 0);
 }
-
-TEST_F(PanelDeviceTest, NothingIsSentWithoutAConnection) {
-    // The window exists, the identification has not run.
-    panel->cmdKelvorStartCirculation->click();
-    panel->edSetPoint->setText("20");
-    panel->cmdDataToKelvor->click();
-    EXPECT_EQ(support::TestDialogs().MessageCount(), 2u);
-    EXPECT_EQ(support::TestDialogs().LastMessage().text, "No active connection available!");
-    EXPECT_EQ(line.FrameCount(), 0u);
-}

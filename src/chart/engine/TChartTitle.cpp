@@ -124,6 +124,14 @@ void TChartTitle::Assign(TPersistent* Source)
     TTeeCustomShapePosition::Assign(Source);
 }
 
+bool TChartTitle::IsPropertyStored(const char* Name) const
+{
+    if (std::strcmp(Name, "AdjustFrame") == 0) return !FAdjustFrame;
+    if (std::strcmp(Name, "Alignment") == 0) return FAlignment != taCenter;
+    if (std::strcmp(Name, "Text") == 0) return !FText.empty();
+    return TTeeCustomShapePosition::IsPropertyStored(Name);
+}
+
 bool TChartTitle::Clicked(int X, int Y) const
 {
     return GetVisible() && X >= ShapeBounds.Left && X <= ShapeBounds.Right && Y >= ShapeBounds.Top &&

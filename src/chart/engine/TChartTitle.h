@@ -6,7 +6,13 @@
 
 #include "chart/engine/TTeeCustomShape.h"
 
+namespace titleenums {
+Q_NAMESPACE
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+Q_ENUM_NS(TAlignment)
+}  // namespace titleenums
+using titleenums::TAlignment;
+using enum titleenums::TAlignment;
 
 // A shape that may stand at a custom position (Left, Top) instead of the automatic one.
 class TTeeCustomShapePosition : public TTeeCustomShape {
@@ -33,11 +39,12 @@ private:
 class TChartTitle : public TTeeCustomShapePosition {
     Q_OBJECT
     Q_PROPERTY(bool AdjustFrame READ GetAdjustFrame WRITE SetAdjustFrame)
-    Q_PROPERTY(int Alignment READ GetAlignmentInt WRITE SetAlignmentInt)
+    Q_PROPERTY(titleenums::TAlignment Alignment READ GetAlignment WRITE SetAlignment)
     Q_PROPERTY(QStringList Text READ GetTextList WRITE SetTextList)
 public:
     explicit TChartTitle(TCustomTeePanel* AOwner = nullptr);
     void Assign(TPersistent* Source) override;
+    bool IsPropertyStored(const char* Name) const override;
 
     bool GetAdjustFrame() const { return FAdjustFrame; }
     void SetAdjustFrame(bool Value);
@@ -61,8 +68,6 @@ protected:
     bool FOnTop = true;
 
 private:
-    int GetAlignmentInt() const { return int(FAlignment); }
-    void SetAlignmentInt(int Value) { SetAlignment(TAlignment(Value)); }
     QStringList GetTextList() const;
     void SetTextList(const QStringList& Value);
 

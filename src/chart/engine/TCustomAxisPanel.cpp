@@ -2,6 +2,7 @@
 #include "chart/engine/TCustomAxisPanel.h"
 
 #include <algorithm>
+#include <string>
 
 #include "chart/engine/ChartTextFormat.h"
 #include "chart/engine/TChartAxes.h"
@@ -516,6 +517,20 @@ void TCustomAxisPanel::RemovedDataSource(TChartSeries* Series, QObject* Componen
 }
 
 // ---------------------------------------------------------------- copying
+
+bool TCustomAxisPanel::IsPropertyStored(const char* Name) const
+{
+    const std::string n = Name;
+    if (n == "Chart3DPercent") return FChart3DPercent != 15;
+    if (n == "AxisBehind") return !FAxisBehind;
+    if (n == "AxisVisible") return !FAxisVisible;
+    if (n == "ClipPoints") return !FClipPoints;
+    if (n == "View3DWalls") return !FView3DWalls;
+    if (n == "MaxPointsPerPage") return FMaxPointsPerPage != 0;
+    if (n == "Page") return FPage != 1;
+    if (n == "ScaleLastPage") return !FScaleLastPage;
+    return TCustomTeePanelExtended::IsPropertyStored(Name);
+}
 
 void TCustomAxisPanel::Assign(QObject* Source)
 {

@@ -160,6 +160,7 @@ public:
     void RemovedDataSource(TChartSeries* Series, QObject* Component) override;
 
     void Assign(QObject* Source) override;
+    bool IsPropertyStored(const char* Name) const override;
 
     // ---- the host interfaces over the panel's own state
     void Invalidate() override { TCustomTeePanelExtended::Invalidate(); }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
 
 #include "chart/engine/TChartAxes.h"
 #include "chart/engine/TChartAxis.h"
@@ -351,6 +352,15 @@ void TCustomChart::CalcNeedClickedPart(const TPoint& Pos, bool IsMouseClick, TCh
             return;
         }
     if (CountActiveSeries() > 0 && PointInRect(ChartRect, X, Y)) Part.Part = cpChartRect;
+}
+
+bool TCustomChart::IsPropertyStored(const char* Name) const
+{
+    const std::string n = Name;
+    if (n == "ScrollMouseButton") return FScrollMouseButton != mbRight;
+    if (n == "ColorPaletteIndex") return ColorPaletteIndex >= 1;
+    if (n == "BackColor") return false;
+    return TCustomAxisPanel::IsPropertyStored(Name);
 }
 
 void TCustomChart::Assign(QObject* Source)

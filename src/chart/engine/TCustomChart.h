@@ -66,7 +66,11 @@ class TCustomChart : public TCustomAxisPanel {
     Q_PROPERTY(TChartWall* LeftWall READ GetLeftWall)
     Q_PROPERTY(TChartWall* BottomWall READ GetBottomWall)
     Q_PROPERTY(TChartRightWall* RightWall READ GetRightWall)
+    Q_PROPERTY(TChartPen* Frame READ GetFrame)
     Q_PROPERTY(int ScrollMouseButton READ GetScrollMouseButtonInt WRITE SetScrollMouseButtonInt)
+    // Older chart files keep the back colour at chart level: read through SetBackColor.
+    Q_PROPERTY(TColor BackColor READ GetBackColor WRITE SetBackColor STORED false)
+    Q_PROPERTY(int ColorPaletteIndex MEMBER ColorPaletteIndex)
 public:
     explicit TCustomChart(QWidget* parent = nullptr);
     ~TCustomChart() override;
@@ -112,6 +116,7 @@ public:
     TChartSeries* GetASeries();
     bool ActiveSeriesUseAxis();
     void Assign(QObject* Source) override;
+    bool IsPropertyStored(const char* Name) const override;
 
     // ---- mouse
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;

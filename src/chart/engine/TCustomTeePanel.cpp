@@ -40,6 +40,9 @@ TCustomTeePanel::~TCustomTeePanel()
         if (!child->isWidgetType()) delete child;
     FBorder = nullptr;
     FShadow = nullptr;
+    // The 3D options are not a Qt child of the panel (they only remember it), so they are
+    // freed here.
+    delete FView3DOptions;
     FView3DOptions = nullptr;
     Panning = nullptr;
     FCanvas.reset();

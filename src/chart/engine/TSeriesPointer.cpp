@@ -319,6 +319,17 @@ void TSeriesPointer::Assign(TPersistent* Source)
     TTeeCustomShapeBrushPen::Assign(Source);
 }
 
+bool TSeriesPointer::IsPropertyStored(const char* Name) const
+{
+    if (std::strcmp(Name, "Dark3D") == 0) return !FDark3D;
+    if (std::strcmp(Name, "Draw3D") == 0) return !FDraw3D;
+    if (std::strcmp(Name, "HorizSize") == 0) return FHorizSize != 4;
+    if (std::strcmp(Name, "VertSize") == 0) return FVertSize != 4;
+    if (std::strcmp(Name, "Transparency") == 0) return FTransparency != 0;
+    // InflateMargins and Style have no default: always written.
+    return TTeeCustomShapeBrushPen::IsPropertyStored(Name);
+}
+
 // ---- TCallout
 
 TCallout::TCallout(TChartSeries* series) : TSeriesPointer(series)
@@ -394,6 +405,17 @@ void TCallout::Assign(TPersistent* Source)
         FArrowHeadSize = s->FArrowHeadSize;
     }
     TSeriesPointer::Assign(Source);
+}
+
+bool TCallout::IsPropertyStored(const char* Name) const
+{
+    if (std::strcmp(Name, "Draw3D") == 0) return GetDraw3D();
+    if (std::strcmp(Name, "InflateMargins") == 0) return !GetInflateMargins();
+    if (std::strcmp(Name, "Style") == 0) return GetStyle() != psRectangle;
+    if (std::strcmp(Name, "ArrowHead") == 0) return FArrowHead != ahNone;
+    if (std::strcmp(Name, "ArrowHeadSize") == 0) return FArrowHeadSize != 8;
+    if (std::strcmp(Name, "Distance") == 0) return FDistance != 0;
+    return TSeriesPointer::IsPropertyStored(Name);
 }
 
 // ---- TMarksCallout

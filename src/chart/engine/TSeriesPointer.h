@@ -45,6 +45,7 @@ public:
     explicit TSeriesPointer(TChartSeries* series);
     ~TSeriesPointer() override;
     void Assign(TPersistent* Source) override;
+    bool IsPropertyStored(const char* Name) const override;
 
     TChartSeries* Series() const { return FSeries; }
     bool GetDark3D() const { return FDark3D; }
@@ -132,6 +133,7 @@ class TCallout : public TSeriesPointer {
 public:
     explicit TCallout(TChartSeries* series);
     void Assign(TPersistent* Source) override;
+    bool IsPropertyStored(const char* Name) const override;
 
     TChartPen* GetArrow() const { return FArrow; }
     void SetArrow(TChartPen* Value) { FArrow->Assign(Value); }

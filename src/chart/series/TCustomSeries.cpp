@@ -297,6 +297,16 @@ void TCustomSeries::DrawSegment(int x, int y, TColor color, int valueIndex, bool
     if (!FDrawArea && !is3D && FDrawLine) {
         TColor lineColor = (FColorEachPoint && FColorEachLine) ? color : GetSeriesColor();
         if (canvas->GetMonochrome()) lineColor = clWhite;
+        if (x == FPrevX && !FStairs && !FPointer->GetVisible()) {
+            // A vertical step of a plain line: gathered with the others of its column.
+            if (FColumn.Active() && (FColumn.X() != x || FColumn.Last() != FPrevY || FColumnColor != lineColor))
+                FlushColumn();
+            if (!FColumn.Active()) FColumn.Begin(x, FPrevY);
+            FColumn.Add(y);
+            FColumnColor = lineColor;
+            return;
+        }
+        FlushColumn();
         canvas->Brush->SetStyle(bsClear);
         canvas->AssignVisiblePenColor(GetLinePen(), lineColor);
         canvas->MoveTo(FPrevX, FPrevY);
@@ -471,10 +481,22 @@ void TCustomSeries::DrawAreaPart(int x, int y, TColor color, bool isLast)
     }
 }
 
+void TCustomSeries::FlushColumn()
+{
+    if (!FColumn.Active()) return;
+    TCanvas3D* canvas = Canvas();
+    canvas->Brush->SetStyle(bsClear);
+    canvas->AssignVisiblePenColor(GetLinePen(), FColumnColor);
+    canvas->MoveTo(FColumn.X(), FColumn.Start());
+    FColumn.Flush([canvas](int x, int y) { canvas->LineTo(x, y); });
+}
+
 void TCustomSeries::DrawLinePass()
 {
     FPrevColor = clNone;
+    FColumn = TColumnStrokes();
     TCustomLineSeries::DrawAllValues();
+    FlushColumn();
 }
 
 void TCustomSeries::DrawAllValues()
@@ -537,7 +559,7 @@ int TCustomSeries::CalcMarkLength(int)
 void TCustomSeries::DrawMark(int valueIndex, const AnsiString& text, TSeriesMarkPosition& position)
 {
     Marks()->ZPosition = StartZ;
-    if (FYMandatory) Marks()->GetCallout()->ApplyArrowLength(position);
+    if (FYMandatory) Marks()->ApplyArrowLength(position);
     TCustomLineSeries::DrawMark(valueIndex, text, position);
 }
 

@@ -9,6 +9,7 @@
 #include "chart/engine/TSeriesPointer.h"
 #include "chart/engine/TeeFont.h"
 #include "chart/engine/TeeGradient.h"
+#include "chart/series/ColumnStrokes.h"
 #include "chart/series/SeriesEnums.h"
 #include "chart/series/TCustomLineSeries.h"
 
@@ -129,6 +130,7 @@ private:
     void DrawRibbon3D(int x, int y, TColor color, bool isLast);
     void DrawAreaPart(int x, int y, TColor color, bool isLast);
     void DrawLinePass();
+    void FlushColumn();
 
     // Working state of a drawing pass.
     int FOriginPos = 0;
@@ -137,4 +139,7 @@ private:
     int FPrevY = 0;
     TColor FPrevColor = clNone;
     double FSlope = 1;
+    // Vertical segments of a plain 2D line on one pixel column, and their pen colour.
+    TColumnStrokes FColumn;
+    TColor FColumnColor = clBlack;
 };

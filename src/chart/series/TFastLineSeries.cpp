@@ -124,38 +124,9 @@ void TFastLineSeries::PrepareCanvas()
     canvas->SetBackMode(cbmTransparent);
 }
 
-void TFastLineSeries::AddToColumn(int y)
-{
-    if (!FColumn) {
-        FColumn = true;
-        FColumnStart = FColumnMin = FColumnMax = LastY;
-        FColumnStep = FColumnMinStep = FColumnMaxStep = 0;
-    }
-    ++FColumnStep;
-    if (y < FColumnMin) {
-        FColumnMin = y;
-        FColumnMinStep = FColumnStep;
-    } else if (y > FColumnMax) {
-        FColumnMax = y;
-        FColumnMaxStep = FColumnStep;
-    }
-}
-
 void TFastLineSeries::FlushColumn()
 {
-    if (!FColumn) return;
-    FColumn = false;
-    // The strokes cover every pixel the single vertical segments would have covered and
-    // leave the pen at the column's last point.
-    const bool minFirst = FColumnMinStep <= FColumnMaxStep;
-    const int first = minFirst ? FColumnMin : FColumnMax;
-    const int second = minFirst ? FColumnMax : FColumnMin;
-    int at = FColumnStart;
-    for (const int y : {first, second, LastY}) {
-        if (y == at) continue;
-        LineTo(LastX, y);
-        at = y;
-    }
+    FColumn.Flush([this](int x, int y) { LineTo(x, y); });
 }
 
 void TFastLineSeries::DrawAllValues()
@@ -170,7 +141,7 @@ void TFastLineSeries::DrawAllValues()
     CalcPosition(first > 0 ? first - 1 : first, LastX, LastY);
     DoMove(LastX, LastY);
     FInPass = true;
-    FColumn = false;
+    FColumn = TColumnStrokes();
     if (first > 0) DrawValue(first);
     for (int i = first + 1; i <= last; ++i) DrawValue(i);
     FlushColumn();
@@ -199,7 +170,8 @@ void TFastLineSeries::DrawValue(int valueIndex)
 
     if (x == LastX) {
         // Same pixel column: with or without stairs the segment is vertical.
-        AddToColumn(y);
+        if (!FColumn.Active()) FColumn.Begin(LastX, LastY);
+        FColumn.Add(y);
         LastY = y;
     } else {
         FlushColumn();
@@ -226,14 +198,15 @@ void TFastLineSeries::NotifyNewValue(TChartSeries* sender, int valueIndex)
     // must still see the point, or they would silently fall behind.
     if (OnAfterAdd) OnAfterAdd(this, valueIndex);
     NotifyValue(veAdd, valueIndex);
+    // A hidden series shows nothing, not even its newest segment.
     ISeriesHost* host = SeriesHost();
     TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
-    if (!canvas || valueIndex < 0 || valueIndex >= Count()) return;
+    if (!FActive || !canvas || valueIndex < 0 || valueIndex >= Count()) return;
     CalcPosition(valueIndex > 0 ? valueIndex - 1 : 0, LastX, LastY);
     canvas->AssignVisiblePen(GetLinePen());
     DoMove(LastX, LastY);
     FInPass = false;
-    FColumn = false;
+    FColumn = TColumnStrokes();
     DrawValue(valueIndex);
 }
 
@@ -251,7 +224,7 @@ void TFastLineSeries::DrawLegendShape(int, const TRect& rect)
 
 void TFastLineSeries::DrawMark(int valueIndex, const AnsiString& text, TSeriesMarkPosition& position)
 {
-    Marks()->GetCallout()->ApplyArrowLength(position);
+    Marks()->ApplyArrowLength(position);
     TCustomLineSeries::DrawMark(valueIndex, text, position);
 }
 

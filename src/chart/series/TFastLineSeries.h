@@ -2,6 +2,7 @@
 // The lightweight line series of the live curves: consecutive points joined by straight
 // lines on the canvas pen, no pointers, areas or stacking. Redrawing costs follow the
 // pixel columns, not the points, and an added point can be drawn as one new segment.
+#include "chart/series/ColumnStrokes.h"
 #include "chart/series/TCustomLineSeries.h"
 
 class TFastLineSeries : public TCustomLineSeries {
@@ -61,9 +62,6 @@ public:
 
 private:
     void LineTo(int x, int y);
-    // Points that fall on the pen's pixel column are gathered and drawn as at most
-    // three vertical strokes when the column is left.
-    void AddToColumn(int y);
     void FlushColumn();
 
     bool FAutoRepaint = true;
@@ -76,12 +74,6 @@ private:
     TCanvas3D* FCanvas = nullptr;
     bool FIs3D = false;
     bool FInPass = false;
-    bool FColumn = false;
-    int FColumnStart = 0;
-    int FColumnMin = 0;
-    int FColumnMax = 0;
-    // Which extreme reached its final value first, for stroking in the order drawn.
-    int FColumnStep = 0;
-    int FColumnMinStep = 0;
-    int FColumnMaxStep = 0;
+    // Points on the pen's pixel column, drawn when the line leaves it.
+    TColumnStrokes FColumn;
 };

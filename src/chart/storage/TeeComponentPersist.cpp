@@ -10,6 +10,7 @@
 #include <set>
 
 #include "platform/Exception.h"
+#include "platform/GraphicsTypes.h"
 #include "platform/TPersistent.h"
 
 namespace {
@@ -150,7 +151,12 @@ void WriteProperties(QObject* object, const AnsiString& prefix, std::vector<TStr
             continue;
         }
         TStreamValue value;
-        if (ToStreamValue(prop, v, value)) out.push_back({name, std::move(value)});
+        if (!ToStreamValue(prop, v, value)) continue;
+        // A string list is stored as its lines under "Strings", as text lists always were.
+        if (prop.metaType().id() == QMetaType::QStringList)
+            out.push_back({name + ".Strings", std::move(value)});
+        else
+            out.push_back({name, std::move(value)});
     }
     for (const TStreamDefinedProperty& defined : DefinedPropertiesOf(object)) {
         TStreamValue value;
@@ -160,6 +166,77 @@ void WriteProperties(QObject* object, const AnsiString& prefix, std::vector<TStr
 }
 
 // ---------------------------------------------------------------- reading
+
+// Colours in files may be named ("clRed", "clBtnFace") instead of numbered.
+struct ColorName {
+    const char* Name;
+    TColor Value;
+};
+constexpr ColorName kColorNames[] = {
+    {"clBlack", clBlack},
+    {"clMaroon", clMaroon},
+    {"clGreen", clGreen},
+    {"clOlive", clOlive},
+    {"clNavy", clNavy},
+    {"clPurple", clPurple},
+    {"clTeal", clTeal},
+    {"clGray", clGray},
+    {"clSilver", clSilver},
+    {"clRed", clRed},
+    {"clLime", clLime},
+    {"clYellow", clYellow},
+    {"clBlue", clBlue},
+    {"clFuchsia", clFuchsia},
+    {"clAqua", clAqua},
+    {"clWhite", clWhite},
+    {"clLtGray", clLtGray},
+    {"clDkGray", clDkGray},
+    {"clMoneyGreen", clMoneyGreen},
+    {"clSkyBlue", clSkyBlue},
+    {"clCream", clCream},
+    {"clMedGray", clMedGray},
+    {"clNone", clNone},
+    {"clDefault", clDefault},
+    {"clScrollBar", clScrollBar},
+    {"clBackground", clBackground},
+    {"clActiveCaption", clActiveCaption},
+    {"clInactiveCaption", clInactiveCaption},
+    {"clMenu", clMenu},
+    {"clWindow", clWindow},
+    {"clWindowFrame", clWindowFrame},
+    {"clMenuText", clMenuText},
+    {"clWindowText", clWindowText},
+    {"clCaptionText", clCaptionText},
+    {"clActiveBorder", clActiveBorder},
+    {"clInactiveBorder", clInactiveBorder},
+    {"clAppWorkSpace", clAppWorkSpace},
+    {"clHighlight", clHighlight},
+    {"clHighlightText", clHighlightText},
+    {"clBtnFace", clBtnFace},
+    {"clBtnShadow", clBtnShadow},
+    {"clGrayText", clGrayText},
+    {"clBtnText", clBtnText},
+    {"clInactiveCaptionText", clInactiveCaptionText},
+    {"clBtnHighlight", clBtnHighlight},
+    {"cl3DDkShadow", cl3DDkShadow},
+    {"cl3DLight", cl3DLight},
+    {"clInfoText", clInfoText},
+    {"clInfoBk", clInfoBk},
+    {"clHotLight", clHotLight},
+    {"clGradientActiveCaption", clGradientActiveCaption},
+    {"clGradientInactiveCaption", clGradientInactiveCaption},
+    {"clMenuHighlight", clMenuHighlight},
+    {"clMenuBar", clMenuBar}};
+
+bool ColorFromName(const AnsiString& name, std::int64_t& value)
+{
+    for (const ColorName& c : kColorNames)
+        if (name == c.Name) {
+            value = c.Value;
+            return true;
+        }
+    return false;
+}
 
 class ComponentReader {
 public:
@@ -232,6 +309,13 @@ private:
             const AnsiString part = p.Name.substr(start, dot - start);
             const QMetaObject* mo = object->metaObject();
             const int index = mo->indexOfProperty(part.c_str());
+            if (index >= FirstOwnProperty(mo) && p.Name.substr(dot + 1) == "Strings" &&
+                mo->property(index).metaType().id() == QMetaType::QStringList) {
+                const QMetaProperty prop = mo->property(index);
+                if (!prop.isWritable() || !prop.write(object, ToVariant(prop, p.Value)))
+                    throw Exception("Invalid property value");
+                return;
+            }
             if (index < FirstOwnProperty(mo) || !IsObjectPointer(mo->property(index)))
                 throw Exception("Property " + part + " does not exist");
             QObject* held = mo->property(index).read(object).value<QObject*>();
@@ -241,6 +325,11 @@ private:
         const AnsiString last = p.Name.substr(start);
         const QMetaObject* mo = object->metaObject();
         const int index = mo->indexOfProperty(last.c_str());
+        // Event handlers are named in files written with them; a program without those
+        // handlers drops the references.
+        if (index < FirstOwnProperty(mo) && last.size() > 2 && last.compare(0, 2, "On") == 0 &&
+            p.Value.Kind == TStreamValue::Ident)
+            return;
         if (index < FirstOwnProperty(mo)) {
             for (const TStreamDefinedProperty& defined : DefinedPropertiesOf(object))
                 if (defined.Name == last && defined.Read) {
@@ -294,9 +383,13 @@ private:
             return QVariant(v.BoolValue);
         case QMetaType::Int:
         case QMetaType::Long:
-        case QMetaType::Short:
-            if (v.Kind != TStreamValue::Int || v.IntValue < INT32_MIN || v.IntValue > INT32_MAX) throw bad();
-            return QVariant(static_cast<int>(v.IntValue));
+        case QMetaType::Short: {
+            std::int64_t value = v.IntValue;
+            if (v.Kind == TStreamValue::Ident && ColorFromName(v.Text, value))
+                return QVariant(static_cast<int>(value));
+            if (v.Kind != TStreamValue::Int || value < INT32_MIN || value > INT32_MAX) throw bad();
+            return QVariant(static_cast<int>(value));
+        }
         case QMetaType::UInt:
         case QMetaType::UShort:
             if (v.Kind != TStreamValue::Int || v.IntValue < 0 || v.IntValue > UINT32_MAX) throw bad();
@@ -420,6 +513,9 @@ TStreamComponent ComponentFromObjectAt(QObject* Object, int depth)
     TStreamComponent c;
     c.ClassName = Object->metaObject()->className();
     c.Name = Object->objectName().toStdString();
+    // A name the file cannot carry would make a file that does not load again.
+    if (!c.Name.empty() && !IsStreamIdentifier(c.Name, false))
+        throw EComponentStreamError("Invalid component name \"" + c.Name + "\"");
     std::set<const QObject*> path;
     WriteProperties(Object, "", c.Properties, path);
     for (QObject* child : StreamChildComponents(Object)) c.Children.push_back(ComponentFromObjectAt(child, depth + 1));

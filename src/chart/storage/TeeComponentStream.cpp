@@ -115,6 +115,43 @@ namespace {
     throw EComponentStreamError(what);
 }
 
+bool IsIdentStartChar(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+}
+bool IsIdentCharacter(char c)
+{
+    return IsIdentStartChar(c) || (c >= '0' && c <= '9');
+}
+
+}  // namespace
+
+bool IsStreamIdentifier(const AnsiString& Name, bool Dotted)
+{
+    bool start = true;
+    for (char c : Name) {
+        if (start) {
+            if (!IsIdentStartChar(c)) return false;
+            start = false;
+        } else if (c == '.' && Dotted) {
+            start = true;
+        } else if (!IsIdentCharacter(c)) {
+            return false;
+        }
+    }
+    return !start;
+}
+
+namespace {
+
+// Names of classes, components, properties and identifiers must read back from the
+// text form too.
+std::string CheckedName(std::string s, bool dotted, bool mayBeEmpty)
+{
+    if ((s.empty() && mayBeEmpty) || IsStreamIdentifier(s, dotted)) return s;
+    Fail("Invalid name in the component stream");
+}
+
 // ---------------------------------------------------------------- binary writer
 
 class BinaryWriter {
@@ -140,8 +177,8 @@ public:
     }
     void Component(const TStreamComponent& c)
     {
-        ShortString(c.ClassName);
-        ShortString(c.Name);
+        ShortString(CheckedName(c.ClassName, false, false));
+        ShortString(CheckedName(c.Name, false, true));
         PropertyList(c.Properties);
         for (const TStreamComponent& child : c.Children) Component(child);
         Byte(vaNull);
@@ -149,7 +186,7 @@ public:
     void PropertyList(const std::vector<TStreamProperty>& props)
     {
         for (const TStreamProperty& p : props) {
-            ShortString(p.Name);
+            ShortString(CheckedName(p.Name, true, false));
             Value(p.Value);
         }
         Byte(vaNull);
@@ -291,9 +328,8 @@ public:
                 if (pos.Kind != TStreamValue::Int) Fail("Invalid child position");
             }
         }
-        c.ClassName = ShortString();
-        c.Name = ShortString();
-        if (c.ClassName.empty()) Fail("Component without a class name");
+        c.ClassName = CheckedName(ShortString(), false, false);
+        c.Name = CheckedName(ShortString(), false, true);
         c.Properties = PropertyList(depth);
         while (PeekByte() != vaNull) c.Children.push_back(Component(depth + 1));
         Byte();
@@ -305,7 +341,7 @@ public:
         std::vector<TStreamProperty> props;
         while (PeekByte() != vaNull) {
             TStreamProperty p;
-            p.Name = platform::Cp1252ToUtf8(ShortString());
+            p.Name = CheckedName(ShortString(), true, false);
             p.Value = Value(depth);
             props.push_back(std::move(p));
         }
@@ -357,7 +393,7 @@ public:
             return TStreamValue::MakeString(Utf16ToUtf8(w));
         }
         case vaIdent:
-            return TStreamValue::MakeIdent(ShortString());
+            return TStreamValue::MakeIdent(CheckedName(ShortString(), true, false));
         case vaFalse:
             return TStreamValue::MakeBool(false);
         case vaTrue:
@@ -370,7 +406,8 @@ public:
         }
         case vaSet: {
             std::vector<AnsiString> names;
-            for (std::string n = ShortString(); !n.empty(); n = ShortString()) names.push_back(n);
+            for (std::string n = ShortString(); !n.empty(); n = ShortString())
+                names.push_back(CheckedName(n, false, false));
             return TStreamValue::MakeSet(std::move(names));
         }
         case vaList: {
@@ -807,15 +844,20 @@ private:
             } else {
                 break;
             }
-            // A "+" at the end of a line continues the text on the next.
+            // Pieces written next to each other ('a'#13'b') are one text, and so are pieces
+            // joined by "+" across lines; a blank alone separates two list items.
+            if (FPos < FText.size() && (FText[FPos] == '\'' || FText[FPos] == '#')) continue;
+            const std::size_t save = FPos;
+            const int saveLine = FLine;
             SkipBlanks();
             if (FPos < FText.size() && FText[FPos] == '+') {
-                const std::size_t save = FPos;
                 ++FPos;
                 const char n = Peek();
-                if (n != '\'' && n != '#') FPos = save;
+                if (n == '\'' || n == '#') continue;
             }
-            if (FPos >= FText.size() || (FText[FPos] != '\'' && FText[FPos] != '#')) break;
+            FPos = save;
+            FLine = saveLine;
+            break;
         }
         return s;
     }

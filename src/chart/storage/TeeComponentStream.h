@@ -85,6 +85,10 @@ public:
 // the stack.
 constexpr int MaxComponentDepth = 64;
 
+// Letters, digits and "_", not starting with a digit; with Dotted, such names joined by
+// dots ("Pen.Color").
+bool IsStreamIdentifier(const AnsiString& Name, bool Dotted);
+
 // Binary form, starting with "TPF0". Read answers the number of bytes used, so data
 // that follows the component can be found.
 void WriteComponentBinary(const TStreamComponent& Root, std::vector<std::uint8_t>& Out);

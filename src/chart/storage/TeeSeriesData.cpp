@@ -8,6 +8,7 @@
 
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TChartValueList.h"
+#include "chart/engine/TCustomAxisPanel.h"
 #include "chart/engine/TCustomSeriesList.h"
 #include "chart/engine/TTeeSeriesSource.h"
 #include "platform/DateTime.h"
@@ -104,6 +105,11 @@ void TTeeExportData::SaveToFile(const AnsiString& FileName)
 
 TSeriesData::TSeriesData(TCustomSeriesList* Chart, TChartSeries* Series) : Chart(Chart), Series(Series) {}
 
+TSeriesData::TSeriesData(TCustomAxisPanel* Chart, TChartSeries* Series)
+    : TSeriesData(Chart ? Chart->SeriesList() : nullptr, Series)
+{
+}
+
 std::vector<TChartSeries*> TSeriesData::ExportedSeries() const
 {
     if (Series) return {Series};
@@ -144,6 +150,8 @@ void TSeriesData::Prepare()
 // ---------------------------------------------------------------- text
 
 TSeriesDataText::TSeriesDataText(TCustomSeriesList* Chart, TChartSeries* Series) : TSeriesData(Chart, Series) {}
+
+TSeriesDataText::TSeriesDataText(TCustomAxisPanel* Chart, TChartSeries* Series) : TSeriesData(Chart, Series) {}
 
 void TSeriesDataText::GuessSeriesFormat()
 {
@@ -242,6 +250,11 @@ TSeriesDataXML::TSeriesDataXML(TCustomSeriesList* Chart, TChartSeries* Series)
     : TSeriesData(Chart, Series), Encoding(DefaultEncoding())
 {
     IncludeHeader = true;
+}
+
+TSeriesDataXML::TSeriesDataXML(TCustomAxisPanel* Chart, TChartSeries* Series)
+    : TSeriesDataXML(Chart ? Chart->SeriesList() : nullptr, Series)
+{
 }
 
 AnsiString TSeriesDataXML::DefaultEncoding()

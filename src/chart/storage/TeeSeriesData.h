@@ -10,6 +10,7 @@
 #include "platform/TStream.h"
 
 class TChartSeries;
+class TCustomAxisPanel;
 class TCustomSeriesList;
 
 // Base of the data exporters: the text comes from AsString.
@@ -32,6 +33,7 @@ class TSeriesData : public TTeeExportData {
 public:
     // Chart is the chart's series list; Series the one series to export, or null for all.
     TSeriesData(TCustomSeriesList* Chart, TChartSeries* Series);
+    TSeriesData(TCustomAxisPanel* Chart, TChartSeries* Series);
 
     bool IncludeColors = false;
     bool IncludeIndex = false;
@@ -56,6 +58,7 @@ protected:
 class TSeriesDataText : public TSeriesData {
 public:
     TSeriesDataText(TCustomSeriesList* Chart, TChartSeries* Series);
+    TSeriesDataText(TCustomAxisPanel* Chart, TChartSeries* Series);
     char TextDelimiter = '\t';
     AnsiString TextQuotes;
     AnsiString ValueFormat;
@@ -72,6 +75,7 @@ private:
 class TSeriesDataXML : public TSeriesData {
 public:
     TSeriesDataXML(TCustomSeriesList* Chart, TChartSeries* Series);
+    TSeriesDataXML(TCustomAxisPanel* Chart, TChartSeries* Series);
     AnsiString Encoding;
     AnsiString AsString() override;
     static AnsiString DefaultEncoding();

@@ -1,12 +1,22 @@
 #include "chart/storage/TeeStore.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <mutex>
 
 #include "chart/engine/SeriesHost.h"
 #include "chart/engine/TChartSeries.h"
+#include "chart/engine/TCustomAxisPanel.h"
 #include "chart/engine/TCustomTeePanel.h"
+#include "chart/engine/TTeeCustomTool.h"
+#include "chart/engine/TTeeSeriesSource.h"
+#include "chart/series/TAreaSeries.h"
+#include "chart/series/TFastLineSeries.h"
+#include "chart/series/TLineSeries.h"
+#include "chart/series/TPointSeries.h"
+#include "chart/storage/TChartChart.h"
+#include <QWidget>
 #include "chart/engine/TeeConst.h"
 #include "chart/storage/TeeComponentPersist.h"
 #include "platform/FileSave.h"
@@ -70,6 +80,7 @@ void AddChildComponent(QObject* parent, QObject* child)
 {
     auto* series = qobject_cast<TChartSeries*>(child);
     if (!series) return;
+    series->BeginLoading();
     if (auto* host = dynamic_cast<ISeriesHost*>(parent)) series->SetParentChart(host);
 }
 
@@ -111,9 +122,64 @@ void ReadTrailingData(QObject* chart, const Bytes& file, std::size_t start)
     if (start < file.size()) throw ChartException(TeeMsg_InvalidTeeFile + ": unexpected data after the chart");
 }
 
+// The chart's series and tools go; so do the components a plain object owns.
 void FreeComponents(QObject* chart)
 {
     for (QObject* c : StreamChildComponents(chart)) delete c;
+    if (auto* panel = qobject_cast<TCustomAxisPanel*>(chart)) panel->Tools()->Clear();
+}
+
+template <typename T>
+void RegisterClass(const char* name)
+{
+    RegisterStreamClass({name, [](QObject* owner) -> QObject* { return new T(owner); }});
+}
+
+template <typename T>
+void RegisterChartClass(const char* name)
+{
+    RegisterStreamClass({name, [](QObject* owner) -> QObject* {
+                             auto* parent = qobject_cast<QWidget*>(owner);
+                             return new T(parent);
+                         }});
+}
+
+// Series that feed each other in a circle would refill each other without end: such
+// sources are a reading error, and when it is ignored the series of the circle keep
+// none.
+void BreakSourceCycles(QObject* chart, const TProcTeeCheckError& onError)
+{
+    const std::vector<TChartSeries*> series = SeriesOf(chart);
+    auto byName = [&](const AnsiString& name) -> TChartSeries* {
+        for (TChartSeries* s : series)
+            if (s->objectName().toStdString() == name) return s;
+        return nullptr;
+    };
+    auto sourcesOf = [&](TChartSeries* s) {
+        std::vector<TChartSeries*> result;
+        if (s->LoadingDataSources)
+            for (const AnsiString& n : *s->LoadingDataSources)
+                if (TChartSeries* t = byName(n)) result.push_back(t);
+        return result;
+    };
+    for (TChartSeries* start : series) {
+        // Is start reachable from its own sources?
+        std::vector<TChartSeries*> stack = sourcesOf(start), seen;
+        bool circle = false;
+        while (!stack.empty() && !circle) {
+            TChartSeries* s = stack.back();
+            stack.pop_back();
+            if (s == start) circle = true;
+            if (std::find(seen.begin(), seen.end(), s) != seen.end()) continue;
+            seen.push_back(s);
+            for (TChartSeries* t : sourcesOf(s)) stack.push_back(t);
+        }
+        if (!circle) continue;
+        const AnsiString message = "Error reading " + start->objectName().toStdString() +
+                                   ".DataSource: Circular data source";
+        if (onError && !onError(message)) throw ChartException(message);
+        start->LoadingDataSources.reset();
+    }
 }
 
 // Reads the tree into the chart: its components are replaced, its properties set.
@@ -133,6 +199,10 @@ void ApplyChartFile(QObject* chart, const TStreamComponent& tree, const Bytes& f
     }
     if (!name.isEmpty()) chart->setObjectName(name);
     if (tryReadData && dataStart < file.size()) ReadTrailingData(chart, file, dataStart);
+    // With every component in place, the series find their sources by name.
+    BreakSourceCycles(chart, onError);
+    for (TChartSeries* s : SeriesOf(chart)) s->Loaded();
+    if (auto* panel = qobject_cast<TCustomTeePanel*>(chart)) panel->Loaded();
 }
 
 TStreamComponent SnapshotChart(QObject* chart)
@@ -184,6 +254,10 @@ std::string ToText(const Bytes& file)
     if (!IsBinaryForm(file)) return std::string(file.begin(), file.end());
     std::size_t dataStart = 0;
     const TStreamComponent tree = ParseChartFile(file, dataStart);
+    // The text form has no place for points stored after the chart: refuse rather than
+    // drop them.
+    if (dataStart < file.size())
+        throw ChartException(TeeMsg_InvalidTeeFile + ": the points stored after the chart cannot be converted to text");
     return WriteComponentText(tree);
 }
 
@@ -211,7 +285,22 @@ void TeeStoreRegisterClasses()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        RegisterStreamClass({"TChartSeries", [](QObject* owner) -> QObject* { return new TChartSeries(owner); }});
+        RegisterClass<TChartSeries>("TChartSeries");
+        RegisterClass<TLineSeries>("TLineSeries");
+        RegisterClass<THorizLineSeries>("THorizLineSeries");
+        RegisterClass<TAreaSeries>("TAreaSeries");
+        RegisterClass<THorizAreaSeries>("THorizAreaSeries");
+        RegisterClass<TFastLineSeries>("TFastLineSeries");
+        RegisterClass<TPointSeries>("TPointSeries");
+        RegisterChartClass<TChart>("TChart");
+        RegisterChartClass<TChartChart>("TChartChart");
+        RegisterChartClass<TODBCChart>("TODBCChart");
+        // A chart's components are its series, in the chart's order, whoever owns them.
+        RegisterChildComponents("TCustomAxisPanel", [](QObject* o) {
+            std::vector<QObject*> result;
+            for (TChartSeries* s : *static_cast<TCustomAxisPanel*>(o)->SeriesList()) result.push_back(s);
+            return result;
+        });
         TStreamDefinedProperty data;
         data.Name = "Data";
         data.Write = [](QObject* o, TStreamValue& v) {
@@ -228,6 +317,45 @@ void TeeStoreRegisterClasses()
             s->ReadData(v.Bytes);
         };
         RegisterDefinedProperty("TChartSeries", data);
+
+        // One source by its name, several as a list of names; resolved once all
+        // components are read.
+        TStreamDefinedProperty source;
+        source.Name = "DataSource";
+        source.Write = [](QObject* o, TStreamValue& v) {
+            auto* s = qobject_cast<TChartSeries*>(o);
+            if (!s || s->DataSources().Count() != 1 || s->DataSource()->objectName().isEmpty()) return false;
+            v = TStreamValue::MakeIdent(s->DataSource()->objectName().toStdString());
+            return true;
+        };
+        source.Read = [](QObject* o, const TStreamValue& v) {
+            auto* s = qobject_cast<TChartSeries*>(o);
+            if (!s || v.Kind != TStreamValue::Ident) throw ChartException("Invalid property value");
+            s->LoadingDataSources = std::make_unique<std::vector<AnsiString>>(1, v.Text);
+        };
+        RegisterDefinedProperty("TChartSeries", source);
+        TStreamDefinedProperty sources;
+        sources.Name = "DataSources";
+        sources.Write = [](QObject* o, TStreamValue& v) {
+            auto* s = qobject_cast<TChartSeries*>(o);
+            if (!s || s->DataSources().Count() < 2) return false;
+            v = TStreamValue{};
+            v.Kind = TStreamValue::List;
+            for (QObject* c : s->DataSources())
+                if (!c->objectName().isEmpty()) v.Items.push_back(TStreamValue::MakeString(c->objectName().toStdString()));
+            return true;
+        };
+        sources.Read = [](QObject* o, const TStreamValue& v) {
+            auto* s = qobject_cast<TChartSeries*>(o);
+            if (!s || v.Kind != TStreamValue::List) throw ChartException("Invalid property value");
+            auto names = std::make_unique<std::vector<AnsiString>>();
+            for (const TStreamValue& item : v.Items) {
+                if (item.Kind != TStreamValue::String) throw ChartException("Invalid property value");
+                names->push_back(item.Text);
+            }
+            s->LoadingDataSources = std::move(names);
+        };
+        RegisterDefinedProperty("TChartSeries", sources);
     });
 }
 

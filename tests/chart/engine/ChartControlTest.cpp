@@ -314,6 +314,20 @@ TEST_F(ChartControlTest, DragDownRightZoomsAndDragLeftUndoes)
     const QPoint p = At(5, 50);
     EXPECT_NE(support::PixelAt(img, p.x(), p.y()), clWhite);
 
+    // While dragging, the rubber band shows in the window (in the zoom pen's colour over
+    // the background colour); releasing removes it.
+    {
+        chart.GetZoom()->GetPen()->SetColor(clBlack);
+        const QImage before = Paint().copy();
+        const QPoint from = At(3, 72), to = At(5, 33);
+        Press(Qt::LeftButton, from.x(), from.y());
+        Move(Qt::LeftButton, to.x(), to.y());
+        const QImage during = chart.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(support::PixelAt(during, from.x() + 7, from.y()), clBlack);
+        EXPECT_EQ(support::PixelAt(during, to.x() - 1, to.y() - 5), clBlack);
+        Release(Qt::LeftButton, from.x(), from.y());  // back to the start: too short to zoom
+        EXPECT_EQ(chart.grab().toImage().convertToFormat(QImage::Format_RGB32), before);
+    }
     // A second zoom keeps the scales of before the first.
     Drag(Qt::LeftButton, At(3, 70), At(5, 30));
     EXPECT_EQ(zooms, 2);

@@ -140,6 +140,11 @@ TEST_F(PointerTest, CalloutArrowHeadsAndMarksCalloutLength)
 {
     TCallout callout(&series);
     EXPECT_FALSE(callout.GetDraw3D());
+    // Written to chart files only where they differ from their own defaults.
+    EXPECT_FALSE(callout.IsPropertyStored("Draw3D"));
+    EXPECT_FALSE(callout.IsPropertyStored("Style"));
+    EXPECT_TRUE(pointer.IsPropertyStored("Style"));
+    EXPECT_FALSE(pointer.IsPropertyStored("Draw3D"));
     const TPoint from(20, 50), to(20, 30);
     callout.SetArrowHead(ahLine);
     canvas.Clear();

@@ -115,6 +115,12 @@ TEST_F(FastLineTest, AddingWithoutAutoRepaintDrawsOnlyTheNewSegment)
     EXPECT_EQ(afterAdd, 1);
     EXPECT_EQ(fed.Count(), 2) << "a series fed from this one must still get the point";
 
+    s.SetActive(false);
+    canvas.Clear();
+    s.AddXY(200, 0);
+    EXPECT_TRUE(Lines().empty()) << "a hidden series draws no new segment";
+    EXPECT_EQ(fed.Count(), 3);
+
     // The very first point: move and line both target it, nothing visible.
     TFastLineSeries empty;
     empty.SetParentChart(&chart);
@@ -175,6 +181,24 @@ TEST_F(FastLineTest, PenColourMarginsGalleryAndCopy)
     EXPECT_FALSE(copy.GetAutoRepaint());
     EXPECT_TRUE(copy.DrawPointBeyondRange);
     EXPECT_FALSE(copy.SinglePointFunctions);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FastLineTest, AddedPointInTheSameColumnDrawsOneVerticalStroke)
+{
+    s.AddXY(0, 0);
+    s.AddXY(100, 100);
+    s.SetAutoRepaint(false);
+    canvas.Clear();
+    s.AddXY(100, 150);
+    EXPECT_EQ(Lines(), (Calls{"MoveTo(150,220)", "LineTo(150,170)"}));
+    s.SetDrawAll(false);
+    canvas.Clear();
+    s.AddXY(100, 10);
+    EXPECT_EQ(Lines(), (Calls{"MoveTo(150,170)"}));
 }
 
 }  // namespace

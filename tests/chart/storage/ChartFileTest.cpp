@@ -11,6 +11,10 @@
 #include "chart/engine/TChartBrush.h"
 #include "chart/engine/TChartPen.h"
 #include "chart/engine/TChartSeries.h"
+#include "chart/engine/TChartTitle.h"
+#include "chart/engine/TCustomChart.h"
+#include "chart/series/TAreaSeries.h"
+#include "chart/series/TLineSeries.h"
 #include "chart/storage/TeeComponentPersist.h"
 #include "chart/storage/TeeStore.h"
 #include "platform/TPersistent.h"
@@ -88,11 +92,14 @@ void Load(TTestChart& chart, const Bytes& bytes, const TProcTeeCheckError& onErr
 }
 
 // Everything the chart stores, points included, in readable form (its name left out).
-std::string State(TTestChart& chart)
+std::string State(QObject& chart)
 {
-    for (TChartSeries* s : chart.Series) s->ForceSaveData = true;
+    std::vector<TChartSeries*> series;
+    for (QObject* o : StreamChildComponents(&chart))
+        if (auto* s = qobject_cast<TChartSeries*>(o)) series.push_back(s);
+    for (TChartSeries* s : series) s->ForceSaveData = true;
     TStreamComponent c = ComponentFromObject(&chart);
-    for (TChartSeries* s : chart.Series) s->ForceSaveData = false;
+    for (TChartSeries* s : series) s->ForceSaveData = false;
     c.Name.clear();
     return WriteComponentText(c);
 }
@@ -113,7 +120,7 @@ void Fill(TTestChart& chart)
     chart.GetLeftAxis()->SetMinMax(-10, 250.5);
     chart.GetLeftAxis()->SetVisible(false);
     TChartSeries* a = chart.AddSeries("Series1");
-    a->SetTitle("Bath");
+    a->SetTitle("Bath " + std::string(150, 'x') + "'quoted'");  // long: the text form splits it
     a->AddXY(1.5, -2.25, "first", 0x00FF00);
     a->AddXY(2.5, 1e300, "");
     a->AddXY(4, 3, "last");
@@ -168,6 +175,84 @@ TEST_F(ChartFileTest, RoundTripInBothFormsRestoresEveryStoredSettingAndPoint)
     }
 }
 
+TEST_F(ChartFileTest, TheChartRoundTripsWithItsSeriesTypes)
+{
+    TChart source;
+    source.setObjectName("Chart1");
+    source.SetView3D(false);
+    source.Set3DPercent(35);
+    source.GetTitle()->SetText({"Bath", "second line"});
+    source.LeftAxis()->SetAutomatic(false);
+    source.LeftAxis()->SetMinMax(-20, 120);
+    auto* line = new TLineSeries(&source);
+    line->setObjectName("Series1");
+    source.AddSeries(line);
+    line->AddXY(0.5, 20, "a");
+    line->AddXY(1.5, 21);
+    auto* area = new TAreaSeries(&source);
+    area->setObjectName("Series2");
+    source.AddSeries(area);
+    area->Add(3);
+    const std::string expected = State(source);
+    for (bool text : {false, true}) {
+        SCOPED_TRACE(text ? "text" : "binary");
+        TMemoryStream file;
+        SaveChartToStream(&source, &file, true, text);
+        if (text) {
+            const std::string s(file.Bytes().begin(), file.Bytes().end());
+            EXPECT_NE(s.find("Title.Text.Strings = (\r\n    'Bath'\r\n    'second line')"), std::string::npos);
+        }
+        file.SetPosition(0);
+        TChart target;
+        LoadChartFromStream(&target, &file);
+        EXPECT_EQ(State(target), expected);
+        ASSERT_EQ(target.SeriesCount(), 2);
+        EXPECT_NE(qobject_cast<TLineSeries*>(target.GetSeries(0)), nullptr);
+        EXPECT_NE(qobject_cast<TAreaSeries*>(target.GetSeries(1)), nullptr);
+        EXPECT_EQ(target.GetTitle()->Text().size(), 2u);
+        EXPECT_EQ(target.LeftAxis()->GetMinimum(), -20);
+        EXPECT_TRUE(target.AutoRepaint);
+    }
+}
+
+TEST_F(ChartFileTest, SeriesFindTheirSourcesByNameAfterLoading)
+{
+    TTestChart source;
+    TChartSeries* derived = source.AddSeries("Derived");  // written before its source
+    TChartSeries* a = source.AddSeries("A");
+    TChartSeries* b = source.AddSeries("B");
+    a->Add(1);
+    a->Add(2);
+    derived->SetDataSource(a);
+    for (bool text : {false, true}) {
+        TTestChart target;
+        Load(target, Save(source, true, text));
+        ASSERT_EQ(target.Series.Count(), 3);
+        EXPECT_EQ(target.Series[0]->DataSource(), target.Series[1]);
+        EXPECT_EQ(target.Series[0]->Count(), 2);  // refilled from the source, not stored
+        EXPECT_FALSE(target.Series[0]->ManualData);
+    }
+    derived->InternalAddDataSource(b);
+    TTestChart target;
+    Load(target, Save(source, true, true));
+    ASSERT_EQ(target.Series[0]->DataSources().Count(), 2);
+    EXPECT_EQ(target.Series[0]->DataSources()[1], target.Series[2]);
+
+    // A circle of sources (A from B, B from A) is an error; ignored, the circle is cut.
+    const std::string circle = "object TTestChart\r\n  object A: TChartSeries\r\n    DataSource = B\r\n  end\r\n"
+                               "  object B: TChartSeries\r\n    DataSource = A\r\n  end\r\nend\r\n";
+    const Bytes file(circle.begin(), circle.end());
+    TTestChart strict;
+    strict.AddSeries("Keep");
+    EXPECT_THROW(Load(strict, file, [](const AnsiString&) { return false; }), ChartException);
+    ASSERT_EQ(strict.Series.Count(), 1);
+    TTestChart tolerant;
+    Load(tolerant, file);
+    ASSERT_EQ(tolerant.Series.Count(), 2);
+    EXPECT_EQ(tolerant.Series[0]->DataSource(), nullptr);  // cut here
+    EXPECT_EQ(tolerant.Series[1]->DataSource(), tolerant.Series[0]);
+}
+
 TEST_F(ChartFileTest, WithoutSeriesDataTheSeriesComeBackEmpty)
 {
     TTestChart source;
@@ -177,7 +262,7 @@ TEST_F(ChartFileTest, WithoutSeriesDataTheSeriesComeBackEmpty)
     Load(target, Save(source, false, false));
     ASSERT_EQ(target.Series.Count(), 2);
     EXPECT_EQ(target.Series[0]->Count(), 0);
-    EXPECT_EQ(target.Series[0]->GetTitle(), "Bath");
+    EXPECT_EQ(target.Series[0]->GetTitle(), source.Series[0]->GetTitle());
     EXPECT_FALSE(source.Series[0]->DontSaveData);  // the saving flags are cleared again
 }
 
@@ -210,6 +295,20 @@ TEST_F(ChartFileTest, ConversionBetweenFormsIsLossless)
     const QByteArray all = f.readAll();
     EXPECT_EQ(Bytes(all.begin(), all.end()), text);
 
+    // Points stored after the chart load into the series but cannot go into text.
+    TTestChart noData;
+    noData.AddSeries("S");
+    Bytes trailing = Save(noData, false, false);
+    for (std::uint8_t b : {0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x24, 0x40}) trailing.push_back(b);  // one point, y = 10
+    TTestChart withTrailing;
+    Load(withTrailing, trailing);
+    ASSERT_EQ(withTrailing.Series.Count(), 1);
+    ASSERT_EQ(withTrailing.Series[0]->Count(), 1);
+    EXPECT_EQ(withTrailing.Series[0]->GetyValue(0), 10);
+    TMemoryStream in4(trailing.data(), trailing.size()), out4;
+    EXPECT_THROW(ConvertTeeToText(&in4, &out4), ChartException);
+    EXPECT_EQ(out4.GetSize(), 0);
+
     EXPECT_EQ(TeeCheckExtension("chart"), "chart.tee");
     EXPECT_EQ(TeeCheckExtension("chart.dat"), "chart.dat");
     EXPECT_EQ(TeeCheckExtension("dir.v2/chart"), "dir.v2/chart.tee");
@@ -221,8 +320,18 @@ TEST_F(ChartFileTest, ReadingErrorsFollowTheCallback)
     Fill(source);
     const std::string good(reinterpret_cast<const char*>(Save(source, true, true).data()), Save(source, true, true).size());
     std::string bad = good;
-    bad.replace(bad.find("  Percent = "), 0, "  Unknown.Thing = 5\r\n  View3D = 7\r\n");
+    bad.replace(bad.find("  Percent = "), 0, "  Unknown.Thing = 5\r\n  OnClick = Chart1Click\r\n  View3D = 7\r\n");
     const Bytes file(bad.begin(), bad.end());
+
+    // Colours may come by name.
+    std::string named = good;
+    named.replace(named.find("  Percent = "), 0, "  Color = clRed\r\n");
+    TTestChart colored;
+    Load(colored, Bytes(named.begin(), named.end()), [](const AnsiString& m) -> bool {
+        ADD_FAILURE() << m;
+        return false;
+    });
+    EXPECT_EQ(colored.Color, clRed);
 
     // Without a callback the errors are skipped and the rest is read.
     TTestChart quiet;
@@ -317,6 +426,42 @@ TEST_F(ChartFileTest, MalformedFilesFailCleanlyAndChangeNothing)
         ++count;
     }
     EXPECT_GE(count, 8);
+}
+
+// Single-byte damage anywhere in both forms: the file loads (and then saves and loads
+// again) or fails with a chart error; nothing else escapes.
+TEST_F(ChartFileTest, DamagedBytesNeverEscapeAsOtherFailures)
+{
+    QFile f(NOX_TEST_DATA_DIR "/chartfile/valid_small.tee");
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray raw = f.readAll();
+    const Bytes binary(raw.begin(), raw.end());
+    TMemoryStream in(binary.data(), binary.size()), textOut;
+    ConvertTeeToText(&in, &textOut);
+    int loaded = 0, refused = 0;
+    for (const Bytes& seed : {binary, textOut.Bytes()}) {
+        for (std::size_t i = 0; i < seed.size(); ++i) {
+            for (std::uint8_t v : {std::uint8_t(0), std::uint8_t(0xFF), std::uint8_t(0x7F), std::uint8_t(seed[i] + 1)}) {
+                Bytes damaged = seed;
+                damaged[i] = v;
+                TTestChart chart;
+                try {
+                    Load(chart, damaged, [](const AnsiString&) { return true; });
+                } catch (const ChartException&) {
+                    ++refused;
+                    continue;
+                }
+                ++loaded;
+                for (bool text : {false, true}) {
+                    TTestChart again;
+                    EXPECT_NO_THROW(Load(again, Save(chart, true, text), [](const AnsiString&) { return false; }))
+                        << "byte " << i << " = " << int(v);
+                }
+            }
+        }
+    }
+    EXPECT_GT(loaded, 0);
+    EXPECT_GT(refused, 0);
 }
 
 TEST_F(ChartFileTest, ExtendedFloatsKeepEveryDouble)

@@ -16,6 +16,7 @@
 #include "chart/engine/TeeHtml.h"
 #include "chart/storage/BitmapFileWriter.h"
 #include "chart/storage/TeePictureFormats.h"
+#include "support/ScriptedDialogs.h"
 
 #include <jpeglib.h>
 
@@ -284,6 +285,15 @@ TEST_F(PictureExport, GifDecodesToExactPaletteIndexes)
     const std::set<int> indexes = {frame->GetPixel(15, 20), frame->GetPixel(70, 20), frame->GetPixel(50, 60),
                                    frame->GetPixel(150, 80)};
     EXPECT_EQ(indexes.size(), 4u);
+
+    // The reduction chosen on the form reaches the picture: the web palette's full table.
+    form->CBReduction->setCurrentIndex(int(rmNetscape));
+    gif.SaveToFile(File("web.gif"));
+    TGIFImage web;
+    web.LoadFromFile(File("web.gif"));
+    TGIFSubImage* webFrame = web.Images()->GetImage(0);
+    EXPECT_EQ(webFrame->ActiveColorMap()->GetCount(), 256);
+    EXPECT_EQ(webFrame->ActiveColorMap()->GetColor(webFrame->GetPixel(15, 20)), kRed);
 }
 
 TEST_F(PictureExport, MetafileEnhancedUntilSwitchedByTheSecondFilterEntry)
@@ -501,4 +511,16 @@ TEST_F(PictureExport, ClipboardReceivesThePictureAndItsFileBytes)
     const QByteArray bytes = data->data("image/jpeg");
     EXPECT_EQ(DecodeJpeg(std::vector<std::uint8_t>(bytes.begin(), bytes.end())).width, 80);
     EXPECT_EQ(qvariant_cast<QImage>(data->imageData()).size(), QSize(80, 90));
+}
+
+TEST_F(PictureExport, SavePanelWritesWhatTheDialogConfirms)
+{
+    support::TestDialogs().QueueFileName("");
+    TeeSavePanel(&TGIFExportFormat::Class, &panel);
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+    support::TestDialogs().QueueFileName(File("asked.gif"));
+    TeeExportSavePanel(&TGIFExportFormat::Class, &panel);
+    TGIFImage saved;
+    saved.LoadFromFile(File("asked.gif"));
+    EXPECT_EQ(saved.GetWidth(), 160);
 }

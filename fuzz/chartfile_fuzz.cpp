@@ -1,0 +1,46 @@
+// libFuzzer target of the chart-file reader: any input either loads or fails with a
+// chart error; a chart that loaded saves and loads again without one, and converting
+// between the two forms fails only with a chart error.
+#include <QGuiApplication>
+#include <cstddef>
+#include <cstdint>
+
+#include "chart/storage/TeeStore.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
+    static QGuiApplication* app = [] {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "chartfile_fuzz";
+        static char* argv[] = {name, nullptr};
+        return new QGuiApplication(argc, argv);
+    }();
+    (void)app;
+
+    for (int direction = 0; direction < 2; ++direction) {
+        TMemoryStream in(Data, Size), out;
+        try {
+            if (direction == 0)
+                ConvertTeeToText(&in, &out);
+            else
+                ConvertTeeToBinary(&in, &out);
+        } catch (const ChartException&) {
+        }
+    }
+
+    QObject chart;
+    TMemoryStream in(Data, Size);
+    try {
+        LoadChartFromStreamCheck(&chart, &in, [](const AnsiString&) { return false; }, true);
+    } catch (const ChartException&) {
+        return 0;
+    }
+    for (bool text : {false, true}) {
+        TMemoryStream saved;
+        SaveChartToStream(&chart, &saved, true, text);
+        saved.SetPosition(0);
+        QObject again;
+        LoadChartFromStreamCheck(&again, &saved, [](const AnsiString&) { return false; }, true);
+    }
+    return 0;
+}

@@ -1,0 +1,35 @@
+#include "chart/engine/TeeSeriesTypes.h"
+
+#include <algorithm>
+
+#include "chart/engine/TeeConst.h"
+
+std::vector<TTeeSeriesType>& TeeSeriesTypes()
+{
+    static std::vector<TTeeSeriesType> list;
+    return list;
+}
+
+void RegisterTeeSeries(TChartSeriesClass SeriesClass, const AnsiString* Description, const AnsiString* GalleryPage,
+                       int NumGallerySeries)
+{
+    std::vector<TTeeSeriesType>& list = TeeSeriesTypes();
+    const auto same = [&](const TTeeSeriesType& t) {
+        return t.SeriesClass == SeriesClass && t.FunctionClass == nullptr;
+    };
+    if (std::any_of(list.begin(), list.end(), same)) return;
+    list.push_back({SeriesClass, nullptr, Description, GalleryPage, NumGallerySeries});
+}
+
+void RegisterTeeSeries(TChartSeriesClass SeriesClass, const AnsiString* Description)
+{
+    RegisterTeeSeries(SeriesClass, Description, &TeeMsg_GalleryStandard, 2);
+}
+
+void UnRegisterTeeSeries(std::initializer_list<TChartSeriesClass> Classes)
+{
+    std::vector<TTeeSeriesType>& list = TeeSeriesTypes();
+    std::erase_if(list, [&](const TTeeSeriesType& t) {
+        return std::find(Classes.begin(), Classes.end(), t.SeriesClass) != Classes.end();
+    });
+}

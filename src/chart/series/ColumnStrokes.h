@@ -1,0 +1,61 @@
+#pragma once
+// The vertical segments of a line that fall on one pixel column, gathered while the line
+// stays in the column and drawn as at most three strokes: first to the extreme reached
+// first, then to the other extreme, then back to the last point. They cover every pixel
+// the single segments would have covered and leave the pen at the last point, so a line
+// of many points per column costs a few segments per column.
+class TColumnStrokes {
+public:
+    bool Active() const { return FActive; }
+    int X() const { return FX; }
+    int Start() const { return FStart; }
+    int Last() const { return FLast; }
+
+    // The pen stands at (x, y); y is the column's first point.
+    void Begin(int x, int y)
+    {
+        FActive = true;
+        FX = x;
+        FStart = FMin = FMax = FLast = y;
+        FStep = FMinStep = FMaxStep = 0;
+    }
+
+    void Add(int y)
+    {
+        ++FStep;
+        if (y < FMin) {
+            FMin = y;
+            FMinStep = FStep;
+        } else if (y > FMax) {
+            FMax = y;
+            FMaxStep = FStep;
+        }
+        FLast = y;
+    }
+
+    // Calls lineTo(x, y) for each stroke and ends the column.
+    template <typename LineTo>
+    void Flush(LineTo&& lineTo)
+    {
+        if (!FActive) return;
+        FActive = false;
+        const bool minFirst = FMinStep <= FMaxStep;
+        int at = FStart;
+        for (const int y : {minFirst ? FMin : FMax, minFirst ? FMax : FMin, FLast}) {
+            if (y == at) continue;
+            lineTo(FX, y);
+            at = y;
+        }
+    }
+
+private:
+    bool FActive = false;
+    int FX = 0;
+    int FStart = 0;
+    int FMin = 0;
+    int FMax = 0;
+    int FLast = 0;
+    int FStep = 0;
+    int FMinStep = 0;
+    int FMaxStep = 0;
+};

@@ -1,0 +1,20 @@
+#include "chart/series/TeeStandardSeries.h"
+
+#include "chart/engine/TeeConst.h"
+#include "chart/engine/TeeSeriesTypes.h"
+#include "chart/series/TAreaSeries.h"
+#include "chart/series/TFastLineSeries.h"
+#include "chart/series/TLineSeries.h"
+#include "chart/series/TPointSeries.h"
+
+void RegisterTeeStandardSeries()
+{
+    // Bar, horizontal bar and pie take their places after line (bar, horizontal bar) and
+    // after point (pie) once those series types are built.
+    RegisterTeeSeries(&TLineSeries::staticMetaObject, &TeeMsg_GalleryLine);
+    RegisterTeeSeries(&TAreaSeries::staticMetaObject, &TeeMsg_GalleryArea);
+    RegisterTeeSeries(&TPointSeries::staticMetaObject, &TeeMsg_GalleryPoint);
+    RegisterTeeSeries(&TFastLineSeries::staticMetaObject, &TeeMsg_GalleryFastLine);
+    RegisterTeeSeries(&THorizLineSeries::staticMetaObject, &TeeMsg_GalleryHorizLine, &TeeMsg_GalleryStandard, 1);
+    RegisterTeeSeries(&THorizAreaSeries::staticMetaObject, &TeeMsg_GalleryHorizArea, &TeeMsg_GalleryStandard, 1);
+}

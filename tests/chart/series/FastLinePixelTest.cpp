@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "../engine/FakeChartHost.h"
+#include "chart/series/TFastLineSeries.h"
+#include "chart/series/TLineSeries.h"
+#include "platform/TBitmap.h"
+
+namespace {
+
+struct BitmapChart {
+    BitmapChart()
+    {
+        bitmap.SetSize(500, 340);
+        canvas.BufferedDisplay = false;
+        canvas.InitWindow(bitmap.Canvas(), nullptr, clWhite, false, TRect(0, 0, 500, 340));
+        canvas.ResetState();
+        canvas.Pen->SetStyle(psClear);
+        canvas.FillRect(TRect(0, 0, 500, 340));
+        canvas.Pen->SetStyle(psSolid);
+        chart.Canvas = &canvas;
+        chart.CreateStandardAxes();
+        chart.AxesList.BottomAxis()->SetMinMax(0, 400);
+        chart.AxesList.LeftAxis()->SetMinMax(0, 300);
+        chart.CalcAxisPositions();
+    }
+    TBitmap bitmap;
+    TTeeCanvas3D canvas;
+    FakeChartHost chart;
+};
+
+int DifferingPixels(const QImage& a, const QImage& b)
+{
+    int differing = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) differing += a.pixel(x, y) != b.pixel(x, y);
+    return differing;
+}
+
+// Gathering the points of a pixel column into a few strokes must not change the picture:
+// every spike stays. Compared with the same points joined one segment at a time.
+TEST(FastLinePixels, ManyPointsPerColumnDrawTheSamePixelsAsEverySegment)
+{
+    BitmapChart fast, plain;
+    TFastLineSeries s;
+    s.SetParentChart(&fast.chart);
+    s.SetSeriesColor(clBlack);
+    std::uint32_t seed = 7;
+    for (int i = 0; i < 20000; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        s.AddXY(i * 0.02, 150 + double(seed >> 24) * 0.5 - 64);
+    }
+    s.CalcFirstLastVisibleIndex();
+    s.DrawAllValues();
+
+    int x0 = 0, y0 = 0;
+    plain.canvas.Pen->SetColor(clBlack);
+    for (int i = s.FirstValueIndex; i <= s.LastValueIndex; ++i) {
+        s.CalcPosition(i, x0, y0);
+        if (i == s.FirstValueIndex)
+            plain.canvas.MoveTo(x0, y0);
+        else
+            plain.canvas.LineTo(x0, y0);
+    }
+    s.SetParentChart(nullptr);
+
+    EXPECT_EQ(DifferingPixels(fast.bitmap.Image(), plain.bitmap.Image()), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(LinePixels, ManyPointsPerColumnDrawTheSamePixelsAsEverySegment)
+{
+    BitmapChart gathered, plain;
+    TLineSeries s;
+    s.SetParentChart(&gathered.chart);
+    s.SetSeriesColor(clBlack);
+    std::uint32_t seed = 11;
+    for (int i = 0; i < 20000; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        if (i % 997 == 500)
+            s.AddNullXY(i * 0.02, 0);  // gaps break the columns' runs
+        else
+            s.AddXY(i * 0.02, 150 + double(seed >> 24) * 0.5 - 64);
+    }
+    s.CalcFirstLastVisibleIndex();
+    s.DrawAllValues();
+
+    plain.canvas.Pen->SetColor(clBlack);
+    for (int i = s.FirstValueIndex + 1; i <= s.LastValueIndex; ++i) {
+        if (s.IsNull(i) || s.IsNull(i - 1)) continue;
+        plain.canvas.MoveTo(s.CalcXPos(i - 1), s.CalcYPos(i - 1));
+        plain.canvas.LineTo(s.CalcXPos(i), s.CalcYPos(i));
+    }
+    s.SetParentChart(nullptr);
+    EXPECT_EQ(DifferingPixels(gathered.bitmap.Image(), plain.bitmap.Image()), 0);
+}
+
+}  // namespace

@@ -1,0 +1,50 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "chart/engine/TeeConst.h"
+#include "chart/engine/TeeSeriesTypes.h"
+#include "chart/series/TAreaSeries.h"
+#include "chart/series/TFastLineSeries.h"
+#include "chart/series/TLineSeries.h"
+#include "chart/series/TPointSeries.h"
+#include "chart/series/TeeStandardSeries.h"
+
+namespace {
+
+TEST(StandardSeriesRegistration, RegistersOnceInGalleryOrderAndTheClassesCanBeMade)
+{
+    RegisterTeeStandardSeries();
+    RegisterTeeStandardSeries();
+    std::vector<const char*> names;
+    for (const TTeeSeriesType& t : TeeSeriesTypes()) {
+        names.push_back(t.SeriesClass->className());
+        EXPECT_EQ(t.GalleryPage, &TeeMsg_GalleryStandard);
+    }
+    ASSERT_EQ(names.size(), 6u);
+    EXPECT_STREQ(names[0], "TLineSeries");
+    EXPECT_STREQ(names[3], "TFastLineSeries");
+    EXPECT_STREQ(names[5], "THorizAreaSeries");
+    EXPECT_EQ(TeeSeriesTypes()[0].NumGallerySeries, 2);
+    EXPECT_EQ(TeeSeriesTypes()[4].NumGallerySeries, 1);
+    EXPECT_EQ(*TeeSeriesTypes()[4].Description, "Horizontal\rLine");
+
+    // The gallery makes its samples from the class alone.
+    for (const TTeeSeriesType& t : TeeSeriesTypes()) {
+        QObject owner;
+        QObject* made = t.SeriesClass->newInstance(Q_ARG(QObject*, &owner));
+        ASSERT_NE(made, nullptr) << t.SeriesClass->className();
+        EXPECT_EQ(made->metaObject(), t.SeriesClass);
+    }
+
+    UnRegisterTeeSeries({&TLineSeries::staticMetaObject, &TPointSeries::staticMetaObject});
+    EXPECT_EQ(TeeSeriesTypes().size(), 4u);
+    RegisterTeeStandardSeries();  // comes back at the end
+    EXPECT_STREQ(TeeSeriesTypes().back().SeriesClass->className(), "TPointSeries");
+    UnRegisterTeeSeries({&TLineSeries::staticMetaObject, &TAreaSeries::staticMetaObject,
+                         &TPointSeries::staticMetaObject, &TFastLineSeries::staticMetaObject,
+                         &THorizLineSeries::staticMetaObject, &THorizAreaSeries::staticMetaObject});
+    EXPECT_TRUE(TeeSeriesTypes().empty());
+}
+
+}  // namespace
