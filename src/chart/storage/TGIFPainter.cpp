@@ -178,9 +178,9 @@ void TGIFPainter::Execute() {
                 });
                 if (index >= count || empty) break;
 
-                // Wait out the previous frame's delay.
                 // Only a painter with an event can sleep through a pause.
                 while (FEvent && FPaused.load() && !Terminated() && !FRestart.load()) WaitEvent(-1);
+                // Wait out the previous frame's delay.
                 if (delay < 1) {
                     std::this_thread::yield();
                 } else {
