@@ -586,6 +586,23 @@ void TCustomBarSeries::SetSubGallery(TChartSeries* series, int index)
     static constexpr TMultiBar withoutStack[] = {mbSide, mbSideAll};
     const int item = index - 6;
     if (SubGalleryStack() ? (item >= 0 && item < 5) : (item >= 0 && item < 2)) {
+        IChartHost* chart = s->ParentChart();
+        if (chart && chart->SeriesList()->Count() == 1) {
+            // An arrangement needs a second series to show itself.
+            s->FillSampleValues(2);
+            QObject* owner = s->parent() ? s->parent() : s;
+            QObject* made = s->metaObject()->newInstance(Q_ARG(QObject*, owner));
+            if (auto* other = qobject_cast<TCustomBarSeries*>(made)) {
+                other->setObjectName(QStringLiteral("Series%1").arg(chart->SeriesList()->Count() + 1));
+                other->SetTitle(AnsiString());
+                other->SetParentChart(chart);
+                other->FillSampleValues(2);
+                other->Marks()->SetVisible(false);
+                other->SetBarWidthPercent(s->GetBarWidthPercent());
+            } else {
+                delete made;
+            }
+        }
         s->SetMultiBar(SubGalleryStack() ? withStack[item] : withoutStack[item]);
         s->Marks()->SetVisible(false);
     }

@@ -305,3 +305,90 @@ TEST_F(BarSeriesTest, GalleryAndCopy)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BarSeriesTest, MarksStandAtTheBarsEnd)
+{
+    TBarSeries s;
+    s.SetParentChart(&chart);
+    s.AddXY(100, 100);
+    s.AddXY(200, 50);
+    s.SetAutoMarkPosition(false);
+    s.Marks()->GetCallout()->SetDistance(3);
+    s.BarSize = 20;
+    auto at = [](int x, int y) {
+        TSeriesMarkPosition p;
+        p.ArrowFrom = p.ArrowTo = TPoint(x, y);
+        p.LeftTop = TPoint(x - 10, y - 9);
+        p.Width = 20;
+        p.Height = 10;
+        return p;
+    };
+    TSeriesMarkPosition up = at(140, 220);
+    s.DrawMark(0, "m", up);
+    EXPECT_EQ(up.LeftTop, TPoint(140, 188));
+    EXPECT_EQ(up.ArrowTo, TPoint(150, 197));
+    EXPECT_EQ(up.ArrowFrom, TPoint(150, 217));
+
+    // A bar hanging below its origin carries its mark underneath.
+    s.SetYOrigin(100);
+    TSeriesMarkPosition down = at(240, 270);
+    s.DrawMark(1, "m", down);
+    EXPECT_EQ(down.LeftTop, TPoint(240, 294));
+    EXPECT_EQ(down.ArrowTo, TPoint(250, 303));
+    EXPECT_EQ(down.ArrowFrom, TPoint(250, 273));
+
+    THorizBarSeries h;
+    h.SetParentChart(&chart);
+    h.AddXY(100, 0);
+    h.Marks()->GetCallout()->SetDistance(3);
+    h.BarSize = 70;
+    Scale(-100, 300, 0, 300);
+    TSeriesMarkPosition right = at(250, 285);
+    h.DrawMark(0, "m", right);
+    EXPECT_EQ(right.LeftTop, TPoint(273, 316));
+    EXPECT_EQ(right.ArrowTo, TPoint(273, 320));
+    EXPECT_EQ(right.ArrowFrom, TPoint(253, 320));
+}
+
+TEST_F(BarSeriesTest, HitTestFollowsTheShape)
+{
+    TBarSeries s;
+    s.SetParentChart(&chart);
+    s.Marks()->SetVisible(false);
+    s.SetMultiBar(mbNone);
+    s.SetCustomBarSize(20);
+    s.AddXY(100, 100);
+    DrawBars();  // bar 140..160, 220..320
+    EXPECT_EQ(s.Clicked(141, 225), 0);
+    EXPECT_EQ(s.Clicked(161, 225), -1);
+    EXPECT_EQ(s.Clicked(150, 215), -1);
+    s.SetBarStyle(bsPyramid);
+    EXPECT_EQ(s.Clicked(141, 225), -1) << "beside the apex";
+    EXPECT_EQ(s.Clicked(150, 300), 0);
+    s.SetBarStyle(bsInvPyramid);
+    EXPECT_EQ(s.Clicked(141, 225), 0);
+    EXPECT_EQ(s.Clicked(141, 315), -1);
+}
+
+TEST_F(BarSeriesTest, ArrangementGalleryItemAddsASecondSeries)
+{
+    auto* s = new TBarSeries;
+    s->SetParentChart(&chart);
+    s->SetBarWidthPercent(55);
+    s->SetSubGallery(s, 6);
+    ASSERT_EQ(chart.Series.Count(), 2);
+    auto* other = qobject_cast<TBarSeries*>(chart.Series[1]);
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(s->Count(), 2);
+    EXPECT_EQ(other->Count(), 2);
+    EXPECT_EQ(other->GetBarWidthPercent(), 55);
+    EXPECT_EQ(other->GetMultiBar(), mbStacked);
+    EXPECT_FALSE(s->Marks()->GetVisible());
+    EXPECT_FALSE(other->Marks()->GetVisible());
+    delete s;  // takes the series it made along
+    EXPECT_EQ(chart.Series.Count(), 0);
+}
+
+}  // namespace
