@@ -254,7 +254,6 @@
     X(TeeMsg_GroupName, "Group name:") \
     X(TeeMsg_FunctionMedian, "Median") \
     X(TeeMsg_FunctionMode, "Mode") \
-    X(TeeMsg_FunctionSmooth, "Smoothing") \
     X(TeeMsg_Options, "Options") \
     X(TeeMsg_DepthTopAxis, "Depth Top") \
     X(TeeMsg_View2D, "2D") \

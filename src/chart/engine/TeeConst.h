@@ -259,7 +259,6 @@ extern AnsiString TeeMsg_ChangeGroupName;
 extern AnsiString TeeMsg_GroupName;
 extern AnsiString TeeMsg_FunctionMedian;
 extern AnsiString TeeMsg_FunctionMode;
-extern AnsiString TeeMsg_FunctionSmooth;
 extern AnsiString TeeMsg_Options;
 extern AnsiString TeeMsg_DepthTopAxis;
 extern AnsiString TeeMsg_View2D;

@@ -7,6 +7,7 @@
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TChartValueList.h"
 #include "chart/engine/TeeConst.h"
+#include "chart/engine/TeeProCo.h"
 #include "chart/engine/TeeSeriesTypes.h"
 #include "platform/Exception.h"
 #include "platform/Round.h"
