@@ -3,15 +3,17 @@
 #include "chart/engine/TeeConst.h"
 #include "chart/engine/TeeSeriesTypes.h"
 #include "chart/series/TAreaSeries.h"
+#include "chart/series/TBarSeries.h"
 #include "chart/series/TFastLineSeries.h"
 #include "chart/series/TLineSeries.h"
 #include "chart/series/TPointSeries.h"
 
 void RegisterTeeStandardSeries()
 {
-    // Bar, horizontal bar and pie take their places after line (bar, horizontal bar) and
-    // after point (pie) once those series types are built.
+    // Pie takes its place after point once that series type is built.
     RegisterTeeSeries(&TLineSeries::staticMetaObject, &TeeMsg_GalleryLine);
+    RegisterTeeSeries(&TBarSeries::staticMetaObject, &TeeMsg_GalleryBar);
+    RegisterTeeSeries(&THorizBarSeries::staticMetaObject, &TeeMsg_GalleryHorizBar);
     RegisterTeeSeries(&TAreaSeries::staticMetaObject, &TeeMsg_GalleryArea);
     RegisterTeeSeries(&TPointSeries::staticMetaObject, &TeeMsg_GalleryPoint);
     RegisterTeeSeries(&TFastLineSeries::staticMetaObject, &TeeMsg_GalleryFastLine);

@@ -5,6 +5,7 @@
 #include "chart/engine/TeeConst.h"
 #include "chart/engine/TeeSeriesTypes.h"
 #include "chart/series/TAreaSeries.h"
+#include "chart/series/TBarSeries.h"
 #include "chart/series/TFastLineSeries.h"
 #include "chart/series/TLineSeries.h"
 #include "chart/series/TPointSeries.h"
@@ -31,13 +32,15 @@ TEST(StandardSeriesRegistration, RegistersOnceInGalleryOrderAndTheClassesCanBeMa
         names.push_back(t.SeriesClass->className());
         EXPECT_EQ(t.GalleryPage, &TeeMsg_GalleryStandard);
     }
-    ASSERT_EQ(names.size(), 6u);
+    ASSERT_EQ(names.size(), 8u);
     EXPECT_STREQ(names[0], "TLineSeries");
-    EXPECT_STREQ(names[3], "TFastLineSeries");
-    EXPECT_STREQ(names[5], "THorizAreaSeries");
+    EXPECT_STREQ(names[1], "TBarSeries");
+    EXPECT_STREQ(names[2], "THorizBarSeries");
+    EXPECT_STREQ(names[5], "TFastLineSeries");
+    EXPECT_STREQ(names[7], "THorizAreaSeries");
     EXPECT_EQ(SeriesEntries()[0].NumGallerySeries, 2);
-    EXPECT_EQ(SeriesEntries()[4].NumGallerySeries, 1);
-    EXPECT_EQ(*SeriesEntries()[4].Description, "Horizontal\rLine");
+    EXPECT_EQ(SeriesEntries()[6].NumGallerySeries, 1);
+    EXPECT_EQ(*SeriesEntries()[6].Description, "Horizontal\rLine");
 
     // The gallery makes its samples from the class alone.
     for (const TTeeSeriesType& t : SeriesEntries()) {
@@ -48,12 +51,13 @@ TEST(StandardSeriesRegistration, RegistersOnceInGalleryOrderAndTheClassesCanBeMa
     }
 
     UnRegisterTeeSeries({&TLineSeries::staticMetaObject, &TPointSeries::staticMetaObject});
-    EXPECT_EQ(SeriesEntries().size(), 4u);
+    EXPECT_EQ(SeriesEntries().size(), 6u);
     RegisterTeeStandardSeries();  // comes back at the end
     EXPECT_STREQ(SeriesEntries().back().SeriesClass->className(), "TPointSeries");
     UnRegisterTeeSeries({&TLineSeries::staticMetaObject, &TAreaSeries::staticMetaObject,
                          &TPointSeries::staticMetaObject, &TFastLineSeries::staticMetaObject,
-                         &THorizLineSeries::staticMetaObject, &THorizAreaSeries::staticMetaObject});
+                         &THorizLineSeries::staticMetaObject, &THorizAreaSeries::staticMetaObject,
+                         &TBarSeries::staticMetaObject, &THorizBarSeries::staticMetaObject});
     EXPECT_TRUE(SeriesEntries().empty());
 }
 
