@@ -5,15 +5,16 @@
 #include "chart/series/TAreaSeries.h"
 #include "chart/series/TFastLineSeries.h"
 #include "chart/series/TLineSeries.h"
+#include "chart/series/TPieSeries.h"
 #include "chart/series/TPointSeries.h"
 
 void RegisterTeeStandardSeries()
 {
-    // Bar, horizontal bar and pie take their places after line (bar, horizontal bar) and
-    // after point (pie) once those series types are built.
+    // Bar and horizontal bar take their places after line once those series types are built.
     RegisterTeeSeries(&TLineSeries::staticMetaObject, &TeeMsg_GalleryLine);
     RegisterTeeSeries(&TAreaSeries::staticMetaObject, &TeeMsg_GalleryArea);
     RegisterTeeSeries(&TPointSeries::staticMetaObject, &TeeMsg_GalleryPoint);
+    RegisterTeeSeries(&TPieSeries::staticMetaObject, &TeeMsg_GalleryPie, &TeeMsg_GalleryStandard, 1);
     RegisterTeeSeries(&TFastLineSeries::staticMetaObject, &TeeMsg_GalleryFastLine);
     RegisterTeeSeries(&THorizLineSeries::staticMetaObject, &TeeMsg_GalleryHorizLine, &TeeMsg_GalleryStandard, 1);
     RegisterTeeSeries(&THorizAreaSeries::staticMetaObject, &TeeMsg_GalleryHorizArea, &TeeMsg_GalleryStandard, 1);

@@ -7,6 +7,7 @@
 #include "chart/series/TAreaSeries.h"
 #include "chart/series/TFastLineSeries.h"
 #include "chart/series/TLineSeries.h"
+#include "chart/series/TPieSeries.h"
 #include "chart/series/TPointSeries.h"
 #include "chart/series/TeeStandardSeries.h"
 
@@ -21,13 +22,15 @@ TEST(StandardSeriesRegistration, RegistersOnceInGalleryOrderAndTheClassesCanBeMa
         names.push_back(t.SeriesClass->className());
         EXPECT_EQ(t.GalleryPage, &TeeMsg_GalleryStandard);
     }
-    ASSERT_EQ(names.size(), 6u);
+    ASSERT_EQ(names.size(), 7u);
     EXPECT_STREQ(names[0], "TLineSeries");
-    EXPECT_STREQ(names[3], "TFastLineSeries");
-    EXPECT_STREQ(names[5], "THorizAreaSeries");
+    EXPECT_STREQ(names[3], "TPieSeries");
+    EXPECT_STREQ(names[4], "TFastLineSeries");
+    EXPECT_STREQ(names[6], "THorizAreaSeries");
     EXPECT_EQ(TeeSeriesTypes()[0].NumGallerySeries, 2);
-    EXPECT_EQ(TeeSeriesTypes()[4].NumGallerySeries, 1);
-    EXPECT_EQ(*TeeSeriesTypes()[4].Description, "Horizontal\rLine");
+    EXPECT_EQ(TeeSeriesTypes()[3].NumGallerySeries, 1);
+    EXPECT_EQ(TeeSeriesTypes()[5].NumGallerySeries, 1);
+    EXPECT_EQ(*TeeSeriesTypes()[5].Description, "Horizontal\rLine");
 
     // The gallery makes its samples from the class alone.
     for (const TTeeSeriesType& t : TeeSeriesTypes()) {
@@ -38,12 +41,13 @@ TEST(StandardSeriesRegistration, RegistersOnceInGalleryOrderAndTheClassesCanBeMa
     }
 
     UnRegisterTeeSeries({&TLineSeries::staticMetaObject, &TPointSeries::staticMetaObject});
-    EXPECT_EQ(TeeSeriesTypes().size(), 4u);
+    EXPECT_EQ(TeeSeriesTypes().size(), 5u);
     RegisterTeeStandardSeries();  // comes back at the end
     EXPECT_STREQ(TeeSeriesTypes().back().SeriesClass->className(), "TPointSeries");
     UnRegisterTeeSeries({&TLineSeries::staticMetaObject, &TAreaSeries::staticMetaObject,
                          &TPointSeries::staticMetaObject, &TFastLineSeries::staticMetaObject,
-                         &THorizLineSeries::staticMetaObject, &THorizAreaSeries::staticMetaObject});
+                         &THorizLineSeries::staticMetaObject, &THorizAreaSeries::staticMetaObject,
+                         &TPieSeries::staticMetaObject});
     EXPECT_TRUE(TeeSeriesTypes().empty());
 }
 
