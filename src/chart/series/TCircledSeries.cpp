@@ -21,8 +21,8 @@ TCircledSeries::TCircledSeries(QObject* owner) : TChartSeries(owner)
 
 TCircledSeries::~TCircledSeries()
 {
-    SetParentProperties(true);
-    FSavedView.reset();
+    // The chart gets its own view back even while this series is still active in it.
+    SetBackupProperties();
 }
 
 void TCircledSeries::Assign(const TCustomChartElement& source)
@@ -46,7 +46,7 @@ void TCircledSeries::SetActive(bool value)
 
 void TCircledSeries::SetParentChart(IChartHost* value)
 {
-    if (!value) SetParentProperties(true);
+    if (!value) SetBackupProperties();
     if (value == FParentChart) return;
     TChartSeries::SetParentChart(value);
     if (FParentChart) SetParentProperties(false);
@@ -269,7 +269,8 @@ void TCircledSeries::DrawCircleGradient()
 void TCircledSeries::SetBackupProperties()
 {
     ISeriesHost* host = SeriesHost();
-    if (FSavedView && host && host->GetView3DOptions()) host->GetView3DOptions()->Assign(FSavedView.get());
+    if (FSavedView && host && !host->IsDestroying() && host->GetView3DOptions())
+        host->GetView3DOptions()->Assign(FSavedView.get());
     FSavedView.reset();
 }
 
