@@ -45,7 +45,7 @@ AnsiString SetpointDigits(double value) {
     return IntToHex(bits, 4);
 }
 
-// The command text of the setpoint frame's control field.
+// The second status command that goes with every command frame.
 constexpr const char* FollowUpCommand = "C14*************";
 
 }  // namespace
@@ -273,36 +273,32 @@ AnsiString TfrmPanelControl::BuildDeviceFrame(const AnsiString& text, int channe
     return CTolvarProtocol::BuildDeviceFrame(text, address);
 }
 
-void TfrmPanelControl::SendDeviceCommand(const AnsiString& frame, int frameLength, int replyLength, int channel,
-                                         int followUpLength, const AnsiString& followUpFrame) {
+void TfrmPanelControl::HandOver(const AnsiString& frame, int frameLength, int replyLength, int channel,
+                                int followUpLength, const AnsiString& followUpFrame, bool oneShot) {
     const bool open = LookUp(channel);
     IChannelForm* form = open ? FormOf(channel) : nullptr;
     if (!form || form->Connected != 1) {
         ShowError("Keine Datenverbindung vorhanden!", "No data connection available!");
         return;
     }
-    CChannel* object = channel <= MaxChannels ? ChannelObjects[channel] : nullptr;
-    if (!object || object->SetPollCommands(frame, frameLength, replyLength, channel, followUpLength,
-                                           followUpFrame) == 0)
-        ShowError("Befehl konnte nicht übertragen werden!", "Transmission error!");
+    // A connected window without its channel object cannot take a command either.
+    CChannel* object = ChannelObjects[channel];
+    const int taken =
+        object ? object->SetPollCommands(frame, frameLength, replyLength, channel, followUpLength, followUpFrame) : 0;
+    if (object && oneShot) object->SetOneShot(channel);
+    // No poll thread, or a command of the panel still waiting for its cycles: this one
+    // does not go out, and the user is told so.
+    if (taken == 0) ShowError("Befehl konnte nicht übertragen werden!", "Transmission error!");
+}
+
+void TfrmPanelControl::SendDeviceCommand(const AnsiString& frame, int frameLength, int replyLength, int channel,
+                                         int followUpLength, const AnsiString& followUpFrame) {
+    HandOver(frame, frameLength, replyLength, channel, followUpLength, followUpFrame, false);
 }
 
 void TfrmPanelControl::SendDeviceCommandPair(const AnsiString& frame, int frameLength, int replyLength, int channel,
                                              int followUpLength, const AnsiString& followUpFrame) {
-    const bool open = LookUp(channel);
-    IChannelForm* form = open ? FormOf(channel) : nullptr;
-    if (!form || form->Connected != 1) {
-        ShowError("Keine Datenverbindung vorhanden!", "No data connection available!");
-        return;
-    }
-    CChannel* object = channel <= MaxChannels ? ChannelObjects[channel] : nullptr;
-    // A connected window without its channel object cannot take a command either.
-    const int taken =
-        object ? object->SetPollCommands(frame, frameLength, replyLength, channel, followUpLength, followUpFrame) : 0;
-    if (object) object->SetOneShot(channel);
-    // No poll thread, or a command of the panel still waiting for its cycles: this one
-    // does not go out, and the user is told so.
-    if (taken == 0) ShowError("Befehl konnte nicht übertragen werden!", "Transmission error!");
+    HandOver(frame, frameLength, replyLength, channel, followUpLength, followUpFrame, true);
 }
 
 void TfrmPanelControl::RequestSetpointLimits(int channel) {

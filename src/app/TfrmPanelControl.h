@@ -157,6 +157,9 @@ private:
     // The common first steps of a device command: the channel, when the command may go to it.
     bool CommandTarget(QObject* sender, unsigned accepted, int& channel);
     void SendCommandText(int channel, const AnsiString& command);
+    // The senders' common work; oneShot marks the frames to go out in two poll cycles only.
+    void HandOver(const AnsiString& frame, int frameLength, int replyLength, int channel, int followUpLength,
+                  const AnsiString& followUpFrame, bool oneShot);
     void ShowError(const char* german, const char* english);
     int LanguageIndex() const;
     AnsiString Text(int row) const;

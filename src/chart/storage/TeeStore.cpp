@@ -1,5 +1,6 @@
 #include "chart/storage/TeeStore.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -9,6 +10,7 @@
 #include "chart/engine/TCustomAxisPanel.h"
 #include "chart/engine/TCustomTeePanel.h"
 #include "chart/engine/TTeeCustomTool.h"
+#include "chart/engine/TTeeSeriesSource.h"
 #include "chart/series/TAreaSeries.h"
 #include "chart/series/TFastLineSeries.h"
 #include "chart/series/TLineSeries.h"
@@ -78,6 +80,7 @@ void AddChildComponent(QObject* parent, QObject* child)
 {
     auto* series = qobject_cast<TChartSeries*>(child);
     if (!series) return;
+    series->BeginLoading();
     if (auto* host = dynamic_cast<ISeriesHost*>(parent)) series->SetParentChart(host);
 }
 
@@ -141,6 +144,44 @@ void RegisterChartClass(const char* name)
                          }});
 }
 
+// Series that feed each other in a circle would refill each other without end: such
+// sources are a reading error, and when it is ignored the series of the circle keep
+// none.
+void BreakSourceCycles(QObject* chart, const TProcTeeCheckError& onError)
+{
+    const std::vector<TChartSeries*> series = SeriesOf(chart);
+    auto byName = [&](const AnsiString& name) -> TChartSeries* {
+        for (TChartSeries* s : series)
+            if (s->objectName().toStdString() == name) return s;
+        return nullptr;
+    };
+    auto sourcesOf = [&](TChartSeries* s) {
+        std::vector<TChartSeries*> result;
+        if (s->LoadingDataSources)
+            for (const AnsiString& n : *s->LoadingDataSources)
+                if (TChartSeries* t = byName(n)) result.push_back(t);
+        return result;
+    };
+    for (TChartSeries* start : series) {
+        // Is start reachable from its own sources?
+        std::vector<TChartSeries*> stack = sourcesOf(start), seen;
+        bool circle = false;
+        while (!stack.empty() && !circle) {
+            TChartSeries* s = stack.back();
+            stack.pop_back();
+            if (s == start) circle = true;
+            if (std::find(seen.begin(), seen.end(), s) != seen.end()) continue;
+            seen.push_back(s);
+            for (TChartSeries* t : sourcesOf(s)) stack.push_back(t);
+        }
+        if (!circle) continue;
+        const AnsiString message = "Error reading " + start->objectName().toStdString() +
+                                   ".DataSource: Circular data source";
+        if (onError && !onError(message)) throw ChartException(message);
+        start->LoadingDataSources.reset();
+    }
+}
+
 // Reads the tree into the chart: its components are replaced, its properties set.
 void ApplyChartFile(QObject* chart, const TStreamComponent& tree, const Bytes& file, std::size_t dataStart,
                     bool tryReadData, const TProcTeeCheckError& onError)
@@ -158,6 +199,10 @@ void ApplyChartFile(QObject* chart, const TStreamComponent& tree, const Bytes& f
     }
     if (!name.isEmpty()) chart->setObjectName(name);
     if (tryReadData && dataStart < file.size()) ReadTrailingData(chart, file, dataStart);
+    // With every component in place, the series find their sources by name.
+    BreakSourceCycles(chart, onError);
+    for (TChartSeries* s : SeriesOf(chart)) s->Loaded();
+    if (auto* panel = qobject_cast<TCustomTeePanel*>(chart)) panel->Loaded();
 }
 
 TStreamComponent SnapshotChart(QObject* chart)
@@ -209,6 +254,10 @@ std::string ToText(const Bytes& file)
     if (!IsBinaryForm(file)) return std::string(file.begin(), file.end());
     std::size_t dataStart = 0;
     const TStreamComponent tree = ParseChartFile(file, dataStart);
+    // The text form has no place for points stored after the chart: refuse rather than
+    // drop them.
+    if (dataStart < file.size())
+        throw ChartException(TeeMsg_InvalidTeeFile + ": the points stored after the chart cannot be converted to text");
     return WriteComponentText(tree);
 }
 
@@ -268,6 +317,45 @@ void TeeStoreRegisterClasses()
             s->ReadData(v.Bytes);
         };
         RegisterDefinedProperty("TChartSeries", data);
+
+        // One source by its name, several as a list of names; resolved once all
+        // components are read.
+        TStreamDefinedProperty source;
+        source.Name = "DataSource";
+        source.Write = [](QObject* o, TStreamValue& v) {
+            auto* s = qobject_cast<TChartSeries*>(o);
+            if (!s || s->DataSources().Count() != 1 || s->DataSource()->objectName().isEmpty()) return false;
+            v = TStreamValue::MakeIdent(s->DataSource()->objectName().toStdString());
+            return true;
+        };
+        source.Read = [](QObject* o, const TStreamValue& v) {
+            auto* s = qobject_cast<TChartSeries*>(o);
+            if (!s || v.Kind != TStreamValue::Ident) throw ChartException("Invalid property value");
+            s->LoadingDataSources = std::make_unique<std::vector<AnsiString>>(1, v.Text);
+        };
+        RegisterDefinedProperty("TChartSeries", source);
+        TStreamDefinedProperty sources;
+        sources.Name = "DataSources";
+        sources.Write = [](QObject* o, TStreamValue& v) {
+            auto* s = qobject_cast<TChartSeries*>(o);
+            if (!s || s->DataSources().Count() < 2) return false;
+            v = TStreamValue{};
+            v.Kind = TStreamValue::List;
+            for (QObject* c : s->DataSources())
+                if (!c->objectName().isEmpty()) v.Items.push_back(TStreamValue::MakeString(c->objectName().toStdString()));
+            return true;
+        };
+        sources.Read = [](QObject* o, const TStreamValue& v) {
+            auto* s = qobject_cast<TChartSeries*>(o);
+            if (!s || v.Kind != TStreamValue::List) throw ChartException("Invalid property value");
+            auto names = std::make_unique<std::vector<AnsiString>>();
+            for (const TStreamValue& item : v.Items) {
+                if (item.Kind != TStreamValue::String) throw ChartException("Invalid property value");
+                names->push_back(item.Text);
+            }
+            s->LoadingDataSources = std::move(names);
+        };
+        RegisterDefinedProperty("TChartSeries", sources);
     });
 }
 

@@ -215,6 +215,44 @@ TEST_F(ChartFileTest, TheChartRoundTripsWithItsSeriesTypes)
     }
 }
 
+TEST_F(ChartFileTest, SeriesFindTheirSourcesByNameAfterLoading)
+{
+    TTestChart source;
+    TChartSeries* derived = source.AddSeries("Derived");  // written before its source
+    TChartSeries* a = source.AddSeries("A");
+    TChartSeries* b = source.AddSeries("B");
+    a->Add(1);
+    a->Add(2);
+    derived->SetDataSource(a);
+    for (bool text : {false, true}) {
+        TTestChart target;
+        Load(target, Save(source, true, text));
+        ASSERT_EQ(target.Series.Count(), 3);
+        EXPECT_EQ(target.Series[0]->DataSource(), target.Series[1]);
+        EXPECT_EQ(target.Series[0]->Count(), 2);  // refilled from the source, not stored
+        EXPECT_FALSE(target.Series[0]->ManualData);
+    }
+    derived->InternalAddDataSource(b);
+    TTestChart target;
+    Load(target, Save(source, true, true));
+    ASSERT_EQ(target.Series[0]->DataSources().Count(), 2);
+    EXPECT_EQ(target.Series[0]->DataSources()[1], target.Series[2]);
+
+    // A circle of sources (A from B, B from A) is an error; ignored, the circle is cut.
+    const std::string circle = "object TTestChart\r\n  object A: TChartSeries\r\n    DataSource = B\r\n  end\r\n"
+                               "  object B: TChartSeries\r\n    DataSource = A\r\n  end\r\nend\r\n";
+    const Bytes file(circle.begin(), circle.end());
+    TTestChart strict;
+    strict.AddSeries("Keep");
+    EXPECT_THROW(Load(strict, file, [](const AnsiString&) { return false; }), ChartException);
+    ASSERT_EQ(strict.Series.Count(), 1);
+    TTestChart tolerant;
+    Load(tolerant, file);
+    ASSERT_EQ(tolerant.Series.Count(), 2);
+    EXPECT_EQ(tolerant.Series[0]->DataSource(), nullptr);  // cut here
+    EXPECT_EQ(tolerant.Series[1]->DataSource(), tolerant.Series[0]);
+}
+
 TEST_F(ChartFileTest, WithoutSeriesDataTheSeriesComeBackEmpty)
 {
     TTestChart source;
@@ -256,6 +294,20 @@ TEST_F(ChartFileTest, ConversionBetweenFormsIsLossless)
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray all = f.readAll();
     EXPECT_EQ(Bytes(all.begin(), all.end()), text);
+
+    // Points stored after the chart load into the series but cannot go into text.
+    TTestChart noData;
+    noData.AddSeries("S");
+    Bytes trailing = Save(noData, false, false);
+    for (std::uint8_t b : {0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x24, 0x40}) trailing.push_back(b);  // one point, y = 10
+    TTestChart withTrailing;
+    Load(withTrailing, trailing);
+    ASSERT_EQ(withTrailing.Series.Count(), 1);
+    ASSERT_EQ(withTrailing.Series[0]->Count(), 1);
+    EXPECT_EQ(withTrailing.Series[0]->GetyValue(0), 10);
+    TMemoryStream in4(trailing.data(), trailing.size()), out4;
+    EXPECT_THROW(ConvertTeeToText(&in4, &out4), ChartException);
+    EXPECT_EQ(out4.GetSize(), 0);
 
     EXPECT_EQ(TeeCheckExtension("chart"), "chart.tee");
     EXPECT_EQ(TeeCheckExtension("chart.dat"), "chart.dat");
