@@ -290,3 +290,31 @@ TEST_F(PieSeriesTest, SliceListsPadFollowDeletionsAndDonutsDrawAsDonuts)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PieSeriesTest, MarksMakeRoomAndSitOutsideTheirSlicesButNotForGroupedValues)
+{
+    Add({5, 10, 85});
+    pie.Marks()->SetVisible(true);
+    pie.OtherSlice()->SetStyle(TPieOtherSlice::poBelowPercent);
+    pie.OtherSlice()->SetValue(15);
+    DrawPie(pie);
+    // Room for a text line + callout 8 + 2 pen pixels above and below, "W" + 10 at the sides.
+    EXPECT_EQ(pie.CircleRect(), TRect(66, 40, 434, 300));
+
+    canvas.Clear();
+    pie.DrawMarks();
+    // Only the 85 slice and the other slice get a mark; the grouped values none.
+    const auto texts = canvas.CallsStartingWith("TextOut");
+    ASSERT_EQ(texts.size(), 2u);
+    // The 85 slice's middle is at 153 degrees: the callout runs up-left from the circle and
+    // the text sits left of and above its end.
+    EXPECT_GE(canvas.IndexOf("Line(86,111,79,107)"), 0);
+    EXPECT_EQ(texts[0], "TextOut(70,96,\"85\")");
+    // The other slice's middle is at 333 degrees: down-right, text right of and below the end.
+    EXPECT_GE(canvas.IndexOf("Line(414,229,421,233)"), 0);
+    EXPECT_EQ(texts[1], "TextOut(441,234,\"Other\")");
+}
+
+}  // namespace
