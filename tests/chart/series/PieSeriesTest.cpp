@@ -164,6 +164,10 @@ TEST_F(PieSeriesTest, ClickedFindsTheSliceUnderThePoint)
 
 TEST_F(PieSeriesTest, TinyOrZeroSizedChartsDrawNoSlicesAndDoNotDivideByZero)
 {
+    // Before any drawing the radii are 0.
+    EXPECT_EQ(pie.PointToRadius(10, 10), 0);
+    EXPECT_EQ(pie.PointToAngle(10, 10), 0);
+
     Add({10, 20, 70});
     chart.ChartRect = TRect(50, 20, 50, 20);
     pie.SetExplodeBiggest(30);
