@@ -57,6 +57,8 @@ protected:
         window->tmrPopUp->stop();
         window->SetProgrammerDialogs(&programmer);
         panel = new TfrmPanelControl(window.get());
+        // Shown but never painted: the offscreen painting runs in Qt's own thread pool.
+        panel->setUpdatesEnabled(false);
     }
     void TearDown() override {
         delete panel;

@@ -84,6 +84,8 @@ protected:
         window = std::make_unique<TfrmMainWindow>(&factory, CLanguage::English);
         window->tmrPopUp->stop();
         panel = new TfrmPanelControl(window.get());
+        // Shown but never painted: the offscreen painting runs in Qt's own thread pool.
+        panel->setUpdatesEnabled(false);
         window->mnuDatenaufzeichnungClick();
         form = factory.created.back();
         form->port = line.SlavePath();
@@ -111,7 +113,12 @@ protected:
         channel->ResumeIdentification();
         CIdentification* id = channel->Identification;
         ASSERT_NE(id, nullptr);
-        ASSERT_TRUE(WaitUntil([&] { return id->IdentificationWindow() && id->IdentificationWindow()->OkEnabled(); }));
+        // The window is never painted either (checked before any event processing).
+        ASSERT_TRUE(WaitUntil([&] {
+            TfrmIdentification* w = id->IdentificationWindow();
+            if (w) w->setUpdatesEnabled(false);
+            return w && w->OkEnabled();
+        }));
         id->IdentificationWindow()->bitOKClick();
         ASSERT_TRUE(WaitUntil([&] { return !form->results.empty(); }));
         ASSERT_EQ(form->results, std::vector<int>{1});

@@ -12,6 +12,7 @@
 #include "chart/engine/ChartDataEnums.h"
 #include "chart/engine/TChartValueList.h"
 #include "chart/engine/TCustomChartElement.h"
+#include "platform/MouseTypes.h"
 #include "chart/engine/TCustomSeriesList.h"
 #include "chart/engine/TLabelsList.h"
 #include "chart/engine/TSeriesMarks.h"
@@ -290,8 +291,12 @@ public:
     ISeriesHost* SeriesHost() const;
     // Depth slot: the chart's MaxZOrder grows for each automatic series of a 3D chart.
     virtual void CalcZOrder();
-    // StartZ, MiddleZ and EndZ from the z order and the chart's series depth.
+    // StartZ, MiddleZ and EndZ from the depth slot (the z order while the chart has given
+    // none) and the chart's series depth.
     virtual void CalcDepthPositions();
+    // The slot the chart gives the series for its current draw: the first series stands at
+    // the back so that it is drawn first; -1 until the chart draws.
+    int DepthSlot = -1;
     virtual bool MoreSameZOrder() const;
     // Active, and no active series before it in the chart's list has the same z order.
     bool FirstInZOrder() const;
@@ -339,6 +344,10 @@ public:
     bool CheckMouse(int x, int y);
     std::function<void(TChartSeries*)> OnMouseEnter;
     std::function<void(TChartSeries*)> OnMouseLeave;
+    // A click (double click) on a point of the series: sender, value index, button, shift
+    // state, position. The chart asks the series only when one of them is assigned.
+    std::function<void(TChartSeries*, int, TMouseButton, TShiftState, int, int)> OnClick;
+    std::function<void(TChartSeries*, int, TMouseButton, TShiftState, int, int)> OnDblClick;
 
     // ---- legend
     virtual int CountLegendItems() { return Count(); }

@@ -35,7 +35,7 @@ void TChartSeries::CalcDepthPositions()
 {
     ISeriesHost* host = SeriesHost();
     const int width = host ? host->GetSeriesWidth3D() : 0;
-    StartZ = width * GetZOrder();
+    StartZ = width * (DepthSlot >= 0 ? DepthSlot : GetZOrder());
     EndZ = StartZ + (FDepth == -1 ? width : FDepth);
     MiddleZ = (StartZ + EndZ) / 2;
     FMarks->ZPosition = MiddleZ;

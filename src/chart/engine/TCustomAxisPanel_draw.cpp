@@ -72,6 +72,13 @@ void TCustomAxisPanel::InternalDraw(const TRect& UserRect)
         for (TChartSeries* s : *FSeriesList)
             if (s->GetActive()) s->CalcZOrder();
     }
+    // Depth slots: the first series goes to the back unless the depth axis is inverted.
+    const bool ordered = ApplyZOrder && FView3D;
+    TChartAxis* depth = DepthAxis();
+    const bool depthInverted = depth && depth->GetInverted();
+    for (TChartSeries* s : *FSeriesList)
+        if (s->GetActive()) s->DepthSlot = !ordered ? 0 : depthInverted ? s->GetZOrder() : MaxZOrder - s->GetZOrder();
+
     CalcWallsRect();
     const TRect savedRect = ChartRect;
 

@@ -9,6 +9,7 @@
 #include "chart/engine/TChartAxes.h"
 #include "chart/engine/TChartAxis.h"
 #include "chart/engine/TChartSeries.h"
+#include "chart/engine/TChartValueList.h"
 #include "chart/engine/TCustomSeriesList.h"
 #include "chart/engine/TSeriesMarks.h"
 #include "chart/engine/TeeConst.h"
@@ -267,6 +268,15 @@ bool TCustomChart::ActiveSeriesUseAxis()
     return !anyActive;
 }
 
+void TCustomChart::FillValueSourceItems(TChartValueList* ValueList,
+                                        const std::function<void(const AnsiString&)>& Proc)
+{
+    TChartSeries* owner = ValueList ? ValueList->Owner() : nullptr;
+    auto* source = owner ? qobject_cast<TChartSeries*>(owner->DataSource()) : nullptr;
+    if (!source || !Proc) return;
+    for (int i = 0; i < source->ValuesList().Count(); ++i) Proc(source->ValuesList()[i]->GetName());
+}
+
 TChartSeries* TCustomChart::GetASeries()
 {
     for (TChartSeries* s : *SeriesList())
@@ -318,7 +328,7 @@ void TCustomChart::CalcNeedClickedPart(const TPoint& Pos, bool IsMouseClick, TCh
     for (int i = SeriesCount() - 1; i >= 0; --i) {
         TChartSeries* s = GetSeries(i);
         if (!s->GetActive()) continue;
-        if (IsMouseClick && !OnClickSeries) continue;
+        if (IsMouseClick && !OnClickSeries && !s->OnClick && !s->OnDblClick) continue;
         const int index = s->Clicked(X, Y);
         if (index != -1) {
             Part.Part = cpSeries;

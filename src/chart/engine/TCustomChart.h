@@ -10,6 +10,7 @@
 #include "chart/engine/TCustomAxisPanel.h"
 
 class QWheelEvent;
+class TChartValueList;
 
 // Library settings of the chart control.
 extern double AnimatedZoomFactor;
@@ -115,6 +116,9 @@ public:
     void RemoveAllSeries();
     TChartSeries* GetASeries();
     bool ActiveSeriesUseAxis();
+    // The names of the value lists of the series that feeds ValueList's series (nothing
+    // when its source is not a series).
+    void FillValueSourceItems(TChartValueList* ValueList, const std::function<void(const AnsiString&)>& Proc);
     void Assign(QObject* Source) override;
     bool IsPropertyStored(const char* Name) const override;
 

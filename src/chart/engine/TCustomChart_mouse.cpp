@@ -238,6 +238,12 @@ void TCustomChart::MouseDown(TMouseButton Button, TShiftState Shift, int X, int 
             break;
         case cpSeries:
             CancelMouse = false;
+            if ((Shift & ssDouble) != 0) {
+                if (part.ASeries->OnDblClick)
+                    part.ASeries->OnDblClick(part.ASeries, part.PointIndex, Button, Shift, X, Y);
+            } else if (part.ASeries->OnClick) {
+                part.ASeries->OnClick(part.ASeries, part.PointIndex, Button, Shift, X, Y);
+            }
             if (OnClickSeries) {
                 CancelMouse = true;
                 OnClickSeries(this, part.ASeries, part.PointIndex, Button, Shift, X, Y);

@@ -3,6 +3,7 @@
 #include "chart/engine/TeeConst.h"
 #include "chart/engine/TeeSeriesTypes.h"
 #include "chart/series/TAreaSeries.h"
+#include "chart/series/TBarSeries.h"
 #include "chart/series/TFastLineSeries.h"
 #include "chart/series/TLineSeries.h"
 #include "chart/series/TPieSeries.h"
@@ -10,8 +11,9 @@
 
 void RegisterTeeStandardSeries()
 {
-    // Bar and horizontal bar take their places after line once those series types are built.
     RegisterTeeSeries(&TLineSeries::staticMetaObject, &TeeMsg_GalleryLine);
+    RegisterTeeSeries(&TBarSeries::staticMetaObject, &TeeMsg_GalleryBar);
+    RegisterTeeSeries(&THorizBarSeries::staticMetaObject, &TeeMsg_GalleryHorizBar);
     RegisterTeeSeries(&TAreaSeries::staticMetaObject, &TeeMsg_GalleryArea);
     RegisterTeeSeries(&TPointSeries::staticMetaObject, &TeeMsg_GalleryPoint);
     RegisterTeeSeries(&TPieSeries::staticMetaObject, &TeeMsg_GalleryPie, &TeeMsg_GalleryStandard, 1);

@@ -591,6 +591,7 @@ void TGIFImage::SetDrawOptions(TGIFDrawOptions Value) {
     if (Value == FDrawOptions) return;
     PaintStop();
     FDrawOptions = Value;
+    ResetPalette();  // frame bitmaps depend on the dithering options
     Pack();
     Changed();
 }

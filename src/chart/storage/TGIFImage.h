@@ -625,7 +625,7 @@ public:
     void PaintStop();
     // The painter started by Draw, or null.
     TGIFPainter* GetPainter() const { return FPainter; }
-    // Painters still running (finished ones are freed on the next Paint, Draw or stop).
+    // Painters that have not ended (ended ones are freed on the next Paint, Draw or stop).
     int PainterCount();
     // The composite bitmap (made on first use: the logical screen with the first frame).
     TBitmap* GetBitmap();

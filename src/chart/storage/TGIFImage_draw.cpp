@@ -293,9 +293,10 @@ void TGIFImage::ReapPainters() {
 }
 
 int TGIFImage::PainterCount() {
+    // Only counts: this may be asked from inside a wait on the dispatcher, where joining a
+    // thread is not possible.
     std::lock_guard<std::recursive_mutex> lock(FPainterLock);
-    ReapPainters();
-    return int(FPainters.size());
+    return int(std::count_if(FPainters.begin(), FPainters.end(), [](TGIFPainter* p) { return !p->FEnded.load(); }));
 }
 
 void TGIFImage::StopDraw() {

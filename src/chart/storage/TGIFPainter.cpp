@@ -178,8 +178,9 @@ void TGIFPainter::Execute() {
                 });
                 if (index >= count || empty) break;
 
+                // Only a painter with an event can sleep through a pause.
+                while (FEvent && FPaused.load() && !Terminated() && !FRestart.load()) WaitEvent(-1);
                 // Wait out the previous frame's delay.
-                while (FPaused.load() && !Terminated() && !FRestart.load()) WaitEvent(-1);
                 if (delay < 1) {
                     std::this_thread::yield();
                 } else {
@@ -300,6 +301,8 @@ void TGIFPainter::RestoreArea(TGIFSubImage* Frame, bool Whole) {
 }
 
 void TGIFPainter::DrawFrame(int Index, TDisposalMethod Disposal) {
+    // A handler may have stopped the animation and freed the target meanwhile.
+    if (Terminated()) return;
     if (Has(goValidateCanvas) && (!FCanvas->Device() || FCanvas->Device() != FValidDevice)) {
         Stop();
         return;

@@ -20,7 +20,7 @@ extern TGIFPainterDelay GIFPainterDelay;
 class TGIFPainter : public TThread {
 public:
     // Made by TGIFImage::Paint and Draw on the user-interface thread; a new painter is
-    // suspended until Start.
+    // suspended until Start. Pause holds only a painter that runs on its own thread.
     TGIFPainter(TGIFImage* Image, TCanvas* Canvas, const TRect& Rect, TGIFDrawOptions Options);
     ~TGIFPainter() override;
 

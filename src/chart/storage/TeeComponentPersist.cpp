@@ -9,6 +9,7 @@
 #include <mutex>
 #include <set>
 
+#include "chart/engine/TeeSeriesTypes.h"
 #include "platform/Exception.h"
 #include "platform/GraphicsTypes.h"
 #include "platform/TPersistent.h"
@@ -463,7 +464,20 @@ const TStreamClass* FindStreamClass(const AnsiString& ClassName)
 {
     std::lock_guard lock(RegistryMutex());
     auto it = Classes().find(ClassName);
-    return it == Classes().end() ? nullptr : &it->second;
+    if (it != Classes().end()) return &it->second;
+    // The series types of the gallery are readable too, through their invokable
+    // constructor taking the owner.
+    for (const TTeeSeriesType& type : TeeSeriesTypes()) {
+        const QMetaObject* mo = type.SeriesClass;
+        if (!mo || ClassName != mo->className()) continue;
+        TStreamClass cls{ClassName, [mo](QObject* owner) -> QObject* {
+                             QObject* o = mo->newInstance(Q_ARG(QObject*, owner));
+                             if (!o) throw Exception("Class " + AnsiString(mo->className()) + " cannot be created");
+                             return o;
+                         }};
+        return &(Classes()[ClassName] = cls);
+    }
+    return nullptr;
 }
 
 void RegisterDefinedProperty(const AnsiString& ClassName, const TStreamDefinedProperty& Property)

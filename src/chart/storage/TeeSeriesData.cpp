@@ -11,13 +11,17 @@
 #include "chart/engine/TCustomAxisPanel.h"
 #include "chart/engine/TCustomSeriesList.h"
 #include "chart/engine/TTeeSeriesSource.h"
+#include "chart/engine/TeeSeriesTypes.h"
 #include "platform/DateTime.h"
 #include "platform/FileSave.h"
 #include "platform/FormatSettings.h"
 #include "platform/TextCodec.h"
 
 std::function<AnsiString(const TChartSeries*)> TeeGetGallerySeriesName = [](const TChartSeries* s) {
-    AnsiString name = s ? s->metaObject()->className() : "";
+    if (!s) return AnsiString();
+    for (const TTeeSeriesType& type : TeeSeriesTypes())
+        if (type.SeriesClass == s->metaObject() && !type.FunctionClass && type.Description) return *type.Description;
+    AnsiString name = s->metaObject()->className();
     if (name.size() > 1 && name[0] == 'T') name.erase(0, 1);
     if (name.size() > 6 && name.ends_with("Series")) name.resize(name.size() - 6);
     return name;

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QPrinter>
+#include <QTemporaryDir>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cstdlib>
@@ -18,6 +21,7 @@
 #include "chart/engine/TCustomSeriesList.h"
 #include "chart/engine/TSeriesMarks.h"
 #include "chart/engine/TeeConst.h"
+#include "platform/TPrinter.h"
 #include "support/GoldenImage.h"
 #include "support/PixelProbe.h"
 
@@ -38,6 +42,7 @@ public:
         LastX = x;
         LastY = y;
         Drawn.push_back(index);
+        if (Order) Order->push_back(GetTitle() + IntToStr(index));
     }
     // A point within 3 pixels.
     int Clicked(int x, int y) override
@@ -49,6 +54,7 @@ public:
     int PenWidth = 3;
     int LastX = 0, LastY = 0;
     std::vector<int> Drawn;
+    std::vector<AnsiString>* Order = nullptr;
 };
 
 // A series that draws nothing along axes, as a pie does.
@@ -485,6 +491,23 @@ TEST_F(ChartControlTest, ClicksReachTheHandlersAndACancelledClickStartsNoZoom)
     EXPECT_EQ(std::count(log.begin(), log.end(), "down"), 4);
     EXPECT_EQ(std::count(log.begin(), log.end(), "up"), 4);
 
+    // The series' own click events: a click, then a double click, on point 8.
+    tool.CancelDown = false;
+    chart.OnClickSeries = nullptr;
+    std::vector<std::string> clicks;
+    b->OnClick = [&](TChartSeries*, int index, TMouseButton, TShiftState, int, int) {
+        clicks.push_back("click" + std::to_string(index));
+    };
+    b->OnDblClick = [&](TChartSeries*, int index, TMouseButton, TShiftState, int, int) {
+        clicks.push_back("double" + std::to_string(index));
+    };
+    const QPoint onB = At(2, 80);
+    Press(Qt::LeftButton, onB.x(), onB.y());
+    Release(Qt::LeftButton, onB.x(), onB.y());
+    SendMouse(&chart, QEvent::MouseButtonDblClick, onB.x(), onB.y(), Qt::LeftButton, Qt::LeftButton);
+    Release(Qt::LeftButton, onB.x(), onB.y());
+    EXPECT_EQ(clicks, (std::vector<std::string>{"click2", "double2"}));
+
     TChartClickedPart part;
     chart.CalcClickedPart(TPoint{point.x(), point.y()}, part);
     EXPECT_EQ(part.Part, cpSeries);
@@ -525,6 +548,32 @@ TEST_F(ChartControlTest, PagingSplitsTheMandatoryAxis)
     EXPECT_EQ(chart.GetPage(), 1);
     EXPECT_GE(log.PageChanges, 3);
     chart.Listeners.Remove(&log);
+}
+
+TEST_F(ChartControlTest, PrintPagesPrintsEachPageAndRestoresTheCurrentOne)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("pages.pdf");
+    auto device = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    device->setOutputFormat(QPrinter::PdfFormat);
+    device->setOutputFileName(file);
+    device->setResolution(150);
+    TPrinter printer(std::move(device));
+    SetPrinter(&printer);
+    chart.SetName("graDataGraph");
+    chart.SetMaxPointsPerPage(4);  // 11 points: 3 pages
+    chart.SetPage(2);
+    std::vector<int> pages;
+    chart.OnPageChange = [&](QObject*) { pages.push_back(chart.GetPage()); };
+    chart.PrintPages();
+    SetPrinter(nullptr);
+    EXPECT_EQ(pages, (std::vector<int>{1, 2, 3, 2}));
+    EXPECT_EQ(chart.GetPage(), 2);
+    EXPECT_EQ(printer.Title, "graDataGraph");
+    QFile pdf(file);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QByteArray body = pdf.readAll();
+    EXPECT_EQ(body.count("/Type /Page\n"), 3);
 }
 
 TEST_F(ChartControlTest, DepthSettingsAreCheckedAndSizeTheWalls)
@@ -627,9 +676,10 @@ TEST_F(ChartControlTest, WallsDrawBehindTheSeriesUnlessHidden)
     const TColor leftWall = chart.GetLeftWall()->GetColor();
     EXPECT_GT(support::CountColor(img, leftWall), 100);
     EXPECT_GT(support::CountColor(img, clWhite), 100);
-    // The series are drawn over the walls.
-    const QPoint red = At(8, 80);
-    EXPECT_EQ(support::PixelAt(img, red.x(), red.y()), clRed);
+    // The series are drawn over the walls, at the depth of their slot.
+    const QPoint at = At(8, 80);
+    const TPoint red = chart.GetCanvas()->Calculate3DPosition(at.x(), at.y(), a->MiddleZ);
+    EXPECT_EQ(support::PixelAt(img, red.X, red.Y), clRed);
     chart.GetLeftWall()->SetAutoHide(true);
     img = Paint();
     EXPECT_EQ(support::CountColor(img, leftWall), 0);
@@ -671,6 +721,46 @@ TEST_F(ChartControlTest, CircularSourcesAreRefusedAndSettingsCopy)
     EXPECT_DOUBLE_EQ(chart.LeftAxis()->GetMaximum(), 6);
     EXPECT_EQ(chart.GetCustomAxes()->Count(), 1);
     EXPECT_EQ(chart.SeriesCount(), 3);  // series are not copied
+}
+
+TEST_F(ChartControlTest, SeriesSharingADepthSlotDrawPointByPointIn3D)
+{
+    std::vector<AnsiString> order;
+    a->SetTitle("a");
+    b->SetTitle("b");
+    a->Order = b->Order = &order;
+    chart.SetView3D(true);
+    Paint();
+    // Own slots: the first series stands at the back and is drawn first.
+    ASSERT_EQ(order.size(), 22u);
+    EXPECT_EQ(order.front(), "a0");
+    EXPECT_EQ(order.back(), "b10");
+    EXPECT_GT(a->StartZ, b->StartZ);
+    EXPECT_EQ(b->StartZ, 0);
+    order.clear();
+    a->SetZOrder(0);
+    b->SetZOrder(0);
+    Paint();
+    ASSERT_EQ(order.size(), 22u);
+    EXPECT_EQ(order[0], "a0");
+    EXPECT_EQ(order[1], "b0");
+    EXPECT_EQ(order[21], "b10");
+    // Without Z ordering each series draws on its own again.
+    order.clear();
+    chart.ApplyZOrder = false;
+    Paint();
+    EXPECT_EQ(order[0], "a0");
+    EXPECT_EQ(order[1], "a1");
+
+    auto* c = new LineTestSeries(&chart);
+    chart.AddSeries(c);
+    c->SetDataSource(a);
+    std::vector<AnsiString> names;
+    chart.FillValueSourceItems(c->YValues(), [&](const AnsiString& n) { names.push_back(n); });
+    EXPECT_EQ(names.size(), a->ValuesList().Count() > 0 ? std::size_t(a->ValuesList().Count()) : 0u);
+    names.clear();
+    chart.FillValueSourceItems(a->YValues(), [&](const AnsiString& n) { names.push_back(n); });
+    EXPECT_TRUE(names.empty());
 }
 
 TEST_F(ChartControlTest, SimpleChartMatchesTheGoldenImage)

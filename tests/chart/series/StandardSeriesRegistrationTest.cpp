@@ -5,6 +5,7 @@
 #include "chart/engine/TeeConst.h"
 #include "chart/engine/TeeSeriesTypes.h"
 #include "chart/series/TAreaSeries.h"
+#include "chart/series/TBarSeries.h"
 #include "chart/series/TFastLineSeries.h"
 #include "chart/series/TLineSeries.h"
 #include "chart/series/TPieSeries.h"
@@ -22,15 +23,18 @@ TEST(StandardSeriesRegistration, RegistersOnceInGalleryOrderAndTheClassesCanBeMa
         names.push_back(t.SeriesClass->className());
         EXPECT_EQ(t.GalleryPage, &TeeMsg_GalleryStandard);
     }
-    ASSERT_EQ(names.size(), 7u);
+    ASSERT_EQ(names.size(), 9u);
     EXPECT_STREQ(names[0], "TLineSeries");
-    EXPECT_STREQ(names[3], "TPieSeries");
-    EXPECT_STREQ(names[4], "TFastLineSeries");
-    EXPECT_STREQ(names[6], "THorizAreaSeries");
+    EXPECT_STREQ(names[1], "TBarSeries");
+    EXPECT_STREQ(names[2], "THorizBarSeries");
+    EXPECT_STREQ(names[4], "TPointSeries");
+    EXPECT_STREQ(names[5], "TPieSeries");
+    EXPECT_STREQ(names[6], "TFastLineSeries");
+    EXPECT_STREQ(names[8], "THorizAreaSeries");
     EXPECT_EQ(TeeSeriesTypes()[0].NumGallerySeries, 2);
-    EXPECT_EQ(TeeSeriesTypes()[3].NumGallerySeries, 1);
     EXPECT_EQ(TeeSeriesTypes()[5].NumGallerySeries, 1);
-    EXPECT_EQ(*TeeSeriesTypes()[5].Description, "Horizontal\rLine");
+    EXPECT_EQ(TeeSeriesTypes()[7].NumGallerySeries, 1);
+    EXPECT_EQ(*TeeSeriesTypes()[7].Description, "Horizontal\rLine");
 
     // The gallery makes its samples from the class alone.
     for (const TTeeSeriesType& t : TeeSeriesTypes()) {
@@ -41,12 +45,13 @@ TEST(StandardSeriesRegistration, RegistersOnceInGalleryOrderAndTheClassesCanBeMa
     }
 
     UnRegisterTeeSeries({&TLineSeries::staticMetaObject, &TPointSeries::staticMetaObject});
-    EXPECT_EQ(TeeSeriesTypes().size(), 5u);
+    EXPECT_EQ(TeeSeriesTypes().size(), 7u);
     RegisterTeeStandardSeries();  // comes back at the end
     EXPECT_STREQ(TeeSeriesTypes().back().SeriesClass->className(), "TPointSeries");
     UnRegisterTeeSeries({&TLineSeries::staticMetaObject, &TAreaSeries::staticMetaObject,
                          &TPointSeries::staticMetaObject, &TFastLineSeries::staticMetaObject,
                          &THorizLineSeries::staticMetaObject, &THorizAreaSeries::staticMetaObject,
+                         &TBarSeries::staticMetaObject, &THorizBarSeries::staticMetaObject,
                          &TPieSeries::staticMetaObject});
     EXPECT_TRUE(TeeSeriesTypes().empty());
 }

@@ -5,6 +5,8 @@
 
 #include "../engine/FakeChartHost.h"
 #include "chart/engine/TChartSeries.h"
+#include "chart/series/TLineSeries.h"
+#include "chart/series/TeeStandardSeries.h"
 #include "chart/storage/TeeSeriesData.h"
 
 namespace {
@@ -194,4 +196,17 @@ TEST_F(SeriesDataExportTest, ChartWithoutSeriesExportsNoRows)
                                   0, 0, 0, 0, 0x0A, 0, 0, 0}));
     TSeriesDataText text(empty.SeriesList(), nullptr);
     EXPECT_EQ(text.AsString(), "\r\n");
+}
+
+TEST(SeriesDataExportTypes, XmlNamesTheGalleryTypeOfTheSeries)
+{
+    RegisterTeeStandardSeries();
+    FakeChartHost chart;
+    TLineSeries line;
+    line.SetParentChart(&chart);
+    line.setObjectName("Line1");
+    TSeriesDataXML xml(chart.SeriesList(), &line);
+    xml.IncludeHeader = false;
+    EXPECT_EQ(xml.AsString().substr(0, 34), "<series title=\"Line1\" type=\"Line\" ");
+    line.SetParentChart(nullptr);
 }

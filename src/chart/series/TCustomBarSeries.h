@@ -1,0 +1,192 @@
+#pragma once
+// The common base of vertical and horizontal bars: bar style, width rule, the side-by-side
+// and stacked arrangements of the bar series of one class in a chart, the origin the bars
+// grow from, the depth share in 3D, gradient, bevel, transparency, tick lines, marks length
+// and the mouse hit loop. The orientation supplies positions, the drawing of one bar and
+// the hit test of one bar.
+#include <cstdint>
+#include <functional>
+
+#include "chart/engine/TChartSeries.h"
+#include "chart/engine/TeeGradient.h"
+#include "chart/series/BarEnums.h"
+
+class TCanvas3D;
+class TChartAxis;
+class TTeeBlend;
+
+// Gradient of the bars; Relative scales the end colour by the bar's value.
+class TBarSeriesGradient : public TCustomTeeGradient {
+    Q_OBJECT
+    Q_PROPERTY(int Balance READ GetBalance WRITE SetBalance)
+    Q_PROPERTY(teecanvas::TGradientDirection Direction READ GetDirection WRITE SetDirection)
+    Q_PROPERTY(TColor EndColor READ GetEndColor WRITE SetEndColor)
+    Q_PROPERTY(TColor MidColor READ GetMidColor WRITE SetMidColor)
+    Q_PROPERTY(bool Relative READ GetRelative WRITE SetRelative)
+    Q_PROPERTY(TColor StartColor READ GetStartColor WRITE SetStartColor)
+    Q_PROPERTY(bool Visible READ GetVisible WRITE SetVisible)
+public:
+    explicit TBarSeriesGradient(const TNotifyEvent& OnChangeEvent = {}, QObject* parent = nullptr);
+    void Assign(TPersistent* Source) override;
+    bool GetRelative() const { return FRelative; }
+    void SetRelative(bool value);
+
+private:
+    bool FRelative = false;
+};
+
+class TCustomBarSeries : public TChartSeries {
+    Q_OBJECT
+    Q_PROPERTY(bool AutoBarSize READ GetAutoBarSize WRITE SetAutoBarSize)
+    Q_PROPERTY(bool AutoMarkPosition READ GetAutoMarkPosition WRITE SetAutoMarkPosition)
+    Q_PROPERTY(TChartBrush* BarBrush READ Brush WRITE SetBrush)
+    Q_PROPERTY(TChartPen* BarPen READ Pen WRITE SetPen)
+    Q_PROPERTY(BarEnums::TBarStyle BarStyle READ GetBarStyleValue WRITE SetBarStyle)
+    Q_PROPERTY(int BarWidthPercent READ GetBarWidthPercent WRITE SetBarWidthPercent)
+    Q_PROPERTY(int BevelSize READ GetBevelSize WRITE SetBevelSize)
+    Q_PROPERTY(bool Dark3D READ GetDark3D WRITE SetDark3D)
+    Q_PROPERTY(int DepthPercent READ GetDepthPercent WRITE SetDepthPercent)
+    Q_PROPERTY(TBarSeriesGradient* Gradient READ GetGradient WRITE SetGradient)
+    Q_PROPERTY(BarEnums::TMultiBar MultiBar READ GetMultiBar WRITE SetMultiBar)
+    Q_PROPERTY(int OffsetPercent READ GetOffsetPercent WRITE SetOffsetPercent)
+    Q_PROPERTY(bool SideMargins READ GetSideMargins WRITE SetSideMargins)
+    Q_PROPERTY(int StackGroup READ GetStackGroup WRITE SetStackGroup)
+    Q_PROPERTY(TChartHiddenPen* TickLines READ GetTickLines WRITE SetTickLines)
+    Q_PROPERTY(bool UseYOrigin READ GetUseYOrigin WRITE SetUseYOrigin)
+    Q_PROPERTY(double YOrigin READ GetYOrigin WRITE SetYOrigin)
+
+public:
+    explicit TCustomBarSeries(QObject* owner = nullptr);
+    ~TCustomBarSeries() override;
+
+    // ---- overrides of the series base
+    void Assign(const TCustomChartElement& source) override;
+    using TChartSeries::Assign;
+    AnsiString GetEditorClass() const override { return "TBarSeriesEditor"; }
+    void SetParentChart(IChartHost* value) override;
+    void DoBeforeDrawChart() override;
+    void CalcFirstLastVisibleIndex() override;
+    void CalcZOrder() override;
+    void CalcDepthPositions() override;
+    void CreateSubGallery(const TChartSubGalleryProc& AddSubChart) override;
+    void DrawLegendShape(int valueIndex, const TRect& rect) override;
+    void PrepareLegendCanvas(int valueIndex, TColor& backColor, TBrushStyle& brushStyle) override;
+    void SetSubGallery(TChartSeries* series, int index) override;
+    int Clicked(int x, int y) override;
+    using TChartSeries::Clicked;
+    void PrepareForGallery(bool enabled) override;
+    int NumSampleValues() const override;
+    void AddSampleValues(int numValues, bool onlyMandatory = false) override;
+
+    // ---- operations the orientations supply
+    virtual int InternalCalcMarkLength(int) { return 0; }
+    virtual bool InternalClicked(int, const TPoint&) { return false; }
+    virtual bool SubGalleryStack() const { return true; }
+    // The value a bar starts from: the stack below it, the own values before it, or YOrigin.
+    virtual double PointOrigin(int valueIndex, bool sumAll) const;
+    virtual void DrawTickLine(int, TBarStyle) {}
+
+    // ---- layout and drawing helpers
+    int AddBar(double value, const AnsiString& label = AnsiString(), TColor color = clDefault)
+    {
+        return Add(value, label, color);
+    }
+    int BarMargin() const;
+    int ApplyBarOffset(int position) const;
+    void InternalApplyBarMargin(int& marginA, int& marginB);
+    int CalcMarkLength(int valueIndex);
+    int InternalGetOriginPos(int valueIndex, int defaultOrigin) const;
+    double MaxMandatoryValue(double value) const;
+    double MinMandatoryValue(double value) const;
+    TBarStyle GetBarStyle(int valueIndex);
+    void SetPenBrushBar(TColor color);
+    void BarRectangle(TColor color, int left, int top, int right, int bottom);
+    void BarGradient(int valueIndex, const TRect& rect);
+    void CalcGradientColor(int valueIndex);
+    TTeeBlend* CreateBlend();
+    void DrawBevel();
+    void DrawTickLines(int startPos, int endPos, TBarStyle style);
+
+    // ---- properties
+    bool GetAutoBarSize() const { return FAutoBarSize; }
+    void SetAutoBarSize(bool value) { SetBooleanProperty(FAutoBarSize, value); }
+    bool GetAutoMarkPosition() const { return FAutoMarkPosition; }
+    void SetAutoMarkPosition(bool value) { SetBooleanProperty(FAutoMarkPosition, value); }
+    TBarStyle GetBarStyleValue() const { return FBarStyle; }
+    void SetBarStyle(TBarStyle value);
+    int GetBarWidthPercent() const { return FBarWidthPercent; }
+    void SetBarWidthPercent(int value) { SetIntegerProperty(FBarWidthPercent, value); }
+    int GetBevelSize() const { return FBevelSize; }
+    void SetBevelSize(int value) { SetIntegerProperty(FBevelSize, value); }
+    int GetConePercent() const { return FConePercent; }
+    void SetConePercent(int value) { SetIntegerProperty(FConePercent, value); }
+    bool GetDark3D() const { return FDark3D; }
+    void SetDark3D(bool value) { SetBooleanProperty(FDark3D, value); }
+    int GetDepthPercent() const { return FDepthPercent; }
+    void SetDepthPercent(int value) { SetIntegerProperty(FDepthPercent, value); }
+    TBarSeriesGradient* GetGradient() const { return FGradient; }
+    void SetGradient(TBarSeriesGradient* value) { FGradient->Assign(value); }
+    TMultiBar GetMultiBar() const { return FMultiBar; }
+    void SetMultiBar(TMultiBar value);
+    int GetOffsetPercent() const { return FOffsetPercent; }
+    void SetOffsetPercent(int value) { SetIntegerProperty(FOffsetPercent, value); }
+    bool GetSideMargins() const { return FSideMargins; }
+    void SetSideMargins(bool value);
+    int GetStackGroup() const { return FStackGroup; }
+    void SetStackGroup(int value) { SetIntegerProperty(FStackGroup, value); }
+    TChartHiddenPen* GetTickLines() const { return FTickLines; }
+    void SetTickLines(TChartHiddenPen* value) { FTickLines->Assign(value); }
+    std::uint8_t GetTransparency() const { return FTransparency; }
+    void SetTransparency(std::uint8_t value);
+    bool GetUseYOrigin() const { return FUseYOrigin; }
+    void SetUseYOrigin(bool value) { SetBooleanProperty(FUseYOrigin, value); }
+    double GetYOrigin() const { return FYOrigin; }
+    void SetYOrigin(double value) { SetDoubleProperty(FYOrigin, value); }
+    int GetCustomBarSize() const { return FCustomBarSize; }
+    void SetCustomBarSize(int value) { SetIntegerProperty(FCustomBarSize, value); }
+
+    std::function<void(TCustomBarSeries*, int valueIndex, TBarStyle& style)> OnGetBarStyle;
+
+    // ---- working fields of the current drawing
+    int BarSlotCount = 0;
+    int BarPointCount = -1;
+    int BarSlot = 1;
+    int PointsBefore = 0;
+    TRect BarRect;
+    int BarSize = 0;
+    TColor BarColor = clDefault;
+
+protected:
+    TCanvas3D* Canvas() const;
+    bool Is3D() const;
+    // The axis along which bars stand side by side.
+    TChartAxis* BarAxis() const { return FYMandatory ? FGetHorizAxis : FGetVertAxis; }
+    // Position of this series in the chart's list (self-stacked series stand in columns).
+    int SeriesIndexInChart() const;
+    // The value-end position along the mandatory axis for stacked arrangements.
+    int StackedValuePos(int valueIndex) const;
+    // The bar-axis edge position of a bar from the base position of the point.
+    int BarAxisPos(int valueIndex, int basePos) const;
+
+    bool FAutoBarSize = false;
+    bool FAutoMarkPosition = true;
+    TBarStyle FBarStyle = bsRectangle;
+    int FBarWidthPercent = 70;
+    int FBevelSize = 1;
+    int FConePercent = 0;
+    bool FDark3D = true;
+    int FDepthPercent = 100;
+    TBarSeriesGradient* FGradient = nullptr;
+    TMultiBar FMultiBar = mbSide;
+    int FOffsetPercent = 0;
+    bool FSideMargins = true;
+    int FStackGroup = 0;
+    TChartHiddenPen* FTickLines = nullptr;
+    std::uint8_t FTransparency = 0;
+    bool FUseYOrigin = true;
+    double FYOrigin = 0;
+    int FCustomBarSize = 0;
+
+private:
+    void SetOtherBars(bool setOthers);
+};
