@@ -1,15 +1,19 @@
 #include "chart/engine/TeeSeriesEdit.h"
 
+#include <memory>
 #include <vector>
 
+#include "chart/engine/TChartPen.h"
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TCustomAxisPanel.h"
 #include "chart/engine/TCustomSeriesList.h"
 #include "chart/engine/TTeeCustomTool.h"
 #include "chart/engine/TTeeFunction.h"
 #include "chart/engine/TTeeSeriesSource.h"
+#include "chart/engine/TeCanvas.h"
 #include "chart/engine/TeeProcs.h"
 #include "platform/Exception.h"
+#include "platform/TCanvas.h"
 
 namespace {
 
@@ -147,4 +151,49 @@ void AssignSeries(TChartSeries*& OldSeries, TChartSeries*& NewSeries)
     NewSeries->setObjectName(name);
     if (IChartHost* host = NewSeries->ParentChart()) host->BroadcastSeriesEvent(NewSeries, seChangeTitle);
     NewSeries->CheckDataSource();
+}
+
+void PaintSeriesLegend(TChartSeries* Series, TCanvas* Canvas, const TRect& Rect, TCustomAxisPanel* ReferenceChart)
+{
+    if (!Series || !Canvas) return;
+    std::unique_ptr<TChart> temporary;
+    const bool attach = Series->ParentChart() == nullptr;
+    if (attach) {
+        if (!ReferenceChart) {
+            temporary = std::make_unique<TChart>();
+            ReferenceChart = temporary.get();
+        }
+        Series->SetParentChart(ReferenceChart);
+    }
+    TCustomAxisPanel* chart = ChartOf(Series);
+    // Whatever the drawing throws, the series leaves the chart it was lent.
+    struct Detach {
+        TChartSeries* series;
+        bool active;
+        ~Detach()
+        {
+            if (active) series->SetParentChart(nullptr);
+        }
+    } detach{Series, attach};
+    if (!chart) return;
+
+    Canvas->Brush()->SetStyle(bsSolid);
+    Canvas->Brush()->SetColor(chart->GetLegendColor());
+    if (TChartPen* pen = chart->GetLegendSymbolPen()) Canvas->SetPen(pen);
+    TCanvas3D* chartCanvas = chart->GetCanvas();
+    if (chartCanvas->GetSupportsFullRotation()) return;
+    TCanvas* old = chartCanvas->GetHandle();
+    chartCanvas->SetCanvas(Canvas);
+    try {
+        Series->DrawLegend(-1, Rect);
+    } catch (...) {
+        chartCanvas->SetCanvas(old);
+        throw;
+    }
+    chartCanvas->SetCanvas(old);
+}
+
+int TTeeDragObject::GetDragCursor(bool Accepted, int, int) const
+{
+    return Accepted ? crTeeDrag : crNoDrop;
 }

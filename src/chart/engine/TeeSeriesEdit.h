@@ -2,8 +2,11 @@
 // Creating, cloning and retyping the series of a chart, as editors and galleries do.
 #include <QObject>
 
+#include "chart/engine/TCustomChart.h"
 #include "chart/engine/TeeSeriesTypes.h"
+#include "platform/GraphicsTypes.h"
 
+class TCanvas;
 class TChartSeries;
 class TCustomAxisPanel;
 class TTeeFunction;
@@ -30,3 +33,25 @@ void ChangeSeriesType(TChartSeries*& Series, TChartSeriesClass NewClass);
 void ChangeAllSeriesType(TCustomAxisPanel* Chart, TChartSeriesClass NewClass);
 // Moves everything from OldSeries to NewSeries, frees OldSeries and clears it.
 void AssignSeries(TChartSeries*& OldSeries, TChartSeries*& NewSeries);
+
+// Draws the series' legend symbol into Rect of any canvas (editors show it). A series
+// without a chart is attached to ReferenceChart, or to a temporary chart, for the call.
+void PaintSeriesLegend(TChartSeries* Series, TCanvas* Canvas, const TRect& Rect,
+                       TCustomAxisPanel* ReferenceChart = nullptr);
+
+// What is dragged when a part of a chart is dragged.
+class TTeeDragObject {
+public:
+    explicit TTeeDragObject(const TChartClickedPart& Part) : FPart(Part) {}
+    virtual ~TTeeDragObject() = default;
+    const TChartClickedPart& Part() const { return FPart; }
+    // The drag cursor while over a target that accepts the part, else the no-drop cursor.
+    virtual int GetDragCursor(bool Accepted, int X, int Y) const;
+    virtual void Finished() {}
+
+    static constexpr int crTeeDrag = 2020;
+    static constexpr int crNoDrop = -13;
+
+private:
+    TChartClickedPart FPart;
+};

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -18,6 +19,7 @@
 #include "chart/engine/TeePalette.h"
 #include "chart/engine/TeeSeriesEdit.h"
 #include "platform/Exception.h"
+#include "platform/TCanvas.h"
 
 namespace {
 
@@ -192,6 +194,38 @@ TEST_F(RegistryTest, ChangeSeriesTypeKeepsNamePlaceEventsToolsAndLinks)
     EXPECT_EQ(chart.GetSeries(0)->objectName(), "Series1");
     EXPECT_EQ(chart.GetSeries(2)->objectName(), "Series3");
     EXPECT_EQ(chart.GetSeries(2)->DataSource(), s);
+}
+
+TEST_F(RegistryTest, LegendSymbolIntoAnyCanvasAndDragCursor)
+{
+    RegSeriesA series;
+    series.SetSeriesColor(0x0000FF);
+    QImage image(20, 20, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    TCanvas canvas;
+    canvas.SetDevice(&image);
+    PaintSeriesLegend(&series, &canvas, TRect(2, 2, 18, 18));
+    canvas.Release();
+    EXPECT_EQ(QColor(image.pixel(10, 10)), QColor(255, 0, 0));
+    EXPECT_EQ(QColor(image.pixel(0, 0)), QColor(Qt::white));
+    EXPECT_EQ(series.ParentChart(), nullptr);  // the temporary chart is gone again
+
+    TChart chart;
+    TChartSeries* inChart = CreateNewSeries(&chart, &chart, &RegSeriesA::staticMetaObject);
+    TCanvas* chartOwn = chart.GetCanvas()->GetHandle();
+    PaintSeriesLegend(inChart, &canvas, TRect(2, 2, 18, 18), nullptr);
+    EXPECT_EQ(inChart->ParentChart(), &chart);
+    EXPECT_EQ(chart.GetCanvas()->GetHandle(), chartOwn);
+
+    TChartClickedPart part;
+    part.Part = cpSeries;
+    part.ASeries = inChart;
+    part.PointIndex = 3;
+    TTeeDragObject drag(part);
+    EXPECT_EQ(drag.Part().ASeries, inChart);
+    EXPECT_EQ(drag.Part().PointIndex, 3);
+    EXPECT_EQ(drag.GetDragCursor(true, 0, 0), 2020);
+    EXPECT_EQ(drag.GetDragCursor(false, 0, 0), -13);
 }
 
 TEST(ColorPalettes, NamesAndApplyingByIndex)
