@@ -113,6 +113,40 @@ TEST_F(AxisBandToolsTest, HatchedBandTakesTheBackWallColourAsBackground)
     EXPECT_EQ(tool->BandBackColor(tool->GetBand1()), clAqua);
 }
 
+TEST_F(AxisBandToolsTest, TransparentBandsBlendAndThreeDimensionalChartsPaint)
+{
+    auto* tool = new TGridBandTool;
+    tool->GetBand1()->SetColor(clRed);
+    tool->GetBand1()->SetTransparency(50);
+    tool->GetBand2()->SetColor(clRed);
+    tool->GetBand2()->SetTransparency(50);
+    tool->SetAxis(chart.LeftAxis());
+    QImage img = Paint();
+    const std::vector<int> T = chart.LeftAxis()->Tick;
+    const QColor c = img.pixelColor(X(5), (T[1] + T[2]) / 2);
+    // Half red, half what lay below.
+    EXPECT_GT(c.green(), 0);
+    EXPECT_GT(c.red(), c.green() + 100);
+
+    auto* band = new TColorBandTool;
+    band->SetAxis(chart.BottomAxis());
+    band->SetStartValue(2);
+    band->SetEndValue(4);
+    band->Gradient()->SetVisible(true);
+    band->SetTransparency(30);
+    auto* line = new TColorLineTool;
+    line->SetAxis(chart.BottomAxis());
+    line->SetValue(7);
+    chart.SetView3D(true);
+    img = Paint();
+    EXPECT_FALSE(img.isNull());
+    EXPECT_TRUE(band->Clicked(X(3) + chart.GetWidth3D(), Y(50) - chart.GetWidth3D()) ||
+                band->Clicked(X(3), Y(50)));
+    delete line;
+    delete band;
+    delete tool;
+}
+
 TEST_F(AxisBandToolsTest, ColourBandFillsTheRangeInEitherOrder)
 {
     auto* band = new TColorBandTool;
