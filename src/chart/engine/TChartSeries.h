@@ -282,6 +282,8 @@ public:
     // NotMandatoryValueList: binary search on an ordered list.
     void CalcFirstLastVisibleRange(double lowerLimit, double upperLimit);
     bool UseVisibleRange = true;
+    // Functions that fill this series leave the orders of its value lists alone.
+    bool KeepValueListSettings = false;
     bool DrawPointBeyondRange = false;
     bool SinglePointFunctions = true;
     bool HasThirdValues = false;

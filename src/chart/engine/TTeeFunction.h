@@ -47,7 +47,9 @@ public:
     virtual void Assign(const TTeeFunction& source);
 
     void AddFunctionXY(bool sourceYMandatory, double x, double y);
-    void AddPoints(TChartSeries* source);
+    // Function types that compute without a source, or that replace the points as a
+    // whole, take over the filling of the series.
+    virtual void AddPoints(TChartSeries* source);
     TChartValueList* ValueList(TChartSeries* source) const;
 
     void BeginUpdate() { FUpdating = true; }

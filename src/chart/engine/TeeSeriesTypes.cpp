@@ -33,3 +33,27 @@ void UnRegisterTeeSeries(std::initializer_list<TChartSeriesClass> Classes)
         return std::find(Classes.begin(), Classes.end(), t.SeriesClass) != Classes.end();
     });
 }
+
+void RegisterTeeFunction(TTeeFunctionClass FunctionClass, const AnsiString* Description, const AnsiString* GalleryPage,
+                         int NumGallerySeries)
+{
+    std::vector<TTeeSeriesType>& list = TeeSeriesTypes();
+    const auto same = [&](const TTeeSeriesType& t) {
+        return t.SeriesClass == nullptr && t.FunctionClass == FunctionClass;
+    };
+    if (std::any_of(list.begin(), list.end(), same)) return;
+    list.push_back({nullptr, FunctionClass, Description, GalleryPage, NumGallerySeries});
+}
+
+void RegisterTeeBasicFunction(TTeeFunctionClass FunctionClass, const AnsiString* Description)
+{
+    RegisterTeeFunction(FunctionClass, Description, &TeeMsg_GalleryStandard, 2);
+}
+
+void UnRegisterTeeFunctions(std::initializer_list<TTeeFunctionClass> Classes)
+{
+    std::vector<TTeeSeriesType>& list = TeeSeriesTypes();
+    std::erase_if(list, [&](const TTeeSeriesType& t) {
+        return t.FunctionClass && std::find(Classes.begin(), Classes.end(), t.FunctionClass) != Classes.end();
+    });
+}

@@ -30,3 +30,10 @@ void RegisterTeeSeries(TChartSeriesClass SeriesClass, const AnsiString* Descript
 void RegisterTeeSeries(TChartSeriesClass SeriesClass, const AnsiString* Description);
 // Removes every entry of the given series classes.
 void UnRegisterTeeSeries(std::initializer_list<TChartSeriesClass> Classes);
+// Appends a function entry (no series class) unless the same function class is listed.
+void RegisterTeeFunction(TTeeFunctionClass FunctionClass, const AnsiString* Description, const AnsiString* GalleryPage,
+                         int NumGallerySeries);
+// On the "Standard" page with two gallery series.
+void RegisterTeeBasicFunction(TTeeFunctionClass FunctionClass, const AnsiString* Description);
+// Removes every entry of the given function classes.
+void UnRegisterTeeFunctions(std::initializer_list<TTeeFunctionClass> Classes);

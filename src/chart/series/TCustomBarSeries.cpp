@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "chart/engine/SeriesHost.h"
@@ -29,6 +30,16 @@ void TBarSeriesGradient::Assign(TPersistent* Source)
 {
     if (auto* g = qobject_cast<TBarSeriesGradient*>(Source)) FRelative = g->FRelative;
     TCustomTeeGradient::Assign(Source);
+}
+
+bool TBarSeriesGradient::IsPropertyStored(const char* Name) const
+{
+    if (std::strcmp(Name, "Balance") == 0) return GetBalance() != 50;
+    if (std::strcmp(Name, "MidColor") == 0) return GetMidColor() != clNone;
+    if (std::strcmp(Name, "StartColor") == 0) return GetStartColor() != clWhite;
+    if (std::strcmp(Name, "Visible") == 0) return !GetVisible();
+    if (std::strcmp(Name, "Relative") == 0) return FRelative;
+    return TCustomTeeGradient::IsPropertyStored(Name);
 }
 
 void TBarSeriesGradient::SetRelative(bool value)
@@ -78,6 +89,34 @@ void TCustomBarSeries::Assign(const TCustomChartElement& source)
         FUseYOrigin = bar->FUseYOrigin;
     }
     TChartSeries::Assign(source);
+}
+
+bool TCustomBarSeries::IsPropertyStored(const char* Name) const
+{
+    struct Default {
+        const char* name;
+        bool differs;
+    };
+    const Default defaults[] = {
+        {"AutoBarSize", FAutoBarSize},
+        {"AutoMarkPosition", !FAutoMarkPosition},
+        {"BarStyle", FBarStyle != bsRectangle},
+        {"BarWidthPercent", FBarWidthPercent != 70},
+        {"BevelSize", FBevelSize != 1},
+        {"Dark3D", !FDark3D},
+        {"DepthPercent", FDepthPercent != 100},
+        {"MultiBar", FMultiBar != mbSide},
+        {"OffsetPercent", FOffsetPercent != 0},
+        {"SideMargins", !FSideMargins},
+        {"StackGroup", FStackGroup != 0},
+        {"UseYOrigin", !FUseYOrigin},
+        {"YOrigin", FYOrigin != 0},
+        {"CustomBarWidth", FCustomBarSize != 0},
+        {"CustomBarHeight", FCustomBarSize != 0},
+    };
+    for (const Default& d : defaults)
+        if (std::strcmp(Name, d.name) == 0) return d.differs;
+    return TChartSeries::IsPropertyStored(Name);
 }
 
 TCanvas3D* TCustomBarSeries::Canvas() const

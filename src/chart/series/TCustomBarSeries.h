@@ -28,6 +28,7 @@ class TBarSeriesGradient : public TCustomTeeGradient {
 public:
     explicit TBarSeriesGradient(const TNotifyEvent& OnChangeEvent = {}, QObject* parent = nullptr);
     void Assign(TPersistent* Source) override;
+    bool IsPropertyStored(const char* Name) const override;
     bool GetRelative() const { return FRelative; }
     void SetRelative(bool value);
 
@@ -62,6 +63,7 @@ public:
     // ---- overrides of the series base
     void Assign(const TCustomChartElement& source) override;
     using TChartSeries::Assign;
+    bool IsPropertyStored(const char* Name) const override;
     AnsiString GetEditorClass() const override { return "TBarSeriesEditor"; }
     void SetParentChart(IChartHost* value) override;
     void DoBeforeDrawChart() override;

@@ -298,6 +298,16 @@ TEST_F(BarSeriesTest, GalleryAndCopy)
     EXPECT_EQ(copy.GetStackGroup(), 2);
     EXPECT_FALSE(copy.GetAutoBarSize()) << "the automatic width is not copied";
 
+    // Only settings that differ from the defaults go into a chart file.
+    TBarSeries fresh;
+    EXPECT_FALSE(fresh.IsPropertyStored("BarWidthPercent"));
+    EXPECT_FALSE(fresh.IsPropertyStored("MultiBar"));
+    EXPECT_FALSE(fresh.GetGradient()->IsPropertyStored("Visible"));
+    fresh.SetBarWidthPercent(85);
+    fresh.SetCustomBarSize(9);
+    EXPECT_TRUE(fresh.IsPropertyStored("BarWidthPercent"));
+    EXPECT_TRUE(fresh.IsPropertyStored("CustomBarWidth"));
+
     THorizBarSeries h;
     EXPECT_EQ(h.MandatoryValueList(), h.XValues());
     EXPECT_EQ(h.XValues()->GetName(), "Bar");
