@@ -257,3 +257,23 @@ TEST_F(LegendTest, NoRoomDrawsNothingAndLeavesTheChartRectangle)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LegendTest, TitleSitsAboveTheItems)
+{
+    legend->GetTitle()->SetCaption("Items");
+    Paint();
+    const TRect L = legend->GetRectLegend();
+    // Transparent title: one line of 10 plus 2 pushes the items down.
+    EXPECT_EQ(L.Bottom - L.Top, 2 * 10 + 2 + 10 + 2);
+    EXPECT_GE(rec->IndexOf(Text(L.Left + 20, L.Top + 13, "Alpha")), 0);
+    // Its text starts half a "W" inside its own box, 2 pixels inside the legend.
+    EXPECT_GE(rec->IndexOf(Text(L.Left + 2 + 3, L.Top + 3, "Items")), 0);
+    // A wide title widens the legend.
+    legend->GetTitle()->SetCaption("A much longer title");
+    Paint();
+    EXPECT_EQ(legend->GetRectLegend().Right - legend->GetRectLegend().Left, 19 * 6 + 6);
+}
+
+}  // namespace
