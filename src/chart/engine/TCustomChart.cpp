@@ -29,6 +29,7 @@ TCustomChart::TCustomChart(QWidget* parent) : TCustomAxisPanel(parent)
     FFoot = new TChartFootTitle(this);
     FSubFoot = new TChartFootTitle(this);
     FWalls = new TChartWalls(this);
+    FLegend = new TChartLegend(this);
     FNoSavedScales = true;
     AutoRepaint = true;
 }
@@ -85,9 +86,25 @@ void TCustomChart::DrawTitles(bool CustomPosition)
 void TCustomChart::DrawTitlesAndLegend(bool BeforeSeries)
 {
     FCanvas->FrontPlaneBegin();
+    const bool legendCustom = FLegend->GetCustomPosition();
+    const auto drawLegend = [this] {
+        FLegend->DrawLegend();
+        ReCalcWidthHeight();
+    };
     if (BeforeSeries) {
-        DrawTitles(false);
+        if (!legendCustom && FLegend->ShouldDraw()) {
+            if (FLegend->GetVertical()) {
+                drawLegend();
+                DrawTitles(false);
+            } else {
+                DrawTitles(false);
+                drawLegend();
+            }
+        } else {
+            DrawTitles(false);
+        }
     } else {
+        if (legendCustom && FLegend->ShouldDraw()) drawLegend();
         DrawTitles(true);
         if (ActiveSeriesUseAxis() && FView3D) {
             if (DrawRightWallAfter()) {
@@ -322,10 +339,31 @@ AnsiString TCustomChart::AxisTitleOrName(TChartAxis* Axis)
     return Axis->GetOtherSide() ? TeeMsg_TopAxis : TeeMsg_BottomAxis;
 }
 
+AnsiString TCustomChart::FormattedValueLegend(TChartSeries* Series, int ValueIndex)
+{
+    return Series ? FLegend->FormattedValue(Series, ValueIndex) : AnsiString();
+}
+
+AnsiString TCustomChart::FormattedLegend(int Index)
+{
+    AnsiString text = FLegend->FormattedLegend(Index);
+    if (OnGetLegendText) OnGetLegendText(this, FLegend->InternalLegendStyle(), Index, text);
+    return text;
+}
+
 void TCustomChart::CalcNeedClickedPart(const TPoint& Pos, bool IsMouseClick, TChartClickedPart& Part)
 {
     Part = TChartClickedPart();
     const int X = Pos.X, Y = Pos.Y;
+    const auto legendHit = [&](bool custom) {
+        if (!FLegend->GetVisible() || FLegend->GetCustomPosition() != custom) return false;
+        const int item = FLegend->Clicked(X, Y);
+        if (item == -1) return false;
+        Part.Part = cpLegend;
+        Part.PointIndex = item;
+        return true;
+    };
+    if (legendHit(true)) return;
     for (int i = SeriesCount() - 1; i >= 0; --i) {
         TChartSeries* s = GetSeries(i);
         if (!s->GetActive()) continue;
@@ -355,6 +393,7 @@ void TCustomChart::CalcNeedClickedPart(const TPoint& Pos, bool IsMouseClick, TCh
             return;
         }
     }
+    if (legendHit(false)) return;
     const std::pair<TChartTitle*, TChartClickedPartStyle> titles[] = {
         {FTitle, cpTitle}, {FSubTitle, cpSubTitle}, {FFoot, cpFoot}, {FSubFoot, cpSubFoot}};
     for (const auto& [title, style] : titles)
@@ -390,6 +429,7 @@ void TCustomChart::Assign(QObject* Source)
         FSubTitle->Assign(c->FSubTitle);
         FFoot->Assign(c->FFoot);
         FSubFoot->Assign(c->FSubFoot);
+        FLegend->Assign(c->FLegend);
         FScrollMouseButton = c->FScrollMouseButton;
         FWalls->Assign(c->FWalls);
         AutoRepaint = old;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <vector>
 
+#include "chart/engine/TChartLegend.h"
 #include "chart/engine/TChartTitle.h"
 #include "chart/engine/TChartWalls.h"
 #include "chart/engine/TCustomAxisPanel.h"
@@ -54,6 +55,10 @@ using TChartClickSeriesEvent = std::function<void(QObject* Sender, TChartSeries*
                                                   TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TChartClickTitleEvent =
     std::function<void(QObject* Sender, TChartTitle* Title, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TLegendGetTextEvent =
+    std::function<void(QObject* Sender, TLegendStyle LegendStyle, int Index, AnsiString& LegendText)>;
+using TLegendGetRectEvent = std::function<void(QObject* Sender, TRect& Rect)>;
+using TLegendGetPosEvent = std::function<void(QObject* Sender, int Index, int& X, int& Y, int& XColor)>;
 using TChartAllowScrollEvent =
     std::function<void(TChartAxis* Axis, double& AMin, double& AMax, bool& AllowScroll)>;
 
@@ -63,6 +68,7 @@ class TCustomChart : public TCustomAxisPanel {
     Q_PROPERTY(TChartTitle* SubTitle READ GetSubTitle WRITE SetSubTitle)
     Q_PROPERTY(TChartFootTitle* Foot READ GetFoot WRITE SetFoot)
     Q_PROPERTY(TChartFootTitle* SubFoot READ GetSubFoot WRITE SetSubFoot)
+    Q_PROPERTY(TChartLegend* Legend READ GetLegend WRITE SetLegend)
     Q_PROPERTY(TChartBackWall* BackWall READ GetBackWall)
     Q_PROPERTY(TChartWall* LeftWall READ GetLeftWall)
     Q_PROPERTY(TChartWall* BottomWall READ GetBottomWall)
@@ -82,6 +88,12 @@ public:
     void DrawTitlesAndLegend(bool BeforeSeries) override;
     void DrawWalls() override;
     bool IsFreeSeriesColor(TColor Color, bool CheckBackground, TChartSeries* Series) override;
+    AnsiString FormattedValueLegend(TChartSeries* Series, int ValueIndex) override;
+    // The legend's text of item Index, as OnGetLegendText leaves it.
+    AnsiString FormattedLegend(int Index);
+    // The colour and symbol pen of the legend being drawn.
+    TColor GetLegendColor() override { return LegendColor; }
+    TChartPen* GetLegendSymbolPen() override { return LegendPen; }
     TColor GetBackColor() override;
     void SetBackColor(TColor Value);
 
@@ -140,6 +152,8 @@ public:
     void SetFoot(TChartFootTitle* Value) { FFoot->Assign(Value); }
     TChartFootTitle* GetSubFoot() const { return FSubFoot; }
     void SetSubFoot(TChartFootTitle* Value) { FSubFoot->Assign(Value); }
+    TChartLegend* GetLegend() const { return FLegend; }
+    void SetLegend(TChartLegend* Value) { FLegend->Assign(Value); }
     TChartWalls* GetWalls() const { return FWalls; }
     void SetWalls(TChartWalls* Value) { FWalls->Assign(Value); }
     TChartBackWall* GetBackWall() const { return FWalls->Back(); }
@@ -158,6 +172,13 @@ public:
     TChartClickEvent OnClickLegend;
     TChartClickSeriesEvent OnClickSeries;
     TChartClickTitleEvent OnClickTitle;
+    TLegendGetPosEvent OnGetLegendPos;
+    TLegendGetRectEvent OnGetLegendRect;
+    TLegendGetTextEvent OnGetLegendText;
+
+    // Recorded by the legend while it draws.
+    TColor LegendColor = clDefault;
+    TChartPen* LegendPen = nullptr;
 
 protected:
     void wheelEvent(QWheelEvent* event) override;
@@ -172,6 +193,7 @@ private:
     void SetScrollMouseButtonInt(int Value) { FScrollMouseButton = TMouseButton(Value); }
 
     TChartFootTitle* FFoot = nullptr;
+    TChartLegend* FLegend = nullptr;
     std::vector<TAxisSavedScales> FSavedScales;
     TMouseButton FScrollMouseButton = mbRight;
     TChartFootTitle* FSubFoot = nullptr;

@@ -271,6 +271,7 @@ void TCustomChart::MouseDown(TMouseButton Button, TShiftState Shift, int X, int 
             if (!handled) handled = StartZoomOrPanning(Button, Shift, X, Y);
             break;
         case cpLegend:
+            handled = FLegend->DoMouseDown(X, Y, part.PointIndex);
             if (OnClickLegend) {
                 CancelMouse = true;
                 OnClickLegend(this, Button, Shift, X, Y);

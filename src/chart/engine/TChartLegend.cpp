@@ -1,0 +1,805 @@
+#include "chart/engine/TChartLegend.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "chart/engine/ChartExceptions.h"
+#include "chart/engine/TCustomChart.h"
+#include "chart/engine/TCustomSeriesList.h"
+#include "chart/engine/TeCanvas.h"
+#include "chart/engine/TeeConst.h"
+#include "chart/engine/TeeHtml.h"
+#include "chart/engine/TeeProcs.h"
+#include "platform/Round.h"
+
+// ---- TChartLegendGradient
+
+TChartLegendGradient::TChartLegendGradient(const TNotifyEvent& OnChangeEvent, QObject* parent)
+    : TTeeGradient(OnChangeEvent, parent)
+{
+    SetDirection(gdRightLeft);
+    SetStartColor(TColor(0xC0C0C0));
+    SetEndColor(TColor(0xFFFFFF));
+}
+
+// ---- TLegendSymbol
+
+TLegendSymbol::TLegendSymbol(TCustomChartLegend* ALegend) : TPersistent(ALegend), FLegend(ALegend)
+{
+    FPen = new TChartPen([this](QObject*) { Changed(); }, this);
+}
+
+void TLegendSymbol::Changed()
+{
+    if (FLegend) FLegend->Repaint();
+}
+
+void TLegendSymbol::SetBool(bool& Variable, bool Value)
+{
+    if (Variable == Value) return;
+    Variable = Value;
+    Changed();
+}
+
+void TLegendSymbol::SetContinuous(bool Value) { SetBool(FContinuous, Value); }
+void TLegendSymbol::SetDefaultPen(bool Value) { SetBool(FDefaultPen, Value); }
+void TLegendSymbol::SetSquared(bool Value) { SetBool(FSquared, Value); }
+void TLegendSymbol::SetVisible(bool Value) { SetBool(FVisible, Value); }
+
+void TLegendSymbol::SetPosition(TLegendSymbolPosition Value)
+{
+    if (FPosition == Value) return;
+    FPosition = Value;
+    Changed();
+}
+
+void TLegendSymbol::SetWidth(int Value)
+{
+    if (FWidth == Value) return;
+    FWidth = Value;
+    Changed();
+}
+
+void TLegendSymbol::SetWidthUnits(TLegendSymbolSize Value)
+{
+    if (FWidthUnits == Value) return;
+    FWidthUnits = Value;
+    Changed();
+}
+
+int TLegendSymbol::CalcWidth(int Value) const
+{
+    if (!FVisible) return 0;
+    if (FSquared) return FLegend ? FLegend->CalcItemHeight() - 5 : 0;
+    if (FWidthUnits == lcsPixels) return FWidth;
+    return Round(FWidth * Value * 0.01);
+}
+
+void TLegendSymbol::Assign(TPersistent* Source)
+{
+    if (auto* s = qobject_cast<TLegendSymbol*>(Source)) {
+        FContinuous = s->FContinuous;
+        FDefaultPen = s->FDefaultPen;
+        FPen->Assign(s->FPen);
+        FPosition = s->FPosition;
+        FSquared = s->FSquared;
+        FVisible = s->FVisible;
+        FWidth = s->FWidth;
+        FWidthUnits = s->FWidthUnits;
+        OnDraw = s->OnDraw;
+        return;
+    }
+    TPersistent::Assign(Source);
+}
+
+// ---- TLegendTitle
+
+TLegendTitle::TLegendTitle(TCustomTeePanel* AOwner) : TTeeShape(AOwner)
+{
+    DefaultTransparent = true;
+    SetTransparent(true);
+    GetFont()->SetStyle(TFontStyles(fsBold));
+    GetShadow()->SetSize(2);
+    GetShadow()->SetColor(TColor(0xC0C0C0));
+}
+
+void TLegendTitle::Assign(TPersistent* Source)
+{
+    if (auto* s = qobject_cast<TLegendTitle*>(Source)) {
+        FText = s->FText;
+        FTextAlignment = s->FTextAlignment;
+    }
+    TTeeShape::Assign(Source);
+}
+
+void TLegendTitle::SetText(const std::vector<AnsiString>& Value)
+{
+    FText = Value;
+    Repaint();
+}
+
+void TLegendTitle::SetCaption(const AnsiString& Value)
+{
+    FText.clear();
+    if (!Value.empty()) FText.push_back(Value);
+    Repaint();
+}
+
+void TLegendTitle::SetTextAlignment(TAlignment Value)
+{
+    if (FTextAlignment == Value) return;
+    FTextAlignment = Value;
+    Repaint();
+}
+
+QStringList TLegendTitle::GetTextList() const
+{
+    QStringList list;
+    for (const AnsiString& s : FText) list << QString::fromStdString(s);
+    return list;
+}
+
+void TLegendTitle::SetTextList(const QStringList& Value)
+{
+    std::vector<AnsiString> lines;
+    for (const QString& s : Value) lines.push_back(s.toStdString());
+    SetText(lines);
+}
+
+int TLegendTitle::CalcHeight()
+{
+    TCanvas3D* canvas = ParentChart() ? ParentChart()->GetCanvas() : nullptr;
+    if (!canvas) return 0;
+    canvas->AssignFont(GetFont());
+    FHeight = static_cast<int>(FText.size()) * canvas->GetFontHeight();
+    if (!GetTransparent()) {
+        FHeight += 2;
+        FHeight += 2 * FrameWidth();
+    }
+    return FHeight;
+}
+
+int TLegendTitle::TotalWidth()
+{
+    TCanvas3D* canvas = ParentChart() ? ParentChart()->GetCanvas() : nullptr;
+    if (!canvas) return 0;
+    canvas->AssignFont(GetFont());
+    int widest = 0;
+    for (const AnsiString& s : FText) widest = std::max(widest, canvas->TextWidth(s));
+    int result = widest + canvas->TextWidth("W");
+    if (!GetTransparent()) result += 2 * FrameWidth() + GetShadow()->GetHorizSize();
+    return result;
+}
+
+void TLegendTitle::CalcShapeBounds(const TRect& R)
+{
+    ShapeBounds.Left = R.Left + 2;
+    ShapeBounds.Top = R.Top + 2;
+    ShapeBounds.Right = R.Right - 2;
+    if (!GetTransparent()) {
+        const int h = GetShadow()->GetHorizSize();
+        if (h <= 0)
+            ShapeBounds.Left += std::abs(h);
+        else
+            ShapeBounds.Right -= h;
+        const int v = GetShadow()->GetVertSize();
+        if (v < 0) ShapeBounds.Top += std::abs(v);
+    }
+    ShapeBounds.Bottom = ShapeBounds.Top + FHeight;
+}
+
+void TLegendTitle::DrawText()
+{
+    TCanvas3D* canvas = ParentChart() ? ParentChart()->GetCanvas() : nullptr;
+    if (!canvas) return;
+    canvas->AssignFont(GetFont());
+    canvas->SetTextAlign(TA_LEFT | TA_TOP);
+    canvas->SetBackMode(cbmTransparent);
+    const int W = canvas->TextWidth("W");
+    const int left = ShapeBounds.Left + W / 2;
+    if (GetTextFormat() == ttfHtml) {
+        AnsiString all;
+        for (std::size_t i = 0; i < FText.size(); ++i) {
+            if (i > 0) all += '\r';
+            all += FText[i];
+        }
+        canvas->TextOut(left, ShapeBounds.Top + 1, all, true);
+        return;
+    }
+    const int H = canvas->GetFontHeight();
+    const int centre = (ShapeBounds.Left + ShapeBounds.Right) / 2;
+    for (std::size_t i = 0; i < FText.size(); ++i) {
+        const AnsiString& s = FText[i];
+        int x = left;
+        if (FTextAlignment == taRightJustify)
+            x = ShapeBounds.Right - canvas->TextWidth(s) - W / 2;
+        else if (FTextAlignment == taCenter)
+            x = centre - canvas->TextWidth(s) / 2;
+        canvas->TextOut(x, ShapeBounds.Top + static_cast<int>(i) * H + 1, s);
+    }
+}
+
+// ---- TCustomChartLegend
+
+TCustomChartLegend::TCustomChartLegend(TCustomTeePanel* AOwner) : TTeeCustomShapePosition(AOwner)
+{
+    FDividingLines = new TChartHiddenPen([this](QObject*) { Repaint(); }, this);
+    FSymbol = new TLegendSymbol(this);
+    FTitle = new TLegendTitle(AOwner);
+    FTitle->setParent(this);
+}
+
+TCustomChartLegend::~TCustomChartLegend() = default;
+
+TTeeGradient* TCustomChartLegend::NewGradient() { return new TChartLegendGradient(); }
+
+TCustomChart* TCustomChartLegend::Chart() const { return qobject_cast<TCustomChart*>(ParentChart()); }
+
+void TCustomChartLegend::SetInt(int& Variable, int Value)
+{
+    if (Variable == Value) return;
+    Variable = Value;
+    Repaint();
+}
+
+void TCustomChartLegend::SetBool(bool& Variable, bool Value)
+{
+    if (Variable == Value) return;
+    Variable = Value;
+    Repaint();
+}
+
+void TCustomChartLegend::SetAlignment(TLegendAlignment Value)
+{
+    if (FAlignment == Value) return;
+    FAlignment = Value;
+    Repaint();
+}
+
+void TCustomChartLegend::SetCheckBoxes(bool Value)
+{
+    if (FCheckBoxes == Value) return;
+    FCheckBoxes = Value;
+    FInternalStyle = CalcLegendStyle();
+    Repaint();
+}
+
+void TCustomChartLegend::SetCheckBoxesStyle(TCheckBoxesStyle Value)
+{
+    if (FCheckBoxesStyle == Value) return;
+    FCheckBoxesStyle = Value;
+    if (Value == cbsRadio) {
+        if (TCustomChart* chart = Chart()) {
+            bool found = false;
+            for (TChartSeries* s : *chart->SeriesList()) {
+                if (!s->GetShowInLegend() || !s->GetActive()) continue;
+                if (found)
+                    s->SetActive(false);
+                else
+                    found = true;
+            }
+        }
+    }
+    Repaint();
+}
+
+void TCustomChartLegend::SetCurrentPage(bool Value) { SetBool(FCurrentPage, Value); }
+
+void TCustomChartLegend::SetFirstValue(int Value)
+{
+    if (Value < 0) throw LegendException(TeeMsg_LegendFirstValue);
+    SetInt(FFirstValue, Value);
+}
+
+void TCustomChartLegend::SetFontSeriesColor(bool Value) { SetBool(FFontSeriesColor, Value); }
+void TCustomChartLegend::SetHorizMargin(int Value) { SetInt(FHorizMargin, Value); }
+void TCustomChartLegend::SetInverted(bool Value) { SetBool(FInverted, Value); }
+
+void TCustomChartLegend::SetLegendStyle(TLegendStyle Value)
+{
+    if (FLegendStyle == Value) return;
+    FLegendStyle = Value;
+    FInternalStyle = CalcLegendStyle();
+    Repaint();
+}
+
+void TCustomChartLegend::SetMaxNumRows(int Value) { SetInt(FMaxNumRows, Value); }
+void TCustomChartLegend::SetResizeChart(bool Value) { SetBool(FResizeChart, Value); }
+
+void TCustomChartLegend::SetSeries(TChartSeries* Value)
+{
+    if (FSeries == Value) return;
+    FSeries = Value;
+    Repaint();
+}
+
+void TCustomChartLegend::SetTextStyle(TLegendTextStyle Value)
+{
+    if (FTextStyle == Value) return;
+    FTextStyle = Value;
+    Repaint();
+}
+
+void TCustomChartLegend::SetTopPos(int Value) { SetInt(FTopPos, Value); }
+void TCustomChartLegend::SetVertMargin(int Value) { SetInt(FVertMargin, Value); }
+void TCustomChartLegend::SetVertSpacing(int Value) { SetInt(FVertSpacing, Value); }
+
+void TCustomChartLegend::Assign(TPersistent* Source)
+{
+    if (auto* s = qobject_cast<TCustomChartLegend*>(Source)) {
+        FAlignment = s->FAlignment;
+        FCheckBoxes = s->FCheckBoxes;
+        FCheckBoxesStyle = s->FCheckBoxesStyle;
+        FCurrentPage = s->FCurrentPage;
+        FDividingLines->Assign(s->FDividingLines);
+        FFirstValue = s->FFirstValue;
+        FFontSeriesColor = s->FFontSeriesColor;
+        FHorizMargin = s->FHorizMargin;
+        FInverted = s->FInverted;
+        FLegendStyle = s->FLegendStyle;
+        FMaxNumRows = s->FMaxNumRows;
+        FResizeChart = s->FResizeChart;
+        FSymbol->Assign(s->FSymbol);
+        FTextStyle = s->FTextStyle;
+        FTitle->Assign(s->FTitle);
+        FTopPos = s->FTopPos;
+        FVertMargin = s->FVertMargin;
+        FVertSpacing = s->FVertSpacing;
+    }
+    TTeeCustomShapePosition::Assign(Source);
+}
+
+// ---------------------------------------------------------------- queries
+
+TLegendStyle TCustomChartLegend::CalcLegendStyle() const
+{
+    if (FLegendStyle != lsAuto) return FLegendStyle;
+    TCustomChart* chart = Chart();
+    if (FCheckBoxes || (chart && chart->CountActiveSeries() > 1)) return lsSeries;
+    return lsValues;
+}
+
+TChartSeries* TCustomChartLegend::GetLegendSeries() const
+{
+    if (FSeries) return FSeries;
+    TCustomChart* chart = Chart();
+    return chart ? chart->GetASeries() : nullptr;
+}
+
+bool TCustomChartLegend::ShouldDraw() const
+{
+    if (!GetVisible()) return false;
+    TCustomChart* chart = Chart();
+    const bool boxes = FCheckBoxes && CalcLegendStyle() != lsValues;
+    return boxes || (chart && chart->CountActiveSeries() > 0);
+}
+
+TChartSeries* TCustomChartLegend::ItemSeries(int Index, bool OnlyActive) const
+{
+    TCustomChart* chart = Chart();
+    return chart ? chart->SeriesLegend(Index, OnlyActive) : nullptr;
+}
+
+AnsiString TCustomChartLegend::FormattedLegend(int Index)
+{
+    TCustomChart* chart = Chart();
+    if (!chart) return AnsiString();
+    switch (FInternalStyle) {
+    case lsSeries:
+        return chart->SeriesTitleLegend(Index, !HasCheckBoxes());
+    case lsValues:
+        return chart->FormattedValueLegend(GetLegendSeries(), Index);
+    case lsLastValues: {
+        TChartSeries* s = ItemSeries(Index, !HasCheckBoxes());
+        return s ? chart->FormattedValueLegend(s, s->Count() - 1) : AnsiString();
+    }
+    case lsAuto:
+        break;
+    }
+    return AnsiString();
+}
+
+AnsiString TCustomChartLegend::FormattedValue(TChartSeries* Series, int ValueIndex)
+{
+    if (!Series || ValueIndex == -1) return AnsiString();
+    AnsiString s = Series->LegendString(ValueIndex, FTextStyle);
+    std::replace(s.begin(), s.end(), TeeLineSeparator, ' ');
+    return s;
+}
+
+int TCustomChartLegend::CalcItemHeight()
+{
+    TCanvas3D* canvas = ParentChart() ? ParentChart()->GetCanvas() : nullptr;
+    int result = canvas ? canvas->GetFontHeight() : 0;
+    if (HasCheckBoxes()) result = std::max(17, result);
+    result += FVertSpacing;
+    if (GetVertical() && FDividingLines->GetVisible()) result += FDividingLines->GetWidth();
+    return result;
+}
+
+int TCustomChartLegend::FirstItemTop()
+{
+    int result = ShapeBounds.Top;
+    if (FTitleVisible) {
+        result += FTitle->CalcHeight() + 2;
+        if (!FTitle->GetTransparent()) result += std::abs(FTitle->GetShadow()->GetVertSize());
+    }
+    return result;
+}
+
+void TCustomChartLegend::PrepareSymbolPen()
+{
+    if (TCustomChart* chart = Chart()) chart->LegendPen = FSymbol->GetDefaultPen() ? nullptr : FSymbol->GetPen();
+}
+
+// ---------------------------------------------------------------- drawing
+
+void TCustomChartLegend::DrawLegend()
+{
+    TCustomChart* chart = Chart();
+    if (!chart) return;
+    TCanvas3D* canvas = chart->GetCanvas();
+    FInternalStyle = CalcLegendStyle();
+    FLastValue = -1;
+
+    int F = GetPen()->GetVisible() ? GetPen()->GetWidth() : 0;
+    if (GetBevel() != bvNone) F = GetBevelWidth();
+
+    // Paging.
+    const int perPage = chart->GetMaxPointsPerPage();
+    const bool paging = FInternalStyle == lsValues && FCurrentPage && perPage > 0;
+    if (paging)
+        FFirstValue = (chart->GetPage() - 1) * perPage;
+    else if (perPage > 0 && FInternalStyle != lsValues)
+        FFirstValue = 0;
+
+    // Number of items.
+    int N = 0;
+    if (FInternalStyle == lsValues) {
+        TChartSeries* s = GetLegendSeries();
+        if (s && s->GetShowInLegend()) N = s->CountLegendItems();
+    } else {
+        for (TChartSeries* s : *chart->SeriesList())
+            if (s->GetShowInLegend() && (s->GetActive() || HasCheckBoxes())) ++N;
+    }
+    FTotalItems = std::max(0, N - FFirstValue);
+    if (paging) FTotalItems = std::min(FTotalItems, perPage);
+
+    chart->LegendColor = GetColor();
+    canvas->AssignFont(GetFont());
+    FSpaceWidth = canvas->TextWidth(" ");
+    FItemHeight = CalcItemHeight();
+    const int H = FItemHeight;
+    FTitleVisible = FTitle->GetVisible() && !FTitle->Text().empty();
+    const int titleHeight = FTitleVisible ? FTitle->CalcHeight() : 0;
+    canvas->AssignFont(GetFont());
+
+    const bool custom = GetCustomPosition();
+    TRect& R = chart->ChartRect;
+    const TRect& CB = chart->ChartBounds;
+
+    // The column texts of the items FFirstValue .. FFirstValue + count - 1 and their widths.
+    const auto buildTexts = [&](int count) {
+        FItemTexts.assign(static_cast<std::size_t>(std::max(0, count)), {});
+        for (int k = 0; k < count; ++k) {
+            const int index = FInverted ? FFirstValue + count - 1 - k : FFirstValue + k;
+            const AnsiString text = chart->FormattedLegend(index);
+            auto& item = FItemTexts[static_cast<std::size_t>(index - FFirstValue)];
+            const std::size_t sep = text.find(TeeColumnSeparator);
+            if (sep == AnsiString::npos) {
+                item.first = text;
+            } else {
+                item.first = text.substr(0, sep);
+                const std::size_t sep2 = text.find(TeeColumnSeparator, sep + 1);
+                item.second = text.substr(sep + 1, sep2 == AnsiString::npos ? AnsiString::npos : sep2 - sep - 1);
+            }
+        }
+        if (FColumnWidthAuto) {
+            FColumnWidth[0] = FColumnWidth[1] = 0;
+            const bool html = GetTextFormat() == ttfHtml;
+            const auto width = [&](const AnsiString& s) {
+                return html ? HtmlTextExtent(canvas, s).cx : canvas->TextWidth(s);
+            };
+            for (const auto& item : FItemTexts) {
+                FColumnWidth[0] = std::max(FColumnWidth[0], width(item.first));
+                FColumnWidth[1] = std::max(FColumnWidth[1], width(item.second));
+            }
+        }
+    };
+
+    if (GetVertical()) {
+        if (!custom) ShapeBounds.Top = CB.Top + Round(FTopPos * (CB.Bottom - CB.Top) * 0.01);
+        FColumns = 1;
+        const int top = FirstItemTop();
+        if (R.Bottom <= top || H <= 0)
+            FRows = 0;
+        else
+            FRows = std::max(0, std::min(FTotalItems, (chart->ChartHeight + R.Top - 2 * F - top) / H));
+        FLastValue = FFirstValue + std::min(FTotalItems, FRows) - 1;
+        buildTexts(FLastValue - FFirstValue + 1);
+    } else {
+        FLastValue = FFirstValue + FTotalItems - 1;
+        buildTexts(FTotalItems);
+        FSymbolWidth = FSymbol->CalcWidth(TextColumnsWidth());
+        if (!custom) {
+            if (FAlignment == laBottom) {
+                int D = chart->GetShadow()->GetVertSize() + F + 1;
+                if (OnCalcSize) OnCalcSize(this, D);
+                ShapeBounds.Bottom = R.Bottom - D;
+            } else {
+                ShapeBounds.Top = R.Top + F + 1;
+            }
+        }
+        const int W = FSymbolWidth + TextColumnsWidth() + 8 + (HasCheckBoxes() ? 27 : 0);
+        if (R.Right <= 8 || W <= 0)
+            FColumns = 0;
+        else
+            FColumns = std::max(0, std::min(FTotalItems, (chart->ChartWidth - 2 * F - 8) / W));
+        FRows = FColumns > 0 ? std::min((FTotalItems + FColumns - 1) / FColumns, FMaxNumRows) : 0;
+        FLastValue = FFirstValue + std::min(FTotalItems, FColumns * FRows) - 1;
+    }
+
+    if (FLastValue < FFirstValue) return;
+
+    const int T = TextColumnsWidth();
+    int height = FRows * H + 2;
+    if (FTitleVisible) {
+        height += titleHeight + 2;
+        if (!FTitle->GetTransparent()) height += std::abs(FTitle->GetShadow()->GetVertSize());
+    }
+    if (FAlignment == laBottom && !custom) ShapeBounds.Top = ShapeBounds.Bottom - height;
+    ShapeBounds.Bottom = ShapeBounds.Top + height;
+
+    int itemsLeft;
+    if (GetVertical()) {
+        if (FAlignment == laLeft || custom) {
+            if (!custom) ShapeBounds.Left = R.Left + F + 1;
+        }
+        FSymbolWidth = FSymbol->CalcWidth(T + 10);
+        int itemWidth = T + 10 + FSymbolWidth;
+        if (OnCalcSize) OnCalcSize(this, itemWidth);
+        if (FTitleVisible) itemWidth = std::max(itemWidth, FTitle->TotalWidth());
+        if (FAlignment == laRight && !custom) {
+            ShapeBounds.Right = R.Right - (GetShadow()->GetHorizSize() + F + 1);
+            ShapeBounds.Left = ShapeBounds.Right - itemWidth;
+            if (HasCheckBoxes()) ShapeBounds.Left -= 15;
+        }
+        itemsLeft = ShapeBounds.Left;
+        if (HasCheckBoxes()) {
+            FBoxX = ShapeBounds.Left + 4;
+            itemsLeft = ShapeBounds.Left + 15;
+        }
+        ShapeBounds.Right = itemsLeft + itemWidth;
+    } else {
+        int total = (FColumns - 1) * 6 + 4 + (T + FSymbolWidth) * FColumns + 12;
+        if (HasCheckBoxes()) total += FColumns * 13 + 8;
+        total = std::min(total, chart->ChartWidth);
+        const int half = total / 2;
+        if (!custom)
+            ShapeBounds.Left = Round(FTopPos * (CB.Right - CB.Left - 2 * half) * 0.01) + chart->ChartXCenter - half;
+        ShapeBounds.Right = ShapeBounds.Left + 2 * half;
+        itemsLeft = ShapeBounds.Left;
+        if (HasCheckBoxes()) {
+            FBoxX = ShapeBounds.Left + 4;
+            itemsLeft = ShapeBounds.Left + 15;
+        }
+    }
+
+    const int x0 = itemsLeft + 6;
+    if (FSymbol->GetPosition() == spLeft) {
+        FSymbolX = x0;
+        FTextX = x0 + FSymbolWidth + 4;
+    } else {
+        FTextX = x0;
+        FSymbolX = x0 + T;
+    }
+
+    if (chart->OnGetLegendRect) chart->OnGetLegendRect(chart, ShapeBounds);
+    Draw();
+    if (FTitleVisible) {
+        FTitle->CalcHeight();
+        FTitle->CalcShapeBounds(ShapeBounds);
+        FTitle->Draw();
+        FTitle->DrawText();
+        canvas->AssignFont(GetFont());
+    }
+
+    const int count = FLastValue - FFirstValue;
+    for (int p = 0; p <= count; ++p) DrawItem(p, FInverted ? FLastValue - p : FFirstValue + p);
+
+    if (FResizeChart && !custom) {
+        switch (FAlignment) {
+        case laLeft:
+            R.Left = ShapeBounds.Right;
+            break;
+        case laRight:
+            R.Right = ShapeBounds.Left;
+            break;
+        case laTop:
+            R.Top = ShapeBounds.Bottom + chart->GetShadow()->GetVertSize();
+            break;
+        case laBottom:
+            R.Bottom = ShapeBounds.Top;
+            break;
+        }
+        if (GetVertical()) {
+            const int margin = FHorizMargin != 0 ? FHorizMargin : Round(chart->ChartWidth * 0.03);
+            if (FAlignment == laLeft)
+                R.Left += margin;
+            else
+                R.Right -= margin;
+        } else {
+            const int margin = FVertMargin != 0 ? FVertMargin : Round(chart->ChartHeight * 0.04);
+            if (FAlignment == laTop)
+                R.Top += margin;
+            else
+                R.Bottom -= margin;
+        }
+    }
+}
+
+namespace {
+
+bool RightAlignedColumn(TLegendTextStyle style, int column)
+{
+    if (column == 0)
+        return style == ltsLeftValue || style == ltsLeftPercent || style == ltsXValue || style == ltsValue ||
+               style == ltsPercent || style == ltsXAndValue || style == ltsXAndPercent;
+    return style == ltsRightValue || style == ltsRightPercent || style == ltsXAndValue || style == ltsXAndPercent;
+}
+
+}  // namespace
+
+void TCustomChartLegend::DrawItem(int Position, int Index)
+{
+    if (Position >= FTotalItems) return;
+    TCustomChart* chart = Chart();
+    TCanvas3D* canvas = chart->GetCanvas();
+    const int H = FItemHeight;
+    const bool boxes = HasCheckBoxes();
+    const bool seriesStyle = FInternalStyle != lsValues;
+
+    canvas->Brush->SetColor(GetColor());
+    canvas->Brush->SetStyle(bsClear);
+    PrepareSymbolPen();
+    int textX = FTextX, symbolX = FSymbolX;
+    int y = FirstItemTop() + 1;
+    int shift = 0;
+    if (!GetVertical()) {
+        const int column = Position % FColumns;
+        const int row = Position / FColumns;
+        shift = column * (TextColumnsWidth() + FSymbolWidth + (boxes ? 21 : 6));
+        textX += shift;
+        symbolX += shift;
+        y += H * row;
+    } else {
+        y += H * Position;
+    }
+    y += FVertSpacing / 2;
+    if (chart->OnGetLegendPos) chart->OnGetLegendPos(chart, Index, textX, y, symbolX);
+
+    TChartSeries* itemSeries = nullptr;
+    if (seriesStyle) itemSeries = ItemSeries(Index, !boxes);
+    canvas->AssignFont(GetFont());
+    if (FFontSeriesColor) {
+        if (seriesStyle) {
+            if (itemSeries) canvas->Font->SetColor(itemSeries->GetSeriesColor());
+        } else if (TChartSeries* s = GetLegendSeries()) {
+            canvas->Font->SetColor(s->LegendItemColor(Index));
+        }
+    }
+    canvas->SetBackMode(cbmTransparent);
+
+    const std::size_t slot = static_cast<std::size_t>(Index - FFirstValue);
+    const std::pair<AnsiString, AnsiString> empty;
+    const auto& texts = slot < FItemTexts.size() ? FItemTexts[slot] : empty;
+    int x = textX;
+    for (int column = 0; column < 2; ++column) {
+        const AnsiString& text = column == 0 ? texts.first : texts.second;
+        const int width = FColumnWidth[column];
+        const bool right = FInternalStyle != lsSeries && RightAlignedColumn(FTextStyle, column);
+        if (right) {
+            x += width;
+            canvas->SetTextAlign(TA_RIGHT | TA_TOP);
+        } else {
+            canvas->SetTextAlign(TA_LEFT | TA_TOP);
+        }
+        if (!text.empty()) canvas->TextOut(x, y + (boxes ? 1 : 0), text, GetTextFormat() == ttfHtml);
+        if (!right) x += width;
+        x += FSpaceWidth;
+    }
+    canvas->SetTextAlign(TA_LEFT | TA_TOP);
+
+    const int last = FLastValue - FFirstValue;
+    TRect symbolRect(symbolX, y, symbolX + FSymbolWidth, y + H + 1);
+    if (!(FSymbol->GetContinuous() && Position > 0)) symbolRect.Top += 2;
+    if (!(FSymbol->GetContinuous() && Position == last)) symbolRect.Bottom -= FVertSpacing + 3;
+
+    const auto drawSymbol = [&](TChartSeries* s, int valueIndex) {
+        if (FSymbolWidth <= 0 || !s) return;
+        s->DrawLegend(valueIndex, symbolRect);
+        if (FSymbol->OnDraw) FSymbol->OnDraw(this, s, valueIndex, symbolRect);
+    };
+    if (seriesStyle) {
+        const int valueIndex =
+            FInternalStyle == lsLastValues && itemSeries ? std::max(-1, itemSeries->Count() - 1) : -1;
+        if (boxes) {
+            if (itemSeries && canvas->Canvas)
+                TeeDrawCheckBox(FBoxX + shift, y + (H - FVertSpacing - 11) / 2 - 1, canvas->Canvas,
+                                itemSeries->GetActive(), GetColor(), FCheckBoxesStyle == cbsCheck);
+        }
+        drawSymbol(itemSeries, FInternalStyle == lsLastValues ? valueIndex : -1);
+    } else if (TChartSeries* s = GetLegendSeries()) {
+        drawSymbol(s, s->LegendToValueIndex(Index));
+    } else if (FSymbolWidth > 0) {
+        canvas->Brush->SetColor(clWhite);
+        canvas->Brush->SetStyle(bsSolid);
+        if (chart->LegendPen) canvas->AssignVisiblePen(chart->LegendPen);
+        canvas->Rectangle(symbolRect);
+    }
+
+    if (Position > 0 && FDividingLines->GetVisible()) {
+        canvas->AssignVisiblePen(FDividingLines);
+        canvas->SetBackMode(cbmTransparent);
+        if (GetVertical())
+            canvas->DoHorizLine(ShapeBounds.Left, ShapeBounds.Right, y - FVertSpacing / 2);
+        else
+            canvas->DoVertLine(ShapeBounds.Left + shift + 2, ShapeBounds.Top, ShapeBounds.Bottom);
+    }
+}
+
+// ---------------------------------------------------------------- mouse
+
+int TCustomChartLegend::Clicked(int X, int Y)
+{
+    TCustomChart* chart = Chart();
+    if (!chart) return -1;
+    TRect R = ShapeBounds;
+    if (OnCalcSize) {
+        int reserved = 0;
+        OnCalcSize(this, reserved);
+        R.Right -= reserved;
+    }
+    if (X < R.Left || X > R.Right || Y < R.Top || Y > R.Bottom) return -1;
+    chart->GetCanvas()->AssignFont(GetFont());
+    const int H = CalcItemHeight();
+    const int top = FirstItemTop() + 1;
+    int row = -1;
+    for (int r = 0; r < FRows; ++r) {
+        const int y0 = top + H * r;
+        if (Y >= y0 && Y <= y0 + H) {
+            row = FInverted ? FRows - r - 1 : r;
+            break;
+        }
+    }
+    if (GetVertical()) return row == -1 ? -1 : row + FFirstValue;
+    if (FColumns <= 0 || row == -1) return -1;
+    const int width = (R.Right - R.Left) / FColumns;
+    for (int c = 0; c < FColumns; ++c) {
+        const int x0 = R.Left + 1 + c * width;
+        if (X >= x0 && X <= x0 + width) {
+            const int index = FColumns * row + (FInverted ? FColumns - c - 1 : c);
+            if (index > FLastValue - FFirstValue) return -1;
+            return index + FFirstValue;
+        }
+    }
+    return -1;
+}
+
+bool TCustomChartLegend::DoMouseDown(int, int, int ItemIndex)
+{
+    if (!HasCheckBoxes() || ItemIndex == -1) return false;
+    TCustomChart* chart = Chart();
+    if (!chart) return false;
+    if (FCheckBoxesStyle == cbsRadio) {
+        int position = 0;
+        for (TChartSeries* s : *chart->SeriesList()) {
+            if (!s->GetShowInLegend()) continue;
+            s->SetActive(position == ItemIndex);
+            ++position;
+        }
+    } else if (TChartSeries* s = chart->SeriesLegend(ItemIndex, false)) {
+        s->SetActive(!s->GetActive());
+    }
+    return true;
+}

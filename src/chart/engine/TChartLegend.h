@@ -1,0 +1,279 @@
+#pragma once
+// The chart's legend: a framed box beside, above or below the plot area listing either the
+// series (one item per series) or the values of one series (one item per point), with
+// symbols, one or two text columns and optional check boxes. It takes its room from the
+// chart rectangle and answers which item lies under a point.
+#include <functional>
+#include <vector>
+
+#include "chart/engine/TChartSeries.h"
+#include "chart/engine/TChartTitle.h"
+
+class TCustomChart;
+class TCustomChartLegend;
+
+namespace legendenums {
+Q_NAMESPACE
+enum TLegendAlignment { laLeft, laRight, laTop, laBottom };
+Q_ENUM_NS(TLegendAlignment)
+enum TCheckBoxesStyle { cbsCheck, cbsRadio };
+Q_ENUM_NS(TCheckBoxesStyle)
+enum TLegendStyle { lsAuto, lsSeries, lsValues, lsLastValues };
+Q_ENUM_NS(TLegendStyle)
+enum TLegendSymbolPosition { spLeft, spRight };
+Q_ENUM_NS(TLegendSymbolPosition)
+enum TLegendSymbolSize { lcsPercent, lcsPixels };
+Q_ENUM_NS(TLegendSymbolSize)
+}  // namespace legendenums
+using namespace legendenums;
+
+using TLegendSymbolDrawEvent =
+    std::function<void(QObject* Sender, TChartSeries* Series, int ValueIndex, const TRect& Rect)>;
+// Lets a tool reserve room in the legend (it may change Size).
+using TLegendCalcSize = std::function<void(TCustomChartLegend* Sender, int& Size)>;
+
+class TChartLegendGradient : public TTeeGradient {
+    Q_OBJECT
+public:
+    explicit TChartLegendGradient(const TNotifyEvent& OnChangeEvent = {}, QObject* parent = nullptr);
+};
+
+class TLegendSymbol : public TPersistent {
+    Q_OBJECT
+    Q_PROPERTY(bool Continuous READ GetContinuous WRITE SetContinuous)
+    Q_PROPERTY(bool DefaultPen READ GetDefaultPen WRITE SetDefaultPen)
+    Q_PROPERTY(TChartPen* Pen READ GetPen WRITE SetPen)
+    Q_PROPERTY(legendenums::TLegendSymbolPosition Position READ GetPosition WRITE SetPosition)
+    Q_PROPERTY(bool Squared READ GetSquared WRITE SetSquared)
+    Q_PROPERTY(bool Visible READ GetVisible WRITE SetVisible)
+    Q_PROPERTY(int Width READ GetWidth WRITE SetWidth)
+    Q_PROPERTY(legendenums::TLegendSymbolSize WidthUnits READ GetWidthUnits WRITE SetWidthUnits)
+public:
+    explicit TLegendSymbol(TCustomChartLegend* ALegend);
+    void Assign(TPersistent* Source) override;
+
+    // The symbol's width in pixels for a text width of Value.
+    int CalcWidth(int Value) const;
+
+    bool GetContinuous() const { return FContinuous; }
+    void SetContinuous(bool Value);
+    bool GetDefaultPen() const { return FDefaultPen; }
+    void SetDefaultPen(bool Value);
+    TChartPen* GetPen() const { return FPen; }
+    void SetPen(TChartPen* Value) { FPen->Assign(Value); }
+    TLegendSymbolPosition GetPosition() const { return FPosition; }
+    void SetPosition(TLegendSymbolPosition Value);
+    bool GetSquared() const { return FSquared; }
+    void SetSquared(bool Value);
+    bool GetVisible() const { return FVisible; }
+    void SetVisible(bool Value);
+    int GetWidth() const { return FWidth; }
+    void SetWidth(int Value);
+    TLegendSymbolSize GetWidthUnits() const { return FWidthUnits; }
+    void SetWidthUnits(TLegendSymbolSize Value);
+
+    TLegendSymbolDrawEvent OnDraw;
+
+private:
+    void SetBool(bool& Variable, bool Value);
+    void Changed();
+
+    bool FContinuous = false;
+    bool FDefaultPen = true;
+    TChartPen* FPen;
+    TLegendSymbolPosition FPosition = spLeft;
+    bool FSquared = false;
+    bool FVisible = true;
+    int FWidth = 20;
+    TLegendSymbolSize FWidthUnits = lcsPercent;
+    TCustomChartLegend* FLegend;
+};
+
+class TLegendTitle : public TTeeShape {
+    Q_OBJECT
+    Q_PROPERTY(QStringList Text READ GetTextList WRITE SetTextList)
+    Q_PROPERTY(titleenums::TAlignment TextAlignment READ GetTextAlignment WRITE SetTextAlignment)
+public:
+    explicit TLegendTitle(TCustomTeePanel* AOwner = nullptr);
+    void Assign(TPersistent* Source) override;
+
+    const std::vector<AnsiString>& Text() const { return FText; }
+    void SetText(const std::vector<AnsiString>& Value);
+    AnsiString GetCaption() const { return FText.empty() ? AnsiString() : FText.front(); }
+    void SetCaption(const AnsiString& Value);
+    TAlignment GetTextAlignment() const { return FTextAlignment; }
+    void SetTextAlignment(TAlignment Value);
+
+    // With the title's font on the panel's canvas.
+    int CalcHeight();
+    int TotalWidth();
+    void CalcShapeBounds(const TRect& R);
+    void DrawText();
+
+private:
+    int FrameWidth() { return GetPen()->GetVisible() ? GetPen()->GetWidth() : 0; }
+    QStringList GetTextList() const;
+    void SetTextList(const QStringList& Value);
+
+    std::vector<AnsiString> FText;
+    TAlignment FTextAlignment = taLeftJustify;
+    int FHeight = 0;
+};
+
+class TCustomChartLegend : public TTeeCustomShapePosition {
+    Q_OBJECT
+    Q_PROPERTY(legendenums::TLegendAlignment Alignment READ GetAlignment WRITE SetAlignment)
+    Q_PROPERTY(bool CheckBoxes READ GetCheckBoxes WRITE SetCheckBoxes)
+    Q_PROPERTY(legendenums::TCheckBoxesStyle CheckBoxesStyle READ GetCheckBoxesStyle WRITE SetCheckBoxesStyle)
+    Q_PROPERTY(int ColorWidth READ GetColorWidth WRITE SetColorWidth)
+    Q_PROPERTY(bool CurrentPage READ GetCurrentPage WRITE SetCurrentPage)
+    Q_PROPERTY(TChartPen* DividingLines READ GetDividingLines WRITE SetDividingLines)
+    Q_PROPERTY(int FirstValue READ GetFirstValue WRITE SetFirstValue)
+    Q_PROPERTY(bool FontSeriesColor READ GetFontSeriesColor WRITE SetFontSeriesColor)
+    Q_PROPERTY(int HorizMargin READ GetHorizMargin WRITE SetHorizMargin)
+    Q_PROPERTY(bool Inverted READ GetInverted WRITE SetInverted)
+    Q_PROPERTY(legendenums::TLegendStyle LegendStyle READ GetLegendStyle WRITE SetLegendStyle)
+    Q_PROPERTY(int MaxNumRows READ GetMaxNumRows WRITE SetMaxNumRows)
+    Q_PROPERTY(bool ResizeChart READ GetResizeChart WRITE SetResizeChart)
+    Q_PROPERTY(TLegendSymbol* Symbol READ GetSymbol)
+    Q_PROPERTY(int TextStyle READ GetTextStyleInt WRITE SetTextStyleInt)
+    Q_PROPERTY(TLegendTitle* Title READ GetTitle)
+    Q_PROPERTY(int TopPos READ GetTopPos WRITE SetTopPos)
+    Q_PROPERTY(int VertMargin READ GetVertMargin WRITE SetVertMargin)
+    Q_PROPERTY(int VertSpacing READ GetVertSpacing WRITE SetVertSpacing)
+public:
+    explicit TCustomChartLegend(TCustomTeePanel* AOwner = nullptr);
+    ~TCustomChartLegend() override;
+    void Assign(TPersistent* Source) override;
+
+    // ---- properties
+    TLegendAlignment GetAlignment() const { return FAlignment; }
+    void SetAlignment(TLegendAlignment Value);
+    bool GetCheckBoxes() const { return FCheckBoxes; }
+    void SetCheckBoxes(bool Value);
+    TCheckBoxesStyle GetCheckBoxesStyle() const { return FCheckBoxesStyle; }
+    // Radio style leaves only the first active legend series active.
+    void SetCheckBoxesStyle(TCheckBoxesStyle Value);
+    int GetColorWidth() const { return FSymbol->GetWidth(); }
+    void SetColorWidth(int Value) { FSymbol->SetWidth(Value); }
+    bool GetCurrentPage() const { return FCurrentPage; }
+    void SetCurrentPage(bool Value);
+    TChartPen* GetDividingLines() const { return FDividingLines; }
+    void SetDividingLines(TChartPen* Value) { FDividingLines->Assign(Value); }
+    int GetFirstValue() const { return FFirstValue; }
+    // Raises LegendException for a negative value.
+    void SetFirstValue(int Value);
+    bool GetFontSeriesColor() const { return FFontSeriesColor; }
+    void SetFontSeriesColor(bool Value);
+    int GetHorizMargin() const { return FHorizMargin; }
+    void SetHorizMargin(int Value);
+    bool GetInverted() const { return FInverted; }
+    void SetInverted(bool Value);
+    TLegendStyle GetLegendStyle() const { return FLegendStyle; }
+    void SetLegendStyle(TLegendStyle Value);
+    int GetMaxNumRows() const { return FMaxNumRows; }
+    void SetMaxNumRows(int Value);
+    bool GetResizeChart() const { return FResizeChart; }
+    void SetResizeChart(bool Value);
+    TChartSeries* GetSeries() const { return FSeries; }
+    void SetSeries(TChartSeries* Value);
+    TLegendSymbol* GetSymbol() const { return FSymbol; }
+    TLegendTextStyle GetTextStyle() const { return FTextStyle; }
+    void SetTextStyle(TLegendTextStyle Value);
+    TLegendTitle* GetTitle() const { return FTitle; }
+    int GetTopPos() const { return FTopPos; }
+    void SetTopPos(int Value);
+    int GetVertMargin() const { return FVertMargin; }
+    void SetVertMargin(int Value);
+    int GetVertSpacing() const { return FVertSpacing; }
+    void SetVertSpacing(int Value);
+
+    // ---- queries
+    TLegendStyle CalcLegendStyle() const;
+    TLegendStyle InternalLegendStyle() const { return FInternalStyle; }
+    bool GetVertical() const { return FAlignment == laLeft || FAlignment == laRight; }
+    TRect GetRectLegend() const { return ShapeBounds; }
+    TChartSeries* GetLegendSeries() const;
+    bool HasCheckBoxes() const { return FCheckBoxes && FInternalStyle != lsValues; }
+    bool ShouldDraw() const;
+    // The text of item Index for the current style.
+    AnsiString FormattedLegend(int Index);
+    // The legend text of a point, line breaks turned into blanks; empty for index -1.
+    AnsiString FormattedValue(TChartSeries* Series, int ValueIndex);
+    // Item height with the legend font on the canvas.
+    int CalcItemHeight();
+    int FirstItemTop();
+    // The value index shown last by the latest drawing (-1 before any).
+    int LastValue() const { return FLastValue; }
+    int TotalLegendItems() const { return FTotalItems; }
+    int NumCols() const { return FColumns; }
+    int NumRows() const { return FRows; }
+
+    // ---- drawing and mouse
+    void DrawLegend();
+    // The item index under (X, Y), or -1.
+    int Clicked(int X, int Y);
+    // Check box handling of a click on item ItemIndex; whether it was handled.
+    bool DoMouseDown(int X, int Y, int ItemIndex);
+
+    TLegendCalcSize OnCalcSize;
+
+protected:
+    TTeeGradient* NewGradient() override;
+
+private:
+    TCustomChart* Chart() const;
+    void PrepareSymbolPen();
+    void DrawItem(int Position, int Index);
+    // The series of legend item Index for the series styles.
+    TChartSeries* ItemSeries(int Index, bool OnlyActive) const;
+    int TextColumnsWidth() const { return FColumnWidth[0] + FColumnWidth[1] + 2 * FSpaceWidth - 1; }
+    void SetInt(int& Variable, int Value);
+    void SetBool(bool& Variable, bool Value);
+    int GetTextStyleInt() const { return int(FTextStyle); }
+    void SetTextStyleInt(int Value) { SetTextStyle(TLegendTextStyle(Value)); }
+
+    TLegendAlignment FAlignment = laRight;
+    bool FCheckBoxes = false;
+    TCheckBoxesStyle FCheckBoxesStyle = cbsCheck;
+    bool FCurrentPage = true;
+    TChartHiddenPen* FDividingLines;
+    int FFirstValue = 0;
+    bool FFontSeriesColor = false;
+    int FHorizMargin = 0;
+    bool FInverted = false;
+    TLegendStyle FLegendStyle = lsAuto;
+    int FMaxNumRows = 10;
+    bool FResizeChart = true;
+    TChartSeries* FSeries = nullptr;
+    TLegendSymbol* FSymbol;
+    TLegendTextStyle FTextStyle = ltsLeftValue;
+    TLegendTitle* FTitle;
+    int FTopPos = 10;
+    int FVertMargin = 0;
+    int FVertSpacing = 0;
+
+    // State of the latest drawing.
+    int FLastValue = -1;
+    int FTotalItems = 0;
+    int FSymbolWidth = 0;
+    bool FTitleVisible = false;
+    TLegendStyle FInternalStyle = lsSeries;
+    int FColumns = 0;
+    int FRows = 0;
+    bool FColumnWidthAuto = true;
+    int FColumnWidth[2] = {0, 0};
+    int FSpaceWidth = 0;
+    int FItemHeight = 0;
+    int FTextX = 0;
+    int FSymbolX = 0;
+    int FBoxX = 0;
+    // Column texts of the items from FFirstValue on.
+    std::vector<std::pair<AnsiString, AnsiString>> FItemTexts;
+};
+
+class TChartLegend : public TCustomChartLegend {
+    Q_OBJECT
+public:
+    using TCustomChartLegend::TCustomChartLegend;
+};
