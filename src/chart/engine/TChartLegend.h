@@ -51,6 +51,7 @@ class TLegendSymbol : public TPersistent {
 public:
     explicit TLegendSymbol(TCustomChartLegend* ALegend);
     void Assign(TPersistent* Source) override;
+    bool IsPropertyStored(const char* Name) const override;
 
     // The symbol's width in pixels for a text width of Value.
     int CalcWidth(int Value) const;
@@ -96,6 +97,7 @@ class TLegendTitle : public TTeeShape {
 public:
     explicit TLegendTitle(TCustomTeePanel* AOwner = nullptr);
     void Assign(TPersistent* Source) override;
+    bool IsPropertyStored(const char* Name) const override;
 
     const std::vector<AnsiString>& Text() const { return FText; }
     void SetText(const std::vector<AnsiString>& Value);
@@ -125,7 +127,7 @@ class TCustomChartLegend : public TTeeCustomShapePosition {
     Q_PROPERTY(legendenums::TLegendAlignment Alignment READ GetAlignment WRITE SetAlignment)
     Q_PROPERTY(bool CheckBoxes READ GetCheckBoxes WRITE SetCheckBoxes)
     Q_PROPERTY(legendenums::TCheckBoxesStyle CheckBoxesStyle READ GetCheckBoxesStyle WRITE SetCheckBoxesStyle)
-    Q_PROPERTY(int ColorWidth READ GetColorWidth WRITE SetColorWidth)
+    Q_PROPERTY(int ColorWidth READ GetColorWidth WRITE SetColorWidth STORED false)
     Q_PROPERTY(bool CurrentPage READ GetCurrentPage WRITE SetCurrentPage)
     Q_PROPERTY(TChartPen* DividingLines READ GetDividingLines WRITE SetDividingLines)
     Q_PROPERTY(int FirstValue READ GetFirstValue WRITE SetFirstValue)
@@ -145,6 +147,7 @@ public:
     explicit TCustomChartLegend(TCustomTeePanel* AOwner = nullptr);
     ~TCustomChartLegend() override;
     void Assign(TPersistent* Source) override;
+    bool IsPropertyStored(const char* Name) const override;
 
     // ---- properties
     TLegendAlignment GetAlignment() const { return FAlignment; }
