@@ -25,7 +25,16 @@ Q_ENUM_NS(TLegendSymbolPosition)
 enum TLegendSymbolSize { lcsPercent, lcsPixels };
 Q_ENUM_NS(TLegendSymbolSize)
 }  // namespace legendenums
-using namespace legendenums;
+using legendenums::TLegendAlignment;
+using enum legendenums::TLegendAlignment;
+using legendenums::TCheckBoxesStyle;
+using enum legendenums::TCheckBoxesStyle;
+using legendenums::TLegendStyle;
+using enum legendenums::TLegendStyle;
+using legendenums::TLegendSymbolPosition;
+using enum legendenums::TLegendSymbolPosition;
+using legendenums::TLegendSymbolSize;
+using enum legendenums::TLegendSymbolSize;
 
 using TLegendSymbolDrawEvent =
     std::function<void(QObject* Sender, TChartSeries* Series, int ValueIndex, const TRect& Rect)>;
