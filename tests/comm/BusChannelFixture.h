@@ -67,7 +67,7 @@ protected:
         comm::TCommTiming t;
         t.PollStepMs = kStepMs;
         t.IdentificationStepMs = 1;
-        t.ReadTimeoutMs = 150;
+        t.ReadTimeoutMs = 500;  // generous: a loaded machine must not turn a reply into a time-out
         t.ReplyWaitMs = 300;
         comm::SetTiming(t);
         clock.Set(EncodeDate(2026, 12, 7) + EncodeTime(9, 15, 30, 0));

@@ -14,6 +14,7 @@
 #include "chart/engine/TSeriesMarks.h"
 #include "chart/engine/TeeConst.h"
 #include "chart/engine/TeeGeometry.h"
+#include "chart/engine/TeePalette.h"
 
 double AnimatedZoomFactor = 3.0;
 TShiftState TeeScrollKeyShift = 0;
@@ -410,6 +411,12 @@ bool TCustomChart::IsPropertyStored(const char* Name) const
     if (n == "ColorPaletteIndex") return ColorPaletteIndex >= 1;
     if (n == "BackColor") return false;
     return TCustomAxisPanel::IsPropertyStored(Name);
+}
+
+void TCustomChart::Loaded()
+{
+    TCustomAxisPanel::Loaded();
+    if (ColorPaletteIndex >= 1) TColorPalettes::ApplyPalette(this, ColorPaletteIndex);
 }
 
 void TCustomChart::Assign(QObject* Source)

@@ -132,6 +132,8 @@ public:
     // when its source is not a series).
     void FillValueSourceItems(TChartValueList* ValueList, const std::function<void(const AnsiString&)>& Proc);
     void Assign(QObject* Source) override;
+    // A chart read with a named palette index takes that palette again.
+    void Loaded() override;
     bool IsPropertyStored(const char* Name) const override;
 
     // ---- mouse

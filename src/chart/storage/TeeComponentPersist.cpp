@@ -8,6 +8,7 @@
 #include <map>
 #include <mutex>
 #include <set>
+#include <vector>
 
 #include "chart/engine/TeeSeriesTypes.h"
 #include "platform/Exception.h"
@@ -465,10 +466,15 @@ const TStreamClass* FindStreamClass(const AnsiString& ClassName)
     std::lock_guard lock(RegistryMutex());
     auto it = Classes().find(ClassName);
     if (it != Classes().end()) return &it->second;
-    // The series types of the gallery are readable too, through their invokable
-    // constructor taking the owner.
+    // The registered series, function and tool classes are readable too, through their
+    // invokable constructor taking the owner.
+    std::vector<const QMetaObject*> registered;
     for (const TTeeSeriesType& type : TeeSeriesTypes()) {
-        const QMetaObject* mo = type.SeriesClass;
+        registered.push_back(type.SeriesClass);
+        registered.push_back(type.FunctionClass);
+    }
+    registered.insert(registered.end(), TeeToolTypes().begin(), TeeToolTypes().end());
+    for (const QMetaObject* mo : registered) {
         if (!mo || ClassName != mo->className()) continue;
         TStreamClass cls{ClassName, [mo](QObject* owner) -> QObject* {
                              QObject* o = mo->newInstance(Q_ARG(QObject*, owner));

@@ -1,0 +1,216 @@
+#pragma once
+// Axis band tools: alternating grid bands, a coloured value range and a draggable line at
+// one axis value.
+#include <functional>
+
+#include "chart/engine/TChartBrush.h"
+#include "chart/engine/TTeeCustomTool.h"
+#include "chart/engine/TeCanvasTypes.h"
+#include "chart/engine/TeeGradient.h"
+#include "chart/engine/TeeProCo.h"
+#include "platform/MouseTypes.h"
+
+class TChartAxis;
+class TCanvas3D;
+class TCustomTeePanel;
+
+
+constexpr TCursor crHSplit = -14;
+constexpr TCursor crVSplit = -15;
+
+// A band brush with a hatch background and its own transparency.
+class TGridBandBrush : public TChartBrush {
+    Q_OBJECT
+    Q_PROPERTY(TColor BackColor READ GetBackColor WRITE SetBackColor)
+    Q_PROPERTY(int Transparency READ GetTransparency WRITE SetTransparency)
+public:
+    explicit TGridBandBrush(const TNotifyEvent& OnChangeEvent = {}, QObject* parent = nullptr);
+    void Assign(TPersistent* Source) override;
+    // clNone means the chart's back wall colour.
+    TColor GetBackColor() const { return FBackColor; }
+    void SetBackColor(TColor Value);
+    TTeeTransparency GetTransparency() const { return FTransparency; }
+    void SetTransparency(TTeeTransparency Value);
+
+private:
+    TColor FBackColor = clNone;
+    TTeeTransparency FTransparency = 0;
+};
+
+// Fills the spaces between the grid lines of its axis with two alternating brushes.
+class TGridBandTool : public TTeeCustomToolAxis {
+    Q_OBJECT
+    Q_PROPERTY(TGridBandBrush* Band1 READ GetBand1 WRITE SetBand1)
+    Q_PROPERTY(TGridBandBrush* Band2 READ GetBand2 WRITE SetBand2)
+public:
+    explicit TGridBandTool(QObject* owner = nullptr);
+    ~TGridBandTool() override;
+
+    AnsiString GetEditorClass() const override { return "TGridBandToolEdit"; }
+    AnsiString Description() const override { return TeeMsg_GridBandTool; }
+    // Hooks the tool into the new axis' grid drawing (one hook per axis).
+    void SetAxis(TChartAxis* value) override;
+
+    TGridBandBrush* GetBand1() const { return FBand1; }
+    void SetBand1(TGridBandBrush* value) { FBand1->Assign(value); }
+    TGridBandBrush* GetBand2() const { return FBand2; }
+    void SetBand2(TGridBandBrush* value) { FBand2->Assign(value); }
+
+    void DrawGrids(TChartAxis* axis);
+    TColor BandBackColor(TGridBandBrush* band) const;
+
+private:
+    TGridBandBrush* FBand1;
+    TGridBandBrush* FBand2;
+};
+
+enum TColorLineStyle { clCustom, clMaximum, clCenter, clMinimum };
+
+class TColorLineTool;
+using TColorLineToolOnDrag = std::function<void(TColorLineTool* Sender)>;
+using TToolMouseEvent = std::function<void(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+
+// A line at one value of its axis that the user may drag.
+class TColorLineTool : public TTeeCustomToolAxis {
+    Q_OBJECT
+    Q_PROPERTY(bool AllowDrag READ GetAllowDrag WRITE SetAllowDrag)
+    Q_PROPERTY(bool DragRepaint READ GetDragRepaint WRITE SetDragRepaint)
+    Q_PROPERTY(bool Draw3D READ GetDraw3D WRITE SetDraw3D)
+    Q_PROPERTY(bool DrawBehind READ GetDrawBehind WRITE SetDrawBehind)
+    Q_PROPERTY(bool NoLimitDrag READ GetNoLimitDrag WRITE SetNoLimitDrag)
+    Q_PROPERTY(int Style READ GetStyleInt WRITE SetStyleInt)
+    Q_PROPERTY(double Value READ GetValue WRITE SetValue)
+public:
+    explicit TColorLineTool(QObject* owner = nullptr);
+
+    void Assign(const TCustomChartElement& source) override;
+    using TTeeCustomToolAxis::Assign;
+    AnsiString GetEditorClass() const override { return "TColorLineToolEditor"; }
+    AnsiString Description() const override { return TeeMsg_ColorLineTool; }
+    void ChartEvent(TChartToolEvent event) override;
+    void ChartMouseEvent(TChartMouseEvent event, TMouseButton button, TShiftState shift, int x, int y) override;
+
+    // The band's chart for a band's edge line, else the parent chart.
+    IChartHost* Chart() const { return FBandChart ? FBandChart : FParentChart; }
+    double CalcValue() const;
+    bool Clicked(int x, int y) const;
+    double LimitValue(double value) const;
+    void InternalDrawLine(bool isBehind);
+    void DrawColorLine(bool isBehind);
+    bool Dragging() const { return FDragging; }
+
+    bool GetAllowDrag() const { return FAllowDrag; }
+    void SetAllowDrag(bool v) { FAllowDrag = v; }
+    bool GetDragRepaint() const { return FDragRepaint; }
+    void SetDragRepaint(bool v) { FDragRepaint = v; }
+    bool GetDraw3D() const { return FDraw3D; }
+    void SetDraw3D(bool v) { SetBooleanProperty(FDraw3D, v); }
+    bool GetDrawBehind() const { return FDrawBehind; }
+    void SetDrawBehind(bool v) { SetBooleanProperty(FDrawBehind, v); }
+    bool GetNoLimitDrag() const { return FNoLimitDrag; }
+    void SetNoLimitDrag(bool v) { FNoLimitDrag = v; }
+    TColorLineStyle GetStyle() const { return FStyle; }
+    void SetStyle(TColorLineStyle v);
+    int GetStyleInt() const { return FStyle; }
+    void SetStyleInt(int v) { SetStyle(static_cast<TColorLineStyle>(v)); }
+    double GetValue() const { return FValue; }
+    void SetValue(double v);
+
+    TColorLineToolOnDrag OnBeginDragLine;
+    TColorLineToolOnDrag OnDragLine;
+    TColorLineToolOnDrag OnEndDragLine;
+
+protected:
+    virtual void DoEndDragLine();
+
+private:
+    friend class TColorBandTool;
+    TCustomTeePanel* Panel() const;
+    TCanvas3D* Canvas() const;
+    TRect ChartRectangle() const;
+    int Depth() const;
+
+    bool FAllowDrag = true;
+    bool FDragRepaint = false;
+    bool FDraw3D = true;
+    bool FDrawBehind = false;
+    bool FNoLimitDrag = false;
+    TColorLineStyle FStyle = clCustom;
+    double FValue = 0;
+    bool FDragging = false;
+    IChartHost* FBandChart = nullptr;
+    TColorLineToolOnDrag FOnEndDragInner;
+};
+
+// Fills one value range of its axis; its two edge lines can be dragged to resize it.
+class TColorBandTool : public TTeeCustomToolAxis {
+    Q_OBJECT
+    Q_PROPERTY(TColor Color READ GetColor WRITE SetColor)
+    Q_PROPERTY(int Cursor READ GetCursor WRITE SetCursor)
+    Q_PROPERTY(bool DrawBehind READ GetDrawBehind WRITE SetDrawBehind)
+    Q_PROPERTY(bool DrawBehindAxes READ GetDrawBehindAxes WRITE SetDrawBehindAxes)
+    Q_PROPERTY(double EndValue READ GetEndValue WRITE SetEndValue)
+    Q_PROPERTY(double StartValue READ GetStartValue WRITE SetStartValue)
+    Q_PROPERTY(bool ResizeEnd READ GetResizeEnd WRITE SetResizeEnd)
+    Q_PROPERTY(bool ResizeStart READ GetResizeStart WRITE SetResizeStart)
+    Q_PROPERTY(int Transparency READ GetTransparency WRITE SetTransparency)
+public:
+    explicit TColorBandTool(QObject* owner = nullptr);
+    ~TColorBandTool() override;
+
+    AnsiString GetEditorClass() const override { return "TColorBandToolEditor"; }
+    AnsiString Description() const override { return TeeMsg_ColorBandTool; }
+    void SetParentChart(IChartHost* value) override;
+    void SetAxis(TChartAxis* value) override;
+    void ChartEvent(TChartToolEvent event) override;
+    void ChartMouseEvent(TChartMouseEvent event, TMouseButton button, TShiftState shift, int x, int y) override;
+    // Copies the range into the edge lines after reading.
+    void Loaded();
+
+    TRect BoundsRect() const;
+    bool Clicked(int x, int y) const;
+    int ZPosition() const;
+    void PaintBand();
+
+    TColorLineTool* StartLine() const { return FStartLine; }
+    TColorLineTool* EndLine() const { return FEndLine; }
+    TTeeGradient* Gradient() const { return FGradient; }
+
+    TColor GetColor() const { return FColor; }
+    void SetColor(TColor v) { SetColorProperty(FColor, v); }
+    TCursor GetCursor() const { return FCursor; }
+    void SetCursor(TCursor v) { FCursor = v; }
+    bool GetDrawBehind() const { return FDrawBehind; }
+    void SetDrawBehind(bool v) { SetBooleanProperty(FDrawBehind, v); }
+    bool GetDrawBehindAxes() const { return FDrawBehindAxes; }
+    void SetDrawBehindAxes(bool v) { SetBooleanProperty(FDrawBehindAxes, v); }
+    double GetEndValue() const { return FEndValue; }
+    void SetEndValue(double v);
+    double GetStartValue() const { return FStartValue; }
+    void SetStartValue(double v);
+    bool GetResizeEnd() const { return FEndLine->GetActive(); }
+    void SetResizeEnd(bool v) { FEndLine->SetActive(v); }
+    bool GetResizeStart() const { return FStartLine->GetActive(); }
+    void SetResizeStart(bool v) { FStartLine->SetActive(v); }
+    TTeeTransparency GetTransparency() const { return FTransparency; }
+    void SetTransparency(TTeeTransparency v) { SetIntegerProperty(FTransparency, v); }
+    TChartPen* StartLinePen() const { return FStartLine->Pen(); }
+    TChartPen* EndLinePen() const { return FEndLine->Pen(); }
+
+    TToolMouseEvent OnClick;
+
+private:
+    TCustomTeePanel* Panel() const;
+    void LineDragged(TColorLineTool* line, bool endOfDrag);
+
+    TColor FColor = clWhite;
+    TCursor FCursor = crDefault;
+    bool FDrawBehind = true;
+    bool FDrawBehindAxes = false;
+    double FEndValue = 0;
+    double FStartValue = 0;
+    TTeeTransparency FTransparency = 0;
+    TTeeGradient* FGradient;
+    TColorLineTool* FStartLine;
+    TColorLineTool* FEndLine;
+};
