@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "chart/engine/ChartExceptions.h"
 #include "chart/engine/TCustomChart.h"
@@ -92,6 +93,19 @@ void TLegendSymbol::Assign(TPersistent* Source)
     TPersistent::Assign(Source);
 }
 
+bool TLegendSymbol::IsPropertyStored(const char* Name) const
+{
+    const auto is = [Name](const char* n) { return std::strcmp(Name, n) == 0; };
+    if (is("Continuous")) return FContinuous;
+    if (is("DefaultPen")) return !FDefaultPen;
+    if (is("Position")) return FPosition != spLeft;
+    if (is("Squared")) return FSquared;
+    if (is("Visible")) return !FVisible;
+    if (is("Width")) return FWidth != 20;
+    if (is("WidthUnits")) return FWidthUnits != lcsPercent;
+    return TPersistent::IsPropertyStored(Name);
+}
+
 // ---- TLegendTitle
 
 TLegendTitle::TLegendTitle(TCustomTeePanel* AOwner) : TTeeShape(AOwner)
@@ -110,6 +124,13 @@ void TLegendTitle::Assign(TPersistent* Source)
         FTextAlignment = s->FTextAlignment;
     }
     TTeeShape::Assign(Source);
+}
+
+bool TLegendTitle::IsPropertyStored(const char* Name) const
+{
+    if (std::strcmp(Name, "Text") == 0) return !FText.empty();
+    if (std::strcmp(Name, "TextAlignment") == 0) return FTextAlignment != taLeftJustify;
+    return TTeeShape::IsPropertyStored(Name);
 }
 
 void TLegendTitle::SetText(const std::vector<AnsiString>& Value)
@@ -347,6 +368,27 @@ void TCustomChartLegend::Assign(TPersistent* Source)
         FVertSpacing = s->FVertSpacing;
     }
     TTeeCustomShapePosition::Assign(Source);
+}
+
+bool TCustomChartLegend::IsPropertyStored(const char* Name) const
+{
+    const auto is = [Name](const char* n) { return std::strcmp(Name, n) == 0; };
+    if (is("Alignment")) return FAlignment != laRight;
+    if (is("CheckBoxes")) return FCheckBoxes;
+    if (is("CheckBoxesStyle")) return FCheckBoxesStyle != cbsCheck;
+    if (is("CurrentPage")) return !FCurrentPage;
+    if (is("FirstValue")) return FFirstValue != 0;
+    if (is("FontSeriesColor")) return FFontSeriesColor;
+    if (is("HorizMargin")) return FHorizMargin != 0;
+    if (is("Inverted")) return FInverted;
+    if (is("LegendStyle")) return FLegendStyle != lsAuto;
+    if (is("MaxNumRows")) return FMaxNumRows != 10;
+    if (is("ResizeChart")) return !FResizeChart;
+    if (is("TextStyle")) return FTextStyle != ltsLeftValue;
+    if (is("TopPos")) return FTopPos != 10;
+    if (is("VertMargin")) return FVertMargin != 0;
+    if (is("VertSpacing")) return FVertSpacing != 0;
+    return TTeeCustomShapePosition::IsPropertyStored(Name);
 }
 
 // ---------------------------------------------------------------- queries

@@ -25,7 +25,16 @@ Q_ENUM_NS(TLegendSymbolPosition)
 enum TLegendSymbolSize { lcsPercent, lcsPixels };
 Q_ENUM_NS(TLegendSymbolSize)
 }  // namespace legendenums
-using namespace legendenums;
+using legendenums::TLegendAlignment;
+using enum legendenums::TLegendAlignment;
+using legendenums::TCheckBoxesStyle;
+using enum legendenums::TCheckBoxesStyle;
+using legendenums::TLegendStyle;
+using enum legendenums::TLegendStyle;
+using legendenums::TLegendSymbolPosition;
+using enum legendenums::TLegendSymbolPosition;
+using legendenums::TLegendSymbolSize;
+using enum legendenums::TLegendSymbolSize;
 
 using TLegendSymbolDrawEvent =
     std::function<void(QObject* Sender, TChartSeries* Series, int ValueIndex, const TRect& Rect)>;
@@ -51,6 +60,7 @@ class TLegendSymbol : public TPersistent {
 public:
     explicit TLegendSymbol(TCustomChartLegend* ALegend);
     void Assign(TPersistent* Source) override;
+    bool IsPropertyStored(const char* Name) const override;
 
     // The symbol's width in pixels for a text width of Value.
     int CalcWidth(int Value) const;
@@ -96,6 +106,7 @@ class TLegendTitle : public TTeeShape {
 public:
     explicit TLegendTitle(TCustomTeePanel* AOwner = nullptr);
     void Assign(TPersistent* Source) override;
+    bool IsPropertyStored(const char* Name) const override;
 
     const std::vector<AnsiString>& Text() const { return FText; }
     void SetText(const std::vector<AnsiString>& Value);
@@ -125,7 +136,7 @@ class TCustomChartLegend : public TTeeCustomShapePosition {
     Q_PROPERTY(legendenums::TLegendAlignment Alignment READ GetAlignment WRITE SetAlignment)
     Q_PROPERTY(bool CheckBoxes READ GetCheckBoxes WRITE SetCheckBoxes)
     Q_PROPERTY(legendenums::TCheckBoxesStyle CheckBoxesStyle READ GetCheckBoxesStyle WRITE SetCheckBoxesStyle)
-    Q_PROPERTY(int ColorWidth READ GetColorWidth WRITE SetColorWidth)
+    Q_PROPERTY(int ColorWidth READ GetColorWidth WRITE SetColorWidth STORED false)
     Q_PROPERTY(bool CurrentPage READ GetCurrentPage WRITE SetCurrentPage)
     Q_PROPERTY(TChartPen* DividingLines READ GetDividingLines WRITE SetDividingLines)
     Q_PROPERTY(int FirstValue READ GetFirstValue WRITE SetFirstValue)
@@ -145,6 +156,7 @@ public:
     explicit TCustomChartLegend(TCustomTeePanel* AOwner = nullptr);
     ~TCustomChartLegend() override;
     void Assign(TPersistent* Source) override;
+    bool IsPropertyStored(const char* Name) const override;
 
     // ---- properties
     TLegendAlignment GetAlignment() const { return FAlignment; }

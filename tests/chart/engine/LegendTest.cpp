@@ -9,6 +9,7 @@
 #include "chart/engine/ChartExceptions.h"
 #include "chart/engine/TChartLegend.h"
 #include "chart/engine/TCustomChart.h"
+#include "support/PixelProbe.h"
 #include "support/RecordingCanvas.h"
 
 namespace {
@@ -274,6 +275,42 @@ TEST_F(LegendTest, TitleSitsAboveTheItems)
     legend->GetTitle()->SetCaption("A much longer title");
     Paint();
     EXPECT_EQ(legend->GetRectLegend().Right - legend->GetRectLegend().Left, 19 * 6 + 6);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(LegendPaint, SymbolsShowTheSeriesColoursOnTheLegendBox)
+{
+    TChart chart;
+    chart.resize(400, 300);
+    chart.SetView3D(false);
+    chart.SetBevelOuter(bvNone);
+    chart.SetColor(clWhite);
+    auto* a = new QuietSeries(&chart);
+    auto* b = new QuietSeries(&chart);
+    a->SetTitle("Alpha");
+    b->SetTitle("Beta");
+    a->SetSeriesColor(clRed);
+    b->SetSeriesColor(clBlue);
+    a->Add(1);
+    b->Add(2);
+    chart.AddSeries(a);
+    chart.AddSeries(b);
+    chart.GetLegend()->SetColor(clYellow);
+    chart.GetLegend()->GetShadow()->SetSize(0);
+    chart.Invalidate();
+    chart.PaintWindow();
+    const QImage img = chart.WindowImage();
+    const TRect L = chart.GetLegend()->GetRectLegend();
+    const int H = chart.GetLegend()->CalcItemHeight();
+    const int sx = L.Left + 6 + 3;
+    EXPECT_EQ(support::PixelAt(img, sx, L.Top + 1 + H / 2), clRed);
+    EXPECT_EQ(support::PixelAt(img, sx, L.Top + 1 + H + H / 2), clBlue);
+    // The box itself in the legend's colour, the chart's right side left of it.
+    EXPECT_EQ(support::PixelAt(img, L.Right - 2, L.Top + 3), clYellow);
+    EXPECT_EQ(support::PixelAt(img, L.Left - 3, L.Top + 3), clWhite);
 }
 
 }  // namespace
