@@ -96,6 +96,7 @@ void UiDispatcher::Send(std::function<void()> fn) {
             }
             std::lock_guard<std::mutex> l2(mutex_);
             state->done = true;
+            ++wakeCount_;
             cv_.notify_all();
         });
         ScheduleDrain();
@@ -129,24 +130,26 @@ int UiDispatcher::ProcessPending() {
 }
 
 bool UiDispatcher::WaitRunning(const std::function<bool()>& done, int timeoutMs) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
+    using clock = std::chrono::steady_clock;
+    const auto deadline = clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
     for (;;) {
         if (IsUiThread()) ProcessPending();
+        // done() runs without our lock held: it may take locks of its own that other threads
+        // hold while they queue calls here.
         if (done()) return true;
+        if (timeoutMs >= 0 && clock::now() >= deadline) return false;
         std::unique_lock<std::mutex> l(mutex_);
-        auto pred = [&] { return (IsUiThread() && !queue_.empty()) || done(); };
-        if (timeoutMs < 0) {
-            // Wake at least now and then: done() may depend on state we are not told about.
-            cv_.wait_for(l, std::chrono::milliseconds(50), pred);
-        } else {
-            if (std::chrono::steady_clock::now() >= deadline) return done();
-            cv_.wait_until(l, std::min(deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(50)), pred);
-        }
+        const std::uint64_t seen = wakeCount_;
+        // Wake at least now and then: done() may depend on state we are not told about.
+        auto until = clock::now() + std::chrono::milliseconds(20);
+        if (timeoutMs >= 0) until = std::min(until, deadline);
+        cv_.wait_until(l, until, [&] { return wakeCount_ != seen || (IsUiThread() && !queue_.empty()); });
     }
 }
 
 void UiDispatcher::Wake() {
     std::lock_guard<std::mutex> l(mutex_);
+    ++wakeCount_;
     cv_.notify_all();
 }
 

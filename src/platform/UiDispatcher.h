@@ -4,6 +4,7 @@
 // The queue is our own, so a thread waiting on the user-interface thread for a worker
 // (TThread::WaitFor) can keep running the worker's pending steps instead of deadlocking.
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -42,6 +43,7 @@ private:
     std::deque<std::function<void()>> queue_;
     bool drainScheduled_ = false;
     int wakeFd_ = -1;
+    std::uint64_t wakeCount_ = 0;  // counts Wake() and finished Send() calls
 };
 
 }  // namespace platform
