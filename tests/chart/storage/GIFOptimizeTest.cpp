@@ -215,6 +215,20 @@ TEST(GIFOptimize, CleanupKeepsWhatChangesTheLook) {
     EXPECT_TRUE(none.GetEmpty());
 }
 
+TEST(GIFOptimize, MergedFramesBorrowNoTransparentIndexTheyDraw) {
+    TGIFImage gif;
+    for (TColor c : {clWhite, clRed, clBlue}) gif.GlobalColorMap()->Add(c);
+    TGIFSubImage* f0 = AddFrame(gif, Bounds(0, 0, 4, 1), {}, [](int x, int) { return std::min(x, 2); });
+    AddGCE(f0, 5, dmNone, 2);
+    TGIFSubImage* f1 = AddFrame(gif, Bounds(0, 0, 4, 1), {}, [](int x, int) { return x % 3; });
+    const auto screens = Screens(gif);
+    gif.Optimize(1u << ooMerge, rmNone, dmNearest, 8);
+    EXPECT_EQ(Screens(gif), screens);
+    ASSERT_TRUE(f1->GetGraphicControlExtension());
+    EXPECT_EQ(f1->GetGraphicControlExtension()->GetTransparentColorIndex(), 3);  // black, added
+    EXPECT_EQ(f1->PixelData(), (std::vector<std::uint8_t>{3, 3, 2, 0}));
+}
+
 TEST(GIFOptimize, PackMovesTheOnlyFramesTableToTheGlobalTable) {
     TGIFImage gif;
     TGIFSubImage* f = AddFrame(gif, Bounds(0, 0, 2, 2), {clRed, clBlue, clLime}, [](int x, int y) { return x + y; });
