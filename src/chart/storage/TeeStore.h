@@ -18,8 +18,8 @@ extern const AnsiString TeeMsg_InvalidTeeFile;      // "Invalid Chart in *.tee f
 // Answers true to ignore a reading error and go on.
 using TProcTeeCheckError = std::function<bool(const AnsiString& Message)>;
 
-// Registers the classes chart files name (the series base, and the chart classes given to
-// RegisterTeeChartClass). Called by the functions below; harmless to call again.
+// Registers the classes chart files name (the series base and the chart classes). Called by
+// the functions below; harmless to call again.
 void TeeStoreRegisterClasses();
 
 void SaveChartToStream(QObject* Chart, TStream* Stream, bool IncludeSeriesData = true, bool TextFormat = false);
