@@ -150,38 +150,21 @@ void CRS232::Close(int mode) {
 
 void CRS232::StartPolling(int) {
     if (identification_) identification_->Terminate();
-    if (CTransceiverRS232* poll = PollThread()) {
-        poll->Active = 1;
-        poll->Resume();
-    }
+    if (CTransceiverRS232* poll = PollThread()) poll->StartPolling();
 }
 
 void CRS232::QueueCommand(char letter, const AnsiString& frame, int replyLength, int channel) {
-    CTransceiverRS232* poll = PollThread();
-    if (!poll) return;
-    poll->AppendCommand(frame, replyLength, channel);
-    if (letter == 'C') poll->SetFollowUpRow(4);
+    if (CTransceiverRS232* poll = PollThread()) poll->QueueCommand(letter, frame, replyLength, channel);
 }
 
 void CRS232::SetOneShot(int) {
-    if (CTransceiverRS232* poll = PollThread())
-        if (poll->OneShot == 0) poll->OneShot = 1;
+    if (CTransceiverRS232* poll = PollThread()) poll->RequestOneShot();
 }
 
 int CRS232::SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int,
                             int followUpLength, const AnsiString& followUpFrame) {
     CTransceiverRS232* poll = PollThread();
-    if (!poll) return 0;
-    // A pending one-shot command keeps its frames: the caller learns that nothing was taken.
-    if (poll->OneShot == 1) return 0;
-    poll->BaseCommand = baseFrame;
-    poll->BaseLength = baseLength;
-    poll->BaseReplyLength = baseReplyLength;
-    poll->FollowUpCommand = followUpFrame;
-    poll->FollowUpLength = followUpLength;
-    // A standing command set after a one-shot is not to be overwritten by the restore.
-    poll->RestorePending = 0;
-    return 1;
+    return poll ? poll->SetPollCommands(baseFrame, baseLength, baseReplyLength, followUpLength, followUpFrame) : 0;
 }
 
 AnsiString CRS232::DirectExchange(const AnsiString& frame, int frameLength, int replyLength,

@@ -151,36 +151,21 @@ void CRS485::Close(int mode) {
 
 void CRS485::StartPolling(int) {
     if (identification_) identification_->Terminate();
-    if (CTransceiverRS485* poll = PollThread()) {
-        poll->Active = 1;
-        poll->Resume();
-    }
+    if (CTransceiverRS485* poll = PollThread()) poll->StartPolling();
 }
 
 void CRS485::QueueCommand(char letter, const AnsiString& frame, int replyLength, int channel) {
-    CTransceiverRS485* poll = PollThread();
-    if (!poll) return;
-    poll->AppendCommand(frame, replyLength, channel);
-    if (letter == 'C') poll->SetFollowUpRow(4);
+    if (CTransceiverRS485* poll = PollThread()) poll->QueueCommand(letter, frame, replyLength, channel);
 }
 
 void CRS485::SetOneShot(int) {
-    if (CTransceiverRS485* poll = PollThread())
-        if (poll->OneShot == 0) poll->OneShot = 1;
+    if (CTransceiverRS485* poll = PollThread()) poll->RequestOneShot();
 }
 
 int CRS485::SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int,
                             int followUpLength, const AnsiString& followUpFrame) {
     CTransceiverRS485* poll = PollThread();
-    if (!poll) return 0;
-    if (poll->OneShot == 1) return 0;
-    poll->BaseCommand = baseFrame;
-    poll->BaseLength = baseLength;
-    poll->BaseReplyLength = baseReplyLength;
-    poll->FollowUpCommand = followUpFrame;
-    poll->FollowUpLength = followUpLength;
-    poll->RestorePending = 0;
-    return 1;
+    return poll ? poll->SetPollCommands(baseFrame, baseLength, baseReplyLength, followUpLength, followUpFrame) : 0;
 }
 
 AnsiString CRS485::DirectExchange(const AnsiString& frame, int frameLength, int replyLength,

@@ -132,36 +132,21 @@ void CTCPIP::Close(int mode) {
 
 void CTCPIP::StartPolling(int) {
     if (identification_) identification_->Terminate();
-    if (CTransceiverTCPIP* poll = PollThread()) {
-        poll->Active = 1;
-        poll->Resume();
-    }
+    if (CTransceiverTCPIP* poll = PollThread()) poll->StartPolling();
 }
 
 void CTCPIP::QueueCommand(char letter, const AnsiString& frame, int replyLength, int channel) {
-    CTransceiverTCPIP* poll = PollThread();
-    if (!poll) return;
-    poll->AppendCommand(frame, replyLength, channel);
-    if (letter == 'C') poll->SetFollowUpRow(4);
+    if (CTransceiverTCPIP* poll = PollThread()) poll->QueueCommand(letter, frame, replyLength, channel);
 }
 
 void CTCPIP::SetOneShot(int) {
-    if (CTransceiverTCPIP* poll = PollThread())
-        if (poll->OneShot == 0) poll->OneShot = 1;
+    if (CTransceiverTCPIP* poll = PollThread()) poll->RequestOneShot();
 }
 
 int CTCPIP::SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int,
                             int followUpLength, const AnsiString& followUpFrame) {
     CTransceiverTCPIP* poll = PollThread();
-    if (!poll) return 0;
-    if (poll->OneShot == 1) return 0;
-    poll->BaseCommand = baseFrame;
-    poll->BaseLength = baseLength;
-    poll->BaseReplyLength = baseReplyLength;
-    poll->FollowUpCommand = followUpFrame;
-    poll->FollowUpLength = followUpLength;
-    poll->RestorePending = 0;
-    return 1;
+    return poll ? poll->SetPollCommands(baseFrame, baseLength, baseReplyLength, followUpLength, followUpFrame) : 0;
 }
 
 AnsiString CTCPIP::DirectExchange(const AnsiString& frame, int frameLength, int replyLength,

@@ -163,3 +163,29 @@ void CTransceiverRS232::Exchange() {
         DeliverError(" Timeout !");
     }
 }
+
+void CTransceiver::StartPolling() {
+    Active = 1;
+    Resume();
+}
+
+void CTransceiver::QueueCommand(char letter, const AnsiString& frame, int replyLength, int channel) {
+    AppendCommand(frame, replyLength, channel);
+    if (letter == 'C') SetFollowUpRow(4);
+}
+
+void CTransceiver::RequestOneShot() {
+    if (OneShot == 0) OneShot = 1;
+}
+
+int CTransceiver::SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength,
+                                  int followUpLength, const AnsiString& followUpFrame) {
+    if (OneShot == 1) return 0;
+    BaseCommand = baseFrame;
+    BaseLength = baseLength;
+    BaseReplyLength = baseReplyLength;
+    FollowUpCommand = followUpFrame;
+    FollowUpLength = followUpLength;
+    RestorePending = 0;
+    return 1;
+}

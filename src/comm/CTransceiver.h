@@ -26,6 +26,15 @@ public:
     void AppendCommand(const AnsiString& frame, int replyLength, int channel);
     void SetFollowUpRow(int row);
 
+    // What every channel type does to its poll thread for the matching channel operation.
+    void StartPolling();
+    void QueueCommand(char letter, const AnsiString& frame, int replyLength, int channel);
+    void RequestOneShot();
+    // Refuses (0) while a one-shot command is pending, so its caller can report that nothing
+    // was taken; a standing command set after a one-shot cancels the pending restore.
+    int SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int followUpLength,
+                        const AnsiString& followUpFrame);
+
     // Synchronised steps.
     void UpdateCount();
     void RefillQueue();
