@@ -1,5 +1,9 @@
 #include "comm/CChannel.h"
 
+#include "comm/CCommThread.h"
+#include "comm/CIdentification.h"
+#include "comm/CTransceiver.h"
+
 #include "platform/DateTime.h"
 #include "platform/Exception.h"
 #include "platform/Round.h"
@@ -317,4 +321,26 @@ void CChannel::DecodeName(const AnsiString& reply) {
         w->MemoAdd(TChannelMemo::memInfo, LookupText(kRowDeviceInterface));
         w->MemoAdd(TChannelMemo::memInfo, caption);
     }
+}
+
+std::unique_ptr<CIdentification> CChannel::NewIdentification() {
+    auto identification = std::make_unique<CIdentification>(true);
+    identification->CreateProtocol(Channel());
+    identification->ChannelText = IntToStr(Channel());
+    identification->StartRequested = 1;
+    Identification = identification.get();
+    return identification;
+}
+
+void CChannel::ReleaseIdentification(std::unique_ptr<CIdentification>& identification) {
+    if (!identification) return;
+    Identification = nullptr;
+    comm::ReleaseThread(std::unique_ptr<comm::CCommThread>(identification.release()));
+}
+
+void CChannel::ReleasePollThread(std::unique_ptr<comm::CCommThread> poll) {
+    if (!poll) return;
+    if (TransceiverThreads[Channel()] && TransceiverThreads[Channel()] == poll.get())
+        TransceiverThreads[Channel()] = nullptr;
+    comm::ReleaseThread(std::move(poll));
 }

@@ -5,6 +5,7 @@
 // channel window reads on every recording tick.
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "comm/ChannelServices.h"
@@ -13,6 +14,9 @@
 class CIdentification;
 class CTransceiver;
 class TfrmIdentification;
+namespace comm {
+class CCommThread;
+}
 class TThread;
 
 constexpr int MaxChannels = 10;
@@ -92,6 +96,14 @@ protected:
     // Marks a reply that cannot be trusted: the error flag skips the rest of the cycle and
     // the next tick labels the point as an error.
     void SynchronisationError();
+
+    // The identification thread of a connection attempt, created suspended (it starts with
+    // ResumeIdentification) and published in Identification.
+    std::unique_ptr<CIdentification> NewIdentification();
+    // Stop and release a channel's threads: joined at once, or once they have ended when the
+    // call comes from inside one of their own steps.
+    void ReleaseIdentification(std::unique_ptr<CIdentification>& identification);
+    void ReleasePollThread(std::unique_ptr<comm::CCommThread> poll);
 
 private:
     void DecodeReply(const AnsiString& reply);

@@ -104,11 +104,7 @@ int CRS232::Open() {
         w->SamplingInterval = PollInterval;
     }
 
-    identification_ = std::make_unique<CIdentification>(true);
-    identification_->CreateProtocol(Channel());
-    identification_->ChannelText = IntToStr(Channel());
-    identification_->StartRequested = 1;
-    Identification = identification_.get();
+    identification_ = NewIdentification();
     return 1;
 }
 
@@ -120,14 +116,8 @@ void CRS232::StopThreads() {
     stopExchanges_ = true;
     // Both threads are stopped and joined; from inside one of their own steps (the
     // identification's finish starts polling) the join is left until they have ended.
-    if (identification_) {
-        Identification = nullptr;
-        comm::ReleaseThread(std::unique_ptr<comm::CCommThread>(identification_.release()));
-    }
-    if (poll_) {
-        if (TransceiverThreads[Channel()] == poll_.get()) TransceiverThreads[Channel()] = nullptr;
-        comm::ReleaseThread(std::unique_ptr<comm::CCommThread>(poll_.release()));
-    }
+    ReleaseIdentification(identification_);
+    ReleasePollThread(std::move(poll_));
 }
 
 void CRS232::Close(int mode) {

@@ -118,11 +118,7 @@ int CRS485::Open() {
         w->SamplingInterval = PollInterval;
     }
 
-    identification_ = std::make_unique<CIdentification>(true);
-    identification_->CreateProtocol(Channel());
-    identification_->ChannelText = IntToStr(Channel());
-    identification_->StartRequested = 1;
-    Identification = identification_.get();
+    identification_ = NewIdentification();
     return 1;
 }
 
@@ -131,14 +127,8 @@ void CRS485::ResumeIdentification() {
 }
 
 void CRS485::StopThreads() {
-    if (identification_) {
-        Identification = nullptr;
-        comm::ReleaseThread(std::unique_ptr<comm::CCommThread>(identification_.release()));
-    }
-    if (poll_) {
-        if (TransceiverThreads[Channel()] == poll_.get()) TransceiverThreads[Channel()] = nullptr;
-        comm::ReleaseThread(std::unique_ptr<comm::CCommThread>(poll_.release()));
-    }
+    ReleaseIdentification(identification_);
+    ReleasePollThread(std::move(poll_));
 }
 
 void CRS485::Close(int mode) {

@@ -97,11 +97,7 @@ int CTCPIP::Open() {
         w->SamplingInterval = PollInterval;
     }
 
-    identification_ = std::make_unique<CIdentification>(true);
-    identification_->CreateProtocol(Channel());
-    identification_->ChannelText = IntToStr(Channel());
-    identification_->StartRequested = 1;
-    Identification = identification_.get();
+    identification_ = NewIdentification();
     return 1;
 }
 
@@ -111,14 +107,8 @@ void CTCPIP::ResumeIdentification() {
 
 void CTCPIP::StopThreads() {
     stopping_ = true;
-    if (identification_) {
-        Identification = nullptr;
-        comm::ReleaseThread(std::unique_ptr<comm::CCommThread>(identification_.release()));
-    }
-    if (poll_) {
-        if (TransceiverThreads[Channel()] == poll_.get()) TransceiverThreads[Channel()] = nullptr;
-        comm::ReleaseThread(std::unique_ptr<comm::CCommThread>(poll_.release()));
-    }
+    ReleaseIdentification(identification_);
+    ReleasePollThread(std::move(poll_));
     stopping_ = false;
 }
 
