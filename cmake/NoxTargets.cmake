@@ -8,17 +8,15 @@ function(nox_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra)
 endfunction()
 
-# One static library per source folder. The folder's sources are globbed, so a new file
-# needs no CMake change. A folder that has no sources yet is an interface library.
+# One static library per source folder. Every source and header is listed in the folder's
+# CMakeLists.txt, so automoc sees each Q_OBJECT header and a plain cmake build needs no script.
+# A folder that has no sources yet is an interface library.
 function(nox_library name)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-  file(GLOB _src CONFIGURE_DEPENDS
-       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h
-       ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
-  set(_cpp ${_src})
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  set(_cpp ${ARG_SOURCES})
   list(FILTER _cpp INCLUDE REGEX "\\.(cpp|c)$")
   if(_cpp)
-    add_library(${name} STATIC ${_src})
+    add_library(${name} STATIC ${ARG_SOURCES})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})
     nox_warnings(${name})
@@ -30,15 +28,14 @@ function(nox_library name)
 endfunction()
 
 # One GoogleTest executable per test folder; every test case becomes a CTest test.
-# DIR is the test folder below tests/.
+# SOURCES are relative to DIR, the test folder below tests/.
 function(nox_test name)
-  cmake_parse_arguments(ARG "" "DIR" "DEPS" ${ARGN})
-  set(_dir ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_DIR})
-  file(GLOB _src CONFIGURE_DEPENDS ${_dir}/*.cpp ${_dir}/*.h)
-  if(NOT _src)
+  cmake_parse_arguments(ARG "" "DIR" "SOURCES;DEPS" ${ARGN})
+  if(NOT ARG_SOURCES)
     return()
   endif()
-  add_executable(${name} ${_src})
+  list(TRANSFORM ARG_SOURCES PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_DIR}/)
+  add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE nox_test_support ${ARG_DEPS})
   target_compile_definitions(${name} PRIVATE NOX_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
   nox_warnings(${name})
