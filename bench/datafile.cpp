@@ -5,11 +5,11 @@
 // process: copying the same doubles, and formatting them with std::to_chars.
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
 #include <charconv>
 #include <cstdio>
 #include <map>
 #include <memory>
-#include <unistd.h>
 #include <vector>
 
 #include "app/RecordedDataReader.h"
@@ -27,7 +27,9 @@ public:
     {
         for (int i = 0; i < 25; ++i) {
             series.push_back(std::make_unique<TChartSeries>());
-            series.back()->SetTitle("Series " + IntToStr(i) + " [\xC2\xB0" "C]");
+            series.back()->SetTitle("Series " + IntToStr(i) +
+                                    " [\xC2\xB0"
+                                    "C]");
         }
     }
     void Record()
@@ -118,7 +120,8 @@ void BM_Baseline_ToChars(benchmark::State& state)
         char buf[32];
         for (int t = 0; t < kRows; ++t)
             for (int s = 0; s < kSeries; ++s) {
-                auto r = std::to_chars(buf, buf + sizeof buf, v.series[size_t(s)]->GetyValue(t), std::chars_format::fixed, 3);
+                auto r = std::to_chars(buf, buf + sizeof buf, v.series[size_t(s)]->GetyValue(t),
+                                       std::chars_format::fixed, 3);
                 out.append(buf, r.ptr);
                 out += ';';
             }

@@ -84,8 +84,14 @@ void Run(benchmark::State& state, int points)
     state.counters["per_column"] = static_cast<double>(segments) / kWidth;
 }
 
-void BM_FastLine_43200(benchmark::State& state) { Run(state, 43200); }
-void BM_FastLine_1000000(benchmark::State& state) { Run(state, 1000000); }
+void BM_FastLine_43200(benchmark::State& state)
+{
+    Run(state, 43200);
+}
+void BM_FastLine_1000000(benchmark::State& state)
+{
+    Run(state, 1000000);
+}
 
 BENCHMARK(BM_FastLine_43200)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FastLine_1000000)->Unit(benchmark::kMillisecond);

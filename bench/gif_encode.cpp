@@ -19,7 +19,8 @@ constexpr int kHeight = 1080;
 
 // A chart as the program draws it: white panel, grey grid, framed plot area, twenty curves
 // of one pixel width in palette colours, and some text-like speckle in the legend.
-void DrawChart(TGIFSubImage* frame) {
+void DrawChart(TGIFSubImage* frame)
+{
     std::uint8_t* px = frame->Data();
     std::memset(px, 0, std::size_t(kWidth) * kHeight);  // white
     for (int y = 60; y < kHeight - 80; y += 60)
@@ -42,25 +43,30 @@ void DrawChart(TGIFSubImage* frame) {
             if (rng() % 5 == 0) px[y * kWidth + x] = std::uint8_t(22 + rng() % 8);
 }
 
-void DrawNoise(TGIFSubImage* frame) {
+void DrawNoise(TGIFSubImage* frame)
+{
     std::mt19937 rng(9);
     std::uint8_t* px = frame->Data();
     for (std::size_t i = 0; i < std::size_t(kWidth) * kHeight; ++i) px[i] = std::uint8_t(rng());
 }
 
-std::unique_ptr<TGIFImage> MakeImage(TGIFCompression compression, bool noise) {
+std::unique_ptr<TGIFImage> MakeImage(TGIFCompression compression, bool noise)
+{
     auto gif = std::make_unique<TGIFImage>();
     gif->Compression = compression;
     for (int i = 0; i < 256; ++i) gif->GlobalColorMap()->Add(RGB(255 - i, (i * 37) & 0xFF, (i * 91) & 0xFF));
     auto* frame = new TGIFSubImage(gif.get());
     gif->Add(frame);
     frame->SetBoundsRect(Bounds(0, 0, kWidth, kHeight));
-    if (noise) DrawNoise(frame);
-    else DrawChart(frame);
+    if (noise)
+        DrawNoise(frame);
+    else
+        DrawChart(frame);
     return gif;
 }
 
-void Encode(benchmark::State& state, TGIFCompression compression, bool noise) {
+void Encode(benchmark::State& state, TGIFCompression compression, bool noise)
+{
     auto gif = MakeImage(compression, noise);
     std::int64_t size = 0;
     for (auto _ : state) {
@@ -74,7 +80,8 @@ void Encode(benchmark::State& state, TGIFCompression compression, bool noise) {
     state.SetItemsProcessed(state.iterations() * std::int64_t(kWidth) * kHeight);
 }
 
-void BM_Floor_CopyPixels(benchmark::State& state) {
+void BM_Floor_CopyPixels(benchmark::State& state)
+{
     auto gif = MakeImage(gcLZW, false);
     const auto& px = gif->Images()->GetImage(0)->PixelData();
     for (auto _ : state) {
@@ -86,13 +93,26 @@ void BM_Floor_CopyPixels(benchmark::State& state) {
 }
 BENCHMARK(BM_Floor_CopyPixels)->Unit(benchmark::kMillisecond);
 
-void BM_Baseline_LZW_Chart(benchmark::State& state) { Encode(state, gcLZW, false); }
-void BM_RLE_Chart(benchmark::State& state) { Encode(state, gcRLE, false); }
-void BM_Baseline_LZW_Noise(benchmark::State& state) { Encode(state, gcLZW, true); }
-void BM_RLE_Noise(benchmark::State& state) { Encode(state, gcRLE, true); }
+void BM_Baseline_LZW_Chart(benchmark::State& state)
+{
+    Encode(state, gcLZW, false);
+}
+void BM_RLE_Chart(benchmark::State& state)
+{
+    Encode(state, gcRLE, false);
+}
+void BM_Baseline_LZW_Noise(benchmark::State& state)
+{
+    Encode(state, gcLZW, true);
+}
+void BM_RLE_Noise(benchmark::State& state)
+{
+    Encode(state, gcRLE, true);
+}
 // The chart as a true-colour bitmap: a shaded background (thousands of colours), grid,
 // twenty curves in arbitrary colours, two pixels wide with a lighter edge, and a legend.
-std::unique_ptr<TBitmap> MakeTrueColourChart() {
+std::unique_ptr<TBitmap> MakeTrueColourChart()
+{
     auto bmp = std::make_unique<TBitmap>();
     bmp->SetSize(kWidth, kHeight);
     bmp->SetPixelFormat(pf24bit);
@@ -128,7 +148,8 @@ std::unique_ptr<TBitmap> MakeTrueColourChart() {
     return bmp;
 }
 
-void ReduceAndEncode(benchmark::State& state, TColorReduction reduction, TDitherMode dither) {
+void ReduceAndEncode(benchmark::State& state, TColorReduction reduction, TDitherMode dither)
+{
     const auto bmp = MakeTrueColourChart();
     std::int64_t size = 0;
     for (auto _ : state) {
@@ -146,12 +167,30 @@ void ReduceAndEncode(benchmark::State& state, TColorReduction reduction, TDither
     state.SetItemsProcessed(state.iterations() * std::int64_t(kWidth) * kHeight);
 }
 
-void BM_Reduce_Netscape_Nearest(benchmark::State& state) { ReduceAndEncode(state, rmNetscape, dmNearest); }
-void BM_Reduce_Netscape_FloydSteinberg(benchmark::State& state) { ReduceAndEncode(state, rmNetscape, dmFloydSteinberg); }
-void BM_Reduce_Netscape_Stucki(benchmark::State& state) { ReduceAndEncode(state, rmNetscape, dmStucki); }
-void BM_Reduce_Windows20_Nearest(benchmark::State& state) { ReduceAndEncode(state, rmWindows20, dmNearest); }
-void BM_Reduce_Quantize_Nearest(benchmark::State& state) { ReduceAndEncode(state, rmQuantize, dmNearest); }
-void BM_Reduce_Quantize_FloydSteinberg(benchmark::State& state) { ReduceAndEncode(state, rmQuantize, dmFloydSteinberg); }
+void BM_Reduce_Netscape_Nearest(benchmark::State& state)
+{
+    ReduceAndEncode(state, rmNetscape, dmNearest);
+}
+void BM_Reduce_Netscape_FloydSteinberg(benchmark::State& state)
+{
+    ReduceAndEncode(state, rmNetscape, dmFloydSteinberg);
+}
+void BM_Reduce_Netscape_Stucki(benchmark::State& state)
+{
+    ReduceAndEncode(state, rmNetscape, dmStucki);
+}
+void BM_Reduce_Windows20_Nearest(benchmark::State& state)
+{
+    ReduceAndEncode(state, rmWindows20, dmNearest);
+}
+void BM_Reduce_Quantize_Nearest(benchmark::State& state)
+{
+    ReduceAndEncode(state, rmQuantize, dmNearest);
+}
+void BM_Reduce_Quantize_FloydSteinberg(benchmark::State& state)
+{
+    ReduceAndEncode(state, rmQuantize, dmFloydSteinberg);
+}
 BENCHMARK(BM_Reduce_Netscape_Nearest)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Reduce_Netscape_FloydSteinberg)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Reduce_Netscape_Stucki)->Unit(benchmark::kMillisecond);
@@ -167,7 +206,8 @@ BENCHMARK(BM_RLE_Noise)->Unit(benchmark::kMillisecond);
 // Prints the run-length coder's time and file size as ratios to the LZW baseline.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override {
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& r : runs) {
             if (r.run_type != Run::RT_Iteration) continue;
@@ -175,7 +215,8 @@ public:
             Results[r.benchmark_name()] = {r.GetAdjustedRealTime(), it == r.counters.end() ? 0.0 : double(it->second)};
         }
     }
-    void Finalize() override {
+    void Finalize() override
+    {
         ConsoleReporter::Finalize();
         for (const char* picture : {"Chart", "Noise"}) {
             const auto lzw = Results.find(std::string("BM_Baseline_LZW_") + picture);
@@ -198,7 +239,8 @@ public:
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     RatioReporter reporter;

@@ -87,9 +87,18 @@ void Export(benchmark::State& state)
     }
     state.counters["file_bytes"] = double(size);
 }
-void BM_BMP(benchmark::State& state) { Export<TBMPExportFormat>(state); }
-void BM_JPEG(benchmark::State& state) { Export<TJPEGExportFormat>(state); }
-void BM_GIF(benchmark::State& state) { Export<TGIFExportFormat>(state); }
+void BM_BMP(benchmark::State& state)
+{
+    Export<TBMPExportFormat>(state);
+}
+void BM_JPEG(benchmark::State& state)
+{
+    Export<TJPEGExportFormat>(state);
+}
+void BM_GIF(benchmark::State& state)
+{
+    Export<TGIFExportFormat>(state);
+}
 BENCHMARK(BM_BMP)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_JPEG)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GIF)->Unit(benchmark::kMillisecond);

@@ -4,7 +4,8 @@
 #include "platform/DateTime.h"
 #include "platform/FormatSettings.h"
 
-static void BM_FloatToStr(benchmark::State& state) {
+static void BM_FloatToStr(benchmark::State& state)
+{
     double v = 38751.25;
     for (auto _ : state) {
         benchmark::DoNotOptimize(FloatToStr(v));
@@ -13,12 +14,14 @@ static void BM_FloatToStr(benchmark::State& state) {
 }
 BENCHMARK(BM_FloatToStr);
 
-static void BM_StrToFloat(benchmark::State& state) {
+static void BM_StrToFloat(benchmark::State& state)
+{
     for (auto _ : state) benchmark::DoNotOptimize(StrToFloat("38751,2534722222"));
 }
 BENCHMARK(BM_StrToFloat);
 
-static void BM_FormatDateTime(benchmark::State& state) {
+static void BM_FormatDateTime(benchmark::State& state)
+{
     TDateTime t = 45000.5;
     for (auto _ : state) {
         benchmark::DoNotOptimize(FormatDateTime("dd.mm.yyyy hh:nn:ss", t));

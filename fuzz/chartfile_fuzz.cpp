@@ -7,7 +7,8 @@
 
 #include "chart/storage/TeeStore.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size)
+{
     static QGuiApplication* app = [] {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         static int argc = 1;
@@ -24,14 +25,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
                 ConvertTeeToText(&in, &out);
             else
                 ConvertTeeToBinary(&in, &out);
-        } catch (const ChartException&) {
-        }
+        } catch (const ChartException&) {}
     }
 
     QObject chart;
     TMemoryStream in(Data, Size);
     try {
-        LoadChartFromStreamCheck(&chart, &in, [](const AnsiString&) { return false; }, true);
+        LoadChartFromStreamCheck(
+            &chart, &in, [](const AnsiString&) { return false; }, true);
     } catch (const ChartException&) {
         return 0;
     }
@@ -40,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
         SaveChartToStream(&chart, &saved, true, text);
         saved.SetPosition(0);
         QObject again;
-        LoadChartFromStreamCheck(&again, &saved, [](const AnsiString&) { return false; }, true);
+        LoadChartFromStreamCheck(
+            &again, &saved, [](const AnsiString&) { return false; }, true);
     }
     return 0;
 }

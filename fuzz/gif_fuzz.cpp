@@ -5,7 +5,8 @@
 
 #include "chart/storage/TGIFImage.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size)
+{
     // Smaller bounds than the program's keep each run fast; the checks are the same.
     static const bool limited = [] {
         GIFMaximumFramePixels = std::int64_t(1) << 22;

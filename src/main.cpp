@@ -11,10 +11,11 @@
 #include "platform/Dialogs.h"
 #include "platform/FormatSettings.h"
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     QApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QString::fromUtf8(startup::ApplicationTitle.data(),
-                                                           qsizetype(startup::ApplicationTitle.size())));
+    QCoreApplication::setApplicationName(
+        QString::fromUtf8(startup::ApplicationTitle.data(), qsizetype(startup::ApplicationTitle.size())));
     platform::SetApplicationTitle(AnsiString(startup::ApplicationTitle));
     ResetFormatSettings();
     platform::QtDialogs qtDialogs;

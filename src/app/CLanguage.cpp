@@ -12,19 +12,22 @@ CLanguage* instance = nullptr;
 
 }  // namespace
 
-CLanguage* CLanguage::Instance() {
+CLanguage* CLanguage::Instance()
+{
     std::lock_guard<std::mutex> lock(instanceMutex);
     if (!instance) instance = new CLanguage();
     return instance;
 }
 
-void CLanguage::Release() {
+void CLanguage::Release()
+{
     std::lock_guard<std::mutex> lock(instanceMutex);
     delete instance;
     instance = nullptr;
 }
 
-AnsiString& CLanguage::LookupText(int language, int row, AnsiString& out) const {
+AnsiString& CLanguage::LookupText(int language, int row, AnsiString& out) const
+{
     using namespace resources;
     if (row < 0 || row >= LanguageTableRows || language < 0 || language >= LanguageTableColumns) {
         qWarning("CLanguage: no text for row %d in language %d", row, language);
@@ -35,11 +38,13 @@ AnsiString& CLanguage::LookupText(int language, int row, AnsiString& out) const 
     return out;
 }
 
-AnsiString& CLanguage::LookupCurrentText(int row, AnsiString& out) const {
+AnsiString& CLanguage::LookupCurrentText(int row, AnsiString& out) const
+{
     return LookupText(FCurrentLanguage, row, out);
 }
 
-void CLanguage::SetCurrentLanguage(int language) {
+void CLanguage::SetCurrentLanguage(int language)
+{
     // A wrong index would blank every caption of the next re-captioning pass; keep the
     // language in force instead.
     if (language < 0 || language >= resources::LanguageTableColumns) {

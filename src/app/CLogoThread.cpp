@@ -4,19 +4,25 @@
 
 std::atomic<bool> CLogoThread::FTitleUp{false};
 
-CLogoThread::CLogoThread(bool CreateSuspended) : TThread(CreateSuspended) { AfterConstruction(); }
+CLogoThread::CLogoThread(bool CreateSuspended) : TThread(CreateSuspended)
+{
+    AfterConstruction();
+}
 
-CLogoThread::~CLogoThread() {
+CLogoThread::~CLogoThread()
+{
     Terminate();
     WaitFor();
 }
 
-void CLogoThread::SetMode(std::uint8_t mode) {
+void CLogoThread::SetMode(std::uint8_t mode)
+{
     FMode.store(mode);
     FWake.SetEvent();
 }
 
-void CLogoThread::Execute() {
+void CLogoThread::Execute()
+{
     try {
         while (!Terminated()) {
             const std::uint8_t mode = FMode.load();

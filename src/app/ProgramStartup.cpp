@@ -9,7 +9,8 @@
 
 namespace startup {
 
-bool IsGermanLocale(std::string_view locale) {
+bool IsGermanLocale(std::string_view locale)
+{
     for (std::string_view german : {"de_DE", "de_CH", "de_AT", "de_LU", "de_LI"}) {
         if (locale.substr(0, german.size()) != german) continue;
         if (locale.size() == german.size()) return true;
@@ -19,18 +20,21 @@ bool IsGermanLocale(std::string_view locale) {
     return false;
 }
 
-int LanguageFromLocale(const char* lcAll, const char* lcMessages, const char* lang) {
+int LanguageFromLocale(const char* lcAll, const char* lcMessages, const char* lang)
+{
     for (const char* value : {lcAll, lcMessages, lang}) {
         if (value && *value) return IsGermanLocale(value) ? 0 : 1;
     }
     return 1;
 }
 
-int SystemLanguage() {
+int SystemLanguage()
+{
     return LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
 }
 
-bool CheckSingleInstance(SingleInstanceLock& lock, const AnsiString& directory, int language) {
+bool CheckSingleInstance(SingleInstanceLock& lock, const AnsiString& directory, int language)
+{
     if (lock.Acquire(directory)) return true;
     if (!lock.Error().empty()) {
         // No lock file can be made (a read-only or missing runtime directory): running
@@ -44,14 +48,16 @@ bool CheckSingleInstance(SingleInstanceLock& lock, const AnsiString& directory, 
     return false;
 }
 
-std::uint64_t PhysicalMemory() {
+std::uint64_t PhysicalMemory()
+{
     const long pages = ::sysconf(_SC_PHYS_PAGES);
     const long pageSize = ::sysconf(_SC_PAGESIZE);
     if (pages <= 0 || pageSize <= 0) return 0;
     return std::uint64_t(pages) * std::uint64_t(pageSize);
 }
 
-bool WarnAboutLowMemory(std::uint64_t totalBytes, int language) {
+bool WarnAboutLowMemory(std::uint64_t totalBytes, int language)
+{
     if ((totalBytes >> 20) >= 100) return false;
     if (language == 0)
         platform::dialogs().MessageBox(

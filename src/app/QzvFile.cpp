@@ -106,7 +106,8 @@ std::vector<TQzvHeaderItem> ClassifyQzvHeader(const AnsiString& line)
     for (std::string_view item : SplitOn(line, ' ')) {
         if (++examined > 100) break;
         // Tabs and line ends are not separators of the header but never belong to an item.
-        while (!item.empty() && (item.back() == '\r' || item.back() == '\n' || item.back() == '\t')) item.remove_suffix(1);
+        while (!item.empty() && (item.back() == '\r' || item.back() == '\n' || item.back() == '\t'))
+            item.remove_suffix(1);
         if (item.empty()) continue;
         if (item.size() >= 4 && item[1] == ':' && item[2] == '\\') {
             items.push_back({TQzvItemKind::PreviousPath, AnsiString(item)});
@@ -119,8 +120,8 @@ std::vector<TQzvHeaderItem> ClassifyQzvHeader(const AnsiString& line)
             if (ScanThree(item, '.') || ScanThree(item, '-')) {
                 items.push_back({TQzvItemKind::Date, AnsiString(item)});
                 dateSeen = true;
-            } else if (ScanInt(item, p, day) && ScanLiteral(item, p, '/') && p + 3 < item.size() && item[p + 3] == '/' &&
-                       [&] {
+            } else if (ScanInt(item, p, day) && ScanLiteral(item, p, '/') && p + 3 < item.size() &&
+                       item[p + 3] == '/' && [&] {
                            size_t q = p + 4;
                            return ScanInt(item, q, year);
                        }()) {
@@ -185,8 +186,10 @@ TQzvRows ReadQzvRows(TQzvFile& file, int valueColumns)
                 rows.Y[size_t(k)].push_back(missing);
                 continue;
             }
-            if (k == 9) v -= 100;
-            else if (k == 10) v *= 0.1;
+            if (k == 9)
+                v -= 100;
+            else if (k == 10)
+                v *= 0.1;
             rows.Y[size_t(k)].push_back(v);
         }
     }

@@ -20,8 +20,10 @@ void AppendField(std::string& out, std::string_view utf8)
 {
     std::string bytes = platform::Utf8ToCp1252(utf8);
     for (char& c : bytes) {
-        if (c == ';') c = ',';
-        else if (c == '\r' || c == '\n') c = ' ';
+        if (c == ';')
+            c = ',';
+        else if (c == '\r' || c == '\n')
+            c = ' ';
     }
     out += bytes;
     out += ';';
@@ -33,9 +35,12 @@ void AppendMemoLine(std::string& out, std::string_view utf8, bool emptyAsNull)
     size_t start = 0;
     while (true) {
         size_t end = utf8.find_first_of("\r\n", start);
-        std::string_view part = utf8.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
-        if (part.empty() && emptyAsNull) out += "(null)";
-        else out += platform::Utf8ToCp1252(part);
+        std::string_view part =
+            utf8.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        if (part.empty() && emptyAsNull)
+            out += "(null)";
+        else
+            out += platform::Utf8ToCp1252(part);
         out += ";\r\n";
         if (end == std::string_view::npos) break;
         start = end + 1;
@@ -290,8 +295,10 @@ std::string BuildRecordedDataFile(const TRecordedData& data)
     for (size_t row = 0; row < data.X.size(); ++row) {
         out += FloatToStr(data.X[row], fs);
         out += ';';
-        if (row < data.Errors.size()) AppendField(out, data.Errors[row]);
-        else out += "0;";
+        if (row < data.Errors.size())
+            AppendField(out, data.Errors[row]);
+        else
+            out += "0;";
         out += timeStep;
         out += ';';
         for (size_t k = 0; k < data.Columns.size(); ++k) {
@@ -343,8 +350,10 @@ bool ReadNumberField(std::string_view field, double& value)
     if (field[0] == '+') i = 1;
     for (; i < field.size(); ++i) {
         char c = field[i];
-        if (c == ',') c = '.';
-        else if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E')) return false;
+        if (c == ',')
+            c = '.';
+        else if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E'))
+            return false;
         buf[n++] = c;
     }
     if (n == 0) return false;
@@ -372,7 +381,8 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
         size_t a = prelude.find(';');
         if (a != std::string_view::npos) {
             size_t b = prelude.find(';', a + 1);
-            r.StorageDate = AnsiString(prelude.substr(a + 1, b == std::string_view::npos ? std::string_view::npos : b - a - 1));
+            r.StorageDate =
+                AnsiString(prelude.substr(a + 1, b == std::string_view::npos ? std::string_view::npos : b - a - 1));
         }
     }
 
@@ -440,8 +450,7 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
         for (; c < columns; ++c) r.Y[c].push_back(missing);
         if (!rowOk) AddBadRow(r, badRows, fileLine, {});
     }
-    if (badRows > kMaxListedBadRows)
-        r.Problems.push_back({TDataFileProblemKind::BadRow, 0, IntToStr(badRows)});
+    if (badRows > kMaxListedBadRows) r.Problems.push_back({TDataFileProblemKind::BadRow, 0, IntToStr(badRows)});
 
     // Sections, found by their markers, so that damage in the data cannot shift them.
     enum { None, Protocol, Memo, Info } section = None;
@@ -472,10 +481,10 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
         }
         if (trimmed.empty()) continue;
         switch (section) {
-        case Protocol: r.EventProtocol.push_back(std::move(line)); break;
-        case Memo: r.Memo.push_back(line == "(null)" ? AnsiString() : std::move(line)); break;
-        case Info: r.Info.push_back(std::move(line)); break;
-        case None: break;
+            case Protocol: r.EventProtocol.push_back(std::move(line)); break;
+            case Memo: r.Memo.push_back(line == "(null)" ? AnsiString() : std::move(line)); break;
+            case Info: r.Info.push_back(std::move(line)); break;
+            case None: break;
         }
     }
     if (!complete) r.Problems.push_back({TDataFileProblemKind::MissingSections, 0, {}});

@@ -55,11 +55,11 @@ AnsiString DataFileNameForPart(const AnsiString& name, int channel, int part);
 
 // Why a file could not be taken at all, or what was damaged in it.
 enum class TDataFileProblemKind {
-    CannotOpen,      // the file could not be read
-    NotDataFile,     // does not start with "§"
-    BadRow,          // a data row with a field that is not a number, or too few values
-    ExtraColumns,    // more series columns than the chart holds; the rest are not loaded
-    MissingSections, // the file ends before its sections or without "$;"
+    CannotOpen,       // the file could not be read
+    NotDataFile,      // does not start with "§"
+    BadRow,           // a data row with a field that is not a number, or too few values
+    ExtraColumns,     // more series columns than the chart holds; the rest are not loaded
+    MissingSections,  // the file ends before its sections or without "$;"
 };
 
 struct TDataFileProblem {
@@ -73,7 +73,7 @@ inline constexpr int DataFileValueSeries = 22;
 inline constexpr int DataFileMaxSeriesColumns = 24;
 
 struct TRecordedDataRead {
-    bool Loaded = false;  // false: nothing may be loaded (see Problems)
+    bool Loaded = false;     // false: nothing may be loaded (see Problems)
     AnsiString StorageDate;  // prelude field 2
     // Titles of the 22 value series: header fields 3 .. 24, with the defaults of the
     // later series where the header is shorter.

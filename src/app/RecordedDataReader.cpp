@@ -134,26 +134,27 @@ AnsiString DataFileProblemsText(const TRecordedDataRead& data)
     for (const TDataFileProblem& p : data.Problems) {
         text += "\n";
         switch (p.Kind) {
-        case TDataFileProblemKind::CannotOpen: text += p.Detail; break;
-        case TDataFileProblemKind::NotDataFile:
-            text += Pick("Die Datei ist keine Datendatei (erstes Zeichen nicht \xC2\xA7).",
-                         "The file is not a data file (its first character is not \xC2\xA7).");
-            break;
-        case TDataFileProblemKind::BadRow:
-            if (p.Line == 0)
-                text += Pick("Fehlerhafte Zeilen insgesamt: ", "Faulty rows in all: ") + p.Detail;
-            else
-                text += Pick("Zeile ", "Line ") + IntToStr(p.Line) +
-                        Pick(": fehlerhafte Werte", ": faulty values") + (p.Detail.empty() ? AnsiString() : " (" + p.Detail + ")");
-            break;
-        case TDataFileProblemKind::ExtraColumns:
-            text += Pick("Die Datei hat ", "The file has ") + p.Detail +
-                    Pick(" Wertespalten; nur 24 werden geladen.", " value columns; only 24 are loaded.");
-            break;
-        case TDataFileProblemKind::MissingSections:
-            text += Pick("Die Datei ist unvollst\xC3\xA4ndig (Ende \"$;\" fehlt).",
-                         "The file is incomplete (its end \"$;\" is missing).");
-            break;
+            case TDataFileProblemKind::CannotOpen: text += p.Detail; break;
+            case TDataFileProblemKind::NotDataFile:
+                text += Pick("Die Datei ist keine Datendatei (erstes Zeichen nicht \xC2\xA7).",
+                             "The file is not a data file (its first character is not \xC2\xA7).");
+                break;
+            case TDataFileProblemKind::BadRow:
+                if (p.Line == 0)
+                    text += Pick("Fehlerhafte Zeilen insgesamt: ", "Faulty rows in all: ") + p.Detail;
+                else
+                    text += Pick("Zeile ", "Line ") + IntToStr(p.Line) +
+                            Pick(": fehlerhafte Werte", ": faulty values") +
+                            (p.Detail.empty() ? AnsiString() : " (" + p.Detail + ")");
+                break;
+            case TDataFileProblemKind::ExtraColumns:
+                text += Pick("Die Datei hat ", "The file has ") + p.Detail +
+                        Pick(" Wertespalten; nur 24 werden geladen.", " value columns; only 24 are loaded.");
+                break;
+            case TDataFileProblemKind::MissingSections:
+                text += Pick("Die Datei ist unvollst\xC3\xA4ndig (Ende \"$;\" fehlt).",
+                             "The file is incomplete (its end \"$;\" is missing).");
+                break;
         }
     }
     return text;
@@ -186,8 +187,9 @@ bool ApplyRecordedData(IDataFileView& window, const TRecordedDataRead& data, con
     window.ShowLoadedDataPages(true);
     const TDateTime now = Now();
     const int rows = data.SeriesColumns > 0 ? points / data.SeriesColumns : 0;
-    window.AddMemoLine(TDataFileMemo::SerialData,
-                       FormatDateTime("dd.mm.yyyy", now) + " " + FormatDateTime("hh:nn:ss", now) + " " + IntToStr(rows) + Text(134));
+    window.AddMemoLine(
+        TDataFileMemo::SerialData,
+        FormatDateTime("dd.mm.yyyy", now) + " " + FormatDateTime("hh:nn:ss", now) + " " + IntToStr(rows) + Text(134));
     if (data.Damaged()) platform::dialogs().MessageBox(DataFileProblemsText(data), Text(150), MB_OK);
     return true;
 }

@@ -61,8 +61,10 @@ TRecordedData CaptureRecordedData(const IDataFileView& window, const AnsiString&
         d.Errors.reserve(d.X.size());
         const bool anyLabels = s0->Labels().Count() > 0 || (s2 && s2->Labels().Count() > 0);
         for (int i = 0; i < int(d.X.size()); ++i) {
-            if (!anyLabels) d.Errors.emplace_back("0");
-            else d.Errors.push_back(ErrorColumnText(s0->GetXLabel(i), s2 ? s2->GetXLabel(i) : AnsiString()));
+            if (!anyLabels)
+                d.Errors.emplace_back("0");
+            else
+                d.Errors.push_back(ErrorColumnText(s0->GetXLabel(i), s2 ? s2->GetXLabel(i) : AnsiString()));
         }
     }
     for (int i = 0; i < seriesCount; ++i) {
@@ -76,7 +78,8 @@ TRecordedData CaptureRecordedData(const IDataFileView& window, const AnsiString&
         d.Columns.push_back(std::move(c));
     }
     d.EventProtocol = window.MemoLines(TDataFileMemo::SerialData);
-    if (window.ProgrammerMode() && window.LogFileChecked()) d.ProgrammerProtocol = window.MemoLines(TDataFileMemo::Protocol);
+    if (window.ProgrammerMode() && window.LogFileChecked())
+        d.ProgrammerProtocol = window.MemoLines(TDataFileMemo::Protocol);
     d.Memo = window.MemoLines(TDataFileMemo::Memo);
     d.Info = window.MemoLines(TDataFileMemo::Info);
     return d;

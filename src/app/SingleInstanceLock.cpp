@@ -9,9 +9,13 @@
 #include <cstdlib>
 #include <cstring>
 
-SingleInstanceLock::~SingleInstanceLock() { Release(); }
+SingleInstanceLock::~SingleInstanceLock()
+{
+    Release();
+}
 
-bool SingleInstanceLock::Acquire(const AnsiString& directory) {
+bool SingleInstanceLock::Acquire(const AnsiString& directory)
+{
     Release();
     error_.clear();
     const AnsiString path = directory + "/noxcontrol.lock";
@@ -31,14 +35,16 @@ bool SingleInstanceLock::Acquire(const AnsiString& directory) {
     return true;
 }
 
-void SingleInstanceLock::Release() {
+void SingleInstanceLock::Release()
+{
     if (fd_ >= 0) {
         ::close(fd_);  // closing drops the lock; the file stays for the next start
         fd_ = -1;
     }
 }
 
-AnsiString SingleInstanceLock::RuntimeDirectory() {
+AnsiString SingleInstanceLock::RuntimeDirectory()
+{
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (runtime && *runtime) return runtime;
     const char* tmp = std::getenv("TMPDIR");

@@ -27,12 +27,19 @@
 TfrmMainWindow* frmMainWindow = nullptr;
 
 namespace {
-QString Q(const AnsiString& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+QString Q(const AnsiString& s)
+{
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+QString Q(std::string_view s)
+{
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
 }  // namespace
 
 TfrmMainWindow::TfrmMainWindow(IChannelFormFactory* factory, int language, QWidget* parent)
-    : QMainWindow(parent), FFactory(factory) {
+    : QMainWindow(parent), FFactory(factory)
+{
     // Forms created by this constructor already find the main window.
     frmMainWindow = this;
     setObjectName("frmMainWindow");
@@ -83,7 +90,8 @@ TfrmMainWindow::TfrmMainWindow(IChannelFormFactory* factory, int language, QWidg
     tmrPopUp->start();
 }
 
-TfrmMainWindow::~TfrmMainWindow() {
+TfrmMainWindow::~TfrmMainWindow()
+{
     tmrPopUp->stop();
     tmrKillThread->stop();
     if (FLogoThread) {
@@ -100,7 +108,8 @@ TfrmMainWindow::~TfrmMainWindow() {
     if (frmMainWindow == this) frmMainWindow = nullptr;
 }
 
-void TfrmMainWindow::FixFormats() {
+void TfrmMainWindow::FixFormats()
+{
     TFormatSettings& fs = FormatSettings();
     fs.ThousandSeparator = '\0';
     fs.DecimalSeparator = ',';
@@ -112,7 +121,8 @@ void TfrmMainWindow::FixFormats() {
     fs.LongTimeFormat = "hh:nn:ss";
 }
 
-void TfrmMainWindow::FormCreate() {
+void TfrmMainWindow::FormCreate()
+{
     for (auto& flag : ChannelOpen) flag = 0;
     mnuFileSaveItem->setEnabled(false);
     mnuPrint->menuAction()->setEnabled(false);
@@ -123,7 +133,8 @@ void TfrmMainWindow::FormCreate() {
 
 // ---------------------------------------------------------------- channel table
 
-int TfrmMainWindow::ChildWindowCount() const {
+int TfrmMainWindow::ChildWindowCount() const
+{
     int count = 0;
     // A closed window waits for its deferred deletion hidden; it no longer counts.
     for (QMdiSubWindow* w : mdiArea->subWindowList())
@@ -131,7 +142,8 @@ int TfrmMainWindow::ChildWindowCount() const {
     return count;
 }
 
-int TfrmMainWindow::FindFreeChannel() {
+int TfrmMainWindow::FindFreeChannel()
+{
     int channel = -1;
     if (ChildWindowCount() < MaxChannelWindows) {
         for (int c = 1; c <= MaxChannelWindows; ++c)
@@ -146,10 +158,12 @@ int TfrmMainWindow::FindFreeChannel() {
         return -1;
     }
     mnuFileNewItem->menuAction()->setEnabled(false);
-    for (QAction* a : {mnuDatenaufzeichnung, mnuVisualisierung, mnuProgrammgeber, mnuTPScout, mnuOpenFile,
-                       mnuFileSaveItem, mnuExport, mnuCirculationON, mnuDeviceON, mnuDeviceOFF, mnuSetSetpoint,
-                       mnuTotalFocus, mnuSeriesShowLeft, mnuSeriesShowRight, mnuSaveZoom, btnFileOpen, btnFileSave,
-                       cmdTotalFocus, cmdSeriesShowLeft, cmdSeriesShowRight, cmdSaveZoom})
+    for (QAction* a :
+         {mnuDatenaufzeichnung, mnuVisualisierung, mnuProgrammgeber,  mnuTPScout,         mnuOpenFile,
+          mnuFileSaveItem,      mnuExport,         mnuCirculationON,  mnuDeviceON,        mnuDeviceOFF,
+          mnuSetSetpoint,       mnuTotalFocus,     mnuSeriesShowLeft, mnuSeriesShowRight, mnuSaveZoom,
+          btnFileOpen,          btnFileSave,       cmdTotalFocus,     cmdSeriesShowLeft,  cmdSeriesShowRight,
+          cmdSaveZoom})
         a->setEnabled(false);
     mnuPrint->menuAction()->setEnabled(false);
     mnuDruckereinstellungen->setEnabled(true);
@@ -157,7 +171,8 @@ int TfrmMainWindow::FindFreeChannel() {
     return channel;
 }
 
-void TfrmMainWindow::CreateChannelWindow(const AnsiString& caption, int channel) {
+void TfrmMainWindow::CreateChannelWindow(const AnsiString& caption, int channel)
+{
     if (channel < 1 || channel > MaxChannelWindows || !FFactory) return;
     Language = CLanguage::Instance();
     IChannelForm* form = FFactory->CreateChannelForm();
@@ -199,7 +214,8 @@ void TfrmMainWindow::CreateChannelWindow(const AnsiString& caption, int channel)
     mdiArea->setActiveSubWindow(window);
 }
 
-void TfrmMainWindow::SetupChannelWindow(int channel) {
+void TfrmMainWindow::SetupChannelWindow(int channel)
+{
     if (IChannelForm* form = ChannelForm(channel)) {
         const TDateTime today = Date();
         TZoomLimits& z = form->ZoomLimits;
@@ -225,34 +241,38 @@ void TfrmMainWindow::SetupChannelWindow(int channel) {
     mnuControlPanel->setEnabled(true);
     if (children < MaxChannelWindows) {
         mnuFileNewItem->menuAction()->setEnabled(true);
-        for (QAction* a : {mnuDatenaufzeichnung, mnuVisualisierung, mnuProgrammgeber, mnuTPScout})
-            a->setEnabled(true);
+        for (QAction* a : {mnuDatenaufzeichnung, mnuVisualisierung, mnuProgrammgeber, mnuTPScout}) a->setEnabled(true);
     }
     FixFormats();
 }
 
-bool TfrmMainWindow::IsChannelOpen(int channel) const {
+bool TfrmMainWindow::IsChannelOpen(int channel) const
+{
     return channel >= 1 && channel <= MaxChannelWindows && ChannelOpen[channel] != 0;
 }
 
-void TfrmMainWindow::SetChannelOpen(int channel, std::uint8_t flag) {
+void TfrmMainWindow::SetChannelOpen(int channel, std::uint8_t flag)
+{
     if (channel >= 1 && channel <= MaxChannelWindows) ChannelOpen[channel] = flag ? 1 : 0;
 }
 
-IChannelForm* TfrmMainWindow::ChannelForm(int channel) const {
+IChannelForm* TfrmMainWindow::ChannelForm(int channel) const
+{
     if (channel < 1 || channel > MaxChannelWindows) return nullptr;
     const TChannelEntry& entry = ChannelWindows[channel];
     return entry.window ? entry.form : nullptr;
 }
 
-int TfrmMainWindow::ChannelOfSubWindow(QMdiSubWindow* window) const {
+int TfrmMainWindow::ChannelOfSubWindow(QMdiSubWindow* window) const
+{
     if (!window) return 0;
     for (int c = 1; c <= MaxChannelWindows; ++c)
         if (ChannelWindows[c].window == window && ChannelWindows[c].form) return c;
     return 0;
 }
 
-int TfrmMainWindow::ActiveChannel() const {
+int TfrmMainWindow::ActiveChannel() const
+{
     if (int c = ChannelOfSubWindow(mdiArea->currentSubWindow())) return c;
     if (ChannelForm(LastActivatedChannel)) return LastActivatedChannel;
     return 0;
@@ -260,7 +280,8 @@ int TfrmMainWindow::ActiveChannel() const {
 
 // ---------------------------------------------------------------- closing
 
-bool TfrmMainWindow::FormCloseQueryMain() {
+bool TfrmMainWindow::FormCloseQueryMain()
+{
     if (ChildWindowCount() > 0) {
         if (!AskYesNo(LookupText(FLanguageIndex, 123))) return false;
         for (int c = 1; c <= MaxChannelWindows; ++c) {
@@ -277,7 +298,8 @@ bool TfrmMainWindow::FormCloseQueryMain() {
     return true;
 }
 
-void TfrmMainWindow::closeEvent(QCloseEvent* event) {
+void TfrmMainWindow::closeEvent(QCloseEvent* event)
+{
     bool canClose = false;
     platform::GuardedCall([&] { canClose = FormCloseQueryMain(); });
     if (canClose)
@@ -286,15 +308,20 @@ void TfrmMainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
 }
 
-void TfrmMainWindow::actFileExitExecute() { close(); }
+void TfrmMainWindow::actFileExitExecute()
+{
+    close();
+}
 
-void TfrmMainWindow::actFileCloseExecute() {
+void TfrmMainWindow::actFileCloseExecute()
+{
     if (QMdiSubWindow* window = mdiArea->currentSubWindow()) window->close();
 }
 
 // ---------------------------------------------------------------- services
 
-bool TfrmMainWindow::AskYesNo(const AnsiString& text) {
+bool TfrmMainWindow::AskYesNo(const AnsiString& text)
+{
     const AnsiString caption = LookupText(FLanguageIndex, 198);
     if (dynamic_cast<platform::QtDialogs*>(&platform::dialogs())) {
         // The buttons speak the program's language, whatever language Qt's own texts have.
@@ -309,12 +336,14 @@ bool TfrmMainWindow::AskYesNo(const AnsiString& text) {
     return platform::dialogs().MessageBox(text, caption, MB_YESNO | MB_ICONWARNING) == IDYES;
 }
 
-AnsiString TfrmMainWindow::LookupText(int language, int row) const {
+AnsiString TfrmMainWindow::LookupText(int language, int row) const
+{
     AnsiString out;
     return CLanguage::Instance()->LookupText(language, row, out);
 }
 
-int TfrmMainWindow::MessageBox(const AnsiString& text, const AnsiString& caption, int flags) {
+int TfrmMainWindow::MessageBox(const AnsiString& text, const AnsiString& caption, int flags)
+{
     auto& ui = platform::UiDispatcher::Instance();
     if (ui.IsUiThread()) return platform::dialogs().MessageBox(text, caption, flags);
     int result = IDOK;
@@ -322,18 +351,27 @@ int TfrmMainWindow::MessageBox(const AnsiString& text, const AnsiString& caption
     return result;
 }
 
-void TfrmMainWindow::ProcessMessages() { QCoreApplication::processEvents(); }
+void TfrmMainWindow::ProcessMessages()
+{
+    QCoreApplication::processEvents();
+}
 
-void TfrmMainWindow::SetCalendarProgramName(const AnsiString& name) {
+void TfrmMainWindow::SetCalendarProgramName(const AnsiString& name)
+{
     if (FProgrammerDialogs) FProgrammerDialogs->SetProgramName(name);
 }
 
-void TfrmMainWindow::FileSave1Execute(int channel) {
+void TfrmMainWindow::FileSave1Execute(int channel)
+{
     if (FFileCommands) FFileCommands->FileSave1Execute(channel);
 }
 
-void TfrmMainWindow::btnFileSaveClick() { FileSave1Execute(ActiveChannel()); }
+void TfrmMainWindow::btnFileSaveClick()
+{
+    FileSave1Execute(ActiveChannel());
+}
 
-void TfrmMainWindow::actFileOpenExecute() {
+void TfrmMainWindow::actFileOpenExecute()
+{
     if (FFileCommands) FFileCommands->actFileOpenExecute();
 }

@@ -115,17 +115,17 @@ public:
     QWidget* MainWindowWidget() override { return this; }
 
     // ---- members (values after construction in the comments)
-    CLanguage* Language = nullptr;           // the text table
-    TEvent BusEvent{true, false};            // manual reset, not signalled
+    CLanguage* Language = nullptr;  // the text table
+    TEvent BusEvent{true, false};   // manual reset, not signalled
     std::uint8_t BusTaken = 0;
-    int LastActivatedChannel = -1;           // kept by the channel windows; -1 none
+    int LastActivatedChannel = -1;  // kept by the channel windows; -1 none
     std::uint8_t TPScoutOpen = 0;
     std::uint8_t ReaderFlag = 0;
     std::uint8_t SaveWithoutDialog = 0;
     std::uint8_t TitleShown = 0;
     std::uint8_t FreeResizing = 1;
     std::uint8_t GradientScheme = 1;
-    int tmrPopUpTag = 1;                      // 1 until the start-up pop-up has ended
+    int tmrPopUpTag = 1;  // 1 until the start-up pop-up has ended
     // Titles and filters of the open and save dialogs, in the current language.
     AnsiString OpenDialogTitle, OpenDialogFilter, SaveDialogTitle, SaveDialogFilter;
 
@@ -150,10 +150,10 @@ public:
             *mnuSaveZoom = nullptr;
     QAction *mnuGerman = nullptr, *mnuEnglish = nullptr, *mnuUsage = nullptr, *mnuInformation = nullptr;
     // Tool bar buttons.
-    QAction *btnFileOpen = nullptr, *btnFileSave = nullptr, *btnCut = nullptr, *btnCopy = nullptr,
-            *btnPaste = nullptr, *btnCascade = nullptr, *btnVertical = nullptr, *btnHorizontal = nullptr,
-            *cmdTotalFocus = nullptr, *cmdSeriesShowLeft = nullptr, *cmdSeriesShowRight = nullptr,
-            *cmdSaveZoom = nullptr, *cmdAutomaticStart = nullptr, *cmdRamp = nullptr;
+    QAction *btnFileOpen = nullptr, *btnFileSave = nullptr, *btnCut = nullptr, *btnCopy = nullptr, *btnPaste = nullptr,
+            *btnCascade = nullptr, *btnVertical = nullptr, *btnHorizontal = nullptr, *cmdTotalFocus = nullptr,
+            *cmdSeriesShowLeft = nullptr, *cmdSeriesShowRight = nullptr, *cmdSaveZoom = nullptr,
+            *cmdAutomaticStart = nullptr, *cmdRamp = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

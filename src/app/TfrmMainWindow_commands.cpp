@@ -23,7 +23,8 @@
 
 // ---------------------------------------------------------------- language
 
-void TfrmMainWindow::mnuGermanClick() {
+void TfrmMainWindow::mnuGermanClick()
+{
     FLanguageIndex = 0;
     SetMenuLanguageMarks();
     ApplyLanguage(0);
@@ -38,7 +39,8 @@ void TfrmMainWindow::mnuGermanClick() {
     }
 }
 
-void TfrmMainWindow::mnuEnglishClick() {
+void TfrmMainWindow::mnuEnglishClick()
+{
     FLanguageIndex = 1;
     SetMenuLanguageMarks();
     ApplyLanguage(1);
@@ -47,27 +49,31 @@ void TfrmMainWindow::mnuEnglishClick() {
         try {
             if (IChannelForm* form = ChannelForm(c)) form->SetLanguage(1, c);
             if (FFileCommands) FFileCommands->SetImportLanguage(1);
-        } catch (...) {
-        }
+        } catch (...) {}
     }
 }
 
 // ---------------------------------------------------------------- device menu and panel
 
-void TfrmMainWindow::mnuCirculationONClick() {
+void TfrmMainWindow::mnuCirculationONClick()
+{
     if (FPanelControl) FPanelControl->cmdKelvorStartCirculationClick(true);
 }
-void TfrmMainWindow::mnuDeviceONClick() {
+void TfrmMainWindow::mnuDeviceONClick()
+{
     if (FPanelControl) FPanelControl->cmdKelvorStartClick(true);
 }
-void TfrmMainWindow::mnuDeviceOFFClick() {
+void TfrmMainWindow::mnuDeviceOFFClick()
+{
     if (FPanelControl) FPanelControl->cmdKelvorStopClick(true);
 }
-void TfrmMainWindow::mnuSetSetpointClick() {
+void TfrmMainWindow::mnuSetSetpointClick()
+{
     if (FPanelControl) FPanelControl->cmdDataToKelvorClick(true);
 }
 
-void TfrmMainWindow::mnuControlPanelClick() {
+void TfrmMainWindow::mnuControlPanelClick()
+{
     if (!FPanelControl) return;
     FPanelControl->SetVisible(!FPanelControl->Visible());
     const bool visible = FPanelControl->Visible();
@@ -77,7 +83,8 @@ void TfrmMainWindow::mnuControlPanelClick() {
 
 // ---------------------------------------------------------------- zoom
 
-void TfrmMainWindow::ArrangeAxis(bool left) {
+void TfrmMainWindow::ArrangeAxis(bool left)
+{
     IChannelForm* form = ChannelForm(ActiveChannel());
     if (!form) return;
     const int count = form->ChartSeriesCount();
@@ -133,10 +140,17 @@ void TfrmMainWindow::ArrangeAxis(bool left) {
     }
 }
 
-void TfrmMainWindow::cmdSeriesShowLeftClick() { ArrangeAxis(true); }
-void TfrmMainWindow::cmdSeriesShowRightClick() { ArrangeAxis(false); }
+void TfrmMainWindow::cmdSeriesShowLeftClick()
+{
+    ArrangeAxis(true);
+}
+void TfrmMainWindow::cmdSeriesShowRightClick()
+{
+    ArrangeAxis(false);
+}
 
-void TfrmMainWindow::cmdSaveZoomClick() {
+void TfrmMainWindow::cmdSaveZoomClick()
+{
     if (ChildWindowCount() < 1) return;
     IChannelForm* form = ChannelForm(ActiveChannel());
     if (!form) return;
@@ -149,7 +163,8 @@ void TfrmMainWindow::cmdSaveZoomClick() {
     z.LeftMin = form->AxisMinimum(TChannelAxis::Left);
 }
 
-void TfrmMainWindow::cmdTotalFocusClick() {
+void TfrmMainWindow::cmdTotalFocusClick()
+{
     IChannelForm* form = ChannelForm(ActiveChannel());
     if (!form) return;
     if (form->FileView) {
@@ -163,7 +178,8 @@ void TfrmMainWindow::cmdTotalFocusClick() {
 
 // ---------------------------------------------------------------- window arrangement
 
-void TfrmMainWindow::actWindowCascadeExecute() {
+void TfrmMainWindow::actWindowCascadeExecute()
+{
     if (ChildWindowCount() == 0) return;
     int active = ActiveChannel();
     if (active == 0) active = 1;
@@ -187,7 +203,8 @@ void TfrmMainWindow::actWindowCascadeExecute() {
     }
 }
 
-void TfrmMainWindow::actWindowTileHorizontalExecute() {
+void TfrmMainWindow::actWindowTileHorizontalExecute()
+{
     const QList<QMdiSubWindow*> windows = mdiArea->subWindowList();
     if (windows.isEmpty()) return;
     const QRect area = mdiArea->viewport()->rect();
@@ -200,7 +217,8 @@ void TfrmMainWindow::actWindowTileHorizontalExecute() {
     }
 }
 
-void TfrmMainWindow::actWindowTileVerticalExecute() {
+void TfrmMainWindow::actWindowTileVerticalExecute()
+{
     const QList<QMdiSubWindow*> windows = mdiArea->subWindowList();
     if (windows.isEmpty()) return;
     const QRect area = mdiArea->viewport()->rect();
@@ -215,7 +233,8 @@ void TfrmMainWindow::actWindowTileVerticalExecute() {
 
 // ---------------------------------------------------------------- calendar start and single ramp
 
-void TfrmMainWindow::cmdAutomaticStartClick() {
+void TfrmMainWindow::cmdAutomaticStartClick()
+{
     if (!FProgrammerDialogs) return;
     FProgrammerDialogs->ClearOverview();
     for (int c = 1; c <= MaxChannelWindows; ++c) {
@@ -229,7 +248,8 @@ void TfrmMainWindow::cmdAutomaticStartClick() {
     FProgrammerDialogs->ShowDateTimePicker();
 }
 
-void TfrmMainWindow::cmdRampClick() {
+void TfrmMainWindow::cmdRampClick()
+{
     try {
         const int c = ActiveChannel();
         if (!IsChannelOpen(c)) return;
@@ -244,13 +264,13 @@ void TfrmMainWindow::cmdRampClick() {
             platform::dialogs().MessageBox(LookupText(FLanguageIndex, 399), caption, MB_OK);
         else if (!form->ProgramStarting && FProgrammerDialogs)
             FProgrammerDialogs->ShowSingleRamp(c);
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 // ---------------------------------------------------------------- title window
 
-void TfrmMainWindow::StartLogoThread() {
+void TfrmMainWindow::StartLogoThread()
+{
     if (FLogoThread) {
         // An earlier thread has normally finished; one that has not is hidden first.
         FLogoThread->SetMode(0);
@@ -279,20 +299,23 @@ void TfrmMainWindow::StartLogoThread() {
     FLogoThread->Resume();
 }
 
-void TfrmMainWindow::tmrPopUpTimer() {
+void TfrmMainWindow::tmrPopUpTimer()
+{
     tmrPopUp->stop();
     StartLogoThread();
     tmrKillThread->start();
 }
 
-void TfrmMainWindow::tmrKillThreadTimerTimer() {
+void TfrmMainWindow::tmrKillThreadTimerTimer()
+{
     tmrKillThread->stop();
     if (FLogoThread) FLogoThread->SetMode(0);
     activateWindow();
     setFocus();
 }
 
-void TfrmMainWindow::ShowTitleWindow() {
+void TfrmMainWindow::ShowTitleWindow()
+{
     if (!FTitleWindow) return;
     const QRect frame = geometry();
     FTitleWindow->move(frame.center() - QPoint(FTitleWindow->width() / 2, FTitleWindow->height() / 2));
@@ -300,11 +323,13 @@ void TfrmMainWindow::ShowTitleWindow() {
     FTitleWindow->raise();
 }
 
-void TfrmMainWindow::CloseTitleWindow() {
+void TfrmMainWindow::CloseTitleWindow()
+{
     if (FTitleWindow) FTitleWindow->hide();
 }
 
-void TfrmMainWindow::mnuInformationClick() {
+void TfrmMainWindow::mnuInformationClick()
+{
     if (TitleShown != 0 || tmrPopUpTag != 0) return;
     TitleShown = 1;
     if (FTitleWindow) FTitleWindow->SetPanelBorder(ChildWindowCount() > 0);
@@ -314,13 +339,15 @@ void TfrmMainWindow::mnuInformationClick() {
 
 // ---------------------------------------------------------------- resizing
 
-bool TfrmMainWindow::FormCanResize(int newWidth, int /*newHeight*/) const {
+bool TfrmMainWindow::FormCanResize(int newWidth, int /*newHeight*/) const
+{
     if (FreeResizing) return true;
     const int change = std::abs(newWidth - width());
     return change >= 1 && change <= 19;
 }
 
-void TfrmMainWindow::resizeEvent(QResizeEvent* event) {
+void TfrmMainWindow::resizeEvent(QResizeEvent* event)
+{
     QMainWindow::resizeEvent(event);
     if (FreeResizing || FMaximising || isMaximized() || !event->oldSize().isValid()) return;
     const int change = std::abs(event->size().width() - event->oldSize().width());

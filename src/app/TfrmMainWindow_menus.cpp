@@ -16,11 +16,15 @@
 
 namespace {
 
-QString Q(const AnsiString& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+QString Q(const AnsiString& s)
+{
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
 
 // An action whose trigger runs handler under the program's exception guard.
 template <class F>
-QAction* Item(QObject* owner, QMenu* menu, const char* name, const QKeySequence& shortcut, F handler) {
+QAction* Item(QObject* owner, QMenu* menu, const char* name, const QKeySequence& shortcut, F handler)
+{
     auto* action = new QAction(owner);
     action->setObjectName(name);
     if (!shortcut.isEmpty()) action->setShortcut(shortcut);
@@ -29,7 +33,8 @@ QAction* Item(QObject* owner, QMenu* menu, const char* name, const QKeySequence&
     return action;
 }
 
-QMenu* SubMenu(QWidget* owner, QMenu* parent, const char* name) {
+QMenu* SubMenu(QWidget* owner, QMenu* parent, const char* name)
+{
     auto* menu = new QMenu(owner);
     menu->setObjectName(name);
     if (parent) parent->addMenu(menu);
@@ -37,7 +42,8 @@ QMenu* SubMenu(QWidget* owner, QMenu* parent, const char* name) {
 }
 
 // Hints are "short|long": the short part is the tool tip, the long part the status line.
-void SetHint(QAction* action, const AnsiString& hint) {
+void SetHint(QAction* action, const AnsiString& hint)
+{
     const auto bar = hint.find('|');
     const AnsiString shortHint = bar == AnsiString::npos ? hint : hint.substr(0, bar);
     const AnsiString longHint = bar == AnsiString::npos ? hint : hint.substr(bar + 1);
@@ -47,7 +53,8 @@ void SetHint(QAction* action, const AnsiString& hint) {
 
 }  // namespace
 
-void TfrmMainWindow::BuildMenus() {
+void TfrmMainWindow::BuildMenus()
+{
     QMenuBar* bar = menuBar();
     bar->setObjectName("mnuMainMenu");
     mnuFile = SubMenu(this, nullptr, "mnuFile");
@@ -63,10 +70,10 @@ void TfrmMainWindow::BuildMenus() {
     mnuDatenaufzeichnung = Item(this, mnuFileNewItem, "mnuDatenaufzeichnung", QKeySequence("Ctrl+N"),
                                 [this] { mnuDatenaufzeichnungClick(); });
     // The file view is opened through the file dialog, which then loads the file into it.
-    mnuVisualisierung = Item(this, mnuFileNewItem, "mnuVisualisierung", QKeySequence("Ctrl+G"),
-                             [this] { actFileOpenExecute(); });
-    mnuProgrammgeber = Item(this, mnuFileNewItem, "mnuProgrammgeber", QKeySequence("Ctrl+P"),
-                            [this] { mnuProgrammgeberClick(); });
+    mnuVisualisierung =
+        Item(this, mnuFileNewItem, "mnuVisualisierung", QKeySequence("Ctrl+G"), [this] { actFileOpenExecute(); });
+    mnuProgrammgeber =
+        Item(this, mnuFileNewItem, "mnuProgrammgeber", QKeySequence("Ctrl+P"), [this] { mnuProgrammgeberClick(); });
     mnuTPScout = Item(this, mnuFileNewItem, "mnuTPScout", QKeySequence("Ctrl+E"), [this] { mnuTPScoutClick(); });
     mnuTPScout->setText("TP Scout");
     mnuOpenFile = Item(this, mnuFile, "mnuOpenFile", QKeySequence("Ctrl+O"), [this] { actFileOpenExecute(); });
@@ -99,10 +106,8 @@ void TfrmMainWindow::BuildMenus() {
     mnuPasteItem = Item(this, mnuEdit, "mnuPasteItem", {}, [this] { EditCommand("paste"); });
 
     mnuWindowCascadeItem = Item(this, mnuWindow, "mnuWindowCascadeItem", {}, [this] { actWindowCascadeExecute(); });
-    mnuWindowTileItem =
-        Item(this, mnuWindow, "mnuWindowTileItem", {}, [this] { actWindowTileHorizontalExecute(); });
-    mnuWindowTileItem2 =
-        Item(this, mnuWindow, "mnuWindowTileItem2", {}, [this] { actWindowTileVerticalExecute(); });
+    mnuWindowTileItem = Item(this, mnuWindow, "mnuWindowTileItem", {}, [this] { actWindowTileHorizontalExecute(); });
+    mnuWindowTileItem2 = Item(this, mnuWindow, "mnuWindowTileItem2", {}, [this] { actWindowTileVerticalExecute(); });
     mnuWindowMinimizeItem = Item(this, mnuWindow, "mnuWindowMinimizeItem", {}, [this] {
         for (QMdiSubWindow* w : mdiArea->subWindowList()) w->showMinimized();
     });
@@ -111,7 +116,8 @@ void TfrmMainWindow::BuildMenus() {
     mnuControlPanel = Item(this, mnuWindow, "mnuControlPanel", QKeySequence("F2"), [this] { mnuControlPanelClick(); });
     mnuControlPanel->setCheckable(true);
 
-    mnuCirculationON = Item(this, mnuDevice, "mnuCirculationON", QKeySequence("F6"), [this] { mnuCirculationONClick(); });
+    mnuCirculationON =
+        Item(this, mnuDevice, "mnuCirculationON", QKeySequence("F6"), [this] { mnuCirculationONClick(); });
     mnuDeviceON = Item(this, mnuDevice, "mnuDeviceON", QKeySequence("F5"), [this] { mnuDeviceONClick(); });
     mnuDeviceOFF = Item(this, mnuDevice, "mnuDeviceOFF", QKeySequence("F8"), [this] { mnuDeviceOFFClick(); });
     mnuSetSetpoint = Item(this, mnuDevice, "mnuSetSetpoint", QKeySequence("F9"), [this] { mnuSetSetpointClick(); });
@@ -130,13 +136,13 @@ void TfrmMainWindow::BuildMenus() {
 
     mnuUsage = Item(this, mnuHelp, "mnuUsage", {}, [] {});
     mnuUsage->setVisible(false);
-    mnuInformation =
-        Item(this, mnuHelp, "mnuInformation", QKeySequence("Ctrl+I"), [this] { mnuInformationClick(); });
+    mnuInformation = Item(this, mnuHelp, "mnuInformation", QKeySequence("Ctrl+I"), [this] { mnuInformationClick(); });
 
     mdiArea->setObjectName("mdiArea");
 }
 
-void TfrmMainWindow::BuildToolBar() {
+void TfrmMainWindow::BuildToolBar()
+{
     brToolBar = addToolBar("brToolBar");
     brToolBar->setObjectName("brToolBar");
     brToolBar->setMovable(false);
@@ -166,16 +172,19 @@ void TfrmMainWindow::BuildToolBar() {
     cmdRamp = button("cmdRamp", [this] { cmdRampClick(); });
 }
 
-void TfrmMainWindow::EditCommand(const char* slot) {
+void TfrmMainWindow::EditCommand(const char* slot)
+{
     if (QWidget* focus = QApplication::focusWidget()) QMetaObject::invokeMethod(focus, slot);
 }
 
-void TfrmMainWindow::SetMenuLanguageMarks() {
+void TfrmMainWindow::SetMenuLanguageMarks()
+{
     mnuGerman->setChecked(FLanguageIndex == 0);
     mnuEnglish->setChecked(FLanguageIndex == 1);
 }
 
-void TfrmMainWindow::ApplyLanguage(int language) {
+void TfrmMainWindow::ApplyLanguage(int language)
+{
     Language = CLanguage::Instance();
     Language->SetCurrentLanguage(language);
     FLanguageIndex = language;
@@ -189,33 +198,60 @@ void TfrmMainWindow::ApplyLanguage(int language) {
         int hint;     // -1: none
     };
     const Row rows[] = {
-        {mnuFile->menuAction(), 0, 33},       {mnuEdit->menuAction(), 1, 34},
-        {mnuWindow->menuAction(), 2, 35},     {mnuZoom->menuAction(), 3, 36},
-        {mnuLanguage->menuAction(), 4, 37},   {mnuHelp->menuAction(), 5, 38},
-        {mnuFileNewItem->menuAction(), 6, 39}, {mnuDatenaufzeichnung, 7, 40},
-        {mnuVisualisierung, 8, 41},           {mnuProgrammgeber, 9, 42},
-        {mnuOpenFile, 10, 43},                {mnuFileCloseItem, 11, 44},
-        {mnuFileSaveItem, 12, 45},            {mnuPrint->menuAction(), 13, 46},
-        {mnuPrintGraph, 14, -1},              {mnuPrintProtocol, 69, -1},
-        {mnuDruckereinstellungen, 16, 47},    {mnuFileExitItem, 17, 48},
-        {mnuCutItem, 18, 49},                 {mnuCopyItem, 19, 50},
-        {mnuPasteItem, 20, 51},               {mnuWindowCascadeItem, 21, 52},
-        {mnuWindowTileItem, 22, 53},          {mnuWindowTileItem2, 23, 54},
-        {mnuWindowMinimizeItem, 24, 55},      {mnuWindowArrangeItem, 25, 56},
-        {mnuTotalFocus, 26, 57},              {mnuSeriesShowLeft, 27, 58},
-        {mnuSeriesShowRight, 324, 324},       {mnuSaveZoom, 28, 59},
-        {mnuGerman, 29, -1},                  {mnuEnglish, 30, -1},
-        {mnuUsage, 31, 60},                   {mnuInformation, 32, 61},
-        {mnuControlPanel, 186, 191},          {mnuCirculationON, 351, 351},
-        {mnuDeviceON, 187, 187},              {mnuDeviceOFF, 188, 188},
-        {mnuSetSetpoint, 189, 189},           {mnuDevice->menuAction(), 190, 195},
-        {mnuExport, 325, -1},                 {btnFileOpen, -1, 43},
-        {btnFileSave, -1, 45},                {btnCut, -1, 18},
-        {btnCopy, -1, 19},                    {btnPaste, -1, 20},
-        {btnCascade, -1, 52},                 {btnVertical, -1, 53},
-        {btnHorizontal, -1, 54},              {cmdTotalFocus, -1, 62},
-        {cmdSeriesShowLeft, -1, 63},          {cmdSeriesShowRight, -1, 323},
-        {cmdSaveZoom, -1, 64},                {cmdAutomaticStart, -1, 425},
+        {mnuFile->menuAction(), 0, 33},
+        {mnuEdit->menuAction(), 1, 34},
+        {mnuWindow->menuAction(), 2, 35},
+        {mnuZoom->menuAction(), 3, 36},
+        {mnuLanguage->menuAction(), 4, 37},
+        {mnuHelp->menuAction(), 5, 38},
+        {mnuFileNewItem->menuAction(), 6, 39},
+        {mnuDatenaufzeichnung, 7, 40},
+        {mnuVisualisierung, 8, 41},
+        {mnuProgrammgeber, 9, 42},
+        {mnuOpenFile, 10, 43},
+        {mnuFileCloseItem, 11, 44},
+        {mnuFileSaveItem, 12, 45},
+        {mnuPrint->menuAction(), 13, 46},
+        {mnuPrintGraph, 14, -1},
+        {mnuPrintProtocol, 69, -1},
+        {mnuDruckereinstellungen, 16, 47},
+        {mnuFileExitItem, 17, 48},
+        {mnuCutItem, 18, 49},
+        {mnuCopyItem, 19, 50},
+        {mnuPasteItem, 20, 51},
+        {mnuWindowCascadeItem, 21, 52},
+        {mnuWindowTileItem, 22, 53},
+        {mnuWindowTileItem2, 23, 54},
+        {mnuWindowMinimizeItem, 24, 55},
+        {mnuWindowArrangeItem, 25, 56},
+        {mnuTotalFocus, 26, 57},
+        {mnuSeriesShowLeft, 27, 58},
+        {mnuSeriesShowRight, 324, 324},
+        {mnuSaveZoom, 28, 59},
+        {mnuGerman, 29, -1},
+        {mnuEnglish, 30, -1},
+        {mnuUsage, 31, 60},
+        {mnuInformation, 32, 61},
+        {mnuControlPanel, 186, 191},
+        {mnuCirculationON, 351, 351},
+        {mnuDeviceON, 187, 187},
+        {mnuDeviceOFF, 188, 188},
+        {mnuSetSetpoint, 189, 189},
+        {mnuDevice->menuAction(), 190, 195},
+        {mnuExport, 325, -1},
+        {btnFileOpen, -1, 43},
+        {btnFileSave, -1, 45},
+        {btnCut, -1, 18},
+        {btnCopy, -1, 19},
+        {btnPaste, -1, 20},
+        {btnCascade, -1, 52},
+        {btnVertical, -1, 53},
+        {btnHorizontal, -1, 54},
+        {cmdTotalFocus, -1, 62},
+        {cmdSeriesShowLeft, -1, 63},
+        {cmdSeriesShowRight, -1, 323},
+        {cmdSaveZoom, -1, 64},
+        {cmdAutomaticStart, -1, 425},
         {cmdRamp, -1, 426},
     };
     for (const Row& r : rows) {

@@ -7,12 +7,25 @@
 #include "app/IControlPanel.h"
 #include "app/TfrmMainWindow.h"
 
-void TfrmMainWindow::mnuDatenaufzeichnungClick() { OpenChannelView(vmDataRecording); }
-void TfrmMainWindow::mnuVisualisierungClick() { OpenChannelView(vmView); }
-void TfrmMainWindow::mnuProgrammgeberClick() { OpenChannelView(vmProgrammer); }
-void TfrmMainWindow::mnuTPScoutClick() { OpenChannelView(vmTPScout); }
+void TfrmMainWindow::mnuDatenaufzeichnungClick()
+{
+    OpenChannelView(vmDataRecording);
+}
+void TfrmMainWindow::mnuVisualisierungClick()
+{
+    OpenChannelView(vmView);
+}
+void TfrmMainWindow::mnuProgrammgeberClick()
+{
+    OpenChannelView(vmProgrammer);
+}
+void TfrmMainWindow::mnuTPScoutClick()
+{
+    OpenChannelView(vmTPScout);
+}
 
-void TfrmMainWindow::OpenChannelView(int mode) {
+void TfrmMainWindow::OpenChannelView(int mode)
+{
     // Checked before a channel is taken: the allocation disables the menus, which only a
     // created window enables again.
     if (mode == vmTPScout && TPScoutOpen) return;

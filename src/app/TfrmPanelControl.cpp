@@ -26,15 +26,22 @@ TfrmPanelControl* frmPanelControl = nullptr;
 
 namespace {
 
-QString Q(const AnsiString& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+QString Q(const AnsiString& s)
+{
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
 
 // Frame lengths are small; the poll thread takes them as int.
-int Length(const AnsiString& s) { return static_cast<int>(s.size()); }
+int Length(const AnsiString& s)
+{
+    return static_cast<int>(s.size());
+}
 
 // The unit takes a setpoint as hundredths in 16 bits, two's complement for negative values.
 // The product is first cut to 15 significant digits, so 20.5 * 100 = 2050.0000000000002
 // becomes 2050 before it is rounded (halves away from zero).
-AnsiString SetpointDigits(double value) {
+AnsiString SetpointDigits(double value)
+{
     const double product = value * 100.0;
     char buffer[40];
     auto end = std::to_chars(buffer, buffer + sizeof buffer, product, std::chars_format::general, 15).ptr;
@@ -52,25 +59,34 @@ constexpr const char* FollowUpCommand = "C14*************";
 
 // ---------------------------------------------------------------- channel panel
 
-TChannelPanel::TChannelPanel(QWidget* parent) : QLabel(parent) {
+TChannelPanel::TChannelPanel(QWidget* parent) : QLabel(parent)
+{
     setAlignment(Qt::AlignCenter);
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setAutoFillBackground(true);
     SetColor(clSilver);
 }
 
-void TChannelPanel::SetColor(TColor color) {
+void TChannelPanel::SetColor(TColor color)
+{
     FColor = color;
     QPalette p = palette();
     p.setColor(QPalette::Window, TColorToQColor(color));
     setPalette(p);
 }
 
-AnsiString TChannelPanel::Caption() const { return text().toStdString(); }
+AnsiString TChannelPanel::Caption() const
+{
+    return text().toStdString();
+}
 
-void TChannelPanel::SetCaption(const AnsiString& caption) { setText(Q(caption)); }
+void TChannelPanel::SetCaption(const AnsiString& caption)
+{
+    setText(Q(caption));
+}
 
-void TChannelPanel::mousePressEvent(QMouseEvent* event) {
+void TChannelPanel::mousePressEvent(QMouseEvent* event)
+{
     QLabel::mousePressEvent(event);
     // Any button selects the channel.
     if (OnMouseDown) platform::GuardedCall(OnMouseDown);
@@ -79,7 +95,8 @@ void TChannelPanel::mousePressEvent(QMouseEvent* event) {
 // ---------------------------------------------------------------- form
 
 TfrmPanelControl::TfrmPanelControl(TfrmMainWindow* owner)
-    : QDialog(owner ? owner : frmMainWindow), FMainWindow(owner ? owner : frmMainWindow) {
+    : QDialog(owner ? owner : frmMainWindow), FMainWindow(owner ? owner : frmMainWindow)
+{
     frmPanelControl = this;
     setObjectName("frmPanelControl");
     setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -117,18 +134,16 @@ TfrmPanelControl::TfrmPanelControl(TfrmMainWindow* owner)
         b->setToolTip(QString::fromUtf8(hint));
         b->setGeometry(left, top, 33, 26);
         b->setAutoRaise(true);
-        connect(b, &QToolButton::clicked, this, [this, b, handler] {
-            platform::GuardedCall([this, b, handler] { (this->*handler)(b); });
-        });
+        connect(b, &QToolButton::clicked, this,
+                [this, b, handler] { platform::GuardedCall([this, b, handler] { (this->*handler)(b); }); });
         return b;
     };
     cmdKelvorStart = button("cmdKelvorStart", QStyle::SP_MediaPlay, "Temperierung einschalten", 8, 18,
                             &TfrmPanelControl::cmdKelvorStartClick);
     cmdDataToKelvor = button("cmdDataToKelvor", QStyle::SP_DialogApplyButton, "Sollwert setzen", 44, 18,
                              &TfrmPanelControl::cmdDataToKelvorClick);
-    cmdKelvorStartCirculation = button("cmdKelvorStartCirculation", QStyle::SP_BrowserReload,
-                                       "Umwälzung einschalten", 80, 18,
-                                       &TfrmPanelControl::cmdKelvorStartCirculationClick);
+    cmdKelvorStartCirculation = button("cmdKelvorStartCirculation", QStyle::SP_BrowserReload, "Umwälzung einschalten",
+                                       80, 18, &TfrmPanelControl::cmdKelvorStartCirculationClick);
 
     txtTempMethod = new QLabel(QString::fromUtf8("Temperierung"), grpFunctions);
     txtTempMethod->setObjectName("txtTempMethod");
@@ -156,8 +171,8 @@ TfrmPanelControl::TfrmPanelControl(TfrmMainWindow* owner)
 
     cmdKelvorStop = button("cmdKelvorStop", QStyle::SP_MediaStop, "Temperierung/Umwälzung ausschalten", 116, 18,
                            &TfrmPanelControl::cmdKelvorStopClick);
-    cmdTPStartStop = button("cmdTPStartStop", QStyle::SP_MediaSeekForward, "Temperierprogramm starten / beenden",
-                            8, 176, &TfrmPanelControl::cmdTPStartStopClick);
+    cmdTPStartStop = button("cmdTPStartStop", QStyle::SP_MediaSeekForward, "Temperierprogramm starten / beenden", 8,
+                            176, &TfrmPanelControl::cmdTPStartStopClick);
     cmdNextSegment = button("cmdNextSegment", QStyle::SP_MediaSkipForward, "Segment abbrechen", 44, 176,
                             &TfrmPanelControl::cmdNextSegmentClick);
     cmdHoldSegment = button("cmdHoldSegment", QStyle::SP_MediaPause, "Segment halten / fortsetzen", 80, 176,
@@ -178,13 +193,15 @@ TfrmPanelControl::TfrmPanelControl(TfrmMainWindow* owner)
     FormCreate();
 }
 
-TfrmPanelControl::~TfrmPanelControl() {
+TfrmPanelControl::~TfrmPanelControl()
+{
     if (FMainWindow && frmMainWindow == FMainWindow && FMainWindow->PanelControl() == this)
         FMainWindow->SetPanelControl(nullptr);
     if (frmPanelControl == this) frmPanelControl = nullptr;
 }
 
-void TfrmPanelControl::FormCreate() {
+void TfrmPanelControl::FormCreate()
+{
     Language = CLanguage::Instance();
     // Font height -11 (8 points at 96 pixels per inch), no scaling.
     QFont f("MS Sans Serif");
@@ -192,18 +209,21 @@ void TfrmPanelControl::FormCreate() {
     setFont(f);
 }
 
-void TfrmPanelControl::FormClose() {
+void TfrmPanelControl::FormClose()
+{
     // Closing only hides the panel; the main window's menu entry shows it again.
     hide();
     if (FMainWindow && FMainWindow->mnuControlPanel) FMainWindow->mnuControlPanel->setChecked(false);
 }
 
-void TfrmPanelControl::closeEvent(QCloseEvent* event) {
+void TfrmPanelControl::closeEvent(QCloseEvent* event)
+{
     platform::GuardedCall([this] { FormClose(); });
     event->ignore();
 }
 
-bool TfrmPanelControl::eventFilter(QObject* watched, QEvent* event) {
+bool TfrmPanelControl::eventFilter(QObject* watched, QEvent* event)
+{
     if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
     const int qtKey = static_cast<QKeyEvent*>(event)->key();
     const bool enter = qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter;
@@ -220,18 +240,21 @@ bool TfrmPanelControl::eventFilter(QObject* watched, QEvent* event) {
     return enter;
 }
 
-void TfrmPanelControl::BringToFront() {
+void TfrmPanelControl::BringToFront()
+{
     show();
     raise();
 }
 
-TChannelPanel* TfrmPanelControl::ChannelPanel(int channel) const {
+TChannelPanel* TfrmPanelControl::ChannelPanel(int channel) const
+{
     TChannelPanel* const panels[] = {pnlChannel1, pnlChannel2, pnlChannel3, pnlChannel4, pnlChannel5,
                                      pnlChannel6, pnlChannel7, pnlChannel8, pnlChannel9, pnlChannel10};
     return channel >= 1 && channel <= MaxChannelWindows ? panels[channel - 1] : nullptr;
 }
 
-void TfrmPanelControl::SetChannelPanel(int channel, const AnsiString& caption, int tag) {
+void TfrmPanelControl::SetChannelPanel(int channel, const AnsiString& caption, int tag)
+{
     if (TChannelPanel* panel = ChannelPanel(channel)) {
         panel->SetCaption(caption);
         panel->Tag = tag;
@@ -240,32 +263,43 @@ void TfrmPanelControl::SetChannelPanel(int channel, const AnsiString& caption, i
 
 // ---------------------------------------------------------------- helpers
 
-int TfrmPanelControl::LanguageIndex() const { return FMainWindow ? FMainWindow->LanguageIndex() : 0; }
+int TfrmPanelControl::LanguageIndex() const
+{
+    return FMainWindow ? FMainWindow->LanguageIndex() : 0;
+}
 
-AnsiString TfrmPanelControl::Text(int row) const {
+AnsiString TfrmPanelControl::Text(int row) const
+{
     AnsiString out;
     return CLanguage::Instance()->LookupText(LanguageIndex(), row, out);
 }
 
-void TfrmPanelControl::ShowError(const char* german, const char* english) {
-    platform::dialogs().MessageBox(LanguageIndex() == 1 ? english : german,
-                                   LanguageIndex() == 1 ? "Error" : "Fehler", MB_OK);
+void TfrmPanelControl::ShowError(const char* german, const char* english)
+{
+    platform::dialogs().MessageBox(LanguageIndex() == 1 ? english : german, LanguageIndex() == 1 ? "Error" : "Fehler",
+                                   MB_OK);
 }
 
-bool TfrmPanelControl::LookUp(int channel) {
+bool TfrmPanelControl::LookUp(int channel)
+{
     ChannelOpenFlag = FMainWindow && FMainWindow->IsChannelOpen(channel) ? 1 : 0;
     return ChannelOpenFlag == 1;
 }
 
-int TfrmPanelControl::CurrentChannel() const { return FMainWindow ? FMainWindow->ActiveChannel() : 0; }
+int TfrmPanelControl::CurrentChannel() const
+{
+    return FMainWindow ? FMainWindow->ActiveChannel() : 0;
+}
 
-IChannelForm* TfrmPanelControl::FormOf(int channel) const {
+IChannelForm* TfrmPanelControl::FormOf(int channel) const
+{
     return FMainWindow ? FMainWindow->ChannelForm(channel) : nullptr;
 }
 
 // ---------------------------------------------------------------- frames and senders
 
-AnsiString TfrmPanelControl::BuildDeviceFrame(const AnsiString& text, int channel) {
+AnsiString TfrmPanelControl::BuildDeviceFrame(const AnsiString& text, int channel)
+{
     // Without a channel object the address is that of a point-to-point line.
     int address = 1;
     if (channel >= 1 && channel <= MaxChannels && ChannelObjects[channel])
@@ -274,7 +308,8 @@ AnsiString TfrmPanelControl::BuildDeviceFrame(const AnsiString& text, int channe
 }
 
 void TfrmPanelControl::HandOver(const AnsiString& frame, int frameLength, int replyLength, int channel,
-                                int followUpLength, const AnsiString& followUpFrame, bool oneShot) {
+                                int followUpLength, const AnsiString& followUpFrame, bool oneShot)
+{
     const bool open = LookUp(channel);
     IChannelForm* form = open ? FormOf(channel) : nullptr;
     if (!form || form->Connected != 1) {
@@ -292,16 +327,19 @@ void TfrmPanelControl::HandOver(const AnsiString& frame, int frameLength, int re
 }
 
 void TfrmPanelControl::SendDeviceCommand(const AnsiString& frame, int frameLength, int replyLength, int channel,
-                                         int followUpLength, const AnsiString& followUpFrame) {
+                                         int followUpLength, const AnsiString& followUpFrame)
+{
     HandOver(frame, frameLength, replyLength, channel, followUpLength, followUpFrame, false);
 }
 
 void TfrmPanelControl::SendDeviceCommandPair(const AnsiString& frame, int frameLength, int replyLength, int channel,
-                                             int followUpLength, const AnsiString& followUpFrame) {
+                                             int followUpLength, const AnsiString& followUpFrame)
+{
     HandOver(frame, frameLength, replyLength, channel, followUpLength, followUpFrame, true);
 }
 
-void TfrmPanelControl::RequestSetpointLimits(int channel) {
+void TfrmPanelControl::RequestSetpointLimits(int channel)
+{
     if (!LookUp(channel)) return;
     IChannelForm* form = FormOf(channel);
     if (!form || form->Connected != 1 || form->FileView != 0) return;
@@ -313,7 +351,8 @@ void TfrmPanelControl::RequestSetpointLimits(int channel) {
 
 // ---------------------------------------------------------------- device commands
 
-bool TfrmPanelControl::CommandTarget(QObject* sender, unsigned accepted, int& channel) {
+bool TfrmPanelControl::CommandTarget(QObject* sender, unsigned accepted, int& channel)
+{
     unsigned senderClass = 0;
     if (dynamic_cast<TSpeedButton*>(sender))
         senderClass = scSpeedButton;
@@ -334,35 +373,40 @@ bool TfrmPanelControl::CommandTarget(QObject* sender, unsigned accepted, int& ch
     return true;
 }
 
-void TfrmPanelControl::SendCommandText(int channel, const AnsiString& command) {
+void TfrmPanelControl::SendCommandText(int channel, const AnsiString& command)
+{
     const int address = ChannelObjects[channel] ? ChannelObjects[channel]->GetAddress() : 1;
     const AnsiString frame = BuildDeviceFrame("[M" + IntToStr(address) + command, channel);
     const AnsiString followUp = BuildDeviceFrame("[M" + IntToStr(address) + FollowUpCommand, channel);
     SendDeviceCommandPair(frame, Length(frame), 24, channel, Length(followUp), followUp);
 }
 
-void TfrmPanelControl::cmdKelvorStartCirculationClick(QObject* Sender) {
+void TfrmPanelControl::cmdKelvorStartCirculationClick(QObject* Sender)
+{
     int channel = 0;
     if (!CommandTarget(Sender, scSpeedButton | scComboBox | scMenuItem, channel)) return;
     if (!FMainWindow->AskYesNo(Text(345))) return;
     SendCommandText(channel, "G0DC*****");
 }
 
-void TfrmPanelControl::cmdKelvorStartClick(QObject* Sender) {
+void TfrmPanelControl::cmdKelvorStartClick(QObject* Sender)
+{
     int channel = 0;
     if (!CommandTarget(Sender, scSpeedButton | scComboBox | scMenuItem, channel)) return;
     if (!FMainWindow->AskYesNo(Text(192))) return;
     SendCommandText(channel, cmbTempMethod->currentIndex() == 1 ? "G0DE*****" : "G0DI*****");
 }
 
-void TfrmPanelControl::cmdKelvorStopClick(QObject* Sender) {
+void TfrmPanelControl::cmdKelvorStopClick(QObject* Sender)
+{
     int channel = 0;
     if (!CommandTarget(Sender, scSpeedButton | scMenuItem, channel)) return;
     if (!FMainWindow->AskYesNo(Text(346))) return;
     SendCommandText(channel, "G0DO*****");
 }
 
-void TfrmPanelControl::cmdDataToKelvorClick(QObject* Sender) {
+void TfrmPanelControl::cmdDataToKelvorClick(QObject* Sender)
+{
     int channel = 0;
     if (!CommandTarget(Sender, scSpeedButton | scEdit | scMenuItem, channel)) return;
     if (!FMainWindow->AskYesNo(Text(194))) return;
@@ -385,29 +429,35 @@ void TfrmPanelControl::cmdDataToKelvorClick(QObject* Sender) {
     SendCommandText(channel, "G0D**" + SetpointDigits(setpoint));
 }
 
-void TfrmPanelControl::edSetPointKeyDown(QObject* Sender, int Key) {
+void TfrmPanelControl::edSetPointKeyDown(QObject* Sender, int Key)
+{
     if (Key == VK_RETURN) cmdDataToKelvorClick(Sender);
 }
 
-void TfrmPanelControl::cmbTempMethodKeyDown(QObject* Sender, int Key) {
+void TfrmPanelControl::cmbTempMethodKeyDown(QObject* Sender, int Key)
+{
     if (Key == VK_RETURN) cmdKelvorStartClick(Sender);
 }
 
 // The main window's device menu gives its menu items as senders.
-void TfrmPanelControl::cmdKelvorStartCirculationClick(bool fromMenu) {
+void TfrmPanelControl::cmdKelvorStartCirculationClick(bool fromMenu)
+{
     cmdKelvorStartCirculationClick(fromMenu && FMainWindow ? static_cast<QObject*>(FMainWindow->mnuCirculationON)
                                                            : cmdKelvorStartCirculation);
 }
 
-void TfrmPanelControl::cmdKelvorStartClick(bool fromMenu) {
+void TfrmPanelControl::cmdKelvorStartClick(bool fromMenu)
+{
     cmdKelvorStartClick(fromMenu && FMainWindow ? static_cast<QObject*>(FMainWindow->mnuDeviceON) : cmdKelvorStart);
 }
 
-void TfrmPanelControl::cmdKelvorStopClick(bool fromMenu) {
+void TfrmPanelControl::cmdKelvorStopClick(bool fromMenu)
+{
     cmdKelvorStopClick(fromMenu && FMainWindow ? static_cast<QObject*>(FMainWindow->mnuDeviceOFF) : cmdKelvorStop);
 }
 
-void TfrmPanelControl::cmdDataToKelvorClick(bool fromMenu) {
+void TfrmPanelControl::cmdDataToKelvorClick(bool fromMenu)
+{
     cmdDataToKelvorClick(fromMenu && FMainWindow ? static_cast<QObject*>(FMainWindow->mnuSetSetpoint)
                                                  : cmdDataToKelvor);
 }

@@ -95,8 +95,8 @@ public:
     // "[M" + address + command -> frame with a two-digit address, checksum and CR.
     AnsiString BuildDeviceFrame(const AnsiString& text, int channel);
     // The two frames become the channel's poll commands until they are replaced.
-    void SendDeviceCommand(const AnsiString& frame, int frameLength, int replyLength, int channel,
-                           int followUpLength, const AnsiString& followUpFrame);
+    void SendDeviceCommand(const AnsiString& frame, int frameLength, int replyLength, int channel, int followUpLength,
+                           const AnsiString& followUpFrame);
     // The same for the next two poll cycles only; the status poll follows again.
     void SendDeviceCommandPair(const AnsiString& frame, int frameLength, int replyLength, int channel,
                                int followUpLength, const AnsiString& followUpFrame);

@@ -18,22 +18,28 @@
 #include "platform/Dialogs.h"
 
 namespace {
-QString Q(const AnsiString& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+QString Q(const AnsiString& s)
+{
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
 
-void SetBackground(QWidget* widget, TColor color) {
+void SetBackground(QWidget* widget, TColor color)
+{
     QPalette p = widget->palette();
     p.setColor(QPalette::Window, TColorToQColor(color));
     widget->setPalette(p);
 }
 }  // namespace
 
-IPanelChannelWindow* TfrmPanelControl::PanelWindowOf(int channel) const {
+IPanelChannelWindow* TfrmPanelControl::PanelWindowOf(int channel) const
+{
     return dynamic_cast<IPanelChannelWindow*>(FormOf(channel));
 }
 
 // ---------------------------------------------------------------- channel panels
 
-void TfrmPanelControl::SelectChannel(int channel) {
+void TfrmPanelControl::SelectChannel(int channel)
+{
     if (!FMainWindow || FMainWindow->ChildWindowCount() == 0) return;
     const int current = CurrentChannel();
     if (!LookUp(channel)) return;
@@ -67,7 +73,8 @@ void TfrmPanelControl::SelectChannel(int channel) {
     if (labels) labels->SetChartLabelColour(labelColour);
 }
 
-void TfrmPanelControl::edChannelLabelKeyDown(QObject*, int Key) {
+void TfrmPanelControl::edChannelLabelKeyDown(QObject*, int Key)
+{
     if (Key != VK_RETURN) return;
     // The edit is emptied whatever happens in between.
     struct ClearEdit {
@@ -89,7 +96,8 @@ void TfrmPanelControl::edChannelLabelKeyDown(QObject*, int Key) {
 
 // ---------------------------------------------------------------- program buttons
 
-void TfrmPanelControl::cmdTPStartStopClick(QObject* Sender) {
+void TfrmPanelControl::cmdTPStartStopClick(QObject* Sender)
+{
     const int channel = CurrentChannel();
     if (cmdTPStartStop->Tag == 1) {
         if (!LookUp(channel)) return;
@@ -101,7 +109,8 @@ void TfrmPanelControl::cmdTPStartStopClick(QObject* Sender) {
     }
 }
 
-void TfrmPanelControl::LoadProgram(int channel) {
+void TfrmPanelControl::LoadProgram(int channel)
+{
     if (!LookUp(channel)) return;
     IPanelChannelWindow* window = PanelWindowOf(channel);
     if (!window) return;
@@ -109,15 +118,20 @@ void TfrmPanelControl::LoadProgram(int channel) {
     if (FMainWindow) FMainWindow->SetCalendarProgramName(window->ProgramDialogFileName());
 }
 
-void TfrmPanelControl::cmdTPLoadClick(QObject*) { LoadProgram(CurrentChannel()); }
+void TfrmPanelControl::cmdTPLoadClick(QObject*)
+{
+    LoadProgram(CurrentChannel());
+}
 
-void TfrmPanelControl::cmdNextSegmentClick(QObject*) {
+void TfrmPanelControl::cmdNextSegmentClick(QObject*)
+{
     const int channel = CurrentChannel();
     if (!LookUp(channel)) return;
     if (IPanelChannelWindow* window = PanelWindowOf(channel)) window->btnCancelSegmentClick();
 }
 
-void TfrmPanelControl::cmdHoldSegmentClick(QObject*) {
+void TfrmPanelControl::cmdHoldSegmentClick(QObject*)
+{
     const int channel = CurrentChannel();
     if (!LookUp(channel)) return;
     if (IPanelChannelWindow* window = PanelWindowOf(channel)) window->btnPauseSegmentClick();
@@ -125,10 +139,10 @@ void TfrmPanelControl::cmdHoldSegmentClick(QObject*) {
 
 // ---------------------------------------------------------------- locking
 
-void TfrmPanelControl::LockDeviceControls() {
+void TfrmPanelControl::LockDeviceControls()
+{
     for (QWidget* w : std::initializer_list<QWidget*>{cmdKelvorStart, cmdKelvorStop, cmdDataToKelvor, cmbTempMethod,
-                                                      cmdKelvorStartCirculation, cmdTPLoad, cmdTPStartStop,
-                                                      edSetPoint})
+                                                      cmdKelvorStartCirculation, cmdTPLoad, cmdTPStartStop, edSetPoint})
         w->setEnabled(false);
     if (FMainWindow)
         for (QAction* a : {FMainWindow->mnuCirculationON, FMainWindow->mnuDeviceON, FMainWindow->mnuDeviceOFF,
@@ -136,10 +150,10 @@ void TfrmPanelControl::LockDeviceControls() {
             a->setEnabled(false);
 }
 
-void TfrmPanelControl::UnlockDeviceControls() {
+void TfrmPanelControl::UnlockDeviceControls()
+{
     for (QWidget* w : std::initializer_list<QWidget*>{cmdKelvorStart, cmdKelvorStop, cmdDataToKelvor, cmbTempMethod,
-                                                      cmdKelvorStartCirculation, cmdTPLoad, cmdTPStartStop,
-                                                      edSetPoint})
+                                                      cmdKelvorStartCirculation, cmdTPLoad, cmdTPStartStop, edSetPoint})
         w->setEnabled(true);
     if (FMainWindow)
         for (QAction* a : {FMainWindow->mnuCirculationON, FMainWindow->mnuDeviceON, FMainWindow->mnuDeviceOFF,
@@ -150,7 +164,8 @@ void TfrmPanelControl::UnlockDeviceControls() {
 
 // ---------------------------------------------------------------- calendar start
 
-void TfrmPanelControl::EnableProgramControls(int channel) {
+void TfrmPanelControl::EnableProgramControls(int channel)
+{
     IChannelForm* form = FormOf(channel);
     IPanelChannelWindow* window = PanelWindowOf(channel);
     if (!form || !window) return;
@@ -171,7 +186,8 @@ void TfrmPanelControl::EnableProgramControls(int channel) {
         window->SetProgramControlEnabled(c, false);
 }
 
-void TfrmPanelControl::ArmAutomaticStart(int channel) {
+void TfrmPanelControl::ArmAutomaticStart(int channel)
+{
     if (!LookUp(channel)) return;
     IChannelForm* form = FormOf(channel);
     IPanelChannelWindow* window = PanelWindowOf(channel);
@@ -185,14 +201,14 @@ void TfrmPanelControl::ArmAutomaticStart(int channel) {
     if (form->ViewMode != vmProgrammer) return;
     if (form->AutomaticStartArmed) {
         if (CurrentChannel() == channel)
-            for (QWidget* w : std::initializer_list<QWidget*>{cmdTPLoad, cmdTPStartStop, cmdNextSegment,
-                                                              cmdHoldSegment})
+            for (QWidget* w :
+                 std::initializer_list<QWidget*>{cmdTPLoad, cmdTPStartStop, cmdNextSegment, cmdHoldSegment})
                 w->setEnabled(false);
         for (TProgramControl c :
              {TProgramControl::btnDeleteTP, TProgramControl::btnLoadTP, TProgramControl::btnTPStartStop,
               TProgramControl::btnPauseSegment, TProgramControl::btnCancelSegment, TProgramControl::mnuDeleteProgram,
-              TProgramControl::mnuLoadProgram, TProgramControl::mnuStartStopProgram,
-              TProgramControl::mnuCancelSegment, TProgramControl::mnuPauseSegment})
+              TProgramControl::mnuLoadProgram, TProgramControl::mnuStartStopProgram, TProgramControl::mnuCancelSegment,
+              TProgramControl::mnuPauseSegment})
             window->SetProgramControlEnabled(c, false);
         window->DisableEditorControls();
     } else if (!form->ProgramRunning) {
@@ -200,7 +216,8 @@ void TfrmPanelControl::ArmAutomaticStart(int channel) {
     }
 }
 
-void TfrmPanelControl::DisarmAutomaticStart(int channel) {
+void TfrmPanelControl::DisarmAutomaticStart(int channel)
+{
     if (!LookUp(channel)) return;
     IChannelForm* form = FormOf(channel);
     IPanelChannelWindow* window = PanelWindowOf(channel);
@@ -214,7 +231,8 @@ void TfrmPanelControl::DisarmAutomaticStart(int channel) {
 
 // ---------------------------------------------------------------- single ramp
 
-void TfrmPanelControl::ApplySingleRamp(int& channel, double& temperature, int& controlMode, int& seconds) {
+void TfrmPanelControl::ApplySingleRamp(int& channel, double& temperature, int& controlMode, int& seconds)
+{
     // The dialog that hands the ramp over has closed already: nothing to report to.
     try {
         if (IPanelChannelWindow* window = PanelWindowOf(channel))
@@ -222,13 +240,13 @@ void TfrmPanelControl::ApplySingleRamp(int& channel, double& temperature, int& c
         AnsiString ramp;
         CLanguage::Instance()->LookupCurrentText(400, ramp);
         if (FMainWindow) FMainWindow->SetCalendarProgramName(ramp);
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 // ---------------------------------------------------------------- language
 
-void TfrmPanelControl::SetLanguage(int language) {
+void TfrmPanelControl::SetLanguage(int language)
+{
     if (language != 0 && language != 1) return;
     CLanguage* texts = CLanguage::Instance();
     auto text = [&](int row) {

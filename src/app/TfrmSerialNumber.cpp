@@ -8,7 +8,8 @@
 
 TfrmSerialNumber* frmSerialNumber = nullptr;
 
-TfrmSerialNumber::TfrmSerialNumber(QWidget* owner) : QDialog(owner) {
+TfrmSerialNumber::TfrmSerialNumber(QWidget* owner) : QDialog(owner)
+{
     setObjectName("frmSerialNumber");
     setWindowTitle(QString::fromUtf8("Hinweis"));
     setFixedSize(244, 121);
@@ -37,11 +38,13 @@ TfrmSerialNumber::TfrmSerialNumber(QWidget* owner) : QDialog(owner) {
     connect(edSerialNumber, &QLineEdit::returnPressed, this, [this] { bitSerialNumberClick(); });
 }
 
-TfrmSerialNumber::~TfrmSerialNumber() {
+TfrmSerialNumber::~TfrmSerialNumber()
+{
     if (frmSerialNumber == this) frmSerialNumber = nullptr;
 }
 
-void TfrmSerialNumber::bitSerialNumberClick() {
+void TfrmSerialNumber::bitSerialNumberClick()
+{
     int value = 0;
     if (!TryStrToInt(Trim(edSerialNumber->text().toStdString()), value)) value = 0;
     FSerialNumber = value;
@@ -49,7 +52,8 @@ void TfrmSerialNumber::bitSerialNumberClick() {
     accept();
 }
 
-int AskSerialNumber(QWidget* owner) {
+int AskSerialNumber(QWidget* owner)
+{
     TfrmSerialNumber dialog(owner);
     TfrmSerialNumber* previous = frmSerialNumber;
     frmSerialNumber = &dialog;

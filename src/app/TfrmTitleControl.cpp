@@ -9,7 +9,8 @@
 TfrmTitleControl* frmTitleControl = nullptr;
 
 TfrmTitleControl::TfrmTitleControl(QWidget* owner)
-    : QWidget(owner, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    : QWidget(owner, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+{
     setObjectName("frmTitleControl");
     setFixedSize(327, 453);
     QFont f("MS Sans Serif");
@@ -48,14 +49,19 @@ TfrmTitleControl::TfrmTitleControl(QWidget* owner)
     if (frmMainWindow) frmMainWindow->SetTitleWindow(this);
 }
 
-TfrmTitleControl::~TfrmTitleControl() {
+TfrmTitleControl::~TfrmTitleControl()
+{
     if (frmTitleControl == this) frmTitleControl = nullptr;
     if (frmMainWindow && frmMainWindow->TitleWindow() == this) frmMainWindow->SetTitleWindow(nullptr);
 }
 
-void TfrmTitleControl::SetPanelBorder(bool single) {
+void TfrmTitleControl::SetPanelBorder(bool single)
+{
     TitlePanel->setFrameShape(single ? QFrame::Box : QFrame::NoFrame);
     TitlePanel->setLineWidth(single ? 1 : 0);
 }
 
-bool TfrmTitleControl::PanelBorder() const { return TitlePanel->frameShape() != QFrame::NoFrame; }
+bool TfrmTitleControl::PanelBorder() const
+{
+    return TitlePanel->frameShape() != QFrame::NoFrame;
+}

@@ -4,7 +4,8 @@
 
 TfrmWait* frmWait = nullptr;
 
-TfrmWait::TfrmWait(QWidget* owner) : QDialog(owner) {
+TfrmWait::TfrmWait(QWidget* owner) : QDialog(owner)
+{
     setObjectName("frmWait");
     setWindowTitle("Information");
     setFixedSize(220, 80);
@@ -18,6 +19,7 @@ TfrmWait::TfrmWait(QWidget* owner) : QDialog(owner) {
     frmWait = this;
 }
 
-TfrmWait::~TfrmWait() {
+TfrmWait::~TfrmWait()
+{
     if (frmWait == this) frmWait = nullptr;
 }

@@ -35,12 +35,12 @@ AnsiString A(const QString& s)
 std::vector<int> DefaultRightColumns(int columns)
 {
     switch (columns) {
-    case 15: return {3, 7, 8, 9, 10};
-    case 16: return {3, 7, 8, 9, 10, 14};
-    case 20: return {3, 7, 8, 9, 10, 18};
-    case 23:
-    case 24: return {3, 7, 8, 9, 10, 13, 18};
-    default: return {};
+        case 15: return {3, 7, 8, 9, 10};
+        case 16: return {3, 7, 8, 9, 10, 14};
+        case 20: return {3, 7, 8, 9, 10, 18};
+        case 23:
+        case 24: return {3, 7, 8, 9, 10, 13, 18};
+        default: return {};
     }
 }
 
@@ -53,18 +53,17 @@ struct ChartLayout {
 ChartLayout LayoutFor(int columns)
 {
     switch (columns) {
-    case 15: return {14, 23, -1, -1, {3, 7, 8, 9, 10, 14}, {13}};
-    case 16: return {15, 23, 14, 14, {3, 7, 8, 9, 10, 14}, {13}};
-    case 20: return {19, 23, 14, 18, {3, 7, 8, 9, 10, 18}, {13, 14}};
-    case 23: return {-1, -1, 14, 20, {7, 8, 9, 10, 13}, {3, 14, 18}};
-    default: return {};
+        case 15: return {14, 23, -1, -1, {3, 7, 8, 9, 10, 14}, {13}};
+        case 16: return {15, 23, 14, 14, {3, 7, 8, 9, 10, 14}, {13}};
+        case 20: return {19, 23, 14, 18, {3, 7, 8, 9, 10, 18}, {13, 14}};
+        case 23: return {-1, -1, 14, 20, {7, 8, 9, 10, 13}, {3, 14, 18}};
+        default: return {};
     }
 }
 
 }  // namespace
 
-TfrmFileReader::TfrmFileReader(QWidget* parent)
-    : QDialog(parent), FLanguage(CLanguage::Instance())
+TfrmFileReader::TfrmFileReader(QWidget* parent) : QDialog(parent), FLanguage(CLanguage::Instance())
 {
     setObjectName("frmFileReader");
     setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -197,27 +196,27 @@ unsigned char TfrmFileReader::AnalyseQzvFile(TQzvFile* file, const AnsiString& f
     file->ReadLine(line);
     for (const TQzvHeaderItem& item : ClassifyQzvHeader(line)) {
         switch (item.Kind) {
-        case TQzvItemKind::PreviousPath:
-            AddInfo(Text(162) + item.Text);
-            window.AddMemoLine(TDataFileMemo::Info, Text(162) + item.Text);
-            break;
-        case TQzvItemKind::Date:
-            AddInfo(Text(163) + item.Text);
-            window.AddMemoLine(TDataFileMemo::Info, Text(163) + item.Text);
-            break;
-        case TQzvItemKind::Time:
-            AddInfo(Text(164) + item.Text);
-            window.AddMemoLine(TDataFileMemo::Info, Text(164) + item.Text);
-            break;
-        case TQzvItemKind::Comment:
-            AddInfo(Text(165) + item.Text);
-            window.AddMemoLine(TDataFileMemo::Memo, item.Text);
-            break;
-        case TQzvItemKind::TestData:
-            AddInfo(Text(166) + item.Text);
-            title[0] += " " + item.Text;
-            window.SetChartTitleLines(title);
-            break;
+            case TQzvItemKind::PreviousPath:
+                AddInfo(Text(162) + item.Text);
+                window.AddMemoLine(TDataFileMemo::Info, Text(162) + item.Text);
+                break;
+            case TQzvItemKind::Date:
+                AddInfo(Text(163) + item.Text);
+                window.AddMemoLine(TDataFileMemo::Info, Text(163) + item.Text);
+                break;
+            case TQzvItemKind::Time:
+                AddInfo(Text(164) + item.Text);
+                window.AddMemoLine(TDataFileMemo::Info, Text(164) + item.Text);
+                break;
+            case TQzvItemKind::Comment:
+                AddInfo(Text(165) + item.Text);
+                window.AddMemoLine(TDataFileMemo::Memo, item.Text);
+                break;
+            case TQzvItemKind::TestData:
+                AddInfo(Text(166) + item.Text);
+                title[0] += " " + item.Text;
+                window.SetChartTitleLines(title);
+                break;
         }
     }
 

@@ -8,12 +8,14 @@
 namespace comm {
 
 namespace {
-std::shared_ptr<IByteLink> OpenSerialPort(const TSerialLinkSettings& settings, AnsiString& error) {
+std::shared_ptr<IByteLink> OpenSerialPort(const TSerialLinkSettings& settings, AnsiString& error)
+{
     return SerialPortLink::Open(settings, error);
 }
 }  // namespace
 
-int ReadFor(IByteLink& link, char* buffer, std::size_t n, int timeoutMs, const std::function<bool()>& stop) {
+int ReadFor(IByteLink& link, char* buffer, std::size_t n, int timeoutMs, const std::function<bool()>& stop)
+{
     constexpr int kSliceMs = 20;
     using clock = std::chrono::steady_clock;
     const auto deadline = clock::now() + std::chrono::milliseconds(std::max(0, timeoutMs));
@@ -29,11 +31,15 @@ int ReadFor(IByteLink& link, char* buffer, std::size_t n, int timeoutMs, const s
     return static_cast<int>(got);
 }
 
-SerialLinkFactory& SerialLinks() {
+SerialLinkFactory& SerialLinks()
+{
     static SerialLinkFactory factory = OpenSerialPort;
     return factory;
 }
 
-void SetSerialLinkFactory(SerialLinkFactory factory) { SerialLinks() = factory ? std::move(factory) : OpenSerialPort; }
+void SetSerialLinkFactory(SerialLinkFactory factory)
+{
+    SerialLinks() = factory ? std::move(factory) : OpenSerialPort;
+}
 
 }  // namespace comm

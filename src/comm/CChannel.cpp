@@ -16,15 +16,16 @@ namespace {
 
 // Value series -> value block position (the inverse of the block's order).
 constexpr int kValueOfSeries[ValueCount] = {
-    vTIntern, vTExtern, vSollwert, vHT, vTC, vT1, vT0, vV, vHeizung, vF, vI,
-    vTU, vTX0, vTX1, vAIF, vAIF_Out, vAIF_Out2, vAIF_Out3, vPoko, vECS, vDrehzahl, vDruck,
+    vTIntern, vTExtern, vSollwert, vHT,  vTC,      vT1,       vT0,       vV,    vHeizung, vF,        vI,
+    vTU,      vTX0,     vTX1,      vAIF, vAIF_Out, vAIF_Out2, vAIF_Out3, vPoko, vECS,     vDrehzahl, vDruck,
 };
 
 // Text rows of the table used here.
 constexpr int kRowUnknown = 176;
 constexpr int kRowDeviceInterface = 177;
 
-int HexDigit(char c) {
+int HexDigit(char c)
+{
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -32,7 +33,8 @@ int HexDigit(char c) {
 }
 
 // Reads the field as an unsigned number; false when it lies beyond the text or is not hex.
-bool ReadHex(const AnsiString& text, int position, int digits, std::uint32_t& value) {
+bool ReadHex(const AnsiString& text, int position, int digits, std::uint32_t& value)
+{
     if (position < 1 || digits < 1 || digits > 8) return false;
     std::size_t first = static_cast<std::size_t>(position - 1);
     if (first + static_cast<std::size_t>(digits) > text.size()) return false;
@@ -46,26 +48,34 @@ bool ReadHex(const AnsiString& text, int position, int digits, std::uint32_t& va
     return true;
 }
 
-[[noreturn]] void FieldError(const AnsiString& text, int position, int digits) {
+[[noreturn]] void FieldError(const AnsiString& text, int position, int digits)
+{
     throw EConvertError("Invalid reply field at position " + IntToStr(position) + " (" + IntToStr(digits) +
-                        " digits) of a reply of " + IntToStr(static_cast<std::int64_t>(text.size())) +
-                        " characters");
+                        " digits) of a reply of " + IntToStr(static_cast<std::int64_t>(text.size())) + " characters");
 }
 
 // Keeps a value to two decimals, so scaled fields come out as the whole numbers they are.
-double ToHundredths(double v) { return static_cast<double>(Round64(v * 100.0)) / 100.0; }
+double ToHundredths(double v)
+{
+    return static_cast<double>(Round64(v * 100.0)) / 100.0;
+}
 
-bool ContainsText(const AnsiString& upper, const char* what) { return upper.find(what) != AnsiString::npos; }
+bool ContainsText(const AnsiString& upper, const char* what)
+{
+    return upper.find(what) != AnsiString::npos;
+}
 
 }  // namespace
 
-AnsiString FrameChecksum(std::string_view text) {
+AnsiString FrameChecksum(std::string_view text)
+{
     unsigned sum = 0;
     for (char c : text) sum = (sum + static_cast<unsigned char>(c)) & 0xFFu;
     return IntToHex(static_cast<int>(sum), 2);
 }
 
-double HexToValue(const AnsiString& reply, int position, bool unsignedDevice, int digits) {
+double HexToValue(const AnsiString& reply, int position, bool unsignedDevice, int digits)
+{
     std::uint32_t raw = 0;
     if (!ReadHex(reply, position, digits, raw)) FieldError(reply, position, digits);
     std::int64_t n = raw;
@@ -73,50 +83,59 @@ double HexToValue(const AnsiString& reply, int position, bool unsignedDevice, in
     return static_cast<double>(n) / 100.0;
 }
 
-double HexToValue(const AnsiString& reply, int position, int channel, int digits) {
+double HexToValue(const AnsiString& reply, int position, int channel, int digits)
+{
     bool unsignedDevice = false;
     if (channel >= 1 && channel <= MaxChannels && ChannelObjects[channel])
         unsignedDevice = ChannelObjects[channel]->IsUnsignedDevice();
     return HexToValue(reply, position, unsignedDevice, digits);
 }
 
-std::uint32_t HexToInt(const AnsiString& reply, int position, int /*channel*/, int digits) {
+std::uint32_t HexToInt(const AnsiString& reply, int position, int /*channel*/, int digits)
+{
     std::uint32_t raw = 0;
     if (!ReadHex(reply, position, digits, raw)) FieldError(reply, position, digits);
     return raw;
 }
 
-CChannel::CChannel(int channel) : channel_(channel) { DeviceName = LookupText(kRowUnknown); }
+CChannel::CChannel(int channel) : channel_(channel)
+{
+    DeviceName = LookupText(kRowUnknown);
+}
 
 CChannel::~CChannel() = default;
 
-double CChannel::GetUpperLimit(int) {
+double CChannel::GetUpperLimit(int)
+{
     IChannelWindow* w = ChannelWindowOf(channel_);
     return w ? w->UpperSetpointLimit : 0.0;
 }
 
-double CChannel::GetLowerLimit(int) {
+double CChannel::GetLowerLimit(int)
+{
     IChannelWindow* w = ChannelWindowOf(channel_);
     return w ? w->LowerSetpointLimit : 0.0;
 }
 
-const std::vector<int>& CChannel::SeriesOfGroup(int group) {
+const std::vector<int>& CChannel::SeriesOfGroup(int group)
+{
     static const std::vector<int> none;
     static const std::vector<int> groups[8] = {
-        {sTIntern, sTExtern, sSollwert},                // 0 G
-        {},                                             // 1 V
-        {sTC, sT1, sT0},                                // 2 S1
-        {sHT, sV, sHeizung, sF, sI, sAIF},              // 3 S2
-        {sTU, sTX0, sTX1},                              // 4 S3
-        {sAIF_Out, sPoko, sECS},                        // 5 C
-        {},                                             // 6 L
-        {sDrehzahl, sDruck},                            // 7 P
+        {sTIntern, sTExtern, sSollwert},    // 0 G
+        {},                                 // 1 V
+        {sTC, sT1, sT0},                    // 2 S1
+        {sHT, sV, sHeizung, sF, sI, sAIF},  // 3 S2
+        {sTU, sTX0, sTX1},                  // 4 S3
+        {sAIF_Out, sPoko, sECS},            // 5 C
+        {},                                 // 6 L
+        {sDrehzahl, sDruck},                // 7 P
     };
     if (group < 0 || group > 7) return none;
     return groups[group];
 }
 
-void CChannel::ShowSeriesGroup(int group, int, bool showInLegend, bool active) {
+void CChannel::ShowSeriesGroup(int group, int, bool showInLegend, bool active)
+{
     IChannelWindow* w = ChannelWindowOf(channel_);
     if (!w) return;
     for (int s : SeriesOfGroup(group)) {
@@ -132,40 +151,65 @@ void CChannel::ShowSeriesGroup(int group, int, bool showInLegend, bool active) {
     }
 }
 
-AnsiString CChannel::GetDeviceName() { return DeviceName; }
-AnsiString CChannel::GetDeviceNumber() { return DeviceNumber; }
-AnsiString CChannel::GetPortName() { return AnsiString(); }
-AnsiString CChannel::GetTypeName() { return AnsiString(); }
+AnsiString CChannel::GetDeviceName()
+{
+    return DeviceName;
+}
+AnsiString CChannel::GetDeviceNumber()
+{
+    return DeviceNumber;
+}
+AnsiString CChannel::GetPortName()
+{
+    return AnsiString();
+}
+AnsiString CChannel::GetTypeName()
+{
+    return AnsiString();
+}
 
-void CChannel::IdentificationDone(int, int result) {
+void CChannel::IdentificationDone(int, int result)
+{
     if (IChannelWindow* w = ChannelWindowOf(channel_)) w->OnConnectionEstablished(channel_, result);
 }
 
-bool CChannel::IsUnsignedDevice() const {
+bool CChannel::IsUnsignedDevice() const
+{
     AnsiString upper = UpperCase(DeviceName);
     return ContainsText(upper, "DESKKEEPER") || (ContainsText(upper, "VARO") && ContainsText(upper, "QK"));
 }
 
-int CChannel::ValueIndexOfSeries(int series) {
-    if (series < 0 || series >= ValueCount) throw EListError("Value series index out of range (" + IntToStr(series) + ")");
+int CChannel::ValueIndexOfSeries(int series)
+{
+    if (series < 0 || series >= ValueCount)
+        throw EListError("Value series index out of range (" + IntToStr(series) + ")");
     return kValueOfSeries[series];
 }
 
-double CChannel::SeriesValue(int series) const { return Values[ValueIndexOfSeries(series)]; }
-double* CChannel::SeriesValuePointer(int series) { return &Values[ValueIndexOfSeries(series)]; }
+double CChannel::SeriesValue(int series) const
+{
+    return Values[ValueIndexOfSeries(series)];
+}
+double* CChannel::SeriesValuePointer(int series)
+{
+    return &Values[ValueIndexOfSeries(series)];
+}
 
-AnsiString CChannel::ErrorLine(const AnsiString& text) {
+AnsiString CChannel::ErrorLine(const AnsiString& text)
+{
     TDateTime now = Now();
     return DateToStr(now) + " " + TimeToStr(now) + text;
 }
 
-void CChannel::SynchronisationError() {
+void CChannel::SynchronisationError()
+{
     CommError = 1;
     if (IChannelWindow* w = ChannelWindowOf(channel_))
         w->MemoAdd(TChannelMemo::memSerialData, ErrorLine(" Error in synchronising !"));
 }
 
-AnsiString CChannel::InterfaceText() {
+AnsiString CChannel::InterfaceText()
+{
     AnsiString port = GetPortName();
     // "COM1" reads "COM 1"; a device path is shown as it is.
     bool comStyle = port.size() > 3 && port.compare(0, 3, "COM") == 0;
@@ -174,7 +218,8 @@ AnsiString CChannel::InterfaceText() {
     return comStyle ? port.substr(0, 3) + " " + port.substr(3) : port;
 }
 
-void CChannel::OnReply(TThread*, const AnsiString& reply, int) {
+void CChannel::OnReply(TThread*, const AnsiString& reply, int)
+{
     if (reply.empty() || reply[0] != '[') {
         // Not a frame: with the error flag set it is an error line of the poll thread.
         if (CommError == 1)
@@ -201,7 +246,8 @@ void CChannel::OnReply(TThread*, const AnsiString& reply, int) {
     }
 }
 
-void CChannel::DecodeReply(const AnsiString& reply) {
+void CChannel::DecodeReply(const AnsiString& reply)
+{
     const int dataEnd = static_cast<int>(reply.size()) - 3;  // last position before the checksum
     const bool unsignedDevice = IsUnsignedDevice();
     auto field = [&](int position, int digits, double scale) {
@@ -212,90 +258,87 @@ void CChannel::DecodeReply(const AnsiString& reply) {
 
     // Every field is read before anything is stored, so a bad field changes nothing.
     switch (reply[4]) {
-    case 'G': {
-        double intern = field(14, 4, 1), extern_ = field(18, 4, 1), setpoint = field(10, 4, 1);
-        Values[vTIntern] = intern;
-        Values[vTExtern] = extern_;
-        Values[vSollwert] = setpoint;
-        if (w) w->ControlStatus = reply.substr(7, 1);
-        break;
-    }
-    case 'L': {
-        double lower = field(8, 4, 1), upper = field(12, 4, 1);
-        if (w) {
-            w->LowerSetpointLimit = lower;
-            w->UpperSetpointLimit = upper;
-        }
-        break;
-    }
-    case 'S': {
-        if (dataEnd < 8) return;  // no block digit before the checksum
-        switch (reply[7]) {
-        case '1': {
-            double t0 = field(9, 4, 1), tc = field(13, 4, 1), t1 = field(17, 4, 1);
-            Values[vT0] = t0;
-            Values[vTC] = tc;
-            Values[vT1] = t1;
+        case 'G': {
+            double intern = field(14, 4, 1), extern_ = field(18, 4, 1), setpoint = field(10, 4, 1);
+            Values[vTIntern] = intern;
+            Values[vTExtern] = extern_;
+            Values[vSollwert] = setpoint;
+            if (w) w->ControlStatus = reply.substr(7, 1);
             break;
         }
-        case '2': {
-            double v = field(9, 2, 100), ht = field(11, 2, 100), heating = field(13, 2, 100);
-            double f = ToHundredths(field(15, 2, 100) - 100), i = field(17, 4, 1), aif = field(25, 4, 10);
-            Values[vV] = v;
-            Values[vHT] = ht;
-            Values[vHeizung] = heating;
-            Values[vF] = f;
-            Values[vI] = i;
-            Values[vAIF] = aif;
+        case 'L': {
+            double lower = field(8, 4, 1), upper = field(12, 4, 1);
+            if (w) {
+                w->LowerSetpointLimit = lower;
+                w->UpperSetpointLimit = upper;
+            }
             break;
         }
-        case '3': {
-            double tu = field(9, 4, 1), tx1 = field(13, 4, 1), tx0 = field(17, 4, 1);
-            Values[vTU] = tu;
-            Values[vTX1] = tx1;
-            Values[vTX0] = tx0;
+        case 'S': {
+            if (dataEnd < 8) return;  // no block digit before the checksum
+            switch (reply[7]) {
+                case '1': {
+                    double t0 = field(9, 4, 1), tc = field(13, 4, 1), t1 = field(17, 4, 1);
+                    Values[vT0] = t0;
+                    Values[vTC] = tc;
+                    Values[vT1] = t1;
+                    break;
+                }
+                case '2': {
+                    double v = field(9, 2, 100), ht = field(11, 2, 100), heating = field(13, 2, 100);
+                    double f = ToHundredths(field(15, 2, 100) - 100), i = field(17, 4, 1), aif = field(25, 4, 10);
+                    Values[vV] = v;
+                    Values[vHT] = ht;
+                    Values[vHeizung] = heating;
+                    Values[vF] = f;
+                    Values[vI] = i;
+                    Values[vAIF] = aif;
+                    break;
+                }
+                case '3': {
+                    double tu = field(9, 4, 1), tx1 = field(13, 4, 1), tx0 = field(17, 4, 1);
+                    Values[vTU] = tu;
+                    Values[vTX1] = tx1;
+                    Values[vTX0] = tx0;
+                    break;
+                }
+                default: break;
+            }
             break;
         }
-        default:
+        case 'P': {
+            double speed = field(9, 4, 100), pressure = field(13, 4, 100);
+            Values[vDrehzahl] = speed;
+            Values[vDruck] = pressure;
             break;
         }
-        break;
-    }
-    case 'P': {
-        double speed = field(9, 4, 100), pressure = field(13, 4, 100);
-        Values[vDrehzahl] = speed;
-        Values[vDruck] = pressure;
-        break;
-    }
-    case 'C': {
-        double out1 = field(12, 4, 100), out2 = field(16, 4, 100), out3 = field(20, 4, 100);
-        double contact = field(24, 1, 10000), ecs = field(25, 1, 10000);
-        Values[vAIF_Out] = out1;
-        Values[vAIF_Out2] = out2;
-        Values[vAIF_Out3] = out3;
-        Values[vPoko] = contact;
-        Values[vECS] = ecs;
-        break;
-    }
-    case 'F': {
-        if (8 + 8 - 1 > dataEnd) FieldError(reply, 8, 8);
-        std::uint32_t number = HexToInt(reply, 8, channel_, 8);
-        if (w) {
-            w->SerialNumber = number;
-            w->SerialNumberAsked = 1;
+        case 'C': {
+            double out1 = field(12, 4, 100), out2 = field(16, 4, 100), out3 = field(20, 4, 100);
+            double contact = field(24, 1, 10000), ecs = field(25, 1, 10000);
+            Values[vAIF_Out] = out1;
+            Values[vAIF_Out2] = out2;
+            Values[vAIF_Out3] = out3;
+            Values[vPoko] = contact;
+            Values[vECS] = ecs;
+            break;
         }
-        DeviceNumber = IntToStr(number);
-        break;
-    }
-    case 'V':
-        DecodeName(reply);
-        break;
-    default:
-        break;
+        case 'F': {
+            if (8 + 8 - 1 > dataEnd) FieldError(reply, 8, 8);
+            std::uint32_t number = HexToInt(reply, 8, channel_, 8);
+            if (w) {
+                w->SerialNumber = number;
+                w->SerialNumberAsked = 1;
+            }
+            DeviceNumber = IntToStr(number);
+            break;
+        }
+        case 'V': DecodeName(reply); break;
+        default: break;
     }
 }
 
-void CChannel::DecodeName(const AnsiString& reply) {
+void CChannel::DecodeName(const AnsiString& reply)
+{
     // The name runs from position 8 to the position in the length field. A length that
     // points outside the name area falls back to everything before the checksum.
     const int dataEnd = static_cast<int>(reply.size()) - 3;
@@ -323,7 +366,8 @@ void CChannel::DecodeName(const AnsiString& reply) {
     }
 }
 
-std::unique_ptr<CIdentification> CChannel::NewIdentification() {
+std::unique_ptr<CIdentification> CChannel::NewIdentification()
+{
     auto identification = std::make_unique<CIdentification>(true);
     identification->CreateProtocol(Channel());
     identification->ChannelText = IntToStr(Channel());
@@ -332,13 +376,15 @@ std::unique_ptr<CIdentification> CChannel::NewIdentification() {
     return identification;
 }
 
-void CChannel::ReleaseIdentification(std::unique_ptr<CIdentification>& identification) {
+void CChannel::ReleaseIdentification(std::unique_ptr<CIdentification>& identification)
+{
     if (!identification) return;
     Identification = nullptr;
     comm::ReleaseThread(std::unique_ptr<comm::CCommThread>(identification.release()));
 }
 
-void CChannel::ReleasePollThread(std::unique_ptr<comm::CCommThread> poll) {
+void CChannel::ReleasePollThread(std::unique_ptr<comm::CCommThread> poll)
+{
     if (!poll) return;
     if (TransceiverThreads[Channel()] && TransceiverThreads[Channel()] == poll.get())
         TransceiverThreads[Channel()] = nullptr;

@@ -24,14 +24,54 @@ constexpr int ValueCount = 22;
 
 // Positions in CChannel::Values, in the order of the value block.
 enum TValueIndex {
-    vTIntern, vTExtern, vT0, vTC, vT1, vSollwert, vHeizung, vHT, vF, vI, vTU,
-    vTX0, vTX1, vAIF, vV, vAIF_Out, vAIF_Out2, vAIF_Out3, vPoko, vECS, vDrehzahl, vDruck,
+    vTIntern,
+    vTExtern,
+    vT0,
+    vTC,
+    vT1,
+    vSollwert,
+    vHeizung,
+    vHT,
+    vF,
+    vI,
+    vTU,
+    vTX0,
+    vTX1,
+    vAIF,
+    vV,
+    vAIF_Out,
+    vAIF_Out2,
+    vAIF_Out3,
+    vPoko,
+    vECS,
+    vDrehzahl,
+    vDruck,
 };
 
 // Value series of the chart, in the chart's order.
 enum TValueSeries {
-    sTIntern, sTExtern, sSollwert, sHT, sTC, sT1, sT0, sV, sHeizung, sF, sI, sTU,
-    sTX0, sTX1, sAIF, sAIF_Out, sAIF_Out2, sAIF_Out3, sPoko, sECS, sDrehzahl, sDruck,
+    sTIntern,
+    sTExtern,
+    sSollwert,
+    sHT,
+    sTC,
+    sT1,
+    sT0,
+    sV,
+    sHeizung,
+    sF,
+    sI,
+    sTU,
+    sTX0,
+    sTX1,
+    sAIF,
+    sAIF_Out,
+    sAIF_Out2,
+    sAIF_Out3,
+    sPoko,
+    sECS,
+    sDrehzahl,
+    sDruck,
 };
 
 class CChannel {
@@ -63,8 +103,8 @@ public:
     // Direct exchanges of the identification: 0 when the unit answered, 1 when not.
     virtual int Query(char letter, int channel, const AnsiString& frame, int frameLength, int replyLength,
                       TfrmIdentification* window, AnsiString& reply) = 0;
-    virtual int QuerySub(const AnsiString& code, int channel, const AnsiString& frame, int frameLength,
-                         int replyLength, TfrmIdentification* window, AnsiString& reply) = 0;
+    virtual int QuerySub(const AnsiString& code, int channel, const AnsiString& frame, int frameLength, int replyLength,
+                         TfrmIdentification* window, AnsiString& reply) = 0;
     virtual AnsiString GetPortName();
     virtual AnsiString GetTypeName();
 

@@ -8,18 +8,23 @@
 
 namespace comm {
 
-bool CCommThread::Pause(int ms) {
+bool CCommThread::Pause(int ms)
+{
     std::unique_lock<std::mutex> l(mutex_);
     cv_.wait_for(l, std::chrono::milliseconds(ms < 0 ? 0 : ms), [this] { return Terminated(); });
     return !Terminated();
 }
 
-void CCommThread::OnTerminateRequested() {
-    { std::lock_guard<std::mutex> l(mutex_); }
+void CCommThread::OnTerminateRequested()
+{
+    {
+        std::lock_guard<std::mutex> l(mutex_);
+    }
     cv_.notify_all();
 }
 
-void CCommThread::Step(const std::function<void()>& fn) {
+void CCommThread::Step(const std::function<void()>& fn)
+{
     Synchronize([this, &fn] {
         struct Flag {
             std::atomic<bool>& f;
@@ -30,7 +35,8 @@ void CCommThread::Step(const std::function<void()>& fn) {
     });
 }
 
-void ReleaseThread(std::unique_ptr<CCommThread> thread) {
+void ReleaseThread(std::unique_ptr<CCommThread> thread)
+{
     if (!thread) return;
     thread->Terminate();
     if (thread->InSynchronisedStep() || thread->IsCurrentThread()) {
@@ -45,12 +51,15 @@ void ReleaseThread(std::unique_ptr<CCommThread> thread) {
     thread->WaitFor();
 }
 
-void ShowThreadException() {
+void ShowThreadException()
+{
     const AnsiString text =
         "A fatal error (thread exception) has been detected. Save your data and restart the application.";
     platform::UiDispatcher::Instance().Post([text] {
-        if (IApplicationServices* s = ApplicationServices()) s->MessageBox(text, "Warning", MB_OK);
-        else platform::dialogs().MessageBox(text, "Warning", MB_OK);
+        if (IApplicationServices* s = ApplicationServices())
+            s->MessageBox(text, "Warning", MB_OK);
+        else
+            platform::dialogs().MessageBox(text, "Warning", MB_OK);
     });
 }
 

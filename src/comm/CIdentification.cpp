@@ -15,7 +15,7 @@ struct StageInfo {
 
 // In stage order V F G L S1 S2 S3 C P.
 const StageInfo kStages[9] = {
-    {1, "V", " V"}, {8, "F", " F"}, {0, "G", " G"}, {6, "L", " L"}, {2, "S1", " S1"},
+    {1, "V", " V"},   {8, "F", " F"},   {0, "G", " G"}, {6, "L", " L"}, {2, "S1", " S1"},
     {3, "S2", " S2"}, {4, "S3", " S3"}, {5, "C", " C"}, {7, "P", " P"},
 };
 
@@ -23,45 +23,57 @@ constexpr std::uint32_t clGreen = 0x008000;
 constexpr std::uint32_t clRed = 0x0000FF;
 constexpr std::uint32_t clWhite = 0xFFFFFF;
 
-const char* const kDegrees = " \xC2\xB0" "C";
+const char* const kDegrees =
+    " \xC2\xB0"
+    "C";
 
 }  // namespace
 
-CIdentification::CIdentification(bool createSuspended) {
+CIdentification::CIdentification(bool createSuspended)
+{
     if (!createSuspended) Resume();
 }
 
-CIdentification::~CIdentification() {
+CIdentification::~CIdentification()
+{
     Terminate();
     WaitFor();
     FreeWindow();
 }
 
-void CIdentification::FreeWindow() {
+void CIdentification::FreeWindow()
+{
     delete Window.data();
     Window = nullptr;
 }
 
-void CIdentification::CreateProtocol(int channel) {
+void CIdentification::CreateProtocol(int channel)
+{
     Protocol = std::make_unique<CTolvarProtocol>(channel);
     Protocol->BuildCommandTable();
 }
 
-int CIdentification::ChannelNumber() const { return StrToIntDef(ChannelText, 0); }
+int CIdentification::ChannelNumber() const
+{
+    return StrToIntDef(ChannelText, 0);
+}
 
-CChannel* CIdentification::ChannelObject() const {
+CChannel* CIdentification::ChannelObject() const
+{
     int c = ChannelNumber();
     return (c >= 1 && c <= MaxChannels) ? ChannelObjects[c] : nullptr;
 }
 
-void CIdentification::LoadStage(int row) {
+void CIdentification::LoadStage(int row)
+{
     if (!Protocol) return;
     Frame = Protocol->GetEntry(row, 0);
     FrameLength = StrToIntDef(Protocol->GetEntry(row, 1), 0);
     ReplyLength = StrToIntDef(Protocol->GetEntry(row, 2), 0);
 }
 
-void CIdentification::Execute() {
+void CIdentification::Execute()
+{
     try {
         while (!Terminated()) {
             if (StartRequested == 1) {
@@ -78,7 +90,8 @@ void CIdentification::Execute() {
     }
 }
 
-void CIdentification::RunStages() {
+void CIdentification::RunStages()
+{
     const int pause = comm::Timing().IdentificationStepMs;
     // A step does nothing once the thread was asked to stop (on the user-interface thread,
     // before the channel goes away).
@@ -105,7 +118,8 @@ void CIdentification::RunStages() {
     Step([this] { Finish(); });
 }
 
-void CIdentification::SetUp(Stage s) {
+void CIdentification::SetUp(Stage s)
+{
     if (s == stV) {
         QWidget* owner = nullptr;
         if (IApplicationServices* a = ApplicationServices()) owner = a->MainWindowWidget();
@@ -126,7 +140,8 @@ void CIdentification::SetUp(Stage s) {
     LoadStage(kStages[s].row);
 }
 
-void CIdentification::Try(Stage s) {
+void CIdentification::Try(Stage s)
+{
     if (s != stV && Ended()) return;
     CChannel* channel = ChannelObject();
     if (!channel) {
@@ -134,15 +149,16 @@ void CIdentification::Try(Stage s) {
         return;
     }
     const StageInfo& info = kStages[s];
-    int result = info.code[1] ? channel->QuerySub(info.code, ChannelNumber(), Frame, FrameLength, ReplyLength,
-                                                  Window.data(), Reply)
-                              : channel->Query(info.code[0], ChannelNumber(), Frame, FrameLength, ReplyLength,
-                                               Window.data(), Reply);
+    int result =
+        info.code[1]
+            ? channel->QuerySub(info.code, ChannelNumber(), Frame, FrameLength, ReplyLength, Window.data(), Reply)
+            : channel->Query(info.code[0], ChannelNumber(), Frame, FrameLength, ReplyLength, Window.data(), Reply);
     if (result == 0) GoodReply = Reply;
     FailCount = static_cast<std::int8_t>(FailCount + result);
 }
 
-void CIdentification::Evaluate(Stage s) {
+void CIdentification::Evaluate(Stage s)
+{
     if (s == stP && Window) Window->FocusOk();
     if (s != stV && Ended()) return;
     CChannel* channel = ChannelObject();
@@ -167,75 +183,76 @@ void CIdentification::Evaluate(Stage s) {
     };
 
     switch (s) {
-    case stV:
-        if (!StageGood) {
-            ShowFailure();
-            break;
-        }
-        decode();
-        memo(LookupText(294) + channel->GetDeviceName() + LookupText(295));
-        SupportedList += kStages[s].listed;
-        break;
-    case stF:
-        if (!StageGood) break;
-        decode();
-        memo(LookupText(409) + channel->GetDeviceNumber());
-        SupportedList += kStages[s].listed;
-        break;
-    case stG:
-        if (!StageGood) {
-            ShowFailure();
-            break;
-        }
-        queue('G', 0);
-        decode();
-        SupportedList += kStages[s].listed;
-        break;
-    case stL:
-        if (!StageGood) break;
-        decode();
-        memo(LookupText(296));
-        memo(LookupText(297) + FloatToStr(channel->GetUpperLimit(ch)) + kDegrees);
-        memo(LookupText(298) + FloatToStr(channel->GetLowerLimit(ch)) + kDegrees);
-        SupportedList += kStages[s].listed;
-        break;
-    case stS1:
-    case stS2:
-    case stS3:
-        if (!StageGood) {
-            earlySuccess();
-            break;
-        }
-        queue('S', s == stS1 ? 2 : s == stS2 ? 3 : 4);
-        decode();
-        SupportedList += kStages[s].listed;
-        break;
-    case stC:
-        if (!StageGood) {
-            channel->ShowSeriesGroup(5, ch, false, false);
-            break;
-        }
-        queue('C', 5);
-        decode();
-        SupportedList += kStages[s].listed;
-        break;
-    case stP:
-        if (StageGood) {
-            queue('P', 7);
-            ShowSuccess();
+        case stV:
+            if (!StageGood) {
+                ShowFailure();
+                break;
+            }
+            decode();
+            memo(LookupText(294) + channel->GetDeviceName() + LookupText(295));
             SupportedList += kStages[s].listed;
-            memo(SupportedList);
-        } else {
-            memo(SupportedList);
-            channel->ShowSeriesGroup(7, ch, false, false);
-            ShowSuccess();
-        }
-        break;
+            break;
+        case stF:
+            if (!StageGood) break;
+            decode();
+            memo(LookupText(409) + channel->GetDeviceNumber());
+            SupportedList += kStages[s].listed;
+            break;
+        case stG:
+            if (!StageGood) {
+                ShowFailure();
+                break;
+            }
+            queue('G', 0);
+            decode();
+            SupportedList += kStages[s].listed;
+            break;
+        case stL:
+            if (!StageGood) break;
+            decode();
+            memo(LookupText(296));
+            memo(LookupText(297) + FloatToStr(channel->GetUpperLimit(ch)) + kDegrees);
+            memo(LookupText(298) + FloatToStr(channel->GetLowerLimit(ch)) + kDegrees);
+            SupportedList += kStages[s].listed;
+            break;
+        case stS1:
+        case stS2:
+        case stS3:
+            if (!StageGood) {
+                earlySuccess();
+                break;
+            }
+            queue('S', s == stS1 ? 2 : s == stS2 ? 3 : 4);
+            decode();
+            SupportedList += kStages[s].listed;
+            break;
+        case stC:
+            if (!StageGood) {
+                channel->ShowSeriesGroup(5, ch, false, false);
+                break;
+            }
+            queue('C', 5);
+            decode();
+            SupportedList += kStages[s].listed;
+            break;
+        case stP:
+            if (StageGood) {
+                queue('P', 7);
+                ShowSuccess();
+                SupportedList += kStages[s].listed;
+                memo(SupportedList);
+            } else {
+                memo(SupportedList);
+                channel->ShowSeriesGroup(7, ch, false, false);
+                ShowSuccess();
+            }
+            break;
     }
     if (s == stP && Window) Window->FocusOk();
 }
 
-void CIdentification::ShowSuccess() {
+void CIdentification::ShowSuccess()
+{
     if (Window) {
         Window->SetResult(1);
         Window->SetMemoColors(clGreen, clWhite);
@@ -247,7 +264,8 @@ void CIdentification::ShowSuccess() {
     Succeeded = 1;
 }
 
-void CIdentification::ShowFailure() {
+void CIdentification::ShowFailure()
+{
     if (Window) {
         Window->SetResult(0);
         Window->MemoClear();
@@ -261,12 +279,14 @@ void CIdentification::ShowFailure() {
     Failed = 1;
 }
 
-void CIdentification::PollOkButton() {
+void CIdentification::PollOkButton()
+{
     if (Window) OkPressed = Window->GetOkPressed();
     if (IApplicationServices* a = ApplicationServices()) a->ProcessMessages();
 }
 
-void CIdentification::Finish() {
+void CIdentification::Finish()
+{
     if (finished_.exchange(true)) return;
     if (Window) {
         Result = Window->GetResult();
@@ -277,7 +297,8 @@ void CIdentification::Finish() {
     if (CChannel* channel = ChannelObject()) channel->IdentificationDone(ChannelNumber(), Result);
 }
 
-void CIdentification::FinishAfterException() {
+void CIdentification::FinishAfterException()
+{
     try {
         Step([this] {
             if (Window) Window->SetResult(0);
@@ -285,6 +306,5 @@ void CIdentification::FinishAfterException() {
             Failed = 1;
             Finish();
         });
-    } catch (...) {
-    }
+    } catch (...) {}
 }

@@ -17,32 +17,40 @@ const int CRS232::SamplingIntervals[7] = {1, 3, 5, 10, 20, 30, 60};
 
 namespace {
 template <std::size_t N>
-bool OneOf(int value, const int (&list)[N]) {
+bool OneOf(int value, const int (&list)[N])
+{
     return std::find(std::begin(list), std::end(list), value) != std::end(list);
 }
 }  // namespace
 
-bool IsSerialDevicePath(const AnsiString& path) {
+bool IsSerialDevicePath(const AnsiString& path)
+{
     struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
 }
 
 CRS232::CRS232(int channel) : CChannel(channel) {}
 
-std::vector<AnsiString> CRS232::PortList() { return platform::ListSerialPorts(); }
+std::vector<AnsiString> CRS232::PortList()
+{
+    return platform::ListSerialPorts();
+}
 
-CRS232::~CRS232() {
+CRS232::~CRS232()
+{
     StopThreads();
     if (Handle) Handle->Close();
     Handle.reset();
     if (ChannelObjects[Channel()] == this) ChannelObjects[Channel()] = nullptr;
 }
 
-CTransceiverRS232* CRS232::PollThread() const {
+CTransceiverRS232* CRS232::PollThread() const
+{
     return dynamic_cast<CTransceiverRS232*>(TransceiverThreads[Channel()]);
 }
 
-int CRS232::ReadSettings() {
+int CRS232::ReadSettings()
+{
     IChannelWindow* w = ChannelWindowOf(Channel());
     if (!w) return 0;
     AnsiString port = Trim(w->ControlText(TChannelControl::cmbPort));
@@ -68,7 +76,8 @@ int CRS232::ReadSettings() {
     return 1;
 }
 
-int CRS232::Open() {
+int CRS232::Open()
+{
     // A second attempt on the same object starts clean.
     StopThreads();
     if (Handle) Handle->Close();
@@ -86,8 +95,10 @@ int CRS232::Open() {
     if (!link) {
         AnsiString text = LookupText(175);
         if (!reason.empty()) text += "\n" + reason;
-        if (IApplicationServices* s = ApplicationServices()) s->MessageBox(text, LookupText(125), MB_OK);
-        else platform::dialogs().MessageBox(text, LookupText(125), MB_OK);
+        if (IApplicationServices* s = ApplicationServices())
+            s->MessageBox(text, LookupText(125), MB_OK);
+        else
+            platform::dialogs().MessageBox(text, LookupText(125), MB_OK);
         return 0;
     }
     Handle = link;
@@ -108,11 +119,13 @@ int CRS232::Open() {
     return 1;
 }
 
-void CRS232::ResumeIdentification() {
+void CRS232::ResumeIdentification()
+{
     if (identification_) identification_->Resume();
 }
 
-void CRS232::StopThreads() {
+void CRS232::StopThreads()
+{
     stopExchanges_ = true;
     // Both threads are stopped and joined; from inside one of their own steps (the
     // identification's finish starts polling) the join is left until they have ended.
@@ -120,7 +133,8 @@ void CRS232::StopThreads() {
     ReleasePollThread(std::move(poll_));
 }
 
-void CRS232::Close(int mode) {
+void CRS232::Close(int mode)
+{
     CTransceiverRS232* poll = PollThread();
     if (!poll || poll != poll_.get()) {
         if (mode == 1 || mode == 3 || mode == 4) {
@@ -138,27 +152,31 @@ void CRS232::Close(int mode) {
     }
 }
 
-void CRS232::StartPolling(int) {
+void CRS232::StartPolling(int)
+{
     if (identification_) identification_->Terminate();
     if (CTransceiverRS232* poll = PollThread()) poll->StartPolling();
 }
 
-void CRS232::QueueCommand(char letter, const AnsiString& frame, int replyLength, int channel) {
+void CRS232::QueueCommand(char letter, const AnsiString& frame, int replyLength, int channel)
+{
     if (CTransceiverRS232* poll = PollThread()) poll->QueueCommand(letter, frame, replyLength, channel);
 }
 
-void CRS232::SetOneShot(int) {
+void CRS232::SetOneShot(int)
+{
     if (CTransceiverRS232* poll = PollThread()) poll->RequestOneShot();
 }
 
-int CRS232::SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int,
-                            int followUpLength, const AnsiString& followUpFrame) {
+int CRS232::SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int, int followUpLength,
+                            const AnsiString& followUpFrame)
+{
     CTransceiverRS232* poll = PollThread();
     return poll ? poll->SetPollCommands(baseFrame, baseLength, baseReplyLength, followUpLength, followUpFrame) : 0;
 }
 
-AnsiString CRS232::DirectExchange(const AnsiString& frame, int frameLength, int replyLength,
-                                  TfrmIdentification* window) {
+AnsiString CRS232::DirectExchange(const AnsiString& frame, int frameLength, int replyLength, TfrmIdentification* window)
+{
     AnsiString reply;
     if (Handle) {
         const std::size_t wanted = static_cast<std::size_t>(std::clamp(replyLength, 0, CTransceiver::MaxReplyLength));
@@ -174,16 +192,17 @@ AnsiString CRS232::DirectExchange(const AnsiString& frame, int frameLength, int 
 }
 
 int CRS232::Query(char letter, int, const AnsiString& frame, int frameLength, int replyLength,
-                  TfrmIdentification* window, AnsiString& reply) {
+                  TfrmIdentification* window, AnsiString& reply)
+{
     reply = DirectExchange(frame, frameLength, replyLength, window);
     return (reply.size() >= 5 && reply[0] == '[' && reply[1] == 'S' && reply[4] == letter) ? 0 : 1;
 }
 
 int CRS232::QuerySub(const AnsiString& code, int, const AnsiString& frame, int frameLength, int replyLength,
-                     TfrmIdentification* window, AnsiString& reply) {
+                     TfrmIdentification* window, AnsiString& reply)
+{
     reply = DirectExchange(frame, frameLength, replyLength, window);
     if (code.size() < 2) return 1;
-    return (reply.size() >= 8 && reply[0] == '[' && reply[1] == 'S' && reply[4] == code[0] && reply[7] == code[1])
-               ? 0
-               : 1;
+    return (reply.size() >= 8 && reply[0] == '[' && reply[1] == 'S' && reply[4] == code[0] && reply[7] == code[1]) ? 0
+                                                                                                                   : 1;
 }

@@ -13,28 +13,33 @@
 
 namespace {
 template <std::size_t N>
-bool OneOf(int value, const int (&list)[N]) {
+bool OneOf(int value, const int (&list)[N])
+{
     return std::find(std::begin(list), std::end(list), value) != std::end(list);
 }
 
-bool AnsweredAs(const AnsiString& reply, int address) {
+bool AnsweredAs(const AnsiString& reply, int address)
+{
     return reply.size() >= 5 && reply[0] == '[' && reply[1] == 'S' && !IsReplyFromOtherSlave(reply, address);
 }
 }  // namespace
 
 CRS485::CRS485(int channel) : CChannel(channel) {}
 
-CRS485::~CRS485() {
+CRS485::~CRS485()
+{
     StopThreads();
     ReleasePort();
     if (ChannelObjects[Channel()] == this) ChannelObjects[Channel()] = nullptr;
 }
 
-CTransceiverRS485* CRS485::PollThread() const {
+CTransceiverRS485* CRS485::PollThread() const
+{
     return dynamic_cast<CTransceiverRS485*>(TransceiverThreads[Channel()]);
 }
 
-int CRS485::ReadSettings() {
+int CRS485::ReadSettings()
+{
     IChannelWindow* w = ChannelWindowOf(Channel());
     if (!w) return 0;
     AnsiString port = Trim(w->ControlText(TChannelControl::cmbPort));
@@ -66,7 +71,8 @@ int CRS485::ReadSettings() {
     return 1;
 }
 
-void CRS485::ReleasePort() {
+void CRS485::ReleasePort()
+{
     // Only this channel's hold goes; the port itself closes with the last holder, so a
     // channel still identifying or polling on it keeps its descriptor.
     std::shared_ptr<comm::SharedSerialPort> old;
@@ -78,7 +84,8 @@ void CRS485::ReleasePort() {
     }
 }
 
-int CRS485::Open() {
+int CRS485::Open()
+{
     // A second attempt on the same object starts clean.
     StopThreads();
     ReleasePort();
@@ -96,8 +103,10 @@ int CRS485::Open() {
         // Without a port every exchange would fail: say so instead of opening a dead channel.
         AnsiString text = LookupText(175);
         if (!reason.empty()) text += "\n" + reason;
-        if (IApplicationServices* s = ApplicationServices()) s->MessageBox(text, LookupText(125), MB_OK);
-        else platform::dialogs().MessageBox(text, LookupText(125), MB_OK);
+        if (IApplicationServices* s = ApplicationServices())
+            s->MessageBox(text, LookupText(125), MB_OK);
+        else
+            platform::dialogs().MessageBox(text, LookupText(125), MB_OK);
         return 0;
     }
     {
@@ -122,16 +131,19 @@ int CRS485::Open() {
     return 1;
 }
 
-void CRS485::ResumeIdentification() {
+void CRS485::ResumeIdentification()
+{
     if (identification_) identification_->Resume();
 }
 
-void CRS485::StopThreads() {
+void CRS485::StopThreads()
+{
     ReleaseIdentification(identification_);
     ReleasePollThread(std::move(poll_));
 }
 
-void CRS485::Close(int mode) {
+void CRS485::Close(int mode)
+{
     CTransceiverRS485* poll = PollThread();
     if (poll && poll == poll_.get() && (mode == 2 || mode == 3)) poll->Terminate();
     // The port is never let go under a running thread of this channel.
@@ -139,27 +151,31 @@ void CRS485::Close(int mode) {
     if (mode == 1 || mode == 3 || mode == 4) ReleasePort();
 }
 
-void CRS485::StartPolling(int) {
+void CRS485::StartPolling(int)
+{
     if (identification_) identification_->Terminate();
     if (CTransceiverRS485* poll = PollThread()) poll->StartPolling();
 }
 
-void CRS485::QueueCommand(char letter, const AnsiString& frame, int replyLength, int channel) {
+void CRS485::QueueCommand(char letter, const AnsiString& frame, int replyLength, int channel)
+{
     if (CTransceiverRS485* poll = PollThread()) poll->QueueCommand(letter, frame, replyLength, channel);
 }
 
-void CRS485::SetOneShot(int) {
+void CRS485::SetOneShot(int)
+{
     if (CTransceiverRS485* poll = PollThread()) poll->RequestOneShot();
 }
 
-int CRS485::SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int,
-                            int followUpLength, const AnsiString& followUpFrame) {
+int CRS485::SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int, int followUpLength,
+                            const AnsiString& followUpFrame)
+{
     CTransceiverRS485* poll = PollThread();
     return poll ? poll->SetPollCommands(baseFrame, baseLength, baseReplyLength, followUpLength, followUpFrame) : 0;
 }
 
-AnsiString CRS485::DirectExchange(const AnsiString& frame, int frameLength, int replyLength,
-                                  TfrmIdentification* window) {
+AnsiString CRS485::DirectExchange(const AnsiString& frame, int frameLength, int replyLength, TfrmIdentification* window)
+{
     AnsiString reply;
     std::shared_ptr<comm::SharedSerialPort> port;
     {
@@ -187,15 +203,16 @@ AnsiString CRS485::DirectExchange(const AnsiString& frame, int frameLength, int 
 }
 
 int CRS485::Query(char letter, int, const AnsiString& frame, int frameLength, int replyLength,
-                  TfrmIdentification* window, AnsiString& reply) {
+                  TfrmIdentification* window, AnsiString& reply)
+{
     reply = DirectExchange(frame, frameLength, replyLength, window);
     return (AnsweredAs(reply, SlaveAddress) && reply[4] == letter) ? 0 : 1;
 }
 
 int CRS485::QuerySub(const AnsiString& code, int, const AnsiString& frame, int frameLength, int replyLength,
-                     TfrmIdentification* window, AnsiString& reply) {
+                     TfrmIdentification* window, AnsiString& reply)
+{
     reply = DirectExchange(frame, frameLength, replyLength, window);
     if (code.size() < 2) return 1;
-    return (AnsweredAs(reply, SlaveAddress) && reply.size() >= 8 && reply[4] == code[0] && reply[7] == code[1]) ? 0
-                                                                                                                 : 1;
+    return (AnsweredAs(reply, SlaveAddress) && reply.size() >= 8 && reply[4] == code[0] && reply[7] == code[1]) ? 0 : 1;
 }

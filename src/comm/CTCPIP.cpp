@@ -14,13 +14,15 @@
 
 namespace {
 
-bool OnUiThread(const std::function<void()>& fn) {
+bool OnUiThread(const std::function<void()>& fn)
+{
     platform::UiDispatcher::Instance().Send(fn);
     return true;
 }
 
 // The address field's empty mask is blanks and dots only.
-bool IsBlankField(const AnsiString& text) {
+bool IsBlankField(const AnsiString& text)
+{
     return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == '.'; });
 }
 
@@ -28,17 +30,20 @@ bool IsBlankField(const AnsiString& text) {
 
 CTCPIP::CTCPIP(int channel) : CChannel(channel) {}
 
-CTCPIP::~CTCPIP() {
+CTCPIP::~CTCPIP()
+{
     StopThreads();
     if (ownSocket_) ownSocket_->ZClose();
     if (ChannelObjects[Channel()] == this) ChannelObjects[Channel()] = nullptr;
 }
 
-CTransceiverTCPIP* CTCPIP::PollThread() const {
+CTransceiverTCPIP* CTCPIP::PollThread() const
+{
     return dynamic_cast<CTransceiverTCPIP*>(TransceiverThreads[Channel()]);
 }
 
-TZSocket* CTCPIP::Socket() {
+TZSocket* CTCPIP::Socket()
+{
     if (socket_) return socket_;
     if (IChannelWindow* w = ChannelWindowOf(Channel())) socket_ = w->ZTCPSocket();
     if (!socket_) {
@@ -48,7 +53,8 @@ TZSocket* CTCPIP::Socket() {
     return socket_;
 }
 
-int CTCPIP::ReadSettings() {
+int CTCPIP::ReadSettings()
+{
     IChannelWindow* w = ChannelWindowOf(Channel());
     if (!w) return 0;
     const AnsiString addressText = w->ControlText(TChannelControl::edIPAddress);
@@ -74,7 +80,8 @@ int CTCPIP::ReadSettings() {
     return 1;
 }
 
-int CTCPIP::Open() {
+int CTCPIP::Open()
+{
     StopThreads();
     TZSocket* s = Socket();
     ReplyWait = comm::Timing().ReplyWaitMs;
@@ -101,18 +108,21 @@ int CTCPIP::Open() {
     return 1;
 }
 
-void CTCPIP::ResumeIdentification() {
+void CTCPIP::ResumeIdentification()
+{
     if (identification_) identification_->Resume();
 }
 
-void CTCPIP::StopThreads() {
+void CTCPIP::StopThreads()
+{
     stopping_ = true;
     ReleaseIdentification(identification_);
     ReleasePollThread(std::move(poll_));
     stopping_ = false;
 }
 
-void CTCPIP::Close(int mode) {
+void CTCPIP::Close(int mode)
+{
     CTransceiverTCPIP* poll = PollThread();
     if (poll && poll == poll_.get() && (mode == 2 || mode == 3)) poll->Terminate();
     // The socket is never closed under a running thread of this channel.
@@ -120,27 +130,31 @@ void CTCPIP::Close(int mode) {
     if ((mode == 1 || mode == 3 || mode == 4) && socket_) socket_->ZClose();
 }
 
-void CTCPIP::StartPolling(int) {
+void CTCPIP::StartPolling(int)
+{
     if (identification_) identification_->Terminate();
     if (CTransceiverTCPIP* poll = PollThread()) poll->StartPolling();
 }
 
-void CTCPIP::QueueCommand(char letter, const AnsiString& frame, int replyLength, int channel) {
+void CTCPIP::QueueCommand(char letter, const AnsiString& frame, int replyLength, int channel)
+{
     if (CTransceiverTCPIP* poll = PollThread()) poll->QueueCommand(letter, frame, replyLength, channel);
 }
 
-void CTCPIP::SetOneShot(int) {
+void CTCPIP::SetOneShot(int)
+{
     if (CTransceiverTCPIP* poll = PollThread()) poll->RequestOneShot();
 }
 
-int CTCPIP::SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int,
-                            int followUpLength, const AnsiString& followUpFrame) {
+int CTCPIP::SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int, int followUpLength,
+                            const AnsiString& followUpFrame)
+{
     CTransceiverTCPIP* poll = PollThread();
     return poll ? poll->SetPollCommands(baseFrame, baseLength, baseReplyLength, followUpLength, followUpFrame) : 0;
 }
 
-AnsiString CTCPIP::DirectExchange(const AnsiString& frame, int frameLength, int replyLength,
-                                  TfrmIdentification* window) {
+AnsiString CTCPIP::DirectExchange(const AnsiString& frame, int frameLength, int replyLength, TfrmIdentification* window)
+{
     auto pause = [this](int ms) {
         if (stopping_) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
@@ -150,24 +164,25 @@ AnsiString CTCPIP::DirectExchange(const AnsiString& frame, int frameLength, int 
     OnUiThread([&] { s = Socket(); });
     // A connection still being made gets the time it had before the first query.
     comm::WaitForSocketConnection(s, 3 * ReplyWait, OnUiThread, pause);
-    AnsiString reply = comm::SocketExchange(
-        s, frame.substr(0, static_cast<std::size_t>(std::max(0, frameLength))),
-        std::clamp(replyLength, 0, CTransceiver::MaxReplyLength), ReplyWait, OnUiThread, pause);
+    AnsiString reply =
+        comm::SocketExchange(s, frame.substr(0, static_cast<std::size_t>(std::max(0, frameLength))),
+                             std::clamp(replyLength, 0, CTransceiver::MaxReplyLength), ReplyWait, OnUiThread, pause);
     if (window) platform::UiDispatcher::Instance().Send([window] { window->StepIt(); });
     return reply;
 }
 
 int CTCPIP::Query(char letter, int, const AnsiString& frame, int frameLength, int replyLength,
-                  TfrmIdentification* window, AnsiString& reply) {
+                  TfrmIdentification* window, AnsiString& reply)
+{
     reply = DirectExchange(frame, frameLength, replyLength, window);
     return (reply.size() >= 5 && reply[0] == '[' && reply[1] == 'S' && reply[4] == letter) ? 0 : 1;
 }
 
 int CTCPIP::QuerySub(const AnsiString& code, int, const AnsiString& frame, int frameLength, int replyLength,
-                     TfrmIdentification* window, AnsiString& reply) {
+                     TfrmIdentification* window, AnsiString& reply)
+{
     reply = DirectExchange(frame, frameLength, replyLength, window);
     if (code.size() < 2) return 1;
-    return (reply.size() >= 8 && reply[0] == '[' && reply[1] == 'S' && reply[4] == code[0] && reply[7] == code[1])
-               ? 0
-               : 1;
+    return (reply.size() >= 8 && reply[0] == '[' && reply[1] == 'S' && reply[4] == code[0] && reply[7] == code[1]) ? 0
+                                                                                                                   : 1;
 }

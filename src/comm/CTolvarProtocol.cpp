@@ -9,12 +9,15 @@ const int CTolvarProtocol::ReplyLength[Commands] = {24, 50, 31, 31, 31, 28, 26, 
 
 CTolvarProtocol::CTolvarProtocol(int channel) : channel_(channel) {}
 
-int CTolvarProtocol::Address() const {
-    if (channel_ >= 1 && channel_ <= MaxChannels && ChannelObjects[channel_]) return ChannelObjects[channel_]->GetAddress();
+int CTolvarProtocol::Address() const
+{
+    if (channel_ >= 1 && channel_ <= MaxChannels && ChannelObjects[channel_])
+        return ChannelObjects[channel_]->GetAddress();
     return 1;
 }
 
-AnsiString CTolvarProtocol::BuildDeviceFrame(const AnsiString& text, int address) {
+AnsiString CTolvarProtocol::BuildDeviceFrame(const AnsiString& text, int address)
+{
     AnsiString frame = text;
     if (address < 10 && frame.size() >= 2) frame.insert(2, 1, '0');
     frame += FrameChecksum(frame);
@@ -22,13 +25,18 @@ AnsiString CTolvarProtocol::BuildDeviceFrame(const AnsiString& text, int address
     return frame;
 }
 
-AnsiString CTolvarProtocol::BuildDeviceFrame(const AnsiString& text) { return BuildDeviceFrame(text, Address()); }
+AnsiString CTolvarProtocol::BuildDeviceFrame(const AnsiString& text)
+{
+    return BuildDeviceFrame(text, Address());
+}
 
-AnsiString CTolvarProtocol::BuildCommandFrame(std::string_view command, int address) {
+AnsiString CTolvarProtocol::BuildCommandFrame(std::string_view command, int address)
+{
     return BuildDeviceFrame("[M" + IntToStr(address) + AnsiString(command), address);
 }
 
-void CTolvarProtocol::BuildCommandTable() {
+void CTolvarProtocol::BuildCommandTable()
+{
     int address = Address();
     for (int row = 0; row < Commands; ++row) {
         AnsiString frame = BuildCommandFrame(CommandText[row], address);
@@ -38,24 +46,28 @@ void CTolvarProtocol::BuildCommandTable() {
     }
 }
 
-AnsiString CTolvarProtocol::GetEntry(int row, int column) const {
+AnsiString CTolvarProtocol::GetEntry(int row, int column) const
+{
     if (row < 0 || row >= Rows || column < 0 || column > 2) return AnsiString();
     return table_[row][column];
 }
 
-AnsiString CTolvarProtocol::GetQueueEntry(int row, int column) const {
+AnsiString CTolvarProtocol::GetQueueEntry(int row, int column) const
+{
     if (row < 0 || row >= Rows || column < 0 || column > 2) return AnsiString();
     return queue_[row][column];
 }
 
-void CTolvarProtocol::SetRow(const AnsiString& frame, int row, int replyLength, int length) {
+void CTolvarProtocol::SetRow(const AnsiString& frame, int row, int replyLength, int length)
+{
     if (row < 0 || row >= Rows) return;
     queue_[row][0] = frame;
     queue_[row][1] = IntToStr(length);
     queue_[row][2] = IntToStr(replyLength);
 }
 
-void CTolvarProtocol::Append(const AnsiString& frame, int replyLength) {
+void CTolvarProtocol::Append(const AnsiString& frame, int replyLength)
+{
     if (Count >= Rows) return;
     SetRow(frame, Count, replyLength, static_cast<int>(frame.size()));
     ++Count;

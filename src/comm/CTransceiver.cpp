@@ -7,31 +7,45 @@
 #include "comm/CommTiming.h"
 #include "platform/Exception.h"
 
-CTransceiver::CTransceiver(CChannel* owner, int channel) : owner_(owner) { ChannelText = IntToStr(channel); }
+CTransceiver::CTransceiver(CChannel* owner, int channel) : owner_(owner)
+{
+    ChannelText = IntToStr(channel);
+}
 
-CTransceiver::~CTransceiver() {
+CTransceiver::~CTransceiver()
+{
     Terminate();
     WaitFor();
 }
 
-void CTransceiver::CreateProtocol(int channel) {
+void CTransceiver::CreateProtocol(int channel)
+{
     Protocol = std::make_unique<CTolvarProtocol>(channel);
     Protocol->BuildCommandTable();
 }
 
-void CTransceiver::FreeProtocol() { Protocol.reset(); }
+void CTransceiver::FreeProtocol()
+{
+    Protocol.reset();
+}
 
-void CTransceiver::AppendCommand(const AnsiString& frame, int replyLength, int) {
+void CTransceiver::AppendCommand(const AnsiString& frame, int replyLength, int)
+{
     if (Protocol) Protocol->Append(frame, replyLength);
 }
 
-void CTransceiver::SetFollowUpRow(int row) { FollowUpRow = static_cast<std::int8_t>(row); }
+void CTransceiver::SetFollowUpRow(int row)
+{
+    FollowUpRow = static_cast<std::int8_t>(row);
+}
 
-void CTransceiver::UpdateCount() {
+void CTransceiver::UpdateCount()
+{
     if (Protocol) Count = Protocol->GetCount();
 }
 
-void CTransceiver::RefillQueue() {
+void CTransceiver::RefillQueue()
+{
     if (!Protocol || Position != Count) return;
     owner_->PollRequest = 0;
     Position = 0;
@@ -48,7 +62,8 @@ void CTransceiver::RefillQueue() {
     }
 }
 
-void CTransceiver::NextCommand() {
+void CTransceiver::NextCommand()
+{
     if (!Protocol) return;
     CurrentFrame = Protocol->GetQueueEntry(Position, 0);
     CurrentLength = StrToIntDef(Protocol->GetQueueEntry(Position, 1), 0);
@@ -56,7 +71,8 @@ void CTransceiver::NextCommand() {
     ++Position;
 }
 
-bool CTransceiver::Sync(const std::function<void()>& fn) {
+bool CTransceiver::Sync(const std::function<void()>& fn)
+{
     // Termination is asked for on the user-interface thread, so a step that finds the flag
     // clear there may still use the channel object: it is not freed before the flag is set.
     bool ran = false;
@@ -68,18 +84,21 @@ bool CTransceiver::Sync(const std::function<void()>& fn) {
     return ran;
 }
 
-void CTransceiver::Deliver(const AnsiString& text) {
+void CTransceiver::Deliver(const AnsiString& text)
+{
     Sync([this, text] { owner_->OnReply(this, text, owner_->Channel()); });
 }
 
-void CTransceiver::DeliverError(const AnsiString& text) {
+void CTransceiver::DeliverError(const AnsiString& text)
+{
     Sync([this, text] {
         owner_->CommError = 1;
         owner_->OnReply(this, CChannel::ErrorLine(text), owner_->Channel());
     });
 }
 
-bool CTransceiver::RunStep() {
+bool CTransceiver::RunStep()
+{
     bool send = false;
     if (!Sync([this] { UpdateCount(); })) return false;
     if (!Sync([this] { RefillQueue(); })) return false;
@@ -90,7 +109,8 @@ bool CTransceiver::RunStep() {
     return true;
 }
 
-void CTransceiver::Execute() {
+void CTransceiver::Execute()
+{
     while (!Terminated()) {
         if (Active == 1) {
             try {
@@ -111,8 +131,7 @@ void CTransceiver::Execute() {
                 // and the message appears once for the whole run of failures.
                 try {
                     Sync([this] { owner_->CommError = 1; });
-                } catch (...) {
-                }
+                } catch (...) {}
                 if (!exceptionShown_) comm::ShowThreadException();
                 exceptionShown_ = true;
             }
@@ -123,14 +142,17 @@ void CTransceiver::Execute() {
 }
 
 CTransceiverRS232::CTransceiverRS232(CChannel* owner, int channel, std::shared_ptr<comm::IByteLink> link)
-    : CTransceiver(owner, channel), Handle(std::move(link)) {}
+    : CTransceiver(owner, channel), Handle(std::move(link))
+{}
 
-CTransceiverRS232::~CTransceiverRS232() {
+CTransceiverRS232::~CTransceiverRS232()
+{
     Terminate();
     WaitFor();
 }
 
-void CTransceiverRS232::Exchange() {
+void CTransceiverRS232::Exchange()
+{
     if (!Handle) return;
     const int timeout = comm::Timing().ReadTimeoutMs;
     const AnsiString frame = CurrentFrame.substr(0, static_cast<std::size_t>(std::max(0, CurrentLength)));
@@ -164,22 +186,26 @@ void CTransceiverRS232::Exchange() {
     }
 }
 
-void CTransceiver::StartPolling() {
+void CTransceiver::StartPolling()
+{
     Active = 1;
     Resume();
 }
 
-void CTransceiver::QueueCommand(char letter, const AnsiString& frame, int replyLength, int channel) {
+void CTransceiver::QueueCommand(char letter, const AnsiString& frame, int replyLength, int channel)
+{
     AppendCommand(frame, replyLength, channel);
     if (letter == 'C') SetFollowUpRow(4);
 }
 
-void CTransceiver::RequestOneShot() {
+void CTransceiver::RequestOneShot()
+{
     if (OneShot == 0) OneShot = 1;
 }
 
-int CTransceiver::SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength,
-                                  int followUpLength, const AnsiString& followUpFrame) {
+int CTransceiver::SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int followUpLength,
+                                  const AnsiString& followUpFrame)
+{
     if (OneShot == 1) return 0;
     BaseCommand = baseFrame;
     BaseLength = baseLength;

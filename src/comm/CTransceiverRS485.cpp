@@ -7,7 +7,8 @@
 #include "comm/CChannel.h"
 #include "comm/CommTiming.h"
 
-bool IsReplyFromOtherSlave(const AnsiString& reply, int address) {
+bool IsReplyFromOtherSlave(const AnsiString& reply, int address)
+{
     // Only a framed reply carries an address; anything else is judged by the caller.
     if (reply.size() < 4 || reply[0] != '[' || reply[1] != 'S') return false;
     AnsiString digits = IntToStr(address % 100);
@@ -16,27 +17,32 @@ bool IsReplyFromOtherSlave(const AnsiString& reply, int address) {
 }
 
 CTransceiverRS485::CTransceiverRS485(CChannel* owner, int channel, std::shared_ptr<comm::SharedSerialPort> port)
-    : CTransceiver(owner, channel), port_(std::move(port)) {
+    : CTransceiver(owner, channel), port_(std::move(port))
+{
     if (port_) Handle = port_->Link();
 }
 
-CTransceiverRS485::~CTransceiverRS485() {
+CTransceiverRS485::~CTransceiverRS485()
+{
     Terminate();
     WaitFor();
 }
 
-bool CTransceiverRS485::BeginStep() {
+bool CTransceiverRS485::BeginStep()
+{
     if (!port_) return false;
     busHeld_ = port_->Bus().try_lock_for(std::chrono::milliseconds(std::max(0, comm::Timing().BusWaitMs)));
     return busHeld_;
 }
 
-void CTransceiverRS485::EndStep() {
+void CTransceiverRS485::EndStep()
+{
     if (busHeld_) port_->Bus().unlock();
     busHeld_ = false;
 }
 
-void CTransceiverRS485::Exchange() {
+void CTransceiverRS485::Exchange()
+{
     if (!Handle) return;
     const int timeout = comm::Timing().ReadTimeoutMs;
     const AnsiString frame = CurrentFrame.substr(0, static_cast<std::size_t>(std::max(0, CurrentLength)));

@@ -17,18 +17,19 @@ constexpr int kSliceMs = 5;
 // when a peer keeps sending.
 constexpr int kMaxDrainReads = 64;
 
-int MsLeft(std::chrono::steady_clock::time_point deadline) {
+int MsLeft(std::chrono::steady_clock::time_point deadline)
+{
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     return static_cast<int>(std::max<std::int64_t>(0, left.count()));
 }
 }  // namespace
 
 AnsiString SocketExchange(TZSocket* socket, const AnsiString& frame, int replyLength, int waitMs, const TUiCall& ui,
-                          const TPause& pause) {
+                          const TPause& pause)
+{
     if (!socket) return {};
     if (!ui([&] {
-            for (int i = 0; i < kMaxDrainReads && !socket->GetText().empty(); ++i) {
-            }
+            for (int i = 0; i < kMaxDrainReads && !socket->GetText().empty(); ++i) {}
             socket->SetText(frame);
         }))
         return {};
@@ -54,14 +55,15 @@ AnsiString SocketExchange(TZSocket* socket, const AnsiString& frame, int replyLe
     return reply;
 }
 
-bool WaitForSocketConnection(TZSocket* socket, int waitMs, const TUiCall& ui, const TPause& pause) {
+bool WaitForSocketConnection(TZSocket* socket, int waitMs, const TUiCall& ui, const TPause& pause)
+{
     if (!socket) return false;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(0, waitMs));
     for (;;) {
         bool connected = false, failed = false;
         if (!ui([&] {
                 int fd = socket->SocketHandle();
-                sockaddr_storage peer {};
+                sockaddr_storage peer{};
                 socklen_t len = sizeof peer;
                 connected = fd >= 0 && ::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &len) == 0;
                 failed = fd < 0 || socket->State() == TZSocket::stError || socket->State() == TZSocket::stClosed;
@@ -77,14 +79,17 @@ bool WaitForSocketConnection(TZSocket* socket, int waitMs, const TUiCall& ui, co
 }  // namespace comm
 
 CTransceiverTCPIP::CTransceiverTCPIP(CChannel* owner, int channel, TZSocket* socket)
-    : CTransceiver(owner, channel), socket_(socket) {}
+    : CTransceiver(owner, channel), socket_(socket)
+{}
 
-CTransceiverTCPIP::~CTransceiverTCPIP() {
+CTransceiverTCPIP::~CTransceiverTCPIP()
+{
     Terminate();
     WaitFor();
 }
 
-void CTransceiverTCPIP::Exchange() {
+void CTransceiverTCPIP::Exchange()
+{
     const AnsiString frame = CurrentFrame.substr(0, static_cast<std::size_t>(std::max(0, CurrentLength)));
     const int wanted = std::clamp(CurrentReplyLength, 0, MaxReplyLength);
     AnsiString reply = comm::SocketExchange(

@@ -54,12 +54,12 @@ public:
     virtual void OnConnectionEstablished(int channel, int result) = 0;
 
     // Window fields the channel classes write and read.
-    int SamplingInterval = 5;              // seconds
-    AnsiString ControlStatus;              // control mode: one character of the status reply
+    int SamplingInterval = 5;  // seconds
+    AnsiString ControlStatus;  // control mode: one character of the status reply
     double LowerSetpointLimit = -999.9;
     double UpperSetpointLimit = 999.9;
-    std::uint32_t SerialNumber = 0;        // 0 = none
-    std::uint8_t SerialNumberAsked = 0;    // 1 = known, the window does not ask for it
+    std::uint32_t SerialNumber = 0;      // 0 = none
+    std::uint8_t SerialNumberAsked = 0;  // 1 = known, the window does not ask for it
     std::uint8_t Connected = 0;
 };
 

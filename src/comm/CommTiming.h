@@ -3,11 +3,11 @@
 namespace comm {
 
 struct TCommTiming {
-    int PollStepMs = 300;             // between two steps of a poll thread
-    int IdentificationStepMs = 50;    // between two steps of the identification
-    int ReadTimeoutMs = 1000;         // total read time-out of a serial exchange
-    int ReplyWaitMs = 500;            // TCP/IP: between sending and reading
-    int BusWaitMs = 5;                // RS485: wait for the shared bus per attempt
+    int PollStepMs = 300;           // between two steps of a poll thread
+    int IdentificationStepMs = 50;  // between two steps of the identification
+    int ReadTimeoutMs = 1000;       // total read time-out of a serial exchange
+    int ReplyWaitMs = 500;          // TCP/IP: between sending and reading
+    int BusWaitMs = 5;              // RS485: wait for the shared bus per attempt
 };
 
 // The timing in use; SetTiming replaces it (threads read it at each step).

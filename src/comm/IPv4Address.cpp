@@ -6,14 +6,16 @@ namespace comm {
 
 namespace {
 
-std::string_view TrimBlanks(std::string_view s) {
+std::string_view TrimBlanks(std::string_view s)
+{
     while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
     while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
     return s;
 }
 
 // Decimal digits only, at most maxDigits of them (leading zeros count).
-std::optional<int> ParseDecimal(std::string_view s, std::size_t maxDigits, int maxValue) {
+std::optional<int> ParseDecimal(std::string_view s, std::size_t maxDigits, int maxValue)
+{
     s = TrimBlanks(s);
     if (s.empty() || s.size() > maxDigits) return std::nullopt;
     for (char c : s)
@@ -26,8 +28,9 @@ std::optional<int> ParseDecimal(std::string_view s, std::size_t maxDigits, int m
 
 }  // namespace
 
-std::optional<std::array<std::uint8_t, 4>> ParseIPv4Address(std::string_view text) {
-    std::array<std::uint8_t, 4> parts {};
+std::optional<std::array<std::uint8_t, 4>> ParseIPv4Address(std::string_view text)
+{
+    std::array<std::uint8_t, 4> parts{};
     std::size_t start = 0;
     for (int i = 0; i < 4; ++i) {
         std::size_t dot = text.find('.', start);
@@ -41,7 +44,8 @@ std::optional<std::array<std::uint8_t, 4>> ParseIPv4Address(std::string_view tex
     return parts;
 }
 
-AnsiString NormalizeIPv4Address(std::string_view text) {
+AnsiString NormalizeIPv4Address(std::string_view text)
+{
     auto parts = ParseIPv4Address(text);
     if (!parts) return {};
     AnsiString s;
@@ -52,7 +56,8 @@ AnsiString NormalizeIPv4Address(std::string_view text) {
     return s;
 }
 
-bool LooksLikeDottedAddress(std::string_view text) {
+bool LooksLikeDottedAddress(std::string_view text)
+{
     text = TrimBlanks(text);
     if (text.empty()) return false;
     for (char c : text)
@@ -60,7 +65,8 @@ bool LooksLikeDottedAddress(std::string_view text) {
     return true;
 }
 
-std::optional<int> ParseTcpPort(std::string_view text) {
+std::optional<int> ParseTcpPort(std::string_view text)
+{
     std::optional<int> v = ParseDecimal(text, 5, 65535);
     if (!v || *v < 1) return std::nullopt;
     return v;

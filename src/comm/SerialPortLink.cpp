@@ -2,14 +2,15 @@
 
 namespace comm {
 
-std::shared_ptr<SerialPortLink> SerialPortLink::Open(const TSerialLinkSettings& s, AnsiString& error) {
+std::shared_ptr<SerialPortLink> SerialPortLink::Open(const TSerialLinkSettings& s, AnsiString& error)
+{
     platform::SerialSettings settings;
     settings.baudRate = s.BaudRate;
     settings.dataBits = s.DataBits;
     static const platform::SerialParity parities[] = {platform::SerialParity::None, platform::SerialParity::Odd,
                                                       platform::SerialParity::Even, platform::SerialParity::Mark};
-    static const platform::SerialStopBits stops[] = {platform::SerialStopBits::One, platform::SerialStopBits::OneAndHalf,
-                                                     platform::SerialStopBits::Two};
+    static const platform::SerialStopBits stops[] = {
+        platform::SerialStopBits::One, platform::SerialStopBits::OneAndHalf, platform::SerialStopBits::Two};
     if (s.Parity < 0 || s.Parity > 3 || s.StopBits < 0 || s.StopBits > 2) {
         error = "Invalid line settings.";
         return nullptr;

@@ -7,37 +7,43 @@
 namespace comm {
 
 namespace {
-std::mutex& RegistryMutex() {
+std::mutex& RegistryMutex()
+{
     static std::mutex m;
     return m;
 }
-std::map<AnsiString, std::weak_ptr<SharedSerialPort>>& Registry() {
+std::map<AnsiString, std::weak_ptr<SharedSerialPort>>& Registry()
+{
     static std::map<AnsiString, std::weak_ptr<SharedSerialPort>> r;
     return r;
 }
 }  // namespace
 
-void TBusLock::lock() {
+void TBusLock::lock()
+{
     std::unique_lock<std::mutex> l(mutex_);
     cv_.wait(l, [this] { return !held_; });
     held_ = true;
 }
 
-bool TBusLock::try_lock() {
+bool TBusLock::try_lock()
+{
     std::lock_guard<std::mutex> l(mutex_);
     if (held_) return false;
     held_ = true;
     return true;
 }
 
-bool TBusLock::try_lock_for(std::chrono::milliseconds wait) {
+bool TBusLock::try_lock_for(std::chrono::milliseconds wait)
+{
     std::unique_lock<std::mutex> l(mutex_);
     if (!cv_.wait_for(l, wait, [this] { return !held_; })) return false;
     held_ = true;
     return true;
 }
 
-void TBusLock::unlock() {
+void TBusLock::unlock()
+{
     {
         std::lock_guard<std::mutex> l(mutex_);
         held_ = false;
@@ -46,9 +52,11 @@ void TBusLock::unlock() {
 }
 
 SharedSerialPort::SharedSerialPort(AnsiString key, std::shared_ptr<IByteLink> link)
-    : key_(std::move(key)), link_(std::move(link)) {}
+    : key_(std::move(key)), link_(std::move(link))
+{}
 
-SharedSerialPort::~SharedSerialPort() {
+SharedSerialPort::~SharedSerialPort()
+{
     // The descriptor goes first, so that a new holder opening the device finds it free.
     if (link_) link_->Close();
     link_.reset();
@@ -57,10 +65,14 @@ SharedSerialPort::~SharedSerialPort() {
     if (it != Registry().end() && it->second.expired()) Registry().erase(it);
 }
 
-AnsiString SharedSerialPortKey(const AnsiString& portName) { return platform::ResolveSerialPortPath(Trim(portName)); }
+AnsiString SharedSerialPortKey(const AnsiString& portName)
+{
+    return platform::ResolveSerialPortPath(Trim(portName));
+}
 
 std::shared_ptr<SharedSerialPort> AcquireSharedSerialPort(const TSerialLinkSettings& settings, AnsiString& error,
-                                                          bool& taken) {
+                                                          bool& taken)
+{
     taken = false;
     error.clear();
     const AnsiString key = SharedSerialPortKey(settings.PortName);
@@ -82,7 +94,8 @@ std::shared_ptr<SharedSerialPort> AcquireSharedSerialPort(const TSerialLinkSetti
     return port;
 }
 
-bool IsSharedSerialPortOpen(const AnsiString& portName) {
+bool IsSharedSerialPortOpen(const AnsiString& portName)
+{
     const AnsiString key = SharedSerialPortKey(portName);
     std::lock_guard<std::mutex> l(RegistryMutex());
     auto it = Registry().find(key);

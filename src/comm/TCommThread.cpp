@@ -11,24 +11,28 @@
 
 #include "comm/TZComm.h"
 
-TCommThread::TCommThread(int fd, TZComm* owner) : TThread(true), fd_(fd), owner_(owner) {
+TCommThread::TCommThread(int fd, TZComm* owner) : TThread(true), fd_(fd), owner_(owner)
+{
     wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
 }
 
-TCommThread::~TCommThread() {
+TCommThread::~TCommThread()
+{
     Terminate();
     WaitFor();
     if (wakeFd_ >= 0) ::close(wakeFd_);
 }
 
-void TCommThread::OnTerminateRequested() {
+void TCommThread::OnTerminateRequested()
+{
     if (wakeFd_ >= 0) {
         std::uint64_t one = 1;
         [[maybe_unused]] ssize_t r = ::write(wakeFd_, &one, sizeof one);
     }
 }
 
-void TCommThread::Execute() {
+void TCommThread::Execute()
+{
     if (wakeFd_ < 0) return;
     bool portAlive = true;
     char buf[4096];

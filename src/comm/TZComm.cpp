@@ -21,26 +21,28 @@ constexpr int kWriteTimeoutMs = 2000;
 
 TZComm::TZComm() = default;
 
-TZComm::~TZComm() {
+TZComm::~TZComm()
+{
     CloseConnection();
     state_ = 1;
 }
 
-platform::SerialSettings TZComm::CurrentSettings() const {
+platform::SerialSettings TZComm::CurrentSettings() const
+{
     platform::SerialSettings s;
     s.baudRate = BaudRate;
     s.dataBits = static_cast<int>(DataBits) + 4;
     switch (Parity) {
-    case odd_parity: s.parity = platform::SerialParity::Odd; break;
-    case even_parity: s.parity = platform::SerialParity::Even; break;
-    case mark_parity: s.parity = platform::SerialParity::Mark; break;
-    case space_parity: s.parity = platform::SerialParity::Space; break;
-    default: s.parity = platform::SerialParity::None; break;
+        case odd_parity: s.parity = platform::SerialParity::Odd; break;
+        case even_parity: s.parity = platform::SerialParity::Even; break;
+        case mark_parity: s.parity = platform::SerialParity::Mark; break;
+        case space_parity: s.parity = platform::SerialParity::Space; break;
+        default: s.parity = platform::SerialParity::None; break;
     }
     switch (StopBits) {
-    case stop1x5: s.stopBits = platform::SerialStopBits::OneAndHalf; break;
-    case stop2: s.stopBits = platform::SerialStopBits::Two; break;
-    default: s.stopBits = platform::SerialStopBits::One; break;
+        case stop1x5: s.stopBits = platform::SerialStopBits::OneAndHalf; break;
+        case stop2: s.stopBits = platform::SerialStopBits::Two; break;
+        default: s.stopBits = platform::SerialStopBits::One; break;
     }
     s.xonXoffOutput = XOuputFlowCtl;
     s.xonXoffInput = XInputFlowCtl;
@@ -50,7 +52,8 @@ platform::SerialSettings TZComm::CurrentSettings() const {
     return s;
 }
 
-int TZComm::OpenConnection() {
+int TZComm::OpenConnection()
+{
     if (connected_) {
         lastError_ = "Serial port " + Port + " is already open.";
         return 0;
@@ -97,7 +100,8 @@ int TZComm::OpenConnection() {
     return 1;
 }
 
-bool TZComm::SetConnection() {
+bool TZComm::SetConnection()
+{
     if (!port_.Configure(CurrentSettings())) {
         lastError_ = port_.LastErrorText();
         return false;
@@ -105,12 +109,14 @@ bool TZComm::SetConnection() {
     return true;
 }
 
-void TZComm::SetFlowCtl(bool on) {
+void TZComm::SetFlowCtl(bool on)
+{
     XOuputFlowCtl = on;
     XInputFlowCtl = on;
 }
 
-int TZComm::CloseConnection() {
+int TZComm::CloseConnection()
+{
     connected_ = false;
     {
         std::lock_guard<std::mutex> l(mutex_);
@@ -136,7 +142,8 @@ int TZComm::CloseConnection() {
 
 // ---- receive side ---------------------------------------------------------------------
 
-void TZComm::Received(const char* data, std::size_t n) {
+void TZComm::Received(const char* data, std::size_t n)
+{
     bool post = false;
     std::weak_ptr<int> token;
     {
@@ -144,18 +151,22 @@ void TZComm::Received(const char* data, std::size_t n) {
         std::size_t room = input_.size() < inputLimit_ ? inputLimit_ - input_.size() : 0;
         if (n > room) errors_ |= CE_RXOVER;
         input_.append(data, std::min(n, room));
-        if (inFlight_) pending_ = true;
-        else post = inFlight_ = true;
+        if (inFlight_)
+            pending_ = true;
+        else
+            post = inFlight_ = true;
         token = token_;
     }
     if (post) Notify(token);
 }
 
-void TZComm::PortLost() {
+void TZComm::PortLost()
+{
     // Nothing more will come; writes fail and tell the owner.
 }
 
-void TZComm::Notify(const std::weak_ptr<int>& token) {
+void TZComm::Notify(const std::weak_ptr<int>& token)
+{
     platform::UiDispatcher::Instance().Post([this, token] {
         if (token.expired()) return;  // closed (or destroyed) meanwhile
         MessageCOMM();
@@ -174,23 +185,25 @@ void TZComm::Notify(const std::weak_ptr<int>& token) {
     });
 }
 
-int TZComm::MessageCOMM() {
+int TZComm::MessageCOMM()
+{
     if (!connected_) return 0;
     if (OnDataAvailable) platform::GuardedCall([this] { OnDataAvailable(this); });
     return 1;
 }
 
-unsigned TZComm::TakeErrors() {
+unsigned TZComm::TakeErrors()
+{
     std::lock_guard<std::mutex> l(mutex_);
     unsigned e = errors_;
     errors_ = 0;
     return e;
 }
 
-int TZComm::ReadComm(void* buffer, int length) {
+int TZComm::ReadComm(void* buffer, int length)
+{
     unsigned errors = TakeErrors();
-    if (errors != 0 && OnErrorOccurred)
-        platform::GuardedCall([&] { OnErrorOccurred(this, errors, "Read Error"); });
+    if (errors != 0 && OnErrorOccurred) platform::GuardedCall([&] { OnErrorOccurred(this, errors, "Read Error"); });
     if (!buffer || length <= 0) return 0;
     std::lock_guard<std::mutex> l(mutex_);
     std::size_t n = std::min(static_cast<std::size_t>(length), input_.size());
@@ -199,7 +212,8 @@ int TZComm::ReadComm(void* buffer, int length) {
     return static_cast<int>(n);
 }
 
-AnsiString TZComm::GetText() {
+AnsiString TZComm::GetText()
+{
     if (MaxReadLength <= 0) return {};
     std::string buf(static_cast<std::size_t>(MaxReadLength), '\0');
     int n = ReadComm(buf.data(), MaxReadLength);
@@ -211,24 +225,44 @@ AnsiString TZComm::GetText() {
 
 // ---- send side ------------------------------------------------------------------------
 
-void TZComm::SetText(const AnsiString& text) { WriteComm(text.data(), static_cast<int>(text.size())); }
+void TZComm::SetText(const AnsiString& text)
+{
+    WriteComm(text.data(), static_cast<int>(text.size()));
+}
 
-int TZComm::WriteComm(const void* buffer, int length) {
+int TZComm::WriteComm(const void* buffer, int length)
+{
     if (!port_.IsOpen() || !buffer || length < 0) return 0;
     if (length == 0) return 1;
     return port_.Write(buffer, static_cast<std::size_t>(length), kWriteTimeoutMs) ? 1 : 0;
 }
 
-int TZComm::WriteCommByte(std::uint8_t byte) { return WriteComm(&byte, 1); }
+int TZComm::WriteCommByte(std::uint8_t byte)
+{
+    return WriteComm(&byte, 1);
+}
 
 // ---- lines, queues, status --------------------------------------------------------------
 
-bool TZComm::ClearDTR() { return port_.SetDTR(false); }
-bool TZComm::SetDTR() { return port_.SetDTR(true); }
-bool TZComm::ClearRTS() { return port_.SetRTS(false); }
-bool TZComm::SetRTS() { return port_.SetRTS(true); }
+bool TZComm::ClearDTR()
+{
+    return port_.SetDTR(false);
+}
+bool TZComm::SetDTR()
+{
+    return port_.SetDTR(true);
+}
+bool TZComm::ClearRTS()
+{
+    return port_.SetRTS(false);
+}
+bool TZComm::SetRTS()
+{
+    return port_.SetRTS(true);
+}
 
-bool TZComm::PurgeCommPort(unsigned flags) {
+bool TZComm::PurgeCommPort(unsigned flags)
+{
     if (!port_.IsOpen()) return false;
     bool tx = flags & (PURGE_TXCLEAR | PURGE_TXABORT);
     bool rx = flags & (PURGE_RXCLEAR | PURGE_RXABORT);
@@ -241,22 +275,24 @@ bool TZComm::PurgeCommPort(unsigned flags) {
     return ok;
 }
 
-bool TZComm::EscapeComm(unsigned function) {
+bool TZComm::EscapeComm(unsigned function)
+{
     if (!port_.IsOpen()) return false;
     switch (function) {
-    case SETXOFF: return tcflow(port_.Fd(), TCOOFF) == 0;
-    case SETXON: return tcflow(port_.Fd(), TCOON) == 0;
-    case SETRTS: return SetRTS();
-    case CLRRTS: return ClearRTS();
-    case SETDTR: return SetDTR();
-    case CLRDTR: return ClearDTR();
-    case SETBREAK: return ioctl(port_.Fd(), TIOCSBRK) == 0;
-    case CLRBREAK: return ioctl(port_.Fd(), TIOCCBRK) == 0;
-    default: return false;
+        case SETXOFF: return tcflow(port_.Fd(), TCOOFF) == 0;
+        case SETXON: return tcflow(port_.Fd(), TCOON) == 0;
+        case SETRTS: return SetRTS();
+        case CLRRTS: return ClearRTS();
+        case SETDTR: return SetDTR();
+        case CLRDTR: return ClearDTR();
+        case SETBREAK: return ioctl(port_.Fd(), TIOCSBRK) == 0;
+        case CLRBREAK: return ioctl(port_.Fd(), TIOCCBRK) == 0;
+        default: return false;
     }
 }
 
-unsigned TZComm::GetQCountIn() {
+unsigned TZComm::GetQCountIn()
+{
     std::size_t queued;
     {
         std::lock_guard<std::mutex> l(mutex_);
@@ -265,11 +301,18 @@ unsigned TZComm::GetQCountIn() {
     return static_cast<unsigned>(queued) + static_cast<unsigned>(port_.InputCount());
 }
 
-unsigned TZComm::GetQCountOut() { return static_cast<unsigned>(port_.OutputCount()); }
+unsigned TZComm::GetQCountOut()
+{
+    return static_cast<unsigned>(port_.OutputCount());
+}
 
-unsigned TZComm::GetTransmissionStatus() { return TakeErrors(); }
+unsigned TZComm::GetTransmissionStatus()
+{
+    return TakeErrors();
+}
 
-void TZComm::GetTimeouts() {
+void TZComm::GetTimeouts()
+{
     TimeoutReadInterval = portTimeouts_.readInterval;
     TimeoutReadMultiplier = portTimeouts_.readMultiplier;
     TimeoutReadConstant = portTimeouts_.readConstant;
@@ -277,7 +320,8 @@ void TZComm::GetTimeouts() {
     TimeoutWriteConstant = portTimeouts_.writeConstant;
 }
 
-void TZComm::SetTimeouts() {
+void TZComm::SetTimeouts()
+{
     portTimeouts_.readInterval = TimeoutReadInterval;
     portTimeouts_.readMultiplier = TimeoutReadMultiplier;
     portTimeouts_.readConstant = TimeoutReadConstant;

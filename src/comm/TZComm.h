@@ -45,28 +45,28 @@ public:
     TParity Parity = no_parity;
     TDataBits DataBits = databits8;
     TStopBits StopBits = stop1;
-    int MaxReadLength = 8192;  // size of one GetText read
-    int InputQueueSize = 1024;   // the input queue keeps at least 64 KiB, more when this is larger
+    int MaxReadLength = 8192;   // size of one GetText read
+    int InputQueueSize = 1024;  // the input queue keeps at least 64 KiB, more when this is larger
     int OutputQueueSize = 1024;
     int XOnLimit = 150;
     int XOffLimit = 150;
-    bool CTSFlowCtl = false;     // RTS/CTS hand-shake
-    bool DSRFlowCtl = false;     // kept; the terminal layer has no DSR/DTR hand-shake
-    bool EnableParity = true;    // kept
-    bool DSRSensitive = false;   // kept
-    bool TXResume = false;       // kept
-    bool XOuputFlowCtl = true;   // XON/XOFF on output
-    bool XInputFlowCtl = true;   // XON/XOFF on input
-    bool ErrorReplace = true;    // kept
-    bool DiscardNULL = false;    // kept
-    bool AbortOnError = true;    // kept
+    bool CTSFlowCtl = false;    // RTS/CTS hand-shake
+    bool DSRFlowCtl = false;    // kept; the terminal layer has no DSR/DTR hand-shake
+    bool EnableParity = true;   // kept
+    bool DSRSensitive = false;  // kept
+    bool TXResume = false;      // kept
+    bool XOuputFlowCtl = true;  // XON/XOFF on output
+    bool XInputFlowCtl = true;  // XON/XOFF on input
+    bool ErrorReplace = true;   // kept
+    bool DiscardNULL = false;   // kept
+    bool AbortOnError = true;   // kept
     char ErrorChar = '~';
     char XOnChar = 17;
     char XOffChar = 19;
     // The port's time-outs as stored by SetTimeouts (kept for GetTimeouts; reads and
     // writes use their own bounds below).
-    int TimeoutReadInterval = 65535, TimeoutReadMultiplier = 1, TimeoutReadConstant = 5000,
-        TimeoutWriteMultiplier = 1, TimeoutWriteConstant = 5000;
+    int TimeoutReadInterval = 65535, TimeoutReadMultiplier = 1, TimeoutReadConstant = 5000, TimeoutWriteMultiplier = 1,
+        TimeoutWriteConstant = 5000;
 
     TNotifyEvent OnDataAvailable;
     TErrorEvent OnErrorOccurred;
@@ -136,11 +136,11 @@ private:
     // Held by the receive thread from its read to the hand-over into the queue, and by a purge:
     // bytes the thread has taken from the port can then never reappear after the purge.
     std::mutex rxMutex_;
-    std::string input_;          // received, not yet read
-    std::size_t inputLimit_ = 0; // taken from InputQueueSize when the port opens
-    unsigned errors_ = 0;        // CE_ flags not yet taken
-    bool inFlight_ = false;      // a notification is posted and its handler has not finished
-    bool pending_ = false;       // data came while one was in flight
+    std::string input_;           // received, not yet read
+    std::size_t inputLimit_ = 0;  // taken from InputQueueSize when the port opens
+    unsigned errors_ = 0;         // CE_ flags not yet taken
+    bool inFlight_ = false;       // a notification is posted and its handler has not finished
+    bool pending_ = false;        // data came while one was in flight
     // Posted notifications check this: none reaches a closed connection or a destroyed
     // component. Replaced on every open.
     std::shared_ptr<int> token_;

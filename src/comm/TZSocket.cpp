@@ -26,8 +26,9 @@
 
 namespace {
 
-AnsiString Dotted(std::uint32_t networkOrder) {
-    in_addr a {};
+AnsiString Dotted(std::uint32_t networkOrder)
+{
+    in_addr a{};
     a.s_addr = networkOrder;
     char buf[INET_ADDRSTRLEN] = {};
     if (!inet_ntop(AF_INET, &a, buf, sizeof buf)) return {};
@@ -45,10 +46,11 @@ struct LookupResult {
     std::uint32_t addr = 0;  // network order
 };
 
-std::shared_ptr<LookupResult> StartLookup(const AnsiString& host) {
+std::shared_ptr<LookupResult> StartLookup(const AnsiString& host)
+{
     auto r = std::make_shared<LookupResult>();
     std::thread([r, host] {
-        addrinfo hints {};
+        addrinfo hints{};
         hints.ai_family = AF_INET;
         hints.ai_socktype = SOCK_STREAM;
         addrinfo* res = nullptr;
@@ -75,14 +77,16 @@ std::shared_ptr<LookupResult> StartLookup(const AnsiString& host) {
 
 // A notifier may be dropped from inside its own handler (an event handler that closes the
 // socket): disable it now, free it once the event loop is back.
-void DropNotifier(std::unique_ptr<QSocketNotifier>& n) {
+void DropNotifier(std::unique_ptr<QSocketNotifier>& n)
+{
     if (!n) return;
     n->setEnabled(false);
     QObject::disconnect(n.get(), nullptr, nullptr, nullptr);
     n.release()->deleteLater();
 }
 
-bool HostUnknown(int gai) {
+bool HostUnknown(int gai)
+{
     return gai == EAI_NONAME
 #ifdef EAI_NODATA
            || gai == EAI_NODATA
@@ -95,12 +99,14 @@ bool HostUnknown(int gai) {
 
 }  // namespace
 
-TZSocket::TZSocket() : timer_(std::make_unique<QTimer>()), lookupToken_(std::make_shared<int>(0)) {
+TZSocket::TZSocket() : timer_(std::make_unique<QTimer>()), lookupToken_(std::make_shared<int>(0))
+{
     timer_->setSingleShot(true);
     timer_->callOnTimeout([this] { WMTimer(); });
 }
 
-TZSocket::~TZSocket() {
+TZSocket::~TZSocket()
+{
     lookupToken_.reset();
     Unwatch();
     DropNotifier(listenNotifier_);
@@ -111,132 +117,140 @@ TZSocket::~TZSocket() {
 
 // ---- reporting ------------------------------------------------------------------------
 
-AnsiString TZSocket::SocketErrorText(int code) {
+AnsiString TZSocket::SocketErrorText(int code)
+{
     switch (code) {
-    case 10004: return "Interrupted system call";
-    case 10009: return "Bad file number";
-    case 10013: return "Permission denied";
-    case 10014: return "Bad address";
-    case 10022: return "Invalid argument";
-    case 10024: return "Too many open files";
-    case 10035: return "Operation would block";
-    case 10036: return "Operation now in progress";
-    case 10037: return "Operation already in progress";
-    case 10038: return "Socket operation on non-socket";
-    case 10039: return "Destination address required";
-    case 10040: return "Message too long";
-    case 10041: return "Protocol wrong type for socket";
-    case 10042: return "Protocol not available";
-    case 10043: return "Protocol not supported";
-    case 10044: return "Socket type not supported";
-    case 10045: return "Operation not supported on socket";
-    case 10046: return "Protocol family not supported";
-    case 10047: return "Address family not supported by protocol family";
-    case 10048: return "Address already in use";
-    case 10049: return "Cant assign requested address";
-    case 10050: return "Network is down";
-    case 10051: return "Network is unreachable";
-    case 10052: return "Network dropped connection on reset";
-    case 10053: return "Software caused connection abort";
-    case 10054: return "Connection reset by peer";
-    case 10055: return "No buffer space available";
-    case 10056: return "Socket is already connected";
-    case 10057: return "Socket is not connected";
-    case 10058: return "Cant send after socket shutdown";
-    case 10059: return "Too many references: cant splice";
-    case 10060: return "Connection timed out";
-    case 10061: return "Connection refused";
-    case 10062: return "Too many levels of symbolic links";
-    case 10063: return "File name too long";
-    case 10064: return "Host is down";
-    case 10065: return "No route to host";
-    case 10066: return "Directory not empty";
-    case 10067: return "Too many processes";
-    case 10068: return "Too many users";
-    case 10069: return "Disc quota exceeded";
-    case 10070: return "Stale NFS file handle";
-    case 10071: return "Too many levels of remote in path";
-    case 10091: return "Network sub-system is unusable";
-    case 10092: return "WinSock DLL cannot support this application";
-    case 10093: return "WinSock not initialized";
-    case 11001: return "Host not found";
-    case 11002: return "Nonauthoritative host not found";
-    case 11003: return "Nonrecoverable error";
-    case 11004: return "No Data";
-    default: return "Not a WinSock error";
+        case 10004: return "Interrupted system call";
+        case 10009: return "Bad file number";
+        case 10013: return "Permission denied";
+        case 10014: return "Bad address";
+        case 10022: return "Invalid argument";
+        case 10024: return "Too many open files";
+        case 10035: return "Operation would block";
+        case 10036: return "Operation now in progress";
+        case 10037: return "Operation already in progress";
+        case 10038: return "Socket operation on non-socket";
+        case 10039: return "Destination address required";
+        case 10040: return "Message too long";
+        case 10041: return "Protocol wrong type for socket";
+        case 10042: return "Protocol not available";
+        case 10043: return "Protocol not supported";
+        case 10044: return "Socket type not supported";
+        case 10045: return "Operation not supported on socket";
+        case 10046: return "Protocol family not supported";
+        case 10047: return "Address family not supported by protocol family";
+        case 10048: return "Address already in use";
+        case 10049: return "Cant assign requested address";
+        case 10050: return "Network is down";
+        case 10051: return "Network is unreachable";
+        case 10052: return "Network dropped connection on reset";
+        case 10053: return "Software caused connection abort";
+        case 10054: return "Connection reset by peer";
+        case 10055: return "No buffer space available";
+        case 10056: return "Socket is already connected";
+        case 10057: return "Socket is not connected";
+        case 10058: return "Cant send after socket shutdown";
+        case 10059: return "Too many references: cant splice";
+        case 10060: return "Connection timed out";
+        case 10061: return "Connection refused";
+        case 10062: return "Too many levels of symbolic links";
+        case 10063: return "File name too long";
+        case 10064: return "Host is down";
+        case 10065: return "No route to host";
+        case 10066: return "Directory not empty";
+        case 10067: return "Too many processes";
+        case 10068: return "Too many users";
+        case 10069: return "Disc quota exceeded";
+        case 10070: return "Stale NFS file handle";
+        case 10071: return "Too many levels of remote in path";
+        case 10091: return "Network sub-system is unusable";
+        case 10092: return "WinSock DLL cannot support this application";
+        case 10093: return "WinSock not initialized";
+        case 11001: return "Host not found";
+        case 11002: return "Nonauthoritative host not found";
+        case 11003: return "Nonrecoverable error";
+        case 11004: return "No Data";
+        default: return "Not a WinSock error";
     }
 }
 
-int TZSocket::ErrorCodeFromErrno(int err) {
+int TZSocket::ErrorCodeFromErrno(int err)
+{
     switch (err) {
-    case EINTR: return 10004;
-    case EBADF: return 10009;
-    case EACCES: case EPERM: return 10013;
-    case EFAULT: return 10014;
-    case EINVAL: return 10022;
-    case EMFILE: case ENFILE: return 10024;
-    case EAGAIN: return 10035;  // EWOULDBLOCK is the same value here
-    case EINPROGRESS: return 10036;
-    case EALREADY: return 10037;
-    case ENOTSOCK: return 10038;
-    case EDESTADDRREQ: return 10039;
-    case EMSGSIZE: return 10040;
-    case EPROTOTYPE: return 10041;
-    case ENOPROTOOPT: return 10042;
-    case EPROTONOSUPPORT: return 10043;
-    case ESOCKTNOSUPPORT: return 10044;
-    case EOPNOTSUPP: return 10045;
-    case EPFNOSUPPORT: return 10046;
-    case EAFNOSUPPORT: return 10047;
-    case EADDRINUSE: return 10048;
-    case EADDRNOTAVAIL: return 10049;
-    case ENETDOWN: return 10050;
-    case ENETUNREACH: return 10051;
-    case ENETRESET: return 10052;
-    case ECONNABORTED: return 10053;
-    case ECONNRESET: case EPIPE: return 10054;  // a send to a peer that has gone
-    case ENOBUFS: case ENOMEM: return 10055;
-    case EISCONN: return 10056;
-    case ENOTCONN: return 10057;
-    case ESHUTDOWN: return 10058;
-    case ETOOMANYREFS: return 10059;
-    case ETIMEDOUT: return 10060;
-    case ECONNREFUSED: return 10061;
-    case ELOOP: return 10062;
-    case ENAMETOOLONG: return 10063;
-    case EHOSTDOWN: return 10064;
-    case EHOSTUNREACH: return 10065;
-    case ENOTEMPTY: return 10066;
-    case EUSERS: return 10068;
-    case EDQUOT: return 10069;
-    case ESTALE: return 10070;
-    case EREMOTE: return 10071;
-    default: return err;  // reads "Not a WinSock error"
+        case EINTR: return 10004;
+        case EBADF: return 10009;
+        case EACCES:
+        case EPERM: return 10013;
+        case EFAULT: return 10014;
+        case EINVAL: return 10022;
+        case EMFILE:
+        case ENFILE: return 10024;
+        case EAGAIN: return 10035;  // EWOULDBLOCK is the same value here
+        case EINPROGRESS: return 10036;
+        case EALREADY: return 10037;
+        case ENOTSOCK: return 10038;
+        case EDESTADDRREQ: return 10039;
+        case EMSGSIZE: return 10040;
+        case EPROTOTYPE: return 10041;
+        case ENOPROTOOPT: return 10042;
+        case EPROTONOSUPPORT: return 10043;
+        case ESOCKTNOSUPPORT: return 10044;
+        case EOPNOTSUPP: return 10045;
+        case EPFNOSUPPORT: return 10046;
+        case EAFNOSUPPORT: return 10047;
+        case EADDRINUSE: return 10048;
+        case EADDRNOTAVAIL: return 10049;
+        case ENETDOWN: return 10050;
+        case ENETUNREACH: return 10051;
+        case ENETRESET: return 10052;
+        case ECONNABORTED: return 10053;
+        case ECONNRESET:
+        case EPIPE: return 10054;  // a send to a peer that has gone
+        case ENOBUFS:
+        case ENOMEM: return 10055;
+        case EISCONN: return 10056;
+        case ENOTCONN: return 10057;
+        case ESHUTDOWN: return 10058;
+        case ETOOMANYREFS: return 10059;
+        case ETIMEDOUT: return 10060;
+        case ECONNREFUSED: return 10061;
+        case ELOOP: return 10062;
+        case ENAMETOOLONG: return 10063;
+        case EHOSTDOWN: return 10064;
+        case EHOSTUNREACH: return 10065;
+        case ENOTEMPTY: return 10066;
+        case EUSERS: return 10068;
+        case EDQUOT: return 10069;
+        case ESTALE: return 10070;
+        case EREMOTE: return 10071;
+        default: return err;  // reads "Not a WinSock error"
     }
 }
 
-int TZSocket::ErrorCodeFromAddrInfo(int gaiError, int err) {
+int TZSocket::ErrorCodeFromAddrInfo(int gaiError, int err)
+{
     switch (gaiError) {
-    case 0: return 0;
-    case EAI_NONAME: return 11001;
-    case EAI_AGAIN: return 11002;
-    case EAI_FAIL: return 11003;
+        case 0: return 0;
+        case EAI_NONAME: return 11001;
+        case EAI_AGAIN: return 11002;
+        case EAI_FAIL: return 11003;
 #ifdef EAI_NODATA
-    case EAI_NODATA: return 11004;
+        case EAI_NODATA: return 11004;
 #endif
 #ifdef EAI_ADDRFAMILY
-    case EAI_ADDRFAMILY: return 11004;
+        case EAI_ADDRFAMILY: return 11004;
 #endif
-    case EAI_MEMORY: return 10055;
-    case EAI_FAMILY: return 10047;
-    case EAI_SOCKTYPE: return 10044;
-    case EAI_SERVICE: return 10043;
-    case EAI_SYSTEM: return ErrorCodeFromErrno(err);
-    default: return 11003;
+        case EAI_MEMORY: return 10055;
+        case EAI_FAMILY: return 10047;
+        case EAI_SOCKTYPE: return 10044;
+        case EAI_SERVICE: return 10043;
+        case EAI_SYSTEM: return ErrorCodeFromErrno(err);
+        default: return 11003;
     }
 }
 
-void TZSocket::SocketError(int socket, const AnsiString& context, int code) {
+void TZSocket::SocketError(int socket, const AnsiString& context, int code)
+{
     state_ = stError;
     AnsiString text = SocketErrorText(code);
     if (OnError) {
@@ -246,13 +260,15 @@ void TZSocket::SocketError(int socket, const AnsiString& context, int code) {
     platform::dialogs().MessageBox(context + "\n\r" + text, "Error: TZSocket", MB_OK);
 }
 
-void TZSocket::Fire(const TNotifyEvent& ev) {
+void TZSocket::Fire(const TNotifyEvent& ev)
+{
     if (ev) platform::GuardedCall([&] { ev(this); });
 }
 
 // ---- readiness ------------------------------------------------------------------------
 
-void TZSocket::Watch(int socket, bool read, bool write) {
+void TZSocket::Watch(int socket, bool read, bool write)
+{
     Unwatch();
     readNotifier_ = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Read);
     readNotifier_->setEnabled(read);
@@ -262,8 +278,8 @@ void TZSocket::Watch(int socket, bool read, bool write) {
     QObject::connect(writeNotifier_.get(), &QSocketNotifier::activated, [this] { OnSocketReady(evWrite); });
 }
 
-
-void TZSocket::Unwatch() {
+void TZSocket::Unwatch()
+{
     DropNotifier(readNotifier_);
     DropNotifier(writeNotifier_);
 }
@@ -271,11 +287,13 @@ void TZSocket::Unwatch() {
 // The notifiers are level-triggered; a data event is given once and then waits for the
 // owner to receive, as the classic asynchronous sockets do, so unread data never spins
 // the event loop.
-void TZSocket::RearmRead() {
+void TZSocket::RearmRead()
+{
     if (readNotifier_ && !closed_ && !connectPending_) readNotifier_->setEnabled(true);
 }
 
-void TZSocket::OnSocketReady(Event ev) {
+void TZSocket::OnSocketReady(Event ev)
+{
     if (socket_ < 0) return;
     const int sock = socket_;
     if (ev == evWrite) {
@@ -327,7 +345,8 @@ void TZSocket::OnSocketReady(Event ev) {
     }
 }
 
-void TZSocket::OnListenReady() {
+void TZSocket::OnListenReady()
+{
     // Given once; ZAccept (or ZCancelListen) decides what happens to the caller.
     if (listenNotifier_) listenNotifier_->setEnabled(false);
     Fire(OnConnectionRequest);
@@ -335,10 +354,11 @@ void TZSocket::OnListenReady() {
 
 // ---- connecting -----------------------------------------------------------------------
 
-int TZSocket::ResolvePort(const AnsiString& text) {
+int TZSocket::ResolvePort(const AnsiString& text)
+{
     AnsiString t = Trim(text);
     if (t.empty()) return -1;
-    servent entry {};
+    servent entry{};
     servent* found = nullptr;
     char buf[1024];
     if (getservbyname_r(t.c_str(), "tcp", &entry, buf, sizeof buf, &found) == 0 && found)
@@ -349,7 +369,8 @@ int TZSocket::ResolvePort(const AnsiString& text) {
     return v;
 }
 
-bool TZSocket::ResolveHost(const AnsiString& host, std::uint32_t& addr) {
+bool TZSocket::ResolveHost(const AnsiString& host, std::uint32_t& addr)
+{
     if (auto parts = comm::ParseIPv4Address(host)) {
         addr = htonl((std::uint32_t((*parts)[0]) << 24) | (std::uint32_t((*parts)[1]) << 16) |
                      (std::uint32_t((*parts)[2]) << 8) | std::uint32_t((*parts)[3]));
@@ -367,8 +388,10 @@ bool TZSocket::ResolveHost(const AnsiString& host, std::uint32_t& addr) {
         if (!r->cv.wait_for(l, std::chrono::seconds(Timeout), [&] { return r->done; })) {
             l.unlock();
             // The guard timer ran out while the look-up was blocking: it is abandoned.
-            if (OnTimeout) Fire(OnTimeout);
-            else SocketError(socket_, "WMTimer", errTimeout);
+            if (OnTimeout)
+                Fire(OnTimeout);
+            else
+                SocketError(socket_, "WMTimer", errTimeout);
             SocketError(0, "ZConnect (gethostbyname)", errNoHost);
             return false;
         }
@@ -385,7 +408,8 @@ bool TZSocket::ResolveHost(const AnsiString& host, std::uint32_t& addr) {
     return true;
 }
 
-void TZSocket::ZConnect() {
+void TZSocket::ZConnect()
+{
     state_ = stConnecting;
     // A failed attempt is one episode: its report is the only one, the sends that follow
     // fail quietly until the next attempt.
@@ -412,7 +436,7 @@ void TZSocket::ZConnect() {
     connectPending_ = true;
     Watch(fd, false, true);
 
-    sockaddr_in sa {};
+    sockaddr_in sa{};
     sa.sin_family = AF_INET;
     sa.sin_port = htons(static_cast<std::uint16_t>(port));
     sa.sin_addr.s_addr = addr;
@@ -427,9 +451,10 @@ void TZSocket::ZConnect() {
     state_ = stConnected;
 }
 
-void TZSocket::ZListen() {
+void TZSocket::ZListen()
+{
     if (Trim(LocalPort).empty()) return SocketError(listenSocket_, "ZListen (NULL port)", errNoPort);
-    sockaddr_in sa {};
+    sockaddr_in sa{};
     sa.sin_family = AF_INET;
     sa.sin_addr.s_addr = htonl(INADDR_ANY);
     if (auto parts = comm::ParseIPv4Address(LimitAddr))
@@ -454,7 +479,8 @@ void TZSocket::ZListen() {
     state_ = stListening;
 }
 
-int TZSocket::ZAccept() {
+int TZSocket::ZAccept()
+{
     state_ = stAccepting;
     if (listenNotifier_) listenNotifier_->setEnabled(true);
     int fd = listenSocket_ >= 0 ? ::accept4(listenSocket_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC) : -1;
@@ -476,7 +502,8 @@ int TZSocket::ZAccept() {
     return fd;
 }
 
-void TZSocket::ZCancelListen() {
+void TZSocket::ZCancelListen()
+{
     DropNotifier(listenNotifier_);
     if (listenSocket_ >= 0) {
         ::shutdown(listenSocket_, SHUT_RDWR);
@@ -487,7 +514,8 @@ void TZSocket::ZCancelListen() {
     state_ = stClosed;
 }
 
-void TZSocket::ZClose() {
+void TZSocket::ZClose()
+{
     Unwatch();
     if (socket_ >= 0) {
         int fd = socket_;
@@ -502,7 +530,8 @@ void TZSocket::ZClose() {
 
 // ---- data -----------------------------------------------------------------------------
 
-bool TZSocket::ReportSendFailure(int socket, const AnsiString& context, int err) {
+bool TZSocket::ReportSendFailure(int socket, const AnsiString& context, int err)
+{
     // A connection that is gone (or never came) is reported once; the sends that follow
     // fail quietly, so a poll loop does not raise a box on every step.
     bool broken = err == EPIPE || err == ECONNRESET || err == ENOTCONN || err == ENOTSOCK || err == EBADF;
@@ -515,7 +544,8 @@ bool TZSocket::ReportSendFailure(int socket, const AnsiString& context, int err)
     return true;
 }
 
-void TZSocket::SetText(const AnsiString& text) {
+void TZSocket::SetText(const AnsiString& text)
+{
     std::size_t len = std::strlen(text.c_str());  // up to the first zero byte
     if (socket_ < 0) {
         ReportSendFailure(socket_, "SetText (send)", ENOTSOCK);
@@ -531,7 +561,8 @@ void TZSocket::SetText(const AnsiString& text) {
     if (static_cast<std::size_t>(n) == len) Fire(OnSendComplete);
 }
 
-AnsiString TZSocket::GetText() {
+AnsiString TZSocket::GetText()
+{
     if (socket_ < 0) {
         bytesAvailable_ = 0;
         return {};
@@ -549,7 +580,8 @@ AnsiString TZSocket::GetText() {
     return {};
 }
 
-int TZSocket::ZSend(int socket, const void* buffer, int length) {
+int TZSocket::ZSend(int socket, const void* buffer, int length)
+{
     if (socket < 0) return 0;
     if (length < 0) length = 0;
     ssize_t n = ::send(socket, buffer, static_cast<std::size_t>(length), MSG_NOSIGNAL);
@@ -561,16 +593,20 @@ int TZSocket::ZSend(int socket, const void* buffer, int length) {
     return static_cast<int>(n);
 }
 
-int TZSocket::ZSendUrgent(int socket, const void* buffer, int length) {
+int TZSocket::ZSendUrgent(int socket, const void* buffer, int length)
+{
     if (socket < 0) return 0;
     if (length < 0) length = 0;
     ssize_t n = ::send(socket, buffer, static_cast<std::size_t>(length), MSG_NOSIGNAL | MSG_OOB);
-    if (n < 0) SocketError(socket, "ZSend (send)", ErrorCodeFromErrno(errno));
-    else if (n == length) Fire(OnSendComplete);
+    if (n < 0)
+        SocketError(socket, "ZSend (send)", ErrorCodeFromErrno(errno));
+    else if (n == length)
+        Fire(OnSendComplete);
     return static_cast<int>(n);
 }
 
-int TZSocket::ZReceive(int socket, void* buffer, int length) {
+int TZSocket::ZReceive(int socket, void* buffer, int length)
+{
     if (length > BufferSize) length = BufferSize;
     if (socket < 0) return -1;
     if (length < 0) length = 0;
@@ -586,7 +622,8 @@ int TZSocket::ZReceive(int socket, void* buffer, int length) {
     return static_cast<int>(n);
 }
 
-int TZSocket::ZReceiveUrgent(int socket, void* buffer, int length) {
+int TZSocket::ZReceiveUrgent(int socket, void* buffer, int length)
+{
     if (length > BufferSize) length = BufferSize;
     if (socket < 0) return -1;
     if (length < 0) length = 0;
@@ -596,7 +633,8 @@ int TZSocket::ZReceiveUrgent(int socket, void* buffer, int length) {
     return static_cast<int>(n);
 }
 
-int TZSocket::ZPeek(int socket, void* buffer, int length) {
+int TZSocket::ZPeek(int socket, void* buffer, int length)
+{
     if (length > BufferSize) length = BufferSize;
     if (socket < 0 || length < 0) return -1;
     return static_cast<int>(::recv(socket, buffer, static_cast<std::size_t>(length), MSG_PEEK | MSG_DONTWAIT));
@@ -604,7 +642,8 @@ int TZSocket::ZPeek(int socket, void* buffer, int length) {
 
 // ---- name look-up and timer -----------------------------------------------------------
 
-void TZSocket::GetRemoteName(const AnsiString& name) {
+void TZSocket::GetRemoteName(const AnsiString& name)
+{
     if (Trim(name).empty()) return SocketError(socket_, "GetRemoteName: Invalid Name", 0);
     SetTimeout();
     state_ = stLookingUp;
@@ -633,19 +672,25 @@ void TZSocket::GetRemoteName(const AnsiString& name) {
     }).detach();
 }
 
-void TZSocket::ZAsyncCancel() {
+void TZSocket::ZAsyncCancel()
+{
     ResetTimeout();
     *lookupToken_ += 1;
     state_ = stLookupCancelled;
 }
 
-void TZSocket::SetTimeout() {
+void TZSocket::SetTimeout()
+{
     if (Timeout > 0) timer_->start(Timeout * 1000);
 }
 
-void TZSocket::ResetTimeout() { timer_->stop(); }
+void TZSocket::ResetTimeout()
+{
+    timer_->stop();
+}
 
-void TZSocket::WMTimer() {
+void TZSocket::WMTimer()
+{
     timer_->stop();
     if (OnTimeout) {
         Fire(OnTimeout);
@@ -660,44 +705,50 @@ void TZSocket::WMTimer() {
 
 // ---- addresses and options ------------------------------------------------------------
 
-int TZSocket::GetRemotePort(int socket) const {
-    sockaddr_in sa {};
+int TZSocket::GetRemotePort(int socket) const
+{
+    sockaddr_in sa{};
     socklen_t len = sizeof sa;
     if (socket < 0 || getsockname(socket, reinterpret_cast<sockaddr*>(&sa), &len) != 0) return 0;
     return ntohs(sa.sin_port);
 }
 
-AnsiString TZSocket::GetRemoteAddr(int socket) const {
-    sockaddr_in sa {};
+AnsiString TZSocket::GetRemoteAddr(int socket) const
+{
+    sockaddr_in sa{};
     socklen_t len = sizeof sa;
     if (socket < 0 || getsockname(socket, reinterpret_cast<sockaddr*>(&sa), &len) != 0) return {};
     return Dotted(sa.sin_addr.s_addr);
 }
 
-int TZSocket::GetPeerPort() const {
-    sockaddr_in sa {};
+int TZSocket::GetPeerPort() const
+{
+    sockaddr_in sa{};
     socklen_t len = sizeof sa;
     if (socket_ < 0 || getpeername(socket_, reinterpret_cast<sockaddr*>(&sa), &len) != 0) return 0;
     return ntohs(sa.sin_port);
 }
 
-AnsiString TZSocket::GetPeerAddr() const {
-    sockaddr_in sa {};
+AnsiString TZSocket::GetPeerAddr() const
+{
+    sockaddr_in sa{};
     socklen_t len = sizeof sa;
     if (socket_ < 0 || getpeername(socket_, reinterpret_cast<sockaddr*>(&sa), &len) != 0) return {};
     return Dotted(sa.sin_addr.s_addr);
 }
 
-AnsiString TZSocket::GetLocalHostName() const {
+AnsiString TZSocket::GetLocalHostName() const
+{
     char name[129] = {};
     if (gethostname(name, 128) != 0) return {};
     name[128] = '\0';
     return name;
 }
 
-AnsiString TZSocket::GetLocalAddr() const {
+AnsiString TZSocket::GetLocalAddr() const
+{
     AnsiString host = GetLocalHostName();
-    addrinfo hints {};
+    addrinfo hints{};
     hints.ai_family = AF_INET;
     addrinfo* res = nullptr;
     AnsiString result = "0.0.0.0";
@@ -707,15 +758,20 @@ AnsiString TZSocket::GetLocalAddr() const {
     return result;
 }
 
-int TZSocket::SetSocketOption(int socket, bool on, int seconds) {
-    linger l {};
+int TZSocket::SetSocketOption(int socket, bool on, int seconds)
+{
+    linger l{};
     l.l_onoff = on ? 1 : 0;
     l.l_linger = seconds;
     return setsockopt(socket, SOL_SOCKET, SO_LINGER, &l, sizeof l);
 }
 
-int TZSocket::GetSocketOption(int socket, int level, int option, void* value, socklen_t* length) {
+int TZSocket::GetSocketOption(int socket, int level, int option, void* value, socklen_t* length)
+{
     return getsockopt(socket, level, option, value, length);
 }
 
-int TZSocket::IOCtl(int socket, unsigned long command, void* argument) { return ioctl(socket, command, argument); }
+int TZSocket::IOCtl(int socket, unsigned long command, void* argument)
+{
+    return ioctl(socket, command, argument);
+}

@@ -22,13 +22,20 @@ class QTimer;
 class TZSocket {
 public:
     using TNotifyEvent = std::function<void(TZSocket* Sender)>;
-    using TErrorEvent =
-        std::function<void(TZSocket* Sender, int ErrorCode, const AnsiString& ErrorText, int Socket)>;
+    using TErrorEvent = std::function<void(TZSocket* Sender, int ErrorCode, const AnsiString& ErrorText, int Socket)>;
 
     // States.
     enum : int {
-        stClosed = 1, stListening = 3, stAcceptFailed = 4, stLookingUp = 5, stResolved = 6,
-        stConnecting = 7, stConnected = 8, stError = 9, stLookupCancelled = 10, stAccepting = 11
+        stClosed = 1,
+        stListening = 3,
+        stAcceptFailed = 4,
+        stLookingUp = 5,
+        stResolved = 6,
+        stConnecting = 7,
+        stConnected = 8,
+        stError = 9,
+        stLookupCancelled = 10,
+        stAccepting = 11
     };
     // The component's own error numbers (their text is "Not a WinSock error").
     enum : int { errNoPort = 1, errNoAddress = 2, errNoHost = 3, errTimeout = 4 };
@@ -39,13 +46,13 @@ public:
     TZSocket& operator=(const TZSocket&) = delete;
 
     // Settings.
-    int BufferSize = 8192;       // receive buffer; upper bound of one receive
-    AnsiString RemoteAddr;       // host name or dotted address to connect to
-    AnsiString RemotePort;       // service name or port number to connect to
-    AnsiString LocalPort;        // service name or port number to listen on
-    int Timeout = 30;            // seconds; guards the name look-up; <= 0: no guard
+    int BufferSize = 8192;  // receive buffer; upper bound of one receive
+    AnsiString RemoteAddr;  // host name or dotted address to connect to
+    AnsiString RemotePort;  // service name or port number to connect to
+    AnsiString LocalPort;   // service name or port number to listen on
+    int Timeout = 30;       // seconds; guards the name look-up; <= 0: no guard
     int ListenBacklog = 0;
-    AnsiString LimitAddr;        // local address to listen on; empty = any
+    AnsiString LimitAddr;  // local address to listen on; empty = any
     AnsiString GetVersion() const { return "1.0.0"; }
 
     // Events, unassigned by default.
@@ -85,7 +92,7 @@ public:
     void GetRemoteName(const AnsiString& name);
     void ZAsyncCancel();
 
-    int GetRemotePort(int socket) const;        // own end's port
+    int GetRemotePort(int socket) const;         // own end's port
     AnsiString GetRemoteAddr(int socket) const;  // own end's address
     int GetPeerPort() const;
     AnsiString GetPeerAddr() const;
@@ -127,8 +134,8 @@ private:
     int state_ = stClosed;
     int bytesAvailable_ = 0;
     bool connectPending_ = false;
-    bool closed_ = false;        // the peer closed (or reset) the connection
-    bool errorReported_ = false; // one report per broken connection
+    bool closed_ = false;         // the peer closed (or reset) the connection
+    bool errorReported_ = false;  // one report per broken connection
     AnsiString lastText_;
     std::unique_ptr<QSocketNotifier> readNotifier_, writeNotifier_, listenNotifier_;
     std::unique_ptr<QTimer> timer_;

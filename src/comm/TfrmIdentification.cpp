@@ -12,11 +12,15 @@
 namespace {
 constexpr int kStep = 5;
 
-QColor ToQColor(std::uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+QColor ToQColor(std::uint32_t c)
+{
+    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+}
 }  // namespace
 
 TfrmIdentification::TfrmIdentification(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint) {
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
+{
     setWindowTitle(QString::fromUtf8("Geräteerkennung"));
     setFixedSize(359, 166);
     QFont f = font();
@@ -43,20 +47,34 @@ TfrmIdentification::TfrmIdentification(QWidget* owner)
     if (QScreen* s = QGuiApplication::primaryScreen()) move(s->availableGeometry().center() - rect().center());
 }
 
-void TfrmIdentification::bitOKClick() { okPressed_ = 1; }
+void TfrmIdentification::bitOKClick()
+{
+    okPressed_ = 1;
+}
 
-void TfrmIdentification::SetCaption(const AnsiString& text) { setWindowTitle(QString::fromStdString(text)); }
+void TfrmIdentification::SetCaption(const AnsiString& text)
+{
+    setWindowTitle(QString::fromStdString(text));
+}
 
-void TfrmIdentification::MemoClear() { memIdentification->clear(); }
+void TfrmIdentification::MemoClear()
+{
+    memIdentification->clear();
+}
 
-void TfrmIdentification::MemoAdd(const AnsiString& line) {
+void TfrmIdentification::MemoAdd(const AnsiString& line)
+{
     memIdentification->appendPlainText(QString::fromStdString(line));
     memIdentification->ensureCursorVisible();
 }
 
-AnsiString TfrmIdentification::MemoLines() const { return memIdentification->toPlainText().toStdString(); }
+AnsiString TfrmIdentification::MemoLines() const
+{
+    return memIdentification->toPlainText().toStdString();
+}
 
-void TfrmIdentification::SetMemoColors(std::uint32_t background, std::uint32_t fontColor) {
+void TfrmIdentification::SetMemoColors(std::uint32_t background, std::uint32_t fontColor)
+{
     memoColor_ = background;
     memoFontColor_ = fontColor;
     QPalette p = memIdentification->palette();
@@ -65,21 +83,42 @@ void TfrmIdentification::SetMemoColors(std::uint32_t background, std::uint32_t f
     memIdentification->setPalette(p);
 }
 
-void TfrmIdentification::StepIt() {
+void TfrmIdentification::StepIt()
+{
     // Past the maximum the bar starts again from the minimum, as a stepped bar does.
     int next = proIdentification->value() + kStep;
-    if (next > proIdentification->maximum()) next = proIdentification->minimum() + (next - proIdentification->maximum());
+    if (next > proIdentification->maximum())
+        next = proIdentification->minimum() + (next - proIdentification->maximum());
     proIdentification->setValue(next);
 }
 
-void TfrmIdentification::SetPosition(int position) { proIdentification->setValue(position); }
-int TfrmIdentification::Position() const { return proIdentification->value(); }
-int TfrmIdentification::Max() const { return proIdentification->maximum(); }
-void TfrmIdentification::SetOkEnabled(bool enabled) { bitOK->setEnabled(enabled); }
-bool TfrmIdentification::OkEnabled() const { return bitOK->isEnabled(); }
-void TfrmIdentification::FocusOk() { bitOK->setFocus(); }
+void TfrmIdentification::SetPosition(int position)
+{
+    proIdentification->setValue(position);
+}
+int TfrmIdentification::Position() const
+{
+    return proIdentification->value();
+}
+int TfrmIdentification::Max() const
+{
+    return proIdentification->maximum();
+}
+void TfrmIdentification::SetOkEnabled(bool enabled)
+{
+    bitOK->setEnabled(enabled);
+}
+bool TfrmIdentification::OkEnabled() const
+{
+    return bitOK->isEnabled();
+}
+void TfrmIdentification::FocusOk()
+{
+    bitOK->setFocus();
+}
 
-void TfrmIdentification::changeEvent(QEvent* event) {
+void TfrmIdentification::changeEvent(QEvent* event)
+{
     QDialog::changeEvent(event);
     // Until OK, leaving the window beeps and brings it back. Another identification
     // window that waits for its own OK keeps the focus it got; two would fight otherwise.
@@ -95,11 +134,15 @@ void TfrmIdentification::changeEvent(QEvent* event) {
     }
 }
 
-void TfrmIdentification::closeEvent(QCloseEvent* event) {
-    if (okPressed_) event->accept();
-    else event->ignore();
+void TfrmIdentification::closeEvent(QCloseEvent* event)
+{
+    if (okPressed_)
+        event->accept();
+    else
+        event->ignore();
 }
 
-void TfrmIdentification::reject() {
+void TfrmIdentification::reject()
+{
     if (okPressed_) QDialog::reject();
 }

@@ -6,49 +6,69 @@
 #include "platform/Exception.h"
 
 namespace {
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+bool IsBlank(char c)
+{
+    return static_cast<unsigned char>(c) <= ' ';
+}
+char Upper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+}
+char Lower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
 }  // namespace
 
-AnsiString Trim(std::string_view s) { return TrimRight(TrimLeft(s)); }
+AnsiString Trim(std::string_view s)
+{
+    return TrimRight(TrimLeft(s));
+}
 
-AnsiString TrimLeft(std::string_view s) {
+AnsiString TrimLeft(std::string_view s)
+{
     size_t i = 0;
     while (i < s.size() && IsBlank(s[i])) ++i;
     return AnsiString(s.substr(i));
 }
 
-AnsiString TrimRight(std::string_view s) {
+AnsiString TrimRight(std::string_view s)
+{
     size_t n = s.size();
     while (n > 0 && IsBlank(s[n - 1])) --n;
     return AnsiString(s.substr(0, n));
 }
 
-AnsiString UpperCase(std::string_view s) {
+AnsiString UpperCase(std::string_view s)
+{
     AnsiString r(s);
     for (char& c : r) c = Upper(c);
     return r;
 }
 
-AnsiString LowerCase(std::string_view s) {
+AnsiString LowerCase(std::string_view s)
+{
     AnsiString r(s);
     for (char& c : r) c = Lower(c);
     return r;
 }
 
-bool SameText(std::string_view a, std::string_view b) {
+bool SameText(std::string_view a, std::string_view b)
+{
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
         if (Upper(a[i]) != Upper(b[i])) return false;
     return true;
 }
 
-AnsiString IntToStr(std::int64_t value) { return std::to_string(value); }
+AnsiString IntToStr(std::int64_t value)
+{
+    return std::to_string(value);
+}
 
-AnsiString IntToHex(std::int64_t value, int digits) {
-    std::uint64_t v = value < 0 && value >= INT32_MIN ? std::uint64_t(std::uint32_t(value))
-                                                      : std::uint64_t(value);
+AnsiString IntToHex(std::int64_t value, int digits)
+{
+    std::uint64_t v = value < 0 && value >= INT32_MIN ? std::uint64_t(std::uint32_t(value)) : std::uint64_t(value);
     static const char hex[] = "0123456789ABCDEF";
     AnsiString r;
     do {
@@ -59,7 +79,8 @@ AnsiString IntToHex(std::int64_t value, int digits) {
     return r;
 }
 
-bool TryStrToInt(std::string_view s, int& value) {
+bool TryStrToInt(std::string_view s, int& value)
+{
     AnsiString t = Trim(s);
     std::string_view v = t;
     if (v.empty()) return false;
@@ -87,18 +108,21 @@ bool TryStrToInt(std::string_view s, int& value) {
     return true;
 }
 
-int StrToInt(std::string_view s) {
+int StrToInt(std::string_view s)
+{
     int v = 0;
     if (!TryStrToInt(s, v)) throw EConvertError("'" + AnsiString(s) + "' is not a valid integer value");
     return v;
 }
 
-int StrToIntDef(std::string_view s, int def) {
+int StrToIntDef(std::string_view s, int def)
+{
     int v = 0;
     return TryStrToInt(s, v) ? v : def;
 }
 
-std::vector<AnsiString> SplitString(std::string_view s, char sep) {
+std::vector<AnsiString> SplitString(std::string_view s, char sep)
+{
     std::vector<AnsiString> r;
     size_t start = 0;
     for (;;) {
@@ -112,11 +136,13 @@ std::vector<AnsiString> SplitString(std::string_view s, char sep) {
     }
 }
 
-bool StartsText(std::string_view prefix, std::string_view s) {
+bool StartsText(std::string_view prefix, std::string_view s)
+{
     return s.size() >= prefix.size() && SameText(prefix, s.substr(0, prefix.size()));
 }
 
-int Pos(std::string_view sub, std::string_view s) {
+int Pos(std::string_view sub, std::string_view s)
+{
     if (sub.empty()) return 0;
     size_t p = s.find(sub);
     return p == std::string_view::npos ? 0 : int(p) + 1;

@@ -9,7 +9,7 @@
 
 using AnsiString = std::string;
 
-AnsiString Trim(std::string_view s);       // removes characters <= ' ' at both ends
+AnsiString Trim(std::string_view s);  // removes characters <= ' ' at both ends
 AnsiString TrimLeft(std::string_view s);
 AnsiString TrimRight(std::string_view s);
 AnsiString UpperCase(std::string_view s);  // ASCII letters only, as the class library does

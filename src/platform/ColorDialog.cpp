@@ -5,7 +5,8 @@
 namespace platform {
 namespace {
 
-bool RunQtColorDialog(QWidget* owner, ColorDialogRequest& request) {
+bool RunQtColorDialog(QWidget* owner, ColorDialogRequest& request)
+{
     QColorDialog dialog(owner);
     dialog.setCurrentColor(TColorToQColor(request.Color));
     // Qt keeps one set of custom colours for the whole program; load ours into it.
@@ -21,18 +22,23 @@ bool RunQtColorDialog(QWidget* owner, ColorDialogRequest& request) {
     return true;
 }
 
-ColorDialogRunner& Runner() {
+ColorDialogRunner& Runner()
+{
     static ColorDialogRunner runner;
     return runner;
 }
 
 }  // namespace
 
-bool RunColorDialog(QWidget* Owner, ColorDialogRequest& Request) {
+bool RunColorDialog(QWidget* Owner, ColorDialogRequest& Request)
+{
     if (Runner()) return Runner()(Owner, Request);
     return RunQtColorDialog(Owner, Request);
 }
 
-void SetColorDialogRunner(ColorDialogRunner runner) { Runner() = std::move(runner); }
+void SetColorDialogRunner(ColorDialogRunner runner)
+{
+    Runner() = std::move(runner);
+}
 
 }  // namespace platform

@@ -11,8 +11,8 @@ class QWidget;
 namespace platform {
 
 struct ColorDialogRequest {
-    TColor Color = clBlack;             // shown first; the chosen colour on return
-    std::vector<TColor> CustomColors;   // the dialog's custom colours, in and out
+    TColor Color = clBlack;            // shown first; the chosen colour on return
+    std::vector<TColor> CustomColors;  // the dialog's custom colours, in and out
 };
 
 // Shows the colour dialog owned by Owner (may be null). True when the user confirmed; the

@@ -10,19 +10,20 @@
 #include "platform/Round.h"
 
 namespace {
-constexpr int kDaysBeforeMonth[2][13] = {
-    {0, 0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334},
-    {0, 0, 31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335}};
+constexpr int kDaysBeforeMonth[2][13] = {{0, 0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334},
+                                         {0, 0, 31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335}};
 // Day number of 30.12.1899 counted from 01.01.0001 as day 1.
 constexpr std::int64_t kDateDelta = 693594;
 
-std::int64_t DaysFromCivil(int y, int m, int d) {
+std::int64_t DaysFromCivil(int y, int m, int d)
+{
     std::int64_t yy = y - 1;
     return yy * 365 + yy / 4 - yy / 100 + yy / 400 + kDaysBeforeMonth[IsLeapYear(y)][m] + d;
 }
 
 // Splits a serial into whole days (since 01.01.0001 = 1) and milliseconds of the day.
-void Split(TDateTime dt, std::int64_t& days, std::int64_t& msOfDay) {
+void Split(TDateTime dt, std::int64_t& days, std::int64_t& msOfDay)
+{
     double whole = std::trunc(dt);
     double frac = std::fabs(dt - whole);
     std::int64_t ms = Round64(frac * MSecsPerDay);
@@ -35,7 +36,8 @@ void Split(TDateTime dt, std::int64_t& days, std::int64_t& msOfDay) {
     msOfDay = ms;
 }
 
-void CivilFromDays(std::int64_t n, int& y, int& m, int& d) {
+void CivilFromDays(std::int64_t n, int& y, int& m, int& d)
+{
     if (n <= 0) {
         y = m = d = 0;
         return;
@@ -58,7 +60,8 @@ void CivilFromDays(std::int64_t n, int& y, int& m, int& d) {
     d = int(t - kDaysBeforeMonth[leap][m] + 1);
 }
 
-AnsiString Pad(int v, int width) {
+AnsiString Pad(int v, int width)
+{
     AnsiString s = std::to_string(v);
     while (int(s.size()) < width) s.insert(s.begin(), '0');
     return s;
@@ -68,47 +71,55 @@ platform::SystemClock g_systemClock;
 std::atomic<platform::Clock*> g_clock{&g_systemClock};
 }  // namespace
 
-bool IsLeapYear(int year) { return (year % 4 == 0) && (year % 100 != 0 || year % 400 == 0); }
+bool IsLeapYear(int year)
+{
+    return (year % 4 == 0) && (year % 100 != 0 || year % 400 == 0);
+}
 
-int DaysInMonth(int year, int month) {
+int DaysInMonth(int year, int month)
+{
     static const int days[13] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (month < 1 || month > 12) return 0;
     return month == 2 && IsLeapYear(year) ? 29 : days[month];
 }
 
-bool TryEncodeDate(int year, int month, int day, TDateTime& result) {
-    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month))
-        return false;
+bool TryEncodeDate(int year, int month, int day, TDateTime& result)
+{
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return false;
     result = double(DaysFromCivil(year, month, day) - kDateDelta);
     return true;
 }
 
-TDateTime EncodeDate(int year, int month, int day) {
+TDateTime EncodeDate(int year, int month, int day)
+{
     TDateTime r;
     if (!TryEncodeDate(year, month, day, r)) throw EConvertError("Invalid argument to date encode");
     return r;
 }
 
-bool TryEncodeTime(int hour, int min, int sec, int msec, TDateTime& result) {
-    if (hour < 0 || hour > 23 || min < 0 || min > 59 || sec < 0 || sec > 59 || msec < 0 || msec > 999)
-        return false;
+bool TryEncodeTime(int hour, int min, int sec, int msec, TDateTime& result)
+{
+    if (hour < 0 || hour > 23 || min < 0 || min > 59 || sec < 0 || sec > 59 || msec < 0 || msec > 999) return false;
     result = (hour * 3600000.0 + min * 60000.0 + sec * 1000.0 + msec) / MSecsPerDay;
     return true;
 }
 
-TDateTime EncodeTime(int hour, int min, int sec, int msec) {
+TDateTime EncodeTime(int hour, int min, int sec, int msec)
+{
     TDateTime r;
     if (!TryEncodeTime(hour, min, sec, msec, r)) throw EConvertError("Invalid argument to time encode");
     return r;
 }
 
-void DecodeDate(TDateTime dt, int& year, int& month, int& day) {
+void DecodeDate(TDateTime dt, int& year, int& month, int& day)
+{
     std::int64_t days, ms;
     Split(dt, days, ms);
     CivilFromDays(days, year, month, day);
 }
 
-void DecodeTime(TDateTime dt, int& hour, int& min, int& sec, int& msec) {
+void DecodeTime(TDateTime dt, int& hour, int& min, int& sec, int& msec)
+{
     std::int64_t days, ms;
     Split(dt, days, ms);
     hour = int(ms / 3600000);
@@ -117,17 +128,20 @@ void DecodeTime(TDateTime dt, int& hour, int& min, int& sec, int& msec) {
     msec = int(ms % 1000);
 }
 
-int DayOfWeek(TDateTime dt) {
+int DayOfWeek(TDateTime dt)
+{
     std::int64_t days, ms;
     Split(dt, days, ms);
     return int(((days % 7) + 7) % 7) + 1;
 }
 
-AnsiString FormatDateTime(std::string_view format, TDateTime dt) {
+AnsiString FormatDateTime(std::string_view format, TDateTime dt)
+{
     return FormatDateTime(format, dt, FormatSettings());
 }
 
-AnsiString FormatDateTime(std::string_view f, TDateTime dt, const TFormatSettings& fs) {
+AnsiString FormatDateTime(std::string_view f, TDateTime dt, const TFormatSettings& fs)
+{
     int y, mo, d, h, mi, s, ms;
     DecodeDate(dt, y, mo, d);
     DecodeTime(dt, h, mi, s, ms);
@@ -163,22 +177,33 @@ AnsiString FormatDateTime(std::string_view f, TDateTime dt, const TFormatSetting
         switch (u) {
             case 'D':
                 n = count(c);
-                if (n == 1) r += std::to_string(d);
-                else if (n == 2) r += Pad(d, 2);
-                else if (n == 3) r += fs.ShortDayNames[DayOfWeek(dt) - 1];
-                else if (n == 4) r += fs.LongDayNames[DayOfWeek(dt) - 1];
-                else if (n == 5) r += FormatDateTime(fs.ShortDateFormat, dt, fs);
-                else r += FormatDateTime(fs.ShortDateFormat, dt, fs);
+                if (n == 1)
+                    r += std::to_string(d);
+                else if (n == 2)
+                    r += Pad(d, 2);
+                else if (n == 3)
+                    r += fs.ShortDayNames[DayOfWeek(dt) - 1];
+                else if (n == 4)
+                    r += fs.LongDayNames[DayOfWeek(dt) - 1];
+                else if (n == 5)
+                    r += FormatDateTime(fs.ShortDateFormat, dt, fs);
+                else
+                    r += FormatDateTime(fs.ShortDateFormat, dt, fs);
                 i += n;
                 lastWasHour = false;
                 continue;
             case 'M':
                 n = count(c);
-                if (lastWasHour && n <= 2) r += n == 1 ? std::to_string(mi) : Pad(mi, 2);
-                else if (n == 1) r += std::to_string(mo);
-                else if (n == 2) r += Pad(mo, 2);
-                else if (n == 3) r += fs.ShortMonthNames[mo - 1];
-                else r += fs.LongMonthNames[mo - 1];
+                if (lastWasHour && n <= 2)
+                    r += n == 1 ? std::to_string(mi) : Pad(mi, 2);
+                else if (n == 1)
+                    r += std::to_string(mo);
+                else if (n == 2)
+                    r += Pad(mo, 2);
+                else if (n == 3)
+                    r += fs.ShortMonthNames[mo - 1];
+                else
+                    r += fs.LongMonthNames[mo - 1];
                 i += n;
                 lastWasHour = false;
                 continue;
@@ -244,12 +269,22 @@ AnsiString FormatDateTime(std::string_view f, TDateTime dt, const TFormatSetting
     return r;
 }
 
-AnsiString DateToStr(TDateTime dt) { return FormatDateTime(FormatSettings().ShortDateFormat, dt); }
-AnsiString TimeToStr(TDateTime dt) { return FormatDateTime(FormatSettings().LongTimeFormat, dt); }
-AnsiString DateTimeToStr(TDateTime dt) { return FormatDateTime("c", dt); }
+AnsiString DateToStr(TDateTime dt)
+{
+    return FormatDateTime(FormatSettings().ShortDateFormat, dt);
+}
+AnsiString TimeToStr(TDateTime dt)
+{
+    return FormatDateTime(FormatSettings().LongTimeFormat, dt);
+}
+AnsiString DateTimeToStr(TDateTime dt)
+{
+    return FormatDateTime("c", dt);
+}
 
 namespace {
-bool ParseNumbers(std::string_view s, char sep, int (&out)[3], int& count) {
+bool ParseNumbers(std::string_view s, char sep, int (&out)[3], int& count)
+{
     count = 0;
     AnsiString t = Trim(s);
     auto parts = SplitString(t, sep);
@@ -263,7 +298,8 @@ bool ParseNumbers(std::string_view s, char sep, int (&out)[3], int& count) {
 }
 }  // namespace
 
-bool TryStrToDate(std::string_view s, TDateTime& dt) {
+bool TryStrToDate(std::string_view s, TDateTime& dt)
+{
     int v[3], n;
     if (!ParseNumbers(s, FormatSettings().DateSeparator, v, n) || n != 3) return false;
     int year = v[2];
@@ -271,13 +307,15 @@ bool TryStrToDate(std::string_view s, TDateTime& dt) {
     return TryEncodeDate(year, v[1], v[0], dt);
 }
 
-bool TryStrToTime(std::string_view s, TDateTime& dt) {
+bool TryStrToTime(std::string_view s, TDateTime& dt)
+{
     int v[3] = {0, 0, 0}, n;
     if (!ParseNumbers(s, FormatSettings().TimeSeparator, v, n) || n < 2) return false;
     return TryEncodeTime(v[0], v[1], n == 3 ? v[2] : 0, 0, dt);
 }
 
-bool TryStrToDateTime(std::string_view s, TDateTime& dt) {
+bool TryStrToDateTime(std::string_view s, TDateTime& dt)
+{
     AnsiString t = Trim(s);
     size_t sp = t.find(' ');
     if (sp == AnsiString::npos) return TryStrToDate(t, dt);
@@ -289,7 +327,8 @@ bool TryStrToDateTime(std::string_view s, TDateTime& dt) {
 
 namespace platform {
 
-TDateTime SystemClock::Now() const {
+TDateTime SystemClock::Now() const
+{
     using namespace std::chrono;
     auto now = system_clock::now();
     std::time_t t = system_clock::to_time_t(now);
@@ -302,7 +341,8 @@ TDateTime SystemClock::Now() const {
     return d + tm;
 }
 
-std::int64_t SystemClock::MilliTicks() const {
+std::int64_t SystemClock::MilliTicks() const
+{
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
@@ -311,35 +351,52 @@ namespace {
 std::mutex g_manualMutex;
 }
 
-TDateTime ManualClock::Now() const {
+TDateTime ManualClock::Now() const
+{
     std::lock_guard<std::mutex> lock(g_manualMutex);
     return now_;
 }
 
-std::int64_t ManualClock::MilliTicks() const {
+std::int64_t ManualClock::MilliTicks() const
+{
     std::lock_guard<std::mutex> lock(g_manualMutex);
     return ticks_;
 }
 
-void ManualClock::Set(TDateTime dt) {
+void ManualClock::Set(TDateTime dt)
+{
     std::lock_guard<std::mutex> lock(g_manualMutex);
     now_ = dt;
 }
 
-void ManualClock::AdvanceMs(std::int64_t ms) {
+void ManualClock::AdvanceMs(std::int64_t ms)
+{
     std::lock_guard<std::mutex> lock(g_manualMutex);
     ticks_ += ms;
     now_ += double(ms) / MSecsPerDay;
 }
 
-Clock& clock() { return *g_clock.load(); }
-void SetClock(Clock* c) { g_clock.store(c ? c : &g_systemClock); }
+Clock& clock()
+{
+    return *g_clock.load();
+}
+void SetClock(Clock* c)
+{
+    g_clock.store(c ? c : &g_systemClock);
+}
 
 }  // namespace platform
 
-TDateTime Now() { return platform::clock().Now(); }
-TDateTime Date() { return std::trunc(platform::clock().Now()); }
-TDateTime Time() {
+TDateTime Now()
+{
+    return platform::clock().Now();
+}
+TDateTime Date()
+{
+    return std::trunc(platform::clock().Now());
+}
+TDateTime Time()
+{
     TDateTime n = platform::clock().Now();
     return n - std::trunc(n);
 }

@@ -13,7 +13,8 @@
 namespace platform {
 namespace {
 
-int DefaultAnswer(int flags) {
+int DefaultAnswer(int flags)
+{
     switch (flags & MB_TYPEMASK) {
         case MB_OKCANCEL: return (flags & MB_DEFBUTTON2) ? IDCANCEL : IDOK;
         case MB_ABORTRETRYIGNORE: return (flags & MB_DEFBUTTON2) ? IDRETRY : IDABORT;
@@ -26,7 +27,8 @@ int DefaultAnswer(int flags) {
 
 class HeadlessDialogs : public Dialogs {
 public:
-    int MessageBox(const AnsiString& text, const AnsiString& caption, int flags) override {
+    int MessageBox(const AnsiString& text, const AnsiString& caption, int flags) override
+    {
         std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
         return DefaultAnswer(flags);
     }
@@ -38,10 +40,14 @@ HeadlessDialogs g_headless;
 std::atomic<Dialogs*> g_dialogs{&g_headless};
 AnsiString g_title = "NoxControl";
 
-QString Q(const AnsiString& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+QString Q(const AnsiString& s)
+{
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
 
 // "Text (*.txt)|*.txt|All (*.*)|*.*" -> "Text (*.txt);;All (*.*)"
-QStringList QtFilters(const AnsiString& filter) {
+QStringList QtFilters(const AnsiString& filter)
+{
     QStringList out;
     auto parts = SplitString(filter, '|');
     for (size_t i = 0; i + 1 < parts.size(); i += 2) {
@@ -54,13 +60,26 @@ QStringList QtFilters(const AnsiString& filter) {
 }
 }  // namespace
 
-Dialogs& dialogs() { return *g_dialogs.load(); }
-void SetDialogs(Dialogs* d) { g_dialogs.store(d ? d : &g_headless); }
+Dialogs& dialogs()
+{
+    return *g_dialogs.load();
+}
+void SetDialogs(Dialogs* d)
+{
+    g_dialogs.store(d ? d : &g_headless);
+}
 
-AnsiString ApplicationTitle() { return g_title; }
-void SetApplicationTitle(const AnsiString& title) { g_title = title; }
+AnsiString ApplicationTitle()
+{
+    return g_title;
+}
+void SetApplicationTitle(const AnsiString& title)
+{
+    g_title = title;
+}
 
-int QtDialogs::MessageBox(const AnsiString& text, const AnsiString& caption, int flags) {
+int QtDialogs::MessageBox(const AnsiString& text, const AnsiString& caption, int flags)
+{
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(Q(caption));
     box.setText(Q(text));
@@ -103,14 +122,16 @@ int QtDialogs::MessageBox(const AnsiString& text, const AnsiString& caption, int
     return buttons.front().id;
 }
 
-bool QtDialogs::FileDialog(FileDialogRequest& req) {
+bool QtDialogs::FileDialog(FileDialogRequest& req)
+{
     QFileDialog dlg(QApplication::activeWindow(), Q(req.title), Q(req.initialDir));
     dlg.setAcceptMode(req.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dlg.setFileMode(req.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     QStringList filters = QtFilters(req.filter);
     if (!filters.isEmpty()) {
         dlg.setNameFilters(filters);
-        if (req.filterIndex >= 1 && req.filterIndex <= filters.size()) dlg.selectNameFilter(filters[req.filterIndex - 1]);
+        if (req.filterIndex >= 1 && req.filterIndex <= filters.size())
+            dlg.selectNameFilter(filters[req.filterIndex - 1]);
     }
     if (!req.defaultExt.empty()) dlg.setDefaultSuffix(Q(req.defaultExt));
     if (!req.fileName.empty()) dlg.selectFile(Q(req.fileName));
@@ -121,15 +142,17 @@ bool QtDialogs::FileDialog(FileDialogRequest& req) {
     return true;
 }
 
-bool QtDialogs::InputQuery(const AnsiString& caption, const AnsiString& prompt, AnsiString& value) {
+bool QtDialogs::InputQuery(const AnsiString& caption, const AnsiString& prompt, AnsiString& value)
+{
     bool ok = false;
-    QString r = QInputDialog::getText(QApplication::activeWindow(), Q(caption), Q(prompt), QLineEdit::Normal,
-                                      Q(value), &ok);
+    QString r =
+        QInputDialog::getText(QApplication::activeWindow(), Q(caption), Q(prompt), QLineEdit::Normal, Q(value), &ok);
     if (ok) value = r.toStdString();
     return ok;
 }
 
-bool GuardedCall(const std::function<void()>& handler) {
+bool GuardedCall(const std::function<void()>& handler)
+{
     AnsiString message;
     try {
         handler();
@@ -143,8 +166,7 @@ bool GuardedCall(const std::function<void()>& handler) {
     }
     try {
         dialogs().MessageBox(message, ApplicationTitle(), MB_OK | MB_ICONERROR);
-    } catch (...) {
-    }
+    } catch (...) {}
     return false;
 }
 

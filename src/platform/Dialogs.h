@@ -38,7 +38,7 @@ struct FileDialogRequest {
     int filterIndex = 1;
     AnsiString defaultExt;  // without the dot
     AnsiString initialDir;
-    AnsiString fileName;    // proposed name; the chosen one on return
+    AnsiString fileName;  // proposed name; the chosen one on return
     bool overwritePrompt = true;
 };
 

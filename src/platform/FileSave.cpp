@@ -10,27 +10,31 @@
 
 namespace platform {
 namespace {
-std::string DirOf(const std::string& path) {
+std::string DirOf(const std::string& path)
+{
     size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
     if (slash == 0) return "/";
     return path.substr(0, slash);
 }
 
-bool Fail(std::string* error, const std::string& what, int err) {
+bool Fail(std::string* error, const std::string& what, int err)
+{
     if (error) *error = what + ": " + std::strerror(err);
     return false;
 }
 }  // namespace
 
-bool SaveFileAtomic(const std::string& path, std::string_view bytes, std::string* error) {
+bool SaveFileAtomic(const std::string& path, std::string_view bytes, std::string* error)
+{
     if (path.empty()) return Fail(error, "(no file name)", ENOENT);
     std::string tmpl = path + ".tmpXXXXXX";
     int fd = mkstemp(tmpl.data());
     if (fd < 0) return Fail(error, path, errno);
     // Keep the permissions of the file being replaced, or the usual ones for a new file.
     struct stat st {};
-    if (stat(path.c_str(), &st) == 0) fchmod(fd, st.st_mode & 07777);
+    if (stat(path.c_str(), &st) == 0)
+        fchmod(fd, st.st_mode & 07777);
     else {
         mode_t mask = umask(0);
         umask(mask);

@@ -18,7 +18,8 @@ struct Decimal {
     bool negative = false;
 };
 
-Decimal ToDecimal(double value, int significant) {
+Decimal ToDecimal(double value, int significant)
+{
     Decimal d;
     d.negative = std::signbit(value) && value != 0.0;
     double a = std::fabs(value);
@@ -41,13 +42,15 @@ Decimal ToDecimal(double value, int significant) {
     return d;
 }
 
-void StripTrailingZeros(AnsiString& digits) {
+void StripTrailingZeros(AnsiString& digits)
+{
     while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
 }
 
 // Rounds the digit string half away from zero so that `keep` digits remain (keep may be
 // 0 or negative: the value then rounds to 0 or to one unit at the first place).
-void RoundDigits(Decimal& d, int keep) {
+void RoundDigits(Decimal& d, int keep)
+{
     if (keep >= int(d.digits.size())) return;
     if (keep < 0) {
         d.digits = "0";
@@ -76,7 +79,10 @@ void RoundDigits(Decimal& d, int keep) {
     }
 }
 
-bool IsZeroDigits(const AnsiString& digits) { return digits.find_first_not_of('0') == AnsiString::npos; }
+bool IsZeroDigits(const AnsiString& digits)
+{
+    return digits.find_first_not_of('0') == AnsiString::npos;
+}
 
 struct PictureSection {
     AnsiString prefix, suffix;  // literal text around the number
@@ -89,7 +95,8 @@ struct PictureSection {
     int expMin = 0;
 };
 
-PictureSection ParseSection(std::string_view f) {
+PictureSection ParseSection(std::string_view f)
+{
     PictureSection p;
     bool inNumber = false, afterNumber = false, afterPoint = false;
     for (size_t i = 0; i < f.size(); ++i) {
@@ -142,7 +149,8 @@ PictureSection ParseSection(std::string_view f) {
     return p;
 }
 
-AnsiString GroupThousands(const AnsiString& intPart, char sep) {
+AnsiString GroupThousands(const AnsiString& intPart, char sep)
+{
     if (sep == '\0' || intPart.size() <= 3) return intPart;
     AnsiString r;
     int n = int(intPart.size());
@@ -153,7 +161,8 @@ AnsiString GroupThousands(const AnsiString& intPart, char sep) {
     return r;
 }
 
-AnsiString FormatSection(const PictureSection& p, double value, const TFormatSettings& fs) {
+AnsiString FormatSection(const PictureSection& p, double value, const TFormatSettings& fs)
+{
     AnsiString body;
     double a = std::fabs(value);
     if (p.scientific) {
@@ -172,8 +181,10 @@ AnsiString FormatSection(const PictureSection& p, double value, const TFormatSet
         AnsiString es = std::to_string(std::abs(exp));
         while (int(es.size()) < p.expMin) es.insert(es.begin(), '0');
         body += "E";
-        if (exp < 0) body += "-";
-        else if (p.expPlus) body += "+";
+        if (exp < 0)
+            body += "-";
+        else if (p.expPlus)
+            body += "+";
         body += es;
         return body;
     }
@@ -203,7 +214,8 @@ AnsiString FormatSection(const PictureSection& p, double value, const TFormatSet
     return body;
 }
 
-bool RoundsToZero(const PictureSection& p, double value) {
+bool RoundsToZero(const PictureSection& p, double value)
+{
     if (value == 0.0) return true;
     if (p.scientific) return false;
     Decimal d = ToDecimal(std::fabs(value), 17);
@@ -212,12 +224,22 @@ bool RoundsToZero(const PictureSection& p, double value) {
 }
 }  // namespace
 
-TFormatSettings& FormatSettings() { return g_settings; }
-void ResetFormatSettings() { g_settings = TFormatSettings(); }
+TFormatSettings& FormatSettings()
+{
+    return g_settings;
+}
+void ResetFormatSettings()
+{
+    g_settings = TFormatSettings();
+}
 
-AnsiString FloatToStr(double value) { return FloatToStr(value, g_settings); }
+AnsiString FloatToStr(double value)
+{
+    return FloatToStr(value, g_settings);
+}
 
-AnsiString FloatToStr(double value, const TFormatSettings& fs) {
+AnsiString FloatToStr(double value, const TFormatSettings& fs)
+{
     if (std::isnan(value)) return "NAN";
     if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
     if (value == 0.0) return "0";
@@ -243,9 +265,13 @@ AnsiString FloatToStr(double value, const TFormatSettings& fs) {
     return r;
 }
 
-AnsiString FormatFloat(std::string_view format, double value) { return FormatFloat(format, value, g_settings); }
+AnsiString FormatFloat(std::string_view format, double value)
+{
+    return FormatFloat(format, value, g_settings);
+}
 
-AnsiString FormatFloat(std::string_view format, double value, const TFormatSettings& fs) {
+AnsiString FormatFloat(std::string_view format, double value, const TFormatSettings& fs)
+{
     if (std::isnan(value)) return "NAN";
     if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
     std::vector<std::string_view> sections;
@@ -284,9 +310,13 @@ AnsiString FormatFloat(std::string_view format, double value, const TFormatSetti
     return pos.prefix + FormatSection(pos, value, fs) + pos.suffix;
 }
 
-bool TryStrToFloat(std::string_view s, double& value) { return TryStrToFloat(s, value, g_settings); }
+bool TryStrToFloat(std::string_view s, double& value)
+{
+    return TryStrToFloat(s, value, g_settings);
+}
 
-bool TryStrToFloat(std::string_view s, double& value, const TFormatSettings& fs) {
+bool TryStrToFloat(std::string_view s, double& value, const TFormatSettings& fs)
+{
     AnsiString t = Trim(s);
     AnsiString norm;
     size_t i = 0, n = t.size();
@@ -334,13 +364,15 @@ bool TryStrToFloat(std::string_view s, double& value, const TFormatSettings& fs)
     return true;
 }
 
-double StrToFloat(std::string_view s) {
+double StrToFloat(std::string_view s)
+{
     double v = 0;
     if (!TryStrToFloat(s, v)) throw EConvertError("'" + AnsiString(s) + "' is not a valid floating point value");
     return v;
 }
 
-double StrToFloatDef(std::string_view s, double def) {
+double StrToFloatDef(std::string_view s, double def)
+{
     double v = 0;
     return TryStrToFloat(s, v) ? v : def;
 }

@@ -1,17 +1,18 @@
 #include "platform/GraphicsObjects.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <algorithm>
 #include <atomic>
 #include <climits>
-#include <QFontMetricsF>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/Round.h"
 #include "platform/TBitmap.h"
 
-int MulDiv(int a, int b, int c) {
+int MulDiv(int a, int b, int c)
+{
     if (c == 0) return 0;
     const long long p = static_cast<long long>(a) * b;
     const long long half = std::llabs(c) / 2;
@@ -21,7 +22,8 @@ int MulDiv(int a, int b, int c) {
 }
 
 namespace {
-std::uint64_t NextSerial() {
+std::uint64_t NextSerial()
+{
     static std::atomic<std::uint64_t> serial{0};
     return ++serial;
 }
@@ -29,12 +31,14 @@ std::uint64_t NextSerial() {
 
 TGraphicsObject::TGraphicsObject(QObject* parent) : TPersistent(parent), FSerial(NextSerial()) {}
 
-void TGraphicsObject::Changed() {
+void TGraphicsObject::Changed()
+{
     FSerial = NextSerial();
     if (OnChange) OnChange(this);
 }
 
-TPenHandle ExtCreatePen(unsigned style, int width, TColor color) {
+TPenHandle ExtCreatePen(unsigned style, int width, TColor color)
+{
     TPenHandle h;
     h.Style = style;
     h.Width = (style & PS_TYPE_MASK) == PS_GEOMETRIC ? std::max(width, 0) : 1;
@@ -46,7 +50,8 @@ TPenHandle ExtCreatePen(unsigned style, int width, TColor color) {
 
 TPen::TPen(QObject* parent) : TGraphicsObject(parent) {}
 
-void TPen::Assign(TPersistent* Source) {
+void TPen::Assign(TPersistent* Source)
+{
     if (auto* p = qobject_cast<TPen*>(Source)) {
         const bool same = FColor == p->FColor && FMode == p->FMode && FStyle == p->FStyle && FWidth == p->FWidth &&
                           FHasHandle == p->FHasHandle && (!FHasHandle || FHandle == p->FHandle);
@@ -62,29 +67,36 @@ void TPen::Assign(TPersistent* Source) {
     TGraphicsObject::Assign(Source);
 }
 
-void TPen::DropHandle() { FHasHandle = false; }
+void TPen::DropHandle()
+{
+    FHasHandle = false;
+}
 
-void TPen::SetColor(TColor value) {
+void TPen::SetColor(TColor value)
+{
     if (value == FColor) return;
     FColor = value;
     DropHandle();
     Changed();
 }
 
-void TPen::SetMode(TPenMode value) {
+void TPen::SetMode(TPenMode value)
+{
     if (value == FMode) return;
     FMode = value;
     Changed();
 }
 
-void TPen::SetStyle(TPenStyle value) {
+void TPen::SetStyle(TPenStyle value)
+{
     if (value == FStyle) return;
     FStyle = value;
     DropHandle();
     Changed();
 }
 
-void TPen::SetWidth(int value) {
+void TPen::SetWidth(int value)
+{
     if (value < 0) value = 0;
     if (value == FWidth) return;
     FWidth = value;
@@ -92,7 +104,8 @@ void TPen::SetWidth(int value) {
     Changed();
 }
 
-void TPen::SetHandle(const TPenHandle& handle) {
+void TPen::SetHandle(const TPenHandle& handle)
+{
     FHasHandle = true;
     FHandle = handle;
     Changed();
@@ -102,7 +115,8 @@ void TPen::SetHandle(const TPenHandle& handle) {
 
 TBrush::TBrush(QObject* parent) : TGraphicsObject(parent) {}
 
-void TBrush::Assign(TPersistent* Source) {
+void TBrush::Assign(TPersistent* Source)
+{
     if (auto* b = qobject_cast<TBrush*>(Source)) {
         const bool same = FColor == b->FColor && FStyle == b->FStyle && FBitmap == b->FBitmap;
         FColor = b->FColor;
@@ -114,7 +128,8 @@ void TBrush::Assign(TPersistent* Source) {
     TGraphicsObject::Assign(Source);
 }
 
-void TBrush::SetColor(TColor value) {
+void TBrush::SetColor(TColor value)
+{
     if (value == FColor) return;
     FColor = value;
     // Choosing a colour for a clear brush makes it solid, as the class library does.
@@ -122,13 +137,15 @@ void TBrush::SetColor(TColor value) {
     Changed();
 }
 
-void TBrush::SetStyle(TBrushStyle value) {
+void TBrush::SetStyle(TBrushStyle value)
+{
     if (value == FStyle) return;
     FStyle = value;
     Changed();
 }
 
-void TBrush::SetBitmap(TBitmap* value) {
+void TBrush::SetBitmap(TBitmap* value)
+{
     if (value == FBitmap) return;
     FBitmap = value;
     Changed();
@@ -138,7 +155,8 @@ void TBrush::SetBitmap(TBitmap* value) {
 
 TFont::TFont(QObject* parent) : TGraphicsObject(parent) {}
 
-void TFont::Assign(TPersistent* Source) {
+void TFont::Assign(TPersistent* Source)
+{
     if (auto* f = qobject_cast<TFont*>(Source)) {
         FCharset = f->FCharset;
         FColor = f->FColor;
@@ -156,59 +174,74 @@ void TFont::Assign(TPersistent* Source) {
     TGraphicsObject::Assign(Source);
 }
 
-void TFont::SetCharset(int value) {
+void TFont::SetCharset(int value)
+{
     if (value == FCharset) return;
     FCharset = value;
     Changed();
 }
 
-void TFont::SetColor(TColor value) {
+void TFont::SetColor(TColor value)
+{
     if (value == FColor) return;
     FColor = value;
     Changed();
 }
 
-void TFont::SetHeight(int value) {
+void TFont::SetHeight(int value)
+{
     if (value == FHeight) return;
     FHeight = value;
     Changed();
 }
 
-void TFont::SetName(const AnsiString& value) {
+void TFont::SetName(const AnsiString& value)
+{
     if (value.empty() || value == FName) return;
     FName = value;
     Changed();
 }
 
-void TFont::SetPitch(TFontPitch value) {
+void TFont::SetPitch(TFontPitch value)
+{
     if (value == FPitch) return;
     FPitch = value;
     Changed();
 }
 
-int TFont::GetSize() const { return -MulDiv(FHeight, 72, PixelsPerInch); }
+int TFont::GetSize() const
+{
+    return -MulDiv(FHeight, 72, PixelsPerInch);
+}
 
-void TFont::SetSize(int value) { SetHeight(-MulDiv(value, PixelsPerInch, 72)); }
+void TFont::SetSize(int value)
+{
+    SetHeight(-MulDiv(value, PixelsPerInch, 72));
+}
 
-void TFont::SetStyle(TFontStyles value) {
+void TFont::SetStyle(TFontStyles value)
+{
     if (value == FStyle) return;
     FStyle = value;
     Changed();
 }
 
-void TFont::SetOrientation(int value) {
+void TFont::SetOrientation(int value)
+{
     if (value == FOrientation) return;
     FOrientation = value;
     Changed();
 }
 
-void TFont::SetQuality(TFontQuality value) {
+void TFont::SetQuality(TFontQuality value)
+{
     if (value == FQuality) return;
     FQuality = value;
     Changed();
 }
 
-QFont TFont::ToQFont() const {
+QFont TFont::ToQFont() const
+{
     QFont f(QString::fromStdString(FName));
     f.setBold(FStyle.testFlag(fsBold));
     f.setItalic(FStyle.testFlag(fsItalic));
@@ -232,7 +265,8 @@ QFont TFont::ToQFont() const {
     return f;
 }
 
-bool TPen::IsPropertyStored(const char* Name) const {
+bool TPen::IsPropertyStored(const char* Name) const
+{
     if (std::strcmp(Name, "Color") == 0) return IsColorStored();
     if (std::strcmp(Name, "Mode") == 0) return IsModeStored();
     if (std::strcmp(Name, "Style") == 0) return IsStyleStored();
@@ -240,13 +274,15 @@ bool TPen::IsPropertyStored(const char* Name) const {
     return TGraphicsObject::IsPropertyStored(Name);
 }
 
-bool TBrush::IsPropertyStored(const char* Name) const {
+bool TBrush::IsPropertyStored(const char* Name) const
+{
     if (std::strcmp(Name, "Color") == 0) return IsColorStored();
     if (std::strcmp(Name, "Style") == 0) return IsStyleStored();
     return TGraphicsObject::IsPropertyStored(Name);
 }
 
-bool TFont::IsPropertyStored(const char* Name) const {
+bool TFont::IsPropertyStored(const char* Name) const
+{
     if (std::strcmp(Name, "Charset") == 0) return IsCharsetStored();
     if (std::strcmp(Name, "Color") == 0) return IsColorStored();
     if (std::strcmp(Name, "Height") == 0) return IsHeightStored();

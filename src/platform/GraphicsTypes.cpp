@@ -41,24 +41,36 @@ constexpr std::array<TColor, 31> kSystemColors = {
 };
 }  // namespace
 
-TColor ColorToRGB(TColor color) {
+TColor ColorToRGB(TColor color)
+{
     if (color >= 0) return color;
     const unsigned index = unsigned(color) & 0xFFu;
     return index < kSystemColors.size() ? kSystemColors[index] : clBlack;
 }
 
-std::uint32_t TColorToQRgb(TColor color) {
+std::uint32_t TColorToQRgb(TColor color)
+{
     const TColor c = ColorToRGB(color);
     return 0xFF000000u | (unsigned(GetRValue(c)) << 16) | (unsigned(GetGValue(c)) << 8) | unsigned(GetBValue(c));
 }
 
-TColor QRgbToTColor(std::uint32_t rgb) { return RGB(int((rgb >> 16) & 0xFF), int((rgb >> 8) & 0xFF), int(rgb & 0xFF)); }
+TColor QRgbToTColor(std::uint32_t rgb)
+{
+    return RGB(int((rgb >> 16) & 0xFF), int((rgb >> 8) & 0xFF), int(rgb & 0xFF));
+}
 
-QColor TColorToQColor(TColor color) { return QColor::fromRgb(TColorToQRgb(color)); }
+QColor TColorToQColor(TColor color)
+{
+    return QColor::fromRgb(TColorToQRgb(color));
+}
 
-TColor QColorToTColor(const QColor& color) { return RGB(color.red(), color.green(), color.blue()); }
+TColor QColorToTColor(const QColor& color)
+{
+    return RGB(color.red(), color.green(), color.blue());
+}
 
-bool IntersectRect(TRect& Result, const TRect& a, const TRect& b) {
+bool IntersectRect(TRect& Result, const TRect& a, const TRect& b)
+{
     Result = TRect(std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
                    std::min(a.Bottom, b.Bottom));
     if (Result.IsEmpty()) {
@@ -68,25 +80,28 @@ bool IntersectRect(TRect& Result, const TRect& a, const TRect& b) {
     return true;
 }
 
-void OffsetRect(TRect& r, int dx, int dy) {
+void OffsetRect(TRect& r, int dx, int dy)
+{
     r.Left += dx;
     r.Right += dx;
     r.Top += dy;
     r.Bottom += dy;
 }
 
-void InflateRect(TRect& r, int dx, int dy) {
+void InflateRect(TRect& r, int dx, int dy)
+{
     r.Left -= dx;
     r.Right += dx;
     r.Top -= dy;
     r.Bottom += dy;
 }
 
-int PenModeToROP2(TPenMode mode) {
-    static constexpr int kRop[] = {R2_BLACK,       R2_WHITE,       R2_NOP,        R2_NOT,
-                                   R2_COPYPEN,     R2_NOTCOPYPEN,  R2_MERGEPENNOT, R2_MASKPENNOT,
-                                   R2_MERGENOTPEN, R2_MASKNOTPEN,  R2_MERGEPEN,   R2_NOTMERGEPEN,
-                                   R2_MASKPEN,     R2_NOTMASKPEN,  R2_XORPEN,     R2_NOTXORPEN};
+int PenModeToROP2(TPenMode mode)
+{
+    static constexpr int kRop[] = {R2_BLACK,       R2_WHITE,      R2_NOP,         R2_NOT,
+                                   R2_COPYPEN,     R2_NOTCOPYPEN, R2_MERGEPENNOT, R2_MASKPENNOT,
+                                   R2_MERGENOTPEN, R2_MASKNOTPEN, R2_MERGEPEN,    R2_NOTMERGEPEN,
+                                   R2_MASKPEN,     R2_NOTMASKPEN, R2_XORPEN,      R2_NOTXORPEN};
     const int i = int(mode);
     return (i >= 0 && i < 16) ? kRop[i] : R2_COPYPEN;
 }

@@ -39,7 +39,10 @@ constexpr TColor clDefault = 0x20000000;
 
 // System colours: the high bit plus the index into the system colour table.
 constexpr TColor clSystemColor = static_cast<TColor>(0x80000000u);
-constexpr TColor SystemColor(int index) { return static_cast<TColor>(0x80000000u | unsigned(index)); }
+constexpr TColor SystemColor(int index)
+{
+    return static_cast<TColor>(0x80000000u | unsigned(index));
+}
 constexpr TColor clScrollBar = SystemColor(0);
 constexpr TColor clBackground = SystemColor(1);
 constexpr TColor clActiveCaption = SystemColor(2);
@@ -71,12 +74,22 @@ constexpr TColor clGradientInactiveCaption = SystemColor(28);
 constexpr TColor clMenuHighlight = SystemColor(29);
 constexpr TColor clMenuBar = SystemColor(30);
 
-constexpr TColor RGB(int r, int g, int b) {
+constexpr TColor RGB(int r, int g, int b)
+{
     return TColor((unsigned(r) & 0xFF) | ((unsigned(g) & 0xFF) << 8) | ((unsigned(b) & 0xFF) << 16));
 }
-constexpr int GetRValue(TColor c) { return int(unsigned(c) & 0xFF); }
-constexpr int GetGValue(TColor c) { return int((unsigned(c) >> 8) & 0xFF); }
-constexpr int GetBValue(TColor c) { return int((unsigned(c) >> 16) & 0xFF); }
+constexpr int GetRValue(TColor c)
+{
+    return int(unsigned(c) & 0xFF);
+}
+constexpr int GetGValue(TColor c)
+{
+    return int((unsigned(c) >> 8) & 0xFF);
+}
+constexpr int GetBValue(TColor c)
+{
+    return int((unsigned(c) >> 16) & 0xFF);
+}
 
 // Resolves a system colour from the fixed table (an index outside it gives black); every
 // other value is returned unchanged.
@@ -121,9 +134,18 @@ struct TRect {
     friend constexpr bool operator==(const TRect&, const TRect&) = default;
 };
 
-constexpr TPoint Point(int x, int y) { return {x, y}; }
-constexpr TRect Rect(int l, int t, int r, int b) { return {l, t, r, b}; }
-constexpr TRect Bounds(int l, int t, int w, int h) { return {l, t, l + w, t + h}; }
+constexpr TPoint Point(int x, int y)
+{
+    return {x, y};
+}
+constexpr TRect Rect(int l, int t, int r, int b)
+{
+    return {l, t, r, b};
+}
+constexpr TRect Bounds(int l, int t, int w, int h)
+{
+    return {l, t, l + w, t + h};
+}
 // The two rectangles' overlap; false (and an empty Result) when they do not overlap.
 bool IntersectRect(TRect& Result, const TRect& a, const TRect& b);
 void OffsetRect(TRect& r, int dx, int dy);
@@ -140,8 +162,22 @@ Q_ENUM_NS(TPenStyle)
 // The sixteen mix modes, in the order of the platform's raster operations R2_BLACK (1) ..
 // R2_WHITE (16) as the class library orders them.
 enum TPenMode {
-    pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
-    pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor
+    pmBlack,
+    pmWhite,
+    pmNop,
+    pmNot,
+    pmCopy,
+    pmNotCopy,
+    pmMergePenNot,
+    pmMaskPenNot,
+    pmMergeNotPen,
+    pmMaskNotPen,
+    pmMerge,
+    pmNotMerge,
+    pmMask,
+    pmNotMask,
+    pmXor,
+    pmNotXor
 };
 Q_ENUM_NS(TPenMode)
 
@@ -183,9 +219,22 @@ using enum gfx::TPixelFormat;
 
 // Raster operation codes of the mix mode (R2_BLACK = 1 .. R2_WHITE = 16).
 enum : int {
-    R2_BLACK = 1, R2_NOTMERGEPEN, R2_MASKNOTPEN, R2_NOTCOPYPEN, R2_MASKPENNOT, R2_NOT, R2_XORPEN,
-    R2_NOTMASKPEN, R2_MASKPEN, R2_NOTXORPEN, R2_NOP, R2_MERGENOTPEN, R2_COPYPEN, R2_MERGEPENNOT,
-    R2_MERGEPEN, R2_WHITE
+    R2_BLACK = 1,
+    R2_NOTMERGEPEN,
+    R2_MASKNOTPEN,
+    R2_NOTCOPYPEN,
+    R2_MASKPENNOT,
+    R2_NOT,
+    R2_XORPEN,
+    R2_NOTMASKPEN,
+    R2_MASKPEN,
+    R2_NOTXORPEN,
+    R2_NOP,
+    R2_MERGENOTPEN,
+    R2_COPYPEN,
+    R2_MERGEPENNOT,
+    R2_MERGEPEN,
+    R2_WHITE
 };
 // The raster operation of a pen mode.
 int PenModeToROP2(TPenMode mode);
@@ -193,11 +242,27 @@ int PenModeToROP2(TPenMode mode);
 // Pen description of the platform's extended pens: a style code with end-cap, join and
 // type flags.
 enum : unsigned {
-    PS_SOLID = 0, PS_DASH = 1, PS_DOT = 2, PS_DASHDOT = 3, PS_DASHDOTDOT = 4, PS_NULL = 5,
-    PS_INSIDEFRAME = 6, PS_USERSTYLE = 7, PS_ALTERNATE = 8, PS_STYLE_MASK = 0x0F,
-    PS_ENDCAP_ROUND = 0x000, PS_ENDCAP_SQUARE = 0x100, PS_ENDCAP_FLAT = 0x200, PS_ENDCAP_MASK = 0xF00,
-    PS_JOIN_ROUND = 0x0000, PS_JOIN_BEVEL = 0x1000, PS_JOIN_MITER = 0x2000, PS_JOIN_MASK = 0xF000,
-    PS_COSMETIC = 0x00000, PS_GEOMETRIC = 0x10000, PS_TYPE_MASK = 0xF0000
+    PS_SOLID = 0,
+    PS_DASH = 1,
+    PS_DOT = 2,
+    PS_DASHDOT = 3,
+    PS_DASHDOTDOT = 4,
+    PS_NULL = 5,
+    PS_INSIDEFRAME = 6,
+    PS_USERSTYLE = 7,
+    PS_ALTERNATE = 8,
+    PS_STYLE_MASK = 0x0F,
+    PS_ENDCAP_ROUND = 0x000,
+    PS_ENDCAP_SQUARE = 0x100,
+    PS_ENDCAP_FLAT = 0x200,
+    PS_ENDCAP_MASK = 0xF00,
+    PS_JOIN_ROUND = 0x0000,
+    PS_JOIN_BEVEL = 0x1000,
+    PS_JOIN_MITER = 0x2000,
+    PS_JOIN_MASK = 0xF000,
+    PS_COSMETIC = 0x00000,
+    PS_GEOMETRIC = 0x10000,
+    PS_TYPE_MASK = 0xF0000
 };
 
 // Background modes of text, hatches and styled lines.
@@ -205,8 +270,14 @@ enum : int { TRANSPARENT = 1, OPAQUE = 2 };
 
 // Text alignment flags.
 enum : unsigned {
-    TA_NOUPDATECP = 0, TA_UPDATECP = 1, TA_LEFT = 0, TA_RIGHT = 2, TA_CENTER = 6,
-    TA_TOP = 0, TA_BOTTOM = 8, TA_BASELINE = 24
+    TA_NOUPDATECP = 0,
+    TA_UPDATECP = 1,
+    TA_LEFT = 0,
+    TA_RIGHT = 2,
+    TA_CENTER = 6,
+    TA_TOP = 0,
+    TA_BOTTOM = 8,
+    TA_BASELINE = 24
 };
 
 // Mapping modes.

@@ -15,19 +15,19 @@ TShiftState ShiftStateOf(Qt::KeyboardModifiers Modifiers, Qt::MouseButtons Butto
 bool MouseButtonOf(Qt::MouseButton Button, TMouseButton& Result)
 {
     switch (Button) {
-    case Qt::LeftButton: Result = mbLeft; return true;
-    case Qt::RightButton: Result = mbRight; return true;
-    case Qt::MiddleButton: Result = mbMiddle; return true;
-    default: return false;
+        case Qt::LeftButton: Result = mbLeft; return true;
+        case Qt::RightButton: Result = mbRight; return true;
+        case Qt::MiddleButton: Result = mbMiddle; return true;
+        default: return false;
     }
 }
 
 Qt::CursorShape CursorToQt(TCursor Cursor)
 {
     switch (Cursor) {
-    case crCross: return Qt::CrossCursor;
-    case crHandPoint: return Qt::PointingHandCursor;
-    case crSizeAll: return Qt::SizeAllCursor;
-    default: return Qt::ArrowCursor;
+        case crCross: return Qt::CrossCursor;
+        case crHandPoint: return Qt::PointingHandCursor;
+        case crSizeAll: return Qt::SizeAllCursor;
+        default: return Qt::ArrowCursor;
     }
 }

@@ -27,8 +27,8 @@ namespace {
 // with BOTHER. Its header cannot be included together with <termios.h>, so the structure
 // and request numbers are declared here as the kernel defines them for the architectures
 // that share the generic terminal layout.
-#if defined(__x86_64__) || defined(__i386__) || defined(__aarch64__) || defined(__arm__) || \
-    defined(__riscv) || defined(__loongarch__) || defined(__s390__)
+#if defined(__x86_64__) || defined(__i386__) || defined(__aarch64__) || defined(__arm__) || defined(__riscv) || \
+    defined(__loongarch__) || defined(__s390__)
 #define NOX_HAVE_TERMIOS2 1
 struct KernelTermios2 {
     tcflag_t c_iflag;
@@ -52,53 +52,60 @@ constexpr int kIBSHIFT = 16;
 constexpr unsigned kPtySlaveMajorFirst = 136;
 constexpr unsigned kPtySlaveMajorLast = 143;
 
-speed_t StandardSpeed(int baud) {
+speed_t StandardSpeed(int baud)
+{
     switch (baud) {
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    default: return 0;
+        case 1200: return B1200;
+        case 2400: return B2400;
+        case 4800: return B4800;
+        case 9600: return B9600;
+        case 19200: return B19200;
+        case 38400: return B38400;
+        default: return 0;
     }
 }
 
-int SpeedToBaud(speed_t s) {
+int SpeedToBaud(speed_t s)
+{
     switch (s) {
-    case B1200: return 1200;
-    case B2400: return 2400;
-    case B4800: return 4800;
-    case B9600: return 9600;
-    case B19200: return 19200;
-    case B38400: return 38400;
-    default: return 0;
+        case B1200: return 1200;
+        case B2400: return 2400;
+        case B4800: return 4800;
+        case B9600: return 9600;
+        case B19200: return 19200;
+        case B38400: return 38400;
+        default: return 0;
     }
 }
 
-std::string ErrnoText(int e) { return std::strerror(e); }
+std::string ErrnoText(int e)
+{
+    return std::strerror(e);
+}
 
-bool IsPseudoTerminal(int fd) {
+bool IsPseudoTerminal(int fd)
+{
     struct stat st {};
     if (fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode)) return false;
     unsigned mj = major(st.st_rdev);
     return mj >= kPtySlaveMajorFirst && mj <= kPtySlaveMajorLast;
 }
 
-tcflag_t LineBits(const SerialSettings& s) {
+tcflag_t LineBits(const SerialSettings& s)
+{
     tcflag_t c = 0;
     switch (s.dataBits) {
-    case 5: c |= CS5; break;
-    case 6: c |= CS6; break;
-    case 7: c |= CS7; break;
-    default: c |= CS8; break;
+        case 5: c |= CS5; break;
+        case 6: c |= CS6; break;
+        case 7: c |= CS7; break;
+        default: c |= CS8; break;
     }
     switch (s.parity) {
-    case SerialParity::None: break;
-    case SerialParity::Odd: c |= PARENB | PARODD; break;
-    case SerialParity::Even: c |= PARENB; break;
-    case SerialParity::Mark: c |= PARENB | PARODD | CMSPAR; break;
-    case SerialParity::Space: c |= PARENB | CMSPAR; break;
+        case SerialParity::None: break;
+        case SerialParity::Odd: c |= PARENB | PARODD; break;
+        case SerialParity::Even: c |= PARENB; break;
+        case SerialParity::Mark: c |= PARENB | PARODD | CMSPAR; break;
+        case SerialParity::Space: c |= PARENB | CMSPAR; break;
     }
     // With 5 data bits a UART sends 1.5 stop bits when two are asked for.
     if (s.stopBits != SerialStopBits::One) c |= CSTOPB;
@@ -108,18 +115,20 @@ tcflag_t LineBits(const SerialSettings& s) {
 constexpr tcflag_t kLineMask = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS;
 
 // The rate the driver reports, 0 when it cannot be read.
-int CurrentBaud(int fd) {
+int CurrentBaud(int fd)
+{
 #if NOX_HAVE_TERMIOS2
-    KernelTermios2 t2 {};
+    KernelTermios2 t2{};
     if (ioctl(fd, kTCGETS2, &t2) == 0 && t2.c_ospeed != 0) return static_cast<int>(t2.c_ospeed);
 #endif
-    termios t {};
+    termios t{};
     if (tcgetattr(fd, &t) != 0) return 0;
     return SpeedToBaud(cfgetospeed(&t));
 }
 
 // Natural order: digits compare by value, so ttyS2 comes before ttyS10.
-bool NaturalLess(const std::string& a, const std::string& b) {
+bool NaturalLess(const std::string& a, const std::string& b)
+{
     std::size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
         bool da = a[i] >= '0' && a[i] <= '9', db = b[j] >= '0' && b[j] <= '9';
@@ -143,7 +152,8 @@ bool NaturalLess(const std::string& a, const std::string& b) {
     return a.size() - i < b.size() - j;
 }
 
-std::vector<std::string> DirEntries(const std::string& dir, const std::string& prefix) {
+std::vector<std::string> DirEntries(const std::string& dir, const std::string& prefix)
+{
     std::vector<std::string> names;
     if (DIR* d = opendir(dir.c_str())) {
         while (dirent* e = readdir(d)) {
@@ -162,7 +172,8 @@ std::vector<std::string> DirEntries(const std::string& dir, const std::string& p
 // Whether a /dev/ttyS* node has a UART behind it. Most machines create many of them; the
 // serial core tells the type in sysfs (0 = unknown = no port), else the driver answers
 // TIOCGSERIAL. When neither can be asked the node is listed: opening it explains the rest.
-bool IsRealUart(const std::string& devPath, const std::string& sysTtyDir, const std::string& name) {
+bool IsRealUart(const std::string& devPath, const std::string& sysTtyDir, const std::string& name)
+{
     std::ifstream f(sysTtyDir + "/" + name + "/type");
     std::string type;
     if (f && std::getline(f, type)) {
@@ -171,7 +182,7 @@ bool IsRealUart(const std::string& devPath, const std::string& sysTtyDir, const 
     }
     int fd = ::open(devPath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return errno == EACCES || errno == EPERM || errno == EBUSY;
-    serial_struct ss {};
+    serial_struct ss{};
     bool real = true;
     if (ioctl(fd, TIOCGSERIAL, &ss) == 0) real = ss.type != PORT_UNKNOWN;
     ::close(fd);
@@ -180,66 +191,70 @@ bool IsRealUart(const std::string& devPath, const std::string& sysTtyDir, const 
 
 }  // namespace
 
-SerialPort::~SerialPort() { Close(); }
+SerialPort::~SerialPort()
+{
+    Close();
+}
 
-bool SerialPort::Fail(SerialError e, std::string text) {
+bool SerialPort::Fail(SerialError e, std::string text)
+{
     error_ = e;
     errorText_ = std::move(text);
     return false;
 }
 
-std::string SerialPort::ValidateSettings(const SerialSettings& s) {
+std::string SerialPort::ValidateSettings(const SerialSettings& s)
+{
     bool baudOk = StandardSpeed(s.baudRate) != 0 && s.baudRate <= 19200;
     if (s.baudRate == 14400) baudOk = NOX_HAVE_TERMIOS2 != 0;
     if (!baudOk || s.baudRate < 1200) return "Baud rate " + std::to_string(s.baudRate) + " is not supported.";
-    if (s.dataBits < 5 || s.dataBits > 8)
-        return std::to_string(s.dataBits) + " data bits are not supported (5 to 8).";
+    if (s.dataBits < 5 || s.dataBits > 8) return std::to_string(s.dataBits) + " data bits are not supported (5 to 8).";
     switch (s.parity) {
-    case SerialParity::None: case SerialParity::Odd: case SerialParity::Even:
-    case SerialParity::Mark: case SerialParity::Space: break;
-    default: return "Unknown parity.";
+        case SerialParity::None:
+        case SerialParity::Odd:
+        case SerialParity::Even:
+        case SerialParity::Mark:
+        case SerialParity::Space: break;
+        default: return "Unknown parity.";
     }
     switch (s.stopBits) {
-    case SerialStopBits::One: break;
-    case SerialStopBits::OneAndHalf:
-        if (s.dataBits != 5) return "1.5 stop bits are only possible with 5 data bits.";
-        break;
-    case SerialStopBits::Two:
-        if (s.dataBits == 5) return "2 stop bits are not possible with 5 data bits (use 1.5).";
-        break;
-    default: return "Unknown number of stop bits.";
+        case SerialStopBits::One: break;
+        case SerialStopBits::OneAndHalf:
+            if (s.dataBits != 5) return "1.5 stop bits are only possible with 5 data bits.";
+            break;
+        case SerialStopBits::Two:
+            if (s.dataBits == 5) return "2 stop bits are not possible with 5 data bits (use 1.5).";
+            break;
+        default: return "Unknown number of stop bits.";
     }
     return {};
 }
 
-bool SerialPort::Open(const std::string& path, const SerialSettings& settings) {
+bool SerialPort::Open(const std::string& path, const SerialSettings& settings)
+{
     Close();
     error_ = SerialError::None;
     errorText_.clear();
     path_ = path;
-    if (std::string why = ValidateSettings(settings); !why.empty())
-        return Fail(SerialError::InvalidSettings, why);
+    if (std::string why = ValidateSettings(settings); !why.empty()) return Fail(SerialError::InvalidSettings, why);
     if (path.empty()) return Fail(SerialError::NotFound, "No serial port was chosen.");
 
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         int e = errno;
         switch (e) {
-        case ENOENT: case ENOTDIR:
-            return Fail(SerialError::NotFound, "Serial port " + path + " does not exist.");
-        case ENXIO: case ENODEV:
-            return Fail(SerialError::NotFound, "Serial port " + path + " has no device behind it.");
-        case EISDIR:
-            return Fail(SerialError::NotSerial, path + " is not a serial device.");
-        case EBUSY:
-            return Fail(SerialError::Busy, "Serial port " + path + " is in use by another program.");
-        case EACCES: case EPERM:
-            return Fail(SerialError::NoPermission,
-                        "No permission to open serial port " + path +
-                            ". The user must be a member of the 'dialout' group "
-                            "(sudo usermod -aG dialout $USER, then log in again).");
-        default:
-            return Fail(SerialError::IoError, "Serial port " + path + " cannot be opened: " + ErrnoText(e));
+            case ENOENT:
+            case ENOTDIR: return Fail(SerialError::NotFound, "Serial port " + path + " does not exist.");
+            case ENXIO:
+            case ENODEV: return Fail(SerialError::NotFound, "Serial port " + path + " has no device behind it.");
+            case EISDIR: return Fail(SerialError::NotSerial, path + " is not a serial device.");
+            case EBUSY: return Fail(SerialError::Busy, "Serial port " + path + " is in use by another program.");
+            case EACCES:
+            case EPERM:
+                return Fail(SerialError::NoPermission, "No permission to open serial port " + path +
+                                                           ". The user must be a member of the 'dialout' group "
+                                                           "(sudo usermod -aG dialout $USER, then log in again).");
+            default: return Fail(SerialError::IoError, "Serial port " + path + " cannot be opened: " + ErrnoText(e));
         }
     }
     fd_ = fd;
@@ -269,15 +284,16 @@ bool SerialPort::Open(const std::string& path, const SerialSettings& settings) {
     return true;
 }
 
-bool SerialPort::Configure(const SerialSettings& settings) {
+bool SerialPort::Configure(const SerialSettings& settings)
+{
     if (fd_ < 0) return Fail(SerialError::NotOpen, "The serial port is not open.");
-    if (std::string why = ValidateSettings(settings); !why.empty())
-        return Fail(SerialError::InvalidSettings, why);
+    if (std::string why = ValidateSettings(settings); !why.empty()) return Fail(SerialError::InvalidSettings, why);
     return ApplySettings(settings);
 }
 
-bool SerialPort::ApplySettings(const SerialSettings& s) {
-    termios t {};
+bool SerialPort::ApplySettings(const SerialSettings& s)
+{
+    termios t{};
     if (tcgetattr(fd_, &t) != 0) return Fail(SerialError::NotSerial, path_ + " is not a serial device.");
     cfmakeraw(&t);
     t.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK | IGNPAR);
@@ -306,7 +322,7 @@ bool SerialPort::ApplySettings(const SerialSettings& s) {
         return Fail(SerialError::SettingsRefused, refused + ": " + ErrnoText(errno));
 #if NOX_HAVE_TERMIOS2
     if (code == 0) {
-        KernelTermios2 t2 {};
+        KernelTermios2 t2{};
         if (ioctl(fd_, kTCGETS2, &t2) != 0)
             return Fail(SerialError::SettingsRefused, refused + ": " + ErrnoText(errno));
         t2.c_cflag &= ~(CBAUD | (CBAUD << kIBSHIFT));  // input rate follows the output rate
@@ -318,7 +334,7 @@ bool SerialPort::ApplySettings(const SerialSettings& s) {
 #endif
 
     // Read back: a driver may silently keep what it cannot do.
-    termios r {};
+    termios r{};
     if (tcgetattr(fd_, &r) != 0) return Fail(SerialError::SettingsRefused, refused + ": " + ErrnoText(errno));
     tcflag_t mask = kLineMask;
     // A pseudo-terminal has no line: the kernel always reports 8 data bits without parity.
@@ -335,7 +351,8 @@ bool SerialPort::ApplySettings(const SerialSettings& s) {
     return true;
 }
 
-void SerialPort::Close() {
+void SerialPort::Close()
+{
     if (fd_ >= 0) {
         ioctl(fd_, TIOCNXCL);
         flock(fd_, LOCK_UN);
@@ -344,7 +361,8 @@ void SerialPort::Close() {
     }
 }
 
-bool SerialPort::Purge(bool transmit, bool receive) {
+bool SerialPort::Purge(bool transmit, bool receive)
+{
     if (fd_ < 0) return Fail(SerialError::NotOpen, "The serial port is not open.");
     if (!transmit && !receive) return true;
     int q = transmit && receive ? TCIOFLUSH : (transmit ? TCOFLUSH : TCIFLUSH);
@@ -352,7 +370,8 @@ bool SerialPort::Purge(bool transmit, bool receive) {
     return true;
 }
 
-bool SerialPort::Write(const void* data, std::size_t n, int timeoutMs) {
+bool SerialPort::Write(const void* data, std::size_t n, int timeoutMs)
+{
     if (fd_ < 0) return Fail(SerialError::NotOpen, "The serial port is not open.");
     const char* p = static_cast<const char*>(data);
     std::size_t done = 0;
@@ -370,9 +389,8 @@ bool SerialPort::Write(const void* data, std::size_t n, int timeoutMs) {
         if (w < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
             return Fail(SerialError::IoError, "Writing to serial port " + path_ + " failed: " + ErrnoText(errno));
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now()).count();
-        if (left <= 0)
-            return Fail(SerialError::IoError, "Writing to serial port " + path_ + " timed out.");
-        pollfd pfd {fd_, POLLOUT, 0};
+        if (left <= 0) return Fail(SerialError::IoError, "Writing to serial port " + path_ + " timed out.");
+        pollfd pfd{fd_, POLLOUT, 0};
         int r = ::poll(&pfd, 1, static_cast<int>(std::min<long long>(left, INT_MAX)));
         if (r < 0 && errno != EINTR)
             return Fail(SerialError::IoError, "Writing to serial port " + path_ + " failed: " + ErrnoText(errno));
@@ -382,7 +400,8 @@ bool SerialPort::Write(const void* data, std::size_t n, int timeoutMs) {
     return true;
 }
 
-int SerialPort::Read(void* buf, std::size_t n, int timeoutMs) {
+int SerialPort::Read(void* buf, std::size_t n, int timeoutMs)
+{
     if (fd_ < 0) {
         Fail(SerialError::NotOpen, "The serial port is not open.");
         return -1;
@@ -407,7 +426,7 @@ int SerialPort::Read(void* buf, std::size_t n, int timeoutMs) {
             return fail("Reading from serial port " + path_ + " failed: " + ErrnoText(errno));
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now()).count();
         if (left <= 0) break;
-        pollfd pfd {fd_, POLLIN, 0};
+        pollfd pfd{fd_, POLLIN, 0};
         int pr = ::poll(&pfd, 1, static_cast<int>(std::min<long long>(left, INT_MAX)));
         if (pr < 0 && errno != EINTR) return fail("Reading from serial port " + path_ + " failed: " + ErrnoText(errno));
         if (pr > 0 && (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)) && !(pfd.revents & POLLIN))
@@ -416,33 +435,41 @@ int SerialPort::Read(void* buf, std::size_t n, int timeoutMs) {
     return static_cast<int>(got);
 }
 
-int SerialPort::CurrentBaudRate() const { return fd_ >= 0 ? CurrentBaud(fd_) : 0; }
+int SerialPort::CurrentBaudRate() const
+{
+    return fd_ >= 0 ? CurrentBaud(fd_) : 0;
+}
 
-int SerialPort::InputCount() const {
+int SerialPort::InputCount() const
+{
     int n = 0;
     if (fd_ < 0 || ioctl(fd_, FIONREAD, &n) != 0) return 0;
     return n;
 }
 
-int SerialPort::OutputCount() const {
+int SerialPort::OutputCount() const
+{
     int n = 0;
     if (fd_ < 0 || ioctl(fd_, TIOCOUTQ, &n) != 0) return 0;
     return n;
 }
 
-bool SerialPort::SetDTR(bool on) {
+bool SerialPort::SetDTR(bool on)
+{
     if (fd_ < 0) return false;
     int bits = TIOCM_DTR;
     return ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &bits) == 0;
 }
 
-bool SerialPort::SetRTS(bool on) {
+bool SerialPort::SetRTS(bool on)
+{
     if (fd_ < 0) return false;
     int bits = TIOCM_RTS;
     return ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &bits) == 0;
 }
 
-std::vector<std::string> ListSerialPortsIn(const std::string& devDir, const std::string& sysTtyDir) {
+std::vector<std::string> ListSerialPortsIn(const std::string& devDir, const std::string& sysTtyDir)
+{
     std::vector<std::string> ports;
     for (const std::string& n : DirEntries(devDir, "ttyS"))
         if (IsRealUart(devDir + "/" + n, sysTtyDir, n)) ports.push_back(devDir + "/" + n);
@@ -453,9 +480,13 @@ std::vector<std::string> ListSerialPortsIn(const std::string& devDir, const std:
     return ports;
 }
 
-std::vector<std::string> ListSerialPorts() { return ListSerialPortsIn("/dev", "/sys/class/tty"); }
+std::vector<std::string> ListSerialPorts()
+{
+    return ListSerialPortsIn("/dev", "/sys/class/tty");
+}
 
-std::string ResolveSerialPortPath(const std::string& path) {
+std::string ResolveSerialPortPath(const std::string& path)
+{
     if (path.empty()) return path;
     char* real = ::realpath(path.c_str(), nullptr);
     if (!real) return path;

@@ -22,8 +22,8 @@ enum class SerialParity { None, Odd, Even, Mark, Space };
 enum class SerialStopBits { One, OneAndHalf, Two };
 
 struct SerialSettings {
-    int baudRate = 9600;         // 1200, 2400, 4800, 9600, 14400 or 19200
-    int dataBits = 8;            // 5..8
+    int baudRate = 9600;  // 1200, 2400, 4800, 9600, 14400 or 19200
+    int dataBits = 8;     // 5..8
     SerialParity parity = SerialParity::None;
     SerialStopBits stopBits = SerialStopBits::One;  // OneAndHalf only with 5 data bits
     // Flow control; the device channels use none.
@@ -31,7 +31,7 @@ struct SerialSettings {
     bool xonXoffInput = false;   // send XOFF/XON when the input queue fills/empties
     char xonChar = 0x11;
     char xoffChar = 0x13;
-    bool rtsCts = false;         // hardware hand-shake on RTS/CTS
+    bool rtsCts = false;  // hardware hand-shake on RTS/CTS
 };
 
 enum class SerialError {

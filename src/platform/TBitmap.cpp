@@ -10,7 +10,8 @@ namespace {
 // 96 dots per inch, the resolution of screen bitmaps.
 constexpr int kDotsPerMeter96 = 3780;
 
-QImage NewImage(int w, int h) {
+QImage NewImage(int w, int h)
+{
     QImage img(std::max(w, 0), std::max(h, 0), QImage::Format_RGB32);
     img.setDotsPerMeterX(kDotsPerMeter96);
     img.setDotsPerMeterY(kDotsPerMeter96);
@@ -19,13 +20,15 @@ QImage NewImage(int w, int h) {
 }
 }  // namespace
 
-void TGraphic::SetTransparent(bool value) {
+void TGraphic::SetTransparent(bool value)
+{
     if (value == FTransparent) return;
     FTransparent = value;
     Changed();
 }
 
-void TGraphic::Changed() {
+void TGraphic::Changed()
+{
     if (OnChange) OnChange(this);
 }
 
@@ -33,15 +36,18 @@ void TGraphic::Changed() {
 
 TBitmap::TBitmap(QObject* parent) : TGraphic(parent), FImage(NewImage(0, 0)) {}
 
-TBitmap::~TBitmap() {
+TBitmap::~TBitmap()
+{
     if (FCanvas) FCanvas->Release();
 }
 
-void TBitmap::ReleaseCanvas() const {
+void TBitmap::ReleaseCanvas() const
+{
     if (FCanvas) FCanvas->Release();
 }
 
-void TBitmap::Assign(TPersistent* Source) {
+void TBitmap::Assign(TPersistent* Source)
+{
     if (auto* b = qobject_cast<TBitmap*>(Source)) {
         if (b == this) return;
         ReleaseCanvas();
@@ -62,7 +68,8 @@ void TBitmap::Assign(TPersistent* Source) {
     TGraphic::Assign(Source);
 }
 
-void TBitmap::SetSize(int width, int height) {
+void TBitmap::SetSize(int width, int height)
+{
     width = std::max(width, 0);
     height = std::max(height, 0);
     if (width == FImage.width() && height == FImage.height()) return;
@@ -70,17 +77,23 @@ void TBitmap::SetSize(int width, int height) {
     QImage img = NewImage(width, height);
     const int w = std::min(width, FImage.width());
     const int h = std::min(height, FImage.height());
-    for (int y = 0; y < h; ++y)
-        std::memcpy(img.scanLine(y), FImage.constScanLine(y), std::size_t(w) * 4);
+    for (int y = 0; y < h; ++y) std::memcpy(img.scanLine(y), FImage.constScanLine(y), std::size_t(w) * 4);
     FImage = std::move(img);
     if (FCanvas) FCanvas->SetDevice(&FImage);
     Changed();
 }
 
-void TBitmap::SetWidth(int value) { SetSize(value, FImage.height()); }
-void TBitmap::SetHeight(int value) { SetSize(FImage.width(), value); }
+void TBitmap::SetWidth(int value)
+{
+    SetSize(value, FImage.height());
+}
+void TBitmap::SetHeight(int value)
+{
+    SetSize(FImage.width(), value);
+}
 
-void TBitmap::Draw(TCanvas* ACanvas, const TRect& r) {
+void TBitmap::Draw(TCanvas* ACanvas, const TRect& r)
+{
     if (GetEmpty() || !ACanvas) return;
     ReleaseCanvas();
     QPainter* p = ACanvas->Painter();
@@ -88,23 +101,27 @@ void TBitmap::Draw(TCanvas* ACanvas, const TRect& r) {
     p->drawImage(QRect(r.Left, r.Top, r.Width(), r.Height()), FImage);
 }
 
-QImage TBitmap::ToImage() const {
+QImage TBitmap::ToImage() const
+{
     ReleaseCanvas();
     return FImage.copy();
 }
 
-void TBitmap::LoadFromFile(const AnsiString& FileName) {
+void TBitmap::LoadFromFile(const AnsiString& FileName)
+{
     QImage img;
     if (!img.load(QString::fromStdString(FileName))) throw EInOutError("Cannot read the picture " + FileName);
     SetImage(img);
 }
 
-void TBitmap::SaveToFile(const AnsiString& FileName) {
+void TBitmap::SaveToFile(const AnsiString& FileName)
+{
     ReleaseCanvas();
     if (!FImage.save(QString::fromStdString(FileName))) throw EInOutError("Cannot write the picture " + FileName);
 }
 
-TCanvas* TBitmap::Canvas() {
+TCanvas* TBitmap::Canvas()
+{
     if (!FCanvas) {
         FCanvas = new TCanvas(this);
         FCanvas->SetDevice(&FImage);
@@ -112,17 +129,20 @@ TCanvas* TBitmap::Canvas() {
     return FCanvas;
 }
 
-QImage& TBitmap::Image() {
+QImage& TBitmap::Image()
+{
     ReleaseCanvas();
     return FImage;
 }
 
-const QImage& TBitmap::Image() const {
+const QImage& TBitmap::Image() const
+{
     ReleaseCanvas();
     return FImage;
 }
 
-void TBitmap::SetImage(const QImage& image) {
+void TBitmap::SetImage(const QImage& image)
+{
     ReleaseCanvas();
     FImage = image.convertToFormat(QImage::Format_RGB32);
     FImage.setDotsPerMeterX(kDotsPerMeter96);
@@ -131,20 +151,23 @@ void TBitmap::SetImage(const QImage& image) {
     Changed();
 }
 
-std::uint8_t* TBitmap::ScanLine(int row) {
+std::uint8_t* TBitmap::ScanLine(int row)
+{
     ReleaseCanvas();
     if (row < 0 || row >= FImage.height()) throw EListError("Scan line index out of range");
     return FImage.scanLine(row);
 }
 
-void TBitmap::SetPixelFormat(TPixelFormat value) {
+void TBitmap::SetPixelFormat(TPixelFormat value)
+{
     if (value == FPixelFormat) return;
     FPixelFormat = value;
     if (value == pf1bit) SetMonochrome(true);
     Changed();
 }
 
-void TBitmap::SetMonochrome(bool value) {
+void TBitmap::SetMonochrome(bool value)
+{
     if (value == FMonochrome) return;
     FMonochrome = value;
     if (value) {
@@ -163,17 +186,20 @@ void TBitmap::SetMonochrome(bool value) {
 TPicture::TPicture(QObject* parent) : TPersistent(parent) {}
 TPicture::~TPicture() = default;
 
-void TPicture::Changed() {
+void TPicture::Changed()
+{
     if (OnChange) OnChange(this);
 }
 
-void TPicture::Adopt(std::unique_ptr<TGraphic> graphic) {
+void TPicture::Adopt(std::unique_ptr<TGraphic> graphic)
+{
     FGraphic = std::move(graphic);
     if (FGraphic) FGraphic->OnChange = [this](QObject*) { Changed(); };
     Changed();
 }
 
-void TPicture::SetGraphic(TGraphic* value) {
+void TPicture::SetGraphic(TGraphic* value)
+{
     if (!value) {
         Adopt(nullptr);
         return;
@@ -184,7 +210,8 @@ void TPicture::SetGraphic(TGraphic* value) {
     Adopt(std::move(copy));
 }
 
-void TPicture::Assign(TPersistent* Source) {
+void TPicture::Assign(TPersistent* Source)
+{
     if (!Source) {
         SetGraphic(nullptr);
         return;
@@ -200,19 +227,22 @@ void TPicture::Assign(TPersistent* Source) {
     TPersistent::Assign(Source);
 }
 
-TBitmap* TPicture::GetBitmap() {
+TBitmap* TPicture::GetBitmap()
+{
     if (auto* b = qobject_cast<TBitmap*>(FGraphic.get())) return b;
     Adopt(std::make_unique<TBitmap>());
     return static_cast<TBitmap*>(FGraphic.get());
 }
 
-void TPicture::LoadFromFile(const AnsiString& FileName) {
+void TPicture::LoadFromFile(const AnsiString& FileName)
+{
     auto bmp = std::make_unique<TBitmap>();
     bmp->LoadFromFile(FileName);
     Adopt(std::move(bmp));
 }
 
-void TPicture::SaveToFile(const AnsiString& FileName) {
+void TPicture::SaveToFile(const AnsiString& FileName)
+{
     if (!FGraphic) throw EInOutError("The picture is empty: " + FileName);
     FGraphic->SaveToFile(FileName);
 }

@@ -22,76 +22,82 @@ constexpr double kGuardMargin = 4096.0;
 // shift stays just below half a pixel to keep the platform's extents.
 constexpr double kPixelCentre = 0.5 - 1.0 / 64;
 
-QPainter::CompositionMode CompositionOf(int rop) {
+QPainter::CompositionMode CompositionOf(int rop)
+{
     switch (rop) {
-    case R2_BLACK: return QPainter::RasterOp_ClearDestination;
-    case R2_NOTMERGEPEN: return QPainter::RasterOp_NotSourceAndNotDestination;
-    case R2_MASKNOTPEN: return QPainter::RasterOp_NotSourceAndDestination;
-    case R2_NOTCOPYPEN: return QPainter::RasterOp_NotSource;
-    case R2_MASKPENNOT: return QPainter::RasterOp_SourceAndNotDestination;
-    case R2_NOT: return QPainter::RasterOp_NotDestination;
-    case R2_XORPEN: return QPainter::RasterOp_SourceXorDestination;
-    case R2_NOTMASKPEN: return QPainter::RasterOp_NotSourceOrNotDestination;
-    case R2_MASKPEN: return QPainter::RasterOp_SourceAndDestination;
-    case R2_NOTXORPEN: return QPainter::RasterOp_NotSourceXorDestination;
-    case R2_MERGENOTPEN: return QPainter::RasterOp_NotSourceOrDestination;
-    case R2_MERGEPENNOT: return QPainter::RasterOp_SourceOrNotDestination;
-    case R2_MERGEPEN: return QPainter::RasterOp_SourceOrDestination;
-    case R2_WHITE: return QPainter::RasterOp_SetDestination;
-    default: return QPainter::CompositionMode_SourceOver;
+        case R2_BLACK: return QPainter::RasterOp_ClearDestination;
+        case R2_NOTMERGEPEN: return QPainter::RasterOp_NotSourceAndNotDestination;
+        case R2_MASKNOTPEN: return QPainter::RasterOp_NotSourceAndDestination;
+        case R2_NOTCOPYPEN: return QPainter::RasterOp_NotSource;
+        case R2_MASKPENNOT: return QPainter::RasterOp_SourceAndNotDestination;
+        case R2_NOT: return QPainter::RasterOp_NotDestination;
+        case R2_XORPEN: return QPainter::RasterOp_SourceXorDestination;
+        case R2_NOTMASKPEN: return QPainter::RasterOp_NotSourceOrNotDestination;
+        case R2_MASKPEN: return QPainter::RasterOp_SourceAndDestination;
+        case R2_NOTXORPEN: return QPainter::RasterOp_NotSourceXorDestination;
+        case R2_MERGENOTPEN: return QPainter::RasterOp_NotSourceOrDestination;
+        case R2_MERGEPENNOT: return QPainter::RasterOp_SourceOrNotDestination;
+        case R2_MERGEPEN: return QPainter::RasterOp_SourceOrDestination;
+        case R2_WHITE: return QPainter::RasterOp_SetDestination;
+        default: return QPainter::CompositionMode_SourceOver;
     }
 }
 
 // Pixel patterns of styled one-pixel lines (on, off, ...).
-QList<qreal> CosmeticPattern(unsigned style) {
+QList<qreal> CosmeticPattern(unsigned style)
+{
     switch (style) {
-    case PS_DASH: return {18, 6};
-    case PS_DOT: return {3, 3};
-    case PS_DASHDOT: return {9, 6, 3, 6};
-    case PS_DASHDOTDOT: return {9, 3, 3, 3, 3, 3};
-    case PS_ALTERNATE: return {1, 1};
-    default: return {};
+        case PS_DASH: return {18, 6};
+        case PS_DOT: return {3, 3};
+        case PS_DASHDOT: return {9, 6, 3, 6};
+        case PS_DASHDOTDOT: return {9, 3, 3, 3, 3, 3};
+        case PS_ALTERNATE: return {1, 1};
+        default: return {};
     }
 }
 
 // The same patterns for geometric pens, in units of the pen width.
-QList<qreal> GeometricPattern(unsigned style) {
+QList<qreal> GeometricPattern(unsigned style)
+{
     switch (style) {
-    case PS_DASH: return {3, 1};
-    case PS_DOT: return {1, 1};
-    case PS_DASHDOT: return {3, 2, 1, 2};
-    case PS_DASHDOTDOT: return {3, 1, 1, 1, 1, 1};
-    default: return {};
+        case PS_DASH: return {3, 1};
+        case PS_DOT: return {1, 1};
+        case PS_DASHDOT: return {3, 2, 1, 2};
+        case PS_DASHDOTDOT: return {3, 1, 1, 1, 1, 1};
+        default: return {};
     }
 }
 
-unsigned PenStyleCode(TPenStyle s) {
+unsigned PenStyleCode(TPenStyle s)
+{
     switch (s) {
-    case psDash: return PS_DASH;
-    case psDot: return PS_DOT;
-    case psDashDot: return PS_DASHDOT;
-    case psDashDotDot: return PS_DASHDOTDOT;
-    case psClear: return PS_NULL;
-    case psInsideFrame: return PS_INSIDEFRAME;
-    default: return PS_SOLID;
+        case psDash: return PS_DASH;
+        case psDot: return PS_DOT;
+        case psDashDot: return PS_DASHDOT;
+        case psDashDotDot: return PS_DASHDOTDOT;
+        case psClear: return PS_NULL;
+        case psInsideFrame: return PS_INSIDEFRAME;
+        default: return PS_SOLID;
     }
 }
 
 // 8 x 8 hatch patterns: true where the hatch line is.
-bool HatchBit(TBrushStyle style, int x, int y) {
+bool HatchBit(TBrushStyle style, int x, int y)
+{
     switch (style) {
-    case bsHorizontal: return y == 7;
-    case bsVertical: return x == 7;
-    case bsFDiagonal: return x == y;
-    case bsBDiagonal: return x + y == 7;
-    case bsCross: return x == 7 || y == 7;
-    case bsDiagCross: return x == y || x + y == 7;
-    default: return false;
+        case bsHorizontal: return y == 7;
+        case bsVertical: return x == 7;
+        case bsFDiagonal: return x == y;
+        case bsBDiagonal: return x + y == 7;
+        case bsCross: return x == 7 || y == 7;
+        case bsDiagCross: return x == y || x + y == 7;
+        default: return false;
     }
 }
 
 // Liang-Barsky: clips the segment a-b to r; false when nothing is left.
-bool ClipSegment(QPointF& a, QPointF& b, const QRectF& r) {
+bool ClipSegment(QPointF& a, QPointF& b, const QRectF& r)
+{
     double t0 = 0, t1 = 1;
     const double dx = b.x() - a.x(), dy = b.y() - a.y();
     const double p[4] = {-dx, dx, -dy, dy};
@@ -117,24 +123,25 @@ bool ClipSegment(QPointF& a, QPointF& b, const QRectF& r) {
 }
 
 // Sutherland-Hodgman: clips a closed polygon to r (the filled area stays the same inside r).
-QPolygonF ClipPolygonTo(const QPolygonF& poly, const QRectF& r) {
+QPolygonF ClipPolygonTo(const QPolygonF& poly, const QRectF& r)
+{
     QPolygonF out = poly;
     for (int edge = 0; edge < 4 && !out.isEmpty(); ++edge) {
         auto inside = [&](const QPointF& p) {
             switch (edge) {
-            case 0: return p.x() >= r.left();
-            case 1: return p.x() <= r.right();
-            case 2: return p.y() >= r.top();
-            default: return p.y() <= r.bottom();
+                case 0: return p.x() >= r.left();
+                case 1: return p.x() <= r.right();
+                case 2: return p.y() >= r.top();
+                default: return p.y() <= r.bottom();
             }
         };
         auto cross = [&](const QPointF& p, const QPointF& q) {
             double t;
             switch (edge) {
-            case 0: t = (r.left() - p.x()) / (q.x() - p.x()); break;
-            case 1: t = (r.right() - p.x()) / (q.x() - p.x()); break;
-            case 2: t = (r.top() - p.y()) / (q.y() - p.y()); break;
-            default: t = (r.bottom() - p.y()) / (q.y() - p.y()); break;
+                case 0: t = (r.left() - p.x()) / (q.x() - p.x()); break;
+                case 1: t = (r.right() - p.x()) / (q.x() - p.x()); break;
+                case 2: t = (r.top() - p.y()) / (q.y() - p.y()); break;
+                default: t = (r.bottom() - p.y()) / (q.y() - p.y()); break;
             }
             return QPointF(p.x() + t * (q.x() - p.x()), p.y() + t * (q.y() - p.y()));
         };
@@ -156,7 +163,8 @@ QPolygonF ClipPolygonTo(const QPolygonF& poly, const QRectF& r) {
 }  // namespace
 
 TCanvas::TCanvas(QObject* parent)
-    : TPersistent(parent), FPen(new TPen(this)), FBrush(new TBrush(this)), FFont(new TFont(this)) {
+    : TPersistent(parent), FPen(new TPen(this)), FBrush(new TBrush(this)), FFont(new TFont(this))
+{
     FFont->SetColor(clBlack);
     FFont->DefaultColor = clBlack;
     FPen->OnChange = [this](QObject*) { DoChanged(); };
@@ -164,17 +172,23 @@ TCanvas::TCanvas(QObject* parent)
     FFont->OnChange = [this](QObject*) { DoChanged(); };
 }
 
-TCanvas::~TCanvas() { Release(); }
+TCanvas::~TCanvas()
+{
+    Release();
+}
 
-void TCanvas::Changing() {
+void TCanvas::Changing()
+{
     if (OnChanging) OnChanging(this);
 }
 
-void TCanvas::DoChanged() {
+void TCanvas::DoChanged()
+{
     if (OnChange) OnChange(this);
 }
 
-void TCanvas::SetDevice(QPaintDevice* device) {
+void TCanvas::SetDevice(QPaintDevice* device)
+{
     Release();
     FDevice = device;
     FPenPos = TPoint();
@@ -197,21 +211,35 @@ void TCanvas::SetDevice(QPaintDevice* device) {
     if (device) FFont->PixelsPerInch = std::max(1, device->logicalDpiY());
 }
 
-bool TCanvas::IsRasterDevice() const { return FDevice && FDevice->devType() == QInternal::Image; }
+bool TCanvas::IsRasterDevice() const
+{
+    return FDevice && FDevice->devType() == QInternal::Image;
+}
 
-QImage* TCanvas::Image() const { return IsRasterDevice() ? static_cast<QImage*>(FDevice) : nullptr; }
+QImage* TCanvas::Image() const
+{
+    return IsRasterDevice() ? static_cast<QImage*>(FDevice) : nullptr;
+}
 
-int TCanvas::PixelsPerInchX() const { return FDevice ? FDevice->logicalDpiX() : 96; }
-int TCanvas::PixelsPerInchY() const { return FDevice ? FDevice->logicalDpiY() : 96; }
+int TCanvas::PixelsPerInchX() const
+{
+    return FDevice ? FDevice->logicalDpiX() : 96;
+}
+int TCanvas::PixelsPerInchY() const
+{
+    return FDevice ? FDevice->logicalDpiY() : 96;
+}
 
-void TCanvas::Release() {
+void TCanvas::Release()
+{
     if (FPainter) {
         if (FPainter->isActive()) FPainter->end();
         FPainter.reset();
     }
 }
 
-void TCanvas::Begin() {
+void TCanvas::Begin()
+{
     if (FPainter || !FDevice) return;
     if (FDevice->width() <= 0 || FDevice->height() <= 0) return;
     FPainter = std::make_unique<QPainter>();
@@ -222,7 +250,8 @@ void TCanvas::Begin() {
     ApplyClip();
 }
 
-QPainter* TCanvas::Painter() {
+QPainter* TCanvas::Painter()
+{
     Begin();
     if (!FPainter) return nullptr;
     FPainter->setWorldTransform(Transform());
@@ -233,14 +262,16 @@ QPainter* TCanvas::Painter() {
     return FPainter.get();
 }
 
-TRect TCanvas::DeviceRect() const {
+TRect TCanvas::DeviceRect() const
+{
     if (!FDevice) return TRect();
     return TRect(0, 0, FDevice->width(), FDevice->height());
 }
 
 // ---- mapping
 
-QTransform TCanvas::Transform() const {
+QTransform TCanvas::Transform() const
+{
     double sx = 1, sy = 1;
     if (FMapMode == MM_ANISOTROPIC || FMapMode == MM_ISOTROPIC) {
         sx = FWindowExt.cx ? double(FViewportExt.cx) / FWindowExt.cx : 1.0;
@@ -254,29 +285,40 @@ QTransform TCanvas::Transform() const {
     return QTransform(sx, 0, 0, sy, FViewportOrg.X - FWindowOrg.X * sx, FViewportOrg.Y - FWindowOrg.Y * sy);
 }
 
-double TCanvas::DeviceScale() const {
+double TCanvas::DeviceScale() const
+{
     const QTransform t = Transform();
     return std::max(std::fabs(t.m11()), std::fabs(t.m22()));
 }
 
-int TCanvas::SetMapMode(int mode) {
+int TCanvas::SetMapMode(int mode)
+{
     const int old = FMapMode;
     FMapMode = mode;
     return old;
 }
 
-void TCanvas::SetWindowOrgEx(int X, int Y) { FWindowOrg = TPoint(X, Y); }
-void TCanvas::SetViewportOrgEx(int X, int Y) { FViewportOrg = TPoint(X, Y); }
-void TCanvas::SetWindowExtEx(int X, int Y) {
+void TCanvas::SetWindowOrgEx(int X, int Y)
+{
+    FWindowOrg = TPoint(X, Y);
+}
+void TCanvas::SetViewportOrgEx(int X, int Y)
+{
+    FViewportOrg = TPoint(X, Y);
+}
+void TCanvas::SetWindowExtEx(int X, int Y)
+{
     if (FMapMode == MM_TEXT || X == 0 || Y == 0) return;
     FWindowExt = TSize{X, Y};
 }
-void TCanvas::SetViewportExtEx(int X, int Y) {
+void TCanvas::SetViewportExtEx(int X, int Y)
+{
     if (FMapMode == MM_TEXT || X == 0 || Y == 0) return;
     FViewportExt = TSize{X, Y};
 }
 
-void TCanvas::LPtoDP(TPoint* points, int count) const {
+void TCanvas::LPtoDP(TPoint* points, int count) const
+{
     const QTransform t = Transform();
     for (int i = 0; i < count; ++i) {
         const QPointF p = t.map(QPointF(points[i].X, points[i].Y));
@@ -284,7 +326,8 @@ void TCanvas::LPtoDP(TPoint* points, int count) const {
     }
 }
 
-void TCanvas::DPtoLP(TPoint* points, int count) const {
+void TCanvas::DPtoLP(TPoint* points, int count) const
+{
     const QTransform t = Transform().inverted();
     for (int i = 0; i < count; ++i) {
         const QPointF p = t.map(QPointF(points[i].X, points[i].Y));
@@ -294,62 +337,72 @@ void TCanvas::DPtoLP(TPoint* points, int count) const {
 
 // ---- device state
 
-int TCanvas::SetBkMode(int mode) {
+int TCanvas::SetBkMode(int mode)
+{
     const int old = FBkMode;
     if (mode == TRANSPARENT || mode == OPAQUE) FBkMode = mode;
     return old;
 }
 
-TColor TCanvas::SetBkColor(TColor color) {
+TColor TCanvas::SetBkColor(TColor color)
+{
     const TColor old = FBkColor;
     FBkColor = ColorToRGB(color);
     return old;
 }
 
-TColor TCanvas::SetTextColor(TColor color) {
+TColor TCanvas::SetTextColor(TColor color)
+{
     const TColor old = GetTextColor();
     FTextColor = ColorToRGB(color);
     return old;
 }
 
-TColor TCanvas::GetTextColor() {
+TColor TCanvas::GetTextColor()
+{
     ApplyFont();
     return FTextColor;
 }
 
-unsigned TCanvas::SetTextAlign(unsigned flags) {
+unsigned TCanvas::SetTextAlign(unsigned flags)
+{
     const unsigned old = FTextAlign;
     FTextAlign = flags;
     return old;
 }
 
-int TCanvas::SetTextCharacterExtra(int extra) {
+int TCanvas::SetTextCharacterExtra(int extra)
+{
     const int old = FCharExtra;
     FCharExtra = extra;
     return old;
 }
 
-int TCanvas::SetROP2(int rop) {
+int TCanvas::SetROP2(int rop)
+{
     ApplyPen();
     const int old = FRop2;
     if (rop >= R2_BLACK && rop <= R2_WHITE) FRop2 = rop;
     return old;
 }
 
-int TCanvas::GetROP2() {
+int TCanvas::GetROP2()
+{
     ApplyPen();
     return FRop2;
 }
 
 // Selecting a changed pen sets the device's mix mode from its Mode; a changed font sets the
 // text colour from its Color, as the class library's canvas does.
-void TCanvas::ApplyPen() {
+void TCanvas::ApplyPen()
+{
     if (FPen->Serial() == FPenSerial) return;
     FPenSerial = FPen->Serial();
     FRop2 = PenModeToROP2(FPen->GetMode());
 }
 
-void TCanvas::ApplyFont() {
+void TCanvas::ApplyFont()
+{
     if (FFont->Serial() == FFontSerial) return;
     FFontSerial = FFont->Serial();
     FTextColor = ColorToRGB(FFont->GetColor());
@@ -357,12 +410,14 @@ void TCanvas::ApplyFont() {
 
 void TCanvas::ApplyBrush() {}
 
-void TCanvas::ApplyComposition(bool) {
+void TCanvas::ApplyComposition(bool)
+{
     if (!FPainter) return;
     FPainter->setCompositionMode(IsRasterDevice() ? CompositionOf(FRop2) : QPainter::CompositionMode_SourceOver);
 }
 
-QPen TCanvas::MakeQPen(bool& drawn, bool& cosmetic, bool& styled) const {
+QPen TCanvas::MakeQPen(bool& drawn, bool& cosmetic, bool& styled) const
+{
     unsigned code;
     int width;
     TColor color;
@@ -397,14 +452,14 @@ QPen TCanvas::MakeQPen(bool& drawn, bool& cosmetic, bool& styled) const {
     } else {
         pen.setWidth(std::max(width, 1));
         switch (code & PS_ENDCAP_MASK) {
-        case PS_ENDCAP_SQUARE: pen.setCapStyle(Qt::SquareCap); break;
-        case PS_ENDCAP_FLAT: pen.setCapStyle(Qt::FlatCap); break;
-        default: pen.setCapStyle(Qt::RoundCap); break;
+            case PS_ENDCAP_SQUARE: pen.setCapStyle(Qt::SquareCap); break;
+            case PS_ENDCAP_FLAT: pen.setCapStyle(Qt::FlatCap); break;
+            default: pen.setCapStyle(Qt::RoundCap); break;
         }
         switch (code & PS_JOIN_MASK) {
-        case PS_JOIN_BEVEL: pen.setJoinStyle(Qt::BevelJoin); break;
-        case PS_JOIN_MITER: pen.setJoinStyle(Qt::MiterJoin); break;
-        default: pen.setJoinStyle(Qt::RoundJoin); break;
+            case PS_JOIN_BEVEL: pen.setJoinStyle(Qt::BevelJoin); break;
+            case PS_JOIN_MITER: pen.setJoinStyle(Qt::MiterJoin); break;
+            default: pen.setJoinStyle(Qt::RoundJoin); break;
         }
         const QList<qreal> pattern = GeometricPattern(style);
         styled = !pattern.isEmpty();
@@ -413,7 +468,8 @@ QPen TCanvas::MakeQPen(bool& drawn, bool& cosmetic, bool& styled) const {
     return pen;
 }
 
-QBrush TCanvas::MakeQBrush(bool& drawn) const {
+QBrush TCanvas::MakeQBrush(bool& drawn) const
+{
     drawn = true;
     if (TBitmap* bmp = FBrush->GetBitmap(); bmp && !bmp->GetEmpty()) {
         QImage pattern = bmp->ToImage();
@@ -445,7 +501,8 @@ QBrush TCanvas::MakeQBrush(bool& drawn) const {
     return b;
 }
 
-QRectF TCanvas::GuardRect() const {
+QRectF TCanvas::GuardRect() const
+{
     const TRect d = DeviceRect();
     const double w = FPen->GetWidth() * DeviceScale();
     const QRectF dev(d.Left - kGuardMargin - w, d.Top - kGuardMargin - w, d.Width() + 2 * (kGuardMargin + w),
@@ -455,7 +512,8 @@ QRectF TCanvas::GuardRect() const {
 
 // ---- clipping
 
-void TCanvas::ApplyClip() {
+void TCanvas::ApplyClip()
+{
     if (!FPainter) return;
     if (FHasClip) {
         FPainter->setWorldTransform(QTransform());
@@ -468,19 +526,22 @@ void TCanvas::ApplyClip() {
     }
 }
 
-int TCanvas::GetClipRgn(QRegion& region) const {
+int TCanvas::GetClipRgn(QRegion& region) const
+{
     if (!FHasClip) return 0;
     region = FClip;
     return 1;
 }
 
-static int RegionKind(bool has, const QRegion& r) {
+static int RegionKind(bool has, const QRegion& r)
+{
     if (!has) return SIMPLEREGION;
     if (r.isEmpty()) return NULLREGION;
     return r.rectCount() == 1 ? SIMPLEREGION : COMPLEXREGION;
 }
 
-int TCanvas::SelectClipRgn(const QRegion* region) {
+int TCanvas::SelectClipRgn(const QRegion* region)
+{
     if (region) {
         FHasClip = true;
         FClip = *region;
@@ -492,22 +553,24 @@ int TCanvas::SelectClipRgn(const QRegion* region) {
     return RegionKind(FHasClip, FClip);
 }
 
-int TCanvas::ExtSelectClipRgn(const QRegion* region, int mode) {
+int TCanvas::ExtSelectClipRgn(const QRegion* region, int mode)
+{
     if (mode == RGN_COPY || !region) return SelectClipRgn(region);
     const TRect d = DeviceRect();
     const QRegion current = FHasClip ? FClip : QRegion(d.Left, d.Top, d.Width(), d.Height());
     QRegion result;
     switch (mode) {
-    case RGN_AND: result = current.intersected(*region); break;
-    case RGN_OR: result = current.united(*region); break;
-    case RGN_XOR: result = current.xored(*region); break;
-    case RGN_DIFF: result = current.subtracted(*region); break;
-    default: return ERROR_REGION;
+        case RGN_AND: result = current.intersected(*region); break;
+        case RGN_OR: result = current.united(*region); break;
+        case RGN_XOR: result = current.xored(*region); break;
+        case RGN_DIFF: result = current.subtracted(*region); break;
+        default: return ERROR_REGION;
     }
     return SelectClipRgn(&result);
 }
 
-int TCanvas::IntersectClipRect(int Left, int Top, int Right, int Bottom) {
+int TCanvas::IntersectClipRect(int Left, int Top, int Right, int Bottom)
+{
     TPoint p[2] = {{Left, Top}, {Right, Bottom}};
     LPtoDP(p, 2);
     const QRegion r(QRect(QPoint(std::min(p[0].X, p[1].X), std::min(p[0].Y, p[1].Y)),
@@ -515,7 +578,8 @@ int TCanvas::IntersectClipRect(int Left, int Top, int Right, int Bottom) {
     return ExtSelectClipRgn(&r, RGN_AND);
 }
 
-int TCanvas::ExcludeClipRect(int Left, int Top, int Right, int Bottom) {
+int TCanvas::ExcludeClipRect(int Left, int Top, int Right, int Bottom)
+{
     TPoint p[2] = {{Left, Top}, {Right, Bottom}};
     LPtoDP(p, 2);
     const QRegion r(QRect(QPoint(std::min(p[0].X, p[1].X), std::min(p[0].Y, p[1].Y)),
@@ -523,7 +587,8 @@ int TCanvas::ExcludeClipRect(int Left, int Top, int Right, int Bottom) {
     return ExtSelectClipRgn(&r, RGN_DIFF);
 }
 
-TRect TCanvas::ClipRect() const {
+TRect TCanvas::ClipRect() const
+{
     QRect b;
     const TRect d = DeviceRect();
     if (FHasClip)
@@ -540,7 +605,8 @@ TRect TCanvas::ClipRect() const {
 // One-pixel lines are set pixel by pixel, as the platform draws them: each segment leaves
 // out its end pixel whatever its direction, style patterns count pixels and run on from
 // segment to segment, and only pixels on the device are visited however long the line is.
-void TCanvas::CosmeticPolyline(const QPolygonF& logical, const QList<qreal>& pattern, TColor color) {
+void TCanvas::CosmeticPolyline(const QPolygonF& logical, const QList<qreal>& pattern, TColor color)
+{
     if (logical.size() < 2) return;
     const TRect dev = DeviceRect();
     if (dev.IsEmpty()) return;
@@ -630,7 +696,8 @@ void TCanvas::CosmeticPolyline(const QPolygonF& logical, const QList<qreal>& pat
     }
 }
 
-void TCanvas::StrokeLine(QPointF a, QPointF b) {
+void TCanvas::StrokeLine(QPointF a, QPointF b)
+{
     bool drawn, cosmetic, styled;
     QPen pen = MakeQPen(drawn, cosmetic, styled);
     if (!drawn) return;
@@ -657,13 +724,15 @@ void TCanvas::StrokeLine(QPointF a, QPointF b) {
     p->drawLine(a, b);
 }
 
-void TCanvas::MoveTo(int X, int Y) {
+void TCanvas::MoveTo(int X, int Y)
+{
     FPenPos = TPoint(X, Y);
     FDashPhase = 0;
     if (FPathOpen) FPath.moveTo(X, Y);
 }
 
-void TCanvas::LineTo(int X, int Y) {
+void TCanvas::LineTo(int X, int Y)
+{
     ApplyPen();
     if (FPathOpen) {
         if (FPath.elementCount() == 0) FPath.moveTo(FPenPos.X, FPenPos.Y);
@@ -676,7 +745,8 @@ void TCanvas::LineTo(int X, int Y) {
 
 // Fills `fill` with the brush and strokes `outline` with the pen; paths with coordinates
 // beyond the guard are flattened and clipped first.
-void TCanvas::DrawShape(const QPainterPath& fillIn, const QPainterPath& outlineIn, bool closedOutline) {
+void TCanvas::DrawShape(const QPainterPath& fillIn, const QPainterPath& outlineIn, bool closedOutline)
+{
     ApplyPen();
     bool brushDrawn;
     const QBrush brush = MakeQBrush(brushDrawn);
@@ -722,7 +792,8 @@ void TCanvas::DrawShape(const QPainterPath& fillIn, const QPainterPath& outlineI
     }
 }
 
-void TCanvas::DrawPolyline(const TPoint* points, int count, bool closed) {
+void TCanvas::DrawPolyline(const TPoint* points, int count, bool closed)
+{
     if (count < 2 || !points) return;
     QPolygonF poly;
     for (int i = 0; i < count; ++i) poly << QPointF(points[i].X, points[i].Y);
@@ -744,11 +815,18 @@ void TCanvas::DrawPolyline(const TPoint* points, int count, bool closed) {
     DrawShape(path, path, true);
 }
 
-void TCanvas::Polyline(const TPoint* points, int count) { DrawPolyline(points, count, false); }
+void TCanvas::Polyline(const TPoint* points, int count)
+{
+    DrawPolyline(points, count, false);
+}
 
-void TCanvas::Polygon(const TPoint* points, int count) { DrawPolyline(points, count, true); }
+void TCanvas::Polygon(const TPoint* points, int count)
+{
+    DrawPolyline(points, count, true);
+}
 
-void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2) {
+void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2)
+{
     if (X2 < X1) std::swap(X1, X2);
     if (Y2 < Y1) std::swap(Y1, Y2);
     if (FPathOpen) {
@@ -774,7 +852,8 @@ void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2) {
     DrawShape(fill, outline, true);
 }
 
-void TCanvas::FillRect(const TRect& r) {
+void TCanvas::FillRect(const TRect& r)
+{
     if (r.IsEmpty()) return;
     bool drawn;
     const QBrush brush = MakeQBrush(drawn);
@@ -786,7 +865,8 @@ void TCanvas::FillRect(const TRect& r) {
     p->fillRect(rect, brush);
 }
 
-void TCanvas::FrameRect(const TRect& r) {
+void TCanvas::FrameRect(const TRect& r)
+{
     if (r.IsEmpty()) return;
     bool drawn;
     const QBrush brush = MakeQBrush(drawn);
@@ -794,14 +874,17 @@ void TCanvas::FrameRect(const TRect& r) {
     QPainter* p = Painter();
     if (!p) return;
     const QRectF guard = GuardRect();
-    auto strip = [&](double l, double t, double w, double h) { p->fillRect(QRectF(l, t, w, h).intersected(guard), brush); };
+    auto strip = [&](double l, double t, double w, double h) {
+        p->fillRect(QRectF(l, t, w, h).intersected(guard), brush);
+    };
     strip(r.Left, r.Top, r.Width(), 1);
     strip(r.Left, r.Bottom - 1, r.Width(), 1);
     strip(r.Left, r.Top, 1, r.Height());
     strip(r.Right - 1, r.Top, 1, r.Height());
 }
 
-QPainterPath TCanvas::EllipsePath(int X1, int Y1, int X2, int Y2) const {
+QPainterPath TCanvas::EllipsePath(int X1, int Y1, int X2, int Y2) const
+{
     if (X2 < X1) std::swap(X1, X2);
     if (Y2 < Y1) std::swap(Y1, Y2);
     QPainterPath path;
@@ -809,7 +892,8 @@ QPainterPath TCanvas::EllipsePath(int X1, int Y1, int X2, int Y2) const {
     return path;
 }
 
-void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2) {
+void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2)
+{
     const QPainterPath path = EllipsePath(X1, Y1, X2, Y2);
     if (FPathOpen) {
         FPath.addPath(path);
@@ -818,7 +902,8 @@ void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2) {
     DrawShape(path, path, true);
 }
 
-void TCanvas::RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3) {
+void TCanvas::RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3)
+{
     if (X2 < X1) std::swap(X1, X2);
     if (Y2 < Y1) std::swap(Y1, Y2);
     QPainterPath path;
@@ -831,7 +916,8 @@ void TCanvas::RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3) {
 }
 
 // kind: 0 arc, 1 pie, 2 chord, 3 arc continuing the current path (ArcTo).
-QPainterPath TCanvas::ArcPath(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4, int kind) const {
+QPainterPath TCanvas::ArcPath(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4, int kind) const
+{
     if (X2 < X1) std::swap(X1, X2);
     if (Y2 < Y1) std::swap(Y1, Y2);
     const QRectF box(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1);
@@ -862,7 +948,8 @@ QPainterPath TCanvas::ArcPath(int X1, int Y1, int X2, int Y2, int X3, int Y3, in
     return path;
 }
 
-void TCanvas::Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
+void TCanvas::Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4)
+{
     const QPainterPath path = ArcPath(X1, Y1, X2, Y2, X3, Y3, X4, Y4, 0);
     if (FPathOpen) {
         FPath.addPath(path);
@@ -871,7 +958,8 @@ void TCanvas::Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4
     DrawShape(QPainterPath(), path, false);
 }
 
-void TCanvas::Pie(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
+void TCanvas::Pie(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4)
+{
     const QPainterPath path = ArcPath(X1, Y1, X2, Y2, X3, Y3, X4, Y4, 1);
     if (FPathOpen) {
         FPath.addPath(path);
@@ -880,7 +968,8 @@ void TCanvas::Pie(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4
     DrawShape(path, path, true);
 }
 
-void TCanvas::Chord(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
+void TCanvas::Chord(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4)
+{
     const QPainterPath path = ArcPath(X1, Y1, X2, Y2, X3, Y3, X4, Y4, 2);
     if (FPathOpen) {
         FPath.addPath(path);
@@ -889,7 +978,8 @@ void TCanvas::Chord(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int 
     DrawShape(path, path, true);
 }
 
-void TCanvas::ArcTo(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
+void TCanvas::ArcTo(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4)
+{
     const QPainterPath path = ArcPath(X1, Y1, X2, Y2, X3, Y3, X4, Y4, 3);
     const QPointF end = path.currentPosition();
     if (FPathOpen) {
@@ -901,13 +991,15 @@ void TCanvas::ArcTo(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int 
     FPenPos = TPoint(Round(end.x()), Round(end.y()));
 }
 
-int TCanvas::SetArcDirection(int direction) {
+int TCanvas::SetArcDirection(int direction)
+{
     const int old = FArcDirection;
     if (direction == AD_CLOCKWISE || direction == AD_COUNTERCLOCKWISE) FArcDirection = direction;
     return old;
 }
 
-TColor TCanvas::GetPixel(int X, int Y) {
+TColor TCanvas::GetPixel(int X, int Y)
+{
     QImage* img = Image();
     if (!img) return TColor(-1);
     TPoint p(X, Y);
@@ -916,7 +1008,8 @@ TColor TCanvas::GetPixel(int X, int Y) {
     return QRgbToTColor(img->pixel(p.X, p.Y));
 }
 
-void TCanvas::SetPixel(int X, int Y, TColor color) {
+void TCanvas::SetPixel(int X, int Y, TColor color)
+{
     TPoint p(X, Y);
     LPtoDP(&p, 1);
     const TRect d = DeviceRect();
@@ -929,14 +1022,18 @@ void TCanvas::SetPixel(int X, int Y, TColor color) {
 
 // ---- text
 
-void TCanvas::SelectFont(const TFont* font) { FTempFont = font; }
+void TCanvas::SelectFont(const TFont* font)
+{
+    FTempFont = font;
+}
 
 // The Qt font and its metrics are made again only when the selected font, the character
 // spacing or the smoothing changed: charts measure many labels per paint.
-const TCanvas::FontCache& TCanvas::CurrentFontCache() const {
+const TCanvas::FontCache& TCanvas::CurrentFontCache() const
+{
     const TFont* f = TextFont();
-    if (!FFontCache || FFontCache->font != f || FFontCache->serial != f->Serial() ||
-        FFontCache->extra != FCharExtra || FFontCache->antialias != Antialias) {
+    if (!FFontCache || FFontCache->font != f || FFontCache->serial != f->Serial() || FFontCache->extra != FCharExtra ||
+        FFontCache->antialias != Antialias) {
         QFont q = f->ToQFont();
         if (FCharExtra != 0) q.setLetterSpacing(QFont::AbsoluteSpacing, FCharExtra);
         if (Antialias) q.setStyleStrategy(QFont::PreferAntialias);
@@ -945,21 +1042,38 @@ const TCanvas::FontCache& TCanvas::CurrentFontCache() const {
     return *FFontCache;
 }
 
-QFont TCanvas::CurrentQFont() const { return CurrentFontCache().qfont; }
+QFont TCanvas::CurrentQFont() const
+{
+    return CurrentFontCache().qfont;
+}
 
-TSize TCanvas::TextExtent(const AnsiString& Text) {
+TSize TCanvas::TextExtent(const AnsiString& Text)
+{
     const QFontMetrics& fm = CurrentFontCache().metrics;
     return TSize{fm.horizontalAdvance(QString::fromStdString(Text)), fm.ascent() + fm.descent()};
 }
 
-int TCanvas::TextAscent() { return CurrentFontCache().metrics.ascent(); }
-int TCanvas::TextDescent() { return CurrentFontCache().metrics.descent(); }
+int TCanvas::TextAscent()
+{
+    return CurrentFontCache().metrics.ascent();
+}
+int TCanvas::TextDescent()
+{
+    return CurrentFontCache().metrics.descent();
+}
 
-void TCanvas::TextOut(int X, int Y, const AnsiString& Text) { TextOutImpl(X, Y, Text, nullptr); }
+void TCanvas::TextOut(int X, int Y, const AnsiString& Text)
+{
+    TextOutImpl(X, Y, Text, nullptr);
+}
 
-void TCanvas::TextRect(const TRect& r, int X, int Y, const AnsiString& Text) { TextOutImpl(X, Y, Text, &r); }
+void TCanvas::TextRect(const TRect& r, int X, int Y, const AnsiString& Text)
+{
+    TextOutImpl(X, Y, Text, &r);
+}
 
-void TCanvas::TextOutImpl(int X, int Y, const AnsiString& Text, const TRect* clip) {
+void TCanvas::TextOutImpl(int X, int Y, const AnsiString& Text, const TRect* clip)
+{
     ApplyFont();
     const FontCache& cache = CurrentFontCache();
     const QFont font = cache.qfont;
@@ -974,19 +1088,21 @@ void TCanvas::TextOutImpl(int X, int Y, const AnsiString& Text, const TRect* cli
     }
     int dx;
     switch (FTextAlign & TA_CENTER) {
-    case TA_RIGHT: dx = -w; break;
-    case TA_CENTER: dx = -(w / 2); break;
-    default: dx = 0; break;
+        case TA_RIGHT: dx = -w; break;
+        case TA_CENTER: dx = -(w / 2); break;
+        default: dx = 0; break;
     }
     int dy;
     switch (FTextAlign & TA_BASELINE) {
-    case TA_BOTTOM: dy = -cell; break;
-    case TA_BASELINE: dy = -ascent; break;
-    default: dy = 0; break;
+        case TA_BOTTOM: dy = -cell; break;
+        case TA_BASELINE: dy = -ascent; break;
+        default: dy = 0; break;
     }
     if (updateCP) {
-        if ((FTextAlign & TA_CENTER) == TA_LEFT) FPenPos.X += w;
-        else if ((FTextAlign & TA_CENTER) == TA_RIGHT) FPenPos.X -= w;
+        if ((FTextAlign & TA_CENTER) == TA_LEFT)
+            FPenPos.X += w;
+        else if ((FTextAlign & TA_CENTER) == TA_RIGHT)
+            FPenPos.X -= w;
     }
     const double angle = TextFont()->GetOrientation() / 10.0;
     if (FPathOpen) {
@@ -1004,7 +1120,8 @@ void TCanvas::TextOutImpl(int X, int Y, const AnsiString& Text, const TRect* cli
     if (!p) return;
     p->save();
     if (clip) p->setClipRect(QRect(clip->Left, clip->Top, clip->Width(), clip->Height()), Qt::IntersectClip);
-    if (clip && FBkMode == OPAQUE) p->fillRect(QRect(clip->Left, clip->Top, clip->Width(), clip->Height()), TColorToQColor(FBkColor));
+    if (clip && FBkMode == OPAQUE)
+        p->fillRect(QRect(clip->Left, clip->Top, clip->Width(), clip->Height()), TColorToQColor(FBkColor));
     p->translate(X, Y);
     if (angle != 0) p->rotate(-angle);
     if (FBkMode == OPAQUE && !clip) p->fillRect(QRect(dx, dy, w, cell), TColorToQColor(FBkColor));
@@ -1016,13 +1133,15 @@ void TCanvas::TextOutImpl(int X, int Y, const AnsiString& Text, const TRect* cli
 
 // ---- pictures
 
-void TCanvas::Draw(int X, int Y, TGraphic* graphic) {
+void TCanvas::Draw(int X, int Y, TGraphic* graphic)
+{
     if (!graphic || graphic->GetEmpty()) return;
     auto end = [](int a, int b) { return int(std::clamp<long long>(static_cast<long long>(a) + b, INT_MIN, INT_MAX)); };
     StretchDraw(TRect(X, Y, end(X, graphic->GetWidth()), end(Y, graphic->GetHeight())), graphic);
 }
 
-void TCanvas::StretchDraw(const TRect& r, TGraphic* graphic) {
+void TCanvas::StretchDraw(const TRect& r, TGraphic* graphic)
+{
     if (!graphic || graphic->GetEmpty() || r.IsEmpty()) return;
     const QRectF target(r.Left, r.Top, double(r.Right) - r.Left, double(r.Bottom) - r.Top);
     const QRectF guard = GuardRect();
@@ -1043,7 +1162,8 @@ void TCanvas::StretchDraw(const TRect& r, TGraphic* graphic) {
     p->drawImage(visible, image, source);
 }
 
-void TCanvas::CopyRect(const TRect& Dest, TCanvas* Canvas, const TRect& Source) {
+void TCanvas::CopyRect(const TRect& Dest, TCanvas* Canvas, const TRect& Source)
+{
     if (!Canvas || Dest.IsEmpty() || Source.IsEmpty()) return;
     QImage* src = Canvas->Image();
     if (!src) return;
@@ -1058,52 +1178,60 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas* Canvas, const TRect& Source) 
     p->setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
-void TCanvas::BitBlt(int X, int Y, int w, int h, TCanvas* Source, int XSrc, int YSrc) {
+void TCanvas::BitBlt(int X, int Y, int w, int h, TCanvas* Source, int XSrc, int YSrc)
+{
     CopyRect(TRect(X, Y, X + w, Y + h), Source, TRect(XSrc, YSrc, XSrc + w, YSrc + h));
 }
 
 // ---- paths
 
-void TCanvas::BeginPath() {
+void TCanvas::BeginPath()
+{
     FPathOpen = true;
     FPathDone = false;
     FPath = QPainterPath();
     FPath.setFillRule(Qt::OddEvenFill);
 }
 
-void TCanvas::EndPath() {
+void TCanvas::EndPath()
+{
     if (!FPathOpen) return;
     FPathOpen = false;
     FPathDone = true;
 }
 
-void TCanvas::AbortPath() {
+void TCanvas::AbortPath()
+{
     FPathOpen = FPathDone = false;
     FPath = QPainterPath();
 }
 
-void TCanvas::StrokePath() {
+void TCanvas::StrokePath()
+{
     if (!FPathDone) return;
     const QPainterPath path = FPath;
     AbortPath();
     DrawShape(QPainterPath(), path, false);
 }
 
-void TCanvas::FillPath() {
+void TCanvas::FillPath()
+{
     if (!FPathDone) return;
     QPainterPath path = FPath;
     AbortPath();
     DrawShape(path, QPainterPath(), false);
 }
 
-void TCanvas::StrokeAndFillPath() {
+void TCanvas::StrokeAndFillPath()
+{
     if (!FPathDone) return;
     const QPainterPath path = FPath;
     AbortPath();
     DrawShape(path, path, false);
 }
 
-void TCanvas::WidenPath() {
+void TCanvas::WidenPath()
+{
     if (!FPathDone) return;
     bool drawn, cosmetic, styled;
     const QPen pen = MakeQPen(drawn, cosmetic, styled);
@@ -1113,7 +1241,8 @@ void TCanvas::WidenPath() {
     FPath.setFillRule(Qt::WindingFill);
 }
 
-int TCanvas::SelectClipPath(int mode) {
+int TCanvas::SelectClipPath(int mode)
+{
     if (!FPathDone) return 0;
     const QPainterPath device = Transform().map(FPath);
     const QRegion region(device.toFillPolygon().toPolygon(), device.fillRule());

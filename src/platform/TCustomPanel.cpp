@@ -13,7 +13,10 @@ TCustomPanel::TCustomPanel(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-TCustomPanel::~TCustomPanel() { FDestroying = true; }
+TCustomPanel::~TCustomPanel()
+{
+    FDestroying = true;
+}
 
 void TCustomPanel::SetColor(TColor value)
 {
@@ -124,8 +127,7 @@ void TCustomPanel::mouseDoubleClickEvent(QMouseEvent* event)
         try {
             if (b == mbLeft) DblClick();
             MouseDown(b, s, p.x(), p.y());
-        } catch (const EAbort&) {
-        }
+        } catch (const EAbort&) {}
     });
 }
 

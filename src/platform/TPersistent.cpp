@@ -2,7 +2,8 @@
 
 #include "platform/Exception.h"
 
-void TPersistent::Assign(TPersistent* Source) {
+void TPersistent::Assign(TPersistent* Source)
+{
     if (Source) {
         Source->AssignTo(this);
         return;
@@ -10,9 +11,13 @@ void TPersistent::Assign(TPersistent* Source) {
     throw EConvertError(std::string("Cannot assign a nil to a ") + metaObject()->className());
 }
 
-void TPersistent::AssignTo(TPersistent* Dest) {
+void TPersistent::AssignTo(TPersistent* Dest)
+{
     throw EConvertError(std::string("Cannot assign a ") + metaObject()->className() + " to a " +
                         Dest->metaObject()->className());
 }
 
-bool TPersistent::IsPropertyStored(const char*) const { return true; }
+bool TPersistent::IsPropertyStored(const char*) const
+{
+    return true;
+}

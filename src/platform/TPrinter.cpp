@@ -83,8 +83,14 @@ int TPrinter::PageHeight() const
     return FDevice->pageLayout().paintRectPixels(FDevice->resolution()).height();
 }
 
-int TPrinter::PixelsPerInchX() const { return FDevice->logicalDpiX(); }
-int TPrinter::PixelsPerInchY() const { return FDevice->logicalDpiY(); }
+int TPrinter::PixelsPerInchX() const
+{
+    return FDevice->logicalDpiX();
+}
+int TPrinter::PixelsPerInchY() const
+{
+    return FDevice->logicalDpiY();
+}
 
 namespace {
 TPrinter* gPrinter = nullptr;
@@ -98,4 +104,7 @@ TPrinter* Printer()
     return gDefaultPrinter.get();
 }
 
-void SetPrinter(TPrinter* Value) { gPrinter = Value; }
+void SetPrinter(TPrinter* Value)
+{
+    gPrinter = Value;
+}

@@ -21,9 +21,13 @@ public:
     TThread& operator=(const TThread&) = delete;
 
     void AfterConstruction();  // starts the thread unless it was created suspended
-    void Resume();  // starts a suspended thread
+    void Resume();             // starts a suspended thread
     void Start() { Resume(); }
-    void Terminate() { terminated_.store(true); OnTerminateRequested(); }
+    void Terminate()
+    {
+        terminated_.store(true);
+        OnTerminateRequested();
+    }
     bool Terminated() const { return terminated_.load(); }
     bool Finished() const { return finished_.load(); }
     bool Started() const { return started_.load(); }

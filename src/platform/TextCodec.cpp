@@ -10,12 +10,12 @@
 namespace platform {
 namespace {
 // Code points of 0x80..0x9F; the undefined ones keep their own value.
-constexpr char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+                                0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+                                0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-void AppendUtf8(std::string& out, char32_t cp) {
+void AppendUtf8(std::string& out, char32_t cp)
+{
     if (cp < 0x80) {
         out += char(cp);
     } else if (cp < 0x800) {
@@ -34,7 +34,8 @@ void AppendUtf8(std::string& out, char32_t cp) {
 }
 
 // Decodes one UTF-8 sequence at s[i]; returns its length, 0 when invalid.
-size_t DecodeUtf8(std::string_view s, size_t i, char32_t& cp) {
+size_t DecodeUtf8(std::string_view s, size_t i, char32_t& cp)
+{
     unsigned char c = static_cast<unsigned char>(s[i]);
     size_t len;
     char32_t min;
@@ -66,7 +67,8 @@ size_t DecodeUtf8(std::string_view s, size_t i, char32_t& cp) {
     return len;
 }
 
-int ToCp1252(char32_t cp) {
+int ToCp1252(char32_t cp)
+{
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return int(cp);
     for (int k = 0; k < 32; ++k)
         if (kHigh[k] == cp) return 0x80 + k;
@@ -74,19 +76,24 @@ int ToCp1252(char32_t cp) {
 }
 }  // namespace
 
-AnsiString Cp1252ToUtf8(std::string_view bytes) {
+AnsiString Cp1252ToUtf8(std::string_view bytes)
+{
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 8);
     for (char ch : bytes) {
         unsigned char c = static_cast<unsigned char>(ch);
-        if (c < 0x80) out += ch;
-        else if (c < 0xA0) AppendUtf8(out, kHigh[c - 0x80]);
-        else AppendUtf8(out, c);
+        if (c < 0x80)
+            out += ch;
+        else if (c < 0xA0)
+            AppendUtf8(out, kHigh[c - 0x80]);
+        else
+            AppendUtf8(out, c);
     }
     return out;
 }
 
-std::string Utf8ToCp1252(std::string_view utf8) {
+std::string Utf8ToCp1252(std::string_view utf8)
+{
     std::string out;
     out.reserve(utf8.size());
     for (size_t i = 0; i < utf8.size();) {
@@ -104,7 +111,8 @@ std::string Utf8ToCp1252(std::string_view utf8) {
     return out;
 }
 
-bool IsValidUtf8(std::string_view bytes) {
+bool IsValidUtf8(std::string_view bytes)
+{
     for (size_t i = 0; i < bytes.size();) {
         char32_t cp;
         size_t len = DecodeUtf8(bytes, i, cp);
@@ -114,13 +122,15 @@ bool IsValidUtf8(std::string_view bytes) {
     return true;
 }
 
-AnsiString DecodeText(std::string_view bytes) {
+AnsiString DecodeText(std::string_view bytes)
+{
     if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
     if (IsValidUtf8(bytes)) return AnsiString(bytes);
     return Cp1252ToUtf8(bytes);
 }
 
-std::vector<AnsiString> SplitLines(std::string_view text) {
+std::vector<AnsiString> SplitLines(std::string_view text)
+{
     std::vector<AnsiString> lines;
     size_t start = 0;
     while (start < text.size()) {
@@ -135,7 +145,8 @@ std::vector<AnsiString> SplitLines(std::string_view text) {
     return lines;
 }
 
-bool ReadFileBytes(const std::string& path, std::string& bytes, std::string* error) {
+bool ReadFileBytes(const std::string& path, std::string& bytes, std::string* error)
+{
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         if (error) *error = path + ": " + std::strerror(errno);
@@ -151,14 +162,16 @@ bool ReadFileBytes(const std::string& path, std::string& bytes, std::string* err
     return true;
 }
 
-bool ReadTextLines(const std::string& path, std::vector<AnsiString>& lines, std::string* error) {
+bool ReadTextLines(const std::string& path, std::vector<AnsiString>& lines, std::string* error)
+{
     std::string bytes;
     if (!ReadFileBytes(path, bytes, error)) return false;
     lines = SplitLines(DecodeText(bytes));
     return true;
 }
 
-bool WriteTextLines(const std::string& path, const std::vector<AnsiString>& lines, std::string* error) {
+bool WriteTextLines(const std::string& path, const std::vector<AnsiString>& lines, std::string* error)
+{
     std::string out;
     for (const auto& l : lines) {
         out += Utf8ToCp1252(l);

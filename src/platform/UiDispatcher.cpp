@@ -7,20 +7,22 @@
 #include <QMetaObject>
 #include <QSocketNotifier>
 #include <QThread>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <memory>
 
 namespace platform {
 
-UiDispatcher& UiDispatcher::Instance() {
+UiDispatcher& UiDispatcher::Instance()
+{
     static UiDispatcher instance;
     return instance;
 }
 
-UiDispatcher::UiDispatcher() {
+UiDispatcher::UiDispatcher()
+{
     if (QCoreApplication* app = QCoreApplication::instance()) {
         QThread* t = app->thread();
         if (t == QThread::currentThread()) {
@@ -31,13 +33,16 @@ UiDispatcher::UiDispatcher() {
             std::mutex m;
             std::condition_variable cv;
             bool have = false;
-            QMetaObject::invokeMethod(app, [&] {
-                std::lock_guard<std::mutex> l(m);
-                uiThread_ = std::this_thread::get_id();
-                CreateWakeUp();
-                have = true;
-                cv.notify_all();
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                app,
+                [&] {
+                    std::lock_guard<std::mutex> l(m);
+                    uiThread_ = std::this_thread::get_id();
+                    CreateWakeUp();
+                    have = true;
+                    cv.notify_all();
+                },
+                Qt::QueuedConnection);
             std::unique_lock<std::mutex> l(m);
             cv.wait(l, [&] { return have; });
         }
@@ -46,19 +51,22 @@ UiDispatcher::UiDispatcher() {
     }
 }
 
-bool UiDispatcher::IsUiThread() const { return std::this_thread::get_id() == uiThread_; }
+bool UiDispatcher::IsUiThread() const
+{
+    return std::this_thread::get_id() == uiThread_;
+}
 
 // Workers wake the event loop through an eventfd watched by a socket notifier rather than by
 // posting Qt events: nothing but the wake-up byte crosses into Qt, and the queued calls stay
 // under our own mutex (which also keeps the thread sanitizer's view of the hand-over exact).
-void UiDispatcher::CreateWakeUp() {
+void UiDispatcher::CreateWakeUp()
+{
     wakeFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (wakeFd_ < 0) return;
     auto* notifier = new QSocketNotifier(wakeFd_, QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [this] {
         std::uint64_t n;
-        while (::read(wakeFd_, &n, sizeof n) > 0) {
-        }
+        while (::read(wakeFd_, &n, sizeof n) > 0) {}
         {
             std::lock_guard<std::mutex> l(mutex_);
             drainScheduled_ = false;
@@ -67,16 +75,17 @@ void UiDispatcher::CreateWakeUp() {
     });
 }
 
-void UiDispatcher::ScheduleDrain() {
+void UiDispatcher::ScheduleDrain()
+{
     // Called with mutex_ held.
     if (drainScheduled_ || wakeFd_ < 0) return;
     drainScheduled_ = true;
     std::uint64_t one = 1;
-    while (::write(wakeFd_, &one, sizeof one) < 0 && errno == EINTR) {
-    }
+    while (::write(wakeFd_, &one, sizeof one) < 0 && errno == EINTR) {}
 }
 
-void UiDispatcher::Send(std::function<void()> fn) {
+void UiDispatcher::Send(std::function<void()> fn)
+{
     if (IsUiThread()) {
         fn();
         return;
@@ -107,14 +116,16 @@ void UiDispatcher::Send(std::function<void()> fn) {
     if (state->error) std::rethrow_exception(state->error);
 }
 
-void UiDispatcher::Post(std::function<void()> fn) {
+void UiDispatcher::Post(std::function<void()> fn)
+{
     std::lock_guard<std::mutex> l(mutex_);
     queue_.push_back(std::move(fn));
     ScheduleDrain();
     cv_.notify_all();
 }
 
-int UiDispatcher::ProcessPending() {
+int UiDispatcher::ProcessPending()
+{
     int n = 0;
     for (;;) {
         std::function<void()> fn;
@@ -129,7 +140,8 @@ int UiDispatcher::ProcessPending() {
     }
 }
 
-bool UiDispatcher::WaitRunning(const std::function<bool()>& done, int timeoutMs) {
+bool UiDispatcher::WaitRunning(const std::function<bool()>& done, int timeoutMs)
+{
     using clock = std::chrono::steady_clock;
     const auto deadline = clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
     for (;;) {
@@ -147,7 +159,8 @@ bool UiDispatcher::WaitRunning(const std::function<bool()>& done, int timeoutMs)
     }
 }
 
-void UiDispatcher::Wake() {
+void UiDispatcher::Wake()
+{
     std::lock_guard<std::mutex> l(mutex_);
     ++wakeCount_;
     cv_.notify_all();

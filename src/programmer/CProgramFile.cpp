@@ -15,13 +15,15 @@ namespace {
 const char* const SectionMark = "§";
 
 // The fields of a line; the empty field behind the final ';' is dropped.
-std::vector<AnsiString> Fields(const AnsiString& line) {
+std::vector<AnsiString> Fields(const AnsiString& line)
+{
     std::vector<AnsiString> f = SplitString(line, ';');
     if (f.size() > 1 && Trim(f.back()).empty()) f.pop_back();
     return f;
 }
 
-bool ParseInt(const AnsiString& field, int& value) {
+bool ParseInt(const AnsiString& field, int& value)
+{
     const AnsiString t = Trim(field);
     if (t.empty()) return false;
     size_t digits = (t[0] == '-') ? 1 : 0;
@@ -36,24 +38,29 @@ bool ParseInt(const AnsiString& field, int& value) {
 }
 
 // Names are one field of a line: a ';' or a line break inside one would split the line.
-AnsiString FieldText(const AnsiString& s) {
+AnsiString FieldText(const AnsiString& s)
+{
     AnsiString out = s;
     for (char& c : out) {
-        if (c == ';') c = ',';
-        else if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+        if (c == ';')
+            c = ',';
+        else if (static_cast<unsigned char>(c) < 0x20)
+            c = ' ';
     }
     return out;
 }
 
 class Parser {
 public:
-    Parser(const std::vector<AnsiString>& lines, AnsiString* error) : lines_(lines), error_(error) {
+    Parser(const std::vector<AnsiString>& lines, AnsiString* error) : lines_(lines), error_(error)
+    {
         // Blank lines at the end (an editor's extra line break) carry nothing.
         count_ = lines_.size();
         while (count_ > 0 && Trim(lines_[count_ - 1]).empty()) --count_;
     }
 
-    bool Run(TProgramFile& out) {
+    bool Run(TProgramFile& out)
+    {
         TProgramFile p;
         if (!Prelude() || !Section("[INIT]") || !Settings(p.Settings) || !Section("[DATA]")) return false;
         while (true) {
@@ -74,12 +81,14 @@ public:
     }
 
 private:
-    bool Fail(const AnsiString& reason) {
+    bool Fail(const AnsiString& reason)
+    {
         if (error_) *error_ = "line " + IntToStr(int64_t(line_ + 1)) + ": " + reason;
         return false;
     }
 
-    bool Prelude() {
+    bool Prelude()
+    {
         if (line_ >= count_) return Fail("the file is empty");
         // The recorded path may itself hold ';', so the header is found from the end.
         std::vector<AnsiString> f = SplitString(lines_[line_], ';');
@@ -90,7 +99,8 @@ private:
         return true;
     }
 
-    bool Section(const char* name) {
+    bool Section(const char* name)
+    {
         if (line_ >= count_) return Fail(AnsiString("missing section ") + name);
         const std::vector<AnsiString> f = Fields(lines_[line_]);
         if (f.size() != 1 || Trim(f[0]) != name) return Fail(AnsiString("expected section ") + name);
@@ -98,7 +108,8 @@ private:
         return true;
     }
 
-    bool Mark(const char* mark) {
+    bool Mark(const char* mark)
+    {
         if (line_ >= count_) return Fail(AnsiString("missing end mark \"") + mark + ";\"");
         const std::vector<AnsiString> f = Fields(lines_[line_]);
         if (f.size() != 1 || Trim(f[0]) != mark) return Fail(AnsiString("expected \"") + mark + ";\"");
@@ -106,18 +117,19 @@ private:
         return true;
     }
 
-    bool Choice(const AnsiString& field, int max, int& value, const char* what) {
+    bool Choice(const AnsiString& field, int max, int& value, const char* what)
+    {
         if (!ParseInt(field, value) || value < 0 || value > max)
             return Fail(AnsiString(what) + " \"" + field + "\" is not 0.." + IntToStr(max));
         return true;
     }
 
-    bool Settings(TProgramFileSettings& s) {
+    bool Settings(TProgramFileSettings& s)
+    {
         if (line_ >= count_) return Fail("missing program settings");
         const std::vector<AnsiString> f = Fields(lines_[line_]);
         if (f.size() != 5) return Fail("program settings need 5 fields, found " + IntToStr(int64_t(f.size())));
-        if (!Choice(f[0], 1, s.RepeatMode, "repeat mode") || !Choice(f[1], 1, s.EndAction, "end action"))
-            return false;
+        if (!Choice(f[0], 1, s.RepeatMode, "repeat mode") || !Choice(f[1], 1, s.EndAction, "end action")) return false;
         if (!ValidStartTemperature(f[2]))
             return Fail("start temperature \"" + f[2] + "\" is not a number within " + SetpointToText(MinSetpoint) +
                         " .. " + SetpointToText(MaxSetpoint));
@@ -128,7 +140,8 @@ private:
         return true;
     }
 
-    bool Segment(const std::vector<AnsiString>& f, TProgramFileSegment& seg) {
+    bool Segment(const std::vector<AnsiString>& f, TProgramFileSegment& seg)
+    {
         if (f.size() != 9) return Fail("a segment needs 9 fields, found " + IntToStr(int64_t(f.size())));
         int number = 0;
         if (!ParseInt(f[0], number)) return Fail("segment number \"" + f[0] + "\" is not a number");
@@ -156,7 +169,8 @@ private:
 
 }  // namespace
 
-AnsiString SetpointToText(double value) {
+AnsiString SetpointToText(double value)
+{
     if (value == 0.0) return "0";  // also -0
     char buf[64];
     auto [p, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
@@ -167,47 +181,52 @@ AnsiString SetpointToText(double value) {
     return s;
 }
 
-bool ValidStartTemperature(const AnsiString& text, double* value) {
+bool ValidStartTemperature(const AnsiString& text, double* value)
+{
     double v = 0.0;
     if (!TryStrToFloat(text, v) || v < MinSetpoint || v > MaxSetpoint) return false;
     if (value) *value = v;
     return true;
 }
 
-std::vector<AnsiString> BuildLines(const TProgramFile& program, TDateTime writtenAt, const AnsiString& path) {
+std::vector<AnsiString> BuildLines(const TProgramFile& program, TDateTime writtenAt, const AnsiString& path)
+{
     std::vector<AnsiString> lines;
     lines.reserve(program.Segments.size() + 7);
     lines.push_back(AnsiString(SectionMark) + ";" + FormatDateTime("dd.mm.yyyy", writtenAt) + ";" +
                     FormatDateTime("hh:nn:ss", writtenAt) + ";" + path + ";" + Header + ";");
     lines.push_back("[INIT];");
     const TProgramFileSettings& s = program.Settings;
-    lines.push_back(IntToStr(s.RepeatMode) + ";" + IntToStr(s.EndAction) + ";" + FieldText(s.StartTemperature) +
-                    ";" + IntToStr(s.StirrerUsed) + ";" + IntToStr(s.ContactUsed) + ";");
+    lines.push_back(IntToStr(s.RepeatMode) + ";" + IntToStr(s.EndAction) + ";" + FieldText(s.StartTemperature) + ";" +
+                    IntToStr(s.StirrerUsed) + ";" + IntToStr(s.ContactUsed) + ";");
     lines.push_back("[DATA];");
     int number = 0;
     for (const TProgramFileSegment& seg : program.Segments) {
         lines.push_back(IntToStr(++number) + ";" + FieldText(seg.Name) + ";" + IntToStr(seg.Duration) + ";" +
-                        SetpointToText(seg.Setpoint) + ";" + IntToStr(seg.AnalogOutput) + ";" +
-                        IntToStr(seg.Contact) + ";" + IntToStr(seg.Reserved) + ";" + IntToStr(seg.ControlMode) +
-                        ";" + IntToStr(seg.WaitFlag) + ";");
+                        SetpointToText(seg.Setpoint) + ";" + IntToStr(seg.AnalogOutput) + ";" + IntToStr(seg.Contact) +
+                        ";" + IntToStr(seg.Reserved) + ";" + IntToStr(seg.ControlMode) + ";" + IntToStr(seg.WaitFlag) +
+                        ";");
     }
     lines.push_back(AnsiString(SectionMark) + ";");
     lines.push_back("$;");
     return lines;
 }
 
-bool ParseLines(const std::vector<AnsiString>& lines, TProgramFile& program, AnsiString* error) {
+bool ParseLines(const std::vector<AnsiString>& lines, TProgramFile& program, AnsiString* error)
+{
     return Parser(lines, error).Run(program);
 }
 
-bool Write(const std::string& path, const TProgramFile& program, AnsiString* error) {
+bool Write(const std::string& path, const TProgramFile& program, AnsiString* error)
+{
     std::string reason;
     if (platform::WriteTextLines(path, BuildLines(program, Now(), path), &reason)) return true;
     if (error) *error = reason;
     return false;
 }
 
-bool Read(const std::string& path, TProgramFile& program, bool* readable, AnsiString* error) {
+bool Read(const std::string& path, TProgramFile& program, bool* readable, AnsiString* error)
+{
     if (readable) *readable = false;
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
@@ -230,7 +249,8 @@ bool Read(const std::string& path, TProgramFile& program, bool* readable, AnsiSt
     return ParseLines(lines, program, error);
 }
 
-TProgramFile FromProgrammer(const CProgrammer& programmer, int slot, const TProgramFileSettings& settings) {
+TProgramFile FromProgrammer(const CProgrammer& programmer, int slot, const TProgramFileSettings& settings)
+{
     TProgramFile file;
     file.Settings = settings;
     const CTemperatureProgram* head = programmer.GetProgramHead(slot);

@@ -25,13 +25,13 @@ struct TProgramFileSettings {
 
 struct TProgramFileSegment {
     AnsiString Name;
-    int Duration = 0;      // seconds
-    double Setpoint = 0.0; // °C
-    int AnalogOutput = -1; // %, -1 unchanged
-    int Contact = 2;       // 0 off, 1 on, 2 unchanged
-    int Reserved = 0;      // written as it stands, ignored when read
-    int ControlMode = 0;   // 0 internal, 1 process
-    int WaitFlag = 0;      // 0 time stable, 1 temperature stable
+    int Duration = 0;       // seconds
+    double Setpoint = 0.0;  // °C
+    int AnalogOutput = -1;  // %, -1 unchanged
+    int Contact = 2;        // 0 off, 1 on, 2 unchanged
+    int Reserved = 0;       // written as it stands, ignored when read
+    int ControlMode = 0;    // 0 internal, 1 process
+    int WaitFlag = 0;       // 0 time stable, 1 temperature stable
 };
 
 struct TProgramFile {

@@ -11,7 +11,8 @@ const char* const ProgramNamePrefix = "Temperature program ";
 const char* const SegmentNamePrefix = "New segment (";
 
 // A whole decimal number made of digits only, within 1..max; 0 otherwise.
-int NumberInName(std::string_view s, int max) {
+int NumberInName(std::string_view s, int max)
+{
     if (s.empty() || s.size() > 4) return 0;
     int v = 0;
     for (char c : s) {
@@ -23,21 +24,27 @@ int NumberInName(std::string_view s, int max) {
 
 }  // namespace
 
-CProgrammer::CProgrammer(int channel) : FChannel(channel), FLanguage(CLanguage::Instance()) {
+CProgrammer::CProgrammer(int channel) : FChannel(channel), FLanguage(CLanguage::Instance())
+{
     FSlotFree.fill(1);
     FDefaultNameFree.fill(1);
     FSegmentNameFree.fill(1);
     for (auto& s : FSettings) s.saved = 0;
 }
 
-CProgrammer::~CProgrammer() { FreeAllPrograms(); }
+CProgrammer::~CProgrammer()
+{
+    FreeAllPrograms();
+}
 
-CTemperatureProgram* CProgrammer::Head(int slot) const {
+CTemperatureProgram* CProgrammer::Head(int slot) const
+{
     if (!ValidSlot(slot) || FSlotFree[size_t(slot)]) return nullptr;
     return FHeads[size_t(slot)];
 }
 
-CTemperatureProgram* CProgrammer::FindSegment(const TTreeNode* key) const {
+CTemperatureProgram* CProgrammer::FindSegment(const TTreeNode* key) const
+{
     if (!key) return nullptr;
     for (int slot = 0; slot < MaxPrograms; ++slot) {
         CTemperatureProgram* head = Head(slot);
@@ -48,7 +55,8 @@ CTemperatureProgram* CProgrammer::FindSegment(const TTreeNode* key) const {
     return nullptr;
 }
 
-void CProgrammer::FreeList(CTemperatureProgram* head) {
+void CProgrammer::FreeList(CTemperatureProgram* head)
+{
     if (!head) return;
     CTemperatureProgram* n = head->next;
     while (n) {
@@ -59,7 +67,8 @@ void CProgrammer::FreeList(CTemperatureProgram* head) {
     delete head;
 }
 
-bool CProgrammer::CreateProgram(int slot, TTreeNode* node, const AnsiString& name) {
+bool CProgrammer::CreateProgram(int slot, TTreeNode* node, const AnsiString& name)
+{
     if (!ValidSlot(slot) || !FSlotFree[size_t(slot)] || !node) return false;
     auto* head = new CTemperatureProgram;
     head->head = head;
@@ -79,7 +88,8 @@ bool CProgrammer::CreateProgram(int slot, TTreeNode* node, const AnsiString& nam
     return true;
 }
 
-bool CProgrammer::AddSegment(TTreeNode* node, const AnsiString& name, int slot) {
+bool CProgrammer::AddSegment(TTreeNode* node, const AnsiString& name, int slot)
+{
     CTemperatureProgram* head = Head(slot);
     if (!head || !node || FindSegment(node) || node == head->key) return false;
     if (CTemperatureProgram::GetCount(head) >= MaxSegments) return false;
@@ -94,7 +104,8 @@ bool CProgrammer::AddSegment(TTreeNode* node, const AnsiString& name, int slot) 
     return true;
 }
 
-bool CProgrammer::PasteSegment(TTreeNode* segmentNode, TTreeNode* newNode, int slot, const AnsiString& name) {
+bool CProgrammer::PasteSegment(TTreeNode* segmentNode, TTreeNode* newNode, int slot, const AnsiString& name)
+{
     CTemperatureProgram* head = Head(slot);
     if (!head || !segmentNode || !newNode || FindSegment(newNode) || newNode == head->key) return false;
     if (CTemperatureProgram::GetCount(head) >= MaxSegments) return false;
@@ -112,7 +123,8 @@ bool CProgrammer::PasteSegment(TTreeNode* segmentNode, TTreeNode* newNode, int s
     return true;
 }
 
-void CProgrammer::DeleteSegment(TTreeNode* node) {
+void CProgrammer::DeleteSegment(TTreeNode* node)
+{
     if (!node) return;
     for (int slot = 0; slot < MaxPrograms; ++slot) {
         CTemperatureProgram* head = Head(slot);
@@ -129,7 +141,8 @@ void CProgrammer::DeleteSegment(TTreeNode* node) {
     }
 }
 
-void CProgrammer::FreeProgram(int slot) {
+void CProgrammer::FreeProgram(int slot)
+{
     CTemperatureProgram* head = Head(slot);
     if (!head) return;
     FreeList(head);
@@ -138,7 +151,8 @@ void CProgrammer::FreeProgram(int slot) {
     FSettings[size_t(slot)].saved = 0;
 }
 
-void CProgrammer::RemoveProgramSlot(int slot) {
+void CProgrammer::RemoveProgramSlot(int slot)
+{
     if (!ValidSlot(slot)) return;
     FreeList(FHeads[size_t(slot)]);
     for (int i = slot; i < MaxPrograms - 1; ++i) {
@@ -151,7 +165,8 @@ void CProgrammer::RemoveProgramSlot(int slot) {
     FSettings[MaxPrograms - 1] = ProgramSettings{};
 }
 
-void CProgrammer::FreeAllPrograms() {
+void CProgrammer::FreeAllPrograms()
+{
     for (int slot = 0; slot < MaxPrograms; ++slot) {
         FreeList(FHeads[size_t(slot)]);
         FHeads[size_t(slot)] = nullptr;
@@ -161,27 +176,31 @@ void CProgrammer::FreeAllPrograms() {
     currentSegment = nullptr;
 }
 
-void CProgrammer::RenameProgram(int slot, const AnsiString& name) {
+void CProgrammer::RenameProgram(int slot, const AnsiString& name)
+{
     CTemperatureProgram* head = Head(slot);
     if (!head) return;
     head->name = name;
     FSettings[size_t(slot)].saved = 0;
 }
 
-void CProgrammer::RenameSegment(TTreeNode* node, const AnsiString& name) {
+void CProgrammer::RenameSegment(TTreeNode* node, const AnsiString& name)
+{
     CTemperatureProgram* seg = FindSegment(node);
     if (!seg) return;
     seg->name = name;
     MarkUnsaved(seg);
 }
 
-void CProgrammer::MarkUnsaved(const CTemperatureProgram* node) {
+void CProgrammer::MarkUnsaved(const CTemperatureProgram* node)
+{
     for (int slot = 0; slot < MaxPrograms; ++slot)
         if (Head(slot) && Head(slot) == node->head) FSettings[size_t(slot)].saved = 0;
 }
 
 void CProgrammer::SetSegmentValues(TTreeNode* node, int duration, std::uint8_t waitFlag, std::uint8_t controlMode,
-                                   int contact, int analogOutput, double setpoint) {
+                                   int contact, int analogOutput, double setpoint)
+{
     CTemperatureProgram* seg = FindSegment(node);
     if (!seg) return;
     CTemperatureProgram::SetValues(seg, duration, analogOutput, waitFlag, controlMode, contact, setpoint);
@@ -189,7 +208,8 @@ void CProgrammer::SetSegmentValues(TTreeNode* node, int duration, std::uint8_t w
 }
 
 void CProgrammer::SetProgramSettings(int slot, bool repeatMode, bool contactUsed, bool stirrerUsed,
-                                     double startTemperature, bool endAction) {
+                                     double startTemperature, bool endAction)
+{
     if (!ValidSlot(slot)) return;
     ProgramSettings& s = FSettings[size_t(slot)];
     s.repeatMode = repeatMode ? 1 : 0;
@@ -200,128 +220,166 @@ void CProgrammer::SetProgramSettings(int slot, bool repeatMode, bool contactUsed
     s.saved = 0;
 }
 
-void CProgrammer::ClearStirrerUse(int slot) {
+void CProgrammer::ClearStirrerUse(int slot)
+{
     CTemperatureProgram* head = Head(slot);
     if (!head) return;
     for (CTemperatureProgram* n = head->next; n; n = n->next) n->analogOutput = -1;
     FSettings[size_t(slot)].stirrerUsed = 0;
 }
 
-void CProgrammer::ClearContactUse(int slot) {
+void CProgrammer::ClearContactUse(int slot)
+{
     CTemperatureProgram* head = Head(slot);
     if (!head) return;
     for (CTemperatureProgram* n = head->next; n; n = n->next) n->contact = 2;
     FSettings[size_t(slot)].contactUsed = 0;
 }
 
-void CProgrammer::SetStirrerUsed(int slot) {
+void CProgrammer::SetStirrerUsed(int slot)
+{
     if (ValidSlot(slot)) FSettings[size_t(slot)].stirrerUsed = 1;
 }
 
-void CProgrammer::SetContactUsed(int slot) {
+void CProgrammer::SetContactUsed(int slot)
+{
     if (ValidSlot(slot)) FSettings[size_t(slot)].contactUsed = 1;
 }
 
-void CProgrammer::SetProgramSaved(int slot) {
+void CProgrammer::SetProgramSaved(int slot)
+{
     if (Head(slot)) FSettings[size_t(slot)].saved = 1;
 }
 
-bool CProgrammer::IsProgramSaved(int slot) const { return ValidSlot(slot) && FSettings[size_t(slot)].saved; }
+bool CProgrammer::IsProgramSaved(int slot) const
+{
+    return ValidSlot(slot) && FSettings[size_t(slot)].saved;
+}
 
-bool CProgrammer::IsSlotFree(int slot) const { return ValidSlot(slot) && FSlotFree[size_t(slot)]; }
+bool CProgrammer::IsSlotFree(int slot) const
+{
+    return ValidSlot(slot) && FSlotFree[size_t(slot)];
+}
 
-int CProgrammer::FindFreeSlot() const {
+int CProgrammer::FindFreeSlot() const
+{
     for (int slot = 0; slot < MaxPrograms; ++slot)
         if (FSlotFree[size_t(slot)]) return slot;
     return -1;
 }
 
-AnsiString CProgrammer::GetProgramName(int slot) const {
+AnsiString CProgrammer::GetProgramName(int slot) const
+{
     const CTemperatureProgram* head = Head(slot);
     return head ? head->name : AnsiString();
 }
 
-TTreeNode* CProgrammer::GetProgramNode(int slot) const {
+TTreeNode* CProgrammer::GetProgramNode(int slot) const
+{
     const CTemperatureProgram* head = Head(slot);
     return head ? head->key : nullptr;
 }
 
-double CProgrammer::GetFinalSetpoint(int slot) const {
+double CProgrammer::GetFinalSetpoint(int slot) const
+{
     CTemperatureProgram* head = Head(slot);
     return head ? CTemperatureProgram::GetLast(head)->setpoint : 0.0;
 }
 
-std::uint8_t CProgrammer::GetRepeatMode(int slot) const {
+std::uint8_t CProgrammer::GetRepeatMode(int slot) const
+{
     return ValidSlot(slot) ? FSettings[size_t(slot)].repeatMode : 0;
 }
 
-std::uint8_t CProgrammer::GetEndAction(int slot) const {
+std::uint8_t CProgrammer::GetEndAction(int slot) const
+{
     return ValidSlot(slot) ? FSettings[size_t(slot)].endAction : 0;
 }
 
-double CProgrammer::GetStartTemperature(int slot) const {
+double CProgrammer::GetStartTemperature(int slot) const
+{
     return ValidSlot(slot) ? FSettings[size_t(slot)].startTemperature : 0.0;
 }
 
-bool CProgrammer::IsStirrerUsed(int slot) const { return ValidSlot(slot) && FSettings[size_t(slot)].stirrerUsed; }
+bool CProgrammer::IsStirrerUsed(int slot) const
+{
+    return ValidSlot(slot) && FSettings[size_t(slot)].stirrerUsed;
+}
 
-bool CProgrammer::IsContactUsed(int slot) const { return ValidSlot(slot) && FSettings[size_t(slot)].contactUsed; }
+bool CProgrammer::IsContactUsed(int slot) const
+{
+    return ValidSlot(slot) && FSettings[size_t(slot)].contactUsed;
+}
 
-const CTemperatureProgram* CProgrammer::GetProgramHead(int slot) const { return Head(slot); }
+const CTemperatureProgram* CProgrammer::GetProgramHead(int slot) const
+{
+    return Head(slot);
+}
 
-int CProgrammer::GetProgramIndex(const TTreeNode* node) {
+int CProgrammer::GetProgramIndex(const TTreeNode* node)
+{
     if (!node) return -1;
     const TTreeNode* program = node->Parent() ? node->Parent() : node;
     return program->Index();
 }
 
-int CProgrammer::GetSegmentCount(const TTreeNode* node) {
+int CProgrammer::GetSegmentCount(const TTreeNode* node)
+{
     if (!node) return 0;
     const TTreeNode* program = node->Parent() ? node->Parent() : node;
     return program->Count();
 }
 
-AnsiString CProgrammer::GetSegmentName(const TTreeNode* node) const {
+AnsiString CProgrammer::GetSegmentName(const TTreeNode* node) const
+{
     const CTemperatureProgram* seg = FindSegment(node);
     return seg ? seg->name : AnsiString();
 }
 
-double CProgrammer::GetSegmentSetpoint(const TTreeNode* node) const {
+double CProgrammer::GetSegmentSetpoint(const TTreeNode* node) const
+{
     const CTemperatureProgram* seg = FindSegment(node);
     return seg ? seg->setpoint : 0.0;
 }
 
-int CProgrammer::GetSegmentDuration(const TTreeNode* node) const {
+int CProgrammer::GetSegmentDuration(const TTreeNode* node) const
+{
     const CTemperatureProgram* seg = FindSegment(node);
     return seg ? seg->duration : 0;
 }
 
-int CProgrammer::GetSegmentAnalogOutput(const TTreeNode* node) const {
+int CProgrammer::GetSegmentAnalogOutput(const TTreeNode* node) const
+{
     const CTemperatureProgram* seg = FindSegment(node);
     return seg ? seg->analogOutput : 0;
 }
 
-int CProgrammer::GetSegmentContact(const TTreeNode* node) const {
+int CProgrammer::GetSegmentContact(const TTreeNode* node) const
+{
     const CTemperatureProgram* seg = FindSegment(node);
     return seg ? seg->contact : 0;
 }
 
-std::uint8_t CProgrammer::GetSegmentReserved(const TTreeNode* node) const {
+std::uint8_t CProgrammer::GetSegmentReserved(const TTreeNode* node) const
+{
     const CTemperatureProgram* seg = FindSegment(node);
     return seg ? seg->spare : 0;
 }
 
-std::uint8_t CProgrammer::GetSegmentControlMode(const TTreeNode* node) const {
+std::uint8_t CProgrammer::GetSegmentControlMode(const TTreeNode* node) const
+{
     const CTemperatureProgram* seg = FindSegment(node);
     return seg ? seg->controlMode : 0;
 }
 
-std::uint8_t CProgrammer::GetSegmentWaitFlag(const TTreeNode* node) const {
+std::uint8_t CProgrammer::GetSegmentWaitFlag(const TTreeNode* node) const
+{
     const CTemperatureProgram* seg = FindSegment(node);
     return seg ? seg->waitFlag : 0;
 }
 
-AnsiString CProgrammer::NewProgramName() {
+AnsiString CProgrammer::NewProgramName()
+{
     FDefaultNameFree.fill(1);
     for (int n = 1; n <= MaxPrograms; ++n) {
         const AnsiString candidate = ProgramNamePrefix + IntToStr(n);
@@ -338,7 +396,8 @@ AnsiString CProgrammer::NewProgramName() {
     return AnsiString();
 }
 
-AnsiString CProgrammer::NewSegmentName(int slot) {
+AnsiString CProgrammer::NewSegmentName(int slot)
+{
     FSegmentNameFree.fill(1);
     if (const CTemperatureProgram* head = Head(slot)) {
         for (const CTemperatureProgram* n = head->next; n; n = n->next) {
@@ -347,8 +406,8 @@ AnsiString CProgrammer::NewSegmentName(int slot) {
             const size_t open = name.find('(');
             const size_t close = name.find(')', open + 1);
             if (close == AnsiString::npos) continue;
-            const int number = NumberInName(std::string_view(name).substr(open + 1, close - open - 1),
-                                            MaxSegmentNameNumber);
+            const int number =
+                NumberInName(std::string_view(name).substr(open + 1, close - open - 1), MaxSegmentNameNumber);
             if (number) FSegmentNameFree[size_t(number - 1)] = 0;
         }
     }
@@ -357,7 +416,8 @@ AnsiString CProgrammer::NewSegmentName(int slot) {
     return AnsiString();
 }
 
-bool CProgrammer::IsProgramNameFree(const AnsiString& fileName) const {
+bool CProgrammer::IsProgramNameFree(const AnsiString& fileName) const
+{
     const AnsiString name = ProgramNameFromFileName(fileName);
     for (int slot = 0; slot < MaxPrograms; ++slot) {
         const CTemperatureProgram* head = Head(slot);
@@ -366,12 +426,12 @@ bool CProgrammer::IsProgramNameFree(const AnsiString& fileName) const {
     return true;
 }
 
-AnsiString ProgramNameFromFileName(const AnsiString& fileName) {
+AnsiString ProgramNameFromFileName(const AnsiString& fileName)
+{
     AnsiString name = fileName;
     const size_t sep = name.find_last_of("\\/:");
     if (sep != AnsiString::npos) name.erase(0, sep + 1);
-    if (name.size() > 3 && SameText(std::string_view(name).substr(name.size() - 3), ".tp"))
-        name.erase(name.size() - 3);
+    if (name.size() > 3 && SameText(std::string_view(name).substr(name.size() - 3), ".tp")) name.erase(name.size() - 3);
     // Umlauts are letters of program names too: "kühlen.tp" is the program KÜHLEN.
     return QString::fromStdString(name).toUpper().toStdString();
 }

@@ -53,14 +53,14 @@ public:
     void FreeAllPrograms();
     void RenameProgram(int slot, const AnsiString& name);
     void RenameSegment(TTreeNode* node, const AnsiString& name);
-    void SetSegmentValues(TTreeNode* node, int duration, std::uint8_t waitFlag, std::uint8_t controlMode,
-                          int contact, int analogOutput, double setpoint);
-    void SetProgramSettings(int slot, bool repeatMode, bool contactUsed, bool stirrerUsed,
-                            double startTemperature, bool endAction);
+    void SetSegmentValues(TTreeNode* node, int duration, std::uint8_t waitFlag, std::uint8_t controlMode, int contact,
+                          int analogOutput, double setpoint);
+    void SetProgramSettings(int slot, bool repeatMode, bool contactUsed, bool stirrerUsed, double startTemperature,
+                            bool endAction);
 
     // Stirrer and floating contact choice of a program; these leave the saved flag alone.
-    void ClearStirrerUse(int slot);   // every segment's analogue output -1, stirrer unused
-    void ClearContactUse(int slot);   // every segment's contact 2 (unchanged), contact unused
+    void ClearStirrerUse(int slot);  // every segment's analogue output -1, stirrer unused
+    void ClearContactUse(int slot);  // every segment's contact 2 (unchanged), contact unused
     void SetStirrerUsed(int slot);
     void SetContactUsed(int slot);
 
@@ -191,8 +191,8 @@ protected:
     void MarkUnsaved(const CTemperatureProgram* node);
 
     struct ProgramSettings {
-        std::uint8_t repeatMode = 0;   // 0 none, 1 endless
-        std::uint8_t endAction = 0;    // 0 switch temperature control off, 1 continue
+        std::uint8_t repeatMode = 0;  // 0 none, 1 endless
+        std::uint8_t endAction = 0;   // 0 switch temperature control off, 1 continue
         double startTemperature = 0.0;
         std::uint8_t stirrerUsed = 0;
         std::uint8_t contactUsed = 0;

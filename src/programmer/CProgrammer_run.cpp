@@ -29,17 +29,22 @@ enum : int {
 
 // A sampling interval below one second would make every segment endless (and divide by
 // zero); the window's intervals are 1..60 s.
-int SafeInterval(int interval) { return std::max(1, interval); }
+int SafeInterval(int interval)
+{
+    return std::max(1, interval);
+}
 
 }  // namespace
 
-AnsiString CProgrammer::Text(int row) const {
+AnsiString CProgrammer::Text(int row) const
+{
     AnsiString out;
     if (FLanguage) FLanguage->LookupCurrentText(row, out);
     return out;
 }
 
-int CProgrammer::SegmentSteps(int duration, int interval) {
+int CProgrammer::SegmentSteps(int duration, int interval)
+{
     interval = SafeInterval(interval);
     const int length = duration > 0 ? duration : 3 * interval;
     // A segment shorter than one interval still gets its one step: with none, its setpoint
@@ -47,7 +52,8 @@ int CProgrammer::SegmentSteps(int duration, int interval) {
     return std::max(1, length / interval);
 }
 
-CTemperatureProgram* CProgrammer::NextSegment(int slot) const {
+CTemperatureProgram* CProgrammer::NextSegment(int slot) const
+{
     CTemperatureProgram* head = Head(slot);
     if (!head) return nullptr;
     for (CTemperatureProgram* n = head->next; n; n = n->next)
@@ -55,7 +61,8 @@ CTemperatureProgram* CProgrammer::NextSegment(int slot) const {
     return nullptr;
 }
 
-int CProgrammer::BeginRun(int slot, int interval, double startTemperature, int repeat) {
+int CProgrammer::BeginRun(int slot, int interval, double startTemperature, int repeat)
+{
     const CTemperatureProgram* head = Head(slot);
     if (!head || !head->next) return -1;
     interval = SafeInterval(interval);
@@ -76,7 +83,8 @@ int CProgrammer::BeginRun(int slot, int interval, double startTemperature, int r
     return steps - 1;
 }
 
-void CProgrammer::RunStep(int interval, int slot, TDateTime plannedEnd, TDateTime lastRecorded) {
+void CProgrammer::RunStep(int interval, int slot, TDateTime plannedEnd, TDateTime lastRecorded)
+{
     interval = SafeInterval(interval);
     if (FWindow) FWindow->SetCurrentSegmentName(GetCurrentSegmentName());
 
@@ -133,7 +141,8 @@ void CProgrammer::RunStep(int interval, int slot, TDateTime plannedEnd, TDateTim
     if (FWindow) FWindow->SetSegmentActive();
 }
 
-void CProgrammer::AddRampPoints(int steps, int interval, TDateTime x, double target, double start) {
+void CProgrammer::AddRampPoints(int steps, int interval, TDateTime x, double target, double start)
+{
     FRampStepCount = steps;
     if (!FWindow) return;
     FWindow->SetRampPlotted();
@@ -144,18 +153,21 @@ void CProgrammer::AddRampPoints(int steps, int interval, TDateTime x, double tar
     }
 }
 
-void CProgrammer::StartRamp(int steps, int interval, double target, double start) {
+void CProgrammer::StartRamp(int steps, int interval, double target, double start)
+{
     TDateTime x = Date();
     if (FWindow && FWindow->PlannedSetpointCount() > 0)
         x = FWindow->PlannedSetpointLastX() + SafeInterval(interval) / SecsPerDay;
     AddRampPoints(steps, interval, x, target, start);
 }
 
-void CProgrammer::PlotRamp(int steps, int interval, TDateTime startTime, double target, double start) {
+void CProgrammer::PlotRamp(int steps, int interval, TDateTime startTime, double target, double start)
+{
     AddRampPoints(steps, interval, startTime, target, start);
 }
 
-double CProgrammer::RampValue(int k, double target, double start) const {
+double CProgrammer::RampValue(int k, double target, double start) const
+{
     // The last step is the target itself, not a sum that rounding may leave short of it.
     if (FRampStepCount <= 0 || k >= FRampStepCount) return target;
     const double v = (target - start) / FRampStepCount * k + start;
@@ -163,14 +175,16 @@ double CProgrammer::RampValue(int k, double target, double start) const {
     return v <= target ? target : v;
 }
 
-int CProgrammer::ElapsedSteps(TDateTime plannedEnd, TDateTime lastRecorded, int interval) {
+int CProgrammer::ElapsedSteps(TDateTime plannedEnd, TDateTime lastRecorded, int interval)
+{
     if (plannedEnd <= lastRecorded) return 0;
     const std::int64_t n = Round64((plannedEnd - lastRecorded) * SecsPerDay / SafeInterval(interval));
     if (n <= 0) return 0;
     return int(std::min<std::int64_t>(n - 1, 0x7fffffff));
 }
 
-bool CProgrammer::SetpointReached(double processTemperature, double internalTemperature, double setpoint) const {
+bool CProgrammer::SetpointReached(double processTemperature, double internalTemperature, double setpoint) const
+{
     if (!FindSegment(currentSegment)) return false;
     double measured;
     switch (GetCurrentControlMode()) {
@@ -181,7 +195,8 @@ bool CProgrammer::SetpointReached(double processTemperature, double internalTemp
     return setpoint - 1.0 < measured && measured < setpoint + 1.0;
 }
 
-double CProgrammer::GetActiveSetpoint(int stepsBack) const {
+double CProgrammer::GetActiveSetpoint(int stepsBack) const
+{
     if (FRampActive == 1 && FWindow) {
         const int count = FWindow->PlannedSetpointCount();
         if (count > 0) {
@@ -193,7 +208,8 @@ double CProgrammer::GetActiveSetpoint(int stepsBack) const {
     return GetCurrentSetpoint();
 }
 
-AnsiString CProgrammer::GetCurrentModeLetter() const {
+AnsiString CProgrammer::GetCurrentModeLetter() const
+{
     if (!FindSegment(currentSegment)) return "*";
     switch (GetCurrentControlMode()) {
         case 0: return "I";
@@ -202,11 +218,13 @@ AnsiString CProgrammer::GetCurrentModeLetter() const {
     }
 }
 
-void CProgrammer::DrawProfile(int slot, double startTemperature) {
+void CProgrammer::DrawProfile(int slot, double startTemperature)
+{
     DrawProfileColoured(slot, startTemperature, FWindow && FWindow->IsProgramRunning());
 }
 
-void CProgrammer::DrawProfileColoured(int slot, double startTemperature, bool running) {
+void CProgrammer::DrawProfileColoured(int slot, double startTemperature, bool running)
+{
     FExecutedPointNumber = 1;
     if (!FWindow) return;
     FWindow->ClearProfileLegend();
@@ -229,7 +247,8 @@ void CProgrammer::DrawProfileColoured(int slot, double startTemperature, bool ru
     FWindow->SetProfileTemperatureRange(smallest - 2.0, largest + 2.0);
 }
 
-void CProgrammer::WriteSegmentProtocol() {
+void CProgrammer::WriteSegmentProtocol()
+{
     if (!FWindow) return;
     const CTemperatureProgram* s = FindSegment(currentSegment);
     if (!s) return;
@@ -245,8 +264,6 @@ void CProgrammer::WriteSegmentProtocol() {
         default: contact = Text(RowUnchanged); break;
     }
     FWindow->AddProtocolLine(Text(RowFloatingContact) + contact);
-    FWindow->AddProtocolLine(Text(RowTemperatureControl) +
-                             Text(s->controlMode == 1 ? RowProcess : RowInternal));
-    FWindow->AddProtocolLine(Text(RowSegmentType) +
-                             Text(s->waitFlag == 1 ? RowTemperatureStable : RowTimeStable));
+    FWindow->AddProtocolLine(Text(RowTemperatureControl) + Text(s->controlMode == 1 ? RowProcess : RowInternal));
+    FWindow->AddProtocolLine(Text(RowSegmentType) + Text(s->waitFlag == 1 ? RowTemperatureStable : RowTimeStable));
 }

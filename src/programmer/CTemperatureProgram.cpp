@@ -1,8 +1,8 @@
 #include "programmer/CTemperatureProgram.h"
 
-void CTemperatureProgram::SetValues(CTemperatureProgram* node, int duration, int analogOutput,
-                                    std::uint8_t waitFlag, std::uint8_t controlMode, int contact,
-                                    double setpoint) {
+void CTemperatureProgram::SetValues(CTemperatureProgram* node, int duration, int analogOutput, std::uint8_t waitFlag,
+                                    std::uint8_t controlMode, int contact, double setpoint)
+{
     if (!node) return;
     node->duration = duration;
     node->analogOutput = analogOutput;
@@ -12,14 +12,16 @@ void CTemperatureProgram::SetValues(CTemperatureProgram* node, int duration, int
     node->setpoint = setpoint;
 }
 
-CTemperatureProgram* CTemperatureProgram::GetLast(CTemperatureProgram* head) {
+CTemperatureProgram* CTemperatureProgram::GetLast(CTemperatureProgram* head)
+{
     if (!head) return nullptr;
     CTemperatureProgram* n = head;
     while (n->next) n = n->next;
     return n;
 }
 
-int CTemperatureProgram::GetCount(const CTemperatureProgram* head) {
+int CTemperatureProgram::GetCount(const CTemperatureProgram* head)
+{
     if (!head) return 0;
     int count = 0;
     for (const CTemperatureProgram* n = head->next; n; n = n->next) ++count;

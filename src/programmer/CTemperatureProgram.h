@@ -14,16 +14,16 @@ public:
     CTemperatureProgram* next = nullptr;  // the following node, null at the end
     TTreeNode* key = nullptr;             // the tree node showing this node, compared by identity
     AnsiString name;
-    double setpoint = 0.0;                // target temperature, °C
-    int index = 0;                        // 0 for the head, 1 for the first segment, ...
-    int duration = 0;                     // seconds
-    int analogOutput = 0;                 // stirrer output in %, -1 unchanged
-    int contact = 0;                      // floating contact: 0 off, 1 on, 2 unchanged
+    double setpoint = 0.0;  // target temperature, °C
+    int index = 0;          // 0 for the head, 1 for the first segment, ...
+    int duration = 0;       // seconds
+    int analogOutput = 0;   // stirrer output in %, -1 unchanged
+    int contact = 0;        // floating contact: 0 off, 1 on, 2 unchanged
     // Nothing in the program sets this byte; it is written to program files and ignored when
     // they are read. Kept at 0 so that the files written are reproducible.
     std::uint8_t spare = 0;
-    std::uint8_t controlMode = 0;         // 0 internal, 1 process (external)
-    std::uint8_t waitFlag = 0;            // 0 time stable, 1 temperature stable
+    std::uint8_t controlMode = 0;  // 0 internal, 1 process (external)
+    std::uint8_t waitFlag = 0;     // 0 time stable, 1 temperature stable
 
     CTemperatureProgram() = default;
     CTemperatureProgram(const CTemperatureProgram&) = delete;

@@ -23,31 +23,36 @@ constexpr int RowOpenTitle = 348;
 constexpr int RowFilter = 359;
 constexpr int RowAlreadyLoaded = 408;
 
-AnsiString Text(int row) {
+AnsiString Text(int row)
+{
     AnsiString out;
     return CLanguage::Instance()->LookupCurrentText(row, out);
 }
 
-void Warn(int row, const AnsiString& detail = AnsiString()) {
+void Warn(int row, const AnsiString& detail = AnsiString())
+{
     AnsiString text = Text(row);
     if (!detail.empty()) text += "\n" + detail;
     platform::dialogs().MessageBox(text, Text(RowWarning), MB_OK | MB_ICONWARNING);
 }
 
-bool HasTpExtension(const AnsiString& path) {
+bool HasTpExtension(const AnsiString& path)
+{
     const size_t sep = path.find_last_of("\\/");
     const AnsiString name = sep == AnsiString::npos ? path : path.substr(sep + 1);
     return name.size() > 3 && SameText(std::string_view(name).substr(name.size() - 3), ".tp");
 }
 
-AnsiString FileNameOnly(const AnsiString& path) {
+AnsiString FileNameOnly(const AnsiString& path)
+{
     const size_t sep = path.find_last_of("\\/");
     return sep == AnsiString::npos ? path : path.substr(sep + 1);
 }
 
 }  // namespace
 
-bool SaveSelectedProgram(IProgramFileWindow& window) {
+bool SaveSelectedProgram(IProgramFileWindow& window)
+{
     CProgrammer* programmer = window.Programmer();
     TTreeNode* node = window.SelectedProgramNode();
     if (!programmer || !node) return false;
@@ -92,7 +97,8 @@ bool SaveSelectedProgram(IProgramFileWindow& window) {
     return true;
 }
 
-int ReadProgramFile(IProgramFileWindow& window, int slot) {
+int ReadProgramFile(IProgramFileWindow& window, int slot)
+{
     CProgrammer* programmer = window.Programmer();
     if (!programmer) return 0;
     if (!programmer->IsSlotFree(slot)) {
@@ -117,8 +123,10 @@ int ReadProgramFile(IProgramFileWindow& window, int slot) {
     bool readable = false;
     AnsiString error;
     if (!programfile::Read(path, file, &readable, &error)) {
-        if (!readable) Warn(RowCannotOpen, error);
-        else Warn(RowFaultyData, error);
+        if (!readable)
+            Warn(RowCannotOpen, error);
+        else
+            Warn(RowFaultyData, error);
         return 0;
     }
 

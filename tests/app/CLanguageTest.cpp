@@ -8,7 +8,8 @@
 
 namespace {
 
-AnsiString Text(int language, int row) {
+AnsiString Text(int language, int row)
+{
     AnsiString out = "stale";
     return CLanguage::Instance()->LookupText(language, row, out);
 }
@@ -21,7 +22,8 @@ protected:
 
 }  // namespace
 
-TEST_F(CLanguageTest, TableHasAllRowsAndOnlyTheKnownGaps) {
+TEST_F(CLanguageTest, TableHasAllRowsAndOnlyTheKnownGaps)
+{
     ASSERT_EQ(std::size(resources::LanguageTable), 427u * 3u);
     // Only these (row, language) entries are empty; everything else has a text in both languages.
     const std::set<std::pair<int, int>> empty = {{129, 0}, {129, 1}, {338, 0}, {338, 1}, {295, 1}};
@@ -29,8 +31,7 @@ TEST_F(CLanguageTest, TableHasAllRowsAndOnlyTheKnownGaps) {
         EXPECT_EQ(Text(2, row), "") << "row " << row;
         for (int language = 0; language < 2; ++language) {
             const AnsiString text = Text(language, row);
-            EXPECT_EQ(text.empty(), empty.count({row, language}) == 1)
-                << "row " << row << " language " << language;
+            EXPECT_EQ(text.empty(), empty.count({row, language}) == 1) << "row " << row << " language " << language;
             // Texts reach the program's files in Windows-1252: each must survive the trip.
             EXPECT_TRUE(platform::IsValidUtf8(text)) << "row " << row;
             EXPECT_EQ(platform::Cp1252ToUtf8(platform::Utf8ToCp1252(text)), text) << "row " << row;
@@ -38,7 +39,8 @@ TEST_F(CLanguageTest, TableHasAllRowsAndOnlyTheKnownGaps) {
     }
 }
 
-TEST_F(CLanguageTest, RowsKeepTheirExactTexts) {
+TEST_F(CLanguageTest, RowsKeepTheirExactTexts)
+{
     EXPECT_EQ(Text(0, 0), "&Datei");
     EXPECT_EQ(Text(1, 426), "Setup single ramp");
     EXPECT_EQ(Text(0, 123), "Wollen Sie ALLE offenen Datenkanäle und die Anwendung schließen?");
@@ -63,7 +65,8 @@ TEST_F(CLanguageTest, RowsKeepTheirExactTexts) {
     EXPECT_EQ(Text(1, 340), "Remaining time: ");
 }
 
-TEST_F(CLanguageTest, CurrentLanguageLookup) {
+TEST_F(CLanguageTest, CurrentLanguageLookup)
+{
     CLanguage* language = CLanguage::Instance();
     AnsiString out;
     language->SetCurrentLanguage(CLanguage::English);
@@ -77,7 +80,8 @@ TEST_F(CLanguageTest, CurrentLanguageLookup) {
     EXPECT_EQ(language->LookupCurrentText(196, out), "");
 }
 
-TEST_F(CLanguageTest, InstanceIsOneObjectUntilReleased) {
+TEST_F(CLanguageTest, InstanceIsOneObjectUntilReleased)
+{
     CLanguage* first = CLanguage::Instance();
     EXPECT_EQ(CLanguage::Instance(), first);
     first->SetCurrentLanguage(CLanguage::English);
@@ -91,7 +95,8 @@ TEST_F(CLanguageTest, InstanceIsOneObjectUntilReleased) {
     EXPECT_EQ(CLanguage::Instance(), fresh);
 }
 
-TEST_F(CLanguageTest, OutOfRangeGivesEmptyTextAndKeepsLanguage) {
+TEST_F(CLanguageTest, OutOfRangeGivesEmptyTextAndKeepsLanguage)
+{
     CLanguage* language = CLanguage::Instance();
     AnsiString out = "stale";
     for (int row : {-1, 427, 100000}) {

@@ -14,7 +14,8 @@
 
 class FakeChannelForm : public QMdiSubWindow, public IChannelForm {
 public:
-    FakeChannelForm() {
+    FakeChannelForm()
+    {
         for (int i = 0; i < 25; ++i) series.push_back(std::make_unique<TChartSeries>());
     }
 
@@ -36,7 +37,8 @@ public:
     AnsiString Caption() const override { return windowTitle().toStdString(); }
     void AttachControlPanel(IControlPanel* p) override { panel = p; }
     void InitialiseMembers(TDateTime created) override { creationTime = created; }
-    void SetLanguage(int l, int) override {
+    void SetLanguage(int l, int) override
+    {
         if (failLanguage) throw std::runtime_error("language");
         language = l;
     }
@@ -44,12 +46,14 @@ public:
     void SetGradientScheme(bool on) override { gradient = on; }
     void PrepareSeries() override { seriesPrepared = true; }
     void PrepareView(int mode, int) override { preparedMode = mode; }
-    void SetViewMode(int, int openFlag, bool activate) override {
+    void SetViewMode(int, int openFlag, bool activate) override
+    {
         openCopy = openFlag;
         activated = activate;
     }
     void FocusConnectButton() override { connectFocused = true; }
-    void FormClose() override {
+    void FormClose() override
+    {
         ++closeCalls;
         frmMainWindow->SetChannelOpen(channel, 0);
         close();
@@ -58,9 +62,7 @@ public:
     TChartSeries* ChartSeries(int index) override { return series.at(size_t(index)).get(); }
     double AxisMaximum(TChannelAxis axis) const override { return axes.at(axis).first; }
     double AxisMinimum(TChannelAxis axis) const override { return axes.at(axis).second; }
-    void SetAxisLimits(TChannelAxis axis, double maximum, double minimum) override {
-        axes[axis] = {maximum, minimum};
-    }
+    void SetAxisLimits(TChannelAxis axis, double maximum, double minimum) override { axes[axis] = {maximum, minimum}; }
 
     int channel = 0;
     int language = -1;
@@ -77,7 +79,8 @@ public:
 
 class FakeChannelFactory : public IChannelFormFactory {
 public:
-    IChannelForm* CreateChannelForm() override {
+    IChannelForm* CreateChannelForm() override
+    {
         auto* form = new FakeChannelForm;
         created.push_back(form);
         return form;

@@ -19,7 +19,12 @@ public:
     {
         for (int i = 0; i < 25; ++i) {
             series.push_back(std::make_unique<TChartSeries>());
-            series.back()->SetTitle(i < 22 ? AnsiString(Names[i]) + " [\xC2\xB0" "C]" : AnsiString(i == 22 ? "A" : i == 23 ? "B" : "Programmgeber1"));
+            series.back()->SetTitle(i < 22 ? AnsiString(Names[i]) +
+                                                 " [\xC2\xB0"
+                                                 "C]"
+                                           : AnsiString(i == 22   ? "A"
+                                                        : i == 23 ? "B"
+                                                                  : "Programmgeber1"));
         }
     }
 

@@ -49,10 +49,10 @@ TEST_F(FileReaderImportTest, SixteenColumnFileIsAnalysedAndRead)
     EXPECT_EQ(view.timeAxisLabel, "Time in seconds");
     EXPECT_EQ(ImportColumnCount, 16);
     EXPECT_EQ(reader.FileInfoLines(),
-              (std::vector<AnsiString>{"Analysis of file header...", AnsiString(35, '-'), "Current path and file name: " + path,
-                                       "Previous path and file name: C:\\old\\run.qzv", "Date: 12.05.2006", "Time: 14:30",
-                                       "Comment: Probe1", "16 row(s) of values identified", "Process data is being read",
-                                       "Graph is being updated"}));
+              (std::vector<AnsiString>{
+                  "Analysis of file header...", AnsiString(35, '-'), "Current path and file name: " + path,
+                  "Previous path and file name: C:\\old\\run.qzv", "Date: 12.05.2006", "Time: 14:30", "Comment: Probe1",
+                  "16 row(s) of values identified", "Process data is being read", "Graph is being updated"}));
     EXPECT_EQ(view.memos[TDataFileMemo::Info], (std::vector<AnsiString>{"Previous path and file name: C:\\old\\run.qzv",
                                                                         "Date: 12.05.2006", "Time: 14:30"}));
     EXPECT_EQ(view.memos[TDataFileMemo::Memo], std::vector<AnsiString>{"Probe1"});

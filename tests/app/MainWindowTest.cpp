@@ -11,18 +11,22 @@
 #include "FakeChannelForm.h"
 #include "app/CLanguage.h"
 #include "app/IShellHooks.h"
-#include "app/classFileReader.h"
 #include "app/TfrmMainWindow.h"
+#include "app/classFileReader.h"
 #include "platform/UiDispatcher.h"
 #include "support/ScriptedDialogs.h"
 
 namespace {
 
-AnsiString Text(int language, int row) {
+AnsiString Text(int language, int row)
+{
     AnsiString out;
     return CLanguage::Instance()->LookupText(language, row, out);
 }
-AnsiString S(const QString& s) { return s.toStdString(); }
+AnsiString S(const QString& s)
+{
+    return s.toStdString();
+}
 
 class FakePanel : public IControlPanel {
 public:
@@ -36,9 +40,7 @@ public:
     int Width() const override { return 200; }
     int Height() const override { return 100; }
     void Move(int, int) override { ++moves; }
-    void SetChannelPanel(int channel, const AnsiString& caption, int tag) override {
-        panels[channel] = {caption, tag};
-    }
+    void SetChannelPanel(int channel, const AnsiString& caption, int tag) override { panels[channel] = {caption, tag}; }
     bool visible = false;
     int moves = 0;
     std::vector<std::string> commands;
@@ -48,7 +50,8 @@ public:
 class FakeProgrammerDialogs : public IProgrammerDialogs {
 public:
     void ClearOverview() override { states.clear(); }
-    void SetChannelState(int channel, int connected, int, const AnsiString&, int, int viewMode) override {
+    void SetChannelState(int channel, int connected, int, const AnsiString&, int, int viewMode) override
+    {
         states.push_back({channel, connected, viewMode});
     }
     void ShowDateTimePicker() override { ++pickerShown; }
@@ -61,25 +64,29 @@ public:
 
 class MainWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         support::TestDialogs().Clear();
         window = std::make_unique<TfrmMainWindow>(&factory, CLanguage::English);
         window->tmrPopUp->stop();  // the title pop-up is tested on its own
         window->SetPanelControl(&panel);
         window->SetProgrammerDialogs(&programmer);
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         window.reset();
         CLanguage::Instance()->SetCurrentLanguage(CLanguage::German);
         support::TestDialogs().Clear();
     }
     FakeChannelForm* Form(int c) { return dynamic_cast<FakeChannelForm*>(window->ChannelForm(c)); }
     // Lets closed windows go.
-    static void Flush() {
+    static void Flush()
+    {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCoreApplication::processEvents();
     }
-    void OpenRecordings(int count) {
+    void OpenRecordings(int count)
+    {
         for (int i = 0; i < count; ++i) window->mnuDatenaufzeichnung->trigger();
     }
 
@@ -91,7 +98,8 @@ protected:
 
 }  // namespace
 
-TEST_F(MainWindowTest, LanguageSwitchRecaptionsMenusAndOpenChannels) {
+TEST_F(MainWindowTest, LanguageSwitchRecaptionsMenusAndOpenChannels)
+{
     EXPECT_EQ(S(window->windowTitle()), "NoxControl 1.2");
     EXPECT_EQ(S(window->mnuFile->title()), Text(1, 0));
     EXPECT_EQ(S(window->mnuFileExitItem->text()), Text(1, 17));
@@ -122,7 +130,8 @@ TEST_F(MainWindowTest, LanguageSwitchRecaptionsMenusAndOpenChannels) {
     EXPECT_EQ(Form(1)->Caption(), Text(0, 131) + "1");
 }
 
-TEST_F(MainWindowTest, NewChannelsTakeTheLowestFreeNumber) {
+TEST_F(MainWindowTest, NewChannelsTakeTheLowestFreeNumber)
+{
     OpenRecordings(2);
     ASSERT_TRUE(Form(1) && Form(2));
     EXPECT_EQ(Form(1)->Caption(), Text(1, 131) + "1");
@@ -156,7 +165,8 @@ TEST_F(MainWindowTest, NewChannelsTakeTheLowestFreeNumber) {
     EXPECT_EQ(window->FindFreeChannel(), 3);
 }
 
-TEST_F(MainWindowTest, EleventhChannelIsRefusedWithItsMessage) {
+TEST_F(MainWindowTest, EleventhChannelIsRefusedWithItsMessage)
+{
     OpenRecordings(10);
     ASSERT_EQ(factory.created.size(), 10u);
     EXPECT_FALSE(window->mnuDatenaufzeichnung->isEnabled());  // ten windows: no new one offered
@@ -181,7 +191,8 @@ TEST_F(MainWindowTest, EleventhChannelIsRefusedWithItsMessage) {
     EXPECT_FALSE(window->cmdTotalFocus->isEnabled());
 }
 
-TEST_F(MainWindowTest, OneTPScoutWindowWithItsGermanCaption) {
+TEST_F(MainWindowTest, OneTPScoutWindowWithItsGermanCaption)
+{
     window->mnuTPScout->trigger();
     ASSERT_NE(Form(1), nullptr);
     EXPECT_EQ(Form(1)->Caption(), "TP Scout / Kanal 1");
@@ -202,16 +213,18 @@ TEST_F(MainWindowTest, OneTPScoutWindowWithItsGermanCaption) {
     EXPECT_EQ(factory.created.size(), 2u);
 }
 
-TEST_F(MainWindowTest, ClosedWindowAwaitingDeletionOutlivesTheMainWindow) {
+TEST_F(MainWindowTest, ClosedWindowAwaitingDeletionOutlivesTheMainWindow)
+{
     OpenRecordings(1);
     Form(1)->FormClose();  // its deletion is still pending
     OpenRecordings(1);
     EXPECT_EQ(Form(1)->closeCalls, 0);  // the number was free at once: a new window
-    window.reset();  // takes both windows along without touching the freed table
+    window.reset();                     // takes both windows along without touching the freed table
     Flush();
 }
 
-TEST_F(MainWindowTest, ViewWindowIsMaximisedAfterArrangingTheOthers) {
+TEST_F(MainWindowTest, ViewWindowIsMaximisedAfterArrangingTheOthers)
+{
     OpenRecordings(2);
     window->mnuVisualisierungClick();
     FakeChannelForm* view = Form(3);
@@ -224,7 +237,8 @@ TEST_F(MainWindowTest, ViewWindowIsMaximisedAfterArrangingTheOthers) {
     EXPECT_EQ(view->FullRange.TimeMax, view->ZoomLimits.TimeMax);
 }
 
-TEST_F(MainWindowTest, CloseAsksOnceAndClosesEveryChannel) {
+TEST_F(MainWindowTest, CloseAsksOnceAndClosesEveryChannel)
+{
     bool closed = window->close();
     EXPECT_TRUE(closed);
     EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);  // nothing open: no question
@@ -248,7 +262,8 @@ TEST_F(MainWindowTest, CloseAsksOnceAndClosesEveryChannel) {
     EXPECT_FALSE(window->IsChannelOpen(1) || window->IsChannelOpen(2));
 }
 
-TEST_F(MainWindowTest, CascadePutsTheActiveWindowInFrontLast) {
+TEST_F(MainWindowTest, CascadePutsTheActiveWindowInFrontLast)
+{
     OpenRecordings(3);
     window->MdiArea()->setActiveSubWindow(Form(2)->SubWindow());
     ASSERT_EQ(window->ActiveChannel(), 2);
@@ -259,7 +274,8 @@ TEST_F(MainWindowTest, CascadePutsTheActiveWindowInFrontLast) {
     EXPECT_EQ(window->ActiveChannel(), 2);
 }
 
-TEST_F(MainWindowTest, AxisArrangementOnTheActiveChart) {
+TEST_F(MainWindowTest, AxisArrangementOnTheActiveChart)
+{
     window->mnuDatenaufzeichnungClick();
     FakeChannelForm* f = Form(1);
     for (auto& s : f->series) s->SetActive(false);
@@ -302,7 +318,8 @@ TEST_F(MainWindowTest, AxisArrangementOnTheActiveChart) {
     EXPECT_EQ(f->axes[TChannelAxis::Right], std::make_pair(1000.0, -110.0));
 }
 
-TEST_F(MainWindowTest, ImportedViewArrangesOnlyTheImportedColumns) {
+TEST_F(MainWindowTest, ImportedViewArrangesOnlyTheImportedColumns)
+{
     window->mnuVisualisierungClick();
     FakeChannelForm* f = Form(1);
     for (auto& s : f->series) s->SetActive(false);
@@ -318,7 +335,8 @@ TEST_F(MainWindowTest, ImportedViewArrangesOnlyTheImportedColumns) {
     EXPECT_DOUBLE_EQ(f->axes[TChannelAxis::Left].second, 9.5);
 }
 
-TEST_F(MainWindowTest, SingleRampRefusalsAndCalendarOverview) {
+TEST_F(MainWindowTest, SingleRampRefusalsAndCalendarOverview)
+{
     window->mnuDatenaufzeichnungClick();
     FakeChannelForm* f = Form(1);
     window->cmdRamp->trigger();  // temperature control off
@@ -353,7 +371,8 @@ TEST_F(MainWindowTest, SingleRampRefusalsAndCalendarOverview) {
     EXPECT_TRUE(panel.visible);
 }
 
-TEST_F(MainWindowTest, MessagesFromWorkerThreadsReachTheDialogs) {
+TEST_F(MainWindowTest, MessagesFromWorkerThreadsReachTheDialogs)
+{
     std::atomic<int> answer{0};
     std::thread worker([&] {
         answer = window->MessageBox("from a thread", "Error", MB_OK);

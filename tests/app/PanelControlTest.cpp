@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QCoreApplication>
-#include <QTimer>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QTimer>
 
 #include "PanelFakes.h"
 #include "app/CLanguage.h"
@@ -22,8 +22,12 @@
 
 namespace {
 
-AnsiString S(const QString& s) { return s.toStdString(); }
-AnsiString Row(int language, int row) {
+AnsiString S(const QString& s)
+{
+    return s.toStdString();
+}
+AnsiString Row(int language, int row)
+{
     AnsiString out;
     return CLanguage::Instance()->LookupText(language, row, out);
 }
@@ -44,14 +48,16 @@ public:
     std::map<int, TCalendarStartEntry> entries;
 };
 
-void PressKey(QObject* target, int key) {
+void PressKey(QObject* target, int key)
+{
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &press);
 }
 
 class PanelControlTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         support::TestDialogs().Clear();
         window = std::make_unique<TfrmMainWindow>(&factory, CLanguage::English);
         window->tmrPopUp->stop();
@@ -60,14 +66,16 @@ protected:
         // Shown but never painted: the offscreen painting runs in Qt's own thread pool.
         panel->setUpdatesEnabled(false);
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         delete panel;
         window.reset();
         CLanguage::Instance()->SetCurrentLanguage(CLanguage::German);
         support::TestDialogs().Clear();
     }
     // Opens a channel window of the mode; it becomes the active one. Connected unless said.
-    FakePanelChannelForm* Open(int mode, bool connected = true) {
+    FakePanelChannelForm* Open(int mode, bool connected = true)
+    {
         switch (mode) {
             case vmView: window->mnuVisualisierungClick(); break;
             case vmProgrammer: window->mnuProgrammgeberClick(); break;
@@ -89,7 +97,8 @@ protected:
 
 }  // namespace
 
-TEST_F(PanelControlTest, DeviceCommandsAskThenHandOverOneShotFramesAtTheChannelsAddress) {
+TEST_F(PanelControlTest, DeviceCommandsAskThenHandOverOneShotFramesAtTheChannelsAddress)
+{
     Open(vmDataRecording);
     RecordingChannel unit(1, 1);
     panel->cmdKelvorStartCirculationClick(panel->cmdKelvorStartCirculation);
@@ -98,8 +107,7 @@ TEST_F(PanelControlTest, DeviceCommandsAskThenHandOverOneShotFramesAtTheChannels
     ASSERT_EQ(unit.handed.size(), 2u);
     EXPECT_EQ(unit.handed[0].frame, "[M01G0DC*****D9\r");
     EXPECT_EQ(unit.handed[0].followUp, "[M01C14*************D3\r");
-    for (const auto& h : unit.handed)
-        EXPECT_TRUE(h.frameLength == 16 && h.replyLength == 24 && h.followUpLength == 23);
+    for (const auto& h : unit.handed) EXPECT_TRUE(h.frameLength == 16 && h.replyLength == 24 && h.followUpLength == 23);
     EXPECT_EQ(unit.oneShots, 2);
     auto shown = Messages();
     ASSERT_EQ(shown.size(), 2u);
@@ -118,7 +126,8 @@ TEST_F(PanelControlTest, DeviceCommandsAskThenHandOverOneShotFramesAtTheChannels
     EXPECT_EQ(support::TestDialogs().LastMessage().text, Row(1, 192));
 }
 
-TEST_F(PanelControlTest, SetpointDigitsRangeAndLimits) {
+TEST_F(PanelControlTest, SetpointDigitsRangeAndLimits)
+{
     FakePanelChannelForm* form = Open(vmDataRecording);
     RecordingChannel unit(1, 1);
     struct Case {
@@ -127,11 +136,16 @@ TEST_F(PanelControlTest, SetpointDigitsRangeAndLimits) {
         const char* message;
     };
     const Case cases[] = {
-        {"20,5", "0802", nullptr},          {"655", "FFDC", nullptr},
-        {"-10", "FC18", nullptr},           {"-327", "8044", nullptr},
-        {" 0,145 ", "000F", nullptr},       {"655,01", nullptr, "Illegal range of values!"},
-        {"-327,01", nullptr, "Illegal range of values!"}, {"20.5", nullptr, "Faulty Setpoint!"},
-        {"abc", nullptr, "Faulty Setpoint!"},             {"", nullptr, "Faulty Setpoint!"},
+        {"20,5", "0802", nullptr},
+        {"655", "FFDC", nullptr},
+        {"-10", "FC18", nullptr},
+        {"-327", "8044", nullptr},
+        {" 0,145 ", "000F", nullptr},
+        {"655,01", nullptr, "Illegal range of values!"},
+        {"-327,01", nullptr, "Illegal range of values!"},
+        {"20.5", nullptr, "Faulty Setpoint!"},
+        {"abc", nullptr, "Faulty Setpoint!"},
+        {"", nullptr, "Faulty Setpoint!"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -181,7 +195,8 @@ TEST_F(PanelControlTest, SetpointDigitsRangeAndLimits) {
     EXPECT_EQ(shown[5].caption, "Fehler");
 }
 
-TEST_F(PanelControlTest, CommandsRefusedWithoutAConnectionAFileViewOrTheRightSender) {
+TEST_F(PanelControlTest, CommandsRefusedWithoutAConnectionAFileViewOrTheRightSender)
+{
     RecordingChannel unit(1, 1);
     auto expectRefused = [&](const char* what, const std::function<void()>& command) {
         support::TestDialogs().Clear();
@@ -225,7 +240,8 @@ TEST_F(PanelControlTest, CommandsRefusedWithoutAConnectionAFileViewOrTheRightSen
     }
 }
 
-TEST_F(PanelControlTest, MenuItemsEnterKeyAndTheSendersOfOtherParts) {
+TEST_F(PanelControlTest, MenuItemsEnterKeyAndTheSendersOfOtherParts)
+{
     FakePanelChannelForm* form = Open(vmDataRecording);
     RecordingChannel unit(1, 1);
     // The device menu goes through the panel with its items as senders.
@@ -277,7 +293,8 @@ TEST_F(PanelControlTest, MenuItemsEnterKeyAndTheSendersOfOtherParts) {
     for (const auto& m : shown) EXPECT_EQ(m.text, "No data connection available!");
 }
 
-TEST_F(PanelControlTest, ChannelPanelsBringAWindowToTheFrontAndTakeLabels) {
+TEST_F(PanelControlTest, ChannelPanelsBringAWindowToTheFrontAndTakeLabels)
+{
     FakePanelChannelForm* first = Open(vmDataRecording);
     FakePanelChannelForm* second = Open(vmProgrammer);
     ASSERT_EQ(window->ActiveChannel(), 2);
@@ -327,7 +344,8 @@ TEST_F(PanelControlTest, ChannelPanelsBringAWindowToTheFrontAndTakeLabels) {
     EXPECT_EQ(panel->cmbTempMethod->currentIndex(), 0);
 }
 
-TEST_F(PanelControlTest, ProgramButtonsLockingCalendarStartAndSingleRamp) {
+TEST_F(PanelControlTest, ProgramButtonsLockingCalendarStartAndSingleRamp)
+{
     FakePanelChannelForm* recording = Open(vmDataRecording);
     FakePanelChannelForm* programmer1 = Open(vmProgrammer);
 
@@ -407,7 +425,8 @@ TEST_F(PanelControlTest, ProgramButtonsLockingCalendarStartAndSingleRamp) {
     EXPECT_EQ(Messages().size(), 0u);
 }
 
-TEST_F(PanelControlTest, ClosingOnlyHidesAndTheMainWindowFindsThePanel) {
+TEST_F(PanelControlTest, ClosingOnlyHidesAndTheMainWindowFindsThePanel)
+{
     EXPECT_EQ(window->PanelControl(), panel);
     EXPECT_FALSE(panel->cmdKelvorStart->isEnabled());
     Open(vmDataRecording);  // shows the panel

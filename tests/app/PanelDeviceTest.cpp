@@ -25,7 +25,8 @@ namespace {
 
 constexpr int kWaitMs = 10000;  // bound of every wait; never reached when things work
 
-bool WaitUntil(const std::function<bool()>& done) {
+bool WaitUntil(const std::function<bool()>& done)
+{
     return platform::UiDispatcher::Instance().WaitRunning(done, kWaitMs);
 }
 
@@ -33,7 +34,8 @@ bool WaitUntil(const std::function<bool()>& done) {
 // and on a good identification the connected flag and the two status poll frames.
 class SerialChannelForm : public FakePanelChannelForm {
 public:
-    AnsiString ControlText(TChannelControl c) const override {
+    AnsiString ControlText(TChannelControl c) const override
+    {
         switch (c) {
             case TChannelControl::cmbPort: return port;
             case TChannelControl::cmbBaudrate: return "9600";
@@ -42,7 +44,8 @@ public:
             default: return {};
         }
     }
-    void OnConnectionEstablished(int channel, int result) override {
+    void OnConnectionEstablished(int channel, int result) override
+    {
         results.push_back(result);
         if (result != 1 || !ChannelObjects[channel]) return;
         Connected = 1;
@@ -59,7 +62,8 @@ public:
 
 class SerialFormFactory : public IChannelFormFactory {
 public:
-    IChannelForm* CreateChannelForm() override {
+    IChannelForm* CreateChannelForm() override
+    {
         auto* form = new SerialChannelForm;
         created.push_back(form);
         return form;
@@ -69,7 +73,8 @@ public:
 
 class PanelDeviceTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         comm::TCommTiming t;
         t.PollStepMs = 30;
         t.IdentificationStepMs = 1;
@@ -92,7 +97,8 @@ protected:
         // What the channel window's activation does for a recording window.
         panel->UnlockDeviceControls();
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         if (channel) channel->Close(3);
         ChannelObjects[1] = nullptr;
         channel.reset();
@@ -105,7 +111,8 @@ protected:
     }
 
     // Identification, OK pressed, and the first poll cycle done.
-    void Connect() {
+    void Connect()
+    {
         channel = std::make_unique<CRS232>(1);
         ChannelObjects[1] = channel.get();
         ASSERT_EQ(channel->ReadSettings(), 1);
@@ -126,7 +133,8 @@ protected:
         line.ClearLog();
     }
     // Poll cycles as the window's ticks start them; the status-row frames of each cycle.
-    std::vector<AnsiString> Cycles(int n, std::vector<AnsiString>* followUps = nullptr) {
+    std::vector<AnsiString> Cycles(int n, std::vector<AnsiString>* followUps = nullptr)
+    {
         std::vector<AnsiString> base;
         for (int i = 0; i < n; ++i) {
             const std::size_t before = line.FrameCount();
@@ -153,7 +161,8 @@ const AnsiString kFollowUp = "[M01C14*************D3\r";
 
 }  // namespace
 
-TEST_F(PanelDeviceTest, CommandsGoOutForTwoCyclesAndChangeTheUnit) {
+TEST_F(PanelDeviceTest, CommandsGoOutForTwoCyclesAndChangeTheUnit)
+{
     Connect();
     ASSERT_DOUBLE_EQ(form->UpperSetpointLimit, 200.0);
 

@@ -18,12 +18,14 @@ public:
     void btnStopTPClick(QObject*) override { calls.push_back("stop"); }
     void btnCancelSegmentClick() override { calls.push_back("cancel"); }
     void btnPauseSegmentClick() override { calls.push_back("pause"); }
-    void mnuLoadProgramClick() override {
+    void mnuLoadProgramClick() override
+    {
         calls.push_back("load");
         dialogFileName = "/data/programs/ramp.tp";
     }
     AnsiString ProgramDialogFileName() const override { return dialogFileName; }
-    void RunSingleRamp(double& temperature, int& seconds, int& mode) override {
+    void RunSingleRamp(double& temperature, int& seconds, int& mode) override
+    {
         if (failRamp) throw std::runtime_error("ramp");
         calls.push_back("ramp " + FloatToStr(temperature) + " " + IntToStr(seconds) + " " + IntToStr(mode));
     }
@@ -31,7 +33,8 @@ public:
     void SetProgramControlEnabled(TProgramControl c, bool enabled) override { controls[c] = enabled; }
     int ProgramTreeNodeCount() const override { return treeNodes; }
     TColor ChartLabelColour() const override { return labelColour; }
-    void SetChartLabelColour(TColor c) override {
+    void SetChartLabelColour(TColor c) override
+    {
         labelColour = c;
         labelColours.push_back(c);
     }
@@ -47,7 +50,8 @@ public:
 
 class FakePanelChannelFactory : public IChannelFormFactory {
 public:
-    IChannelForm* CreateChannelForm() override {
+    IChannelForm* CreateChannelForm() override
+    {
         auto* form = new FakePanelChannelForm;
         created.push_back(form);
         return form;
@@ -66,10 +70,12 @@ public:
         int followUpLength;
         AnsiString followUp;
     };
-    RecordingChannel(int channel, int address) : CChannel(channel), address_(address) {
+    RecordingChannel(int channel, int address) : CChannel(channel), address_(address)
+    {
         ChannelObjects[channel] = this;
     }
-    ~RecordingChannel() override {
+    ~RecordingChannel() override
+    {
         if (ChannelObjects[Channel()] == this) ChannelObjects[Channel()] = nullptr;
     }
     int ReadSettings() override { return 1; }
@@ -79,17 +85,20 @@ public:
     int GetAddress() override { return address_; }
     void StartPolling(int) override {}
     void QueueCommand(char, const AnsiString&, int, int) override {}
-    void SetOneShot(int) override {
+    void SetOneShot(int) override
+    {
         if (hasPollThread && !oneShot) oneShot = true, ++oneShots;
     }
     int SetPollCommands(const AnsiString& frame, int length, int reply, int, int followUpLength,
-                        const AnsiString& followUp) override {
+                        const AnsiString& followUp) override
+    {
         if (!hasPollThread || oneShot) return 0;
         handed.push_back({frame, length, reply, followUpLength, followUp});
         return 1;
     }
     int Query(char, int, const AnsiString&, int, int, TfrmIdentification*, AnsiString&) override { return 1; }
-    int QuerySub(const AnsiString&, int, const AnsiString&, int, int, TfrmIdentification*, AnsiString&) override {
+    int QuerySub(const AnsiString&, int, const AnsiString&, int, int, TfrmIdentification*, AnsiString&) override
+    {
         return 1;
     }
 

@@ -77,17 +77,20 @@ TEST_F(RecordedDataFileTest, WritesTheLayoutByteForByte)
     FillSample(v);
     ASSERT_TRUE(FileSave1Execute(&v, 3));
     const std::string path = Path("run_31.csv");
-    const std::string expected =
-        "\xA7;03.02.2006;12:30:15;" + path + ";;DEV 1;;;;\r\n"
-        "[DATA];\r\n"
-        "Date|Time;Error;TimeStep;TIntern [\xB0" "C];TExtern [\xB0" "C];Sollwert [\xB0" "C];\r\n"
-        "38751,25;0;1;25;25,5;-3,25;\r\n"
-        "38751,2500115741;Prog,1;1;1500,25;1234,567;0;\r\n"
-        "38751,5;New data recording!;1;20;-0,001;7;\r\n"
-        "[PROTOCOL];\r\n03.02.2006 12:00:00 Connected;\r\n;\r\nP1;\r\n(null);\r\n\xA7;\r\n"
-        "[MEMO];\r\nfirst;\r\n(null);\r\na;b;\r\n\xA7;\r\n"
-        "[INFO];\r\nDevice;\r\n(null);\r\nSerial number;\r\n1234;\r\n\xA7;\r\n"
-        "$;\r\n";
+    const std::string expected = "\xA7;03.02.2006;12:30:15;" + path +
+                                 ";;DEV 1;;;;\r\n"
+                                 "[DATA];\r\n"
+                                 "Date|Time;Error;TimeStep;TIntern [\xB0"
+                                 "C];TExtern [\xB0"
+                                 "C];Sollwert [\xB0"
+                                 "C];\r\n"
+                                 "38751,25;0;1;25;25,5;-3,25;\r\n"
+                                 "38751,2500115741;Prog,1;1;1500,25;1234,567;0;\r\n"
+                                 "38751,5;New data recording!;1;20;-0,001;7;\r\n"
+                                 "[PROTOCOL];\r\n03.02.2006 12:00:00 Connected;\r\n;\r\nP1;\r\n(null);\r\n\xA7;\r\n"
+                                 "[MEMO];\r\nfirst;\r\n(null);\r\na;b;\r\n\xA7;\r\n"
+                                 "[INFO];\r\nDevice;\r\n(null);\r\nSerial number;\r\n1234;\r\n\xA7;\r\n"
+                                 "$;\r\n";
     EXPECT_EQ(ReadBytes(path), expected);
     EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
 
@@ -101,7 +104,8 @@ TEST_F(RecordedDataFileTest, WritesTheLayoutByteForByte)
     ASSERT_TRUE(FileSave1Execute(&empty, 10));
     EXPECT_EQ(ReadBytes(Path("empty_101.csv")),
               "\xA7;03.02.2006;12:30:15;" + Path("empty_101.csv") +
-                  ";;;;;;\r\n[DATA];\r\nDate|Time;Error;TimeStep;TIntern [\xB0" "C];\r\n"
+                  ";;;;;;\r\n[DATA];\r\nDate|Time;Error;TimeStep;TIntern [\xB0"
+                  "C];\r\n"
                   "[PROTOCOL];\r\n\xA7;\r\n[MEMO];\r\n\xA7;\r\n[INFO];\r\n\xA7;\r\n$;\r\n");
 }
 
@@ -188,7 +192,12 @@ TEST_F(RecordedDataFileTest, WrittenFileLoadsBackIntoAViewWindow)
     EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
 
     EXPECT_EQ(view.valueSeriesCount, 3);
-    EXPECT_EQ(view.lineSeries, (std::vector<AnsiString>{"TIntern [\xC2\xB0" "C]", "TExtern [\xC2\xB0" "C]", "Sollwert [\xC2\xB0" "C]"}));
+    EXPECT_EQ(view.lineSeries, (std::vector<AnsiString>{"TIntern [\xC2\xB0"
+                                                        "C]",
+                                                        "TExtern [\xC2\xB0"
+                                                        "C]",
+                                                        "Sollwert [\xC2\xB0"
+                                                        "C]"}));
     const double ys[3][3] = {{25, 1500.25, 20}, {25.5, 1234.567, -0.001}, {-3.25, 0, 7}};
     for (int s = 0; s < 3; ++s) {
         TChartSeries& series = *view.series[size_t(s)];
@@ -226,7 +235,8 @@ TEST_F(RecordedDataFileTest, WrittenFileLoadsBackIntoAViewWindow)
     // Empty protocol lines are dropped, an empty memo line comes back empty, the
     // programmer's and the information's empty lines as "(null)"; ";" inside lines is lost.
     EXPECT_EQ(view.memos[TDataFileMemo::SerialData],
-              (std::vector<AnsiString>{"03.02.2006 12:00:00 Connected", "P1", "(null)", "03.02.2006 12:30:15 3 data sets read!"}));
+              (std::vector<AnsiString>{"03.02.2006 12:00:00 Connected", "P1", "(null)",
+                                       "03.02.2006 12:30:15 3 data sets read!"}));
     EXPECT_EQ(view.memos[TDataFileMemo::Memo], (std::vector<AnsiString>{"first", "", "ab"}));
     EXPECT_EQ(view.memos[TDataFileMemo::Info], (std::vector<AnsiString>{"Device", "(null)", "Serial number", "1234"}));
     EXPECT_EQ(view.title, (std::vector<AnsiString>{"Current file name: RUN_31.CSV", "Date of storage: 03.02.2006",
@@ -319,7 +329,8 @@ TEST_F(RecordedDataFileTest, MalformedCorpusIsReportedClearly)
         EXPECT_EQ(ApplyRecordedData(view, d, corpus + c.file), c.loaded);
         ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
         const AnsiString msg = support::TestDialogs().LastMessage().text;
-        EXPECT_EQ(msg.rfind(c.loaded ? "The file contains faulty data!\n" : "The file cannot be opened!\n", 0), 0u) << msg;
+        EXPECT_EQ(msg.rfind(c.loaded ? "The file contains faulty data!\n" : "The file cannot be opened!\n", 0), 0u)
+            << msg;
     }
 
     // Details that the message names.
@@ -365,9 +376,9 @@ TEST_F(RecordedDataFileTest, MalformedCorpusIsReportedClearly)
 // write them, whatever the magnitude, rounding case or picture.
 TEST_F(RecordedDataFileTest, ValuesAreWrittenAsFormatFloatWritesThem)
 {
-    std::vector<double> values = {0, -0.0, 0.0005, -0.0005, 0.00049999, 2.5, 1234.5675, 999.9995, -999.9995, 1e19,
-                                  -1e25, 1e-30, 123456789.123, 0.1, 1500.25, -3.25, 9.9999999, std::nan(""),
-                                  HUGE_VAL, -HUGE_VAL};
+    std::vector<double> values = {0,        -0.0,      0.0005,    -0.0005,      0.00049999, 2.5,           1234.5675,
+                                  999.9995, -999.9995, 1e19,      -1e25,        1e-30,      123456789.123, 0.1,
+                                  1500.25,  -3.25,     9.9999999, std::nan(""), HUGE_VAL,   -HUGE_VAL};
     std::uint32_t seed = 12345;
     for (int i = 0; i < 4000; ++i) {
         seed = seed * 1664525u + 1013904223u;
@@ -378,7 +389,8 @@ TEST_F(RecordedDataFileTest, ValuesAreWrittenAsFormatFloatWritesThem)
     grouped.ThousandSeparator = '.';
     TFormatSettings plain = FormatSettings();
     for (const TFormatSettings* fs : {&plain, &grouped}) {
-        for (const char* format : {"#,##0.###", "0.00", "#", "0", "#,##0", "000.0#", "#.##", "0.000000", "#,0000", "0.0E+00", "\"x\"0.0"}) {
+        for (const char* format :
+             {"#,##0.###", "0.00", "#", "0", "#,##0", "000.0#", "#.##", "0.000000", "#,0000", "0.0E+00", "\"x\"0.0"}) {
             SCOPED_TRACE(format);
             TRecordedData d;
             d.Formats = *fs;
@@ -388,7 +400,7 @@ TEST_F(RecordedDataFileTest, ValuesAreWrittenAsFormatFloatWritesThem)
             size_t pos = bytes.find("TimeStep;v;\r\n") + 13;
             for (double v : values) {
                 pos = bytes.find(';', bytes.find(';', pos) + 1) + 1;  // past X and Error
-                pos = bytes.find(';', pos) + 1;                      // past TimeStep
+                pos = bytes.find(';', pos) + 1;                       // past TimeStep
                 const size_t end = bytes.find(';', pos);
                 ASSERT_EQ(bytes.substr(pos, end - pos), FormatFloat(format, v, *fs)) << v;
                 pos = end + 3;

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMessageBox>
-#include <QAbstractButton>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QTimer>
 
 #include "FakeChannelForm.h"
@@ -20,30 +20,35 @@
 
 namespace {
 
-void Type(QWidget* target, const QString& keys) {
+void Type(QWidget* target, const QString& keys)
+{
     for (QChar ch : keys) {
         QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
         QCoreApplication::sendEvent(target, &press);
     }
 }
 
-void PressEnter(QWidget* target) {
+void PressEnter(QWidget* target)
+{
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &press);
 }
 
-bool WaitFor(const std::function<bool()>& done) {
+bool WaitFor(const std::function<bool()>& done)
+{
     return platform::UiDispatcher::Instance().WaitRunning(done, 5000);
 }
 
 class TitleWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         window = std::make_unique<TfrmMainWindow>(&factory, CLanguage::English);
         window->tmrPopUp->stop();
         title = new TfrmTitleControl(window.get());
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         window.reset();
         CLanguage::Instance()->SetCurrentLanguage(CLanguage::German);
     }
@@ -54,7 +59,8 @@ protected:
 
 }  // namespace
 
-TEST_F(TitleWindowTest, StartUpPopUpShowsAndHidesTheTitleAndFixesTheFrame) {
+TEST_F(TitleWindowTest, StartUpPopUpShowsAndHidesTheTitleAndFixesTheFrame)
+{
     EXPECT_EQ(window->TitleWindow(), title);
     EXPECT_EQ(title->txtTitle->text(), "NoxControl 1.2");
 
@@ -90,7 +96,8 @@ TEST_F(TitleWindowTest, StartUpPopUpShowsAndHidesTheTitleAndFixesTheFrame) {
     EXPECT_FALSE(CLogoThread::TitleUp());
 }
 
-TEST_F(TitleWindowTest, FrameKeepsItsSizeOnceTheTitleWasShown) {
+TEST_F(TitleWindowTest, FrameKeepsItsSizeOnceTheTitleWasShown)
+{
     const int width = window->width();
     EXPECT_TRUE(window->FormCanResize(width + 200, 300));
     window->FreeResizing = 0;
@@ -101,7 +108,8 @@ TEST_F(TitleWindowTest, FrameKeepsItsSizeOnceTheTitleWasShown) {
     EXPECT_TRUE(window->FormCanResize(width - 1, window->height()));
 }
 
-TEST(SerialNumberDialogTest, DigitsOnlyAndEnterConfirms) {
+TEST(SerialNumberDialogTest, DigitsOnlyAndEnterConfirms)
+{
     {
         TfrmSerialNumber dialog;
         dialog.bitSerialNumberClick();  // untouched: "00000"
@@ -126,7 +134,8 @@ TEST(SerialNumberDialogTest, DigitsOnlyAndEnterConfirms) {
     }
 }
 
-TEST(SerialNumberDialogTest, AskedInTheProgramLanguage) {
+TEST(SerialNumberDialogTest, AskedInTheProgramLanguage)
+{
     CLanguage::Instance()->SetCurrentLanguage(CLanguage::English);
     AnsiString caption, prompt;
     QTimer::singleShot(0, [&] {
@@ -143,7 +152,8 @@ TEST(SerialNumberDialogTest, AskedInTheProgramLanguage) {
     CLanguage::Instance()->SetCurrentLanguage(CLanguage::German);
 }
 
-TEST(YesNoBoxTest, ButtonsSpeakTheProgramLanguage) {
+TEST(YesNoBoxTest, ButtonsSpeakTheProgramLanguage)
+{
     FakeChannelFactory factory;
     TfrmMainWindow window(&factory, CLanguage::German);
     window.tmrPopUp->stop();

@@ -16,7 +16,8 @@ protected:
 
 }  // namespace
 
-TEST_F(StartupTest, GermanOnlyForTheGermanSpeakingLocales) {
+TEST_F(StartupTest, GermanOnlyForTheGermanSpeakingLocales)
+{
     using startup::LanguageFromLocale;
     for (const char* german : {"de_DE", "de_CH.UTF-8", "de_AT@euro", "de_LU.ISO-8859-1", "de_LI.utf8"})
         EXPECT_EQ(LanguageFromLocale(german, nullptr, nullptr), 0) << german;
@@ -29,7 +30,8 @@ TEST_F(StartupTest, GermanOnlyForTheGermanSpeakingLocales) {
     EXPECT_EQ(LanguageFromLocale(nullptr, "", ""), 1);
 }
 
-TEST_F(StartupTest, SecondInstanceIsRefusedUntilTheFirstEnds) {
+TEST_F(StartupTest, SecondInstanceIsRefusedUntilTheFirstEnds)
+{
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const AnsiString path = dir.path().toStdString();
@@ -59,14 +61,16 @@ TEST_F(StartupTest, SecondInstanceIsRefusedUntilTheFirstEnds) {
     EXPECT_EQ(support::TestDialogs().MessageCount(), 2u);
 }
 
-TEST_F(StartupTest, MissingRuntimeDirectoryDoesNotStopTheProgram) {
+TEST_F(StartupTest, MissingRuntimeDirectoryDoesNotStopTheProgram)
+{
     SingleInstanceLock lock;
     EXPECT_TRUE(startup::CheckSingleInstance(lock, "/nonexistent/noxcontrol-test", 1));
     EXPECT_FALSE(lock.Error().empty());
     EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
 }
 
-TEST_F(StartupTest, LowMemoryWarningBelowHundredMiB) {
+TEST_F(StartupTest, LowMemoryWarningBelowHundredMiB)
+{
     EXPECT_TRUE(startup::WarnAboutLowMemory(99ull << 20, 1));
     EXPECT_EQ(support::TestDialogs().LastMessage().caption, "Warning");
     EXPECT_NE(support::TestDialogs().LastMessage().text.find("less than 128 MB"), AnsiString::npos);

@@ -21,7 +21,8 @@
 namespace testfakes {
 
 // Waits for a condition while running queued calls and Qt events (socket notifiers).
-inline bool WaitWithEvents(const std::function<bool()>& done, int timeoutMs = kWaitMs) {
+inline bool WaitWithEvents(const std::function<bool()>& done, int timeoutMs = kWaitMs)
+{
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
@@ -36,17 +37,20 @@ class RecordingLink : public comm::IByteLink {
 public:
     explicit RecordingLink(std::shared_ptr<PtyLink> inner) : inner_(std::move(inner)) {}
     bool Purge() override { return inner_->Purge(); }
-    bool Write(const AnsiString& data) override {
+    bool Write(const AnsiString& data) override
+    {
         if (busy_.exchange(true)) ++overlaps;
         ++writes;
         return inner_->Write(data);
     }
-    int Read(char* buffer, std::size_t n, int timeoutMs) override {
+    int Read(char* buffer, std::size_t n, int timeoutMs) override
+    {
         int r = inner_->Read(buffer, n, timeoutMs);
         busy_ = false;
         return r;
     }
-    void Close() override {
+    void Close() override
+    {
         closed = true;
         inner_->Close();
     }
@@ -63,7 +67,8 @@ private:
 
 class BusChannels : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         comm::TCommTiming t;
         t.PollStepMs = kStepMs;
         t.IdentificationStepMs = 1;
@@ -89,11 +94,13 @@ protected:
     }
     // Waits for a condition while running the synchronised steps of the device threads;
     // with qtEvents set, Qt's events too (socket notifiers need them).
-    bool Await(const std::function<bool()>& done, int timeoutMs = kWaitMs) {
+    bool Await(const std::function<bool()>& done, int timeoutMs = kWaitMs)
+    {
         return qtEvents ? WaitWithEvents(done, timeoutMs) : WaitUntil(done, timeoutMs);
     }
 
-    void TearDown() override {
+    void TearDown() override
+    {
         comm::SetSerialLinkFactory(nullptr);
         comm::ResetTiming();
         platform::SetClock(nullptr);
@@ -101,7 +108,8 @@ protected:
 
     // A channel window with RS232/RS485 line settings, the slave address and the
     // window's answer to the identification (status and follow-up frames, polling).
-    FakeChannelWindow& SerialWindow(int channel, const AnsiString& slave) {
+    FakeChannelWindow& SerialWindow(int channel, const AnsiString& slave)
+    {
         FakeChannelWindow& w = scope.Window(channel);
         w.texts[TChannelControl::cmbPort] = portPath;
         w.texts[TChannelControl::cmbBaudrate] = "9600";
@@ -111,46 +119,52 @@ protected:
         Answer(w, channel);
         return w;
     }
-    void Answer(FakeChannelWindow& w, int channel) {
+    void Answer(FakeChannelWindow& w, int channel)
+    {
         w.onConnectionEstablished = [this, channel](int, int result) {
             CChannel* c = ChannelObjects[channel];
             if (result != 1 || !c) return;
             AnsiString status = CTolvarProtocol::BuildCommandFrame("G0D******", c->GetAddress());
             AnsiString follow = CTolvarProtocol::BuildCommandFrame("C14*************", c->GetAddress());
-            c->SetPollCommands(status, static_cast<int>(status.size()), 24, channel,
-                               static_cast<int>(follow.size()), follow);
+            c->SetPollCommands(status, static_cast<int>(status.size()), 24, channel, static_cast<int>(follow.size()),
+                               follow);
             c->StartPolling(channel);
         };
     }
 
-    void StartPty() {
+    void StartPty()
+    {
         AnsiString error;
         ASSERT_TRUE(line.StartPty(&error)) << error;
         portPath = line.SlavePath();
     }
 
     // Reads the settings and opens; the identification is started by Identify.
-    void Open(CChannel& c) {
+    void Open(CChannel& c)
+    {
         ChannelObjects[c.Channel()] = &c;
         ASSERT_EQ(c.ReadSettings(), 1);
         ASSERT_EQ(c.Open(), 1);
     }
 
     // Waits for the identification's verdict; the window then waits for OK.
-    TfrmIdentification* WaitForVerdict(CChannel& c) {
+    TfrmIdentification* WaitForVerdict(CChannel& c)
+    {
         CIdentification* id = c.Identification;
         if (!id) return nullptr;
         bool ok = Await([&] { return id->IdentificationWindow() && id->IdentificationWindow()->OkEnabled(); });
         return ok ? id->IdentificationWindow() : nullptr;
     }
 
-    void PressOk(FakeChannelWindow& w, TfrmIdentification* verdict) {
+    void PressOk(FakeChannelWindow& w, TfrmIdentification* verdict)
+    {
         ASSERT_NE(verdict, nullptr);
         verdict->bitOKClick();
         ASSERT_TRUE(Await([&] { return !w.Results().empty(); }));
     }
 
-    static std::size_t CountLines(const FakeChannelWindow& w, const AnsiString& ending) {
+    static std::size_t CountLines(const FakeChannelWindow& w, const AnsiString& ending)
+    {
         std::size_t n = 0;
         for (const AnsiString& l : w.Memo(TChannelMemo::memSerialData))
             if (l.size() >= ending.size() && l.compare(l.size() - ending.size(), ending.size(), ending) == 0) ++n;

@@ -15,7 +15,8 @@ using support::UnitFault;
 
 namespace {
 
-long ElapsedMs(std::chrono::steady_clock::time_point since) {
+long ElapsedMs(std::chrono::steady_clock::time_point since)
+{
     return static_cast<long>(
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - since).count());
 }
@@ -25,11 +26,13 @@ class ThrowingRS232 : public CRS232 {
 public:
     using CRS232::CRS232;
     int Query(char letter, int channel, const AnsiString& frame, int frameLength, int replyLength,
-              TfrmIdentification* window, AnsiString& reply) override {
+              TfrmIdentification* window, AnsiString& reply) override
+    {
         if (throwInQuery) throw Exception("broken exchange");
         return CRS232::Query(letter, channel, frame, frameLength, replyLength, window, reply);
     }
-    void OnReply(TThread* thread, const AnsiString& reply, int channel) override {
+    void OnReply(TThread* thread, const AnsiString& reply, int channel) override
+    {
         if (throwInReply) throw Exception("broken decoding");
         CRS232::OnReply(thread, reply, channel);
     }
@@ -42,7 +45,8 @@ const char* const kThreadMessage =
 
 }  // namespace
 
-TEST_F(SerialChannel, InvalidSettingsAreRefusedWithoutException) {
+TEST_F(SerialChannel, InvalidSettingsAreRefusedWithoutException)
+{
     StartLine();
     CRS232 c(1);
     ChannelObjects[1] = &c;
@@ -97,7 +101,8 @@ TEST_F(SerialChannel, InvalidSettingsAreRefusedWithoutException) {
     ChannelObjects[1] = nullptr;
 }
 
-TEST_F(SerialChannel, OpenFailureShowsTheReasonAndCreatesNothing) {
+TEST_F(SerialChannel, OpenFailureShowsTheReasonAndCreatesNothing)
+{
     comm::SetSerialLinkFactory([](const comm::TSerialLinkSettings&, AnsiString& error) {
         error = "Device or resource busy";
         return std::shared_ptr<comm::IByteLink>();
@@ -125,7 +130,8 @@ TEST_F(SerialChannel, OpenFailureShowsTheReasonAndCreatesNothing) {
     ChannelObjects[1] = nullptr;
 }
 
-TEST_F(SerialChannel, ClosingAPollingChannelIsPromptAndLeavesNothingOpen) {
+TEST_F(SerialChannel, ClosingAPollingChannelIsPromptAndLeavesNothingOpen)
+{
     StartLine();
     // A first run loads what the process keeps for good (fonts of the window and such).
     {
@@ -160,7 +166,8 @@ TEST_F(SerialChannel, ClosingAPollingChannelIsPromptAndLeavesNothingOpen) {
     line.First().ClearFaults();
 }
 
-TEST_F(SerialChannel, ClosingDuringIdentificationReportsNothing) {
+TEST_F(SerialChannel, ClosingDuringIdentificationReportsNothing)
+{
     StartLine();
     line.First().Update([](support::UnitState& s) { s.answers = 0; });  // every try waits its time-out
     comm::TCommTiming slow = comm::Timing();
@@ -181,7 +188,8 @@ TEST_F(SerialChannel, ClosingDuringIdentificationReportsNothing) {
     EXPECT_EQ(OpenDescriptors(), descriptors);
 }
 
-TEST_F(SerialChannel, FailedIdentificationClosedFromItsOwnReport) {
+TEST_F(SerialChannel, FailedIdentificationClosedFromItsOwnReport)
+{
     StartLine();
     line.First().Update([](support::UnitState& s) { s.answers = 0; });
     CRS232 c(1);
@@ -200,7 +208,8 @@ TEST_F(SerialChannel, FailedIdentificationClosedFromItsOwnReport) {
     EXPECT_TRUE(WaitUntil([] { return platform::UiDispatcher::Instance().ProcessPending() == 0; }));
 }
 
-TEST_F(SerialChannel, ExceptionInTheIdentificationReportsFailure) {
+TEST_F(SerialChannel, ExceptionInTheIdentificationReportsFailure)
+{
     StartLine();
     ThrowingRS232 c(1);
     c.throwInQuery = true;
@@ -213,7 +222,8 @@ TEST_F(SerialChannel, ExceptionInTheIdentificationReportsFailure) {
     c.Close(1);
 }
 
-TEST_F(SerialChannel, PollThreadExceptionIsShownOncePerEpisode) {
+TEST_F(SerialChannel, PollThreadExceptionIsShownOncePerEpisode)
+{
     StartLine();
     ThrowingRS232 c(1);
     Connect(c);
@@ -245,7 +255,8 @@ TEST_F(SerialChannel, PollThreadExceptionIsShownOncePerEpisode) {
     c.Close(3);
 }
 
-TEST_F(SerialChannel, DirectExchangesCheckTheReplyBeforeReadingIt) {
+TEST_F(SerialChannel, DirectExchangesCheckTheReplyBeforeReadingIt)
+{
     StartLine();
     CRS232 c(1);
     Connect(c);
@@ -271,7 +282,8 @@ TEST_F(SerialChannel, DirectExchangesCheckTheReplyBeforeReadingIt) {
     c.Close(3);
 }
 
-TEST_F(SerialChannel, TwoIdentificationsAtOnceKeepTheirOwnResults) {
+TEST_F(SerialChannel, TwoIdentificationsAtOnceKeepTheirOwnResults)
+{
     StartLine();
     support::SimulatedUnitLine silent;
     support::UnitState s;
@@ -309,7 +321,8 @@ TEST_F(SerialChannel, TwoIdentificationsAtOnceKeepTheirOwnResults) {
     bad.Close(1);
 }
 
-TEST_F(SerialChannel, IdentificationWindowInBothLanguages) {
+TEST_F(SerialChannel, IdentificationWindowInBothLanguages)
+{
     StartLine();
     line.First().Update([](support::UnitState& s) { s.answers = 0; });
     scope.services.language = 0;
@@ -345,7 +358,8 @@ TEST_F(SerialChannel, IdentificationWindowInBothLanguages) {
     d.Close(3);
 }
 
-TEST(IdentificationWindow, ProgressStepsAndFlagsPerWindow) {
+TEST(IdentificationWindow, ProgressStepsAndFlagsPerWindow)
+{
     TfrmIdentification a, b;
     for (int i = 0; i < 27; ++i) a.StepIt();
     EXPECT_EQ(a.Position(), 135);
@@ -359,7 +373,8 @@ TEST(IdentificationWindow, ProgressStepsAndFlagsPerWindow) {
     EXPECT_EQ(a.size(), QSize(359, 166));
 }
 
-TEST_F(SerialChannel, SerialPortCarriesTheLineSettingsAndIsExclusive) {
+TEST_F(SerialChannel, SerialPortCarriesTheLineSettingsAndIsExclusive)
+{
     StartLine();
     comm::SetSerialLinkFactory(nullptr);  // the platform's serial port
     window.texts[TChannelControl::cmbBaudrate] = "4800";
@@ -405,7 +420,8 @@ TEST_F(SerialChannel, SerialPortCarriesTheLineSettingsAndIsExclusive) {
     other.Close(3);
 }
 
-TEST(IdentificationWindow, TakesTheFocusBackUntilOk) {
+TEST(IdentificationWindow, TakesTheFocusBackUntilOk)
+{
     TfrmIdentification w;
     w.show();
     w.activateWindow();

@@ -11,15 +11,18 @@ namespace testfakes {
 
 class FakeChannelWindow : public IChannelWindow {
 public:
-    AnsiString ControlText(TChannelControl c) const override {
+    AnsiString ControlText(TChannelControl c) const override
+    {
         auto it = texts.find(c);
         return it == texts.end() ? AnsiString() : it->second;
     }
-    int ControlItemIndex(TChannelControl c) const override {
+    int ControlItemIndex(TChannelControl c) const override
+    {
         auto it = indexes.find(c);
         return it == indexes.end() ? 0 : it->second;
     }
-    void MemoAdd(TChannelMemo memo, const AnsiString& line) override {
+    void MemoAdd(TChannelMemo memo, const AnsiString& line) override
+    {
         std::lock_guard<std::mutex> l(mutex);
         memos[memo].push_back(line);
     }
@@ -27,24 +30,28 @@ public:
     void SetSeriesActive(int series, bool a) override { active.at(series) = a ? 1 : 0; }
     void SetSeriesShowInLegend(int series, bool s) override { legend.at(series) = s ? 1 : 0; }
     void SetDataTimerTag(int channel) override { timerTag = channel; }
-    void SetupDeviceSeries(const AnsiString& name, int channel) override {
+    void SetupDeviceSeries(const AnsiString& name, int channel) override
+    {
         setupNames.push_back(name);
         setupChannel = channel;
     }
     TZSocket* ZTCPSocket() override { return socket; }
-    void OnConnectionEstablished(int channel, int result) override {
+    void OnConnectionEstablished(int channel, int result) override
+    {
         if (onConnectionEstablished) onConnectionEstablished(channel, result);
         std::lock_guard<std::mutex> l(mutex);
         results.push_back(result);
         resultChannel = channel;
     }
 
-    std::vector<AnsiString> Memo(TChannelMemo m) const {
+    std::vector<AnsiString> Memo(TChannelMemo m) const
+    {
         std::lock_guard<std::mutex> l(mutex);
         auto it = memos.find(m);
         return it == memos.end() ? std::vector<AnsiString>() : it->second;
     }
-    std::vector<int> Results() const {
+    std::vector<int> Results() const
+    {
         std::lock_guard<std::mutex> l(mutex);
         return results;
     }
@@ -68,7 +75,8 @@ public:
 // Main-window services with the few text rows the device layer uses, in both languages.
 class FakeApplicationServices : public IApplicationServices {
 public:
-    FakeApplicationServices() {
+    FakeApplicationServices()
+    {
         rows = {
             {125, {"Fehler", "Error"}},
             {175, {"Zugriff auf serielle Schnittstelle nicht möglich!", "Serial port not accessible!"}},
@@ -80,7 +88,8 @@ public:
             {296, {"Die Sollwertgrenzen des Geräts lauten:", "The setpoint limits of the device are:"}},
             {297, {"  obere Grenze: ", "  upper limit: "}},
             {298, {"  untere Grenze: ", "  lower limit: "}},
-            {299, {"Das Gerät unterstützt die QDK-Befehle G, V und L.", "The device supports the QDK commands G, V and L."}},
+            {299,
+             {"Das Gerät unterstützt die QDK-Befehle G, V und L.", "The device supports the QDK commands G, V and L."}},
             {302, {"Geräteerkennung fehlgeschlagen.", "Device recognition failed."}},
             {303, {"Bitte überprüfen Sie die folgenden Punkte:", "Please check the following things:"}},
             {304, {" - eingestellte Baudrate", " - selected baud rate"}},
@@ -89,17 +98,20 @@ public:
             {307, {" - RS232 oder RS485 Modus am Gerät", " - RS232 or RS485 interface mode at the device"}},
             {395, {"Das Gerät unterstützt die QDK-Befehle:", "The device supports the QDK commands:"}},
             {409, {"Die Seriennummer des Geräts lautet: ", "Serial number of the device: "}},
-            {424, {" - für RS232-Verbindung muss die Slave Adresse 1 gewählt werden",
-                   " - for RS232 interface mode, slave address 1 has to be selected"}},
+            {424,
+             {" - für RS232-Verbindung muss die Slave Adresse 1 gewählt werden",
+              " - for RS232 interface mode, slave address 1 has to be selected"}},
         };
     }
     int LanguageIndex() const override { return language; }
-    AnsiString LookupText(int lang, int row) const override {
+    AnsiString LookupText(int lang, int row) const override
+    {
         auto it = rows.find(row);
         if (it == rows.end()) return "<row " + IntToStr(row) + ">";
         return lang == 0 ? it->second.first : it->second.second;
     }
-    int MessageBox(const AnsiString& text, const AnsiString& caption, int flags) override {
+    int MessageBox(const AnsiString& text, const AnsiString& caption, int flags) override
+    {
         return platform::dialogs().MessageBox(text, caption, flags);
     }
     IChannelWindow* ChannelWindow(int channel) override { return windows[channel]; }
@@ -119,12 +131,14 @@ public:
 class ServicesScope {
 public:
     ServicesScope() : previous_(ApplicationServices()) { SetApplicationServices(&services); }
-    ~ServicesScope() {
+    ~ServicesScope()
+    {
         SetApplicationServices(previous_);
         for (auto& p : ChannelObjects) p = nullptr;
         for (auto& p : TransceiverThreads) p = nullptr;
     }
-    FakeChannelWindow& Window(int channel) {
+    FakeChannelWindow& Window(int channel)
+    {
         auto& w = ownWindows[channel];
         services.windows[channel] = &w;
         return w;

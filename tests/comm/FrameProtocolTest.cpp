@@ -7,13 +7,14 @@
 
 using namespace testfakes;
 
-TEST(FrameProtocol, CommandTableFramesAreByteExactForAddressOne) {
+TEST(FrameProtocol, CommandTableFramesAreByteExactForAddressOne)
+{
     ServicesScope scope;
     TestChannel channel(1);
     CTolvarProtocol p(1);
     p.BuildCommandTable();
-    const char* expected[9] = {"[M01G0D******C0\r", "[M01V07C6\r", nullptr, nullptr, nullptr,
-                               "[M01C14*************D3\r", nullptr, nullptr, nullptr};
+    const char* expected[9] = {"[M01G0D******C0\r",        "[M01V07C6\r", nullptr, nullptr, nullptr,
+                               "[M01C14*************D3\r", nullptr,       nullptr, nullptr};
     for (int row = 0; row < 9; ++row) {
         AnsiString frame = p.GetEntry(row, 0);
         if (expected[row]) {
@@ -35,7 +36,8 @@ TEST(FrameProtocol, CommandTableFramesAreByteExactForAddressOne) {
     for (int row = 9; row < 20; ++row) EXPECT_EQ(p.GetEntry(row, 0), "");
 }
 
-TEST(FrameProtocol, AddressDigitsCountInTheChecksum) {
+TEST(FrameProtocol, AddressDigitsCountInTheChecksum)
+{
     EXPECT_EQ(CTolvarProtocol::BuildCommandFrame("G0D******", 12), "[M12G0D******C2\r");
     EXPECT_EQ(CTolvarProtocol::BuildDeviceFrame("[M1G0D******", 1), "[M01G0D******C0\r");
     EXPECT_EQ(CTolvarProtocol::BuildDeviceFrame("[M12G0D******", 12), "[M12G0D******C2\r");
@@ -48,7 +50,8 @@ TEST(FrameProtocol, AddressDigitsCountInTheChecksum) {
     EXPECT_EQ(p.BuildDeviceFrame("[M12V07"), "[M12V07" + FrameChecksum("[M12V07") + "\r");
 }
 
-TEST(FrameProtocol, ChecksumWrapsAndKeepsTwoDigits) {
+TEST(FrameProtocol, ChecksumWrapsAndKeepsTwoDigits)
+{
     EXPECT_EQ(FrameChecksum(""), "00");
     EXPECT_EQ(FrameChecksum("\x01"), "01");
     EXPECT_EQ(FrameChecksum(std::string(2, '\x80')), "00");  // 256 wraps to 0
@@ -62,7 +65,8 @@ TEST(FrameProtocol, ChecksumWrapsAndKeepsTwoDigits) {
     EXPECT_EQ(frame.substr(frame.size() - 3), "00\r");
 }
 
-TEST(FrameProtocol, QueueHoldsTwentyRowsAndIgnoresMore) {
+TEST(FrameProtocol, QueueHoldsTwentyRowsAndIgnoresMore)
+{
     CTolvarProtocol p(1);
     for (int i = 0; i < 20; ++i) p.Append("F" + IntToStr(i), 24 + i);
     EXPECT_EQ(p.GetCount(), 20);

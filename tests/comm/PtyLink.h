@@ -20,7 +20,8 @@ public:
     explicit PtyLink(int fd) : fd_(fd) {}
     ~PtyLink() override { Close(); }
 
-    static std::shared_ptr<PtyLink> Open(const AnsiString& path, AnsiString& error) {
+    static std::shared_ptr<PtyLink> Open(const AnsiString& path, AnsiString& error)
+    {
         int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) {
             error = std::strerror(errno);
@@ -34,7 +35,8 @@ public:
     }
 
     bool Purge() override { return !failed_ && ::tcflush(fd_, TCIOFLUSH) == 0; }
-    bool Write(const AnsiString& data) override {
+    bool Write(const AnsiString& data) override
+    {
         if (failed_ || fd_ < 0) return false;
         std::size_t done = 0;
         while (done < data.size()) {
@@ -45,23 +47,29 @@ public:
         }
         return true;
     }
-    int Read(char* buffer, std::size_t n, int timeoutMs) override {
+    int Read(char* buffer, std::size_t n, int timeoutMs) override
+    {
         if (failed_ || fd_ < 0) return -1;
         std::size_t got = 0;
         auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         while (got < n) {
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+            auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now())
+                    .count();
             if (left <= 0) break;
             pollfd p{fd_, POLLIN, 0};
             int r = ::poll(&p, 1, static_cast<int>(left));
             if (r <= 0) continue;
             ssize_t k = ::read(fd_, buffer + got, n - got);
-            if (k > 0) got += static_cast<std::size_t>(k);
-            else if (k < 0 && errno != EAGAIN) return got ? static_cast<int>(got) : -1;
+            if (k > 0)
+                got += static_cast<std::size_t>(k);
+            else if (k < 0 && errno != EAGAIN)
+                return got ? static_cast<int>(got) : -1;
         }
         return static_cast<int>(got);
     }
-    void Close() override {
+    void Close() override
+    {
         if (fd_ >= 0) ::close(fd_);
         fd_ = -1;
     }

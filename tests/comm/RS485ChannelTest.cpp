@@ -18,7 +18,8 @@ using support::UnitFault;
 
 namespace {
 
-support::UnitState Slave(int address, const char* name, double internal) {
+support::UnitState Slave(int address, const char* name, double internal)
+{
     support::UnitState s;
     s.address = address;
     s.deviceName = name;
@@ -27,11 +28,15 @@ support::UnitState Slave(int address, const char* name, double internal) {
 }
 
 // The address digits of a request frame "[Mnn...".
-AnsiString FrameAddress(const AnsiString& frame) { return frame.size() >= 4 ? frame.substr(2, 2) : AnsiString(); }
+AnsiString FrameAddress(const AnsiString& frame)
+{
+    return frame.size() >= 4 ? frame.substr(2, 2) : AnsiString();
+}
 
 }  // namespace
 
-TEST_F(BusChannels, ThreeSlavesIdentifyAndPollOnOneLineInTurn) {
+TEST_F(BusChannels, ThreeSlavesIdentifyAndPollOnOneLineInTurn)
+{
     line.AddUnit(Slave(1, "BUS UNIT ONE", 21.5));
     line.AddUnit(Slave(2, "BUS UNIT TWO", 22.5));
     line.AddUnit(Slave(3, "BUS UNIT THREE", 23.5));
@@ -90,7 +95,8 @@ TEST_F(BusChannels, ThreeSlavesIdentifyAndPollOnOneLineInTurn) {
     EXPECT_TRUE(links[0]->closed);
 }
 
-TEST_F(BusChannels, SharedPortStaysOpenExactlyWhileAChannelHoldsIt) {
+TEST_F(BusChannels, SharedPortStaysOpenExactlyWhileAChannelHoldsIt)
+{
     line.AddUnit(Slave(1, "A", 20));
     line.AddUnit(Slave(2, "B", 20));
     line.AddUnit(Slave(3, "C", 20));
@@ -127,7 +133,8 @@ TEST_F(BusChannels, SharedPortStaysOpenExactlyWhileAChannelHoldsIt) {
     std::filesystem::remove(alias);
 }
 
-TEST_F(BusChannels, ClosingOneChannelLeavesAnIdentifyingNeighbourItsPort) {
+TEST_F(BusChannels, ClosingOneChannelLeavesAnIdentifyingNeighbourItsPort)
+{
     line.AddUnit(Slave(1, "FIRST", 20));
     line.AddUnit(Slave(2, "SECOND", 30));
     StartPty();
@@ -159,7 +166,8 @@ TEST_F(BusChannels, ClosingOneChannelLeavesAnIdentifyingNeighbourItsPort) {
     EXPECT_TRUE(links[0]->closed);
 }
 
-TEST_F(BusChannels, SlaveAddressSettingsAndFrames) {
+TEST_F(BusChannels, SlaveAddressSettingsAndFrames)
+{
     line.AddUnit(Slave(30, "LAST", 20));
     StartPty();
     FakeChannelWindow& w = SerialWindow(1, "");
@@ -187,7 +195,8 @@ TEST_F(BusChannels, SlaveAddressSettingsAndFrames) {
     c.Close(3);
 }
 
-TEST_F(BusChannels, NoUsablePortIsRefusedWithTheSerialPortMessage) {
+TEST_F(BusChannels, NoUsablePortIsRefusedWithTheSerialPortMessage)
+{
     line.AddUnit(Slave(1, "A", 20));
     StartPty();
     SerialWindow(1, "1");
@@ -210,7 +219,8 @@ TEST_F(BusChannels, NoUsablePortIsRefusedWithTheSerialPortMessage) {
     c.Close(3);
 }
 
-TEST_F(BusChannels, ReplyFromAnotherSlaveIsASynchronisationError) {
+TEST_F(BusChannels, ReplyFromAnotherSlaveIsASynchronisationError)
+{
     line.AddUnit(Slave(1, "ONE", 11));
     line.AddUnit(Slave(2, "TWO", 22));
     StartPty();
@@ -251,7 +261,8 @@ TEST_F(BusChannels, ReplyFromAnotherSlaveIsASynchronisationError) {
     c.Close(3);
 }
 
-TEST_F(BusChannels, StepIsSkippedWhileTheBusIsTaken) {
+TEST_F(BusChannels, StepIsSkippedWhileTheBusIsTaken)
+{
     line.AddUnit(Slave(1, "ONE", 11));
     StartPty();
     FakeChannelWindow& w = SerialWindow(1, "1");
@@ -296,7 +307,8 @@ protected:
 };
 }  // namespace
 
-TEST_F(BusChannels, FailingStepGivesTheBusBack) {
+TEST_F(BusChannels, FailingStepGivesTheBusBack)
+{
     line.AddUnit(Slave(1, "ONE", 11));
     StartPty();
     SerialWindow(1, "1");
@@ -325,7 +337,8 @@ TEST_F(BusChannels, FailingStepGivesTheBusBack) {
     ASSERT_TRUE(Await([] { return support::TestDialogs().MessageCount() >= 1; }));
 }
 
-TEST_F(BusChannels, OpeningAndClosingLeavesNoDescriptorBehind) {
+TEST_F(BusChannels, OpeningAndClosingLeavesNoDescriptorBehind)
+{
     line.AddUnit(Slave(1, "ONE", 11));
     line.AddUnit(Slave(2, "TWO", 22));
     StartPty();
@@ -357,7 +370,8 @@ TEST_F(BusChannels, OpeningAndClosingLeavesNoDescriptorBehind) {
     EXPECT_EQ(OpenDescriptors(), descriptors);
 }
 
-TEST_F(BusChannels, ExclusivePlatformPortIsOpenedOnceForAllSlaves) {
+TEST_F(BusChannels, ExclusivePlatformPortIsOpenedOnceForAllSlaves)
+{
     line.AddUnit(Slave(1, "ONE", 11));
     line.AddUnit(Slave(2, "TWO", 22));
     StartPty();

@@ -14,7 +14,8 @@ namespace {
 
 class ReplyDecoding : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         clock.Set(EncodeDate(2026, 12, 7) + EncodeTime(8, 30, 15, 0));
         platform::SetClock(&clock);
     }
@@ -29,13 +30,15 @@ protected:
 };
 
 // A status reply with the given setpoint, internal and process fields.
-AnsiString StatusReply(const char* setpoint, const char* intern, const char* process, char mode = '2') {
+AnsiString StatusReply(const char* setpoint, const char* intern, const char* process, char mode = '2')
+{
     return WithChecksum(AnsiString("[S01G0D") + mode + "0" + setpoint + intern + process);
 }
 
 }  // namespace
 
-TEST_F(ReplyDecoding, StatusFieldsAndBothSignModes) {
+TEST_F(ReplyDecoding, StatusFieldsAndBothSignModes)
+{
     TestChannel c(1);
     Deliver(c, StatusReply("09C4", "FFFF", "8000"));
     EXPECT_DOUBLE_EQ(c.Values[vSollwert], 25.0);
@@ -61,10 +64,18 @@ TEST_F(ReplyDecoding, StatusFieldsAndBothSignModes) {
     EXPECT_DOUBLE_EQ(c.Values[vTExtern], 0.01);
 }
 
-TEST_F(ReplyDecoding, ScaledFieldsComeOutExact) {
+TEST_F(ReplyDecoding, ScaledFieldsComeOutExact)
+{
     TestChannel c(1);
     // S2: V, HT, heating, F (minus 100), I, filler, AIF (x10)
-    Deliver(c, WithChecksum("[S01S082" "FF" "10" "64" "64" "FFFE" "0000" "03E8"));
+    Deliver(c, WithChecksum("[S01S082"
+                            "FF"
+                            "10"
+                            "64"
+                            "64"
+                            "FFFE"
+                            "0000"
+                            "03E8"));
     EXPECT_DOUBLE_EQ(c.Values[vV], 255.0);
     EXPECT_DOUBLE_EQ(c.Values[vHT], 16.0);
     EXPECT_DOUBLE_EQ(c.Values[vHeizung], 100.0);
@@ -72,42 +83,67 @@ TEST_F(ReplyDecoding, ScaledFieldsComeOutExact) {
     EXPECT_DOUBLE_EQ(c.Values[vI], -0.02);
     EXPECT_DOUBLE_EQ(c.Values[vAIF], 100.0);
     // C: outputs x100, contacts x10000.
-    Deliver(c, WithChecksum("[S01C14" "0000" "0001" "FFFF" "7FFF" "F" "1"));
+    Deliver(c, WithChecksum("[S01C14"
+                            "0000"
+                            "0001"
+                            "FFFF"
+                            "7FFF"
+                            "F"
+                            "1"));
     EXPECT_DOUBLE_EQ(c.Values[vAIF_Out], 1.0);
     EXPECT_DOUBLE_EQ(c.Values[vAIF_Out2], -1.0);
     EXPECT_DOUBLE_EQ(c.Values[vAIF_Out3], 32767.0);
     EXPECT_DOUBLE_EQ(c.Values[vPoko], 1500.0);
     EXPECT_DOUBLE_EQ(c.Values[vECS], 100.0);
     // P: speed and pressure x100.
-    Deliver(c, WithChecksum("[S01P100" "05DC" "00FA"));
+    Deliver(c, WithChecksum("[S01P100"
+                            "05DC"
+                            "00FA"));
     EXPECT_DOUBLE_EQ(c.Values[vDrehzahl], 1500.0);
     EXPECT_DOUBLE_EQ(c.Values[vDruck], 250.0);
     // S1 and S3 land in their own series (TX1 before TX0 in the reply).
-    Deliver(c, WithChecksum("[S01S081" "0064" "00C8" "012C" "00000000"));
+    Deliver(c, WithChecksum("[S01S081"
+                            "0064"
+                            "00C8"
+                            "012C"
+                            "00000000"));
     EXPECT_DOUBLE_EQ(c.SeriesValue(sT0), 1.0);
     EXPECT_DOUBLE_EQ(c.SeriesValue(sTC), 2.0);
     EXPECT_DOUBLE_EQ(c.SeriesValue(sT1), 3.0);
-    Deliver(c, WithChecksum("[S01S083" "0064" "00C8" "012C" "00000000"));
+    Deliver(c, WithChecksum("[S01S083"
+                            "0064"
+                            "00C8"
+                            "012C"
+                            "00000000"));
     EXPECT_DOUBLE_EQ(c.SeriesValue(sTU), 1.0);
     EXPECT_DOUBLE_EQ(c.SeriesValue(sTX1), 2.0);
     EXPECT_DOUBLE_EQ(c.SeriesValue(sTX0), 3.0);
     // Limits go to the window and come back through the channel.
-    Deliver(c, WithChecksum("[S01L0F" "F060" "4E20" "00000000"));
+    Deliver(c, WithChecksum("[S01L0F"
+                            "F060"
+                            "4E20"
+                            "00000000"));
     EXPECT_DOUBLE_EQ(c.GetLowerLimit(1), -40.0);
     EXPECT_DOUBLE_EQ(c.GetUpperLimit(1), 200.0);
 }
 
-TEST_F(ReplyDecoding, SerialNumberIsUnsigned) {
+TEST_F(ReplyDecoding, SerialNumberIsUnsigned)
+{
     TestChannel c(1);
-    Deliver(c, WithChecksum("[S01F07" "FFFFFFFF" + AnsiString(20, '0')));
+    Deliver(c, WithChecksum("[S01F07"
+                            "FFFFFFFF" +
+                            AnsiString(20, '0')));
     EXPECT_EQ(c.GetDeviceNumber(), "4294967295");
     EXPECT_EQ(window.SerialNumber, 4294967295u);
     EXPECT_EQ(window.SerialNumberAsked, 1);
-    Deliver(c, WithChecksum("[S01F07" "00BC614E" + AnsiString(20, '0')));
+    Deliver(c, WithChecksum("[S01F07"
+                            "00BC614E" +
+                            AnsiString(20, '0')));
     EXPECT_EQ(c.GetDeviceNumber(), "12345678");
 }
 
-TEST_F(ReplyDecoding, NameReplySetsNameCaptionsAndMemos) {
+TEST_F(ReplyDecoding, NameReplySetsNameCaptionsAndMemos)
+{
     TestChannel c(1, "COM1");
     AnsiString name = "VARIO QK 40 HT";
     AnsiString reply = WithChecksum("[S01V2F" + name + AnsiString(40 - name.size(), ' '));
@@ -130,7 +166,8 @@ TEST_F(ReplyDecoding, NameReplySetsNameCaptionsAndMemos) {
     EXPECT_TRUE(c.IsUnsignedDevice());
 }
 
-TEST_F(ReplyDecoding, CaptionSpacingOnlyForComNames) {
+TEST_F(ReplyDecoding, CaptionSpacingOnlyForComNames)
+{
     struct Case {
         const char* port;
         const char* type;
@@ -148,21 +185,29 @@ TEST_F(ReplyDecoding, CaptionSpacingOnlyForComNames) {
     for (const Case& k : cases) {
         TestChannel c(2, k.port, k.type, k.address);
         FakeChannelWindow& w = scope.Window(2);
-        c.OnReply(nullptr, WithChecksum("[S01V2F" "UNIT" + AnsiString(36, ' ')), 2);
+        c.OnReply(nullptr,
+                  WithChecksum("[S01V2F"
+                               "UNIT" +
+                               AnsiString(36, ' ')),
+                  2);
         EXPECT_EQ(w.title, k.caption) << k.port;
     }
 }
 
-TEST_F(ReplyDecoding, NameLengthOutsideTheReplyNeverThrows) {
+TEST_F(ReplyDecoding, NameLengthOutsideTheReplyNeverThrows)
+{
     TestChannel c(1);
     // Length beyond the reply: everything from position 8 to before the checksum.
-    Deliver(c, WithChecksum("[S01VFF" "SHORT NAME  "));
+    Deliver(c, WithChecksum("[S01VFF"
+                            "SHORT NAME  "));
     EXPECT_EQ(c.DeviceName, "SHORT NAME");
     // Length field not hexadecimal: the same.
-    Deliver(c, WithChecksum("[S01VZZ" "OTHER"));
+    Deliver(c, WithChecksum("[S01VZZ"
+                            "OTHER"));
     EXPECT_EQ(c.DeviceName, "OTHER");
     // A length inside the name cuts it.
-    Deliver(c, WithChecksum("[S01V09" "ABCDEFGH"));
+    Deliver(c, WithChecksum("[S01V09"
+                            "ABCDEFGH"));
     EXPECT_EQ(c.DeviceName, "AB");
     // Nothing left: the unknown name in the current language.
     Deliver(c, WithChecksum("[S01V2F" + AnsiString(40, ' ')));
@@ -173,7 +218,8 @@ TEST_F(ReplyDecoding, NameLengthOutsideTheReplyNeverThrows) {
     EXPECT_EQ(c.CommError, 0);
 }
 
-TEST_F(ReplyDecoding, ErrorLinesGoToTheProtocolOnlyWithTheErrorFlag) {
+TEST_F(ReplyDecoding, ErrorLinesGoToTheProtocolOnlyWithTheErrorFlag)
+{
     TestChannel c(1);
     Deliver(c, "07.12.2026 08:30:15 Timeout !");
     EXPECT_TRUE(Protocol().empty());
@@ -186,7 +232,8 @@ TEST_F(ReplyDecoding, ErrorLinesGoToTheProtocolOnlyWithTheErrorFlag) {
 
 // Replies that must never throw, with what each does: either nothing at all, or a
 // synchronisation error (flag set, line logged) so that the next tick shows "Error!".
-TEST_F(ReplyDecoding, MalformedRepliesNeverThrow) {
+TEST_F(ReplyDecoding, MalformedRepliesNeverThrow)
+{
     const AnsiString good = StatusReply("09C4", "0A0B", "0B0C");
     AnsiString badSum = good;
     badSum[21] = badSum[21] == '0' ? '1' : '0';
@@ -217,27 +264,59 @@ TEST_F(ReplyDecoding, MalformedRepliesNeverThrow) {
         {zeroSumNonHex, true},
         {good.substr(0, 23), true},  // CR missing: the span shifts, sum no longer matches
         {withNul, true},
-        {withNulFixed, true},       // checksum right, field holds a NUL
+        {withNulFixed, true},  // checksum right, field holds a NUL
         {withCrLf, true},
         {WithChecksum("[S01G0D2009C40A0B0B0"), true},  // last field one digit short
         {WithChecksum("[S01G0D2009C40A0B"), true},     // truncated at a field
         {WithChecksum("[S01G0D2009C4"), true},
         {WithChecksum("[S01G0D20"), true},
         {WithChecksum("[S01G"), true},
-        {WithChecksum("[S01S081" "0064"), true},
-        {WithChecksum("[S01S082" "FF10646400010000"), true},  // AIF missing
-        {WithChecksum("[S01S083" "0064" "00C8"), true},
-        {WithChecksum("[S01C14" "0000" "0001" "FFFF" "7FFF" "F"), true},  // ECS missing
-        {WithChecksum("[S01C14" "0000" "0001" "FFFF" "7FFF" "Fx"), true},
-        {WithChecksum("[S01L0F" "F060"), true},
-        {WithChecksum("[S01L0F" "F06G" "4E20" "00000000"), true},
-        {WithChecksum("[S01P100" "05DC"), true},
-        {WithChecksum("[S01F07" "FFFF"), true},
-        {WithChecksum("[S01F07" "FFFFFFF-" + AnsiString(20, '0')), true},
-        {WithChecksum("[S01X0D2009C40A0B0B0C"), false},        // unknown letter: ignored
+        {WithChecksum("[S01S081"
+                      "0064"),
+         true},
+        {WithChecksum("[S01S082"
+                      "FF10646400010000"),
+         true},  // AIF missing
+        {WithChecksum("[S01S083"
+                      "0064"
+                      "00C8"),
+         true},
+        {WithChecksum("[S01C14"
+                      "0000"
+                      "0001"
+                      "FFFF"
+                      "7FFF"
+                      "F"),
+         true},  // ECS missing
+        {WithChecksum("[S01C14"
+                      "0000"
+                      "0001"
+                      "FFFF"
+                      "7FFF"
+                      "Fx"),
+         true},
+        {WithChecksum("[S01L0F"
+                      "F060"),
+         true},
+        {WithChecksum("[S01L0F"
+                      "F06G"
+                      "4E20"
+                      "00000000"),
+         true},
+        {WithChecksum("[S01P100"
+                      "05DC"),
+         true},
+        {WithChecksum("[S01F07"
+                      "FFFF"),
+         true},
+        {WithChecksum("[S01F07"
+                      "FFFFFFF-" +
+                      AnsiString(20, '0')),
+         true},
+        {WithChecksum("[S01X0D2009C40A0B0B0C"), false},           // unknown letter: ignored
         {WithChecksum("[S01S084" + AnsiString(20, '0')), false},  // unknown block: ignored
-        {WithChecksum("[S01S08"), false},                        // no block digit
-        {WithChecksum("[S01V"), false},                          // name reply without a name
+        {WithChecksum("[S01S08"), false},                         // no block digit
+        {WithChecksum("[S01V"), false},                           // name reply without a name
     };
     ASSERT_GE(cases.size(), 30u);
     for (std::size_t i = 0; i < cases.size(); ++i) {
@@ -263,7 +342,8 @@ TEST_F(ReplyDecoding, MalformedRepliesNeverThrow) {
     }
 }
 
-TEST_F(ReplyDecoding, AFieldErrorStoresNothingOfTheReply) {
+TEST_F(ReplyDecoding, AFieldErrorStoresNothingOfTheReply)
+{
     TestChannel c(1);
     Deliver(c, StatusReply("09C4", "0A0B", "0B0C"));
     // Good setpoint and internal fields, bad process field: nothing of it is taken.
@@ -273,7 +353,8 @@ TEST_F(ReplyDecoding, AFieldErrorStoresNothingOfTheReply) {
     EXPECT_EQ(c.CommError, 1);
 }
 
-TEST_F(ReplyDecoding, SeriesGroups) {
+TEST_F(ReplyDecoding, SeriesGroups)
+{
     TestChannel c(1);
     const std::vector<std::vector<int>> expected = {
         {0, 1, 2}, {}, {4, 5, 6}, {3, 7, 8, 9, 10, 14}, {11, 12, 13}, {15, 18, 19}, {}, {20, 21},
@@ -290,7 +371,8 @@ TEST_F(ReplyDecoding, SeriesGroups) {
                 shown.push_back(s);
             }
         }
-        std::vector<int> want = (group >= 0 && group <= 7) ? expected[static_cast<std::size_t>(group)] : std::vector<int>();
+        std::vector<int> want =
+            (group >= 0 && group <= 7) ? expected[static_cast<std::size_t>(group)] : std::vector<int>();
         EXPECT_EQ(shown, want) << "group " << group;
         // Series 16 and 17 are hidden by group 5 whatever it is asked, and by no other group.
         for (int s : {16, 17}) {
@@ -303,14 +385,15 @@ TEST_F(ReplyDecoding, SeriesGroups) {
     EXPECT_EQ(window.legend[14], 0);
 }
 
-TEST_F(ReplyDecoding, RepliesOfTheSimulatedUnitDecodeToItsValues) {
+TEST_F(ReplyDecoding, RepliesOfTheSimulatedUnitDecodeToItsValues)
+{
     support::UnitState s;
     s.deviceName = "DESKKEEPER X";
-    s.setpoint = 650.0;  // above 327.67: needs the unsigned rule
+    s.setpoint = 650.0;       // above 327.67: needs the unsigned rule
     s.internalTemp = -12.34;  // wraps to 65535 - 1233: read positive for this device
     TestChannel c(1);
     // The name comes first, as in the identification: it decides the sign rule.
-    const UnitCommand order[] = {UnitCommand::V, UnitCommand::F, UnitCommand::G, UnitCommand::L, UnitCommand::S1,
+    const UnitCommand order[] = {UnitCommand::V,  UnitCommand::F,  UnitCommand::G, UnitCommand::L, UnitCommand::S1,
                                  UnitCommand::S2, UnitCommand::S3, UnitCommand::C, UnitCommand::P};
     for (UnitCommand k : order) Deliver(c, support::SimulatedUnit::BuildReply(k, s));
     EXPECT_EQ(c.CommError, 0);
@@ -327,11 +410,28 @@ TEST_F(ReplyDecoding, RepliesOfTheSimulatedUnitDecodeToItsValues) {
     EXPECT_EQ(d.CommError, 0);
     EXPECT_EQ(d.DeviceName, "PLAIN 7");
     const std::pair<int, double> expected[] = {
-        {vTIntern, s.internalTemp}, {vTExtern, s.processTemp}, {vSollwert, s.setpoint},
-        {vT0, s.t0}, {vTC, s.tc}, {vT1, s.t1}, {vV, s.v}, {vHT, s.ht}, {vHeizung, s.heating}, {vF, s.f},
-        {vI, s.current}, {vAIF, s.aif}, {vTU, s.tu}, {vTX0, s.tx0}, {vTX1, s.tx1}, {vAIF_Out, s.aifOut},
-        {vAIF_Out2, s.aifOut2}, {vAIF_Out3, s.aifOut3}, {vPoko, s.contact}, {vECS, s.ecs},
-        {vDrehzahl, s.speed}, {vDruck, s.pressure},
+        {vTIntern, s.internalTemp},
+        {vTExtern, s.processTemp},
+        {vSollwert, s.setpoint},
+        {vT0, s.t0},
+        {vTC, s.tc},
+        {vT1, s.t1},
+        {vV, s.v},
+        {vHT, s.ht},
+        {vHeizung, s.heating},
+        {vF, s.f},
+        {vI, s.current},
+        {vAIF, s.aif},
+        {vTU, s.tu},
+        {vTX0, s.tx0},
+        {vTX1, s.tx1},
+        {vAIF_Out, s.aifOut},
+        {vAIF_Out2, s.aifOut2},
+        {vAIF_Out3, s.aifOut3},
+        {vPoko, s.contact},
+        {vECS, s.ecs},
+        {vDrehzahl, s.speed},
+        {vDruck, s.pressure},
     };
     for (auto [index, value] : expected) EXPECT_DOUBLE_EQ(d.Values[index], value) << index;
     EXPECT_DOUBLE_EQ(w.LowerSetpointLimit, s.lowerLimit);

@@ -23,11 +23,13 @@ namespace testfakes {
 inline constexpr int kStepMs = 30;
 inline constexpr int kWaitMs = 10000;  // bound of every wait; never reached when things work
 
-inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = kWaitMs) {
+inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = kWaitMs)
+{
     return platform::UiDispatcher::Instance().WaitRunning(done, timeoutMs);
 }
 
-inline int OpenDescriptors() {
+inline int OpenDescriptors()
+{
     int n = 0;
     if (DIR* d = ::opendir("/proc/self/fd")) {
         while (::readdir(d)) ++n;
@@ -38,7 +40,8 @@ inline int OpenDescriptors() {
 
 class SerialChannel : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         comm::TCommTiming t;
         t.PollStepMs = kStepMs;
         t.IdentificationStepMs = 1;
@@ -68,20 +71,23 @@ protected:
             channelObject->StartPolling(channel);
         };
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         comm::SetSerialLinkFactory(nullptr);
         comm::ResetTiming();
         platform::SetClock(nullptr);
     }
 
-    void StartLine() {
+    void StartLine()
+    {
         AnsiString error;
         ASSERT_TRUE(line.StartPty(&error)) << error;
         window.texts[TChannelControl::cmbPort] = line.SlavePath();
     }
 
     // Reads the settings, opens and starts the identification.
-    void Connect(CChannel& c) {
+    void Connect(CChannel& c)
+    {
         channelObject = &c;
         ChannelObjects[1] = &c;
         ASSERT_EQ(c.ReadSettings(), 1);
@@ -90,14 +96,16 @@ protected:
     }
 
     // Waits for the identification's verdict and presses OK.
-    TfrmIdentification* WaitForVerdict(CChannel& c) {
+    TfrmIdentification* WaitForVerdict(CChannel& c)
+    {
         CIdentification* id = c.Identification;
         if (!id) return nullptr;
         bool ok = WaitUntil([&] { return id->IdentificationWindow() && id->IdentificationWindow()->OkEnabled(); });
         return ok ? id->IdentificationWindow() : nullptr;
     }
 
-    void PressOkAndWaitForResult(TfrmIdentification* w) {
+    void PressOkAndWaitForResult(TfrmIdentification* w)
+    {
         ASSERT_NE(w, nullptr);
         w->bitOKClick();
         ASSERT_TRUE(WaitUntil([&] { return !window.Results().empty(); }));
@@ -106,7 +114,8 @@ protected:
     CTransceiverRS232* Poll(CRS232& c) { return c.PollThread(); }
 
     // Frames the unit got from the given position on, as command texts.
-    std::vector<AnsiString> CommandsSince(std::size_t from) {
+    std::vector<AnsiString> CommandsSince(std::size_t from)
+    {
         std::vector<AnsiString> out;
         auto frames = line.Frames();
         for (std::size_t i = from; i < frames.size(); ++i) {
@@ -124,6 +133,5 @@ protected:
     comm::TSerialLinkSettings opened;
     CChannel* channelObject = nullptr;
 };
-
 
 }  // namespace testfakes

@@ -16,7 +16,8 @@ using namespace testfakes;
 using support::UnitCommand;
 using support::UnitFault;
 
-TEST_F(SerialChannel, FullIdentificationThenPolling) {
+TEST_F(SerialChannel, FullIdentificationThenPolling)
+{
     StartLine();
     CRS232 c(1);
     Connect(c);
@@ -34,13 +35,15 @@ TEST_F(SerialChannel, FullIdentificationThenPolling) {
               "The device was identified as SIMULATOR UNIT 200\n"
               "Serial number of the device: 12345678\n"
               "The setpoint limits of the device are:\n"
-              "  upper limit: 200 \xC2\xB0" "C\n"
-              "  lower limit: -40 \xC2\xB0" "C\n"
+              "  upper limit: 200 \xC2\xB0"
+              "C\n"
+              "  lower limit: -40 \xC2\xB0"
+              "C\n"
               "The device supports the QDK commands: V F G L S1 S2 S3 C P");
     // Three tries per stage, in stage order.
     auto commands = CommandsSince(0);
-    const char* order[] = {"V07", "F07", "G0D******", "L0F********", "S081", "S082", "S083", "C14*************",
-                           "P10*********"};
+    const char* order[] = {"V07",  "F07",  "G0D******",        "L0F********", "S081",
+                           "S082", "S083", "C14*************", "P10*********"};
     ASSERT_EQ(commands.size(), 27u);
     for (std::size_t i = 0; i < 27; ++i) EXPECT_EQ(commands[i], order[i / 3]) << i;
 
@@ -51,7 +54,8 @@ TEST_F(SerialChannel, FullIdentificationThenPolling) {
     const int rows[] = {0, 2, 3, 4, 5, 7};
     for (int i = 0; i < 6; ++i) EXPECT_EQ(poll->Protocol->GetQueueEntry(i, 0), poll->Protocol->GetEntry(rows[i], 0));
     EXPECT_EQ(poll->FollowUpRow, 4);
-    for (int s : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 18, 19, 20, 21}) EXPECT_EQ(window.active[s], 1) << s;
+    for (int s : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 18, 19, 20, 21})
+        EXPECT_EQ(window.active[s], 1) << s;
     EXPECT_EQ(window.active[16], 0);
     EXPECT_EQ(c.GetDeviceName(), "SIMULATOR UNIT 200");
     EXPECT_EQ(window.SerialNumber, 12345678u);
@@ -89,7 +93,8 @@ TEST_F(SerialChannel, FullIdentificationThenPolling) {
     EXPECT_FALSE(c.IsOpen());
 }
 
-TEST_F(SerialChannel, IdentificationOutcomesPerStage) {
+TEST_F(SerialChannel, IdentificationOutcomesPerStage)
+{
     struct Case {
         const char* what;
         unsigned answers;
@@ -140,7 +145,8 @@ TEST_F(SerialChannel, IdentificationOutcomesPerStage) {
                 EXPECT_EQ(window.active[15], 0);
                 EXPECT_EQ(window.legend[15], 0);
                 EXPECT_EQ(local.Unit(1)->RequestCount(UnitCommand::P), 3);
-                EXPECT_EQ(memo.substr(memo.rfind('\n') + 1), "The device supports the QDK commands: V F G L S1 S2 S3 P");
+                EXPECT_EQ(memo.substr(memo.rfind('\n') + 1),
+                          "The device supports the QDK commands: V F G L S1 S2 S3 P");
                 EXPECT_EQ(c.PollThread()->FollowUpRow, -1);
             }
             PressOkAndWaitForResult(w);
@@ -150,7 +156,8 @@ TEST_F(SerialChannel, IdentificationOutcomesPerStage) {
     }
 }
 
-TEST_F(SerialChannel, TwoOfThreeTriesCountAndTheLastGoodReplyIsDecoded) {
+TEST_F(SerialChannel, TwoOfThreeTriesCountAndTheLastGoodReplyIsDecoded)
+{
     StartLine();
     support::SimulatedUnit& unit = line.First();
     unit.SetAnswerPattern(UnitCommand::F, "001");  // one of three: not answered
@@ -172,9 +179,12 @@ TEST_F(SerialChannel, TwoOfThreeTriesCountAndTheLastGoodReplyIsDecoded) {
     c.Close(3);
 }
 
-TEST_F(SerialChannel, OneShotGoesOutInTwoCyclesThenTheStatusReturns) {
+TEST_F(SerialChannel, OneShotGoesOutInTwoCyclesThenTheStatusReturns)
+{
     StartLine();
-    line.First().Update([](support::UnitState& s) { s.answers = support::CommandBit(UnitCommand::V) | support::CommandBit(UnitCommand::G); });
+    line.First().Update([](support::UnitState& s) {
+        s.answers = support::CommandBit(UnitCommand::V) | support::CommandBit(UnitCommand::G);
+    });
     CRS232 c(1);
     Connect(c);
     PressOkAndWaitForResult(WaitForVerdict(c));
@@ -184,7 +194,9 @@ TEST_F(SerialChannel, OneShotGoesOutInTwoCyclesThenTheStatusReturns) {
 
     AnsiString command = CTolvarProtocol::BuildCommandFrame("G0D1*0BB8", 1);  // mode 1, 30.00
     AnsiString follow = CTolvarProtocol::BuildCommandFrame("C14*************", 1);
-    ASSERT_EQ(c.SetPollCommands(command, static_cast<int>(command.size()), 24, 1, static_cast<int>(follow.size()), follow), 1);
+    ASSERT_EQ(
+        c.SetPollCommands(command, static_cast<int>(command.size()), 24, 1, static_cast<int>(follow.size()), follow),
+        1);
     c.SetOneShot(1);
     // Pending one-shot: further frames are refused and the caller is told.
     AnsiString other = CTolvarProtocol::BuildCommandFrame("G0D2*0FA0", 1);
@@ -195,7 +207,8 @@ TEST_F(SerialChannel, OneShotGoesOutInTwoCyclesThenTheStatusReturns) {
     line.ClearLog();
     for (int cycle = 0; cycle < 5; ++cycle) {
         c.PollRequest = 1;
-        ASSERT_TRUE(WaitUntil([&] { return line.FrameCount() >= static_cast<std::size_t>(cycle + 1) && c.PollRequest == 0; }));
+        ASSERT_TRUE(
+            WaitUntil([&] { return line.FrameCount() >= static_cast<std::size_t>(cycle + 1) && c.PollRequest == 0; }));
     }
     auto commands = CommandsSince(0);
     EXPECT_EQ(commands, (std::vector<AnsiString>{"G0D******", "G0D1*0BB8", "G0D1*0BB8", "G0D******", "G0D******"}));
@@ -204,9 +217,12 @@ TEST_F(SerialChannel, OneShotGoesOutInTwoCyclesThenTheStatusReturns) {
     c.Close(3);
 }
 
-TEST_F(SerialChannel, StandingCommandAfterOneShotIsNotOverwritten) {
+TEST_F(SerialChannel, StandingCommandAfterOneShotIsNotOverwritten)
+{
     StartLine();
-    line.First().Update([](support::UnitState& s) { s.answers = support::CommandBit(UnitCommand::V) | support::CommandBit(UnitCommand::G); });
+    line.First().Update([](support::UnitState& s) {
+        s.answers = support::CommandBit(UnitCommand::V) | support::CommandBit(UnitCommand::G);
+    });
     CRS232 c(1);
     Connect(c);
     PressOkAndWaitForResult(WaitForVerdict(c));
@@ -223,7 +239,8 @@ TEST_F(SerialChannel, StandingCommandAfterOneShotIsNotOverwritten) {
     ASSERT_EQ(c.SetPollCommands(standing, static_cast<int>(standing.size()), 24, 1, 0, ""), 1);
     for (int cycle = 1; cycle < 5; ++cycle) {
         c.PollRequest = 1;
-        ASSERT_TRUE(WaitUntil([&] { return line.FrameCount() >= static_cast<std::size_t>(cycle + 1) && c.PollRequest == 0; }));
+        ASSERT_TRUE(
+            WaitUntil([&] { return line.FrameCount() >= static_cast<std::size_t>(cycle + 1) && c.PollRequest == 0; }));
     }
     // Without the cancelled restore the status frame would replace it from the fourth on.
     auto commands = CommandsSince(0);
@@ -231,7 +248,8 @@ TEST_F(SerialChannel, StandingCommandAfterOneShotIsNotOverwritten) {
     c.Close(3);
 }
 
-TEST_F(SerialChannel, TimeoutSynchronisationAndPortErrors) {
+TEST_F(SerialChannel, TimeoutSynchronisationAndPortErrors)
+{
     StartLine();
     CRS232 c(1);
     Connect(c);

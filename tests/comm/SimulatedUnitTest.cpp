@@ -18,14 +18,19 @@ using namespace support;
 
 namespace {
 
-AnsiString Frame(const char* command, int address = 1) { return CTolvarProtocol::BuildCommandFrame(command, address); }
+AnsiString Frame(const char* command, int address = 1)
+{
+    return CTolvarProtocol::BuildCommandFrame(command, address);
+}
 
 // Reads until n bytes or the time-out; what arrived.
-AnsiString ReadBytes(int fd, std::size_t n, int timeoutMs) {
+AnsiString ReadBytes(int fd, std::size_t n, int timeoutMs)
+{
     AnsiString got;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (got.size() < n) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+        auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
         if (left <= 0) break;
         pollfd p{fd, POLLIN, 0};
         if (::poll(&p, 1, static_cast<int>(left)) <= 0) break;
@@ -37,7 +42,8 @@ AnsiString ReadBytes(int fd, std::size_t n, int timeoutMs) {
     return got;
 }
 
-int OpenPty(const AnsiString& path) {
+int OpenPty(const AnsiString& path)
+{
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
     if (fd < 0) return fd;
     termios t{};
@@ -47,7 +53,8 @@ int OpenPty(const AnsiString& path) {
     return fd;
 }
 
-int ConnectTcp(int port) {
+int ConnectTcp(int port)
+{
     int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a{};
     a.sin_family = AF_INET;
@@ -60,11 +67,15 @@ int ConnectTcp(int port) {
     return fd;
 }
 
-void Send(int fd, const AnsiString& s) { ASSERT_EQ(::write(fd, s.data(), s.size()), static_cast<ssize_t>(s.size())); }
+void Send(int fd, const AnsiString& s)
+{
+    ASSERT_EQ(::write(fd, s.data(), s.size()), static_cast<ssize_t>(s.size()));
+}
 
 }  // namespace
 
-TEST(SimulatedUnit, AnswersOnlyCorrectFramesForItsAddress) {
+TEST(SimulatedUnit, AnswersOnlyCorrectFramesForItsAddress)
+{
     SimulatedUnit unit;
     UnitResponse r = unit.HandleFrame(Frame("G0D******"));
     EXPECT_TRUE(r.accepted);
@@ -75,7 +86,7 @@ TEST(SimulatedUnit, AnswersOnlyCorrectFramesForItsAddress) {
     EXPECT_FALSE(unit.HandleFrame(bad).accepted);
     EXPECT_FALSE(unit.HandleFrame(Frame("G0D******", 2)).accepted);
     EXPECT_FALSE(unit.HandleFrame("[M01G0D******C0").accepted);  // no CR
-    EXPECT_FALSE(unit.HandleFrame(Frame("Q99")).reply);         // unknown command
+    EXPECT_FALSE(unit.HandleFrame(Frame("Q99")).reply);          // unknown command
     EXPECT_EQ(unit.RequestCount(UnitCommand::G), 1);
     // Every reply has its length from the command table and starts "[S01" + letter.
     const int lengths[] = {24, 50, 31, 31, 31, 28, 26, 19, 38};
@@ -89,7 +100,8 @@ TEST(SimulatedUnit, AnswersOnlyCorrectFramesForItsAddress) {
     }
 }
 
-TEST(SimulatedUnit, AppliesSetpointModeOutputAndContact) {
+TEST(SimulatedUnit, AppliesSetpointModeOutputAndContact)
+{
     SimulatedUnit unit;
     // Mode '1', setpoint -12.50 (FB1E); then a status poll changes nothing.
     UnitResponse r = unit.HandleFrame(Frame("G0D1*FB1E"));
@@ -108,7 +120,8 @@ TEST(SimulatedUnit, AppliesSetpointModeOutputAndContact) {
     EXPECT_DOUBLE_EQ(unit.State().aifOut, 50);
 }
 
-TEST(SimulatedUnit, FaultsAndAnswerPatterns) {
+TEST(SimulatedUnit, FaultsAndAnswerPatterns)
+{
     SimulatedUnit unit;
     const AnsiString g = Frame("G0D******");
     const AnsiString good = unit.BuildReply(UnitCommand::G);
@@ -150,7 +163,8 @@ TEST(SimulatedUnit, FaultsAndAnswerPatterns) {
     EXPECT_FALSE(unit.HandleFrame(Frame("C14*************")).reply);
 }
 
-TEST(SimulatedUnitLine, PseudoTerminalServesSeveralSlavesAndLogsFrames) {
+TEST(SimulatedUnitLine, PseudoTerminalServesSeveralSlavesAndLogsFrames)
+{
     SimulatedUnitLine line;
     UnitState a;
     a.address = 3;
@@ -193,7 +207,8 @@ TEST(SimulatedUnitLine, PseudoTerminalServesSeveralSlavesAndLogsFrames) {
     ::close(fd);
 }
 
-TEST(SimulatedUnitLine, TcpSplitsRepliesAndDropsConnections) {
+TEST(SimulatedUnitLine, TcpSplitsRepliesAndDropsConnections)
+{
     SimulatedUnitLine line;
     AnsiString error;
     ASSERT_TRUE(line.StartTcp(0, &error)) << error;

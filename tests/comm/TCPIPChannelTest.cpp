@@ -22,7 +22,8 @@ namespace {
 
 class TcpChannel : public BusChannels {
 protected:
-    FakeChannelWindow& TcpWindow(int channel, int port) {
+    FakeChannelWindow& TcpWindow(int channel, int port)
+    {
         FakeChannelWindow& w = scope.Window(channel);
         w.texts[TChannelControl::edIPAddress] = "127.000.000.001";
         w.texts[TChannelControl::edPort] = IntToStr(port);
@@ -30,13 +31,15 @@ protected:
         Answer(w, channel);
         return w;
     }
-    void StartTcp(const support::UnitState& state = {}) {
+    void StartTcp(const support::UnitState& state = {})
+    {
         line.AddUnit(state);
         AnsiString error;
         ASSERT_TRUE(line.StartTcp(0, &error)) << error;
     }
     // Identifies the unit, presses OK and waits for the first poll cycle.
-    void ConnectAndPoll(CTCPIP& c, FakeChannelWindow& w) {
+    void ConnectAndPoll(CTCPIP& c, FakeChannelWindow& w)
+    {
         Open(c);
         c.ResumeIdentification();
         TfrmIdentification* verdict = WaitForVerdict(c);
@@ -46,7 +49,8 @@ protected:
         ASSERT_TRUE(Await([&] { return c.PollRequest == 0; }));
     }
     // One recording tick: clears the error flag and asks for a cycle.
-    void Tick(CTCPIP& c) {
+    void Tick(CTCPIP& c)
+    {
         c.CommError = 0;
         c.PollRequest = 1;
     }
@@ -57,9 +61,10 @@ protected:
 // 100 ms apart.
 class SplittingServer {
 public:
-    SplittingServer() {
+    SplittingServer()
+    {
         listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in sa {};
+        sockaddr_in sa{};
         sa.sin_family = AF_INET;
         sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         ::bind(listen_, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
@@ -69,7 +74,8 @@ public:
         port = ntohs(sa.sin_port);
         thread_ = std::thread([this] { Run(); });
     }
-    ~SplittingServer() {
+    ~SplittingServer()
+    {
         stop_ = true;
         thread_.join();
         ::close(listen_);
@@ -78,14 +84,16 @@ public:
     std::atomic<int> answered{0};
 
 private:
-    bool Readable(int fd) {
+    bool Readable(int fd)
+    {
         while (!stop_) {
             pollfd p{fd, POLLIN, 0};
             if (::poll(&p, 1, 20) > 0) return true;
         }
         return false;
     }
-    void Run() {
+    void Run()
+    {
         if (!Readable(listen_)) return;
         int fd = ::accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC);
         AnsiString frame;
@@ -111,7 +119,8 @@ private:
 
 }  // namespace
 
-TEST_F(TcpChannel, IdentifiesAndPollsOverTheWindowsSocket) {
+TEST_F(TcpChannel, IdentifiesAndPollsOverTheWindowsSocket)
+{
     support::UnitState state;
     state.deviceName = "NET UNIT 7";
     state.internalTemp = 31.25;
@@ -146,7 +155,8 @@ TEST_F(TcpChannel, IdentifiesAndPollsOverTheWindowsSocket) {
     EXPECT_EQ(socket.SocketHandle(), -1);
 }
 
-TEST_F(TcpChannel, SettingsAreCheckedStrictly) {
+TEST_F(TcpChannel, SettingsAreCheckedStrictly)
+{
     FakeChannelWindow& w = TcpWindow(1, 8101);
     CTCPIP c(1);
     ChannelObjects[1] = &c;
@@ -191,7 +201,8 @@ TEST_F(TcpChannel, SettingsAreCheckedStrictly) {
     EXPECT_EQ(c.ReadSettings(), 0);
 }
 
-TEST_F(TcpChannel, WrongChecksumIsReportedAsSynchronisationError) {
+TEST_F(TcpChannel, WrongChecksumIsReportedAsSynchronisationError)
+{
     StartTcp();
     FakeChannelWindow& w = TcpWindow(1, line.TcpPort());
     CTCPIP c(1);
@@ -207,11 +218,12 @@ TEST_F(TcpChannel, WrongChecksumIsReportedAsSynchronisationError) {
     c.Close(3);
 }
 
-TEST_F(TcpChannel, RefusedConnectionIsReportedAndQueriesFail) {
+TEST_F(TcpChannel, RefusedConnectionIsReportedAndQueriesFail)
+{
     qtEvents = true;  // the failed connection is seen by the socket's notifier
     // A port that is bound but not listening refuses every connection.
     int blocker = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in sa {};
+    sockaddr_in sa{};
     sa.sin_family = AF_INET;
     sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     ASSERT_EQ(::bind(blocker, reinterpret_cast<sockaddr*>(&sa), sizeof sa), 0);
@@ -235,7 +247,8 @@ TEST_F(TcpChannel, RefusedConnectionIsReportedAndQueriesFail) {
     ::close(blocker);
 }
 
-TEST_F(TcpChannel, PeerClosingMidPollGivesTimeoutLinesAndOneReport) {
+TEST_F(TcpChannel, PeerClosingMidPollGivesTimeoutLinesAndOneReport)
+{
     StartTcp();
     FakeChannelWindow& w = TcpWindow(1, line.TcpPort());
     CTCPIP c(1);
@@ -253,7 +266,8 @@ TEST_F(TcpChannel, PeerClosingMidPollGivesTimeoutLinesAndOneReport) {
     c.Close(3);
 }
 
-TEST_F(TcpChannel, ReplyInTwoPiecesIsOneReply) {
+TEST_F(TcpChannel, ReplyInTwoPiecesIsOneReply)
+{
     SplittingServer server;
     comm::TCommTiming t = comm::Timing();
     t.ReplyWaitMs = 500;
@@ -282,7 +296,8 @@ TEST_F(TcpChannel, ReplyInTwoPiecesIsOneReply) {
     c.Close(3);
 }
 
-TEST_F(TcpChannel, LateReplyIsNotTakenForTheNextOne) {
+TEST_F(TcpChannel, LateReplyIsNotTakenForTheNextOne)
+{
     StartTcp();
     TcpWindow(1, line.TcpPort());
     CTCPIP c(1);
@@ -303,7 +318,8 @@ TEST_F(TcpChannel, LateReplyIsNotTakenForTheNextOne) {
     c.Close(3);
 }
 
-TEST_F(TcpChannel, OpeningAndClosingLeavesNoDescriptorBehind) {
+TEST_F(TcpChannel, OpeningAndClosingLeavesNoDescriptorBehind)
+{
     StartTcp();
     FakeChannelWindow& w = TcpWindow(1, line.TcpPort());
     TZSocket windowSocket;
@@ -316,6 +332,5 @@ TEST_F(TcpChannel, OpeningAndClosingLeavesNoDescriptorBehind) {
         c.Close(i % 3 == 0 ? 4 : 3);
     }
     // The unit's end of the last connection closes when it sees ours go.
-    EXPECT_TRUE(Await([&] { return OpenDescriptors() == descriptors; })) << OpenDescriptors() << " "
-                                                                                  << descriptors;
+    EXPECT_TRUE(Await([&] { return OpenDescriptors() == descriptors; })) << OpenDescriptors() << " " << descriptors;
 }

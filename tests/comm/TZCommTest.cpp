@@ -19,12 +19,15 @@
 
 namespace {
 
-bool WaitUntil(const std::function<bool()>& cond, int ms = 5000, bool runEvents = true) {
+bool WaitUntil(const std::function<bool()>& cond, int ms = 5000, bool runEvents = true)
+{
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (!cond()) {
         if (std::chrono::steady_clock::now() >= deadline) return false;
-        if (runEvents) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        else std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (runEvents)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
 }
@@ -33,33 +36,37 @@ struct Pty {
     int master = -1;
     int slave = -1;  // kept open so the line does not hang up between the component's opens
     std::string path;
-    Pty() {
+    Pty()
+    {
         char name[256] = {};
         if (openpty(&master, &slave, name, nullptr, nullptr) == 0) path = name;
     }
-    ~Pty() {
+    ~Pty()
+    {
         if (slave >= 0) close(slave);
         if (master >= 0) close(master);
     }
-    void Send(const std::string& s) {
-        ASSERT_EQ(::write(master, s.data(), s.size()), static_cast<ssize_t>(s.size()));
-    }
-    std::string Receive(std::size_t n) {
+    void Send(const std::string& s) { ASSERT_EQ(::write(master, s.data(), s.size()), static_cast<ssize_t>(s.size())); }
+    std::string Receive(std::size_t n)
+    {
         std::string s;
-        WaitUntil([&] {
-            pollfd p {master, POLLIN, 0};
-            if (::poll(&p, 1, 0) == 1) {
-                char buf[256];
-                ssize_t r = ::read(master, buf, std::min(sizeof buf, n - s.size()));
-                if (r > 0) s.append(buf, static_cast<std::size_t>(r));
-            }
-            return s.size() >= n;
-        }, 5000, false);
+        WaitUntil(
+            [&] {
+                pollfd p{master, POLLIN, 0};
+                if (::poll(&p, 1, 0) == 1) {
+                    char buf[256];
+                    ssize_t r = ::read(master, buf, std::min(sizeof buf, n - s.size()));
+                    if (r > 0) s.append(buf, static_cast<std::size_t>(r));
+                }
+                return s.size() >= n;
+            },
+            5000, false);
         return s;
     }
 };
 
-int CountFds() {
+int CountFds()
+{
     int n = 0;
     for (auto& e : std::filesystem::directory_iterator("/proc/self/fd")) (void)e, ++n;
     return n;
@@ -67,7 +74,8 @@ int CountFds() {
 
 }  // namespace
 
-TEST(TZComm, WritesAndReadsAndNotifiesOnTheUiThread) {
+TEST(TZComm, WritesAndReadsAndNotifiesOnTheUiThread)
+{
     Pty pty;
     TZComm z;
     int notes = 0;
@@ -105,7 +113,8 @@ TEST(TZComm, WritesAndReadsAndNotifiesOnTheUiThread) {
     EXPECT_EQ(z.Connected(), 0);
 }
 
-TEST(TZComm, AtMostOneNotificationInFlight) {
+TEST(TZComm, AtMostOneNotificationInFlight)
+{
     Pty pty;
     TZComm z;
     int notes = 0, active = 0, maxActive = 0;
@@ -120,11 +129,13 @@ TEST(TZComm, AtMostOneNotificationInFlight) {
                 unsigned before = c->GetQCountIn();
                 pty.Send(chunk);
                 // Wait until the thread has moved it out of the driver's queue.
-                WaitUntil([&] {
-                    int driver = -1;
-                    ioctl(pty.slave, FIONREAD, &driver);
-                    return c->GetQCountIn() > before && driver == 0;
-                }, 5000, false);
+                WaitUntil(
+                    [&] {
+                        int driver = -1;
+                        ioctl(pty.slave, FIONREAD, &driver);
+                        return c->GetQCountIn() > before && driver == 0;
+                    },
+                    5000, false);
             }
             platform::UiDispatcher::Instance().ProcessPending();  // nothing may be queued
         }
@@ -141,7 +152,8 @@ TEST(TZComm, AtMostOneNotificationInFlight) {
     EXPECT_EQ(z.GetText(), "abcd");
 }
 
-TEST(TZComm, CloseIsPromptWithANotificationStillQueued) {
+TEST(TZComm, CloseIsPromptWithANotificationStillQueued)
+{
     Pty pty;
     int before = CountFds();
     for (int round = 0; round < 2; ++round) {
@@ -168,7 +180,8 @@ TEST(TZComm, CloseIsPromptWithANotificationStillQueued) {
     EXPECT_EQ(CountFds(), before);
 }
 
-TEST(TZComm, DestroyedWhileANotificationIsQueued) {
+TEST(TZComm, DestroyedWhileANotificationIsQueued)
+{
     Pty pty;
     int notes = 0;
     {
@@ -184,7 +197,8 @@ TEST(TZComm, DestroyedWhileANotificationIsQueued) {
     EXPECT_EQ(notes, 0);
 }
 
-TEST(TZComm, LineSettingsAndFlowControlReachThePort) {
+TEST(TZComm, LineSettingsAndFlowControlReachThePort)
+{
     Pty pty;
     TZComm z;
     z.Port = pty.path;
@@ -193,7 +207,7 @@ TEST(TZComm, LineSettingsAndFlowControlReachThePort) {
     z.Parity = odd_parity;
     z.StopBits = stop2;
     ASSERT_EQ(z.OpenConnection(), 1) << z.LastErrorText();
-    termios t {};
+    termios t{};
     ASSERT_EQ(tcgetattr(pty.slave, &t), 0);
     EXPECT_EQ(cfgetospeed(&t), static_cast<speed_t>(B4800));
     EXPECT_TRUE(t.c_cflag & CSTOPB);
@@ -223,7 +237,8 @@ TEST(TZComm, LineSettingsAndFlowControlReachThePort) {
     EXPECT_EQ(z.Connected(), 0);
 }
 
-TEST(TZComm, OpenFailuresAndALostPort) {
+TEST(TZComm, OpenFailuresAndALostPort)
+{
     TZComm z;
     z.Port = "/dev/ttyNoxDoesNotExist7";
     EXPECT_EQ(z.OpenConnection(), 0);
@@ -248,7 +263,8 @@ TEST(TZComm, OpenFailuresAndALostPort) {
     EXPECT_EQ(z.CloseConnection(), 1);
 }
 
-TEST(TZComm, InputOverflowIsFlaggedNotSilent) {
+TEST(TZComm, InputOverflowIsFlaggedNotSilent)
+{
     Pty pty;
     TZComm z;
     unsigned flags = 0;
@@ -266,10 +282,12 @@ TEST(TZComm, InputOverflowIsFlaggedNotSilent) {
     writer.join();
     // What does not fit is dropped and flagged; the flag reaches the owner on the next read.
     char c;
-    ASSERT_TRUE(WaitUntil([&] {
-        z.ReadComm(&c, 0);
-        return flags != 0;
-    }, 5000, false));
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            z.ReadComm(&c, 0);
+            return flags != 0;
+        },
+        5000, false));
     EXPECT_EQ(flags, CE_RXOVER);
     EXPECT_EQ(text, "Read Error");
     ASSERT_TRUE(WaitUntil([&] { return z.GetQCountIn() == 65536u; }, 5000, false));

@@ -25,7 +25,8 @@ using namespace std::string_literals;
 namespace {
 
 // Runs the event loop until cond holds or the bound runs out.
-bool WaitUntil(const std::function<bool()>& cond, int ms = 5000) {
+bool WaitUntil(const std::function<bool()>& cond, int ms = 5000)
+{
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (!cond()) {
         if (std::chrono::steady_clock::now() >= deadline) return false;
@@ -39,9 +40,10 @@ struct Server {
     int listenFd = -1;
     int conn = -1;
     int port = 0;
-    explicit Server(const char* addr = "127.0.0.1") {
+    explicit Server(const char* addr = "127.0.0.1")
+    {
         listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in sa {};
+        sockaddr_in sa{};
         sa.sin_family = AF_INET;
         inet_pton(AF_INET, addr, &sa.sin_addr);
         if (::bind(listenFd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) return;
@@ -50,25 +52,28 @@ struct Server {
         getsockname(listenFd, reinterpret_cast<sockaddr*>(&sa), &len);
         port = ntohs(sa.sin_port);
     }
-    ~Server() {
+    ~Server()
+    {
         if (conn >= 0) ::close(conn);
         if (listenFd >= 0) ::close(listenFd);
     }
-    bool Accept() {
+    bool Accept()
+    {
         // The client's connect completes in the kernel; accept is ready at once or soon.
         bool ok = WaitUntil([&] {
-            pollfd p {listenFd, POLLIN, 0};
+            pollfd p{listenFd, POLLIN, 0};
             return ::poll(&p, 1, 0) == 1;
         });
         if (ok) conn = ::accept(listenFd, nullptr, nullptr);
         return conn >= 0;
     }
     void Send(const std::string& s) { ASSERT_EQ(::send(conn, s.data(), s.size(), 0), static_cast<ssize_t>(s.size())); }
-    std::string Receive(std::size_t n) {
+    std::string Receive(std::size_t n)
+    {
         std::string s;
         WaitUntil([&] {
             char buf[256];
-            pollfd p {conn, POLLIN, 0};
+            pollfd p{conn, POLLIN, 0};
             if (::poll(&p, 1, 0) == 1) {
                 ssize_t r = ::recv(conn, buf, std::min(sizeof buf, n - s.size()), 0);
                 if (r > 0) s.append(buf, static_cast<std::size_t>(r));
@@ -78,15 +83,17 @@ struct Server {
         });
         return s;
     }
-    void Reset() {  // the peer vanishes with a reset, as a unit switched off mid-connection
-        linger l {1, 0};
+    void Reset()
+    {  // the peer vanishes with a reset, as a unit switched off mid-connection
+        linger l{1, 0};
         setsockopt(conn, SOL_SOCKET, SO_LINGER, &l, sizeof l);
         ::close(conn);
         conn = -1;
     }
 };
 
-int FreePort() {
+int FreePort()
+{
     Server s;
     return s.port;  // closed again: nothing listens there
 }
@@ -95,7 +102,8 @@ struct Recorder {
     int connects = 0, closes = 0, data = 0, errors = 0;
     int lastCode = 0;
     AnsiString lastText;
-    void Attach(TZSocket& z, bool withError) {
+    void Attach(TZSocket& z, bool withError)
+    {
         z.OnConnect = [this](TZSocket*) { ++connects; };
         z.OnClose = [this](TZSocket*) { ++closes; };
         z.OnDataAvailable = [this](TZSocket*) { ++data; };
@@ -112,7 +120,8 @@ class TZSocketTest : public ::testing::Test {
 protected:
     void SetUp() override { support::TestDialogs().Clear(); }
     void TearDown() override { support::TestDialogs().Clear(); }
-    void Connect(TZSocket& z, Server& srv, Recorder& rec, const AnsiString& addr = "127.0.0.1") {
+    void Connect(TZSocket& z, Server& srv, Recorder& rec, const AnsiString& addr = "127.0.0.1")
+    {
         z.RemoteAddr = addr;
         z.RemotePort = IntToStr(srv.port);
         z.ZConnect();
@@ -124,7 +133,8 @@ protected:
 
 }  // namespace
 
-TEST_F(TZSocketTest, ExchangesTextAndReportsThePeerClosing) {
+TEST_F(TZSocketTest, ExchangesTextAndReportsThePeerClosing)
+{
     Server srv;
     TZSocket z;
     Recorder rec;
@@ -155,7 +165,8 @@ TEST_F(TZSocketTest, ExchangesTextAndReportsThePeerClosing) {
     EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
 }
 
-TEST_F(TZSocketTest, GetTextNeverReturnsMoreThanTheBuffer) {
+TEST_F(TZSocketTest, GetTextNeverReturnsMoreThanTheBuffer)
+{
     Server srv;
     TZSocket z;
     Recorder rec;
@@ -177,7 +188,8 @@ TEST_F(TZSocketTest, GetTextNeverReturnsMoreThanTheBuffer) {
     EXPECT_EQ(z.GetText(), "ab");
 }
 
-TEST_F(TZSocketTest, UnreadDataIsAnnouncedOnceUntilReceived) {
+TEST_F(TZSocketTest, UnreadDataIsAnnouncedOnceUntilReceived)
+{
     Server srv;
     TZSocket z;
     Recorder rec;
@@ -193,7 +205,8 @@ TEST_F(TZSocketTest, UnreadDataIsAnnouncedOnceUntilReceived) {
     ASSERT_TRUE(WaitUntil([&] { return rec.data == 2; }));
 }
 
-TEST_F(TZSocketTest, RefusedConnectionIsReportedByTheConnectEvent) {
+TEST_F(TZSocketTest, RefusedConnectionIsReportedByTheConnectEvent)
+{
     TZSocket z;
     Recorder rec;
     rec.Attach(z, true);
@@ -222,7 +235,8 @@ TEST_F(TZSocketTest, RefusedConnectionIsReportedByTheConnectEvent) {
     EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
 }
 
-TEST_F(TZSocketTest, PeerResetDuringPollingNeitherKillsTheProcessNorRepeatsTheBox) {
+TEST_F(TZSocketTest, PeerResetDuringPollingNeitherKillsTheProcessNorRepeatsTheBox)
+{
     Server srv;
     TZSocket z;
     Recorder rec;
@@ -244,7 +258,8 @@ TEST_F(TZSocketTest, PeerResetDuringPollingNeitherKillsTheProcessNorRepeatsTheBo
     EXPECT_EQ(z.GetText(), "");
 }
 
-TEST_F(TZSocketTest, ConnectFailuresBeforeTheSocketAreReported) {
+TEST_F(TZSocketTest, ConnectFailuresBeforeTheSocketAreReported)
+{
     TZSocket z;
     auto& d = support::TestDialogs();
     z.RemoteAddr = "127.0.0.1";
@@ -273,13 +288,14 @@ TEST_F(TZSocketTest, ConnectFailuresBeforeTheSocketAreReported) {
     EXPECT_EQ(d.MessageCount(), 0u);
 }
 
-TEST_F(TZSocketTest, NoSocketStopsTheConnectAttempt) {
+TEST_F(TZSocketTest, NoSocketStopsTheConnectAttempt)
+{
     Server srv;
     TZSocket z;
     z.RemoteAddr = "127.0.0.1";
     z.RemotePort = IntToStr(srv.port);
     // Make the next descriptor unavailable, so that socket() fails with "too many files".
-    rlimit old {};
+    rlimit old{};
     ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &old), 0);
     int lowestFree = ::dup(0);
     ASSERT_GE(lowestFree, 0);
@@ -303,7 +319,8 @@ TEST_F(TZSocketTest, NoSocketStopsTheConnectAttempt) {
     EXPECT_EQ(z.State(), TZSocket::stError);
 }
 
-TEST_F(TZSocketTest, DottedAddressWithLeadingZerosIsDecimal) {
+TEST_F(TZSocketTest, DottedAddressWithLeadingZerosIsDecimal)
+{
     // Read as octal, 127.000.000.010 would be 127.0.0.8, where nothing listens.
     Server srv("127.0.0.10");
     ASSERT_GT(srv.port, 0);
@@ -315,7 +332,8 @@ TEST_F(TZSocketTest, DottedAddressWithLeadingZerosIsDecimal) {
     EXPECT_EQ(z.GetPeerAddr(), "127.0.0.10");
 }
 
-TEST_F(TZSocketTest, ListenAcceptAndExchange) {
+TEST_F(TZSocketTest, ListenAcceptAndExchange)
+{
     TZSocket server;
     int requests = 0;
     server.OnConnectionRequest = [&](TZSocket*) { ++requests; };
@@ -349,7 +367,8 @@ TEST_F(TZSocketTest, ListenAcceptAndExchange) {
     EXPECT_EQ(rec.errors, 0);
 }
 
-TEST_F(TZSocketTest, RepeatedConnectAndCloseLeaksNoDescriptor) {
+TEST_F(TZSocketTest, RepeatedConnectAndCloseLeaksNoDescriptor)
+{
     auto countFds = [] {
         int n = 0;
         for (auto& e : std::filesystem::directory_iterator("/proc/self/fd")) (void)e, ++n;
@@ -366,7 +385,7 @@ TEST_F(TZSocketTest, RepeatedConnectAndCloseLeaksNoDescriptor) {
             if (i % 2) z.ZConnect();  // a second attempt replaces the first
             z.ZClose();
             // Drain the server's backlog so it never fills.
-            pollfd p {srv.listenFd, POLLIN, 0};
+            pollfd p{srv.listenFd, POLLIN, 0};
             while (::poll(&p, 1, 0) == 1) ::close(::accept(srv.listenFd, nullptr, nullptr));
         }
     }
@@ -374,7 +393,8 @@ TEST_F(TZSocketTest, RepeatedConnectAndCloseLeaksNoDescriptor) {
     EXPECT_EQ(countFds(), before);
 }
 
-TEST_F(TZSocketTest, HandlersMayCloseTheSocketFromInsideAnEvent) {
+TEST_F(TZSocketTest, HandlersMayCloseTheSocketFromInsideAnEvent)
+{
     Server srv;
     TZSocket z;
     int connects = 0, data = 0;
@@ -408,7 +428,8 @@ TEST_F(TZSocketTest, HandlersMayCloseTheSocketFromInsideAnEvent) {
     EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
 }
 
-TEST_F(TZSocketTest, NameLookUpRunsInTheBackground) {
+TEST_F(TZSocketTest, NameLookUpRunsInTheBackground)
+{
     TZSocket z;
     int resolved = 0, failed = 0;
     z.OnNameResolved = [&](TZSocket*) { ++resolved; };
@@ -443,7 +464,8 @@ TEST_F(TZSocketTest, NameLookUpRunsInTheBackground) {
     EXPECT_EQ(failed, 1);
 }
 
-TEST(TZSocketErrors, ErrnoAndLookupResultsMapOntoTheClassicNumbers) {
+TEST(TZSocketErrors, ErrnoAndLookupResultsMapOntoTheClassicNumbers)
+{
     EXPECT_EQ(TZSocket::ErrorCodeFromErrno(ECONNREFUSED), 10061);
     EXPECT_EQ(TZSocket::ErrorCodeFromErrno(ECONNRESET), 10054);
     EXPECT_EQ(TZSocket::ErrorCodeFromErrno(EPIPE), 10054);
@@ -458,13 +480,14 @@ TEST(TZSocketErrors, ErrnoAndLookupResultsMapOntoTheClassicNumbers) {
     for (int own = 1; own <= 4; ++own) EXPECT_EQ(TZSocket::SocketErrorText(own), "Not a WinSock error");
 }
 
-TEST(IPv4Address, PartsAreDecimalAndStrict) {
+TEST(IPv4Address, PartsAreDecimalAndStrict)
+{
     EXPECT_EQ(comm::NormalizeIPv4Address("010.000.000.001"), "10.0.0.1");
     EXPECT_EQ(comm::NormalizeIPv4Address("192.168.  1.  5"), "192.168.1.5");  // mask placeholders
     EXPECT_EQ(comm::NormalizeIPv4Address("255.255.255.255"), "255.255.255.255");
     EXPECT_EQ(comm::NormalizeIPv4Address("0.0.0.0"), "0.0.0.0");
-    for (const char* bad : {"", "   .   .   .   ", "1.2.3", "1.2.3.4.5", "256.1.1.1", "1.2.3.", ".1.2.3",
-                            "1..2.3", "0x1.2.3.4", "1.2.3.-4", "1.2.3.4a", "1 0.2.3.4", "0001.2.3.4", "+1.2.3.4"})
+    for (const char* bad : {"", "   .   .   .   ", "1.2.3", "1.2.3.4.5", "256.1.1.1", "1.2.3.", ".1.2.3", "1..2.3",
+                            "0x1.2.3.4", "1.2.3.-4", "1.2.3.4a", "1 0.2.3.4", "0001.2.3.4", "+1.2.3.4"})
         EXPECT_EQ(comm::NormalizeIPv4Address(bad), "") << '"' << bad << '"';
     EXPECT_TRUE(comm::LooksLikeDottedAddress("1.2.3"));
     EXPECT_FALSE(comm::LooksLikeDottedAddress("unit-7.lab"));

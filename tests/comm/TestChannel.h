@@ -7,10 +7,12 @@ namespace testfakes {
 class TestChannel : public CChannel {
 public:
     explicit TestChannel(int channel, AnsiString port = "COM1", AnsiString type = "RS232", int address = 1)
-        : CChannel(channel), port_(std::move(port)), type_(std::move(type)), address_(address) {
+        : CChannel(channel), port_(std::move(port)), type_(std::move(type)), address_(address)
+    {
         ChannelObjects[channel] = this;
     }
-    ~TestChannel() override {
+    ~TestChannel() override
+    {
         if (ChannelObjects[Channel()] == this) ChannelObjects[Channel()] = nullptr;
     }
     int ReadSettings() override { return 1; }
@@ -23,7 +25,8 @@ public:
     void SetOneShot(int) override {}
     int SetPollCommands(const AnsiString&, int, int, int, int, const AnsiString&) override { return 1; }
     int Query(char, int, const AnsiString&, int, int, TfrmIdentification*, AnsiString&) override { return 1; }
-    int QuerySub(const AnsiString&, int, const AnsiString&, int, int, TfrmIdentification*, AnsiString&) override {
+    int QuerySub(const AnsiString&, int, const AnsiString&, int, int, TfrmIdentification*, AnsiString&) override
+    {
         return 1;
     }
     AnsiString GetPortName() override { return port_; }

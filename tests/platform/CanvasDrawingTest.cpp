@@ -18,7 +18,8 @@ namespace {
 struct Surface {
     TBitmap bitmap;
     TCanvas* c;
-    explicit Surface(int w = 64, int h = 48) {
+    explicit Surface(int w = 64, int h = 48)
+    {
         bitmap.SetSize(w, h);
         c = bitmap.Canvas();
         c->Pen()->SetColor(clBlack);
@@ -27,7 +28,8 @@ struct Surface {
     const QImage& image() { return bitmap.Image(); }
 };
 
-QImage Colourful(int w, int h) {
+QImage Colourful(int w, int h)
+{
     QImage img(w, h, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) img.setPixel(x, y, qRgb((x * 37) & 255, (y * 53) & 255, (x * y) & 255));
@@ -36,7 +38,8 @@ QImage Colourful(int w, int h) {
 
 }  // namespace
 
-TEST(CanvasShapes, RectangleExcludesRightAndBottomAndShrinksWithoutPen) {
+TEST(CanvasShapes, RectangleExcludesRightAndBottomAndShrinksWithoutPen)
+{
     Surface s;
     s.c->Brush()->SetColor(clRed);
     s.c->Rectangle(10, 10, 15, 15);
@@ -57,7 +60,8 @@ TEST(CanvasShapes, RectangleExcludesRightAndBottomAndShrinksWithoutPen) {
     EXPECT_EQ(CountColor(f.image(), clBlue), 25);
 }
 
-TEST(CanvasShapes, LineToLeavesOutItsEndPixelAndMoveToDrawsNothing) {
+TEST(CanvasShapes, LineToLeavesOutItsEndPixelAndMoveToDrawsNothing)
+{
     Surface s;
     s.c->MoveTo(5, 5);
     EXPECT_EQ(CountColor(s.image(), clBlack), 0);
@@ -90,7 +94,8 @@ TEST(CanvasShapes, LineToLeavesOutItsEndPixelAndMoveToDrawsNothing) {
     EXPECT_EQ(PixelAt(p.image(), 2, 8), clWhite);
 }
 
-TEST(CanvasPens, WidthZeroStaysOnePixelUnderScaledMappingWidthOneScales) {
+TEST(CanvasPens, WidthZeroStaysOnePixelUnderScaledMappingWidthOneScales)
+{
     for (int width : {0, 1}) {
         Surface s(80, 60);
         s.c->SetMapMode(MM_ANISOTROPIC);
@@ -106,7 +111,8 @@ TEST(CanvasPens, WidthZeroStaysOnePixelUnderScaledMappingWidthOneScales) {
     }
 }
 
-TEST(CanvasPens, EndStylesOfAFivePixelGeometricPen) {
+TEST(CanvasPens, EndStylesOfAFivePixelGeometricPen)
+{
     struct Case {
         unsigned flags;
         int left, right;
@@ -135,7 +141,8 @@ TEST(CanvasPens, EndStylesOfAFivePixelGeometricPen) {
     }
 }
 
-TEST(CanvasPens, StyledOnePixelLinesUseThePixelPatterns) {
+TEST(CanvasPens, StyledOnePixelLinesUseThePixelPatterns)
+{
     Surface s(80, 20);
     s.c->SetBkMode(TRANSPARENT);
     s.c->Pen()->SetStyle(psDash);
@@ -164,7 +171,8 @@ TEST(CanvasPens, StyledOnePixelLinesUseThePixelPatterns) {
     EXPECT_EQ(RowOf(s.image(), 12, 0, 11, clRed), "...###...###");
 }
 
-TEST(CanvasMixModes, XorAndNotXorDrawnTwiceRestoreTheImageExactly) {
+TEST(CanvasMixModes, XorAndNotXorDrawnTwiceRestoreTheImageExactly)
+{
     for (TPenMode mode : {pmXor, pmNotXor}) {
         TBitmap bmp;
         bmp.SetImage(Colourful(60, 50));
@@ -189,7 +197,8 @@ TEST(CanvasMixModes, XorAndNotXorDrawnTwiceRestoreTheImageExactly) {
     }
 }
 
-TEST(CanvasMixModes, PenModeSetsTheDeviceMixModeAndNopDrawsNothing) {
+TEST(CanvasMixModes, PenModeSetsTheDeviceMixModeAndNopDrawsNothing)
+{
     Surface s;
     s.c->Pen()->SetMode(pmNotXor);
     EXPECT_EQ(s.c->GetROP2(), R2_NOTXORPEN);
@@ -205,7 +214,8 @@ TEST(CanvasMixModes, PenModeSetsTheDeviceMixModeAndNopDrawsNothing) {
     EXPECT_EQ(CountColor(s.image(), clBlack), 30);
 }
 
-TEST(CanvasMixModes, EachPenModeCombinesPenAndScreenBitwise) {
+TEST(CanvasMixModes, EachPenModeCombinesPenAndScreenBitwise)
+{
     const TColor screen = RGB(0x5A, 0xC3, 0x0F), pen = RGB(0x3C, 0x99, 0xF0);
     struct Case {
         TPenMode mode;
@@ -237,15 +247,17 @@ TEST(CanvasMixModes, EachPenModeCombinesPenAndScreenBitwise) {
         s.c->Pen()->SetMode(k.mode);
         s.c->MoveTo(1, 1);
         s.c->LineTo(5, 1);
-        const TColor want = RGB(int(k.f(GetRValue(pen), GetRValue(screen))), int(k.f(GetGValue(pen), GetGValue(screen))),
-                                int(k.f(GetBValue(pen), GetBValue(screen))));
+        const TColor want =
+            RGB(int(k.f(GetRValue(pen), GetRValue(screen))), int(k.f(GetGValue(pen), GetGValue(screen))),
+                int(k.f(GetBValue(pen), GetBValue(screen))));
         EXPECT_EQ(PixelAt(s.image(), 2, 1), want) << "mode " << int(k.mode);
         EXPECT_EQ(PixelAt(s.image(), 5, 1), screen) << "mode " << int(k.mode);
         EXPECT_EQ(qAlpha(s.image().pixel(2, 1)), 255);
     }
 }
 
-TEST(CanvasBrushes, HatchGapsTakeTheBackgroundColourOnlyInOpaqueMode) {
+TEST(CanvasBrushes, HatchGapsTakeTheBackgroundColourOnlyInOpaqueMode)
+{
     Surface s;
     s.c->Brush()->SetStyle(bsCross);
     s.c->Brush()->SetColor(clRed);
@@ -263,7 +275,8 @@ TEST(CanvasBrushes, HatchGapsTakeTheBackgroundColourOnlyInOpaqueMode) {
     EXPECT_EQ(white, 256 - red);
 }
 
-TEST(CanvasBrushes, MonochromePatternTakesTextAndBackgroundColours) {
+TEST(CanvasBrushes, MonochromePatternTakesTextAndBackgroundColours)
+{
     TBitmap pattern;
     pattern.SetSize(2, 2);
     QImage& p = pattern.Image();
@@ -281,7 +294,8 @@ TEST(CanvasBrushes, MonochromePatternTakesTextAndBackgroundColours) {
     EXPECT_EQ(CountColor(s.image(), clGreen), 8);
 }
 
-TEST(CanvasText, AlignmentFlagsPlaceTheCellAroundTheReferencePoint) {
+TEST(CanvasText, AlignmentFlagsPlaceTheCellAroundTheReferencePoint)
+{
     Surface s(200, 100);
     s.c->SetBkMode(TRANSPARENT);
     s.c->Font()->SetHeight(-20);
@@ -315,7 +329,8 @@ TEST(CanvasText, AlignmentFlagsPlaceTheCellAroundTheReferencePoint) {
     EXPECT_EQ(BoundingBoxOfNot(o.image(), clWhite), QRect(100 - size.cx / 2, 10, size.cx, size.cy));
 }
 
-TEST(CanvasText, RotatedTextTurnsRoundItsReferencePointAndUpdatesThePenPosition) {
+TEST(CanvasText, RotatedTextTurnsRoundItsReferencePointAndUpdatesThePenPosition)
+{
     Surface s(200, 200);
     s.c->SetBkMode(TRANSPARENT);
     s.c->Font()->SetHeight(-20);
@@ -339,7 +354,8 @@ TEST(CanvasText, RotatedTextTurnsRoundItsReferencePointAndUpdatesThePenPosition)
     EXPECT_EQ(u.c->GetPenPos(), TPoint(10 + w, 10));
 }
 
-TEST(CanvasText, FontHeightSignAndPointSizesFollowTheDeviceResolution) {
+TEST(CanvasText, FontHeightSignAndPointSizesFollowTheDeviceResolution)
+{
     Surface s;
     s.c->Font()->SetHeight(20);
     EXPECT_EQ(s.c->TextHeight("X"), 20);
@@ -357,7 +373,8 @@ TEST(CanvasText, FontHeightSignAndPointSizesFollowTheDeviceResolution) {
     EXPECT_EQ(printer.GetHeight(), -83);
 }
 
-TEST(CanvasGuard, CoordinatesFarOutsideTheDeviceDrawTheirVisiblePart) {
+TEST(CanvasGuard, CoordinatesFarOutsideTheDeviceDrawTheirVisiblePart)
+{
     Surface s;
     s.c->MoveTo(-67108863, 10);
     s.c->LineTo(67108863, 10);
@@ -377,7 +394,8 @@ TEST(CanvasGuard, CoordinatesFarOutsideTheDeviceDrawTheirVisiblePart) {
     EXPECT_EQ(PixelAt(r.image(), 32, 15), clWhite);
 }
 
-TEST(CanvasClipping, ClipRectangleLimitsDrawingUntilRemoved) {
+TEST(CanvasClipping, ClipRectangleLimitsDrawingUntilRemoved)
+{
     Surface s;
     s.c->IntersectClipRect(10, 10, 20, 20);
     s.c->Brush()->SetColor(clRed);
@@ -392,7 +410,8 @@ TEST(CanvasClipping, ClipRectangleLimitsDrawingUntilRemoved) {
     EXPECT_EQ(CountColor(s.image(), clRed), 64 * 48);
 }
 
-TEST(GraphicsObjects, NotifyOnlyWhenAValueChanges) {
+TEST(GraphicsObjects, NotifyOnlyWhenAValueChanges)
+{
     TPen pen;
     int changes = 0;
     pen.OnChange = [&](QObject*) { ++changes; };
@@ -411,7 +430,8 @@ TEST(GraphicsObjects, NotifyOnlyWhenAValueChanges) {
     EXPECT_EQ(changes, 3);
 }
 
-TEST(GraphicsTypes, SystemColoursResolveFromTheFixedTable) {
+TEST(GraphicsTypes, SystemColoursResolveFromTheFixedTable)
+{
     EXPECT_EQ(ColorToRGB(clWindow), clWhite);
     EXPECT_EQ(ColorToRGB(clWindowText), clBlack);
     EXPECT_EQ(ColorToRGB(clBtnFace), RGB(212, 208, 200));
@@ -424,7 +444,8 @@ TEST(GraphicsTypes, SystemColoursResolveFromTheFixedTable) {
     EXPECT_EQ(MulDiv(1, 1, 0), 0);
 }
 
-TEST(CanvasPaths, RecordedShapesDrawOnlyWhenStrokedFilledOrUsedToClip) {
+TEST(CanvasPaths, RecordedShapesDrawOnlyWhenStrokedFilledOrUsedToClip)
+{
     Surface s;
     s.c->Brush()->SetColor(clRed);
     s.c->BeginPath();
@@ -460,7 +481,8 @@ TEST(CanvasPaths, RecordedShapesDrawOnlyWhenStrokedFilledOrUsedToClip) {
     EXPECT_GE(CountColor(k.image(), clGreen), 18);
 }
 
-TEST(CanvasPaths, ArcsRunCounterClockwiseByDefaultAndArcToMovesThePen) {
+TEST(CanvasPaths, ArcsRunCounterClockwiseByDefaultAndArcToMovesThePen)
+{
     Surface s(60, 60);
     s.c->Brush()->SetColor(clRed);
     s.c->Pen()->SetStyle(psClear);
@@ -486,7 +508,8 @@ TEST(CanvasPaths, ArcsRunCounterClockwiseByDefaultAndArcToMovesThePen) {
     EXPECT_NEAR(end.Y, 10, 1);
 }
 
-TEST(CanvasClipping, ExclusiveOrCutsAnAreaOutOfTheClipping) {
+TEST(CanvasClipping, ExclusiveOrCutsAnAreaOutOfTheClipping)
+{
     Surface s;
     s.c->IntersectClipRect(0, 0, 40, 40);
     const QRegion hole(10, 10, 10, 10);
@@ -499,7 +522,8 @@ TEST(CanvasClipping, ExclusiveOrCutsAnAreaOutOfTheClipping) {
     EXPECT_EQ(CountColor(s.image(), clRed), 40 * 40 - 100);
 }
 
-TEST(CanvasPictures, PicturesDrawAtTheirPlaceAndHugeStretchesDrawTheirVisiblePart) {
+TEST(CanvasPictures, PicturesDrawAtTheirPlaceAndHugeStretchesDrawTheirVisiblePart)
+{
     TBitmap picture;
     picture.SetSize(4, 2);
     picture.Image().fill(qRgb(255, 0, 0));
@@ -518,7 +542,8 @@ TEST(CanvasPictures, PicturesDrawAtTheirPlaceAndHugeStretchesDrawTheirVisiblePar
     EXPECT_EQ(PixelAt(h.image(), 5, 12), clWhite);
 }
 
-TEST(CanvasPens, SmoothingOnlyWhenAsked) {
+TEST(CanvasPens, SmoothingOnlyWhenAsked)
+{
     for (bool smooth : {false, true}) {
         Surface s;
         s.c->Antialias = smooth;

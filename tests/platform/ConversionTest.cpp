@@ -8,7 +8,8 @@
 #include "platform/FormatSettings.h"
 #include "platform/Round.h"
 
-TEST(Round, HalvesToEvenSaturatesAndNaN) {
+TEST(Round, HalvesToEvenSaturatesAndNaN)
+{
     EXPECT_EQ(Round(0.5), 0);
     EXPECT_EQ(Round(1.5), 2);
     EXPECT_EQ(Round(2.5), 2);
@@ -22,7 +23,8 @@ TEST(Round, HalvesToEvenSaturatesAndNaN) {
     EXPECT_EQ(Trunc(std::nan("")), 0);
 }
 
-TEST(FloatToStr, GeneralFormatWithDecimalComma) {
+TEST(FloatToStr, GeneralFormatWithDecimalComma)
+{
     EXPECT_EQ(FloatToStr(38751.25), "38751,25");
     EXPECT_EQ(FloatToStr(25.0), "25");
     EXPECT_EQ(FloatToStr(-3.25), "-3,25");
@@ -36,7 +38,8 @@ TEST(FloatToStr, GeneralFormatWithDecimalComma) {
     EXPECT_EQ(FloatToStr(38751.2534722222), "38751,2534722222");
 }
 
-TEST(FormatFloat, PictureFormats) {
+TEST(FormatFloat, PictureFormats)
+{
     EXPECT_EQ(FormatFloat("#,##0.###", 1500.25), "1500,25");
     EXPECT_EQ(FormatFloat("#,##0.###", -3.25), "-3,25");
     EXPECT_EQ(FormatFloat("#,##0.###", 0.0), "0");
@@ -56,14 +59,16 @@ TEST(FormatFloat, PictureFormats) {
     EXPECT_EQ(FormatFloat("#,##0.###", 1234567.5, fs), "1.234.567,5");
 }
 
-TEST(StrToFloat, AcceptsOnlyTheProgramsFormat) {
+TEST(StrToFloat, AcceptsOnlyTheProgramsFormat)
+{
     EXPECT_DOUBLE_EQ(StrToFloat("38751,25"), 38751.25);
     EXPECT_DOUBLE_EQ(StrToFloat(" -3,5 "), -3.5);
     EXPECT_DOUBLE_EQ(StrToFloat("+2"), 2.0);
     EXPECT_DOUBLE_EQ(StrToFloat(",5"), 0.5);
     EXPECT_DOUBLE_EQ(StrToFloat("1,5E3"), 1500.0);
     double v = 99;
-    for (const char* bad : {"", " ", "1.5", "abc", "1,5x", "nan", "inf", "0x10", "1,5E", "--1", "1 000", ",", "1e999"}) {
+    for (const char* bad :
+         {"", " ", "1.5", "abc", "1,5x", "nan", "inf", "0x10", "1,5E", "--1", "1 000", ",", "1e999"}) {
         EXPECT_FALSE(TryStrToFloat(bad, v)) << bad;
     }
     EXPECT_EQ(v, 99);
@@ -71,7 +76,8 @@ TEST(StrToFloat, AcceptsOnlyTheProgramsFormat) {
     EXPECT_DOUBLE_EQ(StrToFloatDef("x", 7.0), 7.0);
 }
 
-TEST(IntConversions, DecimalHexAndFailures) {
+TEST(IntConversions, DecimalHexAndFailures)
+{
     EXPECT_EQ(StrToInt("42"), 42);
     EXPECT_EQ(StrToInt(" -17 "), -17);
     EXPECT_EQ(StrToInt("$1F"), 31);
@@ -86,7 +92,8 @@ TEST(IntConversions, DecimalHexAndFailures) {
     EXPECT_EQ(IntToHex(-1, 4), "FFFFFFFF");
 }
 
-TEST(StringHelpers, TrimCaseAndSplit) {
+TEST(StringHelpers, TrimCaseAndSplit)
+{
     EXPECT_EQ(Trim("  a b \t\r\n"), "a b");
     EXPECT_EQ(TrimLeft("  x "), "x ");
     EXPECT_EQ(TrimRight("  x "), "  x");

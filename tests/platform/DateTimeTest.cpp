@@ -3,7 +3,8 @@
 #include "platform/DateTime.h"
 #include "platform/Exception.h"
 
-TEST(DateTime, SerialsOfKnownDates) {
+TEST(DateTime, SerialsOfKnownDates)
+{
     EXPECT_EQ(EncodeDate(1899, 12, 30), 0.0);
     EXPECT_EQ(EncodeDate(1900, 1, 1), 2.0);
     EXPECT_EQ(EncodeDate(2000, 2, 29), 36585.0);
@@ -13,7 +14,8 @@ TEST(DateTime, SerialsOfKnownDates) {
     EXPECT_DOUBLE_EQ(EncodeTime(6, 0, 0, 0), 0.25);
 }
 
-TEST(DateTime, RoundTripsAndNegativeSerials) {
+TEST(DateTime, RoundTripsAndNegativeSerials)
+{
     for (int serial = -693593; serial <= 2900000; serial += 997) {
         int y, m, d;
         DecodeDate(serial, y, m, d);
@@ -34,7 +36,8 @@ TEST(DateTime, RoundTripsAndNegativeSerials) {
     EXPECT_EQ(ms, 999);
 }
 
-TEST(DateTime, FormatsAndParses) {
+TEST(DateTime, FormatsAndParses)
+{
     TDateTime t = EncodeDate(2026, 12, 7) + EncodeTime(8, 5, 3, 0);
     EXPECT_EQ(FormatDateTime("dd.mm.yyyy", t), "07.12.2026");
     EXPECT_EQ(FormatDateTime("hh:nn:ss", t), "08:05:03");
@@ -50,7 +53,8 @@ TEST(DateTime, FormatsAndParses) {
     EXPECT_FALSE(TryStrToTime("25:00", p));
 }
 
-TEST(Clock, ManualClockDrivesNow) {
+TEST(Clock, ManualClockDrivesNow)
+{
     platform::ManualClock c(EncodeDate(2026, 1, 1));
     platform::SetClock(&c);
     EXPECT_EQ(Now(), EncodeDate(2026, 1, 1));

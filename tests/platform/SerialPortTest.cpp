@@ -31,21 +31,24 @@ struct Pty {
     int master = -1;
     int slave = -1;
     std::string path;
-    Pty() {
+    Pty()
+    {
         char name[256] = {};
         if (openpty(&master, &slave, name, nullptr, nullptr) == 0) path = name;
         // Keep the slave open here so the line does not hang up between the test's opens.
     }
-    ~Pty() {
+    ~Pty()
+    {
         if (slave >= 0) close(slave);
         if (master >= 0) close(master);
     }
-    std::string ReadMaster(std::size_t n) {
+    std::string ReadMaster(std::size_t n)
+    {
         std::string s;
         char buf[256];
         auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
         while (s.size() < n && std::chrono::steady_clock::now() < deadline) {
-            pollfd p {master, POLLIN, 0};
+            pollfd p{master, POLLIN, 0};
             if (::poll(&p, 1, 100) <= 0) continue;
             ssize_t r = ::read(master, buf, std::min(sizeof buf, n - s.size()));
             if (r > 0) s.append(buf, static_cast<std::size_t>(r));
@@ -55,11 +58,13 @@ struct Pty {
 };
 
 // Unique per process: several test programs may run at once on one machine.
-std::string TempPath(const std::string& name) {
+std::string TempPath(const std::string& name)
+{
     return ::testing::TempDir() + name + "_" + std::to_string(getpid());
 }
 
-SerialSettings Make(int baud, int bits, SerialParity p, SerialStopBits sb) {
+SerialSettings Make(int baud, int bits, SerialParity p, SerialStopBits sb)
+{
     SerialSettings s;
     s.baudRate = baud;
     s.dataBits = bits;
@@ -70,12 +75,13 @@ SerialSettings Make(int baud, int bits, SerialParity p, SerialStopBits sb) {
 
 }  // namespace
 
-TEST(SerialPort, LineSettingsAreVisibleToTheTerminalLayer) {
+TEST(SerialPort, LineSettingsAreVisibleToTheTerminalLayer)
+{
     Pty pty;
     ASSERT_FALSE(pty.path.empty());
     SerialPort port;
     ASSERT_TRUE(port.Open(pty.path, Make(4800, 7, SerialParity::Even, SerialStopBits::Two))) << port.LastErrorText();
-    termios t {};
+    termios t{};
     ASSERT_EQ(tcgetattr(port.Fd(), &t), 0);
     EXPECT_EQ(cfgetospeed(&t), static_cast<speed_t>(B4800));
     EXPECT_EQ(cfgetispeed(&t), static_cast<speed_t>(B4800));
@@ -102,7 +108,8 @@ TEST(SerialPort, LineSettingsAreVisibleToTheTerminalLayer) {
     EXPECT_FALSE(t.c_cflag & CMSPAR);
 }
 
-TEST(SerialPort, ReopeningKeepsSettingsAndFlowControl) {
+TEST(SerialPort, ReopeningKeepsSettingsAndFlowControl)
+{
     Pty pty;
     SerialSettings s = Make(4800, 7, SerialParity::Odd, SerialStopBits::Two);
     s.xonXoffOutput = true;
@@ -111,7 +118,7 @@ TEST(SerialPort, ReopeningKeepsSettingsAndFlowControl) {
     for (int round = 0; round < 2; ++round) {  // the second open starts from the first's state
         SerialPort port;
         ASSERT_TRUE(port.Open(pty.path, s)) << round << ": " << port.LastErrorText();
-        termios t {};
+        termios t{};
         ASSERT_EQ(tcgetattr(pty.slave, &t), 0);
         EXPECT_EQ(cfgetospeed(&t), static_cast<speed_t>(B4800));
         EXPECT_TRUE(t.c_iflag & IXON);
@@ -123,17 +130,18 @@ TEST(SerialPort, ReopeningKeepsSettingsAndFlowControl) {
     }
     SerialPort port;
     ASSERT_TRUE(port.Open(pty.path, SerialSettings()));
-    termios t {};
+    termios t{};
     ASSERT_EQ(tcgetattr(pty.slave, &t), 0);
     EXPECT_FALSE(t.c_iflag & (IXON | IXOFF));  // the plain default has no flow control
     EXPECT_FALSE(t.c_cflag & (CRTSCTS | PARODD | CSTOPB));
 }
 
-TEST(SerialPort, FourteenFourHundredBaudGoesThroughTheArbitraryRateRoute) {
+TEST(SerialPort, FourteenFourHundredBaudGoesThroughTheArbitraryRateRoute)
+{
     Pty pty;
     SerialPort port;
     ASSERT_TRUE(port.Open(pty.path, Make(14400, 8, SerialParity::None, SerialStopBits::One))) << port.LastErrorText();
-    termios t {};
+    termios t{};
     ASSERT_EQ(tcgetattr(port.Fd(), &t), 0);
     // Not one of the classic codes: the rate is carried as a number beside the flags.
     EXPECT_NE(cfgetospeed(&t), static_cast<speed_t>(B9600));
@@ -146,7 +154,8 @@ TEST(SerialPort, FourteenFourHundredBaudGoesThroughTheArbitraryRateRoute) {
     EXPECT_EQ(port.CurrentBaudRate(), 9600);
 }
 
-TEST(SerialPort, InvalidSettingsAreRefusedWithAReason) {
+TEST(SerialPort, InvalidSettingsAreRefusedWithAReason)
+{
     Pty pty;
     SerialPort port;
     struct Case {
@@ -173,7 +182,8 @@ TEST(SerialPort, InvalidSettingsAreRefusedWithAReason) {
     EXPECT_TRUE(port.IsOpen());  // a refused change leaves the port usable
 }
 
-TEST(SerialPort, OpenIsExclusiveUntilClosed) {
+TEST(SerialPort, OpenIsExclusiveUntilClosed)
+{
     Pty pty;
     SerialPort first, second;
     ASSERT_TRUE(first.Open(pty.path, SerialSettings()));
@@ -193,14 +203,17 @@ TEST(SerialPort, OpenIsExclusiveUntilClosed) {
     EXPECT_TRUE(second.Open(pty.path, SerialSettings())) << second.LastErrorText();
 }
 
-TEST(SerialPort, FailuresNameTheirReason) {
+TEST(SerialPort, FailuresNameTheirReason)
+{
     SerialPort port;
     EXPECT_FALSE(port.Open("/dev/ttyNoxDoesNotExist7", SerialSettings()));
     EXPECT_EQ(port.LastError(), SerialError::NotFound);
     EXPECT_NE(port.LastErrorText().find("does not exist"), std::string::npos);
 
     std::string file = TempPath("nox_not_a_tty");
-    { std::ofstream(file) << "x"; }
+    {
+        std::ofstream(file) << "x";
+    }
     EXPECT_FALSE(port.Open(file, SerialSettings()));
     EXPECT_EQ(port.LastError(), SerialError::NotSerial);
     EXPECT_NE(port.LastErrorText().find("not a serial device"), std::string::npos);
@@ -222,7 +235,8 @@ TEST(SerialPort, FailuresNameTheirReason) {
     EXPECT_EQ(port.Read(&c, 1, 0), -1);
 }
 
-TEST(SerialPort, WriteAndReadBytesUnchanged) {
+TEST(SerialPort, WriteAndReadBytesUnchanged)
+{
     Pty pty;
     SerialPort port;
     ASSERT_TRUE(port.Open(pty.path, SerialSettings()));
@@ -254,7 +268,8 @@ TEST(SerialPort, WriteAndReadBytesUnchanged) {
     EXPECT_EQ(port.Read(buf, 5, 0), 0);
 }
 
-TEST(SerialPort, ReadTimeOutIsTotalNotPerByte) {
+TEST(SerialPort, ReadTimeOutIsTotalNotPerByte)
+{
     Pty pty;
     SerialPort port;
     ASSERT_TRUE(port.Open(pty.path, SerialSettings()));
@@ -272,7 +287,8 @@ TEST(SerialPort, ReadTimeOutIsTotalNotPerByte) {
     EXPECT_EQ(std::string(buf, 2), "[S");
 }
 
-TEST(SerialPort, ModemLinesRefusedByAPseudoTerminalAreNotFatal) {
+TEST(SerialPort, ModemLinesRefusedByAPseudoTerminalAreNotFatal)
+{
     Pty pty;
     SerialPort port;
     ASSERT_TRUE(port.Open(pty.path, SerialSettings())) << port.LastErrorText();
@@ -283,7 +299,8 @@ TEST(SerialPort, ModemLinesRefusedByAPseudoTerminalAreNotFatal) {
     EXPECT_EQ(pty.ReadMaster(2), "ok");
 }
 
-TEST(SerialPort, VanishedDeviceIsAnIoError) {
+TEST(SerialPort, VanishedDeviceIsAnIoError)
+{
     Pty pty;
     SerialPort port;
     ASSERT_TRUE(port.Open(pty.path, SerialSettings()));
@@ -296,7 +313,8 @@ TEST(SerialPort, VanishedDeviceIsAnIoError) {
     EXPECT_EQ(port.LastError(), SerialError::IoError);
 }
 
-TEST(SerialPort, CloseReleasesTheDescriptor) {
+TEST(SerialPort, CloseReleasesTheDescriptor)
+{
     Pty pty;
     auto countFds = [] {
         int n = 0;
@@ -312,15 +330,16 @@ TEST(SerialPort, CloseReleasesTheDescriptor) {
     EXPECT_EQ(countFds(), before);
 }
 
-TEST(SerialPortList, ListsSerialDevicesInNaturalOrder) {
+TEST(SerialPortList, ListsSerialDevicesInNaturalOrder)
+{
     namespace fs = std::filesystem;
     fs::path root = fs::path(TempPath("nox_serial_list"));
     fs::remove_all(root);
     fs::create_directories(root / "dev" / "serial" / "by-id");
     fs::create_directories(root / "sys");
     auto touch = [](const fs::path& p) { std::ofstream(p) << ""; };
-    for (const char* n : {"ttyS0", "ttyS1", "ttyS10", "ttyS2", "ttyUSB1", "ttyUSB0", "ttyACM0", "tty0", "ttyS",
-                          "console"})
+    for (const char* n :
+         {"ttyS0", "ttyS1", "ttyS10", "ttyS2", "ttyUSB1", "ttyUSB0", "ttyACM0", "tty0", "ttyS", "console"})
         touch(root / "dev" / n);
     touch(root / "dev" / "serial" / "by-id" / "usb-Maker_Adapter-if00-port0");
     // ttyS1 and ttyS2 have a UART, ttyS0 is a placeholder, ttyS10 cannot be asked.
@@ -330,8 +349,12 @@ TEST(SerialPortList, ListsSerialDevicesInNaturalOrder) {
     }
     std::string dev = (root / "dev").string();
     auto ports = platform::ListSerialPortsIn(dev, (root / "sys").string());
-    std::vector<std::string> expected = {dev + "/ttyS1", dev + "/ttyS2", dev + "/ttyS10", dev + "/ttyUSB0",
-                                         dev + "/ttyUSB1", dev + "/ttyACM0",
+    std::vector<std::string> expected = {dev + "/ttyS1",
+                                         dev + "/ttyS2",
+                                         dev + "/ttyS10",
+                                         dev + "/ttyUSB0",
+                                         dev + "/ttyUSB1",
+                                         dev + "/ttyACM0",
                                          dev + "/serial/by-id/usb-Maker_Adapter-if00-port0"};
     EXPECT_EQ(ports, expected);
     fs::remove_all(root);

@@ -10,7 +10,8 @@
 
 using namespace platform;
 
-TEST(TextCodec, AllBytesRoundTrip) {
+TEST(TextCodec, AllBytesRoundTrip)
+{
     std::string all;
     for (int b = 0; b < 256; ++b) all += char(b);
     std::string utf8 = Cp1252ToUtf8(all);
@@ -23,8 +24,11 @@ TEST(TextCodec, AllBytesRoundTrip) {
     EXPECT_EQ(Utf8ToCp1252("Ω"), "?");
 }
 
-TEST(TextCodec, ReaderAcceptsBothEncodingsAndLineEnds) {
-    EXPECT_EQ(DecodeText("Temp \xB0" "C"), "Temp °C");
+TEST(TextCodec, ReaderAcceptsBothEncodingsAndLineEnds)
+{
+    EXPECT_EQ(DecodeText("Temp \xB0"
+                         "C"),
+              "Temp °C");
     EXPECT_EQ(DecodeText("Temp °C"), "Temp °C");
     EXPECT_EQ(DecodeText("\xEF\xBB\xBFx"), "x");
     auto lines = SplitLines("a\r\nb\nc\r\n\r\nd");
@@ -34,14 +38,17 @@ TEST(TextCodec, ReaderAcceptsBothEncodingsAndLineEnds) {
     EXPECT_EQ(lines[4], "d");
 }
 
-TEST(FileSave, WritesWindowsTextAndKeepsOldFileOnFailure) {
+TEST(FileSave, WritesWindowsTextAndKeepsOldFileOnFailure)
+{
     QTemporaryDir dir;
     std::string path = dir.path().toStdString() + "/data.csv";
     std::string err;
     ASSERT_TRUE(WriteTextLines(path, {"Temp;°C", "1,5;‰"}, &err)) << err;
     std::string bytes;
     ASSERT_TRUE(ReadFileBytes(path, bytes));
-    EXPECT_EQ(bytes, "Temp;\xB0" "C\r\n1,5;\x89\r\n");
+    EXPECT_EQ(bytes,
+              "Temp;\xB0"
+              "C\r\n1,5;\x89\r\n");
     std::vector<AnsiString> lines;
     ASSERT_TRUE(ReadTextLines(path, lines));
     EXPECT_EQ(lines, (std::vector<AnsiString>{"Temp;°C", "1,5;‰"}));
@@ -53,7 +60,9 @@ TEST(FileSave, WritesWindowsTextAndKeepsOldFileOnFailure) {
         EXPECT_FALSE(err.empty());
         chmod(dir.path().toUtf8().constData(), 0755);
         ASSERT_TRUE(ReadFileBytes(path, bytes));
-        EXPECT_EQ(bytes, "Temp;\xB0" "C\r\n1,5;\x89\r\n");
+        EXPECT_EQ(bytes,
+                  "Temp;\xB0"
+                  "C\r\n1,5;\x89\r\n");
     }
     // A target that cannot be replaced (a directory) fails on every account, root included,
     // and leaves nothing behind.

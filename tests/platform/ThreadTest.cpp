@@ -13,7 +13,8 @@ namespace {
 class SyncLoop : public TThread {
 public:
     SyncLoop() : TThread(true) {}
-    ~SyncLoop() override {
+    ~SyncLoop() override
+    {
         Terminate();
         WaitFor();
     }
@@ -21,7 +22,8 @@ public:
     std::atomic<bool> onUi{true};
 
 protected:
-    void Execute() override {
+    void Execute() override
+    {
         while (!Terminated()) {
             Synchronize([this] {
                 if (!platform::UiDispatcher::Instance().IsUiThread()) onUi = false;
@@ -32,7 +34,8 @@ protected:
 };
 }  // namespace
 
-TEST(TThread, WaitForOnUiThreadRunsPendingSynchronize) {
+TEST(TThread, WaitForOnUiThreadRunsPendingSynchronize)
+{
     SyncLoop t;
     t.Resume();
     // Let the thread block in Synchronize at least once, then close it from the UI thread:
@@ -45,12 +48,14 @@ TEST(TThread, WaitForOnUiThreadRunsPendingSynchronize) {
     t.WaitFor();  // twice is harmless
 }
 
-TEST(TThread, SuspendedThreadRunsOnlyAfterResume) {
+TEST(TThread, SuspendedThreadRunsOnlyAfterResume)
+{
     struct Once : TThread {
         Once() : TThread(true) {}
         ~Once() override { WaitFor(); }
         std::atomic<int> runs{0};
-        void Execute() override {
+        void Execute() override
+        {
             ++runs;
             ReturnValue = 7;
         }
@@ -62,12 +67,14 @@ TEST(TThread, SuspendedThreadRunsOnlyAfterResume) {
     EXPECT_EQ(t.runs.load(), 1);
 }
 
-TEST(TThread, SynchronizeCarriesExceptionsBack) {
+TEST(TThread, SynchronizeCarriesExceptionsBack)
+{
     struct Thrower : TThread {
         Thrower() : TThread(true) {}
         ~Thrower() override { WaitFor(); }
         std::atomic<bool> caught{false};
-        void Execute() override {
+        void Execute() override
+        {
             try {
                 Synchronize([] { throw Exception("boom"); });
             } catch (const Exception& e) {
@@ -80,7 +87,8 @@ TEST(TThread, SynchronizeCarriesExceptionsBack) {
     EXPECT_TRUE(t.caught.load());
 }
 
-TEST(TEvent, ManualAndAutoReset) {
+TEST(TEvent, ManualAndAutoReset)
+{
     TEvent manual(true, false);
     EXPECT_EQ(manual.WaitFor(0), wrTimeout);
     manual.SetEvent();
@@ -102,13 +110,15 @@ TEST(TEvent, ManualAndAutoReset) {
     EXPECT_EQ(autoEv.WaitFor(5000), wrSignaled);
 }
 
-TEST(Dispatcher, PostRunsOnUiThreadFromWorker) {
+TEST(Dispatcher, PostRunsOnUiThreadFromWorker)
+{
     std::atomic<bool> ran{false};
     struct Poster : TThread {
         std::atomic<bool>& flag;
         explicit Poster(std::atomic<bool>& f) : TThread(false), flag(f) { AfterConstruction(); }
         ~Poster() override { WaitFor(); }
-        void Execute() override {
+        void Execute() override
+        {
             platform::UiDispatcher::Instance().Post([this] {
                 if (platform::UiDispatcher::Instance().IsUiThread()) flag = true;
             });
@@ -118,7 +128,8 @@ TEST(Dispatcher, PostRunsOnUiThreadFromWorker) {
     EXPECT_TRUE(platform::UiDispatcher::Instance().WaitRunning([&] { return ran.load(); }, 5000));
 }
 
-TEST(GuardedCall, ShowsEscapingExceptionInABox) {
+TEST(GuardedCall, ShowsEscapingExceptionInABox)
+{
     auto& d = support::TestDialogs();
     d.Clear();
     EXPECT_TRUE(platform::GuardedCall([] {}));

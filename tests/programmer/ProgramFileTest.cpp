@@ -25,12 +25,14 @@ namespace {
 
 const fs::path Corpus = fs::path(NOX_TEST_DATA_DIR) / "tp";
 
-std::string Bytes(const fs::path& p) {
+std::string Bytes(const fs::path& p)
+{
     std::ifstream in(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::vector<fs::path> Files(const fs::path& dir) {
+std::vector<fs::path> Files(const fs::path& dir)
+{
     std::vector<fs::path> out;
     for (const auto& e : fs::directory_iterator(dir)) out.push_back(e.path());
     std::sort(out.begin(), out.end());
@@ -38,7 +40,8 @@ std::vector<fs::path> Files(const fs::path& dir) {
 }
 
 // The two-segment program of the format's example.
-TProgramFile Example() {
+TProgramFile Example()
+{
     TProgramFile f;
     f.Settings = {0, 1, "20", 0, 0};
     f.Segments.push_back({"Heat up", 1800, 80.0, -1, 2, 0, 0, 0});
@@ -46,7 +49,8 @@ TProgramFile Example() {
     return f;
 }
 
-void ExpectSameProgram(const TProgramFile& a, const TProgramFile& b) {
+void ExpectSameProgram(const TProgramFile& a, const TProgramFile& b)
+{
     EXPECT_EQ(a.Settings.RepeatMode, b.Settings.RepeatMode);
     EXPECT_EQ(a.Settings.EndAction, b.Settings.EndAction);
     EXPECT_EQ(a.Settings.StartTemperature, b.Settings.StartTemperature);
@@ -69,14 +73,15 @@ void ExpectSameProgram(const TProgramFile& a, const TProgramFile& b) {
 
 class TempDir {
 public:
-    TempDir() {
-        path_ = fs::temp_directory_path() /
-                ("nox_tp_" + std::to_string(getpid()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    TempDir()
+    {
+        path_ = fs::temp_directory_path() / ("nox_tp_" + std::to_string(getpid()) + "_" +
+                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(path_);
         fs::create_directories(path_);
     }
-    ~TempDir() {
+    ~TempDir()
+    {
         std::error_code ec;
         fs::remove_all(path_, ec);
     }
@@ -104,13 +109,15 @@ public:
     TProgramFileSettings ProgramControls() override { return controls; }
     void SetProgramControls(const TProgramFileSettings& s) override { controls = s; }
     void SetProgramFileName(const AnsiString& name) override { fileName = name; }
-    void ProgramFileLoaded(TTreeNode* last) override {
+    void ProgramFileLoaded(TTreeNode* last) override
+    {
         ++loadedCalls;
         loadedLast = last;
     }
 
     // A program as the editor builds it, in the next slot.
-    TTreeNode* AddProgram(const AnsiString& name, const std::vector<TProgramFileSegment>& segments) {
+    TTreeNode* AddProgram(const AnsiString& name, const std::vector<TProgramFileSegment>& segments)
+    {
         const int slot = programmer.FindFreeSlot();
         TTreeNode* p = items.Add(nullptr, name);
         EXPECT_TRUE(programmer.CreateProgram(slot, p, name));
@@ -118,14 +125,15 @@ public:
             TTreeNode* n = items.AddChild(p, s.Name);
             n->ImageIndex = n->SelectedIndex = SegmentNodeImage;
             EXPECT_TRUE(programmer.AddSegment(n, s.Name, slot));
-            programmer.SetSegmentValues(n, s.Duration, std::uint8_t(s.WaitFlag), std::uint8_t(s.ControlMode),
-                                        s.Contact, s.AnalogOutput, s.Setpoint);
+            programmer.SetSegmentValues(n, s.Duration, std::uint8_t(s.WaitFlag), std::uint8_t(s.ControlMode), s.Contact,
+                                        s.AnalogOutput, s.Setpoint);
         }
         return p;
     }
 
     // What a reader of the window could see, to prove a failed load changed nothing.
-    AnsiString Snapshot() const {
+    AnsiString Snapshot() const
+    {
         AnsiString s = fileName + "|" + IntToStr(controls.RepeatMode) + IntToStr(controls.EndAction) +
                        controls.StartTemperature + IntToStr(controls.StirrerUsed) + IntToStr(controls.ContactUsed) +
                        "|" + IntToStr(items.Count()) + "|free " + IntToStr(programmer.FindFreeSlot());
@@ -142,13 +150,15 @@ public:
 
 class ProgramFileCommands : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         CLanguage::Instance()->SetCurrentLanguage(CLanguage::English);
         support::TestDialogs().Clear();
         clock_.Set(EncodeDate(2006, 2, 1) + EncodeTime(10, 20, 30, 0));
         platform::SetClock(&clock_);
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         platform::SetClock(nullptr);
         CLanguage::Instance()->SetCurrentLanguage(CLanguage::German);
         support::TestDialogs().Clear();
@@ -159,15 +169,17 @@ protected:
     TempDir dir_;
 };
 
-TEST(ProgramFileFormat, ExampleIsWrittenByteExact) {
-    const std::vector<AnsiString> lines = programfile::BuildLines(
-        Example(), EncodeDate(2006, 2, 1) + EncodeTime(10, 20, 30, 0), "c:\\programs\\heat.tp");
+TEST(ProgramFileFormat, ExampleIsWrittenByteExact)
+{
+    const std::vector<AnsiString> lines =
+        programfile::BuildLines(Example(), EncodeDate(2006, 2, 1) + EncodeTime(10, 20, 30, 0), "c:\\programs\\heat.tp");
     TempDir dir;
     ASSERT_TRUE(platform::WriteTextLines(dir / "out.tp", lines));
     EXPECT_EQ(Bytes(dir / "out.tp"), Bytes(Corpus / "good" / "heat.tp"));
 }
 
-TEST(ProgramFileFormat, SetpointsAreShortestTextsThatReadBackExactly) {
+TEST(ProgramFileFormat, SetpointsAreShortestTextsThatReadBackExactly)
+{
     EXPECT_EQ(programfile::SetpointToText(80.0), "80");
     EXPECT_EQ(programfile::SetpointToText(80.5), "80,5");
     EXPECT_EQ(programfile::SetpointToText(-0.0), "0");
@@ -180,7 +192,8 @@ TEST(ProgramFileFormat, SetpointsAreShortestTextsThatReadBackExactly) {
     }
 }
 
-TEST(ProgramFileFormat, EverySegmentKindSurvivesWriteAndRead) {
+TEST(ProgramFileFormat, EverySegmentKindSurvivesWriteAndRead)
+{
     TProgramFile f;
     f.Settings = {1, 0, "-12,75", 1, 1};
     int n = 0;
@@ -203,7 +216,8 @@ TEST(ProgramFileFormat, EverySegmentKindSurvivesWriteAndRead) {
     ExpectSameProgram(f, back);
 }
 
-TEST(ProgramFileFormat, EncodingsAndLineEndsReadAlike) {
+TEST(ProgramFileFormat, EncodingsAndLineEndsReadAlike)
+{
     TProgramFile heat, other;
     AnsiString error;
     ASSERT_TRUE(programfile::Read((Corpus / "good" / "heat.tp").string(), heat, nullptr, &error)) << error;
@@ -228,17 +242,24 @@ TEST(ProgramFileFormat, EncodingsAndLineEndsReadAlike) {
     EXPECT_EQ(ansi.Segments[2].Duration, 359940);
 }
 
-TEST(ProgramFileFormat, EveryMalformedFileIsRefusedWholeAtItsFault) {
+TEST(ProgramFileFormat, EveryMalformedFileIsRefusedWholeAtItsFault)
+{
     // Each file of the corpus with the line and the field that make it faulty.
     const std::map<std::string, std::string> faults = {
         {"analog_output_above_range.tp", "line 5: analogue output"},
         {"analog_output_below_range.tp", "line 5: analogue output"},
-        {"binary.tp", "line 1: no program-file header"}, {"contact_3.tp", "line 5: floating contact"},
-        {"control_mode_2.tp", "line 5: control mode"}, {"data_before_init.tp", "line 2: expected section [INIT]"},
-        {"data_missing.tp", "line 4: expected section [DATA]"}, {"dollar_missing.tp", "line 7: missing end mark"},
-        {"duration_fraction.tp", "line 5: duration"}, {"duration_hex.tp", "line 5: duration"},
-        {"duration_negative.tp", "line 5: duration"}, {"duration_overflow.tp", "line 5: duration"},
-        {"duration_too_long.tp", "line 5: duration"}, {"empty.tp", "line 1: the file is empty"},
+        {"binary.tp", "line 1: no program-file header"},
+        {"contact_3.tp", "line 5: floating contact"},
+        {"control_mode_2.tp", "line 5: control mode"},
+        {"data_before_init.tp", "line 2: expected section [INIT]"},
+        {"data_missing.tp", "line 4: expected section [DATA]"},
+        {"dollar_missing.tp", "line 7: missing end mark"},
+        {"duration_fraction.tp", "line 5: duration"},
+        {"duration_hex.tp", "line 5: duration"},
+        {"duration_negative.tp", "line 5: duration"},
+        {"duration_overflow.tp", "line 5: duration"},
+        {"duration_too_long.tp", "line 5: duration"},
+        {"empty.tp", "line 1: the file is empty"},
         {"end_marks_missing.tp", "line 6: the file ends"},
         {"header_not_section_mark.tp", "line 1: no program-file header"},
         {"init_missing.tp", "line 2: expected section [INIT]"},
@@ -247,17 +268,22 @@ TEST(ProgramFileFormat, EveryMalformedFileIsRefusedWholeAtItsFault) {
         {"segment_empty_line.tp", "line 6: a segment needs 9 fields"},
         {"segment_line_too_long.tp", "line 5: a segment needs 9 fields"},
         {"segment_line_truncated.tp", "line 5: a segment needs 9 fields"},
-        {"segment_number_text.tp", "line 5: segment number"}, {"setpoint_above_range.tp", "line 5: setpoint"},
-        {"setpoint_below_range.tp", "line 5: setpoint"}, {"setpoint_decimal_point.tp", "line 5: setpoint \"25.5\""},
-        {"setpoint_empty.tp", "line 5: setpoint"}, {"setpoint_nan.tp", "line 5: setpoint"},
-        {"setpoint_text.tp", "line 5: setpoint"}, {"settings_repeat_2.tp", "line 3: repeat mode"},
+        {"segment_number_text.tp", "line 5: segment number"},
+        {"setpoint_above_range.tp", "line 5: setpoint"},
+        {"setpoint_below_range.tp", "line 5: setpoint"},
+        {"setpoint_decimal_point.tp", "line 5: setpoint \"25.5\""},
+        {"setpoint_empty.tp", "line 5: setpoint"},
+        {"setpoint_nan.tp", "line 5: setpoint"},
+        {"setpoint_text.tp", "line 5: setpoint"},
+        {"settings_repeat_2.tp", "line 3: repeat mode"},
         {"settings_start_temperature_bad.tp", "line 3: start temperature"},
         {"settings_start_temperature_point.tp", "line 3: start temperature"},
         {"settings_stirrer_text.tp", "line 3: stirrer choice"},
         {"settings_truncated.tp", "line 3: program settings need 5 fields"},
         {"too_many_segments.tp", "line 205: more than 200 segments"},
         {"truncated_mid_line.tp", "line 5: a segment needs 9 fields"},
-        {"two_programs.tp", "line 8: text after the end mark"}, {"wait_flag_text.tp", "line 5: wait flag"},
+        {"two_programs.tp", "line 8: text after the end mark"},
+        {"wait_flag_text.tp", "line 5: wait flag"},
         {"wrong_header_version.tp", "line 1: no program-file header"},
     };
     const std::vector<fs::path> bad = Files(Corpus / "bad");
@@ -275,7 +301,8 @@ TEST(ProgramFileFormat, EveryMalformedFileIsRefusedWholeAtItsFault) {
     }
 }
 
-TEST(ProgramFileFormat, TwoHundredSegmentsAreAProgramTwoHundredAndOneAreNot) {
+TEST(ProgramFileFormat, TwoHundredSegmentsAreAProgramTwoHundredAndOneAreNot)
+{
     TProgramFile f = Example();
     f.Segments.assign(200, {"Step", 60, 20.5, -1, 2, 0, 0, 0});
     std::vector<AnsiString> lines = programfile::BuildLines(f, 0.0, "x.tp");
@@ -288,7 +315,8 @@ TEST(ProgramFileFormat, TwoHundredSegmentsAreAProgramTwoHundredAndOneAreNot) {
     EXPECT_NE(error.find("segments"), AnsiString::npos) << error;
 }
 
-TEST(ProgramFileFormat, NamesCannotBreakTheLineTheyStandIn) {
+TEST(ProgramFileFormat, NamesCannotBreakTheLineTheyStandIn)
+{
     TProgramFile f = Example();
     f.Segments[0].Name = "Heat; fast\r\nnow";
     TProgramFile back;
@@ -297,7 +325,8 @@ TEST(ProgramFileFormat, NamesCannotBreakTheLineTheyStandIn) {
     EXPECT_EQ(back.Segments.size(), 2u);
 }
 
-TEST_F(ProgramFileCommands, LoadingBuildsTreeProgramAndControls) {
+TEST_F(ProgramFileCommands, LoadingBuildsTreeProgramAndControls)
+{
     FakeWindow w;
     support::TestDialogs().QueueFileName((Corpus / "good" / "umlaut_cp1252.tp").string());
     ASSERT_EQ(ReadProgramFile(w, 0), 1);
@@ -326,7 +355,8 @@ TEST_F(ProgramFileCommands, LoadingBuildsTreeProgramAndControls) {
     EXPECT_EQ(w.selected, p->Item(2));
 }
 
-TEST_F(ProgramFileCommands, TheSameFileIsNotLoadedTwice) {
+TEST_F(ProgramFileCommands, TheSameFileIsNotLoadedTwice)
+{
     FakeWindow w;
     const std::string path = dir_ / "Ramp.tp";
     ASSERT_TRUE(programfile::Write(path, Example()));
@@ -342,7 +372,8 @@ TEST_F(ProgramFileCommands, TheSameFileIsNotLoadedTwice) {
     EXPECT_EQ(w.Snapshot(), before);
 }
 
-TEST_F(ProgramFileCommands, AFaultyFileChangesNothingAndSaysSo) {
+TEST_F(ProgramFileCommands, AFaultyFileChangesNothingAndSaysSo)
+{
     FakeWindow w;
     w.AddProgram("KEEP", {{"kept", 120, 42.0, -1, 2, 0, 0, 0}});
     const AnsiString before = w.Snapshot();
@@ -359,7 +390,8 @@ TEST_F(ProgramFileCommands, AFaultyFileChangesNothingAndSaysSo) {
     }
 }
 
-TEST_F(ProgramFileCommands, MissingFileCancelledDialogAndFullSlotsAreRefused) {
+TEST_F(ProgramFileCommands, MissingFileCancelledDialogAndFullSlotsAreRefused)
+{
     FakeWindow w;
     support::TestDialogs().QueueFileName(dir_ / "nothing_here.tp");
     EXPECT_EQ(ReadProgramFile(w, 0), 0);
@@ -379,7 +411,8 @@ TEST_F(ProgramFileCommands, MissingFileCancelledDialogAndFullSlotsAreRefused) {
     EXPECT_EQ(w.programmer.GetProgramName(0), "A");
 }
 
-TEST_F(ProgramFileCommands, SavingWritesTheSelectedProgramAndMarksItSaved) {
+TEST_F(ProgramFileCommands, SavingWritesTheSelectedProgramAndMarksItSaved)
+{
     FakeWindow w;
     w.AddProgram("Other", {{"x", 60, 1.0, -1, 2, 0, 0, 0}});
     TTreeNode* p = w.AddProgram("Heat", Example().Segments);
@@ -415,7 +448,8 @@ TEST_F(ProgramFileCommands, SavingWritesTheSelectedProgramAndMarksItSaved) {
                       programfile::FromProgrammer(w.programmer, 1, w.controls));
 }
 
-TEST_F(ProgramFileCommands, FailedSavesAreReportedAndNeverMarkedSaved) {
+TEST_F(ProgramFileCommands, FailedSavesAreReportedAndNeverMarkedSaved)
+{
     FakeWindow w;
     TTreeNode* empty = w.AddProgram("Empty", {});
     w.selected = empty;
@@ -448,7 +482,8 @@ TEST_F(ProgramFileCommands, FailedSavesAreReportedAndNeverMarkedSaved) {
     EXPECT_FALSE(w.programmer.IsProgramSaved(1));
 }
 
-TEST_F(ProgramFileCommands, MessagesFollowTheCurrentLanguage) {
+TEST_F(ProgramFileCommands, MessagesFollowTheCurrentLanguage)
+{
     CLanguage::Instance()->SetCurrentLanguage(CLanguage::German);
     FakeWindow w;
     support::TestDialogs().QueueFileName((Corpus / "bad" / "setpoint_decimal_point.tp").string());

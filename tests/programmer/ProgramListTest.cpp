@@ -15,12 +15,14 @@ struct ProgramTree {
     CProgrammer programmer{3};
     TTreeNodes items;
 
-    TTreeNode* Program(int slot, const AnsiString& name) {
+    TTreeNode* Program(int slot, const AnsiString& name)
+    {
         TTreeNode* node = items.Add(nullptr, name);
         EXPECT_TRUE(programmer.CreateProgram(slot, node, name));
         return node;
     }
-    TTreeNode* Segment(TTreeNode* program, const AnsiString& name, double setpoint = 20.0) {
+    TTreeNode* Segment(TTreeNode* program, const AnsiString& name, double setpoint = 20.0)
+    {
         TTreeNode* node = items.AddChild(program, name);
         node->ImageIndex = node->SelectedIndex = 1;
         const int slot = CProgrammer::GetProgramIndex(program);
@@ -28,13 +30,15 @@ struct ProgramTree {
         programmer.SetSegmentValues(node, 600, 0, 0, 2, -1, setpoint);
         return node;
     }
-    std::vector<int> Indexes(int slot) const {
+    std::vector<int> Indexes(int slot) const
+    {
         std::vector<int> out;
         const CTemperatureProgram* head = programmer.GetProgramHead(slot);
         for (const CTemperatureProgram* n = head ? head->next : nullptr; n; n = n->next) out.push_back(n->index);
         return out;
     }
-    std::vector<AnsiString> Names(int slot) const {
+    std::vector<AnsiString> Names(int slot) const
+    {
         std::vector<AnsiString> out;
         const CTemperatureProgram* head = programmer.GetProgramHead(slot);
         for (const CTemperatureProgram* n = head ? head->next : nullptr; n; n = n->next) out.push_back(n->name);
@@ -42,7 +46,8 @@ struct ProgramTree {
     }
 };
 
-TEST(TreeNodes, PositionsCountsAndDeletion) {
+TEST(TreeNodes, PositionsCountsAndDeletion)
+{
     TTreeNodes items;
     TTreeNode* a = items.Add(nullptr, "A");
     TTreeNode* c = items.Add(a, "C");
@@ -77,7 +82,8 @@ TEST(TreeNodes, PositionsCountsAndDeletion) {
     EXPECT_EQ(items.AddChild(foreign, "y")->Parent(), nullptr);
 }
 
-TEST(ProgramList, NewProgramHasHeadDefaultsAndNoSegments) {
+TEST(ProgramList, NewProgramHasHeadDefaultsAndNoSegments)
+{
     ProgramTree t;
     EXPECT_EQ(t.programmer.FindFreeSlot(), 0);
     TTreeNode* p = t.Program(0, "Heat");
@@ -95,7 +101,8 @@ TEST(ProgramList, NewProgramHasHeadDefaultsAndNoSegments) {
     EXPECT_FALSE(t.programmer.CreateProgram(-1, p, "x"));
 }
 
-TEST(ProgramList, SegmentIndexesStayGaplessThroughAddPasteDelete) {
+TEST(ProgramList, SegmentIndexesStayGaplessThroughAddPasteDelete)
+{
     ProgramTree t;
     TTreeNode* p = t.Program(0, "P");
     TTreeNode* s1 = t.Segment(p, "one", 30);
@@ -124,7 +131,8 @@ TEST(ProgramList, SegmentIndexesStayGaplessThroughAddPasteDelete) {
     EXPECT_EQ(t.Names(0), (std::vector<AnsiString>{"pasted", "two"}));
 }
 
-TEST(ProgramList, LookupsFindSegmentsOnlyAndUnknownNodesGiveEmptyValues) {
+TEST(ProgramList, LookupsFindSegmentsOnlyAndUnknownNodesGiveEmptyValues)
+{
     ProgramTree t;
     TTreeNode* p0 = t.Program(0, "A");
     TTreeNode* p1 = t.Program(1, "B");
@@ -149,7 +157,8 @@ TEST(ProgramList, LookupsFindSegmentsOnlyAndUnknownNodesGiveEmptyValues) {
     EXPECT_EQ(CTemperatureProgram::GetCount(t.programmer.GetProgramHead(0)), 1);
 }
 
-TEST(ProgramList, SavedFlagFollowsChangesButNotStirrerContactOrPaste) {
+TEST(ProgramList, SavedFlagFollowsChangesButNotStirrerContactOrPaste)
+{
     ProgramTree t;
     TTreeNode* p = t.Program(0, "P");
     TTreeNode* s = t.Segment(p, "s");
@@ -184,7 +193,8 @@ TEST(ProgramList, SavedFlagFollowsChangesButNotStirrerContactOrPaste) {
     EXPECT_FALSE(t.programmer.IsProgramSaved(5));
 }
 
-TEST(ProgramList, StirrerAndContactUseReachEverySegment) {
+TEST(ProgramList, StirrerAndContactUseReachEverySegment)
+{
     ProgramTree t;
     TTreeNode* p = t.Program(0, "P");
     TTreeNode* a = t.Segment(p, "a");
@@ -202,7 +212,8 @@ TEST(ProgramList, StirrerAndContactUseReachEverySegment) {
     EXPECT_FALSE(t.programmer.IsContactUsed(0));
 }
 
-TEST(ProgramList, RemovingASlotMovesTheProgramsAboveWithTheirSettings) {
+TEST(ProgramList, RemovingASlotMovesTheProgramsAboveWithTheirSettings)
+{
     ProgramTree t;
     TTreeNode* p0 = t.Program(0, "A");
     TTreeNode* p1 = t.Program(1, "B");
@@ -241,7 +252,8 @@ TEST(ProgramList, RemovingASlotMovesTheProgramsAboveWithTheirSettings) {
     EXPECT_EQ(t.programmer.GetSegmentSetpoint(b), 55.0);
 }
 
-TEST(ProgramList, TenSlotsAtMostAndFreeingAllEmptiesThem) {
+TEST(ProgramList, TenSlotsAtMostAndFreeingAllEmptiesThem)
+{
     ProgramTree t;
     for (int slot = 0; slot < 10; ++slot) t.Segment(t.Program(slot, "P" + IntToStr(slot)), "s");
     EXPECT_EQ(t.programmer.FindFreeSlot(), -1);
@@ -251,7 +263,8 @@ TEST(ProgramList, TenSlotsAtMostAndFreeingAllEmptiesThem) {
     // The destructor after FreeAllPrograms frees nothing twice (checked by the sanitizer builds).
 }
 
-TEST(ProgramList, AProgramHoldsAtMostTwoHundredSegments) {
+TEST(ProgramList, AProgramHoldsAtMostTwoHundredSegments)
+{
     ProgramTree t;
     TTreeNode* p = t.Program(0, "P");
     for (int i = 0; i < CProgrammer::MaxSegments; ++i) t.Segment(p, "s");
@@ -261,7 +274,8 @@ TEST(ProgramList, AProgramHoldsAtMostTwoHundredSegments) {
     EXPECT_EQ(CTemperatureProgram::GetCount(t.programmer.GetProgramHead(0)), CProgrammer::MaxSegments);
 }
 
-TEST(ProgramNames, DefaultProgramNamesTakeTheFirstFreeNumber) {
+TEST(ProgramNames, DefaultProgramNamesTakeTheFirstFreeNumber)
+{
     ProgramTree t;
     EXPECT_EQ(t.programmer.NewProgramName(), "Temperature program 1");
     t.Program(0, "Temperature program 1");
@@ -274,7 +288,8 @@ TEST(ProgramNames, DefaultProgramNamesTakeTheFirstFreeNumber) {
     EXPECT_EQ(full.programmer.NewProgramName(), "");
 }
 
-TEST(ProgramNames, NewSegmentNameFillsGapsAndIgnoresOtherNames) {
+TEST(ProgramNames, NewSegmentNameFillsGapsAndIgnoresOtherNames)
+{
     ProgramTree t;
     TTreeNode* p = t.Program(0, "P");
     EXPECT_EQ(t.programmer.NewSegmentName(0), "New segment (1)");
@@ -282,7 +297,7 @@ TEST(ProgramNames, NewSegmentNameFillsGapsAndIgnoresOtherNames) {
     t.Segment(p, "New segment (3)");
     EXPECT_EQ(t.programmer.NewSegmentName(0), "New segment (2)");
     t.Segment(p, "New segment (x)");
-    t.Segment(p, "New segment (2");   // no closing parenthesis
+    t.Segment(p, "New segment (2");  // no closing parenthesis
     t.Segment(p, "New segment (601)");
     t.Segment(p, "New segment (-2)");
     EXPECT_EQ(t.programmer.NewSegmentName(0), "New segment (2)");
@@ -295,7 +310,8 @@ TEST(ProgramNames, NewSegmentNameFillsGapsAndIgnoresOtherNames) {
     EXPECT_EQ(t.programmer.NewSegmentName(7), "New segment (1)");
 }
 
-TEST(ProgramNames, FileNamesGiveUpperCaseProgramNames) {
+TEST(ProgramNames, FileNamesGiveUpperCaseProgramNames)
+{
     EXPECT_EQ(ProgramNameFromFileName("C:\\Progs\\Ramp.tp"), "RAMP");
     EXPECT_EQ(ProgramNameFromFileName("/home/lab/Progs/Ramp.TP"), "RAMP");
     EXPECT_EQ(ProgramNameFromFileName("D:Ramp.tp"), "RAMP");

@@ -14,7 +14,10 @@
 namespace {
 
 struct FakeWindow : IProgrammerWindow {
-    struct Point { double x, y; TColor colour; };
+    struct Point {
+        double x, y;
+        TColor colour;
+    };
     std::vector<Point> planned, profile;
     std::vector<TDateTime> recorded;
     std::vector<AnsiString> legend, protocol;
@@ -56,14 +59,16 @@ struct ProgramRunner {
     int remaining = 0, heldRemaining = 0;
     std::vector<double> sent;
 
-    ProgramRunner() {
+    ProgramRunner()
+    {
         platform::SetClock(&clock);
         programmer.CreateProgram(0, program, "P");
         programmer.AttachWindow(&window);
     }
     ~ProgramRunner() { platform::SetClock(nullptr); }
 
-    TTreeNode* Segment(const AnsiString& name, int duration, double setpoint, int wait = 0, int mode = 0) {
+    TTreeNode* Segment(const AnsiString& name, int duration, double setpoint, int wait = 0, int mode = 0)
+    {
         TTreeNode* node = items.AddChild(program, name);
         programmer.AddSegment(node, name, 0);
         programmer.SetSegmentValues(node, duration, std::uint8_t(wait), std::uint8_t(mode), 2, -1, setpoint);
@@ -71,11 +76,13 @@ struct ProgramRunner {
     }
     // The recording part of a tick: the recorded setpoint gets a point; the planned curve
     // too while the programmer plans no ramp.
-    void Record() {
+    void Record()
+    {
         window.recorded.push_back(Now());
         if (programmer.GetRampActive() == 0) window.planned.push_back({Now(), unitSetpoint, clWhite});
     }
-    void Start(double startTemperature, int repeat = 0) {
+    void Start(double startTemperature, int repeat = 0)
+    {
         for (int i = 0; i < 5; ++i, clock.AdvanceMs(interval * 1000)) Record();
         programmer.SetRampActive(1);  // the start button
         Record();
@@ -84,11 +91,11 @@ struct ProgramRunner {
         window.segmentActive = true;
         sent.push_back(programmer.GetActiveSetpoint(remaining));
     }
-    void Tick(int count = 1) {
+    void Tick(int count = 1)
+    {
         while (count-- > 0) {
             clock.AdvanceMs(interval * 1000);
-            if (window.running)
-                programmer.RunStep(interval, 0, window.planned.back().x, window.recorded.back());
+            if (window.running) programmer.RunStep(interval, 0, window.planned.back().x, window.recorded.back());
             remaining = CProgrammer::ElapsedSteps(window.planned.back().x, window.recorded.back(), interval);
             if (!held) heldRemaining = remaining;
             Record();
@@ -99,11 +106,13 @@ struct ProgramRunner {
         }
     }
     // The planned points behind the last recorded one go: the segment's time is over.
-    void Truncate() {
+    void Truncate()
+    {
         if (window.planned.size() > window.recorded.size()) window.planned.resize(window.recorded.size());
     }
     void Hold() { held = true, window.running = false, programmer.SetRampActive(0), Truncate(); }
-    void Resume() {
+    void Resume()
+    {
         held = false, window.running = true, programmer.SetRampActive(1);
         programmer.StartRamp(heldRemaining, interval, programmer.GetCurrentSetpoint(), unitSetpoint);
     }
@@ -111,7 +120,8 @@ struct ProgramRunner {
 
 using Values = std::vector<double>;
 
-TEST(ProgramRun, RampsUpAndDownSendOneSetpointPerStepAndStopAfterTheLastSegment) {
+TEST(ProgramRun, RampsUpAndDownSendOneSetpointPerStepAndStopAfterTheLastSegment)
+{
     ProgramRunner run;
     run.Segment("Up", 50, 30.0);
     run.Segment("Down", 20, 10.0);
@@ -131,7 +141,8 @@ TEST(ProgramRun, RampsUpAndDownSendOneSetpointPerStepAndStopAfterTheLastSegment)
     EXPECT_EQ(run.window.finished, 1);
 }
 
-TEST(ProgramRun, ShortZeroAndFlatSegmentsAndExactRampEnds) {
+TEST(ProgramRun, ShortZeroAndFlatSegmentsAndExactRampEnds)
+{
     ProgramRunner run;
     run.Segment("Zero", 0, 26.0);   // lasts 3 intervals
     run.Segment("Short", 3, 40.0);  // shorter than an interval: still one step
@@ -153,7 +164,8 @@ TEST(ProgramRun, ShortZeroAndFlatSegmentsAndExactRampEnds) {
     EXPECT_GT(run.window.planned[run.window.planned.size() - 2].y, 0.3);
 }
 
-TEST(ProgramRun, TemperatureStableSegmentWaitsForItsControlledTemperature) {
+TEST(ProgramRun, TemperatureStableSegmentWaitsForItsControlledTemperature)
+{
     for (int mode : {0, 1}) {
         ProgramRunner run;
         run.Segment("Heat", 10, 40.0, 1, mode);
@@ -178,7 +190,8 @@ TEST(ProgramRun, TemperatureStableSegmentWaitsForItsControlledTemperature) {
     }
 }
 
-TEST(ProgramRun, HoldFreezesTheRestAndResumeReplansItFromTheUnitSetpoint) {
+TEST(ProgramRun, HoldFreezesTheRestAndResumeReplansItFromTheUnitSetpoint)
+{
     ProgramRunner run;
     run.Segment("Ramp", 100, 40.0);
     run.Start(20.0);
@@ -197,7 +210,8 @@ TEST(ProgramRun, HoldFreezesTheRestAndResumeReplansItFromTheUnitSetpoint) {
     EXPECT_EQ(run.window.finished, 1);
 }
 
-TEST(ProgramRun, CancelledSegmentGivesWayToTheNextOnTheFollowingTick) {
+TEST(ProgramRun, CancelledSegmentGivesWayToTheNextOnTheFollowingTick)
+{
     ProgramRunner run;
     run.Segment("Long", 100, 40.0, 1);
     run.Segment("Cool", 20, 20.0);
@@ -210,7 +224,8 @@ TEST(ProgramRun, CancelledSegmentGivesWayToTheNextOnTheFollowingTick) {
     EXPECT_EQ(run.sent, (Values{21, 22, 23, 24, 40, 35}));
 }
 
-TEST(ProgramRun, EndlessRepeatStartsOverFromTheStartTemperature) {
+TEST(ProgramRun, EndlessRepeatStartsOverFromTheStartTemperature)
+{
     ProgramRunner run;
     run.Segment("A", 10, 30.0);
     run.Segment("B", 10, 40.0);
@@ -226,7 +241,8 @@ TEST(ProgramRun, EndlessRepeatStartsOverFromTheStartTemperature) {
     EXPECT_EQ(run.window.segmentName, "B");
 }
 
-TEST(ProgramRun, ProfileAndProtocolOfASegment) {
+TEST(ProgramRun, ProfileAndProtocolOfASegment)
+{
     ProgramRunner run;
     run.Segment("Heat up", 600, 80.0, 1, 1);
     run.Segment("Hold", 600, 80.5);
@@ -253,7 +269,8 @@ TEST(ProgramRun, ProfileAndProtocolOfASegment) {
     EXPECT_EQ(run.window.protocol[3], "  Temperierungsmethode: intern");
 }
 
-TEST(ProgramRun, OutOfRangeInputsAreHarmless) {
+TEST(ProgramRun, OutOfRangeInputsAreHarmless)
+{
     CProgrammer programmer(1);
     EXPECT_EQ(programmer.BeginRun(0, 5, 20.0, 0), -1);  // no program
     EXPECT_EQ(CProgrammer::SegmentSteps(0, 0), 3);

@@ -8,7 +8,8 @@
 namespace support {
 
 ::testing::AssertionResult CompareWithGolden(const QImage& actualIn, const std::string& goldenPath, int tolerance,
-                                             int maxDifferentPixels) {
+                                             int maxDifferentPixels)
+{
     const QImage actual = actualIn.convertToFormat(QImage::Format_RGB32);
     const QString path = QString::fromStdString(goldenPath);
     const char* update = std::getenv("NOX_UPDATE_GOLDEN");
@@ -19,8 +20,8 @@ namespace support {
     }
     QImage golden;
     if (!golden.load(path))
-        return ::testing::AssertionFailure() << "no golden image " << goldenPath
-                                             << " (run with NOX_UPDATE_GOLDEN=1 to create it)";
+        return ::testing::AssertionFailure()
+               << "no golden image " << goldenPath << " (run with NOX_UPDATE_GOLDEN=1 to create it)";
     golden = golden.convertToFormat(QImage::Format_RGB32);
     int different = 0;
     QImage diff;
@@ -45,8 +46,8 @@ namespace support {
     if (!diff.isNull()) diff.save(outDir + "/" + base + ".diff.png", "PNG");
     auto failure = ::testing::AssertionFailure();
     if (golden.size() != actual.size())
-        failure << "size " << actual.width() << "x" << actual.height() << " differs from the golden "
-                << golden.width() << "x" << golden.height();
+        failure << "size " << actual.width() << "x" << actual.height() << " differs from the golden " << golden.width()
+                << "x" << golden.height();
     else
         failure << different << " pixels differ from " << goldenPath;
     failure << "; actual and diff written to " << outDir.toStdString();

@@ -12,8 +12,8 @@ namespace support {
 
 // Pixels whose channels all lie within tolerance of the golden one count as equal; up to
 // maxDifferentPixels unequal pixels are accepted.
-::testing::AssertionResult CompareWithGolden(const QImage& actual, const std::string& goldenPath,
-                                             int tolerance = 0, int maxDifferentPixels = 0);
+::testing::AssertionResult CompareWithGolden(const QImage& actual, const std::string& goldenPath, int tolerance = 0,
+                                             int maxDifferentPixels = 0);
 
 }  // namespace support
 

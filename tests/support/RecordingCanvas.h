@@ -108,9 +108,8 @@ public:
     void LineTo3D(int X, int Y, int Z) override;
     using TCanvas3D::LineTo3D;
     using TCanvas3D::MoveTo3D;
-    void Pie3D(int XCenter, int YCenter, int XRadius, int YRadius, int Z0, int Z1, double StartAngle,
-               double EndAngle, bool DarkSides, bool DrawSides, int DonutPercent = 0,
-               TCustomTeeGradient* Gradient = nullptr) override;
+    void Pie3D(int XCenter, int YCenter, int XRadius, int YRadius, int Z0, int Z1, double StartAngle, double EndAngle,
+               bool DarkSides, bool DrawSides, int DonutPercent = 0, TCustomTeeGradient* Gradient = nullptr) override;
     void Plane3D(const TPoint& A, const TPoint& B, int Z0, int Z1) override;
     void PlaneWithZ(const TPoint& P1, const TPoint& P2, const TPoint& P3, const TPoint& P4, int Z) override;
     using TCanvas3D::PlaneWithZ;

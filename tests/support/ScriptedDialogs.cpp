@@ -2,7 +2,8 @@
 
 namespace support {
 
-int ScriptedDialogs::MessageBox(const AnsiString& text, const AnsiString& caption, int flags) {
+int ScriptedDialogs::MessageBox(const AnsiString& text, const AnsiString& caption, int flags)
+{
     std::lock_guard<std::mutex> l(mutex_);
     messages_.push_back({text, caption, flags});
     if (!answers_.empty()) {
@@ -20,7 +21,8 @@ int ScriptedDialogs::MessageBox(const AnsiString& text, const AnsiString& captio
     }
 }
 
-bool ScriptedDialogs::FileDialog(platform::FileDialogRequest& req) {
+bool ScriptedDialogs::FileDialog(platform::FileDialogRequest& req)
+{
     std::lock_guard<std::mutex> l(mutex_);
     if (files_.empty()) return false;
     AnsiString f = files_.front();
@@ -30,7 +32,8 @@ bool ScriptedDialogs::FileDialog(platform::FileDialogRequest& req) {
     return true;
 }
 
-bool ScriptedDialogs::InputQuery(const AnsiString&, const AnsiString&, AnsiString& value) {
+bool ScriptedDialogs::InputQuery(const AnsiString&, const AnsiString&, AnsiString& value)
+{
     std::lock_guard<std::mutex> l(mutex_);
     if (inputs_.empty()) return false;
     value = inputs_.front();
@@ -38,37 +41,44 @@ bool ScriptedDialogs::InputQuery(const AnsiString&, const AnsiString&, AnsiStrin
     return true;
 }
 
-void ScriptedDialogs::QueueAnswer(int id) {
+void ScriptedDialogs::QueueAnswer(int id)
+{
     std::lock_guard<std::mutex> l(mutex_);
     answers_.push_back(id);
 }
 
-void ScriptedDialogs::QueueFileName(const AnsiString& name) {
+void ScriptedDialogs::QueueFileName(const AnsiString& name)
+{
     std::lock_guard<std::mutex> l(mutex_);
     files_.push_back(name);
 }
 
-void ScriptedDialogs::QueueInput(const AnsiString& text) {
+void ScriptedDialogs::QueueInput(const AnsiString& text)
+{
     std::lock_guard<std::mutex> l(mutex_);
     inputs_.push_back(text);
 }
 
-std::vector<ShownMessage> ScriptedDialogs::Messages() const {
+std::vector<ShownMessage> ScriptedDialogs::Messages() const
+{
     std::lock_guard<std::mutex> l(mutex_);
     return messages_;
 }
 
-size_t ScriptedDialogs::MessageCount() const {
+size_t ScriptedDialogs::MessageCount() const
+{
     std::lock_guard<std::mutex> l(mutex_);
     return messages_.size();
 }
 
-ShownMessage ScriptedDialogs::LastMessage() const {
+ShownMessage ScriptedDialogs::LastMessage() const
+{
     std::lock_guard<std::mutex> l(mutex_);
     return messages_.empty() ? ShownMessage{} : messages_.back();
 }
 
-void ScriptedDialogs::Clear() {
+void ScriptedDialogs::Clear()
+{
     std::lock_guard<std::mutex> l(mutex_);
     messages_.clear();
     answers_.clear();
@@ -76,6 +86,9 @@ void ScriptedDialogs::Clear() {
     inputs_.clear();
 }
 
-ScriptedDialogs& TestDialogs() { return static_cast<ScriptedDialogs&>(platform::dialogs()); }
+ScriptedDialogs& TestDialogs()
+{
+    return static_cast<ScriptedDialogs&>(platform::dialogs());
+}
 
 }  // namespace support

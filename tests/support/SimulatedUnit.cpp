@@ -6,7 +6,10 @@
 
 namespace support {
 
-unsigned CommandBit(UnitCommand c) { return 1u << static_cast<int>(c); }
+unsigned CommandBit(UnitCommand c)
+{
+    return 1u << static_cast<int>(c);
+}
 
 namespace {
 
@@ -16,30 +19,35 @@ const char* const kQueries[UnitCommandCount] = {
     "G0D******", "V07", "S081", "S082", "S083", "C14*************", "L0F********", "P10*********", "F07",
 };
 
-AnsiString Checksum(std::string_view text) {
+AnsiString Checksum(std::string_view text)
+{
     unsigned sum = 0;
     for (unsigned char c : text) sum += c;
     static const char digits[] = "0123456789ABCDEF";
     return AnsiString{digits[(sum >> 4) & 0xF], digits[sum & 0xF]};
 }
 
-AnsiString Hex(std::int64_t raw, int digits) {
+AnsiString Hex(std::int64_t raw, int digits)
+{
     std::int64_t mask = (digits >= 8) ? 0xFFFFFFFFLL : ((1LL << (4 * digits)) - 1);
     return IntToHex(raw & mask, digits);
 }
 
-AnsiString Address2(int address) {
+AnsiString Address2(int address)
+{
     AnsiString a = IntToStr(address % 100);
     return a.size() < 2 ? "0" + a : a;
 }
 
-AnsiString Padded(const AnsiString& s, std::size_t n) {
+AnsiString Padded(const AnsiString& s, std::size_t n)
+{
     AnsiString r = s.substr(0, n);
     r.append(n - r.size(), ' ');
     return r;
 }
 
-int HexValue(const AnsiString& s, bool& ok) {
+int HexValue(const AnsiString& s, bool& ok)
+{
     int v = 0;
     ok = !s.empty();
     for (char c : s) {
@@ -50,7 +58,8 @@ int HexValue(const AnsiString& s, bool& ok) {
     return v;
 }
 
-bool UnsignedName(const AnsiString& name) {
+bool UnsignedName(const AnsiString& name)
+{
     AnsiString u = UpperCase(name);
     return u.find("DESKKEEPER") != AnsiString::npos ||
            (u.find("VARO") != AnsiString::npos && u.find("QK") != AnsiString::npos);
@@ -58,63 +67,72 @@ bool UnsignedName(const AnsiString& name) {
 
 }  // namespace
 
-AnsiString EncodeHundredths(double value, int digits) { return Hex(Round64(value * 100.0), digits); }
+AnsiString EncodeHundredths(double value, int digits)
+{
+    return Hex(Round64(value * 100.0), digits);
+}
 
-AnsiString WithChecksum(const AnsiString& body) { return body + Checksum(body) + "\r"; }
+AnsiString WithChecksum(const AnsiString& body)
+{
+    return body + Checksum(body) + "\r";
+}
 
 SimulatedUnit::SimulatedUnit(UnitState state) : state_(std::move(state)) {}
 
-UnitState SimulatedUnit::State() const {
+UnitState SimulatedUnit::State() const
+{
     std::lock_guard<std::mutex> l(mutex_);
     return state_;
 }
 
-void SimulatedUnit::SetState(const UnitState& s) {
+void SimulatedUnit::SetState(const UnitState& s)
+{
     std::lock_guard<std::mutex> l(mutex_);
     state_ = s;
 }
 
-void SimulatedUnit::Update(const std::function<void(UnitState&)>& change) {
+void SimulatedUnit::Update(const std::function<void(UnitState&)>& change)
+{
     std::lock_guard<std::mutex> l(mutex_);
     change(state_);
 }
 
-AnsiString SimulatedUnit::BuildReply(UnitCommand c) const { return BuildReply(c, State()); }
+AnsiString SimulatedUnit::BuildReply(UnitCommand c) const
+{
+    return BuildReply(c, State());
+}
 
-AnsiString SimulatedUnit::BuildReply(UnitCommand c, const UnitState& s) {
+AnsiString SimulatedUnit::BuildReply(UnitCommand c, const UnitState& s)
+{
     const AnsiString head = "[S" + Address2(s.address);
-    auto t = [](double v) { return EncodeHundredths(v, 4); };    // hundredths, 4 digits
-    auto raw4 = [](double v) { return Hex(Round64(v), 4); };     // whole numbers, 4 digits
+    auto t = [](double v) { return EncodeHundredths(v, 4); };  // hundredths, 4 digits
+    auto raw4 = [](double v) { return Hex(Round64(v), 4); };   // whole numbers, 4 digits
     auto raw2 = [](double v) { return Hex(Round64(v), 2); };
     switch (c) {
-    case UnitCommand::G:
-        return WithChecksum(head + "G0D" + AnsiString(1, s.controlMode) + "0" + t(s.setpoint) + t(s.internalTemp) +
-                            t(s.processTemp));
-    case UnitCommand::V: {
-        // The length field names the last position of the 40-character name.
-        return WithChecksum(head + "V2F" + Padded(s.deviceName, 40));
-    }
-    case UnitCommand::S1:
-        return WithChecksum(head + "S081" + t(s.t0) + t(s.tc) + t(s.t1) + "00000000");
-    case UnitCommand::S2:
-        return WithChecksum(head + "S082" + raw2(s.v) + raw2(s.ht) + raw2(s.heating) + raw2(s.f + 100) +
-                            t(s.current) + "0000" + Hex(Round64(s.aif * 10.0), 4));
-    case UnitCommand::S3:
-        return WithChecksum(head + "S083" + t(s.tu) + t(s.tx1) + t(s.tx0) + "00000000");
-    case UnitCommand::C:
-        return WithChecksum(head + "C140000" + raw4(s.aifOut) + raw4(s.aifOut2) + raw4(s.aifOut3) +
-                            Hex(Round64(s.contact / 100.0), 1) + Hex(Round64(s.ecs / 100.0), 1));
-    case UnitCommand::L:
-        return WithChecksum(head + "L0F" + t(s.lowerLimit) + t(s.upperLimit) + "00000000");
-    case UnitCommand::P:
-        return WithChecksum(head + "P100" + raw4(s.speed) + raw4(s.pressure));
-    case UnitCommand::F:
-        return WithChecksum(head + "F07" + Hex(s.serialNumber, 8) + AnsiString(20, '0'));
+        case UnitCommand::G:
+            return WithChecksum(head + "G0D" + AnsiString(1, s.controlMode) + "0" + t(s.setpoint) + t(s.internalTemp) +
+                                t(s.processTemp));
+        case UnitCommand::V: {
+            // The length field names the last position of the 40-character name.
+            return WithChecksum(head + "V2F" + Padded(s.deviceName, 40));
+        }
+        case UnitCommand::S1: return WithChecksum(head + "S081" + t(s.t0) + t(s.tc) + t(s.t1) + "00000000");
+        case UnitCommand::S2:
+            return WithChecksum(head + "S082" + raw2(s.v) + raw2(s.ht) + raw2(s.heating) + raw2(s.f + 100) +
+                                t(s.current) + "0000" + Hex(Round64(s.aif * 10.0), 4));
+        case UnitCommand::S3: return WithChecksum(head + "S083" + t(s.tu) + t(s.tx1) + t(s.tx0) + "00000000");
+        case UnitCommand::C:
+            return WithChecksum(head + "C140000" + raw4(s.aifOut) + raw4(s.aifOut2) + raw4(s.aifOut3) +
+                                Hex(Round64(s.contact / 100.0), 1) + Hex(Round64(s.ecs / 100.0), 1));
+        case UnitCommand::L: return WithChecksum(head + "L0F" + t(s.lowerLimit) + t(s.upperLimit) + "00000000");
+        case UnitCommand::P: return WithChecksum(head + "P100" + raw4(s.speed) + raw4(s.pressure));
+        case UnitCommand::F: return WithChecksum(head + "F07" + Hex(s.serialNumber, 8) + AnsiString(20, '0'));
     }
     return AnsiString();
 }
 
-bool SimulatedUnit::ParseFrame(const AnsiString& frame, int& address, AnsiString& command) {
+bool SimulatedUnit::ParseFrame(const AnsiString& frame, int& address, AnsiString& command)
+{
     const std::size_t n = frame.size();
     if (n < 8 || frame[0] != '[' || frame[1] != 'M' || frame[n - 1] != '\r') return false;
     if (frame[2] < '0' || frame[2] > '9' || frame[3] < '0' || frame[3] > '9') return false;
@@ -124,7 +142,8 @@ bool SimulatedUnit::ParseFrame(const AnsiString& frame, int& address, AnsiString
     return true;
 }
 
-void SimulatedUnit::ApplyControl(const AnsiString& command) {
+void SimulatedUnit::ApplyControl(const AnsiString& command)
+{
     // G0D + mode + '*' + four setpoint digits or "****"
     if (command.size() == 9 && command.compare(0, 3, "G0D") == 0) {
         if (command[3] != '*') state_.controlMode = command[3];
@@ -148,7 +167,8 @@ void SimulatedUnit::ApplyControl(const AnsiString& command) {
     }
 }
 
-UnitResponse SimulatedUnit::HandleFrame(const AnsiString& frame) {
+UnitResponse SimulatedUnit::HandleFrame(const AnsiString& frame)
+{
     UnitResponse r;
     int address = 0;
     AnsiString command;
@@ -158,7 +178,8 @@ UnitResponse SimulatedUnit::HandleFrame(const AnsiString& frame) {
     r.accepted = true;
 
     int c = -1;
-    if (command.size() == 9 && command.compare(0, 3, "G0D") == 0) c = static_cast<int>(UnitCommand::G);
+    if (command.size() == 9 && command.compare(0, 3, "G0D") == 0)
+        c = static_cast<int>(UnitCommand::G);
     else if (command == "C14*************" || (command.size() == 16 && command.compare(0, 3, "C14") == 0))
         c = static_cast<int>(UnitCommand::C);
     else {
@@ -182,7 +203,8 @@ UnitResponse SimulatedUnit::HandleFrame(const AnsiString& frame) {
     return r;
 }
 
-void SimulatedUnit::ApplyFault(UnitResponse& r) {
+void SimulatedUnit::ApplyFault(UnitResponse& r)
+{
     if (faults_.empty()) return;
     PendingFault& f = faults_.front();
     const UnitFault fault = f.fault;
@@ -192,37 +214,53 @@ void SimulatedUnit::ApplyFault(UnitResponse& r) {
     const std::size_t n = b.size();
     auto rechecksum = [&] { b = WithChecksum(b.substr(0, n - 3)); };
     switch (fault) {
-    case UnitFault::None: break;
-    case UnitFault::NoReply: r.reply = false; break;
-    case UnitFault::LateReply: r.delayMs = param; break;
-    case UnitFault::WrongChecksum: b[n - 2] = b[n - 2] == '0' ? '1' : '0'; break;
-    case UnitFault::NonHexChecksum: b[n - 3] = 'Z'; b[n - 2] = 'Z'; break;
-    case UnitFault::GarbageFirstByte: b[0] = '#'; break;
-    case UnitFault::Truncated: b.resize(param > 0 ? std::min<std::size_t>(param, n) : n / 2); break;
-    case UnitFault::WrongLetter: b[4] = b[4] == 'X' ? 'Y' : 'X'; rechecksum(); break;
-    case UnitFault::WrongAddress: b[3] = b[3] == '9' ? '8' : '9'; rechecksum(); break;
-    case UnitFault::SplitSegments: r.segments = param > 1 ? param : 3; break;
-    case UnitFault::DropConnection: r.reply = false; r.drop = true; break;
+        case UnitFault::None: break;
+        case UnitFault::NoReply: r.reply = false; break;
+        case UnitFault::LateReply: r.delayMs = param; break;
+        case UnitFault::WrongChecksum: b[n - 2] = b[n - 2] == '0' ? '1' : '0'; break;
+        case UnitFault::NonHexChecksum:
+            b[n - 3] = 'Z';
+            b[n - 2] = 'Z';
+            break;
+        case UnitFault::GarbageFirstByte: b[0] = '#'; break;
+        case UnitFault::Truncated: b.resize(param > 0 ? std::min<std::size_t>(param, n) : n / 2); break;
+        case UnitFault::WrongLetter:
+            b[4] = b[4] == 'X' ? 'Y' : 'X';
+            rechecksum();
+            break;
+        case UnitFault::WrongAddress:
+            b[3] = b[3] == '9' ? '8' : '9';
+            rechecksum();
+            break;
+        case UnitFault::SplitSegments: r.segments = param > 1 ? param : 3; break;
+        case UnitFault::DropConnection:
+            r.reply = false;
+            r.drop = true;
+            break;
     }
 }
 
-void SimulatedUnit::InjectFault(UnitFault fault, int count, int param) {
+void SimulatedUnit::InjectFault(UnitFault fault, int count, int param)
+{
     std::lock_guard<std::mutex> l(mutex_);
     faults_.push_back({fault, count == 0 ? 1 : count, param});
 }
 
-void SimulatedUnit::ClearFaults() {
+void SimulatedUnit::ClearFaults()
+{
     std::lock_guard<std::mutex> l(mutex_);
     faults_.clear();
     patterns_.clear();
 }
 
-void SimulatedUnit::SetAnswerPattern(UnitCommand c, const std::string& pattern) {
+void SimulatedUnit::SetAnswerPattern(UnitCommand c, const std::string& pattern)
+{
     std::lock_guard<std::mutex> l(mutex_);
     patterns_[static_cast<int>(c)] = pattern;
 }
 
-int SimulatedUnit::RequestCount(UnitCommand c) const {
+int SimulatedUnit::RequestCount(UnitCommand c) const
+{
     std::lock_guard<std::mutex> l(mutex_);
     return requests_[static_cast<int>(c)];
 }

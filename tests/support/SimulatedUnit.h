@@ -29,11 +29,11 @@ struct UnitState {
     double lowerLimit = -40.0, upperLimit = 200.0;
     char controlMode = '0';
     double setpoint = 25.0, internalTemp = 24.5, processTemp = 23.75;
-    double t0 = 10.5, tc = 11.25, t1 = 12.0;                       // S1
-    double v = 3, ht = 40, heating = 55, f = 20, current = 1.5, aif = 12.3;  // S2: v, ht, heating, f whole
-    double tu = 21.0, tx0 = -5.5, tx1 = 30.25;                     // S3
+    double t0 = 10.5, tc = 11.25, t1 = 12.0;                                   // S1
+    double v = 3, ht = 40, heating = 55, f = 20, current = 1.5, aif = 12.3;    // S2: v, ht, heating, f whole
+    double tu = 21.0, tx0 = -5.5, tx1 = 30.25;                                 // S3
     double aifOut = 25, aifOut2 = 35, aifOut3 = 45, contact = 100, ecs = 200;  // C: whole numbers
-    double speed = 1500, pressure = 250;                           // P
+    double speed = 1500, pressure = 250;                                       // P
 };
 
 enum class UnitFault {

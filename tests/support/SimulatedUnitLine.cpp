@@ -19,12 +19,14 @@ namespace support {
 namespace {
 constexpr std::size_t kMaxFrame = 64;  // longer runs without a carriage return are noise
 
-void CloseFd(int& fd) {
+void CloseFd(int& fd)
+{
     if (fd >= 0) ::close(fd);
     fd = -1;
 }
 
-void WriteAll(int fd, const char* p, std::size_t n) {
+void WriteAll(int fd, const char* p, std::size_t n)
+{
     while (n > 0) {
         ssize_t w = ::send(fd, p, n, MSG_NOSIGNAL);
         if (w < 0 && errno == ENOTSOCK) w = ::write(fd, p, n);
@@ -45,25 +47,32 @@ void WriteAll(int fd, const char* p, std::size_t n) {
 
 SimulatedUnitLine::SimulatedUnitLine() : start_(std::chrono::steady_clock::now()) {}
 
-SimulatedUnitLine::~SimulatedUnitLine() { Stop(); }
+SimulatedUnitLine::~SimulatedUnitLine()
+{
+    Stop();
+}
 
-SimulatedUnit& SimulatedUnitLine::AddUnit(const UnitState& state) {
+SimulatedUnit& SimulatedUnitLine::AddUnit(const UnitState& state)
+{
     units_.push_back(std::make_unique<SimulatedUnit>(state));
     return *units_.back();
 }
 
-SimulatedUnit* SimulatedUnitLine::Unit(int address) {
+SimulatedUnit* SimulatedUnitLine::Unit(int address)
+{
     for (auto& u : units_)
         if (u->State().address == address) return u.get();
     return nullptr;
 }
 
-SimulatedUnit& SimulatedUnitLine::First() {
+SimulatedUnit& SimulatedUnitLine::First()
+{
     if (units_.empty()) AddUnit();
     return *units_.front();
 }
 
-bool SimulatedUnitLine::StartPty(AnsiString* error) {
+bool SimulatedUnitLine::StartPty(AnsiString* error)
+{
     if (units_.empty()) AddUnit();
     char name[256] = {};
     if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0) {
@@ -87,7 +96,8 @@ bool SimulatedUnitLine::StartPty(AnsiString* error) {
     return true;
 }
 
-bool SimulatedUnitLine::StartTcp(int port, AnsiString* error) {
+bool SimulatedUnitLine::StartTcp(int port, AnsiString* error)
+{
     if (units_.empty()) AddUnit();
     listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     int one = 1;
@@ -110,7 +120,8 @@ bool SimulatedUnitLine::StartTcp(int port, AnsiString* error) {
     return true;
 }
 
-void SimulatedUnitLine::Stop() {
+void SimulatedUnitLine::Stop()
+{
     if (thread_.joinable()) {
         {
             std::lock_guard<std::mutex> l(stopMutex_);
@@ -118,8 +129,7 @@ void SimulatedUnitLine::Stop() {
         }
         stopCv_.notify_all();
         char c = 'x';
-        if (::write(wakePipe_[1], &c, 1) < 0) {
-        }
+        if (::write(wakePipe_[1], &c, 1) < 0) {}
         thread_.join();
     }
     int c = client_.exchange(-1);
@@ -131,14 +141,15 @@ void SimulatedUnitLine::Stop() {
     CloseFd(wakePipe_[1]);
 }
 
-void SimulatedUnitLine::DropConnection() {
+void SimulatedUnitLine::DropConnection()
+{
     dropRequested_ = true;
     char c = 'd';
-    if (wakePipe_[1] >= 0 && ::write(wakePipe_[1], &c, 1) < 0) {
-    }
+    if (wakePipe_[1] >= 0 && ::write(wakePipe_[1], &c, 1) < 0) {}
 }
 
-void SimulatedUnitLine::CloseClient() {
+void SimulatedUnitLine::CloseClient()
+{
     int c = client_.exchange(-1);
     if (c >= 0) {
         ::shutdown(c, SHUT_RDWR);
@@ -147,16 +158,19 @@ void SimulatedUnitLine::CloseClient() {
     buffer_.clear();
 }
 
-std::int64_t SimulatedUnitLine::ElapsedMs() const {
+std::int64_t SimulatedUnitLine::ElapsedMs() const
+{
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_).count();
 }
 
-bool SimulatedUnitLine::WaitStop(int ms) {
+bool SimulatedUnitLine::WaitStop(int ms)
+{
     std::unique_lock<std::mutex> l(stopMutex_);
     return stopCv_.wait_for(l, std::chrono::milliseconds(ms), [this] { return stop_.load(); });
 }
 
-void SimulatedUnitLine::Run() {
+void SimulatedUnitLine::Run()
+{
     char data[512];
     while (!stop_) {
         pollfd fds[3];
@@ -184,16 +198,20 @@ void SimulatedUnitLine::Run() {
                 continue;
             }
             ssize_t r = ::read(fds[i].fd, data, sizeof data);
-            if (r > 0) HandleBytes(fds[i].fd, data, static_cast<std::size_t>(r));
+            if (r > 0)
+                HandleBytes(fds[i].fd, data, static_cast<std::size_t>(r));
             else if (r == 0 || (errno != EAGAIN && errno != EINTR)) {
-                if (fds[i].fd == client_.load()) CloseClient();
-                else if (fds[i].fd == master_) WaitStop(10);  // no reader; wait for one
+                if (fds[i].fd == client_.load())
+                    CloseClient();
+                else if (fds[i].fd == master_)
+                    WaitStop(10);  // no reader; wait for one
             }
         }
     }
 }
 
-void SimulatedUnitLine::HandleBytes(int fd, const char* data, std::size_t n) {
+void SimulatedUnitLine::HandleBytes(int fd, const char* data, std::size_t n)
+{
     for (std::size_t i = 0; i < n; ++i) {
         char c = data[i];
         if (buffer_.empty() && c != '[') {
@@ -226,7 +244,8 @@ void SimulatedUnitLine::HandleBytes(int fd, const char* data, std::size_t n) {
     }
 }
 
-void SimulatedUnitLine::Answer(int fd, const UnitResponse& r) {
+void SimulatedUnitLine::Answer(int fd, const UnitResponse& r)
+{
     if (r.drop) {
         CloseClient();
         return;
@@ -245,22 +264,26 @@ void SimulatedUnitLine::Answer(int fd, const UnitResponse& r) {
     }
 }
 
-std::vector<LoggedFrame> SimulatedUnitLine::Frames() const {
+std::vector<LoggedFrame> SimulatedUnitLine::Frames() const
+{
     std::lock_guard<std::mutex> l(logMutex_);
     return log_;
 }
 
-std::size_t SimulatedUnitLine::FrameCount() const {
+std::size_t SimulatedUnitLine::FrameCount() const
+{
     std::lock_guard<std::mutex> l(logMutex_);
     return log_.size();
 }
 
-void SimulatedUnitLine::ClearLog() {
+void SimulatedUnitLine::ClearLog()
+{
     std::lock_guard<std::mutex> l(logMutex_);
     log_.clear();
 }
 
-bool SimulatedUnitLine::WaitForFrames(std::size_t n, int timeoutMs) const {
+bool SimulatedUnitLine::WaitForFrames(std::size_t n, int timeoutMs) const
+{
     std::unique_lock<std::mutex> l(logMutex_);
     return logCv_.wait_for(l, std::chrono::milliseconds(timeoutMs), [&] { return log_.size() >= n; });
 }

@@ -18,7 +18,7 @@ namespace support {
 struct LoggedFrame {
     std::int64_t timeMs = 0;  // arrival, milliseconds since the line started
     AnsiString frame;
-    bool valid = false;       // framing and checksum right
+    bool valid = false;  // framing and checksum right
     int address = -1;
 };
 

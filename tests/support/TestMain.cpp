@@ -9,7 +9,8 @@
 #include "platform/UiDispatcher.h"
 #include "support/ScriptedDialogs.h"
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName("NoxControlTest");

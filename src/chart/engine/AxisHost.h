@@ -16,10 +16,9 @@ class TView3DOptions;
 
 // The chart's label hooks: the text of a label (Series is none and ValueIndex -1 for value
 // labels), and the values of the labels one by one (Stop ends them).
-using TAxisOnGetLabel = std::function<void(TChartAxis* Sender, TChartSeries* Series, int ValueIndex,
-                                           AnsiString& LabelText)>;
-using TAxisOnGetNextLabel =
-    std::function<void(TChartAxis* Sender, int LabelIndex, double& LabelValue, bool& Stop)>;
+using TAxisOnGetLabel =
+    std::function<void(TChartAxis* Sender, TChartSeries* Series, int ValueIndex, AnsiString& LabelText)>;
+using TAxisOnGetNextLabel = std::function<void(TChartAxis* Sender, int LabelIndex, double& LabelValue, bool& Stop)>;
 
 class IAxisHost : public IChartHost {
 public:

@@ -50,10 +50,5 @@ using namespace ChartDataEnums;
 enum TValueEvent { veClear, veAdd, veDelete, veRefresh, veModify };
 
 // Bits of the flags byte of stored point data.
-enum TeeFormatFlag : unsigned char {
-    tfNoMandatory = 1,
-    tfColor = 2,
-    tfLabel = 4,
-    tfMarkPosition = 8
-};
+enum TeeFormatFlag : unsigned char { tfNoMandatory = 1, tfColor = 2, tfLabel = 4, tfMarkPosition = 8 };
 using TeeFormatFlags = unsigned char;

@@ -40,7 +40,10 @@ public:
 };
 
 // The series host of a chart, or none.
-inline ISeriesHost* SeriesHostOf(IChartHost* chart) { return dynamic_cast<ISeriesHost*>(chart); }
+inline ISeriesHost* SeriesHostOf(IChartHost* chart)
+{
+    return dynamic_cast<ISeriesHost*>(chart);
+}
 // The panel of a chart, or none.
 inline TCustomTeePanel* SeriesPanelOf(IChartHost* chart)
 {

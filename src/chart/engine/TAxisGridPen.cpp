@@ -3,8 +3,7 @@
 #include <cstring>
 
 TAxisGridPen::TAxisGridPen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TDottedGrayPen(OnChangeEvent, parent)
-{
-}
+{}
 
 void TAxisGridPen::SetZ(double value)
 {

@@ -51,14 +51,20 @@ void TChartAxes::SetFastCalc(bool value)
     for (TChartAxis* axis : FItems) axis->SetCalcPosValue();
 }
 
-bool TChartAxes::GetBehind() const { return FChart && FChart->GetAxisBehind(); }
+bool TChartAxes::GetBehind() const
+{
+    return FChart && FChart->GetAxisBehind();
+}
 
 void TChartAxes::SetBehind(bool value)
 {
     if (FChart) FChart->SetAxisBehind(value);
 }
 
-bool TChartAxes::GetVisible() const { return FChart && FChart->GetAxisVisible(); }
+bool TChartAxes::GetVisible() const
+{
+    return FChart && FChart->GetAxisVisible();
+}
 
 void TChartAxes::SetVisible(bool value)
 {
@@ -78,7 +84,10 @@ TChartAxis* TChartCustomAxes::Items(int index) const
     return FItems[static_cast<std::size_t>(index)];
 }
 
-void TChartCustomAxes::SetItems(int index, TChartAxis* axis) { Items(index)->Assign(axis); }
+void TChartCustomAxes::SetItems(int index, TChartAxis* axis)
+{
+    Items(index)->Assign(axis);
+}
 
 int TChartCustomAxes::IndexOf(const TChartAxis* axis) const
 {
@@ -86,9 +95,15 @@ int TChartCustomAxes::IndexOf(const TChartAxis* axis) const
     return it == FItems.end() ? -1 : static_cast<int>(it - FItems.begin());
 }
 
-TChartAxis* TChartCustomAxes::Add() { return new TChartAxis(this); }
+TChartAxis* TChartCustomAxes::Add()
+{
+    return new TChartAxis(this);
+}
 
-void TChartCustomAxes::Delete(int index) { delete Items(index); }
+void TChartCustomAxes::Delete(int index)
+{
+    delete Items(index);
+}
 
 void TChartCustomAxes::Clear()
 {

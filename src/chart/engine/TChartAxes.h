@@ -46,7 +46,10 @@ public:
     void InternalRemove(TChartAxis* axis);
 
 private:
-    TChartAxis* Standard(int index) const { return index < Count() ? FItems[static_cast<std::size_t>(index)] : nullptr; }
+    TChartAxis* Standard(int index) const
+    {
+        return index < Count() ? FItems[static_cast<std::size_t>(index)] : nullptr;
+    }
 
     IAxisHost* FChart;
     std::vector<TChartAxis*> FItems;

@@ -61,9 +61,15 @@ bool TChartAxisTitle::IsPropertyStored(const char* Name) const
 
 // ---------------------------------------------------------------- TChartAxis
 
-TChartAxis::TChartAxis(TChartCustomAxes* Collection) { Init(Collection); }
+TChartAxis::TChartAxis(TChartCustomAxes* Collection)
+{
+    Init(Collection);
+}
 
-TChartAxis::TChartAxis(IAxisHost* Chart) { Init(Chart ? Chart->GetCustomAxes() : nullptr); }
+TChartAxis::TChartAxis(IAxisHost* Chart)
+{
+    Init(Chart ? Chart->GetCustomAxes() : nullptr);
+}
 
 void TChartAxis::Init(TChartCustomAxes* Collection)
 {
@@ -124,9 +130,15 @@ void TChartAxis::Invalidate()
     if (FParentChart) FParentChart->Invalidate();
 }
 
-bool TChartAxis::IsLoading() const { return FParentChart && FParentChart->IsLoading(); }
+bool TChartAxis::IsLoading() const
+{
+    return FParentChart && FParentChart->IsLoading();
+}
 
-TCanvas3D* TChartAxis::Canvas() const { return FParentChart ? FParentChart->GetCanvas() : nullptr; }
+TCanvas3D* TChartAxis::Canvas() const
+{
+    return FParentChart ? FParentChart->GetCanvas() : nullptr;
+}
 
 void TChartAxis::SetBooleanProperty(bool& Variable, bool Value)
 {
@@ -156,7 +168,10 @@ void TChartAxis::SetStringProperty(AnsiString& Variable, const AnsiString& Value
     Invalidate();
 }
 
-void TChartAxis::SetLabelsAngle(int Value) { SetIntegerProperty(FLabelsAngle, Value % 360); }
+void TChartAxis::SetLabelsAngle(int Value)
+{
+    SetIntegerProperty(FLabelsAngle, Value % 360);
+}
 
 void TChartAxis::SetLabelsSeparation(int Value)
 {
@@ -215,8 +230,7 @@ bool TChartAxis::IsCustom() const
 
 void TChartAxis::IncDecDateTime(bool Increment, double& Value, double AnIncrement, TDateTimeStep Step) const
 {
-    TeeDateTimeIncrement(FExactDateTime && DateTimeMode && Step >= dtHalfMonth, Increment, Value, AnIncrement,
-                         Step);
+    TeeDateTimeIncrement(FExactDateTime && DateTimeMode && Step >= dtHalfMonth, Increment, Value, AnIncrement, Step);
 }
 
 void TChartAxis::Assign(TPersistent* Source)

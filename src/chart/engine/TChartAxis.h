@@ -317,8 +317,7 @@ public:
     void DrawGridLine(int Pos);
     int SizeTickAxis() const;
     void CustomDraw(int APosLabels, int APosTitle, int APosAxis, bool GridVisible);
-    void CustomDrawStartEnd(int APosLabels, int APosTitle, int APosAxis, bool GridVisible, int AStartPos,
-                            int AEndPos);
+    void CustomDrawStartEnd(int APosLabels, int APosTitle, int APosAxis, bool GridVisible, int AStartPos, int AEndPos);
     void CustomDrawMinMax(int APosLabels, int APosTitle, int APosAxis, bool GridVisible, double AMinimum,
                           double AMaximum, double AIncrement);
     void CustomDrawMinMaxStartEnd(int APosLabels, int APosTitle, int APosAxis, bool GridVisible, double AMinimum,

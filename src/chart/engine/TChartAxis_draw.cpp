@@ -87,8 +87,8 @@ void TChartAxis::DrawAxisLine(int W)
             canvas->HorizLine3D(StartPos - wall(FParentChart->LeftAxis()), EndPos + wall(FParentChart->RightAxis()),
                                 PosAxis + W, ZPos);
     } else {
-        canvas->VertLine3D(FOtherSide ? PosAxis + W : PosAxis - W, StartPos,
-                           EndPos + wall(FParentChart->BottomAxis()), ZPos);
+        canvas->VertLine3D(FOtherSide ? PosAxis + W : PosAxis - W, StartPos, EndPos + wall(FParentChart->BottomAxis()),
+                           ZPos);
     }
 }
 
@@ -210,9 +210,8 @@ void TChartAxis::DrawMinorMarks(bool Grid)
     std::vector<double> visited;
     // Values read back from pixels differ in their last digits from the same power.
     const auto seen = [&](double v) {
-        return std::any_of(visited.begin(), visited.end(), [v](double w) {
-            return std::fabs(v - w) <= 1e-9 * std::max(std::fabs(v), std::fabs(w));
-        });
+        return std::any_of(visited.begin(), visited.end(),
+                           [v](double w) { return std::fabs(v - w) <= 1e-9 * std::max(std::fabs(v), std::fabs(w)); });
     };
     const auto visit = [&](double v) {
         if (seen(v)) return;
@@ -280,56 +279,56 @@ void TChartAxis::DrawAxisLabel(int X, int Y, int Angle, const AnsiString& St, TT
 
     int align = TA_LEFT;
     switch (Angle) {
-    case 0:
-    case 360:
-        if (!H && FLabelsAlign == alOpposite) {
-            if (!O) {
-                align = TA_LEFT;
-                X -= SizeLabels();
+        case 0:
+        case 360:
+            if (!H && FLabelsAlign == alOpposite) {
+                if (!O) {
+                    align = TA_LEFT;
+                    X -= SizeLabels();
+                } else {
+                    align = TA_RIGHT;
+                    X += SizeLabels();
+                }
             } else {
-                align = TA_RIGHT;
-                X += SizeLabels();
+                align = AlignFor(H, O);
             }
-        } else {
-            align = AlignFor(H, O);
-        }
-        if (!H) Y -= h;
-        break;
-    case 90:
-        if (H) {
-            align = AlignFor(false, O);
-            X -= h;
-        } else {
-            align = AlignFor(true, !O);
-        }
-        break;
-    case 180:
-        align = AlignFor(H, !O);
-        if (!H) Y += h;
-        break;
-    case 270:
-        if (H) {
-            align = AlignFor(false, !O);
-            X += h;
-        } else {
-            align = AlignFor(true, O);
-        }
-        break;
-    case 45:
-        align = TA_LEFT;
-        if (H) {
-            if (O) {
-                const int t = canvas->TextWidth("Wj");
-                X -= t;
-                Y -= t;
+            if (!H) Y -= h;
+            break;
+        case 90:
+            if (H) {
+                align = AlignFor(false, O);
+                X -= h;
             } else {
-                const int t = Round(canvas->TextWidth(St) * std::sin(45 * TeePiStep));
-                X -= t;
-                Y += t;
+                align = AlignFor(true, !O);
             }
-        }
-        break;
-    default: align = TA_LEFT; break;
+            break;
+        case 180:
+            align = AlignFor(H, !O);
+            if (!H) Y += h;
+            break;
+        case 270:
+            if (H) {
+                align = AlignFor(false, !O);
+                X += h;
+            } else {
+                align = AlignFor(true, O);
+            }
+            break;
+        case 45:
+            align = TA_LEFT;
+            if (H) {
+                if (O) {
+                    const int t = canvas->TextWidth("Wj");
+                    X -= t;
+                    Y -= t;
+                } else {
+                    const int t = Round(canvas->TextWidth(St) * std::sin(45 * TeePiStep));
+                    X -= t;
+                    Y += t;
+                }
+            }
+            break;
+        default: align = TA_LEFT; break;
     }
 
     const int Z = ZPos;

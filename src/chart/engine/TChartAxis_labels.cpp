@@ -156,8 +156,8 @@ double TChartAxis::CalcXYIncrement(int MaxLabelSize)
 
 double TChartAxis::CalcIncrement()
 {
-    const int S = std::max(InternalLabelSize(InternalMaximum, FHorizontal),
-                           InternalLabelSize(InternalMinimum, FHorizontal));
+    const int S =
+        std::max(InternalLabelSize(InternalMaximum, FHorizontal), InternalLabelSize(InternalMinimum, FHorizontal));
     double R = CalcXYIncrement(S);
     if (FLabelsAlternate) R = FLogarithmic ? R / FLogarithmicBase : R * 0.5;
     return R;
@@ -177,8 +177,7 @@ TAxisLabelStyle TChartAxis::InternalCalcLabelStyle() const
     for (TChartSeries* s : *FParentChart->SeriesList()) {
         if (!s->GetActive() || !s->AssociatedToAxis(this)) continue;
         result = talValue;
-        if (!s->HasThirdValues && IsIndexAxisOf(s) && s->Labels().Count() > 0 && !s->Labels().IsNull(0))
-            return talText;
+        if (!s->HasThirdValues && IsIndexAxisOf(s) && s->Labels().Count() > 0 && !s->Labels().IsNull(0)) return talText;
     }
     return result;
 }
@@ -193,7 +192,8 @@ AnsiString TChartAxis::LabelValue(double Value)
     } else if (std::isfinite(Value)) {
         text = FormatFloat(FAxisValuesFormat, Value);
     }
-    if (FParentChart && FParentChart->OnGetAxisLabelEvent()) FParentChart->OnGetAxisLabelEvent()(this, nullptr, -1, text);
+    if (FParentChart && FParentChart->OnGetAxisLabelEvent())
+        FParentChart->OnGetAxisLabelEvent()(this, nullptr, -1, text);
     if (FLabelsMultiLine) std::replace(text.begin(), text.end(), ' ', TeeLineSeparator);
     return text;
 }
@@ -225,10 +225,10 @@ int TChartAxis::MaxLabelsWidth()
         return widest;
     }
     switch (CalcLabelStyle()) {
-    case talValue: break;
-    case talMark: return FParentChart->MaxMarkWidth();
-    case talText: return FParentChart->MaxTextWidth();
-    default: return 0;
+        case talValue: break;
+        case talMark: return FParentChart->MaxMarkWidth();
+        case talText: return FParentChart->MaxTextWidth();
+        default: return 0;
     }
     // Measured without the chart's label hook; it is put back even when measuring fails.
     TAxisOnGetLabel& hook = FParentChart->OnGetAxisLabelEvent();

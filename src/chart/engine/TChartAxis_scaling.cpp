@@ -97,7 +97,10 @@ void TChartAxis::SetLogarithmicBase(double Value)
     SetDoubleProperty(FLogarithmicBase, Value);
 }
 
-void TChartAxis::SetInverted(bool Value) { SetBooleanProperty(FInverted, Value); }
+void TChartAxis::SetInverted(bool Value)
+{
+    SetBooleanProperty(FInverted, Value);
+}
 
 void TChartAxis::CalcMinMax(double& AMin, double& AMax)
 {

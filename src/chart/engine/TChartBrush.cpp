@@ -2,15 +2,20 @@
 
 #include <cstring>
 
-TChartBrush::TChartBrush(const TNotifyEvent& OnChangeEvent, QObject* parent) : TBrush(parent) {
+TChartBrush::TChartBrush(const TNotifyEvent& OnChangeEvent, QObject* parent) : TBrush(parent)
+{
     DefaultColor = clDefault;
     SetColor(clDefault);
     OnChange = OnChangeEvent;
 }
 
-TChartBrush::~TChartBrush() { delete FImage; }
+TChartBrush::~TChartBrush()
+{
+    delete FImage;
+}
 
-TPicture* TChartBrush::GetImage() {
+TPicture* TChartBrush::GetImage()
+{
     if (!FImage) {
         FImage = new TPicture();
         FImage->OnChange = [this](QObject*) { Changed(); };
@@ -18,7 +23,8 @@ TPicture* TChartBrush::GetImage() {
     return FImage;
 }
 
-void TChartBrush::SetImage(TPicture* value) {
+void TChartBrush::SetImage(TPicture* value)
+{
     if (value)
         GetImage()->Assign(value);
     else {
@@ -28,17 +34,20 @@ void TChartBrush::SetImage(TPicture* value) {
     Changed();
 }
 
-void TChartBrush::Clear() {
+void TChartBrush::Clear()
+{
     SetStyle(bsClear);
     SetImage(nullptr);
 }
 
-void TChartBrush::Assign(TPersistent* Source) {
+void TChartBrush::Assign(TPersistent* Source)
+{
     if (auto* b = qobject_cast<TChartBrush*>(Source)) GetImage()->Assign(b->FImage);
     TBrush::Assign(Source);
 }
 
-bool TChartBrush::IsPropertyStored(const char* Name) const {
+bool TChartBrush::IsPropertyStored(const char* Name) const
+{
     if (std::strcmp(Name, "Image") == 0) return FImage && FImage->GetGraphic();
     return TBrush::IsPropertyStored(Name);
 }

@@ -42,10 +42,22 @@ void TLegendSymbol::SetBool(bool& Variable, bool Value)
     Changed();
 }
 
-void TLegendSymbol::SetContinuous(bool Value) { SetBool(FContinuous, Value); }
-void TLegendSymbol::SetDefaultPen(bool Value) { SetBool(FDefaultPen, Value); }
-void TLegendSymbol::SetSquared(bool Value) { SetBool(FSquared, Value); }
-void TLegendSymbol::SetVisible(bool Value) { SetBool(FVisible, Value); }
+void TLegendSymbol::SetContinuous(bool Value)
+{
+    SetBool(FContinuous, Value);
+}
+void TLegendSymbol::SetDefaultPen(bool Value)
+{
+    SetBool(FDefaultPen, Value);
+}
+void TLegendSymbol::SetSquared(bool Value)
+{
+    SetBool(FSquared, Value);
+}
+void TLegendSymbol::SetVisible(bool Value)
+{
+    SetBool(FVisible, Value);
+}
 
 void TLegendSymbol::SetPosition(TLegendSymbolPosition Value)
 {
@@ -252,9 +264,15 @@ TCustomChartLegend::TCustomChartLegend(TCustomTeePanel* AOwner) : TTeeCustomShap
 
 TCustomChartLegend::~TCustomChartLegend() = default;
 
-TTeeGradient* TCustomChartLegend::NewGradient() { return new TChartLegendGradient(); }
+TTeeGradient* TCustomChartLegend::NewGradient()
+{
+    return new TChartLegendGradient();
+}
 
-TCustomChart* TCustomChartLegend::Chart() const { return qobject_cast<TCustomChart*>(ParentChart()); }
+TCustomChart* TCustomChartLegend::Chart() const
+{
+    return qobject_cast<TCustomChart*>(ParentChart());
+}
 
 void TCustomChartLegend::SetInt(int& Variable, int Value)
 {
@@ -304,7 +322,10 @@ void TCustomChartLegend::SetCheckBoxesStyle(TCheckBoxesStyle Value)
     Repaint();
 }
 
-void TCustomChartLegend::SetCurrentPage(bool Value) { SetBool(FCurrentPage, Value); }
+void TCustomChartLegend::SetCurrentPage(bool Value)
+{
+    SetBool(FCurrentPage, Value);
+}
 
 void TCustomChartLegend::SetFirstValue(int Value)
 {
@@ -312,9 +333,18 @@ void TCustomChartLegend::SetFirstValue(int Value)
     SetInt(FFirstValue, Value);
 }
 
-void TCustomChartLegend::SetFontSeriesColor(bool Value) { SetBool(FFontSeriesColor, Value); }
-void TCustomChartLegend::SetHorizMargin(int Value) { SetInt(FHorizMargin, Value); }
-void TCustomChartLegend::SetInverted(bool Value) { SetBool(FInverted, Value); }
+void TCustomChartLegend::SetFontSeriesColor(bool Value)
+{
+    SetBool(FFontSeriesColor, Value);
+}
+void TCustomChartLegend::SetHorizMargin(int Value)
+{
+    SetInt(FHorizMargin, Value);
+}
+void TCustomChartLegend::SetInverted(bool Value)
+{
+    SetBool(FInverted, Value);
+}
 
 void TCustomChartLegend::SetLegendStyle(TLegendStyle Value)
 {
@@ -324,8 +354,14 @@ void TCustomChartLegend::SetLegendStyle(TLegendStyle Value)
     Repaint();
 }
 
-void TCustomChartLegend::SetMaxNumRows(int Value) { SetInt(FMaxNumRows, Value); }
-void TCustomChartLegend::SetResizeChart(bool Value) { SetBool(FResizeChart, Value); }
+void TCustomChartLegend::SetMaxNumRows(int Value)
+{
+    SetInt(FMaxNumRows, Value);
+}
+void TCustomChartLegend::SetResizeChart(bool Value)
+{
+    SetBool(FResizeChart, Value);
+}
 
 void TCustomChartLegend::SetSeries(TChartSeries* Value)
 {
@@ -341,9 +377,18 @@ void TCustomChartLegend::SetTextStyle(TLegendTextStyle Value)
     Repaint();
 }
 
-void TCustomChartLegend::SetTopPos(int Value) { SetInt(FTopPos, Value); }
-void TCustomChartLegend::SetVertMargin(int Value) { SetInt(FVertMargin, Value); }
-void TCustomChartLegend::SetVertSpacing(int Value) { SetInt(FVertSpacing, Value); }
+void TCustomChartLegend::SetTopPos(int Value)
+{
+    SetInt(FTopPos, Value);
+}
+void TCustomChartLegend::SetVertMargin(int Value)
+{
+    SetInt(FVertMargin, Value);
+}
+void TCustomChartLegend::SetVertSpacing(int Value)
+{
+    SetInt(FVertSpacing, Value);
+}
 
 void TCustomChartLegend::Assign(TPersistent* Source)
 {
@@ -427,16 +472,13 @@ AnsiString TCustomChartLegend::FormattedLegend(int Index)
     TCustomChart* chart = Chart();
     if (!chart) return AnsiString();
     switch (FInternalStyle) {
-    case lsSeries:
-        return chart->SeriesTitleLegend(Index, !HasCheckBoxes());
-    case lsValues:
-        return chart->FormattedValueLegend(GetLegendSeries(), Index);
-    case lsLastValues: {
-        TChartSeries* s = ItemSeries(Index, !HasCheckBoxes());
-        return s ? chart->FormattedValueLegend(s, s->Count() - 1) : AnsiString();
-    }
-    case lsAuto:
-        break;
+        case lsSeries: return chart->SeriesTitleLegend(Index, !HasCheckBoxes());
+        case lsValues: return chart->FormattedValueLegend(GetLegendSeries(), Index);
+        case lsLastValues: {
+            TChartSeries* s = ItemSeries(Index, !HasCheckBoxes());
+            return s ? chart->FormattedValueLegend(s, s->Count() - 1) : AnsiString();
+        }
+        case lsAuto: break;
     }
     return AnsiString();
 }
@@ -651,18 +693,10 @@ void TCustomChartLegend::DrawLegend()
 
     if (FResizeChart && !custom) {
         switch (FAlignment) {
-        case laLeft:
-            R.Left = ShapeBounds.Right;
-            break;
-        case laRight:
-            R.Right = ShapeBounds.Left;
-            break;
-        case laTop:
-            R.Top = ShapeBounds.Bottom + chart->GetShadow()->GetVertSize();
-            break;
-        case laBottom:
-            R.Bottom = ShapeBounds.Top;
-            break;
+            case laLeft: R.Left = ShapeBounds.Right; break;
+            case laRight: R.Right = ShapeBounds.Left; break;
+            case laTop: R.Top = ShapeBounds.Bottom + chart->GetShadow()->GetVertSize(); break;
+            case laBottom: R.Bottom = ShapeBounds.Top; break;
         }
         if (GetVertical()) {
             const int margin = FHorizMargin != 0 ? FHorizMargin : Round(chart->ChartWidth * 0.03);

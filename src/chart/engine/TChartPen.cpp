@@ -4,11 +4,13 @@
 
 #include "platform/TCanvas.h"
 
-TChartPen::TChartPen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TPen(parent) {
+TChartPen::TChartPen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TPen(parent)
+{
     OnChange = OnChangeEvent;
 }
 
-void TChartPen::Assign(TPersistent* Source) {
+void TChartPen::Assign(TPersistent* Source)
+{
     if (auto* p = qobject_cast<TChartPen*>(Source)) {
         FVisible = p->FVisible;
         FSmallDots = p->FSmallDots;
@@ -17,33 +19,37 @@ void TChartPen::Assign(TPersistent* Source) {
     TPen::Assign(Source);
 }
 
-bool TChartPen::IsPropertyStored(const char* Name) const {
+bool TChartPen::IsPropertyStored(const char* Name) const
+{
     if (std::strcmp(Name, "EndStyle") == 0) return FEndStyle != FDefaultEnd;
     if (std::strcmp(Name, "SmallDots") == 0) return FSmallDots;
     if (std::strcmp(Name, "Visible") == 0) return FVisible != FDefaultVisible;
     return TPen::IsPropertyStored(Name);
 }
 
-void TChartPen::SetEndStyle(TPenEndStyle value) {
+void TChartPen::SetEndStyle(TPenEndStyle value)
+{
     if (value == FEndStyle) return;
     FEndStyle = value;
     Changed();
 }
 
-void TChartPen::SetSmallDots(bool value) {
+void TChartPen::SetSmallDots(bool value)
+{
     if (value == FSmallDots) return;
     FSmallDots = value;
     Changed();
 }
 
-void TChartPen::SetVisible(bool value) {
+void TChartPen::SetVisible(bool value)
+{
     if (value == FVisible) return;
     FVisible = value;
     Changed();
 }
 
-TChartHiddenPen::TChartHiddenPen(const TNotifyEvent& OnChangeEvent, QObject* parent)
-    : TChartPen(OnChangeEvent, parent) {
+TChartHiddenPen::TChartHiddenPen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TChartPen(OnChangeEvent, parent)
+{
     FDefaultVisible = false;
     const TNotifyEvent keep = OnChange;
     OnChange = nullptr;
@@ -51,7 +57,8 @@ TChartHiddenPen::TChartHiddenPen(const TNotifyEvent& OnChangeEvent, QObject* par
     OnChange = keep;
 }
 
-TDottedGrayPen::TDottedGrayPen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TChartPen({}, parent) {
+TDottedGrayPen::TDottedGrayPen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TChartPen({}, parent)
+{
     DefaultColor = clGray;
     DefaultStyle = psDot;
     SetColor(clGray);
@@ -59,23 +66,27 @@ TDottedGrayPen::TDottedGrayPen(const TNotifyEvent& OnChangeEvent, QObject* paren
     OnChange = OnChangeEvent;
 }
 
-TDarkGrayPen::TDarkGrayPen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TChartPen({}, parent) {
+TDarkGrayPen::TDarkGrayPen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TChartPen({}, parent)
+{
     DefaultColor = clGray;
     SetColor(clGray);
     OnChange = OnChangeEvent;
 }
 
-TWhitePen::TWhitePen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TChartPen({}, parent) {
+TWhitePen::TWhitePen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TChartPen({}, parent)
+{
     DefaultColor = clWhite;
     SetColor(clWhite);
     OnChange = OnChangeEvent;
 }
 
-TPenHandle TeeCreatePenSmallDots(TColor Color) {
+TPenHandle TeeCreatePenSmallDots(TColor Color)
+{
     return ExtCreatePen(PS_COSMETIC | PS_ALTERNATE, 1, ColorToRGB(Color));
 }
 
-void TeeSetTeePen(TPen* FPen, TChartPen* Pen, TColor AColor, TCanvas* Handle) {
+void TeeSetTeePen(TPen* FPen, TChartPen* Pen, TColor AColor, TCanvas* Handle)
+{
     if (Pen->GetSmallDots()) {
         FPen->SetHandle(TeeCreatePenSmallDots(AColor));
         FPen->SetMode(Pen->GetMode());
@@ -89,13 +100,13 @@ void TeeSetTeePen(TPen* FPen, TChartPen* Pen, TColor AColor, TCanvas* Handle) {
     }
     FPen->Assign(Pen);
     FPen->SetColor(AColor);
-    static constexpr unsigned kStyle[] = {PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT, PS_NULL,
-                                          PS_INSIDEFRAME};
+    static constexpr unsigned kStyle[] = {PS_SOLID,      PS_DASH, PS_DOT,        PS_DASHDOT,
+                                          PS_DASHDOTDOT, PS_NULL, PS_INSIDEFRAME};
     unsigned flags = PS_GEOMETRIC | kStyle[int(Pen->GetStyle())];
     switch (Pen->GetEndStyle()) {
-    case esSquare: flags |= PS_ENDCAP_SQUARE | PS_JOIN_BEVEL; break;
-    case esFlat: flags |= PS_ENDCAP_FLAT | PS_JOIN_MITER; break;
-    default: break;
+        case esSquare: flags |= PS_ENDCAP_SQUARE | PS_JOIN_BEVEL; break;
+        case esFlat: flags |= PS_ENDCAP_FLAT | PS_JOIN_MITER; break;
+        default: break;
     }
     FPen->SetHandle(ExtCreatePen(flags, Pen->GetWidth(), ColorToRGB(AColor)));
     if (Handle) Handle->SetROP2(PenModeToROP2(Pen->GetMode()));

@@ -1,5 +1,5 @@
-#include "chart/engine/SeriesHost.h"
 #include "chart/engine/TChartSeries.h"
+#include "chart/engine/SeriesHost.h"
 
 #include <algorithm>
 #include <cmath>
@@ -151,8 +151,7 @@ TColor TChartSeries::GetValueColor(int index) const
 {
     const TColor c = InternalColor(index);
     if (c != clDefault) return c;
-    if (FColorEachPoint)
-        return FParentChart ? FParentChart->GetDefaultColor(index) : GetDefaultColor(index);
+    if (FColorEachPoint) return FParentChart ? FParentChart->GetDefaultColor(index) : GetDefaultColor(index);
     return GetSeriesColor();
 }
 
@@ -418,27 +417,25 @@ void TChartSeries::NotifyValue(TValueEvent event, int index)
     if (FUpdateCount != 0 || FLinkedSeries.IsEmpty()) return;
     for (TChartSeries* s : std::vector<TChartSeries*>(FLinkedSeries.begin(), FLinkedSeries.end())) {
         switch (event) {
-        case veClear:
-            if (s->RecalcOptions & rOnClear) s->Clear();
-            break;
-        case veAdd:
-            if ((s->RecalcOptions & rOnInsert) && !s->FFunction) s->AddedValue(this, index);
-            break;
-        case veDelete:
-            if ((s->RecalcOptions & rOnDelete) && !s->FFunction) {
-                // A block delete (index -1) names no single point: refill from the source.
-                if (index < 0)
-                    s->AddValues(this);
-                else if (index < s->Count())
-                    s->DeletedValue(this, index);
-            }
-            break;
-        case veRefresh:
-            s->AddValues(this);
-            break;
-        case veModify:
-            if (s->RecalcOptions & rOnModify) s->AddValues(this);
-            break;
+            case veClear:
+                if (s->RecalcOptions & rOnClear) s->Clear();
+                break;
+            case veAdd:
+                if ((s->RecalcOptions & rOnInsert) && !s->FFunction) s->AddedValue(this, index);
+                break;
+            case veDelete:
+                if ((s->RecalcOptions & rOnDelete) && !s->FFunction) {
+                    // A block delete (index -1) names no single point: refill from the source.
+                    if (index < 0)
+                        s->AddValues(this);
+                    else if (index < s->Count())
+                        s->DeletedValue(this, index);
+                }
+                break;
+            case veRefresh: s->AddValues(this); break;
+            case veModify:
+                if (s->RecalcOptions & rOnModify) s->AddValues(this);
+                break;
         }
     }
 }
@@ -453,8 +450,8 @@ int TChartSeries::AddChartValue(TChartSeries* source, int index)
     const int result = FX->AddChartValue(x);
     FY->InsertChartValue(result, y);
     for (int i = 2; i < FValuesList.Count(); ++i)
-        FValuesList[i]->InsertChartValue(
-            result, i < source->FValuesList.Count() ? source->FValuesList[i]->Value(index) : 0.0);
+        FValuesList[i]->InsertChartValue(result,
+                                         i < source->FValuesList.Count() ? source->FValuesList[i]->Value(index) : 0.0);
     return result;
 }
 
@@ -505,8 +502,9 @@ void TChartSeries::AddValues(TChartSeries* source)
     }
     if (source->FColors) {
         GrowColors(0);
-        FColors->assign(source->FColors->begin(),
-                        source->FColors->begin() + std::min<std::size_t>(source->FColors->size(), static_cast<std::size_t>(n)));
+        FColors->assign(
+            source->FColors->begin(),
+            source->FColors->begin() + std::min<std::size_t>(source->FColors->size(), static_cast<std::size_t>(n)));
         FColors->resize(static_cast<std::size_t>(n), clDefault);
     }
     if (source->FLabels.Count() > 0)
@@ -649,8 +647,7 @@ void TChartSeries::CalcFirstLastVisibleRange(double lowerLimit, double upperLimi
 
 // ---------------------------------------------------------------- guard
 
-TSeriesUpdateGuard::TSeriesUpdateGuard(TChartSeries& series)
-    : FSeries(series), FExceptions(std::uncaught_exceptions())
+TSeriesUpdateGuard::TSeriesUpdateGuard(TChartSeries& series) : FSeries(series), FExceptions(std::uncaught_exceptions())
 {
     FSeries.BeginUpdate();
 }

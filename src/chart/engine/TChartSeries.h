@@ -12,10 +12,10 @@
 #include "chart/engine/ChartDataEnums.h"
 #include "chart/engine/TChartValueList.h"
 #include "chart/engine/TCustomChartElement.h"
-#include "platform/MouseTypes.h"
 #include "chart/engine/TCustomSeriesList.h"
 #include "chart/engine/TLabelsList.h"
 #include "chart/engine/TSeriesMarks.h"
+#include "platform/MouseTypes.h"
 
 class TChartAxis;
 class TDataSourcesList;

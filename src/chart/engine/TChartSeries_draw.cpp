@@ -13,7 +13,10 @@
 #include "platform/MouseTypes.h"
 #include "platform/Round.h"
 
-ISeriesHost* TChartSeries::SeriesHost() const { return SeriesHostOf(FParentChart); }
+ISeriesHost* TChartSeries::SeriesHost() const
+{
+    return SeriesHostOf(FParentChart);
+}
 
 // ---------------------------------------------------------------- depth
 
@@ -289,16 +292,16 @@ AnsiString TChartSeries::LegendString(int legendIndex, TLegendTextStyle style)
         return a.empty() || b.empty() ? a + b : a + separator + b;
     };
     switch (style) {
-    case ltsPlain: return label;
-    case ltsLeftValue: return joined(valueText(), label);
-    case ltsRightValue: return joined(label, valueText());
-    case ltsLeftPercent: return joined(percentText(), label);
-    case ltsRightPercent: return joined(label, percentText());
-    case ltsXValue: return xText();
-    case ltsValue: return valueText();
-    case ltsPercent: return percentText();
-    case ltsXAndValue: return xText() + separator + valueText();
-    case ltsXAndPercent: return xText() + separator + percentText();
+        case ltsPlain: return label;
+        case ltsLeftValue: return joined(valueText(), label);
+        case ltsRightValue: return joined(label, valueText());
+        case ltsLeftPercent: return joined(percentText(), label);
+        case ltsRightPercent: return joined(label, percentText());
+        case ltsXValue: return xText();
+        case ltsValue: return valueText();
+        case ltsPercent: return percentText();
+        case ltsXAndValue: return xText() + separator + valueText();
+        case ltsXAndPercent: return xText() + separator + percentText();
     }
     return label;
 }

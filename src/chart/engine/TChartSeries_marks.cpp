@@ -39,21 +39,21 @@ AnsiString TChartSeries::GetMarkText(int index)
     auto xText = [&]() { return XValueToText(FNotMandatory->Value(index)); };
     AnsiString text;
     switch (FMarks->GetStyle()) {
-    case smsValue: text = valueText; break;
-    case smsPercent: text = MarkPercent(index); break;
-    case smsLabel: text = labelText(); break;
-    case smsLabelPercent: text = labelText() + separator + MarkPercent(index); break;
-    case smsLabelValue: text = labelText() + separator + valueText; break;
-    case smsLegend:
-        text = FParentChart ? FParentChart->FormattedValueLegend(this, index) : AnsiString();
-        if (!FMarks->GetMultiLine())
-            for (char& c : text)
-                if (c == TeeColumnSeparator) c = ' ';
-        break;
-    case smsPercentTotal: text = MarkPercent(index, true); break;
-    case smsLabelPercentTotal: text = labelText() + separator + MarkPercent(index, true); break;
-    case smsXValue: text = xText(); break;
-    case smsXY: text = xText() + separator + valueText; break;
+        case smsValue: text = valueText; break;
+        case smsPercent: text = MarkPercent(index); break;
+        case smsLabel: text = labelText(); break;
+        case smsLabelPercent: text = labelText() + separator + MarkPercent(index); break;
+        case smsLabelValue: text = labelText() + separator + valueText; break;
+        case smsLegend:
+            text = FParentChart ? FParentChart->FormattedValueLegend(this, index) : AnsiString();
+            if (!FMarks->GetMultiLine())
+                for (char& c : text)
+                    if (c == TeeColumnSeparator) c = ' ';
+            break;
+        case smsPercentTotal: text = MarkPercent(index, true); break;
+        case smsLabelPercentTotal: text = labelText() + separator + MarkPercent(index, true); break;
+        case smsXValue: text = xText(); break;
+        case smsXY: text = xText() + separator + valueText; break;
     }
     if (OnGetMarkText) OnGetMarkText(this, index, text);
     return text;

@@ -3,11 +3,11 @@
 #include <unordered_set>
 
 #include "chart/engine/ChartTextFormat.h"
-#include "platform/FreeNotification.h"
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TTeeFunction.h"
 #include "chart/engine/TTeeSeriesSource.h"
 #include "chart/engine/TeeConst.h"
+#include "platform/FreeNotification.h"
 
 void CheckOtherSeries(TChartSeries* dest, TChartSeries* source)
 {

@@ -200,7 +200,8 @@ void TChartSeries::ReadData(std::span<const std::uint8_t> stream)
                 FY->AppendRaw(p.y);
                 for (int l = 0; l < extraLists; ++l)
                     FValuesList[l + 2]->AppendRaw(
-                        extra[static_cast<std::size_t>(i) * static_cast<std::size_t>(extraLists) + static_cast<std::size_t>(l)]);
+                        extra[static_cast<std::size_t>(i) * static_cast<std::size_t>(extraLists) +
+                              static_cast<std::size_t>(l)]);
             }
             if (anyColor) {
                 GrowColors(0);
@@ -215,7 +216,8 @@ void TChartSeries::ReadData(std::span<const std::uint8_t> stream)
                 const StoredPoint& p = points[static_cast<std::size_t>(i)];
                 for (int l = 0; l < extraLists; ++l)
                     FValuesList[l + 2]->TempValue =
-                        extra[static_cast<std::size_t>(i) * static_cast<std::size_t>(extraLists) + static_cast<std::size_t>(l)];
+                        extra[static_cast<std::size_t>(i) * static_cast<std::size_t>(extraLists) +
+                              static_cast<std::size_t>(l)];
                 AddXY(p.x, p.y, p.label, p.color);
             }
         }

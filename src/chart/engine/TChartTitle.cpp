@@ -167,19 +167,15 @@ void TChartTitle::DrawTitle()
         for (const AnsiString& s : FText) widest = std::max(widest, canvas->TextWidth(s));
         const int T = widest + W + F;
         switch (FAlignment) {
-        case taLeftJustify:
-            B.Right = B.Left + T;
-            break;
-        case taRightJustify:
-            B.Left = B.Right - T;
-            break;
-        case taCenter: {
-            if (custom) B.Right = B.Left + T;
-            const int centre = (B.Left + B.Right) / 2;
-            B.Left = centre - T / 2;
-            B.Right = centre + T / 2;
-            break;
-        }
+            case taLeftJustify: B.Right = B.Left + T; break;
+            case taRightJustify: B.Left = B.Right - T; break;
+            case taCenter: {
+                if (custom) B.Right = B.Left + T;
+                const int centre = (B.Left + B.Right) / 2;
+                B.Left = centre - T / 2;
+                B.Right = centre + T / 2;
+                break;
+            }
         }
     }
 
@@ -202,14 +198,9 @@ void TChartTitle::DrawTitle()
             const int y = FOnTop ? B.Top + i * H + F : B.Bottom - H - (i * H + F);
             int x;
             switch (FAlignment) {
-            case taLeftJustify:
-                x = B.Left + W / 2;
-                break;
-            case taRightJustify:
-                x = B.Right - canvas->TextWidth(s) - W / 2;
-                break;
-            default:
-                x = centre - canvas->TextWidth(s) / 2;
+                case taLeftJustify: x = B.Left + W / 2; break;
+                case taRightJustify: x = B.Right - canvas->TextWidth(s) - W / 2; break;
+                default: x = centre - canvas->TextWidth(s) / 2;
             }
             canvas->TextOut(x, y, s);
         }

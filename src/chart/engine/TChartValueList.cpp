@@ -97,9 +97,9 @@ int TChartValueList::AddChartValue()
             const auto end = begin + n;
             if (IsOrdered()) {
                 // After every equal value, as the backward scan below would place it.
-                index = static_cast<int>(
-                    FOrder == loAscending ? std::upper_bound(begin, end, v) - begin
-                                          : std::upper_bound(begin, end, v, std::greater<double>()) - begin);
+                index = static_cast<int>(FOrder == loAscending
+                                             ? std::upper_bound(begin, end, v) - begin
+                                             : std::upper_bound(begin, end, v, std::greater<double>()) - begin);
             } else {
                 int i = n - 1;
                 if (FOrder == loAscending)
@@ -111,8 +111,7 @@ int TChartValueList::AddChartValue()
         }
     }
     Grow();
-    if (index < n)
-        std::move_backward(FValue.begin() + index, FValue.begin() + n, FValue.begin() + n + 1);
+    if (index < n) std::move_backward(FValue.begin() + index, FValue.begin() + n, FValue.begin() + n + 1);
     FValue[static_cast<std::size_t>(index)] = v;
     ++FCount;
     Touched(index);
@@ -194,10 +193,9 @@ int TChartValueList::FirstIndexNotBefore(double limit, int first) const
     const auto begin = FValue.begin() + first;
     const auto end = FValue.begin() + FCount;
     if (IsOrdered())
-        return static_cast<int>(
-            (FOrder == loAscending ? std::lower_bound(begin, end, limit)
-                                   : std::lower_bound(begin, end, limit, std::greater<double>())) -
-            FValue.begin());
+        return static_cast<int>((FOrder == loAscending ? std::lower_bound(begin, end, limit)
+                                                       : std::lower_bound(begin, end, limit, std::greater<double>())) -
+                                FValue.begin());
     for (auto it = begin; it != end; ++it)
         if (FOrder == loDescending ? !(*it > limit) : !(*it < limit)) return static_cast<int>(it - FValue.begin());
     return FCount;
@@ -319,7 +317,8 @@ void TChartValueList::ApplyPermutation(const std::vector<int>& perm)
 {
     if (static_cast<int>(perm.size()) != FCount) return;
     std::vector<double> values(FValue.size());
-    for (int i = 0; i < FCount; ++i) values[static_cast<std::size_t>(i)] = FValue[static_cast<std::size_t>(perm[static_cast<std::size_t>(i)])];
+    for (int i = 0; i < FCount; ++i)
+        values[static_cast<std::size_t>(i)] = FValue[static_cast<std::size_t>(perm[static_cast<std::size_t>(i)])];
     FValue.swap(values);
     FStatsCount = -1;
     FSortState = SortState::Unknown;

@@ -6,11 +6,10 @@
 #include <vector>
 
 #include "chart/engine/ChartDataEnums.h"
-#include "platform/TPersistent.h"
 #include "platform/AnsiString.h"
+#include "platform/TPersistent.h"
 
 class TChartSeries;
-
 
 // Step by which a value array grows at least (the array also at least doubles, so that
 // appending stays cheap for very long lists). Values <= 0 count as 1.

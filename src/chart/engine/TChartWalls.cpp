@@ -92,7 +92,10 @@ TChartWalls::TChartWalls(TCustomAxisPanel* AChart)
     FRight->SetVisible(false);
 }
 
-bool TChartWalls::GetVisible() const { return FChart && FChart->GetView3DWalls(); }
+bool TChartWalls::GetVisible() const
+{
+    return FChart && FChart->GetView3DWalls();
+}
 
 void TChartWalls::SetVisible(bool Value)
 {

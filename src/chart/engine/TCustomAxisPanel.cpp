@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string>
 
+#include <QPrinter>
 #include "chart/engine/ChartTextFormat.h"
 #include "chart/engine/TChartAxes.h"
 #include "chart/engine/TChartAxis.h"
@@ -15,7 +16,6 @@
 #include "chart/engine/TTeeSeriesSource.h"
 #include "chart/engine/TeeConst.h"
 #include "chart/engine/TeePalette.h"
-#include <QPrinter>
 
 #include "platform/TPrinter.h"
 
@@ -89,13 +89,22 @@ void TCustomAxisPanel::DoOnBeforeDrawSeries()
     if (OnBeforeDrawSeries) OnBeforeDrawSeries(this);
 }
 
-AnsiString TCustomAxisPanel::FormattedValueLegend(TChartSeries*, int) { return AnsiString(); }
+AnsiString TCustomAxisPanel::FormattedValueLegend(TChartSeries*, int)
+{
+    return AnsiString();
+}
 
 // ---------------------------------------------------------------- series
 
-int TCustomAxisPanel::SeriesCount() const { return FSeriesList ? FSeriesList->Count() : 0; }
+int TCustomAxisPanel::SeriesCount() const
+{
+    return FSeriesList ? FSeriesList->Count() : 0;
+}
 
-TChartSeries* TCustomAxisPanel::GetSeries(int Index) const { return FSeriesList->Get(Index); }
+TChartSeries* TCustomAxisPanel::GetSeries(int Index) const
+{
+    return FSeriesList->Get(Index);
+}
 
 int TCustomAxisPanel::CountActiveSeries()
 {
@@ -253,18 +262,54 @@ int TCustomAxisPanel::MaxMarkWidth()
 
 // ---------------------------------------------------------------- axes
 
-TChartAxis* TCustomAxisPanel::TopAxis() { return FAxes ? FAxes->TopAxis() : nullptr; }
-TChartAxis* TCustomAxisPanel::BottomAxis() { return FAxes ? FAxes->BottomAxis() : nullptr; }
-TChartAxis* TCustomAxisPanel::LeftAxis() { return FAxes ? FAxes->LeftAxis() : nullptr; }
-TChartAxis* TCustomAxisPanel::RightAxis() { return FAxes ? FAxes->RightAxis() : nullptr; }
-TChartAxis* TCustomAxisPanel::DepthAxis() { return FAxes ? FAxes->DepthAxis() : nullptr; }
-TChartAxis* TCustomAxisPanel::DepthTopAxis() { return FAxes ? FAxes->DepthTopAxis() : nullptr; }
-void TCustomAxisPanel::SetTopAxis(TChartAxis* Value) { TopAxis()->Assign(Value); }
-void TCustomAxisPanel::SetBottomAxis(TChartAxis* Value) { BottomAxis()->Assign(Value); }
-void TCustomAxisPanel::SetLeftAxis(TChartAxis* Value) { LeftAxis()->Assign(Value); }
-void TCustomAxisPanel::SetRightAxis(TChartAxis* Value) { RightAxis()->Assign(Value); }
-void TCustomAxisPanel::SetDepthAxis(TChartAxis* Value) { DepthAxis()->Assign(Value); }
-void TCustomAxisPanel::SetDepthTopAxis(TChartAxis* Value) { DepthTopAxis()->Assign(Value); }
+TChartAxis* TCustomAxisPanel::TopAxis()
+{
+    return FAxes ? FAxes->TopAxis() : nullptr;
+}
+TChartAxis* TCustomAxisPanel::BottomAxis()
+{
+    return FAxes ? FAxes->BottomAxis() : nullptr;
+}
+TChartAxis* TCustomAxisPanel::LeftAxis()
+{
+    return FAxes ? FAxes->LeftAxis() : nullptr;
+}
+TChartAxis* TCustomAxisPanel::RightAxis()
+{
+    return FAxes ? FAxes->RightAxis() : nullptr;
+}
+TChartAxis* TCustomAxisPanel::DepthAxis()
+{
+    return FAxes ? FAxes->DepthAxis() : nullptr;
+}
+TChartAxis* TCustomAxisPanel::DepthTopAxis()
+{
+    return FAxes ? FAxes->DepthTopAxis() : nullptr;
+}
+void TCustomAxisPanel::SetTopAxis(TChartAxis* Value)
+{
+    TopAxis()->Assign(Value);
+}
+void TCustomAxisPanel::SetBottomAxis(TChartAxis* Value)
+{
+    BottomAxis()->Assign(Value);
+}
+void TCustomAxisPanel::SetLeftAxis(TChartAxis* Value)
+{
+    LeftAxis()->Assign(Value);
+}
+void TCustomAxisPanel::SetRightAxis(TChartAxis* Value)
+{
+    RightAxis()->Assign(Value);
+}
+void TCustomAxisPanel::SetDepthAxis(TChartAxis* Value)
+{
+    DepthAxis()->Assign(Value);
+}
+void TCustomAxisPanel::SetDepthTopAxis(TChartAxis* Value)
+{
+    DepthTopAxis()->Assign(Value);
+}
 
 int TCustomAxisPanel::CustomAxisIndex(const TChartAxis* Axis) const
 {
@@ -276,7 +321,10 @@ TChartAxis* TCustomAxisPanel::CustomAxis(int Index)
     return (FCustomAxes && Index >= 0 && Index < FCustomAxes->Count()) ? FCustomAxes->Items(Index) : nullptr;
 }
 
-bool TCustomAxisPanel::IsAxisVisible(TChartAxis* Axis) { return CalcIsAxisVisible(Axis); }
+bool TCustomAxisPanel::IsAxisVisible(TChartAxis* Axis)
+{
+    return CalcIsAxisVisible(Axis);
+}
 
 bool TCustomAxisPanel::CalcIsAxisVisible(TChartAxis* Axis)
 {
@@ -350,8 +398,8 @@ double TCustomAxisPanel::InternalMinMax(TChartAxis* Axis, bool IsMin, bool IsX)
             const double lastValue = list->Value(last);
             const int n = last - first + 1;
             if (!FScaleLastPage && n < FMaxPointsPerPage) {
-                const double span = lastValue == firstValue ? FMaxPointsPerPage
-                                                            : (lastValue - firstValue) * FMaxPointsPerPage;
+                const double span =
+                    lastValue == firstValue ? FMaxPointsPerPage : (lastValue - firstValue) * FMaxPointsPerPage;
                 return firstValue + span / n;
             }
             return lastValue;
@@ -372,7 +420,10 @@ double TCustomAxisPanel::InternalMinMax(TChartAxis* Axis, bool IsMin, bool IsX)
     return result;
 }
 
-AnsiString TCustomAxisPanel::AxisLabelText(TChartAxis* Axis, double Value) { return Axis->LabelValue(Value); }
+AnsiString TCustomAxisPanel::AxisLabelText(TChartAxis* Axis, double Value)
+{
+    return Axis->LabelValue(Value);
+}
 
 // ---------------------------------------------------------------- 3D and pages
 

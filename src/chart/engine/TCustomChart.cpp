@@ -117,8 +117,7 @@ void TCustomChart::DrawTitlesAndLegend(bool BeforeSeries)
             }
             if (DrawBackWallAfter(Width3D)) {
                 if (IsAxisVisible(TopAxis())) TopAxis()->DrawGrids(static_cast<int>(TopAxis()->Tick.size()));
-                if (IsAxisVisible(BottomAxis()))
-                    BottomAxis()->DrawGrids(static_cast<int>(BottomAxis()->Tick.size()));
+                if (IsAxisVisible(BottomAxis())) BottomAxis()->DrawGrids(static_cast<int>(BottomAxis()->Tick.size()));
                 if (GetBackWall()->ShouldDraw()) DrawBackWall();
             }
         }
@@ -286,8 +285,7 @@ bool TCustomChart::ActiveSeriesUseAxis()
     return !anyActive;
 }
 
-void TCustomChart::FillValueSourceItems(TChartValueList* ValueList,
-                                        const std::function<void(const AnsiString&)>& Proc)
+void TCustomChart::FillValueSourceItems(TChartValueList* ValueList, const std::function<void(const AnsiString&)>& Proc)
 {
     TChartSeries* owner = ValueList ? ValueList->Owner() : nullptr;
     auto* source = owner ? qobject_cast<TChartSeries*>(owner->DataSource()) : nullptr;

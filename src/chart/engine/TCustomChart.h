@@ -59,8 +59,7 @@ using TLegendGetTextEvent =
     std::function<void(QObject* Sender, TLegendStyle LegendStyle, int Index, AnsiString& LegendText)>;
 using TLegendGetRectEvent = std::function<void(QObject* Sender, TRect& Rect)>;
 using TLegendGetPosEvent = std::function<void(QObject* Sender, int Index, int& X, int& Y, int& XColor)>;
-using TChartAllowScrollEvent =
-    std::function<void(TChartAxis* Axis, double& AMin, double& AMax, bool& AllowScroll)>;
+using TChartAllowScrollEvent = std::function<void(TChartAxis* Axis, double& AMin, double& AMax, bool& AllowScroll)>;
 
 class TCustomChart : public TCustomAxisPanel {
     Q_OBJECT

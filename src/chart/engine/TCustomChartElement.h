@@ -5,8 +5,8 @@
 #include "chart/engine/ChartHost.h"
 #include "chart/engine/TChartBrush.h"
 #include "chart/engine/TChartPen.h"
-#include "platform/TPersistent.h"
 #include "platform/AnsiString.h"
+#include "platform/TPersistent.h"
 
 class TCustomChartElement : public TPersistent {
     Q_OBJECT

@@ -228,59 +228,58 @@ void TCustomChart::MouseDown(TMouseButton Button, TShiftState Shift, int X, int 
             }
         };
         switch (part.Part) {
-        case cpAxis:
-            if (OnClickAxis) {
-                CancelMouse = true;
-                OnClickAxis(this, part.AAxis, Button, Shift, X, Y);
+            case cpAxis:
+                if (OnClickAxis) {
+                    CancelMouse = true;
+                    OnClickAxis(this, part.AAxis, Button, Shift, X, Y);
+                    handled = CancelMouse;
+                }
+                if (!handled) handled = StartZoomOrPanning(Button, Shift, X, Y);
+                break;
+            case cpSeries:
+                CancelMouse = false;
+                if ((Shift & ssDouble) != 0) {
+                    if (part.ASeries->OnDblClick)
+                        part.ASeries->OnDblClick(part.ASeries, part.PointIndex, Button, Shift, X, Y);
+                } else if (part.ASeries->OnClick) {
+                    part.ASeries->OnClick(part.ASeries, part.PointIndex, Button, Shift, X, Y);
+                }
+                if (OnClickSeries) {
+                    CancelMouse = true;
+                    OnClickSeries(this, part.ASeries, part.PointIndex, Button, Shift, X, Y);
+                }
                 handled = CancelMouse;
-            }
-            if (!handled) handled = StartZoomOrPanning(Button, Shift, X, Y);
-            break;
-        case cpSeries:
-            CancelMouse = false;
-            if ((Shift & ssDouble) != 0) {
-                if (part.ASeries->OnDblClick)
-                    part.ASeries->OnDblClick(part.ASeries, part.PointIndex, Button, Shift, X, Y);
-            } else if (part.ASeries->OnClick) {
-                part.ASeries->OnClick(part.ASeries, part.PointIndex, Button, Shift, X, Y);
-            }
-            if (OnClickSeries) {
-                CancelMouse = true;
-                OnClickSeries(this, part.ASeries, part.PointIndex, Button, Shift, X, Y);
-            }
-            handled = CancelMouse;
-            if (!handled) handled = StartZoomOrPanning(Button, Shift, X, Y);
-            break;
-        case cpTitle:
-        case cpSubTitle:
-        case cpFoot:
-        case cpSubFoot:
-            if (OnClickTitle) {
-                TChartTitle* title = part.Part == cpTitle      ? FTitle
-                                     : part.Part == cpSubTitle ? FSubTitle
-                                     : part.Part == cpFoot     ? static_cast<TChartTitle*>(FFoot)
-                                                               : static_cast<TChartTitle*>(FSubFoot);
-                CancelMouse = true;
-                OnClickTitle(this, title, Button, Shift, X, Y);
-                handled = CancelMouse;
-            }
-            if (!handled) handled = StartZoomOrPanning(Button, Shift, X, Y);
-            break;
-        case cpChartRect:
-            background();
-            if (!handled) handled = StartZoomOrPanning(Button, Shift, X, Y);
-            break;
-        case cpLegend:
-            handled = FLegend->DoMouseDown(X, Y, part.PointIndex);
-            if (OnClickLegend) {
-                CancelMouse = true;
-                OnClickLegend(this, Button, Shift, X, Y);
-                handled = CancelMouse;
-            }
-            break;
-        case cpNone:
-        case cpSeriesMarks:
-            break;
+                if (!handled) handled = StartZoomOrPanning(Button, Shift, X, Y);
+                break;
+            case cpTitle:
+            case cpSubTitle:
+            case cpFoot:
+            case cpSubFoot:
+                if (OnClickTitle) {
+                    TChartTitle* title = part.Part == cpTitle      ? FTitle
+                                         : part.Part == cpSubTitle ? FSubTitle
+                                         : part.Part == cpFoot     ? static_cast<TChartTitle*>(FFoot)
+                                                                   : static_cast<TChartTitle*>(FSubFoot);
+                    CancelMouse = true;
+                    OnClickTitle(this, title, Button, Shift, X, Y);
+                    handled = CancelMouse;
+                }
+                if (!handled) handled = StartZoomOrPanning(Button, Shift, X, Y);
+                break;
+            case cpChartRect:
+                background();
+                if (!handled) handled = StartZoomOrPanning(Button, Shift, X, Y);
+                break;
+            case cpLegend:
+                handled = FLegend->DoMouseDown(X, Y, part.PointIndex);
+                if (OnClickLegend) {
+                    CancelMouse = true;
+                    OnClickLegend(this, Button, Shift, X, Y);
+                    handled = CancelMouse;
+                }
+                break;
+            case cpNone:
+            case cpSeriesMarks: break;
         }
         if (!handled) background();
     }
@@ -337,11 +336,12 @@ void TCustomChart::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
         FCanvas->Pen->SetMode(pmCopy);
         if (FZoom->Direction != tzdVertical) FZoom->X1 = X;
         if (FZoom->Direction != tzdHorizontal) FZoom->Y1 = Y;
-        const bool tooSmall = (FZoom->Direction != tzdVertical && std::abs(FZoom->X1 - FZoom->X0) <= FZoom->MinimumPixels) ||
-                              (FZoom->Direction != tzdHorizontal && std::abs(FZoom->Y1 - FZoom->Y0) <= FZoom->MinimumPixels);
+        const bool tooSmall =
+            (FZoom->Direction != tzdVertical && std::abs(FZoom->X1 - FZoom->X0) <= FZoom->MinimumPixels) ||
+            (FZoom->Direction != tzdHorizontal && std::abs(FZoom->Y1 - FZoom->Y0) <= FZoom->MinimumPixels);
         if (!tooSmall) {
-            const bool zoomIn = FZoom->UpLeftZooms ||
-                                (FZoom->Direction == tzdVertical ? FZoom->Y1 > FZoom->Y0 : FZoom->X1 > FZoom->X0);
+            const bool zoomIn =
+                FZoom->UpLeftZooms || (FZoom->Direction == tzdVertical ? FZoom->Y1 > FZoom->Y0 : FZoom->X1 > FZoom->X0);
             if (zoomIn)
                 CalcZoomPoints();
             else

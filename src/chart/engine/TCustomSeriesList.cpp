@@ -64,8 +64,7 @@ void TCustomSeriesList::SetAllActive(bool value)
 
 TChartSeriesList::TChartSeriesList(IChartHost* chart)
     : TCustomSeriesList(chart), FGroups(std::make_unique<TSeriesGroups>(chart))
-{
-}
+{}
 
 TChartSeriesList::~TChartSeriesList() = default;
 

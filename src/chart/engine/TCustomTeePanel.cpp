@@ -1,7 +1,7 @@
 #include "chart/engine/TCustomTeePanel.h"
 
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <algorithm>
 #include <cstdlib>
 
@@ -201,9 +201,15 @@ void TCustomTeePanel::SetInternalCanvas(TCanvas3D* NewCanvas)
     if (AutoRepaint) Invalidate();
 }
 
-void TCustomTeePanel::CanvasChanged(QObject*) { Invalidate(); }
+void TCustomTeePanel::CanvasChanged(QObject*)
+{
+    Invalidate();
+}
 
-TColor TCustomTeePanel::GetBackColor() { return GetColor(); }
+TColor TCustomTeePanel::GetBackColor()
+{
+    return GetColor();
+}
 
 bool TCustomTeePanel::IsScreenHighColor()
 {
@@ -447,8 +453,7 @@ void TCustomTeePanel::SysColorChange()
     Invalidate();
 }
 
-void TCustomTeePanel::BroadcastMouseEvent(TTeeMouseEventKind Kind, TMouseButton Button, TShiftState Shift, int X,
-                                          int Y)
+void TCustomTeePanel::BroadcastMouseEvent(TTeeMouseEventKind Kind, TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     if (Listeners.Count() == 0) return;
     TTeeMouseEvent event;

@@ -234,36 +234,36 @@ void TCustomTeePanelExtended::DrawBitmap(const TRect& Rect, int Z)
     const int w = graphic->GetWidth(), h = graphic->GetHeight();
 
     switch (FBackImage->GetMode()) {
-    case pbmTile:
-        if (w >= 1 && h >= 1) {
-            for (int y = 0; y < H; y += h)
-                for (int x = 0; x < W; x += w) {
-                    if (Z > 0 && !orthogonal)
-                        c->StretchDraw(TRect(R.Left + x, R.Top + y, R.Left + x + w, R.Top + y + h), graphic, Z);
-                    else
-                        c->Draw(R.Left + x, R.Top + y, graphic);
-                }
+        case pbmTile:
+            if (w >= 1 && h >= 1) {
+                for (int y = 0; y < H; y += h)
+                    for (int x = 0; x < W; x += w) {
+                        if (Z > 0 && !orthogonal)
+                            c->StretchDraw(TRect(R.Left + x, R.Top + y, R.Left + x + w, R.Top + y + h), graphic, Z);
+                        else
+                            c->Draw(R.Left + x, R.Top + y, graphic);
+                    }
+            }
+            break;
+        case pbmCenter:
+        case pbmCustom: {
+            FillPanelRect(Rect);
+            TRect r;
+            if (FBackImage->GetMode() == pbmCenter) {
+                const int dx = (w - W) / 2, dy = (h - H) / 2;
+                r = TRect(R.Left - dx, R.Top - dy, R.Right + dx, R.Bottom + dy);
+            } else {
+                r = TRect(R.Left + FBackImage->GetLeft(), R.Top + FBackImage->GetTop(), 0, 0);
+                r.Right = r.Left + w;
+                r.Bottom = r.Top + h;
+            }
+            if (Z < 1 || orthogonal)
+                c->Draw(r.Left, r.Top, graphic);
+            else
+                c->StretchDraw(r, graphic, Z);
+            break;
         }
-        break;
-    case pbmCenter:
-    case pbmCustom: {
-        FillPanelRect(Rect);
-        TRect r;
-        if (FBackImage->GetMode() == pbmCenter) {
-            const int dx = (w - W) / 2, dy = (h - H) / 2;
-            r = TRect(R.Left - dx, R.Top - dy, R.Right + dx, R.Bottom + dy);
-        } else {
-            r = TRect(R.Left + FBackImage->GetLeft(), R.Top + FBackImage->GetTop(), 0, 0);
-            r.Right = r.Left + w;
-            r.Bottom = r.Top + h;
-        }
-        if (Z < 1 || orthogonal)
-            c->Draw(r.Left, r.Top, graphic);
-        else
-            c->StretchDraw(r, graphic, Z);
-        break;
-    }
-    default: break;
+        default: break;
     }
     if (clip) c->UnClipRectangle();
 }

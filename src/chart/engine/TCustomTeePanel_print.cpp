@@ -1,10 +1,10 @@
 // The panel drawn somewhere other than its window: bitmaps, recorded pictures, the
 // clipboard and the printer. Each runs the normal draw sequence against another canvas
 // with buffering switched off.
+#include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
-#include <QBuffer>
 #include <QScreen>
 
 #include "chart/engine/TCustomTeePanel.h"
@@ -17,11 +17,17 @@
 namespace {
 
 // Multiply and divide rounding half away from zero, as the platform's MulDiv, in 64 bits.
-int MulDivRound(int a, int b, int c) { return MulDiv(a, b, c); }
+int MulDivRound(int a, int b, int c)
+{
+    return MulDiv(a, b, c);
+}
 
 }  // namespace
 
-TPrinter* TCustomTeePanel::GetPrinter() { return Printer(); }
+TPrinter* TCustomTeePanel::GetPrinter()
+{
+    return Printer();
+}
 
 void TCustomTeePanel::NonBufferDraw(TCanvas* ACanvas, const TRect& R)
 {
@@ -48,8 +54,7 @@ void TCustomTeePanel::DrawToMetaCanvas(TCanvas* ACanvas, const TRect& R)
     FCanvas->Metafiling = false;
 }
 
-std::unique_ptr<TBitmap> TCustomTeePanel::TeeCreateBitmap(TColor ABackColor, const TRect& R,
-                                                          TPixelFormat APixelFormat)
+std::unique_ptr<TBitmap> TCustomTeePanel::TeeCreateBitmap(TColor ABackColor, const TRect& R, TPixelFormat APixelFormat)
 {
     auto bitmap = std::make_unique<TBitmap>();
     bitmap->SetPixelFormat(FCanvas->GetSupportsFullRotation() ? gfx::pf24bit : APixelFormat);
@@ -66,7 +71,10 @@ std::unique_ptr<TBitmap> TCustomTeePanel::TeeCreateBitmap(TColor ABackColor, con
     return bitmap;
 }
 
-void TCustomTeePanel::SaveToBitmapFile(const AnsiString& FileName) { SaveToBitmapFile(FileName, GetRectangle()); }
+void TCustomTeePanel::SaveToBitmapFile(const AnsiString& FileName)
+{
+    SaveToBitmapFile(FileName, GetRectangle());
+}
 
 namespace {
 
@@ -104,7 +112,10 @@ std::unique_ptr<TMetafile> TCustomTeePanel::TeeCreateMetafile(bool Enhanced, con
     return meta;
 }
 
-void TCustomTeePanel::SaveToMetafile(const AnsiString& FileName) { SaveToMetafileRect(false, FileName, GetRectangle()); }
+void TCustomTeePanel::SaveToMetafile(const AnsiString& FileName)
+{
+    SaveToMetafileRect(false, FileName, GetRectangle());
+}
 
 void TCustomTeePanel::SaveToMetafileEnh(const AnsiString& FileName)
 {
@@ -121,7 +132,10 @@ void TCustomTeePanel::SaveToMetafileRect(bool Enhanced, const AnsiString& FileNa
     WriteFileBytes(FileName, bytes);
 }
 
-void TCustomTeePanel::CopyToClipboardBitmap() { CopyToClipboardBitmap(GetRectangle()); }
+void TCustomTeePanel::CopyToClipboardBitmap()
+{
+    CopyToClipboardBitmap(GetRectangle());
+}
 
 void TCustomTeePanel::CopyToClipboardBitmap(const TRect& R)
 {
@@ -129,7 +143,10 @@ void TCustomTeePanel::CopyToClipboardBitmap(const TRect& R)
     QGuiApplication::clipboard()->setImage(bitmap->ToImage());
 }
 
-void TCustomTeePanel::CopyToClipboardMetafile(bool Enhanced) { CopyToClipboardMetafile(Enhanced, GetRectangle()); }
+void TCustomTeePanel::CopyToClipboardMetafile(bool Enhanced)
+{
+    CopyToClipboardMetafile(Enhanced, GetRectangle());
+}
 
 // The recorded drawing goes to the clipboard as its picture data together with its image,
 // so programs that know no recorded pictures can still paste it.
@@ -163,11 +180,20 @@ void TCustomTeePanel::AssignTo(QObject* Dest)
 
 // ---- printing
 
-void TCustomTeePanel::Print() { PrintRect(ChartPrintRect()); }
+void TCustomTeePanel::Print()
+{
+    PrintRect(ChartPrintRect());
+}
 
-void TCustomTeePanel::PrintPortrait() { PrintOrientation(poPortrait); }
+void TCustomTeePanel::PrintPortrait()
+{
+    PrintOrientation(poPortrait);
+}
 
-void TCustomTeePanel::PrintLandscape() { PrintOrientation(poLandscape); }
+void TCustomTeePanel::PrintLandscape()
+{
+    PrintOrientation(poLandscape);
+}
 
 void TCustomTeePanel::PrintOrientation(int Orientation)
 {
@@ -198,10 +224,13 @@ void TCustomTeePanel::PrintRect(const TRect& R)
     printer->EndDoc();
 }
 
-void TCustomTeePanel::PrintPartial(const TRect& R) { PrintPartialCanvas(GetPrinter()->Canvas(), R); }
+void TCustomTeePanel::PrintPartial(const TRect& R)
+{
+    PrintPartialCanvas(GetPrinter()->Canvas(), R);
+}
 
-void TCustomTeePanel::CalcMetaBounds(TRect& R, const TRect& PanelRect, int& WinWidth, int& WinHeight,
-                                     int& ViewWidth, int& ViewHeight)
+void TCustomTeePanel::CalcMetaBounds(TRect& R, const TRect& PanelRect, int& WinWidth, int& WinHeight, int& ViewWidth,
+                                     int& ViewHeight)
 {
     RectSize(R, ViewWidth, ViewHeight);
     int pw, ph;

@@ -6,8 +6,7 @@
 
 TSeriesGroup::TSeriesGroup(TSeriesGroups* collection)
     : FCollection(collection), FSeries(collection ? collection->Owner() : nullptr)
-{
-}
+{}
 
 void TSeriesGroup::SetSeries(const TCustomSeriesList& list)
 {

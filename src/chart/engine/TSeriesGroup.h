@@ -6,7 +6,6 @@
 #include "chart/engine/ChartDataEnums.h"
 #include "chart/engine/TCustomSeriesList.h"
 
-
 class TSeriesGroups;
 
 class TSeriesGroup : public QObject {

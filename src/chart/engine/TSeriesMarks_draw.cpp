@@ -54,7 +54,10 @@ TMarksItem::TMarksItem(TCustomTeePanel* chart, QObject* owner) : TTeeCustomShape
     InitShadow(GetShadow());
 }
 
-void TMarksItem::InitShadow(TTeeShadow* AShadow) { InitSmallShadow(AShadow, MarkShadowColor); }
+void TMarksItem::InitShadow(TTeeShadow* AShadow)
+{
+    InitSmallShadow(AShadow, MarkShadowColor);
+}
 
 bool TMarksItem::IsPropertyStored(const char* Name) const
 {
@@ -84,7 +87,10 @@ bool TSeriesMarksSymbol::IsPropertyStored(const char* Name) const
 
 // ---- TSeriesMarks: settings
 
-void TSeriesMarks::InitShadow(TTeeShadow* AShadow) { InitSmallShadow(AShadow, MarkShadowColor); }
+void TSeriesMarks::InitShadow(TTeeShadow* AShadow)
+{
+    InitSmallShadow(AShadow, MarkShadowColor);
+}
 
 bool TSeriesMarks::IsPropertyStored(const char* Name) const
 {
@@ -133,9 +139,18 @@ void TSeriesMarks::SetCallout(TMarksCallout* Value)
     RepaintSeries();
 }
 
-TChartPen* TSeriesMarks::GetArrow() { return GetCallout()->GetArrow(); }
-int TSeriesMarks::GetArrowLength() { return GetCallout()->GetLength(); }
-void TSeriesMarks::SetArrowLength(int Value) { GetCallout()->SetLength(Value); }
+TChartPen* TSeriesMarks::GetArrow()
+{
+    return GetCallout()->GetArrow();
+}
+int TSeriesMarks::GetArrowLength()
+{
+    return GetCallout()->GetLength();
+}
+void TSeriesMarks::SetArrowLength(int Value)
+{
+    GetCallout()->SetLength(Value);
+}
 
 TSeriesMarksSymbol* TSeriesMarks::GetSymbol()
 {

@@ -33,7 +33,10 @@ void TSeriesPointer::RepaintOwner()
         Repaint();
 }
 
-void TSeriesPointer::CanvasChanged(QObject*) { RepaintOwner(); }
+void TSeriesPointer::CanvasChanged(QObject*)
+{
+    RepaintOwner();
+}
 
 void TSeriesPointer::SetFlag(bool& Variable, bool Value)
 {
@@ -42,9 +45,18 @@ void TSeriesPointer::SetFlag(bool& Variable, bool Value)
     RepaintOwner();
 }
 
-void TSeriesPointer::SetDark3D(bool Value) { SetFlag(FDark3D, Value); }
-void TSeriesPointer::SetDraw3D(bool Value) { SetFlag(FDraw3D, Value); }
-void TSeriesPointer::SetInflate(bool Value) { SetFlag(FInflateMargins, Value); }
+void TSeriesPointer::SetDark3D(bool Value)
+{
+    SetFlag(FDark3D, Value);
+}
+void TSeriesPointer::SetDraw3D(bool Value)
+{
+    SetFlag(FDraw3D, Value);
+}
+void TSeriesPointer::SetInflate(bool Value)
+{
+    SetFlag(FInflateMargins, Value);
+}
 
 void TSeriesPointer::SetHorizSize(int Value)
 {
@@ -85,9 +97,18 @@ void TSeriesPointer::SetTransparency(int Value)
     RepaintOwner();
 }
 
-int TSeriesPointer::GetStartZ() const { return FSeries ? FSeries->StartZ : 0; }
-int TSeriesPointer::GetMiddleZ() const { return FSeries ? FSeries->MiddleZ : 0; }
-int TSeriesPointer::GetEndZ() const { return FSeries ? FSeries->EndZ : 0; }
+int TSeriesPointer::GetStartZ() const
+{
+    return FSeries ? FSeries->StartZ : 0;
+}
+int TSeriesPointer::GetMiddleZ() const
+{
+    return FSeries ? FSeries->MiddleZ : 0;
+}
+int TSeriesPointer::GetEndZ() const
+{
+    return FSeries ? FSeries->EndZ : 0;
+}
 
 void TSeriesPointer::CalcHorizMargins(int& Left, int& Right) const
 {
@@ -136,7 +157,10 @@ void TSeriesPointer::PrepareCanvas(TCanvas3D* Canvas, TColor Color)
     Canvas->AssignBrushColor(FBrush, b, Color);
 }
 
-void TSeriesPointer::Draw(int X, int Y) { Draw(X, Y, FBrush->GetColor(), FStyle); }
+void TSeriesPointer::Draw(int X, int Y)
+{
+    Draw(X, Y, FBrush->GetColor(), FStyle);
+}
 
 void TSeriesPointer::Draw(int X, int Y, TColor Color, TSeriesPointerStyle Style)
 {
@@ -187,47 +211,47 @@ void TSeriesPointer::DrawPointer(TCanvas3D* Canvas, bool Is3D, int X, int Y, int
     };
 
     switch (Style) {
-    case psRectangle:
-        if (!Is3D)
-            Canvas->Rectangle(left, top, right + 1, bottom + 1);
-        else if (!FDraw3D)
-            Canvas->RectangleWithZ(TRect(left, top, right + 1, bottom + 1), startZ);
-        else
-            Canvas->Cube(left, right, top, bottom, startZ, endZ, FDark3D);
-        break;
-    case psCircle:
-        if (!Is3D)
-            Canvas->Ellipse(left, top, right, bottom);
-        else if (FDraw3D && Canvas->GetSupportsFullRotation())
-            Canvas->Sphere(X, Y, middleZ, H);
-        else
-            Canvas->EllipseWithZ(left, top, right, bottom, startZ);
-        break;
-    case psTriangle:
-    case psDownTriangle: {
-        const int k = Style == psTriangle ? V : -V;
-        if (Is3D && FDraw3D)
-            Canvas->Pyramid(true, left, Y - k, right, Y + k, startZ, endZ, FDark3D);
-        else
-            polygon({TPoint(left, Y + k), TPoint(right, Y + k), TPoint(X, Y - k)});
-        break;
-    }
-    case psCross: cross(); break;
-    case psDiagCross: diagCross(); break;
-    case psStar:
-        cross();
-        diagCross();
-        break;
-    case psDiamond: polygon({TPoint(left, Y), TPoint(X, top), TPoint(right, Y), TPoint(X, bottom)}); break;
-    case psSmallDot:
-        if (Is3D)
-            Canvas->SetPixel3D(X, Y, middleZ, Canvas->Brush->GetColor());
-        else
-            Canvas->SetPixel(X, Y, Canvas->Brush->GetColor());
-        break;
-    case psNothing: break;
-    case psLeftTriangle: polygon({TPoint(left, Y), TPoint(right, bottom), TPoint(right, top)}); break;
-    case psRightTriangle: polygon({TPoint(right, Y), TPoint(left, bottom), TPoint(left, top)}); break;
+        case psRectangle:
+            if (!Is3D)
+                Canvas->Rectangle(left, top, right + 1, bottom + 1);
+            else if (!FDraw3D)
+                Canvas->RectangleWithZ(TRect(left, top, right + 1, bottom + 1), startZ);
+            else
+                Canvas->Cube(left, right, top, bottom, startZ, endZ, FDark3D);
+            break;
+        case psCircle:
+            if (!Is3D)
+                Canvas->Ellipse(left, top, right, bottom);
+            else if (FDraw3D && Canvas->GetSupportsFullRotation())
+                Canvas->Sphere(X, Y, middleZ, H);
+            else
+                Canvas->EllipseWithZ(left, top, right, bottom, startZ);
+            break;
+        case psTriangle:
+        case psDownTriangle: {
+            const int k = Style == psTriangle ? V : -V;
+            if (Is3D && FDraw3D)
+                Canvas->Pyramid(true, left, Y - k, right, Y + k, startZ, endZ, FDark3D);
+            else
+                polygon({TPoint(left, Y + k), TPoint(right, Y + k), TPoint(X, Y - k)});
+            break;
+        }
+        case psCross: cross(); break;
+        case psDiagCross: diagCross(); break;
+        case psStar:
+            cross();
+            diagCross();
+            break;
+        case psDiamond: polygon({TPoint(left, Y), TPoint(X, top), TPoint(right, Y), TPoint(X, bottom)}); break;
+        case psSmallDot:
+            if (Is3D)
+                Canvas->SetPixel3D(X, Y, middleZ, Canvas->Brush->GetColor());
+            else
+                Canvas->SetPixel(X, Y, Canvas->Brush->GetColor());
+            break;
+        case psNothing: break;
+        case psLeftTriangle: polygon({TPoint(left, Y), TPoint(right, bottom), TPoint(right, top)}); break;
+        case psRightTriangle: polygon({TPoint(right, Y), TPoint(left, bottom), TPoint(left, top)}); break;
     }
 
     if (FGradient->GetVisible()) DrawGradient(Canvas, Is3D, left, top, right, bottom, X, Y, Color, Style);
@@ -235,8 +259,8 @@ void TSeriesPointer::DrawPointer(TCanvas3D* Canvas, bool Is3D, int X, int Y, int
     if (blend) Canvas->EndBlending(blend);
 }
 
-void TSeriesPointer::DrawGradient(TCanvas3D* Canvas, bool Is3D, int Left, int Top, int Right, int Bottom, int X,
-                                  int Y, TColor Color, TSeriesPointerStyle Style)
+void TSeriesPointer::DrawGradient(TCanvas3D* Canvas, bool Is3D, int Left, int Top, int Right, int Bottom, int X, int Y,
+                                  TColor Color, TSeriesPointerStyle Style)
 {
     const int pw = FPen->GetVisible() ? FPen->GetWidth() : 0;
     const int startZ = GetStartZ();
@@ -262,38 +286,38 @@ void TSeriesPointer::DrawGradient(TCanvas3D* Canvas, bool Is3D, int Left, int To
     TPoint tri[3];
     bool haveTriangle = false;
     switch (Style) {
-    case psRectangle: Canvas->ClipRectangle(r); break;
-    case psCircle: Canvas->ClipEllipse(r); break;
-    case psDiamond: {
-        const TPoint p[4] = {mapped(TPoint(Left, Y)), mapped(TPoint(X, Top)), mapped(TPoint(Right, Y)),
-                             mapped(TPoint(X, Bottom))};
-        FGradient->Draw(static_cast<TTeeCanvas*>(Canvas), p);
-        return;
-    }
-    case psTriangle:
-    case psDownTriangle: {
-        // A pyramid gets no gradient; a flat triangle does.
-        if (Is3D && FDraw3D) return;
-        const int k = Style == psTriangle ? Bottom - Y : Top - Y;
-        tri[0] = mapped(TPoint(Left, Y + k));
-        tri[1] = mapped(TPoint(Right, Y + k));
-        tri[2] = mapped(TPoint(X, Y - k));
-        haveTriangle = true;
-        break;
-    }
-    case psLeftTriangle:
-        tri[0] = mapped(TPoint(Left, Y));
-        tri[1] = mapped(TPoint(Right, Bottom));
-        tri[2] = mapped(TPoint(Right, Top));
-        haveTriangle = true;
-        break;
-    case psRightTriangle:
-        tri[0] = mapped(TPoint(Right, Y));
-        tri[1] = mapped(TPoint(Left, Bottom));
-        tri[2] = mapped(TPoint(Left, Top));
-        haveTriangle = true;
-        break;
-    default: return;
+        case psRectangle: Canvas->ClipRectangle(r); break;
+        case psCircle: Canvas->ClipEllipse(r); break;
+        case psDiamond: {
+            const TPoint p[4] = {mapped(TPoint(Left, Y)), mapped(TPoint(X, Top)), mapped(TPoint(Right, Y)),
+                                 mapped(TPoint(X, Bottom))};
+            FGradient->Draw(static_cast<TTeeCanvas*>(Canvas), p);
+            return;
+        }
+        case psTriangle:
+        case psDownTriangle: {
+            // A pyramid gets no gradient; a flat triangle does.
+            if (Is3D && FDraw3D) return;
+            const int k = Style == psTriangle ? Bottom - Y : Top - Y;
+            tri[0] = mapped(TPoint(Left, Y + k));
+            tri[1] = mapped(TPoint(Right, Y + k));
+            tri[2] = mapped(TPoint(X, Y - k));
+            haveTriangle = true;
+            break;
+        }
+        case psLeftTriangle:
+            tri[0] = mapped(TPoint(Left, Y));
+            tri[1] = mapped(TPoint(Right, Bottom));
+            tri[2] = mapped(TPoint(Right, Top));
+            haveTriangle = true;
+            break;
+        case psRightTriangle:
+            tri[0] = mapped(TPoint(Right, Y));
+            tri[1] = mapped(TPoint(Left, Bottom));
+            tri[2] = mapped(TPoint(Left, Top));
+            haveTriangle = true;
+            break;
+        default: return;
     }
     if (haveTriangle) {
         r = RectFromPolygon(tri, 3);
@@ -379,14 +403,14 @@ void TCallout::Draw(TColor Color, const TPoint& ArrowFrom, const TPoint& ArrowTo
         else
             canvas->AssignVisiblePen(FArrow);
         switch (FArrowHead) {
-        case ahLine: canvas->Arrow(false, ArrowTo, ArrowFrom, FArrowHeadSize, FArrowHeadSize, Z); break;
-        case ahSolid: canvas->Arrow(true, ArrowTo, ArrowFrom, FArrowHeadSize, FArrowHeadSize, Z); break;
-        case ahNone:
-            if (is3D)
-                canvas->LineWithZ(ArrowFrom, ArrowTo, Z);
-            else
-                canvas->Line(ArrowFrom, ArrowTo);
-            break;
+            case ahLine: canvas->Arrow(false, ArrowTo, ArrowFrom, FArrowHeadSize, FArrowHeadSize, Z); break;
+            case ahSolid: canvas->Arrow(true, ArrowTo, ArrowFrom, FArrowHeadSize, FArrowHeadSize, Z); break;
+            case ahNone:
+                if (is3D)
+                    canvas->LineWithZ(ArrowFrom, ArrowTo, Z);
+                else
+                    canvas->Line(ArrowFrom, ArrowTo);
+                break;
         }
     }
     if (FArrowHead == ahNone && FVisible) {

@@ -11,8 +11,7 @@
 // ---- TTeeCustomShapeBrushPen
 
 // The panel owns the shapes made for it: they go with it.
-TTeeCustomShapeBrushPen::TTeeCustomShapeBrushPen(TCustomTeePanel* AParent)
-    : TPersistent(AParent), FParentChart(AParent)
+TTeeCustomShapeBrushPen::TTeeCustomShapeBrushPen(TCustomTeePanel* AParent) : TPersistent(AParent), FParentChart(AParent)
 {
     const auto changed = [this](QObject* Sender) { CanvasChanged(Sender); };
     FBrush = new TChartBrush(changed, this);
@@ -33,7 +32,10 @@ void TTeeCustomShapeBrushPen::Repaint()
     if (FParentChart) FParentChart->Invalidate();
 }
 
-void TTeeCustomShapeBrushPen::CanvasChanged(QObject*) { Repaint(); }
+void TTeeCustomShapeBrushPen::CanvasChanged(QObject*)
+{
+    Repaint();
+}
 
 void TTeeCustomShapeBrushPen::SetVisible(bool Value)
 {
@@ -146,7 +148,10 @@ TTeeGradient* TTeeCustomShape::GetGradient()
     return FGradient;
 }
 
-TTeeGradient* TTeeCustomShape::NewGradient() { return new TTeeGradient(); }
+TTeeGradient* TTeeCustomShape::NewGradient()
+{
+    return new TTeeGradient();
+}
 
 void TTeeCustomShape::SetGradient(TTeeGradient* Value)
 {
@@ -216,19 +221,25 @@ void RectToFourPoints(const TRect& Rect, double Angle, std::array<TPoint, 4>& Po
     RectCenter(Rect, cx, cy);
     const double a = Angle * TeePiStep;
     const double s = std::sin(a), c = std::cos(a);
-    const TPoint corners[4] = {{Rect.Left, Rect.Top}, {Rect.Right, Rect.Top}, {Rect.Right, Rect.Bottom},
-                               {Rect.Left, Rect.Bottom}};
+    const TPoint corners[4] = {
+        {Rect.Left, Rect.Top}, {Rect.Right, Rect.Top}, {Rect.Right, Rect.Bottom}, {Rect.Left, Rect.Bottom}};
     for (int i = 0; i < 4; ++i) {
         const double x = corners[i].X - cx, y = corners[i].Y - cy;
         Points[i] = TPoint(Round(x * c + y * s) + cx, Round(-x * s + y * c) + cy);
     }
 }
 
-void TTeeCustomShape::Draw() { DrawRectRotated(ShapeBounds, 0, 0); }
+void TTeeCustomShape::Draw()
+{
+    DrawRectRotated(ShapeBounds, 0, 0);
+}
 
 namespace {
 
-TRect Moved(const TRect& R, int dx, int dy) { return TRect(R.Left + dx, R.Top + dy, R.Right + dx, R.Bottom + dy); }
+TRect Moved(const TRect& R, int dx, int dy)
+{
+    return TRect(R.Left + dx, R.Top + dy, R.Right + dx, R.Bottom + dy);
+}
 
 }  // namespace
 
@@ -263,8 +274,7 @@ void TTeeCustomShape::DrawRectRotated(const TRect& Rect, double Angle, int Z)
     };
 
     TTeeBlend* blend = nullptr;
-    if (FTransparency > 0)
-        blend = canvas->BeginBlending(rotated ? RectFromPolygon(points, 4) : Rect, FTransparency);
+    if (FTransparency > 0) blend = canvas->BeginBlending(rotated ? RectFromPolygon(points, 4) : Rect, FTransparency);
 
     if (FShadow && FShadow->GetSize() != 0 && FBrush->GetStyle() != bsClear) {
         if (!rotated && FShapeStyle == fosRectangle) {
@@ -305,8 +315,8 @@ void TTeeCustomShape::DrawRectRotated(const TRect& Rect, double Angle, int Z)
     } else {
         if (!rotated) {
             if (fullRotation) {
-                const TPoint p[4] = {{Rect.Left, Rect.Top}, {Rect.Right, Rect.Top}, {Rect.Right, Rect.Bottom},
-                                     {Rect.Left, Rect.Bottom}};
+                const TPoint p[4] = {
+                    {Rect.Left, Rect.Top}, {Rect.Right, Rect.Top}, {Rect.Right, Rect.Bottom}, {Rect.Left, Rect.Bottom}};
                 FGradient->Draw(canvas, p, Z);
             } else {
                 FGradient->Draw(canvas, Rect);

@@ -6,8 +6,8 @@
 #include "chart/engine/TChartAxes.h"
 #include "chart/engine/TChartAxis.h"
 
-#include "platform/FreeNotification.h"
 #include "chart/engine/TChartSeries.h"
+#include "platform/FreeNotification.h"
 
 TTeeCustomTool::TTeeCustomTool(QObject* owner) : TCustomChartElement(owner) {}
 

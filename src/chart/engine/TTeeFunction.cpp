@@ -178,9 +178,9 @@ void TTeeFunction::CalculateByPeriod(TChartSeries* source, TChartValueList* xLis
         if (last < n) {
             double x;
             switch (FPeriodAlign) {
-            case paFirst: x = startX; break;
-            case paLast: x = endX; break;
-            default: x = (startX + endX) * 0.5; break;
+                case paFirst: x = startX; break;
+                case paLast: x = endX; break;
+                default: x = (startX + endX) * 0.5; break;
             }
             if (hasPoints)
                 CalculatePeriod(source, x, first, last);

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "platform/FreeNotification.h"
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TeeConst.h"
 #include "platform/Dialogs.h"
+#include "platform/FreeNotification.h"
 
 // ---------------------------------------------------------------- TTeeSeriesSource
 
@@ -166,8 +166,7 @@ void FillSeriesItems(std::vector<std::pair<AnsiString, TChartSeries*>>& items, c
 {
     items.clear();
     for (TChartSeries* s : list)
-        if (!s->InternalUse)
-            items.emplace_back(useTitles ? SeriesTitleOrName(s) : s->objectName().toStdString(), s);
+        if (!s->InternalUse) items.emplace_back(useTitles ? SeriesTitleOrName(s) : s->objectName().toStdString(), s);
 }
 
 void ShowMessageUser(const AnsiString& text)

@@ -10,14 +10,16 @@
 
 TTeeCanvas::~TTeeCanvas() = default;
 
-void TTeeCanvas::SetCanvas(TCanvas* ACanvas) {
+void TTeeCanvas::SetCanvas(TCanvas* ACanvas)
+{
     Canvas = ACanvas;
     Font = ACanvas ? ACanvas->Font() : nullptr;
     Pen = ACanvas ? ACanvas->Pen() : nullptr;
     Brush = ACanvas ? ACanvas->Brush() : nullptr;
 }
 
-void TTeeCanvas::ResetState() {
+void TTeeCanvas::ResetState()
+{
     Pen->SetColor(clBlack);
     Pen->SetWidth(1);
     Pen->SetStyle(psSolid);
@@ -35,7 +37,8 @@ void TTeeCanvas::ResetState() {
     SetTextAlign(0);
 }
 
-void TTeeCanvas::AssignVisiblePenColor(TPen* APen, TColor AColor) {
+void TTeeCanvas::AssignVisiblePenColor(TPen* APen, TColor AColor)
+{
     const TColor c = GetMonochrome() ? clBlack : AColor;
     if (auto* chartPen = qobject_cast<TChartPen*>(APen)) {
         if (!chartPen->GetVisible()) {
@@ -52,7 +55,8 @@ void TTeeCanvas::AssignVisiblePenColor(TPen* APen, TColor AColor) {
     if (TeeCheckPenWidth && Pen->GetStyle() != psSolid && Pen->GetWidth() == 1) Pen->SetWidth(0);
 }
 
-void TTeeCanvas::AssignBrushColor(TChartBrush* ABrush, TColor AColor, TColor ABackColor) {
+void TTeeCanvas::AssignBrushColor(TChartBrush* ABrush, TColor AColor, TColor ABackColor)
+{
     const TColor c = GetMonochrome() ? clWhite : AColor;
     TPicture* picture = ABrush->StoredImage();
     if (picture && picture->GetGraphic()) {
@@ -83,11 +87,13 @@ void TTeeCanvas::AssignBrushColor(TChartBrush* ABrush, TColor AColor, TColor ABa
     }
 }
 
-void TTeeCanvas::AssignBrush(TChartBrush* ABrush, TColor ABackColor) {
+void TTeeCanvas::AssignBrush(TChartBrush* ABrush, TColor ABackColor)
+{
     AssignBrushColor(ABrush, ABrush->GetColor(), ABackColor);
 }
 
-void TTeeCanvas::AssignFont(TTeeFont* AFont) {
+void TTeeCanvas::AssignFont(TTeeFont* AFont)
+{
     // The chart font keeps its point size on every device: screen or printer.
     if (AFont->PixelsPerInch != Font->PixelsPerInch) {
         const int size = AFont->GetSize();
@@ -106,19 +112,22 @@ void TTeeCanvas::AssignFont(TTeeFont* AFont) {
     AFont->FCanvas = this;
 }
 
-int TTeeCanvas::TextWidth(const AnsiString& St) {
+int TTeeCanvas::TextWidth(const AnsiString& St)
+{
     int w = Canvas->TextExtent(St).cx;
     if (CurrentFont && CurrentFont->StoredShadow()) w += std::abs(CurrentFont->StoredShadow()->GetHorizSize());
     return w;
 }
 
-int TTeeCanvas::TextHeight(const AnsiString& St) {
+int TTeeCanvas::TextHeight(const AnsiString& St)
+{
     int h = Canvas->TextExtent(St).cy;
     if (CurrentFont && CurrentFont->StoredShadow()) h += std::abs(CurrentFont->StoredShadow()->GetVertSize());
     return h;
 }
 
-void TTeeCanvas::InternalDark(TColor AColor, std::uint8_t Quantity) {
+void TTeeCanvas::InternalDark(TColor AColor, std::uint8_t Quantity)
+{
     const TColor d = ApplyDark(AColor, Quantity);
     if (Brush->GetStyle() != bsSolid)
         SetBackColor(d);
@@ -126,18 +135,21 @@ void TTeeCanvas::InternalDark(TColor AColor, std::uint8_t Quantity) {
         Brush->SetColor(d);
 }
 
-TTeeBlend* TTeeCanvas::BeginBlending(const TRect& R, TTeeTransparency Transparency) {
+TTeeBlend* TTeeCanvas::BeginBlending(const TRect& R, TTeeTransparency Transparency)
+{
     BlendTransparency = Transparency & 0x7F;
     return new TTeeBlend(this, R);
 }
 
-void TTeeCanvas::EndBlending(TTeeBlend* Blend) {
+void TTeeCanvas::EndBlending(TTeeBlend* Blend)
+{
     if (!Blend) return;
     Blend->DoBlend(BlendTransparency);
     delete Blend;
 }
 
-void TTeeCanvas::Frame3D(TRect& Rect, TColor TopColor, TColor BottomColor, int Width) {
+void TTeeCanvas::Frame3D(TRect& Rect, TColor TopColor, TColor BottomColor, int Width)
+{
     Pen->SetWidth(1);
     Pen->SetStyle(psSolid);
     --Rect.Right;
@@ -158,33 +170,42 @@ void TTeeCanvas::Frame3D(TRect& Rect, TColor TopColor, TColor BottomColor, int W
 
 // ---- TCanvas3D
 
-void TCanvas3D::Assign(TCanvas3D* Source) { SetMonochrome(Source->GetMonochrome()); }
+void TCanvas3D::Assign(TCanvas3D* Source)
+{
+    SetMonochrome(Source->GetMonochrome());
+}
 
-void TCanvas3D::FrontPlaneBegin() {
+void TCanvas3D::FrontPlaneBegin()
+{
     if (FrontPlaneCount == 0) DisableRotation();
     ++FrontPlaneCount;
 }
 
-void TCanvas3D::FrontPlaneEnd() {
+void TCanvas3D::FrontPlaneEnd()
+{
     --FrontPlaneCount;
     if (FrontPlaneCount == 0) EnableRotation();
 }
 
-TRect TCanvas3D::CalcRect3D(const TRect& R, int Z) {
+TRect TCanvas3D::CalcRect3D(const TRect& R, int Z)
+{
     return TRect(Calculate3DPosition(R.Left, R.Top, Z), Calculate3DPosition(R.Right, R.Bottom, Z));
 }
 
-TFourPoints TCanvas3D::FourPointsFromRect(const TRect& R, int Z) {
+TFourPoints TCanvas3D::FourPointsFromRect(const TRect& R, int Z)
+{
     return {Calculate3DPosition(R.Left, R.Top, Z), Calculate3DPosition(R.Right, R.Top, Z),
             Calculate3DPosition(R.Right, R.Bottom, Z), Calculate3DPosition(R.Left, R.Bottom, Z)};
 }
 
-TRect TCanvas3D::RectFromRectZ(const TRect& R, int Z) {
+TRect TCanvas3D::RectFromRectZ(const TRect& R, int Z)
+{
     const TFourPoints p = FourPointsFromRect(R, Z);
     return RectFromPolygon(p, 4);
 }
 
-void TCanvas3D::RotatedEllipse(int Left, int Top, int Right, int Bottom, int Z, double Angle) {
+void TCanvas3D::RotatedEllipse(int Left, int Top, int Right, int Bottom, int Z, double Angle)
+{
     const double cx = (Left + Right) * 0.5, cy = (Top + Bottom) * 0.5;
     const double rx = cx - Left, ry = cy - Top;
     const double sA = std::sin(Angle * TeePiStep), cA = std::cos(Angle * TeePiStep);
@@ -208,7 +229,8 @@ void TCanvas3D::RotatedEllipse(int Left, int Top, int Right, int Bottom, int Z, 
     if (Pen->GetStyle() != psClear) Polyline(std::span<const TPoint>(p), Z);
 }
 
-void TCanvas3D::StretchDraw(const TRect& Rect, TGraphic* Graphic, int Z) {
+void TCanvas3D::StretchDraw(const TRect& Rect, TGraphic* Graphic, int Z)
+{
     if (!Graphic) return;
     Pen->SetStyle(psClear);
     std::unique_ptr<TBitmap> temp;
@@ -245,7 +267,8 @@ void TCanvas3D::StretchDraw(const TRect& Rect, TGraphic* Graphic, int Z) {
 }
 
 void TCanvas3D::CalcPieAngles(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4, double& StartAngle,
-                              double& EndAngle) {
+                              double& EndAngle)
+{
     const int XC = X1 + (X2 - X1) / 2, YC = Y1 + (Y2 - Y1) / 2;
     auto angle = [&](int x, int y) {
         double a = std::atan2(double(YC - y), double(x - XC));
@@ -259,79 +282,134 @@ void TCanvas3D::CalcPieAngles(int X1, int Y1, int X2, int Y2, int X3, int Y3, in
 
 // ---- TTeeCanvas3D: flat operations on the device
 
-TColor TTeeCanvas3D::GetBackColor() { return Canvas->GetBkColor(); }
+TColor TTeeCanvas3D::GetBackColor()
+{
+    return Canvas->GetBkColor();
+}
 
-TCanvasBackMode TTeeCanvas3D::GetBackMode() { return TCanvasBackMode(Canvas->GetBkMode()); }
+TCanvasBackMode TTeeCanvas3D::GetBackMode()
+{
+    return TCanvasBackMode(Canvas->GetBkMode());
+}
 
-TColor TTeeCanvas3D::GetPixel(int X, int Y) { return Canvas->GetPixel(X, Y); }
+TColor TTeeCanvas3D::GetPixel(int X, int Y)
+{
+    return Canvas->GetPixel(X, Y);
+}
 
-int TTeeCanvas3D::GetTextAlign() { return int(Canvas->GetTextAlign()); }
+int TTeeCanvas3D::GetTextAlign()
+{
+    return int(Canvas->GetTextAlign());
+}
 
-void TTeeCanvas3D::SetBackColor(TColor Color) { Canvas->SetBkColor(ColorToRGB(Color)); }
+void TTeeCanvas3D::SetBackColor(TColor Color)
+{
+    Canvas->SetBkColor(ColorToRGB(Color));
+}
 
-void TTeeCanvas3D::SetBackMode(TCanvasBackMode Mode) { Canvas->SetBkMode(int(Mode)); }
+void TTeeCanvas3D::SetBackMode(TCanvasBackMode Mode)
+{
+    Canvas->SetBkMode(int(Mode));
+}
 
-void TTeeCanvas3D::SetPixel(int X, int Y, TColor Value) { Canvas->SetPixel(X, Y, ColorToRGB(Value)); }
+void TTeeCanvas3D::SetPixel(int X, int Y, TColor Value)
+{
+    Canvas->SetPixel(X, Y, ColorToRGB(Value));
+}
 
-void TTeeCanvas3D::SetTextAlign(int Align) { Canvas->SetTextAlign(unsigned(Align)); }
+void TTeeCanvas3D::SetTextAlign(int Align)
+{
+    Canvas->SetTextAlign(unsigned(Align));
+}
 
-void TTeeCanvas3D::Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
+void TTeeCanvas3D::Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4)
+{
     Canvas->Arc(X1, Y1, X2, Y2, X3, Y3, X4, Y4);
 }
 
-void TTeeCanvas3D::Pie(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4) {
+void TTeeCanvas3D::Pie(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4)
+{
     Canvas->Pie(X1, Y1, X2, Y2, X3, Y3, X4, Y4);
 }
 
-void TTeeCanvas3D::Draw(int X, int Y, TGraphic* Graphic) {
+void TTeeCanvas3D::Draw(int X, int Y, TGraphic* Graphic)
+{
     if (Graphic && !Graphic->GetEmpty()) Canvas->Draw(X, Y, Graphic);
 }
 
-void TTeeCanvas3D::StretchDraw(const TRect& Rect, TGraphic* Graphic) {
+void TTeeCanvas3D::StretchDraw(const TRect& Rect, TGraphic* Graphic)
+{
     if (Graphic) Canvas->StretchDraw(Rect, Graphic);
 }
 
-void TTeeCanvas3D::Ellipse(int X1, int Y1, int X2, int Y2) { Canvas->Ellipse(X1, Y1, X2, Y2); }
+void TTeeCanvas3D::Ellipse(int X1, int Y1, int X2, int Y2)
+{
+    Canvas->Ellipse(X1, Y1, X2, Y2);
+}
 
-void TTeeCanvas3D::FillRect(const TRect& Rect) { Canvas->FillRect(Rect); }
+void TTeeCanvas3D::FillRect(const TRect& Rect)
+{
+    Canvas->FillRect(Rect);
+}
 
-void TTeeCanvas3D::LineTo(int X, int Y) { Canvas->LineTo(X, Y); }
+void TTeeCanvas3D::LineTo(int X, int Y)
+{
+    Canvas->LineTo(X, Y);
+}
 
-void TTeeCanvas3D::MoveTo(int X, int Y) { Canvas->MoveTo(X, Y); }
+void TTeeCanvas3D::MoveTo(int X, int Y)
+{
+    Canvas->MoveTo(X, Y);
+}
 
-void TTeeCanvas3D::Rectangle(int X0, int Y0, int X1, int Y1) { Canvas->Rectangle(X0, Y0, X1, Y1); }
+void TTeeCanvas3D::Rectangle(int X0, int Y0, int X1, int Y1)
+{
+    Canvas->Rectangle(X0, Y0, X1, Y1);
+}
 
-void TTeeCanvas3D::RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3) {
+void TTeeCanvas3D::RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3)
+{
     Canvas->RoundRect(X1, Y1, X2, Y2, X3, Y3);
 }
 
-void TTeeCanvas3D::DoHorizLine(int X0, int X1, int Y) {
+void TTeeCanvas3D::DoHorizLine(int X0, int X1, int Y)
+{
     Canvas->MoveTo(X0, Y);
     Canvas->LineTo(X1, Y);
 }
 
-void TTeeCanvas3D::DoVertLine(int X, int Y0, int Y1) {
+void TTeeCanvas3D::DoVertLine(int X, int Y0, int Y1)
+{
     Canvas->MoveTo(X, Y0);
     Canvas->LineTo(X, Y1);
 }
 
-void TTeeCanvas3D::Line(int X0, int Y0, int X1, int Y1) {
+void TTeeCanvas3D::Line(int X0, int Y0, int X1, int Y1)
+{
     Canvas->MoveTo(X0, Y0);
     Canvas->LineTo(X1, Y1);
 }
 
-void TTeeCanvas3D::Polyline(std::span<const TPoint> Points) { Canvas->Polyline(Points.data(), int(Points.size())); }
+void TTeeCanvas3D::Polyline(std::span<const TPoint> Points)
+{
+    Canvas->Polyline(Points.data(), int(Points.size()));
+}
 
-void TTeeCanvas3D::Polygon(std::span<const TPoint> Points) { Canvas->Polygon(Points.data(), int(Points.size())); }
+void TTeeCanvas3D::Polygon(std::span<const TPoint> Points)
+{
+    Canvas->Polygon(Points.data(), int(Points.size()));
+}
 
 // ---- TTeeCanvas3D: projected lines and polygons
 
-TColor TTeeCanvas3D::GetPixel3D(int X, int Y, int Z) {
+TColor TTeeCanvas3D::GetPixel3D(int X, int Y, int Z)
+{
     Calc3DPos(X, Y, Z);
     return GetPixel(X, Y);
 }
 
-void TTeeCanvas3D::SetPixel3D(int X, int Y, int Z, TColor Value) {
+void TTeeCanvas3D::SetPixel3D(int X, int Y, int Z, TColor Value)
+{
     Calc3DPos(X, Y, Z);
     if (Pen->GetWidth() != 1) {
         // A dot of the pen's width and colour.
@@ -342,60 +420,71 @@ void TTeeCanvas3D::SetPixel3D(int X, int Y, int Z, TColor Value) {
     }
 }
 
-void TTeeCanvas3D::MoveTo3D(int X, int Y, int Z) {
+void TTeeCanvas3D::MoveTo3D(int X, int Y, int Z)
+{
     Calc3DPos(X, Y, Z);
     Canvas->MoveTo(X, Y);
 }
 
-void TTeeCanvas3D::LineTo3D(int X, int Y, int Z) {
+void TTeeCanvas3D::LineTo3D(int X, int Y, int Z)
+{
     Calc3DPos(X, Y, Z);
     Canvas->LineTo(X, Y);
 }
 
-void TTeeCanvas3D::HorizLine3D(int Left, int Right, int Y, int Z) {
+void TTeeCanvas3D::HorizLine3D(int Left, int Right, int Y, int Z)
+{
     MoveTo3D(Left, Y, Z);
     LineTo3D(Right, Y, Z);
 }
 
-void TTeeCanvas3D::VertLine3D(int X, int Top, int Bottom, int Z) {
+void TTeeCanvas3D::VertLine3D(int X, int Top, int Bottom, int Z)
+{
     MoveTo3D(X, Top, Z);
     LineTo3D(X, Bottom, Z);
 }
 
-void TTeeCanvas3D::ZLine3D(int X, int Y, int Z0, int Z1) {
+void TTeeCanvas3D::ZLine3D(int X, int Y, int Z0, int Z1)
+{
     MoveTo3D(X, Y, Z0);
     LineTo3D(X, Y, Z1);
 }
 
-void TTeeCanvas3D::LineWithZ(int X0, int Y0, int X1, int Y1, int Z) {
+void TTeeCanvas3D::LineWithZ(int X0, int Y0, int X1, int Y1, int Z)
+{
     MoveTo3D(X0, Y0, Z);
     LineTo3D(X1, Y1, Z);
 }
 
-void TTeeCanvas3D::Calc3DPoints(std::span<const TPoint> Points, std::vector<TPoint>& Result, int Z) {
+void TTeeCanvas3D::Calc3DPoints(std::span<const TPoint> Points, std::vector<TPoint>& Result, int Z)
+{
     Result.resize(Points.size());
     for (std::size_t i = 0; i < Points.size(); ++i) Result[i] = Calculate3DPosition(Points[i].X, Points[i].Y, Z);
 }
 
-void TTeeCanvas3D::PolygonWithZ(std::span<const TPoint> Points, int Z) {
+void TTeeCanvas3D::PolygonWithZ(std::span<const TPoint> Points, int Z)
+{
     std::vector<TPoint> p;
     Calc3DPoints(Points, p, Z);
     Polygon(p);
 }
 
-void TTeeCanvas3D::Polyline(std::span<const TPoint> Points, int Z) {
+void TTeeCanvas3D::Polyline(std::span<const TPoint> Points, int Z)
+{
     std::vector<TPoint> p;
     Calc3DPoints(Points, p, Z);
     Polyline(std::span<const TPoint>(p));
 }
 
-void TTeeCanvas3D::TriangleWithZ(const TPoint& P1, const TPoint& P2, const TPoint& P3, int Z) {
+void TTeeCanvas3D::TriangleWithZ(const TPoint& P1, const TPoint& P2, const TPoint& P3, int Z)
+{
     const TPoint p[3] = {Calculate3DPosition(P1.X, P1.Y, Z), Calculate3DPosition(P2.X, P2.Y, Z),
                          Calculate3DPosition(P3.X, P3.Y, Z)};
     Polygon(p);
 }
 
-void TTeeCanvas3D::RectangleWithZ(const TRect& Rect, int Z) {
+void TTeeCanvas3D::RectangleWithZ(const TRect& Rect, int Z)
+{
     Calc3DPoint(FourPoints[0], Rect.Left, Rect.Top, Z);
     Calc3DPoint(FourPoints[1], Rect.Right, Rect.Top, Z);
     Calc3DPoint(FourPoints[2], Rect.Right, Rect.Bottom, Z);
@@ -403,7 +492,8 @@ void TTeeCanvas3D::RectangleWithZ(const TRect& Rect, int Z) {
     PolygonFour();
 }
 
-void TTeeCanvas3D::PlaneWithZ(const TPoint& P1, const TPoint& P2, const TPoint& P3, const TPoint& P4, int Z) {
+void TTeeCanvas3D::PlaneWithZ(const TPoint& P1, const TPoint& P2, const TPoint& P3, const TPoint& P4, int Z)
+{
     Calc3DPoint(FourPoints[0], P1.X, P1.Y, Z);
     Calc3DPoint(FourPoints[1], P2.X, P2.Y, Z);
     Calc3DPoint(FourPoints[2], P3.X, P3.Y, Z);
@@ -411,13 +501,18 @@ void TTeeCanvas3D::PlaneWithZ(const TPoint& P1, const TPoint& P2, const TPoint& 
     PolygonFour();
 }
 
-void TTeeCanvas3D::PolygonFour() { Canvas->Polygon(FourPoints.data(), 4); }
+void TTeeCanvas3D::PolygonFour()
+{
+    Canvas->Polygon(FourPoints.data(), 4);
+}
 
-void TTeeCanvas3D::Sphere(int X, int Y, int Z, double Radius) {
+void TTeeCanvas3D::Sphere(int X, int Y, int Z, double Radius)
+{
     const int r = Round(Radius);
     EllipseWithZ(X - r, Y - r, X + r, Y + r, Z);
 }
 
-void TTeeCanvas3D::Surface3D(TTeeCanvasSurfaceStyle, bool, int, int, const TTeeCanvasCalcPoints&) {
+void TTeeCanvas3D::Surface3D(TTeeCanvasSurfaceStyle, bool, int, int, const TTeeCanvasCalcPoints&)
+{
     // This canvas draws surfaces through the series' own cells; the call draws nothing.
 }

@@ -172,8 +172,7 @@ public:
     virtual void PlaneFour3D(TFourPoints& Points, int Z0, int Z1) = 0;
     virtual void PolygonWithZ(std::span<const TPoint> Points, int Z) = 0;
     virtual void Polyline(std::span<const TPoint> Points, int Z) = 0;
-    virtual void Pyramid(bool Vertical, int Left, int Top, int Right, int Bottom, int Z0, int Z1,
-                         bool DarkSides) = 0;
+    virtual void Pyramid(bool Vertical, int Left, int Top, int Right, int Bottom, int Z0, int Z1, bool DarkSides) = 0;
     virtual void PyramidTrunc(const TRect& R, int StartZ, int EndZ, int TruncX, int TruncZ) = 0;
     virtual void RectangleWithZ(const TRect& Rect, int Z) = 0;
     virtual void RectangleY(int Left, int Top, int Right, int Z0, int Z1) = 0;
@@ -193,13 +192,17 @@ public:
     TFourPoints FourPointsFromRect(const TRect& R, int Z);
     TRect RectFromRectZ(const TRect& R, int Z);
     void LineWithZ(const TPoint& P0, const TPoint& P1, int Z) { LineWithZ(P0.X, P0.Y, P1.X, P1.Y, Z); }
-    void Cube(const TRect& R, int Z0, int Z1, bool DarkSides = true) {
+    void Cube(const TRect& R, int Z0, int Z1, bool DarkSides = true)
+    {
         Cube(R.Left, R.Right, R.Top, R.Bottom, Z0, Z1, DarkSides);
     }
     void MoveTo3D(const TPoint3D& P) { MoveTo3D(P.X, P.Y, P.Z); }
     void LineTo3D(const TPoint3D& P) { LineTo3D(P.X, P.Y, P.Z); }
     void Rectangle(const TRect& R, int Z) { RectangleWithZ(R, Z); }
-    void Rectangle(int Left, int Top, int Right, int Bottom, int Z) { RectangleWithZ(TRect(Left, Top, Right, Bottom), Z); }
+    void Rectangle(int Left, int Top, int Right, int Bottom, int Z)
+    {
+        RectangleWithZ(TRect(Left, Top, Right, Bottom), Z);
+    }
     void PlaneWithZ(const TFourPoints& P, int Z) { PlaneWithZ(P[0], P[1], P[2], P[3], Z); }
     // An ellipse in the plane Z turned by Angle degrees about its centre.
     void RotatedEllipse(int Left, int Top, int Right, int Bottom, int Z, double Angle);
@@ -225,8 +228,8 @@ public:
     TTeeCanvas3D();
     ~TTeeCanvas3D() override;
 
-    using TCanvas3D::Cube;
     using TCanvas3D::Calculate3DPosition;
+    using TCanvas3D::Cube;
     using TCanvas3D::LineTo3D;
     using TCanvas3D::LineWithZ;
     using TCanvas3D::MoveTo3D;
@@ -308,9 +311,8 @@ public:
     void LineWithZ(int X0, int Y0, int X1, int Y1, int Z) override;
     void MoveTo3D(int X, int Y, int Z) override;
     void LineTo3D(int X, int Y, int Z) override;
-    void Pie3D(int XCenter, int YCenter, int XRadius, int YRadius, int Z0, int Z1, double StartAngle,
-               double EndAngle, bool DarkSides, bool DrawSides, int DonutPercent = 0,
-               TCustomTeeGradient* Gradient = nullptr) override;
+    void Pie3D(int XCenter, int YCenter, int XRadius, int YRadius, int Z0, int Z1, double StartAngle, double EndAngle,
+               bool DarkSides, bool DrawSides, int DonutPercent = 0, TCustomTeeGradient* Gradient = nullptr) override;
     void Plane3D(const TPoint& A, const TPoint& B, int Z0, int Z1) override;
     void PlaneWithZ(const TPoint& P1, const TPoint& P2, const TPoint& P3, const TPoint& P4, int Z) override;
     void PlaneFour3D(TFourPoints& Points, int Z0, int Z1) override;
@@ -349,8 +351,7 @@ public:
     // ---- state of the projection and buffer
     double SinElevation = 0, SinRotation = 0, SinTilt = 0;
     double CosElevation = 0, CosRotation = 0, CosTilt = 0;
-    double InverseCoef0 = 0, InverseCoef1 = 0, InverseCoef2 = 0, InverseCoef3 = 0, InverseCoef4 = 0,
-           InverseCoef5 = 0;
+    double InverseCoef0 = 0, InverseCoef1 = 0, InverseCoef2 = 0, InverseCoef3 = 0, InverseCoef4 = 0, InverseCoef5 = 0;
     bool SavedIs3D = false;
     std::unique_ptr<TBitmap> Bitmap;
     bool Dirty = true;

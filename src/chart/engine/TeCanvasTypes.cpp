@@ -12,13 +12,15 @@ int GetDefaultFontSize = 8;
 AnsiString GetDefaultFontName = "Arial";
 std::uint8_t TeeFontAntiAlias = 4;
 
-TColor ApplyDark(TColor Color, std::uint8_t Quantity) {
+TColor ApplyDark(TColor Color, std::uint8_t Quantity)
+{
     const TColor c = ColorToRGB(Color);
     auto dark = [Quantity](int v) { return Quantity < v ? v - Quantity : 0; };
     return RGB(dark(GetRValue(c)), dark(GetGValue(c)), dark(GetBValue(c)));
 }
 
-TColor ApplyBright(TColor Color, std::uint8_t Quantity) {
+TColor ApplyBright(TColor Color, std::uint8_t Quantity)
+{
     const TColor c = ColorToRGB(Color);
     auto bright = [Quantity](int v) { return std::min(255, v + Quantity); };
     return RGB(bright(GetRValue(c)), bright(GetGValue(c)), bright(GetBValue(c)));

@@ -19,8 +19,16 @@ enum TCanvasBackMode { cbmNone, cbmTransparent, cbmOpaque };
 Q_ENUM_NS(TCanvasBackMode)
 
 enum TGradientDirection {
-    gdTopBottom, gdBottomTop, gdLeftRight, gdRightLeft, gdFromCenter, gdFromTopLeft, gdFromBottomLeft,
-    gdRadial, gdDiagonalUp, gdDiagonalDown
+    gdTopBottom,
+    gdBottomTop,
+    gdLeftRight,
+    gdRightLeft,
+    gdFromCenter,
+    gdFromTopLeft,
+    gdFromBottomLeft,
+    gdRadial,
+    gdDiagonalUp,
+    gdDiagonalDown
 };
 Q_ENUM_NS(TGradientDirection)
 

@@ -15,7 +15,8 @@ QRegion SavedClipRegion;
 namespace {
 
 // The device rectangle of two logical corners (right and bottom excluded).
-QRect DeviceRect(TCanvas* ACanvas, const TRect& Rect) {
+QRect DeviceRect(TCanvas* ACanvas, const TRect& Rect)
+{
     TPoint p[2] = {Rect.TopLeft(), Rect.BottomRight()};
     ACanvas->LPtoDP(p, 2);
     // Far coordinates are cut to a range where the region arithmetic cannot overflow.
@@ -26,7 +27,8 @@ QRect DeviceRect(TCanvas* ACanvas, const TRect& Rect) {
     return QRect(l, t, r - l, b - t);
 }
 
-QRegion RoundRectRegion(const QRect& r, int RoundSize) {
+QRegion RoundRectRegion(const QRect& r, int RoundSize)
+{
     if (r.isEmpty()) return QRegion();
     QPainterPath path;
     const double radius = std::min({RoundSize * 0.5, r.width() * 0.5, r.height() * 0.5});
@@ -35,14 +37,16 @@ QRegion RoundRectRegion(const QRect& r, int RoundSize) {
 }
 
 // Cross product of (A - P) and (B - P), wide enough for any coordinates.
-__int128 Cross(const TPoint& A, const TPoint& P, const TPoint& B) {
+__int128 Cross(const TPoint& A, const TPoint& P, const TPoint& B)
+{
     using wide = __int128;
     return wide(std::int64_t(A.X) - P.X) * (std::int64_t(B.Y) - P.Y) -
            wide(std::int64_t(B.X) - P.X) * (std::int64_t(A.Y) - P.Y);
 }
 
 // Sorts points and keys together by ascending key (quicksort on the middle element).
-void SortByKey(std::vector<TPoint>& P, std::vector<float>& Key, int l, int r) {
+void SortByKey(std::vector<TPoint>& P, std::vector<float>& Key, int l, int r)
+{
     while (l < r) {
         int i = l;
         int j = r;
@@ -70,18 +74,21 @@ void SortByKey(std::vector<TPoint>& P, std::vector<float>& Key, int l, int r) {
 
 }  // namespace
 
-void ClipCanvasRegion(TCanvas* ACanvas, const QRegion& Region) {
+void ClipCanvasRegion(TCanvas* ACanvas, const QRegion& Region)
+{
     if (!ACanvas) return;
     ClipSaved = ACanvas->GetClipRgn(SavedClipRegion) == 1;
     ACanvas->ExtSelectClipRgn(&Region, RGN_AND);
 }
 
-void ClipCanvas(TCanvas* ACanvas, const TRect& Rect) {
+void ClipCanvas(TCanvas* ACanvas, const TRect& Rect)
+{
     if (!ACanvas) return;
     ClipCanvasRegion(ACanvas, QRegion(DeviceRect(ACanvas, Rect)));
 }
 
-void UnClipCanvas(TCanvas* ACanvas) {
+void UnClipCanvas(TCanvas* ACanvas)
+{
     if (ACanvas) {
         if (ClipSaved)
             ACanvas->SelectClipRgn(&SavedClipRegion);
@@ -91,21 +98,30 @@ void UnClipCanvas(TCanvas* ACanvas) {
     ClipSaved = false;
 }
 
-void ClipEllipse(TTeeCanvas* ACanvas, const TRect& Rect) { ACanvas->ClipEllipse(Rect, false); }
+void ClipEllipse(TTeeCanvas* ACanvas, const TRect& Rect)
+{
+    ACanvas->ClipEllipse(Rect, false);
+}
 
-void ClipRoundRectangle(TTeeCanvas* ACanvas, const TRect& Rect, int RoundSize) {
+void ClipRoundRectangle(TTeeCanvas* ACanvas, const TRect& Rect, int RoundSize)
+{
     ACanvas->ClipRectangle(Rect, RoundSize);
 }
 
-void ClipPolygon(TTeeCanvas* ACanvas, TPoint* Points, int NumPoints) { ACanvas->ClipPolygon(Points, NumPoints); }
+void ClipPolygon(TTeeCanvas* ACanvas, TPoint* Points, int NumPoints)
+{
+    ACanvas->ClipPolygon(Points, NumPoints);
+}
 
-void TTeeCanvas::ClipRectangle(const TRect& Rect, int RoundSize) {
+void TTeeCanvas::ClipRectangle(const TRect& Rect, int RoundSize)
+{
     TCanvas* dc = GetHandle();
     if (!dc) return;
     ClipCanvasRegion(dc, RoundRectRegion(DeviceRect(dc, Rect), RoundSize));
 }
 
-void TTeeCanvas::ClipEllipse(const TRect& Rect, bool Inverted) {
+void TTeeCanvas::ClipEllipse(const TRect& Rect, bool Inverted)
+{
     TCanvas* dc = GetHandle();
     if (!dc) return;
     const QRegion ellipse(DeviceRect(dc, Rect), QRegion::Ellipse);
@@ -118,7 +134,8 @@ void TTeeCanvas::ClipEllipse(const TRect& Rect, bool Inverted) {
     ClipCanvasRegion(dc, ellipse);
 }
 
-void TTeeCanvas::ClipPolygon(TPoint* Points, int NumPoints) {
+void TTeeCanvas::ClipPolygon(TPoint* Points, int NumPoints)
+{
     TCanvas* dc = GetHandle();
     if (!dc || !Points || NumPoints <= 0) return;
     dc->LPtoDP(Points, NumPoints);
@@ -128,11 +145,18 @@ void TTeeCanvas::ClipPolygon(TPoint* Points, int NumPoints) {
     ClipCanvasRegion(dc, QRegion(poly, Qt::OddEvenFill));
 }
 
-void TTeeCanvas3D::ClipRectangle(const TRect& Rect) { ClipCanvas(Canvas, Rect); }
+void TTeeCanvas3D::ClipRectangle(const TRect& Rect)
+{
+    ClipCanvas(Canvas, Rect);
+}
 
-void TTeeCanvas3D::UnClipRectangle() { UnClipCanvas(Canvas); }
+void TTeeCanvas3D::UnClipRectangle()
+{
+    UnClipCanvas(Canvas);
+}
 
-void TTeeCanvas3D::ClipCube(const TRect& Rect, int MinZ, int MaxZ) {
+void TTeeCanvas3D::ClipCube(const TRect& Rect, int MinZ, int MaxZ)
+{
     if (!Is3D) {
         ClipRectangle(TRect(Rect.Left + 1, Rect.Top + 1, Rect.Right, Rect.Bottom - 1));
         return;
@@ -150,7 +174,8 @@ void TTeeCanvas3D::ClipCube(const TRect& Rect, int MinZ, int MaxZ) {
     ClipPolygon(p.data(), int(p.size()));
 }
 
-bool TTeeCanvas::ConvexHull(std::vector<TPoint>& Points) {
+bool TTeeCanvas::ConvexHull(std::vector<TPoint>& Points)
+{
     const std::size_t count = Points.size();
     if (count == 3) return true;
     if (count < 3) return false;

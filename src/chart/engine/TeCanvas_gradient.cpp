@@ -15,23 +15,27 @@ namespace {
 // lines with a solid one-pixel pen and rings without outline.
 class DeviceSink : public TGradientSink {
 public:
-    explicit DeviceSink(TCanvas* dc) : FDC(dc) {
+    explicit DeviceSink(TCanvas* dc) : FDC(dc)
+    {
         FBrush.Assign(dc->Brush());
         FPen.Assign(dc->Pen());
         // Bands are solid colour, never a pattern picture the brush may hold.
         dc->Brush()->SetBitmap(nullptr);
         dc->Brush()->SetStyle(bsSolid);
     }
-    ~DeviceSink() override {
+    ~DeviceSink() override
+    {
         FDC->Brush()->Assign(&FBrush);
         FDC->Pen()->Assign(&FPen);
     }
-    void Band(const TRect& R, TColor c) override {
+    void Band(const TRect& R, TColor c) override
+    {
         // The brush colour changes only when the step's colour does.
         FDC->Brush()->SetColor(c);
         FDC->FillRect(R);
     }
-    void Line(const TPoint& A, const TPoint& B, TColor c) override {
+    void Line(const TPoint& A, const TPoint& B, TColor c) override
+    {
         TPen* pen = FDC->Pen();
         if (!FLinePen) {
             pen->SetWidth(1);
@@ -43,7 +47,8 @@ public:
         FDC->MoveTo(A.X, A.Y);
         FDC->LineTo(B.X, B.Y);
     }
-    void Ring(const TRect& R, TColor c) override {
+    void Ring(const TRect& R, TColor c) override
+    {
         FDC->Pen()->SetStyle(psClear);
         FDC->Brush()->SetColor(c);
         FDC->Ellipse(R.Left, R.Top, R.Right, R.Bottom);
@@ -58,7 +63,8 @@ private:
 
 // Rings from the centre outwards, clipped to the rectangle.
 void RadialFill(TTeeCanvas* Canvas, const TRect& Rect, TColor StartColor, TColor EndColor, int Balance, int RadialX,
-                int RadialY) {
+                int RadialY)
+{
     TCanvas* dc = Canvas ? Canvas->GetHandle() : nullptr;
     if (!dc) return;
     const TRect r = OrientRectangle(Rect);
@@ -73,7 +79,8 @@ void RadialFill(TTeeCanvas* Canvas, const TRect& Rect, TColor StartColor, TColor
 }  // namespace
 
 void TTeeCanvas3D::GradientFill(const TRect& Rect, TColor StartColor, TColor EndColor, TGradientDirection Direction,
-                                int Balance) {
+                                int Balance)
+{
     if (!Canvas) return;
     const TRect r = OrientRectangle(Rect);
     if (Direction == gdRadial) {
@@ -88,7 +95,8 @@ void TTeeCanvas3D::GradientFill(const TRect& Rect, TColor StartColor, TColor End
     TeeGradientBands(r, StartColor, EndColor, Direction, Balance, Canvas->ClipRect(), sink);
 }
 
-void TCustomTeeGradient::Draw(TTeeCanvas* Canvas, const TRect& Rect, int RoundRectSize) {
+void TCustomTeeGradient::Draw(TTeeCanvas* Canvas, const TRect& Rect, int RoundRectSize)
+{
     if (!Canvas) return;
     TColor s = GetStartColor();
     TColor e = GetEndColor();
@@ -135,7 +143,8 @@ void TCustomTeeGradient::Draw(TTeeCanvas* Canvas, const TRect& Rect, int RoundRe
     if (RoundRectSize > 0) Canvas->UnClipRectangle();
 }
 
-void TCustomTeeGradient::Draw(TTeeCanvas* Canvas, const TPoint (&P)[4]) {
+void TCustomTeeGradient::Draw(TTeeCanvas* Canvas, const TPoint (&P)[4])
+{
     if (!Canvas) return;
     TPoint device[4] = {P[0], P[1], P[2], P[3]};
     Canvas->ClipPolygon(device, 4);
@@ -143,14 +152,16 @@ void TCustomTeeGradient::Draw(TTeeCanvas* Canvas, const TPoint (&P)[4]) {
     Canvas->UnClipRectangle();
 }
 
-void TCustomTeeGradient::Draw(TCanvas3D* Canvas, const TPoint (&P)[4], int Z) {
+void TCustomTeeGradient::Draw(TCanvas3D* Canvas, const TPoint (&P)[4], int Z)
+{
     if (!Canvas) return;
     const TPoint mapped[4] = {Canvas->Calculate3DPosition(P[0], Z), Canvas->Calculate3DPosition(P[1], Z),
                               Canvas->Calculate3DPosition(P[2], Z), Canvas->Calculate3DPosition(P[3], Z)};
     Draw(static_cast<TTeeCanvas*>(Canvas), mapped);
 }
 
-void TCustomTeeGradient::Draw(TCanvas3D* Canvas, std::span<const TPoint> Points, int Z, bool Is3D) {
+void TCustomTeeGradient::Draw(TCanvas3D* Canvas, std::span<const TPoint> Points, int Z, bool Is3D)
+{
     if (!Canvas || Points.empty()) return;
     std::vector<TPoint> clip;
     clip.reserve(Points.size());
@@ -167,6 +178,7 @@ void TCustomTeeGradient::Draw(TCanvas3D* Canvas, std::span<const TPoint> Points,
     Canvas->UnClipRectangle();
 }
 
-void TCustomTeeGradient::DrawRadial(TTeeCanvas* Canvas, const TRect& Rect) {
+void TCustomTeeGradient::DrawRadial(TTeeCanvas* Canvas, const TRect& Rect)
+{
     RadialFill(Canvas, Rect, GetStartColor(), GetEndColor(), GetBalance(), GetRadialX(), GetRadialY());
 }

@@ -16,13 +16,15 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kCircleStep = 2.0 * kPi / 63.0;
 constexpr std::uint8_t kPieDarkQuantity = 32;
 
-TColor SolidBaseColor(TTeeCanvas3D& c) {
+TColor SolidBaseColor(TTeeCanvas3D& c)
+{
     return c.Brush->GetStyle() == bsSolid ? c.Brush->GetColor() : c.GetBackColor();
 }
 
 }  // namespace
 
-void TTeeCanvas3D::GetCirclePoints(std::array<TPoint, 64>& P, int X1, int Y1, int X2, int Y2, int Z) {
+void TTeeCanvas3D::GetCirclePoints(std::array<TPoint, 64>& P, int X1, int Y1, int X2, int Y2, int Z)
+{
     const int cx = (X1 + X2) / 2, cy = (Y1 + Y2) / 2;
     const int rx = (X2 - X1) / 2, ry = (Y2 - Y1) / 2;
     P[0] = Calculate3DPosition(cx, Y2, Z);
@@ -32,7 +34,8 @@ void TTeeCanvas3D::GetCirclePoints(std::array<TPoint, 64>& P, int X1, int Y1, in
     }
 }
 
-void TTeeCanvas3D::EllipseWithZ(int X1, int Y1, int X2, int Y2, int Z) {
+void TTeeCanvas3D::EllipseWithZ(int X1, int Y1, int X2, int Y2, int Z)
+{
     if (IsOrthogonal) {
         // The oblique view keeps ellipses axis-aligned.
         Calc3DPos(X1, Y1, Z);
@@ -59,7 +62,8 @@ void TTeeCanvas3D::EllipseWithZ(int X1, int Y1, int X2, int Y2, int Z) {
 }
 
 void TTeeCanvas3D::Donut(int XCenter, int YCenter, int XRadius, int YRadius, double StartAngle, double EndAngle,
-                         double HolePercent) {
+                         double HolePercent)
+{
     if (!std::isfinite(StartAngle) || !std::isfinite(EndAngle) || !std::isfinite(HolePercent)) return;
     const double hx = XRadius * HolePercent * 0.01;
     const double hy = YRadius * HolePercent * 0.01;
@@ -90,7 +94,8 @@ void TTeeCanvas3D::Donut(int XCenter, int YCenter, int XRadius, int YRadius, dou
 
 void TTeeCanvas3D::Pie3D(int XCenter, int YCenter, int XRadius, int YRadius, int Z0, int Z1, double StartAngle,
                          double EndAngle, bool DarkSides, bool DrawSides, int DonutPercent,
-                         TCustomTeeGradient* Gradient) {
+                         TCustomTeeGradient* Gradient)
+{
     // A slice with no defined extent has nothing to draw.
     if (!std::isfinite(StartAngle) || !std::isfinite(EndAngle)) return;
 
@@ -207,7 +212,8 @@ void TTeeCanvas3D::Pie3D(int XCenter, int YCenter, int XRadius, int YRadius, int
     }
 }
 
-void TTeeCanvas3D::RotateLabel(int X, int Y, const AnsiString& Text, double RotDegree) {
+void TTeeCanvas3D::RotateLabel(int X, int Y, const AnsiString& Text, double RotDegree)
+{
     if (!Canvas) return;
     // fmod, not repeated subtraction: a huge angle must not loop for ever.
     if (RotDegree >= 360) RotDegree = std::fmod(RotDegree, 360.0);
@@ -224,7 +230,8 @@ void TTeeCanvas3D::RotateLabel(int X, int Y, const AnsiString& Text, double RotD
     Canvas->SelectFont(nullptr);
 }
 
-void TTeeCanvas3D::RotateLabel3D(int X, int Y, int Z, const AnsiString& Text, double RotDegree) {
+void TTeeCanvas3D::RotateLabel3D(int X, int Y, int Z, const AnsiString& Text, double RotDegree)
+{
     Calc3DPos(X, Y, Z);
     RotateLabel(X, Y, Text, RotDegree);
 }

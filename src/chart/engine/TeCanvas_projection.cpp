@@ -14,12 +14,14 @@ namespace {
 constexpr double kMinPerspectiveDivisor = 1e-6;
 
 // Screen position = rounded offset + centre, saturating like the rounding itself.
-int PixelAdd(int a, int b) {
+int PixelAdd(int a, int b)
+{
     const long long r = static_cast<long long>(a) + b;
     return int(std::clamp<long long>(r, INT_MIN, INT_MAX));
 }
 
-double PerspectiveScale(double zoom, double divisor) {
+double PerspectiveScale(double zoom, double divisor)
+{
     if (!(std::fabs(divisor) >= kMinPerspectiveDivisor)) divisor = std::copysign(kMinPerspectiveDivisor, divisor);
     return zoom / divisor;
 }
@@ -27,9 +29,13 @@ double PerspectiveScale(double zoom, double divisor) {
 
 TTeeCanvas3D::TTeeCanvas3D() = default;
 
-TTeeCanvas3D::~TTeeCanvas3D() { DeleteBitmap(); }
+TTeeCanvas3D::~TTeeCanvas3D()
+{
+    DeleteBitmap();
+}
 
-void TTeeCanvas3D::CalcTrigValues() {
+void TTeeCanvas3D::CalcTrigValues()
+{
     if (IsOrthogonal) return;
     double E = 0, R = 0, T = 0;
     if (View3DOptions) {
@@ -46,8 +52,7 @@ void TTeeCanvas3D::CalcTrigValues() {
     IsTilted = T != 0;
     SinTilt = std::sin(T * TeePiStep);
     CosTilt = std::cos(T * TeePiStep);
-    const double sE = SinElevation, cE = CosElevation, sR = SinRotation, cR = CosRotation, sT = SinTilt,
-                 cT = CosTilt;
+    const double sE = SinElevation, cE = CosElevation, sR = SinRotation, cR = CosRotation, sT = SinTilt, cT = CosTilt;
     InverseCoef0 = cR * sT;
     InverseCoef1 = std::max(cR * cT, 0.00001);
     InverseCoef2 = std::max(sE * sR * sT + cE * cT, 0.00001);
@@ -56,7 +61,8 @@ void TTeeCanvas3D::CalcTrigValues() {
     InverseCoef5 = cE * cT * sR + sE * sT;
 }
 
-void TTeeCanvas3D::CalcPerspective(const TRect& Rect) {
+void TTeeCanvas3D::CalcPerspective(const TRect& Rect)
+{
     HasPerspective = View3DOptions->GetPerspective() > 0;
     if (!HasPerspective) return;
     const int width = Rect.Right - Rect.Left;
@@ -70,7 +76,8 @@ void TTeeCanvas3D::CalcPerspective(const TRect& Rect) {
 }
 
 TRect TTeeCanvas3D::InitWindow(TCanvas* DestCanvas, TView3DOptions* A3DOptions, TColor, bool AIs3D,
-                               const TRect& UserRect) {
+                               const TRect& UserRect)
+{
     Bounds = UserRect;
     View3DOptions = A3DOptions;
     if (A3DOptions) FontZoom = A3DOptions->GetFontZoom();
@@ -113,7 +120,8 @@ TRect TTeeCanvas3D::InitWindow(TCanvas* DestCanvas, TView3DOptions* A3DOptions, 
     return UserRect;
 }
 
-void TTeeCanvas3D::Projection(int MaxDepth, const TRect&, const TRect& ARect) {
+void TTeeCanvas3D::Projection(int MaxDepth, const TRect&, const TRect& ARect)
+{
     RectCenter(ARect, XCenter, YCenter);
     XCenter = PixelAdd(XCenter, Round(RotationCenter.X));
     YCenter = PixelAdd(YCenter, Round(RotationCenter.Y));
@@ -127,7 +135,8 @@ void TTeeCanvas3D::Projection(int MaxDepth, const TRect&, const TRect& ARect) {
     }
 }
 
-void TTeeCanvas3D::Calc3DPos(int& X, int& Y, int Z) const {
+void TTeeCanvas3D::Calc3DPos(int& X, int& Y, int Z) const
+{
     if (IsOrthogonal) {
         X = PixelAdd(Round((Z * OrthoX + (double(X) - XCenter)) * ZoomFactor), XCenterOffset);
         Y = PixelAdd(Round(((double(Y) - YCenter) - Z * OrthoY) * ZoomFactor), YCenterOffset);
@@ -137,9 +146,9 @@ void TTeeCanvas3D::Calc3DPos(int& X, int& Y, int Z) const {
     const double x = double(X) - XCenter, y = double(Y) - YCenter, z = double(Z) - ZCenter;
     const double t = z * CosRotation - x * SinRotation;
     const double u = x * CosRotation + z * SinRotation;
-    const double scale = HasPerspective
-                             ? PerspectiveScale(ZoomFactor, (CosElevation * t + SinElevation * y) * PerspectiveFactor + 1)
-                             : ZoomFactor;
+    const double scale =
+        HasPerspective ? PerspectiveScale(ZoomFactor, (CosElevation * t + SinElevation * y) * PerspectiveFactor + 1)
+                       : ZoomFactor;
     const double v = y * CosElevation - SinElevation * t;
     if (IsTilted) {
         X = PixelAdd(Round((CosTilt * u - SinTilt * v) * scale), XCenterOffset);
@@ -150,12 +159,14 @@ void TTeeCanvas3D::Calc3DPos(int& X, int& Y, int Z) const {
     }
 }
 
-void TTeeCanvas3D::Calc3DPoint(TPoint& P, int X, int Y, int Z) const {
+void TTeeCanvas3D::Calc3DPoint(TPoint& P, int X, int Y, int Z) const
+{
     Calc3DPos(X, Y, Z);
     P = TPoint(X, Y);
 }
 
-void TTeeCanvas3D::Calc3DPoint(TPoint& P, double X, double Y, int Z) const {
+void TTeeCanvas3D::Calc3DPoint(TPoint& P, double X, double Y, int Z) const
+{
     if (IsOrthogonal) {
         P = TPoint(PixelAdd(Round((X - XCenter + Z * OrthoX) * ZoomFactor), XCenterOffset),
                    PixelAdd(Round((Y - YCenter - Z * OrthoY) * ZoomFactor), YCenterOffset));
@@ -168,26 +179,29 @@ void TTeeCanvas3D::Calc3DPoint(TPoint& P, double X, double Y, int Z) const {
     const double x = X - XCenter, y = Y - YCenter, z = double(Z) - ZCenter;
     const double t = z * CosRotation - x * SinRotation;
     const double u = x * CosRotation + z * SinRotation;
-    const double scale = HasPerspective
-                             ? PerspectiveScale(ZoomFactor, (CosElevation * t + SinElevation * y) * PerspectiveFactor + 1)
-                             : ZoomFactor;
+    const double scale =
+        HasPerspective ? PerspectiveScale(ZoomFactor, (CosElevation * t + SinElevation * y) * PerspectiveFactor + 1)
+                       : ZoomFactor;
     const double v = y * CosElevation - SinElevation * t;
     P = TPoint(PixelAdd(Round((CosTilt * u - SinTilt * v) * scale), XCenterOffset),
                PixelAdd(Round((CosTilt * v + SinTilt * u) * scale), YCenterOffset));
 }
 
-TPoint TTeeCanvas3D::Calc3DTPoint3D(const TPoint3D& P) const {
+TPoint TTeeCanvas3D::Calc3DTPoint3D(const TPoint3D& P) const
+{
     int x = P.X, y = P.Y;
     Calc3DPos(x, y, P.Z);
     return TPoint(x, y);
 }
 
-TPoint TTeeCanvas3D::Calculate3DPosition(int X, int Y, int Z) {
+TPoint TTeeCanvas3D::Calculate3DPosition(int X, int Y, int Z)
+{
     Calc3DPos(X, Y, Z);
     return TPoint(X, Y);
 }
 
-void TTeeCanvas3D::Calculate2DPosition(int& X, int& Y, int Z) {
+void TTeeCanvas3D::Calculate2DPosition(int& X, int& Y, int Z)
+{
     if (ZoomFactor == 0) return;
     const double k = 1.0 / ZoomFactor;
     if (IsOrthogonal) {
@@ -197,25 +211,33 @@ void TTeeCanvas3D::Calculate2DPosition(int& X, int& Y, int Z) {
     }
     if (!Is3D || InverseCoef2 == 0 || InverseCoef1 == 0) return;
     const double X0 = X, Y0 = Y, z = double(Z) - ZCenter;
-    X = PixelAdd(Round(((X0 - XCenterOffset) * k - z * InverseCoef4 - (Y0 - YCenter) * InverseCoef0) / InverseCoef2), XCenter);
-    Y = PixelAdd(Round(((Y0 - YCenterOffset) * k - z * InverseCoef5 - (X0 - XCenter) * InverseCoef3) / InverseCoef1), YCenter);
+    X = PixelAdd(Round(((X0 - XCenterOffset) * k - z * InverseCoef4 - (Y0 - YCenter) * InverseCoef0) / InverseCoef2),
+                 XCenter);
+    Y = PixelAdd(Round(((Y0 - YCenterOffset) * k - z * InverseCoef5 - (X0 - XCenter) * InverseCoef3) / InverseCoef1),
+                 YCenter);
 }
 
-void TTeeCanvas3D::DisableRotation() {
+void TTeeCanvas3D::DisableRotation()
+{
     SavedIs3D = Is3D;
     Is3D = false;
 }
 
-void TTeeCanvas3D::EnableRotation() { Is3D = SavedIs3D; }
+void TTeeCanvas3D::EnableRotation()
+{
+    Is3D = SavedIs3D;
+}
 
-void TTeeCanvas3D::SetMonochrome(bool Value) {
+void TTeeCanvas3D::SetMonochrome(bool Value)
+{
     if (Monochrome == Value) return;
     Monochrome = Value;
     Dirty = true;
     if (View3DOptions) View3DOptions->Repaint();
 }
 
-void TTeeCanvas3D::SetUseBuffer(bool Value) {
+void TTeeCanvas3D::SetUseBuffer(bool Value)
+{
     if (BufferedDisplay == Value) return;
     BufferedDisplay = Value;
     if (!Value) {
@@ -228,17 +250,20 @@ void TTeeCanvas3D::SetUseBuffer(bool Value) {
     }
 }
 
-void TTeeCanvas3D::DeleteBitmap() {
+void TTeeCanvas3D::DeleteBitmap()
+{
     if (Bitmap && Canvas == Bitmap->Canvas()) SetCanvas(nullptr);
     Bitmap.reset();
 }
 
-void TTeeCanvas3D::TransferBitmap(int Left, int Top, TCanvas* ACanvas) {
+void TTeeCanvas3D::TransferBitmap(int Left, int Top, TCanvas* ACanvas)
+{
     if (!Bitmap || !ACanvas) return;
     ACanvas->BitBlt(Left, Top, Bitmap->GetWidth(), Bitmap->GetHeight(), Bitmap->Canvas(), 0, 0);
 }
 
-void TTeeCanvas3D::ShowImage(TCanvas* DestCanvas, TCanvas* DefaultCanvas, const TRect& UserRect) {
+void TTeeCanvas3D::ShowImage(TCanvas* DestCanvas, TCanvas* DefaultCanvas, const TRect& UserRect)
+{
     if (BufferedDisplay) {
         TransferBitmap(UserRect.Left, UserRect.Top, DestCanvas);
         Dirty = false;
@@ -246,7 +271,8 @@ void TTeeCanvas3D::ShowImage(TCanvas* DestCanvas, TCanvas* DefaultCanvas, const 
     SetCanvas(DefaultCanvas);
 }
 
-bool TTeeCanvas3D::ReDrawBitmap() {
+bool TTeeCanvas3D::ReDrawBitmap()
+{
     if (Dirty) return false;
     TransferBitmap(0, 0, Canvas);
     return true;

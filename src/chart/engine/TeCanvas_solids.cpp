@@ -16,30 +16,35 @@ constexpr double kTwoPi = 6.283185307179586;
 
 // The colour a solid shades from: the brush colour for a solid brush, else the back colour
 // (which fills the gaps of a patterned brush).
-TColor SolidBaseColor(TTeeCanvas3D& c) {
+TColor SolidBaseColor(TTeeCanvas3D& c)
+{
     return c.Brush->GetStyle() == bsSolid ? c.Brush->GetColor() : c.GetBackColor();
 }
 
 // Signed area of the corners 1..3 of the scratch polygon, on 64-bit integers so that far
 // off-screen corners cannot overflow.
-double FourPointsArea(const TFourPoints& p) {
+double FourPointsArea(const TFourPoints& p)
+{
     return static_cast<double>(static_cast<std::int64_t>(p[3].X - p[2].X) * (p[1].Y - p[2].Y) -
                                static_cast<std::int64_t>(p[1].X - p[2].X) * (p[3].Y - p[2].Y));
 }
 
-double Cross(const TPoint& a, const TPoint& b, const TPoint& c) {
+double Cross(const TPoint& a, const TPoint& b, const TPoint& c)
+{
     return static_cast<double>(static_cast<std::int64_t>(a.X - b.X) * (c.Y - b.Y) -
                                static_cast<std::int64_t>(c.X - b.X) * (a.Y - b.Y));
 }
 
-int CylinderSides() {
+int CylinderSides()
+{
     // Zero or fewer sides would divide the circle by zero; fall back to the default.
     return TeeNumCylinderSides >= 1 ? TeeNumCylinderSides : 16;
 }
 
 }  // namespace
 
-void TTeeCanvas3D::Cube(int Left, int Right, int Top, int Bottom, int Z0, int Z1, bool DarkSides) {
+void TTeeCanvas3D::Cube(int Left, int Right, int Top, int Bottom, int Z0, int Z1, bool DarkSides)
+{
     auto map = [&](int x, int y, int z) {
         TPoint p;
         Calc3DPoint(p, x, y, z);
@@ -114,7 +119,8 @@ void TTeeCanvas3D::Cube(int Left, int Right, int Top, int Bottom, int Z0, int Z1
     }
 }
 
-void TTeeCanvas3D::RectangleZ(int Left, int Top, int Bottom, int Z0, int Z1) {
+void TTeeCanvas3D::RectangleZ(int Left, int Top, int Bottom, int Z0, int Z1)
+{
     Calc3DPoint(FourPoints[0], Left, Top, Z0);
     Calc3DPoint(FourPoints[1], Left, Top, Z1);
     Calc3DPoint(FourPoints[2], Left, Bottom, Z1);
@@ -122,7 +128,8 @@ void TTeeCanvas3D::RectangleZ(int Left, int Top, int Bottom, int Z0, int Z1) {
     PolygonFour();
 }
 
-void TTeeCanvas3D::RectangleY(int Left, int Top, int Right, int Z0, int Z1) {
+void TTeeCanvas3D::RectangleY(int Left, int Top, int Right, int Z0, int Z1)
+{
     Calc3DPoint(FourPoints[0], Left, Top, Z0);
     Calc3DPoint(FourPoints[1], Right, Top, Z0);
     Calc3DPoint(FourPoints[2], Right, Top, Z1);
@@ -130,7 +137,8 @@ void TTeeCanvas3D::RectangleY(int Left, int Top, int Right, int Z0, int Z1) {
     PolygonFour();
 }
 
-void TTeeCanvas3D::Plane3D(const TPoint& A, const TPoint& B, int Z0, int Z1) {
+void TTeeCanvas3D::Plane3D(const TPoint& A, const TPoint& B, int Z0, int Z1)
+{
     Calc3DPoint(FourPoints[0], A.X, A.Y, Z0);
     Calc3DPoint(FourPoints[1], B.X, B.Y, Z0);
     Calc3DPoint(FourPoints[2], B.X, B.Y, Z1);
@@ -138,7 +146,8 @@ void TTeeCanvas3D::Plane3D(const TPoint& A, const TPoint& B, int Z0, int Z1) {
     PolygonFour();
 }
 
-void TTeeCanvas3D::PlaneFour3D(TFourPoints& Points, int Z0, int Z1) {
+void TTeeCanvas3D::PlaneFour3D(TFourPoints& Points, int Z0, int Z1)
+{
     Calc3DPoint(FourPoints[0], static_cast<double>(Points[0].X), static_cast<double>(Points[0].Y), Z0);
     Calc3DPoint(FourPoints[1], static_cast<double>(Points[1].X), static_cast<double>(Points[1].Y), Z0);
     Calc3DPoint(FourPoints[2], static_cast<double>(Points[2].X), static_cast<double>(Points[2].Y), Z1);
@@ -146,12 +155,14 @@ void TTeeCanvas3D::PlaneFour3D(TFourPoints& Points, int Z0, int Z1) {
     PolygonFour();
 }
 
-void TTeeCanvas3D::Cylinder(bool Vertical, int Left, int Top, int Right, int Bottom, int Z0, int Z1, bool Dark3D) {
+void TTeeCanvas3D::Cylinder(bool Vertical, int Left, int Top, int Right, int Bottom, int Z0, int Z1, bool Dark3D)
+{
     Cone(Vertical, Left, Top, Right, Bottom, Z0, Z1, Dark3D, 100);
 }
 
 void TTeeCanvas3D::Cone(bool Vertical, int Left, int Top, int Right, int Bottom, int Z0, int Z1, bool Dark3D,
-                        int ConePercent) {
+                        int ConePercent)
+{
     if (ConePercent == 0) ConePercent = TeeDefaultConePercent;
     const int n = CylinderSides();
     const double step = kTwoPi / n;
@@ -212,7 +223,8 @@ void TTeeCanvas3D::Cone(bool Vertical, int Left, int Top, int Right, int Bottom,
     Polygon(cap);
 }
 
-void TTeeCanvas3D::Pyramid(bool Vertical, int Left, int Top, int Right, int Bottom, int Z0, int Z1, bool DarkSides) {
+void TTeeCanvas3D::Pyramid(bool Vertical, int Left, int Top, int Right, int Bottom, int Z0, int Z1, bool DarkSides)
+{
     const TColor base = SolidBaseColor(*this);
     auto triangle = [&](const TPoint& a, const TPoint& b, const TPoint& c) {
         const TPoint t[3] = {a, b, c};
@@ -257,7 +269,8 @@ void TTeeCanvas3D::Pyramid(bool Vertical, int Left, int Top, int Right, int Bott
     }
 }
 
-void TTeeCanvas3D::PyramidTrunc(const TRect& R, int StartZ, int EndZ, int TruncX, int TruncZ) {
+void TTeeCanvas3D::PyramidTrunc(const TRect& R, int StartZ, int EndZ, int TruncX, int TruncZ)
+{
     const int midX = (R.Left + R.Right) / 2;
     const int midZ = (StartZ + EndZ) / 2;
 
@@ -277,7 +290,8 @@ void TTeeCanvas3D::PyramidTrunc(const TRect& R, int StartZ, int EndZ, int TruncX
                                TPoint(R.Left, R.Bottom)};
         TPoint mapped[4];
         for (int i = 0; i < 4; ++i)
-            Calc3DPoint(mapped[i], static_cast<double>(pts[i].X), static_cast<double>(pts[i].Y), i < 2 ? zTop : zBottom);
+            Calc3DPoint(mapped[i], static_cast<double>(pts[i].X), static_cast<double>(pts[i].Y),
+                        i < 2 ? zTop : zBottom);
         if (test) {
             const bool cull = TeeCull(mapped[0], mapped[1], mapped[2]);
             if (zTop >= zBottom ? !cull : cull) return;
@@ -296,7 +310,10 @@ void TTeeCanvas3D::PyramidTrunc(const TRect& R, int StartZ, int EndZ, int TruncX
         PolygonFour();
     };
 
-    if (topFirst) topCap(); else baseCap();
+    if (topFirst)
+        topCap();
+    else
+        baseCap();
     if (TruncX == 0 && StartZ == EndZ) {
         depthFace(midZ + TruncZ, EndZ, false);
     } else {
@@ -305,10 +322,14 @@ void TTeeCanvas3D::PyramidTrunc(const TRect& R, int StartZ, int EndZ, int TruncX
         depthFace(midZ - TruncZ, StartZ, true);
         side(R.Right, midX + TruncX, false);
     }
-    if (topFirst) baseCap(); else topCap();
+    if (topFirst)
+        baseCap();
+    else
+        topCap();
 }
 
-void TTeeCanvas3D::Triangle3D(const TTrianglePoints3D& Points, const TTriangleColors3D& Colors) {
+void TTeeCanvas3D::Triangle3D(const TTrianglePoints3D& Points, const TTriangleColors3D& Colors)
+{
     TPoint p[3];
     for (int i = 0; i < 3; ++i) p[i] = Calc3DTPoint3D(Points[i]);
     if (Brush->GetStyle() != bsClear) Brush->SetColor(Colors[0]);
@@ -316,7 +337,8 @@ void TTeeCanvas3D::Triangle3D(const TTrianglePoints3D& Points, const TTriangleCo
 }
 
 void TTeeCanvas3D::Arrow(bool Filled, const TPoint& FromPoint, const TPoint& ToPoint, int HeadWidth, int HeadHeight,
-                         int Z) {
+                         int Z)
+{
     const double dx = ToPoint.X - FromPoint.X;
     const double dy = FromPoint.Y - ToPoint.Y;
     const double length = std::sqrt(dx * dx + dy * dy);

@@ -10,7 +10,8 @@
 namespace {
 
 // The rectangle the text covers when written at (X, Y) with the current alignment.
-TRect TextRectAt(TTeeCanvas* canvas, int X, int Y, const AnsiString& Text) {
+TRect TextRectAt(TTeeCanvas* canvas, int X, int Y, const AnsiString& Text)
+{
     const int w = canvas->TextWidth(Text);
     const int h = canvas->TextHeight(Text);
     int a = canvas->GetTextAlign();
@@ -22,7 +23,8 @@ TRect TextRectAt(TTeeCanvas* canvas, int X, int Y, const AnsiString& Text) {
 
 }  // namespace
 
-void TTeeCanvas3D::TextOut(int X, int Y, const AnsiString& Text) {
+void TTeeCanvas3D::TextOut(int X, int Y, const AnsiString& Text)
+{
     TCanvas* dc = Canvas;
     if (!dc) return;
 
@@ -99,7 +101,8 @@ void TTeeCanvas3D::TextOut(int X, int Y, const AnsiString& Text) {
     }
 }
 
-void TTeeCanvas3D::TextOut3D(int X, int Y, int Z, const AnsiString& Text) {
+void TTeeCanvas3D::TextOut3D(int X, int Y, int Z, const AnsiString& Text)
+{
     Calc3DPos(X, Y, Z);
     if (!Canvas || !ZoomText || ZoomFactor == 1.0) {
         TextOut(X, Y, Text);

@@ -41,7 +41,7 @@ QLabel* MakeLabel(QWidget* parent, int X, int Y, int W, int H)
     return l;
 }
 
-} // namespace
+}  // namespace
 
 void GotoURL(QWidget* Handle, const AnsiString& Url)
 {

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "platform/Exception.h"
-#include "platform/TBitmap.h"
 #include "platform/Round.h"
+#include "platform/TBitmap.h"
 
 namespace {
 
@@ -18,15 +18,20 @@ using ContributorList = std::vector<std::vector<Contributor>>;
 
 constexpr double kPi = 3.14159265358979323846;
 
-double Sinc(double t) { return t == 0.0 ? 1.0 : std::sin(t) / t; }
+double Sinc(double t)
+{
+    return t == 0.0 ? 1.0 : std::sin(t) / t;
+}
 
-double Lanczos3(double x) {
+double Lanczos3(double x)
+{
     if (x == 0.0) return 1.0;
     if (std::fabs(x) < 3.0) return Sinc(kPi * x) * Sinc(kPi * x / 3.0);
     return 0.0;
 }
 
-double Triangle(double x) {
+double Triangle(double x)
+{
     x = std::fabs(x);
     return x < 1.0 ? 1.0 - x : 0.0;
 }
@@ -35,7 +40,8 @@ double Triangle(double x) {
 // last pixels onto each other; a one-pixel side on either end has no such pair, so it uses
 // the plain size ratio, and a single destination pixel samples around the source's middle
 // (otherwise the scale would be 0 and the reach infinite).
-ContributorList BuildContributors(int srcSize, int dstSize, TSmoothStretchOption option) {
+ContributorList BuildContributors(int srcSize, int dstSize, TSmoothStretchOption option)
+{
     const bool quality = (option == ssBestQuality);
     const double support = quality ? 3.0 : 1.0;
     auto filter = quality ? Lanczos3 : Triangle;
@@ -75,13 +81,15 @@ ContributorList BuildContributors(int srcSize, int dstSize, TSmoothStretchOption
     return list;
 }
 
-int ClampChannel(std::int64_t sum) {
+int ClampChannel(std::int64_t sum)
+{
     if (sum > 255000) return 255;
     if (sum < 0) return 0;
     return static_cast<int>(sum / 1000);
 }
 
-QRgb Combine(const std::vector<Contributor>& taps, const QRgb* pixels, std::ptrdiff_t stride) {
+QRgb Combine(const std::vector<Contributor>& taps, const QRgb* pixels, std::ptrdiff_t stride)
+{
     std::int64_t r = 0, g = 0, b = 0;
     for (const Contributor& c : taps) {
         const QRgb p = pixels[c.Pixel * stride];
@@ -94,7 +102,8 @@ QRgb Combine(const std::vector<Contributor>& taps, const QRgb* pixels, std::ptrd
 
 }  // namespace
 
-void SmoothStretchImage(const QImage& Src, QImage& Dst, TSmoothStretchOption Option) {
+void SmoothStretchImage(const QImage& Src, QImage& Dst, TSmoothStretchOption Option)
+{
     if (Src.width() < 1 || Src.height() < 1) throw Exception("SmoothStretch: Source bitmap too small");
     if (Dst.width() < 1 || Dst.height() < 1) throw Exception("SmoothStretch: Destination bitmap too small");
 
@@ -127,7 +136,8 @@ void SmoothStretchImage(const QImage& Src, QImage& Dst, TSmoothStretchOption Opt
     }
 }
 
-void TeeGrayScaleImage(QImage& Image, bool Inverted, std::int32_t Method) {
+void TeeGrayScaleImage(QImage& Image, bool Inverted, std::int32_t Method)
+{
     if (Image.isNull()) return;
     if (Image.format() != QImage::Format_RGB32) Image = Image.convertToFormat(QImage::Format_RGB32);
     for (int y = Image.height() - 1; y >= 0; --y) {
@@ -142,9 +152,13 @@ void TeeGrayScaleImage(QImage& Image, bool Inverted, std::int32_t Method) {
     }
 }
 
-void SmoothStretch(TBitmap* Src, TBitmap* Dst) { SmoothStretch(Src, Dst, ssBestQuality); }
+void SmoothStretch(TBitmap* Src, TBitmap* Dst)
+{
+    SmoothStretch(Src, Dst, ssBestQuality);
+}
 
-void SmoothStretch(TBitmap* Src, TBitmap* Dst, TSmoothStretchOption Option) {
+void SmoothStretch(TBitmap* Src, TBitmap* Dst, TSmoothStretchOption Option)
+{
     if (!Src || !Dst) return;
     if (Src->GetWidth() < 1 || Src->GetHeight() < 1) throw Exception("SmoothStretch: Source bitmap too small");
     if (Dst->GetWidth() < 1 || Dst->GetHeight() < 1) throw Exception("SmoothStretch: Destination bitmap too small");
@@ -153,7 +167,8 @@ void SmoothStretch(TBitmap* Src, TBitmap* Dst, TSmoothStretchOption Option) {
     SmoothStretchImage(Src->Image(), Dst->Image(), Option);
 }
 
-void TeeGrayScale(TBitmap* Bitmap, bool Inverted, std::int32_t Method) {
+void TeeGrayScale(TBitmap* Bitmap, bool Inverted, std::int32_t Method)
+{
     if (!Bitmap) return;
     Bitmap->SetPixelFormat(pf24bit);
     TeeGrayScaleImage(Bitmap->Image(), Inverted, Method);

@@ -8,17 +8,22 @@
 
 namespace {
 // The canvas pixels are read from: the buffer bitmap when there is one.
-TCanvas* SourceCanvas(TTeeCanvas* canvas) {
+TCanvas* SourceCanvas(TTeeCanvas* canvas)
+{
     if (auto* c3 = dynamic_cast<TTeeCanvas3D*>(canvas); c3 && c3->Bitmap) return c3->Bitmap->Canvas();
     return canvas->Canvas;
 }
 }  // namespace
 
-TTeeBlend::TTeeBlend(TTeeCanvas* Canvas, const TRect& R) : FCanvas(Canvas) { SetRectangle(R); }
+TTeeBlend::TTeeBlend(TTeeCanvas* Canvas, const TRect& R) : FCanvas(Canvas)
+{
+    SetRectangle(R);
+}
 
 TTeeBlend::~TTeeBlend() = default;
 
-void TTeeBlend::SetRectangle(const TRect& R) {
+void TTeeBlend::SetRectangle(const TRect& R)
+{
     TRect r = R;
     if (r.Left > r.Right) std::swap(r.Left, r.Right);
     if (r.Top > r.Bottom) std::swap(r.Top, r.Bottom);
@@ -38,7 +43,8 @@ void TTeeBlend::SetRectangle(const TRect& R) {
     if (source) FBitmap->Canvas()->CopyRect(TRect(0, 0, r.Width(), r.Height()), source, r);
 }
 
-void TTeeBlend::DoBlend(int Transparency) {
+void TTeeBlend::DoBlend(int Transparency)
+{
     if (!FValid || !FBitmap) return;
     auto* c3 = dynamic_cast<TTeeCanvas3D*>(FCanvas);
     if (c3 && c3->Bitmap) {
@@ -54,7 +60,8 @@ void TTeeBlend::DoBlend(int Transparency) {
     canvas->Draw(FRect.Left, FRect.Top, &temp);
 }
 
-void TeeBlendBitmaps(double Percent, TBitmap* Bitmap, TBitmap* BackBitmap, TPoint BackOrigin) {
+void TeeBlendBitmaps(double Percent, TBitmap* Bitmap, TBitmap* BackBitmap, TPoint BackOrigin)
+{
     if (!Bitmap || !BackBitmap) return;
     Bitmap->SetPixelFormat(pf24bit);
     BackBitmap->SetPixelFormat(pf24bit);

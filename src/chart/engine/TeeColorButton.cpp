@@ -10,7 +10,8 @@
 
 std::unique_ptr<std::vector<TColor>> TeeCustomEditColors;
 
-TColor EditColor(QWidget* Owner, TColor Color) {
+TColor EditColor(QWidget* Owner, TColor Color)
+{
     platform::ColorDialogRequest request;
     request.Color = Color;
     if (TeeCustomEditColors)
@@ -22,7 +23,8 @@ TColor EditColor(QWidget* Owner, TColor Color) {
     return request.Color;
 }
 
-bool EditColorDialog(QWidget* Owner, TColor& Color) {
+bool EditColorDialog(QWidget* Owner, TColor& Color)
+{
     const TColor c = EditColor(Owner, Color);
     if (c == Color) return false;
     Color = c;
@@ -31,11 +33,13 @@ bool EditColorDialog(QWidget* Owner, TColor& Color) {
 
 // ---------------------------------------------------------------------------------------
 
-TTeeButton::TTeeButton(QWidget* Owner) : QPushButton(Owner) {
+TTeeButton::TTeeButton(QWidget* Owner) : QPushButton(Owner)
+{
     connect(this, &QPushButton::clicked, this, [this] { platform::GuardedCall([this] { Click(); }); });
 }
 
-void TTeeButton::LinkProperty(QObject* Instance, const AnsiString& PropName) {
+void TTeeButton::LinkProperty(QObject* Instance, const AnsiString& PropName)
+{
     FInstance = Instance;
     if (!Instance) return;
     FProperty = QMetaProperty();
@@ -48,11 +52,13 @@ void TTeeButton::LinkProperty(QObject* Instance, const AnsiString& PropName) {
 
 void TTeeButton::DrawSymbol(TTeeCanvas*) {}
 
-void TTeeButton::Click() {
+void TTeeButton::Click()
+{
     if (OnClick) OnClick(this);
 }
 
-void TTeeButton::paintEvent(QPaintEvent* event) {
+void TTeeButton::paintEvent(QPaintEvent* event)
+{
     QPushButton::paintEvent(event);
     if (!FInstance) return;
     TCanvas canvas;
@@ -62,7 +68,8 @@ void TTeeButton::paintEvent(QPaintEvent* event) {
     DrawSymbol(&chartCanvas);
 }
 
-void TTeeButton::changeEvent(QEvent* event) {
+void TTeeButton::changeEvent(QEvent* event)
+{
     QPushButton::changeEvent(event);
     if (event->type() == QEvent::EnabledChange) repaint();
 }
@@ -71,17 +78,20 @@ void TTeeButton::changeEvent(QEvent* event) {
 
 TButtonColor::TButtonColor(QWidget* Owner) : TTeeButton(Owner) {}
 
-TColor TButtonColor::GetTeeColor() const {
+TColor TButtonColor::GetTeeColor() const
+{
     if (GetColorProc) return GetColorProc();
     if (HasLinkedProperty()) return ColorToRGB(static_cast<TColor>(FProperty.read(FInstance).toInt()));
     return clNone;
 }
 
-void TButtonColor::SetTeeColor(TColor Value) {
+void TButtonColor::SetTeeColor(TColor Value)
+{
     if (HasLinkedProperty()) FProperty.write(FInstance, QVariant::fromValue(Value));
 }
 
-void TButtonColor::Click() {
+void TButtonColor::Click()
+{
     if (!HasLinkedProperty()) {
         TTeeButton::Click();
         return;
@@ -94,7 +104,8 @@ void TButtonColor::Click() {
     }
 }
 
-void TButtonColor::DrawSymbol(TTeeCanvas* Canvas) {
+void TButtonColor::DrawSymbol(TTeeCanvas* Canvas)
+{
     const TColor color = GetTeeColor();
     if (color == clNone) return;
     Canvas->Brush->SetColor(color);
@@ -106,12 +117,14 @@ void TButtonColor::DrawSymbol(TTeeCanvas* Canvas) {
 
 // ---------------------------------------------------------------------------------------
 
-TComboFlat::TComboFlat(QWidget* Owner) : QComboBox(Owner) {
+TComboFlat::TComboFlat(QWidget* Owner) : QComboBox(Owner)
+{
     setEditable(false);
     resize(width(), 21);
 }
 
-void TComboFlat::paintEvent(QPaintEvent* event) {
+void TComboFlat::paintEvent(QPaintEvent* event)
+{
     QComboBox::paintEvent(event);
     if (FMouseInControl || hasFocus()) return;
     // Outside hover and focus the border is painted flat over the raised one.
@@ -132,25 +145,29 @@ void TComboFlat::paintEvent(QPaintEvent* event) {
     canvas.LineTo(right - 2, r.bottom() + 1);
 }
 
-void TComboFlat::enterEvent(QEnterEvent* event) {
+void TComboFlat::enterEvent(QEnterEvent* event)
+{
     QComboBox::enterEvent(event);
     FMouseInControl = true;
     update();
 }
 
-void TComboFlat::leaveEvent(QEvent* event) {
+void TComboFlat::leaveEvent(QEvent* event)
+{
     QComboBox::leaveEvent(event);
     FMouseInControl = false;
     update();
 }
 
-void TComboFlat::focusInEvent(QFocusEvent* event) {
+void TComboFlat::focusInEvent(QFocusEvent* event)
+{
     QComboBox::focusInEvent(event);
     FMouseInControl = false;
     update();
 }
 
-void TComboFlat::focusOutEvent(QFocusEvent* event) {
+void TComboFlat::focusOutEvent(QFocusEvent* event)
+{
     QComboBox::focusOutEvent(event);
     FMouseInControl = false;
     update();

@@ -5,49 +5,58 @@
 // ---- TTeeShadow
 
 TTeeShadow::TTeeShadow(const TNotifyEvent& OnChangeEvent, QObject* parent)
-    : TPersistent(parent), OnChange(OnChangeEvent) {}
+    : TPersistent(parent), OnChange(OnChangeEvent)
+{}
 
-void TTeeShadow::Changed() {
+void TTeeShadow::Changed()
+{
     if (OnChange) OnChange(this);
 }
 
-void TTeeShadow::SetColor(TColor value) {
+void TTeeShadow::SetColor(TColor value)
+{
     if (value == FColor) return;
     FColor = value;
     Changed();
 }
 
-void TTeeShadow::SetHorizSize(int value) {
+void TTeeShadow::SetHorizSize(int value)
+{
     if (value == FHorizSize) return;
     FHorizSize = value;
     Changed();
 }
 
-void TTeeShadow::SetSmooth(bool value) {
+void TTeeShadow::SetSmooth(bool value)
+{
     if (value == FSmooth) return;
     FSmooth = value;
     Changed();
 }
 
-void TTeeShadow::SetTransparency(TTeeTransparency value) {
+void TTeeShadow::SetTransparency(TTeeTransparency value)
+{
     if (value == FTransparency) return;
     FTransparency = value;
     Changed();
 }
 
-void TTeeShadow::SetVertSize(int value) {
+void TTeeShadow::SetVertSize(int value)
+{
     if (value == FVertSize) return;
     FVertSize = value;
     Changed();
 }
 
-void TTeeShadow::SetSize(int value) {
+void TTeeShadow::SetSize(int value)
+{
     if (value == FHorizSize && value == FVertSize) return;
     FHorizSize = FVertSize = value;
     Changed();
 }
 
-void TTeeShadow::Assign(TPersistent* Source) {
+void TTeeShadow::Assign(TPersistent* Source)
+{
     if (auto* s = qobject_cast<TTeeShadow*>(Source)) {
         FColor = s->FColor;
         FHorizSize = s->FHorizSize;
@@ -59,7 +68,8 @@ void TTeeShadow::Assign(TPersistent* Source) {
     TPersistent::Assign(Source);
 }
 
-bool TTeeShadow::IsPropertyStored(const char* Name) const {
+bool TTeeShadow::IsPropertyStored(const char* Name) const
+{
     if (std::strcmp(Name, "Color") == 0) return FColor != DefaultColor;
     if (std::strcmp(Name, "HorizSize") == 0) return FHorizSize != DefaultSize;
     if (std::strcmp(Name, "Smooth") == 0) return !FSmooth;
@@ -70,7 +80,8 @@ bool TTeeShadow::IsPropertyStored(const char* Name) const {
 
 // ---- TTeeFont
 
-TTeeFont::TTeeFont(const TNotifyEvent& OnChangeEvent, QObject* parent) : TFont(parent) {
+TTeeFont::TTeeFont(const TNotifyEvent& OnChangeEvent, QObject* parent) : TFont(parent)
+{
     SetColor(clBlack);
     DefaultColor = clBlack;
     SetCharset(1);
@@ -81,26 +92,33 @@ TTeeFont::TTeeFont(const TNotifyEvent& OnChangeEvent, QObject* parent) : TFont(p
     OnChange = OnChangeEvent;
 }
 
-TTeeFont::~TTeeFont() {
+TTeeFont::~TTeeFont()
+{
     delete FOutLine;
     delete FShadow;
     delete FGradient;
 }
 
-void TTeeFont::SubChanged() { Changed(); }
+void TTeeFont::SubChanged()
+{
+    Changed();
+}
 
-void TTeeFont::SetInterCharSize(int value) {
+void TTeeFont::SetInterCharSize(int value)
+{
     if (value == FInterCharSize) return;
     FInterCharSize = value;
     Changed();
 }
 
-TChartHiddenPen* TTeeFont::GetOutLine() {
+TChartHiddenPen* TTeeFont::GetOutLine()
+{
     if (!FOutLine) FOutLine = new TChartHiddenPen([this](QObject*) { SubChanged(); });
     return FOutLine;
 }
 
-void TTeeFont::SetOutLine(TChartHiddenPen* value) {
+void TTeeFont::SetOutLine(TChartHiddenPen* value)
+{
     if (!value) {
         delete FOutLine;
         FOutLine = nullptr;
@@ -109,12 +127,14 @@ void TTeeFont::SetOutLine(TChartHiddenPen* value) {
     }
 }
 
-TTeeShadow* TTeeFont::GetShadow() {
+TTeeShadow* TTeeFont::GetShadow()
+{
     if (!FShadow) FShadow = new TTeeShadow([this](QObject*) { SubChanged(); });
     return FShadow;
 }
 
-void TTeeFont::SetShadow(TTeeShadow* value) {
+void TTeeFont::SetShadow(TTeeShadow* value)
+{
     if (!value) {
         delete FShadow;
         FShadow = nullptr;
@@ -123,12 +143,14 @@ void TTeeFont::SetShadow(TTeeShadow* value) {
     }
 }
 
-TTeeFontGradient* TTeeFont::GetGradient() {
+TTeeFontGradient* TTeeFont::GetGradient()
+{
     if (!FGradient) FGradient = new TTeeFontGradient([this](QObject*) { SubChanged(); });
     return FGradient;
 }
 
-void TTeeFont::SetGradient(TTeeFontGradient* value) {
+void TTeeFont::SetGradient(TTeeFontGradient* value)
+{
     if (!value) {
         delete FGradient;
         FGradient = nullptr;
@@ -137,7 +159,8 @@ void TTeeFont::SetGradient(TTeeFontGradient* value) {
     }
 }
 
-void TTeeFont::Assign(TPersistent* Source) {
+void TTeeFont::Assign(TPersistent* Source)
+{
     if (auto* f = qobject_cast<TTeeFont*>(Source)) {
         SetGradient(f->FGradient);
         FInterCharSize = f->FInterCharSize;
@@ -147,7 +170,8 @@ void TTeeFont::Assign(TPersistent* Source) {
     TFont::Assign(Source);
 }
 
-bool TTeeFont::IsPropertyStored(const char* Name) const {
+bool TTeeFont::IsPropertyStored(const char* Name) const
+{
     if (std::strcmp(Name, "Height") == 0) return GetSize() != GetDefaultFontSize;
     if (std::strcmp(Name, "Name") == 0) return GetName() != GetDefaultFontName;
     if (std::strcmp(Name, "InterCharSize") == 0) return FInterCharSize != 0;

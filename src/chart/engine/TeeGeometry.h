@@ -4,9 +4,18 @@
 
 #include "chart/engine/TeCanvasTypes.h"
 
-inline TPoint TeePoint(int X, int Y) { return TPoint(X, Y); }
-inline TRect TeeRect(int Left, int Top, int Right, int Bottom) { return TRect(Left, Top, Right, Bottom); }
-inline TPoint3D Point3D(int X, int Y, int Z) { return TPoint3D{X, Y, Z}; }
+inline TPoint TeePoint(int X, int Y)
+{
+    return TPoint(X, Y);
+}
+inline TRect TeeRect(int Left, int Top, int Right, int Bottom)
+{
+    return TRect(Left, Top, Right, Bottom);
+}
+inline TPoint3D Point3D(int X, int Y, int Z)
+{
+    return TPoint3D{X, Y, Z};
+}
 constexpr TRect TeeZeroRect{0, 0, 0, 0};
 
 // All four edges inclusive.

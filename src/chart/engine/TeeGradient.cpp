@@ -3,44 +3,55 @@
 #include <cstring>
 
 TCustomTeeGradient::TCustomTeeGradient(const TNotifyEvent& OnChangeEvent, QObject* parent)
-    : TPersistent(parent), OnChange(OnChangeEvent) {}
+    : TPersistent(parent), OnChange(OnChangeEvent)
+{}
 
-void TCustomTeeGradient::DoChanged() {
+void TCustomTeeGradient::DoChanged()
+{
     if (OnChange) OnChange(this);
 }
 
 namespace {
 template <typename T>
-bool Store(T& field, T value) {
+bool Store(T& field, T value)
+{
     if (field == value) return false;
     field = value;
     return true;
 }
 }  // namespace
 
-void TCustomTeeGradient::SetBalance(int value) {
+void TCustomTeeGradient::SetBalance(int value)
+{
     if (Store(FBalance, value)) DoChanged();
 }
-void TCustomTeeGradient::SetDirection(TGradientDirection value) {
+void TCustomTeeGradient::SetDirection(TGradientDirection value)
+{
     if (Store(FDirection, value)) DoChanged();
 }
-void TCustomTeeGradient::SetEndColor(TColor value) {
+void TCustomTeeGradient::SetEndColor(TColor value)
+{
     if (Store(FEndColor, value)) DoChanged();
 }
-void TCustomTeeGradient::SetRadialX(int value) {
+void TCustomTeeGradient::SetRadialX(int value)
+{
     if (Store(FRadialX, value)) DoChanged();
 }
-void TCustomTeeGradient::SetRadialY(int value) {
+void TCustomTeeGradient::SetRadialY(int value)
+{
     if (Store(FRadialY, value)) DoChanged();
 }
-void TCustomTeeGradient::SetStartColor(TColor value) {
+void TCustomTeeGradient::SetStartColor(TColor value)
+{
     if (Store(FStartColor, value)) DoChanged();
 }
-void TCustomTeeGradient::SetVisible(bool value) {
+void TCustomTeeGradient::SetVisible(bool value)
+{
     if (Store(FVisible, value)) DoChanged();
 }
 
-void TCustomTeeGradient::SetMidColor(TColor value) {
+void TCustomTeeGradient::SetMidColor(TColor value)
+{
     if (FUseMiddle) {
         if (value != clNone) {
             if (Store(FMidColor, value)) DoChanged();
@@ -55,13 +66,15 @@ void TCustomTeeGradient::SetMidColor(TColor value) {
     }
 }
 
-void TCustomTeeGradient::UseMiddleColor() {
+void TCustomTeeGradient::UseMiddleColor()
+{
     if (FUseMiddle) return;
     FUseMiddle = true;
     DoChanged();
 }
 
-void TCustomTeeGradient::Assign(TPersistent* Source) {
+void TCustomTeeGradient::Assign(TPersistent* Source)
+{
     if (auto* g = qobject_cast<TCustomTeeGradient*>(Source)) {
         FBalance = g->FBalance;
         FDirection = g->FDirection;
@@ -77,7 +90,8 @@ void TCustomTeeGradient::Assign(TPersistent* Source) {
     TPersistent::Assign(Source);
 }
 
-bool TTeeGradient::IsPropertyStored(const char* Name) const {
+bool TTeeGradient::IsPropertyStored(const char* Name) const
+{
     if (std::strcmp(Name, "Balance") == 0) return GetBalance() != 50;
     if (std::strcmp(Name, "Direction") == 0) return GetDirection() != gdTopBottom;
     if (std::strcmp(Name, "EndColor") == 0) return GetEndColor() != clYellow;
@@ -89,16 +103,19 @@ bool TTeeGradient::IsPropertyStored(const char* Name) const {
     return TCustomTeeGradient::IsPropertyStored(Name);
 }
 
-void TTeeFontGradient::Assign(TPersistent* Source) {
+void TTeeFontGradient::Assign(TPersistent* Source)
+{
     if (auto* g = qobject_cast<TTeeFontGradient*>(Source)) FOutline = g->FOutline;
     TTeeGradient::Assign(Source);
 }
 
-bool TTeeFontGradient::IsPropertyStored(const char* Name) const {
+bool TTeeFontGradient::IsPropertyStored(const char* Name) const
+{
     if (std::strcmp(Name, "Outline") == 0) return FOutline;
     return TTeeGradient::IsPropertyStored(Name);
 }
 
-void TTeeFontGradient::SetOutline(bool value) {
+void TTeeFontGradient::SetOutline(bool value)
+{
     if (Store(FOutline, value)) DoChanged();
 }

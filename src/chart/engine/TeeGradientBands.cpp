@@ -10,22 +10,28 @@ namespace {
 
 using i64 = std::int64_t;
 
-int Clamp32(i64 v) {
+int Clamp32(i64 v)
+{
     return int(std::clamp<i64>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
-TRect MakeRect(i64 l, i64 t, i64 r, i64 b) { return TRect(Clamp32(l), Clamp32(t), Clamp32(r), Clamp32(b)); }
+TRect MakeRect(i64 l, i64 t, i64 r, i64 b)
+{
+    return TRect(Clamp32(l), Clamp32(t), Clamp32(r), Clamp32(b));
+}
 
 // No drawing coordinate of the engine goes beyond its pixel limit; a gradient rectangle
 // from far outside is cut there, so sizes and their sums stay far inside 32 bits.
 constexpr int PixelLimit = 67108863;
 
-TRect Limited(const TRect& R) {
+TRect Limited(const TRect& R)
+{
     auto c = [](int v) { return std::clamp(v, -PixelLimit, PixelLimit); };
     return TRect(c(R.Left), c(R.Top), c(R.Right), c(R.Bottom));
 }
 
-void BandIfAny(TGradientSink& Sink, i64 l, i64 t, i64 r, i64 b, TColor c) {
+void BandIfAny(TGradientSink& Sink, i64 l, i64 t, i64 r, i64 b, TColor c)
+{
     if (r > l && b > t) Sink.Band(MakeRect(l, t, r, b), c);
 }
 
@@ -33,7 +39,8 @@ void BandIfAny(TGradientSink& Sink, i64 l, i64 t, i64 r, i64 b, TColor c) {
 // (each channel is monotonic in the step): Paint(first step, colour) is called once per
 // run, in order.
 template <typename ColourOf, typename Paint>
-void ForEachColourRun(i64 Last, ColourOf colourOf, Paint paint) {
+void ForEachColourRun(i64 Last, ColourOf colourOf, Paint paint)
+{
     i64 j = 0;
     while (j <= Last) {
         const TColor c = colourOf(j);
@@ -52,7 +59,8 @@ void ForEachColourRun(i64 Last, ColourOf colourOf, Paint paint) {
     }
 }
 
-void Linear(const TRect& R, const TGradientRamp& ramp, int Balance, bool vertical, TGradientSink& Sink) {
+void Linear(const TRect& R, const TGradientRamp& ramp, int Balance, bool vertical, TGradientSink& Sink)
+{
     const i64 size = vertical ? i64(R.Bottom) - R.Top : i64(R.Right) - R.Left;
     const i64 bands = std::min<i64>(size, 256);
     const int n = int(bands - 1);
@@ -72,7 +80,8 @@ void Linear(const TRect& R, const TGradientRamp& ramp, int Balance, bool vertica
 // Rings of one-pixel strips from the border inwards. Every step paints the border of the
 // rectangle inset by its step (both insets stop at the middle); later steps cover the
 // inside of earlier ones, so a run of equal colour is painted as the box of its first ring.
-void FromCenter(const TRect& R, const TGradientRamp& ramp, int Balance, TGradientSink& Sink) {
+void FromCenter(const TRect& R, const TGradientRamp& ramp, int Balance, TGradientSink& Sink)
+{
     const i64 W = i64(R.Right) - R.Left;
     const i64 H = i64(R.Bottom) - R.Top;
     const i64 xMax = W / 2;
@@ -96,7 +105,8 @@ void FromCenter(const TRect& R, const TGradientRamp& ramp, int Balance, TGradien
 // L-shaped steps from the left corner at the top (or bottom): step j colours the columns
 // from x(j) on and the rows from k(j) on (counted from the corner); later steps cover the
 // rest of earlier ones.
-void FromCorner(const TRect& R, const TGradientRamp& ramp, int Balance, bool fromTop, TGradientSink& Sink) {
+void FromCorner(const TRect& R, const TGradientRamp& ramp, int Balance, bool fromTop, TGradientSink& Sink)
+{
     const i64 W = i64(R.Right) - R.Left;
     const i64 H = i64(R.Bottom) - R.Top;
     const int n = int(W + H);
@@ -114,7 +124,8 @@ void FromCorner(const TRect& R, const TGradientRamp& ramp, int Balance, bool fro
 
 // 45-degree lines from the lower (or upper) left corner to the opposite one.
 void Diagonal(const TRect& R, const TGradientRamp& ramp, int Balance, bool up, const TRect& Visible,
-              TGradientSink& Sink) {
+              TGradientSink& Sink)
+{
     const i64 W = i64(R.Right) - R.Left;
     const i64 H = i64(R.Bottom) - R.Top;
     const i64 lines = W + H;
@@ -152,53 +163,36 @@ void Diagonal(const TRect& R, const TGradientRamp& ramp, int Balance, bool up, c
 
 }  // namespace
 
-void TeeGradientBands(const TRect& Rect, TColor StartColor, TColor EndColor, TGradientDirection Direction,
-                      int Balance, const TRect& Visible, TGradientSink& Sink) {
+void TeeGradientBands(const TRect& Rect, TColor StartColor, TColor EndColor, TGradientDirection Direction, int Balance,
+                      const TRect& Visible, TGradientSink& Sink)
+{
     const TRect R = Limited(OrientRectangle(Rect));
     switch (Direction) {
         case gdBottomTop:
         case gdRightLeft:
         case gdFromCenter:
         case gdFromTopLeft:
-        case gdFromBottomLeft:
-            std::swap(StartColor, EndColor);
-            break;
-        default:
-            break;
+        case gdFromBottomLeft: std::swap(StartColor, EndColor); break;
+        default: break;
     }
     const TGradientRamp ramp = TGradientRamp::FromColors(StartColor, EndColor);
     switch (Direction) {
         case gdTopBottom:
-        case gdBottomTop:
-            Linear(R, ramp, Balance, true, Sink);
-            break;
+        case gdBottomTop: Linear(R, ramp, Balance, true, Sink); break;
         case gdLeftRight:
-        case gdRightLeft:
-            Linear(R, ramp, Balance, false, Sink);
-            break;
-        case gdFromCenter:
-            FromCenter(R, ramp, Balance, Sink);
-            break;
-        case gdFromTopLeft:
-            FromCorner(R, ramp, Balance, true, Sink);
-            break;
-        case gdFromBottomLeft:
-            FromCorner(R, ramp, Balance, false, Sink);
-            break;
-        case gdDiagonalUp:
-            Diagonal(R, ramp, Balance, true, Visible, Sink);
-            break;
-        case gdDiagonalDown:
-            Diagonal(R, ramp, Balance, false, Visible, Sink);
-            break;
-        case gdRadial:
-            TeeRadialRings(R, StartColor, EndColor, 50, 0, 0, Sink);
-            break;
+        case gdRightLeft: Linear(R, ramp, Balance, false, Sink); break;
+        case gdFromCenter: FromCenter(R, ramp, Balance, Sink); break;
+        case gdFromTopLeft: FromCorner(R, ramp, Balance, true, Sink); break;
+        case gdFromBottomLeft: FromCorner(R, ramp, Balance, false, Sink); break;
+        case gdDiagonalUp: Diagonal(R, ramp, Balance, true, Visible, Sink); break;
+        case gdDiagonalDown: Diagonal(R, ramp, Balance, false, Visible, Sink); break;
+        case gdRadial: TeeRadialRings(R, StartColor, EndColor, 50, 0, 0, Sink); break;
     }
 }
 
 void TeeRadialRings(const TRect& Rect, TColor StartColor, TColor EndColor, int Balance, int RadialX, int RadialY,
-                    TGradientSink& Sink) {
+                    TGradientSink& Sink)
+{
     const TRect R = Limited(OrientRectangle(Rect));
     const i64 W = i64(R.Right) - R.Left;
     const i64 H = i64(R.Bottom) - R.Top;

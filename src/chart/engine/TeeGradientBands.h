@@ -4,8 +4,8 @@
 // read them directly.
 #include <cstdint>
 
-#include "chart/engine/TeeColorUtils.h"
 #include "chart/engine/TeCanvasTypes.h"
+#include "chart/engine/TeeColorUtils.h"
 #include "platform/GraphicsTypes.h"
 
 class TGradientSink {
@@ -25,8 +25,8 @@ public:
 // directions are painted as one region, so the work follows the colours, not the size.
 // gdRadial gives the rings of TeeRadialRings around the unmoved centre. Coordinates beyond
 // the engine's pixel limit are cut to it.
-void TeeGradientBands(const TRect& Rect, TColor StartColor, TColor EndColor, TGradientDirection Direction,
-                      int Balance, const TRect& Visible, TGradientSink& Sink);
+void TeeGradientBands(const TRect& Rect, TColor StartColor, TColor EndColor, TGradientDirection Direction, int Balance,
+                      const TRect& Visible, TGradientSink& Sink);
 
 // The rings of a radial gradient over Rect (already oriented): first the whole rectangle
 // in EndColor, then the rings from the outside in, the centre (moved by RadialX, RadialY)

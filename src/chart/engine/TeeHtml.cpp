@@ -19,9 +19,9 @@ namespace {
 // once, not on top of half of the formatted one.
 
 enum class OpKind {
-    Text,         // a text segment (entities replaced)
-    CrLfBreak,    // the token began with CR LF
-    Break,        // <BR>, <P>
+    Text,       // a text segment (entities replaced)
+    CrLfBreak,  // the token began with CR LF
+    Break,      // <BR>, <P>
     Big,
     Small,
     SubEnd,
@@ -43,8 +43,8 @@ enum class OpKind {
     FontRestore,  // </FONT...>, </PRE>
     CenterEnd,
     Font,
-    CloseLast,    // </>
-    Rule,         // <HR>
+    CloseLast,  // </>
+    Rule,       // <HR>
 };
 
 enum FontStyleBits { kBold = 1, kItalic = 2, kUnderline = 4, kStrike = 8 };
@@ -66,9 +66,9 @@ struct ImageTag {
 
 struct Op {
     OpKind kind = OpKind::Text;
-    AnsiString text;        // Text: the segment; BoldOn..StrikeOn: the tag pushed
+    AnsiString text;  // Text: the segment; BoldOn..StrikeOn: the tag pushed
     bool endsWithCrLf = false;
-    int heading = 0;        // Heading: size in points
+    int heading = 0;  // Heading: size in points
     std::vector<FontAttr> font;
     ImageTag image;
 };
@@ -78,7 +78,8 @@ struct Attribute {
     AnsiString value;
 };
 
-AnsiString ReplaceAll(AnsiString s, std::string_view from, std::string_view to) {
+AnsiString ReplaceAll(AnsiString s, std::string_view from, std::string_view to)
+{
     std::size_t pos = 0;
     while ((pos = s.find(from, pos)) != AnsiString::npos) {
         s.replace(pos, from.size(), to);
@@ -87,7 +88,8 @@ AnsiString ReplaceAll(AnsiString s, std::string_view from, std::string_view to) 
     return s;
 }
 
-AnsiString Unquote(const AnsiString& value) {
+AnsiString Unquote(const AnsiString& value)
+{
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"') return value.substr(1, value.size() - 2);
     return value;
 }
@@ -95,7 +97,8 @@ AnsiString Unquote(const AnsiString& value) {
 // Attributes "name=value name=value": a value runs up to the last space before the next
 // "=", so values may hold spaces but no "=". A value that runs into the next name without a
 // space cannot be split and is refused.
-std::vector<Attribute> ReadAttributes(const AnsiString& text, std::string_view what) {
+std::vector<Attribute> ReadAttributes(const AnsiString& text, std::string_view what)
+{
     std::vector<std::size_t> equals;
     for (std::size_t i = 0; i < text.size(); ++i)
         if (text[i] == '=') equals.push_back(i);
@@ -123,7 +126,8 @@ std::vector<Attribute> ReadAttributes(const AnsiString& text, std::string_view w
     return result;
 }
 
-int HexDigit(char c) {
+int HexDigit(char c)
+{
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -132,40 +136,74 @@ int HexDigit(char c) {
 
 // The library's colour identifiers (any letter case) or a number, as the platform's
 // colour-name conversion reads them; anything else is a conversion error.
-TColor ColorFromName(const AnsiString& value) {
+TColor ColorFromName(const AnsiString& value)
+{
     static const struct {
         const char* name;
         TColor color;
     } names[] = {
-        {"clBlack", clBlack},     {"clMaroon", clMaroon},   {"clGreen", clGreen},
-        {"clOlive", clOlive},     {"clNavy", clNavy},       {"clPurple", clPurple},
-        {"clTeal", clTeal},       {"clGray", clGray},       {"clSilver", clSilver},
-        {"clRed", clRed},         {"clLime", clLime},       {"clYellow", clYellow},
-        {"clBlue", clBlue},       {"clFuchsia", clFuchsia}, {"clAqua", clAqua},
-        {"clLtGray", clLtGray},   {"clDkGray", clDkGray},   {"clWhite", clWhite},
-        {"clMoneyGreen", clMoneyGreen}, {"clSkyBlue", clSkyBlue}, {"clCream", clCream},
-        {"clMedGray", clMedGray}, {"clNone", clNone},       {"clDefault", clDefault},
-        {"clScrollBar", clScrollBar}, {"clBackground", clBackground},
-        {"clActiveCaption", clActiveCaption}, {"clInactiveCaption", clInactiveCaption},
-        {"clMenu", clMenu},       {"clWindow", clWindow},   {"clWindowFrame", clWindowFrame},
-        {"clMenuText", clMenuText}, {"clWindowText", clWindowText}, {"clCaptionText", clCaptionText},
-        {"clActiveBorder", clActiveBorder}, {"clInactiveBorder", clInactiveBorder},
-        {"clAppWorkSpace", clAppWorkSpace}, {"clHighlight", clHighlight},
-        {"clHighlightText", clHighlightText}, {"clBtnFace", clBtnFace}, {"clBtnShadow", clBtnShadow},
-        {"clGrayText", clGrayText}, {"clBtnText", clBtnText},
-        {"clInactiveCaptionText", clInactiveCaptionText}, {"clBtnHighlight", clBtnHighlight},
-        {"cl3DDkShadow", cl3DDkShadow}, {"cl3DLight", cl3DLight}, {"clInfoText", clInfoText},
-        {"clInfoBk", clInfoBk}, {"clHotLight", clHotLight},
+        {"clBlack", clBlack},
+        {"clMaroon", clMaroon},
+        {"clGreen", clGreen},
+        {"clOlive", clOlive},
+        {"clNavy", clNavy},
+        {"clPurple", clPurple},
+        {"clTeal", clTeal},
+        {"clGray", clGray},
+        {"clSilver", clSilver},
+        {"clRed", clRed},
+        {"clLime", clLime},
+        {"clYellow", clYellow},
+        {"clBlue", clBlue},
+        {"clFuchsia", clFuchsia},
+        {"clAqua", clAqua},
+        {"clLtGray", clLtGray},
+        {"clDkGray", clDkGray},
+        {"clWhite", clWhite},
+        {"clMoneyGreen", clMoneyGreen},
+        {"clSkyBlue", clSkyBlue},
+        {"clCream", clCream},
+        {"clMedGray", clMedGray},
+        {"clNone", clNone},
+        {"clDefault", clDefault},
+        {"clScrollBar", clScrollBar},
+        {"clBackground", clBackground},
+        {"clActiveCaption", clActiveCaption},
+        {"clInactiveCaption", clInactiveCaption},
+        {"clMenu", clMenu},
+        {"clWindow", clWindow},
+        {"clWindowFrame", clWindowFrame},
+        {"clMenuText", clMenuText},
+        {"clWindowText", clWindowText},
+        {"clCaptionText", clCaptionText},
+        {"clActiveBorder", clActiveBorder},
+        {"clInactiveBorder", clInactiveBorder},
+        {"clAppWorkSpace", clAppWorkSpace},
+        {"clHighlight", clHighlight},
+        {"clHighlightText", clHighlightText},
+        {"clBtnFace", clBtnFace},
+        {"clBtnShadow", clBtnShadow},
+        {"clGrayText", clGrayText},
+        {"clBtnText", clBtnText},
+        {"clInactiveCaptionText", clInactiveCaptionText},
+        {"clBtnHighlight", clBtnHighlight},
+        {"cl3DDkShadow", cl3DDkShadow},
+        {"cl3DLight", cl3DLight},
+        {"clInfoText", clInfoText},
+        {"clInfoBk", clInfoBk},
+        {"clHotLight", clHotLight},
         {"clGradientActiveCaption", clGradientActiveCaption},
         {"clGradientInactiveCaption", clGradientInactiveCaption},
-        {"clMenuHighlight", clMenuHighlight}, {"clMenuBar", clMenuBar},
+        {"clMenuHighlight", clMenuHighlight},
+        {"clMenuBar", clMenuBar},
     };
     for (const auto& n : names)
         if (SameText(value, n.name)) return n.color;
     return static_cast<TColor>(StrToInt(value));
 }
 
-TColor HtmlColor(const AnsiString& raw) {
+TColor HtmlColor(const AnsiString& raw)
+{
     const AnsiString value = UpperCase(Trim(raw));
     if (value == "BLACK") return 0x000000;
     if (value == "RED") return 0x0000FF;
@@ -188,7 +226,8 @@ TColor HtmlColor(const AnsiString& raw) {
     return ColorFromName(value);
 }
 
-std::vector<FontAttr> ReadFontTag(const AnsiString& upperTag) {
+std::vector<FontAttr> ReadFontTag(const AnsiString& upperTag)
+{
     // "<FONT " and the closing ">" are not attributes.
     const AnsiString inner = upperTag.size() > 7 ? upperTag.substr(6, upperTag.size() - 7) : AnsiString();
     std::vector<FontAttr> result;
@@ -210,11 +249,16 @@ std::vector<FontAttr> ReadFontTag(const AnsiString& upperTag) {
             const AnsiString list = UpperCase(a.value);
             for (const AnsiString& item : SplitString(list, ',')) {
                 const AnsiString style = Trim(item);
-                if (style == "BOLD") f.styles |= kBold;
-                else if (style == "ITALIC") f.styles |= kItalic;
-                else if (style == "UNDERLINE") f.styles |= kUnderline;
-                else if (style == "STRIKE") f.styles |= kStrike;
-                else if (style != "NORMAL") throw Exception("Unknown field in FONT WEIGHT=" + a.value);
+                if (style == "BOLD")
+                    f.styles |= kBold;
+                else if (style == "ITALIC")
+                    f.styles |= kItalic;
+                else if (style == "UNDERLINE")
+                    f.styles |= kUnderline;
+                else if (style == "STRIKE")
+                    f.styles |= kStrike;
+                else if (style != "NORMAL")
+                    throw Exception("Unknown field in FONT WEIGHT=" + a.value);
             }
         } else {
             throw Exception("Unknown field in FONT: " + name);
@@ -224,19 +268,23 @@ std::vector<FontAttr> ReadFontTag(const AnsiString& upperTag) {
     return result;
 }
 
-int ReadPictureSize(const AnsiString& value) {
+int ReadPictureSize(const AnsiString& value)
+{
     return std::clamp(StrToInt(value), 0, TeeHtmlMaxPictureSize);
 }
 
-ImageTag ReadImageTag(const AnsiString& token) {
+ImageTag ReadImageTag(const AnsiString& token)
+{
     AnsiString inner = token.substr(5);  // "<IMG "
     if (inner.compare(0, 2, "\r\n") == 0) inner.erase(0, 2);
     if (!inner.empty() && inner.back() == '>') inner.pop_back();
     ImageTag tag;
     for (const Attribute& a : ReadAttributes(inner, "IMG")) {
         const AnsiString name = UpperCase(a.name);
-        if (name == "WIDTH") tag.width = ReadPictureSize(a.value);
-        else if (name == "HEIGHT") tag.height = ReadPictureSize(a.value);
+        if (name == "WIDTH")
+            tag.width = ReadPictureSize(a.value);
+        else if (name == "HEIGHT")
+            tag.height = ReadPictureSize(a.value);
         else if (name == "SRC") {
             tag.hasSource = true;
             tag.source = a.value;
@@ -246,7 +294,8 @@ ImageTag ReadImageTag(const AnsiString& token) {
 }
 
 // One token, already stripped of a leading CR LF, as an operation.
-Op Classify(const AnsiString& token) {
+Op Classify(const AnsiString& token)
+{
     const AnsiString up = UpperCase(token);
     Op op;
     auto is = [&](std::initializer_list<std::string_view> tags) {
@@ -254,37 +303,58 @@ Op Classify(const AnsiString& token) {
     };
     auto starts = [&](std::string_view prefix) { return up.compare(0, prefix.size(), prefix) == 0; };
 
-    if (is({"<BR>", "<P>"})) op.kind = OpKind::Break;
-    else if (is({"<BIG>"})) op.kind = OpKind::Big;
-    else if (is({"<SMALL>"})) op.kind = OpKind::Small;
-    else if (is({"</SUB>"})) op.kind = OpKind::SubEnd;
-    else if (is({"<SUB>"})) op.kind = OpKind::Sub;
-    else if (is({"</SUPER>"})) op.kind = OpKind::SuperEnd;
-    else if (is({"<SUPER>"})) op.kind = OpKind::Super;
+    if (is({"<BR>", "<P>"}))
+        op.kind = OpKind::Break;
+    else if (is({"<BIG>"}))
+        op.kind = OpKind::Big;
+    else if (is({"<SMALL>"}))
+        op.kind = OpKind::Small;
+    else if (is({"</SUB>"}))
+        op.kind = OpKind::SubEnd;
+    else if (is({"<SUB>"}))
+        op.kind = OpKind::Sub;
+    else if (is({"</SUPER>"}))
+        op.kind = OpKind::SuperEnd;
+    else if (is({"<SUPER>"}))
+        op.kind = OpKind::Super;
     else if (up.size() == 4 && starts("<H") && up[2] >= '1' && up[2] <= '6' && up[3] == '>') {
         static constexpr int sizes[6] = {48, 36, 24, 18, 12, 8};
         op.kind = OpKind::Heading;
         op.heading = sizes[up[2] - '1'];
-    } else if (is({"<PRE>"})) op.kind = OpKind::Pre;
-    else if (is({"<CENTER>"})) op.kind = OpKind::Center;
-    else if (is({"<B>", "<BOLD>", "<STRONG>"})) op.kind = OpKind::BoldOn;
-    else if (is({"<I>"})) op.kind = OpKind::ItalicOn;
-    else if (is({"<U>"})) op.kind = OpKind::UnderlineOn;
-    else if (is({"<STRIKE>"})) op.kind = OpKind::StrikeOn;
+    } else if (is({"<PRE>"}))
+        op.kind = OpKind::Pre;
+    else if (is({"<CENTER>"}))
+        op.kind = OpKind::Center;
+    else if (is({"<B>", "<BOLD>", "<STRONG>"}))
+        op.kind = OpKind::BoldOn;
+    else if (is({"<I>"}))
+        op.kind = OpKind::ItalicOn;
+    else if (is({"<U>"}))
+        op.kind = OpKind::UnderlineOn;
+    else if (is({"<STRIKE>"}))
+        op.kind = OpKind::StrikeOn;
     else if (starts("<IMG ")) {
         op.kind = OpKind::Image;
         op.image = ReadImageTag(token);
-    } else if (is({"</B>", "</BOLD>", "</STRONG>"})) op.kind = OpKind::BoldOff;
-    else if (is({"</I>"})) op.kind = OpKind::ItalicOff;
-    else if (is({"</U>"})) op.kind = OpKind::UnderlineOff;
-    else if (is({"</STRIKE>"})) op.kind = OpKind::StrikeOff;
-    else if (starts("</FONT") || is({"</PRE>"})) op.kind = OpKind::FontRestore;
-    else if (is({"</CENTER>"})) op.kind = OpKind::CenterEnd;
+    } else if (is({"</B>", "</BOLD>", "</STRONG>"}))
+        op.kind = OpKind::BoldOff;
+    else if (is({"</I>"}))
+        op.kind = OpKind::ItalicOff;
+    else if (is({"</U>"}))
+        op.kind = OpKind::UnderlineOff;
+    else if (is({"</STRIKE>"}))
+        op.kind = OpKind::StrikeOff;
+    else if (starts("</FONT") || is({"</PRE>"}))
+        op.kind = OpKind::FontRestore;
+    else if (is({"</CENTER>"}))
+        op.kind = OpKind::CenterEnd;
     else if (starts("<FONT ")) {
         op.kind = OpKind::Font;
         op.font = ReadFontTag(up);
-    } else if (is({"</>"})) op.kind = OpKind::CloseLast;
-    else if (is({"<HR>"})) op.kind = OpKind::Rule;
+    } else if (is({"</>"}))
+        op.kind = OpKind::CloseLast;
+    else if (is({"<HR>"}))
+        op.kind = OpKind::Rule;
     else {
         // Plain text, and any tag not in the list (an anchor, say), is written literally.
         op.kind = OpKind::Text;
@@ -303,7 +373,8 @@ Op Classify(const AnsiString& token) {
     return op;
 }
 
-std::vector<Op> Parse(const AnsiString& text) {
+std::vector<Op> Parse(const AnsiString& text)
+{
     std::vector<Op> ops;
     std::size_t pos = 0;
     while (pos < text.size()) {
@@ -335,7 +406,8 @@ std::vector<Op> Parse(const AnsiString& text) {
 // Drawing.
 
 // Reads a picture from its bytes; false (a placeholder is drawn) when it cannot.
-bool LoadGraphic(TGraphic& graphic, const std::vector<unsigned char>& bytes) {
+bool LoadGraphic(TGraphic& graphic, const std::vector<unsigned char>& bytes)
+{
     auto* bitmap = dynamic_cast<TBitmap*>(&graphic);
     if (!bitmap) return false;
     QImage image;
@@ -354,12 +426,13 @@ struct SavedFont {
 
 class HtmlPass {
 public:
-    HtmlPass(TTeeCanvas* canvas, int x, int y, bool draw)
-        : canvas_(*canvas), leftMargin_(x), x_(x), y_(y), draw_(draw) {
+    HtmlPass(TTeeCanvas* canvas, int x, int y, bool draw) : canvas_(*canvas), leftMargin_(x), x_(x), y_(y), draw_(draw)
+    {
         lineHeight_ = canvas_.GetFontHeight();
     }
 
-    void Run(const std::vector<Op>& ops) {
+    void Run(const std::vector<Op>& ops)
+    {
         for (const Op& op : ops) Handle(op);
     }
 
@@ -368,71 +441,75 @@ public:
 private:
     TFont& Font() { return *canvas_.Font; }
 
-    SavedFont Current() {
-        return SavedFont{Font().GetName(), Font().GetSize(), Font().GetColor(), Font().GetStyle()};
-    }
+    SavedFont Current() { return SavedFont{Font().GetName(), Font().GetSize(), Font().GetColor(), Font().GetStyle()}; }
 
-    void Apply(const SavedFont& f) {
+    void Apply(const SavedFont& f)
+    {
         Font().SetName(f.name);
         Font().SetSize(f.size);
         Font().SetColor(f.color);
         Font().SetStyle(f.style);
     }
 
-    void SetSize(int points) {
-        Font().SetSize(std::clamp(points, TeeHtmlMinFontSize, TeeHtmlMaxFontSize));
-    }
+    void SetSize(int points) { Font().SetSize(std::clamp(points, TeeHtmlMinFontSize, TeeHtmlMaxFontSize)); }
 
-    void SaveFont() {
+    void SaveFont()
+    {
         fontStack_.push_back(Current());
         savedByThisTag_ = true;
     }
 
-    void RestoreFont() {
+    void RestoreFont()
+    {
         if (fontStack_.empty()) return;
         const SavedFont f = fontStack_.back();
         fontStack_.pop_back();
         Apply(f);
     }
 
-    void AddStyle(TFontStyle s) {
+    void AddStyle(TFontStyle s)
+    {
         TFontStyles st = Font().GetStyle();
         st.setFlag(s, true);
         Font().SetStyle(st);
     }
 
-    void RemoveStyle(TFontStyle s) {
+    void RemoveStyle(TFontStyle s)
+    {
         TFontStyles st = Font().GetStyle();
         st.setFlag(s, false);
         Font().SetStyle(st);
     }
 
-    void ApplyFontTag(const std::vector<FontAttr>& attrs) {
+    void ApplyFontTag(const std::vector<FontAttr>& attrs)
+    {
         for (const FontAttr& a : attrs) {
             switch (a.kind) {
-            case FontAttr::Name: Font().SetName(a.name); break;
-            case FontAttr::SizeAbsolute: SetSize(a.size); break;
-            case FontAttr::SizeRelative: SetSize(Font().GetSize() + a.size); break;
-            case FontAttr::Color: Font().SetColor(a.color); break;
-            case FontAttr::Weight: {
-                TFontStyles st;
-                if (a.styles & kBold) st.setFlag(fsBold);
-                if (a.styles & kItalic) st.setFlag(fsItalic);
-                if (a.styles & kUnderline) st.setFlag(fsUnderline);
-                if (a.styles & kStrike) st.setFlag(fsStrikeOut);
-                Font().SetStyle(st);
-                break;
-            }
+                case FontAttr::Name: Font().SetName(a.name); break;
+                case FontAttr::SizeAbsolute: SetSize(a.size); break;
+                case FontAttr::SizeRelative: SetSize(Font().GetSize() + a.size); break;
+                case FontAttr::Color: Font().SetColor(a.color); break;
+                case FontAttr::Weight: {
+                    TFontStyles st;
+                    if (a.styles & kBold) st.setFlag(fsBold);
+                    if (a.styles & kItalic) st.setFlag(fsItalic);
+                    if (a.styles & kUnderline) st.setFlag(fsUnderline);
+                    if (a.styles & kStrike) st.setFlag(fsStrikeOut);
+                    Font().SetStyle(st);
+                    break;
+                }
             }
         }
     }
 
-    void NewLine() {
+    void NewLine()
+    {
         x_ = leftMargin_;
         lineHeight_ = 0;
     }
 
-    void Handle(const Op& op) {
+    void Handle(const Op& op)
+    {
         if (op.kind == OpKind::CrLfBreak) {
             y_ += canvas_.GetFontHeight();
             NewLine();
@@ -447,59 +524,102 @@ private:
         lastTagSavedFont_ = savedByThisTag_;
     }
 
-    void Tag(const Op& op) {
+    void Tag(const Op& op)
+    {
         switch (op.kind) {
-        case OpKind::Break:
-            NewLine();
-            y_ += canvas_.GetFontHeight();
-            break;
-        case OpKind::Big: SaveFont(); SetSize(Font().GetSize() + 2); break;
-        case OpKind::Small: SaveFont(); SetSize(Font().GetSize() - 2); break;
-        case OpKind::SubEnd: RestoreFont(); y_ -= canvas_.GetFontHeight(); break;
-        case OpKind::Sub: SaveFont(); SetSize(Font().GetSize() / 2); y_ += canvas_.GetFontHeight(); break;
-        case OpKind::SuperEnd: RestoreFont(); y_ += canvas_.GetFontHeight() / 2; break;
-        case OpKind::Super: SaveFont(); SetSize(Font().GetSize() / 2); y_ -= canvas_.GetFontHeight() / 2; break;
-        case OpKind::Heading: SaveFont(); SetSize(op.heading); break;
-        case OpKind::Pre: SaveFont(); Font().SetName("COURIER NEW"); break;
-        case OpKind::Center: centred_ = true; break;
-        case OpKind::BoldOn: AddStyle(fsBold); tagStack_.push_back(op.text); break;
-        case OpKind::ItalicOn: AddStyle(fsItalic); tagStack_.push_back(op.text); break;
-        case OpKind::UnderlineOn: AddStyle(fsUnderline); tagStack_.push_back(op.text); break;
-        case OpKind::StrikeOn: AddStyle(fsStrikeOut); tagStack_.push_back(op.text); break;
-        case OpKind::Image: Image(op.image); break;
-        case OpKind::BoldOff: RemoveStyle(fsBold); break;
-        case OpKind::ItalicOff: RemoveStyle(fsItalic); break;
-        case OpKind::UnderlineOff: RemoveStyle(fsUnderline); break;
-        case OpKind::StrikeOff: RemoveStyle(fsStrikeOut); break;
-        case OpKind::FontRestore: RestoreFont(); break;
-        case OpKind::CenterEnd: centred_ = false; break;
-        case OpKind::Font: SaveFont(); ApplyFontTag(op.font); break;
-        case OpKind::CloseLast:
-            if (lastTagSavedFont_) {
+            case OpKind::Break:
+                NewLine();
+                y_ += canvas_.GetFontHeight();
+                break;
+            case OpKind::Big:
+                SaveFont();
+                SetSize(Font().GetSize() + 2);
+                break;
+            case OpKind::Small:
+                SaveFont();
+                SetSize(Font().GetSize() - 2);
+                break;
+            case OpKind::SubEnd:
                 RestoreFont();
-            } else if (!tagStack_.empty()) {
-                // "<B>" closes as "</B>". A "</>" with nothing open closes nothing.
-                const AnsiString open = tagStack_.back();
-                tagStack_.pop_back();
-                Handle(Classify("</" + open.substr(1)));
-            }
-            break;
-        case OpKind::Rule:
-            x_ = leftMargin_;
-            if (draw_) {
-                canvas_.Pen->SetStyle(psSolid);
-                canvas_.Pen->SetWidth(1);
-                canvas_.Pen->SetColor(0x808080);
-                canvas_.DoHorizLine(x_, x_ + 100, y_);
-            }
-            y_ += canvas_.GetFontHeight();
-            break;
-        case OpKind::Text:
-        case OpKind::CrLfBreak: break;
+                y_ -= canvas_.GetFontHeight();
+                break;
+            case OpKind::Sub:
+                SaveFont();
+                SetSize(Font().GetSize() / 2);
+                y_ += canvas_.GetFontHeight();
+                break;
+            case OpKind::SuperEnd:
+                RestoreFont();
+                y_ += canvas_.GetFontHeight() / 2;
+                break;
+            case OpKind::Super:
+                SaveFont();
+                SetSize(Font().GetSize() / 2);
+                y_ -= canvas_.GetFontHeight() / 2;
+                break;
+            case OpKind::Heading:
+                SaveFont();
+                SetSize(op.heading);
+                break;
+            case OpKind::Pre:
+                SaveFont();
+                Font().SetName("COURIER NEW");
+                break;
+            case OpKind::Center: centred_ = true; break;
+            case OpKind::BoldOn:
+                AddStyle(fsBold);
+                tagStack_.push_back(op.text);
+                break;
+            case OpKind::ItalicOn:
+                AddStyle(fsItalic);
+                tagStack_.push_back(op.text);
+                break;
+            case OpKind::UnderlineOn:
+                AddStyle(fsUnderline);
+                tagStack_.push_back(op.text);
+                break;
+            case OpKind::StrikeOn:
+                AddStyle(fsStrikeOut);
+                tagStack_.push_back(op.text);
+                break;
+            case OpKind::Image: Image(op.image); break;
+            case OpKind::BoldOff: RemoveStyle(fsBold); break;
+            case OpKind::ItalicOff: RemoveStyle(fsItalic); break;
+            case OpKind::UnderlineOff: RemoveStyle(fsUnderline); break;
+            case OpKind::StrikeOff: RemoveStyle(fsStrikeOut); break;
+            case OpKind::FontRestore: RestoreFont(); break;
+            case OpKind::CenterEnd: centred_ = false; break;
+            case OpKind::Font:
+                SaveFont();
+                ApplyFontTag(op.font);
+                break;
+            case OpKind::CloseLast:
+                if (lastTagSavedFont_) {
+                    RestoreFont();
+                } else if (!tagStack_.empty()) {
+                    // "<B>" closes as "</B>". A "</>" with nothing open closes nothing.
+                    const AnsiString open = tagStack_.back();
+                    tagStack_.pop_back();
+                    Handle(Classify("</" + open.substr(1)));
+                }
+                break;
+            case OpKind::Rule:
+                x_ = leftMargin_;
+                if (draw_) {
+                    canvas_.Pen->SetStyle(psSolid);
+                    canvas_.Pen->SetWidth(1);
+                    canvas_.Pen->SetColor(0x808080);
+                    canvas_.DoHorizLine(x_, x_ + 100, y_);
+                }
+                y_ += canvas_.GetFontHeight();
+                break;
+            case OpKind::Text:
+            case OpKind::CrLfBreak: break;
         }
     }
 
-    void Text(const Op& op) {
+    void Text(const Op& op)
+    {
         if (!op.text.empty()) {
             const int w = canvas_.TextWidth(op.text);
             if (centred_) x_ = (canvas_.Bounds.Left + canvas_.Bounds.Right) / 2 - w / 2;
@@ -519,7 +639,8 @@ private:
         if (op.endsWithCrLf) NewLine();
     }
 
-    void Placeholder(int w, int h) {
+    void Placeholder(int w, int h)
+    {
         if (w == 0) w = 40;
         if (h == 0) h = 40;
         canvas_.Pen->SetStyle(psSolid);
@@ -534,7 +655,8 @@ private:
 
     // Pictures take their room in both passes but are drawn only when drawing: a
     // measurement must leave no marks on the chart.
-    void Image(const ImageTag& tag) {
+    void Image(const ImageTag& tag)
+    {
         if (!tag.hasSource) return;
         AnsiString src = Trim(tag.source);
         if (!src.empty() && src.front() == '"') src.erase(0, 1);
@@ -584,7 +706,8 @@ private:
 };
 
 // Runs one pass and puts the canvas font back as it was, also when the pass fails.
-TSize RunPass(TTeeCanvas* canvas, int x, int y, const AnsiString& text, bool draw) {
+TSize RunPass(TTeeCanvas* canvas, int x, int y, const AnsiString& text, bool draw)
+{
     const std::vector<Op> ops = Parse(text);
     HtmlPass pass(canvas, x, y, draw);
     TFont& font = *canvas->Font;
@@ -607,23 +730,25 @@ TSize RunPass(TTeeCanvas* canvas, int x, int y, const AnsiString& text, bool dra
 
 }  // namespace
 
-void HtmlTextOut(TTeeCanvas* ACanvas, int X, int Y, const AnsiString& Text) {
+void HtmlTextOut(TTeeCanvas* ACanvas, int X, int Y, const AnsiString& Text)
+{
     RunPass(ACanvas, X, Y, Text, true);
 }
 
-TSize HtmlTextExtent(TTeeCanvas* ACanvas, const AnsiString& Text) {
+TSize HtmlTextExtent(TTeeCanvas* ACanvas, const AnsiString& Text)
+{
     return RunPass(ACanvas, 0, 0, Text, false);
 }
 
-void TTeeCanvas::TextOut(int X, int Y, const AnsiString& Text, bool AllowHtml) {
+void TTeeCanvas::TextOut(int X, int Y, const AnsiString& Text, bool AllowHtml)
+{
     if (AllowHtml) {
         // A malformed text must not stop the chart from painting: it is written as it
         // stands. The parser raises before it draws anything, so nothing is drawn twice.
         try {
             HtmlTextOut(this, X, Y, Text);
             return;
-        } catch (const Exception&) {
-        }
+        } catch (const Exception&) {}
     }
     TextOut(X, Y, Text);
 }

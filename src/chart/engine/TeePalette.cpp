@@ -49,8 +49,7 @@ const TColor PastelsPalette[14] = {0xFFFFCC, 0xCCFFFF, 0xFFCCCC, 0xCCCC00, 0xCCC
 const TColor SolidPalette[8] = {0xFF0000, 0x0000FF, 0x00FF00, 0x00CCFF, 0x404040, 0x00FFFF, 0xC000FF, 0xFFFFFF};
 const TColor ClassicPalette[12] = {0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF,
                                    0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080};
-const TColor WebPalette[9] = {0x00A5FF, 0xCE0000, 0x00CE00, 0x40FFFF, 0xFFFF40,
-                              0xFF40FF, 0x0040FF, 0xA58080, 0x408080};
+const TColor WebPalette[9] = {0x00A5FF, 0xCE0000, 0x00CE00, 0x40FFFF, 0xFFFF40, 0xFF40FF, 0x0040FF, 0xA58080, 0x408080};
 const TColor ModernPalette[14] = {0x6699FF, 0x6666FF, 0xFFCC99, 0x669966, 0x99CCCC, 0xCC6699, 0x6666CC,
                                   0x99CCFF, 0xFF6699, 0xCCCCCC, 0xCCFF66, 0xFF9966, 0x996699, 0xFFCCCC};
 const TColor RainbowPalette[25] = {0x000099, 0x0000C3, 0x0000EE, 0x001AFF, 0x0046FF, 0x0073FF, 0x009FFF,
@@ -66,21 +65,21 @@ void ApplyArray(TCustomAxisPanel* Chart, const TColor (&Palette)[N])
 {
     TColorPalettes::ApplyPalette(Chart, Palette, static_cast<int>(N) - 1);
 }
-} // namespace
+}  // namespace
 
 void TColorPalettes::ApplyPalette(TCustomChart* Chart, int Index)
 {
     switch (Index) {
-    case 1: ApplyArray(Chart, ExcelPalette); break;
-    case 2: ApplyArray(Chart, VictorianPalette); break;
-    case 3: ApplyArray(Chart, PastelsPalette); break;
-    case 4: ApplyArray(Chart, SolidPalette); break;
-    case 5: ApplyArray(Chart, ClassicPalette); break;
-    case 6: ApplyArray(Chart, WebPalette); break;
-    case 7: ApplyArray(Chart, ModernPalette); break;
-    case 8: ApplyArray(Chart, RainbowPalette); break;
-    case 9: ApplyArray(Chart, WindowsXPPalette); break;
-    default: ApplyPalette(Chart, nullptr, -1); break;
+        case 1: ApplyArray(Chart, ExcelPalette); break;
+        case 2: ApplyArray(Chart, VictorianPalette); break;
+        case 3: ApplyArray(Chart, PastelsPalette); break;
+        case 4: ApplyArray(Chart, SolidPalette); break;
+        case 5: ApplyArray(Chart, ClassicPalette); break;
+        case 6: ApplyArray(Chart, WebPalette); break;
+        case 7: ApplyArray(Chart, ModernPalette); break;
+        case 8: ApplyArray(Chart, RainbowPalette); break;
+        case 9: ApplyArray(Chart, WindowsXPPalette); break;
+        default: ApplyPalette(Chart, nullptr, -1); break;
     }
     Chart->ColorPaletteIndex = Index;
 }
@@ -96,8 +95,8 @@ void TColorPalettes::ApplyPalette(TCustomAxisPanel* Chart, const TColor* Palette
 
 TColorPalettes& ColorPalettes()
 {
-    static TColorPalettes list{{"DodUdudu", "Excel", "Victorian", "Pastels", "Solid", "Classic", "Web", "Modern",
-                                "Rainbow", "Win. XP"}};
+    static TColorPalettes list{
+        {"DodUdudu", "Excel", "Victorian", "Pastels", "Solid", "Classic", "Web", "Modern", "Rainbow", "Win. XP"}};
     return list;
 }
 

@@ -20,43 +20,42 @@ TTeeTranslateHook TeeTranslateHook;
 
 // ---- Date-time label steps -------------------------------------------------------------
 
-TDateTimeStep FindDateTimeStep(double StepValue) {
+TDateTimeStep FindDateTimeStep(double StepValue)
+{
     for (int t = dtOneYear; t >= dtOneMicroSecond; --t)
         if (std::fabs(DateTimeStep[t] - StepValue) < DateTimeStep[dtOneMicroSecond]) return TDateTimeStep(t);
     return dtNone;
 }
 
-double NextDateTimeStep(double AStep) {
+double NextDateTimeStep(double AStep)
+{
     for (int t = dtSixMonths; t >= dtOneMicroSecond; --t)
         if (DateTimeStep[t] <= AStep) return DateTimeStep[t + 1];
     return DateTimeStep[dtOneYear];
 }
 
-AnsiString DateTimeDefaultFormat(double AStep) {
+AnsiString DateTimeDefaultFormat(double AStep)
+{
     return AStep <= 1.0 ? FormatSettings().ShortTimeFormat : FormatSettings().ShortDateFormat;
 }
 
-TDateTime TeeRoundDate(TDateTime ADate, TDateTimeStep AStep) {
+TDateTime TeeRoundDate(TDateTime ADate, TDateTimeStep AStep)
+{
     if (!(ADate > TeeRoundDateMinimum) || !std::isfinite(ADate)) return ADate;
     int year, month, day;
     DecodeDate(ADate, year, month, day);
     switch (AStep) {
-        case dtHalfMonth:
-            day = day >= 15 ? 15 : 1;
-            break;
+        case dtHalfMonth: day = day >= 15 ? 15 : 1; break;
         case dtOneMonth:
         case dtTwoMonths:
         case dtThreeMonths:
         case dtFourMonths:
-        case dtSixMonths:
-            day = 1;
-            break;
+        case dtSixMonths: day = 1; break;
         case dtOneYear:
             day = 1;
             month = 1;
             break;
-        default:
-            break;
+        default: break;
     }
     TDateTime result;
     // A serial beyond the calendar (after the year 9999) has no date to round to.
@@ -66,7 +65,8 @@ TDateTime TeeRoundDate(TDateTime ADate, TDateTimeStep AStep) {
 namespace {
 
 // Moves year/month by `months` (either sign), carrying into the year.
-void AddMonths(int& year, int& month, int months) {
+void AddMonths(int& year, int& month, int months)
+{
     int index = year * 12 + (month - 1) + months;
     year = index / 12;
     month = index % 12 + 1;
@@ -76,7 +76,8 @@ void AddMonths(int& year, int& month, int months) {
     }
 }
 
-int MonthsOfStep(TDateTimeStep step) {
+int MonthsOfStep(TDateTimeStep step)
+{
     switch (step) {
         case dtOneMonth: return 1;
         case dtTwoMonths: return 2;
@@ -90,8 +91,8 @@ int MonthsOfStep(TDateTimeStep step) {
 
 }  // namespace
 
-void TeeDateTimeIncrement(bool IsDateTime, bool Increment, double& Value, double AnIncrement,
-                          TDateTimeStep Step) {
+void TeeDateTimeIncrement(bool IsDateTime, bool Increment, double& Value, double AnIncrement, TDateTimeStep Step)
+{
     if (!IsDateTime || Step < dtHalfMonth || Step >= dtNone) {
         Value = Increment ? Value + AnIncrement : Value - AnIncrement;
         return;
@@ -128,9 +129,13 @@ void TeeDateTimeIncrement(bool IsDateTime, bool Increment, double& Value, double
 
 // ---- Delimited text ------------------------------------------------------------------
 
-int TeeNumFields(std::string_view S) { return TeeNumFields(S, TeeFieldsSeparator); }
+int TeeNumFields(std::string_view S)
+{
+    return TeeNumFields(S, TeeFieldsSeparator);
+}
 
-int TeeNumFields(std::string_view S, std::string_view Separator) {
+int TeeNumFields(std::string_view S, std::string_view Separator)
+{
     if (S.empty()) return 0;
     if (Separator.empty()) return 1;
     int count = 1;
@@ -139,9 +144,13 @@ int TeeNumFields(std::string_view S, std::string_view Separator) {
     return count;
 }
 
-AnsiString TeeExtractField(std::string_view S, int Index) { return TeeExtractField(S, Index, TeeFieldsSeparator); }
+AnsiString TeeExtractField(std::string_view S, int Index)
+{
+    return TeeExtractField(S, Index, TeeFieldsSeparator);
+}
 
-AnsiString TeeExtractField(std::string_view S, int Index, std::string_view Separator) {
+AnsiString TeeExtractField(std::string_view S, int Index, std::string_view Separator)
+{
     if (S.empty() || Index < 1) return {};
     if (Separator.empty()) return AnsiString(S);
     size_t start = 0;
@@ -153,7 +162,8 @@ AnsiString TeeExtractField(std::string_view S, int Index, std::string_view Separ
     }
 }
 
-AnsiString ReplaceChar(std::string_view S, char Old, char New) {
+AnsiString ReplaceChar(std::string_view S, char Old, char New)
+{
     AnsiString result;
     result.reserve(S.size());
     for (char c : S) {
@@ -169,7 +179,8 @@ namespace {
 
 // Both separators are mapped in one pass, so a locale that swaps them (decimal ",",
 // thousands ".") does not turn every separator into the same character.
-AnsiString MapSeparators(std::string_view s, char thousandsFrom, char thousandsTo, char decimalFrom, char decimalTo) {
+AnsiString MapSeparators(std::string_view s, char thousandsFrom, char thousandsTo, char decimalFrom, char decimalTo)
+{
     AnsiString result;
     result.reserve(s.size());
     for (char c : s) {
@@ -186,21 +197,27 @@ AnsiString MapSeparators(std::string_view s, char thousandsFrom, char thousandsT
 
 }  // namespace
 
-AnsiString NeutralToLocalFormat(std::string_view Format) {
+AnsiString NeutralToLocalFormat(std::string_view Format)
+{
     const TFormatSettings& fs = FormatSettings();
     return MapSeparators(Format, ',', fs.ThousandSeparator, '.', fs.DecimalSeparator);
 }
 
-AnsiString LocalToNeutralFormat(std::string_view Format) {
+AnsiString LocalToNeutralFormat(std::string_view Format)
+{
     const TFormatSettings& fs = FormatSettings();
     return MapSeparators(Format, fs.ThousandSeparator, ',', fs.DecimalSeparator, '.');
 }
 
-AnsiString TeeStr(int Num) { return IntToStr(Num); }
+AnsiString TeeStr(int Num)
+{
+    return IntToStr(Num);
+}
 
 // ---- Components and controls -----------------------------------------------------------
 
-AnsiString TeeGetUniqueName(const QObject* Owner, std::string_view Prefix) {
+AnsiString TeeGetUniqueName(const QObject* Owner, std::string_view Prefix)
+{
     const AnsiString prefix(Prefix);
     if (!Owner) return prefix + "1";
     const QObjectList& children = Owner->children();
@@ -217,12 +234,14 @@ AnsiString TeeGetUniqueName(const QObject* Owner, std::string_view Prefix) {
     }
 }
 
-void EnableControls(bool Enable, std::span<QWidget* const> Controls) {
+void EnableControls(bool Enable, std::span<QWidget* const> Controls)
+{
     for (QWidget* control : Controls)
         if (control) control->setEnabled(Enable);
 }
 
-void TeeDrawCheckBox(int X, int Y, TCanvas* Canvas, bool Checked, TColor BackColor, bool CheckBox) {
+void TeeDrawCheckBox(int X, int Y, TCanvas* Canvas, bool Checked, TColor BackColor, bool CheckBox)
+{
     if (!Canvas) return;
     QPainter* painter = Canvas->Painter();
     if (!painter) return;
@@ -239,7 +258,8 @@ void TeeDrawCheckBox(int X, int Y, TCanvas* Canvas, bool Checked, TColor BackCol
     painter->restore();
 }
 
-void TeeLoadBitmap(TBitmap* Bitmap, std::string_view Name1, std::string_view Name2) {
+void TeeLoadBitmap(TBitmap* Bitmap, std::string_view Name1, std::string_view Name2)
+{
     if (!Bitmap) return;
     for (std::string_view name : {Name1, Name2}) {
         if (name.empty()) continue;
@@ -251,22 +271,28 @@ void TeeLoadBitmap(TBitmap* Bitmap, std::string_view Name1, std::string_view Nam
     }
 }
 
-void TeeGetBitmapEditor(const QObject* Object, TBitmap* Bitmap) {
+void TeeGetBitmapEditor(const QObject* Object, TBitmap* Bitmap)
+{
     if (!Object) return;
     const QMetaObject* meta = Object->metaObject();
     const QMetaObject* parent = meta->superClass();
     TeeLoadBitmap(Bitmap, meta->className(), parent ? parent->className() : "");
 }
 
-void TeeTranslateControl(QWidget* Control) { TeeTranslateControl(Control, {}); }
+void TeeTranslateControl(QWidget* Control)
+{
+    TeeTranslateControl(Control, {});
+}
 
-void TeeTranslateControl(QWidget* Control, std::span<QWidget* const> ExcludeControls) {
+void TeeTranslateControl(QWidget* Control, std::span<QWidget* const> ExcludeControls)
+{
     if (TeeTranslateHook) TeeTranslateHook(Control, ExcludeControls);
 }
 
 // ---- Sorting ---------------------------------------------------------------------------
 
-void TeeSort(int StartIndex, int EndIndex, const TTeeSortCompare& Compare, const TTeeSortSwap& Swap) {
+void TeeSort(int StartIndex, int EndIndex, const TTeeSortCompare& Compare, const TTeeSortSwap& Swap)
+{
     int l = StartIndex;
     int r = EndIndex;
     // Partition, sort the smaller side by recursion and the larger one in this loop, so

@@ -98,8 +98,7 @@ TDateTime TeeRoundDate(TDateTime ADate, TDateTimeStep AStep);
 // Moves Value one step forward (Increment) or back. Calendar steps (half month to one
 // year) move along the calendar when IsDateTime is set; a day the target month lacks
 // becomes that month's last day.
-void TeeDateTimeIncrement(bool IsDateTime, bool Increment, double& Value, double AnIncrement,
-                          TDateTimeStep Step);
+void TeeDateTimeIncrement(bool IsDateTime, bool Increment, double& Value, double AnIncrement, TDateTimeStep Step);
 
 // ---- Hit tests (pixel coordinates) -----------------------------------------------------
 
@@ -120,8 +119,8 @@ bool PointInEllipse(const TPoint& P, int Left, int Top, int Right, int Bottom);
 bool PointInEllipse(const TPoint& P, const TRect& Rect);
 // The crossing point (X, Y) of the lines through 1-2 and 3-4 (always written); true when
 // the two segments cross each other.
-bool CrossingLines(double X1, double Y1, double X2, double Y2, double X3, double Y3, double X4, double Y4,
-                   double& X, double& Y);
+bool CrossingLines(double X1, double Y1, double X2, double Y2, double X3, double Y3, double X4, double Y4, double& X,
+                   double& Y);
 
 // ---- Delimited text ------------------------------------------------------------------
 

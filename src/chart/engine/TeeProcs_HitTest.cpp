@@ -7,13 +7,17 @@
 namespace {
 
 // Integer halving that truncates toward zero, without overflow on the sum.
-int HalfSum(int a, int b) { return int((std::int64_t(a) + b) / 2); }
+int HalfSum(int a, int b)
+{
+    return int((std::int64_t(a) + b) / 2);
+}
 
 }  // namespace
 
 // All arithmetic in double: squared pixel distances overflow 32 bits long before
 // coordinates leave the clipped range.
-bool PointInLine(const TPoint& P, int X0, int Y0, int X1, int Y1, int Tolerance) {
+bool PointInLine(const TPoint& P, int X0, int Y0, int X1, int Y1, int Tolerance)
+{
     if ((P.X == X0 && P.Y == Y0) || (P.X == X1 && P.Y == Y1)) return true;
     const double px = P.X, py = P.Y;
     const double dx = double(X1) - X0, dy = double(Y1) - Y0;
@@ -32,21 +36,28 @@ bool PointInLine(const TPoint& P, int X0, int Y0, int X1, int Y1, int Tolerance)
     return distance <= double(Tolerance) + 1.0;
 }
 
-bool PointInLine(const TPoint& P, const TPoint& P0, const TPoint& P1, int Tolerance) {
+bool PointInLine(const TPoint& P, const TPoint& P0, const TPoint& P1, int Tolerance)
+{
     return PointInLine(P, P0.X, P0.Y, P1.X, P1.Y, Tolerance);
 }
 
-bool PointInLine(const TPoint& P, int X0, int Y0, int X1, int Y1) { return PointInLine(P, X0, Y0, X1, Y1, 0); }
+bool PointInLine(const TPoint& P, int X0, int Y0, int X1, int Y1)
+{
+    return PointInLine(P, X0, Y0, X1, Y1, 0);
+}
 
-bool PointInLine(const TPoint& P, const TPoint& P0, const TPoint& P1) {
+bool PointInLine(const TPoint& P, const TPoint& P0, const TPoint& P1)
+{
     return PointInLine(P, P0.X, P0.Y, P1.X, P1.Y, 0);
 }
 
-bool PointInLineTolerance(const TPoint& P, int X0, int Y0, int X1, int Y1, int Tolerance) {
+bool PointInLineTolerance(const TPoint& P, int X0, int Y0, int X1, int Y1, int Tolerance)
+{
     return PointInLine(P, X0, Y0, X1, Y1, Tolerance);
 }
 
-bool PointInPolygon(const TPoint& P, std::span<const TPoint> Poly, int High) {
+bool PointInPolygon(const TPoint& P, std::span<const TPoint> Poly, int High)
+{
     // Only the points that exist take part, whatever High claims.
     if (High >= int(Poly.size())) High = int(Poly.size()) - 1;
     if (High < 0) return false;
@@ -62,21 +73,25 @@ bool PointInPolygon(const TPoint& P, std::span<const TPoint> Poly, int High) {
     return inside;
 }
 
-bool PointInPolygon(const TPoint& P, std::span<const TPoint> Poly) {
+bool PointInPolygon(const TPoint& P, std::span<const TPoint> Poly)
+{
     return PointInPolygon(P, Poly, int(Poly.size()) - 1);
 }
 
-bool PointInTriangle(const TPoint& P, int A, int B, int C, int D) {
+bool PointInTriangle(const TPoint& P, int A, int B, int C, int D)
+{
     const TPoint poly[3] = {TPoint(A, C), TPoint(HalfSum(A, B), D), TPoint(B, C)};
     return PointInPolygon(P, poly);
 }
 
-bool PointInHorizTriangle(const TPoint& P, int A, int B, int C, int D) {
+bool PointInHorizTriangle(const TPoint& P, int A, int B, int C, int D)
+{
     const TPoint poly[3] = {TPoint(C, A), TPoint(D, HalfSum(A, B)), TPoint(C, B)};
     return PointInPolygon(P, poly);
 }
 
-bool PointInEllipse(const TPoint& P, int Left, int Top, int Right, int Bottom) {
+bool PointInEllipse(const TPoint& P, int Left, int Top, int Right, int Bottom)
+{
     const int cx = HalfSum(Left, Right);
     const int cy = HalfSum(Top, Bottom);
     const double rx2 = (double(cx) - Left) * (double(cx) - Left);
@@ -86,12 +101,14 @@ bool PointInEllipse(const TPoint& P, int Left, int Top, int Right, int Bottom) {
     return dx * dx / rx2 + dy * dy / ry2 <= 1.0;
 }
 
-bool PointInEllipse(const TPoint& P, const TRect& Rect) {
+bool PointInEllipse(const TPoint& P, const TRect& Rect)
+{
     return PointInEllipse(P, Rect.Left, Rect.Top, Rect.Right, Rect.Bottom);
 }
 
-bool CrossingLines(double X1, double Y1, double X2, double Y2, double X3, double Y3, double X4, double Y4,
-                   double& X, double& Y) {
+bool CrossingLines(double X1, double Y1, double X2, double Y2, double X3, double Y3, double X4, double Y4, double& X,
+                   double& Y)
+{
     const bool vertical1 = X2 == X1;
     const bool vertical2 = X4 == X3;
     if (!vertical1 && !vertical2) {

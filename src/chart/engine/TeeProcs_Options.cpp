@@ -12,18 +12,23 @@ const char* const kOrganisation = "Brevik Software";
 const char* const kApplication = "DodUdudu Pro";
 const char* const kEditorGroup = "Editor";
 
-QString KeyName(std::string_view key) { return QString::fromUtf8(key.data(), qsizetype(key.size())); }
+QString KeyName(std::string_view key)
+{
+    return QString::fromUtf8(key.data(), qsizetype(key.size()));
+}
 
 // The stored value of Key, or an invalid variant when the settings cannot be read or do
 // not hold it.
-QVariant ReadOption(std::string_view key) {
+QVariant ReadOption(std::string_view key)
+{
     QSettings settings(kOrganisation, kApplication);
     if (settings.status() != QSettings::NoError) return {};
     settings.beginGroup(kEditorGroup);
     return settings.value(KeyName(key));
 }
 
-void SaveOption(std::string_view key, const QVariant& value) {
+void SaveOption(std::string_view key, const QVariant& value)
+{
     QSettings settings(kOrganisation, kApplication);
     if (settings.status() != QSettings::NoError || !settings.isWritable()) return;
     settings.beginGroup(kEditorGroup);
@@ -33,7 +38,8 @@ void SaveOption(std::string_view key, const QVariant& value) {
 
 }  // namespace
 
-bool TeeReadBoolOption(std::string_view Key, bool Default) {
+bool TeeReadBoolOption(std::string_view Key, bool Default)
+{
     QVariant v = ReadOption(Key);
     if (!v.isValid()) return Default;
     if (v.typeId() == QMetaType::Bool) return v.toBool();
@@ -46,7 +52,8 @@ bool TeeReadBoolOption(std::string_view Key, bool Default) {
     return ok ? number != 0 : Default;
 }
 
-int TeeReadIntegerOption(std::string_view Key, int Default) {
+int TeeReadIntegerOption(std::string_view Key, int Default)
+{
     QVariant v = ReadOption(Key);
     if (!v.isValid()) return Default;
     bool ok = false;
@@ -54,6 +61,12 @@ int TeeReadIntegerOption(std::string_view Key, int Default) {
     return ok ? number : Default;
 }
 
-void TeeSaveBoolOption(std::string_view Key, bool Value) { SaveOption(Key, Value); }
+void TeeSaveBoolOption(std::string_view Key, bool Value)
+{
+    SaveOption(Key, Value);
+}
 
-void TeeSaveIntegerOption(std::string_view Key, int Value) { SaveOption(Key, Value); }
+void TeeSaveIntegerOption(std::string_view Key, int Value)
+{
+    SaveOption(Key, Value);
+}

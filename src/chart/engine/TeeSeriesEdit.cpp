@@ -30,7 +30,7 @@ TCustomAxisPanel* ChartOf(const TChartSeries* Series)
     return dynamic_cast<TCustomAxisPanel*>(Series->ParentChart());
 }
 
-} // namespace
+}  // namespace
 
 AnsiString GetGallerySeriesName(const TChartSeries* Series)
 {

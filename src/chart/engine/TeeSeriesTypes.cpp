@@ -60,8 +60,8 @@ void RegisterTeeSeries(TChartSeriesClass SeriesClass, const AnsiString* Descript
     RegisterTeeSeries(SeriesClass, Description, &TeeMsg_GalleryStandard, 2);
 }
 
-void RegisterTeeFunction(TTeeFunctionClass FunctionClass, const AnsiString* Description,
-                         const AnsiString* GalleryPage, int NumGallerySeries)
+void RegisterTeeFunction(TTeeFunctionClass FunctionClass, const AnsiString* Description, const AnsiString* GalleryPage,
+                         int NumGallerySeries)
 {
     RegisterTeeSeriesFunction(nullptr, FunctionClass, Description, GalleryPage, NumGallerySeries);
 }

@@ -48,8 +48,8 @@ void RegisterTeeSeries(TChartSeriesClass SeriesClass, const AnsiString* Descript
                        int NumGallerySeries);
 // On the "Standard" page with two gallery series.
 void RegisterTeeSeries(TChartSeriesClass SeriesClass, const AnsiString* Description);
-void RegisterTeeFunction(TTeeFunctionClass FunctionClass, const AnsiString* Description,
-                         const AnsiString* GalleryPage, int NumGallerySeries);
+void RegisterTeeFunction(TTeeFunctionClass FunctionClass, const AnsiString* Description, const AnsiString* GalleryPage,
+                         int NumGallerySeries);
 // On the "Standard" page with two gallery series.
 void RegisterTeeBasicFunction(TTeeFunctionClass FunctionClass, const AnsiString* Description);
 // Removes every entry of the given series classes.

@@ -12,19 +12,22 @@
 namespace {
 
 // The brightening per line that reaches white after Lines lines.
-int FadeStep(TColor color, int Lines) {
+int FadeStep(TColor color, int Lines)
+{
     const TColor c = ColorToRGB(color);
     const double average = (GetRValue(c) + GetGValue(c) + GetBValue(c)) / 3.0;
     return std::clamp(Round((255.0 - average) / Lines), 0, 255);
 }
 
-TRect Moved(const TRect& R, int dx, int dy) {
+TRect Moved(const TRect& R, int dx, int dy)
+{
     return TRect(R.Left + dx, R.Top + dy, R.Right + dx, R.Bottom + dy);
 }
 
 }  // namespace
 
-bool TTeeShadow::PrepareCanvas(TCanvas3D* Canvas, const TRect& R, int Z) {
+bool TTeeShadow::PrepareCanvas(TCanvas3D* Canvas, const TRect& R, int Z)
+{
     const bool visible = FColor != clNone && (FHorizSize != 0 || FVertSize != 0);
     if (!visible || !Canvas) return false;
     Canvas->Brush->SetBitmap(nullptr);
@@ -36,12 +39,14 @@ bool TTeeShadow::PrepareCanvas(TCanvas3D* Canvas, const TRect& R, int Z) {
     return true;
 }
 
-void TTeeShadow::FinishBlending(TCanvas3D* Canvas) {
+void TTeeShadow::FinishBlending(TCanvas3D* Canvas)
+{
     if (FTransparency > 0 && FBlend && Canvas) Canvas->EndBlending(FBlend);
     FBlend = nullptr;
 }
 
-void TTeeShadow::Draw(TCanvas3D* Canvas, const TRect& R, int Z) {
+void TTeeShadow::Draw(TCanvas3D* Canvas, const TRect& R, int Z)
+{
     if (!PrepareCanvas(Canvas, R, Z)) return;
     const int H = FHorizSize;
     const int V = FVertSize;
@@ -102,7 +107,8 @@ void TTeeShadow::Draw(TCanvas3D* Canvas, const TRect& R, int Z) {
     FinishBlending(Canvas);
 }
 
-void TTeeShadow::DrawEllipse(TCanvas3D* Canvas, const TRect& R, int Z) {
+void TTeeShadow::DrawEllipse(TCanvas3D* Canvas, const TRect& R, int Z)
+{
     if (!PrepareCanvas(Canvas, R, Z)) return;
     const TRect moved = Moved(R, FHorizSize, FVertSize);
     if (FSmooth) {

@@ -73,9 +73,9 @@ bool TAreaSeries::DrawSeriesForward(int valueIndex) const
 TMultiArea TAreaSeries::GetMultiArea() const
 {
     switch (FStacked) {
-    case cssStack: return maStacked;
-    case cssStack100: return maStacked100;
-    default: return maNone;
+        case cssStack: return maStacked;
+        case cssStack100: return maStacked100;
+        default: return maNone;
     }
 }
 
@@ -131,16 +131,16 @@ void TAreaSeries::SetSubGallery(TChartSeries* series, int index)
     auto* s = qobject_cast<TAreaSeries*>(series);
     if (!s) return;
     switch (index) {
-    case 1: s->SetStairs(true); break;
-    case 2: s->Marks()->SetVisible(true); break;
-    case 3: s->SetColorEachPoint(true); break;
-    case 4: s->SetAreaBrush(bsClear); break;
-    case 5: s->GetAreaLinesPen()->Hide(); break;
-    case 6: s->SetMultiArea(maStacked); break;
-    case 7: s->SetMultiArea(maStacked100); break;
-    case 8: s->GetPointer()->SetVisible(true); break;
-    case 9: s->GetGradient()->SetVisible(true); break;
-    default: break;
+        case 1: s->SetStairs(true); break;
+        case 2: s->Marks()->SetVisible(true); break;
+        case 3: s->SetColorEachPoint(true); break;
+        case 4: s->SetAreaBrush(bsClear); break;
+        case 5: s->GetAreaLinesPen()->Hide(); break;
+        case 6: s->SetMultiArea(maStacked); break;
+        case 7: s->SetMultiArea(maStacked100); break;
+        case 8: s->GetPointer()->SetVisible(true); break;
+        case 9: s->GetGradient()->SetVisible(true); break;
+        default: break;
     }
 }
 

@@ -109,57 +109,57 @@ void TBarSeries::DrawBar(int valueIndex, int startPos, int endPos)
                                            TPoint(r.Left, midPos)};
     if (Is3D()) {
         switch (style) {
-        case bsPyramid: canvas->Pyramid(true, r.Left, startPos, r.Right, endPos, StartZ, EndZ, FDark3D); break;
-        case bsInvPyramid: canvas->Pyramid(true, r.Left, endPos, r.Right, startPos, StartZ, EndZ, FDark3D); break;
-        case bsCilinder: canvas->Cylinder(true, r.Left, r.Top, r.Right, r.Bottom, StartZ, EndZ, FDark3D); break;
-        case bsEllipse: canvas->EllipseWithZ(r.Left, r.Top, r.Right, r.Bottom, MiddleZ); break;
-        case bsArrow:
-            canvas->Arrow(true, TPoint(mid, endPos), TPoint(mid, startPos), width, width / 2, MiddleZ);
-            break;
-        case bsInvArrow:
-            canvas->Arrow(true, TPoint(mid, startPos), TPoint(mid, endPos), width, width / 2, MiddleZ);
-            break;
-        case bsCone:
-            canvas->Cone(true, r.Left, startPos, r.Right, endPos, StartZ, EndZ, FDark3D, FConePercent);
-            break;
-        case bsInvCone:
-            canvas->Cone(true, r.Left, endPos, r.Right, startPos, StartZ, EndZ, FDark3D, FConePercent);
-            break;
-        case bsSlantCube: {
-            const CylinderSidesScope sides(4);
-            canvas->Cylinder(true, r.Left, r.Top, r.Right, r.Bottom, StartZ, EndZ, FDark3D);
-            break;
-        }
-        case bsDiamond: canvas->PolygonWithZ(diamond, MiddleZ); break;
-        default: canvas->Cube(r.Left, r.Right, startPos, endPos, StartZ, EndZ, FDark3D); break;
+            case bsPyramid: canvas->Pyramid(true, r.Left, startPos, r.Right, endPos, StartZ, EndZ, FDark3D); break;
+            case bsInvPyramid: canvas->Pyramid(true, r.Left, endPos, r.Right, startPos, StartZ, EndZ, FDark3D); break;
+            case bsCilinder: canvas->Cylinder(true, r.Left, r.Top, r.Right, r.Bottom, StartZ, EndZ, FDark3D); break;
+            case bsEllipse: canvas->EllipseWithZ(r.Left, r.Top, r.Right, r.Bottom, MiddleZ); break;
+            case bsArrow:
+                canvas->Arrow(true, TPoint(mid, endPos), TPoint(mid, startPos), width, width / 2, MiddleZ);
+                break;
+            case bsInvArrow:
+                canvas->Arrow(true, TPoint(mid, startPos), TPoint(mid, endPos), width, width / 2, MiddleZ);
+                break;
+            case bsCone:
+                canvas->Cone(true, r.Left, startPos, r.Right, endPos, StartZ, EndZ, FDark3D, FConePercent);
+                break;
+            case bsInvCone:
+                canvas->Cone(true, r.Left, endPos, r.Right, startPos, StartZ, EndZ, FDark3D, FConePercent);
+                break;
+            case bsSlantCube: {
+                const CylinderSidesScope sides(4);
+                canvas->Cylinder(true, r.Left, r.Top, r.Right, r.Bottom, StartZ, EndZ, FDark3D);
+                break;
+            }
+            case bsDiamond: canvas->PolygonWithZ(diamond, MiddleZ); break;
+            default: canvas->Cube(r.Left, r.Right, startPos, endPos, StartZ, EndZ, FDark3D); break;
         }
     } else {
         switch (style) {
-        case bsPyramid:
-        case bsCone: {
-            const TPoint t[3] = {TPoint(r.Left, endPos), TPoint(mid, startPos), TPoint(r.Right, endPos)};
-            canvas->Polygon(t);
-            break;
-        }
-        case bsInvPyramid:
-        case bsInvCone: {
-            const TPoint t[3] = {TPoint(r.Left, startPos), TPoint(mid, endPos), TPoint(r.Right, startPos)};
-            canvas->Polygon(t);
-            break;
-        }
-        case bsEllipse: canvas->Ellipse(r.Left, r.Top, r.Right, r.Bottom); break;
-        case bsArrow:
-            canvas->Arrow(true, TPoint(mid, endPos), TPoint(mid, startPos), width, width / 2, MiddleZ);
-            break;
-        case bsInvArrow:
-            canvas->Arrow(true, TPoint(mid, startPos), TPoint(mid, endPos), width, width / 2, MiddleZ);
-            break;
-        case bsSlantCube:
-            BarRectangle(BarColor, r.Left, r.Top, r.Right, r.Bottom);
-            canvas->DoVertLine(mid, r.Top, r.Bottom);
-            break;
-        case bsDiamond: canvas->Polygon(diamond); break;
-        default: BarRectangle(BarColor, r.Left, r.Top, r.Right, r.Bottom); break;
+            case bsPyramid:
+            case bsCone: {
+                const TPoint t[3] = {TPoint(r.Left, endPos), TPoint(mid, startPos), TPoint(r.Right, endPos)};
+                canvas->Polygon(t);
+                break;
+            }
+            case bsInvPyramid:
+            case bsInvCone: {
+                const TPoint t[3] = {TPoint(r.Left, startPos), TPoint(mid, endPos), TPoint(r.Right, startPos)};
+                canvas->Polygon(t);
+                break;
+            }
+            case bsEllipse: canvas->Ellipse(r.Left, r.Top, r.Right, r.Bottom); break;
+            case bsArrow:
+                canvas->Arrow(true, TPoint(mid, endPos), TPoint(mid, startPos), width, width / 2, MiddleZ);
+                break;
+            case bsInvArrow:
+                canvas->Arrow(true, TPoint(mid, startPos), TPoint(mid, endPos), width, width / 2, MiddleZ);
+                break;
+            case bsSlantCube:
+                BarRectangle(BarColor, r.Left, r.Top, r.Right, r.Bottom);
+                canvas->DoVertLine(mid, r.Top, r.Bottom);
+                break;
+            case bsDiamond: canvas->Polygon(diamond); break;
+            default: BarRectangle(BarColor, r.Left, r.Top, r.Right, r.Bottom); break;
         }
     }
     if (style == bsRectGradient) BarGradient(valueIndex, TRect(r.Left, startPos, r.Right, endPos));
@@ -233,8 +233,14 @@ void TBarSeries::CalcVerticalMargins(int& topMargin, int& bottomMargin)
     if (!(FUseYOrigin && YValues()->MaxValue() <= FYOrigin)) (inverted ? bottomMargin : topMargin) += length;
 }
 
-double TBarSeries::MaxYValue() { return MaxMandatoryValue(TCustomBarSeries::MaxYValue()); }
-double TBarSeries::MinYValue() { return MinMandatoryValue(TCustomBarSeries::MinYValue()); }
+double TBarSeries::MaxYValue()
+{
+    return MaxMandatoryValue(TCustomBarSeries::MaxYValue());
+}
+double TBarSeries::MinYValue()
+{
+    return MinMandatoryValue(TCustomBarSeries::MinYValue());
+}
 
 double TBarSeries::MaxXValue()
 {
@@ -253,10 +259,10 @@ bool TBarSeries::DrawSeriesForward(int valueIndex) const
 {
     const bool inverted = FGetVertAxis && FGetVertAxis->GetInverted();
     switch (FMultiBar) {
-    case mbStacked:
-    case mbSelfStack: return (GetyValue(valueIndex) >= FYOrigin) != inverted;
-    case mbStacked100: return !inverted;
-    default: return TCustomBarSeries::DrawSeriesForward(valueIndex);
+        case mbStacked:
+        case mbSelfStack: return (GetyValue(valueIndex) >= FYOrigin) != inverted;
+        case mbStacked100: return !inverted;
+        default: return TCustomBarSeries::DrawSeriesForward(valueIndex);
     }
 }
 
@@ -285,11 +291,11 @@ bool TBarSeries::InternalClicked(int valueIndex, const TPoint& p)
         return PointInPolygon(p, t);
     };
     switch (FBarStyle) {
-    case bsPyramid:
-    case bsCone: return triangle(y, o);
-    case bsInvPyramid:
-    case bsInvCone: return triangle(o, y);
-    default: break;
+        case bsPyramid:
+        case bsCone: return triangle(y, o);
+        case bsInvPyramid:
+        case bsInvCone: return triangle(o, y);
+        default: break;
     }
     TPoint q = p;
     if (in3D) {
@@ -371,53 +377,53 @@ void THorizBarSeries::DrawBar(int valueIndex, int startPos, int endPos)
                                            TPoint(midPos, r.Bottom)};
     if (Is3D()) {
         switch (style) {
-        case bsPyramid: canvas->Pyramid(false, startPos, r.Top, endPos, r.Bottom, StartZ, EndZ, FDark3D); break;
-        case bsInvPyramid: canvas->Pyramid(false, endPos, r.Top, startPos, r.Bottom, StartZ, EndZ, FDark3D); break;
-        case bsCilinder: canvas->Cylinder(false, r.Left, r.Top, r.Right, r.Bottom, StartZ, EndZ, FDark3D); break;
-        case bsEllipse: canvas->EllipseWithZ(r.Left, r.Top, r.Right, r.Bottom, MiddleZ); break;
-        case bsArrow:
-            canvas->Arrow(true, TPoint(startPos, mid), TPoint(endPos, mid), height, height / 2, MiddleZ);
-            break;
-        case bsInvArrow:
-            canvas->Arrow(true, TPoint(endPos, mid), TPoint(startPos, mid), height, height / 2, MiddleZ);
-            break;
-        case bsCone:
-            canvas->Cone(false, startPos, r.Top, endPos, r.Bottom, StartZ, EndZ, FDark3D, FConePercent);
-            break;
-        case bsInvCone:
-            canvas->Cone(false, endPos, r.Top, startPos, r.Bottom, StartZ, EndZ, FDark3D, FConePercent);
-            break;
-        case bsSlantCube: {
-            const CylinderSidesScope sides(4);
-            canvas->Cylinder(false, r.Left, r.Top, r.Right, r.Bottom, StartZ, EndZ, FDark3D);
-            break;
-        }
-        case bsDiamond: canvas->PolygonWithZ(diamond, MiddleZ); break;
-        default: canvas->Cube(startPos, endPos, r.Top, r.Bottom, StartZ, EndZ, FDark3D); break;
+            case bsPyramid: canvas->Pyramid(false, startPos, r.Top, endPos, r.Bottom, StartZ, EndZ, FDark3D); break;
+            case bsInvPyramid: canvas->Pyramid(false, endPos, r.Top, startPos, r.Bottom, StartZ, EndZ, FDark3D); break;
+            case bsCilinder: canvas->Cylinder(false, r.Left, r.Top, r.Right, r.Bottom, StartZ, EndZ, FDark3D); break;
+            case bsEllipse: canvas->EllipseWithZ(r.Left, r.Top, r.Right, r.Bottom, MiddleZ); break;
+            case bsArrow:
+                canvas->Arrow(true, TPoint(startPos, mid), TPoint(endPos, mid), height, height / 2, MiddleZ);
+                break;
+            case bsInvArrow:
+                canvas->Arrow(true, TPoint(endPos, mid), TPoint(startPos, mid), height, height / 2, MiddleZ);
+                break;
+            case bsCone:
+                canvas->Cone(false, startPos, r.Top, endPos, r.Bottom, StartZ, EndZ, FDark3D, FConePercent);
+                break;
+            case bsInvCone:
+                canvas->Cone(false, endPos, r.Top, startPos, r.Bottom, StartZ, EndZ, FDark3D, FConePercent);
+                break;
+            case bsSlantCube: {
+                const CylinderSidesScope sides(4);
+                canvas->Cylinder(false, r.Left, r.Top, r.Right, r.Bottom, StartZ, EndZ, FDark3D);
+                break;
+            }
+            case bsDiamond: canvas->PolygonWithZ(diamond, MiddleZ); break;
+            default: canvas->Cube(startPos, endPos, r.Top, r.Bottom, StartZ, EndZ, FDark3D); break;
         }
     } else {
         switch (style) {
-        case bsPyramid:
-        case bsInvPyramid:
-        case bsCone:
-        case bsInvCone: {
-            const TPoint t[3] = {TPoint(startPos, r.Top), TPoint(endPos, mid), TPoint(startPos, r.Bottom)};
-            canvas->Polygon(t);
-            break;
-        }
-        case bsEllipse: canvas->Ellipse(r.Left, r.Top, r.Right, r.Bottom); break;
-        case bsArrow:
-            canvas->Arrow(true, TPoint(startPos, mid), TPoint(endPos, mid), height, height / 2, MiddleZ);
-            break;
-        case bsInvArrow:
-            canvas->Arrow(true, TPoint(endPos, mid), TPoint(startPos, mid), height, height / 2, MiddleZ);
-            break;
-        case bsSlantCube:
-            BarRectangle(BarColor, r.Left, r.Top, r.Right, r.Bottom);
-            canvas->DoHorizLine(r.Left, r.Right, mid);
-            break;
-        case bsDiamond: canvas->Polygon(diamond); break;
-        default: BarRectangle(BarColor, r.Left, r.Top, r.Right, r.Bottom); break;
+            case bsPyramid:
+            case bsInvPyramid:
+            case bsCone:
+            case bsInvCone: {
+                const TPoint t[3] = {TPoint(startPos, r.Top), TPoint(endPos, mid), TPoint(startPos, r.Bottom)};
+                canvas->Polygon(t);
+                break;
+            }
+            case bsEllipse: canvas->Ellipse(r.Left, r.Top, r.Right, r.Bottom); break;
+            case bsArrow:
+                canvas->Arrow(true, TPoint(startPos, mid), TPoint(endPos, mid), height, height / 2, MiddleZ);
+                break;
+            case bsInvArrow:
+                canvas->Arrow(true, TPoint(endPos, mid), TPoint(startPos, mid), height, height / 2, MiddleZ);
+                break;
+            case bsSlantCube:
+                BarRectangle(BarColor, r.Left, r.Top, r.Right, r.Bottom);
+                canvas->DoHorizLine(r.Left, r.Right, mid);
+                break;
+            case bsDiamond: canvas->Polygon(diamond); break;
+            default: BarRectangle(BarColor, r.Left, r.Top, r.Right, r.Bottom); break;
         }
     }
     if (style == bsRectGradient) BarGradient(valueIndex, TRect(startPos, r.Top, endPos, r.Bottom));
@@ -487,8 +493,14 @@ void THorizBarSeries::CalcHorizMargins(int& leftMargin, int& rightMargin)
     if (!(FUseYOrigin && XValues()->MaxValue() <= FYOrigin)) (inverted ? leftMargin : rightMargin) += length;
 }
 
-double THorizBarSeries::MaxXValue() { return MaxMandatoryValue(TCustomBarSeries::MaxXValue()); }
-double THorizBarSeries::MinXValue() { return MinMandatoryValue(TCustomBarSeries::MinXValue()); }
+double THorizBarSeries::MaxXValue()
+{
+    return MaxMandatoryValue(TCustomBarSeries::MaxXValue());
+}
+double THorizBarSeries::MinXValue()
+{
+    return MinMandatoryValue(TCustomBarSeries::MinXValue());
+}
 
 double THorizBarSeries::MaxYValue()
 {
@@ -507,12 +519,12 @@ bool THorizBarSeries::DrawSeriesForward(int valueIndex) const
 {
     const bool inverted = FGetHorizAxis && FGetHorizAxis->GetInverted();
     switch (FMultiBar) {
-    case mbNone: return TCustomBarSeries::DrawSeriesForward(valueIndex);
-    case mbSide:
-    case mbSideAll: return false;
-    case mbStacked:
-    case mbSelfStack: return (FMandatory->Value(valueIndex) >= 0) != inverted;
-    case mbStacked100: return !inverted;
+        case mbNone: return TCustomBarSeries::DrawSeriesForward(valueIndex);
+        case mbSide:
+        case mbSideAll: return false;
+        case mbStacked:
+        case mbSelfStack: return (FMandatory->Value(valueIndex) >= 0) != inverted;
+        case mbStacked100: return !inverted;
     }
     return false;
 }
@@ -538,11 +550,11 @@ bool THorizBarSeries::InternalClicked(int valueIndex, const TPoint& p)
         return PointInPolygon(p, t);
     };
     switch (FBarStyle) {
-    case bsPyramid:
-    case bsCone: return triangle(o, x);
-    case bsInvPyramid:
-    case bsInvCone: return triangle(x, o);
-    default: break;
+        case bsPyramid:
+        case bsCone: return triangle(o, x);
+        case bsInvPyramid:
+        case bsInvCone: return triangle(x, o);
+        default: break;
     }
     TPoint q = p;
     if (in3D) {

@@ -214,21 +214,21 @@ void TCustomBarSeries::DoBeforeDrawChart()
         if (bar == this) seen = true;
         if (BarPointCount == -1 || BarPointCount < bar->Count()) BarPointCount = bar->Count() + (FSideMargins ? 1 : 0);
         switch (FMultiBar) {
-        case mbNone:
-        case mbSelfStack: BarSlotCount = 1; break;
-        case mbSide:
-        case mbSideAll:
-            ++BarSlotCount;
-            if (!seen) ++BarSlot;
-            break;
-        case mbStacked:
-        case mbStacked100:
-            if (std::find(groups.begin(), groups.end(), bar->FStackGroup) == groups.end()) {
-                groups.push_back(bar->FStackGroup);
+            case mbNone:
+            case mbSelfStack: BarSlotCount = 1; break;
+            case mbSide:
+            case mbSideAll:
                 ++BarSlotCount;
                 if (!seen) ++BarSlot;
-            }
-            break;
+                break;
+            case mbStacked:
+            case mbStacked100:
+                if (std::find(groups.begin(), groups.end(), bar->FStackGroup) == groups.end()) {
+                    groups.push_back(bar->FStackGroup);
+                    ++BarSlotCount;
+                    if (!seen) ++BarSlot;
+                }
+                break;
         }
         if (!seen) PointsBefore += bar->Count();
     }
@@ -338,13 +338,13 @@ int TCustomBarSeries::InternalGetOriginPos(int valueIndex, int defaultOrigin) co
 {
     const double o = PointOrigin(valueIndex, false);
     switch (FMultiBar) {
-    case mbStacked:
-    case mbSelfStack: return CalcPosValue(o);
-    case mbStacked100: {
-        const double total = PointOrigin(valueIndex, true);
-        return CalcPosValue(total == 0 ? 0.0 : o * 100.0 / total);
-    }
-    default: return FUseYOrigin ? CalcPosValue(o) : defaultOrigin;
+        case mbStacked:
+        case mbSelfStack: return CalcPosValue(o);
+        case mbStacked100: {
+            const double total = PointOrigin(valueIndex, true);
+            return CalcPosValue(total == 0 ? 0.0 : o * 100.0 / total);
+        }
+        default: return FUseYOrigin ? CalcPosValue(o) : defaultOrigin;
     }
 }
 
@@ -356,8 +356,7 @@ double TCustomBarSeries::MaxMandatoryValue(double value) const
     } else if (FMultiBar == mbSelfStack) {
         result = FMandatory->Total();
     } else if (FMultiBar == mbStacked) {
-        for (int i = 0; i < Count(); ++i)
-            result = std::max(result, PointOrigin(i, false) + FMandatory->Value(i));
+        for (int i = 0; i < Count(); ++i) result = std::max(result, PointOrigin(i, false) + FMandatory->Value(i));
     }
     return FUseYOrigin ? std::max(result, FYOrigin) : result;
 }
@@ -368,8 +367,7 @@ double TCustomBarSeries::MinMandatoryValue(double value) const
     if (FMultiBar == mbStacked100) {
         result = 0;
     } else if (FMultiBar == mbStacked || FMultiBar == mbSelfStack) {
-        for (int i = 0; i < Count(); ++i)
-            result = std::min(result, PointOrigin(i, false) + FMandatory->Value(i));
+        for (int i = 0; i < Count(); ++i) result = std::min(result, PointOrigin(i, false) + FMandatory->Value(i));
     }
     return FUseYOrigin ? std::min(result, FYOrigin) : result;
 }
@@ -541,8 +539,7 @@ void TCustomBarSeries::DrawBevel()
         ++r.Right;
         ++r.Bottom;
     }
-    canvas->Frame3D(r, ApplyBright(BarColor, DarkerColorQuantity), ApplyDark(BarColor, DarkColorQuantity),
-                    FBevelSize);
+    canvas->Frame3D(r, ApplyBright(BarColor, DarkerColorQuantity), ApplyDark(BarColor, DarkColorQuantity), FBevelSize);
 }
 
 void TCustomBarSeries::DrawTickLines(int startPos, int endPos, TBarStyle style)
@@ -600,8 +597,8 @@ void TCustomBarSeries::PrepareForGallery(bool enabled)
 void TCustomBarSeries::CreateSubGallery(const TChartSubGalleryProc& AddSubChart)
 {
     TChartSeries::CreateSubGallery(AddSubChart);
-    for (const AnsiString* text : {&TeeMsg_Colors, &TeeMsg_Pyramid, &TeeMsg_Ellipse, &TeeMsg_InvPyramid,
-                                   &TeeMsg_Gradient})
+    for (const AnsiString* text :
+         {&TeeMsg_Colors, &TeeMsg_Pyramid, &TeeMsg_Ellipse, &TeeMsg_InvPyramid, &TeeMsg_Gradient})
         AddSubChart(*text);
     if (SubGalleryStack())
         for (const AnsiString* text : {&TeeMsg_Stack, &TeeMsg_Stack100, &TeeMsg_SelfStack}) AddSubChart(*text);
@@ -614,12 +611,12 @@ void TCustomBarSeries::SetSubGallery(TChartSeries* series, int index)
     auto* s = qobject_cast<TCustomBarSeries*>(series);
     if (!s) return;
     switch (index) {
-    case 1: s->SetColorEachPoint(true); return;
-    case 2: s->SetBarStyle(bsPyramid); return;
-    case 3: s->SetBarStyle(bsEllipse); return;
-    case 4: s->SetBarStyle(bsInvPyramid); return;
-    case 5: s->SetBarStyle(bsRectGradient); return;
-    default: break;
+        case 1: s->SetColorEachPoint(true); return;
+        case 2: s->SetBarStyle(bsPyramid); return;
+        case 3: s->SetBarStyle(bsEllipse); return;
+        case 4: s->SetBarStyle(bsInvPyramid); return;
+        case 5: s->SetBarStyle(bsRectGradient); return;
+        default: break;
     }
     static constexpr TMultiBar withStack[] = {mbStacked, mbStacked100, mbSelfStack, mbSide, mbSideAll};
     static constexpr TMultiBar withoutStack[] = {mbSide, mbSideAll};

@@ -320,8 +320,9 @@ void TCustomSeries::DrawSegment(int x, int y, TColor color, int valueIndex, bool
     }
     if (FDrawArea) {
         canvas->Brush->SetColor(GetAreaBrushColor(color));
-        const TColor penColor =
-            (FAreaLinesPen->GetColor() == clDefault || !FAreaLinesPen->GetVisible()) ? color : FAreaLinesPen->GetColor();
+        const TColor penColor = (FAreaLinesPen->GetColor() == clDefault || !FAreaLinesPen->GetVisible())
+                                    ? color
+                                    : FAreaLinesPen->GetColor();
         canvas->AssignVisiblePenColor(FAreaLinesPen, penColor);
         DrawAreaPart(x, y, color, isLast);
     }
@@ -338,7 +339,8 @@ void TCustomSeries::DrawRibbon3D(int x, int y, TColor color, bool isLast)
     TColor brushColor = (FColorEachLine || FDrawArea) ? GetAreaBrushColor(color) : GetSeriesColor();
     canvas->Brush->SetColor(brushColor);
     canvas->Brush->SetStyle(GetLineBrush());
-    if (TPicture* image = Brush()->StoredImage(); image && image->GetGraphic()) canvas->AssignBrush(Brush(), brushColor);
+    if (TPicture* image = Brush()->StoredImage(); image && image->GetGraphic())
+        canvas->AssignBrush(Brush(), brushColor);
     const TColor dark = canvas->GetMonochrome() ? clWhite : ApplyDark(brushColor, DarkColorQuantity);
     const bool flat = FLineHeight > 0 && !FDrawArea;
     int prevY = FPrevY;
@@ -389,7 +391,8 @@ void TCustomSeries::DrawAreaPart(int x, int y, TColor color, bool isLast)
     const bool is3D = host->GetView3D();
     TColor areaColor = FAreaColor == clDefault ? GetAreaBrushColor(color) : FAreaColor;
     if (FColorEachPoint) areaColor = color;
-    if (TPicture* image = FAreaBrush->StoredImage(); image && image->GetGraphic() && areaColor == color) areaColor = clWhite;
+    if (TPicture* image = FAreaBrush->StoredImage(); image && image->GetGraphic() && areaColor == color)
+        areaColor = clWhite;
     host->SetBrushCanvas(areaColor, FAreaBrush, host->GetBackColor());
     if (is3D && isLast) {
         if (FYMandatory)
@@ -455,8 +458,8 @@ void TCustomSeries::DrawAreaPart(int x, int y, TColor color, bool isLast)
     else
         r = FInvertedStairs ? TRect(FOriginPos, FPrevY, x, y) : TRect(FPrevOrigin, FPrevY, FPrevX, y);
     r = OrientRectangle(r);
-    TTeeBlend* blend = FTransparency > 0 ? canvas->BeginBlending(is3D ? canvas->CalcRect3D(r, z) : r, FTransparency)
-                                         : nullptr;
+    TTeeBlend* blend =
+        FTransparency > 0 ? canvas->BeginBlending(is3D ? canvas->CalcRect3D(r, z) : r, FTransparency) : nullptr;
     if (!is3D) {
         if (gradient)
             FGradient->Draw(canvas, r);
@@ -610,10 +613,10 @@ void TCustomSeries::DrawLegendShape(int valueIndex, const TRect& rect)
             canvas->DoHorizLine(rect.Left, rect.Right, midY);
         }
         const int w = rect.Right - rect.Left, h = rect.Bottom - rect.Top;
-        const int hs = penVisible ? std::min(FPointer->GetHorizSize(), w / 3)
-                                  : std::min(FPointer->GetHorizSize(), w / 2 + 1);
-        const int vs = penVisible ? std::min(FPointer->GetVertSize(), h / 3)
-                                  : std::min(FPointer->GetVertSize(), h / 2 + 1);
+        const int hs =
+            penVisible ? std::min(FPointer->GetHorizSize(), w / 3) : std::min(FPointer->GetHorizSize(), w / 2 + 1);
+        const int vs =
+            penVisible ? std::min(FPointer->GetVertSize(), h / 3) : std::min(FPointer->GetVertSize(), h / 2 + 1);
         FPointer->PrepareCanvas(canvas, color);
         FPointer->DrawPointer(canvas, false, (rect.Left + rect.Right) / 2, midY, hs, vs, color, FPointer->GetStyle());
         return;

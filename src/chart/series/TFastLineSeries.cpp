@@ -80,10 +80,10 @@ void TFastLineSeries::SetSubGallery(TChartSeries* series, int index)
     auto* s = qobject_cast<TFastLineSeries*>(series);
     if (!s) return;
     switch (index) {
-    case 1: s->Marks()->SetVisible(true); break;
-    case 2: s->GetLinePen()->SetSmallDots(true); break;
-    case 3: s->SetStairs(true); break;
-    default: break;
+        case 1: s->Marks()->SetVisible(true); break;
+        case 2: s->GetLinePen()->SetSmallDots(true); break;
+        case 3: s->SetStairs(true); break;
+        default: break;
     }
 }
 

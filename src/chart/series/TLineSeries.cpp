@@ -38,15 +38,15 @@ void TLineSeries::SetSubGallery(TChartSeries* series, int index)
     auto* s = qobject_cast<TLineSeries*>(series);
     if (!s) return;
     switch (index) {
-    case 1: s->SetStairs(true); break;
-    case 2: s->GetPointer()->SetVisible(true); break;
-    case 3: s->SetLineHeight(5); break;
-    case 4: s->SetLineBrush(bsClear); break;
-    case 5: s->SetColorEachPoint(true); break;
-    case 6: s->Marks()->SetVisible(true); break;
-    case 7: s->GetLinePen()->Hide(); break;
-    case 8: s->GetOutLine()->Show(); break;
-    default: break;
+        case 1: s->SetStairs(true); break;
+        case 2: s->GetPointer()->SetVisible(true); break;
+        case 3: s->SetLineHeight(5); break;
+        case 4: s->SetLineBrush(bsClear); break;
+        case 5: s->SetColorEachPoint(true); break;
+        case 6: s->Marks()->SetVisible(true); break;
+        case 7: s->GetLinePen()->Hide(); break;
+        case 8: s->GetOutLine()->Show(); break;
+        default: break;
     }
 }
 

@@ -359,8 +359,8 @@ void TPieSeries::PreparePiePen(int valueIndex)
     TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
     if (!canvas) return;
     if (FDarkPen >= 1)
-        canvas->AssignVisiblePenColor(FPiePen,
-                                      ApplyDark(GetValueColor(valueIndex), static_cast<std::uint8_t>(255 - std::min(255, FDarkPen))));
+        canvas->AssignVisiblePenColor(
+            FPiePen, ApplyDark(GetValueColor(valueIndex), static_cast<std::uint8_t>(255 - std::min(255, FDarkPen))));
     else
         canvas->AssignVisiblePen(FPiePen);
 }
@@ -480,8 +480,9 @@ void TPieSeries::DrawAllValues()
     if (FirstValueIndex < 0 || last < FirstValueIndex) return;
     FDrawOrder.clear();
     for (int i = FirstValueIndex; i <= last; ++i) FDrawOrder.push_back(i);
-    TeeSort(0, static_cast<int>(FDrawOrder.size()) - 1, [this](int a, int b) { return CompareSlice(a, b); },
-            [this](int a, int b) { SwapSlice(a, b); });
+    TeeSort(
+        0, static_cast<int>(FDrawOrder.size()) - 1, [this](int a, int b) { return CompareSlice(a, b); },
+        [this](int a, int b) { SwapSlice(a, b); });
     const bool cutFaces = !FExplodedView && FDonutPercent > 0 && FAngleSize != 360;
     for (int i : FDrawOrder) {
         if (cutFaces && (i == FirstValueIndex || i == last)) {
@@ -595,7 +596,8 @@ int TPieSeries::CalcClickedPie(int x, int y)
         if (a < s.StartAngle || a > s.EndAngle) continue;
         int ox, oy;
         CalcExplodedOffset(i, ox, oy);
-        const double limit = std::hypot(std::abs(ox) + static_cast<double>(FRadiusX), std::abs(oy) + static_cast<double>(FRadiusY));
+        const double limit =
+            std::hypot(std::abs(ox) + static_cast<double>(FRadiusX), std::abs(oy) + static_cast<double>(FRadiusY));
         if (limit >= d) return i;
     }
     return -1;
@@ -733,16 +735,16 @@ void TPieSeries::SetSubGallery(TChartSeries* series, int index)
     auto* s = qobject_cast<TPieSeries*>(series);
     if (!s) return;
     switch (index) {
-    case 1: s->SetUsePatterns(true); break;
-    case 2: s->SetExplodeBiggest(30); break;
-    case 3:
-        s->Shadow()->SetHorizSize(10);
-        s->Shadow()->SetVertSize(10);
-        break;
-    case 4: s->Marks()->SetVisible(true); break;
-    case 5: s->SetAngleSize(180); break;
-    case 6: s->PiePen()->SetVisible(false); break;
-    case 7: s->SetDarkPen(32); break;
-    default: break;
+        case 1: s->SetUsePatterns(true); break;
+        case 2: s->SetExplodeBiggest(30); break;
+        case 3:
+            s->Shadow()->SetHorizSize(10);
+            s->Shadow()->SetVertSize(10);
+            break;
+        case 4: s->Marks()->SetVisible(true); break;
+        case 5: s->SetAngleSize(180); break;
+        case 6: s->PiePen()->SetVisible(false); break;
+        case 7: s->SetDarkPen(32); break;
+        default: break;
     }
 }

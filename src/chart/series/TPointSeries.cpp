@@ -61,26 +61,26 @@ void TPointSeries::SetSubGallery(TChartSeries* series, int index)
     if (!s) return;
     TSeriesPointer* p = s->GetPointer();
     switch (index) {
-    case 1: s->SetColorEachPoint(true); return;
-    case 2: s->Marks()->SetVisible(true); return;
-    case 3: p->GetBrush()->SetStyle(bsClear); return;
-    case 4: p->GetPen()->Hide(); return;
-    case 5: p->GetGradient()->SetVisible(true); return;
-    default: break;
+        case 1: s->SetColorEachPoint(true); return;
+        case 2: s->Marks()->SetVisible(true); return;
+        case 3: p->GetBrush()->SetStyle(bsClear); return;
+        case 4: p->GetPen()->Hide(); return;
+        case 5: p->GetGradient()->SetVisible(true); return;
+        default: break;
     }
     if (!CanDoExtra()) return;
     switch (index) {
-    case 6: p->SetDraw3D(false); break;
-    case 7: p->SetStyle(psTriangle); break;
-    case 8: p->SetStyle(psStar); break;
-    case 9:
-        p->SetStyle(psCircle);
-        p->SetHorizSize(8);
-        p->SetVertSize(8);
-        break;
-    case 10: p->SetStyle(psDownTriangle); break;
-    case 11: p->SetStyle(psCross); break;
-    case 12: p->SetStyle(psDiamond); break;
-    default: break;
+        case 6: p->SetDraw3D(false); break;
+        case 7: p->SetStyle(psTriangle); break;
+        case 8: p->SetStyle(psStar); break;
+        case 9:
+            p->SetStyle(psCircle);
+            p->SetHorizSize(8);
+            p->SetVertSize(8);
+            break;
+        case 10: p->SetStyle(psDownTriangle); break;
+        case 11: p->SetStyle(psCross); break;
+        case 12: p->SetStyle(psDiamond); break;
+        default: break;
     }
 }

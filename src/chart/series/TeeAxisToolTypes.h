@@ -14,7 +14,6 @@ class TChartAxis;
 class TCanvas3D;
 class TCustomTeePanel;
 
-
 constexpr TCursor crHSplit = -14;
 constexpr TCursor crVSplit = -15;
 

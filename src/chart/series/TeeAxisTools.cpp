@@ -10,10 +10,12 @@
 #include "chart/engine/TeeBlend.h"
 #include "chart/series/TeeAxisToolTypes.h"
 
-
 namespace {
 
-IAxisHost* AxisHostOf(IChartHost* chart) { return dynamic_cast<IAxisHost*>(chart); }
+IAxisHost* AxisHostOf(IChartHost* chart)
+{
+    return dynamic_cast<IAxisHost*>(chart);
+}
 
 // Whether (x, y) lies inside (or on) the outline of the four points.
 bool PointInQuad(const std::array<TPoint, 4>& p, int x, int y)
@@ -29,7 +31,8 @@ bool PointInQuad(const std::array<TPoint, 4>& p, int x, int y)
     // The outline itself counts as inside.
     for (std::size_t i = 0, j = p.size() - 1; i < p.size(); j = i++) {
         const TPoint a = p[j], b = p[i];
-        const long long cross = static_cast<long long>(b.X - a.X) * (y - a.Y) - static_cast<long long>(b.Y - a.Y) * (x - a.X);
+        const long long cross =
+            static_cast<long long>(b.X - a.X) * (y - a.Y) - static_cast<long long>(b.Y - a.Y) * (x - a.X);
         if (cross == 0 && x >= std::min(a.X, b.X) && x <= std::max(a.X, b.X) && y >= std::min(a.Y, b.Y) &&
             y <= std::max(a.Y, b.Y))
             return true;
@@ -41,8 +44,7 @@ bool PointInQuad(const std::array<TPoint, 4>& p, int x, int y)
 
 // ---------------------------------------------------------------- grid band brush
 
-TGridBandBrush::TGridBandBrush(const TNotifyEvent& OnChangeEvent, QObject* parent)
-    : TChartBrush(OnChangeEvent, parent)
+TGridBandBrush::TGridBandBrush(const TNotifyEvent& OnChangeEvent, QObject* parent) : TChartBrush(OnChangeEvent, parent)
 {
     SetColor(clDefault);
     SetStyle(bsSolid);
@@ -89,8 +91,7 @@ void TGridBandTool::SetAxis(TChartAxis* value)
 {
     if (FAxis) FAxis->GridHook = nullptr;
     TTeeCustomToolAxis::SetAxis(value);
-    if (FAxis)
-        FAxis->GridHook = [this](QObject* sender) { DrawGrids(dynamic_cast<TChartAxis*>(sender)); };
+    if (FAxis) FAxis->GridHook = [this](QObject* sender) { DrawGrids(dynamic_cast<TChartAxis*>(sender)); };
 }
 
 TColor TGridBandTool::BandBackColor(TGridBandBrush* band) const
@@ -204,10 +205,10 @@ double TColorLineTool::CalcValue() const
 {
     if (!FAxis) return FValue;
     switch (FStyle) {
-    case clMaximum: return FAxis->GetMaximum();
-    case clMinimum: return FAxis->GetMinimum();
-    case clCenter: return (FAxis->GetMaximum() + FAxis->GetMinimum()) * 0.5;
-    case clCustom: break;
+        case clMaximum: return FAxis->GetMaximum();
+        case clMinimum: return FAxis->GetMinimum();
+        case clCenter: return (FAxis->GetMaximum() + FAxis->GetMinimum()) * 0.5;
+        case clCustom: break;
     }
     return FValue;
 }
@@ -312,50 +313,50 @@ void TColorLineTool::ChartMouseEvent(TChartMouseEvent event, TMouseButton button
     TCustomTeePanel* panel = Panel();
     if (!panel) return;
     switch (event) {
-    case cmeDown:
-        if (button != mbLeft) return;
-        FDragging = Clicked(x, y);
-        panel->CancelMouse = FDragging;
-        if (FDragging && OnBeginDragLine) OnBeginDragLine(this);
-        break;
-    case cmeMove:
-        if (FDragging) {
-            double v = FAxis->CalcPosPoint(FAxis->GetHorizontal() ? x : y);
-            if (!FNoLimitDrag) v = LimitValue(v);
-            bool changed = false;
-            TCanvas3D* c = Canvas();
-            if (FDragRepaint)
-                SetValue(v);
-            else if (c && v != CalcValue()) {
-                // Drawn in not-xor mode a second time, the old line disappears.
-                c->AssignVisiblePen(Pen());
-                c->Pen->SetMode(pmNotXor);
-                DrawColorLine(true);
-                DrawColorLine(false);
-                FStyle = clCustom;
-                FValue = v;
-                changed = true;
+        case cmeDown:
+            if (button != mbLeft) return;
+            FDragging = Clicked(x, y);
+            panel->CancelMouse = FDragging;
+            if (FDragging && OnBeginDragLine) OnBeginDragLine(this);
+            break;
+        case cmeMove:
+            if (FDragging) {
+                double v = FAxis->CalcPosPoint(FAxis->GetHorizontal() ? x : y);
+                if (!FNoLimitDrag) v = LimitValue(v);
+                bool changed = false;
+                TCanvas3D* c = Canvas();
+                if (FDragRepaint)
+                    SetValue(v);
+                else if (c && v != CalcValue()) {
+                    // Drawn in not-xor mode a second time, the old line disappears.
+                    c->AssignVisiblePen(Pen());
+                    c->Pen->SetMode(pmNotXor);
+                    DrawColorLine(true);
+                    DrawColorLine(false);
+                    FStyle = clCustom;
+                    FValue = v;
+                    changed = true;
+                }
+                panel->CancelMouse = true;
+                if (OnDragLine) OnDragLine(this);
+                if (changed) {
+                    c->Pen->SetMode(pmNotXor);
+                    DrawColorLine(true);
+                    DrawColorLine(false);
+                    c->Pen->SetMode(pmCopy);
+                }
+            } else if (Clicked(x, y)) {
+                panel->SetCursor(FAxis->GetHorizontal() ? crHSplit : crVSplit);
+                panel->CancelMouse = true;
             }
-            panel->CancelMouse = true;
-            if (OnDragLine) OnDragLine(this);
-            if (changed) {
-                c->Pen->SetMode(pmNotXor);
-                DrawColorLine(true);
-                DrawColorLine(false);
-                c->Pen->SetMode(pmCopy);
+            break;
+        case cmeUp:
+            if (FDragging) {
+                if (!FDragRepaint) panel->Invalidate();
+                DoEndDragLine();
+                FDragging = false;
             }
-        } else if (Clicked(x, y)) {
-            panel->SetCursor(FAxis->GetHorizontal() ? crHSplit : crVSplit);
-            panel->CancelMouse = true;
-        }
-        break;
-    case cmeUp:
-        if (FDragging) {
-            if (!FDragRepaint) panel->Invalidate();
-            DoEndDragLine();
-            FDragging = false;
-        }
-        break;
+            break;
     }
 }
 

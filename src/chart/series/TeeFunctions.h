@@ -43,10 +43,7 @@ class TDivideTeeFunction : public TManySeriesTeeFunction {
     Q_OBJECT
 public:
     Q_INVOKABLE explicit TDivideTeeFunction(QObject* owner = nullptr);
-    double CalculateValue(double result, double value) const override
-    {
-        return value == 0 ? result : result / value;
-    }
+    double CalculateValue(double result, double value) const override { return value == 0 ? result : result / value; }
 };
 
 class THighTeeFunction : public TTeeFunction {

@@ -98,13 +98,13 @@ int BitmapFileBitCount(const TBitmap& Bitmap)
 {
     if (Bitmap.GetMonochrome()) return 1;
     switch (Bitmap.GetPixelFormat()) {
-    case pf1bit: return 1;
-    case pf4bit: return 4;
-    case pf8bit: return 8;
-    case pf15bit:
-    case pf16bit: return 16;
-    case pf32bit: return 32;
-    default: return 24;
+        case pf1bit: return 1;
+        case pf4bit: return 4;
+        case pf8bit: return 8;
+        case pf15bit:
+        case pf16bit: return 16;
+        case pf32bit: return 32;
+        default: return 24;
     }
 }
 
@@ -164,34 +164,35 @@ void WriteBitmapFile(const TBitmap& Bitmap, TStream* Stream)
         std::uint8_t* row = pixels + std::size_t(h - 1 - y) * stride;  // bottom-up
         const auto* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
         switch (bits) {
-        case 1:
-            for (int x = 0; x < w; ++x)
-                if (qGray(line[x]) >= 128) row[x >> 3] |= std::uint8_t(0x80 >> (x & 7));
-            break;
-        case 4:
-            for (int x = 0; x < w; ++x) row[x >> 1] |= std::uint8_t(palette->IndexOf(line[x]) << ((x & 1) ? 0 : 4));
-            break;
-        case 8:
-            for (int x = 0; x < w; ++x) row[x] = std::uint8_t(palette->IndexOf(line[x]));
-            break;
-        case 16:
-            for (int x = 0; x < w; ++x) {
-                const unsigned r = unsigned(qRed(line[x])), g = unsigned(qGreen(line[x])), b = unsigned(qBlue(line[x]));
-                Put16(row + 2 * x, fields565 ? ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3)
-                                             : ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3));
-            }
-            break;
-        case 24:
-            for (int x = 0; x < w; ++x, row += 3) {
-                const QRgb c = line[x];
-                row[0] = std::uint8_t(qBlue(c));
-                row[1] = std::uint8_t(qGreen(c));
-                row[2] = std::uint8_t(qRed(c));
-            }
-            break;
-        default:
-            for (int x = 0; x < w; ++x) Put32(row + 4 * x, line[x] & 0xFFFFFFu);
-            break;
+            case 1:
+                for (int x = 0; x < w; ++x)
+                    if (qGray(line[x]) >= 128) row[x >> 3] |= std::uint8_t(0x80 >> (x & 7));
+                break;
+            case 4:
+                for (int x = 0; x < w; ++x) row[x >> 1] |= std::uint8_t(palette->IndexOf(line[x]) << ((x & 1) ? 0 : 4));
+                break;
+            case 8:
+                for (int x = 0; x < w; ++x) row[x] = std::uint8_t(palette->IndexOf(line[x]));
+                break;
+            case 16:
+                for (int x = 0; x < w; ++x) {
+                    const unsigned r = unsigned(qRed(line[x])), g = unsigned(qGreen(line[x])),
+                                   b = unsigned(qBlue(line[x]));
+                    Put16(row + 2 * x, fields565 ? ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3)
+                                                 : ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3));
+                }
+                break;
+            case 24:
+                for (int x = 0; x < w; ++x, row += 3) {
+                    const QRgb c = line[x];
+                    row[0] = std::uint8_t(qBlue(c));
+                    row[1] = std::uint8_t(qGreen(c));
+                    row[2] = std::uint8_t(qRed(c));
+                }
+                break;
+            default:
+                for (int x = 0; x < w; ++x) Put32(row + 4 * x, line[x] & 0xFFFFFFu);
+                break;
         }
     }
     Stream->WriteBuffer(file.data(), std::int64_t(file.size()));

@@ -6,14 +6,16 @@
 
 namespace {
 
-TGIFPalette MakeDefaultPalette() {
+TGIFPalette MakeDefaultPalette()
+{
     return {{0, 0, 0},       {128, 0, 0},     {0, 128, 0},     {128, 128, 0},   {0, 0, 128},
             {128, 0, 128},   {0, 128, 128},   {192, 192, 192}, {192, 220, 192}, {166, 202, 240},
             {255, 251, 240}, {160, 160, 164}, {128, 128, 128}, {255, 0, 0},     {0, 255, 0},
             {255, 255, 0},   {0, 0, 255},     {255, 0, 255},   {0, 255, 255},   {255, 255, 255}};
 }
 
-TGIFPalette MakeHalftonePalette() {
+TGIFPalette MakeHalftonePalette()
+{
     const TGIFPalette& statics = SystemDefaultPalette();
     TGIFPalette p(statics.begin(), statics.begin() + 10);
     const TGIFPalette cube = WebPalette();
@@ -32,30 +34,38 @@ TGIFPalette MakeHalftonePalette() {
     return p;
 }
 
-int Clamp255(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
+int Clamp255(int v)
+{
+    return v < 0 ? 0 : (v > 255 ? 255 : v);
+}
 
 // (collected + half the divisor) / divisor, truncating toward zero.
-int Share(int Collected, int Divisor) { return (Collected + Divisor / 2) / Divisor; }
+int Share(int Collected, int Divisor)
+{
+    return (Collected + Divisor / 2) / Divisor;
+}
 
 }  // namespace
 
-const TGIFPalette& SystemDefaultPalette() {
+const TGIFPalette& SystemDefaultPalette()
+{
     static const TGIFPalette palette = MakeDefaultPalette();
     return palette;
 }
 
-const TGIFPalette& SystemHalftonePalette() {
+const TGIFPalette& SystemHalftonePalette()
+{
     static const TGIFPalette palette = MakeHalftonePalette();
     return palette;
 }
 
-TGIFPalette WebPalette() {
+TGIFPalette WebPalette()
+{
     TGIFPalette p;
     p.reserve(216);
     for (int r = 0; r < 6; ++r)
         for (int g = 0; g < 6; ++g)
-            for (int b = 0; b < 6; ++b)
-                p.push_back({std::uint8_t(r * 51), std::uint8_t(g * 51), std::uint8_t(b * 51)});
+            for (int b = 0; b < 6; ++b) p.push_back({std::uint8_t(r * 51), std::uint8_t(g * 51), std::uint8_t(b * 51)});
     return p;
 }
 
@@ -64,7 +74,8 @@ TGIFPalette WebPalette() {
 TFastColorLookup::TFastColorLookup(const TGIFPalette& Palette)
     : TColorLookup(int(std::min<std::size_t>(Palette.size(), 256))),
       FPalette(Palette.begin(), Palette.begin() + FColors),
-      FCache(32768, 0xFFFF) {
+      FCache(32768, 0xFFFF)
+{
     for (int i = 0; i < FColors; ++i) {
         const TGIFColor& c = FPalette[std::size_t(i)];
         const int slot = (c.Red >> 3) | ((c.Green >> 3) << 5) | ((c.Blue >> 3) << 10);
@@ -72,7 +83,8 @@ TFastColorLookup::TFastColorLookup(const TGIFPalette& Palette)
     }
 }
 
-int TFastColorLookup::Lookup(int Red, int Green, int Blue, int& R, int& G, int& B) {
+int TFastColorLookup::Lookup(int Red, int Green, int Blue, int& R, int& G, int& B)
+{
     const int slot = (Red >> 3) | ((Green >> 3) << 5) | ((Blue >> 3) << 10);
     int index = FCache[std::size_t(slot)];
     if (index == 0xFFFF) {
@@ -96,7 +108,8 @@ int TFastColorLookup::Lookup(int Red, int Green, int Blue, int& R, int& G, int& 
     return index;
 }
 
-int TNetscapeColorLookup::Lookup(int Red, int Green, int Blue, int& R, int& G, int& B) {
+int TNetscapeColorLookup::Lookup(int Red, int Green, int Blue, int& R, int& G, int& B)
+{
     const int r = (Red + 3) / 51;
     const int g = (Green + 3) / 51;
     const int b = (Blue + 3) / 51;
@@ -106,13 +119,15 @@ int TNetscapeColorLookup::Lookup(int Red, int Green, int Blue, int& R, int& G, i
     return b + 6 * g + 36 * r;
 }
 
-int TGrayScaleLookup::Lookup(int Red, int Green, int Blue, int& R, int& G, int& B) {
+int TGrayScaleLookup::Lookup(int Red, int Green, int Blue, int& R, int& G, int& B)
+{
     const int grey = (77 * Red + 150 * Green + 29 * Blue) / 256;
     R = G = B = grey;
     return grey;
 }
 
-int TMonochromeLookup::Lookup(int Red, int Green, int Blue, int& R, int& G, int& B) {
+int TMonochromeLookup::Lookup(int Red, int Green, int Blue, int& R, int& G, int& B)
+{
     const int s = 77 * Red + 150 * Green + 29 * Blue;
     if (s < 32513) {
         R = G = B = 0;
@@ -126,18 +141,20 @@ int TMonochromeLookup::Lookup(int Red, int Green, int Blue, int& R, int& G, int&
 
 TDitherEngine::TDitherEngine(int Width, TColorLookup* Lookup) : FWidth(std::max(Width, 0)), FLookup(Lookup) {}
 
-int TDitherEngine::Dither(int Red, int Green, int Blue, int& R, int& G, int& B) {
+int TDitherEngine::Dither(int Red, int Green, int Blue, int& R, int& G, int& B)
+{
     FColumn += FDirection;
     return FLookup->Lookup(Red, Green, Blue, R, G, B);
 }
 
-void TDitherEngine::NextLine() {
+void TDitherEngine::NextLine()
+{
     FDirection = -FDirection;
     FColumn = FDirection > 0 ? 0 : FWidth - 1;
 }
 
-int TDitherEngine::LookupWithError(int Red, int Green, int Blue, int Share[3], int& R, int& G, int& B,
-                                   int Error[3]) {
+int TDitherEngine::LookupWithError(int Red, int Green, int Blue, int Share[3], int& R, int& G, int& B, int Error[3])
+{
     const int red = Clamp255(Red + Share[0]);
     const int green = Clamp255(Green + Share[1]);
     const int blue = Clamp255(Blue + Share[2]);
@@ -148,11 +165,13 @@ int TDitherEngine::LookupWithError(int Red, int Green, int Blue, int Share[3], i
     return index;
 }
 
-TFloydSteinbergDitherer::TFloydSteinbergDitherer(int Width, TColorLookup* Lookup) : TDitherEngine(Width, Lookup) {
+TFloydSteinbergDitherer::TFloydSteinbergDitherer(int Width, TColorLookup* Lookup) : TDitherEngine(Width, Lookup)
+{
     for (auto& row : FErrors) row.assign(std::size_t(FWidth) + 2, 0);
 }
 
-int TFloydSteinbergDitherer::Dither(int Red, int Green, int Blue, int& R, int& G, int& B) {
+int TFloydSteinbergDitherer::Dither(int Red, int Green, int Blue, int& R, int& G, int& B)
+{
     int share[3];
     for (int c = 0; c < 3; ++c) share[c] = Share(FErrors[std::size_t(c)][std::size_t(FPointer)] + FShare[c], 16);
     int error[3];
@@ -169,7 +188,8 @@ int TFloydSteinbergDitherer::Dither(int Red, int Green, int Blue, int& R, int& G
     return index;
 }
 
-void TFloydSteinbergDitherer::NextLine() {
+void TFloydSteinbergDitherer::NextLine()
+{
     for (int c = 0; c < 3; ++c) {
         FErrors[std::size_t(c)][std::size_t(FPointer)] = FBelowPrev[c];
         FShare[c] = FBelow[c] = FBelowPrev[c] = 0;
@@ -180,7 +200,8 @@ void TFloydSteinbergDitherer::NextLine() {
 
 TKernelDitherer::TKernelDitherer(int Width, TColorLookup* Lookup, int Divisor, int Margin,
                                  std::vector<TDitherWeight> Kernel)
-    : TDitherEngine(Width, Lookup), FDivisor(Divisor), FMargin(Margin), FKernel(std::move(Kernel)) {
+    : TDitherEngine(Width, Lookup), FDivisor(Divisor), FMargin(Margin), FKernel(std::move(Kernel))
+{
     int rows = 1;
     for (const TDitherWeight& w : FKernel) rows = std::max(rows, w.Row + 1);
     FRows.resize(std::size_t(rows));
@@ -188,7 +209,8 @@ TKernelDitherer::TKernelDitherer(int Width, TColorLookup* Lookup, int Divisor, i
         for (auto& channel : row) channel.assign(std::size_t(FWidth + 2 * FMargin), 0);
 }
 
-int TKernelDitherer::Dither(int Red, int Green, int Blue, int& R, int& G, int& B) {
+int TKernelDitherer::Dither(int Red, int Green, int Blue, int& R, int& G, int& B)
+{
     int share[3];
     const std::size_t at = std::size_t(FColumn + FMargin);
     for (int c = 0; c < 3; ++c) share[c] = Share(FRows[0][std::size_t(c)][at], FDivisor);
@@ -199,7 +221,8 @@ int TKernelDitherer::Dither(int Red, int Green, int Blue, int& R, int& G, int& B
     return index;
 }
 
-void TKernelDitherer::Distribute(const int Error[3]) {
+void TKernelDitherer::Distribute(const int Error[3])
+{
     for (const TDitherWeight& w : FKernel) {
         const std::size_t at = std::size_t(FColumn + FDirection * w.Offset + FMargin);
         auto& row = FRows[std::size_t(w.Row)];
@@ -207,7 +230,8 @@ void TKernelDitherer::Distribute(const int Error[3]) {
     }
 }
 
-void TKernelDitherer::NextLine() {
+void TKernelDitherer::NextLine()
+{
     std::rotate(FRows.begin(), FRows.begin() + 1, FRows.end());
     for (auto& channel : FRows.back()) std::fill(channel.begin(), channel.end(), 0);
     TDitherEngine::NextLine();
@@ -215,34 +239,73 @@ void TKernelDitherer::NextLine() {
 
 TBurkesDitherer::TBurkesDitherer(int Width, TColorLookup* Lookup)
     : TKernelDitherer(Width, Lookup, 32, 2,
-                      {{0, 1, 8}, {0, 2, 4}, {1, -2, 2}, {1, -1, 4}, {1, 0, 8}, {1, 1, 4}, {1, 2, 2}}) {}
+                      {{0, 1, 8}, {0, 2, 4}, {1, -2, 2}, {1, -1, 4}, {1, 0, 8}, {1, 1, 4}, {1, 2, 2}})
+{}
 
 TSteveArcheDitherer::TSteveArcheDitherer(int Width, TColorLookup* Lookup)
     : TKernelDitherer(Width, Lookup, 200, 3,
                       {{0, 2, 32},
-                       {1, -3, 12}, {1, -1, 26}, {1, 1, 30}, {1, 3, 16},
-                       {2, -2, 12}, {2, 0, 26}, {2, 2, 12},
-                       {3, -3, 5}, {3, -1, 12}, {3, 1, 12}, {3, 3, 5}}) {}
+                       {1, -3, 12},
+                       {1, -1, 26},
+                       {1, 1, 30},
+                       {1, 3, 16},
+                       {2, -2, 12},
+                       {2, 0, 26},
+                       {2, 2, 12},
+                       {3, -3, 5},
+                       {3, -1, 12},
+                       {3, 1, 12},
+                       {3, 3, 5}})
+{}
 
 TStuckiDitherer::TStuckiDitherer(int Width, TColorLookup* Lookup)
     : T5by3Ditherer(Width, Lookup, 42, 2,
-                    {{0, 1, 8}, {0, 2, 4},
-                     {1, -2, 2}, {1, -1, 4}, {1, 0, 8}, {1, 1, 4}, {1, 2, 2},
-                     {2, -2, 1}, {2, -1, 2}, {2, 0, 4}, {2, 1, 2}, {2, 2, 1}}) {}
+                    {{0, 1, 8},
+                     {0, 2, 4},
+                     {1, -2, 2},
+                     {1, -1, 4},
+                     {1, 0, 8},
+                     {1, 1, 4},
+                     {1, 2, 2},
+                     {2, -2, 1},
+                     {2, -1, 2},
+                     {2, 0, 4},
+                     {2, 1, 2},
+                     {2, 2, 1}})
+{}
 
 TSierraDitherer::TSierraDitherer(int Width, TColorLookup* Lookup)
     : T5by3Ditherer(Width, Lookup, 32, 2,
-                    {{0, 1, 5}, {0, 2, 3},
-                     {1, -2, 2}, {1, -1, 4}, {1, 0, 5}, {1, 1, 4}, {1, 2, 2},
-                     {2, -1, 2}, {2, 0, 3}, {2, 1, 2}}) {}
+                    {{0, 1, 5},
+                     {0, 2, 3},
+                     {1, -2, 2},
+                     {1, -1, 4},
+                     {1, 0, 5},
+                     {1, 1, 4},
+                     {1, 2, 2},
+                     {2, -1, 2},
+                     {2, 0, 3},
+                     {2, 1, 2}})
+{}
 
 TJaJuNiDitherer::TJaJuNiDitherer(int Width, TColorLookup* Lookup)
     : T5by3Ditherer(Width, Lookup, 48, 2,
-                    {{0, 1, 7}, {0, 2, 5},
-                     {1, -2, 3}, {1, -1, 5}, {1, 0, 7}, {1, 1, 5}, {1, 2, 3},
-                     {2, -2, 1}, {2, -1, 3}, {2, 0, 5}, {2, 1, 3}, {2, 2, 1}}) {}
+                    {{0, 1, 7},
+                     {0, 2, 5},
+                     {1, -2, 3},
+                     {1, -1, 5},
+                     {1, 0, 7},
+                     {1, 1, 5},
+                     {1, 2, 3},
+                     {2, -2, 1},
+                     {2, -1, 3},
+                     {2, 0, 5},
+                     {2, 1, 3},
+                     {2, 2, 1}})
+{}
 
-std::unique_ptr<TDitherEngine> CreateDitherer(TDitherMode DitherMode, int Width, TColorLookup* Lookup) {
+std::unique_ptr<TDitherEngine> CreateDitherer(TDitherMode DitherMode, int Width, TColorLookup* Lookup)
+{
     switch (DitherMode) {
         case dmFloydSteinberg: return std::make_unique<TFloydSteinbergDitherer>(Width, Lookup);
         case dmStucki: return std::make_unique<TStuckiDitherer>(Width, Lookup);
@@ -257,7 +320,8 @@ std::unique_ptr<TDitherEngine> CreateDitherer(TDitherMode DitherMode, int Width,
 
 // ---- Row access
 
-TDIBReader::TDIBReader(const TBitmap* Bitmap) {
+TDIBReader::TDIBReader(const TBitmap* Bitmap)
+{
     if (!Bitmap) return;
     const QImage& image = Bitmap->Image();
     FImage = image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32
@@ -265,27 +329,32 @@ TDIBReader::TDIBReader(const TBitmap* Bitmap) {
                  : image.convertToFormat(QImage::Format_RGB32);
 }
 
-const std::uint8_t* TDIBReader::ScanLine(int Row) const {
+const std::uint8_t* TDIBReader::ScanLine(int Row) const
+{
     if (Row < 0 || Row >= FImage.height()) throw EListError("Scan line index out of range");
     return FImage.constScanLine(Row);
 }
 
 TDIBWriter::TDIBWriter(int Width, int Height, TPixelFormat PixelFormat, const TGIFPalette& Palette)
-    : FWidth(Width), FHeight(Height), FPaletteCount(int(std::min<std::size_t>(Palette.size(), 256))) {
+    : FWidth(Width), FHeight(Height), FPaletteCount(int(std::min<std::size_t>(Palette.size(), 256)))
+{
     if (PixelFormat != pf8bit) throw GIFException("Unsupported PixelFormat");
     if (Width <= 0 || Height <= 0) throw GIFException("Invalid image dimensions");
     std::copy(Palette.begin(), Palette.begin() + FPaletteCount, FColorTable.begin());
-    if (std::int64_t(Width) * Height > GIFMaximumFramePixels) throw GIFException("Failed to allocate memory for GIF DIB");
+    if (std::int64_t(Width) * Height > GIFMaximumFramePixels)
+        throw GIFException("Failed to allocate memory for GIF DIB");
     FBits.assign(std::size_t(std::int64_t(Width) * Height), 0);
 }
 
-std::uint8_t* TDIBWriter::ScanLine(int Row) {
+std::uint8_t* TDIBWriter::ScanLine(int Row)
+{
     if (FBits.empty()) throw GIFException("Image has no DIB");
     if (Row < 0 || Row >= FHeight) throw EListError("Scan line index out of range");
     return FBits.data() + std::int64_t(Row) * FWidth;
 }
 
-void TDIBWriter::SaveToBitmap(TBitmap* Bitmap) const {
+void TDIBWriter::SaveToBitmap(TBitmap* Bitmap) const
+{
     QImage image(FWidth, FHeight, QImage::Format_RGB32);
     QRgb table[256];
     for (int i = 0; i < 256; ++i) {
@@ -304,11 +373,15 @@ void TDIBWriter::SaveToBitmap(TBitmap* Bitmap) const {
 // ---- Octree quantiser
 
 TColorQuantizer::TColorQuantizer(int MaxColors, int ColorBits)
-    : FTree(std::make_unique<TOctreeNode>()), FMaxColors(std::max(MaxColors, 1)), FColorBits(std::clamp(ColorBits, 1, 8)) {}
+    : FTree(std::make_unique<TOctreeNode>()),
+      FMaxColors(std::max(MaxColors, 1)),
+      FColorBits(std::clamp(ColorBits, 1, 8))
+{}
 
 TColorQuantizer::~TColorQuantizer() = default;
 
-void TColorQuantizer::AddColor(int Red, int Green, int Blue) {
+void TColorQuantizer::AddColor(int Red, int Green, int Blue)
+{
     TOctreeNode* node = FTree.get();
     for (int level = 0; !node->Leaf; ++level) {
         const int shift = 7 - level;
@@ -337,7 +410,8 @@ void TColorQuantizer::AddColor(int Red, int Green, int Blue) {
     }
 }
 
-void TColorQuantizer::Reduce() {
+void TColorQuantizer::Reduce()
+{
     int level = FColorBits - 1;
     while (level >= 1 && !FReducibleNodes[std::size_t(level)]) --level;
     if (level < 1) return;
@@ -358,7 +432,8 @@ void TColorQuantizer::Reduce() {
     FLeafCount -= children - 1;
 }
 
-void TColorQuantizer::ProcessImage(const TDIBReader& Reader) {
+void TColorQuantizer::ProcessImage(const TDIBReader& Reader)
+{
     for (int y = 0; y < Reader.GetHeight(); ++y) {
         const std::uint8_t* p = Reader.ScanLine(y);
         for (int x = 0; x < Reader.GetWidth(); ++x, p += TDIBReader::PixelStride) AddColor(p[2], p[1], p[0]);
@@ -366,17 +441,20 @@ void TColorQuantizer::ProcessImage(const TDIBReader& Reader) {
 }
 
 namespace {
-void CollectLeaves(const TOctreeNode* node, TGIFPalette& out) {
+void CollectLeaves(const TOctreeNode* node, TGIFPalette& out)
+{
     if (node->Leaf) {
         const std::uint64_t n = std::max<std::uint64_t>(node->PixelCount, 1);
-        out.push_back({std::uint8_t(node->RedSum / n), std::uint8_t(node->GreenSum / n), std::uint8_t(node->BlueSum / n)});
+        out.push_back(
+            {std::uint8_t(node->RedSum / n), std::uint8_t(node->GreenSum / n), std::uint8_t(node->BlueSum / n)});
         return;
     }
     for (const auto& child : node->Children)
         if (child) CollectLeaves(child.get(), out);
 }
 
-TGIFPalette FinishPalette(const TColorQuantizer& Quantizer, int Colors, bool StaticColors) {
+TGIFPalette FinishPalette(const TColorQuantizer& Quantizer, int Colors, bool StaticColors)
+{
     TGIFPalette quantised = Quantizer.GetColorTable();
     quantised.resize(std::size_t(Colors), quantised.empty() ? TGIFColor{} : quantised.back());
     if (!StaticColors) return quantised;
@@ -388,22 +466,25 @@ TGIFPalette FinishPalette(const TColorQuantizer& Quantizer, int Colors, bool Sta
 }
 }  // namespace
 
-TGIFPalette TColorQuantizer::GetColorTable() const {
+TGIFPalette TColorQuantizer::GetColorTable() const
+{
     TGIFPalette out;
     CollectLeaves(FTree.get(), out);
     return out;
 }
 
 TGIFPalette CreateOptimizedPaletteFromSingleBitmap(const TDIBReader& Reader, int Colors, int ColorBits,
-                                                   bool StaticColors) {
+                                                   bool StaticColors)
+{
     const int wanted = StaticColors ? 236 : std::clamp(Colors, 1, 256);
     TColorQuantizer quantizer(wanted, ColorBits);
     quantizer.ProcessImage(Reader);
     return FinishPalette(quantizer, wanted, StaticColors);
 }
 
-TGIFPalette CreateOptimizedPaletteFromManyBitmaps(const std::vector<const TBitmap*>& Bitmaps, int Colors,
-                                                  int ColorBits, bool StaticColors) {
+TGIFPalette CreateOptimizedPaletteFromManyBitmaps(const std::vector<const TBitmap*>& Bitmaps, int Colors, int ColorBits,
+                                                  bool StaticColors)
+{
     if (Bitmaps.empty()) throw GIFException("Invalid bitmap list");
     const int wanted = StaticColors ? 236 : std::clamp(Colors, 1, 256);
     TColorQuantizer quantizer(wanted, ColorBits);
@@ -417,8 +498,8 @@ TGIFPalette CreateOptimizedPaletteFromManyBitmaps(const std::vector<const TBitma
 // ---- Reduction
 
 std::unique_ptr<TDIBWriter> ReduceColorsToDIB(const TBitmap* Bitmap, TColorReduction ColorReduction,
-                                              TDitherMode DitherMode, int ReductionBits,
-                                              const TGIFColorMap* Palette) {
+                                              TDitherMode DitherMode, int ReductionBits, const TGIFColorMap* Palette)
+{
     if (ColorReduction == rmNone || !Bitmap) return nullptr;
     if (ColorReduction == rmQuantize && (ReductionBits < 3 || ReductionBits > 8))
         throw GIFException("Invalid Bits Per Pixel value");
@@ -441,9 +522,7 @@ std::unique_ptr<TDIBWriter> ReduceColorsToDIB(const TBitmap* Bitmap, TColorReduc
             palette = WebPalette();
             lookup = std::make_unique<TNetscapeColorLookup>();
             break;
-        case rmQuantize:
-            palette = CreateOptimizedPaletteFromSingleBitmap(reader, 1 << ReductionBits, 8, false);
-            break;
+        case rmQuantize: palette = CreateOptimizedPaletteFromSingleBitmap(reader, 1 << ReductionBits, 8, false); break;
         case rmQuantizeWindows: palette = CreateOptimizedPaletteFromSingleBitmap(reader, 256, 8, true); break;
         case rmPalette:
             if (Palette) palette.assign(Palette->Data(), Palette->Data() + Palette->GetCount());
@@ -470,7 +549,8 @@ std::unique_ptr<TDIBWriter> ReduceColorsToDIB(const TBitmap* Bitmap, TColorReduc
 }
 
 std::unique_ptr<TBitmap> ReduceColors(TBitmap* Bitmap, TColorReduction ColorReduction, TDitherMode DitherMode,
-                                      int ReductionBits, const TGIFColorMap* Palette) {
+                                      int ReductionBits, const TGIFColorMap* Palette)
+{
     auto result = std::make_unique<TBitmap>();
     if (!Bitmap) return result;
     if (ColorReduction == rmNone) {

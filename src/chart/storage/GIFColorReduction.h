@@ -228,12 +228,11 @@ private:
 TGIFPalette CreateOptimizedPaletteFromSingleBitmap(const TDIBReader& Reader, int Colors, int ColorBits,
                                                    bool StaticColors);
 // "Invalid bitmap list" for an empty list.
-TGIFPalette CreateOptimizedPaletteFromManyBitmaps(const std::vector<const TBitmap*>& Bitmaps, int Colors,
-                                                  int ColorBits, bool StaticColors);
+TGIFPalette CreateOptimizedPaletteFromManyBitmaps(const std::vector<const TBitmap*>& Bitmaps, int Colors, int ColorBits,
+                                                  bool StaticColors);
 
 // The reduction as the frames of a GIF picture take it: the writer holding the indices and
 // the colour table, or null when the reduction made no picture (rmNone, an empty palette, an
 // unknown reduction).
 std::unique_ptr<TDIBWriter> ReduceColorsToDIB(const TBitmap* Bitmap, TColorReduction ColorReduction,
-                                              TDitherMode DitherMode, int ReductionBits,
-                                              const TGIFColorMap* Palette);
+                                              TDitherMode DitherMode, int ReductionBits, const TGIFColorMap* Palette);

@@ -5,18 +5,23 @@
 #include <cstring>
 
 namespace {
-constexpr std::uint32_t BitMask(int k) { return (k >= 32) ? 0xFFFFFFFFu : ((1u << k) - 1u); }
+constexpr std::uint32_t BitMask(int k)
+{
+    return (k >= 32) ? 0xFFFFFFFFu : ((1u << k) - 1u);
+}
 }  // namespace
 
 // ---- THashTable
 
-void THashTable::Insert(std::uint32_t Key, int Code) {
+void THashTable::Insert(std::uint32_t Key, int Code)
+{
     int h = HashKey(Key);
     while (FTable[std::size_t(h)] != 0xFFFFFFFFu) h = NextHash(h);
     FTable[std::size_t(h)] = (Key << GIFCodeBits) | std::uint32_t(Code & 0xFFF);
 }
 
-int THashTable::Lookup(std::uint32_t Key) const {
+int THashTable::Lookup(std::uint32_t Key) const
+{
     int h = HashKey(Key);
     // The table is never full (at most 4096 of 8009 entries are used), so a free slot ends
     // every search.
@@ -30,10 +35,17 @@ int THashTable::Lookup(std::uint32_t Key) const {
 
 // ---- TGIFStream / TGIFWriter
 
-std::int64_t TGIFStream::Read(void*, std::int64_t) { throw Exception("Invalid stream operation"); }
-std::int64_t TGIFStream::Seek(std::int64_t, TSeekOrigin) { throw Exception("Invalid stream operation"); }
+std::int64_t TGIFStream::Read(void*, std::int64_t)
+{
+    throw Exception("Invalid stream operation");
+}
+std::int64_t TGIFStream::Seek(std::int64_t, TSeekOrigin)
+{
+    throw Exception("Invalid stream operation");
+}
 
-TGIFWriter::~TGIFWriter() {
+TGIFWriter::~TGIFWriter()
+{
     try {
         Flush();
     } catch (...) {
@@ -41,19 +53,22 @@ TGIFWriter::~TGIFWriter() {
     }
 }
 
-void TGIFWriter::FlushBuffer() {
+void TGIFWriter::FlushBuffer()
+{
     FBuffer[0] = std::uint8_t(FBufferCount - 1);
     FTarget->WriteBuffer(FBuffer.data(), FBufferCount);
     FBufferCount = 1;
     FNeedsFlush = false;
 }
 
-void TGIFWriter::Flush() {
+void TGIFWriter::Flush()
+{
     if (FNeedsFlush && FBufferCount > 1) FlushBuffer();
     FNeedsFlush = false;
 }
 
-std::int64_t TGIFWriter::Write(const void* Buffer, std::int64_t Count) {
+std::int64_t TGIFWriter::Write(const void* Buffer, std::int64_t Count)
+{
     const auto* p = static_cast<const std::uint8_t*>(Buffer);
     for (std::int64_t i = 0; i < Count; ++i) {
         FBuffer[std::size_t(FBufferCount++)] = p[i];
@@ -65,8 +80,9 @@ std::int64_t TGIFWriter::Write(const void* Buffer, std::int64_t Count) {
 
 // ---- TGIFEncoder
 
-void TGIFEncoder::Compress(TStream* Stream, int ColorCount, int DataSize, int Width, int Height,
-                           bool Interlaced, const std::uint8_t* Data) {
+void TGIFEncoder::Compress(TStream* Stream, int ColorCount, int DataSize, int Width, int Height, bool Interlaced,
+                           const std::uint8_t* Data)
+{
     FColorCount = ColorCount;
     FDataSize = std::max(DataSize, 2);
     FWidth = Width;
@@ -105,7 +121,8 @@ void TGIFEncoder::Compress(TStream* Stream, int ColorCount, int DataSize, int Wi
     Stream->WriteBuffer(&terminator, 1);
 }
 
-void TGIFEncoder::WriteEnd() {
+void TGIFEncoder::WriteEnd()
+{
     Output(FEOFCode);
     if (FBitCount > 0) {
         const std::uint8_t b = std::uint8_t(FBitBucket & 0xFF);
@@ -115,9 +132,10 @@ void TGIFEncoder::WriteEnd() {
     }
 }
 
-void TGIFEncoder::Output(int Value) {
-    FBitBucket = FBitCount > 0 ? (FBitBucket & BitMask(FBitCount)) | (std::uint32_t(Value) << FBitCount)
-                               : std::uint32_t(Value);
+void TGIFEncoder::Output(int Value)
+{
+    FBitBucket =
+        FBitCount > 0 ? (FBitBucket & BitMask(FBitCount)) | (std::uint32_t(Value) << FBitCount) : std::uint32_t(Value);
     FBitCount += FBitSize;
     while (FBitCount >= 8) {
         const std::uint8_t b = std::uint8_t(FBitBucket & 0xFF);
@@ -127,12 +145,14 @@ void TGIFEncoder::Output(int Value) {
     }
 }
 
-void TGIFEncoder::Clear() {
+void TGIFEncoder::Clear()
+{
     FClearFlag = true;
     Output(FClearCode);
 }
 
-int TGIFEncoder::NextPixel() {
+int TGIFEncoder::NextPixel()
+{
     if (FEnded) return -1;
     const int value = *FPixel;
     if (value >= FColorCount) throw GIFException("Color not in color table");
@@ -160,7 +180,8 @@ int TGIFEncoder::NextPixel() {
 
 // ---- TLZWEncoder
 
-void TLZWEncoder::Output(int Value) {
+void TLZWEncoder::Output(int Value)
+{
     TGIFEncoder::Output(Value);
     if (FFreeEntry > FMaxCode || FClearFlag) {
         if (FClearFlag) {
@@ -174,13 +195,15 @@ void TLZWEncoder::Output(int Value) {
     }
 }
 
-void TLZWEncoder::Clear() {
+void TLZWEncoder::Clear()
+{
     TGIFEncoder::Clear();
     FHashTable->Clear();
     FFreeEntry = FClearCode + 2;
 }
 
-void TLZWEncoder::DoCompress() {
+void TLZWEncoder::DoCompress()
+{
     FHashTable = std::make_unique<THashTable>();
     FFreeEntry = FClearCode + 2;
     Clear();
@@ -207,7 +230,8 @@ void TLZWEncoder::DoCompress() {
 
 // ---- TRLEEncoder
 
-void TRLEEncoder::Clear() {
+void TRLEEncoder::Clear()
+{
     FOutBump = FOutBumpInit;
     FOutClear = FOutClearInit;
     FOutCount = 0;
@@ -216,7 +240,8 @@ void TRLEEncoder::Clear() {
     FBitSize = FInitialBitSize;
 }
 
-void TRLEEncoder::OutputPlain(int Value) {
+void TRLEEncoder::OutputPlain(int Value)
+{
     FClearFlag = false;
     Output(Value);
     ++FOutCount;
@@ -227,7 +252,8 @@ void TRLEEncoder::OutputPlain(int Value) {
     if (FOutCount >= FOutClear) Clear();
 }
 
-int TRLEEncoder::ComputeTriangleCount(int Count, int RepCodes) const {
+int TRLEEncoder::ComputeTriangleCount(int Count, int RepCodes) const
+{
     int cost = 0;
     const int perRep = RepCodes * (RepCodes + 1) / 2;
     while (Count >= perRep) {
@@ -243,12 +269,14 @@ int TRLEEncoder::ComputeTriangleCount(int Count, int RepCodes) const {
     return cost;
 }
 
-void TRLEEncoder::ResetOutClear() {
+void TRLEEncoder::ResetOutClear()
+{
     FOutClear = FOutClearInit;
     if (FOutCount >= FOutClear) Clear();
 }
 
-void TRLEEncoder::FlushFromClear(int Count) {
+void TRLEEncoder::FlushFromClear(int Count)
+{
     FOutClear = FMaxOCodes;
     FTablePixel = FRunPixel;
     int n = 1;
@@ -275,7 +303,8 @@ void TRLEEncoder::FlushFromClear(int Count) {
     ResetOutClear();
 }
 
-void TRLEEncoder::FlushClearOrRepeat(int Count) {
+void TRLEEncoder::FlushClearOrRepeat(int Count)
+{
     const int withClear = 1 + ComputeTriangleCount(Count, FMaxOCodes);
     if (withClear < Count) {
         Clear();
@@ -285,7 +314,8 @@ void TRLEEncoder::FlushClearOrRepeat(int Count) {
     }
 }
 
-void TRLEEncoder::FlushWithTable(int Count) {
+void TRLEEncoder::FlushWithTable(int Count)
+{
     int repMax = Count / FTableMax;
     int leftover = Count % FTableMax;
     int repLeft = leftover ? 1 : 0;
@@ -302,14 +332,18 @@ void TRLEEncoder::FlushWithTable(int Count) {
     FOutClear = FMaxOCodes;
     for (; repMax > 0; --repMax) OutputPlain(FBaseCode + FTableMax - 2);
     if (leftover) {
-        if (FClearFlag) FlushFromClear(leftover);
-        else if (leftover == 1) OutputPlain(FRunPixel);
-        else OutputPlain(FBaseCode + leftover - 2);
+        if (FClearFlag)
+            FlushFromClear(leftover);
+        else if (leftover == 1)
+            OutputPlain(FRunPixel);
+        else
+            OutputPlain(FBaseCode + leftover - 2);
     }
     ResetOutClear();
 }
 
-void TRLEEncoder::FlushRun() {
+void TRLEEncoder::FlushRun()
+{
     if (FRunCount == 1) {
         OutputPlain(FRunPixel);
     } else if (FClearFlag) {
@@ -322,7 +356,8 @@ void TRLEEncoder::FlushRun() {
     FRunCount = 0;
 }
 
-void TRLEEncoder::DoCompress() {
+void TRLEEncoder::DoCompress()
+{
     FOutBumpInit = FClearCode - 1;
     FOutClearInit = FDataSize <= 3 ? 9 : FClearCode - 2;
     FMaxOCodes = (GIFCodeMax - 1) - FBaseCode;
@@ -350,7 +385,8 @@ namespace {
 class TGIFDecoder {
 public:
     TGIFDecoder(TStream* Stream, int DataSize, const std::function<void(const AnsiString&)>& Warn)
-        : FStream(Stream), FWarn(Warn), FDataSize(DataSize) {
+        : FStream(Stream), FWarn(Warn), FDataSize(DataSize)
+    {
         FClearCode = 1 << DataSize;
         FEOFCode = FClearCode + 1;
         FBitSize = DataSize + 1;
@@ -391,7 +427,8 @@ private:
     int FMaxCode = 0;
 };
 
-bool TGIFDecoder::FillBuffer() {
+bool TGIFDecoder::FillBuffer()
+{
     // Answers false when no further data byte can be had.
     while (FBlockPos >= FBlockLen) {
         if (FLastBlock) return false;
@@ -414,7 +451,8 @@ bool TGIFDecoder::FillBuffer() {
     return true;
 }
 
-int TGIFDecoder::NextCode() {
+int TGIFDecoder::NextCode()
+{
     if (FFirst) {
         FFirst = false;
         return FClearCode;
@@ -433,7 +471,8 @@ int TGIFDecoder::NextCode() {
     return code;
 }
 
-void TGIFDecoder::SkipBlocks() {
+void TGIFDecoder::SkipBlocks()
+{
     if (FZeroBlock) return;
     FBlockPos = FBlockLen;
     for (;;) {
@@ -446,7 +485,8 @@ void TGIFDecoder::SkipBlocks() {
     FLastBlock = true;
 }
 
-void TGIFDecoder::Reset() {
+void TGIFDecoder::Reset()
+{
     for (int i = 0; i < GIFCodeMax; ++i) {
         FPrefix[std::size_t(i)] = 0;
         FSuffix[std::size_t(i)] = i < FClearCode ? std::uint8_t(i) : 0;
@@ -457,7 +497,8 @@ void TGIFDecoder::Reset() {
     FSP = 0;
 }
 
-int TGIFDecoder::NextValue() {
+int TGIFDecoder::NextValue()
+{
     if (FSP > 0) return FStack[std::size_t(--FSP)];
 
     int code = NextCode();
@@ -511,7 +552,8 @@ int TGIFDecoder::NextValue() {
 }  // namespace
 
 void DecodeGIFFrame(TStream* Stream, std::uint8_t* Pixels, int Width, int Height, bool Interlaced,
-                    const std::function<void(const AnsiString&)>& Warn) {
+                    const std::function<void(const AnsiString&)>& Warn)
+{
     std::uint8_t dataSize = 0;
     if (Stream->Read(&dataSize, 1) != 1) return;
     // Pixel values are bytes: a larger minimum code size would give values that do not fit,
@@ -555,8 +597,7 @@ void DecodeGIFFrame(TStream* Stream, std::uint8_t* Pixels, int Width, int Height
         try {
             decoder->NextValue();
             decoder->SkipBlocks();
-        } catch (...) {
-        }
+        } catch (...) {}
         throw;
     }
     // Consumes the end code; data left after the picture is skipped up to the terminator,

@@ -23,7 +23,8 @@ public:
 
 private:
     static int HashKey(std::uint32_t Key) { return int(((Key >> 4) ^ Key) % HashSize); }
-    static int NextHash(int Hash) {
+    static int NextHash(int Hash)
+    {
         const int d = Hash == 0 ? 1 : HashSize - Hash;
         int h = Hash - d;
         if (h < 0) h += HashSize;

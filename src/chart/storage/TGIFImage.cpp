@@ -32,28 +32,41 @@ std::int64_t GIFMaximumImagePixels = std::int64_t(1) << 28;
 const char* const CF_GIF = "GIF Image";
 const char* const CF_BITMAP = "application/x-qt-image";
 
-TGIFColor Color2RGB(TColor Color) {
+TGIFColor Color2RGB(TColor Color)
+{
     return {std::uint8_t(Color & 0xFF), std::uint8_t((Color >> 8) & 0xFF), std::uint8_t((Color >> 16) & 0xFF)};
 }
 
-TColor RGB2Color(const TGIFColor& Color) { return TColor(Color.Red + Color.Green * 256 + Color.Blue * 65536); }
+TColor RGB2Color(const TGIFColor& Color)
+{
+    return TColor(Color.Red + Color.Green * 256 + Color.Blue * 65536);
+}
 
 namespace {
 // A fixed-size part of the file must be there whole.
-void ReadCheck(TStream* Stream, void* Buffer, std::int64_t Count) {
+void ReadCheck(TStream* Stream, void* Buffer, std::int64_t Count)
+{
     if (Stream->Read(Buffer, Count) != Count) throw GIFException("Premature end of data");
 }
 
-std::uint16_t Get16(const std::uint8_t* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
-void Put16(std::uint8_t* p, int v) {
+std::uint16_t Get16(const std::uint8_t* p)
+{
+    return std::uint16_t(p[0] | (p[1] << 8));
+}
+void Put16(std::uint8_t* p, int v)
+{
     p[0] = std::uint8_t(v & 0xFF);
     p[1] = std::uint8_t((v >> 8) & 0xFF);
 }
 
-void WriteByte(TStream* Stream, std::uint8_t b) { Stream->WriteBuffer(&b, 1); }
+void WriteByte(TStream* Stream, std::uint8_t b)
+{
+    Stream->WriteBuffer(&b, 1);
+}
 
 // Reads one byte; -1 at the end of the stream.
-int ReadByte(TStream* Stream) {
+int ReadByte(TStream* Stream)
+{
     std::uint8_t b = 0;
     return Stream->Read(&b, 1) == 1 ? b : -1;
 }
@@ -64,16 +77,19 @@ int ReadByte(TStream* Stream) {
 
 TGIFItem::TGIFItem(TGIFImage* GIFImage) : FImage(GIFImage) {}
 
-void TGIFItem::Warning(TGIFSeverity Severity, const AnsiString& Message) {
+void TGIFItem::Warning(TGIFSeverity Severity, const AnsiString& Message)
+{
     if (FImage) FImage->Warning(this, Severity, Message);
 }
 
-void TGIFItem::SaveToFile(const AnsiString& FileName) {
+void TGIFItem::SaveToFile(const AnsiString& FileName)
+{
     TFileStream f(FileName, fmCreate);
     SaveToStream(&f);
 }
 
-void TGIFItem::LoadFromFile(const AnsiString& FileName) {
+void TGIFItem::LoadFromFile(const AnsiString& FileName)
+{
     TFileStream f(FileName, fmOpenRead);
     LoadFromStream(&f);
 }
@@ -82,53 +98,64 @@ void TGIFItem::LoadFromFile(const AnsiString& FileName) {
 
 TGIFList::TGIFList(TGIFImage* Image) : FImage(Image) {}
 
-TGIFList::~TGIFList() { Clear(); }
-
-void TGIFList::CheckIndex(int Index) const {
-    if (Index < 0 || Index >= GetCount())
-        throw EListError("List index out of bounds (" + IntToStr(Index) + ")");
+TGIFList::~TGIFList()
+{
+    Clear();
 }
 
-TGIFItem* TGIFList::GetItem(int Index) const {
+void TGIFList::CheckIndex(int Index) const
+{
+    if (Index < 0 || Index >= GetCount()) throw EListError("List index out of bounds (" + IntToStr(Index) + ")");
+}
+
+TGIFItem* TGIFList::GetItem(int Index) const
+{
     CheckIndex(Index);
     return FItems[std::size_t(Index)];
 }
 
-int TGIFList::Add(TGIFItem* Item) {
+int TGIFList::Add(TGIFItem* Item)
+{
     FItems.push_back(Item);
     return GetCount() - 1;
 }
 
-void TGIFList::Clear() {
+void TGIFList::Clear()
+{
     std::vector<TGIFItem*> items;
     items.swap(FItems);
     for (TGIFItem* item : items) delete item;
 }
 
-void TGIFList::Delete(int Index) {
+void TGIFList::Delete(int Index)
+{
     CheckIndex(Index);
     TGIFItem* item = FItems[std::size_t(Index)];
     FItems.erase(FItems.begin() + Index);
     delete item;
 }
 
-void TGIFList::Exchange(int Index1, int Index2) {
+void TGIFList::Exchange(int Index1, int Index2)
+{
     CheckIndex(Index1);
     CheckIndex(Index2);
     std::swap(FItems[std::size_t(Index1)], FItems[std::size_t(Index2)]);
 }
 
-int TGIFList::IndexOf(const TGIFItem* Item) const {
+int TGIFList::IndexOf(const TGIFItem* Item) const
+{
     const auto it = std::find(FItems.begin(), FItems.end(), Item);
     return it == FItems.end() ? -1 : int(it - FItems.begin());
 }
 
-void TGIFList::Insert(int Index, TGIFItem* Item) {
+void TGIFList::Insert(int Index, TGIFItem* Item)
+{
     if (Index < 0 || Index > GetCount()) throw EListError("List index out of bounds (" + IntToStr(Index) + ")");
     FItems.insert(FItems.begin() + Index, Item);
 }
 
-void TGIFList::Move(int CurIndex, int NewIndex) {
+void TGIFList::Move(int CurIndex, int NewIndex)
+{
     if (CurIndex == NewIndex) return;
     CheckIndex(CurIndex);
     CheckIndex(NewIndex);
@@ -137,27 +164,35 @@ void TGIFList::Move(int CurIndex, int NewIndex) {
     FItems.insert(FItems.begin() + NewIndex, item);
 }
 
-int TGIFList::Remove(TGIFItem* Item) {
+int TGIFList::Remove(TGIFItem* Item)
+{
     const int i = IndexOf(Item);
     if (i >= 0) Delete(i);
     return i;
 }
 
-void TGIFList::Warning(TGIFSeverity Severity, const AnsiString& Message) {
+void TGIFList::Warning(TGIFSeverity Severity, const AnsiString& Message)
+{
     if (FImage) FImage->Warning(this, Severity, Message);
 }
 
-void TGIFList::SaveToStream(TStream* Stream) {
+void TGIFList::SaveToStream(TStream* Stream)
+{
     for (TGIFItem* item : FItems) item->SaveToStream(Stream);
 }
 
-TGIFSubImage* TGIFImageList::GetImage(int Index) const { return static_cast<TGIFSubImage*>(GetItem(Index)); }
+TGIFSubImage* TGIFImageList::GetImage(int Index) const
+{
+    return static_cast<TGIFSubImage*>(GetItem(Index));
+}
 
-TGIFExtension* TGIFExtensionList::GetExtension(int Index) const {
+TGIFExtension* TGIFExtensionList::GetExtension(int Index) const
+{
     return static_cast<TGIFExtension*>(GetItem(Index));
 }
 
-void TGIFImageList::LoadFromStream(TStream* Stream, QObject*) {
+void TGIFImageList::LoadFromStream(TStream* Stream, QObject*)
+{
     const std::int64_t size = Stream->GetSize();
     auto skipZeros = [&]() -> int {
         int b;
@@ -190,7 +225,8 @@ void TGIFImageList::LoadFromStream(TStream* Stream, QObject*) {
     Stream->Seek(-1, soFromCurrent);
 }
 
-void TGIFExtensionList::LoadFromStream(TStream* Stream, QObject* Parent) {
+void TGIFExtensionList::LoadFromStream(TStream* Stream, QObject* Parent)
+{
     auto* frame = static_cast<TGIFSubImage*>(Parent);
     int b = ReadByte(Stream);
     while (b >= 0 && b != ',' && b != ';') {
@@ -229,7 +265,8 @@ void TGIFExtensionList::LoadFromStream(TStream* Stream, QObject* Parent) {
 
 TGIFColorMap::TGIFColorMap() = default;
 
-void TGIFColorMap::Assign(TPersistent* Source) {
+void TGIFColorMap::Assign(TPersistent* Source)
+{
     if (auto* map = dynamic_cast<TGIFColorMap*>(Source)) {
         if (map == this) return;
         FColors = map->FColors;
@@ -242,7 +279,8 @@ void TGIFColorMap::Assign(TPersistent* Source) {
     TPersistent::Assign(Source);
 }
 
-void TGIFColorMap::Grow(int Needed) {
+void TGIFColorMap::Grow(int Needed)
+{
     if (Needed <= FCapacity) return;
     int cap = FCapacity;
     while (cap < Needed) cap = cap < 16 ? 16 : ((cap / 32) + 1) * 32;
@@ -250,7 +288,8 @@ void TGIFColorMap::Grow(int Needed) {
     FColors.resize(std::size_t(FCapacity));
 }
 
-TColor TGIFColorMap::GetColor(int Index) {
+TColor TGIFColorMap::GetColor(int Index)
+{
     if (FCount == 0) throw GIFException("Color table is empty");
     if (Index < 0 || Index >= FCount) {
         Warning(gsWarning, "Invalid color index");
@@ -259,13 +298,15 @@ TColor TGIFColorMap::GetColor(int Index) {
     return RGB2Color(FColors[std::size_t(Index)]);
 }
 
-void TGIFColorMap::SetColor(int Index, TColor Value) {
+void TGIFColorMap::SetColor(int Index, TColor Value)
+{
     if (Index < 0 || Index >= FCount) throw GIFException("Invalid color index");
     FColors[std::size_t(Index)] = Color2RGB(Value);
     Changed();
 }
 
-int TGIFColorMap::Add(TColor Color) {
+int TGIFColorMap::Add(TColor Color)
+{
     if (FCount >= 256) throw GIFException("Color table overflow");
     Grow(FCount + 1);
     FColors[std::size_t(FCount)] = Color2RGB(Color);
@@ -275,7 +316,8 @@ int TGIFColorMap::Add(TColor Color) {
     return FCount - 1;
 }
 
-int TGIFColorMap::IndexOf(TColor Color) const {
+int TGIFColorMap::IndexOf(TColor Color) const
+{
     const TGIFColor c = Color2RGB(Color);
     if (FOptimized) {
         for (int i = 0; i < FCount; ++i)
@@ -287,19 +329,22 @@ int TGIFColorMap::IndexOf(TColor Color) const {
     return -1;
 }
 
-int TGIFColorMap::AddUnique(TColor Color) {
+int TGIFColorMap::AddUnique(TColor Color)
+{
     const int i = IndexOf(Color);
     return i >= 0 ? i : Add(Color);
 }
 
-void TGIFColorMap::Delete(int Index) {
+void TGIFColorMap::Delete(int Index)
+{
     if (Index < 0 || Index >= FCount) throw GIFException("Invalid color index");
     std::copy(FColors.begin() + Index + 1, FColors.begin() + FCount, FColors.begin() + Index);
     --FCount;
     Changed();
 }
 
-void TGIFColorMap::Clear() {
+void TGIFColorMap::Clear()
+{
     FColors.clear();
     FCount = 0;
     FCapacity = 0;
@@ -307,7 +352,8 @@ void TGIFColorMap::Clear() {
     Changed();
 }
 
-void TGIFColorMap::ImportColorTable(const void* Table, int Count) {
+void TGIFColorMap::ImportColorTable(const void* Table, int Count)
+{
     Count = std::clamp(Count, 0, 256);
     FColors.clear();
     FCapacity = 0;
@@ -320,7 +366,8 @@ void TGIFColorMap::ImportColorTable(const void* Table, int Count) {
     Changed();
 }
 
-void TGIFColorMap::ImportColorMap(const TGIFColor* Map, int Count) {
+void TGIFColorMap::ImportColorMap(const TGIFColor* Map, int Count)
+{
     Count = std::clamp(Count, 0, 256);
     FColors.clear();
     FCapacity = 0;
@@ -332,7 +379,8 @@ void TGIFColorMap::ImportColorMap(const TGIFColor* Map, int Count) {
     Changed();
 }
 
-int TGIFColorMap::GetBitsPerPixel() const {
+int TGIFColorMap::GetBitsPerPixel() const
+{
     if (FCount == 0) return 0;
     if (FCount <= 2) return 1;
     int n = 1;
@@ -340,7 +388,8 @@ int TGIFColorMap::GetBitsPerPixel() const {
     return n;
 }
 
-void TGIFColorMap::SaveToStream(TStream* Stream) const {
+void TGIFColorMap::SaveToStream(TStream* Stream) const
+{
     if (FCount == 0) return;
     const int entries = 1 << GetBitsPerPixel();
     std::vector<std::uint8_t> buf(std::size_t(entries) * 3, 0);
@@ -352,7 +401,8 @@ void TGIFColorMap::SaveToStream(TStream* Stream) const {
     Stream->WriteBuffer(buf.data(), std::int64_t(buf.size()));
 }
 
-void TGIFColorMap::LoadFromStream(TStream* Stream, int Count) {
+void TGIFColorMap::LoadFromStream(TStream* Stream, int Count)
+{
     Count = std::clamp(Count, 0, 256);
     std::uint8_t buf[256 * 3];
     ReadCheck(Stream, buf, std::int64_t(Count) * 3);
@@ -361,27 +411,37 @@ void TGIFColorMap::LoadFromStream(TStream* Stream, int Count) {
     ImportColorMap(colors, Count);
 }
 
-void TGIFGlobalColorMap::Warning(TGIFSeverity Severity, const AnsiString& Message) {
+void TGIFGlobalColorMap::Warning(TGIFSeverity Severity, const AnsiString& Message)
+{
     FHeader->Warning(Severity, Message);
 }
 
-void TGIFGlobalColorMap::Changed() {
+void TGIFGlobalColorMap::Changed()
+{
     if (FHeader->Image()) FHeader->Image()->ResetPalette();
 }
 
-void TGIFLocalColorMap::Warning(TGIFSeverity Severity, const AnsiString& Message) {
+void TGIFLocalColorMap::Warning(TGIFSeverity Severity, const AnsiString& Message)
+{
     FSubImage->Warning(Severity, Message);
 }
 
-void TGIFLocalColorMap::Changed() { FSubImage->ResetPalette(); }
+void TGIFLocalColorMap::Changed()
+{
+    FSubImage->ResetPalette();
+}
 
 // ---- TGIFHeader
 
 TGIFHeader::TGIFHeader(TGIFImage* GIFImage) : TGIFItem(GIFImage), FColorMap(new TGIFGlobalColorMap(this)) {}
 
-TGIFHeader::~TGIFHeader() { delete FColorMap; }
+TGIFHeader::~TGIFHeader()
+{
+    delete FColorMap;
+}
 
-void TGIFHeader::Assign(TPersistent* Source) {
+void TGIFHeader::Assign(TPersistent* Source)
+{
     if (auto* h = dynamic_cast<TGIFHeader*>(Source)) {
         if (h == this) return;
         FColorMap->Assign(h->FColorMap);
@@ -400,7 +460,8 @@ void TGIFHeader::Assign(TPersistent* Source) {
     TGIFItem::Assign(Source);
 }
 
-void TGIFHeader::Clear() {
+void TGIFHeader::Clear()
+{
     FColorMap->Clear();
     Width = 0;
     Height = 0;
@@ -409,11 +470,13 @@ void TGIFHeader::Clear() {
     AspectRatio = 0;
 }
 
-TGIFVersion TGIFHeader::GetVersion() const {
+TGIFVersion TGIFHeader::GetVersion() const
+{
     return (FColorMap->GetOptimized() || AspectRatio != 0) ? gv89a : gv87a;
 }
 
-void TGIFHeader::SetBackgroundColorIndex(int Index) {
+void TGIFHeader::SetBackgroundColorIndex(int Index)
+{
     if (Index < 0 || (FColorMap->GetCount() > 0 && Index >= FColorMap->GetCount())) {
         Warning(gsWarning, "Invalid color index");
         Index = 0;
@@ -421,11 +484,18 @@ void TGIFHeader::SetBackgroundColorIndex(int Index) {
     FBackgroundColorIndex = std::min(Index, 255);
 }
 
-TColor TGIFHeader::GetBackgroundColor() { return FColorMap->GetColor(FBackgroundColorIndex); }
+TColor TGIFHeader::GetBackgroundColor()
+{
+    return FColorMap->GetColor(FBackgroundColorIndex);
+}
 
-void TGIFHeader::SetBackgroundColor(TColor Color) { FBackgroundColorIndex = FColorMap->AddUnique(Color); }
+void TGIFHeader::SetBackgroundColor(TColor Color)
+{
+    FBackgroundColorIndex = FColorMap->AddUnique(Color);
+}
 
-void TGIFHeader::Prepare() {
+void TGIFHeader::Prepare()
+{
     int packed = 0;
     const int imageBits = FImage ? FImage->GetBitsPerPixel() : GetBitsPerPixel();
     const int imageRes = FImage ? FImage->GetColorResolution() : GetColorResolution();
@@ -440,7 +510,8 @@ void TGIFHeader::Prepare() {
     FPackedFields = std::uint8_t(packed);
 }
 
-void TGIFHeader::SaveToStream(TStream* Stream) {
+void TGIFHeader::SaveToStream(TStream* Stream)
+{
     const TGIFVersion version = FImage ? FImage->GetVersion() : GetVersion();
     if (version == gvUnknown) throw GIFException("Unsupported GIF version");
     Stream->WriteBuffer("GIF", 3);
@@ -456,7 +527,8 @@ void TGIFHeader::SaveToStream(TStream* Stream) {
     if (FPackedFields & 0x80) FColorMap->SaveToStream(Stream);
 }
 
-void TGIFHeader::LoadFromStream(TStream* Stream) {
+void TGIFHeader::LoadFromStream(TStream* Stream)
+{
     const std::int64_t start = Stream->GetPosition();
     char sig[6];
     ReadCheck(Stream, sig, 6);
@@ -485,9 +557,13 @@ void TGIFHeader::LoadFromStream(TStream* Stream) {
 
 // ---- TGIFTrailer
 
-void TGIFTrailer::SaveToStream(TStream* Stream) { WriteByte(Stream, ';'); }
+void TGIFTrailer::SaveToStream(TStream* Stream)
+{
+    WriteByte(Stream, ';');
+}
 
-void TGIFTrailer::LoadFromStream(TStream* Stream) {
+void TGIFTrailer::LoadFromStream(TStream* Stream)
+{
     const int b = ReadByte(Stream);
     if (b >= 0 && b != ';') Warning(gsWarning, "Invalid Image trailer");
 }
@@ -504,31 +580,40 @@ TGIFImage::TGIFImage(QObject* parent)
       FImages(new TGIFImageList(this)),
       FDrawOptions(GIFImageDefaultDrawOptions),
       FReductionBits(GIFImageDefaultColorReductionBits),
-      FAnimationSpeed(GIFImageDefaultAnimationSpeed) {}
+      FAnimationSpeed(GIFImageDefaultAnimationSpeed)
+{}
 
-TGIFImage::~TGIFImage() {
+TGIFImage::~TGIFImage()
+{
     PaintStop();
     delete FImages;
     delete FHeader;
 }
 
-void TGIFImage::Warning(QObject* Sender, TGIFSeverity Severity, const AnsiString& Message) {
+void TGIFImage::Warning(QObject* Sender, TGIFSeverity Severity, const AnsiString& Message)
+{
     if (OnWarning) OnWarning(Sender, Severity, Message);
 }
 
-void TGIFImage::Progress(TProgressStage Stage, int PercentDone, const AnsiString& Msg) {
+void TGIFImage::Progress(TProgressStage Stage, int PercentDone, const AnsiString& Msg)
+{
     if (OnProgress) OnProgress(this, Stage, std::clamp(PercentDone, 0, 100), Msg);
 }
 
-void TGIFImage::FrameChanged() { Changed(); }
+void TGIFImage::FrameChanged()
+{
+    Changed();
+}
 
-void TGIFImage::ReservePixels(std::int64_t Count) {
+void TGIFImage::ReservePixels(std::int64_t Count)
+{
     if (Count > GIFMaximumFramePixels || FPixelsInUse + Count > GIFMaximumImagePixels)
         throw GIFException("Image dimensions too large");
     FPixelsInUse += Count;
 }
 
-void TGIFImage::Clear() {
+void TGIFImage::Clear()
+{
     PaintStop();
     FImages->Clear();
     FPixelsInUse = 0;
@@ -538,26 +623,29 @@ void TGIFImage::Clear() {
     ResetPalette();
 }
 
-TGIFVersion TGIFImage::GetVersion() const {
+TGIFVersion TGIFImage::GetVersion() const
+{
     TGIFVersion v = gvUnknown;
     for (int i = 0; i < FImages->GetCount(); ++i) v = std::max(v, FImages->GetImage(i)->GetVersion());
     return v;
 }
 
-int TGIFImage::GetBitsPerPixel() const {
+int TGIFImage::GetBitsPerPixel() const
+{
     int bits = FHeader->GetBitsPerPixel();
     for (int i = 0; i < FImages->GetCount(); ++i) bits = std::max(bits, FImages->GetImage(i)->GetBitsPerPixel());
     return bits;
 }
 
-int TGIFImage::GetColorResolution() const {
+int TGIFImage::GetColorResolution() const
+{
     int res = FHeader->GetColorResolution();
-    for (int i = 0; i < FImages->GetCount(); ++i)
-        res = std::max(res, FImages->GetImage(i)->GetColorResolution());
+    for (int i = 0; i < FImages->GetCount(); ++i) res = std::max(res, FImages->GetImage(i)->GetColorResolution());
     return res;
 }
 
-bool TGIFImage::GetIsTransparent() const {
+bool TGIFImage::GetIsTransparent() const
+{
     for (int i = 0; i < FImages->GetCount(); ++i) {
         const TGIFGraphicControlExtension* gce = FImages->GetImage(i)->GetGraphicControlExtension();
         if (gce && gce->GetTransparent()) return true;
@@ -565,7 +653,8 @@ bool TGIFImage::GetIsTransparent() const {
     return false;
 }
 
-void TGIFImage::SetWidth(int Value) {
+void TGIFImage::SetWidth(int Value)
+{
     if (Value < 0 || Value > 0xFFFF) throw GIFException("Invalid image dimensions");
     for (int i = 0; i < FImages->GetCount(); ++i) {
         const TGIFSubImage* f = FImages->GetImage(i);
@@ -576,7 +665,8 @@ void TGIFImage::SetWidth(int Value) {
     Changed();
 }
 
-void TGIFImage::SetHeight(int Value) {
+void TGIFImage::SetHeight(int Value)
+{
     if (Value < 0 || Value > 0xFFFF) throw GIFException("Invalid image dimensions");
     for (int i = 0; i < FImages->GetCount(); ++i) {
         const TGIFSubImage* f = FImages->GetImage(i);
@@ -587,7 +677,8 @@ void TGIFImage::SetHeight(int Value) {
     Changed();
 }
 
-void TGIFImage::SetDrawOptions(TGIFDrawOptions Value) {
+void TGIFImage::SetDrawOptions(TGIFDrawOptions Value)
+{
     if (Value == FDrawOptions) return;
     PaintStop();
     FDrawOptions = Value;
@@ -596,13 +687,14 @@ void TGIFImage::SetDrawOptions(TGIFDrawOptions Value) {
     Changed();
 }
 
-void TGIFImage::SetReductionBits(int Value) {
+void TGIFImage::SetReductionBits(int Value)
+{
     if (Value < 3 || Value > 8) throw GIFException("Invalid Bits Per Pixel value");
     FReductionBits = Value;
 }
 
-
-void TGIFImage::LoadFromStream(TStream* Stream) {
+void TGIFImage::LoadFromStream(TStream* Stream)
+{
     Progress(psStarting, 0, "Loading...");
     const std::int64_t start = Stream->GetPosition();
     try {
@@ -620,7 +712,8 @@ void TGIFImage::LoadFromStream(TStream* Stream) {
     Changed();
 }
 
-void TGIFImage::SaveToStream(TStream* Stream) {
+void TGIFImage::SaveToStream(TStream* Stream)
+{
     Progress(psStarting, 0, "Saving...");
     try {
         FHeader->SaveToStream(Stream);
@@ -638,13 +731,15 @@ void TGIFImage::SaveToStream(TStream* Stream) {
     Progress(psEnding, 100, "Saving...");
 }
 
-void TGIFImage::LoadFromFile(const AnsiString& FileName) {
+void TGIFImage::LoadFromFile(const AnsiString& FileName)
+{
     TMemoryStream m;
     m.LoadFromFile(FileName);
     LoadFromStream(&m);
 }
 
-void TGIFImage::SaveToFile(const AnsiString& FileName) {
+void TGIFImage::SaveToFile(const AnsiString& FileName)
+{
     // Encoded whole in memory first and then replaces the file in one step, so neither a
     // failed encoding nor a failed write destroys the file that was there.
     TMemoryStream m;
@@ -654,7 +749,8 @@ void TGIFImage::SaveToFile(const AnsiString& FileName) {
     if (!platform::SaveFileAtomic(FileName, bytes, &error)) throw EInOutError(error);
 }
 
-void TGIFImage::Assign(TPersistent* Source) {
+void TGIFImage::Assign(TPersistent* Source)
+{
     if (Source == this) return;
     if (!Source) {
         Clear();
@@ -700,7 +796,8 @@ void TGIFImage::Assign(TPersistent* Source) {
     TGraphic::Assign(Source);
 }
 
-int TGIFImage::Add(TPersistent* Source) {
+int TGIFImage::Add(TPersistent* Source)
+{
     if (auto* frame = dynamic_cast<TGIFSubImage*>(Source)) {
         if (FImages->IndexOf(frame) >= 0) return FImages->IndexOf(frame);
         if (frame->FImage && frame->FImage != this && frame->FImage->FImages->IndexOf(frame) >= 0) {
@@ -742,7 +839,8 @@ int TGIFImage::Add(TPersistent* Source) {
     throw GIFException("Object type not supported for operation");
 }
 
-QImage TGIFImage::ToImage() const {
+QImage TGIFImage::ToImage() const
+{
     // The logical screen comes from the file; it is bounded like a frame.
     if (std::int64_t(std::max(GetWidth(), 0)) * std::max(GetHeight(), 0) > GIFMaximumFramePixels)
         throw GIFException("Image dimensions too large");
@@ -774,7 +872,8 @@ QImage TGIFImage::ToImage() const {
     return img;
 }
 
-void TGIFImage::LoadFromClipboardFormat(const AnsiString& Format, const QMimeData* Data) {
+void TGIFImage::LoadFromClipboardFormat(const AnsiString& Format, const QMimeData* Data)
+{
     if (Format == CF_GIF && Data && Data->hasFormat(CF_GIF)) {
         const QByteArray bytes = Data->data(CF_GIF);
         TMemoryStream m(bytes.constData(), std::size_t(bytes.size()));
@@ -791,7 +890,8 @@ void TGIFImage::LoadFromClipboardFormat(const AnsiString& Format, const QMimeDat
     throw EInvalidGraphic("Unsupported clipboard format");
 }
 
-void TGIFImage::SaveToClipboardFormat(QMimeData* Data) {
+void TGIFImage::SaveToClipboardFormat(QMimeData* Data)
+{
     if (GetEmpty() || !Data) return;
     TMemoryStream m;
     SaveToStream(&m);
@@ -799,9 +899,10 @@ void TGIFImage::SaveToClipboardFormat(QMimeData* Data) {
     Data->setData(CF_GIF, QByteArray(reinterpret_cast<const char*>(m.Memory()), qsizetype(m.GetSize())));
 }
 
-void TGIFImage::CopyToClipboard() {
-    QClipboard* clipboard = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::clipboard()
-                                                                                        : nullptr;
+void TGIFImage::CopyToClipboard()
+{
+    QClipboard* clipboard =
+        qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::clipboard() : nullptr;
     if (!clipboard) throw GIFException("Failed to store GIF on clipboard");
     auto data = std::make_unique<QMimeData>();
     SaveToClipboardFormat(data.get());

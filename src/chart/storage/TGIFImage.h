@@ -29,18 +29,38 @@ enum TGIFSeverity { gsInfo, gsWarning, gsError };
 enum TDisposalMethod { dmNone, dmNoDisposal, dmBackground, dmPrevious };
 enum TGIFCompression { gcLZW, gcRLE };
 enum TColorReduction {
-    rmNone, rmWindows20, rmWindows256, rmWindowsGray, rmMonochrome, rmGrayScale, rmNetscape,
-    rmQuantize, rmQuantizeWindows, rmPalette
+    rmNone,
+    rmWindows20,
+    rmWindows256,
+    rmWindowsGray,
+    rmMonochrome,
+    rmGrayScale,
+    rmNetscape,
+    rmQuantize,
+    rmQuantizeWindows,
+    rmPalette
 };
 enum TDitherMode { dmNearest, dmFloydSteinberg, dmStucki, dmSierra, dmJaJuNI, dmSteveArche, dmBurkes };
 enum TGIFOptimizeOption { ooCrop, ooMerge, ooCleanup, ooColorMap, ooReduceColors };
 using TGIFOptimizeOptions = unsigned;  // bit n = TGIFOptimizeOption n
 enum TGIFDrawOption {
-    goAsync, goTransparent, goAnimate, goLoop, goLoopContinously, goValidateCanvas, goDirectDraw,
-    goClearOnLoop, goTile, goDither, goAutoDither
+    goAsync,
+    goTransparent,
+    goAnimate,
+    goLoop,
+    goLoopContinously,
+    goValidateCanvas,
+    goDirectDraw,
+    goClearOnLoop,
+    goTile,
+    goDither,
+    goAutoDither
 };
 using TGIFDrawOptions = std::uint16_t;  // bit n = TGIFDrawOption n
-constexpr TGIFDrawOptions GIFDrawOption(TGIFDrawOption o) { return TGIFDrawOptions(1u << o); }
+constexpr TGIFDrawOptions GIFDrawOption(TGIFDrawOption o)
+{
+    return TGIFDrawOptions(1u << o);
+}
 
 enum TProgressStage { psStarting, psRunning, psEnding };
 
@@ -538,7 +558,7 @@ public:
     explicit TGIFAppExtNSLoop(TGIFSubImage* SubImage);
     TGIFExtensionClassInfo const* ClassInfo() const override;
     static const TGIFExtensionClassInfo Class;
-    int Loops = 0;           // 16 bits, 0 = endless
+    int Loops = 0;  // 16 bits, 0 = endless
     std::uint32_t BufferSize = 0;
 
 protected:

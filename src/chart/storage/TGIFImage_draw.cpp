@@ -10,13 +10,17 @@
 
 namespace {
 
-bool HasOption(TGIFDrawOptions Options, TGIFDrawOption o) { return (Options & GIFDrawOption(o)) != 0; }
+bool HasOption(TGIFDrawOptions Options, TGIFDrawOption o)
+{
+    return (Options & GIFDrawOption(o)) != 0;
+}
 
 // Calls Draw(x, y) for every tile of a frame over Rect: column by column, each column from
 // the top down, stepping by the logical screen's size. A tile that starts inside Rect is
 // drawn whole. A screen of size 0 cannot step, so only the first tile of that direction.
 template <typename F>
-void ForEachTile(const TRect& Rect, int Left, int Top, int ScreenWidth, int ScreenHeight, F Draw) {
+void ForEachTile(const TRect& Rect, int Left, int Top, int ScreenWidth, int ScreenHeight, F Draw)
+{
     for (long long x = (long long)Rect.Left + Left; x < Rect.Right; x += ScreenWidth) {
         for (long long y = (long long)Rect.Top + Top; y < Rect.Bottom; y += ScreenHeight) {
             Draw(int(x), int(y));
@@ -30,20 +34,23 @@ void ForEachTile(const TRect& Rect, int Left, int Top, int ScreenWidth, int Scre
 
 // ---- TGIFSubImage
 
-void TGIFSubImage::ResetPalette() {
+void TGIFSubImage::ResetPalette()
+{
     FBitmap.reset();
     FMask = QImage();
     FNeedMask = true;
 }
 
-bool TGIFSubImage::DitherApplies() const {
+bool TGIFSubImage::DitherApplies() const
+{
     if (!FImage) return false;
     const TGIFDrawOptions o = FImage->GetDrawOptions();
     if (!HasOption(o, goDither)) return false;
     return !HasOption(o, goAutoDither) || DoAutoDither;
 }
 
-std::vector<TGIFColor> TGIFSubImage::DrawPalette(bool Dither) {
+std::vector<TGIFColor> TGIFSubImage::DrawPalette(bool Dither)
+{
     if (Dither) return WebPalette();
     if (FColorMap->GetCount() > 0) return {FColorMap->Data(), FColorMap->Data() + FColorMap->GetCount()};
     if (FImage) {
@@ -58,7 +65,8 @@ std::vector<TGIFColor> TGIFSubImage::DrawPalette(bool Dither) {
     throw GIFException("No global or local color table defined");
 }
 
-TBitmap* TGIFSubImage::GetBitmap() {
+TBitmap* TGIFSubImage::GetBitmap()
+{
     if (FBitmap) return FBitmap.get();
     auto bitmap = std::make_unique<TBitmap>();
     QImage mask;
@@ -87,7 +95,8 @@ TBitmap* TGIFSubImage::GetBitmap() {
             mask.fill(0);
         }
         for (int y = 0; y < FHeight; ++y) {
-            if (y % 32 == 0 && FImage) FImage->Progress(psRunning, int(std::int64_t(y) * 100 / FHeight), "Rendering...");
+            if (y % 32 == 0 && FImage)
+                FImage->Progress(psRunning, int(std::int64_t(y) * 100 / FHeight), "Rendering...");
             const std::uint8_t* src = FData.data() + std::int64_t(y) * FWidth;
             auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
             for (int n = 0; n < FWidth; ++n) {
@@ -118,7 +127,8 @@ TBitmap* TGIFSubImage::GetBitmap() {
     return FBitmap.get();
 }
 
-bool TGIFSubImage::HasMask() {
+bool TGIFSubImage::HasMask()
+{
     if (FNeedMask && FTransparent) {
         FBitmap.reset();
         GetBitmap();
@@ -126,7 +136,8 @@ bool TGIFSubImage::HasMask() {
     return !FMask.isNull();
 }
 
-TRect TGIFSubImage::ScaleRect(const TRect& Rect) const {
+TRect TGIFSubImage::ScaleRect(const TRect& Rect) const
+{
     const int W = FImage ? FImage->GetWidth() : 0;
     const int H = FImage ? FImage->GetHeight() : 0;
     if (W <= 0 || H <= 0) return Rect;
@@ -135,12 +146,16 @@ TRect TGIFSubImage::ScaleRect(const TRect& Rect) const {
                  Rect.Left + MulDiv(FLeft + FWidth, RW, W), Rect.Top + MulDiv(FTop + FHeight, RH, H));
 }
 
-void TGIFSubImage::Draw(TCanvas* ACanvas, const TRect& Rect, bool Transparent, bool Tile) {
-    if (Tile) StretchDraw(ACanvas, Rect, Transparent, Tile);
-    else StretchDraw(ACanvas, ScaleRect(Rect), Transparent, Tile);
+void TGIFSubImage::Draw(TCanvas* ACanvas, const TRect& Rect, bool Transparent, bool Tile)
+{
+    if (Tile)
+        StretchDraw(ACanvas, Rect, Transparent, Tile);
+    else
+        StretchDraw(ACanvas, ScaleRect(Rect), Transparent, Tile);
 }
 
-void TGIFSubImage::StretchDraw(TCanvas* ACanvas, const TRect& Rect, bool Transparent, bool Tile) {
+void TGIFSubImage::StretchDraw(TCanvas* ACanvas, const TRect& Rect, bool Transparent, bool Tile)
+{
     if (!ACanvas || GetEmpty()) return;
     TBitmap* bitmap = GetBitmap();
     const int W = FImage ? FImage->GetWidth() : 0;
@@ -149,7 +164,8 @@ void TGIFSubImage::StretchDraw(TCanvas* ACanvas, const TRect& Rect, bool Transpa
         if (Tile)
             ForEachTile(Rect, FLeft, FTop, W, H,
                         [&](int x, int y) { ACanvas->StretchDraw(TRect(x, y, x + FWidth, y + FHeight), bitmap); });
-        else ACanvas->StretchDraw(Rect, bitmap);
+        else
+            ACanvas->StretchDraw(Rect, bitmap);
         return;
     }
     // Masked: the frame with its transparent pixels fully transparent, drawn over the target
@@ -170,20 +186,24 @@ void TGIFSubImage::StretchDraw(TCanvas* ACanvas, const TRect& Rect, bool Transpa
         if (r.IsEmpty()) return;
         p->drawImage(QRect(r.Left, r.Top, r.Width(), r.Height()), masked);
     };
-    if (Tile) ForEachTile(Rect, FLeft, FTop, W, H, [&](int x, int y) { transfer(TRect(x, y, x + FWidth, y + FHeight)); });
-    else transfer(Rect);
+    if (Tile)
+        ForEachTile(Rect, FLeft, FTop, W, H, [&](int x, int y) { transfer(TRect(x, y, x + FWidth, y + FHeight)); });
+    else
+        transfer(Rect);
     p->restore();
     if (ACanvas->OnChange) ACanvas->OnChange(ACanvas);
 }
 
 // ---- TGIFImage
 
-void TGIFImage::ResetPalette() {
+void TGIFImage::ResetPalette()
+{
     FBitmap.reset();
     for (int i = 0; i < FImages->GetCount(); ++i) FImages->GetImage(i)->ResetPalette();
 }
 
-TBitmap* TGIFImage::GetBitmap() {
+TBitmap* TGIFImage::GetBitmap()
+{
     if (FBitmap) return FBitmap.get();
     if (GetEmpty()) return nullptr;
     TGIFSubImage* first = FImages->GetImage(0);
@@ -200,7 +220,8 @@ TBitmap* TGIFImage::GetBitmap() {
     return FBitmap.get();
 }
 
-void TGIFImage::Draw(TCanvas* ACanvas, const TRect& r) {
+void TGIFImage::Draw(TCanvas* ACanvas, const TRect& r)
+{
     if (FDrawing || !ACanvas || GetEmpty()) return;
     FDrawing = true;
     struct Reset {
@@ -235,7 +256,8 @@ void TGIFImage::Draw(TCanvas* ACanvas, const TRect& r) {
 }
 
 TGIFPainter* TGIFImage::InternalPaint(TGIFPainter** Painter, TCanvas* ACanvas, const TRect& Rect,
-                                      TGIFDrawOptions Options) {
+                                      TGIFDrawOptions Options)
+{
     if (GetEmpty() || Rect.IsEmpty() || !ACanvas) return nullptr;
     if (FImages->GetCount() == 1) Options &= TGIFDrawOptions(~(GIFDrawOption(goAsync) | GIFDrawOption(goAnimate)));
     std::lock_guard<std::recursive_mutex> lock(FPainterLock);
@@ -259,13 +281,15 @@ TGIFPainter* TGIFImage::InternalPaint(TGIFPainter** Painter, TCanvas* ACanvas, c
     return nullptr;
 }
 
-void TGIFImage::Paint(TCanvas* ACanvas, const TRect& Rect, TGIFDrawOptions Options) {
+void TGIFImage::Paint(TCanvas* ACanvas, const TRect& Rect, TGIFDrawOptions Options)
+{
     std::lock_guard<std::recursive_mutex> lock(FPainterLock);
     ReapPainters();
     if (TGIFPainter* painter = InternalPaint(nullptr, ACanvas, Rect, Options)) painter->Start();
 }
 
-void TGIFImage::DeletePainter(TGIFPainter* Painter) {
+void TGIFImage::DeletePainter(TGIFPainter* Painter)
+{
     std::lock_guard<std::recursive_mutex> lock(FPainterLock);
     auto it = std::find(FPainters.begin(), FPainters.end(), Painter);
     if (it == FPainters.end()) return;
@@ -284,7 +308,8 @@ void TGIFImage::DeletePainter(TGIFPainter* Painter) {
     delete Painter;
 }
 
-void TGIFImage::ReapPainters() {
+void TGIFImage::ReapPainters()
+{
     std::lock_guard<std::recursive_mutex> lock(FPainterLock);
     std::vector<TGIFPainter*> ended;
     for (TGIFPainter* p : FPainters)
@@ -292,41 +317,48 @@ void TGIFImage::ReapPainters() {
     for (TGIFPainter* p : ended) DeletePainter(p);
 }
 
-int TGIFImage::PainterCount() {
+int TGIFImage::PainterCount()
+{
     // Only counts: this may be asked from inside a wait on the dispatcher, where joining a
     // thread is not possible.
     std::lock_guard<std::recursive_mutex> lock(FPainterLock);
     return int(std::count_if(FPainters.begin(), FPainters.end(), [](TGIFPainter* p) { return !p->FEnded.load(); }));
 }
 
-void TGIFImage::StopDraw() {
+void TGIFImage::StopDraw()
+{
     std::lock_guard<std::recursive_mutex> lock(FPainterLock);
     if (FPainter) DeletePainter(FPainter);
     FPainter = nullptr;
     FBitmap.reset();
 }
 
-void TGIFImage::PaintStart() {
+void TGIFImage::PaintStart()
+{
     std::lock_guard<std::recursive_mutex> lock(FPainterLock);
     for (TGIFPainter* p : FPainters) p->Start();
 }
 
-void TGIFImage::PaintPause() {
+void TGIFImage::PaintPause()
+{
     std::lock_guard<std::recursive_mutex> lock(FPainterLock);
     for (TGIFPainter* p : FPainters) p->Pause();
 }
 
-void TGIFImage::PaintResume() {
+void TGIFImage::PaintResume()
+{
     std::lock_guard<std::recursive_mutex> lock(FPainterLock);
     for (TGIFPainter* p : FPainters) p->Resume();
 }
 
-void TGIFImage::PaintRestart() {
+void TGIFImage::PaintRestart()
+{
     std::lock_guard<std::recursive_mutex> lock(FPainterLock);
     for (TGIFPainter* p : FPainters) p->Restart();
 }
 
-void TGIFImage::PaintStop() {
+void TGIFImage::PaintStop()
+{
     std::lock_guard<std::recursive_mutex> lock(FPainterLock);
     // Ask all first, so that they end together, then join and free each.
     const std::vector<TGIFPainter*> painters = FPainters;
@@ -336,7 +368,8 @@ void TGIFImage::PaintStop() {
     FBitmap.reset();
 }
 
-void TGIFImage::SetAnimationSpeed(int Value) {
+void TGIFImage::SetAnimationSpeed(int Value)
+{
     FAnimationSpeed = std::clamp(Value, 0, 1000);
     std::lock_guard<std::recursive_mutex> lock(FPainterLock);
     for (TGIFPainter* p : FPainters) p->SetAnimationSpeed(FAnimationSpeed);

@@ -6,21 +6,31 @@
 #include "chart/storage/TGIFImage.h"
 
 namespace {
-void ReadCheck(TStream* Stream, void* Buffer, std::int64_t Count) {
+void ReadCheck(TStream* Stream, void* Buffer, std::int64_t Count)
+{
     if (Stream->Read(Buffer, Count) != Count) throw GIFException("Premature end of data");
 }
-int ReadByte(TStream* Stream) {
+int ReadByte(TStream* Stream)
+{
     std::uint8_t b = 0;
     return Stream->Read(&b, 1) == 1 ? b : -1;
 }
-void WriteByte(TStream* Stream, std::uint8_t b) { Stream->WriteBuffer(&b, 1); }
-void Put16(std::uint8_t* p, int v) {
+void WriteByte(TStream* Stream, std::uint8_t b)
+{
+    Stream->WriteBuffer(&b, 1);
+}
+void Put16(std::uint8_t* p, int v)
+{
     p[0] = std::uint8_t(v & 0xFF);
     p[1] = std::uint8_t((v >> 8) & 0xFF);
 }
-std::uint16_t Get16(const std::uint8_t* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
+std::uint16_t Get16(const std::uint8_t* p)
+{
+    return std::uint16_t(p[0] | (p[1] << 8));
+}
 
-void WriteStrings(TStream* Stream, const std::vector<AnsiString>& Text) {
+void WriteStrings(TStream* Stream, const std::vector<AnsiString>& Text)
+{
     for (const AnsiString& s : Text) {
         std::size_t pos = 0;
         while (pos < s.size()) {
@@ -34,7 +44,8 @@ void WriteStrings(TStream* Stream, const std::vector<AnsiString>& Text) {
 }
 
 // One string per data sub-block, up to a 0 length or the end of the stream.
-void ReadStrings(TStream* Stream, std::vector<AnsiString>& Text, TGIFItem* Item) {
+void ReadStrings(TStream* Stream, std::vector<AnsiString>& Text, TGIFItem* Item)
+{
     Text.clear();
     for (;;) {
         const int len = ReadByte(Stream);
@@ -50,11 +61,13 @@ void ReadStrings(TStream* Stream, std::vector<AnsiString>& Text, TGIFItem* Item)
 }
 
 template <class T>
-TGIFExtension* Make(TGIFSubImage* SubImage) {
+TGIFExtension* Make(TGIFSubImage* SubImage)
+{
     return new T(SubImage);
 }
 
-std::vector<std::pair<std::uint8_t, TGIFExtensionClass>>& LabelRegistry() {
+std::vector<std::pair<std::uint8_t, TGIFExtensionClass>>& LabelRegistry()
+{
     static std::vector<std::pair<std::uint8_t, TGIFExtensionClass>> list = {
         {0x01, &TGIFTextExtension::Class},
         {0xF9, &TGIFGraphicControlExtension::Class},
@@ -69,7 +82,8 @@ std::vector<std::pair<std::uint8_t, TGIFExtensionClass>>& LabelRegistry() {
 const TGIFExtensionClassInfo ApplicationClass = {"TGIFApplicationExtension", &Make<TGIFUnknownAppExtension>,
                                                  &TGIFApplicationExtension::FindSubExtension};
 
-std::vector<std::pair<std::string, TGIFExtensionClass>>& AppRegistry() {
+std::vector<std::pair<std::string, TGIFExtensionClass>>& AppRegistry()
+{
     static std::vector<std::pair<std::string, TGIFExtensionClass>> list = {
         {"NETSCAPE2.0", &TGIFAppExtNSLoop::Class},
         {"ANIMEXTS1.0", &TGIFAppExtNSLoop::Class},
@@ -81,25 +95,30 @@ std::vector<std::pair<std::string, TGIFExtensionClass>>& AppRegistry() {
 // ---- TGIFExtension
 
 TGIFExtension::TGIFExtension(TGIFSubImage* SubImage)
-    : TGIFItem(SubImage ? SubImage->Image() : nullptr), FSubImage(SubImage) {}
+    : TGIFItem(SubImage ? SubImage->Image() : nullptr), FSubImage(SubImage)
+{}
 
-TGIFExtensionClass TGIFExtension::FindExtension(std::uint8_t Label) {
+TGIFExtensionClass TGIFExtension::FindExtension(std::uint8_t Label)
+{
     auto& list = LabelRegistry();
     for (auto it = list.rbegin(); it != list.rend(); ++it)
         if (it->first == Label) return it->second ? it->second : &ApplicationClass;
     return nullptr;
 }
 
-void TGIFExtension::RegisterExtension(std::uint8_t Label, TGIFExtensionClass Class) {
+void TGIFExtension::RegisterExtension(std::uint8_t Label, TGIFExtensionClass Class)
+{
     LabelRegistry().emplace_back(Label, Class);
 }
 
-void TGIFExtension::SaveToStream(TStream* Stream) {
+void TGIFExtension::SaveToStream(TStream* Stream)
+{
     WriteByte(Stream, '!');
     WriteByte(Stream, GetExtensionType());
 }
 
-void TGIFExtension::LoadFromStream(TStream* Stream) {
+void TGIFExtension::LoadFromStream(TStream* Stream)
+{
     std::uint8_t head[2];
     ReadCheck(Stream, head, 2);
     if (head[0] != '!') throw GIFException("Invalid extension introducer");
@@ -107,7 +126,8 @@ void TGIFExtension::LoadFromStream(TStream* Stream) {
         throw GIFException("Internal error: Extension Instance does not match Extension Label");
 }
 
-TGIFExtension* TGIFExtension::Clone(TGIFSubImage* Owner) {
+TGIFExtension* TGIFExtension::Clone(TGIFSubImage* Owner)
+{
     TMemoryStream m;
     SaveToStream(&m);
     m.SetPosition(0);
@@ -125,40 +145,49 @@ TGIFExtension* TGIFExtension::Clone(TGIFSubImage* Owner) {
 
 const TGIFExtensionClassInfo TGIFGraphicControlExtension::Class = {"TGIFGraphicControlExtension",
                                                                    &Make<TGIFGraphicControlExtension>, nullptr};
-TGIFExtensionClass TGIFGraphicControlExtension::ClassInfo() const { return &Class; }
+TGIFExtensionClass TGIFGraphicControlExtension::ClassInfo() const
+{
+    return &Class;
+}
 
-TGIFGraphicControlExtension::TGIFGraphicControlExtension(TGIFSubImage* SubImage) : TGIFExtension(SubImage) {
+TGIFGraphicControlExtension::TGIFGraphicControlExtension(TGIFSubImage* SubImage) : TGIFExtension(SubImage)
+{
     if (SubImage && !SubImage->GetGraphicControlExtension()) SubImage->SetGraphicControlExtension(this);
 }
 
-TGIFGraphicControlExtension::~TGIFGraphicControlExtension() {
+TGIFGraphicControlExtension::~TGIFGraphicControlExtension()
+{
     if (FSubImage && FSubImage->GetGraphicControlExtension() == this) FSubImage->SetGraphicControlExtension(nullptr);
 }
 
-void TGIFGraphicControlExtension::SetTransparent(bool Value) {
-    FGCExtension.PackedFields = Value ? std::uint8_t(FGCExtension.PackedFields | 0x01)
-                                      : std::uint8_t(FGCExtension.PackedFields & ~0x01);
+void TGIFGraphicControlExtension::SetTransparent(bool Value)
+{
+    FGCExtension.PackedFields =
+        Value ? std::uint8_t(FGCExtension.PackedFields | 0x01) : std::uint8_t(FGCExtension.PackedFields & ~0x01);
     if (Value && FSubImage) FSubImage->SetTransparent(true);
     if (FSubImage) FSubImage->ResetPalette();
 }
 
-void TGIFGraphicControlExtension::SetUserInput(bool Value) {
-    FGCExtension.PackedFields = Value ? std::uint8_t(FGCExtension.PackedFields | 0x02)
-                                      : std::uint8_t(FGCExtension.PackedFields & ~0x02);
+void TGIFGraphicControlExtension::SetUserInput(bool Value)
+{
+    FGCExtension.PackedFields =
+        Value ? std::uint8_t(FGCExtension.PackedFields | 0x02) : std::uint8_t(FGCExtension.PackedFields & ~0x02);
 }
 
-TDisposalMethod TGIFGraphicControlExtension::GetDisposal() const {
+TDisposalMethod TGIFGraphicControlExtension::GetDisposal() const
+{
     const int d = (FGCExtension.PackedFields >> 2) & 0x07;
     // Values beyond the four methods are kept in the file but act as no disposal.
     return d <= dmPrevious ? TDisposalMethod(d) : dmNone;
 }
 
-void TGIFGraphicControlExtension::SetDisposal(TDisposalMethod Value) {
-    FGCExtension.PackedFields =
-        std::uint8_t((FGCExtension.PackedFields & ~0x1C) | ((int(Value) & 0x07) << 2));
+void TGIFGraphicControlExtension::SetDisposal(TDisposalMethod Value)
+{
+    FGCExtension.PackedFields = std::uint8_t((FGCExtension.PackedFields & ~0x1C) | ((int(Value) & 0x07) << 2));
 }
 
-void TGIFGraphicControlExtension::SetTransparentColorIndex(int Index) {
+void TGIFGraphicControlExtension::SetTransparentColorIndex(int Index)
+{
     TGIFColorMap* map = FSubImage ? FSubImage->ActiveColorMap() : nullptr;
     if (Index < 0 || Index > 255 || (map && map->GetCount() > 0 && Index >= map->GetCount())) {
         Warning(gsWarning, "Invalid color index");
@@ -168,18 +197,21 @@ void TGIFGraphicControlExtension::SetTransparentColorIndex(int Index) {
     if (FSubImage) FSubImage->ResetPalette();
 }
 
-TColor TGIFGraphicControlExtension::GetTransparentColor() {
+TColor TGIFGraphicControlExtension::GetTransparentColor()
+{
     TGIFColorMap* map = FSubImage ? FSubImage->ActiveColorMap() : nullptr;
     if (!map) throw GIFException("Color table is empty");
     return map->GetColor(FGCExtension.TransparentColorIndex);
 }
 
-void TGIFGraphicControlExtension::SetTransparentColor(TColor Color) {
+void TGIFGraphicControlExtension::SetTransparentColor(TColor Color)
+{
     if (!FSubImage) return;
     SetTransparentColorIndex(FSubImage->ActiveColorMap()->AddUnique(Color));
 }
 
-void TGIFGraphicControlExtension::SaveToStream(TStream* Stream) {
+void TGIFGraphicControlExtension::SaveToStream(TStream* Stream)
+{
     TGIFExtension::SaveToStream(Stream);
     std::uint8_t d[6];
     d[0] = 4;
@@ -190,7 +222,8 @@ void TGIFGraphicControlExtension::SaveToStream(TStream* Stream) {
     Stream->WriteBuffer(d, 6);
 }
 
-void TGIFGraphicControlExtension::LoadFromStream(TStream* Stream) {
+void TGIFGraphicControlExtension::LoadFromStream(TStream* Stream)
+{
     TGIFExtension::LoadFromStream(Stream);
     std::uint8_t d[6] = {};
     if (Stream->Read(d, 6) != 6) Warning(gsWarning, "Premature end of data");
@@ -205,27 +238,35 @@ void TGIFGraphicControlExtension::LoadFromStream(TStream* Stream) {
 // ---- TGIFTextExtension
 
 const TGIFExtensionClassInfo TGIFTextExtension::Class = {"TGIFTextExtension", &Make<TGIFTextExtension>, nullptr};
-TGIFExtensionClass TGIFTextExtension::ClassInfo() const { return &Class; }
+TGIFExtensionClass TGIFTextExtension::ClassInfo() const
+{
+    return &Class;
+}
 
 TGIFTextExtension::TGIFTextExtension(TGIFSubImage* SubImage) : TGIFExtension(SubImage) {}
 
-TColor TGIFTextExtension::GetForegroundColor() {
+TColor TGIFTextExtension::GetForegroundColor()
+{
     return FSubImage->ActiveColorMap()->GetColor(Rec.TextFGColorIndex);
 }
 
-void TGIFTextExtension::SetForegroundColor(TColor Color) {
+void TGIFTextExtension::SetForegroundColor(TColor Color)
+{
     Rec.TextFGColorIndex = std::uint8_t(FSubImage->ActiveColorMap()->AddUnique(Color));
 }
 
-TColor TGIFTextExtension::GetBackgroundColor() {
+TColor TGIFTextExtension::GetBackgroundColor()
+{
     return FSubImage->ActiveColorMap()->GetColor(Rec.TextBGColorIndex);
 }
 
-void TGIFTextExtension::SetBackgroundColor(TColor Color) {
+void TGIFTextExtension::SetBackgroundColor(TColor Color)
+{
     Rec.TextBGColorIndex = std::uint8_t(FSubImage->ActiveColorMap()->AddUnique(Color));
 }
 
-void TGIFTextExtension::SaveToStream(TStream* Stream) {
+void TGIFTextExtension::SaveToStream(TStream* Stream)
+{
     TGIFExtension::SaveToStream(Stream);
     std::uint8_t d[13];
     d[0] = 12;
@@ -241,7 +282,8 @@ void TGIFTextExtension::SaveToStream(TStream* Stream) {
     WriteStrings(Stream, Text);
 }
 
-void TGIFTextExtension::LoadFromStream(TStream* Stream) {
+void TGIFTextExtension::LoadFromStream(TStream* Stream)
+{
     TGIFExtension::LoadFromStream(Stream);
     std::uint8_t d[13];
     ReadCheck(Stream, d, 13);
@@ -261,16 +303,21 @@ void TGIFTextExtension::LoadFromStream(TStream* Stream) {
 
 const TGIFExtensionClassInfo TGIFCommentExtension::Class = {"TGIFCommentExtension", &Make<TGIFCommentExtension>,
                                                             nullptr};
-TGIFExtensionClass TGIFCommentExtension::ClassInfo() const { return &Class; }
+TGIFExtensionClass TGIFCommentExtension::ClassInfo() const
+{
+    return &Class;
+}
 
 TGIFCommentExtension::TGIFCommentExtension(TGIFSubImage* SubImage) : TGIFExtension(SubImage) {}
 
-void TGIFCommentExtension::SaveToStream(TStream* Stream) {
+void TGIFCommentExtension::SaveToStream(TStream* Stream)
+{
     TGIFExtension::SaveToStream(Stream);
     WriteStrings(Stream, Text);
 }
 
-void TGIFCommentExtension::LoadFromStream(TStream* Stream) {
+void TGIFCommentExtension::LoadFromStream(TStream* Stream)
+{
     TGIFExtension::LoadFromStream(Stream);
     ReadStrings(Stream, Text, this);
 }
@@ -279,7 +326,8 @@ void TGIFCommentExtension::LoadFromStream(TStream* Stream) {
 
 TGIFApplicationExtension::TGIFApplicationExtension(TGIFSubImage* SubImage) : TGIFExtension(SubImage) {}
 
-TGIFExtensionClass TGIFApplicationExtension::FindApplicationExtension(const char Identifier[11]) {
+TGIFExtensionClass TGIFApplicationExtension::FindApplicationExtension(const char Identifier[11])
+{
     const std::string id(Identifier, 11);
     auto& list = AppRegistry();
     for (auto it = list.rbegin(); it != list.rend(); ++it)
@@ -287,13 +335,15 @@ TGIFExtensionClass TGIFApplicationExtension::FindApplicationExtension(const char
     return nullptr;
 }
 
-void TGIFApplicationExtension::RegisterExtension(const AnsiString& Identifier, TGIFExtensionClass Class) {
+void TGIFApplicationExtension::RegisterExtension(const AnsiString& Identifier, TGIFExtensionClass Class)
+{
     AnsiString id = Identifier.substr(0, 11);
     id.resize(11, ' ');
     AppRegistry().emplace_back(id, Class);
 }
 
-TGIFExtensionClass TGIFApplicationExtension::FindSubExtension(TStream* Stream) {
+TGIFExtensionClass TGIFApplicationExtension::FindSubExtension(TStream* Stream)
+{
     // Positioned behind the label; the caller restores the position.
     const int size = ReadByte(Stream);
     // A longer block starts with the identifier as well; its extra bytes are skipped.
@@ -307,27 +357,32 @@ TGIFExtensionClass TGIFApplicationExtension::FindSubExtension(TStream* Stream) {
     return &TGIFUnknownAppExtension::Class;
 }
 
-AnsiString TGIFApplicationExtension::GetIdentifier() const {
+AnsiString TGIFApplicationExtension::GetIdentifier() const
+{
     return AnsiString(FApplicationExtension.Identifier.data(), 8);
 }
 
-void TGIFApplicationExtension::SetIdentifier(const AnsiString& Value) {
+void TGIFApplicationExtension::SetIdentifier(const AnsiString& Value)
+{
     FBlockSize = 11;
     FApplicationExtension.Identifier.fill(' ');
     std::memcpy(FApplicationExtension.Identifier.data(), Value.data(), std::min<std::size_t>(Value.size(), 8));
 }
 
-AnsiString TGIFApplicationExtension::GetAuthentication() const {
+AnsiString TGIFApplicationExtension::GetAuthentication() const
+{
     return AnsiString(FApplicationExtension.Authentication.data(), 3);
 }
 
-void TGIFApplicationExtension::SetAuthentication(const AnsiString& Value) {
+void TGIFApplicationExtension::SetAuthentication(const AnsiString& Value)
+{
     FBlockSize = 11;
     FApplicationExtension.Authentication.fill(' ');
     std::memcpy(FApplicationExtension.Authentication.data(), Value.data(), std::min<std::size_t>(Value.size(), 3));
 }
 
-void TGIFApplicationExtension::SaveToStream(TStream* Stream) {
+void TGIFApplicationExtension::SaveToStream(TStream* Stream)
+{
     TGIFExtension::SaveToStream(Stream);
     // A 10-byte block is written back as it was read, so that its bytes cannot turn into
     // the identifier of a registered extension.
@@ -338,7 +393,8 @@ void TGIFApplicationExtension::SaveToStream(TStream* Stream) {
     SaveData(Stream);
 }
 
-void TGIFApplicationExtension::LoadFromStream(TStream* Stream) {
+void TGIFApplicationExtension::LoadFromStream(TStream* Stream)
+{
     TGIFExtension::LoadFromStream(Stream);
     const int size = ReadByte(Stream);
     if (size < 0) throw GIFException("Premature end of data");
@@ -360,11 +416,15 @@ void TGIFApplicationExtension::LoadFromStream(TStream* Stream) {
 
 const TGIFExtensionClassInfo TGIFUnknownAppExtension::Class = {
     "TGIFUnknownAppExtension", &Make<TGIFUnknownAppExtension>, &TGIFApplicationExtension::FindSubExtension};
-TGIFExtensionClass TGIFUnknownAppExtension::ClassInfo() const { return &Class; }
+TGIFExtensionClass TGIFUnknownAppExtension::ClassInfo() const
+{
+    return &Class;
+}
 
 TGIFUnknownAppExtension::TGIFUnknownAppExtension(TGIFSubImage* SubImage) : TGIFApplicationExtension(SubImage) {}
 
-void TGIFUnknownAppExtension::SaveData(TStream* Stream) {
+void TGIFUnknownAppExtension::SaveData(TStream* Stream)
+{
     for (const TGIFBlock& b : Blocks) {
         if (b.Data.empty()) continue;
         WriteByte(Stream, std::uint8_t(b.Data.size()));
@@ -373,7 +433,8 @@ void TGIFUnknownAppExtension::SaveData(TStream* Stream) {
     WriteByte(Stream, 0);
 }
 
-void TGIFUnknownAppExtension::LoadData(TStream* Stream) {
+void TGIFUnknownAppExtension::LoadData(TStream* Stream)
+{
     Blocks.clear();
     for (;;) {
         const int size = ReadByte(Stream);
@@ -389,14 +450,19 @@ void TGIFUnknownAppExtension::LoadData(TStream* Stream) {
 
 const TGIFExtensionClassInfo TGIFAppExtNSLoop::Class = {"TGIFAppExtNSLoop", &Make<TGIFAppExtNSLoop>,
                                                         &TGIFApplicationExtension::FindSubExtension};
-TGIFExtensionClass TGIFAppExtNSLoop::ClassInfo() const { return &Class; }
+TGIFExtensionClass TGIFAppExtNSLoop::ClassInfo() const
+{
+    return &Class;
+}
 
-TGIFAppExtNSLoop::TGIFAppExtNSLoop(TGIFSubImage* SubImage) : TGIFApplicationExtension(SubImage) {
+TGIFAppExtNSLoop::TGIFAppExtNSLoop(TGIFSubImage* SubImage) : TGIFApplicationExtension(SubImage)
+{
     SetIdentifier("NETSCAPE");
     SetAuthentication("2.0");
 }
 
-void TGIFAppExtNSLoop::SaveData(TStream* Stream) {
+void TGIFAppExtNSLoop::SaveData(TStream* Stream)
+{
     std::uint8_t d[6];
     d[0] = 3;
     d[1] = 1;
@@ -411,7 +477,8 @@ void TGIFAppExtNSLoop::SaveData(TStream* Stream) {
     WriteByte(Stream, 0);
 }
 
-void TGIFAppExtNSLoop::LoadData(TStream* Stream) {
+void TGIFAppExtNSLoop::LoadData(TStream* Stream)
+{
     int size = ReadByte(Stream);
     while (size > 0) {
         const int id = ReadByte(Stream);

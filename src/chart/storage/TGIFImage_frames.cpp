@@ -7,17 +7,23 @@
 #include "chart/storage/TGIFImage.h"
 
 namespace {
-std::uint16_t Get16(const std::uint8_t* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
-void Put16(std::uint8_t* p, int v) {
+std::uint16_t Get16(const std::uint8_t* p)
+{
+    return std::uint16_t(p[0] | (p[1] << 8));
+}
+void Put16(std::uint8_t* p, int v)
+{
     p[0] = std::uint8_t(v & 0xFF);
     p[1] = std::uint8_t((v >> 8) & 0xFF);
 }
 }  // namespace
 
 TGIFSubImage::TGIFSubImage(TGIFImage* GIFImage)
-    : TGIFItem(GIFImage), FColorMap(new TGIFLocalColorMap(this)), FExtensions(new TGIFExtensionList(GIFImage)) {}
+    : TGIFItem(GIFImage), FColorMap(new TGIFLocalColorMap(this)), FExtensions(new TGIFExtensionList(GIFImage))
+{}
 
-TGIFSubImage::~TGIFSubImage() {
+TGIFSubImage::~TGIFSubImage()
+{
     FGCE = nullptr;
     delete FExtensions;
     FGCE = nullptr;
@@ -25,24 +31,29 @@ TGIFSubImage::~TGIFSubImage() {
     ReleaseData();
 }
 
-void TGIFSubImage::SetOwnerImage(TGIFImage* Image) {
+void TGIFSubImage::SetOwnerImage(TGIFImage* Image)
+{
     FImage = Image;
     FExtensions->FImage = Image;
     for (TGIFItem* item : FExtensions->FItems) item->FImage = Image;
 }
 
-void TGIFSubImage::ReleaseData() {
+void TGIFSubImage::ReleaseData()
+{
     ResetPalette();
     if (FImage) FImage->ReleasePixels(std::int64_t(FData.size()));
     std::vector<std::uint8_t>().swap(FData);
 }
 
-void TGIFSubImage::AllocateData(int Width, int Height) {
+void TGIFSubImage::AllocateData(int Width, int Height)
+{
     ReleaseData();
     const std::int64_t n = std::int64_t(std::max(Width, 0)) * std::max(Height, 0);
     if (n == 0) return;
-    if (FImage) FImage->ReservePixels(n);
-    else if (n > GIFMaximumFramePixels) throw GIFException("Image dimensions too large");
+    if (FImage)
+        FImage->ReservePixels(n);
+    else if (n > GIFMaximumFramePixels)
+        throw GIFException("Image dimensions too large");
     try {
         FData.assign(std::size_t(n), 0);
     } catch (...) {
@@ -51,7 +62,8 @@ void TGIFSubImage::AllocateData(int Width, int Height) {
     }
 }
 
-void TGIFSubImage::Clear() {
+void TGIFSubImage::Clear()
+{
     FExtensions->Clear();
     FGCE = nullptr;
     FColorMap->Clear();
@@ -61,45 +73,51 @@ void TGIFSubImage::Clear() {
     FTransparent = false;
 }
 
-TGIFVersion TGIFSubImage::GetVersion() const {
+TGIFVersion TGIFSubImage::GetVersion() const
+{
     return (FColorMap->GetOptimized() || FExtensions->GetCount() > 0) ? gv89a : gv87a;
 }
 
-void TGIFSubImage::SetInterlaced(bool Value) {
+void TGIFSubImage::SetInterlaced(bool Value)
+{
     FPackedFields = Value ? std::uint8_t(FPackedFields | 0x40) : std::uint8_t(FPackedFields & ~0x40);
 }
 
-TGIFColorMap* TGIFSubImage::ActiveColorMap() const {
+TGIFColorMap* TGIFSubImage::ActiveColorMap() const
+{
     if (FColorMap->GetCount() > 0 || !FImage) return FColorMap;
     return FImage->GlobalColorMap();
 }
 
-std::uint8_t* TGIFSubImage::Data() {
+std::uint8_t* TGIFSubImage::Data()
+{
     if (GetEmpty()) throw GIFException("Image is empty");
     ResetPalette();  // the caller may change the pixels
     return FData.data();
 }
 
-std::uint8_t TGIFSubImage::GetPixel(int X, int Y) const {
-    if (X < 0 || X >= FWidth || Y < 0 || Y >= FHeight || FData.empty())
-        throw GIFException("Invalid pixel coordinates");
+std::uint8_t TGIFSubImage::GetPixel(int X, int Y) const
+{
+    if (X < 0 || X >= FWidth || Y < 0 || Y >= FHeight || FData.empty()) throw GIFException("Invalid pixel coordinates");
     return FData[std::size_t(std::int64_t(Y) * FWidth + X)];
 }
 
-void TGIFSubImage::SetPixel(int X, int Y, std::uint8_t Value) {
-    if (X < 0 || X >= FWidth || Y < 0 || Y >= FHeight || FData.empty())
-        throw GIFException("Invalid pixel coordinates");
+void TGIFSubImage::SetPixel(int X, int Y, std::uint8_t Value)
+{
+    if (X < 0 || X >= FWidth || Y < 0 || Y >= FHeight || FData.empty()) throw GIFException("Invalid pixel coordinates");
     ResetPalette();
     FData[std::size_t(std::int64_t(Y) * FWidth + X)] = Value;
 }
 
-std::uint8_t* TGIFSubImage::GetScanline(int Y) {
+std::uint8_t* TGIFSubImage::GetScanline(int Y)
+{
     if (Y < 0 || Y >= FHeight || FData.empty()) throw GIFException("Invalid pixel coordinates");
     ResetPalette();  // the caller may change the pixels
     return FData.data() + std::int64_t(Y) * FWidth;
 }
 
-void TGIFSubImage::SetBoundsRect(const TRect& Value) {
+void TGIFSubImage::SetBoundsRect(const TRect& Value)
+{
     // The file stores 16-bit positions and sizes, and the logical screen must hold the
     // frame; anything beyond would be written cut off.
     if (Value.Left < 0 || Value.Top < 0 || Value.Width() < 0 || Value.Height() < 0 || Value.Right > 0xFFFF ||
@@ -132,7 +150,8 @@ void TGIFSubImage::SetBoundsRect(const TRect& Value) {
     if (resized) FImage->FrameChanged();
 }
 
-void TGIFSubImage::LoadFromStream(TStream* Stream) {
+void TGIFSubImage::LoadFromStream(TStream* Stream)
+{
     Clear();
     FExtensions->LoadFromStream(Stream, this);
     std::uint8_t b = 0;
@@ -164,7 +183,8 @@ void TGIFSubImage::LoadFromStream(TStream* Stream) {
     Decompress(Stream);
 }
 
-void TGIFSubImage::SaveToStream(TStream* Stream) {
+void TGIFSubImage::SaveToStream(TStream* Stream)
+{
     FExtensions->SaveToStream(Stream);
     if (GetEmpty()) return;
     if (FColorMap->GetCount() > 0) {
@@ -186,7 +206,8 @@ void TGIFSubImage::SaveToStream(TStream* Stream) {
     Compress(Stream);
 }
 
-void TGIFSubImage::Decompress(TStream* Stream) {
+void TGIFSubImage::Decompress(TStream* Stream)
+{
     std::uint8_t fill = 0;
     if (FGCE && FGCE->GetTransparent()) fill = std::uint8_t(FGCE->GetTransparentColorIndex());
     std::fill(FData.begin(), FData.end(), fill);
@@ -196,7 +217,8 @@ void TGIFSubImage::Decompress(TStream* Stream) {
                    [this](const AnsiString& Message) { Warning(gsWarning, Message); });
 }
 
-void TGIFSubImage::Compress(TStream* Stream) {
+void TGIFSubImage::Compress(TStream* Stream)
+{
     int colors;
     int bits;
     if (FColorMap->GetCount() > 0) {
@@ -208,12 +230,15 @@ void TGIFSubImage::Compress(TStream* Stream) {
     }
     const TGIFCompression compression = FImage ? FImage->Compression : gcLZW;
     std::unique_ptr<TGIFEncoder> encoder;
-    if (compression == gcRLE) encoder = std::make_unique<TRLEEncoder>();
-    else encoder = std::make_unique<TLZWEncoder>();
+    if (compression == gcRLE)
+        encoder = std::make_unique<TRLEEncoder>();
+    else
+        encoder = std::make_unique<TLZWEncoder>();
     encoder->Compress(Stream, colors, bits, FWidth, FHeight, GetInterlaced(), FData.empty() ? nullptr : FData.data());
 }
 
-void TGIFSubImage::Assign(TPersistent* Source) {
+void TGIFSubImage::Assign(TPersistent* Source)
+{
     if (Source == this) return;
     if (auto* frame = dynamic_cast<TGIFSubImage*>(Source)) {
         Clear();
@@ -249,7 +274,8 @@ void TGIFSubImage::Assign(TPersistent* Source) {
     TGIFItem::Assign(Source);
 }
 
-void TGIFSubImage::AssignFromBitmap(TBitmap* Source) {
+void TGIFSubImage::AssignFromBitmap(TBitmap* Source)
+{
     const int left = FLeft;
     const int top = FTop;
     Clear();

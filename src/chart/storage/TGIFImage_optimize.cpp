@@ -10,17 +10,20 @@
 
 namespace {
 
-bool IsTransparentFrame(const TGIFSubImage* Frame) {
+bool IsTransparentFrame(const TGIFSubImage* Frame)
+{
     const TGIFGraphicControlExtension* gce = Frame->GetGraphicControlExtension();
     return gce && gce->GetTransparent();
 }
 
-TDisposalMethod DisposalOf(const TGIFSubImage* Frame) {
+TDisposalMethod DisposalOf(const TGIFSubImage* Frame)
+{
     const TGIFGraphicControlExtension* gce = Frame->GetGraphicControlExtension();
     return gce ? gce->GetDisposal() : dmNone;
 }
 
-void DropTransparency(TGIFSubImage* Frame) {
+void DropTransparency(TGIFSubImage* Frame)
+{
     if (TGIFGraphicControlExtension* gce = Frame->GetGraphicControlExtension()) {
         gce->SetTransparent(false);
         gce->SetTransparentColorIndex(0);
@@ -28,13 +31,15 @@ void DropTransparency(TGIFSubImage* Frame) {
     Frame->SetTransparent(false);
 }
 
-bool UsesIndex(const TGIFSubImage* Frame, int Index) {
+bool UsesIndex(const TGIFSubImage* Frame, int Index)
+{
     const auto& px = Frame->PixelData();
     return std::find(px.begin(), px.end(), std::uint8_t(Index)) != px.end();
 }
 
 // The frames whose pixels index into Map.
-std::vector<TGIFSubImage*> FramesUsing(TGIFColorMap* Map) {
+std::vector<TGIFSubImage*> FramesUsing(TGIFColorMap* Map)
+{
     std::vector<TGIFSubImage*> frames;
     if (auto* local = dynamic_cast<TGIFLocalColorMap*>(Map)) {
         frames.push_back(local->SubImage());
@@ -49,13 +54,17 @@ std::vector<TGIFSubImage*> FramesUsing(TGIFColorMap* Map) {
     return frames;
 }
 
-std::uint32_t ColorKey(const TGIFColor& c) { return (std::uint32_t(c.Red) << 16) | (std::uint32_t(c.Green) << 8) | c.Blue; }
+std::uint32_t ColorKey(const TGIFColor& c)
+{
+    return (std::uint32_t(c.Red) << 16) | (std::uint32_t(c.Green) << 8) | c.Blue;
+}
 
 }  // namespace
 
 // ---- One colour table sorted by use
 
-bool TGIFColorMap::Optimize() {
+bool TGIFColorMap::Optimize()
+{
     if (FCount <= 1) return false;
     const std::vector<TGIFSubImage*> frames = FramesUsing(this);
     if (frames.empty() && dynamic_cast<TGIFGlobalColorMap*>(this)) return false;
@@ -122,7 +131,8 @@ struct THistogram {
     std::vector<TGIFSubImage*> Frames;
     std::vector<bool> FrameUsesTransparency;
 
-    explicit THistogram(TGIFColorMap* map) : Map(map), Entries(std::size_t(map->GetCount())) {
+    explicit THistogram(TGIFColorMap* map) : Map(map), Entries(std::size_t(map->GetCount()))
+    {
         for (int i = 0; i < map->GetCount(); ++i) {
             Entries[std::size_t(i)].Index = i;
             Entries[std::size_t(i)].Color = map->Data()[i];
@@ -130,7 +140,8 @@ struct THistogram {
     }
 
     // Counts the frame's pixels; answers whether it has transparent pixels.
-    bool Count(TGIFSubImage* Frame) {
+    bool Count(TGIFSubImage* Frame)
+    {
         const bool transparent = IsTransparentFrame(Frame);
         const int t = transparent ? Frame->GetGraphicControlExtension()->GetTransparentColorIndex() : -1;
         const int colors = int(Entries.size());
@@ -159,7 +170,8 @@ struct THistogram {
 
 }  // namespace
 
-void TGIFImage::OptimizeColorMap() {
+void TGIFImage::OptimizeColorMap()
+{
     std::vector<std::unique_ptr<THistogram>> histograms;
     bool transparency = false;
     TGIFGlobalColorMap* global = GlobalColorMap();
@@ -185,8 +197,9 @@ void TGIFImage::OptimizeColorMap() {
     for (auto& h : histograms)
         for (THistogramEntry& e : h->Entries)
             if (e.Count > 0) list.push_back(&e);
-    std::stable_sort(list.begin(), list.end(),
-                     [](const THistogramEntry* a, const THistogramEntry* b) { return ColorKey(a->Color) < ColorKey(b->Color); });
+    std::stable_sort(list.begin(), list.end(), [](const THistogramEntry* a, const THistogramEntry* b) {
+        return ColorKey(a->Color) < ColorKey(b->Color);
+    });
     for (std::size_t i = 0; i < list.size();) {
         std::size_t j = i + 1;
         for (; j < list.size() && list[j]->Color == list[i]->Color; ++j) {
@@ -251,7 +264,8 @@ void TGIFImage::OptimizeColorMap() {
             const int t = transparent ? f->GetGraphicControlExtension()->GetTransparentColorIndex() : -1;
             std::uint8_t map[256];
             for (int c = 0; c < 256; ++c)
-                map[c] = c < int(h->Entries.size()) ? std::uint8_t(std::min(h->Entries[std::size_t(c)].NewIndex, 255)) : 0;
+                map[c] =
+                    c < int(h->Entries.size()) ? std::uint8_t(std::min(h->Entries[std::size_t(c)].NewIndex, 255)) : 0;
             std::uint8_t* px = f->Data();
             for (std::int64_t p = 0, n = f->GetDataSize(); p < n; ++p)
                 px[p] = px[p] == t ? std::uint8_t(transparentIndex) : map[px[p]];
@@ -263,7 +277,8 @@ void TGIFImage::OptimizeColorMap() {
 
 // ---- Frames
 
-void TGIFSubImage::Crop() {
+void TGIFSubImage::Crop()
+{
     if (GetEmpty() || !IsTransparentFrame(this)) return;
     const std::uint8_t t = std::uint8_t(FGCE->GetTransparentColorIndex());
     const auto px = [&](int x, int y) { return FData[std::size_t(std::int64_t(y) * FWidth + x)]; };
@@ -310,7 +325,8 @@ void TGIFSubImage::Crop() {
     if (FImage) FImage->FrameChanged();
 }
 
-void TGIFSubImage::Merge(TGIFSubImage* Previous) {
+void TGIFSubImage::Merge(TGIFSubImage* Previous)
+{
     if (!Previous || Previous == this || GetEmpty() || Previous->GetEmpty()) return;
     const TDisposalMethod disposal = DisposalOf(Previous);
     if (disposal == dmBackground || disposal == dmPrevious) return;
@@ -383,7 +399,8 @@ void TGIFSubImage::Merge(TGIFSubImage* Previous) {
 
 // ---- The whole image
 
-void TGIFImage::Optimize(TGIFOptimizeOptions Options, TColorReduction ColorReduction, TDitherMode, int) {
+void TGIFImage::Optimize(TGIFOptimizeOptions Options, TColorReduction ColorReduction, TDitherMode, int)
+{
     if (GetEmpty()) return;
     const auto has = [&](TGIFOptimizeOption o) { return (Options & (1u << o)) != 0; };
     // Checked before anything changes, so a refused call leaves the picture as it was.
@@ -392,7 +409,9 @@ void TGIFImage::Optimize(TGIFOptimizeOptions Options, TColorReduction ColorReduc
     try {
         const int steps = 6 * FImages->GetCount();
         int step = 0;
-        const auto stepDone = [&] { Progress(psRunning, std::min(100, ++step * 100 / std::max(steps, 1)), "Optimizing..."); };
+        const auto stepDone = [&] {
+            Progress(psRunning, std::min(100, ++step * 100 / std::max(steps, 1)), "Optimizing...");
+        };
 
         if (has(ooColorMap)) {
             GlobalColorMap()->Optimize();
@@ -484,7 +503,8 @@ void TGIFImage::Optimize(TGIFOptimizeOptions Options, TColorReduction ColorReduc
     FrameChanged();
 }
 
-void TGIFImage::Pack() {
+void TGIFImage::Pack()
+{
     if (GlobalColorMap()->GetCount() != 0 || FImages->GetCount() != 1) return;
     TGIFSubImage* f = FImages->GetImage(0);
     if (f->ColorMap()->GetCount() == 0) return;

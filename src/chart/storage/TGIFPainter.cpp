@@ -12,7 +12,10 @@ TGIFPainterDelay GIFPainterDelay;
 
 namespace {
 
-std::int64_t NowMs() { return platform::clock().MilliTicks(); }
+std::int64_t NowMs()
+{
+    return platform::clock().MilliTicks();
+}
 
 }  // namespace
 
@@ -22,7 +25,8 @@ TGIFPainter::TGIFPainter(TGIFImage* Image, TCanvas* Canvas, const TRect& Rect, T
       FCanvas(Canvas),
       FRect(Rect),
       FDrawOptions(Options),
-      FAnimationSpeed(Image->GetAnimationSpeed()) {
+      FAnimationSpeed(Image->GetAnimationSpeed())
+{
     const int count = Image->Images()->GetCount();
     if (Has(goAsync) && Has(goAnimate) && count >= 2) FEvent = std::make_unique<TEvent>(false, false);
 
@@ -40,9 +44,12 @@ TGIFPainter::TGIFPainter(TGIFImage* Image, TCanvas* Canvas, const TRect& Rect, T
         FBackground->SetSize(w, h);
         FBackground->Canvas()->CopyRect(::Rect(0, 0, w, h), Canvas, Rect);
     }
-    if (Image->DrawBackgroundColor != clNone) FBackgroundColor = Image->DrawBackgroundColor;
-    else if (Image->GlobalColorMap()->GetCount() == 0) FBackgroundColor = clWindow;
-    else FBackgroundColor = Image->GetBackgroundColor();
+    if (Image->DrawBackgroundColor != clNone)
+        FBackgroundColor = Image->DrawBackgroundColor;
+    else if (Image->GlobalColorMap()->GetCount() == 0)
+        FBackgroundColor = clWindow;
+    else
+        FBackgroundColor = Image->GetBackgroundColor();
     const QRgb fill = 0xFF000000u | TColorToQRgb(FBackgroundColor);
     FBuffer = std::make_unique<TBitmap>();
     FBuffer->SetSize(w, h);
@@ -53,52 +60,67 @@ TGIFPainter::TGIFPainter(TGIFImage* Image, TCanvas* Canvas, const TRect& Rect, T
     FBuffer->Canvas()->CopyRect(::Rect(0, 0, w, h), Canvas, Rect);
 }
 
-TGIFPainter::~TGIFPainter() {
+TGIFPainter::~TGIFPainter()
+{
     Stop();
     WaitFor();
 }
 
-void TGIFPainter::Start() {
+void TGIFPainter::Start()
+{
     if (Has(goAsync)) TThread::Start();
 }
 
-void TGIFPainter::Stop() {
+void TGIFPainter::Stop()
+{
     Terminate();  // wakes the delay through OnTerminateRequested
 }
 
-void TGIFPainter::OnTerminateRequested() {
+void TGIFPainter::OnTerminateRequested()
+{
     if (FEvent) FEvent->SetEvent();
 }
 
-void TGIFPainter::Restart() {
+void TGIFPainter::Restart()
+{
     FRestart.store(true);
     if (FEvent) FEvent->SetEvent();
 }
 
-void TGIFPainter::Pause() { FPaused.store(true); }
+void TGIFPainter::Pause()
+{
+    FPaused.store(true);
+}
 
-void TGIFPainter::Resume() {
+void TGIFPainter::Resume()
+{
     FPaused.store(false);
     if (FEvent) FEvent->SetEvent();
 }
 
-bool TGIFPainter::WaitEvent(int Milliseconds) {
+bool TGIFPainter::WaitEvent(int Milliseconds)
+{
     if (!FEvent) return false;
     return FEvent->WaitFor(Milliseconds) == wrSignaled;
 }
 
-void TGIFPainter::SetAnimationSpeed(int Value) {
+void TGIFPainter::SetAnimationSpeed(int Value)
+{
     Value = std::clamp(Value, 0, 1000);
     if (FAnimationSpeed.exchange(Value) == Value) return;
-    if (FEvent) FEvent->SetEvent();
-    else FRestart.store(true);
+    if (FEvent)
+        FEvent->SetEvent();
+    else
+        FRestart.store(true);
 }
 
-void TGIFPainter::SetActiveImage(int Value) {
+void TGIFPainter::SetActiveImage(int Value)
+{
     if (Value >= 0 && Value < FImage->Images()->GetCount()) FActiveImage.store(Value);
 }
 
-void TGIFPainter::UI(const std::function<void()>& fn) {
+void TGIFPainter::UI(const std::function<void()>& fn)
+{
     auto guarded = [this, &fn] {
         FInCall = true;
         try {
@@ -109,28 +131,35 @@ void TGIFPainter::UI(const std::function<void()>& fn) {
         }
         FInCall = false;
     };
-    if (Has(goAsync)) Synchronize(guarded);
-    else guarded();
+    if (Has(goAsync))
+        Synchronize(guarded);
+    else
+        guarded();
 }
 
-void TGIFPainter::Fire(const TGIFPainterEvent& e) {
+void TGIFPainter::Fire(const TGIFPainterEvent& e)
+{
     if (e) UI([&] { e(this); });
 }
 
-bool TGIFPainter::Delay(int Milliseconds) {
+bool TGIFPainter::Delay(int Milliseconds)
+{
     if (GIFPainterDelay) return GIFPainterDelay(this, Milliseconds);
     return WaitEvent(Milliseconds);
 }
 
 // Without a thread of its own the painter waits in the caller's thread: in steps of at
 // most 100 ms, after each of which the caller's pending events run.
-bool TGIFPainter::PumpDelay(int Milliseconds) {
+bool TGIFPainter::PumpDelay(int Milliseconds)
+{
     int left = std::max(Milliseconds, 1);
     while (left > 0 && !Terminated() && !FRestart.load()) {
         const int step = std::min(left, 100);
         const std::int64_t before = NowMs();
-        if (GIFPainterDelay) GIFPainterDelay(this, step);
-        else std::this_thread::sleep_for(std::chrono::milliseconds(step));
+        if (GIFPainterDelay)
+            GIFPainterDelay(this, step);
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(step));
         left -= int(std::max<std::int64_t>(NowMs() - before, 1));
         auto& ui = platform::UiDispatcher::Instance();
         if (ui.IsUiThread()) {
@@ -141,7 +170,8 @@ bool TGIFPainter::PumpDelay(int Milliseconds) {
     return false;
 }
 
-void TGIFPainter::Execute() {
+void TGIFPainter::Execute()
+{
     struct EndGuard {
         TGIFPainter* p;
         ~EndGuard() { p->Finish(); }
@@ -196,8 +226,8 @@ void TGIFPainter::Execute() {
                         wait = async ? -1 : GIFMaximumDelay * GIFDelayExp;
                     } else {
                         const std::int64_t overrun = (now - lastTime - lastWait) / 2;
-                        wait = MulDiv(int(std::clamp<std::int64_t>(std::int64_t(delay) * GIFDelayExp - overrun, INT_MIN / 2,
-                                                                   INT_MAX / 2)),
+                        wait = MulDiv(int(std::clamp<std::int64_t>(std::int64_t(delay) * GIFDelayExp - overrun,
+                                                                   INT_MIN / 2, INT_MAX / 2)),
                                       100, speed);
                         lastWait = wait;
                     }
@@ -225,8 +255,10 @@ void TGIFPainter::Execute() {
                         if (auto* loop = qobject_cast<TGIFAppExtNSLoop*>(e)) {
                             if (loopSeen) continue;
                             loopSeen = true;
-                            if (async && (loop->Loops == 0 || Has(goLoopContinously))) loopCount = -1;
-                            else loopCount = loop->Loops == 0 ? 1 : loop->Loops;
+                            if (async && (loop->Loops == 0 || Has(goLoopContinously)))
+                                loopCount = -1;
+                            else
+                                loopCount = loop->Loops == 0 ? 1 : loop->Loops;
                             startFrame = index;
                         } else if (auto* gce = qobject_cast<TGIFGraphicControlExtension*>(e)) {
                             disposal = gce->GetDisposal();
@@ -254,28 +286,29 @@ void TGIFPainter::Execute() {
     }
 }
 
-void TGIFPainter::Finish() {
+void TGIFPainter::Finish()
+{
     FActiveImage.store(-1);
     try {
         Fire(OnEndPaint);
-    } catch (...) {
-    }
+    } catch (...) {}
     try {
         UI([this] {
             FBuffer.reset();
             FPreviousBuffer.reset();
             FBackground.reset();
         });
-    } catch (...) {
-    }
+    } catch (...) {}
     FEnded.store(true);
 }
 
-void TGIFPainter::RestoreArea(TGIFSubImage* Frame, bool Whole) {
+void TGIFPainter::RestoreArea(TGIFSubImage* Frame, bool Whole)
+{
     TBitmap* buffer = FBuffer.get();
     const TRect all = ::Rect(0, 0, buffer->GetWidth(), buffer->GetHeight());
     auto restore = [&](const TRect& r) {
-        if (FBackground) buffer->Canvas()->CopyRect(r, FBackground->Canvas(), r);
+        if (FBackground)
+            buffer->Canvas()->CopyRect(r, FBackground->Canvas(), r);
         else {
             buffer->Canvas()->Brush()->SetColor(FBackgroundColor);
             buffer->Canvas()->Brush()->SetStyle(bsSolid);
@@ -300,7 +333,8 @@ void TGIFPainter::RestoreArea(TGIFSubImage* Frame, bool Whole) {
     }
 }
 
-void TGIFPainter::DrawFrame(int Index, TDisposalMethod Disposal) {
+void TGIFPainter::DrawFrame(int Index, TDisposalMethod Disposal)
+{
     // A handler may have stopped the animation and freed the target meanwhile.
     if (Terminated()) return;
     if (Has(goValidateCanvas) && (!FCanvas->Device() || FCanvas->Device() != FValidDevice)) {

@@ -103,8 +103,8 @@ struct DecodeSettings {
 
 // Decodes into *img (allocated here once the size is known); answers false with the
 // message. With headerOnly only the size is read.
-bool Decode(const std::uint8_t* data, std::size_t len, const DecodeSettings& s, QImage* img, int* width,
-            int* height, char* message)
+bool Decode(const std::uint8_t* data, std::size_t len, const DecodeSettings& s, QImage* img, int* width, int* height,
+            char* message)
 {
     jpeg_decompress_struct cinfo;
     ErrorManager err;
@@ -151,7 +151,10 @@ bool Decode(const std::uint8_t* data, std::size_t len, const DecodeSettings& s, 
     return true;
 }
 
-int ScaleDenominator(TJPEGScale scale) { return 1 << int(scale); }
+int ScaleDenominator(TJPEGScale scale)
+{
+    return 1 << int(scale);
+}
 
 }  // namespace
 
@@ -165,8 +168,7 @@ TJPEGImage::TJPEGImage(QObject* parent)
       ProgressiveEncoding(JPEGDefaults.ProgressiveEncoding),
       Scale(JPEGDefaults.Scale),
       Smoothing(JPEGDefaults.Smoothing)
-{
-}
+{}
 
 TJPEGImage::~TJPEGImage() = default;
 
@@ -280,5 +282,6 @@ void TJPEGImage::SaveToFile(const AnsiString& FileName)
 {
     std::string error;
     const std::string_view bytes(reinterpret_cast<const char*>(FData.data()), FData.size());
-    if (!platform::SaveFileAtomic(FileName, bytes, &error)) throw EInOutError("Cannot write " + FileName + ": " + error);
+    if (!platform::SaveFileAtomic(FileName, bytes, &error))
+        throw EInOutError("Cannot write " + FileName + ": " + error);
 }

@@ -93,32 +93,23 @@ bool ToStreamValue(const QMetaProperty& prop, const QVariant& v, TStreamValue& o
         return true;
     }
     switch (type.id()) {
-    case QMetaType::Bool:
-        out = TStreamValue::MakeBool(v.toBool());
-        return true;
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Long:
-    case QMetaType::LongLong:
-        out = TStreamValue::MakeInt(v.toLongLong());
-        return true;
-    case QMetaType::Double:
-    case QMetaType::Float:
-        out = TStreamValue::MakeFloat(v.toDouble());
-        return true;
-    case QMetaType::QString:
-        out = TStreamValue::MakeString(v.toString().toStdString());
-        return true;
-    case QMetaType::QStringList: {
-        out = TStreamValue{};
-        out.Kind = TStreamValue::List;
-        for (const QString& s : v.toStringList()) out.Items.push_back(TStreamValue::MakeString(s.toStdString()));
-        return true;
-    }
-    default:
-        break;
+        case QMetaType::Bool: out = TStreamValue::MakeBool(v.toBool()); return true;
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::Long:
+        case QMetaType::LongLong: out = TStreamValue::MakeInt(v.toLongLong()); return true;
+        case QMetaType::Double:
+        case QMetaType::Float: out = TStreamValue::MakeFloat(v.toDouble()); return true;
+        case QMetaType::QString: out = TStreamValue::MakeString(v.toString().toStdString()); return true;
+        case QMetaType::QStringList: {
+            out = TStreamValue{};
+            out.Kind = TStreamValue::List;
+            for (const QString& s : v.toStringList()) out.Items.push_back(TStreamValue::MakeString(s.toStdString()));
+            return true;
+        }
+        default: break;
     }
     if (type == QMetaType::fromType<std::string>()) {
         out = TStreamValue::MakeString(v.value<std::string>());
@@ -174,61 +165,60 @@ struct ColorName {
     const char* Name;
     TColor Value;
 };
-constexpr ColorName kColorNames[] = {
-    {"clBlack", clBlack},
-    {"clMaroon", clMaroon},
-    {"clGreen", clGreen},
-    {"clOlive", clOlive},
-    {"clNavy", clNavy},
-    {"clPurple", clPurple},
-    {"clTeal", clTeal},
-    {"clGray", clGray},
-    {"clSilver", clSilver},
-    {"clRed", clRed},
-    {"clLime", clLime},
-    {"clYellow", clYellow},
-    {"clBlue", clBlue},
-    {"clFuchsia", clFuchsia},
-    {"clAqua", clAqua},
-    {"clWhite", clWhite},
-    {"clLtGray", clLtGray},
-    {"clDkGray", clDkGray},
-    {"clMoneyGreen", clMoneyGreen},
-    {"clSkyBlue", clSkyBlue},
-    {"clCream", clCream},
-    {"clMedGray", clMedGray},
-    {"clNone", clNone},
-    {"clDefault", clDefault},
-    {"clScrollBar", clScrollBar},
-    {"clBackground", clBackground},
-    {"clActiveCaption", clActiveCaption},
-    {"clInactiveCaption", clInactiveCaption},
-    {"clMenu", clMenu},
-    {"clWindow", clWindow},
-    {"clWindowFrame", clWindowFrame},
-    {"clMenuText", clMenuText},
-    {"clWindowText", clWindowText},
-    {"clCaptionText", clCaptionText},
-    {"clActiveBorder", clActiveBorder},
-    {"clInactiveBorder", clInactiveBorder},
-    {"clAppWorkSpace", clAppWorkSpace},
-    {"clHighlight", clHighlight},
-    {"clHighlightText", clHighlightText},
-    {"clBtnFace", clBtnFace},
-    {"clBtnShadow", clBtnShadow},
-    {"clGrayText", clGrayText},
-    {"clBtnText", clBtnText},
-    {"clInactiveCaptionText", clInactiveCaptionText},
-    {"clBtnHighlight", clBtnHighlight},
-    {"cl3DDkShadow", cl3DDkShadow},
-    {"cl3DLight", cl3DLight},
-    {"clInfoText", clInfoText},
-    {"clInfoBk", clInfoBk},
-    {"clHotLight", clHotLight},
-    {"clGradientActiveCaption", clGradientActiveCaption},
-    {"clGradientInactiveCaption", clGradientInactiveCaption},
-    {"clMenuHighlight", clMenuHighlight},
-    {"clMenuBar", clMenuBar}};
+constexpr ColorName kColorNames[] = {{"clBlack", clBlack},
+                                     {"clMaroon", clMaroon},
+                                     {"clGreen", clGreen},
+                                     {"clOlive", clOlive},
+                                     {"clNavy", clNavy},
+                                     {"clPurple", clPurple},
+                                     {"clTeal", clTeal},
+                                     {"clGray", clGray},
+                                     {"clSilver", clSilver},
+                                     {"clRed", clRed},
+                                     {"clLime", clLime},
+                                     {"clYellow", clYellow},
+                                     {"clBlue", clBlue},
+                                     {"clFuchsia", clFuchsia},
+                                     {"clAqua", clAqua},
+                                     {"clWhite", clWhite},
+                                     {"clLtGray", clLtGray},
+                                     {"clDkGray", clDkGray},
+                                     {"clMoneyGreen", clMoneyGreen},
+                                     {"clSkyBlue", clSkyBlue},
+                                     {"clCream", clCream},
+                                     {"clMedGray", clMedGray},
+                                     {"clNone", clNone},
+                                     {"clDefault", clDefault},
+                                     {"clScrollBar", clScrollBar},
+                                     {"clBackground", clBackground},
+                                     {"clActiveCaption", clActiveCaption},
+                                     {"clInactiveCaption", clInactiveCaption},
+                                     {"clMenu", clMenu},
+                                     {"clWindow", clWindow},
+                                     {"clWindowFrame", clWindowFrame},
+                                     {"clMenuText", clMenuText},
+                                     {"clWindowText", clWindowText},
+                                     {"clCaptionText", clCaptionText},
+                                     {"clActiveBorder", clActiveBorder},
+                                     {"clInactiveBorder", clInactiveBorder},
+                                     {"clAppWorkSpace", clAppWorkSpace},
+                                     {"clHighlight", clHighlight},
+                                     {"clHighlightText", clHighlightText},
+                                     {"clBtnFace", clBtnFace},
+                                     {"clBtnShadow", clBtnShadow},
+                                     {"clGrayText", clGrayText},
+                                     {"clBtnText", clBtnText},
+                                     {"clInactiveCaptionText", clInactiveCaptionText},
+                                     {"clBtnHighlight", clBtnHighlight},
+                                     {"cl3DDkShadow", cl3DDkShadow},
+                                     {"cl3DLight", cl3DLight},
+                                     {"clInfoText", clInfoText},
+                                     {"clInfoBk", clInfoBk},
+                                     {"clHotLight", clHotLight},
+                                     {"clGradientActiveCaption", clGradientActiveCaption},
+                                     {"clGradientInactiveCaption", clGradientInactiveCaption},
+                                     {"clMenuHighlight", clMenuHighlight},
+                                     {"clMenuBar", clMenuBar}};
 
 bool ColorFromName(const AnsiString& name, std::int64_t& value)
 {
@@ -244,8 +234,7 @@ class ComponentReader {
 public:
     ComponentReader(QObject* root, const TStreamReadError& onError, const TStreamAddChild& addChild)
         : FRoot(root), FOnError(onError), FAddChild(addChild)
-    {
-    }
+    {}
 
     void Read(QObject* object, const TStreamComponent& c, int depth)
     {
@@ -380,44 +369,43 @@ private:
             return QVariant(value);
         }
         switch (type.id()) {
-        case QMetaType::Bool:
-            if (v.Kind != TStreamValue::Boolean) throw bad();
-            return QVariant(v.BoolValue);
-        case QMetaType::Int:
-        case QMetaType::Long:
-        case QMetaType::Short: {
-            std::int64_t value = v.IntValue;
-            if (v.Kind == TStreamValue::Ident && ColorFromName(v.Text, value))
+            case QMetaType::Bool:
+                if (v.Kind != TStreamValue::Boolean) throw bad();
+                return QVariant(v.BoolValue);
+            case QMetaType::Int:
+            case QMetaType::Long:
+            case QMetaType::Short: {
+                std::int64_t value = v.IntValue;
+                if (v.Kind == TStreamValue::Ident && ColorFromName(v.Text, value))
+                    return QVariant(static_cast<int>(value));
+                if (v.Kind != TStreamValue::Int || value < INT32_MIN || value > INT32_MAX) throw bad();
                 return QVariant(static_cast<int>(value));
-            if (v.Kind != TStreamValue::Int || value < INT32_MIN || value > INT32_MAX) throw bad();
-            return QVariant(static_cast<int>(value));
-        }
-        case QMetaType::UInt:
-        case QMetaType::UShort:
-            if (v.Kind != TStreamValue::Int || v.IntValue < 0 || v.IntValue > UINT32_MAX) throw bad();
-            return QVariant(static_cast<unsigned>(v.IntValue));
-        case QMetaType::LongLong:
-            if (v.Kind != TStreamValue::Int) throw bad();
-            return QVariant(static_cast<qlonglong>(v.IntValue));
-        case QMetaType::Double:
-        case QMetaType::Float:
-            if (v.Kind == TStreamValue::Int) return QVariant(static_cast<double>(v.IntValue));
-            if (v.Kind != TStreamValue::Float) throw bad();
-            return QVariant(v.FloatValue);
-        case QMetaType::QString:
-            if (v.Kind != TStreamValue::String) throw bad();
-            return QVariant(QString::fromStdString(v.Text));
-        case QMetaType::QStringList: {
-            if (v.Kind != TStreamValue::List) throw bad();
-            QStringList list;
-            for (const TStreamValue& item : v.Items) {
-                if (item.Kind != TStreamValue::String) throw bad();
-                list << QString::fromStdString(item.Text);
             }
-            return QVariant(list);
-        }
-        default:
-            break;
+            case QMetaType::UInt:
+            case QMetaType::UShort:
+                if (v.Kind != TStreamValue::Int || v.IntValue < 0 || v.IntValue > UINT32_MAX) throw bad();
+                return QVariant(static_cast<unsigned>(v.IntValue));
+            case QMetaType::LongLong:
+                if (v.Kind != TStreamValue::Int) throw bad();
+                return QVariant(static_cast<qlonglong>(v.IntValue));
+            case QMetaType::Double:
+            case QMetaType::Float:
+                if (v.Kind == TStreamValue::Int) return QVariant(static_cast<double>(v.IntValue));
+                if (v.Kind != TStreamValue::Float) throw bad();
+                return QVariant(v.FloatValue);
+            case QMetaType::QString:
+                if (v.Kind != TStreamValue::String) throw bad();
+                return QVariant(QString::fromStdString(v.Text));
+            case QMetaType::QStringList: {
+                if (v.Kind != TStreamValue::List) throw bad();
+                QStringList list;
+                for (const TStreamValue& item : v.Items) {
+                    if (item.Kind != TStreamValue::String) throw bad();
+                    list << QString::fromStdString(item.Text);
+                }
+                return QVariant(list);
+            }
+            default: break;
         }
         if (type == QMetaType::fromType<std::string>()) {
             if (v.Kind != TStreamValue::String) throw bad();

@@ -194,79 +194,75 @@ public:
     void Value(const TStreamValue& v)
     {
         switch (v.Kind) {
-        case TStreamValue::Int:
-            if (v.IntValue >= -128 && v.IntValue <= 127) {
-                Byte(vaInt8);
-                Plain<std::int8_t>(static_cast<std::int8_t>(v.IntValue));
-            } else if (v.IntValue >= -32768 && v.IntValue <= 32767) {
-                Byte(vaInt16);
-                Plain<std::int16_t>(static_cast<std::int16_t>(v.IntValue));
-            } else if (v.IntValue >= std::numeric_limits<std::int32_t>::min() &&
-                       v.IntValue <= std::numeric_limits<std::int32_t>::max()) {
-                Byte(vaInt32);
-                Plain<std::int32_t>(static_cast<std::int32_t>(v.IntValue));
-            } else {
-                Byte(vaInt64);
-                Plain<std::int64_t>(v.IntValue);
+            case TStreamValue::Int:
+                if (v.IntValue >= -128 && v.IntValue <= 127) {
+                    Byte(vaInt8);
+                    Plain<std::int8_t>(static_cast<std::int8_t>(v.IntValue));
+                } else if (v.IntValue >= -32768 && v.IntValue <= 32767) {
+                    Byte(vaInt16);
+                    Plain<std::int16_t>(static_cast<std::int16_t>(v.IntValue));
+                } else if (v.IntValue >= std::numeric_limits<std::int32_t>::min() &&
+                           v.IntValue <= std::numeric_limits<std::int32_t>::max()) {
+                    Byte(vaInt32);
+                    Plain<std::int32_t>(static_cast<std::int32_t>(v.IntValue));
+                } else {
+                    Byte(vaInt64);
+                    Plain<std::int64_t>(v.IntValue);
+                }
+                break;
+            case TStreamValue::Float: {
+                Byte(vaExtended);
+                std::uint8_t ext[10];
+                DoubleToExtended(v.FloatValue, ext);
+                Bytes(ext, 10);
+                break;
             }
-            break;
-        case TStreamValue::Float: {
-            Byte(vaExtended);
-            std::uint8_t ext[10];
-            DoubleToExtended(v.FloatValue, ext);
-            Bytes(ext, 10);
-            break;
-        }
-        case TStreamValue::String: {
-            // Windows-1252 where the text fits it, as older files have it; UTF-8 otherwise.
-            const std::string ansi = platform::Utf8ToCp1252(v.Text);
-            if (platform::Cp1252ToUtf8(ansi) != v.Text) {
-                Byte(vaUTF8String);
-                Plain<std::int32_t>(static_cast<std::int32_t>(v.Text.size()));
-                Bytes(v.Text.data(), v.Text.size());
-            } else if (ansi.size() <= 255) {
-                Byte(vaString);
-                ShortString(ansi);
-            } else {
-                Byte(vaLString);
-                Plain<std::int32_t>(static_cast<std::int32_t>(ansi.size()));
-                Bytes(ansi.data(), ansi.size());
+            case TStreamValue::String: {
+                // Windows-1252 where the text fits it, as older files have it; UTF-8 otherwise.
+                const std::string ansi = platform::Utf8ToCp1252(v.Text);
+                if (platform::Cp1252ToUtf8(ansi) != v.Text) {
+                    Byte(vaUTF8String);
+                    Plain<std::int32_t>(static_cast<std::int32_t>(v.Text.size()));
+                    Bytes(v.Text.data(), v.Text.size());
+                } else if (ansi.size() <= 255) {
+                    Byte(vaString);
+                    ShortString(ansi);
+                } else {
+                    Byte(vaLString);
+                    Plain<std::int32_t>(static_cast<std::int32_t>(ansi.size()));
+                    Bytes(ansi.data(), ansi.size());
+                }
+                break;
             }
-            break;
-        }
-        case TStreamValue::Ident:
-            Byte(vaIdent);
-            ShortString(v.Text);
-            break;
-        case TStreamValue::Boolean:
-            Byte(v.BoolValue ? vaTrue : vaFalse);
-            break;
-        case TStreamValue::Binary:
-            Byte(vaBinary);
-            Plain<std::int32_t>(static_cast<std::int32_t>(v.Bytes.size()));
-            Bytes(v.Bytes.data(), v.Bytes.size());
-            break;
-        case TStreamValue::Set:
-            Byte(vaSet);
-            for (const AnsiString& n : v.Names) ShortString(n);
-            Byte(0);
-            break;
-        case TStreamValue::List:
-            Byte(vaList);
-            for (const TStreamValue& item : v.Items) Value(item);
-            Byte(vaNull);
-            break;
-        case TStreamValue::Collection:
-            Byte(vaCollection);
-            for (const auto& element : v.Elements) {
+            case TStreamValue::Ident:
+                Byte(vaIdent);
+                ShortString(v.Text);
+                break;
+            case TStreamValue::Boolean: Byte(v.BoolValue ? vaTrue : vaFalse); break;
+            case TStreamValue::Binary:
+                Byte(vaBinary);
+                Plain<std::int32_t>(static_cast<std::int32_t>(v.Bytes.size()));
+                Bytes(v.Bytes.data(), v.Bytes.size());
+                break;
+            case TStreamValue::Set:
+                Byte(vaSet);
+                for (const AnsiString& n : v.Names) ShortString(n);
+                Byte(0);
+                break;
+            case TStreamValue::List:
                 Byte(vaList);
-                PropertyList(element);
-            }
-            Byte(vaNull);
-            break;
-        case TStreamValue::Nil:
-            Byte(vaNil);
-            break;
+                for (const TStreamValue& item : v.Items) Value(item);
+                Byte(vaNull);
+                break;
+            case TStreamValue::Collection:
+                Byte(vaCollection);
+                for (const auto& element : v.Elements) {
+                    Byte(vaList);
+                    PropertyList(element);
+                }
+                Byte(vaNull);
+                break;
+            case TStreamValue::Nil: Byte(vaNil); break;
         }
     }
 
@@ -354,85 +350,71 @@ public:
         if (depth > MaxComponentDepth) Fail("Values nested too deeply");
         const std::uint8_t tag = Byte();
         switch (tag) {
-        case vaInt8:
-            return TStreamValue::MakeInt(Plain<std::int8_t>());
-        case vaInt16:
-            return TStreamValue::MakeInt(Plain<std::int16_t>());
-        case vaInt32:
-            return TStreamValue::MakeInt(Plain<std::int32_t>());
-        case vaInt64:
-            return TStreamValue::MakeInt(Plain<std::int64_t>());
-        case vaExtended: {
-            Need(10);
-            const double d = ExtendedToDouble(FData + FPos);
-            FPos += 10;
-            return TStreamValue::MakeFloat(d);
-        }
-        case vaDouble:
-        case vaDate:
-            return TStreamValue::MakeFloat(Plain<double>());
-        case vaSingle:
-            return TStreamValue::MakeFloat(Plain<float>());
-        case vaCurrency:
-            return TStreamValue::MakeFloat(static_cast<double>(Plain<std::int64_t>()) / 10000.0);
-        case vaString:
-            return TStreamValue::MakeString(platform::Cp1252ToUtf8(ShortString()));
-        case vaLString:
-            return TStreamValue::MakeString(platform::Cp1252ToUtf8(Chars(Length())));
-        case vaUTF8String: {
-            std::string s = Chars(Length());
-            if (!platform::IsValidUtf8(s)) Fail("Invalid UTF-8 text in the component stream");
-            return TStreamValue::MakeString(s);
-        }
-        case vaWString: {
-            const std::int32_t n = Plain<std::int32_t>();
-            if (n < 0 || static_cast<std::uint64_t>(n) * 2 > Left()) Fail("Truncated component stream");
-            std::u16string w(static_cast<std::size_t>(n), u'\0');
-            std::memcpy(w.data(), FData + FPos, w.size() * 2);
-            FPos += w.size() * 2;
-            return TStreamValue::MakeString(Utf16ToUtf8(w));
-        }
-        case vaIdent:
-            return TStreamValue::MakeIdent(CheckedName(ShortString(), true, false));
-        case vaFalse:
-            return TStreamValue::MakeBool(false);
-        case vaTrue:
-            return TStreamValue::MakeBool(true);
-        case vaBinary: {
-            const std::size_t n = Length();
-            std::vector<std::uint8_t> bytes(FData + FPos, FData + FPos + n);
-            FPos += n;
-            return TStreamValue::MakeBinary(std::move(bytes));
-        }
-        case vaSet: {
-            std::vector<AnsiString> names;
-            for (std::string n = ShortString(); !n.empty(); n = ShortString())
-                names.push_back(CheckedName(n, false, false));
-            return TStreamValue::MakeSet(std::move(names));
-        }
-        case vaList: {
-            TStreamValue v;
-            v.Kind = TStreamValue::List;
-            while (PeekByte() != vaNull) v.Items.push_back(Value(depth + 1));
-            Byte();
-            return v;
-        }
-        case vaCollection: {
-            TStreamValue v;
-            v.Kind = TStreamValue::Collection;
-            while (PeekByte() != vaNull) {
-                const std::uint8_t t = PeekByte();
-                if (t == vaInt8 || t == vaInt16 || t == vaInt32) Value(depth + 1);  // element order
-                if (Byte() != vaList) Fail("Invalid collection in the component stream");
-                v.Elements.push_back(PropertyList(depth + 1));
+            case vaInt8: return TStreamValue::MakeInt(Plain<std::int8_t>());
+            case vaInt16: return TStreamValue::MakeInt(Plain<std::int16_t>());
+            case vaInt32: return TStreamValue::MakeInt(Plain<std::int32_t>());
+            case vaInt64: return TStreamValue::MakeInt(Plain<std::int64_t>());
+            case vaExtended: {
+                Need(10);
+                const double d = ExtendedToDouble(FData + FPos);
+                FPos += 10;
+                return TStreamValue::MakeFloat(d);
             }
-            Byte();
-            return v;
-        }
-        case vaNil:
-            return TStreamValue{};
-        default:
-            Fail("Invalid value type " + std::to_string(tag) + " in the component stream");
+            case vaDouble:
+            case vaDate: return TStreamValue::MakeFloat(Plain<double>());
+            case vaSingle: return TStreamValue::MakeFloat(Plain<float>());
+            case vaCurrency: return TStreamValue::MakeFloat(static_cast<double>(Plain<std::int64_t>()) / 10000.0);
+            case vaString: return TStreamValue::MakeString(platform::Cp1252ToUtf8(ShortString()));
+            case vaLString: return TStreamValue::MakeString(platform::Cp1252ToUtf8(Chars(Length())));
+            case vaUTF8String: {
+                std::string s = Chars(Length());
+                if (!platform::IsValidUtf8(s)) Fail("Invalid UTF-8 text in the component stream");
+                return TStreamValue::MakeString(s);
+            }
+            case vaWString: {
+                const std::int32_t n = Plain<std::int32_t>();
+                if (n < 0 || static_cast<std::uint64_t>(n) * 2 > Left()) Fail("Truncated component stream");
+                std::u16string w(static_cast<std::size_t>(n), u'\0');
+                std::memcpy(w.data(), FData + FPos, w.size() * 2);
+                FPos += w.size() * 2;
+                return TStreamValue::MakeString(Utf16ToUtf8(w));
+            }
+            case vaIdent: return TStreamValue::MakeIdent(CheckedName(ShortString(), true, false));
+            case vaFalse: return TStreamValue::MakeBool(false);
+            case vaTrue: return TStreamValue::MakeBool(true);
+            case vaBinary: {
+                const std::size_t n = Length();
+                std::vector<std::uint8_t> bytes(FData + FPos, FData + FPos + n);
+                FPos += n;
+                return TStreamValue::MakeBinary(std::move(bytes));
+            }
+            case vaSet: {
+                std::vector<AnsiString> names;
+                for (std::string n = ShortString(); !n.empty(); n = ShortString())
+                    names.push_back(CheckedName(n, false, false));
+                return TStreamValue::MakeSet(std::move(names));
+            }
+            case vaList: {
+                TStreamValue v;
+                v.Kind = TStreamValue::List;
+                while (PeekByte() != vaNull) v.Items.push_back(Value(depth + 1));
+                Byte();
+                return v;
+            }
+            case vaCollection: {
+                TStreamValue v;
+                v.Kind = TStreamValue::Collection;
+                while (PeekByte() != vaNull) {
+                    const std::uint8_t t = PeekByte();
+                    if (t == vaInt8 || t == vaInt16 || t == vaInt32) Value(depth + 1);  // element order
+                    if (Byte() != vaList) Fail("Invalid collection in the component stream");
+                    v.Elements.push_back(PropertyList(depth + 1));
+                }
+                Byte();
+                return v;
+            }
+            case vaNil: return TStreamValue{};
+            default: Fail("Invalid value type " + std::to_string(tag) + " in the component stream");
         }
     }
 
@@ -529,65 +511,53 @@ private:
     void Value(const TStreamValue& v, int indent)
     {
         switch (v.Kind) {
-        case TStreamValue::Int:
-            Out += std::to_string(v.IntValue);
-            break;
-        case TStreamValue::Float:
-            Float(v.FloatValue);
-            break;
-        case TStreamValue::String:
-            String(v.Text, indent);
-            break;
-        case TStreamValue::Ident:
-            Out += v.Text;
-            break;
-        case TStreamValue::Boolean:
-            Out += v.BoolValue ? "True" : "False";
-            break;
-        case TStreamValue::Binary: {
-            static const char* hex = "0123456789ABCDEF";
-            Out += "{";
-            for (std::size_t i = 0; i < v.Bytes.size(); ++i) {
-                if (i % 32 == 0) {
+            case TStreamValue::Int: Out += std::to_string(v.IntValue); break;
+            case TStreamValue::Float: Float(v.FloatValue); break;
+            case TStreamValue::String: String(v.Text, indent); break;
+            case TStreamValue::Ident: Out += v.Text; break;
+            case TStreamValue::Boolean: Out += v.BoolValue ? "True" : "False"; break;
+            case TStreamValue::Binary: {
+                static const char* hex = "0123456789ABCDEF";
+                Out += "{";
+                for (std::size_t i = 0; i < v.Bytes.size(); ++i) {
+                    if (i % 32 == 0) {
+                        Out += kEol;
+                        Indent(indent + 1);
+                    }
+                    Out += hex[v.Bytes[i] >> 4];
+                    Out += hex[v.Bytes[i] & 15];
+                }
+                Out += "}";
+                break;
+            }
+            case TStreamValue::Set:
+                Out += "[";
+                for (std::size_t i = 0; i < v.Names.size(); ++i) Out += (i ? ", " : "") + v.Names[i];
+                Out += "]";
+                break;
+            case TStreamValue::List:
+                Out += "(";
+                for (const TStreamValue& item : v.Items) {
                     Out += kEol;
                     Indent(indent + 1);
+                    Value(item, indent + 1);
                 }
-                Out += hex[v.Bytes[i] >> 4];
-                Out += hex[v.Bytes[i] & 15];
-            }
-            Out += "}";
-            break;
-        }
-        case TStreamValue::Set:
-            Out += "[";
-            for (std::size_t i = 0; i < v.Names.size(); ++i) Out += (i ? ", " : "") + v.Names[i];
-            Out += "]";
-            break;
-        case TStreamValue::List:
-            Out += "(";
-            for (const TStreamValue& item : v.Items) {
-                Out += kEol;
-                Indent(indent + 1);
-                Value(item, indent + 1);
-            }
-            Out += ")";
-            break;
-        case TStreamValue::Collection:
-            Out += "<";
-            for (const auto& element : v.Elements) {
-                Out += kEol;
-                Indent(indent + 1);
-                Out += "item";
-                Out += kEol;
-                for (const TStreamProperty& p : element) Property(p, indent + 2);
-                Indent(indent + 1);
-                Out += "end";
-            }
-            Out += ">";
-            break;
-        case TStreamValue::Nil:
-            Out += "nil";
-            break;
+                Out += ")";
+                break;
+            case TStreamValue::Collection:
+                Out += "<";
+                for (const auto& element : v.Elements) {
+                    Out += kEol;
+                    Indent(indent + 1);
+                    Out += "item";
+                    Out += kEol;
+                    for (const TStreamProperty& p : element) Property(p, indent + 2);
+                    Indent(indent + 1);
+                    Out += "end";
+                }
+                Out += ">";
+                break;
+            case TStreamValue::Nil: Out += "nil"; break;
         }
     }
 
@@ -659,10 +629,7 @@ public:
     }
 
 private:
-    [[noreturn]] void Error(const std::string& what)
-    {
-        Fail(what + " (line " + std::to_string(FLine) + ")");
-    }
+    [[noreturn]] void Error(const std::string& what) { Fail(what + " (line " + std::to_string(FLine) + ")"); }
 
     void SkipBlanks()
     {
@@ -690,10 +657,7 @@ private:
         if (Peek() != c) Error(std::string("'") + c + "' expected");
         ++FPos;
     }
-    static bool IsIdentStart(char c)
-    {
-        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-    }
+    static bool IsIdentStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
     static bool IsIdentChar(char c) { return IsIdentStart(c) || (c >= '0' && c <= '9'); }
     std::string Ident()
     {

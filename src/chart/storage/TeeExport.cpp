@@ -19,7 +19,10 @@ void TTeeExportFormat::IncFileFilterIndex(int& Index)
     FFileFilterIndex = Index;
 }
 
-QWidget* TTeeExportFormat::Options(bool) { return nullptr; }
+QWidget* TTeeExportFormat::Options(bool)
+{
+    return nullptr;
+}
 
 void TTeeExportFormat::CheckPanel() const
 {
@@ -60,8 +63,7 @@ void TTeeExportFormat::SaveToFile(const AnsiString& FileName)
 
 TTeeExportFormatClass TTeeExportFormats::Get(int Index) const
 {
-    if (Index < 0 || Index >= Count())
-        throw EListError("List index out of bounds (" + IntToStr(Index) + ")");
+    if (Index < 0 || Index >= Count()) throw EListError("List index out of bounds (" + IntToStr(Index) + ")");
     return FItems[std::size_t(Index)];
 }
 

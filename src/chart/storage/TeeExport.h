@@ -101,9 +101,11 @@ using TTeeExportFormatItems = std::vector<TTeeExportFormatItem>;
 
 // Appends every registered format's filter to the dialog's filter and gives each format
 // its filter index; with Items, the format instances are kept there.
-void TeeFillPictureDialog(platform::FileDialogRequest* Dialog, TCustomTeePanel* Panel,
-                          TTeeExportFormatItems* Items);
+void TeeFillPictureDialog(platform::FileDialogRequest* Dialog, TCustomTeePanel* Panel, TTeeExportFormatItems* Items);
 
 // Asks for a file name with the format's filter and saves the panel there.
 void TeeSavePanel(TTeeExportFormatClass Class, TCustomTeePanel* Panel);
-inline void TeeExportSavePanel(TTeeExportFormatClass Class, TCustomTeePanel* Panel) { TeeSavePanel(Class, Panel); }
+inline void TeeExportSavePanel(TTeeExportFormatClass Class, TCustomTeePanel* Panel)
+{
+    TeeSavePanel(Class, Panel);
+}

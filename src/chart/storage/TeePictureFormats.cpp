@@ -42,9 +42,18 @@ const TTeeExportFormatClassInfo TBMPExportFormat::Class = {"TBMPExportFormat", &
 
 TBMPExportFormat::~TBMPExportFormat() = default;
 
-AnsiString TBMPExportFormat::Description() { return TeeMsg_AsBMP; }
-AnsiString TBMPExportFormat::FileFilter() { return TeeMsg_BMPFilter; }
-TGraphicClass TBMPExportFormat::GraphicClass() { return &MakeGraphic<TBitmap>; }
+AnsiString TBMPExportFormat::Description()
+{
+    return TeeMsg_AsBMP;
+}
+AnsiString TBMPExportFormat::FileFilter()
+{
+    return TeeMsg_BMPFilter;
+}
+TGraphicClass TBMPExportFormat::GraphicClass()
+{
+    return &MakeGraphic<TBitmap>;
+}
 
 QWidget* TBMPExportFormat::Options(bool Check)
 {
@@ -94,9 +103,18 @@ const TTeeExportFormatClassInfo TEMFExportFormat::Class = {"TEMFExportFormat", &
 
 TEMFExportFormat::~TEMFExportFormat() = default;
 
-AnsiString TEMFExportFormat::Description() { return TeeMsg_AsEMF; }
-AnsiString TEMFExportFormat::FileFilter() { return TeeMsg_EMFFilter; }
-TGraphicClass TEMFExportFormat::GraphicClass() { return &MakeGraphic<TMetafile>; }
+AnsiString TEMFExportFormat::Description()
+{
+    return TeeMsg_AsEMF;
+}
+AnsiString TEMFExportFormat::FileFilter()
+{
+    return TeeMsg_EMFFilter;
+}
+TGraphicClass TEMFExportFormat::GraphicClass()
+{
+    return &MakeGraphic<TMetafile>;
+}
 
 QWidget* TEMFExportFormat::Options(bool Check)
 {
@@ -104,7 +122,10 @@ QWidget* TEMFExportFormat::Options(bool Check)
     return FProperties.get();
 }
 
-bool TEMFExportFormat::GetEnhanced() const { return !FProperties || FProperties->CBEnhanced->isChecked(); }
+bool TEMFExportFormat::GetEnhanced() const
+{
+    return !FProperties || FProperties->CBEnhanced->isChecked();
+}
 
 void TEMFExportFormat::SetEnhanced(bool Value)
 {
@@ -112,7 +133,10 @@ void TEMFExportFormat::SetEnhanced(bool Value)
     FProperties->CBEnhanced->setChecked(Value);
 }
 
-int TEMFExportFormat::FileFilterIndex() { return GetEnhanced() ? FFileFilterIndex : FFileFilterIndex + 1; }
+int TEMFExportFormat::FileFilterIndex()
+{
+    return GetEnhanced() ? FFileFilterIndex : FFileFilterIndex + 1;
+}
 
 void TEMFExportFormat::IncFileFilterIndex(int& Index)
 {
@@ -154,8 +178,8 @@ void TEMFExportFormat::DoCopyToClipboard()
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     meta->Picture().save(&buffer);
-    SetClipboardPicture("application/x-qt-picture",
-                        std::vector<std::uint8_t>(bytes.begin(), bytes.end()), meta->ToImage());
+    SetClipboardPicture("application/x-qt-picture", std::vector<std::uint8_t>(bytes.begin(), bytes.end()),
+                        meta->ToImage());
 }
 
 // ---- JPEG
@@ -164,9 +188,18 @@ const TTeeExportFormatClassInfo TJPEGExportFormat::Class = {"TJPEGExportFormat",
 
 TJPEGExportFormat::~TJPEGExportFormat() = default;
 
-AnsiString TJPEGExportFormat::Description() { return TeeMsg_AsJPEG; }
-AnsiString TJPEGExportFormat::FileFilter() { return TeeMsg_JPEGFilter; }
-TGraphicClass TJPEGExportFormat::GraphicClass() { return &MakeGraphic<TJPEGImage>; }
+AnsiString TJPEGExportFormat::Description()
+{
+    return TeeMsg_AsJPEG;
+}
+AnsiString TJPEGExportFormat::FileFilter()
+{
+    return TeeMsg_JPEGFilter;
+}
+TGraphicClass TJPEGExportFormat::GraphicClass()
+{
+    return &MakeGraphic<TJPEGImage>;
+}
 
 QWidget* TJPEGExportFormat::Options(bool Check)
 {
@@ -180,9 +213,15 @@ TTeeJPEGOptions* TJPEGExportFormat::Form()
     return FProperties.get();
 }
 
-int TJPEGExportFormat::GetQuality() { return Form()->UpDown1->value(); }
+int TJPEGExportFormat::GetQuality()
+{
+    return Form()->UpDown1->value();
+}
 
-void TJPEGExportFormat::SetQuality(int Value) { Form()->UpDown1->setValue(Value); }
+void TJPEGExportFormat::SetQuality(int Value)
+{
+    Form()->UpDown1->setValue(Value);
+}
 
 std::unique_ptr<TJPEGImage> TJPEGExportFormat::Jpeg()
 {
@@ -253,9 +292,18 @@ const TTeeExportFormatClassInfo TGIFExportFormat::Class = {"TGIFExportFormat", &
 
 TGIFExportFormat::~TGIFExportFormat() = default;
 
-AnsiString TGIFExportFormat::Description() { return TeeMsg_AsGIF; }
-AnsiString TGIFExportFormat::FileFilter() { return TeeMsg_GIFFilter; }
-TGraphicClass TGIFExportFormat::GraphicClass() { return &MakeGraphic<TGIFImage>; }
+AnsiString TGIFExportFormat::Description()
+{
+    return TeeMsg_AsGIF;
+}
+AnsiString TGIFExportFormat::FileFilter()
+{
+    return TeeMsg_GIFFilter;
+}
+TGraphicClass TGIFExportFormat::GraphicClass()
+{
+    return &MakeGraphic<TGIFImage>;
+}
 
 QWidget* TGIFExportFormat::Options(bool Check)
 {

@@ -96,7 +96,7 @@ void TeeSaveToBitmap(TCustomTeePanel* Panel, const AnsiString& FileName, const T
 std::unique_ptr<TJPEGImage> TeeGetJPEGImageParams(TCustomTeePanel* Panel, const TJPEGDefaults& Params, int Left,
                                                   int Top, int Width, int Height);
 // ".jpg" is added to a name without extension; a size of 0 or less is the panel's.
-void TeeSaveToJPEGFile(TCustomTeePanel* Panel, const AnsiString& FileName, bool Gray,
-                       TJPEGPerformance Performance, int Quality, int Width, int Height);
+void TeeSaveToJPEGFile(TCustomTeePanel* Panel, const AnsiString& FileName, bool Gray, TJPEGPerformance Performance,
+                       int Quality, int Width, int Height);
 // Colour, best quality, quality 100.
 void TeeSaveToJPEG(TCustomTeePanel* Panel, const AnsiString& FileName, int Width, int Height);

@@ -19,9 +19,15 @@ TOptionsRadioGroup::TOptionsRadioGroup(const QString& Caption, const QStringList
     }
 }
 
-int TOptionsRadioGroup::ItemIndex() const { return FButtons->checkedId(); }
+int TOptionsRadioGroup::ItemIndex() const
+{
+    return FButtons->checkedId();
+}
 
-int TOptionsRadioGroup::Count() const { return int(FButtons->buttons().size()); }
+int TOptionsRadioGroup::Count() const
+{
+    return int(FButtons->buttons().size());
+}
 
 void TOptionsRadioGroup::SetItemIndex(int Index)
 {
@@ -52,9 +58,15 @@ TBMPOptions::TBMPOptions(QWidget* parent) : QWidget(parent)
     FormShow();
 }
 
-void TBMPOptions::FormShow() { CBColors->setCurrentIndex(0); }
+void TBMPOptions::FormShow()
+{
+    CBColors->setCurrentIndex(0);
+}
 
-void TBMPOptions::CBMonoClick() { CBColors->setEnabled(!CBMono->isChecked()); }
+void TBMPOptions::CBMonoClick()
+{
+    CBColors->setEnabled(!CBMono->isChecked());
+}
 
 void TBMPOptions::showEvent(QShowEvent* event)
 {
@@ -108,8 +120,8 @@ TTeeGIFOptions::TTeeGIFOptions(QWidget* parent) : QWidget(parent)
     ditherLabel->setBuddy(CBDither);
     form->addRow(ditherLabel, CBDither);
     CBReduction = new QComboBox(this);
-    CBReduction->addItems({"None", "Windows 20", "Windows 256", "Windows Gray", "Monochrome", "Gray Scale",
-                           "Netscape", "Quantize", "Quantize 256"});
+    CBReduction->addItems({"None", "Windows 20", "Windows 256", "Windows Gray", "Monochrome", "Gray Scale", "Netscape",
+                           "Quantize", "Quantize 256"});
     auto* reductionLabel = new QLabel("&Reduction:", this);
     reductionLabel->setBuddy(CBReduction);
     form->addRow(reductionLabel, CBReduction);

@@ -43,11 +43,11 @@ AnsiString Escape(const AnsiString& s)
     AnsiString out;
     for (char c : s) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            default: out += c;
         }
     }
     return out;
@@ -111,8 +111,7 @@ TSeriesData::TSeriesData(TCustomSeriesList* Chart, TChartSeries* Series) : Chart
 
 TSeriesData::TSeriesData(TCustomAxisPanel* Chart, TChartSeries* Series)
     : TSeriesData(Chart ? Chart->SeriesList() : nullptr, Series)
-{
-}
+{}
 
 std::vector<TChartSeries*> TSeriesData::ExportedSeries() const
 {
@@ -194,8 +193,9 @@ AnsiString TSeriesDataText::Header()
 AnsiString TSeriesDataText::ValuePart(const TChartSeries* s, int list, int index) const
 {
     if (index >= s->Count()) return AnsiString();
-    const TChartValueList* values =
-        list == 0 ? s->NotMandatoryValueList() : list == 1 ? s->MandatoryValueList() : s->ValuesList()[list];
+    const TChartValueList* values = list == 0   ? s->NotMandatoryValueList()
+                                    : list == 1 ? s->MandatoryValueList()
+                                                : s->ValuesList()[list];
     const double v = values->Value(index);
     if (values->GetDateTime()) return TextQuotes + DateTimeToStr(v) + TextQuotes;
     return ValueFormat.empty() ? FloatToStr(v) : FormatFloat(ValueFormat, v);
@@ -258,8 +258,7 @@ TSeriesDataXML::TSeriesDataXML(TCustomSeriesList* Chart, TChartSeries* Series)
 
 TSeriesDataXML::TSeriesDataXML(TCustomAxisPanel* Chart, TChartSeries* Series)
     : TSeriesDataXML(Chart ? Chart->SeriesList() : nullptr, Series)
-{
-}
+{}
 
 AnsiString TSeriesDataXML::DefaultEncoding()
 {
@@ -288,7 +287,8 @@ AnsiString TSeriesDataXML::AsString()
             if (FFormat & tfNoMandatory)
                 result += " " + Attribute(s->NotMandatoryValueList()->GetName(),
                                           FloatToStr(s->NotMandatoryValueList()->Value(i)));
-            result += " " + Attribute(s->MandatoryValueList()->GetName(), FloatToStr(s->MandatoryValueList()->Value(i)));
+            result +=
+                " " + Attribute(s->MandatoryValueList()->GetName(), FloatToStr(s->MandatoryValueList()->Value(i)));
             for (int l = 2; l < ListCount(s); ++l)
                 result += " " + Attribute(s->ValuesList()[l]->GetName(), FloatToStr(s->ValuesList()[l]->Value(i)));
             result += AnsiString("/>") + kCrLf;
@@ -404,12 +404,12 @@ void TSeriesDataXLS::SaveToStream(TStream* Stream)
     const int dataRows = std::max(0, MaxSeriesCount());
     const int rows = dataRows + (IncludeHeader ? 1 : 0);
     int cols = IncludeIndex ? 1 : 0;
-    const int perSeries = ((FFormat & tfLabel) ? 1 : 0) + ((FFormat & tfColor) ? 1 : 0) + ((FFormat & tfNoMandatory) ? 1 : 0);
+    const int perSeries =
+        ((FFormat & tfLabel) ? 1 : 0) + ((FFormat & tfColor) ? 1 : 0) + ((FFormat & tfNoMandatory) ? 1 : 0);
     for (const TChartSeries* s : series) cols += perSeries + ListCount(s) - 1;
     // The file's row and column numbers are 16 bits: a larger sheet would come out with
     // wrapped numbers and cells written over each other.
-    if (rows > 0xFFFF || cols > 0xFFFF)
-        throw ChartException("Too many rows or columns for a spreadsheet file");
+    if (rows > 0xFFFF || cols > 0xFFFF) throw ChartException("Too many rows or columns for a spreadsheet file");
 
     BiffWriter w;
     w.Out = {0x09, 0x08, 0x08, 0x00, 0x00, 0x00, 0x10, 0x00, 0x00, 0x00, 0x00, 0x00};

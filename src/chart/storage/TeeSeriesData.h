@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "chart/engine/ChartDataEnums.h"
-#include "platform/GraphicsTypes.h"
 #include "platform/AnsiString.h"
+#include "platform/GraphicsTypes.h"
 #include "platform/TStream.h"
 
 class TChartSeries;
@@ -43,7 +43,11 @@ public:
     TChartSeries* Series;
 
     virtual void GuessSeriesFormat();
-    virtual AnsiString PointToString(int Index) { (void)Index; return AnsiString(); }
+    virtual AnsiString PointToString(int Index)
+    {
+        (void)Index;
+        return AnsiString();
+    }
     // Rows: the point count of Series, else the largest among the chart's series; -1
     // without series.
     int MaxSeriesCount() const;

@@ -5,19 +5,19 @@
 #include <memory>
 #include <mutex>
 
+#include <QWidget>
 #include "chart/engine/SeriesHost.h"
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TCustomAxisPanel.h"
 #include "chart/engine/TCustomTeePanel.h"
 #include "chart/engine/TTeeCustomTool.h"
 #include "chart/engine/TTeeSeriesSource.h"
+#include "chart/engine/TeeConst.h"
 #include "chart/series/TAreaSeries.h"
 #include "chart/series/TFastLineSeries.h"
 #include "chart/series/TLineSeries.h"
 #include "chart/series/TPointSeries.h"
 #include "chart/storage/TChartChart.h"
-#include <QWidget>
-#include "chart/engine/TeeConst.h"
 #include "chart/storage/TeeComponentPersist.h"
 #include "platform/FileSave.h"
 
@@ -175,8 +175,8 @@ void BreakSourceCycles(QObject* chart, const TProcTeeCheckError& onError)
             for (TChartSeries* t : sourcesOf(s)) stack.push_back(t);
         }
         if (!circle) continue;
-        const AnsiString message = "Error reading " + start->objectName().toStdString() +
-                                   ".DataSource: Circular data source";
+        const AnsiString message =
+            "Error reading " + start->objectName().toStdString() + ".DataSource: Circular data source";
         if (onError && !onError(message)) throw ChartException(message);
         start->LoadingDataSources.reset();
     }
@@ -189,10 +189,9 @@ void ApplyChartFile(QObject* chart, const TStreamComponent& tree, const Bytes& f
     FreeComponents(chart);
     const QString name = chart->objectName();
     try {
-        ReadComponentInto(chart, tree, onError ? TStreamReadError(onError) : TStreamReadError([](const AnsiString&) {
-            return true;
-        }),
-                          AddChildComponent);
+        ReadComponentInto(
+            chart, tree, onError ? TStreamReadError(onError) : TStreamReadError([](const AnsiString&) { return true; }),
+            AddChildComponent);
     } catch (const EComponentStreamError& e) {
         chart->setObjectName(name);
         throw ChartException(e.Message);
@@ -342,7 +341,8 @@ void TeeStoreRegisterClasses()
             v = TStreamValue{};
             v.Kind = TStreamValue::List;
             for (QObject* c : s->DataSources())
-                if (!c->objectName().isEmpty()) v.Items.push_back(TStreamValue::MakeString(c->objectName().toStdString()));
+                if (!c->objectName().isEmpty())
+                    v.Items.push_back(TStreamValue::MakeString(c->objectName().toStdString()));
             return true;
         };
         sources.Read = [](QObject* o, const TStreamValue& v) {
@@ -430,8 +430,7 @@ void LoadChartFromStreamCheck(QObject* Chart, TStream* Stream, const TProcTeeChe
         // the chart gets its former components and settings back.
         try {
             ApplyChartFile(Chart, backup, {}, 0, false, {});
-        } catch (...) {
-        }
+        } catch (...) {}
         throw;
     }
 }

@@ -44,9 +44,9 @@ TEST_F(AxisDrawTest, BottomAxisLineTicksGridAndMinorTicksIn2D)
     EXPECT_FALSE(Has("DoVertLine(50,21,320)"));
     // Three minor ticks between two major ones, none beyond the ends.
     for (int x : {400, 350, 300, 200, 150, 100}) EXPECT_TRUE(Has("DoVertLine(" + std::to_string(x) + ",321,323)")) << x;
-    EXPECT_EQ(Count("DoVertLine") - Count("DoVertLine(450,319") - Count("DoVertLine(250,319") -
-                  Count("DoVertLine(50,319"),
-              3 + 1 + 6);
+    EXPECT_EQ(
+        Count("DoVertLine") - Count("DoVertLine(450,319") - Count("DoVertLine(250,319") - Count("DoVertLine(50,319"),
+        3 + 1 + 6);
     EXPECT_EQ(canvas.Calls.back(), "SetBackMode(2)");
 
     // A wall beside the axis moves the line and the ticks outward.

@@ -16,7 +16,8 @@ using support::CountColor;
 using support::PixelAt;
 
 // Fills the whole device red: only what the clipping lets through changes.
-QRect PaintThrough(CanvasScene& s) {
+QRect PaintThrough(CanvasScene& s)
+{
     s.Canvas.Brush->SetColor(clRed);
     s.Canvas.Brush->SetStyle(bsSolid);
     s.Canvas.FillRect(TRect(0, 0, 100, 100));
@@ -26,7 +27,8 @@ QRect PaintThrough(CanvasScene& s) {
     return box;
 }
 
-TEST(CanvasClip, OneLevelIsSaved) {
+TEST(CanvasClip, OneLevelIsSaved)
+{
     CanvasScene s(100, 100);
     s.Canvas.ClipRectangle(TRect(10, 10, 60, 60));
     EXPECT_EQ(PaintThrough(s), QRect(10, 10, 50, 50));
@@ -40,7 +42,8 @@ TEST(CanvasClip, OneLevelIsSaved) {
     EXPECT_FALSE(ClipSaved);
 }
 
-TEST(CanvasClip, EllipsesRoundedRectanglesAndPolygons) {
+TEST(CanvasClip, EllipsesRoundedRectanglesAndPolygons)
+{
     CanvasScene s(100, 100);
     s.Canvas.ClipEllipse(TRect(20, 20, 80, 60));
     EXPECT_EQ(PaintThrough(s), QRect(20, 20, 60, 40));
@@ -78,7 +81,8 @@ TEST(CanvasClip, EllipsesRoundedRectanglesAndPolygons) {
     p.Canvas.UnClipRectangle();
 }
 
-TEST(CanvasClip, CubeOutline) {
+TEST(CanvasClip, CubeOutline)
+{
     CanvasScene flat(100, 100);
     flat.Canvas.ClipCube(TRect(10, 10, 50, 50), 0, 20);
     EXPECT_EQ(PaintThrough(flat), QRect(11, 11, 39, 38));
@@ -102,7 +106,8 @@ TEST(CanvasClip, CubeOutline) {
 }
 
 // Text tests use a big bold font, so the letters have solid strokes.
-TTeeFont& BigFont(TTeeFont& f) {
+TTeeFont& BigFont(TTeeFont& f)
+{
     f.SetName("Liberation Sans");
     f.SetHeight(-40);
     f.SetStyle(fsBold);
@@ -110,7 +115,8 @@ TTeeFont& BigFont(TTeeFont& f) {
     return f;
 }
 
-TEST(CanvasText, PlainTextAndShadowOffsets) {
+TEST(CanvasText, PlainTextAndShadowOffsets)
+{
     TTeeFont font;
     CanvasScene plain(200, 100);
     plain.Canvas.AssignFont(&BigFont(font));
@@ -137,7 +143,8 @@ TEST(CanvasText, PlainTextAndShadowOffsets) {
     EXPECT_EQ(shadowed.Canvas.TextHeight("HI"), plainHeight + 2);
 }
 
-TEST(CanvasText, TransparentShadowIsBlended) {
+TEST(CanvasText, TransparentShadowIsBlended)
+{
     TTeeFont font;
     BigFont(font);
     font.GetShadow()->SetColor(clBlack);
@@ -155,7 +162,8 @@ TEST(CanvasText, TransparentShadowIsBlended) {
     EXPECT_GT(CountColor(s.Image(), clBlue), 20);
 }
 
-TEST(CanvasText, OutlinedAndHollowLetters) {
+TEST(CanvasText, OutlinedAndHollowLetters)
+{
     TTeeFont font;
     BigFont(font);
     font.GetOutLine()->SetVisible(true);
@@ -182,7 +190,8 @@ TEST(CanvasText, OutlinedAndHollowLetters) {
     EXPECT_GT(whiteInside, 10);
 }
 
-TEST(CanvasText, GradientFilledLetters) {
+TEST(CanvasText, GradientFilledLetters)
+{
     TTeeFont font;
     BigFont(font);
     CanvasScene plain(200, 100);
@@ -212,7 +221,8 @@ TEST(CanvasText, GradientFilledLetters) {
     s.Canvas.UnClipRectangle();
 }
 
-TEST(CanvasText, GradientOnTheOutlineOnly) {
+TEST(CanvasText, GradientOnTheOutlineOnly)
+{
     TTeeFont font;
     BigFont(font).SetHeight(-90);
     font.GetOutLine()->SetVisible(true);
@@ -243,13 +253,15 @@ TEST(CanvasText, GradientOnTheOutlineOnly) {
 struct ZoomProbe : TTeeCanvas3D {
     int SeenHeight = -1;
     using TTeeCanvas3D::TextOut;
-    void TextOut(int X, int Y, const AnsiString& Text) override {
+    void TextOut(int X, int Y, const AnsiString& Text) override
+    {
         SeenHeight = Canvas->TextHeight(Text);
         TTeeCanvas3D::TextOut(X, Y, Text);
     }
 };
 
-TEST(CanvasText, TextOut3DZoomsTheFont) {
+TEST(CanvasText, TextOut3DZoomsTheFont)
+{
     TBitmap bmp;
     bmp.SetSize(100, 50);
     ZoomProbe c;

@@ -10,7 +10,8 @@
 
 namespace {
 
-TEST(CanvasGeometry, RectangleHelpers) {
+TEST(CanvasGeometry, RectangleHelpers)
+{
     // All four edges belong to the rectangle.
     EXPECT_TRUE(PointInRect(TRect(0, 0, 10, 10), 10, 10));
     EXPECT_TRUE(PointInRect(TRect(0, 0, 10, 10), TPoint(0, 0)));
@@ -35,7 +36,8 @@ TEST(CanvasGeometry, RectangleHelpers) {
     EXPECT_EQ(h, -2);
 }
 
-TEST(CanvasGeometry, PolygonBoundsAndRectFromPolygon) {
+TEST(CanvasGeometry, PolygonBoundsAndRectFromPolygon)
+{
     const TPoint one[] = {{5, 7}};
     EXPECT_EQ(RectFromPolygon(one, 1), TRect(5, 7, 6, 8));
     EXPECT_EQ(PolygonBounds(one), TRect(5, 7, 5, 7));
@@ -51,7 +53,8 @@ TEST(CanvasGeometry, PolygonBoundsAndRectFromPolygon) {
     EXPECT_EQ(RectFromPolygon(one, -4), TeeZeroRect);
 }
 
-TEST(CanvasGeometry, CullingFacesAway) {
+TEST(CanvasGeometry, CullingFacesAway)
+{
     // Counter-clockwise on screen (y down) faces the viewer.
     EXPECT_FALSE(TeeCull(TPoint(0, 0), TPoint(0, 10), TPoint(10, 10)));
     EXPECT_TRUE(TeeCull(TPoint(10, 10), TPoint(0, 10), TPoint(0, 0)));
@@ -63,7 +66,8 @@ TEST(CanvasGeometry, CullingFacesAway) {
     EXPECT_FALSE(TeeCull(TPoint(INT_MIN, INT_MIN), TPoint(INT_MIN, INT_MAX), TPoint(INT_MAX, INT_MAX)));
 }
 
-TEST(CanvasGeometry, RGBValueKeepsTheRawChannels) {
+TEST(CanvasGeometry, RGBValueKeepsTheRawChannels)
+{
     const TRGB v = RGBValue(RGB(1, 2, 3));
     EXPECT_EQ(v.Red, 1);
     EXPECT_EQ(v.Green, 2);
@@ -72,12 +76,14 @@ TEST(CanvasGeometry, RGBValueKeepsTheRawChannels) {
     EXPECT_EQ(RGBValue(clBtnFace).Red, 15);
 }
 
-bool TeeConvexHull(std::vector<TPoint>& p) {
+bool TeeConvexHull(std::vector<TPoint>& p)
+{
     TTeeCanvas3D canvas;
     return canvas.ConvexHull(p);
 }
 
-TEST(CanvasGeometry, ConvexHull) {
+TEST(CanvasGeometry, ConvexHull)
+{
     // A square with its centre: the centre goes, the pivot (lowest, then rightmost) is last.
     std::vector<TPoint> p{{0, 0}, {10, 0}, {10, 10}, {0, 10}, {5, 5}};
     ASSERT_TRUE(TeeConvexHull(p));
@@ -95,15 +101,16 @@ TEST(CanvasGeometry, ConvexHull) {
     EXPECT_EQ(two.size(), 2u);
 
     // Coordinates beyond ten million still find the right pivot.
-    std::vector<TPoint> far{{20000000, 20000000}, {20000010, 20000000}, {20000010, 20000010},
-                            {20000000, 20000010}, {20000005, 20000005}};
+    std::vector<TPoint> far{
+        {20000000, 20000000}, {20000010, 20000000}, {20000010, 20000010}, {20000000, 20000010}, {20000005, 20000005}};
     ASSERT_TRUE(TeeConvexHull(far));
     ASSERT_EQ(far.size(), 4u);
     EXPECT_EQ(far.back(), TPoint(20000010, 20000000));
     EXPECT_EQ(std::find(far.begin(), far.end(), TPoint(20000005, 20000005)), far.end());
 }
 
-TEST(CanvasGeometry, PointAtDistance) {
+TEST(CanvasGeometry, PointAtDistance)
+{
     EXPECT_EQ(PointAtDistance(TPoint(0, 0), TPoint(0, 10), 4), TPoint(0, 6));
     EXPECT_EQ(PointAtDistance(TPoint(0, 10), TPoint(0, 0), 4), TPoint(0, 4));
     EXPECT_EQ(PointAtDistance(TPoint(0, 0), TPoint(10, 0), 4), TPoint(6, 0));

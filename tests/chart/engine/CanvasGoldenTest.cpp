@@ -2,16 +2,17 @@
 // with golden images (refresh with NOX_UPDATE_GOLDEN=1 after an intended change).
 #include <gtest/gtest.h>
 
-#include "chart/engine/TeCanvas.h"
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include "chart/engine/TeCanvas.h"
 
 #include "support/GoldenImage.h"
 
 namespace {
 
-QImage DrawScene(bool is3D) {
+QImage DrawScene(bool is3D)
+{
     TBitmap window;
     window.SetSize(160, 110);
     TView3DOptions options(nullptr);
@@ -74,11 +75,18 @@ QImage DrawScene(bool is3D) {
 
 }  // namespace
 
-TEST(CanvasGolden, FlatScene) { EXPECT_MATCHES_GOLDEN(DrawScene(false), "canvas_scene_flat.png"); }
+TEST(CanvasGolden, FlatScene)
+{
+    EXPECT_MATCHES_GOLDEN(DrawScene(false), "canvas_scene_flat.png");
+}
 
-TEST(CanvasGolden, ObliqueScene) { EXPECT_MATCHES_GOLDEN(DrawScene(true), "canvas_scene_oblique.png"); }
+TEST(CanvasGolden, ObliqueScene)
+{
+    EXPECT_MATCHES_GOLDEN(DrawScene(true), "canvas_scene_oblique.png");
+}
 
-TEST(CanvasGolden, AMismatchFailsAndLeavesTheActualAndADiffImage) {
+TEST(CanvasGolden, AMismatchFailsAndLeavesTheActualAndADiffImage)
+{
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     QImage golden(8, 8, QImage::Format_RGB32);

@@ -18,7 +18,8 @@ using support::CanvasScene;
 using support::CountColor;
 using support::PixelAt;
 
-TEST(ColorRules, DarkAndBright) {
+TEST(ColorRules, DarkAndBright)
+{
     EXPECT_EQ(ApplyDark(RGB(100, 200, 64), 64), RGB(36, 136, 0));
     EXPECT_EQ(ApplyDark(RGB(64, 65, 63), 64), RGB(0, 1, 0));  // equal to the quantity: 0
     EXPECT_EQ(ApplyBright(RGB(250, 10, 0), 32), RGB(255, 42, 32));
@@ -27,7 +28,8 @@ TEST(ColorRules, DarkAndBright) {
     EXPECT_EQ(TeeGrayColor(RGB(30, 60, 91)), RGB(60, 60, 60));
 }
 
-TEST(CanvasGradient, LinearFillsAndDegenerateHeights) {
+TEST(CanvasGradient, LinearFillsAndDegenerateHeights)
+{
     CanvasScene s(60, 320);
     s.Canvas.GradientFill(TRect(0, 10, 60, 11), clRed, clBlue, gdTopBottom, 50);
     EXPECT_EQ(CountColor(s.Image(), clWhite), 60 * 320) << "one pixel high: no steps, nothing painted";
@@ -37,12 +39,14 @@ TEST(CanvasGradient, LinearFillsAndDegenerateHeights) {
     EXPECT_EQ(PixelAt(s.Image(), 30, 10), RGB(255, 0, 0));
     EXPECT_EQ(BoundingBoxOfNot(s.Image(), clWhite), QRect(0, 10, 60, 300));
     // Monotonic from the bottom up.
-    for (int y = 309; y > 10; --y) EXPECT_LE(GetRValue(PixelAt(s.Image(), 5, y)), GetRValue(PixelAt(s.Image(), 5, y - 1)));
+    for (int y = 309; y > 10; --y)
+        EXPECT_LE(GetRValue(PixelAt(s.Image(), 5, y)), GetRValue(PixelAt(s.Image(), 5, y - 1)));
     // The brush in use before is back.
     EXPECT_EQ(s.Canvas.Brush->GetColor(), clWhite);
 }
 
-TEST(CanvasGradient, MiddleColourHalves) {
+TEST(CanvasGradient, MiddleColourHalves)
+{
     TTeeGradient g;
     g.SetStartColor(clRed);
     g.SetEndColor(clBlue);
@@ -80,7 +84,8 @@ TEST(CanvasGradient, MiddleColourHalves) {
     EXPECT_EQ(CountColor(t.Image(), clLime), 0);
 }
 
-TEST(CanvasGradient, MonochromeDrawsGrey) {
+TEST(CanvasGradient, MonochromeDrawsGrey)
+{
     TTeeGradient g;
     g.SetStartColor(RGB(200, 30, 10));
     g.SetEndColor(RGB(0, 90, 255));
@@ -100,7 +105,8 @@ TEST(CanvasGradient, MonochromeDrawsGrey) {
     }
 }
 
-TEST(CanvasGradient, RadialRoundedAndPolygonFills) {
+TEST(CanvasGradient, RadialRoundedAndPolygonFills)
+{
     TTeeGradient g;
     g.SetDirection(gdRadial);
     g.SetStartColor(clRed);
@@ -132,9 +138,15 @@ TEST(CanvasGradient, RadialRoundedAndPolygonFills) {
     EXPECT_FALSE(p.Bitmap.Canvas()->HasClipping());
 }
 
-TEST(CanvasGradient, DegenerateRectanglesDrawWithoutFailing) {
-    const TRect rects[] = {TRect(0, 0, 0, 0),     TRect(20, 20, 5, 5),   TRect(5, 5, 6, 6),   TRect(5, 5, 6, 40),
-                           TRect(5, 5, 40, 6),    TRect(3, 3, 3, 30),    TRect(-50, -50, -10, -10),
+TEST(CanvasGradient, DegenerateRectanglesDrawWithoutFailing)
+{
+    const TRect rects[] = {TRect(0, 0, 0, 0),
+                           TRect(20, 20, 5, 5),
+                           TRect(5, 5, 6, 6),
+                           TRect(5, 5, 6, 40),
+                           TRect(5, 5, 40, 6),
+                           TRect(3, 3, 3, 30),
+                           TRect(-50, -50, -10, -10),
                            TRect(-1000000000, -1000000000, 1000000000, 1000000000),
                            TRect(INT_MIN, INT_MIN, INT_MAX, INT_MAX)};
     for (int d = gdTopBottom; d <= gdDiagonalDown; ++d)
@@ -148,7 +160,8 @@ TEST(CanvasGradient, DegenerateRectanglesDrawWithoutFailing) {
         }
 }
 
-TEST(CanvasGradient, TenDirectionsGolden) {
+TEST(CanvasGradient, TenDirectionsGolden)
+{
     CanvasScene s(5 * 70 + 10, 2 * 50 + 10);
     for (int d = gdTopBottom; d <= gdDiagonalDown; ++d) {
         const int x = 10 + (d % 5) * 70, y = 10 + (d / 5) * 50;
@@ -157,7 +170,8 @@ TEST(CanvasGradient, TenDirectionsGolden) {
     EXPECT_MATCHES_GOLDEN(s.Image(), "gradient_directions.png");
 }
 
-TEST(CanvasShadow, PlainAndSmooth) {
+TEST(CanvasShadow, PlainAndSmooth)
+{
     TTeeShadow shadow;
     shadow.SetColor(clBlack);
     shadow.SetSize(1);
@@ -184,7 +198,8 @@ TEST(CanvasShadow, PlainAndSmooth) {
     EXPECT_EQ(PixelAt(fade.Image(), 30, 30), clWhite) << "the element itself is not filled";
 }
 
-TEST(CanvasShadow, ThroughTheDepthMapping) {
+TEST(CanvasShadow, ThroughTheDepthMapping)
+{
     // Outside a front-plane section the shadow goes through the 3D operations at depth Z:
     // in an oblique chart it moves with the depth.
     TTeeShadow shadow;
@@ -211,7 +226,8 @@ TEST(CanvasShadow, ThroughTheDepthMapping) {
     }
 }
 
-TEST(CanvasShadow, InvisibleAndHugeShadows) {
+TEST(CanvasShadow, InvisibleAndHugeShadows)
+{
     TTeeShadow shadow;
     shadow.SetColor(clNone);
     shadow.SetSize(5);
@@ -234,7 +250,8 @@ TEST(CanvasShadow, InvisibleAndHugeShadows) {
     EXPECT_NE(CountColor(h.Image(), clWhite), 60 * 60);
 }
 
-TEST(CanvasShadow, TransparentShadowBlendsWithTheBackground) {
+TEST(CanvasShadow, TransparentShadowBlendsWithTheBackground)
+{
     TTeeShadow shadow;
     shadow.SetColor(clBlack);
     shadow.SetSmooth(false);
@@ -248,7 +265,8 @@ TEST(CanvasShadow, TransparentShadowBlendsWithTheBackground) {
     EXPECT_EQ(CountColor(s.Image(), clBlack), 0);
 }
 
-TEST(CanvasShadow, SmoothEllipse) {
+TEST(CanvasShadow, SmoothEllipse)
+{
     TTeeShadow shadow;
     shadow.SetColor(RGB(0, 0, 200));
     shadow.SetSize(4);
@@ -261,7 +279,8 @@ TEST(CanvasShadow, SmoothEllipse) {
     EXPECT_FALSE(s.Bitmap.Canvas()->HasClipping());
 }
 
-TEST(Blending, ConstantAlpha) {
+TEST(Blending, ConstantAlpha)
+{
     TBitmap saved, back;
     saved.SetSize(4, 4);
     back.SetSize(6, 6);
@@ -284,7 +303,8 @@ TEST(Blending, ConstantAlpha) {
     EXPECT_EQ(PixelAt(back.Image(), 0, 0), RGB(0, 100, 200));
 }
 
-TEST(CanvasText, EffectsGolden) {
+TEST(CanvasText, EffectsGolden)
+{
     TTeeFont font;
     font.SetName("Liberation Sans");
     font.SetHeight(-32);
@@ -311,7 +331,8 @@ TEST(CanvasText, EffectsGolden) {
     s.Canvas.AssignFont(&font);
     s.Canvas.TextOut(10, 95, "Gradient");
     // Glyph edges may move by a pixel with another font rasteriser version.
-    EXPECT_TRUE(support::CompareWithGolden(s.Image(), std::string(NOX_TEST_DATA_DIR) + "/golden/text_effects.png", 8, 80));
+    EXPECT_TRUE(
+        support::CompareWithGolden(s.Image(), std::string(NOX_TEST_DATA_DIR) + "/golden/text_effects.png", 8, 80));
 }
 
 }  // namespace

@@ -12,7 +12,8 @@ struct CanvasScene {
     TBitmap Bitmap;
     TTeeCanvas3D Canvas;
 
-    CanvasScene(int width, int height) {
+    CanvasScene(int width, int height)
+    {
         Bitmap.SetSize(width, height);
         Canvas.BufferedDisplay = false;
         Canvas.InitWindow(Bitmap.Canvas(), nullptr, clWhite, false, TRect(0, 0, width, height));

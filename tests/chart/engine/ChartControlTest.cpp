@@ -125,8 +125,14 @@ protected:
     {
         return QPoint(chart.BottomAxis()->CalcXPosValue(x), chart.LeftAxis()->CalcYPosValue(y));
     }
-    void Press(Qt::MouseButton button, int x, int y) { SendMouse(&chart, QEvent::MouseButtonPress, x, y, button, button); }
-    void Move(Qt::MouseButton button, int x, int y) { SendMouse(&chart, QEvent::MouseMove, x, y, Qt::NoButton, button); }
+    void Press(Qt::MouseButton button, int x, int y)
+    {
+        SendMouse(&chart, QEvent::MouseButtonPress, x, y, button, button);
+    }
+    void Move(Qt::MouseButton button, int x, int y)
+    {
+        SendMouse(&chart, QEvent::MouseMove, x, y, Qt::NoButton, button);
+    }
     void Release(Qt::MouseButton button, int x, int y)
     {
         SendMouse(&chart, QEvent::MouseButtonRelease, x, y, button, Qt::NoButton);
@@ -179,16 +185,16 @@ TEST_F(ChartControlTest, ToolsAndEventsRunAtTheirPointsOfTheDrawSequence)
     chart.OnBeforeDrawSeries = [&](QObject*) { log.push_back("OnBeforeDrawSeries"); };
     chart.OnAfterDraw = [&](QObject*) { log.push_back("OnAfterDraw"); };
     Paint();
-    const std::vector<std::string> behind = {"beforeDraw",   "OnBeforeDrawChart", "beforeAxes",  "OnBeforeDrawAxes",
-                                             "beforeSeries", "OnBeforeDrawSeries", "afterSeries", "afterDraw",
-                                             "OnAfterDraw"};
+    const std::vector<std::string> behind = {"beforeDraw",       "OnBeforeDrawChart", "beforeAxes",
+                                             "OnBeforeDrawAxes", "beforeSeries",      "OnBeforeDrawSeries",
+                                             "afterSeries",      "afterDraw",         "OnAfterDraw"};
     EXPECT_EQ(log, behind);
     log.clear();
     chart.SetAxisBehind(false);
     Paint();
-    const std::vector<std::string> front = {"beforeDraw",  "OnBeforeDrawChart", "beforeSeries", "OnBeforeDrawSeries",
-                                            "afterSeries", "beforeAxes",        "OnBeforeDrawAxes", "afterDraw",
-                                            "OnAfterDraw"};
+    const std::vector<std::string> front = {"beforeDraw",         "OnBeforeDrawChart", "beforeSeries",
+                                            "OnBeforeDrawSeries", "afterSeries",       "beforeAxes",
+                                            "OnBeforeDrawAxes",   "afterDraw",         "OnAfterDraw"};
     EXPECT_EQ(log, front);
     // Without any visible axis the axes step draws nothing and asks nobody.
     log.clear();

@@ -22,7 +22,8 @@ public:
 
 }  // namespace
 
-TEST(ChartPen, VisibleIsStoredOnlyWhenItDiffersFromThePensDefault) {
+TEST(ChartPen, VisibleIsStoredOnlyWhenItDiffersFromThePensDefault)
+{
     TChartHiddenPen hidden;
     EXPECT_FALSE(hidden.GetVisible());
     EXPECT_FALSE(hidden.IsPropertyStored("Visible"));
@@ -50,7 +51,8 @@ TEST(ChartPen, VisibleIsStoredOnlyWhenItDiffersFromThePensDefault) {
     EXPECT_TRUE(white.IsPropertyStored("Color"));
 }
 
-TEST(ChartPen, SettersNotifyOnlyOnChangeAndAssignCopiesChartSettings) {
+TEST(ChartPen, SettersNotifyOnlyOnChangeAndAssignCopiesChartSettings)
+{
     int changes = 0;
     TChartPen pen([&](QObject*) { ++changes; });
     pen.SetVisible(true);
@@ -73,7 +75,8 @@ TEST(ChartPen, SettersNotifyOnlyOnChangeAndAssignCopiesChartSettings) {
     EXPECT_EQ(copy.GetWidth(), 4);
 }
 
-TEST(ChartPen, DevicePenFollowsSmallDotsWidthAndEndStyle) {
+TEST(ChartPen, DevicePenFollowsSmallDotsWidthAndEndStyle)
+{
     TBitmap bmp;
     bmp.SetSize(4, 4);
     TCanvas* device = bmp.Canvas();
@@ -109,7 +112,8 @@ TEST(ChartPen, DevicePenFollowsSmallDotsWidthAndEndStyle) {
     EXPECT_EQ(device->GetROP2(), R2_NOTXORPEN);
 }
 
-TEST(ChartBrush, PictureIsCreatedOnReadAndAssignCopiesWhatTheSourceHolds) {
+TEST(ChartBrush, PictureIsCreatedOnReadAndAssignCopiesWhatTheSourceHolds)
+{
     int changes = 0;
     TChartBrush brush([&](QObject*) { ++changes; });
     EXPECT_EQ(brush.GetColor(), clDefault);
@@ -137,7 +141,8 @@ TEST(ChartBrush, PictureIsCreatedOnReadAndAssignCopiesWhatTheSourceHolds) {
     EXPECT_EQ(brush.StoredImage(), nullptr);
 }
 
-TEST(View3DOptions, SettersRepaintOnlyOnChangeAndZoomIsAnnouncedBeforeItIsStored) {
+TEST(View3DOptions, SettersRepaintOnlyOnChangeAndZoomIsAnnouncedBeforeItIsStored)
+{
     RepaintCounter parent;
     TView3DOptions options(&parent);
     options.SetElevation(345);
@@ -177,7 +182,8 @@ TEST(View3DOptions, SettersRepaintOnlyOnChangeAndZoomIsAnnouncedBeforeItIsStored
     EXPECT_FALSE(other.IsPropertyStored("Rotation"));
 }
 
-TEST(View3DOptions, OrthoRatioFoldsObtuseAnglesAndStaysFiniteAtRightAngles) {
+TEST(View3DOptions, OrthoRatioFoldsObtuseAnglesAndStaysFiniteAtRightAngles)
+{
     TView3DOptions options(nullptr);
     EXPECT_NEAR(options.CalcOrthoRatio(), 1.0, 1e-12);
     options.SetOrthoAngle(135);

@@ -10,12 +10,12 @@
 #include "chart/engine/SeriesHost.h"
 #include "chart/engine/TChartAxes.h"
 #include "chart/engine/TChartAxis.h"
-#include "chart/engine/TView3DOptions.h"
-#include "chart/engine/TeCanvas.h"
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TCustomSeriesList.h"
 #include "chart/engine/TTeeCustomTool.h"
 #include "chart/engine/TTeeSeriesSource.h"
+#include "chart/engine/TView3DOptions.h"
+#include "chart/engine/TeCanvas.h"
 
 class FakeChartHost : public ISeriesHost {
 public:
@@ -106,7 +106,8 @@ public:
         double result = 0;
         for (TChartSeries* s : Series) {
             if ((anyActive && !s->GetActive()) || s->Count() == 0 || !s->AssociatedToAxis(axis)) continue;
-            const double v = isX ? (isMin ? s->MinXValue() : s->MaxXValue()) : (isMin ? s->MinYValue() : s->MaxYValue());
+            const double v =
+                isX ? (isMin ? s->MinXValue() : s->MaxXValue()) : (isMin ? s->MinYValue() : s->MaxYValue());
             if (first || (isMin ? v < result : v > result)) result = v;
             first = false;
         }

@@ -30,14 +30,17 @@ struct GridSink : TGradientSink {
     int W, H;
     std::vector<int> Px;
     GridSink(int w, int h) : W(w), H(h), Px(std::size_t(w * h), -1) {}
-    void Set(long long x, long long y, TColor c) {
+    void Set(long long x, long long y, TColor c)
+    {
         if (x >= 0 && y >= 0 && x < W && y < H) Px[std::size_t(y * W + x)] = c;
     }
-    void Band(const TRect& R, TColor c) override {
+    void Band(const TRect& R, TColor c) override
+    {
         for (long long y = std::max(R.Top, 0); y < std::min(R.Bottom, H); ++y)
             for (long long x = std::max(R.Left, 0); x < std::min(R.Right, W); ++x) Set(x, y, c);
     }
-    void Line(const TPoint& A, const TPoint& B, TColor c) override {
+    void Line(const TPoint& A, const TPoint& B, TColor c) override
+    {
         const long long dx = B.X - A.X, dy = B.Y - A.Y;
         ASSERT_EQ(std::llabs(dx), std::llabs(dy)) << "gradient lines are diagonal";
         const int sx = dx > 0 ? 1 : -1, sy = dy > 0 ? 1 : -1;
@@ -46,7 +49,8 @@ struct GridSink : TGradientSink {
     void Ring(const TRect&, TColor) override { FAIL() << "no rings expected"; }
 };
 
-TEST(GradientRamp, BalanceCurves) {
+TEST(GradientRamp, BalanceCurves)
+{
     const TGradientRamp ramp = TGradientRamp::FromColors(RGB(0, 100, 200), RGB(255, 0, 100));
     // Balance 50: start + delta * i div n, truncating toward zero.
     EXPECT_EQ(ramp.At(0, 10, 50), RGB(0, 100, 200));
@@ -54,8 +58,8 @@ TEST(GradientRamp, BalanceCurves) {
     EXPECT_EQ(ramp.At(10, 10, 50), RGB(255, 0, 100));
     // Balance 0: f = ((1 + i) / (1 + n)) ^ 0.5; 100: exponent 2.
     const double f0 = std::sqrt(4.0 / 11.0);
-    EXPECT_EQ(ramp.At(3, 10, 0), RGB(int(std::lround(255 * f0)), 100 - int(std::lround(100 * f0)),
-                                     200 - int(std::lround(100 * f0))));
+    EXPECT_EQ(ramp.At(3, 10, 0),
+              RGB(int(std::lround(255 * f0)), 100 - int(std::lround(100 * f0)), 200 - int(std::lround(100 * f0))));
     const double f100 = (4.0 / 11.0) * (4.0 / 11.0);
     EXPECT_EQ(ramp.At(3, 10, 100), RGB(int(std::lround(255 * f100)), 100 - int(std::lround(100 * f100)),
                                        200 - int(std::lround(100 * f100))));
@@ -64,7 +68,8 @@ TEST(GradientRamp, BalanceCurves) {
     EXPECT_EQ(ramp.At(10, 10, 100), RGB(255, 0, 100));
 }
 
-TEST(GradientRamp, DegenerateInputStaysInRange) {
+TEST(GradientRamp, DegenerateInputStaysInRange)
+{
     const TGradientRamp ramp = TGradientRamp::FromColors(RGB(10, 20, 30), RGB(250, 240, 230));
     // No steps: the start colour (no division by zero).
     EXPECT_EQ(ramp.At(0, 0, 50), RGB(10, 20, 30));
@@ -79,14 +84,15 @@ TEST(GradientRamp, DegenerateInputStaysInRange) {
         }
 }
 
-TEST(GradientBands, LinearBandsOrderAndCounts) {
+TEST(GradientBands, LinearBandsOrderAndCounts)
+{
     RecordingSink one;
     TeeGradientBands(TRect(0, 0, 50, 1), clWhite, clBlack, gdTopBottom, 50, TRect(0, 0, 50, 1), one);
     EXPECT_TRUE(one.Items.empty()) << "a rectangle one pixel high has no steps";
 
     RecordingSink tall;
-    TeeGradientBands(TRect(0, 0, 20, 300), RGB(0, 0, 0), RGB(255, 255, 255), gdTopBottom, 50,
-                     TRect(0, 0, 20, 300), tall);
+    TeeGradientBands(TRect(0, 0, 20, 300), RGB(0, 0, 0), RGB(255, 255, 255), gdTopBottom, 50, TRect(0, 0, 20, 300),
+                     tall);
     ASSERT_EQ(tall.Items.size(), 256u);
     // Step 0 lies at the bottom edge in the start colour; the bands tile the rectangle.
     EXPECT_EQ(tall.Items.front().R.Bottom, 300);
@@ -114,7 +120,8 @@ TEST(GradientBands, LinearBandsOrderAndCounts) {
 }
 
 // The centre and corner walks as the steps describe them, one strip at a time.
-std::vector<int> LiteralWalk(TGradientDirection d, int W, int H, TColor s, TColor e) {
+std::vector<int> LiteralWalk(TGradientDirection d, int W, int H, TColor s, TColor e)
+{
     GridSink g(W, H);
     if (d == gdFromCenter || d == gdFromTopLeft || d == gdFromBottomLeft) std::swap(s, e);
     const TGradientRamp ramp = TGradientRamp::FromColors(s, e);
@@ -156,7 +163,8 @@ std::vector<int> LiteralWalk(TGradientDirection d, int W, int H, TColor s, TColo
     return g.Px;
 }
 
-TEST(GradientBands, CentreAndCornerRegionsMatchTheStripWalk) {
+TEST(GradientBands, CentreAndCornerRegionsMatchTheStripWalk)
+{
     for (TGradientDirection d : {gdFromCenter, gdFromTopLeft, gdFromBottomLeft})
         for (int W = 0; W <= 9; ++W)
             for (int H = 0; H <= 9; ++H) {
@@ -167,7 +175,8 @@ TEST(GradientBands, CentreAndCornerRegionsMatchTheStripWalk) {
             }
 }
 
-TEST(GradientBands, DiagonalLinesLimitedToTheVisiblePart) {
+TEST(GradientBands, DiagonalLinesLimitedToTheVisiblePart)
+{
     for (TGradientDirection d : {gdDiagonalUp, gdDiagonalDown}) {
         GridSink all(30, 20), part(30, 20);
         TeeGradientBands(TRect(0, 0, 30, 20), clBlack, clWhite, d, 50, TRect(0, 0, 30, 20), all);
@@ -189,7 +198,8 @@ TEST(GradientBands, DiagonalLinesLimitedToTheVisiblePart) {
     EXPECT_GT(GetRValue(up.Px[0 * 30 + 29]), 240);
 }
 
-TEST(GradientBands, RadialRings) {
+TEST(GradientBands, RadialRings)
+{
     RecordingSink s;
     TeeRadialRings(TRect(0, 0, 10, 10), RGB(0, 0, 0), RGB(200, 100, 50), 50, 0, 0, s);
     // The end colour first over the whole rectangle, then the rings from i = 9 down to 0.

@@ -31,7 +31,10 @@ public:
     void DrawValue(int) override {}
 };
 
-std::string Text(int x, int y, const std::string& s) { return "TextOut(" + std::to_string(x) + "," + std::to_string(y) + ",\"" + s + "\")"; }
+std::string Text(int x, int y, const std::string& s)
+{
+    return "TextOut(" + std::to_string(x) + "," + std::to_string(y) + ",\"" + s + "\")";
+}
 
 class LegendTest : public ::testing::Test {
 protected:
@@ -243,7 +246,9 @@ TEST_F(LegendTest, ColumnSeparatorSplitsAnItemText)
     const int x = L.Left + 6 + legend->GetSymbol()->CalcWidth(24 + 6 + 12 - 1 + 10) + 4;
     EXPECT_GE(rec->IndexOf(Text(x, L.Top + 1, "A")), 0);
     EXPECT_GE(rec->IndexOf(Text(x + 30, L.Top + 1, "B")), 0);
-    EXPECT_TRUE(rec->CallsStartingWith("TextOut(" + std::to_string(x + 30) + "," + std::to_string(L.Top + 1) + ",\"dropped").empty());
+    EXPECT_TRUE(
+        rec->CallsStartingWith("TextOut(" + std::to_string(x + 30) + "," + std::to_string(L.Top + 1) + ",\"dropped")
+            .empty());
 }
 
 TEST_F(LegendTest, NoRoomDrawsNothingAndLeavesTheChartRectangle)

@@ -44,8 +44,10 @@ public:
     {
         std::string kind = "event";
         if (auto* m = dynamic_cast<TTeeMouseEvent*>(Event))
-            kind = std::string(m->Event == meDown ? "down" : m->Event == meUp ? "up" : "move") + "(" +
-                   std::to_string(m->X) + "," + std::to_string(m->Y) + ")";
+            kind = std::string(m->Event == meDown ? "down"
+                               : m->Event == meUp ? "up"
+                                                  : "move") +
+                   "(" + std::to_string(m->X) + "," + std::to_string(m->Y) + ")";
         else if (dynamic_cast<TTeeView3DEvent*>(Event))
             kind = "view3d";
         FLog.push_back(FName + ":" + kind);
@@ -64,8 +66,8 @@ private:
 #include <QMouseEvent>
 
 // Sends a mouse event through the widget's own event handling.
-inline void SendMouse(QWidget* w, QEvent::Type type, int x, int y, Qt::MouseButton button,
-                      Qt::MouseButtons buttons, Qt::KeyboardModifiers mods = Qt::NoModifier)
+inline void SendMouse(QWidget* w, QEvent::Type type, int x, int y, Qt::MouseButton button, Qt::MouseButtons buttons,
+                      Qt::KeyboardModifiers mods = Qt::NoModifier)
 {
     const QPointF local(x, y);
     QMouseEvent ev(type, local, w->mapToGlobal(local), button, buttons, mods);

@@ -14,7 +14,8 @@ struct Scene {
     TView3DOptions options{nullptr};
     TTeeCanvas3D canvas;
     Scene() { window.SetSize(200, 150); }
-    void Init(bool is3D, const TRect& chart = TRect(0, 0, 200, 150), int depth = 0) {
+    void Init(bool is3D, const TRect& chart = TRect(0, 0, 200, 150), int depth = 0)
+    {
         canvas.InitWindow(window.Canvas(), &options, clWhite, is3D, TRect(0, 0, 200, 150));
         canvas.Projection(depth, TRect(0, 0, 200, 150), chart);
     }
@@ -23,7 +24,8 @@ struct Scene {
 
 }  // namespace
 
-TEST(Projection, FlatChartMapsEveryPointToItself) {
+TEST(Projection, FlatChartMapsEveryPointToItself)
+{
     Scene s;
     s.options.SetZoom(300);
     s.Init(false);
@@ -37,7 +39,8 @@ TEST(Projection, FlatChartMapsEveryPointToItself) {
     EXPECT_EQ(p, TPoint(12, 8));
 }
 
-TEST(Projection, ObliqueOffsetsFollowTheOrthoAngle) {
+TEST(Projection, ObliqueOffsetsFollowTheOrthoAngle)
+{
     Scene s;
     s.Init(true, TRect(0, 0, 200, 150), 20);
     EXPECT_EQ(s.canvas.OrthoX, 1.0);
@@ -67,7 +70,8 @@ TEST(Projection, ObliqueOffsetsFollowTheOrthoAngle) {
     EXPECT_EQ(TPoint(x, y), TPoint(70, 90));
 }
 
-TEST(Projection, RotatedViewAnglesCentreAndPerspective) {
+TEST(Projection, RotatedViewAnglesCentreAndPerspective)
+{
     Scene s;
     s.options.SetOrthogonal(false);
     s.Init(true, TRect(0, 0, 600, 150), 5);
@@ -97,7 +101,8 @@ TEST(Projection, RotatedViewAnglesCentreAndPerspective) {
     EXPECT_TRUE(s.canvas.IsTilted);
 }
 
-TEST(Projection, ZoomZeroCollapsesToTheCentreAndTheInverseLeavesInputAlone) {
+TEST(Projection, ZoomZeroCollapsesToTheCentreAndTheInverseLeavesInputAlone)
+{
     Scene s;
     s.options.SetZoom(0);
     s.options.SetHorizOffset(7);
@@ -110,7 +115,8 @@ TEST(Projection, ZoomZeroCollapsesToTheCentreAndTheInverseLeavesInputAlone) {
     EXPECT_EQ(TPoint(x, y), TPoint(11, 12));
 }
 
-TEST(Projection, PerspectiveNeverDividesByZero) {
+TEST(Projection, PerspectiveNeverDividesByZero)
+{
     Scene s;
     s.options.SetOrthogonal(false);
     s.options.SetPerspective(100);
@@ -132,7 +138,8 @@ TEST(Projection, PerspectiveNeverDividesByZero) {
     EXPECT_EQ(s.Map(100, 75, zAtEye).X, 100);  // the centre stays the centre
 }
 
-TEST(Projection, HugeZoomSaturatesInsteadOfOverflowing) {
+TEST(Projection, HugeZoomSaturatesInsteadOfOverflowing)
+{
     Scene s;
     s.options.SetZoom(INT_MAX);
     s.Init(true);
@@ -141,7 +148,8 @@ TEST(Projection, HugeZoomSaturatesInsteadOfOverflowing) {
     EXPECT_EQ(p.Y, INT_MIN + 75);  // the saturated offset plus the centre
 }
 
-TEST(Projection, FrontPlaneSectionsNestAndKeepTheObliqueMapping) {
+TEST(Projection, FrontPlaneSectionsNestAndKeepTheObliqueMapping)
+{
     Scene s;
     s.options.SetOrthogonal(false);
     s.Init(true, TRect(0, 0, 200, 150), 20);
@@ -162,7 +170,8 @@ TEST(Projection, FrontPlaneSectionsNestAndKeepTheObliqueMapping) {
     s.canvas.FrontPlaneEnd();
 }
 
-TEST(OffscreenBuffer, ShownImageIsReusedUntilInvalidated) {
+TEST(OffscreenBuffer, ShownImageIsReusedUntilInvalidated)
+{
     TBitmap window;
     window.SetSize(60, 40);
     TTeeCanvas3D canvas;
@@ -198,7 +207,8 @@ TEST(OffscreenBuffer, ShownImageIsReusedUntilInvalidated) {
     EXPECT_EQ(canvas.Bitmap->GetWidth(), 20);
 }
 
-TEST(OffscreenBuffer, SwitchingBufferingOffFreesTheBitmapAndOnRecreatesIt) {
+TEST(OffscreenBuffer, SwitchingBufferingOffFreesTheBitmapAndOnRecreatesIt)
+{
     TBitmap window;
     window.SetSize(30, 30);
     TTeeCanvas3D canvas;
@@ -224,7 +234,8 @@ TEST(OffscreenBuffer, SwitchingBufferingOffFreesTheBitmapAndOnRecreatesIt) {
     EXPECT_TRUE(copy.GetMonochrome());
 }
 
-TEST(Projection, ProjectedRectanglesAndLinesGoThroughTheMapping) {
+TEST(Projection, ProjectedRectanglesAndLinesGoThroughTheMapping)
+{
     Scene s;
     s.Init(true, TRect(0, 0, 200, 150), 20);
     s.canvas.RectangleWithZ(TRect(10, 20, 30, 40), 10);

@@ -61,7 +61,7 @@ protected:
     std::vector<TTeeCustomToolClass> savedTools;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(RegistryTest, RegisteringTwiceKeepsOneEntryAndFindPrefersThePlainSeries)
 {

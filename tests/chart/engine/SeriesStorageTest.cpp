@@ -53,7 +53,7 @@ TEST(SeriesStorage, RoundTripIsByteForByte)
     s.SetSeriesColor(0x0000FF);
     s.AddXYZ(0.5, 1, 100, "first", 0x00FF00);
     s.AddXYZ(2, -3.25, 200);
-    s.AddXYZ(1, 7, 300, AnsiString(300, 'x'));  // cut to 255 characters
+    s.AddXYZ(1, 7, 300, AnsiString(300, 'x'));        // cut to 255 characters
     s.AddXYZ(4, 8, 400, "\xC3\xA4\xC3\xB6", clNone);  // umlauts travel as single bytes
     TSeriesMarkPosition p;
     p.ArrowFrom = {1, 2};

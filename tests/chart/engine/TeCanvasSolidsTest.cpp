@@ -26,27 +26,33 @@ public:
     };
     std::vector<Face> Faces;
 
-    void PolygonFour() override {
+    void PolygonFour() override
+    {
         Faces.push_back({"Four", {FourPoints.begin(), FourPoints.end()}, Brush->GetColor()});
         TTeeCanvas3D::PolygonFour();
     }
-    void Polygon(std::span<const TPoint> Points) override {
+    void Polygon(std::span<const TPoint> Points) override
+    {
         Faces.push_back({"Polygon", {Points.begin(), Points.end()}, Brush->GetColor()});
         TTeeCanvas3D::Polygon(Points);
     }
-    void Polyline(std::span<const TPoint> Points) override {
+    void Polyline(std::span<const TPoint> Points) override
+    {
         Faces.push_back({"Polyline", {Points.begin(), Points.end()}, Brush->GetColor()});
         TTeeCanvas3D::Polyline(Points);
     }
-    void RectangleY(int Left, int Top, int Right, int Z0, int Z1) override {
+    void RectangleY(int Left, int Top, int Right, int Z0, int Z1) override
+    {
         Faces.push_back({"RectangleY", {}, Brush->GetColor()});
         TTeeCanvas3D::RectangleY(Left, Top, Right, Z0, Z1);
     }
-    void RectangleZ(int Left, int Top, int Bottom, int Z0, int Z1) override {
+    void RectangleZ(int Left, int Top, int Bottom, int Z0, int Z1) override
+    {
         Faces.push_back({"RectangleZ", {}, Brush->GetColor()});
         TTeeCanvas3D::RectangleZ(Left, Top, Bottom, Z0, Z1);
     }
-    int Count(const std::string& kind) const {
+    int Count(const std::string& kind) const
+    {
         int n = 0;
         for (const Face& f : Faces) n += f.kind == kind;
         return n;
@@ -56,7 +62,8 @@ public:
 // A canvas drawing straight onto a white bitmap with the given view.
 struct Scene {
     explicit Scene(bool is3D, bool orthogonal = true, int width = 240, int height = 200, int depth = 40)
-        : Options(nullptr) {
+        : Options(nullptr)
+    {
         Bitmap.SetSize(width, height);
         Options.SetOrthogonal(orthogonal);
         Canvas.SetUseBuffer(false);
@@ -72,11 +79,15 @@ struct Scene {
     FaceRecorder Canvas;
 };
 
-std::vector<TPoint> Corners(std::initializer_list<TPoint> p) { return p; }
+std::vector<TPoint> Corners(std::initializer_list<TPoint> p)
+{
+    return p;
+}
 
 }  // namespace
 
-TEST(CanvasSolids, CubeDrawsFrontOrBackNeverBoth) {
+TEST(CanvasSolids, CubeDrawsFrontOrBackNeverBoth)
+{
     Scene s(true);
     TTeeCanvas3D& c = s.Canvas;
     c.Brush->SetColor(clRed);
@@ -112,7 +123,8 @@ TEST(CanvasSolids, CubeDrawsFrontOrBackNeverBoth) {
     EXPECT_EQ(s.Canvas.Count("Four"), 5);
 }
 
-TEST(CanvasSolids, CylindersConesAndPyramids) {
+TEST(CanvasSolids, CylindersConesAndPyramids)
+{
     Scene s(true);
     FaceRecorder& c = s.Canvas;
     const int savedSides = TeeNumCylinderSides;
@@ -210,7 +222,8 @@ TEST(CanvasSolids, CylindersConesAndPyramids) {
     EXPECT_EQ(c.Count("RectangleY"), 2);
 }
 
-TEST(CanvasSolids, Arrows) {
+TEST(CanvasSolids, Arrows)
+{
     Scene s(false);
     FaceRecorder& c = s.Canvas;
     c.Arrow(true, TPoint(30, 30), TPoint(30, 30), 10, 10, 0);
@@ -221,17 +234,16 @@ TEST(CanvasSolids, Arrows) {
     // A head longer than the arrow is cut to the arrow's length: its base sits on the tail.
     c.Arrow(true, TPoint(10, 50), TPoint(30, 50), 10, 100, 0);
     ASSERT_EQ(c.Faces.size(), 1u);
-    EXPECT_EQ(c.Faces[0].points,
-              Corners({{10, 52}, {10, 48}, {10, 48}, {10, 45}, {30, 50}, {10, 55}, {10, 52}}));
+    EXPECT_EQ(c.Faces[0].points, Corners({{10, 52}, {10, 48}, {10, 48}, {10, 45}, {30, 50}, {10, 55}, {10, 52}}));
 
     // An arrow pointing up: head corners either side of the shaft.
     c.Faces.clear();
     c.Arrow(true, TPoint(100, 100), TPoint(100, 60), 10, 10, 0);
-    EXPECT_EQ(c.Faces[0].points,
-              Corners({{102, 100}, {98, 100}, {98, 70}, {95, 70}, {100, 60}, {105, 70}, {102, 70}}));
+    EXPECT_EQ(c.Faces[0].points, Corners({{102, 100}, {98, 100}, {98, 70}, {95, 70}, {100, 60}, {105, 70}, {102, 70}}));
 }
 
-TEST(CanvasPies, PieSlicePointsAndAngles) {
+TEST(CanvasPies, PieSlicePointsAndAngles)
+{
     Scene s(true, false);
     FaceRecorder& c = s.Canvas;
     // One arc point every 2 degrees, between 2 and 96, plus the centre.
@@ -276,7 +288,8 @@ TEST(CanvasPies, PieSlicePointsAndAngles) {
     EXPECT_DOUBLE_EQ(end, 180);
 }
 
-TEST(CanvasPies, GradientFillsTheTopFaceAndTheClipIsRemoved) {
+TEST(CanvasPies, GradientFillsTheTopFaceAndTheClipIsRemoved)
+{
     Scene s(true, true, 240, 200, 40);
     TTeeGradient gradient(nullptr);
     gradient.SetStartColor(clRed);
@@ -294,7 +307,8 @@ TEST(CanvasPies, GradientFillsTheTopFaceAndTheClipIsRemoved) {
     EXPECT_EQ(support::PixelAt(s.Image(), 215, 180), clBlue);
 }
 
-TEST(CanvasPies, EllipsesAtADepthAndDonuts) {
+TEST(CanvasPies, EllipsesAtADepthAndDonuts)
+{
     Scene s(true, false);
     FaceRecorder& c = s.Canvas;
     c.Brush->SetStyle(bsClear);
@@ -328,7 +342,8 @@ TEST(CanvasPies, EllipsesAtADepthAndDonuts) {
     EXPECT_EQ(support::PixelAt(holed.Image(), 125, 75), clRed);
 }
 
-TEST(CanvasPies, RotatedLabels) {
+TEST(CanvasPies, RotatedLabels)
+{
     auto draw = [](double angle) {
         Scene s(false);
         s.Canvas.Font->SetSize(14);
@@ -346,7 +361,8 @@ TEST(CanvasPies, RotatedLabels) {
     EXPECT_NE(support::BoundingBoxOfNot(draw(std::numeric_limits<double>::infinity()), clWhite), QRect());
 }
 
-TEST(CanvasGolden, SolidsIn3D) {
+TEST(CanvasGolden, SolidsIn3D)
+{
     Scene s(true, true, 320, 180, 40);
     TTeeCanvas3D& c = s.Canvas;
     c.Pen->SetColor(clBlack);
@@ -367,7 +383,8 @@ TEST(CanvasGolden, SolidsIn3D) {
     EXPECT_MATCHES_GOLDEN(s.Image(), "canvas3d_solids.png");
 }
 
-TEST(CanvasGolden, PieAndDonut) {
+TEST(CanvasGolden, PieAndDonut)
+{
     Scene s(true, false, 320, 200, 30);
     s.Options.SetElevation(315);
     s.Options.SetRotation(0);
@@ -389,7 +406,8 @@ TEST(CanvasGolden, PieAndDonut) {
     EXPECT_MATCHES_GOLDEN(s.Image(), "canvas3d_pie_donut.png");
 }
 
-TEST(CanvasGolden, RotatedLabel) {
+TEST(CanvasGolden, RotatedLabel)
+{
     Scene s(false, true, 200, 200);
     s.Canvas.Font->SetName("Liberation Sans");
     s.Canvas.Font->SetSize(12);

@@ -18,7 +18,8 @@ namespace {
 struct FlatCanvas {
     TBitmap target;
     TTeeCanvas3D canvas;
-    explicit FlatCanvas(int w = 40, int h = 30) {
+    explicit FlatCanvas(int w = 40, int h = 30)
+    {
         target.SetSize(w, h);
         canvas.SetUseBuffer(false);
         canvas.InitWindow(target.Canvas(), nullptr, clWhite, false, TRect(0, 0, w, h));
@@ -35,7 +36,8 @@ public:
     void SetWidth(int) override {}
     void SetHeight(int) override {}
     void Draw(TCanvas*, const TRect&) override {}
-    QImage ToImage() const override {
+    QImage ToImage() const override
+    {
         QImage img(2, 2, QImage::Format_RGB32);
         img.fill(qRgb(0, 0, 255));
         return img;
@@ -48,7 +50,8 @@ public:
 
 }  // namespace
 
-TEST(TeeCanvasState, HiddenChartPenDrawsNoOutline) {
+TEST(TeeCanvasState, HiddenChartPenDrawsNoOutline)
+{
     FlatCanvas f;
     TChartPen pen;
     pen.SetColor(clRed);
@@ -66,7 +69,8 @@ TEST(TeeCanvasState, HiddenChartPenDrawsNoOutline) {
     EXPECT_EQ(CountColor(f.image(), clRed), 4 * 14);
 }
 
-TEST(TeeCanvasState, MonochromeMakesPensBlackBrushesWhiteFontsBlack) {
+TEST(TeeCanvasState, MonochromeMakesPensBlackBrushesWhiteFontsBlack)
+{
     FlatCanvas f;
     f.canvas.SetMonochrome(true);
     TChartPen pen;
@@ -85,7 +89,8 @@ TEST(TeeCanvasState, MonochromeMakesPensBlackBrushesWhiteFontsBlack) {
     EXPECT_EQ(font.FCanvas, &f.canvas);
 }
 
-TEST(TeeCanvasState, BrushBackColourDecidesTheBackgroundMode) {
+TEST(TeeCanvasState, BrushBackColourDecidesTheBackgroundMode)
+{
     FlatCanvas f;
     TChartBrush brush;
     brush.SetColor(clRed);
@@ -102,7 +107,8 @@ TEST(TeeCanvasState, BrushBackColourDecidesTheBackgroundMode) {
     EXPECT_EQ(CountColor(f.image(), clGreen) + CountColor(f.image(), clYellow), 64);
 }
 
-TEST(TeeCanvasState, PictureBrushFillsWithThePictureAndKeepsIt) {
+TEST(TeeCanvasState, PictureBrushFillsWithThePictureAndKeepsIt)
+{
     FlatCanvas f;
     TChartBrush brush;
     SolidGraphic graphic;
@@ -115,7 +121,8 @@ TEST(TeeCanvasState, PictureBrushFillsWithThePictureAndKeepsIt) {
     EXPECT_NE(qobject_cast<SolidGraphic*>(brush.GetImage()->GetGraphic()), nullptr);
 }
 
-TEST(TeeCanvasState, FontZoomScalesPointSizesAndTextWidthIncludesTheShadow) {
+TEST(TeeCanvasState, FontZoomScalesPointSizesAndTextWidthIncludesTheShadow)
+{
     FlatCanvas f;
     TTeeFont font;
     font.SetSize(10);
@@ -140,7 +147,8 @@ TEST(TeeCanvasState, FontZoomScalesPointSizesAndTextWidthIncludesTheShadow) {
     EXPECT_EQ(f.canvas.Canvas->GetTextCharacterExtra(), 2);
 }
 
-TEST(TeeCanvasState, PrinterResolutionKeepsThePointSize) {
+TEST(TeeCanvasState, PrinterResolutionKeepsThePointSize)
+{
     TBitmap page;
     page.SetSize(10, 10);
     QImage& img = page.Image();
@@ -157,7 +165,8 @@ TEST(TeeCanvasState, PrinterResolutionKeepsThePointSize) {
     EXPECT_EQ(canvas.Font->GetHeight(), -67);
 }
 
-TEST(TeeCanvasState, ResetStateBringsTheDeviceToNeutral) {
+TEST(TeeCanvasState, ResetStateBringsTheDeviceToNeutral)
+{
     FlatCanvas f;
     f.canvas.Pen->SetColor(clRed);
     f.canvas.Pen->SetWidth(4);
@@ -179,7 +188,8 @@ TEST(TeeCanvasState, ResetStateBringsTheDeviceToNeutral) {
     EXPECT_EQ(f.canvas.CurrentFont, nullptr);
 }
 
-TEST(TeeCanvasDrawing, Frame3DDrawsNestedFramesAndShrinksTheRectangle) {
+TEST(TeeCanvasDrawing, Frame3DDrawsNestedFramesAndShrinksTheRectangle)
+{
     FlatCanvas f(12, 12);
     TRect r(0, 0, 10, 10);
     f.canvas.Frame3D(r, clRed, clBlue, 2);
@@ -189,7 +199,7 @@ TEST(TeeCanvasDrawing, Frame3DDrawsNestedFramesAndShrinksTheRectangle) {
     EXPECT_EQ(ColumnOf(img, 0, 0, 10, clRed), "#########..");
     EXPECT_EQ(ColumnOf(img, 9, 0, 10, clBlue), "##########.");
     EXPECT_EQ(RowOf(img, 9, 0, 10, clBlue), "##########.");
-    EXPECT_EQ(RowOf(img, 1, 0, 10, clRed), "########...");     // x 0 from the outer frame
+    EXPECT_EQ(RowOf(img, 1, 0, 10, clRed), "########...");      // x 0 from the outer frame
     EXPECT_EQ(ColumnOf(img, 8, 0, 10, clBlue), ".#########.");  // y 9 from the outer frame
     EXPECT_EQ(RowOf(img, 8, 0, 10, clBlue), ".#########.");
     EXPECT_EQ(PixelAt(img, 4, 4), clWhite);
@@ -201,7 +211,8 @@ TEST(TeeCanvasDrawing, Frame3DDrawsNestedFramesAndShrinksTheRectangle) {
     EXPECT_TRUE(BoundingBoxOfNot(g.image(), clWhite).isNull());
 }
 
-TEST(TeeCanvasDrawing, RotatedEllipseFillsWithTrianglesAndOutlinesWithOnePolyline) {
+TEST(TeeCanvasDrawing, RotatedEllipseFillsWithTrianglesAndOutlinesWithOnePolyline)
+{
     support::TRecordingCanvas rec;
     rec.Brush->SetStyle(bsClear);
     rec.RotatedEllipse(0, 0, 20, 10, 5, 30);
@@ -225,7 +236,8 @@ TEST(TeeCanvasDrawing, RotatedEllipseFillsWithTrianglesAndOutlinesWithOnePolylin
     EXPECT_EQ(rec.Calls[0].rfind("Polyline([(10,10),", 0), 0u) << rec.Calls[0];
 }
 
-TEST(TeeCanvasDrawing, PictureOnAPlaneIsOneQuadrilateralPerPixel) {
+TEST(TeeCanvasDrawing, PictureOnAPlaneIsOneQuadrilateralPerPixel)
+{
     support::TRecordingCanvas rec;
     TBitmap picture;
     picture.SetSize(2, 1);
@@ -244,7 +256,8 @@ TEST(TeeCanvasDrawing, PictureOnAPlaneIsOneQuadrilateralPerPixel) {
     EXPECT_TRUE(rec.Calls.empty());
 }
 
-TEST(TeeCanvasDrawing, FlatOperationsActOnTheDevice) {
+TEST(TeeCanvasDrawing, FlatOperationsActOnTheDevice)
+{
     FlatCanvas f;
     f.canvas.Pen->SetColor(clRed);
     f.canvas.DoHorizLine(2, 10, 3);
@@ -261,7 +274,8 @@ TEST(TeeCanvasDrawing, FlatOperationsActOnTheDevice) {
     EXPECT_EQ(f.canvas.GetBackColor(), RGB(212, 208, 200));
 }
 
-TEST(TeeCanvasDrawing, BlendingMixesTheSavedBackgroundBackIn) {
+TEST(TeeCanvasDrawing, BlendingMixesTheSavedBackgroundBackIn)
+{
     TTeeCanvas3D canvas;
     TBitmap screen;
     screen.SetSize(20, 20);

@@ -9,21 +9,25 @@
 namespace {
 
 // A deterministic image with a different colour in every pixel.
-QImage Pattern(int w, int h) {
+QImage Pattern(int w, int h)
+{
     QImage img(w, h, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) img.setPixel(x, y, qRgb((x * 37 + y * 11) & 0xFF, (x * 5 + y * 71) & 0xFF, (x * y * 13) & 0xFF));
+        for (int x = 0; x < w; ++x)
+            img.setPixel(x, y, qRgb((x * 37 + y * 11) & 0xFF, (x * 5 + y * 71) & 0xFF, (x * y * 13) & 0xFF));
     return img;
 }
 
-void ExpectSameImage(const QImage& a, const QImage& b) {
+void ExpectSameImage(const QImage& a, const QImage& b)
+{
     ASSERT_EQ(a.size(), b.size());
     for (int y = 0; y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x)
             ASSERT_EQ(a.pixel(x, y) & 0xFFFFFF, b.pixel(x, y) & 0xFFFFFF) << "at " << x << "," << y;
 }
 
-std::string ErrorOf(TBitmap* src, TBitmap* dst) {
+std::string ErrorOf(TBitmap* src, TBitmap* dst)
+{
     try {
         SmoothStretch(src, dst);
     } catch (const Exception& e) {
@@ -34,7 +38,8 @@ std::string ErrorOf(TBitmap* src, TBitmap* dst) {
 
 }  // namespace
 
-TEST(SmoothStretch, SizeErrorsAreRaisedBeforeAnyPixelChanges) {
+TEST(SmoothStretch, SizeErrorsAreRaisedBeforeAnyPixelChanges)
+{
     TBitmap src, dst, empty;
     src.SetImage(Pattern(4, 4));
     dst.SetImage(Pattern(3, 3));
@@ -49,7 +54,8 @@ TEST(SmoothStretch, SizeErrorsAreRaisedBeforeAnyPixelChanges) {
     EXPECT_NO_THROW(SmoothStretch(&src, nullptr));
 }
 
-TEST(SmoothStretch, OwnSizeIsTheIdentityForBothFilters) {
+TEST(SmoothStretch, OwnSizeIsTheIdentityForBothFilters)
+{
     const QImage original = Pattern(17, 9);
     for (auto option : {ssBestPerformance, ssBestQuality}) {
         TBitmap src, dst;
@@ -60,7 +66,8 @@ TEST(SmoothStretch, OwnSizeIsTheIdentityForBothFilters) {
     }
 }
 
-TEST(SmoothStretch, TriangleFilterInterpolatesBetweenNeighbours) {
+TEST(SmoothStretch, TriangleFilterInterpolatesBetweenNeighbours)
+{
     QImage src(2, 1, QImage::Format_RGB32);
     src.setPixel(0, 0, qRgb(0, 0, 0));
     src.setPixel(1, 0, qRgb(254, 100, 50));
@@ -73,7 +80,8 @@ TEST(SmoothStretch, TriangleFilterInterpolatesBetweenNeighbours) {
 
 // One-pixel sides on either end have no first-to-last scale; they must neither divide by
 // zero nor reserve room for an unbounded filter reach.
-TEST(SmoothStretch, OnePixelSidesOnEitherEnd) {
+TEST(SmoothStretch, OnePixelSidesOnEitherEnd)
+{
     for (auto option : {ssBestPerformance, ssBestQuality}) {
         QImage grey(40, 30, QImage::Format_RGB32);
         grey.fill(qRgb(90, 120, 200));
@@ -113,7 +121,8 @@ TEST(SmoothStretch, OnePixelSidesOnEitherEnd) {
     EXPECT_NEAR(qRed(dot.pixel(0, 0)), 100, 3);
 }
 
-TEST(TeeGrayScale, MethodsAndInversion) {
+TEST(TeeGrayScale, MethodsAndInversion)
+{
     auto grey = [](QRgb colour, bool inverted, int method) {
         TBitmap b;
         b.SetSize(2, 2);

@@ -23,7 +23,8 @@ struct ScriptedColorDialog {
     std::vector<Reply> replies;
     std::vector<platform::ColorDialogRequest> shown;
 
-    ScriptedColorDialog() {
+    ScriptedColorDialog()
+    {
         TeeCustomEditColors.reset();
         platform::SetColorDialogRunner([this](QWidget*, platform::ColorDialogRequest& r) {
             shown.push_back(r);
@@ -35,7 +36,8 @@ struct ScriptedColorDialog {
             return true;
         });
     }
-    ~ScriptedColorDialog() {
+    ~ScriptedColorDialog()
+    {
         platform::SetColorDialogRunner({});
         TeeCustomEditColors.reset();
     }
@@ -43,14 +45,15 @@ struct ScriptedColorDialog {
 
 }  // namespace
 
-TEST(ColorDialog, CustomColoursLiveOnAcrossDialogs) {
+TEST(ColorDialog, CustomColoursLiveOnAcrossDialogs)
+{
     ScriptedColorDialog dialog;
     dialog.replies = {{true, clRed, {clLime, clNavy}}, {false, clBlue, {clWhite}}, {true, clRed, {clAqua}}};
 
     EXPECT_EQ(EditColor(nullptr, clBlack), clRed);
     EXPECT_EQ(EditColor(nullptr, clGreen), clGreen);  // cancelled
     TColor c = clRed;
-    EXPECT_FALSE(EditColorDialog(nullptr, c));        // the same colour again is no change
+    EXPECT_FALSE(EditColorDialog(nullptr, c));  // the same colour again is no change
     EXPECT_EQ(c, clRed);
 
     ASSERT_EQ(dialog.shown.size(), 3u);
@@ -63,7 +66,8 @@ TEST(ColorDialog, CustomColoursLiveOnAcrossDialogs) {
     EXPECT_EQ(*TeeCustomEditColors, (std::vector<TColor>{clAqua}));
 }
 
-TEST(ButtonColor, WithoutALinkOnlyClicks) {
+TEST(ButtonColor, WithoutALinkOnlyClicks)
+{
     ScriptedColorDialog dialog;
     TButtonColor button;
     int clicks = 0;
@@ -85,7 +89,8 @@ TEST(ButtonColor, WithoutALinkOnlyClicks) {
     EXPECT_EQ(button.GetTeeColor(), clTeal);
 }
 
-TEST(ButtonColor, EditsTheLinkedColourProperty) {
+TEST(ButtonColor, EditsTheLinkedColourProperty)
+{
     ScriptedColorDialog dialog;
     TPen pen;
     pen.SetColor(clBtnFace);
@@ -126,7 +131,8 @@ TEST(ButtonColor, EditsTheLinkedColourProperty) {
     EXPECT_EQ(support::PixelAt(image, 62, 12), clBlue);
 }
 
-TEST(ComboFlat, FlatLookAndHover) {
+TEST(ComboFlat, FlatLookAndHover)
+{
     TComboFlat combo;
     EXPECT_EQ(combo.height(), 21);
     EXPECT_EQ(combo.ItemHeight(), 13);

@@ -6,7 +6,8 @@
 #include "chart/engine/TeeConst.h"
 #include "chart/engine/TeeProCo.h"
 
-TEST(LibraryTexts, SetEnglishRestoresEveryTextAndBothSwitches) {
+TEST(LibraryTexts, SetEnglishRestoresEveryTextAndBothSwitches)
+{
     auto texts = TeeLibraryTexts();
     ASSERT_EQ(texts.size(), 474u);
     std::set<AnsiString*> distinct;
@@ -30,7 +31,8 @@ TEST(LibraryTexts, SetEnglishRestoresEveryTextAndBothSwitches) {
     EXPECT_TRUE(TeeLanguageCanUpper);
 }
 
-TEST(LibraryTexts, EnglishWordingOfMessagesAndFormats) {
+TEST(LibraryTexts, EnglishWordingOfMessagesAndFormats)
+{
     TeeSetEnglish();
     EXPECT_EQ(TeeMsg_AxisMinMax, "Axis Minimum Value must be <= Maximum");
     EXPECT_EQ(TeeMsg_DefLogValueFormat, "#.0 \"x10\" E+0");

@@ -12,7 +12,8 @@ namespace {
 // "Bold@0,0 [B 8 0x000000]" (styles B I U S, size in points, colour).
 class HtmlCanvas : public support::TRecordingCanvas {
 public:
-    HtmlCanvas() {
+    HtmlCanvas()
+    {
         CharWidth = 10;
         LineHeight = 10;
         Font->SetColor(clBlack);
@@ -21,7 +22,8 @@ public:
     }
     using TTeeCanvas::TextOut;
     std::vector<std::string> Texts;
-    void TextOut(int X, int Y, const AnsiString& Text) override {
+    void TextOut(int X, int Y, const AnsiString& Text) override
+    {
         support::TRecordingCanvas::TextOut(X, Y, Text);
         std::string styles;
         const TFontStyles st = Font->GetStyle();
@@ -34,7 +36,8 @@ public:
     }
 };
 
-std::string ErrorOf(const AnsiString& text) {
+std::string ErrorOf(const AnsiString& text)
+{
     HtmlCanvas c;
     try {
         HtmlTextOut(&c, 0, 0, text);
@@ -47,7 +50,8 @@ std::string ErrorOf(const AnsiString& text) {
 
 }  // namespace
 
-TEST(HtmlText, StylesAndTheirClosingTagsInAnyLetterCase) {
+TEST(HtmlText, StylesAndTheirClosingTagsInAnyLetterCase)
+{
     HtmlCanvas c;
     HtmlTextOut(&c, 5, 7, "<b>Bold</b> text <I>it</i><U>u</U><strike>s</STRIKE><Strong>x</strong>");
     EXPECT_EQ(c.Texts, (std::vector<std::string>{"Bold@5,7 [B 8 0x000000]", " text @45,7 [ 8 0x000000]",
@@ -59,7 +63,8 @@ TEST(HtmlText, StylesAndTheirClosingTagsInAnyLetterCase) {
     EXPECT_EQ(c.Texts, (std::vector<std::string>{"<a href=x>@0,0 [ 8 0x000000]", "y@100,0 [ 8 0x000000]"}));
 }
 
-TEST(HtmlText, LineBreaks) {
+TEST(HtmlText, LineBreaks)
+{
     HtmlCanvas c;
     // The break adds one font height and, the line height being 0, the first text of the
     // new line another.
@@ -70,14 +75,12 @@ TEST(HtmlText, LineBreaks) {
     // A text ending with CR LF before the next tag moves down only one font height.
     c.Clear();
     HtmlTextOut(&c, 0, 0, "A\r\n<B>B</B>");
-    EXPECT_EQ(c.CallsStartingWith("TextOut"),
-              (std::vector<std::string>{"TextOut(0,0,\"A\")", "TextOut(0,10,\"B\")"}));
+    EXPECT_EQ(c.CallsStartingWith("TextOut"), (std::vector<std::string>{"TextOut(0,0,\"A\")", "TextOut(0,10,\"B\")"}));
 
     // A text starting with CR LF breaks like <BR>; one with CR LF inside is one piece.
     c.Clear();
     HtmlTextOut(&c, 0, 0, "<b>A</b>\r\nC");
-    EXPECT_EQ(c.CallsStartingWith("TextOut"),
-              (std::vector<std::string>{"TextOut(0,0,\"A\")", "TextOut(0,20,\"C\")"}));
+    EXPECT_EQ(c.CallsStartingWith("TextOut"), (std::vector<std::string>{"TextOut(0,0,\"A\")", "TextOut(0,20,\"C\")"}));
     c.Clear();
     HtmlTextOut(&c, 0, 0, "A\r\nB");
     EXPECT_EQ(c.CallsStartingWith("TextOut"), (std::vector<std::string>{"TextOut(0,0,\"A\r\nB\")"}));
@@ -90,28 +93,30 @@ TEST(HtmlText, LineBreaks) {
     EXPECT_EQ(c.CallsStartingWith("TextOut").back(), "TextOut(4,12,\"c\")");
 }
 
-TEST(HtmlText, ClosingWithTheEmptyTag) {
+TEST(HtmlText, ClosingWithTheEmptyTag)
+{
     HtmlCanvas c;
     // Right after a FONT tag "</>" restores the font; otherwise it closes the last style.
     HtmlTextOut(&c, 0, 0, "<font color=red>x</>y<b>z</>w");
-    EXPECT_EQ(c.Texts, (std::vector<std::string>{"x@0,0 [ 8 0x0000FF]", "y@10,0 [ 8 0x000000]",
-                                                 "z@20,0 [B 8 0x000000]", "w@30,0 [ 8 0x000000]"}));
+    EXPECT_EQ(c.Texts, (std::vector<std::string>{"x@0,0 [ 8 0x0000FF]", "y@10,0 [ 8 0x000000]", "z@20,0 [B 8 0x000000]",
+                                                 "w@30,0 [ 8 0x000000]"}));
     // With nothing open it closes nothing and draws nothing of its own.
     c.Texts.clear();
     HtmlTextOut(&c, 0, 0, "a</>b");
     EXPECT_EQ(c.Texts, (std::vector<std::string>{"a@0,0 [ 8 0x000000]", "b@10,0 [ 8 0x000000]"}));
 }
 
-TEST(HtmlText, FontTagsSizesAndColours) {
+TEST(HtmlText, FontTagsSizesAndColours)
+{
     HtmlCanvas c;
     HtmlTextOut(&c, 0, 0,
                 "<H1>T</FONT><font size=+2>p</font><font size=-2>m</font><FONT color=#FF0000>r</FONT>"
                 "<font color=RED>q</font><font color=clBlue>b</font><font color=65280>g</font>"
                 "<B><I><FONT color=red>x</FONT>y");
-    EXPECT_EQ(c.Texts, (std::vector<std::string>{
-                           "T@0,0 [ 48 0x000000]", "p@10,0 [ 10 0x000000]", "m@20,0 [ 6 0x000000]",
-                           "r@30,0 [ 8 0x0000FF]", "q@40,0 [ 8 0x0000FF]", "b@50,0 [ 8 0xFF0000]",
-                           "g@60,0 [ 8 0x00FF00]", "x@70,0 [BI 8 0x0000FF]", "y@80,0 [BI 8 0x000000]"}));
+    EXPECT_EQ(c.Texts,
+              (std::vector<std::string>{"T@0,0 [ 48 0x000000]", "p@10,0 [ 10 0x000000]", "m@20,0 [ 6 0x000000]",
+                                        "r@30,0 [ 8 0x0000FF]", "q@40,0 [ 8 0x0000FF]", "b@50,0 [ 8 0xFF0000]",
+                                        "g@60,0 [ 8 0x00FF00]", "x@70,0 [BI 8 0x0000FF]", "y@80,0 [BI 8 0x000000]"}));
 
     // Names may hold spaces (and arrive in capitals); WEIGHT sets exactly the styles listed.
     c.Texts.clear();
@@ -126,18 +131,20 @@ TEST(HtmlText, FontTagsSizesAndColours) {
     HtmlTextOut(&c, 0, 0,
                 "<font size=5000>a</font><font size=1><SUB>b</SUB><SUPER>c</SUPER><small>d</font>"
                 "<font size=-100>e");
-    EXPECT_EQ(c.Texts, (std::vector<std::string>{"a@0,0 [ 1000 0x000000]", "b@10,10 [ 1 0x000000]",
-                                                 "c@20,-5 [ 1 0x000000]", "d@30,0 [ 1 0x000000]",
-                                                 "e@40,0 [ 1 0x000000]"}));
+    EXPECT_EQ(c.Texts,
+              (std::vector<std::string>{"a@0,0 [ 1000 0x000000]", "b@10,10 [ 1 0x000000]", "c@20,-5 [ 1 0x000000]",
+                                        "d@30,0 [ 1 0x000000]", "e@40,0 [ 1 0x000000]"}));
 }
 
-TEST(HtmlText, EntitiesAreReplacedInTheirOrder) {
+TEST(HtmlText, EntitiesAreReplacedInTheirOrder)
+{
     HtmlCanvas c;
     HtmlTextOut(&c, 0, 0, "&lt;b&gt; &amp;lt; &quot;q&quot;");
     EXPECT_EQ(c.CallsStartingWith("TextOut"), (std::vector<std::string>{"TextOut(0,0,\"<b> &lt; \"q\"\")"}));
 }
 
-TEST(HtmlText, ErrorsAreRaisedBeforeAnythingIsDrawn) {
+TEST(HtmlText, ErrorsAreRaisedBeforeAnythingIsDrawn)
+{
     EXPECT_EQ(ErrorOf("a<b"), "Missing > at b");
     EXPECT_EQ(ErrorOf("x<font foo=1>y"), "Unknown field in FONT: FOO");
     EXPECT_EQ(ErrorOf("<font weight=heavy>y"), "Unknown field in FONT WEIGHT=HEAVY");
@@ -158,7 +165,8 @@ TEST(HtmlText, ErrorsAreRaisedBeforeAnythingIsDrawn) {
     }
 }
 
-TEST(HtmlText, TagsOfOneTextNeverReachTheNext) {
+TEST(HtmlText, TagsOfOneTextNeverReachTheNext)
+{
     HtmlCanvas c;
     HtmlTextOut(&c, 0, 0, "<b><font color=red><H2>unclosed");
     // The canvas font is as it was before the text.
@@ -176,7 +184,8 @@ TEST(HtmlText, TagsOfOneTextNeverReachTheNext) {
     EXPECT_FALSE(c.Font->GetStyle().testFlag(fsBold));
 }
 
-TEST(HtmlText, ChartTextOutputWritesAMalformedTextLiterally) {
+TEST(HtmlText, ChartTextOutputWritesAMalformedTextLiterally)
+{
     HtmlCanvas c;
     c.TextOut(2, 3, "a<b", true);
     c.TextOut(2, 3, "<font color=#12>x", true);
@@ -189,7 +198,8 @@ TEST(HtmlText, ChartTextOutputWritesAMalformedTextLiterally) {
               (std::vector<std::string>{"TextOut(2,3,\"ok\")", "TextOut(2,3,\"<b>raw</b>\")"}));
 }
 
-TEST(HtmlText, Extent) {
+TEST(HtmlText, Extent)
+{
     HtmlCanvas c;
     EXPECT_EQ(HtmlTextExtent(&c, "ab"), (TSize{20, 10}));
     EXPECT_EQ(HtmlTextExtent(&c, "abc<BR>d"), (TSize{30, 10}));
@@ -198,7 +208,8 @@ TEST(HtmlText, Extent) {
     EXPECT_TRUE(c.Calls.empty());
 }
 
-TEST(HtmlText, CentredSegments) {
+TEST(HtmlText, CentredSegments)
+{
     HtmlCanvas c;
     c.Bounds = TRect(0, 0, 101, 50);
     HtmlTextOut(&c, 0, 0, "<CENTER>abc</CENTER>d");
@@ -207,7 +218,8 @@ TEST(HtmlText, CentredSegments) {
               (std::vector<std::string>{"TextOut(35,0,\"abc\")", "TextOut(65,0,\"d\")"}));
 }
 
-TEST(HtmlText, PicturesWithoutHooksDrawAPlaceholder) {
+TEST(HtmlText, PicturesWithoutHooksDrawAPlaceholder)
+{
     HtmlCanvas c;
     HtmlTextOut(&c, 10, 20, "<IMG src=\"pic.bmp\" width=30 height=8>x<img src=a.png>");
     EXPECT_NE(c.IndexOf("Rectangle(10,20,40,28)"), -1);
@@ -229,7 +241,8 @@ TEST(HtmlText, PicturesWithoutHooksDrawAPlaceholder) {
     EXPECT_TRUE(c.Calls.empty());
 }
 
-TEST(HtmlText, PicturesThroughTheHooks) {
+TEST(HtmlText, PicturesThroughTheHooks)
+{
     QImage picture(6, 4, QImage::Format_RGB32);
     picture.fill(qRgb(1, 2, 3));
     QByteArray png;
@@ -253,8 +266,9 @@ TEST(HtmlText, PicturesThroughTheHooks) {
     };
 
     HtmlCanvas c;
-    HtmlTextOut(&c, 0, 0, "<img src=\"pic.png\">a<img src=pic.png width=12 height=8><img src=broken.png>"
-                          "<img src=missing.png><img src=x.gif>");
+    HtmlTextOut(&c, 0, 0,
+                "<img src=\"pic.png\">a<img src=pic.png width=12 height=8><img src=broken.png>"
+                "<img src=missing.png><img src=x.gif>");
     GraphicFileExtension = nullptr;
     GraphicDownload = nullptr;
 

@@ -20,9 +20,13 @@
 
 namespace {
 
-TDateTime Day(int y, int m, int d) { return EncodeDate(y, m, d); }
+TDateTime Day(int y, int m, int d)
+{
+    return EncodeDate(y, m, d);
+}
 
-TDateTime Stepped(TDateTime value, bool increment, TDateTimeStep step) {
+TDateTime Stepped(TDateTime value, bool increment, TDateTimeStep step)
+{
     TeeDateTimeIncrement(true, increment, value, DateTimeStep[step], step);
     return value;
 }
@@ -31,7 +35,8 @@ TDateTime Stepped(TDateTime value, bool increment, TDateTimeStep step) {
 
 // ---- Date-time label steps -------------------------------------------------------------
 
-TEST(DateTimeSteps, FindMatchesEveryStepAndNothingElse) {
+TEST(DateTimeSteps, FindMatchesEveryStepAndNothingElse)
+{
     // Each step is found from its own length: no two entries are within a microsecond.
     for (int t = dtOneMicroSecond; t <= dtOneYear; ++t) EXPECT_EQ(FindDateTimeStep(DateTimeStep[t]), t) << t;
     EXPECT_EQ(FindDateTimeStep(1.0 + 1e-12), dtOneDay);
@@ -41,7 +46,8 @@ TEST(DateTimeSteps, FindMatchesEveryStepAndNothingElse) {
     EXPECT_DOUBLE_EQ(DateTimeStep[dtNone], 1.0);
 }
 
-TEST(DateTimeSteps, NextStepClimbsTheTable) {
+TEST(DateTimeSteps, NextStepClimbsTheTable)
+{
     // The channel window's time axis climbs from one second to 5 and then 10 seconds.
     EXPECT_DOUBLE_EQ(NextDateTimeStep(DateTimeStep[dtOneSecond]), DateTimeStep[dtFiveSeconds]);
     EXPECT_DOUBLE_EQ(NextDateTimeStep(DateTimeStep[dtFiveSeconds]), DateTimeStep[dtTenSeconds]);
@@ -53,14 +59,16 @@ TEST(DateTimeSteps, NextStepClimbsTheTable) {
     EXPECT_DOUBLE_EQ(NextDateTimeStep(1e-20), DateTimeStep[dtOneYear]);
 }
 
-TEST(DateTimeSteps, DefaultFormatSwitchesAtOneDay) {
+TEST(DateTimeSteps, DefaultFormatSwitchesAtOneDay)
+{
     ResetFormatSettings();
     EXPECT_EQ(DateTimeDefaultFormat(1.0), "hh:nn");
     EXPECT_EQ(DateTimeDefaultFormat(1.5), "dd.mm.yyyy");
     EXPECT_EQ(DateTimeDefaultFormat(DateTimeStep[dtOneMinute]), "hh:nn");
 }
 
-TEST(DateTimeRounding, RoundsToTheStartOfTheStep) {
+TEST(DateTimeRounding, RoundsToTheStartOfTheStep)
+{
     TDateTime t = Day(2005, 3, 20) + EncodeTime(14, 30, 0, 0);
     EXPECT_EQ(TeeRoundDate(t, dtHalfMonth), Day(2005, 3, 15));
     EXPECT_EQ(TeeRoundDate(t, dtOneYear), Day(2005, 1, 1));
@@ -72,7 +80,8 @@ TEST(DateTimeRounding, RoundsToTheStartOfTheStep) {
     EXPECT_EQ(TeeRoundDate(Day(2005, 3, 15), dtHalfMonth), Day(2005, 3, 15));
 }
 
-TEST(DateTimeRounding, LeavesEarlyAndUnrepresentableDatesAlone) {
+TEST(DateTimeRounding, LeavesEarlyAndUnrepresentableDatesAlone)
+{
     EXPECT_EQ(TeeRoundDate(2.0, dtOneYear), 2.0);
     EXPECT_EQ(TeeRoundDate(1.75, dtOneMonth), 1.75);
     EXPECT_EQ(TeeRoundDate(-400.25, dtOneDay), -400.25);
@@ -82,7 +91,8 @@ TEST(DateTimeRounding, LeavesEarlyAndUnrepresentableDatesAlone) {
     EXPECT_TRUE(std::isinf(TeeRoundDate(INFINITY, dtOneYear)));
 }
 
-TEST(DateTimeIncrement, PlainAndShortStepsAdd) {
+TEST(DateTimeIncrement, PlainAndShortStepsAdd)
+{
     double v = 10.0;
     TeeDateTimeIncrement(false, true, v, 2.5, dtOneMonth);
     EXPECT_EQ(v, 12.5);
@@ -95,7 +105,8 @@ TEST(DateTimeIncrement, PlainAndShortStepsAdd) {
     EXPECT_TRUE(std::isnan(n));
 }
 
-TEST(DateTimeIncrement, MonthAndYearStepsFollowTheCalendar) {
+TEST(DateTimeIncrement, MonthAndYearStepsFollowTheCalendar)
+{
     EXPECT_EQ(Stepped(Day(2005, 11, 10), true, dtThreeMonths), Day(2006, 2, 10));
     EXPECT_EQ(Stepped(Day(2005, 1, 10), false, dtTwoMonths), Day(2004, 11, 10));
     EXPECT_EQ(Stepped(Day(2005, 8, 10) + 0.75, true, dtSixMonths), Day(2006, 2, 10));
@@ -105,7 +116,8 @@ TEST(DateTimeIncrement, MonthAndYearStepsFollowTheCalendar) {
     EXPECT_EQ(Stepped(Day(2005, 3, 1), false, dtFourMonths), Day(2004, 11, 1));
 }
 
-TEST(DateTimeIncrement, DayBeyondTheTargetMonthBecomesItsLastDay) {
+TEST(DateTimeIncrement, DayBeyondTheTargetMonthBecomesItsLastDay)
+{
     EXPECT_EQ(Stepped(Day(2005, 1, 31), true, dtOneMonth), Day(2005, 2, 28));
     EXPECT_EQ(Stepped(Day(2004, 3, 31), false, dtOneMonth), Day(2004, 2, 29));
     EXPECT_EQ(Stepped(Day(2005, 8, 31), true, dtThreeMonths), Day(2005, 11, 30));
@@ -116,7 +128,8 @@ TEST(DateTimeIncrement, DayBeyondTheTargetMonthBecomesItsLastDay) {
     EXPECT_EQ(v, Day(2004, 12, 28));
 }
 
-TEST(DateTimeIncrement, HalfMonthStepsWalkOneWay) {
+TEST(DateTimeIncrement, HalfMonthStepsWalkOneWay)
+{
     EXPECT_EQ(Stepped(Day(2005, 1, 1), false, dtHalfMonth), Day(2004, 12, 15));
     EXPECT_EQ(Stepped(Day(2005, 3, 20) + 0.6, false, dtHalfMonth), Day(2005, 3, 15));
     EXPECT_EQ(Stepped(Day(2005, 3, 15), false, dtHalfMonth), Day(2005, 3, 1));
@@ -137,14 +150,16 @@ TEST(DateTimeIncrement, HalfMonthStepsWalkOneWay) {
     }
 }
 
-TEST(DateTimeIncrement, LeavingTheCalendarRaises) {
+TEST(DateTimeIncrement, LeavingTheCalendarRaises)
+{
     EXPECT_THROW(Stepped(Day(9999, 12, 1), true, dtOneMonth), EConvertError);
     EXPECT_THROW(Stepped(Day(1, 1, 10), false, dtOneYear), EConvertError);
 }
 
 // ---- Hit tests -------------------------------------------------------------------------
 
-TEST(HitTest, PointInLineMeasuresToTheSegment) {
+TEST(HitTest, PointInLineMeasuresToTheSegment)
+{
     // Tolerance 0 still accepts one pixel beside the segment, not two.
     EXPECT_TRUE(PointInLine(TPoint(5, 1), 0, 0, 10, 0));
     EXPECT_FALSE(PointInLine(TPoint(5, 2), 0, 0, 10, 0));
@@ -168,7 +183,8 @@ TEST(HitTest, PointInLineMeasuresToTheSegment) {
     EXPECT_FALSE(PointInLine(TPoint(0, 40000), -60000, 0, 60000, 0));
 }
 
-TEST(HitTest, PolygonsAndTriangles) {
+TEST(HitTest, PolygonsAndTriangles)
+{
     const TPoint square[] = {{0, 0}, {10, 0}, {10, 10}, {0, 10}};
     EXPECT_TRUE(PointInPolygon(TPoint(5, 5), square));
     EXPECT_FALSE(PointInPolygon(TPoint(15, 5), square));
@@ -199,7 +215,8 @@ TEST(HitTest, PolygonsAndTriangles) {
     EXPECT_TRUE(PointInTriangle(TPoint(-2, 1), -5, 0, 10, 0));
 }
 
-TEST(HitTest, Ellipses) {
+TEST(HitTest, Ellipses)
+{
     EXPECT_TRUE(PointInEllipse(TPoint(10, 5), 0, 0, 20, 10));
     EXPECT_TRUE(PointInEllipse(TPoint(20, 5), TRect(0, 0, 20, 10)));
     EXPECT_TRUE(PointInEllipse(TPoint(10, 0), TRect(0, 0, 20, 10)));
@@ -211,7 +228,8 @@ TEST(HitTest, Ellipses) {
     EXPECT_FALSE(PointInEllipse(TPoint(5, 5), TRect(5, 0, 6, 10)));  // radius 0 after halving
 }
 
-TEST(HitTest, CrossingLines) {
+TEST(HitTest, CrossingLines)
+{
     double x = -1, y = -1;
     EXPECT_TRUE(CrossingLines(0, 0, 10, 10, 0, 10, 10, 0, x, y));
     EXPECT_DOUBLE_EQ(x, 5.0);
@@ -236,7 +254,8 @@ TEST(HitTest, CrossingLines) {
 
 // ---- Delimited text ------------------------------------------------------------------
 
-TEST(Fields, CountAndExtract) {
+TEST(Fields, CountAndExtract)
+{
     EXPECT_EQ(TeeNumFields(""), 0);
     EXPECT_EQ(TeeNumFields("a"), 1);
     EXPECT_EQ(TeeNumFields("a;;b"), 3);
@@ -251,7 +270,8 @@ TEST(Fields, CountAndExtract) {
     EXPECT_EQ(TeeExtractField("", 1), "");
 }
 
-TEST(Fields, ExplicitAndGlobalSeparators) {
+TEST(Fields, ExplicitAndGlobalSeparators)
+{
     EXPECT_EQ(TeeNumFields("1<>2<>3", "<>"), 3);
     EXPECT_EQ(TeeExtractField("1<>2<>3", 2, "<>"), "2");
     EXPECT_EQ(TeeNumFields("a,b;c", ","), 2);
@@ -266,7 +286,8 @@ TEST(Fields, ExplicitAndGlobalSeparators) {
     TeeFieldsSeparator = ";";
 }
 
-TEST(Fields, CharacterAndSeparatorMapping) {
+TEST(Fields, CharacterAndSeparatorMapping)
+{
     EXPECT_EQ(ReplaceChar("a.b.c", '.', ','), "a,b,c");
     EXPECT_EQ(ReplaceChar("a.b.c", '.', '\0'), "abc");
     EXPECT_EQ(TeeStr(-42), "-42");
@@ -283,7 +304,8 @@ TEST(Fields, CharacterAndSeparatorMapping) {
 
 // ---- Components and controls -----------------------------------------------------------
 
-TEST(Components, UniqueNameSkipsNamesInUse) {
+TEST(Components, UniqueNameSkipsNamesInUse)
+{
     EXPECT_EQ(TeeGetUniqueName(nullptr, "Series"), "Series1");
     QObject owner;
     EXPECT_EQ(TeeGetUniqueName(&owner, "Series"), "Series1");
@@ -295,7 +317,8 @@ TEST(Components, UniqueNameSkipsNamesInUse) {
     EXPECT_EQ(TeeGetUniqueName(&owner, "ChartTool"), "ChartTool1");
 }
 
-TEST(Components, EnableAndTranslateControls) {
+TEST(Components, EnableAndTranslateControls)
+{
     QWidget a, b;
     QWidget* list[] = {&a, nullptr, &b};
     EnableControls(false, list);
@@ -321,7 +344,8 @@ TEST(Components, EnableAndTranslateControls) {
     TeeTranslateHook = nullptr;
 }
 
-TEST(Components, CheckBoxStaysInItsSquare) {
+TEST(Components, CheckBoxStaysInItsSquare)
+{
     auto draw = [](bool checked, bool checkBox) {
         TBitmap bitmap;
         bitmap.SetSize(20, 20);
@@ -343,7 +367,8 @@ TEST(Components, CheckBoxStaysInItsSquare) {
     TeeDrawCheckBox(0, 0, nullptr, true, clRed, true);  // no canvas: nothing to do
 }
 
-TEST(Components, EditorBitmapsFromResources) {
+TEST(Components, EditorBitmapsFromResources)
+{
     // The resource file holds "TeeTestPicture" (3 x 2 red) and "QObject" (5 x 4 blue).
     const QString file = QStringLiteral(NOX_TEST_DATA_DIR "/TeeProcsBitmaps.rcc");
     ASSERT_TRUE(QResource::registerResource(file));
@@ -367,7 +392,8 @@ TEST(Components, EditorBitmapsFromResources) {
 namespace {
 
 // Sorts values[first..last] through TeeSort, checking that it never reaches outside.
-void SortRange(std::vector<int>& values, int first, int last) {
+void SortRange(std::vector<int>& values, int first, int last)
+{
     TeeSort(
         first, last,
         [&](int a, int b) {
@@ -388,10 +414,12 @@ struct AdversarySort {
     int solid = 0, candidate = -1;
     bool sorted = false;
 
-    explicit AdversarySort(int count) : n(count), item(count), value(count, count) {
+    explicit AdversarySort(int count) : n(count), item(count), value(count, count)
+    {
         for (int k = 0; k < n; ++k) item[k] = k;
     }
-    int Compare(int a, int b) {
+    int Compare(int a, int b)
+    {
         int x = item[a], y = item[b];
         if (value[x] == n && value[y] == n) value[x == candidate ? x : y] = solid++;
         if (value[x] == n)
@@ -400,9 +428,11 @@ struct AdversarySort {
             candidate = y;
         return value[x] - value[y];
     }
-    void Run() {
-        TeeSort(0, n - 1, [this](int a, int b) { return Compare(a, b); },
-                [this](int a, int b) { std::swap(item[a], item[b]); });
+    void Run()
+    {
+        TeeSort(
+            0, n - 1, [this](int a, int b) { return Compare(a, b); },
+            [this](int a, int b) { std::swap(item[a], item[b]); });
         sorted = true;
         for (int k = 1; k < n; ++k)
             if (value[item[k - 1]] > value[item[k]]) sorted = false;
@@ -411,7 +441,8 @@ struct AdversarySort {
 
 }  // namespace
 
-TEST(Sort, OrdersRandomAndPatternedData) {
+TEST(Sort, OrdersRandomAndPatternedData)
+{
     std::mt19937 rng(12345);
     for (int n = 0; n <= 64; ++n) {
         for (int range : {2, 5, 1000}) {
@@ -435,7 +466,8 @@ TEST(Sort, OrdersRandomAndPatternedData) {
     }
 }
 
-TEST(Sort, SortsOnlyTheGivenRange) {
+TEST(Sort, SortsOnlyTheGivenRange)
+{
     std::vector<int> v = {9, 8, 7, 6, 5, 4, 3, 2, 1, 0};
     SortRange(v, 2, 6);
     EXPECT_EQ(v, (std::vector<int>{9, 8, 3, 4, 5, 6, 7, 2, 1, 0}));
@@ -444,7 +476,8 @@ TEST(Sort, SortsOnlyTheGivenRange) {
     EXPECT_EQ(v, (std::vector<int>{9, 8, 3, 4, 5, 6, 7, 2, 1, 0}));
 }
 
-TEST(Sort, AdversarialDataKeepsTheStackShallow) {
+TEST(Sort, AdversarialDataKeepsTheStackShallow)
+{
     // 10,000 entries on a 128 KB stack: thousands of nested calls would overflow it, the
     // logarithmic depth of the smaller-side recursion does not.
     AdversarySort sort(10000);
@@ -452,16 +485,21 @@ TEST(Sort, AdversarialDataKeepsTheStackShallow) {
     pthread_attr_init(&attr);
     pthread_attr_setstacksize(&attr, 128 * 1024);
     pthread_t thread;
-    ASSERT_EQ(pthread_create(&thread, &attr, [](void* p) -> void* {
-        static_cast<AdversarySort*>(p)->Run();
-        return nullptr;
-    }, &sort), 0);
+    ASSERT_EQ(pthread_create(
+                  &thread, &attr,
+                  [](void* p) -> void* {
+                      static_cast<AdversarySort*>(p)->Run();
+                      return nullptr;
+                  },
+                  &sort),
+              0);
     pthread_join(thread, nullptr);
     pthread_attr_destroy(&attr);
     EXPECT_TRUE(sort.sorted);
 }
 
-TEST(Sort, InconsistentComparatorStaysInRangeAndEnds) {
+TEST(Sort, InconsistentComparatorStaysInRangeAndEnds)
+{
     std::mt19937 rng(7);
     std::vector<int> v(200);
     int calls = 0;
@@ -483,12 +521,14 @@ TEST(Sort, InconsistentComparatorStaysInRangeAndEnds) {
 
 class EditorOptions : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(dir.isValid());
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         // Leave the path on a directory of our own, never the user's configuration.
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, parking.path());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, parking.path());
@@ -498,7 +538,8 @@ protected:
     static inline QTemporaryDir parking;
 };
 
-TEST_F(EditorOptions, DefaultsUntilWrittenThenStored) {
+TEST_F(EditorOptions, DefaultsUntilWrittenThenStored)
+{
     EXPECT_TRUE(TeeReadBoolOption("RememberPosition", true));
     EXPECT_FALSE(TeeReadBoolOption("TreeMode", false));
     EXPECT_EQ(TeeReadIntegerOption("GalleryMode", 0), 0);
@@ -518,7 +559,8 @@ TEST_F(EditorOptions, DefaultsUntilWrittenThenStored) {
     EXPECT_EQ(direct.value("Editor/TreeMode").toBool(), true);
 }
 
-TEST_F(EditorOptions, UnreadableValuesGiveTheDefault) {
+TEST_F(EditorOptions, UnreadableValuesGiveTheDefault)
+{
     {
         QSettings direct(File(), QSettings::IniFormat);
         direct.setValue("Editor/GalleryMode", "many");

@@ -51,7 +51,7 @@ TEST(ValueList, OrderedInsertionMatchesBackwardScanOnUnorderedData)
     TChartValueList list(nullptr, "X");
     list.SetOrder(loAscending);
     for (double v : {1.0, 2.0, 3.0, 4.0, 5.0}) list.AddChartValue(v);
-    list.StoreValue(1, 10);  // 1, 10, 3, 4, 5
+    list.StoreValue(1, 10);               // 1, 10, 3, 4, 5
     EXPECT_EQ(list.AddChartValue(2), 1);  // passes over 5, 4, 3 and 10
     EXPECT_EQ(Values(list), (std::vector<double>{1, 2, 10, 3, 4, 5}));
     EXPECT_EQ(list.Locate(3), 3);

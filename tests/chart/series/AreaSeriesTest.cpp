@@ -19,9 +19,8 @@ TEST_F(AreaSeriesTest, FillsDownToTheAxisEndAndStartsAtThePreviousPoint)
     s.AddXY(100, 100);
     s.AddXY(200, 50);
     Draw(s);
-    EXPECT_EQ(canvas.CallsStartingWith("Polygon("),
-              (Calls{"Polygon([(50,320),(150,220),(150,320),(50,320)])",
-                     "Polygon([(150,220),(250,270),(250,320),(150,320)])"}));
+    EXPECT_EQ(canvas.CallsStartingWith("Polygon("), (Calls{"Polygon([(50,320),(150,220),(150,320),(50,320)])",
+                                                           "Polygon([(150,220),(250,270),(250,320),(150,320)])"}));
     EXPECT_EQ(CountCalls("LineTo("), 0) << "in 2D the area's outline is the polygon's";
 
     // A visible range after point 0: the area starts at the point before it, not at the edge.

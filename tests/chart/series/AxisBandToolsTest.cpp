@@ -48,7 +48,10 @@ protected:
     }
     void Press(int x, int y, Qt::MouseButton b = Qt::LeftButton) { Send(QEvent::MouseButtonPress, x, y, b, b); }
     void Move(int x, int y) { Send(QEvent::MouseMove, x, y, Qt::NoButton, Qt::LeftButton); }
-    void Release(int x, int y, Qt::MouseButton b = Qt::LeftButton) { Send(QEvent::MouseButtonRelease, x, y, b, Qt::NoButton); }
+    void Release(int x, int y, Qt::MouseButton b = Qt::LeftButton)
+    {
+        Send(QEvent::MouseButtonRelease, x, y, b, Qt::NoButton);
+    }
 
     TChart chart;
     TLineSeries* series;
@@ -140,8 +143,7 @@ TEST_F(AxisBandToolsTest, TransparentBandsBlendAndThreeDimensionalChartsPaint)
     chart.SetView3D(true);
     img = Paint();
     EXPECT_FALSE(img.isNull());
-    EXPECT_TRUE(band->Clicked(X(3) + chart.GetWidth3D(), Y(50) - chart.GetWidth3D()) ||
-                band->Clicked(X(3), Y(50)));
+    EXPECT_TRUE(band->Clicked(X(3) + chart.GetWidth3D(), Y(50) - chart.GetWidth3D()) || band->Clicked(X(3), Y(50)));
     delete line;
     delete band;
     delete tool;

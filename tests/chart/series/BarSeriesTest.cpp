@@ -124,7 +124,8 @@ TEST_F(BarSeriesTest, OriginWidthAndOffset)
     DrawBars();
     EXPECT_EQ(s.BarSize, 13) << "a fixed width is kept as given";
     // Left = x - 13 shr 1 + 13 (offset); the negative bar hangs from the origin 20.
-    EXPECT_EQ(canvas.CallsStartingWith("Rectangle("), (Calls{"Rectangle(157,270,171,200)", "Rectangle(257,140,271,200)"}));
+    EXPECT_EQ(canvas.CallsStartingWith("Rectangle("),
+              (Calls{"Rectangle(157,270,171,200)", "Rectangle(257,140,271,200)"}));
 
     // Without the origin the bars grow from the bottom of the axis.
     s.SetUseYOrigin(false);
@@ -139,8 +140,10 @@ TEST_F(BarSeriesTest, OriginWidthAndOffset)
     const Calls rects = DrawBars();
     ASSERT_EQ(rects.size(), 2u);
     const int size = s.BarSize;
-    EXPECT_EQ(rects[0], "Rectangle(" + std::to_string(150 - size / 2) + ",270," + std::to_string(251 - size / 2) + ",321)");
-    EXPECT_EQ(rects[1], "Rectangle(" + std::to_string(250 - size / 2) + ",140," + std::to_string(252 + size - size / 2) + ",321)");
+    EXPECT_EQ(rects[0],
+              "Rectangle(" + std::to_string(150 - size / 2) + ",270," + std::to_string(251 - size / 2) + ",321)");
+    EXPECT_EQ(rects[1], "Rectangle(" + std::to_string(250 - size / 2) + ",140," +
+                            std::to_string(252 + size - size / 2) + ",321)");
 }
 
 TEST_F(BarSeriesTest, HorizontalBarsLieAlongTheHorizontalAxis)

@@ -26,8 +26,7 @@ protected:
     {
         std::vector<std::string> out;
         for (const std::string& c : canvas.Calls)
-            if (c.rfind("Rectangle(", 0) == 0 || c.rfind("LineTo(", 0) == 0)
-                out.push_back(c.substr(0, c.find('(')));
+            if (c.rfind("Rectangle(", 0) == 0 || c.rfind("LineTo(", 0) == 0) out.push_back(c.substr(0, c.find('(')));
         return out;
     }
     QObject owner;
@@ -120,8 +119,8 @@ TEST_F(LineSeriesTest, StackingAddsSameSignValuesOfEarlierSeriesOfTheSameClass)
 
     b.SetStacked(cssStack100);
     Scale(0, 400, 0, 100);
-    EXPECT_EQ(b.CalcYPos(0), 20);          // 30 of 30: the top
-    EXPECT_EQ(a.CalcYPos(0), 320 - 100);   // 10 of 30 = 33.3 % of 300 pixels
+    EXPECT_EQ(b.CalcYPos(0), 20);         // 30 of 30: the top
+    EXPECT_EQ(a.CalcYPos(0), 320 - 100);  // 10 of 30 = 33.3 % of 300 pixels
     EXPECT_EQ(b.MaxYValue(), 100);
     EXPECT_EQ(b.MinYValue(), 0);
     a.SetYValue(0, 0);

@@ -49,7 +49,10 @@ protected:
         return out;
     }
 
-    int CountCalls(const std::string& prefix) const { return static_cast<int>(canvas.CallsStartingWith(prefix).size()); }
+    int CountCalls(const std::string& prefix) const
+    {
+        return static_cast<int>(canvas.CallsStartingWith(prefix).size());
+    }
 
     support::TRecordingCanvas canvas;
     FakeChartHost chart;

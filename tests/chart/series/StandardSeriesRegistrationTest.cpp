@@ -58,11 +58,10 @@ TEST(StandardSeriesRegistration, RegistersOnceInGalleryOrderAndTheClassesCanBeMa
     EXPECT_EQ(SeriesEntries().size(), 7u);
     RegisterTeeStandardSeries();  // comes back at the end
     EXPECT_STREQ(SeriesEntries().back().SeriesClass->className(), "TPointSeries");
-    UnRegisterTeeSeries({&TLineSeries::staticMetaObject, &TAreaSeries::staticMetaObject,
-                         &TPointSeries::staticMetaObject, &TFastLineSeries::staticMetaObject,
-                         &THorizLineSeries::staticMetaObject, &THorizAreaSeries::staticMetaObject,
-                         &TBarSeries::staticMetaObject, &THorizBarSeries::staticMetaObject,
-                         &TPieSeries::staticMetaObject});
+    UnRegisterTeeSeries(
+        {&TLineSeries::staticMetaObject, &TAreaSeries::staticMetaObject, &TPointSeries::staticMetaObject,
+         &TFastLineSeries::staticMetaObject, &THorizLineSeries::staticMetaObject, &THorizAreaSeries::staticMetaObject,
+         &TBarSeries::staticMetaObject, &THorizBarSeries::staticMetaObject, &TPieSeries::staticMetaObject});
     EXPECT_TRUE(SeriesEntries().empty());
 }
 

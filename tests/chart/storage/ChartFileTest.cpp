@@ -112,7 +112,8 @@ void Fill(TTestChart& chart)
     chart.Frame.SetWidth(3);
     chart.Back.SetStyle(bsClear);
     chart.Color = 0x123456;
-    chart.Caption = "Temperatur 'innen' \xC3\xA4 \xE2\x82\xAC \xE6\xB8\xA9";  // ä, €, and a character beyond Windows-1252
+    chart.Caption =
+        "Temperatur 'innen' \xC3\xA4 \xE2\x82\xAC \xE6\xB8\xA9";  // ä, €, and a character beyond Windows-1252
     chart.Percent = 0.1;
     chart.View3DFlag = false;
     chart.TitleStyle = TFontStyles(fsBold) | fsItalic;
@@ -239,8 +240,9 @@ TEST_F(ChartFileTest, SeriesFindTheirSourcesByNameAfterLoading)
     EXPECT_EQ(target.Series[0]->DataSources()[1], target.Series[2]);
 
     // A circle of sources (A from B, B from A) is an error; ignored, the circle is cut.
-    const std::string circle = "object TTestChart\r\n  object A: TChartSeries\r\n    DataSource = B\r\n  end\r\n"
-                               "  object B: TChartSeries\r\n    DataSource = A\r\n  end\r\nend\r\n";
+    const std::string circle =
+        "object TTestChart\r\n  object A: TChartSeries\r\n    DataSource = B\r\n  end\r\n"
+        "  object B: TChartSeries\r\n    DataSource = A\r\n  end\r\nend\r\n";
     const Bytes file(circle.begin(), circle.end());
     TTestChart strict;
     strict.AddSeries("Keep");
@@ -318,7 +320,8 @@ TEST_F(ChartFileTest, ReadingErrorsFollowTheCallback)
 {
     TTestChart source;
     Fill(source);
-    const std::string good(reinterpret_cast<const char*>(Save(source, true, true).data()), Save(source, true, true).size());
+    const std::string good(reinterpret_cast<const char*>(Save(source, true, true).data()),
+                           Save(source, true, true).size());
     std::string bad = good;
     bad.replace(bad.find("  Percent = "), 0, "  Unknown.Thing = 5\r\n  OnClick = Chart1Click\r\n  View3D = 7\r\n");
     const Bytes file(bad.begin(), bad.end());
@@ -408,16 +411,21 @@ TEST_F(ChartFileTest, MalformedFilesFailCleanlyAndChangeNothing)
     const Bytes valid = readFile(NOX_TEST_DATA_DIR "/chartfile/valid_small.tee");
     {
         TTestChart probe;  // the seed itself is good
-        Load(probe, valid, [](const AnsiString& m) -> bool { ADD_FAILURE() << m; return false; });
+        Load(probe, valid, [](const AnsiString& m) -> bool {
+            ADD_FAILURE() << m;
+            return false;
+        });
         EXPECT_EQ(probe.Series.Count(), 1);
     }
-    for (std::size_t n = 1; n < valid.size(); ++n) expectRefused(Bytes(valid.begin(), valid.begin() + n), "binary cut " + std::to_string(n));
+    for (std::size_t n = 1; n < valid.size(); ++n)
+        expectRefused(Bytes(valid.begin(), valid.begin() + n), "binary cut " + std::to_string(n));
 
     TMemoryStream in(valid.data(), valid.size()), textOut;
     ConvertTeeToText(&in, &textOut);
     const Bytes text = textOut.Bytes();
     const std::size_t lastEnd = std::string(text.begin(), text.end()).rfind("end");
-    for (std::size_t n = 1; n < lastEnd + 3; ++n) expectRefused(Bytes(text.begin(), text.begin() + n), "text cut " + std::to_string(n));
+    for (std::size_t n = 1; n < lastEnd + 3; ++n)
+        expectRefused(Bytes(text.begin(), text.begin() + n), "text cut " + std::to_string(n));
 
     QDir dir(NOX_TEST_DATA_DIR "/chartfile");
     int count = 0;
@@ -441,7 +449,8 @@ TEST_F(ChartFileTest, DamagedBytesNeverEscapeAsOtherFailures)
     int loaded = 0, refused = 0;
     for (const Bytes& seed : {binary, textOut.Bytes()}) {
         for (std::size_t i = 0; i < seed.size(); ++i) {
-            for (std::uint8_t v : {std::uint8_t(0), std::uint8_t(0xFF), std::uint8_t(0x7F), std::uint8_t(seed[i] + 1)}) {
+            for (std::uint8_t v :
+                 {std::uint8_t(0), std::uint8_t(0xFF), std::uint8_t(0x7F), std::uint8_t(seed[i] + 1)}) {
                 Bytes damaged = seed;
                 damaged[i] = v;
                 TTestChart chart;

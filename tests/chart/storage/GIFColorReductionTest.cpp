@@ -9,7 +9,8 @@
 
 namespace {
 
-std::unique_ptr<TBitmap> MakeBitmap(int w, int h, const std::function<QRgb(int, int)>& color) {
+std::unique_ptr<TBitmap> MakeBitmap(int w, int h, const std::function<QRgb(int, int)>& color)
+{
     auto b = std::make_unique<TBitmap>();
     b->SetSize(w, h);
     b->SetPixelFormat(pf24bit);
@@ -20,22 +21,28 @@ std::unique_ptr<TBitmap> MakeBitmap(int w, int h, const std::function<QRgb(int, 
     return b;
 }
 
-QRgb Gradient(int x, int y) { return qRgb((x * 7) & 0xFF, (y * 13) & 0xFF, ((x + y) * 5) & 0xFF); }
+QRgb Gradient(int x, int y)
+{
+    return qRgb((x * 7) & 0xFF, (y * 13) & 0xFF, ((x + y) * 5) & 0xFF);
+}
 
-std::set<QRgb> ColoursOf(const TBitmap& b) {
+std::set<QRgb> ColoursOf(const TBitmap& b)
+{
     std::set<QRgb> s;
     for (int y = 0; y < b.GetHeight(); ++y)
         for (int x = 0; x < b.GetWidth(); ++x) s.insert(b.Image().pixel(x, y) | 0xFF000000u);
     return s;
 }
 
-std::set<QRgb> ColoursOf(const TGIFPalette& p) {
+std::set<QRgb> ColoursOf(const TGIFPalette& p)
+{
     std::set<QRgb> s;
     for (const TGIFColor& c : p) s.insert(qRgb(c.Red, c.Green, c.Blue));
     return s;
 }
 
-AnsiString ErrorOf(const std::function<void()>& f) {
+AnsiString ErrorOf(const std::function<void()>& f)
+{
     try {
         f();
     } catch (const Exception& e) {
@@ -46,13 +53,16 @@ AnsiString ErrorOf(const std::function<void()>& f) {
 
 const TDitherMode AllModes[] = {dmNearest, dmFloydSteinberg, dmStucki, dmSierra, dmJaJuNI, dmSteveArche, dmBurkes};
 
-TEST(GIFColorReduction, PicturesThatFitAPaletteAreReducedExactlyUnderEveryDitherer) {
+TEST(GIFColorReduction, PicturesThatFitAPaletteAreReducedExactlyUnderEveryDitherer)
+{
     TGIFPalette grey4 = {{0, 0, 0}, {128, 128, 128}, {192, 192, 192}, {255, 255, 255}};
     const struct {
         TColorReduction Reduction;
         TGIFPalette Palette;
-    } cases[] = {{rmNetscape, WebPalette()},         {rmWindows20, SystemDefaultPalette()},
-                 {rmWindows256, SystemHalftonePalette()}, {rmWindowsGray, grey4},
+    } cases[] = {{rmNetscape, WebPalette()},
+                 {rmWindows20, SystemDefaultPalette()},
+                 {rmWindows256, SystemHalftonePalette()},
+                 {rmWindowsGray, grey4},
                  {rmMonochrome, {{0, 0, 0}, {255, 255, 255}}}};
     for (const auto& c : cases) {
         const TGIFPalette& p = c.Palette;
@@ -76,7 +86,8 @@ TEST(GIFColorReduction, PicturesThatFitAPaletteAreReducedExactlyUnderEveryDither
     EXPECT_EQ(copy->Image(), few->Image());
 }
 
-TEST(GIFColorReduction, LookupsAnswerTheirDocumentedIndices) {
+TEST(GIFColorReduction, LookupsAnswerTheirDocumentedIndices)
+{
     int r, g, b;
     TNetscapeColorLookup web;
     EXPECT_EQ(web.Lookup(0, 0, 0, r, g, b), 0);
@@ -98,7 +109,8 @@ TEST(GIFColorReduction, LookupsAnswerTheirDocumentedIndices) {
     EXPECT_EQ(r, 255);
 }
 
-TEST(GIFColorReduction, QuantisersGiveAtMostTheWantedNumberOfColours) {
+TEST(GIFColorReduction, QuantisersGiveAtMostTheWantedNumberOfColours)
+{
     auto src = MakeBitmap(120, 90, Gradient);
     for (int bits = 3; bits <= 8; ++bits) {
         const TGIFPalette p = CreateOptimizedPaletteFromSingleBitmap(TDIBReader(src.get()), 1 << bits, 8, false);
@@ -109,7 +121,8 @@ TEST(GIFColorReduction, QuantisersGiveAtMostTheWantedNumberOfColours) {
     }
     const TGIFPalette w = CreateOptimizedPaletteFromSingleBitmap(TDIBReader(src.get()), 256, 8, true);
     ASSERT_EQ(w.size(), 256u);
-    EXPECT_EQ(TGIFPalette(w.begin(), w.begin() + 10), TGIFPalette(SystemDefaultPalette().begin(), SystemDefaultPalette().begin() + 10));
+    EXPECT_EQ(TGIFPalette(w.begin(), w.begin() + 10),
+              TGIFPalette(SystemDefaultPalette().begin(), SystemDefaultPalette().begin() + 10));
     EXPECT_EQ(w.back(), (TGIFColor{255, 255, 255}));
     // Wanting fewer colours than the root can hold ends instead of looping.
     TColorQuantizer one(1, 8);
@@ -120,7 +133,8 @@ TEST(GIFColorReduction, QuantisersGiveAtMostTheWantedNumberOfColours) {
               "Invalid Bits Per Pixel value");
 }
 
-TEST(GIFColorReduction, DitherersStayInTheirPaletteAndRepeatThemselves) {
+TEST(GIFColorReduction, DitherersStayInTheirPaletteAndRepeatThemselves)
+{
     auto src = MakeBitmap(97, 41, Gradient);
     for (TColorReduction r : {rmWindows20, rmWindowsGray, rmNetscape, rmGrayScale, rmQuantize}) {
         for (TDitherMode m : AllModes) {
@@ -141,7 +155,8 @@ TEST(GIFColorReduction, DitherersStayInTheirPaletteAndRepeatThemselves) {
 class ProbeLookup : public TColorLookup {
 public:
     explicit ProbeLookup(int Target) : TColorLookup(1), FTarget(Target) {}
-    int Lookup(int Red, int Green, int Blue, int& R, int& G, int& B) override {
+    int Lookup(int Red, int Green, int Blue, int& R, int& G, int& B) override
+    {
         Reds.push_back(Red);
         R = G = B = 0;
         if (FCall++ != FTarget) {
@@ -158,7 +173,8 @@ private:
     int FTarget;
 };
 
-TEST(GIFColorReduction, EachKernelSpreadsTheErrorToItsNeighboursMirroredOnReturnRows) {
+TEST(GIFColorReduction, EachKernelSpreadsTheErrorToItsNeighboursMirroredOnReturnRows)
+{
     struct Kernel {
         TDitherMode Mode;
         int Divisor;
@@ -167,14 +183,60 @@ TEST(GIFColorReduction, EachKernelSpreadsTheErrorToItsNeighboursMirroredOnReturn
     const Kernel kernels[] = {
         {dmFloydSteinberg, 16, {{{0, 1}, 7}, {{1, -2}, 3}, {{1, -1}, 5}, {{1, 0}, 1}}},
         {dmBurkes, 32, {{{0, 1}, 8}, {{0, 2}, 4}, {{1, -2}, 2}, {{1, -1}, 4}, {{1, 0}, 8}, {{1, 1}, 4}, {{1, 2}, 2}}},
-        {dmStucki, 42, {{{0, 1}, 8}, {{0, 2}, 4}, {{1, -2}, 2}, {{1, -1}, 4}, {{1, 0}, 8}, {{1, 1}, 4}, {{1, 2}, 2},
-                        {{2, -2}, 1}, {{2, -1}, 2}, {{2, 0}, 4}, {{2, 1}, 2}, {{2, 2}, 1}}},
-        {dmSierra, 32, {{{0, 1}, 5}, {{0, 2}, 3}, {{1, -2}, 2}, {{1, -1}, 4}, {{1, 0}, 5}, {{1, 1}, 4}, {{1, 2}, 2},
-                        {{2, -1}, 2}, {{2, 0}, 3}, {{2, 1}, 2}}},
-        {dmJaJuNI, 48, {{{0, 1}, 7}, {{0, 2}, 5}, {{1, -2}, 3}, {{1, -1}, 5}, {{1, 0}, 7}, {{1, 1}, 5}, {{1, 2}, 3},
-                        {{2, -2}, 1}, {{2, -1}, 3}, {{2, 0}, 5}, {{2, 1}, 3}, {{2, 2}, 1}}},
-        {dmSteveArche, 200, {{{0, 2}, 32}, {{1, -3}, 12}, {{1, -1}, 26}, {{1, 1}, 30}, {{1, 3}, 16}, {{2, -2}, 12},
-                             {{2, 0}, 26}, {{2, 2}, 12}, {{3, -3}, 5}, {{3, -1}, 12}, {{3, 1}, 12}, {{3, 3}, 5}}},
+        {dmStucki,
+         42,
+         {{{0, 1}, 8},
+          {{0, 2}, 4},
+          {{1, -2}, 2},
+          {{1, -1}, 4},
+          {{1, 0}, 8},
+          {{1, 1}, 4},
+          {{1, 2}, 2},
+          {{2, -2}, 1},
+          {{2, -1}, 2},
+          {{2, 0}, 4},
+          {{2, 1}, 2},
+          {{2, 2}, 1}}},
+        {dmSierra,
+         32,
+         {{{0, 1}, 5},
+          {{0, 2}, 3},
+          {{1, -2}, 2},
+          {{1, -1}, 4},
+          {{1, 0}, 5},
+          {{1, 1}, 4},
+          {{1, 2}, 2},
+          {{2, -1}, 2},
+          {{2, 0}, 3},
+          {{2, 1}, 2}}},
+        {dmJaJuNI,
+         48,
+         {{{0, 1}, 7},
+          {{0, 2}, 5},
+          {{1, -2}, 3},
+          {{1, -1}, 5},
+          {{1, 0}, 7},
+          {{1, 1}, 5},
+          {{1, 2}, 3},
+          {{2, -2}, 1},
+          {{2, -1}, 3},
+          {{2, 0}, 5},
+          {{2, 1}, 3},
+          {{2, 2}, 1}}},
+        {dmSteveArche,
+         200,
+         {{{0, 2}, 32},
+          {{1, -3}, 12},
+          {{1, -1}, 26},
+          {{1, 1}, 30},
+          {{1, 3}, 16},
+          {{2, -2}, 12},
+          {{2, 0}, 26},
+          {{2, 2}, 12},
+          {{3, -3}, 5},
+          {{3, -1}, 12},
+          {{3, 1}, 12},
+          {{3, 3}, 5}}},
     };
     constexpr int W = 11;
     constexpr int H = 6;
@@ -212,12 +274,14 @@ TEST(GIFColorReduction, EachKernelSpreadsTheErrorToItsNeighboursMirroredOnReturn
     }
 }
 
-TEST(GIFColorReduction, DegenerateAndLargeSizes) {
+TEST(GIFColorReduction, DegenerateAndLargeSizes)
+{
     TBitmap empty;
     EXPECT_EQ(ErrorOf([&] { ReduceColors(&empty, rmNetscape, dmFloydSteinberg, 8, nullptr); }),
               "Invalid image dimensions");
     auto one = MakeBitmap(1, 1, [](int, int) { return qRgb(250, 3, 100); });
-    for (TColorReduction r : {rmWindows20, rmWindows256, rmWindowsGray, rmMonochrome, rmGrayScale, rmNetscape, rmQuantize, rmQuantizeWindows})
+    for (TColorReduction r : {rmWindows20, rmWindows256, rmWindowsGray, rmMonochrome, rmGrayScale, rmNetscape,
+                              rmQuantize, rmQuantizeWindows})
         for (TDitherMode m : AllModes) EXPECT_EQ(ReduceColors(one.get(), r, m, 8, nullptr)->GetWidth(), 1);
     // One row of 100000 pixels, read back and forth.
     auto wide = MakeBitmap(100000, 1, Gradient);
@@ -233,7 +297,8 @@ TEST(GIFColorReduction, DegenerateAndLargeSizes) {
     EXPECT_EQ(ReduceColors(one.get(), rmPalette, dmNearest, 8, nullptr)->GetWidth(), 0);
 }
 
-TEST(GIFColorReduction, TrueColourBitmapsBecomeFramesOfTheReductionsTable) {
+TEST(GIFColorReduction, TrueColourBitmapsBecomeFramesOfTheReductionsTable)
+{
     auto src = MakeBitmap(64, 48, Gradient);
     TGIFImage gif;  // rmNetscape by default
     gif.DitherMode = dmFloydSteinberg;
@@ -241,8 +306,7 @@ TEST(GIFColorReduction, TrueColourBitmapsBecomeFramesOfTheReductionsTable) {
     TGIFSubImage* f = gif.Images()->GetImage(0);
     ASSERT_EQ(f->ColorMap()->GetCount(), 256);
     const TGIFPalette web = WebPalette();
-    for (int i = 0; i < 256; ++i)
-        EXPECT_EQ(f->ColorMap()->Data()[i], i < 216 ? web[std::size_t(i)] : TGIFColor{}) << i;
+    for (int i = 0; i < 256; ++i) EXPECT_EQ(f->ColorMap()->Data()[i], i < 216 ? web[std::size_t(i)] : TGIFColor{}) << i;
     auto dib = ReduceColorsToDIB(src.get(), rmNetscape, dmFloydSteinberg, 8, nullptr);
     EXPECT_EQ(f->PixelData(), dib->Bits());
     // Written and read back, the picture is the reduced bitmap.

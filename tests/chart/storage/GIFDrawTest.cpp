@@ -18,19 +18,22 @@ constexpr TColor kGray = TColor(0x808080);
 const std::vector<TColor> kColors = {clRed, clLime, clBlue, clYellow, clWhite};
 enum { R, L, B, Y, W };
 
-TGIFDrawOptions Opts(std::initializer_list<TGIFDrawOption> list) {
+TGIFDrawOptions Opts(std::initializer_list<TGIFDrawOption> list)
+{
     TGIFDrawOptions o = 0;
     for (TGIFDrawOption x : list) o |= GIFDrawOption(x);
     return o;
 }
 
-void MakeScreen(TGIFImage& gif, int w, int h) {
+void MakeScreen(TGIFImage& gif, int w, int h)
+{
     gif.SetWidth(w);
     gif.SetHeight(h);
     for (TColor c : kColors) gif.GlobalColorMap()->Add(c);
 }
 
-TGIFSubImage* AddFrame(TGIFImage& gif, TRect r, int fill, int delay = 0, TDisposalMethod d = dmNone) {
+TGIFSubImage* AddFrame(TGIFImage& gif, TRect r, int fill, int delay = 0, TDisposalMethod d = dmNone)
+{
     auto* f = new TGIFSubImage(&gif);
     gif.Add(f);
     f->SetBoundsRect(r);
@@ -43,21 +46,27 @@ TGIFSubImage* AddFrame(TGIFImage& gif, TRect r, int fill, int delay = 0, TDispos
     return f;
 }
 
-void MakeTransparent(TGIFSubImage* f, int index) {
+void MakeTransparent(TGIFSubImage* f, int index)
+{
     f->GetGraphicControlExtension()->SetTransparent(true);
     f->GetGraphicControlExtension()->SetTransparentColorIndex(index);
 }
 
-std::unique_ptr<TBitmap> Target(int w, int h) {
+std::unique_ptr<TBitmap> Target(int w, int h)
+{
     auto b = std::make_unique<TBitmap>();
     b->SetSize(w, h);
     b->Image().fill(0xFF000000u | TColorToQRgb(kGray));
     return b;
 }
 
-TColor At(TBitmap& b, int x, int y) { return QRgbToTColor(b.Image().pixel(x, y) & 0xFFFFFF); }
+TColor At(TBitmap& b, int x, int y)
+{
+    return QRgbToTColor(b.Image().pixel(x, y) & 0xFFFFFF);
+}
 
-std::vector<TColor> Row(TBitmap& b, int y = 0) {
+std::vector<TColor> Row(TBitmap& b, int y = 0)
+{
     std::vector<TColor> r;
     for (int x = 0; x < b.GetWidth(); ++x) r.push_back(At(b, x, y));
     return r;
@@ -69,7 +78,8 @@ struct SteppedTime {
     platform::ManualClock clock;
     std::vector<int> waits;
     std::mutex mutex;
-    SteppedTime() {
+    SteppedTime()
+    {
         platform::SetClock(&clock);
         GIFPainterDelay = [this](TGIFPainter*, int ms) {
             std::lock_guard<std::mutex> l(mutex);
@@ -78,14 +88,16 @@ struct SteppedTime {
             return false;
         };
     }
-    ~SteppedTime() {
+    ~SteppedTime()
+    {
         GIFPainterDelay = nullptr;
         platform::SetClock(nullptr);
     }
 };
 
 // Plays the image once in the caller's thread and answers the target row after each frame.
-std::vector<std::vector<TColor>> Play(TGIFImage& gif, TBitmap& target, TGIFDrawOptions o) {
+std::vector<std::vector<TColor>> Play(TGIFImage& gif, TBitmap& target, TGIFDrawOptions o)
+{
     SteppedTime time;
     std::vector<std::vector<TColor>> shots;
     gif.OnAfterPaint = [&](TGIFPainter*) { shots.push_back(Row(target)); };
@@ -97,7 +109,8 @@ using Rows = std::vector<std::vector<TColor>>;
 
 }  // namespace
 
-TEST(GIFDraw, FrameGeometryScaledAndTiled) {
+TEST(GIFDraw, FrameGeometryScaledAndTiled)
+{
     TGIFImage gif;
     MakeScreen(gif, 100, 50);
     TGIFSubImage* f = AddFrame(gif, Rect(10, 0, 40, 20), B);
@@ -129,7 +142,8 @@ TEST(GIFDraw, FrameGeometryScaledAndTiled) {
     EXPECT_EQ(At(*edge, 110, 50), kGray);
 }
 
-TEST(GIFDraw, TransparentPixelsLeaveTheTargetAndMasksExistOnlyWhenUsed) {
+TEST(GIFDraw, TransparentPixelsLeaveTheTargetAndMasksExistOnlyWhenUsed)
+{
     TGIFImage gif;
     MakeScreen(gif, 4, 2);
     TGIFSubImage* f = AddFrame(gif, Rect(0, 0, 4, 2), R);
@@ -167,7 +181,8 @@ TEST(GIFDraw, TransparentPixelsLeaveTheTargetAndMasksExistOnlyWhenUsed) {
     EXPECT_TRUE(f->HasMask());
 }
 
-TEST(GIFDraw, DisposalMethodsComposeExactPixels) {
+TEST(GIFDraw, DisposalMethodsComposeExactPixels)
+{
     // Frame 0 fills the 3 x 1 screen red, frame 1 puts lime at x 1, frame 2 blue at x 2.
     auto play = [](TDisposalMethod d0, TDisposalMethod d1, TGIFDrawOptions extra = 0) {
         TGIFImage gif;
@@ -191,7 +206,8 @@ TEST(GIFDraw, DisposalMethodsComposeExactPixels) {
     EXPECT_EQ(play(dmBackground, dmPrevious), (Rows{{r, r, r}, {w, l, w}, {w, w, b}}));
 }
 
-TEST(GIFDraw, TransparentFramesOverBuffersKeepWhatIsBeneath) {
+TEST(GIFDraw, TransparentFramesOverBuffersKeepWhatIsBeneath)
+{
     TGIFImage gif;
     MakeScreen(gif, 3, 1);
     gif.DrawBackgroundColor = clWhite;
@@ -204,7 +220,8 @@ TEST(GIFDraw, TransparentFramesOverBuffersKeepWhatIsBeneath) {
     EXPECT_EQ(Play(gif, *target, Opts({goAnimate, goTransparent})), (Rows{{r, r, r}, {g, l, l}}));
 }
 
-TEST(GIFDraw, LoopCountsAndFrameOrder) {
+TEST(GIFDraw, LoopCountsAndFrameOrder)
+{
     auto run = [](int loops, TGIFDrawOptions o, int* loopEvents = nullptr) {
         TGIFImage gif;
         MakeScreen(gif, 3, 1);
@@ -224,8 +241,7 @@ TEST(GIFDraw, LoopCountsAndFrameOrder) {
         gif.Paint(target->Canvas(), Rect(0, 0, 3, 1), o);
         if (o & GIFDrawOption(goAsync)) {
             // Endless animations are stopped once they have repeated a while.
-            platform::UiDispatcher::Instance().WaitRunning(
-                [&] { return ended.load() || frames.size() >= 20; }, 5000);
+            platform::UiDispatcher::Instance().WaitRunning([&] { return ended.load() || frames.size() >= 20; }, 5000);
             gif.PaintStop();
         }
         EXPECT_TRUE(ended);
@@ -249,7 +265,8 @@ TEST(GIFDraw, LoopCountsAndFrameOrder) {
     EXPECT_EQ(run(3, Opts({goLoop})), (std::vector<int>{0}));
 }
 
-TEST(GIFDraw, FrameDelaysAndSpeed) {
+TEST(GIFDraw, FrameDelaysAndSpeed)
+{
     auto waits = [](TGIFDrawOptions o, int speed, std::function<void(platform::ManualClock&)> duringPaint = {}) {
         TGIFImage gif;
         MakeScreen(gif, 4, 1);
@@ -282,7 +299,8 @@ TEST(GIFDraw, FrameDelaysAndSpeed) {
               (std::vector<int>{0, 100, 16, 23980}));
 }
 
-TEST(GIFDraw, PaintersStopAndJoinPromptly) {
+TEST(GIFDraw, PaintersStopAndJoinPromptly)
+{
     using namespace std::chrono;
     auto& ui = platform::UiDispatcher::Instance();
     for (bool destroy : {false, true}) {
@@ -296,8 +314,10 @@ TEST(GIFDraw, PaintersStopAndJoinPromptly) {
         gif->Paint(target->Canvas(), Rect(0, 0, 2, 1), Opts({goAsync, goAnimate, goLoop}));
         ASSERT_TRUE(ui.WaitRunning([&] { return painted.load() == 1; }, 5000));
         const auto t0 = steady_clock::now();
-        if (destroy) gif.reset();
-        else gif->PaintStop();
+        if (destroy)
+            gif.reset();
+        else
+            gif->PaintStop();
         EXPECT_LT(duration_cast<milliseconds>(steady_clock::now() - t0).count(), 3000);
         if (!destroy) {
             EXPECT_EQ(gif->PainterCount(), 0);
@@ -306,7 +326,8 @@ TEST(GIFDraw, PaintersStopAndJoinPromptly) {
     }
 }
 
-TEST(GIFDraw, DrawShowsFirstFrameOrStartsAnAnimation) {
+TEST(GIFDraw, DrawShowsFirstFrameOrStartsAnAnimation)
+{
     SteppedTime time;
     TGIFImage gif;
     MakeScreen(gif, 2, 1);
@@ -333,7 +354,8 @@ TEST(GIFDraw, DrawShowsFirstFrameOrStartsAnAnimation) {
     EXPECT_EQ(gif.GetPainter(), nullptr);
 }
 
-TEST(GIFDraw, DamagedFramesDrawWhatTheyCan) {
+TEST(GIFDraw, DamagedFramesDrawWhatTheyCan)
+{
     TGIFImage gif;
     MakeScreen(gif, 3, 1);
     // Indices beyond the colour table show its first colour.
@@ -356,7 +378,8 @@ TEST(GIFDraw, DamagedFramesDrawWhatTheyCan) {
     EXPECT_EQ(Play(bare, *target, Opts({goAnimate})), (Rows{{kGray, kGray}, {kGray, clBlue}}));
 }
 
-TEST(GIFDraw, DitheringGivesWebColoursAndKeepsTransparency) {
+TEST(GIFDraw, DitheringGivesWebColoursAndKeepsTransparency)
+{
     TGIFImage gif;
     MakeScreen(gif, 4, 2);
     const int dark = gif.GlobalColorMap()->Add(TColor(0x0A0A0A));
@@ -381,7 +404,8 @@ TEST(GIFDraw, DitheringGivesWebColoursAndKeepsTransparency) {
         }
 }
 
-TEST(GIFDraw, SpeedZeroAndPauseHoldAnAnimationUntilReleased) {
+TEST(GIFDraw, SpeedZeroAndPauseHoldAnAnimationUntilReleased)
+{
     auto& ui = platform::UiDispatcher::Instance();
     for (bool pause : {false, true}) {
         TGIFImage gif;
@@ -401,8 +425,10 @@ TEST(GIFDraw, SpeedZeroAndPauseHoldAnAnimationUntilReleased) {
         ui.ProcessPending();
         EXPECT_EQ(painted.load(), 1);
         EXPECT_EQ(gif.PainterCount(), 1);
-        if (pause) gif.PaintResume();
-        else gif.SetAnimationSpeed(1000);
+        if (pause)
+            gif.PaintResume();
+        else
+            gif.SetAnimationSpeed(1000);
         EXPECT_TRUE(ui.WaitRunning([&] { return gif.PainterCount() == 0; }, 5000));
         EXPECT_EQ(painted.load(), 2);
     }

@@ -15,7 +15,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 struct WarningLog {
     std::vector<AnsiString> Messages;
-    void Attach(TGIFImage& gif) {
+    void Attach(TGIFImage& gif)
+    {
         gif.OnWarning = [this](QObject*, TGIFSeverity s, const AnsiString& m) {
             EXPECT_EQ(s, gsWarning);
             Messages.push_back(m);
@@ -24,18 +25,21 @@ struct WarningLog {
     bool Has(const AnsiString& m) const { return std::find(Messages.begin(), Messages.end(), m) != Messages.end(); }
 };
 
-Bytes Save(TGIFImage& gif) {
+Bytes Save(TGIFImage& gif)
+{
     TMemoryStream m;
     gif.SaveToStream(&m);
     return m.Bytes();
 }
 
-void Load(TGIFImage& gif, const Bytes& b) {
+void Load(TGIFImage& gif, const Bytes& b)
+{
     TMemoryStream m(b.data(), b.size());
     gif.LoadFromStream(&m);
 }
 
-AnsiString ErrorOf(const std::function<void()>& f) {
+AnsiString ErrorOf(const std::function<void()>& f)
+{
     try {
         f();
     } catch (const Exception& e) {
@@ -46,14 +50,11 @@ AnsiString ErrorOf(const std::function<void()>& f) {
 
 // 2 x 2 pixels 0, 1 / 2, 3 with a 4-colour global table; codes clear, 0, 1, 2 at 3 bits,
 // then 3 and end at 4 bits.
-const Bytes TinyGIF = {
-    'G', 'I', 'F', '8', '9', 'a', 2, 0, 2, 0, 0x81, 0, 0,
-    0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255,
-    ',', 0, 0, 0, 0, 2, 0, 2, 0, 0,
-    2, 3, 0x44, 0x34, 0x05, 0,
-    ';'};
+const Bytes TinyGIF = {'G', 'I', 'F', '8', '9', 'a', 2, 0, 2, 0, 0x81, 0, 0, 0, 0, 0, 255,  0,    0,    0, 255,
+                       0,   0,   0,   255, ',', 0,   0, 0, 0, 2, 0,    2, 0, 0, 2, 3, 0x44, 0x34, 0x05, 0, ';'};
 
-std::unique_ptr<TBitmap> MakeBitmap(int w, int h, const std::function<TColor(int, int)>& color) {
+std::unique_ptr<TBitmap> MakeBitmap(int w, int h, const std::function<TColor(int, int)>& color)
+{
     auto b = std::make_unique<TBitmap>();
     b->SetSize(w, h);
     b->SetPixelFormat(pf24bit);
@@ -64,7 +65,8 @@ std::unique_ptr<TBitmap> MakeBitmap(int w, int h, const std::function<TColor(int
     return b;
 }
 
-TEST(GIFImage, ReadsAHandMadeFileToKnownPixels) {
+TEST(GIFImage, ReadsAHandMadeFileToKnownPixels)
+{
     TGIFImage gif;
     WarningLog log;
     log.Attach(gif);
@@ -86,7 +88,8 @@ TEST(GIFImage, ReadsAHandMadeFileToKnownPixels) {
     EXPECT_EQ(std::vector<std::uint8_t>(out.begin() + 35, out.end()), Bytes(TinyGIF.begin() + 35, TinyGIF.end()));
 }
 
-TEST(GIFImage, SignatureMayFollowAFourBytePrefix) {
+TEST(GIFImage, SignatureMayFollowAFourBytePrefix)
+{
     Bytes prefixed = {1, 2, 3, 4};
     prefixed.insert(prefixed.end(), TinyGIF.begin(), TinyGIF.end());
     TGIFImage gif;
@@ -101,7 +104,8 @@ TEST(GIFImage, SignatureMayFollowAFourBytePrefix) {
     EXPECT_EQ(m.GetPosition(), 0);
 }
 
-TEST(GIFImage, VersionFollowsFramesAndExtensions) {
+TEST(GIFImage, VersionFollowsFramesAndExtensions)
+{
     TGIFImage gif;
     EXPECT_EQ(ErrorOf([&] { Save(gif); }), "Unsupported GIF version");
     auto bmp = MakeBitmap(3, 2, [](int x, int) { return x ? clRed : clBlue; });
@@ -115,7 +119,8 @@ TEST(GIFImage, VersionFollowsFramesAndExtensions) {
     EXPECT_EQ(std::string(b.begin(), b.begin() + 6), "GIF89a");
 }
 
-TEST(GIFImage, ColourTablesAreWrittenAtPowerOfTwoSizes) {
+TEST(GIFImage, ColourTablesAreWrittenAtPowerOfTwoSizes)
+{
     // A frame of 3 colours: a 4-entry local table, the fourth black, packed fields 0x81.
     TGIFImage gif;
     gif.ColorReduction = rmNone;
@@ -142,7 +147,8 @@ TEST(GIFImage, ColourTablesAreWrittenAtPowerOfTwoSizes) {
     EXPECT_EQ(b[13 + 12 + 10 + 48], 4);  // 16 colours: code size 4
 }
 
-TEST(GIFImage, LocalTableFramesAreWrittenNonInterlaced) {
+TEST(GIFImage, LocalTableFramesAreWrittenNonInterlaced)
+{
     TGIFImage gif;
     TMemoryStream m;
     m.LoadFromFile(NOX_TEST_DATA_DIR "/gif/ok_small.gif");
@@ -178,7 +184,8 @@ TEST(GIFImage, LocalTableFramesAreWrittenNonInterlaced) {
     EXPECT_TRUE(again.GetIsTransparent());
 }
 
-TEST(GIFImage, InterlacedFramesWithoutLocalTableStayInterlaced) {
+TEST(GIFImage, InterlacedFramesWithoutLocalTableStayInterlaced)
+{
     for (int h = 1; h <= 9; ++h) {
         TGIFImage gif;
         for (TColor c : {clBlack, clWhite, clRed, clLime}) gif.GlobalColorMap()->Add(c);
@@ -195,7 +202,8 @@ TEST(GIFImage, InterlacedFramesWithoutLocalTableStayInterlaced) {
     }
 }
 
-TEST(GIFImage, BitmapColoursBecomeTheLocalTableInOrderOfAppearance) {
+TEST(GIFImage, BitmapColoursBecomeTheLocalTableInOrderOfAppearance)
+{
     TGIFImage gif;
     gif.ColorReduction = rmNone;
     auto bmp = MakeBitmap(16, 16, [](int x, int y) { return TColor(RGB(x * 16, y * 16, 7)); });
@@ -211,7 +219,9 @@ TEST(GIFImage, BitmapColoursBecomeTheLocalTableInOrderOfAppearance) {
 
     // Bitmap -> GIF -> bitmap keeps every pixel, with either coder.
     for (TGIFCompression c : {gcLZW, gcRLE}) {
-        auto pic = MakeBitmap(123, 45, [](int x, int y) { return (x / 10 + y / 5) % 3 ? clWhite : TColor(RGB(x % 8 * 30, y % 8 * 30, 9)); });
+        auto pic = MakeBitmap(123, 45, [](int x, int y) {
+            return (x / 10 + y / 5) % 3 ? clWhite : TColor(RGB(x % 8 * 30, y % 8 * 30, 9));
+        });
         TGIFImage out;
         out.ColorReduction = rmNone;
         out.Compression = c;
@@ -225,7 +235,8 @@ TEST(GIFImage, BitmapColoursBecomeTheLocalTableInOrderOfAppearance) {
     }
 }
 
-TEST(GIFImage, DamagedFramesAreLoadedWithWarnings) {
+TEST(GIFImage, DamagedFramesAreLoadedWithWarnings)
+{
     auto loadFile = [](const char* name, WarningLog& log, TGIFImage& gif) {
         log.Attach(gif);
         gif.LoadFromFile(AnsiString(NOX_TEST_DATA_DIR "/gif/") + name);
@@ -277,7 +288,8 @@ TEST(GIFImage, DamagedFramesAreLoadedWithWarnings) {
     }
 }
 
-TEST(GIFImage, ExtensionBytes) {
+TEST(GIFImage, ExtensionBytes)
+{
     TGIFImage gif;
     auto bmp = MakeBitmap(2, 1, [](int x, int) { return x ? clRed : clBlue; });
     gif.Add(bmp.get());
@@ -346,7 +358,8 @@ TEST(GIFImage, ExtensionBytes) {
     EXPECT_EQ(back.Images()->GetImage(0)->GetGraphicControlExtension(), nullptr);
 }
 
-TEST(GIFImage, ColourMapRules) {
+TEST(GIFImage, ColourMapRules)
+{
     TGIFImage gif;
     WarningLog log;
     log.Attach(gif);
@@ -377,7 +390,8 @@ TEST(GIFImage, ColourMapRules) {
     EXPECT_EQ(RGB2Color(TGIFColor{0x11, 0x22, 0x33}), TColor(0x00332211));
 }
 
-TEST(GIFImage, FrameBoundsGrowTheLogicalScreen) {
+TEST(GIFImage, FrameBoundsGrowTheLogicalScreen)
+{
     TGIFImage gif;
     WarningLog log;
     log.Attach(gif);
@@ -407,7 +421,8 @@ TEST(GIFImage, FrameBoundsGrowTheLogicalScreen) {
     EXPECT_EQ(ErrorOf([&] { gif.Add(gif.Header()); }), "Object type not supported for operation");
 }
 
-TEST(GIFImage, ProgressEndsWithZeroWhenLoadingFails) {
+TEST(GIFImage, ProgressEndsWithZeroWhenLoadingFails)
+{
     TGIFImage gif;
     std::vector<std::pair<TProgressStage, int>> steps;
     gif.OnProgress = [&](QObject*, TProgressStage stage, int percent, const AnsiString& msg) {
@@ -424,7 +439,8 @@ TEST(GIFImage, ProgressEndsWithZeroWhenLoadingFails) {
     EXPECT_EQ(steps.back(), std::make_pair(psEnding, 0));
 }
 
-TEST(GIFImage, ClipboardCarriesTheWholeStreamAndABitmap) {
+TEST(GIFImage, ClipboardCarriesTheWholeStreamAndABitmap)
+{
     TGIFImage gif;
     Load(gif, TinyGIF);
     QMimeData data;
@@ -446,7 +462,8 @@ TEST(GIFImage, ClipboardCarriesTheWholeStreamAndABitmap) {
     EXPECT_TRUE(onClipboard->hasFormat(CF_GIF));
 }
 
-TEST(GIFImage, CopiesAreDeep) {
+TEST(GIFImage, CopiesAreDeep)
+{
     TGIFImage gif;
     TMemoryStream m;
     m.LoadFromFile(NOX_TEST_DATA_DIR "/gif/ok_small.gif");

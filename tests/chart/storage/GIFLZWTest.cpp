@@ -12,11 +12,14 @@ namespace {
 using Pixels = std::vector<std::uint8_t>;
 
 std::vector<std::uint8_t> Encode(TGIFCompression kind, const Pixels& px, int w, int h, int bits, bool interlaced,
-                                 int colors = -1) {
+                                 int colors = -1)
+{
     TMemoryStream out;
     std::unique_ptr<TGIFEncoder> enc;
-    if (kind == gcRLE) enc = std::make_unique<TRLEEncoder>();
-    else enc = std::make_unique<TLZWEncoder>();
+    if (kind == gcRLE)
+        enc = std::make_unique<TRLEEncoder>();
+    else
+        enc = std::make_unique<TLZWEncoder>();
     enc->Compress(&out, colors < 0 ? (1 << bits) : colors, bits, w, h, interlaced, px.data());
     return out.Bytes();
 }
@@ -27,7 +30,8 @@ struct Decoded {
     std::int64_t EndPos = 0;
 };
 
-Decoded Decode(const std::vector<std::uint8_t>& bytes, int w, int h, bool interlaced, std::uint8_t fill = 0xEE) {
+Decoded Decode(const std::vector<std::uint8_t>& bytes, int w, int h, bool interlaced, std::uint8_t fill = 0xEE)
+{
     TMemoryStream in(bytes.data(), bytes.size());
     Decoded d;
     d.Px.assign(std::size_t(w) * std::size_t(h), fill);
@@ -37,7 +41,8 @@ Decoded Decode(const std::vector<std::uint8_t>& bytes, int w, int h, bool interl
 }
 
 // Pictures of the kinds a chart produces and the kinds that stress the coders.
-Pixels MakePicture(int kind, int w, int h, int bits, std::uint32_t seed) {
+Pixels MakePicture(int kind, int w, int h, int bits, std::uint32_t seed)
+{
     std::mt19937 rng(seed);
     const int n = 1 << bits;
     Pixels px(std::size_t(w) * std::size_t(h));
@@ -45,10 +50,10 @@ Pixels MakePicture(int kind, int w, int h, int bits, std::uint32_t seed) {
         for (int x = 0; x < w; ++x) {
             std::uint8_t v = 0;
             switch (kind) {
-                case 0: v = std::uint8_t(rng() % unsigned(n)); break;                  // noise
-                case 1: v = std::uint8_t(((x / 7) + (y / 3)) % n); break;             // blocks
+                case 0: v = std::uint8_t(rng() % unsigned(n)); break;                          // noise
+                case 1: v = std::uint8_t(((x / 7) + (y / 3)) % n); break;                      // blocks
                 case 2: v = std::uint8_t((rng() % 50 == 0) ? rng() % unsigned(n) : 1); break;  // mostly one colour
-                case 3: v = std::uint8_t(std::min(n - 1, (x * y) % (n + 3))); break;  // varied runs
+                case 3: v = std::uint8_t(std::min(n - 1, (x * y) % (n + 3))); break;           // varied runs
                 default: v = 0;
             }
             px[std::size_t(y) * std::size_t(w) + std::size_t(x)] = v;
@@ -57,7 +62,8 @@ Pixels MakePicture(int kind, int w, int h, int bits, std::uint32_t seed) {
 }
 
 // Splits the data sub-blocks behind the code size byte; answers the block lengths.
-std::vector<int> BlockLengths(const std::vector<std::uint8_t>& bytes) {
+std::vector<int> BlockLengths(const std::vector<std::uint8_t>& bytes)
+{
     std::vector<int> lens;
     std::size_t i = 1;
     while (i < bytes.size()) {
@@ -71,11 +77,13 @@ std::vector<int> BlockLengths(const std::vector<std::uint8_t>& bytes) {
 
 // Reads the codes of an LZW stream with the width rules of the decoder and answers them.
 // NextAtClear receives the next free code of the table at every clear code but the first.
-std::vector<int> Codes(const std::vector<std::uint8_t>& bytes, std::vector<int>* NextAtClear = nullptr) {
+std::vector<int> Codes(const std::vector<std::uint8_t>& bytes, std::vector<int>* NextAtClear = nullptr)
+{
     std::vector<std::uint8_t> data;
     std::size_t i = 1;
     while (i < bytes.size() && bytes[i] != 0) {
-        data.insert(data.end(), bytes.begin() + std::ptrdiff_t(i) + 1, bytes.begin() + std::ptrdiff_t(i + 1 + bytes[i]));
+        data.insert(data.end(), bytes.begin() + std::ptrdiff_t(i) + 1,
+                    bytes.begin() + std::ptrdiff_t(i + 1 + bytes[i]));
         i += std::size_t(bytes[i]) + 1;
     }
     const int size = bytes[0];
@@ -110,7 +118,8 @@ std::vector<int> Codes(const std::vector<std::uint8_t>& bytes, std::vector<int>*
     return codes;
 }
 
-TEST(GIFLZW, RoundTripsEveryCodeSizeAndPictureKind) {
+TEST(GIFLZW, RoundTripsEveryCodeSizeAndPictureKind)
+{
     const int sizes[][2] = {{1, 1}, {2, 1}, {1, 7}, {13, 11}, {64, 64}, {255, 3}, {300, 200}};
     for (TGIFCompression kind : {gcLZW, gcRLE})
         for (int bits = 1; bits <= 8; ++bits)
@@ -127,13 +136,15 @@ TEST(GIFLZW, RoundTripsEveryCodeSizeAndPictureKind) {
                 }
 }
 
-TEST(GIFLZW, LongRunsAndTableRestartsRoundTrip) {
+TEST(GIFLZW, LongRunsAndTableRestartsRoundTrip)
+{
     // Runs of every length up to beyond the run coder's table, and pictures big enough for
     // the LZW table to fill and restart many times.
     for (TGIFCompression kind : {gcLZW, gcRLE}) {
         Pixels px;
         std::mt19937 rng(7);
-        for (int run = 1; run < 5000; run += 1 + run / 3) px.insert(px.end(), std::size_t(run), std::uint8_t(rng() % 16));
+        for (int run = 1; run < 5000; run += 1 + run / 3)
+            px.insert(px.end(), std::size_t(run), std::uint8_t(rng() % 16));
         const int w = int(px.size());
         for (int bits : {4, 5, 8}) {
             const Decoded d = Decode(Encode(kind, px, w, 1, bits, false), w, 1, false);
@@ -146,7 +157,8 @@ TEST(GIFLZW, LongRunsAndTableRestartsRoundTrip) {
     }
 }
 
-TEST(GIFLZW, InterlacedFramesOfEveryHeightRoundTrip) {
+TEST(GIFLZW, InterlacedFramesOfEveryHeightRoundTrip)
+{
     for (TGIFCompression kind : {gcLZW, gcRLE})
         for (int h = 1; h <= 19; ++h)
             for (int w : {1, 5}) {
@@ -164,13 +176,15 @@ TEST(GIFLZW, InterlacedFramesOfEveryHeightRoundTrip) {
             }
 }
 
-TEST(GIFLZW, CodesMaySpanManyShortSubBlocks) {
+TEST(GIFLZW, CodesMaySpanManyShortSubBlocks)
+{
     // Sub-blocks may be of any length from 1; a 12-bit code then spans two of them.
     const Pixels px = MakePicture(0, 120, 80, 8, 11);
     const auto bytes = Encode(gcLZW, px, 120, 80, 8, false);
     std::vector<std::uint8_t> data;
     for (std::size_t i = 1; bytes[i] != 0; i += std::size_t(bytes[i]) + 1)
-        data.insert(data.end(), bytes.begin() + std::ptrdiff_t(i) + 1, bytes.begin() + std::ptrdiff_t(i + 1 + bytes[i]));
+        data.insert(data.end(), bytes.begin() + std::ptrdiff_t(i) + 1,
+                    bytes.begin() + std::ptrdiff_t(i + 1 + bytes[i]));
     for (int len : {1, 2, 3}) {
         std::vector<std::uint8_t> resplit{bytes[0]};
         for (std::size_t i = 0; i < data.size(); i += std::size_t(len)) {
@@ -185,7 +199,8 @@ TEST(GIFLZW, CodesMaySpanManyShortSubBlocks) {
     }
 }
 
-TEST(GIFLZW, TableCyclesAreRefusedNotFollowed) {
+TEST(GIFLZW, TableCyclesAreRefusedNotFollowed)
+{
     // Codes beyond the next free code make entry 11 refer to 13 and 13 back to 11; the
     // chain of 11 never reaches a pixel value and must not run over the decoder's stack.
     const std::vector<std::uint8_t> cycle{3, 4, 0x08, 0xBD, 0xBB, 0x0B, 0};
@@ -202,7 +217,8 @@ TEST(GIFLZW, TableCyclesAreRefusedNotFollowed) {
     EXPECT_EQ(d.EndPos, 4);
 }
 
-TEST(GIFLZW, CodeLayoutOfTheLZWEncoder) {
+TEST(GIFLZW, CodeLayoutOfTheLZWEncoder)
+{
     // One colour: data size 2, clear code 4 in 3 bits first.
     const Pixels one(10, 0);
     const auto bytes = Encode(gcLZW, one, 10, 1, 0, false, 1);
@@ -221,7 +237,8 @@ TEST(GIFLZW, CodeLayoutOfTheLZWEncoder) {
     EXPECT_EQ(codes.back(), 257);
 }
 
-TEST(GIFLZW, RunCoderWritesFewCodesForFlatPictures) {
+TEST(GIFLZW, RunCoderWritesFewCodesForFlatPictures)
+{
     const Pixels flat(std::size_t(640) * 480, 2);
     const auto rle = Encode(gcRLE, flat, 640, 480, 8, false);
     const auto lzw = Encode(gcLZW, flat, 640, 480, 8, false);
@@ -234,7 +251,8 @@ TEST(GIFLZW, RunCoderWritesFewCodesForFlatPictures) {
     EXPECT_EQ(codes.back(), 257);
 }
 
-TEST(GIFLZW, SubBlocksOf255BytesAndTheTerminator) {
+TEST(GIFLZW, SubBlocksOf255BytesAndTheTerminator)
+{
     for (int n : {1, 254, 255, 256, 510, 511}) {
         TMemoryStream out;
         {
@@ -266,7 +284,8 @@ TEST(GIFLZW, SubBlocksOf255BytesAndTheTerminator) {
     EXPECT_THROW(w.Seek(0, soFromBeginning), Exception);
 }
 
-TEST(GIFLZW, PixelBeyondTheColourCountIsRefused) {
+TEST(GIFLZW, PixelBeyondTheColourCountIsRefused)
+{
     for (TGIFCompression kind : {gcLZW, gcRLE}) {
         Pixels px(30, 1);
         px[17] = 3;  // three colours: 0..2
@@ -281,7 +300,8 @@ TEST(GIFLZW, PixelBeyondTheColourCountIsRefused) {
     }
 }
 
-TEST(GIFLZW, DecoderSurvivesBrokenStreams) {
+TEST(GIFLZW, DecoderSurvivesBrokenStreams)
+{
     const Pixels px = MakePicture(1, 40, 30, 4, 1);
     const auto good = Encode(gcLZW, px, 40, 30, 4, false);
 

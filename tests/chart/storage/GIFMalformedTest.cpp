@@ -12,7 +12,8 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes ReadFile(const QString& path) {
+Bytes ReadFile(const QString& path)
+{
     TMemoryStream m;
     m.LoadFromFile(path.toStdString());
     return m.Bytes();
@@ -20,7 +21,8 @@ Bytes ReadFile(const QString& path) {
 
 // Loads the bytes; answers the error text, or "" when the file loaded. Only GIF errors are
 // acceptable failures.
-AnsiString TryLoad(const Bytes& b, TGIFImage& gif, std::int64_t* endPos = nullptr) {
+AnsiString TryLoad(const Bytes& b, TGIFImage& gif, std::int64_t* endPos = nullptr)
+{
     TMemoryStream m(b.data(), b.size());
     AnsiString error;
     try {
@@ -35,7 +37,8 @@ AnsiString TryLoad(const Bytes& b, TGIFImage& gif, std::int64_t* endPos = nullpt
 }
 
 // What has been loaded can be written and read again.
-void ExpectSavable(TGIFImage& gif) {
+void ExpectSavable(TGIFImage& gif)
+{
     if (gif.Images()->GetCount() == 0) return;
     TMemoryStream out;
     try {
@@ -57,14 +60,16 @@ void ExpectSavable(TGIFImage& gif) {
     EXPECT_EQ(pictures(again), pictures(gif));
 }
 
-QStringList CorpusFiles(const char* pattern) {
+QStringList CorpusFiles(const char* pattern)
+{
     QDir dir(NOX_TEST_DATA_DIR "/gif");
     QStringList files = dir.entryList({pattern}, QDir::Files, QDir::Name);
     for (QString& f : files) f = dir.filePath(f);
     return files;
 }
 
-TEST(GIFMalformed, CorpusFilesLoadOrFailCleanly) {
+TEST(GIFMalformed, CorpusFilesLoadOrFailCleanly)
+{
     const QStringList ok = CorpusFiles("ok_*.gif");
     const QStringList bad = CorpusFiles("err_*.gif");
     ASSERT_GE(ok.size(), 10);
@@ -81,7 +86,8 @@ TEST(GIFMalformed, CorpusFilesLoadOrFailCleanly) {
     }
 }
 
-TEST(GIFMalformed, RefusalsNameTheFault) {
+TEST(GIFMalformed, RefusalsNameTheFault)
+{
     auto errorOf = [](const char* name) {
         TGIFImage gif;
         return TryLoad(ReadFile(QString(NOX_TEST_DATA_DIR "/gif/") + name), gif);
@@ -101,7 +107,8 @@ TEST(GIFMalformed, RefusalsNameTheFault) {
     EXPECT_EQ(errorOf("err_selfref_chain.gif"), "Circular decoder table entry");
 }
 
-TEST(GIFMalformed, TruncatedAtEveryByte) {
+TEST(GIFMalformed, TruncatedAtEveryByte)
+{
     const Bytes full = ReadFile(NOX_TEST_DATA_DIR "/gif/ok_small.gif");
     TGIFImage reference;
     ASSERT_EQ(TryLoad(full, reference), "");
@@ -122,17 +129,20 @@ TEST(GIFMalformed, TruncatedAtEveryByte) {
 struct SmallFrameLimit {
     std::int64_t Frame = GIFMaximumFramePixels;
     std::int64_t Image = GIFMaximumImagePixels;
-    SmallFrameLimit() {
+    SmallFrameLimit()
+    {
         GIFMaximumFramePixels = 1 << 16;
         GIFMaximumImagePixels = 1 << 18;
     }
-    ~SmallFrameLimit() {
+    ~SmallFrameLimit()
+    {
         GIFMaximumFramePixels = Frame;
         GIFMaximumImagePixels = Image;
     }
 };
 
-TEST(GIFMalformed, MutatedFilesNeverCrash) {
+TEST(GIFMalformed, MutatedFilesNeverCrash)
+{
     SmallFrameLimit limit;
     // Deterministic mutations of valid files: flipped bytes, inserted and removed runs.
     const Bytes seeds[] = {ReadFile(NOX_TEST_DATA_DIR "/gif/ok_small.gif"),
@@ -147,8 +157,12 @@ TEST(GIFMalformed, MutatedFilesNeverCrash) {
             switch (rng() % 4) {
                 case 0: b[at] = std::uint8_t(rng()); break;
                 case 1: b[at] ^= std::uint8_t(1u << (rng() % 8)); break;
-                case 2: b.insert(b.begin() + std::ptrdiff_t(at), std::size_t(1 + rng() % 8), std::uint8_t(rng())); break;
-                default: b.erase(b.begin() + std::ptrdiff_t(at), b.begin() + std::ptrdiff_t(std::min(b.size(), at + 1 + rng() % 8)));
+                case 2:
+                    b.insert(b.begin() + std::ptrdiff_t(at), std::size_t(1 + rng() % 8), std::uint8_t(rng()));
+                    break;
+                default:
+                    b.erase(b.begin() + std::ptrdiff_t(at),
+                            b.begin() + std::ptrdiff_t(std::min(b.size(), at + 1 + rng() % 8)));
             }
         }
         TGIFImage gif;

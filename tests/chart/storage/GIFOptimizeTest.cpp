@@ -11,7 +11,8 @@ constexpr QRgb kBackground = 0x00123456;  // not a colour of any test frame
 
 // The screens an animation shows, one after each frame, with repeated screens dropped
 // (a frame that changes nothing may be optimised away).
-std::vector<Screen> Screens(TGIFImage& gif) {
+std::vector<Screen> Screens(TGIFImage& gif)
+{
     const int w = gif.GetWidth();
     const int h = gif.GetHeight();
     Screen screen(std::size_t(w * h), kBackground);
@@ -41,14 +42,16 @@ std::vector<Screen> Screens(TGIFImage& gif) {
     return shown;
 }
 
-std::int64_t FileSize(TGIFImage& gif) {
+std::int64_t FileSize(TGIFImage& gif)
+{
     TMemoryStream m;
     gif.SaveToStream(&m);
     return m.GetSize();
 }
 
 TGIFSubImage* AddFrame(TGIFImage& gif, TRect r, const std::vector<TColor>& local,
-                       const std::function<int(int, int)>& index) {
+                       const std::function<int(int, int)>& index)
+{
     auto* f = new TGIFSubImage(&gif);
     gif.Add(f);
     f->SetBoundsRect(r);
@@ -58,7 +61,8 @@ TGIFSubImage* AddFrame(TGIFImage& gif, TRect r, const std::vector<TColor>& local
     return f;
 }
 
-TGIFGraphicControlExtension* AddGCE(TGIFSubImage* f, int delay, TDisposalMethod d = dmNone, int transparent = -1) {
+TGIFGraphicControlExtension* AddGCE(TGIFSubImage* f, int delay, TDisposalMethod d = dmNone, int transparent = -1)
+{
     auto* gce = new TGIFGraphicControlExtension(f);
     f->Extensions()->Add(gce);
     gce->SetDelay(delay);
@@ -72,7 +76,8 @@ TGIFGraphicControlExtension* AddGCE(TGIFSubImage* f, int delay, TDisposalMethod 
 
 const unsigned kAll = (1u << ooCrop) | (1u << ooMerge) | (1u << ooCleanup) | (1u << ooColorMap);
 
-TEST(GIFOptimize, ColourTablesAreSortedByUseAndLoseUnusedColoursOnlyWhenReordered) {
+TEST(GIFOptimize, ColourTablesAreSortedByUseAndLoseUnusedColoursOnlyWhenReordered)
+{
     const std::vector<TColor> colours = {clRed, clLime, clBlue, clYellow, clAqua};
     {
         // Uses 5, 3, 1, 0, 0: already in order, the unused colours stay.
@@ -106,7 +111,8 @@ TEST(GIFOptimize, ColourTablesAreSortedByUseAndLoseUnusedColoursOnlyWhenReordere
     EXPECT_FALSE(empty.GlobalColorMap()->Optimize());
 }
 
-TEST(GIFOptimize, OneGlobalTableHoldsEachColourOnceByTotalUse) {
+TEST(GIFOptimize, OneGlobalTableHoldsEachColourOnceByTotalUse)
+{
     TGIFImage gif;
     AddFrame(gif, Bounds(0, 0, 4, 2), {clRed, clBlue, clWhite}, [](int x, int y) { return y == 0 ? 1 : x % 3; });
     AddFrame(gif, Bounds(0, 0, 4, 2), {clBlue, clBlack}, [](int x, int) { return x == 0; });
@@ -142,7 +148,8 @@ TEST(GIFOptimize, OneGlobalTableHoldsEachColourOnceByTotalUse) {
     EXPECT_EQ(many.GlobalColorMap()->GetColor(f2->GetPixel(149, 1)), RGB(0, 150, 200));
 }
 
-TEST(GIFOptimize, RedundantFramesShrinkWhileEveryScreenStaysTheSame) {
+TEST(GIFOptimize, RedundantFramesShrinkWhileEveryScreenStaysTheSame)
+{
     const std::vector<TColor> colours = {clWhite, clNavy, clRed, clGreen};
     const auto chart = [](int x, int y) { return (y % 10 == 0 || x % 25 == 0) ? 1 : 0; };
     TGIFImage gif;
@@ -181,7 +188,8 @@ TEST(GIFOptimize, RedundantFramesShrinkWhileEveryScreenStaysTheSame) {
     EXPECT_EQ(Screens(back), screens);
 }
 
-TEST(GIFOptimize, CleanupKeepsWhatChangesTheLook) {
+TEST(GIFOptimize, CleanupKeepsWhatChangesTheLook)
+{
     {
         // A single frame loses a graphic control extension that changes nothing.
         TGIFImage gif;
@@ -215,7 +223,8 @@ TEST(GIFOptimize, CleanupKeepsWhatChangesTheLook) {
     EXPECT_TRUE(none.GetEmpty());
 }
 
-TEST(GIFOptimize, MergedFramesBorrowNoTransparentIndexTheyDraw) {
+TEST(GIFOptimize, MergedFramesBorrowNoTransparentIndexTheyDraw)
+{
     TGIFImage gif;
     for (TColor c : {clWhite, clRed, clBlue}) gif.GlobalColorMap()->Add(c);
     TGIFSubImage* f0 = AddFrame(gif, Bounds(0, 0, 4, 1), {}, [](int x, int) { return std::min(x, 2); });
@@ -229,7 +238,8 @@ TEST(GIFOptimize, MergedFramesBorrowNoTransparentIndexTheyDraw) {
     EXPECT_EQ(f1->PixelData(), (std::vector<std::uint8_t>{3, 3, 2, 0}));
 }
 
-TEST(GIFOptimize, PackMovesTheOnlyFramesTableToTheGlobalTable) {
+TEST(GIFOptimize, PackMovesTheOnlyFramesTableToTheGlobalTable)
+{
     TGIFImage gif;
     TGIFSubImage* f = AddFrame(gif, Bounds(0, 0, 2, 2), {clRed, clBlue, clLime}, [](int x, int y) { return x + y; });
     const auto screens = Screens(gif);

@@ -5,9 +5,9 @@
 
 #include <QClipboard>
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QMimeData>
-#include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <fstream>
@@ -39,9 +39,8 @@ public:
     {
         TTeeCanvas* c = GetCanvas();
         c->Pen->SetStyle(psClear);
-        const std::pair<TRect, TColor> boxes[] = {{TRect(10, 10, 60, 40), kRed},
-                                                  {TRect(60, 10, 110, 40), kBlue},
-                                                  {TRect(10, 40, 110, 70), kGreen}};
+        const std::pair<TRect, TColor> boxes[] = {
+            {TRect(10, 10, 60, 40), kRed}, {TRect(60, 10, 110, 40), kBlue}, {TRect(10, 40, 110, 70), kGreen}};
         for (const auto& [r, color] : boxes) {
             c->Brush->SetStyle(bsSolid);
             c->Brush->SetColor(color);
@@ -68,9 +67,15 @@ std::uint32_t U32(const std::vector<std::uint8_t>& b, std::size_t at)
 {
     return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t(b[at + 3]) << 24);
 }
-unsigned U16(const std::vector<std::uint8_t>& b, std::size_t at) { return b[at] | (b[at + 1] << 8); }
+unsigned U16(const std::vector<std::uint8_t>& b, std::size_t at)
+{
+    return b[at] | (b[at + 1] << 8);
+}
 
-QRgb Rgb(TColor c) { return qRgb(GetRValue(c), GetGValue(c), GetBValue(c)); }
+QRgb Rgb(TColor c)
+{
+    return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
+}
 
 struct DecodedJpeg {
     int width = 0, height = 0, components = 0;
@@ -144,15 +149,15 @@ TEST_F(PictureExport, BitmapHeaderAndPixelsInEachDepth)
     const std::uint32_t stride24 = (160 * 3 + 3) / 4 * 4;
     EXPECT_EQ(U32(b, 2), b.size());
     EXPECT_EQ(U32(b, 2), 54 + stride24 * 90);
-    EXPECT_EQ(U32(b, 10), 54u);         // pixels follow the headers
-    EXPECT_EQ(U32(b, 14), 40u);         // info header size
+    EXPECT_EQ(U32(b, 10), 54u);  // pixels follow the headers
+    EXPECT_EQ(U32(b, 14), 40u);  // info header size
     EXPECT_EQ(U32(b, 18), 160u);
-    EXPECT_EQ(U32(b, 22), 90u);         // positive: bottom-up
-    EXPECT_EQ(U16(b, 26), 1u);          // planes
+    EXPECT_EQ(U32(b, 22), 90u);  // positive: bottom-up
+    EXPECT_EQ(U16(b, 26), 1u);   // planes
     EXPECT_EQ(U16(b, 28), 24u);
-    EXPECT_EQ(U32(b, 30), 0u);          // uncompressed
+    EXPECT_EQ(U32(b, 30), 0u);  // uncompressed
     EXPECT_EQ(U32(b, 34), stride24 * 90);
-    EXPECT_EQ(U32(b, 38), 3780u);       // 96 dots per inch
+    EXPECT_EQ(U32(b, 38), 3780u);  // 96 dots per inch
     // The bottom row comes first: pixel (15, 89) is white, (15, 20) red in its row.
     EXPECT_EQ(b[54], 0xFF);
     const std::size_t red = 54 + std::size_t(89 - 20) * stride24 + 15 * 3;
@@ -184,8 +189,8 @@ TEST_F(PictureExport, BitmapHeaderAndPixelsInEachDepth)
     EXPECT_EQ(U32(b, 58), 0x07E0u);
     EXPECT_EQ(U32(b, 62), 0x001Fu);
     const std::size_t at16 = 66 + std::size_t(89 - 20) * 320;
-    EXPECT_EQ(U16(b, at16 + 70 * 2), 0x001Fu);  // blue
-    EXPECT_EQ(U16(b, at16 + 15 * 2), 0xF800u);  // red
+    EXPECT_EQ(U16(b, at16 + 70 * 2), 0x001Fu);                                      // blue
+    EXPECT_EQ(U16(b, at16 + 15 * 2), 0xF800u);                                      // red
     EXPECT_EQ(U16(b, 66 + std::size_t(89 - 60) * 320 + 50 * 2), (160u >> 2) << 5);  // green
 
     // Monochrome wins over the colour choice.
@@ -388,8 +393,8 @@ TEST_F(PictureExport, FailuresRaiseAndLeaveTheOldFile)
     TBrokenFormat broken;
     broken.Panel = &panel;
     EXPECT_THROW(broken.SaveToFile(File("keep.bmp")), EInvalidGraphic);
-    EXPECT_EQ(ReadBytes(Path("keep.bmp")), (std::vector<std::uint8_t>{'o', 'l', 'd', ' ', 'p', 'i', 'c', 't', 'u',
-                                                                      'r', 'e'}));
+    EXPECT_EQ(ReadBytes(Path("keep.bmp")),
+              (std::vector<std::uint8_t>{'o', 'l', 'd', ' ', 'p', 'i', 'c', 't', 'u', 'r', 'e'}));
 
     // A target that is a folder, or inside a missing folder, raises a file error.
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder.jpg"));
@@ -403,8 +408,7 @@ TEST_F(PictureExport, FailuresRaiseAndLeaveTheOldFile)
     } catch (const EFOpenError& e) {
         EXPECT_NE(std::string(e.what()).find("missing/chart.jpg"), std::string::npos);
     }
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-              (QStringList{"keep.bmp"}));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{"keep.bmp"}));
 }
 
 TEST(PictureOptionsForms, ShowingResetsTheChoices)

@@ -24,7 +24,7 @@ public:
 
 const AnsiString Desc = "Stream test";
 
-} // namespace
+}  // namespace
 
 TEST(RegisteredClassStream, FunctionAndToolClassesAreCreatedByName)
 {

@@ -135,7 +135,8 @@ TEST_F(SeriesDataExportTest, HtmlTableWithEmptyCellsForMissingPoints)
     TSeriesDataHTML html(chart.SeriesList(), nullptr);
     html.IncludeHeader = true;
     html.IncludeIndex = true;
-    const std::string head = "<tr><td>Index</td><td>Text</td><td>X</td><td>Bath</td><td>Text</td><td>X</td><td>Series2</td></tr>";
+    const std::string head =
+        "<tr><td>Index</td><td>Text</td><td>X</td><td>Bath</td><td>Text</td><td>X</td><td>Series2</td></tr>";
     EXPECT_EQ(html.AsString(),
               "<table border=\"1\">\r\n" + head + "\r\n" +
                   "<tr><td>0</td><td>a</td><td>1</td><td>10</td><td></td><td>0</td><td>0</td></tr>\r\n"
@@ -192,8 +193,8 @@ TEST_F(SeriesDataExportTest, ChartWithoutSeriesExportsNoRows)
     TMemoryStream out;
     xls.SaveToStream(&out);
     // Row count 0, not a wrapped -1.
-    EXPECT_EQ(out.Bytes(), (Bytes{0x09, 0x08, 0x08, 0, 0, 0, 0x10, 0, 0, 0, 0, 0, 0x00, 0x02, 10, 0, 0, 0, 0, 0, 0, 0,
-                                  0, 0, 0, 0, 0x0A, 0, 0, 0}));
+    EXPECT_EQ(out.Bytes(), (Bytes{0x09, 0x08, 0x08, 0, 0, 0, 0x10, 0, 0, 0, 0, 0,    0x00, 0x02, 10,
+                                  0,    0,    0,    0, 0, 0, 0,    0, 0, 0, 0, 0x0A, 0,    0,    0}));
     TSeriesDataText text(empty.SeriesList(), nullptr);
     EXPECT_EQ(text.AsString(), "\r\n");
 }

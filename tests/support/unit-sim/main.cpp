@@ -2,20 +2,24 @@
 //   unit-sim --pty [--slaves 1,2,5] [--name NAME] [--serial N]
 //   unit-sim --tcp PORT [--name NAME] [--serial N]
 // With --pty it prints the path of the serial port to choose in the program.
+#include <unistd.h>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
-#include <unistd.h>
 
 #include "support/SimulatedUnitLine.h"
 
 namespace {
 volatile std::sig_atomic_t g_stop = 0;
-void OnSignal(int) { g_stop = 1; }
+void OnSignal(int)
+{
+    g_stop = 1;
+}
 
-int Usage() {
+int Usage()
+{
     std::fprintf(stderr,
                  "usage: unit-sim (--pty | --tcp PORT) [--name NAME] [--serial NUMBER] [--slaves A,B,...]\n"
                  "  --pty        serve on a pseudo-terminal and print its path\n"
@@ -27,7 +31,8 @@ int Usage() {
 }
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     bool pty = false;
     int tcpPort = -1;
     support::UnitState base;
@@ -41,7 +46,8 @@ int main(int argc, char** argv) {
             }
             return argv[++i];
         };
-        if (a == "--pty") pty = true;
+        if (a == "--pty")
+            pty = true;
         else if (a == "--tcp") {
             const char* v = next("--tcp");
             if (!v || !TryStrToInt(v, tcpPort) || tcpPort < 0 || tcpPort > 65535) return Usage();
@@ -87,8 +93,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "unit-sim: cannot start: %s\n", error.c_str());
         return 1;
     }
-    if (pty) std::printf("%s\n", line.SlavePath().c_str());
-    else std::printf("listening on 127.0.0.1:%d\n", line.TcpPort());
+    if (pty)
+        std::printf("%s\n", line.SlavePath().c_str());
+    else
+        std::printf("listening on 127.0.0.1:%d\n", line.TcpPort());
     std::fflush(stdout);
 
     std::signal(SIGINT, OnSignal);
