@@ -5,7 +5,19 @@ function(nox_warnings target)
   if(_type STREQUAL "INTERFACE_LIBRARY")
     return()
   endif()
-  target_compile_options(${target} PRIVATE -Wall -Wextra)
+  # The warning set KDE projects build with; scripts/test (what CI runs) adds -Werror.
+  target_compile_options(${target} PRIVATE
+    -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Woverloaded-virtual -Wcast-align -Wformat=2
+    -Wmissing-include-dirs -Wpointer-arith -Wundef -Wunused -Wvla -Wzero-as-null-pointer-constant
+    -Wsuggest-override -Wlogical-op -Wduplicated-cond)
+  if(NOX_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+  # GCC 12 reports a false -Wrestrict inside std::string's inlined copies at -O2 and above
+  # (GCC bug 105329); it is not about our code, so it is silenced in optimised builds only.
+  if(CMAKE_BUILD_TYPE MATCHES "Release|RelWithDebInfo|MinSizeRel")
+    target_compile_options(${target} PRIVATE -Wno-restrict)
+  endif()
 endfunction()
 
 # One static library per source folder. Every source and header is listed in the folder's

@@ -264,7 +264,7 @@ bool SerialPort::Open(const std::string& path, const SerialSettings& settings)
     }
     // The flock makes a second opener fail even where TIOCEXCL does not (a privileged
     // process, or another descriptor of this process).
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0 && (errno == EWOULDBLOCK || errno == EAGAIN)) {
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK /* EAGAIN on Linux */) {
         Close();
         return Fail(SerialError::Busy, "Serial port " + path + " is in use by another program.");
     }
@@ -422,7 +422,7 @@ int SerialPort::Read(void* buf, std::size_t n, int timeoutMs)
         }
         if (r == 0) return fail("Serial port " + path_ + " is gone.");  // hang-up
         if (errno == EINTR) continue;
-        if (errno != EAGAIN && errno != EWOULDBLOCK)
+        if (errno != EAGAIN)  // EWOULDBLOCK is the same number on Linux
             return fail("Reading from serial port " + path_ + " failed: " + ErrnoText(errno));
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now()).count();
         if (left <= 0) break;

@@ -44,17 +44,17 @@ public:
             default: return {};
         }
     }
-    void OnConnectionEstablished(int channel, int result) override
+    void OnConnectionEstablished(int ch, int result) override
     {
         results.push_back(result);
-        if (result != 1 || !ChannelObjects[channel]) return;
+        if (result != 1 || !ChannelObjects[ch]) return;
         Connected = 1;
-        CChannel* c = ChannelObjects[channel];
+        CChannel* c = ChannelObjects[ch];
         const AnsiString address = IntToStr(c->GetAddress());
-        const AnsiString status = frmPanelControl->BuildDeviceFrame("[M" + address + "G0D******", channel);
-        const AnsiString follow = frmPanelControl->BuildDeviceFrame("[M" + address + "C14*************", channel);
-        c->SetPollCommands(status, int(status.size()), 24, channel, int(follow.size()), follow);
-        c->StartPolling(channel);
+        const AnsiString status = frmPanelControl->BuildDeviceFrame("[M" + address + "G0D******", ch);
+        const AnsiString follow = frmPanelControl->BuildDeviceFrame("[M" + address + "C14*************", ch);
+        c->SetPollCommands(status, int(status.size()), 24, ch, int(follow.size()), follow);
+        c->StartPolling(ch);
     }
     AnsiString port;
     std::vector<int> results;

@@ -114,10 +114,10 @@ void TRecordingCanvas::Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X
 {
     Calls.push_back(Call("Arc", X1, Y1, X2, Y2, X3, Y3, X4, Y4));
 }
-void TRecordingCanvas::Donut(int XCenter, int YCenter, int XRadius, int YRadius, double StartAngle, double EndAngle,
+void TRecordingCanvas::Donut(int AXCenter, int AYCenter, int XRadius, int YRadius, double StartAngle, double EndAngle,
                              double HolePercent)
 {
-    Calls.push_back(Call("Donut", XCenter, YCenter, XRadius, YRadius, StartAngle, EndAngle, HolePercent));
+    Calls.push_back(Call("Donut", AXCenter, AYCenter, XRadius, YRadius, StartAngle, EndAngle, HolePercent));
 }
 void TRecordingCanvas::Draw(int X, int Y, TGraphic* Graphic)
 {
@@ -308,11 +308,11 @@ void TRecordingCanvas::LineTo3D(int X, int Y, int Z)
 {
     Calls.push_back(Call("LineTo3D", X, Y, Z));
 }
-void TRecordingCanvas::Pie3D(int XCenter, int YCenter, int XRadius, int YRadius, int Z0, int Z1, double StartAngle,
+void TRecordingCanvas::Pie3D(int AXCenter, int AYCenter, int XRadius, int YRadius, int Z0, int Z1, double StartAngle,
                              double EndAngle, bool DarkSides, bool DrawSides, int DonutPercent,
                              TCustomTeeGradient* Gradient)
 {
-    Calls.push_back(Call("Pie3D", XCenter, YCenter, XRadius, YRadius, Z0, Z1, StartAngle, EndAngle, DarkSides,
+    Calls.push_back(Call("Pie3D", AXCenter, AYCenter, XRadius, YRadius, Z0, Z1, StartAngle, EndAngle, DarkSides,
                          DrawSides, DonutPercent, (const void*)Gradient));
 }
 void TRecordingCanvas::Plane3D(const TPoint& A, const TPoint& B, int Z0, int Z1)

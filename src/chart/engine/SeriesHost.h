@@ -10,9 +10,8 @@ class TCustomTeePanel;
 
 class ISeriesHost : public IAxisHost {
 public:
-    // The panel the series' shapes (pointer, marks, callouts) belong to; none when the
-    // chart has no window of its own.
-    virtual TCustomTeePanel* GetPanel() = 0;
+    // GetPanel (from IAxisHost): the panel the series' shapes (pointer, marks, callouts)
+    // belong to; none when the chart has no window of its own.
     // Depth of one series slot in a 3D chart.
     virtual int GetSeriesWidth3D() const = 0;
     virtual void SetMaxZOrder(int value) = 0;

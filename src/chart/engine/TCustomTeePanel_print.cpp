@@ -153,14 +153,14 @@ void TCustomTeePanel::CopyToClipboardMetafile(bool Enhanced)
 void TCustomTeePanel::CopyToClipboardMetafile(bool Enhanced, const TRect& R)
 {
     auto meta = TeeCreateMetafile(Enhanced, R);
-    auto* data = new QMimeData;
+    auto* mime = new QMimeData;
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     meta->Picture().save(&buffer);
-    data->setData("application/x-qt-picture", bytes);
-    data->setImageData(meta->ToImage());
-    QGuiApplication::clipboard()->setMimeData(data);
+    mime->setData("application/x-qt-picture", bytes);
+    mime->setImageData(meta->ToImage());
+    QGuiApplication::clipboard()->setMimeData(mime);
 }
 
 void TCustomTeePanel::AssignTo(QObject* Dest)

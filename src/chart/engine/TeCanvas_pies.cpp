@@ -61,14 +61,14 @@ void TTeeCanvas3D::EllipseWithZ(int X1, int Y1, int X2, int Y2, int Z)
     }
 }
 
-void TTeeCanvas3D::Donut(int XCenter, int YCenter, int XRadius, int YRadius, double StartAngle, double EndAngle,
+void TTeeCanvas3D::Donut(int AXCenter, int AYCenter, int XRadius, int YRadius, double StartAngle, double EndAngle,
                          double HolePercent)
 {
     if (!std::isfinite(StartAngle) || !std::isfinite(EndAngle) || !std::isfinite(HolePercent)) return;
     const double hx = XRadius * HolePercent * 0.01;
     const double hy = YRadius * HolePercent * 0.01;
     auto at = [&](double r1, double r2, double a) {
-        return TPoint(XCenter + Round(r1 * std::cos(a)), YCenter - Round(r2 * std::sin(a)));
+        return TPoint(AXCenter + Round(r1 * std::cos(a)), AYCenter - Round(r2 * std::sin(a)));
     };
     const TPoint outerStart = at(XRadius, YRadius, StartAngle);
     const TPoint outerEnd = at(XRadius, YRadius, EndAngle);
@@ -78,12 +78,12 @@ void TTeeCanvas3D::Donut(int XCenter, int YCenter, int XRadius, int YRadius, dou
 
     Canvas->BeginPath();
     Canvas->MoveTo(outerStart.X, outerStart.Y);
-    Canvas->ArcTo(XCenter - XRadius, YCenter - YRadius, XCenter + XRadius, YCenter + YRadius, outerStart.X,
+    Canvas->ArcTo(AXCenter - XRadius, AYCenter - YRadius, AXCenter + XRadius, AYCenter + YRadius, outerStart.X,
                   outerStart.Y, outerEnd.X, outerEnd.Y);
     Canvas->LineTo(holeEnd.X, holeEnd.Y);
     if (holeEnd != holeStart) {
         Canvas->SetArcDirection(AD_CLOCKWISE);
-        Canvas->ArcTo(XCenter - rhx, YCenter - rhy, XCenter + rhx, YCenter + rhy, holeEnd.X, holeEnd.Y, holeStart.X,
+        Canvas->ArcTo(AXCenter - rhx, AYCenter - rhy, AXCenter + rhx, AYCenter + rhy, holeEnd.X, holeEnd.Y, holeStart.X,
                       holeStart.Y);
         Canvas->SetArcDirection(AD_COUNTERCLOCKWISE);
     }
@@ -92,7 +92,7 @@ void TTeeCanvas3D::Donut(int XCenter, int YCenter, int XRadius, int YRadius, dou
     Canvas->StrokeAndFillPath();
 }
 
-void TTeeCanvas3D::Pie3D(int XCenter, int YCenter, int XRadius, int YRadius, int Z0, int Z1, double StartAngle,
+void TTeeCanvas3D::Pie3D(int AXCenter, int AYCenter, int XRadius, int YRadius, int Z0, int Z1, double StartAngle,
                          double EndAngle, bool DarkSides, bool DrawSides, int DonutPercent,
                          TCustomTeeGradient* Gradient)
 {
@@ -109,9 +109,9 @@ void TTeeCanvas3D::Pie3D(int XCenter, int YCenter, int XRadius, int YRadius, int
     auto centerPoint = [&](double a, int z) {
         TPoint p;
         if (hole)
-            Calc3DPoint(p, XCenter + std::cos(a) * hx, static_cast<double>(YCenter - Round(std::sin(a) * hy)), z);
+            Calc3DPoint(p, AXCenter + std::cos(a) * hx, static_cast<double>(AYCenter - Round(std::sin(a) * hy)), z);
         else
-            Calc3DPoint(p, XCenter, YCenter, z);
+            Calc3DPoint(p, AXCenter, AYCenter, z);
         return p;
     };
 
@@ -119,8 +119,8 @@ void TTeeCanvas3D::Pie3D(int XCenter, int YCenter, int XRadius, int YRadius, int
     std::vector<TPoint> top(static_cast<std::size_t>(2 * n + 2)), wall(static_cast<std::size_t>(2 * n + 1));
     for (int i = 1; i <= n; ++i) {
         const double a = angle(i);
-        const double x = XCenter + std::cos(a) * XRadius;
-        const double y = YCenter - std::sin(a) * YRadius;
+        const double x = AXCenter + std::cos(a) * XRadius;
+        const double y = AYCenter - std::sin(a) * YRadius;
         Calc3DPoint(top[i], x, y, Z1);
         Calc3DPoint(wall[2 * n + 1 - i], x, y, Z0);
     }

@@ -22,11 +22,11 @@ TGIFPalette MakeHalftonePalette()
     p.insert(p.end(), cube.begin(), cube.end());
     // Greys between the cube's steps, each in a 5-bit cube of its own so that a cached
     // lookup finds every entry exactly.
-    for (int cube = 1, added = 0; added < 20; ++cube) {
+    for (int step = 1, added = 0; added < 20; ++step) {
         bool taken = false;
-        for (int level : {0, 51, 102, 153, 204, 255, 128, 160, 164, 192}) taken = taken || (level >> 3) == cube;
+        for (int level : {0, 51, 102, 153, 204, 255, 128, 160, 164, 192}) taken = taken || (level >> 3) == step;
         if (taken) continue;
-        const auto g = std::uint8_t(cube * 8 + 4);
+        const auto g = std::uint8_t(step * 8 + 4);
         p.push_back({g, g, g});
         ++added;
     }

@@ -399,12 +399,12 @@ void TGIFSubImage::Merge(TGIFSubImage* Previous)
 
 // ---- The whole image
 
-void TGIFImage::Optimize(TGIFOptimizeOptions Options, TColorReduction ColorReduction, TDitherMode, int)
+void TGIFImage::Optimize(TGIFOptimizeOptions Options, TColorReduction AColorReduction, TDitherMode, int)
 {
     if (GetEmpty()) return;
     const auto has = [&](TGIFOptimizeOption o) { return (Options & (1u << o)) != 0; };
     // Checked before anything changes, so a refused call leaves the picture as it was.
-    if (has(ooReduceColors) && ColorReduction == rmPalette) throw GIFException("Invalid reduction method");
+    if (has(ooReduceColors) && AColorReduction == rmPalette) throw GIFException("Invalid reduction method");
     Progress(psStarting, 0, "Optimizing...");
     try {
         const int steps = 6 * FImages->GetCount();

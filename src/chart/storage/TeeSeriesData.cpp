@@ -107,10 +107,10 @@ void TTeeExportData::SaveToFile(const AnsiString& FileName)
 
 // ---------------------------------------------------------------- TSeriesData
 
-TSeriesData::TSeriesData(TCustomSeriesList* Chart, TChartSeries* Series) : Chart(Chart), Series(Series) {}
+TSeriesData::TSeriesData(TCustomSeriesList* AChart, TChartSeries* ASeries) : Chart(AChart), Series(ASeries) {}
 
-TSeriesData::TSeriesData(TCustomAxisPanel* Chart, TChartSeries* Series)
-    : TSeriesData(Chart ? Chart->SeriesList() : nullptr, Series)
+TSeriesData::TSeriesData(TCustomAxisPanel* AChart, TChartSeries* ASeries)
+    : TSeriesData(AChart ? AChart->SeriesList() : nullptr, ASeries)
 {}
 
 std::vector<TChartSeries*> TSeriesData::ExportedSeries() const
@@ -152,9 +152,9 @@ void TSeriesData::Prepare()
 
 // ---------------------------------------------------------------- text
 
-TSeriesDataText::TSeriesDataText(TCustomSeriesList* Chart, TChartSeries* Series) : TSeriesData(Chart, Series) {}
+TSeriesDataText::TSeriesDataText(TCustomSeriesList* AChart, TChartSeries* ASeries) : TSeriesData(AChart, ASeries) {}
 
-TSeriesDataText::TSeriesDataText(TCustomAxisPanel* Chart, TChartSeries* Series) : TSeriesData(Chart, Series) {}
+TSeriesDataText::TSeriesDataText(TCustomAxisPanel* AChart, TChartSeries* ASeries) : TSeriesData(AChart, ASeries) {}
 
 void TSeriesDataText::GuessSeriesFormat()
 {
@@ -250,14 +250,14 @@ AnsiString TSeriesDataText::AsString()
 
 // ---------------------------------------------------------------- XML
 
-TSeriesDataXML::TSeriesDataXML(TCustomSeriesList* Chart, TChartSeries* Series)
-    : TSeriesData(Chart, Series), Encoding(DefaultEncoding())
+TSeriesDataXML::TSeriesDataXML(TCustomSeriesList* AChart, TChartSeries* ASeries)
+    : TSeriesData(AChart, ASeries), Encoding(DefaultEncoding())
 {
     IncludeHeader = true;
 }
 
-TSeriesDataXML::TSeriesDataXML(TCustomAxisPanel* Chart, TChartSeries* Series)
-    : TSeriesDataXML(Chart ? Chart->SeriesList() : nullptr, Series)
+TSeriesDataXML::TSeriesDataXML(TCustomAxisPanel* AChart, TChartSeries* ASeries)
+    : TSeriesDataXML(AChart ? AChart->SeriesList() : nullptr, ASeries)
 {}
 
 AnsiString TSeriesDataXML::DefaultEncoding()

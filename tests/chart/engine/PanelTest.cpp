@@ -325,9 +325,9 @@ TEST(PanelMouse, ListenersInOrderUntilOneCancels)
     int downs = 0;
     TMouseButton button = mbLeft;
     TShiftState shift = 0;
-    panel.OnMouseDown = [&](QObject*, TMouseButton b, TShiftState s, int, int) {
+    panel.OnMouseDown = [&](QObject*, TMouseButton pressed, TShiftState s, int, int) {
         ++downs;
-        button = b;
+        button = pressed;
         shift = s;
     };
     SendMouse(&panel, QEvent::MouseButtonPress, 10, 20, Qt::RightButton, Qt::RightButton, Qt::ShiftModifier);

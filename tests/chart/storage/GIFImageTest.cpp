@@ -346,9 +346,9 @@ TEST(GIFImage, ExtensionBytes)
     ASSERT_NE(unknown, nullptr);
     const Bytes tenOut = Save(ten);
     const Bytes tenIn = [] {
-        TMemoryStream f;
-        f.LoadFromFile(NOX_TEST_DATA_DIR "/gif/ok_app_size_10.gif");
-        return f.Bytes();
+        TMemoryStream file;
+        file.LoadFromFile(NOX_TEST_DATA_DIR "/gif/ok_app_size_10.gif");
+        return file.Bytes();
     }();
     EXPECT_EQ(Bytes(tenOut.begin() + 25, tenOut.begin() + 25 + 13 + 49),
               Bytes(tenIn.begin() + 25, tenIn.begin() + 25 + 13 + 49));
