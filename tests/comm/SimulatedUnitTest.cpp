@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <iterator>
 
 #include "comm/CTolvarProtocol.h"
 #include "support/SimulatedUnitLine.h"
@@ -103,13 +104,15 @@ TEST(SimulatedUnit, AnswersOnlyCorrectFramesForItsAddress)
 TEST(SimulatedUnit, AppliesSetpointModeOutputAndContact)
 {
     SimulatedUnit unit;
-    // Mode '1', setpoint -12.50 (FB1E); then a status poll changes nothing.
-    UnitResponse r = unit.HandleFrame(Frame("G0D1*FB1E"));
+    EXPECT_EQ(unit.State().controlMode, 'O');  // temperature control off
+    EXPECT_EQ(unit.BuildReply(UnitCommand::G)[7], 'O');
+    // Internal control, setpoint -12.50 (FB1E); then a status poll changes nothing.
+    UnitResponse r = unit.HandleFrame(Frame("G0DI*FB1E"));
     EXPECT_TRUE(r.reply);
-    EXPECT_EQ(unit.State().controlMode, '1');
+    EXPECT_EQ(r.bytes[7], 'I');
     EXPECT_DOUBLE_EQ(unit.State().setpoint, -12.5);
     unit.HandleFrame(Frame("G0D******"));
-    EXPECT_EQ(unit.State().controlMode, '1');
+    EXPECT_EQ(unit.State().controlMode, 'I');
     EXPECT_DOUBLE_EQ(unit.State().setpoint, -12.5);
     // Output 50 and contact 1.
     r = unit.HandleFrame(Frame("C140032********1"));
@@ -118,6 +121,54 @@ TEST(SimulatedUnit, AppliesSetpointModeOutputAndContact)
     EXPECT_DOUBLE_EQ(unit.State().contact, 100);
     unit.HandleFrame(Frame("C14*************"));
     EXPECT_DOUBLE_EQ(unit.State().aifOut, 50);
+    EXPECT_DOUBLE_EQ(unit.State().contact, 100);
+    // Positions the program must not decode hold no digits.
+    EXPECT_EQ(unit.BuildReply(UnitCommand::G)[8], '*');
+    EXPECT_EQ(unit.BuildReply(UnitCommand::F).substr(15, 20), AnsiString(20, '*'));
+}
+
+TEST(SimulatedUnit, MalformedControlFramesAreIgnored)
+{
+    const char* const malformed[] = {
+        "G0D0*****",  // a digit where the control mode stands
+        "G0Dx*****",
+        "G0DI0****",
+        "G0D**12G4",
+        "G0D**0bb8",
+        "G0D**12 4",
+        "G0D***",
+        "G0D********",
+        "C14****************",
+        "C14*************2",
+        "C140032********x",
+        "C1400G2********1",
+        "C140032*******0*1",
+        "V08",
+        "Q99",
+    };
+    SimulatedUnitLine line;
+    SimulatedUnit& unit = line.AddUnit();
+    AnsiString error;
+    ASSERT_TRUE(line.StartPty(&error)) << error;
+    int fd = OpenPty(line.SlavePath());
+    ASSERT_GE(fd, 0);
+    unit.HandleFrame(Frame("G0DE*0BB8"));
+    const UnitState before = unit.State();
+    for (const char* command : malformed) {
+        const UnitResponse r = unit.HandleFrame(Frame(command));
+        EXPECT_TRUE(r.rejected && !r.accepted && !r.reply) << command;
+        Send(fd, Frame(command));
+    }
+    ASSERT_TRUE(line.WaitForFrames(std::size(malformed), 2000));
+    EXPECT_EQ(ReadBytes(fd, 1, 100), "");
+    for (const LoggedFrame& f : line.Frames()) EXPECT_TRUE(f.valid && f.rejected) << f.frame;
+    const UnitState after = unit.State();
+    EXPECT_EQ(after.controlMode, 'E');
+    EXPECT_DOUBLE_EQ(after.setpoint, before.setpoint);
+    EXPECT_DOUBLE_EQ(after.aifOut, before.aifOut);
+    EXPECT_DOUBLE_EQ(after.contact, before.contact);
+    for (int k = 0; k < UnitCommandCount; ++k) EXPECT_EQ(unit.RequestCount(static_cast<UnitCommand>(k)), k == 0);
+    ::close(fd);
 }
 
 TEST(SimulatedUnit, FaultsAndAnswerPatterns)
@@ -233,13 +284,20 @@ TEST(SimulatedUnitLine, TcpSplitsRepliesAndDropsConnections)
     EXPECT_EQ(::read(fd, &c, 1), 0);  // closed by the unit
     ::close(fd);
 
+    // Two connections at once are both served; the unit's side closes them all.
     fd = ConnectTcp(line.TcpPort());
+    int second = ConnectTcp(line.TcpPort());
+    ASSERT_GE(second, 0);
+    Send(second, Frame("V07"));
+    EXPECT_EQ(ReadBytes(second, 50, 2000).size(), 50u);
     Send(fd, Frame("G0D******"));
     EXPECT_EQ(ReadBytes(fd, 24, 2000).size(), 24u);
+    EXPECT_EQ(line.ClientCount(), 2u);
     line.DropConnection();
-    ASSERT_EQ(::poll(&p, 1, 0) >= 0, true);
-    pollfd q{fd, POLLIN, 0};
-    ASSERT_EQ(::poll(&q, 1, 2000), 1);
-    EXPECT_EQ(::read(fd, &c, 1), 0);
-    ::close(fd);
+    for (int s : {fd, second}) {
+        pollfd q{s, POLLIN, 0};
+        ASSERT_EQ(::poll(&q, 1, 2000), 1);
+        EXPECT_EQ(::read(s, &c, 1), 0);
+        ::close(s);
+    }
 }

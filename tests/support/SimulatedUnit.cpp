@@ -108,25 +108,28 @@ AnsiString SimulatedUnit::BuildReply(UnitCommand c, const UnitState& s)
     auto t = [](double v) { return EncodeHundredths(v, 4); };  // hundredths, 4 digits
     auto raw4 = [](double v) { return Hex(Round64(v), 4); };   // whole numbers, 4 digits
     auto raw2 = [](double v) { return Hex(Round64(v), 2); };
+    // Positions the program must not decode: '*' makes a field read at a wrong position
+    // fail instead of decoding as zero.
+    auto unused = [](std::size_t n) { return AnsiString(n, '*'); };
     switch (c) {
         case UnitCommand::G:
-            return WithChecksum(head + "G0D" + AnsiString(1, s.controlMode) + "0" + t(s.setpoint) + t(s.internalTemp) +
+            return WithChecksum(head + "G0D" + AnsiString(1, s.controlMode) + "*" + t(s.setpoint) + t(s.internalTemp) +
                                 t(s.processTemp));
         case UnitCommand::V: {
             // The length field names the last position of the 40-character name.
             return WithChecksum(head + "V2F" + Padded(s.deviceName, 40));
         }
-        case UnitCommand::S1: return WithChecksum(head + "S081" + t(s.t0) + t(s.tc) + t(s.t1) + "00000000");
+        case UnitCommand::S1: return WithChecksum(head + "S081" + t(s.t0) + t(s.tc) + t(s.t1) + unused(8));
         case UnitCommand::S2:
             return WithChecksum(head + "S082" + raw2(s.v) + raw2(s.ht) + raw2(s.heating) + raw2(s.f + 100) +
-                                t(s.current) + "0000" + Hex(Round64(s.aif * 10.0), 4));
-        case UnitCommand::S3: return WithChecksum(head + "S083" + t(s.tu) + t(s.tx1) + t(s.tx0) + "00000000");
+                                t(s.current) + unused(4) + Hex(Round64(s.aif * 10.0), 4));
+        case UnitCommand::S3: return WithChecksum(head + "S083" + t(s.tu) + t(s.tx1) + t(s.tx0) + unused(8));
         case UnitCommand::C:
-            return WithChecksum(head + "C140000" + raw4(s.aifOut) + raw4(s.aifOut2) + raw4(s.aifOut3) +
+            return WithChecksum(head + "C14" + unused(4) + raw4(s.aifOut) + raw4(s.aifOut2) + raw4(s.aifOut3) +
                                 Hex(Round64(s.contact / 100.0), 1) + Hex(Round64(s.ecs / 100.0), 1));
-        case UnitCommand::L: return WithChecksum(head + "L0F" + t(s.lowerLimit) + t(s.upperLimit) + "00000000");
-        case UnitCommand::P: return WithChecksum(head + "P100" + raw4(s.speed) + raw4(s.pressure));
-        case UnitCommand::F: return WithChecksum(head + "F07" + Hex(s.serialNumber, 8) + AnsiString(20, '0'));
+        case UnitCommand::L: return WithChecksum(head + "L0F" + t(s.lowerLimit) + t(s.upperLimit) + unused(8));
+        case UnitCommand::P: return WithChecksum(head + "P10" + unused(1) + raw4(s.speed) + raw4(s.pressure));
+        case UnitCommand::F: return WithChecksum(head + "F07" + Hex(s.serialNumber, 8) + unused(20));
     }
     return AnsiString();
 }
@@ -142,28 +145,45 @@ bool SimulatedUnit::ParseFrame(const AnsiString& frame, int& address, AnsiString
     return true;
 }
 
-void SimulatedUnit::ApplyControl(const AnsiString& command)
+int SimulatedUnit::CommandOf(const AnsiString& command)
 {
-    // G0D + mode + '*' + four setpoint digits or "****"
+    // Four upper-case hexadecimal digits, or "****" for "unchanged".
+    auto digitsOrStars = [&](std::size_t at) {
+        const AnsiString d = command.substr(at, 4);
+        return d == "****" ||
+               std::all_of(d.begin(), d.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); });
+    };
     if (command.size() == 9 && command.compare(0, 3, "G0D") == 0) {
+        // G0D + control mode + '*' + setpoint
+        const bool ok =
+            AnsiString("CIEO*").find(command[3]) != AnsiString::npos && command[4] == '*' && digitsOrStars(5);
+        return ok ? static_cast<int>(UnitCommand::G) : -1;
+    }
+    if (command.size() == 16 && command.compare(0, 3, "C14") == 0) {
+        // C14 + analogue output + eight '*' + contact
+        const bool ok = digitsOrStars(3) && command.compare(7, 8, "********") == 0 &&
+                        AnsiString("01*").find(command[15]) != AnsiString::npos;
+        return ok ? static_cast<int>(UnitCommand::C) : -1;
+    }
+    for (int i = 0; i < UnitCommandCount; ++i)
+        if (command == kQueries[i]) return i;
+    return -1;
+}
+
+void SimulatedUnit::ApplyControl(UnitCommand c, const AnsiString& command)
+{
+    bool ok = false;
+    if (c == UnitCommand::G) {
         if (command[3] != '*') state_.controlMode = command[3];
-        AnsiString sp = command.substr(5, 4);
-        bool ok = false;
-        int raw = HexValue(sp, ok);
-        if (sp != "****" && ok) {
+        int raw = HexValue(command.substr(5, 4), ok);
+        if (ok) {
             if (raw > 32767 && !UnsignedName(state_.deviceName)) raw -= 65536;
             state_.setpoint = raw / 100.0;
         }
-    }
-    // C14 + four output digits or "****" + "********" + contact character
-    if (command.size() == 16 && command.compare(0, 3, "C14") == 0) {
-        AnsiString out = command.substr(3, 4);
-        bool ok = false;
-        int raw = HexValue(out, ok);
-        if (out != "****" && ok) state_.aifOut = raw > 32767 ? raw - 65536 : raw;
-        AnsiString contact = command.substr(15, 1);
-        raw = HexValue(contact, ok);
-        if (contact != "*" && ok) state_.contact = raw * 100.0;
+    } else if (c == UnitCommand::C) {
+        int raw = HexValue(command.substr(3, 4), ok);
+        if (ok) state_.aifOut = raw > 32767 ? raw - 65536 : raw;
+        if (command[15] != '*') state_.contact = (command[15] - '0') * 100.0;
     }
 }
 
@@ -175,18 +195,13 @@ UnitResponse SimulatedUnit::HandleFrame(const AnsiString& frame)
     if (!ParseFrame(frame, address, command)) return r;
     std::lock_guard<std::mutex> l(mutex_);
     if (address != state_.address) return r;
-    r.accepted = true;
-
-    int c = -1;
-    if (command.size() == 9 && command.compare(0, 3, "G0D") == 0)
-        c = static_cast<int>(UnitCommand::G);
-    else if (command == "C14*************" || (command.size() == 16 && command.compare(0, 3, "C14") == 0))
-        c = static_cast<int>(UnitCommand::C);
-    else {
-        for (int i = 0; i < UnitCommandCount; ++i)
-            if (command == kQueries[i]) c = i;
+    const int c = CommandOf(command);
+    if (c < 0) {
+        // A real unit ignores a malformed frame: no reply, nothing changes.
+        r.rejected = true;
+        return r;
     }
-    if (c < 0) return r;
+    r.accepted = true;
     ++requests_[c];
     auto cmd = static_cast<UnitCommand>(c);
     if (!(state_.answers & CommandBit(cmd))) return r;
@@ -196,7 +211,7 @@ UnitResponse SimulatedUnit::HandleFrame(const AnsiString& frame)
         p->second.erase(0, 1);
         if (answer == '0') return r;
     }
-    ApplyControl(command);
+    ApplyControl(cmd, command);
     r.reply = true;
     r.bytes = BuildReply(cmd, state_);
     ApplyFault(r);

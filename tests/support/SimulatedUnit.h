@@ -27,7 +27,9 @@ struct UnitState {
     unsigned answers = AllCommands;  // CommandBit of each command the unit answers
     // Values as the program decodes them (degrees, percent, ...).
     double lowerLimit = -40.0, upperLimit = 200.0;
-    char controlMode = '0';
+    // The unit's control status: 'O' off, 'C' circulation only, 'I' internal control,
+    // 'E' process (external) control.
+    char controlMode = 'O';
     double setpoint = 25.0, internalTemp = 24.5, processTemp = 23.75;
     double t0 = 10.5, tc = 11.25, t1 = 12.0;                                   // S1
     double v = 3, ht = 40, heating = 55, f = 20, current = 1.5, aif = 12.3;    // S2: v, ht, heating, f whole
@@ -53,6 +55,7 @@ enum class UnitFault {
 // What the line does with one frame.
 struct UnitResponse {
     bool accepted = false;  // frame well formed, checksum right and addressed to this unit
+    bool rejected = false;  // addressed to this unit, but no command the unit knows: ignored
     bool reply = false;     // bytes are to be sent
     AnsiString bytes;
     int delayMs = 0;
@@ -77,6 +80,11 @@ public:
     // True when the frame is framed right and its checksum matches; address and command
     // text are returned.
     static bool ParseFrame(const AnsiString& frame, int& address, AnsiString& command);
+    // The command a command text stands for, or -1 when the unit would ignore the text: an
+    // unknown command, a control mode other than C, I, E, O or '*', setpoint or output digits
+    // that are neither four upper-case hexadecimal digits nor "****", a contact other than
+    // '0', '1' or '*'.
+    static int CommandOf(const AnsiString& command);
 
     // The next `count` answered frames get the fault (count < 0: until cleared).
     void InjectFault(UnitFault fault, int count = 1, int param = 0);
@@ -94,7 +102,7 @@ private:
         int count;
         int param;
     };
-    void ApplyControl(const AnsiString& command);
+    void ApplyControl(UnitCommand c, const AnsiString& command);
     void ApplyFault(UnitResponse& r);
 
     mutable std::mutex mutex_;

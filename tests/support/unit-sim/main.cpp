@@ -21,11 +21,14 @@ void OnSignal(int)
 int Usage()
 {
     std::fprintf(stderr,
-                 "usage: unit-sim (--pty | --tcp PORT) [--name NAME] [--serial NUMBER] [--slaves A,B,...]\n"
+                 "usage: unit-sim (--pty | --tcp PORT) [--name NAME] [--serial NUMBER] [--mode O|C|I|E]\n"
+                 "                [--slaves A,B,...]\n"
                  "  --pty        serve on a pseudo-terminal and print its path\n"
                  "  --tcp PORT   serve on 127.0.0.1:PORT\n"
                  "  --name       device name the unit reports\n"
                  "  --serial     serial number the unit reports\n"
+                 "  --mode       control status at start: O off (default), C circulation,\n"
+                 "               I internal control, E process control\n"
                  "  --slaves     bus addresses (1..30) of the units on the line; default 1\n");
     return 2;
 }
@@ -60,6 +63,10 @@ int main(int argc, char** argv)
             int n = 0;
             if (!v || !TryStrToInt(v, n) || n < 0) return Usage();
             base.serialNumber = static_cast<std::uint32_t>(n);
+        } else if (a == "--mode") {
+            const char* v = next("--mode");
+            if (!v || std::strlen(v) != 1 || !std::strchr("OCIE", v[0])) return Usage();
+            base.controlMode = v[0];
         } else if (a == "--slaves") {
             const char* v = next("--slaves");
             if (!v) return Usage();
@@ -109,7 +116,7 @@ int main(int argc, char** argv)
             AnsiString f = frames[shown].frame;
             if (!f.empty() && f.back() == '\r') f.pop_back();
             std::printf("%8lld ms  %s%s\n", static_cast<long long>(frames[shown].timeMs), f.c_str(),
-                        frames[shown].valid ? "" : "  (rejected)");
+                        frames[shown].valid && !frames[shown].rejected ? "" : "  (rejected)");
         }
         std::fflush(stdout);
     }
