@@ -10,9 +10,11 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <iterator>
 
 #include "comm/CTolvarProtocol.h"
+#include "platform/DateTime.h"
 #include "support/SimulatedUnitLine.h"
 
 using namespace support;
@@ -169,6 +171,59 @@ TEST(SimulatedUnit, MalformedControlFramesAreIgnored)
     EXPECT_DOUBLE_EQ(after.contact, before.contact);
     for (int k = 0; k < UnitCommandCount; ++k) EXPECT_EQ(unit.RequestCount(static_cast<UnitCommand>(k)), k == 0);
     ::close(fd);
+}
+
+TEST(SimulatedUnit, TemperaturesFollowTheCommandsInTheClocksTime)
+{
+    platform::ManualClock clock;
+    SimulatedUnit unit;
+    unit.SetClock(&clock);
+    const UnitState start = unit.State();
+    const double tau = start.timeConstant;
+    auto after = [&](double seconds, const char* command) {
+        clock.AdvanceMs(static_cast<std::int64_t>(seconds * 1000));
+        EXPECT_TRUE(unit.HandleFrame(Frame(command)).reply) << command;
+        return unit.State();
+    };
+    // Off: the pump stands, nothing is controlled, the bath drifts towards the ambient.
+    UnitState s = after(60, "G0D******");
+    EXPECT_EQ(s.speed, 0);
+    EXPECT_EQ(s.pressure, 0);
+    EXPECT_EQ(s.heating, 0);
+    EXPECT_LT(s.internalTemp, start.internalTemp);
+    EXPECT_GT(s.internalTemp, start.tu);
+
+    // Internal control to 40 degrees: a first-order lag; the power follows the error.
+    const double t0 = after(0, "G0DI*0FA0").internalTemp;
+    s = after(1, "G0D******");
+    EXPECT_EQ(s.speed, start.nominalSpeed);
+    EXPECT_EQ(s.f, 100);  // more than 10 K below the setpoint: full heating
+    EXPECT_EQ(s.heating, 100);
+    s = after(tau - 1, "G0D******");
+    EXPECT_NEAR(s.internalTemp, 40 - (40 - t0) * std::exp(-1.0), 1e-9);
+    EXPECT_LT(s.processTemp, s.internalTemp);
+    EXPECT_EQ(s.f, std::round(10 * (40 - s.internalTemp)));
+    EXPECT_GT(s.f, 0);
+    EXPECT_LT(s.f, 100);
+    s = after(20 * tau, "G0D**0BB8");  // settled; then the setpoint falls to 30
+    EXPECT_NEAR(s.internalTemp, 40, 1e-6);
+    EXPECT_NEAR(s.processTemp, 40, 1e-6);
+    s = after(0, "G0D******");
+    EXPECT_EQ(s.f, -100);  // cooling
+    EXPECT_EQ(s.heating, 0);
+
+    // Process control: the process temperature is the one that follows the setpoint.
+    const double p0 = after(0, "G0DE*****").processTemp;
+    s = after(tau, "G0D******");
+    EXPECT_NEAR(s.processTemp, 30 - (30 - p0) * std::exp(-1.0), 1e-9);
+    EXPECT_LT(s.internalTemp, s.processTemp);  // the bath leads on the way down
+
+    // Circulation only: the pump runs, no power, drift towards the ambient.
+    s = after(1, "G0DC*****");
+    s = after(100 * tau, "G0D******");
+    EXPECT_EQ(s.speed, start.nominalSpeed);
+    EXPECT_EQ(s.f, 0);
+    EXPECT_NEAR(s.internalTemp, start.tu, 0.01);
 }
 
 TEST(SimulatedUnit, FaultsAndAnswerPatterns)

@@ -1,7 +1,9 @@
 #include "support/SimulatedUnit.h"
 
 #include <algorithm>
+#include <cmath>
 
+#include "platform/DateTime.h"
 #include "platform/Round.h"
 
 namespace support {
@@ -75,6 +77,41 @@ AnsiString EncodeHundredths(double value, int digits)
 AnsiString WithChecksum(const AnsiString& body)
 {
     return body + Checksum(body) + "\r";
+}
+
+void AdvanceUnit(UnitState& s, double seconds)
+{
+    if (!(seconds > 0)) seconds = 0;  // the outputs are still brought up to date
+    const double tau = std::max(1.0, s.timeConstant);
+    const bool control = s.controlMode == 'I' || s.controlMode == 'E';
+    const bool pump = s.controlMode != 'O';
+    // Steps of at most a second keep the coupled temperatures close to the continuous model;
+    // each step is exact for a first-order lag, so the controlled temperature is exact.
+    const int steps = static_cast<int>(std::min(std::ceil(seconds), 1e6));
+    const double dt = steps > 0 ? seconds / steps : 0.0;
+    auto towards = [dt](double& value, double target, double timeConstant) {
+        value += (target - value) * (1.0 - std::exp(-dt / timeConstant));
+    };
+    for (int i = 0; i < steps; ++i) {
+        if (s.controlMode == 'I') {
+            towards(s.internalTemp, s.setpoint, tau);
+            towards(s.processTemp, s.internalTemp, tau / 2);
+        } else if (s.controlMode == 'E') {
+            // The bath leads the process: it aims beyond the setpoint by the process error.
+            towards(s.processTemp, s.setpoint, tau);
+            const double lead = s.setpoint + (s.setpoint - s.processTemp);
+            towards(s.internalTemp, std::clamp(lead, s.lowerLimit, s.upperLimit), tau / 2);
+        } else {
+            towards(s.internalTemp, s.tu, 4 * tau);
+            towards(s.processTemp, pump ? s.internalTemp : s.tu, pump ? tau / 2 : 4 * tau);
+        }
+    }
+    const double error = s.setpoint - (s.controlMode == 'E' ? s.processTemp : s.internalTemp);
+    const double power = control ? std::clamp(10.0 * error, -100.0, 100.0) : 0.0;  // 10 % per kelvin
+    s.f = std::round(power);
+    s.heating = std::max(0.0, s.f);
+    s.speed = pump ? s.nominalSpeed : 0.0;
+    s.pressure = pump ? s.nominalPressure : 0.0;
 }
 
 SimulatedUnit::SimulatedUnit(UnitState state) : state_(std::move(state)) {}
@@ -195,6 +232,12 @@ UnitResponse SimulatedUnit::HandleFrame(const AnsiString& frame)
     if (!ParseFrame(frame, address, command)) return r;
     std::lock_guard<std::mutex> l(mutex_);
     if (address != state_.address) return r;
+    if (clock_) {
+        // The time since the last frame ran under the commands given before it.
+        const std::int64_t now = clock_->MilliTicks();
+        AdvanceUnit(state_, static_cast<double>(now - lastTick_) / 1000.0);
+        lastTick_ = now;
+    }
     const int c = CommandOf(command);
     if (c < 0) {
         // A real unit ignores a malformed frame: no reply, nothing changes.
@@ -212,6 +255,7 @@ UnitResponse SimulatedUnit::HandleFrame(const AnsiString& frame)
         if (answer == '0') return r;
     }
     ApplyControl(cmd, command);
+    if (clock_) AdvanceUnit(state_, 0);  // the reply shows the command's effect at once
     r.reply = true;
     r.bytes = BuildReply(cmd, state_);
     ApplyFault(r);
@@ -272,6 +316,19 @@ void SimulatedUnit::SetAnswerPattern(UnitCommand c, const std::string& pattern)
 {
     std::lock_guard<std::mutex> l(mutex_);
     patterns_[static_cast<int>(c)] = pattern;
+}
+
+void SimulatedUnit::SetClock(const platform::Clock* clock)
+{
+    std::lock_guard<std::mutex> l(mutex_);
+    clock_ = clock;
+    if (clock_) lastTick_ = clock_->MilliTicks();
+}
+
+void SimulatedUnit::Advance(double seconds)
+{
+    std::lock_guard<std::mutex> l(mutex_);
+    AdvanceUnit(state_, seconds);
 }
 
 int SimulatedUnit::RequestCount(UnitCommand c) const

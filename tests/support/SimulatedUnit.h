@@ -12,6 +12,10 @@
 
 #include "platform/AnsiString.h"
 
+namespace platform {
+class Clock;
+}
+
 namespace support {
 
 // The nine query commands, numbered like the rows of the command table.
@@ -36,7 +40,19 @@ struct UnitState {
     double tu = 21.0, tx0 = -5.5, tx1 = 30.25;                                 // S3
     double aifOut = 25, aifOut2 = 35, aifOut3 = 45, contact = 100, ecs = 200;  // C: whole numbers
     double speed = 1500, pressure = 250;                                       // P
+    // The thermal model (AdvanceUnit): time constant of the controlled temperature in
+    // seconds, and pump speed and pressure while the pump runs. The ambient is `tu`.
+    double timeConstant = 180.0;
+    double nominalSpeed = 1500, nominalPressure = 250;
 };
+
+// Moves the unit's values on by `seconds` as its control status says. With temperature
+// control on, the controlled temperature (internal for 'I', process for 'E') follows the
+// setpoint with a first-order lag of `timeConstant`, the other one trails it, and the
+// heating/cooling power follows the error ('F' signed, `heating` its heating part). With
+// circulation only the temperatures drift towards the ambient and the power is zero; off
+// ('O') also stops the pump.
+void AdvanceUnit(UnitState& s, double seconds);
 
 enum class UnitFault {
     None,
@@ -96,6 +112,13 @@ public:
     // How many requests of each command arrived.
     int RequestCount(UnitCommand c) const;
 
+    // With a clock the unit's values follow its commands in that clock's time (moved on at
+    // every frame); without one (the default) they change only through SetState/Update.
+    // The caller keeps the clock.
+    void SetClock(const platform::Clock* clock);
+    // Moves the values on by `seconds` (AdvanceUnit).
+    void Advance(double seconds);
+
 private:
     struct PendingFault {
         UnitFault fault;
@@ -110,6 +133,8 @@ private:
     std::deque<PendingFault> faults_;
     std::map<int, std::string> patterns_;
     int requests_[UnitCommandCount] = {};
+    const platform::Clock* clock_ = nullptr;
+    std::int64_t lastTick_ = 0;
 };
 
 // Field encodings of the replies, shared with tests that build replies by hand.
