@@ -13,6 +13,7 @@
 #include "platform/Exception.h"
 #include "platform/FileSave.h"
 #include "platform/UiDispatcher.h"
+#include "platform/UiThread.h"
 
 namespace {
 
@@ -122,6 +123,7 @@ TDataFileWriteResult BuildAndWrite(const std::string& path, const TRecordedData&
 
 bool ReportSaveResult(TDataFileWriteResult result, const std::string& error)
 {
+    NOX_ASSERT_UI_THREAD();
     if (result == TDataFileWriteResult::CannotCreate) {
         ShowError(149, error);
         return false;
