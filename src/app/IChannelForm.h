@@ -72,10 +72,11 @@ public:
     virtual void SetViewMode(int channel, int openFlag, bool activate) = 0;
     virtual void FocusConnectButton() = 0;
 
-    // ---- closing: stop recording, save the data file, close the connection, free the
-    // programmer, clear the open flag through TfrmMainWindow::SetChannelOpen; then the
-    // window frees itself.
-    virtual void FormClose() = 0;
+    // ---- closing without a question: stop recording, save the data file, close the
+    // connection, free the programmer, clear the open flag through
+    // TfrmMainWindow::SetChannelOpen; then the window frees itself. False when the window
+    // stays open (its recording could not be written and the user kept it).
+    virtual bool FormClose() = 0;
 
     // ---- the chart, for the zoom commands
     virtual int ChartSeriesCount() const = 0;

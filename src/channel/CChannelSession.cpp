@@ -49,6 +49,14 @@ CChannelSession::~CChannelSession()
     delete FSeriesOwner;
 }
 
+void CChannelSession::SetChannel(int channel)
+{
+    if (FChannelObject || channel == FChannel) return;
+    if (Of(FChannel) == this) g_sessions[std::size_t(FChannel)] = nullptr;
+    FChannel = channel;
+    if (FChannel >= 1 && FChannel <= MaxChannels) g_sessions[std::size_t(FChannel)] = this;
+}
+
 CChannelSession* CChannelSession::Of(int channel)
 {
     return channel >= 1 && channel <= MaxChannels ? g_sessions[std::size_t(channel)] : nullptr;

@@ -69,6 +69,9 @@ public:
     CChannelSession& operator=(const CChannelSession&) = delete;
 
     int Channel() const { return FChannel; }
+    // The channel number is given once the main window has allocated it; a connected
+    // session keeps its number.
+    void SetChannel(int channel);
     // Where a recording goes when the user cancels the file dialog (the home folder when
     // empty).
     static AnsiString DefaultDataFolder;
@@ -217,7 +220,7 @@ private:
     void AddProtocolLine(const AnsiString& text);
     void TitleChanged();
 
-    const int FChannel;
+    int FChannel;
     QObject* FSeriesOwner;  // owns the series; a chart that takes them only shows them
     std::array<QPointer<TFastLineSeries>, ChannelSeriesCount> FSeries;
     std::unique_ptr<CChannel> FChannelObject;

@@ -77,11 +77,12 @@ public:
         activated = activate;
     }
     void FocusConnectButton() override { connectFocused = true; }
-    void FormClose() override
+    bool FormClose() override
     {
         ++closeCalls;
         frmMainWindow->SetChannelOpen(channel, 0);
         close();
+        return true;
     }
     int ChartSeriesCount() const override { return 24; }
     TChartSeries* ChartSeries(int index) override { return series.at(size_t(index)).get(); }
