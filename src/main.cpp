@@ -12,10 +12,12 @@
 #include "channel/ChartClasses.h"
 #include "channel/TmdiSubWindow.h"
 #include "platform/Dialogs.h"
+#include "platform/FileSave.h"
 #include "platform/FormatSettings.h"
 
 int main(int argc, char** argv)
 {
+    platform::IgnoreFileSizeSignal();
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(
         QString::fromUtf8(startup::ApplicationTitle.data(), qsizetype(startup::ApplicationTitle.size())));

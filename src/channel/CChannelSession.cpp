@@ -15,6 +15,9 @@
 #include "comm/CTCPIP.h"
 #include "comm/CTolvarProtocol.h"
 #include "platform/Dialogs.h"
+#include "platform/UiThread.h"
+
+using namespace resources;
 
 namespace {
 
@@ -73,6 +76,7 @@ void CChannelSession::DeleteChannelObject()
 
 bool CChannelSession::EstablishConnection()
 {
+    NOX_ASSERT_UI_THREAD();
     if (FConnected) return false;
     FIdle = false;
     if (FCleanupPending) {
@@ -96,7 +100,7 @@ bool CChannelSession::EstablishConnection()
     SetMemo(TSessionMemo::Connections, {});
     SetMemo(TSessionMemo::Info, {});
     if (FChannelObject->ReadSettings() == 0) {
-        platform::dialogs().MessageBox(ChannelText(124), ChannelText(125), MB_OK);
+        platform::dialogs().MessageBox(ChannelText(RowInputMaskError), ChannelText(RowError), MB_OK);
         FIdle = true;
         DeleteChannelObject();
         return false;
@@ -113,6 +117,7 @@ bool CChannelSession::EstablishConnection()
 
 void CChannelSession::OnConnectionEstablished(int, int result)
 {
+    NOX_ASSERT_UI_THREAD();
     if (!FChannelObject) return;
     if (result != 1) {
         SetMemo(TSessionMemo::Connections, {});
@@ -138,12 +143,12 @@ void CChannelSession::OnConnectionEstablished(int, int result)
     const std::size_t slash = FDataFileShortName.rfind('/');
     if (slash != AnsiString::npos) FDataFileShortName = FDataFileShortName.substr(slash + 1);
 
-    AddMemoLine(TSessionMemo::Info, ChannelText(118));
+    AddMemoLine(TSessionMemo::Info, ChannelText(RowFileName));
     AddMemoLine(TSessionMemo::Info, FFirstPartFileName);
-    AddMemoLine(TSessionMemo::Info, ChannelText(199));
+    AddMemoLine(TSessionMemo::Info, ChannelText(RowSerialNumberLabel));
     AddMemoLine(TSessionMemo::Info, IntToStr(std::int64_t(FSerialNumber)));
-    FTitleLines.push_back(ChannelText(308) + FDataFileShortName + "_" + IntToStr(FChannel) + "1.csv");
-    FTitleLines.push_back(ChannelText(199) + IntToStr(std::int64_t(FSerialNumber)));
+    FTitleLines.push_back(ChannelText(RowCurrentFileName) + FDataFileShortName + "_" + IntToStr(FChannel) + "1.csv");
+    FTitleLines.push_back(ChannelText(RowSerialNumberLabel) + IntToStr(std::int64_t(FSerialNumber)));
     TitleChanged();
 
     StartTimeAxis();
@@ -159,7 +164,7 @@ void CChannelSession::MakeDataFileName()
         } else {
             AnsiString value = "00000";
             int number = 0;
-            if (platform::dialogs().InputQuery(ChannelText(200), ChannelText(201), value) &&
+            if (platform::dialogs().InputQuery(ChannelText(RowNotice), ChannelText(RowEnterSerialNumber), value) &&
                 TryStrToInt(Trim(value), number) && number > 0)
                 FSerialNumber = std::uint32_t(number);
         }
@@ -178,7 +183,7 @@ void CChannelSession::MakeDataFileName()
             const AnsiString folder = DefaultDataFolder.empty() ? QDir::homePath().toStdString() : DefaultDataFolder;
             ChooseDataFileBase(folder + "/default");
         }
-        if (!FileExists(FFirstPartFileName) || ChannelAskYesNo(ChannelText(333))) break;
+        if (!FileExists(FFirstPartFileName) || ChannelAskYesNo(ChannelText(RowAskOverwriteFile))) break;
     }
 }
 
@@ -306,6 +311,7 @@ void CChannelSession::SetSerialNumber(std::uint32_t number)
 
 void CChannelSession::AddMemoLine(TSessionMemo memo, const AnsiString& line)
 {
+    NOX_ASSERT_UI_THREAD();
     FMemos[std::size_t(memo)].push_back(line);
     if (OnMemoLineAdded) OnMemoLineAdded(memo, line);
 }

@@ -11,6 +11,9 @@
 #include "chart/series/TFastLineSeries.h"
 #include "chart/series/TeeFunctions.h"
 #include "comm/CChannel.h"
+#include "platform/UiThread.h"
+
+using namespace resources;
 
 namespace {
 
@@ -53,18 +56,25 @@ constexpr TSeriesLayout kLayout[ChannelSeriesCount] = {
     {"Programmgeber1", "Programmgeber", clOlive, false, false, false},
 };
 
-// Default titles of the value series: a text-table row, or a text that is the same in
-// both languages.
-struct TDefaultTitle {
-    int row;
-    const char* text;
-};
-constexpr TDefaultTitle kDefaultTitles[ValueSeriesTotal] = {
-    {329, nullptr}, {330, nullptr}, {331, nullptr},    {0, "HT"},      {0, "TC [°C]"},  {0, "T1"},
-    {0, "T0"},      {0, "V"},       {332, nullptr},    {0, "F [%]"},   {0, "I"},        {0, "TU [°C]"},
-    {0, "TX0"},     {0, "TX1"},     {0, "AIF_In [%]"}, {0, "AIF_Out"}, {0, "AIF_Out2"}, {0, "AIF_Out3"},
-    {0, "PoKo"},    {0, "ECS"},     {393, nullptr},    {394, nullptr},
-};
+// The default title of value series k when no label file names it.
+AnsiString DefaultTitle(int k)
+{
+    switch (k) {
+        case 0: return ChannelText(RowSeriesTInternal);
+        case 1: return ChannelText(RowSeriesTProcess);
+        case 2: return ChannelText(RowSeriesSetpoint);
+        case 8: return ChannelText(RowSeriesHeating);
+        case 20: return ChannelText(RowSpeed);
+        case 21: return ChannelText(RowPressure);
+        default: break;
+    }
+    // The same in both languages.
+    static const char* const kFixed[ValueSeriesTotal] = {
+        "",        "",    "",    "HT",         "TC [°C]", "T1",       "T0",       "V",    "",    "F [%]", "I",
+        "TU [°C]", "TX0", "TX1", "AIF_In [%]", "AIF_Out", "AIF_Out2", "AIF_Out3", "PoKo", "ECS", "",      "",
+    };
+    return kFixed[k];
+}
 
 }  // namespace
 
@@ -131,6 +141,7 @@ bool CChannelSession::DrawnOnRightAxis(int series)
 
 void CChannelSession::SetupDeviceSeries(const AnsiString& deviceName, int)
 {
+    NOX_ASSERT_UI_THREAD();
     TAxisLabels axisLabels{};
     TSeriesLabels seriesNames{};
     const bool english = ChannelLanguage() == CLanguage::English;
@@ -141,15 +152,12 @@ void CChannelSession::SetupDeviceSeries(const AnsiString& deviceName, int)
         FLeftAxisTitle = axisLabels[english ? 4 : 1];
         FRightAxisTitle = axisLabels[english ? 5 : 2];
     } else {
-        for (int k = 0; k < ValueSeriesTotal; ++k) {
-            const TDefaultTitle& t = kDefaultTitles[k];
-            if (FSeries[std::size_t(k)])
-                FSeries[std::size_t(k)]->SetTitle(t.text ? AnsiString(t.text) : ChannelText(t.row));
-        }
+        for (int k = 0; k < ValueSeriesTotal; ++k)
+            if (FSeries[std::size_t(k)]) FSeries[std::size_t(k)]->SetTitle(DefaultTitle(k));
         FSeries[SeriesA]->SetTitle("A");
         FSeries[SeriesB]->SetTitle("B");
-        FLeftAxisTitle = ChannelText(88);
-        FRightAxisTitle = ChannelText(121);
+        FLeftAxisTitle = ChannelText(RowTemperatureInDegrees);
+        FRightAxisTitle = ChannelText(RowIncrementInPercent);
     }
     FChannelLabel = deviceName;
     if (OnDeviceSeriesSetUp) OnDeviceSeriesSetUp();

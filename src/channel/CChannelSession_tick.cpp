@@ -11,6 +11,9 @@
 #include "comm/CChannel.h"
 #include "platform/Dialogs.h"
 #include "platform/UiDispatcher.h"
+#include "platform/UiThread.h"
+
+using namespace resources;
 
 namespace {
 
@@ -59,6 +62,7 @@ void CChannelSession::StartTimeAxis()
 
 void CChannelSession::Tick()
 {
+    NOX_ASSERT_UI_THREAD();
     if (FInTick || !FConnected || !FChannelObject) return;
     FInTick = true;
     struct Leave {
@@ -94,16 +98,16 @@ AnsiString CChannelSession::UpdateStatusText()
         if (FErrorTicks >= ErrorWarningSeconds / FSamplingInterval && !FWarningOpen) {
             FErrorTicks = -1;
             FWarningOpen = true;
-            ShowNotice(ChannelText(423), ChannelText(198), [this] {
+            ShowNotice(ChannelText(RowTooManyCommErrors), ChannelText(RowWarning), [this] {
                 FWarningOpen = false;
                 FErrorTicks = 0;
             });
         }
-        return ChannelText(126);
+        return ChannelText(RowErrorExclamation);
     }
     if (FTickCount == 0) {
-        AddMemoLine(TSessionMemo::SerialData, CChannel::ErrorLine(ChannelText(119)));
-        return FSeries[0] && FSeries[0]->Count() > 0 ? ChannelText(120) : AnsiString();
+        AddMemoLine(TSessionMemo::SerialData, CChannel::ErrorLine(ChannelText(RowNewRecordingStarted)));
+        return FSeries[0] && FSeries[0]->Count() > 0 ? ChannelText(RowNewDataRecording) : AnsiString();
     }
     if (!FWarningOpen) FErrorTicks = 0;
     return {};
@@ -160,7 +164,7 @@ void CChannelSession::WriteCurrentPart(std::function<void(bool)> done)
     TDataFileSaveQueue::Instance().Save(this, FChannel, [this, alive, name, done = std::move(done)](bool ok) {
         auto a = alive.lock();
         if (!a || !*a) return;
-        if (!ok) AddProtocolLine(" " + ChannelText(151) + " " + name);
+        if (!ok) AddProtocolLine(" " + ChannelText(RowSavingFailed) + " " + name);
         if (done) done(ok);
     });
 }
@@ -218,11 +222,12 @@ void CChannelSession::StartNewFilePart(int written, std::size_t protocolLines, T
     protocol.erase(protocol.begin(), protocol.begin() + std::ptrdiff_t(std::min(protocolLines, protocol.size())));
     SetMemo(TSessionMemo::SerialData, protocol);
     const AnsiString serial = IntToStr(std::int64_t(FSerialNumber));
-    SetMemo(TSessionMemo::Info, {ChannelText(118), PartFileName(), ChannelText(199), serial});
+    SetMemo(TSessionMemo::Info, {ChannelText(RowFileName), PartFileName(), ChannelText(RowSerialNumberLabel), serial});
     const AnsiString firstLine = FTitleLines.empty() ? AnsiString() : FTitleLines[0];
     FTitleLines = {firstLine,
-                   ChannelText(308) + FDataFileShortName + "_" + IntToStr(FChannel) + IntToStr(FPartNumber) + ".csv",
-                   ChannelText(199) + serial};
+                   ChannelText(RowCurrentFileName) + FDataFileShortName + "_" + IntToStr(FChannel) +
+                       IntToStr(FPartNumber) + ".csv",
+                   ChannelText(RowSerialNumberLabel) + serial};
     TitleChanged();
     if (OnTimeAxisStarted) OnTimeAxisStarted(FAbsoluteTimeAxis ? partStart : std::floor(partStart));
 }
@@ -231,6 +236,7 @@ void CChannelSession::StartNewFilePart(int written, std::size_t protocolLines, T
 
 bool CChannelSession::Close()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!FConnected) {
         if (FChannelObject) FChannelObject->Close(FCleanupPending ? 2 : 3);
         FCleanupPending = false;

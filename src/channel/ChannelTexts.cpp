@@ -11,7 +11,7 @@ int ChannelLanguage()
     return services ? services->LanguageIndex() : CLanguage::German;
 }
 
-AnsiString ChannelText(int row)
+AnsiString ChannelText(resources::TextRow row)
 {
     AnsiString text;
     return CLanguage::Instance()->LookupText(ChannelLanguage(), row, text);
@@ -25,5 +25,5 @@ AnsiString ChannelText(const char* german, const char* english)
 bool ChannelAskYesNo(const AnsiString& text)
 {
     if (frmMainWindow) return frmMainWindow->AskYesNo(text);
-    return platform::dialogs().MessageBox(text, ChannelText(198), MB_YESNO | MB_ICONWARNING) == IDYES;
+    return platform::dialogs().MessageBox(text, ChannelText(resources::RowWarning), MB_YESNO | MB_ICONWARNING) == IDYES;
 }

@@ -27,6 +27,8 @@
 #include "platform/Dialogs.h"
 #include "programmer/CProgrammer.h"
 
+using namespace resources;
+
 namespace {
 
 // A combo box that tells before it drops its list down (the port list is refreshed then).
@@ -385,7 +387,8 @@ void TmdiSubWindow::ConnectSession()
         if (dynamic_cast<platform::QtDialogs*>(&platform::dialogs())) return AskSerialNumber(this);
         AnsiString value = "00000";
         int number = 0;
-        if (platform::dialogs().InputQuery(ChannelText(200), ChannelText(201), value)) TryStrToInt(Trim(value), number);
+        if (platform::dialogs().InputQuery(ChannelText(RowNotice), ChannelText(RowEnterSerialNumber), value))
+            TryStrToInt(Trim(value), number);
         return number;
     };
     s.OnSocket = [this] { return ZTCPSocket; };

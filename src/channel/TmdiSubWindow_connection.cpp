@@ -21,6 +21,8 @@
 #include "comm/CChannel.h"
 #include "platform/SerialPort.h"
 
+using namespace resources;
+
 namespace {
 
 // Whether a serial port can be opened now (a port another program holds cannot).
@@ -90,7 +92,8 @@ void TmdiSubWindow::ConnectionResult(int result)
     }
     if (FSession->ProgrammerMode()) {
         tmrProgrammer->start();
-        tabDataControl->setTabText(tabDataControl->indexOf(tabScout), QString::fromStdString(ChannelText(9)));
+        tabDataControl->setTabText(tabDataControl->indexOf(tabScout),
+                                   QString::fromStdString(ChannelText(RowMenuProgrammer)));
         ShowPage(tabScout, true);
         ShowPage(tabProgrammerGraph, true);
     } else {
@@ -205,7 +208,7 @@ void TmdiSubWindow::tabDataConnectionShow()
         if (!s || !s->IsConnected() || (frmMainWindow && !frmMainWindow->IsChannelOpen(c))) continue;
         auto* window = frmMainWindow ? dynamic_cast<TmdiSubWindow*>(frmMainWindow->ChannelForm(c)) : nullptr;
         if (window && window->Busy)
-            lines.push_back(ChannelText(8));
+            lines.push_back(ChannelText(RowMenuView));
         else
             lines.push_back(s->TitleLines().empty() ? AnsiString() : s->TitleLines().front());
     }

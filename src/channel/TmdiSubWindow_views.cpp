@@ -27,6 +27,8 @@
 #include "platform/Dialogs.h"
 #include "programmer/CProgrammer.h"
 
+using namespace resources;
+
 namespace {
 
 QString Q(const AnsiString& s)
@@ -115,7 +117,7 @@ void TmdiSubWindow::PrepareView(int mode, int channel)
         case vmTPScout:
             ShowPage(tabScout, true);
             ShowPage(tabProgrammerGraph, true);
-            tabDataControl->setTabText(tabDataControl->indexOf(tabProgrammerGraph), Q(ChannelText(106)));
+            tabDataControl->setTabText(tabDataControl->indexOf(tabProgrammerGraph), Q(ChannelText(RowGraph)));
             ShowPage(tabDataConnection, false);
             ShowPage(tabFunctions, false);
             tabDataControl->setCurrentWidget(tabScout);
@@ -170,30 +172,34 @@ void TmdiSubWindow::ShowConnectionPage()
 void TmdiSubWindow::SetLanguage(int language, int)
 {
     // The captions the window's pages and connection controls need from the start.
-    auto text = [language](int row) {
+    auto text = [language](TextRow row) {
         AnsiString out;
         return Q(CLanguage::Instance()->LookupText(language, row, out));
     };
-    const std::pair<QWidget*, int> pages[] = {{tabDataConnection, 65}, {tabDataGraph, 66},  {tabDataOptions, 67},
-                                              {tabDataInfo, 68},       {tabDataStatus, 69}, {tabProgrammerGraph, 106}};
+    const std::pair<QWidget*, TextRow> pages[] = {
+        {tabDataConnection, RowTabConnection}, {tabDataGraph, RowTabGraph},        {tabDataOptions, RowTabGraphOptions},
+        {tabDataInfo, RowTabMemoInfo},         {tabDataStatus, RowTabEventReport}, {tabProgrammerGraph, RowGraph}};
     for (auto [page, row] : pages) tabDataControl->setTabText(tabDataControl->indexOf(page), text(row));
     tabDataControl->setTabText(tabDataControl->indexOf(tabScout), "TP Scout");
-    const std::pair<QLabel*, int> labels[] = {{txtInterface, 70}, {txtPort, 71},          {txtBaudrate, 72},
-                                              {txtDataBits, 73},  {txtStopBits, 74},      {txtParity, 75},
-                                              {txtActual, 77},    {txtTimeAxisStyle, 78}, {txtSlave, 79},
-                                              {txtIPAddress, 80}, {txtTCPPort, 81},       {txtConnections, 82}};
+    const std::pair<QLabel*, TextRow> labels[] = {
+        {txtInterface, RowInterface},   {txtPort, RowPort},
+        {txtBaudrate, RowBaudRate},     {txtDataBits, RowDataBits},
+        {txtStopBits, RowStopBits},     {txtParity, RowParity},
+        {txtActual, RowUpdateInterval}, {txtTimeAxisStyle, RowTimeAxisDisplay},
+        {txtSlave, RowSlaveNumber},     {txtIPAddress, RowIPAddress},
+        {txtTCPPort, RowTcpPort},       {txtConnections, RowActiveConnections}};
     for (auto [label, row] : labels) label->setText(text(row));
-    cmdEstablishConnection->setText(text(83));
+    cmdEstablishConnection->setText(text(RowStartRecording));
     const int style = cmbTimeAxisStyle->currentIndex();
-    cmbTimeAxisStyle->setItemText(0, text(84));
-    cmbTimeAxisStyle->setItemText(1, text(85));
+    cmbTimeAxisStyle->setItemText(0, text(RowRelative));
+    cmbTimeAxisStyle->setItemText(1, text(RowAbsolute));
     cmbTimeAxisStyle->setCurrentIndex(style);
-    txtSeries->setText(text(86));
-    txtSelection->setText(text(87));
+    txtSeries->setText(text(RowCurrentValueSeries));
+    txtSelection->setText(text(RowNotSelected));
     for (QLabel* l : {txtSeries, txtSelection}) l->adjustSize();
     txtSelection->move(std::max(192, txtSeries->x() + txtSeries->width() + 4), txtSelection->y());
-    chkTimeWindow->setText(text(104));
-    chkError->setText(text(108));
+    chkTimeWindow->setText(text(RowActivateTimeWindow));
+    chkError->setText(text(RowErrorDisplay));
 }
 
 // ---------------------------------------------------------------- closing
@@ -218,7 +224,7 @@ void TmdiSubWindow::FormCloseQuery(bool ask, bool& canClose)
 {
     canClose = false;
     if (ask) {
-        AnsiString question = ChannelText(122);
+        AnsiString question = ChannelText(RowAskCloseChannel);
         if (auto dollar = question.find('$'); dollar != AnsiString::npos)
             question.replace(dollar, 1, IntToStr(FChannel));
         if (!ChannelAskYesNo(question)) {
@@ -270,7 +276,7 @@ bool TmdiSubWindow::CloseChannelWindow()
         FProgrammer->FreeAllPrograms();
         FProgrammer.reset();
     }
-    if (FControlPanel) FControlPanel->SetChannelPanel(FChannel, ChannelText(138 + FChannel), 0);
+    if (FControlPanel) FControlPanel->SetChannelPanel(FChannel, ChannelText(TextRow(RowChannel1 - 1 + FChannel)), 0);
     if (frmPanelControl)
         if (TChannelPanel* panel = frmPanelControl->ChannelPanel(FChannel)) panel->SetColor(clSilver);
 
