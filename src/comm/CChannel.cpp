@@ -167,6 +167,10 @@ AnsiString CChannel::GetTypeName()
 {
     return AnsiString();
 }
+AnsiString CChannel::ConnectionFailureText()
+{
+    return AnsiString();
+}
 
 void CChannel::IdentificationDone(int, int result)
 {
@@ -220,6 +224,7 @@ AnsiString CChannel::InterfaceText()
 
 void CChannel::OnReply(TThread*, const AnsiString& reply, int)
 {
+    lastReplyDecoded_ = false;
     if (reply.empty() || reply[0] != '[') {
         // Not a frame: with the error flag set it is an error line of the poll thread.
         if (CommError == 1)
@@ -241,6 +246,7 @@ void CChannel::OnReply(TThread*, const AnsiString& reply, int)
     }
     try {
         DecodeReply(reply);
+        lastReplyDecoded_ = true;
     } catch (const EConvertError&) {
         SynchronisationError();
     }

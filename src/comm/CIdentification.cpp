@@ -195,7 +195,13 @@ void CIdentification::Evaluate(Stage s)
         case stF:
             if (!StageGood) break;
             decode();
-            memo(LookupText(409) + channel->GetDeviceNumber());
+            // An answer that could not be read gives no number; the line must not look
+            // like one.
+            if (channel->LastReplyDecoded() && !channel->GetDeviceNumber().empty())
+                memo(LookupText(409) + channel->GetDeviceNumber());
+            else
+                memo(LanguageText("Das Gerät hat keine Seriennummer gemeldet.",
+                                  "The device did not report a serial number."));
             SupportedList += kStages[s].listed;
             break;
         case stG:
@@ -210,9 +216,15 @@ void CIdentification::Evaluate(Stage s)
         case stL:
             if (!StageGood) break;
             decode();
-            memo(LookupText(296));
-            memo(LookupText(297) + FloatToStr(channel->GetUpperLimit(ch)) + kDegrees);
-            memo(LookupText(298) + FloatToStr(channel->GetLowerLimit(ch)) + kDegrees);
+            if (channel->LastReplyDecoded()) {
+                memo(LookupText(296));
+                memo(LookupText(297) + FloatToStr(channel->GetUpperLimit(ch)) + kDegrees);
+                memo(LookupText(298) + FloatToStr(channel->GetLowerLimit(ch)) + kDegrees);
+            } else {
+                // The checks keep their wide defaults; they are no limits of the unit.
+                memo(LanguageText("Das Gerät hat keine Sollwertgrenzen gemeldet.",
+                                  "The device did not report setpoint limits."));
+            }
             SupportedList += kStages[s].listed;
             break;
         case stS1:
@@ -269,7 +281,17 @@ void CIdentification::ShowFailure()
     if (Window) {
         Window->SetResult(0);
         Window->MemoClear();
-        for (int row : {302, 303, 304, 305, 306, 424, 307}) Window->MemoAdd(LookupText(row));
+        // A connection that never came up has its reason; the check list is about cables
+        // and line settings.
+        CChannel* channel = ChannelObject();
+        const AnsiString reason = channel ? channel->ConnectionFailureText() : AnsiString();
+        if (!reason.empty()) {
+            Window->MemoAdd(LookupText(302));
+            Window->MemoAdd(reason);
+        } else {
+            for (int row : {302, 303, 304, 305, 306, 424, 307}) Window->MemoAdd(LookupText(row));
+        }
+        Window->ShowFirstLine();
         Window->SetMemoColors(clRed, clWhite);
         Window->SetPosition(Window->Max());
         Window->SetOkEnabled(true);

@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTimer>
 
 namespace {
@@ -71,6 +72,18 @@ void TfrmIdentification::MemoAdd(const AnsiString& line)
 AnsiString TfrmIdentification::MemoLines() const
 {
     return memIdentification->toPlainText().toStdString();
+}
+
+void TfrmIdentification::ShowFirstLine()
+{
+    memIdentification->moveCursor(QTextCursor::Start);
+    memIdentification->ensureCursorVisible();
+}
+
+int TfrmIdentification::FirstVisibleLine() const
+{
+    // A plain-text memo scrolls by lines.
+    return memIdentification->verticalScrollBar()->value();
 }
 
 void TfrmIdentification::SetMemoColors(std::uint32_t background, std::uint32_t fontColor)
