@@ -4,6 +4,10 @@
 #include "comm/ChannelServices.h"
 #include "comm/CommTiming.h"
 #include "platform/FormatSettings.h"
+#include "platform/UiThread.h"
+#include "resources/TextRows.h"
+
+using namespace resources;
 
 namespace {
 
@@ -120,18 +124,19 @@ void CIdentification::RunStages()
 
 void CIdentification::SetUp(Stage s)
 {
+    NOX_ASSERT_UI_THREAD();
     if (s == stV) {
         QWidget* owner = nullptr;
         if (IApplicationServices* a = ApplicationServices()) owner = a->MainWindowWidget();
         FreeWindow();
         Window = new TfrmIdentification(owner);
-        Window->SetCaption(LookupText(292));
+        Window->SetCaption(LookupText(RowDeviceRecognition));
         Window->SetOkEnabled(false);
         Window->MemoClear();
         Window->SetPosition(0);
         Window->Tag = ChannelNumber();
         Window->show();
-        SupportedList = LookupText(395);
+        SupportedList = LookupText(RowSupportsCommands);
     } else if (Ended()) {
         return;
     }
@@ -159,6 +164,7 @@ void CIdentification::Try(Stage s)
 
 void CIdentification::Evaluate(Stage s)
 {
+    NOX_ASSERT_UI_THREAD();
     if (s == stP && Window) Window->FocusOk();
     if (s != stV && Ended()) return;
     CChannel* channel = ChannelObject();
@@ -178,7 +184,7 @@ void CIdentification::Evaluate(Stage s)
     };
     auto earlySuccess = [&] {
         if (Window) Window->SetResult(1);
-        memo(LookupText(299));
+        memo(LookupText(RowSupportsGVL));
         ShowSuccess();
     };
 
@@ -189,7 +195,7 @@ void CIdentification::Evaluate(Stage s)
                 break;
             }
             decode();
-            memo(LookupText(294) + channel->GetDeviceName() + LookupText(295));
+            memo(LookupText(RowDeviceIdentifiedAs) + channel->GetDeviceName() + LookupText(RowIdentified));
             SupportedList += kStages[s].listed;
             break;
         case stF:
@@ -198,7 +204,7 @@ void CIdentification::Evaluate(Stage s)
             // An answer that could not be read gives no number; the line must not look
             // like one.
             if (channel->LastReplyDecoded() && !channel->GetDeviceNumber().empty())
-                memo(LookupText(409) + channel->GetDeviceNumber());
+                memo(LookupText(RowSerialNumberIs) + channel->GetDeviceNumber());
             else
                 memo(LanguageText("Das Gerät hat keine Seriennummer gemeldet.",
                                   "The device did not report a serial number."));
@@ -217,9 +223,9 @@ void CIdentification::Evaluate(Stage s)
             if (!StageGood) break;
             decode();
             if (channel->LastReplyDecoded()) {
-                memo(LookupText(296));
-                memo(LookupText(297) + FloatToStr(channel->GetUpperLimit(ch)) + kDegrees);
-                memo(LookupText(298) + FloatToStr(channel->GetLowerLimit(ch)) + kDegrees);
+                memo(LookupText(RowSetpointLimitsAre));
+                memo(LookupText(RowUpperLimit) + FloatToStr(channel->GetUpperLimit(ch)) + kDegrees);
+                memo(LookupText(RowLowerLimit) + FloatToStr(channel->GetLowerLimit(ch)) + kDegrees);
             } else {
                 // The checks keep their wide defaults; they are no limits of the unit.
                 memo(LanguageText("Das Gerät hat keine Sollwertgrenzen gemeldet.",
@@ -286,10 +292,12 @@ void CIdentification::ShowFailure()
         CChannel* channel = ChannelObject();
         const AnsiString reason = channel ? channel->ConnectionFailureText() : AnsiString();
         if (!reason.empty()) {
-            Window->MemoAdd(LookupText(302));
+            Window->MemoAdd(LookupText(RowRecognitionFailed));
             Window->MemoAdd(reason);
         } else {
-            for (int row : {302, 303, 304, 305, 306, 424, 307}) Window->MemoAdd(LookupText(row));
+            for (int row : {RowRecognitionFailed, RowPleaseCheck, RowCheckBaudRate, RowCheckCable, RowCheckSlaveAddress,
+                            RowCheckRS232Address, RowCheckInterfaceMode})
+                Window->MemoAdd(LookupText(row));
         }
         Window->ShowFirstLine();
         Window->SetMemoColors(clRed, clWhite);
@@ -303,12 +311,14 @@ void CIdentification::ShowFailure()
 
 void CIdentification::PollOkButton()
 {
+    NOX_ASSERT_UI_THREAD();
     if (Window) OkPressed = Window->GetOkPressed();
     if (IApplicationServices* a = ApplicationServices()) a->ProcessMessages();
 }
 
 void CIdentification::Finish()
 {
+    NOX_ASSERT_UI_THREAD();
     if (finished_.exchange(true)) return;
     if (Window) {
         Result = Window->GetResult();

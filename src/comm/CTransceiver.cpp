@@ -8,6 +8,7 @@
 #include "comm/CommTiming.h"
 #include "platform/DateTime.h"
 #include "platform/Exception.h"
+#include "platform/UiThread.h"
 
 namespace comm {
 int ReconnectDelayMs(int attempt)
@@ -53,11 +54,13 @@ void CTransceiver::SetFollowUpRow(int row)
 
 void CTransceiver::UpdateCount()
 {
+    NOX_ASSERT_UI_THREAD();
     if (Protocol) Count = Protocol->GetCount();
 }
 
 void CTransceiver::RefillQueue()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!Protocol || Position != Count) return;
     owner_->PollRequest = 0;
     Position = 0;
@@ -76,6 +79,7 @@ void CTransceiver::RefillQueue()
 
 void CTransceiver::NextCommand()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!Protocol) return;
     CurrentFrame = Protocol->GetQueueEntry(Position, 0);
     CurrentLength = StrToIntDef(Protocol->GetQueueEntry(Position, 1), 0);
