@@ -116,6 +116,10 @@ public:
     // True when the last reply handed to OnReply was a frame whose fields were decoded
     // (false for error lines and for replies dropped or found faulty).
     bool LastReplyDecoded() const { return lastReplyDecoded_; }
+    // The window this channel reads its settings from and reports to. Without one the
+    // channel asks the application services for the window of its channel number.
+    void SetWindow(IChannelWindow* window) { window_ = window; }
+    IChannelWindow* Window() const;
     // True for device types whose 16-bit values are unsigned.
     bool IsUnsignedDevice() const;
     // The value that feeds value series 0..21 of the chart.
@@ -158,6 +162,7 @@ private:
 
     int channel_;
     bool lastReplyDecoded_ = false;
+    IChannelWindow* window_ = nullptr;
 };
 
 // Reads `digits` hexadecimal digits at 1-based `position` of the reply as hundredths.

@@ -129,7 +129,7 @@ bool CTransceiver::RecoverLink()
         if (Reconnect()) {
             linkLost_ = false;
             Sync([this] {
-                if (IChannelWindow* w = ChannelWindowOf(owner_->Channel()))
+                if (IChannelWindow* w = owner_->Window())
                     w->MemoAdd(TChannelMemo::memSerialData, CChannel::ErrorLine(restoredLine_));
             });
             return true;
