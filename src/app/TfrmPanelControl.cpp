@@ -6,11 +6,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QStyle>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -107,10 +110,10 @@ TfrmPanelControl::TfrmPanelControl(TfrmMainWindow* owner)
     setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QString::fromUtf8("Steuerelemente"));
-    setFixedWidth(177);
+    setFixedWidth(PanelWidth);
     setMinimumHeight(280);
     setMaximumHeight(540);
-    resize(177, 540);
+    resize(PanelWidth, 540);
 
     grpChannels = new QGroupBox(QString::fromUtf8("Gerät"), this);
     grpChannels->setObjectName("grpChannels");
@@ -196,6 +199,8 @@ TfrmPanelControl::TfrmPanelControl(TfrmMainWindow* owner)
     Language = CLanguage::Instance();
     if (FMainWindow) FMainWindow->SetPanelControl(this);
     FormCreate();
+    // The panel speaks the main window's language from the start.
+    SetLanguage(LanguageIndex());
 }
 
 TfrmPanelControl::~TfrmPanelControl()
@@ -214,6 +219,26 @@ void TfrmPanelControl::FormCreate()
     QFont f("MS Sans Serif");
     f.setPixelSize(11);
     setFont(f);
+}
+
+int TfrmPanelControl::TitleWidth() const
+{
+    // The title bar belongs to the window manager: measure with the title font Qt knows,
+    // bold as most title bars are, and leave room for the bar's icon and close button.
+    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    return metrics.horizontalAdvance(windowTitle()) + 2 * (metrics.height() + 12) + 16;
+}
+
+void TfrmPanelControl::FitTitle()
+{
+    // 177 pixels unless the title needs more; the two groups stay centred.
+    const int width = std::max(PanelWidth, TitleWidth());
+    setFixedWidth(width);
+    const int left = 8 + (width - PanelWidth) / 2;
+    grpChannels->move(left, grpChannels->y());
+    grpFunctions->move(left, grpFunctions->y());
 }
 
 void TfrmPanelControl::FormClose()
@@ -287,6 +312,7 @@ AnsiString TfrmPanelControl::Text(int row) const
 
 void TfrmPanelControl::ShowError(const char* german, const char* english)
 {
+    platform::DialogOwnerScope owner(this);
     platform::dialogs().MessageBox(LanguageIndex() == 1 ? english : german, LanguageIndex() == 1 ? "Error" : "Fehler",
                                    MB_OK);
 }
@@ -324,7 +350,7 @@ void TfrmPanelControl::HandOver(const AnsiString& frame, int frameLength, int re
 {
     const bool open = LookUp(channel);
     IChannelForm* form = open ? FormOf(channel) : nullptr;
-    if (!form || form->Connected != 1) {
+    if (!form || !form->IsConnected()) {
         ShowError("Keine Datenverbindung vorhanden!", "No data connection available!");
         return;
     }
@@ -357,7 +383,7 @@ void TfrmPanelControl::RequestSetpointLimits(int channel)
     NOX_ASSERT_UI_THREAD();
     if (!LookUp(channel)) return;
     IChannelForm* form = FormOf(channel);
-    if (!form || form->Connected != 1 || form->FileView != 0) return;
+    if (!form || !form->IsConnected() || form->FileView != 0) return;
     const int address = ChannelObjects[channel] ? ChannelObjects[channel]->GetAddress() : 1;
     const AnsiString frame = BuildDeviceFrame("[M" + IntToStr(address) + "L0F********", channel);
     const AnsiString followUp = BuildDeviceFrame("[M" + IntToStr(address) + FollowUpCommand, channel);
@@ -381,7 +407,7 @@ bool TfrmPanelControl::CommandTarget(QObject* sender, unsigned accepted, int& ch
     channel = CurrentChannel();
     const bool open = LookUp(channel);
     IChannelForm* form = open ? FormOf(channel) : nullptr;
-    if (!form || form->Connected != 1 || form->FileView != 0 || (senderClass & accepted) == 0) {
+    if (!form || !form->IsConnected() || form->FileView != 0 || (senderClass & accepted) == 0) {
         platform::dialogs().MessageBox(Text(RowNoActiveConnection), Text(RowWarningCaption), MB_OK);
         return false;
     }
@@ -399,6 +425,8 @@ void TfrmPanelControl::SendCommandText(int channel, const AnsiString& command)
 void TfrmPanelControl::cmdKelvorStartCirculationClick(QObject* Sender)
 {
     NOX_ASSERT_UI_THREAD();
+    // The panel stays on top: its questions and messages must appear in front of it.
+    platform::DialogOwnerScope owner(this);
     int channel = 0;
     if (!CommandTarget(Sender, scSpeedButton | scComboBox | scMenuItem, channel)) return;
     if (!FMainWindow->AskYesNo(Text(RowAskActivateCirculation))) return;
@@ -408,6 +436,8 @@ void TfrmPanelControl::cmdKelvorStartCirculationClick(QObject* Sender)
 void TfrmPanelControl::cmdKelvorStartClick(QObject* Sender)
 {
     NOX_ASSERT_UI_THREAD();
+    // The panel stays on top: its questions and messages must appear in front of it.
+    platform::DialogOwnerScope owner(this);
     int channel = 0;
     if (!CommandTarget(Sender, scSpeedButton | scComboBox | scMenuItem, channel)) return;
     if (!FMainWindow->AskYesNo(Text(RowAskActivateTemperatureControl))) return;
@@ -417,6 +447,8 @@ void TfrmPanelControl::cmdKelvorStartClick(QObject* Sender)
 void TfrmPanelControl::cmdKelvorStopClick(QObject* Sender)
 {
     NOX_ASSERT_UI_THREAD();
+    // The panel stays on top: its questions and messages must appear in front of it.
+    platform::DialogOwnerScope owner(this);
     int channel = 0;
     if (!CommandTarget(Sender, scSpeedButton | scMenuItem, channel)) return;
     if (!FMainWindow->AskYesNo(Text(RowAskDeactivateControlOrCirculation))) return;
@@ -426,6 +458,8 @@ void TfrmPanelControl::cmdKelvorStopClick(QObject* Sender)
 void TfrmPanelControl::cmdDataToKelvorClick(QObject* Sender)
 {
     NOX_ASSERT_UI_THREAD();
+    // The panel stays on top: its questions and messages must appear in front of it.
+    platform::DialogOwnerScope owner(this);
     int channel = 0;
     if (!CommandTarget(Sender, scSpeedButton | scEdit | scMenuItem, channel)) return;
     if (!FMainWindow->AskYesNo(Text(RowAskSetSetpoint))) return;
@@ -441,7 +475,7 @@ void TfrmPanelControl::cmdDataToKelvorClick(QObject* Sender)
     }
     // The unit's identified limits: a setpoint beyond them is not sent at all.
     if (IChannelForm* form = FormOf(channel);
-        form && (setpoint > form->UpperSetpointLimit || setpoint < form->LowerSetpointLimit)) {
+        form && (setpoint > form->UnitUpperSetpointLimit() || setpoint < form->UnitLowerSetpointLimit())) {
         platform::dialogs().MessageBox(Text(RowSetpointOutOfLimits), LanguageIndex() == 1 ? "Error" : "Fehler", MB_OK);
         return;
     }
