@@ -109,6 +109,7 @@ TEST_F(ChannelWindowTest, RecordingWindowConnectsDrawsTicksAndWritesOnClose)
     EXPECT_EQ(w->cmbLineSeries->itemText(0), "Tjacket [°C]");
     EXPECT_EQ(panel->ChannelPanel(1)->Caption(), "BATH 42");
     EXPECT_EQ(panel->ChannelPanel(1)->Tag, 2);
+    EXPECT_EQ(w->DeviceText, "BATH 42");
     EXPECT_EQ(w->graDataGraph->LeftAxis()->GetTitle()->GetCaption(), "Temperature in [°C]");
     EXPECT_FALSE(w->memInfo->toPlainText().isEmpty());
     EXPECT_TRUE(w->memSerialData->toPlainText().contains("Start of new data recording!"));
