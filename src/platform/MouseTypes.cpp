@@ -26,6 +26,10 @@ Qt::CursorShape CursorToQt(TCursor Cursor)
 {
     switch (Cursor) {
         case crCross: return Qt::CrossCursor;
+        case crSizeNS: return Qt::SizeVerCursor;
+        case crSizeWE: return Qt::SizeHorCursor;
+        case crHSplit: return Qt::SplitHCursor;
+        case crVSplit: return Qt::SplitVCursor;
         case crHandPoint: return Qt::PointingHandCursor;
         case crSizeAll: return Qt::SizeAllCursor;
         default: return Qt::ArrowCursor;
