@@ -116,10 +116,9 @@ std::unique_ptr<TBitmap> TRectangleTool::Bitmap(bool Refresh)
         source = panel->TeeCreateBitmap(panel->GetColor(), panel->GetRectangle())->Image();
     } else {
         auto* canvas = dynamic_cast<TTeeCanvas3D*>(panel->GetCanvas());
-        if (!canvas) return result;
-        if (!canvas->Bitmap) panel->PaintWindow();
-        if (!canvas->Bitmap) return result;
-        source = canvas->Bitmap->Image();
+        if (canvas && !canvas->Bitmap) panel->Draw();
+        // Without a buffer (unbuffered display) the window shows the last drawing.
+        source = canvas && canvas->Bitmap ? canvas->Bitmap->Image() : panel->WindowImage();
     }
     result->SetImage(source.copy(b.Left, b.Top, result->GetWidth(), result->GetHeight()));
     return result;

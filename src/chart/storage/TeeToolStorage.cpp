@@ -106,6 +106,8 @@ void TeeToolStorageRegister()
     // What a tool owns (the edge lines of a colour band) is part of the tool, not a
     // component of its own.
     RegisterChildComponents("TTeeCustomTool", [](QObject*) { return std::vector<QObject*>(); });
+    // Looking through a line's properties for components would make its own pen.
+    RegisterChildComponents("TDrawLine", [](QObject*) { return std::vector<QObject*>(); });
 }
 
 std::vector<QObject*> NameReferencedSeries(QObject* Chart)
