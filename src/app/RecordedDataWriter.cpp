@@ -1,10 +1,6 @@
 #include "app/RecordedDataWriter.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 
 #include "app/CLanguage.h"
 #include "chart/engine/TChartAxis.h"
@@ -13,6 +9,10 @@
 #include "platform/Exception.h"
 #include "platform/FileSave.h"
 #include "platform/UiDispatcher.h"
+#include "platform/UiThread.h"
+#include "resources/TextRows.h"
+
+using namespace resources;
 
 namespace {
 
@@ -26,15 +26,7 @@ void ShowError(int row, const std::string& reason)
 {
     AnsiString text = Text(row);
     if (!reason.empty()) text += "\n" + reason;
-    platform::dialogs().MessageBox(text, Text(150), MB_OK);
-}
-
-std::string FolderOf(const std::string& path)
-{
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
+    platform::dialogs().MessageBox(text, Text(RowErrorCaption), MB_OK);
 }
 
 std::vector<double> Values(const TChartValueList* list)
@@ -98,12 +90,9 @@ AnsiString RecordedDataFileName(const IDataFileView& window, int channel)
 
 TDataFileWriteResult WriteRecordedDataBytes(const std::string& path, const std::string& bytes, std::string* error)
 {
-    // A folder that is missing or not writable means the file cannot be made at all.
-    const std::string folder = FolderOf(path);
-    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
-        if (error) *error = folder + ": " + std::strerror(errno);
-        return TDataFileWriteResult::CannotCreate;
-    }
+    // A folder that is missing or not writable, or a file the user made read-only, means
+    // the file cannot be made at all.
+    if (!platform::CheckWritable(path, error)) return TDataFileWriteResult::CannotCreate;
     if (!platform::SaveFileAtomic(path, bytes, error)) return TDataFileWriteResult::WriteFailed;
     return TDataFileWriteResult::Written;
 }
@@ -122,12 +111,13 @@ TDataFileWriteResult BuildAndWrite(const std::string& path, const TRecordedData&
 
 bool ReportSaveResult(TDataFileWriteResult result, const std::string& error)
 {
+    NOX_ASSERT_UI_THREAD();
     if (result == TDataFileWriteResult::CannotCreate) {
-        ShowError(149, error);
+        ShowError(RowMakingFileFailed, error);
         return false;
     }
     if (result == TDataFileWriteResult::WriteFailed) {
-        ShowError(151, error);
+        ShowError(RowSavingFailed, error);
         return false;
     }
     return true;
@@ -140,7 +130,7 @@ bool FileSave1Execute(IDataFileView* window, int channel)
     if (!window) return false;
     const AnsiString name = RecordedDataFileName(*window, channel);
     if (!window->Connected()) {
-        ShowError(149, {});
+        ShowError(RowMakingFileFailed, {});
         return false;
     }
     std::string error;
@@ -151,7 +141,7 @@ bool FileSave1Execute(IDataFileView* window, int channel)
 bool SaveDataFileOnDemand(IDataFileView& window, int channel, bool confirm)
 {
     const bool ok = FileSave1Execute(&window, channel);
-    if (ok && confirm) platform::dialogs().MessageBox(Text(352), Text(200), MB_OK);
+    if (ok && confirm) platform::dialogs().MessageBox(Text(RowDataFileSaved), Text(RowNotice), MB_OK);
     return ok;
 }
 
@@ -179,7 +169,7 @@ void TDataFileSaveQueue::Save(IDataFileView* window, int channel, std::function<
     if (!window) return finish(false);
     const AnsiString name = RecordedDataFileName(*window, channel);
     if (!window->Connected()) {
-        ShowError(149, {});
+        ShowError(RowMakingFileFailed, {});
         return finish(false);
     }
     Job job{name, CaptureRecordedData(*window, name), std::move(done)};

@@ -16,6 +16,10 @@
 #include "app/TfrmPanelControl.h"
 #include "platform/DateTime.h"
 #include "platform/Dialogs.h"
+#include "platform/UiThread.h"
+#include "resources/TextRows.h"
+
+using namespace resources;
 
 namespace {
 QString Q(const AnsiString& s)
@@ -40,6 +44,7 @@ IPanelChannelWindow* TfrmPanelControl::PanelWindowOf(int channel) const
 
 void TfrmPanelControl::SelectChannel(int channel)
 {
+    NOX_ASSERT_UI_THREAD();
     if (!FMainWindow || FMainWindow->ChildWindowCount() == 0) return;
     const int current = CurrentChannel();
     if (!LookUp(channel)) return;
@@ -75,6 +80,7 @@ void TfrmPanelControl::SelectChannel(int channel)
 
 void TfrmPanelControl::edChannelLabelKeyDown(QObject*, int Key)
 {
+    NOX_ASSERT_UI_THREAD();
     if (Key != VK_RETURN) return;
     // The edit is emptied whatever happens in between.
     struct ClearEdit {
@@ -84,10 +90,10 @@ void TfrmPanelControl::edChannelLabelKeyDown(QObject*, int Key)
 
     const AnsiString label = edChannelLabel->text().toStdString();
     if (label.empty()) {
-        platform::dialogs().MessageBox(Text(326), Text(130), MB_OK);
+        platform::dialogs().MessageBox(Text(RowNoChannelLabel), Text(RowAttention), MB_OK);
         return;
     }
-    if (!FMainWindow || !FMainWindow->AskYesNo(Text(318))) return;
+    if (!FMainWindow || !FMainWindow->AskYesNo(Text(RowAskChangeChannelLabel))) return;
     if (TChannelPanel* panel = ChannelPanel(CurrentChannel())) {
         panel->SetCaption(label);
         panel->Tag = 2;
@@ -98,6 +104,7 @@ void TfrmPanelControl::edChannelLabelKeyDown(QObject*, int Key)
 
 void TfrmPanelControl::cmdTPStartStopClick(QObject* Sender)
 {
+    NOX_ASSERT_UI_THREAD();
     const int channel = CurrentChannel();
     if (cmdTPStartStop->Tag == 1) {
         if (!LookUp(channel)) return;
@@ -111,6 +118,7 @@ void TfrmPanelControl::cmdTPStartStopClick(QObject* Sender)
 
 void TfrmPanelControl::LoadProgram(int channel)
 {
+    NOX_ASSERT_UI_THREAD();
     if (!LookUp(channel)) return;
     IPanelChannelWindow* window = PanelWindowOf(channel);
     if (!window) return;
@@ -120,11 +128,13 @@ void TfrmPanelControl::LoadProgram(int channel)
 
 void TfrmPanelControl::cmdTPLoadClick(QObject*)
 {
+    NOX_ASSERT_UI_THREAD();
     LoadProgram(CurrentChannel());
 }
 
 void TfrmPanelControl::cmdNextSegmentClick(QObject*)
 {
+    NOX_ASSERT_UI_THREAD();
     const int channel = CurrentChannel();
     if (!LookUp(channel)) return;
     if (IPanelChannelWindow* window = PanelWindowOf(channel)) window->btnCancelSegmentClick();
@@ -132,6 +142,7 @@ void TfrmPanelControl::cmdNextSegmentClick(QObject*)
 
 void TfrmPanelControl::cmdHoldSegmentClick(QObject*)
 {
+    NOX_ASSERT_UI_THREAD();
     const int channel = CurrentChannel();
     if (!LookUp(channel)) return;
     if (IPanelChannelWindow* window = PanelWindowOf(channel)) window->btnPauseSegmentClick();
@@ -141,6 +152,7 @@ void TfrmPanelControl::cmdHoldSegmentClick(QObject*)
 
 void TfrmPanelControl::LockDeviceControls()
 {
+    NOX_ASSERT_UI_THREAD();
     for (QWidget* w : std::initializer_list<QWidget*>{cmdKelvorStart, cmdKelvorStop, cmdDataToKelvor, cmbTempMethod,
                                                       cmdKelvorStartCirculation, cmdTPLoad, cmdTPStartStop, edSetPoint})
         w->setEnabled(false);
@@ -152,6 +164,7 @@ void TfrmPanelControl::LockDeviceControls()
 
 void TfrmPanelControl::UnlockDeviceControls()
 {
+    NOX_ASSERT_UI_THREAD();
     for (QWidget* w : std::initializer_list<QWidget*>{cmdKelvorStart, cmdKelvorStop, cmdDataToKelvor, cmbTempMethod,
                                                       cmdKelvorStartCirculation, cmdTPLoad, cmdTPStartStop, edSetPoint})
         w->setEnabled(true);
@@ -188,6 +201,7 @@ void TfrmPanelControl::EnableProgramControls(int channel)
 
 void TfrmPanelControl::ArmAutomaticStart(int channel)
 {
+    NOX_ASSERT_UI_THREAD();
     if (!LookUp(channel)) return;
     IChannelForm* form = FormOf(channel);
     IPanelChannelWindow* window = PanelWindowOf(channel);
@@ -218,6 +232,7 @@ void TfrmPanelControl::ArmAutomaticStart(int channel)
 
 void TfrmPanelControl::DisarmAutomaticStart(int channel)
 {
+    NOX_ASSERT_UI_THREAD();
     if (!LookUp(channel)) return;
     IChannelForm* form = FormOf(channel);
     IPanelChannelWindow* window = PanelWindowOf(channel);
@@ -233,12 +248,13 @@ void TfrmPanelControl::DisarmAutomaticStart(int channel)
 
 void TfrmPanelControl::ApplySingleRamp(int& channel, double& temperature, int& controlMode, int& seconds)
 {
+    NOX_ASSERT_UI_THREAD();
     // The dialog that hands the ramp over has closed already: nothing to report to.
     try {
         if (IPanelChannelWindow* window = PanelWindowOf(channel))
             window->RunSingleRamp(temperature, seconds, controlMode);
         AnsiString ramp;
-        CLanguage::Instance()->LookupCurrentText(400, ramp);
+        CLanguage::Instance()->LookupCurrentText(RowRamp, ramp);
         if (FMainWindow) FMainWindow->SetCalendarProgramName(ramp);
     } catch (...) {}
 }
@@ -247,6 +263,7 @@ void TfrmPanelControl::ApplySingleRamp(int& channel, double& temperature, int& c
 
 void TfrmPanelControl::SetLanguage(int language)
 {
+    NOX_ASSERT_UI_THREAD();
     if (language != 0 && language != 1) return;
     CLanguage* texts = CLanguage::Instance();
     auto text = [&](int row) {
@@ -256,34 +273,34 @@ void TfrmPanelControl::SetLanguage(int language)
     for (int c = 1; c <= MaxChannelWindows; ++c) {
         TChannelPanel* panel = ChannelPanel(c);
         if (panel->Tag == 0) {
-            panel->setText(text(138 + c));
+            panel->setText(text(RowChannel1 - 1 + c));
         } else if (panel->Tag == 1 && FMainWindow && FMainWindow->IsChannelOpen(c)) {
             if (IChannelForm* form = FormOf(c)) {
                 switch (form->ViewMode) {
-                    case vmDataRecording: panel->setText(text(7)); break;
-                    case vmView: panel->setText(text(8)); break;
-                    case vmProgrammer: panel->setText(text(9)); break;
+                    case vmDataRecording: panel->setText(text(RowMenuDataRecording)); break;
+                    case vmView: panel->setText(text(RowMenuView)); break;
+                    case vmProgrammer: panel->setText(text(RowMenuProgrammer)); break;
                     default: panel->setText("TPScout"); break;
                 }
             }
         }
     }
-    grpChannels->setTitle(text(180));
-    grpFunctions->setTitle(text(181));
-    txtSetPointEnter->setText(text(182));
-    txtTempMethod->setText(text(183));
-    txtChanneltLabel->setText(text(319));
-    cmbTempMethod->setItemText(0, text(184));
-    cmbTempMethod->setItemText(1, text(185));
-    setWindowTitle(text(186));
-    cmdKelvorStart->setToolTip(text(187));
-    cmdKelvorStop->setToolTip(text(188));
-    cmdDataToKelvor->setToolTip(text(189));
-    cmdKelvorStartCirculation->setToolTip(text(341));
-    cmdTPLoad->setToolTip(text(342));
-    cmdTPStartStop->setToolTip(text(354));
-    cmdNextSegment->setToolTip(text(355));
-    cmdHoldSegment->setToolTip(text(356));
+    grpChannels->setTitle(text(RowDevice));
+    grpFunctions->setTitle(text(RowFunctions));
+    txtSetPointEnter->setText(text(RowSetpointDegrees));
+    txtTempMethod->setText(text(RowTemperatureControlMode));
+    txtChanneltLabel->setText(text(RowChannelLabel));
+    cmbTempMethod->setItemText(0, text(RowModeInternal));
+    cmbTempMethod->setItemText(1, text(RowModeProcess));
+    setWindowTitle(text(RowControlPanel));
+    cmdKelvorStart->setToolTip(text(RowActivateTemperatureControl));
+    cmdKelvorStop->setToolTip(text(RowDeactivateTemperatureControl));
+    cmdDataToKelvor->setToolTip(text(RowSetSetpoint));
+    cmdKelvorStartCirculation->setToolTip(text(RowActivateCirculation));
+    cmdTPLoad->setToolTip(text(RowPanelLoadProgram));
+    cmdTPStartStop->setToolTip(text(RowPanelStartStopProgram));
+    cmdNextSegment->setToolTip(text(RowPanelCancelSegment));
+    cmdHoldSegment->setToolTip(text(RowPanelHoldSegment));
     cmbTempMethod->setCurrentIndex(0);
     for (TSpeedButton* b : {cmdKelvorStart, cmdKelvorStop, cmdDataToKelvor}) b->Tag = language;
 }

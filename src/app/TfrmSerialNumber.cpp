@@ -5,11 +5,16 @@
 #include <QPushButton>
 
 #include "app/CLanguage.h"
+#include "platform/UiThread.h"
+#include "resources/TextRows.h"
+
+using namespace resources;
 
 TfrmSerialNumber* frmSerialNumber = nullptr;
 
 TfrmSerialNumber::TfrmSerialNumber(QWidget* owner) : QDialog(owner)
 {
+    NOX_ASSERT_UI_THREAD();
     setObjectName("frmSerialNumber");
     setWindowTitle(QString::fromUtf8("Hinweis"));
     setFixedSize(244, 121);
@@ -40,11 +45,13 @@ TfrmSerialNumber::TfrmSerialNumber(QWidget* owner) : QDialog(owner)
 
 TfrmSerialNumber::~TfrmSerialNumber()
 {
+    NOX_ASSERT_UI_THREAD();
     if (frmSerialNumber == this) frmSerialNumber = nullptr;
 }
 
 void TfrmSerialNumber::bitSerialNumberClick()
 {
+    NOX_ASSERT_UI_THREAD();
     int value = 0;
     if (!TryStrToInt(Trim(edSerialNumber->text().toStdString()), value)) value = 0;
     FSerialNumber = value;
@@ -59,8 +66,8 @@ int AskSerialNumber(QWidget* owner)
     frmSerialNumber = &dialog;
     AnsiString text;
     CLanguage* language = CLanguage::Instance();
-    dialog.setWindowTitle(QString::fromStdString(language->LookupCurrentText(200, text)));
-    dialog.txtSerialNumber->setText(QString::fromStdString(language->LookupCurrentText(201, text)));
+    dialog.setWindowTitle(QString::fromStdString(language->LookupCurrentText(RowNotice, text)));
+    dialog.txtSerialNumber->setText(QString::fromStdString(language->LookupCurrentText(RowEnterSerialNumber, text)));
     dialog.exec();
     const int number = dialog.GetSerialNumber();
     frmSerialNumber = previous;

@@ -257,10 +257,11 @@ void TChartValueList::RecalcStats(int start)
         FMinValue = FMaxValue = FTotal = FTotalABS = 0;
         FStatsAny = false;
     }
-    // NaN values stay stored but take no part: one NaN must not pin the minimum and
-    // maximum for good (every comparison with it is false).
+    // Values that are not finite stay stored but take no part: one NaN would pin the
+    // minimum and maximum for good (every comparison with it is false), one infinity would
+    // make the axis range infinite.
     if (!FStatsAny) {
-        while (i < FCount && std::isnan(FValue[static_cast<std::size_t>(i)])) ++i;
+        while (i < FCount && !std::isfinite(FValue[static_cast<std::size_t>(i)])) ++i;
         if (i < FCount) {
             const double v = FValue[static_cast<std::size_t>(i)];
             FMinValue = FMaxValue = FTotal = v;
@@ -273,7 +274,7 @@ void TChartValueList::RecalcStats(int start)
     double mn = FMinValue, mx = FMaxValue, total = FTotal, totalAbs = FTotalABS;
     for (; i < FCount; ++i) {
         const double v = p[i];
-        if (std::isnan(v)) continue;
+        if (!std::isfinite(v)) continue;
         if (v < mn)
             mn = v;
         else if (v > mx)

@@ -126,6 +126,15 @@ TEST_F(AxisScalingTest, MarginsDrawTheOldRangeInsideTheAxisEnds)
     Left()->AdjustMaxMinRect(TRect(0, 20, 0, 40));
     EXPECT_EQ(Left()->CalcYPosValue(100), 40);
     EXPECT_EQ(Left()->CalcYPosValue(0), 280);
+
+    // Margins that leave the axis no pixel keep the range as it was, never 0..0.
+    for (const TRect& margins : {TRect(200, 0, 200, 0), TRect(300, 0, 300, 0), TRect(400, 0, 0, 0)}) {
+        Scale(Bottom(), 0, 100);
+        Bottom()->AdjustMaxMinRect(margins);
+        EXPECT_EQ(Bottom()->InternalMinimum, 0);
+        EXPECT_EQ(Bottom()->InternalMaximum, 100);
+        EXPECT_EQ(Bottom()->CalcXPosValue(100), 450);
+    }
 }
 
 TEST_F(AxisScalingTest, ScrollWithinTheDataOnlyWhenAsked)

@@ -165,6 +165,17 @@ TEST(ValueList, NaNIsStoredButSkippedByStatistics)
     onlyNaN.AddChartValue(2);  // incremental start after NaN only
     EXPECT_EQ(onlyNaN.MinValue(), 2);
     EXPECT_EQ(onlyNaN.MaxValue(), 2);
+
+    // Infinities are stored too, but would make every range infinite.
+    const double inf = std::numeric_limits<double>::infinity();
+    TChartValueList infinite(nullptr, "I");
+    infinite.AddChartValue(-inf);
+    infinite.AddChartValue(4);
+    infinite.AddChartValue(inf);
+    infinite.AddChartValue(1);
+    EXPECT_EQ(infinite.MinValue(), 1);
+    EXPECT_EQ(infinite.MaxValue(), 4);
+    EXPECT_EQ(infinite.Total(), 5);
 }
 
 TEST(ValueList, DeleteRejectsBadIndexesWithoutTouchingValues)
