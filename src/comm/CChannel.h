@@ -109,6 +109,10 @@ public:
     virtual AnsiString GetTypeName();
 
     int Channel() const { return channel_; }
+    // The window this channel reads its settings from and reports to. Without one the
+    // channel asks the application services for the window of its channel number.
+    void SetWindow(IChannelWindow* window) { window_ = window; }
+    IChannelWindow* Window() const;
     // True for device types whose 16-bit values are unsigned.
     bool IsUnsignedDevice() const;
     // The value that feeds value series 0..21 of the chart.
@@ -150,6 +154,7 @@ private:
     void DecodeName(const AnsiString& reply);
 
     int channel_;
+    IChannelWindow* window_ = nullptr;
 };
 
 // Reads `digits` hexadecimal digits at 1-based `position` of the reply as hundredths.

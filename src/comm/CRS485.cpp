@@ -43,7 +43,7 @@ CTransceiverRS485* CRS485::PollThread() const
 
 int CRS485::ReadSettings()
 {
-    IChannelWindow* w = ChannelWindowOf(Channel());
+    IChannelWindow* w = Window();
     if (!w) return 0;
     AnsiString port = Trim(w->ControlText(TChannelControl::cmbPort));
     if (port.empty()) return 0;
@@ -125,9 +125,9 @@ int CRS485::Open()
     poll_->Address = SlaveAddress;
     TransceiverThreads[Channel()] = poll_.get();
 
-    if (IChannelWindow* w = ChannelWindowOf(Channel())) {
+    if (IChannelWindow* w = Window()) {
         w->SetDataTimerTag(Channel());
-        w->SamplingInterval = PollInterval;
+        w->SetSamplingInterval(PollInterval);
     }
 
     identification_ = NewIdentification();

@@ -47,7 +47,7 @@ TZSocket* CTCPIP::Socket()
 {
     NOX_ASSERT_UI_THREAD();
     if (socket_) return socket_;
-    if (IChannelWindow* w = ChannelWindowOf(Channel())) socket_ = w->ZTCPSocket();
+    if (IChannelWindow* w = Window()) socket_ = w->ZTCPSocket();
     if (!socket_) {
         ownSocket_ = std::make_unique<TZSocket>();
         socket_ = ownSocket_.get();
@@ -57,7 +57,7 @@ TZSocket* CTCPIP::Socket()
 
 int CTCPIP::ReadSettings()
 {
-    IChannelWindow* w = ChannelWindowOf(Channel());
+    IChannelWindow* w = Window();
     if (!w) return 0;
     const AnsiString addressText = w->ControlText(TChannelControl::edIPAddress);
     const AnsiString portText = w->ControlText(TChannelControl::edPort);
@@ -101,9 +101,9 @@ int CTCPIP::Open()
     s->RemotePort = TCPPort;
     s->ZConnect();
 
-    if (IChannelWindow* w = ChannelWindowOf(Channel())) {
+    if (IChannelWindow* w = Window()) {
         w->SetDataTimerTag(Channel());
-        w->SamplingInterval = PollInterval;
+        w->SetSamplingInterval(PollInterval);
     }
 
     identification_ = NewIdentification();
