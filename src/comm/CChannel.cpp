@@ -172,6 +172,10 @@ AnsiString CChannel::GetTypeName()
 {
     return AnsiString();
 }
+AnsiString CChannel::ConnectionFailureText()
+{
+    return AnsiString();
+}
 
 void CChannel::IdentificationDone(int, int result)
 {
@@ -225,6 +229,7 @@ AnsiString CChannel::InterfaceText()
 void CChannel::OnReply(TThread*, const AnsiString& reply, int)
 {
     NOX_ASSERT_UI_THREAD();
+    lastReplyDecoded_ = false;
     if (reply.empty() || reply[0] != '[') {
         // Not a frame: with the error flag set it is an error line of the poll thread.
         if (CommError == 1)
@@ -246,6 +251,7 @@ void CChannel::OnReply(TThread*, const AnsiString& reply, int)
     }
     try {
         DecodeReply(reply);
+        lastReplyDecoded_ = true;
     } catch (const EConvertError&) {
         SynchronisationError();
     }

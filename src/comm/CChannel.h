@@ -107,8 +107,15 @@ public:
                          TfrmIdentification* window, AnsiString& reply) = 0;
     virtual AnsiString GetPortName();
     virtual AnsiString GetTypeName();
+    // Why no connection to the unit could be made, as one line for the identification's
+    // failure report; empty when the channel has no such reason (the serial channels: the
+    // report's check list says what to look at).
+    virtual AnsiString ConnectionFailureText();
 
     int Channel() const { return channel_; }
+    // True when the last reply handed to OnReply was a frame whose fields were decoded
+    // (false for error lines and for replies dropped or found faulty).
+    bool LastReplyDecoded() const { return lastReplyDecoded_; }
     // The window this channel reads its settings from and reports to. Without one the
     // channel asks the application services for the window of its channel number.
     void SetWindow(IChannelWindow* window) { window_ = window; }
@@ -154,6 +161,7 @@ private:
     void DecodeName(const AnsiString& reply);
 
     int channel_;
+    bool lastReplyDecoded_ = false;
     IChannelWindow* window_ = nullptr;
 };
 

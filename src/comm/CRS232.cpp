@@ -111,6 +111,8 @@ int CRS232::Open()
     poll_->CreateProtocol(Channel());
     poll_->PollInterval = PollInterval;
     poll_->Address = 1;
+    poll_->LinkSettings = settings;
+    poll_->OnLinkReplaced = [this](const std::shared_ptr<comm::IByteLink>& reopened) { Handle = reopened; };
     TransceiverThreads[Channel()] = poll_.get();
 
     if (IChannelWindow* w = Window()) {

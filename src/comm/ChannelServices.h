@@ -92,6 +92,9 @@ void SetApplicationServices(IApplicationServices* services);
 
 // Text of a row in the main window's current language; empty without services.
 AnsiString LookupText(int row);
+// The German or the English text, by the main window's current language (English without
+// services); for the device layer's own texts that have no row.
+AnsiString LanguageText(const char* german, const char* english);
 int CurrentChannel();
 // Channel window of a channel, or nullptr.
 IChannelWindow* ChannelWindowOf(int channel);
