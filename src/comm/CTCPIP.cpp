@@ -104,12 +104,9 @@ int CTCPIP::Open()
     connected_ = false;
     s->RemoteAddr = IPAddress;
     s->RemotePort = TCPPort;
-    s->ZConnect();
+    comm::ConnectDeviceSocket(s);
 
-    if (IChannelWindow* w = Window()) {
-        w->SetDataTimerTag(Channel());
-        w->SetSamplingInterval(PollInterval);
-    }
+    if (IChannelWindow* w = Window()) w->SetSamplingInterval(PollInterval);
 
     identification_ = NewIdentification();
     return 1;
