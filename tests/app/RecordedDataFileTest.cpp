@@ -212,6 +212,8 @@ TEST_F(RecordedDataFileTest, WrittenFileLoadsBackIntoAViewWindow)
         EXPECT_EQ(series.GetXLabel(0), "");
         EXPECT_EQ(series.GetXLabel(1), "Prog,1");
         EXPECT_EQ(series.GetXLabel(2), "New data recording!");
+        // Points in the series' own colour keep no colour each.
+        EXPECT_FALSE(series.HasColorsList());
     }
     EXPECT_EQ(view.series[5]->Count(), 0);
     EXPECT_FALSE(view.series[5]->GetActive());

@@ -15,6 +15,7 @@
 #include "chart/engine/TeeFont.h"
 #include "chart/engine/TeeProcs.h"
 #include "chart/engine/TeeUnits.h"
+#include "platform/Round.h"
 #include "platform/TPersistent.h"
 
 namespace axisenums {
@@ -277,6 +278,33 @@ public:
     int CalcXPosValue(double Value) const { return (this->*FCalcXPos)(Value); }
     int CalcYPosValue(double Value) const { return (this->*FCalcYPos)(Value); }
     int CalcPosValue(double Value) const { return (this->*FCalcPos)(Value); }
+    // CalcXPosValue (Horizontal) or CalcYPosValue as a value that loops over many points
+    // can use inline; its Linear is false for logarithmic and depth mappings.
+    struct TPixelMap {
+        bool Linear = false;
+        bool Clamped = false;  // far values stop at TeeAxisPixelLimit
+        bool RangeIsZero = true;
+        bool Backwards = false;  // pixels decrease as values grow
+        int Center = 0;
+        int Base = 0;  // pixel of Minimum
+        int Limit = 0;
+        double Minimum = 0;
+        double PixelsPerUnit = 0;
+        int Map(double Value) const
+        {
+            if (RangeIsZero) return Center;
+            const double d = (Value - Minimum) * PixelsPerUnit;
+            if (Clamped) {
+                const double p = Backwards ? Base - d : Base + d;
+                if (p > Limit) return Limit;
+                if (p < -Limit) return -Limit;
+                return RoundNear(p);
+            }
+            const int r = RoundNear(d);
+            return Backwards ? Base - r : Base + r;
+        }
+    };
+    TPixelMap PixelMap(bool Horizontal) const;
     double CalcPosPoint(int Value) const;
     int CalcSizeValue(double Value) const;
 

@@ -187,17 +187,39 @@ void TChartAxis::SetCalcPosValue()
     FCalcPos = FHorizontal ? FCalcXPos : FCalcYPos;
 }
 
+TChartAxis::TPixelMap TChartAxis::PixelMap(bool Horizontal) const
+{
+    TPixelMap m;
+    const auto f = Horizontal ? FCalcXPos : FCalcYPos;
+    const bool plain = f == &TChartAxis::XPosValue || f == &TChartAxis::YPosValue;
+    const bool checked = f == &TChartAxis::XPosValueCheck || f == &TChartAxis::YPosValueCheck;
+    if (!plain && !checked) return m;
+    // X pixels grow from StartPos (from EndPos backwards when inverted), Y pixels the
+    // other way round.
+    const bool xLike = f == &TChartAxis::XPosValue || f == &TChartAxis::XPosValueCheck;
+    m.Linear = true;
+    m.Clamped = checked;
+    m.RangeIsZero = RangeIsZero;
+    m.Center = CenterPos;
+    m.Backwards = xLike ? FInverted : !FInverted;
+    m.Base = (xLike == FInverted) ? EndPos : StartPos;
+    m.Limit = TeeAxisPixelLimit;
+    m.Minimum = InternalMinimum;
+    m.PixelsPerUnit = PixelsPerUnit;
+    return m;
+}
+
 int TChartAxis::XPosValue(double Value) const
 {
     if (RangeIsZero) return CenterPos;
-    const int d = Round((Value - InternalMinimum) * PixelsPerUnit);
+    const int d = RoundNear((Value - InternalMinimum) * PixelsPerUnit);
     return FInverted ? EndPos - d : StartPos + d;
 }
 
 int TChartAxis::YPosValue(double Value) const
 {
     if (RangeIsZero) return CenterPos;
-    const int d = Round((Value - InternalMinimum) * PixelsPerUnit);
+    const int d = RoundNear((Value - InternalMinimum) * PixelsPerUnit);
     return FInverted ? StartPos + d : EndPos - d;
 }
 
@@ -210,7 +232,7 @@ int ClampPixel(double p)
     const double limit = TeeAxisPixelLimit;
     if (p > limit) return TeeAxisPixelLimit;
     if (p < -limit) return -TeeAxisPixelLimit;
-    return Round(p);
+    return RoundNear(p);
 }
 
 }  // namespace
