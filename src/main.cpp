@@ -9,10 +9,12 @@
 #include "app/TfrmSerialNumber.h"
 #include "app/TfrmTitleControl.h"
 #include "platform/Dialogs.h"
+#include "platform/FileSave.h"
 #include "platform/FormatSettings.h"
 
 int main(int argc, char** argv)
 {
+    platform::IgnoreFileSizeSignal();
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(
         QString::fromUtf8(startup::ApplicationTitle.data(), qsizetype(startup::ApplicationTitle.size())));

@@ -14,23 +14,63 @@ constexpr std::string_view kSection = "\xC2\xA7";  // "§" in UTF-8
 constexpr std::string_view kCrLf = "\r\n";
 constexpr int kMaxListedBadRows = 10;
 
-// A text that goes into one field: a ";" would split it and a line end would break the
-// row, so both are replaced; everything else is kept as it stands.
-void AppendField(std::string& out, std::string_view utf8)
+std::string_view TrimView(std::string_view s)
 {
-    std::string bytes = platform::Utf8ToCp1252(utf8);
-    for (char& c : bytes) {
-        if (c == ';')
-            c = ',';
-        else if (c == '\r' || c == '\n')
-            c = ' ';
+    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
+    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
+    return s;
+}
+
+// How the texts of a file are turned into bytes: Windows-1252 as the program has always
+// written them, or UTF-8 (behind a byte-order mark) when a text holds a character that
+// Windows-1252 cannot, so that no character is lost. Readers accept either.
+struct TTextEncoding {
+    bool Utf8 = false;
+    std::string Bytes(std::string_view utf8) const { return Utf8 ? std::string(utf8) : platform::Utf8ToCp1252(utf8); }
+    std::string_view Section() const { return Utf8 ? kSection : std::string_view("\xA7"); }
+};
+
+// Standard CSV quoting: the text in quotes, each quote in it doubled.
+void AppendQuoted(std::string& out, std::string_view bytes)
+{
+    out += '"';
+    for (char c : bytes) {
+        if (c == '"') out += '"';
+        out += c;
     }
-    out += bytes;
+    out += '"';
+}
+
+bool HoldsSeparatorOrQuote(std::string_view text)
+{
+    return text.find_first_of(";\"") != std::string_view::npos;
+}
+
+// A text that goes into one field: quoted when it holds the separator or a quote; a line
+// end would break the row, so it becomes a blank.
+void AppendField(std::string& out, std::string_view utf8, const TTextEncoding& enc)
+{
+    std::string bytes = enc.Bytes(utf8);
+    for (char& c : bytes)
+        if (c == '\r' || c == '\n') c = ' ';
+    if (HoldsSeparatorOrQuote(bytes))
+        AppendQuoted(out, bytes);
+    else
+        out += bytes;
     out += ';';
 }
 
-// A memo line; one that holds line ends is written as the lines it holds.
-void AppendMemoLine(std::string& out, std::string_view utf8, bool emptyAsNull)
+// A section line the reader would take for something other than text: a section marker,
+// the end marks, or the word that stands for an empty line.
+bool ReadsAsMarker(std::string_view utf8)
+{
+    const std::string_view t = TrimView(utf8);
+    return t == kSection || t == "$" || t == "[PROTOCOL]" || t == "[MEMO]" || t == "[INFO]" || t == "(null)";
+}
+
+// A memo line; one that holds line ends is written as the lines it holds. An empty line
+// is "(null)" or nothing, as the section has it.
+void AppendMemoLine(std::string& out, std::string_view utf8, bool emptyAsNull, const TTextEncoding& enc)
 {
     size_t start = 0;
     while (true) {
@@ -39,8 +79,10 @@ void AppendMemoLine(std::string& out, std::string_view utf8, bool emptyAsNull)
             utf8.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
         if (part.empty() && emptyAsNull)
             out += "(null)";
+        else if (HoldsSeparatorOrQuote(part) || ReadsAsMarker(part))
+            AppendQuoted(out, enc.Bytes(part));
         else
-            out += platform::Utf8ToCp1252(part);
+            out += enc.Bytes(part);
         out += ";\r\n";
         if (end == std::string_view::npos) break;
         start = end + 1;
@@ -48,23 +90,27 @@ void AppendMemoLine(std::string& out, std::string_view utf8, bool emptyAsNull)
     }
 }
 
-void AppendSection(std::string& out, std::string_view marker, const std::vector<AnsiString>& lines, bool emptyAsNull)
+void AppendSection(std::string& out, std::string_view marker, const std::vector<AnsiString>& lines, bool emptyAsNull,
+                   const TTextEncoding& enc)
 {
     out += marker;
     out += kCrLf;
-    for (const AnsiString& l : lines) AppendMemoLine(out, l, emptyAsNull);
+    for (const AnsiString& l : lines) AppendMemoLine(out, l, emptyAsNull, enc);
+}
+
+bool FitsCp1252(const TRecordedData& data)
+{
+    auto fits = [](const AnsiString& t) { return platform::FitsCp1252(t); };
+    auto allFit = [&](const std::vector<AnsiString>& v) { return std::all_of(v.begin(), v.end(), fits); };
+    return fits(data.FileName) && fits(data.DeviceName) && allFit(data.Errors) && allFit(data.EventProtocol) &&
+           allFit(data.ProgrammerProtocol) && allFit(data.Memo) && allFit(data.Info) &&
+           std::all_of(data.Columns.begin(), data.Columns.end(),
+                       [&](const TRecordedDataColumn& c) { return fits(c.Title); });
 }
 
 bool EndsWithNoCase(std::string_view s, std::string_view suffix)
 {
     return s.size() >= suffix.size() && SameText(s.substr(s.size() - suffix.size()), suffix);
-}
-
-std::string_view TrimView(std::string_view s)
-{
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
-    return s;
 }
 
 // A section line without its ";" characters (the writer ends every line with one).
@@ -82,20 +128,82 @@ bool IsMarker(std::string_view raw, std::string_view marker)
     return raw.find(marker) != std::string_view::npos && TrimView(WithoutSemicolons(raw)) == marker;
 }
 
-// Splits a data row at ";" into its non-empty fields (empty fields are passed over, so
-// ";;" takes the next field in its place).
-void SplitRow(std::string_view line, std::vector<std::string_view>& fields)
+// The end of the field that starts at `start`: the next ";" outside quotes.
+size_t FieldEnd(std::string_view line, size_t start)
+{
+    size_t i = start;
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    if (i < line.size() && line[i] == '"') {
+        for (++i; i < line.size(); ++i) {
+            if (line[i] != '"') continue;
+            if (i + 1 < line.size() && line[i + 1] == '"') {
+                ++i;
+                continue;
+            }
+            break;
+        }
+    }
+    const size_t end = line.find(';', i);
+    return end == std::string_view::npos ? line.size() : end;
+}
+
+// Splits a line at the ";" outside quotes. Data rows pass over empty fields (so ";;" takes
+// the next field in its place); the header keeps them.
+void SplitRow(std::string_view line, std::vector<std::string_view>& fields, bool keepEmpty = false)
 {
     fields.clear();
     size_t start = 0;
     while (start <= line.size()) {
-        size_t end = line.find(';', start);
-        if (end == std::string_view::npos) end = line.size();
+        const size_t end = FieldEnd(line, start);
         std::string_view f = line.substr(start, end - start);
-        if (!TrimView(f).empty()) fields.push_back(f);
+        if (keepEmpty || !TrimView(f).empty()) fields.push_back(f);
         start = end + 1;
     }
 }
+
+// A text in quotes at the start of `s` with its doubled quotes made single; `rest` gets what
+// follows the closing quote. False when `s` does not start with a quote or it is not closed.
+bool Unquote(std::string_view s, AnsiString& text, std::string_view& rest)
+{
+    if (s.empty() || s[0] != '"') return false;
+    text.clear();
+    for (size_t i = 1; i < s.size(); ++i) {
+        if (s[i] != '"') {
+            text += s[i];
+        } else if (i + 1 < s.size() && s[i + 1] == '"') {
+            text += '"';
+            ++i;
+        } else {
+            rest = s.substr(i + 1);
+            return true;
+        }
+    }
+    return false;
+}
+
+// A field's text: the content of a quoted field, any other field as it stands.
+AnsiString FieldText(std::string_view field)
+{
+    AnsiString text;
+    std::string_view rest;
+    if (Unquote(TrimView(field), text, rest) && TrimView(rest).empty()) return text;
+    return AnsiString(field);
+}
+
+// A section line written in quotes (a text that holds ";" or quotes, or would read as a
+// marker): its text, taken literally.
+bool QuotedLine(std::string_view line, AnsiString& text)
+{
+    std::string_view rest;
+    if (!Unquote(line, text, rest)) return false;
+    rest = TrimView(rest);
+    return rest.empty() || rest == ";";
+}
+
+// X values are date-time serials; these bound the ones a calendar can name
+// (01.01.0001 up to the end of 31.12.9999).
+constexpr double kFirstSerial = -693593.0;
+constexpr double kEndSerial = 2958466.0;
 
 // Lines of a decoded text as views, split at LF with one CR before it dropped.
 std::vector<std::string_view> LineViews(std::string_view text)
@@ -252,9 +360,10 @@ private:
     int FFracMax = 0;
 };
 
-void AddBadRow(TRecordedDataRead& r, int& badRows, int line, const AnsiString& detail)
+void AddBadRow(TRecordedDataRead& r, int& badRows, int line, const AnsiString& detail,
+               TDataFileProblemKind kind = TDataFileProblemKind::BadRow)
 {
-    if (badRows++ < kMaxListedBadRows) r.Problems.push_back({TDataFileProblemKind::BadRow, line, detail});
+    if (badRows++ < kMaxListedBadRows) r.Problems.push_back({kind, line, detail});
 }
 
 }  // namespace
@@ -269,23 +378,26 @@ AnsiString ErrorColumnText(const AnsiString& label0, const AnsiString& label2)
 std::string BuildRecordedDataFile(const TRecordedData& data)
 {
     const TFormatSettings& fs = data.Formats;
+    TTextEncoding enc;
+    enc.Utf8 = !FitsCp1252(data);
     std::string out;
     // Roughly 8 bytes per value keeps the buffer from growing many times for long files.
     out.reserve(4096 + data.X.size() * (24 + 8 * data.Columns.size()));
 
     // Prelude: nine fields.
-    out += '\xA7';
+    if (enc.Utf8) out += "\xEF\xBB\xBF";
+    out += enc.Section();
     out += ';';
-    AppendField(out, FormatDateTime("dd.mm.yyyy", data.WrittenAt, fs));
-    AppendField(out, FormatDateTime("hh:nn:ss", data.WrittenAt, fs));
-    AppendField(out, data.FileName);
+    AppendField(out, FormatDateTime("dd.mm.yyyy", data.WrittenAt, fs), enc);
+    AppendField(out, FormatDateTime("hh:nn:ss", data.WrittenAt, fs), enc);
+    AppendField(out, data.FileName, enc);
     out += ';';
-    AppendField(out, data.DeviceName);
+    AppendField(out, data.DeviceName, enc);
     out += ";;;\r\n";
 
     out += "[DATA];\r\n";
     out += "Date|Time;Error;TimeStep;";
-    for (const auto& c : data.Columns) AppendField(out, c.Title);
+    for (const auto& c : data.Columns) AppendField(out, c.Title, enc);
     out += kCrLf;
 
     std::vector<TValueWriter> writers;
@@ -296,7 +408,7 @@ std::string BuildRecordedDataFile(const TRecordedData& data)
         out += FloatToStr(data.X[row], fs);
         out += ';';
         if (row < data.Errors.size())
-            AppendField(out, data.Errors[row]);
+            AppendField(out, data.Errors[row], enc);
         else
             out += "0;";
         out += timeStep;
@@ -311,13 +423,14 @@ std::string BuildRecordedDataFile(const TRecordedData& data)
         out += kCrLf;
     }
 
-    AppendSection(out, "[PROTOCOL];", data.EventProtocol, false);
-    for (const AnsiString& l : data.ProgrammerProtocol) AppendMemoLine(out, l, true);
-    out += "\xA7;\r\n";
-    AppendSection(out, "[MEMO];", data.Memo, true);
-    out += "\xA7;\r\n";
-    AppendSection(out, "[INFO];", data.Info, true);
-    out += "\xA7;\r\n";
+    const std::string sectionEnd = std::string(enc.Section()) + ";\r\n";
+    AppendSection(out, "[PROTOCOL];", data.EventProtocol, false, enc);
+    for (const AnsiString& l : data.ProgrammerProtocol) AppendMemoLine(out, l, true, enc);
+    out += sectionEnd;
+    AppendSection(out, "[MEMO];", data.Memo, true, enc);
+    out += sectionEnd;
+    AppendSection(out, "[INFO];", data.Info, true, enc);
+    out += sectionEnd;
     out += "$;\r\n";
     return out;
 }
@@ -343,8 +456,24 @@ bool TRecordedDataRead::Damaged() const
 bool ReadNumberField(std::string_view field, double& value)
 {
     field = TrimView(field);
-    if (field.empty() || field.size() > 64) return false;
-    char buf[65];
+    if (field.empty()) return false;
+    // The words FormatFloat writes for values that are not finite.
+    if (SameText(field, "NAN")) {
+        value = std::numeric_limits<double>::quiet_NaN();
+        return true;
+    }
+    if (SameText(field, "INF") || SameText(field, "+INF") || SameText(field, "-INF")) {
+        value = field[0] == '-' ? -HUGE_VAL : HUGE_VAL;
+        return true;
+    }
+    // Values of huge magnitude are written with all their digits (over 300 characters).
+    char small[64];
+    std::string large;
+    char* buf = small;
+    if (field.size() > sizeof small) {
+        large.resize(field.size());
+        buf = large.data();
+    }
     size_t n = 0;
     size_t i = 0;
     if (field[0] == '+') i = 1;
@@ -359,7 +488,20 @@ bool ReadNumberField(std::string_view field, double& value)
     if (n == 0) return false;
     double v = 0;
     auto res = std::from_chars(buf, buf + n, v, std::chars_format::general);
-    if (res.ec != std::errc() || res.ptr != buf + n || !std::isfinite(v)) return false;
+    if (res.ptr != buf + n) return false;
+    if (res.ec == std::errc::result_out_of_range) {
+        // The largest values written with 15 digits round to just beyond the range: they
+        // read as the largest value; texts far beyond it were not written by a program.
+        // Magnitudes below the smallest are zero.
+        long double wide = 0;
+        auto w = std::from_chars(buf, buf + n, wide, std::chars_format::general);
+        if (w.ec != std::errc() || w.ptr != buf + n) return false;
+        const long double a = std::fabs(wide);
+        if (a > 1.8e308L) return false;
+        v = std::copysign(a < 1 ? 0.0 : std::numeric_limits<double>::max(), double(wide));
+    } else if (res.ec != std::errc()) {
+        return false;
+    }
     value = v;
     return true;
 }
@@ -376,15 +518,9 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
     const std::vector<std::string_view> lines = LineViews(text);
 
     // Prelude: the storage date is its second field.
-    {
-        std::string_view prelude = lines[0];
-        size_t a = prelude.find(';');
-        if (a != std::string_view::npos) {
-            size_t b = prelude.find(';', a + 1);
-            r.StorageDate =
-                AnsiString(prelude.substr(a + 1, b == std::string_view::npos ? std::string_view::npos : b - a - 1));
-        }
-    }
+    std::vector<std::string_view> fields;
+    SplitRow(lines[0], fields, true);
+    if (fields.size() > 1) r.StorageDate = FieldText(fields[1]);
 
     // Header: after the prelude and "[DATA];", passing over up to two empty lines.
     std::vector<AnsiString> header(30);
@@ -394,9 +530,9 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
     while (lineNo < lines.size() && lineNo < 4 && TrimView(lines[lineNo]).empty()) ++lineNo;
     int columnsInFile = 0;
     if (lineNo < lines.size()) {
-        std::vector<AnsiString> fields = SplitString(lines[lineNo], ';');
+        SplitRow(lines[lineNo], fields, true);
         if (!fields.empty() && TrimView(fields.back()).empty()) fields.pop_back();
-        for (size_t k = 0; k < fields.size() && k < header.size(); ++k) header[k] = fields[k];
+        for (size_t k = 0; k < fields.size() && k < header.size(); ++k) header[k] = FieldText(fields[k]);
         columnsInFile = std::max(0, int(fields.size()) - 3);
         ++lineNo;
     }
@@ -409,7 +545,6 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
     // Data rows, up to the first line that begins a section or ends the file.
     const size_t columns = size_t(r.SeriesColumns);
     const double missing = std::numeric_limits<double>::quiet_NaN();
-    std::vector<std::string_view> fields;
     int badRows = 0;
     for (; lineNo < lines.size(); ++lineNo) {
         std::string_view line = TrimView(lines[lineNo]);
@@ -427,12 +562,17 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
             AddBadRow(r, badRows, fileLine, AnsiString(fields[0].substr(0, 40)));
             continue;
         }
+        if (!(x >= kFirstSerial && x < kEndSerial)) {
+            AddBadRow(r, badRows, fileLine, AnsiString(TrimView(fields[0]).substr(0, 40)),
+                      TDataFileProblemKind::BadTime);
+            continue;
+        }
         if (fields.size() < 3 || !ReadNumberField(fields[2], step)) {
             AddBadRow(r, badRows, fileLine, fields.size() < 3 ? AnsiString() : AnsiString(fields[2].substr(0, 40)));
             continue;
         }
         r.X.push_back(x);
-        r.Labels.emplace_back(TrimView(fields[1]));
+        r.Labels.emplace_back(TrimView(FieldText(fields[1])));
         r.LastTimeStep = static_cast<int>(std::clamp(step, -2147483648.0, 2147483647.0));
         r.HasTimeStep = true;
         // Values up to the first one that is missing or not a number; the rest of such a
@@ -469,20 +609,27 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
             section = Info;
             continue;
         }
-        AnsiString line = WithoutSemicolons(raw);
-        const std::string_view trimmed = TrimView(line);
-        if (trimmed == kSection) {
-            section = None;
-            continue;
+        AnsiString line;
+        if (!QuotedLine(raw, line)) {
+            const AnsiString bare = WithoutSemicolons(raw);
+            const std::string_view trimmed = TrimView(bare);
+            if (trimmed == kSection) {
+                section = None;
+                continue;
+            }
+            if (trimmed == "$" && section == None) {
+                complete = true;
+                continue;
+            }
+            // Every line the writer writes ends with ";": a line without anything is no line
+            // of a section, ";" alone an empty one. Only that last ";" is the separator.
+            if (TrimView(raw).empty()) continue;
+            line = AnsiString(raw.substr(0, raw.size() - (raw.back() == ';' ? 1 : 0)));
+            if (line == "(null)") line.clear();
         }
-        if (trimmed == "$" && section == None) {
-            complete = true;
-            continue;
-        }
-        if (trimmed.empty()) continue;
         switch (section) {
             case Protocol: r.EventProtocol.push_back(std::move(line)); break;
-            case Memo: r.Memo.push_back(line == "(null)" ? AnsiString() : std::move(line)); break;
+            case Memo: r.Memo.push_back(std::move(line)); break;
             case Info: r.Info.push_back(std::move(line)); break;
             case None: break;
         }

@@ -58,6 +58,7 @@ enum class TDataFileProblemKind {
     CannotOpen,       // the file could not be read
     NotDataFile,      // does not start with "§"
     BadRow,           // a data row with a field that is not a number, or too few values
+    BadTime,          // a data row whose time is no date and time a calendar can name
     ExtraColumns,     // more series columns than the chart holds; the rest are not loaded
     MissingSections,  // the file ends before its sections or without "$;"
 };

@@ -147,6 +147,10 @@ AnsiString DataFileProblemsText(const TRecordedDataRead& data)
                             Pick(": fehlerhafte Werte", ": faulty values") +
                             (p.Detail.empty() ? AnsiString() : " (" + p.Detail + ")");
                 break;
+            case TDataFileProblemKind::BadTime:
+                text += Pick("Zeile ", "Line ") + IntToStr(p.Line) +
+                        Pick(": keine g\xC3\xBCltige Zeit (", ": not a valid time (") + p.Detail + ")";
+                break;
             case TDataFileProblemKind::ExtraColumns:
                 text += Pick("Die Datei hat ", "The file has ") + p.Detail +
                         Pick(" Wertespalten; nur 24 werden geladen.", " value columns; only 24 are loaded.");

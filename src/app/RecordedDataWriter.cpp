@@ -1,10 +1,6 @@
 #include "app/RecordedDataWriter.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 
 #include "app/CLanguage.h"
 #include "chart/engine/TChartAxis.h"
@@ -13,6 +9,7 @@
 #include "platform/Exception.h"
 #include "platform/FileSave.h"
 #include "platform/UiDispatcher.h"
+#include "platform/UiThread.h"
 
 namespace {
 
@@ -27,14 +24,6 @@ void ShowError(int row, const std::string& reason)
     AnsiString text = Text(row);
     if (!reason.empty()) text += "\n" + reason;
     platform::dialogs().MessageBox(text, Text(150), MB_OK);
-}
-
-std::string FolderOf(const std::string& path)
-{
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
 }
 
 std::vector<double> Values(const TChartValueList* list)
@@ -98,12 +87,9 @@ AnsiString RecordedDataFileName(const IDataFileView& window, int channel)
 
 TDataFileWriteResult WriteRecordedDataBytes(const std::string& path, const std::string& bytes, std::string* error)
 {
-    // A folder that is missing or not writable means the file cannot be made at all.
-    const std::string folder = FolderOf(path);
-    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
-        if (error) *error = folder + ": " + std::strerror(errno);
-        return TDataFileWriteResult::CannotCreate;
-    }
+    // A folder that is missing or not writable, or a file the user made read-only, means
+    // the file cannot be made at all.
+    if (!platform::CheckWritable(path, error)) return TDataFileWriteResult::CannotCreate;
     if (!platform::SaveFileAtomic(path, bytes, error)) return TDataFileWriteResult::WriteFailed;
     return TDataFileWriteResult::Written;
 }
@@ -122,6 +108,7 @@ TDataFileWriteResult BuildAndWrite(const std::string& path, const TRecordedData&
 
 bool ReportSaveResult(TDataFileWriteResult result, const std::string& error)
 {
+    NOX_ASSERT_UI_THREAD();
     if (result == TDataFileWriteResult::CannotCreate) {
         ShowError(149, error);
         return false;

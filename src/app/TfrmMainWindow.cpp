@@ -23,6 +23,7 @@
 #include "platform/Dialogs.h"
 #include "platform/FormatSettings.h"
 #include "platform/UiDispatcher.h"
+#include "platform/UiThread.h"
 
 TfrmMainWindow* frmMainWindow = nullptr;
 
@@ -40,6 +41,7 @@ QString Q(std::string_view s)
 TfrmMainWindow::TfrmMainWindow(IChannelFormFactory* factory, int language, QWidget* parent)
     : QMainWindow(parent), FFactory(factory)
 {
+    NOX_ASSERT_UI_THREAD();
     // Forms created by this constructor already find the main window.
     frmMainWindow = this;
     setObjectName("frmMainWindow");
@@ -92,6 +94,7 @@ TfrmMainWindow::TfrmMainWindow(IChannelFormFactory* factory, int language, QWidg
 
 TfrmMainWindow::~TfrmMainWindow()
 {
+    NOX_ASSERT_UI_THREAD();
     tmrPopUp->stop();
     tmrKillThread->stop();
     if (FLogoThread) {
@@ -135,6 +138,7 @@ void TfrmMainWindow::FormCreate()
 
 int TfrmMainWindow::ChildWindowCount() const
 {
+    NOX_ASSERT_UI_THREAD();
     int count = 0;
     // A closed window waits for its deferred deletion hidden; it no longer counts.
     for (QMdiSubWindow* w : mdiArea->subWindowList())
@@ -144,6 +148,7 @@ int TfrmMainWindow::ChildWindowCount() const
 
 int TfrmMainWindow::FindFreeChannel()
 {
+    NOX_ASSERT_UI_THREAD();
     int channel = -1;
     if (ChildWindowCount() < MaxChannelWindows) {
         for (int c = 1; c <= MaxChannelWindows; ++c)
@@ -173,6 +178,7 @@ int TfrmMainWindow::FindFreeChannel()
 
 void TfrmMainWindow::CreateChannelWindow(const AnsiString& caption, int channel)
 {
+    NOX_ASSERT_UI_THREAD();
     if (channel < 1 || channel > MaxChannelWindows || !FFactory) return;
     Language = CLanguage::Instance();
     IChannelForm* form = FFactory->CreateChannelForm();
@@ -216,6 +222,7 @@ void TfrmMainWindow::CreateChannelWindow(const AnsiString& caption, int channel)
 
 void TfrmMainWindow::SetupChannelWindow(int channel)
 {
+    NOX_ASSERT_UI_THREAD();
     if (IChannelForm* form = ChannelForm(channel)) {
         const TDateTime today = Date();
         TZoomLimits& z = form->ZoomLimits;
@@ -248,16 +255,19 @@ void TfrmMainWindow::SetupChannelWindow(int channel)
 
 bool TfrmMainWindow::IsChannelOpen(int channel) const
 {
+    NOX_ASSERT_UI_THREAD();
     return channel >= 1 && channel <= MaxChannelWindows && ChannelOpen[channel] != 0;
 }
 
 void TfrmMainWindow::SetChannelOpen(int channel, std::uint8_t flag)
 {
+    NOX_ASSERT_UI_THREAD();
     if (channel >= 1 && channel <= MaxChannelWindows) ChannelOpen[channel] = flag ? 1 : 0;
 }
 
 IChannelForm* TfrmMainWindow::ChannelForm(int channel) const
 {
+    NOX_ASSERT_UI_THREAD();
     if (channel < 1 || channel > MaxChannelWindows) return nullptr;
     const TChannelEntry& entry = ChannelWindows[channel];
     return entry.window ? entry.form : nullptr;
@@ -273,6 +283,7 @@ int TfrmMainWindow::ChannelOfSubWindow(QMdiSubWindow* window) const
 
 int TfrmMainWindow::ActiveChannel() const
 {
+    NOX_ASSERT_UI_THREAD();
     if (int c = ChannelOfSubWindow(mdiArea->currentSubWindow())) return c;
     if (ChannelForm(LastActivatedChannel)) return LastActivatedChannel;
     return 0;
@@ -282,6 +293,7 @@ int TfrmMainWindow::ActiveChannel() const
 
 bool TfrmMainWindow::FormCloseQueryMain()
 {
+    NOX_ASSERT_UI_THREAD();
     if (ChildWindowCount() > 0) {
         if (!AskYesNo(LookupText(FLanguageIndex, 123))) return false;
         for (int c = 1; c <= MaxChannelWindows; ++c) {
@@ -310,11 +322,13 @@ void TfrmMainWindow::closeEvent(QCloseEvent* event)
 
 void TfrmMainWindow::actFileExitExecute()
 {
+    NOX_ASSERT_UI_THREAD();
     close();
 }
 
 void TfrmMainWindow::actFileCloseExecute()
 {
+    NOX_ASSERT_UI_THREAD();
     if (QMdiSubWindow* window = mdiArea->currentSubWindow()) window->close();
 }
 
@@ -322,6 +336,7 @@ void TfrmMainWindow::actFileCloseExecute()
 
 bool TfrmMainWindow::AskYesNo(const AnsiString& text)
 {
+    NOX_ASSERT_UI_THREAD();
     const AnsiString caption = LookupText(FLanguageIndex, 198);
     if (dynamic_cast<platform::QtDialogs*>(&platform::dialogs())) {
         // The buttons speak the program's language, whatever language Qt's own texts have.
@@ -336,6 +351,8 @@ bool TfrmMainWindow::AskYesNo(const AnsiString& text)
     return platform::dialogs().MessageBox(text, caption, MB_YESNO | MB_ICONWARNING) == IDYES;
 }
 
+// Any thread may look texts up (the table does not change) and show a message box (the
+// box itself is handed to the user-interface thread).
 AnsiString TfrmMainWindow::LookupText(int language, int row) const
 {
     AnsiString out;
@@ -353,25 +370,30 @@ int TfrmMainWindow::MessageBox(const AnsiString& text, const AnsiString& caption
 
 void TfrmMainWindow::ProcessMessages()
 {
+    NOX_ASSERT_UI_THREAD();
     QCoreApplication::processEvents();
 }
 
 void TfrmMainWindow::SetCalendarProgramName(const AnsiString& name)
 {
+    NOX_ASSERT_UI_THREAD();
     if (FProgrammerDialogs) FProgrammerDialogs->SetProgramName(name);
 }
 
 void TfrmMainWindow::FileSave1Execute(int channel)
 {
+    NOX_ASSERT_UI_THREAD();
     if (FFileCommands) FFileCommands->FileSave1Execute(channel);
 }
 
 void TfrmMainWindow::btnFileSaveClick()
 {
+    NOX_ASSERT_UI_THREAD();
     FileSave1Execute(ActiveChannel());
 }
 
 void TfrmMainWindow::actFileOpenExecute()
 {
+    NOX_ASSERT_UI_THREAD();
     if (FFileCommands) FFileCommands->actFileOpenExecute();
 }

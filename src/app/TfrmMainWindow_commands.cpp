@@ -20,11 +20,13 @@
 #include "chart/engine/TChartSeries.h"
 #include "platform/Dialogs.h"
 #include "platform/Round.h"
+#include "platform/UiThread.h"
 
 // ---------------------------------------------------------------- language
 
 void TfrmMainWindow::mnuGermanClick()
 {
+    NOX_ASSERT_UI_THREAD();
     FLanguageIndex = 0;
     SetMenuLanguageMarks();
     ApplyLanguage(0);
@@ -41,6 +43,7 @@ void TfrmMainWindow::mnuGermanClick()
 
 void TfrmMainWindow::mnuEnglishClick()
 {
+    NOX_ASSERT_UI_THREAD();
     FLanguageIndex = 1;
     SetMenuLanguageMarks();
     ApplyLanguage(1);
@@ -57,23 +60,28 @@ void TfrmMainWindow::mnuEnglishClick()
 
 void TfrmMainWindow::mnuCirculationONClick()
 {
+    NOX_ASSERT_UI_THREAD();
     if (FPanelControl) FPanelControl->cmdKelvorStartCirculationClick(true);
 }
 void TfrmMainWindow::mnuDeviceONClick()
 {
+    NOX_ASSERT_UI_THREAD();
     if (FPanelControl) FPanelControl->cmdKelvorStartClick(true);
 }
 void TfrmMainWindow::mnuDeviceOFFClick()
 {
+    NOX_ASSERT_UI_THREAD();
     if (FPanelControl) FPanelControl->cmdKelvorStopClick(true);
 }
 void TfrmMainWindow::mnuSetSetpointClick()
 {
+    NOX_ASSERT_UI_THREAD();
     if (FPanelControl) FPanelControl->cmdDataToKelvorClick(true);
 }
 
 void TfrmMainWindow::mnuControlPanelClick()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!FPanelControl) return;
     FPanelControl->SetVisible(!FPanelControl->Visible());
     const bool visible = FPanelControl->Visible();
@@ -142,15 +150,18 @@ void TfrmMainWindow::ArrangeAxis(bool left)
 
 void TfrmMainWindow::cmdSeriesShowLeftClick()
 {
+    NOX_ASSERT_UI_THREAD();
     ArrangeAxis(true);
 }
 void TfrmMainWindow::cmdSeriesShowRightClick()
 {
+    NOX_ASSERT_UI_THREAD();
     ArrangeAxis(false);
 }
 
 void TfrmMainWindow::cmdSaveZoomClick()
 {
+    NOX_ASSERT_UI_THREAD();
     if (ChildWindowCount() < 1) return;
     IChannelForm* form = ChannelForm(ActiveChannel());
     if (!form) return;
@@ -165,6 +176,7 @@ void TfrmMainWindow::cmdSaveZoomClick()
 
 void TfrmMainWindow::cmdTotalFocusClick()
 {
+    NOX_ASSERT_UI_THREAD();
     IChannelForm* form = ChannelForm(ActiveChannel());
     if (!form) return;
     if (form->FileView) {
@@ -180,6 +192,7 @@ void TfrmMainWindow::cmdTotalFocusClick()
 
 void TfrmMainWindow::actWindowCascadeExecute()
 {
+    NOX_ASSERT_UI_THREAD();
     if (ChildWindowCount() == 0) return;
     int active = ActiveChannel();
     if (active == 0) active = 1;
@@ -205,6 +218,7 @@ void TfrmMainWindow::actWindowCascadeExecute()
 
 void TfrmMainWindow::actWindowTileHorizontalExecute()
 {
+    NOX_ASSERT_UI_THREAD();
     const QList<QMdiSubWindow*> windows = mdiArea->subWindowList();
     if (windows.isEmpty()) return;
     const QRect area = mdiArea->viewport()->rect();
@@ -219,6 +233,7 @@ void TfrmMainWindow::actWindowTileHorizontalExecute()
 
 void TfrmMainWindow::actWindowTileVerticalExecute()
 {
+    NOX_ASSERT_UI_THREAD();
     const QList<QMdiSubWindow*> windows = mdiArea->subWindowList();
     if (windows.isEmpty()) return;
     const QRect area = mdiArea->viewport()->rect();
@@ -235,6 +250,7 @@ void TfrmMainWindow::actWindowTileVerticalExecute()
 
 void TfrmMainWindow::cmdAutomaticStartClick()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!FProgrammerDialogs) return;
     FProgrammerDialogs->ClearOverview();
     for (int c = 1; c <= MaxChannelWindows; ++c) {
@@ -250,6 +266,7 @@ void TfrmMainWindow::cmdAutomaticStartClick()
 
 void TfrmMainWindow::cmdRampClick()
 {
+    NOX_ASSERT_UI_THREAD();
     try {
         const int c = ActiveChannel();
         if (!IsChannelOpen(c)) return;
@@ -279,6 +296,7 @@ void TfrmMainWindow::StartLogoThread()
     }
     auto thread = std::make_unique<CLogoThread>(true);
     thread->OnShow = [this] {
+        NOX_ASSERT_UI_THREAD();
         ShowTitleWindow();
         // The frame keeps the size it has now.
         brToolBar->setMinimumWidth(width());
@@ -290,6 +308,7 @@ void TfrmMainWindow::StartLogoThread()
         FreeResizing = 0;
     };
     thread->OnHide = [this] {
+        NOX_ASSERT_UI_THREAD();
         CloseTitleWindow();
         TitleShown = 0;
         tmrPopUpTag = 0;
@@ -301,6 +320,7 @@ void TfrmMainWindow::StartLogoThread()
 
 void TfrmMainWindow::tmrPopUpTimer()
 {
+    NOX_ASSERT_UI_THREAD();
     tmrPopUp->stop();
     StartLogoThread();
     tmrKillThread->start();
@@ -308,6 +328,7 @@ void TfrmMainWindow::tmrPopUpTimer()
 
 void TfrmMainWindow::tmrKillThreadTimerTimer()
 {
+    NOX_ASSERT_UI_THREAD();
     tmrKillThread->stop();
     if (FLogoThread) FLogoThread->SetMode(0);
     activateWindow();
@@ -316,6 +337,7 @@ void TfrmMainWindow::tmrKillThreadTimerTimer()
 
 void TfrmMainWindow::ShowTitleWindow()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!FTitleWindow) return;
     const QRect frame = geometry();
     FTitleWindow->move(frame.center() - QPoint(FTitleWindow->width() / 2, FTitleWindow->height() / 2));
@@ -325,11 +347,13 @@ void TfrmMainWindow::ShowTitleWindow()
 
 void TfrmMainWindow::CloseTitleWindow()
 {
+    NOX_ASSERT_UI_THREAD();
     if (FTitleWindow) FTitleWindow->hide();
 }
 
 void TfrmMainWindow::mnuInformationClick()
 {
+    NOX_ASSERT_UI_THREAD();
     if (TitleShown != 0 || tmrPopUpTag != 0) return;
     TitleShown = 1;
     if (FTitleWindow) FTitleWindow->SetPanelBorder(ChildWindowCount() > 0);
@@ -341,6 +365,7 @@ void TfrmMainWindow::mnuInformationClick()
 
 bool TfrmMainWindow::FormCanResize(int newWidth, int /*newHeight*/) const
 {
+    NOX_ASSERT_UI_THREAD();
     if (FreeResizing) return true;
     const int change = std::abs(newWidth - width());
     return change >= 1 && change <= 19;

@@ -13,6 +13,7 @@
 #include "app/TfrmMainWindow.h"
 #include "app/TfrmWait.h"
 #include "platform/Dialogs.h"
+#include "platform/UiThread.h"
 
 namespace {
 
@@ -185,6 +186,7 @@ void TfrmMainWindow::SetMenuLanguageMarks()
 
 void TfrmMainWindow::ApplyLanguage(int language)
 {
+    NOX_ASSERT_UI_THREAD();
     Language = CLanguage::Instance();
     Language->SetCurrentLanguage(language);
     FLanguageIndex = language;

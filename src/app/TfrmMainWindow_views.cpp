@@ -6,21 +6,26 @@
 
 #include "app/IControlPanel.h"
 #include "app/TfrmMainWindow.h"
+#include "platform/UiThread.h"
 
 void TfrmMainWindow::mnuDatenaufzeichnungClick()
 {
+    NOX_ASSERT_UI_THREAD();
     OpenChannelView(vmDataRecording);
 }
 void TfrmMainWindow::mnuVisualisierungClick()
 {
+    NOX_ASSERT_UI_THREAD();
     OpenChannelView(vmView);
 }
 void TfrmMainWindow::mnuProgrammgeberClick()
 {
+    NOX_ASSERT_UI_THREAD();
     OpenChannelView(vmProgrammer);
 }
 void TfrmMainWindow::mnuTPScoutClick()
 {
+    NOX_ASSERT_UI_THREAD();
     OpenChannelView(vmTPScout);
 }
 

@@ -21,6 +21,7 @@
 #include "comm/CTolvarProtocol.h"
 #include "platform/Dialogs.h"
 #include "platform/FormatSettings.h"
+#include "platform/UiThread.h"
 
 TfrmPanelControl* frmPanelControl = nullptr;
 
@@ -97,6 +98,7 @@ void TChannelPanel::mousePressEvent(QMouseEvent* event)
 TfrmPanelControl::TfrmPanelControl(TfrmMainWindow* owner)
     : QDialog(owner ? owner : frmMainWindow), FMainWindow(owner ? owner : frmMainWindow)
 {
+    NOX_ASSERT_UI_THREAD();
     frmPanelControl = this;
     setObjectName("frmPanelControl");
     setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -195,6 +197,7 @@ TfrmPanelControl::TfrmPanelControl(TfrmMainWindow* owner)
 
 TfrmPanelControl::~TfrmPanelControl()
 {
+    NOX_ASSERT_UI_THREAD();
     if (FMainWindow && frmMainWindow == FMainWindow && FMainWindow->PanelControl() == this)
         FMainWindow->SetPanelControl(nullptr);
     if (frmPanelControl == this) frmPanelControl = nullptr;
@@ -202,6 +205,7 @@ TfrmPanelControl::~TfrmPanelControl()
 
 void TfrmPanelControl::FormCreate()
 {
+    NOX_ASSERT_UI_THREAD();
     Language = CLanguage::Instance();
     // Font height -11 (8 points at 96 pixels per inch), no scaling.
     QFont f("MS Sans Serif");
@@ -211,6 +215,7 @@ void TfrmPanelControl::FormCreate()
 
 void TfrmPanelControl::FormClose()
 {
+    NOX_ASSERT_UI_THREAD();
     // Closing only hides the panel; the main window's menu entry shows it again.
     hide();
     if (FMainWindow && FMainWindow->mnuControlPanel) FMainWindow->mnuControlPanel->setChecked(false);
@@ -242,12 +247,14 @@ bool TfrmPanelControl::eventFilter(QObject* watched, QEvent* event)
 
 void TfrmPanelControl::BringToFront()
 {
+    NOX_ASSERT_UI_THREAD();
     show();
     raise();
 }
 
 TChannelPanel* TfrmPanelControl::ChannelPanel(int channel) const
 {
+    NOX_ASSERT_UI_THREAD();
     TChannelPanel* const panels[] = {pnlChannel1, pnlChannel2, pnlChannel3, pnlChannel4, pnlChannel5,
                                      pnlChannel6, pnlChannel7, pnlChannel8, pnlChannel9, pnlChannel10};
     return channel >= 1 && channel <= MaxChannelWindows ? panels[channel - 1] : nullptr;
@@ -255,6 +262,7 @@ TChannelPanel* TfrmPanelControl::ChannelPanel(int channel) const
 
 void TfrmPanelControl::SetChannelPanel(int channel, const AnsiString& caption, int tag)
 {
+    NOX_ASSERT_UI_THREAD();
     if (TChannelPanel* panel = ChannelPanel(channel)) {
         panel->SetCaption(caption);
         panel->Tag = tag;
@@ -300,6 +308,7 @@ IChannelForm* TfrmPanelControl::FormOf(int channel) const
 
 AnsiString TfrmPanelControl::BuildDeviceFrame(const AnsiString& text, int channel)
 {
+    NOX_ASSERT_UI_THREAD();
     // Without a channel object the address is that of a point-to-point line.
     int address = 1;
     if (channel >= 1 && channel <= MaxChannels && ChannelObjects[channel])
@@ -329,17 +338,20 @@ void TfrmPanelControl::HandOver(const AnsiString& frame, int frameLength, int re
 void TfrmPanelControl::SendDeviceCommand(const AnsiString& frame, int frameLength, int replyLength, int channel,
                                          int followUpLength, const AnsiString& followUpFrame)
 {
+    NOX_ASSERT_UI_THREAD();
     HandOver(frame, frameLength, replyLength, channel, followUpLength, followUpFrame, false);
 }
 
 void TfrmPanelControl::SendDeviceCommandPair(const AnsiString& frame, int frameLength, int replyLength, int channel,
                                              int followUpLength, const AnsiString& followUpFrame)
 {
+    NOX_ASSERT_UI_THREAD();
     HandOver(frame, frameLength, replyLength, channel, followUpLength, followUpFrame, true);
 }
 
 void TfrmPanelControl::RequestSetpointLimits(int channel)
 {
+    NOX_ASSERT_UI_THREAD();
     if (!LookUp(channel)) return;
     IChannelForm* form = FormOf(channel);
     if (!form || form->Connected != 1 || form->FileView != 0) return;
@@ -383,6 +395,7 @@ void TfrmPanelControl::SendCommandText(int channel, const AnsiString& command)
 
 void TfrmPanelControl::cmdKelvorStartCirculationClick(QObject* Sender)
 {
+    NOX_ASSERT_UI_THREAD();
     int channel = 0;
     if (!CommandTarget(Sender, scSpeedButton | scComboBox | scMenuItem, channel)) return;
     if (!FMainWindow->AskYesNo(Text(345))) return;
@@ -391,6 +404,7 @@ void TfrmPanelControl::cmdKelvorStartCirculationClick(QObject* Sender)
 
 void TfrmPanelControl::cmdKelvorStartClick(QObject* Sender)
 {
+    NOX_ASSERT_UI_THREAD();
     int channel = 0;
     if (!CommandTarget(Sender, scSpeedButton | scComboBox | scMenuItem, channel)) return;
     if (!FMainWindow->AskYesNo(Text(192))) return;
@@ -399,6 +413,7 @@ void TfrmPanelControl::cmdKelvorStartClick(QObject* Sender)
 
 void TfrmPanelControl::cmdKelvorStopClick(QObject* Sender)
 {
+    NOX_ASSERT_UI_THREAD();
     int channel = 0;
     if (!CommandTarget(Sender, scSpeedButton | scMenuItem, channel)) return;
     if (!FMainWindow->AskYesNo(Text(346))) return;
@@ -407,6 +422,7 @@ void TfrmPanelControl::cmdKelvorStopClick(QObject* Sender)
 
 void TfrmPanelControl::cmdDataToKelvorClick(QObject* Sender)
 {
+    NOX_ASSERT_UI_THREAD();
     int channel = 0;
     if (!CommandTarget(Sender, scSpeedButton | scEdit | scMenuItem, channel)) return;
     if (!FMainWindow->AskYesNo(Text(194))) return;
@@ -431,33 +447,39 @@ void TfrmPanelControl::cmdDataToKelvorClick(QObject* Sender)
 
 void TfrmPanelControl::edSetPointKeyDown(QObject* Sender, int Key)
 {
+    NOX_ASSERT_UI_THREAD();
     if (Key == VK_RETURN) cmdDataToKelvorClick(Sender);
 }
 
 void TfrmPanelControl::cmbTempMethodKeyDown(QObject* Sender, int Key)
 {
+    NOX_ASSERT_UI_THREAD();
     if (Key == VK_RETURN) cmdKelvorStartClick(Sender);
 }
 
 // The main window's device menu gives its menu items as senders.
 void TfrmPanelControl::cmdKelvorStartCirculationClick(bool fromMenu)
 {
+    NOX_ASSERT_UI_THREAD();
     cmdKelvorStartCirculationClick(fromMenu && FMainWindow ? static_cast<QObject*>(FMainWindow->mnuCirculationON)
                                                            : cmdKelvorStartCirculation);
 }
 
 void TfrmPanelControl::cmdKelvorStartClick(bool fromMenu)
 {
+    NOX_ASSERT_UI_THREAD();
     cmdKelvorStartClick(fromMenu && FMainWindow ? static_cast<QObject*>(FMainWindow->mnuDeviceON) : cmdKelvorStart);
 }
 
 void TfrmPanelControl::cmdKelvorStopClick(bool fromMenu)
 {
+    NOX_ASSERT_UI_THREAD();
     cmdKelvorStopClick(fromMenu && FMainWindow ? static_cast<QObject*>(FMainWindow->mnuDeviceOFF) : cmdKelvorStop);
 }
 
 void TfrmPanelControl::cmdDataToKelvorClick(bool fromMenu)
 {
+    NOX_ASSERT_UI_THREAD();
     cmdDataToKelvorClick(fromMenu && FMainWindow ? static_cast<QObject*>(FMainWindow->mnuSetSetpoint)
                                                  : cmdDataToKelvor);
 }

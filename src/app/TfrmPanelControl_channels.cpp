@@ -16,6 +16,7 @@
 #include "app/TfrmPanelControl.h"
 #include "platform/DateTime.h"
 #include "platform/Dialogs.h"
+#include "platform/UiThread.h"
 
 namespace {
 QString Q(const AnsiString& s)
@@ -40,6 +41,7 @@ IPanelChannelWindow* TfrmPanelControl::PanelWindowOf(int channel) const
 
 void TfrmPanelControl::SelectChannel(int channel)
 {
+    NOX_ASSERT_UI_THREAD();
     if (!FMainWindow || FMainWindow->ChildWindowCount() == 0) return;
     const int current = CurrentChannel();
     if (!LookUp(channel)) return;
@@ -75,6 +77,7 @@ void TfrmPanelControl::SelectChannel(int channel)
 
 void TfrmPanelControl::edChannelLabelKeyDown(QObject*, int Key)
 {
+    NOX_ASSERT_UI_THREAD();
     if (Key != VK_RETURN) return;
     // The edit is emptied whatever happens in between.
     struct ClearEdit {
@@ -98,6 +101,7 @@ void TfrmPanelControl::edChannelLabelKeyDown(QObject*, int Key)
 
 void TfrmPanelControl::cmdTPStartStopClick(QObject* Sender)
 {
+    NOX_ASSERT_UI_THREAD();
     const int channel = CurrentChannel();
     if (cmdTPStartStop->Tag == 1) {
         if (!LookUp(channel)) return;
@@ -111,6 +115,7 @@ void TfrmPanelControl::cmdTPStartStopClick(QObject* Sender)
 
 void TfrmPanelControl::LoadProgram(int channel)
 {
+    NOX_ASSERT_UI_THREAD();
     if (!LookUp(channel)) return;
     IPanelChannelWindow* window = PanelWindowOf(channel);
     if (!window) return;
@@ -120,11 +125,13 @@ void TfrmPanelControl::LoadProgram(int channel)
 
 void TfrmPanelControl::cmdTPLoadClick(QObject*)
 {
+    NOX_ASSERT_UI_THREAD();
     LoadProgram(CurrentChannel());
 }
 
 void TfrmPanelControl::cmdNextSegmentClick(QObject*)
 {
+    NOX_ASSERT_UI_THREAD();
     const int channel = CurrentChannel();
     if (!LookUp(channel)) return;
     if (IPanelChannelWindow* window = PanelWindowOf(channel)) window->btnCancelSegmentClick();
@@ -132,6 +139,7 @@ void TfrmPanelControl::cmdNextSegmentClick(QObject*)
 
 void TfrmPanelControl::cmdHoldSegmentClick(QObject*)
 {
+    NOX_ASSERT_UI_THREAD();
     const int channel = CurrentChannel();
     if (!LookUp(channel)) return;
     if (IPanelChannelWindow* window = PanelWindowOf(channel)) window->btnPauseSegmentClick();
@@ -141,6 +149,7 @@ void TfrmPanelControl::cmdHoldSegmentClick(QObject*)
 
 void TfrmPanelControl::LockDeviceControls()
 {
+    NOX_ASSERT_UI_THREAD();
     for (QWidget* w : std::initializer_list<QWidget*>{cmdKelvorStart, cmdKelvorStop, cmdDataToKelvor, cmbTempMethod,
                                                       cmdKelvorStartCirculation, cmdTPLoad, cmdTPStartStop, edSetPoint})
         w->setEnabled(false);
@@ -152,6 +161,7 @@ void TfrmPanelControl::LockDeviceControls()
 
 void TfrmPanelControl::UnlockDeviceControls()
 {
+    NOX_ASSERT_UI_THREAD();
     for (QWidget* w : std::initializer_list<QWidget*>{cmdKelvorStart, cmdKelvorStop, cmdDataToKelvor, cmbTempMethod,
                                                       cmdKelvorStartCirculation, cmdTPLoad, cmdTPStartStop, edSetPoint})
         w->setEnabled(true);
@@ -188,6 +198,7 @@ void TfrmPanelControl::EnableProgramControls(int channel)
 
 void TfrmPanelControl::ArmAutomaticStart(int channel)
 {
+    NOX_ASSERT_UI_THREAD();
     if (!LookUp(channel)) return;
     IChannelForm* form = FormOf(channel);
     IPanelChannelWindow* window = PanelWindowOf(channel);
@@ -218,6 +229,7 @@ void TfrmPanelControl::ArmAutomaticStart(int channel)
 
 void TfrmPanelControl::DisarmAutomaticStart(int channel)
 {
+    NOX_ASSERT_UI_THREAD();
     if (!LookUp(channel)) return;
     IChannelForm* form = FormOf(channel);
     IPanelChannelWindow* window = PanelWindowOf(channel);
@@ -233,6 +245,7 @@ void TfrmPanelControl::DisarmAutomaticStart(int channel)
 
 void TfrmPanelControl::ApplySingleRamp(int& channel, double& temperature, int& controlMode, int& seconds)
 {
+    NOX_ASSERT_UI_THREAD();
     // The dialog that hands the ramp over has closed already: nothing to report to.
     try {
         if (IPanelChannelWindow* window = PanelWindowOf(channel))
@@ -247,6 +260,7 @@ void TfrmPanelControl::ApplySingleRamp(int& channel, double& temperature, int& c
 
 void TfrmPanelControl::SetLanguage(int language)
 {
+    NOX_ASSERT_UI_THREAD();
     if (language != 0 && language != 1) return;
     CLanguage* texts = CLanguage::Instance();
     auto text = [&](int row) {

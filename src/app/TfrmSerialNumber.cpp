@@ -5,11 +5,13 @@
 #include <QPushButton>
 
 #include "app/CLanguage.h"
+#include "platform/UiThread.h"
 
 TfrmSerialNumber* frmSerialNumber = nullptr;
 
 TfrmSerialNumber::TfrmSerialNumber(QWidget* owner) : QDialog(owner)
 {
+    NOX_ASSERT_UI_THREAD();
     setObjectName("frmSerialNumber");
     setWindowTitle(QString::fromUtf8("Hinweis"));
     setFixedSize(244, 121);
@@ -40,11 +42,13 @@ TfrmSerialNumber::TfrmSerialNumber(QWidget* owner) : QDialog(owner)
 
 TfrmSerialNumber::~TfrmSerialNumber()
 {
+    NOX_ASSERT_UI_THREAD();
     if (frmSerialNumber == this) frmSerialNumber = nullptr;
 }
 
 void TfrmSerialNumber::bitSerialNumberClick()
 {
+    NOX_ASSERT_UI_THREAD();
     int value = 0;
     if (!TryStrToInt(Trim(edSerialNumber->text().toStdString()), value)) value = 0;
     FSerialNumber = value;

@@ -5,12 +5,14 @@
 
 #include "app/ProgramStartup.h"
 #include "app/TfrmMainWindow.h"
+#include "platform/UiThread.h"
 
 TfrmTitleControl* frmTitleControl = nullptr;
 
 TfrmTitleControl::TfrmTitleControl(QWidget* owner)
     : QWidget(owner, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
 {
+    NOX_ASSERT_UI_THREAD();
     setObjectName("frmTitleControl");
     setFixedSize(327, 453);
     QFont f("MS Sans Serif");
@@ -51,17 +53,20 @@ TfrmTitleControl::TfrmTitleControl(QWidget* owner)
 
 TfrmTitleControl::~TfrmTitleControl()
 {
+    NOX_ASSERT_UI_THREAD();
     if (frmTitleControl == this) frmTitleControl = nullptr;
     if (frmMainWindow && frmMainWindow->TitleWindow() == this) frmMainWindow->SetTitleWindow(nullptr);
 }
 
 void TfrmTitleControl::SetPanelBorder(bool single)
 {
+    NOX_ASSERT_UI_THREAD();
     TitlePanel->setFrameShape(single ? QFrame::Box : QFrame::NoFrame);
     TitlePanel->setLineWidth(single ? 1 : 0);
 }
 
 bool TfrmTitleControl::PanelBorder() const
 {
+    NOX_ASSERT_UI_THREAD();
     return TitlePanel->frameShape() != QFrame::NoFrame;
 }

@@ -2,10 +2,13 @@
 
 #include <QLabel>
 
+#include "platform/UiThread.h"
+
 TfrmWait* frmWait = nullptr;
 
 TfrmWait::TfrmWait(QWidget* owner) : QDialog(owner)
 {
+    NOX_ASSERT_UI_THREAD();
     setObjectName("frmWait");
     setWindowTitle("Information");
     setFixedSize(220, 80);
@@ -21,5 +24,6 @@ TfrmWait::TfrmWait(QWidget* owner) : QDialog(owner)
 
 TfrmWait::~TfrmWait()
 {
+    NOX_ASSERT_UI_THREAD();
     if (frmWait == this) frmWait = nullptr;
 }

@@ -7,6 +7,7 @@
 #include "platform/DateTime.h"
 #include "platform/Exception.h"
 #include "platform/Round.h"
+#include "platform/UiThread.h"
 
 CChannel* ChannelObjects[MaxChannels + 1] = {};
 CTransceiver* TransceiverThreads[MaxChannels + 1] = {};
@@ -220,6 +221,7 @@ AnsiString CChannel::InterfaceText()
 
 void CChannel::OnReply(TThread*, const AnsiString& reply, int)
 {
+    NOX_ASSERT_UI_THREAD();
     if (reply.empty() || reply[0] != '[') {
         // Not a frame: with the error flag set it is an error line of the poll thread.
         if (CommError == 1)

@@ -4,6 +4,7 @@
 #include "comm/ChannelServices.h"
 #include "comm/CommTiming.h"
 #include "platform/FormatSettings.h"
+#include "platform/UiThread.h"
 
 namespace {
 
@@ -120,6 +121,7 @@ void CIdentification::RunStages()
 
 void CIdentification::SetUp(Stage s)
 {
+    NOX_ASSERT_UI_THREAD();
     if (s == stV) {
         QWidget* owner = nullptr;
         if (IApplicationServices* a = ApplicationServices()) owner = a->MainWindowWidget();
@@ -159,6 +161,7 @@ void CIdentification::Try(Stage s)
 
 void CIdentification::Evaluate(Stage s)
 {
+    NOX_ASSERT_UI_THREAD();
     if (s == stP && Window) Window->FocusOk();
     if (s != stV && Ended()) return;
     CChannel* channel = ChannelObject();
@@ -281,12 +284,14 @@ void CIdentification::ShowFailure()
 
 void CIdentification::PollOkButton()
 {
+    NOX_ASSERT_UI_THREAD();
     if (Window) OkPressed = Window->GetOkPressed();
     if (IApplicationServices* a = ApplicationServices()) a->ProcessMessages();
 }
 
 void CIdentification::Finish()
 {
+    NOX_ASSERT_UI_THREAD();
     if (finished_.exchange(true)) return;
     if (Window) {
         Result = Window->GetResult();

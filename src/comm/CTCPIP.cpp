@@ -11,6 +11,7 @@
 #include "comm/IPv4Address.h"
 #include "comm/TZSocket.h"
 #include "platform/UiDispatcher.h"
+#include "platform/UiThread.h"
 
 namespace {
 
@@ -44,6 +45,7 @@ CTransceiverTCPIP* CTCPIP::PollThread() const
 
 TZSocket* CTCPIP::Socket()
 {
+    NOX_ASSERT_UI_THREAD();
     if (socket_) return socket_;
     if (IChannelWindow* w = ChannelWindowOf(Channel())) socket_ = w->ZTCPSocket();
     if (!socket_) {

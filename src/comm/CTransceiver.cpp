@@ -6,6 +6,7 @@
 #include "comm/CChannel.h"
 #include "comm/CommTiming.h"
 #include "platform/Exception.h"
+#include "platform/UiThread.h"
 
 CTransceiver::CTransceiver(CChannel* owner, int channel) : owner_(owner)
 {
@@ -41,11 +42,13 @@ void CTransceiver::SetFollowUpRow(int row)
 
 void CTransceiver::UpdateCount()
 {
+    NOX_ASSERT_UI_THREAD();
     if (Protocol) Count = Protocol->GetCount();
 }
 
 void CTransceiver::RefillQueue()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!Protocol || Position != Count) return;
     owner_->PollRequest = 0;
     Position = 0;
@@ -64,6 +67,7 @@ void CTransceiver::RefillQueue()
 
 void CTransceiver::NextCommand()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!Protocol) return;
     CurrentFrame = Protocol->GetQueueEntry(Position, 0);
     CurrentLength = StrToIntDef(Protocol->GetQueueEntry(Position, 1), 0);

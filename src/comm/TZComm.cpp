@@ -10,6 +10,7 @@
 #include "comm/TCommThread.h"
 #include "platform/Dialogs.h"
 #include "platform/UiDispatcher.h"
+#include "platform/UiThread.h"
 
 namespace {
 // The input queue never grows beyond this (or InputQueueSize when that is larger); what
@@ -187,6 +188,7 @@ void TZComm::Notify(const std::weak_ptr<int>& token)
 
 int TZComm::MessageCOMM()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!connected_) return 0;
     if (OnDataAvailable) platform::GuardedCall([this] { OnDataAvailable(this); });
     return 1;

@@ -23,6 +23,7 @@
 #include "comm/IPv4Address.h"
 #include "platform/Dialogs.h"
 #include "platform/UiDispatcher.h"
+#include "platform/UiThread.h"
 
 namespace {
 
@@ -262,6 +263,7 @@ void TZSocket::SocketError(int socket, const AnsiString& context, int code)
 
 void TZSocket::Fire(const TNotifyEvent& ev)
 {
+    NOX_ASSERT_UI_THREAD();
     if (ev) platform::GuardedCall([&] { ev(this); });
 }
 
@@ -546,6 +548,7 @@ bool TZSocket::ReportSendFailure(int socket, const AnsiString& context, int err)
 
 void TZSocket::SetText(const AnsiString& text)
 {
+    NOX_ASSERT_UI_THREAD();
     std::size_t len = std::strlen(text.c_str());  // up to the first zero byte
     if (socket_ < 0) {
         ReportSendFailure(socket_, "SetText (send)", ENOTSOCK);
@@ -563,6 +566,7 @@ void TZSocket::SetText(const AnsiString& text)
 
 AnsiString TZSocket::GetText()
 {
+    NOX_ASSERT_UI_THREAD();
     if (socket_ < 0) {
         bytesAvailable_ = 0;
         return {};

@@ -9,6 +9,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "platform/UiThread.h"
+
 namespace {
 constexpr int kStep = 5;
 
@@ -21,6 +23,7 @@ QColor ToQColor(std::uint32_t c)
 TfrmIdentification::TfrmIdentification(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
 {
+    NOX_ASSERT_UI_THREAD();
     setWindowTitle(QString::fromUtf8("Geräteerkennung"));
     setFixedSize(359, 166);
     QFont f = font();
@@ -49,32 +52,38 @@ TfrmIdentification::TfrmIdentification(QWidget* owner)
 
 void TfrmIdentification::bitOKClick()
 {
+    NOX_ASSERT_UI_THREAD();
     okPressed_ = 1;
 }
 
 void TfrmIdentification::SetCaption(const AnsiString& text)
 {
+    NOX_ASSERT_UI_THREAD();
     setWindowTitle(QString::fromStdString(text));
 }
 
 void TfrmIdentification::MemoClear()
 {
+    NOX_ASSERT_UI_THREAD();
     memIdentification->clear();
 }
 
 void TfrmIdentification::MemoAdd(const AnsiString& line)
 {
+    NOX_ASSERT_UI_THREAD();
     memIdentification->appendPlainText(QString::fromStdString(line));
     memIdentification->ensureCursorVisible();
 }
 
 AnsiString TfrmIdentification::MemoLines() const
 {
+    NOX_ASSERT_UI_THREAD();
     return memIdentification->toPlainText().toStdString();
 }
 
 void TfrmIdentification::SetMemoColors(std::uint32_t background, std::uint32_t fontColor)
 {
+    NOX_ASSERT_UI_THREAD();
     memoColor_ = background;
     memoFontColor_ = fontColor;
     QPalette p = memIdentification->palette();
@@ -85,6 +94,7 @@ void TfrmIdentification::SetMemoColors(std::uint32_t background, std::uint32_t f
 
 void TfrmIdentification::StepIt()
 {
+    NOX_ASSERT_UI_THREAD();
     // Past the maximum the bar starts again from the minimum, as a stepped bar does.
     int next = proIdentification->value() + kStep;
     if (next > proIdentification->maximum())
@@ -94,26 +104,32 @@ void TfrmIdentification::StepIt()
 
 void TfrmIdentification::SetPosition(int position)
 {
+    NOX_ASSERT_UI_THREAD();
     proIdentification->setValue(position);
 }
 int TfrmIdentification::Position() const
 {
+    NOX_ASSERT_UI_THREAD();
     return proIdentification->value();
 }
 int TfrmIdentification::Max() const
 {
+    NOX_ASSERT_UI_THREAD();
     return proIdentification->maximum();
 }
 void TfrmIdentification::SetOkEnabled(bool enabled)
 {
+    NOX_ASSERT_UI_THREAD();
     bitOK->setEnabled(enabled);
 }
 bool TfrmIdentification::OkEnabled() const
 {
+    NOX_ASSERT_UI_THREAD();
     return bitOK->isEnabled();
 }
 void TfrmIdentification::FocusOk()
 {
+    NOX_ASSERT_UI_THREAD();
     bitOK->setFocus();
 }
 

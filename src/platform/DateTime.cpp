@@ -1,5 +1,6 @@
 #include "platform/DateTime.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -14,6 +15,11 @@ constexpr int kDaysBeforeMonth[2][13] = {{0, 0, 31, 59, 90, 120, 151, 181, 212, 
                                          {0, 0, 31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335}};
 // Day number of 30.12.1899 counted from 01.01.0001 as day 1.
 constexpr std::int64_t kDateDelta = 693594;
+// Day number of 31.12.9999, the last day the calendar functions name.
+constexpr std::int64_t kLastDay = 3652059;
+// Serials beyond this many days are cut to it before the split, so that no day count can
+// overflow; they are far outside the calendar either way.
+constexpr double kSerialLimit = 1e12;
 
 std::int64_t DaysFromCivil(int y, int m, int d)
 {
@@ -24,6 +30,8 @@ std::int64_t DaysFromCivil(int y, int m, int d)
 // Splits a serial into whole days (since 01.01.0001 = 1) and milliseconds of the day.
 void Split(TDateTime dt, std::int64_t& days, std::int64_t& msOfDay)
 {
+    // NaN stays NaN here and gives day 0 and midnight below.
+    dt = std::clamp(dt, -kSerialLimit, kSerialLimit);
     double whole = std::trunc(dt);
     double frac = std::fabs(dt - whole);
     std::int64_t ms = Round64(frac * MSecsPerDay);
@@ -38,7 +46,7 @@ void Split(TDateTime dt, std::int64_t& days, std::int64_t& msOfDay)
 
 void CivilFromDays(std::int64_t n, int& y, int& m, int& d)
 {
-    if (n <= 0) {
+    if (n <= 0 || n > kLastDay) {
         y = m = d = 0;
         return;
     }

@@ -111,6 +111,17 @@ std::string Utf8ToCp1252(std::string_view utf8)
     return out;
 }
 
+bool FitsCp1252(std::string_view utf8)
+{
+    for (size_t i = 0; i < utf8.size();) {
+        char32_t cp;
+        const size_t len = DecodeUtf8(utf8, i, cp);
+        if (len > 1 && ToCp1252(cp) < 0) return false;
+        i += len == 0 ? 1 : len;
+    }
+    return true;
+}
+
 bool IsValidUtf8(std::string_view bytes)
 {
     for (size_t i = 0; i < bytes.size();) {

@@ -15,6 +15,8 @@ AnsiString Cp1252ToUtf8(std::string_view bytes);
 // Characters outside Windows-1252 become '?'. Invalid UTF-8 bytes are taken as
 // Windows-1252 bytes as they stand.
 std::string Utf8ToCp1252(std::string_view utf8);
+// True when Utf8ToCp1252 keeps every character of the text.
+bool FitsCp1252(std::string_view utf8);
 bool IsValidUtf8(std::string_view bytes);
 // UTF-8 when the bytes are valid UTF-8 (a BOM is dropped), Windows-1252 otherwise.
 AnsiString DecodeText(std::string_view bytes);

@@ -209,3 +209,30 @@ TEST_F(PanelDeviceTest, CommandsGoOutForTwoCyclesAndChangeTheUnit)
     EXPECT_DOUBLE_EQ(form->UpperSetpointLimit, 150.0);
     EXPECT_EQ(channel->CommError, 0);
 }
+
+TEST_F(PanelDeviceTest, ControlStatusFollowsTheCommandsThroughEveryState)
+{
+    Connect();
+    EXPECT_EQ(form->ControlStatus, "O");  // the unit starts with temperature control off
+    const std::pair<std::function<void()>, const char*> steps[] = {
+        {[&] { panel->cmdKelvorStartCirculation->click(); }, "C"},
+        {[&] {
+             panel->cmbTempMethod->setCurrentIndex(0);
+             panel->cmdKelvorStart->click();
+         },
+         "I"},
+        {[&] {
+             panel->cmbTempMethod->setCurrentIndex(1);
+             panel->cmdKelvorStart->click();
+         },
+         "E"},
+        {[&] { panel->cmdKelvorStop->click(); }, "O"},
+    };
+    for (const auto& [press, letter] : steps) {
+        press();
+        Cycles(3);
+        EXPECT_EQ(form->ControlStatus, letter);
+        EXPECT_EQ(line.First().State().controlMode, letter[0]);
+    }
+    for (const support::LoggedFrame& f : line.Frames()) EXPECT_FALSE(f.rejected) << f.frame;
+}

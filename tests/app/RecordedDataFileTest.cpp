@@ -85,10 +85,10 @@ TEST_F(RecordedDataFileTest, WritesTheLayoutByteForByte)
                                  "C];Sollwert [\xB0"
                                  "C];\r\n"
                                  "38751,25;0;1;25;25,5;-3,25;\r\n"
-                                 "38751,2500115741;Prog,1;1;1500,25;1234,567;0;\r\n"
+                                 "38751,2500115741;\"Prog;1\";1;1500,25;1234,567;0;\r\n"
                                  "38751,5;New data recording!;1;20;-0,001;7;\r\n"
                                  "[PROTOCOL];\r\n03.02.2006 12:00:00 Connected;\r\n;\r\nP1;\r\n(null);\r\n\xA7;\r\n"
-                                 "[MEMO];\r\nfirst;\r\n(null);\r\na;b;\r\n\xA7;\r\n"
+                                 "[MEMO];\r\nfirst;\r\n(null);\r\n\"a;b\";\r\n\xA7;\r\n"
                                  "[INFO];\r\nDevice;\r\n(null);\r\nSerial number;\r\n1234;\r\n\xA7;\r\n"
                                  "$;\r\n";
     EXPECT_EQ(ReadBytes(path), expected);
@@ -210,7 +210,7 @@ TEST_F(RecordedDataFileTest, WrittenFileLoadsBackIntoAViewWindow)
             EXPECT_DOUBLE_EQ(series.GetyValue(r), ys[s][r]);
         }
         EXPECT_EQ(series.GetXLabel(0), "");
-        EXPECT_EQ(series.GetXLabel(1), "Prog,1");
+        EXPECT_EQ(series.GetXLabel(1), "Prog;1");
         EXPECT_EQ(series.GetXLabel(2), "New data recording!");
         // Points in the series' own colour keep no colour each.
         EXPECT_FALSE(series.HasColorsList());
@@ -234,13 +234,12 @@ TEST_F(RecordedDataFileTest, WrittenFileLoadsBackIntoAViewWindow)
     EXPECT_FALSE(view.imported);
     EXPECT_EQ(view.timeAxisLabel, "Time in [hh:mm:ss]");
 
-    // Empty protocol lines are dropped, an empty memo line comes back empty, the
-    // programmer's and the information's empty lines as "(null)"; ";" inside lines is lost.
+    // Every line comes back as it was written, empty ones and ";" inside them included.
     EXPECT_EQ(view.memos[TDataFileMemo::SerialData],
-              (std::vector<AnsiString>{"03.02.2006 12:00:00 Connected", "P1", "(null)",
+              (std::vector<AnsiString>{"03.02.2006 12:00:00 Connected", "", "P1", "",
                                        "03.02.2006 12:30:15 3 data sets read!"}));
-    EXPECT_EQ(view.memos[TDataFileMemo::Memo], (std::vector<AnsiString>{"first", "", "ab"}));
-    EXPECT_EQ(view.memos[TDataFileMemo::Info], (std::vector<AnsiString>{"Device", "(null)", "Serial number", "1234"}));
+    EXPECT_EQ(view.memos[TDataFileMemo::Memo], (std::vector<AnsiString>{"first", "", "a;b"}));
+    EXPECT_EQ(view.memos[TDataFileMemo::Info], (std::vector<AnsiString>{"Device", "", "Serial number", "1234"}));
     EXPECT_EQ(view.title, (std::vector<AnsiString>{"Current file name: RUN_31.CSV", "Date of storage: 03.02.2006",
                                                    "Serial number: 1234"}));
 
@@ -253,6 +252,82 @@ TEST_F(RecordedDataFileTest, WrittenFileLoadsBackIntoAViewWindow)
         return bytes.substr(from, bytes.find("[PROTOCOL];") - from);
     };
     EXPECT_EQ(dataPart(ReadBytes(Path("again_31.csv"))), dataPart(ReadBytes(path)));
+}
+
+// Whatever the user typed and whatever the channel recorded comes back from the file as it
+// was: separators, quotes, lines that look like the file's own marks, characters beyond
+// Windows-1252, and values of any magnitude or none.
+TEST_F(RecordedDataFileTest, AwkwardTextsAndValuesComeBackAsWritten)
+{
+    const std::vector<AnsiString> awkward = {
+        "Probe 1; 20 \xC2\xB0"
+        "C",
+        "\xC2\xA7",
+        "\xC2\xA7;",
+        "[INFO]",
+        "[PROTOCOL];",
+        " [MEMO] ",
+        "$",
+        "$;",
+        "(null)",
+        "",
+        ";",
+        "\"quoted\" text",
+        "say \"hi\"",
+        "\"",
+        "  indented  ",
+        "a;;b;",
+        "\xE2\x82\xAC \xE2\x80\x9Equote\xE2\x80\x9C"};
+    const double ys[] = {1e64, -1.7976931348623157e308, std::nan(""), HUGE_VAL, -HUGE_VAL, 25.5};
+    for (bool beyondCp1252 : {false, true}) {
+        SCOPED_TRACE(beyondCp1252);
+        FakeDataFileView v;
+        v.series[0]->Tag = v.series[1]->Tag = 1;
+        for (int i = 0; i < 6; ++i) {
+            v.series[0]->AddXY(38751 + i, ys[i]);
+            v.series[1]->AddXY(38751 + i, -ys[i]);
+        }
+        std::vector<AnsiString> lines = awkward;
+        if (beyondCp1252)
+            lines.push_back("\xD0\x9F\xD1\x80\xD0\xBE\xD0\xB1\xD0\xB0 \xCE\xB1 \xE2\x86\x92 \xE2\x88\x9E");
+        v.memos[TDataFileMemo::SerialData] = v.memos[TDataFileMemo::Memo] = v.memos[TDataFileMemo::Info] = lines;
+        v.series[0]->SetXLabel(1, "Prog \"A\"; 2");
+        v.series[1]->SetTitle("T; \"x\" " + lines.back());
+        v.fileName = Path("awkward");
+        ASSERT_TRUE(FileSave1Execute(&v, 1));
+        const std::string bytes = ReadBytes(Path("awkward_11.csv"));
+        EXPECT_EQ(bytes.rfind(beyondCp1252 ? "\xEF\xBB\xBF\xC2\xA7;" : "\xA7;", 0), 0u);
+
+        const TRecordedDataRead d = ReadRecordedDataFile(Path("awkward_11.csv"));
+        EXPECT_TRUE(d.Problems.empty());
+        EXPECT_EQ(d.Memo, lines);
+        EXPECT_EQ(d.Info, lines);
+        EXPECT_EQ(d.EventProtocol, lines);
+        EXPECT_EQ(d.SeriesTitles[1], v.series[1]->GetTitle());
+        ASSERT_EQ(d.Rows(), 6);
+        EXPECT_EQ(d.Labels[1], "Prog \"A\"; 2");
+        for (int i = 0; i < 6; ++i) {
+            for (int s = 0; s < 2; ++s) {
+                const double expected = s == 0 ? ys[i] : -ys[i];
+                const double got = d.Y[size_t(s)][size_t(i)];
+                EXPECT_TRUE(got == expected || (std::isnan(got) && std::isnan(expected))) << i << " " << got;
+            }
+        }
+    }
+
+    // A time no calendar can name is refused with its line; the rows around it load.
+    const std::string file =
+        "\xA7;d;t;;;;;;;\r\n[DATA];\r\nDate|Time;Error;TimeStep;A;\r\n1;0;1;5;\r\n"
+        "1E300;0;1;6;\r\n-1E19;0;1;6;\r\nNAN;0;1;6;\r\n2;0;1;7;\r\n"
+        "[PROTOCOL];\r\n\xA7;\r\n$;\r\n";
+    const TRecordedDataRead times = ParseRecordedDataFile(file);
+    EXPECT_EQ(times.X, (std::vector<double>{1, 2}));
+    ASSERT_EQ(times.Problems.size(), 3u);
+    EXPECT_EQ(times.Problems[0].Kind, TDataFileProblemKind::BadTime);
+    EXPECT_EQ(times.Problems[0].Line, 5);
+    FakeDataFileView view;
+    EXPECT_TRUE(ApplyRecordedData(view, times, "/x/times.csv"));
+    EXPECT_NE(support::TestDialogs().LastMessage().text.find("Line 5: not a valid time (1E300)"), std::string::npos);
 }
 
 TEST_F(RecordedDataFileTest, ReaderIsTolerantOfSeparatorsEncodingsAndLineEnds)
@@ -291,7 +366,7 @@ TEST_F(RecordedDataFileTest, ReaderIsTolerantOfSeparatorsEncodingsAndLineEnds)
     EXPECT_DOUBLE_EQ(v, -3.25);
     EXPECT_TRUE(ReadNumberField("1,5E-5", v));
     EXPECT_DOUBLE_EQ(v, 1.5e-5);
-    for (const char* bad : {"", "abc", "1,2,3", "nan", "inf", "1e999", "12a", "0x10", "--1"})
+    for (const char* bad : {"", "abc", "1,2,3", "nanx", "in", "1e999", "12a", "0x10", "--1"})
         EXPECT_FALSE(ReadNumberField(bad, v)) << bad;
 }
 

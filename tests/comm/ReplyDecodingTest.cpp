@@ -30,9 +30,9 @@ protected:
 };
 
 // A status reply with the given setpoint, internal and process fields.
-AnsiString StatusReply(const char* setpoint, const char* intern, const char* process, char mode = '2')
+AnsiString StatusReply(const char* setpoint, const char* intern, const char* process, char mode = 'I')
 {
-    return WithChecksum(AnsiString("[S01G0D") + mode + "0" + setpoint + intern + process);
+    return WithChecksum(AnsiString("[S01G0D") + mode + "*" + setpoint + intern + process);
 }
 
 }  // namespace
@@ -44,7 +44,7 @@ TEST_F(ReplyDecoding, StatusFieldsAndBothSignModes)
     EXPECT_DOUBLE_EQ(c.Values[vSollwert], 25.0);
     EXPECT_DOUBLE_EQ(c.SeriesValue(sTIntern), -0.01);
     EXPECT_DOUBLE_EQ(c.SeriesValue(sTExtern), -327.68);
-    EXPECT_EQ(window.ControlStatus, "2");
+    EXPECT_EQ(window.ControlStatus, "I");
     EXPECT_EQ(c.CommError, 0);
 
     // Unsigned device types read the same digits as positive values.
@@ -74,7 +74,7 @@ TEST_F(ReplyDecoding, ScaledFieldsComeOutExact)
                             "64"
                             "64"
                             "FFFE"
-                            "0000"
+                            "****"
                             "03E8"));
     EXPECT_DOUBLE_EQ(c.Values[vV], 255.0);
     EXPECT_DOUBLE_EQ(c.Values[vHT], 16.0);
@@ -84,7 +84,7 @@ TEST_F(ReplyDecoding, ScaledFieldsComeOutExact)
     EXPECT_DOUBLE_EQ(c.Values[vAIF], 100.0);
     // C: outputs x100, contacts x10000.
     Deliver(c, WithChecksum("[S01C14"
-                            "0000"
+                            "****"
                             "0001"
                             "FFFF"
                             "7FFF"
@@ -96,7 +96,7 @@ TEST_F(ReplyDecoding, ScaledFieldsComeOutExact)
     EXPECT_DOUBLE_EQ(c.Values[vPoko], 1500.0);
     EXPECT_DOUBLE_EQ(c.Values[vECS], 100.0);
     // P: speed and pressure x100.
-    Deliver(c, WithChecksum("[S01P100"
+    Deliver(c, WithChecksum("[S01P10*"
                             "05DC"
                             "00FA"));
     EXPECT_DOUBLE_EQ(c.Values[vDrehzahl], 1500.0);
@@ -106,7 +106,7 @@ TEST_F(ReplyDecoding, ScaledFieldsComeOutExact)
                             "0064"
                             "00C8"
                             "012C"
-                            "00000000"));
+                            "********"));
     EXPECT_DOUBLE_EQ(c.SeriesValue(sT0), 1.0);
     EXPECT_DOUBLE_EQ(c.SeriesValue(sTC), 2.0);
     EXPECT_DOUBLE_EQ(c.SeriesValue(sT1), 3.0);
@@ -114,7 +114,7 @@ TEST_F(ReplyDecoding, ScaledFieldsComeOutExact)
                             "0064"
                             "00C8"
                             "012C"
-                            "00000000"));
+                            "********"));
     EXPECT_DOUBLE_EQ(c.SeriesValue(sTU), 1.0);
     EXPECT_DOUBLE_EQ(c.SeriesValue(sTX1), 2.0);
     EXPECT_DOUBLE_EQ(c.SeriesValue(sTX0), 3.0);
@@ -122,7 +122,7 @@ TEST_F(ReplyDecoding, ScaledFieldsComeOutExact)
     Deliver(c, WithChecksum("[S01L0F"
                             "F060"
                             "4E20"
-                            "00000000"));
+                            "********"));
     EXPECT_DOUBLE_EQ(c.GetLowerLimit(1), -40.0);
     EXPECT_DOUBLE_EQ(c.GetUpperLimit(1), 200.0);
 }
@@ -132,13 +132,13 @@ TEST_F(ReplyDecoding, SerialNumberIsUnsigned)
     TestChannel c(1);
     Deliver(c, WithChecksum("[S01F07"
                             "FFFFFFFF" +
-                            AnsiString(20, '0')));
+                            AnsiString(20, '*')));
     EXPECT_EQ(c.GetDeviceNumber(), "4294967295");
     EXPECT_EQ(window.SerialNumber, 4294967295u);
     EXPECT_EQ(window.SerialNumberAsked, 1);
     Deliver(c, WithChecksum("[S01F07"
                             "00BC614E" +
-                            AnsiString(20, '0')));
+                            AnsiString(20, '*')));
     EXPECT_EQ(c.GetDeviceNumber(), "12345678");
 }
 
@@ -244,7 +244,7 @@ TEST_F(ReplyDecoding, MalformedRepliesNeverThrow)
     AnsiString withNul = good;
     withNul[15] = '\0';
     AnsiString withNulFixed = WithChecksum(withNul.substr(0, 21));
-    AnsiString withCrLf = WithChecksum(AnsiString("[S01G0D20") + "09\r\n" + "0A0B0B0C");
+    AnsiString withCrLf = WithChecksum(AnsiString("[S01G0DI*") + "09\r\n" + "0A0B0B0C");
     struct Case {
         AnsiString reply;
         bool syncError;
@@ -253,12 +253,12 @@ TEST_F(ReplyDecoding, MalformedRepliesNeverThrow)
         {"", false},
         {"S01G0", false},
         {"x", false},
-        {"#S01G0D20", false},
+        {"#S01G0DI*", false},
         {"[", true},
         {"[S01G0", true},
         {"[S01G0D", true},  // seven characters, checksum "0D" of "[S01" wrong
-        {WithChecksum("[M01G0D209C4"), true},
-        {WithChecksum("[s01G0D2009C40A0B0B0C"), true},
+        {WithChecksum("[M01G0DI*9C4"), true},
+        {WithChecksum("[s01G0DI*09C40A0B0B0C"), true},
         {badSum, true},
         {nonHexSum, true},
         {zeroSumNonHex, true},
@@ -266,30 +266,30 @@ TEST_F(ReplyDecoding, MalformedRepliesNeverThrow)
         {withNul, true},
         {withNulFixed, true},  // checksum right, field holds a NUL
         {withCrLf, true},
-        {WithChecksum("[S01G0D2009C40A0B0B0"), true},  // last field one digit short
-        {WithChecksum("[S01G0D2009C40A0B"), true},     // truncated at a field
-        {WithChecksum("[S01G0D2009C4"), true},
-        {WithChecksum("[S01G0D20"), true},
+        {WithChecksum("[S01G0DI*09C40A0B0B0"), true},  // last field one digit short
+        {WithChecksum("[S01G0DI*09C40A0B"), true},     // truncated at a field
+        {WithChecksum("[S01G0DI*09C4"), true},
+        {WithChecksum("[S01G0DI*"), true},
         {WithChecksum("[S01G"), true},
         {WithChecksum("[S01S081"
                       "0064"),
          true},
         {WithChecksum("[S01S082"
-                      "FF10646400010000"),
+                      "FF1064640001****"),
          true},  // AIF missing
         {WithChecksum("[S01S083"
                       "0064"
                       "00C8"),
          true},
         {WithChecksum("[S01C14"
-                      "0000"
+                      "****"
                       "0001"
                       "FFFF"
                       "7FFF"
                       "F"),
          true},  // ECS missing
         {WithChecksum("[S01C14"
-                      "0000"
+                      "****"
                       "0001"
                       "FFFF"
                       "7FFF"
@@ -301,9 +301,9 @@ TEST_F(ReplyDecoding, MalformedRepliesNeverThrow)
         {WithChecksum("[S01L0F"
                       "F06G"
                       "4E20"
-                      "00000000"),
+                      "********"),
          true},
-        {WithChecksum("[S01P100"
+        {WithChecksum("[S01P10*"
                       "05DC"),
          true},
         {WithChecksum("[S01F07"
@@ -311,10 +311,10 @@ TEST_F(ReplyDecoding, MalformedRepliesNeverThrow)
          true},
         {WithChecksum("[S01F07"
                       "FFFFFFF-" +
-                      AnsiString(20, '0')),
+                      AnsiString(20, '*')),
          true},
         {WithChecksum("[S01X0D2009C40A0B0B0C"), false},           // unknown letter: ignored
-        {WithChecksum("[S01S084" + AnsiString(20, '0')), false},  // unknown block: ignored
+        {WithChecksum("[S01S084" + AnsiString(20, '*')), false},  // unknown block: ignored
         {WithChecksum("[S01S08"), false},                         // no block digit
         {WithChecksum("[S01V"), false},                           // name reply without a name
     };

@@ -192,14 +192,14 @@ TEST_F(SerialChannel, OneShotGoesOutInTwoCyclesThenTheStatusReturns)
     ASSERT_TRUE(WaitUntil([&] { return c.PollRequest == 0 && line.Unit(1)->RequestCount(UnitCommand::G) >= 4; }));
     EXPECT_EQ(poll->Protocol->GetCount(), 1);
 
-    AnsiString command = CTolvarProtocol::BuildCommandFrame("G0D1*0BB8", 1);  // mode 1, 30.00
+    AnsiString command = CTolvarProtocol::BuildCommandFrame("G0DI*0BB8", 1);  // internal control, 30.00
     AnsiString follow = CTolvarProtocol::BuildCommandFrame("C14*************", 1);
     ASSERT_EQ(
         c.SetPollCommands(command, static_cast<int>(command.size()), 24, 1, static_cast<int>(follow.size()), follow),
         1);
     c.SetOneShot(1);
     // Pending one-shot: further frames are refused and the caller is told.
-    AnsiString other = CTolvarProtocol::BuildCommandFrame("G0D2*0FA0", 1);
+    AnsiString other = CTolvarProtocol::BuildCommandFrame("G0DE*0FA0", 1);
     EXPECT_EQ(c.SetPollCommands(other, static_cast<int>(other.size()), 24, 1, 0, ""), 0);
 
     // The refill at the end of the coming cycle puts the command in; it then goes out in
@@ -211,9 +211,9 @@ TEST_F(SerialChannel, OneShotGoesOutInTwoCyclesThenTheStatusReturns)
             WaitUntil([&] { return line.FrameCount() >= static_cast<std::size_t>(cycle + 1) && c.PollRequest == 0; }));
     }
     auto commands = CommandsSince(0);
-    EXPECT_EQ(commands, (std::vector<AnsiString>{"G0D******", "G0D1*0BB8", "G0D1*0BB8", "G0D******", "G0D******"}));
+    EXPECT_EQ(commands, (std::vector<AnsiString>{"G0D******", "G0DI*0BB8", "G0DI*0BB8", "G0D******", "G0D******"}));
     EXPECT_DOUBLE_EQ(line.First().State().setpoint, 30.0);
-    EXPECT_EQ(line.First().State().controlMode, '1');
+    EXPECT_EQ(line.First().State().controlMode, 'I');
     c.Close(3);
 }
 
@@ -227,7 +227,7 @@ TEST_F(SerialChannel, StandingCommandAfterOneShotIsNotOverwritten)
     Connect(c);
     PressOkAndWaitForResult(WaitForVerdict(c));
     ASSERT_TRUE(WaitUntil([&] { return c.PollRequest == 0 && line.Unit(1)->RequestCount(UnitCommand::G) >= 4; }));
-    AnsiString oneShot = CTolvarProtocol::BuildCommandFrame("G0D1*0BB8", 1);
+    AnsiString oneShot = CTolvarProtocol::BuildCommandFrame("G0DI*0BB8", 1);
     AnsiString standing = CTolvarProtocol::BuildCommandFrame("G0D**0FA0", 1);
     ASSERT_EQ(c.SetPollCommands(oneShot, static_cast<int>(oneShot.size()), 24, 1, 0, ""), 1);
     c.SetOneShot(1);
@@ -244,7 +244,7 @@ TEST_F(SerialChannel, StandingCommandAfterOneShotIsNotOverwritten)
     }
     // Without the cancelled restore the status frame would replace it from the fourth on.
     auto commands = CommandsSince(0);
-    EXPECT_EQ(commands, (std::vector<AnsiString>{"G0D******", "G0D1*0BB8", "G0D**0FA0", "G0D**0FA0", "G0D**0FA0"}));
+    EXPECT_EQ(commands, (std::vector<AnsiString>{"G0D******", "G0DI*0BB8", "G0D**0FA0", "G0D**0FA0", "G0D**0FA0"}));
     c.Close(3);
 }
 

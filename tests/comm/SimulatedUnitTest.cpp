@@ -10,8 +10,11 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
+#include <iterator>
 
 #include "comm/CTolvarProtocol.h"
+#include "platform/DateTime.h"
 #include "support/SimulatedUnitLine.h"
 
 using namespace support;
@@ -103,13 +106,15 @@ TEST(SimulatedUnit, AnswersOnlyCorrectFramesForItsAddress)
 TEST(SimulatedUnit, AppliesSetpointModeOutputAndContact)
 {
     SimulatedUnit unit;
-    // Mode '1', setpoint -12.50 (FB1E); then a status poll changes nothing.
-    UnitResponse r = unit.HandleFrame(Frame("G0D1*FB1E"));
+    EXPECT_EQ(unit.State().controlMode, 'O');  // temperature control off
+    EXPECT_EQ(unit.BuildReply(UnitCommand::G)[7], 'O');
+    // Internal control, setpoint -12.50 (FB1E); then a status poll changes nothing.
+    UnitResponse r = unit.HandleFrame(Frame("G0DI*FB1E"));
     EXPECT_TRUE(r.reply);
-    EXPECT_EQ(unit.State().controlMode, '1');
+    EXPECT_EQ(r.bytes[7], 'I');
     EXPECT_DOUBLE_EQ(unit.State().setpoint, -12.5);
     unit.HandleFrame(Frame("G0D******"));
-    EXPECT_EQ(unit.State().controlMode, '1');
+    EXPECT_EQ(unit.State().controlMode, 'I');
     EXPECT_DOUBLE_EQ(unit.State().setpoint, -12.5);
     // Output 50 and contact 1.
     r = unit.HandleFrame(Frame("C140032********1"));
@@ -118,6 +123,107 @@ TEST(SimulatedUnit, AppliesSetpointModeOutputAndContact)
     EXPECT_DOUBLE_EQ(unit.State().contact, 100);
     unit.HandleFrame(Frame("C14*************"));
     EXPECT_DOUBLE_EQ(unit.State().aifOut, 50);
+    EXPECT_DOUBLE_EQ(unit.State().contact, 100);
+    // Positions the program must not decode hold no digits.
+    EXPECT_EQ(unit.BuildReply(UnitCommand::G)[8], '*');
+    EXPECT_EQ(unit.BuildReply(UnitCommand::F).substr(15, 20), AnsiString(20, '*'));
+}
+
+TEST(SimulatedUnit, MalformedControlFramesAreIgnored)
+{
+    const char* const malformed[] = {
+        "G0D0*****",  // a digit where the control mode stands
+        "G0Dx*****",
+        "G0DI0****",
+        "G0D**12G4",
+        "G0D**0bb8",
+        "G0D**12 4",
+        "G0D***",
+        "G0D********",
+        "C14****************",
+        "C14*************2",
+        "C140032********x",
+        "C1400G2********1",
+        "C140032*******0*1",
+        "V08",
+        "Q99",
+    };
+    SimulatedUnitLine line;
+    SimulatedUnit& unit = line.AddUnit();
+    AnsiString error;
+    ASSERT_TRUE(line.StartPty(&error)) << error;
+    int fd = OpenPty(line.SlavePath());
+    ASSERT_GE(fd, 0);
+    unit.HandleFrame(Frame("G0DE*0BB8"));
+    const UnitState before = unit.State();
+    for (const char* command : malformed) {
+        const UnitResponse r = unit.HandleFrame(Frame(command));
+        EXPECT_TRUE(r.rejected && !r.accepted && !r.reply) << command;
+        Send(fd, Frame(command));
+    }
+    ASSERT_TRUE(line.WaitForFrames(std::size(malformed), 2000));
+    EXPECT_EQ(ReadBytes(fd, 1, 100), "");
+    for (const LoggedFrame& f : line.Frames()) EXPECT_TRUE(f.valid && f.rejected) << f.frame;
+    const UnitState after = unit.State();
+    EXPECT_EQ(after.controlMode, 'E');
+    EXPECT_DOUBLE_EQ(after.setpoint, before.setpoint);
+    EXPECT_DOUBLE_EQ(after.aifOut, before.aifOut);
+    EXPECT_DOUBLE_EQ(after.contact, before.contact);
+    for (int k = 0; k < UnitCommandCount; ++k) EXPECT_EQ(unit.RequestCount(static_cast<UnitCommand>(k)), k == 0);
+    ::close(fd);
+}
+
+TEST(SimulatedUnit, TemperaturesFollowTheCommandsInTheClocksTime)
+{
+    platform::ManualClock clock;
+    SimulatedUnit unit;
+    unit.SetClock(&clock);
+    const UnitState start = unit.State();
+    const double tau = start.timeConstant;
+    auto after = [&](double seconds, const char* command) {
+        clock.AdvanceMs(static_cast<std::int64_t>(seconds * 1000));
+        EXPECT_TRUE(unit.HandleFrame(Frame(command)).reply) << command;
+        return unit.State();
+    };
+    // Off: the pump stands, nothing is controlled, the bath drifts towards the ambient.
+    UnitState s = after(60, "G0D******");
+    EXPECT_EQ(s.speed, 0);
+    EXPECT_EQ(s.pressure, 0);
+    EXPECT_EQ(s.heating, 0);
+    EXPECT_LT(s.internalTemp, start.internalTemp);
+    EXPECT_GT(s.internalTemp, start.tu);
+
+    // Internal control to 40 degrees: a first-order lag; the power follows the error.
+    const double t0 = after(0, "G0DI*0FA0").internalTemp;
+    s = after(1, "G0D******");
+    EXPECT_EQ(s.speed, start.nominalSpeed);
+    EXPECT_EQ(s.f, 100);  // more than 10 K below the setpoint: full heating
+    EXPECT_EQ(s.heating, 100);
+    s = after(tau - 1, "G0D******");
+    EXPECT_NEAR(s.internalTemp, 40 - (40 - t0) * std::exp(-1.0), 1e-9);
+    EXPECT_LT(s.processTemp, s.internalTemp);
+    EXPECT_EQ(s.f, std::round(10 * (40 - s.internalTemp)));
+    EXPECT_GT(s.f, 0);
+    EXPECT_LT(s.f, 100);
+    s = after(20 * tau, "G0D**0BB8");  // settled; then the setpoint falls to 30
+    EXPECT_NEAR(s.internalTemp, 40, 1e-6);
+    EXPECT_NEAR(s.processTemp, 40, 1e-6);
+    s = after(0, "G0D******");
+    EXPECT_EQ(s.f, -100);  // cooling
+    EXPECT_EQ(s.heating, 0);
+
+    // Process control: the process temperature is the one that follows the setpoint.
+    const double p0 = after(0, "G0DE*****").processTemp;
+    s = after(tau, "G0D******");
+    EXPECT_NEAR(s.processTemp, 30 - (30 - p0) * std::exp(-1.0), 1e-9);
+    EXPECT_LT(s.internalTemp, s.processTemp);  // the bath leads on the way down
+
+    // Circulation only: the pump runs, no power, drift towards the ambient.
+    s = after(1, "G0DC*****");
+    s = after(100 * tau, "G0D******");
+    EXPECT_EQ(s.speed, start.nominalSpeed);
+    EXPECT_EQ(s.f, 0);
+    EXPECT_NEAR(s.internalTemp, start.tu, 0.01);
 }
 
 TEST(SimulatedUnit, FaultsAndAnswerPatterns)
@@ -233,13 +339,20 @@ TEST(SimulatedUnitLine, TcpSplitsRepliesAndDropsConnections)
     EXPECT_EQ(::read(fd, &c, 1), 0);  // closed by the unit
     ::close(fd);
 
+    // Two connections at once are both served; the unit's side closes them all.
     fd = ConnectTcp(line.TcpPort());
+    int second = ConnectTcp(line.TcpPort());
+    ASSERT_GE(second, 0);
+    Send(second, Frame("V07"));
+    EXPECT_EQ(ReadBytes(second, 50, 2000).size(), 50u);
     Send(fd, Frame("G0D******"));
     EXPECT_EQ(ReadBytes(fd, 24, 2000).size(), 24u);
+    EXPECT_EQ(line.ClientCount(), 2u);
     line.DropConnection();
-    ASSERT_EQ(::poll(&p, 1, 0) >= 0, true);
-    pollfd q{fd, POLLIN, 0};
-    ASSERT_EQ(::poll(&q, 1, 2000), 1);
-    EXPECT_EQ(::read(fd, &c, 1), 0);
-    ::close(fd);
+    for (int s : {fd, second}) {
+        pollfd q{s, POLLIN, 0};
+        ASSERT_EQ(::poll(&q, 1, 2000), 1);
+        EXPECT_EQ(::read(s, &c, 1), 0);
+        ::close(s);
+    }
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "platform/DateTime.h"
 #include "platform/Exception.h"
 
@@ -34,6 +36,13 @@ TEST(DateTime, RoundTripsAndNegativeSerials)
     EXPECT_EQ(n, 59);
     EXPECT_EQ(s, 59);
     EXPECT_EQ(ms, 999);
+
+    // Serials no calendar can name decode to zeros without overflowing on the way.
+    for (double bad : {1e300, -1e300, 9.3e18, 2958466.0, -693594.5, HUGE_VAL, -HUGE_VAL}) {
+        DecodeDate(bad, y, m, d);
+        EXPECT_EQ(y + m + d, 0) << bad;
+        EXPECT_EQ(FormatDateTime("dd.mm.yyyy", bad), "00.00.0000") << bad;
+    }
 }
 
 TEST(DateTime, FormatsAndParses)

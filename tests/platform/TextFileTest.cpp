@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 
 #include "platform/FileSave.h"
@@ -53,8 +56,8 @@ TEST(FileSave, WritesWindowsTextAndKeepsOldFileOnFailure)
     ASSERT_TRUE(ReadTextLines(path, lines));
     EXPECT_EQ(lines, (std::vector<AnsiString>{"Temp;°C", "1,5;‰"}));
 
-    if (geteuid() != 0) {
-        // Root ignores directory permissions, so this half only runs for ordinary users.
+    {
+        // A folder nobody may write is refused also for a privileged user.
         chmod(dir.path().toUtf8().constData(), 0555);
         EXPECT_FALSE(SaveFileAtomic(path, "new", &err));
         EXPECT_FALSE(err.empty());
@@ -73,4 +76,55 @@ TEST(FileSave, WritesWindowsTextAndKeepsOldFileOnFailure)
     EXPECT_FALSE(SaveFileAtomic(dir.path().toStdString() + "/missing/x.csv", "x", &err));
     QDir d(dir.path());
     EXPECT_EQ(d.entryList(QDir::Files).size(), 1);  // only data.csv, no temporary left
+}
+
+TEST(FileSave, RefusesReadOnlyFilesWritesThroughLinksAndReportsTheSizeLimit)
+{
+    QTemporaryDir dir;
+    const std::string base = dir.path().toStdString();
+    std::string err, bytes;
+
+    // A file the user made read-only is left as it was, and the system's reason given
+    // (also for a privileged user, whom the rename alone would let replace it).
+    const std::string locked = base + "/locked.csv";
+    ASSERT_TRUE(SaveFileAtomic(locked, "old", &err)) << err;
+    ASSERT_EQ(chmod(locked.c_str(), 0444), 0);
+    EXPECT_FALSE(CheckWritable(locked));
+    EXPECT_FALSE(SaveFileAtomic(locked, "new", &err));
+    EXPECT_EQ(err, locked + ": " + std::strerror(EACCES));
+    ASSERT_TRUE(ReadFileBytes(locked, bytes));
+    EXPECT_EQ(bytes, "old");
+
+    // A link is written through: the file it points to is replaced, the link stays, and a
+    // link to a file that does not exist yet makes that file.
+    ASSERT_EQ(mkdir((base + "/real").c_str(), 0755), 0);
+    ASSERT_TRUE(SaveFileAtomic(base + "/real/data.csv", "one", &err));
+    ASSERT_EQ(symlink("real/data.csv", (base + "/link.csv").c_str()), 0);
+    ASSERT_EQ(symlink((base + "/real/new.csv").c_str(), (base + "/dangling.csv").c_str()), 0);
+    ASSERT_TRUE(SaveFileAtomic(base + "/link.csv", "two", &err)) << err;
+    ASSERT_TRUE(SaveFileAtomic(base + "/dangling.csv", "three", &err)) << err;
+    for (const char* link : {"/link.csv", "/dangling.csv"}) {
+        struct stat st {};
+        ASSERT_EQ(lstat((base + link).c_str(), &st), 0);
+        EXPECT_TRUE(S_ISLNK(st.st_mode)) << link;
+    }
+    ASSERT_TRUE(ReadFileBytes(base + "/real/data.csv", bytes));
+    EXPECT_EQ(bytes, "two");
+    ASSERT_TRUE(ReadFileBytes(base + "/real/new.csv", bytes));
+    EXPECT_EQ(bytes, "three");
+    EXPECT_EQ(QDir(dir.path() + "/real").entryList(QDir::Files).size(), 2);
+
+    // Beyond the file-size limit the write fails with EFBIG and is reported; the process
+    // lives on and no temporary file is left.
+    auto saveOverLimit = [&base] {
+        IgnoreFileSizeSignal();
+        rlimit limit{};
+        limit.rlim_cur = limit.rlim_max = 1000;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::string reason;
+        const bool saved = SaveFileAtomic(base + "/big.csv", std::string(5000, 'x'), &reason);
+        std::_Exit(!saved && reason == base + "/big.csv: " + std::strerror(EFBIG) ? 0 : 1);
+    };
+    EXPECT_EXIT(saveOverLimit(), ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(QDir(dir.path()).entryList({"big*"}, QDir::Files).size(), 0);
 }

@@ -2,11 +2,13 @@
 
 #include <QTimer>
 #include <atomic>
+#include <thread>
 
 #include "platform/Dialogs.h"
 #include "platform/Exception.h"
 #include "platform/TThread.h"
 #include "platform/UiDispatcher.h"
+#include "platform/UiThread.h"
 #include "support/ScriptedDialogs.h"
 
 namespace {
@@ -127,6 +129,26 @@ TEST(Dispatcher, PostRunsOnUiThreadFromWorker)
     p.WaitFor();
     EXPECT_TRUE(platform::UiDispatcher::Instance().WaitRunning([&] { return ran.load(); }, 5000));
 }
+
+#ifndef NDEBUG
+// The debug check passes on the user-interface thread (also inside a synchronised step) and
+// stops the program when a worker calls a user-interface-only function directly.
+TEST(UiThreadAssertDeathTest, PassesOnTheUiThreadAndStopsAWorker)
+{
+    NOX_ASSERT_UI_THREAD();
+    struct Stepper : TThread {
+        Stepper() : TThread(false) { AfterConstruction(); }
+        ~Stepper() override { WaitFor(); }
+        void Execute() override
+        {
+            Synchronize([] { NOX_ASSERT_UI_THREAD(); });
+        }
+    } stepper;
+    stepper.WaitFor();
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(std::thread([] { NOX_ASSERT_UI_THREAD(); }).join(), "must run on the user-interface thread");
+}
+#endif
 
 TEST(GuardedCall, ShowsEscapingExceptionInABox)
 {

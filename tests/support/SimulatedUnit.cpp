@@ -1,7 +1,9 @@
 #include "support/SimulatedUnit.h"
 
 #include <algorithm>
+#include <cmath>
 
+#include "platform/DateTime.h"
 #include "platform/Round.h"
 
 namespace support {
@@ -77,6 +79,41 @@ AnsiString WithChecksum(const AnsiString& body)
     return body + Checksum(body) + "\r";
 }
 
+void AdvanceUnit(UnitState& s, double seconds)
+{
+    if (!(seconds > 0)) seconds = 0;  // the outputs are still brought up to date
+    const double tau = std::max(1.0, s.timeConstant);
+    const bool control = s.controlMode == 'I' || s.controlMode == 'E';
+    const bool pump = s.controlMode != 'O';
+    // Steps of at most a second keep the coupled temperatures close to the continuous model;
+    // each step is exact for a first-order lag, so the controlled temperature is exact.
+    const int steps = static_cast<int>(std::min(std::ceil(seconds), 1e6));
+    const double dt = steps > 0 ? seconds / steps : 0.0;
+    auto towards = [dt](double& value, double target, double timeConstant) {
+        value += (target - value) * (1.0 - std::exp(-dt / timeConstant));
+    };
+    for (int i = 0; i < steps; ++i) {
+        if (s.controlMode == 'I') {
+            towards(s.internalTemp, s.setpoint, tau);
+            towards(s.processTemp, s.internalTemp, tau / 2);
+        } else if (s.controlMode == 'E') {
+            // The bath leads the process: it aims beyond the setpoint by the process error.
+            towards(s.processTemp, s.setpoint, tau);
+            const double lead = s.setpoint + (s.setpoint - s.processTemp);
+            towards(s.internalTemp, std::clamp(lead, s.lowerLimit, s.upperLimit), tau / 2);
+        } else {
+            towards(s.internalTemp, s.tu, 4 * tau);
+            towards(s.processTemp, pump ? s.internalTemp : s.tu, pump ? tau / 2 : 4 * tau);
+        }
+    }
+    const double error = s.setpoint - (s.controlMode == 'E' ? s.processTemp : s.internalTemp);
+    const double power = control ? std::clamp(10.0 * error, -100.0, 100.0) : 0.0;  // 10 % per kelvin
+    s.f = std::round(power);
+    s.heating = std::max(0.0, s.f);
+    s.speed = pump ? s.nominalSpeed : 0.0;
+    s.pressure = pump ? s.nominalPressure : 0.0;
+}
+
 SimulatedUnit::SimulatedUnit(UnitState state) : state_(std::move(state)) {}
 
 UnitState SimulatedUnit::State() const
@@ -108,25 +145,28 @@ AnsiString SimulatedUnit::BuildReply(UnitCommand c, const UnitState& s)
     auto t = [](double v) { return EncodeHundredths(v, 4); };  // hundredths, 4 digits
     auto raw4 = [](double v) { return Hex(Round64(v), 4); };   // whole numbers, 4 digits
     auto raw2 = [](double v) { return Hex(Round64(v), 2); };
+    // Positions the program must not decode: '*' makes a field read at a wrong position
+    // fail instead of decoding as zero.
+    auto unused = [](std::size_t n) { return AnsiString(n, '*'); };
     switch (c) {
         case UnitCommand::G:
-            return WithChecksum(head + "G0D" + AnsiString(1, s.controlMode) + "0" + t(s.setpoint) + t(s.internalTemp) +
+            return WithChecksum(head + "G0D" + AnsiString(1, s.controlMode) + "*" + t(s.setpoint) + t(s.internalTemp) +
                                 t(s.processTemp));
         case UnitCommand::V: {
             // The length field names the last position of the 40-character name.
             return WithChecksum(head + "V2F" + Padded(s.deviceName, 40));
         }
-        case UnitCommand::S1: return WithChecksum(head + "S081" + t(s.t0) + t(s.tc) + t(s.t1) + "00000000");
+        case UnitCommand::S1: return WithChecksum(head + "S081" + t(s.t0) + t(s.tc) + t(s.t1) + unused(8));
         case UnitCommand::S2:
             return WithChecksum(head + "S082" + raw2(s.v) + raw2(s.ht) + raw2(s.heating) + raw2(s.f + 100) +
-                                t(s.current) + "0000" + Hex(Round64(s.aif * 10.0), 4));
-        case UnitCommand::S3: return WithChecksum(head + "S083" + t(s.tu) + t(s.tx1) + t(s.tx0) + "00000000");
+                                t(s.current) + unused(4) + Hex(Round64(s.aif * 10.0), 4));
+        case UnitCommand::S3: return WithChecksum(head + "S083" + t(s.tu) + t(s.tx1) + t(s.tx0) + unused(8));
         case UnitCommand::C:
-            return WithChecksum(head + "C140000" + raw4(s.aifOut) + raw4(s.aifOut2) + raw4(s.aifOut3) +
+            return WithChecksum(head + "C14" + unused(4) + raw4(s.aifOut) + raw4(s.aifOut2) + raw4(s.aifOut3) +
                                 Hex(Round64(s.contact / 100.0), 1) + Hex(Round64(s.ecs / 100.0), 1));
-        case UnitCommand::L: return WithChecksum(head + "L0F" + t(s.lowerLimit) + t(s.upperLimit) + "00000000");
-        case UnitCommand::P: return WithChecksum(head + "P100" + raw4(s.speed) + raw4(s.pressure));
-        case UnitCommand::F: return WithChecksum(head + "F07" + Hex(s.serialNumber, 8) + AnsiString(20, '0'));
+        case UnitCommand::L: return WithChecksum(head + "L0F" + t(s.lowerLimit) + t(s.upperLimit) + unused(8));
+        case UnitCommand::P: return WithChecksum(head + "P10" + unused(1) + raw4(s.speed) + raw4(s.pressure));
+        case UnitCommand::F: return WithChecksum(head + "F07" + Hex(s.serialNumber, 8) + unused(20));
     }
     return AnsiString();
 }
@@ -142,28 +182,45 @@ bool SimulatedUnit::ParseFrame(const AnsiString& frame, int& address, AnsiString
     return true;
 }
 
-void SimulatedUnit::ApplyControl(const AnsiString& command)
+int SimulatedUnit::CommandOf(const AnsiString& command)
 {
-    // G0D + mode + '*' + four setpoint digits or "****"
+    // Four upper-case hexadecimal digits, or "****" for "unchanged".
+    auto digitsOrStars = [&](std::size_t at) {
+        const AnsiString d = command.substr(at, 4);
+        return d == "****" ||
+               std::all_of(d.begin(), d.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); });
+    };
     if (command.size() == 9 && command.compare(0, 3, "G0D") == 0) {
+        // G0D + control mode + '*' + setpoint
+        const bool ok =
+            AnsiString("CIEO*").find(command[3]) != AnsiString::npos && command[4] == '*' && digitsOrStars(5);
+        return ok ? static_cast<int>(UnitCommand::G) : -1;
+    }
+    if (command.size() == 16 && command.compare(0, 3, "C14") == 0) {
+        // C14 + analogue output + eight '*' + contact
+        const bool ok = digitsOrStars(3) && command.compare(7, 8, "********") == 0 &&
+                        AnsiString("01*").find(command[15]) != AnsiString::npos;
+        return ok ? static_cast<int>(UnitCommand::C) : -1;
+    }
+    for (int i = 0; i < UnitCommandCount; ++i)
+        if (command == kQueries[i]) return i;
+    return -1;
+}
+
+void SimulatedUnit::ApplyControl(UnitCommand c, const AnsiString& command)
+{
+    bool ok = false;
+    if (c == UnitCommand::G) {
         if (command[3] != '*') state_.controlMode = command[3];
-        AnsiString sp = command.substr(5, 4);
-        bool ok = false;
-        int raw = HexValue(sp, ok);
-        if (sp != "****" && ok) {
+        int raw = HexValue(command.substr(5, 4), ok);
+        if (ok) {
             if (raw > 32767 && !UnsignedName(state_.deviceName)) raw -= 65536;
             state_.setpoint = raw / 100.0;
         }
-    }
-    // C14 + four output digits or "****" + "********" + contact character
-    if (command.size() == 16 && command.compare(0, 3, "C14") == 0) {
-        AnsiString out = command.substr(3, 4);
-        bool ok = false;
-        int raw = HexValue(out, ok);
-        if (out != "****" && ok) state_.aifOut = raw > 32767 ? raw - 65536 : raw;
-        AnsiString contact = command.substr(15, 1);
-        raw = HexValue(contact, ok);
-        if (contact != "*" && ok) state_.contact = raw * 100.0;
+    } else if (c == UnitCommand::C) {
+        int raw = HexValue(command.substr(3, 4), ok);
+        if (ok) state_.aifOut = raw > 32767 ? raw - 65536 : raw;
+        if (command[15] != '*') state_.contact = (command[15] - '0') * 100.0;
     }
 }
 
@@ -175,18 +232,19 @@ UnitResponse SimulatedUnit::HandleFrame(const AnsiString& frame)
     if (!ParseFrame(frame, address, command)) return r;
     std::lock_guard<std::mutex> l(mutex_);
     if (address != state_.address) return r;
-    r.accepted = true;
-
-    int c = -1;
-    if (command.size() == 9 && command.compare(0, 3, "G0D") == 0)
-        c = static_cast<int>(UnitCommand::G);
-    else if (command == "C14*************" || (command.size() == 16 && command.compare(0, 3, "C14") == 0))
-        c = static_cast<int>(UnitCommand::C);
-    else {
-        for (int i = 0; i < UnitCommandCount; ++i)
-            if (command == kQueries[i]) c = i;
+    if (clock_) {
+        // The time since the last frame ran under the commands given before it.
+        const std::int64_t now = clock_->MilliTicks();
+        AdvanceUnit(state_, static_cast<double>(now - lastTick_) / 1000.0);
+        lastTick_ = now;
     }
-    if (c < 0) return r;
+    const int c = CommandOf(command);
+    if (c < 0) {
+        // A real unit ignores a malformed frame: no reply, nothing changes.
+        r.rejected = true;
+        return r;
+    }
+    r.accepted = true;
     ++requests_[c];
     auto cmd = static_cast<UnitCommand>(c);
     if (!(state_.answers & CommandBit(cmd))) return r;
@@ -196,7 +254,8 @@ UnitResponse SimulatedUnit::HandleFrame(const AnsiString& frame)
         p->second.erase(0, 1);
         if (answer == '0') return r;
     }
-    ApplyControl(command);
+    ApplyControl(cmd, command);
+    if (clock_) AdvanceUnit(state_, 0);  // the reply shows the command's effect at once
     r.reply = true;
     r.bytes = BuildReply(cmd, state_);
     ApplyFault(r);
@@ -257,6 +316,19 @@ void SimulatedUnit::SetAnswerPattern(UnitCommand c, const std::string& pattern)
 {
     std::lock_guard<std::mutex> l(mutex_);
     patterns_[static_cast<int>(c)] = pattern;
+}
+
+void SimulatedUnit::SetClock(const platform::Clock* clock)
+{
+    std::lock_guard<std::mutex> l(mutex_);
+    clock_ = clock;
+    if (clock_) lastTick_ = clock_->MilliTicks();
+}
+
+void SimulatedUnit::Advance(double seconds)
+{
+    std::lock_guard<std::mutex> l(mutex_);
+    AdvanceUnit(state_, seconds);
 }
 
 int SimulatedUnit::RequestCount(UnitCommand c) const

@@ -132,8 +132,7 @@ void SimulatedUnitLine::Stop()
         if (::write(wakePipe_[1], &c, 1) < 0) {}
         thread_.join();
     }
-    int c = client_.exchange(-1);
-    CloseFd(c);
+    CloseClients();
     CloseFd(listen_);
     CloseFd(master_);
     CloseFd(slave_);
@@ -148,14 +147,14 @@ void SimulatedUnitLine::DropConnection()
     if (wakePipe_[1] >= 0 && ::write(wakePipe_[1], &c, 1) < 0) {}
 }
 
-void SimulatedUnitLine::CloseClient()
+void SimulatedUnitLine::CloseClients()
 {
-    int c = client_.exchange(-1);
-    if (c >= 0) {
-        ::shutdown(c, SHUT_RDWR);
-        ::close(c);
+    for (Client& c : clients_) {
+        ::shutdown(c.fd, SHUT_RDWR);
+        ::close(c.fd);
     }
-    buffer_.clear();
+    clients_.clear();
+    clientCount_ = 0;
 }
 
 std::int64_t SimulatedUnitLine::ElapsedMs() const
@@ -172,56 +171,74 @@ bool SimulatedUnitLine::WaitStop(int ms)
 void SimulatedUnitLine::Run()
 {
     char data[512];
+    AnsiString ptyBuffer;
+    std::vector<pollfd> fds;
     while (!stop_) {
-        pollfd fds[3];
-        int n = 0;
-        fds[n++] = {wakePipe_[0], POLLIN, 0};
-        int dataFd = master_ >= 0 ? master_ : client_.load();
-        if (dataFd >= 0) fds[n++] = {dataFd, POLLIN, 0};
-        if (listen_ >= 0) fds[n++] = {listen_, POLLIN, 0};
-        if (::poll(fds, static_cast<nfds_t>(n), 200) < 0 && errno != EINTR) break;
+        // Wake pipe, then the pseudo-terminal or the listening socket, then the connections.
+        fds.clear();
+        fds.push_back({wakePipe_[0], POLLIN, 0});
+        const int lineFd = master_ >= 0 ? master_ : listen_;
+        if (lineFd >= 0) fds.push_back({lineFd, POLLIN, 0});
+        const std::size_t firstClient = fds.size();
+        for (const Client& c : clients_) fds.push_back({c.fd, POLLIN, 0});
+        if (::poll(fds.data(), static_cast<nfds_t>(fds.size()), 200) < 0 && errno != EINTR) break;
         if (fds[0].revents & POLLIN) {
             ssize_t r = ::read(wakePipe_[0], data, sizeof data);
             (void)r;
-            if (dropRequested_.exchange(false)) CloseClient();
+            if (dropRequested_.exchange(false)) {
+                CloseClients();
+                continue;
+            }
         }
-        for (int i = 1; i < n; ++i) {
+        std::vector<int> closing;
+        for (std::size_t i = firstClient; i < fds.size(); ++i) {
             if (!fds[i].revents) continue;
-            if (fds[i].fd == listen_) {
+            Client& c = clients_[i - firstClient];
+            ssize_t r = ::read(c.fd, data, sizeof data);
+            if (r > 0) {
+                if (!HandleBytes(c.fd, c.buffer, data, static_cast<std::size_t>(r))) closing.push_back(c.fd);
+            } else if (r == 0 || (errno != EAGAIN && errno != EINTR)) {
+                closing.push_back(c.fd);
+            }
+        }
+        for (int fd : closing) {
+            auto it = std::find_if(clients_.begin(), clients_.end(), [fd](const Client& c) { return c.fd == fd; });
+            ::shutdown(fd, SHUT_RDWR);
+            ::close(fd);
+            clients_.erase(it);
+        }
+        if (fds.size() > 1 && fds[1].fd == lineFd && fds[1].revents) {
+            if (lineFd == listen_) {
                 int c = ::accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC);
                 if (c >= 0) {
                     int one = 1;
                     ::setsockopt(c, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-                    CloseClient();  // one connection at a time, as a unit's interface has
-                    client_ = c;
+                    clients_.push_back({c, AnsiString()});
                 }
-                continue;
-            }
-            ssize_t r = ::read(fds[i].fd, data, sizeof data);
-            if (r > 0)
-                HandleBytes(fds[i].fd, data, static_cast<std::size_t>(r));
-            else if (r == 0 || (errno != EAGAIN && errno != EINTR)) {
-                if (fds[i].fd == client_.load())
-                    CloseClient();
-                else if (fds[i].fd == master_)
+            } else {
+                ssize_t r = ::read(master_, data, sizeof data);
+                if (r > 0)
+                    HandleBytes(master_, ptyBuffer, data, static_cast<std::size_t>(r));
+                else if (r == 0 || (errno != EAGAIN && errno != EINTR))
                     WaitStop(10);  // no reader; wait for one
             }
         }
+        clientCount_ = clients_.size();
     }
 }
 
-void SimulatedUnitLine::HandleBytes(int fd, const char* data, std::size_t n)
+bool SimulatedUnitLine::HandleBytes(int fd, AnsiString& buffer, const char* data, std::size_t n)
 {
     for (std::size_t i = 0; i < n; ++i) {
         char c = data[i];
-        if (buffer_.empty() && c != '[') {
+        if (buffer.empty() && c != '[') {
             ++discarded_;
             continue;
         }
-        buffer_ += c;
+        buffer += c;
         if (c == '\r') {
             AnsiString frame;
-            frame.swap(buffer_);
+            frame.swap(buffer);
             LoggedFrame logged;
             logged.timeMs = ElapsedMs();
             logged.frame = frame;
@@ -231,27 +248,26 @@ void SimulatedUnitLine::HandleBytes(int fd, const char* data, std::size_t n)
             UnitResponse response;
             if (logged.valid)
                 if (SimulatedUnit* u = Unit(logged.address)) response = u->HandleFrame(frame);
+            logged.rejected = response.rejected;
             {
                 std::lock_guard<std::mutex> l(logMutex_);
                 log_.push_back(logged);
             }
             logCv_.notify_all();
-            Answer(fd, response);
-        } else if (buffer_.size() > kMaxFrame) {
-            discarded_ += buffer_.size();
-            buffer_.clear();
+            if (!Answer(fd, response)) return false;
+        } else if (buffer.size() > kMaxFrame) {
+            discarded_ += buffer.size();
+            buffer.clear();
         }
     }
+    return true;
 }
 
-void SimulatedUnitLine::Answer(int fd, const UnitResponse& r)
+bool SimulatedUnitLine::Answer(int fd, const UnitResponse& r)
 {
-    if (r.drop) {
-        CloseClient();
-        return;
-    }
-    if (!r.reply) return;
-    if (r.delayMs > 0 && WaitStop(r.delayMs)) return;
+    if (r.drop) return false;
+    if (!r.reply) return true;
+    if (r.delayMs > 0 && WaitStop(r.delayMs)) return true;
     const std::size_t total = r.bytes.size();
     const std::size_t parts = static_cast<std::size_t>(std::max(1, r.segments));
     std::size_t done = 0;
@@ -260,8 +276,9 @@ void SimulatedUnitLine::Answer(int fd, const UnitResponse& r)
         ++writes_;  // counted first: a reader that has the bytes sees the count
         WriteAll(fd, r.bytes.data() + done, len);
         done += len;
-        if (p + 1 < parts && WaitStop(20)) return;
+        if (p + 1 < parts && WaitStop(20)) return true;
     }
+    return true;
 }
 
 std::vector<LoggedFrame> SimulatedUnitLine::Frames() const

@@ -18,7 +18,8 @@ namespace support {
 struct LoggedFrame {
     std::int64_t timeMs = 0;  // arrival, milliseconds since the line started
     AnsiString frame;
-    bool valid = false;  // framing and checksum right
+    bool valid = false;     // framing and checksum right
+    bool rejected = false;  // valid and addressed to a unit, but malformed: not answered
     int address = -1;
 };
 
@@ -42,8 +43,10 @@ public:
     int TcpPort() const { return tcpPort_; }
     void Stop();
 
-    // Closes the current TCP connection from the unit's side.
+    // Closes every TCP connection from the unit's side (the port keeps listening).
     void DropConnection();
+    // TCP connections open now.
+    std::size_t ClientCount() const { return clientCount_.load(); }
 
     std::vector<LoggedFrame> Frames() const;
     std::size_t FrameCount() const;
@@ -56,12 +59,18 @@ public:
     std::size_t WriteCount() const { return writes_.load(); }
 
 private:
+    // A TCP connection with the bytes of its unfinished frame.
+    struct Client {
+        int fd;
+        AnsiString buffer;
+    };
     void Run();
-    void HandleBytes(int fd, const char* data, std::size_t n);
-    void Answer(int fd, const UnitResponse& r);
+    // False when the connection is to be closed.
+    bool HandleBytes(int fd, AnsiString& buffer, const char* data, std::size_t n);
+    bool Answer(int fd, const UnitResponse& r);
     bool WaitStop(int ms);
     std::int64_t ElapsedMs() const;
-    void CloseClient();
+    void CloseClients();
 
     std::vector<std::unique_ptr<SimulatedUnit>> units_;
     std::thread thread_;
@@ -69,11 +78,11 @@ private:
     int wakePipe_[2] = {-1, -1};
     int master_ = -1, slave_ = -1;
     int listen_ = -1;
-    std::atomic<int> client_{-1};
+    std::vector<Client> clients_;  // used by the line's thread only while it runs
+    std::atomic<std::size_t> clientCount_{0};
     std::atomic<bool> dropRequested_{false};
     AnsiString slavePath_;
     int tcpPort_ = 0;
-    AnsiString buffer_;
     std::atomic<std::size_t> discarded_{0};
     std::atomic<std::size_t> writes_{0};
     std::chrono::steady_clock::time_point start_;

@@ -6,12 +6,18 @@
 #include <exception>
 #include <numeric>
 
+#include "chart/engine/AxisHost.h"
 #include "chart/engine/ChartTextFormat.h"
+#include "chart/engine/TChartAxis.h"
 #include "chart/engine/TTeeFunction.h"
 #include "chart/engine/TTeeSeriesSource.h"
 #include "chart/engine/TeeConst.h"
 #include "chart/engine/TeePalette.h"
 #include "chart/engine/TeeProcs.h"
+#include "platform/FormatSettings.h"
+
+char TeeLineSeparator = '\r';
+char TeeColumnSeparator = '\x06';
 
 namespace {
 const char* const kDeleteQuantity = "Quantity of data to delete must be less than Count.";
@@ -643,6 +649,95 @@ void TChartSeries::CalcFirstLastVisibleRange(double lowerLimit, double upperLimi
     if (last >= n) last = n - 1;
     if (!DrawPointBeyondRange && beyond(list->Value(last))) --last;
     LastValueIndex = last;
+}
+
+// ---------------------------------------------------------------- axes, visible points
+
+bool TChartSeries::AssociatedToAxis(const TChartAxis* axis) const
+{
+    if (!axis || !UseAxis()) return false;
+    if (axis->GetHorizontal()) return FHorizAxis == aBothHorizAxis || axis == FGetHorizAxis;
+    return FVertAxis == aBothVertAxis || axis == FGetVertAxis;
+}
+
+TChartValueList* TChartSeries::ValueListOfAxis(const TChartAxis* axis) const
+{
+    if (!AssociatedToAxis(axis)) return nullptr;
+    return axis->GetHorizontal() ? FX : FY;
+}
+
+void TChartSeries::CalcFirstLastVisibleIndex()
+{
+    auto* chart = dynamic_cast<IAxisHost*>(FParentChart);
+    TChartAxis* axis = FYMandatory ? FGetHorizAxis : FGetVertAxis;
+    if (!chart || !axis) {
+        FirstValueIndex = Count() > 0 ? 0 : -1;
+        LastValueIndex = Count() - 1;
+        return;
+    }
+    const TRect r = chart->GetChartRect();
+    const bool inverted = axis->GetInverted();
+    double lower, upper;
+    if (FYMandatory) {
+        lower = axis->CalcPosPoint(inverted ? r.Right : r.Left);
+        upper = axis->CalcPosPoint(inverted ? r.Left : r.Right);
+    } else {
+        lower = axis->CalcPosPoint(inverted ? r.Top : r.Bottom);
+        upper = axis->CalcPosPoint(inverted ? r.Bottom : r.Top);
+    }
+    CalcFirstLastVisibleRange(lower, upper);
+}
+
+// ---------------------------------------------------------------- mark texts
+
+AnsiString TChartSeries::XValueToText(double value) const
+{
+    if (FParentChart && FGetHorizAxis) return FParentChart->AxisLabelText(FGetHorizAxis, value);
+    return FormatFloat(FValueFormat, value);
+}
+
+AnsiString TChartSeries::MarkPercent(int index, bool addTotal)
+{
+    const double total = FMandatory->TotalABS();
+    const double p = total != 0 ? 100.0 * std::fabs(GetMarkValue(index)) / total : 100.0;
+    AnsiString text = FormatFloat(FPercentFormat, p);
+    if (addTotal) {
+        const AnsiString& pattern = FMarks->GetMultiLine() ? TeeMsg_DefaultPercentOf2 : TeeMsg_DefaultPercentOf;
+        text = FormatChartText(pattern, {text, FormatFloat(FValueFormat, total)});
+    }
+    return text;
+}
+
+AnsiString TChartSeries::GetMarkText(int index)
+{
+    if (index < 0 || index >= Count()) return AnsiString();
+    const AnsiString separator(1, FMarks->GetMultiLine() ? TeeLineSeparator : ' ');
+    const AnsiString valueText = FormatFloat(FValueFormat, GetMarkValue(index));
+    auto labelText = [&]() {
+        const AnsiString& label = FLabels.GetLabel(index);
+        return label.empty() ? valueText : label;
+    };
+    auto xText = [&]() { return XValueToText(FNotMandatory->Value(index)); };
+    AnsiString text;
+    switch (FMarks->GetStyle()) {
+        case smsValue: text = valueText; break;
+        case smsPercent: text = MarkPercent(index); break;
+        case smsLabel: text = labelText(); break;
+        case smsLabelPercent: text = labelText() + separator + MarkPercent(index); break;
+        case smsLabelValue: text = labelText() + separator + valueText; break;
+        case smsLegend:
+            text = FParentChart ? FParentChart->FormattedValueLegend(this, index) : AnsiString();
+            if (!FMarks->GetMultiLine())
+                for (char& c : text)
+                    if (c == TeeColumnSeparator) c = ' ';
+            break;
+        case smsPercentTotal: text = MarkPercent(index, true); break;
+        case smsLabelPercentTotal: text = labelText() + separator + MarkPercent(index, true); break;
+        case smsXValue: text = xText(); break;
+        case smsXY: text = xText() + separator + valueText; break;
+    }
+    if (OnGetMarkText) OnGetMarkText(this, index, text);
+    return text;
 }
 
 // ---------------------------------------------------------------- guard

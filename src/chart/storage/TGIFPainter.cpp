@@ -7,6 +7,7 @@
 #include "platform/DateTime.h"
 #include "platform/TCanvas.h"
 #include "platform/UiDispatcher.h"
+#include "platform/UiThread.h"
 
 TGIFPainterDelay GIFPainterDelay;
 
@@ -122,6 +123,7 @@ void TGIFPainter::SetActiveImage(int Value)
 void TGIFPainter::UI(const std::function<void()>& fn)
 {
     auto guarded = [this, &fn] {
+        NOX_ASSERT_UI_THREAD();
         FInCall = true;
         try {
             fn();

@@ -1,7 +1,8 @@
 // unit-sim: a simulated temperature-control unit, so NoxControl can be tried without one.
-//   unit-sim --pty [--slaves 1,2,5] [--name NAME] [--serial N]
-//   unit-sim --tcp PORT [--name NAME] [--serial N]
-// With --pty it prints the path of the serial port to choose in the program.
+//   unit-sim --pty [--slaves 1,2,5] [--name NAME] [--serial N] [--mode O|C|I|E] [--time-constant S]
+//   unit-sim --tcp PORT [--name NAME] [--serial N] [--mode O|C|I|E] [--time-constant S]
+// With --pty it prints the path of the serial port to choose in the program. The unit's
+// temperatures follow its commands in real time; every frame it receives is printed.
 #include <unistd.h>
 #include <csignal>
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/DateTime.h"
 #include "support/SimulatedUnitLine.h"
 
 namespace {
@@ -21,11 +23,17 @@ void OnSignal(int)
 int Usage()
 {
     std::fprintf(stderr,
-                 "usage: unit-sim (--pty | --tcp PORT) [--name NAME] [--serial NUMBER] [--slaves A,B,...]\n"
+                 "usage: unit-sim (--pty | --tcp PORT) [--name NAME] [--serial NUMBER] [--mode O|C|I|E]\n"
+                 "                [--time-constant SECONDS] [--slaves A,B,...]\n"
                  "  --pty        serve on a pseudo-terminal and print its path\n"
                  "  --tcp PORT   serve on 127.0.0.1:PORT\n"
                  "  --name       device name the unit reports\n"
                  "  --serial     serial number the unit reports\n"
+                 "  --mode       control status at start: O off (default), C circulation,\n"
+                 "               I internal control, E process control\n"
+                 "  --time-constant SECONDS\n"
+                 "               how fast the controlled temperature follows the setpoint\n"
+                 "               (first-order lag; default 180)\n"
                  "  --slaves     bus addresses (1..30) of the units on the line; default 1\n");
     return 2;
 }
@@ -60,6 +68,15 @@ int main(int argc, char** argv)
             int n = 0;
             if (!v || !TryStrToInt(v, n) || n < 0) return Usage();
             base.serialNumber = static_cast<std::uint32_t>(n);
+        } else if (a == "--mode") {
+            const char* v = next("--mode");
+            if (!v || std::strlen(v) != 1 || !std::strchr("OCIE", v[0])) return Usage();
+            base.controlMode = v[0];
+        } else if (a == "--time-constant") {
+            const char* v = next("--time-constant");
+            int seconds = 0;
+            if (!v || !TryStrToInt(v, seconds) || seconds < 1 || seconds > 86400) return Usage();
+            base.timeConstant = seconds;
         } else if (a == "--slaves") {
             const char* v = next("--slaves");
             if (!v) return Usage();
@@ -83,10 +100,11 @@ int main(int argc, char** argv)
     if (slaves.empty()) slaves.push_back(1);
 
     support::SimulatedUnitLine line;
+    const platform::SystemClock clock;
     for (int addr : slaves) {
         support::UnitState s = base;
         s.address = addr;
-        line.AddUnit(s);
+        line.AddUnit(s).SetClock(&clock);
     }
     AnsiString error;
     if (pty ? !line.StartPty(&error) : !line.StartTcp(tcpPort, &error)) {
@@ -109,7 +127,7 @@ int main(int argc, char** argv)
             AnsiString f = frames[shown].frame;
             if (!f.empty() && f.back() == '\r') f.pop_back();
             std::printf("%8lld ms  %s%s\n", static_cast<long long>(frames[shown].timeMs), f.c_str(),
-                        frames[shown].valid ? "" : "  (rejected)");
+                        frames[shown].valid && !frames[shown].rejected ? "" : "  (rejected)");
         }
         std::fflush(stdout);
     }

@@ -1,11 +1,11 @@
-// Drawing of drop shadows: plain strips, strips fading towards white one line at a time,
-// and the shadow of an ellipse.
+#include "chart/engine/TeeShadow.h"
+
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "chart/engine/TeCanvas.h"
 #include "chart/engine/TeeBlend.h"
-#include "chart/engine/TeeFont.h"
 #include "chart/engine/TeeGradient.h"
 #include "platform/Round.h"
 
@@ -25,6 +25,82 @@ TRect Moved(const TRect& R, int dx, int dy)
 }
 
 }  // namespace
+
+TTeeShadow::TTeeShadow(const TNotifyEvent& OnChangeEvent, QObject* parent)
+    : TPersistent(parent), OnChange(OnChangeEvent)
+{}
+
+void TTeeShadow::Changed()
+{
+    if (OnChange) OnChange(this);
+}
+
+void TTeeShadow::SetColor(TColor value)
+{
+    if (value == FColor) return;
+    FColor = value;
+    Changed();
+}
+
+void TTeeShadow::SetHorizSize(int value)
+{
+    if (value == FHorizSize) return;
+    FHorizSize = value;
+    Changed();
+}
+
+void TTeeShadow::SetSmooth(bool value)
+{
+    if (value == FSmooth) return;
+    FSmooth = value;
+    Changed();
+}
+
+void TTeeShadow::SetTransparency(TTeeTransparency value)
+{
+    if (value == FTransparency) return;
+    FTransparency = value;
+    Changed();
+}
+
+void TTeeShadow::SetVertSize(int value)
+{
+    if (value == FVertSize) return;
+    FVertSize = value;
+    Changed();
+}
+
+void TTeeShadow::SetSize(int value)
+{
+    if (value == FHorizSize && value == FVertSize) return;
+    FHorizSize = FVertSize = value;
+    Changed();
+}
+
+void TTeeShadow::Assign(TPersistent* Source)
+{
+    if (auto* s = qobject_cast<TTeeShadow*>(Source)) {
+        FColor = s->FColor;
+        FHorizSize = s->FHorizSize;
+        FSmooth = s->FSmooth;
+        FTransparency = s->FTransparency;
+        FVertSize = s->FVertSize;
+        return;
+    }
+    TPersistent::Assign(Source);
+}
+
+bool TTeeShadow::IsPropertyStored(const char* Name) const
+{
+    if (std::strcmp(Name, "Color") == 0) return FColor != DefaultColor;
+    if (std::strcmp(Name, "HorizSize") == 0) return FHorizSize != DefaultSize;
+    if (std::strcmp(Name, "Smooth") == 0) return !FSmooth;
+    if (std::strcmp(Name, "Transparency") == 0) return FTransparency != 0;
+    if (std::strcmp(Name, "VertSize") == 0) return FVertSize != DefaultSize;
+    return TPersistent::IsPropertyStored(Name);
+}
+
+// ---- Drawing
 
 bool TTeeShadow::PrepareCanvas(TCanvas3D* Canvas, const TRect& R, int Z)
 {

@@ -1,4 +1,4 @@
-// Frames: bounds, pixel data, reading and writing, conversion from a bitmap.
+// TGIFSubImage, one frame: bounds, pixel data, reading and writing, conversion from a bitmap.
 #include <algorithm>
 #include <cstring>
 

@@ -1,4 +1,5 @@
-// Extensions of a frame and their registries.
+// TGIFExtension and its kinds (graphic control, plain text, comment, application) and
+// their registries.
 #include <algorithm>
 #include <cstring>
 #include <utility>

@@ -1,0 +1,60 @@
+#pragma once
+// The drop shadow of chart elements and fonts: its colour, size, smoothing and transparency,
+// and its drawing as plain strips, strips fading towards white, or an ellipse.
+#include <algorithm>
+
+#include "chart/engine/TeCanvasTypes.h"
+#include "platform/GraphicsObjects.h"
+
+class TCanvas3D;
+class TTeeBlend;
+
+class TTeeShadow : public TPersistent {
+    Q_OBJECT
+    Q_PROPERTY(TColor Color READ GetColor WRITE SetColor)
+    Q_PROPERTY(int HorizSize READ GetHorizSize WRITE SetHorizSize)
+    Q_PROPERTY(bool Smooth READ GetSmooth WRITE SetSmooth)
+    Q_PROPERTY(int Transparency READ GetTransparency WRITE SetTransparency)
+    Q_PROPERTY(int VertSize READ GetVertSize WRITE SetVertSize)
+public:
+    explicit TTeeShadow(const TNotifyEvent& OnChangeEvent = {}, QObject* parent = nullptr);
+    void Assign(TPersistent* Source) override;
+    bool IsPropertyStored(const char* Name) const override;
+
+    TColor GetColor() const { return FColor; }
+    void SetColor(TColor value);
+    int GetHorizSize() const { return FHorizSize; }
+    void SetHorizSize(int value);
+    bool GetSmooth() const { return FSmooth; }
+    void SetSmooth(bool value);
+    TTeeTransparency GetTransparency() const { return FTransparency; }
+    void SetTransparency(TTeeTransparency value);
+    int GetVertSize() const { return FVertSize; }
+    void SetVertSize(int value);
+    // max(HorizSize, VertSize); writing sets both.
+    int GetSize() const { return std::max(FHorizSize, FVertSize); }
+    void SetSize(int value);
+
+    // Drawing of the shadow.
+    bool PrepareCanvas(TCanvas3D* Canvas, const TRect& R, int Z = 0);
+    void Draw(TCanvas3D* Canvas, const TRect& R) { Draw(Canvas, R, 0); }
+    void Draw(TCanvas3D* Canvas, const TRect& R, int Z);
+    void DrawEllipse(TCanvas3D* Canvas, const TRect& R, int Z = 0);
+    void FinishBlending(TCanvas3D* Canvas);
+
+    TNotifyEvent OnChange;
+    // Owners set their own defaults; they decide what is stored.
+    TColor DefaultColor = clSilver;
+    int DefaultSize = 0;
+
+protected:
+    void Changed();
+    TTeeBlend* FBlend = nullptr;
+
+private:
+    TColor FColor = clSilver;
+    int FHorizSize = 0;
+    bool FSmooth = true;
+    TTeeTransparency FTransparency = 0;
+    int FVertSize = 0;
+};
