@@ -8,6 +8,9 @@
 #include "chart/engine/TChartSeries.h"
 #include "platform/DateTime.h"
 #include "platform/Dialogs.h"
+#include "resources/TextRows.h"
+
+using namespace resources;
 
 namespace {
 
@@ -22,17 +25,17 @@ AnsiString Text(int row)
 AnsiString Pick(const char* german, const char* english)
 {
     AnsiString current, inGerman;
-    CLanguage::Instance()->LookupCurrentText(150, current);
-    CLanguage::Instance()->LookupText(CLanguage::German, 150, inGerman);
+    CLanguage::Instance()->LookupCurrentText(RowErrorCaption, current);
+    CLanguage::Instance()->LookupText(CLanguage::German, RowErrorCaption, inGerman);
     return current == inGerman ? AnsiString(german) : AnsiString(english);
 }
 
 AnsiString RowLabel(const AnsiString& field)
 {
     if (field == "0") return {};
-    if (field == "1") return Text(178);
-    if (field == "2") return Text(179);
-    if (field == "3") return Text(315);
+    if (field == "1") return Text(RowMarkError);
+    if (field == "2") return Text(RowMarkNewRecording);
+    if (field == "3") return Text(RowNewSegment);
     return field;
 }
 
@@ -117,12 +120,12 @@ void ReadInfoSection(IDataFileView& window, const TRecordedDataRead& data, const
 {
     window.SetMemoLines(TDataFileMemo::Info, data.Info);
     std::vector<AnsiString> title;
-    title.push_back(Text(308) + loadedFileName);
-    title.push_back(Text(310) + data.StorageDate);
+    title.push_back(Text(RowCurrentFileName) + loadedFileName);
+    title.push_back(Text(RowDateOfStorage) + data.StorageDate);
     for (size_t i = 1; i < data.Info.size(); ++i) {
         const AnsiString& l = data.Info[i];
         if (l.rfind("Serien", 0) == 0 || l.rfind("Serial", 0) == 0)
-            title.push_back(Text(199) + (i + 1 < data.Info.size() ? data.Info[i + 1] : AnsiString()));
+            title.push_back(Text(RowSerialNumberLabel) + (i + 1 < data.Info.size() ? data.Info[i + 1] : AnsiString()));
     }
     window.SetChartTitleLines(title);
 }
@@ -130,7 +133,7 @@ void ReadInfoSection(IDataFileView& window, const TRecordedDataRead& data, const
 AnsiString DataFileProblemsText(const TRecordedDataRead& data)
 {
     if (data.Problems.empty()) return {};
-    AnsiString text = Text(data.Loaded ? 153 : 152);
+    AnsiString text = Text(data.Loaded ? RowFaultyData : RowCannotOpenFile);
     for (const TDataFileProblem& p : data.Problems) {
         text += "\n";
         switch (p.Kind) {
@@ -167,14 +170,14 @@ AnsiString DataFileProblemsText(const TRecordedDataRead& data)
 bool ApplyRecordedData(IDataFileView& window, const TRecordedDataRead& data, const AnsiString& path)
 {
     window.SetImportedFile(false);
-    window.SetTimeAxisLabel(Text(89));
+    window.SetTimeAxisLabel(Text(RowTimeInHhMmSs));
     if (!data.Loaded) {
-        platform::dialogs().MessageBox(DataFileProblemsText(data), Text(150), MB_OK);
+        platform::dialogs().MessageBox(DataFileProblemsText(data), Text(RowErrorCaption), MB_OK);
         return false;
     }
     window.SetValueSeriesCount(ReadDataHeader(window, data));
     window.SetBottomAxisDateTimeFormat("hh:nn:ss");
-    window.SetBottomAxisTitle(Text(133));
+    window.SetBottomAxisTitle(Text(RowTimeInHhMmSsAxis));
     const int points = ReadDataRows(window, data);
     ReadProtocolSection(window, data);
     ReadMemoSection(window, data);
@@ -191,10 +194,10 @@ bool ApplyRecordedData(IDataFileView& window, const TRecordedDataRead& data, con
     window.ShowLoadedDataPages(true);
     const TDateTime now = Now();
     const int rows = data.SeriesColumns > 0 ? points / data.SeriesColumns : 0;
-    window.AddMemoLine(
-        TDataFileMemo::SerialData,
-        FormatDateTime("dd.mm.yyyy", now) + " " + FormatDateTime("hh:nn:ss", now) + " " + IntToStr(rows) + Text(134));
-    if (data.Damaged()) platform::dialogs().MessageBox(DataFileProblemsText(data), Text(150), MB_OK);
+    window.AddMemoLine(TDataFileMemo::SerialData, FormatDateTime("dd.mm.yyyy", now) + " " +
+                                                      FormatDateTime("hh:nn:ss", now) + " " + IntToStr(rows) +
+                                                      Text(RowDataSetsRead));
+    if (data.Damaged()) platform::dialogs().MessageBox(DataFileProblemsText(data), Text(RowErrorCaption), MB_OK);
     return true;
 }
 
@@ -204,7 +207,7 @@ bool OpenDataFile(IDataFileView& window, const AnsiString& path, TfrmFileReader*
     if (ContainsNoCase(lower, ".csv")) return ApplyRecordedData(window, ReadRecordedDataFile(path), path);
     if (ContainsNoCase(lower, ".qzv")) {
         window.SetImportedFile(true);
-        window.SetTimeAxisLabel(Text(174));
+        window.SetTimeAxisLabel(Text(RowTimeInSecondsAxis));
         if (importer) importer->ImportFile(window, path);
         return false;
     }

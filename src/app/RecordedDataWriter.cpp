@@ -10,6 +10,9 @@
 #include "platform/FileSave.h"
 #include "platform/UiDispatcher.h"
 #include "platform/UiThread.h"
+#include "resources/TextRows.h"
+
+using namespace resources;
 
 namespace {
 
@@ -23,7 +26,7 @@ void ShowError(int row, const std::string& reason)
 {
     AnsiString text = Text(row);
     if (!reason.empty()) text += "\n" + reason;
-    platform::dialogs().MessageBox(text, Text(150), MB_OK);
+    platform::dialogs().MessageBox(text, Text(RowErrorCaption), MB_OK);
 }
 
 std::vector<double> Values(const TChartValueList* list)
@@ -110,11 +113,11 @@ bool ReportSaveResult(TDataFileWriteResult result, const std::string& error)
 {
     NOX_ASSERT_UI_THREAD();
     if (result == TDataFileWriteResult::CannotCreate) {
-        ShowError(149, error);
+        ShowError(RowMakingFileFailed, error);
         return false;
     }
     if (result == TDataFileWriteResult::WriteFailed) {
-        ShowError(151, error);
+        ShowError(RowSavingFailed, error);
         return false;
     }
     return true;
@@ -127,7 +130,7 @@ bool FileSave1Execute(IDataFileView* window, int channel)
     if (!window) return false;
     const AnsiString name = RecordedDataFileName(*window, channel);
     if (!window->Connected()) {
-        ShowError(149, {});
+        ShowError(RowMakingFileFailed, {});
         return false;
     }
     std::string error;
@@ -138,7 +141,7 @@ bool FileSave1Execute(IDataFileView* window, int channel)
 bool SaveDataFileOnDemand(IDataFileView& window, int channel, bool confirm)
 {
     const bool ok = FileSave1Execute(&window, channel);
-    if (ok && confirm) platform::dialogs().MessageBox(Text(352), Text(200), MB_OK);
+    if (ok && confirm) platform::dialogs().MessageBox(Text(RowDataFileSaved), Text(RowNotice), MB_OK);
     return ok;
 }
 
@@ -166,7 +169,7 @@ void TDataFileSaveQueue::Save(IDataFileView* window, int channel, std::function<
     if (!window) return finish(false);
     const AnsiString name = RecordedDataFileName(*window, channel);
     if (!window->Connected()) {
-        ShowError(149, {});
+        ShowError(RowMakingFileFailed, {});
         return finish(false);
     }
     Job job{name, CaptureRecordedData(*window, name), std::move(done)};

@@ -24,6 +24,9 @@
 #include "platform/FormatSettings.h"
 #include "platform/UiDispatcher.h"
 #include "platform/UiThread.h"
+#include "resources/TextRows.h"
+
+using namespace resources;
 
 TfrmMainWindow* frmMainWindow = nullptr;
 
@@ -159,7 +162,8 @@ int TfrmMainWindow::FindFreeChannel()
     }
     if (channel < 0) {
         // Ten windows, or (never in normal use) every flag set: no number outside 1..10.
-        platform::dialogs().MessageBox(LookupText(FLanguageIndex, 339), LookupText(FLanguageIndex, 130), MB_OK);
+        platform::dialogs().MessageBox(LookupText(FLanguageIndex, RowTenChannelsOnly),
+                                       LookupText(FLanguageIndex, RowAttention), MB_OK);
         return -1;
     }
     mnuFileNewItem->menuAction()->setEnabled(false);
@@ -295,7 +299,7 @@ bool TfrmMainWindow::FormCloseQueryMain()
 {
     NOX_ASSERT_UI_THREAD();
     if (ChildWindowCount() > 0) {
-        if (!AskYesNo(LookupText(FLanguageIndex, 123))) return false;
+        if (!AskYesNo(LookupText(FLanguageIndex, RowAskCloseAllAndExit))) return false;
         for (int c = 1; c <= MaxChannelWindows; ++c) {
             if (!ChannelOpen[c]) continue;
             IChannelForm* form = ChannelForm(c);
@@ -337,12 +341,12 @@ void TfrmMainWindow::actFileCloseExecute()
 bool TfrmMainWindow::AskYesNo(const AnsiString& text)
 {
     NOX_ASSERT_UI_THREAD();
-    const AnsiString caption = LookupText(FLanguageIndex, 198);
+    const AnsiString caption = LookupText(FLanguageIndex, RowWarning);
     if (dynamic_cast<platform::QtDialogs*>(&platform::dialogs())) {
         // The buttons speak the program's language, whatever language Qt's own texts have.
         QMessageBox box(QMessageBox::Warning, Q(caption), Q(text), QMessageBox::NoButton, this);
-        QPushButton* yes = box.addButton(Q(LookupText(FLanguageIndex, 196)), QMessageBox::YesRole);
-        QPushButton* no = box.addButton(Q(LookupText(FLanguageIndex, 197)), QMessageBox::NoRole);
+        QPushButton* yes = box.addButton(Q(LookupText(FLanguageIndex, RowYes)), QMessageBox::YesRole);
+        QPushButton* no = box.addButton(Q(LookupText(FLanguageIndex, RowNo)), QMessageBox::NoRole);
         box.setDefaultButton(yes);
         box.setEscapeButton(no);
         box.exec();

@@ -21,6 +21,9 @@
 #include "platform/Dialogs.h"
 #include "platform/Round.h"
 #include "platform/UiThread.h"
+#include "resources/TextRows.h"
+
+using namespace resources;
 
 // ---------------------------------------------------------------- language
 
@@ -272,13 +275,13 @@ void TfrmMainWindow::cmdRampClick()
         if (!IsChannelOpen(c)) return;
         IChannelForm* form = ChannelForm(c);
         if (!form) return;
-        const AnsiString caption = LookupText(FLanguageIndex, 130);
+        const AnsiString caption = LookupText(FLanguageIndex, RowAttention);
         if (form->ProgramRunning)
-            platform::dialogs().MessageBox(LookupText(FLanguageIndex, 392), caption, MB_OK);
+            platform::dialogs().MessageBox(LookupText(FLanguageIndex, RowStopProgramFirst), caption, MB_OK);
         else if (form->AutomaticStartArmed)
-            platform::dialogs().MessageBox(LookupText(FLanguageIndex, 396), caption, MB_OK);
+            platform::dialogs().MessageBox(LookupText(FLanguageIndex, RowNotWhileAutomaticStart), caption, MB_OK);
         else if (form->ControlStatus != "E" && form->ControlStatus != "I")
-            platform::dialogs().MessageBox(LookupText(FLanguageIndex, 399), caption, MB_OK);
+            platform::dialogs().MessageBox(LookupText(FLanguageIndex, RowTemperatureControlIsOff), caption, MB_OK);
         else if (!form->ProgramStarting && FProgrammerDialogs)
             FProgrammerDialogs->ShowSingleRamp(c);
     } catch (...) {}

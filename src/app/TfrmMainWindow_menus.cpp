@@ -14,6 +14,9 @@
 #include "app/TfrmWait.h"
 #include "platform/Dialogs.h"
 #include "platform/UiThread.h"
+#include "resources/TextRows.h"
+
+using namespace resources;
 
 namespace {
 
@@ -200,61 +203,61 @@ void TfrmMainWindow::ApplyLanguage(int language)
         int hint;     // -1: none
     };
     const Row rows[] = {
-        {mnuFile->menuAction(), 0, 33},
-        {mnuEdit->menuAction(), 1, 34},
-        {mnuWindow->menuAction(), 2, 35},
-        {mnuZoom->menuAction(), 3, 36},
-        {mnuLanguage->menuAction(), 4, 37},
-        {mnuHelp->menuAction(), 5, 38},
-        {mnuFileNewItem->menuAction(), 6, 39},
-        {mnuDatenaufzeichnung, 7, 40},
-        {mnuVisualisierung, 8, 41},
-        {mnuProgrammgeber, 9, 42},
-        {mnuOpenFile, 10, 43},
-        {mnuFileCloseItem, 11, 44},
-        {mnuFileSaveItem, 12, 45},
-        {mnuPrint->menuAction(), 13, 46},
-        {mnuPrintGraph, 14, -1},
-        {mnuPrintProtocol, 69, -1},
-        {mnuDruckereinstellungen, 16, 47},
-        {mnuFileExitItem, 17, 48},
-        {mnuCutItem, 18, 49},
-        {mnuCopyItem, 19, 50},
-        {mnuPasteItem, 20, 51},
-        {mnuWindowCascadeItem, 21, 52},
-        {mnuWindowTileItem, 22, 53},
-        {mnuWindowTileItem2, 23, 54},
-        {mnuWindowMinimizeItem, 24, 55},
-        {mnuWindowArrangeItem, 25, 56},
-        {mnuTotalFocus, 26, 57},
-        {mnuSeriesShowLeft, 27, 58},
-        {mnuSeriesShowRight, 324, 324},
-        {mnuSaveZoom, 28, 59},
-        {mnuGerman, 29, -1},
-        {mnuEnglish, 30, -1},
-        {mnuUsage, 31, 60},
-        {mnuInformation, 32, 61},
-        {mnuControlPanel, 186, 191},
-        {mnuCirculationON, 351, 351},
-        {mnuDeviceON, 187, 187},
-        {mnuDeviceOFF, 188, 188},
-        {mnuSetSetpoint, 189, 189},
-        {mnuDevice->menuAction(), 190, 195},
-        {mnuExport, 325, -1},
-        {btnFileOpen, -1, 43},
-        {btnFileSave, -1, 45},
-        {btnCut, -1, 18},
-        {btnCopy, -1, 19},
-        {btnPaste, -1, 20},
-        {btnCascade, -1, 52},
-        {btnVertical, -1, 53},
-        {btnHorizontal, -1, 54},
-        {cmdTotalFocus, -1, 62},
-        {cmdSeriesShowLeft, -1, 63},
-        {cmdSeriesShowRight, -1, 323},
-        {cmdSaveZoom, -1, 64},
-        {cmdAutomaticStart, -1, 425},
-        {cmdRamp, -1, 426},
+        {mnuFile->menuAction(), RowMenuFile, RowHintFileMenu},
+        {mnuEdit->menuAction(), RowMenuEdit, RowHintEditMenu},
+        {mnuWindow->menuAction(), RowMenuWindow, RowHintWindowMenu},
+        {mnuZoom->menuAction(), RowMenuZoom, RowHintZoomMenu},
+        {mnuLanguage->menuAction(), RowMenuLanguage, RowHintLanguageMenu},
+        {mnuHelp->menuAction(), RowMenuHelp, RowHintHelpMenu},
+        {mnuFileNewItem->menuAction(), RowMenuNew, RowHintNew},
+        {mnuDatenaufzeichnung, RowMenuDataRecording, RowHintDataRecording},
+        {mnuVisualisierung, RowMenuView, RowHintView},
+        {mnuProgrammgeber, RowMenuProgrammer, RowHintProgrammer},
+        {mnuOpenFile, RowMenuOpen, RowHintOpen},
+        {mnuFileCloseItem, RowMenuClose, RowHintClose},
+        {mnuFileSaveItem, RowMenuSave, RowHintSave},
+        {mnuPrint->menuAction(), RowMenuPrint, RowHintPrint},
+        {mnuPrintGraph, RowMenuPrintGraph, -1},
+        {mnuPrintProtocol, RowTabEventReport, -1},
+        {mnuDruckereinstellungen, RowMenuPrinterSettings, RowHintPrinterSettings},
+        {mnuFileExitItem, RowMenuExit, RowHintExit},
+        {mnuCutItem, RowMenuCut, RowHintCut},
+        {mnuCopyItem, RowMenuCopy, RowHintCopy},
+        {mnuPasteItem, RowMenuPaste, RowHintPaste},
+        {mnuWindowCascadeItem, RowMenuCascade, RowHintCascade},
+        {mnuWindowTileItem, RowMenuTileHorizontally, RowHintTileHorizontally},
+        {mnuWindowTileItem2, RowMenuTileVertically, RowHintTileVertically},
+        {mnuWindowMinimizeItem, RowMenuMinimizeAll, RowHintMinimizeAll},
+        {mnuWindowArrangeItem, RowMenuArrangeAll, RowHintArrangeAll},
+        {mnuTotalFocus, RowMenuOverview, RowHintOverview},
+        {mnuSeriesShowLeft, RowMenuArrangeLeftAxis, RowHintArrangeLeftAxis},
+        {mnuSeriesShowRight, RowMenuArrangeRightAxis, RowMenuArrangeRightAxis},
+        {mnuSaveZoom, RowMenuSetZoomLimit, RowHintSetZoomLimit},
+        {mnuGerman, RowMenuGerman, -1},
+        {mnuEnglish, RowMenuEnglish, -1},
+        {mnuUsage, RowMenuHandbook, RowHintHandbook},
+        {mnuInformation, RowMenuInformation, RowHintInformation},
+        {mnuControlPanel, RowControlPanel, RowHintControlPanel},
+        {mnuCirculationON, RowMenuActivateCirculation, RowMenuActivateCirculation},
+        {mnuDeviceON, RowActivateTemperatureControl, RowActivateTemperatureControl},
+        {mnuDeviceOFF, RowDeactivateTemperatureControl, RowDeactivateTemperatureControl},
+        {mnuSetSetpoint, RowSetSetpoint, RowSetSetpoint},
+        {mnuDevice->menuAction(), RowDeviceMenu, RowHintDeviceMenu},
+        {mnuExport, RowMenuExportGraph, -1},
+        {btnFileOpen, -1, RowHintOpen},
+        {btnFileSave, -1, RowHintSave},
+        {btnCut, -1, RowMenuCut},
+        {btnCopy, -1, RowMenuCopy},
+        {btnPaste, -1, RowMenuPaste},
+        {btnCascade, -1, RowHintCascade},
+        {btnVertical, -1, RowHintTileHorizontally},
+        {btnHorizontal, -1, RowHintTileVertically},
+        {cmdTotalFocus, -1, RowButtonOverview},
+        {cmdSeriesShowLeft, -1, RowButtonArrangeLeftAxis},
+        {cmdSeriesShowRight, -1, RowButtonArrangeRightAxis},
+        {cmdSaveZoom, -1, RowButtonSetZoomLimit},
+        {cmdAutomaticStart, -1, RowSetUpAutomaticStart},
+        {cmdRamp, -1, RowSetUpSingleRamp},
     };
     for (const Row& r : rows) {
         if (r.caption >= 0) r.action->setText(Q(text(r.caption)));
@@ -262,9 +265,9 @@ void TfrmMainWindow::ApplyLanguage(int language)
         // Tool buttons have no pictures here: they show their short hint.
         if (r.caption < 0) r.action->setText(r.action->toolTip());
     }
-    if (frmWait) frmWait->txtWait->setText(Q(text(138)));
-    OpenDialogTitle = text(349);
-    OpenDialogFilter = text(361);
-    SaveDialogTitle = text(362);
-    SaveDialogFilter = text(363);
+    if (frmWait) frmWait->txtWait->setText(Q(text(RowFileLoadingPleaseWait)));
+    OpenDialogTitle = text(RowOpenDataFile);
+    OpenDialogFilter = text(RowOpenDataFileFilter);
+    SaveDialogTitle = text(RowSaveDataFile);
+    SaveDialogFilter = text(RowSaveDataFileFilter);
 }

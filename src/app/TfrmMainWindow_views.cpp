@@ -7,6 +7,9 @@
 #include "app/IControlPanel.h"
 #include "app/TfrmMainWindow.h"
 #include "platform/UiThread.h"
+#include "resources/TextRows.h"
+
+using namespace resources;
 
 void TfrmMainWindow::mnuDatenaufzeichnungClick()
 {
@@ -51,9 +54,9 @@ void TfrmMainWindow::OpenChannelView(int mode)
     const AnsiString number = IntToStr(c);
     AnsiString caption;
     switch (mode) {
-        case vmDataRecording: caption = LookupText(FLanguageIndex, 131) + number; break;
-        case vmView: caption = LookupText(FLanguageIndex, 132) + number; break;
-        case vmProgrammer: caption = LookupText(FLanguageIndex, 203) + number; break;
+        case vmDataRecording: caption = LookupText(FLanguageIndex, RowDataRecordingChannelCaption) + number; break;
+        case vmView: caption = LookupText(FLanguageIndex, RowViewChannelCaption) + number; break;
+        case vmProgrammer: caption = LookupText(FLanguageIndex, RowProgrammerChannelCaption) + number; break;
         default: caption = "TP Scout / Kanal " + number; break;  // the same in both languages
     }
     CreateChannelWindow(caption, c);
@@ -88,9 +91,9 @@ void TfrmMainWindow::OpenChannelView(int mode)
     if (FPanelControl) {
         AnsiString panelCaption;
         switch (mode) {
-            case vmDataRecording: panelCaption = LookupText(FLanguageIndex, 7); break;
-            case vmView: panelCaption = LookupText(FLanguageIndex, 8); break;
-            case vmProgrammer: panelCaption = LookupText(FLanguageIndex, 9); break;
+            case vmDataRecording: panelCaption = LookupText(FLanguageIndex, RowMenuDataRecording); break;
+            case vmView: panelCaption = LookupText(FLanguageIndex, RowMenuView); break;
+            case vmProgrammer: panelCaption = LookupText(FLanguageIndex, RowMenuProgrammer); break;
             default: panelCaption = "TPScout"; break;
         }
         FPanelControl->SetChannelPanel(c, panelCaption, 1);

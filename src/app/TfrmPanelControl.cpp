@@ -22,6 +22,9 @@
 #include "platform/Dialogs.h"
 #include "platform/FormatSettings.h"
 #include "platform/UiThread.h"
+#include "resources/TextRows.h"
+
+using namespace resources;
 
 TfrmPanelControl* frmPanelControl = nullptr;
 
@@ -379,7 +382,7 @@ bool TfrmPanelControl::CommandTarget(QObject* sender, unsigned accepted, int& ch
     const bool open = LookUp(channel);
     IChannelForm* form = open ? FormOf(channel) : nullptr;
     if (!form || form->Connected != 1 || form->FileView != 0 || (senderClass & accepted) == 0) {
-        platform::dialogs().MessageBox(Text(336), Text(265), MB_OK);
+        platform::dialogs().MessageBox(Text(RowNoActiveConnection), Text(RowWarningCaption), MB_OK);
         return false;
     }
     return true;
@@ -398,7 +401,7 @@ void TfrmPanelControl::cmdKelvorStartCirculationClick(QObject* Sender)
     NOX_ASSERT_UI_THREAD();
     int channel = 0;
     if (!CommandTarget(Sender, scSpeedButton | scComboBox | scMenuItem, channel)) return;
-    if (!FMainWindow->AskYesNo(Text(345))) return;
+    if (!FMainWindow->AskYesNo(Text(RowAskActivateCirculation))) return;
     SendCommandText(channel, "G0DC*****");
 }
 
@@ -407,7 +410,7 @@ void TfrmPanelControl::cmdKelvorStartClick(QObject* Sender)
     NOX_ASSERT_UI_THREAD();
     int channel = 0;
     if (!CommandTarget(Sender, scSpeedButton | scComboBox | scMenuItem, channel)) return;
-    if (!FMainWindow->AskYesNo(Text(192))) return;
+    if (!FMainWindow->AskYesNo(Text(RowAskActivateTemperatureControl))) return;
     SendCommandText(channel, cmbTempMethod->currentIndex() == 1 ? "G0DE*****" : "G0DI*****");
 }
 
@@ -416,7 +419,7 @@ void TfrmPanelControl::cmdKelvorStopClick(QObject* Sender)
     NOX_ASSERT_UI_THREAD();
     int channel = 0;
     if (!CommandTarget(Sender, scSpeedButton | scMenuItem, channel)) return;
-    if (!FMainWindow->AskYesNo(Text(346))) return;
+    if (!FMainWindow->AskYesNo(Text(RowAskDeactivateControlOrCirculation))) return;
     SendCommandText(channel, "G0DO*****");
 }
 
@@ -425,7 +428,7 @@ void TfrmPanelControl::cmdDataToKelvorClick(QObject* Sender)
     NOX_ASSERT_UI_THREAD();
     int channel = 0;
     if (!CommandTarget(Sender, scSpeedButton | scEdit | scMenuItem, channel)) return;
-    if (!FMainWindow->AskYesNo(Text(194))) return;
+    if (!FMainWindow->AskYesNo(Text(RowAskSetSetpoint))) return;
 
     double setpoint = 0.0;
     if (!TryStrToFloat(edSetPoint->text().toStdString(), setpoint)) {
@@ -439,7 +442,7 @@ void TfrmPanelControl::cmdDataToKelvorClick(QObject* Sender)
     // The unit's identified limits: a setpoint beyond them is not sent at all.
     if (IChannelForm* form = FormOf(channel);
         form && (setpoint > form->UpperSetpointLimit || setpoint < form->LowerSetpointLimit)) {
-        platform::dialogs().MessageBox(Text(275), LanguageIndex() == 1 ? "Error" : "Fehler", MB_OK);
+        platform::dialogs().MessageBox(Text(RowSetpointOutOfLimits), LanguageIndex() == 1 ? "Error" : "Fehler", MB_OK);
         return;
     }
     SendCommandText(channel, "G0D**" + SetpointDigits(setpoint));

@@ -17,6 +17,9 @@
 #include "platform/DateTime.h"
 #include "platform/Dialogs.h"
 #include "platform/UiThread.h"
+#include "resources/TextRows.h"
+
+using namespace resources;
 
 namespace {
 QString Q(const AnsiString& s)
@@ -87,10 +90,10 @@ void TfrmPanelControl::edChannelLabelKeyDown(QObject*, int Key)
 
     const AnsiString label = edChannelLabel->text().toStdString();
     if (label.empty()) {
-        platform::dialogs().MessageBox(Text(326), Text(130), MB_OK);
+        platform::dialogs().MessageBox(Text(RowNoChannelLabel), Text(RowAttention), MB_OK);
         return;
     }
-    if (!FMainWindow || !FMainWindow->AskYesNo(Text(318))) return;
+    if (!FMainWindow || !FMainWindow->AskYesNo(Text(RowAskChangeChannelLabel))) return;
     if (TChannelPanel* panel = ChannelPanel(CurrentChannel())) {
         panel->SetCaption(label);
         panel->Tag = 2;
@@ -251,7 +254,7 @@ void TfrmPanelControl::ApplySingleRamp(int& channel, double& temperature, int& c
         if (IPanelChannelWindow* window = PanelWindowOf(channel))
             window->RunSingleRamp(temperature, seconds, controlMode);
         AnsiString ramp;
-        CLanguage::Instance()->LookupCurrentText(400, ramp);
+        CLanguage::Instance()->LookupCurrentText(RowRamp, ramp);
         if (FMainWindow) FMainWindow->SetCalendarProgramName(ramp);
     } catch (...) {}
 }
@@ -270,34 +273,34 @@ void TfrmPanelControl::SetLanguage(int language)
     for (int c = 1; c <= MaxChannelWindows; ++c) {
         TChannelPanel* panel = ChannelPanel(c);
         if (panel->Tag == 0) {
-            panel->setText(text(138 + c));
+            panel->setText(text(RowChannel1 - 1 + c));
         } else if (panel->Tag == 1 && FMainWindow && FMainWindow->IsChannelOpen(c)) {
             if (IChannelForm* form = FormOf(c)) {
                 switch (form->ViewMode) {
-                    case vmDataRecording: panel->setText(text(7)); break;
-                    case vmView: panel->setText(text(8)); break;
-                    case vmProgrammer: panel->setText(text(9)); break;
+                    case vmDataRecording: panel->setText(text(RowMenuDataRecording)); break;
+                    case vmView: panel->setText(text(RowMenuView)); break;
+                    case vmProgrammer: panel->setText(text(RowMenuProgrammer)); break;
                     default: panel->setText("TPScout"); break;
                 }
             }
         }
     }
-    grpChannels->setTitle(text(180));
-    grpFunctions->setTitle(text(181));
-    txtSetPointEnter->setText(text(182));
-    txtTempMethod->setText(text(183));
-    txtChanneltLabel->setText(text(319));
-    cmbTempMethod->setItemText(0, text(184));
-    cmbTempMethod->setItemText(1, text(185));
-    setWindowTitle(text(186));
-    cmdKelvorStart->setToolTip(text(187));
-    cmdKelvorStop->setToolTip(text(188));
-    cmdDataToKelvor->setToolTip(text(189));
-    cmdKelvorStartCirculation->setToolTip(text(341));
-    cmdTPLoad->setToolTip(text(342));
-    cmdTPStartStop->setToolTip(text(354));
-    cmdNextSegment->setToolTip(text(355));
-    cmdHoldSegment->setToolTip(text(356));
+    grpChannels->setTitle(text(RowDevice));
+    grpFunctions->setTitle(text(RowFunctions));
+    txtSetPointEnter->setText(text(RowSetpointDegrees));
+    txtTempMethod->setText(text(RowTemperatureControlMode));
+    txtChanneltLabel->setText(text(RowChannelLabel));
+    cmbTempMethod->setItemText(0, text(RowModeInternal));
+    cmbTempMethod->setItemText(1, text(RowModeProcess));
+    setWindowTitle(text(RowControlPanel));
+    cmdKelvorStart->setToolTip(text(RowActivateTemperatureControl));
+    cmdKelvorStop->setToolTip(text(RowDeactivateTemperatureControl));
+    cmdDataToKelvor->setToolTip(text(RowSetSetpoint));
+    cmdKelvorStartCirculation->setToolTip(text(RowActivateCirculation));
+    cmdTPLoad->setToolTip(text(RowPanelLoadProgram));
+    cmdTPStartStop->setToolTip(text(RowPanelStartStopProgram));
+    cmdNextSegment->setToolTip(text(RowPanelCancelSegment));
+    cmdHoldSegment->setToolTip(text(RowPanelHoldSegment));
     cmbTempMethod->setCurrentIndex(0);
     for (TSpeedButton* b : {cmdKelvorStart, cmdKelvorStop, cmdDataToKelvor}) b->Tag = language;
 }

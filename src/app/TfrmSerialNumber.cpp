@@ -6,6 +6,9 @@
 
 #include "app/CLanguage.h"
 #include "platform/UiThread.h"
+#include "resources/TextRows.h"
+
+using namespace resources;
 
 TfrmSerialNumber* frmSerialNumber = nullptr;
 
@@ -63,8 +66,8 @@ int AskSerialNumber(QWidget* owner)
     frmSerialNumber = &dialog;
     AnsiString text;
     CLanguage* language = CLanguage::Instance();
-    dialog.setWindowTitle(QString::fromStdString(language->LookupCurrentText(200, text)));
-    dialog.txtSerialNumber->setText(QString::fromStdString(language->LookupCurrentText(201, text)));
+    dialog.setWindowTitle(QString::fromStdString(language->LookupCurrentText(RowNotice, text)));
+    dialog.txtSerialNumber->setText(QString::fromStdString(language->LookupCurrentText(RowEnterSerialNumber, text)));
     dialog.exec();
     const int number = dialog.GetSerialNumber();
     frmSerialNumber = previous;

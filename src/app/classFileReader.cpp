@@ -13,6 +13,9 @@
 #include "app/CLanguage.h"
 #include "chart/engine/TChartSeries.h"
 #include "platform/DateTime.h"
+#include "resources/TextRows.h"
+
+using namespace resources;
 
 int ImportColumnCount = 0;
 
@@ -131,11 +134,11 @@ int TfrmFileReader::ValueColumns() const
 void TfrmFileReader::SetLanguage(int language)
 {
     AnsiString s;
-    setWindowTitle(Q(FLanguage->LookupText(language, 154, s)));
-    txtAnalysis->setText(Q(FLanguage->LookupText(language, 155, s)));
-    txtProgress->setText(Q(FLanguage->LookupText(language, 156, s)));
-    txtLeftAxis->setText(Q(FLanguage->LookupText(language, 157, s)));
-    txtRightAxis->setText(Q(FLanguage->LookupText(language, 158, s)));
+    setWindowTitle(Q(FLanguage->LookupText(language, RowImportData, s)));
+    txtAnalysis->setText(Q(FLanguage->LookupText(language, RowAnalysis, s)));
+    txtProgress->setText(Q(FLanguage->LookupText(language, RowProgress, s)));
+    txtLeftAxis->setText(Q(FLanguage->LookupText(language, RowTemperatureAxisDisplay, s)));
+    txtRightAxis->setText(Q(FLanguage->LookupText(language, RowIncrementAxisDisplay, s)));
 }
 
 int TfrmFileReader::ChannelFromWindowName(const AnsiString& name)
@@ -161,7 +164,7 @@ bool TfrmFileReader::ImportFile(IDataFileView& window, const AnsiString& path)
     if (AnalyseQzvFile(opened ? &file : nullptr, path, window) != 1) return false;
     if (!opened) {
         // The analysis prepares the window without a file; say why nothing came.
-        AddInfo(Text(152));
+        AddInfo(Text(RowCannotOpenFile));
         AddInfo(error);
         return false;
     }
@@ -183,37 +186,37 @@ unsigned char TfrmFileReader::AnalyseQzvFile(TQzvFile* file, const AnsiString& f
     window.SetMemoLines(TDataFileMemo::Info, {});
     std::vector<AnsiString> title{AnsiString()};
     window.SetChartTitleLines(title);
-    window.SetBottomAxisTitle(Text(159));
+    window.SetBottomAxisTitle(Text(RowTimeInSeconds));
     for (int k = 0; k < MaxValueColumns && k < window.SeriesCount(); ++k)
         if (TChartSeries* s = window.Series(k)) s->Clear();
     if (!file) return ImportOk;
 
-    AddInfo(Text(160));
+    AddInfo(Text(RowAnalysingFileHeader));
     AddInfo(AnsiString(35, '-'));
-    AddInfo(Text(161) + fileName);
+    AddInfo(Text(RowCurrentPathAndFileName) + fileName);
 
     AnsiString line;
     file->ReadLine(line);
     for (const TQzvHeaderItem& item : ClassifyQzvHeader(line)) {
         switch (item.Kind) {
             case TQzvItemKind::PreviousPath:
-                AddInfo(Text(162) + item.Text);
-                window.AddMemoLine(TDataFileMemo::Info, Text(162) + item.Text);
+                AddInfo(Text(RowPreviousPathAndFileName) + item.Text);
+                window.AddMemoLine(TDataFileMemo::Info, Text(RowPreviousPathAndFileName) + item.Text);
                 break;
             case TQzvItemKind::Date:
-                AddInfo(Text(163) + item.Text);
-                window.AddMemoLine(TDataFileMemo::Info, Text(163) + item.Text);
+                AddInfo(Text(RowDateLabel) + item.Text);
+                window.AddMemoLine(TDataFileMemo::Info, Text(RowDateLabel) + item.Text);
                 break;
             case TQzvItemKind::Time:
-                AddInfo(Text(164) + item.Text);
-                window.AddMemoLine(TDataFileMemo::Info, Text(164) + item.Text);
+                AddInfo(Text(RowTimeLabel) + item.Text);
+                window.AddMemoLine(TDataFileMemo::Info, Text(RowTimeLabel) + item.Text);
                 break;
             case TQzvItemKind::Comment:
-                AddInfo(Text(165) + item.Text);
+                AddInfo(Text(RowCommentLabel) + item.Text);
                 window.AddMemoLine(TDataFileMemo::Memo, item.Text);
                 break;
             case TQzvItemKind::TestData:
-                AddInfo(Text(166) + item.Text);
+                AddInfo(Text(RowTestDataLabel) + item.Text);
                 title[0] += " " + item.Text;
                 window.SetChartTitleLines(title);
                 break;
@@ -231,21 +234,21 @@ unsigned char TfrmFileReader::AnalyseQzvFile(TQzvFile* file, const AnsiString& f
             if (TChartSeries* s = window.Series(k)) s->SetTitle(names[f]);
     }
     ImportColumnCount = int(names.size());
-    AddInfo(IntToStr(ImportColumnCount) + Text(167));
+    AddInfo(IntToStr(ImportColumnCount) + Text(RowValueRowsIdentified));
 
     if (int(names.size()) >= QzvFaultyFieldCount) {
         memFileInfo->clear();
-        AddInfo(Text(168));
+        AddInfo(Text(RowFaultyFile));
         AnsiString next;
         file->ReadLine(next);
-        AddInfo(Text(169));
+        AddInfo(Text(RowCurrentFileData));
         AddInfo(next.substr(0, 199));
         ImportOk = 0;
     } else {
-        AddInfo(Text(170));
+        AddInfo(Text(RowReadingProcessData));
     }
     if (!IsKnownQzvColumnCount(ImportColumnCount)) {
-        AddInfo(Text(171));
+        AddInfo(Text(RowUnknownFileFormat));
         ImportOk = 0;
     }
     if (ImportOk == 1) AssignDefaultAxes();
@@ -309,7 +312,7 @@ void TfrmFileReader::PrepareChart()
     if (!FWindow) return;
     IDataFileView& w = *FWindow;
     proProgress->setValue(0);
-    w.AddMemoLine(TDataFileMemo::SerialData, DateTimeToStr(Now()) + Text(173));
+    w.AddMemoLine(TDataFileMemo::SerialData, DateTimeToStr(Now()) + Text(RowReadingQzvFile));
     const int count = std::min(MaxValueColumns, w.SeriesCount());
     for (int k = 0; k < count; ++k)
         if (TChartSeries* s = w.Series(k)) s->Clear();
@@ -363,7 +366,7 @@ void TfrmFileReader::ReadQzvData(TQzvFile& file)
         w.SetBottomAxisRange(std::min(first, last), std::max(first, last));
     }
     proProgress->setValue(kProgressMaximum);
-    AddInfo(Text(172));
+    AddInfo(Text(RowUpdatingGraph));
     if (OnSeriesShowLeft) OnSeriesShowLeft(w);
     w.ShowLoadedDataPages(false);
 }

@@ -8,6 +8,9 @@
 #include "platform/Exception.h"
 #include "platform/Round.h"
 #include "platform/UiThread.h"
+#include "resources/TextRows.h"
+
+using namespace resources;
 
 CChannel* ChannelObjects[MaxChannels + 1] = {};
 CTransceiver* TransceiverThreads[MaxChannels + 1] = {};
@@ -20,10 +23,6 @@ constexpr int kValueOfSeries[ValueCount] = {
     vTIntern, vTExtern, vSollwert, vHT,  vTC,      vT1,       vT0,       vV,    vHeizung, vF,        vI,
     vTU,      vTX0,     vTX1,      vAIF, vAIF_Out, vAIF_Out2, vAIF_Out3, vPoko, vECS,     vDrehzahl, vDruck,
 };
-
-// Text rows of the table used here.
-constexpr int kRowUnknown = 176;
-constexpr int kRowDeviceInterface = 177;
 
 int HexDigit(char c)
 {
@@ -101,7 +100,7 @@ std::uint32_t HexToInt(const AnsiString& reply, int position, int /*channel*/, i
 
 CChannel::CChannel(int channel) : channel_(channel)
 {
-    DeviceName = LookupText(kRowUnknown);
+    DeviceName = LookupText(RowUnknown);
 }
 
 CChannel::~CChannel() = default;
@@ -350,7 +349,7 @@ void CChannel::DecodeName(const AnsiString& reply)
         end = static_cast<int>(length);
     AnsiString name = end >= 8 ? reply.substr(7, static_cast<std::size_t>(end - 7)) : AnsiString();
     while (!name.empty() && name.back() == ' ') name.pop_back();
-    if (name.empty()) name = LookupText(kRowUnknown);
+    if (name.empty()) name = LookupText(RowUnknown);
     DeviceName = name;
 
     IChannelWindow* w = ChannelWindowOf(channel_);
@@ -363,7 +362,7 @@ void CChannel::DecodeName(const AnsiString& reply)
     if (w) {
         w->MemoAdd(TChannelMemo::memConnections, caption);
         w->SetChartTitleFirstLine(caption);
-        w->MemoAdd(TChannelMemo::memInfo, LookupText(kRowDeviceInterface));
+        w->MemoAdd(TChannelMemo::memInfo, LookupText(RowDeviceNameInterface));
         w->MemoAdd(TChannelMemo::memInfo, caption);
     }
 }

@@ -5,6 +5,9 @@
 #include "comm/CommTiming.h"
 #include "platform/FormatSettings.h"
 #include "platform/UiThread.h"
+#include "resources/TextRows.h"
+
+using namespace resources;
 
 namespace {
 
@@ -127,13 +130,13 @@ void CIdentification::SetUp(Stage s)
         if (IApplicationServices* a = ApplicationServices()) owner = a->MainWindowWidget();
         FreeWindow();
         Window = new TfrmIdentification(owner);
-        Window->SetCaption(LookupText(292));
+        Window->SetCaption(LookupText(RowDeviceRecognition));
         Window->SetOkEnabled(false);
         Window->MemoClear();
         Window->SetPosition(0);
         Window->Tag = ChannelNumber();
         Window->show();
-        SupportedList = LookupText(395);
+        SupportedList = LookupText(RowSupportsCommands);
     } else if (Ended()) {
         return;
     }
@@ -181,7 +184,7 @@ void CIdentification::Evaluate(Stage s)
     };
     auto earlySuccess = [&] {
         if (Window) Window->SetResult(1);
-        memo(LookupText(299));
+        memo(LookupText(RowSupportsGVL));
         ShowSuccess();
     };
 
@@ -192,13 +195,13 @@ void CIdentification::Evaluate(Stage s)
                 break;
             }
             decode();
-            memo(LookupText(294) + channel->GetDeviceName() + LookupText(295));
+            memo(LookupText(RowDeviceIdentifiedAs) + channel->GetDeviceName() + LookupText(RowIdentified));
             SupportedList += kStages[s].listed;
             break;
         case stF:
             if (!StageGood) break;
             decode();
-            memo(LookupText(409) + channel->GetDeviceNumber());
+            memo(LookupText(RowSerialNumberIs) + channel->GetDeviceNumber());
             SupportedList += kStages[s].listed;
             break;
         case stG:
@@ -213,9 +216,9 @@ void CIdentification::Evaluate(Stage s)
         case stL:
             if (!StageGood) break;
             decode();
-            memo(LookupText(296));
-            memo(LookupText(297) + FloatToStr(channel->GetUpperLimit(ch)) + kDegrees);
-            memo(LookupText(298) + FloatToStr(channel->GetLowerLimit(ch)) + kDegrees);
+            memo(LookupText(RowSetpointLimitsAre));
+            memo(LookupText(RowUpperLimit) + FloatToStr(channel->GetUpperLimit(ch)) + kDegrees);
+            memo(LookupText(RowLowerLimit) + FloatToStr(channel->GetLowerLimit(ch)) + kDegrees);
             SupportedList += kStages[s].listed;
             break;
         case stS1:
@@ -272,7 +275,9 @@ void CIdentification::ShowFailure()
     if (Window) {
         Window->SetResult(0);
         Window->MemoClear();
-        for (int row : {302, 303, 304, 305, 306, 424, 307}) Window->MemoAdd(LookupText(row));
+        for (int row : {RowRecognitionFailed, RowPleaseCheck, RowCheckBaudRate, RowCheckCable, RowCheckSlaveAddress,
+                        RowCheckRS232Address, RowCheckInterfaceMode})
+            Window->MemoAdd(LookupText(row));
         Window->SetMemoColors(clRed, clWhite);
         Window->SetPosition(Window->Max());
         Window->SetOkEnabled(true);

@@ -11,6 +11,9 @@
 #include "platform/Dialogs.h"
 #include "platform/SerialPort.h"
 #include "platform/UiDispatcher.h"
+#include "resources/TextRows.h"
+
+using namespace resources;
 
 const int CRS232::BaudRates[6] = {19200, 14400, 9600, 4800, 2400, 1200};
 const int CRS232::SamplingIntervals[7] = {1, 3, 5, 10, 20, 30, 60};
@@ -93,12 +96,12 @@ int CRS232::Open()
     std::shared_ptr<comm::IByteLink> link;
     if (comm::SerialLinks()) link = comm::SerialLinks()(settings, reason);
     if (!link) {
-        AnsiString text = LookupText(175);
+        AnsiString text = LookupText(RowSerialPortNotAccessible);
         if (!reason.empty()) text += "\n" + reason;
         if (IApplicationServices* s = ApplicationServices())
-            s->MessageBox(text, LookupText(125), MB_OK);
+            s->MessageBox(text, LookupText(RowError), MB_OK);
         else
-            platform::dialogs().MessageBox(text, LookupText(125), MB_OK);
+            platform::dialogs().MessageBox(text, LookupText(RowError), MB_OK);
         return 0;
     }
     Handle = link;

@@ -10,6 +10,9 @@
 #include "comm/CommTiming.h"
 #include "platform/Dialogs.h"
 #include "platform/UiDispatcher.h"
+#include "resources/TextRows.h"
+
+using namespace resources;
 
 namespace {
 template <std::size_t N>
@@ -101,12 +104,12 @@ int CRS485::Open()
     std::shared_ptr<comm::SharedSerialPort> port = comm::AcquireSharedSerialPort(settings, reason, taken);
     if (!port) {
         // Without a port every exchange would fail: say so instead of opening a dead channel.
-        AnsiString text = LookupText(175);
+        AnsiString text = LookupText(RowSerialPortNotAccessible);
         if (!reason.empty()) text += "\n" + reason;
         if (IApplicationServices* s = ApplicationServices())
-            s->MessageBox(text, LookupText(125), MB_OK);
+            s->MessageBox(text, LookupText(RowError), MB_OK);
         else
-            platform::dialogs().MessageBox(text, LookupText(125), MB_OK);
+            platform::dialogs().MessageBox(text, LookupText(RowError), MB_OK);
         return 0;
     }
     {

@@ -7,25 +7,11 @@
 #include "platform/Round.h"
 #include "programmer/CProgrammer.h"
 #include "programmer/IProgrammerWindow.h"
+#include "resources/TextRows.h"
+
+using namespace resources;
 
 namespace {
-
-// Text table rows of the protocol and the profile.
-enum : int {
-    RowOff = 234,
-    RowOn = 235,
-    RowInternal = 236,
-    RowProcess = 237,
-    RowTimeStable = 238,
-    RowTemperatureStable = 239,
-    RowTheSegment = 278,
-    RowIsExecuted = 279,
-    RowAnalogueValue = 280,
-    RowFloatingContact = 281,
-    RowTemperatureControl = 282,
-    RowSegmentType = 283,
-    RowUnchanged = 367,
-};
 
 // A sampling interval below one second would make every segment endless (and divide by
 // zero); the window's intervals are 1..60 s.

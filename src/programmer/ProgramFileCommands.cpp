@@ -6,22 +6,11 @@
 #include "platform/Dialogs.h"
 #include "platform/TTreeNode.h"
 #include "programmer/CProgrammer.h"
+#include "resources/TextRows.h"
+
+using namespace resources;
 
 namespace {
-
-// Rows of the text table.
-constexpr int RowInputMaskError = 124;
-constexpr int RowMakingFileFailed = 149;
-constexpr int RowSavingFailed = 151;
-constexpr int RowCannotOpen = 152;
-constexpr int RowFaultyData = 153;
-constexpr int RowWarning = 198;
-constexpr int RowSaveTitle = 246;
-constexpr int RowNoSegments = 272;
-constexpr int RowMaxPrograms = 347;
-constexpr int RowOpenTitle = 348;
-constexpr int RowFilter = 359;
-constexpr int RowAlreadyLoaded = 408;
 
 AnsiString Text(int row)
 {
@@ -75,8 +64,8 @@ bool SaveSelectedProgram(IProgramFileWindow& window)
 
     platform::FileDialogRequest req;
     req.save = true;
-    req.title = Text(RowSaveTitle);
-    req.filter = Text(RowFilter);
+    req.title = Text(RowSaveProgram);
+    req.filter = Text(RowProgramFilter);
     req.defaultExt = "tp";
     req.overwritePrompt = true;
     if (!platform::dialogs().FileDialog(req) || req.fileName.empty()) return false;
@@ -102,21 +91,21 @@ int ReadProgramFile(IProgramFileWindow& window, int slot)
     CProgrammer* programmer = window.Programmer();
     if (!programmer) return 0;
     if (!programmer->IsSlotFree(slot)) {
-        Warn(RowMaxPrograms);
+        Warn(RowMaxProgramsShown);
         return 0;
     }
 
     platform::FileDialogRequest req;
     req.save = false;
-    req.title = Text(RowOpenTitle);
-    req.filter = Text(RowFilter);
+    req.title = Text(RowOpenProgram);
+    req.filter = Text(RowProgramFilter);
     req.defaultExt = "tp";
     req.overwritePrompt = false;
     if (!platform::dialogs().FileDialog(req) || req.fileName.empty()) return 0;
     const AnsiString path = req.fileName;
 
     if (!programmer->IsProgramNameFree(path)) {
-        Warn(RowAlreadyLoaded);
+        Warn(RowProgramAlreadyLoaded);
         return 0;
     }
     TProgramFile file;
@@ -124,7 +113,7 @@ int ReadProgramFile(IProgramFileWindow& window, int slot)
     AnsiString error;
     if (!programfile::Read(path, file, &readable, &error)) {
         if (!readable)
-            Warn(RowCannotOpen, error);
+            Warn(RowCannotOpenFile, error);
         else
             Warn(RowFaultyData, error);
         return 0;

@@ -1,5 +1,5 @@
 // The text table's contents. Rows 129 and 338 are unused but keep their place, so that the
-// numbers of the rows after them stay fixed; callers use the numbers they were written against.
+// numbers of the rows after them stay fixed; code uses the rows' names (TextRows.h).
 // Row 295 has no English text on purpose (the English sentence is complete without it).
 #include "resources/LanguageTable.h"
 

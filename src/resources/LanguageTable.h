@@ -1,6 +1,6 @@
 #pragma once
 // The program's bilingual text table: every text its own windows show, one row per text,
-// addressed by row number. Row r, column c is LanguageTable[LanguageTableColumns * r + c];
+// addressed by row (names in TextRows.h). Row r, column c is LanguageTable[LanguageTableColumns * r + c];
 // column 0 is German, 1 English, 2 an always empty spare column.
 #include <string_view>
 

@@ -14,7 +14,10 @@
 #include "app/TfrmMainWindow.h"
 #include "app/classFileReader.h"
 #include "platform/UiDispatcher.h"
+#include "resources/TextRows.h"
 #include "support/ScriptedDialogs.h"
+
+using namespace resources;
 
 namespace {
 
@@ -101,8 +104,8 @@ protected:
 TEST_F(MainWindowTest, LanguageSwitchRecaptionsMenusAndOpenChannels)
 {
     EXPECT_EQ(S(window->windowTitle()), "NoxControl 1.2");
-    EXPECT_EQ(S(window->mnuFile->title()), Text(1, 0));
-    EXPECT_EQ(S(window->mnuFileExitItem->text()), Text(1, 17));
+    EXPECT_EQ(S(window->mnuFile->title()), Text(1, RowMenuFile));
+    EXPECT_EQ(S(window->mnuFileExitItem->text()), Text(1, RowMenuExit));
     EXPECT_TRUE(window->mnuEnglish->isChecked());
     EXPECT_FALSE(window->mnuGerman->isChecked());
     EXPECT_EQ(S(window->mnuTPScout->text()), "TP Scout");
@@ -111,31 +114,31 @@ TEST_F(MainWindowTest, LanguageSwitchRecaptionsMenusAndOpenChannels)
     EXPECT_EQ(S(window->btnFileOpen->toolTip()), "Öffnen");
     EXPECT_EQ(S(window->btnFileOpen->statusTip()), "Datei öffnen");
     EXPECT_EQ(S(window->mnuFile->title()), "&Datei");
-    EXPECT_EQ(S(window->mnuDevice->title()), Text(0, 190));
+    EXPECT_EQ(S(window->mnuDevice->title()), Text(0, RowDeviceMenu));
     EXPECT_TRUE(window->mnuGerman->isChecked());
     EXPECT_FALSE(window->mnuEnglish->isChecked());
     EXPECT_EQ(window->LanguageIndex(), 0);
     AnsiString out;
-    EXPECT_EQ(CLanguage::Instance()->LookupCurrentText(196, out), "&Ja");
+    EXPECT_EQ(CLanguage::Instance()->LookupCurrentText(RowYes, out), "&Ja");
 
     OpenRecordings(3);
     Form(2)->failLanguage = true;
     window->mnuEnglish->trigger();
-    EXPECT_EQ(S(window->mnuFile->title()), Text(1, 0));
+    EXPECT_EQ(S(window->mnuFile->title()), Text(1, RowMenuFile));
     // A window that fails to switch does not stop the others.
     EXPECT_EQ(Form(1)->language, 1);
     EXPECT_EQ(Form(2)->language, 0);
     EXPECT_EQ(Form(3)->language, 1);
     // Windows keep the caption they were created with.
-    EXPECT_EQ(Form(1)->Caption(), Text(0, 131) + "1");
+    EXPECT_EQ(Form(1)->Caption(), Text(0, RowDataRecordingChannelCaption) + "1");
 }
 
 TEST_F(MainWindowTest, NewChannelsTakeTheLowestFreeNumber)
 {
     OpenRecordings(2);
     ASSERT_TRUE(Form(1) && Form(2));
-    EXPECT_EQ(Form(1)->Caption(), Text(1, 131) + "1");
-    EXPECT_EQ(Form(2)->Caption(), Text(1, 131) + "2");
+    EXPECT_EQ(Form(1)->Caption(), Text(1, RowDataRecordingChannelCaption) + "1");
+    EXPECT_EQ(Form(2)->Caption(), Text(1, RowDataRecordingChannelCaption) + "2");
     FakeChannelForm* f = Form(2);
     EXPECT_EQ(f->Channel(), 2);
     EXPECT_EQ(f->preparedMode, vmDataRecording);
@@ -147,7 +150,7 @@ TEST_F(MainWindowTest, NewChannelsTakeTheLowestFreeNumber)
     EXPECT_EQ(f->axes[TChannelAxis::Right], std::make_pair(1000.0, -110.0));
     EXPECT_NEAR(f->axes[TChannelAxis::Bottom].first - f->axes[TChannelAxis::Bottom].second, 1.0 / 1440.0, 1e-9);
     EXPECT_EQ(f->SubWindow()->size(), QSize(850, 503));  // the arrangement's height
-    EXPECT_EQ(panel.panels[2], std::make_pair(Text(1, 7), 1));
+    EXPECT_EQ(panel.panels[2], std::make_pair(Text(1, RowMenuDataRecording), 1));
     EXPECT_TRUE(panel.visible);
     EXPECT_EQ(panel.moves, 1);  // placed with the first window only
     // The allocation's disabled items come back with the window.
@@ -186,7 +189,7 @@ TEST_F(MainWindowTest, EleventhChannelIsRefusedWithItsMessage)
     ASSERT_NE(Form(7), nullptr);
     EXPECT_EQ(Form(7)->preparedMode, vmProgrammer);
     EXPECT_EQ(Form(7)->ProgrammerView, 1);
-    EXPECT_EQ(Form(7)->Caption(), Text(1, 203) + "7");
+    EXPECT_EQ(Form(7)->Caption(), Text(1, RowProgrammerChannelCaption) + "7");
     EXPECT_TRUE(window->cmdSeriesShowLeft->isEnabled());
     EXPECT_FALSE(window->cmdTotalFocus->isEnabled());
 }
@@ -229,7 +232,7 @@ TEST_F(MainWindowTest, ViewWindowIsMaximisedAfterArrangingTheOthers)
     window->mnuVisualisierungClick();
     FakeChannelForm* view = Form(3);
     ASSERT_NE(view, nullptr);
-    EXPECT_EQ(view->Caption(), Text(1, 132) + "3");
+    EXPECT_EQ(view->Caption(), Text(1, RowViewChannelCaption) + "3");
     EXPECT_TRUE(view->SubWindow()->isMaximized());
     EXPECT_EQ(view->FileView, 1);
     EXPECT_FALSE(view->connectFocused);
@@ -247,7 +250,7 @@ TEST_F(MainWindowTest, CloseAsksOnceAndClosesEveryChannel)
     support::TestDialogs().QueueAnswer(IDNO);
     EXPECT_FALSE(window->close());
     ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
-    EXPECT_EQ(support::TestDialogs().LastMessage().text, Text(1, 123));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, Text(1, RowAskCloseAllAndExit));
     EXPECT_EQ(support::TestDialogs().LastMessage().caption, "Warning");
     EXPECT_EQ(support::TestDialogs().LastMessage().flags & MB_TYPEMASK, MB_YESNO);
     EXPECT_EQ(Form(1)->closeCalls + Form(2)->closeCalls, 0);
@@ -340,15 +343,15 @@ TEST_F(MainWindowTest, SingleRampRefusalsAndCalendarOverview)
     window->mnuDatenaufzeichnungClick();
     FakeChannelForm* f = Form(1);
     window->cmdRamp->trigger();  // temperature control off
-    EXPECT_EQ(support::TestDialogs().LastMessage().text, Text(1, 399));
-    EXPECT_EQ(support::TestDialogs().LastMessage().caption, Text(1, 130));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, Text(1, RowTemperatureControlIsOff));
+    EXPECT_EQ(support::TestDialogs().LastMessage().caption, Text(1, RowAttention));
     f->ControlStatus = "I";
     f->AutomaticStartArmed = 1;
     window->cmdRampClick();
-    EXPECT_EQ(support::TestDialogs().LastMessage().text, Text(1, 396));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, Text(1, RowNotWhileAutomaticStart));
     f->ProgramRunning = 1;
     window->cmdRampClick();
-    EXPECT_EQ(support::TestDialogs().LastMessage().text, Text(1, 392));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, Text(1, RowStopProgramFirst));
     f->ProgramRunning = 0;
     f->AutomaticStartArmed = 0;
     window->cmdRampClick();

@@ -18,7 +18,10 @@
 #include "app/TfrmMainWindow.h"
 #include "comm/CTolvarProtocol.h"
 #include "platform/DateTime.h"
+#include "resources/TextRows.h"
 #include "support/ScriptedDialogs.h"
+
+using namespace resources;
 
 namespace {
 
@@ -111,8 +114,8 @@ TEST_F(PanelControlTest, DeviceCommandsAskThenHandOverOneShotFramesAtTheChannels
     EXPECT_EQ(unit.oneShots, 2);
     auto shown = Messages();
     ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0].text, Row(1, 345));
-    EXPECT_EQ(shown[1].text, Row(1, 346));
+    EXPECT_EQ(shown[0].text, Row(1, RowAskActivateCirculation));
+    EXPECT_EQ(shown[1].text, Row(1, RowAskDeactivateControlOrCirculation));
 
     // Two-digit addresses get no "0"; the method list chooses internal or process control.
     RecordingChannel bus(Open(vmDataRecording)->Channel(), 12);
@@ -123,7 +126,7 @@ TEST_F(PanelControlTest, DeviceCommandsAskThenHandOverOneShotFramesAtTheChannels
     panel->cmdKelvorStartClick(panel->cmdKelvorStart);
     ASSERT_EQ(three.handed.size(), 1u);
     EXPECT_EQ(three.handed[0].frame, "[M03G0DI*****E1\r");
-    EXPECT_EQ(support::TestDialogs().LastMessage().text, Row(1, 192));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, Row(1, RowAskActivateTemperatureControl));
 }
 
 TEST_F(PanelControlTest, SetpointDigitsRangeAndLimits)
@@ -156,7 +159,7 @@ TEST_F(PanelControlTest, SetpointDigitsRangeAndLimits)
         panel->cmdDataToKelvorClick(panel->cmdDataToKelvor);
         auto shown = Messages();
         ASSERT_FALSE(shown.empty());
-        EXPECT_EQ(shown[0].text, Row(1, 194));  // the question comes first
+        EXPECT_EQ(shown[0].text, Row(1, RowAskSetSetpoint));  // the question comes first
         if (c.digits) {
             ASSERT_EQ(unit.handed.size(), 1u);
             EXPECT_EQ(unit.handed[0].frame.substr(0, 13), AnsiString("[M01G0D**") + c.digits);
@@ -316,8 +319,8 @@ TEST_F(PanelControlTest, ChannelPanelsBringAWindowToTheFrontAndTakeLabels)
 
     // Labels: an empty one is refused; the edit is cleared after every Enter.
     PressKey(panel->edChannelLabel, Qt::Key_Return);
-    EXPECT_EQ(support::TestDialogs().LastMessage().text, Row(1, 326));
-    EXPECT_EQ(support::TestDialogs().LastMessage().caption, Row(1, 130));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, Row(1, RowNoChannelLabel));
+    EXPECT_EQ(support::TestDialogs().LastMessage().caption, Row(1, RowAttention));
     panel->edChannelLabel->setText("Bath A");
     support::TestDialogs().QueueAnswer(IDNO);
     PressKey(panel->edChannelLabel, Qt::Key_Return);

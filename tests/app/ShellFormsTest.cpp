@@ -16,7 +16,10 @@
 #include "app/TfrmTitleControl.h"
 #include "platform/Dialogs.h"
 #include "platform/UiDispatcher.h"
+#include "resources/TextRows.h"
 #include "support/ScriptedDialogs.h"
+
+using namespace resources;
 
 namespace {
 
@@ -147,8 +150,8 @@ TEST(SerialNumberDialogTest, AskedInTheProgramLanguage)
     });
     EXPECT_EQ(AskSerialNumber(nullptr), 42);
     AnsiString out;
-    EXPECT_EQ(caption, CLanguage::Instance()->LookupText(1, 200, out));
-    EXPECT_EQ(prompt, CLanguage::Instance()->LookupText(1, 201, out));
+    EXPECT_EQ(caption, CLanguage::Instance()->LookupText(1, RowNotice, out));
+    EXPECT_EQ(prompt, CLanguage::Instance()->LookupText(1, RowEnterSerialNumber, out));
     CLanguage::Instance()->SetCurrentLanguage(CLanguage::German);
 }
 

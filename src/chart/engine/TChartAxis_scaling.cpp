@@ -1,5 +1,7 @@
 // Range, value-to-pixel mapping and positions of an axis.
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <utility>
 
 #include "chart/engine/ChartExceptions.h"
@@ -38,20 +40,24 @@ void TChartAxis::SetAutomaticMaximum(bool Value)
         FAutomatic = true;
 }
 
+// An end that is not finite would make the whole range infinite (or undefined): it is
+// refused like a minimum above the maximum, also while a chart is read from a file.
 void TChartAxis::SetMinimum(double Value)
 {
-    if (!IsLoading() && Value > FMaximum) throw AxisException(TeeMsg_AxisMinMax);
+    if (!std::isfinite(Value) || (!IsLoading() && Value > FMaximum)) throw AxisException(TeeMsg_AxisMinMax);
     InternalSetMinimum(Value);
 }
 
 void TChartAxis::SetMaximum(double Value)
 {
-    if (!IsLoading() && Value < FMinimum) throw AxisException(TeeMsg_AxisMaxMin);
+    if (!std::isfinite(Value) || (!IsLoading() && Value < FMinimum)) throw AxisException(TeeMsg_AxisMaxMin);
     InternalSetMaximum(Value);
 }
 
 void TChartAxis::SetMinMax(double AMin, double AMax)
 {
+    if (!std::isfinite(AMin)) throw AxisException(TeeMsg_AxisMinMax);
+    if (!std::isfinite(AMax)) throw AxisException(TeeMsg_AxisMaxMin);
     FAutomatic = false;
     FAutomaticMinimum = false;
     FAutomaticMaximum = false;
@@ -122,6 +128,8 @@ void TChartAxis::AdjustMaxMinRect(const TRect& Rect)
     const int a = FHorizontal ? Rect.Left : Rect.Top;
     const int b = FHorizontal ? Rect.Right : Rect.Bottom;
     const int s0 = StartPos, e0 = EndPos;
+    // Margins as wide as the axis leave no pixel to map the range onto.
+    if (std::int64_t(e0) - b - (std::int64_t(s0) + a) < 1) return;
     StartPos += a;
     EndPos -= b;
     AxisSize = EndPos - StartPos;
@@ -145,6 +153,8 @@ void TChartAxis::Scroll(double Offset, bool CheckLimits)
             scroll = FParentChart->InternalMinMax(this, true, FHorizontal) < FMinimum;
         if (!scroll) return;
     }
+    if (!std::isfinite(FMinimum + Offset)) throw AxisException(TeeMsg_AxisMinMax);
+    if (!std::isfinite(FMaximum + Offset)) throw AxisException(TeeMsg_AxisMaxMin);
     FAutomatic = false;
     FAutomaticMaximum = false;
     FMaximum += Offset;
@@ -198,7 +208,7 @@ TChartAxis::TPixelMap TChartAxis::PixelMap(bool Horizontal) const
     // other way round.
     const bool xLike = f == &TChartAxis::XPosValue || f == &TChartAxis::XPosValueCheck;
     m.Linear = true;
-    m.Clamped = checked;
+    m.RoundsSum = checked;
     m.RangeIsZero = RangeIsZero;
     m.Center = CenterPos;
     m.Backwards = xLike ? FInverted : !FInverted;
@@ -207,20 +217,6 @@ TChartAxis::TPixelMap TChartAxis::PixelMap(bool Horizontal) const
     m.Minimum = InternalMinimum;
     m.PixelsPerUnit = PixelsPerUnit;
     return m;
-}
-
-int TChartAxis::XPosValue(double Value) const
-{
-    if (RangeIsZero) return CenterPos;
-    const int d = RoundNear((Value - InternalMinimum) * PixelsPerUnit);
-    return FInverted ? EndPos - d : StartPos + d;
-}
-
-int TChartAxis::YPosValue(double Value) const
-{
-    if (RangeIsZero) return CenterPos;
-    const int d = RoundNear((Value - InternalMinimum) * PixelsPerUnit);
-    return FInverted ? StartPos + d : EndPos - d;
 }
 
 namespace {
@@ -235,7 +231,29 @@ int ClampPixel(double p)
     return RoundNear(p);
 }
 
+// The fast mapping rounds the offset first and adds in integers; the sum is formed in 64
+// bits (the offset saturates far below their range) and kept to the pixel limit too.
+int ClampPixel(int base, int sign, double offset)
+{
+    const std::int64_t d = std::clamp<std::int64_t>(Round64(offset), -(std::int64_t(1) << 40), std::int64_t(1) << 40);
+    return int(std::clamp<std::int64_t>(base + sign * d, -TeeAxisPixelLimit, TeeAxisPixelLimit));
+}
+
 }  // namespace
+
+int TChartAxis::XPosValue(double Value) const
+{
+    if (RangeIsZero) return CenterPos;
+    const double d = (Value - InternalMinimum) * PixelsPerUnit;
+    return FInverted ? ClampPixel(EndPos, -1, d) : ClampPixel(StartPos, 1, d);
+}
+
+int TChartAxis::YPosValue(double Value) const
+{
+    if (RangeIsZero) return CenterPos;
+    const double d = (Value - InternalMinimum) * PixelsPerUnit;
+    return FInverted ? ClampPixel(StartPos, 1, d) : ClampPixel(EndPos, -1, d);
+}
 
 int TChartAxis::XPosValueCheck(double Value) const
 {

@@ -582,7 +582,7 @@ void TCustomChartLegend::DrawLegend()
             FColumnWidth[0] = FColumnWidth[1] = 0;
             const bool html = GetTextFormat() == ttfHtml;
             const auto width = [&](const AnsiString& s) {
-                return html ? HtmlTextExtent(canvas, s).cx : canvas->TextWidth(s);
+                return html ? ChartHtmlTextExtent(canvas, s).cx : canvas->TextWidth(s);
             };
             for (const auto& item : FItemTexts) {
                 FColumnWidth[0] = std::max(FColumnWidth[0], width(item.first));

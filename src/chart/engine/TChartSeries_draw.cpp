@@ -132,7 +132,7 @@ void TChartSeries::DrawMarks()
         const int fontHeight = canvas->GetFontHeight();
         int width, height;
         if (item->GetTextFormat() == ttfHtml) {
-            const TSize size = HtmlTextExtent(canvas, text);
+            const TSize size = ChartHtmlTextExtent(canvas, text);
             width = size.cx;
             height = size.cy;
         } else {

@@ -29,13 +29,19 @@ void TCustomAxisPanel::CalcSize3DWalls()
     }
     double f = FChart3DPercent * 0.001;
     if (!FView3DOptions->GetOrthogonal()) f *= 2;
-    SeriesWidth3D = Round(ChartWidth * f);
+    // An orthogonal angle near 90 or 270 degrees makes the ratio huge (of either sign): the
+    // sizes are kept to the pixel limit, so no size is ever INT_MIN or overflows.
+    auto limit = [](double v) {
+        const double l = TeeAxisPixelLimit;
+        return Round(std::clamp(v, -l, l));
+    };
+    SeriesWidth3D = limit(ChartWidth * f);
     const double r = FView3DOptions->CalcOrthoRatio();
-    if (r > 1) SeriesWidth3D = Round(SeriesWidth3D / r);
-    SeriesHeight3D = Round(SeriesWidth3D * r);
+    if (r > 1) SeriesWidth3D = limit(SeriesWidth3D / r);
+    SeriesHeight3D = limit(SeriesWidth3D * r);
     const int n = ApplyZOrder ? std::max(1, MaxZOrder + 1) : 1;
-    Height3D = SeriesHeight3D * n;
-    Width3D = SeriesWidth3D * n;
+    Height3D = limit(double(SeriesHeight3D) * n);
+    Width3D = limit(double(SeriesWidth3D) * n);
 }
 
 bool TCustomAxisPanel::DrawBackWallAfter(int Z)

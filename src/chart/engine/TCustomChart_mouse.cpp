@@ -1,6 +1,7 @@
 // Mouse input of the chart control: clicks on parts, zoom by dragging, panning, the
 // wheel, and the saved scales that undo them.
 #include <QWheelEvent>
+#include <algorithm>
 
 #include "chart/engine/TChartAxes.h"
 #include "chart/engine/TChartAxis.h"
@@ -69,7 +70,8 @@ void TCustomChart::DoZoom(double TopMin, double TopMax, double BottomMin, double
                               {TopAxis(), TopMin, TopMax},
                               {BottomAxis(), BottomMin, BottomMax}};
     if (FZoom->Animated && AnimatedZoomFactor != 0) {
-        for (int step = 1; step < FZoom->AnimatedSteps; ++step) {
+        const int steps = std::clamp(FZoom->AnimatedSteps, 1, TTeeZoom::MaxAnimatedSteps);
+        for (int step = 1; step < steps; ++step) {
             for (const Target& t : targets) {
                 const double mn = t.axis->GetMinimum(), mx = t.axis->GetMaximum();
                 t.axis->SetMinMax(mn + (t.min - mn) / AnimatedZoomFactor, mx - (mx - t.max) / AnimatedZoomFactor);

@@ -79,7 +79,7 @@ public:
     bool GetAnimatedZoom() const { return FZoom->Animated; }
     void SetAnimatedZoom(bool Value) { FZoom->Animated = Value; }
     int GetAnimatedZoomSteps() const { return FZoom->AnimatedSteps; }
-    void SetAnimatedZoomSteps(int Value) { FZoom->AnimatedSteps = Value; }
+    void SetAnimatedZoomSteps(int Value) { FZoom->SetAnimatedSteps(Value); }
     // Created on first read; its changes repaint the panel; null frees it.
     TBackImage* GetBackImage();
     void SetBackImage(TBackImage* Value);

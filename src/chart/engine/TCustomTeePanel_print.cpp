@@ -260,7 +260,15 @@ void TCustomTeePanel::PrintPartialCanvas(TCanvas* PrintCanvas, const TRect& Prin
     PrintCanvas->SetWindowExtEx(winW, winH);
     PrintCanvas->SetViewportExtEx(viewW, viewH);
     PrintCanvas->SetViewportOrgEx(0, 0);
+    // The chart is laid out in its own pixels, which the mapping scales onto the page (pens
+    // with it). Its fonts are therefore sized at the resolution the chart has on the screen,
+    // not at the device's: text keeps its proportion to the chart at every resolution.
+    TFont* font = PrintCanvas->Font();
+    const int oldPixelsPerInch = font->PixelsPerInch;
+    font->PixelsPerInch =
+        FWindowImage.isNull() ? QImage(1, 1, QImage::Format_RGB32).logicalDpiY() : FWindowImage.logicalDpiY();
     const auto restore = [&] {
+        font->PixelsPerInch = oldPixelsPerInch;
         PrintCanvas->SelectClipRgn(nullptr);
         Printing = false;
         PrintCanvas->SetMapMode(oldMode);

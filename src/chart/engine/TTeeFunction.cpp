@@ -150,8 +150,14 @@ void TTeeFunction::CalculateByPeriod(TChartSeries* source, TChartValueList* xLis
 {
     const int n = source->Count();
     if (n == 0) return;
+    // Points without a finite X belong to no period of a range: they are passed over, and
+    // the groups end when no finite point is left.
+    auto finiteAt = [xList](int i) { return std::isfinite(xList->Value(i)); };
     int first = 0;
-    double x0 = xList->Value(0);
+    if (FPeriodStyle == psRange)
+        while (first < n && !finiteAt(first)) ++first;
+    if (first == n) return;
+    double x0 = xList->Value(first);
     const int step = FPeriodStyle == psRange ? static_cast<int>(FindDateTimeStep(FPeriod)) : 0;
     // A point-count period rounding to 0 still takes one point per group.
     const int points = std::max(1, Round(FPeriod));
@@ -160,6 +166,8 @@ void TTeeFunction::CalculateByPeriod(TChartSeries* source, TChartValueList* xLis
         double startX, endX, boundary = x0;
         bool hasPoints = true;
         if (FPeriodStyle == psRange) {
+            while (first < n && !finiteAt(first)) ++first;
+            if (first == n) break;
             startX = x0;
             boundary = NextPeriodBoundary(x0, step);
             // A period below the resolution of the X values (or NaN values) would never
@@ -168,7 +176,7 @@ void TTeeFunction::CalculateByPeriod(TChartSeries* source, TChartValueList* xLis
             x0 = boundary;
             endX = boundary - 0.001 * FPeriod;
             last = first;
-            while (last < n - 1 && xList->Value(last + 1) < boundary) ++last;
+            while (last < n - 1 && finiteAt(last + 1) && xList->Value(last + 1) < boundary) ++last;
             hasPoints = xList->Value(first) < boundary;
         } else {
             last = first + points - 1;

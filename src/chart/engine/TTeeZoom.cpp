@@ -1,5 +1,6 @@
 #include "chart/engine/TTeeZoom.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -117,12 +118,17 @@ void TTeeZoom::Assign(TPersistent* Source)
     }
     Allow = z->Allow;
     Animated = z->Animated;
-    AnimatedSteps = z->AnimatedSteps;
+    SetAnimatedSteps(z->AnimatedSteps);
     SetBrush(z->FBrush);
     Direction = z->Direction;
     KeyShift = z->KeyShift;
     MouseButton = z->MouseButton;
     SetPen(z->FPen);
+}
+
+void TTeeZoom::SetAnimatedSteps(int Value)
+{
+    AnimatedSteps = std::clamp(Value, 1, MaxAnimatedSteps);
 }
 
 bool TTeeZoom::IsPropertyStored(const char* Name) const

@@ -38,7 +38,7 @@ class TTeeZoom : public TZoomPanning {
     Q_OBJECT
     Q_PROPERTY(bool Allow MEMBER Allow)
     Q_PROPERTY(bool Animated MEMBER Animated)
-    Q_PROPERTY(int AnimatedSteps MEMBER AnimatedSteps)
+    Q_PROPERTY(int AnimatedSteps READ GetAnimatedSteps WRITE SetAnimatedSteps)
     Q_PROPERTY(TTeeZoomBrush* Brush READ GetBrush WRITE SetBrush)
     Q_PROPERTY(teepanel::TTeeZoomDirection Direction MEMBER Direction)
     Q_PROPERTY(int KeyShift MEMBER KeyShift)
@@ -61,6 +61,11 @@ public:
     // The objects if they exist (not created).
     TTeeZoomBrush* StoredBrush() const { return FBrush; }
     TTeeZoomPen* StoredPen() const { return FPen; }
+
+    // Every step of an animated zoom is a repaint of its own: the steps are kept to 1..100.
+    static constexpr int MaxAnimatedSteps = 100;
+    int GetAnimatedSteps() const { return AnimatedSteps; }
+    void SetAnimatedSteps(int Value);
 
     bool Allow = true;
     bool Animated = false;

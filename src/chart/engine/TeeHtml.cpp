@@ -740,6 +740,15 @@ TSize HtmlTextExtent(TTeeCanvas* ACanvas, const AnsiString& Text)
     return RunPass(ACanvas, 0, 0, Text, false);
 }
 
+TSize ChartHtmlTextExtent(TTeeCanvas* ACanvas, const AnsiString& Text)
+{
+    try {
+        return HtmlTextExtent(ACanvas, Text);
+    } catch (const Exception&) {
+        return TSize{ACanvas->TextWidth(Text), ACanvas->TextHeight(Text)};
+    }
+}
+
 void TTeeCanvas::TextOut(int X, int Y, const AnsiString& Text, bool AllowHtml)
 {
     if (AllowHtml) {

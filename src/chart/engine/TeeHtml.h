@@ -25,6 +25,9 @@ void HtmlTextOut(TTeeCanvas* ACanvas, int X, int Y, const AnsiString& Text);
 // The same pass from (0, 0) without drawing: cx is the widest X reached, cy the tallest
 // line height.
 TSize HtmlTextExtent(TTeeCanvas* ACanvas, const AnsiString& Text);
+// The extent of what TTeeCanvas::TextOut with AllowHtml draws: the tagged text, or a
+// malformed one as it stands (it is drawn literally then).
+TSize ChartHtmlTextExtent(TTeeCanvas* ACanvas, const AnsiString& Text);
 
 // Picture hooks. GraphicFileExtension (upper-case extension with its leading point, ".BMP")
 // gives a new graphic able to read that file type, or none; the picture export formats

@@ -61,6 +61,35 @@ void ReadStrings(TStream* Stream, std::vector<AnsiString>& Text, TGIFItem* Item)
     }
 }
 
+// Passes over data sub-blocks up to the 0 length that ends them, or the end of the stream.
+void SkipSubBlocks(TStream* Stream)
+{
+    for (int len = ReadByte(Stream); len > 0; len = ReadByte(Stream)) Stream->Seek(len, soFromCurrent);
+}
+
+// Reads a block that starts with its size byte into Fields (at most FieldsSize bytes; a
+// smaller block leaves the rest 0) and passes over whatever the block holds beyond them.
+// Returns the size byte, -1 at the end of the stream; false in `complete` when the stream
+// ended inside the block.
+int ReadSizedBlock(TStream* Stream, std::uint8_t* Fields, int FieldsSize, bool& complete)
+{
+    std::memset(Fields, 0, std::size_t(FieldsSize));
+    complete = false;
+    const int size = ReadByte(Stream);
+    if (size < 0) return size;
+    const int take = std::min(size, FieldsSize);
+    if (Stream->Read(Fields, take) != take) return size;
+    if (size > take) {
+        if (Stream->GetSize() - Stream->GetPosition() < size - take) {
+            Stream->Seek(0, soFromEnd);
+            return size;
+        }
+        Stream->Seek(size - take, soFromCurrent);
+    }
+    complete = true;
+    return size;
+}
+
 template <class T>
 TGIFExtension* Make(TGIFSubImage* SubImage)
 {
@@ -226,13 +255,20 @@ void TGIFGraphicControlExtension::SaveToStream(TStream* Stream)
 void TGIFGraphicControlExtension::LoadFromStream(TStream* Stream)
 {
     TGIFExtension::LoadFromStream(Stream);
-    std::uint8_t d[6] = {};
-    if (Stream->Read(d, 6) != 6) Warning(gsWarning, "Premature end of data");
-    FGCExtension.BlockSize = d[0];
-    FGCExtension.PackedFields = d[1];
-    FGCExtension.Delay = Get16(d + 2);
-    FGCExtension.TransparentColorIndex = d[4];
-    FGCExtension.Terminator = d[5];
+    // The block is as long as its size byte says (4 in every file that keeps to the format),
+    // and sub-blocks may follow it up to the terminator.
+    std::uint8_t d[4];
+    bool complete = false;
+    const int size = ReadSizedBlock(Stream, d, 4, complete);
+    if (complete)
+        SkipSubBlocks(Stream);
+    else
+        Warning(gsWarning, "Premature end of data");
+    FGCExtension.BlockSize = std::uint8_t(std::max(size, 0));
+    FGCExtension.PackedFields = d[0];
+    FGCExtension.Delay = Get16(d + 1);
+    FGCExtension.TransparentColorIndex = d[3];
+    FGCExtension.Terminator = 0;
     if (GetTransparent() && FSubImage) FSubImage->SetTransparent(true);
 }
 
@@ -286,17 +322,19 @@ void TGIFTextExtension::SaveToStream(TStream* Stream)
 void TGIFTextExtension::LoadFromStream(TStream* Stream)
 {
     TGIFExtension::LoadFromStream(Stream);
-    std::uint8_t d[13];
-    ReadCheck(Stream, d, 13);
-    Rec.BlockSize = d[0];
-    Rec.Left = Get16(d + 1);
-    Rec.Top = Get16(d + 3);
-    Rec.Width = Get16(d + 5);
-    Rec.Height = Get16(d + 7);
-    Rec.CellWidth = d[9];
-    Rec.CellHeight = d[10];
-    Rec.TextFGColorIndex = d[11];
-    Rec.TextBGColorIndex = d[12];
+    std::uint8_t d[12];
+    bool complete = false;
+    const int size = ReadSizedBlock(Stream, d, 12, complete);
+    if (!complete) throw GIFException("Premature end of data");
+    Rec.BlockSize = std::uint8_t(size);
+    Rec.Left = Get16(d);
+    Rec.Top = Get16(d + 2);
+    Rec.Width = Get16(d + 4);
+    Rec.Height = Get16(d + 6);
+    Rec.CellWidth = d[8];
+    Rec.CellHeight = d[9];
+    Rec.TextFGColorIndex = d[10];
+    Rec.TextBGColorIndex = d[11];
     ReadStrings(Stream, Text, this);
 }
 

@@ -54,6 +54,23 @@ std::vector<TGIFSubImage*> FramesUsing(TGIFColorMap* Map)
     return frames;
 }
 
+// The first of the first `Count` colours of `Table` nearest to `c` by the sum of the
+// absolute channel differences (pure red is as far from pure green as from blue).
+int NearestColor(const TGIFColor& c, const std::vector<TGIFColor>& Table, std::size_t Count)
+{
+    int best = 3 * 255 + 1;  // above every distance, so the first colour is always taken
+    int index = 0;
+    for (std::size_t k = 0; k < Count && k < Table.size(); ++k) {
+        const int d = std::abs(int(c.Red) - Table[k].Red) + std::abs(int(c.Green) - Table[k].Green) +
+                      std::abs(int(c.Blue) - Table[k].Blue);
+        if (d < best) {
+            best = d;
+            index = int(k);
+        }
+    }
+    return index;
+}
+
 std::uint32_t ColorKey(const TGIFColor& c)
 {
     return (std::uint32_t(c.Red) << 16) | (std::uint32_t(c.Green) << 8) | c.Blue;
@@ -221,16 +238,7 @@ void TGIFImage::OptimizeColorMap()
             table.push_back(e->Color);
             continue;
         }
-        // The nearest kept colour by the sum of the channel differences.
-        int best = 0x7FFFFFFF;
-        for (std::size_t k = 0; k < table.size(); ++k) {
-            const int d = std::abs((int(e->Color.Red) - table[k].Red) + (int(e->Color.Green) - table[k].Green) +
-                                   (int(e->Color.Blue) - table[k].Blue));
-            if (d < best) {
-                best = d;
-                e->NewIndex = int(k);
-            }
-        }
+        e->NewIndex = NearestColor(e->Color, table, table.size());
     }
     for (THistogramEntry* e : list)
         if (e->MergedInto) e->NewIndex = e->MergedInto->NewIndex;
@@ -239,18 +247,8 @@ void TGIFImage::OptimizeColorMap()
     // The background colour points to its own colour again, or to the nearest one.
     const int oldBackground = FHeader->GetBackgroundColorIndex();
     int background = 0;
-    if (oldBackground < global->GetCount()) {
-        const TGIFColor c = global->Data()[oldBackground];
-        int best = 0x7FFFFFFF;
-        for (std::size_t k = 0; k < std::size_t(transparentIndex); ++k) {
-            const int d = std::abs(int(c.Red) - table[k].Red) + std::abs(int(c.Green) - table[k].Green) +
-                          std::abs(int(c.Blue) - table[k].Blue);
-            if (d < best) {
-                best = d;
-                background = int(k);
-            }
-        }
-    }
+    if (oldBackground < global->GetCount())
+        background = NearestColor(global->Data()[oldBackground], table, std::size_t(transparentIndex));
 
     for (int i = 0; i < FImages->GetCount(); ++i) FImages->GetImage(i)->ColorMap()->Clear();
     global->ImportColorMap(table.data(), int(table.size()));

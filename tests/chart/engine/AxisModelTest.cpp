@@ -96,6 +96,31 @@ TEST_F(AxisModelTest, RefusedSettingsRaiseAndKeepTheValue)
     } catch (const AxisException& e) {
         EXPECT_STREQ(e.what(), "Axis Minimum Value must be <= Maximum");
     }
+
+    // Ends that are not finite are refused with the same texts, by every setter and by a
+    // scroll that would run off the range of numbers.
+    const double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
+    auto message = [](auto&& call) {
+        try {
+            call();
+        } catch (const AxisException& e) {
+            return std::string(e.what());
+        }
+        return std::string("accepted");
+    };
+    const std::string minText = "Axis Minimum Value must be <= Maximum",
+                      maxText = "Axis Maximum Value must be >= Minimum";
+    for (double bad : {nan, -inf, inf}) {
+        EXPECT_EQ(message([&] { axis->SetMinimum(bad); }), minText) << bad;
+        EXPECT_EQ(message([&] { axis->SetMaximum(bad); }), maxText) << bad;
+        EXPECT_EQ(message([&] { axis->SetMinMax(bad, 5); }), minText) << bad;
+        EXPECT_EQ(message([&] { axis->SetMinMax(0, bad); }), maxText) << bad;
+        EXPECT_EQ(message([&] { axis->Scroll(bad, false); }), minText) << bad;
+    }
+    axis->SetMinMax(0, 1e308);
+    EXPECT_EQ(message([&] { axis->Scroll(1e308, false); }), maxText);
+    EXPECT_EQ(axis->GetMinimum(), 0);
+    EXPECT_EQ(axis->GetMaximum(), 1e308);
 }
 
 TEST_F(AxisModelTest, LogarithmicScaleIsRefusedForNegativeRangesAndDateTimes)
@@ -240,13 +265,26 @@ TEST_F(AxisModelTest, LabelStyleFollowsTheSeriesOfTheAxis)
     EXPECT_EQ(Bottom()->CalcLabelStyle(), talNone);
 }
 
-TEST_F(AxisModelTest, FastCalcDropsTheClampOfFarValues)
+TEST_F(AxisModelTest, FastCalcKeepsFarValuesWithinThePixelLimit)
 {
     Scale(Bottom(), 0, 1);
+    Scale(Left(), 0, 1);
     EXPECT_EQ(Bottom()->CalcXPosValue(1e12), TeeAxisPixelLimit);
     chart.AxesList.SetFastCalc(true);
-    EXPECT_NE(Bottom()->CalcXPosValue(1e6), TeeAxisPixelLimit);
     EXPECT_EQ(Bottom()->CalcXPosValue(0.5), 250);
+    for (bool inverted : {false, true}) {
+        Bottom()->SetInverted(inverted);
+        Left()->SetInverted(inverted);
+        for (double far : {1e6, 1e12, 1e300, std::numeric_limits<double>::infinity()}) {
+            for (int sign : {1, -1}) {
+                const int x = Bottom()->CalcXPosValue(sign * far), y = Left()->CalcYPosValue(sign * far);
+                EXPECT_LE(std::abs(x), TeeAxisPixelLimit) << sign * far;
+                EXPECT_LE(std::abs(y), TeeAxisPixelLimit) << sign * far;
+                EXPECT_EQ(x > 250, (sign > 0) != inverted) << sign * far;
+            }
+        }
+    }
+    Bottom()->SetInverted(false);
     chart.AxesList.SetFastCalc(false);
     EXPECT_EQ(Bottom()->CalcXPosValue(1e12), TeeAxisPixelLimit);
 

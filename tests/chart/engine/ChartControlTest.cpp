@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QPageSize>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QWheelEvent>
@@ -583,6 +584,48 @@ TEST_F(ChartControlTest, PrintPagesPrintsEachPageAndRestoresTheCurrentOne)
     EXPECT_EQ(body.count("/Type /Page\n"), 3);
 }
 
+// A malformed tagged text in a legend item or a mark is measured and drawn as it stands
+// instead of raising out of the paint.
+TEST_F(ChartControlTest, MalformedHtmlTextsAreDrawnLiterally)
+{
+    a->SetTitle("a<b");
+    chart.GetLegend()->SetTextFormat(ttfHtml);
+    a->Marks()->SetVisible(true);
+    a->Marks()->SetTextFormat(ttfHtml);
+    a->OnGetMarkText = [](TChartSeries*, int, AnsiString& text) { text = "<font size=big>x"; };
+    EXPECT_NO_THROW(Paint());
+    chart.GetCanvas()->AssignFont(chart.GetLegend()->GetFont());
+    EXPECT_GE(chart.GetLegend()->ShapeBounds.Width(), chart.GetCanvas()->TextWidth("a<b"));
+}
+
+// A printed chart looks like the one on the screen whatever the printer's resolution:
+// labels, title and legend take the same share of the page.
+TEST_F(ChartControlTest, PrintedChartKeepsTheScreenLayoutAtEveryResolution)
+{
+    chart.GetTitle()->SetCaption("Temperature");
+    Paint();
+    const TRect screen = chart.ChartRect;
+    for (int dpi : {72, 300, 1200}) {
+        SCOPED_TRACE(dpi);
+        QTemporaryDir dir;
+        auto device = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        device->setOutputFormat(QPrinter::PdfFormat);
+        device->setOutputFileName(dir.filePath("chart.pdf"));
+        device->setResolution(dpi);
+        device->setPageSize(QPageSize(QSizeF(8, 6), QPageSize::Inch));
+        device->setPageMargins(QMarginsF(0, 0, 0, 0));
+        TPrinter printer(std::move(device));
+        printer.BeginDoc();
+        chart.PrintPartialCanvas(printer.Canvas(), TRect(0, 0, printer.PageWidth(), printer.PageHeight()));
+        printer.EndDoc();
+        // The layout is computed in the chart's own pixels (400 x 300) in both cases.
+        EXPECT_NEAR(chart.ChartRect.Left, screen.Left, 12);
+        EXPECT_NEAR(chart.ChartRect.Top, screen.Top, 9);
+        EXPECT_NEAR(chart.ChartRect.Right, screen.Right, 12);
+        EXPECT_NEAR(chart.ChartRect.Bottom, screen.Bottom, 9);
+    }
+}
+
 TEST_F(ChartControlTest, DepthSettingsAreCheckedAndSizeTheWalls)
 {
     try {
@@ -613,6 +656,15 @@ TEST_F(ChartControlTest, DepthSettingsAreCheckedAndSizeTheWalls)
     EXPECT_EQ(chart.CalcWallSize(chart.LeftAxis()), 5);
     chart.SetView3DWalls(false);
     EXPECT_EQ(chart.CalcWallSize(chart.LeftAxis()), 0);
+
+    // Angles whose tangent is huge keep the depth sizes within the pixel limit.
+    chart.SetView3DWalls(true);
+    for (int angle : {270, 90, -90, 89}) {
+        chart.GetView3DOptions()->SetOrthoAngle(angle);
+        Paint();
+        for (int size : {chart.SeriesWidth3D, chart.SeriesHeight3D, chart.Width3D, chart.Height3D})
+            EXPECT_LE(std::abs(std::int64_t(size)), TeeAxisPixelLimit) << angle;
+    }
 }
 
 TEST_F(ChartControlTest, TitlesTakeTheirRoomUnlessEmptyOrPlaced)

@@ -145,6 +145,17 @@ TEST_F(FunctionFixture, RangePeriodBelowResolutionStops)
     source.AddXY(std::numeric_limits<double>::quiet_NaN(), 1);
     source.RefreshSeries();
     EXPECT_EQ(output.Count(), 0);
+
+    // X values without a number (or infinite ones) take part in no period; the periods end
+    // with the last finite point.
+    f->SetPeriod(1);
+    f->SetPeriodAlign(paFirst);
+    source.Clear();
+    for (double x : {0.0, 1.0, std::numeric_limits<double>::quiet_NaN(), 2.5, std::numeric_limits<double>::infinity(),
+                     std::numeric_limits<double>::quiet_NaN()})
+        source.AddXY(x, 1);
+    source.RefreshSeries();
+    EXPECT_EQ(Points(), (PointList{{0, 1}, {1, 1}, {2, 1}}));
 }
 
 TEST_F(FunctionFixture, MovingFunctionSlidesOverThePoints)

@@ -243,6 +243,11 @@ TEST(PanelBackground, StoredPropertiesLegacyZoomAndUndo)
     EXPECT_TRUE(panel.GetZoom()->Animated);
     EXPECT_EQ(panel.GetZoom()->AnimatedSteps, 5);
     EXPECT_FALSE(panel.IsPropertyStored("AllowZoom"));
+    // Each step is a repaint of its own: a file cannot ask for millions, nor for none.
+    panel.setProperty("AnimatedZoomSteps", 2000000000);
+    EXPECT_EQ(panel.GetZoom()->AnimatedSteps, 100);
+    panel.GetZoom()->setProperty("AnimatedSteps", -7);
+    EXPECT_EQ(panel.GetZoom()->AnimatedSteps, 1);
 
     int undone = 0;
     panel.OnUndoZoom = [&](QObject* s) {

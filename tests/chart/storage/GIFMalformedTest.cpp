@@ -180,3 +180,55 @@ TEST(GIFMalformed, MutatedFilesNeverCrash)
 }
 
 }  // namespace
+
+// Graphic control and plain-text blocks are as long as their size byte says: a longer one
+// is passed over whole (it used to be cut at the usual length, the rest read as blocks of
+// their own), a shorter one takes what it has.
+TEST(GIFMalformed, ExtensionBlocksFollowTheirSizeByte)
+{
+    TGIFImage source;
+    auto* frame = new TGIFSubImage(&source);
+    source.Add(frame);
+    frame->SetBoundsRect(Bounds(0, 0, 2, 1));
+    frame->ColorMap()->Add(clRed);
+    frame->ColorMap()->Add(clBlue);
+    frame->SetPixel(1, 0, 1);
+    auto* gce = new TGIFGraphicControlExtension(frame);
+    frame->Extensions()->Add(gce);
+    gce->SetDelay(0x1234);
+    auto* text = new TGIFTextExtension(frame);
+    frame->Extensions()->Add(text);
+    text->Text = {"hi"};
+    TMemoryStream out;
+    source.SaveToStream(&out);
+    const Bytes written = out.Bytes();
+
+    // Rewrites the block after `head` with `extra` more (or, negative, fewer) bytes.
+    auto resized = [&written](Bytes head, int usual, int extra) {
+        Bytes b = written;
+        const auto at = std::search(b.begin(), b.end(), head.begin(), head.end());
+        EXPECT_NE(at, b.end());
+        const std::size_t size = std::size_t(at - b.begin()) + head.size() - 1;
+        b[size] = std::uint8_t(usual + extra);
+        if (extra > 0)
+            b.insert(b.begin() + std::ptrdiff_t(size + 1 + std::size_t(usual)), std::size_t(extra), 0xEE);
+        else
+            b.erase(b.begin() + std::ptrdiff_t(size + 1 + std::size_t(usual + extra)),
+                    b.begin() + std::ptrdiff_t(size + 1 + std::size_t(usual)));
+        return b;
+    };
+    for (const Bytes& file : {resized({0x21, 0xF9, 0x04}, 4, 3), resized({0x21, 0x01, 0x0C}, 12, 5)}) {
+        TGIFImage gif;
+        ASSERT_EQ(TryLoad(file, gif), "");
+        ASSERT_EQ(gif.Images()->GetCount(), 1);
+        TGIFSubImage* f = gif.Images()->GetImage(0);
+        EXPECT_EQ(f->PixelData(), frame->PixelData());
+        ASSERT_NE(f->GetGraphicControlExtension(), nullptr);
+        EXPECT_EQ(f->GetGraphicControlExtension()->GetDelay(), 0x1234);
+    }
+    // A graphic control block of 3 bytes: the delay is still read, the frame still loads.
+    TGIFImage shorter;
+    ASSERT_EQ(TryLoad(resized({0x21, 0xF9, 0x04}, 4, -1), shorter), "");
+    ASSERT_EQ(shorter.Images()->GetCount(), 1);
+    EXPECT_EQ(shorter.Images()->GetImage(0)->GetGraphicControlExtension()->GetDelay(), 0x1234);
+}

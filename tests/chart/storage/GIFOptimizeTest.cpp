@@ -146,6 +146,16 @@ TEST(GIFOptimize, OneGlobalTableHoldsEachColourOnceByTotalUse)
     EXPECT_EQ(f2->GetGraphicControlExtension()->GetTransparentColorIndex(), 255);
     EXPECT_EQ(f2->GetPixel(0, 1), 255);
     EXPECT_EQ(many.GlobalColorMap()->GetColor(f2->GetPixel(149, 1)), RGB(0, 150, 200));
+
+    // The nearest colour is the one with the smallest sum of channel distances: pure green
+    // goes to dark green, not to pure red or pure blue (whose signed differences cancel).
+    TGIFImage green;
+    std::vector<TColor> kept = {RGB(255, 0, 0), RGB(0, 200, 0)};
+    for (int k = 2; k < 256; ++k) kept.push_back(RGB(0, 0, k));
+    AddFrame(green, Bounds(0, 0, 512, 1), kept, [](int x, int) { return x / 2; });
+    TGIFSubImage* single = AddFrame(green, Bounds(0, 0, 1, 1), {RGB(0, 255, 0)}, [](int, int) { return 0; });
+    green.OptimizeColorMap();
+    EXPECT_EQ(green.GlobalColorMap()->GetColor(single->GetPixel(0, 0)), RGB(0, 200, 0));
 }
 
 TEST(GIFOptimize, RedundantFramesShrinkWhileEveryScreenStaysTheSame)
