@@ -3,11 +3,14 @@
 #include <QApplication>
 
 #include "app/ProgramStartup.h"
+#include "app/RecordedDataWriter.h"
 #include "app/SingleInstanceLock.h"
 #include "app/TfrmMainWindow.h"
 #include "app/TfrmPanelControl.h"
 #include "app/TfrmSerialNumber.h"
 #include "app/TfrmTitleControl.h"
+#include "channel/ChartClasses.h"
+#include "channel/TmdiSubWindow.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSave.h"
 #include "platform/FormatSettings.h"
@@ -28,14 +31,16 @@ int main(int argc, char** argv)
     if (!startup::CheckSingleInstance(lock, SingleInstanceLock::RuntimeDirectory(), language)) return 0;
     if (const auto memory = startup::PhysicalMemory()) startup::WarnAboutLowMemory(memory, language);
 
-    // The channel window plugs in through its factory; without one the view commands do
-    // nothing.
-    TfrmMainWindow mainWindow(nullptr, language);
+    RegisterChartClasses();
+    TChannelFormFactory channelForms;
+    TfrmMainWindow mainWindow(&channelForms, language);
     TfrmPanelControl panelControl(&mainWindow);
     TfrmTitleControl titleWindow(&mainWindow);
     frmSerialNumber = new TfrmSerialNumber(&mainWindow);
     mainWindow.showMaximized();
     const int result = app.exec();
+    // Recording files still being written are finished before the program ends.
+    TDataFileSaveQueue::Instance().WaitIdle();
     platform::SetDialogs(nullptr);
     return result;
 }

@@ -1,7 +1,9 @@
 #pragma once
 // What the recorded-data writer, the recorded-data reader and the measurement import need of
-// a channel window. The channel window implements it; the file code never sees its widgets,
-// so it can be tested with a small fake holding real chart series.
+// a channel window. The writer needs only the recording (IRecordedDataSource), which the
+// channel's session holds; the reader and the import also set the window up for a loaded
+// file (IDataFileView). The file code never sees widgets, so it can be tested with a small
+// fake holding real chart series.
 #include <vector>
 
 #include "platform/AnsiString.h"
@@ -16,11 +18,11 @@ enum class TDataFileMemo {
     Info,        // memInfo: the information page
 };
 
-class IDataFileView {
+// The recording as the writer takes it.
+class IRecordedDataSource {
 public:
-    virtual ~IDataFileView() = default;
+    virtual ~IRecordedDataSource() = default;
 
-    // ---- the chart graDataGraph
     // Number of chart series (25: the 22 value series, A, B and the programmer series).
     virtual int SeriesCount() const = 0;
     // Chart series by index 0 .. SeriesCount()-1.
@@ -28,6 +30,21 @@ public:
     // The value format of the vertical axis that series `index` is drawn on (the chart
     // library's default is "#,##0.###"). Values are written to the file in it.
     virtual AnsiString AxisValuesFormat(int index) const = 0;
+    virtual std::vector<AnsiString> MemoLines(TDataFileMemo memo) const = 0;
+    virtual int ValueSeriesCount() const = 0;  // normally 22
+    virtual int SamplingInterval() const = 0;  // seconds, 1 .. 60
+    // Base name plus ".csv", set by the caller before a save.
+    virtual AnsiString DataFileName() const = 0;
+    virtual int PartNumber() const = 0;
+    virtual AnsiString DeviceName() const = 0;
+    virtual bool Connected() const = 0;
+    virtual bool ProgrammerMode() const = 0;
+    virtual bool LogFileChecked() const = 0;  // chkLogFile
+};
+
+class IDataFileView : public IRecordedDataSource {
+public:
+    // ---- the chart graDataGraph
     virtual void SetChartTitleLines(const std::vector<AnsiString>& lines) = 0;
     virtual void SetBottomAxisTitle(const AnsiString& caption) = 0;
     virtual void SetBottomAxisDateTimeFormat(const AnsiString& format) = 0;
@@ -37,7 +54,6 @@ public:
     virtual void SetBottomAxisRange(double minimum, double maximum) = 0;
 
     // ---- memos
-    virtual std::vector<AnsiString> MemoLines(TDataFileMemo memo) const = 0;
     virtual void SetMemoLines(TDataFileMemo memo, const std::vector<AnsiString>& lines) = 0;
     virtual void AddMemoLine(TDataFileMemo memo, const AnsiString& line) = 0;
 
@@ -47,17 +63,8 @@ public:
     virtual void SetLineSeriesChoices(const std::vector<AnsiString>& titles) = 0;
 
     // ---- recording state
-    virtual int ValueSeriesCount() const = 0;  // normally 22
     virtual void SetValueSeriesCount(int count) = 0;
-    virtual int SamplingInterval() const = 0;  // seconds, 1 .. 60
     virtual void SetSamplingInterval(int seconds) = 0;
-    // Base name plus ".csv", set by the caller before a save.
-    virtual AnsiString DataFileName() const = 0;
-    virtual int PartNumber() const = 0;
-    virtual AnsiString DeviceName() const = 0;
-    virtual bool Connected() const = 0;
-    virtual bool ProgrammerMode() const = 0;
-    virtual bool LogFileChecked() const = 0;  // chkLogFile
 
     // ---- view set-up after a load
     virtual void SetImportedFile(bool imported) = 0;

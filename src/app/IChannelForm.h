@@ -34,10 +34,10 @@ struct TZoomLimits {
     double RightMin = 0.0;
 };
 
-// The device layer's view of the same window (IChannelWindow) is part of it: it is one
-// object, and the main window hands it to the device layer as the channel's window.
-class IChannelForm : public IChannelWindow {
+class IChannelForm {
 public:
+    virtual ~IChannelForm() = default;
+
     // The sub-window that the main window puts into its MDI area. It frees itself (and this
     // form) when it is closed.
     virtual QMdiSubWindow* SubWindow() = 0;
@@ -72,10 +72,11 @@ public:
     virtual void SetViewMode(int channel, int openFlag, bool activate) = 0;
     virtual void FocusConnectButton() = 0;
 
-    // ---- closing: stop recording, save the data file, close the connection, free the
-    // programmer, clear the open flag through TfrmMainWindow::SetChannelOpen; then the
-    // window frees itself.
-    virtual void FormClose() = 0;
+    // ---- closing without a question: stop recording, save the data file, close the
+    // connection, free the programmer, clear the open flag through
+    // TfrmMainWindow::SetChannelOpen; then the window frees itself. False when the window
+    // stays open (its recording could not be written and the user kept it).
+    virtual bool FormClose() = 0;
 
     // ---- the chart, for the zoom commands
     virtual int ChartSeriesCount() const = 0;
@@ -84,6 +85,16 @@ public:
     virtual double AxisMinimum(TChannelAxis axis) const = 0;
     // Sets an axis, maximum first; when the chart refuses that order, minimum first.
     virtual void SetAxisLimits(TChannelAxis axis, double maximum, double minimum) = 0;
+
+    // ---- the channel's state, as the main window and the control panel read it
+    // The channel as the device layer sees it (nullptr when the window has none).
+    virtual IChannelWindow* DeviceWindow() = 0;
+    // The identification succeeded and the recording runs.
+    virtual bool IsConnected() const = 0;
+    // The control-method letter of the unit's latest status reply.
+    virtual AnsiString UnitControlStatus() const = 0;
+    virtual double UnitLowerSetpointLimit() const = 0;
+    virtual double UnitUpperSetpointLimit() const = 0;
 
     // ---- fields the main window reads and sets
     std::uint8_t ViewMode = vmDataRecording;

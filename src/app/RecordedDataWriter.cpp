@@ -36,7 +36,7 @@ std::vector<double> Values(const TChartValueList* list)
 
 }  // namespace
 
-TRecordedData CaptureRecordedData(const IDataFileView& window, const AnsiString& fileName)
+TRecordedData CaptureRecordedData(const IRecordedDataSource& window, const AnsiString& fileName)
 {
     TRecordedData d;
     d.WrittenAt = Now();
@@ -83,7 +83,7 @@ AnsiString SeriesAxisValuesFormat(const TChartSeries& series)
     return axis ? axis->GetAxisValuesFormat() : AnsiString("#,##0.###");
 }
 
-AnsiString RecordedDataFileName(const IDataFileView& window, int channel)
+AnsiString RecordedDataFileName(const IRecordedDataSource& window, int channel)
 {
     return DataFileNameForPart(window.DataFileName(), channel, window.PartNumber());
 }
@@ -125,7 +125,7 @@ bool ReportSaveResult(TDataFileWriteResult result, const std::string& error)
 
 }  // namespace
 
-bool FileSave1Execute(IDataFileView* window, int channel)
+bool FileSave1Execute(IRecordedDataSource* window, int channel)
 {
     if (!window) return false;
     const AnsiString name = RecordedDataFileName(*window, channel);
@@ -138,7 +138,7 @@ bool FileSave1Execute(IDataFileView* window, int channel)
     return ReportSaveResult(result, error);
 }
 
-bool SaveDataFileOnDemand(IDataFileView& window, int channel, bool confirm)
+bool SaveDataFileOnDemand(IRecordedDataSource& window, int channel, bool confirm)
 {
     const bool ok = FileSave1Execute(&window, channel);
     if (ok && confirm) platform::dialogs().MessageBox(Text(RowDataFileSaved), Text(RowNotice), MB_OK);
@@ -161,7 +161,7 @@ TDataFileSaveQueue::~TDataFileSaveQueue()
     if (FThread.joinable()) FThread.join();
 }
 
-void TDataFileSaveQueue::Save(IDataFileView* window, int channel, std::function<void(bool)> done)
+void TDataFileSaveQueue::Save(IRecordedDataSource* window, int channel, std::function<void(bool)> done)
 {
     auto finish = [&done](bool ok) {
         if (done) done(ok);

@@ -20,7 +20,7 @@ class TChartSeries;
 // Takes everything the file holds from the window, on the user-interface thread. It copies
 // values only (no formatting), so it is quick even for a 12-hour recording; the result can
 // be turned into bytes and written on another thread.
-TRecordedData CaptureRecordedData(const IDataFileView& window, const AnsiString& fileName);
+TRecordedData CaptureRecordedData(const IRecordedDataSource& window, const AnsiString& fileName);
 
 // The value format a series' values are written in: that of its vertical axis (the chart
 // library's "#,##0.###" unless the user changed it), for the window's AxisValuesFormat.
@@ -28,7 +28,7 @@ AnsiString SeriesAxisValuesFormat(const TChartSeries& series);
 
 // The full name the channel's current part is written to (the window's data-file name with
 // "_", channel and part number in front of ".csv").
-AnsiString RecordedDataFileName(const IDataFileView& window, int channel);
+AnsiString RecordedDataFileName(const IRecordedDataSource& window, int channel);
 
 // Outcome of writing bytes to a file, for the message the user gets.
 enum class TDataFileWriteResult { Written, CannotCreate, WriteFailed };
@@ -39,12 +39,12 @@ TDataFileWriteResult WriteRecordedDataBytes(const std::string& path, const std::
 // nothing happens). Shows text 149 when the channel is not connected or the file cannot be
 // created and text 151 when writing fails, each with caption 150, and returns false then;
 // true when the file was written completely.
-bool FileSave1Execute(IDataFileView* window, int channel);
+bool FileSave1Execute(IRecordedDataSource* window, int channel);
 
 // The save button's and save menu item's write of a running recording: writes the file and,
 // when `confirm` is set (the sender was the tool button or the menu item) and the write
 // succeeded, shows text 352 with caption 200. Returns the writer's result.
-bool SaveDataFileOnDemand(IDataFileView& window, int channel, bool confirm);
+bool SaveDataFileOnDemand(IRecordedDataSource& window, int channel, bool confirm);
 
 // Saves that do not hold up the user-interface thread: the recording is taken from the
 // window at once (about a millisecond for 12 hours), the file is formatted and written on
@@ -61,7 +61,7 @@ public:
 
     // As FileSave1Execute, but returns before the file is written; `done` runs on the
     // user-interface thread with the result (also at once when nothing is written).
-    void Save(IDataFileView* window, int channel, std::function<void(bool)> done = {});
+    void Save(IRecordedDataSource* window, int channel, std::function<void(bool)> done = {});
     // User-interface thread: waits until every queued save has finished and its result was
     // handled (the program calls it before it ends).
     void WaitIdle();

@@ -305,8 +305,12 @@ bool TfrmMainWindow::FormCloseQueryMain()
             IChannelForm* form = ChannelForm(c);
             if (!form) continue;
             mdiArea->setActiveSubWindow(form->SubWindow());
-            // One channel's failure must not keep the others from saving their data.
-            platform::GuardedCall([form] { form->FormClose(); });
+            // One channel's failure must not keep the others from saving their data; a
+            // channel whose recording could not be written and that the user kept open
+            // keeps the program open.
+            bool closed = true;
+            platform::GuardedCall([form, &closed] { closed = form->FormClose(); });
+            if (!closed) return false;
         }
     }
     CLanguage::Release();

@@ -107,7 +107,11 @@ public:
     int LanguageIndex() const override { return FLanguageIndex; }
     AnsiString LookupText(int language, int row) const override;
     int MessageBox(const AnsiString& text, const AnsiString& caption, int flags) override;
-    IChannelWindow* ChannelWindow(int channel) override { return ChannelForm(channel); }
+    IChannelWindow* ChannelWindow(int channel) override
+    {
+        IChannelForm* form = ChannelForm(channel);
+        return form ? form->DeviceWindow() : nullptr;
+    }
     // The open flag of a channel; false outside 1..10.
     bool IsChannelOpen(int channel) const override;
     int CurrentChannel() const override { return ActiveChannel(); }

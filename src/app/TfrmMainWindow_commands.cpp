@@ -259,8 +259,8 @@ void TfrmMainWindow::cmdAutomaticStartClick()
     for (int c = 1; c <= MaxChannelWindows; ++c) {
         IChannelForm* form = ChannelOpen[c] ? ChannelForm(c) : nullptr;
         if (form)
-            FProgrammerDialogs->SetChannelState(c, form->Connected, form->AutomaticStartArmed, form->DeviceText,
-                                                form->ProgramRunning, form->ViewMode);
+            FProgrammerDialogs->SetChannelState(c, form->IsConnected() ? 1 : 0, form->AutomaticStartArmed,
+                                                form->DeviceText, form->ProgramRunning, form->ViewMode);
         else
             FProgrammerDialogs->SetChannelState(c, 0, 0, AnsiString(), 0, vmNotUsed);
     }
@@ -280,7 +280,7 @@ void TfrmMainWindow::cmdRampClick()
             platform::dialogs().MessageBox(LookupText(FLanguageIndex, RowStopProgramFirst), caption, MB_OK);
         else if (form->AutomaticStartArmed)
             platform::dialogs().MessageBox(LookupText(FLanguageIndex, RowNotWhileAutomaticStart), caption, MB_OK);
-        else if (form->ControlStatus != "E" && form->ControlStatus != "I")
+        else if (form->UnitControlStatus() != "E" && form->UnitControlStatus() != "I")
             platform::dialogs().MessageBox(LookupText(FLanguageIndex, RowTemperatureControlIsOff), caption, MB_OK);
         else if (!form->ProgramStarting && FProgrammerDialogs)
             FProgrammerDialogs->ShowSingleRamp(c);

@@ -324,7 +324,7 @@ void TfrmPanelControl::HandOver(const AnsiString& frame, int frameLength, int re
 {
     const bool open = LookUp(channel);
     IChannelForm* form = open ? FormOf(channel) : nullptr;
-    if (!form || form->Connected != 1) {
+    if (!form || !form->IsConnected()) {
         ShowError("Keine Datenverbindung vorhanden!", "No data connection available!");
         return;
     }
@@ -357,7 +357,7 @@ void TfrmPanelControl::RequestSetpointLimits(int channel)
     NOX_ASSERT_UI_THREAD();
     if (!LookUp(channel)) return;
     IChannelForm* form = FormOf(channel);
-    if (!form || form->Connected != 1 || form->FileView != 0) return;
+    if (!form || !form->IsConnected() || form->FileView != 0) return;
     const int address = ChannelObjects[channel] ? ChannelObjects[channel]->GetAddress() : 1;
     const AnsiString frame = BuildDeviceFrame("[M" + IntToStr(address) + "L0F********", channel);
     const AnsiString followUp = BuildDeviceFrame("[M" + IntToStr(address) + FollowUpCommand, channel);
@@ -381,7 +381,7 @@ bool TfrmPanelControl::CommandTarget(QObject* sender, unsigned accepted, int& ch
     channel = CurrentChannel();
     const bool open = LookUp(channel);
     IChannelForm* form = open ? FormOf(channel) : nullptr;
-    if (!form || form->Connected != 1 || form->FileView != 0 || (senderClass & accepted) == 0) {
+    if (!form || !form->IsConnected() || form->FileView != 0 || (senderClass & accepted) == 0) {
         platform::dialogs().MessageBox(Text(RowNoActiveConnection), Text(RowWarningCaption), MB_OK);
         return false;
     }
@@ -441,7 +441,7 @@ void TfrmPanelControl::cmdDataToKelvorClick(QObject* Sender)
     }
     // The unit's identified limits: a setpoint beyond them is not sent at all.
     if (IChannelForm* form = FormOf(channel);
-        form && (setpoint > form->UpperSetpointLimit || setpoint < form->LowerSetpointLimit)) {
+        form && (setpoint > form->UnitUpperSetpointLimit() || setpoint < form->UnitLowerSetpointLimit())) {
         platform::dialogs().MessageBox(Text(RowSetpointOutOfLimits), LanguageIndex() == 1 ? "Error" : "Fehler", MB_OK);
         return;
     }

@@ -105,16 +105,21 @@ CChannel::CChannel(int channel) : channel_(channel)
 
 CChannel::~CChannel() = default;
 
+IChannelWindow* CChannel::Window() const
+{
+    return window_ ? window_ : ChannelWindowOf(channel_);
+}
+
 double CChannel::GetUpperLimit(int)
 {
-    IChannelWindow* w = ChannelWindowOf(channel_);
-    return w ? w->UpperSetpointLimit : 0.0;
+    IChannelWindow* w = Window();
+    return w ? w->GetUpperSetpointLimit() : 0.0;
 }
 
 double CChannel::GetLowerLimit(int)
 {
-    IChannelWindow* w = ChannelWindowOf(channel_);
-    return w ? w->LowerSetpointLimit : 0.0;
+    IChannelWindow* w = Window();
+    return w ? w->GetLowerSetpointLimit() : 0.0;
 }
 
 const std::vector<int>& CChannel::SeriesOfGroup(int group)
@@ -136,7 +141,7 @@ const std::vector<int>& CChannel::SeriesOfGroup(int group)
 
 void CChannel::ShowSeriesGroup(int group, int, bool showInLegend, bool active)
 {
-    IChannelWindow* w = ChannelWindowOf(channel_);
+    IChannelWindow* w = Window();
     if (!w) return;
     for (int s : SeriesOfGroup(group)) {
         w->SetSeriesActive(s, active);
@@ -167,10 +172,14 @@ AnsiString CChannel::GetTypeName()
 {
     return AnsiString();
 }
+AnsiString CChannel::ConnectionFailureText()
+{
+    return AnsiString();
+}
 
 void CChannel::IdentificationDone(int, int result)
 {
-    if (IChannelWindow* w = ChannelWindowOf(channel_)) w->OnConnectionEstablished(channel_, result);
+    if (IChannelWindow* w = Window()) w->OnConnectionEstablished(channel_, result);
 }
 
 bool CChannel::IsUnsignedDevice() const
@@ -204,8 +213,7 @@ AnsiString CChannel::ErrorLine(const AnsiString& text)
 void CChannel::SynchronisationError()
 {
     CommError = 1;
-    if (IChannelWindow* w = ChannelWindowOf(channel_))
-        w->MemoAdd(TChannelMemo::memSerialData, ErrorLine(" Error in synchronising !"));
+    if (IChannelWindow* w = Window()) w->MemoAdd(TChannelMemo::memSerialData, ErrorLine(" Error in synchronising !"));
 }
 
 AnsiString CChannel::InterfaceText()
@@ -221,10 +229,11 @@ AnsiString CChannel::InterfaceText()
 void CChannel::OnReply(TThread*, const AnsiString& reply, int)
 {
     NOX_ASSERT_UI_THREAD();
+    lastReplyDecoded_ = false;
     if (reply.empty() || reply[0] != '[') {
         // Not a frame: with the error flag set it is an error line of the poll thread.
         if (CommError == 1)
-            if (IChannelWindow* w = ChannelWindowOf(channel_)) w->MemoAdd(TChannelMemo::memSerialData, reply);
+            if (IChannelWindow* w = Window()) w->MemoAdd(TChannelMemo::memSerialData, reply);
         return;
     }
     // A frame that cannot be trusted is reported, never silently dropped: dropping it
@@ -242,6 +251,7 @@ void CChannel::OnReply(TThread*, const AnsiString& reply, int)
     }
     try {
         DecodeReply(reply);
+        lastReplyDecoded_ = true;
     } catch (const EConvertError&) {
         SynchronisationError();
     }
@@ -255,7 +265,7 @@ void CChannel::DecodeReply(const AnsiString& reply)
         if (position + digits - 1 > dataEnd) FieldError(reply, position, digits);
         return ToHundredths(HexToValue(reply, position, unsignedDevice, digits) * scale);
     };
-    IChannelWindow* w = ChannelWindowOf(channel_);
+    IChannelWindow* w = Window();
 
     // Every field is read before anything is stored, so a bad field changes nothing.
     switch (reply[4]) {
@@ -264,15 +274,12 @@ void CChannel::DecodeReply(const AnsiString& reply)
             Values[vTIntern] = intern;
             Values[vTExtern] = extern_;
             Values[vSollwert] = setpoint;
-            if (w) w->ControlStatus = reply.substr(7, 1);
+            if (w) w->SetControlStatus(reply.substr(7, 1));
             break;
         }
         case 'L': {
             double lower = field(8, 4, 1), upper = field(12, 4, 1);
-            if (w) {
-                w->LowerSetpointLimit = lower;
-                w->UpperSetpointLimit = upper;
-            }
+            if (w) w->SetSetpointLimits(lower, upper);
             break;
         }
         case 'S': {
@@ -326,10 +333,7 @@ void CChannel::DecodeReply(const AnsiString& reply)
         case 'F': {
             if (8 + 8 - 1 > dataEnd) FieldError(reply, 8, 8);
             std::uint32_t number = HexToInt(reply, 8, channel_, 8);
-            if (w) {
-                w->SerialNumber = number;
-                w->SerialNumberAsked = 1;
-            }
+            if (w) w->SetSerialNumber(number);
             DeviceNumber = IntToStr(number);
             break;
         }
@@ -352,7 +356,7 @@ void CChannel::DecodeName(const AnsiString& reply)
     if (name.empty()) name = LookupText(RowUnknown);
     DeviceName = name;
 
-    IChannelWindow* w = ChannelWindowOf(channel_);
+    IChannelWindow* w = Window();
     if (w) w->SetupDeviceSeries(DeviceName, channel_);
     AnsiString upper = UpperCase(DeviceName);
     if (ContainsText(upper, "VARO") && ContainsText(upper, "QK")) DeviceName += " (RV70K)";

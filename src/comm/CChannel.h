@@ -107,8 +107,19 @@ public:
                          TfrmIdentification* window, AnsiString& reply) = 0;
     virtual AnsiString GetPortName();
     virtual AnsiString GetTypeName();
+    // Why no connection to the unit could be made, as one line for the identification's
+    // failure report; empty when the channel has no such reason (the serial channels: the
+    // report's check list says what to look at).
+    virtual AnsiString ConnectionFailureText();
 
     int Channel() const { return channel_; }
+    // True when the last reply handed to OnReply was a frame whose fields were decoded
+    // (false for error lines and for replies dropped or found faulty).
+    bool LastReplyDecoded() const { return lastReplyDecoded_; }
+    // The window this channel reads its settings from and reports to. Without one the
+    // channel asks the application services for the window of its channel number.
+    void SetWindow(IChannelWindow* window) { window_ = window; }
+    IChannelWindow* Window() const;
     // True for device types whose 16-bit values are unsigned.
     bool IsUnsignedDevice() const;
     // The value that feeds value series 0..21 of the chart.
@@ -150,6 +161,8 @@ private:
     void DecodeName(const AnsiString& reply);
 
     int channel_;
+    bool lastReplyDecoded_ = false;
+    IChannelWindow* window_ = nullptr;
 };
 
 // Reads `digits` hexadecimal digits at 1-based `position` of the reply as hundredths.

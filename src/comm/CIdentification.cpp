@@ -201,7 +201,13 @@ void CIdentification::Evaluate(Stage s)
         case stF:
             if (!StageGood) break;
             decode();
-            memo(LookupText(RowSerialNumberIs) + channel->GetDeviceNumber());
+            // An answer that could not be read gives no number; the line must not look
+            // like one.
+            if (channel->LastReplyDecoded() && !channel->GetDeviceNumber().empty())
+                memo(LookupText(RowSerialNumberIs) + channel->GetDeviceNumber());
+            else
+                memo(LanguageText("Das Gerät hat keine Seriennummer gemeldet.",
+                                  "The device did not report a serial number."));
             SupportedList += kStages[s].listed;
             break;
         case stG:
@@ -216,9 +222,15 @@ void CIdentification::Evaluate(Stage s)
         case stL:
             if (!StageGood) break;
             decode();
-            memo(LookupText(RowSetpointLimitsAre));
-            memo(LookupText(RowUpperLimit) + FloatToStr(channel->GetUpperLimit(ch)) + kDegrees);
-            memo(LookupText(RowLowerLimit) + FloatToStr(channel->GetLowerLimit(ch)) + kDegrees);
+            if (channel->LastReplyDecoded()) {
+                memo(LookupText(RowSetpointLimitsAre));
+                memo(LookupText(RowUpperLimit) + FloatToStr(channel->GetUpperLimit(ch)) + kDegrees);
+                memo(LookupText(RowLowerLimit) + FloatToStr(channel->GetLowerLimit(ch)) + kDegrees);
+            } else {
+                // The checks keep their wide defaults; they are no limits of the unit.
+                memo(LanguageText("Das Gerät hat keine Sollwertgrenzen gemeldet.",
+                                  "The device did not report setpoint limits."));
+            }
             SupportedList += kStages[s].listed;
             break;
         case stS1:
@@ -275,9 +287,19 @@ void CIdentification::ShowFailure()
     if (Window) {
         Window->SetResult(0);
         Window->MemoClear();
-        for (int row : {RowRecognitionFailed, RowPleaseCheck, RowCheckBaudRate, RowCheckCable, RowCheckSlaveAddress,
-                        RowCheckRS232Address, RowCheckInterfaceMode})
-            Window->MemoAdd(LookupText(row));
+        // A connection that never came up has its reason; the check list is about cables
+        // and line settings.
+        CChannel* channel = ChannelObject();
+        const AnsiString reason = channel ? channel->ConnectionFailureText() : AnsiString();
+        if (!reason.empty()) {
+            Window->MemoAdd(LookupText(RowRecognitionFailed));
+            Window->MemoAdd(reason);
+        } else {
+            for (int row : {RowRecognitionFailed, RowPleaseCheck, RowCheckBaudRate, RowCheckCable, RowCheckSlaveAddress,
+                            RowCheckRS232Address, RowCheckInterfaceMode})
+                Window->MemoAdd(LookupText(row));
+        }
+        Window->ShowFirstLine();
         Window->SetMemoColors(clRed, clWhite);
         Window->SetPosition(Window->Max());
         Window->SetOkEnabled(true);

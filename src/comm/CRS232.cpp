@@ -54,7 +54,7 @@ CTransceiverRS232* CRS232::PollThread() const
 
 int CRS232::ReadSettings()
 {
-    IChannelWindow* w = ChannelWindowOf(Channel());
+    IChannelWindow* w = Window();
     if (!w) return 0;
     AnsiString port = Trim(w->ControlText(TChannelControl::cmbPort));
     if (port.empty()) return 0;
@@ -111,11 +111,13 @@ int CRS232::Open()
     poll_->CreateProtocol(Channel());
     poll_->PollInterval = PollInterval;
     poll_->Address = 1;
+    poll_->LinkSettings = settings;
+    poll_->OnLinkReplaced = [this](const std::shared_ptr<comm::IByteLink>& reopened) { Handle = reopened; };
     TransceiverThreads[Channel()] = poll_.get();
 
-    if (IChannelWindow* w = ChannelWindowOf(Channel())) {
+    if (IChannelWindow* w = Window()) {
         w->SetDataTimerTag(Channel());
-        w->SamplingInterval = PollInterval;
+        w->SetSamplingInterval(PollInterval);
     }
 
     identification_ = NewIdentification();

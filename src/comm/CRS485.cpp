@@ -43,7 +43,7 @@ CTransceiverRS485* CRS485::PollThread() const
 
 int CRS485::ReadSettings()
 {
-    IChannelWindow* w = ChannelWindowOf(Channel());
+    IChannelWindow* w = Window();
     if (!w) return 0;
     AnsiString port = Trim(w->ControlText(TChannelControl::cmbPort));
     if (port.empty()) return 0;
@@ -118,6 +118,7 @@ int CRS485::Open()
         Handle = port->Link();
         PortShared = taken ? 1 : 0;
     }
+    stopExchanges_ = false;
 
     poll_ = std::make_unique<CTransceiverRS485>(this, Channel(), SharedPort);
     poll_->CreateProtocol(Channel());
@@ -125,9 +126,9 @@ int CRS485::Open()
     poll_->Address = SlaveAddress;
     TransceiverThreads[Channel()] = poll_.get();
 
-    if (IChannelWindow* w = ChannelWindowOf(Channel())) {
+    if (IChannelWindow* w = Window()) {
         w->SetDataTimerTag(Channel());
-        w->SamplingInterval = PollInterval;
+        w->SetSamplingInterval(PollInterval);
     }
 
     identification_ = NewIdentification();
@@ -141,6 +142,7 @@ void CRS485::ResumeIdentification()
 
 void CRS485::StopThreads()
 {
+    stopExchanges_ = true;
     ReleaseIdentification(identification_);
     ReleasePollThread(std::move(poll_));
 }
@@ -187,17 +189,24 @@ AnsiString CRS485::DirectExchange(const AnsiString& frame, int frameLength, int 
     }
     if (port && port->Link()) {
         const comm::TCommTiming timing = comm::Timing();
+        auto stop = [this] { return stopExchanges_.load(); };
         // A poll step of another slave holds the bus for one exchange at most (its read
-        // and, after garbage, the discard read); waiting longer means the bus is stuck.
+        // and, after garbage, the discard read); waiting longer means the bus is stuck. The
+        // wait is cut into slices, so a close does not wait it out.
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(2 * std::max(0, timing.ReadTimeoutMs) + 500);
         std::unique_lock<comm::TBusLock> bus(port->Bus(), std::defer_lock);
-        if (bus.try_lock_for(std::chrono::milliseconds(2 * std::max(0, timing.ReadTimeoutMs) + 500))) {
-            const std::shared_ptr<comm::IByteLink>& link = port->Link();
+        while (!stop() && !bus.try_lock_for(std::chrono::milliseconds(20)) &&
+               std::chrono::steady_clock::now() < deadline) {}
+        if (bus.owns_lock() && !stop()) {
+            const std::shared_ptr<comm::IByteLink> link = port->Link();
             const std::size_t wanted =
                 static_cast<std::size_t>(std::clamp(replyLength, 0, CTransceiver::MaxReplyLength));
             std::vector<char> buffer(wanted + 1);
             int count = -1;
-            if (link->Purge() && link->Write(frame.substr(0, static_cast<std::size_t>(std::max(0, frameLength)))))
-                count = link->Read(buffer.data(), wanted, timing.ReadTimeoutMs);
+            if (link && link->Purge() &&
+                link->Write(frame.substr(0, static_cast<std::size_t>(std::max(0, frameLength)))))
+                count = comm::ReadFor(*link, buffer.data(), wanted, timing.ReadTimeoutMs, stop);
             if (count > 0) reply.assign(buffer.data(), static_cast<std::size_t>(count));
         }
     }

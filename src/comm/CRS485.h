@@ -4,6 +4,7 @@
 // that channel's line settings; later channels on the same device take it over; it is
 // closed when the last of them lets go. Exchanges on the bus, the poll threads' and the
 // identification's alike, take the port's bus lock, so two slaves never talk at once.
+#include <atomic>
 #include <memory>
 #include <mutex>
 
@@ -63,6 +64,7 @@ private:
     // Guards SharedPort against the identification thread's exchanges while the
     // user-interface thread lets the port go.
     std::mutex portMutex_;
+    std::atomic<bool> stopExchanges_{false};  // a direct exchange gives up: the channel closes
     std::unique_ptr<CTransceiverRS485> poll_;
     std::unique_ptr<CIdentification> identification_;
 };

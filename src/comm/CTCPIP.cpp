@@ -34,6 +34,7 @@ CTCPIP::CTCPIP(int channel) : CChannel(channel) {}
 CTCPIP::~CTCPIP()
 {
     StopThreads();
+    ReleaseSocketErrors();
     if (ownSocket_) ownSocket_->ZClose();
     if (ChannelObjects[Channel()] == this) ChannelObjects[Channel()] = nullptr;
 }
@@ -47,7 +48,7 @@ TZSocket* CTCPIP::Socket()
 {
     NOX_ASSERT_UI_THREAD();
     if (socket_) return socket_;
-    if (IChannelWindow* w = ChannelWindowOf(Channel())) socket_ = w->ZTCPSocket();
+    if (IChannelWindow* w = Window()) socket_ = w->ZTCPSocket();
     if (!socket_) {
         ownSocket_ = std::make_unique<TZSocket>();
         socket_ = ownSocket_.get();
@@ -57,7 +58,7 @@ TZSocket* CTCPIP::Socket()
 
 int CTCPIP::ReadSettings()
 {
-    IChannelWindow* w = ChannelWindowOf(Channel());
+    IChannelWindow* w = Window();
     if (!w) return 0;
     const AnsiString addressText = w->ControlText(TChannelControl::edIPAddress);
     const AnsiString portText = w->ControlText(TChannelControl::edPort);
@@ -96,14 +97,18 @@ int CTCPIP::Open()
     TransceiverThreads[Channel()] = poll_.get();
 
     // The connection is made in the background; the identification waits for it on its
-    // own thread, so the window stays responsive. A failure shows the socket's report.
+    // own thread, so the window stays responsive. A failure is the identification's to
+    // report, with its reason.
+    TakeSocketErrors(s);
+    socketError_ = 0;
+    connected_ = false;
     s->RemoteAddr = IPAddress;
     s->RemotePort = TCPPort;
     s->ZConnect();
 
-    if (IChannelWindow* w = ChannelWindowOf(Channel())) {
+    if (IChannelWindow* w = Window()) {
         w->SetDataTimerTag(Channel());
-        w->SamplingInterval = PollInterval;
+        w->SetSamplingInterval(PollInterval);
     }
 
     identification_ = NewIdentification();
@@ -129,7 +134,52 @@ void CTCPIP::Close(int mode)
     if (poll && poll == poll_.get() && (mode == 2 || mode == 3)) poll->Terminate();
     // The socket is never closed under a running thread of this channel.
     StopThreads();
-    if ((mode == 1 || mode == 3 || mode == 4) && socket_) socket_->ZClose();
+    if ((mode == 1 || mode == 3 || mode == 4) && socket_) {
+        socket_->ZClose();
+        ReleaseSocketErrors();
+    }
+}
+
+void CTCPIP::TakeSocketErrors(TZSocket* s)
+{
+    if (!errorsTaken_) previousOnError_ = s->OnError;
+    errorsTaken_ = true;
+    // The first failure is the reason; the failed sends that follow it are its results.
+    s->OnError = [this](TZSocket*, int code, const AnsiString&, int) {
+        if (socketError_ == 0) socketError_ = code;
+    };
+}
+
+void CTCPIP::ReleaseSocketErrors()
+{
+    if (!errorsTaken_ || !socket_) return;
+    socket_->OnError = previousOnError_;
+    previousOnError_ = nullptr;
+    errorsTaken_ = false;
+}
+
+AnsiString CTCPIP::ConnectionFailureText()
+{
+    const AnsiString where = IPAddress + ":" + TCPPort;
+    if (connected_ && socketError_ == 0)
+        return LanguageText("Das Gerät unter ", "The unit at ") + where +
+               LanguageText(" antwortet nicht.", " does not answer.");
+    AnsiString reason;
+    switch (socketError_) {
+        case 10061: reason = LanguageText("Verbindung abgelehnt", "connection refused"); break;
+        case 10050:
+        case 10051:
+        case 10064:
+        case 10065: reason = LanguageText("nicht erreichbar", "unreachable"); break;
+        case 10060: reason = LanguageText("Zeitüberschreitung", "timed out"); break;
+        case TZSocket::errNoHost:
+        case 11001:
+        case 11002:
+        case 11004: reason = LanguageText("Host nicht gefunden", "host not found"); break;
+        case 0: reason = LanguageText("Zeitüberschreitung", "timed out"); break;
+        default: reason = TZSocket::SocketErrorText(socketError_); break;
+    }
+    return LanguageText("Keine Verbindung zu ", "No connection to ") + where + ": " + reason;
 }
 
 void CTCPIP::StartPolling(int)
@@ -165,7 +215,7 @@ AnsiString CTCPIP::DirectExchange(const AnsiString& frame, int frameLength, int 
     TZSocket* s = nullptr;
     OnUiThread([&] { s = Socket(); });
     // A connection still being made gets the time it had before the first query.
-    comm::WaitForSocketConnection(s, 3 * ReplyWait, OnUiThread, pause);
+    if (comm::WaitForSocketConnection(s, 3 * ReplyWait, OnUiThread, pause)) connected_ = true;
     AnsiString reply =
         comm::SocketExchange(s, frame.substr(0, static_cast<std::size_t>(std::max(0, frameLength))),
                              std::clamp(replyLength, 0, CTransceiver::MaxReplyLength), ReplyWait, OnUiThread, pause);

@@ -2,6 +2,7 @@
 // The channel of a unit reached over TCP/IP. It drives the channel window's socket
 // component (or one of its own when the window has none); every frame carries address 1.
 #include <atomic>
+#include <functional>
 #include <memory>
 
 #include "comm/CChannel.h"
@@ -28,6 +29,8 @@ public:
               TfrmIdentification* window, AnsiString& reply) override;
     int QuerySub(const AnsiString& code, int channel, const AnsiString& frame, int frameLength, int replyLength,
                  TfrmIdentification* window, AnsiString& reply) override;
+    // The reason with address and port: refused, unreachable, timed out, host not found.
+    AnsiString ConnectionFailureText() override;
 
     // The poll thread entered for this channel, when it is one of this class.
     CTransceiverTCPIP* PollThread() const;
@@ -49,10 +52,20 @@ protected:
 private:
     AnsiString DirectExchange(const AnsiString& frame, int frameLength, int replyLength, TfrmIdentification* window);
     void StopThreads();
+    // While the channel is open the socket's failures come here instead of its own box:
+    // the identification reports the reason, a recording notes the loss in its protocol.
+    void TakeSocketErrors(TZSocket* s);
+    void ReleaseSocketErrors();
 
     // Set while the threads are being stopped: the identification's waits end early.
     std::atomic<bool> stopping_{false};
     TZSocket* socket_ = nullptr;
+    bool errorsTaken_ = false;
+    std::function<void(TZSocket*, int, const AnsiString&, int)> previousOnError_;
+    // The last failure the socket reported (user-interface thread), and whether the
+    // connection came up for the identification.
+    int socketError_ = 0;
+    std::atomic<bool> connected_{false};
     std::unique_ptr<TZSocket> ownSocket_;
     std::unique_ptr<CTransceiverTCPIP> poll_;
     std::unique_ptr<CIdentification> identification_;

@@ -4,9 +4,21 @@
 #include <vector>
 
 #include "comm/CChannel.h"
+#include "comm/CRS232.h"
 #include "comm/CommTiming.h"
+#include "platform/DateTime.h"
 #include "platform/Exception.h"
 #include "platform/UiThread.h"
+
+namespace comm {
+int ReconnectDelayMs(int attempt)
+{
+    constexpr int kFirstMs = 3000, kMaxMs = 60000;
+    int delay = kFirstMs;
+    for (int i = 0; i < attempt && delay < kMaxMs; ++i) delay *= 2;
+    return std::min(delay, kMaxMs);
+}
+}  // namespace comm
 
 CTransceiver::CTransceiver(CChannel* owner, int channel) : owner_(owner)
 {
@@ -101,8 +113,39 @@ void CTransceiver::DeliverError(const AnsiString& text)
     });
 }
 
+void CTransceiver::LinkLost(const AnsiString& line, const AnsiString& restored)
+{
+    if (linkLost_) return;
+    restoredLine_ = restored;
+    reconnectAttempts_ = 0;
+    nextReconnectMs_ = platform::clock().MilliTicks() + comm::ReconnectDelayMs(0);
+    linkLost_ = true;
+    DeliverError(line);
+}
+
+bool CTransceiver::RecoverLink()
+{
+    if (platform::clock().MilliTicks() >= nextReconnectMs_) {
+        if (Reconnect()) {
+            linkLost_ = false;
+            Sync([this] {
+                if (IChannelWindow* w = owner_->Window())
+                    w->MemoAdd(TChannelMemo::memSerialData, CChannel::ErrorLine(restoredLine_));
+            });
+            return true;
+        }
+        nextReconnectMs_ = platform::clock().MilliTicks() + comm::ReconnectDelayMs(++reconnectAttempts_);
+    }
+    // Until it is back, every cycle the window asks for is an error tick, without a line.
+    Sync([this] {
+        if (owner_->PollRequest == 1) owner_->CommError = 1;
+    });
+    return false;
+}
+
 bool CTransceiver::RunStep()
 {
+    if (linkLost_ && !RecoverLink()) return false;
     bool send = false;
     if (!Sync([this] { UpdateCount(); })) return false;
     if (!Sync([this] { RefillQueue(); })) return false;
@@ -167,8 +210,8 @@ void CTransceiverRS232::Exchange()
     auto stop = [this] { return Terminated(); };
     if (Handle->Purge() && Handle->Write(frame)) count = comm::ReadFor(*Handle, buffer.data(), wanted, timeout, stop);
     if (count < 0) {
-        // The port failed (an unplugged adapter): keep going, the ticks show the error.
-        DeliverError(" Port error: " + Handle->LastErrorText());
+        // The port failed (an unplugged adapter): it is reopened once the device is back.
+        LinkLost(" Port error: " + Handle->LastErrorText(), " Port " + LinkSettings.PortName + " reopened");
         return;
     }
     for (int i = 0; i < count; ++i)
@@ -188,6 +231,21 @@ void CTransceiverRS232::Exchange()
     } else {
         DeliverError(" Timeout !");
     }
+}
+
+bool CTransceiverRS232::Reconnect()
+{
+    // The old descriptor is dead; it goes first, so the device can be opened again.
+    if (Handle) Handle->Close();
+    if (!IsSerialDevicePath(LinkSettings.PortName) || !comm::SerialLinks()) return false;
+    AnsiString error;
+    std::shared_ptr<comm::IByteLink> link = comm::SerialLinks()(LinkSettings, error);
+    if (!link) return false;
+    Handle = link;
+    Sync([this, link] {
+        if (OnLinkReplaced) OnLinkReplaced(link);
+    });
+    return true;
 }
 
 void CTransceiver::StartPolling()

@@ -63,6 +63,12 @@ public:
     // Passes of the loop so far (for watching the thread; the loop does not use it).
     std::atomic<int> PassCount{0};
 
+    // True while the link to the unit is lost (a port that failed, a dropped connection)
+    // and the thread tries to get it back.
+    bool IsLinkLost() const { return linkLost_.load(); }
+    // Reconnection attempts made since the link was lost.
+    int ReconnectAttempts() const { return reconnectAttempts_.load(); }
+
     static constexpr int FollowUpReplyLength = 28;
     // No reply of the protocol is longer; longer lengths from callers are cut to this.
     static constexpr int MaxReplyLength = 128;
@@ -84,12 +90,32 @@ protected:
     void DeliverError(const AnsiString& text);
     CChannel* Owner() const { return owner_; }
 
+    // The link to the unit is gone: `line` goes to the protocol once, the ticks show the
+    // error, and the thread tries to reconnect after comm::ReconnectDelayMs(0), (1), ...
+    // (times of the program's clock) until an attempt succeeds; then `restored` goes to the
+    // protocol and polling goes on with the same commands.
+    void LinkLost(const AnsiString& line, const AnsiString& restored);
+    // One attempt to get the link back, on this thread; true when it is back.
+    virtual bool Reconnect() { return false; }
+
 private:
     bool RunStep();  // true when an exchange ran
+    // While the link is lost: an attempt when one is due; true when the link is back.
+    bool RecoverLink();
 
     CChannel* owner_;
     bool exceptionShown_ = false;
+    std::atomic<bool> linkLost_{false};
+    std::atomic<int> reconnectAttempts_{0};
+    std::int64_t nextReconnectMs_ = 0;
+    AnsiString restoredLine_;
 };
+
+namespace comm {
+// The wait before reconnection attempt `attempt` (0 first) to a lost unit: a few seconds
+// at first, then doubling up to a minute.
+int ReconnectDelayMs(int attempt);
+}  // namespace comm
 
 // The poll thread of an RS232 channel, over a serial link of its own.
 class CTransceiverRS232 : public CTransceiver {
@@ -97,7 +123,13 @@ public:
     CTransceiverRS232(CChannel* owner, int channel, std::shared_ptr<comm::IByteLink> link);
     ~CTransceiverRS232() override;
 
+    // The line settings a lost port is reopened with.
+    comm::TSerialLinkSettings LinkSettings;
+    // Called on the user-interface thread with the link of a reopened port.
+    std::function<void(const std::shared_ptr<comm::IByteLink>&)> OnLinkReplaced;
+
 protected:
     void Exchange() override;
+    bool Reconnect() override;
     std::shared_ptr<comm::IByteLink> Handle;
 };

@@ -43,6 +43,7 @@ void CTransceiverRS485::EndStep()
 
 void CTransceiverRS485::Exchange()
 {
+    if (port_) Handle = port_->Link();
     if (!Handle) return;
     const int timeout = comm::Timing().ReadTimeoutMs;
     const AnsiString frame = CurrentFrame.substr(0, static_cast<std::size_t>(std::max(0, CurrentLength)));
@@ -50,9 +51,11 @@ void CTransceiverRS485::Exchange()
 
     std::vector<char> buffer(std::max<std::size_t>(wanted, DiscardLength));
     int count = -1;
-    if (Handle->Purge() && Handle->Write(frame)) count = Handle->Read(buffer.data(), wanted, timeout);
+    // A close does not wait out a silent or garbled exchange: the reads stop when asked.
+    auto stop = [this] { return Terminated(); };
+    if (Handle->Purge() && Handle->Write(frame)) count = comm::ReadFor(*Handle, buffer.data(), wanted, timeout, stop);
     if (count < 0) {
-        DeliverError(" Port error: " + Handle->LastErrorText());
+        LinkLost(" Port error: " + Handle->LastErrorText(), " Port " + port_->PortName() + " reopened");
         return;
     }
     for (int i = 0; i < count; ++i)
@@ -60,7 +63,7 @@ void CTransceiverRS485::Exchange()
     if (count > 0 && buffer[0] != '[') {
         DeliverError(" Error in synchronising !");
         Handle->Purge();
-        count = Handle->Read(buffer.data(), DiscardLength, timeout);
+        count = comm::ReadFor(*Handle, buffer.data(), DiscardLength, timeout, stop);
         if (count < 0) count = 0;
     } else if (IsReplyFromOtherSlave(AnsiString(buffer.data(), static_cast<std::size_t>(count)), Address)) {
         // Another slave's late answer: it must not be decoded as this unit's values, and
@@ -69,6 +72,7 @@ void CTransceiverRS485::Exchange()
         Handle->Purge();
         return;
     }
+    if (Terminated()) return;
     if (count != 0) {
         AnsiString reply(buffer.data(), static_cast<std::size_t>(count));
         Sync([this, reply] {
@@ -78,4 +82,12 @@ void CTransceiverRS485::Exchange()
     } else {
         DeliverError(" Timeout !");
     }
+}
+
+bool CTransceiverRS485::Reconnect()
+{
+    // Runs inside a step, so this thread holds the bus while the port is replaced.
+    if (!port_ || !port_->Reopen(Handle)) return false;
+    Handle = port_->Link();
+    return true;
 }

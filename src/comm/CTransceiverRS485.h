@@ -19,7 +19,9 @@ protected:
     bool BeginStep() override;
     void EndStep() override;
     void Exchange() override;
+    bool Reconnect() override;
 
+    // The link of the last exchange (the port's link can change when it is reopened).
     std::shared_ptr<comm::IByteLink> Handle;
 
 private:

@@ -62,11 +62,13 @@ bool WaitForSocketConnection(TZSocket* socket, int waitMs, const TUiCall& ui, co
     for (;;) {
         bool connected = false, failed = false;
         if (!ui([&] {
+                socket->ProcessPendingConnect();
                 int fd = socket->SocketHandle();
                 sockaddr_storage peer{};
                 socklen_t len = sizeof peer;
                 connected = fd >= 0 && ::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &len) == 0;
-                failed = fd < 0 || socket->State() == TZSocket::stError || socket->State() == TZSocket::stClosed;
+                failed = socket->ConnectionBroken() || socket->State() == TZSocket::stError ||
+                         socket->State() == TZSocket::stClosed;
             }))
             return false;
         if (connected) return true;
@@ -90,6 +92,17 @@ CTransceiverTCPIP::~CTransceiverTCPIP()
 
 void CTransceiverTCPIP::Exchange()
 {
+    bool broken = false;
+    AnsiString peer;
+    auto linkBroken = [&] {
+        Sync([&] {
+            broken = !socket_ || socket_->ConnectionBroken();
+            if (socket_) peer = socket_->RemoteAddr + ":" + socket_->RemotePort;
+        });
+        if (broken) LinkLost(" Connection to " + peer + " lost !", " Connection to " + peer + " restored");
+        return broken;
+    };
+    if (linkBroken()) return;
     const AnsiString frame = CurrentFrame.substr(0, static_cast<std::size_t>(std::max(0, CurrentLength)));
     const int wanted = std::clamp(CurrentReplyLength, 0, MaxReplyLength);
     AnsiString reply = comm::SocketExchange(
@@ -100,7 +113,8 @@ void CTransceiverTCPIP::Exchange()
     for (std::size_t i = 0; i + 1 < reply.size(); ++i)
         if (reply[i] == 10 || reply[i] == 12 || reply[i] == 13) reply[i] = ' ';
     if (reply.empty()) {
-        DeliverError(" Timeout !");
+        // Silence from a connection that is gone is its loss, not a time-out.
+        if (!linkBroken()) DeliverError(" Timeout !");
         return;
     }
     if (reply[0] != '[') {
@@ -111,4 +125,19 @@ void CTransceiverTCPIP::Exchange()
         LastReply = reply;
         if (Owner()->CommError == 0) Owner()->OnReply(this, reply, Owner()->Channel());
     });
+}
+
+bool CTransceiverTCPIP::Reconnect()
+{
+    if (!socket_) return false;
+    // A new connection to the same address and port; its failure is the socket's to
+    // report, to whom the channel set up (never a box in the middle of a recording).
+    if (!Sync([this] {
+            socket_->ZClose();
+            socket_->ZConnect();
+        }))
+        return false;
+    return comm::WaitForSocketConnection(
+        socket_, 3 * ReplyWait, [this](const std::function<void()>& fn) { return Sync(fn); },
+        [this](int ms) { return Pause(ms); });
 }

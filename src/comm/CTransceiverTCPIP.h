@@ -18,6 +18,7 @@ public:
 
 protected:
     void Exchange() override;
+    bool Reconnect() override;
 
 private:
     TZSocket* socket_;

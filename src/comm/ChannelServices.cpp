@@ -21,6 +21,12 @@ AnsiString LookupText(int row)
     return s ? s->LookupText(s->LanguageIndex(), row) : AnsiString();
 }
 
+AnsiString LanguageText(const char* german, const char* english)
+{
+    IApplicationServices* s = ApplicationServices();
+    return (s && s->LanguageIndex() == 0) ? german : english;
+}
+
 int CurrentChannel()
 {
     IApplicationServices* s = ApplicationServices();

@@ -53,14 +53,15 @@ public:
     // The identification has ended (result 1 success, 0 failure).
     virtual void OnConnectionEstablished(int channel, int result) = 0;
 
-    // Window fields the channel classes write and read.
-    int SamplingInterval = 5;  // seconds
-    AnsiString ControlStatus;  // control mode: one character of the status reply
-    double LowerSetpointLimit = -999.9;
-    double UpperSetpointLimit = 999.9;
-    std::uint32_t SerialNumber = 0;      // 0 = none
-    std::uint8_t SerialNumberAsked = 0;  // 1 = known, the window does not ask for it
-    std::uint8_t Connected = 0;
+    // Values the channel classes hand to the window and read back.
+    virtual void SetSamplingInterval(int seconds) = 0;
+    // The control-method letter of the latest status reply.
+    virtual void SetControlStatus(const AnsiString& status) = 0;
+    virtual void SetSetpointLimits(double lower, double upper) = 0;
+    virtual double GetLowerSetpointLimit() const = 0;
+    virtual double GetUpperSetpointLimit() const = 0;
+    // The unit's own serial number; once known the window does not ask the user for it.
+    virtual void SetSerialNumber(std::uint32_t number) = 0;
 };
 
 // Services of the application shell (the main window and the text table).
@@ -91,6 +92,9 @@ void SetApplicationServices(IApplicationServices* services);
 
 // Text of a row in the main window's current language; empty without services.
 AnsiString LookupText(int row);
+// The German or the English text, by the main window's current language (English without
+// services); for the device layer's own texts that have no row.
+AnsiString LanguageText(const char* german, const char* english);
 int CurrentChannel();
 // Channel window of a channel, or nullptr.
 IChannelWindow* ChannelWindowOf(int channel);

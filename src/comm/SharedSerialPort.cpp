@@ -1,5 +1,7 @@
 #include "comm/SharedSerialPort.h"
 
+#include <sys/stat.h>
+
 #include <map>
 
 #include "platform/SerialPort.h"
@@ -22,7 +24,9 @@ std::map<AnsiString, std::weak_ptr<SharedSerialPort>>& Registry()
 void TBusLock::lock()
 {
     std::unique_lock<std::mutex> l(mutex_);
+    ++waiting_;
     cv_.wait(l, [this] { return !held_; });
+    --waiting_;
     held_ = true;
 }
 
@@ -37,9 +41,18 @@ bool TBusLock::try_lock()
 bool TBusLock::try_lock_for(std::chrono::milliseconds wait)
 {
     std::unique_lock<std::mutex> l(mutex_);
-    if (!cv_.wait_for(l, wait, [this] { return !held_; })) return false;
+    ++waiting_;
+    const bool free = cv_.wait_for(l, wait, [this] { return !held_; });
+    --waiting_;
+    if (!free) return false;
     held_ = true;
     return true;
+}
+
+int TBusLock::Waiting() const
+{
+    std::lock_guard<std::mutex> l(mutex_);
+    return waiting_;
 }
 
 void TBusLock::unlock()
@@ -51,18 +64,41 @@ void TBusLock::unlock()
     cv_.notify_one();
 }
 
-SharedSerialPort::SharedSerialPort(AnsiString key, std::shared_ptr<IByteLink> link)
-    : key_(std::move(key)), link_(std::move(link))
+SharedSerialPort::SharedSerialPort(AnsiString key, std::shared_ptr<IByteLink> link, TSerialLinkSettings settings)
+    : key_(std::move(key)), settings_(std::move(settings)), link_(std::move(link))
 {}
 
 SharedSerialPort::~SharedSerialPort()
 {
     // The descriptor goes first, so that a new holder opening the device finds it free.
-    if (link_) link_->Close();
-    link_.reset();
+    {
+        std::lock_guard<std::mutex> l(linkMutex_);
+        if (link_) link_->Close();
+        link_.reset();
+    }
     std::lock_guard<std::mutex> l(RegistryMutex());
     auto it = Registry().find(key_);
     if (it != Registry().end() && it->second.expired()) Registry().erase(it);
+}
+
+std::shared_ptr<IByteLink> SharedSerialPort::Link() const
+{
+    std::lock_guard<std::mutex> l(linkMutex_);
+    return link_;
+}
+
+bool SharedSerialPort::Reopen(const std::shared_ptr<IByteLink>& failed)
+{
+    std::lock_guard<std::mutex> l(linkMutex_);
+    if (link_ && link_ != failed) return true;  // another slave's thread was quicker
+    if (link_) link_->Close();
+    struct stat st {};
+    if (::stat(settings_.PortName.c_str(), &st) != 0 || !S_ISCHR(st.st_mode) || !SerialLinks()) return false;
+    AnsiString error;
+    std::shared_ptr<IByteLink> link = SerialLinks()(settings_, error);
+    if (!link) return false;
+    link_ = std::move(link);
+    return true;
 }
 
 AnsiString SharedSerialPortKey(const AnsiString& portName)
@@ -89,7 +125,7 @@ std::shared_ptr<SharedSerialPort> AcquireSharedSerialPort(const TSerialLinkSetti
         if (error.empty()) error = "The port could not be opened.";
         return nullptr;
     }
-    auto port = std::make_shared<SharedSerialPort>(key, std::move(link));
+    auto port = std::make_shared<SharedSerialPort>(key, std::move(link), settings);
     Registry()[key] = port;
     return port;
 }

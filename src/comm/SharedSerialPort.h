@@ -24,27 +24,41 @@ public:
     bool try_lock();
     bool try_lock_for(std::chrono::milliseconds wait);
     void unlock();
+    // Threads waiting for the lock right now.
+    int Waiting() const;
 
 private:
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     std::condition_variable cv_;
     bool held_ = false;
+    int waiting_ = 0;
 };
 
 class SharedSerialPort {
 public:
-    SharedSerialPort(AnsiString key, std::shared_ptr<IByteLink> link);
+    SharedSerialPort(AnsiString key, std::shared_ptr<IByteLink> link, TSerialLinkSettings settings = {});
     ~SharedSerialPort();  // closes the link
     SharedSerialPort(const SharedSerialPort&) = delete;
     SharedSerialPort& operator=(const SharedSerialPort&) = delete;
 
     // The real device path the port is known by.
     const AnsiString& Key() const { return key_; }
-    const std::shared_ptr<IByteLink>& Link() const { return link_; }
+    // The name the port was first opened by.
+    const AnsiString& PortName() const { return settings_.PortName; }
+    // The link in use; a reopened port has a new one.
+    std::shared_ptr<IByteLink> Link() const;
     TBusLock& Bus() { return bus_; }
+
+    // Reopens the port with the settings it was first opened with, after its device went
+    // away: `failed` is the link the caller saw fail. When another holder has reopened the
+    // port since, its link is kept. True when the port has a working link again. The
+    // caller holds the bus.
+    bool Reopen(const std::shared_ptr<IByteLink>& failed);
 
 private:
     AnsiString key_;
+    TSerialLinkSettings settings_;
+    mutable std::mutex linkMutex_;
     std::shared_ptr<IByteLink> link_;
     TBusLock bus_;
 };

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -347,6 +348,13 @@ void TZSocket::OnSocketReady(Event ev)
     }
 }
 
+void TZSocket::ProcessPendingConnect()
+{
+    if (socket_ < 0 || !connectPending_) return;
+    pollfd p{socket_, POLLOUT, 0};
+    if (::poll(&p, 1, 0) > 0) OnSocketReady(evWrite);
+}
+
 void TZSocket::OnListenReady()
 {
     // Given once; ZAccept (or ZCancelListen) decides what happens to the caller.
@@ -537,6 +545,7 @@ bool TZSocket::ReportSendFailure(int socket, const AnsiString& context, int err)
     // A connection that is gone (or never came) is reported once; the sends that follow
     // fail quietly, so a poll loop does not raise a box on every step.
     bool broken = err == EPIPE || err == ECONNRESET || err == ENOTCONN || err == ENOTSOCK || err == EBADF;
+    if (broken && socket == socket_) closed_ = true;
     if (broken && socket == socket_ && errorReported_) {
         state_ = stError;
         return false;
@@ -580,7 +589,10 @@ AnsiString TZSocket::GetText()
         lastText_.assign(buf.data(), std::strlen(buf.data()));
         return lastText_;
     }
-    if (n < 0 && errno == EAGAIN) RearmRead();
+    if (n < 0 && (errno == EAGAIN || errno == EINTR))
+        RearmRead();
+    else if (!connectPending_ && (n == 0 || errno == ECONNRESET || errno == ENOTCONN || errno == ETIMEDOUT))
+        closed_ = true;  // the peer closed or reset the connection (no report: a quiet read)
     return {};
 }
 

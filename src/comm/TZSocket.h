@@ -65,6 +65,13 @@ public:
     int ListenSocketHandle() const { return listenSocket_; }
     int State() const { return state_; }
     int BytesAvailable() const { return bytesAvailable_; }
+    // True when the connection is gone: no socket, a failed connection attempt, or a peer
+    // that closed or reset it.
+    bool ConnectionBroken() const { return socket_ < 0 || closed_; }
+    // Settles a connection attempt whose outcome the socket knows already, as its readiness
+    // event would (OnConnect, or the error report); for callers that wait without running
+    // the event loop.
+    void ProcessPendingConnect();
 
     // Connects to RemoteAddr:RemotePort without waiting: OnConnect (or an error with the
     // reason, for instance 10061 "Connection refused") follows on the user-interface thread.

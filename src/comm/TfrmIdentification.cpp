@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTimer>
 
 #include "platform/UiThread.h"
@@ -79,6 +80,18 @@ AnsiString TfrmIdentification::MemoLines() const
 {
     NOX_ASSERT_UI_THREAD();
     return memIdentification->toPlainText().toStdString();
+}
+
+void TfrmIdentification::ShowFirstLine()
+{
+    memIdentification->moveCursor(QTextCursor::Start);
+    memIdentification->ensureCursorVisible();
+}
+
+int TfrmIdentification::FirstVisibleLine() const
+{
+    // A plain-text memo scrolls by lines.
+    return memIdentification->verticalScrollBar()->value();
 }
 
 void TfrmIdentification::SetMemoColors(std::uint32_t background, std::uint32_t fontColor)

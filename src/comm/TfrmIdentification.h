@@ -25,6 +25,9 @@ public:
     void MemoClear();
     void MemoAdd(const AnsiString& line);
     AnsiString MemoLines() const;  // lines joined with '\n'
+    // Scrolls the memo back to its first line (the verdict of a failure).
+    void ShowFirstLine();
+    int FirstVisibleLine() const;
     // Background and font colour of the memo (0x00BBGGRR).
     void SetMemoColors(std::uint32_t background, std::uint32_t font);
     std::uint32_t MemoColor() const { return memoColor_; }

@@ -12,14 +12,9 @@
 #include "app/TfrmMainWindow.h"
 #include "chart/engine/TChartSeries.h"
 
-class FakeChannelForm : public QMdiSubWindow, public IChannelForm {
+// The device layer's side of a fake window: records the values the channel hands over.
+class FakeDeviceWindow : public IChannelWindow {
 public:
-    FakeChannelForm()
-    {
-        for (int i = 0; i < 25; ++i) series.push_back(std::make_unique<TChartSeries>());
-    }
-
-    // IChannelWindow: the device layer's side is not used here.
     AnsiString ControlText(TChannelControl) const override { return {}; }
     int ControlItemIndex(TChannelControl) const override { return 0; }
     void MemoAdd(TChannelMemo, const AnsiString&) override {}
@@ -29,6 +24,36 @@ public:
     void SetDataTimerTag(int) override {}
     void SetupDeviceSeries(const AnsiString&, int) override {}
     void OnConnectionEstablished(int, int) override {}
+    void SetSamplingInterval(int seconds) override { SamplingInterval = seconds; }
+    void SetControlStatus(const AnsiString& status) override { ControlStatus = status; }
+    void SetSetpointLimits(double lower, double upper) override
+    {
+        LowerSetpointLimit = lower;
+        UpperSetpointLimit = upper;
+    }
+    double GetLowerSetpointLimit() const override { return LowerSetpointLimit; }
+    double GetUpperSetpointLimit() const override { return UpperSetpointLimit; }
+    void SetSerialNumber(std::uint32_t) override {}
+
+    int SamplingInterval = 5;
+    std::uint8_t Connected = 0;
+    AnsiString ControlStatus;
+    double LowerSetpointLimit = -999.9;
+    double UpperSetpointLimit = 999.9;
+};
+
+class FakeChannelForm : public QMdiSubWindow, public IChannelForm, public FakeDeviceWindow {
+public:
+    FakeChannelForm()
+    {
+        for (int i = 0; i < 25; ++i) series.push_back(std::make_unique<TChartSeries>());
+    }
+
+    IChannelWindow* DeviceWindow() override { return this; }
+    bool IsConnected() const override { return Connected == 1; }
+    AnsiString UnitControlStatus() const override { return ControlStatus; }
+    double UnitLowerSetpointLimit() const override { return LowerSetpointLimit; }
+    double UnitUpperSetpointLimit() const override { return UpperSetpointLimit; }
 
     QMdiSubWindow* SubWindow() override { return this; }
     void SetChannel(int c) override { channel = c; }
@@ -52,11 +77,12 @@ public:
         activated = activate;
     }
     void FocusConnectButton() override { connectFocused = true; }
-    void FormClose() override
+    bool FormClose() override
     {
         ++closeCalls;
         frmMainWindow->SetChannelOpen(channel, 0);
         close();
+        return true;
     }
     int ChartSeriesCount() const override { return 24; }
     TChartSeries* ChartSeries(int index) override { return series.at(size_t(index)).get(); }

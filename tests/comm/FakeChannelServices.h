@@ -36,6 +36,20 @@ public:
         setupChannel = channel;
     }
     TZSocket* ZTCPSocket() override { return socket; }
+    void SetSamplingInterval(int seconds) override { SamplingInterval = seconds; }
+    void SetControlStatus(const AnsiString& status) override { ControlStatus = status; }
+    void SetSetpointLimits(double lower, double upper) override
+    {
+        LowerSetpointLimit = lower;
+        UpperSetpointLimit = upper;
+    }
+    double GetLowerSetpointLimit() const override { return LowerSetpointLimit; }
+    double GetUpperSetpointLimit() const override { return UpperSetpointLimit; }
+    void SetSerialNumber(std::uint32_t number) override
+    {
+        SerialNumber = number;
+        SerialNumberAsked = 1;
+    }
     void OnConnectionEstablished(int channel, int result) override
     {
         if (onConnectionEstablished) onConnectionEstablished(channel, result);
@@ -69,6 +83,12 @@ public:
     int resultChannel = 0;
     std::function<void(int, int)> onConnectionEstablished;
     TZSocket* socket = nullptr;  // the window's socket component, when it has one
+    int SamplingInterval = 5;
+    AnsiString ControlStatus;
+    double LowerSetpointLimit = -999.9;
+    double UpperSetpointLimit = 999.9;
+    std::uint32_t SerialNumber = 0;
+    std::uint8_t SerialNumberAsked = 0;
     mutable std::mutex mutex;
 };
 

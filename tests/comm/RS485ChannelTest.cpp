@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <thread>
 
@@ -10,6 +11,7 @@
 #include "comm/CRS232.h"
 #include "comm/CRS485.h"
 #include "comm/CTransceiverRS485.h"
+#include "comm/SerialPortLink.h"
 #include "platform/SerialPort.h"
 
 using namespace testfakes;
@@ -294,6 +296,112 @@ TEST_F(BusChannels, StepIsSkippedWhileTheBusIsTaken)
     ASSERT_TRUE(Await([&] { return c.PollRequest == 0; }));
     EXPECT_EQ(line.FrameCount(), frames + 6);
     c.Close(3);
+}
+
+TEST_F(BusChannels, ClosingNeverWaitsOutASilentExchangeOrTheBus)
+{
+    line.AddUnit(Slave(1, "ONE", 11));
+    StartPty();
+    FakeChannelWindow& w = SerialWindow(1, "1");
+    // A reply time-out far longer than any close may take: a close that waited it out (or
+    // the bus wait derived from it) would fail the bound below by a wide margin.
+    constexpr int kLongMs = 60000;
+    auto readTimeout = [](int ms) {
+        comm::TCommTiming t = comm::Timing();
+        t.ReadTimeoutMs = ms;
+        comm::SetTiming(t);
+    };
+    auto closePromptly = [](CRS485& c) {
+        const auto start = std::chrono::steady_clock::now();
+        c.Close(3);
+        return std::chrono::steady_clock::now() - start < std::chrono::milliseconds(kLongMs / 2);
+    };
+    // Polling while the unit is silent, and while its reply is garbled (the discard read).
+    for (UnitFault fault : {UnitFault::NoReply, UnitFault::GarbageFirstByte}) {
+        w.results.clear();
+        CRS485 c(1);
+        Open(c);
+        c.ResumeIdentification();
+        PressOk(w, WaitForVerdict(c));
+        ASSERT_TRUE(Await([&] { return c.PollRequest == 0; }));
+        readTimeout(kLongMs);
+        line.First().InjectFault(fault, -1);
+        const std::size_t before = line.FrameCount();
+        c.PollRequest = 1;
+        ASSERT_TRUE(Await([&] { return line.FrameCount() > before; }));
+        EXPECT_TRUE(closePromptly(c)) << static_cast<int>(fault);
+        line.First().ClearFaults();
+        readTimeout(500);
+    }
+    // Identifying while the unit is silent.
+    readTimeout(kLongMs);
+    line.First().InjectFault(UnitFault::NoReply, -1);
+    {
+        CRS485 c(1);
+        Open(c);
+        const std::size_t before = line.FrameCount();
+        c.ResumeIdentification();
+        ASSERT_TRUE(Await([&] { return line.FrameCount() > before; }));
+        EXPECT_TRUE(closePromptly(c));
+    }
+    // Identifying while another slave's thread holds the bus.
+    {
+        CRS485 c(1);
+        Open(c);
+        comm::TBusLock& bus = c.SharedPort->Bus();
+        bool taken = false;
+        ASSERT_TRUE(Await([&] { return taken || (taken = bus.try_lock()); }));
+        c.ResumeIdentification();
+        ASSERT_TRUE(Await([&] { return bus.Waiting() > 0; }));  // its first try waits for the bus
+        EXPECT_TRUE(closePromptly(c));
+        bus.unlock();
+    }
+    EXPECT_TRUE(support::TestDialogs().Messages().empty());
+}
+
+TEST_F(BusChannels, PulledAdapterIsReopenedOnceForAllSlaves)
+{
+    int opens = 0;
+    comm::SetSerialLinkFactory([&](const comm::TSerialLinkSettings& s, AnsiString& error) {
+        ++opens;
+        return std::static_pointer_cast<comm::IByteLink>(comm::SerialPortLink::Open(s, error));
+    });
+    line.AddUnit(Slave(1, "ONE", 11));
+    line.AddUnit(Slave(2, "TWO", 22));
+    const std::string dir = ::testing::TempDir() + "/nox-bus-adapter-" + std::to_string(::getpid());
+    std::filesystem::create_directories(dir);
+    AnsiString error;
+    ASSERT_TRUE(line.StartPty(&error, dir + "/ttyUSB0")) << error;
+    portPath = line.SlavePath();
+    FakeChannelWindow* w[3] = {nullptr, &SerialWindow(1, "1"), &SerialWindow(2, "2")};
+    CRS485 c1(1), c2(2);
+    CRS485* c[3] = {nullptr, &c1, &c2};
+    for (int i = 1; i <= 2; ++i) {
+        Open(*c[i]);
+        c[i]->ResumeIdentification();
+        PressOk(*w[i], WaitForVerdict(*c[i]));
+    }
+    ASSERT_TRUE(Await([&] { return c1.PollRequest == 0 && c2.PollRequest == 0; }));
+    line.UnplugPty();
+    for (int i = 1; i <= 2; ++i) c[i]->PollRequest = 1;
+    ASSERT_TRUE(Await([&] { return c1.PollThread()->IsLinkLost() && c2.PollThread()->IsLinkLost(); }));
+    ASSERT_TRUE(line.ReplugPty(&error)) << error;
+    clock.AdvanceMs(comm::ReconnectDelayMs(0));
+    ASSERT_TRUE(Await([&] { return !c1.PollThread()->IsLinkLost() && !c2.PollThread()->IsLinkLost(); }));
+    EXPECT_EQ(opens, 2);  // the first open and one reopen, whoever came first
+    for (int i = 1; i <= 2; ++i) {
+        c[i]->CommError = 0;
+        c[i]->PollRequest = 1;
+    }
+    ASSERT_TRUE(Await([&] { return c1.PollRequest == 0 && c2.PollRequest == 0; }));
+    for (int i = 1; i <= 2; ++i) {
+        EXPECT_EQ(CountLines(*w[i], " Port " + portPath + " reopened"), 1u) << i;
+        EXPECT_EQ(c[i]->CommError, 0) << i;
+    }
+    c1.Close(3);
+    c2.Close(3);
+    line.Stop();
+    std::filesystem::remove_all(dir);
 }
 
 namespace {

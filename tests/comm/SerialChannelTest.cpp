@@ -1,12 +1,14 @@
 // The RS232 channel end to end against the simulated unit on a pseudo-terminal:
 // identification, poll cycles, one-shot commands, errors and closing.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "SerialChannelFixture.h"
 #include "comm/CIdentification.h"
 #include "comm/CRS232.h"
 #include "comm/CTransceiver.h"
 #include "comm/CommTiming.h"
+#include "comm/SerialPortLink.h"
 #include "platform/DateTime.h"
 #include "platform/UiDispatcher.h"
 #include "support/ScriptedDialogs.h"
@@ -101,22 +103,28 @@ TEST_F(SerialChannel, IdentificationOutcomesPerStage)
         int result;
         int queued;
         bool groupFiveHidden;
+        unsigned garbled = 0;
     } cases[] = {
         {"C silent", support::AllCommands & ~support::CommandBit(UnitCommand::C), 1, 5, true},
         {"S2 silent", support::AllCommands & ~support::CommandBit(UnitCommand::S2), 1, 2, false},
         {"V silent", support::AllCommands & ~support::CommandBit(UnitCommand::V), 0, 0, false},
         {"G silent", support::AllCommands & ~support::CommandBit(UnitCommand::G), 0, 0, false},
+        {"F and L unreadable", support::AllCommands, 1, 6, false,
+         support::CommandBit(UnitCommand::F) | support::CommandBit(UnitCommand::L)},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.what);
         support::SimulatedUnitLine local;
         support::UnitState s;
         s.answers = k.answers;
+        s.garbled = k.garbled;
         local.AddUnit(s);
         ASSERT_TRUE(local.StartPty());
         window.texts[TChannelControl::cmbPort] = local.SlavePath();
         window.results.clear();
         window.active.assign(ValueCount, -1);
+        window.LowerSetpointLimit = -999.9;
+        window.UpperSetpointLimit = 999.9;
         {
             CRS232 c(1);
             Connect(c);
@@ -132,6 +140,7 @@ TEST_F(SerialChannel, IdentificationOutcomesPerStage)
                           " - for RS232 interface mode, slave address 1 has to be selected\n"
                           " - RS232 or RS485 interface mode at the device");
                 EXPECT_EQ(w->MemoColor(), 0x0000FFu);
+                EXPECT_EQ(w->FirstVisibleLine(), 0);  // the verdict line is in view
                 // After the verdict no stage asks the unit again.
                 EXPECT_EQ(local.Unit(1)->RequestCount(UnitCommand::P), 0);
             }
@@ -140,6 +149,16 @@ TEST_F(SerialChannel, IdentificationOutcomesPerStage)
                 EXPECT_EQ(local.Unit(1)->RequestCount(UnitCommand::S3), 0);
                 EXPECT_EQ(local.Unit(1)->RequestCount(UnitCommand::C), 0);
                 EXPECT_EQ(w->Position(), 135);
+            }
+            if (k.garbled) {
+                // Answered, but nothing readable: no number, no limits, and the checks keep
+                // their wide defaults.
+                EXPECT_NE(memo.find("The device did not report a serial number."), AnsiString::npos);
+                EXPECT_NE(memo.find("The device did not report setpoint limits."), AnsiString::npos);
+                EXPECT_EQ(memo.find("Serial number of the device:"), AnsiString::npos);
+                EXPECT_EQ(memo.find("upper limit"), AnsiString::npos);
+                EXPECT_DOUBLE_EQ(window.UpperSetpointLimit, 999.9);
+                EXPECT_DOUBLE_EQ(window.LowerSetpointLimit, -999.9);
             }
             if (k.groupFiveHidden) {
                 EXPECT_EQ(window.active[15], 0);
@@ -293,17 +312,95 @@ TEST_F(SerialChannel, TimeoutSynchronisationAndPortErrors)
     ASSERT_TRUE(WaitUntil([&] { return c.PollRequest == 0; }));
     EXPECT_DOUBLE_EQ(c.SeriesValue(sT0), 99.0);
 
-    // The port fails (adapter unplugged): the flag and a line, and the thread runs on.
+    // The port fails (adapter unplugged): one line, error ticks without lines, and the
+    // port is reopened once the first reconnection is due.
     lastLink->FailNow(true);
     c.PollRequest = 1;
     ASSERT_TRUE(WaitUntil([&] { return c.CommError == 1; }));
     EXPECT_NE(window.Memo(TChannelMemo::memSerialData).back().find("Port error"), AnsiString::npos);
+    const std::size_t lines = window.Memo(TChannelMemo::memSerialData).size();
+    c.CommError = 0;
     passes = poll->PassCount;
-    ASSERT_TRUE(WaitUntil([&] { return poll->PassCount >= passes + 2; }));
-    lastLink->FailNow(false);
+    ASSERT_TRUE(WaitUntil([&] { return poll->PassCount >= passes + 3; }));
+    EXPECT_EQ(c.CommError, 1);
+    EXPECT_EQ(window.Memo(TChannelMemo::memSerialData).size(), lines);
+    EXPECT_EQ(poll->ReconnectAttempts(), 0);
     std::size_t before = line.FrameCount();
+    clock.AdvanceMs(comm::ReconnectDelayMs(0));
+    ASSERT_TRUE(WaitUntil([&] { return !poll->IsLinkLost(); }));
+    EXPECT_EQ(window.Memo(TChannelMemo::memSerialData).back(),
+              "07.12.2026 09:15:33 Port " + line.SlavePath() + " reopened");
+    EXPECT_EQ(opened.PortName, line.SlavePath());
     c.CommError = 0;
     ASSERT_TRUE(WaitUntil([&] { return line.FrameCount() > before; }));
     EXPECT_TRUE(support::TestDialogs().Messages().empty());
     c.Close(3);
+}
+
+TEST_F(SerialChannel, PulledAdapterIsReopenedWithItsLineSettings)
+{
+    // The platform's serial port behind a name that vanishes and comes back, as the name
+    // of a USB adapter does when it is pulled and plugged in again.
+    std::vector<comm::TSerialLinkSettings> opens;
+    comm::SetSerialLinkFactory([&](const comm::TSerialLinkSettings& s, AnsiString& error) {
+        opens.push_back(s);
+        return std::static_pointer_cast<comm::IByteLink>(comm::SerialPortLink::Open(s, error));
+    });
+    char dir[] = "/tmp/nox-adapter-XXXXXX";
+    ASSERT_NE(::mkdtemp(dir), nullptr);
+    const AnsiString adapter = AnsiString(dir) + "/ttyUSB0";
+    AnsiString error;
+    ASSERT_TRUE(line.StartPty(&error, adapter)) << error;
+    window.texts[TChannelControl::cmbPort] = adapter;
+    window.texts[TChannelControl::cmbBaudrate] = "19200";
+    window.indexes[TChannelControl::cmbParity] = 2;
+    CRS232 c(1);
+    Connect(c);
+    PressOkAndWaitForResult(WaitForVerdict(c));
+    CTransceiverRS232* poll = c.PollThread();
+    ASSERT_TRUE(WaitUntil([&] { return c.PollRequest == 0; }));
+    // A standing command (as the programmer sends) that must outlive the reconnection.
+    const AnsiString standing = CTolvarProtocol::BuildCommandFrame("G0D**0BB8", 1);
+    const AnsiString follow = CTolvarProtocol::BuildCommandFrame("C14*************", 1);
+    ASSERT_EQ(
+        c.SetPollCommands(standing, static_cast<int>(standing.size()), 24, 1, static_cast<int>(follow.size()), follow),
+        1);
+
+    line.UnplugPty();
+    c.PollRequest = 1;
+    ASSERT_TRUE(WaitUntil([&] { return poll->IsLinkLost() && c.CommError == 1; }));
+    // Still gone when the first attempt is due; the next one waits twice as long.
+    clock.AdvanceMs(comm::ReconnectDelayMs(0));
+    ASSERT_TRUE(WaitUntil([&] { return poll->ReconnectAttempts() == 1; }));
+    ASSERT_TRUE(line.ReplugPty(&error)) << error;
+    clock.AdvanceMs(comm::ReconnectDelayMs(1) - 1);
+    int passes = poll->PassCount;
+    ASSERT_TRUE(WaitUntil([&] { return poll->PassCount >= passes + 3; }));
+    EXPECT_TRUE(poll->IsLinkLost());
+    EXPECT_EQ(opens.size(), 1u);
+    clock.AdvanceMs(1);
+    ASSERT_TRUE(WaitUntil([&] { return !poll->IsLinkLost(); }));
+    ASSERT_EQ(opens.size(), 2u);
+    EXPECT_EQ(opens[1].PortName, adapter);
+    EXPECT_EQ(opens[1].BaudRate, 19200);
+    EXPECT_EQ(opens[1].Parity, 2);
+
+    // The cycle goes on after the row that failed; the next one starts with the standing
+    // command.
+    line.ClearLog();
+    c.CommError = 0;
+    ASSERT_TRUE(WaitUntil([&] { return c.PollRequest == 0; }));
+    c.PollRequest = 1;
+    ASSERT_TRUE(WaitUntil([&] { return c.PollRequest == 0; }));
+    auto commands = CommandsSince(0);
+    EXPECT_NE(std::find(commands.begin(), commands.end(), "G0D**0BB8"), commands.end());
+    EXPECT_DOUBLE_EQ(line.First().State().setpoint, 30.0);
+    auto protocol = window.Memo(TChannelMemo::memSerialData);
+    ASSERT_EQ(protocol.size(), 2u);
+    EXPECT_NE(protocol[0].find(" Port error: "), AnsiString::npos);
+    EXPECT_EQ(protocol[1], "07.12.2026 09:15:39 Port " + adapter + " reopened");
+    EXPECT_TRUE(support::TestDialogs().Messages().empty());
+    c.Close(3);
+    line.Stop();
+    ::rmdir(dir);
 }

@@ -218,9 +218,8 @@ TEST_F(TcpChannel, WrongChecksumIsReportedAsSynchronisationError)
     c.Close(3);
 }
 
-TEST_F(TcpChannel, RefusedConnectionIsReportedAndQueriesFail)
+TEST_F(TcpChannel, RefusedConnectionIsReportedWithItsReasonInOneBox)
 {
-    qtEvents = true;  // the failed connection is seen by the socket's notifier
     // A port that is bound but not listening refuses every connection.
     int blocker = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in sa{};
@@ -229,40 +228,96 @@ TEST_F(TcpChannel, RefusedConnectionIsReportedAndQueriesFail)
     ASSERT_EQ(::bind(blocker, reinterpret_cast<sockaddr*>(&sa), sizeof sa), 0);
     socklen_t len = sizeof sa;
     ::getsockname(blocker, reinterpret_cast<sockaddr*>(&sa), &len);
-    TcpWindow(1, ntohs(sa.sin_port));
-    {
+    const int port = ntohs(sa.sin_port);
+    FakeChannelWindow& w = TcpWindow(1, port);
+    for (int language : {1, 0}) {
+        scope.services.language = language;
+        w.results.clear();
         CTCPIP c(1);
         Open(c);
-        ASSERT_TRUE(Await([] { return support::TestDialogs().MessageCount() >= 1; }));
-        // The identification's queries fail without raising another box.
+        // The identification's queries fail without raising a box of their own.
         AnsiString reply;
         const AnsiString v = Frame("V07");
         EXPECT_EQ(c.Query('V', 1, v, static_cast<int>(v.size()), 50, nullptr, reply), 1);
         EXPECT_TRUE(reply.empty());
-        c.Close(3);
+        c.ResumeIdentification();
+        TfrmIdentification* verdict = WaitForVerdict(c);
+        ASSERT_NE(verdict, nullptr);
+        EXPECT_EQ(verdict->GetResult(), 0);
+        // The reason with address and port, not the serial check list.
+        const AnsiString where = "127.0.0.1:" + IntToStr(port);
+        EXPECT_EQ(verdict->MemoLines(),
+                  language
+                      ? "Device recognition failed.\nNo connection to " + where + ": connection refused"
+                      : "Geräteerkennung fehlgeschlagen.\nKeine Verbindung zu " + where + ": Verbindung abgelehnt");
+        PressOk(w, verdict);
+        c.Close(1);
     }
-    ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
-    EXPECT_EQ(support::TestDialogs().LastMessage().caption, "Error: TZSocket");
-    EXPECT_NE(support::TestDialogs().LastMessage().text.find("Connection refused"), AnsiString::npos);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
     ::close(blocker);
 }
 
-TEST_F(TcpChannel, PeerClosingMidPollGivesTimeoutLinesAndOneReport)
+TEST_F(TcpChannel, LostConnectionIsReconnectedInTheBackground)
 {
     StartTcp();
     FakeChannelWindow& w = TcpWindow(1, line.TcpPort());
     CTCPIP c(1);
     ConnectAndPoll(c, w);
+    CTransceiverTCPIP* poll = c.PollThread();
+    // A standing command (as the programmer sends) that must outlive the reconnection.
+    const AnsiString standing = Frame("G0D**0BB8"), follow = Frame("C14*************");
+    ASSERT_EQ(
+        c.SetPollCommands(standing, static_cast<int>(standing.size()), 24, 1, static_cast<int>(follow.size()), follow),
+        1);
     support::TestDialogs().Clear();
-    line.DropConnection();
-    for (int tick = 1; tick <= 4; ++tick) {
+    w.memos.clear();
+
+    // The unit's network side goes away: one line, then error ticks without lines.
+    line.StopListening();
+    for (int tick = 1; tick <= 3; ++tick) {
         Tick(c);
-        ASSERT_TRUE(Await([&] { return c.CommError == 1; })) << tick;
-        EXPECT_EQ(CountLines(w, " Timeout !"), static_cast<std::size_t>(tick));
+        ASSERT_TRUE(Await([&] { return c.CommError == 1 && poll->IsLinkLost(); })) << tick;
     }
-    EXPECT_EQ(CountLines(w, " Error in synchronising !"), 0u);
-    ASSERT_LE(support::TestDialogs().MessageCount(), 1u);
-    for (const support::ShownMessage& m : support::TestDialogs().Messages()) EXPECT_EQ(m.caption, "Error: TZSocket");
+    const AnsiString where = "127.0.0.1:" + IntToStr(line.TcpPort());
+    ASSERT_EQ(w.Memo(TChannelMemo::memSerialData),
+              std::vector<AnsiString>{"07.12.2026 09:15:30 Connection to " + where + " lost !"});
+    // Attempts a few seconds apart, the gaps growing up to a minute.
+    EXPECT_EQ(poll->ReconnectAttempts(), 0);
+    const int gaps[] = {3000, 6000, 12000, 24000, 48000, 60000, 60000};
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(comm::ReconnectDelayMs(i), gaps[i]) << i;
+    clock.AdvanceMs(comm::ReconnectDelayMs(0));
+    ASSERT_TRUE(Await([&] { return poll->ReconnectAttempts() == 1; }));
+    clock.AdvanceMs(comm::ReconnectDelayMs(1) - 1);
+    int passes = poll->PassCount;
+    ASSERT_TRUE(Await([&] { return poll->PassCount >= passes + 3; }));
+    EXPECT_EQ(poll->ReconnectAttempts(), 1);
+
+    // Back on the same port: the next attempt reconnects and polling goes on as before.
+    AnsiString error;
+    ASSERT_TRUE(line.ListenAgain(&error)) << error;
+    clock.AdvanceMs(1);
+    ASSERT_TRUE(Await([&] { return !poll->IsLinkLost(); }));
+    line.ClearLog();
+    for (int cycle = 0; cycle < 2; ++cycle) {
+        Tick(c);
+        ASSERT_TRUE(Await([&] { return c.PollRequest == 0; }));
+    }
+    const auto frames = line.Frames();
+    EXPECT_TRUE(std::any_of(frames.begin(), frames.end(), [&](const auto& f) { return f.frame == standing; }));
+    EXPECT_DOUBLE_EQ(line.First().State().setpoint, 30.0);
+    EXPECT_EQ(w.Memo(TChannelMemo::memSerialData),
+              (std::vector<AnsiString>{"07.12.2026 09:15:30 Connection to " + where + " lost !",
+                                       "07.12.2026 09:15:39 Connection to " + where + " restored"}));
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+
+    // Dropped by the unit while it keeps listening: back at the first attempt.
+    line.DropConnection();
+    Tick(c);
+    ASSERT_TRUE(Await([&] { return poll->IsLinkLost(); }));
+    clock.AdvanceMs(comm::ReconnectDelayMs(0));
+    ASSERT_TRUE(Await([&] { return !poll->IsLinkLost(); }));
+    EXPECT_EQ(line.AcceptCount(), 3u);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
     c.Close(3);
 }
 

@@ -258,6 +258,11 @@ UnitResponse SimulatedUnit::HandleFrame(const AnsiString& frame)
     if (clock_) AdvanceUnit(state_, 0);  // the reply shows the command's effect at once
     r.reply = true;
     r.bytes = BuildReply(cmd, state_);
+    if (state_.garbled & CommandBit(cmd)) {
+        // Framed and summed right, but nothing after the command header can be read.
+        const std::size_t n = r.bytes.size();
+        r.bytes = WithChecksum(r.bytes.substr(0, 7) + AnsiString(n - 10, 'Z'));
+    }
     ApplyFault(r);
     return r;
 }

@@ -29,6 +29,7 @@ struct UnitState {
     AnsiString deviceName = "SIMULATOR UNIT 200";
     std::uint32_t serialNumber = 12345678;
     unsigned answers = AllCommands;  // CommandBit of each command the unit answers
+    unsigned garbled = 0;            // ... whose reply fields hold no hexadecimal digits
     // Values as the program decodes them (degrees, percent, ...).
     double lowerLimit = -40.0, upperLimit = 200.0;
     // The unit's control status: 'O' off, 'C' circulation only, 'I' internal control,

@@ -71,9 +71,8 @@ SimulatedUnit& SimulatedUnitLine::First()
     return *units_.front();
 }
 
-bool SimulatedUnitLine::StartPty(AnsiString* error)
+bool SimulatedUnitLine::OpenPty(AnsiString* error)
 {
-    if (units_.empty()) AddUnit();
     char name[256] = {};
     if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0) {
         if (error) *error = std::strerror(errno);
@@ -90,15 +89,45 @@ bool SimulatedUnitLine::StartPty(AnsiString* error)
     ::fcntl(master_, F_SETFD, FD_CLOEXEC);
     ::fcntl(slave_, F_SETFD, FD_CLOEXEC);
     slavePath_ = name;
-    if (::pipe(wakePipe_) != 0) return false;
-    start_ = std::chrono::steady_clock::now();
-    thread_ = std::thread([this] { Run(); });
+    if (!linkPath_.empty()) {
+        ::unlink(linkPath_.c_str());
+        if (::symlink(slavePath_.c_str(), linkPath_.c_str()) != 0) {
+            if (error) *error = std::strerror(errno);
+            return false;
+        }
+    }
     return true;
 }
 
-bool SimulatedUnitLine::StartTcp(int port, AnsiString* error)
+bool SimulatedUnitLine::StartPty(AnsiString* error, const AnsiString& linkPath)
 {
     if (units_.empty()) AddUnit();
+    linkPath_ = linkPath;
+    if (!OpenPty(error)) return false;
+    start_ = std::chrono::steady_clock::now();
+    StartThread();
+    return true;
+}
+
+void SimulatedUnitLine::UnplugPty()
+{
+    JoinThread();
+    CloseFd(master_);
+    CloseFd(slave_);
+    if (!linkPath_.empty()) ::unlink(linkPath_.c_str());
+    StartThread();
+}
+
+bool SimulatedUnitLine::ReplugPty(AnsiString* error)
+{
+    JoinThread();
+    const bool ok = OpenPty(error);
+    StartThread();
+    return ok;
+}
+
+bool SimulatedUnitLine::Listen(int port, AnsiString* error)
+{
     listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     int one = 1;
     ::setsockopt(listen_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
@@ -114,30 +143,64 @@ bool SimulatedUnitLine::StartTcp(int port, AnsiString* error)
     socklen_t len = sizeof a;
     ::getsockname(listen_, reinterpret_cast<sockaddr*>(&a), &len);
     tcpPort_ = ntohs(a.sin_port);
-    if (::pipe(wakePipe_) != 0) return false;
-    start_ = std::chrono::steady_clock::now();
-    thread_ = std::thread([this] { Run(); });
     return true;
+}
+
+bool SimulatedUnitLine::StartTcp(int port, AnsiString* error)
+{
+    if (units_.empty()) AddUnit();
+    if (!Listen(port, error)) return false;
+    start_ = std::chrono::steady_clock::now();
+    StartThread();
+    return true;
+}
+
+void SimulatedUnitLine::StopListening()
+{
+    JoinThread();
+    CloseClients();
+    CloseFd(listen_);
+    StartThread();
+}
+
+bool SimulatedUnitLine::ListenAgain(AnsiString* error)
+{
+    JoinThread();
+    const bool ok = Listen(tcpPort_, error);
+    StartThread();
+    return ok;
+}
+
+void SimulatedUnitLine::StartThread()
+{
+    if (wakePipe_[0] < 0 && ::pipe(wakePipe_) != 0) return;
+    stop_ = false;
+    thread_ = std::thread([this] { Run(); });
+}
+
+void SimulatedUnitLine::JoinThread()
+{
+    if (!thread_.joinable()) return;
+    {
+        std::lock_guard<std::mutex> l(stopMutex_);
+        stop_ = true;
+    }
+    stopCv_.notify_all();
+    char c = 'x';
+    if (::write(wakePipe_[1], &c, 1) < 0) {}
+    thread_.join();
 }
 
 void SimulatedUnitLine::Stop()
 {
-    if (thread_.joinable()) {
-        {
-            std::lock_guard<std::mutex> l(stopMutex_);
-            stop_ = true;
-        }
-        stopCv_.notify_all();
-        char c = 'x';
-        if (::write(wakePipe_[1], &c, 1) < 0) {}
-        thread_.join();
-    }
+    JoinThread();
     CloseClients();
     CloseFd(listen_);
     CloseFd(master_);
     CloseFd(slave_);
     CloseFd(wakePipe_[0]);
     CloseFd(wakePipe_[1]);
+    if (!linkPath_.empty()) ::unlink(linkPath_.c_str());
 }
 
 void SimulatedUnitLine::DropConnection()
@@ -211,6 +274,7 @@ void SimulatedUnitLine::Run()
             if (lineFd == listen_) {
                 int c = ::accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC);
                 if (c >= 0) {
+                    ++accepts_;
                     int one = 1;
                     ::setsockopt(c, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
                     clients_.push_back({c, AnsiString()});

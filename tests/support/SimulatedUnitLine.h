@@ -36,11 +36,24 @@ public:
     SimulatedUnit& First();
 
     // Opens a pseudo-terminal; the program opens SlavePath(). False with error on failure.
-    bool StartPty(AnsiString* error = nullptr);
-    AnsiString SlavePath() const { return slavePath_; }
+    // With a link path, a symbolic link there names the pseudo-terminal and SlavePath() is
+    // the link (as a udev name names an adapter).
+    bool StartPty(AnsiString* error = nullptr, const AnsiString& linkPath = {});
+    AnsiString SlavePath() const { return linkPath_.empty() ? slavePath_ : linkPath_; }
+    // The adapter is pulled: the pseudo-terminal goes away (the program's port reports
+    // errors) and the link with it. Plugged in again: a new pseudo-terminal behind the same
+    // link.
+    void UnplugPty();
+    bool ReplugPty(AnsiString* error = nullptr);
     // Listens on 127.0.0.1:port (0 chooses a free port, see TcpPort()).
     bool StartTcp(int port = 0, AnsiString* error = nullptr);
     int TcpPort() const { return tcpPort_; }
+    // The unit's network side goes away (connections closed, nobody listens) and comes
+    // back on the same port.
+    void StopListening();
+    bool ListenAgain(AnsiString* error = nullptr);
+    // Connections accepted so far.
+    std::size_t AcceptCount() const { return accepts_.load(); }
     void Stop();
 
     // Closes every TCP connection from the unit's side (the port keeps listening).
@@ -68,6 +81,10 @@ private:
     // False when the connection is to be closed.
     bool HandleBytes(int fd, AnsiString& buffer, const char* data, std::size_t n);
     bool Answer(int fd, const UnitResponse& r);
+    bool OpenPty(AnsiString* error);
+    bool Listen(int port, AnsiString* error);
+    void StartThread();
+    void JoinThread();
     bool WaitStop(int ms);
     std::int64_t ElapsedMs() const;
     void CloseClients();
@@ -82,6 +99,8 @@ private:
     std::atomic<std::size_t> clientCount_{0};
     std::atomic<bool> dropRequested_{false};
     AnsiString slavePath_;
+    AnsiString linkPath_;
+    std::atomic<std::size_t> accepts_{0};
     int tcpPort_ = 0;
     std::atomic<std::size_t> discarded_{0};
     std::atomic<std::size_t> writes_{0};

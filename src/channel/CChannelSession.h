@@ -1,0 +1,265 @@
+#pragma once
+// One open channel, without widgets: the channel object and its threads, the recording of
+// the unit's values into the 25 chart series on every tick, the recording file's parts and
+// their saves, and the state the window, the main window and the control panel read. The
+// channel object reports to the session (it is the channel's IChannelWindow); the channel
+// window (TmdiSubWindow) is the session's view and hears of changes through the On...
+// events. Without a window the session runs as it is, so a test can drive a unit's
+// recording from the simulated unit to the data file.
+//
+// Everything here runs on the user-interface thread; the poll thread only sets the
+// channel's flags and values, which a tick reads.
+#include <QPointer>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "app/DataFileView.h"
+#include "app/RecordedDataFile.h"
+#include "comm/ChannelServices.h"
+#include "platform/AnsiString.h"
+#include "platform/DateTime.h"
+
+class CChannel;
+class QObject;
+class TChartSeries;
+class TFastLineSeries;
+class TZSocket;
+
+// Series of the channel chart besides the 22 value series.
+inline constexpr int ChannelSeriesCount = 25;
+inline constexpr int ValueSeriesTotal = 22;
+inline constexpr int SeriesA = 22, SeriesB = 23, SeriesProgrammer = 24;
+
+// The memos of a channel. The first four are those of the data file.
+enum class TSessionMemo { SerialData, Protocol, Memo, Info, Connections };
+inline constexpr int SessionMemoCount = 5;
+
+// What the connection page holds when the user connects. The channel classes read these
+// texts and item indexes as they read the page's controls.
+struct TConnectionSettings {
+    AnsiString Interface = "RS232";  // "RS232", "RS485" or "TCP/IP"
+    AnsiString Port;
+    AnsiString BaudRate = "9600";
+    AnsiString DataBits = "8";
+    int StopBits = 0;  // item index: 1, 1.5, 2
+    int Parity = 0;    // item index: none, odd, even, mark
+    AnsiString Interval = "5";
+    AnsiString Slave = "1";
+    AnsiString IPAddress;
+    AnsiString TCPPort = "8101";
+    int TimeAxisStyle = 0;  // 0 "relativ", 1 "absolut"
+    bool LogFile = false;
+};
+
+class CChannelSession : public IChannelWindow, public IRecordedDataSource {
+public:
+    // Parts are written anew after this many ticks and end after this age.
+    static constexpr int TicksBetweenSaves = 2400;
+    static constexpr std::int64_t PartSeconds = 43200;
+    static constexpr int ErrorWarningSeconds = 180;
+
+    explicit CChannelSession(int channel);
+    // Stops the threads and releases the port without saving (Close saves).
+    ~CChannelSession() override;
+    CChannelSession(const CChannelSession&) = delete;
+    CChannelSession& operator=(const CChannelSession&) = delete;
+
+    int Channel() const { return FChannel; }
+    // The channel number is given once the main window has allocated it; a connected
+    // session keeps its number.
+    void SetChannel(int channel);
+    // Where a recording goes when the user cancels the file dialog (the home folder when
+    // empty).
+    static AnsiString DefaultDataFolder;
+    // The open session of a channel 1..10, or nullptr.
+    static CChannelSession* Of(int channel);
+
+    // ---- series: 0..21 value series, 22 A, 23 B, 24 the programmer's planned setpoints
+    TFastLineSeries* ValueSeries(int index) const;
+    // Recorded series (Tag 1) drawn against the right axis.
+    static bool DrawnOnRightAxis(int series);
+
+    // ---- connection
+    TConnectionSettings Settings;
+    // The connect button's work: creates the channel object for the chosen interface, lets
+    // it read the settings, open and start the identification. False when nothing was
+    // started (the user was told why).
+    bool EstablishConnection();
+    CChannel* ChannelObject() const { return FChannelObject.get(); }
+    bool IsIdle() const { return FIdle; }
+    bool IsConnected() const { return FConnected; }
+    bool IsCleanupPending() const { return FCleanupPending; }
+    // The RS485 addresses other connected channels use on `port` (one per channel).
+    static std::vector<int> BusAddressesInUse(const AnsiString& port, int exceptChannel);
+    // A port of this program's open RS485 channels: offered even though it cannot be opened.
+    static bool IsSharedBusPort(const AnsiString& port, int exceptChannel);
+
+    // ---- recording
+    // The start of a recording after the identification: series set up for recording,
+    // part 1 started and the first tick run.
+    void SetupGraphAxes();
+    void StartTimeAxis();
+    // One recording tick (the data timer's work). A call while one runs is ignored.
+    void Tick();
+    // The status text of this tick's points; counts error ticks.
+    AnsiString UpdateStatusText();
+    // The part and save decision after TicksSinceSave was counted up for this tick.
+    void PartAndSaveDecision();
+    // Writes the current part in the background; `done` hears whether it was written.
+    void SaveRecording(std::function<void(bool)> done = {});
+
+    // Closing a connected channel: timers are the window's; this stops polling, writes the
+    // part (and a part whose write failed before), and releases the channel. When the write
+    // fails the user is asked whether to close anyway; false means the session goes on.
+    bool Close();
+
+    // ---- state
+    TDateTime PartStartTime() const { return FPartStartTime; }
+    int TicksSinceSave() const { return FTicksSinceSave; }
+    int TickCount() const { return FTickCount; }
+    int ErrorTicks() const { return FErrorTicks; }
+    TDateTime TimeOrigin() const { return FTimeOrigin; }
+    bool AbsoluteTimeAxis() const { return FAbsoluteTimeAxis; }
+    AnsiString DataFileBase() const { return FDataFileBase; }
+    AnsiString DataFileShortName() const { return FDataFileShortName; }
+    AnsiString FirstPartFileName() const { return FFirstPartFileName; }
+    // The file the current part is written to.
+    AnsiString PartFileName() const;
+    AnsiString ChannelLabel() const { return FChannelLabel; }
+    std::uint32_t UnitSerialNumber() const { return FSerialNumber; }
+    AnsiString ControlStatus() const { return FControlStatus; }
+    bool HasUnsavedPart() const { return FUnsavedPart.has_value(); }
+    // The axis titles the label file or the defaults chose (empty until identified).
+    AnsiString LeftAxisTitle() const { return FLeftAxisTitle; }
+    AnsiString RightAxisTitle() const { return FRightAxisTitle; }
+    std::vector<AnsiString> TitleLines() const { return FTitleLines; }
+    void SetTitleLines(const std::vector<AnsiString>& lines);
+    void SetValueSeriesCount(int count) { FSeriesCount = count; }
+    void SetProgrammerMode(bool on) { FProgrammerMode = on; }
+
+    // ---- memos (the window shows them; the data file writes them)
+    const std::vector<AnsiString>& Memo(TSessionMemo memo) const { return FMemos[std::size_t(memo)]; }
+    void AddMemoLine(TSessionMemo memo, const AnsiString& line);
+    void SetMemo(TSessionMemo memo, const std::vector<AnsiString>& lines);
+
+    // ---- events of the view; one that is not set does nothing
+    std::function<void(TSessionMemo memo, const AnsiString& line)> OnMemoLineAdded;
+    std::function<void(TSessionMemo memo)> OnMemoReset;
+    std::function<void()> OnTitleChanged;
+    // Series titles and axis titles were set for an identified unit.
+    std::function<void()> OnDeviceSeriesSetUp;
+    // The identification ended (1 identified, 0 failed), after the session's own work.
+    std::function<void(int result)> OnConnectionResult;
+    // The time axis (re)started: at the recording's start and at every new part.
+    std::function<void(TDateTime axisStart)> OnTimeAxisStarted;
+    // A tick added its points.
+    std::function<void()> OnTicked;
+    // A message that must not hold up the tick; `closed` is to run once the user has read
+    // it. Without a handler it is shown in a box after the tick.
+    std::function<void(const AnsiString& text, const AnsiString& caption, std::function<void()> closed)> OnNotice;
+    // The serial-number question; without a handler the dialogs' input query asks.
+    std::function<int()> OnAskSerialNumber;
+    // The window's socket component for a TCP/IP channel (nullptr: the channel keeps one).
+    std::function<TZSocket*()> OnSocket;
+    // The channel's timers must stop (false) or run again (true) around work that must
+    // not be interrupted by a tick.
+    std::function<void(bool run)> OnTimers;
+
+    // ---- IChannelWindow: the channel object's view of its window
+    AnsiString ControlText(TChannelControl control) const override;
+    int ControlItemIndex(TChannelControl control) const override;
+    void MemoAdd(TChannelMemo memo, const AnsiString& line) override;
+    void SetChartTitleFirstLine(const AnsiString& text) override;
+    void SetSeriesActive(int series, bool active) override;
+    void SetSeriesShowInLegend(int series, bool show) override;
+    void SetDataTimerTag(int) override {}
+    void SetupDeviceSeries(const AnsiString& deviceName, int channel) override;
+    TZSocket* ZTCPSocket() override { return OnSocket ? OnSocket() : nullptr; }
+    void OnConnectionEstablished(int channel, int result) override;
+    void SetSamplingInterval(int seconds) override;
+    void SetControlStatus(const AnsiString& status) override { FControlStatus = status; }
+    void SetSetpointLimits(double lower, double upper) override;
+    double GetLowerSetpointLimit() const override { return FLowerSetpointLimit; }
+    double GetUpperSetpointLimit() const override { return FUpperSetpointLimit; }
+    void SetSerialNumber(std::uint32_t number) override;
+
+    // ---- IRecordedDataSource: what the data file is written from
+    int SeriesCount() const override { return ChannelSeriesCount; }
+    TChartSeries* Series(int index) const override;
+    AnsiString AxisValuesFormat(int index) const override;
+    std::vector<AnsiString> MemoLines(TDataFileMemo memo) const override;
+    int ValueSeriesCount() const override { return FSeriesCount; }
+    int SamplingInterval() const override { return FSamplingInterval; }
+    AnsiString DataFileName() const override { return FDataFileBase + ".csv"; }
+    int PartNumber() const override { return FPartNumber; }
+    AnsiString DeviceName() const override { return FChannelLabel; }
+    bool Connected() const override { return FConnected; }
+    bool ProgrammerMode() const override { return FProgrammerMode; }
+    bool LogFileChecked() const override { return Settings.LogFile; }
+
+private:
+    void CreateSeries();
+    void DeleteChannelObject();
+    void MakeDataFileName();
+    void ChooseDataFileBase(const AnsiString& chosen);
+    // One reading of the clocks: the wall-clock date-time the time axis started at plus
+    // the monotonic time since.
+    TDateTime ElapsedWallClock(std::int64_t ticks) const;
+    void StartPartClock(TDateTime wall, std::int64_t ticks);
+    void PartAndSaveDecision(std::int64_t ticks);
+    void WriteCurrentPart(std::function<void(bool)> done);
+    void BeginRollover(std::int64_t ticks);
+    // The next part begins: the `written` first points of every series and the first
+    // protocol lines went into the ended part's file and leave the series.
+    void StartNewFilePart(int written, std::size_t protocolLines, TDateTime partStart, std::int64_t ticks);
+    void ShowNotice(const AnsiString& text, const AnsiString& caption, std::function<void()> closed);
+    void AddProtocolLine(const AnsiString& text);
+    void TitleChanged();
+
+    int FChannel;
+    QObject* FSeriesOwner;  // owns the series; a chart that takes them only shows them
+    std::array<QPointer<TFastLineSeries>, ChannelSeriesCount> FSeries;
+    std::unique_ptr<CChannel> FChannelObject;
+    std::array<std::vector<AnsiString>, SessionMemoCount> FMemos;
+    std::vector<AnsiString> FTitleLines{"Datenaufzeichnung", "Datei"};
+
+    // Recording state, named as the window's members of the same meaning.
+    TDateTime FPartStartTime = 0;
+    AnsiString FDataFileShortName, FDataFileBase, FFirstPartFileName, FChannelLabel;
+    AnsiString FLeftAxisTitle, FRightAxisTitle;
+    std::uint32_t FSerialNumber = 0;
+    int FSeriesCount = ValueSeriesTotal;
+    int FPartNumber = 0;
+    int FErrorTicks = 0;
+    double FLowerSetpointLimit = -999.9, FUpperSetpointLimit = 999.9;
+    bool FSerialNumberAsked = false;
+    bool FCleanupPending = false;
+    bool FIdle = true;
+    bool FConnected = false;
+    bool FAbsoluteTimeAxis = false;
+    bool FProgrammerMode = false;
+    int FTicksSinceSave = 0;
+    int FTickCount = 0;
+    int FSamplingInterval = 5;
+    TDateTime FTimeOrigin = 0;
+    AnsiString FControlStatus;
+
+    // The time axis' clock: the wall clock read once when it started, and the monotonic
+    // clock at that moment. X values and part ages follow the monotonic clock from there.
+    TDateTime FAxisStartWall = 0;
+    std::int64_t FAxisStartTicks = 0;
+    std::int64_t FPartStartTicks = 0;
+
+    bool FInTick = false;
+    bool FPartWritten = false;      // the current part's file was written at least once
+    bool FRolloverPending = false;  // the ending part is being written
+    bool FRolloverFailed = false;   // its write failed: tried again at the next save check
+    bool FWarningOpen = false;      // the communication warning waits for its OK
+    // A part whose write failed, kept for the close question.
+    std::optional<AnsiString> FUnsavedPart;
+    std::shared_ptr<bool> FAlive;  // lets queued save results see the session has gone
+};

@@ -1,0 +1,262 @@
+// The recording: the tick from the unit's values to the series, the error count, the
+// recording file's parts and their saves, and closing.
+#include <QFileInfo>
+#include <algorithm>
+#include <cmath>
+
+#include "app/RecordedDataWriter.h"
+#include "channel/CChannelSession.h"
+#include "channel/ChannelTexts.h"
+#include "chart/series/TFastLineSeries.h"
+#include "comm/CChannel.h"
+#include "platform/Dialogs.h"
+#include "platform/UiDispatcher.h"
+#include "platform/UiThread.h"
+
+using namespace resources;
+
+namespace {
+
+bool FileExists(const AnsiString& path)
+{
+    return QFileInfo::exists(QString::fromStdString(path));
+}
+
+}  // namespace
+
+TDateTime CChannelSession::ElapsedWallClock(std::int64_t ticks) const
+{
+    return FAxisStartWall + double(ticks - FAxisStartTicks) / MSecsPerDay;
+}
+
+AnsiString CChannelSession::PartFileName() const
+{
+    return DataFileNameForPart(DataFileName(), FChannel, FPartNumber);
+}
+
+void CChannelSession::StartTimeAxis()
+{
+    // One reading of each clock: the points' times follow the monotonic clock from here,
+    // so a clock set by hand or a daylight-saving change neither moves them nor ends a
+    // part early.
+    const TDateTime now = Now();
+    const std::int64_t ticks = platform::clock().MilliTicks();
+    FAxisStartWall = now;
+    FAxisStartTicks = ticks;
+    FPartStartTicks = ticks;
+    FPartStartTime = now;
+    FPartNumber = 1;
+    FPartWritten = false;
+    for (auto& s : FSeries)
+        if (s) s->Clear();
+    FTickCount = 0;
+    FAbsoluteTimeAxis = Settings.TimeAxisStyle == 1;
+    // "relativ": X is the start date plus the time since the start; "absolut": the
+    // sampling date-time itself.
+    FTimeOrigin = FAbsoluteTimeAxis ? 0.0 : now - std::floor(now);
+    if (OnTimeAxisStarted) OnTimeAxisStarted(FAbsoluteTimeAxis ? now : std::floor(now));
+    // In programmer mode the window's programmer tick (UpdateRunningData) runs the
+    // recording; the first point is taken at once either way.
+    Tick();
+}
+
+void CChannelSession::Tick()
+{
+    NOX_ASSERT_UI_THREAD();
+    if (FInTick || !FConnected || !FChannelObject) return;
+    FInTick = true;
+    struct Leave {
+        bool& flag;
+        ~Leave() { flag = false; }
+    } leave{FInTick};
+
+    // The poll thread sends the poll frames in its next steps; the tick itself never
+    // waits for the unit, it takes the values of the latest replies.
+    CChannel* channel = FChannelObject.get();
+    channel->PollRequest = 1;
+    const AnsiString label = UpdateStatusText();
+
+    const std::int64_t ticks = platform::clock().MilliTicks();
+    const TDateTime x = ElapsedWallClock(ticks) - FTimeOrigin;
+    const int recorded = std::min(FSeriesCount, ValueSeriesTotal);
+    for (int k = 0; k < recorded; ++k) {
+        TFastLineSeries* s = FSeries[std::size_t(k)];
+        if (s && s->Tag == 1) s->AddXY(x, channel->SeriesValue(k), label);
+    }
+    ++FTicksSinceSave;
+    PartAndSaveDecision(ticks);
+    ++FTickCount;
+    if (OnTicked) OnTicked();
+}
+
+AnsiString CChannelSession::UpdateStatusText()
+{
+    CChannel* channel = FChannelObject.get();
+    if (channel && channel->CommError == 1) {
+        channel->CommError = 0;
+        if (FErrorTicks != -1) ++FErrorTicks;
+        if (FErrorTicks >= ErrorWarningSeconds / FSamplingInterval && !FWarningOpen) {
+            FErrorTicks = -1;
+            FWarningOpen = true;
+            ShowNotice(ChannelText(RowTooManyCommErrors), ChannelText(RowWarning), [this] {
+                FWarningOpen = false;
+                FErrorTicks = 0;
+            });
+        }
+        return ChannelText(RowErrorExclamation);
+    }
+    if (FTickCount == 0) {
+        AddMemoLine(TSessionMemo::SerialData, CChannel::ErrorLine(ChannelText(RowNewRecordingStarted)));
+        return FSeries[0] && FSeries[0]->Count() > 0 ? ChannelText(RowNewDataRecording) : AnsiString();
+    }
+    if (!FWarningOpen) FErrorTicks = 0;
+    return {};
+}
+
+void CChannelSession::ShowNotice(const AnsiString& text, const AnsiString& caption, std::function<void()> closed)
+{
+    if (OnNotice) {
+        OnNotice(text, caption, std::move(closed));
+        return;
+    }
+    // After the tick: a box inside it would hold up this tick's work.
+    std::weak_ptr<bool> alive = FAlive;
+    platform::UiDispatcher::Instance().Post([alive, text, caption, closed = std::move(closed)] {
+        platform::dialogs().MessageBox(text, caption, MB_OK);
+        if (auto a = alive.lock(); a && *a && closed) closed();
+    });
+}
+
+void CChannelSession::AddProtocolLine(const AnsiString& text)
+{
+    AddMemoLine(TSessionMemo::SerialData, CChannel::ErrorLine(text));
+}
+
+// ---------------------------------------------------------------- parts and saves
+
+void CChannelSession::PartAndSaveDecision()
+{
+    PartAndSaveDecision(platform::clock().MilliTicks());
+}
+
+void CChannelSession::PartAndSaveDecision(std::int64_t ticks)
+{
+    if (FRolloverPending) return;  // the ending part is being written; its result decides
+    const std::int64_t age = (ticks - FPartStartTicks) / 1000;
+    // A part at least 12 hours old ends, however much older it got while no tick ran. A
+    // part whose last write failed is tried again at the next save check only.
+    if (age >= PartSeconds && (!FRolloverFailed || FTicksSinceSave >= TicksBetweenSaves)) {
+        FTicksSinceSave = 0;
+        BeginRollover(ticks);
+    } else if (FTicksSinceSave >= TicksBetweenSaves) {
+        FTicksSinceSave = 0;
+        SaveRecording();
+    }
+}
+
+void CChannelSession::WriteCurrentPart(std::function<void(bool)> done)
+{
+    const AnsiString name = PartFileName();
+    if (!FPartWritten && FPartNumber > 1 && FileExists(name))
+        AddProtocolLine(ChannelText(" Eine vorhandene Datei wird ersetzt: ", " An existing file is replaced: ") + name);
+    FPartWritten = true;
+    std::weak_ptr<bool> alive = FAlive;
+    TDataFileSaveQueue::Instance().Save(this, FChannel, [this, alive, name, done = std::move(done)](bool ok) {
+        auto a = alive.lock();
+        if (!a || !*a) return;
+        if (!ok) AddProtocolLine(" " + ChannelText(RowSavingFailed) + " " + name);
+        if (done) done(ok);
+    });
+}
+
+void CChannelSession::SaveRecording(std::function<void(bool)> done)
+{
+    WriteCurrentPart(std::move(done));
+}
+
+void CChannelSession::BeginRollover(std::int64_t ticks)
+{
+    // The part is written as it is now; what the ticks add meanwhile belongs to the next
+    // part. Nothing is cleared before the write succeeded.
+    FRolloverPending = true;
+    const int written = FSeries[0] ? FSeries[0]->Count() : 0;
+    const std::size_t protocolLines = Memo(TSessionMemo::SerialData).size();
+    const TDateTime partStart = ElapsedWallClock(ticks);
+    const AnsiString name = PartFileName();
+    WriteCurrentPart([this, written, protocolLines, partStart, ticks, name](bool ok) {
+        FRolloverPending = false;
+        if (!ok) {
+            FRolloverFailed = true;
+            FUnsavedPart = name;
+            return;
+        }
+        FRolloverFailed = false;
+        FUnsavedPart.reset();
+        StartNewFilePart(written, protocolLines, partStart, ticks);
+    });
+}
+
+void CChannelSession::StartNewFilePart(int written, std::size_t protocolLines, TDateTime partStart, std::int64_t ticks)
+{
+    FPartStartTime = partStart;
+    FPartStartTicks = ticks;
+    ++FPartNumber;
+    FPartWritten = false;
+
+    // The new part's time origin; points taken after the old part was captured move to it.
+    const TDateTime oldOrigin = FTimeOrigin;
+    FTimeOrigin = FAbsoluteTimeAxis ? 0.0 : partStart - std::floor(partStart);
+    const double shift = oldOrigin - FTimeOrigin;
+    for (int k = 0; k < FSeriesCount && k < ChannelSeriesCount; ++k) {
+        TFastLineSeries* s = FSeries[std::size_t(k)];
+        if (!s) continue;
+        const int n = std::min(written, s->Count());
+        if (n >= s->Count())
+            s->Clear();
+        else if (n > 0)
+            s->Delete(0, n);
+        for (int i = 0; i < s->Count(); ++i) s->SetXValue(i, s->GetxValue(i) + shift);
+    }
+
+    std::vector<AnsiString> protocol = Memo(TSessionMemo::SerialData);
+    protocol.erase(protocol.begin(), protocol.begin() + std::ptrdiff_t(std::min(protocolLines, protocol.size())));
+    SetMemo(TSessionMemo::SerialData, protocol);
+    const AnsiString serial = IntToStr(std::int64_t(FSerialNumber));
+    SetMemo(TSessionMemo::Info, {ChannelText(RowFileName), PartFileName(), ChannelText(RowSerialNumberLabel), serial});
+    const AnsiString firstLine = FTitleLines.empty() ? AnsiString() : FTitleLines[0];
+    FTitleLines = {firstLine,
+                   ChannelText(RowCurrentFileName) + FDataFileShortName + "_" + IntToStr(FChannel) +
+                       IntToStr(FPartNumber) + ".csv",
+                   ChannelText(RowSerialNumberLabel) + serial};
+    TitleChanged();
+    if (OnTimeAxisStarted) OnTimeAxisStarted(FAbsoluteTimeAxis ? partStart : std::floor(partStart));
+}
+
+// ---------------------------------------------------------------- closing
+
+bool CChannelSession::Close()
+{
+    NOX_ASSERT_UI_THREAD();
+    if (!FConnected) {
+        if (FChannelObject) FChannelObject->Close(FCleanupPending ? 2 : 3);
+        FCleanupPending = false;
+        DeleteChannelObject();
+        return true;
+    }
+    if (OnTimers) OnTimers(false);
+    // Saves still on their way finish first, so the last save is the closing one.
+    TDataFileSaveQueue::Instance().WaitIdle();
+    const bool written = FileSave1Execute(this, FChannel);
+    if (!written && !ChannelAskYesNo(ChannelText("Die Aufzeichnung konnte nicht gespeichert werden. Kanal trotzdem "
+                                                 "schließen und die Daten verwerfen?",
+                                                 "The recording could not be saved. Close the channel anyway and "
+                                                 "discard the data?"))) {
+        if (OnTimers) OnTimers(true);
+        return false;
+    }
+    FChannelObject->Close(3);
+    DeleteChannelObject();
+    FConnected = false;
+    FUnsavedPart.reset();
+    return true;
+}

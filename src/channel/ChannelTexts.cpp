@@ -1,0 +1,29 @@
+#include "channel/ChannelTexts.h"
+
+#include "app/CLanguage.h"
+#include "app/TfrmMainWindow.h"
+#include "comm/ChannelServices.h"
+#include "platform/Dialogs.h"
+
+int ChannelLanguage()
+{
+    const IApplicationServices* services = ApplicationServices();
+    return services ? services->LanguageIndex() : CLanguage::German;
+}
+
+AnsiString ChannelText(resources::TextRow row)
+{
+    AnsiString text;
+    return CLanguage::Instance()->LookupText(ChannelLanguage(), row, text);
+}
+
+AnsiString ChannelText(const char* german, const char* english)
+{
+    return ChannelLanguage() == CLanguage::English ? english : german;
+}
+
+bool ChannelAskYesNo(const AnsiString& text)
+{
+    if (frmMainWindow) return frmMainWindow->AskYesNo(text);
+    return platform::dialogs().MessageBox(text, ChannelText(resources::RowWarning), MB_YESNO | MB_ICONWARNING) == IDYES;
+}

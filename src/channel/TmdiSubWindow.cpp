@@ -1,0 +1,502 @@
+// The channel window's form: its pages and controls, the session it shows, and its life.
+#include "channel/TmdiSubWindow.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "app/TfrmSerialNumber.h"
+#include "channel/ChannelTexts.h"
+#include "chart/engine/TCustomChart.h"
+#include "chart/engine/TeeColorButton.h"
+#include "chart/series/TAreaSeries.h"
+#include "comm/CTCPIP.h"
+#include "comm/TZSocket.h"
+#include "platform/Dialogs.h"
+#include "programmer/CProgrammer.h"
+
+using namespace resources;
+
+namespace {
+
+// A combo box that tells before it drops its list down (the port list is refreshed then).
+class TDropDownComboBox : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+    std::function<void()> OnDropDown;
+
+protected:
+    void showPopup() override
+    {
+        if (OnDropDown) platform::GuardedCall(OnDropDown);
+        QComboBox::showPopup();
+    }
+};
+
+QString Q(const AnsiString& s)
+{
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+
+QComboBox* Combo(QWidget* parent, const char* name, std::initializer_list<const char*> items, int selected)
+{
+    auto* box = new QComboBox(parent);
+    box->setObjectName(name);
+    for (const char* item : items) box->addItem(QString::fromUtf8(item));
+    box->setCurrentIndex(selected);
+    return box;
+}
+
+QPlainTextEdit* Memo(QWidget* parent, const char* name, bool readOnly)
+{
+    auto* memo = new QPlainTextEdit(parent);
+    memo->setObjectName(name);
+    memo->setReadOnly(readOnly);
+    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    return memo;
+}
+
+QLabel* Label(QWidget* parent, const char* name)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    return label;
+}
+
+}  // namespace
+
+TmdiSubWindow::TmdiSubWindow(QWidget* owner) : QMdiSubWindow(owner), FSession(std::make_unique<CChannelSession>(0))
+{
+    setObjectName("mdiSubWindow");
+    // Design size of the form; the main window sizes each view.
+    resize(843, 497);
+
+    tabDataControl = new QTabWidget(this);
+    tabDataControl->setObjectName("tabDataControl");
+    auto page = [this](const char* name) {
+        auto* w = new QWidget(tabDataControl);
+        w->setObjectName(name);
+        tabDataControl->addTab(w, QString::fromUtf8(name));
+        return w;
+    };
+    tabDataConnection = page("tabDataConnection");
+    tabDataGraph = page("tabDataGraph");
+    tabDataOptions = page("tabDataOptions");
+    tabDataInfo = page("tabDataInfo");
+    tabDataStatus = page("tabDataStatus");
+    tabScout = page("tabScout");
+    tabProgrammerGraph = page("tabProgrammerGraph");
+    tabFunctions = page("tabFunctions");
+    setWidget(tabDataControl);
+
+    FSocket = std::make_unique<TZSocket>();
+    ZTCPSocket = FSocket.get();
+    tmrDataUpdate = new QTimer(this);
+    tmrDataUpdate->setObjectName("tmrDataUpdate");
+    tmrDataUpdate->setInterval(5000);
+    tmrProgrammer = new QTimer(this);
+    tmrProgrammer->setObjectName("tmrProgrammer");
+    tmrProgrammer->setInterval(5000);
+    connect(tmrDataUpdate, &QTimer::timeout, this, [this] { platform::GuardedCall([this] { tmrDataUpdateTimer(); }); });
+    connect(tmrProgrammer, &QTimer::timeout, this, [this] { platform::GuardedCall([this] { tmrProgrammerTimer(); }); });
+
+    BuildConnectionPage();
+    BuildGraphPage();
+    BuildOptionsPage();
+    BuildMemoPages();
+    BuildProgrammerPages();
+    SetupChart();
+    ConnectSession();
+    connect(tabDataControl, &QTabWidget::currentChanged, this, [this](int index) {
+        platform::GuardedCall([this, index] {
+            QWidget* shown = tabDataControl->widget(index);
+            if (shown == tabDataConnection)
+                tabDataConnectionShow();
+            else if (shown == tabDataOptions)
+                tabDataOptionsShow();
+            else if (shown == tabDataGraph)
+                tabDataGraphShow();
+        });
+    });
+    FormCreate();
+}
+
+TmdiSubWindow::~TmdiSubWindow()
+{
+    tmrDataUpdate->stop();
+    tmrProgrammer->stop();
+    // The session's series leave the chart before the session frees them; the session's
+    // channel stops its threads before the socket it drives goes with the window.
+    for (int i = 0; i < ChannelSeriesCount; ++i)
+        if (TChartSeries* s = FSession->Series(i)) graDataGraph->RemoveSeries(s);
+    FSession->OnSocket = nullptr;
+    FSession.reset();
+    FSocket.reset();
+    if (FProgrammer) FProgrammer->FreeAllPrograms();
+}
+
+void TmdiSubWindow::BuildConnectionPage()
+{
+    QWidget* p = tabDataConnection;
+    auto* grid = new QGridLayout;
+    cmbInterface = Combo(p, "cmbInterface", {"RS232", "RS485", "TCP/IP"}, 0);
+    auto* portBox = new TDropDownComboBox(p);
+    portBox->OnDropDown = [this] { cmbPortDropDown(); };
+    cmbPort = portBox;
+    cmbPort->setObjectName("cmbPort");
+    // A pseudo-terminal or any other device path may be typed in.
+    cmbPort->setEditable(true);
+    cmbPort->setInsertPolicy(QComboBox::NoInsert);
+    cmbBaudrate = Combo(p, "cmbBaudrate", {"19200", "14400", "9600", "4800", "2400", "1200"}, 2);
+    cmbDataBits = Combo(p, "cmbDataBits", {"8", "7", "6", "5"}, 0);
+    cmbStopBits = Combo(p, "cmbStopBits", {"1", "1.5", "2"}, 0);
+    cmbParity = Combo(p, "cmbParity", {"NO", "ODD", "EVEN", "MARK"}, 0);
+    cmbActual = Combo(p, "cmbActual", {"1", "3", "5", "10", "20", "30", "60"}, 2);
+    cmbTimeAxisStyle = Combo(p, "cmbTimeAxisStyle", {"relativ", "absolut"}, 0);
+    cmbSlave = new QComboBox(p);
+    cmbSlave->setObjectName("cmbSlave");
+    edIPAddress = new QLineEdit("127.0.0.1", p);
+    edIPAddress->setObjectName("edIPAddress");
+    edIPAddress->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9. ]{0,15}"), edIPAddress));
+    edPort = new QLineEdit(QString::fromUtf8(CTCPIP::PortPreset), p);
+    edPort->setObjectName("edPort");
+    // Any TCP port: a gateway may well listen above 9999.
+    edPort->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]{0,5}"), edPort));
+    chkLogFile = new QCheckBox(p);
+    chkLogFile->setObjectName("chkLogFile");
+    cmdEstablishConnection = new QPushButton(p);
+    cmdEstablishConnection->setObjectName("cmdEstablishConnection");
+    memConnections = Memo(p, "memConnections", true);
+
+    txtInterface = Label(p, "txtInterface");
+    txtPort = Label(p, "txtPort");
+    txtBaudrate = Label(p, "txtBaudrate");
+    txtDataBits = Label(p, "txtDataBits");
+    txtStopBits = Label(p, "txtStopBits");
+    txtParity = Label(p, "txtParity");
+    txtActual = Label(p, "txtActual");
+    txtTimeAxisStyle = Label(p, "txtTimeAxisStyle");
+    txtSlave = Label(p, "txtSlave");
+    txtIPAddress = Label(p, "txtIPAddress");
+    txtTCPPort = Label(p, "txtTCPPort");
+    txtConnections = Label(p, "txtConnections");
+
+    int row = 0;
+    for (auto [label, control] :
+         std::initializer_list<std::pair<QLabel*, QWidget*>>{{txtInterface, cmbInterface},
+                                                             {txtPort, cmbPort},
+                                                             {txtBaudrate, cmbBaudrate},
+                                                             {txtDataBits, cmbDataBits},
+                                                             {txtStopBits, cmbStopBits},
+                                                             {txtParity, cmbParity},
+                                                             {txtSlave, cmbSlave},
+                                                             {txtIPAddress, edIPAddress},
+                                                             {txtTCPPort, edPort},
+                                                             {txtActual, cmbActual},
+                                                             {txtTimeAxisStyle, cmbTimeAxisStyle}}) {
+        grid->addWidget(label, row, 0);
+        grid->addWidget(control, row, 1);
+        ++row;
+    }
+    grid->addWidget(chkLogFile, row++, 1);
+    grid->addWidget(cmdEstablishConnection, row++, 1);
+    grid->setRowStretch(row, 1);
+    auto* right = new QVBoxLayout;
+    right->addWidget(txtConnections);
+    right->addWidget(memConnections);
+    auto* layout = new QHBoxLayout(p);
+    layout->addLayout(grid, 0);
+    layout->addLayout(right, 1);
+
+    connect(cmdEstablishConnection, &QPushButton::clicked, this,
+            [this] { platform::GuardedCall([this] { cmdEstablishConnectionClick(); }); });
+    connect(cmbInterface, &QComboBox::currentIndexChanged, this, [this] {
+        if (!FSettingUp) platform::GuardedCall([this] { cmbInterfaceChange(); });
+    });
+    connect(cmbPort, &QComboBox::currentIndexChanged, this, [this] {
+        if (!FSettingUp) platform::GuardedCall([this] { cmbPortChange(); });
+    });
+}
+
+void TmdiSubWindow::BuildGraphPage()
+{
+    graDataGraph = new TChart(tabDataGraph);
+    graDataGraph->setObjectName("graDataGraph");
+    auto* layout = new QVBoxLayout(tabDataGraph);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(graDataGraph);
+    auto overlay = [this](const char* name, const char* text, int x, int y) {
+        QLabel* l = Label(graDataGraph, name);
+        l->setText(QString::fromUtf8(text));
+        l->setAutoFillBackground(true);
+        l->move(x, y);
+        return l;
+    };
+    lblXCoord = overlay("lblXCoord", "X: -", 0, 0);
+    lblY1Coord = overlay("lblY1Coord", "Y1: -", 0, 16);
+    lblY2Coord = overlay("lblY2Coord", "Y2: -", 0, 32);
+    txtSeries = overlay("txtSeries", "Aktuelle Reihe:", 80, 0);
+    txtSelection = overlay("txtSelection", "nicht ausgewählt", 192, 0);
+    SetChartLabelColour(clWhite);
+}
+
+void TmdiSubWindow::BuildOptionsPage()
+{
+    QWidget* p = tabDataOptions;
+    auto check = [p](const char* name, bool checked) {
+        auto* c = new QCheckBox(p);
+        c->setObjectName(name);
+        c->setChecked(checked);
+        return c;
+    };
+    auto edit = [p](const char* name) {
+        auto* e = new QLineEdit(p);
+        e->setObjectName(name);
+        return e;
+    };
+    chkAutomaticScale = check("chkAutomaticScale", true);
+    chkTimeWindow = check("chkTimeWindow", true);
+    chkAutomaticScaleY = check("chkAutomaticScaleY", true);
+    chkError = check("chkError", false);
+    chkLabel = check("chkLabel", true);
+    chkGradient = check("chkGradient", true);
+    edTimeWindow = edit("edTimeWindow");
+    edTimeWindow->setText("30");
+    txtTimeWindow = Label(p, "txtTimeWindow");
+    edTimeMin = edit("edTimeMin");
+    edTimeMax = edit("edTimeMax");
+    edTempMin = edit("edTempMin");
+    edTempMax = edit("edTempMax");
+    edPowerMin = edit("edPowerMin");
+    edPowerMax = edit("edPowerMax");
+    edLineName = edit("edLineName");
+    edTempAxisLabel = edit("edTempAxisLabel");
+    edPowerAxisLabel = edit("edPowerAxisLabel");
+    edTimeAxisLabel = edit("edTimeAxisLabel");
+    cmbLineSeries = Combo(
+        p, "cmbLineSeries",
+        {"TIntern", "TExtern", "Sollwert", "HT", "TC", "T1", "T0", "V", "Heizung", "F", "I", "TU", "TX0", "TX1", "AIF"},
+        0);
+    clbLineColor = new TButtonColor(p);
+    clbLineColor->setObjectName("clbLineColor");
+    cmdGraphRefresh = new QPushButton(p);
+    cmdGraphRefresh->setObjectName("cmdGraphRefresh");
+
+    auto* grid = new QGridLayout(p);
+    int row = 0;
+    auto line = [&](std::initializer_list<QWidget*> widgets) {
+        int column = 0;
+        for (QWidget* w : widgets) grid->addWidget(w, row, column++);
+        ++row;
+    };
+    line({chkAutomaticScale, chkTimeWindow, txtTimeWindow, edTimeWindow});
+    line({edTimeMin, edTimeMax, edTimeAxisLabel});
+    line({chkAutomaticScaleY, edTempMin, edTempMax, edTempAxisLabel});
+    line({edPowerMin, edPowerMax, edPowerAxisLabel});
+    line({cmbLineSeries, edLineName, clbLineColor});
+    line({chkError, chkLabel, chkGradient, cmdGraphRefresh});
+    grid->setRowStretch(row, 1);
+    connect(cmbLineSeries, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (TChartSeries* s = FSession->Series(index)) clbLineColor->SetTeeColor(s->GetSeriesColor());
+    });
+}
+
+void TmdiSubWindow::BuildMemoPages()
+{
+    memInfo = Memo(tabDataInfo, "memInfo", true);
+    memMemo = Memo(tabDataInfo, "memMemo", false);
+    auto* split = new QSplitter(Qt::Vertical, tabDataInfo);
+    split->addWidget(memMemo);
+    split->addWidget(memInfo);
+    auto* info = new QVBoxLayout(tabDataInfo);
+    info->addWidget(split);
+    memSerialData = Memo(tabDataStatus, "memSerialData", true);
+    auto* status = new QVBoxLayout(tabDataStatus);
+    status->addWidget(memSerialData);
+    // The memo page is the user's own notes: they go into the recording file as typed.
+    connect(memMemo, &QPlainTextEdit::textChanged, this, [this] {
+        std::vector<AnsiString> lines;
+        for (const QString& l : memMemo->toPlainText().split('\n')) lines.push_back(l.toStdString());
+        if (lines.size() == 1 && lines[0].empty()) lines.clear();
+        FSession->SetMemo(TSessionMemo::Memo, lines);
+    });
+}
+
+void TmdiSubWindow::BuildProgrammerPages()
+{
+    txtHint1 = Label(tabScout, "txtHint1");
+    txtHint2 = Label(tabScout, "txtHint2");
+    auto* scout = new QVBoxLayout(tabScout);
+    scout->addWidget(txtHint1);
+    scout->addWidget(txtHint2);
+    scout->addStretch(1);
+
+    graProgrammerGraph = new TChart(tabProgrammerGraph);
+    graProgrammerGraph->setObjectName("graProgrammerGraph");
+    graProgrammerGraph->SetView3D(false);
+    Series1 = new TAreaSeries(graProgrammerGraph);
+    Series1->setObjectName("Series1");
+    Series1->SetColorEachPoint(true);
+    graProgrammerGraph->AddSeries(Series1);
+    Memo3 = Memo(tabProgrammerGraph, "Memo3", true);
+    memProtocol = Memo(tabProgrammerGraph, "memProtocol", true);
+    auto* split = new QSplitter(Qt::Vertical, tabProgrammerGraph);
+    auto* top = new QSplitter(Qt::Horizontal, split);
+    top->addWidget(graProgrammerGraph);
+    top->addWidget(Memo3);
+    split->addWidget(top);
+    split->addWidget(memProtocol);
+    auto* layout = new QVBoxLayout(tabProgrammerGraph);
+    layout->addWidget(split);
+}
+
+void TmdiSubWindow::ConnectSession()
+{
+    CChannelSession& s = *FSession;
+    s.OnMemoLineAdded = [this](TSessionMemo memo, const AnsiString& line) {
+        if (QPlainTextEdit* w = MemoWidget(memo)) w->appendPlainText(Q(line));
+    };
+    s.OnMemoReset = [this](TSessionMemo memo) {
+        if (memo != TSessionMemo::Memo) RefreshMemo(memo);
+    };
+    s.OnTitleChanged = [this] { RefreshTitle(); };
+    s.OnDeviceSeriesSetUp = [this] { ApplyDeviceSeries(); };
+    s.OnConnectionResult = [this](int result) { ConnectionResult(result); };
+    s.OnTimeAxisStarted = [this](TDateTime start) { TimeAxisStarted(start); };
+    s.OnTicked = [this] {
+        ScrollTimeAxis();
+        if (chkAutomaticScaleY->isChecked()) AutoRangeAxis();
+        ShowNewSegments();
+    };
+    s.OnNotice = [this](const AnsiString& text, const AnsiString& caption, std::function<void()> closed) {
+        ShowNotice(text, caption, std::move(closed));
+    };
+    s.OnAskSerialNumber = [this]() -> int {
+        if (dynamic_cast<platform::QtDialogs*>(&platform::dialogs())) return AskSerialNumber(this);
+        AnsiString value = "00000";
+        int number = 0;
+        if (platform::dialogs().InputQuery(ChannelText(RowNotice), ChannelText(RowEnterSerialNumber), value))
+            TryStrToInt(Trim(value), number);
+        return number;
+    };
+    s.OnSocket = [this] { return ZTCPSocket; };
+    s.OnTimers = [this](bool run) { SetTimers(run); };
+}
+
+QPlainTextEdit* TmdiSubWindow::MemoWidget(TSessionMemo memo) const
+{
+    switch (memo) {
+        case TSessionMemo::SerialData: return memSerialData;
+        case TSessionMemo::Protocol: return memProtocol;
+        case TSessionMemo::Memo: return memMemo;
+        case TSessionMemo::Info: return memInfo;
+        case TSessionMemo::Connections: return memConnections;
+    }
+    return nullptr;
+}
+
+void TmdiSubWindow::RefreshMemo(TSessionMemo memo)
+{
+    QPlainTextEdit* w = MemoWidget(memo);
+    if (!w) return;
+    QStringList lines;
+    for (const AnsiString& l : FSession->Memo(memo)) lines << Q(l);
+    w->setPlainText(lines.join('\n'));
+}
+
+void TmdiSubWindow::ShowPage(QWidget* page, bool visible)
+{
+    tabDataControl->setTabVisible(tabDataControl->indexOf(page), visible);
+}
+
+void TmdiSubWindow::FormCreate()
+{
+    Busy = 0;
+    FileView = 0;
+    FSession->SetProgrammerMode(false);
+    FillPortList();
+    ZoomRestore = 1;
+    if (cmbPort->count() > 0) cmbPort->setCurrentIndex(0);
+    for (QWidget* p : {tabDataOptions, tabDataGraph, tabScout, tabProgrammerGraph, tabFunctions}) ShowPage(p, false);
+    ProgramSetpoint = 0;
+    TimeWindow = 1800.0 * (1.0 / 86400.0);
+    ProgramRunning = 0;
+    ProgramStarting = 0;
+    FillSlaveList();
+    cmbInterfaceChange();
+}
+
+void TmdiSubWindow::SetChannel(int channel)
+{
+    FChannel = channel;
+    tmrDataUpdateTag = channel;
+    graDataGraphTag = channel;
+    treeTProgramTag = channel;
+    FSession->SetChannel(channel);
+}
+
+void TmdiSubWindow::SetCaption(const AnsiString& caption)
+{
+    setWindowTitle(Q(caption));
+}
+
+AnsiString TmdiSubWindow::Caption() const
+{
+    return windowTitle().toStdString();
+}
+
+void TmdiSubWindow::InitialiseMembers(TDateTime created)
+{
+    FCreated = created;
+    FSession->SetValueSeriesCount(ValueSeriesTotal);
+    CalendarStartTime = created;
+    CalendarProgramName = "none";
+}
+
+void TmdiSubWindow::SetTimers(bool run)
+{
+    QTimer* timer = FSession->ProgrammerMode() ? tmrProgrammer : tmrDataUpdate;
+    if (run && FSession->IsConnected())
+        timer->start();
+    else
+        timer->stop();
+}
+
+void TmdiSubWindow::ShowNotice(const AnsiString& text, const AnsiString& caption, std::function<void()> closed)
+{
+    // Never inside the tick, and never holding up the timers: on screen the box is not
+    // modal; scripted dialogs answer after the tick.
+    if (dynamic_cast<platform::QtDialogs*>(&platform::dialogs())) {
+        auto* box = new QMessageBox(QMessageBox::Warning, Q(caption), Q(text), QMessageBox::Ok, this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setModal(false);
+        connect(box, &QMessageBox::finished, this, [closed] {
+            if (closed) closed();
+        });
+        box->show();
+        return;
+    }
+    QPointer<TmdiSubWindow> self(this);
+    QTimer::singleShot(0, this, [self, text, caption, closed = std::move(closed)] {
+        if (!self) return;
+        platform::dialogs().MessageBox(text, caption, MB_OK | MB_ICONWARNING);
+        if (self && closed) closed();
+    });
+}
+
+bool TmdiSubWindow::LogFileChecked() const
+{
+    return chkLogFile->isChecked();
+}

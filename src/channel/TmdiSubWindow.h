@@ -1,0 +1,306 @@
+#pragma once
+// The channel window: one MDI child per open channel, in one of four views (data
+// recording, file view, programmer, TP Scout). It is the view of its channel's session
+// (CChannelSession), which holds the channel object, the recording and the file parts:
+// the window shows the session's series in its chart graDataGraph, its memos and state,
+// and hands the user's connection settings and commands to it.
+//
+// The class is spread over files named after what they hold: TmdiSubWindow.cpp (the form,
+// its pages and life), _connection.cpp (the connection page), _tick.cpp (timers, time axis
+// and vertical auto-range), _chart.cpp (the chart's layout and the device's series
+// titles), _views.cpp (the four views, activation and closing), _interfaces.cpp (what the
+// main window, the control panel, the data files and the programmer ask of the window).
+#include <QMdiSubWindow>
+#include <array>
+#include <memory>
+
+#include "app/DataFileView.h"
+#include "app/IChannelForm.h"
+#include "app/IPanelChannelWindow.h"
+#include "channel/CChannelSession.h"
+#include "channel/LabelFile.h"
+#include "platform/TTreeNode.h"
+#include "programmer/IProgrammerWindow.h"
+#include "programmer/ProgramFileCommands.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+class QTimer;
+class QWidget;
+class CProgrammer;
+class IControlPanel;
+class TAreaSeries;
+class TButtonColor;
+class TChart;
+class TChartAxis;
+class TGridBandTool;
+class TLegendScrollBar;
+class TZSocket;
+
+class TmdiSubWindow : public QMdiSubWindow,
+                      public IChannelForm,
+                      public IDataFileView,
+                      public IPanelChannelWindow,
+                      public IProgrammerWindow,
+                      public IProgramFileWindow {
+    Q_OBJECT
+public:
+    explicit TmdiSubWindow(QWidget* owner = nullptr);
+    ~TmdiSubWindow() override;
+
+    CChannelSession& Session() { return *FSession; }
+    const CChannelSession& Session() const { return *FSession; }
+
+    // ---- components (named as the form's controls)
+    QTabWidget* tabDataControl = nullptr;
+    QWidget *tabDataConnection = nullptr, *tabDataGraph = nullptr, *tabDataOptions = nullptr, *tabDataInfo = nullptr,
+            *tabDataStatus = nullptr, *tabScout = nullptr, *tabProgrammerGraph = nullptr, *tabFunctions = nullptr;
+    // Connection page.
+    QComboBox *cmbInterface = nullptr, *cmbPort = nullptr, *cmbBaudrate = nullptr, *cmbDataBits = nullptr,
+              *cmbStopBits = nullptr, *cmbParity = nullptr, *cmbActual = nullptr, *cmbTimeAxisStyle = nullptr,
+              *cmbSlave = nullptr;
+    QLineEdit *edIPAddress = nullptr, *edPort = nullptr;
+    QCheckBox* chkLogFile = nullptr;
+    QPushButton* cmdEstablishConnection = nullptr;
+    QPlainTextEdit* memConnections = nullptr;
+    QLabel *txtInterface = nullptr, *txtPort = nullptr, *txtBaudrate = nullptr, *txtDataBits = nullptr,
+           *txtStopBits = nullptr, *txtParity = nullptr, *txtActual = nullptr, *txtTimeAxisStyle = nullptr,
+           *txtSlave = nullptr, *txtIPAddress = nullptr, *txtTCPPort = nullptr, *txtConnections = nullptr;
+    // Graph page: the chart and the read-out labels laid over it.
+    TChart* graDataGraph = nullptr;
+    QLabel *lblXCoord = nullptr, *lblY1Coord = nullptr, *lblY2Coord = nullptr, *txtSeries = nullptr,
+           *txtSelection = nullptr;
+    // Graph options page.
+    QCheckBox *chkAutomaticScale = nullptr, *chkTimeWindow = nullptr, *chkAutomaticScaleY = nullptr,
+              *chkError = nullptr, *chkLabel = nullptr, *chkGradient = nullptr;
+    QLineEdit *edTimeWindow = nullptr, *edTimeMin = nullptr, *edTimeMax = nullptr, *edTempMin = nullptr,
+              *edTempMax = nullptr, *edPowerMin = nullptr, *edPowerMax = nullptr, *edLineName = nullptr,
+              *edTempAxisLabel = nullptr, *edPowerAxisLabel = nullptr, *edTimeAxisLabel = nullptr;
+    QLabel* txtTimeWindow = nullptr;
+    QComboBox* cmbLineSeries = nullptr;
+    TButtonColor* clbLineColor = nullptr;
+    QPushButton* cmdGraphRefresh = nullptr;
+    // Memo / info and event protocol pages; the programmer's protocol.
+    QPlainTextEdit *memMemo = nullptr, *memInfo = nullptr, *memSerialData = nullptr, *memProtocol = nullptr;
+    // Programmer pages (filled by the programmer's editor).
+    QLabel *txtHint1 = nullptr, *txtHint2 = nullptr;
+    TChart* graProgrammerGraph = nullptr;
+    TAreaSeries* Series1 = nullptr;
+    QPlainTextEdit* Memo3 = nullptr;
+    // Chart tools.
+    TLegendScrollBar* ChartTool1 = nullptr;
+    TGridBandTool* ChartTool2 = nullptr;
+    // Timers: the data timer in the recording view, the programmer timer in the programmer
+    // view. Their Tags carry the channel number.
+    QTimer *tmrDataUpdate = nullptr, *tmrProgrammer = nullptr;
+    int tmrDataUpdateTag = 0, tmrProgrammerTag = 0, graDataGraphTag = 0, treeTProgramTag = 0;
+    // The socket the window's TCP/IP channel drives.
+    TZSocket* ZTCPSocket = nullptr;
+
+    // ---- members of the window (the recording's state is the session's)
+    std::uint8_t Busy = 0;  // the window shows a loaded data file
+    std::uint8_t Zoomed = 0;
+    std::uint8_t ZoomRestore = 1;
+    std::uint8_t OpenFlagScratch = 0;
+    double TimeWindow = 1800.0 / 86400.0;  // days
+    double StoredAxisMaximum = 0.0, StoredAxisMinimum = 0.0;
+    double ProgramSetpoint = 0.0;
+    AnsiString SegmentName;
+    AnsiString ProgramFileName;
+    std::uint8_t RampPlotted = 0;
+    std::uint8_t SegmentActive = 0;
+    int RemainingSteps = 0;
+
+    // ---- life and closing
+    void FormCreate();
+    // Asks, unless the main window closes every channel, then does the close work.
+    void FormCloseQuery(bool ask, bool& canClose);
+    // The close work: timers stopped, the recording written, the connection closed, the
+    // programmer freed, the open flag cleared. False when the user kept the window open
+    // because its recording could not be written.
+    bool CloseChannelWindow();
+
+    // ---- connection page
+    void cmdEstablishConnectionClick();
+    void FillPortList();
+    void FillSharedPortList();
+    void FillSlaveList();
+    void cmbPortDropDown();
+    void cmbInterfaceChange();
+    void cmbPortChange();
+    void tabDataConnectionShow();
+    void LockConnectionControls();
+    // The connection page as the session reads it.
+    TConnectionSettings ConnectionSettings() const;
+
+    // ---- ticks, time axis and ranges
+    void tmrDataUpdateTimer();
+    void tmrProgrammerTimer();
+    // The programmer view's tick: the program's run step joins here before the recording.
+    void UpdateRunningData();
+    // The time axis follows the newest point (time window scrolling).
+    void ScrollTimeAxis();
+    void AutoRangeAxis();
+    void tabDataOptionsShow();
+    void tabDataGraphShow();
+    // Sets an axis maximum first, minimum first when the chart refuses that order.
+    static void SetAxisRange(TChartAxis* axis, double minimum, double maximum);
+    // The fast-line segments drawn while the chart does not repaint itself go to the screen.
+    void ShowNewSegments();
+
+    // ---- chart
+    void SetupChart();
+    // The device's series titles and axis titles in the window, the chooser and the panel.
+    void ApplyDeviceSeries();
+    bool ReadLabelsFile(TAxisLabels& axisLabels, TSeriesLabels& seriesNames);
+    void CreateProgrammer();
+    void FormActivate();
+
+    // ---- IChannelForm
+    QMdiSubWindow* SubWindow() override { return this; }
+    void SetChannel(int channel) override;
+    int Channel() const override { return FChannel; }
+    void SetCaption(const AnsiString& caption) override;
+    AnsiString Caption() const override;
+    void AttachControlPanel(IControlPanel* panel) override { FControlPanel = panel; }
+    void InitialiseMembers(TDateTime created) override;
+    void SetLanguage(int language, int channel) override;
+    void ShowConnectionPage() override;
+    void SetGradientScheme(bool on) override;
+    void PrepareSeries() override;
+    void PrepareView(int mode, int channel) override;
+    void SetViewMode(int channel, int openFlag, bool activate) override;
+    void FocusConnectButton() override;
+    bool FormClose() override;
+    int ChartSeriesCount() const override { return ChannelSeriesCount; }
+    TChartSeries* ChartSeries(int index) override { return FSession->Series(index); }
+    double AxisMaximum(TChannelAxis axis) const override;
+    double AxisMinimum(TChannelAxis axis) const override;
+    void SetAxisLimits(TChannelAxis axis, double maximum, double minimum) override;
+    IChannelWindow* DeviceWindow() override { return FSession.get(); }
+    bool IsConnected() const override { return FSession->IsConnected(); }
+    AnsiString UnitControlStatus() const override { return FSession->ControlStatus(); }
+    double UnitLowerSetpointLimit() const override { return FSession->GetLowerSetpointLimit(); }
+    double UnitUpperSetpointLimit() const override { return FSession->GetUpperSetpointLimit(); }
+
+    // ---- IDataFileView
+    int SeriesCount() const override { return ChannelSeriesCount; }
+    TChartSeries* Series(int index) const override { return FSession->Series(index); }
+    AnsiString AxisValuesFormat(int index) const override { return FSession->AxisValuesFormat(index); }
+    std::vector<AnsiString> MemoLines(TDataFileMemo memo) const override { return FSession->MemoLines(memo); }
+    int ValueSeriesCount() const override { return FSession->ValueSeriesCount(); }
+    int SamplingInterval() const override { return FSession->SamplingInterval(); }
+    AnsiString DataFileName() const override { return FSession->DataFileName(); }
+    int PartNumber() const override { return FSession->PartNumber(); }
+    AnsiString DeviceName() const override { return FSession->DeviceName(); }
+    bool Connected() const override { return FSession->Connected(); }
+    bool ProgrammerMode() const override { return FSession->ProgrammerMode(); }
+    bool LogFileChecked() const override;
+    void SetChartTitleLines(const std::vector<AnsiString>& lines) override { FSession->SetTitleLines(lines); }
+    void SetBottomAxisTitle(const AnsiString& caption) override;
+    void SetBottomAxisDateTimeFormat(const AnsiString& format) override;
+    void SetBottomAxisIncrement(double increment) override;
+    void SetBottomAxisRange(double minimum, double maximum) override;
+    void SetMemoLines(TDataFileMemo memo, const std::vector<AnsiString>& lines) override;
+    void AddMemoLine(TDataFileMemo memo, const AnsiString& line) override;
+    void SetLineSeriesChoices(const std::vector<AnsiString>& titles) override;
+    void SetValueSeriesCount(int count) override { FSession->SetValueSeriesCount(count); }
+    void SetSamplingInterval(int seconds) override { FSession->SetSamplingInterval(seconds); }
+    void SetImportedFile(bool imported) override { FileView = imported ? 1 : 0; }
+    void SetTimeAxisLabel(const AnsiString& text) override;
+    void SetTimeWindowTexts(const AnsiString& minimum, const AnsiString& maximum) override;
+    void ShowGraphPage() override;
+    void ShowLoadedDataPages(bool recordedDataFile) override;
+
+    // ---- IPanelChannelWindow (the program commands are the programmer's)
+    void btnStartTPClick(QObject* sender) override;
+    void btnStopTPClick(QObject* sender) override;
+    void btnCancelSegmentClick() override;
+    void btnPauseSegmentClick() override;
+    void mnuLoadProgramClick() override;
+    AnsiString ProgramDialogFileName() const override { return FProgramDialogFileName; }
+    void RunSingleRamp(double& temperature, int& seconds, int& controlMode) override;
+    void DisableEditorControls() override;
+    void SetProgramControlEnabled(TProgramControl control, bool enabled) override;
+    int ProgramTreeNodeCount() const override { return FProgramTree.Count(); }
+    TColor ChartLabelColour() const override { return FChartLabelColour; }
+    void SetChartLabelColour(TColor colour) override;
+
+    // ---- IProgrammerWindow
+    int PlannedSetpointCount() const override;
+    TDateTime PlannedSetpointLastX() const override;
+    double PlannedSetpointY(int index) const override;
+    void AddPlannedSetpoint(TDateTime x, double y) override;
+    void ClearProfile() override;
+    void AddProfilePoint(double x, double y, TColor colour) override;
+    int ProfileCount() const override;
+    double ProfileLastX() const override;
+    void SetProfilePointColour(int index, TColor colour) override;
+    void SetProfileTemperatureRange(double minimum, double maximum) override;
+    void ClearProfileLegend() override;
+    void AddProfileLegendLine(const AnsiString& line) override;
+    void AddProtocolLine(const AnsiString& line) override;
+    void SetCurrentSegmentName(const AnsiString& name) override { SegmentName = name; }
+    void SetRampPlotted() override { RampPlotted = 1; }
+    void SetSegmentActive() override { SegmentActive = 1; }
+    bool IsProgramRunning() const override { return ProgramRunning != 0; }
+    void FinishProgram() override;
+
+    // ---- IProgramFileWindow
+    CProgrammer* Programmer() override { return FProgrammer.get(); }
+    TTreeNodes& ProgramTreeItems() override { return FProgramTree; }
+    TTreeNode* SelectedProgramNode() override { return FSelectedNode; }
+    void SelectProgramNode(TTreeNode* node) override { FSelectedNode = node; }
+    TProgramFileSettings ProgramControls() override { return FProgramSettings; }
+    void SetProgramControls(const TProgramFileSettings& settings) override { FProgramSettings = settings; }
+    void SetProgramFileName(const AnsiString& name) override { ProgramFileName = name; }
+    void ProgramFileLoaded(TTreeNode* lastSegment) override { FSelectedNode = lastSegment; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+
+private:
+    void BuildConnectionPage();
+    void BuildGraphPage();
+    void BuildOptionsPage();
+    void BuildMemoPages();
+    void BuildProgrammerPages();
+    void ConnectSession();
+    void ShowPage(QWidget* page, bool visible);
+    void RefreshMemo(TSessionMemo memo);
+    QPlainTextEdit* MemoWidget(TSessionMemo memo) const;
+    void RefreshTitle();
+    // The session's identification answer, the window's side.
+    void ConnectionResult(int result);
+    void TimeAxisStarted(TDateTime axisStart);
+    void ShowNotice(const AnsiString& text, const AnsiString& caption, std::function<void()> closed);
+    void SetTimers(bool run);
+    TChartAxis* Axis(TChannelAxis axis) const;
+
+    std::unique_ptr<TZSocket> FSocket;
+    std::unique_ptr<CChannelSession> FSession;
+    int FChannel = 0;
+    IControlPanel* FControlPanel = nullptr;
+    std::unique_ptr<CProgrammer> FProgrammer;
+    TTreeNodes FProgramTree;
+    TTreeNode* FSelectedNode = nullptr;
+    TProgramFileSettings FProgramSettings;
+    AnsiString FProgramDialogFileName;
+    TColor FChartLabelColour = clWhite;
+    TDateTime FCreated = 0;
+    bool FClosing = false;     // the close work ran: closing goes on without a question
+    bool FCloseAsked = false;  // the main window closes every channel: no question
+    bool FSettingUp = false;   // the connection lists are being filled
+};
+
+// The channel windows the main window creates.
+class TChannelFormFactory : public IChannelFormFactory {
+public:
+    IChannelForm* CreateChannelForm() override { return new TmdiSubWindow; }
+};

@@ -1,0 +1,197 @@
+// What the data files, the control panel and the programmer ask of a channel window.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+
+#include "channel/TmdiSubWindow.h"
+#include "chart/engine/TChartAxis.h"
+#include "chart/engine/TCustomChart.h"
+#include "chart/engine/TSeriesMarks.h"
+#include "chart/engine/TeeColorButton.h"
+#include "chart/series/TAreaSeries.h"
+#include "chart/series/TFastLineSeries.h"
+#include "platform/FormatSettings.h"
+
+namespace {
+
+QString Q(const AnsiString& s)
+{
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+
+TSessionMemo SessionMemo(TDataFileMemo memo)
+{
+    return TSessionMemo(int(memo));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- IDataFileView
+
+void TmdiSubWindow::SetBottomAxisTitle(const AnsiString& caption)
+{
+    graDataGraph->BottomAxis()->GetTitle()->SetCaption(caption);
+}
+
+void TmdiSubWindow::SetBottomAxisDateTimeFormat(const AnsiString& format)
+{
+    graDataGraph->BottomAxis()->SetDateTimeFormat(format);
+}
+
+void TmdiSubWindow::SetBottomAxisIncrement(double increment)
+{
+    graDataGraph->BottomAxis()->SetDesiredIncrement(increment);
+}
+
+void TmdiSubWindow::SetBottomAxisRange(double minimum, double maximum)
+{
+    SetAxisRange(graDataGraph->BottomAxis(), minimum, maximum);
+}
+
+void TmdiSubWindow::SetMemoLines(TDataFileMemo memo, const std::vector<AnsiString>& lines)
+{
+    if (memo == TDataFileMemo::Memo) {
+        QStringList text;
+        for (const AnsiString& l : lines) text << Q(l);
+        memMemo->setPlainText(text.join('\n'));  // the memo hands its text to the session
+        return;
+    }
+    FSession->SetMemo(SessionMemo(memo), lines);
+}
+
+void TmdiSubWindow::AddMemoLine(TDataFileMemo memo, const AnsiString& line)
+{
+    if (memo == TDataFileMemo::Memo) {
+        memMemo->appendPlainText(Q(line));
+        return;
+    }
+    FSession->AddMemoLine(SessionMemo(memo), line);
+}
+
+void TmdiSubWindow::SetLineSeriesChoices(const std::vector<AnsiString>& titles)
+{
+    const bool wasSettingUp = FSettingUp;
+    FSettingUp = true;
+    cmbLineSeries->clear();
+    for (const AnsiString& t : titles) cmbLineSeries->addItem(Q(t));
+    cmbLineSeries->setCurrentIndex(0);
+    FSettingUp = wasSettingUp;
+    if (TChartSeries* s = FSession->Series(0)) edLineName->setText(Q(s->GetTitle()));
+    if (TChartSeries* s = FSession->Series(cmbLineSeries->currentIndex()))
+        clbLineColor->SetTeeColor(s->GetSeriesColor());
+}
+
+void TmdiSubWindow::SetTimeAxisLabel(const AnsiString& text)
+{
+    edTimeAxisLabel->setText(Q(text));
+}
+
+void TmdiSubWindow::SetTimeWindowTexts(const AnsiString& minimum, const AnsiString& maximum)
+{
+    edTimeMin->setText(Q(minimum));
+    edTimeMax->setText(Q(maximum));
+}
+
+void TmdiSubWindow::ShowGraphPage()
+{
+    tabDataControl->setCurrentWidget(tabDataGraph);
+}
+
+void TmdiSubWindow::ShowLoadedDataPages(bool recordedDataFile)
+{
+    for (QWidget* p : {tabDataOptions, tabDataInfo, tabDataStatus}) ShowPage(p, true);
+    if (recordedDataFile && chkLabel->isChecked()) {
+        FSession->Series(2)->Marks()->SetVisible(true);
+        FSession->Series(2)->Marks()->SetColor(0x80FFFF);
+    }
+}
+
+// ---------------------------------------------------------------- IPanelChannelWindow
+// The program commands belong to the programmer's pages; until a program is loaded they
+// have nothing to act on.
+
+void TmdiSubWindow::btnStartTPClick(QObject*) {}
+void TmdiSubWindow::btnStopTPClick(QObject*) {}
+void TmdiSubWindow::btnCancelSegmentClick() {}
+void TmdiSubWindow::btnPauseSegmentClick() {}
+void TmdiSubWindow::mnuLoadProgramClick() {}
+void TmdiSubWindow::RunSingleRamp(double&, int&, int&) {}
+void TmdiSubWindow::DisableEditorControls() {}
+void TmdiSubWindow::SetProgramControlEnabled(TProgramControl, bool) {}
+
+// ---------------------------------------------------------------- IProgrammerWindow
+
+int TmdiSubWindow::PlannedSetpointCount() const
+{
+    return FSession->Series(SeriesProgrammer)->Count();
+}
+
+TDateTime TmdiSubWindow::PlannedSetpointLastX() const
+{
+    TChartSeries* s = FSession->Series(SeriesProgrammer);
+    return s->Count() > 0 ? s->GetxValue(s->Count() - 1) : 0.0;
+}
+
+double TmdiSubWindow::PlannedSetpointY(int index) const
+{
+    return FSession->Series(SeriesProgrammer)->GetyValue(index);
+}
+
+void TmdiSubWindow::AddPlannedSetpoint(TDateTime x, double y)
+{
+    FSession->Series(SeriesProgrammer)->AddXY(x, y, AnsiString(), clWhite);
+}
+
+void TmdiSubWindow::ClearProfile()
+{
+    Series1->Clear();
+}
+
+void TmdiSubWindow::AddProfilePoint(double x, double y, TColor colour)
+{
+    Series1->AddXY(x, y, AnsiString(), colour);
+}
+
+int TmdiSubWindow::ProfileCount() const
+{
+    return Series1->Count();
+}
+
+double TmdiSubWindow::ProfileLastX() const
+{
+    return Series1->Count() > 0 ? Series1->GetxValue(Series1->Count() - 1) : 0.0;
+}
+
+void TmdiSubWindow::SetProfilePointColour(int index, TColor colour)
+{
+    Series1->SetValueColor(index, colour);
+}
+
+void TmdiSubWindow::SetProfileTemperatureRange(double minimum, double maximum)
+{
+    TChartAxis* left = graProgrammerGraph->LeftAxis();
+    left->SetAutomatic(false);
+    SetAxisRange(left, minimum, maximum);
+}
+
+void TmdiSubWindow::ClearProfileLegend()
+{
+    Memo3->clear();
+}
+
+void TmdiSubWindow::AddProfileLegendLine(const AnsiString& line)
+{
+    Memo3->appendPlainText(Q(line));
+}
+
+void TmdiSubWindow::AddProtocolLine(const AnsiString& line)
+{
+    FSession->AddMemoLine(TSessionMemo::Protocol, line);
+}
+
+void TmdiSubWindow::FinishProgram()
+{
+    ProgramRunning = 0;
+}

@@ -1,0 +1,335 @@
+// The four views of a channel window, its activation, captions, and closing.
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+
+#include "app/CLanguage.h"
+#include "app/IControlPanel.h"
+#include "app/TfrmMainWindow.h"
+#include "app/TfrmPanelControl.h"
+#include "channel/ChannelTexts.h"
+#include "channel/TmdiSubWindow.h"
+#include "chart/engine/TChartAxis.h"
+#include "chart/engine/TCustomChart.h"
+#include "chart/engine/TSeriesMarks.h"
+#include "chart/engine/TeeColorButton.h"
+#include "chart/series/TFastLineSeries.h"
+#include "platform/Dialogs.h"
+#include "programmer/CProgrammer.h"
+
+using namespace resources;
+
+namespace {
+
+QString Q(const AnsiString& s)
+{
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+
+}  // namespace
+
+void TmdiSubWindow::CreateProgrammer()
+{
+    if (FProgrammer) return;
+    FProgrammer = std::make_unique<CProgrammer>(FChannel);
+    FProgrammer->AttachWindow(this);
+}
+
+void TmdiSubWindow::PrepareView(int mode, int channel)
+{
+    ViewMode = std::uint8_t(mode);
+    FSession->SetProgrammerMode(mode == vmProgrammer);
+    graDataGraphTag = channel;
+    if (mode == vmDataRecording) tmrDataUpdateTag = channel;
+    if (mode == vmProgrammer) tmrProgrammerTag = channel;
+    if (mode != vmView) graDataGraph->GetZoom()->Allow = false;
+    if (mode == vmProgrammer || mode == vmTPScout) {
+        CreateProgrammer();
+        FProgramTree.Clear();
+        FSelectedNode = nullptr;
+    }
+
+    const bool timeWindow = mode != vmView;
+    switch (mode) {
+        case vmDataRecording:
+        case vmProgrammer:
+            ShowPage(tabDataConnection, true);
+            for (QWidget* p : {tabScout, tabFunctions, tabProgrammerGraph}) ShowPage(p, false);
+            tabDataControl->setCurrentWidget(tabDataConnection);
+            for (QWidget* w :
+                 std::initializer_list<QWidget*>{chkAutomaticScale, chkTimeWindow, txtTimeWindow, edTimeWindow})
+                w->setEnabled(true);
+            for (QWidget* w : std::initializer_list<QWidget*>{edTimeMin, edTimeMax, cmdGraphRefresh})
+                w->setEnabled(false);
+            chkLabel->setVisible(mode == vmProgrammer);
+            chkLogFile->setVisible(mode == vmProgrammer);
+            txtHint1->setVisible(mode == vmProgrammer);
+            txtHint2->setVisible(mode == vmProgrammer);
+            break;
+        case vmView: {
+            for (QWidget* p : {tabDataConnection, tabDataOptions, tabDataInfo, tabDataStatus, tabScout, tabFunctions,
+                               tabProgrammerGraph})
+                ShowPage(p, false);
+            ShowPage(tabDataGraph, true);
+            tabDataControl->setCurrentWidget(tabDataGraph);
+            edTimeMin->setEnabled(true);
+            edTimeMax->setEnabled(true);
+            for (QWidget* w : std::initializer_list<QWidget*>{chkAutomaticScale, chkAutomaticScaleY, chkTimeWindow,
+                                                              txtTimeWindow, edTimeWindow, cmdGraphRefresh})
+                w->setEnabled(false);
+            chkLabel->setVisible(false);
+            // The chart prepared for a loaded file.
+            std::vector<AnsiString> title = FSession->TitleLines();
+            if (title.empty()) title.emplace_back();
+            title[0] = Caption();
+            FSession->SetTitleLines(title);
+            FSession->Series(2)->Marks()->SetColor(0x80FFFF);
+            FSession->Series(2)->Marks()->SetVisible(true);
+            if (TChartSeries* s = FSession->Series(cmbLineSeries->currentIndex()))
+                clbLineColor->SetTeeColor(s->GetSeriesColor());
+            edLineName->setText(cmbLineSeries->itemText(0));
+            TChartAxis* bottom = graDataGraph->BottomAxis();
+            bottom->SetDateTimeFormat("hh:nn:ss");
+            bottom->GetTitle()->SetCaption("Zeit in hh:mm:ss");
+            for (int k = 0; k < ValueSeriesTotal; ++k) {
+                TChartSeries* s = FSession->Series(k);
+                s->Marks()->SetClip(true);
+                s->Marks()->SetColor(clRed);
+                s->Marks()->SetVisible(false);
+                s->XValues()->SetDateTime(true);
+                s->SetActive(k <= 2);
+                s->SetVertAxis(CChannelSession::DrawnOnRightAxis(k) ? aRightAxis : aLeftAxis);
+            }
+            bottom->SetAutomaticMaximum(false);
+            chkError->setChecked(false);
+            break;
+        }
+        case vmTPScout:
+            ShowPage(tabScout, true);
+            ShowPage(tabProgrammerGraph, true);
+            tabDataControl->setTabText(tabDataControl->indexOf(tabProgrammerGraph), Q(ChannelText(RowGraph)));
+            ShowPage(tabDataConnection, false);
+            ShowPage(tabFunctions, false);
+            tabDataControl->setCurrentWidget(tabScout);
+            chkAutomaticScale->setEnabled(true);
+            chkTimeWindow->setEnabled(true);
+            for (QWidget* w :
+                 std::initializer_list<QWidget*>{edTimeMin, edTimeMax, cmdGraphRefresh, txtTimeWindow, edTimeWindow})
+                w->setEnabled(false);
+            for (QWidget* w : std::initializer_list<QWidget*>{chkLabel, txtHint1, txtHint2}) w->setVisible(false);
+            memProtocol->clear();
+            break;
+        default: break;
+    }
+    (void)timeWindow;
+    if (mode == vmProgrammer || mode == vmTPScout) DisableEditorControls();
+}
+
+void TmdiSubWindow::SetViewMode(int channel, int openFlag, bool activate)
+{
+    OpenFlagScratch = std::uint8_t(openFlag);
+    if (openFlag == 1 && activate && channel == FChannel) FormActivate();
+    QCoreApplication::processEvents();
+}
+
+void TmdiSubWindow::FormActivate()
+{
+    // The window of the channel the user works with.
+    if (frmMainWindow) frmMainWindow->LastActivatedChannel = FChannel;
+}
+
+void TmdiSubWindow::focusInEvent(QFocusEvent* event)
+{
+    QMdiSubWindow::focusInEvent(event);
+    platform::GuardedCall([this] { FormActivate(); });
+}
+
+void TmdiSubWindow::FocusConnectButton()
+{
+    cmdEstablishConnection->setFocus();
+}
+
+void TmdiSubWindow::ShowConnectionPage()
+{
+    ShowPage(tabDataConnection, true);
+    tabDataControl->setCurrentWidget(tabDataConnection);
+    for (QWidget* p :
+         {tabDataGraph, tabDataOptions, tabDataInfo, tabDataStatus, tabScout, tabProgrammerGraph, tabFunctions})
+        ShowPage(p, false);
+    cmbSlave->setEnabled(false);
+}
+
+void TmdiSubWindow::SetLanguage(int language, int)
+{
+    // The captions the window's pages and connection controls need from the start.
+    auto text = [language](TextRow row) {
+        AnsiString out;
+        return Q(CLanguage::Instance()->LookupText(language, row, out));
+    };
+    const std::pair<QWidget*, TextRow> pages[] = {
+        {tabDataConnection, RowTabConnection}, {tabDataGraph, RowTabGraph},        {tabDataOptions, RowTabGraphOptions},
+        {tabDataInfo, RowTabMemoInfo},         {tabDataStatus, RowTabEventReport}, {tabProgrammerGraph, RowGraph}};
+    for (auto [page, row] : pages) tabDataControl->setTabText(tabDataControl->indexOf(page), text(row));
+    tabDataControl->setTabText(tabDataControl->indexOf(tabScout), "TP Scout");
+    const std::pair<QLabel*, TextRow> labels[] = {
+        {txtInterface, RowInterface},   {txtPort, RowPort},
+        {txtBaudrate, RowBaudRate},     {txtDataBits, RowDataBits},
+        {txtStopBits, RowStopBits},     {txtParity, RowParity},
+        {txtActual, RowUpdateInterval}, {txtTimeAxisStyle, RowTimeAxisDisplay},
+        {txtSlave, RowSlaveNumber},     {txtIPAddress, RowIPAddress},
+        {txtTCPPort, RowTcpPort},       {txtConnections, RowActiveConnections}};
+    for (auto [label, row] : labels) label->setText(text(row));
+    cmdEstablishConnection->setText(text(RowStartRecording));
+    const int style = cmbTimeAxisStyle->currentIndex();
+    cmbTimeAxisStyle->setItemText(0, text(RowRelative));
+    cmbTimeAxisStyle->setItemText(1, text(RowAbsolute));
+    cmbTimeAxisStyle->setCurrentIndex(style);
+    txtSeries->setText(text(RowCurrentValueSeries));
+    txtSelection->setText(text(RowNotSelected));
+    for (QLabel* l : {txtSeries, txtSelection}) l->adjustSize();
+    txtSelection->move(std::max(192, txtSeries->x() + txtSeries->width() + 4), txtSelection->y());
+    chkTimeWindow->setText(text(RowActivateTimeWindow));
+    chkError->setText(text(RowErrorDisplay));
+}
+
+// ---------------------------------------------------------------- closing
+
+void TmdiSubWindow::closeEvent(QCloseEvent* event)
+{
+    if (FClosing) {
+        event->accept();
+        return;
+    }
+    bool canClose = false;
+    platform::GuardedCall([this, &canClose] { FormCloseQuery(!FCloseAsked, canClose); });
+    if (canClose) {
+        FClosing = true;
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void TmdiSubWindow::FormCloseQuery(bool ask, bool& canClose)
+{
+    canClose = false;
+    if (ask) {
+        AnsiString question = ChannelText(RowAskCloseChannel);
+        if (auto dollar = question.find('$'); dollar != AnsiString::npos)
+            question.replace(dollar, 1, IntToStr(FChannel));
+        if (!ChannelAskYesNo(question)) {
+            if (frmMainWindow) frmMainWindow->LastActivatedChannel = -1;
+            return;
+        }
+    }
+    if (!CloseChannelWindow()) return;
+    if (frmMainWindow) frmMainWindow->LastActivatedChannel = -1;
+    canClose = true;
+}
+
+bool TmdiSubWindow::FormClose()
+{
+    FCloseAsked = true;
+    bool canClose = false;
+    FormCloseQuery(false, canClose);
+    FCloseAsked = false;
+    if (!canClose) return false;
+    FClosing = true;
+    close();
+    return true;
+}
+
+bool TmdiSubWindow::CloseChannelWindow()
+{
+    if (ViewMode == vmDataRecording || ViewMode == vmProgrammer) {
+        if (FSession->IsConnected()) {
+            tmrDataUpdate->stop();
+            tmrProgrammer->stop();
+            CalendarProgramName = "none";
+            CalendarStartTime = Now();
+            RecordingActive = 1;
+            AutomaticStartArmed = 0;
+        }
+        if (frmMainWindow) {
+            frmMainWindow->btnFileSave->setEnabled(false);
+            frmMainWindow->mnuFileSaveItem->setEnabled(false);
+        }
+        const bool closed = FSession->Close();
+        if (frmMainWindow) {
+            frmMainWindow->btnFileSave->setEnabled(true);
+            frmMainWindow->mnuFileSaveItem->setEnabled(true);
+        }
+        if (!closed) return false;
+    }
+    if (ViewMode == vmTPScout && frmMainWindow) frmMainWindow->TPScoutOpen = 0;
+    if (FProgrammer) {
+        FProgrammer->FreeAllPrograms();
+        FProgrammer.reset();
+    }
+    if (FControlPanel) FControlPanel->SetChannelPanel(FChannel, ChannelText(TextRow(RowChannel1 - 1 + FChannel)), 0);
+    if (frmPanelControl)
+        if (TChannelPanel* panel = frmPanelControl->ChannelPanel(FChannel)) panel->SetColor(clSilver);
+
+    if (frmMainWindow) {
+        frmMainWindow->SetChannelOpen(FChannel, 0);
+        TfrmMainWindow* m = frmMainWindow;
+        if (m->ChildWindowCount() <= 1) {
+            // The last channel window: the main window returns to its empty state.
+            for (QAction* a : {m->mnuDatenaufzeichnung, m->mnuVisualisierung, m->mnuProgrammgeber, m->mnuTPScout,
+                               m->mnuOpenFile, m->mnuDruckereinstellungen, m->mnuFileExitItem, m->mnuEnglish,
+                               m->mnuGerman, m->mnuInformation, m->btnFileOpen})
+                a->setEnabled(true);
+            m->mnuFileNewItem->menuAction()->setEnabled(true);
+            for (QAction* a : {m->mnuFileSaveItem, m->mnuFileCloseItem, m->mnuExport, m->mnuCirculationON,
+                               m->mnuDeviceON, m->mnuDeviceOFF, m->mnuSetSetpoint, m->mnuTotalFocus,
+                               m->mnuSeriesShowLeft, m->mnuSeriesShowRight, m->mnuSaveZoom, m->btnFileSave,
+                               m->cmdTotalFocus, m->cmdSeriesShowLeft, m->cmdSeriesShowRight, m->cmdSaveZoom})
+                a->setEnabled(false);
+            m->mnuPrint->menuAction()->setEnabled(false);
+            if (FControlPanel) FControlPanel->SetVisible(false);
+            m->mnuControlPanel->setEnabled(false);
+        } else {
+            m->mnuFileNewItem->menuAction()->setEnabled(true);
+            for (QAction* a : {m->mnuDatenaufzeichnung, m->mnuVisualisierung, m->mnuProgrammgeber, m->mnuTPScout})
+                a->setEnabled(true);
+        }
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------- axes for the zoom commands
+
+TChartAxis* TmdiSubWindow::Axis(TChannelAxis axis) const
+{
+    switch (axis) {
+        case TChannelAxis::Bottom: return graDataGraph->BottomAxis();
+        case TChannelAxis::Left: return graDataGraph->LeftAxis();
+        case TChannelAxis::Right: return graDataGraph->RightAxis();
+    }
+    return nullptr;
+}
+
+double TmdiSubWindow::AxisMaximum(TChannelAxis axis) const
+{
+    return Axis(axis)->GetMaximum();
+}
+
+double TmdiSubWindow::AxisMinimum(TChannelAxis axis) const
+{
+    return Axis(axis)->GetMinimum();
+}
+
+void TmdiSubWindow::SetAxisLimits(TChannelAxis axis, double maximum, double minimum)
+{
+    SetAxisRange(Axis(axis), minimum, maximum);
+}

@@ -1,0 +1,210 @@
+#include "chart/editors/TFormTeeShape.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+
+#include "chart/editors/TBrushDialog.h"
+#include "chart/editors/TButtonPen.h"
+#include "chart/editors/TTeeFontEditor.h"
+#include "chart/editors/TTeeGradientEditor.h"
+#include "chart/editors/TTeeShadowEditor.h"
+#include "chart/editors/TeePenDlg.h"
+#include "chart/engine/TTeeCustomShape.h"
+#include "chart/engine/TeeColorButton.h"
+#include "chart/engine/TeeProcs.h"
+
+TFormTeeShape::TFormTeeShape(QWidget* Owner) : TTeeForm(Owner)
+{
+    setObjectName("FormTeeShape");
+    SetClientSize(272, 205);
+
+    PC1 = new QTabWidget(this);
+    PC1->setGeometry(0, 0, 272, 205);
+    TabFormat = new QWidget;
+    PC1->addTab(TabFormat, "Format");
+    BBackColor = new TButtonColor(TabFormat);
+    BBackColor->setText("&Color...");
+    BBackColor->setGeometry(8, 8, 80, 25);
+    Button4 = new TButtonPen(TabFormat);
+    Button4->setText("&Frame...");
+    Button4->setGeometry(8, 38, 80, 25);
+    Button6 = new QPushButton("&Pattern...", TabFormat);
+    Button6->setGeometry(8, 68, 80, 25);
+    CBRound = new QCheckBox("&Round Frame", TabFormat);
+    CBRound->setGeometry(100, 12, 150, 17);
+    CBTransparent = new QCheckBox("&Transparent", TabFormat);
+    CBTransparent->setGeometry(100, 42, 150, 17);
+    auto* bevelLabel = new QLabel("&Bevel:", TabFormat);
+    bevelLabel->setGeometry(8, 108, 50, 13);
+    CBBevel = new QComboBox(TabFormat);
+    CBBevel->setGeometry(60, 104, 90, 21);
+    CBBevel->addItems({"None", "Lowered", "Raised"});
+    bevelLabel->setBuddy(CBBevel);
+    auto* sizeLabel = new QLabel("Siz&e:", TabFormat);
+    sizeLabel->setGeometry(160, 108, 40, 13);
+    EBevWidth = new QSpinBox(TabFormat);
+    EBevWidth->setGeometry(200, 104, 50, 21);
+    EBevWidth->setRange(1, 100);
+    EBevWidth->setValue(1);
+    UDBevW = EBevWidth;
+    sizeLabel->setBuddy(EBevWidth);
+    auto* transpLabel = new QLabel("&Transparency:", TabFormat);
+    transpLabel->setGeometry(8, 140, 80, 13);
+    EShadowTransp = new QSpinBox(TabFormat);
+    EShadowTransp->setGeometry(90, 136, 50, 21);
+    EShadowTransp->setRange(0, 100);
+    UDShadowTransp = EShadowTransp;
+    transpLabel->setBuddy(EShadowTransp);
+    TabText = new QWidget;
+    PC1->addTab(TabText, "Text");
+    TabGradient = new QWidget;
+    PC1->addTab(TabGradient, "Gradient");
+    TabShadow = new QWidget;
+    PC1->addTab(TabShadow, "Shadow");
+
+    GradientEditor = new TTeeGradientEditor(this, nullptr);
+    AddFormTo(GradientEditor, TabGradient);
+    FontEditor = InsertTeeFontEditor(TabText);
+    ShadowEditor = InsertTeeShadowEditor(TabShadow);
+
+    Bind(CBRound, &QCheckBox::toggled, [this] { CBRoundClick(); });
+    Bind(CBTransparent, &QCheckBox::toggled, [this] { CBTransparentClick(); });
+    Bind(CBBevel, &QComboBox::currentIndexChanged, [this] { CBBevelChange(); });
+    Bind(EBevWidth, &QSpinBox::valueChanged, [this] { EBevWidthChange(); });
+    Bind(EShadowTransp, &QSpinBox::valueChanged, [this] { EShadowTranspChange(); });
+    Bind(Button6, &QPushButton::clicked, [this] { Button6Click(); });
+    BBackColor->OnClick = [this](QObject*) { BColorClick(); };
+    FCreating = false;
+}
+
+TFormTeeShape::~TFormTeeShape() = default;
+
+void TFormTeeShape::FormShow()
+{
+    PC1->setCurrentWidget(TabFormat);
+    if (EditedShape) RefreshControls(EditedShape);
+    TeeTranslateControl(this);
+}
+
+void TFormTeeShape::RefreshControls(TTeeCustomShape* Shape)
+{
+    EditedShape = Shape;
+    if (!Shape) return;
+    FCreating = true;
+    {
+        TFilling filling(this);
+        CBRound->setChecked(Shape->GetShapeStyle() == fosRoundRectangle);
+        CBTransparent->setChecked(Shape->GetTransparent());
+        CBBevel->setCurrentIndex(int(Shape->GetBevel()));
+        UDBevW->setValue(Shape->GetBevelWidth());
+        UDShadowTransp->setValue(Shape->GetTransparency());
+        GradientEditor->RefreshGradient(Shape->GetGradient());
+        FontEditor->RefreshControls(Shape->GetFont());
+        ShadowEditor->RefreshControls(Shape->GetShadow());
+        Button4->LinkPen(Shape->GetPen());
+        BBackColor->LinkProperty(Shape, "Color");
+        EnableBevel();
+    }
+    FCreating = false;
+}
+
+void TFormTeeShape::EnableBevel()
+{
+    const bool bevel = EditedShape && EditedShape->GetBevel() != bvNone;
+    EBevWidth->setEnabled(bevel);
+    UDBevW->setEnabled(bevel);
+}
+
+void TFormTeeShape::CBRoundClick()
+{
+    if (EditedShape) EditedShape->SetShapeStyle(CBRound->isChecked() ? fosRoundRectangle : fosRectangle);
+}
+
+void TFormTeeShape::CBTransparentClick()
+{
+    if (EditedShape) EditedShape->SetTransparent(CBTransparent->isChecked());
+}
+
+void TFormTeeShape::CBBevelChange()
+{
+    if (!EditedShape) return;
+    EditedShape->SetBevel(TBevelCut(CBBevel->currentIndex()));
+    EnableBevel();
+}
+
+void TFormTeeShape::EBevWidthChange()
+{
+    if (!FCreating && EditedShape) EditedShape->SetBevelWidth(UDBevW->value());
+}
+
+void TFormTeeShape::EShadowTranspChange()
+{
+    if (!FCreating && EditedShape) EditedShape->SetTransparency(UDShadowTransp->value());
+}
+
+void TFormTeeShape::Button6Click()
+{
+    if (EditedShape) EditChartBrush(this, EditedShape->GetBrush());
+}
+
+void TFormTeeShape::CBVisibleChecked(QCheckBox* Sender)
+{
+    if (EditedShape && Sender) EditedShape->SetVisible(Sender->isChecked());
+}
+
+void TFormTeeShape::BColorClick()
+{
+    CBTransparent->setChecked(false);
+}
+
+TFormTeeShape* TFormTeeShape::CreateForm(QWidget* Owner, TTeeCustomShape* Shape, QWidget* Parent)
+{
+    auto* form = new TFormTeeShape(Owner);
+    form->EditedShape = Shape;
+    if (Parent) {
+        form->SetBorderStyle(fbsNone);
+        form->setParent(Parent, Qt::Widget);
+        TeeTranslateControl(form);
+        form->setGeometry(Parent->rect());
+        form->show();
+    }
+    return form;
+}
+
+TFormTeeShape* InsertTeeObjectForm(QTabWidget* PageControl, TTeeCustomShape* Shape)
+{
+    auto* form = new TFormTeeShape(PageControl->window());
+    form->SetBorderStyle(fbsNone);
+    form->setParent(PageControl, Qt::Widget);
+    form->hide();
+    while (form->PC1->count() > 0) {
+        QWidget* page = form->PC1->widget(0);
+        const QString caption = form->PC1->tabText(0);
+        form->PC1->removeTab(0);
+        PageControl->addTab(page, caption);
+    }
+    PageControl->setCurrentIndex(0);
+    form->RefreshControls(Shape);
+    TeeTranslateControl(form);
+    return form;
+}
+
+void EditTeeCustomShape(QObject* AOwner, TTeeCustomShape* Shape)
+{
+    TFormTeeShape form(TeeFormOwner(AOwner));
+    form.SetBorderStyle(fbsDialog);
+    form.EditedShape = Shape;
+    form.resize(form.width(), form.height() + 30);
+    form.PC1->resize(form.width(), form.height() - 34);
+    auto* panel = new QWidget(&form);
+    panel->setGeometry(0, form.height() - 34, form.width(), 34);
+    auto* ok = new QPushButton("OK", panel);
+    ok->setGeometry(form.width() - 98, 4, 75, 25);
+    form.BindModal(ok, mrOk);
+    form.SetDefaultButton(ok);
+    form.ShowModal();
+}

@@ -1,0 +1,158 @@
+#include "chart/editors/TTeeFontEditor.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include "chart/editors/TButtonPen.h"
+#include "chart/editors/TTeeGradientEditor.h"
+#include "chart/editors/TTeeShadowEditor.h"
+#include "chart/editors/TeePenDlg.h"
+#include "chart/engine/TeeColorButton.h"
+#include "chart/engine/TeeFont.h"
+#include "chart/engine/TeeGradient.h"
+#include "chart/engine/TeeProcs.h"
+#include "platform/FontDialog.h"
+
+TTeeColorShape::TTeeColorShape(QWidget* Parent) : QFrame(Parent) {}
+
+void TTeeColorShape::SetBrushColor(TColor Value)
+{
+    FColor = Value;
+    update();
+}
+
+void TTeeColorShape::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setPen(Qt::black);
+    p.setBrush(TColorToQColor(ColorToRGB(FColor)));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void TTeeColorShape::mouseReleaseEvent(QMouseEvent* Event)
+{
+    QFrame::mouseReleaseEvent(Event);
+    if (OnMouseUp) TTeeForm::Guard(OnMouseUp);
+}
+
+TTeeFontEditor::TTeeFontEditor(QWidget* Owner) : TTeeForm(Owner)
+{
+    setObjectName("TeeFontEditor");
+    setWindowTitle("TeeFont Editor");
+    SetClientSize(230, 130);
+
+    Button3 = new QPushButton("&Font...", this);
+    Button3->setGeometry(8, 8, 75, 25);
+    SHText = new TTeeColorShape(this);
+    SHText->setGeometry(92, 12, 25, 17);
+    SHText->setCursor(Qt::PointingHandCursor);
+    Label2 = new QLabel("&Inter-char spacing:", this);
+    Label2->setGeometry(8, 44, 100, 13);
+    Edit2 = new QSpinBox(this);
+    Edit2->setGeometry(110, 40, 49, 21);
+    Edit2->setRange(-100, 100);
+    Edit2->setValue(0);
+    UDInter = Edit2;
+    Label2->setBuddy(Edit2);
+    BOutline = new TButtonPen(this);
+    BOutline->setText("&Outline...");
+    BOutline->setGeometry(8, 70, 75, 25);
+    BShadow = new QPushButton("&Shadow...", this);
+    BShadow->setGeometry(88, 70, 75, 25);
+    BGradient = new QPushButton("&Gradient...", this);
+    BGradient->setGeometry(8, 100, 75, 25);
+    CBOutGrad = new QCheckBox("O&utline gradient", this);
+    CBOutGrad->setGeometry(88, 104, 130, 17);
+
+    Bind(Button3, &QPushButton::clicked, [this] { Button3Click(); });
+    SHText->OnMouseUp = [this] { SHTextMouseUp(); };
+    Bind(Edit2, &QSpinBox::valueChanged, [this] { Edit2Change(); });
+    Bind(BShadow, &QPushButton::clicked, [this] { BShadowClick(); });
+    Bind(BGradient, &QPushButton::clicked, [this] { BGradientClick(); });
+    Bind(CBOutGrad, &QCheckBox::toggled, [this] { CBOutGradClick(); });
+}
+
+TTeeFontEditor::~TTeeFontEditor() = default;
+
+void TTeeFontEditor::RefreshControls(TTeeFont* Font)
+{
+    EditedFont = Font;
+    if (!Font) return;
+    TFilling filling(this);
+    SHText->SetBrushColor(Font->GetColor());
+    UDInter->setValue(Font->GetInterCharSize());
+    BOutline->LinkPen(Font->GetOutLine());
+    CBOutGrad->setChecked(Font->GetGradient()->GetOutline());
+}
+
+void TTeeFontEditor::FormShow()
+{
+    if (EditedFont) RefreshControls(EditedFont);
+    TeeTranslateControl(this);
+}
+
+void TTeeFontEditor::Button3Click()
+{
+    if (!EditedFont) return;
+    EditTeeFont(this, EditedFont);
+    SHText->SetBrushColor(EditedFont->GetColor());
+}
+
+void TTeeFontEditor::SHTextMouseUp()
+{
+    if (!EditedFont) return;
+    TColor color = EditedFont->GetColor();
+    if (EditColorDialog(this, color)) {
+        EditedFont->SetColor(color);
+        SHText->SetBrushColor(color);
+    }
+}
+
+void TTeeFontEditor::Edit2Change()
+{
+    if (isVisible() && EditedFont) EditedFont->SetInterCharSize(UDInter->value());
+}
+
+void TTeeFontEditor::BShadowClick()
+{
+    if (EditedFont) EditTeeShadow(this, EditedFont->GetShadow());
+}
+
+void TTeeFontEditor::BGradientClick()
+{
+    if (EditedFont) EditTeeGradient(this, EditedFont->GetGradient());
+}
+
+void TTeeFontEditor::CBOutGradClick()
+{
+    if (EditedFont) EditedFont->GetGradient()->SetOutline(CBOutGrad->isChecked());
+}
+
+bool EditTeeFont(QObject* AOwner, TFont* Font)
+{
+    if (!Font) return false;
+    TFont chosen;
+    chosen.Assign(Font);
+    if (!platform::RunFontDialog(TeeFormOwner(AOwner), chosen)) return false;
+    Font->Assign(&chosen);
+    return true;
+}
+
+void EditTeeFontEx(QObject* AOwner, TTeeFont* Font)
+{
+    TTeeFontEditor editor(TeeFormOwner(AOwner));
+    editor.SetBorderStyle(fbsDialog);
+    editor.EditedFont = Font;
+    editor.ShowModal();
+}
+
+TTeeFontEditor* InsertTeeFontEditor(QWidget* Page)
+{
+    auto* editor = new TTeeFontEditor(Page->window());
+    AddFormTo(editor, Page);
+    return editor;
+}

@@ -1,0 +1,113 @@
+#include "chart/editors/TTeeShadowEditor.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include "chart/editors/TeePenDlg.h"
+#include "chart/engine/TeeColorButton.h"
+#include "chart/engine/TeeFont.h"
+#include "chart/engine/TeeProcs.h"
+
+namespace {
+
+QSpinBox* AddSpin(QWidget* Parent, const char* Caption, int Y, int Min, int Max)
+{
+    auto* label = new QLabel(Caption, Parent);
+    label->setGeometry(8, Y + 4, 80, 13);
+    auto* spin = new QSpinBox(Parent);
+    spin->setGeometry(90, Y, 60, 21);
+    spin->setRange(Min, Max);
+    label->setBuddy(spin);
+    return spin;
+}
+
+}  // namespace
+
+TTeeShadowEditor::TTeeShadowEditor(QWidget* Owner) : TTeeForm(Owner)
+{
+    setObjectName("TeeShadowEditor");
+    setWindowTitle("Shadow editor");
+    SetClientSize(186, 193);
+
+    Edit1 = AddSpin(this, "&Horiz. Size:", 8, -1000, 1000);
+    UDShadowSize = Edit1;
+    EVertSize = AddSpin(this, "&Vert. Size:", 36, -1000, 1000);
+    UDShaVert = EVertSize;
+    EShadowTransp = AddSpin(this, "&Transparency:", 64, 0, 100);
+    UDShadowTransp = EShadowTransp;
+    BShadowColor = new TButtonColor(this);
+    BShadowColor->setText("&Color...");
+    BShadowColor->setGeometry(8, 96, 80, 25);
+    CBSmooth = new QCheckBox("&Smooth", this);
+    CBSmooth->setGeometry(8, 130, 100, 17);
+    CBSmooth->setChecked(true);
+    BOK = new QPushButton("OK", this);
+    BOK->setGeometry(104, 160, 75, 25);
+
+    BindModal(BOK, mrOk);
+    SetDefaultButton(BOK);
+    Bind(Edit1, &QSpinBox::valueChanged, [this] { Edit1Change(); });
+    Bind(EVertSize, &QSpinBox::valueChanged, [this] { EVertSizeChange(); });
+    Bind(EShadowTransp, &QSpinBox::valueChanged, [this] { EShadowTranspChange(); });
+    Bind(CBSmooth, &QCheckBox::toggled, [this] { CBSmoothClick(); });
+    SetBorderStyle(fbsDialog);
+}
+
+TTeeShadowEditor::~TTeeShadowEditor() = default;
+
+void TTeeShadowEditor::RefreshControls(TTeeShadow* Shadow)
+{
+    EditedShadow = Shadow;
+    if (!Shadow) return;
+    TFilling filling(this);
+    UDShadowSize->setValue(Shadow->GetHorizSize());
+    UDShaVert->setValue(Shadow->GetVertSize());
+    UDShadowTransp->setValue(Shadow->GetTransparency());
+    CBSmooth->setChecked(Shadow->GetSmooth());
+    BShadowColor->LinkProperty(Shadow, "Color");
+}
+
+void TTeeShadowEditor::FormShow()
+{
+    if (EditedShadow) RefreshControls(EditedShadow);
+    TeeTranslateControl(this);
+    FCreating = false;
+}
+
+void TTeeShadowEditor::Edit1Change()
+{
+    if (!FCreating && EditedShadow) EditedShadow->SetHorizSize(UDShadowSize->value());
+}
+
+void TTeeShadowEditor::EVertSizeChange()
+{
+    if (!FCreating && EditedShadow) EditedShadow->SetVertSize(UDShaVert->value());
+}
+
+void TTeeShadowEditor::EShadowTranspChange()
+{
+    if (!FCreating && EditedShadow) EditedShadow->SetTransparency(UDShadowTransp->value());
+}
+
+void TTeeShadowEditor::CBSmoothClick()
+{
+    if (EditedShadow) EditedShadow->SetSmooth(CBSmooth->isChecked());
+}
+
+bool EditTeeShadow(QObject* AOwner, TTeeShadow* Shadow)
+{
+    auto editor = TeeCreateForm<TTeeShadowEditor>(AOwner);
+    editor->EditedShadow = Shadow;
+    editor->BOK->show();
+    return editor->ShowModal() == mrOk;
+}
+
+TTeeShadowEditor* InsertTeeShadowEditor(QWidget* Page)
+{
+    auto* editor = new TTeeShadowEditor(Page->window());
+    editor->BOK->hide();
+    AddFormTo(editor, Page);
+    return editor;
+}

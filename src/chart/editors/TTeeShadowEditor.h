@@ -1,0 +1,48 @@
+#pragma once
+// The shadow editor: sizes, transparency, colour and smoothing of a shadow, changed in
+// place. A small dialog with an OK button, or a page embedded in another editor.
+#include "chart/editors/TTeeForm.h"
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QSpinBox;
+class TButtonColor;
+class TTeeShadow;
+
+class TTeeShadowEditor : public TTeeForm {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TTeeShadowEditor(QWidget* Owner = nullptr);
+    ~TTeeShadowEditor() override;
+
+    // Each edit and its up-down are one spin box.
+    QSpinBox* Edit1 = nullptr;
+    QSpinBox* UDShadowSize = nullptr;
+    QSpinBox* EVertSize = nullptr;
+    QSpinBox* UDShaVert = nullptr;
+    QSpinBox* EShadowTransp = nullptr;
+    QSpinBox* UDShadowTransp = nullptr;
+    TButtonColor* BShadowColor = nullptr;
+    QCheckBox* CBSmooth = nullptr;
+    QPushButton* BOK = nullptr;
+
+    TTeeShadow* EditedShadow = nullptr;
+
+    // Points the page at another shadow.
+    void RefreshControls(TTeeShadow* Shadow);
+
+    void FormShow() override;
+    void Edit1Change();
+    void EVertSizeChange();
+    void EShadowTranspChange();
+    void CBSmoothClick();
+
+private:
+    bool FCreating = true;
+};
+
+// Edits Shadow in the shadow dialog; true when closed with OK.
+bool EditTeeShadow(QObject* AOwner, TTeeShadow* Shadow);
+// A shadow page without its OK button embedded in Page.
+TTeeShadowEditor* InsertTeeShadowEditor(QWidget* Page);

@@ -1,0 +1,102 @@
+#pragma once
+// Channel sessions against the simulated unit: a pseudo-terminal (RS232, RS485 slaves) or a
+// loopback TCP port, with the device layer's timing shortened, an injected clock and
+// scripted dialogs. Every wait is bounded by a condition.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <chrono>
+#include <functional>
+
+#include "channel/CChannelSession.h"
+#include "comm/CChannel.h"
+#include "comm/CIdentification.h"
+#include "comm/CommTiming.h"
+#include "comm/PtyLink.h"
+#include "comm/TfrmIdentification.h"
+#include "platform/DateTime.h"
+#include "platform/UiDispatcher.h"
+#include "support/ScriptedDialogs.h"
+#include "support/SimulatedUnitLine.h"
+
+namespace channeltest {
+
+inline constexpr int kWaitMs = 15000;  // bound of every wait; never reached when things work
+
+// Waits for a condition while running queued calls and Qt events (socket notifiers).
+inline bool Await(const std::function<bool()>& done, int timeoutMs = kWaitMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        if (platform::UiDispatcher::Instance().WaitRunning(done, 5)) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return done();
+    }
+}
+
+class ChannelFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        comm::TCommTiming t;
+        t.PollStepMs = 20;
+        t.IdentificationStepMs = 1;
+        t.ReadTimeoutMs = 400;
+        t.ReplyWaitMs = 300;
+        comm::SetTiming(t);
+        clock.Set(EncodeDate(2026, 3, 28) + EncodeTime(22, 0, 0, 0));
+        platform::SetClock(&clock);
+        support::TestDialogs().Clear();
+        comm::SetSerialLinkFactory([](const comm::TSerialLinkSettings& s, AnsiString& error) {
+            return std::static_pointer_cast<comm::IByteLink>(testfakes::PtyLink::Open(s.PortName, error));
+        });
+        ASSERT_TRUE(folder.isValid());
+        CChannelSession::DefaultDataFolder = Path("");
+    }
+    void TearDown() override
+    {
+        comm::SetSerialLinkFactory(nullptr);
+        comm::ResetTiming();
+        platform::SetClock(nullptr);
+        CChannelSession::DefaultDataFolder.clear();
+        support::TestDialogs().Clear();
+    }
+
+    AnsiString Path(const char* name) const { return folder.path().toStdString() + "/" + name; }
+
+    // Presses OK on the identification's verdict and waits for the session's answer.
+    static void ConfirmIdentification(CChannelSession& s)
+    {
+        CChannel* c = s.ChannelObject();
+        ASSERT_NE(c, nullptr);
+        CIdentification* id = c->Identification;
+        ASSERT_NE(id, nullptr);
+        ASSERT_TRUE(Await([&] {
+            TfrmIdentification* w = id->IdentificationWindow();
+            if (w) w->setUpdatesEnabled(false);
+            return w && w->OkEnabled();
+        }));
+        id->IdentificationWindow()->bitOKClick();
+        ASSERT_TRUE(Await([&] { return s.IsConnected() || s.IsIdle(); }));
+    }
+
+    // The first poll cycle after a tick has gone out and come back.
+    static bool AwaitCycle(CChannelSession& s)
+    {
+        return Await([&] { return s.ChannelObject() && s.ChannelObject()->PollRequest == 0; });
+    }
+
+    // One tick one sampling interval later, after the poll cycle of the tick before.
+    void TickAfterCycle(CChannelSession& s)
+    {
+        ASSERT_TRUE(AwaitCycle(s));
+        clock.AdvanceMs(std::int64_t(s.SamplingInterval()) * 1000);
+        s.Tick();
+    }
+
+    platform::ManualClock clock;
+    QTemporaryDir folder;
+};
+
+}  // namespace channeltest

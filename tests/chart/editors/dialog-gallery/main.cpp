@@ -1,0 +1,93 @@
+// dialog-gallery: opens the chart editor dialogs on a sample chart, so a person can look at
+// them (no window of the program opens them by itself).
+//   dialog-gallery            a window with one button per dialog
+//   dialog-gallery NAME       opens that dialog at once (for screenshots)
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <QWidget>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "chart/editors/TBrushDialog.h"
+#include "chart/editors/TFormTeeShape.h"
+#include "chart/editors/TTeeFontEditor.h"
+#include "chart/editors/TTeeGradientEditor.h"
+#include "chart/editors/TTeeShadowEditor.h"
+#include "chart/editors/TeePenDlg.h"
+#include "chart/engine/TChartTitle.h"
+#include "chart/engine/TCustomChart.h"
+#include "chart/series/TBarSeries.h"
+#include "chart/series/TLineSeries.h"
+#include "chart/series/TeeStandardSeries.h"
+#include "platform/Dialogs.h"
+
+namespace {
+
+struct Entry {
+    const char* Name;
+    std::function<void(QWidget* Owner, TChart* Chart)> Open;
+};
+
+std::vector<Entry> Entries()
+{
+    return {
+        {"pen", [](QWidget* o, TChart* c) { EditChartPen(o, c->GetSeries(0)->Pen()); }},
+        {"brush", [](QWidget* o, TChart* c) { EditChartBrush(o, c->GetSeries(1)->Brush()); }},
+        {"font", [](QWidget* o, TChart* c) { EditTeeFontEx(o, c->GetTitle()->GetFont()); }},
+        {"gradient", [](QWidget* o, TChart* c) { EditTeeGradient(o, c->GetGradient()); }},
+        {"shadow", [](QWidget* o, TChart* c) { EditTeeShadow(o, c->GetTitle()->GetShadow()); }},
+        {"shape", [](QWidget* o, TChart* c) { EditTeeCustomShape(o, c->GetTitle()); }},
+    };
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    static platform::QtDialogs dialogs;
+    platform::SetDialogs(&dialogs);
+    RegisterTeeStandardSeries();
+
+    QWidget window;
+    window.setWindowTitle("Chart editor dialogs");
+    auto* layout = new QHBoxLayout(&window);
+    auto* chart = new TChart(&window);
+    chart->setMinimumSize(480, 320);
+    chart->GetTitle()->SetText({"Sample chart"});
+    auto* line = new TLineSeries(chart);
+    line->SetParentChart(chart);
+    line->FillSampleValues(20);
+    auto* bar = new TBarSeries(chart);
+    bar->SetParentChart(chart);
+    bar->FillSampleValues(8);
+    layout->addWidget(chart, 1);
+    auto* buttons = new QVBoxLayout;
+    layout->addLayout(buttons);
+    for (const Entry& e : Entries()) {
+        auto* b = new QPushButton(e.Name, &window);
+        QObject::connect(b, &QPushButton::clicked, &window,
+                         [&window, chart, open = e.Open] { TTeeForm::Guard([&] { open(&window, chart); }); });
+        buttons->addWidget(b);
+    }
+    buttons->addStretch();
+    window.resize(640, 400);
+    window.show();
+
+    if (argc > 1) {
+        const std::string name = argv[1];
+        for (const Entry& e : Entries())
+            if (name == e.Name) {
+                TTeeForm::Guard([&] { e.Open(&window, chart); });
+                return 0;
+            }
+        std::fprintf(stderr, "unknown dialog: %s\n", argv[1]);
+        return 2;
+    }
+    return app.exec();
+}
