@@ -21,6 +21,9 @@ public:
     virtual int Height() const = 0;
     virtual void Move(int left, int top) = 0;
 
+    // German (0) or English (1) captions and hints; the main window passes its language on.
+    virtual void SetLanguage(int language) = 0;
+
     // Caption and Tag of channel panel 1..10 (Tag 1: panel in use).
     virtual void SetChannelPanel(int channel, const AnsiString& caption, int tag) = 0;
 };

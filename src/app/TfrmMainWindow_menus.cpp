@@ -270,4 +270,6 @@ void TfrmMainWindow::ApplyLanguage(int language)
     OpenDialogFilter = text(RowOpenDataFileFilter);
     SaveDialogTitle = text(RowSaveDataFile);
     SaveDialogFilter = text(RowSaveDataFileFilter);
+    // The control panel speaks the main window's language, with or without channel windows.
+    if (FPanelControl) FPanelControl->SetLanguage(language);
 }

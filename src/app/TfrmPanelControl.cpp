@@ -6,11 +6,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QStyle>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -107,10 +110,10 @@ TfrmPanelControl::TfrmPanelControl(TfrmMainWindow* owner)
     setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QString::fromUtf8("Steuerelemente"));
-    setFixedWidth(177);
+    setFixedWidth(PanelWidth);
     setMinimumHeight(280);
     setMaximumHeight(540);
-    resize(177, 540);
+    resize(PanelWidth, 540);
 
     grpChannels = new QGroupBox(QString::fromUtf8("Gerät"), this);
     grpChannels->setObjectName("grpChannels");
@@ -196,6 +199,8 @@ TfrmPanelControl::TfrmPanelControl(TfrmMainWindow* owner)
     Language = CLanguage::Instance();
     if (FMainWindow) FMainWindow->SetPanelControl(this);
     FormCreate();
+    // The panel speaks the main window's language from the start.
+    SetLanguage(LanguageIndex());
 }
 
 TfrmPanelControl::~TfrmPanelControl()
@@ -214,6 +219,26 @@ void TfrmPanelControl::FormCreate()
     QFont f("MS Sans Serif");
     f.setPixelSize(11);
     setFont(f);
+}
+
+int TfrmPanelControl::TitleWidth() const
+{
+    // The title bar belongs to the window manager: measure with the title font Qt knows,
+    // bold as most title bars are, and leave room for the bar's icon and close button.
+    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    return metrics.horizontalAdvance(windowTitle()) + 2 * (metrics.height() + 12) + 16;
+}
+
+void TfrmPanelControl::FitTitle()
+{
+    // 177 pixels unless the title needs more; the two groups stay centred.
+    const int width = std::max(PanelWidth, TitleWidth());
+    setFixedWidth(width);
+    const int left = 8 + (width - PanelWidth) / 2;
+    grpChannels->move(left, grpChannels->y());
+    grpFunctions->move(left, grpFunctions->y());
 }
 
 void TfrmPanelControl::FormClose()
@@ -287,6 +312,7 @@ AnsiString TfrmPanelControl::Text(int row) const
 
 void TfrmPanelControl::ShowError(const char* german, const char* english)
 {
+    platform::DialogOwnerScope owner(this);
     platform::dialogs().MessageBox(LanguageIndex() == 1 ? english : german, LanguageIndex() == 1 ? "Error" : "Fehler",
                                    MB_OK);
 }
@@ -399,6 +425,8 @@ void TfrmPanelControl::SendCommandText(int channel, const AnsiString& command)
 void TfrmPanelControl::cmdKelvorStartCirculationClick(QObject* Sender)
 {
     NOX_ASSERT_UI_THREAD();
+    // The panel stays on top: its questions and messages must appear in front of it.
+    platform::DialogOwnerScope owner(this);
     int channel = 0;
     if (!CommandTarget(Sender, scSpeedButton | scComboBox | scMenuItem, channel)) return;
     if (!FMainWindow->AskYesNo(Text(RowAskActivateCirculation))) return;
@@ -408,6 +436,8 @@ void TfrmPanelControl::cmdKelvorStartCirculationClick(QObject* Sender)
 void TfrmPanelControl::cmdKelvorStartClick(QObject* Sender)
 {
     NOX_ASSERT_UI_THREAD();
+    // The panel stays on top: its questions and messages must appear in front of it.
+    platform::DialogOwnerScope owner(this);
     int channel = 0;
     if (!CommandTarget(Sender, scSpeedButton | scComboBox | scMenuItem, channel)) return;
     if (!FMainWindow->AskYesNo(Text(RowAskActivateTemperatureControl))) return;
@@ -417,6 +447,8 @@ void TfrmPanelControl::cmdKelvorStartClick(QObject* Sender)
 void TfrmPanelControl::cmdKelvorStopClick(QObject* Sender)
 {
     NOX_ASSERT_UI_THREAD();
+    // The panel stays on top: its questions and messages must appear in front of it.
+    platform::DialogOwnerScope owner(this);
     int channel = 0;
     if (!CommandTarget(Sender, scSpeedButton | scMenuItem, channel)) return;
     if (!FMainWindow->AskYesNo(Text(RowAskDeactivateControlOrCirculation))) return;
@@ -426,6 +458,8 @@ void TfrmPanelControl::cmdKelvorStopClick(QObject* Sender)
 void TfrmPanelControl::cmdDataToKelvorClick(QObject* Sender)
 {
     NOX_ASSERT_UI_THREAD();
+    // The panel stays on top: its questions and messages must appear in front of it.
+    platform::DialogOwnerScope owner(this);
     int channel = 0;
     if (!CommandTarget(Sender, scSpeedButton | scEdit | scMenuItem, channel)) return;
     if (!FMainWindow->AskYesNo(Text(RowAskSetSetpoint))) return;

@@ -122,7 +122,11 @@ public:
 
     // German (0) or English (1) captions, hints and method items; the channel panels with
     // Tag 0 and 1 follow, user labels (Tag 2) stay.
-    void SetLanguage(int language);
+    void SetLanguage(int language) override;
+    // The width the window needs to show its whole title (at least its usual 177 pixels
+    // are kept).
+    int TitleWidth() const;
+    static constexpr int PanelWidth = 177;
 
     void FormCreate();
     void FormClose();
@@ -162,6 +166,7 @@ private:
                   const AnsiString& followUpFrame, bool oneShot);
     void ShowError(const char* german, const char* english);
     int LanguageIndex() const;
+    void FitTitle();
     AnsiString Text(int row) const;
     void EnableProgramControls(int channel);
 

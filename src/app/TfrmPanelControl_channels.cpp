@@ -81,6 +81,7 @@ void TfrmPanelControl::SelectChannel(int channel)
 void TfrmPanelControl::edChannelLabelKeyDown(QObject*, int Key)
 {
     NOX_ASSERT_UI_THREAD();
+    platform::DialogOwnerScope owner(this);
     if (Key != VK_RETURN) return;
     // The edit is emptied whatever happens in between.
     struct ClearEdit {
@@ -105,6 +106,7 @@ void TfrmPanelControl::edChannelLabelKeyDown(QObject*, int Key)
 void TfrmPanelControl::cmdTPStartStopClick(QObject* Sender)
 {
     NOX_ASSERT_UI_THREAD();
+    platform::DialogOwnerScope owner(this);
     const int channel = CurrentChannel();
     if (cmdTPStartStop->Tag == 1) {
         if (!LookUp(channel)) return;
@@ -129,12 +131,14 @@ void TfrmPanelControl::LoadProgram(int channel)
 void TfrmPanelControl::cmdTPLoadClick(QObject*)
 {
     NOX_ASSERT_UI_THREAD();
+    platform::DialogOwnerScope owner(this);
     LoadProgram(CurrentChannel());
 }
 
 void TfrmPanelControl::cmdNextSegmentClick(QObject*)
 {
     NOX_ASSERT_UI_THREAD();
+    platform::DialogOwnerScope owner(this);
     const int channel = CurrentChannel();
     if (!LookUp(channel)) return;
     if (IPanelChannelWindow* window = PanelWindowOf(channel)) window->btnCancelSegmentClick();
@@ -143,6 +147,7 @@ void TfrmPanelControl::cmdNextSegmentClick(QObject*)
 void TfrmPanelControl::cmdHoldSegmentClick(QObject*)
 {
     NOX_ASSERT_UI_THREAD();
+    platform::DialogOwnerScope owner(this);
     const int channel = CurrentChannel();
     if (!LookUp(channel)) return;
     if (IPanelChannelWindow* window = PanelWindowOf(channel)) window->btnPauseSegmentClick();
@@ -293,6 +298,7 @@ void TfrmPanelControl::SetLanguage(int language)
     cmbTempMethod->setItemText(0, text(RowModeInternal));
     cmbTempMethod->setItemText(1, text(RowModeProcess));
     setWindowTitle(text(RowControlPanel));
+    FitTitle();
     cmdKelvorStart->setToolTip(text(RowActivateTemperatureControl));
     cmdKelvorStop->setToolTip(text(RowDeactivateTemperatureControl));
     cmdDataToKelvor->setToolTip(text(RowSetSetpoint));

@@ -39,6 +39,16 @@ public:
 HeadlessDialogs g_headless;
 std::atomic<Dialogs*> g_dialogs{&g_headless};
 AnsiString g_title = "NoxControl";
+// Each thread has its own scopes; boxes are shown on the user-interface thread only.
+thread_local QWidget* g_owner = nullptr;
+
+// The window a box is shown in front of: the scope's window while it is shown, otherwise
+// the active one.
+QWidget* ParentWindow()
+{
+    if (g_owner && g_owner->isVisible()) return g_owner;
+    return QApplication::activeWindow();
+}
 
 QString Q(const AnsiString& s)
 {
@@ -60,6 +70,21 @@ QStringList QtFilters(const AnsiString& filter)
 }
 }  // namespace
 
+DialogOwnerScope::DialogOwnerScope(QWidget* owner) : FPrevious(g_owner)
+{
+    g_owner = owner;
+}
+
+DialogOwnerScope::~DialogOwnerScope()
+{
+    g_owner = FPrevious;
+}
+
+QWidget* DialogOwner()
+{
+    return g_owner;
+}
+
 Dialogs& dialogs()
 {
     return *g_dialogs.load();
@@ -80,7 +105,7 @@ void SetApplicationTitle(const AnsiString& title)
 
 int QtDialogs::MessageBox(const AnsiString& text, const AnsiString& caption, int flags)
 {
-    QMessageBox box(QApplication::activeWindow());
+    QMessageBox box(ParentWindow());
     box.setWindowTitle(Q(caption));
     box.setText(Q(text));
     switch (flags & MB_ICONMASK) {
@@ -124,7 +149,7 @@ int QtDialogs::MessageBox(const AnsiString& text, const AnsiString& caption, int
 
 bool QtDialogs::FileDialog(FileDialogRequest& req)
 {
-    QFileDialog dlg(QApplication::activeWindow(), Q(req.title), Q(req.initialDir));
+    QFileDialog dlg(ParentWindow(), Q(req.title), Q(req.initialDir));
     dlg.setAcceptMode(req.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dlg.setFileMode(req.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     QStringList filters = QtFilters(req.filter);
@@ -145,8 +170,7 @@ bool QtDialogs::FileDialog(FileDialogRequest& req)
 bool QtDialogs::InputQuery(const AnsiString& caption, const AnsiString& prompt, AnsiString& value)
 {
     bool ok = false;
-    QString r =
-        QInputDialog::getText(QApplication::activeWindow(), Q(caption), Q(prompt), QLineEdit::Normal, Q(value), &ok);
+    QString r = QInputDialog::getText(ParentWindow(), Q(caption), Q(prompt), QLineEdit::Normal, Q(value), &ok);
     if (ok) value = r.toStdString();
     return ok;
 }

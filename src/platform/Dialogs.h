@@ -7,6 +7,8 @@
 
 #include "platform/AnsiString.h"
 
+class QWidget;
+
 // Button sets and icons of a message box, and the answers, with the Windows values.
 enum : int {
     MB_OK = 0x0,
@@ -58,6 +60,22 @@ public:
 // and logged to standard error (a program without a display must never hang on a box).
 Dialogs& dialogs();
 void SetDialogs(Dialogs* d);  // nullptr puts the default back; the caller keeps ownership
+
+// While a scope exists (on the user-interface thread), boxes and dialogs are shown in front
+// of its window instead of the active one: a window that stays on top (the control panel)
+// would otherwise hide the box it asked for behind itself. Scopes nest.
+class DialogOwnerScope {
+public:
+    explicit DialogOwnerScope(QWidget* owner);
+    ~DialogOwnerScope();
+    DialogOwnerScope(const DialogOwnerScope&) = delete;
+    DialogOwnerScope& operator=(const DialogOwnerScope&) = delete;
+
+private:
+    QWidget* FPrevious;
+};
+// The window of the innermost scope, nullptr when there is none.
+QWidget* DialogOwner();
 
 // Message boxes and dialogs of Qt.
 class QtDialogs : public Dialogs {

@@ -35,6 +35,8 @@ TEST_F(CLanguageTest, TableHasAllRowsAndOnlyTheKnownGaps)
             // Texts reach the program's files in Windows-1252: each must survive the trip.
             EXPECT_TRUE(platform::IsValidUtf8(text)) << "row " << row;
             EXPECT_EQ(platform::Cp1252ToUtf8(platform::Utf8ToCp1252(text)), text) << "row " << row;
+            // Key names follow the language of the text.
+            EXPECT_EQ(text.find(language == 0 ? "Ctrl+" : "Strg+"), AnsiString::npos) << "row " << row;
         }
     }
 }

@@ -43,7 +43,9 @@ public:
     int Width() const override { return 200; }
     int Height() const override { return 100; }
     void Move(int, int) override { ++moves; }
+    void SetLanguage(int value) override { language = value; }
     void SetChannelPanel(int channel, const AnsiString& caption, int tag) override { panels[channel] = {caption, tag}; }
+    int language = -1;
     bool visible = false;
     int moves = 0;
     std::vector<std::string> commands;

@@ -347,6 +347,39 @@ TEST_F(PanelControlTest, ChannelPanelsBringAWindowToTheFrontAndTakeLabels)
     EXPECT_EQ(panel->cmbTempMethod->currentIndex(), 0);
 }
 
+// The panel follows the main window's language with or without channel windows, is wide
+// enough for its whole title, and shows its boxes in front of itself (it stays on top).
+TEST_F(PanelControlTest, PanelFollowsTheMainWindowAndShowsItsBoxesInFront)
+{
+    EXPECT_EQ(S(panel->windowTitle()), "Control");
+    EXPECT_EQ(panel->pnlChannel3->Caption(), "Channel 3");
+    EXPECT_EQ(S(panel->cmdKelvorStart->toolTip()), Row(1, RowActivateTemperatureControl));
+    window->mnuGerman->trigger();
+    EXPECT_EQ(S(panel->windowTitle()), "Steuerelemente");
+    EXPECT_EQ(S(panel->grpFunctions->title()), Row(0, RowFunctions));
+    EXPECT_EQ(S(window->cmdTotalFocus->toolTip()), "Gesamte Ansicht (Strg+T)");
+    for (int language : {0, 1}) {
+        if (language == 1) window->mnuEnglish->trigger();
+        EXPECT_GE(panel->width(), std::max(panel->TitleWidth(), TfrmPanelControl::PanelWidth));
+        EXPECT_GE(panel->grpChannels->x(), 8);
+        EXPECT_LE(panel->grpChannels->geometry().right(), panel->width() - 8);
+    }
+    EXPECT_EQ(S(panel->windowTitle()), "Control");
+    EXPECT_EQ(S(window->cmdTotalFocus->toolTip()), "Overview (Ctrl+T)");
+
+    // A refusal from the menu and a question from a button both belong to the panel.
+    panel->show();
+    window->mnuDeviceOFFClick();
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, "No active connection available!");
+    EXPECT_EQ(support::TestDialogs().LastMessage().owner, panel);
+    Open(vmDataRecording);
+    support::TestDialogs().QueueAnswer(IDNO);
+    panel->cmdKelvorStopClick(panel->cmdKelvorStop);
+    EXPECT_EQ(support::TestDialogs().LastMessage().owner, panel);
+    window->AskYesNo("outside the panel");
+    EXPECT_EQ(support::TestDialogs().LastMessage().owner, nullptr);
+}
+
 TEST_F(PanelControlTest, ProgramButtonsLockingCalendarStartAndSingleRamp)
 {
     FakePanelChannelForm* recording = Open(vmDataRecording);

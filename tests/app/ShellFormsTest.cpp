@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
+#include <set>
 
 #include "FakeChannelForm.h"
 #include "app/CLanguage.h"
@@ -66,6 +67,14 @@ TEST_F(TitleWindowTest, StartUpPopUpShowsAndHidesTheTitleAndFixesTheFrame)
 {
     EXPECT_EQ(window->TitleWindow(), title);
     EXPECT_EQ(title->txtTitle->text(), "NoxControl 1.2");
+    // The window carries a picture of its own, not an empty grey box.
+    const QImage picture = title->TitleImage->pixmap().toImage();
+    ASSERT_EQ(picture.size(), QSize(327, 453));
+    std::set<QRgb> colours;
+    for (int y = 0; y < picture.height(); y += 3)
+        for (int x = 0; x < picture.width(); x += 3) colours.insert(picture.pixel(x, y));
+    EXPECT_GT(colours.size(), 50u);
+    EXPECT_NE(picture.pixel(163, 215), picture.pixel(5, 440));
 
     window->tmrPopUpTimer();
     EXPECT_TRUE(window->tmrKillThread->isActive());

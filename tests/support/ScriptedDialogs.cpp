@@ -5,7 +5,7 @@ namespace support {
 int ScriptedDialogs::MessageBox(const AnsiString& text, const AnsiString& caption, int flags)
 {
     std::lock_guard<std::mutex> l(mutex_);
-    messages_.push_back({text, caption, flags});
+    messages_.push_back({text, caption, flags, platform::DialogOwner()});
     if (!answers_.empty()) {
         int a = answers_.front();
         answers_.pop_front();

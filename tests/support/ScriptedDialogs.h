@@ -12,6 +12,7 @@ struct ShownMessage {
     AnsiString text;
     AnsiString caption;
     int flags = 0;
+    QWidget* owner = nullptr;  // the dialog owner in force when the box was shown
 };
 
 class ScriptedDialogs : public platform::Dialogs {

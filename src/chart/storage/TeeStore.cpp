@@ -14,7 +14,11 @@
 #include "chart/engine/TTeeSeriesSource.h"
 #include "chart/engine/TeeConst.h"
 #include "chart/series/TAreaSeries.h"
+#include "chart/series/TArrowSeries.h"
+#include "chart/series/TBubbleSeries.h"
+#include "chart/series/TChartShape.h"
 #include "chart/series/TFastLineSeries.h"
+#include "chart/series/TGanttSeries.h"
 #include "chart/series/TLineSeries.h"
 #include "chart/series/TPointSeries.h"
 #include "chart/storage/TChartChart.h"
@@ -291,6 +295,12 @@ void TeeStoreRegisterClasses()
         RegisterClass<THorizAreaSeries>("THorizAreaSeries");
         RegisterClass<TFastLineSeries>("TFastLineSeries");
         RegisterClass<TPointSeries>("TPointSeries");
+        // The further series types are read through their registration; asking for it
+        // here keeps them in every program that reads chart files.
+        RegisterTeeBubbleSeries();
+        RegisterTeeArrowSeries();
+        RegisterTeeGanttSeries();
+        RegisterTeeShapeSeries();
         RegisterChartClass<TChart>("TChart");
         RegisterChartClass<TChartChart>("TChartChart");
         RegisterChartClass<TODBCChart>("TODBCChart");
