@@ -42,7 +42,7 @@ class TGridBandTool : public TTeeCustomToolAxis {
     Q_PROPERTY(TGridBandBrush* Band1 READ GetBand1 WRITE SetBand1)
     Q_PROPERTY(TGridBandBrush* Band2 READ GetBand2 WRITE SetBand2)
 public:
-    explicit TGridBandTool(QObject* owner = nullptr);
+    Q_INVOKABLE explicit TGridBandTool(QObject* owner = nullptr);
     ~TGridBandTool() override;
 
     AnsiString GetEditorClass() const override { return "TGridBandToolEdit"; }
@@ -80,7 +80,7 @@ class TColorLineTool : public TTeeCustomToolAxis {
     Q_PROPERTY(int Style READ GetStyleInt WRITE SetStyleInt)
     Q_PROPERTY(double Value READ GetValue WRITE SetValue)
 public:
-    explicit TColorLineTool(QObject* owner = nullptr);
+    Q_INVOKABLE explicit TColorLineTool(QObject* owner = nullptr);
 
     void Assign(const TCustomChartElement& source) override;
     using TTeeCustomToolAxis::Assign;
@@ -154,7 +154,7 @@ class TColorBandTool : public TTeeCustomToolAxis {
     Q_PROPERTY(bool ResizeStart READ GetResizeStart WRITE SetResizeStart)
     Q_PROPERTY(int Transparency READ GetTransparency WRITE SetTransparency)
 public:
-    explicit TColorBandTool(QObject* owner = nullptr);
+    Q_INVOKABLE explicit TColorBandTool(QObject* owner = nullptr);
     ~TColorBandTool() override;
 
     AnsiString GetEditorClass() const override { return "TColorBandToolEditor"; }
