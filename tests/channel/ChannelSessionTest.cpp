@@ -91,8 +91,11 @@ TEST_F(ChannelSessionTest, TcpRecordingPollsDrawsAndWritesWhatItShows)
     EXPECT_TRUE(Logged(line, "[M01G0D******C0\r"));
     EXPECT_TRUE(Logged(line, "[M01C14*************D3\r"));
 
-    // The first point came with the recording's start; two more ticks add two more.
+    // The first point came with the recording's start; two more ticks add two more. A
+    // clock set back by an hour does not move them, and a tick never runs inside a tick.
+    s.OnTicked = [&s] { s.Tick(); };
     TickAfterCycle(s);
+    clock.Set(clock.Now() - 1.0 / 24.0);
     TickAfterCycle(s);
     for (int k = 0; k < ValueSeriesTotal; ++k) {
         if (s.ValueSeries(k)->Tag != 1) continue;
@@ -266,8 +269,49 @@ TEST_F(ChannelSessionTest, PartsAreRewrittenEvery2400TicksAndRollOverAfterTwelve
     EXPECT_EQ(s.PartNumber(), 3);
     EXPECT_FALSE(s.HasUnsavedPart());
     EXPECT_EQ(FileRows(part2), 2404);
+    // A part that replaces a file of the same name says so in the event protocol.
+    QFile old(QString::fromStdString(part3));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.close();
+    Ticks(s, 2400);
+    waitSaves();
+    EXPECT_TRUE(HasLine(s, " Eine vorhandene Datei wird ersetzt: " + part3));
+    EXPECT_EQ(FileRows(part3), 2400);
+}
+
+TEST_F(ChannelSessionTest, FailedIdentificationIsRetriedAndCancelledDialogAsksBeforeReplacing)
+{
+    support::SimulatedUnitLine line;
+    support::UnitState mute;
+    mute.answers = 0;
+    line.AddUnit(mute);
+    AnsiString error;
+    ASSERT_TRUE(line.StartPty(&error)) << error;
+    CChannelSession s(2);
+    UseSerial(s, "RS232", line.SlavePath());
+    ASSERT_TRUE(s.EstablishConnection());
+    ConfirmIdentification(s);
+    EXPECT_FALSE(s.IsConnected());
+    EXPECT_TRUE(s.IsIdle());
+    EXPECT_TRUE(s.IsCleanupPending());
+    CChannel* failed = s.ChannelObject();
+    EXPECT_NE(failed, nullptr);
+
+    // The cancelled file dialog records to "default" in the default folder, but asks first
+    // when that part's file exists; the failed channel object gives way to a new one.
+    QFile existing(QString::fromStdString(Path("default_21.csv")));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.close();
+    line.First().Update([](support::UnitState& u) { u.answers = support::AllCommands; });
+    support::TestDialogs().Clear();
+    support::TestDialogs().QueueAnswer(IDYES);
+    ASSERT_TRUE(s.EstablishConnection());
+    EXPECT_FALSE(s.IsCleanupPending());
+    ConfirmIdentification(s);
+    ASSERT_TRUE(s.IsConnected());
+    EXPECT_EQ(s.FirstPartFileName(), Path("default_21.csv"));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, ChannelText(resources::RowAskOverwriteFile));
     ASSERT_TRUE(s.Close());
-    EXPECT_EQ(FileRows(part3), 0);
 }
 
 TEST_F(ChannelSessionTest, BusChannelsShareThePortAndTheAddressesInUse)

@@ -52,7 +52,7 @@ protected:
             return std::static_pointer_cast<comm::IByteLink>(testfakes::PtyLink::Open(s.PortName, error));
         });
         ASSERT_TRUE(folder.isValid());
-        CChannelSession::DefaultDataFolder = Path("");
+        CChannelSession::DefaultDataFolder = folder.path().toStdString();
     }
     void TearDown() override
     {

@@ -109,6 +109,7 @@ TEST_F(ChannelWindowTest, RecordingWindowConnectsDrawsTicksAndWritesOnClose)
     EXPECT_EQ(w->cmbLineSeries->itemText(0), "Tjacket [°C]");
     EXPECT_EQ(panel->ChannelPanel(1)->Caption(), "BATH 42");
     EXPECT_EQ(panel->ChannelPanel(1)->Tag, 2);
+    EXPECT_EQ(w->DeviceText, "BATH 42");
     EXPECT_EQ(w->graDataGraph->LeftAxis()->GetTitle()->GetCaption(), "Temperature in [°C]");
     EXPECT_FALSE(w->memInfo->toPlainText().isEmpty());
     EXPECT_TRUE(w->memSerialData->toPlainText().contains("Start of new data recording!"));
@@ -131,6 +132,24 @@ TEST_F(ChannelWindowTest, RecordingWindowConnectsDrawsTicksAndWritesOnClose)
         w->tmrDataUpdateTimer();
     }
     EXPECT_NEAR(bottom->GetMinimum(), s0->GetxValue(s0->Count() - 1) - 1800.0 / 86400.0, 1e-9);
+
+    // Range edits: a typing error is refused before anything changes; a maximum below the
+    // old minimum is taken all the same.
+    w->tabDataOptionsShow();
+    const double leftMax = w->graDataGraph->LeftAxis()->GetMaximum();
+    w->edTempMax->setText("12x");
+    w->edTempMin->setText("-200");
+    support::TestDialogs().Clear();
+    w->cmdGraphRefreshClick();
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, "Input mask error!");
+    EXPECT_DOUBLE_EQ(w->graDataGraph->LeftAxis()->GetMaximum(), leftMax);
+    w->edTempMax->setText("-150,5");
+    w->edTimeWindow->setText("9");
+    w->cmdGraphRefreshClick();
+    EXPECT_DOUBLE_EQ(w->graDataGraph->LeftAxis()->GetMaximum(), -150.5);
+    EXPECT_DOUBLE_EQ(w->graDataGraph->LeftAxis()->GetMinimum(), -200.0);
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, "Please enter a value between 10 and 720.");
+    EXPECT_DOUBLE_EQ(w->TimeWindow, 1800.0 / 86400.0);
 
     // The close question answered No keeps everything; Yes writes the part and ends.
     support::TestDialogs().QueueAnswer(IDNO);
