@@ -205,24 +205,6 @@ bool QuotedLine(std::string_view line, AnsiString& text)
 constexpr double kFirstSerial = -693593.0;
 constexpr double kEndSerial = 2958466.0;
 
-// Lines of a decoded text as views, split at LF with one CR before it dropped.
-std::vector<std::string_view> LineViews(std::string_view text)
-{
-    std::vector<std::string_view> lines;
-    lines.reserve(text.size() / 64 + 4);
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t nl = text.find('\n', start);
-        size_t end = nl == std::string_view::npos ? text.size() : nl;
-        size_t e = end;
-        if (e > start && text[e - 1] == '\r') --e;
-        lines.push_back(text.substr(start, e - start));
-        if (nl == std::string_view::npos) break;
-        start = nl + 1;
-    }
-    return lines;
-}
-
 // Formats values as FormatFloat does with a plain picture of digit places ("#,##0.###",
 // "0.00", ...), without its per-call parsing and allocations: a 12-hour file holds close to
 // a million values. Any other picture, and values that are not finite, go to FormatFloat.
@@ -266,17 +248,11 @@ public:
         if (a == 0.0) {
             digits[0] = '0';
         } else {
-            char sci[40];
-            auto r = std::to_chars(sci, sci + sizeof sci, a, std::chars_format::scientific, 16);
-            count = 0;
-            const char* p = sci;
-            for (; p < r.ptr && *p != 'e'; ++p)
-                if (*p != '.') digits[count++] = *p;
-            int exp10 = 0;
-            ++p;
-            if (p < r.ptr && *p == '+') ++p;
-            std::from_chars(p, r.ptr, exp10);
-            exponent = exp10 + 1;
+            // Most recorded values have no more decimals than the picture shows: their
+            // shortest exact digits are then what the 17 rounded ones come to (they differ
+            // from them by far less than half the last place kept). Others take the 17.
+            Digits(a, -1, digits, count, exponent);
+            if (count - exponent > FFracMax || exponent + FFracMax > 14) Digits(a, 16, digits, count, exponent);
             if (exponent > 40) {
                 out += FormatFloat(FFormat, value, FFs);
                 return;
@@ -351,6 +327,25 @@ public:
     }
 
 private:
+    // The significant digits of a > 0 (shortest exact ones for precision -1, else
+    // precision + 1 rounded ones) and the position of the decimal point after them.
+    static void Digits(double a, int precision, char* digits, int& count, int& exponent)
+    {
+        char sci[40];
+        const auto r = precision < 0
+                           ? std::to_chars(sci, sci + sizeof sci, a, std::chars_format::scientific)
+                           : std::to_chars(sci, sci + sizeof sci, a, std::chars_format::scientific, precision);
+        count = 0;
+        const char* p = sci;
+        for (; p < r.ptr && *p != 'e'; ++p)
+            if (*p != '.') digits[count++] = *p;
+        int exp10 = 0;
+        ++p;
+        if (p < r.ptr && *p == '+') ++p;
+        std::from_chars(p, r.ptr, exp10);
+        exponent = exp10 + 1;
+    }
+
     AnsiString FFormat;
     const TFormatSettings& FFs;
     bool FSimple = false;
@@ -515,7 +510,7 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
         return r;
     }
     r.Loaded = true;
-    const std::vector<std::string_view> lines = LineViews(text);
+    const std::vector<std::string_view> lines = platform::SplitLineViews(text);
 
     // Prelude: the storage date is its second field.
     std::vector<std::string_view> fields;
