@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "chart/editors/TBrushDialog.h"
+#include "chart/editors/TChartListBox.h"
+#include "chart/editors/TCustomChartGrid.h"
 #include "chart/editors/TFormTeeShape.h"
 #include "chart/editors/TFormatEditor.h"
 #include "chart/editors/TSelectListForm.h"
@@ -71,6 +73,30 @@ std::vector<Entry> Entries()
                  page->FromList->addItem(QString::fromStdString(c->GetSeries(i)->objectName().toStdString()));
              page->FromList->addItems({"Mark", "Label", "Value"});
              AddFormTo(page, host.get());
+             host->ShowModal();
+         }},
+        {"data",
+         [](QWidget* o, TChart* c) {
+             auto host = TeeCreateForm<TTeeForm>(o);
+             host->setWindowTitle("Data");
+             host->resize(420, 300);
+             auto* nav = new TChartGridNavigator(host.get());
+             nav->move(4, 4);
+             auto* grid = new TChartGrid(host.get());
+             grid->setGeometry(4, 32, 412, 264);
+             grid->SetShowColors(true);
+             grid->SetChart(c);
+             nav->SetGrid(grid);
+             host->ShowModal();
+         }},
+        {"series-list",
+         [](QWidget* o, TChart* c) {
+             auto host = TeeCreateForm<TTeeForm>(o);
+             host->setWindowTitle("Series");
+             host->resize(300, 200);
+             auto* list = new TChartListBox(host.get());
+             list->setGeometry(4, 4, 292, 192);
+             list->SetChart(c);
              host->ShowModal();
          }},
         {"format",
