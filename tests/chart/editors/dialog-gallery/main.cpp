@@ -31,9 +31,9 @@
 #include "chart/engine/TCustomChart.h"
 #include "chart/series/TBarSeries.h"
 #include "chart/series/TLineSeries.h"
-#include "chart/series/TeeAxisToolTypes.h"
 #include "chart/series/TeeLegendScrollBar.h"
 #include "chart/series/TeeStandardSeries.h"
+#include "chart/series/TeeTools.h"
 #include "platform/Dialogs.h"
 
 namespace {
@@ -115,8 +115,8 @@ int main(int argc, char** argv)
     static platform::QtDialogs dialogs;
     platform::SetDialogs(&dialogs);
     RegisterTeeStandardSeries();
-    RegisterTeeTools({&TColorLineTool::staticMetaObject, &TColorBandTool::staticMetaObject,
-                      &TGridBandTool::staticMetaObject, &TLegendScrollBar::staticMetaObject});
+    RegisterTeeChartTools();
+    RegisterTeeTools({&TLegendScrollBar::staticMetaObject});
 
     QWidget window;
     window.setWindowTitle("Chart editor dialogs");
