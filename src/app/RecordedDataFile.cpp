@@ -205,24 +205,6 @@ bool QuotedLine(std::string_view line, AnsiString& text)
 constexpr double kFirstSerial = -693593.0;
 constexpr double kEndSerial = 2958466.0;
 
-// Lines of a decoded text as views, split at LF with one CR before it dropped.
-std::vector<std::string_view> LineViews(std::string_view text)
-{
-    std::vector<std::string_view> lines;
-    lines.reserve(text.size() / 64 + 4);
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t nl = text.find('\n', start);
-        size_t end = nl == std::string_view::npos ? text.size() : nl;
-        size_t e = end;
-        if (e > start && text[e - 1] == '\r') --e;
-        lines.push_back(text.substr(start, e - start));
-        if (nl == std::string_view::npos) break;
-        start = nl + 1;
-    }
-    return lines;
-}
-
 // Formats values as FormatFloat does with a plain picture of digit places ("#,##0.###",
 // "0.00", ...), without its per-call parsing and allocations: a 12-hour file holds close to
 // a million values. Any other picture, and values that are not finite, go to FormatFloat.
@@ -266,17 +248,11 @@ public:
         if (a == 0.0) {
             digits[0] = '0';
         } else {
-            char sci[40];
-            auto r = std::to_chars(sci, sci + sizeof sci, a, std::chars_format::scientific, 16);
-            count = 0;
-            const char* p = sci;
-            for (; p < r.ptr && *p != 'e'; ++p)
-                if (*p != '.') digits[count++] = *p;
-            int exp10 = 0;
-            ++p;
-            if (p < r.ptr && *p == '+') ++p;
-            std::from_chars(p, r.ptr, exp10);
-            exponent = exp10 + 1;
+            // Most recorded values have no more decimals than the picture shows: their
+            // shortest exact digits are then what the 17 rounded ones come to (they differ
+            // from them by far less than half the last place kept). Others take the 17.
+            Digits(a, -1, digits, count, exponent);
+            if (count - exponent > FFracMax || exponent + FFracMax > 14) Digits(a, 16, digits, count, exponent);
             if (exponent > 40) {
                 out += FormatFloat(FFormat, value, FFs);
                 return;
@@ -351,6 +327,25 @@ public:
     }
 
 private:
+    // The significant digits of a > 0 (shortest exact ones for precision -1, else
+    // precision + 1 rounded ones) and the position of the decimal point after them.
+    static void Digits(double a, int precision, char* digits, int& count, int& exponent)
+    {
+        char sci[40];
+        const auto r = precision < 0
+                           ? std::to_chars(sci, sci + sizeof sci, a, std::chars_format::scientific)
+                           : std::to_chars(sci, sci + sizeof sci, a, std::chars_format::scientific, precision);
+        count = 0;
+        const char* p = sci;
+        for (; p < r.ptr && *p != 'e'; ++p)
+            if (*p != '.') digits[count++] = *p;
+        int exp10 = 0;
+        ++p;
+        if (p < r.ptr && *p == '+') ++p;
+        std::from_chars(p, r.ptr, exp10);
+        exponent = exp10 + 1;
+    }
+
     AnsiString FFormat;
     const TFormatSettings& FFs;
     bool FSimple = false;
@@ -367,6 +362,22 @@ void AddBadRow(TRecordedDataRead& r, int& badRows, int line, const AnsiString& d
 }
 
 }  // namespace
+
+AnsiString FileValueFormat(const AnsiString& axisFormat)
+{
+    bool point = false;
+    bool digits = false;
+    for (char c : axisFormat) {
+        if (c == '0' || c == '#') {
+            digits = true;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else if (c != ',' || point) {
+            return "#,##0.###";
+        }
+    }
+    return digits ? axisFormat : AnsiString("#,##0.###");
+}
 
 AnsiString ErrorColumnText(const AnsiString& label0, const AnsiString& label2)
 {
@@ -515,7 +526,7 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
         return r;
     }
     r.Loaded = true;
-    const std::vector<std::string_view> lines = LineViews(text);
+    const std::vector<std::string_view> lines = platform::SplitLineViews(text);
 
     // Prelude: the storage date is its second field.
     std::vector<std::string_view> fields;
@@ -551,7 +562,15 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
         if (line.empty()) continue;
         if (line[0] == '[' || line[0] == '$' || line.substr(0, kSection.size()) == kSection) break;
         const int fileLine = int(lineNo) + 1;
-        SplitRow(line, fields);
+        // The writer leaves the field of a series without a value empty, so a row with all
+        // its fields is read by position and an empty field is no value for that series
+        // alone. A row with fields missing or added passes over empty fields instead, each
+        // taking the next one in its place.
+        SplitRow(line, fields, true);
+        if (!fields.empty() && TrimView(fields.back()).empty()) fields.pop_back();
+        const bool byPosition = fields.size() == 3 + columns && !TrimView(fields[0]).empty() &&
+                                !TrimView(fields[1]).empty() && !TrimView(fields[2]).empty();
+        if (!byPosition) SplitRow(line, fields);
         if (fields.empty()) {
             AddBadRow(r, badRows, fileLine, {});
             continue;
@@ -574,14 +593,25 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
         }
         r.X.push_back(x);
         r.Labels.emplace_back(TrimView(FieldText(fields[1])));
-        r.LastTimeStep = static_cast<int>(std::clamp(step, -2147483648.0, 2147483647.0));
-        r.HasTimeStep = true;
+        // A sampling interval is 1 to 60 seconds; any other keeps the previous one, so the
+        // time axis never gets a zero or negative increment.
+        const double wholeStep = std::trunc(step);
+        if (wholeStep >= 1 && wholeStep <= 60) {
+            r.LastTimeStep = int(wholeStep);
+            r.HasTimeStep = true;
+        } else if (r.RejectedTimeStepCount++ < kMaxListedBadRows) {
+            r.RejectedTimeSteps.emplace_back(fileLine, AnsiString(TrimView(fields[2]).substr(0, 40)));
+        }
         // Values up to the first one that is missing or not a number; the rest of such a
         // row stays empty, as do its later series.
         bool rowOk = fields.size() >= 3 + columns;
         size_t c = 0;
         for (; c < columns && 3 + c < fields.size(); ++c) {
             double y;
+            if (byPosition && TrimView(fields[3 + c]).empty()) {
+                r.Y[c].push_back(missing);
+                continue;
+            }
             if (!ReadNumberField(fields[3 + c], y)) {
                 rowOk = false;
                 break;

@@ -138,6 +138,8 @@ void TmdiSubWindow::SetupChart()
         band->SetBackColor(clGray);
         band->SetTransparency(35);
     }
+    // The axis is found by its index in the tool's chart.
+    c->Tools()->Add(ChartTool2);
     ChartTool2->SetAxisID(2);
 }
 
@@ -162,6 +164,7 @@ void TmdiSubWindow::ApplyDeviceSeries()
 
     // The control panel shows the device; Tag 2 keeps its caption through a language switch.
     const AnsiString device = FSession->ChannelLabel();
+    DeviceText = device;
     if (frmPanelControl) frmPanelControl->edChannelLabel->setText(QString::fromStdString(device));
     if (FControlPanel) FControlPanel->SetChannelPanel(FChannel, device, 2);
 }

@@ -84,8 +84,9 @@ public:
     virtual double MinXValue() { return FX->MinValue(); }
     virtual double MaxYValue() { return FY->MaxValue(); }
     virtual double MinYValue() { return FY->MinValue(); }
-    double MaxZValue() const { return GetZOrder(); }
-    double MinZValue() const { return GetZOrder(); }
+    // The depth range: the series' depth slot, or the range of its own Z values.
+    virtual double MaxZValue() { return GetZOrder(); }
+    virtual double MinZValue() { return GetZOrder(); }
     virtual double GetMarkValue(int index) const { return FMandatory->Value(index); }
 
     // ---- labels
@@ -211,6 +212,9 @@ public:
     // Four sample points and plain settings for the series gallery; the series colour is
     // silver when the gallery entry is disabled.
     virtual void PrepareForGallery(bool enabled);
+    // The gallery switched its cells between 2D and 3D; series that draw differently in
+    // either adapt here.
+    virtual void GalleryChanged3D(bool) {}
     // The variants the gallery offers for this type, one caption each (item 0 "Normal"),
     // and applying variant index to a gallery sample series (nothing in the base).
     using TChartSubGalleryProc = std::function<void(const AnsiString& caption)>;
@@ -266,10 +270,11 @@ public:
     // ---- axes of the series
     // False for series types drawn without axes.
     virtual bool UseAxis() const { return true; }
-    bool AssociatedToAxis(const TChartAxis* axis) const;
+    // Virtual: series with values of their own on the depth axis answer for it too.
+    virtual bool AssociatedToAxis(const TChartAxis* axis) const;
     // XValues for a horizontal axis, YValues for a vertical one; none when the series is not
     // associated with the axis.
-    TChartValueList* ValueListOfAxis(const TChartAxis* axis) const;
+    virtual TChartValueList* ValueListOfAxis(const TChartAxis* axis) const;
     // The visible range from the chart rectangle's edges on the index axis (the whole
     // series without a chart or an axis).
     virtual void CalcFirstLastVisibleIndex();

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
+#include "chart/engine/TTeeCustomTool.h"
 #include "chart/engine/TeeConst.h"
 #include "chart/engine/TeeSeriesTypes.h"
 #include "chart/series/TAreaSeries.h"
@@ -11,16 +13,21 @@
 #include "chart/series/TPieSeries.h"
 #include "chart/series/TPointSeries.h"
 #include "chart/series/TeeStandardSeries.h"
+#include "chart/series/TeeTools.h"
 
 namespace {
 
-// The series entries of the list (the functions have their own entries, without a series
-// class).
+// The entries of the nine standard series (the functions have their own entries, without
+// a series class; further series types register themselves when the program starts).
 std::vector<TTeeSeriesType> SeriesEntries()
 {
+    const std::vector<const QMetaObject*> standard = {
+        &TLineSeries::staticMetaObject,     &TBarSeries::staticMetaObject,       &THorizBarSeries::staticMetaObject,
+        &TAreaSeries::staticMetaObject,     &TPointSeries::staticMetaObject,     &TPieSeries::staticMetaObject,
+        &TFastLineSeries::staticMetaObject, &THorizLineSeries::staticMetaObject, &THorizAreaSeries::staticMetaObject};
     std::vector<TTeeSeriesType> out;
     for (const TTeeSeriesType& t : TeeSeriesTypes())
-        if (t.SeriesClass) out.push_back(t);
+        if (std::find(standard.begin(), standard.end(), t.SeriesClass) != standard.end()) out.push_back(t);
     return out;
 }
 
@@ -63,6 +70,39 @@ TEST(StandardSeriesRegistration, RegistersOnceInGalleryOrderAndTheClassesCanBeMa
          &TFastLineSeries::staticMetaObject, &THorizLineSeries::staticMetaObject, &THorizAreaSeries::staticMetaObject,
          &TBarSeries::staticMetaObject, &THorizBarSeries::staticMetaObject, &TPieSeries::staticMetaObject});
     EXPECT_TRUE(SeriesEntries().empty());
+}
+
+TEST(ChartToolsRegistration, SixteenToolsInGalleryOrderBehindEarlierOnes)
+{
+    RegisterTeeTools({&TTeeCustomTool::staticMetaObject});
+    RegisterTeeChartTools();
+    RegisterTeeChartTools();
+    std::vector<std::string> names;
+    for (TTeeCustomToolClass c : TeeToolTypes()) names.push_back(c->className());
+    const std::vector<std::string> expected = {
+        "TTeeCustomTool", "TCursorTool",     "TDragMarksTool",       "TAxisArrowTool", "TDrawLineTool",
+        "TNearestTool",   "TColorBandTool",  "TColorLineTool",       "TRotateTool",    "TChartImageTool",
+        "TMarksTipTool",  "TAnnotationTool", "TSeriesAnimationTool", "TGridBandTool",  "TAxisScrollTool",
+        "TRectangleTool", "TClipSeriesTool"};
+    EXPECT_EQ(names, expected);
+
+    // Each class makes itself from the class alone, with its gallery name and editor.
+    for (std::size_t i = 1; i < TeeToolTypes().size(); ++i) {
+        QObject owner;
+        auto* tool = qobject_cast<TTeeCustomTool*>(TeeToolTypes()[i]->newInstance(Q_ARG(QObject*, &owner)));
+        ASSERT_NE(tool, nullptr) << names[i];
+        EXPECT_FALSE(tool->Description().empty()) << names[i];
+        EXPECT_FALSE(tool->GetEditorClass().empty()) << names[i];
+    }
+    const std::unique_ptr<QObject> grid(TeeToolTypes()[13]->newInstance(Q_ARG(QObject*, nullptr)));
+    EXPECT_EQ(qobject_cast<TTeeCustomTool*>(grid.get())->Description(), "Grid Band");
+
+    // The registrations are counted: the last one out takes the tools away.
+    UnRegisterTeeChartTools();
+    EXPECT_EQ(TeeToolTypes().size(), 17u);
+    UnRegisterTeeChartTools();
+    EXPECT_EQ(TeeToolTypes().size(), 1u);
+    UnRegisterTeeTools({&TTeeCustomTool::staticMetaObject});
 }
 
 }  // namespace
