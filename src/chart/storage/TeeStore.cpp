@@ -21,6 +21,7 @@
 #include "chart/series/TGanttSeries.h"
 #include "chart/series/TLineSeries.h"
 #include "chart/series/TPointSeries.h"
+#include "chart/series/Tee3DSeries.h"
 #include "chart/storage/TChartChart.h"
 #include "chart/storage/TeeComponentPersist.h"
 #include "platform/FileSave.h"
@@ -301,6 +302,7 @@ void TeeStoreRegisterClasses()
         RegisterTeeArrowSeries();
         RegisterTeeGanttSeries();
         RegisterTeeShapeSeries();
+        RegisterTee3DSeries();
         RegisterChartClass<TChart>("TChart");
         RegisterChartClass<TChartChart>("TChartChart");
         RegisterChartClass<TODBCChart>("TODBCChart");
