@@ -7,9 +7,9 @@
 #include <cmath>
 #include <cstdint>
 
-#include "../tests/chart/engine/FakeChartHost.h"
 #include "chart/series/TFastLineSeries.h"
 #include "platform/TBitmap.h"
+#include "support/FakeChartHost.h"
 
 namespace {
 

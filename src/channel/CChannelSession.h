@@ -176,7 +176,6 @@ public:
     void SetChartTitleFirstLine(const AnsiString& text) override;
     void SetSeriesActive(int series, bool active) override;
     void SetSeriesShowInLegend(int series, bool show) override;
-    void SetDataTimerTag(int) override {}
     void SetupDeviceSeries(const AnsiString& deviceName, int channel) override;
     TZSocket* ZTCPSocket() override { return OnSocket ? OnSocket() : nullptr; }
     void OnConnectionEstablished(int channel, int result) override;

@@ -308,6 +308,12 @@ void TmdiSubWindow::BuildOptionsPage()
     line({cmbLineSeries, edLineName, clbLineColor});
     line({chkError, chkLabel, chkGradient, cmdGraphRefresh});
     grid->setRowStretch(row, 1);
+    // Every edit of the page waits for "accept values".
+    for (QLineEdit* e : {edTimeWindow, edTimeMin, edTimeMax, edTempMin, edTempMax, edPowerMin, edPowerMax, edLineName,
+                         edTempAxisLabel, edPowerAxisLabel, edTimeAxisLabel})
+        connect(e, &QLineEdit::textEdited, this, [this] { cmdGraphRefresh->setEnabled(true); });
+    connect(cmdGraphRefresh, &QPushButton::clicked, this,
+            [this] { platform::GuardedCall([this] { cmdGraphRefreshClick(); }); });
     connect(cmbLineSeries, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (TChartSeries* s = FSession->Series(index)) clbLineColor->SetTeeColor(s->GetSeriesColor());
     });

@@ -109,6 +109,7 @@ public:
     std::uint8_t OpenFlagScratch = 0;
     double TimeWindow = 1800.0 / 86400.0;  // days
     double StoredAxisMaximum = 0.0, StoredAxisMinimum = 0.0;
+    double StoredLeftMaximum = 0.0, StoredLeftMinimum = 0.0, StoredRightMaximum = 0.0, StoredRightMinimum = 0.0;
     double ProgramSetpoint = 0.0;
     AnsiString SegmentName;
     AnsiString ProgramFileName;
@@ -148,6 +149,10 @@ public:
     void AutoRangeAxis();
     void tabDataOptionsShow();
     void tabDataGraphShow();
+    // The options page's "accept values": axis ranges, time window, axis titles, and the
+    // selected series' colour and name. A range that is not a number (or date-time) is
+    // refused with a message before anything changes.
+    void cmdGraphRefreshClick();
     // Sets an axis maximum first, minimum first when the chart refuses that order.
     static void SetAxisRange(TChartAxis* axis, double minimum, double maximum);
     // The fast-line segments drawn while the chart does not repaint itself go to the screen.

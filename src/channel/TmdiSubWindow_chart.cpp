@@ -162,6 +162,7 @@ void TmdiSubWindow::ApplyDeviceSeries()
 
     // The control panel shows the device; Tag 2 keeps its caption through a language switch.
     const AnsiString device = FSession->ChannelLabel();
+    DeviceText = device;
     if (frmPanelControl) frmPanelControl->edChannelLabel->setText(QString::fromStdString(device));
     if (FControlPanel) FControlPanel->SetChannelPanel(FChannel, device, 2);
 }

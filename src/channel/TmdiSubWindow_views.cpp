@@ -200,6 +200,7 @@ void TmdiSubWindow::SetLanguage(int language, int)
     txtSelection->move(std::max(192, txtSeries->x() + txtSeries->width() + 4), txtSelection->y());
     chkTimeWindow->setText(text(RowActivateTimeWindow));
     chkError->setText(text(RowErrorDisplay));
+    cmdGraphRefresh->setText(text(RowAcceptValues));
 }
 
 // ---------------------------------------------------------------- closing

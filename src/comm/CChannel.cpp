@@ -14,7 +14,6 @@ using namespace resources;
 
 CChannel* ChannelObjects[MaxChannels + 1] = {};
 CTransceiver* TransceiverThreads[MaxChannels + 1] = {};
-double* ChannelValuePointers[(MaxChannels + 1) * ValueCount] = {};
 
 namespace {
 

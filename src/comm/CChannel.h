@@ -179,5 +179,3 @@ AnsiString FrameChecksum(std::string_view text);
 // Per-channel tables indexed by channel number 1..10; entry 0 is never used.
 extern CChannel* ChannelObjects[MaxChannels + 1];
 extern CTransceiver* TransceiverThreads[MaxChannels + 1];
-// Entry channel * 22 + k points at the value that feeds value series k of that channel.
-extern double* ChannelValuePointers[(MaxChannels + 1) * ValueCount];

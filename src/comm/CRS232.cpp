@@ -115,10 +115,7 @@ int CRS232::Open()
     poll_->OnLinkReplaced = [this](const std::shared_ptr<comm::IByteLink>& reopened) { Handle = reopened; };
     TransceiverThreads[Channel()] = poll_.get();
 
-    if (IChannelWindow* w = Window()) {
-        w->SetDataTimerTag(Channel());
-        w->SetSamplingInterval(PollInterval);
-    }
+    if (IChannelWindow* w = Window()) w->SetSamplingInterval(PollInterval);
 
     identification_ = NewIdentification();
     return 1;

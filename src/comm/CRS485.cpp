@@ -126,10 +126,7 @@ int CRS485::Open()
     poll_->Address = SlaveAddress;
     TransceiverThreads[Channel()] = poll_.get();
 
-    if (IChannelWindow* w = Window()) {
-        w->SetDataTimerTag(Channel());
-        w->SetSamplingInterval(PollInterval);
-    }
+    if (IChannelWindow* w = Window()) w->SetSamplingInterval(PollInterval);
 
     identification_ = NewIdentification();
     return 1;

@@ -106,10 +106,7 @@ int CTCPIP::Open()
     s->RemotePort = TCPPort;
     s->ZConnect();
 
-    if (IChannelWindow* w = Window()) {
-        w->SetDataTimerTag(Channel());
-        w->SetSamplingInterval(PollInterval);
-    }
+    if (IChannelWindow* w = Window()) w->SetSamplingInterval(PollInterval);
 
     identification_ = NewIdentification();
     return 1;

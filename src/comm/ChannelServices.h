@@ -42,8 +42,6 @@ public:
     // Value series 0..21 of the chart: active state (set without a redraw) and legend entry.
     virtual void SetSeriesActive(int series, bool active) = 0;
     virtual void SetSeriesShowInLegend(int series, bool show) = 0;
-    // The Tag of the data timer carries the channel number.
-    virtual void SetDataTimerTag(int channel) = 0;
 
     // Sets up series titles and axis captions for the identified device.
     virtual void SetupDeviceSeries(const AnsiString& deviceName, int channel) = 0;

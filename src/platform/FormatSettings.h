@@ -15,6 +15,8 @@ struct TFormatSettings {
     AnsiString ShortDateFormat = "dd.mm.yyyy";
     AnsiString LongTimeFormat = "hh:nn:ss";
     AnsiString ShortTimeFormat = "hh:nn";
+    // The currency symbol number formats may carry (UTF-8).
+    AnsiString CurrencyString = "\u20AC";
     AnsiString TimeAMString = "AM";
     AnsiString TimePMString = "PM";
     AnsiString ShortMonthNames[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",

@@ -2,11 +2,6 @@
 
 #include <iterator>
 
-namespace {
-constexpr TCursor SplitH = -14;
-constexpr TCursor SplitV = -15;
-}  // namespace
-
 TShiftState ShiftStateOf(Qt::KeyboardModifiers Modifiers, Qt::MouseButtons Buttons)
 {
     TShiftState s = 0;
@@ -46,8 +41,8 @@ Qt::CursorShape CursorToQt(TCursor Cursor)
         case crMultiDrag: return Qt::DragCopyCursor;
         case crNoDrop:
         case crNo: return Qt::ForbiddenCursor;
-        case SplitH: return Qt::SplitHCursor;
-        case SplitV: return Qt::SplitVCursor;
+        case crHSplit: return Qt::SplitHCursor;
+        case crVSplit: return Qt::SplitVCursor;
         case crAppStart: return Qt::BusyCursor;
         case crHelp: return Qt::WhatsThisCursor;
         case crHandPoint: return Qt::PointingHandCursor;
@@ -63,7 +58,7 @@ constexpr TCursorIdent Idents[] = {
     {crCross, "crCross"},         {crIBeam, "crIBeam"},         {crSizeNESW, "crSizeNESW"},
     {crSizeNS, "crSizeNS"},       {crSizeNWSE, "crSizeNWSE"},   {crSizeWE, "crSizeWE"},
     {crUpArrow, "crUpArrow"},     {crHourGlass, "crHourGlass"}, {crDrag, "crDrag"},
-    {crNoDrop, "crNoDrop"},       {SplitH, "crHSplit"},         {SplitV, "crVSplit"},
+    {crNoDrop, "crNoDrop"},       {crHSplit, "crHSplit"},       {crVSplit, "crVSplit"},
     {crMultiDrag, "crMultiDrag"}, {crSQLWait, "crSQLWait"},     {crNo, "crNo"},
     {crAppStart, "crAppStart"},   {crHelp, "crHelp"},           {crHandPoint, "crHandPoint"},
     {crSizeAll, "crSizeAll"},

@@ -34,7 +34,8 @@ constexpr TCursor crUpArrow = -10;
 constexpr TCursor crHourGlass = -11;
 constexpr TCursor crDrag = -12;
 constexpr TCursor crNoDrop = -13;
-// -14 and -15 are the split cursors (crHSplit, crVSplit), declared by the axis tools.
+constexpr TCursor crHSplit = -14;
+constexpr TCursor crVSplit = -15;
 constexpr TCursor crMultiDrag = -16;
 constexpr TCursor crSQLWait = -17;
 constexpr TCursor crNo = -18;

@@ -65,6 +65,12 @@ TPoint TCustomPanel::GetCursorPos() const
     return TPoint(p.x(), p.y());
 }
 
+TPoint TCustomPanel::ClientToScreen(const TPoint& P) const
+{
+    const QPoint p = mapToGlobal(QPoint(P.X, P.Y));
+    return TPoint(p.x(), p.y());
+}
+
 void TCustomPanel::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     if (OnMouseDown) OnMouseDown(this, Button, Shift, X, Y);

@@ -55,6 +55,12 @@ public:
     void SetName(const AnsiString& value) { setObjectName(QString::fromStdString(value)); }
     // The cursor position in client coordinates.
     TPoint GetCursorPos() const;
+    // Client to screen coordinates.
+    TPoint ClientToScreen(const TPoint& P) const;
+    // The control's hint text and whether it may show (the application's hint window
+    // shows it).
+    AnsiString Hint;
+    bool ShowHint = false;
 
     // Set while the control is read from a stored form; Loaded clears it.
     bool Loading = false;

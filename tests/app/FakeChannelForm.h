@@ -21,7 +21,6 @@ public:
     void SetChartTitleFirstLine(const AnsiString&) override {}
     void SetSeriesActive(int, bool) override {}
     void SetSeriesShowInLegend(int, bool) override {}
-    void SetDataTimerTag(int) override {}
     void SetupDeviceSeries(const AnsiString&, int) override {}
     void OnConnectionEstablished(int, int) override {}
     void SetSamplingInterval(int seconds) override { SamplingInterval = seconds; }

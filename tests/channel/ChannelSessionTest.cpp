@@ -1,21 +1,74 @@
 // A channel's recording without its window: simulated unit -> channel object -> session ->
 // series -> recording file, read back with the program's own reader.
+#include <dirent.h>
+#include <unistd.h>
+
+#include <QDir>
 #include <QFile>
 
 #include "ChannelTestSupport.h"
 #include "app/RecordedDataFile.h"
 #include "app/RecordedDataWriter.h"
+#include "channel/ChannelTexts.h"
+#include "channel/LabelFile.h"
 #include "chart/series/TFastLineSeries.h"
+#include "comm/CTransceiver.h"
 
 using namespace channeltest;
 
 namespace {
 
-class ChannelSessionTest : public ChannelFixture {};
+class ChannelSessionTest : public ChannelFixture {
+protected:
+    static bool Logged(const support::SimulatedUnitLine& line, const AnsiString& frame)
+    {
+        for (const auto& f : line.Frames())
+            if (f.frame == frame) return true;
+        return false;
+    }
+    // Ports, sockets and files open once windows waiting for their deletion are gone. The
+    // wake-up descriptors of Qt's own worker threads (painting) are not counted.
+    static int OpenDescriptors()
+    {
+        TDataFileSaveQueue::Instance().WaitIdle();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        int n = 0;
+        if (DIR* d = ::opendir("/proc/self/fd")) {
+            while (dirent* e = ::readdir(d)) {
+                char target[256] = {};
+                const std::string link = std::string("/proc/self/fd/") + e->d_name;
+                if (::readlink(link.c_str(), target, sizeof target - 1) > 0 &&
+                    std::string_view(target).substr(0, 11) != "anon_inode:")
+                    ++n;
+            }
+            ::closedir(d);
+        }
+        return n;
+    }
+    // Ticks `n` times, one sampling interval apart, without waiting for the unit.
+    void Ticks(CChannelSession& s, int n)
+    {
+        for (int i = 0; i < n; ++i) {
+            clock.AdvanceMs(std::int64_t(s.SamplingInterval()) * 1000);
+            s.Tick();
+        }
+    }
+    static int FileRows(const AnsiString& path)
+    {
+        TRecordedDataRead read = ReadRecordedDataFile(path);
+        return read.Loaded ? read.Rows() : -1;
+    }
+    static bool HasLine(const CChannelSession& s, const AnsiString& part)
+    {
+        for (const AnsiString& l : s.Memo(TSessionMemo::SerialData))
+            if (l.find(part) != AnsiString::npos) return true;
+        return false;
+    }
+};
 
 }  // namespace
 
-TEST_F(ChannelSessionTest, TcpRecordingPollsDrawsAndWritesItsFile)
+TEST_F(ChannelSessionTest, TcpRecordingPollsDrawsAndWritesWhatItShows)
 {
     support::SimulatedUnitLine line;
     support::UnitState state;
@@ -25,34 +78,342 @@ TEST_F(ChannelSessionTest, TcpRecordingPollsDrawsAndWritesItsFile)
     ASSERT_TRUE(line.StartTcp(0, &error)) << error;
 
     CChannelSession s(3);
-    s.Settings.Interface = "TCP/IP";
-    s.Settings.IPAddress = "127.000.000.001";
-    s.Settings.TCPPort = IntToStr(line.TcpPort());
-    support::TestDialogs().QueueFileName(Path("run.CSV"));
-    ASSERT_TRUE(s.EstablishConnection());
-    ConfirmIdentification(s);
-    ASSERT_TRUE(s.IsConnected());
+    UseTcp(s, line.TcpPort());
+    // A chosen ".csv" goes before the part number, whatever its case.
+    Connect(s, Path("run.CSV"));
     EXPECT_EQ(s.DataFileBase(), Path("run"));
     EXPECT_EQ(s.FirstPartFileName(), Path("run_31.csv"));
+    // Without a label file the series carry the default titles.
     EXPECT_EQ(s.ValueSeries(0)->GetTitle(), "TIntern [°C]");
+    EXPECT_EQ(s.ValueSeries(21)->GetTitle(), "Druck [mbar]");
+    EXPECT_EQ(s.ValueSeries(10)->GetTitle(), "I");
+    EXPECT_EQ(s.LeftAxisTitle(), "Temperatur in [°C]");
+    EXPECT_TRUE(Logged(line, "[M01G0D******C0\r"));
+    EXPECT_TRUE(Logged(line, "[M01C14*************D3\r"));
 
-    // The first point came with the recording's start; two more ticks add two more.
+    // The first point came with the recording's start; two more ticks add two more. A
+    // clock set back by an hour does not move them, and a tick never runs inside a tick.
+    s.OnTicked = [&s] { s.Tick(); };
     TickAfterCycle(s);
+    clock.Set(clock.Now() - 1.0 / 24.0);
     TickAfterCycle(s);
     for (int k = 0; k < ValueSeriesTotal; ++k) {
         if (s.ValueSeries(k)->Tag != 1) continue;
         EXPECT_EQ(s.ValueSeries(k)->Count(), 3) << k;
+        EXPECT_EQ(s.ValueSeries(k)->GetXLabel(2), "") << k;
     }
     EXPECT_DOUBLE_EQ(s.ValueSeries(0)->GetyValue(2), 31.25);
-    EXPECT_EQ(s.ValueSeries(22)->Count(), 0);
-
-    bool frames = false;
-    for (const auto& f : line.Frames())
-        if (f.frame == "[M01G0D******C0\r") frames = true;
-    EXPECT_TRUE(frames);
+    // "relativ": the start date plus the time since the start (5 s per tick).
+    const TDateTime startDate = EncodeDate(2026, 3, 28);
+    EXPECT_NEAR((s.ValueSeries(0)->GetxValue(2) - startDate) * 86400.0, 10.0, 0.01);
+    EXPECT_EQ(s.ValueSeries(SeriesA)->Count(), 0);
+    EXPECT_EQ(s.ValueSeries(SeriesProgrammer)->Count(), 0);
+    EXPECT_TRUE(HasLine(s, " Eine neue Datenaufzeichnung wurde gestartet!"));
 
     ASSERT_TRUE(s.Close());
+    EXPECT_EQ(s.ChannelObject(), nullptr);
     TRecordedDataRead read = ReadRecordedDataFile(Path("run_31.csv"));
     ASSERT_TRUE(read.Loaded);
-    EXPECT_EQ(read.Rows(), 3);
+    ASSERT_EQ(read.Rows(), 3);
+    EXPECT_DOUBLE_EQ(read.Y[0][2], 31.25);
+    EXPECT_DOUBLE_EQ(read.X[1], s.ValueSeries(0)->GetxValue(1));
+}
+
+TEST_F(ChannelSessionTest, Rs232RecordingTakesTheLabelFileTitles)
+{
+    QFile labels(QString::fromStdString(Path("Labels.txt")));
+    ASSERT_TRUE(labels.open(QIODevice::WriteOnly));
+    labels.write(
+        "comment\r\n[AXES LABELS]\r\nDeutsch\r\nLinks\r\nRechts\r\n-\r\nLeft\r\nRight\r\n[VALUE SERIES]\r\n-\r\n");
+    for (int k = 0; k < 22; ++k) labels.write(("Reihe " + std::to_string(k) + "\r\n").c_str());
+    labels.close();
+    const QString cwd = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(folder.path()));
+
+    support::SimulatedUnitLine line;
+    line.AddUnit();
+    AnsiString error;
+    ASSERT_TRUE(line.StartPty(&error)) << error;
+    CChannelSession s(1);
+    UseSerial(s, "RS232", line.SlavePath());
+    // The part number never goes into a folder's name.
+    ASSERT_TRUE(QDir(folder.path()).mkdir("data.csv"));
+    Connect(s, Path("data.csv/run"));
+    QDir::setCurrent(cwd);
+    EXPECT_EQ(s.FirstPartFileName(), Path("data.csv/run_11.csv"));
+    EXPECT_EQ(s.ValueSeries(0)->GetTitle(), "Reihe 0");
+    EXPECT_EQ(s.ValueSeries(21)->GetTitle(), "Reihe 21");
+    EXPECT_EQ(s.ValueSeries(SeriesA)->GetTitle(), "A");
+    EXPECT_EQ(s.LeftAxisTitle(), "Links");
+    EXPECT_EQ(s.RightAxisTitle(), "Rechts");
+    EXPECT_TRUE(Logged(line, "[M01G0D******C0\r"));
+    EXPECT_TRUE(Logged(line, "[M01C14*************D3\r"));
+    TickAfterCycle(s);
+    TickAfterCycle(s);
+    EXPECT_EQ(s.ValueSeries(0)->Count(), 3);
+    EXPECT_EQ(s.ValueSeries(20)->Count(), 3);
+    ASSERT_TRUE(s.Close());
+    EXPECT_EQ(FileRows(Path("data.csv/run_11.csv")), 3);
+}
+
+TEST_F(ChannelSessionTest, SilentUnitGivesErrorTicksOneWarningAndRecordingResumes)
+{
+    support::SimulatedUnitLine line;
+    line.AddUnit();
+    AnsiString error;
+    ASSERT_TRUE(line.StartPty(&error)) << error;
+    CChannelSession s(2);
+    UseSerial(s, "RS232", line.SlavePath());
+    // At 60 s the warning comes after three error ticks (180 s).
+    s.Settings.Interval = "60";
+    Connect(s, Path("silent"));
+    EXPECT_EQ(s.SamplingInterval(), 60);
+
+    line.First().InjectFault(support::UnitFault::NoReply, -1);
+    // One tick per unanswered frame, as the unit's silence is noticed; the poll thread
+    // passes its loop twice first, so a queue it has used up is refilled before the tick
+    // (at a real interval that happens long before the next tick).
+    auto errorTick = [&] {
+        ASSERT_TRUE(Await([&] { return s.ChannelObject()->CommError == 1; }));
+        CTransceiver* poll = TransceiverThreads[2];
+        ASSERT_NE(poll, nullptr);
+        const int passes = poll->PassCount;
+        ASSERT_TRUE(Await([&] { return poll->PassCount >= passes + 2; }));
+        clock.AdvanceMs(60000);
+        s.Tick();
+    };
+    s.Tick();  // asks for the cycle that goes unanswered
+    errorTick();
+    errorTick();
+    Await([] { return false; }, 50);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+    errorTick();  // the third: 180 s of errors
+    EXPECT_EQ(s.ErrorTicks(), -1);
+    ASSERT_TRUE(Await([] { return support::TestDialogs().MessageCount() == 1; }));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, ChannelText(resources::RowTooManyCommErrors));
+    EXPECT_EQ(s.ErrorTicks(), 0);  // counting starts again once it was read
+    const int n = s.ValueSeries(0)->Count();
+    EXPECT_EQ(s.ValueSeries(0)->GetXLabel(n - 1), "Fehler!");
+    EXPECT_TRUE(HasLine(s, " Timeout !"));
+
+    // The unit answers again: the pending frame's time-out is the last error.
+    ASSERT_TRUE(Await([&] { return s.ChannelObject()->CommError == 1; }));
+    line.First().ClearFaults();
+    line.First().Update([](support::UnitState& u) { u.internalTemp = 50.5; });
+    s.Tick();  // clears the flag; the poll goes on
+    TickAfterCycle(s);
+    TickAfterCycle(s);
+    EXPECT_EQ(s.ValueSeries(0)->GetXLabel(s.ValueSeries(0)->Count() - 1), "");
+    EXPECT_DOUBLE_EQ(s.ValueSeries(0)->GetyValue(s.ValueSeries(0)->Count() - 1), 50.5);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
+
+    // An interval the settings never stored does not divide by zero.
+    s.SetSamplingInterval(0);
+    EXPECT_EQ(s.SamplingInterval(), 1);
+}
+
+TEST_F(ChannelSessionTest, PartsAreRewrittenEvery2400TicksAndRollOverAfterTwelveHoursOrAnyGap)
+{
+    support::SimulatedUnitLine line;
+    line.AddUnit();
+    AnsiString error;
+    ASSERT_TRUE(line.StartPty(&error)) << error;
+    ASSERT_TRUE(QDir(folder.path()).mkdir("parts"));
+    CChannelSession s(3);
+    UseSerial(s, "RS232", line.SlavePath());
+    Connect(s, Path("parts/run.csv"));
+    const AnsiString part1 = Path("parts/run_31.csv"), part2 = Path("parts/run_32.csv"),
+                     part3 = Path("parts/run_33.csv");
+    auto waitSaves = [] { TDataFileSaveQueue::Instance().WaitIdle(); };
+
+    Ticks(s, 2398);  // 2399 ticks with the first
+    waitSaves();
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(part1)));
+    Ticks(s, 1);
+    waitSaves();
+    EXPECT_EQ(FileRows(part1), 2400);
+    Ticks(s, 2000);  // written once: not again before the next 2400
+    waitSaves();
+    EXPECT_EQ(FileRows(part1), 2400);
+
+    // 12 hours after the part's start (here after a gap of 6 hours) the part ends.
+    clock.AdvanceMs(6 * 3600 * 1000);
+    s.Tick();
+    waitSaves();
+    EXPECT_EQ(FileRows(part1), 4401);
+    EXPECT_EQ(s.PartNumber(), 2);
+    EXPECT_EQ(s.ValueSeries(0)->Count(), 0);
+    EXPECT_EQ(s.PartFileName(), part2);
+    EXPECT_EQ(s.Memo(TSessionMemo::Info)[1], part2);
+    Ticks(s, 3);
+    EXPECT_EQ(s.ValueSeries(0)->Count(), 3);
+    const double firstOfPart2 = s.ValueSeries(0)->GetxValue(0);
+
+    // A part whose write fails keeps its series, says so and is tried again at the next
+    // save check; a gap of 30 hours still ends the part.
+    ASSERT_TRUE(QDir(folder.path()).rename("parts", "moved"));
+    clock.AdvanceMs(30LL * 3600 * 1000);
+    s.Tick();
+    waitSaves();
+    EXPECT_EQ(s.PartNumber(), 2);
+    EXPECT_EQ(s.ValueSeries(0)->Count(), 4);
+    EXPECT_DOUBLE_EQ(s.ValueSeries(0)->GetxValue(0), firstOfPart2);
+    EXPECT_TRUE(s.HasUnsavedPart());
+    EXPECT_TRUE(HasLine(s, "Fehler beim Speichern der Datei! " + part2));
+    ASSERT_TRUE(QDir(folder.path()).rename("moved", "parts"));
+    Ticks(s, 10);
+    waitSaves();
+    EXPECT_EQ(s.PartNumber(), 2);  // not before the next save check
+    Ticks(s, 2390);
+    waitSaves();
+    EXPECT_EQ(s.PartNumber(), 3);
+    EXPECT_FALSE(s.HasUnsavedPart());
+    EXPECT_EQ(FileRows(part2), 2404);
+    // A part that replaces a file of the same name says so in the event protocol.
+    QFile old(QString::fromStdString(part3));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.close();
+    Ticks(s, 2400);
+    waitSaves();
+    EXPECT_TRUE(HasLine(s, " Eine vorhandene Datei wird ersetzt: " + part3));
+    EXPECT_EQ(FileRows(part3), 2400);
+}
+
+TEST_F(ChannelSessionTest, FailedIdentificationIsRetriedAndCancelledDialogAsksBeforeReplacing)
+{
+    support::SimulatedUnitLine line;
+    support::UnitState mute;
+    mute.answers = 0;
+    line.AddUnit(mute);
+    AnsiString error;
+    ASSERT_TRUE(line.StartPty(&error)) << error;
+    CChannelSession s(2);
+    UseSerial(s, "RS232", line.SlavePath());
+    ASSERT_TRUE(s.EstablishConnection());
+    ConfirmIdentification(s);
+    EXPECT_FALSE(s.IsConnected());
+    EXPECT_TRUE(s.IsIdle());
+    EXPECT_TRUE(s.IsCleanupPending());
+    CChannel* failed = s.ChannelObject();
+    EXPECT_NE(failed, nullptr);
+
+    // The cancelled file dialog records to "default" in the default folder, but asks first
+    // when that part's file exists; the failed channel object gives way to a new one.
+    QFile existing(QString::fromStdString(Path("default_21.csv")));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.close();
+    line.First().Update([](support::UnitState& u) { u.answers = support::AllCommands; });
+    support::TestDialogs().Clear();
+    support::TestDialogs().QueueAnswer(IDYES);
+    ASSERT_TRUE(s.EstablishConnection());
+    EXPECT_FALSE(s.IsCleanupPending());
+    ConfirmIdentification(s);
+    ASSERT_TRUE(s.IsConnected());
+    EXPECT_EQ(s.FirstPartFileName(), Path("default_21.csv"));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, ChannelText(resources::RowAskOverwriteFile));
+    ASSERT_TRUE(s.Close());
+}
+
+TEST_F(ChannelSessionTest, BusChannelsShareThePortAndTheAddressesInUse)
+{
+    support::SimulatedUnitLine line;
+    for (int a = 1; a <= 3; ++a) {
+        support::UnitState u;
+        u.address = a;
+        u.internalTemp = 10.0 * a;
+        line.AddUnit(u);
+    }
+    AnsiString error;
+    ASSERT_TRUE(line.StartPty(&error)) << error;
+    // The first connection creates what lives for the whole process; it is not counted.
+    {
+        CChannelSession warmUp(1);
+        UseSerial(warmUp, "RS485", line.SlavePath(), 1);
+        Connect(warmUp, Path("bus0"));
+        ASSERT_TRUE(warmUp.Close());
+    }
+    TDataFileSaveQueue::Instance().WaitIdle();
+    const int before = OpenDescriptors();
+    {
+        std::vector<std::unique_ptr<CChannelSession>> sessions;
+        for (int c = 1; c <= 3; ++c) {
+            if (c == 3) {
+                EXPECT_EQ(CChannelSession::BusAddressesInUse(line.SlavePath(), 3), (std::vector<int>{1, 2}));
+            }
+            sessions.push_back(std::make_unique<CChannelSession>(c));
+            UseSerial(*sessions.back(), "RS485", line.SlavePath(), c);
+            Connect(*sessions.back(), Path(("bus" + std::to_string(c)).c_str()));
+        }
+        for (auto& s : sessions) TickAfterCycle(*s);
+        for (int c = 0; c < 3; ++c) {
+            ASSERT_TRUE(AwaitCycle(*sessions[std::size_t(c)]));
+            EXPECT_DOUBLE_EQ(sessions[std::size_t(c)]->ValueSeries(0)->GetyValue(1), 10.0 * (c + 1)) << c;
+        }
+        // The port stays open for the others while one of them closes.
+        ASSERT_TRUE(sessions[1]->Close());
+        EXPECT_EQ(CChannelSession::BusAddressesInUse(line.SlavePath(), 0), (std::vector<int>{1, 3}));
+        TickAfterCycle(*sessions[0]);
+        TickAfterCycle(*sessions[2]);
+        EXPECT_TRUE(AwaitCycle(*sessions[0]));
+        EXPECT_TRUE(AwaitCycle(*sessions[2]));
+        for (auto& s : sessions) ASSERT_TRUE(s->Close());
+    }
+    TDataFileSaveQueue::Instance().WaitIdle();
+    EXPECT_EQ(OpenDescriptors(), before);
+}
+
+TEST_F(ChannelSessionTest, ConnectingAndClosingFiftyTimesLeaksNoDescriptor)
+{
+    support::SimulatedUnitLine line;
+    line.AddUnit();
+    AnsiString error;
+    ASSERT_TRUE(line.StartPty(&error)) << error;
+    int before = 0;
+    for (int i = 0; i <= 50; ++i) {
+        // The first connection creates what lives for the whole process; it is not counted.
+        if (i == 1) {
+            TDataFileSaveQueue::Instance().WaitIdle();
+            before = OpenDescriptors();
+        }
+        CChannelSession s(4);
+        UseSerial(s, "RS232", line.SlavePath());
+        Connect(s, Path("cycle"));
+        ASSERT_TRUE(s.Close());
+    }
+    TDataFileSaveQueue::Instance().WaitIdle();
+    EXPECT_EQ(OpenDescriptors(), before);
+}
+
+TEST(LabelFile, SectionsCountTheirLinesAndHeadersMustBeFreeOfHashes)
+{
+    QTemporaryDir dir;
+    const std::string path = dir.path().toStdString() + "/Labels.txt";
+    auto write = [&](const std::string& text) {
+        QFile f(QString::fromStdString(path));
+        f.open(QIODevice::WriteOnly);
+        f.write(text.data(), qint64(text.size()));
+    };
+    TAxisLabels axes{};
+    TSeriesLabels series{};
+    EXPECT_FALSE(ReadLabelsFile(axes, series, (path + ".missing").c_str()));
+
+    // A header with "#" is an ordinary line; lower case opens the section; lines inside a
+    // section are taken as they stand, only the first CR and LF go.
+    write("# [axes labels]\n[axes labels]\n0\n#1\n2\n3\na\rb\r\n5\n");
+    EXPECT_FALSE(ReadLabelsFile(axes, series, path.c_str()));
+    EXPECT_EQ(axes[1], "#1");
+    EXPECT_EQ(axes[4], "ab\r");
+    write("[VALUE SERIES]\nx\n[AXES LABELS]\n");
+    series = {};
+    EXPECT_FALSE(ReadLabelsFile(axes, series, path.c_str()));
+    EXPECT_EQ(series[0], "x");
+    EXPECT_EQ(series[1], "[AXES LABELS]");  // inside the series section: a label
+
+    // A line longer than the 498-byte buffer counts as two.
+    write("[AXES LABELS]\n" + std::string(500, 'x') + "\nsecond\n\n\n\n[VALUE SERIES]\n");
+    axes = {};
+    EXPECT_TRUE(ReadLabelsFile(axes, series, path.c_str()));
+    EXPECT_EQ(axes[0].size(), 498u);
+    EXPECT_EQ(axes[1], "xx");
+    EXPECT_EQ(axes[2], "second");
 }

@@ -52,7 +52,7 @@ protected:
             return std::static_pointer_cast<comm::IByteLink>(testfakes::PtyLink::Open(s.PortName, error));
         });
         ASSERT_TRUE(folder.isValid());
-        CChannelSession::DefaultDataFolder = Path("");
+        CChannelSession::DefaultDataFolder = folder.path().toStdString();
     }
     void TearDown() override
     {
@@ -79,6 +79,29 @@ protected:
         }));
         id->IdentificationWindow()->bitOKClick();
         ASSERT_TRUE(Await([&] { return s.IsConnected() || s.IsIdle(); }));
+    }
+
+    // Connects a session to the unit behind its settings: the file dialog answers with
+    // `file`, the identification is confirmed and the first poll cycle has come back.
+    static void Connect(CChannelSession& s, const AnsiString& file)
+    {
+        support::TestDialogs().QueueFileName(file);
+        ASSERT_TRUE(s.EstablishConnection());
+        ConfirmIdentification(s);
+        ASSERT_TRUE(s.IsConnected());
+        ASSERT_TRUE(AwaitCycle(s));
+    }
+    static void UseTcp(CChannelSession& s, int port)
+    {
+        s.Settings.Interface = "TCP/IP";
+        s.Settings.IPAddress = "127.000.000.001";
+        s.Settings.TCPPort = IntToStr(port);
+    }
+    static void UseSerial(CChannelSession& s, const char* interface, const AnsiString& port, int slave = 1)
+    {
+        s.Settings.Interface = interface;
+        s.Settings.Port = port;
+        s.Settings.Slave = IntToStr(slave);
     }
 
     // The first poll cycle after a tick has gone out and come back.

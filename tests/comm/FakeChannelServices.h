@@ -29,7 +29,6 @@ public:
     void SetChartTitleFirstLine(const AnsiString& text) override { title = text; }
     void SetSeriesActive(int series, bool a) override { active.at(series) = a ? 1 : 0; }
     void SetSeriesShowInLegend(int series, bool s) override { legend.at(series) = s ? 1 : 0; }
-    void SetDataTimerTag(int channel) override { timerTag = channel; }
     void SetupDeviceSeries(const AnsiString& name, int channel) override
     {
         setupNames.push_back(name);
@@ -76,7 +75,6 @@ public:
     AnsiString title;
     std::vector<int> active = std::vector<int>(ValueCount, -1);  // -1: never set
     std::vector<int> legend = std::vector<int>(ValueCount, -1);
-    int timerTag = 0;
     std::vector<AnsiString> setupNames;
     int setupChannel = 0;
     std::vector<int> results;

@@ -185,7 +185,6 @@ TEST_F(BusChannels, SlaveAddressSettingsAndFrames)
     EXPECT_EQ(c.GetTypeName(), "RS485");
     EXPECT_EQ(c.GetPortName(), portPath);
     ASSERT_EQ(c.Open(), 1);
-    EXPECT_EQ(w.timerTag, 1);
     ASSERT_NE(c.PollThread(), nullptr);
     EXPECT_EQ(c.PollThread()->Address, 30);
     for (int row = 0; row < CTolvarProtocol::Commands; ++row)

@@ -23,7 +23,6 @@ TEST_F(SerialChannel, FullIdentificationThenPolling)
     StartLine();
     CRS232 c(1);
     Connect(c);
-    EXPECT_EQ(window.timerTag, 1);
     EXPECT_EQ(window.SamplingInterval, 5);
     EXPECT_EQ(opened.BaudRate, 9600);
     TfrmIdentification* w = WaitForVerdict(c);

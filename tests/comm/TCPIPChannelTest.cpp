@@ -135,7 +135,6 @@ TEST_F(TcpChannel, IdentifiesAndPollsOverTheWindowsSocket)
     EXPECT_EQ(socket.RemotePort, IntToStr(line.TcpPort()));
     EXPECT_EQ(c.GetDeviceName(), "NET UNIT 7");
     EXPECT_EQ(w.title, "NET UNIT 7 / 127.0.0.1");
-    EXPECT_EQ(w.timerTag, 1);
     EXPECT_EQ(c.SeriesValue(sTIntern), 31.25);
     ASSERT_NE(c.PollThread(), nullptr);
     EXPECT_EQ(c.PollThread()->ReplyWait, 300);

@@ -104,15 +104,15 @@ TChartAxis::~TChartAxis()
                 if (s->CustomVertAxis() == this) s->SetCustomVertAxis(nullptr);
             }
         }
-        // Axis tools forget the axis instead of keeping a dangling reference.
-        // (Collected first: a tool that loses its axis also leaves the tools list.)
+        // Axis tools forget the axis instead of keeping a dangling reference; they stay in
+        // the tools list, whose chart still frees them.
         if (TChartTools* tools = FParentChart->Tools()) {
             std::vector<TTeeCustomToolAxis*> users;
             for (int i = 0; i < tools->Count(); ++i) {
                 auto* tool = qobject_cast<TTeeCustomToolAxis*>(tools->Items(i));
                 if (tool && tool->Axis() == this) users.push_back(tool);
             }
-            for (TTeeCustomToolAxis* tool : users) tool->SetAxis(nullptr);
+            for (TTeeCustomToolAxis* tool : users) tool->AxisDestroyed();
         }
         // Custom axes that followed this one keep their range but follow nothing.
         if (TChartAxes* axes = FParentChart->Axes()) {

@@ -349,6 +349,8 @@ public:
     bool HideSideGrid = false;
     TChartAxis* ScaleMaster = nullptr;
     TNotifyEvent GridHook;
+    // Who installed GridHook: only its owner takes it away again.
+    const QObject* GridHookOwner = nullptr;
     // Pixel positions of the major ticks of the current draw, in the order they are made.
     std::vector<int> Tick;
     // The active series along this axis while text labels are made.

@@ -25,6 +25,8 @@ public:
     void SetSmallDots(bool value);
     bool GetVisible() const { return FVisible; }
     void SetVisible(bool value);
+    // The visibility its owner gives the pen at creation: only a different one is stored.
+    void SetDefaultVisible(bool value) { FDefaultVisible = value; }
 
 protected:
     // Per instance: decide whether EndStyle and Visible are stored.

@@ -56,11 +56,12 @@ TCustomAxisPanel::~TCustomAxisPanel()
     FDestroying = true;
     AutoRepaint = false;
     FreeAllSeries();
-    // Axes first: an axis detaches itself from series and axis tools, which must still
-    // exist then.
+    // Tools before the axes: an axis that goes detaches the axis tools, and a detached tool
+    // leaves the tools list, so clearing the list afterwards would never free it. An axis
+    // detaches itself from the series as well, which must still exist then.
+    FTools->Clear();
     FAxes->Clear();
     FCustomAxes->Clear();
-    FTools->Clear();
     FAxes.reset();
     FCustomAxes.reset();
     FSeriesList.reset();

@@ -41,9 +41,10 @@ void TTeeCustomToolSeries::SetSeries(TChartSeries* value)
     if (value == FSeries) return;
     if (FSeries) TeeRemoveFreeNotification(FSeries, this);
     FSeries = value;
+    // The notice comes when the series is already gone: only forget it.
     if (FSeries)
         TeeFreeNotification(FSeries, this, [this](QObject* gone) {
-            if (gone == FSeries) SetSeries(nullptr);
+            if (gone == FSeries) FSeries = nullptr;
         });
 }
 
@@ -65,8 +66,15 @@ void TTeeCustomToolAxis::SetAxis(TChartAxis* value)
 {
     if (value == FAxis) return;
     FAxis = value;
-    SetParentChart(value ? value->ParentChart() : nullptr);
+    if (value || !FKeepChart) SetParentChart(value ? value->ParentChart() : nullptr);
     Repaint();
+}
+
+void TTeeCustomToolAxis::AxisDestroyed()
+{
+    FKeepChart = true;
+    SetAxis(nullptr);
+    FKeepChart = false;
 }
 
 int TTeeCustomToolAxis::GetAxisID() const

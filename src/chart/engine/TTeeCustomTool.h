@@ -2,10 +2,9 @@
 // Bases of the chart tools, the chart's tools list and the designer hook.
 #include <vector>
 
+#include "chart/engine/TChartSeries.h"
 #include "chart/engine/TCustomChartElement.h"
 #include "platform/MouseTypes.h"
-
-class TChartSeries;
 
 enum TChartToolEvent {
     cteAfterDraw,
@@ -41,13 +40,14 @@ public:
 
 class TTeeCustomToolSeries : public TTeeCustomTool {
     Q_OBJECT
+    Q_PROPERTY(TChartSeries* Series READ Series WRITE SetSeries)
 public:
     explicit TTeeCustomToolSeries(QObject* owner = nullptr);
     ~TTeeCustomToolSeries() override;
 
     AnsiString GetEditorClass() const override { return "TSeriesToolEditor"; }
     TChartSeries* Series() const { return FSeries; }
-    // Watches the series: when it is freed the tool forgets it.
+    // Watches the series: when it is freed the tool forgets it (without this call).
     virtual void SetSeries(TChartSeries* value);
     TChartAxis* GetHorizAxis() const;
     TChartAxis* GetVertAxis() const;
@@ -73,9 +73,15 @@ public:
     int GetAxisID() const;
     void SetAxisID(int value);
     bool IsPropertyStored(const char* Name) const override;
+    // The axis is being destroyed: the tool forgets it but stays in the chart's tools
+    // list, so that the chart still frees it.
+    void AxisDestroyed();
 
 protected:
     TChartAxis* FAxis = nullptr;
+
+private:
+    bool FKeepChart = false;
 };
 
 // The chart's tools, which it owns.

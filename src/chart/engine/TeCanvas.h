@@ -331,6 +331,10 @@ public:
     void Triangle3D(const TTrianglePoints3D& Points, const TTriangleColors3D& Colors) override;
     void TriangleWithZ(const TPoint& P1, const TPoint& P2, const TPoint& P3, int Z) override;
 
+    // The 3D projection again from the current view options, between draws (a tool that
+    // turns the view without repainting draws in the new projection).
+    void RecalcProjection(int MaxDepth, const TRect& ARect);
+
     // ---- virtual operations added here
     // Fills and outlines FourPoints with the current pen and brush.
     virtual void PolygonFour();
@@ -367,6 +371,7 @@ public:
     TFourPoints FourPoints{};
 
 private:
+    void ReadViewOptions(TView3DOptions* A3DOptions, bool AIs3D);
     void CalcTrigValues();
     void CalcPerspective(const TRect& Rect);
 };

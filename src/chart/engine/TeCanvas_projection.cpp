@@ -75,10 +75,8 @@ void TTeeCanvas3D::CalcPerspective(const TRect& Rect)
     PerspectiveFactor = View3DOptions->GetPerspective() * ZoomFactor * (1.0 / 150.0) / width;
 }
 
-TRect TTeeCanvas3D::InitWindow(TCanvas* DestCanvas, TView3DOptions* A3DOptions, TColor, bool AIs3D,
-                               const TRect& UserRect)
+void TTeeCanvas3D::ReadViewOptions(TView3DOptions* A3DOptions, bool AIs3D)
 {
-    Bounds = UserRect;
     View3DOptions = A3DOptions;
     if (A3DOptions) FontZoom = A3DOptions->GetFontZoom();
     Is3D = AIs3D;
@@ -103,6 +101,19 @@ TRect TTeeCanvas3D::InitWindow(TCanvas* DestCanvas, TView3DOptions* A3DOptions, 
         }
         CalcTrigValues();
     }
+}
+
+void TTeeCanvas3D::RecalcProjection(int MaxDepth, const TRect& ARect)
+{
+    ReadViewOptions(View3DOptions, true);
+    Projection(MaxDepth, Bounds, ARect);
+}
+
+TRect TTeeCanvas3D::InitWindow(TCanvas* DestCanvas, TView3DOptions* A3DOptions, TColor, bool AIs3D,
+                               const TRect& UserRect)
+{
+    Bounds = UserRect;
+    ReadViewOptions(A3DOptions, AIs3D);
     if (BufferedDisplay) {
         const int W = UserRect.Right - UserRect.Left, H = UserRect.Bottom - UserRect.Top;
         if (!Bitmap) {

@@ -14,9 +14,6 @@ class TChartAxis;
 class TCanvas3D;
 class TCustomTeePanel;
 
-constexpr TCursor crHSplit = -14;
-constexpr TCursor crVSplit = -15;
-
 // A band brush with a hatch background and its own transparency.
 class TGridBandBrush : public TChartBrush {
     Q_OBJECT
@@ -42,7 +39,7 @@ class TGridBandTool : public TTeeCustomToolAxis {
     Q_PROPERTY(TGridBandBrush* Band1 READ GetBand1 WRITE SetBand1)
     Q_PROPERTY(TGridBandBrush* Band2 READ GetBand2 WRITE SetBand2)
 public:
-    explicit TGridBandTool(QObject* owner = nullptr);
+    Q_INVOKABLE explicit TGridBandTool(QObject* owner = nullptr);
     ~TGridBandTool() override;
 
     AnsiString GetEditorClass() const override { return "TGridBandToolEdit"; }
@@ -59,6 +56,7 @@ public:
     TColor BandBackColor(TGridBandBrush* band) const;
 
 private:
+    void ReleaseGridHook();
     TGridBandBrush* FBand1;
     TGridBandBrush* FBand2;
 };
@@ -80,7 +78,7 @@ class TColorLineTool : public TTeeCustomToolAxis {
     Q_PROPERTY(int Style READ GetStyleInt WRITE SetStyleInt)
     Q_PROPERTY(double Value READ GetValue WRITE SetValue)
 public:
-    explicit TColorLineTool(QObject* owner = nullptr);
+    Q_INVOKABLE explicit TColorLineTool(QObject* owner = nullptr);
 
     void Assign(const TCustomChartElement& source) override;
     using TTeeCustomToolAxis::Assign;
@@ -153,8 +151,11 @@ class TColorBandTool : public TTeeCustomToolAxis {
     Q_PROPERTY(bool ResizeEnd READ GetResizeEnd WRITE SetResizeEnd)
     Q_PROPERTY(bool ResizeStart READ GetResizeStart WRITE SetResizeStart)
     Q_PROPERTY(int Transparency READ GetTransparency WRITE SetTransparency)
+    Q_PROPERTY(TTeeGradient* Gradient READ Gradient WRITE SetGradient)
+    Q_PROPERTY(TChartPen* StartLinePen READ StartLinePen WRITE SetStartLinePen)
+    Q_PROPERTY(TChartPen* EndLinePen READ EndLinePen WRITE SetEndLinePen)
 public:
-    explicit TColorBandTool(QObject* owner = nullptr);
+    Q_INVOKABLE explicit TColorBandTool(QObject* owner = nullptr);
     ~TColorBandTool() override;
 
     AnsiString GetEditorClass() const override { return "TColorBandToolEditor"; }
@@ -194,7 +195,10 @@ public:
     TTeeTransparency GetTransparency() const { return FTransparency; }
     void SetTransparency(TTeeTransparency v) { SetIntegerProperty(FTransparency, v); }
     TChartPen* StartLinePen() const { return FStartLine->Pen(); }
+    void SetStartLinePen(TChartPen* value) { FStartLine->SetPen(value); }
     TChartPen* EndLinePen() const { return FEndLine->Pen(); }
+    void SetEndLinePen(TChartPen* value) { FEndLine->SetPen(value); }
+    void SetGradient(TTeeGradient* value) { FGradient->Assign(value); }
 
     TToolMouseEvent OnClick;
 

@@ -84,14 +84,27 @@ TGridBandTool::TGridBandTool(QObject* owner) : TTeeCustomToolAxis(owner)
 
 TGridBandTool::~TGridBandTool()
 {
-    if (FAxis) FAxis->GridHook = nullptr;
+    ReleaseGridHook();
+}
+
+void TGridBandTool::ReleaseGridHook()
+{
+    // A second band tool on the axis may have taken the hook over: leave it alone then.
+    if (FAxis && FAxis->GridHookOwner == this) {
+        FAxis->GridHook = nullptr;
+        FAxis->GridHookOwner = nullptr;
+    }
 }
 
 void TGridBandTool::SetAxis(TChartAxis* value)
 {
-    if (FAxis) FAxis->GridHook = nullptr;
+    if (value == FAxis) return;
+    ReleaseGridHook();
     TTeeCustomToolAxis::SetAxis(value);
-    if (FAxis) FAxis->GridHook = [this](QObject* sender) { DrawGrids(dynamic_cast<TChartAxis*>(sender)); };
+    if (FAxis) {
+        FAxis->GridHook = [this](QObject* sender) { DrawGrids(dynamic_cast<TChartAxis*>(sender)); };
+        FAxis->GridHookOwner = this;
+    }
 }
 
 TColor TGridBandTool::BandBackColor(TGridBandBrush* band) const
@@ -146,8 +159,9 @@ void TGridBandTool::DrawGrids(TChartAxis* axis)
         paint(axis->StartPos + 1, T[0]);
         next();
     }
+    // Every gap between ticks is a band, also the one gap of two ticks.
     const int H = static_cast<int>(T.size()) - 1;
-    if (H >= 2) {
+    if (H >= 1) {
         for (int i = 1; i <= H; ++i) {
             paint(T[i - 1], T[i]);
             next();

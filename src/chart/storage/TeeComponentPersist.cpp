@@ -289,8 +289,11 @@ private:
         }
         const TStreamClass* cls = FindStreamClass(c.ClassName);
         if (!cls || !cls->Create) {
-            Error("Class " + c.ClassName + " not found");
-            return nullptr;
+            // A component that cannot be made would vanish from the chart: unlike a bad
+            // property this fails the reading unless the handler lets it pass.
+            const AnsiString message = "Class " + c.ClassName + " not found";
+            if (FOnError && FOnError(message)) return nullptr;
+            throw EComponentStreamError(message);
         }
         QObject* child = cls->Create(parent);
         child->setObjectName(QString::fromStdString(c.Name));

@@ -51,8 +51,9 @@ TStreamComponent ComponentFromObject(QObject* Object);
 using TStreamReadError = std::function<bool(const AnsiString& Message)>;
 
 // Reads Component into the existing Root: sets Root's properties and creates the owned
-// components. Each unknown property, bad value or unknown class goes to OnError (ignored
-// without one); an error OnError does not ignore is raised as EComponentStreamError.
+// components. Each unknown property or bad value goes to OnError (ignored without one), an
+// unknown class too (raised without one); an error OnError does not ignore is raised as
+// EComponentStreamError.
 // The caller has already removed Root's former components.
 // AddChild, when given, places each new component (a series into its chart).
 using TStreamAddChild = std::function<void(QObject* Parent, QObject* Child)>;

@@ -22,8 +22,10 @@
 #include "chart/series/TLineSeries.h"
 #include "chart/series/TPointSeries.h"
 #include "chart/series/Tee3DSeries.h"
+#include "chart/series/TeeTools.h"
 #include "chart/storage/TChartChart.h"
 #include "chart/storage/TeeComponentPersist.h"
+#include "chart/storage/TeeToolStorage.h"
 #include "platform/FileSave.h"
 
 const AnsiString TeeMsg_WrongTeeFileFormat = "Wrong *.tee file format";
@@ -83,6 +85,12 @@ std::vector<TChartSeries*> SeriesOf(QObject* chart)
 
 void AddChildComponent(QObject* parent, QObject* child)
 {
+    if (auto* tool = qobject_cast<TTeeCustomTool*>(child)) {
+        // In the chart's tools list before its properties are read (an axis tool finds
+        // its axis by index in the chart).
+        if (auto* host = dynamic_cast<IChartHost*>(parent)) tool->SetParentChart(host);
+        return;
+    }
     auto* series = qobject_cast<TChartSeries*>(child);
     if (!series) return;
     series->BeginLoading();
@@ -193,20 +201,45 @@ void ApplyChartFile(QObject* chart, const TStreamComponent& tree, const Bytes& f
 {
     FreeComponents(chart);
     const QString name = chart->objectName();
+    // While the chart is read, setters know that values come from a file (a colour
+    // line keeps its style when its value follows).
+    auto* panel = qobject_cast<TCustomTeePanel*>(chart);
+    if (panel) panel->Loading = true;
     try {
-        ReadComponentInto(
-            chart, tree, onError ? TStreamReadError(onError) : TStreamReadError([](const AnsiString&) { return true; }),
-            AddChildComponent);
+        ReadComponentInto(chart, tree, onError, AddChildComponent);
     } catch (const EComponentStreamError& e) {
         chart->setObjectName(name);
+        if (panel) panel->Loading = false;
         throw ChartException(e.Message);
+    } catch (...) {
+        if (panel) panel->Loading = false;
+        throw;
     }
     if (!name.isEmpty()) chart->setObjectName(name);
-    if (tryReadData && dataStart < file.size()) ReadTrailingData(chart, file, dataStart);
-    // With every component in place, the series find their sources by name.
-    BreakSourceCycles(chart, onError);
+    try {
+        if (tryReadData && dataStart < file.size()) ReadTrailingData(chart, file, dataStart);
+        // With every component in place, the series find their sources by name.
+        BreakSourceCycles(chart, onError);
+    } catch (...) {
+        if (panel) panel->Loading = false;
+        throw;
+    }
     for (TChartSeries* s : SeriesOf(chart)) s->Loaded();
-    if (auto* panel = qobject_cast<TCustomTeePanel*>(chart)) panel->Loaded();
+    if (panel) panel->Loaded();
+}
+
+// The chart as a component, the series that tools refer to named for the time of it.
+TStreamComponent ChartComponent(QObject* chart)
+{
+    const std::vector<QObject*> named = NameReferencedSeries(chart);
+    struct Unname {
+        const std::vector<QObject*>& Named;
+        ~Unname()
+        {
+            for (QObject* o : Named) o->setObjectName(QString());
+        }
+    } unname{named};
+    return ComponentFromObject(chart);
 }
 
 TStreamComponent SnapshotChart(QObject* chart)
@@ -216,7 +249,7 @@ TStreamComponent SnapshotChart(QObject* chart)
         flags.emplace_back(s, s->ForceSaveData);
         s->ForceSaveData = true;
     }
-    TStreamComponent c = ComponentFromObject(chart);
+    TStreamComponent c = ChartComponent(chart);
     for (auto& [s, f] : flags) s->ForceSaveData = f;
     return c;
 }
@@ -306,12 +339,17 @@ void TeeStoreRegisterClasses()
         RegisterChartClass<TChart>("TChart");
         RegisterChartClass<TChartChart>("TChartChart");
         RegisterChartClass<TODBCChart>("TODBCChart");
-        // A chart's components are its series, in the chart's order, whoever owns them.
+        // A chart's components are its series, in the chart's order, whoever owns them,
+        // then its tools (which may refer to the series).
         RegisterChildComponents("TCustomAxisPanel", [](QObject* o) {
             std::vector<QObject*> result;
-            for (TChartSeries* s : *static_cast<TCustomAxisPanel*>(o)->SeriesList()) result.push_back(s);
+            auto* panel = static_cast<TCustomAxisPanel*>(o);
+            for (TChartSeries* s : *panel->SeriesList()) result.push_back(s);
+            for (int i = 0; i < panel->Tools()->Count(); ++i) result.push_back(panel->Tools()->Items(i));
             return result;
         });
+        RegisterTeeChartTools();
+        TeeToolStorageRegister();
         TStreamDefinedProperty data;
         data.Name = "Data";
         data.Write = [](QObject* o, TStreamValue& v) {
@@ -386,7 +424,7 @@ void SaveChartToStream(QObject* Chart, TStream* Stream, bool IncludeSeriesData, 
     Chart->setObjectName(QString());
     TStreamComponent tree;
     try {
-        tree = ComponentFromObject(Chart);
+        tree = ChartComponent(Chart);
     } catch (...) {
         Chart->setObjectName(name);
         for (TChartSeries* s : series) s->ForceSaveData = s->DontSaveData = false;
@@ -430,7 +468,7 @@ void LoadChartFromStreamCheck(QObject* Chart, TStream* Stream, const TProcTeeChe
     if (const TStreamClass* cls = FindStreamClass(Chart->metaObject()->className())) {
         std::unique_ptr<QObject> trial(cls->Create(nullptr));
         ApplyChartFile(trial.get(), tree, file, dataStart, TryReadData, OnError);
-        onError = {};
+        onError = [](const AnsiString&) { return true; };
     }
 
     const TStreamComponent backup = SnapshotChart(Chart);

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "FakeChartHost.h"
 #include "chart/engine/TChartAxis.h"
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TCustomTeePanel.h"
+#include "support/FakeChartHost.h"
 #include "support/RecordingCanvas.h"
 
 class AxisChartTest : public ::testing::Test {

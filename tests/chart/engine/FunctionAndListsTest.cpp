@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "FakeChartHost.h"
 #include "chart/engine/TAxisGridPen.h"
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TLabelsList.h"
@@ -9,6 +8,7 @@
 #include "chart/engine/TTeeFunction.h"
 #include "chart/engine/TTeeSeriesSource.h"
 #include "platform/DateTime.h"
+#include "support/FakeChartHost.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "FakeChartHost.h"
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TTeeFunction.h"
 #include "platform/FormatSettings.h"
+#include "support/FakeChartHost.h"
 
 namespace {
 

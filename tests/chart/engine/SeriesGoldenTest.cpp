@@ -3,9 +3,9 @@
 // intended change).
 #include <gtest/gtest.h>
 
-#include "FakeChartHost.h"
 #include "chart/engine/TCustomTeePanel.h"
 #include "chart/engine/TSeriesPointer.h"
+#include "support/FakeChartHost.h"
 #include "support/GoldenImage.h"
 #include "support/PixelProbe.h"
 

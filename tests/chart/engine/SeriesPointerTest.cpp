@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "FakeChartHost.h"
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TSeriesMarks.h"
 #include "chart/engine/TSeriesPointer.h"
+#include "support/FakeChartHost.h"
 #include "support/RecordingCanvas.h"
 
 namespace {

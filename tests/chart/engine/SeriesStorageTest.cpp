@@ -5,9 +5,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "FakeChartHost.h"
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TTeeSeriesSource.h"
+#include "support/FakeChartHost.h"
 
 namespace {
 

@@ -1,61 +1,14 @@
 // Grid bands, colour band and colour line tools on a real chart painted offscreen, with
 // dragging through the chart's own mouse handling.
-#include <gtest/gtest.h>
-
-#include <QCoreApplication>
-#include <QMouseEvent>
-
-#include "chart/engine/TChartAxis.h"
-#include "chart/engine/TCustomChart.h"
-#include "chart/series/TLineSeries.h"
+#include <QPointer>
+#include "chart/engine/TChartAxes.h"
 #include "chart/series/TeeAxisToolTypes.h"
-#include "support/PixelProbe.h"
+
+#include "ToolChartFixture.h"
 
 namespace {
 
-class AxisBandToolsTest : public ::testing::Test {
-protected:
-    AxisBandToolsTest()
-    {
-        chart.resize(400, 300);
-        chart.SetView3D(false);
-        chart.SetColor(clWhite);
-        chart.SetBevelOuter(bvNone);
-        series = new TLineSeries(&chart);
-        series->AddXY(0, 0);
-        series->AddXY(10, 0);
-        chart.AddSeries(series);
-        chart.BottomAxis()->SetMinMax(0, 10);
-        chart.BottomAxis()->SetAutomatic(false);
-        chart.LeftAxis()->SetMinMax(0, 100);
-        chart.LeftAxis()->SetAutomatic(false);
-        Paint();
-    }
-    QImage Paint()
-    {
-        chart.Invalidate();
-        chart.PaintWindow();
-        return chart.WindowImage();
-    }
-    int X(double v) { return chart.BottomAxis()->CalcXPosValue(v); }
-    int Y(double v) { return chart.LeftAxis()->CalcYPosValue(v); }
-    TColor At(const QImage& img, int x, int y) { return support::PixelAt(img, x, y); }
-    void Send(QEvent::Type type, int x, int y, Qt::MouseButton button, Qt::MouseButtons buttons)
-    {
-        const QPointF local(x, y);
-        QMouseEvent ev(type, local, chart.mapToGlobal(local), button, buttons, Qt::NoModifier);
-        QCoreApplication::sendEvent(&chart, &ev);
-    }
-    void Press(int x, int y, Qt::MouseButton b = Qt::LeftButton) { Send(QEvent::MouseButtonPress, x, y, b, b); }
-    void Move(int x, int y) { Send(QEvent::MouseMove, x, y, Qt::NoButton, Qt::LeftButton); }
-    void Release(int x, int y, Qt::MouseButton b = Qt::LeftButton)
-    {
-        Send(QEvent::MouseButtonRelease, x, y, b, Qt::NoButton);
-    }
-
-    TChart chart;
-    TLineSeries* series;
-};
+using AxisBandToolsTest = ToolChartTest;
 
 TEST_F(AxisBandToolsTest, GridBandsAlternateBetweenTheAxisLabels)
 {
@@ -317,6 +270,51 @@ TEST_F(AxisBandToolsTest, DraggingABandEdgeMovesTheBand)
     Move(X(1), y);
     Release(X(1), y);
     EXPECT_NEAR(band->GetStartValue(), 3, 0.05);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(AxisBandToolsTest, GridBandsWithTwoTicksAndTheHookOfTheLastTool)
+{
+    auto* tool = new TGridBandTool;
+    tool->GetBand1()->SetColor(clRed);
+    tool->GetBand2()->SetColor(clBlue);
+    tool->SetAxis(chart.BottomAxis());
+    chart.BottomAxis()->SetDesiredIncrement(6);
+    QImage img = Paint();
+    const std::vector<int> T = chart.BottomAxis()->Tick;
+    ASSERT_EQ(T.size(), 2u);
+    // The gap between the two ticks is a band too, and so is the rest up to the edge.
+    const int y = Y(53);
+    EXPECT_NE(At(img, (T[0] + T[1]) / 2, y), clWhite);
+    EXPECT_NE(At(img, (T[1] + chart.BottomAxis()->EndPos) / 2, y), clWhite);
+
+    // A second tool takes the hook over; freeing the first leaves it with the second.
+    auto* second = new TGridBandTool;
+    second->GetBand1()->SetColor(clLime);
+    second->GetBand2()->SetColor(clLime);
+    second->SetAxis(chart.BottomAxis());
+    delete tool;
+    img = Paint();
+    EXPECT_EQ(At(img, (T[0] + T[1]) / 2, y), clLime);
+}
+
+TEST_F(AxisBandToolsTest, ToolsOfAFreedAxisStayWithTheChartThatFreesThem)
+{
+    QPointer<TGridBandTool> tool;
+    {
+        TChart owner;
+        TChartAxis* custom = owner.GetCustomAxes()->Add();
+        tool = new TGridBandTool;
+        tool->SetAxis(custom);
+        delete custom;
+        ASSERT_TRUE(tool);
+        EXPECT_EQ(tool->Axis(), nullptr);
+        EXPECT_EQ(owner.Tools()->IndexOf(tool), 0);
+    }
+    EXPECT_FALSE(tool);
 }
 
 }  // namespace

@@ -2,10 +2,10 @@
 
 #include <cstdint>
 
-#include "../engine/FakeChartHost.h"
 #include "chart/series/TFastLineSeries.h"
 #include "chart/series/TLineSeries.h"
 #include "platform/TBitmap.h"
+#include "support/FakeChartHost.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 #include <utility>
 #include <vector>
 
-#include "../engine/FakeChartHost.h"
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TCustomChart.h"
 #include "chart/engine/TeeConst.h"
 #include "chart/engine/TeeSeriesTypes.h"
 #include "chart/series/TeeFunctions.h"
+#include "support/FakeChartHost.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "../engine/FakeChartHost.h"
 #include "chart/engine/TChartAxis.h"
 #include "chart/engine/TChartSeries.h"
+#include "support/FakeChartHost.h"
 #include "support/RecordingCanvas.h"
 
 class SeriesChartTest : public ::testing::Test {

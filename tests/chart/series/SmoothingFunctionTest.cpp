@@ -2,13 +2,13 @@
 
 #include <cmath>
 
-#include "../engine/FakeChartHost.h"
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TeeConst.h"
 #include "chart/engine/TeeProCo.h"
 #include "chart/engine/TeeSeriesTypes.h"
 #include "chart/series/TeeSmoothFunction.h"
 #include "platform/Exception.h"
+#include "support/FakeChartHost.h"
 
 namespace {
 

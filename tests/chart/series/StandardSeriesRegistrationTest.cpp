@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "chart/engine/TTeeCustomTool.h"
 #include "chart/engine/TeeConst.h"
 #include "chart/engine/TeeSeriesTypes.h"
 #include "chart/series/TAreaSeries.h"
@@ -12,6 +13,7 @@
 #include "chart/series/TPieSeries.h"
 #include "chart/series/TPointSeries.h"
 #include "chart/series/TeeStandardSeries.h"
+#include "chart/series/TeeTools.h"
 
 namespace {
 
@@ -68,6 +70,37 @@ TEST(StandardSeriesRegistration, RegistersOnceInGalleryOrderAndTheClassesCanBeMa
          &TFastLineSeries::staticMetaObject, &THorizLineSeries::staticMetaObject, &THorizAreaSeries::staticMetaObject,
          &TBarSeries::staticMetaObject, &THorizBarSeries::staticMetaObject, &TPieSeries::staticMetaObject});
     EXPECT_TRUE(SeriesEntries().empty());
+}
+
+TEST(ChartToolsRegistration, SixteenToolsInGalleryOrderBehindEarlierOnes)
+{
+    RegisterTeeTools({&TTeeCustomTool::staticMetaObject});
+    RegisterTeeChartTools();
+    RegisterTeeChartTools();
+    std::vector<std::string> names;
+    for (TTeeCustomToolClass c : TeeToolTypes()) names.push_back(c->className());
+    const std::vector<std::string> expected = {
+        "TTeeCustomTool", "TCursorTool",     "TDragMarksTool",       "TAxisArrowTool", "TDrawLineTool",
+        "TNearestTool",   "TColorBandTool",  "TColorLineTool",       "TRotateTool",    "TChartImageTool",
+        "TMarksTipTool",  "TAnnotationTool", "TSeriesAnimationTool", "TGridBandTool",  "TAxisScrollTool",
+        "TRectangleTool", "TClipSeriesTool"};
+    EXPECT_EQ(names, expected);
+
+    // Each class makes itself from the class alone, with its gallery name and editor.
+    for (std::size_t i = 1; i < TeeToolTypes().size(); ++i) {
+        QObject owner;
+        auto* tool = qobject_cast<TTeeCustomTool*>(TeeToolTypes()[i]->newInstance(Q_ARG(QObject*, &owner)));
+        ASSERT_NE(tool, nullptr) << names[i];
+        EXPECT_FALSE(tool->Description().empty()) << names[i];
+        EXPECT_FALSE(tool->GetEditorClass().empty()) << names[i];
+    }
+
+    // The registrations are counted: the last one out takes the tools away.
+    UnRegisterTeeChartTools();
+    EXPECT_EQ(TeeToolTypes().size(), 17u);
+    UnRegisterTeeChartTools();
+    EXPECT_EQ(TeeToolTypes().size(), 1u);
+    UnRegisterTeeTools({&TTeeCustomTool::staticMetaObject});
 }
 
 }  // namespace

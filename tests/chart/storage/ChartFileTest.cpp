@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "../engine/FakeChartHost.h"
 #include "chart/engine/TChartAxis.h"
 #include "chart/engine/TChartBrush.h"
 #include "chart/engine/TChartPen.h"
@@ -27,6 +26,7 @@
 #include "chart/storage/TeeComponentPersist.h"
 #include "chart/storage/TeeStore.h"
 #include "platform/TPersistent.h"
+#include "support/FakeChartHost.h"
 
 // A chart as the stream sees it: own properties, held pens, a brush and an axis, and its
 // series as owned components.

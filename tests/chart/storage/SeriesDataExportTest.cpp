@@ -3,11 +3,11 @@
 
 #include <cstring>
 
-#include "../engine/FakeChartHost.h"
 #include "chart/engine/TChartSeries.h"
 #include "chart/series/TLineSeries.h"
 #include "chart/series/TeeStandardSeries.h"
 #include "chart/storage/TeeSeriesData.h"
+#include "support/FakeChartHost.h"
 
 namespace {
 

@@ -15,6 +15,7 @@
 
 #include "chart/editors/TBrushDialog.h"
 #include "chart/editors/TFormTeeShape.h"
+#include "chart/editors/TFormatEditor.h"
 #include "chart/editors/TTeeFontEditor.h"
 #include "chart/editors/TTeeGradientEditor.h"
 #include "chart/editors/TTeeShadowEditor.h"
@@ -42,6 +43,11 @@ std::vector<Entry> Entries()
         {"gradient", [](QWidget* o, TChart* c) { EditTeeGradient(o, c->GetGradient()); }},
         {"shadow", [](QWidget* o, TChart* c) { EditTeeShadow(o, c->GetTitle()->GetShadow()); }},
         {"shape", [](QWidget* o, TChart* c) { EditTeeCustomShape(o, c->GetTitle()); }},
+        {"format",
+         [](QWidget* o, TChart* c) {
+             TChartSeries* s = c->GetSeries(0);
+             s->SetValueFormat(TFormatEditor::Change(o, s->GetValueFormat(), true));
+         }},
     };
 }
 

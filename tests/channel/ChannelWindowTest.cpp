@@ -1,0 +1,324 @@
+// The channel window as a user drives it: opened from the main window's menu, connected
+// through its connection page, ticked by its timer's handler, closed; against the
+// simulated unit.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+
+#include "ChannelTestSupport.h"
+#include "app/CLanguage.h"
+#include "app/RecordedDataFile.h"
+#include "app/RecordedDataWriter.h"
+#include "app/TfrmMainWindow.h"
+#include "app/TfrmPanelControl.h"
+#include "channel/ChartClasses.h"
+#include "channel/TmdiSubWindow.h"
+#include "chart/engine/TChartAxis.h"
+#include "chart/engine/TCustomChart.h"
+#include "chart/series/TBarSeries.h"
+#include "chart/series/TFastLineSeries.h"
+#include "chart/series/TPieSeries.h"
+#include "chart/series/TeeLegendScrollBar.h"
+#include "chart/storage/TeeStore.h"
+#include "platform/TStream.h"
+
+using namespace channeltest;
+
+namespace {
+
+class ChannelWindowTest : public ChannelFixture {
+protected:
+    void SetUp() override
+    {
+        ChannelFixture::SetUp();
+        main = std::make_unique<TfrmMainWindow>(&factory, CLanguage::English);
+        main->tmrPopUp->stop();
+        panel = new TfrmPanelControl(main.get());
+        panel->setUpdatesEnabled(false);
+    }
+    void TearDown() override
+    {
+        delete panel;
+        main.reset();
+        CLanguage::Instance()->SetCurrentLanguage(CLanguage::German);
+        ChannelFixture::TearDown();
+    }
+    TmdiSubWindow* OpenRecording()
+    {
+        main->mnuDatenaufzeichnungClick();
+        return dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
+    }
+    static void Choose(QComboBox* box, const QString& text)
+    {
+        const int i = box->findText(text);
+        if (i >= 0)
+            box->setCurrentIndex(i);
+        else
+            box->setEditText(text);
+    }
+    void ConnectWindow(TmdiSubWindow* w, const AnsiString& file)
+    {
+        support::TestDialogs().QueueFileName(file);
+        w->cmdEstablishConnectionClick();
+        ConfirmIdentification(w->Session());
+        ASSERT_TRUE(w->IsConnected());
+        ASSERT_TRUE(AwaitCycle(w->Session()));
+    }
+
+    TChannelFormFactory factory;
+    std::unique_ptr<TfrmMainWindow> main;
+    TfrmPanelControl* panel = nullptr;
+};
+
+}  // namespace
+
+TEST_F(ChannelWindowTest, RecordingWindowConnectsDrawsTicksAndWritesOnClose)
+{
+    support::SimulatedUnitLine line;
+    support::UnitState unit;
+    unit.deviceName = "BATH 42";
+    line.AddUnit(unit);
+    AnsiString error;
+    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+
+    TmdiSubWindow* w = OpenRecording();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->Channel(), 1);
+    EXPECT_EQ(w->tabDataControl->currentWidget(), w->tabDataConnection);
+    EXPECT_FALSE(w->tabDataControl->isTabVisible(w->tabDataControl->indexOf(w->tabDataGraph)));
+    EXPECT_EQ(w->cmdEstablishConnection->text(), "Start recording");
+    Choose(w->cmbInterface, "TCP/IP");
+    EXPECT_FALSE(w->cmbPort->isEnabled());
+    EXPECT_TRUE(w->edIPAddress->isEnabled());
+    w->edPort->setText(QString::number(line.TcpPort()));
+    EXPECT_EQ(w->edPort->text().toInt(), line.TcpPort());  // five-digit ports too
+
+    ConnectWindow(w, Path("win"));
+    EXPECT_TRUE(w->tmrDataUpdate->isActive());
+    EXPECT_EQ(w->tmrDataUpdate->interval(), 5000);
+    EXPECT_FALSE(w->cmbInterface->isEnabled());
+    EXPECT_FALSE(w->cmdEstablishConnection->isEnabled());
+    EXPECT_EQ(w->tabDataControl->currentWidget(), w->tabDataGraph);
+    EXPECT_EQ(w->graDataGraph->SeriesCount(), ChannelSeriesCount);
+    EXPECT_EQ(w->graDataGraph->GetTitle()->Text().front(), "BATH 42 / 127.0.0.1");
+    EXPECT_EQ(w->cmbLineSeries->count(), 22);
+    EXPECT_EQ(w->cmbLineSeries->itemText(0), "Tjacket [°C]");
+    EXPECT_EQ(panel->ChannelPanel(1)->Caption(), "BATH 42");
+    EXPECT_EQ(panel->ChannelPanel(1)->Tag, 2);
+    EXPECT_EQ(w->DeviceText, "BATH 42");
+    EXPECT_EQ(w->graDataGraph->LeftAxis()->GetTitle()->GetCaption(), "Temperature in [°C]");
+    EXPECT_FALSE(w->memInfo->toPlainText().isEmpty());
+    EXPECT_TRUE(w->memSerialData->toPlainText().contains("Start of new data recording!"));
+
+    // The timer's handler records; the time axis follows from the first to the newest point.
+    w->tmrDataUpdate->stop();
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(AwaitCycle(w->Session()));
+        clock.AdvanceMs(5000);
+        w->tmrDataUpdateTimer();
+    }
+    TChartSeries* s0 = w->Session().Series(0);
+    ASSERT_EQ(s0->Count(), 3);
+    TChartAxis* bottom = w->graDataGraph->BottomAxis();
+    EXPECT_DOUBLE_EQ(bottom->GetMinimum(), s0->GetxValue(0));
+    EXPECT_TRUE(bottom->GetAutomaticMaximum());
+    // A 30-minute time window scrolls once the recording is longer.
+    for (int i = 0; i < 400; ++i) {
+        clock.AdvanceMs(5000);
+        w->tmrDataUpdateTimer();
+    }
+    EXPECT_NEAR(bottom->GetMinimum(), s0->GetxValue(s0->Count() - 1) - 1800.0 / 86400.0, 1e-9);
+
+    // Range edits: a typing error is refused before anything changes; a maximum below the
+    // old minimum is taken all the same.
+    w->tabDataOptionsShow();
+    const double leftMax = w->graDataGraph->LeftAxis()->GetMaximum();
+    w->edTempMax->setText("12x");
+    w->edTempMin->setText("-200");
+    support::TestDialogs().Clear();
+    w->cmdGraphRefreshClick();
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, "Input mask error!");
+    EXPECT_DOUBLE_EQ(w->graDataGraph->LeftAxis()->GetMaximum(), leftMax);
+    w->edTempMax->setText("-150,5");
+    w->edTimeWindow->setText("9");
+    w->cmdGraphRefreshClick();
+    EXPECT_DOUBLE_EQ(w->graDataGraph->LeftAxis()->GetMaximum(), -150.5);
+    EXPECT_DOUBLE_EQ(w->graDataGraph->LeftAxis()->GetMinimum(), -200.0);
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, "Please enter a value between 10 and 720.");
+    EXPECT_DOUBLE_EQ(w->TimeWindow, 1800.0 / 86400.0);
+
+    // The close question answered No keeps everything; Yes writes the part and ends.
+    support::TestDialogs().QueueAnswer(IDNO);
+    w->close();
+    EXPECT_TRUE(main->IsChannelOpen(1));
+    EXPECT_TRUE(w->IsConnected());
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->close();
+    EXPECT_FALSE(main->IsChannelOpen(1));
+    EXPECT_EQ(ChannelObjects[1], nullptr);
+    TRecordedDataRead read = ReadRecordedDataFile(Path("win_11.csv"));
+    ASSERT_TRUE(read.Loaded);
+    EXPECT_EQ(read.Rows(), 403);
+    // The last window closed: the main window is back in its empty state.
+    EXPECT_FALSE(main->mnuFileSaveItem->isEnabled());
+    EXPECT_TRUE(main->mnuDatenaufzeichnung->isEnabled());
+}
+
+TEST_F(ChannelWindowTest, ThreeBusWindowsOnOnePortOfferOnlyFreeAddresses)
+{
+    support::SimulatedUnitLine line;
+    for (int a = 1; a <= 3; ++a) {
+        support::UnitState u;
+        u.address = a;
+        u.internalTemp = 20.0 + a;
+        line.AddUnit(u);
+    }
+    AnsiString error;
+    ASSERT_TRUE(line.StartPty(&error)) << error;
+    const QString port = QString::fromStdString(line.SlavePath());
+
+    std::vector<TmdiSubWindow*> windows;
+    for (int c = 1; c <= 3; ++c) {
+        TmdiSubWindow* w = OpenRecording();
+        ASSERT_NE(w, nullptr);
+        Choose(w->cmbInterface, "RS485");
+        EXPECT_TRUE(w->cmbSlave->isEnabled());
+        if (c == 3) {
+            // The port the other bus windows hold is offered, without their addresses.
+            ASSERT_GE(w->cmbPort->findText(port), 0);
+            w->cmbPort->setCurrentIndex(w->cmbPort->findText(port));
+            w->cmbPortChange();
+            EXPECT_EQ(w->cmbSlave->count(), 28);
+            EXPECT_EQ(w->cmbSlave->itemText(0), "3");
+        } else {
+            Choose(w->cmbPort, port);
+            w->FillSlaveList();
+            w->cmbSlave->setCurrentIndex(w->cmbSlave->findText(QString::number(c)));
+        }
+        ConnectWindow(w, Path(("bus" + std::to_string(c)).c_str()));
+        windows.push_back(w);
+    }
+    for (int round = 0; round < 2; ++round)
+        for (TmdiSubWindow* w : windows) {
+            ASSERT_TRUE(AwaitCycle(w->Session()));
+            clock.AdvanceMs(5000);
+            w->tmrDataUpdateTimer();
+        }
+    for (int c = 0; c < 3; ++c) {
+        ASSERT_TRUE(AwaitCycle(windows[std::size_t(c)]->Session()));
+        EXPECT_DOUBLE_EQ(windows[std::size_t(c)]->Session().Series(0)->GetyValue(2), 21.0 + c) << c;
+    }
+    // Closing every channel at once, as the main window does when the program ends.
+    support::TestDialogs().QueueAnswer(IDYES);
+    EXPECT_TRUE(main->FormCloseQueryMain());
+    for (int c = 1; c <= 3; ++c) EXPECT_FALSE(main->IsChannelOpen(c));
+    TDataFileSaveQueue::Instance().WaitIdle();
+    for (int c = 1; c <= 3; ++c)
+        EXPECT_EQ(
+            ReadRecordedDataFile(Path(("bus" + std::to_string(c) + "_" + std::to_string(c) + "1.csv").c_str())).Rows(),
+            3);
+}
+
+TEST_F(ChannelWindowTest, UnconnectedWindowsOpenAndCloseWithoutTrace)
+{
+    for (int i = 0; i < 50; ++i) {
+        TmdiSubWindow* w = OpenRecording();
+        ASSERT_NE(w, nullptr);
+        EXPECT_TRUE(w->FormClose());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    EXPECT_EQ(main->ChildWindowCount(), 0);
+    EXPECT_EQ(CChannelSession::Of(1), nullptr);
+
+    // The other views start on their own pages.
+    auto tabShown = [](TmdiSubWindow* v, QWidget* page) {
+        return v->tabDataControl->isTabVisible(v->tabDataControl->indexOf(page));
+    };
+    main->mnuVisualisierungClick();
+    auto* view = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(1));
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->tabDataControl->currentWidget(), view->tabDataGraph);
+    EXPECT_FALSE(tabShown(view, view->tabDataConnection));
+    main->mnuProgrammgeberClick();
+    auto* programmer = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(2));
+    ASSERT_NE(programmer, nullptr);
+    EXPECT_TRUE(programmer->ProgrammerMode());
+    EXPECT_NE(programmer->Programmer(), nullptr);
+    EXPECT_EQ(programmer->tabDataControl->currentWidget(), programmer->tabDataConnection);
+    main->mnuTPScoutClick();
+    auto* scout = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(3));
+    ASSERT_NE(scout, nullptr);
+    EXPECT_EQ(scout->tabDataControl->currentWidget(), scout->tabScout);
+    EXPECT_TRUE(tabShown(scout, scout->tabProgrammerGraph));
+    EXPECT_FALSE(tabShown(scout, scout->tabDataConnection));
+    for (TmdiSubWindow* v : {view, programmer, scout}) EXPECT_TRUE(v->FormClose());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(main->TPScoutOpen, 0);
+
+    // A port that is not there: the channel reports it, the window stays ready to retry.
+    TmdiSubWindow* w = OpenRecording();
+    w->cmbPort->setEditText("/nonexistent/tty");
+    w->cmdEstablishConnectionClick();
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, "Input mask error!");
+    EXPECT_TRUE(w->Session().IsIdle());
+    EXPECT_TRUE(w->cmdEstablishConnection->isEnabled());
+    EXPECT_EQ(w->Session().ChannelObject(), nullptr);
+}
+
+TEST(LegendScrollBar, ScrollsTheLegendsFirstItemWithinItsCount)
+{
+    TChart chart;
+    chart.resize(400, 200);
+    for (int i = 0; i < 30; ++i) {
+        auto* s = new TFastLineSeries(&chart);
+        s->SetTitle("Series " + IntToStr(i));
+        chart.AddSeries(s);
+    }
+    auto* bar = new TLegendScrollBar(&chart);
+    bar->SetSize(12);
+    chart.Tools()->Add(bar);
+    chart.PaintWindow();
+    TCustomChartLegend* legend = chart.GetLegend();
+    ASSERT_GT(legend->LastValue(), 0);
+    ASSERT_LT(legend->LastValue(), 29);  // not all 30 fit
+    EXPECT_EQ(bar->TotalCount(), 30);
+    EXPECT_EQ(bar->GetPosition(), 0);
+
+    bar->ApplyScroll(-1, false);  // at the start: nothing
+    EXPECT_EQ(legend->GetFirstValue(), 0);
+    bar->ProcessClick(TPoint((bar->IncRectangle().Left + bar->IncRectangle().Right) / 2,
+                             (bar->IncRectangle().Top + bar->IncRectangle().Bottom) / 2));
+    bar->MouseUp();
+    EXPECT_EQ(legend->GetFirstValue(), 1);
+    chart.PaintWindow();
+    const int shown = bar->CurrentCount();
+    bar->ApplyScroll(1000, false);  // stops at the last page
+    EXPECT_EQ(legend->GetFirstValue(), 30 - shown);
+    EXPECT_FALSE(bar->RepeatTimer() && bar->RepeatTimer()->isActive());
+}
+
+TEST(ChartClasses, ChartFilesOfEveryStandardTypeLoadAfterStartUp)
+{
+    RegisterChartClasses();
+    TChart source;
+    auto* bar = new TBarSeries(&source);
+    bar->setObjectName("Series1");
+    source.AddSeries(bar);
+    bar->AddXY(1, 2);
+    auto* pie = new TPieSeries(&source);
+    pie->setObjectName("Series2");
+    source.AddSeries(pie);
+    TMemoryStream stream;
+    SaveChartToStream(&source, &stream);
+    stream.Seek(0, soFromBeginning);
+
+    TChart target;
+    LoadChartFromStream(&target, &stream);
+    ASSERT_EQ(target.SeriesCount(), 2);
+    EXPECT_NE(qobject_cast<TBarSeries*>(target.GetSeries(0)), nullptr);
+    EXPECT_NE(qobject_cast<TPieSeries*>(target.GetSeries(1)), nullptr);
+}

@@ -1,0 +1,170 @@
+// The chart image, clip series and series animation tools.
+#include <cmath>
+
+#include "ToolChartFixture.h"
+#include "chart/series/TChartImageTool.h"
+#include "chart/series/TClipSeriesTool.h"
+#include "chart/series/TSeriesAnimationTool.h"
+
+namespace {
+
+using SeriesToolsTest = ToolChartTest;
+
+// Steps come only when the test ticks.
+class ManualTimer : public TAnimationTimer {
+public:
+    void Start(std::function<void()> Tick) override { FTick = std::move(Tick); }
+    void Stop() override { FTick = nullptr; }
+    bool Running() const { return static_cast<bool>(FTick); }
+    void Fire()
+    {
+        if (FTick) FTick();
+    }
+    // Ticks until the animation stops (at most limit times); answers the ticks.
+    int RunOut(int limit = 100000)
+    {
+        int n = 0;
+        while (FTick && n < limit) {
+            FTick();
+            ++n;
+        }
+        return n;
+    }
+
+private:
+    std::function<void()> FTick;
+};
+
+TEST_F(SeriesToolsTest, ImageFillsThePlotRectangleAndFollowsItsSeries)
+{
+    auto* tool = new TChartImageTool(&chart);
+    chart.Tools()->Add(tool);
+    const QImage bare = Paint();
+    EXPECT_EQ(Paint(), bare);  // no picture: nothing drawn
+
+    TBitmap red;
+    red.SetSize(4, 4);
+    red.Image().fill(QColor(255, 0, 0));
+    tool->GetPicture()->SetGraphic(&red);
+    QImage img = Paint();
+    EXPECT_EQ(At(img, X(3), Y(37)), clRed);
+    EXPECT_EQ(At(img, X(9.7), Y(93)), clRed);
+    EXPECT_NE(At(img, chart.ChartRect.Left - 5, Y(50)), clRed);
+
+    // With a series it covers the series' range only.
+    series->Clear();
+    series->AddXY(2, 20);
+    series->AddXY(6, 60);
+    tool->SetSeries(series);
+    img = Paint();
+    EXPECT_EQ(At(img, X(4), Y(43)), clRed);
+    EXPECT_NE(At(img, X(8), Y(43)), clRed);
+    EXPECT_NE(At(img, X(4), Y(80)), clRed);
+}
+
+TEST_F(SeriesToolsTest, ClipToolKeepsTheSeriesInsideItsAxes)
+{
+    chart.SetClipPoints(false);
+    series->Clear();
+    series->AddXY(5, 50);
+    series->AddXY(5, 150);
+    series->SetSeriesColor(clRed);
+    const auto above = [&](const QImage& img) { return At(img, X(5), chart.ChartRect.Top - 10); };
+    EXPECT_EQ(above(Paint()), clRed);
+    auto* tool = new TClipSeriesTool(&chart);
+    chart.Tools()->Add(tool);
+    tool->SetSeries(series);
+    const QImage img = Paint();
+    EXPECT_NE(above(img), clRed);
+    EXPECT_EQ(At(img, X(5), Y(80)), clRed);
+    // The series left behind draws unclipped again.
+    tool->SetSeries(nullptr);
+    EXPECT_EQ(above(Paint()), clRed);
+}
+
+TEST_F(SeriesToolsTest, AnimationGrowsGroupByGroupAndRestoresTheValues)
+{
+    series->Clear();
+    for (int i = 0; i < 10; ++i) series->AddXY(i, 10 + i * 5);
+    const auto values = [&] {
+        std::vector<double> v;
+        for (int i = 0; i < series->Count(); ++i) v.push_back(series->GetyValue(i));
+        return v;
+    };
+    const std::vector<double> before = values();
+    auto* tool = new TSeriesAnimationTool(&chart);
+    chart.Tools()->Add(tool);
+    auto owned = std::make_unique<ManualTimer>();
+    ManualTimer* timer = owned.get();
+    tool->SetTimer(std::move(owned));
+    tool->SetSeries(series);
+    tool->SetSteps(4);
+    tool->SetDrawEvery(3);
+    std::vector<int> steps;
+    tool->OnStep = [&](TSeriesAnimationTool*, int step) { steps.push_back(step); };
+
+    tool->Execute();
+    EXPECT_TRUE(tool->Running());
+    EXPECT_DOUBLE_EQ(series->GetyValue(9), 10);  // every value starts at the minimum
+    timer->Fire();
+    timer->Fire();
+    // Half way through the first group: only the first three points have grown.
+    EXPECT_DOUBLE_EQ(series->GetyValue(1), 10 + 0.25 * 5);
+    EXPECT_DOUBLE_EQ(series->GetyValue(4), 10);
+    tool->Execute();  // running: nothing
+    timer->RunOut();
+    EXPECT_FALSE(tool->Running());
+    EXPECT_EQ(steps.size(), 4u * 5u);  // four groups (the last of one point), steps 0..4
+    EXPECT_EQ(values(), before);
+
+    // Stopped half way, the series has its values back at once.
+    tool->SetDrawEvery(0);
+    tool->SetLoop(salCircular);
+    tool->Execute();
+    timer->Fire();
+    timer->Fire();
+    EXPECT_NE(values(), before);
+    tool->Stop();
+    EXPECT_FALSE(tool->Running());
+    EXPECT_FALSE(timer->Running());
+    EXPECT_EQ(values(), before);
+
+    // Steps 0 counts as one step: no division by zero.
+    tool->SetSteps(0);
+    tool->SetLoop(salNo);
+    tool->Execute();
+    timer->RunOut();
+    for (double v : values()) EXPECT_TRUE(std::isfinite(v));
+    EXPECT_EQ(values(), before);
+}
+
+TEST_F(SeriesToolsTest, AnimationStopsWhenItsSeriesOrItselfIsFreed)
+{
+    auto* tool = new TSeriesAnimationTool(&chart);
+    chart.Tools()->Add(tool);
+    auto owned = std::make_unique<ManualTimer>();
+    ManualTimer* timer = owned.get();
+    tool->SetTimer(std::move(owned));
+    tool->SetSeries(series);
+    tool->Execute();
+    timer->Fire();
+    delete series;
+    series = nullptr;
+    timer->Fire();
+    EXPECT_FALSE(tool->Running());
+
+    // A tool freed during the run gives the series its values back.
+    auto* other = new TLineSeries(&chart);
+    other->AddXY(0, 10);
+    other->AddXY(1, 30);
+    chart.AddSeries(other);
+    tool->SetSeries(other);
+    tool->Execute();
+    timer->Fire();
+    timer->Fire();
+    EXPECT_NE(other->GetyValue(1), 30);
+    delete tool;
+    EXPECT_DOUBLE_EQ(other->GetyValue(1), 30);
+}
+
+}  // namespace
