@@ -266,17 +266,11 @@ public:
         if (a == 0.0) {
             digits[0] = '0';
         } else {
-            char sci[40];
-            auto r = std::to_chars(sci, sci + sizeof sci, a, std::chars_format::scientific, 16);
-            count = 0;
-            const char* p = sci;
-            for (; p < r.ptr && *p != 'e'; ++p)
-                if (*p != '.') digits[count++] = *p;
-            int exp10 = 0;
-            ++p;
-            if (p < r.ptr && *p == '+') ++p;
-            std::from_chars(p, r.ptr, exp10);
-            exponent = exp10 + 1;
+            // Most recorded values have no more decimals than the picture shows: their
+            // shortest exact digits are then what the 17 rounded ones come to (they differ
+            // from them by far less than half the last place kept). Others take the 17.
+            Digits(a, -1, digits, count, exponent);
+            if (count - exponent > FFracMax || exponent + FFracMax > 14) Digits(a, 16, digits, count, exponent);
             if (exponent > 40) {
                 out += FormatFloat(FFormat, value, FFs);
                 return;
@@ -351,6 +345,25 @@ public:
     }
 
 private:
+    // The significant digits of a > 0 (shortest exact ones for precision -1, else
+    // precision + 1 rounded ones) and the position of the decimal point after them.
+    static void Digits(double a, int precision, char* digits, int& count, int& exponent)
+    {
+        char sci[40];
+        const auto r = precision < 0
+                           ? std::to_chars(sci, sci + sizeof sci, a, std::chars_format::scientific)
+                           : std::to_chars(sci, sci + sizeof sci, a, std::chars_format::scientific, precision);
+        count = 0;
+        const char* p = sci;
+        for (; p < r.ptr && *p != 'e'; ++p)
+            if (*p != '.') digits[count++] = *p;
+        int exp10 = 0;
+        ++p;
+        if (p < r.ptr && *p == '+') ++p;
+        std::from_chars(p, r.ptr, exp10);
+        exponent = exp10 + 1;
+    }
+
     AnsiString FFormat;
     const TFormatSettings& FFs;
     bool FSimple = false;

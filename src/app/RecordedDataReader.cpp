@@ -89,13 +89,13 @@ int ReadDataRows(IDataFileView& window, const TRecordedDataRead& data)
         TChartSeries* s = window.Series(c);
         if (!s) continue;
         const std::vector<double>& ys = data.Y[size_t(c)];
-        const TColor color = s->GetSeriesColor();
         TSeriesUpdateGuard guard(*s);
         s->XValues()->Reserve(s->Count() + int(ys.size()));
         s->YValues()->Reserve(s->Count() + int(ys.size()));
         for (size_t row = 0; row < ys.size(); ++row) {
             if (std::isnan(ys[row])) continue;  // a value missing in a damaged row
-            s->AddXY(data.X[row], ys[row], labels[row], color);
+            // In the series' own colour: no colour of its own per point.
+            s->AddXY(data.X[row], ys[row], labels[row]);
             ++points;
         }
     }

@@ -104,7 +104,7 @@ int CTCPIP::Open()
     connected_ = false;
     s->RemoteAddr = IPAddress;
     s->RemotePort = TCPPort;
-    s->ZConnect();
+    comm::ConnectDeviceSocket(s);
 
     if (IChannelWindow* w = Window()) w->SetSamplingInterval(PollInterval);
 

@@ -1,5 +1,7 @@
 #include "comm/CTransceiverTCPIP.h"
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 
 #include <algorithm>
@@ -53,6 +55,16 @@ AnsiString SocketExchange(TZSocket* socket, const AnsiString& frame, int replyLe
         if (left <= 0 || !pause(std::min(left, kSliceMs))) break;
     }
     return reply;
+}
+
+void ConnectDeviceSocket(TZSocket* socket)
+{
+    socket->ZConnect();
+    // Data not acknowledged for this long fails the connection (ETIMEDOUT).
+    constexpr unsigned kUnacknowledgedMs = 30000;
+    if (socket->SocketHandle() >= 0)
+        ::setsockopt(socket->SocketHandle(), IPPROTO_TCP, TCP_USER_TIMEOUT, &kUnacknowledgedMs,
+                     sizeof kUnacknowledgedMs);
 }
 
 bool WaitForSocketConnection(TZSocket* socket, int waitMs, const TUiCall& ui, const TPause& pause)
@@ -134,7 +146,7 @@ bool CTransceiverTCPIP::Reconnect()
     // report, to whom the channel set up (never a box in the middle of a recording).
     if (!Sync([this] {
             socket_->ZClose();
-            socket_->ZConnect();
+            comm::ConnectDeviceSocket(socket_);
         }))
         return false;
     return comm::WaitForSocketConnection(

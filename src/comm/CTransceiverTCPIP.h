@@ -39,6 +39,11 @@ using TPause = std::function<bool(int)>;
 AnsiString SocketExchange(TZSocket* socket, const AnsiString& frame, int replyLength, int waitMs, const TUiCall& ui,
                           const TPause& pause);
 
+// Connects the socket to its RemoteAddr:RemotePort for a device channel: a network that
+// goes silent (a pulled cable, a unit switched off) then breaks the connection within
+// half a minute instead of leaving replies to time out for many minutes.
+void ConnectDeviceSocket(TZSocket* socket);
+
 // Waits up to waitMs until the socket's connection attempt has succeeded or failed.
 // True when the socket is connected.
 bool WaitForSocketConnection(TZSocket* socket, int waitMs, const TUiCall& ui, const TPause& pause);

@@ -232,6 +232,7 @@ int TCanvas::PixelsPerInchY() const
 
 void TCanvas::Release()
 {
+    FDirect.known = false;
     if (FPainter) {
         if (FPainter->isActive()) FPainter->end();
         FPainter.reset();
@@ -514,6 +515,7 @@ QRectF TCanvas::GuardRect() const
 
 void TCanvas::ApplyClip()
 {
+    FDirect.known = false;
     if (!FPainter) return;
     if (FHasClip) {
         FPainter->setWorldTransform(QTransform());
@@ -602,6 +604,157 @@ TRect TCanvas::ClipRect() const
 
 // ---- drawing core
 
+namespace {
+
+// One segment of a one-pixel line in device pixels, as the platform draws it: every step
+// along the major axis sets one pixel, the minor coordinate of step i is
+// floor((2 * d_minor * i + n) / (2 * n)) from the start, the end pixel is left out, and only
+// steps inside `bounds` (device pixels, right and bottom exclusive) reach `plot(x, y, i)`.
+// Coordinates stay within +-2^30, so the running fraction below never overflows.
+template <typename Plot>
+void RasterSegment(long long x0, long long y0, long long x1, long long y1, const TRect& bounds, Plot&& plot)
+{
+    const long long dx = x1 - x0, dy = y1 - y0;
+    const long long adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
+    const long long n = std::max(adx, ady);
+    if (n == 0) return;
+    const bool xMajor = adx >= ady;
+    const long long sMajor = xMajor ? (dx < 0 ? -1 : 1) : (dy < 0 ? -1 : 1);
+    const long long major0 = xMajor ? x0 : y0, minor0 = xMajor ? y0 : x0;
+    const long long dMinor = xMajor ? dy : dx;
+    const long long lo = xMajor ? bounds.Left : bounds.Top, hi = (xMajor ? bounds.Right : bounds.Bottom) - 1;
+    const long long mlo = xMajor ? bounds.Top : bounds.Left, mhi = xMajor ? bounds.Bottom : bounds.Right;
+    // Steps whose major coordinate lies inside the bounds.
+    long long i0 = sMajor > 0 ? lo - major0 : major0 - hi;
+    long long i1 = sMajor > 0 ? hi - major0 : major0 - lo;
+    i0 = std::max(i0, 0LL);
+    i1 = std::min(i1, n - 1);
+    if (i0 > i1) return;
+    // minor(i) = minor0 + q with q = floor(num / den), num = 2 * dMinor * i + n, kept as
+    // q and the remainder r in [0, den) while i advances.
+    const long long den = 2 * n, step = 2 * dMinor;
+    long long q = 0, r = n;
+    if (i0 > 0) {
+        const __int128 num0 = __int128(step) * i0 + n;
+        q = static_cast<long long>(num0 / den);
+        r = static_cast<long long>(num0 % den);
+        if (r < 0) {
+            r += den;
+            --q;
+        }
+    }
+    for (long long i = i0; i <= i1; ++i) {
+        const long long major = major0 + sMajor * i, minor = minor0 + q;
+        if (minor < mlo || minor >= mhi) {
+            // The minor coordinate has left the bounds and will not come back.
+            if ((minor < mlo && dMinor <= 0) || (minor >= mhi && dMinor >= 0)) break;
+        } else if (xMajor) {
+            plot(int(major), int(minor), i);
+        } else {
+            plot(int(minor), int(major), i);
+        }
+        r += step;
+        if (r >= den) {
+            r -= den;
+            ++q;
+        } else if (r < 0) {
+            r += den;
+            --q;
+        }
+    }
+}
+
+}  // namespace
+
+// The pattern of a one-pixel pen: runs of pixels on and off, counted over the whole line.
+void TCanvas::RasterPen::SetPattern(const QList<qreal>& pattern)
+{
+    count = 0;
+    period = 0;
+    for (qreal v : pattern) {
+        if (count == kMaxRuns) break;
+        runs[count++] = Round64(v);
+        period += Round64(v);
+    }
+}
+
+bool TCanvas::RasterPen::IsOn(long long step) const
+{
+    if (period <= 0) return true;
+    long long k = step % period;
+    for (int i = 0; i < count; ++i) {
+        if (k < runs[i]) return i % 2 == 0;
+        k -= runs[i];
+    }
+    return true;
+}
+
+// Where one-pixel lines may be written straight into the image: a 32-bit image painted in
+// copy mode without smoothing, clipped (if at all) by one rectangle. The painter draws into
+// the same memory, so the image must not share its pixels with a copy. The target is worked
+// out once per painting (Release, a new device or new clipping start again).
+bool TCanvas::DirectTarget(DirectPixels& target)
+{
+    if (Antialias || FRop2 != R2_COPYPEN) return false;
+    QImage* img = Image();
+    if (!img) return false;
+    if (FDirect.known && FDirect.image == img &&
+        (!FDirect.usable || !FDirect.bits || (img->isDetached() && img->constBits() == FDirect.bits))) {
+        target = FDirect;
+        return FDirect.usable;
+    }
+    FDirect = DirectPixels();
+    FDirect.known = true;
+    FDirect.image = img;
+    const QImage::Format f = img->format();
+    if ((f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 && f != QImage::Format_ARGB32_Premultiplied) ||
+        (FHasClip && FClip.rectCount() > 1))
+        return false;
+    FDirect.usable = true;
+    TRect bounds(0, 0, img->width(), img->height());
+    if (FHasClip) {
+        const QRect c = FClip.boundingRect();
+        bounds = TRect(std::max(bounds.Left, c.left()), std::max(bounds.Top, c.top()),
+                       std::min(bounds.Right, c.right() + 1), std::min(bounds.Bottom, c.bottom() + 1));
+    }
+    if (bounds.Right > bounds.Left && bounds.Bottom > bounds.Top) {
+        if (!img->isDetached()) {
+            Release();  // the next painter begins on the image's own copy
+            FDirect.known = true;
+            FDirect.image = img;
+            FDirect.usable = true;
+        }
+        FDirect.bits = img->bits();
+        FDirect.stride = img->bytesPerLine();
+        FDirect.bounds = bounds;
+    }
+    target = FDirect;
+    return true;
+}
+
+// Draws one segment in device pixels with the pen and advances the pattern.
+void TCanvas::DirectSegment(const DirectPixels& target, const RasterPen& pen, long long x0, long long y0, long long x1,
+                            long long y1)
+{
+    const long long phase = FDashPhase;
+    FDashPhase += std::max(x1 > x0 ? x1 - x0 : x0 - x1, y1 > y0 ? y1 - y0 : y0 - y1);
+    if (!target.bits) return;
+    uchar* const bits = target.bits;
+    const qsizetype stride = target.stride;
+    auto at = [bits, stride](int x, int y) -> QRgb& { return reinterpret_cast<QRgb*>(bits + y * stride)[x]; };
+    if (pen.period <= 0) {
+        const QRgb c = pen.color;
+        RasterSegment(x0, y0, x1, y1, target.bounds, [&](int x, int y, long long) { at(x, y) = c; });
+        return;
+    }
+    RasterSegment(x0, y0, x1, y1, target.bounds, [&](int x, int y, long long i) {
+        if (pen.IsOn(phase + i))
+            at(x, y) = pen.color;
+        else if (pen.opaqueGaps)
+            at(x, y) = pen.gap;
+    });
+}
+
 // One-pixel lines are set pixel by pixel, as the platform draws them: each segment leaves
 // out its end pixel whatever its direction, style patterns count pixels and run on from
 // segment to segment, and only pixels on the device are visited however long the line is.
@@ -611,72 +764,41 @@ void TCanvas::CosmeticPolyline(const QPolygonF& logical, const QList<qreal>& pat
     const TRect dev = DeviceRect();
     if (dev.IsEmpty()) return;
     const QTransform t = Transform();
-    // Device coordinates are kept within +-2^30 so that the arithmetic below cannot overflow.
+    // Device coordinates are kept within +-2^30 so that the arithmetic cannot overflow.
     constexpr double kLimit = 1073741824.0;
     auto toDevice = [&](const QPointF& p) {
         const QPointF d = t.map(p);
         return std::pair<long long, long long>(Round64(std::clamp(d.x(), -kLimit, kLimit)),
                                                Round64(std::clamp(d.y(), -kLimit, kLimit)));
     };
-    long long period = 0;
-    for (qreal v : pattern) period += Round64(v);
-    const bool opaqueGaps = period > 0 && FBkMode == OPAQUE;
-    auto isOn = [&](long long step) {
-        if (period <= 0) return true;
-        long long k = step % period;
-        for (int i = 0; i < pattern.size(); ++i) {
-            const long long len = Round64(pattern[i]);
-            if (k < len) return i % 2 == 0;
-            k -= len;
+    RasterPen pen;
+    pen.SetPattern(pattern);
+    pen.color = TColorToQColor(color).rgba();
+    pen.opaqueGaps = pen.period > 0 && FBkMode == OPAQUE;
+    pen.gap = TColorToQColor(FBkColor).rgba();
+    DirectPixels target;
+    if (DirectTarget(target)) {
+        auto [x0, y0] = toDevice(logical[0]);
+        for (int k = 1; k < logical.size(); ++k) {
+            const auto [x1, y1] = toDevice(logical[k]);
+            DirectSegment(target, pen, x0, y0, x1, y1);
+            x0 = x1;
+            y0 = y1;
         }
-        return true;
-    };
-    auto floorDiv = [](__int128 a, __int128 b) {
-        __int128 q = a / b;
-        if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
-        return q;
-    };
+        return;
+    }
     QPolygon on, off;
     auto [x0, y0] = toDevice(logical[0]);
     for (int k = 1; k < logical.size(); ++k) {
         const auto [x1, y1] = toDevice(logical[k]);
-        const long long dx = x1 - x0, dy = y1 - y0;
-        const long long adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
-        const long long n = std::max(adx, ady);
-        if (n > 0) {
-            const bool xMajor = adx >= ady;
-            const long long sMajor = xMajor ? (dx < 0 ? -1 : 1) : (dy < 0 ? -1 : 1);
-            const long long major0 = xMajor ? x0 : y0;
-            const long long lo = xMajor ? dev.Left : dev.Top, hi = (xMajor ? dev.Right : dev.Bottom) - 1;
-            // Steps whose major coordinate lies on the device.
-            long long i0 = sMajor > 0 ? lo - major0 : major0 - hi;
-            long long i1 = sMajor > 0 ? hi - major0 : major0 - lo;
-            i0 = std::max(i0, 0LL);
-            i1 = std::min(i1, n - 1);
-            for (long long i = i0; i <= i1; ++i) {
-                long long x, y;
-                if (xMajor) {
-                    x = x0 + sMajor * i;
-                    y = y0 + (long long)floorDiv(__int128(2) * dy * i + adx, __int128(2) * adx);
-                } else {
-                    y = y0 + sMajor * i;
-                    x = x0 + (long long)floorDiv(__int128(2) * dx * i + ady, __int128(2) * ady);
-                }
-                if (x < dev.Left || x >= dev.Right || y < dev.Top || y >= dev.Bottom) {
-                    // The minor coordinate has left the device and will not come back.
-                    const long long minor = xMajor ? y : x, mlo = xMajor ? dev.Top : dev.Left,
-                                    mhi = xMajor ? dev.Bottom : dev.Right;
-                    const long long dir = xMajor ? dy : dx;
-                    if ((minor < mlo && dir <= 0) || (minor >= mhi && dir >= 0)) break;
-                    continue;
-                }
-                if (isOn(FDashPhase + i))
-                    on << QPoint(int(x), int(y));
-                else if (opaqueGaps)
-                    off << QPoint(int(x), int(y));
-            }
-            FDashPhase += n;
-        }
+        const long long phase = FDashPhase;
+        RasterSegment(x0, y0, x1, y1, dev, [&](int x, int y, long long i) {
+            if (pen.IsOn(phase + i))
+                on << QPoint(x, y);
+            else if (pen.opaqueGaps)
+                off << QPoint(x, y);
+        });
+        FDashPhase += std::max(std::abs(x1 - x0), std::abs(y1 - y0));
         x0 = x1;
         y0 = y1;
     }
@@ -694,6 +816,54 @@ void TCanvas::CosmeticPolyline(const QPolygonF& logical, const QList<qreal>& pat
         p->setPen(QPen(TColorToQColor(color), 0));
         p->drawPoints(on);
     }
+}
+
+// The pen of LineTo, worked out once for as long as the pen, the mix mode, the background
+// and the mapping stay as they are. Usable only for one-pixel pens under a plain shift.
+const TCanvas::LinePenCache& TCanvas::LinePen()
+{
+    LinePenCache& c = FLinePen;
+    if (c.penSerial == FPen->Serial() && c.rop == FRop2 && c.bkMode == FBkMode && c.bkColor == FBkColor &&
+        c.antialias == Antialias && c.mapMode == FMapMode && c.windowOrg == FWindowOrg &&
+        c.viewportOrg == FViewportOrg && c.windowExt.cx == FWindowExt.cx && c.windowExt.cy == FWindowExt.cy &&
+        c.viewportExt.cx == FViewportExt.cx && c.viewportExt.cy == FViewportExt.cy)
+        return c;
+    c.penSerial = FPen->Serial();
+    c.rop = FRop2;
+    c.bkMode = FBkMode;
+    c.bkColor = FBkColor;
+    c.antialias = Antialias;
+    c.mapMode = FMapMode;
+    c.windowOrg = FWindowOrg;
+    c.viewportOrg = FViewportOrg;
+    c.windowExt = FWindowExt;
+    c.viewportExt = FViewportExt;
+    bool cosmetic, styled;
+    const QPen pen = MakeQPen(c.drawn, cosmetic, styled);
+    const QTransform t = Transform();
+    c.usable = cosmetic && !Antialias && t.type() <= QTransform::TxTranslate;
+    c.shiftX = static_cast<long long>(t.dx());
+    c.shiftY = static_cast<long long>(t.dy());
+    c.pen.SetPattern(pen.style() == Qt::SolidLine ? QList<qreal>() : pen.dashPattern());
+    c.pen.color = pen.color().rgba();
+    c.pen.opaqueGaps = c.pen.period > 0 && FBkMode == OPAQUE;
+    c.pen.gap = TColorToQColor(FBkColor).rgba();
+    return c;
+}
+
+// A one-pixel line from the pen position, written straight into the image when it can be;
+// false leaves the line to the general path.
+bool TCanvas::DirectLineTo(int X, int Y)
+{
+    const LinePenCache& c = LinePen();
+    if (!c.usable) return false;
+    if (!c.drawn) return true;
+    DirectPixels target;
+    if (!DirectTarget(target)) return false;
+    const auto dev = [](long long v) { return std::clamp(v, -(1LL << 30), 1LL << 30); };
+    DirectSegment(target, c.pen, dev(FPenPos.X + c.shiftX), dev(FPenPos.Y + c.shiftY), dev(X + c.shiftX),
+                  dev(Y + c.shiftY));
+    return true;
 }
 
 void TCanvas::StrokeLine(QPointF a, QPointF b)
@@ -737,7 +907,7 @@ void TCanvas::LineTo(int X, int Y)
     if (FPathOpen) {
         if (FPath.elementCount() == 0) FPath.moveTo(FPenPos.X, FPenPos.Y);
         FPath.lineTo(X, Y);
-    } else {
+    } else if (!DirectLineTo(X, Y)) {
         StrokeLine(QPointF(FPenPos.X, FPenPos.Y), QPointF(X, Y));
     }
     FPenPos = TPoint(X, Y);

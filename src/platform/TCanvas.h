@@ -215,6 +215,45 @@ private:
     double DeviceScale() const;
     void StrokeLine(QPointF a, QPointF b);
     void CosmeticPolyline(const QPolygonF& logical, const QList<qreal>& pattern, TColor color);
+    // One-pixel pen: colour, background of the gaps and pattern runs (on, off, ...).
+    struct RasterPen {
+        static constexpr int kMaxRuns = 6;
+        QRgb color = 0;
+        QRgb gap = 0;
+        bool opaqueGaps = false;
+        int count = 0;
+        long long runs[kMaxRuns] = {};
+        long long period = 0;
+        void SetPattern(const QList<qreal>& pattern);
+        bool IsOn(long long step) const;
+    };
+    struct DirectPixels {
+        bool known = false;
+        bool usable = false;
+        const QImage* image = nullptr;
+        uchar* bits = nullptr;  // null: nothing of the device is visible
+        qsizetype stride = 0;
+        TRect bounds;
+    };
+    struct LinePenCache {
+        std::uint64_t penSerial = 0;
+        int rop = -1;
+        int bkMode = 0;
+        TColor bkColor = clNone;
+        bool antialias = false;
+        int mapMode = 0;
+        TPoint windowOrg, viewportOrg;
+        TSize windowExt{0, 0}, viewportExt{0, 0};
+        bool usable = false;
+        bool drawn = false;
+        long long shiftX = 0, shiftY = 0;
+        RasterPen pen;
+    };
+    bool DirectTarget(DirectPixels& target);
+    void DirectSegment(const DirectPixels& target, const RasterPen& pen, long long x0, long long y0, long long x1,
+                       long long y1);
+    const LinePenCache& LinePen();
+    bool DirectLineTo(int X, int Y);
     void DrawShape(const QPainterPath& fill, const QPainterPath& outline, bool closedOutline);
     void DrawPolyline(const TPoint* points, int count, bool closed);
     bool PathRecording() const { return FPathOpen; }
@@ -245,6 +284,8 @@ private:
     TSize FWindowExt{1, 1}, FViewportExt{1, 1};
     bool FHasClip = false;
     QRegion FClip;
+    LinePenCache FLinePen;
+    DirectPixels FDirect;
     bool FPathOpen = false;
     bool FPathDone = false;
     QPainterPath FPath;

@@ -76,7 +76,7 @@ protected:
     void SetUp() override
     {
         comm::TCommTiming t;
-        t.PollStepMs = 30;
+        t.PollStepMs = 5;
         t.IdentificationStepMs = 1;
         t.ReadTimeoutMs = 150;
         comm::SetTiming(t);

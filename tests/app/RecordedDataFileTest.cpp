@@ -212,6 +212,8 @@ TEST_F(RecordedDataFileTest, WrittenFileLoadsBackIntoAViewWindow)
         EXPECT_EQ(series.GetXLabel(0), "");
         EXPECT_EQ(series.GetXLabel(1), "Prog;1");
         EXPECT_EQ(series.GetXLabel(2), "New data recording!");
+        // Points in the series' own colour keep no colour each.
+        EXPECT_FALSE(series.HasColorsList());
     }
     EXPECT_EQ(view.series[5]->Count(), 0);
     EXPECT_FALSE(view.series[5]->GetActive());
@@ -451,9 +453,11 @@ TEST_F(RecordedDataFileTest, MalformedCorpusIsReportedClearly)
 // write them, whatever the magnitude, rounding case or picture.
 TEST_F(RecordedDataFileTest, ValuesAreWrittenAsFormatFloatWritesThem)
 {
-    std::vector<double> values = {0,        -0.0,      0.0005,    -0.0005,      0.00049999, 2.5,           1234.5675,
-                                  999.9995, -999.9995, 1e19,      -1e25,        1e-30,      123456789.123, 0.1,
-                                  1500.25,  -3.25,     9.9999999, std::nan(""), HUGE_VAL,   -HUGE_VAL};
+    std::vector<double> values = {0, -0.0, 0.0005, -0.0005, 0.00049999, 2.5, 1234.5675, 999.9995, -999.9995, 1e19,
+                                  -1e25, 1e-30, 123456789.123, 0.1, 1500.25, -3.25, 9.9999999, std::nan(""), HUGE_VAL,
+                                  -HUGE_VAL,
+                                  // ties and near-ties of the places kept
+                                  0.125, 2.675, 1.0005, 0.4999999999999999, 1e14 + 0.5, 99999999999.9995, 0.015};
     std::uint32_t seed = 12345;
     for (int i = 0; i < 4000; ++i) {
         seed = seed * 1664525u + 1013904223u;

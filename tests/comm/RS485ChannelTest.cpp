@@ -347,7 +347,8 @@ TEST_F(BusChannels, ClosingNeverWaitsOutASilentExchangeOrTheBus)
     {
         CRS485 c(1);
         Open(c);
-        comm::TBusLock& bus = c.SharedPort->Bus();
+        const std::shared_ptr<comm::SharedSerialPort> port = c.SharedPort;  // outlives the close
+        comm::TBusLock& bus = port->Bus();
         bool taken = false;
         ASSERT_TRUE(Await([&] { return taken || (taken = bus.try_lock()); }));
         c.ResumeIdentification();

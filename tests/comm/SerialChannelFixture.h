@@ -20,7 +20,7 @@
 
 namespace testfakes {
 
-inline constexpr int kStepMs = 30;
+inline constexpr int kStepMs = 5;
 inline constexpr int kWaitMs = 10000;  // bound of every wait; never reached when things work
 
 inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = kWaitMs)
@@ -45,7 +45,7 @@ protected:
         comm::TCommTiming t;
         t.PollStepMs = kStepMs;
         t.IdentificationStepMs = 1;
-        t.ReadTimeoutMs = 500;  // generous: a loaded machine must not turn a reply into a time-out
+        t.ReadTimeoutMs = 250;  // generous: a loaded machine must not turn a reply into a time-out
         comm::SetTiming(t);
         clock.Set(EncodeDate(2026, 12, 7) + EncodeTime(9, 15, 30, 0));
         platform::SetClock(&clock);

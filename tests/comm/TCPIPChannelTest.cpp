@@ -137,7 +137,7 @@ TEST_F(TcpChannel, IdentifiesAndPollsOverTheWindowsSocket)
     EXPECT_EQ(w.title, "NET UNIT 7 / 127.0.0.1");
     EXPECT_EQ(c.SeriesValue(sTIntern), 31.25);
     ASSERT_NE(c.PollThread(), nullptr);
-    EXPECT_EQ(c.PollThread()->ReplyWait, 300);
+    EXPECT_EQ(c.PollThread()->ReplyWait, comm::Timing().ReplyWaitMs);
 
     // A second cycle, with replies in three pieces: each is still one reply.
     line.Unit(1)->Update([](support::UnitState& s) { s.internalTemp = 32.5; });

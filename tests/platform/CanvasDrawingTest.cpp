@@ -1,7 +1,10 @@
 // Pixel tests of the drawing rules the platform canvas promises its callers.
 #include <gtest/gtest.h>
 
+#include <QPixmap>
+#include <algorithm>
 #include <climits>
+#include <cstdlib>
 
 #include "platform/Graphics.h"
 #include "support/PixelProbe.h"
@@ -554,5 +557,75 @@ TEST(CanvasPens, SmoothingOnlyWhenAsked)
             EXPECT_LT(pure, 64 * 48) << "a smooth line has shades of grey";
         else
             EXPECT_EQ(pure, 64 * 48);
+    }
+}
+
+namespace {
+
+// The one-pixel line rule written out: step i of a segment sets the pixel whose minor
+// coordinate is floor((2 * d_minor * i + n) / (2 * n)) from the start; the end is left out.
+void ReferenceSegment(QImage& img, int x0, int y0, int x1, int y1, QRgb colour)
+{
+    const long long dx = x1 - x0, dy = y1 - y0, n = std::max(std::llabs(dx), std::llabs(dy));
+    const bool xMajor = std::llabs(dx) >= std::llabs(dy);
+    for (long long i = 0; i < n; ++i) {
+        const long long num = 2 * (xMajor ? dy : dx) * i + n, den = 2 * n;
+        const long long q = num >= 0 ? num / den : -((-num + den - 1) / den);
+        const long long x = xMajor ? x0 + (dx < 0 ? -i : i) : x0 + q;
+        const long long y = xMajor ? y0 + q : y0 + (dy < 0 ? -i : i);
+        if (x >= 0 && y >= 0 && x < img.width() && y < img.height()) img.setPixel(int(x), int(y), colour);
+    }
+}
+
+}  // namespace
+
+// One-pixel lines on an image are written straight into its pixels; on any other device
+// the painter sets them. Both must give the pixels of the rule, with patterns, opaque gaps,
+// clipping and a shifted mapping.
+TEST(CanvasPens, OnePixelLinesOnImagesMatchTheRuleAndThePainterPath)
+{
+    std::uint32_t seed = 7;
+    auto next = [&](int range) {
+        seed = seed * 1664525u + 1013904223u;
+        return int((seed >> 8) % unsigned(range)) - range / 4;
+    };
+    QImage expected(90, 70, QImage::Format_RGB32);
+    expected.fill(Qt::white);
+    Surface solid(90, 70);
+    solid.c->Pen()->SetColor(clBlue);
+    for (int k = 0; k < 200; ++k) {
+        const int x0 = next(120), y0 = next(100), x1 = next(120), y1 = next(100);
+        solid.c->MoveTo(x0, y0);
+        solid.c->LineTo(x1, y1);
+        ReferenceSegment(expected, x0, y0, x1, y1, qRgb(0, 0, 255));
+    }
+    EXPECT_EQ(solid.image(), expected);
+
+    for (const TPenStyle style : {psDot, psDashDot, psSolid}) {
+        Surface image(90, 70);
+        QPixmap pixmap(90, 70);
+        pixmap.fill(Qt::white);
+        TCanvas onPixmap;
+        onPixmap.SetDevice(&pixmap);
+        for (TCanvas* c : {image.c, &onPixmap}) {
+            c->Pen()->SetColor(clRed);
+            c->Pen()->SetStyle(style);
+            c->Pen()->SetWidth(0);
+            c->SetBkMode(OPAQUE);
+            c->SetBkColor(clYellow);
+            c->SetWindowOrgEx(-3, 2);
+            c->IntersectClipRect(5, 4, 80, 60);
+        }
+        seed = 11;
+        for (int k = 0; k < 60; ++k) {
+            const int x0 = next(120), y0 = next(100), x1 = next(120), y1 = next(100), x2 = next(120);
+            for (TCanvas* c : {image.c, &onPixmap}) {
+                c->MoveTo(x0, y0);
+                c->LineTo(x1, y1);  // the pattern runs on into the next segment
+                c->LineTo(x2, y0);
+            }
+        }
+        onPixmap.Release();
+        EXPECT_EQ(image.image(), pixmap.toImage().convertToFormat(QImage::Format_RGB32)) << int(style);
     }
 }

@@ -4,6 +4,7 @@
 // compute for one draw. The bodies are spread by subject: TChartAxis.cpp (the model),
 // TChartAxis_scaling.cpp (range, mapping, positions), TChartAxis_labels.cpp (increments and
 // label texts) and TChartAxis_draw.cpp (drawing).
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "chart/engine/TeeFont.h"
 #include "chart/engine/TeeProcs.h"
 #include "chart/engine/TeeUnits.h"
+#include "platform/Round.h"
 #include "platform/TPersistent.h"
 
 namespace axisenums {
@@ -277,6 +279,37 @@ public:
     int CalcXPosValue(double Value) const { return (this->*FCalcXPos)(Value); }
     int CalcYPosValue(double Value) const { return (this->*FCalcYPos)(Value); }
     int CalcPosValue(double Value) const { return (this->*FCalcPos)(Value); }
+    // CalcXPosValue (Horizontal) or CalcYPosValue as a value that loops over many points
+    // can use inline; its Linear is false for logarithmic and depth mappings.
+    struct TPixelMap {
+        bool Linear = false;
+        bool RoundsSum = false;  // the checked mapping; FastCalc rounds the offset first
+        bool RangeIsZero = true;
+        bool Backwards = false;  // pixels decrease as values grow
+        int Center = 0;
+        int Base = 0;   // pixel of Minimum
+        int Limit = 0;  // TeeAxisPixelLimit: no pixel lies further out
+        double Minimum = 0;
+        double PixelsPerUnit = 0;
+        int Map(double Value) const
+        {
+            if (RangeIsZero) return Center;
+            const double d = (Value - Minimum) * PixelsPerUnit;
+            if (RoundsSum) {
+                const double p = Backwards ? Base - d : Base + d;
+                if (p > Limit) return Limit;
+                if (p < -Limit) return -Limit;
+                return RoundNear(p);
+            }
+            long long r;
+            if (d < 1073741824.0 && d > -1073741824.0)
+                r = RoundNear(d);
+            else
+                r = std::clamp<long long>(Round64(d), -(1LL << 40), 1LL << 40);
+            return static_cast<int>(std::clamp<long long>(Backwards ? Base - r : Base + r, -Limit, Limit));
+        }
+    };
+    TPixelMap PixelMap(bool Horizontal) const;
     double CalcPosPoint(int Value) const;
     int CalcSizeValue(double Value) const;
 

@@ -197,6 +197,28 @@ void TChartAxis::SetCalcPosValue()
     FCalcPos = FHorizontal ? FCalcXPos : FCalcYPos;
 }
 
+TChartAxis::TPixelMap TChartAxis::PixelMap(bool Horizontal) const
+{
+    TPixelMap m;
+    const auto f = Horizontal ? FCalcXPos : FCalcYPos;
+    const bool plain = f == &TChartAxis::XPosValue || f == &TChartAxis::YPosValue;
+    const bool checked = f == &TChartAxis::XPosValueCheck || f == &TChartAxis::YPosValueCheck;
+    if (!plain && !checked) return m;
+    // X pixels grow from StartPos (from EndPos backwards when inverted), Y pixels the
+    // other way round.
+    const bool xLike = f == &TChartAxis::XPosValue || f == &TChartAxis::XPosValueCheck;
+    m.Linear = true;
+    m.RoundsSum = checked;
+    m.RangeIsZero = RangeIsZero;
+    m.Center = CenterPos;
+    m.Backwards = xLike ? FInverted : !FInverted;
+    m.Base = (xLike == FInverted) ? EndPos : StartPos;
+    m.Limit = TeeAxisPixelLimit;
+    m.Minimum = InternalMinimum;
+    m.PixelsPerUnit = PixelsPerUnit;
+    return m;
+}
+
 namespace {
 
 // The pixel limit keeps far-away values drawable: no integer overflow on the way to the
@@ -206,7 +228,7 @@ int ClampPixel(double p)
     const double limit = TeeAxisPixelLimit;
     if (p > limit) return TeeAxisPixelLimit;
     if (p < -limit) return -TeeAxisPixelLimit;
-    return Round(p);
+    return RoundNear(p);
 }
 
 // The fast mapping rounds the offset first and adds in integers; the sum is formed in 64

@@ -38,13 +38,15 @@ void TChartValueList::Grow()
     if (Capacity() > FCount) return;
     const std::size_t step = static_cast<std::size_t>(std::max(1, TeeDefaultCapacity));
     // Never less than the fixed step, so a list of the default capacity grows from 1000
-    // to 2000 as before; doubling keeps long appends from copying every step.
-    FValue.resize(std::max(FValue.size() + step, FValue.size() * 2));
+    // to 2000 as before; long lists grow by an eighth, which keeps appending cheap and the
+    // unused room small. The room is reserved, not filled.
+    const std::size_t n = FValue.capacity();
+    FValue.reserve(std::max(n + step, n + n / 8));
 }
 
 void TChartValueList::Reserve(int length)
 {
-    if (length > Capacity()) FValue.resize(static_cast<std::size_t>(length));
+    if (length > Capacity()) FValue.reserve(static_cast<std::size_t>(length));
 }
 
 bool TChartValueList::InOrder(double a, double b) const
@@ -111,8 +113,7 @@ int TChartValueList::AddChartValue()
         }
     }
     Grow();
-    if (index < n) std::move_backward(FValue.begin() + index, FValue.begin() + n, FValue.begin() + n + 1);
-    FValue[static_cast<std::size_t>(index)] = v;
+    FValue.insert(FValue.begin() + index, v);
     ++FCount;
     Touched(index);
     if (FSortState == SortState::Ordered) CheckOrderAround(index);
@@ -122,7 +123,7 @@ int TChartValueList::AddChartValue()
 void TChartValueList::AppendRaw(double value)
 {
     Grow();
-    FValue[static_cast<std::size_t>(FCount)] = value;
+    FValue.push_back(value);
     ++FCount;
     if (FSortState == SortState::Ordered) CheckOrderAround(FCount - 1);
 }
@@ -131,9 +132,7 @@ void TChartValueList::InsertChartValue(int index, double value)
 {
     index = std::clamp(index, 0, FCount);
     Grow();
-    if (index < FCount)
-        std::move_backward(FValue.begin() + index, FValue.begin() + FCount, FValue.begin() + FCount + 1);
-    FValue[static_cast<std::size_t>(index)] = value;
+    FValue.insert(FValue.begin() + index, value);
     ++FCount;
     Touched(index);
     CheckOrderAround(index);
@@ -142,7 +141,7 @@ void TChartValueList::InsertChartValue(int index, double value)
 void TChartValueList::Delete(int index)
 {
     if (index < 0 || index >= FCount) return;
-    std::move(FValue.begin() + index + 1, FValue.begin() + FCount, FValue.begin() + index);
+    FValue.erase(FValue.begin() + index);
     --FCount;
     Touched(index);
 }
@@ -152,7 +151,7 @@ void TChartValueList::Delete(int start, int quantity)
     if (start < 0 || quantity < 0 || static_cast<long long>(start) + quantity - 1 >= FCount)
         throw Exception(kDeleteQuantity);
     if (quantity == 0) return;
-    std::move(FValue.begin() + start + quantity, FValue.begin() + FCount, FValue.begin() + start);
+    FValue.erase(FValue.begin() + start, FValue.begin() + start + quantity);
     FCount -= quantity;
     Touched(start);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // One column of numbers of a series (X, Y or a further column a series type adds).
-// Values live in a growable array whose length is the capacity; the list keeps itself
+// Values live in a growable array with room reserved ahead (Capacity); the list keeps itself
 // ordered on insertion when asked to and caches minimum, maximum and totals.
 #include <QObject>
 #include <vector>
@@ -11,7 +11,7 @@
 
 class TChartSeries;
 
-// Step by which a value array grows at least (the array also at least doubles, so that
+// Step by which a value array grows at least (long arrays grow by an eighth, so that
 // appending stays cheap for very long lists). Values <= 0 count as 1.
 extern int TeeDefaultCapacity;
 
@@ -33,8 +33,8 @@ public:
     double TempValue = 0;
 
     int Count() const;
-    // Length of the value array (capacity); never below Count.
-    int Capacity() const { return static_cast<int>(FValue.size()); }
+    // Room of the value array (reserved, not filled); never below Count.
+    int Capacity() const { return static_cast<int>(FValue.capacity()); }
 
     // Index arguments of the plain accessors are the caller's to keep in 0..Count-1.
     double Value(int index) const { return FValue[static_cast<std::size_t>(index)]; }

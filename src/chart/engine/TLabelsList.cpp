@@ -45,28 +45,44 @@ void TLabelsList::Changed()
     if (FOwner) FOwner->Repaint();
 }
 
+std::vector<TLabelsList::Entry>::iterator TLabelsList::Find(int index)
+{
+    return std::lower_bound(FEntries.begin(), FEntries.end(), index, [](const Entry& e, int i) { return e.index < i; });
+}
+
+std::vector<TLabelsList::Entry>::const_iterator TLabelsList::Find(int index) const
+{
+    return std::lower_bound(FEntries.begin(), FEntries.end(), index, [](const Entry& e, int i) { return e.index < i; });
+}
+
+void TLabelsList::Shift(std::vector<Entry>::iterator from, int delta)
+{
+    for (; from != FEntries.end(); ++from) from->index += delta;
+}
+
 const AnsiString& TLabelsList::GetLabel(int index) const
 {
-    if (index < 0 || index >= Count()) return kEmpty;
-    const int id = FIds[static_cast<std::size_t>(index)];
-    return id < 0 ? kEmpty : FTexts[static_cast<std::size_t>(id)];
+    const auto it = Find(index);
+    return it == FEntries.end() || it->index != index ? kEmpty : FTexts[static_cast<std::size_t>(it->id)];
 }
 
 bool TLabelsList::IsNull(int index) const
 {
-    return index < 0 || index >= Count() || FIds[static_cast<std::size_t>(index)] < 0;
+    const auto it = Find(index);
+    return it == FEntries.end() || it->index != index;
 }
 
 void TLabelsList::SetLabel(int index, const AnsiString& text)
 {
     if (index < 0) return;
-    if (index < Count()) {
-        Release(FIds[static_cast<std::size_t>(index)]);
-        FIds[static_cast<std::size_t>(index)] = -1;
+    auto it = Find(index);
+    if (it != FEntries.end() && it->index == index) {
+        Release(it->id);
+        it = FEntries.erase(it);
     }
     if (!text.empty()) {
-        if (index >= Count()) FIds.resize(static_cast<std::size_t>(index) + 1, -1);
-        FIds[static_cast<std::size_t>(index)] = Intern(text);
+        FCount = std::max(FCount, index + 1);
+        FEntries.insert(it, Entry{index, Intern(text)});
     }
     Changed();
 }
@@ -74,34 +90,39 @@ void TLabelsList::SetLabel(int index, const AnsiString& text)
 void TLabelsList::InsertLabel(int index, const AnsiString& text)
 {
     if (index < 0) return;
-    if (text.empty() && FIds.empty()) return;
-    if (index > Count()) FIds.resize(static_cast<std::size_t>(index), -1);
-    FIds.insert(FIds.begin() + index, text.empty() ? -1 : Intern(text));
+    if (text.empty() && FCount == 0) return;
+    FCount = std::max(FCount, index) + 1;
+    auto it = Find(index);
+    Shift(it, 1);
+    if (!text.empty()) FEntries.insert(it, Entry{index, Intern(text)});
 }
 
 void TLabelsList::Append(const AnsiString& text)
 {
-    FIds.push_back(text.empty() ? -1 : Intern(text));
+    if (!text.empty()) FEntries.push_back(Entry{FCount, Intern(text)});
+    ++FCount;
 }
 
 void TLabelsList::DeleteLabel(int index)
 {
     if (index < 0 || index >= Count()) return;
-    Release(FIds[static_cast<std::size_t>(index)]);
-    FIds.erase(FIds.begin() + index);
+    DeleteRange(index, 1);
 }
 
 void TLabelsList::DeleteRange(int start, int quantity)
 {
     if (start < 0 || quantity <= 0 || start >= Count()) return;
     const int end = std::min(Count(), start + quantity);
-    for (int i = start; i < end; ++i) Release(FIds[static_cast<std::size_t>(i)]);
-    FIds.erase(FIds.begin() + start, FIds.begin() + end);
+    const auto first = Find(start), last = Find(end);
+    for (auto it = first; it != last; ++it) Release(it->id);
+    Shift(FEntries.erase(first, last), start - end);
+    FCount -= end - start;
 }
 
 void TLabelsList::Clear()
 {
-    FIds.clear();
+    FCount = 0;
+    FEntries.clear();
     FTexts.clear();
     FRefs.clear();
     FFree.clear();
@@ -117,35 +138,48 @@ void TLabelsList::Assign(const TLabelsList& source)
 
 int TLabelsList::IndexOfLabel(std::string_view text, bool caseSensitive) const
 {
+    // A null entry reads as the empty text.
+    int next = 0;
     const AnsiString upper = caseSensitive ? AnsiString() : UpperCase(text);
-    for (int i = 0; i < Count(); ++i) {
-        const AnsiString& s = GetLabel(i);
-        if (s == text) return i;
-        if (!caseSensitive && UpperCase(s) == upper) return i;
+    for (const Entry& e : FEntries) {
+        if (e.index > next && text.empty()) return next;
+        const AnsiString& s = FTexts[static_cast<std::size_t>(e.id)];
+        if (s == text) return e.index;
+        if (!caseSensitive && UpperCase(s) == upper) return e.index;
+        next = e.index + 1;
     }
-    return -1;
+    return next < FCount && text.empty() ? next : -1;
 }
 
 void TLabelsList::Exchange(int a, int b)
 {
     if (a < 0 || b < 0 || a == b) return;
-    const int hi = std::max(a, b);
-    if (hi >= Count()) {
-        if (IsNull(a) && IsNull(b)) return;
-        FIds.resize(static_cast<std::size_t>(hi) + 1, -1);
+    const bool nullA = IsNull(a), nullB = IsNull(b);
+    if (nullA && nullB) return;
+    FCount = std::max(FCount, std::max(a, b) + 1);
+    if (!nullA && !nullB) {
+        std::swap(Find(a)->id, Find(b)->id);
+        return;
     }
-    std::swap(FIds[static_cast<std::size_t>(a)], FIds[static_cast<std::size_t>(b)]);
+    // One of them moves to the other's place.
+    const int from = nullA ? b : a, to = nullA ? a : b;
+    const auto it = Find(from);
+    const int id = it->id;
+    FEntries.erase(it);
+    FEntries.insert(Find(to), Entry{to, id});
 }
 
 void TLabelsList::ApplyPermutation(const std::vector<int>& perm)
 {
-    if (FIds.empty()) return;
-    std::vector<int> ids(perm.size(), -1);
+    if (FCount == 0) return;
+    std::vector<Entry> entries;
     for (std::size_t i = 0; i < perm.size(); ++i) {
         const int from = perm[i];
-        if (from >= 0 && from < Count()) ids[i] = FIds[static_cast<std::size_t>(from)];
+        const auto it = Find(from);
+        if (from >= 0 && it != FEntries.end() && it->index == from) entries.push_back(Entry{int(i), it->id});
     }
     // Entries beyond the permutation (a list longer than the series) keep their texts.
-    for (std::size_t i = perm.size(); i < FIds.size(); ++i) ids.push_back(FIds[i]);
-    FIds.swap(ids);
+    for (auto it = Find(int(perm.size())); it != FEntries.end(); ++it) entries.push_back(*it);
+    FEntries.swap(entries);
+    FCount = std::max(FCount, int(perm.size()));
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The per-point texts of a series. Entry i is the label of point i; the list may be shorter
-// than the series (missing entries read as empty). Texts are shared: a series whose points
-// carry a handful of distinct flag texts stores one copy of each and four bytes per point.
+// than the series (missing entries read as empty). Only points with a label take room:
+// eight bytes each, and texts are shared, so a series whose points carry a handful of
+// distinct flag texts stores one copy of each.
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -17,7 +18,7 @@ public:
     TLabelsList& operator=(const TLabelsList&) = delete;
 
     TChartSeries* Owner() const { return FOwner; }
-    int Count() const { return static_cast<int>(FIds.size()); }
+    int Count() const { return FCount; }
 
     // Empty for an index beyond the list (negative ones included) or a null entry.
     const AnsiString& GetLabel(int index) const;
@@ -46,12 +47,22 @@ public:
     int DistinctCount() const { return static_cast<int>(FIndex.size()); }
 
 private:
+    struct Entry {
+        int index;
+        int id;
+    };
+    // The entry of index, or where it would go.
+    std::vector<Entry>::iterator Find(int index);
+    std::vector<Entry>::const_iterator Find(int index) const;
+    // Moves the indices of the entries from `from` on by delta.
+    void Shift(std::vector<Entry>::iterator from, int delta);
     int Intern(const AnsiString& text);
     void Release(int id);
     void Changed();
 
     TChartSeries* FOwner;
-    std::vector<int> FIds;  // -1: null entry
+    int FCount = 0;
+    std::vector<Entry> FEntries;  // ascending index; only non-null entries
     std::vector<AnsiString> FTexts;
     std::vector<int> FRefs;
     std::vector<int> FFree;

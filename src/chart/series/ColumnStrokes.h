@@ -20,16 +20,15 @@ public:
         FStep = FMinStep = FMaxStep = 0;
     }
 
+    // Without branches: the points of a noisy curve make new extremes at random.
     void Add(int y)
     {
         ++FStep;
-        if (y < FMin) {
-            FMin = y;
-            FMinStep = FStep;
-        } else if (y > FMax) {
-            FMax = y;
-            FMaxStep = FStep;
-        }
+        const bool lower = y<FMin, higher = y> FMax;
+        FMin = lower ? y : FMin;
+        FMinStep = lower ? FStep : FMinStep;
+        FMax = higher ? y : FMax;
+        FMaxStep = higher ? FStep : FMaxStep;
         FLast = y;
     }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "chart/engine/SeriesHost.h"
+#include "chart/engine/TChartAxis.h"
 #include "chart/engine/TeCanvas.h"
 #include "chart/engine/TeeConst.h"
 #include "chart/engine/TeeProcs.h"
@@ -142,8 +143,52 @@ void TFastLineSeries::DrawAllValues()
     DoMove(LastX, LastY);
     FInPass = true;
     FColumn = TColumnStrokes();
-    if (first > 0) DrawValue(first);
-    for (int i = first + 1; i <= last; ++i) DrawValue(i);
+    const int from = first > 0 ? first : first + 1;
+    // The axes' mappings inline: a redraw maps every visible point.
+    const TChartAxis* horiz = GetHorizAxis();
+    const TChartAxis* vert = GetVertAxis();
+    const TChartAxis::TPixelMap mx = horiz ? horiz->PixelMap(true) : TChartAxis::TPixelMap();
+    const TChartAxis::TPixelMap my = vert ? vert->PixelMap(false) : TChartAxis::TPixelMap();
+    if (mx.Linear && my.Linear && FIgnoreNulls && FDrawAllPoints) {
+        // Blocks of points are mapped first (a tight loop), then walked as pixels. Points
+        // on the pen's column only widen its strokes; one on the pen itself changes
+        // nothing, as DrawPoint skips it. The column and the pen stay in locals (registers)
+        // and meet the members only around a segment.
+        const double* xs = XValues()->Data();
+        const double* ys = YValues()->Data();
+        constexpr int kBlock = 256;
+        int px[kBlock], py[kBlock];
+        TColumnStrokes column = FColumn;
+        int lastX = LastX, lastY = LastY;
+        for (int i = from; i <= last; i += kBlock) {
+            const int n = std::min(kBlock, last - i + 1);
+            for (int k = 0; k < n; ++k) {
+                px[k] = mx.Map(xs[i + k]);
+                py[k] = my.Map(ys[i + k]);
+            }
+            for (int k = 0; k < n; ++k) {
+                const int x = px[k], y = py[k];
+                if (x == lastX) {
+                    if (!column.Active()) column.Begin(lastX, lastY);
+                    column.Add(y);
+                    lastY = y;
+                    continue;
+                }
+                FColumn = column;
+                LastX = lastX;
+                LastY = lastY;
+                DrawPoint(i + k, x, y);
+                column = FColumn;
+                lastX = LastX;
+                lastY = LastY;
+            }
+        }
+        FColumn = column;
+        LastX = lastX;
+        LastY = lastY;
+    } else {
+        for (int i = from; i <= last; ++i) DrawValue(i);
+    }
     FlushColumn();
     FInPass = false;
 }
@@ -158,6 +203,12 @@ void TFastLineSeries::DrawValue(int valueIndex)
     }
     int x, y;
     CalcPosition(valueIndex, x, y);
+    DrawPoint(valueIndex, x, y);
+    if (!FInPass) FlushColumn();
+}
+
+void TFastLineSeries::DrawPoint(int valueIndex, int x, int y)
+{
     if (x == LastX && (!FDrawAllPoints || y == LastY)) return;
 
     if (!FIgnoreNulls && IsNull(valueIndex)) {
@@ -185,7 +236,6 @@ void TFastLineSeries::DrawValue(int valueIndex)
         LastX = x;
         LastY = y;
     }
-    if (!FInPass) FlushColumn();
 }
 
 void TFastLineSeries::NotifyNewValue(TChartSeries* sender, int valueIndex)

@@ -63,6 +63,8 @@ public:
 private:
     void LineTo(int x, int y);
     void FlushColumn();
+    // The point at pixel (x, y): a segment, a column stroke or, for a null, a gap.
+    void DrawPoint(int valueIndex, int x, int y);
 
     bool FAutoRepaint = true;
     bool FDrawAllPoints = true;

@@ -1,7 +1,9 @@
 // Axis ranges, the value-to-pixel mappings and back, positions and the room an axis takes
 // from the chart rectangle. The chart rectangle is (50, 20, 450, 320).
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <vector>
 
 #include "AxisTestSupport.h"
 
@@ -280,4 +282,41 @@ TEST_F(AxisVisibleRangeTest, NothingBeforeTheAxisAndAllOfAnUnorderedSeries)
     series.CalcFirstLastVisibleIndex();
     EXPECT_EQ(series.FirstValueIndex, 0);
     EXPECT_EQ(series.LastValueIndex, 2);
+}
+
+// The inline mapping drawing loops use must give CalcXPosValue's and CalcYPosValue's pixel
+// for every value: both directions, inverted, with and without the clamp, halves, far
+// values, NaN and an empty range; logarithmic axes are not offered inline.
+TEST_F(AxisScalingTest, PixelMapMatchesTheAxisMappingValueByValue)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    std::vector<double> values = {nan, 1e300, -1e300, 1e9, -1e9, 0.5, 1.5, 2.5, -0.5};
+    std::uint32_t seed = 3;
+    for (int i = 0; i < 400; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        values.push_back((static_cast<double>(seed >> 8) / 16777216.0 - 0.25) * 1000.0);
+    }
+    for (const bool fast : {false, true}) {
+        chart.AxesList.SetFastCalc(fast);
+        for (const bool inverted : {false, true}) {
+            for (TChartAxis* axis : {Bottom(), Left()}) {
+                axis->SetInverted(inverted);
+                Scale(axis, -3, 797);
+                for (const bool horizontal : {true, false}) {
+                    const TChartAxis::TPixelMap map = axis->PixelMap(horizontal);
+                    ASSERT_TRUE(map.Linear);
+                    for (const double v : values) {
+                        EXPECT_EQ(map.Map(v), horizontal ? axis->CalcXPosValue(v) : axis->CalcYPosValue(v))
+                            << v << " fast " << fast << " inverted " << inverted;
+                    }
+                }
+                Scale(axis, 5, 5);
+                EXPECT_EQ(axis->PixelMap(true).Map(123), axis->CalcXPosValue(123));
+            }
+        }
+    }
+    chart.AxesList.SetFastCalc(false);
+    Bottom()->SetLogarithmic(true);
+    Scale(Bottom(), 1, 1000);
+    EXPECT_FALSE(Bottom()->PixelMap(true).Linear);
 }

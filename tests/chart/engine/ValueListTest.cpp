@@ -57,7 +57,7 @@ TEST(ValueList, OrderedInsertionMatchesBackwardScanOnUnorderedData)
     EXPECT_EQ(list.Locate(3), 3);
 }
 
-TEST(ValueList, GrowthKeepsTheFixedStepAndThenDoubles)
+TEST(ValueList, GrowthKeepsTheFixedStepAndThenAnEighth)
 {
     TChartValueList list(nullptr, "V");
     for (int i = 0; i < 1000; ++i) list.AddChartValue(i);
@@ -65,7 +65,10 @@ TEST(ValueList, GrowthKeepsTheFixedStepAndThenDoubles)
     list.AddChartValue(1000);
     EXPECT_EQ(list.Capacity(), 2000);
     for (int i = 1001; i < 2001; ++i) list.AddChartValue(i);
-    EXPECT_EQ(list.Capacity(), 4000);
+    EXPECT_EQ(list.Capacity(), 3000);
+    for (int i = 2001; i < 43200; ++i) list.AddChartValue(i);
+    EXPECT_LE(list.Capacity(), 43200 + 43200 / 8);  // little room left unused
+    EXPECT_EQ(list.Last(), 43199);
 
     const int saved = TeeDefaultCapacity;
     TeeDefaultCapacity = 0;  // a broken setting must still grow
