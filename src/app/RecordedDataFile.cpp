@@ -205,24 +205,6 @@ bool QuotedLine(std::string_view line, AnsiString& text)
 constexpr double kFirstSerial = -693593.0;
 constexpr double kEndSerial = 2958466.0;
 
-// Lines of a decoded text as views, split at LF with one CR before it dropped.
-std::vector<std::string_view> LineViews(std::string_view text)
-{
-    std::vector<std::string_view> lines;
-    lines.reserve(text.size() / 64 + 4);
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t nl = text.find('\n', start);
-        size_t end = nl == std::string_view::npos ? text.size() : nl;
-        size_t e = end;
-        if (e > start && text[e - 1] == '\r') --e;
-        lines.push_back(text.substr(start, e - start));
-        if (nl == std::string_view::npos) break;
-        start = nl + 1;
-    }
-    return lines;
-}
-
 // Formats values as FormatFloat does with a plain picture of digit places ("#,##0.###",
 // "0.00", ...), without its per-call parsing and allocations: a 12-hour file holds close to
 // a million values. Any other picture, and values that are not finite, go to FormatFloat.
@@ -528,7 +510,7 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
         return r;
     }
     r.Loaded = true;
-    const std::vector<std::string_view> lines = LineViews(text);
+    const std::vector<std::string_view> lines = platform::SplitLineViews(text);
 
     // Prelude: the storage date is its second field.
     std::vector<std::string_view> fields;

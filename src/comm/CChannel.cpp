@@ -104,6 +104,67 @@ CChannel::CChannel(int channel) : channel_(channel)
 
 CChannel::~CChannel() = default;
 
+// ---- What every kind of channel does the same way: the identification thread, the
+// poll thread entered for the channel number, and the direct exchanges' verdicts.
+
+CTransceiver* CChannel::Transceiver() const
+{
+    return TransceiverThreads[Channel()];
+}
+
+void CChannel::ResumeIdentification()
+{
+    if (identification_) identification_->Resume();
+}
+
+void CChannel::StartPolling(int)
+{
+    if (identification_) identification_->Terminate();
+    if (CTransceiver* poll = Transceiver()) poll->StartPolling();
+}
+
+void CChannel::QueueCommand(char letter, const AnsiString& frame, int replyLength, int channel)
+{
+    if (CTransceiver* poll = Transceiver()) poll->QueueCommand(letter, frame, replyLength, channel);
+}
+
+void CChannel::SetOneShot(int)
+{
+    if (CTransceiver* poll = Transceiver()) poll->RequestOneShot();
+}
+
+int CChannel::SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int, int followUpLength,
+                              const AnsiString& followUpFrame)
+{
+    CTransceiver* poll = Transceiver();
+    return poll ? poll->SetPollCommands(baseFrame, baseLength, baseReplyLength, followUpLength, followUpFrame) : 0;
+}
+
+AnsiString CChannel::DirectExchange(const AnsiString&, int, int, TfrmIdentification*)
+{
+    return {};
+}
+
+bool CChannel::IsAnswer(const AnsiString& reply) const
+{
+    return reply.size() >= 5 && reply[0] == '[' && reply[1] == 'S';
+}
+
+int CChannel::Query(char letter, int, const AnsiString& frame, int frameLength, int replyLength,
+                    TfrmIdentification* window, AnsiString& reply)
+{
+    reply = DirectExchange(frame, frameLength, replyLength, window);
+    return (IsAnswer(reply) && reply[4] == letter) ? 0 : 1;
+}
+
+int CChannel::QuerySub(const AnsiString& code, int, const AnsiString& frame, int frameLength, int replyLength,
+                       TfrmIdentification* window, AnsiString& reply)
+{
+    reply = DirectExchange(frame, frameLength, replyLength, window);
+    if (code.size() < 2) return 1;
+    return (IsAnswer(reply) && reply.size() >= 8 && reply[4] == code[0] && reply[7] == code[1]) ? 0 : 1;
+}
+
 IChannelWindow* CChannel::Window() const
 {
     return window_ ? window_ : ChannelWindowOf(channel_);

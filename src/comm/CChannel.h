@@ -86,25 +86,25 @@ public:
     virtual int ReadSettings() = 0;
     virtual int Open() = 0;
     virtual void Close(int mode) = 0;
-    virtual void ResumeIdentification() = 0;
+    virtual void ResumeIdentification();
     virtual int GetAddress() = 0;
-    virtual void StartPolling(int channel) = 0;
+    virtual void StartPolling(int channel);
     virtual double GetUpperLimit(int channel);
     virtual double GetLowerLimit(int channel);
-    virtual void QueueCommand(char letter, const AnsiString& frame, int replyLength, int channel) = 0;
+    virtual void QueueCommand(char letter, const AnsiString& frame, int replyLength, int channel);
     virtual void ShowSeriesGroup(int group, int channel, bool showInLegend, bool active);
     virtual AnsiString GetDeviceName();
     virtual AnsiString GetDeviceNumber();
     virtual void OnReply(TThread* thread, const AnsiString& reply, int channel);
     virtual void IdentificationDone(int channel, int result);
-    virtual void SetOneShot(int channel) = 0;
+    virtual void SetOneShot(int channel);
     virtual int SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int channel,
-                                int followUpLength, const AnsiString& followUpFrame) = 0;
+                                int followUpLength, const AnsiString& followUpFrame);
     // Direct exchanges of the identification: 0 when the unit answered, 1 when not.
     virtual int Query(char letter, int channel, const AnsiString& frame, int frameLength, int replyLength,
-                      TfrmIdentification* window, AnsiString& reply) = 0;
+                      TfrmIdentification* window, AnsiString& reply);
     virtual int QuerySub(const AnsiString& code, int channel, const AnsiString& frame, int frameLength, int replyLength,
-                         TfrmIdentification* window, AnsiString& reply) = 0;
+                         TfrmIdentification* window, AnsiString& reply);
     virtual AnsiString GetPortName();
     virtual AnsiString GetTypeName();
     // Why no connection to the unit could be made, as one line for the identification's
@@ -141,6 +141,16 @@ public:
     CIdentification* Identification = nullptr;
 
 protected:
+    // The poll thread entered for this channel's number, or null.
+    CTransceiver* Transceiver() const;
+    // One direct exchange of the identification on the channel's own line: the reply as
+    // read (line ends kept), empty when nothing came. A channel without a line gets none.
+    virtual AnsiString DirectExchange(const AnsiString& frame, int frameLength, int replyLength,
+                                      TfrmIdentification* window);
+    // True when a reply is an answer frame ("[S", at least to the command letter) of this
+    // channel's unit.
+    virtual bool IsAnswer(const AnsiString& reply) const;
+
     // The interface part of the caption that the name reply writes: the port name, with a
     // blank before the number of a COM-style name.
     virtual AnsiString InterfaceText();
@@ -155,6 +165,9 @@ protected:
     // call comes from inside one of their own steps.
     void ReleaseIdentification(std::unique_ptr<CIdentification>& identification);
     void ReleasePollThread(std::unique_ptr<comm::CCommThread> poll);
+
+    // The identification of the current connection attempt (see NewIdentification).
+    std::unique_ptr<CIdentification> identification_;
 
 private:
     void DecodeReply(const AnsiString& reply);

@@ -121,11 +121,6 @@ int CRS232::Open()
     return 1;
 }
 
-void CRS232::ResumeIdentification()
-{
-    if (identification_) identification_->Resume();
-}
-
 void CRS232::StopThreads()
 {
     stopExchanges_ = true;
@@ -154,29 +149,6 @@ void CRS232::Close(int mode)
     }
 }
 
-void CRS232::StartPolling(int)
-{
-    if (identification_) identification_->Terminate();
-    if (CTransceiverRS232* poll = PollThread()) poll->StartPolling();
-}
-
-void CRS232::QueueCommand(char letter, const AnsiString& frame, int replyLength, int channel)
-{
-    if (CTransceiverRS232* poll = PollThread()) poll->QueueCommand(letter, frame, replyLength, channel);
-}
-
-void CRS232::SetOneShot(int)
-{
-    if (CTransceiverRS232* poll = PollThread()) poll->RequestOneShot();
-}
-
-int CRS232::SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int, int followUpLength,
-                            const AnsiString& followUpFrame)
-{
-    CTransceiverRS232* poll = PollThread();
-    return poll ? poll->SetPollCommands(baseFrame, baseLength, baseReplyLength, followUpLength, followUpFrame) : 0;
-}
-
 AnsiString CRS232::DirectExchange(const AnsiString& frame, int frameLength, int replyLength, TfrmIdentification* window)
 {
     AnsiString reply;
@@ -191,20 +163,4 @@ AnsiString CRS232::DirectExchange(const AnsiString& frame, int frameLength, int 
     }
     if (window) platform::UiDispatcher::Instance().Send([window] { window->StepIt(); });
     return reply;
-}
-
-int CRS232::Query(char letter, int, const AnsiString& frame, int frameLength, int replyLength,
-                  TfrmIdentification* window, AnsiString& reply)
-{
-    reply = DirectExchange(frame, frameLength, replyLength, window);
-    return (reply.size() >= 5 && reply[0] == '[' && reply[1] == 'S' && reply[4] == letter) ? 0 : 1;
-}
-
-int CRS232::QuerySub(const AnsiString& code, int, const AnsiString& frame, int frameLength, int replyLength,
-                     TfrmIdentification* window, AnsiString& reply)
-{
-    reply = DirectExchange(frame, frameLength, replyLength, window);
-    if (code.size() < 2) return 1;
-    return (reply.size() >= 8 && reply[0] == '[' && reply[1] == 'S' && reply[4] == code[0] && reply[7] == code[1]) ? 0
-                                                                                                                   : 1;
 }

@@ -17,17 +17,7 @@ public:
     int ReadSettings() override;
     int Open() override;
     void Close(int mode) override;
-    void ResumeIdentification() override;
     int GetAddress() override { return 1; }
-    void StartPolling(int channel) override;
-    void QueueCommand(char letter, const AnsiString& frame, int replyLength, int channel) override;
-    void SetOneShot(int channel) override;
-    int SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int channel,
-                        int followUpLength, const AnsiString& followUpFrame) override;
-    int Query(char letter, int channel, const AnsiString& frame, int frameLength, int replyLength,
-              TfrmIdentification* window, AnsiString& reply) override;
-    int QuerySub(const AnsiString& code, int channel, const AnsiString& frame, int frameLength, int replyLength,
-                 TfrmIdentification* window, AnsiString& reply) override;
     AnsiString GetPortName() override { return PortName; }
     AnsiString GetTypeName() override { return "RS232"; }
 
@@ -51,14 +41,16 @@ public:
     static const int BaudRates[6];
     static const int SamplingIntervals[7];
 
+protected:
+    AnsiString DirectExchange(const AnsiString& frame, int frameLength, int replyLength,
+                              TfrmIdentification* window) override;
+
 private:
     // One direct exchange for the identification; the reply as read (line ends kept).
-    AnsiString DirectExchange(const AnsiString& frame, int frameLength, int replyLength, TfrmIdentification* window);
     void StopThreads();
 
     std::atomic<bool> stopExchanges_{false};  // a direct exchange gives up: the channel closes
     std::unique_ptr<CTransceiverRS232> poll_;
-    std::unique_ptr<CIdentification> identification_;
 };
 
 // True when the path names a character device that can be a serial port.

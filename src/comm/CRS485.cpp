@@ -29,6 +29,11 @@ bool AnsweredAs(const AnsiString& reply, int address)
 
 CRS485::CRS485(int channel) : CChannel(channel) {}
 
+bool CRS485::IsAnswer(const AnsiString& reply) const
+{
+    return AnsweredAs(reply, SlaveAddress);
+}
+
 CRS485::~CRS485()
 {
     StopThreads();
@@ -132,11 +137,6 @@ int CRS485::Open()
     return 1;
 }
 
-void CRS485::ResumeIdentification()
-{
-    if (identification_) identification_->Resume();
-}
-
 void CRS485::StopThreads()
 {
     stopExchanges_ = true;
@@ -151,29 +151,6 @@ void CRS485::Close(int mode)
     // The port is never let go under a running thread of this channel.
     StopThreads();
     if (mode == 1 || mode == 3 || mode == 4) ReleasePort();
-}
-
-void CRS485::StartPolling(int)
-{
-    if (identification_) identification_->Terminate();
-    if (CTransceiverRS485* poll = PollThread()) poll->StartPolling();
-}
-
-void CRS485::QueueCommand(char letter, const AnsiString& frame, int replyLength, int channel)
-{
-    if (CTransceiverRS485* poll = PollThread()) poll->QueueCommand(letter, frame, replyLength, channel);
-}
-
-void CRS485::SetOneShot(int)
-{
-    if (CTransceiverRS485* poll = PollThread()) poll->RequestOneShot();
-}
-
-int CRS485::SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int, int followUpLength,
-                            const AnsiString& followUpFrame)
-{
-    CTransceiverRS485* poll = PollThread();
-    return poll ? poll->SetPollCommands(baseFrame, baseLength, baseReplyLength, followUpLength, followUpFrame) : 0;
 }
 
 AnsiString CRS485::DirectExchange(const AnsiString& frame, int frameLength, int replyLength, TfrmIdentification* window)
@@ -209,19 +186,4 @@ AnsiString CRS485::DirectExchange(const AnsiString& frame, int frameLength, int 
     }
     if (window) platform::UiDispatcher::Instance().Send([window] { window->StepIt(); });
     return reply;
-}
-
-int CRS485::Query(char letter, int, const AnsiString& frame, int frameLength, int replyLength,
-                  TfrmIdentification* window, AnsiString& reply)
-{
-    reply = DirectExchange(frame, frameLength, replyLength, window);
-    return (AnsweredAs(reply, SlaveAddress) && reply[4] == letter) ? 0 : 1;
-}
-
-int CRS485::QuerySub(const AnsiString& code, int, const AnsiString& frame, int frameLength, int replyLength,
-                     TfrmIdentification* window, AnsiString& reply)
-{
-    reply = DirectExchange(frame, frameLength, replyLength, window);
-    if (code.size() < 2) return 1;
-    return (AnsweredAs(reply, SlaveAddress) && reply.size() >= 8 && reply[4] == code[0] && reply[7] == code[1]) ? 0 : 1;
 }

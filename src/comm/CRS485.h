@@ -21,17 +21,7 @@ public:
     int ReadSettings() override;
     int Open() override;
     void Close(int mode) override;
-    void ResumeIdentification() override;
     int GetAddress() override { return SlaveAddress; }
-    void StartPolling(int channel) override;
-    void QueueCommand(char letter, const AnsiString& frame, int replyLength, int channel) override;
-    void SetOneShot(int channel) override;
-    int SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int channel,
-                        int followUpLength, const AnsiString& followUpFrame) override;
-    int Query(char letter, int channel, const AnsiString& frame, int frameLength, int replyLength,
-              TfrmIdentification* window, AnsiString& reply) override;
-    int QuerySub(const AnsiString& code, int channel, const AnsiString& frame, int frameLength, int replyLength,
-                 TfrmIdentification* window, AnsiString& reply) override;
     AnsiString GetPortName() override { return PortName; }
     AnsiString GetTypeName() override { return "RS485"; }
 
@@ -56,8 +46,13 @@ public:
     int PollInterval = 5;
     int SlaveAddress = 1;
 
+protected:
+    AnsiString DirectExchange(const AnsiString& frame, int frameLength, int replyLength,
+                              TfrmIdentification* window) override;
+    // An answer of this slave, not a late one of another slave on the bus.
+    bool IsAnswer(const AnsiString& reply) const override;
+
 private:
-    AnsiString DirectExchange(const AnsiString& frame, int frameLength, int replyLength, TfrmIdentification* window);
     void StopThreads();
     void ReleasePort();
 
@@ -66,5 +61,4 @@ private:
     std::mutex portMutex_;
     std::atomic<bool> stopExchanges_{false};  // a direct exchange gives up: the channel closes
     std::unique_ptr<CTransceiverRS485> poll_;
-    std::unique_ptr<CIdentification> identification_;
 };

@@ -112,11 +112,6 @@ int CTCPIP::Open()
     return 1;
 }
 
-void CTCPIP::ResumeIdentification()
-{
-    if (identification_) identification_->Resume();
-}
-
 void CTCPIP::StopThreads()
 {
     stopping_ = true;
@@ -179,29 +174,6 @@ AnsiString CTCPIP::ConnectionFailureText()
     return LanguageText("Keine Verbindung zu ", "No connection to ") + where + ": " + reason;
 }
 
-void CTCPIP::StartPolling(int)
-{
-    if (identification_) identification_->Terminate();
-    if (CTransceiverTCPIP* poll = PollThread()) poll->StartPolling();
-}
-
-void CTCPIP::QueueCommand(char letter, const AnsiString& frame, int replyLength, int channel)
-{
-    if (CTransceiverTCPIP* poll = PollThread()) poll->QueueCommand(letter, frame, replyLength, channel);
-}
-
-void CTCPIP::SetOneShot(int)
-{
-    if (CTransceiverTCPIP* poll = PollThread()) poll->RequestOneShot();
-}
-
-int CTCPIP::SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int, int followUpLength,
-                            const AnsiString& followUpFrame)
-{
-    CTransceiverTCPIP* poll = PollThread();
-    return poll ? poll->SetPollCommands(baseFrame, baseLength, baseReplyLength, followUpLength, followUpFrame) : 0;
-}
-
 AnsiString CTCPIP::DirectExchange(const AnsiString& frame, int frameLength, int replyLength, TfrmIdentification* window)
 {
     auto pause = [this](int ms) {
@@ -218,20 +190,4 @@ AnsiString CTCPIP::DirectExchange(const AnsiString& frame, int frameLength, int 
                              std::clamp(replyLength, 0, CTransceiver::MaxReplyLength), ReplyWait, OnUiThread, pause);
     if (window) platform::UiDispatcher::Instance().Send([window] { window->StepIt(); });
     return reply;
-}
-
-int CTCPIP::Query(char letter, int, const AnsiString& frame, int frameLength, int replyLength,
-                  TfrmIdentification* window, AnsiString& reply)
-{
-    reply = DirectExchange(frame, frameLength, replyLength, window);
-    return (reply.size() >= 5 && reply[0] == '[' && reply[1] == 'S' && reply[4] == letter) ? 0 : 1;
-}
-
-int CTCPIP::QuerySub(const AnsiString& code, int, const AnsiString& frame, int frameLength, int replyLength,
-                     TfrmIdentification* window, AnsiString& reply)
-{
-    reply = DirectExchange(frame, frameLength, replyLength, window);
-    if (code.size() < 2) return 1;
-    return (reply.size() >= 8 && reply[0] == '[' && reply[1] == 'S' && reply[4] == code[0] && reply[7] == code[1]) ? 0
-                                                                                                                   : 1;
 }

@@ -18,17 +18,7 @@ public:
     int ReadSettings() override;
     int Open() override;
     void Close(int mode) override;
-    void ResumeIdentification() override;
     int GetAddress() override { return 1; }
-    void StartPolling(int channel) override;
-    void QueueCommand(char letter, const AnsiString& frame, int replyLength, int channel) override;
-    void SetOneShot(int channel) override;
-    int SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int channel,
-                        int followUpLength, const AnsiString& followUpFrame) override;
-    int Query(char letter, int channel, const AnsiString& frame, int frameLength, int replyLength,
-              TfrmIdentification* window, AnsiString& reply) override;
-    int QuerySub(const AnsiString& code, int channel, const AnsiString& frame, int frameLength, int replyLength,
-                 TfrmIdentification* window, AnsiString& reply) override;
     // The reason with address and port: refused, unreachable, timed out, host not found.
     AnsiString ConnectionFailureText() override;
 
@@ -46,11 +36,12 @@ public:
     int ReplyWait = 500;
 
 protected:
+    AnsiString DirectExchange(const AnsiString& frame, int frameLength, int replyLength,
+                              TfrmIdentification* window) override;
     // The caption shows the address the channel talks to.
     AnsiString InterfaceText() override { return IPAddress; }
 
 private:
-    AnsiString DirectExchange(const AnsiString& frame, int frameLength, int replyLength, TfrmIdentification* window);
     void StopThreads();
     // While the channel is open the socket's failures come here instead of its own box:
     // the identification reports the reason, a recording notes the loss in its protocol.
@@ -68,5 +59,4 @@ private:
     std::atomic<bool> connected_{false};
     std::unique_ptr<TZSocket> ownSocket_;
     std::unique_ptr<CTransceiverTCPIP> poll_;
-    std::unique_ptr<CIdentification> identification_;
 };

@@ -105,6 +105,14 @@ void CTransceiver::Deliver(const AnsiString& text)
     Sync([this, text] { owner_->OnReply(this, text, owner_->Channel()); });
 }
 
+void CTransceiver::DeliverReply(const AnsiString& reply)
+{
+    Sync([this, reply] {
+        LastReply = reply;
+        if (owner_->CommError == 0) owner_->OnReply(this, reply, owner_->Channel());
+    });
+}
+
 void CTransceiver::DeliverError(const AnsiString& text)
 {
     Sync([this, text] {
@@ -224,10 +232,7 @@ void CTransceiverRS232::Exchange()
     }
     if (count != 0) {
         AnsiString reply(buffer.data(), static_cast<std::size_t>(count));
-        Sync([this, reply] {
-            LastReply = reply;
-            if (Owner()->CommError == 0) Owner()->OnReply(this, reply, Owner()->Channel());
-        });
+        DeliverReply(reply);
     } else {
         DeliverError(" Timeout !");
     }

@@ -86,6 +86,9 @@ protected:
     bool Sync(const std::function<void()>& fn);
     // Hands a reply or an error line to the channel (synchronised).
     void Deliver(const AnsiString& text);
+    // Keeps a unit's reply as the last one and hands it to the channel, unless an error of
+    // this cycle came first (synchronised).
+    void DeliverReply(const AnsiString& reply);
     // Sets the error flag and hands the error line with date and time to the channel.
     void DeliverError(const AnsiString& text);
     CChannel* Owner() const { return owner_; }

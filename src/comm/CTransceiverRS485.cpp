@@ -75,10 +75,7 @@ void CTransceiverRS485::Exchange()
     if (Terminated()) return;
     if (count != 0) {
         AnsiString reply(buffer.data(), static_cast<std::size_t>(count));
-        Sync([this, reply] {
-            LastReply = reply;
-            if (Owner()->CommError == 0) Owner()->OnReply(this, reply, Owner()->Channel());
-        });
+        DeliverReply(reply);
     } else {
         DeliverError(" Timeout !");
     }

@@ -133,10 +133,7 @@ void CTransceiverTCPIP::Exchange()
         DeliverError(" Error in synchronising !");
         return;
     }
-    Sync([this, reply] {
-        LastReply = reply;
-        if (Owner()->CommError == 0) Owner()->OnReply(this, reply, Owner()->Channel());
-    });
+    DeliverReply(reply);
 }
 
 bool CTransceiverTCPIP::Reconnect()

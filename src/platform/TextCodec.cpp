@@ -140,20 +140,27 @@ AnsiString DecodeText(std::string_view bytes)
     return Cp1252ToUtf8(bytes);
 }
 
-std::vector<AnsiString> SplitLines(std::string_view text)
+std::vector<std::string_view> SplitLineViews(std::string_view text)
 {
-    std::vector<AnsiString> lines;
+    std::vector<std::string_view> lines;
+    lines.reserve(text.size() / 64 + 4);
     size_t start = 0;
     while (start < text.size()) {
         size_t nl = text.find('\n', start);
         size_t end = nl == std::string_view::npos ? text.size() : nl;
         size_t e = end;
         if (e > start && text[e - 1] == '\r') --e;
-        lines.emplace_back(text.substr(start, e - start));
+        lines.push_back(text.substr(start, e - start));
         if (nl == std::string_view::npos) break;
         start = nl + 1;
     }
     return lines;
+}
+
+std::vector<AnsiString> SplitLines(std::string_view text)
+{
+    const std::vector<std::string_view> views = SplitLineViews(text);
+    return std::vector<AnsiString>(views.begin(), views.end());
 }
 
 bool ReadFileBytes(const std::string& path, std::string& bytes, std::string* error)

@@ -22,6 +22,8 @@ bool IsValidUtf8(std::string_view bytes);
 AnsiString DecodeText(std::string_view bytes);
 // Splits at LF, dropping one CR before it; a last line without end is kept.
 std::vector<AnsiString> SplitLines(std::string_view text);
+// The same lines as views into `text` (for large files read once).
+std::vector<std::string_view> SplitLineViews(std::string_view text);
 
 // Reads a whole file; false with a reason in `error` when it cannot be read.
 bool ReadFileBytes(const std::string& path, std::string& bytes, std::string* error = nullptr);
