@@ -50,7 +50,7 @@ public:
     void PrepareForGallery(bool enabled) override;
     bool IsPropertyStored(const char* Name) const override;
     // Sets the chart up to show a gallery sample of the type, flat or turned.
-    virtual void GalleryChanged3D(bool is3D);
+    void GalleryChanged3D(bool is3D) override;
 
     // ---- palette
     int AddPalette(double value, TColor color);
