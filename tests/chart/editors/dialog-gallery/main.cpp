@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "chart/editors/TBrushDialog.h"
+#include "chart/editors/TChartListBox.h"
+#include "chart/editors/TCustomChartGrid.h"
 #include "chart/editors/TFormTeeShape.h"
 #include "chart/editors/TFormatEditor.h"
 #include "chart/editors/TSelectListForm.h"
@@ -29,9 +31,9 @@
 #include "chart/engine/TCustomChart.h"
 #include "chart/series/TBarSeries.h"
 #include "chart/series/TLineSeries.h"
-#include "chart/series/TeeAxisToolTypes.h"
 #include "chart/series/TeeLegendScrollBar.h"
 #include "chart/series/TeeStandardSeries.h"
+#include "chart/series/TeeTools.h"
 #include "platform/Dialogs.h"
 
 namespace {
@@ -73,6 +75,30 @@ std::vector<Entry> Entries()
              AddFormTo(page, host.get());
              host->ShowModal();
          }},
+        {"data",
+         [](QWidget* o, TChart* c) {
+             auto host = TeeCreateForm<TTeeForm>(o);
+             host->setWindowTitle("Data");
+             host->resize(420, 300);
+             auto* nav = new TChartGridNavigator(host.get());
+             nav->move(4, 4);
+             auto* grid = new TChartGrid(host.get());
+             grid->setGeometry(4, 32, 412, 264);
+             grid->SetShowColors(true);
+             grid->SetChart(c);
+             nav->SetGrid(grid);
+             host->ShowModal();
+         }},
+        {"series-list",
+         [](QWidget* o, TChart* c) {
+             auto host = TeeCreateForm<TTeeForm>(o);
+             host->setWindowTitle("Series");
+             host->resize(300, 200);
+             auto* list = new TChartListBox(host.get());
+             list->setGeometry(4, 4, 292, 192);
+             list->SetChart(c);
+             host->ShowModal();
+         }},
         {"format",
          [](QWidget* o, TChart* c) {
              TChartSeries* s = c->GetSeries(0);
@@ -89,8 +115,8 @@ int main(int argc, char** argv)
     static platform::QtDialogs dialogs;
     platform::SetDialogs(&dialogs);
     RegisterTeeStandardSeries();
-    RegisterTeeTools({&TColorLineTool::staticMetaObject, &TColorBandTool::staticMetaObject,
-                      &TGridBandTool::staticMetaObject, &TLegendScrollBar::staticMetaObject});
+    RegisterTeeChartTools();
+    RegisterTeeTools({&TLegendScrollBar::staticMetaObject});
 
     QWidget window;
     window.setWindowTitle("Chart editor dialogs");
