@@ -272,7 +272,7 @@ TChartValueList* ZList(const TChartSeries* Series)
 TChartSeries* TCustomChartGrid::MatrixSeries() const
 {
     for (TChartSeries* s : ShownSeries())
-        if (ZList(s) && ZList(s) != s->YValues()) return s;
+        if (s->HasThirdValues && ZList(s) && ZList(s) != s->YValues()) return s;
     return nullptr;
 }
 

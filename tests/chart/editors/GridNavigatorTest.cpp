@@ -246,3 +246,28 @@ TEST(ChartGrid, ListenersLeaveWithTheGridOrTheChart)
     EXPECT_EQ(grid.ColCount(), 2);  // the point numbers and the labels
     EXPECT_FALSE(nav.Button(nbInsert)->isEnabled());
 }
+
+TEST(ChartGrid, MatrixOfThreeDimensionalPoints)
+{
+    TChart chart;
+    auto* s = new TLineSeries(&chart);
+    s->SetParentChart(&chart);
+    auto* z = new TChartValueList(s, "Z");
+    s->HasThirdValues = true;
+    const double points[][3] = {{0, 0, 1}, {0, 1, 2}, {1, 1, 3}};  // x, z, y
+    for (const auto& p : points) z->SetValue(s->AddXY(p[0], p[2]), p[1]);
+    TChartGrid grid;
+    grid.SetChart(&chart);
+    grid.SetGrid3DMode(true);
+    ASSERT_EQ(grid.ColCount(), 3);  // the X rows' numbers, then Z = 0 and Z = 1
+    ASSERT_EQ(grid.RowCount(), grid.FirstRowNum() + 2);
+    const int r = grid.FirstRowNum();
+    EXPECT_EQ(grid.Cells(1, r), "1");
+    EXPECT_EQ(grid.Cells(2, r), "2");
+    EXPECT_EQ(grid.Cells(1, r + 1), "");
+    EXPECT_EQ(grid.Cells(2, r + 1), "3");
+    grid.SetEditText(1, r + 1, "4");
+    EXPECT_EQ(s->Count(), 4);
+    EXPECT_EQ(grid.Cells(1, r + 1), "4");
+    EXPECT_EQ(grid.Cells(2, r + 1), "3");
+}
