@@ -397,11 +397,11 @@ void TfrmMainWindow::FileSave1Execute(int channel)
 void TfrmMainWindow::btnFileSaveClick()
 {
     NOX_ASSERT_UI_THREAD();
-    FileSave1Execute(ActiveChannel());
+    if (FFileCommands) FFileCommands->btnFileSaveClick(ActiveChannel());
 }
 
-void TfrmMainWindow::actFileOpenExecute()
+void TfrmMainWindow::actFileOpenExecute(bool newView)
 {
     NOX_ASSERT_UI_THREAD();
-    if (FFileCommands) FFileCommands->actFileOpenExecute();
+    if (FFileCommands) FFileCommands->actFileOpenExecute(newView);
 }

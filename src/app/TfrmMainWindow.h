@@ -41,6 +41,7 @@ public:
     void SetTitleWindow(TfrmTitleControl* title) { FTitleWindow = title; }
     TfrmTitleControl* TitleWindow() const { return FTitleWindow; }
     void SetFileCommands(IFileCommands* commands) { FFileCommands = commands; }
+    IFileCommands* FileCommands() const { return FFileCommands; }
     void SetProgrammerDialogs(IProgrammerDialogs* dialogs) { FProgrammerDialogs = dialogs; }
     void SetChannelFormFactory(IChannelFormFactory* factory) { FFactory = factory; }
 
@@ -89,7 +90,8 @@ public:
     void cmdRampClick();
     void mnuInformationClick();
     void btnFileSaveClick();
-    void actFileOpenExecute();
+    // The open command; newView (the view item) opens a new view window first.
+    void actFileOpenExecute(bool newView = false);
     void actFileCloseExecute();
     void actFileExitExecute();
     // The resize rule: true when a resize from the current width to newWidth is allowed.

@@ -75,7 +75,7 @@ void TfrmMainWindow::BuildMenus()
                                 [this] { mnuDatenaufzeichnungClick(); });
     // The file view is opened through the file dialog, which then loads the file into it.
     mnuVisualisierung =
-        Item(this, mnuFileNewItem, "mnuVisualisierung", QKeySequence("Ctrl+G"), [this] { actFileOpenExecute(); });
+        Item(this, mnuFileNewItem, "mnuVisualisierung", QKeySequence("Ctrl+G"), [this] { actFileOpenExecute(true); });
     mnuProgrammgeber =
         Item(this, mnuFileNewItem, "mnuProgrammgeber", QKeySequence("Ctrl+P"), [this] { mnuProgrammgeberClick(); });
     mnuTPScout = Item(this, mnuFileNewItem, "mnuTPScout", QKeySequence("Ctrl+E"), [this] { mnuTPScoutClick(); });

@@ -138,6 +138,8 @@ void TmdiSubWindow::SetupChart()
         band->SetBackColor(clGray);
         band->SetTransparency(35);
     }
+    // The axis is found by its index in the tool's chart.
+    c->Tools()->Add(ChartTool2);
     ChartTool2->SetAxisID(2);
 }
 

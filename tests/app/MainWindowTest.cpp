@@ -333,11 +333,18 @@ TEST_F(MainWindowTest, ImportedViewArrangesOnlyTheImportedColumns)
         f->series[size_t(i)]->SetActive(true);
         f->series[size_t(i)]->AddXY(1, values[i]);
     }
-    ::ImportColumnCount = 3;  // time and two value columns: series 0 and 1
+    f->ImportedColumnCount = 3;  // time and two value columns: series 0 and 1
+    // A later import into another view leaves this view's own count in force.
+    ::ImportColumnCount = 24;
     window->cmdSeriesShowLeftClick();
-    ::ImportColumnCount = 0;
     EXPECT_DOUBLE_EQ(f->axes[TChannelAxis::Left].first, 20.5);
     EXPECT_DOUBLE_EQ(f->axes[TChannelAxis::Left].second, 9.5);
+    // A view without an import considers all 22 series, whatever was imported elsewhere.
+    f->ImportedColumnCount = 0;
+    window->cmdSeriesShowLeftClick();
+    ::ImportColumnCount = 0;
+    EXPECT_DOUBLE_EQ(f->axes[TChannelAxis::Left].first, 944.5);
+    EXPECT_DOUBLE_EQ(f->axes[TChannelAxis::Left].second, -34.5);
 }
 
 TEST_F(MainWindowTest, SingleRampRefusalsAndCalendarOverview)

@@ -22,6 +22,7 @@
 #include "chart/series/TBarSeries.h"
 #include "chart/series/TFastLineSeries.h"
 #include "chart/series/TPieSeries.h"
+#include "chart/series/TeeAxisToolTypes.h"
 #include "chart/series/TeeLegendScrollBar.h"
 #include "chart/storage/TeeStore.h"
 #include "platform/TStream.h"
@@ -111,6 +112,8 @@ TEST_F(ChannelWindowTest, RecordingWindowConnectsDrawsTicksAndWritesOnClose)
     EXPECT_EQ(panel->ChannelPanel(1)->Tag, 2);
     EXPECT_EQ(w->DeviceText, "BATH 42");
     EXPECT_EQ(w->graDataGraph->LeftAxis()->GetTitle()->GetCaption(), "Temperature in [°C]");
+    EXPECT_EQ(w->ChartTool2->Axis(), w->graDataGraph->LeftAxis());
+    EXPECT_GE(w->graDataGraph->Tools()->IndexOf(w->ChartTool2), 0);
     EXPECT_FALSE(w->memInfo->toPlainText().isEmpty());
     EXPECT_TRUE(w->memSerialData->toPlainText().contains("Start of new data recording!"));
 

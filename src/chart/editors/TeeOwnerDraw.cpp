@@ -24,6 +24,7 @@ void TTeeOwnerDraw::paint(QPainter* Painter, const QStyleOptionViewItem& Option,
     canvas->Font()->SetName("Arial");
     canvas->Font()->SetHeight(-11);
     canvas->Font()->SetColor(TeeRowTextColor(selected));
+    canvas->SetBkMode(TRANSPARENT);
     TTeeForm::Guard([&] { FDraw(canvas, Index.row(), TRect{0, 0, r.width(), r.height()}, selected); });
     Painter->drawImage(r.topLeft(), bitmap.Image());
 }

@@ -212,6 +212,9 @@ public:
     // Four sample points and plain settings for the series gallery; the series colour is
     // silver when the gallery entry is disabled.
     virtual void PrepareForGallery(bool enabled);
+    // The gallery switched its cells between 2D and 3D; series that draw differently in
+    // either adapt here.
+    virtual void GalleryChanged3D(bool) {}
     // The variants the gallery offers for this type, one caption each (item 0 "Normal"),
     // and applying variant index to a gallery sample series (nothing in the base).
     using TChartSubGalleryProc = std::function<void(const AnsiString& caption)>;

@@ -229,7 +229,8 @@ void TAnnotationTool::DrawText()
         const TPoint P(FCallout->GetXPosition(), FCallout->GetYPosition());
         TPoint Q = CloserPoint(R, P);
         if (FCallout->GetDistance() != 0) Q = PointAtDistance(P, Q, FCallout->GetDistance());
-        FCallout->Draw(clNone, Q, P, FCallout->GetZPosition());
+        // The pointer and an arrow head mark the point the callout points at.
+        FCallout->Draw(clNone, P, Q, FCallout->GetZPosition());
     }
     if (FAutoSize)
         FShape->ShapeBounds = TRect(old.Left, old.Top, old.Left + (R.Right - R.Left), old.Top + (R.Bottom - R.Top));

@@ -69,7 +69,8 @@ void TCursorTool::CalcScreenPositions()
     TChartAxis* h = GetHorizAxis();
     TChartAxis* v = GetVertAxis();
     if (!h || !v) return;
-    if (FX == -1 || FY == -1) {
+    if (!FPlaced && (FX == -1 || FY == -1)) {
+        FPlaced = true;
         // First placement: the middle of the axes, then onto the nearest point.
         FX = (h->StartPos + h->EndPos) / 2;
         FY = (v->StartPos + v->EndPos) / 2;
@@ -220,6 +221,9 @@ void TCursorTool::SetStyle(TCursorToolStyle value)
 
 void TCursorTool::DoChange()
 {
+    // A value set by code is where the cursor stands, also before its first drawing (which
+    // would otherwise move a cursor nobody placed to the middle).
+    FPlaced = true;
     CalcScreenPositions();
     Changed(-1);
     Repaint();

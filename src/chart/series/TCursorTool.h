@@ -85,6 +85,7 @@ private:
     double FYValue = 0;
     int FX = -1;
     int FY = -1;
+    bool FPlaced = false;
     TCursorClicked FDragging = ccNone;
     int FOldSnap = -1;
 };

@@ -164,7 +164,7 @@ public:
     void RemoveOtherSlice();
     void CheckOrder();
     void DisableRotation();
-    void GalleryChanged3D(bool is3D);
+    void GalleryChanged3D(bool is3D) override;
 
     int GetAngleSize() const { return FAngleSize; }
     void SetAngleSize(int value) { SetIntegerProperty(FAngleSize, value); }

@@ -2,6 +2,8 @@
 // Drives the editors' modal dialogs in tests: every form shown modally while a ModalScript
 // lives is shown offscreen and handed to the script, which sets controls and presses
 // buttons; ShowModal then returns the result the script closed it with.
+#include <QSettings>
+#include <QTemporaryDir>
 #include <functional>
 #include <vector>
 
@@ -51,4 +53,26 @@ public:
 private:
     std::vector<TColor> FColors;
     std::size_t FNext = 0;
+};
+
+// The editor options go to a folder of the test's own while it lives.
+class SettingsSandbox {
+public:
+    SettingsSandbox() { Use(FDir.path()); }
+    ~SettingsSandbox() { Use(Parking().path()); }
+    SettingsSandbox(const SettingsSandbox&) = delete;
+    SettingsSandbox& operator=(const SettingsSandbox&) = delete;
+
+private:
+    static void Use(const QString& Path)
+    {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Path);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, Path);
+    }
+    static QTemporaryDir& Parking()
+    {
+        static QTemporaryDir parking;
+        return parking;
+    }
+    QTemporaryDir FDir;
 };

@@ -41,6 +41,15 @@ TEST_F(CursorToolTest, PlacedInTheMiddleAndSnappingWithTheLowerIndexOnTies)
     reported = -2;
     snapping->SetXValue(7);
     EXPECT_EQ(reported, -2);
+
+    // A value set before the first drawing is not lost to the placement in the middle.
+    auto* early = new TCursorTool(&chart);
+    early->SetXValue(2);
+    early->SetYValue(30);
+    chart.Tools()->Add(early);
+    Paint();
+    EXPECT_DOUBLE_EQ(early->GetXValue(), 2);
+    EXPECT_EQ(early->ScreenX(), X(2));
 }
 
 TEST_F(CursorToolTest, PressWithinTheToleranceDragsAndXorLeavesNoResidue)

@@ -4,6 +4,7 @@
 //   dialog-gallery NAME       opens that dialog at once (for screenshots)
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -14,17 +15,25 @@
 #include <vector>
 
 #include "chart/editors/TBrushDialog.h"
+#include "chart/editors/TChartListBox.h"
+#include "chart/editors/TCustomChartGrid.h"
 #include "chart/editors/TFormTeeShape.h"
 #include "chart/editors/TFormatEditor.h"
+#include "chart/editors/TSelectListForm.h"
 #include "chart/editors/TTeeFontEditor.h"
+#include "chart/editors/TTeeGalleryForm.h"
 #include "chart/editors/TTeeGradientEditor.h"
 #include "chart/editors/TTeeShadowEditor.h"
+#include "chart/editors/TTeeToolsGallery.h"
+#include "chart/editors/TeeGally.h"
 #include "chart/editors/TeePenDlg.h"
 #include "chart/engine/TChartTitle.h"
 #include "chart/engine/TCustomChart.h"
 #include "chart/series/TBarSeries.h"
 #include "chart/series/TLineSeries.h"
+#include "chart/series/TeeLegendScrollBar.h"
 #include "chart/series/TeeStandardSeries.h"
+#include "chart/series/TeeTools.h"
 #include "platform/Dialogs.h"
 
 namespace {
@@ -43,6 +52,53 @@ std::vector<Entry> Entries()
         {"gradient", [](QWidget* o, TChart* c) { EditTeeGradient(o, c->GetGradient()); }},
         {"shadow", [](QWidget* o, TChart* c) { EditTeeShadow(o, c->GetTitle()->GetShadow()); }},
         {"shape", [](QWidget* o, TChart* c) { EditTeeCustomShape(o, c->GetTitle()); }},
+        {"gallery", [](QWidget* o, TChart* c) { CreateNewSeriesGallery(o, c); }},
+        {"gallery-list",
+         [](QWidget* o, TChart*) {
+             auto form = TeeCreateForm<TTeeGalleryForm>(o);
+             form->ShowModal();
+         }},
+        {"tools",
+         [](QWidget* o, TChart*) {
+             auto form = TeeCreateForm<TTeeToolsGallery>(o);
+             form->ShowModal();
+         }},
+        {"select-list",
+         [](QWidget* o, TChart* c) {
+             auto host = TeeCreateForm<TTeeForm>(o);
+             host->setWindowTitle("Select list");
+             host->resize(340, 200);
+             auto* page = new TSelectListForm(host.get());
+             for (int i = 0; i < c->SeriesCount(); ++i)
+                 page->FromList->addItem(QString::fromStdString(c->GetSeries(i)->objectName().toStdString()));
+             page->FromList->addItems({"Mark", "Label", "Value"});
+             AddFormTo(page, host.get());
+             host->ShowModal();
+         }},
+        {"data",
+         [](QWidget* o, TChart* c) {
+             auto host = TeeCreateForm<TTeeForm>(o);
+             host->setWindowTitle("Data");
+             host->resize(420, 300);
+             auto* nav = new TChartGridNavigator(host.get());
+             nav->move(4, 4);
+             auto* grid = new TChartGrid(host.get());
+             grid->setGeometry(4, 32, 412, 264);
+             grid->SetShowColors(true);
+             grid->SetChart(c);
+             nav->SetGrid(grid);
+             host->ShowModal();
+         }},
+        {"series-list",
+         [](QWidget* o, TChart* c) {
+             auto host = TeeCreateForm<TTeeForm>(o);
+             host->setWindowTitle("Series");
+             host->resize(300, 200);
+             auto* list = new TChartListBox(host.get());
+             list->setGeometry(4, 4, 292, 192);
+             list->SetChart(c);
+             host->ShowModal();
+         }},
         {"format",
          [](QWidget* o, TChart* c) {
              TChartSeries* s = c->GetSeries(0);
@@ -59,6 +115,8 @@ int main(int argc, char** argv)
     static platform::QtDialogs dialogs;
     platform::SetDialogs(&dialogs);
     RegisterTeeStandardSeries();
+    RegisterTeeChartTools();
+    RegisterTeeTools({&TLegendScrollBar::staticMetaObject});
 
     QWidget window;
     window.setWindowTitle("Chart editor dialogs");
@@ -67,9 +125,11 @@ int main(int argc, char** argv)
     chart->setMinimumSize(480, 320);
     chart->GetTitle()->SetText({"Sample chart"});
     auto* line = new TLineSeries(chart);
+    line->setObjectName("Series1");
     line->SetParentChart(chart);
     line->FillSampleValues(20);
     auto* bar = new TBarSeries(chart);
+    bar->setObjectName("Series2");
     bar->SetParentChart(chart);
     bar->FillSampleValues(8);
     layout->addWidget(chart, 1);

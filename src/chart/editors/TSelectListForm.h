@@ -1,0 +1,49 @@
+#pragma once
+// Two lists, "available" and "selected", with buttons that move items between them and
+// order the selected ones; embedded by editor pages that choose a subset in order.
+#include "chart/editors/TTeeForm.h"
+#include "platform/TPersistent.h"
+
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QToolButton;
+class QWidget;
+
+class TSelectListForm : public TTeeForm {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TSelectListForm(QWidget* Owner = nullptr);
+    ~TSelectListForm() override;
+
+    QListWidget* FromList = nullptr;
+    QListWidget* ToList = nullptr;
+    QLabel* L22 = nullptr;
+    QLabel* L24 = nullptr;
+    QToolButton* BMoveUP = nullptr;
+    QToolButton* BMoveDown = nullptr;
+    QPushButton* BRightOne = nullptr;
+    QPushButton* BRightAll = nullptr;
+    QPushButton* BLeftOne = nullptr;
+    QPushButton* BLeftAll = nullptr;
+    QWidget* Panel1 = nullptr;
+    QWidget* Panel2 = nullptr;
+    QWidget* Panel3 = nullptr;
+
+    // After every change of the selection or order.
+    TNotifyEvent OnChange;
+
+    void FormShow() override;
+    void FromListDblClick();
+    void ToListDblClick();
+    void ToListClick();
+    void BRightOneClick();
+    void BRightAllClick();
+    void BLeftOneClick();
+    void BLeftAllClick();
+    void BMoveUPClick(QObject* Sender);
+    void EnableButtons();
+
+private:
+    void Changed();
+};

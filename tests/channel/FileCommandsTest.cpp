@@ -1,0 +1,242 @@
+// The main window's file commands as a user runs them from the menus of the program's own
+// windows: opening recorded and imported files into view windows, printing to a PDF printer
+// and exporting the chart as pictures.
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTimer>
+
+#include "ChannelTestSupport.h"
+#include "app/CLanguage.h"
+#include "app/FakeDataFileView.h"
+#include "app/RecordedDataWriter.h"
+#include "app/TFileCommands.h"
+#include "app/TfrmMainWindow.h"
+#include "app/TfrmPanelControl.h"
+#include "app/TfrmWait.h"
+#include "app/classFileReader.h"
+#include "channel/ProgramForms.h"
+#include "chart/engine/TChartAxis.h"
+#include "chart/engine/TChartLegend.h"
+#include "chart/engine/TChartWalls.h"
+#include "chart/engine/TCustomChart.h"
+#include "chart/engine/TeeGradient.h"
+#include "chart/series/TeeAxisToolTypes.h"
+#include "platform/TPrinter.h"
+#include "platform/TextCodec.h"
+#include "resources/TextRows.h"
+
+using namespace channeltest;
+using namespace resources;
+
+namespace {
+
+AnsiString English(int row)
+{
+    AnsiString s;
+    return CLanguage::Instance()->LookupText(CLanguage::English, row, s);
+}
+
+class FileCommandsTest : public ChannelFixture {
+protected:
+    void SetUp() override
+    {
+        ChannelFixture::SetUp();
+        forms = std::make_unique<TProgramForms>(CLanguage::English);
+        main = forms->MainWindow.get();
+        main->tmrPopUp->stop();
+        forms->PanelControl->setUpdatesEnabled(false);
+    }
+    void TearDown() override
+    {
+        SetPrinter(nullptr);
+        forms.reset();
+        CLanguage::Instance()->SetCurrentLanguage(CLanguage::German);
+        ChannelFixture::TearDown();
+    }
+
+    // Writes part `part` of a recording of `seriesCount` series and `rows` rows, one second
+    // apart, with an error mark on row 1 and a program start on row 2.
+    AnsiString WriteRecording(int part, int seriesCount, int rows, double x0 = EncodeDate(2026, 3, 27))
+    {
+        FakeDataFileView v;
+        v.Record(seriesCount, rows, x0);
+        if (rows > 2) {
+            v.series[0]->SetXLabel(1, "Error!");
+            v.series[2]->SetXLabel(2, "Ramp 1");
+        }
+        v.memos[TDataFileMemo::SerialData] = {"27.03.2026 00:00:00 Connected"};
+        v.memos[TDataFileMemo::Memo] = {"note"};
+        v.memos[TDataFileMemo::Info] = {"BATH 42", "Serial number", "77"};
+        v.fileName = Path("rec.csv");
+        v.part = part;
+        EXPECT_TRUE(FileSave1Execute(&v, 1));
+        return Path(("rec_1" + IntToStr(part) + ".csv").c_str());
+    }
+
+    // Opens a file as the user does: the view item (newView) or Ctrl+O, the file chosen in
+    // the dialog; waits until it is read.
+    TmdiSubWindow* Open(const AnsiString& path, bool newView)
+    {
+        support::TestDialogs().QueueFileName(path);
+        if (newView)
+            main->mnuVisualisierung->trigger();
+        else
+            main->mnuOpenFile->trigger();
+        forms->FileCommands->WaitIdle();
+        return dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
+    }
+
+    std::unique_ptr<TProgramForms> forms;
+    TfrmMainWindow* main = nullptr;
+};
+
+}  // namespace
+
+TEST_F(FileCommandsTest, RecordedPartsOpenIntoViewWindowsWithTheirValuesAndLabels)
+{
+    const double day = EncodeDate(2026, 3, 27);
+    const AnsiString parts[3] = {WriteRecording(1, 22, 60, day), WriteRecording(2, 22, 60, day + 60 / 86400.0),
+                                 WriteRecording(3, 22, 60, day + 120 / 86400.0)};
+
+    TmdiSubWindow* w = Open(parts[0], true);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->ViewMode, vmView);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+    EXPECT_EQ(support::TestDialogs().LastFileRequest().filter, English(RowOpenDataFileFilter));
+    // The second part replaces the first in the same window (Ctrl+O), the third opens in a
+    // window of its own.
+    w = Open(parts[1], false);
+    EXPECT_EQ(main->ChildWindowCount(), 1);
+    TmdiSubWindow* third = Open(parts[2], true);
+    ASSERT_NE(third, w);
+
+    for (int part = 1; part <= 2; ++part) {
+        TmdiSubWindow* view = part == 1 ? w : third;
+        const double x0 = day + (part == 1 ? 60 : 120) / 86400.0;
+        for (int s = 0; s < 22; ++s) {
+            TChartSeries* series = view->Series(s);
+            ASSERT_EQ(series->Count(), 60) << s;
+            EXPECT_EQ(series->GetTitle(), AnsiString(FakeDataFileView::Names[s]) +
+                                              " [\xC2\xB0"
+                                              "C]");
+            for (int r : {0, 1, 59}) {
+                EXPECT_NEAR(series->GetxValue(r), x0 + r / 86400.0, 1e-9);
+                EXPECT_DOUBLE_EQ(series->GetyValue(r), 20 + s + r * 0.25);
+            }
+            EXPECT_EQ(series->GetXLabel(1), "Error!");
+            EXPECT_EQ(series->GetXLabel(2), "Ramp 1");
+        }
+        EXPECT_EQ(view->cmbLineSeries->count(), 22);
+        EXPECT_EQ(view->graDataGraph->BottomAxis()->GetTitle()->GetCaption(), "Time in hh:mm:ss");
+        EXPECT_NEAR(view->graDataGraph->BottomAxis()->GetMinimum(), x0, 1e-9);
+        EXPECT_NEAR(view->graDataGraph->BottomAxis()->GetMaximum(), x0 + 59 / 86400.0, 1e-9);
+        EXPECT_EQ(view->graDataGraph->GetTitle()->Text().front(),
+                  "Current file name: REC_1" + IntToStr(part + 1) + ".CSV");
+        EXPECT_TRUE(view->memSerialData->toPlainText().contains("60 data sets read!"));
+        EXPECT_EQ(view->memMemo->toPlainText(), "note");
+        EXPECT_TRUE(view->graDataGraph->isVisibleTo(view));
+        // The overview returns to the whole file.
+        EXPECT_NEAR(view->FullRange.TimeMin, x0, 1e-9);
+    }
+    EXPECT_FALSE(frmWait->isVisible());
+    EXPECT_TRUE(main->btnFileOpen->isEnabled());
+}
+
+TEST_F(FileCommandsTest, DamagedOrForeignFilesNameTheFaultAndOpenNothingHalf)
+{
+    TmdiSubWindow* w = Open(WriteRecording(1, 3, 10), true);
+    ASSERT_NE(w, nullptr);
+    support::TestDialogs().Clear();
+
+    // Not a data file: the message names it; the window keeps what it showed.
+    QFile foreign(QString::fromStdString(Path("foreign.csv")));
+    ASSERT_TRUE(foreign.open(QIODevice::WriteOnly));
+    foreign.write("Date;Value\r\n1;2\r\n");
+    foreign.close();
+    Open(Path("foreign.csv"), false);
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+    EXPECT_EQ(support::TestDialogs().LastMessage().caption, English(RowErrorCaption));
+    EXPECT_TRUE(support::TestDialogs().LastMessage().text.find("not a data file") != AnsiString::npos);
+    EXPECT_EQ(w->Series(0)->Count(), 10);
+    EXPECT_TRUE(w->graDataGraph->isVisibleTo(w));
+
+    // A file that breaks off in its data: the rows before the break and a message saying where.
+    std::string bytes;
+    platform::ReadFileBytes(WriteRecording(2, 3, 10), bytes);
+    bytes.resize(bytes.find("[PROTOCOL]"));
+    bytes.resize(bytes.rfind("\r\n", bytes.size() - 3) + 2);
+    bytes += "38800;0;1;oops;\r\n";
+    QFile cut(QString::fromStdString(Path("cut.csv")));
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write(bytes.data(), qint64(bytes.size()));
+    cut.close();
+    support::TestDialogs().Clear();
+    Open(Path("cut.csv"), false);
+    EXPECT_EQ(w->Series(0)->Count(), 9);
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+    EXPECT_TRUE(support::TestDialogs().LastMessage().text.find("faulty values") != AnsiString::npos);
+    EXPECT_TRUE(support::TestDialogs().LastMessage().text.find("incomplete") != AnsiString::npos);
+
+    // Another extension is refused in words.
+    support::TestDialogs().Clear();
+    Open(Path("notes.txt"), false);
+    EXPECT_EQ(support::TestDialogs().LastMessage().caption, English(RowErrorCaption));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text.substr(0, English(RowFaultyData).size()),
+              English(RowFaultyData));
+    EXPECT_EQ(w->Series(0)->Count(), 9);
+}
+
+TEST_F(FileCommandsTest, TwelveHourFileIsReadOnAWorkerBehindTheWaitWindow)
+{
+    const AnsiString path = WriteRecording(1, 3, 43200);
+    support::TestDialogs().QueueFileName(path);
+    main->mnuVisualisierung->trigger();
+    // The command has returned with the file still being read: the window stays usable, the
+    // wait window says why, and a second open is not possible meanwhile.
+    EXPECT_TRUE(forms->FileCommands->Reading());
+    EXPECT_TRUE(frmWait->isVisible());
+    EXPECT_EQ(frmWait->txtWait->text().toStdString(), English(RowFileLoadingPleaseWait));
+    EXPECT_FALSE(main->btnFileOpen->isEnabled());
+    EXPECT_FALSE(main->mnuOpenFile->isEnabled());
+    forms->FileCommands->WaitIdle();
+    auto* w = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->Series(2)->Count(), 43200);
+    EXPECT_FALSE(frmWait->isVisible());
+    EXPECT_TRUE(main->btnFileOpen->isEnabled());
+}
+
+TEST_F(FileCommandsTest, MeasurementFileOpensThroughTheImportForm)
+{
+    QString text = "c:\\old\\probe.qzv 12.05.2006 14:30 Probe1\r\nTime";
+    for (int k = 1; k < 16; ++k) text += QString("\tV%1").arg(k);
+    text += "\r\n";
+    for (int r = 0; r < 5; ++r) {
+        text += QString::number(r * 0.5);
+        for (int k = 1; k < 16; ++k) text += QString("\t%1").arg(k * 10 + r);
+        text += "\r\n";
+    }
+    QFile qzv(QString::fromStdString(Path("probe.qzv")));
+    ASSERT_TRUE(qzv.open(QIODevice::WriteOnly));
+    qzv.write(text.toLatin1());
+    qzv.close();
+
+    TmdiSubWindow* w = Open(Path("probe.qzv"), true);
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(forms->FileReader->isVisible());
+    EXPECT_EQ(w->ImportedColumnCount, 16);
+    EXPECT_EQ(w->ImportedFile, 1);
+    EXPECT_EQ(w->Series(0)->Count(), 5);
+    EXPECT_EQ(w->Series(0)->GetTitle(), "V1");
+    EXPECT_DOUBLE_EQ(w->Series(4)->GetyValue(2), 52);
+    EXPECT_TRUE(w->graDataGraph->isVisibleTo(w));
+    forms->FileReader->cmdFileReaderOKClick();
+    EXPECT_FALSE(forms->FileReader->isVisible());
+}
