@@ -177,13 +177,13 @@ void TFileCommands::PrintText(int channel, const AnsiString& title, bool memo)
     const std::vector<AnsiString> body = view->MemoLines(memo ? TDataFileMemo::Memo : TDataFileMemo::SerialData);
     TPrinter* printer = GetPrinter();
     TFont* font = nullptr;
-    int oldSize = 0;
+    int oldHeight = 0;
     try {
         printer->Title = title;
         printer->BeginDoc();
         TCanvas* canvas = printer->Canvas();
         font = canvas->Font();
-        oldSize = font->GetSize();
+        oldHeight = font->GetHeight();
         font->SetSize(12);
         const auto lines =
             LayoutTextPrint(info, title, body, [canvas](const AnsiString& text) { return canvas->TextHeight(text); });
@@ -196,11 +196,11 @@ void TFileCommands::PrintText(int channel, const AnsiString& title, bool memo)
             canvas->TextOut(line.X, line.Y, line.Text);
         }
         printer->EndDoc();
-        font->SetSize(oldSize);
+        font->SetHeight(oldHeight);
     } catch (const std::exception&) {
         // A job that failed half-way is aborted rather than printed in part.
         printer->Abort();
-        if (font) font->SetSize(oldSize);
+        if (font) font->SetHeight(oldHeight);
         form->Printing = 0;
         platform::dialogs().MessageBox(Text(RowPrinterError), Text(RowWarningCaption), MB_OK);
         return;

@@ -3,6 +3,7 @@
 // and exporting the chart as pictures.
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -11,6 +12,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTimer>
+#include <set>
 
 #include "ChannelTestSupport.h"
 #include "app/CLanguage.h"
@@ -239,4 +241,187 @@ TEST_F(FileCommandsTest, MeasurementFileOpensThroughTheImportForm)
     EXPECT_TRUE(w->graDataGraph->isVisibleTo(w));
     forms->FileReader->cmdFileReaderOKClick();
     EXPECT_FALSE(forms->FileReader->isVisible());
+}
+
+namespace {
+
+// A printer that writes a PDF file of A4 pages at 300 dots per inch.
+std::unique_ptr<TPrinter> PdfPrinter(const QString& file)
+{
+    auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    p->setOutputFormat(QPrinter::PdfFormat);
+    p->setOutputFileName(file);
+    p->setResolution(300);
+    p->setPageSize(QPageSize(QPageSize::A4));
+    p->setPageMargins(QMarginsF(0, 0, 0, 0));
+    return std::make_unique<TPrinter>(std::move(p));
+}
+
+// The media boxes of a PDF's pages, one per page ("0 0 595 842" for A4 upright).
+QStringList PdfPages(const QString& file)
+{
+    QFile pdf(file);
+    if (!pdf.open(QIODevice::ReadOnly)) return {};
+    const QString text = QString::fromLatin1(pdf.readAll());
+    QStringList boxes;
+    QRegularExpression page("/Type /Page\\b(?!s)[^>]*?/MediaBox \\[([^\\]]*)\\]");
+    for (auto it = page.globalMatch(text); it.hasNext();)
+        boxes << it.next().captured(1).simplified().replace(QRegularExpression("\\.0+\\b"), "");
+    return boxes;
+}
+
+}  // namespace
+
+TEST_F(FileCommandsTest, ProtocolMemoAndChartPrintOnTheirPages)
+{
+    TmdiSubWindow* w = Open(WriteRecording(1, 3, 10), true);
+    ASSERT_NE(w, nullptr);
+    std::vector<AnsiString> protocol;
+    for (int i = 1; i <= 120; ++i) protocol.push_back("Event " + IntToStr(i));
+    w->SetMemoLines(TDataFileMemo::SerialData, protocol);
+    w->SetMemoLines(TDataFileMemo::Info, {"BATH 42", "Serial number 77"});
+    w->SetMemoLines(TDataFileMemo::Memo, {"one", "two"});
+    support::TestDialogs().Clear();
+
+    auto printer = PdfPrinter(QString::fromStdString(Path("protocol.pdf")));
+    SetPrinter(printer.get());
+    const int fontHeight = printer->Canvas()->Font()->GetHeight();
+    main->mnuPrintProtocol->trigger();
+    // Two information lines make seven lines before the protocol: 49 protocol lines on the
+    // first page, 55 on the second, the last 16 on the third; pages upright.
+    EXPECT_EQ(PdfPages(QString::fromStdString(Path("protocol.pdf"))),
+              QStringList({"0 0 595 842", "0 0 595 842", "0 0 595 842"}));
+    const auto lines = LayoutTextPrint({"a", "b"}, "Event report", protocol, [](const AnsiString&) { return 50; });
+    ASSERT_EQ(lines.size(), 127u);
+    EXPECT_EQ(lines[7 + 48].Page, 0);
+    EXPECT_EQ(lines[7 + 49].Page, 1);
+    EXPECT_EQ(lines[7 + 49].Y, 250);  // one line below the top margin
+    EXPECT_EQ(lines[7 + 49].X, 200);
+    EXPECT_EQ(lines[7 + 104].Page, 2);
+    EXPECT_EQ(lines[0].Y, 200);
+    EXPECT_EQ(printer->Canvas()->Font()->GetHeight(), fontHeight);  // the canvas's font is given back
+
+    auto memoPrinter = PdfPrinter(QString::fromStdString(Path("memo.pdf")));
+    SetPrinter(memoPrinter.get());
+    TFileCommands memoCommands(main, nullptr);
+    memoCommands.PrintMemo(w->Channel());
+    EXPECT_EQ(PdfPages(QString::fromStdString(Path("memo.pdf"))).size(), 1);
+
+    // The chart: one landscape page, and the chart on screen looks as before afterwards.
+    auto chartPrinter = PdfPrinter(QString::fromStdString(Path("chart.pdf")));
+    SetPrinter(chartPrinter.get());
+    TFileCommands chartCommands(main, nullptr);
+    TChart* chart = w->graDataGraph;
+    chart->GetGradient()->SetVisible(true);
+    w->ChartTool2->SetActive(true);
+    const TLegendStyle style = chart->GetLegend()->GetLegendStyle();
+    const TColor wall = chart->GetBackWall()->GetColor();
+    const TColor labels = w->ChartLabelColour();
+    chartCommands.PrintGraph(w->Channel());
+    chartCommands.PrintGraph(w->Channel());
+    EXPECT_EQ(PdfPages(QString::fromStdString(Path("chart.pdf"))), QStringList({"0 0 842 595"}));
+    EXPECT_TRUE(chart->GetGradient()->GetVisible());
+    EXPECT_TRUE(w->ChartTool2->GetActive());
+    EXPECT_EQ(chart->GetLegend()->GetLegendStyle(), style);
+    EXPECT_EQ(chart->GetBackWall()->GetColor(), wall);
+    EXPECT_EQ(w->ChartLabelColour(), labels);
+    EXPECT_EQ(chart->PrintMargins, TRect(0, 0, 0, 0));
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+
+    // A print still running and a printer that cannot print are both reported.
+    w->Printing = 1;
+    main->mnuPrintMemo->trigger();
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, English(RowPrintPending));
+    EXPECT_EQ(support::TestDialogs().LastMessage().caption, English(RowWarningCaption));
+    w->Printing = 0;
+    auto none = std::make_unique<QPrinter>();
+    none->setOutputFormat(QPrinter::PdfFormat);  // and no file to print to
+    TPrinter nowhere(std::move(none));
+    SetPrinter(&nowhere);
+    TFileCommands failing(main, nullptr);
+    failing.PrintProtocol(w->Channel());
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, English(RowPrinterError));
+    failing.PrintGraph(w->Channel());
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, English(RowPrinterError));
+    EXPECT_EQ(w->Printing, 0);
+    EXPECT_TRUE(chart->GetGradient()->GetVisible());
+}
+
+namespace {
+
+// The format and size an independent decoder (Pillow) reads from a picture file: "GIF
+// 640x480". Empty when Python or Pillow is not installed, "error" when it cannot read it.
+QString DecodedPicture(const AnsiString& path)
+{
+    QString python = QStandardPaths::findExecutable("python3", {"/usr/bin"});
+    if (python.isEmpty()) python = QStandardPaths::findExecutable("python3");
+    if (python.isEmpty()) return {};
+    QProcess p;
+    p.start(python, {"-c",
+                     "import sys\n"
+                     "try:\n"
+                     "    from PIL import Image\n"
+                     "except ImportError:\n"
+                     "    sys.exit(3)\n"
+                     "im = Image.open(sys.argv[1]); im.load()\n"
+                     "print('%s %dx%d' % (im.format, im.size[0], im.size[1]))\n",
+                     QString::fromStdString(path)});
+    if (!p.waitForFinished(60000) || p.exitCode() == 3) return {};
+    if (p.exitCode() != 0) return "error";
+    return QString::fromLatin1(p.readAllStandardOutput()).trimmed();
+}
+
+}  // namespace
+
+TEST_F(FileCommandsTest, ExportWritesPicturesAnIndependentDecoderReads)
+{
+    TmdiSubWindow* w = Open(WriteRecording(1, 3, 10), true);
+    ASSERT_NE(w, nullptr);
+    TChart* chart = w->graDataGraph;
+    chart->resize(640, 400);
+    chart->GetGradient()->SetVisible(true);
+    std::set<QRgb> colours;
+    const QImage picture = chart->TeeCreateBitmap(chart->GetColor(), TRect(0, 0, 640, 400))->Image();
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) colours.insert(picture.pixel(x, y));
+    ASSERT_GT(colours.size(), 256u);  // a GIF needs its colours reduced
+    support::TestDialogs().Clear();
+
+    const char* kinds[3] = {"BMP", "JPEG", "GIF"};
+    const char* extensions[3] = {".bmp", ".jpg", ".gif"};
+    for (int filter = 1; filter <= 3; ++filter) {
+        const AnsiString base = Path(("chart" + IntToStr(filter)).c_str());
+        support::TestDialogs().QueueFileName(base, filter);
+        main->mnuExport->trigger();
+        const AnsiString file = base + extensions[filter - 1];
+        ASSERT_TRUE(QFile::exists(QString::fromStdString(file))) << file;
+        const QString decoded = DecodedPicture(file);
+        if (decoded.isEmpty()) continue;  // no independent decoder here
+        EXPECT_EQ(decoded, QString("%1 %2x%3").arg(kinds[filter - 1]).arg(chart->width()).arg(chart->height()));
+    }
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+    const platform::FileDialogRequest asked = support::TestDialogs().LastFileRequest();
+    EXPECT_EQ(asked.filter, "BMP Image (*.bmp)|*.bmp|JPEG Image (*.jpg)|*.jpg|GIF Image (*.gif)|*.gif");
+    EXPECT_EQ(asked.filterIndex, 2);
+    EXPECT_EQ(asked.defaultExt, "jpg");
+    EXPECT_EQ(asked.fileName, "Picture");
+    EXPECT_TRUE(asked.save && asked.overwritePrompt);
+
+    // A name with a picture extension of its own is written in that format.
+    support::TestDialogs().QueueFileName(Path("named.gif"), 2);
+    main->mnuExport->trigger();
+    EXPECT_TRUE(DecodedPicture(Path("named.gif")).isEmpty() || DecodedPicture(Path("named.gif")).startsWith("GIF"));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("named.gif.jpg"))));
+
+    // Cancelling writes nothing; a chart without a size is an export error, not an empty file.
+    support::TestDialogs().QueueFileName("");
+    main->mnuExport->trigger();
+    chart->setFixedSize(0, 0);
+    support::TestDialogs().QueueFileName(Path("empty"), 3);
+    main->mnuExport->trigger();
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("empty.gif"))));
+    EXPECT_EQ(support::TestDialogs().LastMessage().caption, English(RowWarningCaption));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text.substr(0, English(RowDataExportError).size()),
+              English(RowDataExportError));
+    EXPECT_EQ(QDir(QString::fromStdString(Path(""))).entryList({"*.bmp", "*.jpg", "*.gif"}, QDir::Files).size(), 4);
 }

@@ -21,6 +21,7 @@
 #include "chart/series/TGanttSeries.h"
 #include "chart/series/TLineSeries.h"
 #include "chart/series/TPointSeries.h"
+#include "chart/series/Tee3DSeries.h"
 #include "chart/series/TeeTools.h"
 #include "chart/storage/TChartChart.h"
 #include "chart/storage/TeeComponentPersist.h"
@@ -334,6 +335,7 @@ void TeeStoreRegisterClasses()
         RegisterTeeArrowSeries();
         RegisterTeeGanttSeries();
         RegisterTeeShapeSeries();
+        RegisterTee3DSeries();
         RegisterChartClass<TChart>("TChart");
         RegisterChartClass<TChartChart>("TChartChart");
         RegisterChartClass<TODBCChart>("TODBCChart");

@@ -182,6 +182,15 @@ TEST(PanelPrint, PartialCanvasScalesTheLayoutAndRestoresTheMapping)
     EXPECT_EQ(h, 125);
     EXPECT_EQ(vw, 800);
     EXPECT_EQ(r, TRect(0, 0, 200, 125));
+    // 100 or more keeps one pixel: no empty or mirrored print.
+    for (int resolution : {100, 150}) {
+        r = TRect(0, 0, 800, 500);
+        panel.PrintResolution = resolution;
+        panel.CalcMetaBounds(r, TRect(0, 0, 400, 250), w, h, vw, vh);
+        EXPECT_EQ(w, 1);
+        EXPECT_EQ(h, 1);
+        EXPECT_EQ(r, TRect(0, 0, 1, 1));
+    }
 }
 
 TEST(PanelPrint, PrintsToThePrinterAndKeepsItsOrientation)
