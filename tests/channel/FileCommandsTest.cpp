@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
@@ -16,6 +17,7 @@
 
 #include "ChannelTestSupport.h"
 #include "app/CLanguage.h"
+#include "support/SimulatedUnitLine.h"
 #include "app/FakeDataFileView.h"
 #include "app/RecordedDataWriter.h"
 #include "app/TFileCommands.h"
@@ -424,4 +426,40 @@ TEST_F(FileCommandsTest, ExportWritesPicturesAnIndependentDecoderReads)
     EXPECT_EQ(support::TestDialogs().LastMessage().text.substr(0, English(RowDataExportError).size()),
               English(RowDataExportError));
     EXPECT_EQ(QDir(QString::fromStdString(Path(""))).entryList({"*.bmp", "*.jpg", "*.gif"}, QDir::Files).size(), 4);
+}
+
+TEST_F(FileCommandsTest, SaveButtonWritesTheRunningRecordingAndConfirmsIt)
+{
+    support::SimulatedUnitLine line;
+    line.AddUnit(support::UnitState{});
+    AnsiString error;
+    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+    main->mnuDatenaufzeichnung->trigger();
+    auto* w = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
+    ASSERT_NE(w, nullptr);
+    EXPECT_FALSE(main->btnFileSave->isEnabled());  // nothing recorded yet
+    w->cmbInterface->setCurrentIndex(w->cmbInterface->findText("TCP/IP"));
+    w->edPort->setText(QString::number(line.TcpPort()));
+    support::TestDialogs().QueueFileName(Path("saved"));
+    w->cmdEstablishConnectionClick();
+    ConfirmIdentification(w->Session());
+    ASSERT_TRUE(w->IsConnected());
+    w->tmrDataUpdate->stop();
+    ASSERT_TRUE(AwaitCycle(w->Session()));
+    clock.AdvanceMs(5000);
+    w->tmrDataUpdateTimer();
+    // The recording window offers saving and printing, not opening.
+    EXPECT_TRUE(main->btnFileSave->isEnabled());
+    EXPECT_TRUE(main->mnuExport->isEnabled());
+    EXPECT_FALSE(main->btnFileOpen->isEnabled());
+
+    support::TestDialogs().Clear();
+    main->btnFileSave->trigger();
+    TDataFileSaveQueue::Instance().WaitIdle();
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, English(RowDataFileSaved));
+    EXPECT_EQ(support::TestDialogs().LastMessage().caption, English(RowNotice));
+    const TRecordedDataRead saved = ReadRecordedDataFile(Path("saved_11.csv"));
+    EXPECT_TRUE(saved.Loaded);
+    EXPECT_EQ(saved.Rows(), w->Series(0)->Count());
+    EXPECT_EQ(main->SaveWithoutDialog, 0);
 }
