@@ -136,8 +136,8 @@ void TfrmMainWindow::FormCreate()
     for (QAction* a : {cmdTotalFocus, cmdSeriesShowLeft, cmdSeriesShowRight, cmdSaveZoom}) a->setEnabled(false);
     // The commands on the active channel window wait for one: the frame starts in the state
     // that closing the last channel window returns it to.
-    for (QAction* a : {mnuCirculationON, mnuDeviceON, mnuDeviceOFF, mnuSetSetpoint, mnuTotalFocus,
-                       mnuSeriesShowLeft, mnuSeriesShowRight, mnuSaveZoom, mnuControlPanel, btnFileSave, cmdRamp})
+    for (QAction* a : {mnuCirculationON, mnuDeviceON, mnuDeviceOFF, mnuSetSetpoint, mnuTotalFocus, mnuSeriesShowLeft,
+                       mnuSeriesShowRight, mnuSaveZoom, mnuControlPanel, btnFileSave, cmdRamp})
         a->setEnabled(false);
     // The calendar start needs its form, which is installed with the programmer's dialogs.
     cmdAutomaticStart->setEnabled(FProgrammerDialogs != nullptr);

@@ -120,8 +120,8 @@ protected:
             if (top->isVisible()) o << "shown " << top->objectName().toStdString() << "\n";
         for (QMdiSubWindow* w : main->MdiArea()->subWindowList()) {
             const QRect g = w->geometry();
-            o << "window " << w->windowTitle().toStdString() << " " << g.x() << "," << g.y() << " " << g.width()
-              << "x" << g.height() << " state " << int(w->windowState()) << "\n";
+            o << "window " << w->windowTitle().toStdString() << " " << g.x() << "," << g.y() << " " << g.width() << "x"
+              << g.height() << " state " << int(w->windowState()) << "\n";
         }
         for (QAction* a : main->findChildren<QAction*>())
             o << a->objectName().toStdString() << " " << a->isEnabled() << a->isChecked() << " "
@@ -197,33 +197,20 @@ std::vector<std::string> Unexplained(const std::vector<std::string>& silent, con
 
 TEST_F(MainWindowActionsTest, EveryActionOfTheStartedProgramShowsItsEffect)
 {
-    const TReasons reasons = {
-        {"mnuCutItem", "no text field has the focus"},
-        {"mnuCopyItem", "no text field has the focus"},
-        {"mnuPasteItem", "no text field has the focus"},
-        {"btnCut", "no text field has the focus"},
-        {"btnCopy", "no text field has the focus"},
-        {"btnPaste", "no text field has the focus"},
-        {"mnuFileCloseItem", "no channel window to close"},
-        {"mnuWindowCascadeItem", "no channel window to arrange"},
-        {"mnuWindowTileItem", "no channel window to arrange"},
-        {"mnuWindowTileItem2", "no channel window to arrange"},
-        {"mnuWindowMinimizeItem", "no channel window to minimise"},
-        {"mnuWindowArrangeItem", "no channel window to arrange"},
-        {"btnCascade", "no channel window to arrange"},
-        {"btnVertical", "no channel window to arrange"},
-        {"btnHorizontal", "no channel window to arrange"},
-        {"mnuEnglish", "English is the language in force"},
-    };
+    TReasons reasons = {{"mnuEnglish", "English is the language in force"},
+                        {"mnuFileCloseItem", "no channel window to close"}};
+    for (const char* name : {"mnuCutItem", "mnuCopyItem", "mnuPasteItem", "btnCut", "btnCopy", "btnPaste"})
+        reasons[name] = "no text field has the focus";
+    for (const char* name : {"mnuWindowCascadeItem", "mnuWindowTileItem", "mnuWindowTileItem2", "mnuWindowMinimizeItem",
+                             "mnuWindowArrangeItem", "btnCascade", "btnVertical", "btnHorizontal"})
+        reasons[name] = "no channel window to arrange";
     const std::vector<std::string> silent = SilentActions(TStartState::Started);
     EXPECT_EQ(Unexplained(silent, reasons), std::vector<std::string>{});
 }
 
 TEST_F(MainWindowActionsTest, EveryActionOfAViewWindowShowsItsEffect)
 {
-    const TReasons reasons = {
-        {"mnuEnglish", "English is the language in force"},
-    };
+    const TReasons reasons = {{"mnuEnglish", "English is the language in force"}};
     const std::vector<std::string> silent = SilentActions(TStartState::ViewWithFile);
     EXPECT_EQ(Unexplained(silent, reasons), std::vector<std::string>{});
 }
