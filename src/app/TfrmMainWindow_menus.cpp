@@ -250,10 +250,13 @@ void TfrmMainWindow::ApplyLanguage(int language)
         {mnuExport, RowMenuExportGraph, -1},
         {btnFileOpen, -1, RowHintOpen},
         {btnFileSave, -1, RowHintSave},
+        // The edit buttons' hints are the menu captions, without a long form.
         {btnCut, -1, RowMenuCut},
         {btnCopy, -1, RowMenuCopy},
         {btnPaste, -1, RowMenuPaste},
         {btnCascade, -1, RowHintCascade},
+        // btnVertical arranges the windows horizontally and btnHorizontal vertically (the
+        // names are the other way round); each hint says what its button does.
         {btnVertical, -1, RowHintTileHorizontally},
         {btnHorizontal, -1, RowHintTileVertically},
         {cmdTotalFocus, -1, RowButtonOverview},
