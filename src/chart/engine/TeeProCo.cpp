@@ -188,7 +188,7 @@
     X(TeeMsg_Down, "Down")                                                                \
     X(TeeMsg_GanttTool, "Gantt Drag")                                                     \
     X(TeeMsg_XMLFile, "XML file")                                                         \
-    X(TeeMsg_GridBandTool, "Grid band")                                                   \
+    X(TeeMsg_GridBandTool, "Grid Band")                                                   \
     X(TeeMsg_FunctionPerf, "Performance")                                                 \
     X(TeeMsg_GalleryGauge, "Gauge")                                                       \
     X(TeeMsg_GalleryGauges, "Gauges")                                                     \
@@ -406,7 +406,7 @@ AnsiString TeeMsg_Up = "Up";
 AnsiString TeeMsg_Down = "Down";
 AnsiString TeeMsg_GanttTool = "Gantt Drag";
 AnsiString TeeMsg_XMLFile = "XML file";
-AnsiString TeeMsg_GridBandTool = "Grid band";
+AnsiString TeeMsg_GridBandTool = "Grid Band";
 AnsiString TeeMsg_FunctionPerf = "Performance";
 AnsiString TeeMsg_GalleryGauge = "Gauge";
 AnsiString TeeMsg_GalleryGauges = "Gauges";

@@ -94,6 +94,8 @@ TEST(ChartToolsRegistration, SixteenToolsInGalleryOrderBehindEarlierOnes)
         EXPECT_FALSE(tool->Description().empty()) << names[i];
         EXPECT_FALSE(tool->GetEditorClass().empty()) << names[i];
     }
+    const std::unique_ptr<QObject> grid(TeeToolTypes()[13]->newInstance(Q_ARG(QObject*, nullptr)));
+    EXPECT_EQ(qobject_cast<TTeeCustomTool*>(grid.get())->Description(), "Grid Band");
 
     // The registrations are counted: the last one out takes the tools away.
     UnRegisterTeeChartTools();
