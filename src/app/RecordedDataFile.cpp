@@ -586,7 +586,8 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
                       TDataFileProblemKind::BadTime);
             continue;
         }
-        if (fields.size() < 3 || !ReadNumberField(fields[2], step)) {
+        // The interval is whole seconds: a value without a number is no interval.
+        if (fields.size() < 3 || !ReadNumberField(fields[2], step) || !std::isfinite(step)) {
             AddBadRow(r, badRows, fileLine, fields.size() < 3 ? AnsiString() : AnsiString(fields[2].substr(0, 40)));
             continue;
         }

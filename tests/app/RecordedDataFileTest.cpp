@@ -6,6 +6,7 @@
 
 #include "FakeDataFileView.h"
 #include "app/CLanguage.h"
+#include "app/QzvFile.h"
 #include "app/RecordedDataReader.h"
 #include "app/RecordedDataWriter.h"
 #include "platform/DateTime.h"
@@ -363,11 +364,12 @@ TEST_F(RecordedDataFileTest, AwkwardTextsAndValuesComeBackAsWritten)
     // A time no calendar can name is refused with its line; the rows around it load.
     const std::string file =
         "\xA7;d;t;;;;;;;\r\n[DATA];\r\nDate|Time;Error;TimeStep;A;\r\n1;0;1;5;\r\n"
-        "1E300;0;1;6;\r\n-1E19;0;1;6;\r\nNAN;0;1;6;\r\n2;0;1;7;\r\n"
+        "1E300;0;1;6;\r\n-1E19;0;1;6;\r\nNAN;0;1;6;\r\n2;0;1;7;\r\n3;0;NAN;8;\r\n"
         "[PROTOCOL];\r\n\xA7;\r\n$;\r\n";
     const TRecordedDataRead times = ParseRecordedDataFile(file);
     EXPECT_EQ(times.X, (std::vector<double>{1, 2}));
-    ASSERT_EQ(times.Problems.size(), 3u);
+    ASSERT_EQ(times.Problems.size(), 4u);
+    EXPECT_EQ(times.Problems[3].Kind, TDataFileProblemKind::BadRow);
     EXPECT_EQ(times.Problems[0].Kind, TDataFileProblemKind::BadTime);
     EXPECT_EQ(times.Problems[0].Line, 5);
     FakeDataFileView view;
@@ -413,6 +415,8 @@ TEST_F(RecordedDataFileTest, ReaderIsTolerantOfSeparatorsEncodingsAndLineEnds)
     EXPECT_DOUBLE_EQ(v, 1.5e-5);
     for (const char* bad : {"", "abc", "1,2,3", "nanx", "in", "1e999", "12a", "0x10", "--1"})
         EXPECT_FALSE(ReadNumberField(bad, v)) << bad;
+    // Measurement files of other recorders have no words for values that are not finite.
+    for (const char* text : {"NAN", "inf", "-INF", "1e999"}) EXPECT_FALSE(QzvNumber(text, v)) << text;
 }
 
 // Every file of the corpus loads as far as it is readable and reports what is wrong with it;

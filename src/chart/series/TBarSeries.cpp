@@ -38,6 +38,8 @@ int TBarSeries::InternalCalcMarkLength(int)
     return canvas ? canvas->GetFontHeight() : 0;
 }
 
+// Side-by-side bars over all series share one depth row; horizontal bars never claimed
+// that and keep the inherited rule.
 bool TBarSeries::MoreSameZOrder() const
 {
     return FMultiBar == mbSideAll ? false : TCustomBarSeries::MoreSameZOrder();

@@ -19,6 +19,7 @@
 #include "chart/series/TChartShape.h"
 #include "chart/series/TFastLineSeries.h"
 #include "chart/series/TGanttSeries.h"
+#include "chart/series/TGridTransposeTool.h"
 #include "chart/series/TLineSeries.h"
 #include "chart/series/TPointSeries.h"
 #include "chart/series/Tee3DSeries.h"
@@ -349,6 +350,7 @@ void TeeStoreRegisterClasses()
             return result;
         });
         RegisterTeeChartTools();
+        RegisterTeeGridTransposeTool();
         TeeToolStorageRegister();
         TStreamDefinedProperty data;
         data.Name = "Data";

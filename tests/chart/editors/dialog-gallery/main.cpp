@@ -19,7 +19,9 @@
 #include "chart/editors/TCustomChartGrid.h"
 #include "chart/editors/TFormTeeShape.h"
 #include "chart/editors/TFormatEditor.h"
+#include "chart/editors/TGridTransposeToolEdit.h"
 #include "chart/editors/TSelectListForm.h"
+#include "chart/editors/TTeeExportForm.h"
 #include "chart/editors/TTeeFontEditor.h"
 #include "chart/editors/TTeeGalleryForm.h"
 #include "chart/editors/TTeeGradientEditor.h"
@@ -30,7 +32,9 @@
 #include "chart/engine/TChartTitle.h"
 #include "chart/engine/TCustomChart.h"
 #include "chart/series/TBarSeries.h"
+#include "chart/series/TGridTransposeTool.h"
 #include "chart/series/TLineSeries.h"
+#include "chart/series/TSurfaceSeries.h"
 #include "chart/series/TeeLegendScrollBar.h"
 #include "chart/series/TeeStandardSeries.h"
 #include "chart/series/TeeTools.h"
@@ -104,6 +108,22 @@ std::vector<Entry> Entries()
              TChartSeries* s = c->GetSeries(0);
              s->SetValueFormat(TFormatEditor::Change(o, s->GetValueFormat(), true));
          }},
+        {"export", [](QWidget* o, TChart* c) { TeeExport(o, c); }},
+        {"grid-transpose",
+         [](QWidget* o, TChart* c) {
+             // A grid series of its own chart, so the sample chart keeps its look.
+             TChart grids;
+             auto* surface = new TSurfaceSeries(&grids);
+             surface->SetTitle("Surface");
+             grids.AddSeries(surface);
+             surface->FillSampleValues(5);
+             auto* tool = new TGridTransposeTool(&grids);
+             grids.Tools()->Add(tool);
+             auto form = TeeCreateForm<TGridTransposeToolEdit>(o);
+             form->SetTag(tool);
+             form->ShowModal();
+             (void)c;
+         }},
     };
 }
 
@@ -116,6 +136,7 @@ int main(int argc, char** argv)
     platform::SetDialogs(&dialogs);
     RegisterTeeStandardSeries();
     RegisterTeeChartTools();
+    RegisterTeeGridTransposeToolEdit();
     RegisterTeeTools({&TLegendScrollBar::staticMetaObject});
 
     QWidget window;
