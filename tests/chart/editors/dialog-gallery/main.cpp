@@ -24,6 +24,7 @@
 #include "chart/editors/TFormatEditor.h"
 #include "chart/editors/TGridTransposeToolEdit.h"
 #include "chart/editors/TSelectListForm.h"
+#include "chart/editors/TTeeExportForm.h"
 #include "chart/editors/TTeeFontEditor.h"
 #include "chart/editors/TTeeGalleryForm.h"
 #include "chart/editors/TTeeGradientEditor.h"
@@ -144,6 +145,7 @@ std::vector<Entry> Entries()
              panel->SetChart(c);
              host->ShowModal();
          }},
+        {"export", [](QWidget* o, TChart* c) { TeeExport(o, c); }},
         {"grid-transpose",
          [](QWidget* o, TChart* c) {
              // A grid series of its own chart, so the sample chart keeps its look.
