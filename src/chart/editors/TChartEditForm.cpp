@@ -23,6 +23,7 @@
 #include "chart/editors/TCustomChartGrid.h"
 #include "chart/editors/TFormTeeSeries.h"
 #include "chart/editors/TFormTeeTools.h"
+#include "chart/editors/TTeeExportForm.h"
 #include "chart/editors/TTeeFontEditor.h"
 #include "chart/editors/TeeEditorClasses.h"
 #include "chart/editors/TeeEditors.h"
@@ -414,8 +415,7 @@ void TChartEditForm::FormShow()
         {cetPrintPreview, TabPrint}, {cetAllSeries, TabSeries}};
     for (const auto& [tab, page] : tabs)
         if (TabHidden(tab)) TeeSetTabVisible(page, false);
-    // The export and preview pages exist only when their forms are linked in.
-    if (!TeeChartEditorPageHooks().CreateExport) TeeSetTabVisible(TabExport, false);
+    // The preview page exists only when the print preview is linked in.
     if (!TeeChartEditorPageHooks().CreatePreview) TeeSetTabVisible(TabPrint, false);
     bool anyChartPage = false;
     for (int i = 0; i < SubPage->count(); ++i) anyChartPage = anyChartPage || SubPage->isTabVisible(i);
@@ -648,11 +648,15 @@ void TChartEditForm::DataSetup()
 
 void TChartEditForm::ExportSetup()
 {
-    TChartEditorPageHooks& hooks = TeeChartEditorPageHooks();
-    if (!ExportForm && hooks.CreateExport)
-        ExportForm = hooks.CreateExport(*this, TabExport);
-    else if (ExportForm && hooks.ShowExport)
-        hooks.ShowExport(*this, ExportForm);
+    if (!ExportForm) {
+        ExportForm = new TTeeExportForm(this);
+        AddFormTo(ExportForm, TabExport, FChart.data());
+        TeeAlignClient(ExportForm);
+        ExportForm->BClose->hide();
+    }
+    ExportForm->CBFileSize->setChecked(false);
+    if (TabHidden(cetExportNative)) TeeSetTabVisible(ExportForm->TabNative, false);
+    ExportForm->EnableButtons();
 }
 
 void TChartEditForm::PreviewSetup()

@@ -36,6 +36,7 @@ class TFormTeeSeries;
 class TFormTeeTools;
 class TSeriesGroup;
 class TTeeCustomTool;
+class TTeeExportForm;
 class TTeePageControl;
 
 enum TChartEditorTab : unsigned char {
@@ -84,12 +85,10 @@ std::vector<TTeeOnShowEditor>& TeeOnShowEditor();
 // Offers "View Series Names" outside design time too.
 extern bool TeeSeriesNamesRuntime;
 
-// The export and print preview pages come from the export dialog and the print preview,
-// which install these when they are linked in; without a Create function the tab stays
-// hidden. Create makes the page form embedded in Tab; Show runs at every later show.
+// The print preview page comes from the print preview, which installs these when it is
+// linked in; without CreatePreview the "Print" tab stays hidden. CreatePreview makes the
+// page form embedded in Tab; ShowPreview runs at every later show of the tab.
 struct TChartEditorPageHooks {
-    std::function<TTeeForm*(TChartEditForm& Editor, QWidget* Tab)> CreateExport;
-    std::function<void(TChartEditForm& Editor, TTeeForm* Page)> ShowExport;
     std::function<TTeeForm*(TChartEditForm& Editor, QWidget* Tab)> CreatePreview;
     std::function<void(TChartEditForm& Editor, TTeeForm* Page)> ShowPreview;
 };
@@ -165,7 +164,7 @@ public:
     int OldWidth = 0;
     TCustomChart* Chart() const;
     TTeeForm* PreviewForm = nullptr;
-    TTeeForm* ExportForm = nullptr;
+    TTeeExportForm* ExportForm = nullptr;
     QTreeWidgetItem* SeriesNode = nullptr;
     QTreeWidgetItem* ToolsNode = nullptr;
     TChartAxis* InitialAxis = nullptr;
