@@ -185,6 +185,10 @@ public:
     AnsiString HelpFile;
     static constexpr int HelpContext = 726;
 
+    // The size the editor opens with when none is remembered (and which is not stored).
+    static int DefaultWidth();
+    static int DefaultHeight();
+
     bool HasOption(TChartEditorOption Option) const { return (Options & TeeOptionBit(Option)) != 0; }
     bool TabHidden(TChartEditorTab Tab) const { return (HideTabs & TeeTabBit(Tab)) != 0; }
     bool TreeMode() const;
