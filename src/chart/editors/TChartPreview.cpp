@@ -200,11 +200,14 @@ void TChartPreview::FormShow()
         if (TeeChangePaperOrientation) Printer()->SetOrientation(poLandscape);
         CheckOrientation();
     }
-    BPrint->setEnabled(printers);
-    BSetupPrinter->setEnabled(printers);
-    Orientation->setEnabled(printers);
+    // Controls are only ever disabled here: whoever opened the dialog may have disabled
+    // others.
+    if (!printers) {
+        BPrint->setEnabled(false);
+        BSetupPrinter->setEnabled(false);
+        Orientation->setEnabled(false);
+    }
     TCustomTeePanel* panel = PreviewedPanel();
-    const bool hasPanel = panel != nullptr;
     if (panel) {
         ++FChangingProp;
         CBProp->setChecked(panel->PrintProportional);
@@ -216,11 +219,12 @@ void TChartPreview::FormShow()
         FSavedMargins = panel->PrintMargins;
         ResetMargins();
         if (FPageNavigator) FPageNavigator->SetPanel(panel);
+    } else {
+        CBProp->setEnabled(false);
+        Resolution->setEnabled(false);
+        GBMargins->setEnabled(false);
+        BPrint->setEnabled(false);
     }
-    CBProp->setEnabled(hasPanel);
-    Resolution->setEnabled(hasPanel);
-    GBMargins->setEnabled(hasPanel);
-    if (!hasPanel) BPrint->setEnabled(false);
     {
         TFilling filling(this);
         CheckBox1->setChecked(TeePreviewPanel1->GetAsBitmap());

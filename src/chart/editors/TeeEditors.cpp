@@ -6,6 +6,7 @@
 #include "chart/editors/TGridTransposeToolEdit.h"
 #include "chart/editors/TSeriesPointerEditor.h"
 #include "chart/editors/TeeEditorClasses.h"
+#include "chart/editors/TeeExportPreviewPages.h"
 
 void RegisterTeeEditors()
 {
@@ -20,4 +21,5 @@ void RegisterTeeEditors()
         &TBubbleSeriesEditor::staticMetaObject,
         &TGridTransposeToolEdit::staticMetaObject,
     });
+    InstallTeeExportPreviewPages();
 }

@@ -4,14 +4,20 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QFile>
+#include <QListWidget>
 #include <QPageSize>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
 
 #include "EditorTestSupport.h"
+#include "chart/editors/EditChar.h"
+#include "chart/editors/TChartEditForm.h"
 #include "chart/editors/TChartPreview.h"
+#include "chart/editors/TTeeExportForm.h"
 #include "chart/editors/TTeePreviewPanel.h"
+#include "chart/editors/TeeEdit.h"
+#include "chart/editors/TeeExportPreviewPages.h"
 #include "chart/engine/TCustomChart.h"
 #include "chart/series/TLineSeries.h"
 #include "chart/storage/TeePictureOptions.h"
@@ -216,4 +222,44 @@ TEST(PrintPreview, WithoutPrinterOnlyThePageShows)
     });
     TeePreview(nullptr, &s.chart);
     SetPrinter(nullptr);
+}
+
+TEST(PrintPreview, ChartEditorPagesAndPreviewer)
+{
+    A4Printer a4;
+    SampleChart s;
+    InstallTeeExportPreviewPages();
+    ModalScript script([&](TTeeForm& f) {
+        auto& editor = static_cast<TChartEditForm&>(f);
+        if (auto* exporter = dynamic_cast<TTeeExportForm*>(editor.ExportForm)) {
+            EXPECT_EQ(exporter->Panel(), &s.chart);
+            EXPECT_FALSE(exporter->BClose->isVisible());
+            EXPECT_EQ(exporter->LBFormat->count(), 4);
+        } else if (auto* preview = dynamic_cast<TChartPreview*>(editor.PreviewForm)) {
+            EXPECT_EQ(preview->PreviewPanel()->GetPanel(), &s.chart);
+            EXPECT_FALSE(preview->GBMargins->isVisible());
+            EXPECT_FALSE(preview->BClose->isVisible());
+        } else {
+            ADD_FAILURE() << "no page";
+        }
+        editor.Close();
+    });
+    EditChartPage(nullptr, &s.chart, cetExport);
+    EditChartPage(nullptr, &s.chart, cetPrintPreview);
+    EXPECT_EQ(script.Shown, 2);
+
+    // The previewer's options switch the dialog's controls off.
+    TChartPreviewer previewer;
+    previewer.SetChart(&s.chart);
+    previewer.Options = TeeDefaultPreviewOptions & ~(1u << cpoChangeMargins) & ~(1u << cpoMoveChart);
+    ModalScript previewScript([&](TTeeForm& f) {
+        auto& d = static_cast<TChartPreview&>(f);
+        EXPECT_EQ(d.PreviewPanel()->GetPanel(), &s.chart);
+        EXPECT_FALSE(d.GBMargins->isEnabled());
+        EXPECT_FALSE(d.PreviewPanel()->AllowMove);
+        EXPECT_TRUE(d.PreviewPanel()->AllowResize);
+        d.BClose->click();
+    });
+    previewer.Execute();
+    EXPECT_EQ(previewScript.Shown, 1);
 }

@@ -148,6 +148,8 @@ std::vector<Entry> Entries()
              panel->SetChart(c);
              host->ShowModal();
          }},
+        {"editor-export", [](QWidget* o, TChart* c) { EditChartPage(o, c, cetExport); }},
+        {"editor-print", [](QWidget* o, TChart* c) { EditChartPage(o, c, cetPrintPreview); }},
         {"export", [](QWidget* o, TChart* c) { TeeExport(o, c); }},
         {"preview", [](QWidget* o, TChart* c) { TeePreview(o, c); }},
         {"grid-transpose",
