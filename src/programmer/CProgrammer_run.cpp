@@ -141,9 +141,13 @@ void CProgrammer::AddRampPoints(int steps, int interval, TDateTime x, double tar
 
 void CProgrammer::StartRamp(int steps, int interval, double target, double start)
 {
+    // The ramp goes on one interval after the last planned point; with none planned, one
+    // interval after the last recorded one (the plan and the recording share one time).
     TDateTime x = Date();
     if (FWindow && FWindow->PlannedSetpointCount() > 0)
         x = FWindow->PlannedSetpointLastX() + SafeInterval(interval) / SecsPerDay;
+    else if (FWindow && FWindow->RecordedSetpointLastX() != 0.0)
+        x = FWindow->RecordedSetpointLastX() + SafeInterval(interval) / SecsPerDay;
     AddRampPoints(steps, interval, x, target, start);
 }
 
