@@ -14,6 +14,7 @@
 #include "platform/Dialogs.h"
 #include "platform/FileSave.h"
 #include "platform/FormatSettings.h"
+#include "programmer/ProgrammerDialogs.h"
 
 int main(int argc, char** argv)
 {
@@ -37,6 +38,7 @@ int main(int argc, char** argv)
     TfrmPanelControl panelControl(&mainWindow);
     TfrmTitleControl titleWindow(&mainWindow);
     frmSerialNumber = new TfrmSerialNumber(&mainWindow);
+    TProgrammerDialogs programmerDialogs(&mainWindow, &panelControl);
     mainWindow.showMaximized();
     const int result = app.exec();
     // Recording files still being written are finished before the program ends.

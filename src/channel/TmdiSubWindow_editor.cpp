@@ -1,6 +1,7 @@
 // The programmer pages of the channel window: the program tree with its pop-up menu and
 // buttons, the program editor's segment and program controls, and the profile page.
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -183,6 +184,8 @@ void TmdiSubWindow::BuildProgrammerPages()
     top->setStretchFactor(1, 1);
     split->addWidget(top);
     split->addWidget(grpProtocol);
+    split->setStretchFactor(0, 2);
+    split->setStretchFactor(1, 1);
     auto* layout = new QVBoxLayout(tabProgrammerGraph);
     layout->addWidget(split);
 
@@ -578,8 +581,11 @@ void TmdiSubWindow::MarkValuesModified(bool modified)
     f.setBold(modified);
     f.setUnderline(modified);
     btnApplyValues->setFont(f);
+    // The disabled look stays the style's own.
     QPalette p = btnApplyValues->palette();
-    p.setColor(QPalette::ButtonText, modified ? TColorToQColor(clMaroon) : QColor(Qt::black));
+    const QColor text = modified ? TColorToQColor(clMaroon) : QApplication::palette().color(QPalette::ButtonText);
+    p.setColor(QPalette::Active, QPalette::ButtonText, text);
+    p.setColor(QPalette::Inactive, QPalette::ButtonText, text);
     btnApplyValues->setPalette(p);
 }
 

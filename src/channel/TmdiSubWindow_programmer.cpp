@@ -17,6 +17,7 @@
 #include "channel/TmdiSubWindow.h"
 #include "chart/engine/TChartSeries.h"
 #include "chart/series/TAreaSeries.h"
+#include "chart/series/TFastLineSeries.h"
 #include "platform/Dialogs.h"
 #include "programmer/CProgrammer.h"
 
@@ -44,6 +45,16 @@ void TmdiSubWindow::CreateProgrammer()
     // A timed start fires on this window's own tick: it starts this window's program, not
     // the one of whichever window is active.
     FRun->OnCalendarStart = [this] { btnStartTPClick(nullptr); };
+    if (ViewMode == vmProgrammer) {
+        // The planned setpoints are drawn beside the recorded ones, so the user sees the
+        // program's plan and what the unit did.
+        TChartSeries* planned = FSession->Series(SeriesProgrammer);
+        planned->SetActive(true);
+        if (auto* line = dynamic_cast<TFastLineSeries*>(planned)) {
+            line->GetLinePen()->SetVisible(true);
+            line->GetLinePen()->SetStyle(psDash);
+        }
+    }
 }
 
 TRunSettings TmdiSubWindow::RunSettings() const
