@@ -9,13 +9,17 @@ function(nox_warnings target)
   target_compile_options(${target} PRIVATE
     -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Woverloaded-virtual -Wcast-align -Wformat=2
     -Wmissing-include-dirs -Wpointer-arith -Wundef -Wunused -Wvla -Wzero-as-null-pointer-constant
-    -Wsuggest-override -Wlogical-op -Wduplicated-cond)
+    -Wsuggest-override)
+  # Two of the set are GCC's only (clang builds the fuzz targets).
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(${target} PRIVATE -Wlogical-op -Wduplicated-cond)
+  endif()
   if(NOX_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
   # GCC 12 reports a false -Wrestrict inside std::string's inlined copies at -O2 and above
   # (GCC bug 105329); it is not about our code, so it is silenced in optimised builds only.
-  if(CMAKE_BUILD_TYPE MATCHES "Release|RelWithDebInfo|MinSizeRel")
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_BUILD_TYPE MATCHES "Release|RelWithDebInfo|MinSizeRel")
     target_compile_options(${target} PRIVATE -Wno-restrict)
   endif()
 endfunction()

@@ -1,22 +1,16 @@
-// libFuzzer target of the chart-file reader: any input either loads or fails with a
-// chart error; a chart that loaded saves and loads again without one, and converting
-// between the two forms fails only with a chart error.
-#include <QGuiApplication>
+// Fuzz target of the chart-file reader: any input either loads or fails with a chart error;
+// a chart that loaded saves and loads again without one, and converting between the two
+// forms fails only with a chart error. A file may name charts and other widgets inside
+// the chart, so a full (offscreen) application object is needed.
 #include <cstddef>
 #include <cstdint>
 
+#include "FuzzSupport.h"
 #include "chart/storage/TeeStore.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size)
 {
-    static QGuiApplication* app = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "chartfile_fuzz";
-        static char* argv[] = {name, nullptr};
-        return new QGuiApplication(argc, argv);
-    }();
-    (void)app;
+    fuzzing::Init();
 
     for (int direction = 0; direction < 2; ++direction) {
         TMemoryStream in(Data, Size), out;

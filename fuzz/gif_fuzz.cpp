@@ -1,4 +1,4 @@
-// libFuzzer target of the GIF reader: any input either loads or fails with a GIF error;
+// Fuzz target of the GIF reader: any input either loads or fails with a GIF error;
 // whatever loaded can be written and read back.
 #include <cstddef>
 #include <cstdint>

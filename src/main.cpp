@@ -6,15 +6,11 @@
 #include "app/RecordedDataWriter.h"
 #include "app/SingleInstanceLock.h"
 #include "app/TfrmMainWindow.h"
-#include "app/TfrmPanelControl.h"
-#include "app/TfrmSerialNumber.h"
-#include "app/TfrmTitleControl.h"
 #include "channel/ChartClasses.h"
-#include "channel/TmdiSubWindow.h"
+#include "channel/ProgramForms.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSave.h"
 #include "platform/FormatSettings.h"
-#include "programmer/ProgrammerDialogs.h"
 
 int main(int argc, char** argv)
 {
@@ -33,13 +29,8 @@ int main(int argc, char** argv)
     if (const auto memory = startup::PhysicalMemory()) startup::WarnAboutLowMemory(memory, language);
 
     RegisterChartClasses();
-    TChannelFormFactory channelForms;
-    TfrmMainWindow mainWindow(&channelForms, language);
-    TfrmPanelControl panelControl(&mainWindow);
-    TfrmTitleControl titleWindow(&mainWindow);
-    frmSerialNumber = new TfrmSerialNumber(&mainWindow);
-    TProgrammerDialogs programmerDialogs(&mainWindow, &panelControl);
-    mainWindow.showMaximized();
+    TProgramForms forms(language);
+    forms.MainWindow->showMaximized();
     const int result = app.exec();
     // Recording files still being written are finished before the program ends.
     TDataFileSaveQueue::Instance().WaitIdle();

@@ -3,14 +3,18 @@
 // recording, view, programmer and TP Scout windows) implements it; the main window creates
 // it through an IChannelFormFactory, so the shell runs and is tested without it.
 #include <cstdint>
+#include <functional>
 
 #include "comm/ChannelServices.h"
 #include "platform/AnsiString.h"
 #include "platform/DateTime.h"
 
 class QMdiSubWindow;
+class TChart;
 class TChartSeries;
+class TTeeCustomTool;
 class IControlPanel;
+class IDataFileView;
 
 // View modes of a channel window.
 enum : std::uint8_t {
@@ -96,6 +100,26 @@ public:
     virtual double UnitLowerSetpointLimit() const = 0;
     virtual double UnitUpperSetpointLimit() const = 0;
 
+    // ---- what the main window's file commands use
+    // The window's series, axes and memos as the data files read and fill them.
+    virtual IDataFileView* DataFileView() = 0;
+    // graDataGraph, printed and exported; ChartTool2, its grid band, which a print switches off.
+    virtual TChart* DataGraph() = 0;
+    virtual TTeeCustomTool* GridBandTool() = 0;
+    // The recording runs (cmdEstablishConnection is disabled).
+    virtual bool RecordingRuns() const = 0;
+    // Writes the current part of the recording; `done` gets the result on the user-interface
+    // thread.
+    virtual void SaveRecording(std::function<void(bool)> done) = 0;
+    // Saves the program of the node selected in treeTProgram (a segment node selects its
+    // program first); false when no node is selected.
+    virtual bool SaveSelectedProgram() = 0;
+    // The axis titles of the label file (entries 1 and 2); false when there is no label file.
+    virtual bool ReadLabelAxisTitles(AnsiString& left, AnsiString& right) = 0;
+    // The current ranges of the bottom, left and right axes become the window's stored
+    // ranges, the working set and the one undoing a zoom returns to.
+    virtual void StoreAxisRanges() = 0;
+
     // ---- fields the main window reads and sets
     std::uint8_t ViewMode = vmDataRecording;
     std::uint8_t FileView = 0;        // 1 in the view window
@@ -105,7 +129,10 @@ public:
     std::uint8_t AutomaticStartArmed = 0;
     AnsiString DeviceText;
     TZoomLimits ZoomLimits;
-    TZoomLimits FullRange;  // the view window's whole file, restored by the overview command
+    TZoomLimits FullRange;      // the view window's whole file, restored by the overview command
+    std::uint8_t Printing = 0;  // a print of this window runs
+    // Column count of the measurement file imported into this view (0: none imported).
+    int ImportedColumnCount = 0;
 };
 
 class IChannelFormFactory {

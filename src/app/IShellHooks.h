@@ -4,13 +4,19 @@
 // dialogs. Each is installed into the main window; a command without one does nothing.
 #include "platform/AnsiString.h"
 
-// Recorded-data files, import, printing and export.
+// Recorded-data files, import, printing and export. The channel arguments name the active
+// channel window (0: none open).
 class IFileCommands {
 public:
     virtual ~IFileCommands() = default;
-    // Open a recorded-data or imported file into a new view window (Ctrl+O, Ctrl+G).
-    virtual void actFileOpenExecute() = 0;
-    // Write the data file of a channel (the save button, and the channel windows' saves).
+    // Opens a file into the active view window, or a program into a programmer or TP Scout
+    // window (Ctrl+O, the open button). newView (the view item, Ctrl+G, or no window open)
+    // opens a new view window first.
+    virtual void actFileOpenExecute(bool newView) = 0;
+    // The save button and item: the selected program of a TP Scout window, or the running
+    // recording of the active window with a confirmation.
+    virtual void btnFileSaveClick(int channel) = 0;
+    // Writes the data file of a channel without a question.
     virtual void FileSave1Execute(int channel) = 0;
     virtual void PrintGraph(int channel) = 0;
     virtual void PrintProtocol(int channel) = 0;

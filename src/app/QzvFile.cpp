@@ -1,6 +1,7 @@
 #include "app/QzvFile.h"
 
 #include <cctype>
+#include <cmath>
 #include <limits>
 
 #include "app/RecordedDataFile.h"
@@ -161,7 +162,11 @@ bool QzvNumber(std::string_view field, double& value)
     int separators = 0;
     for (char c : field)
         if (c == '.' || c == ',') ++separators;
-    return separators <= 1 && ReadNumberField(field, value);
+    // Other recorders write no words for values that are not finite: such a field is text.
+    double v = 0;
+    if (separators > 1 || !ReadNumberField(field, v) || !std::isfinite(v)) return false;
+    value = v;
+    return true;
 }
 
 TQzvRows ReadQzvRows(TQzvFile& file, int valueColumns)

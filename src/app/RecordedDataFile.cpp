@@ -363,6 +363,22 @@ void AddBadRow(TRecordedDataRead& r, int& badRows, int line, const AnsiString& d
 
 }  // namespace
 
+AnsiString FileValueFormat(const AnsiString& axisFormat)
+{
+    bool point = false;
+    bool digits = false;
+    for (char c : axisFormat) {
+        if (c == '0' || c == '#') {
+            digits = true;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else if (c != ',' || point) {
+            return "#,##0.###";
+        }
+    }
+    return digits ? axisFormat : AnsiString("#,##0.###");
+}
+
 AnsiString ErrorColumnText(const AnsiString& label0, const AnsiString& label2)
 {
     if (!label2.empty()) return label2;
@@ -546,7 +562,15 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
         if (line.empty()) continue;
         if (line[0] == '[' || line[0] == '$' || line.substr(0, kSection.size()) == kSection) break;
         const int fileLine = int(lineNo) + 1;
-        SplitRow(line, fields);
+        // The writer leaves the field of a series without a value empty, so a row with all
+        // its fields is read by position and an empty field is no value for that series
+        // alone. A row with fields missing or added passes over empty fields instead, each
+        // taking the next one in its place.
+        SplitRow(line, fields, true);
+        if (!fields.empty() && TrimView(fields.back()).empty()) fields.pop_back();
+        const bool byPosition = fields.size() == 3 + columns && !TrimView(fields[0]).empty() &&
+                                !TrimView(fields[1]).empty() && !TrimView(fields[2]).empty();
+        if (!byPosition) SplitRow(line, fields);
         if (fields.empty()) {
             AddBadRow(r, badRows, fileLine, {});
             continue;
@@ -562,20 +586,32 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
                       TDataFileProblemKind::BadTime);
             continue;
         }
-        if (fields.size() < 3 || !ReadNumberField(fields[2], step)) {
+        // The interval is whole seconds: a value without a number is no interval.
+        if (fields.size() < 3 || !ReadNumberField(fields[2], step) || !std::isfinite(step)) {
             AddBadRow(r, badRows, fileLine, fields.size() < 3 ? AnsiString() : AnsiString(fields[2].substr(0, 40)));
             continue;
         }
         r.X.push_back(x);
         r.Labels.emplace_back(TrimView(FieldText(fields[1])));
-        r.LastTimeStep = static_cast<int>(std::clamp(step, -2147483648.0, 2147483647.0));
-        r.HasTimeStep = true;
+        // A sampling interval is 1 to 60 seconds; any other keeps the previous one, so the
+        // time axis never gets a zero or negative increment.
+        const double wholeStep = std::trunc(step);
+        if (wholeStep >= 1 && wholeStep <= 60) {
+            r.LastTimeStep = int(wholeStep);
+            r.HasTimeStep = true;
+        } else if (r.RejectedTimeStepCount++ < kMaxListedBadRows) {
+            r.RejectedTimeSteps.emplace_back(fileLine, AnsiString(TrimView(fields[2]).substr(0, 40)));
+        }
         // Values up to the first one that is missing or not a number; the rest of such a
         // row stays empty, as do its later series.
         bool rowOk = fields.size() >= 3 + columns;
         size_t c = 0;
         for (; c < columns && 3 + c < fields.size(); ++c) {
             double y;
+            if (byPosition && TrimView(fields[3 + c]).empty()) {
+                r.Y[c].push_back(missing);
+                continue;
+            }
             if (!ReadNumberField(fields[3 + c], y)) {
                 rowOk = false;
                 break;

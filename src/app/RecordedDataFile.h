@@ -42,6 +42,11 @@ struct TRecordedData {
 // The Error column from the point labels of series 0 and series 2 at one row.
 AnsiString ErrorColumnText(const AnsiString& label0, const AnsiString& label2);
 
+// The value format a series is written in: its axis's format when that is a plain picture
+// of digit places ("#,##0.###", "0.00"), which writes numbers the reader parses; the chart
+// library's default for any other (literal text such as "0.0 Â°C", exponents, sections).
+AnsiString FileValueFormat(const AnsiString& axisFormat);
+
 // The file's bytes (Windows-1252, CR LF).
 std::string BuildRecordedDataFile(const TRecordedData& data);
 
@@ -82,10 +87,14 @@ struct TRecordedDataRead {
     int SeriesColumns = 0;  // number of series columns loaded (at most 24)
     std::vector<double> X;
     std::vector<AnsiString> Labels;  // the Error field of each row as written
-    // Values per series column; a column is shorter than X when rows were short.
+    // Values per series column, one per row; NaN where a row has no value for the series.
     std::vector<std::vector<double>> Y;
+    // The last time step of 1 to 60 seconds; a row with another one keeps the previous
+    // (listed in RejectedTimeSteps: the line and the field).
     int LastTimeStep = 0;
     bool HasTimeStep = false;
+    std::vector<std::pair<int, AnsiString>> RejectedTimeSteps;
+    int RejectedTimeStepCount = 0;
     std::vector<AnsiString> EventProtocol;
     std::vector<AnsiString> Memo;
     std::vector<AnsiString> Info;

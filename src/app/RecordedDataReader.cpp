@@ -169,12 +169,13 @@ AnsiString DataFileProblemsText(const TRecordedDataRead& data)
 
 bool ApplyRecordedData(IDataFileView& window, const TRecordedDataRead& data, const AnsiString& path)
 {
-    window.SetImportedFile(false);
-    window.SetTimeAxisLabel(Text(RowTimeInHhMmSs));
+    // A file that cannot be loaded changes nothing in the window.
     if (!data.Loaded) {
         platform::dialogs().MessageBox(DataFileProblemsText(data), Text(RowErrorCaption), MB_OK);
         return false;
     }
+    window.SetImportedFile(false);
+    window.SetTimeAxisLabel(Text(RowTimeInHhMmSs));
     window.SetValueSeriesCount(ReadDataHeader(window, data));
     window.SetBottomAxisDateTimeFormat("hh:nn:ss");
     window.SetBottomAxisTitle(Text(RowTimeInHhMmSsAxis));
@@ -193,10 +194,16 @@ bool ApplyRecordedData(IDataFileView& window, const TRecordedDataRead& data, con
     }
     window.ShowLoadedDataPages(true);
     const TDateTime now = Now();
-    const int rows = data.SeriesColumns > 0 ? points / data.SeriesColumns : 0;
+    // Every row counts, also one with series that have no value in it.
+    const int rows = data.SeriesColumns > 0 && points > 0 ? data.Rows() : 0;
     window.AddMemoLine(TDataFileMemo::SerialData, FormatDateTime("dd.mm.yyyy", now) + " " +
                                                       FormatDateTime("hh:nn:ss", now) + " " + IntToStr(rows) +
                                                       Text(RowDataSetsRead));
+    for (const auto& [line, field] : data.RejectedTimeSteps)
+        window.AddMemoLine(TDataFileMemo::SerialData, Pick("Zeile ", "Line ") + IntToStr(line) +
+                                                          Pick(": Zeitschritt \"", ": time step \"") + field +
+                                                          Pick("\" nicht 1 bis 60 s, das vorige Intervall bleibt.",
+                                                               "\" is not 1 to 60 s, the previous interval is kept."));
     if (data.Damaged()) platform::dialogs().MessageBox(DataFileProblemsText(data), Text(RowErrorCaption), MB_OK);
     return true;
 }

@@ -43,7 +43,11 @@ TRecordedData CaptureRecordedData(const IRecordedDataSource& window, const AnsiS
     d.FileName = fileName;
     d.DeviceName = window.DeviceName();
     d.TimeStep = window.SamplingInterval();
+    // The file's numbers have a decimal comma and no thousands separator whatever the
+    // process's formats are: the reader parses exactly that.
     d.Formats = FormatSettings();
+    d.Formats.DecimalSeparator = ',';
+    d.Formats.ThousandSeparator = '\0';
 
     const int seriesCount = std::min(window.ValueSeriesCount(), window.SeriesCount());
     TChartSeries* s0 = window.SeriesCount() > 0 ? window.Series(0) : nullptr;
@@ -64,7 +68,7 @@ TRecordedData CaptureRecordedData(const IRecordedDataSource& window, const AnsiS
         if (!s || s->Tag != 1) continue;
         TRecordedDataColumn c;
         c.Title = s->GetTitle();
-        c.ValueFormat = window.AxisValuesFormat(i);
+        c.ValueFormat = FileValueFormat(window.AxisValuesFormat(i));
         c.Values = Values(s->YValues());
         if (c.Values.size() > d.X.size()) c.Values.resize(d.X.size());
         d.Columns.push_back(std::move(c));

@@ -41,7 +41,9 @@ public:
     void SetTitleWindow(TfrmTitleControl* title) { FTitleWindow = title; }
     TfrmTitleControl* TitleWindow() const { return FTitleWindow; }
     void SetFileCommands(IFileCommands* commands) { FFileCommands = commands; }
-    void SetProgrammerDialogs(IProgrammerDialogs* dialogs) { FProgrammerDialogs = dialogs; }
+    IFileCommands* FileCommands() const { return FFileCommands; }
+    // The calendar-start button works only with the programmer's dialogs installed.
+    void SetProgrammerDialogs(IProgrammerDialogs* dialogs);
     void SetChannelFormFactory(IChannelFormFactory* factory) { FFactory = factory; }
 
     // ---- channel table
@@ -89,7 +91,8 @@ public:
     void cmdRampClick();
     void mnuInformationClick();
     void btnFileSaveClick();
-    void actFileOpenExecute();
+    // The open command; newView (the view item) opens a new view window first.
+    void actFileOpenExecute(bool newView = false);
     void actFileCloseExecute();
     void actFileExitExecute();
     // The resize rule: true when a resize from the current width to newWidth is allowed.

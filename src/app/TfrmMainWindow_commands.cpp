@@ -16,7 +16,6 @@
 #include "app/IShellHooks.h"
 #include "app/TfrmMainWindow.h"
 #include "app/TfrmTitleControl.h"
-#include "app/classFileReader.h"
 #include "chart/engine/TChartSeries.h"
 #include "platform/Dialogs.h"
 #include "platform/Round.h"
@@ -105,9 +104,10 @@ void TfrmMainWindow::ArrangeAxis(bool left)
     if (!anyActive) return;
 
     int n = 22;
-    // The column count of the last imported file is kept by the import.
-    if (form->FileView && ::ImportColumnCount != 0)
-        n = ::ImportColumnCount - 1;
+    // A view counts the columns of the file imported into it, whatever was imported since
+    // into other views.
+    if (form->FileView && form->ImportedColumnCount != 0)
+        n = form->ImportedColumnCount - 1;
     else if (left && form->ProgrammerView)
         n = 16;
     n = std::min(n, count);
@@ -250,6 +250,12 @@ void TfrmMainWindow::actWindowTileVerticalExecute()
 }
 
 // ---------------------------------------------------------------- calendar start and single ramp
+
+void TfrmMainWindow::SetProgrammerDialogs(IProgrammerDialogs* dialogs)
+{
+    FProgrammerDialogs = dialogs;
+    cmdAutomaticStart->setEnabled(dialogs != nullptr);
+}
 
 void TfrmMainWindow::cmdAutomaticStartClick()
 {

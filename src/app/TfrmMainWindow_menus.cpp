@@ -6,6 +6,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QToolBar>
+#include <string>
 
 #include "app/CLanguage.h"
 #include "app/IControlPanel.h"
@@ -75,7 +76,7 @@ void TfrmMainWindow::BuildMenus()
                                 [this] { mnuDatenaufzeichnungClick(); });
     // The file view is opened through the file dialog, which then loads the file into it.
     mnuVisualisierung =
-        Item(this, mnuFileNewItem, "mnuVisualisierung", QKeySequence("Ctrl+G"), [this] { actFileOpenExecute(); });
+        Item(this, mnuFileNewItem, "mnuVisualisierung", QKeySequence("Ctrl+G"), [this] { actFileOpenExecute(true); });
     mnuProgrammgeber =
         Item(this, mnuFileNewItem, "mnuProgrammgeber", QKeySequence("Ctrl+P"), [this] { mnuProgrammgeberClick(); });
     mnuTPScout = Item(this, mnuFileNewItem, "mnuTPScout", QKeySequence("Ctrl+E"), [this] { mnuTPScoutClick(); });
@@ -178,7 +179,10 @@ void TfrmMainWindow::BuildToolBar()
 
 void TfrmMainWindow::EditCommand(const char* slot)
 {
-    if (QWidget* focus = QApplication::focusWidget()) QMetaObject::invokeMethod(focus, slot);
+    // Only a text field has the commands; anything else with the focus has nothing to cut.
+    QWidget* focus = QApplication::focusWidget();
+    if (focus && focus->metaObject()->indexOfMethod((std::string(slot) + "()").c_str()) >= 0)
+        QMetaObject::invokeMethod(focus, slot);
 }
 
 void TfrmMainWindow::SetMenuLanguageMarks()
@@ -246,10 +250,13 @@ void TfrmMainWindow::ApplyLanguage(int language)
         {mnuExport, RowMenuExportGraph, -1},
         {btnFileOpen, -1, RowHintOpen},
         {btnFileSave, -1, RowHintSave},
+        // The edit buttons' hints are the menu captions, without a long form.
         {btnCut, -1, RowMenuCut},
         {btnCopy, -1, RowMenuCopy},
         {btnPaste, -1, RowMenuPaste},
         {btnCascade, -1, RowHintCascade},
+        // btnVertical arranges the windows horizontally and btnHorizontal vertically (the
+        // names are the other way round); each hint says what its button does.
         {btnVertical, -1, RowHintTileHorizontally},
         {btnHorizontal, -1, RowHintTileVertically},
         {cmdTotalFocus, -1, RowButtonOverview},

@@ -66,8 +66,11 @@ ChartLayout LayoutFor(int columns)
 
 }  // namespace
 
+TfrmFileReader* frmFileReader = nullptr;
+
 TfrmFileReader::TfrmFileReader(QWidget* parent) : QDialog(parent), FLanguage(CLanguage::Instance())
 {
+    frmFileReader = this;
     setObjectName("frmFileReader");
     setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(675, 463);
@@ -105,6 +108,11 @@ TfrmFileReader::TfrmFileReader(QWidget* parent) : QDialog(parent), FLanguage(CLa
     connect(cmdRight, &QPushButton::clicked, this, [this] { cmdRightClick(); });
     connect(cmdLeft, &QPushButton::clicked, this, [this] { cmdLeftClick(); });
     connect(cmdFileReaderOK, &QPushButton::clicked, this, [this] { cmdFileReaderOKClick(); });
+}
+
+TfrmFileReader::~TfrmFileReader()
+{
+    if (frmFileReader == this) frmFileReader = nullptr;
 }
 
 AnsiString TfrmFileReader::Text(int row) const

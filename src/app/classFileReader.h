@@ -28,7 +28,9 @@ class TfrmFileReader : public QDialog {
 public:
     static constexpr int MaxValueColumns = 24;
 
+    // Registers itself as frmFileReader.
     explicit TfrmFileReader(QWidget* parent = nullptr);
+    ~TfrmFileReader() override;
 
     // The main window's left-axis arrangement (cmdSeriesShowLeftClick), called with the
     // window that was loaded.
@@ -88,3 +90,6 @@ private:
     CLanguage* FLanguage;
     IDataFileView* FWindow = nullptr;
 };
+
+// The import form of the program (set while it exists).
+extern TfrmFileReader* frmFileReader;

@@ -1,6 +1,7 @@
 #include "channel/ChartClasses.h"
 
 #include "chart/engine/TeeSeriesTypes.h"
+#include "chart/series/TGridTransposeTool.h"
 #include "chart/series/TeeFunctions.h"
 #include "chart/series/TeeLegendScrollBar.h"
 #include "chart/series/TeeStandardSeries.h"
@@ -12,6 +13,7 @@ void RegisterChartClasses()
     RegisterTeeStandardSeries();
     RegisterTeeBasicFunctions();
     RegisterTeeChartTools();
+    RegisterTeeGridTransposeTool();
     RegisterTeeLegendScrollBar();
     TeeStoreRegisterClasses();
 }

@@ -11,7 +11,7 @@ namespace {
 
 // The file read the way a fixed 499-byte line buffer reads it: a line longer than 498
 // bytes arrives as several pieces, each of which counts as a line.
-std::vector<std::string> ReadPieces(const std::string& bytes)
+std::vector<std::string> ReadPieces(std::string_view bytes)
 {
     constexpr std::size_t kPiece = 498;
     std::vector<std::string> pieces;
@@ -21,7 +21,7 @@ std::vector<std::string> ReadPieces(const std::string& bytes)
         while (end < bytes.size() && end - i < kPiece) {
             if (bytes[end++] == '\n') break;
         }
-        pieces.push_back(bytes.substr(i, end - i));
+        pieces.emplace_back(bytes.substr(i, end - i));
         i = end;
     }
     return pieces;
@@ -49,6 +49,11 @@ bool ReadLabelsFile(TAxisLabels& axisLabels, TSeriesLabels& seriesNames, const c
 {
     std::string bytes;
     if (!platform::ReadFileBytes(path, bytes)) return false;
+    return ParseLabelsFile(bytes, axisLabels, seriesNames);
+}
+
+bool ParseLabelsFile(std::string_view bytes, TAxisLabels& axisLabels, TSeriesLabels& seriesNames)
+{
     const bool utf8 = platform::IsValidUtf8(bytes);
     auto decode = [utf8](const std::string& raw) { return utf8 ? AnsiString(raw) : platform::Cp1252ToUtf8(raw); };
 

@@ -2,6 +2,7 @@
 // The label file "Labels.txt" in the working directory: the user's own titles of the value
 // axes and value series of the channel chart, in German and English.
 #include <array>
+#include <string_view>
 
 #include "platform/AnsiString.h"
 
@@ -16,3 +17,5 @@ inline constexpr int SeriesLabelCount = 50;
 // Reads the file into the tables (entries the file does not supply keep their values).
 // True only when both an "[AXES LABELS]" and a "[VALUE SERIES]" section were met.
 bool ReadLabelsFile(TAxisLabels& axisLabels, TSeriesLabels& seriesNames, const char* path = "Labels.txt");
+// The same for the file's bytes.
+bool ParseLabelsFile(std::string_view bytes, TAxisLabels& axisLabels, TSeriesLabels& seriesNames);

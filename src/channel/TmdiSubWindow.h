@@ -129,7 +129,8 @@ public:
     TZSocket* ZTCPSocket = nullptr;
 
     // ---- members of the window (the recording's state is the session's)
-    std::uint8_t Busy = 0;  // the window shows a loaded data file
+    std::uint8_t Busy = 0;          // the window shows a loaded data file
+    std::uint8_t ImportedFile = 0;  // the loaded file is an imported measurement file
     std::uint8_t Zoomed = 0;
     std::uint8_t ZoomRestore = 1;
     std::uint8_t OpenFlagScratch = 0;
@@ -215,6 +216,19 @@ public:
     AnsiString UnitControlStatus() const override { return FSession->ControlStatus(); }
     double UnitLowerSetpointLimit() const override { return FSession->GetLowerSetpointLimit(); }
     double UnitUpperSetpointLimit() const override { return FSession->GetUpperSetpointLimit(); }
+    // What the main window's file commands use (TmdiSubWindow_files.cpp).
+    IDataFileView* DataFileView() override { return this; }
+    TChart* DataGraph() override { return graDataGraph; }
+    TTeeCustomTool* GridBandTool() override;
+    bool RecordingRuns() const override;
+    void SaveRecording(std::function<void(bool)> done) override;
+    bool SaveSelectedProgram() override;
+    bool ReadLabelAxisTitles(AnsiString& left, AnsiString& right) override;
+    void StoreAxisRanges() override;
+    // The main window's file and chart commands that make sense in this window's view and
+    // connection state (part of the activation).
+    void EnableMainWindowCommands();
+    void EnableChartCommands(bool enable);
 
     // ---- IDataFileView
     int SeriesCount() const override { return ChannelSeriesCount; }
@@ -239,7 +253,7 @@ public:
     void SetLineSeriesChoices(const std::vector<AnsiString>& titles) override;
     void SetValueSeriesCount(int count) override { FSession->SetValueSeriesCount(count); }
     void SetSamplingInterval(int seconds) override { FSession->SetSamplingInterval(seconds); }
-    void SetImportedFile(bool imported) override { FileView = imported ? 1 : 0; }
+    void SetImportedFile(bool imported) override { ImportedFile = imported ? 1 : 0; }
     void SetTimeAxisLabel(const AnsiString& text) override;
     void SetTimeWindowTexts(const AnsiString& minimum, const AnsiString& maximum) override;
     void ShowGraphPage() override;

@@ -839,7 +839,7 @@ void TmdiSubWindow::mnuLoadProgramClick()
 void TmdiSubWindow::mnuSaveProgramClick()
 {
     if (!FProgrammer || !FSelectedNode) return;
-    SaveSelectedProgram(*this);
+    ::SaveSelectedProgram(*this);
     RefreshProgramTree();
 }
 

@@ -100,7 +100,7 @@ void TmdiSubWindow::ShowNewSegments()
 void TmdiSubWindow::tabDataOptionsShow()
 {
     const TChartAxis* bottom = graDataGraph->BottomAxis();
-    if (FileView) {
+    if (ImportedFile) {
         edTimeMin->setText(QString::fromStdString(FloatToStr(bottom->GetMinimum())));
         edTimeMax->setText(QString::fromStdString(FloatToStr(bottom->GetMaximum())));
     } else {
@@ -119,7 +119,7 @@ void TmdiSubWindow::cmdGraphRefreshClick()
     cmdGraphRefresh->setEnabled(false);
     auto number = [](QLineEdit* e, double& value) { return TryStrToFloat(Trim(e->text().toStdString()), value); };
     auto time = [this, &number](QLineEdit* e, double& value) {
-        return FileView ? number(e, value) : TryStrToDateTime(Trim(e->text().toStdString()), value);
+        return ImportedFile ? number(e, value) : TryStrToDateTime(Trim(e->text().toStdString()), value);
     };
     // Every range is read before any is set: a typing error changes nothing.
     double timeMax = 0, timeMin = 0, tempMax = 0, tempMin = 0, powerMax = 0, powerMin = 0;

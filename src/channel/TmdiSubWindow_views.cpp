@@ -141,8 +141,12 @@ void TmdiSubWindow::SetViewMode(int channel, int openFlag, bool activate)
 
 void TmdiSubWindow::FormActivate()
 {
+    if (!frmMainWindow) return;
+    if (frmMainWindow->ChannelForm(FChannel) == this && frmMainWindow->IsChannelOpen(FChannel) &&
+        frmMainWindow->LastActivatedChannel != FChannel)
+        EnableMainWindowCommands();
     // The window of the channel the user works with.
-    if (frmMainWindow) frmMainWindow->LastActivatedChannel = FChannel;
+    frmMainWindow->LastActivatedChannel = FChannel;
 }
 
 void TmdiSubWindow::focusInEvent(QFocusEvent* event)

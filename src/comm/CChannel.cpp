@@ -431,6 +431,27 @@ void CChannel::DecodeName(const AnsiString& reply)
     }
 }
 
+void CChannel::EnterPollThread(CTransceiver* poll, int pollInterval, int address)
+{
+    poll->CreateProtocol(Channel());
+    poll->PollInterval = pollInterval;
+    poll->Address = address;
+    TransceiverThreads[Channel()] = poll;
+}
+
+void CChannel::ReleaseThreads(std::unique_ptr<comm::CCommThread> poll)
+{
+    ReleaseIdentification(identification_);
+    ReleasePollThread(std::move(poll));
+}
+
+int CChannel::OpenDone(int pollInterval)
+{
+    if (IChannelWindow* w = Window()) w->SetSamplingInterval(pollInterval);
+    identification_ = NewIdentification();
+    return 1;
+}
+
 std::unique_ptr<CIdentification> CChannel::NewIdentification()
 {
     auto identification = std::make_unique<CIdentification>(true);

@@ -165,6 +165,14 @@ protected:
     // call comes from inside one of their own steps.
     void ReleaseIdentification(std::unique_ptr<CIdentification>& identification);
     void ReleasePollThread(std::unique_ptr<comm::CCommThread> poll);
+    // Gives a new poll thread the channel's protocol, interval and bus address and enters
+    // it in the table under the channel's number.
+    void EnterPollThread(CTransceiver* poll, int pollInterval, int address);
+    // Both of the above for the channel's identification and the given poll thread.
+    void ReleaseThreads(std::unique_ptr<comm::CCommThread> poll);
+    // The end of every successful Open: the window shows the sampling interval and the
+    // identification is made ready (ResumeIdentification starts it). Returns 1.
+    int OpenDone(int pollInterval);
 
     // The identification of the current connection attempt (see NewIdentification).
     std::unique_ptr<CIdentification> identification_;

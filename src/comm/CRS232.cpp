@@ -18,14 +18,6 @@ using namespace resources;
 const int CRS232::BaudRates[6] = {19200, 14400, 9600, 4800, 2400, 1200};
 const int CRS232::SamplingIntervals[7] = {1, 3, 5, 10, 20, 30, 60};
 
-namespace {
-template <std::size_t N>
-bool OneOf(int value, const int (&list)[N])
-{
-    return std::find(std::begin(list), std::end(list), value) != std::end(list);
-}
-}  // namespace
-
 bool IsSerialDevicePath(const AnsiString& path)
 {
     struct stat st {};
@@ -54,29 +46,7 @@ CTransceiverRS232* CRS232::PollThread() const
 
 int CRS232::ReadSettings()
 {
-    IChannelWindow* w = Window();
-    if (!w) return 0;
-    AnsiString port = Trim(w->ControlText(TChannelControl::cmbPort));
-    if (port.empty()) return 0;
-    int baud = 0, dataBits = 0, interval = 0;
-    int stopBits = w->ControlItemIndex(TChannelControl::cmbStopBits);
-    int parity = w->ControlItemIndex(TChannelControl::cmbParity);
-    // Settings outside the boxes' lists make the window report an input error.
-    if (!TryStrToInt(w->ControlText(TChannelControl::cmbBaudrate), baud) || !OneOf(baud, BaudRates)) return 0;
-    if (!TryStrToInt(w->ControlText(TChannelControl::cmbDataBits), dataBits) || dataBits < 5 || dataBits > 8) return 0;
-    if (stopBits < 0 || stopBits > 2 || (stopBits == 1 && dataBits != 5)) return 0;
-    if (parity < 0 || parity > 3) return 0;
-    if (!TryStrToInt(w->ControlText(TChannelControl::cmbActual), interval) || !OneOf(interval, SamplingIntervals))
-        return 0;
-    if (!IsSerialDevicePath(port)) return 0;
-    PortName = port;
-    BaudRate = baud;
-    DataBits = dataBits;
-    StopBits = stopBits;
-    Parity = parity;
-    ReadTimeout = 1000;
-    PollInterval = interval;
-    return 1;
+    return ReadLineSettings(Window()) ? 1 : 0;
 }
 
 int CRS232::Open()
@@ -86,12 +56,7 @@ int CRS232::Open()
     if (Handle) Handle->Close();
     Handle.reset();
 
-    comm::TSerialLinkSettings settings;
-    settings.PortName = PortName;
-    settings.BaudRate = BaudRate;
-    settings.DataBits = DataBits;
-    settings.Parity = Parity;
-    settings.StopBits = StopBits;
+    const comm::TSerialLinkSettings settings = LinkSettings();
     AnsiString reason;
     std::shared_ptr<comm::IByteLink> link;
     if (comm::SerialLinks()) link = comm::SerialLinks()(settings, reason);
@@ -108,17 +73,11 @@ int CRS232::Open()
     stopExchanges_ = false;
 
     poll_ = std::make_unique<CTransceiverRS232>(this, Channel(), Handle);
-    poll_->CreateProtocol(Channel());
-    poll_->PollInterval = PollInterval;
-    poll_->Address = 1;
     poll_->LinkSettings = settings;
     poll_->OnLinkReplaced = [this](const std::shared_ptr<comm::IByteLink>& reopened) { Handle = reopened; };
-    TransceiverThreads[Channel()] = poll_.get();
+    EnterPollThread(poll_.get(), PollInterval, 1);
 
-    if (IChannelWindow* w = Window()) w->SetSamplingInterval(PollInterval);
-
-    identification_ = NewIdentification();
-    return 1;
+    return OpenDone(PollInterval);
 }
 
 void CRS232::StopThreads()
@@ -126,8 +85,7 @@ void CRS232::StopThreads()
     stopExchanges_ = true;
     // Both threads are stopped and joined; from inside one of their own steps (the
     // identification's finish starts polling) the join is left until they have ended.
-    ReleaseIdentification(identification_);
-    ReleasePollThread(std::move(poll_));
+    ReleaseThreads(std::move(poll_));
 }
 
 void CRS232::Close(int mode)

@@ -6,10 +6,11 @@
 
 #include "comm/ByteLink.h"
 #include "comm/CChannel.h"
+#include "comm/SerialChannelSettings.h"
 
 class CTransceiverRS232;
 
-class CRS232 : public CChannel {
+class CRS232 : public CChannel, public TSerialChannelSettings {
 public:
     explicit CRS232(int channel);
     ~CRS232() override;
@@ -25,14 +26,7 @@ public:
     CTransceiverRS232* PollThread() const;
     bool IsOpen() const { return Handle != nullptr; }
 
-    AnsiString PortName = "NOPORT";
     std::shared_ptr<comm::IByteLink> Handle;
-    int Parity = 0;
-    int StopBits = 0;
-    int BaudRate = 9600;
-    int DataBits = 8;
-    int ReadTimeout = 1000;
-    int PollInterval = 5;
 
     // The serial ports of this machine, for the window's port list.
     static std::vector<AnsiString> PortList();

@@ -15,12 +15,6 @@
 using namespace resources;
 
 namespace {
-template <std::size_t N>
-bool OneOf(int value, const int (&list)[N])
-{
-    return std::find(std::begin(list), std::end(list), value) != std::end(list);
-}
-
 bool AnsweredAs(const AnsiString& reply, int address)
 {
     return reply.size() >= 5 && reply[0] == '[' && reply[1] == 'S' && !IsReplyFromOtherSlave(reply, address);
@@ -49,32 +43,12 @@ CTransceiverRS485* CRS485::PollThread() const
 int CRS485::ReadSettings()
 {
     IChannelWindow* w = Window();
-    if (!w) return 0;
-    AnsiString port = Trim(w->ControlText(TChannelControl::cmbPort));
-    if (port.empty()) return 0;
-    int baud = 0, dataBits = 0, interval = 0, slave = 0;
-    int stopBits = w->ControlItemIndex(TChannelControl::cmbStopBits);
-    int parity = w->ControlItemIndex(TChannelControl::cmbParity);
-    // Settings outside the boxes' lists make the window report an input error.
-    if (!TryStrToInt(w->ControlText(TChannelControl::cmbBaudrate), baud) || !OneOf(baud, CRS232::BaudRates)) return 0;
-    if (!TryStrToInt(w->ControlText(TChannelControl::cmbDataBits), dataBits) || dataBits < 5 || dataBits > 8) return 0;
-    if (stopBits < 0 || stopBits > 2 || (stopBits == 1 && dataBits != 5)) return 0;
-    if (parity < 0 || parity > 3) return 0;
-    if (!TryStrToInt(w->ControlText(TChannelControl::cmbActual), interval) ||
-        !OneOf(interval, CRS232::SamplingIntervals))
-        return 0;
+    int slave = 0;
     // No address chosen, or one the bus does not have.
-    if (!TryStrToInt(Trim(w->ControlText(TChannelControl::cmbSlave)), slave) || slave < MinSlaveAddress ||
+    if (!w || !TryStrToInt(Trim(w->ControlText(TChannelControl::cmbSlave)), slave) || slave < MinSlaveAddress ||
         slave > MaxSlaveAddress)
         return 0;
-    if (!IsSerialDevicePath(port)) return 0;
-    PortName = port;
-    BaudRate = baud;
-    DataBits = dataBits;
-    StopBits = stopBits;
-    Parity = parity;
-    ReadTimeout = 1000;
-    PollInterval = interval;
+    if (!ReadLineSettings(w)) return 0;
     SlaveAddress = slave;
     return 1;
 }
@@ -98,12 +72,7 @@ int CRS485::Open()
     StopThreads();
     ReleasePort();
 
-    comm::TSerialLinkSettings settings;
-    settings.PortName = PortName;
-    settings.BaudRate = BaudRate;
-    settings.DataBits = DataBits;
-    settings.Parity = Parity;
-    settings.StopBits = StopBits;
+    const comm::TSerialLinkSettings settings = LinkSettings();
     AnsiString reason;
     bool taken = false;
     std::shared_ptr<comm::SharedSerialPort> port = comm::AcquireSharedSerialPort(settings, reason, taken);
@@ -126,22 +95,15 @@ int CRS485::Open()
     stopExchanges_ = false;
 
     poll_ = std::make_unique<CTransceiverRS485>(this, Channel(), SharedPort);
-    poll_->CreateProtocol(Channel());
-    poll_->PollInterval = PollInterval;
-    poll_->Address = SlaveAddress;
-    TransceiverThreads[Channel()] = poll_.get();
+    EnterPollThread(poll_.get(), PollInterval, SlaveAddress);
 
-    if (IChannelWindow* w = Window()) w->SetSamplingInterval(PollInterval);
-
-    identification_ = NewIdentification();
-    return 1;
+    return OpenDone(PollInterval);
 }
 
 void CRS485::StopThreads()
 {
     stopExchanges_ = true;
-    ReleaseIdentification(identification_);
-    ReleasePollThread(std::move(poll_));
+    ReleaseThreads(std::move(poll_));
 }
 
 void CRS485::Close(int mode)

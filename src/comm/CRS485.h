@@ -9,11 +9,12 @@
 #include <mutex>
 
 #include "comm/CChannel.h"
+#include "comm/SerialChannelSettings.h"
 #include "comm/SharedSerialPort.h"
 
 class CTransceiverRS485;
 
-class CRS485 : public CChannel {
+class CRS485 : public CChannel, public TSerialChannelSettings {
 public:
     explicit CRS485(int channel);
     ~CRS485() override;
@@ -32,18 +33,11 @@ public:
     static constexpr int MinSlaveAddress = 1;
     static constexpr int MaxSlaveAddress = 30;
 
-    AnsiString PortName = "NOPORT";
     // The shared port this channel holds (nullptr while it holds none) and its link.
     std::shared_ptr<comm::SharedSerialPort> SharedPort;
     std::shared_ptr<comm::IByteLink> Handle;
     // 1 when the port was open already and this channel took it over.
     std::uint8_t PortShared = 0;
-    int Parity = 0;
-    int StopBits = 0;
-    int BaudRate = 9600;
-    int DataBits = 8;
-    int ReadTimeout = 1000;
-    int PollInterval = 5;
     int SlaveAddress = 1;
 
 protected:

@@ -90,11 +90,8 @@ int CTCPIP::Open()
     ReplyWait = comm::Timing().ReplyWaitMs;
 
     poll_ = std::make_unique<CTransceiverTCPIP>(this, Channel(), s);
-    poll_->CreateProtocol(Channel());
-    poll_->PollInterval = PollInterval;
-    poll_->Address = 1;
     poll_->ReplyWait = ReplyWait;
-    TransceiverThreads[Channel()] = poll_.get();
+    EnterPollThread(poll_.get(), PollInterval, 1);
 
     // The connection is made in the background; the identification waits for it on its
     // own thread, so the window stays responsive. A failure is the identification's to
@@ -106,17 +103,13 @@ int CTCPIP::Open()
     s->RemotePort = TCPPort;
     comm::ConnectDeviceSocket(s);
 
-    if (IChannelWindow* w = Window()) w->SetSamplingInterval(PollInterval);
-
-    identification_ = NewIdentification();
-    return 1;
+    return OpenDone(PollInterval);
 }
 
 void CTCPIP::StopThreads()
 {
     stopping_ = true;
-    ReleaseIdentification(identification_);
-    ReleasePollThread(std::move(poll_));
+    ReleaseThreads(std::move(poll_));
     stopping_ = false;
 }
 

@@ -121,6 +121,42 @@ void CTransceiver::DeliverError(const AnsiString& text)
     });
 }
 
+void CTransceiver::SerialExchange(comm::IByteLink& link, const AnsiString& portName,
+                                  const std::function<bool(const AnsiString&)>& foreign)
+{
+    const int timeout = comm::Timing().ReadTimeoutMs;
+    const AnsiString frame = CurrentFrame.substr(0, static_cast<std::size_t>(std::max(0, CurrentLength)));
+    const std::size_t wanted = static_cast<std::size_t>(std::clamp(CurrentReplyLength, 0, MaxReplyLength));
+
+    std::vector<char> buffer(std::max<std::size_t>(wanted, DiscardLength));
+    int count = -1;
+    // A close does not wait out a silent or garbled exchange: the reads stop when asked.
+    auto stop = [this] { return Terminated(); };
+    if (link.Purge() && link.Write(frame)) count = comm::ReadFor(link, buffer.data(), wanted, timeout, stop);
+    if (count < 0) {
+        // The port failed (an unplugged adapter): it is reopened once the device is back.
+        LinkLost(" Port error: " + link.LastErrorText(), " Port " + portName + " reopened");
+        return;
+    }
+    for (int i = 0; i < count; ++i)
+        if (buffer[i] == 10 || buffer[i] == 12 || buffer[i] == 13) buffer[i] = ' ';
+    if (count > 0 && buffer[0] != '[') {
+        DeliverError(" Error in synchronising !");
+        link.Purge();
+        count = comm::ReadFor(link, buffer.data(), DiscardLength, timeout, stop);
+        if (count < 0) count = 0;
+    } else if (foreign && foreign(AnsiString(buffer.data(), static_cast<std::size_t>(count)))) {
+        DeliverError(" Error in synchronising !");
+        link.Purge();
+        return;
+    }
+    if (Terminated()) return;
+    if (count != 0)
+        DeliverReply(AnsiString(buffer.data(), static_cast<std::size_t>(count)));
+    else
+        DeliverError(" Timeout !");
+}
+
 void CTransceiver::LinkLost(const AnsiString& line, const AnsiString& restored)
 {
     if (linkLost_) return;
@@ -208,34 +244,7 @@ CTransceiverRS232::~CTransceiverRS232()
 
 void CTransceiverRS232::Exchange()
 {
-    if (!Handle) return;
-    const int timeout = comm::Timing().ReadTimeoutMs;
-    const AnsiString frame = CurrentFrame.substr(0, static_cast<std::size_t>(std::max(0, CurrentLength)));
-    const std::size_t wanted = static_cast<std::size_t>(std::clamp(CurrentReplyLength, 0, MaxReplyLength));
-
-    std::vector<char> buffer(std::max<std::size_t>(wanted, DiscardLength));
-    int count = -1;
-    auto stop = [this] { return Terminated(); };
-    if (Handle->Purge() && Handle->Write(frame)) count = comm::ReadFor(*Handle, buffer.data(), wanted, timeout, stop);
-    if (count < 0) {
-        // The port failed (an unplugged adapter): it is reopened once the device is back.
-        LinkLost(" Port error: " + Handle->LastErrorText(), " Port " + LinkSettings.PortName + " reopened");
-        return;
-    }
-    for (int i = 0; i < count; ++i)
-        if (buffer[i] == 10 || buffer[i] == 12 || buffer[i] == 13) buffer[i] = ' ';
-    if (count > 0 && buffer[0] != '[') {
-        DeliverError(" Error in synchronising !");
-        Handle->Purge();
-        count = comm::ReadFor(*Handle, buffer.data(), DiscardLength, timeout, stop);
-        if (count < 0) count = 0;
-    }
-    if (count != 0) {
-        AnsiString reply(buffer.data(), static_cast<std::size_t>(count));
-        DeliverReply(reply);
-    } else {
-        DeliverError(" Timeout !");
-    }
+    if (Handle) SerialExchange(*Handle, LinkSettings.PortName);
 }
 
 bool CTransceiverRS232::Reconnect()

@@ -98,6 +98,12 @@ protected:
     // (times of the program's clock) until an attempt succeeds; then `restored` goes to the
     // protocol and polling goes on with the same commands.
     void LinkLost(const AnsiString& line, const AnsiString& restored);
+    // One exchange of the current frame on a serial link: the reply, a synchronisation
+    // error or a time-out goes to the channel; a failed port is reported as lost (portName
+    // names it in the protocol). A reply `foreign` accepts is another slave's answer on a
+    // shared line: it is dropped with whatever else that slave left on the line.
+    void SerialExchange(comm::IByteLink& link, const AnsiString& portName,
+                        const std::function<bool(const AnsiString&)>& foreign = {});
     // One attempt to get the link back, on this thread; true when it is back.
     virtual bool Reconnect() { return false; }
 

@@ -45,40 +45,9 @@ void CTransceiverRS485::Exchange()
 {
     if (port_) Handle = port_->Link();
     if (!Handle) return;
-    const int timeout = comm::Timing().ReadTimeoutMs;
-    const AnsiString frame = CurrentFrame.substr(0, static_cast<std::size_t>(std::max(0, CurrentLength)));
-    const std::size_t wanted = static_cast<std::size_t>(std::clamp(CurrentReplyLength, 0, MaxReplyLength));
-
-    std::vector<char> buffer(std::max<std::size_t>(wanted, DiscardLength));
-    int count = -1;
-    // A close does not wait out a silent or garbled exchange: the reads stop when asked.
-    auto stop = [this] { return Terminated(); };
-    if (Handle->Purge() && Handle->Write(frame)) count = comm::ReadFor(*Handle, buffer.data(), wanted, timeout, stop);
-    if (count < 0) {
-        LinkLost(" Port error: " + Handle->LastErrorText(), " Port " + port_->PortName() + " reopened");
-        return;
-    }
-    for (int i = 0; i < count; ++i)
-        if (buffer[i] == 10 || buffer[i] == 12 || buffer[i] == 13) buffer[i] = ' ';
-    if (count > 0 && buffer[0] != '[') {
-        DeliverError(" Error in synchronising !");
-        Handle->Purge();
-        count = comm::ReadFor(*Handle, buffer.data(), DiscardLength, timeout, stop);
-        if (count < 0) count = 0;
-    } else if (IsReplyFromOtherSlave(AnsiString(buffer.data(), static_cast<std::size_t>(count)), Address)) {
-        // Another slave's late answer: it must not be decoded as this unit's values, and
-        // what else it left on the line is thrown away with it.
-        DeliverError(" Error in synchronising !");
-        Handle->Purge();
-        return;
-    }
-    if (Terminated()) return;
-    if (count != 0) {
-        AnsiString reply(buffer.data(), static_cast<std::size_t>(count));
-        DeliverReply(reply);
-    } else {
-        DeliverError(" Timeout !");
-    }
+    // Another slave's late answer must not be decoded as this unit's values.
+    SerialExchange(*Handle, port_ ? port_->PortName() : AnsiString(),
+                   [this](const AnsiString& reply) { return IsReplyFromOtherSlave(reply, Address); });
 }
 
 bool CTransceiverRS485::Reconnect()

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QPushButton>
 #include <atomic>
 #include <cstdio>
@@ -67,6 +68,15 @@ QStringList QtFilters(const AnsiString& filter)
         out << label;
     }
     return out;
+}
+// The extension of a filter's first pattern: "GIF Image (*.gif)" -> "gif"; empty for "*.*".
+QString FilterSuffix(const QString& filter)
+{
+    const qsizetype star = filter.indexOf("*.");
+    if (star < 0) return {};
+    QString suffix;
+    for (qsizetype i = star + 2; i < filter.size() && filter[i].isLetterOrNumber(); ++i) suffix += filter[i];
+    return suffix;
 }
 }  // namespace
 
@@ -158,13 +168,32 @@ bool QtDialogs::FileDialog(FileDialogRequest& req)
         if (req.filterIndex >= 1 && req.filterIndex <= filters.size())
             dlg.selectNameFilter(filters[req.filterIndex - 1]);
     }
-    if (!req.defaultExt.empty()) dlg.setDefaultSuffix(Q(req.defaultExt));
+    if (!req.defaultExt.empty()) {
+        dlg.setDefaultSuffix(Q(req.defaultExt));
+        // A name typed without extension takes the extension of the filter chosen, not the
+        // one the dialog was opened with.
+        QObject::connect(&dlg, &QFileDialog::filterSelected, &dlg, [&dlg](const QString& filter) {
+            const QString suffix = FilterSuffix(filter);
+            if (!suffix.isEmpty()) dlg.setDefaultSuffix(suffix);
+        });
+        if (req.filterIndex >= 1 && req.filterIndex <= filters.size()) {
+            const QString suffix = FilterSuffix(filters[req.filterIndex - 1]);
+            if (!suffix.isEmpty()) dlg.setDefaultSuffix(suffix);
+        }
+    }
     if (!req.fileName.empty()) dlg.selectFile(Q(req.fileName));
     if (!req.overwritePrompt) dlg.setOption(QFileDialog::DontConfirmOverwrite);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
     req.fileName = dlg.selectedFiles().first().toStdString();
     req.filterIndex = int(filters.indexOf(dlg.selectedNameFilter())) + 1;
     return true;
+}
+
+bool QtDialogs::PrinterSetup(QPrinter* printer)
+{
+    if (!printer) return false;
+    QPrintDialog dlg(printer, ParentWindow());
+    return dlg.exec() == QDialog::Accepted;
 }
 
 bool QtDialogs::InputQuery(const AnsiString& caption, const AnsiString& prompt, AnsiString& value)

@@ -7,6 +7,7 @@
 
 #include "platform/AnsiString.h"
 
+class QPrinter;
 class QWidget;
 
 // Button sets and icons of a message box, and the answers, with the Windows values.
@@ -54,6 +55,9 @@ public:
     virtual bool FileDialog(FileDialogRequest& req) = 0;
     // Asks for one line of text; true on OK with value holding the input.
     virtual bool InputQuery(const AnsiString& caption, const AnsiString& prompt, AnsiString& value) = 0;
+    // Lets the user choose and set up the printer; true on OK. Without a display nothing is
+    // shown.
+    virtual bool PrinterSetup(QPrinter* /*printer*/) { return false; }
 };
 
 // The dialogs in use. Until one is installed, boxes are answered with their default button
@@ -83,6 +87,7 @@ public:
     int MessageBox(const AnsiString& text, const AnsiString& caption, int flags) override;
     bool FileDialog(FileDialogRequest& req) override;
     bool InputQuery(const AnsiString& caption, const AnsiString& prompt, AnsiString& value) override;
+    bool PrinterSetup(QPrinter* printer) override;
 };
 
 // The caption the class library's default handler uses: the program's title.

@@ -107,13 +107,15 @@ public:
     TBitmap* GetBitmap() const { return FBitmap; }
     void SetBitmap(TBitmap* value);
 
+    // Colour and style are stored only when they differ from these.
     TColor DefaultColor = clWhite;
+    TBrushStyle DefaultStyle = bsSolid;
 
     bool IsPropertyStored(const char* Name) const override;
 
 protected:
     bool IsColorStored() const { return FColor != DefaultColor; }
-    bool IsStyleStored() const { return FStyle != bsSolid; }
+    bool IsStyleStored() const { return FStyle != DefaultStyle; }
 
 private:
     TColor FColor = clWhite;

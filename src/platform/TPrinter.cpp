@@ -52,6 +52,12 @@ void TPrinter::EndDoc()
     }
 }
 
+void TPrinter::NewPage()
+{
+    if (!FPrinting) throw EPrinter("Printer is not currently printing");
+    if (!FDevice->newPage()) throw EPrinter("A new page could not be started");
+}
+
 void TPrinter::Abort()
 {
     if (!FPrinting) return;

@@ -29,6 +29,8 @@ public:
     TCanvas* Canvas();
     void BeginDoc();
     void EndDoc();
+    // Ends the current page and starts the next one of the job.
+    void NewPage();
     // Ends the job without finishing it.
     void Abort();
     bool Printing() const { return FPrinting; }

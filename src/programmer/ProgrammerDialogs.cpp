@@ -2,8 +2,20 @@
 
 #include "app/TfrmMainWindow.h"
 #include "app/TfrmPanelControl.h"
+#include "platform/Dialogs.h"
 #include "programmer/TfrmDateTimePicker.h"
 #include "programmer/TfrmSingleRamp.h"
+
+namespace {
+
+// Modal on screen; with scripted dialogs (tests) the forms are only shown, and answered
+// through their handlers.
+bool OnScreen()
+{
+    return dynamic_cast<platform::QtDialogs*>(&platform::dialogs()) != nullptr;
+}
+
+}  // namespace
 
 TProgrammerDialogs::TProgrammerDialogs(TfrmMainWindow* mainWindow, TfrmPanelControl* panel)
     : FMainWindow(mainWindow),
@@ -35,7 +47,7 @@ void TProgrammerDialogs::SetChannelState(int channel, int connected, int automat
 void TProgrammerDialogs::ShowDateTimePicker()
 {
     FPicker->FormShow();
-    if (Modal)
+    if (OnScreen())
         FPicker->exec();
     else
         FPicker->show();
@@ -49,7 +61,7 @@ void TProgrammerDialogs::SetProgramName(const AnsiString& fileName)
 void TProgrammerDialogs::ShowSingleRamp(int channel)
 {
     FSingleRamp->Prepare(channel);
-    if (Modal)
+    if (OnScreen())
         FSingleRamp->exec();
     else
         FSingleRamp->show();

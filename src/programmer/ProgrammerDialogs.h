@@ -21,8 +21,6 @@ public:
 
     TfrmDateTimePicker* DateTimePicker() { return FPicker.get(); }
     TfrmSingleRamp* SingleRamp() { return FSingleRamp.get(); }
-    // Shown without waiting for them (tests answer the forms through their handlers).
-    bool Modal = true;
 
     void ClearOverview() override;
     void SetChannelState(int channel, int connected, int automaticStart, const AnsiString& deviceText,

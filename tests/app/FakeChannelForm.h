@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "FakeDataFileView.h"
 #include "app/IChannelForm.h"
 #include "app/IControlPanel.h"
 #include "app/TfrmMainWindow.h"
@@ -88,12 +89,26 @@ public:
     double AxisMaximum(TChannelAxis axis) const override { return axes.at(axis).first; }
     double AxisMinimum(TChannelAxis axis) const override { return axes.at(axis).second; }
     void SetAxisLimits(TChannelAxis axis, double maximum, double minimum) override { axes[axis] = {maximum, minimum}; }
+    IDataFileView* DataFileView() override { return &view; }
+    TChart* DataGraph() override { return nullptr; }
+    TTeeCustomTool* GridBandTool() override { return nullptr; }
+    bool RecordingRuns() const override { return Connected == 1; }
+    void SaveRecording(std::function<void(bool)> done) override
+    {
+        ++saves;
+        if (done) done(true);
+    }
+    bool SaveSelectedProgram() override { return false; }
+    bool ReadLabelAxisTitles(AnsiString&, AnsiString&) override { return false; }
+    void StoreAxisRanges() override {}
 
     int channel = 0;
     int language = -1;
     int preparedMode = -1;
     int openCopy = -1;
     int closeCalls = 0;
+    int saves = 0;
+    FakeDataFileView view;
     bool activated = false, connectionPageShown = false, gradient = false, seriesPrepared = false;
     bool connectFocused = false, failLanguage = false;
     TDateTime creationTime = 0.0;

@@ -333,18 +333,25 @@ TEST_F(MainWindowTest, ImportedViewArrangesOnlyTheImportedColumns)
         f->series[size_t(i)]->SetActive(true);
         f->series[size_t(i)]->AddXY(1, values[i]);
     }
-    ::ImportColumnCount = 3;  // time and two value columns: series 0 and 1
+    f->ImportedColumnCount = 3;  // time and two value columns: series 0 and 1
+    // A later import into another view leaves this view's own count in force.
+    ::ImportColumnCount = 24;
     window->cmdSeriesShowLeftClick();
-    ::ImportColumnCount = 0;
     EXPECT_DOUBLE_EQ(f->axes[TChannelAxis::Left].first, 20.5);
     EXPECT_DOUBLE_EQ(f->axes[TChannelAxis::Left].second, 9.5);
+    // A view without an import considers all 22 series, whatever was imported elsewhere.
+    f->ImportedColumnCount = 0;
+    window->cmdSeriesShowLeftClick();
+    ::ImportColumnCount = 0;
+    EXPECT_DOUBLE_EQ(f->axes[TChannelAxis::Left].first, 944.5);
+    EXPECT_DOUBLE_EQ(f->axes[TChannelAxis::Left].second, -34.5);
 }
 
 TEST_F(MainWindowTest, SingleRampRefusalsAndCalendarOverview)
 {
     window->mnuDatenaufzeichnungClick();
     FakeChannelForm* f = Form(1);
-    window->cmdRamp->trigger();  // temperature control off
+    window->cmdRampClick();  // temperature control off
     EXPECT_EQ(support::TestDialogs().LastMessage().text, Text(1, RowTemperatureControlIsOff));
     EXPECT_EQ(support::TestDialogs().LastMessage().caption, Text(1, RowAttention));
     f->ControlStatus = "I";

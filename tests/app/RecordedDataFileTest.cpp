@@ -6,6 +6,7 @@
 
 #include "FakeDataFileView.h"
 #include "app/CLanguage.h"
+#include "app/QzvFile.h"
 #include "app/RecordedDataReader.h"
 #include "app/RecordedDataWriter.h"
 #include "platform/DateTime.h"
@@ -254,6 +255,51 @@ TEST_F(RecordedDataFileTest, WrittenFileLoadsBackIntoAViewWindow)
     EXPECT_EQ(dataPart(ReadBytes(Path("again_31.csv"))), dataPart(ReadBytes(path)));
 }
 
+// A series shorter than series 0 keeps its values in its own column, a value axis with a
+// format of its own does not make the file unreadable, and a time step outside 1..60 s
+// keeps the previous interval.
+TEST_F(RecordedDataFileTest, ShortSeriesUserFormatsAndBadTimeStepsKeepTheFileReadable)
+{
+    FakeDataFileView v;
+    v.Record(3, 5);
+    // Series 1 misses its last two values; series 2's axis shows "0.0 °C".
+    v.series[1]->Delete(4);
+    v.series[1]->Delete(3);
+    v.formats[2] =
+        "0.0 \xC2\xB0"
+        "C";
+    v.fileName = Path("short");
+    ASSERT_TRUE(FileSave1Execute(&v, 1));
+    const std::string path = Path("short_11.csv");
+    const TRecordedDataRead data = ReadRecordedDataFile(path);
+    EXPECT_TRUE(data.Problems.empty());
+    FakeDataFileView view;
+    ASSERT_TRUE(ApplyRecordedData(view, data, path));
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+    for (int s = 0; s < 3; ++s) {
+        ASSERT_EQ(view.series[size_t(s)]->Count(), v.series[size_t(s)]->Count()) << s;
+        for (int r = 0; r < v.series[size_t(s)]->Count(); ++r)
+            EXPECT_DOUBLE_EQ(view.series[size_t(s)]->GetyValue(r), v.series[size_t(s)]->GetyValue(r));
+    }
+    EXPECT_EQ(view.memos[TDataFileMemo::SerialData].back(), "03.02.2006 12:30:15 5 data sets read!");
+
+    std::string bytes =
+        "\xA7;d;t;;;;;;;\r\n[DATA];\r\nDate|Time;Error;TimeStep;A;\r\n"
+        "1;0;5;1;\r\n2;0;0;2;\r\n3;0;-5;3;\r\n4;0;61;4;\r\n"
+        "[PROTOCOL];\r\n\xA7;\r\n[MEMO];\r\n\xA7;\r\n[INFO];\r\n\xA7;\r\n$;\r\n";
+    const TRecordedDataRead steps = ParseRecordedDataFile(bytes);
+    FakeDataFileView stepView;
+    stepView.interval = 7;
+    ASSERT_TRUE(ApplyRecordedData(stepView, steps, "steps.csv"));
+    EXPECT_EQ(stepView.series[0]->Count(), 4);
+    EXPECT_EQ(stepView.interval, 5);
+    EXPECT_DOUBLE_EQ(stepView.bottomIncrement, 5 / 86400.0);
+    const auto& protocol = stepView.memos[TDataFileMemo::SerialData];
+    ASSERT_EQ(protocol.size(), 4u);
+    EXPECT_EQ(protocol[1], "Line 5: time step \"0\" is not 1 to 60 s, the previous interval is kept.");
+    EXPECT_EQ(protocol[3], "Line 7: time step \"61\" is not 1 to 60 s, the previous interval is kept.");
+}
+
 // Whatever the user typed and whatever the channel recorded comes back from the file as it
 // was: separators, quotes, lines that look like the file's own marks, characters beyond
 // Windows-1252, and values of any magnitude or none.
@@ -318,11 +364,12 @@ TEST_F(RecordedDataFileTest, AwkwardTextsAndValuesComeBackAsWritten)
     // A time no calendar can name is refused with its line; the rows around it load.
     const std::string file =
         "\xA7;d;t;;;;;;;\r\n[DATA];\r\nDate|Time;Error;TimeStep;A;\r\n1;0;1;5;\r\n"
-        "1E300;0;1;6;\r\n-1E19;0;1;6;\r\nNAN;0;1;6;\r\n2;0;1;7;\r\n"
+        "1E300;0;1;6;\r\n-1E19;0;1;6;\r\nNAN;0;1;6;\r\n2;0;1;7;\r\n3;0;NAN;8;\r\n"
         "[PROTOCOL];\r\n\xA7;\r\n$;\r\n";
     const TRecordedDataRead times = ParseRecordedDataFile(file);
     EXPECT_EQ(times.X, (std::vector<double>{1, 2}));
-    ASSERT_EQ(times.Problems.size(), 3u);
+    ASSERT_EQ(times.Problems.size(), 4u);
+    EXPECT_EQ(times.Problems[3].Kind, TDataFileProblemKind::BadRow);
     EXPECT_EQ(times.Problems[0].Kind, TDataFileProblemKind::BadTime);
     EXPECT_EQ(times.Problems[0].Line, 5);
     FakeDataFileView view;
@@ -368,6 +415,8 @@ TEST_F(RecordedDataFileTest, ReaderIsTolerantOfSeparatorsEncodingsAndLineEnds)
     EXPECT_DOUBLE_EQ(v, 1.5e-5);
     for (const char* bad : {"", "abc", "1,2,3", "nanx", "in", "1e999", "12a", "0x10", "--1"})
         EXPECT_FALSE(ReadNumberField(bad, v)) << bad;
+    // Measurement files of other recorders have no words for values that are not finite.
+    for (const char* text : {"NAN", "inf", "-INF", "1e999"}) EXPECT_FALSE(QzvNumber(text, v)) << text;
 }
 
 // Every file of the corpus loads as far as it is readable and reports what is wrong with it;

@@ -33,7 +33,6 @@ protected:
     {
         WindowFixture::SetUp();
         dialogs = std::make_unique<TProgrammerDialogs>(main.get(), panel);
-        dialogs->Modal = false;
     }
     void TearDown() override
     {

@@ -24,12 +24,40 @@ int ScriptedDialogs::MessageBox(const AnsiString& text, const AnsiString& captio
 bool ScriptedDialogs::FileDialog(platform::FileDialogRequest& req)
 {
     std::lock_guard<std::mutex> l(mutex_);
+    lastFileRequest_ = req;
+    ++fileDialogs_;
     if (files_.empty()) return false;
-    AnsiString f = files_.front();
+    auto [f, filter] = files_.front();
     files_.pop_front();
     if (f.empty()) return false;
     req.fileName = f;
+    if (filter != 0) req.filterIndex = filter;
     return true;
+}
+
+bool ScriptedDialogs::PrinterSetup(QPrinter*)
+{
+    std::lock_guard<std::mutex> l(mutex_);
+    ++printerSetups_;
+    return true;
+}
+
+platform::FileDialogRequest ScriptedDialogs::LastFileRequest() const
+{
+    std::lock_guard<std::mutex> l(mutex_);
+    return lastFileRequest_;
+}
+
+int ScriptedDialogs::FileDialogCount() const
+{
+    std::lock_guard<std::mutex> l(mutex_);
+    return fileDialogs_;
+}
+
+int ScriptedDialogs::PrinterSetupCount() const
+{
+    std::lock_guard<std::mutex> l(mutex_);
+    return printerSetups_;
 }
 
 bool ScriptedDialogs::InputQuery(const AnsiString&, const AnsiString&, AnsiString& value)
@@ -47,10 +75,10 @@ void ScriptedDialogs::QueueAnswer(int id)
     answers_.push_back(id);
 }
 
-void ScriptedDialogs::QueueFileName(const AnsiString& name)
+void ScriptedDialogs::QueueFileName(const AnsiString& name, int filterIndex)
 {
     std::lock_guard<std::mutex> l(mutex_);
-    files_.push_back(name);
+    files_.emplace_back(name, filterIndex);
 }
 
 void ScriptedDialogs::QueueInput(const AnsiString& text)
@@ -84,6 +112,9 @@ void ScriptedDialogs::Clear()
     answers_.clear();
     files_.clear();
     inputs_.clear();
+    lastFileRequest_ = {};
+    printerSetups_ = 0;
+    fileDialogs_ = 0;
 }
 
 ScriptedDialogs& TestDialogs()

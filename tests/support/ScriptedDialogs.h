@@ -20,11 +20,17 @@ public:
     int MessageBox(const AnsiString& text, const AnsiString& caption, int flags) override;
     bool FileDialog(platform::FileDialogRequest& req) override;
     bool InputQuery(const AnsiString& caption, const AnsiString& prompt, AnsiString& value) override;
+    bool PrinterSetup(QPrinter* printer) override;
 
     // Answers for the next boxes, in order; without one a box gets its default button.
     void QueueAnswer(int id);
-    // File names for the next file dialogs; an empty name cancels.
-    void QueueFileName(const AnsiString& name);
+    // File names for the next file dialogs; an empty name cancels. A filter index other
+    // than 0 is the filter the user picked.
+    void QueueFileName(const AnsiString& name, int filterIndex = 0);
+    // The last file dialog as it was asked for.
+    platform::FileDialogRequest LastFileRequest() const;
+    int PrinterSetupCount() const;
+    int FileDialogCount() const;
     // Texts for the next input queries; none left cancels.
     void QueueInput(const AnsiString& text);
 
@@ -37,7 +43,10 @@ private:
     mutable std::mutex mutex_;
     std::vector<ShownMessage> messages_;
     std::deque<int> answers_;
-    std::deque<AnsiString> files_;
+    std::deque<std::pair<AnsiString, int>> files_;
+    platform::FileDialogRequest lastFileRequest_;
+    int printerSetups_ = 0;
+    int fileDialogs_ = 0;
     std::deque<AnsiString> inputs_;
 };
 

@@ -294,17 +294,19 @@ void TChartListBox::ShowEditor()
     FEditor->setText(QString::fromStdString(s->GetTitle()));
     FEditor->show();
     FEditor->setFocus();
+    FEditing = true;
 }
 
 void TChartListBox::HideEditor()
 {
+    FEditing = false;
     if (FEditor) FEditor->hide();
     viewport()->update();
 }
 
 void TChartListBox::EndEditor(bool Store)
 {
-    if (!FEditor || !FEditor->isVisible()) return;
+    if (!FEditor || !FEditing) return;
     if (Store)
         if (TChartSeries* s = GetSelectedSeries()) s->SetTitle(FEditor->text().toStdString());
     HideEditor();
@@ -371,6 +373,7 @@ void TChartListBox::DrawRow(TCanvas* Canvas, int Index, const TRect& Rect, bool 
     if (FSections[lbSeriesTitle].Visible) {
         const int left = SectionLeft(lbSeriesTitle);
         Canvas->Brush()->SetStyle(bsClear);
+        Canvas->SetBkMode(TRANSPARENT);
         Canvas->Font()->SetColor(TeeRowTextColor(Selected));
         Canvas->TextOut(Rect.Left + left + 2, Rect.Top + 5, item(Index)->text().toStdString());
         Canvas->Brush()->SetStyle(bsSolid);

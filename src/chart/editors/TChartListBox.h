@@ -128,6 +128,7 @@ private:
     bool FNames = false;
     TSectionInfo FSections[4] = {{26, true}, {16, true}, {26, true}, {216, true}};
     QLineEdit* FEditor = nullptr;
+    bool FEditing = false;
     int FDragRow = -1;
     bool FDragging = false;
     bool FAfterDblClick = false;

@@ -37,6 +37,7 @@ void TeeDrawTool(TCanvas* Canvas, const AnsiString& Text, const TRect& Rect, boo
     TeeDrawBitmapEditor(Canvas, Tool, Rect.Left + 2, Rect.Top + 1);
     Canvas->Font()->SetColor(TeeRowTextColor(Selected));
     Canvas->Brush()->SetStyle(bsClear);
+    Canvas->SetBkMode(TRANSPARENT);
     Canvas->TextOut(Rect.Left + 22, Rect.Top + 2, Text);
     Canvas->Brush()->SetStyle(bsSolid);
 }

@@ -287,6 +287,10 @@ void TChartAxis::Assign(TPersistent* Source)
     FVisible = a->FVisible;
     FHorizontal = a->FHorizontal;
     FOtherSide = a->FOtherSide;
+    // ZPosition is not copied: an axis's depth belongs to its place in its own chart (the
+    // top and right axes stand at the back, the others at the front), and a chart copied
+    // onto another must not move the destination's front axes to the back. OnDrawLabel
+    // stays as well: a handler belongs to the code that set it on this axis.
     // The mapping follows the copied direction and scale.
     SetCalcPosValue();
 }

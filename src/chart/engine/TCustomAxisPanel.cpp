@@ -592,6 +592,7 @@ void TCustomAxisPanel::Assign(QObject* Source)
         FChart3DPercent = p->FChart3DPercent;
         FAxisBehind = p->FAxisBehind;
         FAxisVisible = p->FAxisVisible;
+        // Each standard axis keeps its own depth position (see TChartAxis::Assign).
         for (int i = 0; i < 6; ++i) FAxes->Get(i)->Assign(p->FAxes->Get(i));
         FClipPoints = p->FClipPoints;
         ColorPalette = p->ColorPalette;

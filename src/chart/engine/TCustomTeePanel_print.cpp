@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QScreen>
+#include <algorithm>
 
 #include "chart/engine/TCustomTeePanel.h"
 #include "chart/engine/TeeGeometry.h"
@@ -235,8 +236,10 @@ void TCustomTeePanel::CalcMetaBounds(TRect& R, const TRect& PanelRect, int& WinW
     RectSize(R, ViewWidth, ViewHeight);
     int pw, ph;
     RectSize(PanelRect, pw, ph);
-    WinWidth = pw - MulDivRound(pw, PrintResolution, 100);
-    WinHeight = ph - MulDivRound(ph, PrintResolution, 100);
+    // A resolution of 100 or more would leave no pixels (or negative ones, a mirrored
+    // print): the chart keeps at least one.
+    WinWidth = std::max(1, pw - MulDivRound(pw, PrintResolution, 100));
+    WinHeight = std::max(1, ph - MulDivRound(ph, PrintResolution, 100));
     // A zero-sized print rectangle keeps its coordinates rather than dividing by zero.
     if (ViewWidth != 0) {
         R.Left = MulDivRound(R.Left, WinWidth, ViewWidth);

@@ -1,4 +1,6 @@
 #pragma once
+#include <initializer_list>
+
 // The vertical segments of a line that fall on one pixel column, gathered while the line
 // stays in the column and drawn as at most three strokes: first to the extreme reached
 // first, then to the other extreme, then back to the last point. They cover every pixel

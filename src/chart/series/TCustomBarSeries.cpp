@@ -1,9 +1,11 @@
 #include "chart/series/TCustomBarSeries.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "chart/engine/SeriesHost.h"
@@ -14,6 +16,27 @@
 #include "chart/engine/TeeConst.h"
 #include "chart/engine/TeeGeometry.h"
 #include "platform/Round.h"
+
+namespace {
+
+bool IsBoxStyle(TBarStyle style)
+{
+    return style == bsRectangle || style == bsRectGradient || style == bsBevel;
+}
+
+// Keeps TeeNumCylinderSides for one drawing call.
+class CylinderSidesScope {
+public:
+    explicit CylinderSidesScope(int sides) : FOld(TeeNumCylinderSides) { TeeNumCylinderSides = sides; }
+    ~CylinderSidesScope() { TeeNumCylinderSides = FOld; }
+    CylinderSidesScope(const CylinderSidesScope&) = delete;
+    CylinderSidesScope& operator=(const CylinderSidesScope&) = delete;
+
+private:
+    int FOld;
+};
+
+}  // namespace
 
 // ---------------------------------------------------------------- gradient
 
@@ -561,6 +584,355 @@ int TCustomBarSeries::Clicked(int x, int y)
     for (int i = FirstValueIndex; i <= last; ++i)
         if (InternalClicked(i, TPoint(x, y))) return i;
     return -1;
+}
+
+// ---------------------------------------------------------------- bars of either orientation
+
+bool TCustomBarSeries::IsStacked() const
+{
+    return FMultiBar == mbStacked || FMultiBar == mbStacked100 || FMultiBar == mbSelfStack;
+}
+
+int TCustomBarSeries::CalcXPos(int valueIndex) const
+{
+    if (FYMandatory) return BarAxisPos(valueIndex, TChartSeries::CalcXPos(valueIndex));
+    return IsStacked() ? StackedValuePos(valueIndex) : TChartSeries::CalcXPos(valueIndex);
+}
+
+int TCustomBarSeries::CalcYPos(int valueIndex) const
+{
+    if (!FYMandatory) return BarAxisPos(valueIndex, TChartSeries::CalcYPos(valueIndex));
+    return IsStacked() ? StackedValuePos(valueIndex) : TChartSeries::CalcYPos(valueIndex);
+}
+
+int TCustomBarSeries::GetOriginPos(int valueIndex) const
+{
+    // Without an origin value the bars grow from the axis end that shows its minimum: the
+    // bottom of a vertical axis, the left of a horizontal one.
+    TChartAxis* axis = MandatoryAxis();
+    const int axisLow = axis ? (FYMandatory ? axis->EndPos : axis->StartPos) : 0;
+    return InternalGetOriginPos(valueIndex, axisLow);
+}
+
+bool TCustomBarSeries::KeyLimit(bool maximum, double& value)
+{
+    // One column per point over all series side by side, or one column per series stacked
+    // on itself.
+    if (maximum && FMultiBar == mbSideAll) {
+        value = PointsBefore + Count() - 1;
+        return true;
+    }
+    if (FMultiBar == mbSelfStack) {
+        value = SeriesIndexInChart();
+        return true;
+    }
+    return false;
+}
+
+double TCustomBarSeries::AxisLimit(bool keyAxis, bool maximum, double plain)
+{
+    if (!keyAxis) return maximum ? MaxMandatoryValue(plain) : MinMandatoryValue(plain);
+    double value;
+    return KeyLimit(maximum, value) ? value : plain;
+}
+
+double TCustomBarSeries::MaxXValue()
+{
+    return AxisLimit(FYMandatory, true, TChartSeries::MaxXValue());
+}
+
+double TCustomBarSeries::MinXValue()
+{
+    return AxisLimit(FYMandatory, false, TChartSeries::MinXValue());
+}
+
+double TCustomBarSeries::MaxYValue()
+{
+    return AxisLimit(!FYMandatory, true, TChartSeries::MaxYValue());
+}
+
+double TCustomBarSeries::MinYValue()
+{
+    return AxisLimit(!FYMandatory, false, TChartSeries::MinYValue());
+}
+
+void TCustomBarSeries::CalcHorizMargins(int& leftMargin, int& rightMargin)
+{
+    TChartSeries::CalcHorizMargins(leftMargin, rightMargin);
+    FYMandatory ? InternalApplyBarMargin(leftMargin, rightMargin) : AddValueMargins(leftMargin, rightMargin);
+}
+
+void TCustomBarSeries::CalcVerticalMargins(int& topMargin, int& bottomMargin)
+{
+    TChartSeries::CalcVerticalMargins(topMargin, bottomMargin);
+    FYMandatory ? AddValueMargins(bottomMargin, topMargin) : InternalApplyBarMargin(topMargin, bottomMargin);
+}
+
+void TCustomBarSeries::AddValueMargins(int& lowSide, int& highSide)
+{
+    int length = CalcMarkLength(-1);
+    if (length <= 0 && !FQuirks.MarginsTakeAnyMarkLength) return;
+    if (length >= 1) ++length;
+    TChartAxis* axis = MandatoryAxis();
+    const bool inverted = axis && axis->GetInverted();
+    const bool belowInverted = inverted && !FQuirks.BelowOriginMarginIgnoresInversion;
+    if (FUseYOrigin && FMandatory->MinValue() < FYOrigin) (belowInverted ? highSide : lowSide) += length;
+    if (!(FUseYOrigin && FMandatory->MaxValue() <= FYOrigin)) (inverted ? lowSide : highSide) += length;
+}
+
+bool TCustomBarSeries::DrawSeriesForward(int valueIndex) const
+{
+    TChartAxis* axis = MandatoryAxis();
+    const bool inverted = axis && axis->GetInverted();
+    switch (FMultiBar) {
+        case mbSide:
+        case mbSideAll:
+            if (FQuirks.SideBarsDrawnBackward) return false;
+            break;
+        case mbStacked:
+        case mbSelfStack: {
+            const double from = FQuirks.StackOrderFromZero ? 0.0 : FYOrigin;
+            return (FMandatory->Value(valueIndex) >= from) != inverted;
+        }
+        case mbStacked100: return !inverted;
+        default: break;
+    }
+    return TChartSeries::DrawSeriesForward(valueIndex);
+}
+
+void TCustomBarSeries::CalcBarBounds(int valueIndex)
+{
+    // Bars of the full width reach to the edge of the neighbour that lies further along
+    // the screen: to the right on a horizontal key axis, downwards on a vertical one.
+    TChartAxis* key = BarAxis();
+    const bool nextFurther = (key && key->GetInverted()) != FYMandatory;
+    const bool fullWidth = FBarWidthPercent == 100 && FCustomBarSize == 0;
+    const int keyNear = KeyPos(valueIndex);
+    int keyFar;
+    if (fullWidth && nextFurther && valueIndex < Count() - 1)
+        keyFar = KeyPos(valueIndex + 1);
+    else if (fullWidth && !nextFurther && valueIndex > 0)
+        keyFar = KeyPos(valueIndex - 1);
+    else
+        keyFar = keyNear + BarSize + 1;
+    int valueEnd = ValuePos(valueIndex);
+    int origin = GetOriginPos(valueIndex);
+    if (!FPen->GetVisible()) {
+        // Without an outline the fill takes the pixel the pen would have drawn.
+        if (FQuirks.ReversedBarGrowsBothEnds) {
+            if (valueEnd > origin) {
+                ++valueEnd;
+            } else {
+                ++origin;
+                --valueEnd;
+            }
+        } else if (origin > valueEnd) {
+            ++origin;
+        } else {
+            ++valueEnd;
+        }
+        ++keyFar;
+    }
+    if (FYMandatory)
+        BarRect = TRect(keyNear, valueEnd, keyFar, origin);
+    else
+        BarRect = TRect(origin, keyNear, valueEnd, keyFar);
+}
+
+void TCustomBarSeries::DrawValue(int valueIndex)
+{
+    TChartSeries::DrawValue(valueIndex);
+    BarColor = GetValueColor(valueIndex);
+    if (BarColor == clNone) return;
+    CalcBarBounds(valueIndex);
+    TTeeBlend* blend = FTransparency > 0 ? CreateBlend() : nullptr;
+    const int a = FYMandatory ? BarRect.Top : BarRect.Left;
+    const int b = FYMandatory ? BarRect.Bottom : BarRect.Right;
+    DrawBar(valueIndex, std::min(a, b), std::max(a, b));
+    if (blend)
+        if (TCanvas3D* canvas = Canvas()) canvas->EndBlending(blend);
+}
+
+void TCustomBarSeries::DrawBar(int valueIndex, int startPos, int endPos)
+{
+    TCanvas3D* canvas = Canvas();
+    if (!canvas) return;
+    SetPenBrushBar(BarColor);
+    const TBarStyle style = GetBarStyle(valueIndex);
+    const TRect r = BarRect;
+    const bool vertical = FYMandatory;
+    const int keyNear = vertical ? r.Left : r.Top;
+    const int keyFar = vertical ? r.Right : r.Bottom;
+    const int mid = (keyNear + keyFar) / 2;
+    const int thickness = keyFar - keyNear;
+    const int midPos = (startPos + endPos) / 2;
+    // Arrows point the way values grow on an axis that is not inverted: up, or right.
+    const int tail = vertical ? endPos : startPos;
+    const int head = vertical ? startPos : endPos;
+    // The corners clockwise on the screen from the start end.
+    const int firstSide = vertical ? keyFar : keyNear;
+    const int secondSide = vertical ? keyNear : keyFar;
+    const std::array<TPoint, 4> diamond = {BarPoint(mid, startPos), BarPoint(firstSide, midPos), BarPoint(mid, endPos),
+                                           BarPoint(secondSide, midPos)};
+    const TRect box = BarBox(startPos, endPos);
+    const TRect reversedBox = BarBox(endPos, startPos);
+    if (Is3D()) {
+        switch (style) {
+            case bsPyramid:
+                canvas->Pyramid(vertical, box.Left, box.Top, box.Right, box.Bottom, StartZ, EndZ, FDark3D);
+                break;
+            case bsInvPyramid:
+                canvas->Pyramid(vertical, reversedBox.Left, reversedBox.Top, reversedBox.Right, reversedBox.Bottom,
+                                StartZ, EndZ, FDark3D);
+                break;
+            case bsCilinder: canvas->Cylinder(vertical, r.Left, r.Top, r.Right, r.Bottom, StartZ, EndZ, FDark3D); break;
+            case bsEllipse: canvas->EllipseWithZ(r.Left, r.Top, r.Right, r.Bottom, MiddleZ); break;
+            case bsArrow:
+                canvas->Arrow(true, BarPoint(mid, tail), BarPoint(mid, head), thickness, thickness / 2, MiddleZ);
+                break;
+            case bsInvArrow:
+                canvas->Arrow(true, BarPoint(mid, head), BarPoint(mid, tail), thickness, thickness / 2, MiddleZ);
+                break;
+            case bsCone:
+                canvas->Cone(vertical, box.Left, box.Top, box.Right, box.Bottom, StartZ, EndZ, FDark3D, FConePercent);
+                break;
+            case bsInvCone:
+                canvas->Cone(vertical, reversedBox.Left, reversedBox.Top, reversedBox.Right, reversedBox.Bottom, StartZ,
+                             EndZ, FDark3D, FConePercent);
+                break;
+            case bsSlantCube: {
+                const CylinderSidesScope sides(4);
+                canvas->Cylinder(vertical, r.Left, r.Top, r.Right, r.Bottom, StartZ, EndZ, FDark3D);
+                break;
+            }
+            case bsDiamond: canvas->PolygonWithZ(diamond, MiddleZ); break;
+            default: canvas->Cube(box.Left, box.Right, box.Top, box.Bottom, StartZ, EndZ, FDark3D); break;
+        }
+    } else {
+        // A flat pyramid or cone is a triangle with its point at the head end.
+        auto triangle = [&](int basePos, int apexPos) {
+            const TPoint t[3] = {BarPoint(keyNear, basePos), BarPoint(mid, apexPos), BarPoint(keyFar, basePos)};
+            canvas->Polygon(t);
+        };
+        const bool inverted = !FQuirks.FlatShapesIgnoreInversion && (style == bsInvPyramid || style == bsInvCone);
+        switch (style) {
+            case bsPyramid:
+            case bsCone:
+            case bsInvPyramid:
+            case bsInvCone:
+                if (inverted)
+                    triangle(head, tail);
+                else
+                    triangle(tail, head);
+                break;
+            case bsEllipse: canvas->Ellipse(r.Left, r.Top, r.Right, r.Bottom); break;
+            case bsArrow:
+                canvas->Arrow(true, BarPoint(mid, tail), BarPoint(mid, head), thickness, thickness / 2, MiddleZ);
+                break;
+            case bsInvArrow:
+                canvas->Arrow(true, BarPoint(mid, head), BarPoint(mid, tail), thickness, thickness / 2, MiddleZ);
+                break;
+            case bsSlantCube:
+                BarRectangle(BarColor, r.Left, r.Top, r.Right, r.Bottom);
+                if (vertical)
+                    canvas->DoVertLine(mid, r.Top, r.Bottom);
+                else
+                    canvas->DoHorizLine(r.Left, r.Right, mid);
+                break;
+            case bsDiamond: canvas->Polygon(diamond); break;
+            default: BarRectangle(BarColor, r.Left, r.Top, r.Right, r.Bottom); break;
+        }
+    }
+    if (style == bsRectGradient) BarGradient(valueIndex, box);
+    if (style == bsBevel) DrawBevel();
+    DrawTickLines(startPos, endPos, style);
+}
+
+void TCustomBarSeries::DrawTickLine(int pos, TBarStyle style)
+{
+    TCanvas3D* canvas = Canvas();
+    if (!canvas) return;
+    const TRect r = BarRect;
+    const bool vertical = FYMandatory;
+    const int keyNear = vertical ? r.Left : r.Top;
+    const int keyFar = vertical ? r.Right : r.Bottom;
+    auto across = [&](int from, int to, int z) {
+        if (vertical)
+            canvas->HorizLine3D(from, to, pos, z);
+        else
+            canvas->VertLine3D(pos, from, to, z);
+    };
+    if (style == bsArrow) {
+        const int q = (keyFar - keyNear) / 4;
+        across(keyNear + q, keyFar - q, MiddleZ);
+        return;
+    }
+    if (!IsBoxStyle(style)) return;
+    across(keyNear, keyFar, StartZ);
+    if (!Is3D()) return;
+    // The line runs on into the depth along the side face the view shows: the right one
+    // of a vertical bar, the top one of a horizontal bar (else the opposite face).
+    const int valueHigh = vertical ? r.Bottom : r.Right;
+    const int valueLow = vertical ? r.Top : r.Left;
+    auto faceHidden = [&](int key) {
+        return TeeCull(canvas->Calculate3DPosition(BarPoint(key, valueHigh), StartZ),
+                       canvas->Calculate3DPosition(BarPoint(key, valueHigh), EndZ),
+                       canvas->Calculate3DPosition(BarPoint(key, valueLow), EndZ));
+    };
+    const int shown = vertical ? keyFar : keyNear;
+    const int other = vertical ? keyNear : keyFar;
+    const TPoint at = BarPoint(shown, pos);
+    const TPoint otherAt = BarPoint(other, pos);
+    if (!faceHidden(shown))
+        canvas->ZLine3D(at.X, at.Y, StartZ, EndZ);
+    else if (faceHidden(other))
+        canvas->ZLine3D(otherAt.X, otherAt.Y, StartZ, EndZ);
+}
+
+bool TCustomBarSeries::InternalClicked(int valueIndex, const TPoint& p)
+{
+    TCanvas3D* canvas = Canvas();
+    if (!canvas) return false;
+    const bool vertical = FYMandatory;
+    const int key = KeyPos(valueIndex);
+    int low = ValuePos(valueIndex);
+    int high = GetOriginPos(valueIndex);
+    if (high < low) std::swap(high, low);
+    // Now low and high are the bar's ends on the screen along the value axis.
+    const bool in3D = Is3D();
+    auto keyOf = [vertical](const TPoint& q) { return vertical ? q.X : q.Y; };
+    if (!in3D && (keyOf(p) < key || keyOf(p) > key + BarSize)) return false;
+    auto triangle = [&](int apex, int base) {
+        TPoint t[3] = {BarPoint(key + BarSize / 2, apex), BarPoint(key, base), BarPoint(key + BarSize, base)};
+        if (in3D) {
+            t[0] = canvas->Calculate3DPosition(t[0], MiddleZ);
+            t[1] = canvas->Calculate3DPosition(t[1], StartZ);
+            t[2] = canvas->Calculate3DPosition(t[2], StartZ);
+        }
+        return PointInPolygon(p, t);
+    };
+    // The point of a pyramid or cone is at the end values grow towards: the top, or the right.
+    const int head = vertical ? low : high;
+    const int tail = vertical ? high : low;
+    switch (FBarStyle) {
+        case bsPyramid:
+        case bsCone: return triangle(head, tail);
+        case bsInvPyramid:
+        case bsInvCone: return triangle(tail, head);
+        default: break;
+    }
+    TPoint q = p;
+    if (in3D) {
+        canvas->Calculate2DPosition(q.X, q.Y, StartZ);
+        if (keyOf(q) < key || keyOf(q) > key + BarSize) return false;
+    }
+    if (FBarStyle == bsEllipse) {
+        const TPoint a = BarPoint(key, low);
+        const TPoint b = BarPoint(key + BarSize, high);
+        return PointInEllipse(q, a.X, a.Y, b.X, b.Y);
+    }
+    const int v = vertical ? q.Y : q.X;
+    return v >= low && v <= high;
 }
 
 // ---------------------------------------------------------------- legend

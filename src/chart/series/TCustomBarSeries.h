@@ -1,9 +1,10 @@
 #pragma once
 // The common base of vertical and horizontal bars: bar style, width rule, the side-by-side
 // and stacked arrangements of the bar series of one class in a chart, the origin the bars
-// grow from, the depth share in 3D, gradient, bevel, transparency, tick lines, marks length
-// and the mouse hit loop. The orientation supplies positions, the drawing of one bar and
-// the hit test of one bar.
+// grow from, the depth share in 3D, gradient, bevel, transparency, tick lines, marks length,
+// and the positions, drawing and hit test of the bars of either orientation. Bars stand side
+// by side along the key axis and grow along the value axis: the key axis of vertical bars
+// is the horizontal one. The orientations add their marks and what they do differently.
 #include <cstdint>
 #include <functional>
 
@@ -80,13 +81,32 @@ public:
     int NumSampleValues() const override;
     void AddSampleValues(int numValues, bool onlyMandatory = false) override;
 
+    // ---- the bars of either orientation
+    int CalcXPos(int valueIndex) const override;
+    int CalcYPos(int valueIndex) const override;
+    double MaxXValue() override;
+    double MaxYValue() override;
+    double MinXValue() override;
+    double MinYValue() override;
+    void CalcHorizMargins(int& leftMargin, int& rightMargin) override;
+    void CalcVerticalMargins(int& topMargin, int& bottomMargin) override;
+    void DrawValue(int valueIndex) override;
+    bool DrawSeriesForward(int valueIndex) const override;
+    // One bar in BarRect, from startPos to endPos along the value axis (screen order).
+    virtual void DrawBar(int valueIndex, int startPos, int endPos);
+    virtual bool InternalClicked(int valueIndex, const TPoint& p);
+    // A tick line across the bar in BarRect at `pos` along the value axis.
+    virtual void DrawTickLine(int pos, TBarStyle style);
+    // The screen position on the value axis the bar of a point grows from.
+    int GetOriginPos(int valueIndex) const;
+    // BarRect of a point: its key-axis edges and its value-axis ends.
+    void CalcBarBounds(int valueIndex);
+
     // ---- operations the orientations supply
     virtual int InternalCalcMarkLength(int) { return 0; }
-    virtual bool InternalClicked(int, const TPoint&) { return false; }
     virtual bool SubGalleryStack() const { return true; }
     // The value a bar starts from: the stack below it, the own values before it, or YOrigin.
     virtual double PointOrigin(int valueIndex, bool sumAll) const;
-    virtual void DrawTickLine(int, TBarStyle) {}
 
     // ---- layout and drawing helpers
     int AddBar(double value, const AnsiString& label = AnsiString(), TColor color = clDefault)
@@ -159,10 +179,42 @@ public:
     TColor BarColor = clDefault;
 
 protected:
+    // Where horizontal bars have always done otherwise than the vertical ones turned on their
+    // side. Each is kept on purpose: charts drawn and files saved with them must look and
+    // behave as they always have. The vertical bars keep every flag off.
+    struct TOrientationQuirks {
+        // A bar without pen that reaches back past its origin grows by a pixel at both ends,
+        // not only at its larger end.
+        bool ReversedBarGrowsBothEnds = false;
+        // In 2D, inverted pyramids and cones point the same way as upright ones.
+        bool FlatShapesIgnoreInversion = false;
+        // The mark margin for bars below the origin goes to the axis's low screen side
+        // even when the value axis is inverted.
+        bool BelowOriginMarginIgnoresInversion = false;
+        // A mark length of zero or less still goes into the margins.
+        bool MarginsTakeAnyMarkLength = false;
+        // Stacked bars choose their drawing order by the value's sign, not by the origin.
+        bool StackOrderFromZero = false;
+        // Side-by-side bars are drawn back to front whatever the chart's rotation.
+        bool SideBarsDrawnBackward = false;
+    };
+    TOrientationQuirks FQuirks;
+
     TCanvas3D* Canvas() const;
     bool Is3D() const;
-    // The axis along which bars stand side by side.
+    // The axis along which bars stand side by side (the key axis).
     TChartAxis* BarAxis() const { return FYMandatory ? FGetHorizAxis : FGetVertAxis; }
+    // A bar's screen position on the key axis (its edge) and on the value axis (its end).
+    int KeyPos(int valueIndex) const { return FYMandatory ? CalcXPos(valueIndex) : CalcYPos(valueIndex); }
+    int ValuePos(int valueIndex) const { return FYMandatory ? CalcYPos(valueIndex) : CalcXPos(valueIndex); }
+    // A point given as (key, value) screen positions, and a rectangle spanning the bar's
+    // key edges in BarRect and the value positions a..b.
+    TPoint BarPoint(int key, int value) const { return FYMandatory ? TPoint(key, value) : TPoint(value, key); }
+    TRect BarBox(int valueA, int valueB) const
+    {
+        return FYMandatory ? TRect(BarRect.Left, valueA, BarRect.Right, valueB)
+                           : TRect(valueA, BarRect.Top, valueB, BarRect.Bottom);
+    }
     // Position of this series in the chart's list (self-stacked series stand in columns).
     int SeriesIndexInChart() const;
     // The value-end position along the mandatory axis for stacked arrangements.
@@ -191,4 +243,12 @@ protected:
 
 private:
     void SetOtherBars(bool setOthers);
+    bool IsStacked() const;
+    // The key axis's limit where the arrangement sets it; false where the values set it.
+    bool KeyLimit(bool maximum, double& value);
+    // An axis limit of the bars from the limit of the values themselves.
+    double AxisLimit(bool keyAxis, bool maximum, double plain);
+    // The marks' room beyond the bars: lowSide is the value axis's low screen end when the
+    // axis is not inverted (bottom, or left).
+    void AddValueMargins(int& lowSide, int& highSide);
 };

@@ -17,12 +17,12 @@ const QMetaObject* TeeDrawLineClass = &TDrawLine::staticMetaObject;
 
 // ---------------------------------------------------------------- line
 
-TDrawLine::TDrawLine(QObject* owner) : TPersistent(nullptr), FParent(qobject_cast<TDrawLineTool*>(owner))
-{
-    if (FParent) FParent->FLines.FItems.push_back(this);
-}
+TDrawLine::TDrawLine(TCollection* collection)
+    : TCollectionItem(collection), FParent(collection ? qobject_cast<TDrawLineTool*>(collection->parent()) : nullptr)
+{}
 
-TDrawLine::TDrawLine(TDrawLineTool* owner, double X0, double Y0, double X1, double Y1) : TDrawLine(owner)
+TDrawLine::TDrawLine(TDrawLineTool* owner, double X0, double Y0, double X1, double Y1)
+    : TDrawLine(owner ? owner->Lines() : nullptr)
 {
     FStartPos = {X0, Y0};
     FEndPos = {X1, Y1};
@@ -31,9 +31,7 @@ TDrawLine::TDrawLine(TDrawLineTool* owner, double X0, double Y0, double X1, doub
 
 TDrawLine::~TDrawLine()
 {
-    if (!FParent) return;
-    if (FParent->FSelected == this) FParent->FSelected = nullptr;
-    std::erase(FParent->FLines.FItems, this);
+    if (FParent && FParent->FSelected == this) FParent->FSelected = nullptr;
 }
 
 void TDrawLine::Repaint()
@@ -150,9 +148,11 @@ bool TDrawLine::Clicked(int X, int Y, TDrawLineHandle Handle, int Tolerance) con
 
 // ---------------------------------------------------------------- lines
 
-TDrawLine* TDrawLines::Add()
+TDrawLines::TDrawLines(TDrawLineTool* owner) : TCollection(owner), FOwner(owner) {}
+
+TCollectionItem* TDrawLines::Add()
 {
-    QObject* o = TeeDrawLineClass->newInstance(Q_ARG(QObject*, FOwner));
+    QObject* o = TeeDrawLineClass->newInstance(Q_ARG(TCollection*, this));
     auto* line = qobject_cast<TDrawLine*>(o);
     if (!line) {
         delete o;
@@ -161,27 +161,21 @@ TDrawLine* TDrawLines::Add()
     return line;
 }
 
-void TDrawLines::Clear()
-{
-    while (!FItems.empty()) delete FItems.back();  // each line leaves the list itself
-}
-
-void TDrawLines::Assign(const TDrawLines& source)
-{
-    if (&source == this) return;
-    Clear();
-    for (TDrawLine* line : source.FItems) Add()->Assign(line);
-    if (FOwner) FOwner->Repaint();
-}
-
 // ---------------------------------------------------------------- tool
 
-TDrawLineTool::TDrawLineTool(QObject* owner) : TTeeCustomToolSeries(owner), FLines(this) {}
+TDrawLineTool::TDrawLineTool(QObject* owner) : TTeeCustomToolSeries(owner), FLines(new TDrawLines(this)) {}
 
 TDrawLineTool::~TDrawLineTool()
 {
+    // The lines go while the tool is whole: they look at its selection.
     FSelected = nullptr;
-    FLines.Clear();
+    FLines->Clear();
+}
+
+bool TDrawLineTool::IsPropertyStored(const char* Name) const
+{
+    if (std::strcmp(Name, "Lines") == 0) return FLines->Count() > 0;
+    return TTeeCustomToolSeries::IsPropertyStored(Name);
 }
 
 AnsiString TDrawLineTool::Description() const
@@ -212,8 +206,8 @@ TDrawLine* TDrawLineTool::Clicked(int X, int Y)
         int x = X, y = Y;
         if (c) c->Calculate2DPosition(x, y, 0);
         if (FSelected && FSelected->Clicked(x, y, handle, FClickTolerance)) return FSelected;
-        for (int i = 0; i < FLines.Count(); ++i)
-            if (FLines[i]->Clicked(x, y, handle, FClickTolerance)) return FLines[i];
+        for (int i = 0; i < FLines->Count(); ++i)
+            if ((*FLines)[i]->Clicked(x, y, handle, FClickTolerance)) return (*FLines)[i];
     }
     return nullptr;
 }
@@ -307,13 +301,13 @@ void TDrawLineTool::SetEnableSelect(bool value)
 
 void TDrawLineTool::ChartEvent(TChartToolEvent event)
 {
-    if (event != cteAfterDraw || FLines.Count() == 0) return;
+    if (event != cteAfterDraw || FLines->Count() == 0) return;
     TCanvas3D* c = Canvas(FParentChart);
     if (!c) return;
     c->SetBackMode(cbmTransparent);
     ClipDrawingRegion();
-    for (int i = 0; i < FLines.Count(); ++i) {
-        TDrawLine* line = FLines[i];
+    for (int i = 0; i < FLines->Count(); ++i) {
+        TDrawLine* line = (*FLines)[i];
         c->AssignVisiblePen(line->HasPen() ? line->GetPen() : Pen());
         DrawLine(AxisPoint(line->StartPos()), AxisPoint(line->EndPos()), line->GetStyle());
     }
@@ -415,7 +409,7 @@ void TDrawLineTool::MouseUp()
     if (dragged == chNone || !FSelected) {
         if (FDrawing && FFromPoint != FToPoint) {
             FDrawing = false;
-            TDrawLine* line = FLines.Add();
+            TDrawLine* line = FLines->AddLine();
             const TFloatPoint p0 = ScreenPoint(FFromPoint), p1 = ScreenPoint(FToPoint);
             line->FStartPos = p0;
             line->FEndPos = p1;

@@ -8,6 +8,7 @@
 
 #include "chart/engine/TTeeCustomTool.h"
 #include "chart/series/TeeToolEnums.h"
+#include "platform/TCollection.h"
 
 class TDrawLineTool;
 class TDrawLines;
@@ -20,7 +21,7 @@ struct TFloatPoint {
 
 enum TDrawLineHandle { chNone, chStart, chEnd, chSeries };
 
-class TDrawLine : public TPersistent {
+class TDrawLine : public TCollectionItem {
     Q_OBJECT
     Q_PROPERTY(TChartPen* Pen READ GetPen WRITE SetPen)
     Q_PROPERTY(ToolEnums::TDrawLineStyle Style READ GetStyle WRITE SetStyle)
@@ -29,11 +30,11 @@ class TDrawLine : public TPersistent {
     Q_PROPERTY(double X1 READ GetX1 WRITE SetX1)
     Q_PROPERTY(double Y1 READ GetY1 WRITE SetY1)
 public:
-    // A new line at the end of the tool's lines (none: a line of no tool).
-    Q_INVOKABLE explicit TDrawLine(QObject* owner = nullptr);
+    // A new line at the end of the lines (none: a line of no tool).
+    Q_INVOKABLE explicit TDrawLine(TCollection* collection = nullptr);
     // A line from (X0, Y0) to (X1, Y1) at the end of the tool's lines; repaints the tool.
     TDrawLine(TDrawLineTool* owner, double X0, double Y0, double X1, double Y1);
-    // Leaves the tool's lines, and its selection when it is the selected line.
+    // Leaves the tool's selection when it is the selected line.
     ~TDrawLine() override;
 
     // Copies the points, the style and the own pen (or the lack of one).
@@ -67,7 +68,6 @@ public:
     bool Clicked(int X, int Y, TDrawLineHandle Handle, int Tolerance) const;
 
 private:
-    friend class TDrawLines;
     friend class TDrawLineTool;
     void SetValue(double& variable, double value);
     void Repaint();
@@ -80,34 +80,27 @@ private:
 };
 
 // The lines of a draw line tool, which owns them.
-class TDrawLines {
+class TDrawLines : public TCollection {
+    Q_OBJECT
 public:
-    explicit TDrawLines(TDrawLineTool* owner) : FOwner(owner) {}
-    TDrawLines(const TDrawLines&) = delete;
-    TDrawLines& operator=(const TDrawLines&) = delete;
-    ~TDrawLines() { Clear(); }
+    explicit TDrawLines(TDrawLineTool* owner);
 
     TDrawLineTool* Owner() const { return FOwner; }
-    int Count() const { return static_cast<int>(FItems.size()); }
-    TDrawLine* Items(int index) const { return FItems.at(static_cast<std::size_t>(index)); }
+    TDrawLine* Items(int index) const { return static_cast<TDrawLine*>(Item(index)); }
     TDrawLine* operator[](int index) const { return Items(index); }
     // Copies line into item index.
     void SetItem(int index, TDrawLine* line) { Items(index)->Assign(line); }
-    TDrawLine* Last() const { return FItems.empty() ? nullptr : FItems.back(); }
+    TDrawLine* Last() const { return Count() == 0 ? nullptr : Items(Count() - 1); }
     // A new line of TeeDrawLineClass at the end.
-    TDrawLine* Add();
-    void Clear();
-    // The same number of lines with the same points, styles and pens.
-    void Assign(const TDrawLines& source);
+    TCollectionItem* Add() override;
+    TDrawLine* AddLine() { return static_cast<TDrawLine*>(Add()); }
 
 private:
-    friend class TDrawLine;
     TDrawLineTool* FOwner;
-    std::vector<TDrawLine*> FItems;
 };
 
 // The class of which new lines are made: TDrawLine or a class derived from it with an
-// invokable constructor taking the tool.
+// invokable constructor taking the collection.
 extern const QMetaObject* TeeDrawLineClass;
 
 using TDrawLineSelecting = std::function<void(TDrawLineTool* Sender, TDrawLine* Line, bool& AllowSelect)>;
@@ -118,6 +111,7 @@ class TDrawLineTool : public TTeeCustomToolSeries {
     Q_PROPERTY(int ClickTolerance READ GetClickTolerance WRITE SetClickTolerance)
     Q_PROPERTY(bool EnableDraw READ GetEnableDraw WRITE SetEnableDraw)
     Q_PROPERTY(bool EnableSelect READ GetEnableSelect WRITE SetEnableSelect)
+    Q_PROPERTY(TDrawLines* Lines READ Lines WRITE SetLines)
 public:
     Q_INVOKABLE explicit TDrawLineTool(QObject* owner = nullptr);
     ~TDrawLineTool() override;
@@ -139,8 +133,13 @@ public:
     void RedrawLine(TDrawLine* Line);
     void DeleteSelected();
 
-    TDrawLines* Lines() { return &FLines; }
-    void SetLines(const TDrawLines& value) { FLines.Assign(value); }
+    TDrawLines* Lines() const { return FLines; }
+    void SetLines(TDrawLines* value)
+    {
+        FLines->Assign(value);
+        Repaint();
+    }
+    bool IsPropertyStored(const char* Name) const override;
     TDrawLine* Selected() const { return FSelected; }
     void SetSelected(TDrawLine* value);
     TMouseButton GetButton() const { return FButton; }
@@ -168,7 +167,7 @@ private:
     void MouseMove(int x, int y);
     void MouseUp();
 
-    TDrawLines FLines;
+    TDrawLines* FLines;
     TDrawLine* FSelected = nullptr;
     TMouseButton FButton = mbLeft;
     int FClickTolerance = 0;

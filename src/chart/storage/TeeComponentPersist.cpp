@@ -13,6 +13,7 @@
 #include "chart/engine/TeeSeriesTypes.h"
 #include "platform/Exception.h"
 #include "platform/GraphicsTypes.h"
+#include "platform/TCollection.h"
 #include "platform/TPersistent.h"
 
 namespace {
@@ -137,6 +138,18 @@ void WriteProperties(QObject* object, const AnsiString& prefix, std::vector<TStr
         if (IsObjectPointer(prop)) {
             QObject* held = v.value<QObject*>();
             if (!held) continue;
+            // A collection is written as its items, each with its own stored properties.
+            if (auto* collection = qobject_cast<TCollection*>(held)) {
+                TStreamValue items;
+                items.Kind = TStreamValue::Collection;
+                for (TCollectionItem* item : *collection) {
+                    std::vector<TStreamProperty> properties;
+                    WriteProperties(item, "", properties, path);
+                    items.Elements.push_back(std::move(properties));
+                }
+                out.push_back({name, std::move(items)});
+                continue;
+            }
             if (IsComponentReference(prop, held))
                 out.push_back({name, TStreamValue::MakeIdent(held->objectName().toStdString())});
             else
@@ -161,73 +174,12 @@ void WriteProperties(QObject* object, const AnsiString& prefix, std::vector<TStr
 // ---------------------------------------------------------------- reading
 
 // Colours in files may be named ("clRed", "clBtnFace") instead of numbered.
-struct ColorName {
-    const char* Name;
-    TColor Value;
-};
-constexpr ColorName kColorNames[] = {{"clBlack", clBlack},
-                                     {"clMaroon", clMaroon},
-                                     {"clGreen", clGreen},
-                                     {"clOlive", clOlive},
-                                     {"clNavy", clNavy},
-                                     {"clPurple", clPurple},
-                                     {"clTeal", clTeal},
-                                     {"clGray", clGray},
-                                     {"clSilver", clSilver},
-                                     {"clRed", clRed},
-                                     {"clLime", clLime},
-                                     {"clYellow", clYellow},
-                                     {"clBlue", clBlue},
-                                     {"clFuchsia", clFuchsia},
-                                     {"clAqua", clAqua},
-                                     {"clWhite", clWhite},
-                                     {"clLtGray", clLtGray},
-                                     {"clDkGray", clDkGray},
-                                     {"clMoneyGreen", clMoneyGreen},
-                                     {"clSkyBlue", clSkyBlue},
-                                     {"clCream", clCream},
-                                     {"clMedGray", clMedGray},
-                                     {"clNone", clNone},
-                                     {"clDefault", clDefault},
-                                     {"clScrollBar", clScrollBar},
-                                     {"clBackground", clBackground},
-                                     {"clActiveCaption", clActiveCaption},
-                                     {"clInactiveCaption", clInactiveCaption},
-                                     {"clMenu", clMenu},
-                                     {"clWindow", clWindow},
-                                     {"clWindowFrame", clWindowFrame},
-                                     {"clMenuText", clMenuText},
-                                     {"clWindowText", clWindowText},
-                                     {"clCaptionText", clCaptionText},
-                                     {"clActiveBorder", clActiveBorder},
-                                     {"clInactiveBorder", clInactiveBorder},
-                                     {"clAppWorkSpace", clAppWorkSpace},
-                                     {"clHighlight", clHighlight},
-                                     {"clHighlightText", clHighlightText},
-                                     {"clBtnFace", clBtnFace},
-                                     {"clBtnShadow", clBtnShadow},
-                                     {"clGrayText", clGrayText},
-                                     {"clBtnText", clBtnText},
-                                     {"clInactiveCaptionText", clInactiveCaptionText},
-                                     {"clBtnHighlight", clBtnHighlight},
-                                     {"cl3DDkShadow", cl3DDkShadow},
-                                     {"cl3DLight", cl3DLight},
-                                     {"clInfoText", clInfoText},
-                                     {"clInfoBk", clInfoBk},
-                                     {"clHotLight", clHotLight},
-                                     {"clGradientActiveCaption", clGradientActiveCaption},
-                                     {"clGradientInactiveCaption", clGradientInactiveCaption},
-                                     {"clMenuHighlight", clMenuHighlight},
-                                     {"clMenuBar", clMenuBar}};
-
 bool ColorFromName(const AnsiString& name, std::int64_t& value)
 {
-    for (const ColorName& c : kColorNames)
-        if (name == c.Name) {
-            value = c.Value;
-            return true;
-        }
-    return false;
+    TColor color;
+    if (!IdentToColor(name, color)) return false;
+    value = color;
+    return true;
 }
 
 class ComponentReader {
@@ -333,9 +285,26 @@ private:
             throw Exception("Property " + last + " does not exist");
         }
         const QMetaProperty prop = mo->property(index);
+        if (p.Value.Kind == TStreamValue::Collection) {
+            ReadCollection(object, prop, last, p.Value);
+            return;
+        }
         if (!prop.isWritable()) throw Exception("Property " + last + " is read-only");
         const QVariant v = ToVariant(prop, p.Value);
         if (!prop.write(object, v)) throw Exception("Invalid property value");
+    }
+
+    // The collection held by the property takes the file's items in place of its own.
+    void ReadCollection(QObject* object, const QMetaProperty& prop, const AnsiString& name, const TStreamValue& v)
+    {
+        auto* collection =
+            IsObjectPointer(prop) ? qobject_cast<TCollection*>(prop.read(object).value<QObject*>()) : nullptr;
+        if (!collection) throw Exception("Property " + name + " is not a collection");
+        collection->Clear();
+        for (const std::vector<TStreamProperty>& element : v.Elements) {
+            TCollectionItem* item = collection->Add();
+            for (const TStreamProperty& property : element) SetProperty(item, property);
+        }
     }
 
     QVariant ToVariant(const QMetaProperty& prop, const TStreamValue& v) const

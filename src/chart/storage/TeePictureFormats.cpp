@@ -325,7 +325,18 @@ std::unique_ptr<TGIFImage> TGIFExportFormat::GIF()
     gif->DitherMode = TDitherMode(std::max(FProperties->CBDither->currentIndex(), 0));
     gif->ColorReduction = TColorReduction(std::max(FProperties->CBReduction->currentIndex(), 0));
     auto bitmap = Panel->TeeCreateBitmap(Panel->GetColor(), TRect(0, 0, Width, Height), pfDevice);
-    gif->Assign(bitmap.get());
+    // An empty picture (no size, or none could be made) is no GIF worth writing.
+    if (bitmap->GetEmpty() || bitmap->Image().isNull()) throw GIFException("The picture is empty");
+    try {
+        gif->Assign(bitmap.get());
+    } catch (const GIFException& e) {
+        // A chart of more than 256 colours (a gradient) has no colour table without reduction:
+        // it is quantised to 256 colours with the chosen dither instead of not exported.
+        if (gif->ColorReduction != rmNone || std::string_view(e.what()) != "Color table overflow") throw;
+        gif->ColorReduction = rmQuantize;
+        gif->SetReductionBits(8);
+        gif->Assign(bitmap.get());
+    }
     return gif;
 }
 

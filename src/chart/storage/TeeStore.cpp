@@ -19,8 +19,10 @@
 #include "chart/series/TChartShape.h"
 #include "chart/series/TFastLineSeries.h"
 #include "chart/series/TGanttSeries.h"
+#include "chart/series/TGridTransposeTool.h"
 #include "chart/series/TLineSeries.h"
 #include "chart/series/TPointSeries.h"
+#include "chart/series/Tee3DSeries.h"
 #include "chart/series/TeeTools.h"
 #include "chart/storage/TChartChart.h"
 #include "chart/storage/TeeComponentPersist.h"
@@ -334,6 +336,7 @@ void TeeStoreRegisterClasses()
         RegisterTeeArrowSeries();
         RegisterTeeGanttSeries();
         RegisterTeeShapeSeries();
+        RegisterTee3DSeries();
         RegisterChartClass<TChart>("TChart");
         RegisterChartClass<TChartChart>("TChartChart");
         RegisterChartClass<TODBCChart>("TODBCChart");
@@ -347,6 +350,7 @@ void TeeStoreRegisterClasses()
             return result;
         });
         RegisterTeeChartTools();
+        RegisterTeeGridTransposeTool();
         TeeToolStorageRegister();
         TStreamDefinedProperty data;
         data.Name = "Data";

@@ -9,7 +9,6 @@
 
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TCustomAxisPanel.h"
-#include "chart/series/TDrawLineTool.h"
 #include "chart/storage/BitmapFileWriter.h"
 #include "chart/storage/TeeComponentPersist.h"
 #include "platform/Exception.h"
@@ -60,33 +59,6 @@ void ReadPicture(QObject* o, const TStreamValue& v)
     picture->SetGraphic(&bitmap);
 }
 
-// The lines of a draw line tool: one collection item per line with its properties.
-bool WriteLines(QObject* o, TStreamValue& v)
-{
-    auto* tool = qobject_cast<TDrawLineTool*>(o);
-    if (!tool || tool->Lines()->Count() == 0) return false;
-    v = TStreamValue{};
-    v.Kind = TStreamValue::Collection;
-    for (int i = 0; i < tool->Lines()->Count(); ++i)
-        v.Elements.push_back(ComponentFromObject(tool->Lines()->Items(i)).Properties);
-    return true;
-}
-
-void ReadLines(QObject* o, const TStreamValue& v)
-{
-    auto* tool = qobject_cast<TDrawLineTool*>(o);
-    if (!tool || v.Kind != TStreamValue::Collection) throw Exception("Invalid property value");
-    tool->Lines()->Clear();
-    for (const std::vector<TStreamProperty>& element : v.Elements) {
-        TDrawLine* line = tool->Lines()->Add();
-        TStreamComponent c;
-        c.ClassName = line->metaObject()->className();
-        c.Properties = element;
-        // An error inside an item is an error of the property: the caller's handler decides.
-        ReadComponentInto(line, c, [](const AnsiString& message) -> bool { throw Exception(message); });
-    }
-}
-
 }  // namespace
 
 void TeeToolStorageRegister()
@@ -97,17 +69,9 @@ void TeeToolStorageRegister()
     picture.Read = ReadPicture;
     RegisterDefinedProperty("TPicture", picture);
 
-    TStreamDefinedProperty lines;
-    lines.Name = "Lines";
-    lines.Write = WriteLines;
-    lines.Read = ReadLines;
-    RegisterDefinedProperty("TDrawLineTool", lines);
-
     // What a tool owns (the edge lines of a colour band) is part of the tool, not a
     // component of its own.
     RegisterChildComponents("TTeeCustomTool", [](QObject*) { return std::vector<QObject*>(); });
-    // Looking through a line's properties for components would make its own pen.
-    RegisterChildComponents("TDrawLine", [](QObject*) { return std::vector<QObject*>(); });
 }
 
 std::vector<QObject*> NameReferencedSeries(QObject* Chart)

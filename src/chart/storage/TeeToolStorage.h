@@ -1,6 +1,6 @@
 #pragma once
-// What chart files need beyond the generic property walk to store tools: the lines of
-// draw line tools, the pictures tools hold, and names for the series tools refer to.
+// What chart files need beyond the generic property walk to store tools: the pictures tools
+// hold, and names for the series tools refer to.
 #include <QObject>
 #include <QString>
 #include <utility>

@@ -82,6 +82,14 @@ TEST(PenDialog, CancelRestoresEveryPropertyAndSmallDotsLocksTheWidth)
     const int before = changes;
     EditChartPen(nullptr, &pen);
     EXPECT_EQ(changes, before);  // Cancel without a change touches nothing
+
+    // Leaving by the window's close box (or Escape) cancels as well.
+    ModalScript closeBox([](TTeeForm& form) {
+        static_cast<TPenDialog&>(form).UDWidth->setValue(9);
+        form.close();
+    });
+    EXPECT_FALSE(EditChartPen(nullptr, &pen));
+    EXPECT_EQ(pen.GetWidth(), 2);
 }
 
 TEST(PenDialog, PlainPenHasNoVisibleBoxNorSmallDots)

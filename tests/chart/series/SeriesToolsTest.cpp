@@ -1,10 +1,13 @@
 // The chart image, clip series and series animation tools.
+#include <array>
 #include <cmath>
 
 #include "ToolChartFixture.h"
 #include "chart/series/TChartImageTool.h"
 #include "chart/series/TClipSeriesTool.h"
+#include "chart/series/TGridTransposeTool.h"
 #include "chart/series/TSeriesAnimationTool.h"
+#include "chart/series/TSurfaceSeries.h"
 
 namespace {
 
@@ -165,6 +168,46 @@ TEST_F(SeriesToolsTest, AnimationStopsWhenItsSeriesOrItselfIsFreed)
     EXPECT_NE(other->GetyValue(1), 30);
     delete tool;
     EXPECT_DOUBLE_EQ(other->GetyValue(1), 30);
+}
+
+TEST_F(SeriesToolsTest, GridTransposeSwapsXAndZAndTwiceGivesTheGridBack)
+{
+    auto* grid = new TSurfaceSeries(&chart);
+    chart.AddSeries(grid);
+    for (int x = 0; x < 3; ++x)
+        for (int z = 0; z < 2; ++z) grid->AddXYZ(x, 10 * x + z, z + 5, "p", clRed);
+    const auto points = [&] {
+        std::vector<std::array<double, 3>> p;
+        for (int i = 0; i < grid->Count(); ++i)
+            p.push_back({grid->GetxValue(i), grid->GetyValue(i), grid->GetZValue(i)});
+        return p;
+    };
+    const auto before = points();
+    auto* tool = new TGridTransposeTool(&chart);
+    chart.Tools()->Add(tool);
+    tool->Transpose();  // no series: nothing
+    EXPECT_EQ(points(), before);
+
+    tool->SetSeries(grid);
+    tool->SetActive(false);
+    tool->Transpose();
+    EXPECT_EQ(points(), before);
+    tool->SetActive(true);
+    tool->Transpose();
+    ASSERT_EQ(grid->Count(), 6);
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(grid->GetxValue(i), before[i][2]);
+        EXPECT_EQ(grid->GetyValue(i), before[i][1]);
+        EXPECT_EQ(grid->GetZValue(i), before[i][0]);
+    }
+    // Labels and point colours do not come along.
+    EXPECT_EQ(grid->GetXLabel(0), "");
+    EXPECT_NE(grid->InternalColor(0), clRed);
+    tool->Transpose();
+    EXPECT_EQ(points(), before);
+
+    delete grid;
+    EXPECT_EQ(tool->Series(), nullptr);
 }
 
 }  // namespace

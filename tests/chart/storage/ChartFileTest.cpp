@@ -13,7 +13,16 @@
 #include "chart/engine/TChartTitle.h"
 #include "chart/engine/TCustomChart.h"
 #include "chart/series/TAreaSeries.h"
+#include "chart/series/TArrowSeries.h"
+#include "chart/series/TBubbleSeries.h"
+#include "chart/series/TChartShape.h"
+#include "chart/series/TColorGridSeries.h"
+#include "chart/series/TContourSeries.h"
+#include "chart/series/TGanttSeries.h"
 #include "chart/series/TLineSeries.h"
+#include "chart/series/TSurfaceSeries.h"
+#include "chart/series/TTowerSeries.h"
+#include "chart/series/TVector3DSeries.h"
 #include "chart/storage/TeeComponentPersist.h"
 #include "chart/storage/TeeStore.h"
 #include "platform/TPersistent.h"
@@ -484,6 +493,91 @@ TEST_F(ChartFileTest, ExtendedFloatsKeepEveryDouble)
     std::uint8_t one[10];
     DoubleToExtended(1.0, one);
     EXPECT_EQ(Bytes(one, one + 10), (Bytes{0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F}));
+}
+
+TEST_F(ChartFileTest, EveryFurtherSeriesTypeRoundTripsWithItsSettingsAndPoints)
+{
+    TChart source;
+    source.setObjectName("Chart1");
+    const auto add = [&](TChartSeries* s, const char* name) {
+        s->setObjectName(name);
+        source.AddSeries(s);
+        return s;
+    };
+    auto* bubble = static_cast<TBubbleSeries*>(add(new TBubbleSeries(&source), "Bubble"));
+    bubble->AddBubble(1, 2, 3, "b");
+    bubble->SetSquared(false);
+    auto* arrow = static_cast<TArrowSeries*>(add(new TArrowSeries(&source), "Arrow"));
+    arrow->AddArrow(1, 2, 3, 4);
+    auto* gantt = static_cast<TGanttSeries*>(add(new TGanttSeries(&source), "Gantt"));
+    gantt->AddGantt(45000, 45010, 1, "task");
+    gantt->GetConnectingPen()->SetColor(clRed);
+    auto* shape = static_cast<TChartShape*>(add(new TChartShape(&source), "Shape"));
+    shape->SetStyle(chasStar);
+    shape->SetText({"two", "lines"});
+    shape->SetX1(250);
+    shape->SetVertAlign(vaBottom);
+    auto* surface = static_cast<TSurfaceSeries*>(add(new TSurfaceSeries(&source), "Surface"));
+    surface->AddSampleValues(4);
+    surface->SetWireFrame(true);
+    surface->GetSideBrush()->SetStyle(bsSolid);
+    surface->SetPaletteStyle(psRainbow);
+    surface->SetMidColor(clYellow);
+    auto* waterfall = static_cast<TWaterFallSeries*>(add(new TWaterFallSeries(&source), "WaterFall"));
+    waterfall->AddSampleValues(3);
+    waterfall->GetWaterLines()->Hide();
+    auto* contour = static_cast<TContourSeries*>(add(new TContourSeries(&source), "Contour"));
+    contour->AddSampleValues(5);
+    contour->SetNumLevels(3);
+    contour->DoBeforeDrawChart();
+    contour->GetLevels()->Items(1)->SetUpToValue(0.25);  // the levels become the user's
+    contour->GetLevels()->Items(1)->GetPen()->SetWidth(3);
+    contour->GetSmoothing()->SetActive(true);
+    auto* grid = static_cast<TColorGridSeries*>(add(new TColorGridSeries(&source), "ColorGrid"));
+    grid->AddSampleValues(3);
+    grid->SetCenteredPoints(true);
+    grid->SetZGridEvery(2);
+    grid->GetFrame()->Show();
+    auto* vector = static_cast<TVector3DSeries*>(add(new TVector3DSeries(&source), "Vector"));
+    vector->AddVector(1, 2, 3, 4, 5, 6);
+    vector->GetStartArrow()->Show();
+    auto* tower = static_cast<TTowerSeries*>(add(new TTowerSeries(&source), "Tower"));
+    tower->AddSampleValues(2);
+    tower->SetTowerStyle(tsCone);
+    tower->SetOrigin(-1.5);
+
+    surface->DoBeforeDrawChart();
+    const std::string expected = State(source);
+    for (bool text : {false, true}) {
+        SCOPED_TRACE(text ? "text" : "binary");
+        TMemoryStream file;
+        SaveChartToStream(&source, &file, true, text);
+        if (text) {
+            const std::string s(file.Bytes().begin(), file.Bytes().end());
+            EXPECT_NE(s.find("Levels = <"), std::string::npos);
+            EXPECT_NE(s.find("SideBrush.Style = bsSolid"), std::string::npos);
+            EXPECT_NE(s.find("PaletteStyle = psRainbow"), std::string::npos);
+        }
+        file.SetPosition(0);
+        TChart target;
+        LoadChartFromStream(&target, &file);
+        EXPECT_EQ(State(target), expected);
+        ASSERT_EQ(target.SeriesCount(), 10);
+        auto* levels = qobject_cast<TContourSeries*>(target.GetSeries(6));
+        ASSERT_NE(levels, nullptr);
+        EXPECT_FALSE(levels->GetAutomaticLevels());
+        ASSERT_EQ(levels->GetLevels()->Count(), 3);
+        EXPECT_EQ(levels->GetLevels()->Items(1)->GetUpToValue(), 0.25);
+        EXPECT_EQ(levels->GetLevels()->Items(1)->InternalPen()->GetWidth(), 3);
+        EXPECT_FALSE(levels->GetLevels()->Items(0)->HasPen());
+        auto* loadedSurface = qobject_cast<TSurfaceSeries*>(target.GetSeries(4));
+        ASSERT_NE(loadedSurface, nullptr);
+        EXPECT_EQ(loadedSurface->Count(), 16);
+        // The palette is made from the loaded points, not from the empty series.
+        loadedSurface->DoBeforeDrawChart();
+        ASSERT_EQ(loadedSurface->Palette().size(), 32u);
+        EXPECT_EQ(loadedSurface->Palette().back().UpToValue, surface->Palette().back().UpToValue);
+    }
 }
 
 #include "ChartFileTest.moc"

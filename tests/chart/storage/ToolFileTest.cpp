@@ -14,12 +14,15 @@
 #include "chart/series/TCursorTool.h"
 #include "chart/series/TDragMarksTool.h"
 #include "chart/series/TDrawLineTool.h"
+#include "chart/series/TGridTransposeTool.h"
 #include "chart/series/TLineSeries.h"
 #include "chart/series/TMarksTipTool.h"
 #include "chart/series/TNearestTool.h"
 #include "chart/series/TRectangleTool.h"
 #include "chart/series/TRotateTool.h"
 #include "chart/series/TSeriesAnimationTool.h"
+#include "chart/series/TSurfaceSeries.h"
+#include "chart/series/Tee3DSeries.h"
 #include "chart/series/TeeAxisToolTypes.h"
 #include "chart/storage/TeeComponentPersist.h"
 #include "chart/storage/TeeStore.h"
@@ -117,6 +120,10 @@ void FillTools(TChart& chart, TChartSeries* s)
     rect->SetWidth(70);
     rect->GetShape()->SetTransparency(0);
     AddTool<TClipSeriesTool>(chart)->SetSeries(s);
+    auto* surface = new TSurfaceSeries(&chart);
+    surface->setObjectName("Series2");
+    chart.AddSeries(surface);
+    AddTool<TGridTransposeTool>(chart)->SetSeries(surface);
 }
 
 Bytes Save(TChart& chart, bool text)
@@ -145,6 +152,7 @@ protected:
     ToolFileTest()
     {
         TeeStoreRegisterClasses();
+        RegisterTee3DSeries();
         series = new TLineSeries(&source);
         series->setObjectName("Series1");
         series->AddXY(1, 2);
@@ -158,12 +166,12 @@ protected:
 
 TEST_F(ToolFileTest, EveryToolComesBackWithItsPropertiesInBothForms)
 {
-    ASSERT_EQ(source.Tools()->Count(), 16);
+    ASSERT_EQ(source.Tools()->Count(), 17);
     for (bool text : {false, true}) {
         TChart target;
         Load(target, Save(source, text));
-        ASSERT_EQ(target.Tools()->Count(), 16) << text;
-        for (int i = 0; i < 16; ++i) {
+        ASSERT_EQ(target.Tools()->Count(), 17) << text;
+        for (int i = 0; i < 17; ++i) {
             TTeeCustomTool* a = source.Tools()->Items(i);
             TTeeCustomTool* b = target.Tools()->Items(i);
             ASSERT_STREQ(a->metaObject()->className(), b->metaObject()->className());
@@ -183,6 +191,7 @@ TEST_F(ToolFileTest, EveryToolComesBackWithItsPropertiesInBothForms)
         auto* image = qobject_cast<TChartImageTool*>(target.Tools()->Items(8));
         ASSERT_NE(image->GetPicture()->GetGraphic(), nullptr);
         EXPECT_EQ(image->GetPicture()->GetGraphic()->ToImage().pixelColor(2, 1), QColor(10, 200, 30));
+        EXPECT_EQ(qobject_cast<TGridTransposeTool*>(target.Tools()->Items(16))->Series(), target.GetSeries(1));
     }
 }
 
@@ -224,7 +233,7 @@ TEST_F(ToolFileTest, AnUnknownToolClassFailsTheLoadUnlessLetPass)
     });
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0], "Class TNoSuchTool not found");
-    EXPECT_EQ(target.Tools()->Count(), 15);
+    EXPECT_EQ(target.Tools()->Count(), 16);
 }
 
 }  // namespace

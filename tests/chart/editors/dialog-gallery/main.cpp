@@ -15,8 +15,11 @@
 #include <vector>
 
 #include "chart/editors/TBrushDialog.h"
+#include "chart/editors/TChartListBox.h"
+#include "chart/editors/TCustomChartGrid.h"
 #include "chart/editors/TFormTeeShape.h"
 #include "chart/editors/TFormatEditor.h"
+#include "chart/editors/TGridTransposeToolEdit.h"
 #include "chart/editors/TSelectListForm.h"
 #include "chart/editors/TTeeFontEditor.h"
 #include "chart/editors/TTeeGalleryForm.h"
@@ -28,7 +31,9 @@
 #include "chart/engine/TChartTitle.h"
 #include "chart/engine/TCustomChart.h"
 #include "chart/series/TBarSeries.h"
+#include "chart/series/TGridTransposeTool.h"
 #include "chart/series/TLineSeries.h"
+#include "chart/series/TSurfaceSeries.h"
 #include "chart/series/TeeLegendScrollBar.h"
 #include "chart/series/TeeStandardSeries.h"
 #include "chart/series/TeeTools.h"
@@ -73,10 +78,49 @@ std::vector<Entry> Entries()
              AddFormTo(page, host.get());
              host->ShowModal();
          }},
+        {"data",
+         [](QWidget* o, TChart* c) {
+             auto host = TeeCreateForm<TTeeForm>(o);
+             host->setWindowTitle("Data");
+             host->resize(420, 300);
+             auto* nav = new TChartGridNavigator(host.get());
+             nav->move(4, 4);
+             auto* grid = new TChartGrid(host.get());
+             grid->setGeometry(4, 32, 412, 264);
+             grid->SetShowColors(true);
+             grid->SetChart(c);
+             nav->SetGrid(grid);
+             host->ShowModal();
+         }},
+        {"series-list",
+         [](QWidget* o, TChart* c) {
+             auto host = TeeCreateForm<TTeeForm>(o);
+             host->setWindowTitle("Series");
+             host->resize(300, 200);
+             auto* list = new TChartListBox(host.get());
+             list->setGeometry(4, 4, 292, 192);
+             list->SetChart(c);
+             host->ShowModal();
+         }},
         {"format",
          [](QWidget* o, TChart* c) {
              TChartSeries* s = c->GetSeries(0);
              s->SetValueFormat(TFormatEditor::Change(o, s->GetValueFormat(), true));
+         }},
+        {"grid-transpose",
+         [](QWidget* o, TChart* c) {
+             // A grid series of its own chart, so the sample chart keeps its look.
+             TChart grids;
+             auto* surface = new TSurfaceSeries(&grids);
+             surface->SetTitle("Surface");
+             grids.AddSeries(surface);
+             surface->FillSampleValues(5);
+             auto* tool = new TGridTransposeTool(&grids);
+             grids.Tools()->Add(tool);
+             auto form = TeeCreateForm<TGridTransposeToolEdit>(o);
+             form->SetTag(tool);
+             form->ShowModal();
+             (void)c;
          }},
     };
 }
@@ -90,6 +134,7 @@ int main(int argc, char** argv)
     platform::SetDialogs(&dialogs);
     RegisterTeeStandardSeries();
     RegisterTeeChartTools();
+    RegisterTeeGridTransposeToolEdit();
     RegisterTeeTools({&TLegendScrollBar::staticMetaObject});
 
     QWidget window;

@@ -1,0 +1,246 @@
+// The open and save commands of the main window.
+#include "app/TFileCommands.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include "app/DataFileView.h"
+#include "app/IChannelForm.h"
+#include "app/IPanelChannelWindow.h"
+#include "app/RecordedDataReader.h"
+#include "app/TfrmMainWindow.h"
+#include "app/TfrmWait.h"
+#include "app/classFileReader.h"
+#include "chart/engine/TChartAxis.h"
+#include "chart/engine/TCustomChart.h"
+#include "platform/Dialogs.h"
+#include "platform/UiDispatcher.h"
+#include "platform/UiThread.h"
+#include "resources/TextRows.h"
+
+using namespace resources;
+
+namespace {
+
+bool EndsWithNoCase(const AnsiString& s, std::string_view suffix)
+{
+    return s.size() >= suffix.size() && SameText(std::string_view(s).substr(s.size() - suffix.size()), suffix);
+}
+
+QString Q(const AnsiString& s)
+{
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+
+}  // namespace
+
+TFileCommands::TFileCommands(TfrmMainWindow* mainWindow, TfrmFileReader* importer)
+    : FMain(mainWindow), FImporter(importer)
+{
+    if (!FImporter) return;
+    // The import's last step arranges the left axis of the window it loaded, which then
+    // keeps its own column count for later arrangements.
+    FImporter->OnSeriesShowLeft = [this](IDataFileView& view) {
+        for (int c = 1; c <= MaxChannelWindows; ++c)
+            if (IChannelForm* form = FMain->ChannelForm(c); form && form->DataFileView() == &view)
+                form->ImportedColumnCount = ::ImportColumnCount;
+        FMain->cmdSeriesShowLeftClick();
+    };
+}
+
+TFileCommands::~TFileCommands()
+{
+    *FAlive = false;
+    if (FReader.joinable()) FReader.join();
+    if (FImporter) FImporter->OnSeriesShowLeft = nullptr;
+}
+
+AnsiString TFileCommands::Text(int row) const
+{
+    return FMain->LookupText(FMain->LanguageIndex(), row);
+}
+
+void TFileCommands::SetImportLanguage(int language)
+{
+    if (FImporter) FImporter->SetLanguage(language);
+}
+
+void TFileCommands::WaitIdle()
+{
+    platform::UiDispatcher::Instance().WaitRunning([this] { return !FReading; });
+}
+
+// ---------------------------------------------------------------- open
+
+void TFileCommands::RestoreButtons(const TButtonStates& states)
+{
+    FMain->btnFileOpen->setEnabled(states.Open);
+    FMain->mnuOpenFile->setEnabled(states.Open);
+    FMain->btnFileSave->setEnabled(states.Save);
+    FMain->mnuFileSaveItem->setEnabled(states.Save);
+}
+
+void TFileCommands::actFileOpenExecute(bool newView)
+{
+    NOX_ASSERT_UI_THREAD();
+    // One open at a time: a file still being read holds the buttons disabled.
+    if (FReading) return;
+    QCoreApplication::processEvents();
+    if (FMain->ChildWindowCount() == 0 || newView) FMain->mnuVisualisierungClick();
+    const int channel = FMain->ActiveChannel();
+    IChannelForm* form = FMain->ChannelForm(channel);
+    if (!form) return;
+
+    const TButtonStates states{FMain->btnFileOpen->isEnabled(), FMain->btnFileSave->isEnabled()};
+    RestoreButtons({});
+
+    if (form->ViewMode == vmTPScout || form->ViewMode == vmProgrammer) {
+        auto* programs = dynamic_cast<IPanelChannelWindow*>(form);
+        if (programs) programs->mnuLoadProgramClick();
+        const bool scout = form->ViewMode == vmTPScout;
+        RestoreButtons({true, !scout || (programs && programs->ProgramTreeNodeCount() > 0)});
+        return;
+    }
+    if (form->ViewMode != vmView) {
+        RestoreButtons(states);
+        FMain->pnlBigPanel->hide();
+        return;
+    }
+
+    platform::FileDialogRequest request;
+    request.title = FMain->OpenDialogTitle;
+    request.filter = FMain->OpenDialogFilter;
+    request.overwritePrompt = false;
+    if (!platform::dialogs().FileDialog(request)) {
+        RestoreButtons(states);
+        return;
+    }
+    const AnsiString path = request.fileName;
+    if (EndsWithNoCase(path, ".csv")) {
+        ReadIntoView(channel, form, path, states);
+        return;
+    }
+    if (EndsWithNoCase(path, ".qzv")) {
+        ImportIntoView(form, path);
+    } else {
+        // A name the filter let through by hand: say so rather than leave the window empty
+        // without a word.
+        platform::dialogs().MessageBox(Text(RowFaultyData) + "\n" + path, Text(RowErrorCaption), MB_OK);
+    }
+    RestoreButtons(states);
+    FMain->pnlBigPanel->hide();
+}
+
+void TFileCommands::ImportIntoView(IChannelForm* form, const AnsiString& path)
+{
+    TChart* chart = form->DataGraph();
+    chart->hide();
+    form->ImportedColumnCount = 0;
+    // The import window shows, analyses and loads the file itself; while it is up, the arrow
+    // buttons work on this window, which must be forgotten when it closes.
+    OpenDataFile(*form->DataFileView(), path, FImporter);
+    if (FImporter) {
+        IDataFileView* view = form->DataFileView();
+        QObject::connect(form->SubWindow(), &QObject::destroyed, FImporter,
+                         [importer = FImporter, view] { importer->ForgetWindow(view); });
+    }
+    chart->show();
+    form->StoreAxisRanges();
+}
+
+void TFileCommands::ReadIntoView(int channel, IChannelForm* form, const AnsiString& path, const TButtonStates& states)
+{
+    form->DataGraph()->hide();
+    FReading = true;
+    if (frmWait) {
+        frmWait->txtWait->setText(Q(Text(RowFileLoadingPleaseWait)));
+        frmWait->show();
+    }
+    QCoreApplication::processEvents();
+
+    // The file is read and parsed on a worker; the window is filled in one pass on this
+    // thread when it is done. Nothing in the window changes before that, so a file that
+    // cannot be read leaves it as it was.
+    QPointer<QMdiSubWindow> window = form->SubWindow();
+    std::weak_ptr<bool> alive = FAlive;
+    if (FReader.joinable()) FReader.join();
+    FReader = std::thread([this, alive, channel, window, path, states] {
+        auto data = std::make_shared<TRecordedDataRead>(ReadRecordedDataFile(path));
+        platform::UiDispatcher::Instance().Post([this, alive, channel, window, path, data, states] {
+            auto a = alive.lock();
+            if (!a || !*a) return;
+            FinishRead(channel, window, path, data, states);
+        });
+    });
+}
+
+void TFileCommands::FinishRead(int channel, QPointer<QMdiSubWindow> window, const AnsiString& path,
+                               std::shared_ptr<TRecordedDataRead> data, const TButtonStates& states)
+{
+    if (FReader.joinable()) FReader.join();
+    FReading = false;
+    if (frmWait) frmWait->hide();
+    IChannelForm* form = FMain->ChannelForm(channel);
+    // The window may have been closed while its file was read.
+    if (form && window && form->SubWindow() == window) {
+        form->DataGraph()->show();
+        if (ApplyRecordedData(*form->DataFileView(), *data, path)) {
+            form->ImportedColumnCount = 0;
+            FMain->MdiArea()->setActiveSubWindow(window);
+            FMain->cmdSeriesShowLeftClick();
+            form->StoreAxisRanges();
+            // The overview command returns to the whole file.
+            TZoomLimits& full = form->FullRange;
+            full.TimeMax = form->AxisMaximum(TChannelAxis::Bottom);
+            full.TimeMin = form->AxisMinimum(TChannelAxis::Bottom);
+            full.LeftMax = form->AxisMaximum(TChannelAxis::Left);
+            full.LeftMin = form->AxisMinimum(TChannelAxis::Left);
+            full.RightMax = form->AxisMaximum(TChannelAxis::Right);
+            full.RightMin = form->AxisMinimum(TChannelAxis::Right);
+            AnsiString left, right;
+            if (form->ReadLabelAxisTitles(left, right)) {
+                TChart* chart = form->DataGraph();
+                chart->LeftAxis()->GetTitle()->SetCaption(left);
+                chart->RightAxis()->GetTitle()->SetCaption(right);
+            }
+        }
+    }
+    RestoreButtons(states);
+    FMain->pnlBigPanel->hide();
+    platform::UiDispatcher::Instance().Wake();
+}
+
+// ---------------------------------------------------------------- save
+
+void TFileCommands::FileSave1Execute(int channel)
+{
+    NOX_ASSERT_UI_THREAD();
+    IChannelForm* form = FMain->ChannelForm(channel);
+    if (!form) return;
+    FMain->SaveWithoutDialog = 1;
+    form->SaveRecording({});
+    FMain->SaveWithoutDialog = 0;
+}
+
+void TFileCommands::btnFileSaveClick(int channel)
+{
+    NOX_ASSERT_UI_THREAD();
+    if (FMain->ChildWindowCount() == 0) return;
+    IChannelForm* form = FMain->ChannelForm(channel);
+    if (!form) return;
+    if (form->ViewMode == vmTPScout && form->SaveSelectedProgram()) return;
+    if (form->ViewMode == vmView || !form->RecordingRuns()) return;
+    FMain->SaveWithoutDialog = 1;
+    // The file is written on the save queue's worker; the confirmation follows a complete
+    // write only.
+    QPointer<TfrmMainWindow> main = FMain;
+    form->SaveRecording([main](bool ok) {
+        if (ok && main)
+            platform::dialogs().MessageBox(main->LookupText(main->LanguageIndex(), RowDataFileSaved),
+                                           main->LookupText(main->LanguageIndex(), RowNotice), MB_OK);
+    });
+    FMain->SaveWithoutDialog = 0;
+}

@@ -1,0 +1,89 @@
+#pragma once
+// The main window's file commands: opening a recorded-data file into a view window (read on
+// a worker thread while the wait window shows) or a measurement file through the import
+// form, the save button, printing the chart, the event protocol and the memo, the printer
+// set-up and the picture export. They work on the active channel window through
+// IChannelForm; the main window calls them through IFileCommands.
+#include <QPointer>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "app/IShellHooks.h"
+#include "app/RecordedDataFile.h"
+#include "platform/AnsiString.h"
+
+class QMdiSubWindow;
+class TCanvas;
+class TfrmFileReader;
+class TfrmMainWindow;
+class TPrinter;
+class IChannelForm;
+
+// Where the protocol and memo prints put each line: left margin 200 and the first line at
+// 200 device units; every line advances by its own text height; the first page holds up to
+// 56 lines, each later page 55, its first line one line below 200.
+struct TPrintedLine {
+    int Page = 0;  // from 0
+    int X = 0;
+    int Y = 0;
+    AnsiString Text;
+};
+// The header ("Information", a blank, the information lines, a blank line, the title and a
+// blank line) and the body lines; lineHeight gives a line's text height.
+std::vector<TPrintedLine> LayoutTextPrint(const std::vector<AnsiString>& info, const AnsiString& title,
+                                          const std::vector<AnsiString>& body,
+                                          const std::function<int(const AnsiString&)>& lineHeight);
+
+// The picture formats of the export dialog, in the order of its filter.
+enum class TPictureKind { Bitmap = 1, Jpeg = 2, Gif = 3 };
+// The format a chosen name is written in: the name's own picture extension when it has one
+// (.bmp, .jpg, .jpeg, .gif), otherwise the chosen filter's, whose extension is then added.
+TPictureKind PictureKindForName(AnsiString& fileName, int filterIndex);
+
+class TFileCommands : public IFileCommands {
+public:
+    TFileCommands(TfrmMainWindow* mainWindow, TfrmFileReader* importer);
+    ~TFileCommands() override;
+    TFileCommands(const TFileCommands&) = delete;
+    TFileCommands& operator=(const TFileCommands&) = delete;
+
+    void actFileOpenExecute(bool newView) override;
+    void btnFileSaveClick(int channel) override;
+    void FileSave1Execute(int channel) override;
+    void PrintGraph(int channel) override;
+    void PrintProtocol(int channel) override;
+    void PrintMemo(int channel) override;
+    void PrinterSetup() override;
+    void Export(int channel) override;
+    void SetImportLanguage(int language) override;
+
+    // The printer all prints go to (fetched on the first print).
+    TPrinter* GetPrinter();
+    // A recorded-data file is being read for the open command.
+    bool Reading() const { return FReading; }
+    // User-interface thread: runs queued work until no file is being read.
+    void WaitIdle();
+
+private:
+    struct TButtonStates {
+        bool Open = false;
+        bool Save = false;
+    };
+    void RestoreButtons(const TButtonStates& states);
+    void ReadIntoView(int channel, IChannelForm* form, const AnsiString& path, const TButtonStates& states);
+    void FinishRead(int channel, QPointer<QMdiSubWindow> window, const AnsiString& path,
+                    std::shared_ptr<TRecordedDataRead> data, const TButtonStates& states);
+    void ImportIntoView(IChannelForm* form, const AnsiString& path);
+    // The print guard: the window's printing flag, text 317 while it is set.
+    IChannelForm* BeginPrint(int channel);
+    void PrintText(int channel, const AnsiString& title, bool memo);
+    AnsiString Text(int row) const;
+
+    TfrmMainWindow* FMain;
+    TfrmFileReader* FImporter;
+    TPrinter* FPrinter = nullptr;
+    std::thread FReader;
+    bool FReading = false;
+    std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
+};

@@ -1,0 +1,274 @@
+// Printing the chart, the event protocol and the memo of the active channel window, the
+// printer set-up and the picture export.
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+
+#include "app/DataFileView.h"
+#include "app/IChannelForm.h"
+#include "app/IPanelChannelWindow.h"
+#include "app/TFileCommands.h"
+#include "app/TfrmMainWindow.h"
+#include "chart/engine/TChartAxis.h"
+#include "chart/engine/TChartLegend.h"
+#include "chart/engine/TChartWalls.h"
+#include "chart/engine/TCustomChart.h"
+#include "chart/engine/TTeeCustomTool.h"
+#include "chart/engine/TeeGradient.h"
+#include "chart/storage/TeePictureFormats.h"
+#include "platform/Dialogs.h"
+#include "platform/Exception.h"
+#include "platform/TCanvas.h"
+#include "platform/TPrinter.h"
+#include "platform/UiThread.h"
+#include "resources/TextRows.h"
+
+using namespace resources;
+
+namespace {
+
+constexpr int kPrintMargin = 200;
+constexpr int kPageLines = 55;
+
+const char* const kPictureFilter = "BMP Image (*.bmp)|*.bmp|JPEG Image (*.jpg)|*.jpg|GIF Image (*.gif)|*.gif";
+
+// The chart's print look: what the print changes and gives back afterwards.
+class TChartPrintLook {
+public:
+    TChartPrintLook(TChart* chart, IPanelChannelWindow* labels, TTeeCustomTool* band)
+        : FChart(chart), FLabels(labels), FBand(band)
+    {
+        FLabelColour = labels ? labels->ChartLabelColour() : clBtnFace;
+        FLegendStyle = chart->GetLegend()->GetLegendStyle();
+        FBackWall = chart->GetBackWall()->GetColor();
+        FLeftMinor = chart->LeftAxis()->GetMinorTicks()->GetColor();
+        FBottomMinor = chart->BottomAxis()->GetMinorTicks()->GetColor();
+        FGradient = chart->GetGradient()->GetVisible();
+        FBandActive = band && band->GetActive();
+        FGridWidth = chart->LeftAxis()->GetGrid()->GetWidth();
+    }
+
+    void Apply()
+    {
+        if (FLabels) FLabels->SetChartLabelColour(clBtnFace);
+        FChart->GetLegend()->SetLegendStyle(lsSeries);
+        FChart->Invalidate();
+        FChart->LeftAxis()->GetMinorTicks()->SetColor(clBlack);
+        FChart->BottomAxis()->GetMinorTicks()->SetColor(clBlack);
+        FChart->GetBackWall()->SetColor(clWhite);
+        FChart->GetGradient()->SetVisible(false);
+        if (FBand) FBand->SetActive(false);
+        for (TChartAxis* axis : {FChart->LeftAxis(), FChart->RightAxis(), FChart->BottomAxis()})
+            axis->GetGrid()->SetWidth(0);
+        FChart->PrintMargins = TRect(0, 0, 0, 0);
+    }
+
+    // The margins stay 0; the grid pens all take the left axis's width.
+    void Restore()
+    {
+        if (FLabels) FLabels->SetChartLabelColour(FLabelColour);
+        FChart->GetLegend()->SetLegendStyle(FLegendStyle);
+        FChart->Invalidate();
+        FChart->LeftAxis()->GetMinorTicks()->SetColor(FLeftMinor);
+        FChart->BottomAxis()->GetMinorTicks()->SetColor(FBottomMinor);
+        FChart->GetBackWall()->SetColor(FBackWall);
+        FChart->GetGradient()->SetVisible(FGradient);
+        if (FBand) FBand->SetActive(FBandActive);
+        for (TChartAxis* axis : {FChart->LeftAxis(), FChart->RightAxis(), FChart->BottomAxis()})
+            axis->GetGrid()->SetWidth(FGridWidth);
+    }
+
+private:
+    TChart* FChart;
+    IPanelChannelWindow* FLabels;
+    TTeeCustomTool* FBand;
+    TColor FLabelColour;
+    TLegendStyle FLegendStyle;
+    TColor FBackWall, FLeftMinor, FBottomMinor;
+    bool FGradient, FBandActive;
+    int FGridWidth;
+};
+
+}  // namespace
+
+std::vector<TPrintedLine> LayoutTextPrint(const std::vector<AnsiString>& info, const AnsiString& title,
+                                          const std::vector<AnsiString>& body,
+                                          const std::function<int(const AnsiString&)>& lineHeight)
+{
+    std::vector<TPrintedLine> out;
+    int page = 0;
+    int y = kPrintMargin;
+    int count = 0;
+    auto put = [&](const AnsiString& text) {
+        out.push_back({page, kPrintMargin, y, text});
+        y += lineHeight(text);
+        ++count;
+    };
+    put("Information");
+    put(" ");
+    for (const AnsiString& line : info) put(line);
+    put("");
+    put(title);
+    put("");
+    // The header never breaks a page; the first page takes body lines up to 56 lines in
+    // all, each later page 55.
+    for (const AnsiString& line : body) {
+        out.push_back({page, kPrintMargin, y, line});
+        if (count > 0 && count % kPageLines == 0) {
+            ++page;
+            y = kPrintMargin;
+            count = 0;
+        }
+        y += lineHeight(line);
+        ++count;
+    }
+    return out;
+}
+
+TPictureKind PictureKindForName(AnsiString& fileName, int filterIndex)
+{
+    const QString suffix = QFileInfo(QString::fromStdString(fileName)).suffix().toLower();
+    if (suffix == "bmp") return TPictureKind::Bitmap;
+    if (suffix == "jpg" || suffix == "jpeg") return TPictureKind::Jpeg;
+    if (suffix == "gif") return TPictureKind::Gif;
+    const TPictureKind kind = filterIndex == 1   ? TPictureKind::Bitmap
+                              : filterIndex == 3 ? TPictureKind::Gif
+                                                 : TPictureKind::Jpeg;
+    fileName += kind == TPictureKind::Bitmap ? ".bmp" : kind == TPictureKind::Gif ? ".gif" : ".jpg";
+    return kind;
+}
+
+TPrinter* TFileCommands::GetPrinter()
+{
+    if (!FPrinter) FPrinter = Printer();
+    return FPrinter;
+}
+
+IChannelForm* TFileCommands::BeginPrint(int channel)
+{
+    IChannelForm* form = FMain->ChannelForm(channel);
+    if (!form) return nullptr;
+    if (form->Printing) {
+        platform::dialogs().MessageBox(Text(RowPrintPending), Text(RowWarningCaption), MB_OK);
+        return nullptr;
+    }
+    form->Printing = 1;
+    return form;
+}
+
+void TFileCommands::PrintProtocol(int channel)
+{
+    NOX_ASSERT_UI_THREAD();
+    PrintText(channel, Text(RowTabEventReport), false);
+}
+
+void TFileCommands::PrintMemo(int channel)
+{
+    NOX_ASSERT_UI_THREAD();
+    PrintText(channel, "Memo", true);
+}
+
+void TFileCommands::PrintText(int channel, const AnsiString& title, bool memo)
+{
+    IChannelForm* form = BeginPrint(channel);
+    if (!form) return;
+    IDataFileView* view = form->DataFileView();
+    const std::vector<AnsiString> info = view->MemoLines(TDataFileMemo::Info);
+    const std::vector<AnsiString> body = view->MemoLines(memo ? TDataFileMemo::Memo : TDataFileMemo::SerialData);
+    TPrinter* printer = GetPrinter();
+    TFont* font = nullptr;
+    int oldHeight = 0;
+    try {
+        printer->Title = title;
+        printer->BeginDoc();
+        TCanvas* canvas = printer->Canvas();
+        font = canvas->Font();
+        oldHeight = font->GetHeight();
+        font->SetSize(12);
+        const auto lines =
+            LayoutTextPrint(info, title, body, [canvas](const AnsiString& text) { return canvas->TextHeight(text); });
+        int page = 0;
+        for (const TPrintedLine& line : lines) {
+            if (line.Page != page) {
+                printer->NewPage();
+                page = line.Page;
+            }
+            canvas->TextOut(line.X, line.Y, line.Text);
+        }
+        printer->EndDoc();
+        font->SetHeight(oldHeight);
+    } catch (const std::exception&) {
+        // A job that failed half-way is aborted rather than printed in part.
+        printer->Abort();
+        if (font) font->SetHeight(oldHeight);
+        form->Printing = 0;
+        platform::dialogs().MessageBox(Text(RowPrinterError), Text(RowWarningCaption), MB_OK);
+        return;
+    }
+    form->Printing = 0;
+}
+
+void TFileCommands::PrintGraph(int channel)
+{
+    NOX_ASSERT_UI_THREAD();
+    IChannelForm* form = BeginPrint(channel);
+    if (!form) return;
+    TChart* chart = form->DataGraph();
+    TChartPrintLook look(chart, dynamic_cast<IPanelChannelWindow*>(form), form->GridBandTool());
+    look.Apply();
+    bool printed = true;
+    try {
+        GetPrinter();
+        chart->PrintLandscape();
+    } catch (const std::exception&) {
+        printed = false;
+    }
+    look.Restore();
+    form->Printing = 0;
+    if (!printed) platform::dialogs().MessageBox(Text(RowPrinterError), Text(RowWarningCaption), MB_OK);
+}
+
+void TFileCommands::PrinterSetup()
+{
+    NOX_ASSERT_UI_THREAD();
+    platform::dialogs().PrinterSetup(GetPrinter()->Device());
+}
+
+void TFileCommands::Export(int channel)
+{
+    NOX_ASSERT_UI_THREAD();
+    IChannelForm* form = FMain->ChannelForm(channel);
+    if (!form) return;
+    platform::FileDialogRequest request;
+    request.save = true;
+    request.filter = kPictureFilter;
+    request.filterIndex = 2;
+    request.defaultExt = "jpg";
+    request.fileName = "Picture";
+    request.overwritePrompt = true;
+    if (!platform::dialogs().FileDialog(request)) return;
+    AnsiString name = request.fileName;
+    const TPictureKind kind = PictureKindForName(name, request.filterIndex);
+    TChart* chart = form->DataGraph();
+    try {
+        // A chart without a size has no picture: an export of it is an error, not an empty file.
+        if (chart->width() <= 0 || chart->height() <= 0) throw Exception("The chart has no size.");
+        switch (kind) {
+            case TPictureKind::Bitmap: chart->SaveToBitmapFile(name); break;
+            case TPictureKind::Jpeg: {
+                TJPEGExportFormat format;
+                format.Panel = chart;
+                format.SaveToFile(name);
+                break;
+            }
+            case TPictureKind::Gif: {
+                TGIFExportFormat format;
+                format.Panel = chart;
+                format.SaveToFile(name);
+                break;
+            }
+        }
+    } catch (const std::exception& e) {
+        platform::dialogs().MessageBox(Text(RowDataExportError) + "\n" + e.what(), Text(RowWarningCaption), MB_OK);
+    }
+}

@@ -1,0 +1,36 @@
+#include "channel/ProgramForms.h"
+
+#include "app/TFileCommands.h"
+#include "app/TfrmMainWindow.h"
+#include "app/TfrmPanelControl.h"
+#include "app/TfrmSerialNumber.h"
+#include "app/TfrmTitleControl.h"
+#include "app/classFileReader.h"
+#include "programmer/ProgrammerDialogs.h"
+
+TProgramForms::TProgramForms(int language)
+{
+    MainWindow = std::make_unique<TfrmMainWindow>(&ChannelForms, language);
+    FileReader = new TfrmFileReader(MainWindow.get());
+    FileReader->SetLanguage(MainWindow->LanguageIndex());
+    FileCommands = std::make_unique<TFileCommands>(MainWindow.get(), FileReader);
+    MainWindow->SetFileCommands(FileCommands.get());
+    PanelControl = new TfrmPanelControl(MainWindow.get());
+    TitleWindow = new TfrmTitleControl(MainWindow.get());
+    frmSerialNumber = new TfrmSerialNumber(MainWindow.get());
+    ProgrammerDialogs = std::make_unique<TProgrammerDialogs>(MainWindow.get(), PanelControl);
+}
+
+TProgramForms::~TProgramForms()
+{
+    // The commands wait for a file still being read before the windows go.
+    MainWindow->SetFileCommands(nullptr);
+    FileCommands.reset();
+    // The forms go before the main window, the later ones first.
+    ProgrammerDialogs.reset();
+    delete frmSerialNumber;
+    delete TitleWindow;
+    delete PanelControl;
+    delete FileReader;
+    MainWindow.reset();
+}

@@ -1,0 +1,216 @@
+#include "chart/series/TTowerSeries.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "chart/engine/SeriesHost.h"
+#include "chart/engine/TeCanvas.h"
+#include "chart/engine/TeeBlend.h"
+#include "chart/engine/TeeConst.h"
+#include "chart/engine/TeeGeometry.h"
+#include "chart/engine/TeeProCo.h"
+#include "chart/engine/TeeProcs.h"
+
+TTowerSeries::TTowerSeries(QObject* owner) : TCustom3DGridSeries(owner) {}
+
+void TTowerSeries::Assign(const TCustomChartElement& source)
+{
+    if (auto* other = dynamic_cast<const TTowerSeries*>(&source); other && other != this) {
+        FDark3D = other->FDark3D;
+        FOrigin = other->FOrigin;
+        FPercentDepth = other->FPercentDepth;
+        FPercentWidth = other->FPercentWidth;
+        FTowerStyle = other->FTowerStyle;
+        FTransparency = other->FTransparency;
+        FUseOrigin = other->FUseOrigin;
+    }
+    TCustom3DGridSeries::Assign(source);
+}
+
+bool TTowerSeries::IsPropertyStored(const char* Name) const
+{
+    struct Default {
+        const char* name;
+        bool differs;
+    };
+    const Default defaults[] = {
+        {"Dark3D", !FDark3D},
+        {"Origin", FOrigin != 0},
+        {"PercentDepth", FPercentDepth != 100},
+        {"PercentWidth", FPercentWidth != 100},
+        {"TowerStyle", FTowerStyle != tsCube},
+        {"Transparency", FTransparency != 0},
+        {"UseOrigin", FUseOrigin},
+    };
+    for (const Default& d : defaults)
+        if (std::strcmp(Name, d.name) == 0) return d.differs;
+    return TCustom3DGridSeries::IsPropertyStored(Name);
+}
+
+void TTowerSeries::SetTowerStyle(TTowerStyle value)
+{
+    if (FTowerStyle == value) return;
+    FTowerStyle = value;
+    Repaint();
+}
+
+void TTowerSeries::CalcCell(int valueIndex, int& y, int& yOrigin, int& z0, int& z1, TRect& r) const
+{
+    const double x = FX->Value(valueIndex), z = FZ->Value(valueIndex);
+    r.Left = CalcXPosValue(x - HalfWidth());
+    r.Right = CalcXPosValue(x + HalfWidth());
+    y = CalcYPos(valueIndex);
+    r.Top = y;
+    yOrigin = CalcYPosValue(FUseOrigin ? FOrigin : FY->MinValue());
+    r.Bottom = yOrigin;
+    // A tower below its origin hangs down from it.
+    if (r.Bottom < r.Top) std::swap(r.Top, r.Bottom);
+    z0 = CalcZPosValue(z - HalfDepth());
+    z1 = CalcZPosValue(z + HalfDepth());
+}
+
+bool TTowerSeries::CellShown(int x, int z, int& valueIndex) const
+{
+    valueIndex = GridIndex(x, z);
+    return valueIndex >= 0 && GetValueColor(valueIndex) != clNone;
+}
+
+void TTowerSeries::DrawAllValues()
+{
+    if (Count() == 0) return;
+    ISeriesHost* host = SeriesHost();
+    TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
+    if (!canvas) return;
+    canvas->AssignVisiblePen(Pen());
+    host->SetBrushCanvas(GetSeriesColor(), Brush(), host->GetBackColor());
+    const bool filled = Brush()->GetStyle() != bsClear;
+    const bool fullRotation = canvas->GetSupportsFullRotation();
+    TTeeBlend* blend = FTransparency > 0 ? canvas->BeginBlending(TRect(0, 0, 0, 0), FTransparency) : nullptr;
+    const auto cells = [&]() {
+        const int nx = GetNumXValues(), nz = GetNumZValues();
+        const bool zUp = BackFaced();
+        const bool xUp = DrawValuesForward();
+        for (int ix = 0; ix < nx; ++ix) {
+            const int x = xUp ? ix + 1 : nx - ix;
+            for (int iz = 0; iz < nz; ++iz) {
+                const int z = zUp ? iz + 1 : nz - iz;
+                int i;
+                if (!CellShown(x, z, i)) continue;
+                if (filled) host->SetBrushCanvas(GetValueColor(i), Brush(), host->GetBackColor());
+                int y, yOrigin, z0, z1;
+                TRect r;
+                CalcCell(i, y, yOrigin, z0, z1, r);
+                const bool perCell = blend && !fullRotation;
+                if (perCell) {
+                    if (FTowerStyle == tsCover) {
+                        const TPoint p[4] = {
+                            canvas->Calculate3DPosition(r.Left, y, z0), canvas->Calculate3DPosition(r.Right, y, z0),
+                            canvas->Calculate3DPosition(r.Right, y, z1), canvas->Calculate3DPosition(r.Left, y, z1)};
+                        blend->SetRectangle(PolygonBounds(p));
+                    } else {
+                        const TRect a = canvas->RectFromRectZ(r, z0), b = canvas->RectFromRectZ(r, z1);
+                        blend->SetRectangle(TRect(std::min(a.Left, b.Left), std::min(a.Top, b.Top),
+                                                  std::max(a.Right, b.Right), std::max(a.Bottom, b.Bottom)));
+                    }
+                }
+                const int middle = (z0 + z1) / 2;
+                switch (FTowerStyle) {
+                    case tsCube: canvas->Cube(r, z0, z1, FDark3D); break;
+                    case tsRectangle: canvas->RectangleWithZ(r, middle); break;
+                    case tsCover: canvas->RectangleY(r.Left, y, r.Right, z0, z1); break;
+                    case tsCylinder: canvas->Cylinder(true, r.Left, r.Top, r.Right, r.Bottom, z0, z1, FDark3D); break;
+                    case tsArrow: {
+                        const int m = (r.Left + r.Right) / 2, w = r.Right - r.Left;
+                        canvas->Arrow(true, TPoint(m, yOrigin), TPoint(m, y), w, w / 2, middle);
+                        break;
+                    }
+                    case tsCone: canvas->Cone(true, r.Left, y, r.Right, yOrigin, z0, z1, FDark3D, 0); break;
+                    case tsPyramid: canvas->Pyramid(true, r.Left, y, r.Right, yOrigin, z0, z1, FDark3D); break;
+                    case tsSlantCube: {
+                        const int sides = TeeNumCylinderSides;
+                        TeeNumCylinderSides = 4;
+                        canvas->Cylinder(true, r.Left, r.Top, r.Right, r.Bottom, z0, z1, FDark3D);
+                        TeeNumCylinderSides = sides;
+                        break;
+                    }
+                }
+                if (perCell) blend->DoBlend(FTransparency);
+            }
+        }
+    };
+    try {
+        cells();
+    } catch (...) {
+        delete blend;
+        throw;
+    }
+    if (blend && fullRotation)
+        canvas->EndBlending(blend);
+    else
+        delete blend;
+}
+
+void TTowerSeries::DrawMark(int valueIndex, const AnsiString& text, TSeriesMarkPosition& position)
+{
+    Marks()->ApplyArrowLength(position);
+    TCustom3DGridSeries::DrawMark(valueIndex, text, position);
+}
+
+int TTowerSeries::Clicked(int x, int y)
+{
+    // Only the flat covers can be hit.
+    if (Count() == 0 || FTowerStyle != tsCover) return -1;
+    ISeriesHost* host = SeriesHost();
+    TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
+    if (!canvas) return -1;
+    const TPoint p(x, y);
+    for (int cx = 1; cx <= GetNumXValues(); ++cx)
+        for (int cz = 1; cz <= GetNumZValues(); ++cz) {
+            int i;
+            if (!CellShown(cx, cz, i)) continue;
+            int top, yOrigin, z0, z1;
+            TRect r;
+            CalcCell(i, top, yOrigin, z0, z1, r);
+            const TPoint q[4] = {
+                canvas->Calculate3DPosition(r.Left, top, z0), canvas->Calculate3DPosition(r.Right, top, z0),
+                canvas->Calculate3DPosition(r.Right, top, z1), canvas->Calculate3DPosition(r.Left, top, z1)};
+            if (PointInPolygon(p, q)) return i;
+        }
+    return -1;
+}
+
+void TTowerSeries::CreateSubGallery(const TChartSubGalleryProc& AddSubChart)
+{
+    TCustom3DGridSeries::CreateSubGallery(AddSubChart);
+    for (const AnsiString* text :
+         {&TeeMsg_NoBorder, &TeeMsg_SingleColor, &TeeMsg_Marks, &TeeMsg_Hollow, &TeeMsg_Rectangle, &TeeMsg_Cover,
+          &TeeMsg_Circle, &TeeMsg_GalleryArrow, &TeeMsg_Cone, &TeeMsg_Pyramid})
+        AddSubChart(*text);
+}
+
+void TTowerSeries::SetSubGallery(TChartSeries* series, int index)
+{
+    auto* s = qobject_cast<TTowerSeries*>(series);
+    if (!s) return;
+    static const TTowerStyle styles[] = {tsRectangle, tsCover, tsCylinder, tsArrow, tsCone, tsPyramid};
+    switch (index) {
+        case 2: s->Pen()->Hide(); break;
+        case 3: s->SetUsePalette(false); break;
+        case 4: s->Marks()->SetVisible(true); break;
+        case 5: s->Brush()->SetStyle(bsClear); break;
+        default:
+            if (index >= 6 && index <= 11)
+                s->SetTowerStyle(styles[index - 6]);
+            else
+                TCustom3DGridSeries::SetSubGallery(series, index);
+            break;
+    }
+}
+
+void TTowerSeries::PrepareForGallery(bool enabled)
+{
+    TCustom3DGridSeries::PrepareForGallery(enabled);
+    FSampleMode = true;
+    CreateValues(5, 5);
+}

@@ -1,0 +1,67 @@
+#pragma once
+// One solid per grid cell (cube, cylinder, cone, pyramid, arrow and others) standing on
+// the X-Z floor, as tall as the cell's Y value, in the palette colour of that value.
+#include "chart/series/TCustom3DGridSeries.h"
+
+class TTowerSeries : public TCustom3DGridSeries {
+    Q_OBJECT
+    Q_PROPERTY(bool Dark3D READ GetDark3D WRITE SetDark3D)
+    Q_PROPERTY(double Origin READ GetOrigin WRITE SetOrigin)
+    Q_PROPERTY(int PercentDepth READ GetPercentDepth WRITE SetPercentDepth)
+    Q_PROPERTY(int PercentWidth READ GetPercentWidth WRITE SetPercentWidth)
+    Q_PROPERTY(ExtraSeriesEnums::TTowerStyle TowerStyle READ GetTowerStyle WRITE SetTowerStyle)
+    Q_PROPERTY(int Transparency READ GetTransparency WRITE SetTransparency)
+    Q_PROPERTY(bool UseOrigin READ GetUseOrigin WRITE SetUseOrigin)
+
+public:
+    Q_INVOKABLE explicit TTowerSeries(QObject* owner = nullptr);
+
+    void Assign(const TCustomChartElement& source) override;
+    using TChartSeries::Assign;
+    AnsiString GetEditorClass() const override { return "TTowerSeriesEditor"; }
+    void CreateSubGallery(const TChartSubGalleryProc& AddSubChart) override;
+    void DrawAllValues() override;
+    void DrawMark(int valueIndex, const AnsiString& text, TSeriesMarkPosition& position) override;
+    void SetSubGallery(TChartSeries* series, int index) override;
+    double MaxXValue() override { return FX->MaxValue() + 0.5; }
+    double MinXValue() override { return FX->MinValue() - 0.5; }
+    double MaxZValue() override { return FZ->MaxValue() + 0.5; }
+    double MinZValue() override { return FZ->MinValue() - 0.5; }
+    int Clicked(int x, int y) override;
+    using TChartSeries::Clicked;
+    void PrepareForGallery(bool enabled) override;
+    bool IsPropertyStored(const char* Name) const override;
+
+    // The screen geometry of a point's tower: top y, the origin's y, the depths of its
+    // front and back and its rectangle (top and bottom ordered).
+    void CalcCell(int valueIndex, int& y, int& yOrigin, int& z0, int& z1, TRect& r) const;
+
+    bool GetDark3D() const { return FDark3D; }
+    void SetDark3D(bool value) { SetBooleanProperty(FDark3D, value); }
+    double GetOrigin() const { return FOrigin; }
+    void SetOrigin(double value) { SetDoubleProperty(FOrigin, value); }
+    int GetPercentDepth() const { return FPercentDepth; }
+    void SetPercentDepth(int value) { SetIntegerProperty(FPercentDepth, value); }
+    int GetPercentWidth() const { return FPercentWidth; }
+    void SetPercentWidth(int value) { SetIntegerProperty(FPercentWidth, value); }
+    TTowerStyle GetTowerStyle() const { return FTowerStyle; }
+    void SetTowerStyle(TTowerStyle value);
+    int GetTransparency() const { return FTransparency; }
+    void SetTransparency(int value) { SetIntegerProperty(FTransparency, value); }
+    bool GetUseOrigin() const { return FUseOrigin; }
+    void SetUseOrigin(bool value) { SetBooleanProperty(FUseOrigin, value); }
+
+private:
+    // Half the width and depth of a tower in axis units.
+    double HalfWidth() const { return FPercentWidth * 0.005; }
+    double HalfDepth() const { return FPercentDepth * 0.005; }
+    bool CellShown(int x, int z, int& valueIndex) const;
+
+    bool FDark3D = true;
+    double FOrigin = 0;
+    int FPercentDepth = 100;
+    int FPercentWidth = 100;
+    TTowerStyle FTowerStyle = tsCube;
+    int FTransparency = 0;
+    bool FUseOrigin = false;
+};

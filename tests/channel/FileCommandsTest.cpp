@@ -1,0 +1,457 @@
+// The main window's file commands as a user runs them from the menus of the program's own
+// windows: opening recorded and imported files into view windows, printing to a PDF printer
+// and exporting the chart as pictures.
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTimer>
+#include <set>
+
+#include "ChannelTestSupport.h"
+#include "app/CLanguage.h"
+#include "app/FakeDataFileView.h"
+#include "app/RecordedDataWriter.h"
+#include "app/TFileCommands.h"
+#include "app/TfrmMainWindow.h"
+#include "app/TfrmPanelControl.h"
+#include "app/TfrmWait.h"
+#include "app/classFileReader.h"
+#include "channel/ProgramForms.h"
+#include "chart/engine/TChartAxis.h"
+#include "chart/engine/TChartLegend.h"
+#include "chart/engine/TChartWalls.h"
+#include "chart/engine/TCustomChart.h"
+#include "chart/engine/TeeGradient.h"
+#include "chart/series/TeeAxisToolTypes.h"
+#include "platform/TPrinter.h"
+#include "platform/TextCodec.h"
+#include "resources/TextRows.h"
+#include "support/SimulatedUnitLine.h"
+
+using namespace channeltest;
+using namespace resources;
+
+namespace {
+
+AnsiString English(int row)
+{
+    AnsiString s;
+    return CLanguage::Instance()->LookupText(CLanguage::English, row, s);
+}
+
+class FileCommandsTest : public ChannelFixture {
+protected:
+    void SetUp() override
+    {
+        ChannelFixture::SetUp();
+        forms = std::make_unique<TProgramForms>(CLanguage::English);
+        main = forms->MainWindow.get();
+        main->tmrPopUp->stop();
+        forms->PanelControl->setUpdatesEnabled(false);
+    }
+    void TearDown() override
+    {
+        SetPrinter(nullptr);
+        forms.reset();
+        CLanguage::Instance()->SetCurrentLanguage(CLanguage::German);
+        ChannelFixture::TearDown();
+    }
+
+    // Writes part `part` of a recording of `seriesCount` series and `rows` rows, one second
+    // apart, with an error mark on row 1 and a program start on row 2.
+    AnsiString WriteRecording(int part, int seriesCount, int rows, double x0 = EncodeDate(2026, 3, 27))
+    {
+        FakeDataFileView v;
+        v.Record(seriesCount, rows, x0);
+        if (rows > 2) {
+            v.series[0]->SetXLabel(1, "Error!");
+            v.series[2]->SetXLabel(2, "Ramp 1");
+        }
+        v.memos[TDataFileMemo::SerialData] = {"27.03.2026 00:00:00 Connected"};
+        v.memos[TDataFileMemo::Memo] = {"note"};
+        v.memos[TDataFileMemo::Info] = {"BATH 42", "Serial number", "77"};
+        v.fileName = Path("rec.csv");
+        v.part = part;
+        EXPECT_TRUE(FileSave1Execute(&v, 1));
+        return Path(("rec_1" + IntToStr(part) + ".csv").c_str());
+    }
+
+    // Opens a file as the user does: the view item (newView) or Ctrl+O, the file chosen in
+    // the dialog; waits until it is read.
+    TmdiSubWindow* Open(const AnsiString& path, bool newView)
+    {
+        support::TestDialogs().QueueFileName(path);
+        if (newView)
+            main->mnuVisualisierung->trigger();
+        else
+            main->mnuOpenFile->trigger();
+        forms->FileCommands->WaitIdle();
+        return dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
+    }
+
+    std::unique_ptr<TProgramForms> forms;
+    TfrmMainWindow* main = nullptr;
+};
+
+}  // namespace
+
+TEST_F(FileCommandsTest, RecordedPartsOpenIntoViewWindowsWithTheirValuesAndLabels)
+{
+    const double day = EncodeDate(2026, 3, 27);
+    const AnsiString parts[3] = {WriteRecording(1, 22, 60, day), WriteRecording(2, 22, 60, day + 60 / 86400.0),
+                                 WriteRecording(3, 22, 60, day + 120 / 86400.0)};
+
+    TmdiSubWindow* w = Open(parts[0], true);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+    EXPECT_EQ(support::TestDialogs().LastFileRequest().filter, English(RowOpenDataFileFilter));
+    // The second part replaces the first in the same window (Ctrl+O), the third opens in a
+    // window of its own.
+    w = Open(parts[1], false);
+    EXPECT_EQ(main->ChildWindowCount(), 1);
+    TmdiSubWindow* third = Open(parts[2], true);
+    ASSERT_NE(third, w);
+
+    for (int part = 1; part <= 2; ++part) {
+        TmdiSubWindow* view = part == 1 ? w : third;
+        const double x0 = day + (part == 1 ? 60 : 120) / 86400.0;
+        for (int s = 0; s < 22; ++s) {
+            TChartSeries* series = view->Series(s);
+            ASSERT_EQ(series->Count(), 60) << s;
+            EXPECT_EQ(series->GetTitle(), AnsiString(FakeDataFileView::Names[s]) +
+                                              " [\xC2\xB0"
+                                              "C]");
+            for (int r : {0, 1, 59}) {
+                EXPECT_NEAR(series->GetxValue(r), x0 + r / 86400.0, 1e-9);
+                EXPECT_DOUBLE_EQ(series->GetyValue(r), 20 + s + r * 0.25);
+            }
+            EXPECT_EQ(series->GetXLabel(1), "Error!");
+            EXPECT_EQ(series->GetXLabel(2), "Ramp 1");
+        }
+        EXPECT_EQ(view->graDataGraph->BottomAxis()->GetTitle()->GetCaption(), "Time in hh:mm:ss");
+        EXPECT_NEAR(view->graDataGraph->BottomAxis()->GetMinimum(), x0, 1e-9);
+        EXPECT_EQ(view->graDataGraph->GetTitle()->Text().front(),
+                  "Current file name: REC_1" + IntToStr(part + 1) + ".CSV");
+        EXPECT_TRUE(view->memSerialData->toPlainText().contains("60 data sets read!"));
+        EXPECT_TRUE(view->graDataGraph->isVisibleTo(view));
+        // The overview returns to the whole file.
+        EXPECT_NEAR(view->FullRange.TimeMin, x0, 1e-9);
+    }
+    EXPECT_FALSE(frmWait->isVisible());
+    EXPECT_TRUE(main->btnFileOpen->isEnabled());
+}
+
+TEST_F(FileCommandsTest, DamagedOrForeignFilesNameTheFaultAndOpenNothingHalf)
+{
+    TmdiSubWindow* w = Open(WriteRecording(1, 3, 10), true);
+    ASSERT_NE(w, nullptr);
+    support::TestDialogs().Clear();
+
+    // Not a data file: the message names it; the window keeps what it showed.
+    QFile foreign(QString::fromStdString(Path("foreign.csv")));
+    ASSERT_TRUE(foreign.open(QIODevice::WriteOnly));
+    foreign.write("Date;Value\r\n1;2\r\n");
+    foreign.close();
+    Open(Path("foreign.csv"), false);
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+    EXPECT_EQ(support::TestDialogs().LastMessage().caption, English(RowErrorCaption));
+    EXPECT_TRUE(support::TestDialogs().LastMessage().text.find("not a data file") != AnsiString::npos);
+    EXPECT_EQ(w->Series(0)->Count(), 10);
+    EXPECT_TRUE(w->graDataGraph->isVisibleTo(w));
+
+    // A file that breaks off in its data: the rows before the break and a message saying where.
+    std::string bytes;
+    platform::ReadFileBytes(WriteRecording(2, 3, 10), bytes);
+    bytes.resize(bytes.find("[PROTOCOL]"));
+    bytes.resize(bytes.rfind("\r\n", bytes.size() - 3) + 2);
+    bytes += "38800;0;1;oops;\r\n";
+    QFile cut(QString::fromStdString(Path("cut.csv")));
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write(bytes.data(), qint64(bytes.size()));
+    cut.close();
+    support::TestDialogs().Clear();
+    Open(Path("cut.csv"), false);
+    EXPECT_EQ(w->Series(0)->Count(), 9);
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+    EXPECT_TRUE(support::TestDialogs().LastMessage().text.find("faulty values") != AnsiString::npos);
+    EXPECT_TRUE(support::TestDialogs().LastMessage().text.find("incomplete") != AnsiString::npos);
+
+    // Another extension is refused in words.
+    support::TestDialogs().Clear();
+    Open(Path("notes.txt"), false);
+    EXPECT_EQ(support::TestDialogs().LastMessage().caption, English(RowErrorCaption));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text.substr(0, English(RowFaultyData).size()),
+              English(RowFaultyData));
+    EXPECT_EQ(w->Series(0)->Count(), 9);
+}
+
+TEST_F(FileCommandsTest, TwelveHourFileIsReadOnAWorkerBehindTheWaitWindow)
+{
+    const AnsiString path = WriteRecording(1, 3, 43200);
+    support::TestDialogs().QueueFileName(path);
+    main->mnuVisualisierung->trigger();
+    // The command has returned with the file still being read: the window stays usable, the
+    // wait window says why, and a second open is not possible meanwhile.
+    EXPECT_TRUE(forms->FileCommands->Reading());
+    EXPECT_TRUE(frmWait->isVisible());
+    EXPECT_EQ(frmWait->txtWait->text().toStdString(), English(RowFileLoadingPleaseWait));
+    EXPECT_FALSE(main->btnFileOpen->isEnabled());
+    EXPECT_FALSE(main->mnuOpenFile->isEnabled());
+    forms->FileCommands->WaitIdle();
+    auto* w = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->Series(2)->Count(), 43200);
+    EXPECT_FALSE(frmWait->isVisible());
+    EXPECT_TRUE(main->btnFileOpen->isEnabled());
+}
+
+TEST_F(FileCommandsTest, MeasurementFileOpensThroughTheImportForm)
+{
+    QString text = "c:\\old\\probe.qzv 12.05.2006 14:30 Probe1\r\nTime";
+    for (int k = 1; k < 16; ++k) text += QString("\tV%1").arg(k);
+    text += "\r\n";
+    for (int r = 0; r < 5; ++r) {
+        text += QString::number(r * 0.5);
+        for (int k = 1; k < 16; ++k) text += QString("\t%1").arg(k * 10 + r);
+        text += "\r\n";
+    }
+    QFile qzv(QString::fromStdString(Path("probe.qzv")));
+    ASSERT_TRUE(qzv.open(QIODevice::WriteOnly));
+    qzv.write(text.toLatin1());
+    qzv.close();
+
+    TmdiSubWindow* w = Open(Path("probe.qzv"), true);
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(forms->FileReader->isVisible());
+    EXPECT_EQ(w->ImportedColumnCount, 16);
+    EXPECT_EQ(w->ImportedFile, 1);
+    EXPECT_EQ(w->Series(0)->Count(), 5);
+    EXPECT_EQ(w->Series(0)->GetTitle(), "V1");
+    EXPECT_DOUBLE_EQ(w->Series(4)->GetyValue(2), 52);
+    EXPECT_TRUE(w->graDataGraph->isVisibleTo(w));
+    forms->FileReader->cmdFileReaderOKClick();
+    EXPECT_FALSE(forms->FileReader->isVisible());
+}
+
+namespace {
+
+// A printer that writes a PDF file of A4 pages at 300 dots per inch.
+std::unique_ptr<TPrinter> PdfPrinter(const QString& file)
+{
+    auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    p->setOutputFormat(QPrinter::PdfFormat);
+    p->setOutputFileName(file);
+    p->setResolution(300);
+    p->setPageSize(QPageSize(QPageSize::A4));
+    p->setPageMargins(QMarginsF(0, 0, 0, 0));
+    return std::make_unique<TPrinter>(std::move(p));
+}
+
+// The media boxes of a PDF's pages, one per page ("0 0 595 842" for A4 upright).
+QStringList PdfPages(const QString& file)
+{
+    QFile pdf(file);
+    if (!pdf.open(QIODevice::ReadOnly)) return {};
+    const QString text = QString::fromLatin1(pdf.readAll());
+    QStringList boxes;
+    QRegularExpression page("/Type /Page\\b(?!s)[^>]*?/MediaBox \\[([^\\]]*)\\]");
+    for (auto it = page.globalMatch(text); it.hasNext();)
+        boxes << it.next().captured(1).simplified().replace(QRegularExpression("\\.0+\\b"), "");
+    return boxes;
+}
+
+}  // namespace
+
+TEST_F(FileCommandsTest, ProtocolMemoAndChartPrintOnTheirPages)
+{
+    TmdiSubWindow* w = Open(WriteRecording(1, 3, 10), true);
+    ASSERT_NE(w, nullptr);
+    std::vector<AnsiString> protocol;
+    for (int i = 1; i <= 120; ++i) protocol.push_back("Event " + IntToStr(i));
+    w->SetMemoLines(TDataFileMemo::SerialData, protocol);
+    w->SetMemoLines(TDataFileMemo::Info, {"BATH 42", "Serial number 77"});
+    w->SetMemoLines(TDataFileMemo::Memo, {"one", "two"});
+    support::TestDialogs().Clear();
+
+    auto printer = PdfPrinter(QString::fromStdString(Path("protocol.pdf")));
+    SetPrinter(printer.get());
+    const int fontHeight = printer->Canvas()->Font()->GetHeight();
+    main->mnuPrintProtocol->trigger();
+    // Two information lines make seven lines before the protocol: 49 protocol lines on the
+    // first page, 55 on the second, the last 16 on the third; pages upright.
+    EXPECT_EQ(PdfPages(QString::fromStdString(Path("protocol.pdf"))),
+              QStringList({"0 0 595 842", "0 0 595 842", "0 0 595 842"}));
+    const auto lines = LayoutTextPrint({"a", "b"}, "Event report", protocol, [](const AnsiString&) { return 50; });
+    ASSERT_EQ(lines.size(), 127u);
+    EXPECT_EQ(lines[7 + 49].Page, 1);
+    EXPECT_EQ(lines[7 + 49].Y, 250);  // one line below the top margin
+    EXPECT_EQ(lines[7 + 49].X, 200);
+    EXPECT_EQ(printer->Canvas()->Font()->GetHeight(), fontHeight);  // the canvas's font is given back
+
+    auto memoPrinter = PdfPrinter(QString::fromStdString(Path("memo.pdf")));
+    SetPrinter(memoPrinter.get());
+    TFileCommands memoCommands(main, nullptr);
+    memoCommands.PrintMemo(w->Channel());
+    EXPECT_EQ(PdfPages(QString::fromStdString(Path("memo.pdf"))).size(), 1);
+
+    // The chart: one landscape page, and the chart on screen looks as before afterwards.
+    auto chartPrinter = PdfPrinter(QString::fromStdString(Path("chart.pdf")));
+    SetPrinter(chartPrinter.get());
+    TFileCommands chartCommands(main, nullptr);
+    TChart* chart = w->graDataGraph;
+    chart->GetGradient()->SetVisible(true);
+    w->ChartTool2->SetActive(true);
+    const TLegendStyle style = chart->GetLegend()->GetLegendStyle();
+    const TColor wall = chart->GetBackWall()->GetColor();
+    const TColor labels = w->ChartLabelColour();
+    chartCommands.PrintGraph(w->Channel());
+    chartCommands.PrintGraph(w->Channel());
+    EXPECT_EQ(PdfPages(QString::fromStdString(Path("chart.pdf"))), QStringList({"0 0 842 595"}));
+    EXPECT_TRUE(chart->GetGradient()->GetVisible());
+    EXPECT_TRUE(w->ChartTool2->GetActive());
+    EXPECT_EQ(chart->GetLegend()->GetLegendStyle(), style);
+    EXPECT_EQ(chart->GetBackWall()->GetColor(), wall);
+    EXPECT_EQ(w->ChartLabelColour(), labels);
+    EXPECT_EQ(chart->PrintMargins, TRect(0, 0, 0, 0));
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+
+    // A print still running and a printer that cannot print are both reported.
+    w->Printing = 1;
+    main->mnuPrintMemo->trigger();
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, English(RowPrintPending));
+    EXPECT_EQ(support::TestDialogs().LastMessage().caption, English(RowWarningCaption));
+    w->Printing = 0;
+    auto none = std::make_unique<QPrinter>();
+    none->setOutputFormat(QPrinter::PdfFormat);  // and no file to print to
+    TPrinter nowhere(std::move(none));
+    SetPrinter(&nowhere);
+    TFileCommands failing(main, nullptr);
+    failing.PrintProtocol(w->Channel());
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, English(RowPrinterError));
+    failing.PrintGraph(w->Channel());
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, English(RowPrinterError));
+    EXPECT_EQ(w->Printing, 0);
+    EXPECT_TRUE(chart->GetGradient()->GetVisible());
+}
+
+namespace {
+
+// The format and size an independent decoder (Pillow) reads from a picture file: "GIF
+// 640x480". Empty when Python or Pillow is not installed, "error" when it cannot read it.
+QString DecodedPicture(const AnsiString& path)
+{
+    QString python = QStandardPaths::findExecutable("python3", {"/usr/bin"});
+    if (python.isEmpty()) python = QStandardPaths::findExecutable("python3");
+    if (python.isEmpty()) return {};
+    QProcess p;
+    p.start(python, {"-c",
+                     "import sys\n"
+                     "try:\n"
+                     "    from PIL import Image\n"
+                     "except ImportError:\n"
+                     "    sys.exit(3)\n"
+                     "im = Image.open(sys.argv[1]); im.load()\n"
+                     "print('%s %dx%d' % (im.format, im.size[0], im.size[1]))\n",
+                     QString::fromStdString(path)});
+    if (!p.waitForFinished(60000) || p.exitCode() == 3) return {};
+    if (p.exitCode() != 0) return "error";
+    return QString::fromLatin1(p.readAllStandardOutput()).trimmed();
+}
+
+}  // namespace
+
+TEST_F(FileCommandsTest, ExportWritesPicturesAnIndependentDecoderReads)
+{
+    TmdiSubWindow* w = Open(WriteRecording(1, 3, 10), true);
+    ASSERT_NE(w, nullptr);
+    TChart* chart = w->graDataGraph;
+    chart->resize(640, 400);
+    chart->GetGradient()->SetVisible(true);
+    std::set<QRgb> colours;
+    const QImage picture = chart->TeeCreateBitmap(chart->GetColor(), TRect(0, 0, 640, 400))->Image();
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) colours.insert(picture.pixel(x, y));
+    ASSERT_GT(colours.size(), 256u);  // a GIF needs its colours reduced
+    support::TestDialogs().Clear();
+
+    const char* kinds[3] = {"BMP", "JPEG", "GIF"};
+    const char* extensions[3] = {".bmp", ".jpg", ".gif"};
+    for (int filter = 1; filter <= 3; ++filter) {
+        const AnsiString base = Path(("chart" + IntToStr(filter)).c_str());
+        support::TestDialogs().QueueFileName(base, filter);
+        main->mnuExport->trigger();
+        const AnsiString file = base + extensions[filter - 1];
+        ASSERT_TRUE(QFile::exists(QString::fromStdString(file))) << file;
+        const QString decoded = DecodedPicture(file);
+        if (decoded.isEmpty()) continue;  // no independent decoder here
+        EXPECT_EQ(decoded, QString("%1 %2x%3").arg(kinds[filter - 1]).arg(chart->width()).arg(chart->height()));
+    }
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+    const platform::FileDialogRequest asked = support::TestDialogs().LastFileRequest();
+    EXPECT_EQ(asked.filter, "BMP Image (*.bmp)|*.bmp|JPEG Image (*.jpg)|*.jpg|GIF Image (*.gif)|*.gif");
+    EXPECT_EQ(asked.filterIndex, 2);
+    EXPECT_EQ(asked.defaultExt, "jpg");
+    EXPECT_EQ(asked.fileName, "Picture");
+    EXPECT_TRUE(asked.save && asked.overwritePrompt);
+
+    // A name with a picture extension of its own is written in that format.
+    support::TestDialogs().QueueFileName(Path("named.gif"), 2);
+    main->mnuExport->trigger();
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("named.gif.jpg"))));
+
+    // Cancelling writes nothing; a chart without a size is an export error, not an empty file.
+    support::TestDialogs().QueueFileName("");
+    main->mnuExport->trigger();
+    chart->setFixedSize(0, 0);
+    support::TestDialogs().QueueFileName(Path("empty"), 3);
+    main->mnuExport->trigger();
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("empty.gif"))));
+    EXPECT_EQ(support::TestDialogs().LastMessage().caption, English(RowWarningCaption));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text.substr(0, English(RowDataExportError).size()),
+              English(RowDataExportError));
+    EXPECT_EQ(QDir(QString::fromStdString(Path(""))).entryList({"*.bmp", "*.jpg", "*.gif"}, QDir::Files).size(), 4);
+}
+
+TEST_F(FileCommandsTest, SaveButtonWritesTheRunningRecordingAndConfirmsIt)
+{
+    support::SimulatedUnitLine line;
+    line.AddUnit(support::UnitState{});
+    AnsiString error;
+    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+    main->mnuDatenaufzeichnung->trigger();
+    auto* w = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
+    ASSERT_NE(w, nullptr);
+    EXPECT_FALSE(main->btnFileSave->isEnabled());  // nothing recorded yet
+    w->cmbInterface->setCurrentIndex(w->cmbInterface->findText("TCP/IP"));
+    w->edPort->setText(QString::number(line.TcpPort()));
+    support::TestDialogs().QueueFileName(Path("saved"));
+    w->cmdEstablishConnectionClick();
+    ConfirmIdentification(w->Session());
+    ASSERT_TRUE(w->IsConnected());
+    w->tmrDataUpdate->stop();
+    ASSERT_TRUE(AwaitCycle(w->Session()));
+    clock.AdvanceMs(5000);
+    w->tmrDataUpdateTimer();
+    // The recording window offers saving and printing, not opening.
+    EXPECT_TRUE(main->btnFileSave->isEnabled());
+    EXPECT_TRUE(main->mnuExport->isEnabled());
+    EXPECT_FALSE(main->btnFileOpen->isEnabled());
+
+    support::TestDialogs().Clear();
+    main->btnFileSave->trigger();
+    TDataFileSaveQueue::Instance().WaitIdle();
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, English(RowDataFileSaved));
+    EXPECT_EQ(support::TestDialogs().LastMessage().caption, English(RowNotice));
+    const TRecordedDataRead saved = ReadRecordedDataFile(Path("saved_11.csv"));
+    EXPECT_TRUE(saved.Loaded);
+    EXPECT_EQ(saved.Rows(), w->Series(0)->Count());
+    EXPECT_EQ(main->SaveWithoutDialog, 0);
+}
