@@ -132,13 +132,19 @@ void TmdiSubWindow::BuildProgrammerPages()
     int i = 0;
     for (QPushButton* b : {btnCreateTP, btnDeleteTP, btnLoadTP, btnSaveTP, btnAddSegment, btnDeleteSegment})
         treeButtons->addWidget(b, i / 2, i % 2), ++i;
-    auto* left = new QVBoxLayout;
+    grpScout = new QGroupBox(Q(ChannelText(RowScout)), tabScout);
+    grpScout->setObjectName("grpScout");
+    auto* left = new QVBoxLayout(grpScout);
     left->addWidget(treeTProgram, 1);
     left->addLayout(treeButtons);
     auto* runButtons = new QHBoxLayout;
     for (QPushButton* b : {btnTPStartStop, btnPauseSegment, btnCancelSegment}) runButtons->addWidget(b);
-    auto* right = new QVBoxLayout;
+    grpProgrammeditor = new QGroupBox(Q(ChannelText(RowProgramEditor)), tabScout);
+    grpProgrammeditor->setObjectName("grpProgrammeditor");
+    auto* right = new QVBoxLayout(grpProgrammeditor);
+    right->addWidget(txtSegmentProperties);
     right->addWidget(grpSegment);
+    right->addWidget(txtProgramProperties);
     right->addWidget(grpProgram);
     right->addWidget(btnApplyValues);
     right->addLayout(runButtons);
@@ -146,8 +152,8 @@ void TmdiSubWindow::BuildProgrammerPages()
     right->addWidget(txtHint2);
     right->addStretch(1);
     auto* scout = new QHBoxLayout(tabScout);
-    scout->addLayout(left, 1);
-    scout->addLayout(right, 1);
+    scout->addWidget(grpScout, 1);
+    scout->addWidget(grpProgrammeditor, 1);
 
     graProgrammerGraph = new TChart(tabProgrammerGraph);
     graProgrammerGraph->setObjectName("graProgrammerGraph");
@@ -167,23 +173,23 @@ void TmdiSubWindow::BuildProgrammerPages()
     memProtocol->setReadOnly(true);
     memProtocol->setLineWrapMode(QPlainTextEdit::NoWrap);
 
-    grpProfile = new QGroupBox(Q(ChannelText(RowProgramProfileTitle)), tabProgrammerGraph);
-    grpProfile->setObjectName("grpProfile");
-    (new QVBoxLayout(grpProfile))->addWidget(graProgrammerGraph);
-    grpLegend = new QGroupBox(Q(ChannelText(RowLegend)), tabProgrammerGraph);
-    grpLegend->setObjectName("grpLegend");
-    (new QVBoxLayout(grpLegend))->addWidget(Memo3);
-    grpProtocol = new QGroupBox(Q(ChannelText(RowProgrammerProtocol)), tabProgrammerGraph);
-    grpProtocol->setObjectName("grpProtocol");
-    (new QVBoxLayout(grpProtocol))->addWidget(memProtocol);
+    grpProgrammerGraph = new QGroupBox(Q(ChannelText(RowProgramProfileTitle)), tabProgrammerGraph);
+    grpProgrammerGraph->setObjectName("grpProgrammerGraph");
+    (new QVBoxLayout(grpProgrammerGraph))->addWidget(graProgrammerGraph);
+    grpProgrammerLegend = new QGroupBox(Q(ChannelText(RowLegend)), tabProgrammerGraph);
+    grpProgrammerLegend->setObjectName("grpProgrammerLegend");
+    (new QVBoxLayout(grpProgrammerLegend))->addWidget(Memo3);
+    grpProgrammerProtocol = new QGroupBox(Q(ChannelText(RowProgrammerProtocol)), tabProgrammerGraph);
+    grpProgrammerProtocol->setObjectName("grpProgrammerProtocol");
+    (new QVBoxLayout(grpProgrammerProtocol))->addWidget(memProtocol);
     auto* split = new QSplitter(Qt::Vertical, tabProgrammerGraph);
     auto* top = new QSplitter(Qt::Horizontal, split);
-    top->addWidget(grpProfile);
-    top->addWidget(grpLegend);
+    top->addWidget(grpProgrammerGraph);
+    top->addWidget(grpProgrammerLegend);
     top->setStretchFactor(0, 3);
     top->setStretchFactor(1, 1);
     split->addWidget(top);
-    split->addWidget(grpProtocol);
+    split->addWidget(grpProgrammerProtocol);
     split->setStretchFactor(0, 2);
     split->setStretchFactor(1, 1);
     auto* layout = new QVBoxLayout(tabProgrammerGraph);
@@ -245,7 +251,11 @@ void TmdiSubWindow::BuildProgramTree(QWidget* page)
 
 void TmdiSubWindow::BuildEditorControls(QWidget* page)
 {
-    grpSegment = new QGroupBox(Q(ChannelText(RowSegmentProperties)), page);
+    QFont bold = page->font();
+    bold.setBold(true);
+    txtSegmentProperties = TextLabel(page, "txtSegmentProperties", RowSegmentProperties);
+    txtSegmentProperties->setFont(bold);
+    grpSegment = new QGroupBox(page);
     grpSegment->setObjectName("grpSegment");
     txtCurrentSegment = Edit(grpSegment, "txtCurrentSegment", "");
     txtCurrentSegment->setReadOnly(true);
@@ -260,53 +270,53 @@ void TmdiSubWindow::BuildEditorControls(QWidget* page)
     cmbTemperatureControl =
         List(grpSegment, "cmbTemperatureControl", {ChannelText(RowInternal), ChannelText(RowProcess)}, 0);
     cmbExecution = List(grpSegment, "cmbExecution", {ChannelText(RowTimeStable), ChannelText(RowTemperatureStable)}, 0);
-    txtDuration = TextLabel(grpSegment, "txtDuration", RowPeriod);
-    txtTemperature = TextLabel(grpSegment, "txtTemperature", RowEndTemperature);
-    txtStirrer = TextLabel(grpSegment, "txtStirrer", RowSetAnalogueValuePercent);
+    txtInterval = TextLabel(grpSegment, "txtInterval", RowPeriod);
+    txtEndTemperature = TextLabel(grpSegment, "txtEndTemperature", RowEndTemperature);
+    txtStirrer1 = TextLabel(grpSegment, "txtStirrer1", RowAnalogueOutput1);
     txtPoko2 = TextLabel(grpSegment, "txtPoko2", RowFloatingContactColumn);
     txtTemperatureControl = TextLabel(grpSegment, "txtTemperatureControl", RowTemperatureControlColumn);
-    txtExecution = TextLabel(grpSegment, "txtExecution", RowSegmentTypeColumn);
+    txtSegmentExecution = TextLabel(grpSegment, "txtSegmentExecution", RowSegmentTypeColumn);
     auto* segment = new QGridLayout(grpSegment);
     segment->addWidget(TextLabel(grpSegment, "txtSegmentLabel", RowSegmentLabelColon), 0, 0);
     segment->addWidget(txtCurrentSegment, 0, 1);
     int row = 1;
     for (auto [label, control] :
-         std::initializer_list<std::pair<QLabel*, QWidget*>>{{txtDuration, edDuration},
-                                                             {txtTemperature, edTemperature},
-                                                             {txtStirrer, edStirrer},
+         std::initializer_list<std::pair<QLabel*, QWidget*>>{{txtInterval, edDuration},
+                                                             {txtEndTemperature, edTemperature},
+                                                             {txtStirrer1, edStirrer},
                                                              {txtPoko2, cmbPoko2},
                                                              {txtTemperatureControl, cmbTemperatureControl},
-                                                             {txtExecution, cmbExecution}}) {
+                                                             {txtSegmentExecution, cmbExecution}}) {
         segment->addWidget(label, row, 0);
         segment->addWidget(control, row++, 1);
     }
 
-    grpProgram = new QGroupBox(Q(ChannelText(RowProgramProperties)), page);
+    txtProgramProperties = TextLabel(page, "txtProgramProperties", RowProgramProperties);
+    txtProgramProperties->setFont(bold);
+    grpProgram = new QGroupBox(page);
     grpProgram->setObjectName("grpProgram");
     cmbRepeat = List(grpProgram, "cmbRepeat", {ChannelText(RowCycleNone), ChannelText(RowCycleEndless)}, 0);
     cmbEndofProgram =
         List(grpProgram, "cmbEndofProgram",
              {ChannelText(RowEndStopTemperatureControl), ChannelText(RowEndContinueTemperatureControl)}, 1);
     edStartTemperature = Edit(grpProgram, "edStartTemperature", "20");
-    cmbStirrer =
-        List(grpProgram, "cmbStirrer", {ChannelText("keine Ausgabe", "no output"), ChannelText(RowAnalogueOutput1)}, 0);
-    cmbPoko = List(grpProgram, "cmbPoko",
-                   {ChannelText("keine Ausgabe", "no output"), ChannelText("Potenz. Kontakt", "floating contact")}, 0);
+    cmbStirrer = List(grpProgram, "cmbStirrer", {ChannelText(RowUnaffected), ChannelText(RowAffected)}, 0);
+    cmbPoko = List(grpProgram, "cmbPoko", {ChannelText(RowUnaffected), ChannelText(RowAffected2)}, 0);
     cmbStirrer->setEnabled(false);
     cmbPoko->setEnabled(false);
     txtRepeat = TextLabel(grpProgram, "txtRepeat", RowProgramCycle);
     txtEndofProgram = TextLabel(grpProgram, "txtEndofProgram", RowEndOfProgram);
     txtStartTemperature = TextLabel(grpProgram, "txtStartTemperature", RowStartTemperature);
-    txtStirrerUse = TextLabel(grpProgram, "txtStirrerUse", RowSetAnalogueValue);
-    txtPokoUse = TextLabel(grpProgram, "txtPokoUse", RowSetValuePoko);
+    txtStirrer = TextLabel(grpProgram, "txtStirrer", RowSetAnalogueValue);
+    txtPoko = TextLabel(grpProgram, "txtPoko", RowSetValuePoko);
     auto* program = new QGridLayout(grpProgram);
     row = 0;
     for (auto [label, control] :
          std::initializer_list<std::pair<QLabel*, QWidget*>>{{txtRepeat, cmbRepeat},
                                                              {txtEndofProgram, cmbEndofProgram},
                                                              {txtStartTemperature, edStartTemperature},
-                                                             {txtStirrerUse, cmbStirrer},
-                                                             {txtPokoUse, cmbPoko}}) {
+                                                             {txtStirrer, cmbStirrer},
+                                                             {txtPoko, cmbPoko}}) {
         program->addWidget(label, row, 0);
         program->addWidget(control, row++, 1);
     }
@@ -959,14 +969,14 @@ void TmdiSubWindow::tabProgrammerGraphShow()
     TTreeNode* program = ProgramOf(FSelectedNode);
     if (!program) program = FProgramTree.GetFirstNode();
     if (!program) {
-        grpLegend->setVisible(false);
+        grpProgrammerLegend->setVisible(false);
         Series1->Clear();
-        grpProfile->setTitle(Q(ChannelText(RowProgramNotAvailable)));
+        grpProgrammerGraph->setTitle(Q(ChannelText(RowProgramNotAvailable)));
         return;
     }
-    grpLegend->setVisible(true);
+    grpProgrammerLegend->setVisible(true);
     const int slot = CProgrammer::GetProgramIndex(program);
-    grpProfile->setTitle(Q(ChannelText(RowProgramProfile) + ": " + FProgrammer->GetProgramName(slot)));
+    grpProgrammerGraph->setTitle(Q(ChannelText(RowProgramProfile) + ": " + FProgrammer->GetProgramName(slot)));
     // A running program keeps the profile the run draws (with its progress).
     if (FRun->HasRun() && !FRun->StartRequested) return;
     double start = 0.0;

@@ -127,9 +127,8 @@ protected:
     QTemporaryDir folder;
 };
 
-// Channel windows as the main window opens them, with the control panel beside them, in
-// English.
-class WindowFixture : public ChannelFixture {
+// The main window in English with its control panel, creating real channel windows.
+class ChannelWindowFixture : public ChannelFixture {
 protected:
     void SetUp() override
     {

@@ -31,7 +31,7 @@ using namespace channeltest;
 
 namespace {
 
-class ChannelWindowTest : public WindowFixture {
+class ChannelWindowTest : public ChannelWindowFixture {
 protected:
     TmdiSubWindow* OpenRecording() { return Open(&TfrmMainWindow::mnuDatenaufzeichnungClick); }
     static void Choose(QComboBox* box, const QString& text)

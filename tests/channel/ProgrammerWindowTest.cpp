@@ -27,11 +27,11 @@ using namespace channeltest;
 
 namespace {
 
-class ProgrammerWindowTest : public WindowFixture {
+class ProgrammerWindowTest : public ChannelWindowFixture {
 protected:
     void SetUp() override
     {
-        WindowFixture::SetUp();
+        ChannelWindowFixture::SetUp();
         dialogs = std::make_unique<TProgrammerDialogs>(main.get(), panel);
     }
     void TearDown() override
@@ -40,7 +40,7 @@ protected:
         for (int c = 1; c <= 10; ++c)
             if (IChannelForm* f = main->ChannelForm(c)) f->FormClose();
         TDataFileSaveQueue::Instance().WaitIdle();
-        WindowFixture::TearDown();
+        ChannelWindowFixture::TearDown();
     }
     // A programmer window connected to the unit behind `line`; its timer is driven by hand.
     TmdiSubWindow* Connected(support::SimulatedUnitLine& line)
