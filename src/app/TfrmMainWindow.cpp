@@ -134,6 +134,13 @@ void TfrmMainWindow::FormCreate()
     mnuPrint->menuAction()->setEnabled(false);
     mnuExport->setEnabled(false);
     for (QAction* a : {cmdTotalFocus, cmdSeriesShowLeft, cmdSeriesShowRight, cmdSaveZoom}) a->setEnabled(false);
+    // The commands on the active channel window wait for one: the frame starts in the state
+    // that closing the last channel window returns it to.
+    for (QAction* a : {mnuCirculationON, mnuDeviceON, mnuDeviceOFF, mnuSetSetpoint, mnuTotalFocus, mnuSeriesShowLeft,
+                       mnuSeriesShowRight, mnuSaveZoom, mnuControlPanel, btnFileSave, cmdRamp})
+        a->setEnabled(false);
+    // The calendar start needs its form, which is installed with the programmer's dialogs.
+    cmdAutomaticStart->setEnabled(FProgrammerDialogs != nullptr);
     pnlBigPanel->hide();
 }
 

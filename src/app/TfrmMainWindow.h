@@ -42,7 +42,8 @@ public:
     TfrmTitleControl* TitleWindow() const { return FTitleWindow; }
     void SetFileCommands(IFileCommands* commands) { FFileCommands = commands; }
     IFileCommands* FileCommands() const { return FFileCommands; }
-    void SetProgrammerDialogs(IProgrammerDialogs* dialogs) { FProgrammerDialogs = dialogs; }
+    // The calendar-start button works only with the programmer's dialogs installed.
+    void SetProgrammerDialogs(IProgrammerDialogs* dialogs);
     void SetChannelFormFactory(IChannelFormFactory* factory) { FFactory = factory; }
 
     // ---- channel table

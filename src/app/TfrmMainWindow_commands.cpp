@@ -251,6 +251,12 @@ void TfrmMainWindow::actWindowTileVerticalExecute()
 
 // ---------------------------------------------------------------- calendar start and single ramp
 
+void TfrmMainWindow::SetProgrammerDialogs(IProgrammerDialogs* dialogs)
+{
+    FProgrammerDialogs = dialogs;
+    cmdAutomaticStart->setEnabled(dialogs != nullptr);
+}
+
 void TfrmMainWindow::cmdAutomaticStartClick()
 {
     NOX_ASSERT_UI_THREAD();

@@ -6,6 +6,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QToolBar>
+#include <string>
 
 #include "app/CLanguage.h"
 #include "app/IControlPanel.h"
@@ -178,7 +179,10 @@ void TfrmMainWindow::BuildToolBar()
 
 void TfrmMainWindow::EditCommand(const char* slot)
 {
-    if (QWidget* focus = QApplication::focusWidget()) QMetaObject::invokeMethod(focus, slot);
+    // Only a text field has the commands; anything else with the focus has nothing to cut.
+    QWidget* focus = QApplication::focusWidget();
+    if (focus && focus->metaObject()->indexOfMethod((std::string(slot) + "()").c_str()) >= 0)
+        QMetaObject::invokeMethod(focus, slot);
 }
 
 void TfrmMainWindow::SetMenuLanguageMarks()

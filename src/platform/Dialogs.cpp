@@ -56,21 +56,27 @@ QString Q(const AnsiString& s)
     return QString::fromUtf8(s.data(), qsizetype(s.size()));
 }
 
+}  // namespace
+
 // "Text (*.txt)|*.txt|All (*.*)|*.*" -> "Text (*.txt);;All (*.*)"
-QStringList QtFilters(const AnsiString& filter)
+QStringList QtNameFilters(const AnsiString& filter)
 {
     QStringList out;
     auto parts = SplitString(filter, '|');
     for (size_t i = 0; i + 1 < parts.size(); i += 2) {
         QString label = Q(parts[i]);
         QString pat = Q(parts[i + 1]).replace(';', ' ');
-        if (!label.contains('(')) label += " (" + pat + ")";
-        out << label;
+        // The dialog takes its patterns from the last parentheses of the label, so these hold
+        // the filter's own patterns: "Data files (*.csv,*.qzv)" would match no file at all.
+        const qsizetype open = label.lastIndexOf('(');
+        if (open >= 0 && label.endsWith(')')) label = label.left(open).trimmed();
+        out << label + " (" + pat + ")";
     }
     return out;
 }
+
 // The extension of a filter's first pattern: "GIF Image (*.gif)" -> "gif"; empty for "*.*".
-QString FilterSuffix(const QString& filter)
+static QString FilterSuffix(const QString& filter)
 {
     const qsizetype star = filter.indexOf("*.");
     if (star < 0) return {};
@@ -78,8 +84,6 @@ QString FilterSuffix(const QString& filter)
     for (qsizetype i = star + 2; i < filter.size() && filter[i].isLetterOrNumber(); ++i) suffix += filter[i];
     return suffix;
 }
-}  // namespace
-
 DialogOwnerScope::DialogOwnerScope(QWidget* owner) : FPrevious(g_owner)
 {
     g_owner = owner;
@@ -162,7 +166,7 @@ bool QtDialogs::FileDialog(FileDialogRequest& req)
     QFileDialog dlg(ParentWindow(), Q(req.title), Q(req.initialDir));
     dlg.setAcceptMode(req.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dlg.setFileMode(req.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    QStringList filters = QtFilters(req.filter);
+    QStringList filters = QtNameFilters(req.filter);
     if (!filters.isEmpty()) {
         dlg.setNameFilters(filters);
         if (req.filterIndex >= 1 && req.filterIndex <= filters.size())

@@ -8,7 +8,11 @@
 #include "platform/AnsiString.h"
 
 class QPrinter;
+class QString;
 class QWidget;
+template <typename T>
+class QList;
+using QStringList = QList<QString>;
 
 // Button sets and icons of a message box, and the answers, with the Windows values.
 enum : int {
@@ -89,6 +93,10 @@ public:
     bool InputQuery(const AnsiString& caption, const AnsiString& prompt, AnsiString& value) override;
     bool PrinterSetup(QPrinter* printer) override;
 };
+
+// A dialog filter ("Data files (*.csv,*.qzv)|*.csv;*.qzv|...") as the Qt file dialog's name
+// filters, each with the filter's own patterns ("Data files (*.csv *.qzv)").
+QStringList QtNameFilters(const AnsiString& filter);
 
 // The caption the class library's default handler uses: the program's title.
 AnsiString ApplicationTitle();

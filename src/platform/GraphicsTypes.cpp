@@ -3,6 +3,7 @@
 #include <QColor>
 #include <algorithm>
 #include <array>
+#include <cctype>
 
 namespace {
 // The system colours every desktop gets, fixed so that charts look the same everywhere.
@@ -104,4 +105,79 @@ int PenModeToROP2(TPenMode mode)
                                    R2_MASKPEN,     R2_NOTMASKPEN, R2_XORPEN,      R2_NOTXORPEN};
     const int i = int(mode);
     return (i >= 0 && i < 16) ? kRop[i] : R2_COPYPEN;
+}
+
+bool IdentToColor(std::string_view name, TColor& color, bool ignoreCase)
+{
+    static constexpr struct {
+        std::string_view name;
+        TColor color;
+    } kIdents[] = {
+        {"clBlack", clBlack},
+        {"clMaroon", clMaroon},
+        {"clGreen", clGreen},
+        {"clOlive", clOlive},
+        {"clNavy", clNavy},
+        {"clPurple", clPurple},
+        {"clTeal", clTeal},
+        {"clGray", clGray},
+        {"clSilver", clSilver},
+        {"clRed", clRed},
+        {"clLime", clLime},
+        {"clYellow", clYellow},
+        {"clBlue", clBlue},
+        {"clFuchsia", clFuchsia},
+        {"clAqua", clAqua},
+        {"clWhite", clWhite},
+        {"clLtGray", clLtGray},
+        {"clDkGray", clDkGray},
+        {"clMoneyGreen", clMoneyGreen},
+        {"clSkyBlue", clSkyBlue},
+        {"clCream", clCream},
+        {"clMedGray", clMedGray},
+        {"clNone", clNone},
+        {"clDefault", clDefault},
+        {"clScrollBar", clScrollBar},
+        {"clBackground", clBackground},
+        {"clActiveCaption", clActiveCaption},
+        {"clInactiveCaption", clInactiveCaption},
+        {"clMenu", clMenu},
+        {"clWindow", clWindow},
+        {"clWindowFrame", clWindowFrame},
+        {"clMenuText", clMenuText},
+        {"clWindowText", clWindowText},
+        {"clCaptionText", clCaptionText},
+        {"clActiveBorder", clActiveBorder},
+        {"clInactiveBorder", clInactiveBorder},
+        {"clAppWorkSpace", clAppWorkSpace},
+        {"clHighlight", clHighlight},
+        {"clHighlightText", clHighlightText},
+        {"clBtnFace", clBtnFace},
+        {"clBtnShadow", clBtnShadow},
+        {"clGrayText", clGrayText},
+        {"clBtnText", clBtnText},
+        {"clInactiveCaptionText", clInactiveCaptionText},
+        {"clBtnHighlight", clBtnHighlight},
+        {"cl3DDkShadow", cl3DDkShadow},
+        {"cl3DLight", cl3DLight},
+        {"clInfoText", clInfoText},
+        {"clInfoBk", clInfoBk},
+        {"clHotLight", clHotLight},
+        {"clGradientActiveCaption", clGradientActiveCaption},
+        {"clGradientInactiveCaption", clGradientInactiveCaption},
+        {"clMenuHighlight", clMenuHighlight},
+        {"clMenuBar", clMenuBar},
+    };
+    const auto same = [&](std::string_view ident) {
+        if (!ignoreCase) return ident == name;
+        return ident.size() == name.size() && std::equal(ident.begin(), ident.end(), name.begin(), [](char a, char b) {
+                   return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+               });
+    };
+    for (const auto& ident : kIdents)
+        if (same(ident.name)) {
+            color = ident.color;
+            return true;
+        }
+    return false;
 }

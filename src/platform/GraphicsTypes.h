@@ -5,6 +5,7 @@
 // desktop.
 #include <QObject>
 #include <cstdint>
+#include <string_view>
 
 class QColor;
 
@@ -98,6 +99,9 @@ TColor ColorToRGB(TColor color);
 QColor TColorToQColor(TColor color);
 // Qt colour (alpha ignored) back to 0x00BBGGRR.
 TColor QColorToTColor(const QColor& color);
+// The colour a colour identifier ("clRed", "clBtnFace", ...) names, compared with or
+// without letter case; false when the name is none of them.
+bool IdentToColor(std::string_view name, TColor& color, bool ignoreCase = false);
 // 0x00RRGGBB of a resolved colour, as QImage stores it.
 std::uint32_t TColorToQRgb(TColor color);
 TColor QRgbToTColor(std::uint32_t rgb);

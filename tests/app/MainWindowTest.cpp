@@ -351,7 +351,7 @@ TEST_F(MainWindowTest, SingleRampRefusalsAndCalendarOverview)
 {
     window->mnuDatenaufzeichnungClick();
     FakeChannelForm* f = Form(1);
-    window->cmdRamp->trigger();  // temperature control off
+    window->cmdRampClick();  // temperature control off
     EXPECT_EQ(support::TestDialogs().LastMessage().text, Text(1, RowTemperatureControlIsOff));
     EXPECT_EQ(support::TestDialogs().LastMessage().caption, Text(1, RowAttention));
     f->ControlStatus = "I";

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "platform/Dialogs.h"
 #include "platform/FileSave.h"
 #include "platform/TextCodec.h"
 
@@ -127,4 +128,12 @@ TEST(FileSave, RefusesReadOnlyFilesWritesThroughLinksAndReportsTheSizeLimit)
     };
     EXPECT_EXIT(saveOverLimit(), ::testing::ExitedWithCode(0), "");
     EXPECT_EQ(QDir(dir.path()).entryList({"big*"}, QDir::Files).size(), 0);
+}
+
+// The file dialog takes a filter's patterns from the parentheses of its label: a label
+// listing them its own way must not hide the files the filter is for.
+TEST(FileDialogFilter, LabelsCarryTheFiltersOwnPatterns)
+{
+    EXPECT_EQ(QtNameFilters("Data files (*.csv,*.qzv)|*.csv;*.qzv|GIF Image (*.gif)|*.gif|All|*.*"),
+              QStringList({"Data files (*.csv *.qzv)", "GIF Image (*.gif)", "All (*.*)"}));
 }

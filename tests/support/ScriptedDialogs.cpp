@@ -25,6 +25,7 @@ bool ScriptedDialogs::FileDialog(platform::FileDialogRequest& req)
 {
     std::lock_guard<std::mutex> l(mutex_);
     lastFileRequest_ = req;
+    ++fileDialogs_;
     if (files_.empty()) return false;
     auto [f, filter] = files_.front();
     files_.pop_front();
@@ -45,6 +46,12 @@ platform::FileDialogRequest ScriptedDialogs::LastFileRequest() const
 {
     std::lock_guard<std::mutex> l(mutex_);
     return lastFileRequest_;
+}
+
+int ScriptedDialogs::FileDialogCount() const
+{
+    std::lock_guard<std::mutex> l(mutex_);
+    return fileDialogs_;
 }
 
 int ScriptedDialogs::PrinterSetupCount() const
@@ -107,6 +114,7 @@ void ScriptedDialogs::Clear()
     inputs_.clear();
     lastFileRequest_ = {};
     printerSetups_ = 0;
+    fileDialogs_ = 0;
 }
 
 ScriptedDialogs& TestDialogs()

@@ -30,6 +30,7 @@ public:
     // The last file dialog as it was asked for.
     platform::FileDialogRequest LastFileRequest() const;
     int PrinterSetupCount() const;
+    int FileDialogCount() const;
     // Texts for the next input queries; none left cancels.
     void QueueInput(const AnsiString& text);
 
@@ -45,6 +46,7 @@ private:
     std::deque<std::pair<AnsiString, int>> files_;
     platform::FileDialogRequest lastFileRequest_;
     int printerSetups_ = 0;
+    int fileDialogs_ = 0;
     std::deque<AnsiString> inputs_;
 };
 

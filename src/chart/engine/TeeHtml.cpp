@@ -138,67 +138,8 @@ int HexDigit(char c)
 // colour-name conversion reads them; anything else is a conversion error.
 TColor ColorFromName(const AnsiString& value)
 {
-    static const struct {
-        const char* name;
-        TColor color;
-    } names[] = {
-        {"clBlack", clBlack},
-        {"clMaroon", clMaroon},
-        {"clGreen", clGreen},
-        {"clOlive", clOlive},
-        {"clNavy", clNavy},
-        {"clPurple", clPurple},
-        {"clTeal", clTeal},
-        {"clGray", clGray},
-        {"clSilver", clSilver},
-        {"clRed", clRed},
-        {"clLime", clLime},
-        {"clYellow", clYellow},
-        {"clBlue", clBlue},
-        {"clFuchsia", clFuchsia},
-        {"clAqua", clAqua},
-        {"clLtGray", clLtGray},
-        {"clDkGray", clDkGray},
-        {"clWhite", clWhite},
-        {"clMoneyGreen", clMoneyGreen},
-        {"clSkyBlue", clSkyBlue},
-        {"clCream", clCream},
-        {"clMedGray", clMedGray},
-        {"clNone", clNone},
-        {"clDefault", clDefault},
-        {"clScrollBar", clScrollBar},
-        {"clBackground", clBackground},
-        {"clActiveCaption", clActiveCaption},
-        {"clInactiveCaption", clInactiveCaption},
-        {"clMenu", clMenu},
-        {"clWindow", clWindow},
-        {"clWindowFrame", clWindowFrame},
-        {"clMenuText", clMenuText},
-        {"clWindowText", clWindowText},
-        {"clCaptionText", clCaptionText},
-        {"clActiveBorder", clActiveBorder},
-        {"clInactiveBorder", clInactiveBorder},
-        {"clAppWorkSpace", clAppWorkSpace},
-        {"clHighlight", clHighlight},
-        {"clHighlightText", clHighlightText},
-        {"clBtnFace", clBtnFace},
-        {"clBtnShadow", clBtnShadow},
-        {"clGrayText", clGrayText},
-        {"clBtnText", clBtnText},
-        {"clInactiveCaptionText", clInactiveCaptionText},
-        {"clBtnHighlight", clBtnHighlight},
-        {"cl3DDkShadow", cl3DDkShadow},
-        {"cl3DLight", cl3DLight},
-        {"clInfoText", clInfoText},
-        {"clInfoBk", clInfoBk},
-        {"clHotLight", clHotLight},
-        {"clGradientActiveCaption", clGradientActiveCaption},
-        {"clGradientInactiveCaption", clGradientInactiveCaption},
-        {"clMenuHighlight", clMenuHighlight},
-        {"clMenuBar", clMenuBar},
-    };
-    for (const auto& n : names)
-        if (SameText(value, n.name)) return n.color;
+    TColor color;
+    if (IdentToColor(value, color, true)) return color;
     return static_cast<TColor>(StrToInt(value));
 }
 

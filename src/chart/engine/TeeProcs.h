@@ -5,6 +5,7 @@
 // bitmaps, the translation hook and the editor options kept in the settings. (The global
 // colour palette has a unit of its own.)
 #include <functional>
+#include <memory>
 #include <span>
 #include <string_view>
 
@@ -16,6 +17,7 @@ class QObject;
 class QWidget;
 class TBitmap;
 class TCanvas;
+class TCustomTeePanel;
 
 // ---- Date-time label steps -------------------------------------------------------------
 
@@ -174,3 +176,10 @@ bool TeeReadBoolOption(std::string_view Key, bool Default);
 int TeeReadIntegerOption(std::string_view Key, int Default);
 void TeeSaveBoolOption(std::string_view Key, bool Value);
 void TeeSaveIntegerOption(std::string_view Key, int Value);
+
+// ---- Smoothed picture ------------------------------------------------------------------
+
+// A new 24-bit bitmap of the panel's size with a smoothed picture: the panel is drawn at
+// twice its size with doubled fonts, and each pixel is the average of its 2 x 2 block. The
+// panel's repainting, buffering and font zoom are as before afterwards, also on failure.
+std::unique_ptr<TBitmap> TeeAntiAlias(TCustomTeePanel* Panel);

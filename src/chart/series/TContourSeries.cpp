@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "chart/engine/ChartExceptions.h"
 #include "chart/engine/SeriesHost.h"
 #include "chart/engine/TChartAxes.h"
 #include "chart/engine/TChartAxis.h"
@@ -246,6 +247,8 @@ int TContourSeries::GetNumLevels() const
 void TContourSeries::SetNumLevels(int value)
 {
     if (FNumLevels == value) return;
+    if (value > MaxLevels)
+        throw ChartException("A contour series has at most " + IntToStr(MaxLevels) + " levels, not " + IntToStr(value));
     FNumLevels = value;
     Repaint();
     if (FAutomaticLevels) ClearAutoLevels();

@@ -105,6 +105,9 @@ class TContourSeries : public TCustom3DGridSeries {
     Q_PROPERTY(bool YPositionLevel READ GetYPositionLevel WRITE SetYPositionLevel)
 
 public:
+    // The most automatic levels a contour series makes.
+    static constexpr int MaxLevels = 10000;
+
     Q_INVOKABLE explicit TContourSeries(QObject* owner = nullptr);
     ~TContourSeries() override;
 
@@ -145,6 +148,7 @@ public:
     TContourLevels* GetLevels() const { return FLevels; }
     void SetLevels(TContourLevels* value);
     int GetNumLevels() const;
+    // Raises ChartException above MaxLevels and keeps the old number.
     void SetNumLevels(int value);
     TSmoothPoints* GetSmoothing() const { return FSmoothing; }
     void SetSmoothing(TSmoothPoints* value) { FSmoothing->Assign(value); }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <numbers>
 
+#include "chart/engine/ChartExceptions.h"
 #include "chart/engine/SeriesHost.h"
 #include "chart/engine/TCustomTeePanel.h"
 #include "chart/engine/TView3DOptions.h"
@@ -178,6 +179,7 @@ void TCustom3DPaletteSeries::CreateDefaultPalette(int numSteps)
         Repaint();
         return;
     }
+    numSteps = std::min(numSteps, MaxPaletteSteps);
     const double minimum = FY->MinValue(), maximum = FY->MaxValue();
     const double step = FPaletteStep != 0 ? FPaletteStep : (maximum - minimum) / std::max(1, numSteps - 1);
     const double base = FUsePaletteMin ? FPaletteMin : minimum;
@@ -281,6 +283,8 @@ void TCustom3DPaletteSeries::SetPaletteStyle(TTeePaletteStyle value)
 
 void TCustom3DPaletteSeries::SetPaletteSteps(int value)
 {
+    if (value > MaxPaletteSteps)
+        throw ChartException("A palette has at most " + IntToStr(MaxPaletteSteps) + " steps, not " + IntToStr(value));
     FPaletteSteps = value;
     PaletteSettingChanged();
 }

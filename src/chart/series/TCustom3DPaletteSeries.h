@@ -32,6 +32,9 @@ class TCustom3DPaletteSeries : public TCustom3DSeries {
     Q_PROPERTY(bool UsePaletteMin READ GetUsePaletteMin WRITE SetUsePaletteMin)
 
 public:
+    // The most bands a default palette may have (more could not be told apart anyway).
+    static constexpr int MaxPaletteSteps = 65536;
+
     explicit TCustom3DPaletteSeries(QObject* owner = nullptr);
     ~TCustom3DPaletteSeries() override;
 
@@ -56,7 +59,8 @@ public:
     int AddPalette(double value, TColor color);
     void ClearPalette() { FPalette.clear(); }
     void CheckPaletteEmpty();
-    // NumSteps bands over the Y range (or from PaletteMin), coloured by PaletteStyle.
+    // NumSteps bands over the Y range (or from PaletteMin), coloured by PaletteStyle; at
+    // most MaxPaletteSteps.
     void CreateDefaultPalette(int numSteps);
     // PaletteSteps bands whose colours reproduce the colour range.
     void CreateRangePalette();
@@ -85,6 +89,7 @@ public:
     double GetPaletteStep() const { return FPaletteStep; }
     void SetPaletteStep(double value);
     int GetPaletteSteps() const { return FPaletteSteps; }
+    // Raises ChartException above MaxPaletteSteps and keeps the old number.
     void SetPaletteSteps(int value);
     TTeePaletteStyle GetPaletteStyle() const { return FPaletteStyle; }
     void SetPaletteStyle(TTeePaletteStyle value);

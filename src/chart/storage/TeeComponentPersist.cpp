@@ -174,73 +174,12 @@ void WriteProperties(QObject* object, const AnsiString& prefix, std::vector<TStr
 // ---------------------------------------------------------------- reading
 
 // Colours in files may be named ("clRed", "clBtnFace") instead of numbered.
-struct ColorName {
-    const char* Name;
-    TColor Value;
-};
-constexpr ColorName kColorNames[] = {{"clBlack", clBlack},
-                                     {"clMaroon", clMaroon},
-                                     {"clGreen", clGreen},
-                                     {"clOlive", clOlive},
-                                     {"clNavy", clNavy},
-                                     {"clPurple", clPurple},
-                                     {"clTeal", clTeal},
-                                     {"clGray", clGray},
-                                     {"clSilver", clSilver},
-                                     {"clRed", clRed},
-                                     {"clLime", clLime},
-                                     {"clYellow", clYellow},
-                                     {"clBlue", clBlue},
-                                     {"clFuchsia", clFuchsia},
-                                     {"clAqua", clAqua},
-                                     {"clWhite", clWhite},
-                                     {"clLtGray", clLtGray},
-                                     {"clDkGray", clDkGray},
-                                     {"clMoneyGreen", clMoneyGreen},
-                                     {"clSkyBlue", clSkyBlue},
-                                     {"clCream", clCream},
-                                     {"clMedGray", clMedGray},
-                                     {"clNone", clNone},
-                                     {"clDefault", clDefault},
-                                     {"clScrollBar", clScrollBar},
-                                     {"clBackground", clBackground},
-                                     {"clActiveCaption", clActiveCaption},
-                                     {"clInactiveCaption", clInactiveCaption},
-                                     {"clMenu", clMenu},
-                                     {"clWindow", clWindow},
-                                     {"clWindowFrame", clWindowFrame},
-                                     {"clMenuText", clMenuText},
-                                     {"clWindowText", clWindowText},
-                                     {"clCaptionText", clCaptionText},
-                                     {"clActiveBorder", clActiveBorder},
-                                     {"clInactiveBorder", clInactiveBorder},
-                                     {"clAppWorkSpace", clAppWorkSpace},
-                                     {"clHighlight", clHighlight},
-                                     {"clHighlightText", clHighlightText},
-                                     {"clBtnFace", clBtnFace},
-                                     {"clBtnShadow", clBtnShadow},
-                                     {"clGrayText", clGrayText},
-                                     {"clBtnText", clBtnText},
-                                     {"clInactiveCaptionText", clInactiveCaptionText},
-                                     {"clBtnHighlight", clBtnHighlight},
-                                     {"cl3DDkShadow", cl3DDkShadow},
-                                     {"cl3DLight", cl3DLight},
-                                     {"clInfoText", clInfoText},
-                                     {"clInfoBk", clInfoBk},
-                                     {"clHotLight", clHotLight},
-                                     {"clGradientActiveCaption", clGradientActiveCaption},
-                                     {"clGradientInactiveCaption", clGradientInactiveCaption},
-                                     {"clMenuHighlight", clMenuHighlight},
-                                     {"clMenuBar", clMenuBar}};
-
 bool ColorFromName(const AnsiString& name, std::int64_t& value)
 {
-    for (const ColorName& c : kColorNames)
-        if (name == c.Name) {
-            value = c.Value;
-            return true;
-        }
-    return false;
+    TColor color;
+    if (!IdentToColor(name, color)) return false;
+    value = color;
+    return true;
 }
 
 class ComponentReader {

@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "PanelTestSupport.h"
+#include "chart/engine/TeeProcs.h"
 #include "platform/TMetafile.h"
 #include "platform/TPrinter.h"
 #include "support/PixelProbe.h"
@@ -127,6 +128,45 @@ TEST(PanelPicture, FilesClipboardAndAssignTo)
     EXPECT_EQ(picture.GetWidth(), 400);
     QObject other;
     EXPECT_THROW(panel.AssignTo(&other), EConvertError);
+}
+
+TEST(PanelPicture, AntiAliasAveragesATwiceAsLargeDrawing)
+{
+    SquarePanel panel;
+    panel.resize(40, 30);
+    panel.SetColor(clWhite);
+    panel.GetView3DOptions()->SetFontZoom(100);
+    int zoomSeen = 0;
+    TRect drawnIn;
+    // Drawn in the large picture: a red block over 2 x 2 pixels at (4, 4) and a black
+    // line one pixel wide at x = 11, which is half of the pixel column 5.
+    panel.OnInternalDraw = [&](const TRect& R) {
+        drawnIn = R;
+        zoomSeen = panel.GetView3DOptions()->GetFontZoom();
+        TCanvas3D* c = panel.GetCanvas();
+        c->Brush->SetStyle(bsSolid);
+        c->Brush->SetColor(clRed);
+        c->FillRect(TRect(4, 4, 6, 6));
+        c->Brush->SetColor(clBlack);
+        c->FillRect(TRect(11, 0, 12, 60));
+    };
+    auto smooth = TeeAntiAlias(&panel);
+    ASSERT_EQ(smooth->GetWidth(), 40);
+    ASSERT_EQ(smooth->GetHeight(), 30);
+    EXPECT_EQ(smooth->GetPixelFormat(), pf24bit);
+    EXPECT_EQ(drawnIn, TRect(0, 0, 80, 60));
+    EXPECT_EQ(zoomSeen, 200);
+    EXPECT_EQ(support::PixelAt(smooth->Image(), 2, 2), clRed);
+    EXPECT_EQ(support::PixelAt(smooth->Image(), 5, 10), TColor(0x7F7F7F));  // (2 white + 2 black) / 4
+    EXPECT_EQ(support::PixelAt(smooth->Image(), 20, 20), clWhite);
+    EXPECT_EQ(panel.GetView3DOptions()->GetFontZoom(), 100);
+    EXPECT_TRUE(panel.AutoRepaint);
+    EXPECT_TRUE(panel.GetBufferedDisplay());
+
+    panel.OnInternalDraw = [](const TRect&) { throw std::runtime_error("broken series"); };
+    EXPECT_THROW(TeeAntiAlias(&panel), std::runtime_error);
+    EXPECT_EQ(panel.GetView3DOptions()->GetFontZoom(), 100);
+    EXPECT_TRUE(panel.GetBufferedDisplay());
 }
 
 TEST(PanelPrint, ProportionalMarginsAndPrintRectangle)

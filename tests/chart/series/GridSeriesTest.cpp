@@ -119,6 +119,12 @@ TEST_F(GridSeriesTest, PaletteBandsTakeTheValueBelowTheirBoundAndTheLegendShowsE
     EXPECT_TRUE(s.Palette().empty());
     s.CreateDefaultPalette(-5);
     EXPECT_TRUE(s.Palette().empty());
+    // A number of steps (or of contour levels) from a damaged file is refused, not built.
+    EXPECT_THROW(s.SetPaletteSteps(2000000000), ChartException);
+    EXPECT_EQ(s.GetPaletteSteps(), 32);
+    TContourSeries contour;
+    EXPECT_THROW(contour.SetNumLevels(2000000000), ChartException);
+    EXPECT_EQ(contour.GetNumLevels(), 10);
 }
 
 TEST(GridSeriesPalette, RainbowPaletteLeavesTheChartsColoursAlone)
@@ -272,15 +278,18 @@ TEST_F(GridSeriesTest, WaterfallDrawsOneStripPerRowDownToTheFloor)
     ASSERT_EQ(colourOf.size(), 9u);
     EXPECT_EQ(s.GetxValue(colourOf[0]), 1);
 
-    // Seen from behind the rows are walked upwards, and the colour still comes from the
-    // strip's own points.
+    // Seen from behind the rows are walked upwards (the walk ends at the last row), and a
+    // segment's colour still comes from its own two points, never from the column X 4.
     Depth()->SetInverted(true);
     chart.CalcAxisPositions();
     colourOf.clear();
     Draw(s);
     EXPECT_EQ(Drawn("PlaneWithZ").size(), 9u);
-    for (int i : colourOf) EXPECT_GE(i, 0);
-    EXPECT_NE(s.Clicked(120, 318), -2);  // the walk stays inside the grid
+    ASSERT_EQ(colourOf.size(), 9u);
+    for (int i : colourOf) EXPECT_LT(s.GetxValue(i), 4);
+    const int hit = s.Clicked(200, 215);
+    EXPECT_GE(hit, 0);
+    EXPECT_LT(hit, s.Count());
 }
 
 TEST_F(GridSeriesTest, SidesLeaveOutSegmentsAcrossAMissingNode)
