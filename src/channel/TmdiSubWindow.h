@@ -8,8 +8,12 @@
 // The class is spread over files named after what they hold: TmdiSubWindow.cpp (the form,
 // its pages and life), _connection.cpp (the connection page), _tick.cpp (timers, time axis
 // and vertical auto-range), _chart.cpp (the chart's layout and the device's series
-// titles), _views.cpp (the four views, activation and closing), _interfaces.cpp (what the
-// main window, the control panel, the data files and the programmer ask of the window).
+// titles), _views.cpp (the four views and closing), _interfaces.cpp (what the main window,
+// the control panel, the data files and the programmer ask of the window), _language.cpp
+// (every text of the window in the current language), _zoom.cpp (zoom, read-out, legend and
+// remaining time on the chart), _marks.cpp (which point labels the series draw),
+// _options.cpp (the graph options page), _activation.cpp (what the main window and the
+// control panel offer for the active window, and the resize rule).
 #include <QMdiSubWindow>
 #include <array>
 #include <memory>
@@ -19,12 +23,14 @@
 #include "app/IPanelChannelWindow.h"
 #include "channel/CChannelSession.h"
 #include "channel/LabelFile.h"
+#include "platform/MouseTypes.h"
 #include "platform/TTreeNode.h"
 #include "programmer/IProgrammerWindow.h"
 #include "programmer/ProgramFileCommands.h"
 
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -40,6 +46,7 @@ class TChart;
 class TChartAxis;
 class TGridBandTool;
 class TLegendScrollBar;
+class TPen;
 class TZSocket;
 
 class TmdiSubWindow : public QMdiSubWindow,
@@ -70,7 +77,7 @@ public:
     QPlainTextEdit* memConnections = nullptr;
     QLabel *txtInterface = nullptr, *txtPort = nullptr, *txtBaudrate = nullptr, *txtDataBits = nullptr,
            *txtStopBits = nullptr, *txtParity = nullptr, *txtActual = nullptr, *txtTimeAxisStyle = nullptr,
-           *txtSlave = nullptr, *txtIPAddress = nullptr, *txtTCPPort = nullptr, *txtConnections = nullptr;
+           *txtSlave = nullptr, *txtIPAddress = nullptr, *txtTCPPort = nullptr;
     // Graph page: the chart and the read-out labels laid over it.
     TChart* graDataGraph = nullptr;
     QLabel *lblXCoord = nullptr, *lblY1Coord = nullptr, *lblY2Coord = nullptr, *txtSeries = nullptr,
@@ -117,6 +124,63 @@ public:
     std::uint8_t RampPlotted = 0;
     std::uint8_t SegmentActive = 0;
     int RemainingSteps = 0;
+
+    // ---- language, chart interaction, mark texts, options page and activation: the controls
+    // and members of these handlers, and the handlers (one file each, see above)
+    QGroupBox *grpCommParameters = nullptr, *grpConnections = nullptr, *grpVariables = nullptr, *grpScale = nullptr,
+              *grpGraph = nullptr;
+    QLabel *txtLineSeries = nullptr, *txtLineName = nullptr, *txtLineColor = nullptr, *txtMin = nullptr,
+           *txtMax = nullptr, *txtTempAxis = nullptr, *txtPowerAxis = nullptr, *txtTimeAxis = nullptr,
+           *txtZoomWarning = nullptr;
+    QPushButton *btnBackTempAxis = nullptr, *btnBackPowerAxis = nullptr, *btnBackTimeAxis = nullptr;
+    std::uint8_t ZoomCheckPending = 0;
+    struct TAxisRanges {
+        double LeftMax = 0, LeftMin = 0, RightMax = 0, RightMin = 0, BottomMax = 0, BottomMin = 0;
+    } PreZoomRanges;
+    int RightSeriesShown = 0, LeftSeriesShown = 0;
+    // What the chart and the control panel show of the program run.
+    struct TProgramRunView {
+        bool Running = false, Held = false, RampActive = false, CalendarArmed = false;
+        int RemainingSteps = 0;
+    };
+    TProgramRunView ProgramRunView() const;
+    // Chart: zoom, undo zoom, mouse, wheel, zoom limit, legend, remaining time
+    void graDataGraphZoom();
+    void graDataGraphUndoZoom();
+    void graDataGraphMouseDown(TMouseButton button, int x, int y);
+    void graDataGraphMouseUp(TMouseButton button);
+    void graDataGraphMouseMove(QObject* sender, int x, int y);
+    void graDataGraphMouseWheel(bool& handled) { handled = true; }
+    void graDataGraphBeforeDrawChart();
+    void graDataGraphGetLegendText(int index, AnsiString& text);
+    void graDataGraphGetLegendRect(TRect& rect);
+    void graDataGraphAfterDraw();
+    // The two lines under the legend of a programmer window (the second may be empty).
+    std::pair<AnsiString, AnsiString> RemainingTimeLines() const;
+    // Mark texts
+    static void FilterMarkText(int series, AnsiString& text);
+    // Options page
+    void cmbLineSeriesChange();
+    void edLineNameKeyPress(char& key);
+    void edTimeWindowKeyPress(char& key);
+    // The user's click on the box (it shows its new state): the state to return to after
+    // a zoom.
+    void chkAutomaticScaleMouseDown();
+    // The box changed (by the user, or by zooming and undoing a zoom).
+    void chkAutomaticScaleClick();
+    // Sets the box; a change runs its click handling.
+    void SetAutomaticScale(bool checked);
+    void btnBackTempAxisClick();
+    void btnBackPowerAxisClick();
+    void btnBackTimeAxisClick();
+    void chkErrorClick();
+    // Every open channel window takes the box's new state.
+    void chkGradientClick();
+    // Activation: the main window's commands and the control panel for a window
+    void EnableControlPanel(bool enable, int channel);
+    // The channel panels coloured by their windows' views, `active` highlighted.
+    static void ColourChannelPanels(int active);
+    void FormCanResize();
 
     // ---- life and closing
     void FormCreate();
@@ -202,9 +266,6 @@ public:
     bool SaveSelectedProgram() override;
     bool ReadLabelAxisTitles(AnsiString& left, AnsiString& right) override;
     void StoreAxisRanges() override;
-    // The main window's file and chart commands that make sense in this window's view and
-    // connection state (part of the activation).
-    void EnableMainWindowCommands();
     void EnableChartCommands(bool enable);
 
     // ---- IDataFileView
@@ -290,6 +351,15 @@ private:
     void BuildOptionsPage();
     void BuildMemoPages();
     void BuildProgrammerPages();
+    void ConnectChartHandlers();
+    void ConnectOptionsHandlers();
+    void ConnectActivation();
+    void InstallMarkTextFilters();
+    // The time-window rule of the options page: false (and the user told) when refused.
+    bool ApplyTimeWindow();
+    void SetLineSeriesName(int k, const AnsiString& name);
+    // The open channel window of a channel, or nullptr.
+    static TmdiSubWindow* ChannelWindow(int channel);
     void ConnectSession();
     void ShowPage(QWidget* page, bool visible);
     void RefreshMemo(TSessionMemo memo);
@@ -312,6 +382,8 @@ private:
     TProgramFileSettings FProgramSettings;
     AnsiString FProgramDialogFileName;
     TColor FChartLabelColour = clWhite;
+    TPen* FLineColour = nullptr;  // the colour clbLineColor shows and edits
+    QWidget* FClient = nullptr;   // holds the page control, which the resize rule places
     TDateTime FCreated = 0;
     bool FClosing = false;     // the close work ran: closing goes on without a question
     bool FCloseAsked = false;  // the main window closes every channel: no question

@@ -116,7 +116,6 @@ void TmdiSubWindow::btnStartTPClick(QObject*) {}
 void TmdiSubWindow::btnStopTPClick(QObject*) {}
 void TmdiSubWindow::btnCancelSegmentClick() {}
 void TmdiSubWindow::btnPauseSegmentClick() {}
-void TmdiSubWindow::mnuLoadProgramClick() {}
 void TmdiSubWindow::RunSingleRamp(double&, int&, int&) {}
 void TmdiSubWindow::DisableEditorControls() {}
 void TmdiSubWindow::SetProgramControlEnabled(TProgramControl, bool) {}

@@ -1,6 +1,7 @@
 #include "platform/TCanvas.h"
 
 #include <QFontMetrics>
+#include <QHash>
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
@@ -732,6 +733,111 @@ bool TCanvas::DirectTarget(DirectPixels& target)
     return true;
 }
 
+namespace {
+
+// Sets the pixels of a segment whose pixels all lie inside the visible bounds (its end
+// points do, so every pixel between does): the pixels RasterSegment visits, in its order,
+// without a bounds check per pixel. `put(pixel, i)` for step i.
+template <typename Put>
+inline void InsideSegment(uchar* bits, qsizetype stride, long long x0, long long y0, long long x1, long long y1,
+                          Put&& put)
+{
+    const long long dx = x1 - x0, dy = y1 - y0;
+    const long long adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
+    const bool xMajor = adx >= ady;
+    const long long n = xMajor ? adx : ady;
+    const qsizetype row = stride / qsizetype(sizeof(QRgb));
+    QRgb* p = reinterpret_cast<QRgb*>(bits + y0 * stride) + x0;
+    const qsizetype major = xMajor ? (dx < 0 ? -1 : 1) : (dy < 0 ? -row : row);
+    const qsizetype minor = xMajor ? (dy < 0 ? -row : row) : (dx < 0 ? -1 : 1);
+    const long long dMinor = xMajor ? ady : adx;
+    if (dMinor == 0) {
+        for (long long i = 0; i < n; ++i, p += major) put(p, i);
+        return;
+    }
+    // The minor offset of step i is floor((2 * d * i + n) / (2 * n)) for d >= 0 and
+    // -floor((2 * |d| * i + n - 1) / (2 * n)) for d < 0: a counter r that carries at 2n.
+    const long long den = 2 * n, step = 2 * dMinor;
+    long long r = (xMajor ? dy : dx) >= 0 ? n : n - 1;
+    for (long long i = 0; i < n; ++i) {
+        put(p, i);
+        p += major;
+        r += step;
+        if (r >= den) {
+            r -= den;
+            p += minor;
+        }
+    }
+}
+
+// InsideSegment for a solid pen, with the straight cases as plain runs.
+inline void SolidInside(QRgb* p, qsizetype row, long long dx, long long dy, QRgb color)
+{
+    const long long adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
+    if (dx == 0) {
+        const qsizetype step = dy < 0 ? -row : row;
+        for (long long i = 0; i < ady; ++i, p += step) *p = color;
+        return;
+    }
+    if (dy == 0) {
+        std::fill_n(dx < 0 ? p - adx + 1 : p, adx, color);
+        return;
+    }
+    const bool xMajor = adx >= ady;
+    const long long n = xMajor ? adx : ady, dMinor = xMajor ? ady : adx;
+    const qsizetype major = xMajor ? (dx < 0 ? -1 : 1) : (dy < 0 ? -row : row);
+    const qsizetype minor = xMajor ? (dy < 0 ? -row : row) : (dx < 0 ? -1 : 1);
+    const long long den = 2 * n, step = 2 * dMinor;
+    long long r = (xMajor ? dy : dx) >= 0 ? n : n - 1;
+    for (long long i = 0; i < n; ++i) {
+        *p = color;
+        p += major;
+        r += step;
+        if (r >= den) {
+            r -= den;
+            p += minor;
+        }
+    }
+}
+
+// Walks a pen pattern pixel by pixel from a given step on (runs of length 0 are skipped).
+class PatternCursor {
+public:
+    PatternCursor(const long long* runs, int count, long long period) : FRuns(runs), FCount(count), FPeriod(period) {}
+    void Seek(long long step)
+    {
+        long long k = step % FPeriod;
+        FRun = 0;
+        while (k >= FRuns[FRun]) {
+            k -= FRuns[FRun];
+            FRun = (FRun + 1) % FCount;
+        }
+        FLeft = FRuns[FRun] - k;
+    }
+    bool On() const { return FRun % 2 == 0; }
+    // Pixels left in the current run.
+    long long Left() const { return FLeft; }
+    void Next() { Skip(1); }
+    // Moves on by up to Left() pixels.
+    void Skip(long long count)
+    {
+        FLeft -= count;
+        if (FLeft > 0) return;
+        do FRun = (FRun + 1) % FCount;
+        while (FRuns[FRun] == 0);
+        FLeft = FRuns[FRun];
+    }
+
+private:
+    const long long* FRuns;
+    int FCount;
+    long long FPeriod;
+    int FRun = 0;
+    long long FLeft = 0;
+};
+
+}  // namespace
+
 // Draws one segment in device pixels with the pen and advances the pattern.
 void TCanvas::DirectSegment(const DirectPixels& target, const RasterPen& pen, long long x0, long long y0, long long x1,
                             long long y1)
@@ -741,18 +847,58 @@ void TCanvas::DirectSegment(const DirectPixels& target, const RasterPen& pen, lo
     if (!target.bits) return;
     uchar* const bits = target.bits;
     const qsizetype stride = target.stride;
-    auto at = [bits, stride](int x, int y) -> QRgb& { return reinterpret_cast<QRgb*>(bits + y * stride)[x]; };
+    const TRect& b = target.bounds;
+    const bool inside = std::min(x0, x1) >= b.Left && std::max(x0, x1) < b.Right && std::min(y0, y1) >= b.Top &&
+                        std::max(y0, y1) < b.Bottom;
     if (pen.period <= 0) {
         const QRgb c = pen.color;
-        RasterSegment(x0, y0, x1, y1, target.bounds, [&](int x, int y, long long) { at(x, y) = c; });
+        if (inside) {
+            SolidInside(reinterpret_cast<QRgb*>(bits + y0 * stride) + x0, stride / qsizetype(sizeof(QRgb)), x1 - x0,
+                        y1 - y0, c);
+            return;
+        }
+        RasterSegment(x0, y0, x1, y1, b,
+                      [&](int x, int y, long long) { reinterpret_cast<QRgb*>(bits + y * stride)[x] = c; });
         return;
     }
-    RasterSegment(x0, y0, x1, y1, target.bounds, [&](int x, int y, long long i) {
-        if (pen.IsOn(phase + i))
-            at(x, y) = pen.color;
+    // Patterns: the cursor follows the steps; it is set anew only where steps were skipped.
+    PatternCursor cursor(pen.runs, pen.count, pen.period);
+    long long expected = -1;
+    const auto plot = [&](QRgb* p, long long i) {
+        if (i != expected) cursor.Seek(phase + i);
+        expected = i + 1;
+        if (cursor.On())
+            *p = pen.color;
         else if (pen.opaqueGaps)
-            at(x, y) = pen.gap;
-    });
+            *p = pen.gap;
+        cursor.Next();
+    };
+    if (inside && (x0 == x1 || y0 == y1)) {
+        // A straight line (the grid): the pattern's runs are set as spans.
+        const qsizetype row = stride / qsizetype(sizeof(QRgb));
+        const qsizetype step = x0 == x1 ? (y1 < y0 ? -row : row) : (x1 < x0 ? -1 : 1);
+        const long long n = x0 == x1 ? (y1 > y0 ? y1 - y0 : y0 - y1) : (x1 > x0 ? x1 - x0 : x0 - x1);
+        QRgb* p = reinterpret_cast<QRgb*>(bits + y0 * stride) + x0;
+        cursor.Seek(phase);
+        for (long long i = 0; i < n;) {
+            const long long run = std::min(cursor.Left(), n - i);
+            if (cursor.On() || pen.opaqueGaps) {
+                const QRgb c = cursor.On() ? pen.color : pen.gap;
+                for (long long k = 0; k < run; ++k, p += step) *p = c;
+            } else {
+                p += run * step;
+            }
+            i += run;
+            cursor.Skip(run);
+        }
+        return;
+    }
+    if (inside) {
+        InsideSegment(bits, stride, x0, y0, x1, y1, plot);
+        return;
+    }
+    RasterSegment(x0, y0, x1, y1, b,
+                  [&](int x, int y, long long i) { plot(reinterpret_cast<QRgb*>(bits + y * stride) + x, i); });
 }
 
 // One-pixel lines are set pixel by pixel, as the platform draws them: each segment leaves
@@ -864,6 +1010,52 @@ bool TCanvas::DirectLineTo(int X, int Y)
     DirectSegment(target, c.pen, dev(FPenPos.X + c.shiftX), dev(FPenPos.Y + c.shiftY), dev(X + c.shiftX),
                   dev(Y + c.shiftY));
     return true;
+}
+
+void TCanvas::PolylineTo(const TPoint* points, int count)
+{
+    if (count <= 0) return;
+    ApplyPen();
+    const LinePenCache& c = LinePen();
+    DirectPixels target;
+    if (FPathOpen || !c.usable || (c.drawn && !DirectTarget(target))) {
+        for (int i = 0; i < count; ++i) LineTo(points[i].X, points[i].Y);
+        return;
+    }
+    const auto dev = [](long long v) { return std::clamp(v, -(1LL << 30), 1LL << 30); };
+    if (c.drawn && c.pen.period <= 0 && target.bits) {
+        // Solid pens: segments inside the visible bounds (most of a curve) are set here.
+        const TRect& b = target.bounds;
+        const auto in = [&b](long long x, long long y) {
+            return x >= b.Left && x < b.Right && y >= b.Top && y < b.Bottom;
+        };
+        QRgb* const bits = reinterpret_cast<QRgb*>(target.bits);
+        const qsizetype row = target.stride / qsizetype(sizeof(QRgb));
+        long long x0 = dev(FPenPos.X + c.shiftX), y0 = dev(FPenPos.Y + c.shiftY);
+        bool in0 = in(x0, y0);
+        for (int i = 0; i < count; ++i) {
+            const long long x1 = dev(points[i].X + c.shiftX), y1 = dev(points[i].Y + c.shiftY);
+            const bool in1 = in(x1, y1);
+            if (in0 && in1) {
+                FDashPhase += std::max(x1 > x0 ? x1 - x0 : x0 - x1, y1 > y0 ? y1 - y0 : y0 - y1);
+                SolidInside(bits + y0 * row + x0, row, x1 - x0, y1 - y0, c.pen.color);
+            } else {
+                DirectSegment(target, c.pen, x0, y0, x1, y1);
+            }
+            x0 = x1;
+            y0 = y1;
+            in0 = in1;
+        }
+    } else if (c.drawn) {
+        long long x0 = dev(FPenPos.X + c.shiftX), y0 = dev(FPenPos.Y + c.shiftY);
+        for (int i = 0; i < count; ++i) {
+            const long long x1 = dev(points[i].X + c.shiftX), y1 = dev(points[i].Y + c.shiftY);
+            DirectSegment(target, c.pen, x0, y0, x1, y1);
+            x0 = x1;
+            y0 = y1;
+        }
+    }
+    FPenPos = points[count - 1];
 }
 
 void TCanvas::StrokeLine(QPointF a, QPointF b)
@@ -1207,9 +1399,26 @@ const TCanvas::FontCache& TCanvas::CurrentFontCache() const
         QFont q = f->ToQFont();
         if (FCharExtra != 0) q.setLetterSpacing(QFont::AbsoluteSpacing, FCharExtra);
         if (Antialias) q.setStyleStrategy(QFont::PreferAntialias);
-        FFontCache = std::make_unique<FontCache>(FontCache{f, f->Serial(), FCharExtra, Antialias, q, QFontMetrics(q)});
+        // One table of widths per font (as Qt compares fonts) and thread; kept to a few fonts.
+        thread_local QHash<QFont, std::shared_ptr<std::unordered_map<std::string, int>>> tables;
+        if (tables.size() > 64 && !tables.contains(q)) tables.clear();
+        auto& table = tables[q];
+        if (!table) table = std::make_shared<std::unordered_map<std::string, int>>();
+        FFontCache =
+            std::make_unique<FontCache>(FontCache{f, f->Serial(), FCharExtra, Antialias, q, QFontMetrics(q), table});
     }
     return *FFontCache;
+}
+
+int TCanvas::AdvanceOf(const FontCache& cache, const AnsiString& Text)
+{
+    auto& widths = *cache.widths;
+    const auto found = widths.find(Text);
+    if (found != widths.end()) return found->second;
+    if (widths.size() >= 4096) widths.clear();
+    const int w = cache.metrics.horizontalAdvance(QString::fromStdString(Text));
+    widths.emplace(Text, w);
+    return w;
 }
 
 QFont TCanvas::CurrentQFont() const
@@ -1219,8 +1428,8 @@ QFont TCanvas::CurrentQFont() const
 
 TSize TCanvas::TextExtent(const AnsiString& Text)
 {
-    const QFontMetrics& fm = CurrentFontCache().metrics;
-    return TSize{fm.horizontalAdvance(QString::fromStdString(Text)), fm.ascent() + fm.descent()};
+    const FontCache& cache = CurrentFontCache();
+    return TSize{AdvanceOf(cache, Text), cache.metrics.ascent() + cache.metrics.descent()};
 }
 
 int TCanvas::TextAscent()
@@ -1249,7 +1458,7 @@ void TCanvas::TextOutImpl(int X, int Y, const AnsiString& Text, const TRect* cli
     const QFont font = cache.qfont;
     const QFontMetrics fm = cache.metrics;
     const QString text = QString::fromStdString(Text);
-    const int w = fm.horizontalAdvance(text);
+    const int w = AdvanceOf(cache, Text);
     const int ascent = fm.ascent(), cell = fm.ascent() + fm.descent();
     const bool updateCP = (FTextAlign & TA_UPDATECP) != 0;
     if (updateCP) {
@@ -1340,11 +1549,18 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas* Canvas, const TRect& Source)
     TPoint s[2] = {Source.TopLeft(), Source.BottomRight()};
     Canvas->LPtoDP(s, 2);
     Canvas->Release();
-    const QImage part = src->copy(QRect(s[0].X, s[0].Y, s[1].X - s[0].X, s[1].Y - s[0].Y));
+    const QRect from(s[0].X, s[0].Y, s[1].X - s[0].X, s[1].Y - s[0].Y);
+    // A part wholly inside another image is taken where it is; a copy within one image, or
+    // of a part reaching beyond the image (black there), goes through a copy of the part.
+    const QImage part = src == Image() || !src->rect().contains(from) ? src->copy(from) : QImage();
     QPainter* p = Painter();
     if (!p) return;
     p->setCompositionMode(QPainter::CompositionMode_Source);
-    p->drawImage(QRectF(Dest.Left, Dest.Top, Dest.Width(), Dest.Height()), part);
+    const QRectF to(Dest.Left, Dest.Top, Dest.Width(), Dest.Height());
+    if (part.isNull())
+        p->drawImage(to, *src, QRectF(from));
+    else
+        p->drawImage(to, part);
     p->setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 

@@ -24,6 +24,8 @@
 #include <QRegion>
 #include <QTransform>
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/AnsiString.h"
@@ -80,6 +82,9 @@ public:
     // Lines and shapes (logical coordinates).
     void MoveTo(int X, int Y);
     void LineTo(int X, int Y);
+    // LineTo to each point in turn (the same pixels), with the state checks made once: for
+    // polylines of many segments.
+    void PolylineTo(const TPoint* points, int count);
     TPoint GetPenPos() const { return FPenPos; }
     void SetPenPos(TPoint value) { FPenPos = value; }
     void Rectangle(int X1, int Y1, int X2, int Y2);
@@ -113,7 +118,8 @@ public:
     void TextRect(const TRect& r, int X, int Y, const AnsiString& Text);
     TSize TextExtent(const AnsiString& Text);
     int TextWidth(const AnsiString& Text) { return TextExtent(Text).cx; }
-    int TextHeight(const AnsiString& Text) { return TextExtent(Text).cy; }
+    // The cell height: the same for every text.
+    int TextHeight(const AnsiString&) { return TextAscent() + TextDescent(); }
     // Cell metrics of the selected font in logical units.
     int TextAscent();
     int TextDescent();
@@ -209,8 +215,12 @@ private:
         bool antialias;
         QFont qfont;
         QFontMetrics metrics;
+        // Widths of texts measured with this font (shared by the canvases of a thread).
+        std::shared_ptr<std::unordered_map<std::string, int>> widths;
     };
     const FontCache& CurrentFontCache() const;
+    // The advance width of Text in the font: labels are measured again and again.
+    static int AdvanceOf(const FontCache& cache, const AnsiString& Text);
     mutable std::unique_ptr<FontCache> FFontCache;
     double DeviceScale() const;
     void StrokeLine(QPointF a, QPointF b);

@@ -31,23 +31,8 @@ using namespace channeltest;
 
 namespace {
 
-class ChannelWindowTest : public ChannelFixture {
+class ChannelWindowTest : public ChannelWindowFixture {
 protected:
-    void SetUp() override
-    {
-        ChannelFixture::SetUp();
-        main = std::make_unique<TfrmMainWindow>(&factory, CLanguage::English);
-        main->tmrPopUp->stop();
-        panel = new TfrmPanelControl(main.get());
-        panel->setUpdatesEnabled(false);
-    }
-    void TearDown() override
-    {
-        delete panel;
-        main.reset();
-        CLanguage::Instance()->SetCurrentLanguage(CLanguage::German);
-        ChannelFixture::TearDown();
-    }
     TmdiSubWindow* OpenRecording()
     {
         main->mnuDatenaufzeichnungClick();
@@ -69,10 +54,6 @@ protected:
         ASSERT_TRUE(w->IsConnected());
         ASSERT_TRUE(AwaitCycle(w->Session()));
     }
-
-    TChannelFormFactory factory;
-    std::unique_ptr<TfrmMainWindow> main;
-    TfrmPanelControl* panel = nullptr;
 };
 
 }  // namespace

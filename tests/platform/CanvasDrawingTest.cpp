@@ -581,7 +581,7 @@ void ReferenceSegment(QImage& img, int x0, int y0, int x1, int y1, QRgb colour)
 
 // One-pixel lines on an image are written straight into its pixels; on any other device
 // the painter sets them. Both must give the pixels of the rule, with patterns, opaque gaps,
-// clipping and a shifted mapping.
+// clipping and a shifted mapping, also when a run of segments comes in one call.
 TEST(CanvasPens, OnePixelLinesOnImagesMatchTheRuleAndThePainterPath)
 {
     std::uint32_t seed = 7;
@@ -621,8 +621,15 @@ TEST(CanvasPens, OnePixelLinesOnImagesMatchTheRuleAndThePainterPath)
             const int x0 = next(120), y0 = next(100), x1 = next(120), y1 = next(100), x2 = next(120);
             for (TCanvas* c : {image.c, &onPixmap}) {
                 c->MoveTo(x0, y0);
+                if (c == image.c && k % 2 == 0) {
+                    const TPoint run[] = {{x1, y1}, {x2, y0}, {x2, y1}, {x0, y1}};
+                    c->PolylineTo(run, 4);
+                    continue;
+                }
                 c->LineTo(x1, y1);  // the pattern runs on into the next segment
                 c->LineTo(x2, y0);
+                c->LineTo(x2, y1);  // straight lines go in runs
+                c->LineTo(x0, y1);
             }
         }
         onPixmap.Release();

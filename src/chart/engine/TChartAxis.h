@@ -308,6 +308,31 @@ public:
                 r = std::clamp<long long>(Round64(d), -(1LL << 40), 1LL << 40);
             return static_cast<int>(std::clamp<long long>(Backwards ? Base - r : Base + r, -Limit, Limit));
         }
+        // Map for Count values at once. The checked mapping runs as a loop without branches
+        // (vector code) with the same sums and roundings; as a NaN comes out at -Limit
+        // there, the values at -Limit are mapped again one by one.
+        void MapBlock(const double* Values, int Count, int* Pixels) const
+        {
+            if (RangeIsZero || !RoundsSum) {
+                for (int i = 0; i < Count; ++i) Pixels[i] = Map(Values[i]);
+                return;
+            }
+            constexpr double kShift = 6755399441055744.0;
+            const double base = Base, sign = Backwards ? -1.0 : 1.0, limit = Limit, low = -limit;
+            const double minimum = Minimum, scale = PixelsPerUnit;
+            int atLow = 0;
+            for (int i = 0; i < Count; ++i) {
+                const double p = base + sign * ((Values[i] - minimum) * scale);
+                const double above = p > low ? p : low;
+                const double c = above < limit ? above : limit;
+                const int pixel = static_cast<int>((c + kShift) - kShift);
+                Pixels[i] = pixel;
+                atLow |= pixel == -Limit;
+            }
+            if (atLow)
+                for (int i = 0; i < Count; ++i)
+                    if (Pixels[i] == -Limit) Pixels[i] = Map(Values[i]);
+        }
     };
     TPixelMap PixelMap(bool Horizontal) const;
     double CalcPosPoint(int Value) const;

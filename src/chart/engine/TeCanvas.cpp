@@ -121,7 +121,7 @@ int TTeeCanvas::TextWidth(const AnsiString& St)
 
 int TTeeCanvas::TextHeight(const AnsiString& St)
 {
-    int h = Canvas->TextExtent(St).cy;
+    int h = Canvas->TextHeight(St);
     if (CurrentFont && CurrentFont->StoredShadow()) h += std::abs(CurrentFont->StoredShadow()->GetVertSize());
     return h;
 }
@@ -185,6 +185,16 @@ void TCanvas3D::FrontPlaneEnd()
 {
     --FrontPlaneCount;
     if (FrontPlaneCount == 0) EnableRotation();
+}
+
+void TCanvas3D::PolylineTo(std::span<const TPoint> Points, bool In3D, int Z)
+{
+    for (const TPoint& p : Points) {
+        if (In3D)
+            LineTo3D(p.X, p.Y, Z);
+        else
+            LineTo(p.X, p.Y);
+    }
 }
 
 TRect TCanvas3D::CalcRect3D(const TRect& R, int Z)
@@ -430,6 +440,24 @@ void TTeeCanvas3D::LineTo3D(int X, int Y, int Z)
 {
     Calc3DPos(X, Y, Z);
     Canvas->LineTo(X, Y);
+}
+
+void TTeeCanvas3D::PolylineTo(std::span<const TPoint> Points, bool In3D, int Z)
+{
+    if (!Canvas) return;
+    if (!In3D) {
+        Canvas->PolylineTo(Points.data(), static_cast<int>(Points.size()));
+        return;
+    }
+    TPoint mapped[256];
+    for (std::size_t at = 0; at < Points.size(); at += std::size(mapped)) {
+        const std::size_t n = std::min(std::size(mapped), Points.size() - at);
+        for (std::size_t i = 0; i < n; ++i) {
+            mapped[i] = Points[at + i];
+            Calc3DPos(mapped[i].X, mapped[i].Y, Z);
+        }
+        Canvas->PolylineTo(mapped, static_cast<int>(n));
+    }
 }
 
 void TTeeCanvas3D::HorizLine3D(int Left, int Right, int Y, int Z)

@@ -163,6 +163,9 @@ public:
     virtual void LineWithZ(int X0, int Y0, int X1, int Y1, int Z) = 0;
     virtual void MoveTo3D(int X, int Y, int Z) = 0;
     virtual void LineTo3D(int X, int Y, int Z) = 0;
+    // LineTo to each point in turn (LineTo3D at depth Z when In3D); a canvas may draw the
+    // run in one go with the same result.
+    virtual void PolylineTo(std::span<const TPoint> Points, bool In3D, int Z);
     // Angles in radians.
     virtual void Pie3D(int XCenter, int YCenter, int XRadius, int YRadius, int Z0, int Z1, double StartAngle,
                        double EndAngle, bool DarkSides, bool DrawSides, int DonutPercent = 0,
@@ -311,6 +314,7 @@ public:
     void LineWithZ(int X0, int Y0, int X1, int Y1, int Z) override;
     void MoveTo3D(int X, int Y, int Z) override;
     void LineTo3D(int X, int Y, int Z) override;
+    void PolylineTo(std::span<const TPoint> Points, bool In3D, int Z) override;
     void Pie3D(int XCenter, int YCenter, int XRadius, int YRadius, int Z0, int Z1, double StartAngle, double EndAngle,
                bool DarkSides, bool DrawSides, int DonutPercent = 0, TCustomTeeGradient* Gradient = nullptr) override;
     void Plane3D(const TPoint& A, const TPoint& B, int Z0, int Z1) override;

@@ -6,6 +6,8 @@
 // first, then to the other extreme, then back to the last point. They cover every pixel
 // the single segments would have covered and leave the pen at the last point, so a line
 // of many points per column costs a few segments per column.
+#include <algorithm>
+
 class TColumnStrokes {
 public:
     bool Active() const { return FActive; }
@@ -32,6 +34,27 @@ public:
         FMax = higher ? y : FMax;
         FMaxStep = higher ? FStep : FMaxStep;
         FLast = y;
+    }
+
+    // Add for ys[0], ..., ys[count - 1] (count >= 1) in one pass: a new extreme counts from
+    // the step of its first appearance, as with Add.
+    void AddRange(const int* ys, int count)
+    {
+        int lo = ys[0], hi = ys[0];
+        for (int k = 1; k < count; ++k) {
+            lo = ys[k] < lo ? ys[k] : lo;
+            hi = ys[k] > hi ? ys[k] : hi;
+        }
+        if (lo < FMin) {
+            FMin = lo;
+            FMinStep = FStep + 1 + static_cast<int>(std::find(ys, ys + count, lo) - ys);
+        }
+        if (hi > FMax) {
+            FMax = hi;
+            FMaxStep = FStep + 1 + static_cast<int>(std::find(ys, ys + count, hi) - ys);
+        }
+        FStep += count;
+        FLast = ys[count - 1];
     }
 
     // Calls lineTo(x, y) for each stroke and ends the column.

@@ -98,6 +98,7 @@ void TFastLineSeries::CalcPosition(int valueIndex, int& x, int& y) const
 
 void TFastLineSeries::DoMove(int x, int y)
 {
+    FlushLines();
     ISeriesHost* host = SeriesHost();
     TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
     if (!canvas) return;
@@ -107,12 +108,11 @@ void TFastLineSeries::DoMove(int x, int y)
         canvas->MoveTo(x, y);
 }
 
-void TFastLineSeries::LineTo(int x, int y)
+void TFastLineSeries::FlushLines()
 {
-    if (FIs3D)
-        FCanvas->LineTo3D(x, y, MiddleZ);
-    else
-        FCanvas->LineTo(x, y);
+    const int n = FLineCount;
+    FLineCount = 0;
+    if (n > 0 && FCanvas) FCanvas->PolylineTo(std::span<const TPoint>(FLines.get(), std::size_t(n)), FIs3D, MiddleZ);
 }
 
 void TFastLineSeries::PrepareCanvas()
@@ -138,6 +138,7 @@ void TFastLineSeries::DrawAllValues()
     const int last = std::min(LastValueIndex, Count() - 1);
     if (!FCanvas || first < 0 || last < first) return;
     FIs3D = host->GetView3D();
+    FLineCount = 0;
     PrepareCanvas();
     CalcPosition(first > 0 ? first - 1 : first, LastX, LastY);
     DoMove(LastX, LastY);
@@ -150,37 +151,85 @@ void TFastLineSeries::DrawAllValues()
     const TChartAxis::TPixelMap mx = horiz ? horiz->PixelMap(true) : TChartAxis::TPixelMap();
     const TChartAxis::TPixelMap my = vert ? vert->PixelMap(false) : TChartAxis::TPixelMap();
     if (mx.Linear && my.Linear && FIgnoreNulls && FDrawAllPoints) {
-        // Blocks of points are mapped first (a tight loop), then walked as pixels. Points
-        // on the pen's column only widen its strokes; one on the pen itself changes
-        // nothing, as DrawPoint skips it. The column and the pen stay in locals (registers)
-        // and meet the members only around a segment.
+        // DrawPoint's steps for this case with the column and the pen in locals: points on
+        // the pen's column only widen its strokes (one on the pen itself changes nothing).
+        // Blocks of Y values are mapped first (loops of vector code).
         const double* xs = XValues()->Data();
         const double* ys = YValues()->Data();
-        constexpr int kBlock = 256;
+        constexpr int kBlock = 512;
         int px[kBlock], py[kBlock];
-        TColumnStrokes column = FColumn;
+        TColumnStrokes column;
         int lastX = LastX, lastY = LastY;
+        const auto line = [this](int x, int y) { LineTo(x, y); };
+        // A point on a new column: the column before is drawn, then the step to the point.
+        const auto enter = [&](int x, int y) {
+            column.Flush(line);
+            StepTo(lastX, lastY, x, y);
+            lastX = x;
+            lastY = y;
+        };
+        // Ordered X values map to pixels that never turn back, so the points of one column
+        // follow each other: the end of each run is searched (from the length of the run
+        // before) instead of every X being mapped, and a run's Y values widen the column
+        // at once.
+        const bool ordered = XValues()->IsOrdered();
+        int guess = 1;
         for (int i = from; i <= last; i += kBlock) {
             const int n = std::min(kBlock, last - i + 1);
-            for (int k = 0; k < n; ++k) {
-                px[k] = mx.Map(xs[i + k]);
-                py[k] = my.Map(ys[i + k]);
-            }
-            for (int k = 0; k < n; ++k) {
-                const int x = px[k], y = py[k];
-                if (x == lastX) {
+            my.MapBlock(ys + i, n, py);
+            if (!ordered || guess < 4) {
+                // Every X mapped: unordered values, or few points per column.
+                mx.MapBlock(xs + i, n, px);
+                int columns = 0;
+                for (int k = 0; k < n; ++k) {
+                    const int x = px[k], y = py[k];
+                    if (x != lastX) {
+                        enter(x, y);
+                        ++columns;
+                        continue;
+                    }
                     if (!column.Active()) column.Begin(lastX, lastY);
                     column.Add(y);
                     lastY = y;
-                    continue;
                 }
-                FColumn = column;
-                LastX = lastX;
-                LastY = lastY;
-                DrawPoint(i + k, x, y);
-                column = FColumn;
-                lastX = LastX;
-                lastY = LastY;
+                guess = n / std::max(columns, 1);
+                continue;
+            }
+            const double* bx = xs + i;
+            int k = 0, x = mx.Map(bx[0]);
+            while (k < n) {
+                // Points k..lo lie on column x, point hi (or the block's end) does not.
+                int lo = k, hi = n, hiX = 0;
+                const auto probe = [&](int j) {
+                    const int m = mx.Map(bx[j]);
+                    if (m == x) {
+                        lo = j;
+                    } else {
+                        hi = j;
+                        hiX = m;
+                    }
+                };
+                if (k + guess - 1 < n - 1 && guess > 1) {
+                    probe(k + guess - 1);
+                    if (hi < n) probe(hi - 1);
+                }
+                for (int step = 1; hi == n && lo < n - 1; step *= 2) probe(std::min(lo + step, n - 1));
+                while (hi - lo > 1) probe(lo + (hi - lo) / 2);
+                const int y = py[k];
+                if (x == lastX) {
+                    if (!column.Active()) column.Begin(lastX, lastY);
+                    column.AddRange(py + k, lo - k + 1);
+                } else {
+                    enter(x, y);
+                    if (lo > k) {
+                        column.Begin(x, y);
+                        column.AddRange(py + k + 1, lo - k);
+                    }
+                }
+                lastY = py[lo];
+                guess = lo - k + 1;
+                k = lo + 1;
+                x = hiX;
             }
         }
         FColumn = column;
@@ -190,6 +239,7 @@ void TFastLineSeries::DrawAllValues()
         for (int i = from; i <= last; ++i) DrawValue(i);
     }
     FlushColumn();
+    FlushLines();
     FInPass = false;
 }
 
@@ -204,7 +254,10 @@ void TFastLineSeries::DrawValue(int valueIndex)
     int x, y;
     CalcPosition(valueIndex, x, y);
     DrawPoint(valueIndex, x, y);
-    if (!FInPass) FlushColumn();
+    if (!FInPass) {
+        FlushColumn();
+        FlushLines();
+    }
 }
 
 void TFastLineSeries::DrawPoint(int valueIndex, int x, int y)
@@ -226,16 +279,21 @@ void TFastLineSeries::DrawPoint(int valueIndex, int x, int y)
         LastY = y;
     } else {
         FlushColumn();
-        if (FStairs) {
-            if (FInvertedStairs)
-                LineTo(LastX, y);
-            else
-                LineTo(x, LastY);
-        }
-        LineTo(x, y);
+        StepTo(LastX, LastY, x, y);
         LastX = x;
         LastY = y;
     }
+}
+
+void TFastLineSeries::StepTo(int fromX, int fromY, int x, int y)
+{
+    if (FStairs) {
+        if (FInvertedStairs)
+            LineTo(fromX, y);
+        else
+            LineTo(x, fromY);
+    }
+    LineTo(x, y);
 }
 
 void TFastLineSeries::NotifyNewValue(TChartSeries* sender, int valueIndex)

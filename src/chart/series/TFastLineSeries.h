@@ -2,6 +2,8 @@
 // The lightweight line series of the live curves: consecutive points joined by straight
 // lines on the canvas pen, no pointers, areas or stacking. Redrawing costs follow the
 // pixel columns, not the points, and an added point can be drawn as one new segment.
+#include <memory>
+
 #include "chart/series/ColumnStrokes.h"
 #include "chart/series/TCustomLineSeries.h"
 
@@ -61,7 +63,15 @@ public:
     int LastY = 0;
 
 private:
-    void LineTo(int x, int y);
+    // Segments are gathered and handed to the canvas in runs.
+    void LineTo(int x, int y)
+    {
+        if (FLineCount == kLineRun) FlushLines();
+        FLines[FLineCount++] = TPoint(x, y);
+    }
+    void FlushLines();
+    // The segment (with its stair) from the last point on another column to (x, y).
+    void StepTo(int fromX, int fromY, int x, int y);
     void FlushColumn();
     // The point at pixel (x, y): a segment, a column stroke or, for a null, a gap.
     void DrawPoint(int valueIndex, int x, int y);
@@ -78,4 +88,7 @@ private:
     bool FInPass = false;
     // Points on the pen's pixel column, drawn when the line leaves it.
     TColumnStrokes FColumn;
+    static constexpr int kLineRun = 256;
+    std::unique_ptr<TPoint[]> FLines{new TPoint[kLineRun]};
+    int FLineCount = 0;
 };

@@ -285,12 +285,14 @@ TEST_F(AxisVisibleRangeTest, NothingBeforeTheAxisAndAllOfAnUnorderedSeries)
 }
 
 // The inline mapping drawing loops use must give CalcXPosValue's and CalcYPosValue's pixel
-// for every value: both directions, inverted, with and without the clamp, halves, far
-// values, NaN and an empty range; logarithmic axes are not offered inline.
+// for every value, one by one and in a block: both directions, inverted, with and without
+// the clamp, halves, far values, NaN and an empty range; logarithmic axes are not offered
+// inline.
 TEST_F(AxisScalingTest, PixelMapMatchesTheAxisMappingValueByValue)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    std::vector<double> values = {nan, 1e300, -1e300, 1e9, -1e9, 0.5, 1.5, 2.5, -0.5};
+    const double inf = std::numeric_limits<double>::infinity();
+    std::vector<double> values = {nan, 1e300, -1e300, 1e9, -1e9, 0.5, 1.5, 2.5, -0.5, inf, -inf};
     std::uint32_t seed = 3;
     for (int i = 0; i < 400; ++i) {
         seed = seed * 1664525u + 1013904223u;
@@ -305,9 +307,13 @@ TEST_F(AxisScalingTest, PixelMapMatchesTheAxisMappingValueByValue)
                 for (const bool horizontal : {true, false}) {
                     const TChartAxis::TPixelMap map = axis->PixelMap(horizontal);
                     ASSERT_TRUE(map.Linear);
-                    for (const double v : values) {
-                        EXPECT_EQ(map.Map(v), horizontal ? axis->CalcXPosValue(v) : axis->CalcYPosValue(v))
-                            << v << " fast " << fast << " inverted " << inverted;
+                    std::vector<int> block(values.size());
+                    map.MapBlock(values.data(), static_cast<int>(values.size()), block.data());
+                    for (std::size_t i = 0; i < values.size(); ++i) {
+                        const double v = values[i];
+                        const int expected = horizontal ? axis->CalcXPosValue(v) : axis->CalcYPosValue(v);
+                        EXPECT_EQ(map.Map(v), expected) << v << " fast " << fast << " inverted " << inverted;
+                        EXPECT_EQ(block[i], expected) << v << " fast " << fast << " inverted " << inverted;
                     }
                 }
                 Scale(axis, 5, 5);

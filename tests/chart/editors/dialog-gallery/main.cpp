@@ -21,6 +21,7 @@
 #include "chart/editors/TFormatEditor.h"
 #include "chart/editors/TGridTransposeToolEdit.h"
 #include "chart/editors/TSelectListForm.h"
+#include "chart/editors/TTeeExportForm.h"
 #include "chart/editors/TTeeFontEditor.h"
 #include "chart/editors/TTeeGalleryForm.h"
 #include "chart/editors/TTeeGradientEditor.h"
@@ -107,6 +108,7 @@ std::vector<Entry> Entries()
              TChartSeries* s = c->GetSeries(0);
              s->SetValueFormat(TFormatEditor::Change(o, s->GetValueFormat(), true));
          }},
+        {"export", [](QWidget* o, TChart* c) { TeeExport(o, c); }},
         {"grid-transpose",
          [](QWidget* o, TChart* c) {
              // A grid series of its own chart, so the sample chart keeps its look.
