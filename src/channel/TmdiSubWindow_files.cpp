@@ -6,6 +6,8 @@
 #include <QPushButton>
 
 #include "app/TfrmMainWindow.h"
+#include "channel/ChannelTexts.h"
+#include "programmer/CProgrammer.h"
 
 #include "channel/TmdiSubWindow.h"
 #include "chart/engine/TChartAxis.h"
