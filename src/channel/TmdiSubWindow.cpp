@@ -153,6 +153,7 @@ TmdiSubWindow::~TmdiSubWindow()
     FSession->OnSocket = nullptr;
     FSession.reset();
     FSocket.reset();
+    FRun.reset();
     if (FProgrammer) FProgrammer->FreeAllPrograms();
 }
 
@@ -285,34 +286,6 @@ void TmdiSubWindow::BuildMemoPages()
     });
 }
 
-void TmdiSubWindow::BuildProgrammerPages()
-{
-    txtHint1 = Label(tabScout, "txtHint1");
-    txtHint2 = Label(tabScout, "txtHint2");
-    auto* scout = new QVBoxLayout(tabScout);
-    scout->addWidget(txtHint1);
-    scout->addWidget(txtHint2);
-    scout->addStretch(1);
-
-    graProgrammerGraph = new TChart(tabProgrammerGraph);
-    graProgrammerGraph->setObjectName("graProgrammerGraph");
-    graProgrammerGraph->SetView3D(false);
-    Series1 = new TAreaSeries(graProgrammerGraph);
-    Series1->setObjectName("Series1");
-    Series1->SetColorEachPoint(true);
-    graProgrammerGraph->AddSeries(Series1);
-    Memo3 = Memo(tabProgrammerGraph, "Memo3", true);
-    memProtocol = Memo(tabProgrammerGraph, "memProtocol", true);
-    auto* split = new QSplitter(Qt::Vertical, tabProgrammerGraph);
-    auto* top = new QSplitter(Qt::Horizontal, split);
-    top->addWidget(graProgrammerGraph);
-    top->addWidget(Memo3);
-    split->addWidget(top);
-    split->addWidget(memProtocol);
-    auto* layout = new QVBoxLayout(tabProgrammerGraph);
-    layout->addWidget(split);
-}
-
 void TmdiSubWindow::ConnectSession()
 {
     CChannelSession& s = *FSession;
@@ -381,7 +354,6 @@ void TmdiSubWindow::FormCreate()
     ZoomRestore = 1;
     if (cmbPort->count() > 0) cmbPort->setCurrentIndex(0);
     for (QWidget* p : {tabDataOptions, tabDataGraph, tabScout, tabProgrammerGraph, tabFunctions}) ShowPage(p, false);
-    ProgramSetpoint = 0;
     TimeWindow = 1800.0 * (1.0 / 86400.0);
     ProgramRunning = 0;
     ProgramStarting = 0;

@@ -50,10 +50,12 @@ TmdiSubWindow* TmdiSubWindow::ChannelWindow(int channel)
 TmdiSubWindow::TProgramRunView TmdiSubWindow::ProgramRunView() const
 {
     TProgramRunView run;
-    run.Running = ProgramRunning != 0;
+    // A run counts from its start request until it is tidied up; held it does not run.
+    run.Held = FRun && FRun->SegmentHeld;
+    run.Running = ProgramRunning != 0 && !run.Held;
     run.RampActive = FProgrammer && FProgrammer->GetRampActive() != 0;
     run.CalendarArmed = AutomaticStartArmed != 0;
-    run.RemainingSteps = RemainingSteps;
+    run.RemainingSteps = FRun ? FRun->RemainingSteps : 0;
     return run;
 }
 

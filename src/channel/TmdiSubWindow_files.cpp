@@ -36,26 +36,6 @@ bool TmdiSubWindow::SaveSelectedProgram()
     return true;
 }
 
-// A program file into the window's programs: the first free slot of a TP Scout window; a
-// programmer window holds one program, which the user is asked to replace.
-void TmdiSubWindow::mnuLoadProgramClick()
-{
-    if (!FProgrammer) return;
-    if (ViewMode == vmProgrammer && !FProgrammer->IsSlotFree(0)) {
-        if (!ChannelAskYesNo(ChannelText(resources::RowAskReplaceLoadedProgram))) return;
-        FProgrammer->RemoveProgramSlot(0);
-        FProgramTree.Clear();
-        FSelectedNode = nullptr;
-    }
-    const int slot = FProgrammer->FindFreeSlot();
-    // Without a free slot the reading says that all programs are shown.
-    if (ReadProgramFile(*this, slot < 0 ? 0 : slot) != 1) return;
-    if (frmMainWindow) {
-        frmMainWindow->btnFileSave->setEnabled(true);
-        frmMainWindow->mnuFileSaveItem->setEnabled(true);
-    }
-}
-
 bool TmdiSubWindow::ReadLabelAxisTitles(AnsiString& left, AnsiString& right)
 {
     TAxisLabels axes;

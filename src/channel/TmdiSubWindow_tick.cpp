@@ -25,18 +25,6 @@ void TmdiSubWindow::tmrDataUpdateTimer()
     FSession->Tick();
 }
 
-void TmdiSubWindow::tmrProgrammerTimer()
-{
-    UpdateRunningData();
-}
-
-void TmdiSubWindow::UpdateRunningData()
-{
-    // The programmer's run step and the calendar start come before the recording here;
-    // the setpoint and output frames after it.
-    FSession->Tick();
-}
-
 void TmdiSubWindow::SetAxisRange(TChartAxis* axis, double minimum, double maximum)
 {
     // A bound that would cross the other is refused by the axis: the other order then.

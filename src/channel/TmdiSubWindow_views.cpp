@@ -38,13 +38,6 @@ QString Q(const AnsiString& s)
 
 }  // namespace
 
-void TmdiSubWindow::CreateProgrammer()
-{
-    if (FProgrammer) return;
-    FProgrammer = std::make_unique<CProgrammer>(FChannel);
-    FProgrammer->AttachWindow(this);
-}
-
 void TmdiSubWindow::PrepareView(int mode, int channel)
 {
     ViewMode = std::uint8_t(mode);
@@ -133,7 +126,11 @@ void TmdiSubWindow::PrepareView(int mode, int channel)
         default: break;
     }
     (void)timeWindow;
-    if (mode == vmProgrammer || mode == vmTPScout) DisableEditorControls();
+    if (mode == vmProgrammer || mode == vmTPScout) {
+        DisableEditorControls();
+        RefreshProgramTree();
+        tabProgrammerGraphShow();
+    }
 }
 
 void TmdiSubWindow::SetViewMode(int channel, int openFlag, bool activate)
@@ -235,6 +232,7 @@ bool TmdiSubWindow::CloseChannelWindow()
         if (!closed) return false;
     }
     if (ViewMode == vmTPScout && frmMainWindow) frmMainWindow->TPScoutOpen = 0;
+    FRun.reset();
     if (FProgrammer) {
         FProgrammer->FreeAllPrograms();
         FProgrammer.reset();

@@ -145,6 +145,12 @@ protected:
         CLanguage::Instance()->SetCurrentLanguage(CLanguage::German);
         ChannelFixture::TearDown();
     }
+    // The window a menu command of the main window opened.
+    TmdiSubWindow* Open(void (TfrmMainWindow::*menu)())
+    {
+        (main.get()->*menu)();
+        return dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
+    }
 
     TChannelFormFactory factory;
     std::unique_ptr<TfrmMainWindow> main;

@@ -33,11 +33,7 @@ namespace {
 
 class ChannelWindowTest : public ChannelWindowFixture {
 protected:
-    TmdiSubWindow* OpenRecording()
-    {
-        main->mnuDatenaufzeichnungClick();
-        return dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
-    }
+    TmdiSubWindow* OpenRecording() { return Open(&TfrmMainWindow::mnuDatenaufzeichnungClick); }
     static void Choose(QComboBox* box, const QString& text)
     {
         const int i = box->findText(text);

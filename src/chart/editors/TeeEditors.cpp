@@ -11,6 +11,7 @@
 #include "chart/editors/TGridTransposeToolEdit.h"
 #include "chart/editors/TSeriesPointerEditor.h"
 #include "chart/editors/TeeEditorClasses.h"
+#include "chart/editors/TeeExportPreviewPages.h"
 
 void RegisterTeeEditors()
 {
@@ -31,4 +32,5 @@ void RegisterTeeEditors()
         &TBubbleSeriesEditor::staticMetaObject,
         &TGridTransposeToolEdit::staticMetaObject,
     });
+    InstallTeeExportPreviewPages();
 }
