@@ -27,7 +27,6 @@
 #include "chart/editors/TFormTeeLegend.h"
 #include "chart/editors/TFormTeeSeries.h"
 #include "chart/editors/TFormTeeTools.h"
-#include "chart/editors/TTeeExportForm.h"
 #include "chart/editors/TTeeFontEditor.h"
 #include "chart/editors/TeeEditorClasses.h"
 #include "chart/editors/TeeEditors.h"
@@ -435,7 +434,8 @@ void TChartEditForm::FormShow()
         {cetPrintPreview, TabPrint}, {cetAllSeries, TabSeries}};
     for (const auto& [tab, page] : tabs)
         if (TabHidden(tab)) TeeSetTabVisible(page, false);
-    // The preview page exists only when the print preview is linked in.
+    // The export and preview pages exist only when their forms are linked in.
+    if (!TeeChartEditorPageHooks().CreateExport) TeeSetTabVisible(TabExport, false);
     if (!TeeChartEditorPageHooks().CreatePreview) TeeSetTabVisible(TabPrint, false);
     bool anyChartPage = false;
     for (int i = 0; i < SubPage->count(); ++i) anyChartPage = anyChartPage || SubPage->isTabVisible(i);
@@ -677,15 +677,11 @@ void TChartEditForm::DataSetup()
 
 void TChartEditForm::ExportSetup()
 {
-    if (!ExportForm) {
-        ExportForm = new TTeeExportForm(this);
-        AddFormTo(ExportForm, TabExport, FChart.data());
-        TeeAlignClient(ExportForm);
-        ExportForm->BClose->hide();
-    }
-    ExportForm->CBFileSize->setChecked(false);
-    if (TabHidden(cetExportNative)) TeeSetTabVisible(ExportForm->TabNative, false);
-    ExportForm->EnableButtons();
+    TChartEditorPageHooks& hooks = TeeChartEditorPageHooks();
+    if (!ExportForm && hooks.CreateExport)
+        ExportForm = hooks.CreateExport(*this, TabExport);
+    else if (ExportForm && hooks.ShowExport)
+        hooks.ShowExport(*this, ExportForm);
 }
 
 void TChartEditForm::PreviewSetup()

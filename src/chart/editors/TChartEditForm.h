@@ -36,7 +36,6 @@ class TFormTeeSeries;
 class TFormTeeTools;
 class TSeriesGroup;
 class TTeeCustomTool;
-class TTeeExportForm;
 class TTeePageControl;
 
 enum TChartEditorTab : unsigned char {
@@ -85,10 +84,12 @@ std::vector<TTeeOnShowEditor>& TeeOnShowEditor();
 // Offers "View Series Names" outside design time too.
 extern bool TeeSeriesNamesRuntime;
 
-// The print preview page comes from the print preview, which installs these when it is
-// linked in; without CreatePreview the "Print" tab stays hidden. CreatePreview makes the
-// page form embedded in Tab; ShowPreview runs at every later show of the tab.
+// The export and print preview pages come from the export dialog and the print preview,
+// which install these (InstallTeeExportPreviewPages); without a Create function the tab
+// stays hidden. Create makes the page form embedded in Tab; Show runs at every later show.
 struct TChartEditorPageHooks {
+    std::function<TTeeForm*(TChartEditForm& Editor, QWidget* Tab)> CreateExport;
+    std::function<void(TChartEditForm& Editor, TTeeForm* Page)> ShowExport;
     std::function<TTeeForm*(TChartEditForm& Editor, QWidget* Tab)> CreatePreview;
     std::function<void(TChartEditForm& Editor, TTeeForm* Page)> ShowPreview;
 };
@@ -164,7 +165,7 @@ public:
     int OldWidth = 0;
     TCustomChart* Chart() const;
     TTeeForm* PreviewForm = nullptr;
-    TTeeExportForm* ExportForm = nullptr;
+    TTeeForm* ExportForm = nullptr;
     QTreeWidgetItem* SeriesNode = nullptr;
     QTreeWidgetItem* ToolsNode = nullptr;
     TChartAxis* InitialAxis = nullptr;

@@ -9,6 +9,8 @@
 
 #include "chart/editors/TBrushDialog.h"
 #include "chart/editors/TButtonPen.h"
+#include "chart/editors/TChartPreview.h"
+#include "chart/editors/TTeePreviewPanel.h"
 #include "chart/editors/TeePenDlg.h"
 #include "chart/engine/TCustomChart.h"
 #include "chart/engine/TeeColorButton.h"
@@ -16,15 +18,15 @@
 #include "platform/Dialogs.h"
 #include "platform/TPrinter.h"
 
-std::function<std::unique_ptr<TTeeForm>(QObject*, TCustomTeePanel*)> TeeCreatePreviewForm;
-
 void ChartPreview(QObject* AOwner, TCustomTeePanel* Panel)
 {
-    if (!TeeCreatePreviewForm || !Panel) return;
-    std::unique_ptr<TTeeForm> form = TeeCreatePreviewForm(AOwner, Panel);
-    if (!form) return;
-    form->ShowModal();
-    form.reset();
+    if (!Panel) return;
+    {
+        auto form = std::make_unique<TChartPreview>(TeeFormOwner(AOwner));
+        form->PageNavigatorClass = [](QWidget* Parent) { return new TChartPageNavigator(Parent); };
+        form->PreviewPanel()->SetPanel(Panel);
+        form->ShowModal();
+    }
     Panel->Invalidate();
 }
 
@@ -128,7 +130,6 @@ void TFormTeeGeneral::Build()
     setObjectName("FormTeeGeneral");
     SetClientSize(368, 218);
     BPrint = TeeAddButton(this, "Print &Preview...", 8, 8, 110);
-    BPrint->setEnabled(bool(TeeCreatePreviewForm));
     QLabel* label6 = TeeAddLabel(this, "&Cursor:", 8, 46);
     CBCursor = new TComboFlat(this);
     CBCursor->setGeometry(56, 42, 110, 21);

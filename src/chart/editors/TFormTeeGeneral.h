@@ -2,9 +2,6 @@
 // The General page of the chart editor: margins and their units, mouse zoom and scroll
 // settings, the chart's cursor, and the print preview. ChartPreview shows a panel's print
 // preview; TChartPageNavigator turns the pages of a paged chart.
-#include <functional>
-#include <memory>
-
 #include "chart/editors/TCustomTeeNavigator.h"
 #include "chart/editors/TTeeForm.h"
 
@@ -20,10 +17,6 @@ class TCustomChart;
 class TCustomTeePanel;
 class TTeeRadioGroup;
 
-// Makes the print preview form for a panel, with TChartPageNavigator as its page
-// navigator. The print preview installs it when it is linked in; without it there is no
-// preview to show.
-extern std::function<std::unique_ptr<TTeeForm>(QObject* Owner, TCustomTeePanel* Panel)> TeeCreatePreviewForm;
 // Shows the print preview of Panel modally, then repaints the panel.
 void ChartPreview(QObject* AOwner, TCustomTeePanel* Panel);
 
