@@ -1,6 +1,11 @@
 #include "chart/editors/TeeEditors.h"
 
+#include "chart/editors/TAxisIncrement.h"
 #include "chart/editors/TChartEditForm.h"
+#include "chart/editors/TFormTee3D.h"
+#include "chart/editors/TFormTeeAxis.h"
+#include "chart/editors/TFormTeeGeneral.h"
+#include "chart/editors/TFormTeeLegend.h"
 #include "chart/editors/TFormTeeSeries.h"
 #include "chart/editors/TFormTeeTools.h"
 #include "chart/editors/TGridTransposeToolEdit.h"
@@ -15,6 +20,12 @@ void RegisterTeeEditors()
     done = true;
     RegisterTeeEditorClasses({
         &TChartEditForm::staticMetaObject,
+        &TFormTeeGeneral::staticMetaObject,
+        &TFormTeeAxis::staticMetaObject,
+        &TAxisIncrement::staticMetaObject,
+        &TAxisMaxMin::staticMetaObject,
+        &TFormTeeLegend::staticMetaObject,
+        &TFormTee3D::staticMetaObject,
         &TFormTeeSeries::staticMetaObject,
         &TFormTeeTools::staticMetaObject,
         &TSeriesPointerEditor::staticMetaObject,

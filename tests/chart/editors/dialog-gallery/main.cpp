@@ -138,6 +138,7 @@ std::vector<Entry> Entries()
         {"editor-datasource", [](QWidget* o, TChart* c) { EditSeriesDataSource(o, c->GetSeries(0)); }},
         {"editor-data", [](QWidget* o, TChart* c) { EditChartPage(o, c, cetSeriesData); }},
         {"editor-tools", [](QWidget* o, TChart* c) { EditChartPage(o, c, cetTools); }},
+        {"editor-export", [](QWidget* o, TChart* c) { EditChartPage(o, c, cetExport); }},
         {"editor-embedded",
          [](QWidget* o, TChart* c) {
              auto host = TeeCreateForm<TTeeForm>(o);
