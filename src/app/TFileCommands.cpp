@@ -75,6 +75,19 @@ void TFileCommands::WaitIdle()
 
 // ---------------------------------------------------------------- open
 
+void TFileCommands::KeepLoadedRanges(IChannelForm* form)
+{
+    form->StoreAxisRanges();
+    // The overview command returns to the whole file.
+    TZoomLimits& full = form->FullRange;
+    full.TimeMax = form->AxisMaximum(TChannelAxis::Bottom);
+    full.TimeMin = form->AxisMinimum(TChannelAxis::Bottom);
+    full.LeftMax = form->AxisMaximum(TChannelAxis::Left);
+    full.LeftMin = form->AxisMinimum(TChannelAxis::Left);
+    full.RightMax = form->AxisMaximum(TChannelAxis::Right);
+    full.RightMin = form->AxisMinimum(TChannelAxis::Right);
+}
+
 void TFileCommands::RestoreButtons(const TButtonStates& states)
 {
     FMain->btnFileOpen->setEnabled(states.Open);
@@ -148,7 +161,7 @@ void TFileCommands::ImportIntoView(IChannelForm* form, const AnsiString& path)
                          [importer = FImporter, view] { importer->ForgetWindow(view); });
     }
     chart->show();
-    form->StoreAxisRanges();
+    KeepLoadedRanges(form);
 }
 
 void TFileCommands::ReadIntoView(int channel, IChannelForm* form, const AnsiString& path, const TButtonStates& states)
@@ -191,15 +204,7 @@ void TFileCommands::FinishRead(int channel, QPointer<QMdiSubWindow> window, cons
             form->ImportedColumnCount = 0;
             FMain->MdiArea()->setActiveSubWindow(window);
             FMain->cmdSeriesShowLeftClick();
-            form->StoreAxisRanges();
-            // The overview command returns to the whole file.
-            TZoomLimits& full = form->FullRange;
-            full.TimeMax = form->AxisMaximum(TChannelAxis::Bottom);
-            full.TimeMin = form->AxisMinimum(TChannelAxis::Bottom);
-            full.LeftMax = form->AxisMaximum(TChannelAxis::Left);
-            full.LeftMin = form->AxisMinimum(TChannelAxis::Left);
-            full.RightMax = form->AxisMaximum(TChannelAxis::Right);
-            full.RightMin = form->AxisMinimum(TChannelAxis::Right);
+            KeepLoadedRanges(form);
             AnsiString left, right;
             if (form->ReadLabelAxisTitles(left, right)) {
                 TChart* chart = form->DataGraph();

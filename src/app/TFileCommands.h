@@ -75,6 +75,8 @@ private:
     void FinishRead(int channel, QPointer<QMdiSubWindow> window, const AnsiString& path,
                     std::shared_ptr<TRecordedDataRead> data, const TButtonStates& states);
     void ImportIntoView(IChannelForm* form, const AnsiString& path);
+    // The loaded file's axis ranges become the window's stored ranges and its full range.
+    static void KeepLoadedRanges(IChannelForm* form);
     // The print guard: the window's printing flag, text 317 while it is set.
     IChannelForm* BeginPrint(int channel);
     void PrintText(int channel, const AnsiString& title, bool memo);

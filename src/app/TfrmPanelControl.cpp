@@ -14,8 +14,6 @@
 #include <QMouseEvent>
 #include <QStyle>
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 
 #include "app/CLanguage.h"
 #include "app/IChannelForm.h"
@@ -42,21 +40,6 @@ QString Q(const AnsiString& s)
 int Length(const AnsiString& s)
 {
     return static_cast<int>(s.size());
-}
-
-// The unit takes a setpoint as hundredths in 16 bits, two's complement for negative values.
-// The product is first cut to 15 significant digits, so 20.5 * 100 = 2050.0000000000002
-// becomes 2050 before it is rounded (halves away from zero).
-AnsiString SetpointDigits(double value)
-{
-    const double product = value * 100.0;
-    char buffer[40];
-    auto end = std::to_chars(buffer, buffer + sizeof buffer, product, std::chars_format::general, 15).ptr;
-    double significant = product;
-    std::from_chars(buffer, end, significant);
-    const double whole = std::trunc(significant + (significant < 0.0 ? -0.5 : 0.5));
-    const auto bits = static_cast<std::uint16_t>(static_cast<std::int64_t>(whole));
-    return IntToHex(bits, 4);
 }
 
 // The second status command that goes with every command frame.
@@ -469,8 +452,12 @@ void TfrmPanelControl::cmdDataToKelvorClick(QObject* Sender)
         ShowError("Fehlerhafte Sollwertvorgabe!", "Faulty Setpoint!");
         return;
     }
-    if (setpoint > 655.0 || setpoint < -327.0) {
-        ShowError("Ungültiger Wertebereich!", "Illegal range of values!");
+    // A value the unit cannot represent is never sent (its low 16 bits would set another
+    // temperature).
+    const CChannel* object = ChannelObjects[channel];
+    AnsiString digits;
+    if (!CTolvarProtocol::EncodeSetpoint(setpoint, object && object->IsUnsignedDevice(), digits)) {
+        platform::dialogs().MessageBox(Text(RowSetpointOutOfLimits), LanguageIndex() == 1 ? "Error" : "Fehler", MB_OK);
         return;
     }
     // The unit's identified limits: a setpoint beyond them is not sent at all.
@@ -479,7 +466,7 @@ void TfrmPanelControl::cmdDataToKelvorClick(QObject* Sender)
         platform::dialogs().MessageBox(Text(RowSetpointOutOfLimits), LanguageIndex() == 1 ? "Error" : "Fehler", MB_OK);
         return;
     }
-    SendCommandText(channel, "G0D**" + SetpointDigits(setpoint));
+    SendCommandText(channel, "G0D**" + digits);
 }
 
 void TfrmPanelControl::edSetPointKeyDown(QObject* Sender, int Key)

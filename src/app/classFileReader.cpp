@@ -13,6 +13,7 @@
 #include "app/CLanguage.h"
 #include "chart/engine/TChartSeries.h"
 #include "platform/DateTime.h"
+#include "platform/UiThread.h"
 #include "resources/TextRows.h"
 
 using namespace resources;
@@ -70,6 +71,7 @@ TfrmFileReader* frmFileReader = nullptr;
 
 TfrmFileReader::TfrmFileReader(QWidget* parent) : QDialog(parent), FLanguage(CLanguage::Instance())
 {
+    NOX_ASSERT_UI_THREAD();
     frmFileReader = this;
     setObjectName("frmFileReader");
     setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -112,6 +114,7 @@ TfrmFileReader::TfrmFileReader(QWidget* parent) : QDialog(parent), FLanguage(CLa
 
 TfrmFileReader::~TfrmFileReader()
 {
+    NOX_ASSERT_UI_THREAD();
     if (frmFileReader == this) frmFileReader = nullptr;
 }
 
@@ -128,6 +131,7 @@ void TfrmFileReader::AddInfo(const AnsiString& line)
 
 std::vector<AnsiString> TfrmFileReader::FileInfoLines() const
 {
+    NOX_ASSERT_UI_THREAD();
     std::vector<AnsiString> lines;
     if (memFileInfo->document()->isEmpty()) return lines;
     for (QTextBlock b = memFileInfo->document()->begin(); b.isValid(); b = b.next()) lines.push_back(A(b.text()));
@@ -141,6 +145,7 @@ int TfrmFileReader::ValueColumns() const
 
 void TfrmFileReader::SetLanguage(int language)
 {
+    NOX_ASSERT_UI_THREAD();
     AnsiString s;
     setWindowTitle(Q(FLanguage->LookupText(language, RowImportData, s)));
     txtAnalysis->setText(Q(FLanguage->LookupText(language, RowAnalysis, s)));
@@ -151,6 +156,7 @@ void TfrmFileReader::SetLanguage(int language)
 
 int TfrmFileReader::ChannelFromWindowName(const AnsiString& name)
 {
+    NOX_ASSERT_UI_THREAD();
     if (name == "mdiSubWindow") return 1;
     if (name.size() <= 13 || name.compare(0, 13, "mdiSubWindow_") != 0) return 0;
     int n = 0;
@@ -160,11 +166,13 @@ int TfrmFileReader::ChannelFromWindowName(const AnsiString& name)
 
 void TfrmFileReader::ForgetWindow(IDataFileView* window)
 {
+    NOX_ASSERT_UI_THREAD();
     if (FWindow == window) FWindow = nullptr;
 }
 
 bool TfrmFileReader::ImportFile(IDataFileView& window, const AnsiString& path)
 {
+    NOX_ASSERT_UI_THREAD();
     TQzvFile file;
     std::string error;
     const bool opened = file.Open(path, &error);
@@ -182,6 +190,7 @@ bool TfrmFileReader::ImportFile(IDataFileView& window, const AnsiString& path)
 
 unsigned char TfrmFileReader::AnalyseQzvFile(TQzvFile* file, const AnsiString& fileName, IDataFileView& window)
 {
+    NOX_ASSERT_UI_THREAD();
     FWindow = &window;
     memFileInfo->clear();
     ImportColumnCount = 0;
@@ -265,6 +274,7 @@ unsigned char TfrmFileReader::AnalyseQzvFile(TQzvFile* file, const AnsiString& f
 
 void TfrmFileReader::AssignDefaultAxes()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!IsKnownQzvColumnCount(ImportColumnCount)) return;
     const std::vector<int> right = DefaultRightColumns(ImportColumnCount);
     for (int k = 0; k < ValueColumns(); ++k)
@@ -274,6 +284,7 @@ void TfrmFileReader::AssignDefaultAxes()
 
 void TfrmFileReader::FillAxisLists()
 {
+    NOX_ASSERT_UI_THREAD();
     lstLeftAxis->clear();
     lstRightAxis->clear();
     for (int k = 0; k < ValueColumns(); ++k) {
@@ -286,6 +297,7 @@ void TfrmFileReader::FillAxisLists()
 
 void TfrmFileReader::cmdRightClick()
 {
+    NOX_ASSERT_UI_THREAD();
     QListWidgetItem* item = lstLeftAxis->currentItem();
     if (!item) return;
     const AnsiString name = A(item->text());
@@ -299,6 +311,7 @@ void TfrmFileReader::cmdRightClick()
 
 void TfrmFileReader::cmdLeftClick()
 {
+    NOX_ASSERT_UI_THREAD();
     QListWidgetItem* item = lstRightAxis->currentItem();
     if (!item) return;
     const AnsiString name = A(item->text());
@@ -312,11 +325,13 @@ void TfrmFileReader::cmdLeftClick()
 
 void TfrmFileReader::cmdFileReaderOKClick()
 {
+    NOX_ASSERT_UI_THREAD();
     hide();
 }
 
 void TfrmFileReader::PrepareChart()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!FWindow) return;
     IDataFileView& w = *FWindow;
     proProgress->setValue(0);
@@ -349,6 +364,7 @@ void TfrmFileReader::PrepareChart()
 
 void TfrmFileReader::ReadQzvData(TQzvFile& file)
 {
+    NOX_ASSERT_UI_THREAD();
     PrepareChart();
     if (!FWindow) return;
     IDataFileView& w = *FWindow;

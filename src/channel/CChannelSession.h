@@ -103,14 +103,38 @@ public:
     // part 1 started and the first tick run.
     void SetupGraphAxes();
     void StartTimeAxis();
-    // One recording tick (the data timer's work). A call while one runs is ignored.
-    void Tick();
+    // One recording tick (the data timer's work). A call while one runs is ignored. True
+    // when the tick recorded its points.
+    bool Tick();
     // The status text of this tick's points; counts error ticks.
     AnsiString UpdateStatusText();
     // The part and save decision after TicksSinceSave was counted up for this tick.
     void PartAndSaveDecision();
     // Writes the current part in the background; `done` hears whether it was written.
     void SaveRecording(std::function<void(bool)> done = {});
+
+    // ---- the program run's part
+    // Command pairs for the unit: the command after the address ("G0D*****0BB8") and the
+    // outputs command that goes with it ("C14*************"). A standing pair goes out with
+    // every poll cycle until the next one replaces it; a pair sent `once` goes out in one
+    // cycle. The poll thread refuses new pairs while a one-shot command waits for its cycle:
+    // such pairs are kept, in order, and handed over at the next tick, so nothing is lost
+    // and no error is reported for them. A standing pair that is still waiting is replaced
+    // by a newer one.
+    // True when the poll thread took the pair at once.
+    bool SendProgramCommands(const AnsiString& command, const AnsiString& outputs, bool once);
+    // Asks the unit for its setpoint limits in one cycle, the same way.
+    void RequestSetpointLimits();
+    bool HasWaitingProgramCommands() const { return !FProgramCommands.empty(); }
+    // While suspended, ticks poll the unit but record nothing (a timed start that was armed
+    // to stop the recording until it fires).
+    void SetRecordingSuspended(bool suspended) { FRecordingSuspended = suspended; }
+    bool RecordingSuspended() const { return FRecordingSuspended; }
+    // Writes the current part and begins the next one (a timed start that suspended the
+    // recording); the new part's bookkeeping is that of every new part.
+    void StartNewPartNow();
+    // A message that must not hold up the tick (see OnNotice).
+    void Notice(const AnsiString& text, const AnsiString& caption) { ShowNotice(text, caption, {}); }
 
     // Closing a connected channel: timers are the window's; this stops polling, writes the
     // part (and a part whose write failed before), and releases the channel. When the write
@@ -216,6 +240,9 @@ private:
     // protocol lines went into the ended part's file and leave the series.
     void StartNewFilePart(int written, std::size_t protocolLines, TDateTime partStart, std::int64_t ticks);
     void ShowNotice(const AnsiString& text, const AnsiString& caption, std::function<void()> closed);
+    // Hands the waiting pairs over as far as the poll thread takes them; true when none is
+    // left waiting.
+    bool FlushProgramCommands();
     void AddProtocolLine(const AnsiString& text);
     void TitleChanged();
 
@@ -252,6 +279,14 @@ private:
     TDateTime FAxisStartWall = 0;
     std::int64_t FAxisStartTicks = 0;
     std::int64_t FPartStartTicks = 0;
+
+    struct TProgramCommand {
+        AnsiString Frame, Outputs;
+        int ReplyLength = 24;
+        bool Once = false;
+    };
+    std::vector<TProgramCommand> FProgramCommands;
+    bool FRecordingSuspended = false;
 
     bool FInTick = false;
     bool FPartWritten = false;      // the current part's file was written at least once

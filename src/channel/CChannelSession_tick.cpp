@@ -9,6 +9,7 @@
 #include "channel/ChannelTexts.h"
 #include "chart/series/TFastLineSeries.h"
 #include "comm/CChannel.h"
+#include "comm/CTolvarProtocol.h"
 #include "platform/Dialogs.h"
 #include "platform/UiDispatcher.h"
 #include "platform/UiThread.h"
@@ -60,10 +61,10 @@ void CChannelSession::StartTimeAxis()
     Tick();
 }
 
-void CChannelSession::Tick()
+bool CChannelSession::Tick()
 {
     NOX_ASSERT_UI_THREAD();
-    if (FInTick || !FConnected || !FChannelObject) return;
+    if (FInTick || !FConnected || !FChannelObject) return false;
     FInTick = true;
     struct Leave {
         bool& flag;
@@ -72,9 +73,14 @@ void CChannelSession::Tick()
 
     // The poll thread sends the poll frames in its next steps; the tick itself never
     // waits for the unit, it takes the values of the latest replies.
+    FlushProgramCommands();
     CChannel* channel = FChannelObject.get();
     channel->PollRequest = 1;
     const AnsiString label = UpdateStatusText();
+    if (FRecordingSuspended) {
+        if (OnTicked) OnTicked();
+        return false;
+    }
 
     const std::int64_t ticks = platform::clock().MilliTicks();
     const TDateTime x = ElapsedWallClock(ticks) - FTimeOrigin;
@@ -87,6 +93,7 @@ void CChannelSession::Tick()
     PartAndSaveDecision(ticks);
     ++FTickCount;
     if (OnTicked) OnTicked();
+    return true;
 }
 
 AnsiString CChannelSession::UpdateStatusText()
@@ -169,6 +176,13 @@ void CChannelSession::WriteCurrentPart(std::function<void(bool)> done)
     });
 }
 
+void CChannelSession::StartNewPartNow()
+{
+    if (!FConnected || FRolloverPending) return;
+    FTicksSinceSave = 0;
+    BeginRollover(platform::clock().MilliTicks());
+}
+
 void CChannelSession::SaveRecording(std::function<void(bool)> done)
 {
     WriteCurrentPart(std::move(done));
@@ -207,6 +221,19 @@ void CChannelSession::StartNewFilePart(int written, std::size_t protocolLines, T
     const TDateTime oldOrigin = FTimeOrigin;
     FTimeOrigin = FAbsoluteTimeAxis ? 0.0 : partStart - std::floor(partStart);
     const double shift = oldOrigin - FTimeOrigin;
+    // The series that are not recorded (the programmer's planned setpoints run ahead of
+    // the recording) are cut at the old part's last recorded time instead.
+    const TFastLineSeries* first = FSeries[0];
+    const bool cut = first && written > 0 && written <= first->Count();
+    const TDateTime lastOld = cut ? first->GetxValue(written - 1) : 0.0;
+    for (int k = ValueSeriesTotal; k < ChannelSeriesCount; ++k) {
+        TFastLineSeries* s = FSeries[std::size_t(k)];
+        if (!s || s->Count() == 0) continue;
+        int n = 0;
+        while (cut && n < s->Count() && s->GetxValue(n) <= lastOld) ++n;
+        if (n > 0) s->Delete(0, n);
+        for (int i = 0; i < s->Count(); ++i) s->SetXValue(i, s->GetxValue(i) + shift);
+    }
     for (int k = 0; k < FSeriesCount && k < ChannelSeriesCount; ++k) {
         TFastLineSeries* s = FSeries[std::size_t(k)];
         if (!s) continue;
@@ -230,6 +257,49 @@ void CChannelSession::StartNewFilePart(int written, std::size_t protocolLines, T
                    ChannelText(RowSerialNumberLabel) + serial};
     TitleChanged();
     if (OnTimeAxisStarted) OnTimeAxisStarted(FAbsoluteTimeAxis ? partStart : std::floor(partStart));
+}
+
+// ---------------------------------------------------------------- the program's commands
+
+bool CChannelSession::SendProgramCommands(const AnsiString& command, const AnsiString& outputs, bool once)
+{
+    NOX_ASSERT_UI_THREAD();
+    if (!FConnected || !FChannelObject) return false;
+    const int address = FChannelObject->GetAddress();
+    TProgramCommand c;
+    c.Frame = CTolvarProtocol::BuildDeviceFrame("[M" + IntToStr(address) + command, address);
+    c.Outputs = CTolvarProtocol::BuildDeviceFrame("[M" + IntToStr(address) + outputs, address);
+    c.ReplyLength = command.compare(0, 1, "L") == 0 ? 26 : 24;
+    c.Once = once;
+    // A standing pair still waiting is out of date: the newer one takes its place.
+    if (!once && !FProgramCommands.empty() && !FProgramCommands.back().Once) FProgramCommands.pop_back();
+    // A unit that never takes its commands (a poll thread that is gone) must not make the
+    // list grow without end.
+    if (FProgramCommands.size() >= 16) FProgramCommands.erase(FProgramCommands.begin());
+    FProgramCommands.push_back(std::move(c));
+    return FlushProgramCommands();
+}
+
+void CChannelSession::RequestSetpointLimits()
+{
+    SendProgramCommands("L0F********", "C14*************", true);
+}
+
+bool CChannelSession::FlushProgramCommands()
+{
+    CChannel* channel = FChannelObject.get();
+    while (channel && !FProgramCommands.empty()) {
+        const TProgramCommand& c = FProgramCommands.front();
+        if (!channel->SetPollCommands(c.Frame, int(c.Frame.size()), c.ReplyLength, FChannel, int(c.Outputs.size()),
+                                      c.Outputs))
+            return false;
+        const bool once = c.Once;
+        if (once) channel->SetOneShot(FChannel);
+        FProgramCommands.erase(FProgramCommands.begin());
+        // What follows a one-shot waits until the one-shot has gone into a cycle.
+        if (once) break;
+    }
+    return FProgramCommands.empty();
 }
 
 // ---------------------------------------------------------------- closing
@@ -257,6 +327,8 @@ bool CChannelSession::Close()
     FChannelObject->Close(3);
     DeleteChannelObject();
     FConnected = false;
+    FProgramCommands.clear();
+    FRecordingSuspended = false;
     FUnsavedPart.reset();
     return true;
 }

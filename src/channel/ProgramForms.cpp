@@ -6,6 +6,7 @@
 #include "app/TfrmSerialNumber.h"
 #include "app/TfrmTitleControl.h"
 #include "app/classFileReader.h"
+#include "programmer/ProgrammerDialogs.h"
 
 TProgramForms::TProgramForms(int language)
 {
@@ -17,6 +18,7 @@ TProgramForms::TProgramForms(int language)
     PanelControl = new TfrmPanelControl(MainWindow.get());
     TitleWindow = new TfrmTitleControl(MainWindow.get());
     frmSerialNumber = new TfrmSerialNumber(MainWindow.get());
+    ProgrammerDialogs = std::make_unique<TProgrammerDialogs>(MainWindow.get(), PanelControl);
 }
 
 TProgramForms::~TProgramForms()
@@ -25,6 +27,7 @@ TProgramForms::~TProgramForms()
     MainWindow->SetFileCommands(nullptr);
     FileCommands.reset();
     // The forms go before the main window, the later ones first.
+    ProgrammerDialogs.reset();
     delete frmSerialNumber;
     delete TitleWindow;
     delete PanelControl;

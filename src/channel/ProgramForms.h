@@ -8,6 +8,7 @@
 #include "channel/TmdiSubWindow.h"
 
 class TFileCommands;
+class TProgrammerDialogs;
 class TfrmFileReader;
 class TfrmMainWindow;
 class TfrmPanelControl;
@@ -28,4 +29,6 @@ public:
     TfrmPanelControl* PanelControl = nullptr;
     TfrmTitleControl* TitleWindow = nullptr;
     std::unique_ptr<TFileCommands> FileCommands;
+    // The automatic-start and single-ramp dialogs the main window and the panel call.
+    std::unique_ptr<TProgrammerDialogs> ProgrammerDialogs;
 };

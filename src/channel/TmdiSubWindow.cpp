@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -83,7 +84,11 @@ TmdiSubWindow::TmdiSubWindow(QWidget* owner) : QMdiSubWindow(owner), FSession(st
     // Design size of the form; the main window sizes each view.
     resize(843, 497);
 
-    tabDataControl = new QTabWidget(this);
+    // The page control lies on a plain client area: the resize rule decides whether it
+    // fills the window or keeps its design size.
+    FClient = new QWidget(this);
+    FClient->setObjectName("mdiSubWindowClient");
+    tabDataControl = new QTabWidget(FClient);
     tabDataControl->setObjectName("tabDataControl");
     auto page = [this](const char* name) {
         auto* w = new QWidget(tabDataControl);
@@ -99,7 +104,7 @@ TmdiSubWindow::TmdiSubWindow(QWidget* owner) : QMdiSubWindow(owner), FSession(st
     tabScout = page("tabScout");
     tabProgrammerGraph = page("tabProgrammerGraph");
     tabFunctions = page("tabFunctions");
-    setWidget(tabDataControl);
+    setWidget(FClient);
 
     FSocket = std::make_unique<TZSocket>();
     ZTCPSocket = FSocket.get();
@@ -119,6 +124,10 @@ TmdiSubWindow::TmdiSubWindow(QWidget* owner) : QMdiSubWindow(owner), FSession(st
     BuildProgrammerPages();
     SetupChart();
     ConnectSession();
+    ConnectChartHandlers();
+    ConnectOptionsHandlers();
+    InstallMarkTextFilters();
+    ConnectActivation();
     connect(tabDataControl, &QTabWidget::currentChanged, this, [this](int index) {
         platform::GuardedCall([this, index] {
             QWidget* shown = tabDataControl->widget(index);
@@ -144,6 +153,7 @@ TmdiSubWindow::~TmdiSubWindow()
     FSession->OnSocket = nullptr;
     FSession.reset();
     FSocket.reset();
+    FRun.reset();
     if (FProgrammer) FProgrammer->FreeAllPrograms();
 }
 
@@ -191,7 +201,6 @@ void TmdiSubWindow::BuildConnectionPage()
     txtSlave = Label(p, "txtSlave");
     txtIPAddress = Label(p, "txtIPAddress");
     txtTCPPort = Label(p, "txtTCPPort");
-    txtConnections = Label(p, "txtConnections");
 
     int row = 0;
     for (auto [label, control] :
@@ -213,12 +222,16 @@ void TmdiSubWindow::BuildConnectionPage()
     grid->addWidget(chkLogFile, row++, 1);
     grid->addWidget(cmdEstablishConnection, row++, 1);
     grid->setRowStretch(row, 1);
-    auto* right = new QVBoxLayout;
-    right->addWidget(txtConnections);
+    grpCommParameters = new QGroupBox(p);
+    grpCommParameters->setObjectName("grpCommParameters");
+    grpCommParameters->setLayout(grid);
+    grpConnections = new QGroupBox(p);
+    grpConnections->setObjectName("grpConnections");
+    auto* right = new QVBoxLayout(grpConnections);
     right->addWidget(memConnections);
     auto* layout = new QHBoxLayout(p);
-    layout->addLayout(grid, 0);
-    layout->addLayout(right, 1);
+    layout->addWidget(grpCommParameters, 0);
+    layout->addWidget(grpConnections, 1);
 
     connect(cmdEstablishConnection, &QPushButton::clicked, this,
             [this] { platform::GuardedCall([this] { cmdEstablishConnectionClick(); }); });
@@ -247,76 +260,9 @@ void TmdiSubWindow::BuildGraphPage()
     lblXCoord = overlay("lblXCoord", "X: -", 0, 0);
     lblY1Coord = overlay("lblY1Coord", "Y1: -", 0, 16);
     lblY2Coord = overlay("lblY2Coord", "Y2: -", 0, 32);
-    txtSeries = overlay("txtSeries", "Aktuelle Reihe:", 80, 0);
+    txtSeries = overlay("txtSeries", "Aktuelle Reihe:", 100, 0);
     txtSelection = overlay("txtSelection", "nicht ausgewählt", 192, 0);
     SetChartLabelColour(clWhite);
-}
-
-void TmdiSubWindow::BuildOptionsPage()
-{
-    QWidget* p = tabDataOptions;
-    auto check = [p](const char* name, bool checked) {
-        auto* c = new QCheckBox(p);
-        c->setObjectName(name);
-        c->setChecked(checked);
-        return c;
-    };
-    auto edit = [p](const char* name) {
-        auto* e = new QLineEdit(p);
-        e->setObjectName(name);
-        return e;
-    };
-    chkAutomaticScale = check("chkAutomaticScale", true);
-    chkTimeWindow = check("chkTimeWindow", true);
-    chkAutomaticScaleY = check("chkAutomaticScaleY", true);
-    chkError = check("chkError", false);
-    chkLabel = check("chkLabel", true);
-    chkGradient = check("chkGradient", true);
-    edTimeWindow = edit("edTimeWindow");
-    edTimeWindow->setText("30");
-    txtTimeWindow = Label(p, "txtTimeWindow");
-    edTimeMin = edit("edTimeMin");
-    edTimeMax = edit("edTimeMax");
-    edTempMin = edit("edTempMin");
-    edTempMax = edit("edTempMax");
-    edPowerMin = edit("edPowerMin");
-    edPowerMax = edit("edPowerMax");
-    edLineName = edit("edLineName");
-    edTempAxisLabel = edit("edTempAxisLabel");
-    edPowerAxisLabel = edit("edPowerAxisLabel");
-    edTimeAxisLabel = edit("edTimeAxisLabel");
-    cmbLineSeries = Combo(
-        p, "cmbLineSeries",
-        {"TIntern", "TExtern", "Sollwert", "HT", "TC", "T1", "T0", "V", "Heizung", "F", "I", "TU", "TX0", "TX1", "AIF"},
-        0);
-    clbLineColor = new TButtonColor(p);
-    clbLineColor->setObjectName("clbLineColor");
-    cmdGraphRefresh = new QPushButton(p);
-    cmdGraphRefresh->setObjectName("cmdGraphRefresh");
-
-    auto* grid = new QGridLayout(p);
-    int row = 0;
-    auto line = [&](std::initializer_list<QWidget*> widgets) {
-        int column = 0;
-        for (QWidget* w : widgets) grid->addWidget(w, row, column++);
-        ++row;
-    };
-    line({chkAutomaticScale, chkTimeWindow, txtTimeWindow, edTimeWindow});
-    line({edTimeMin, edTimeMax, edTimeAxisLabel});
-    line({chkAutomaticScaleY, edTempMin, edTempMax, edTempAxisLabel});
-    line({edPowerMin, edPowerMax, edPowerAxisLabel});
-    line({cmbLineSeries, edLineName, clbLineColor});
-    line({chkError, chkLabel, chkGradient, cmdGraphRefresh});
-    grid->setRowStretch(row, 1);
-    // Every edit of the page waits for "accept values".
-    for (QLineEdit* e : {edTimeWindow, edTimeMin, edTimeMax, edTempMin, edTempMax, edPowerMin, edPowerMax, edLineName,
-                         edTempAxisLabel, edPowerAxisLabel, edTimeAxisLabel})
-        connect(e, &QLineEdit::textEdited, this, [this] { cmdGraphRefresh->setEnabled(true); });
-    connect(cmdGraphRefresh, &QPushButton::clicked, this,
-            [this] { platform::GuardedCall([this] { cmdGraphRefreshClick(); }); });
-    connect(cmbLineSeries, &QComboBox::currentIndexChanged, this, [this](int index) {
-        if (TChartSeries* s = FSession->Series(index)) clbLineColor->SetTeeColor(s->GetSeriesColor());
-    });
 }
 
 void TmdiSubWindow::BuildMemoPages()
@@ -338,34 +284,6 @@ void TmdiSubWindow::BuildMemoPages()
         if (lines.size() == 1 && lines[0].empty()) lines.clear();
         FSession->SetMemo(TSessionMemo::Memo, lines);
     });
-}
-
-void TmdiSubWindow::BuildProgrammerPages()
-{
-    txtHint1 = Label(tabScout, "txtHint1");
-    txtHint2 = Label(tabScout, "txtHint2");
-    auto* scout = new QVBoxLayout(tabScout);
-    scout->addWidget(txtHint1);
-    scout->addWidget(txtHint2);
-    scout->addStretch(1);
-
-    graProgrammerGraph = new TChart(tabProgrammerGraph);
-    graProgrammerGraph->setObjectName("graProgrammerGraph");
-    graProgrammerGraph->SetView3D(false);
-    Series1 = new TAreaSeries(graProgrammerGraph);
-    Series1->setObjectName("Series1");
-    Series1->SetColorEachPoint(true);
-    graProgrammerGraph->AddSeries(Series1);
-    Memo3 = Memo(tabProgrammerGraph, "Memo3", true);
-    memProtocol = Memo(tabProgrammerGraph, "memProtocol", true);
-    auto* split = new QSplitter(Qt::Vertical, tabProgrammerGraph);
-    auto* top = new QSplitter(Qt::Horizontal, split);
-    top->addWidget(graProgrammerGraph);
-    top->addWidget(Memo3);
-    split->addWidget(top);
-    split->addWidget(memProtocol);
-    auto* layout = new QVBoxLayout(tabProgrammerGraph);
-    layout->addWidget(split);
 }
 
 void TmdiSubWindow::ConnectSession()
@@ -436,7 +354,6 @@ void TmdiSubWindow::FormCreate()
     ZoomRestore = 1;
     if (cmbPort->count() > 0) cmbPort->setCurrentIndex(0);
     for (QWidget* p : {tabDataOptions, tabDataGraph, tabScout, tabProgrammerGraph, tabFunctions}) ShowPage(p, false);
-    ProgramSetpoint = 0;
     TimeWindow = 1800.0 * (1.0 / 86400.0);
     ProgramRunning = 0;
     ProgramStarting = 0;

@@ -8,8 +8,14 @@
 // The class is spread over files named after what they hold: TmdiSubWindow.cpp (the form,
 // its pages and life), _connection.cpp (the connection page), _tick.cpp (timers, time axis
 // and vertical auto-range), _chart.cpp (the chart's layout and the device's series
-// titles), _views.cpp (the four views, activation and closing), _interfaces.cpp (what the
-// main window, the control panel, the data files and the programmer ask of the window).
+// titles), _views.cpp (the four views and closing), _interfaces.cpp (what the main window,
+// the control panel, the data files and the programmer ask of the window), _language.cpp
+// (every text of the window in the current language), _zoom.cpp (zoom, read-out, legend and
+// remaining time on the chart), _marks.cpp (which point labels the series draw),
+// _options.cpp (the graph options page), _activation.cpp (what the main window and the
+// control panel offer for the active window, and the resize rule), _programmer.cpp (the
+// program run's commands and what its controls do), _editor.cpp (the program tree and the
+// program editor), _tpscout.cpp (the TP Scout view).
 #include <QMdiSubWindow>
 #include <array>
 #include <memory>
@@ -18,19 +24,25 @@
 #include "app/IChannelForm.h"
 #include "app/IPanelChannelWindow.h"
 #include "channel/CChannelSession.h"
+#include "channel/CProgramRun.h"
 #include "channel/LabelFile.h"
+#include "platform/MouseTypes.h"
 #include "platform/TTreeNode.h"
-#include "programmer/IProgrammerWindow.h"
 #include "programmer/ProgramFileCommands.h"
 
+class QAction;
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
 class QTimer;
+class QTreeWidget;
+class QTreeWidgetItem;
 class QWidget;
 class CProgrammer;
 class IControlPanel;
@@ -40,13 +52,13 @@ class TChart;
 class TChartAxis;
 class TGridBandTool;
 class TLegendScrollBar;
+class TPen;
 class TZSocket;
 
 class TmdiSubWindow : public QMdiSubWindow,
                       public IChannelForm,
                       public IDataFileView,
                       public IPanelChannelWindow,
-                      public IProgrammerWindow,
                       public IProgramFileWindow {
     Q_OBJECT
 public:
@@ -70,7 +82,7 @@ public:
     QPlainTextEdit* memConnections = nullptr;
     QLabel *txtInterface = nullptr, *txtPort = nullptr, *txtBaudrate = nullptr, *txtDataBits = nullptr,
            *txtStopBits = nullptr, *txtParity = nullptr, *txtActual = nullptr, *txtTimeAxisStyle = nullptr,
-           *txtSlave = nullptr, *txtIPAddress = nullptr, *txtTCPPort = nullptr, *txtConnections = nullptr;
+           *txtSlave = nullptr, *txtIPAddress = nullptr, *txtTCPPort = nullptr;
     // Graph page: the chart and the read-out labels laid over it.
     TChart* graDataGraph = nullptr;
     QLabel *lblXCoord = nullptr, *lblY1Coord = nullptr, *lblY2Coord = nullptr, *txtSeries = nullptr,
@@ -87,8 +99,29 @@ public:
     QPushButton* cmdGraphRefresh = nullptr;
     // Memo / info and event protocol pages; the programmer's protocol.
     QPlainTextEdit *memMemo = nullptr, *memInfo = nullptr, *memSerialData = nullptr, *memProtocol = nullptr;
-    // Programmer pages (filled by the programmer's editor).
+    // Programmer pages: the program tree with its pop-up menu and buttons, the editor's
+    // segment and program controls; the profile chart with its legend, and the protocol.
     QLabel *txtHint1 = nullptr, *txtHint2 = nullptr;
+    QTreeWidget* treeTProgram = nullptr;
+    QMenu* PopupProgrammer = nullptr;
+    QAction *mnuCreateProgram = nullptr, *mnuDeleteProgram = nullptr, *mnuLoadProgram = nullptr,
+            *mnuSaveProgram = nullptr, *mnuAddSegment = nullptr, *mnuPasteSegment = nullptr,
+            *mnuDeleteSegment = nullptr, *mnuStartStopProgram = nullptr, *mnuCancelSegment = nullptr,
+            *mnuPauseSegment = nullptr;
+    QPushButton *btnCreateTP = nullptr, *btnDeleteTP = nullptr, *btnLoadTP = nullptr, *btnSaveTP = nullptr,
+                *btnAddSegment = nullptr, *btnDeleteSegment = nullptr, *btnApplyValues = nullptr,
+                *btnTPStartStop = nullptr, *btnPauseSegment = nullptr, *btnCancelSegment = nullptr;
+    int btnTPStartStopTag = 1;  // 1: the next press starts the program, 0: it stops it
+    QGroupBox *grpScout = nullptr, *grpProgrammeditor = nullptr, *grpSegment = nullptr, *grpProgram = nullptr;
+    QLabel *txtSegmentProperties = nullptr, *txtProgramProperties = nullptr;
+    QLineEdit *txtCurrentSegment = nullptr, *edDuration = nullptr, *edTemperature = nullptr, *edStirrer = nullptr,
+              *edStartTemperature = nullptr;
+    QComboBox *cmbPoko2 = nullptr, *cmbTemperatureControl = nullptr, *cmbExecution = nullptr, *cmbRepeat = nullptr,
+              *cmbEndofProgram = nullptr, *cmbStirrer = nullptr, *cmbPoko = nullptr;
+    QLabel *txtInterval = nullptr, *txtEndTemperature = nullptr, *txtStirrer1 = nullptr, *txtPoko2 = nullptr,
+           *txtTemperatureControl = nullptr, *txtSegmentExecution = nullptr, *txtRepeat = nullptr,
+           *txtEndofProgram = nullptr, *txtStartTemperature = nullptr, *txtStirrer = nullptr, *txtPoko = nullptr;
+    QGroupBox *grpProgrammerGraph = nullptr, *grpProgrammerLegend = nullptr, *grpProgrammerProtocol = nullptr;
     TChart* graProgrammerGraph = nullptr;
     TAreaSeries* Series1 = nullptr;
     QPlainTextEdit* Memo3 = nullptr;
@@ -111,12 +144,66 @@ public:
     double TimeWindow = 1800.0 / 86400.0;  // days
     double StoredAxisMaximum = 0.0, StoredAxisMinimum = 0.0;
     double StoredLeftMaximum = 0.0, StoredLeftMinimum = 0.0, StoredRightMaximum = 0.0, StoredRightMinimum = 0.0;
-    double ProgramSetpoint = 0.0;
-    AnsiString SegmentName;
     AnsiString ProgramFileName;
-    std::uint8_t RampPlotted = 0;
-    std::uint8_t SegmentActive = 0;
-    int RemainingSteps = 0;
+    // The editor's values differ from the selected node's: "apply values" is marked.
+    std::uint8_t ValuesModified = 0;
+
+    // ---- language, chart interaction, mark texts, options page and activation: the controls
+    // and members of these handlers, and the handlers (one file each, see above)
+    QGroupBox *grpCommParameters = nullptr, *grpConnections = nullptr, *grpVariables = nullptr, *grpScale = nullptr,
+              *grpGraph = nullptr;
+    QLabel *txtLineSeries = nullptr, *txtLineName = nullptr, *txtLineColor = nullptr, *txtMin = nullptr,
+           *txtMax = nullptr, *txtTempAxis = nullptr, *txtPowerAxis = nullptr, *txtTimeAxis = nullptr,
+           *txtZoomWarning = nullptr;
+    QPushButton *btnBackTempAxis = nullptr, *btnBackPowerAxis = nullptr, *btnBackTimeAxis = nullptr;
+    std::uint8_t ZoomCheckPending = 0;
+    struct TAxisRanges {
+        double LeftMax = 0, LeftMin = 0, RightMax = 0, RightMin = 0, BottomMax = 0, BottomMin = 0;
+    } PreZoomRanges;
+    int RightSeriesShown = 0, LeftSeriesShown = 0;
+    // What the chart and the control panel show of the program run.
+    struct TProgramRunView {
+        bool Running = false, Held = false, RampActive = false, CalendarArmed = false;
+        int RemainingSteps = 0;
+    };
+    TProgramRunView ProgramRunView() const;
+    // Chart: zoom, undo zoom, mouse, wheel, zoom limit, legend, remaining time
+    void graDataGraphZoom();
+    void graDataGraphUndoZoom();
+    void graDataGraphMouseDown(TMouseButton button, int x, int y);
+    void graDataGraphMouseUp(TMouseButton button);
+    void graDataGraphMouseMove(QObject* sender, int x, int y);
+    void graDataGraphMouseWheel(bool& handled) { handled = true; }
+    void graDataGraphBeforeDrawChart();
+    void graDataGraphGetLegendText(int index, AnsiString& text);
+    void graDataGraphGetLegendRect(TRect& rect);
+    void graDataGraphAfterDraw();
+    // The two lines under the legend of a programmer window (the second may be empty).
+    std::pair<AnsiString, AnsiString> RemainingTimeLines() const;
+    // Mark texts
+    static void FilterMarkText(int series, AnsiString& text);
+    // Options page
+    void cmbLineSeriesChange();
+    void edLineNameKeyPress(char& key);
+    void edTimeWindowKeyPress(char& key);
+    // The user's click on the box (it shows its new state): the state to return to after
+    // a zoom.
+    void chkAutomaticScaleMouseDown();
+    // The box changed (by the user, or by zooming and undoing a zoom).
+    void chkAutomaticScaleClick();
+    // Sets the box; a change runs its click handling.
+    void SetAutomaticScale(bool checked);
+    void btnBackTempAxisClick();
+    void btnBackPowerAxisClick();
+    void btnBackTimeAxisClick();
+    void chkErrorClick();
+    // Every open channel window takes the box's new state.
+    void chkGradientClick();
+    // Activation: the main window's commands and the control panel for a window
+    void EnableControlPanel(bool enable, int channel);
+    // The channel panels coloured by their windows' views, `active` highlighted.
+    static void ColourChannelPanels(int active);
+    void FormCanResize();
 
     // ---- life and closing
     void FormCreate();
@@ -202,9 +289,6 @@ public:
     bool SaveSelectedProgram() override;
     bool ReadLabelAxisTitles(AnsiString& left, AnsiString& right) override;
     void StoreAxisRanges() override;
-    // The main window's file and chart commands that make sense in this window's view and
-    // connection state (part of the activation).
-    void EnableMainWindowCommands();
     void EnableChartCommands(bool enable);
 
     // ---- IDataFileView
@@ -236,7 +320,60 @@ public:
     void ShowGraphPage() override;
     void ShowLoadedDataPages(bool recordedDataFile) override;
 
-    // ---- IPanelChannelWindow (the program commands are the programmer's)
+    // ---- the program run (TmdiSubWindow_programmer.cpp); null outside the programmer and
+    // TP Scout views
+    CProgramRun* ProgramRun() { return FRun.get(); }
+    void btnTPStartStopClick();
+    void mnuStartStopProgramClick() { btnTPStartStopClick(); }
+    void mnuStopProgramClick() { btnStopTPClick(nullptr); }
+    void mnuPauseSegmentClick() { btnPauseSegmentClick(); }
+    void mnuCancelSegmentClick() { btnCancelSegmentClick(); }
+    // The start-up values of the run from the program controls.
+    TRunSettings RunSettings() const;
+    // Enables the program commands (buttons and pop-up menu) as the selection, the view,
+    // the run and a timed start allow.
+    void UpdateProgramCommands();
+
+    // ---- the program tree and editor (TmdiSubWindow_editor.cpp)
+    void treeTProgramMouseDown(TTreeNode* node, bool rightButton);
+    void treeTProgramKeyDown(int key);
+    void treeTProgramChange(TTreeNode* node);
+    // Before the selection moves to `node`; `allowChange` false keeps the selection.
+    void treeTProgramChanging(TTreeNode* node, bool& allowChange);
+    void treeTProgramEdited(TTreeNode* node, AnsiString& text);
+    // Selects a node as a click does (asking about modified values first).
+    void SelectNode(TTreeNode* node);
+    TTreeNode* SelectedNode() const { return FSelectedNode; }
+    void mnuCreateProgramClick();
+    void mnuDeleteProgramClick();
+    void btnLoadTP2Click() { mnuLoadProgramClick(); }
+    void mnuSaveProgramClick();
+    void mnuAddSegmentClick();
+    void mnuPasteSegmentClick();
+    void mnuDeleteSegmentClick();
+    void btnApplyValuesClick();
+    void cmbStirrerSelect();
+    void cmbPokoSelect();
+    void cmbRepeatSelect();
+    void tabProgrammerGraphShow();
+    void chkLabelClick();
+    void ShowSegmentValues(TTreeNode* node);
+    void ShowProgramValues(TTreeNode* node);
+    void ClearSegmentEditor();
+    void EnableEditorControls();
+    void ApplyStirrerChoice();
+    void ApplyContactChoice();
+    // A key in an edit or a choice in a list of the editor: the values differ now.
+    void MarkValuesModified(bool modified = true);
+    // The tree widget shows the program tree again.
+    void RefreshProgramTree();
+    TTreeNode* NodeOfItem(const QTreeWidgetItem* item) const;
+    QTreeWidgetItem* ItemOfNode(const TTreeNode* node) const;
+
+    // ---- TP Scout (TmdiSubWindow_tpscout.cpp)
+    void tabScoutShow();
+
+    // ---- IPanelChannelWindow
     void btnStartTPClick(QObject* sender) override;
     void btnStopTPClick(QObject* sender) override;
     void btnCancelSegmentClick() override;
@@ -250,35 +387,16 @@ public:
     TColor ChartLabelColour() const override { return FChartLabelColour; }
     void SetChartLabelColour(TColor colour) override;
 
-    // ---- IProgrammerWindow
-    int PlannedSetpointCount() const override;
-    TDateTime PlannedSetpointLastX() const override;
-    double PlannedSetpointY(int index) const override;
-    void AddPlannedSetpoint(TDateTime x, double y) override;
-    void ClearProfile() override;
-    void AddProfilePoint(double x, double y, TColor colour) override;
-    int ProfileCount() const override;
-    double ProfileLastX() const override;
-    void SetProfilePointColour(int index, TColor colour) override;
-    void SetProfileTemperatureRange(double minimum, double maximum) override;
-    void ClearProfileLegend() override;
-    void AddProfileLegendLine(const AnsiString& line) override;
-    void AddProtocolLine(const AnsiString& line) override;
-    void SetCurrentSegmentName(const AnsiString& name) override { SegmentName = name; }
-    void SetRampPlotted() override { RampPlotted = 1; }
-    void SetSegmentActive() override { SegmentActive = 1; }
-    bool IsProgramRunning() const override { return ProgramRunning != 0; }
-    void FinishProgram() override;
-
     // ---- IProgramFileWindow
     CProgrammer* Programmer() override { return FProgrammer.get(); }
     TTreeNodes& ProgramTreeItems() override { return FProgramTree; }
     TTreeNode* SelectedProgramNode() override { return FSelectedNode; }
-    void SelectProgramNode(TTreeNode* node) override { FSelectedNode = node; }
-    TProgramFileSettings ProgramControls() override { return FProgramSettings; }
-    void SetProgramControls(const TProgramFileSettings& settings) override { FProgramSettings = settings; }
-    void SetProgramFileName(const AnsiString& name) override { ProgramFileName = name; }
-    void ProgramFileLoaded(TTreeNode* lastSegment) override { FSelectedNode = lastSegment; }
+    void SelectProgramNode(TTreeNode* node) override;
+    TProgramFileSettings ProgramControls() override;
+    void SetProgramControls(const TProgramFileSettings& settings) override;
+    void SetProgramFileName(const AnsiString& name) override;
+    void ProgramFileLoaded(TTreeNode* lastSegment) override;
+    bool SetpointAllowed(double value) const override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -290,6 +408,30 @@ private:
     void BuildOptionsPage();
     void BuildMemoPages();
     void BuildProgrammerPages();
+    void BuildProgramTree(QWidget* page);
+    void BuildEditorControls(QWidget* page);
+    void ConnectEditor();
+    void ProgramRunEvent(TRunEvent event);
+    void ShowProfileLegend();
+    // The program of a node (its parent for a segment node) and its slot.
+    TTreeNode* ProgramOf(TTreeNode* node) const;
+    // Reads the editor's segment values; false when a text is no number.
+    bool ReadSegmentEditor(int& duration, double& setpoint, int& analogOutput) const;
+    // Stores the program controls as the settings of the node's program; false (and the
+    // user told) when the start temperature is no number the unit takes.
+    bool StoreProgramSettings(TTreeNode* program);
+    // Adds a segment behind the program's last one or in front of `before`.
+    void InsertSegment(TTreeNode* before);
+    bool ProgramLocked(const TTreeNode* node) const;
+    void ConnectChartHandlers();
+    void ConnectOptionsHandlers();
+    void ConnectActivation();
+    void InstallMarkTextFilters();
+    // The time-window rule of the options page: false (and the user told) when refused.
+    bool ApplyTimeWindow();
+    void SetLineSeriesName(int k, const AnsiString& name);
+    // The open channel window of a channel, or nullptr.
+    static TmdiSubWindow* ChannelWindow(int channel);
     void ConnectSession();
     void ShowPage(QWidget* page, bool visible);
     void RefreshMemo(TSessionMemo memo);
@@ -307,11 +449,14 @@ private:
     int FChannel = 0;
     IControlPanel* FControlPanel = nullptr;
     std::unique_ptr<CProgrammer> FProgrammer;
+    std::unique_ptr<CProgramRun> FRun;
     TTreeNodes FProgramTree;
     TTreeNode* FSelectedNode = nullptr;
-    TProgramFileSettings FProgramSettings;
+    bool FTreeUpdating = false;  // the tree widget is being filled from the program tree
     AnsiString FProgramDialogFileName;
     TColor FChartLabelColour = clWhite;
+    TPen* FLineColour = nullptr;  // the colour clbLineColor shows and edits
+    QWidget* FClient = nullptr;   // holds the page control, which the resize rule places
     TDateTime FCreated = 0;
     bool FClosing = false;     // the close work ran: closing goes on without a question
     bool FCloseAsked = false;  // the main window closes every channel: no question

@@ -6,6 +6,8 @@
 #include <QPushButton>
 
 #include "app/TfrmMainWindow.h"
+#include "channel/ChannelTexts.h"
+#include "programmer/CProgrammer.h"
 
 #include "channel/TmdiSubWindow.h"
 #include "chart/engine/TChartAxis.h"
@@ -62,44 +64,4 @@ void TmdiSubWindow::EnableChartCommands(bool enable)
     for (QAction* a : {m->mnuExport, m->mnuTotalFocus, m->mnuSeriesShowLeft, m->mnuSeriesShowRight, m->mnuSaveZoom,
                        m->cmdTotalFocus, m->cmdSeriesShowLeft, m->cmdSeriesShowRight, m->cmdSaveZoom})
         a->setEnabled(enable);
-}
-
-void TmdiSubWindow::EnableMainWindowCommands()
-{
-    TfrmMainWindow* m = frmMainWindow;
-    if (!m) return;
-    auto files = [m](bool open, bool save) {
-        m->btnFileOpen->setEnabled(open);
-        m->mnuOpenFile->setEnabled(open);
-        m->btnFileSave->setEnabled(save);
-        m->mnuFileSaveItem->setEnabled(save);
-    };
-    switch (ViewMode) {
-        case vmView:
-            files(true, false);
-            m->cmdRamp->setEnabled(false);
-            EnableChartCommands(true);
-            break;
-        case vmTPScout:
-            files(true, FProgramTree.Count() > 0);
-            m->cmdRamp->setEnabled(false);
-            EnableChartCommands(false);
-            break;
-        default:
-            if (cmdEstablishConnection->isEnabled()) {
-                // Not connected yet: nothing to open, save, print or arrange.
-                files(false, false);
-                EnableChartCommands(false);
-            } else if (ViewMode == vmProgrammer) {
-                const bool running = ProgramRunning != 0 || ProgramStarting != 0;
-                files(!running, true);
-                m->cmdRamp->setEnabled(true);
-                EnableChartCommands(true);
-            } else {
-                files(false, true);
-                m->cmdRamp->setEnabled(false);
-                EnableChartCommands(true);
-            }
-            break;
-    }
 }

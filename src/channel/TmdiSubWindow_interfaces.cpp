@@ -10,7 +10,6 @@
 #include "chart/engine/TCustomChart.h"
 #include "chart/engine/TSeriesMarks.h"
 #include "chart/engine/TeeColorButton.h"
-#include "chart/series/TAreaSeries.h"
 #include "chart/series/TFastLineSeries.h"
 #include "platform/FormatSettings.h"
 
@@ -109,89 +108,4 @@ void TmdiSubWindow::ShowLoadedDataPages(bool recordedDataFile)
 }
 
 // ---------------------------------------------------------------- IPanelChannelWindow
-// The program commands belong to the programmer's pages; until a program is loaded they
-// have nothing to act on.
-
-void TmdiSubWindow::btnStartTPClick(QObject*) {}
-void TmdiSubWindow::btnStopTPClick(QObject*) {}
-void TmdiSubWindow::btnCancelSegmentClick() {}
-void TmdiSubWindow::btnPauseSegmentClick() {}
-void TmdiSubWindow::mnuLoadProgramClick() {}
-void TmdiSubWindow::RunSingleRamp(double&, int&, int&) {}
-void TmdiSubWindow::DisableEditorControls() {}
-void TmdiSubWindow::SetProgramControlEnabled(TProgramControl, bool) {}
-
-// ---------------------------------------------------------------- IProgrammerWindow
-
-int TmdiSubWindow::PlannedSetpointCount() const
-{
-    return FSession->Series(SeriesProgrammer)->Count();
-}
-
-TDateTime TmdiSubWindow::PlannedSetpointLastX() const
-{
-    TChartSeries* s = FSession->Series(SeriesProgrammer);
-    return s->Count() > 0 ? s->GetxValue(s->Count() - 1) : 0.0;
-}
-
-double TmdiSubWindow::PlannedSetpointY(int index) const
-{
-    return FSession->Series(SeriesProgrammer)->GetyValue(index);
-}
-
-void TmdiSubWindow::AddPlannedSetpoint(TDateTime x, double y)
-{
-    FSession->Series(SeriesProgrammer)->AddXY(x, y, AnsiString(), clWhite);
-}
-
-void TmdiSubWindow::ClearProfile()
-{
-    Series1->Clear();
-}
-
-void TmdiSubWindow::AddProfilePoint(double x, double y, TColor colour)
-{
-    Series1->AddXY(x, y, AnsiString(), colour);
-}
-
-int TmdiSubWindow::ProfileCount() const
-{
-    return Series1->Count();
-}
-
-double TmdiSubWindow::ProfileLastX() const
-{
-    return Series1->Count() > 0 ? Series1->GetxValue(Series1->Count() - 1) : 0.0;
-}
-
-void TmdiSubWindow::SetProfilePointColour(int index, TColor colour)
-{
-    Series1->SetValueColor(index, colour);
-}
-
-void TmdiSubWindow::SetProfileTemperatureRange(double minimum, double maximum)
-{
-    TChartAxis* left = graProgrammerGraph->LeftAxis();
-    left->SetAutomatic(false);
-    SetAxisRange(left, minimum, maximum);
-}
-
-void TmdiSubWindow::ClearProfileLegend()
-{
-    Memo3->clear();
-}
-
-void TmdiSubWindow::AddProfileLegendLine(const AnsiString& line)
-{
-    Memo3->appendPlainText(Q(line));
-}
-
-void TmdiSubWindow::AddProtocolLine(const AnsiString& line)
-{
-    FSession->AddMemoLine(TSessionMemo::Protocol, line);
-}
-
-void TmdiSubWindow::FinishProgram()
-{
-    ProgramRunning = 0;
-}
+// The program commands are in TmdiSubWindow_programmer.cpp, the editor's in _editor.cpp.

@@ -25,18 +25,6 @@ void TmdiSubWindow::tmrDataUpdateTimer()
     FSession->Tick();
 }
 
-void TmdiSubWindow::tmrProgrammerTimer()
-{
-    UpdateRunningData();
-}
-
-void TmdiSubWindow::UpdateRunningData()
-{
-    // The programmer's run step and the calendar start come before the recording here;
-    // the setpoint and output frames after it.
-    FSession->Tick();
-}
-
 void TmdiSubWindow::SetAxisRange(TChartAxis* axis, double minimum, double maximum)
 {
     // A bound that would cross the other is refused by the axis: the other order then.
@@ -124,59 +112,6 @@ void TmdiSubWindow::tabDataOptionsShow()
     edTempMax->setText(two(graDataGraph->LeftAxis()->GetMaximum()));
     edPowerMin->setText(two(graDataGraph->RightAxis()->GetMinimum()));
     edPowerMax->setText(two(graDataGraph->RightAxis()->GetMaximum()));
-}
-
-void TmdiSubWindow::cmdGraphRefreshClick()
-{
-    cmdGraphRefresh->setEnabled(false);
-    auto number = [](QLineEdit* e, double& value) { return TryStrToFloat(Trim(e->text().toStdString()), value); };
-    auto time = [this, &number](QLineEdit* e, double& value) {
-        return ImportedFile ? number(e, value) : TryStrToDateTime(Trim(e->text().toStdString()), value);
-    };
-    // Every range is read before any is set: a typing error changes nothing.
-    double timeMax = 0, timeMin = 0, tempMax = 0, tempMin = 0, powerMax = 0, powerMin = 0;
-    if (!time(edTimeMax, timeMax) || !time(edTimeMin, timeMin) || !number(edTempMax, tempMax) ||
-        !number(edTempMin, tempMin) || !number(edPowerMax, powerMax) || !number(edPowerMin, powerMin)) {
-        platform::dialogs().MessageBox(ChannelText(RowInputMaskError), ChannelText(RowWarningCaption), MB_OK);
-        return;
-    }
-    SetAxisRange(graDataGraph->BottomAxis(), timeMin, timeMax);
-    SetAxisRange(graDataGraph->LeftAxis(), tempMin, tempMax);
-    SetAxisRange(graDataGraph->RightAxis(), powerMin, powerMax);
-
-    int minutes = 0;
-    if (!TryStrToInt(Trim(edTimeWindow->text().toStdString()), minutes))
-        platform::dialogs().MessageBox(ChannelText(RowInputMaskError), ChannelText(RowWarningCaption), MB_OK);
-    else if (minutes < 10 || minutes > 720)
-        platform::dialogs().MessageBox(ChannelText(RowEnterValue10To720), ChannelText(RowWarningCaption), MB_OK);
-    else
-        TimeWindow = minutes * 60 * (1.0 / 86400.0);
-
-    graDataGraph->LeftAxis()->GetTitle()->SetCaption(edTempAxisLabel->text().toStdString());
-    graDataGraph->RightAxis()->GetTitle()->SetCaption(edPowerAxisLabel->text().toStdString());
-    graDataGraph->BottomAxis()->GetTitle()->SetCaption(edTimeAxisLabel->text().toStdString());
-
-    TChartSeries* s0 = FSession->Series(0);
-    if (!s0 || s0->Count() == 0) return;
-    const int k = cmbLineSeries->currentIndex();
-    if (TChartSeries* s = FSession->Series(k)) {
-        const TColor colour = clbLineColor->GetTeeColor();
-        if (s->Count() > 0) s->ColorRange(s->XValues(), 0, s->GetxValue(s->Count() - 1), colour);
-        s->SetSeriesColor(colour);
-        const AnsiString name = edLineName->text().toStdString();
-        if (!name.empty()) {
-            s->SetTitle(name);
-            cmbLineSeries->setItemText(k, QString::fromStdString(name));
-            cmbLineSeries->setCurrentIndex(k);
-        }
-    }
-    TChartAxis* bottom = graDataGraph->BottomAxis();
-    StoredAxisMaximum = bottom->GetMaximum();
-    StoredAxisMinimum = bottom->GetMinimum();
-    StoredRightMaximum = graDataGraph->RightAxis()->GetMaximum();
-    StoredRightMinimum = graDataGraph->RightAxis()->GetMinimum();
-    StoredLeftMaximum = graDataGraph->LeftAxis()->GetMaximum();
-    StoredLeftMinimum = graDataGraph->LeftAxis()->GetMinimum();
 }
 
 void TmdiSubWindow::tabDataGraphShow()

@@ -38,16 +38,10 @@ QString Q(const AnsiString& s)
 
 }  // namespace
 
-void TmdiSubWindow::CreateProgrammer()
-{
-    if (FProgrammer) return;
-    FProgrammer = std::make_unique<CProgrammer>(FChannel);
-    FProgrammer->AttachWindow(this);
-}
-
 void TmdiSubWindow::PrepareView(int mode, int channel)
 {
     ViewMode = std::uint8_t(mode);
+    Busy = mode == vmView ? 1 : 0;  // the window shows a loaded file
     FSession->SetProgrammerMode(mode == vmProgrammer);
     graDataGraphTag = channel;
     if (mode == vmDataRecording) tmrDataUpdateTag = channel;
@@ -132,24 +126,19 @@ void TmdiSubWindow::PrepareView(int mode, int channel)
         default: break;
     }
     (void)timeWindow;
-    if (mode == vmProgrammer || mode == vmTPScout) DisableEditorControls();
+    if (mode == vmProgrammer || mode == vmTPScout) {
+        DisableEditorControls();
+        RefreshProgramTree();
+        tabProgrammerGraphShow();
+    }
 }
 
 void TmdiSubWindow::SetViewMode(int channel, int openFlag, bool activate)
 {
     OpenFlagScratch = std::uint8_t(openFlag);
-    if (openFlag == 1 && activate && channel == FChannel) FormActivate();
+    if (openFlag == 1 && activate)
+        if (TmdiSubWindow* w = channel == FChannel ? this : ChannelWindow(channel)) w->FormActivate();
     QCoreApplication::processEvents();
-}
-
-void TmdiSubWindow::FormActivate()
-{
-    if (!frmMainWindow) return;
-    if (frmMainWindow->ChannelForm(FChannel) == this && frmMainWindow->IsChannelOpen(FChannel) &&
-        frmMainWindow->LastActivatedChannel != FChannel)
-        EnableMainWindowCommands();
-    // The window of the channel the user works with.
-    frmMainWindow->LastActivatedChannel = FChannel;
 }
 
 void TmdiSubWindow::focusInEvent(QFocusEvent* event)
@@ -171,40 +160,6 @@ void TmdiSubWindow::ShowConnectionPage()
          {tabDataGraph, tabDataOptions, tabDataInfo, tabDataStatus, tabScout, tabProgrammerGraph, tabFunctions})
         ShowPage(p, false);
     cmbSlave->setEnabled(false);
-}
-
-void TmdiSubWindow::SetLanguage(int language, int)
-{
-    // The captions the window's pages and connection controls need from the start.
-    auto text = [language](TextRow row) {
-        AnsiString out;
-        return Q(CLanguage::Instance()->LookupText(language, row, out));
-    };
-    const std::pair<QWidget*, TextRow> pages[] = {
-        {tabDataConnection, RowTabConnection}, {tabDataGraph, RowTabGraph},        {tabDataOptions, RowTabGraphOptions},
-        {tabDataInfo, RowTabMemoInfo},         {tabDataStatus, RowTabEventReport}, {tabProgrammerGraph, RowGraph}};
-    for (auto [page, row] : pages) tabDataControl->setTabText(tabDataControl->indexOf(page), text(row));
-    tabDataControl->setTabText(tabDataControl->indexOf(tabScout), "TP Scout");
-    const std::pair<QLabel*, TextRow> labels[] = {
-        {txtInterface, RowInterface},   {txtPort, RowPort},
-        {txtBaudrate, RowBaudRate},     {txtDataBits, RowDataBits},
-        {txtStopBits, RowStopBits},     {txtParity, RowParity},
-        {txtActual, RowUpdateInterval}, {txtTimeAxisStyle, RowTimeAxisDisplay},
-        {txtSlave, RowSlaveNumber},     {txtIPAddress, RowIPAddress},
-        {txtTCPPort, RowTcpPort},       {txtConnections, RowActiveConnections}};
-    for (auto [label, row] : labels) label->setText(text(row));
-    cmdEstablishConnection->setText(text(RowStartRecording));
-    const int style = cmbTimeAxisStyle->currentIndex();
-    cmbTimeAxisStyle->setItemText(0, text(RowRelative));
-    cmbTimeAxisStyle->setItemText(1, text(RowAbsolute));
-    cmbTimeAxisStyle->setCurrentIndex(style);
-    txtSeries->setText(text(RowCurrentValueSeries));
-    txtSelection->setText(text(RowNotSelected));
-    for (QLabel* l : {txtSeries, txtSelection}) l->adjustSize();
-    txtSelection->move(std::max(192, txtSeries->x() + txtSeries->width() + 4), txtSelection->y());
-    chkTimeWindow->setText(text(RowActivateTimeWindow));
-    chkError->setText(text(RowErrorDisplay));
-    cmdGraphRefresh->setText(text(RowAcceptValues));
 }
 
 // ---------------------------------------------------------------- closing
@@ -277,6 +232,7 @@ bool TmdiSubWindow::CloseChannelWindow()
         if (!closed) return false;
     }
     if (ViewMode == vmTPScout && frmMainWindow) frmMainWindow->TPScoutOpen = 0;
+    FRun.reset();
     if (FProgrammer) {
         FProgrammer->FreeAllPrograms();
         FProgrammer.reset();

@@ -1,6 +1,25 @@
 #include "comm/CTolvarProtocol.h"
 
+#include <charconv>
+#include <cmath>
+
 #include "comm/CChannel.h"
+
+namespace {
+
+// The value in hundredths, rounded half away from zero. The product is first cut to 15
+// significant digits, so 20.5 * 100 = 2050.0000000000002 counts as 2050.
+double Hundredths(double value)
+{
+    const double product = value * 100.0;
+    char buffer[40];
+    auto end = std::to_chars(buffer, buffer + sizeof buffer, product, std::chars_format::general, 15).ptr;
+    double significant = product;
+    std::from_chars(buffer, end, significant);
+    return std::trunc(significant + (significant < 0.0 ? -0.5 : 0.5));
+}
+
+}  // namespace
 
 const char* const CTolvarProtocol::CommandText[Commands] = {
     "G0D******", "V07", "S081", "S082", "S083", "C14*************", "L0F********", "P10*********", "F07",
@@ -71,4 +90,29 @@ void CTolvarProtocol::Append(const AnsiString& frame, int replyLength)
     if (Count >= Rows) return;
     SetRow(frame, Count, replyLength, static_cast<int>(frame.size()));
     ++Count;
+}
+
+bool CTolvarProtocol::TSetpointRange::Contains(double value) const
+{
+    if (!std::isfinite(value)) return false;
+    const double h = Hundredths(value);
+    return h >= Hundredths(Minimum) && h <= Hundredths(Maximum);
+}
+
+CTolvarProtocol::TSetpointRange CTolvarProtocol::SetpointRange(bool unsignedDevice)
+{
+    return unsignedDevice ? TSetpointRange{0.0, 655.35} : TSetpointRange{-327.68, 327.67};
+}
+
+CTolvarProtocol::TSetpointRange CTolvarProtocol::AnySetpointRange()
+{
+    return {-327.68, 655.35};
+}
+
+bool CTolvarProtocol::EncodeSetpoint(double value, bool unsignedDevice, AnsiString& digits)
+{
+    if (!SetpointRange(unsignedDevice).Contains(value)) return false;
+    const auto bits = static_cast<std::uint16_t>(static_cast<std::int64_t>(Hundredths(value)));
+    digits = IntToHex(bits, 4);
+    return true;
 }

@@ -23,6 +23,22 @@ public:
     // Convenience: the complete frame of a command text ("G0D******") for an address.
     static AnsiString BuildCommandFrame(std::string_view command, int address);
 
+    // A setpoint travels as hundredths of a degree in four hexadecimal digits: two's
+    // complement on units whose values are signed (-327.68..327.67), plain on unsigned
+    // ones (0..655.35). A value outside its unit's range has no encoding: sending its low
+    // 16 bits would set another temperature (400.00 as -255.36).
+    struct TSetpointRange {
+        double Minimum;
+        double Maximum;
+        bool Contains(double value) const;
+    };
+    static TSetpointRange SetpointRange(bool unsignedDevice);
+    // Every value some unit can take (-327.68..655.35): programs not tied to a unit.
+    static TSetpointRange AnySetpointRange();
+    // The four digits of a setpoint for the unit; false, with `digits` untouched, when the
+    // unit cannot represent it.
+    static bool EncodeSetpoint(double value, bool unsignedDevice, AnsiString& digits);
+
     // Command table: column 0 frame, 1 its length, 2 the reply length (decimal texts).
     AnsiString GetEntry(int row, int column) const;
     // Send queue, same columns.

@@ -1,12 +1,16 @@
 #include "platform/TPrinter.h"
 
 #include <QPainter>
+#include <QPrinterInfo>
 
 #include "platform/TCanvas.h"
 
 TPrinter::TPrinter() : TPrinter(std::make_unique<QPrinter>(QPrinter::HighResolution)) {}
 
-TPrinter::TPrinter(std::unique_ptr<QPrinter> Device) : FDevice(std::move(Device)) {}
+TPrinter::TPrinter(std::unique_ptr<QPrinter> Device) : FDevice(std::move(Device))
+{
+    if (FDevice && FDevice->outputFormat() == QPrinter::PdfFormat) FPdfFile = FDevice->outputFileName();
+}
 
 TPrinter::~TPrinter()
 {
@@ -96,6 +100,53 @@ int TPrinter::PixelsPerInchX() const
 int TPrinter::PixelsPerInchY() const
 {
     return FDevice->logicalDpiY();
+}
+
+bool TPrinter::Present() const
+{
+    if (!FDevice || !FDevice->isValid()) return false;
+    if (FDevice->outputFormat() == QPrinter::PdfFormat) return !FDevice->outputFileName().isEmpty();
+    return !FDevice->printerName().isEmpty();
+}
+
+std::vector<AnsiString> TPrinter::Printers() const
+{
+    std::vector<AnsiString> names;
+    for (const QString& name : QPrinterInfo::availablePrinterNames()) names.push_back(name.toStdString());
+    if (FDevice && FDevice->outputFormat() == QPrinter::PdfFormat && !FDevice->outputFileName().isEmpty())
+        names.push_back(FDevice->outputFileName().toStdString());
+    else if (!FPdfFile.isEmpty())
+        names.push_back(FPdfFile.toStdString());
+    return names;
+}
+
+int TPrinter::PrinterIndex() const
+{
+    if (!FDevice) return -1;
+    const std::vector<AnsiString> names = Printers();
+    const QString current =
+        FDevice->outputFormat() == QPrinter::PdfFormat ? FDevice->outputFileName() : FDevice->printerName();
+    if (current.isEmpty()) return -1;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (names[i] == current.toStdString()) return int(i);
+    return -1;
+}
+
+void TPrinter::SetPrinterIndex(int Index)
+{
+    if (FPrinting) throw EPrinter("Printing in progress");
+    const std::vector<AnsiString> names = Printers();
+    if (!FDevice || Index < 0 || Index >= int(names.size())) throw EPrinter("Printer selected is not valid");
+    const QString name = QString::fromStdString(names[std::size_t(Index)]);
+    if (FDevice->outputFormat() == QPrinter::PdfFormat && !FDevice->outputFileName().isEmpty())
+        FPdfFile = FDevice->outputFileName();
+    if (!FPdfFile.isEmpty() && name == FPdfFile) {
+        FDevice->setOutputFormat(QPrinter::PdfFormat);
+        FDevice->setOutputFileName(FPdfFile);
+    } else {
+        FDevice->setOutputFileName(QString());
+        FDevice->setPrinterName(name);
+    }
 }
 
 namespace {

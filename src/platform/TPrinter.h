@@ -4,6 +4,7 @@
 // raises EPrinter instead of printing nothing.
 #include <QPrinter>
 #include <memory>
+#include <vector>
 
 #include "platform/AnsiString.h"
 #include "platform/Exception.h"
@@ -45,12 +46,24 @@ public:
     int PixelsPerInchX() const;
     int PixelsPerInchY() const;
 
+    // There is something to print on: a system printer is chosen, or a PDF file is named.
+    bool Present() const;
+    // The printers to choose from: the system's printers and, when this printer writes a
+    // PDF file, that file. Empty when there is nothing to print to.
+    std::vector<AnsiString> Printers() const;
+    // The position of the current printer in Printers(), -1 when there is none.
+    int PrinterIndex() const;
+    // Makes the printer at Index of Printers() the current one.
+    void SetPrinterIndex(int Index);
+
 private:
     void CheckValid() const;
     std::unique_ptr<QPrinter> FDevice;
     std::unique_ptr<TCanvas> FCanvas;
     bool FPrinting = false;
     bool FAborted = false;
+    // The PDF file this printer was given, kept while a system printer is chosen.
+    QString FPdfFile;
 };
 
 // The process-wide printer (created on first use).

@@ -42,9 +42,10 @@ struct TProgramFile {
 namespace programfile {
 
 inline constexpr const char* Header = "ZQ1.0.0.0";
-// Bounds a program's values must keep: the unit's setpoint range as the editor checks it,
-// the editor's longest duration (99:59 h) and its analogue-output range.
-inline constexpr double MinSetpoint = -327.27;
+// Bounds a program's values must keep: the setpoints some unit can take (a signed unit
+// down to -327.68, an unsigned one up to 655.35), the editor's longest duration (99:59 h)
+// and its analogue-output range.
+inline constexpr double MinSetpoint = -327.68;
 inline constexpr double MaxSetpoint = 655.35;
 inline constexpr int MaxDuration = (99 * 60 + 59) * 60;
 inline constexpr int MinAnalogOutput = -1;

@@ -127,7 +127,8 @@ public:
     // `lastRecorded` the last X of the recorded setpoint curve.
     void RunStep(int interval, int slot, TDateTime plannedEnd, TDateTime lastRecorded);
     // Plans a ramp of `steps` intervals from `start` to `target`, one interval after the
-    // last planned point (today's date when none is planned yet).
+    // last planned point, never before the last recorded point (where it starts when none
+    // is planned yet).
     void StartRamp(int steps, int interval, double target, double start);
     // The same, with the first point at `startTime` (a new recording part begins).
     void PlotRamp(int steps, int interval, TDateTime startTime, double target, double start);

@@ -141,9 +141,20 @@ void CProgrammer::AddRampPoints(int steps, int interval, TDateTime x, double tar
 
 void CProgrammer::StartRamp(int steps, int interval, double target, double start)
 {
+    // The ramp goes on one interval after the last planned point, and never before the
+    // last recorded one: a plan that stopped while a start waited for its points, or none
+    // at all, would otherwise put the ramp into the past (or at midnight) and cut it short.
+    const double step = SafeInterval(interval) / SecsPerDay;
     TDateTime x = Date();
-    if (FWindow && FWindow->PlannedSetpointCount() > 0)
-        x = FWindow->PlannedSetpointLastX() + SafeInterval(interval) / SecsPerDay;
+    if (FWindow) {
+        const TDateTime recorded = FWindow->RecordedSetpointLastX();
+        if (FWindow->PlannedSetpointCount() > 0) {
+            x = FWindow->PlannedSetpointLastX() + step;
+            if (recorded != 0.0) x = std::max(x, recorded);
+        } else if (recorded != 0.0) {
+            x = recorded;
+        }
+    }
     AddRampPoints(steps, interval, x, target, start);
 }
 

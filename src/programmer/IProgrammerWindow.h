@@ -18,6 +18,8 @@ public:
     virtual double PlannedSetpointY(int index) const = 0;
     // Appends a point with an empty label and the colour clWhite.
     virtual void AddPlannedSetpoint(TDateTime x, double y) = 0;
+    // The last X of the recorded setpoint curve (Sollwert); 0 when it has no point.
+    virtual TDateTime RecordedSetpointLastX() const = 0;
 
     // The profile of graProgrammerGraph (Series1, an area series with a colour per point),
     // its left axis and the legend memo beside it (Memo3).

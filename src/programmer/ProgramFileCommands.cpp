@@ -119,6 +119,15 @@ int ReadProgramFile(IProgramFileWindow& window, int slot)
         return 0;
     }
 
+    double startTemperature = 0.0;
+    bool allowed = programfile::ValidStartTemperature(file.Settings.StartTemperature, &startTemperature) &&
+                   window.SetpointAllowed(startTemperature);
+    for (const TProgramFileSegment& seg : file.Segments) allowed = allowed && window.SetpointAllowed(seg.Setpoint);
+    if (!allowed) {
+        Warn(RowValueOutOfBounds);
+        return 0;
+    }
+
     // The whole file is good: only now does anything change.
     const AnsiString name = ProgramNameFromFileName(path);
     TTreeNodes& items = window.ProgramTreeItems();
@@ -131,10 +140,8 @@ int ReadProgramFile(IProgramFileWindow& window, int slot)
     }
     window.SetProgramFileName(FileNameOnly(path));
     window.SetProgramControls(file.Settings);
-    double start = 0.0;
-    programfile::ValidStartTemperature(file.Settings.StartTemperature, &start);
     programmer->SetProgramSettings(slot, file.Settings.RepeatMode != 0, file.Settings.ContactUsed != 0,
-                                   file.Settings.StirrerUsed != 0, start, file.Settings.EndAction != 0);
+                                   file.Settings.StirrerUsed != 0, startTemperature, file.Settings.EndAction != 0);
     TTreeNode* last = nullptr;
     for (const TProgramFileSegment& seg : file.Segments) {
         TTreeNode* node = items.AddChild(programNode, seg.Name);

@@ -26,6 +26,9 @@ public:
     // After a program was read: the editor shows the last segment and its controls are
     // enabled as after loading.
     virtual void ProgramFileLoaded(TTreeNode* lastSegment) = 0;
+    // Whether the window's unit can be sent this setpoint (a file written for another
+    // unit may hold values this one cannot represent).
+    virtual bool SetpointAllowed(double /*value*/) const { return true; }
 };
 
 // Image indexes of the program tree's nodes.

@@ -140,12 +140,14 @@ TEST_F(PanelControlTest, SetpointDigitsRangeAndLimits)
     };
     const Case cases[] = {
         {"20,5", "0802", nullptr},
-        {"655", "FFDC", nullptr},
+        {"327,67", "7FFF", nullptr},
         {"-10", "FC18", nullptr},
-        {"-327", "8044", nullptr},
+        {"-327,68", "8000", nullptr},
         {" 0,145 ", "000F", nullptr},
-        {"655,01", nullptr, "Illegal range of values!"},
-        {"-327,01", nullptr, "Illegal range of values!"},
+        // A signed unit would read 400.00 as -255.36: never sent.
+        {"400", nullptr, "Set value out of limits!"},
+        {"327,675", nullptr, "Set value out of limits!"},
+        {"-327,69", nullptr, "Set value out of limits!"},
         {"20.5", nullptr, "Faulty Setpoint!"},
         {"abc", nullptr, "Faulty Setpoint!"},
         {"", nullptr, "Faulty Setpoint!"},
@@ -183,6 +185,23 @@ TEST_F(PanelControlTest, SetpointDigitsRangeAndLimits)
     ASSERT_EQ(unit.handed.size(), 2u);
     EXPECT_EQ(unit.handed[1].frame.substr(4, 9), "G0D**F060");
 
+    // An unsigned unit takes 0..655.35 and nothing below.
+    unit.DeviceName = "DESKKEEPER 3";
+    form->LowerSetpointLimit = -999.9;
+    form->UpperSetpointLimit = 999.9;
+    unit.handed.clear();
+    for (const char* text : {"655,35", "400", "-0,01", "655,36"}) {
+        TakeUp(unit);
+        panel->edSetPoint->setText(text);
+        panel->cmdDataToKelvorClick(panel->cmdDataToKelvor);
+    }
+    ASSERT_EQ(unit.handed.size(), 2u);
+    EXPECT_EQ(unit.handed[0].frame.substr(4, 9), "G0D**FFFF");
+    EXPECT_EQ(unit.handed[1].frame.substr(4, 9), "G0D**9C40");
+    unit.DeviceName.clear();
+    form->LowerSetpointLimit = -40.0;
+    form->UpperSetpointLimit = 200.0;
+
     // The fixed texts follow the main window's language.
     window->mnuGermanClick();
     support::TestDialogs().Clear();
@@ -193,7 +212,7 @@ TEST_F(PanelControlTest, SetpointDigitsRangeAndLimits)
     auto shown = Messages();
     ASSERT_EQ(shown.size(), 6u);
     EXPECT_EQ(shown[1].text, "Sollwertvorgabe überschreitet Sollwertgrenzen des Geräts!");
-    EXPECT_EQ(shown[3].text, "Ungültiger Wertebereich!");
+    EXPECT_EQ(shown[3].text, "Sollwertvorgabe überschreitet Sollwertgrenzen des Geräts!");
     EXPECT_EQ(shown[5].text, "Fehlerhafte Sollwertvorgabe!");
     EXPECT_EQ(shown[5].caption, "Fehler");
 }

@@ -146,6 +146,14 @@ TEST_F(RecordedDataFileTest, FailedSavesAreReportedAndLeaveTheLastGoodFile)
     EXPECT_EQ(support::TestDialogs().LastMessage().caption, "Error");
     EXPECT_EQ(ReadBytes(path), later);
 
+    // A file the user made read-only: text 149 with the system's reason, the file untouched.
+    v.connected = true;
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+    EXPECT_FALSE(FileSave1Execute(&v, 1));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, "Error in making the file!\n" + path + ": Permission denied");
+    EXPECT_EQ(ReadBytes(path), later);
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+
     // A folder that does not exist: text 149 with the reason.
     v.connected = true;
     v.fileName = Path("missing/run");

@@ -6,10 +6,15 @@
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <chrono>
 #include <functional>
 
+#include "app/CLanguage.h"
+#include "app/TfrmMainWindow.h"
+#include "app/TfrmPanelControl.h"
 #include "channel/CChannelSession.h"
+#include "channel/TmdiSubWindow.h"
 #include "comm/CChannel.h"
 #include "comm/CIdentification.h"
 #include "comm/CommTiming.h"
@@ -120,6 +125,36 @@ protected:
 
     platform::ManualClock clock;
     QTemporaryDir folder;
+};
+
+// The main window in English with its control panel, creating real channel windows.
+class ChannelWindowFixture : public ChannelFixture {
+protected:
+    void SetUp() override
+    {
+        ChannelFixture::SetUp();
+        main = std::make_unique<TfrmMainWindow>(&factory, CLanguage::English);
+        main->tmrPopUp->stop();
+        panel = new TfrmPanelControl(main.get());
+        panel->setUpdatesEnabled(false);
+    }
+    void TearDown() override
+    {
+        delete panel;
+        main.reset();
+        CLanguage::Instance()->SetCurrentLanguage(CLanguage::German);
+        ChannelFixture::TearDown();
+    }
+    // The window a menu command of the main window opened.
+    TmdiSubWindow* Open(void (TfrmMainWindow::*menu)())
+    {
+        (main.get()->*menu)();
+        return dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
+    }
+
+    TChannelFormFactory factory;
+    std::unique_ptr<TfrmMainWindow> main;
+    TfrmPanelControl* panel = nullptr;
 };
 
 }  // namespace channeltest

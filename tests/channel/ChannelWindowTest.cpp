@@ -31,28 +31,9 @@ using namespace channeltest;
 
 namespace {
 
-class ChannelWindowTest : public ChannelFixture {
+class ChannelWindowTest : public ChannelWindowFixture {
 protected:
-    void SetUp() override
-    {
-        ChannelFixture::SetUp();
-        main = std::make_unique<TfrmMainWindow>(&factory, CLanguage::English);
-        main->tmrPopUp->stop();
-        panel = new TfrmPanelControl(main.get());
-        panel->setUpdatesEnabled(false);
-    }
-    void TearDown() override
-    {
-        delete panel;
-        main.reset();
-        CLanguage::Instance()->SetCurrentLanguage(CLanguage::German);
-        ChannelFixture::TearDown();
-    }
-    TmdiSubWindow* OpenRecording()
-    {
-        main->mnuDatenaufzeichnungClick();
-        return dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
-    }
+    TmdiSubWindow* OpenRecording() { return Open(&TfrmMainWindow::mnuDatenaufzeichnungClick); }
     static void Choose(QComboBox* box, const QString& text)
     {
         const int i = box->findText(text);
@@ -69,10 +50,6 @@ protected:
         ASSERT_TRUE(w->IsConnected());
         ASSERT_TRUE(AwaitCycle(w->Session()));
     }
-
-    TChannelFormFactory factory;
-    std::unique_ptr<TfrmMainWindow> main;
-    TfrmPanelControl* panel = nullptr;
 };
 
 }  // namespace

@@ -33,6 +33,7 @@
 #include "chart/series/TeeAxisToolTypes.h"
 #include "platform/TPrinter.h"
 #include "platform/TextCodec.h"
+#include "programmer/CProgramFile.h"
 #include "resources/TextRows.h"
 #include "support/SimulatedUnitLine.h"
 
@@ -454,4 +455,29 @@ TEST_F(FileCommandsTest, SaveButtonWritesTheRunningRecordingAndConfirmsIt)
     EXPECT_TRUE(saved.Loaded);
     EXPECT_EQ(saved.Rows(), w->Series(0)->Count());
     EXPECT_EQ(main->SaveWithoutDialog, 0);
+}
+
+TEST_F(FileCommandsTest, ProgramFileOpensIntoTheTPScoutWindowAndIsSavedFromIt)
+{
+    TProgramFile program;
+    program.Settings.StartTemperature = "20";
+    program.Segments.push_back({"Heat", 600, 50.0});
+    ASSERT_TRUE(programfile::Write(Path("ramp.tp"), program));
+    main->mnuTPScout->trigger();
+    auto* w = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(main->btnFileOpen->isEnabled());
+    EXPECT_FALSE(main->btnFileSave->isEnabled());  // no program yet
+
+    support::TestDialogs().QueueFileName(Path("ramp.tp"));
+    main->mnuOpenFile->trigger();
+    EXPECT_EQ(w->ProgramTreeNodeCount(), 2);
+    EXPECT_TRUE(main->btnFileSave->isEnabled());
+    support::TestDialogs().QueueFileName(Path("copy"));
+    main->btnFileSave->trigger();
+    TProgramFile copy;
+    ASSERT_TRUE(programfile::Read(Path("copy.tp"), copy));
+    ASSERT_EQ(copy.Segments.size(), 1u);
+    EXPECT_EQ(copy.Segments[0].Name, "Heat");
+    EXPECT_EQ(copy.Segments[0].Duration, 600);
 }

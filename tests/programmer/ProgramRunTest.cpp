@@ -30,6 +30,7 @@ struct FakeWindow : IProgrammerWindow {
     TDateTime PlannedSetpointLastX() const override { return planned.back().x; }
     double PlannedSetpointY(int i) const override { return planned.at(size_t(i)).y; }
     void AddPlannedSetpoint(TDateTime x, double y) override { planned.push_back({x, y, clWhite}); }
+    TDateTime RecordedSetpointLastX() const override { return recorded.empty() ? 0.0 : recorded.back(); }
     void ClearProfile() override { profile.clear(); }
     void AddProfilePoint(double x, double y, TColor c) override { profile.push_back({x, y, c}); }
     int ProfileCount() const override { return int(profile.size()); }

@@ -60,12 +60,7 @@ TSelectListForm::TSelectListForm(QWidget* Owner) : TTeeForm(Owner)
     BMoveDown->setGeometry(120, 90, 26, 22);
 
     // FormCreate
-    TBitmap up, down;
-    TeeLoadArrowBitmaps(&up, &down);
-    BMoveUP->setIcon(QPixmap::fromImage(up.Image()));
-    BMoveDown->setIcon(QPixmap::fromImage(down.Image()));
-    BMoveUP->setIconSize(QSize(24, 14));
-    BMoveDown->setIconSize(QSize(24, 14));
+    TeeSetArrowIcons(BMoveUP, BMoveDown);
 
     Bind(BRightOne, &QPushButton::clicked, [this] { BRightOneClick(); });
     Bind(BRightAll, &QPushButton::clicked, [this] { BRightAllClick(); });

@@ -1,8 +1,19 @@
 #include "chart/editors/TeePenDlg.h"
 
+#include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
 #include <cstdlib>
 
 #include "chart/editors/TPenDialog.h"
@@ -133,6 +144,16 @@ void TeeLoadArrowBitmaps(TBitmap* Up, TBitmap* Down)
     TeeDrawArrowBitmap(Down, false);
 }
 
+void TeeSetArrowIcons(QToolButton* Up, QToolButton* Down)
+{
+    TBitmap up, down;
+    TeeLoadArrowBitmaps(&up, &down);
+    Up->setIcon(QPixmap::fromImage(up.Image()));
+    Down->setIcon(QPixmap::fromImage(down.Image()));
+    Up->setIconSize(QSize(24, 14));
+    Down->setIconSize(QSize(24, 14));
+}
+
 bool TeeIdentToCursor(const AnsiString& Ident, int& Cursor)
 {
     if (Ident == "crTeeHand") {
@@ -187,4 +208,196 @@ bool EditChartPen(QObject* AOwner, TPen* Pen, bool HideColor)
     dialog->EditedPen = Pen;
     if (HideColor) dialog->BColor->hide();
     return dialog->ShowModal() == mrOk;
+}
+
+QLabel* TeeAddLabel(QWidget* Parent, const char* Caption, int X, int Y, int Width)
+{
+    auto* label = new QLabel(Caption, Parent);
+    label->adjustSize();
+    label->move(X, Y);
+    if (Width > 0) label->resize(Width, label->height());
+    return label;
+}
+
+QCheckBox* TeeAddCheck(QWidget* Parent, const char* Caption, int X, int Y, int Width)
+{
+    auto* check = new QCheckBox(Caption, Parent);
+    check->adjustSize();
+    check->move(X, Y);
+    if (Width > 0) check->resize(Width, check->height());
+    return check;
+}
+
+QPushButton* TeeAddButton(QWidget* Parent, const char* Caption, int X, int Y, int Width, int Height)
+{
+    auto* button = new QPushButton(Caption, Parent);
+    button->setGeometry(X, Y, Width, Height);
+    return button;
+}
+
+QSpinBox* TeeAddSpin(QWidget* Parent, int X, int Y, int Width, int Min, int Max, int Step, QLabel* Label)
+{
+    auto* spin = new QSpinBox(Parent);
+    spin->setGeometry(X, Y, Width, 21);
+    spin->setRange(Min, Max);
+    spin->setSingleStep(Step);
+    if (Label) Label->setBuddy(spin);
+    return spin;
+}
+
+QComboBox* TeeAddCombo(QWidget* Parent, int X, int Y, int Width, const QStringList& Items, QLabel* Label)
+{
+    auto* combo = new QComboBox(Parent);
+    combo->setGeometry(X, Y, Width, 21);
+    combo->addItems(Items);
+    if (Label) Label->setBuddy(combo);
+    return combo;
+}
+
+void TeeAlignClient(QWidget* Control)
+{
+    QWidget* parent = Control->parentWidget();
+    if (!parent) return;
+    if (!parent->layout()) {
+        auto* layout = new QVBoxLayout(parent);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+    }
+    parent->layout()->addWidget(Control);
+}
+
+QWidget* TeeAddTab(QTabWidget* Pages, const char* Caption)
+{
+    auto* page = new QWidget;
+    Pages->addTab(page, Caption);
+    return page;
+}
+
+TTeeRadioGroup::TTeeRadioGroup(const QString& Caption, const QStringList& Items, QWidget* Parent)
+    : QGroupBox(Caption, Parent), FButtons(new QButtonGroup(this))
+{
+    for (int i = 0; i < Items.size(); ++i) {
+        auto* button = new QRadioButton(Items[i], this);
+        button->setGeometry(8, 16 + 18 * i, 150, 17);
+        FButtons->addButton(button, i);
+    }
+    connect(FButtons, &QButtonGroup::idClicked, this, [this] { emit Click(); });
+}
+
+int TTeeRadioGroup::ItemIndex() const
+{
+    return FButtons->checkedId();
+}
+
+void TTeeRadioGroup::SetItemIndex(int Index)
+{
+    if (QAbstractButton* b = FButtons->button(Index)) {
+        b->setChecked(true);
+        return;
+    }
+    // No button checked: the exclusive group must let go of the checked one first.
+    if (QAbstractButton* checked = FButtons->checkedButton()) {
+        FButtons->setExclusive(false);
+        checked->setChecked(false);
+        FButtons->setExclusive(true);
+    }
+}
+
+int TTeeRadioGroup::Count() const
+{
+    return int(FButtons->buttons().size());
+}
+
+QRadioButton* TTeeRadioGroup::Button(int Index) const
+{
+    return qobject_cast<QRadioButton*>(FButtons->button(Index));
+}
+
+TTeeRadioGroup* TeeAddRadioGroup(QWidget* Parent, const char* Caption, const QStringList& Items, int X, int Y,
+                                 int Width, int Height)
+{
+    auto* group = new TTeeRadioGroup(Caption, Items, Parent);
+    group->setGeometry(X, Y, Width, Height);
+    for (int i = 0; i < group->Count(); ++i) group->Button(i)->resize(Width - 12, 17);
+    return group;
+}
+
+QTabWidget* TeePageControl(const QWidget* Page)
+{
+    if (!Page) return nullptr;
+    auto* stack = qobject_cast<QStackedWidget*>(Page->parentWidget());
+    return stack ? qobject_cast<QTabWidget*>(stack->parentWidget()) : nullptr;
+}
+
+bool TeeTabVisible(const QWidget* Page)
+{
+    QTabWidget* pages = TeePageControl(Page);
+    if (!pages) return true;
+    return pages->isTabVisible(pages->indexOf(const_cast<QWidget*>(Page)));
+}
+
+void TeeSetTabVisible(QWidget* Page, bool Visible)
+{
+    QTabWidget* pages = TeePageControl(Page);
+    if (auto* control = qobject_cast<TTeePageControl*>(pages))
+        control->SetPageVisible(Page, Visible);
+    else if (pages)
+        pages->setTabVisible(pages->indexOf(Page), Visible);
+}
+
+void TeeSelectTab(QWidget* Page)
+{
+    QTabWidget* pages = TeePageControl(Page);
+    if (auto* control = qobject_cast<TTeePageControl*>(pages))
+        control->SetActivePage(Page);
+    else if (pages && TeeTabVisible(Page))
+        pages->setCurrentWidget(Page);
+}
+
+TTeePageControl::TTeePageControl(QWidget* Parent) : QTabWidget(Parent)
+{
+    connect(this, &QTabWidget::currentChanged, this, [this](int Index) { CurrentChanged(Index); });
+}
+
+void TTeePageControl::SetActivePage(QWidget* Page)
+{
+    const bool quiet = FQuiet;
+    FQuiet = true;
+    setCurrentWidget(Page);
+    FQuiet = quiet;
+    FLast = currentIndex();
+}
+
+void TTeePageControl::SetPageVisible(QWidget* Page, bool Visible)
+{
+    const bool quiet = FQuiet;
+    FQuiet = true;
+    setTabVisible(indexOf(Page), Visible);
+    FQuiet = quiet;
+    FLast = currentIndex();
+}
+
+void TTeePageControl::CurrentChanged(int Index)
+{
+    if (FQuiet) {
+        FLast = Index;
+        return;
+    }
+    FQuiet = true;
+    if (OnChanging && FLast >= 0 && FLast < count() && FLast != Index) {
+        // Asked with the old page in place, as it was before the click.
+        setCurrentIndex(FLast);
+        bool allowed = false;
+        if (!TTeeForm::Guard([&] { allowed = OnChanging(); })) allowed = false;
+        if (allowed) setCurrentIndex(Index);
+    }
+    FQuiet = false;
+    const bool changed = currentIndex() != FLast;
+    FLast = currentIndex();
+    if (changed && OnChange) TTeeForm::Guard(OnChange);
+}
+
+QWidget* TeeActiveTab(const QTabWidget* Pages)
+{
+    return Pages ? Pages->currentWidget() : nullptr;
 }

@@ -2,7 +2,10 @@
 // Services every chart editor dialog uses: creating a dialog form, embedding a form as a
 // page of another control, yes/no questions, moving items between lists, the default
 // value formats, the arrow bitmaps, the cursor names, and the pen editor's entry point.
+#include <QGroupBox>
 #include <QStringList>
+#include <QTabWidget>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 
@@ -11,9 +14,16 @@
 #include "platform/AnsiString.h"
 #include "platform/MouseTypes.h"
 
+class QButtonGroup;
+class QCheckBox;
 class QComboBox;
+class QLabel;
 class QListWidget;
 class QObject;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QToolButton;
 class QWidget;
 class TBitmap;
 class TPen;
@@ -63,6 +73,8 @@ void AddDefaultValueFormats(QStringList& Items);
 void AddDefaultValueFormats(QComboBox* Combo);
 
 void TeeLoadArrowBitmaps(TBitmap* Up, TBitmap* Down);
+// Gives two move buttons the up and down arrows.
+void TeeSetArrowIcons(QToolButton* Up, QToolButton* Down);
 
 // "crTeeHand" and the platform's cursor identifiers, both ways.
 bool TeeIdentToCursor(const AnsiString& Ident, int& Cursor);
@@ -75,3 +87,70 @@ void TeeFillCursors(QComboBox* Combo, TCursor Current);
 
 // Edits Pen in the pen dialog; true when the user pressed OK.
 bool EditChartPen(QObject* AOwner, TPen* Pen, bool HideColor = false);
+
+// ---- Building the controls of editor forms at their designed places (client pixels).
+// Each returns the new control, parented to Parent and shown with it. A label takes its
+// buddy from the control it is given to (so its hot key focuses the control).
+QLabel* TeeAddLabel(QWidget* Parent, const char* Caption, int X, int Y, int Width = 0);
+QCheckBox* TeeAddCheck(QWidget* Parent, const char* Caption, int X, int Y, int Width = 0);
+QPushButton* TeeAddButton(QWidget* Parent, const char* Caption, int X, int Y, int Width = 75, int Height = 25);
+// An edit with its up-down is one spin box.
+QSpinBox* TeeAddSpin(QWidget* Parent, int X, int Y, int Width, int Min, int Max, int Step = 1, QLabel* Label = nullptr);
+QComboBox* TeeAddCombo(QWidget* Parent, int X, int Y, int Width, const QStringList& Items, QLabel* Label = nullptr);
+// Makes Control fill its parent's client area (the parent gets a layout holding it).
+void TeeAlignClient(QWidget* Control);
+// A new page of Pages with that caption.
+QWidget* TeeAddTab(QTabWidget* Pages, const char* Caption);
+
+// A titled group of radio buttons, one per item, with the index of the checked one. A
+// click that checks another button emits Click (SetItemIndex does not).
+class TTeeRadioGroup : public QGroupBox {
+    Q_OBJECT
+public:
+    TTeeRadioGroup(const QString& Caption, const QStringList& Items, QWidget* Parent = nullptr);
+    // -1 when none is checked.
+    int ItemIndex() const;
+    void SetItemIndex(int Index);
+    int Count() const;
+    QRadioButton* Button(int Index) const;
+
+signals:
+    void Click();
+
+private:
+    QButtonGroup* FButtons;
+};
+TTeeRadioGroup* TeeAddRadioGroup(QWidget* Parent, const char* Caption, const QStringList& Items, int X, int Y,
+                                 int Width, int Height);
+
+// A page control whose page changes made by the user can be refused: OnChanging is asked
+// with the old page still active and may answer false (or raise), which keeps the old
+// page; OnChange follows an accepted change. Pages selected by the program
+// (SetActivePage, or a page hidden by TeeSetTabVisible) raise neither, as the class
+// library's page controls did not.
+class TTeePageControl : public QTabWidget {
+    Q_OBJECT
+public:
+    explicit TTeePageControl(QWidget* Parent = nullptr);
+    QWidget* ActivePage() const { return currentWidget(); }
+    void SetActivePage(QWidget* Page);
+    void SetPageVisible(QWidget* Page, bool Visible);
+    std::function<bool()> OnChanging;
+    std::function<void()> OnChange;
+
+private:
+    void CurrentChanged(int Index);
+    int FLast = -1;
+    bool FQuiet = false;
+};
+
+// The page control a tab page belongs to (null for a page outside one).
+QTabWidget* TeePageControl(const QWidget* Page);
+// Whether a page is offered among its page control's tabs (a page outside a page
+// control counts as offered), and offering or hiding it.
+bool TeeTabVisible(const QWidget* Page);
+void TeeSetTabVisible(QWidget* Page, bool Visible);
+// Selects Page in its page control when it is offered.
+void TeeSelectTab(QWidget* Page);
+// The selected page of a page control (null when none).
+QWidget* TeeActiveTab(const QTabWidget* Pages);

@@ -124,6 +124,11 @@ void TChartTools::InternalRemove(TTeeCustomTool* tool)
     if (i >= 0) FItems.erase(FItems.begin() + i);
 }
 
+void TChartTools::Exchange(int a, int b)
+{
+    std::swap(FItems.at(static_cast<std::size_t>(a)), FItems.at(static_cast<std::size_t>(b)));
+}
+
 void TChartTools::Clear()
 {
     while (!FItems.empty()) {

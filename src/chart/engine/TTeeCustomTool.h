@@ -33,6 +33,8 @@ public:
     virtual void ChartEvent(TChartToolEvent) {}
     virtual void ChartMouseEvent(TChartMouseEvent, TMouseButton, TShiftState, int, int) {}
     virtual AnsiString Description() const { return AnsiString(); }
+    // Tools for the program's own use (not listed by the editors).
+    bool InternalUse = false;
     // Leaves the old chart's tools list (repainting it when no new chart is given) and
     // enters the new one's.
     void SetParentChart(IChartHost* value) override;
@@ -103,6 +105,8 @@ public:
     void Clear();
     void SetActive(bool value);
     bool Active() const;
+    // Exchanges the tools at two positions (drawing and file order).
+    void Exchange(int a, int b);
 
     // Plain list operations for the tool's own SetParentChart.
     void InternalAdd(TTeeCustomTool* tool);

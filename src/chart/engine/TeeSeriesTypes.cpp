@@ -85,6 +85,8 @@ void UnRegisterTeeFunctions(std::initializer_list<TTeeFunctionClass> Classes)
     });
 }
 
+TTeeCustomToolClass TeePageNumToolClass = nullptr;
+
 void RegisterTeeTools(std::initializer_list<TTeeCustomToolClass> Classes)
 {
     TTeeToolTypes& list = TeeToolTypes();

@@ -57,6 +57,9 @@ void UnRegisterTeeSeries(std::initializer_list<TChartSeriesClass> Classes);
 // Removes every entry of the given function classes.
 void UnRegisterTeeFunctions(std::initializer_list<TTeeFunctionClass> Classes);
 
+// The registered page-number tool class, or null.
+extern TTeeCustomToolClass TeePageNumToolClass;
+
 // Appends each class not yet in the list.
 void RegisterTeeTools(std::initializer_list<TTeeCustomToolClass> Classes);
 void UnRegisterTeeTools(std::initializer_list<TTeeCustomToolClass> Classes);

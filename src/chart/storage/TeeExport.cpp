@@ -100,7 +100,10 @@ std::unique_ptr<TGraphic> WithFileExtension(const AnsiString& Extension)
 void TeeFillPictureDialog(platform::FileDialogRequest* Dialog, TCustomTeePanel* Panel, TTeeExportFormatItems* Items)
 {
     if (!TeeExportFormats || TeeExportFormats->Count() == 0) return;
-    int index = Dialog->filter.empty() ? 0 : 1;
+    // The running index starts after the entries the filter already holds (pairs of
+    // description and pattern), however many there are.
+    int index = 0;
+    if (!Dialog->filter.empty()) index = int((std::count(Dialog->filter.begin(), Dialog->filter.end(), '|') + 1) / 2);
     for (int i = 0; i < TeeExportFormats->Count(); ++i) {
         auto format = TeeExportFormats->Get(i)->Create();
         format->Panel = Panel;

@@ -52,6 +52,10 @@ public:
     // without Check it is only answered when it exists.
     virtual QWidget* Options(bool Check = true);
 
+    // Whether a file with Extension (without the dot, any case) is this format's; a format
+    // with variants switches to the one the extension names.
+    virtual bool WantsFileExtension(const AnsiString& Extension) { return SameText(Extension, FileExtension()); }
+
     // Both raise "Panel property is not set in Export format" without a panel.
     void CopyToClipboard();
     // Writes the picture to FileName as it is (no extension added). The old file is
@@ -100,7 +104,8 @@ struct TTeeExportFormatItem {
 using TTeeExportFormatItems = std::vector<TTeeExportFormatItem>;
 
 // Appends every registered format's filter to the dialog's filter and gives each format
-// its filter index; with Items, the format instances are kept there.
+// its filter index, counting on from the entries the filter already holds; with Items, the
+// format instances are kept there.
 void TeeFillPictureDialog(platform::FileDialogRequest* Dialog, TCustomTeePanel* Panel, TTeeExportFormatItems* Items);
 
 // Asks for a file name with the format's filter and saves the panel there.

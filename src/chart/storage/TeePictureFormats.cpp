@@ -144,9 +144,22 @@ void TEMFExportFormat::IncFileFilterIndex(int& Index)
     ++Index;
 }
 
+bool TEMFExportFormat::WantsFileExtension(const AnsiString& Extension)
+{
+    const bool enhanced = SameText(Extension, "emf");
+    if (!enhanced && !SameText(Extension, "wmf")) return false;
+    if (GetEnhanced() != enhanced) SetEnhanced(enhanced);
+    return true;
+}
+
 bool TEMFExportFormat::WantsFilterIndex(int Index)
 {
-    if (Index == FFileFilterIndex) return true;
+    // Each entry chooses its own variant: a format switched to old-style pictures by its
+    // second entry must become enhanced again when the first one is chosen.
+    if (Index == FFileFilterIndex) {
+        if (!GetEnhanced()) SetEnhanced(true);
+        return true;
+    }
     if (Index == FFileFilterIndex + 1) {
         SetEnhanced(false);
         return true;

@@ -36,8 +36,10 @@ public:
     int FileFilterIndex() override;
     // Takes two filter entries: enhanced, then old-style.
     void IncFileFilterIndex(int& Index) override;
-    // The old-style entry switches the format to old-style pictures.
+    // The first entry switches the format to enhanced pictures, the second to old-style ones.
     bool WantsFilterIndex(int Index) override;
+    // "emf" and "wmf" both belong to the format and choose enhanced or old-style pictures.
+    bool WantsFileExtension(const AnsiString& Extension) override;
     AnsiString Description() override;
     AnsiString FileExtension() override { return GetEnhanced() ? "emf" : "wmf"; }
     AnsiString FileFilter() override;

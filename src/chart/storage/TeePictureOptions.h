@@ -19,6 +19,8 @@ public:
     int ItemIndex() const;
     void SetItemIndex(int Index);
     int Count() const;
+    // The buttons, with the index of each as its id (idClicked reports a click).
+    QButtonGroup* Buttons() const { return FButtons; }
 
 private:
     QButtonGroup* FButtons;

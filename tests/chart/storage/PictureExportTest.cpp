@@ -318,6 +318,15 @@ TEST_F(PictureExport, MetafileEnhancedUntilSwitchedByTheSecondFilterEntry)
     EXPECT_FALSE(emf.GetEnhanced());
     EXPECT_EQ(emf.FileExtension(), "wmf");
     EXPECT_EQ(emf.FileFilterIndex(), 2);
+    // The first entry and the ".emf" extension choose enhanced pictures again.
+    EXPECT_TRUE(emf.WantsFilterIndex(1));
+    EXPECT_TRUE(emf.GetEnhanced());
+    EXPECT_TRUE(emf.WantsFileExtension("WMF"));
+    EXPECT_FALSE(emf.GetEnhanced());
+    EXPECT_TRUE(emf.WantsFileExtension("emf"));
+    EXPECT_TRUE(emf.GetEnhanced());
+    EXPECT_FALSE(emf.WantsFileExtension("jpg"));
+    emf.SetEnhanced(false);
 
     emf.SaveToFile(File("chart.wmf"));
     TMetafile meta;
@@ -357,6 +366,10 @@ TEST_F(PictureExport, RegistryOrderFilterIndexesAndPictureByExtension)
     TeeFillPictureDialog(&more, &panel, &moreItems);
     EXPECT_EQ(moreItems[0].Format->FileFilterIndex(), 2);
     EXPECT_EQ(moreItems[3].Format->FileFilterIndex(), 6);
+    more.filter = "Text (*.txt)|*.txt|All files (*.*)|*.*";
+    moreItems.clear();
+    TeeFillPictureDialog(&more, &panel, &moreItems);
+    EXPECT_EQ(moreItems[0].Format->FileFilterIndex(), 3);
 
     EXPECT_NE(dynamic_cast<TJPEGImage*>(WithFileExtension(".Jpg").get()), nullptr);
     EXPECT_EQ(WithFileExtension("JPG"), nullptr);

@@ -3,6 +3,8 @@
 //   dialog-gallery            a window with one button per dialog
 //   dialog-gallery NAME       opens that dialog at once (for screenshots)
 #include <QApplication>
+#include <QDir>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
@@ -14,23 +16,30 @@
 #include <utility>
 #include <vector>
 
+#include "chart/editors/EditChar.h"
 #include "chart/editors/TBrushDialog.h"
+#include "chart/editors/TChartEditForm.h"
 #include "chart/editors/TChartListBox.h"
+#include "chart/editors/TChartPreview.h"
 #include "chart/editors/TCustomChartGrid.h"
 #include "chart/editors/TFormTeeShape.h"
 #include "chart/editors/TFormatEditor.h"
 #include "chart/editors/TGridTransposeToolEdit.h"
 #include "chart/editors/TSelectListForm.h"
+#include "chart/editors/TTeeExportForm.h"
 #include "chart/editors/TTeeFontEditor.h"
 #include "chart/editors/TTeeGalleryForm.h"
 #include "chart/editors/TTeeGradientEditor.h"
 #include "chart/editors/TTeeShadowEditor.h"
 #include "chart/editors/TTeeToolsGallery.h"
+#include "chart/editors/TeeEdit.h"
 #include "chart/editors/TeeGally.h"
 #include "chart/editors/TeePenDlg.h"
 #include "chart/engine/TChartTitle.h"
 #include "chart/engine/TCustomChart.h"
+#include "chart/engine/TeeProcs.h"
 #include "chart/series/TBarSeries.h"
+#include "chart/series/TCursorTool.h"
 #include "chart/series/TGridTransposeTool.h"
 #include "chart/series/TLineSeries.h"
 #include "chart/series/TSurfaceSeries.h"
@@ -38,6 +47,7 @@
 #include "chart/series/TeeStandardSeries.h"
 #include "chart/series/TeeTools.h"
 #include "platform/Dialogs.h"
+#include "platform/TPrinter.h"
 
 namespace {
 
@@ -107,6 +117,42 @@ std::vector<Entry> Entries()
              TChartSeries* s = c->GetSeries(0);
              s->SetValueFormat(TFormatEditor::Change(o, s->GetValueFormat(), true));
          }},
+        {"editor", [](QWidget* o, TChart* c) { EditChart(o, c); }},
+        {"editor-tree",
+         [](QWidget* o, TChart* c) {
+             const bool old = TeeReadBoolOption("TreeMode", false);
+             TeeSaveBoolOption("TreeMode", true);
+             EditChart(o, c);
+             TeeSaveBoolOption("TreeMode", old);
+         }},
+        {"editor-general", [](QWidget* o, TChart* c) { EditChartPage(o, c, cetGeneral); }},
+        {"editor-axis", [](QWidget* o, TChart* c) { EditChartAxis(o, c->LeftAxis()); }},
+        {"editor-titles", [](QWidget* o, TChart* c) { EditChartTitle(o, c->GetTitle()); }},
+        {"editor-legend", [](QWidget* o, TChart* c) { EditChartLegend(o, c); }},
+        {"editor-panel", [](QWidget* o, TChart* c) { EditChartPage(o, c, cetPanel); }},
+        {"editor-paging", [](QWidget* o, TChart* c) { EditChartPage(o, c, cetPaging); }},
+        {"editor-walls", [](QWidget* o, TChart* c) { EditChartWall(o, c->GetLeftWall()); }},
+        {"editor-3d", [](QWidget* o, TChart* c) { EditChartPage(o, c, cet3D); }},
+        {"editor-series", [](QWidget* o, TChart* c) { EditSeries(o, c->GetSeries(0)); }},
+        {"editor-marks", [](QWidget* o, TChart* c) { EditSeriesMarks(o, c->GetSeries(1), false); }},
+        {"editor-datasource", [](QWidget* o, TChart* c) { EditSeriesDataSource(o, c->GetSeries(0)); }},
+        {"editor-data", [](QWidget* o, TChart* c) { EditChartPage(o, c, cetSeriesData); }},
+        {"editor-tools", [](QWidget* o, TChart* c) { EditChartPage(o, c, cetTools); }},
+        {"editor-export", [](QWidget* o, TChart* c) { EditChartPage(o, c, cetExport); }},
+        {"editor-embedded",
+         [](QWidget* o, TChart* c) {
+             auto host = TeeCreateForm<TTeeForm>(o);
+             host->setWindowTitle("Embedded chart editor");
+             host->resize(460, 360);
+             auto* panel = new TChartEditorPanel(host.get());
+             panel->setGeometry(4, 4, 452, 352);
+             panel->SetChart(c);
+             host->ShowModal();
+         }},
+        {"editor-export", [](QWidget* o, TChart* c) { EditChartPage(o, c, cetExport); }},
+        {"editor-print", [](QWidget* o, TChart* c) { EditChartPage(o, c, cetPrintPreview); }},
+        {"export", [](QWidget* o, TChart* c) { TeeExport(o, c); }},
+        {"preview", [](QWidget* o, TChart* c) { TeePreview(o, c); }},
         {"grid-transpose",
          [](QWidget* o, TChart* c) {
              // A grid series of its own chart, so the sample chart keeps its look.
@@ -136,6 +182,16 @@ int main(int argc, char** argv)
     RegisterTeeChartTools();
     RegisterTeeGridTransposeToolEdit();
     RegisterTeeTools({&TLegendScrollBar::staticMetaObject});
+    // Without a printer of the system's, the preview prints into a PDF file.
+    std::unique_ptr<TPrinter> pdf;
+    if (!Printer()->Present()) {
+        auto device = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        device->setOutputFormat(QPrinter::PdfFormat);
+        device->setOutputFileName(QDir::temp().filePath("dialog-gallery.pdf"));
+        device->setPageSize(QPageSize(QPageSize::A4));
+        pdf = std::make_unique<TPrinter>(std::move(device));
+        SetPrinter(pdf.get());
+    }
 
     QWidget window;
     window.setWindowTitle("Chart editor dialogs");
@@ -152,16 +208,20 @@ int main(int argc, char** argv)
     bar->SetParentChart(chart);
     bar->FillSampleValues(8);
     layout->addWidget(chart, 1);
-    auto* buttons = new QVBoxLayout;
+    auto* tool = new TCursorTool(chart);
+    tool->SetParentChart(chart);
+    auto* buttons = new QGridLayout;
     layout->addLayout(buttons);
+    int row = 0;
     for (const Entry& e : Entries()) {
         auto* b = new QPushButton(e.Name, &window);
         QObject::connect(b, &QPushButton::clicked, &window,
                          [&window, chart, open = e.Open] { TTeeForm::Guard([&] { open(&window, chart); }); });
-        buttons->addWidget(b);
+        buttons->addWidget(b, row / 2, row % 2);
+        ++row;
     }
-    buttons->addStretch();
-    window.resize(640, 400);
+    buttons->setRowStretch(row / 2 + 1, 1);
+    window.resize(800, 500);
     window.show();
 
     if (argc > 1) {

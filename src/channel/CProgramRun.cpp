@@ -1,0 +1,537 @@
+// The window's side of a program run: commands, the programmer timer's tick and the
+// programmer view's recording step.
+#include "channel/CProgramRun.h"
+
+#include <algorithm>
+
+#include "channel/CChannelSession.h"
+#include "channel/ChannelTexts.h"
+#include "chart/engine/TChartSeries.h"
+#include "comm/CChannel.h"
+#include "comm/CTolvarProtocol.h"
+#include "platform/Dialogs.h"
+#include "platform/Round.h"
+#include "platform/TTreeNode.h"
+#include "programmer/CProgrammer.h"
+
+using namespace resources;
+
+namespace {
+
+double RoundTo2(double value)
+{
+    return double(Round64(value * 100.0)) / 100.0;
+}
+
+AnsiString Stamp()
+{
+    const TDateTime now = Now();
+    return DateToStr(now) + " " + TimeToStr(now);
+}
+
+}  // namespace
+
+CProgramRun::CProgramRun(CChannelSession& session, CProgrammer& programmer, TTreeNodes& tree)
+    : FSession(session), FProgrammer(programmer), FTree(tree)
+{
+    FProgrammer.AttachWindow(this);
+}
+
+CProgramRun::~CProgramRun()
+{
+    if (FProgrammer.Window() == this) FProgrammer.AttachWindow(nullptr);
+}
+
+void CProgramRun::BindCalendar(std::uint8_t& armed, AnsiString& programName, TDateTime& startTime,
+                               std::uint8_t& recordingActive)
+{
+    FCalendar = {&armed, &programName, &startTime, &recordingActive};
+}
+
+TCalendarStart CProgramRun::Calendar() const
+{
+    return {*FCalendar.Armed, *FCalendar.ProgramName, *FCalendar.StartTime, *FCalendar.RecordingActive};
+}
+
+void CProgramRun::SetCalendar(const TCalendarStart& calendar)
+{
+    *FCalendar.Armed = calendar.Armed;
+    *FCalendar.ProgramName = calendar.ProgramName;
+    *FCalendar.StartTime = calendar.StartTime;
+    *FCalendar.RecordingActive = calendar.RecordingActive;
+}
+
+void CProgramRun::BindStateFlags(std::uint8_t* running, std::uint8_t* starting)
+{
+    FRunningFlag = running ? running : &FOwnRunning;
+    FStartingFlag = starting ? starting : &FOwnStarting;
+    UpdateStateFlags();
+}
+
+void CProgramRun::UpdateStateFlags()
+{
+    // For the main window and the control panel a program "runs" from its start request
+    // until the run is tidied up, also while it is held.
+    *FRunningFlag = HasRun() ? 1 : 0;
+    *FStartingFlag = StartRequested || StartPending ? 1 : 0;
+}
+
+void CProgramRun::Event(TRunEvent event)
+{
+    UpdateStateFlags();
+    if (OnRunEvent) OnRunEvent(event);
+}
+
+void CProgramRun::Message(const AnsiString& text, const AnsiString& caption)
+{
+    if (FTickDepth > 0)
+        FSession.Notice(text, caption);
+    else
+        platform::dialogs().MessageBox(text, caption, MB_OK | MB_ICONWARNING);
+}
+
+void CProgramRun::ProgramLine(const AnsiString& what)
+{
+    const int slot = StartedProgram ? CProgrammer::GetProgramIndex(StartedProgram) : -1;
+    const AnsiString name = slot >= 0 ? FProgrammer.GetProgramName(slot) : AnsiString();
+    AddProtocolLine(Stamp() + ChannelText(RowTheProgram) + name + what);
+}
+
+TChartSeries* CProgramRun::Planned() const
+{
+    return FSession.Series(SeriesProgrammer);
+}
+
+TChartSeries* CProgramRun::Recorded() const
+{
+    return FSession.Series(2);
+}
+
+double CProgramRun::ChannelValue(int series) const
+{
+    const CChannel* channel = FSession.ChannelObject();
+    return channel ? channel->SeriesValue(series) : 0.0;
+}
+
+bool CProgramRun::UnsignedUnit() const
+{
+    const CChannel* channel = FSession.ChannelObject();
+    return channel && channel->IsUnsignedDevice();
+}
+
+double CProgramRun::MinimumSetpoint() const
+{
+    return FSession.IsConnected() ? CTolvarProtocol::SetpointRange(UnsignedUnit()).Minimum
+                                  : CTolvarProtocol::AnySetpointRange().Minimum;
+}
+
+double CProgramRun::MaximumSetpoint() const
+{
+    return FSession.IsConnected() ? CTolvarProtocol::SetpointRange(UnsignedUnit()).Maximum
+                                  : CTolvarProtocol::AnySetpointRange().Maximum;
+}
+
+bool CProgramRun::SetpointSendable(double value) const
+{
+    return CTolvarProtocol::TSetpointRange{MinimumSetpoint(), MaximumSetpoint()}.Contains(value);
+}
+
+// ---------------------------------------------------------------- commands
+
+bool CProgramRun::RequestStart(TTreeNode* selected, const TRunSettings& settings)
+{
+    const AnsiString caption = ChannelText(RowWarning);
+    if (FTree.Count() == 0 || StartPending) {
+        Message(ChannelText(RowLoadAProgram), caption);
+        return false;
+    }
+    if (StartedProgram || ProgramRunning) {
+        Message(ChannelText(RowProgramAlreadyStarted), caption);
+        return false;
+    }
+    TTreeNode* node = selected && FTree.Contains(selected) ? selected : FTree.GetFirstNode();
+    if (node && node->Parent()) node = node->Parent();
+    if (!node || !FSession.IsConnected()) {
+        ProgramFinished = 0;
+        return false;
+    }
+    const int slot = CProgrammer::GetProgramIndex(node);
+    const CTemperatureProgram* head =
+        FProgrammer.GetProgramNode(slot) == node ? FProgrammer.GetProgramHead(slot) : nullptr;
+    if (node->Count() == 0 || !head || !head->next) {
+        Message(ChannelText(RowNoSegments), caption);
+        return false;
+    }
+    // A start temperature that is no number refuses the start: the run never begins from
+    // a temperature nobody entered.
+    double start = 0.0;
+    if (!TryStrToFloat(Trim(settings.StartTemperature), start)) {
+        Message(ChannelText(RowInputMaskError), caption);
+        return false;
+    }
+    start = RoundTo2(start);
+    // Every setpoint must be one the unit can be sent (the program may have been written
+    // for another unit).
+    bool sendable = SetpointSendable(start);
+    for (const CTemperatureProgram* s = head->next; s && sendable; s = s->next)
+        sendable = SetpointSendable(s->setpoint);
+    if (!sendable) {
+        Message(ChannelText(RowValueOutOfBounds), caption);
+        return false;
+    }
+
+    StartedProgram = node;
+    Settings = settings;
+    StartTemperature = start;
+    ProgramFinished = 0;
+    FProgrammer.SetRampActive(1);
+    StartRequested = 1;
+    StartPending = 1;
+    Event(TRunEvent::StartRequested);
+    FSession.SetSetpointLimits(-999.9, 999.9);
+    ProgramLine(ChannelText(RowWasStarted));
+    return true;
+}
+
+void CProgramRun::RequestStop()
+{
+    if (!HasRun() || StopRequested) return;
+    if (!ChannelAskYesNo(ChannelText(RowAskStopProgram))) return;
+    if (!HasRun() || StopRequested) return;
+    ProgramLine(ChannelText(RowCancelledByUser));
+    // A stop clears the channel's timed start.
+    SetCalendar({0, "none", Now(), 1});
+    FSession.SetRecordingSuspended(false);
+    if (StartPending) {
+        // The run has not begun: nothing went to the unit, the start is simply undone.
+        StartRequested = 0;
+        StartPending = 0;
+        TidyUp();
+        return;
+    }
+    ProgramRunning = 0;
+    ProgramEnded = 1;
+    StoppedByUser = 1;
+    StopRequested = 1;
+    // A stop ends a held run too: the hold is over with it.
+    SegmentHeld = 0;
+    HeldByUnitOff = 0;
+    FProgrammer.SetRampActive(0);
+    Event(TRunEvent::Stopped);
+}
+
+void CProgramRun::HoldOrResume()
+{
+    if (!HasRun() || StartPending || StopRequested || ProgramEnded) return;
+    if (!ChannelAskYesNo(ChannelText(RowAskHoldContinueSegment))) return;
+    if (!HasRun() || StartPending || StopRequested || ProgramEnded) return;
+    if (SegmentHeld)
+        Resume();
+    else
+        Hold();
+}
+
+void CProgramRun::HoldProgram()
+{
+    if (!HasRun() || SegmentHeld || StopRequested || ProgramEnded) return;
+    Hold();
+}
+
+void CProgramRun::Hold()
+{
+    SegmentHeld = 1;
+    FProgrammer.SetRampActive(0);
+    ProgramRunning = 0;
+    TruncatePlannedCurve();
+    Event(TRunEvent::Held);
+}
+
+void CProgramRun::Resume()
+{
+    SegmentHeld = 0;
+    HeldByUnitOff = 0;
+    FProgrammer.SetRampActive(1);
+    ProgramRunning = 1;
+    MethodLetterNeeded = 1;
+    // The rest of the segment is planned anew, from the unit's present setpoint to the
+    // segment's target over the steps that were left when it was held.
+    StartTemperature = ChannelValue(2);
+    RunningSlot = CProgrammer::GetProgramIndex(StartedProgram);
+    FProgrammer.StartRamp(std::max(0, HeldRemainingSteps), FSession.SamplingInterval(),
+                          FProgrammer.GetCurrentSetpoint(), StartTemperature);
+    Event(TRunEvent::Resumed);
+}
+
+void CProgramRun::CancelSegment()
+{
+    if (!ProgramRunning || StopRequested) return;
+    if (!ChannelAskYesNo(ChannelText(RowAskCancelSegment))) return;
+    if (!ProgramRunning || StopRequested) return;
+    // The segment's planned time is over at the next tick; a temperature-stable segment
+    // stops waiting.
+    TruncatePlannedCurve();
+    SetpointReachedFlag = 1;
+}
+
+void CProgramRun::FinishProgram()
+{
+    ProgramRunning = 0;
+    ProgramEnded = 1;
+    if (StartedProgram) ProgramLine(ChannelText(RowWasStopped));
+    Event(TRunEvent::Ended);
+}
+
+void CProgramRun::TidyUp()
+{
+    FProgrammer.SetRampActive(0);
+    ProgramRunning = 0;
+    StartedProgram = nullptr;
+    SegmentHeld = 0;
+    HeldByUnitOff = 0;
+    StopRequested = 0;
+    ProgramEnded = 0;
+    ProgramFinished = 0;
+    TruncatePlannedCurve();
+    Event(TRunEvent::TidiedUp);
+}
+
+void CProgramRun::TruncatePlannedCurve()
+{
+    // By time, not by index: the planned and the recorded curve need not hold one point
+    // per tick each (a new part, a tick the recording skipped).
+    TChartSeries* planned = Planned();
+    const TChartSeries* recorded = Recorded();
+    if (!planned || planned->Count() == 0) return;
+    if (!recorded || recorded->Count() == 0) {
+        planned->Clear();
+        return;
+    }
+    const TDateTime last = recorded->GetxValue(recorded->Count() - 1);
+    int keep = planned->Count();
+    while (keep > 0 && planned->GetxValue(keep - 1) > last) --keep;
+    if (keep < planned->Count()) planned->Delete(keep, planned->Count() - keep);
+}
+
+// ---------------------------------------------------------------- the programmer timer
+
+void CProgramRun::Tick()
+{
+    if (FTickDepth > 0) return;
+    ++FTickDepth;
+    struct Leave {
+        int& depth;
+        ~Leave() { --depth; }
+    } leave{FTickDepth};
+
+    const int interval = FSession.SamplingInterval();
+    // 1. A run that sent its last frames is tidied up.
+    if (ProgramFinished) TidyUp();
+    // 2. The programmer's step.
+    if (ProgramRunning) FProgrammer.RunStep(interval, RunningSlot, PlannedSetpointLastX(), RecordedSetpointLastX());
+    // 3. The steps still to run in the segment, frozen while it is held.
+    RemainingSteps = CProgrammer::ElapsedSteps(PlannedSetpointLastX(), RecordedSetpointLastX(), interval);
+    if (!SegmentHeld) HeldRemainingSteps = RemainingSteps;
+    // 4. The recording.
+    UpdateRunningData();
+    // 5. A requested start begins once the recorded setpoint has enough points.
+    if (LimitsQueryDue) {
+        LimitsQueryDue = 0;
+        FSession.RequestSetpointLimits();
+    }
+    if (StartRequested && Recorded() && Recorded()->Count() >= PointsBeforeStart) {
+        RemainingSteps = StartProgram();
+        LimitsQueryDue = ProgramRunning;
+    }
+    // 6. A reached setpoint (or a cancelled segment) ends the segment's wait.
+    if (SetpointReachedFlag) {
+        FProgrammer.SetHoldFlag(0);
+        SetpointReachedFlag = 0;
+        SegmentActive = 0;
+    }
+    // 7. The frames for the unit.
+    SendProgramFrames(RemainingSteps);
+    // 8. A temperature-stable segment whose time is over waits for its setpoint.
+    if (FProgrammer.GetRampActive() == 0 && ProgramRunning && SegmentActive) CheckSetpointReached();
+    UpdateStateFlags();
+}
+
+void CProgramRun::UpdateRunningData()
+{
+    ++FTickDepth;
+    struct Leave {
+        int& depth;
+        ~Leave() { --depth; }
+    } leave{FTickDepth};
+
+    const TDateTime now = Now();
+    ProgramSetpoint = ChannelValue(2);
+    CalendarStep(now);
+    if (!FSession.Tick()) return;
+
+    // While no ramp is planned, the planned curve follows the unit's setpoint.
+    const TChartSeries* recorded = Recorded();
+    const TDateTime x = recorded && recorded->Count() > 0 ? recorded->GetxValue(recorded->Count() - 1) : 0.0;
+    if (FProgrammer.GetRampActive() == 0 && Planned()) Planned()->AddXY(x, ProgramSetpoint, AnsiString(), clWhite);
+
+    // The third tick after a ramp was planned labels the setpoint curve with the segment.
+    if (RampPlotted && ++FRampPlottedTicks >= 3) {
+        RampPlotted = 0;
+        FRampPlottedTicks = 0;
+        if (TChartSeries* s = Recorded(); s && s->Count() >= 2) s->SetXLabel(s->Count() - 2, SegmentName);
+    }
+}
+
+void CProgramRun::CalendarStep(TDateTime now)
+{
+    if (!*FCalendar.Armed) {
+        FSession.SetRecordingSuspended(false);
+        return;
+    }
+    const double late = (now - *FCalendar.StartTime) * SecsPerDay;
+    if (late < 0) {
+        // Armed for later: a recording that waits for the start records nothing meanwhile.
+        FSession.SetRecordingSuspended(*FCalendar.RecordingActive == 0);
+        return;
+    }
+    if (late > CalendarWindowSeconds) {
+        // No tick came in time (the machine slept, the clock was set): a program that
+        // starts late might run at a time nobody planned for, so the start is dropped.
+        DisarmCalendar();
+        return;
+    }
+    *FCalendar.Armed = 0;
+    if (*FCalendar.RecordingActive == 0) {
+        // The recording so far is written and a new part begins with the program.
+        FSession.SetRecordingSuspended(false);
+        FSession.StartNewPartNow();
+        *FCalendar.RecordingActive = 1;
+    }
+    UpdateStateFlags();
+    if (OnCalendarStart) OnCalendarStart();
+}
+
+void CProgramRun::DisarmCalendar()
+{
+    const AnsiString name = *FCalendar.ProgramName;
+    SetCalendar({0, "none", *FCalendar.StartTime, 1});
+    FSession.SetRecordingSuspended(false);
+    const AnsiString text = ChannelText("Der Kalenderstart wurde nicht ausgeführt: zur Startzeit lief kein Takt.",
+                                        "The automatic start was not carried out: no tick came at the start time.");
+    AddProtocolLine(Stamp() + " " + text + " (" + name + ")");
+    FSession.Notice(text, ChannelText(RowNotice));
+    Event(TRunEvent::CalendarDisarmed);
+}
+
+int CProgramRun::StartProgram()
+{
+    const int slot = StartedProgram ? CProgrammer::GetProgramIndex(StartedProgram) : -1;
+    const int remaining =
+        slot >= 0 ? FProgrammer.BeginRun(slot, FSession.SamplingInterval(), StartTemperature, Settings.Repeat) : -1;
+    if (remaining < 0) {
+        // Nothing to run (the program went away under the start): the start is undone
+        // instead of being tried again on every tick.
+        Message(ChannelText(RowProgrammerException), ChannelText(RowWarning));
+        StartRequested = 0;
+        StartPending = 0;
+        TidyUp();
+        return 0;
+    }
+    RunningSlot = slot;
+    FirstSegment = StartedProgram->GetFirstChild();
+    StartRequested = 0;
+    MethodLetterForced = 1;
+    ProgramRunning = 1;
+    MethodLetterNeeded = 1;
+    EndActionContinue = Settings.EndAction != 0 ? 1 : 0;
+    SegmentActive = 1;
+    ProgramEnded = 0;
+    LimitWarned = 0;
+    SegmentHeld = 0;
+    HeldByUnitOff = 0;
+    StopRequested = 0;
+    StartPending = 0;
+    Event(TRunEvent::Started);
+    return remaining;
+}
+
+void CProgramRun::CheckSetpointReached()
+{
+    SegmentSetpoint = FProgrammer.GetCurrentSetpoint();
+    SetpointReachedFlag = FProgrammer.SetpointReached(ChannelValue(1), ChannelValue(0), SegmentSetpoint) ? 1 : 0;
+}
+
+// ---------------------------------------------------------------- IProgrammerWindow
+
+int CProgramRun::PlannedSetpointCount() const
+{
+    return Planned() ? Planned()->Count() : 0;
+}
+
+TDateTime CProgramRun::PlannedSetpointLastX() const
+{
+    const TChartSeries* s = Planned();
+    return s && s->Count() > 0 ? s->GetxValue(s->Count() - 1) : 0.0;
+}
+
+double CProgramRun::PlannedSetpointY(int index) const
+{
+    return Planned()->GetyValue(index);
+}
+
+void CProgramRun::AddPlannedSetpoint(TDateTime x, double y)
+{
+    if (TChartSeries* s = Planned()) s->AddXY(x, y, AnsiString(), clWhite);
+}
+
+TDateTime CProgramRun::RecordedSetpointLastX() const
+{
+    const TChartSeries* s = Recorded();
+    return s && s->Count() > 0 ? s->GetxValue(s->Count() - 1) : 0.0;
+}
+
+void CProgramRun::ClearProfile()
+{
+    if (FProfile) FProfile->Clear();
+}
+
+void CProgramRun::AddProfilePoint(double x, double y, TColor colour)
+{
+    if (FProfile) FProfile->AddXY(x, y, AnsiString(), colour);
+}
+
+int CProgramRun::ProfileCount() const
+{
+    return FProfile ? FProfile->Count() : 0;
+}
+
+double CProgramRun::ProfileLastX() const
+{
+    return FProfile && FProfile->Count() > 0 ? FProfile->GetxValue(FProfile->Count() - 1) : 0.0;
+}
+
+void CProgramRun::SetProfilePointColour(int index, TColor colour)
+{
+    if (FProfile && index >= 0 && index < FProfile->Count()) FProfile->SetValueColor(index, colour);
+}
+
+void CProgramRun::SetProfileTemperatureRange(double minimum, double maximum)
+{
+    FProfileMinimum = minimum;
+    FProfileMaximum = maximum;
+    if (OnProfileChanged) OnProfileChanged();
+}
+
+void CProgramRun::ClearProfileLegend()
+{
+    FProfileLegend.clear();
+}
+
+void CProgramRun::AddProfileLegendLine(const AnsiString& line)
+{
+    FProfileLegend.push_back(line);
+}
+
+void CProgramRun::AddProtocolLine(const AnsiString& line)
+{
+    FSession.AddMemoLine(TSessionMemo::Protocol, line);
+}

@@ -1,0 +1,204 @@
+#pragma once
+// A temperature program running on a channel, without widgets: the start request and the
+// run's start on the first tick with enough recorded points, the programmer timer's tick
+// with its fixed order of steps, the setpoint and output commands for the unit, holding,
+// resuming, cancelling a segment, stopping, the end of a program with its end action, and
+// the timed start. The channel window (TmdiSubWindow) owns one per programmer or TP Scout
+// window and hears through OnRunEvent which of its controls follow; a test drives one on a
+// session against the simulated unit.
+//
+// The run is the programmer's window (IProgrammerWindow): its planned setpoints are the
+// session's series Programmgeber1, its protocol the session's programmer protocol.
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "platform/AnsiString.h"
+#include "platform/DateTime.h"
+#include "programmer/IProgrammerWindow.h"
+
+class CChannelSession;
+class CProgrammer;
+class TChartSeries;
+class TTreeNode;
+class TTreeNodes;
+
+// The timed start of a channel: armed, the program file chosen for it, the start moment and
+// whether the recording goes on until then (0: it waits for the start).
+struct TCalendarStart {
+    std::uint8_t Armed = 0;
+    AnsiString ProgramName = "none";
+    TDateTime StartTime = 0.0;
+    std::uint8_t RecordingActive = 1;
+};
+
+// What the run's start takes from the program controls.
+struct TRunSettings {
+    AnsiString StartTemperature = "20";  // the text of edStartTemperature
+    int Repeat = 0;                      // cmbRepeat: 0 none, 1 endless
+    int EndAction = 1;                   // cmbEndofProgram: 0 temperature control off, 1 continue
+};
+
+enum class TRunEvent {
+    StartRequested,    // the program controls are locked for the run
+    Started,           // the first tick of the run went by
+    Ended,             // the program passed its last segment; its end frames follow
+    Stopped,           // the user stopped it; the "no change" frames follow
+    TidiedUp,          // the run is over (or its start was cancelled): the controls return
+    Held,              // the segment is held (by the user or because the unit is off)
+    Resumed,           // the held segment goes on
+    CalendarDisarmed,  // a timed start found no tick in its window and was disarmed
+};
+
+class CProgramRun : public IProgrammerWindow {
+public:
+    // A timed start fires only on a tick within this many seconds after its moment.
+    static constexpr int CalendarWindowSeconds = 300;
+    static constexpr int PointsBeforeStart = 5;
+
+    CProgramRun(CChannelSession& session, CProgrammer& programmer, TTreeNodes& tree);
+    ~CProgramRun() override;
+    CProgramRun(const CProgramRun&) = delete;
+    CProgramRun& operator=(const CProgramRun&) = delete;
+
+    CProgrammer& Programmer() { return FProgrammer; }
+    CChannelSession& Session() { return FSession; }
+
+    // The window's own fields this run reads and writes (the control panel and the main
+    // window read and set them there): the timed start and the two program-state flags.
+    // Until they are bound, the run keeps them itself.
+    void BindCalendar(std::uint8_t& armed, AnsiString& programName, TDateTime& startTime,
+                      std::uint8_t& recordingActive);
+    TCalendarStart Calendar() const;
+    void SetCalendar(const TCalendarStart& calendar);
+    void BindStateFlags(std::uint8_t* running, std::uint8_t* starting);
+
+    // ---- the view's side; a handler that is not set does nothing
+    std::function<void(TRunEvent)> OnRunEvent;
+    // A timed start fires: the window starts its program as its start button does.
+    std::function<void()> OnCalendarStart;
+    // The profile's legend lines or temperature range changed.
+    std::function<void()> OnProfileChanged;
+    // The profile chart's area series (graProgrammerGraph's Series1); without one the
+    // profile is kept only as legend lines and range.
+    void SetProfileSeries(TChartSeries* series) { FProfile = series; }
+    const std::vector<AnsiString>& ProfileLegend() const { return FProfileLegend; }
+    double ProfileMinimum() const { return FProfileMinimum; }
+    double ProfileMaximum() const { return FProfileMaximum; }
+
+    // ---- commands (the window's buttons, its pop-up menu and the control panel's)
+    // The start request of the selected node's program (a segment node stands for its
+    // program; without a selection the first program). True when the start is requested;
+    // otherwise the user was told why and nothing changed.
+    bool RequestStart(TTreeNode* selected, const TRunSettings& settings);
+    // Asks, then stops the run (or cancels a start that has not begun yet).
+    void RequestStop();
+    // Asks, then holds the running segment or resumes the held one.
+    void HoldOrResume();
+    // Holds without asking (the unit's temperature control went off).
+    void HoldProgram();
+    // Asks, then ends the running segment: the next ticks go on with the next one.
+    void CancelSegment();
+
+    // ---- the programmer timer
+    // One tick, in this order: tidy up a finished run; the programmer's run step; the
+    // remaining steps; the recording (UpdateRunningData); a requested start; a reached
+    // setpoint; the frames for the unit; the setpoint-reached test. A call while one runs
+    // is ignored.
+    void Tick();
+    // The programmer view's recording tick: the timed start, the points of the session's
+    // tick, the planned curve's point while no ramp is planned, the segment's label.
+    void UpdateRunningData();
+
+    // ---- parts of the tick, also used by the window
+    int StartProgram();
+    void SendProgramFrames(int remainingSteps);
+    void CheckSetpointReached();
+    // Deletes the planned points beyond the last recorded time, so the running segment's
+    // planned time is over.
+    void TruncatePlannedCurve();
+    // The range of setpoints the channel's unit can be sent; any unit's when unconnected.
+    double MinimumSetpoint() const;
+    double MaximumSetpoint() const;
+    bool SetpointSendable(double value) const;
+
+    // True from the start request until the run is tidied up.
+    bool HasRun() const { return StartedProgram != nullptr; }
+
+    // ---- run state, named as the window's members
+    TTreeNode* StartedProgram = nullptr;
+    TTreeNode* FirstSegment = nullptr;
+    int RunningSlot = 0;
+    int RemainingSteps = 0;
+    int HeldRemainingSteps = 0;
+    double StartTemperature = 20.0;
+    double SegmentSetpoint = 0.0;
+    double ProgramSetpoint = 0.0;
+    AnsiString SegmentName;
+    TRunSettings Settings;
+    std::uint8_t ProgramRunning = 0, StartRequested = 0, StartPending = 0, SegmentActive = 0, MethodLetterNeeded = 0,
+                 MethodLetterForced = 0, LimitWarned = 0, SegmentHeld = 0, HeldByUnitOff = 0, StopRequested = 0,
+                 StoppedByUser = 0, ProgramEnded = 0, ProgramFinished = 0, EndActionContinue = 0,
+                 SetpointReachedFlag = 0, RampPlotted = 0;
+    // The unit's setpoint limits are asked for on the tick after the run's start, so the
+    // first setpoint frame goes out before the query takes a poll cycle.
+    std::uint8_t LimitsQueryDue = 0;
+
+    // ---- IProgrammerWindow
+    int PlannedSetpointCount() const override;
+    TDateTime PlannedSetpointLastX() const override;
+    double PlannedSetpointY(int index) const override;
+    void AddPlannedSetpoint(TDateTime x, double y) override;
+    TDateTime RecordedSetpointLastX() const override;
+    void ClearProfile() override;
+    void AddProfilePoint(double x, double y, TColor colour) override;
+    int ProfileCount() const override;
+    double ProfileLastX() const override;
+    void SetProfilePointColour(int index, TColor colour) override;
+    void SetProfileTemperatureRange(double minimum, double maximum) override;
+    void ClearProfileLegend() override;
+    void AddProfileLegendLine(const AnsiString& line) override;
+    void AddProtocolLine(const AnsiString& line) override;
+    void SetCurrentSegmentName(const AnsiString& name) override { SegmentName = name; }
+    void SetRampPlotted() override { RampPlotted = 1; }
+    void SetSegmentActive() override { SegmentActive = 1; }
+    bool IsProgramRunning() const override { return ProgramRunning != 0; }
+    void FinishProgram() override;
+
+private:
+    void Event(TRunEvent event);
+    // A message box outside a tick; inside one a notice that does not hold the tick up.
+    void Message(const AnsiString& text, const AnsiString& caption);
+    void ProgramLine(const AnsiString& what);
+    void Hold();
+    void Resume();
+    void TidyUp();
+    void DisarmCalendar();
+    void CalendarStep(TDateTime now);
+    void UpdateStateFlags();
+    TChartSeries* Planned() const;
+    TChartSeries* Recorded() const;
+    double ChannelValue(int series) const;
+    bool UnsignedUnit() const;
+
+    CChannelSession& FSession;
+    CProgrammer& FProgrammer;
+    TTreeNodes& FTree;
+    struct TCalendarFields {
+        std::uint8_t* Armed;
+        AnsiString* ProgramName;
+        TDateTime* StartTime;
+        std::uint8_t* RecordingActive;
+    };
+    TCalendarStart FOwnCalendar;
+    TCalendarFields FCalendar{&FOwnCalendar.Armed, &FOwnCalendar.ProgramName, &FOwnCalendar.StartTime,
+                              &FOwnCalendar.RecordingActive};
+    std::uint8_t FOwnRunning = 0, FOwnStarting = 0;
+    std::uint8_t* FRunningFlag = &FOwnRunning;
+    std::uint8_t* FStartingFlag = &FOwnStarting;
+    TChartSeries* FProfile = nullptr;
+    std::vector<AnsiString> FProfileLegend;
+    double FProfileMinimum = 0.0, FProfileMaximum = 0.0;
+    int FRampPlottedTicks = 0;
+    int FTickDepth = 0;
+};

@@ -1,0 +1,93 @@
+// The frames a running program sends to its unit on every tick: the setpoint with the
+// control method, the analogue output and the floating contact; the end action; the
+// "no change" frames of a held or stopped run; and the reaction to the unit's own status.
+#include "channel/CChannelSession.h"
+#include "channel/CProgramRun.h"
+#include "channel/ChannelTexts.h"
+#include "comm/CTolvarProtocol.h"
+#include "programmer/CProgrammer.h"
+
+using namespace resources;
+
+namespace {
+
+// The unit's status poll; also what a held or stopped run sends: nothing changes at the unit.
+constexpr const char* NoChange = "G0D******";
+constexpr const char* NoOutputChange = "C14*************";
+
+}  // namespace
+
+void CProgramRun::SendProgramFrames(int remainingSteps)
+{
+    if (!ProgramRunning) {
+        if (ProgramEnded && !StoppedByUser) {
+            if (EndActionContinue) {
+                FSession.SendProgramCommands(NoChange, NoOutputChange, false);
+            } else {
+                // Switching the unit off goes out once; then the status poll stands again, so
+                // a unit the user switches on at its own panel stays on.
+                FSession.SendProgramCommands("G0DO*****", NoOutputChange, true);
+                FSession.SendProgramCommands(NoChange, NoOutputChange, false);
+            }
+            ProgramFinished = 1;
+            ProgramEnded = 0;
+        } else if (StoppedByUser) {
+            // Tested before the hold: a stop ends a held run as well.
+            ProgramFinished = 1;
+            ProgramEnded = 0;
+            StoppedByUser = 0;
+            FSession.SendProgramCommands(NoChange, NoOutputChange, false);
+        } else if (SegmentHeld) {
+            FSession.SendProgramCommands(NoChange, NoOutputChange, false);
+        }
+        return;
+    }
+    if (!FSession.IsConnected()) return;
+
+    const double setpoint = FProgrammer.GetActiveSetpoint(remainingSteps);
+    const int output = FProgrammer.GetCurrentAnalogOutput();
+    AnsiString outputs = output != -1 ? IntToHex(std::uint32_t(output) & 0xFFFFu, 4) + "********" : "************";
+    switch (FProgrammer.GetCurrentContact()) {
+        case 0: outputs += "0"; break;
+        case 1: outputs += "1"; break;
+        default: outputs += "*"; break;
+    }
+
+    AnsiString letter = FProgrammer.GetCurrentModeLetter();
+    const AnsiString status = FSession.ControlStatus();
+    const bool controlling = status == "E" || status == "I";
+    if (MethodLetterNeeded) {
+        if (status != "O" && status != "C") MethodLetterNeeded = 0;
+        MethodLetterForced = 1;
+    }
+    if (letter != status && controlling) {
+        MethodLetterForced = 1;
+        HeldByUnitOff = 0;
+    } else if (controlling) {
+        HeldByUnitOff = 0;
+    } else if (status == "O" && !MethodLetterNeeded && !HeldByUnitOff) {
+        // Someone switched the unit's temperature control off: the program waits (once per
+        // occurrence) until the user resumes it.
+        HeldByUnitOff = 1;
+        ProgramRunning = 0;
+        HoldProgram();
+        Message(ChannelText(RowControlOffProgramHeld), ChannelText(RowWarning));
+        return;
+    }
+    if (!MethodLetterForced) letter = "*";
+
+    // Outside the unit's own limits the user is warned once per excursion; the value is
+    // still sent. A value the unit cannot represent at all is never sent.
+    const double lower = FSession.GetLowerSetpointLimit(), upper = FSession.GetUpperSetpointLimit();
+    if ((setpoint < lower || setpoint > upper) && !LimitWarned) {
+        LimitWarned = 1;
+        Message(ChannelText(RowSetpointOutOfLimits), ChannelText(RowWarning));
+    } else if (setpoint >= lower && setpoint <= upper) {
+        LimitWarned = 0;
+    }
+    AnsiString digits;
+    if (!CTolvarProtocol::EncodeSetpoint(setpoint, UnsignedUnit(), digits)) return;
+    // A frame that has to wait (a one-shot command goes first) may be replaced by the next
+    // tick's before it goes out: the method letter then goes with that one.
+    if (FSession.SendProgramCommands("G0D" + letter + "*" + digits, "C14" + outputs, false)) MethodLetterForced = 0;
+}

@@ -1,0 +1,307 @@
+// The programmer view's run: its commands (the window's buttons, its pop-up menu and the
+// control panel's program buttons), the programmer timer, what the run's stages do to the
+// window's, the panel's and the main window's controls, and the single ramp.
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "app/TfrmMainWindow.h"
+#include "app/TfrmPanelControl.h"
+#include "app/TfrmWait.h"
+#include "channel/ChannelTexts.h"
+#include "channel/TmdiSubWindow.h"
+#include "chart/engine/TChartSeries.h"
+#include "chart/series/TAreaSeries.h"
+#include "chart/series/TFastLineSeries.h"
+#include "platform/Dialogs.h"
+#include "programmer/CProgrammer.h"
+
+using namespace resources;
+
+namespace {
+
+QString Q(const AnsiString& s)
+{
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+
+}  // namespace
+
+void TmdiSubWindow::CreateProgrammer()
+{
+    if (FProgrammer) return;
+    FProgrammer = std::make_unique<CProgrammer>(FChannel);
+    FRun = std::make_unique<CProgramRun>(*FSession, *FProgrammer, FProgramTree);
+    FRun->BindCalendar(AutomaticStartArmed, CalendarProgramName, CalendarStartTime, RecordingActive);
+    FRun->BindStateFlags(&ProgramRunning, &ProgramStarting);
+    FRun->SetProfileSeries(Series1);
+    FRun->OnRunEvent = [this](TRunEvent event) { ProgramRunEvent(event); };
+    FRun->OnProfileChanged = [this] { ShowProfileLegend(); };
+    // A timed start fires on this window's own tick: it starts this window's program, not
+    // the one of whichever window is active.
+    FRun->OnCalendarStart = [this] { btnStartTPClick(nullptr); };
+    if (ViewMode == vmProgrammer) {
+        // The planned setpoints are drawn beside the recorded ones, so the user sees the
+        // program's plan and what the unit did.
+        TChartSeries* planned = FSession->Series(SeriesProgrammer);
+        planned->SetActive(true);
+        if (auto* line = dynamic_cast<TFastLineSeries*>(planned)) {
+            line->GetLinePen()->SetVisible(true);
+            line->GetLinePen()->SetStyle(psDash);
+        }
+    }
+}
+
+TRunSettings TmdiSubWindow::RunSettings() const
+{
+    TRunSettings s;
+    s.StartTemperature = edStartTemperature->text().toStdString();
+    s.Repeat = cmbRepeat->currentIndex();
+    s.EndAction = cmbEndofProgram->currentIndex();
+    return s;
+}
+
+void TmdiSubWindow::tmrProgrammerTimer()
+{
+    if (FRun)
+        FRun->Tick();
+    else
+        FSession->Tick();
+}
+
+void TmdiSubWindow::UpdateRunningData()
+{
+    if (FRun)
+        FRun->UpdateRunningData();
+    else
+        FSession->Tick();
+}
+
+// ---------------------------------------------------------------- commands
+
+void TmdiSubWindow::btnStartTPClick(QObject*)
+{
+    if (!FRun) return;
+    MarkValuesModified(false);
+    FRun->RequestStart(FSelectedNode, RunSettings());
+}
+
+void TmdiSubWindow::btnStopTPClick(QObject*)
+{
+    if (FRun) FRun->RequestStop();
+}
+
+void TmdiSubWindow::btnTPStartStopClick()
+{
+    if (btnTPStartStopTag == 1)
+        btnStartTPClick(btnTPStartStop);
+    else
+        btnStopTPClick(btnTPStartStop);
+}
+
+void TmdiSubWindow::btnPauseSegmentClick()
+{
+    if (FRun) FRun->HoldOrResume();
+}
+
+void TmdiSubWindow::btnCancelSegmentClick()
+{
+    if (FRun) FRun->CancelSegment();
+}
+
+void TmdiSubWindow::RunSingleRamp(double& temperature, int& seconds, int& controlMode)
+{
+    if (!FRun || ViewMode != vmProgrammer) return;
+    const AnsiString caption = ChannelText(RowWarning);
+    // A ramp starts from the unit's recorded setpoint: without a connection and a recorded
+    // point there is none.
+    const TChartSeries* recorded = FSession->Series(2);
+    if (!FSession->IsConnected() || !recorded || recorded->Count() == 0) {
+        platform::dialogs().MessageBox(ChannelText(RowNoActiveConnection), caption, MB_OK);
+        return;
+    }
+    if (FRun->HasRun()) {
+        platform::dialogs().MessageBox(ChannelText(RowStopProgramFirst), caption, MB_OK);
+        return;
+    }
+    if (!FRun->SetpointSendable(temperature)) {
+        platform::dialogs().MessageBox(ChannelText(RowValueOutOfBounds), caption, MB_OK);
+        return;
+    }
+    const double start = recorded->GetyValue(recorded->Count() - 1);
+
+    // The ramp replaces a loaded program.
+    if (!FProgrammer->IsSlotFree(0)) {
+        FProgrammer->FreeProgram(0);
+        FProgrammer->RemoveProgramSlot(0);
+    }
+    FProgramTree.Clear();
+    FSelectedNode = nullptr;
+    const int slot = FProgrammer->FindFreeSlot();
+    const AnsiString name = ChannelText(RowSingleRamp);
+    TTreeNode* program = FProgramTree.Add(nullptr, name);
+    program->ImageIndex = program->SelectedIndex = ProgramNodeImage;
+    FProgrammer->CreateProgram(slot, program, name);
+    FProgrammer->SetProgramSettings(slot, false, false, false, start, true);
+    const AnsiString segmentName = ChannelText(RowRamp);
+    TTreeNode* segment = FProgramTree.AddChild(program, segmentName);
+    segment->ImageIndex = segment->SelectedIndex = SegmentNodeImage;
+    FProgrammer->AddSegment(segment, segmentName, slot);
+    FProgrammer->SetSegmentValues(segment, std::max(0, seconds), 0, controlMode != 0 ? 1 : 0, 2, -1, temperature);
+    ProgramFileName = segmentName;
+
+    MarkValuesModified(false);
+    FSelectedNode = segment;
+    RefreshProgramTree();
+    ShowProgramValues(segment);
+    ShowSegmentValues(segment);
+    btnStartTPClick(nullptr);
+}
+
+// ---------------------------------------------------------------- what the run's stages enable
+
+void TmdiSubWindow::UpdateProgramCommands()
+{
+    if (!btnCreateTP) return;
+    const bool programmer = ViewMode == vmProgrammer;
+    const bool run = FRun && FRun->HasRun();
+    const bool armed = AutomaticStartArmed != 0;
+    const bool locked = run || armed;
+    TTreeNode* node = FSelectedNode && FProgramTree.Contains(FSelectedNode) ? FSelectedNode : nullptr;
+    const bool segment = node && node->Parent();
+    const bool programs = FProgramTree.TopLevelCount() > 0;
+    const bool slotFree = FProgrammer && FProgrammer->FindFreeSlot() >= 0;
+    const bool canCreate = !locked && slotFree && (!programmer || !programs);
+
+    btnCreateTP->setEnabled(canCreate);
+    mnuCreateProgram->setEnabled(canCreate);
+    for (QAction* a : {mnuDeleteProgram}) a->setEnabled(!locked && node);
+    btnDeleteTP->setEnabled(!locked && node);
+    btnLoadTP->setEnabled(!locked && (programmer || slotFree));
+    mnuLoadProgram->setEnabled(!locked && (programmer || slotFree));
+    btnSaveTP->setEnabled(node != nullptr);
+    mnuSaveProgram->setEnabled(node != nullptr);
+    btnAddSegment->setEnabled(!locked && node);
+    mnuAddSegment->setEnabled(!locked && node);
+    mnuPasteSegment->setEnabled(!locked && segment);
+    btnDeleteSegment->setEnabled(!locked && segment);
+    mnuDeleteSegment->setEnabled(!locked && segment);
+    btnApplyValues->setEnabled(!locked && node);
+
+    // Start, stop, hold and cancel belong to the programmer view.
+    const bool stopping = run && (FRun->StopRequested || FRun->ProgramEnded || FRun->ProgramFinished);
+    const bool startable = !armed && programs && FSession->IsConnected();
+    btnTPStartStopTag = run ? 0 : 1;
+    btnTPStartStop->setVisible(programmer);
+    btnPauseSegment->setVisible(programmer);
+    btnCancelSegment->setVisible(programmer);
+    btnTPStartStop->setEnabled(programmer && (run ? !stopping : startable));
+    mnuStartStopProgram->setEnabled(programmer && (run ? !stopping : startable));
+    btnTPStartStop->setText(Q(ChannelText(run ? RowPanelStopProgram : RowPanelStartProgram)));
+    const bool holdable = programmer && run && !FRun->StartPending && !stopping;
+    btnPauseSegment->setEnabled(holdable);
+    mnuPauseSegment->setEnabled(holdable);
+    btnPauseSegment->setText(Q(ChannelText(run && FRun->SegmentHeld ? RowContinueSegment : RowHoldContinueSegment)));
+    btnCancelSegment->setEnabled(holdable && !FRun->SegmentHeld);
+    mnuCancelSegment->setEnabled(holdable && !FRun->SegmentHeld);
+    for (QAction* a : {mnuStartStopProgram, mnuCancelSegment, mnuPauseSegment}) a->setVisible(programmer);
+}
+
+void TmdiSubWindow::SetProgramControlEnabled(TProgramControl control, bool enabled)
+{
+    switch (control) {
+        case TProgramControl::btnDeleteTP: btnDeleteTP->setEnabled(enabled); break;
+        case TProgramControl::btnLoadTP: btnLoadTP->setEnabled(enabled); break;
+        case TProgramControl::btnTPStartStop: btnTPStartStop->setEnabled(enabled); break;
+        case TProgramControl::btnPauseSegment: btnPauseSegment->setEnabled(enabled); break;
+        case TProgramControl::btnCancelSegment: btnCancelSegment->setEnabled(enabled); break;
+        case TProgramControl::mnuDeleteProgram: mnuDeleteProgram->setEnabled(enabled); break;
+        case TProgramControl::mnuLoadProgram: mnuLoadProgram->setEnabled(enabled); break;
+        case TProgramControl::mnuStartStopProgram: mnuStartStopProgram->setEnabled(enabled); break;
+        case TProgramControl::mnuCancelSegment: mnuCancelSegment->setEnabled(enabled); break;
+        case TProgramControl::mnuPauseSegment: mnuPauseSegment->setEnabled(enabled); break;
+    }
+}
+
+void TmdiSubWindow::ProgramRunEvent(TRunEvent event)
+{
+    // The panel's program buttons belong to the active window; a run in a background window
+    // (a timed start) leaves them to that one.
+    const bool active = frmMainWindow && frmMainWindow->ActiveChannel() == FChannel;
+    TfrmPanelControl* panel = active ? frmPanelControl : nullptr;
+    switch (event) {
+        case TRunEvent::StartRequested:
+            DisableEditorControls();
+            if (panel) {
+                panel->LockDeviceControls();
+                panel->cmdTPStartStop->Tag = 0;
+                panel->cmdTPStartStop->setEnabled(true);
+                panel->cmdNextSegment->setEnabled(true);
+                panel->cmdHoldSegment->setEnabled(true);
+            }
+            if (frmMainWindow) {
+                frmMainWindow->btnFileOpen->setEnabled(false);
+                frmMainWindow->mnuOpenFile->setEnabled(false);
+            }
+            RefreshProgramTree();
+            break;
+        case TRunEvent::Started: MarkValuesModified(false); break;
+        case TRunEvent::Ended:
+        case TRunEvent::Stopped:
+            if (panel) {
+                panel->cmdNextSegment->setEnabled(false);
+                panel->cmdHoldSegment->setEnabled(false);
+            }
+            if (event == TRunEvent::Stopped && frmWait && dynamic_cast<platform::QtDialogs*>(&platform::dialogs())) {
+                frmWait->txtWait->setText(Q(ChannelText(RowProgramIsStopped)));
+                frmWait->show();
+            }
+            break;
+        case TRunEvent::TidiedUp:
+            if (panel) {
+                panel->UnlockDeviceControls();
+                panel->cmdTPStartStop->setEnabled(true);
+                panel->cmdNextSegment->setEnabled(false);
+                panel->cmdHoldSegment->setEnabled(false);
+            }
+            if (frmMainWindow) {
+                frmMainWindow->btnFileOpen->setEnabled(true);
+                frmMainWindow->mnuOpenFile->setEnabled(true);
+            }
+            if (frmWait) frmWait->hide();
+            RefreshProgramTree();
+            if (FSelectedNode && FSelectedNode->Parent())
+                EnableEditorControls();
+            else {
+                for (QWidget* w : std::initializer_list<QWidget*>{cmbRepeat, edStartTemperature, cmbStirrer, cmbPoko})
+                    w->setEnabled(FSelectedNode != nullptr);
+                cmbEndofProgram->setEnabled(FSelectedNode && cmbRepeat->currentIndex() == 0);
+            }
+            break;
+        case TRunEvent::Held:
+            if (panel) {
+                panel->cmdNextSegment->setEnabled(false);
+                panel->cmdHoldSegment->setEnabled(true);
+            }
+            break;
+        case TRunEvent::Resumed:
+            if (panel) {
+                panel->cmdNextSegment->setEnabled(true);
+                panel->cmdHoldSegment->setEnabled(true);
+            }
+            break;
+        case TRunEvent::CalendarDisarmed:
+            if (panel) {
+                panel->cmdTPLoad->setEnabled(true);
+                panel->cmdTPStartStop->setEnabled(true);
+            }
+            if (FSelectedNode && FSelectedNode->Parent()) EnableEditorControls();
+            break;
+    }
+    UpdateProgramCommands();
+}

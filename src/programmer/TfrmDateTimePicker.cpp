@@ -1,0 +1,421 @@
+#include "programmer/TfrmDateTimePicker.h"
+
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimeEdit>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "app/CLanguage.h"
+#include "app/IChannelForm.h"
+#include "app/TfrmPanelControl.h"
+#include "platform/Dialogs.h"
+#include "resources/TextRows.h"
+
+using namespace resources;
+
+namespace {
+
+AnsiString Text(int row)
+{
+    AnsiString out;
+    return CLanguage::Instance()->LookupCurrentText(row, out);
+}
+
+QString Q(const AnsiString& s)
+{
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+
+QDate ToQDate(TDateTime t)
+{
+    int y = 0, m = 0, d = 0;
+    DecodeDate(t, y, m, d);
+    return QDate(y, m, d);
+}
+
+TDateTime FromQDate(const QDate& d)
+{
+    return EncodeDate(d.year(), d.month(), d.day());
+}
+
+AnsiString FileNameOnly(const AnsiString& path)
+{
+    const size_t sep = path.find_last_of("\\/");
+    return sep == AnsiString::npos ? path : path.substr(sep + 1);
+}
+
+}  // namespace
+
+TfrmDateTimePicker::TfrmDateTimePicker(QWidget* owner) : QDialog(owner)
+{
+    setObjectName("frmDateTimePicker");
+    setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
+    const TDateTime now = Now();
+    for (int c = 1; c <= Channels; ++c) {
+        StartDate[std::size_t(c)] = now;
+        StartDateTime[std::size_t(c)] = now;
+        Option[std::size_t(c)] = 1;
+        Mode[std::size_t(c)] = vmNotUsed;
+    }
+
+    grpNotice = new QGroupBox(this);
+    grpNotice->setObjectName("grpNotice");
+    edTProgram = new QLineEdit(grpNotice);
+    edTProgram->setObjectName("edTProgram");
+    edTProgram->setReadOnly(true);
+    btnDirectory = new QPushButton("...", grpNotice);
+    btnDirectory->setObjectName("btnDirectory");
+    dtpDate = new QDateEdit(grpNotice);
+    dtpDate->setObjectName("dtpDate");
+    dtpDate->setCalendarPopup(true);
+    dtpTime = new QTimeEdit(grpNotice);
+    dtpTime->setObjectName("dtpTime");
+    dtpTime->setDisplayFormat("hh:mm:ss");
+    rgpOptions = new QGroupBox(grpNotice);
+    rgpOptions->setObjectName("rgpOptions");
+    optStopRecord = new QRadioButton(rgpOptions);
+    optStopRecord->setObjectName("optStopRecord");
+    optContinueRecord = new QRadioButton(rgpOptions);
+    optContinueRecord->setObjectName("optContinueRecord");
+    optContinueRecord->setChecked(true);
+    auto* options = new QVBoxLayout(rgpOptions);
+    options->addWidget(optStopRecord);
+    options->addWidget(optContinueRecord);
+    auto* parameters = new QGridLayout(grpNotice);
+    parameters->addWidget(edTProgram, 0, 0);
+    parameters->addWidget(btnDirectory, 0, 1);
+    parameters->addWidget(dtpDate, 1, 0, 1, 2);
+    parameters->addWidget(dtpTime, 2, 0, 1, 2);
+    parameters->addWidget(rgpOptions, 3, 0, 1, 2);
+
+    lstOverview = new QTreeWidget(this);
+    lstOverview->setObjectName("lstOverview");
+    lstOverview->setRootIsDecorated(false);
+    lstOverview->setColumnCount(5);
+    lstOverview->setMinimumWidth(640);
+
+    auto hint = [this](const char* name) {
+        auto* l = new QLabel(this);
+        l->setObjectName(name);
+        l->setWordWrap(true);
+        return l;
+    };
+    txtHint = hint("txtHint");
+    txtHint1 = hint("txtHint1");
+    txtHint2 = hint("txtHint2");
+    txtHint3 = hint("txtHint3");
+    txtHint4 = hint("txtHint4");
+    txtHint5 = hint("txtHint5");
+    txtHint6 = hint("txtHint6");
+    txtHint7 = hint("txtHint7");
+    QFont bold = txtHint->font();
+    bold.setBold(true);
+    txtHint->setFont(bold);
+    txtHint4->setFont(bold);
+
+    btnExit = new QPushButton(this);
+    btnExit->setObjectName("btnExit");
+    btnCancel = new QPushButton(this);
+    btnCancel->setObjectName("btnCancel");
+
+    auto* hints = new QVBoxLayout;
+    for (QLabel* l : {txtHint, txtHint1, txtHint2, txtHint3, txtHint4, txtHint5, txtHint6, txtHint7})
+        hints->addWidget(l);
+    hints->addStretch(1);
+    auto* left = new QVBoxLayout;
+    left->addWidget(grpNotice);
+    left->addLayout(hints, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(btnExit);
+    buttons->addWidget(btnCancel);
+    auto* right = new QVBoxLayout;
+    right->addWidget(lstOverview, 1);
+    right->addLayout(buttons);
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left);
+    layout->addLayout(right, 1);
+
+    auto guarded = [this](void (TfrmDateTimePicker::*handler)()) {
+        return [this, handler] {
+            if (!FFilling) platform::GuardedCall([this, handler] { (this->*handler)(); });
+        };
+    };
+    connect(btnDirectory, &QPushButton::clicked, this, guarded(&TfrmDateTimePicker::btnDirectoryClick));
+    connect(dtpDate, &QDateEdit::dateChanged, this, guarded(&TfrmDateTimePicker::dtpDateChange));
+    connect(dtpTime, &QTimeEdit::timeChanged, this, guarded(&TfrmDateTimePicker::dtpTimeChange));
+    connect(optStopRecord, &QRadioButton::clicked, this, guarded(&TfrmDateTimePicker::optStopRecordClick));
+    connect(optContinueRecord, &QRadioButton::clicked, this, guarded(&TfrmDateTimePicker::optContinueRecordClick));
+    connect(btnExit, &QPushButton::clicked, this, [this] { platform::GuardedCall([this] { btnExitClick(); }); });
+    connect(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
+    connect(lstOverview, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
+        const int channel = lstOverview->indexOfTopLevelItem(item) + 1;
+        platform::GuardedCall([this, channel] { lstOverviewMouseDown(channel); });
+    });
+    connect(lstOverview, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
+        if (FFilling || column != 0) return;
+        const int channel = lstOverview->indexOfTopLevelItem(item) + 1;
+        platform::GuardedCall([this, channel, item] { SetRowChecked(channel, item->checkState(0) == Qt::Checked); });
+    });
+    ClearOverview();
+    FormShow();
+}
+
+TfrmDateTimePicker::~TfrmDateTimePicker() = default;
+
+QTreeWidgetItem* TfrmDateTimePicker::Row(int channel) const
+{
+    return channel >= 1 && channel <= Channels ? lstOverview->topLevelItem(channel - 1) : nullptr;
+}
+
+bool TfrmDateTimePicker::Armable(int channel) const
+{
+    const auto c = std::size_t(channel);
+    return Mode[c] == vmProgrammer && DeviceRecognised[c] && !ProgramRunning[c];
+}
+
+void TfrmDateTimePicker::ClearOverview()
+{
+    FFilling = true;
+    lstOverview->clear();
+    for (int c = 1; c <= Channels; ++c) {
+        auto* item = new QTreeWidgetItem(lstOverview);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        item->setCheckState(0, Qt::Unchecked);
+    }
+    FFilling = false;
+    for (int c = 1; c <= Channels; ++c) BuildRow(c);
+}
+
+void TfrmDateTimePicker::SetChannelState(int channel, int deviceRecognised, int armed, const AnsiString&,
+                                         int programRunning, int mode)
+{
+    if (channel < 1 || channel > Channels) return;
+    const auto c = std::size_t(channel);
+    DeviceRecognised[c] = deviceRecognised ? 1 : 0;
+    ProgramRunning[c] = programRunning ? 1 : 0;
+    Mode[c] = mode;
+    Armed[c] = armed ? 1 : 0;
+    BuildRow(channel);
+}
+
+void TfrmDateTimePicker::BuildRow(int channel)
+{
+    QTreeWidgetItem* item = Row(channel);
+    if (!item) return;
+    const auto c = std::size_t(channel);
+    AnsiString modeName;
+    switch (Mode[c]) {
+        case vmDataRecording: modeName = Text(RowMenuDataRecording); break;
+        case vmView: modeName = Text(RowMenuView); break;
+        case vmProgrammer: modeName = Text(RowMenuProgrammer); break;
+        case vmTPScout: modeName = "TP Scout"; break;
+        default: modeName = Text(RowNotUsed); break;
+    }
+    AnsiString start = "---", startStatus = "---", program = "---", programStatus = "---";
+    if (Mode[c] != vmProgrammer) {
+        startStatus = programStatus = Text(RowNotAvailable);
+        Armed[c] = 0;
+    } else if (!DeviceRecognised[c]) {
+        startStatus = programStatus = Text(RowNoDeviceAvailable);
+        Armed[c] = 0;
+    } else {
+        if (!ProgramFile[c].empty()) {
+            if (StartDateTime[c] == 0.0) StartDateTime[c] = Now();
+            start = FormatDateTime("dd.mm.yyyy hh:nn:ss", StartDateTime[c]);
+            program = FileNameOnly(ProgramFile[c]);
+            programStatus = "standby";
+        } else {
+            start = Text(RowNoStartDateSet);
+        }
+        if (ProgramRunning[c]) {
+            // The timed start has happened.
+            programStatus = Text(RowRuns);
+            Armed[c] = 0;
+        }
+    }
+    FFilling = true;
+    item->setText(0, Q(Trim(Text(RowChannel)) + " " + IntToStr(channel) + " - " + modeName));
+    item->setText(1, Q(start));
+    item->setText(2, Q(Armed[c] ? Text(RowActive) : startStatus));
+    item->setText(3, Q(program));
+    item->setText(4, Q(programStatus));
+    item->setCheckState(0, Armed[c] ? Qt::Checked : Qt::Unchecked);
+    FFilling = false;
+}
+
+void TfrmDateTimePicker::FormShow()
+{
+    setWindowTitle(Q(Text(RowAutomaticStart)));
+    grpNotice->setTitle(Q(Text(RowParameters)));
+    rgpOptions->setTitle(Q(Text(RowOptions)));
+    optStopRecord->setText(Q(Text(RowSuspendRecordingUntilStart)));
+    optContinueRecord->setText(Q(Text(RowContinueRecording)));
+    btnExit->setText(Q(Text(RowExit)));
+    btnCancel->setText(Q(Text(RowCancel)));
+    lstOverview->setHeaderLabels({Q(Text(RowChannels)), Q(Text(RowAutomaticStartColumn)),
+                                  Q(Text(RowAutomaticStartStatus)), Q(Text(RowTemperatureProgramColumn)),
+                                  Q(Text(RowTemperatureProgramStatus))});
+    lstOverview->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    const std::pair<QLabel*, TextRow> hints[] = {
+        {txtHint, RowTips},
+        {txtHint1, RowAutomaticStartNeeds},
+        {txtHint2, RowAutomaticStartNeedsProgrammer},
+        {txtHint3, RowAutomaticStartNeedsNoProgram},
+        {txtHint4, RowConfiguration},
+        {txtHint5, RowTipMarkAndLoad},
+        {txtHint6, RowTipChooseStart},
+        {txtHint7, RowTipMarkAndExit},
+    };
+    for (auto [label, row] : hints) label->setText(Q(Text(row)));
+    FFilling = true;
+    LimitDates();
+    dtpDate->setDate(ToQDate(Now()));
+    FFilling = false;
+    // Nothing to edit until a row is chosen.
+    for (QWidget* w : std::initializer_list<QWidget*>{edTProgram, btnDirectory, dtpDate, dtpTime, rgpOptions})
+        w->setEnabled(false);
+    CurrentChannel = 0;
+    for (int c = 1; c <= Channels; ++c) BuildRow(c);
+}
+
+void TfrmDateTimePicker::LimitDates()
+{
+    // Today up to three days ahead; nothing in the past, nothing further.
+    const QDate today = ToQDate(Now());
+    dtpDate->setDateRange(today, today.addDays(DaysAhead));
+}
+
+void TfrmDateTimePicker::ShowEntry(int channel)
+{
+    const auto c = std::size_t(channel);
+    FFilling = true;
+    edTProgram->setText(Q(FileNameOnly(ProgramFile[c])));
+    LimitDates();
+    dtpDate->setDate(ToQDate(StartDateTime[c]));
+    int h = 0, m = 0, s = 0, ms = 0;
+    DecodeTime(StartDateTime[c], h, m, s, ms);
+    dtpTime->setTime(QTime(h, m, s));
+    optStopRecord->setChecked(Option[c] == 0);
+    optContinueRecord->setChecked(Option[c] != 0);
+    FFilling = false;
+}
+
+void TfrmDateTimePicker::lstOverviewMouseDown(int channel)
+{
+    if (channel < 1 || channel > Channels) return;
+    CurrentChannel = channel;
+    ShowEntry(channel);
+    const bool editable = Armable(channel);
+    for (QWidget* w : std::initializer_list<QWidget*>{edTProgram, btnDirectory, dtpDate, dtpTime, rgpOptions})
+        w->setEnabled(editable);
+    SetRowChecked(channel, RowChecked(channel));
+}
+
+bool TfrmDateTimePicker::RowChecked(int channel) const
+{
+    const QTreeWidgetItem* item = Row(channel);
+    return item && item->checkState(0) == Qt::Checked;
+}
+
+void TfrmDateTimePicker::SetRowChecked(int channel, bool checked)
+{
+    if (channel < 1 || channel > Channels) return;
+    const auto c = std::size_t(channel);
+    // Only a programmer channel with a recognised unit, no running program and a program
+    // file keeps its mark.
+    Armed[c] = checked && Armable(channel) && !ProgramFile[c].empty() ? 1 : 0;
+    BuildRow(channel);
+}
+
+void TfrmDateTimePicker::UpdateEntry()
+{
+    if (CurrentChannel < 1) return;
+    const auto c = std::size_t(CurrentChannel);
+    const QDate date = dtpDate->date();
+    const QTime time = dtpTime->time();
+    StartDate[c] = FromQDate(date);
+    StartDateTime[c] = StartDate[c] + EncodeTime(time.hour(), time.minute(), time.second(), 0);
+    Option[c] = optStopRecord->isChecked() ? 0 : 1;
+    EntryEdited[c] = 1;
+    BuildRow(CurrentChannel);
+}
+
+void TfrmDateTimePicker::SetProgramName(const AnsiString& fileName)
+{
+    if (CurrentChannel < 1) return;
+    ProgramFile[std::size_t(CurrentChannel)] = fileName;
+    edTProgram->setText(Q(FileNameOnly(fileName)));
+    UpdateEntry();
+}
+
+void TfrmDateTimePicker::btnDirectoryClick()
+{
+    if (CurrentChannel < 1 || !Armable(CurrentChannel)) return;
+    // The channel window loads the program; the main window hands its name back here.
+    if (frmPanelControl) frmPanelControl->LoadProgram(CurrentChannel);
+}
+
+void TfrmDateTimePicker::dtpDateChange()
+{
+    LimitDates();
+    UpdateEntry();
+}
+
+void TfrmDateTimePicker::dtpTimeChange()
+{
+    UpdateEntry();
+}
+
+void TfrmDateTimePicker::optStopRecordClick()
+{
+    UpdateEntry();
+}
+
+void TfrmDateTimePicker::optContinueRecordClick()
+{
+    UpdateEntry();
+}
+
+bool TfrmDateTimePicker::btnExitClick()
+{
+    const TDateTime now = Now();
+    for (int channel = 1; channel <= Channels; ++channel) {
+        const auto c = std::size_t(channel);
+        if (Armed[c] && StartDateTime[c] >= now) {
+            if (frmPanelControl) frmPanelControl->ArmAutomaticStart(channel);
+        } else if (Armed[c]) {
+            AnsiString caption;
+            CLanguage::Instance()->LookupCurrentText(RowNotice, caption);
+            platform::dialogs().MessageBox(Text(RowStartBeforeNow), caption, MB_OK | MB_ICONINFORMATION);
+            Armed[c] = 0;
+            BuildRow(channel);
+            return false;
+        } else if (frmPanelControl) {
+            frmPanelControl->DisarmAutomaticStart(channel);
+        }
+    }
+    accept();
+    return true;
+}
+
+TCalendarStartEntry TfrmDateTimePicker::CalendarEntry(int channel) const
+{
+    TCalendarStartEntry e;
+    if (channel < 1 || channel > Channels) return e;
+    const auto c = std::size_t(channel);
+    e.Active = Armed[c];
+    e.ProgramName = ProgramFile[c].empty() ? AnsiString("none") : ProgramFile[c];
+    e.StartTime = StartDateTime[c];
+    e.RecordingOption = Option[c];
+    return e;
+}

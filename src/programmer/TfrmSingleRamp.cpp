@@ -1,0 +1,104 @@
+#include "programmer/TfrmSingleRamp.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/CLanguage.h"
+#include "app/IChannelForm.h"
+#include "app/TfrmMainWindow.h"
+#include "app/TfrmPanelControl.h"
+#include "platform/Dialogs.h"
+#include "platform/FormatSettings.h"
+#include "platform/Round.h"
+#include "resources/TextRows.h"
+
+using namespace resources;
+
+namespace {
+
+QString Text(int row)
+{
+    AnsiString out;
+    return QString::fromStdString(CLanguage::Instance()->LookupCurrentText(row, out));
+}
+
+}  // namespace
+
+TfrmSingleRamp::TfrmSingleRamp(QWidget* owner) : QDialog(owner)
+{
+    setObjectName("frmSingleRamp");
+    setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
+    txtSingleTemperature = new QLabel(this);
+    txtSingleTemperature->setObjectName("txtSingleTemperature");
+    edSingleTemperature = new QLineEdit("20", this);
+    edSingleTemperature->setObjectName("edSingleTemperature");
+    txtSingleDuration = new QLabel(this);
+    txtSingleDuration->setObjectName("txtSingleDuration");
+    edSingleDuration = new QLineEdit(this);
+    edSingleDuration->setObjectName("edSingleDuration");
+    edSingleDuration->setInputMask("99:99; ");
+    edSingleDuration->setText("00:03");
+    btnOK = new QPushButton("OK", this);
+    btnOK->setObjectName("btnOK");
+    btnOK->setDefault(true);
+    btnCancel = new QPushButton(this);
+    btnCancel->setObjectName("btnCancel");
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(txtSingleTemperature, 0, 0);
+    grid->addWidget(edSingleTemperature, 0, 1);
+    grid->addWidget(txtSingleDuration, 1, 0);
+    grid->addWidget(edSingleDuration, 1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(btnOK);
+    buttons->addWidget(btnCancel);
+    grid->addLayout(buttons, 2, 0, 1, 2);
+    connect(btnOK, &QPushButton::clicked, this, [this] { platform::GuardedCall([this] { btnOKClick(); }); });
+    connect(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
+    FormShow();
+}
+
+TfrmSingleRamp::~TfrmSingleRamp() = default;
+
+void TfrmSingleRamp::Prepare(int channel)
+{
+    Channel = channel;
+    const IChannelForm* form = frmMainWindow ? frmMainWindow->ChannelForm(channel) : nullptr;
+    ControlMode = form && form->UnitControlStatus() == "E" ? 1 : 0;
+    FormShow();
+}
+
+void TfrmSingleRamp::FormShow()
+{
+    setWindowTitle(Text(RowSingleRamp));
+    txtSingleTemperature->setText(Text(RowEndTemperature));
+    txtSingleDuration->setText(Text(RowPeriod));
+    btnCancel->setText(Text(RowCancel));
+}
+
+void TfrmSingleRamp::btnOKClick()
+{
+    // Both decimal separators are taken.
+    QString text = edSingleTemperature->text().trimmed();
+    const int point = text.indexOf('.');
+    if (point >= 0) text[point] = QChar(FormatSettings().DecimalSeparator);
+    double temperature = 0.0;
+    const QStringList parts = edSingleDuration->text().split(':');
+    bool okHours = false, okMinutes = false;
+    const int hours = parts.size() == 2 ? parts[0].trimmed().toInt(&okHours) : 0;
+    const int minutes = parts.size() == 2 ? parts[1].trimmed().toInt(&okMinutes) : 0;
+    if (!TryStrToFloat(text.toStdString(), temperature) || !okHours || !okMinutes) {
+        accept();
+        AnsiString attention;
+        platform::dialogs().MessageBox(Text(RowInputMaskError).toStdString(),
+                                       CLanguage::Instance()->LookupCurrentText(RowAttention, attention), MB_OK);
+        return;
+    }
+    EndTemperature = double(Round64(temperature * 100.0)) / 100.0;
+    Duration = (hours * 60 + minutes) * 60;
+    accept();
+    if (frmPanelControl) frmPanelControl->ApplySingleRamp(Channel, EndTemperature, ControlMode, Duration);
+}

@@ -1,0 +1,364 @@
+// What a user does with running channel windows, through the windows' handlers: the
+// legend's values, zooming and its limits, mark texts, the graph options page, activation
+// with the commands and control panel it offers, and the language switch; against the
+// simulated unit.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <QWheelEvent>
+
+#include "ChannelTestSupport.h"
+#include "app/CLanguage.h"
+#include "app/RecordedDataWriter.h"
+#include "app/TfrmMainWindow.h"
+#include "app/TfrmPanelControl.h"
+#include "channel/TmdiSubWindow.h"
+#include "chart/engine/TChartAxis.h"
+#include "chart/engine/TCustomChart.h"
+#include "chart/engine/TeeColorButton.h"
+#include "chart/series/TFastLineSeries.h"
+
+using namespace channeltest;
+
+namespace {
+
+class ChannelWindowHandlersTest : public ChannelWindowFixture {
+protected:
+    TmdiSubWindow* Open(void (TfrmMainWindow::*menu)())
+    {
+        (main.get()->*menu)();
+        return dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
+    }
+    // Connects a window to a unit on a loopback port; `absolute` chooses the time axis.
+    void ConnectTcp(TmdiSubWindow* w, int port, const char* file, bool absolute = false)
+    {
+        w->cmbInterface->setCurrentIndex(w->cmbInterface->findText("TCP/IP"));
+        w->edPort->setText(QString::number(port));
+        w->cmbTimeAxisStyle->setCurrentIndex(absolute ? 1 : 0);
+        support::TestDialogs().QueueFileName(Path(file));
+        w->cmdEstablishConnectionClick();
+        ConfirmIdentification(w->Session());
+        ASSERT_TRUE(w->IsConnected());
+        ASSERT_TRUE(AwaitCycle(w->Session()));
+    }
+    void Tick(TmdiSubWindow* w, int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            ASSERT_TRUE(AwaitCycle(w->Session()));
+            clock.AdvanceMs(5000);
+            w->tmrDataUpdateTimer();
+        }
+    }
+    static void StartUnit(support::SimulatedUnitLine& line, const char* name, double tc = 11.25)
+    {
+        support::UnitState unit;
+        unit.deviceName = name;
+        unit.tc = tc;
+        line.AddUnit(unit);
+        AnsiString error;
+        ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+    }
+    static void Drag(TChart* c, int x0, int y0, int x1, int y1)
+    {
+        c->MouseDown(mbLeft, TShiftState(), x0, y0);
+        c->MouseMove(TShiftState(), x1, y1);
+        c->MouseUp(mbLeft, TShiftState(), x1, y1);
+        c->PaintWindow();
+    }
+    AnsiString Message() const { return support::TestDialogs().LastMessage().text; }
+};
+
+struct TRanges {
+    double bottomMin, bottomMax, leftMin, leftMax;
+};
+
+TRanges RangesOf(TChart* c)
+{
+    return {c->BottomAxis()->GetMinimum(), c->BottomAxis()->GetMaximum(), c->LeftAxis()->GetMinimum(),
+            c->LeftAxis()->GetMaximum()};
+}
+
+}  // namespace
+
+TEST_F(ChannelWindowHandlersTest, LegendReadOutAndZoomActOnTheirOwnChartWithinTheDepthLimit)
+{
+    support::SimulatedUnitLine line;
+    StartUnit(line, "BATH 1", 23.45);
+    TmdiSubWindow* w = Open(&TfrmMainWindow::mnuDatenaufzeichnungClick);
+    ASSERT_NE(w, nullptr);
+    ConnectTcp(w, line.TcpPort(), "legend");
+    w->tmrDataUpdate->stop();
+    Tick(w, 8);
+    // A second window takes the front: the first one's chart still answers for itself.
+    TmdiSubWindow* other = Open(&TfrmMainWindow::mnuDatenaufzeichnungClick);
+    ASSERT_EQ(main->ActiveChannel(), other->Channel());
+
+    // The legend: title and value right-aligned in 21 characters, then 14 blanks.
+    AnsiString text = "TC [°C]";
+    w->graDataGraphGetLegendText(4, text);
+    EXPECT_EQ(QString::fromStdString(text), "TC [°C]:" + QString(8, ' ') + "23,45" + QString(14, ' '));
+    w->Printing = 1;
+    text = "TC [°C]";
+    w->graDataGraphGetLegendText(4, text);
+    EXPECT_EQ(text, "TC [°C]" + AnsiString(14, ' '));
+    w->Printing = 0;
+    text = "TC [°C]";
+    other->graDataGraphGetLegendText(4, text);
+    EXPECT_EQ(text, "TC [°C]" + AnsiString(14, ' '));  // not connected
+
+    TChart* c = w->graDataGraph;
+    c->resize(800, 500);
+    c->PaintWindow();
+    const TRect r = c->ChartRect;
+    const int cx = (r.Left + r.Right) / 2, cy = (r.Top + r.Bottom) / 2;
+    c->MouseMove(TShiftState(), cx, cy);
+    EXPECT_TRUE(w->lblY1Coord->text().startsWith("Y1: ") && w->lblY1Coord->text() != "Y1: -");
+    EXPECT_EQ(w->lblXCoord->text(),
+              QString::fromStdString("X: " + FormatDateTime("hh:nn:ss", c->BottomAxis()->CalcPosPoint(cx))));
+    c->MouseMove(TShiftState(), r.Left - 20, cy);
+    EXPECT_EQ(w->lblXCoord->text(), "X: -");
+    EXPECT_EQ(w->lblY2Coord->text(), "Y2: -");
+
+    // The wheel neither scrolls nor zooms.
+    const TRanges before = RangesOf(c);
+    QWheelEvent wheel(QPointF(cx, cy), QPointF(cx, cy), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(c, &wheel);
+    EXPECT_DOUBLE_EQ(RangesOf(c).leftMax, before.leftMax);
+
+    // Less than two seconds of time springs back to the ranges of the press.
+    ASSERT_TRUE(c->GetZoom()->Allow);
+    Drag(c, cx, r.Top + 10, cx + 5, r.Bottom - 10);
+    TRanges now = RangesOf(c);
+    EXPECT_DOUBLE_EQ(now.bottomMin, before.bottomMin);
+    EXPECT_DOUBLE_EQ(now.bottomMax, before.bottomMax);
+    EXPECT_DOUBLE_EQ(now.leftMax, before.leftMax);
+    // A zoom wide enough stays and stops the time axis' scrolling and the vertical fit.
+    Drag(c, r.Left + 5, cy, r.Right - 5, cy + 1);
+    const TRanges zoomed = RangesOf(c);
+    EXPECT_LT(zoomed.leftMax - zoomed.leftMin, 0.5);
+    EXPECT_TRUE(w->Zoomed);
+    EXPECT_FALSE(w->chkAutomaticScale->isChecked());
+    EXPECT_FALSE(w->chkAutomaticScaleY->isChecked());
+    // From there, less than 0.005 on the left axis springs back too.
+    Drag(c, r.Left + 5, cy, r.Right - 5, cy + 1);
+    now = RangesOf(c);
+    EXPECT_DOUBLE_EQ(now.leftMin, zoomed.leftMin);
+    EXPECT_DOUBLE_EQ(now.leftMax, zoomed.leftMax);
+
+    // Undo restores the automatic time axis.
+    Drag(c, cx, cy, r.Left + 5, r.Top + 5);
+    EXPECT_FALSE(w->Zoomed);
+    EXPECT_TRUE(w->chkAutomaticScale->isChecked());
+    EXPECT_TRUE(c->BottomAxis()->GetAutomaticMaximum());
+    // No ranges were stored: the left axis returns to its range before the zoom, not to 0..0.
+    now = RangesOf(c);
+    EXPECT_DOUBLE_EQ(now.leftMin, before.leftMin);
+    EXPECT_DOUBLE_EQ(now.leftMax, before.leftMax);
+
+    // Accepting the page's values keeps a series name longer than a typed one may be.
+    w->tabDataOptionsShow();
+    w->cmdGraphRefreshClick();
+    EXPECT_EQ(w->Session().Series(0)->GetTitle(), "Tjacket [°C]");
+}
+
+TEST_F(ChannelWindowHandlersTest, MarkTextsShowOnlyWhatEachSeriesIsFor)
+{
+    TmdiSubWindow* w = Open(&TfrmMainWindow::mnuDatenaufzeichnungClick);
+    ASSERT_NE(w, nullptr);
+    const std::vector<AnsiString> labels = {
+        "Fehler!", "Error!", "Neue Datenaufzeichnung!", "New data recording !", "23,45", "Segment 1", ""};
+    auto marks = [&](int series) {
+        TChartSeries* s = w->Session().Series(series);
+        s->Clear();
+        for (std::size_t i = 0; i < labels.size(); ++i) s->AddXY(double(i), 1.5, labels[i]);
+        std::vector<AnsiString> shown;
+        for (int i = 0; i < s->Count(); ++i) shown.push_back(s->GetMarkText(i));
+        return shown;
+    };
+    using V = std::vector<AnsiString>;
+    for (int series : {0, 1, 4, 21, 23})
+        EXPECT_EQ(marks(series),
+                  (V{"Fehler!", "Error!", "Neue Datenaufzeichnung!", "New data recording !", "", "", ""}))
+            << series;
+    EXPECT_EQ(marks(2), (V{"", "", "", "", "", "Segment 1", ""}));
+    EXPECT_EQ(marks(SeriesA), V(7));
+    EXPECT_EQ(marks(SeriesProgrammer)[5], "Segment 1");
+    EXPECT_EQ(marks(SeriesProgrammer)[4], "23,45");
+}
+
+TEST_F(ChannelWindowHandlersTest, OptionsPageRefusesWhatItCannotTakeAndChangesNothing)
+{
+    TmdiSubWindow* w = Open(&TfrmMainWindow::mnuDatenaufzeichnungClick);
+    TmdiSubWindow* second = Open(&TfrmMainWindow::mnuDatenaufzeichnungClick);
+    ASSERT_TRUE(w && second);
+    w->tabDataOptionsShow();
+    const double window = w->TimeWindow;
+    for (auto [typed, message] :
+         {std::pair{"9", "Please enter a value between 10 and 720."},
+          std::pair{"721", "Please enter a value between 10 and 720."}, std::pair{"abc", "Input mask error!"}}) {
+        support::TestDialogs().Clear();
+        w->edTimeWindow->setText(typed);
+        w->cmdGraphRefreshClick();
+        EXPECT_EQ(Message(), message) << typed;
+        EXPECT_EQ(w->TimeWindow, window) << typed;
+    }
+    w->edTimeWindow->setText("720");
+    char enter = 13;
+    w->edTimeWindowKeyPress(enter);
+    EXPECT_DOUBLE_EQ(w->TimeWindow, 720 * 60 / 86400.0);
+
+    // A maximum below the old minimum is set; a maximum below its own minimum changes nothing.
+    TChartAxis* left = w->graDataGraph->LeftAxis();
+    w->edTempMin->setText("-90");
+    w->edTempMax->setText("-80");
+    w->cmdGraphRefreshClick();
+    EXPECT_DOUBLE_EQ(left->GetMinimum(), -90);
+    EXPECT_DOUBLE_EQ(left->GetMaximum(), -80);
+    support::TestDialogs().Clear();
+    w->edTempMin->setText("-50");
+    w->edTempMax->setText("-60");
+    w->cmdGraphRefreshClick();
+    EXPECT_EQ(Message(), "Input mask error!");
+    EXPECT_DOUBLE_EQ(left->GetMaximum(), -80);
+
+    // On an empty chart the series keeps its name and colour, and no undo range is stored.
+    TChartSeries* s0 = w->Session().Series(0);
+    const AnsiString title = s0->GetTitle();
+    const TColor colour = s0->GetSeriesColor();
+    w->clbLineColor->SetTeeColor(clRed);
+    EXPECT_EQ(w->clbLineColor->GetTeeColor(), clRed);
+    w->edLineName->setText("Bath");
+    w->edTempMax->setText("50");
+    w->cmdGraphRefreshClick();
+    EXPECT_DOUBLE_EQ(left->GetMaximum(), 50);
+    EXPECT_EQ(s0->GetTitle(), title);
+    EXPECT_EQ(s0->GetSeriesColor(), colour);
+    EXPECT_EQ(w->StoredLeftMaximum, 0.0);
+    // Enter in the name renames at once.
+    w->edLineNameKeyPress(enter);
+    EXPECT_EQ(s0->GetTitle(), "Bath");
+    EXPECT_EQ(w->cmbLineSeries->itemText(0), "Bath");
+
+    // The gradient follows one box in every open window.
+    w->chkGradient->click();
+    EXPECT_FALSE(second->chkGradient->isChecked());
+    EXPECT_FALSE(second->graDataGraph->GetGradient()->GetVisible());
+    EXPECT_EQ(main->GradientScheme, 0);
+}
+
+TEST_F(ChannelWindowHandlersTest, ActivationOffersTheCommandsOfEachViewAndColoursThePanels)
+{
+    support::SimulatedUnitLine line1, line3;
+    StartUnit(line1, "BATH 1");
+    StartUnit(line3, "BATH 3");
+    TmdiSubWindow* recording = Open(&TfrmMainWindow::mnuDatenaufzeichnungClick);
+    TmdiSubWindow* view = Open(&TfrmMainWindow::mnuVisualisierungClick);
+    TmdiSubWindow* programmer = Open(&TfrmMainWindow::mnuProgrammgeberClick);
+    ASSERT_TRUE(recording && view && programmer);
+    TfrmMainWindow* m = main.get();
+    struct TExpect {
+        bool open, save, ramp, chart, device, load, startStop, next, hold;
+    };
+    auto check = [&](const TExpect& e, const char* what) {
+        SCOPED_TRACE(what);
+        EXPECT_EQ(m->btnFileOpen->isEnabled(), e.open);
+        EXPECT_EQ(m->mnuOpenFile->isEnabled(), e.open);
+        EXPECT_EQ(m->btnFileSave->isEnabled(), e.save);
+        EXPECT_EQ(m->cmdRamp->isEnabled(), e.ramp);
+        EXPECT_EQ(m->mnuPrint->menuAction()->isEnabled(), e.chart);
+        EXPECT_EQ(m->cmdTotalFocus->isEnabled(), e.chart);
+        EXPECT_EQ(panel->cmdKelvorStart->isEnabled(), e.device);
+        EXPECT_EQ(panel->edSetPoint->isEnabled(), e.device);
+        EXPECT_EQ(m->mnuDeviceON->isEnabled(), e.device);
+        EXPECT_EQ(panel->cmdTPLoad->isEnabled(), e.load);
+        EXPECT_EQ(panel->cmdTPStartStop->isEnabled(), e.startStop);
+        EXPECT_EQ(panel->cmdNextSegment->isEnabled(), e.next);
+        EXPECT_EQ(panel->cmdHoldSegment->isEnabled(), e.hold);
+    };
+    // Not connected yet: nothing to open, save, print or send; a program can be loaded.
+    check({false, false, false, false, false, true, false, false, false}, "unconnected programmer");
+    ConnectTcp(programmer, line3.TcpPort(), "prog");
+    check({true, true, true, true, true, true, true, false, false}, "programmer");
+    EXPECT_EQ(panel->cmdTPStartStop->Tag, 1);
+    ConnectTcp(recording, line1.TcpPort(), "rec");
+    check({false, true, false, true, true, false, false, false, false}, "recording");
+    panel->SelectChannel(view->Channel());
+    check({true, false, false, true, false, false, false, false, false}, "view");
+    // Activating the same window again changes nothing.
+    m->btnFileOpen->setEnabled(false);
+    view->FormActivate();
+    EXPECT_FALSE(m->btnFileOpen->isEnabled());
+
+    EXPECT_EQ(panel->ChannelPanel(1)->Color(), TColor(0x0087584A));
+    EXPECT_EQ(panel->ChannelPanel(2)->Color(), TColor(0x0000FF00));
+    EXPECT_EQ(panel->ChannelPanel(3)->Color(), TColor(0x002994B5));
+    for (int c = 4; c <= 10; ++c) EXPECT_EQ(panel->ChannelPanel(c)->Color(), clSilver) << c;
+
+    // A running program locks the device commands and turns the program button into stop.
+    programmer->ProgramRunning = 1;
+    panel->SelectChannel(programmer->Channel());
+    check({false, true, true, true, false, false, true, true, true}, "running program");
+    EXPECT_EQ(panel->cmdTPStartStop->Tag, 0);
+    EXPECT_EQ(panel->ChannelPanel(3)->Color(), TColor(0x0080FFFF));
+    EXPECT_EQ(panel->ChannelPanel(2)->Color(), TColor(0x00008000));
+    programmer->ProgramRunning = 0;
+
+    // A TP Scout window with an empty program tree: open, but nothing to save.
+    TmdiSubWindow* scout = Open(&TfrmMainWindow::mnuTPScoutClick);
+    ASSERT_NE(scout, nullptr);
+    check({true, false, false, false, false, true, false, false, false}, "TP Scout");
+    EXPECT_EQ(panel->ChannelPanel(4)->Color(), TColor(0x0079BCFF));
+
+    support::TestDialogs().QueueAnswer(IDYES);
+    EXPECT_TRUE(m->FormCloseQueryMain());
+    TDataFileSaveQueue::Instance().WaitIdle();
+    EXPECT_FALSE(m->mnuFileSaveItem->isEnabled());
+    EXPECT_FALSE(m->mnuDeviceON->isEnabled());
+    EXPECT_TRUE(m->mnuDatenaufzeichnung->isEnabled());
+}
+
+TEST_F(ChannelWindowHandlersTest, LanguageSwitchRecaptionsWindowsAndKeepsRecordingsAsTheyRun)
+{
+    support::SimulatedUnitLine line;
+    StartUnit(line, "BATH 1");
+    TmdiSubWindow* recording = Open(&TfrmMainWindow::mnuDatenaufzeichnungClick);
+    TmdiSubWindow* idle = Open(&TfrmMainWindow::mnuDatenaufzeichnungClick);
+    ASSERT_TRUE(recording && idle);
+    ConnectTcp(recording, line.TcpPort(), "abs", true);
+    recording->tmrDataUpdate->stop();
+    ASSERT_TRUE(recording->Session().AbsoluteTimeAxis());
+    EXPECT_EQ(idle->graDataGraph->GetTitle()->Text().front(), "Data recording");
+
+    main->mnuGermanClick();
+    EXPECT_EQ(recording->Caption(), "Datenaufzeichnung / Kanal 1");
+    EXPECT_EQ(idle->Caption(), "Datenaufzeichnung / Kanal 2");
+    EXPECT_EQ(idle->cmdEstablishConnection->text(), "Start Aufzeichnung");
+    EXPECT_EQ(idle->tabDataControl->tabText(0), "Verbindung");
+    EXPECT_EQ(idle->graDataGraph->GetTitle()->Text().front(), "Datenaufzeichnung");
+    EXPECT_EQ(panel->ChannelPanel(1)->Caption(), "BATH 1");
+    EXPECT_EQ(panel->ChannelPanel(2)->Caption(), "Datenaufzeichnung");
+    EXPECT_EQ(panel->ChannelPanel(3)->Caption(), "Kanal 3");
+    main->mnuEnglishClick();
+    EXPECT_EQ(recording->Caption(), "Data record / Channel 1");
+    EXPECT_EQ(recording->cmbTimeAxisStyle->currentText(), "relative");
+    EXPECT_EQ(recording->graDataGraph->BottomAxis()->GetTitle()->GetCaption(), "Time in [hh:mm:ss]");
+    EXPECT_EQ(panel->ChannelPanel(1)->Caption(), "BATH 1");
+    EXPECT_EQ(panel->ChannelPanel(2)->Caption(), "Record data");
+
+    // The recording stays absolute across its next part, whatever the list shows now.
+    clock.AdvanceMs(12LL * 3600 * 1000);
+    Tick(recording, 1);
+    TDataFileSaveQueue::Instance().WaitIdle();
+    ASSERT_TRUE(Await([&] { return recording->Session().PartNumber() == 2; }));
+    Tick(recording, 1);
+    EXPECT_TRUE(recording->Session().AbsoluteTimeAxis());
+    TChartSeries* s0 = recording->Session().Series(0);
+    ASSERT_GT(s0->Count(), 0);
+    EXPECT_NEAR(s0->GetxValue(s0->Count() - 1), Now(), 1e-6);
+}

@@ -1,0 +1,297 @@
+// A temperature program running on the simulated unit through a channel session: the frames
+// the unit receives tick by tick, waiting for a setpoint, the end action, the unit's own
+// control status, holding, stopping and the timed start. Time comes from the injected clock;
+// every tick follows the poll cycle of the tick before.
+#include "ChannelTestSupport.h"
+#include "app/RecordedDataWriter.h"
+#include "channel/CProgramRun.h"
+#include "chart/engine/TChartSeries.h"
+#include "comm/CTolvarProtocol.h"
+#include "platform/TTreeNode.h"
+#include "programmer/CProgrammer.h"
+
+using namespace channeltest;
+
+namespace {
+
+class ProgramRunSessionTest : public ChannelFixture {
+protected:
+    void SetUp() override
+    {
+        ChannelFixture::SetUp();
+        session.SetProgrammerMode(true);
+        run.OnCalendarStart = [this] { run.RequestStart(program, settings); };
+    }
+    void TearDown() override
+    {
+        run.OnRunEvent = nullptr;
+        if (session.IsConnected()) session.Close();
+        TDataFileSaveQueue::Instance().WaitIdle();
+        ChannelFixture::TearDown();
+    }
+
+    void Start(const support::UnitState& unit)
+    {
+        line.AddUnit(unit);
+        AnsiString error;
+        ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+        UseTcp(session, line.TcpPort());
+        Connect(session, Path("prog"));
+    }
+    TTreeNode* Segment(const char* name, int duration, double setpoint, int wait, int mode = 0)
+    {
+        TTreeNode* node = tree.AddChild(program, name);
+        programmer.AddSegment(node, name, 0);
+        programmer.SetSegmentValues(node, duration, std::uint8_t(wait), std::uint8_t(mode), 2, -1, setpoint);
+        return node;
+    }
+    // One programmer tick, one sampling interval after the last, once the unit has answered.
+    void Tick(int n = 1)
+    {
+        for (int i = 0; i < n; ++i) {
+            ASSERT_TRUE(AwaitCycle(session));
+            clock.AdvanceMs(5000);
+            run.Tick();
+        }
+    }
+    // The body of every setpoint frame the unit received (method letter, '*', digits).
+    std::vector<AnsiString> SetpointFrames() const
+    {
+        std::vector<AnsiString> out;
+        for (const auto& f : line.Frames())
+            if (f.frame.size() > 13 && f.frame.compare(4, 3, "G0D") == 0) out.push_back(f.frame.substr(7, 6));
+        return out;
+    }
+    std::size_t Count(const AnsiString& frame) const
+    {
+        std::size_t n = 0;
+        for (const auto& f : line.Frames()) n += f.frame == frame;
+        return n;
+    }
+    std::size_t Shown(const AnsiString& text) const
+    {
+        std::size_t n = 0;
+        for (const auto& m : support::TestDialogs().Messages()) n += m.text == text;
+        return n;
+    }
+    int Recorded() const { return session.Series(2)->Count(); }
+
+    support::SimulatedUnitLine line;
+    CChannelSession session{1};
+    CProgrammer programmer{1};
+    TTreeNodes tree;
+    TTreeNode* program = [this] {
+        TTreeNode* node = tree.Add(nullptr, "P");
+        programmer.CreateProgram(0, node, "P");
+        return node;
+    }();
+    CProgramRun run{session, programmer, tree};
+    TRunSettings settings{"20", 0, 0};
+};
+
+}  // namespace
+
+TEST_F(ProgramRunSessionTest, RampWaitForSetpointAndEndActionOff)
+{
+    support::UnitState unit;
+    unit.controlMode = 'I';
+    unit.setpoint = 20.0;
+    Start(unit);
+    Segment("Ramp", 60, 30.0, 0);
+    Segment("Hold", 0, 30.0, 1);
+    ASSERT_TRUE(run.RequestStart(program->Item(1), settings));
+    EXPECT_TRUE(run.StartRequested);
+
+    // The run waits for five recorded setpoints; meanwhile only the status poll goes out.
+    while (Recorded() < 4) Tick();
+    EXPECT_FALSE(run.ProgramRunning);
+    Tick();
+    EXPECT_TRUE(run.ProgramRunning);
+    for (const AnsiString& body : SetpointFrames()) EXPECT_EQ(body, "******");
+
+    // The ramp: 12 steps of 5 s; the first frame carries the method letter, the rest "*".
+    const std::size_t queries = Count(CTolvarProtocol::BuildCommandFrame("L0F********", 1));
+    Tick(14);
+    ASSERT_TRUE(AwaitCycle(session));
+    std::vector<AnsiString> frames = SetpointFrames();
+    while (!frames.empty() && frames.front() == "******") frames.erase(frames.begin());
+    ASSERT_GE(frames.size(), 10u);
+    EXPECT_EQ(frames.front(), "I*0823");
+    int previous = 0;
+    for (std::size_t i = 1; i < frames.size(); ++i) {
+        EXPECT_EQ(frames[i].substr(0, 2), "**") << i;
+        const int hundredths = std::stoi(frames[i].substr(2), nullptr, 16);
+        EXPECT_GE(hundredths, previous) << i;
+        previous = hundredths;
+    }
+    EXPECT_EQ(frames.back(), "**0BB8");
+    // The limit query went out once, and no box came up at the start.
+    EXPECT_EQ(Count(CTolvarProtocol::BuildCommandFrame("L0F********", 1)), queries + 1);
+    EXPECT_DOUBLE_EQ(session.GetUpperSetpointLimit(), 200.0);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+
+    // The temperature-stable hold waits until the unit's internal temperature is within 1 K.
+    Tick(5);
+    EXPECT_TRUE(run.ProgramRunning);
+    EXPECT_EQ(programmer.GetCurrentSegmentName(), "Hold");
+    EXPECT_EQ(programmer.GetRampActive(), 0);
+    line.First().Update([](support::UnitState& s) { s.internalTemp = 29.5; });
+    for (int i = 0; i < 6 && !run.ProgramEnded && !run.ProgramFinished && run.HasRun(); ++i) Tick();
+    EXPECT_FALSE(run.ProgramRunning);
+    Tick(4);
+    ASSERT_TRUE(AwaitCycle(session));
+    EXPECT_FALSE(run.HasRun());
+    EXPECT_NE(session.Memo(TSessionMemo::Protocol).back().find(" wurde beendet."), AnsiString::npos);
+
+    // "Off" goes to the unit in one cycle only; then the status poll stands again.
+    const AnsiString off = "[M01G0DO*****E5\r";
+    EXPECT_EQ(CTolvarProtocol::BuildCommandFrame("G0DO*****", 1), off);
+    EXPECT_EQ(Count(off), 1u);
+    frames = SetpointFrames();
+    EXPECT_EQ(frames.back(), "******");
+    EXPECT_EQ(line.First().State().controlMode, 'O');
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+}
+
+TEST_F(ProgramRunSessionTest, UnitSwitchedOffHoldsResumeReplansStopWhileHeldEnds)
+{
+    // The unit starts switched off, as the simulated unit does by default: the program's
+    // first frames switch internal control on. (A frame handed over at a tick goes out in
+    // the poll cycle of the next tick.)
+    Start(support::UnitState{});
+    Segment("Ramp", 600, 40.0, 0);
+    ASSERT_TRUE(run.RequestStart(program, settings));
+    while (!run.ProgramRunning) Tick();
+    Tick(4);
+    ASSERT_TRUE(AwaitCycle(session));
+    EXPECT_EQ(line.First().State().controlMode, 'I');
+    EXPECT_EQ(SetpointFrames().back().substr(0, 1), "*");
+
+    // Someone switches it off at the unit: the program is held, with one notice.
+    const AnsiString notice = "Temperierung am Gerät nicht aktiv! Temperierprogramm wird angehalten.";
+    line.First().Update([](support::UnitState& s) { s.controlMode = 'O'; });
+    Tick(3);
+    EXPECT_TRUE(run.SegmentHeld);
+    EXPECT_TRUE(run.HeldByUnitOff);
+    ASSERT_TRUE(Await([&] { return Shown(notice) > 0; }));
+    const int held = run.HeldRemainingSteps;
+    Tick(2);
+    ASSERT_TRUE(AwaitCycle(session));
+    EXPECT_EQ(SetpointFrames().back(), "******");
+    EXPECT_EQ(run.HeldRemainingSteps, held);
+    EXPECT_EQ(Shown(notice), 1u);
+
+    // Resuming plans the held steps anew, from the unit's present setpoint to the target,
+    // and switches the unit's control on again.
+    line.First().Update([](support::UnitState& s) { s.setpoint = 25.0; });
+    Tick();
+    ASSERT_TRUE(AwaitCycle(session));
+    support::TestDialogs().QueueAnswer(IDYES);
+    run.HoldOrResume();
+    EXPECT_FALSE(run.SegmentHeld);
+    TChartSeries* planned = session.Series(SeriesProgrammer);
+    const TDateTime lastRecorded = session.Series(2)->GetxValue(Recorded() - 1);
+    int ahead = 0;
+    for (int i = 0; i < planned->Count(); ++i) ahead += planned->GetxValue(i) > lastRecorded;
+    EXPECT_EQ(ahead, held);
+    EXPECT_NEAR(planned->GetyValue(planned->Count() - ahead), 25.0 + 15.0 / held, 1e-9);
+    EXPECT_DOUBLE_EQ(planned->GetyValue(planned->Count() - 1), 40.0);
+    Tick(3);
+    ASSERT_TRUE(AwaitCycle(session));
+    EXPECT_EQ(line.First().State().controlMode, 'I');
+
+    // A stop while held ends the run: the "no change" frames, then the run is tidied up.
+    support::TestDialogs().QueueAnswer(IDYES);
+    run.HoldOrResume();
+    ASSERT_TRUE(run.SegmentHeld);
+    support::TestDialogs().QueueAnswer(IDYES);
+    run.RequestStop();
+    EXPECT_FALSE(run.SegmentHeld);
+    run.HoldOrResume();  // nothing to hold after a stop
+    EXPECT_FALSE(run.SegmentHeld);
+    Tick(3);
+    ASSERT_TRUE(AwaitCycle(session));
+    EXPECT_FALSE(run.HasRun());
+    EXPECT_EQ(SetpointFrames().back(), "******");
+    EXPECT_EQ(line.First().State().controlMode, 'I');
+    EXPECT_EQ(Shown(notice), 1u);
+}
+
+TEST_F(ProgramRunSessionTest, TimedStartFiresInItsWindowSuspendsAndDisarmsWhenLate)
+{
+    support::UnitState unit;
+    unit.controlMode = 'I';
+    Start(unit);
+    Segment("Ramp", 60, 30.0, 0);
+    Tick(5);
+
+    // Armed for T with the recording going on: the tick at T + 10 s starts the program.
+    TDateTime start = Now() + 12.0 / SecsPerDay;
+    run.SetCalendar({1, "P.tp", start, 1});
+    Tick(2);
+    EXPECT_FALSE(run.HasRun());
+    EXPECT_EQ(run.Calendar().Armed, 1);
+    Tick();
+    EXPECT_EQ(run.Calendar().Armed, 0);
+    EXPECT_TRUE(run.ProgramRunning);
+    support::TestDialogs().QueueAnswer(IDYES);
+    run.RequestStop();
+    Tick(2);
+    ASSERT_FALSE(run.HasRun());
+
+    // With "suspend", nothing is recorded until T; then the part so far is written and a
+    // new part begins.
+    const int points = Recorded();
+    start = Now() + 12.0 / SecsPerDay;
+    run.SetCalendar({1, "P.tp", start, 0});
+    Tick(2);
+    EXPECT_EQ(Recorded(), points);
+    Tick();
+    ASSERT_TRUE(Await([&] { return session.PartNumber() == 2; }));
+    EXPECT_EQ(run.Calendar().RecordingActive, 1);
+    EXPECT_TRUE(run.HasRun());
+    EXPECT_LT(Recorded(), points);
+    support::TestDialogs().QueueAnswer(IDYES);
+    run.RequestStop();
+    Tick(2);
+
+    // A timed start whose window passed without a tick is dropped, with a line and a notice.
+    run.SetCalendar({1, "P.tp", Now() + 1.0 / SecsPerDay, 0});
+    ASSERT_TRUE(AwaitCycle(session));
+    clock.AdvanceMs(302 * 1000);
+    run.Tick();
+    EXPECT_EQ(run.Calendar().Armed, 0);
+    EXPECT_EQ(run.Calendar().RecordingActive, 1);
+    EXPECT_FALSE(run.HasRun());
+    EXPECT_NE(session.Memo(TSessionMemo::Protocol).back().find("P.tp"), AnsiString::npos);
+    ASSERT_TRUE(Await([] { return support::TestDialogs().MessageCount() > 0; }));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text,
+              "Der Kalenderstart wurde nicht ausgeführt: zur Startzeit lief kein Takt.");
+}
+
+TEST_F(ProgramRunSessionTest, RefusedStartsChangeNothing)
+{
+    Start(support::UnitState{});
+    // No segments; then a start temperature that is no number; then a setpoint no signed
+    // unit can take: each is refused with its message, and nothing is locked.
+    EXPECT_FALSE(run.RequestStart(program, settings));
+    Segment("Hot", 60, 400.0, 0);
+    EXPECT_FALSE(run.RequestStart(program, {"abc", 0, 0}));
+    EXPECT_FALSE(run.RequestStart(program, settings));
+    const auto shown = support::TestDialogs().Messages();
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[0].text, "Dieses Temperierprogramm enthält keine Segmente!");
+    EXPECT_EQ(shown[1].text, "Fehler in der Eingabemaske!");
+    EXPECT_EQ(shown[2].text, "Wertebereich überschritten!");
+    EXPECT_FALSE(run.HasRun());
+
+    // A stop confirmed while the start waits for its points cancels the start.
+    programmer.SetSegmentValues(program->Item(0), 60, 0, 0, 2, -1, 30.0);
+    ASSERT_TRUE(run.RequestStart(program, settings));
+    support::TestDialogs().QueueAnswer(IDYES);
+    run.RequestStop();
+    EXPECT_FALSE(run.HasRun());
+    Tick(6);
+    EXPECT_FALSE(run.ProgramRunning);
+    for (const AnsiString& body : SetpointFrames()) EXPECT_EQ(body, "******");
+}

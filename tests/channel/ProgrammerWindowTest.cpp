@@ -1,0 +1,308 @@
+// The programmer and TP Scout windows as a user drives them: the program editor, the
+// program tree, saving and loading, the single ramp and the automatic start, opened from
+// the main window's menu and, where a unit is needed, connected to the simulated unit.
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimeEdit>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "ChannelTestSupport.h"
+#include "app/CLanguage.h"
+#include "app/RecordedDataWriter.h"
+#include "app/TfrmMainWindow.h"
+#include "app/TfrmPanelControl.h"
+#include "channel/TmdiSubWindow.h"
+#include "chart/engine/TChartSeries.h"
+#include "programmer/CProgramFile.h"
+#include "programmer/CProgrammer.h"
+#include "programmer/ProgrammerDialogs.h"
+#include "programmer/TfrmDateTimePicker.h"
+#include "programmer/TfrmSingleRamp.h"
+
+using namespace channeltest;
+
+namespace {
+
+class ProgrammerWindowTest : public ChannelWindowFixture {
+protected:
+    void SetUp() override
+    {
+        ChannelWindowFixture::SetUp();
+        dialogs = std::make_unique<TProgrammerDialogs>(main.get(), panel);
+    }
+    void TearDown() override
+    {
+        dialogs.reset();
+        for (int c = 1; c <= 10; ++c)
+            if (IChannelForm* f = main->ChannelForm(c)) f->FormClose();
+        TDataFileSaveQueue::Instance().WaitIdle();
+        ChannelWindowFixture::TearDown();
+    }
+    // A programmer window connected to the unit behind `line`; its timer is driven by hand.
+    TmdiSubWindow* Connected(support::SimulatedUnitLine& line)
+    {
+        TmdiSubWindow* w = Open(&TfrmMainWindow::mnuProgrammgeberClick);
+        w->cmbInterface->setCurrentIndex(w->cmbInterface->findText("TCP/IP"));
+        w->edPort->setText(QString::number(line.TcpPort()));
+        support::TestDialogs().QueueFileName(Path("prog"));
+        w->cmdEstablishConnectionClick();
+        ConfirmIdentification(w->Session());
+        w->tmrProgrammer->stop();
+        return w;
+    }
+    void Tick(TmdiSubWindow* w, int n = 1)
+    {
+        for (int i = 0; i < n; ++i) {
+            ASSERT_TRUE(AwaitCycle(w->Session()));
+            clock.AdvanceMs(5000);
+            w->tmrProgrammerTimer();
+        }
+    }
+    static AnsiString Last() { return support::TestDialogs().LastMessage().text; }
+    static QByteArray Bytes(const AnsiString& path)
+    {
+        QFile f(QString::fromStdString(path));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    std::unique_ptr<TProgrammerDialogs> dialogs;
+};
+
+}  // namespace
+
+TEST_F(ProgrammerWindowTest, EditorAppliesValuesWithinBoundsAndSavesWhatItLoads)
+{
+    TmdiSubWindow* w = Open(&TfrmMainWindow::mnuTPScoutClick);
+    ASSERT_NE(w, nullptr);
+    CProgrammer* p = w->Programmer();
+    w->mnuCreateProgramClick();
+    TTreeNode* program = w->ProgramTreeItems().GetFirstNode();
+    ASSERT_NE(program, nullptr);
+    w->mnuAddSegmentClick();
+    TTreeNode* first = w->SelectedNode();
+    ASSERT_EQ(first->Parent(), program);
+    EXPECT_EQ(p->GetSegmentDuration(first), 180);
+
+    // hh:mm in, seconds stored; seconds are dropped when shown.
+    w->edDuration->setText("01:30");
+    w->edTemperature->setText("655,35");
+    w->btnApplyValuesClick();
+    EXPECT_EQ(p->GetSegmentDuration(first), 5400);
+    EXPECT_DOUBLE_EQ(p->GetSegmentSetpoint(first), 655.35);
+    p->SetSegmentValues(first, 5430, 0, 0, 2, -1, 655.35);
+    w->ShowSegmentValues(first);
+    EXPECT_EQ(w->edDuration->text(), "01:30");
+    // No unit takes 655.36: refused, and the segment keeps its values.
+    w->edTemperature->setText("655,36");
+    w->btnApplyValuesClick();
+    EXPECT_EQ(Last(), "Value out of bounds!");
+    EXPECT_DOUBLE_EQ(p->GetSegmentSetpoint(first), 655.35);
+
+    // Labels keep 27 characters and no field separator.
+    AnsiString label = "Heat;up slowly to the boiling point now!";
+    ASSERT_EQ(label.size(), 40u);
+    w->treeTProgramEdited(first, label);
+    EXPECT_EQ(p->GetSegmentName(first), "Heat,up slowly to the boili");
+
+    // Modified values and a click elsewhere: "yes" keeps the selection and applies to the
+    // node the values were typed for; the editor shows that node.
+    w->mnuAddSegmentClick();
+    TTreeNode* second = w->SelectedNode();
+    w->edTemperature->setText("33");
+    w->MarkValuesModified();
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->SelectNode(first);
+    EXPECT_EQ(w->SelectedNode(), second);
+    EXPECT_DOUBLE_EQ(p->GetSegmentSetpoint(second), 33.0);
+    EXPECT_EQ(w->edTemperature->text(), "33");
+    w->btnApplyValuesClick();
+    EXPECT_DOUBLE_EQ(p->GetSegmentSetpoint(first), 655.35);
+
+    // 200 segments at most.
+    while (CProgrammer::GetSegmentCount(program) < CProgrammer::MaxSegments) w->mnuAddSegmentClick();
+    support::TestDialogs().Clear();
+    w->mnuAddSegmentClick();
+    EXPECT_EQ(Last(), "No more segments available!");
+    EXPECT_EQ(CProgrammer::GetSegmentCount(program), 200);
+
+    // Saved, discarded, loaded and saved again: the same file.
+    support::TestDialogs().QueueFileName(Path("editor"));
+    w->mnuSaveProgramClick();
+    const QByteArray saved = Bytes(Path("editor.tp"));
+    ASSERT_FALSE(saved.isEmpty());
+    EXPECT_TRUE(p->IsProgramSaved(0));
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->mnuDeleteProgramClick();
+    EXPECT_EQ(w->ProgramTreeItems().Count(), 0);
+    support::TestDialogs().QueueFileName(Path("editor.tp"));
+    w->mnuLoadProgramClick();
+    ASSERT_EQ(w->ProgramTreeItems().TopLevelCount(), 1);
+    EXPECT_EQ(p->GetProgramName(0), "EDITOR");
+    support::TestDialogs().QueueFileName(Path("editor.tp"));
+    w->mnuSaveProgramClick();
+    EXPECT_EQ(Bytes(Path("editor.tp")), saved);
+}
+
+TEST_F(ProgrammerWindowTest, TPScoutHoldsTenProgramsAndDeletingOneKeepsTheOthersSettings)
+{
+    TmdiSubWindow* w = Open(&TfrmMainWindow::mnuTPScoutClick);
+    CProgrammer* p = w->Programmer();
+    EXPECT_FALSE(w->btnTPStartStop->isVisibleTo(w));
+    for (int i = 1; i <= 5; ++i) {
+        w->edStartTemperature->setText(QString::number(i * 10));
+        w->cmbRepeat->setCurrentIndex(i % 2);
+        w->mnuCreateProgramClick();
+    }
+    TTreeNodes& tree = w->ProgramTreeItems();
+    ASSERT_EQ(tree.TopLevelCount(), 5);
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->SelectNode(tree.TopLevelItem(2));
+    w->mnuDeleteProgramClick();
+    ASSERT_EQ(tree.TopLevelCount(), 4);
+    const double starts[] = {10, 20, 40, 50};
+    for (int slot = 0; slot < 4; ++slot) {
+        EXPECT_EQ(p->GetProgramNode(slot), tree.TopLevelItem(slot));
+        EXPECT_DOUBLE_EQ(p->GetStartTemperature(slot), starts[slot]);
+        EXPECT_EQ(p->GetRepeatMode(slot), int(starts[slot] / 10) % 2);
+    }
+    while (tree.TopLevelCount() < 10) w->mnuCreateProgramClick();
+    support::TestDialogs().Clear();
+    w->mnuCreateProgramClick();
+    EXPECT_EQ(Last(), "The maximum number of temperature programs is displayed!");
+    w->mnuLoadProgramClick();
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 2u);
+    EXPECT_EQ(tree.TopLevelCount(), 10);
+}
+
+TEST_F(ProgrammerWindowTest, SingleRampStartsFromTheLastRecordedSetpoint)
+{
+    support::SimulatedUnitLine line;
+    support::UnitState unit;
+    unit.setpoint = 22.5;
+    line.AddUnit(unit);
+    AnsiString error;
+    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+    TmdiSubWindow* w = Connected(line);
+    ASSERT_TRUE(w->IsConnected());
+    CProgramRun* run = w->ProgramRun();
+    TfrmSingleRamp* ramp = dialogs->SingleRamp();
+
+    // Not while the unit's temperature control is off.
+    Tick(w);
+    main->cmdRampClick();
+    EXPECT_EQ(Last(), "Temperature control is deactivated.");
+    line.First().Update([](support::UnitState& s) { s.controlMode = 'I'; });
+    Tick(w, 2);
+    EXPECT_DOUBLE_EQ(w->Session().Series(2)->GetyValue(w->Session().Series(2)->Count() - 1), 22.5);
+
+    for (const char* text : {"25.5", "25,5"}) {
+        SCOPED_TRACE(text);
+        const TChartSeries* recorded = w->Session().Series(2);
+        const double unitSetpoint = recorded->GetyValue(recorded->Count() - 1);
+        support::TestDialogs().Clear();
+        main->cmdRampClick();
+        EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+        ramp->edSingleTemperature->setText(text);
+        ramp->edSingleDuration->setText("00:00");
+        ramp->btnOKClick();
+        TTreeNodes& tree = w->ProgramTreeItems();
+        ASSERT_EQ(tree.TopLevelCount(), 1);
+        TTreeNode* segment = tree.GetFirstNode()->GetFirstChild();
+        ASSERT_NE(segment, nullptr);
+        EXPECT_EQ(segment->Text, "Ramp");
+        EXPECT_DOUBLE_EQ(w->Programmer()->GetSegmentSetpoint(segment), 25.5);
+        EXPECT_DOUBLE_EQ(w->Programmer()->GetStartTemperature(0), unitSetpoint);
+        EXPECT_EQ(w->Programmer()->GetEndAction(0), 1);
+        EXPECT_TRUE(run->HasRun());
+        // The panel is locked for the run, without an error box.
+        EXPECT_FALSE(panel->cmdKelvorStart->isEnabled());
+        EXPECT_EQ(panel->cmdTPStartStop->Tag, 0);
+        while (!run->ProgramRunning) Tick(w);
+        EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+        // A segment of 00:00 lasts three intervals, planned from the tick the run began.
+        TChartSeries* planned = w->Session().Series(SeriesProgrammer);
+        const TDateTime now = w->Session().Series(2)->GetxValue(w->Session().Series(2)->Count() - 1);
+        int planPoints = 0;
+        for (int i = 0; i < planned->Count(); ++i) planPoints += planned->GetxValue(i) >= now;
+        EXPECT_EQ(planPoints, 3);
+        for (int i = 0; i < 6 && run->HasRun(); ++i) Tick(w);
+        EXPECT_FALSE(run->HasRun());
+        EXPECT_EQ(panel->cmdTPStartStop->Tag, 1);
+        EXPECT_TRUE(panel->cmdKelvorStart->isEnabled());
+    }
+
+    // No unit takes 700 °C; the loaded ramp stays.
+    main->cmdRampClick();
+    ramp->edSingleTemperature->setText("700");
+    ramp->btnOKClick();
+    EXPECT_EQ(Last(), "Value out of bounds!");
+    EXPECT_FALSE(run->HasRun());
+    EXPECT_EQ(w->ProgramTreeItems().Count(), 2);
+}
+
+TEST_F(ProgrammerWindowTest, AutomaticStartArmsAProgrammerChannelAndStartsItsProgram)
+{
+    support::SimulatedUnitLine line;
+    support::UnitState unit;
+    unit.controlMode = 'I';
+    line.AddUnit(unit);
+    AnsiString error;
+    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+    TmdiSubWindow* w = Connected(line);
+    Open(&TfrmMainWindow::mnuDatenaufzeichnungClick);
+    TProgramFile file;
+    file.Settings.StartTemperature = "20";
+    file.Segments.push_back({"Ramp", 60, 30.0, -1, 2, 0, 0, 0});
+    ASSERT_TRUE(programfile::Write(Path("auto.tp"), file));
+
+    main->cmdAutomaticStartClick();
+    TfrmDateTimePicker* picker = dialogs->DateTimePicker();
+    ASSERT_TRUE(picker->isVisible());
+    EXPECT_EQ(picker->lstOverview->topLevelItem(0)->text(0), "Channel 1 - Programmer");
+    EXPECT_EQ(picker->lstOverview->topLevelItem(1)->text(4), "not available");
+    picker->SetRowChecked(2, true);
+    EXPECT_FALSE(picker->RowChecked(2));
+
+    // The row's directory button loads the program into the channel window.
+    picker->lstOverviewMouseDown(1);
+    EXPECT_TRUE(picker->btnDirectory->isEnabled());
+    picker->SetRowChecked(1, true);
+    EXPECT_FALSE(picker->RowChecked(1));  // no program yet
+    support::TestDialogs().QueueFileName(Path("auto.tp"));
+    picker->btnDirectoryClick();
+    EXPECT_EQ(picker->edTProgram->text(), "auto.tp");
+    EXPECT_EQ(w->ProgramTreeItems().TopLevelCount(), 1);
+    // At most three days ahead.
+    const QDate today = picker->dtpDate->date();
+    picker->dtpDate->setDate(today.addDays(5));
+    EXPECT_EQ(picker->dtpDate->date(), today.addDays(3));
+    picker->dtpDate->setDate(today);
+
+    // A start in the past is refused at Exit, and the form stays.
+    int h = 0, m = 0, s = 0, ms = 0;
+    DecodeTime(Now(), h, m, s, ms);
+    picker->dtpTime->setTime(QTime(h, m, s).addSecs(-60));
+    picker->SetRowChecked(1, true);
+    EXPECT_FALSE(picker->btnExitClick());
+    EXPECT_EQ(Last(), "Start time is lower than current system time!");
+    EXPECT_FALSE(picker->RowChecked(1));
+
+    picker->dtpTime->setTime(QTime(h, m, s).addSecs(12));
+    picker->SetRowChecked(1, true);
+    EXPECT_TRUE(picker->btnExitClick());
+    EXPECT_EQ(w->AutomaticStartArmed, 1);
+    EXPECT_FALSE(w->btnTPStartStop->isEnabled());
+
+    // The channel's own tick after the start moment starts its program, though another
+    // window is active.
+    ASSERT_NE(main->ActiveChannel(), w->Channel());
+    Tick(w, 2);
+    EXPECT_FALSE(w->ProgramRun()->HasRun());
+    Tick(w);
+    EXPECT_TRUE(w->ProgramRun()->HasRun());
+    EXPECT_EQ(w->AutomaticStartArmed, 0);
+}

@@ -1,0 +1,242 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+#include "EditorTestSupport.h"
+#include "chart/editors/TTeeExportForm.h"
+#include "chart/engine/TCustomChart.h"
+#include "chart/series/TBarSeries.h"
+#include "chart/series/TLineSeries.h"
+#include "chart/series/TeeStandardSeries.h"
+#include "chart/storage/TeePictureFormats.h"
+#include "chart/storage/TeePictureOptions.h"
+#include "chart/storage/TeeSeriesData.h"
+#include "chart/storage/TeeStore.h"
+#include "platform/TextCodec.h"
+#include "support/ScriptedDialogs.h"
+
+namespace {
+
+struct ExportFixture {
+    ExportFixture()
+    {
+        RegisterTeeStandardSeries();  // chart files name the series classes
+        chart.resize(400, 300);
+        auto* line = new TLineSeries(&chart);
+        line->setObjectName("Line1");
+        line->SetParentChart(&chart);
+        line->FillSampleValues(6);
+        auto* bar = new TBarSeries(&chart);
+        bar->setObjectName("Bar1");
+        bar->SetParentChart(&chart);
+        bar->FillSampleValues(4);
+        support::TestDialogs().Clear();
+    }
+    std::string File(const char* Name) const { return dir.filePath(Name).toStdString(); }
+    static std::string Read(const std::string& Name)
+    {
+        std::string bytes;
+        platform::ReadFileBytes(Name, bytes);
+        return bytes;
+    }
+    // Shows the dialog on the chart and hands it to Script.
+    void Run(const std::function<void(TTeeExportForm&)>& Script)
+    {
+        ModalScript script([&](TTeeForm& f) { Script(static_cast<TTeeExportForm&>(f)); });
+        TeeExport(nullptr, &chart);
+        EXPECT_EQ(script.Shown, 1);
+    }
+    QTemporaryDir dir;
+    TChart chart;
+};
+
+}  // namespace
+
+TEST(ExportDialog, PictureSizeKeepsTheAspectAndTheFilterStaysTheSameOnEveryShow)
+{
+    ExportFixture f;
+    TTeeExportForm form;
+    form.SetPanel(&f.chart);
+    form.show();
+    EXPECT_EQ(form.UDWidth->value(), 400);
+    EXPECT_EQ(form.UDHeight->value(), 300);
+    form.EWidth->setValue(800);
+    EXPECT_EQ(form.UDHeight->value(), 600);
+    form.CBAspect->setChecked(false);
+    form.EWidth->setValue(500);
+    EXPECT_EQ(form.UDHeight->value(), 600);
+    ASSERT_EQ(form.LBFormat->count(), 4);
+    EXPECT_EQ(form.LBFormat->item(2)->text(), "as GIF");
+    const AnsiString filter = form.SaveDialogPicture.filter;
+    form.Close();
+    EXPECT_EQ(form.LBFormat->count(), 0);
+
+    // Shown again: the same entries once, and the formats' indexes point at them.
+    form.show();
+    EXPECT_EQ(form.SaveDialogPicture.filter, filter);
+    ASSERT_EQ(form.Formats().size(), 4u);
+    EXPECT_EQ(form.Formats()[3].Format->FileFilterIndex(), 5);
+    form.Close();
+
+    // A panel without height keeps no aspect: each size stays as typed.
+    f.chart.resize(400, 0);
+    form.CBAspect->setChecked(true);
+    form.show();
+    form.EHeight->setValue(100);
+    EXPECT_EQ(form.UDWidth->value(), 400);
+    form.EWidth->setValue(300);
+    EXPECT_EQ(form.UDHeight->value(), 100);
+    form.Close();
+}
+
+TEST(ExportDialog, PictureSavesInTheFormatOfTheExtensionOrTheChosenEntry)
+{
+    ExportFixture f;
+    auto& dialogs = support::TestDialogs();
+    f.Run([&](TTeeExportForm& d) {
+        d.LBFormat->setCurrentRow(3);  // JPEG
+        EXPECT_TRUE(d.PageOptions->isTabVisible(0));
+        d.UDWidth->setValue(200);
+        dialogs.QueueFileName(f.File("a.gif"));
+        d.BSave->click();
+        EXPECT_EQ(dialogs.LastFileRequest().defaultExt, "jpg");
+        EXPECT_EQ(dialogs.LastFileRequest().filterIndex, 5);
+        TGIFImage gif;
+        gif.LoadFromFile(f.File("a.gif"));
+        EXPECT_EQ(gif.GetWidth(), 200);
+        EXPECT_EQ(gif.GetHeight(), 150);
+
+        // ".wmf" is the metafile's old-style variant; its enhanced entry switches it back.
+        auto* emf = dynamic_cast<TEMFExportFormat*>(d.Formats()[1].Format.get());
+        ASSERT_NE(emf, nullptr);
+        dialogs.QueueFileName(f.File("b.wmf"));
+        d.BSave->click();
+        EXPECT_FALSE(emf->GetEnhanced());
+        dialogs.QueueFileName(f.File("c.pic"), 2);
+        d.BSave->click();
+        EXPECT_TRUE(emf->GetEnhanced());
+        EXPECT_TRUE(QFile::exists(QString::fromStdString(f.File("b.wmf"))));
+        EXPECT_TRUE(QFile::exists(QString::fromStdString(f.File("c.pic"))));
+        d.BClose->click();
+    });
+}
+
+TEST(ExportDialog, DataAndChartFileFollowTheChoices)
+{
+    ExportFixture f;
+    auto& dialogs = support::TestDialogs();
+    f.Run([&](TTeeExportForm& d) {
+        d.Tabs->setCurrentWidget(d.TabData);
+        ASSERT_EQ(d.CBSeries->count(), 3);
+        EXPECT_EQ(d.CBSeries->itemText(0), "(all)");
+        EXPECT_TRUE(d.BCopy->isEnabled());
+        d.RGText->Buttons()->button(3)->click();  // Excel
+        EXPECT_FALSE(d.BCopy->isEnabled());
+        EXPECT_TRUE(d.BSave->isEnabled());
+        EXPECT_FALSE(d.CBDelim->isEnabled());
+        d.RGText->Buttons()->button(0)->click();
+
+        // Each delimiter writes what the text exporter makes with it.
+        const char delimiters[] = {' ', '\t', ',', ';', '|'};
+        d.CBSeries->setCurrentIndex(2);
+        d.ECustom->setText("|");
+        for (int i = 0; i < 5; ++i) {
+            d.CBDelim->setCurrentIndex(i);
+            EXPECT_EQ(d.ECustom->isEnabled(), i == 4);
+            EXPECT_EQ(d.GetDataFilterIndex(), i + 1);
+            const std::string name = f.File("data.txt");
+            dialogs.QueueFileName(name);
+            d.BSave->click();
+            TSeriesDataText expected(&f.chart, f.chart.GetSeries(1));
+            expected.TextDelimiter = delimiters[i];
+            expected.IncludeHeader = true;
+            EXPECT_EQ(ExportFixture::Read(name), platform::Utf8ToCp1252(expected.AsString())) << i;
+        }
+
+        // The HTML entry of the save dialog switches the format before saving.
+        d.CBSeries->setCurrentIndex(0);
+        dialogs.QueueFileName(f.File("data.htm"), 7);
+        d.BSave->click();
+        EXPECT_EQ(d.RGText->ItemIndex(), 2);
+        TSeriesDataHTML html(&f.chart, nullptr);
+        html.IncludeHeader = true;
+        EXPECT_EQ(ExportFixture::Read(f.File("data.htm")), platform::Utf8ToCp1252(html.AsString()));
+
+        // A chart file from the Native tab loads back into an equal chart.
+        d.Tabs->setCurrentWidget(d.TabNative);
+        EXPECT_FALSE(d.BCopy->isEnabled());
+        d.CBFileSize->click();
+        EXPECT_TRUE(d.LabelSize->text().endsWith(" bytes"));
+        dialogs.QueueFileName(f.File("chart.dat"));
+        d.BSave->click();
+        d.CBNativeFormat->setCurrentIndex(1);
+        EXPECT_TRUE(d.BCopy->isEnabled());
+        d.BCopy->click();
+        EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith("object"));
+        d.BClose->click();
+    });
+    TChart loaded;
+    LoadChartFromFile(&loaded, f.File("chart.tee"));
+    TMemoryStream a, b;
+    SaveChartToStream(&f.chart, &a, true, true);
+    SaveChartToStream(&loaded, &b, true, true);
+    EXPECT_EQ(a.Bytes(), b.Bytes());
+    EXPECT_EQ(loaded.SeriesCount(), 2);
+}
+
+TEST(ExportDialog, SendHandsTheFileToTheMailProgramAndKeepsIt)
+{
+    ExportFixture f;
+    // The temporary folder of the test's own.
+    const QByteArray oldTemp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", f.dir.path().toLocal8Bit());
+    std::vector<std::pair<AnsiString, AnsiString>> sent;
+    int answer = 0;
+    const auto old = SetTeeMailLauncher(TTeeMailLauncher([&](const AnsiString& file, const AnsiString& subject) {
+        sent.emplace_back(file, subject);
+        return answer;
+    }));
+    f.Run([&](TTeeExportForm& d) {
+        d.Tabs->setCurrentWidget(d.TabData);
+        d.RGText->Buttons()->button(1)->click();  // XML
+        ASSERT_TRUE(d.BSend->isEnabled());
+        d.BSend->click();
+        ASSERT_EQ(sent.size(), 1u);
+        EXPECT_EQ(sent[0].second, "DodUdudu");
+        EXPECT_EQ(sent[0].first, f.File("DodUdudu.xml"));
+        EXPECT_TRUE(QFile::exists(QString::fromStdString(sent[0].first)));
+
+        // A refusal is reported; the file is still there.
+        answer = 3;
+        d.Tabs->setCurrentWidget(d.TabPicture);
+        d.BSend->click();
+        ASSERT_EQ(sent.size(), 2u);
+        EXPECT_EQ(sent[1].first, f.File("DodUdudu.bmp"));
+        EXPECT_TRUE(QFile::exists(QString::fromStdString(sent[1].first)));
+        EXPECT_EQ(support::TestDialogs().LastMessage().text, "Can not email DodUdudu. Mapi Error: 3");
+        d.BClose->click();
+    });
+
+    // Without a mail program there is no sending.
+    SetTeeMailLauncher(TTeeMailLauncher());
+    f.Run([](TTeeExportForm& d) {
+        EXPECT_TRUE(d.BSave->isEnabled());
+        EXPECT_FALSE(d.BSend->isEnabled());
+        d.BClose->click();
+    });
+    SetTeeMailLauncher(old);
+    qputenv("TMPDIR", oldTemp);
+}
