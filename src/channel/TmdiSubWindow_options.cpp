@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -81,7 +82,9 @@ void TmdiSubWindow::BuildOptionsPage()
     cmbLineSeries = new QComboBox(grpVariables);
     cmbLineSeries->setObjectName("cmbLineSeries");
     edLineName = edit(grpVariables, "edLineName", "");
-    edLineName->setMaxLength(10);
+    // A typed name has up to 10 characters; a longer title is shown whole, so accepting
+    // the page's other values does not cut the series' name.
+    edLineName->setValidator(new QRegularExpressionValidator(QRegularExpression(".{0,10}"), edLineName));
     clbLineColor = new TButtonColor(grpVariables);
     clbLineColor->setObjectName("clbLineColor");
     FLineColour = new TPen(this);
@@ -107,6 +110,8 @@ void TmdiSubWindow::BuildOptionsPage()
     edPowerMax = edit(grpScale, "edPowerMax", "+1000");
     edTimeMin = edit(grpScale, "edTimeMin", "");
     edTimeMax = edit(grpScale, "edTimeMax", "");
+    for (QLineEdit* e : {edTimeMin, edTimeMax})
+        e->setMinimumWidth(e->fontMetrics().horizontalAdvance("00.00.0000 00:00:00") + 12);
     edTempAxisLabel = edit(grpScale, "edTempAxisLabel", "");
     edPowerAxisLabel = edit(grpScale, "edPowerAxisLabel", "");
     edTimeAxisLabel = edit(grpScale, "edTimeAxisLabel", "");

@@ -200,6 +200,25 @@ bool QtDialogs::PrinterSetup(QPrinter* printer)
     return dlg.exec() == QDialog::Accepted;
 }
 
+bool QtDialogs::PrintPageRange(QPrinter* printer, int& From, int& To, int MinPage, int MaxPage)
+{
+    if (!printer) return false;
+    QPrintDialog dlg(printer, ParentWindow());
+    dlg.setMinMax(MinPage, MaxPage);
+    dlg.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    dlg.setFromTo(From, To);
+    dlg.setPrintRange(QAbstractPrintDialog::PageRange);
+    if (dlg.exec() != QDialog::Accepted) return false;
+    if (dlg.printRange() == QAbstractPrintDialog::PageRange) {
+        From = dlg.fromPage();
+        To = dlg.toPage();
+    } else {
+        From = MinPage;
+        To = MaxPage;
+    }
+    return true;
+}
+
 bool QtDialogs::InputQuery(const AnsiString& caption, const AnsiString& prompt, AnsiString& value)
 {
     bool ok = false;

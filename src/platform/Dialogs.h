@@ -62,6 +62,13 @@ public:
     // Lets the user choose and set up the printer; true on OK. Without a display nothing is
     // shown.
     virtual bool PrinterSetup(QPrinter* /*printer*/) { return false; }
+    // The print dialog with a page range MinPage..MaxPage offered (From..To preset); true
+    // on OK with From and To holding the pages to print. Without a display nothing is
+    // printed.
+    virtual bool PrintPageRange(QPrinter* /*printer*/, int& /*From*/, int& /*To*/, int /*MinPage*/, int /*MaxPage*/)
+    {
+        return false;
+    }
 };
 
 // The dialogs in use. Until one is installed, boxes are answered with their default button
@@ -92,6 +99,7 @@ public:
     bool FileDialog(FileDialogRequest& req) override;
     bool InputQuery(const AnsiString& caption, const AnsiString& prompt, AnsiString& value) override;
     bool PrinterSetup(QPrinter* printer) override;
+    bool PrintPageRange(QPrinter* printer, int& From, int& To, int MinPage, int MaxPage) override;
 };
 
 // A dialog filter ("Data files (*.csv,*.qzv)|*.csv;*.qzv|...") as the Qt file dialog's name

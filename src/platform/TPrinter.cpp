@@ -102,6 +102,13 @@ int TPrinter::PixelsPerInchY() const
     return FDevice->logicalDpiY();
 }
 
+bool TPrinter::Present() const
+{
+    if (!FDevice || !FDevice->isValid()) return false;
+    if (FDevice->outputFormat() == QPrinter::PdfFormat) return !FDevice->outputFileName().isEmpty();
+    return !FDevice->printerName().isEmpty();
+}
+
 std::vector<AnsiString> TPrinter::Printers() const
 {
     std::vector<AnsiString> names;

@@ -46,6 +46,8 @@ public:
     int PixelsPerInchX() const;
     int PixelsPerInchY() const;
 
+    // There is something to print on: a system printer is chosen, or a PDF file is named.
+    bool Present() const;
     // The printers to choose from: the system's printers and, when this printer writes a
     // PDF file, that file. Empty when there is nothing to print to.
     std::vector<AnsiString> Printers() const;

@@ -160,6 +160,11 @@ TEST_F(ChannelWindowHandlersTest, LegendReadOutAndZoomActOnTheirOwnChartWithinTh
     now = RangesOf(c);
     EXPECT_DOUBLE_EQ(now.leftMin, before.leftMin);
     EXPECT_DOUBLE_EQ(now.leftMax, before.leftMax);
+
+    // Accepting the page's values keeps a series name longer than a typed one may be.
+    w->tabDataOptionsShow();
+    w->cmdGraphRefreshClick();
+    EXPECT_EQ(w->Session().Series(0)->GetTitle(), "Tjacket [°C]");
 }
 
 TEST_F(ChannelWindowHandlersTest, MarkTextsShowOnlyWhatEachSeriesIsFor)

@@ -21,6 +21,10 @@
 
 #include "chart/editors/TChartListBox.h"
 #include "chart/editors/TCustomChartGrid.h"
+#include "chart/editors/TFormTee3D.h"
+#include "chart/editors/TFormTeeAxis.h"
+#include "chart/editors/TFormTeeGeneral.h"
+#include "chart/editors/TFormTeeLegend.h"
 #include "chart/editors/TFormTeeSeries.h"
 #include "chart/editors/TFormTeeTools.h"
 #include "chart/editors/TTeeFontEditor.h"
@@ -74,6 +78,14 @@ int ScreenDpi()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? int(screen->logicalDotsPerInch()) : 96;
+}
+
+// The default size: the library's default editor size for this screen, widened by a
+// quarter because this toolkit's controls take more room than those the pages were laid
+// out with. The caption is the window manager's, outside the client area.
+int DefaultSize(const AnsiString& Text)
+{
+    return StoredInt(Text) * ScreenDpi() * 5 / (96 * 4);
 }
 
 QToolButton* ToggleButton(QWidget* Parent, const char* Text, const char* Hint)
@@ -140,9 +152,7 @@ TChartEditForm::TChartEditForm(QWidget* Owner) : TTeeForm(Owner)
     SetCancelButton(BClose);
 
     // FormCreate
-    const int dpi = ScreenDpi();
-    // The caption is the window manager's, outside the client area: no caption allowance.
-    resize(StoredInt(TeeMsg_DefaultEditorSize) * dpi / 96, StoredInt(TeeMsg_DefaultEditorHeight) * dpi / 96);
+    resize(DefaultWidth(), DefaultHeight());
     SetChart(nullptr);
     setWindowTitle(QString());
     MainPage->SetActivePage(TabChart);
@@ -313,6 +323,16 @@ bool TChartEditForm::eventFilter(QObject* Watched, QEvent* Event)
 
 // ---- chart, geometry, help
 
+int TChartEditForm::DefaultWidth()
+{
+    return DefaultSize(TeeMsg_DefaultEditorSize);
+}
+
+int TChartEditForm::DefaultHeight()
+{
+    return DefaultSize(TeeMsg_DefaultEditorHeight);
+}
+
 TCustomChart* TChartEditForm::Chart() const
 {
     return FChart;
@@ -356,8 +376,8 @@ void TChartEditForm::SaveGeometry()
         TeeSaveIntegerOption("Top", y());
     }
     if (RememberSize) {
-        if (w != StoredInt(TeeMsg_DefaultEditorSize)) TeeSaveIntegerOption("Width", w);
-        if (height() != StoredInt(TeeMsg_DefaultEditorHeight)) TeeSaveIntegerOption("Height", height());
+        if (w != DefaultWidth()) TeeSaveIntegerOption("Width", w);
+        if (height() != DefaultHeight()) TeeSaveIntegerOption("Height", height());
     }
 }
 
@@ -591,13 +611,22 @@ void TChartEditForm::SubPageChange(QObject* Sender)
     }
     if (tab == Tab3D) {
         // The 3D page checks which of its controls apply each time it is shown.
-        if (TTeeForm* form = PageForm(Tab3D)) QMetaObject::invokeMethod(form, "CheckControls");
+        if (auto* form = qobject_cast<TFormTee3D*>(PageForm(Tab3D))) form->CheckControls();
     }
 }
 
 TTeeForm* TChartEditForm::CreateChartPage(int Index)
 {
+    TCustomChart* chart = FChart;
     switch (Index) {
+        case 1: return new TFormTeeGeneral(this, chart);
+        case 2: {
+            auto* form = new TFormTeeAxis(this, InitialAxis ? InitialAxis : chart->LeftAxis());
+            form->OnNotifyCustom = [this] { AxisNotifyCustom(); };
+            return form;
+        }
+        case 4: return new TFormTeeLegend(this, chart->GetLegend());
+        case 8: return new TFormTee3D(this, chart);
         default: return nullptr;
     }
 }

@@ -85,8 +85,8 @@ std::vector<TTeeOnShowEditor>& TeeOnShowEditor();
 extern bool TeeSeriesNamesRuntime;
 
 // The export and print preview pages come from the export dialog and the print preview,
-// which install these when they are linked in; without a Create function the tab stays
-// hidden. Create makes the page form embedded in Tab; Show runs at every later show.
+// which install these (InstallTeeExportPreviewPages); without a Create function the tab
+// stays hidden. Create makes the page form embedded in Tab; Show runs at every later show.
 struct TChartEditorPageHooks {
     std::function<TTeeForm*(TChartEditForm& Editor, QWidget* Tab)> CreateExport;
     std::function<void(TChartEditForm& Editor, TTeeForm* Page)> ShowExport;
@@ -185,6 +185,10 @@ public:
     // The help file found by CheckHelpFile (empty: no help).
     AnsiString HelpFile;
     static constexpr int HelpContext = 726;
+
+    // The size the editor opens with when none is remembered (and which is not stored).
+    static int DefaultWidth();
+    static int DefaultHeight();
 
     bool HasOption(TChartEditorOption Option) const { return (Options & TeeOptionBit(Option)) != 0; }
     bool TabHidden(TChartEditorTab Tab) const { return (HideTabs & TeeTabBit(Tab)) != 0; }

@@ -575,6 +575,33 @@ void TChartGalleryPanel::KeyDown(int Key, TShiftState Shift)
         SelectChart(Charts.GetChart(index));
 }
 
+void TChartGalleryPanel::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), TColorToQColor(GetColor()));
+    // Outer bevel, then inner bevel inside the border, each BevelWidth lines deep.
+    QRect r = rect();
+    const auto bevel = [&](TBevelCut cut) {
+        if (cut == bvNone) return;
+        const QColor light = TColorToQColor(clBtnHighlight), dark = TColorToQColor(clBtnShadow);
+        const QColor topLeft = cut == bvLowered ? dark : light, bottomRight = cut == bvLowered ? light : dark;
+        for (int i = 0; i < GetBevelWidth() && r.width() > 1 && r.height() > 1; ++i) {
+            if (cut != bvSpace) {
+                p.setPen(topLeft);
+                p.drawLine(r.topLeft(), r.topRight());
+                p.drawLine(r.topLeft(), r.bottomLeft());
+                p.setPen(bottomRight);
+                p.drawLine(r.bottomLeft(), r.bottomRight());
+                p.drawLine(r.topRight(), r.bottomRight());
+            }
+            r.adjust(1, 1, -1, -1);
+        }
+    };
+    bevel(GetBevelOuter());
+    r.adjust(GetBorderWidth(), GetBorderWidth(), -GetBorderWidth(), -GetBorderWidth());
+    bevel(GetBevelInner());
+}
+
 void TChartGalleryPanel::keyPressEvent(QKeyEvent* Event)
 {
     const TShiftState shift = ShiftStateOf(Event->modifiers(), Qt::NoButton);

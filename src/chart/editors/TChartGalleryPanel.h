@@ -139,6 +139,9 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* Event) override;
+    // The panel's colour and bevels around and between the cells: the room a page with
+    // fewer cells leaves free must not keep the pictures of the page shown before.
+    void paintEvent(QPaintEvent* Event) override;
 
 private:
     void PlaceChart(TGalleryChart* Chart, int Index);

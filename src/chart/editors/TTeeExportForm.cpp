@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 #include <optional>
 
+#include "chart/editors/TeeHourGlass.h"
 #include "chart/editors/TeePenDlg.h"
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TCustomAxisPanel.h"
@@ -38,15 +39,6 @@
 namespace {
 
 const char* const kEmailError = "Can not email DodUdudu. Mapi Error: %d";
-
-// The hour-glass while a handler works; the normal cursor comes back however it ends.
-class THourGlass {
-public:
-    THourGlass() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~THourGlass() { QGuiApplication::restoreOverrideCursor(); }
-    THourGlass(const THourGlass&) = delete;
-    THourGlass& operator=(const THourGlass&) = delete;
-};
 
 // The name with its extension replaced by Extension (with its dot), or added when it has
 // none.
@@ -454,7 +446,7 @@ void TTeeExportFormBase::BCopyClick()
         format->Height = UDHeight->value();
         format->CopyToClipboard();
     } else if (tab == TabData) {
-        THourGlass wait;
+        TTeeHourGlass wait;
         if (auto exporter = CreateData()) exporter->CopyToClipboard();
     } else if (tab == TabNative && NativeAsText()) {
         const auto stream = CreateNativeStream();
@@ -477,7 +469,7 @@ TTeeExportFormat* TTeeExportFormBase::FormatForFile(const AnsiString& FileName, 
 
 void TTeeExportFormBase::SavePicture(TTeeExportFormat* Format, const AnsiString& FileName)
 {
-    THourGlass wait;
+    TTeeHourGlass wait;
     Format->Width = UDWidth->value();
     Format->Height = UDHeight->value();
     Format->SaveToFile(FileName);
@@ -485,13 +477,13 @@ void TTeeExportFormBase::SavePicture(TTeeExportFormat* Format, const AnsiString&
 
 void TTeeExportFormBase::SaveNative(const AnsiString& FileName)
 {
-    THourGlass wait;
+    TTeeHourGlass wait;
     DoSaveNativeToFile(FileName, CBNativeData->isChecked());
 }
 
 void TTeeExportFormBase::SaveData(const AnsiString& FileName)
 {
-    THourGlass wait;
+    TTeeHourGlass wait;
     if (auto exporter = CreateData()) exporter->SaveToFile(FileName);
 }
 

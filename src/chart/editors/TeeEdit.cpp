@@ -3,6 +3,7 @@
 #include <QVBoxLayout>
 
 #include "chart/editors/TChartListBox.h"
+#include "chart/editors/TFormTeeAxis.h"
 #include "chart/editors/TFormTeeSeries.h"
 #include "chart/editors/TeePenDlg.h"
 #include "chart/engine/TChartAxis.h"
@@ -163,8 +164,7 @@ void TChartEditorPanel::SelectPartAt(const TPoint& P)
         case cpAxis:
             e.InitialAxis = part.AAxis;
             showSub(e.TabAxis);
-            if (TTeeForm* page = e.PageForm(e.TabAxis))
-                QMetaObject::invokeMethod(page, "SelectAxis", Q_ARG(QObject*, static_cast<QObject*>(part.AAxis)));
+            if (auto* page = qobject_cast<TFormTeeAxis*>(e.PageForm(e.TabAxis))) page->SelectAxis(part.AAxis);
             break;
         case cpSeries:
         case cpSeriesMarks:

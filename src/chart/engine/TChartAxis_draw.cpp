@@ -240,7 +240,11 @@ void TChartAxis::DrawLabelAt(int Pos, const AnsiString& Text, TTeeCustomShape* F
     if (FTickOnLabelsOnly) AddTick(Pos);
     TCanvas3D* canvas = Canvas();
     canvas->AssignFont(Format ? Format->GetFont() : GetLabelsFont());
+    // Labels are drawn over whatever lies beneath them; the background mode is set with the
+    // clear brush, or the mode and colour left by earlier drawing (legend symbols, the end of
+    // the previous axis) would paint a box behind each label.
     canvas->Brush->SetStyle(bsClear);
+    canvas->SetBackMode(cbmTransparent);
     if (IsDepthAxis) {
         canvas->SetTextAlign(DepthAxisAlign());
         int depth = Pos;
@@ -382,6 +386,7 @@ void TChartAxis::DrawAxisLabel(int X, int Y, int Angle, const AnsiString& St, TT
         format->ShapeBounds = r;
         format->DrawRectRotated(r, FLabelsAngle, Z);
         canvas->Brush->SetStyle(bsClear);
+        canvas->SetBackMode(cbmTransparent);
     }
 
     canvas->SetTextAlign(align);

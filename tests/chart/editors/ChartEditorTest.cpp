@@ -159,7 +159,7 @@ TEST(ChartEditor, GeometryIsKeptWithinLimits)
     SettingsSandbox fresh;
     {
         auto editor = TeeCreateChartEditor(&s.chart);
-        editor->resize(414, 347);
+        editor->resize(TChartEditForm::DefaultWidth(), TChartEditForm::DefaultHeight());
     }
     EXPECT_EQ(TeeReadIntegerOption("Width", -1), -1);
     EXPECT_EQ(TeeReadIntegerOption("Height", -1), -1);

@@ -118,6 +118,24 @@ TEST(SeriesGallery, RowsFollowThePageAndKeysStayOnEnabledCells)
     EXPECT_EQ(panel.SelectedChart, panel.Charts.GetChart(0));
 }
 
+TEST(SeriesGallery, APageWithFewerCellsLeavesNothingOfThePreviousPage)
+{
+    SettingsSandbox settings;
+    TypesScope types(Pages());
+    TChartGalleryPanel panel;
+    panel.resize(400, 300);
+    panel.CreateGalleryPage(P16);
+    panel.CreateGalleryPage(P5);
+    // Whatever the screen held before: every pixel of the panel is painted again.
+    QImage image(panel.size(), QImage::Format_RGB32);
+    image.fill(Qt::magenta);
+    panel.render(&image);
+    const QRect lastCell = panel.Charts.GetChart(4)->geometry();
+    EXPECT_EQ(image.pixelColor(lastCell.right() + 20, lastCell.center().y()), TColorToQColor(panel.GetColor()));
+    EXPECT_EQ(image.pixelColor(200, 290), TColorToQColor(panel.GetColor()));
+    EXPECT_EQ(image.pixelColor(0, 0), TColorToQColor(clBtnHighlight));
+}
+
 TEST(SeriesGallery, VariantsPopUpStaysOnScreenAndGivesTheVariant)
 {
     SettingsSandbox settings;

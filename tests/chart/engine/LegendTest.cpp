@@ -318,4 +318,26 @@ TEST(LegendPaint, SymbolsShowTheSeriesColoursOnTheLegendBox)
     EXPECT_EQ(support::PixelAt(img, L.Left - 3, L.Top + 3), clWhite);
 }
 
+TEST(LegendPaint, AxisLabelsAfterTheLegendStayTransparent)
+{
+    // The symbols leave the canvas in opaque mode with the legend's colour; axes without a
+    // title draw their labels straight after.
+    TChart chart;
+    chart.resize(400, 300);
+    chart.SetView3D(false);
+    chart.SetBevelOuter(bvNone);
+    chart.SetColor(clWhite);
+    auto* a = new QuietSeries(&chart);
+    a->AddXY(1, 1);
+    a->AddXY(2, 5);
+    chart.AddSeries(a);
+    chart.GetLegend()->SetColor(clYellow);
+    chart.Invalidate();
+    chart.PaintWindow();
+    const TRect C = chart.GetChartRect();
+    const QImage img = chart.WindowImage();
+    EXPECT_EQ(support::CountColor(img.copy(0, 0, C.Left - 1, img.height()), clYellow), 0);
+    EXPECT_EQ(support::CountColor(img.copy(0, C.Bottom + 1, C.Right, img.height() - C.Bottom - 1), clYellow), 0);
+}
+
 }  // namespace

@@ -39,21 +39,21 @@ std::uint64_t Draw(const Variant& v)
 TEST(ChannelChartGolden, EveryVariantKeepsItsPixels)
 {
     const Variant variants[] = {
-        {"plain", 0xec70e8064af3bf4bull, [](scene::ChannelChart&) {}},
+        {"plain", 0x7a174c7fea4928b2ull, [](scene::ChannelChart&) {}},
         {"view3d", 0xcfd53004c4fe3253ull, [](scene::ChannelChart& c) { c.chart.SetView3D(true); }},
-        {"gradient", 0x41aeda13fe43c6d6ull,
+        {"gradient", 0x7809715d54537162ull,
          [](scene::ChannelChart& c) {
              c.chart.GetGradient()->SetVisible(true);
              c.chart.GetGradient()->SetStartColor(clSilver);
          }},
-        {"dashed_grid", 0xe6acabc3fd29b87bull,
+        {"dashed_grid", 0xa425517414c79cc2ull,
          [](scene::ChannelChart& c) {
              c.chart.LeftAxis()->GetGrid()->SetStyle(psDash);
              c.chart.BottomAxis()->GetGrid()->SetStyle(psDashDot);
          }},
-        {"clipped", 0xc328a4de7f7b4d9aull, [](scene::ChannelChart& c) { c.chart.LeftAxis()->SetMinMax(60, 140); }},
-        {"zoomed", 0x57effc706613331eull, [](scene::ChannelChart& c) { c.ShowLast(300); }},
-        {"live_tick", 0x66963efeaa817b88ull,
+        {"clipped", 0x92768fe05c88bf7eull, [](scene::ChannelChart& c) { c.chart.LeftAxis()->SetMinMax(60, 140); }},
+        {"zoomed", 0x73e7d6e723169927ull, [](scene::ChannelChart& c) { c.ShowLast(300); }},
+        {"live_tick", 0x06efa72341c71535ull,
          [](scene::ChannelChart& c) {
              c.ShowLast(600);
              c.Paint();

@@ -3,6 +3,7 @@
 //   dialog-gallery            a window with one button per dialog
 //   dialog-gallery NAME       opens that dialog at once (for screenshots)
 #include <QApplication>
+#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QListWidget>
@@ -19,6 +20,7 @@
 #include "chart/editors/TBrushDialog.h"
 #include "chart/editors/TChartEditForm.h"
 #include "chart/editors/TChartListBox.h"
+#include "chart/editors/TChartPreview.h"
 #include "chart/editors/TCustomChartGrid.h"
 #include "chart/editors/TFormTeeShape.h"
 #include "chart/editors/TFormatEditor.h"
@@ -45,6 +47,7 @@
 #include "chart/series/TeeStandardSeries.h"
 #include "chart/series/TeeTools.h"
 #include "platform/Dialogs.h"
+#include "platform/TPrinter.h"
 
 namespace {
 
@@ -135,6 +138,7 @@ std::vector<Entry> Entries()
         {"editor-datasource", [](QWidget* o, TChart* c) { EditSeriesDataSource(o, c->GetSeries(0)); }},
         {"editor-data", [](QWidget* o, TChart* c) { EditChartPage(o, c, cetSeriesData); }},
         {"editor-tools", [](QWidget* o, TChart* c) { EditChartPage(o, c, cetTools); }},
+        {"editor-export", [](QWidget* o, TChart* c) { EditChartPage(o, c, cetExport); }},
         {"editor-embedded",
          [](QWidget* o, TChart* c) {
              auto host = TeeCreateForm<TTeeForm>(o);
@@ -145,7 +149,10 @@ std::vector<Entry> Entries()
              panel->SetChart(c);
              host->ShowModal();
          }},
+        {"editor-export", [](QWidget* o, TChart* c) { EditChartPage(o, c, cetExport); }},
+        {"editor-print", [](QWidget* o, TChart* c) { EditChartPage(o, c, cetPrintPreview); }},
         {"export", [](QWidget* o, TChart* c) { TeeExport(o, c); }},
+        {"preview", [](QWidget* o, TChart* c) { TeePreview(o, c); }},
         {"grid-transpose",
          [](QWidget* o, TChart* c) {
              // A grid series of its own chart, so the sample chart keeps its look.
@@ -175,6 +182,16 @@ int main(int argc, char** argv)
     RegisterTeeChartTools();
     RegisterTeeGridTransposeToolEdit();
     RegisterTeeTools({&TLegendScrollBar::staticMetaObject});
+    // Without a printer of the system's, the preview prints into a PDF file.
+    std::unique_ptr<TPrinter> pdf;
+    if (!Printer()->Present()) {
+        auto device = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        device->setOutputFormat(QPrinter::PdfFormat);
+        device->setOutputFileName(QDir::temp().filePath("dialog-gallery.pdf"));
+        device->setPageSize(QPageSize(QPageSize::A4));
+        pdf = std::make_unique<TPrinter>(std::move(device));
+        SetPrinter(pdf.get());
+    }
 
     QWidget window;
     window.setWindowTitle("Chart editor dialogs");

@@ -1,0 +1,387 @@
+#include "chart/editors/TChartPreview.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "chart/editors/TCustomTeeNavigator.h"
+#include "chart/editors/TTeePreviewPanel.h"
+#include "chart/editors/TeeHourGlass.h"
+#include "chart/editors/TeePenDlg.h"
+#include "chart/engine/TeeProcs.h"
+#include "chart/storage/TeePictureOptions.h"
+#include "platform/Dialogs.h"
+#include "platform/TPrinter.h"
+
+bool TeeChangePaperOrientation = true;
+
+namespace {
+
+QSpinBox* MarginBox(QWidget* Parent)
+{
+    auto* box = new QSpinBox(Parent);
+    box->setRange(0, 100);
+    box->setSingleStep(5);
+    box->setValue(0);
+    return box;
+}
+
+bool SameRect(const TRect& A, const TRect& B)
+{
+    return A.Left == B.Left && A.Top == B.Top && A.Right == B.Right && A.Bottom == B.Bottom;
+}
+
+}  // namespace
+
+TChartPreview::TChartPreview(QWidget* Owner) : TTeeForm(Owner)
+{
+    FUpdating = 1;
+    setObjectName("ChartPreview");
+    setWindowTitle("Print Preview");
+    SetClientSize(600, 440);
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(4, 4, 4, 4);
+
+    // ---- top: printer, set-up, print, close
+    Panel1 = new QWidget(this);
+    auto* top = new QHBoxLayout(Panel1);
+    top->setContentsMargins(0, 0, 0, 0);
+    CBPrinters = new QComboBox(Panel1);
+    CBPrinters->setMinimumWidth(200);
+    Label1 = new QLabel("P&rinter:", Panel1);
+    Label1->setBuddy(CBPrinters);
+    top->addWidget(Label1);
+    top->addWidget(CBPrinters, 1);
+    Panel3 = new QWidget(Panel1);
+    auto* printButtons = new QHBoxLayout(Panel3);
+    printButtons->setContentsMargins(0, 0, 0, 0);
+    BSetupPrinter = new QPushButton("&Setup...", Panel3);
+    BPrint = new QPushButton("&Print", Panel3);
+    printButtons->addWidget(BSetupPrinter);
+    printButtons->addWidget(BPrint);
+    top->addWidget(Panel3);
+    PanelClose = new QWidget(Panel1);
+    auto* closeLayout = new QHBoxLayout(PanelClose);
+    closeLayout->setContentsMargins(0, 0, 0, 0);
+    BClose = new QPushButton("Close", PanelClose);
+    closeLayout->addWidget(BClose);
+    top->addWidget(PanelClose);
+    root->addWidget(Panel1);
+
+    // ---- side: orientation, margins, detail, reset, proportional, smooth
+    auto* body = new QHBoxLayout;
+    root->addLayout(body, 1);
+    Panel2 = new QWidget(this);
+    Panel2->setFixedWidth(150);
+    auto* side = new QVBoxLayout(Panel2);
+    side->setContentsMargins(0, 0, 0, 0);
+    Orientation = new TOptionsRadioGroup("Orien&tation:", {"P&ortrait", "&Landscape"}, Panel2);
+    side->addWidget(Orientation);
+
+    GBMargins = new QGroupBox("Margins (%)", Panel2);
+    auto* grid = new QGridLayout(GBMargins);
+    SETopMa = MarginBox(GBMargins);
+    SELeftMa = MarginBox(GBMargins);
+    SERightMa = MarginBox(GBMargins);
+    SEBotMa = MarginBox(GBMargins);
+    grid->addWidget(SETopMa, 0, 0, 1, 2, Qt::AlignHCenter);
+    grid->addWidget(SELeftMa, 1, 0);
+    grid->addWidget(SERightMa, 1, 1);
+    grid->addWidget(SEBotMa, 2, 0, 1, 2, Qt::AlignHCenter);
+    UDLeftMa = SELeftMa;
+    UDTopMa = SETopMa;
+    UDRightMa = SERightMa;
+    UDBotMa = SEBotMa;
+    side->addWidget(GBMargins);
+
+    ChangeDetailGroup = new QGroupBox("Detail:", Panel2);
+    auto* detail = new QGridLayout(ChangeDetailGroup);
+    Resolution = new QSlider(Qt::Horizontal, ChangeDetailGroup);
+    Resolution->setRange(0, 100);
+    Resolution->setValue(99);
+    Label2 = new QLabel("More", ChangeDetailGroup);
+    Label3 = new QLabel("Normal", ChangeDetailGroup);
+    detail->addWidget(Resolution, 0, 0, 1, 2);
+    detail->addWidget(Label2, 1, 0, Qt::AlignLeft);
+    detail->addWidget(Label3, 1, 1, Qt::AlignRight);
+    side->addWidget(ChangeDetailGroup);
+
+    PanelMargins = new QWidget(Panel2);
+    auto* marginsLayout = new QVBoxLayout(PanelMargins);
+    marginsLayout->setContentsMargins(0, 0, 0, 0);
+    BReset = new QPushButton("Reset &Margins", PanelMargins);
+    BReset->setEnabled(false);
+    ShowMargins = new QCheckBox("&View Margins", PanelMargins);
+    ShowMargins->setChecked(true);
+    marginsLayout->addWidget(BReset);
+    marginsLayout->addWidget(ShowMargins);
+    side->addWidget(PanelMargins);
+
+    Panel4 = new QWidget(Panel2);
+    auto* propLayout = new QVBoxLayout(Panel4);
+    propLayout->setContentsMargins(0, 0, 0, 0);
+    CBProp = new QCheckBox("Proport&ional", Panel4);
+    CBProp->setChecked(true);
+    CheckBox1 = new QCheckBox("Sm&ooth", Panel4);
+    propLayout->addWidget(CBProp);
+    propLayout->addWidget(CheckBox1);
+    side->addWidget(Panel4);
+    side->addStretch(1);
+    body->addWidget(Panel2);
+
+    TeePreviewPanel1 = new TTeePreviewPanel(this);
+    body->addWidget(TeePreviewPanel1, 1);
+    TeePreviewPanel1->OnChangeMargins = [this](QObject* Sender, bool Disable, const TRect& Margins) {
+        Guard([&] { TeePreviewPanel1ChangeMargins(Sender, Disable, Margins); });
+    };
+
+    BindModal(BClose, mrCancel);
+    SetCancelButton(BClose);
+    BindAlways(SELeftMa, &QSpinBox::valueChanged, [this] { SELeftMaChange(); });
+    BindAlways(SETopMa, &QSpinBox::valueChanged, [this] { SETopMaChange(); });
+    BindAlways(SERightMa, &QSpinBox::valueChanged, [this] { SERightMaChange(); });
+    BindAlways(SEBotMa, &QSpinBox::valueChanged, [this] { SEBotMaChange(); });
+    Bind(CBProp, &QCheckBox::toggled, [this] { CBPropClick(); });
+    Bind(BReset, &QPushButton::clicked, [this] { BResetClick(); });
+    Bind(Orientation->Buttons(), &QButtonGroup::idClicked, [this] { OrientationClick(); });
+    Bind(CBPrinters, &QComboBox::activated, [this] { CBPrintersChange(); });
+    Bind(BSetupPrinter, &QPushButton::clicked, [this] { BSetupPrinterClick(); });
+    Bind(Resolution, &QSlider::valueChanged, [this] { ResolutionChange(); });
+    Bind(ShowMargins, &QCheckBox::toggled, [this] { ShowMarginsClick(); });
+    Bind(CheckBox1, &QCheckBox::toggled, [this] { CheckBox1Click(); });
+    Bind(BPrint, &QPushButton::clicked, [this] { BPrintClick(); });
+    FChangingProp = 0;
+    FUpdating = 0;
+}
+
+TChartPreview::~TChartPreview() = default;
+
+TCustomTeePanel* TChartPreview::PreviewedPanel() const
+{
+    return TeePreviewPanel1->GetPanel();
+}
+
+void TChartPreview::HideCloseButton()
+{
+    PanelClose->hide();
+}
+
+void TChartPreview::FillPrinters()
+{
+    TPrinter* printer = Printer();
+    TFilling filling(this);
+    CBPrinters->clear();
+    for (const AnsiString& name : printer->Printers()) CBPrinters->addItem(QString::fromStdString(name));
+    if (CBPrinters->count() > 0 && printer->PrinterIndex() < 0) printer->SetPrinterIndex(0);
+    CBPrinters->setCurrentIndex(printer->PrinterIndex());
+}
+
+void TChartPreview::FormShow()
+{
+    if (PageNavigatorClass && !FPageNavigator) {
+        FPageNavigator = PageNavigatorClass(Panel2);
+        if (FPageNavigator) {
+            Panel2->layout()->addWidget(FPageNavigator);
+            FPageNavigator->OnButtonClicked = [this](QObject*, TTeeNavigateBtn) { TeePreviewPanel1->Invalidate(); };
+        }
+    }
+    if (auto* panel = qobject_cast<TCustomTeePanel*>(TagObject())) TeePreviewPanel1->SetPanel(panel);
+    FillPrinters();
+    const bool printers = CBPrinters->count() > 0;
+    if (printers) {
+        if (TeeChangePaperOrientation) Printer()->SetOrientation(poLandscape);
+        CheckOrientation();
+    }
+    // Controls are only ever disabled here: whoever opened the dialog may have disabled
+    // others.
+    if (!printers) {
+        BPrint->setEnabled(false);
+        BSetupPrinter->setEnabled(false);
+        Orientation->setEnabled(false);
+    }
+    TCustomTeePanel* panel = PreviewedPanel();
+    if (panel) {
+        ++FChangingProp;
+        CBProp->setChecked(panel->PrintProportional);
+        --FChangingProp;
+        {
+            TFilling filling(this);
+            Resolution->setValue(panel->PrintResolution + 100);
+        }
+        FSavedMargins = panel->PrintMargins;
+        ResetMargins();
+        if (FPageNavigator) FPageNavigator->SetPanel(panel);
+    } else {
+        CBProp->setEnabled(false);
+        Resolution->setEnabled(false);
+        GBMargins->setEnabled(false);
+        BPrint->setEnabled(false);
+    }
+    {
+        TFilling filling(this);
+        CheckBox1->setChecked(TeePreviewPanel1->GetAsBitmap());
+    }
+    TeeTranslateControl(this);
+}
+
+void TChartPreview::ShowMarginValues(const TRect& Margins)
+{
+    ++FUpdating;
+    UDLeftMa->setValue(Margins.Left);
+    UDTopMa->setValue(Margins.Top);
+    UDRightMa->setValue(Margins.Right);
+    UDBotMa->setValue(Margins.Bottom);
+    --FUpdating;
+}
+
+void TChartPreview::ResetMargins()
+{
+    TCustomTeePanel* panel = PreviewedPanel();
+    if (!panel) return;
+    if (panel->PrintProportional && Printer()->Present()) {
+        FSavedMargins = panel->CalcProportionalMargins();
+        panel->PrintMargins = FSavedMargins;
+    }
+    ShowMarginValues(panel->PrintMargins);
+    TeePreviewPanel1->Invalidate();
+}
+
+void TChartPreview::CheckOrientation()
+{
+    TFilling filling(this);
+    Orientation->SetItemIndex(Printer()->GetOrientation() == poLandscape ? 1 : 0);
+}
+
+void TChartPreview::ChangeMargin(QSpinBox* UpDown, int& Margin, int Opposite)
+{
+    if (UpDown->value() + Opposite < 100) {
+        Margin = UpDown->value();
+        if (FUpdating > 0) return;
+        TeePreviewPanel1->Invalidate();
+        if (TCustomTeePanel* panel = PreviewedPanel())
+            BReset->setEnabled(!SameRect(panel->PrintMargins, FSavedMargins));
+        CBProp->setChecked(false);
+    } else {
+        ++FUpdating;
+        UpDown->setValue(Margin);
+        --FUpdating;
+    }
+}
+
+void TChartPreview::SELeftMaChange()
+{
+    TCustomTeePanel* panel = PreviewedPanel();
+    if (isVisible() && panel) ChangeMargin(UDLeftMa, panel->PrintMargins.Left, panel->PrintMargins.Right);
+}
+
+void TChartPreview::SETopMaChange()
+{
+    TCustomTeePanel* panel = PreviewedPanel();
+    if (isVisible() && panel) ChangeMargin(UDTopMa, panel->PrintMargins.Top, panel->PrintMargins.Bottom);
+}
+
+void TChartPreview::SERightMaChange()
+{
+    TCustomTeePanel* panel = PreviewedPanel();
+    if (isVisible() && panel) ChangeMargin(UDRightMa, panel->PrintMargins.Right, panel->PrintMargins.Left);
+}
+
+void TChartPreview::SEBotMaChange()
+{
+    TCustomTeePanel* panel = PreviewedPanel();
+    if (isVisible() && panel) ChangeMargin(UDBotMa, panel->PrintMargins.Bottom, panel->PrintMargins.Top);
+}
+
+void TChartPreview::TeePreviewPanel1ChangeMargins(QObject*, bool DisableProportional, const TRect& Margins)
+{
+    ShowMarginValues(Margins);
+    TCustomTeePanel* panel = PreviewedPanel();
+    if (panel) BReset->setEnabled(!SameRect(panel->PrintMargins, FSavedMargins));
+    if (DisableProportional) {
+        if (panel) panel->PrintProportional = false;
+        ++FChangingProp;
+        CBProp->setChecked(false);
+        --FChangingProp;
+    }
+}
+
+void TChartPreview::CBPropClick()
+{
+    if (FChangingProp > 0) return;
+    if (TCustomTeePanel* panel = PreviewedPanel()) panel->PrintProportional = CBProp->isChecked();
+    ResetMargins();
+}
+
+void TChartPreview::BResetClick()
+{
+    TCustomTeePanel* panel = PreviewedPanel();
+    if (!panel) return;
+    panel->PrintMargins = FSavedMargins;
+    ShowMarginValues(FSavedMargins);
+    TeePreviewPanel1->Invalidate();
+    BReset->setEnabled(false);
+}
+
+void TChartPreview::OrientationClick()
+{
+    Printer()->SetOrientation(Orientation->ItemIndex() == 1 ? poLandscape : poPortrait);
+    ResetMargins();
+    TeePreviewPanel1->Invalidate();
+}
+
+void TChartPreview::CBPrintersChange()
+{
+    Printer()->SetPrinterIndex(CBPrinters->currentIndex());
+    CheckOrientation();
+    OrientationClick();
+}
+
+void TChartPreview::BSetupPrinterClick()
+{
+    platform::dialogs().PrinterSetup(Printer()->Device());
+    FillPrinters();
+    CheckOrientation();
+    TeePreviewPanel1->Invalidate();
+}
+
+void TChartPreview::ResolutionChange()
+{
+    if (TCustomTeePanel* panel = PreviewedPanel()) panel->PrintResolution = Resolution->value() - 100;
+    TeePreviewPanel1->Invalidate();
+}
+
+void TChartPreview::ShowMarginsClick()
+{
+    TeePreviewPanel1->GetMargins()->SetVisible(ShowMargins->isChecked());
+}
+
+void TChartPreview::CheckBox1Click()
+{
+    TeePreviewPanel1->SetAsBitmap(CheckBox1->isChecked());
+}
+
+void TChartPreview::BPrintClick()
+{
+    TTeeHourGlass wait;
+    if (FPageNavigator && FPageNavigator->PageCount() > 1)
+        FPageNavigator->Print();
+    else
+        TeePreviewPanel1->Print();
+}
+
+void TeePreview(QObject* AOwner, TCustomTeePanel* Panel)
+{
+    auto form = TeeCreateForm<TChartPreview>(AOwner);
+    form->PreviewPanel()->SetPanel(Panel);
+    form->ShowModal();
+    form.reset();
+    if (Panel) Panel->Invalidate();
+}

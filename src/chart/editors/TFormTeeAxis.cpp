@@ -1,0 +1,698 @@
+#include "chart/editors/TFormTeeAxis.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "chart/editors/TAxisIncrement.h"
+#include "chart/editors/TButtonPen.h"
+#include "chart/editors/TFormatEditor.h"
+#include "chart/editors/TTeeFontEditor.h"
+#include "chart/editors/TeePenDlg.h"
+#include "chart/engine/ChartExceptions.h"
+#include "chart/engine/ChartTextFormat.h"
+#include "chart/engine/TChartAxes.h"
+#include "chart/engine/TChartAxis.h"
+#include "chart/engine/TCustomChart.h"
+#include "chart/engine/TeeConst.h"
+#include "chart/engine/TeeProcs.h"
+#include "platform/DateTime.h"
+#include "platform/FormatSettings.h"
+#include "platform/Round.h"
+
+namespace {
+
+// The long date of the date formats offered: the program keeps no locale long date.
+const char* const LongDateFormat = "dd mmmm yyyy";
+
+TChartAxis* StandardAxis(TCustomAxisPanel* Chart, int Row)
+{
+    switch (Row) {
+        case 0: return Chart->LeftAxis();
+        case 1: return Chart->RightAxis();
+        case 2: return Chart->TopAxis();
+        case 3: return Chart->BottomAxis();
+        case 4: return Chart->DepthAxis();
+        case 5: return Chart->DepthTopAxis();
+        default: return nullptr;
+    }
+}
+
+}  // namespace
+
+void TeeAddAxes(TCustomAxisPanel* Chart, QStringList& Items, bool DepthAxes)
+{
+    for (const AnsiString* text : {&TeeMsg_LeftAxis, &TeeMsg_RightAxis, &TeeMsg_TopAxis, &TeeMsg_BottomAxis})
+        Items << QString::fromStdString(*text);
+    if (DepthAxes) Items << QString::fromStdString(TeeMsg_DepthAxis) << QString::fromStdString(TeeMsg_DepthTopAxis);
+    if (!Chart) return;
+    for (int i = 6; i < Chart->Axes()->Count(); ++i)
+        Items << QString::fromStdString(TeeMsg_CustomAxesEditor + TeeStr(i - 6));
+}
+
+TFormTeeAxis::TFormTeeAxis(QWidget* Owner) : TTeeForm(Owner)
+{
+    Build();
+}
+
+TFormTeeAxis::TFormTeeAxis(QWidget* Owner, TChartAxis* AAxis) : TTeeForm(Owner)
+{
+    Axis = AAxis;
+    Build();
+}
+
+TFormTeeAxis::~TFormTeeAxis() = default;
+
+void TFormTeeAxis::Build()
+{
+    if (Axis) FChart = dynamic_cast<TCustomAxisPanel*>(Axis->ParentChart());
+    setObjectName("FormTeeAxis");
+    SetClientSize(393, 229);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    layout->addWidget(splitter);
+    auto* panel1 = new QWidget(splitter);
+    panel1->setMinimumWidth(92);
+    auto* left = new QVBoxLayout(panel1);
+    left->setContentsMargins(2, 2, 2, 2);
+    auto* label1 = new QLabel("A&xes:", panel1);
+    left->addWidget(label1);
+    LBAxes = new QListWidget(panel1);
+    label1->setBuddy(LBAxes);
+    left->addWidget(LBAxes, 1);
+    CBShow = new QCheckBox("Visible", panel1);
+    CBAxisBeh = new QCheckBox("&Behind", panel1);
+    left->addWidget(CBShow);
+    left->addWidget(CBAxisBeh);
+    auto* buttons = new QHBoxLayout;
+    BAdd = new QToolButton(panel1);
+    BAdd->setText("+");
+    BDelete = new QToolButton(panel1);
+    BDelete->setText("-");
+    BDelete->setEnabled(false);
+    buttons->addWidget(BAdd);
+    buttons->addWidget(BDelete);
+    buttons->addStretch();
+    left->addLayout(buttons);
+    PageAxis = new TTeePageControl(splitter);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({100, 300});
+
+    // ---- Scales
+    TabScales = TeeAddTab(PageAxis, "Scales");
+    CBVisible = TeeAddCheck(TabScales, "&Visible", 8, 6);
+    CBAutomatic = TeeAddCheck(TabScales, "&Automatic", 8, 26);
+    CBLogarithmic = TeeAddCheck(TabScales, "Logarith&mic", 8, 46);
+    CBInverted = TeeAddCheck(TabScales, "&Inverted", 8, 66);
+    TeeAddLabel(TabScales, "Desired Increment:", 120, 8);
+    LAxisIncre = TeeAddLabel(TabScales, "(increment)", 120, 26, 104);
+    BIncre = TeeAddButton(TabScales, "&Change...", 230, 18);
+    QLabel* label2 = TeeAddLabel(TabScales, "L&og Base:", 120, 50);
+    ELogBase = new QLineEdit("10", TabScales);
+    ELogBase->setGeometry(180, 46, 50, 21);
+    label2->setBuddy(ELogBase);
+    LogE = TeeAddCheck(TabScales, "e", 236, 48);
+    PageControl1 = new QTabWidget(TabScales);
+    PageControl1->setGeometry(4, 88, 276, 100);
+    QWidget* tabMin = TeeAddTab(PageControl1, "Minimum");
+    CBAutoMin = TeeAddCheck(tabMin, "Aut&o", 8, 8);
+    LAxisMin = TeeAddLabel(tabMin, "(min)", 70, 10, 110);
+    BAxisMin = TeeAddButton(tabMin, "Cha&nge...", 186, 4);
+    QLabel* label4 = TeeAddLabel(tabMin, "Offset:", 8, 40);
+    EMinOff = TeeAddSpin(tabMin, 60, 36, 70, -10000, 10000, 1, label4);
+    UDMinOff = EMinOff;
+    QWidget* tabMax = TeeAddTab(PageControl1, "Maximum");
+    CBAutoMax = TeeAddCheck(tabMax, "A&uto", 8, 8);
+    LAxisMax = TeeAddLabel(tabMax, "(max)", 70, 10, 110);
+    BAxisMax = TeeAddButton(tabMax, "C&hange...", 186, 4);
+    QLabel* label5 = TeeAddLabel(tabMax, "Offset:", 8, 40);
+    EMaxOff = TeeAddSpin(tabMax, 60, 36, 70, -10000, 10000, 1, label5);
+    UDMaxOff = EMaxOff;
+
+    // ---- Title
+    TabTitle = TeeAddTab(PageAxis, "Title");
+    PageTitle = new QTabWidget(TabTitle);
+    TeeAlignClient(PageTitle);
+    TabTitleStyle = TeeAddTab(PageTitle, "Style");
+    QLabel* l14 = TeeAddLabel(TabTitleStyle, "T&itle:", 8, 12);
+    ETitle = new QLineEdit(TabTitleStyle);
+    ETitle->setGeometry(60, 8, 180, 21);
+    l14->setBuddy(ETitle);
+    QLabel* l3 = TeeAddLabel(TabTitleStyle, "&Angle:", 8, 44);
+    SETitleAngle = TeeAddSpin(TabTitleStyle, 60, 40, 60, 0, 360, 90, l3);
+    UDTitleAngle = SETitleAngle;
+    QLabel* l9 = TeeAddLabel(TabTitleStyle, "Si&ze:", 8, 76);
+    SETitleSize = TeeAddSpin(TabTitleStyle, 60, 72, 60, 0, 1000, 1, l9);
+    UDTitleSize = SETitleSize;
+    CBTitleVisible = TeeAddCheck(TabTitleStyle, "&Visible", 140, 42);
+    TabTitleFont = TeeAddTab(PageTitle, "Text");
+
+    // ---- Labels
+    TabLabels = TeeAddTab(PageAxis, "Labels");
+    PageLabels = new QTabWidget(TabLabels);
+    TeeAlignClient(PageLabels);
+    TabLabStyle = TeeAddTab(PageLabels, "Style");
+    CBLabels = TeeAddCheck(TabLabStyle, "V&isible", 8, 6);
+    CBMultiline = TeeAddCheck(TabLabStyle, "Multi-lin&e", 8, 26);
+    CBOnAxis = TeeAddCheck(TabLabStyle, "Label On A&xis", 8, 46);
+    CBRoundFirst = TeeAddCheck(TabLabStyle, "Ro&und First", 8, 66);
+    CBAlternate = TeeAddCheck(TabLabStyle, "&Alternate", 8, 86);
+    QLabel* l26 = TeeAddLabel(TabLabStyle, "Si&ze:", 130, 10);
+    SELabelsSize = TeeAddSpin(TabLabStyle, 210, 6, 60, 0, 1000, 1, l26);
+    UDLabelsSize = SELabelsSize;
+    QLabel* l23 = TeeAddLabel(TabLabStyle, "An&gle:", 130, 38);
+    SELabelsAngle = TeeAddSpin(TabLabStyle, 210, 34, 60, 0, 360, 90, l23);
+    UDLabelsAngle = SELabelsAngle;
+    QLabel* l20 = TeeAddLabel(TabLabStyle, "Min. Se&paration %:", 130, 66);
+    SESepar = TeeAddSpin(TabLabStyle, 210, 62, 60, 0, 100, 10, l20);
+    UDSepar = SESepar;
+    QLabel* label3 = TeeAddLabel(TabLabStyle, "&Style:", 130, 94);
+    CBLabelStyle = TeeAddCombo(TabLabStyle, 180, 90, 90, {"Auto", "None", "Value", "Mark", "Text"}, label3);
+    TabLabFormat = TeeAddTab(PageLabels, "Format");
+    LabelAxisFormat = TeeAddLabel(TabLabFormat, "Labels For&mat:", 8, 10, 120);
+    CBFormat = TeeAddCombo(TabLabFormat, 8, 28, 160, {}, LabelAxisFormat);
+    CBFormat->setEditable(true);
+    Button1 = TeeAddButton(TabLabFormat, "...", 172, 28, 24, 21);
+    CBExpo = TeeAddCheck(TabLabFormat, "&Exponential", 8, 60);
+    CBLabelAlign = TeeAddCheck(TabLabFormat, "&Default Alignment", 8, 82);
+    TabLabelsFont = TeeAddTab(PageLabels, "Text");
+
+    // ---- Ticks
+    TabTicks = TeeAddTab(PageAxis, "Ticks");
+    auto pen = [](QWidget* parent, const char* caption, int x, int y) {
+        auto* b = new TButtonPen(parent);
+        b->setText(caption);
+        b->setGeometry(x, y, 80, 25);
+        return b;
+    };
+    BAxisPen = pen(TabTicks, "&Axis...", 8, 6);
+    BTickPen = pen(TabTicks, "T&icks...", 8, 36);
+    BTickInner = pen(TabTicks, "I&nner...", 8, 66);
+    BAxisGrid = pen(TabTicks, "&Grid...", 8, 96);
+    QLabel* l28 = TeeAddLabel(TabTicks, "Len:", 100, 42);
+    SEAxisTickLength = TeeAddSpin(TabTicks, 130, 38, 60, 0, 1000, 1, l28);
+    UDAxisTickLength = SEAxisTickLength;
+    QLabel* l29 = TeeAddLabel(TabTicks, "Len:", 100, 72);
+    SEInnerTicksLength = TeeAddSpin(TabTicks, 130, 68, 60, 0, 1000, 1, l29);
+    UDInnerTicksLength = SEInnerTicksLength;
+    CBTickOnLabels = TeeAddCheck(TabTicks, "At Labels Onl&y", 100, 10);
+    CBGridCentered = TeeAddCheck(TabTicks, "C&entered", 100, 100);
+    QLabel* label6 = TeeAddLabel(TabTicks, "&Z:", 190, 102);
+    Edit2 = TeeAddSpin(TabTicks, 210, 98, 56, 0, 100, 1, label6);
+    UDGridZ = Edit2;
+
+    // ---- Minor
+    TabMinorTicks = TeeAddTab(PageAxis, "Minor");
+    BTickMinor = pen(TabMinorTicks, "&Ticks...", 8, 6);
+    QLabel* l30 = TeeAddLabel(TabMinorTicks, "Length:", 100, 12);
+    SEAxisMinorTickLen = TeeAddSpin(TabMinorTicks, 150, 8, 60, 0, 1000, 1, l30);
+    UDAxisMinorTickLen = SEAxisMinorTickLen;
+    QLabel* l31 = TeeAddLabel(TabMinorTicks, "&Count:", 100, 42);
+    SEMinorCount = TeeAddSpin(TabMinorTicks, 150, 38, 60, 0, 1000, 1, l31);
+    UDMinorCount = SEMinorCount;
+    BMinorGrid = pen(TabMinorTicks, "&Grid...", 8, 66);
+
+    // ---- Position
+    TabPositions = TeeAddTab(PageAxis, "Position");
+    QLabel* label41 = TeeAddLabel(TabPositions, "&Position %:", 8, 12);
+    EPos = TeeAddSpin(TabPositions, 80, 8, 64, -1000, 1000, 1, label41);
+    UDPos = EPos;
+    QLabel* label42 = TeeAddLabel(TabPositions, "St&art %:", 8, 42);
+    EStart = TeeAddSpin(TabPositions, 80, 38, 64, 0, 100, 1, label42);
+    UDStart = EStart;
+    QLabel* label43 = TeeAddLabel(TabPositions, "&End %:", 8, 72);
+    EEnd = TeeAddSpin(TabPositions, 80, 68, 64, 0, 100, 1, label43);
+    UDEnd = EEnd;
+    QLabel* labelZ = TeeAddLabel(TabPositions, "&Z %:", 8, 102);
+    Edit1 = TeeAddSpin(TabPositions, 80, 98, 64, 0, 100, 1, labelZ);
+    UDZ = Edit1;
+    QLabel* label7 = TeeAddLabel(TabPositions, "&Units:", 160, 12);
+    CBPosUnits = TeeAddCombo(TabPositions, 200, 8, 80, {"Percent", "Pixels"}, label7);
+    CBOtherSide = TeeAddCheck(TabPositions, "&Other side", 160, 42);
+    CBHorizAxis = TeeAddCheck(TabPositions, "&Horizontal", 160, 64);
+
+    // FormCreate
+    LabelsFontEditor = InsertTeeFontEditor(TabLabelsFont);
+    TitleFontEditor = InsertTeeFontEditor(TabTitleFont);
+    BindControls();
+}
+
+void TFormTeeAxis::BindControls()
+{
+    auto axis = [this](auto&& Write) {
+        return [this, Write] {
+            if (Axis) Write(Axis);
+        };
+    };
+    Bind(LBAxes, &QListWidget::currentRowChanged, [this] { LBAxesClick(); });
+    PageAxis->OnChange = [this] { PageAxisChange(); };
+    Bind(CBVisible, &QCheckBox::clicked, [this] { CBVisibleClick(); });
+    Bind(CBShow, &QCheckBox::clicked, [this] { CBShowClick(); });
+    Bind(CBAxisBeh, &QCheckBox::clicked, [this] { CBAxisBehClick(); });
+    Bind(CBAutomatic, &QCheckBox::clicked, [this] { CBAutomaticClick(); });
+    Bind(CBAutoMin, &QCheckBox::clicked, [this] { CBAutoMinMaxClick(CBAutoMin); });
+    Bind(CBAutoMax, &QCheckBox::clicked, [this] { CBAutoMinMaxClick(CBAutoMax); });
+    Bind(CBLogarithmic, &QCheckBox::clicked, [this] { CBLogarithmicClick(); });
+    Bind(ELogBase, &QLineEdit::textChanged, [this] { ELogBaseChange(); });
+    Bind(LogE, &QCheckBox::clicked, [this] { LogEClick(); });
+    Bind(CBInverted, &QCheckBox::clicked, [this] { CBInvertedClick(); });
+    Bind(BIncre, &QPushButton::clicked, [this] { BIncreClick(); });
+    Bind(BAxisMin, &QPushButton::clicked, [this] { EditAxisMaxMin(TeeMsg_Minimum, CBAutoMin, false); });
+    Bind(BAxisMax, &QPushButton::clicked, [this] { EditAxisMaxMin(TeeMsg_Maximum, CBAutoMax, true); });
+    Bind(EMinOff, &QSpinBox::valueChanged, axis([this](TChartAxis* a) { a->SetMinimumOffset(UDMinOff->value()); }));
+    Bind(EMaxOff, &QSpinBox::valueChanged, axis([this](TChartAxis* a) { a->SetMaximumOffset(UDMaxOff->value()); }));
+    Bind(ETitle, &QLineEdit::textChanged,
+         axis([this](TChartAxis* a) { a->GetTitle()->SetCaption(ETitle->text().toStdString()); }));
+    Bind(SETitleAngle, &QSpinBox::valueChanged,
+         axis([this](TChartAxis* a) { a->GetTitle()->SetAngle(UDTitleAngle->value()); }));
+    Bind(SETitleSize, &QSpinBox::valueChanged, axis([this](TChartAxis* a) { a->SetTitleSize(UDTitleSize->value()); }));
+    Bind(CBTitleVisible, &QCheckBox::clicked,
+         axis([this](TChartAxis* a) { a->GetTitle()->SetVisible(CBTitleVisible->isChecked()); }));
+    Bind(CBLabels, &QCheckBox::clicked, axis([this](TChartAxis* a) { a->SetLabels(CBLabels->isChecked()); }));
+    Bind(CBLabelStyle, &QComboBox::activated,
+         axis([this](TChartAxis* a) { a->SetLabelStyle(TAxisLabelStyle(CBLabelStyle->currentIndex())); }));
+    Bind(SELabelsAngle, &QSpinBox::valueChanged,
+         axis([this](TChartAxis* a) { a->SetLabelsAngle(UDLabelsAngle->value()); }));
+    Bind(SELabelsSize, &QSpinBox::valueChanged,
+         axis([this](TChartAxis* a) { a->SetLabelsSize(UDLabelsSize->value()); }));
+    Bind(SESepar, &QSpinBox::valueChanged, axis([this](TChartAxis* a) { a->SetLabelsSeparation(UDSepar->value()); }));
+    Bind(CBOnAxis, &QCheckBox::clicked, axis([this](TChartAxis* a) { a->SetLabelsOnAxis(CBOnAxis->isChecked()); }));
+    Bind(CBRoundFirst, &QCheckBox::clicked,
+         axis([this](TChartAxis* a) { a->SetRoundFirstLabel(CBRoundFirst->isChecked()); }));
+    Bind(CBMultiline, &QCheckBox::clicked,
+         axis([this](TChartAxis* a) { a->SetLabelsMultiLine(CBMultiline->isChecked()); }));
+    Bind(CBExpo, &QCheckBox::clicked, axis([this](TChartAxis* a) { a->SetLabelsExponent(CBExpo->isChecked()); }));
+    Bind(CBAlternate, &QCheckBox::clicked,
+         axis([this](TChartAxis* a) { a->SetLabelsAlternate(CBAlternate->isChecked()); }));
+    Bind(CBLabelAlign, &QCheckBox::clicked,
+         axis([this](TChartAxis* a) { a->SetLabelsAlign(CBLabelAlign->isChecked() ? alDefault : alOpposite); }));
+    Bind(CBFormat, &QComboBox::editTextChanged, [this] { CBFormatChange(); });
+    Bind(Button1, &QPushButton::clicked, [this] { Button1Click(); });
+    Bind(SEAxisTickLength, &QSpinBox::valueChanged,
+         axis([this](TChartAxis* a) { a->SetTickLength(UDAxisTickLength->value()); }));
+    Bind(SEInnerTicksLength, &QSpinBox::valueChanged,
+         axis([this](TChartAxis* a) { a->SetTickInnerLength(UDInnerTicksLength->value()); }));
+    Bind(CBTickOnLabels, &QCheckBox::clicked,
+         axis([this](TChartAxis* a) { a->SetTickOnLabelsOnly(CBTickOnLabels->isChecked()); }));
+    Bind(CBGridCentered, &QCheckBox::clicked,
+         axis([this](TChartAxis* a) { a->SetGridCentered(CBGridCentered->isChecked()); }));
+    Bind(Edit2, &QSpinBox::valueChanged, axis([this](TChartAxis* a) { a->GetGrid()->SetZ(UDGridZ->value()); }));
+    Bind(SEAxisMinorTickLen, &QSpinBox::valueChanged,
+         axis([this](TChartAxis* a) { a->SetMinorTickLength(UDAxisMinorTickLen->value()); }));
+    Bind(SEMinorCount, &QSpinBox::valueChanged,
+         axis([this](TChartAxis* a) { a->SetMinorTickCount(UDMinorCount->value()); }));
+    Bind(EPos, &QSpinBox::valueChanged, axis([this](TChartAxis* a) { a->SetPositionPercent(UDPos->value()); }));
+    Bind(EStart, &QSpinBox::valueChanged, [this] { EStartChange(); });
+    Bind(EEnd, &QSpinBox::valueChanged, [this] { EEndChange(); });
+    Bind(Edit1, &QSpinBox::valueChanged, axis([this](TChartAxis* a) { a->SetZPosition(UDZ->value()); }));
+    Bind(CBPosUnits, &QComboBox::activated,
+         axis([this](TChartAxis* a) { a->SetPosUnits(CBPosUnits->currentIndex() == 1 ? muPixels : muPercent); }));
+    Bind(CBOtherSide, &QCheckBox::clicked, axis([this](TChartAxis* a) { a->SetOtherSide(CBOtherSide->isChecked()); }));
+    Bind(CBHorizAxis, &QCheckBox::clicked, [this] { CBHorizAxisClick(); });
+    Bind(BAdd, &QToolButton::clicked, [this] { BAddClick(); });
+    Bind(BDelete, &QToolButton::clicked, [this] { BDeleteClick(); });
+}
+
+TCustomAxisPanel* TFormTeeAxis::Chart() const
+{
+    return Axis ? dynamic_cast<TCustomAxisPanel*>(Axis->ParentChart()) : FChart;
+}
+
+bool TFormTeeAxis::IsCustomRow() const
+{
+    return LBAxes->currentRow() >= 6;
+}
+
+void TFormTeeAxis::SetAxisIndex()
+{
+    TCustomAxisPanel* chart = Chart();
+    if (!chart) return;
+    int row = -1;
+    for (int i = 0; i < 6; ++i)
+        if (StandardAxis(chart, i) == Axis) row = i;
+    if (row < 0) row = chart->Axes()->IndexOf(Axis);
+    const QSignalBlocker block(LBAxes);
+    LBAxes->setCurrentRow(row);
+}
+
+void TFormTeeAxis::SelectAxis(TChartAxis* AAxis)
+{
+    if (!AAxis) return;
+    Axis = AAxis;
+    FChart = dynamic_cast<TCustomAxisPanel*>(Axis->ParentChart());
+    FormShow();
+}
+
+void TFormTeeAxis::FormShow()
+{
+    if (Axis) {
+        TCustomAxisPanel* chart = Chart();
+        {
+            TFilling filling(this);
+            QStringList items;
+            TeeAddAxes(chart, items, true);
+            LBAxes->clear();
+            LBAxes->addItems(items);
+            SetAxisIndex();
+            CBShow->setChecked(chart && chart->GetAxisVisible());
+            CBAxisBeh->setChecked(chart && chart->GetAxisBehind());
+            PageAxis->SetActivePage(TabScales);
+            PageLabels->setCurrentWidget(TabLabStyle);
+            PageTitle->setCurrentWidget(TabTitleStyle);
+        }
+        PageAxisChange();
+    }
+    TeeTranslateControl(this);
+}
+
+void TFormTeeAxis::LBAxesClick()
+{
+    TCustomAxisPanel* chart = Chart();
+    const int row = LBAxes->currentRow();
+    if (!chart || row < 0) return;
+    Axis = row < 6 ? StandardAxis(chart, row) : chart->Axes()->Get(row);
+    PageAxisChange();
+}
+
+void TFormTeeAxis::PageAxisChange()
+{
+    if (!Axis) return;
+    TFilling filling(this);
+    BAxisGrid->LinkPen(Axis->GetGrid());
+    BTickMinor->LinkPen(Axis->GetMinorTicks());
+    BTickInner->LinkPen(Axis->GetTicksInner());
+    BTickPen->LinkPen(Axis->GetTicks());
+    BAxisPen->LinkPen(Axis->GetAxis());
+    BMinorGrid->LinkPen(Axis->GetMinorGrid());
+    QWidget* tab = PageAxis->ActivePage();
+    if (tab == TabScales)
+        SetAxisScales();
+    else if (tab == TabTitle) {
+        ETitle->setText(QString::fromStdString(Axis->GetTitle()->GetCaption()));
+        UDTitleAngle->setValue(Axis->GetTitle()->GetAngle());
+        UDTitleSize->setValue(Axis->GetTitleSize());
+        CBTitleVisible->setChecked(Axis->GetTitle()->GetVisible());
+        TitleFontEditor->RefreshControls(Axis->GetTitle()->GetFont());
+    } else if (tab == TabLabels) {
+        CBLabels->setChecked(Axis->GetLabels());
+        CBLabelStyle->setCurrentIndex(int(Axis->GetLabelStyle()));
+        CBOnAxis->setChecked(Axis->GetLabelsOnAxis());
+        CBRoundFirst->setChecked(Axis->GetRoundFirstLabel());
+        UDLabelsAngle->setValue(Axis->GetLabelsAngle());
+        UDSepar->setValue(Axis->GetLabelsSeparation());
+        UDLabelsSize->setValue(Axis->GetLabelsSize());
+        CBMultiline->setChecked(Axis->GetLabelsMultiLine());
+        CBExpo->setChecked(Axis->GetLabelsExponent());
+        CBAlternate->setChecked(Axis->GetLabelsAlternate());
+        FillFormats();
+        LabelsFontEditor->RefreshControls(Axis->GetLabelsFont());
+    } else if (tab == TabTicks) {
+        UDAxisTickLength->setValue(Axis->GetTickLength());
+        UDInnerTicksLength->setValue(Axis->GetTickInnerLength());
+        CBTickOnLabels->setChecked(Axis->GetTickOnLabelsOnly());
+        CBGridCentered->setChecked(Axis->GetGridCentered());
+        UDGridZ->setValue(Round(Axis->GetGrid()->GetZ()));
+    } else if (tab == TabMinorTicks) {
+        UDAxisMinorTickLen->setValue(Axis->GetMinorTickLength());
+        UDMinorCount->setValue(Axis->GetMinorTickCount());
+    } else if (tab == TabPositions) {
+        UDPos->setValue(Round(Axis->GetPositionPercent()));
+        UDStart->setValue(Round(Axis->GetStartPosition()));
+        UDEnd->setValue(Round(Axis->GetEndPosition()));
+        UDZ->setValue(Round(Axis->GetZPosition()));
+        CBPosUnits->setCurrentIndex(Axis->GetPositionUnits() == muPixels ? 1 : 0);
+        CBOtherSide->setChecked(Axis->GetOtherSide());
+        CBHorizAxis->setChecked(Axis->GetHorizontal());
+        CBOtherSide->setEnabled(IsCustomRow());
+        CBHorizAxis->setEnabled(IsCustomRow());
+    }
+    BDelete->setEnabled(IsCustomRow());
+    CBVisible->setChecked(Axis->GetVisible());
+    CBLabelAlign->setChecked(Axis->GetLabelsAlign() == alDefault);
+    CBLabelAlign->setEnabled(!Axis->GetHorizontal() && !Axis->IsDepthAxis);
+}
+
+void TFormTeeAxis::FillFormats()
+{
+    CBFormat->clear();
+    QString current;
+    if (Axis->IsDateTime()) {
+        const TFormatSettings& fs = FormatSettings();
+        const double range = Axis->GetMaximum() - Axis->GetMinimum();
+        if (range < 1)
+            CBFormat->addItems({QString::fromStdString(fs.ShortTimeFormat), QString::fromStdString(fs.LongTimeFormat),
+                                "hh:nn", "hh:nn:ss", "hh:nn:ss.zzz"});
+        else
+            CBFormat->addItems({QString::fromStdString(fs.ShortDateFormat), LongDateFormat, "yyyy-mm-dd", "mm-dd-yyyy",
+                                "dd-mm-yyyy", "ddd", "dddd", "mmm", "mmmm"});
+        LabelAxisFormat->setText(QString::fromStdString(TeeMsg_DateTimeFormat));
+        current = QString::fromStdString(Axis->GetDateTimeFormat().empty() ? DateTimeDefaultFormat(range)
+                                                                           : Axis->GetDateTimeFormat());
+    } else {
+        AddDefaultValueFormats(CBFormat);
+        LabelAxisFormat->setText(QString::fromStdString(TeeMsg_ValuesFormat));
+        current = QString::fromStdString(NeutralToLocalFormat(
+            Axis->GetAxisValuesFormat().empty() ? TeeMsg_DefValueFormat : Axis->GetAxisValuesFormat()));
+    }
+    if (CBFormat->findText(current, Qt::MatchExactly) < 0) CBFormat->addItem(current);
+    CBFormat->setCurrentIndex(CBFormat->findText(current, Qt::MatchExactly));
+    CBFormat->setEditText(current);
+}
+
+void TFormTeeAxis::CBFormatChange()
+{
+    if (!Axis) return;
+    const AnsiString text = CBFormat->currentText().toStdString();
+    if (Axis->IsDateTime())
+        Axis->SetDateTimeFormat(text);
+    else
+        Axis->SetAxisValuesFormat(LocalToNeutralFormat(text));
+}
+
+void TFormTeeAxis::Button1Click()
+{
+    CBFormat->setEditText(QString::fromStdString(
+        TFormatEditor::Change(this, CBFormat->currentText().toStdString(), Axis && Axis->IsDateTime())));
+    CBFormatChange();
+}
+
+void TFormTeeAxis::SetAxisScales()
+{
+    TFilling filling(this);
+    const bool dateTime = Axis->IsDateTime();
+    LAxisIncre->setText(QString::fromStdString(
+        GetIncrementText(this, Axis->GetIncrement(), dateTime, Axis->GetExactDateTime(), Axis->GetAxisValuesFormat())));
+    auto text = [&](double value) {
+        if (dateTime) return value < 1 ? TimeToStr(value) : DateTimeToStr(value);
+        return FormatFloat(Axis->GetAxisValuesFormat().empty() ? TeeMsg_DefValueFormat : Axis->GetAxisValuesFormat(),
+                           value);
+    };
+    LAxisMax->setText(QString::fromStdString(text(Axis->GetMaximum())));
+    LAxisMin->setText(QString::fromStdString(text(Axis->GetMinimum())));
+    ChangingScales = true;
+    CBAutomatic->setChecked(Axis->GetAutomatic());
+    CBAutoMax->setChecked(Axis->GetAutomaticMaximum());
+    CBAutoMin->setChecked(Axis->GetAutomaticMinimum());
+    UDMaxOff->setValue(Axis->GetMaximumOffset());
+    UDMinOff->setValue(Axis->GetMinimumOffset());
+    ChangingScales = false;
+    CBLogarithmic->setChecked(Axis->GetLogarithmic());
+    CBLogarithmic->setEnabled(!Axis->IsDepthAxis);
+    LogE->setChecked(Axis->GetLogarithmicBase() == std::exp(1.0));
+    ELogBase->setText(QString::fromStdString(FloatToStr(Axis->GetLogarithmicBase())));
+    EnableLogBaseControls();
+    CBInverted->setChecked(Axis->GetInverted());
+    CBVisible->setChecked(Axis->GetVisible());
+}
+
+void TFormTeeAxis::EnableLogBaseControls()
+{
+    ELogBase->setEnabled(CBLogarithmic->isChecked() && CBLogarithmic->isEnabled());
+    LogE->setEnabled(ELogBase->isEnabled());
+}
+
+void TFormTeeAxis::CBVisibleClick()
+{
+    if (Axis) Axis->SetVisible(CBVisible->isChecked());
+}
+
+void TFormTeeAxis::CBShowClick()
+{
+    if (TCustomAxisPanel* chart = Chart()) chart->Axes()->SetVisible(CBShow->isChecked());
+}
+
+void TFormTeeAxis::CBAxisBehClick()
+{
+    if (TCustomAxisPanel* chart = Chart()) chart->Axes()->SetBehind(CBAxisBeh->isChecked());
+}
+
+void TFormTeeAxis::CBAutomaticClick()
+{
+    if (!Axis || ChangingScales) return;
+    Axis->SetAutomatic(CBAutomatic->isChecked());
+    if (!CBAutomatic->isChecked()) {
+        Axis->SetAutomaticMaximum(false);
+        Axis->SetAutomaticMinimum(false);
+    } else
+        Axis->AdjustMaxMin();
+    SetAxisScales();
+}
+
+void TFormTeeAxis::CBAutoMinMaxClick(QCheckBox* Sender)
+{
+    if (!Axis) return;
+    if (Sender == CBAutoMin)
+        Axis->SetAutomaticMinimum(CBAutoMin->isChecked());
+    else
+        Axis->SetAutomaticMaximum(CBAutoMax->isChecked());
+    Axis->AdjustMaxMin();
+    SetAxisScales();
+}
+
+void TFormTeeAxis::CBLogarithmicClick()
+{
+    if (!Axis) return;
+    try {
+        Axis->SetLogarithmic(CBLogarithmic->isChecked());
+    } catch (const AxisException&) {
+        Axis->SetLogarithmic(false);
+        const QSignalBlocker block(CBLogarithmic);
+        CBLogarithmic->setChecked(false);
+        EnableLogBaseControls();
+        throw;
+    }
+    EnableLogBaseControls();
+}
+
+void TFormTeeAxis::ELogBaseChange()
+{
+    if (!Axis) return;
+    double base = 0;
+    if (!TryStrToFloat(ELogBase->text().trimmed().toStdString(), base)) base = Axis->GetLogarithmicBase();
+    // A base must be a finite number above zero other than one; anything else is ignored.
+    if (std::isfinite(base) && base > 0 && base != 1) Axis->SetLogarithmicBase(base);
+    const QSignalBlocker block(LogE);
+    LogE->setChecked(Axis->GetLogarithmicBase() == std::exp(1.0));
+    LogE->setEnabled(!LogE->isChecked());
+}
+
+void TFormTeeAxis::LogEClick()
+{
+    ELogBase->setText(QString::fromStdString(FloatToStr(std::exp(1.0))));
+    LogE->setEnabled(false);
+}
+
+void TFormTeeAxis::CBInvertedClick()
+{
+    if (Axis) Axis->SetInverted(CBInverted->isChecked());
+}
+
+void TFormTeeAxis::EStartChange()
+{
+    if (!Axis) return;
+    if (UDStart->value() < Axis->GetEndPosition())
+        Axis->SetStartPosition(UDStart->value());
+    else {
+        TFilling filling(this);
+        UDStart->setValue(Round(Axis->GetStartPosition()));
+    }
+}
+
+void TFormTeeAxis::EEndChange()
+{
+    if (!Axis) return;
+    if (UDEnd->value() > Axis->GetStartPosition())
+        Axis->SetEndPosition(UDEnd->value());
+    else {
+        TFilling filling(this);
+        UDEnd->setValue(Round(Axis->GetEndPosition()));
+    }
+}
+
+void TFormTeeAxis::CBHorizAxisClick()
+{
+    if (!Axis) return;
+    Axis->SetHorizontal(CBHorizAxis->isChecked());
+    if (OnNotifyCustom) OnNotifyCustom();
+}
+
+void TFormTeeAxis::EditAxisMaxMin(const AnsiString& Title, QCheckBox* AutoBox, bool IsMax)
+{
+    if (!Axis) return;
+    auto dialog = TeeCreateForm<TAxisMaxMin>(this);
+    AnsiString name;
+    if (auto* chart = dynamic_cast<TCustomChart*>(Chart())) name = chart->AxisTitleOrName(Axis);
+    dialog->setWindowTitle(QString::fromStdString(Title + " " + name));
+    dialog->IsDateTime = Axis->IsDateTime();
+    dialog->MaxMin = IsMax ? Axis->GetMaximum() : Axis->GetMinimum();
+    TeeTranslateControl(dialog.get());
+    if (dialog->ShowModal() != mrOk) return;
+    if (IsMax)
+        Axis->SetMaximum(dialog->MaxMin);
+    else
+        Axis->SetMinimum(dialog->MaxMin);
+    {
+        const QSignalBlocker block(AutoBox);
+        AutoBox->setChecked(false);
+    }
+    SetAxisScales();
+}
+
+void TFormTeeAxis::BIncreClick()
+{
+    if (!Axis) return;
+    auto dialog = TeeCreateForm<TAxisIncrement>(this);
+    AnsiString name;
+    if (auto* chart = dynamic_cast<TCustomChart*>(Chart())) name = chart->AxisTitleOrName(Axis);
+    dialog->setWindowTitle(QString::fromStdString(FormatChartText(TeeMsg_DesiredIncrement, {name})));
+    dialog->IsDateTime = Axis->IsDateTime();
+    dialog->ExactDateTime = Axis->GetExactDateTime();
+    dialog->Increment = Axis->GetIncrement();
+    dialog->Step = FindDateTimeStep(Axis->GetIncrement());
+    TeeTranslateControl(dialog.get());
+    if (dialog->ShowModal() != mrOk) return;
+    Axis->SetDesiredIncrement(dialog->Increment);
+    Axis->SetExactDateTime(dialog->ExactDateTime);
+    SetAxisScales();
+}
+
+void TFormTeeAxis::BAddClick()
+{
+    TCustomAxisPanel* chart = Chart();
+    if (!chart) return;
+    Axis = chart->GetCustomAxes()->Add();
+    {
+        TFilling filling(this);
+        QStringList items;
+        TeeAddAxes(chart, items, true);
+        LBAxes->clear();
+        LBAxes->addItems(items);
+        SetAxisIndex();
+    }
+    PageAxisChange();
+}
+
+void TFormTeeAxis::BDeleteClick()
+{
+    TCustomAxisPanel* chart = Chart();
+    const int row = LBAxes->currentRow();
+    if (!chart || row < 6) return;
+    delete Axis;
+    Axis = nullptr;
+    {
+        TFilling filling(this);
+        delete LBAxes->takeItem(row);
+        LBAxes->setCurrentRow(row - 1);
+    }
+    LBAxesClick();
+}

@@ -1,0 +1,284 @@
+#include "chart/editors/TFormTeeLegend.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+
+#include "chart/editors/TButtonPen.h"
+#include "chart/editors/TFormTeeShape.h"
+#include "chart/editors/TeePenDlg.h"
+#include "chart/engine/TChartLegend.h"
+#include "chart/engine/TeeProcs.h"
+
+TFormTeeLegend::TFormTeeLegend(QWidget* Owner) : TTeeForm(Owner)
+{
+    Build();
+}
+
+TFormTeeLegend::TFormTeeLegend(QWidget* Owner, TCustomChartLegend* ALegend) : TTeeForm(Owner)
+{
+    Build();
+    SetLegend(ALegend);
+}
+
+TFormTeeLegend::~TFormTeeLegend() = default;
+
+void TFormTeeLegend::Build()
+{
+    setObjectName("FormTeeLegend");
+    SetClientSize(374, 224);
+    PageControl1 = new QTabWidget(this);
+    TeeAlignClient(PageControl1);
+
+    TabSheet1 = TeeAddTab(PageControl1, "Style");
+    CBShow = TeeAddCheck(TabSheet1, "&Visible", 8, 6);
+    CBShow->setChecked(true);
+    CBInverted = TeeAddCheck(TabSheet1, "&Inverted", 8, 26);
+    QLabel* l7 = TeeAddLabel(TabSheet1, "Legend &Style:", 120, 8);
+    CBLegendStyle =
+        TeeAddCombo(TabSheet1, 200, 4, 120, {"Automatic", "Series Names", "Series Values", "Last Values"}, l7);
+    QLabel* l12 = TeeAddLabel(TabSheet1, "Text St&yle:", 120, 36);
+    CBLegStyle = TeeAddCombo(TabSheet1, 200, 32, 120,
+                             {"Plain", "Left Value", "Right Value", "Left Percent", "Right Percent", "X Value", "Value",
+                              "Percent", "X and Value", "X and Percent"},
+                             l12);
+    CBLegStyle->setMaxVisibleItems(11);
+    BDivLines = new TButtonPen(TabSheet1);
+    BDivLines->setText("&Dividing Lines...");
+    BDivLines->setGeometry(8, 56, 104, 25);
+    QLabel* label1 = TeeAddLabel(TabSheet1, "V&ert. Spacing:", 120, 64);
+    EVertSpacing = TeeAddSpin(TabSheet1, 200, 60, 56, -10, 100, 1, label1);
+    UDVertSpacing = EVertSpacing;
+    CBFontColor = TeeAddCheck(TabSheet1, "&Font Series Color", 8, 90);
+    CBCheckBoxes = TeeAddCombo(TabSheet1, 8, 114, 130, {"No check boxes", "Check boxes", "Radio buttons"});
+
+    TabSheet3 = TeeAddTab(PageControl1, "Position");
+    CBResizeChart = TeeAddCheck(TabSheet3, "Resi&ze Chart", 8, 6);
+    CBResizeChart->setChecked(true);
+    QLabel* l10 = TeeAddLabel(TabSheet3, "&Position Offset %:", 8, 32);
+    SETopPos = TeeAddSpin(TabSheet3, 110, 28, 56, -100, 100, 1, l10);
+    UDTopPos = SETopPos;
+    QLabel* l1 = TeeAddLabel(TabSheet3, "&Margin:", 8, 60);
+    SEMargin = TeeAddSpin(TabSheet3, 110, 56, 56, -1000, 1000, 1, l1);
+    UDMargin = SEMargin;
+    RGPosition = TeeAddRadioGroup(TabSheet3, "Position", {"&Left", "&Right", "&Top", "&Bottom"}, 180, 2, 90, 90);
+    auto* group = new QGroupBox(TabSheet3);
+    group->setGeometry(8, 92, 170, 80);
+    CBCustPos = TeeAddCheck(group, "&Custom:", 8, 6);
+    QLabel* label4 = TeeAddLabel(group, "L&eft:", 8, 32);
+    ECustLeft = TeeAddSpin(group, 50, 28, 60, -100, 1000, 5, label4);
+    UDLeft = ECustLeft;
+    QLabel* label5 = TeeAddLabel(group, "T&op:", 8, 56);
+    ECustTop = TeeAddSpin(group, 50, 52, 60, -100, 1000, 5, label5);
+    UDTop = ECustTop;
+    ECustLeft->setEnabled(false);
+    ECustTop->setEnabled(false);
+
+    TabSheet2 = TeeAddTab(PageControl1, "Symbols");
+    QLabel* l11 = TeeAddLabel(TabSheet2, "&Width:", 8, 10);
+    SEColWi = TeeAddSpin(TabSheet2, 80, 6, 56, 0, 100, 5, l11);
+    UDColWi = SEColWi;
+    QLabel* label2 = TeeAddLabel(TabSheet2, "Width &Units:", 8, 38);
+    CBColWUnits = TeeAddCombo(TabSheet2, 80, 34, 80, {"Percent", "Pixels"}, label2);
+    QLabel* label3 = TeeAddLabel(TabSheet2, "&Position:", 8, 66);
+    CBSymbolPos = TeeAddCombo(TabSheet2, 80, 62, 80, {"Left", "Right"}, label3);
+    CBContinuous = TeeAddCheck(TabSheet2, "&Continuous", 180, 8);
+    CBVisible = TeeAddCheck(TabSheet2, "&Visible", 180, 28);
+    CBSymPen = TeeAddCheck(TabSheet2, "&Default border", 180, 48);
+    BSymPen = new TButtonPen(TabSheet2);
+    BSymPen->setText("&Border...");
+    BSymPen->setGeometry(180, 70, 80, 25);
+    CBSquared = TeeAddCheck(TabSheet2, "&Squared", 8, 94);
+
+    TabTitle = TeeAddTab(PageControl1, "Title");
+    PageControl2 = new QTabWidget(TabTitle);
+    TeeAlignClient(PageControl2);
+    QWidget* options = TeeAddTab(PageControl2, "Options");
+    QLabel* label6 = TeeAddLabel(options, "&Text:", 8, 6);
+    MemoText = new QPlainTextEdit(options);
+    MemoText->setGeometry(8, 22, 200, 90);
+    label6->setBuddy(MemoText);
+    QLabel* label7 = TeeAddLabel(options, "Text &alignment:", 216, 6);
+    CBTextAlign = TeeAddCombo(options, 216, 22, 90, {"Left", "Center", "Right"}, label7);
+    CBTitleVisible = TeeAddCheck(options, "&Visible", 216, 52);
+    PageControl1->setCurrentWidget(TabSheet1);
+
+    auto legend = [this](auto&& Write) {
+        return [this, Write] {
+            if (Legend) Write(Legend);
+        };
+    };
+    using L = TCustomChartLegend;
+    Bind(CBShow, &QCheckBox::clicked, legend([this](L* l) { l->SetVisible(CBShow->isChecked()); }));
+    Bind(CBInverted, &QCheckBox::clicked, legend([this](L* l) { l->SetInverted(CBInverted->isChecked()); }));
+    Bind(CBLegendStyle, &QComboBox::activated,
+         legend([this](L* l) { l->SetLegendStyle(TLegendStyle(CBLegendStyle->currentIndex())); }));
+    Bind(CBLegStyle, &QComboBox::activated,
+         legend([this](L* l) { l->SetTextStyle(TLegendTextStyle(CBLegStyle->currentIndex())); }));
+    Bind(CBFontColor, &QCheckBox::clicked, legend([this](L* l) { l->SetFontSeriesColor(CBFontColor->isChecked()); }));
+    Bind(CBCheckBoxes, &QComboBox::activated, [this] { CBCheckBoxesChange(); });
+    Bind(EVertSpacing, &QSpinBox::valueChanged, legend([this](L* l) { l->SetVertSpacing(UDVertSpacing->value()); }));
+    Bind(CBResizeChart, &QCheckBox::clicked, legend([this](L* l) { l->SetResizeChart(CBResizeChart->isChecked()); }));
+    Bind(SETopPos, &QSpinBox::valueChanged, legend([this](L* l) { l->SetTopPos(UDTopPos->value()); }));
+    Bind(SEMargin, &QSpinBox::valueChanged, [this] { SEMarginChange(); });
+    Bind(RGPosition, &TTeeRadioGroup::Click, legend([this](L* l) {
+             l->SetAlignment(TLegendAlignment(RGPosition->ItemIndex()));
+             EnableMarginControls();
+         }));
+    Bind(CBCustPos, &QCheckBox::clicked, [this] { CBCustPosClick(); });
+    Bind(ECustLeft, &QSpinBox::valueChanged, [this] {
+        if (CanChangePos()) Legend->SetLeft(UDLeft->value());
+    });
+    Bind(ECustTop, &QSpinBox::valueChanged, [this] {
+        if (CanChangePos()) Legend->SetTop(UDTop->value());
+    });
+    Bind(SEColWi, &QSpinBox::valueChanged, legend([this](L* l) { l->GetSymbol()->SetWidth(UDColWi->value()); }));
+    Bind(CBColWUnits, &QComboBox::activated, legend([this](L* l) {
+             l->GetSymbol()->SetWidthUnits(CBColWUnits->currentIndex() == 1 ? lcsPixels : lcsPercent);
+         }));
+    Bind(CBSymbolPos, &QComboBox::activated,
+         legend([this](L* l) { l->GetSymbol()->SetPosition(CBSymbolPos->currentIndex() == 1 ? spRight : spLeft); }));
+    Bind(CBContinuous, &QCheckBox::clicked,
+         legend([this](L* l) { l->GetSymbol()->SetContinuous(CBContinuous->isChecked()); }));
+    Bind(CBVisible, &QCheckBox::clicked, legend([this](L* l) { l->GetSymbol()->SetVisible(CBVisible->isChecked()); }));
+    Bind(CBSymPen, &QCheckBox::clicked, legend([this](L* l) {
+             l->GetSymbol()->SetDefaultPen(CBSymPen->isChecked());
+             BSymPen->setEnabled(!CBSymPen->isChecked());
+         }));
+    Bind(CBSquared, &QCheckBox::clicked, legend([this](L* l) {
+             l->GetSymbol()->SetSquared(CBSquared->isChecked());
+             EnableWidthControls();
+         }));
+    Bind(CBTitleVisible, &QCheckBox::clicked,
+         legend([this](L* l) { l->GetTitle()->SetVisible(CBTitleVisible->isChecked()); }));
+    Bind(CBTextAlign, &QComboBox::activated, legend([this](L* l) {
+             const TAlignment align[] = {taLeftJustify, taCenter, taRightJustify};
+             l->GetTitle()->SetTextAlignment(align[std::max(0, CBTextAlign->currentIndex())]);
+         }));
+    Bind(MemoText, &QPlainTextEdit::textChanged, [this] { MemoTextChange(); });
+}
+
+void TFormTeeLegend::SetLegend(TCustomChartLegend* ALegend)
+{
+    Legend = ALegend;
+    LegendShapeEditor = InsertTeeObjectForm(PageControl1, Legend);
+    TitleShapeEditor = InsertTeeObjectForm(PageControl2, Legend->GetTitle());
+}
+
+void TFormTeeLegend::FormShow()
+{
+    if (Legend) {
+        TFilling filling(this);
+        TLegendSymbol* symbol = Legend->GetSymbol();
+        UDColWi->setValue(symbol->GetWidth());
+        CBColWUnits->setCurrentIndex(symbol->GetWidthUnits() == lcsPixels ? 1 : 0);
+        CBSymbolPos->setCurrentIndex(symbol->GetPosition() == spRight ? 1 : 0);
+        CBContinuous->setChecked(symbol->GetContinuous());
+        CBSquared->setChecked(symbol->GetSquared());
+        CBVisible->setChecked(symbol->GetVisible());
+        CBSymPen->setChecked(symbol->GetDefaultPen());
+        BSymPen->LinkPen(symbol->GetPen());
+        BSymPen->setEnabled(!symbol->GetDefaultPen());
+        UDTopPos->setValue(Legend->GetTopPos());
+        CBCustPos->setChecked(Legend->GetCustomPosition());
+        UDLeft->setValue(Legend->GetLeft());
+        UDTop->setValue(Legend->GetTop());
+        CBResizeChart->setChecked(Legend->GetResizeChart());
+        RGPosition->SetItemIndex(int(Legend->GetAlignment()));
+        CBFontColor->setChecked(Legend->GetFontSeriesColor());
+        CBLegendStyle->setCurrentIndex(int(Legend->GetLegendStyle()));
+        CBLegStyle->setCurrentIndex(int(Legend->GetTextStyle()));
+        CBShow->setChecked(Legend->GetVisible());
+        CBInverted->setChecked(Legend->GetInverted());
+        CBCheckBoxes->setCurrentIndex(!Legend->GetCheckBoxes() ? 0
+                                                               : (Legend->GetCheckBoxesStyle() == cbsRadio ? 2 : 1));
+        UDVertSpacing->setValue(Legend->GetVertSpacing());
+        BDivLines->LinkPen(Legend->GetDividingLines());
+        EnableMarginControls();
+        EnableCustomPosition();
+        EnableWidthControls();
+        QStringList lines;
+        for (const AnsiString& line : Legend->GetTitle()->Text()) lines << QString::fromStdString(line);
+        MemoText->setPlainText(lines.join('\n'));
+        const TAlignment align = Legend->GetTitle()->GetTextAlignment();
+        CBTextAlign->setCurrentIndex(align == taLeftJustify ? 0 : (align == taCenter ? 1 : 2));
+        CBTitleVisible->setChecked(Legend->GetTitle()->GetVisible());
+        LegendShapeEditor->RefreshControls(Legend);
+        TitleShapeEditor->RefreshControls(Legend->GetTitle());
+    }
+    TeeTranslateControl(this);
+}
+
+void TFormTeeLegend::EnableMarginControls()
+{
+    if (!Legend) return;
+    TFilling filling(this);
+    UDMargin->setValue(Legend->GetVertical() ? Legend->GetHorizMargin() : Legend->GetVertMargin());
+}
+
+void TFormTeeLegend::EnableCustomPosition()
+{
+    if (!Legend) return;
+    TFilling filling(this);
+    const bool custom = Legend->GetCustomPosition();
+    for (QWidget* w : {ECustLeft, ECustTop}) w->setEnabled(custom);
+    if (custom) {
+        UDLeft->setValue(Legend->GetLeft());
+        UDTop->setValue(Legend->GetTop());
+    }
+    for (QWidget* w :
+         {static_cast<QWidget*>(CBResizeChart), static_cast<QWidget*>(SEMargin), static_cast<QWidget*>(SETopPos)})
+        w->setEnabled(!custom);
+}
+
+void TFormTeeLegend::EnableWidthControls()
+{
+    SEColWi->setEnabled(Legend && !Legend->GetSymbol()->GetSquared());
+}
+
+bool TFormTeeLegend::CanChangePos() const
+{
+    return !Filling() && Legend && Legend->GetCustomPosition();
+}
+
+void TFormTeeLegend::CBCheckBoxesChange()
+{
+    if (!Legend) return;
+    const int i = CBCheckBoxes->currentIndex();
+    Legend->SetCheckBoxes(i > 0);
+    if (i > 0) Legend->SetCheckBoxesStyle(i == 1 ? cbsCheck : cbsRadio);
+}
+
+void TFormTeeLegend::CBCustPosClick()
+{
+    if (!Legend) return;
+    Legend->SetCustomPosition(CBCustPos->isChecked());
+    if (CBCustPos->isChecked()) {
+        Legend->SetResizeChart(false);
+        const QSignalBlocker block(CBResizeChart);
+        CBResizeChart->setChecked(false);
+    }
+    EnableCustomPosition();
+}
+
+void TFormTeeLegend::SEMarginChange()
+{
+    if (!Legend) return;
+    if (Legend->GetVertical())
+        Legend->SetHorizMargin(UDMargin->value());
+    else
+        Legend->SetVertMargin(UDMargin->value());
+}
+
+void TFormTeeLegend::MemoTextChange()
+{
+    if (!Legend) return;
+    // Carriage returns end the lines; line feeds are dropped.
+    std::vector<AnsiString> lines;
+    for (const QString& line : MemoText->toPlainText().remove('\r').split('\n')) lines.push_back(line.toStdString());
+    if (lines.size() == 1 && lines[0].empty()) lines.clear();
+    Legend->GetTitle()->SetText(lines);
+}

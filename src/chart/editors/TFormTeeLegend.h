@@ -1,0 +1,82 @@
+#pragma once
+// The Legend page of the chart editor: the legend's styles, position, margins, custom
+// place, symbols and title, with the shape editors of the legend and its title as tabs.
+#include "chart/editors/TTeeForm.h"
+
+class QCheckBox;
+class QComboBox;
+class QPlainTextEdit;
+class QSpinBox;
+class QTabWidget;
+class QWidget;
+class TButtonPen;
+class TChartLegend;
+class TCustomChartLegend;
+class TFormTeeShape;
+class TTeeRadioGroup;
+
+class TFormTeeLegend : public TTeeForm {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TFormTeeLegend(QWidget* Owner = nullptr);
+    TFormTeeLegend(QWidget* Owner, TCustomChartLegend* ALegend);
+    ~TFormTeeLegend() override;
+
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheet1 = nullptr;
+    QCheckBox* CBShow = nullptr;
+    QCheckBox* CBInverted = nullptr;
+    QComboBox* CBLegendStyle = nullptr;
+    QComboBox* CBLegStyle = nullptr;
+    TButtonPen* BDivLines = nullptr;
+    QSpinBox* EVertSpacing = nullptr;
+    QSpinBox* UDVertSpacing = nullptr;
+    QCheckBox* CBFontColor = nullptr;
+    QComboBox* CBCheckBoxes = nullptr;
+    QWidget* TabSheet3 = nullptr;
+    QCheckBox* CBResizeChart = nullptr;
+    QSpinBox* SETopPos = nullptr;
+    QSpinBox* UDTopPos = nullptr;
+    QSpinBox* SEMargin = nullptr;
+    QSpinBox* UDMargin = nullptr;
+    TTeeRadioGroup* RGPosition = nullptr;
+    QCheckBox* CBCustPos = nullptr;
+    QSpinBox* ECustLeft = nullptr;
+    QSpinBox* UDLeft = nullptr;
+    QSpinBox* ECustTop = nullptr;
+    QSpinBox* UDTop = nullptr;
+    QWidget* TabSheet2 = nullptr;
+    QSpinBox* SEColWi = nullptr;
+    QSpinBox* UDColWi = nullptr;
+    QComboBox* CBColWUnits = nullptr;
+    QComboBox* CBSymbolPos = nullptr;
+    QCheckBox* CBContinuous = nullptr;
+    QCheckBox* CBVisible = nullptr;
+    QCheckBox* CBSymPen = nullptr;
+    TButtonPen* BSymPen = nullptr;
+    QCheckBox* CBSquared = nullptr;
+    QWidget* TabTitle = nullptr;
+    QTabWidget* PageControl2 = nullptr;
+    QPlainTextEdit* MemoText = nullptr;
+    QComboBox* CBTextAlign = nullptr;
+    QCheckBox* CBTitleVisible = nullptr;
+
+    TCustomChartLegend* Legend = nullptr;
+    TFormTeeShape* LegendShapeEditor = nullptr;
+    TFormTeeShape* TitleShapeEditor = nullptr;
+
+    void SetLegend(TCustomChartLegend* ALegend);
+    void FormShow() override;
+    void EnableWidthControls();
+    void EnableCustomPosition();
+    void EnableMarginControls();
+    bool CanChangePos() const;
+
+    void CBCheckBoxesChange();
+    void CBCustPosClick();
+    void SEMarginChange();
+    void MemoTextChange();
+
+private:
+    void Build();
+};
