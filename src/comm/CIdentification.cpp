@@ -256,6 +256,9 @@ void CIdentification::Evaluate(Stage s)
         case stP:
             if (StageGood) {
                 queue('P', 7);
+                // Decoded like every other answered stage: the recording's first point is
+                // taken before the first poll cycle and would otherwise hold zeros.
+                decode();
                 ShowSuccess();
                 SupportedList += kStages[s].listed;
                 memo(SupportedList);

@@ -90,6 +90,10 @@ TEST_F(ChannelSessionTest, TcpRecordingPollsDrawsAndWritesWhatItShows)
     EXPECT_EQ(s.LeftAxisTitle(), "Temperatur in [°C]");
     EXPECT_TRUE(Logged(line, "[M01G0D******C0\r"));
     EXPECT_TRUE(Logged(line, "[M01C14*************D3\r"));
+    // The first point, taken before any poll cycle, holds what the identification read,
+    // speed and pressure included.
+    EXPECT_DOUBLE_EQ(s.ValueSeries(sDrehzahl)->GetyValue(0), 1500);
+    EXPECT_DOUBLE_EQ(s.ValueSeries(sDruck)->GetyValue(0), 250);
 
     // The first point came with the recording's start; two more ticks add two more. A
     // clock set back by an hour does not move them, and a tick never runs inside a tick.
@@ -148,6 +152,10 @@ TEST_F(ChannelSessionTest, Rs232RecordingTakesTheLabelFileTitles)
     EXPECT_EQ(s.RightAxisTitle(), "Rechts");
     EXPECT_TRUE(Logged(line, "[M01G0D******C0\r"));
     EXPECT_TRUE(Logged(line, "[M01C14*************D3\r"));
+    // The first point, taken before any poll cycle, holds what the identification read,
+    // speed and pressure included.
+    EXPECT_DOUBLE_EQ(s.ValueSeries(sDrehzahl)->GetyValue(0), 1500);
+    EXPECT_DOUBLE_EQ(s.ValueSeries(sDruck)->GetyValue(0), 250);
     TickAfterCycle(s);
     TickAfterCycle(s);
     EXPECT_EQ(s.ValueSeries(0)->Count(), 3);
