@@ -1,7 +1,12 @@
 #include "chart/editors/TeeEditors.h"
 
+#include "chart/editors/TAreaSeriesEditor.h"
 #include "chart/editors/TAxisIncrement.h"
+#include "chart/editors/TBarSeriesEditor.h"
 #include "chart/editors/TChartEditForm.h"
+#include "chart/editors/TChartShapeEditor.h"
+#include "chart/editors/TCustomSeriesEditor.h"
+#include "chart/editors/TFastLineSeriesEditor.h"
 #include "chart/editors/TFormTee3D.h"
 #include "chart/editors/TFormTeeAxis.h"
 #include "chart/editors/TFormTeeGeneral.h"
@@ -12,7 +17,9 @@
 #include "chart/editors/TFormTeeTitle.h"
 #include "chart/editors/TFormTeeTools.h"
 #include "chart/editors/TFormTeeWall.h"
+#include "chart/editors/TGanttSeriesEditor.h"
 #include "chart/editors/TGridTransposeToolEdit.h"
+#include "chart/editors/TPieSeriesEditor.h"
 #include "chart/editors/TSeriesPointerEditor.h"
 #include "chart/editors/TeeEditorClasses.h"
 #include "chart/editors/TeeExportPreviewPages.h"
@@ -38,6 +45,16 @@ void RegisterTeeEditors()
         &TFormTeeTools::staticMetaObject,
         &TSeriesPointerEditor::staticMetaObject,
         &TBubbleSeriesEditor::staticMetaObject,
+        &TCustomSeriesEditor::staticMetaObject,
+        &TAreaSeriesEditor::staticMetaObject,
+        &TBarSeriesEditor::staticMetaObject,
+        &TStackBarSeriesEditor::staticMetaObject,
+        &TPieSeriesEditor::staticMetaObject,
+        &TCircledSeriesEditor::staticMetaObject,
+        &TFastLineSeriesEditor::staticMetaObject,
+        &TGanttSeriesEditor::staticMetaObject,
+        &TArrowSeriesEditor::staticMetaObject,
+        &TChartShapeEditor::staticMetaObject,
         &TGridTransposeToolEdit::staticMetaObject,
     });
     InstallTeeExportPreviewPages();
