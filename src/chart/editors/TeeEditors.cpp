@@ -6,8 +6,12 @@
 #include "chart/editors/TFormTeeAxis.h"
 #include "chart/editors/TFormTeeGeneral.h"
 #include "chart/editors/TFormTeeLegend.h"
+#include "chart/editors/TFormTeePage.h"
+#include "chart/editors/TFormTeePanel.h"
 #include "chart/editors/TFormTeeSeries.h"
+#include "chart/editors/TFormTeeTitle.h"
 #include "chart/editors/TFormTeeTools.h"
+#include "chart/editors/TFormTeeWall.h"
 #include "chart/editors/TGridTransposeToolEdit.h"
 #include "chart/editors/TSeriesPointerEditor.h"
 #include "chart/editors/TeeEditorClasses.h"
@@ -24,7 +28,11 @@ void RegisterTeeEditors()
         &TFormTeeAxis::staticMetaObject,
         &TAxisIncrement::staticMetaObject,
         &TAxisMaxMin::staticMetaObject,
+        &TFormTeeTitle::staticMetaObject,
         &TFormTeeLegend::staticMetaObject,
+        &TFormTeePanel::staticMetaObject,
+        &TFormTeePage::staticMetaObject,
+        &TFormTeeWall::staticMetaObject,
         &TFormTee3D::staticMetaObject,
         &TFormTeeSeries::staticMetaObject,
         &TFormTeeTools::staticMetaObject,
