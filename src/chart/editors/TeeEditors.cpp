@@ -13,6 +13,7 @@
 #include "chart/editors/TFormTeeTools.h"
 #include "chart/editors/TFormTeeWall.h"
 #include "chart/editors/TGridTransposeToolEdit.h"
+#include "chart/editors/TScrollbarEditor.h"
 #include "chart/editors/TSeriesPointerEditor.h"
 #include "chart/editors/TeeEditorClasses.h"
 #include "chart/editors/TeeExportPreviewPages.h"
@@ -39,6 +40,7 @@ void RegisterTeeEditors()
         &TSeriesPointerEditor::staticMetaObject,
         &TBubbleSeriesEditor::staticMetaObject,
         &TGridTransposeToolEdit::staticMetaObject,
+        &TScrollbarEditor::staticMetaObject,
     });
     InstallTeeExportPreviewPages();
 }
