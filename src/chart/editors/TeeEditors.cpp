@@ -20,6 +20,7 @@
 #include "chart/editors/TGanttSeriesEditor.h"
 #include "chart/editors/TGridTransposeToolEdit.h"
 #include "chart/editors/TPieSeriesEditor.h"
+#include "chart/editors/TScrollbarEditor.h"
 #include "chart/editors/TSeriesPointerEditor.h"
 #include "chart/editors/TeeEditorClasses.h"
 #include "chart/editors/TeeExportPreviewPages.h"
@@ -56,6 +57,7 @@ void RegisterTeeEditors()
         &TArrowSeriesEditor::staticMetaObject,
         &TChartShapeEditor::staticMetaObject,
         &TGridTransposeToolEdit::staticMetaObject,
+        &TScrollbarEditor::staticMetaObject,
     });
     InstallTeeExportPreviewPages();
 }

@@ -25,6 +25,7 @@
 #include "chart/editors/TFormTeeShape.h"
 #include "chart/editors/TFormatEditor.h"
 #include "chart/editors/TGridTransposeToolEdit.h"
+#include "chart/editors/TScrollbarEditor.h"
 #include "chart/editors/TSelectListForm.h"
 #include "chart/editors/TTeeExportForm.h"
 #include "chart/editors/TTeeFontEditor.h"
@@ -33,6 +34,7 @@
 #include "chart/editors/TTeeShadowEditor.h"
 #include "chart/editors/TTeeToolsGallery.h"
 #include "chart/editors/TeeEdit.h"
+#include "chart/editors/TeeEditors.h"
 #include "chart/editors/TeeGally.h"
 #include "chart/editors/TeePenDlg.h"
 #include "chart/engine/TChartTitle.h"
@@ -203,6 +205,18 @@ std::vector<Entry> Entries()
              form->ShowModal();
              (void)c;
          }},
+        {"scrollbar",
+         [](QWidget* o, TChart* c) {
+             // The sample chart's legend gets the bar, so the changes show beside the form.
+             TLegendScrollBar* tool = c->findChild<TLegendScrollBar*>();
+             if (!tool) {
+                 tool = new TLegendScrollBar(c);
+                 tool->SetParentChart(c);
+             }
+             auto form = TeeCreateForm<TScrollbarEditor>(o);
+             form->SetTag(tool);
+             form->ShowModal();
+         }},
     };
 }
 
@@ -216,6 +230,7 @@ int main(int argc, char** argv)
     RegisterTeeStandardSeries();
     RegisterTeeChartTools();
     RegisterTeeGridTransposeToolEdit();
+    RegisterTeeEditors();
     RegisterTeeTools({&TLegendScrollBar::staticMetaObject});
     // Without a printer of the system's, the preview prints into a PDF file.
     std::unique_ptr<TPrinter> pdf;
