@@ -358,6 +358,8 @@ public:
     void tabProgrammerGraphShow();
     void chkLabelClick();
     void ShowSegmentValues(TTreeNode* node);
+    // The selected node's values (segment and program) in the editor, nothing modified.
+    void ShowEditorValues();
     void ShowProgramValues(TTreeNode* node);
     void ClearSegmentEditor();
     void EnableEditorControls();

@@ -565,6 +565,14 @@ void TmdiSubWindow::ShowSegmentValues(TTreeNode* node)
     ApplyStirrerChoice();
 }
 
+void TmdiSubWindow::ShowEditorValues()
+{
+    if (!FProgrammer || !FSelectedNode || !FProgramTree.Contains(FSelectedNode)) return;
+    if (FSelectedNode->Parent()) ShowSegmentValues(FSelectedNode);
+    ShowProgramValues(FSelectedNode);
+    MarkValuesModified(false);
+}
+
 void TmdiSubWindow::ShowProgramValues(TTreeNode* node)
 {
     TTreeNode* program = ProgramOf(node);

@@ -121,6 +121,13 @@ TEST_F(ProgrammerWindowTest, EditorAppliesValuesWithinBoundsAndSavesWhatItLoads)
     EXPECT_EQ(w->edTemperature->text(), "33");
     w->btnApplyValuesClick();
     EXPECT_DOUBLE_EQ(p->GetSegmentSetpoint(first), 655.35);
+    // A language switch refills the lists; the editor still shows what the segment holds.
+    w->cmbExecution->setCurrentIndex(1);
+    w->btnApplyValuesClick();
+    main->mnuGermanClick();
+    EXPECT_EQ(w->cmbExecution->currentIndex(), 1);
+    EXPECT_EQ(w->cmbExecution->currentText(), "temperaturstabil");
+    main->mnuEnglishClick();
 
     // 200 segments at most.
     while (CProgrammer::GetSegmentCount(program) < CProgrammer::MaxSegments) w->mnuAddSegmentClick();
