@@ -374,6 +374,8 @@ public:
 
     // ---- TP Scout (TmdiSubWindow_tpscout.cpp)
     void tabScoutShow();
+    // Closing: every program not saved since its last change is offered for saving.
+    void OfferToSaveScoutPrograms();
 
     // ---- IPanelChannelWindow
     void btnStartTPClick(QObject* sender) override;

@@ -231,7 +231,10 @@ bool TmdiSubWindow::CloseChannelWindow()
         }
         if (!closed) return false;
     }
-    if (ViewMode == vmTPScout && frmMainWindow) frmMainWindow->TPScoutOpen = 0;
+    if (ViewMode == vmTPScout) {
+        OfferToSaveScoutPrograms();
+        if (frmMainWindow) frmMainWindow->TPScoutOpen = 0;
+    }
     FRun.reset();
     if (FProgrammer) {
         FProgrammer->FreeAllPrograms();
