@@ -810,6 +810,11 @@ void TmdiSubWindow::mnuCreateProgramClick()
     FSelectedNode = node;
     RefreshProgramTree();
     treeTProgramChange(node);
+    // There is a program to save now.
+    if (frmMainWindow && frmMainWindow->ActiveChannel() == FChannel) {
+        frmMainWindow->btnFileSave->setEnabled(true);
+        frmMainWindow->mnuFileSaveItem->setEnabled(true);
+    }
 }
 
 void TmdiSubWindow::mnuDeleteProgramClick()

@@ -112,6 +112,7 @@ void TmdiSubWindow::PrepareView(int mode, int channel)
             ShowPage(tabScout, true);
             ShowPage(tabProgrammerGraph, true);
             tabDataControl->setTabText(tabDataControl->indexOf(tabProgrammerGraph), Q(ChannelText(RowGraph)));
+            tabDataControl->setTabText(tabDataControl->indexOf(tabScout), Q(ChannelText(RowScoutProgramEditor)));
             ShowPage(tabDataConnection, false);
             ShowPage(tabFunctions, false);
             tabDataControl->setCurrentWidget(tabScout);
