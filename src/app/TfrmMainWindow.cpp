@@ -257,6 +257,9 @@ void TfrmMainWindow::SetupChannelWindow(int channel)
         mnuControlPanel->setChecked(true);
     }
     mnuControlPanel->setEnabled(true);
+    // Closing the last channel window took the close command away; a window to close is
+    // back.
+    if (children > 0) mnuFileCloseItem->setEnabled(true);
     if (children < MaxChannelWindows) {
         mnuFileNewItem->menuAction()->setEnabled(true);
         for (QAction* a : {mnuDatenaufzeichnung, mnuVisualisierung, mnuProgrammgeber, mnuTPScout}) a->setEnabled(true);
