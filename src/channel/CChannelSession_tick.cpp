@@ -245,6 +245,15 @@ void CChannelSession::StartNewFilePart(int written, std::size_t protocolLines, T
         for (int i = 0; i < s->Count(); ++i) s->SetXValue(i, s->GetxValue(i) + shift);
     }
 
+    // In the programmer view the new part starts with the unit's values of its first moment,
+    // so the program's time (recorded against planned) goes on without a gap.
+    if (FProgrammerMode && FChannelObject)
+        for (int k = 0; k < ValueSeriesTotal; ++k) {
+            TFastLineSeries* s = FSeries[std::size_t(k)];
+            if (s && s->Tag == 1 && s->Count() == 0)
+                s->AddXY(partStart - FTimeOrigin, FChannelObject->SeriesValue(k), AnsiString());
+        }
+
     std::vector<AnsiString> protocol = Memo(TSessionMemo::SerialData);
     protocol.erase(protocol.begin(), protocol.begin() + std::ptrdiff_t(std::min(protocolLines, protocol.size())));
     SetMemo(TSessionMemo::SerialData, protocol);

@@ -326,11 +326,14 @@ void CProgramRun::Tick()
     const int interval = FSession.SamplingInterval();
     // 1. A run that sent its last frames is tidied up.
     if (ProgramFinished) TidyUp();
-    // 2. The programmer's step.
-    if (ProgramRunning) FProgrammer.RunStep(interval, RunningSlot, PlannedSetpointLastX(), RecordedSetpointLastX());
-    // 3. The steps still to run in the segment, frozen while it is held.
-    RemainingSteps = CProgrammer::ElapsedSteps(PlannedSetpointLastX(), RecordedSetpointLastX(), interval);
-    if (!SegmentHeld) HeldRemainingSteps = RemainingSteps;
+    // 2. The programmer's step, and 3. the steps still to run in the segment (frozen while
+    // it is held); both measure the plan against the recording, so they wait for a
+    // recorded point.
+    if (RecordedSetpointLastX() != 0.0) {
+        if (ProgramRunning) FProgrammer.RunStep(interval, RunningSlot, PlannedSetpointLastX(), RecordedSetpointLastX());
+        RemainingSteps = CProgrammer::ElapsedSteps(PlannedSetpointLastX(), RecordedSetpointLastX(), interval);
+        if (!SegmentHeld) HeldRemainingSteps = RemainingSteps;
+    }
     // 4. The recording.
     UpdateRunningData();
     // 5. A requested start begins once the recorded setpoint has enough points.

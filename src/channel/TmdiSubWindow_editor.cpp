@@ -73,6 +73,8 @@ QLineEdit* Edit(QWidget* parent, const char* name, const char* text)
 {
     auto* e = new QLineEdit(QString::fromUtf8(text), parent);
     e->setObjectName(name);
+    e->setMinimumWidth(60);
+    e->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     return e;
 }
 
@@ -80,6 +82,9 @@ QComboBox* List(QWidget* parent, const char* name, std::initializer_list<AnsiStr
 {
     auto* box = new QComboBox(parent);
     box->setObjectName(name);
+    // The labels beside the lists keep their room on the form's design size.
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    box->setMinimumContentsLength(8);
     for (const AnsiString& item : items) box->addItem(Q(item));
     box->setCurrentIndex(selected);
     return box;
@@ -141,19 +146,30 @@ void TmdiSubWindow::BuildProgrammerPages()
     for (QPushButton* b : {btnTPStartStop, btnPauseSegment, btnCancelSegment}) runButtons->addWidget(b);
     grpProgrammeditor = new QGroupBox(Q(ChannelText(RowProgramEditor)), tabScout);
     grpProgrammeditor->setObjectName("grpProgrammeditor");
+    // The segment's and the program's properties side by side: the page keeps the form's
+    // design size.
+    auto* segment = new QVBoxLayout;
+    segment->addWidget(txtSegmentProperties);
+    segment->addWidget(grpSegment);
+    segment->addStretch(1);
+    auto* program = new QVBoxLayout;
+    program->addWidget(txtProgramProperties);
+    program->addWidget(grpProgram);
+    program->addStretch(1);
+    auto* properties = new QHBoxLayout;
+    properties->addLayout(segment, 1);
+    properties->addLayout(program, 1);
     auto* right = new QVBoxLayout(grpProgrammeditor);
-    right->addWidget(txtSegmentProperties);
-    right->addWidget(grpSegment);
-    right->addWidget(txtProgramProperties);
-    right->addWidget(grpProgram);
+    right->addLayout(properties);
     right->addWidget(btnApplyValues);
     right->addLayout(runButtons);
     right->addWidget(txtHint1);
     right->addWidget(txtHint2);
     right->addStretch(1);
     auto* scout = new QHBoxLayout(tabScout);
-    scout->addWidget(grpScout, 1);
-    scout->addWidget(grpProgrammeditor, 1);
+    scout->setContentsMargins(4, 4, 4, 4);
+    scout->addWidget(grpScout, 2);
+    scout->addWidget(grpProgrammeditor, 5);
 
     graProgrammerGraph = new TChart(tabProgrammerGraph);
     graProgrammerGraph->setObjectName("graProgrammerGraph");
@@ -192,6 +208,7 @@ void TmdiSubWindow::BuildProgrammerPages()
     split->addWidget(grpProgrammerProtocol);
     split->setStretchFactor(0, 2);
     split->setStretchFactor(1, 1);
+    split->setSizes({280, 140});
     auto* layout = new QVBoxLayout(tabProgrammerGraph);
     layout->addWidget(split);
 
@@ -277,6 +294,8 @@ void TmdiSubWindow::BuildEditorControls(QWidget* page)
     txtTemperatureControl = TextLabel(grpSegment, "txtTemperatureControl", RowTemperatureControlColumn);
     txtSegmentExecution = TextLabel(grpSegment, "txtSegmentExecution", RowSegmentTypeColumn);
     auto* segment = new QGridLayout(grpSegment);
+    segment->setContentsMargins(6, 6, 6, 6);
+    segment->setVerticalSpacing(3);
     segment->addWidget(TextLabel(grpSegment, "txtSegmentLabel", RowSegmentLabelColon), 0, 0);
     segment->addWidget(txtCurrentSegment, 0, 1);
     int row = 1;
@@ -310,6 +329,8 @@ void TmdiSubWindow::BuildEditorControls(QWidget* page)
     txtStirrer = TextLabel(grpProgram, "txtStirrer", RowSetAnalogueValue);
     txtPoko = TextLabel(grpProgram, "txtPoko", RowSetValuePoko);
     auto* program = new QGridLayout(grpProgram);
+    program->setContentsMargins(6, 6, 6, 6);
+    program->setVerticalSpacing(3);
     row = 0;
     for (auto [label, control] :
          std::initializer_list<std::pair<QLabel*, QWidget*>>{{txtRepeat, cmbRepeat},
@@ -542,6 +563,14 @@ void TmdiSubWindow::ShowSegmentValues(TTreeNode* node)
     cmbExecution->setCurrentIndex(FProgrammer->GetSegmentWaitFlag(node) != 0 ? 1 : 0);
     ApplyContactChoice();
     ApplyStirrerChoice();
+}
+
+void TmdiSubWindow::ShowEditorValues()
+{
+    if (!FProgrammer || !FSelectedNode || !FProgramTree.Contains(FSelectedNode)) return;
+    if (FSelectedNode->Parent()) ShowSegmentValues(FSelectedNode);
+    ShowProgramValues(FSelectedNode);
+    MarkValuesModified(false);
 }
 
 void TmdiSubWindow::ShowProgramValues(TTreeNode* node)
@@ -781,6 +810,11 @@ void TmdiSubWindow::mnuCreateProgramClick()
     FSelectedNode = node;
     RefreshProgramTree();
     treeTProgramChange(node);
+    // There is a program to save now.
+    if (frmMainWindow && frmMainWindow->ActiveChannel() == FChannel) {
+        frmMainWindow->btnFileSave->setEnabled(true);
+        frmMainWindow->mnuFileSaveItem->setEnabled(true);
+    }
 }
 
 void TmdiSubWindow::mnuDeleteProgramClick()

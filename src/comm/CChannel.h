@@ -135,7 +135,12 @@ public:
 
     AnsiString DeviceName;
     AnsiString DeviceNumber;
+    // 1: the window asks for a poll cycle (each tick sets it); 0: none is wanted. When the
+    // cycle's last frame goes out the poll thread marks the request as served
+    // (PollRequestServed); the refill after that frame clears only a served request, so a
+    // tick that lands in between gets a cycle of its own.
     std::atomic<std::uint8_t> PollRequest{1};
+    static constexpr std::uint8_t PollRequestServed = 2;
     std::atomic<std::uint8_t> CommError{0};
     double Values[ValueCount] = {};
     CIdentification* Identification = nullptr;

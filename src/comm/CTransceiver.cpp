@@ -62,7 +62,9 @@ void CTransceiver::RefillQueue()
 {
     NOX_ASSERT_UI_THREAD();
     if (!Protocol || Position != Count) return;
-    owner_->PollRequest = 0;
+    // A request raised after the last frame went out is not this cycle's: it stays and
+    // starts the next one. An empty queue has nothing to send for any request.
+    if (owner_->PollRequest != 1 || Count == 0) owner_->PollRequest = 0;
     Position = 0;
     Protocol->SetRow(BaseCommand, 0, BaseReplyLength, BaseLength);
     if (FollowUpRow != -1) Protocol->SetRow(FollowUpCommand, FollowUpRow, FollowUpReplyLength, FollowUpLength);
@@ -85,6 +87,7 @@ void CTransceiver::NextCommand()
     CurrentLength = StrToIntDef(Protocol->GetQueueEntry(Position, 1), 0);
     CurrentReplyLength = StrToIntDef(Protocol->GetQueueEntry(Position, 2), 0);
     ++Position;
+    if (Position >= Count && owner_->PollRequest == 1) owner_->PollRequest = CChannel::PollRequestServed;
 }
 
 bool CTransceiver::Sync(const std::function<void()>& fn)
@@ -182,7 +185,7 @@ bool CTransceiver::RecoverLink()
     }
     // Until it is back, every cycle the window asks for is an error tick, without a line.
     Sync([this] {
-        if (owner_->PollRequest == 1) owner_->CommError = 1;
+        if (owner_->PollRequest != 0) owner_->CommError = 1;
     });
     return false;
 }
@@ -194,7 +197,7 @@ bool CTransceiver::RunStep()
     if (!Sync([this] { UpdateCount(); })) return false;
     if (!Sync([this] { RefillQueue(); })) return false;
     // The flags are read on the user-interface thread, where the channel object lives.
-    if (!Sync([&] { send = owner_->PollRequest == 1 && owner_->CommError == 0; }) || !send) return false;
+    if (!Sync([&] { send = owner_->PollRequest != 0 && owner_->CommError == 0; }) || !send) return false;
     if (!Sync([this] { NextCommand(); })) return false;
     Exchange();
     return true;

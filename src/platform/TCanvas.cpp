@@ -677,6 +677,8 @@ void TCanvas::RasterPen::SetPattern(const QList<qreal>& pattern)
         runs[count++] = Round64(v);
         period += Round64(v);
     }
+    if (period > 0 && period <= kMaxTable)
+        for (int k = 0; k < period; ++k) on[k] = IsOn(k);
 }
 
 bool TCanvas::RasterPen::IsOn(long long step) const
@@ -800,42 +802,6 @@ inline void SolidInside(QRgb* p, qsizetype row, long long dx, long long dy, QRgb
     }
 }
 
-// Walks a pen pattern pixel by pixel from a given step on (runs of length 0 are skipped).
-class PatternCursor {
-public:
-    PatternCursor(const long long* runs, int count, long long period) : FRuns(runs), FCount(count), FPeriod(period) {}
-    void Seek(long long step)
-    {
-        long long k = step % FPeriod;
-        FRun = 0;
-        while (k >= FRuns[FRun]) {
-            k -= FRuns[FRun];
-            FRun = (FRun + 1) % FCount;
-        }
-        FLeft = FRuns[FRun] - k;
-    }
-    bool On() const { return FRun % 2 == 0; }
-    // Pixels left in the current run.
-    long long Left() const { return FLeft; }
-    void Next() { Skip(1); }
-    // Moves on by up to Left() pixels.
-    void Skip(long long count)
-    {
-        FLeft -= count;
-        if (FLeft > 0) return;
-        do FRun = (FRun + 1) % FCount;
-        while (FRuns[FRun] == 0);
-        FLeft = FRuns[FRun];
-    }
-
-private:
-    const long long* FRuns;
-    int FCount;
-    long long FPeriod;
-    int FRun = 0;
-    long long FLeft = 0;
-};
-
 }  // namespace
 
 // Draws one segment in device pixels with the pen and advances the pattern.
@@ -861,40 +827,29 @@ void TCanvas::DirectSegment(const DirectPixels& target, const RasterPen& pen, lo
                       [&](int x, int y, long long) { reinterpret_cast<QRgb*>(bits + y * stride)[x] = c; });
         return;
     }
-    // Patterns: the cursor follows the steps; it is set anew only where steps were skipped.
-    PatternCursor cursor(pen.runs, pen.count, pen.period);
-    long long expected = -1;
+    // Patterns: the step within the period follows the pixels; it is worked out anew only
+    // where pixels were skipped.
+    const bool table = pen.period <= RasterPen::kMaxTable;
+    long long expected = -1, k = 0;
     const auto plot = [&](QRgb* p, long long i) {
-        if (i != expected) cursor.Seek(phase + i);
+        if (i != expected) k = (phase + i) % pen.period;
         expected = i + 1;
-        if (cursor.On())
+        if (table ? pen.on[k] : pen.IsOn(phase + i))
             *p = pen.color;
         else if (pen.opaqueGaps)
             *p = pen.gap;
-        cursor.Next();
+        if (++k == pen.period) k = 0;
     };
-    if (inside && (x0 == x1 || y0 == y1)) {
-        // A straight line (the grid): the pattern's runs are set as spans.
-        const qsizetype row = stride / qsizetype(sizeof(QRgb));
-        const qsizetype step = x0 == x1 ? (y1 < y0 ? -row : row) : (x1 < x0 ? -1 : 1);
-        const long long n = x0 == x1 ? (y1 > y0 ? y1 - y0 : y0 - y1) : (x1 > x0 ? x1 - x0 : x0 - x1);
-        QRgb* p = reinterpret_cast<QRgb*>(bits + y0 * stride) + x0;
-        cursor.Seek(phase);
-        for (long long i = 0; i < n;) {
-            const long long run = std::min(cursor.Left(), n - i);
-            if (cursor.On() || pen.opaqueGaps) {
-                const QRgb c = cursor.On() ? pen.color : pen.gap;
-                for (long long k = 0; k < run; ++k, p += step) *p = c;
-            } else {
-                p += run * step;
-            }
-            i += run;
-            cursor.Skip(run);
-        }
-        return;
-    }
-    if (inside) {
-        InsideSegment(bits, stride, x0, y0, x1, y1, plot);
+    if (inside && table) {
+        // Every step is visited in order.
+        k = phase % pen.period;
+        InsideSegment(bits, stride, x0, y0, x1, y1, [&](QRgb* p, long long) {
+            if (pen.on[k])
+                *p = pen.color;
+            else if (pen.opaqueGaps)
+                *p = pen.gap;
+            if (++k == pen.period) k = 0;
+        });
         return;
     }
     RasterSegment(x0, y0, x1, y1, b,
@@ -1455,8 +1410,8 @@ void TCanvas::TextOutImpl(int X, int Y, const AnsiString& Text, const TRect* cli
 {
     ApplyFont();
     const FontCache& cache = CurrentFontCache();
-    const QFont font = cache.qfont;
-    const QFontMetrics fm = cache.metrics;
+    const QFont& font = cache.qfont;
+    const QFontMetrics& fm = cache.metrics;
     const QString text = QString::fromStdString(Text);
     const int w = AdvanceOf(cache, Text);
     const int ascent = fm.ascent(), cell = fm.ascent() + fm.descent();

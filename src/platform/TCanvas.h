@@ -228,12 +228,15 @@ private:
     // One-pixel pen: colour, background of the gaps and pattern runs (on, off, ...).
     struct RasterPen {
         static constexpr int kMaxRuns = 6;
+        static constexpr int kMaxTable = 64;
         QRgb color = 0;
         QRgb gap = 0;
         bool opaqueGaps = false;
         int count = 0;
         long long runs[kMaxRuns] = {};
         long long period = 0;
+        // IsOn for each step of a period of up to kMaxTable steps (all the platform's).
+        bool on[kMaxTable] = {};
         void SetPattern(const QList<qreal>& pattern);
         bool IsOn(long long step) const;
     };

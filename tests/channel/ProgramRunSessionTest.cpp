@@ -111,7 +111,15 @@ TEST_F(ProgramRunSessionTest, RampWaitForSetpointAndEndActionOff)
 
     // The ramp: 12 steps of 5 s; the first frame carries the method letter, the rest "*".
     const std::size_t queries = Count(CTolvarProtocol::BuildCommandFrame("L0F********", 1));
-    Tick(14);
+    Tick(6);
+    // A new recording part in the middle of the ramp: the rest of the plan goes with it.
+    const int remaining = CProgrammer::ElapsedSteps(run.PlannedSetpointLastX(), run.RecordedSetpointLastX(), 5);
+    const double end = session.Series(SeriesProgrammer)->GetyValue(session.Series(SeriesProgrammer)->Count() - 1);
+    session.StartNewPartNow();
+    ASSERT_TRUE(Await([&] { return session.PartNumber() == 2; }));
+    EXPECT_EQ(CProgrammer::ElapsedSteps(run.PlannedSetpointLastX(), run.RecordedSetpointLastX(), 5), remaining);
+    EXPECT_DOUBLE_EQ(session.Series(SeriesProgrammer)->GetyValue(session.Series(SeriesProgrammer)->Count() - 1), end);
+    Tick(8);
     ASSERT_TRUE(AwaitCycle(session));
     std::vector<AnsiString> frames = SetpointFrames();
     while (!frames.empty() && frames.front() == "******") frames.erase(frames.begin());

@@ -38,7 +38,7 @@ protected:
     {
         dialogs.reset();
         for (int c = 1; c <= 10; ++c)
-            if (IChannelForm* f = main->ChannelForm(c)) f->FormClose();
+            if (IChannelForm* f = main->IsChannelOpen(c) ? main->ChannelForm(c) : nullptr) f->FormClose();
         TDataFileSaveQueue::Instance().WaitIdle();
         ChannelWindowFixture::TearDown();
     }
@@ -121,6 +121,13 @@ TEST_F(ProgrammerWindowTest, EditorAppliesValuesWithinBoundsAndSavesWhatItLoads)
     EXPECT_EQ(w->edTemperature->text(), "33");
     w->btnApplyValuesClick();
     EXPECT_DOUBLE_EQ(p->GetSegmentSetpoint(first), 655.35);
+    // A language switch refills the lists; the editor still shows what the segment holds.
+    w->cmbExecution->setCurrentIndex(1);
+    w->btnApplyValuesClick();
+    main->mnuGermanClick();
+    EXPECT_EQ(w->cmbExecution->currentIndex(), 1);
+    EXPECT_EQ(w->cmbExecution->currentText(), "temperaturstabil");
+    main->mnuEnglishClick();
 
     // 200 segments at most.
     while (CProgrammer::GetSegmentCount(program) < CProgrammer::MaxSegments) w->mnuAddSegmentClick();
@@ -145,6 +152,17 @@ TEST_F(ProgrammerWindowTest, EditorAppliesValuesWithinBoundsAndSavesWhatItLoads)
     support::TestDialogs().QueueFileName(Path("editor.tp"));
     w->mnuSaveProgramClick();
     EXPECT_EQ(Bytes(Path("editor.tp")), saved);
+
+    // Closing offers the programs changed since they were saved, and only those.
+    w->mnuCreateProgramClick();
+    w->mnuAddSegmentClick();
+    support::TestDialogs().Clear();
+    support::TestDialogs().QueueAnswer(IDYES);
+    support::TestDialogs().QueueFileName(Path("second"));
+    EXPECT_TRUE(w->FormClose());
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+    EXPECT_EQ(Last(), "Do you want to save the selected temperature program?");
+    EXPECT_FALSE(Bytes(Path("second.tp")).isEmpty());
 }
 
 TEST_F(ProgrammerWindowTest, TPScoutHoldsTenProgramsAndDeletingOneKeepsTheOthersSettings)

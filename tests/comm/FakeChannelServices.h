@@ -36,7 +36,11 @@ public:
     }
     TZSocket* ZTCPSocket() override { return socket; }
     void SetSamplingInterval(int seconds) override { SamplingInterval = seconds; }
-    void SetControlStatus(const AnsiString& status) override { ControlStatus = status; }
+    void SetControlStatus(const AnsiString& status) override
+    {
+        ControlStatus = status;
+        if (onControlStatus) onControlStatus();
+    }
     void SetSetpointLimits(double lower, double upper) override
     {
         LowerSetpointLimit = lower;
@@ -80,7 +84,8 @@ public:
     std::vector<int> results;
     int resultChannel = 0;
     std::function<void(int, int)> onConnectionEstablished;
-    TZSocket* socket = nullptr;  // the window's socket component, when it has one
+    std::function<void()> onControlStatus;  // while a status reply is decoded
+    TZSocket* socket = nullptr;             // the window's socket component, when it has one
     int SamplingInterval = 5;
     AnsiString ControlStatus;
     double LowerSetpointLimit = -999.9;

@@ -235,6 +235,31 @@ TEST_F(SerialChannel, OneShotGoesOutInTwoCyclesThenTheStatusReturns)
     c.Close(3);
 }
 
+TEST_F(SerialChannel, ATickBetweenACyclesLastFrameAndTheNextStepGetsACycle)
+{
+    StartLine();
+    line.First().Update([](support::UnitState& s) {
+        s.answers = support::CommandBit(UnitCommand::V) | support::CommandBit(UnitCommand::G);
+    });
+    CRS232 c(1);
+    Connect(c);
+    PressOkAndWaitForResult(WaitForVerdict(c));
+    ASSERT_TRUE(WaitUntil([&] { return c.PollRequest == 0 && line.Unit(1)->RequestCount(UnitCommand::G) >= 4; }));
+    line.ClearLog();
+    // The status reply is the cycle's only and last frame; the tick comes while it is
+    // decoded, before the thread's next refill.
+    bool ticked = false;
+    window.onControlStatus = [&] {
+        if (!ticked) c.PollRequest = 1;
+        ticked = true;
+    };
+    c.PollRequest = 1;
+    ASSERT_TRUE(WaitUntil([&] { return ticked && c.PollRequest == 0; }));
+    window.onControlStatus = nullptr;
+    EXPECT_EQ(CommandsSince(0), (std::vector<AnsiString>{"G0D******", "G0D******"}));
+    c.Close(3);
+}
+
 TEST_F(SerialChannel, StandingCommandAfterOneShotIsNotOverwritten)
 {
     StartLine();

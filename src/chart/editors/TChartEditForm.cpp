@@ -25,8 +25,12 @@
 #include "chart/editors/TFormTeeAxis.h"
 #include "chart/editors/TFormTeeGeneral.h"
 #include "chart/editors/TFormTeeLegend.h"
+#include "chart/editors/TFormTeePage.h"
+#include "chart/editors/TFormTeePanel.h"
 #include "chart/editors/TFormTeeSeries.h"
+#include "chart/editors/TFormTeeTitle.h"
 #include "chart/editors/TFormTeeTools.h"
+#include "chart/editors/TFormTeeWall.h"
 #include "chart/editors/TTeeFontEditor.h"
 #include "chart/editors/TeeEditorClasses.h"
 #include "chart/editors/TeeEditors.h"
@@ -625,7 +629,11 @@ TTeeForm* TChartEditForm::CreateChartPage(int Index)
             form->OnNotifyCustom = [this] { AxisNotifyCustom(); };
             return form;
         }
+        case 3: return new TFormTeeTitle(this, chart, InitialTitle ? InitialTitle : chart->GetTitle());
         case 4: return new TFormTeeLegend(this, chart->GetLegend());
+        case 5: return new TFormTeePanel(this, chart);
+        case 6: return new TFormTeePage(this, chart);
+        case 7: return new TFormTeeWall(this, InitialWall ? InitialWall : chart->GetLeftWall());
         case 8: return new TFormTee3D(this, chart);
         default: return nullptr;
     }

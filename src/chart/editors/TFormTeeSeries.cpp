@@ -19,6 +19,7 @@
 #include "chart/editors/TFormTeeShape.h"
 #include "chart/editors/TFormatEditor.h"
 #include "chart/editors/TSeriesPointerEditor.h"
+#include "chart/editors/TeeEditorBitmaps.h"
 #include "chart/editors/TeeEditorClasses.h"
 #include "chart/editors/TeePenDlg.h"
 #include "chart/engine/TChartAxes.h"
@@ -379,7 +380,10 @@ void TFormTeeSeries::BuildTabs(const AnsiString& ActiveCaption)
     Listen(ChartOf(series));
     FillDataSourceStyles();
     TBitmap icon;
-    TeeGetBitmapEditor(series, &icon);
+    icon.SetSize(16, 16);
+    icon.Canvas()->Brush()->SetColor(ColorToRGB(clBtnFace));
+    icon.Canvas()->FillRect(TRect{0, 0, 16, 16});
+    TeeDrawBitmapEditor(icon.Canvas(), series, 0, 0);
     ImageSeries->setPixmap(QPixmap::fromImage(icon.Image()));
     PaintBox1->setVisible(!qobject_cast<TPieSeries*>(series));
     LabelSeriesClass->setText(QString::fromStdString(GetGallerySeriesName(series) + ": " + SeriesTitleOrName(series)));

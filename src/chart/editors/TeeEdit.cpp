@@ -5,6 +5,7 @@
 #include "chart/editors/TChartListBox.h"
 #include "chart/editors/TFormTeeAxis.h"
 #include "chart/editors/TFormTeeSeries.h"
+#include "chart/editors/TFormTeeTitle.h"
 #include "chart/editors/TeePenDlg.h"
 #include "chart/engine/TChartAxis.h"
 #include "chart/engine/TCustomChart.h"
@@ -187,8 +188,7 @@ void TChartEditorPanel::SelectPartAt(const TPoint& P)
                                  : part.Part == cpSubTitle ? FChart->GetSubTitle()
                                                            : static_cast<TChartTitle*>(FChart->GetSubFoot());
             showSub(e.TabTitle);
-            if (TTeeForm* page = e.PageForm(e.TabTitle))
-                QMetaObject::invokeMethod(page, "SelectTitle", Q_ARG(QObject*, static_cast<QObject*>(title)));
+            if (auto* page = qobject_cast<TFormTeeTitle*>(e.PageForm(e.TabTitle))) page->SelectTitle(title);
             break;
         }
         case cpNone:

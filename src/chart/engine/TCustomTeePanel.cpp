@@ -253,13 +253,42 @@ void TCustomTeePanel::EnsureWindowImage()
         if (FWindowCanvas->Device() != &FWindowImage) FWindowCanvas->SetDevice(&FWindowImage);
         return;
     }
-    FWindowCanvas->Release();
-    FWindowImage = QImage(s, QImage::Format_RGB32);
-    FWindowImage.fill(TColorToQColor(GetColor() == clNone ? clWhite : GetColor()));
-    FWindowCanvas->SetDevice(&FWindowImage);
+    NewWindowImage();
     // The cached picture has the old size: draw again.
     FWindowInvalid = true;
     if (FCanvas) FCanvas->Invalidate();
+}
+
+void TCustomTeePanel::NewWindowImage()
+{
+    const QSize s(std::max(width(), 1), std::max(height(), 1));
+    FWindowCanvas->Release();
+    FWindowImage = QImage(s, QImage::Format_RGB32);
+    FWindowImage.fill(TColorToQColor(GetColor() == clNone ? clWhite : GetColor()));
+    FWindowDpi = FWindowImage.logicalDpiY();
+    FWindowCanvas->SetDevice(&FWindowImage);
+}
+
+bool TCustomTeePanel::SharePicture(const TRect& UserRect)
+{
+    TCanvas* back = FCanvas->Canvas;
+    QImage* picture = back ? back->Image() : nullptr;
+    if (!picture || picture == &FWindowImage || picture->format() != QImage::Format_RGB32) return false;
+    const QSize s(std::max(width(), 1), std::max(height(), 1));
+    if (picture->size() != s || UserRect != TRect(0, 0, s.width(), s.height())) return false;
+    // The copy would go through both canvases' mappings and the window canvas's clipping.
+    TPoint corners[2] = {TPoint(0, 0), TPoint(s.width(), s.height())};
+    back->LPtoDP(corners, 2);
+    if (corners[0] != TPoint(0, 0) || corners[1] != TPoint(s.width(), s.height())) return false;
+    corners[0] = TPoint(0, 0);
+    corners[1] = TPoint(s.width(), s.height());
+    FWindowCanvas->LPtoDP(corners, 2);
+    if (corners[0] != TPoint(0, 0) || corners[1] != TPoint(s.width(), s.height()) || FWindowCanvas->HasClipping())
+        return false;
+    back->Release();
+    FWindowCanvas->Release();
+    FWindowImage = *picture;
+    return true;
 }
 
 void TCustomTeePanel::Draw()
@@ -301,6 +330,22 @@ void TCustomTeePanel::ReCalcWidthHeight()
 
 void TCustomTeePanel::Draw(TCanvas* UserCanvas, const TRect& UserRect)
 {
+    // The window shows a buffered picture without copying it: the window image shares the
+    // picture's pixels (a copy is made only when either is drawn on). Before the chart
+    // draws its next picture the window image lets go of them, or the drawing would copy
+    // them first; should the drawing fail, the window is left blank.
+    const bool toWindow = UserCanvas == FWindowCanvas.get() && FCanvas->GetUseBuffer();
+    if (toWindow && !FWindowImage.isDetached()) {
+        FWindowCanvas->Release();
+        FWindowImage = QImage();
+    }
+    struct Blank {
+        TCustomTeePanel* panel;
+        ~Blank()
+        {
+            if (panel->FWindowImage.isNull()) panel->NewWindowImage();
+        }
+    } blank{this};
     ChartBounds = FCanvas->InitWindow(UserCanvas, FView3DOptions, GetColor(), FView3D, UserRect);
     CalcChartRect();
     ReCalcWidthHeight();
@@ -315,6 +360,11 @@ void TCustomTeePanel::Draw(TCanvas* UserCanvas, const TRect& UserRect)
         } restore{AutoRepaint, old};
         InternalDraw(ChartBounds);
     }
+    if (toWindow && SharePicture(UserRect)) {
+        FCanvas->ShowImage(nullptr, FWindowCanvas.get(), UserRect);
+        return;
+    }
+    if (FWindowImage.isNull()) NewWindowImage();
     FCanvas->ShowImage(UserCanvas, FWindowCanvas.get(), UserRect);
 }
 

@@ -235,6 +235,9 @@ protected:
     virtual TPrinter* GetPrinter();
     // The window image at the widget's size, with the window canvas drawing on it.
     void EnsureWindowImage();
+    // The resolution of the window image as made (sharing a picture's pixels brings the
+    // picture's resolution with them).
+    int WindowDpi() const { return FWindowDpi; }
 
     TChartHiddenPen* FBorder = nullptr;
     int FBorderRound = 0;
@@ -248,7 +251,14 @@ protected:
 private:
     bool FRoundGuard = false;
     QRegion FRegion;
+    // A new window image at the widget's size in the panel's colour.
+    void NewWindowImage();
+    // Lets the window image share the buffered picture just drawn instead of copying it,
+    // when the copy would be all of it unchanged; false leaves the copy to ShowImage.
+    bool SharePicture(const TRect& UserRect);
+
     QImage FWindowImage;
+    int FWindowDpi = 96;
     std::unique_ptr<TCanvas> FWindowCanvas;
     // The window needs a draw at its next paint (not only a copy of the window image).
     bool FWindowInvalid = true;

@@ -268,8 +268,7 @@ void TCustomTeePanel::PrintPartialCanvas(TCanvas* PrintCanvas, const TRect& Prin
     // not at the device's: text keeps its proportion to the chart at every resolution.
     TFont* font = PrintCanvas->Font();
     const int oldPixelsPerInch = font->PixelsPerInch;
-    font->PixelsPerInch =
-        FWindowImage.isNull() ? QImage(1, 1, QImage::Format_RGB32).logicalDpiY() : FWindowImage.logicalDpiY();
+    font->PixelsPerInch = FWindowImage.isNull() ? QImage(1, 1, QImage::Format_RGB32).logicalDpiY() : WindowDpi();
     const auto restore = [&] {
         font->PixelsPerInch = oldPixelsPerInch;
         PrintCanvas->SelectClipRgn(nullptr);

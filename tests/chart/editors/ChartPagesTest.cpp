@@ -5,10 +5,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTabBar>
 
 #include "EditorTestSupport.h"
 #include "chart/editors/TAxisIncrement.h"
@@ -17,16 +19,32 @@
 #include "chart/editors/TFormTeeAxis.h"
 #include "chart/editors/TFormTeeGeneral.h"
 #include "chart/editors/TFormTeeLegend.h"
+#include "chart/editors/TFormTeePage.h"
+#include "chart/editors/TFormTeePanel.h"
+#include "chart/editors/TFormTeeTitle.h"
+#include "chart/editors/TFormTeeTools.h"
+#include "chart/editors/TFormTeeWall.h"
 #include "chart/editors/TeePenDlg.h"
 #include "chart/engine/TChartAxes.h"
 #include "chart/engine/TChartAxis.h"
 #include "chart/engine/TCustomChart.h"
+#include "chart/engine/TeeConst.h"
 #include "chart/engine/TeeProcs.h"
+#include "chart/series/TCursorTool.h"
 #include "chart/series/TLineSeries.h"
 #include "chart/series/TPieSeries.h"
 #include "chart/series/TeeStandardSeries.h"
+#include "platform/TBitmap.h"
+#include "support/ScriptedDialogs.h"
 
 namespace {
+
+class PageNumberTool : public TTeeCustomTool {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit PageNumberTool(QObject* owner = nullptr) : TTeeCustomTool(owner) {}
+    AnsiString Description() const override { return "Page Number"; }
+};
 
 struct PageChart {
     PageChart()
@@ -240,3 +258,125 @@ TEST(LegendPage, CustomPositionMarginsAndCheckBoxes)
     emit page->CBCheckBoxes->activated(0);
     EXPECT_FALSE(legend->GetCheckBoxes());
 }
+
+TEST(TitleAndWallPages, EditTheChosenElement)
+{
+    PageChart p;
+    p.chart.GetFoot()->SetText({"one", "two"});
+    auto titles = ShowPage<TFormTeeTitle>(static_cast<TCustomChart*>(&p.chart), p.chart.GetTitle());
+    titles->CBTitles->setCurrentIndex(3);
+    emit titles->CBTitles->activated(3);
+    EXPECT_EQ(titles->Title, p.chart.GetFoot());
+    EXPECT_EQ(titles->MText->toPlainText(), "one\ntwo");
+    titles->MText->setPlainText("three");
+    EXPECT_EQ(p.chart.GetFoot()->Text(), std::vector<AnsiString>{"three"});
+    // Without "Custom" the place boxes change nothing; ticking it loads the title's place.
+    const int left = p.chart.GetFoot()->GetLeft();
+    titles->UDLeft->setValue(left + 25);
+    EXPECT_EQ(p.chart.GetFoot()->GetLeft(), left);
+    titles->CBCustPos->click();
+    EXPECT_EQ(titles->UDLeft->value(), left);
+    titles->UDLeft->setValue(left + 25);
+    EXPECT_EQ(p.chart.GetFoot()->GetLeft(), left + 25);
+
+    auto walls = ShowPage<TFormTeeWall>(static_cast<TChartWall*>(p.chart.GetBottomWall()));
+    EXPECT_EQ(walls->TabSubWalls->currentIndex(), 2);
+    EXPECT_FALSE(walls->CBAutoHide->isVisible());
+    walls->TabSubWalls->setCurrentIndex(0);
+    EXPECT_EQ(walls->Wall, p.chart.GetLeftWall());
+    EXPECT_TRUE(walls->CBAutoHide->isVisible());
+    walls->UDWallSize->setValue(0);
+    EXPECT_FALSE(walls->CBDark3D->isEnabled());
+    walls->UDAllSize->setValue(6);
+    EXPECT_EQ(p.chart.GetBackWall()->GetSize(), 6);
+    EXPECT_EQ(walls->UDWallSize->value(), 6);
+    EXPECT_TRUE(walls->CBDark3D->isEnabled());
+}
+
+TEST(PanelAndPagingPages, ColourImageAndPageNumber)
+{
+    PageChart p;
+    p.chart.SetColor(clWhite);
+    auto image = std::make_unique<TBitmap>();
+    image->SetSize(4, 4);
+    p.chart.GetBackImage()->SetGraphic(image.get());
+    auto panel = ShowPage<TFormTeePanel>(static_cast<TCustomTeePanelExtended*>(&p.chart));
+    EXPECT_EQ(panel->BBrowseImage->text().toStdString(), TeeMsg_ClearImage);
+    EXPECT_TRUE(panel->RGBitmap->isEnabled());
+    panel->BBrowseImage->click();
+    EXPECT_FALSE(p.chart.HasBackImage());
+    EXPECT_FALSE(panel->RGBitmap->isEnabled());
+    EXPECT_EQ(panel->BBrowseImage->text().toStdString(), TeeMsg_BrowseImage);
+    EXPECT_TRUE(panel->CBColorDef->isEnabled());
+    panel->CBColorDef->click();
+    EXPECT_EQ(p.chart.GetColor(), clBtnFace);
+    EXPECT_FALSE(panel->CBColorDef->isEnabled());
+
+    TeePageNumToolClass = &PageNumberTool::staticMetaObject;
+    p.chart.SetMaxPointsPerPage(2);
+    auto page = ShowPage<TFormTeePage>(static_cast<TCustomChart*>(&p.chart));
+    EXPECT_EQ(page->LabelPages->text(), "Page 1 of 3");
+    EXPECT_TRUE(page->CBPageNum->isVisible());
+    page->CBPageNum->click();
+    ASSERT_EQ(p.chart.Tools()->Count(), 1);
+    TTeeCustomTool* tool = p.chart.Tools()->Items(0);
+    EXPECT_TRUE(qobject_cast<PageNumberTool*>(tool));
+    EXPECT_EQ(tool->objectName(), "ChartTool1");
+    EXPECT_TRUE(tool->GetActive());
+    page->CBPageNum->click();
+    EXPECT_EQ(p.chart.Tools()->Count(), 1);
+    EXPECT_FALSE(tool->GetActive());
+    TeePageNumToolClass = nullptr;
+    // An empty box turns paging off.
+    page->SEPointsPerPage->findChild<QLineEdit*>()->setText("");
+    EXPECT_EQ(p.chart.GetMaxPointsPerPage(), 0);
+}
+
+TEST(ToolsPage, DeleteSelectsTheRightRowAndMovesKeepHiddenToolsInPlace)
+{
+    PageChart p;
+    std::vector<TTeeCustomTool*> tools;
+    for (const char* name : {"A", "B", "C"}) {
+        auto* t = new TCursorTool(&p.chart);
+        t->setObjectName(name);
+        t->SetParentChart(&p.chart);
+        tools.push_back(t);
+    }
+    TFormTeeTools page;
+    page.SetTag(&p.chart);
+    page.show();
+    ASSERT_EQ(page.LBTools->count(), 3);
+    EXPECT_FALSE(page.BMoveUp->isEnabled());
+    page.LBTools->setCurrentRow(2);
+    EXPECT_FALSE(page.BMoveDown->isEnabled());
+    EXPECT_TRUE(page.BMoveUp->isEnabled());
+
+    auto& dialogs = support::TestDialogs();
+    dialogs.Clear();
+    dialogs.QueueAnswer(IDYES);
+    page.BDelete->click();  // the third: the second is selected
+    EXPECT_EQ(page.CurrentTool(), tools[1]);
+    auto* d = new TCursorTool(&p.chart);
+    d->SetParentChart(&p.chart);
+    page.FillAndSet();
+    dialogs.QueueAnswer(IDYES);
+    page.BDelete->click();  // the first of three: the last row is selected
+    EXPECT_EQ(page.CurrentTool(), d);
+
+    // A hidden tool between the two rows stays where it is when they swap.
+    auto* hidden = new TCursorTool(&p.chart);
+    hidden->InternalUse = true;
+    hidden->SetParentChart(&p.chart);
+    p.chart.Tools()->Exchange(p.chart.Tools()->IndexOf(hidden), p.chart.Tools()->IndexOf(d));
+    // Chart order: B, hidden, D; rows: B, D.
+    page.FillAndSet();
+    ASSERT_EQ(page.LBTools->count(), 2);
+    page.LBTools->setCurrentRow(1);
+    page.BMoveUp->click();
+    EXPECT_EQ(p.chart.Tools()->Items(0), d);
+    EXPECT_EQ(p.chart.Tools()->Items(1), hidden);
+    EXPECT_EQ(p.chart.Tools()->Items(2), tools[1]);
+    EXPECT_EQ(page.CurrentTool(), d);
+}
+
+#include "ChartPagesTest.moc"

@@ -179,7 +179,7 @@ TEST(EditorForms, RegistryFindsFormsByClassName)
 {
     RegisterTeeEditorClasses({&TPenDialog::staticMetaObject});
     EXPECT_EQ(FindTeeEditorClass("TPenDialog"), &TPenDialog::staticMetaObject);
-    EXPECT_EQ(FindTeeEditorClass("TBarSeriesEditor"), nullptr);
+    EXPECT_EQ(FindTeeEditorClass("TSurfaceSeriesEditor"), nullptr);  // no form edits surfaces
     EXPECT_EQ(FindTeeEditorClass(""), nullptr);
     QWidget owner;
     std::unique_ptr<TTeeForm> form(CreateTeeEditorForm(FindTeeEditorClass("TPenDialog"), &owner));

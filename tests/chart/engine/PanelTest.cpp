@@ -127,6 +127,17 @@ TEST(PanelDraw, WindowPaintReusesThePictureUntilInvalidated)
     EXPECT_EQ(draws, 1);
     EXPECT_EQ(support::PixelAt(panel.WindowImage(), 30, 20), clRed);
 
+    // Drawing over the window between paints (a cursor, a zoom rectangle) leaves the
+    // buffered picture as it was drawn.
+    TCanvas* window = panel.WindowCanvas();
+    window->Pen()->SetColor(clBlack);
+    window->MoveTo(0, 20);
+    window->LineTo(60, 20);
+    EXPECT_EQ(support::PixelAt(panel.WindowImage(), 30, 20), clBlack);
+    auto* buffered = dynamic_cast<TTeeCanvas3D*>(panel.GetCanvas());
+    ASSERT_TRUE(buffered && buffered->Bitmap);
+    EXPECT_EQ(support::PixelAt(buffered->Bitmap->Image(), 30, 20), clRed);
+
     // A property change through the plumbing invalidates; equal values do not.
     panel.SetMarginLeft(panel.GetMarginLeft());
     panel.PaintWindow();

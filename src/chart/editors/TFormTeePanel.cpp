@@ -1,0 +1,194 @@
+#include "chart/editors/TFormTeePanel.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+
+#include "chart/editors/TBrushDialog.h"
+#include "chart/editors/TButtonPen.h"
+#include "chart/editors/TTeeGradientEditor.h"
+#include "chart/editors/TTeeShadowEditor.h"
+#include "chart/editors/TeePenDlg.h"
+#include "chart/engine/TCustomTeePanelExtended.h"
+#include "chart/engine/TeeColorButton.h"
+#include "chart/engine/TeeConst.h"
+#include "chart/engine/TeeProcs.h"
+
+TFormTeePanel::TFormTeePanel(QWidget* Owner) : TTeeForm(Owner)
+{
+    Build();
+}
+
+TFormTeePanel::TFormTeePanel(QWidget* Owner, TCustomTeePanelExtended* APanel) : TTeeForm(Owner), Panel(APanel)
+{
+    Build();
+}
+
+TFormTeePanel::~TFormTeePanel() = default;
+
+void TFormTeePanel::Build()
+{
+    setObjectName("FormTeePanel");
+    setWindowTitle("Panel Editor");
+    SetClientSize(380, 210);
+    PageControl1 = new QTabWidget(this);
+    TeeAlignClient(PageControl1);
+
+    TabBack = TeeAddTab(PageControl1, "Background");
+    BPanelColor = new TButtonColor(TabBack);
+    BPanelColor->setText("&Color...");
+    BPanelColor->setGeometry(8, 8, 80, 25);
+    CBColorDef = TeeAddCheck(TabBack, "&Default", 8, 40);
+    auto* gb6 = new QGroupBox("Back Image:", TabBack);
+    gb6->setGeometry(110, 4, 250, 150);
+    RGBitmap = TeeAddRadioGroup(gb6, "St&yle", {"Stretch", "Tile", "Center", "C&ustom"}, 8, 18, 100, 96);
+    BBrowseImage = TeeAddButton(gb6, QString::fromStdString(TeeMsg_BrowseImage).toUtf8().constData(), 120, 20, 90);
+    CBImageInside = TeeAddCheck(gb6, "I&nside", 120, 52);
+    CBTransp = TeeAddCheck(gb6, "&Transparent", 120, 74);
+    QLabel* label4 = TeeAddLabel(gb6, "&Left:", 8, 124);
+    ELeft = TeeAddSpin(gb6, 40, 120, 56, 0, 100, 1, label4);
+    UDLeft = ELeft;
+    QLabel* label5 = TeeAddLabel(gb6, "T&op:", 120, 124);
+    ETop = TeeAddSpin(gb6, 156, 120, 56, 0, 100, 1, label5);
+    UDTop = ETop;
+
+    TabBorders = TeeAddTab(PageControl1, "Borders");
+    QLabel* l19 = TeeAddLabel(TabBorders, "&Separation:", 8, 12);
+    SEPanelBor = TeeAddSpin(TabBorders, 100, 8, 56, 0, 100, 1, l19);
+    UDPanelBor = SEPanelBor;
+    QLabel* l2 = TeeAddLabel(TabBorders, "Widt&h:", 8, 42);
+    SEPanelWi = TeeAddSpin(TabBorders, 100, 38, 56, 0, 100, 1, l2);
+    UDPanelWi = SEPanelWi;
+    QLabel* label1 = TeeAddLabel(TabBorders, "&Round border:", 8, 72);
+    ERound = TeeAddSpin(TabBorders, 100, 68, 64, 0, 10000, 1, label1);
+    UDRound = ERound;
+    QLabel* label2 = TeeAddLabel(TabBorders, "Bevel &inner:", 180, 12);
+    CBInner = TeeAddCombo(TabBorders, 260, 8, 90, {"None", "Lowered", "Raised"}, label2);
+    QLabel* label3 = TeeAddLabel(TabBorders, "Bevel &outer:", 180, 42);
+    CBOuter = TeeAddCombo(TabBorders, 260, 38, 90, {"None", "Lowered", "Raised"}, label3);
+    BBorder = new TButtonPen(TabBorders);
+    BBorder->setText("&Border...");
+    BBorder->setGeometry(180, 68, 80, 25);
+
+    TabGradient = TeeAddTab(PageControl1, "Gradient");
+    TabShadow = TeeAddTab(PageControl1, "Shadow");
+    GradientEditor = new TTeeGradientEditor(this, Panel ? Panel->GetGradient() : nullptr);
+    AddFormTo(GradientEditor, TabGradient);
+    ShadowEditor = InsertTeeShadowEditor(TabShadow);
+    if (Panel) ShadowEditor->RefreshControls(Panel->GetShadow());
+    PageControl1->setCurrentWidget(TabBack);
+
+    Bind(SEPanelWi, &QSpinBox::valueChanged, [this] {
+        if (Panel && isVisible() && Panel->GetBevelWidth() != UDPanelWi->value())
+            Panel->SetBevelWidth(UDPanelWi->value());
+    });
+    Bind(SEPanelBor, &QSpinBox::valueChanged, [this] {
+        if (Panel && isVisible() && Panel->GetBorderWidth() != UDPanelBor->value())
+            Panel->SetBorderWidth(UDPanelBor->value());
+    });
+    Bind(ERound, &QSpinBox::valueChanged, [this] {
+        if (Panel && isVisible()) Panel->SetBorderRound(UDRound->value());
+    });
+    Bind(CBInner, &QComboBox::activated, [this] {
+        if (Panel && Panel->GetBevelInner() != TBevelCut(CBInner->currentIndex()))
+            Panel->SetBevelInner(TBevelCut(CBInner->currentIndex()));
+    });
+    Bind(CBOuter, &QComboBox::activated, [this] {
+        if (Panel && Panel->GetBevelOuter() != TBevelCut(CBOuter->currentIndex()))
+            Panel->SetBevelOuter(TBevelCut(CBOuter->currentIndex()));
+    });
+    Bind(RGBitmap, &TTeeRadioGroup::Click, [this] {
+        if (!Panel) return;
+        Panel->SetBackImageMode(TTeeBackImageMode(RGBitmap->ItemIndex()));
+        EnableImageControls();
+    });
+    Bind(BBrowseImage, &QPushButton::clicked, [this] { BBrowseImageClick(); });
+    Bind(CBImageInside, &QCheckBox::clicked, [this] {
+        if (Panel) Panel->SetBackImageInside(CBImageInside->isChecked());
+    });
+    Bind(CBTransp, &QCheckBox::clicked, [this] {
+        if (Panel && CBTransp->isEnabled()) Panel->SetBackImageTransp(CBTransp->isChecked());
+    });
+    Bind(ELeft, &QSpinBox::valueChanged, [this] {
+        if (Panel && isVisible()) Panel->GetBackImage()->SetLeft(UDLeft->value());
+    });
+    Bind(ETop, &QSpinBox::valueChanged, [this] {
+        if (Panel && isVisible()) Panel->GetBackImage()->SetTop(UDTop->value());
+    });
+    BPanelColor->OnClick = [this](QObject*) { CheckColorDef(); };
+    Bind(CBColorDef, &QCheckBox::clicked, [this] { CBColorDefClick(); });
+}
+
+void TFormTeePanel::FormShow()
+{
+    if (Panel) {
+        TFilling filling(this);
+        CBInner->setCurrentIndex(int(Panel->GetBevelInner()));
+        CBOuter->setCurrentIndex(int(Panel->GetBevelOuter()));
+        BBorder->LinkPen(Panel->GetBorder());
+        UDRound->setValue(Panel->GetBorderRound());
+        UDPanelWi->setValue(Panel->GetBevelWidth());
+        UDPanelBor->setValue(Panel->GetBorderWidth());
+        RGBitmap->SetItemIndex(int(Panel->GetBackImageMode()));
+        CBImageInside->setChecked(Panel->GetBackImageInside());
+        if (TBackImage* image = Panel->StoredBackImage()) {
+            UDLeft->setValue(image->GetLeft());
+            UDTop->setValue(image->GetTop());
+        }
+        EnableImageControls();
+        CBTransp->setEnabled(Panel->HasBackImage());
+        CBTransp->setChecked(CBTransp->isEnabled() && Panel->GetBackImageTransp());
+        CheckColorDef();
+        BPanelColor->LinkProperty(Panel, "Color");
+        GradientEditor->show();
+        PageControl1->setCurrentWidget(TabBack);
+    }
+    TeeTranslateControl(this);
+}
+
+void TFormTeePanel::EnableImageControls()
+{
+    const bool image = Panel && Panel->HasBackImage();
+    RGBitmap->setEnabled(image);
+    CBImageInside->setEnabled(image);
+    BBrowseImage->setText(QString::fromStdString(image ? TeeMsg_ClearImage : TeeMsg_BrowseImage));
+    if (CBTransp->isVisible()) {
+        CBTransp->setEnabled(image);
+        const QSignalBlocker block(CBTransp);
+        CBTransp->setChecked(image && Panel->GetBackImageTransp());
+    }
+    const bool custom = RGBitmap->ItemIndex() == pbmCustom;
+    ELeft->setEnabled(custom);
+    ETop->setEnabled(custom);
+}
+
+void TFormTeePanel::CheckColorDef()
+{
+    if (!Panel) return;
+    FCheckingColorDef = true;
+    {
+        const QSignalBlocker block(CBColorDef);
+        CBColorDef->setChecked(Panel->GetColor() == clBtnFace);
+    }
+    CBColorDef->setEnabled(!CBColorDef->isChecked());
+    FCheckingColorDef = false;
+}
+
+void TFormTeePanel::BBrowseImageClick()
+{
+    if (!Panel) return;
+    TeeLoadClearImage(this, Panel->GetBackImage());
+    EnableImageControls();
+}
+
+void TFormTeePanel::CBColorDefClick()
+{
+    if (!Panel || FCheckingColorDef) return;
+    Panel->SetColor(clBtnFace);
+    CheckColorDef();
+    BPanelColor->update();
+}

@@ -1,0 +1,64 @@
+#pragma once
+// The Panel page of the chart editor: the chart panel's background colour and back image,
+// borders and bevels, gradient and shadow.
+#include "chart/editors/TTeeForm.h"
+
+class QCheckBox;
+class QComboBox;
+class QPushButton;
+class QSpinBox;
+class QTabWidget;
+class QWidget;
+class TButtonColor;
+class TButtonPen;
+class TCustomTeePanelExtended;
+class TTeeGradientEditor;
+class TTeeRadioGroup;
+class TTeeShadowEditor;
+
+class TFormTeePanel : public TTeeForm {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TFormTeePanel(QWidget* Owner = nullptr);
+    TFormTeePanel(QWidget* Owner, TCustomTeePanelExtended* APanel);
+    ~TFormTeePanel() override;
+
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabBack = nullptr;
+    TButtonColor* BPanelColor = nullptr;
+    QCheckBox* CBColorDef = nullptr;
+    TTeeRadioGroup* RGBitmap = nullptr;
+    QPushButton* BBrowseImage = nullptr;
+    QCheckBox* CBImageInside = nullptr;
+    QCheckBox* CBTransp = nullptr;
+    QSpinBox* ELeft = nullptr;
+    QSpinBox* UDLeft = nullptr;
+    QSpinBox* ETop = nullptr;
+    QSpinBox* UDTop = nullptr;
+    QWidget* TabBorders = nullptr;
+    QSpinBox* SEPanelBor = nullptr;
+    QSpinBox* UDPanelBor = nullptr;
+    QSpinBox* SEPanelWi = nullptr;
+    QSpinBox* UDPanelWi = nullptr;
+    QSpinBox* ERound = nullptr;
+    QSpinBox* UDRound = nullptr;
+    QComboBox* CBInner = nullptr;
+    QComboBox* CBOuter = nullptr;
+    TButtonPen* BBorder = nullptr;
+    QWidget* TabGradient = nullptr;
+    QWidget* TabShadow = nullptr;
+
+    TCustomTeePanelExtended* Panel = nullptr;
+    TTeeGradientEditor* GradientEditor = nullptr;
+    TTeeShadowEditor* ShadowEditor = nullptr;
+
+    void FormShow() override;
+    void EnableImageControls();
+    void CheckColorDef();
+    void BBrowseImageClick();
+    void CBColorDefClick();
+
+private:
+    void Build();
+    bool FCheckingColorDef = false;
+};

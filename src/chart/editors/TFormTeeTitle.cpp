@@ -1,0 +1,185 @@
+#include "chart/editors/TFormTeeTitle.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "chart/editors/TFormTeeShape.h"
+#include "chart/editors/TeePenDlg.h"
+#include "chart/engine/TCustomChart.h"
+#include "chart/engine/TeeProcs.h"
+
+TFormTeeTitle::TFormTeeTitle(QWidget* Owner) : TTeeForm(Owner)
+{
+    Build();
+}
+
+TFormTeeTitle::TFormTeeTitle(QWidget* Owner, TCustomChart* AChart, TChartTitle* ATitle)
+    : TTeeForm(Owner), Chart(AChart), Title(ATitle)
+{
+    Build();
+    ShapeEditor = InsertTeeObjectForm(PageControlTitle, Title);
+}
+
+TFormTeeTitle::~TFormTeeTitle() = default;
+
+void TFormTeeTitle::Build()
+{
+    setObjectName("FormTeeTitle");
+    SetClientSize(380, 230);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* panel1 = new QWidget(this);
+    panel1->setFixedHeight(28);
+    CBTitles = TeeAddCombo(panel1, 4, 4, 120, {"Title", "SubTitle", "SubFoot", "Foot"});
+    layout->addWidget(panel1);
+    PageControlTitle = new QTabWidget(this);
+    layout->addWidget(PageControlTitle, 1);
+    TabSheet1 = TeeAddTab(PageControlTitle, "Style");
+    QLabel* label1 = TeeAddLabel(TabSheet1, "&Text:", 8, 6);
+    MText = new QPlainTextEdit(TabSheet1);
+    MText->setGeometry(8, 22, 220, 110);
+    label1->setBuddy(MText);
+    CBVisible = TeeAddCheck(TabSheet1, "&Visible", 240, 22);
+    CBAdjust = TeeAddCheck(TabSheet1, "&Adjust Frame", 240, 44);
+    QLabel* label2 = TeeAddLabel(TabSheet1, "Alig&nment:", 240, 70);
+    CBAlign = TeeAddCombo(TabSheet1, 240, 86, 90, {"Left", "Center", "Right"}, label2);
+    TabSheet2 = TeeAddTab(PageControlTitle, "Position");
+    auto* group = new QGroupBox(TabSheet2);
+    group->setGeometry(8, 8, 180, 90);
+    CBCustPos = TeeAddCheck(group, "&Custom:", 8, 8);
+    QLabel* label4 = TeeAddLabel(group, "L&eft:", 8, 36);
+    ECustLeft = TeeAddSpin(group, 50, 32, 70, -1000, 1000, 5, label4);
+    UDLeft = ECustLeft;
+    QLabel* label5 = TeeAddLabel(group, "T&op:", 8, 62);
+    ECustTop = TeeAddSpin(group, 50, 58, 70, -1000, 1000, 5, label5);
+    UDTop = ECustTop;
+    ECustLeft->setEnabled(false);
+    ECustTop->setEnabled(false);
+    // FormCreate
+    PageControlTitle->setCurrentWidget(TabSheet1);
+
+    Bind(CBTitles, &QComboBox::activated, [this] { CBTitlesChange(); });
+    Bind(CBVisible, &QCheckBox::clicked, [this] {
+        if (Title) Title->SetVisible(CBVisible->isChecked());
+    });
+    Bind(CBAdjust, &QCheckBox::clicked, [this] {
+        if (Title) Title->SetAdjustFrame(CBAdjust->isChecked());
+    });
+    Bind(CBAlign, &QComboBox::activated, [this] {
+        const TAlignment align[] = {taLeftJustify, taCenter, taRightJustify};
+        if (Title && CBAlign->currentIndex() >= 0) Title->SetAlignment(align[CBAlign->currentIndex()]);
+    });
+    Bind(MText, &QPlainTextEdit::textChanged, [this] { MTextChange(); });
+    Bind(CBCustPos, &QCheckBox::clicked, [this] {
+        if (!Title) return;
+        Title->SetCustomPosition(CBCustPos->isChecked());
+        EnableCustomPosition();
+    });
+    Bind(ECustLeft, &QSpinBox::valueChanged, [this] {
+        if (CanChangeCust() && Title->GetLeft() != UDLeft->value()) Title->SetLeft(UDLeft->value());
+    });
+    Bind(ECustTop, &QSpinBox::valueChanged, [this] {
+        if (CanChangeCust() && Title->GetTop() != UDTop->value()) Title->SetTop(UDTop->value());
+    });
+}
+
+TChartTitle* TFormTeeTitle::TitleOfRow(int Row) const
+{
+    if (!Chart) return nullptr;
+    switch (Row) {
+        case 0: return Chart->GetTitle();
+        case 1: return Chart->GetSubTitle();
+        case 2: return Chart->GetSubFoot();
+        case 3: return Chart->GetFoot();
+        default: return nullptr;
+    }
+}
+
+int TFormTeeTitle::RowOfTitle(const TChartTitle* ATitle) const
+{
+    for (int row = 0; row < 4; ++row)
+        if (TitleOfRow(row) == ATitle) return row;
+    return -1;
+}
+
+void TFormTeeTitle::SelectTitle(TChartTitle* ATitle)
+{
+    if (!ATitle) return;
+    Title = ATitle;
+    FormShow();
+}
+
+void TFormTeeTitle::FormShow()
+{
+    if (Title) {
+        {
+            TFilling filling(this);
+            CBTitles->setCurrentIndex(RowOfTitle(Title));
+        }
+        SetTitleControls();
+    }
+    FSettingPosition = false;
+    TeeTranslateControl(this);
+}
+
+void TFormTeeTitle::CBTitlesChange()
+{
+    Title = TitleOfRow(CBTitles->currentIndex());
+    SetTitleControls();
+}
+
+void TFormTeeTitle::SetTitleControls()
+{
+    if (!Title) return;
+    TFilling filling(this);
+    const TAlignment align = Title->GetAlignment();
+    CBAlign->setCurrentIndex(align == taLeftJustify ? 0 : (align == taRightJustify ? 2 : 1));
+    CBVisible->setChecked(Title->GetVisible());
+    CBAdjust->setChecked(Title->GetAdjustFrame());
+    CBCustPos->setChecked(Title->GetCustomPosition());
+    const bool position = FSettingPosition;
+    FSettingPosition = true;
+    UDLeft->setValue(Title->GetLeft());
+    UDTop->setValue(Title->GetTop());
+    FSettingPosition = position;
+    EnableCustomPosition();
+    FSettingMemo = true;
+    QStringList lines;
+    for (const AnsiString& line : Title->Text()) lines << QString::fromStdString(line);
+    MText->setPlainText(lines.join('\n'));
+    FSettingMemo = false;
+    if (ShapeEditor) ShapeEditor->RefreshControls(Title);
+}
+
+void TFormTeeTitle::EnableCustomPosition()
+{
+    const bool custom = CBCustPos->isChecked();
+    ECustLeft->setEnabled(custom);
+    ECustTop->setEnabled(custom);
+    if (custom && Title) {
+        const bool position = FSettingPosition;
+        FSettingPosition = true;
+        UDLeft->setValue(Title->GetLeft());
+        UDTop->setValue(Title->GetTop());
+        FSettingPosition = position;
+    }
+}
+
+bool TFormTeeTitle::CanChangeCust() const
+{
+    return !FSettingPosition && Title && Title->GetCustomPosition();
+}
+
+void TFormTeeTitle::MTextChange()
+{
+    if (FSettingMemo || !Title) return;
+    std::vector<AnsiString> lines;
+    for (const QString& line : MText->toPlainText().split('\n')) lines.push_back(line.toStdString());
+    if (lines.size() == 1 && lines[0].empty()) lines.clear();
+    if (lines != Title->Text()) Title->SetText(lines);
+}

@@ -1,0 +1,57 @@
+#pragma once
+// The Titles page of the chart editor: one of the chart's four titles at a time (title,
+// subtitle, subfoot, foot), its text, visibility, frame adjustment, alignment and custom
+// position, with the shape editor's tabs for its frame, font, gradient and shadow.
+#include "chart/editors/TTeeForm.h"
+
+class QCheckBox;
+class QComboBox;
+class QPlainTextEdit;
+class QSpinBox;
+class QTabWidget;
+class QWidget;
+class TChartTitle;
+class TCustomChart;
+class TFormTeeShape;
+
+class TFormTeeTitle : public TTeeForm {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TFormTeeTitle(QWidget* Owner = nullptr);
+    TFormTeeTitle(QWidget* Owner, TCustomChart* AChart, TChartTitle* ATitle);
+    ~TFormTeeTitle() override;
+
+    QComboBox* CBTitles = nullptr;
+    QTabWidget* PageControlTitle = nullptr;
+    QWidget* TabSheet1 = nullptr;
+    QPlainTextEdit* MText = nullptr;
+    QCheckBox* CBVisible = nullptr;
+    QCheckBox* CBAdjust = nullptr;
+    QComboBox* CBAlign = nullptr;
+    QWidget* TabSheet2 = nullptr;
+    QCheckBox* CBCustPos = nullptr;
+    QSpinBox* ECustLeft = nullptr;
+    QSpinBox* UDLeft = nullptr;
+    QSpinBox* ECustTop = nullptr;
+    QSpinBox* UDTop = nullptr;
+
+    TCustomChart* Chart = nullptr;
+    TChartTitle* Title = nullptr;
+    TFormTeeShape* ShapeEditor = nullptr;
+
+    // Shows another title (the tree and the embedded editor use it).
+    void SelectTitle(TChartTitle* ATitle);
+    void FormShow() override;
+    void CBTitlesChange();
+    void SetTitleControls();
+    void EnableCustomPosition();
+    bool CanChangeCust() const;
+    void MTextChange();
+
+private:
+    void Build();
+    TChartTitle* TitleOfRow(int Row) const;
+    int RowOfTitle(const TChartTitle* ATitle) const;
+    bool FSettingMemo = false;
+    bool FSettingPosition = true;
+};

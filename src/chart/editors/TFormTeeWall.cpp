@@ -1,0 +1,161 @@
+#include "chart/editors/TFormTeeWall.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabBar>
+
+#include "chart/editors/TBrushDialog.h"
+#include "chart/editors/TButtonPen.h"
+#include "chart/editors/TTeeGradientEditor.h"
+#include "chart/editors/TeePenDlg.h"
+#include "chart/engine/TCustomChart.h"
+#include "chart/engine/TeeColorButton.h"
+#include "chart/engine/TeeProcs.h"
+
+TFormTeeWall::TFormTeeWall(QWidget* Owner) : TTeeForm(Owner)
+{
+    Build();
+}
+
+TFormTeeWall::TFormTeeWall(QWidget* Owner, TChartWall* AWall) : TTeeForm(Owner), Wall(AWall)
+{
+    if (Wall) FChart = qobject_cast<TCustomChart*>(Wall->ParentChart());
+    Build();
+}
+
+TFormTeeWall::~TFormTeeWall() = default;
+
+TCustomChart* TFormTeeWall::TheChart() const
+{
+    return FChart;
+}
+
+void TFormTeeWall::Build()
+{
+    setObjectName("FormTeeWall");
+    SetClientSize(380, 200);
+    CBView3dWalls = TeeAddCheck(this, "&Visible Walls", 8, 8);
+    QLabel* label2 = TeeAddLabel(this, "Size:", 140, 10);
+    EAllSize = TeeAddSpin(this, 176, 6, 56, 0, 100, 1, label2);
+    UDAllSize = EAllSize;
+    TabSubWalls = new QTabBar(this);
+    TabSubWalls->setGeometry(4, 34, 372, 24);
+    for (const char* tab : {"Left", "Right", "Bottom", "Back"}) TabSubWalls->addTab(tab);
+    auto* area = new QWidget(this);
+    area->setGeometry(4, 58, 372, 138);
+    BWallColor = new TButtonColor(area);
+    BWallColor->setText("&Color...");
+    BWallColor->setGeometry(8, 8, 80, 25);
+    BWallPen = new TButtonPen(area);
+    BWallPen->setText("B&order...");
+    BWallPen->setGeometry(8, 38, 80, 25);
+    BWallBrush = TeeAddButton(area, "&Pattern...", 8, 68, 80);
+    BGradient = TeeAddButton(area, "&Gradient...", 8, 98, 80);
+    QLabel* l33 = TeeAddLabel(area, "Siz&e:", 110, 12);
+    SEWallSize = TeeAddSpin(area, 180, 8, 56, 0, 100, 1, l33);
+    UDWallSize = SEWallSize;
+    CBTransp = TeeAddCheck(area, "&Transparent", 110, 40);
+    CBDark3D = TeeAddCheck(area, "&Dark 3D", 110, 62);
+    CBVisible = TeeAddCheck(area, "V&isible", 250, 40);
+    CBAutoHide = TeeAddCheck(area, "&Auto Hide", 250, 62);
+    QLabel* label1 = TeeAddLabel(area, "T&ransparency:", 110, 100);
+    Edit1 = TeeAddSpin(area, 200, 96, 56, 0, 100, 1, label1);
+    UDTransp = Edit1;
+
+    Bind(TabSubWalls, &QTabBar::currentChanged, [this] { TabSubWallsChange(); });
+    Bind(CBView3dWalls, &QCheckBox::clicked, [this] {
+        if (FChart) FChart->SetView3DWalls(CBView3dWalls->isChecked());
+    });
+    Bind(SEWallSize, &QSpinBox::valueChanged, [this] {
+        if (!Wall || !isVisible()) return;
+        Wall->SetSize(UDWallSize->value());
+        CBDark3D->setEnabled(Wall->GetSize() > 0);
+    });
+    Bind(EAllSize, &QSpinBox::valueChanged, [this] {
+        if (!FChart || !isVisible()) return;
+        FChart->GetWalls()->SetSize(UDAllSize->value());
+        SetWallControls();
+    });
+    Bind(CBTransp, &QCheckBox::clicked, [this] {
+        if (Wall) Wall->SetTransparent(CBTransp->isChecked());
+    });
+    Bind(CBDark3D, &QCheckBox::clicked, [this] {
+        if (Wall) Wall->SetDark3D(CBDark3D->isChecked());
+    });
+    Bind(CBVisible, &QCheckBox::clicked, [this] {
+        if (Wall) Wall->SetVisible(CBVisible->isChecked());
+    });
+    Bind(CBAutoHide, &QCheckBox::clicked, [this] {
+        if (Wall) Wall->SetAutoHide(CBAutoHide->isChecked());
+    });
+    Bind(Edit1, &QSpinBox::valueChanged, [this] {
+        if (Wall && isVisible()) Wall->SetTransparency(UDTransp->value());
+    });
+    Bind(BWallBrush, &QPushButton::clicked, [this] {
+        if (Wall) EditChartBrush(this, Wall->GetBrush());
+    });
+    Bind(BGradient, &QPushButton::clicked, [this] { BGradientClick(); });
+}
+
+void TFormTeeWall::FormShow()
+{
+    if (Wall && FChart) {
+        {
+            TFilling filling(this);
+            int tab = 3;
+            if (Wall == FChart->GetLeftWall())
+                tab = 0;
+            else if (Wall == FChart->GetRightWall())
+                tab = 1;
+            else if (Wall == FChart->GetBottomWall())
+                tab = 2;
+            TabSubWalls->setCurrentIndex(tab);
+        }
+        SetWallControls();
+    }
+    TeeTranslateControl(this);
+}
+
+void TFormTeeWall::TabSubWallsChange()
+{
+    if (!FChart) return;
+    switch (TabSubWalls->currentIndex()) {
+        case 0: Wall = FChart->GetLeftWall(); break;
+        case 1: Wall = FChart->GetRightWall(); break;
+        case 2: Wall = FChart->GetBottomWall(); break;
+        default: Wall = FChart->GetBackWall(); break;
+    }
+    SetWallControls();
+}
+
+void TFormTeeWall::SetWallControls()
+{
+    if (!Wall || !FChart) return;
+    TFilling filling(this);
+    CBView3dWalls->setChecked(FChart->GetView3DWalls());
+    UDWallSize->setValue(Wall->GetSize());
+    CBTransp->setChecked(Wall->GetTransparent());
+    CBDark3D->setChecked(Wall->GetDark3D());
+    CBDark3D->setEnabled(Wall->GetSize() >= 1);
+    CBVisible->setChecked(Wall->GetVisible());
+    CBAutoHide->setChecked(Wall->GetAutoHide());
+    UDTransp->setValue(Wall->GetTransparency());
+    UDAllSize->setValue(Wall->GetSize());
+    BWallPen->LinkPen(Wall->GetPen());
+    CBAutoHide->setVisible(Wall != FChart->GetBottomWall());
+    BWallColor->LinkProperty(Wall, "Color");
+    BWallColor->update();
+}
+
+void TFormTeeWall::BGradientClick()
+{
+    if (!Wall) return;
+    EditTeeGradient(this, Wall->GetGradient());
+    if (Wall->GetGradient()->GetVisible()) {
+        Wall->SetTransparent(false);
+        const QSignalBlocker block(CBTransp);
+        CBTransp->setChecked(false);
+    }
+}

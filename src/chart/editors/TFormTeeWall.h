@@ -1,0 +1,51 @@
+#pragma once
+// The Walls page of the chart editor: one of the chart's four walls at a time (left,
+// right, bottom, back) with its colour, border, pattern, size, transparency, 3D darkening,
+// gradient, visibility and automatic hiding, plus the switch and size shared by all walls.
+#include "chart/editors/TTeeForm.h"
+
+class QCheckBox;
+class QPushButton;
+class QSpinBox;
+class QTabBar;
+class TButtonColor;
+class TButtonPen;
+class TChartWall;
+class TCustomChart;
+
+class TFormTeeWall : public TTeeForm {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TFormTeeWall(QWidget* Owner = nullptr);
+    TFormTeeWall(QWidget* Owner, TChartWall* AWall);
+    ~TFormTeeWall() override;
+
+    QCheckBox* CBView3dWalls = nullptr;
+    QSpinBox* EAllSize = nullptr;
+    QSpinBox* UDAllSize = nullptr;
+    QTabBar* TabSubWalls = nullptr;
+    TButtonColor* BWallColor = nullptr;
+    TButtonPen* BWallPen = nullptr;
+    QPushButton* BWallBrush = nullptr;
+    QSpinBox* SEWallSize = nullptr;
+    QSpinBox* UDWallSize = nullptr;
+    QCheckBox* CBTransp = nullptr;
+    QCheckBox* CBDark3D = nullptr;
+    QPushButton* BGradient = nullptr;
+    QCheckBox* CBVisible = nullptr;
+    QSpinBox* Edit1 = nullptr;
+    QSpinBox* UDTransp = nullptr;
+    QCheckBox* CBAutoHide = nullptr;
+
+    TChartWall* Wall = nullptr;
+    TCustomChart* TheChart() const;
+
+    void FormShow() override;
+    void TabSubWallsChange();
+    void SetWallControls();
+    void BGradientClick();
+
+private:
+    void Build();
+    TCustomChart* FChart = nullptr;
+};
