@@ -436,7 +436,7 @@ void TFormTeeSeries::AddToTab(TTeeForm* Form, QWidget* Tab, QObject* Object)
     TeeAlignClient(Form);
 }
 
-void TFormTeeSeries::DestroySeriesForms()
+void TFormTeeSeries::DestroySeriesForms(bool AskSource)
 {
     for (QPointer<TTeeForm>& form : SeriesForms) {
         if (!form) continue;
@@ -447,9 +447,10 @@ void TFormTeeSeries::DestroySeriesForms()
     }
     SeriesForms.clear();
     if (DataSourceForm) {
+        // Going away with the page or the series: nothing is left to ask about.
         bool canClose = true;
-        DataSourceForm->FormCloseQuery(canClose);
-        if (canClose || FDestroying) delete DataSourceForm.data();
+        if (AskSource && !FDestroying) DataSourceForm->FormCloseQuery(canClose);
+        if (canClose) delete DataSourceForm.data();
     }
 }
 
@@ -501,7 +502,7 @@ void TFormTeeSeries::TeeEvent(TTeeEvent* Event)
     if (e->Event == seChangeColor)
         PaintBox1->update();
     else if (e->Event == seRemove && e->Series == EditedSeries.data()) {
-        DestroySeriesForms();
+        DestroySeriesForms(false);
         EditedSeries = nullptr;
         LastSeries = nullptr;
         const int i = CBSeries->findData(QVariant::fromValue(static_cast<QObject*>(e->Series)));
