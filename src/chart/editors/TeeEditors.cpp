@@ -22,6 +22,8 @@
 #include "chart/editors/TPieSeriesEditor.h"
 #include "chart/editors/TScrollbarEditor.h"
 #include "chart/editors/TSeriesPointerEditor.h"
+#include "chart/editors/TTeeFuncEditor.h"
+#include "chart/editors/TTeeFunctionEditor.h"
 #include "chart/editors/TeeEditorClasses.h"
 #include "chart/editors/TeeExportPreviewPages.h"
 
@@ -56,6 +58,12 @@ void RegisterTeeEditors()
         &TGanttSeriesEditor::staticMetaObject,
         &TArrowSeriesEditor::staticMetaObject,
         &TChartShapeEditor::staticMetaObject,
+        &TBaseSourceEditor::staticMetaObject,
+        &TTeeFuncEditor::staticMetaObject,
+        &TBaseFunctionEditor::staticMetaObject,
+        &TTeeFunctionEditor::staticMetaObject,
+        &TAverageFuncEditor::staticMetaObject,
+        &TCustomFunctionEditor::staticMetaObject,
         &TGridTransposeToolEdit::staticMetaObject,
         &TScrollbarEditor::staticMetaObject,
     });

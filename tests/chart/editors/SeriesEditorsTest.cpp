@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -12,12 +13,16 @@
 #include "chart/editors/TChartListBox.h"
 #include "chart/editors/TFormTeeSeries.h"
 #include "chart/editors/TPieSeriesEditor.h"
+#include "chart/editors/TSelectListForm.h"
 #include "chart/editors/TSeriesPointerEditor.h"
+#include "chart/editors/TTeeFuncEditor.h"
+#include "chart/editors/TTeeFunctionEditor.h"
 #include "chart/editors/TeeEditorClasses.h"
 #include "chart/editors/TeeEditors.h"
 #include "chart/editors/TeePenDlg.h"
 #include "chart/engine/TCustomChart.h"
 #include "chart/engine/TeeColorButton.h"
+#include "chart/engine/TeeSeriesEdit.h"
 #include "chart/series/TAreaSeries.h"
 #include "chart/series/TArrowSeries.h"
 #include "chart/series/TBarSeries.h"
@@ -29,6 +34,7 @@
 #include "chart/series/TPieSeries.h"
 #include "chart/series/TPointSeries.h"
 #include "chart/series/TSurfaceSeries.h"
+#include "chart/series/TeeFunctions.h"
 #include "chart/series/TeeStandardSeries.h"
 #include "support/ScriptedDialogs.h"
 
@@ -234,4 +240,76 @@ TEST(SeriesTypeEditors, BarPieAndCircledRules)
     circled->UDY->setValue(30);
     circled->CBAutoYR->click();
     EXPECT_EQ(pie->GetCustomYRadius(), 0);
+}
+
+TEST(FunctionEditor, CopyPeriodApplyQuestionAndFailedApply)
+{
+    SeriesPage p;
+    RegisterTeeBasicFunctions();
+    auto* source = p.Add<TLineSeries>(5);
+    source->setObjectName("Source");
+    auto* copy = p.Add<TLineSeries>(0);
+    p.Edit(copy);
+    p.Turn(p.page.TabDataSource);
+    p.page.CBDataSourcestyle->setCurrentIndex(2);
+    emit p.page.CBDataSourcestyle->activated(2);
+    auto* editor = qobject_cast<TTeeFuncEditor*>(p.page.DataSourceForm.data());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->FunctionClass(), nullptr);  // "Copy"
+    QListWidget* from = editor->SelectListForm->FromList;
+    ASSERT_EQ(from->count(), 1);
+    from->setCurrentRow(0);
+    editor->SelectListForm->BRightOne->click();
+    editor->BApply->click();
+    EXPECT_EQ(copy->DataSource(), source);
+    EXPECT_EQ(copy->Count(), 5);
+    editor->SelectListForm->BLeftAll->click();
+    editor->BApply->click();
+    EXPECT_EQ(copy->DataSource(), nullptr);
+
+    // Unapplied changes: leaving the page asks, and Cancel keeps it.
+    editor->BApply->setEnabled(true);
+    auto& dialogs = support::TestDialogs();
+    dialogs.Clear();
+    dialogs.QueueAnswer(IDCANCEL);
+    p.page.PageSeries->setCurrentWidget(p.page.TabGeneral);
+    EXPECT_EQ(p.page.PageSeries->ActivePage(), p.page.TabDataSource);
+    ASSERT_EQ(dialogs.MessageCount(), 1u);
+    EXPECT_EQ(dialogs.LastMessage().text, "Apply Changes ?");
+
+    // A source that would feed itself is refused, and the series is not left updating.
+    source->SetDataSource(copy);
+    TeeAddListItem(editor->SelectListForm->ToList, "Source", source);
+    dialogs.Clear();
+    editor->BApply->click();
+    EXPECT_EQ(dialogs.MessageCount(), 1u);
+    EXPECT_FALSE(copy->Updating());
+}
+
+TEST(FunctionEditor, PeriodOptions)
+{
+    SeriesPage p;
+    RegisterTeeBasicFunctions();
+    auto* source = p.Add<TLineSeries>(8);
+    auto* high = p.Add<TLineSeries>(0);
+    CreateNewTeeFunction(high, &THighTeeFunction::staticMetaObject)->SetPeriod(2.6);
+    high->SetDataSource(source);
+    p.Edit(high);
+    p.Turn(p.page.TabDataSource);
+    auto* editor = qobject_cast<TTeeFuncEditor*>(p.page.DataSourceForm.data());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->FunctionClass(), &THighTeeFunction::staticMetaObject);
+    editor->PageControl1->setCurrentWidget(editor->TabOptions);
+    auto* options = qobject_cast<TTeeFunctionEditor*>(editor->OptionsForm);
+    ASSERT_NE(options, nullptr);
+    EXPECT_EQ(options->CBStyle->currentIndex(), 1);
+    EXPECT_EQ(options->ENum->text(), "3");
+    options->CBStyle->setCurrentIndex(0);
+    emit options->CBStyle->activated(0);
+    EXPECT_TRUE(options->ENum->text().isEmpty());
+    EXPECT_FALSE(options->ENum->isEnabled());
+    EXPECT_TRUE(editor->BApply->isEnabled());
+    editor->BApply->click();
+    EXPECT_EQ(high->FunctionType()->GetPeriod(), 0);
+    EXPECT_EQ(high->DataSource(), source);
 }

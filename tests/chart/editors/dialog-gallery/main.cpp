@@ -40,6 +40,7 @@
 #include "chart/engine/TChartTitle.h"
 #include "chart/engine/TCustomChart.h"
 #include "chart/engine/TeeProcs.h"
+#include "chart/engine/TeeSeriesEdit.h"
 #include "chart/series/TAreaSeries.h"
 #include "chart/series/TArrowSeries.h"
 #include "chart/series/TBarSeries.h"
@@ -53,6 +54,7 @@
 #include "chart/series/TPieSeries.h"
 #include "chart/series/TPointSeries.h"
 #include "chart/series/TSurfaceSeries.h"
+#include "chart/series/TeeFunctions.h"
 #include "chart/series/TeeLegendScrollBar.h"
 #include "chart/series/TeeStandardSeries.h"
 #include "chart/series/TeeTools.h"
@@ -79,6 +81,28 @@ void EditSeriesOfType(QWidget* Owner)
     series->SetParentChart(&chart);
     series->FillSampleValues(6);
     EditSeries(Owner, series);
+}
+
+// The function editor on an average of a sample series (and the equation function).
+void EditFunction(QWidget* Owner, bool Equation)
+{
+    TChart chart;
+    chart.setObjectName("FunctionChart");
+    chart.resize(400, 300);
+    auto* source = new TLineSeries(&chart);
+    source->setObjectName("Series1");
+    source->SetParentChart(&chart);
+    source->FillSampleValues(20);
+    auto* result = new TLineSeries(&chart);
+    result->setObjectName("Series2");
+    result->SetParentChart(&chart);
+    if (Equation)
+        CreateNewTeeFunction(result, &TCustomTeeFunction::staticMetaObject);
+    else {
+        CreateNewTeeFunction(result, &TAverageTeeFunction::staticMetaObject)->SetPeriod(5);
+        result->SetDataSource(source);
+    }
+    EditSeriesDataSource(Owner, result);
 }
 
 std::vector<Entry> Entries()
@@ -144,11 +168,10 @@ std::vector<Entry> Entries()
          }},
         {"editor", [](QWidget* o, TChart* c) { EditChart(o, c); }},
         {"editor-tree",
-         [](QWidget* o, TChart* c) {
-             const bool old = TeeReadBoolOption("TreeMode", false);
-             TeeSaveBoolOption("TreeMode", true);
-             EditChart(o, c);
-             TeeSaveBoolOption("TreeMode", old);
+         [](QWidget*, TChart* c) {
+             auto editor = TeeCreateChartEditor(c);
+             editor->SetTreeMode(true);
+             editor->ShowModal();
          }},
         {"editor-general", [](QWidget* o, TChart* c) { EditChartPage(o, c, cetGeneral); }},
         {"editor-axis", [](QWidget* o, TChart* c) { EditChartAxis(o, c->LeftAxis()); }},
@@ -190,6 +213,8 @@ std::vector<Entry> Entries()
         {"series-arrow", [](QWidget* o, TChart*) { EditSeriesOfType<TArrowSeries>(o); }},
         {"series-shape", [](QWidget* o, TChart*) { EditSeriesOfType<TChartShape>(o); }},
         {"series-surface", [](QWidget* o, TChart*) { EditSeriesOfType<TSurfaceSeries>(o); }},
+        {"function", [](QWidget* o, TChart*) { EditFunction(o, false); }},
+        {"function-equation", [](QWidget* o, TChart*) { EditFunction(o, true); }},
         {"grid-transpose",
          [](QWidget* o, TChart* c) {
              // A grid series of its own chart, so the sample chart keeps its look.
@@ -228,6 +253,7 @@ int main(int argc, char** argv)
     static platform::QtDialogs dialogs;
     platform::SetDialogs(&dialogs);
     RegisterTeeStandardSeries();
+    RegisterTeeBasicFunctions();
     RegisterTeeChartTools();
     RegisterTeeGridTransposeToolEdit();
     RegisterTeeEditors();
