@@ -324,3 +324,21 @@ TEST_F(ProgrammerWindowTest, AutomaticStartArmsAProgrammerChannelAndStartsItsPro
     EXPECT_TRUE(w->ProgramRun()->HasRun());
     EXPECT_EQ(w->AutomaticStartArmed, 0);
 }
+
+TEST_F(ProgrammerWindowTest, FailedIdentificationLeavesNoStartedProgram)
+{
+    support::SimulatedUnitLine line;
+    support::UnitState mute;
+    mute.answers = 0;
+    line.AddUnit(mute);
+    AnsiString error;
+    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+    TmdiSubWindow* w = Open(&TfrmMainWindow::mnuProgrammgeberClick);
+    w->cmbInterface->setCurrentIndex(w->cmbInterface->findText("TCP/IP"));
+    w->edPort->setText(QString::number(line.TcpPort()));
+    w->ProgramRun()->StartedProgram = w->ProgramTreeItems().Add(nullptr, "chosen before the unit answered");
+    w->cmdEstablishConnectionClick();
+    ConfirmIdentification(w->Session());
+    EXPECT_FALSE(w->IsConnected());
+    EXPECT_EQ(w->ProgramRun()->StartedProgram, nullptr);
+}

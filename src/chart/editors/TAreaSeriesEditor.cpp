@@ -41,8 +41,7 @@ TAreaSeriesEditor::TAreaSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
     CBUseOrigin = TeeAddCheck(this, "&Use Origin", 236, 64);
     EOrigin = TeeAddSpin(this, 236, 86, 90, -30000, 30000);
     UDOrigin = EOrigin;
-    QLabel* transp = TeeAddLabel(this, "Tra&nsparency:", 130, 134);
-    ETransp = TeeAddSpin(this, 220, 130, 56, 0, 100, 1, transp);
+    ETransp = TeeAddSpin(this, 220, 130, 56, 0, 100, 1, TeeAddLabel(this, "Tra&nsparency:", 130, 134));
     UDTransp = ETransp;
 
     BAreaColor->GetColorProc = [this] {

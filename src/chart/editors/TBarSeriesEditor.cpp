@@ -49,12 +49,9 @@ TBarSeriesEditor::TBarSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
     UDBevel = EBevel;
     CBDarkBar = TeeAddCheck(TabFormat, "&Dark Bar 3D Sides", 100, 100);
     TabSize = TeeAddTab(PageControl1, "Size");
-    QLabel* width = TeeAddLabel(TabSize, "% Bar &Width:", 8, 12);
-    UDBarWidth = TeeAddSpin(TabSize, 100, 8, 56, 1, 100, 5, width);
-    QLabel* offset = TeeAddLabel(TabSize, "% Bar O&ffset:", 8, 42);
-    UDBarOffset = TeeAddSpin(TabSize, 100, 38, 56, -100, 100, 5, offset);
-    QLabel* depth = TeeAddLabel(TabSize, "% Bar &Depth:", 8, 72);
-    UDDepth = TeeAddSpin(TabSize, 100, 68, 56, 1, 100, 5, depth);
+    UDBarWidth = TeeAddSpin(TabSize, 100, 8, 56, 1, 100, 5, TeeAddLabel(TabSize, "% Bar &Width:", 8, 12));
+    UDBarOffset = TeeAddSpin(TabSize, 100, 38, 56, -100, 100, 5, TeeAddLabel(TabSize, "% Bar O&ffset:", 8, 42));
+    UDDepth = TeeAddSpin(TabSize, 100, 68, 56, 1, 100, 5, TeeAddLabel(TabSize, "% Bar &Depth:", 8, 72));
     CBBarSideMargins = TeeAddCheck(TabSize, "Bar S&ide Margins", 180, 10);
     CBMarksAutoPosition = TeeAddCheck(TabSize, "&Auto Mark Position", 180, 32);
     // FormCreate
@@ -152,8 +149,7 @@ TStackBarSeriesEditor::TStackBarSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
     EYOrigin->setGeometry(100, 6, 80, 21);
     RGMultiBar = TeeAddRadioGroup(
         this, "&Multiple Bar:", {"None", "Side", "Stacked", "Stacked 100%", "Side All", "Self Stack"}, 8, 34, 130, 124);
-    QLabel* group = TeeAddLabel(this, "&Stack Group:", 150, 40);
-    EGroup = TeeAddSpin(this, 230, 36, 56, 0, 100, 1, group);
+    EGroup = TeeAddSpin(this, 230, 36, 56, 0, 100, 1, TeeAddLabel(this, "&Stack Group:", 150, 40));
     UDGroup = EGroup;
 
     Bind(CBYOrigin, &QCheckBox::clicked, [this] {

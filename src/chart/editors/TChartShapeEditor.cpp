@@ -55,8 +55,8 @@ TChartShapeEditor::TChartShapeEditor(QWidget* Owner) : TTeeForm(Owner)
     SEX1 = edit("&Right", 150, 8);
     SEY0 = edit("&Top:", 8, 38);
     SEY1 = edit("&Bottom:", 150, 38);
-    QLabel* units = TeeAddLabel(position, "&Units:", 8, 76);
-    CBUnits = TeeAddCombo(position, 58, 72, 100, {"Pixels", "Axis", "Axis Origin"}, units);
+    CBUnits =
+        TeeAddCombo(position, 58, 72, 100, {"Pixels", "Axis", "Axis Origin"}, TeeAddLabel(position, "&Units:", 8, 76));
     QWidget* text = TeeAddTab(PageControl1, "Text");
     FontEditor = InsertTeeFontEditor(text);
 

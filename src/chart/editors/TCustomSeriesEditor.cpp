@@ -30,8 +30,8 @@ TCustomSeriesEditor::TCustomSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
     BLineColor->setText("&Color...");
     BLineColor->setGeometry(8, 38, 80, 25);
     CBColorEach = TeeAddCheck(this, "Color &Each", 8, 70);
-    QLabel* stackLabel = TeeAddLabel(this, "S&tack:", 124, 12);
-    CBStack = TeeAddCombo(this, 164, 8, 76, {"None", "Overlap", "Stack", "Stack 100%"}, stackLabel);
+    CBStack = TeeAddCombo(this, 164, 8, 76, {"None", "Overlap", "Stack", "Stack 100%"},
+                          TeeAddLabel(this, "S&tack:", 124, 12));
     CBClick = TeeAddCheck(this, "Clic&kable", 8, 92);
     CheckBox1 = TeeAddCheck(this, "Color Each line", 8, 114);
     GBStair = new QGroupBox(this);

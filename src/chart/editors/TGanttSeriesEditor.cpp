@@ -30,8 +30,7 @@ TGanttSeriesEditor::TGanttSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
     BColor = new TButtonColor(this);
     BColor->setText("&Color...");
     BColor->setGeometry(160, 32, 80, 25);
-    QLabel* transp = TeeAddLabel(this, "&Transparency:", 8, 80);
-    Edit1 = TeeAddSpin(this, 90, 76, 56, 0, 100, 1, transp);
+    Edit1 = TeeAddSpin(this, 90, 76, 56, 0, 100, 1, TeeAddLabel(this, "&Transparency:", 8, 80));
     UpDown1 = Edit1;
     SetBorderStyle(fbsDialog);
 
@@ -81,8 +80,7 @@ TArrowSeriesEditor::TArrowSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
     BPen->setText("&Border...");
     BPen->setGeometry(8, 8, 80, 25);
     BBrush = TeeAddButton(this, "&Pattern...", 8, 38, 80);
-    QLabel* width = TeeAddLabel(this, "&Width:", 100, 12);
-    SEArrowWidth = TeeAddSpin(this, 150, 8, 56, 1, 100, 1, width);
+    SEArrowWidth = TeeAddSpin(this, 150, 8, 56, 1, 100, 1, TeeAddLabel(this, "&Width:", 100, 12));
     UDArrowWidth = SEArrowWidth;
     QLabel* height = TeeAddLabel(this, "&Height:", 100, 42);
     SEArrowHeight = TeeAddSpin(this, 150, 38, 56, 1, 100, 1, height);

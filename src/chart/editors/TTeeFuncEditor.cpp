@@ -157,8 +157,7 @@ TTeeFuncEditor::TTeeFuncEditor(QWidget* Owner) : TBaseSourceEditor(Owner)
     TabSource = TeeAddTab(PageControl1, "Source Series");
     PanSingle = new QWidget(TabSource);
     PanSingle->setGeometry(0, 0, 380, 60);
-    QLabel* label1 = TeeAddLabel(PanSingle, "&Series:", 8, 12);
-    CBSingle = TeeAddCombo(PanSingle, 60, 8, 150, {}, label1);
+    CBSingle = TeeAddCombo(PanSingle, 60, 8, 150, {}, TeeAddLabel(PanSingle, "&Series:", 8, 12));
     LValues = TeeAddLabel(PanSingle, "&Values:", 8, 40);
     CBValues = TeeAddCombo(PanSingle, 60, 36, 150, {}, LValues);
     CBValues->setEnabled(false);

@@ -90,10 +90,9 @@ TTeeFunctionEditor::TTeeFunctionEditor(QWidget* Owner) : TBaseFunctionEditor(Own
     Label3->setBuddy(ENum);
     BChange = TeeAddButton(this, "&Change...", 208, 6);
     BChange->setEnabled(false);
-    QLabel* label1 = TeeAddLabel(this, "&Alignment:", 8, 42);
-    CBAlign = TeeAddCombo(this, 120, 38, 100, {"First", "Center", "Last"}, label1);
-    QLabel* label2 = TeeAddLabel(this, "&Calculate using:", 8, 72);
-    CBStyle = TeeAddCombo(this, 120, 68, 160, {"All points", "Every number of points", "Every range"}, label2);
+    CBAlign = TeeAddCombo(this, 120, 38, 100, {"First", "Center", "Last"}, TeeAddLabel(this, "&Alignment:", 8, 42));
+    CBStyle = TeeAddCombo(this, 120, 68, 160, {"All points", "Every number of points", "Every range"},
+                          TeeAddLabel(this, "&Calculate using:", 8, 72));
 
     Bind(CBStyle, &QComboBox::activated, [this] { CBStyleChange(); });
     Bind(ENum, &QLineEdit::textChanged, [this] { EnableApply(); });

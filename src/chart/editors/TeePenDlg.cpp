@@ -68,10 +68,14 @@ void AddFormTo(TTeeForm* Form, QWidget* Parent, QObject* Tag)
     EmbedForm(Form, Parent);
 }
 
-bool TeeYesNo(const AnsiString& Message, QWidget*)
+bool TeeYesNo(const AnsiString& Message, QWidget* Near)
 {
     while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
-    return platform::dialogs().MessageBox(Message, "Confirm", MB_YESNO | MB_ICONQUESTION) == IDYES;
+    constexpr int flags = MB_YESNO | MB_ICONQUESTION;
+    if (!Near) return platform::dialogs().MessageBox(Message, "Confirm", flags) == IDYES;
+    // Beside the control asked about: a little right of and below its client origin.
+    const QPoint at = Near->mapToGlobal(QPoint(0, 0)) + QPoint(20, 30);
+    return platform::dialogs().MessageBoxAt(Message, "Confirm", flags, at.x(), at.y()) == IDYES;
 }
 
 bool TeeYesNoDelete(const AnsiString& Name, QWidget* Near)

@@ -168,11 +168,10 @@ std::vector<Entry> Entries()
          }},
         {"editor", [](QWidget* o, TChart* c) { EditChart(o, c); }},
         {"editor-tree",
-         [](QWidget* o, TChart* c) {
-             const bool old = TeeReadBoolOption("TreeMode", false);
-             TeeSaveBoolOption("TreeMode", true);
-             EditChart(o, c);
-             TeeSaveBoolOption("TreeMode", old);
+         [](QWidget*, TChart* c) {
+             auto editor = TeeCreateChartEditor(c);
+             editor->SetTreeMode(true);
+             editor->ShowModal();
          }},
         {"editor-general", [](QWidget* o, TChart* c) { EditChartPage(o, c, cetGeneral); }},
         {"editor-axis", [](QWidget* o, TChart* c) { EditChartAxis(o, c->LeftAxis()); }},
