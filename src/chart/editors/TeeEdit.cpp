@@ -6,6 +6,7 @@
 #include "chart/editors/TFormTeeAxis.h"
 #include "chart/editors/TFormTeeSeries.h"
 #include "chart/editors/TFormTeeTitle.h"
+#include "chart/editors/TeeExportPreviewPages.h"
 #include "chart/editors/TeePenDlg.h"
 #include "chart/engine/TChartAxis.h"
 #include "chart/engine/TCustomChart.h"
@@ -96,7 +97,9 @@ TChartPreviewer::TChartPreviewer(QObject* Owner) : TCustomChartEditor(Owner) {}
 void TChartPreviewer::Execute()
 {
     TCustomChart* chart = Chart();
-    if (!chart || !TeeChartPreviewFactory()) return;
+    if (!chart) return;
+    // The print preview's own factory, unless another one was set.
+    InstallTeeExportPreviewPages();
     QPointer<TCustomChart> guarded(chart);
     std::unique_ptr<TTeeForm> form;
     const bool oldPrintPanel = PrintTeePanel;

@@ -83,7 +83,8 @@ enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 
 class TChartPreviewer;
 // Makes the print preview form for a previewer (caption, panel, events and the option
-// switches of its controls applied). The print preview installs it when it is linked in.
+// switches of its controls applied). Execute installs the print preview's own
+// (InstallTeeExportPreviewPages) when none is set; another one replaces the dialog.
 using TChartPreviewFactory = std::function<std::unique_ptr<TTeeForm>(TChartPreviewer& Previewer)>;
 TChartPreviewFactory& TeeChartPreviewFactory();
 

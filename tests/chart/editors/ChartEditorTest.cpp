@@ -312,6 +312,8 @@ TEST(ChartEditor, ComponentsRestoreTheChartHoweverTheDialogEnds)
     previewer.Options = TeeDefaultPreviewOptions & ~(1u << cpoProportional);
     previewer.Options |= 1u << cpoPrintPanel;
     bool printPanelWhileOpen = false;
+    KeepGlobal keepFactory(TeeChartPreviewFactory());
+    KeepGlobal keepPrintPanel(PrintTeePanel);
     TeeChartPreviewFactory() = [](TChartPreviewer&) { return std::make_unique<TTeeForm>(); };
     PrintTeePanel = false;
     {
@@ -331,7 +333,6 @@ TEST(ChartEditor, ComponentsRestoreTheChartHoweverTheDialogEnds)
     }
     EXPECT_FALSE(s.chart.PrintProportional);
     EXPECT_EQ(previewer.Preview(), nullptr);
-    TeeChartPreviewFactory() = {};
 }
 
 TEST(ChartEditor, ClickedPartsOpenTheSamePageFromBothEntries)

@@ -312,6 +312,7 @@ TEST(PanelAndPagingPages, ColourImageAndPageNumber)
     EXPECT_EQ(p.chart.GetColor(), clBtnFace);
     EXPECT_FALSE(panel->CBColorDef->isEnabled());
 
+    KeepGlobal keepPageNumTool(TeePageNumToolClass);
     TeePageNumToolClass = &PageNumberTool::staticMetaObject;
     p.chart.SetMaxPointsPerPage(2);
     auto page = ShowPage<TFormTeePage>(static_cast<TCustomChart*>(&p.chart));
@@ -326,7 +327,6 @@ TEST(PanelAndPagingPages, ColourImageAndPageNumber)
     page->CBPageNum->click();
     EXPECT_EQ(p.chart.Tools()->Count(), 1);
     EXPECT_FALSE(tool->GetActive());
-    TeePageNumToolClass = nullptr;
     // An empty box turns paging off.
     page->SEPointsPerPage->findChild<QLineEdit*>()->setText("");
     EXPECT_EQ(p.chart.GetMaxPointsPerPage(), 0);

@@ -5,6 +5,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "chart/editors/TTeeForm.h"
@@ -30,6 +31,21 @@ public:
 private:
     std::function<void(TTeeForm&)> FScript;
     TTeeModalRunner FOld;
+};
+
+// A process-wide hook or setting a test changes: back as it was when the scope ends,
+// however the test ends.
+template <class T>
+class KeepGlobal {
+public:
+    explicit KeepGlobal(T& Global) : FGlobal(Global), FOld(Global) {}
+    ~KeepGlobal() { FGlobal = std::move(FOld); }
+    KeepGlobal(const KeepGlobal&) = delete;
+    KeepGlobal& operator=(const KeepGlobal&) = delete;
+
+private:
+    T& FGlobal;
+    T FOld;
 };
 
 // The colour dialog answers with the given colours in turn, then cancels.

@@ -244,7 +244,7 @@ TEST(SeriesGallery, CreatesChangesAndRemembersTheChoices)
 
 TEST(ToolsGallery, TabsFilterByAncestry)
 {
-    std::vector<TTeeCustomToolClass> saved = TeeToolTypes();
+    KeepGlobal keepTools(TeeToolTypes());
     TeeToolTypes().clear();
     RegisterTeeTools({&MarkTool::staticMetaObject, &TColorLineTool::staticMetaObject,
                       &TLegendScrollBar::staticMetaObject, &TGridBandTool::staticMetaObject});
@@ -263,7 +263,6 @@ TEST(ToolsGallery, TabsFilterByAncestry)
     auto gallery = TeeCreateForm<TTeeToolsGallery>(nullptr);
     EXPECT_EQ(gallery->ShowModal(), mrOk);
     EXPECT_EQ(gallery->SelectedTool(), &TLegendScrollBar::staticMetaObject);
-    static_cast<std::vector<TTeeCustomToolClass>&>(TeeToolTypes()) = saved;
 }
 
 TEST(SelectList, MovesKeepOrderAndButtonsFollow)

@@ -144,8 +144,8 @@ TEST(ChartListBox, DragSwapsRenameAndDeleteAsks)
 TEST(ChartListBox, GalleryHooksAddAndRetype)
 {
     ListFixture f;
-    const TAddGalleryEvent oldAdd = TeeAddGalleryProc;
-    const TChangeGalleryEvent oldChange = TeeChangeGalleryProc;
+    KeepGlobal keepAdd(TeeAddGalleryProc);
+    KeepGlobal keepChange(TeeChangeGalleryProc);
     TeeAddGalleryProc = [](QObject*, TCustomAxisPanel* chart, TChartSeries*) {
         return CreateNewSeries(chart, chart, &TBarSeries::staticMetaObject);
     };
@@ -173,6 +173,4 @@ TEST(ChartListBox, GalleryHooksAddAndRetype)
     f.list.AddSeriesGallery();
     f.list.ChangeTypeSeries(&f.list);
     EXPECT_EQ(f.chart.SeriesCount(), 4);
-    TeeAddGalleryProc = oldAdd;
-    TeeChangeGalleryProc = oldChange;
 }

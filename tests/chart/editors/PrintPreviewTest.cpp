@@ -248,11 +248,15 @@ TEST(PrintPreview, ChartEditorPagesAndPreviewer)
     EditChartPage(nullptr, &s.chart, cetPrintPreview);
     EXPECT_EQ(script.Shown, 2);
 
-    // The previewer's options switch the dialog's controls off.
+    // The previewer opens the print preview even before any editor installed it; its
+    // options switch the dialog's controls off.
+    KeepGlobal keepFactory(TeeChartPreviewFactory());
+    TeeChartPreviewFactory() = {};
     TChartPreviewer previewer;
     previewer.SetChart(&s.chart);
     previewer.Options = TeeDefaultPreviewOptions & ~(1u << cpoChangeMargins) & ~(1u << cpoMoveChart);
     ModalScript previewScript([&](TTeeForm& f) {
+        ASSERT_TRUE(dynamic_cast<TChartPreview*>(&f));
         auto& d = static_cast<TChartPreview&>(f);
         EXPECT_EQ(d.PreviewPanel()->GetPanel(), &s.chart);
         EXPECT_FALSE(d.GBMargins->isEnabled());
