@@ -142,6 +142,8 @@ TfrmMainWindow::~TfrmMainWindow()
     // (Closed windows still waiting for their deletion included.)
     for (QMdiSubWindow* window : mdiArea->findChildren<QMdiSubWindow*>())
         QObject::disconnect(window, nullptr, this, nullptr);
+    // The area itself reports activations while it takes its windows down.
+    QObject::disconnect(mdiArea, nullptr, this, nullptr);
     if (ApplicationServices() == this) SetApplicationServices(nullptr);
     if (frmMainWindow == this) frmMainWindow = nullptr;
 }
