@@ -2,10 +2,12 @@
 // interval. Each stage is measured apart, because they run in different places: taking
 // the data from the chart and filling the chart back happen on the user-interface thread;
 // building the bytes, saving and parsing can run on a worker. Baselines in the same
-// process: copying the same doubles, and formatting them with std::to_chars.
+// process: copying the same doubles, formatting them with std::to_chars (for building)
+// and splitting the file into lines (for parsing).
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <map>
@@ -129,6 +131,24 @@ void BM_Baseline_ToChars(benchmark::State& state)
     }
 }
 BENCHMARK(BM_Baseline_ToChars)->Unit(benchmark::kMillisecond);
+
+// Reading's yardstick: splitting the same bytes into their lines (views, no copies).
+void BM_Baseline_SplitLines(benchmark::State& state)
+{
+    const std::string& bytes = FileBytes();
+    for (auto _ : state) {
+        std::vector<std::string_view> lines;
+        lines.reserve(bytes.size() / 64);
+        for (size_t start = 0; start < bytes.size();) {
+            const size_t end = std::min(bytes.find('\n', start), bytes.size());
+            lines.emplace_back(bytes.data() + start, end - start);
+            start = end + 1;
+        }
+        benchmark::DoNotOptimize(lines.data());
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes.size()));
+}
+BENCHMARK(BM_Baseline_SplitLines)->Unit(benchmark::kMillisecond);
 
 // User-interface thread: taking the recording from the chart.
 void BM_Write_Capture(benchmark::State& state)

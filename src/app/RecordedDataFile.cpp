@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -19,6 +20,79 @@ std::string_view TrimView(std::string_view s)
     while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
     while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
     return s;
+}
+
+constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr std::uint64_t kPow10u[] = {1ull,
+                                     10ull,
+                                     100ull,
+                                     1000ull,
+                                     10000ull,
+                                     100000ull,
+                                     1000000ull,
+                                     10000000ull,
+                                     100000000ull,
+                                     1000000000ull,
+                                     10000000000ull,
+                                     100000000000ull,
+                                     1000000000000ull,
+                                     10000000000000ull,
+                                     100000000000000ull,
+                                     1000000000000000ull};
+
+// a * 10^places (a >= 0, places <= 15) rounded to a whole number, when that is sure without
+// writing the decimal digits: the product below 2^52 and its fraction clear of one half by
+// more than the product can be off from a * 10^places, and a's 17 rounded digits from a
+// (either rounding then gives the same number). False leaves the value to the digits.
+bool ScaledWhole(double a, int places, std::uint64_t& whole)
+{
+    const double t = a * kPow10[places];
+    if (!(t < 4503599627370496.0)) return false;
+    const double below = std::floor(t);
+    const double fraction = t - below;
+    if (std::fabs(fraction - 0.5) <= t * 1e-15 + 1e-300) return false;
+    whole = static_cast<std::uint64_t>(below) + (fraction > 0.5 ? 1 : 0);
+    return true;
+}
+
+// Writes the decimal digits of v (exactly `width` of them when width > 0, else without
+// leading zeros; none for 0) right-aligned to end; returns where they start.
+char* DigitsBefore(char* end, std::uint64_t v, int width = 0)
+{
+    char* p = end;
+    while (v > 0 || width > 0) {
+        *--p = char('0' + v % 10);
+        v /= 10;
+        --width;
+    }
+    return p;
+}
+
+// FloatToStr for the X column: 15 significant digits, trailing zeros left out. Values
+// from 1 to below 10^15 are written here; the others, and those whose digits are not sure
+// this way, by FloatToStr.
+void AppendTime(std::string& out, double x, const TFormatSettings& fs)
+{
+    const double a = std::fabs(x);
+    int integerDigits = 1;
+    while (integerDigits <= 15 && a >= kPow10[integerDigits]) ++integerDigits;
+    std::uint64_t q;
+    if (!(a >= 1) || integerDigits > 15 || !ScaledWhole(a, 15 - integerDigits, q) || q >= kPow10u[15]) {
+        out += FloatToStr(x, fs);
+        return;
+    }
+    char buf[24];
+    char* const end = buf + sizeof buf;
+    char* begin = DigitsBefore(end, q, 15);
+    char* last = end;
+    while (last > begin + integerDigits && last[-1] == '0') --last;
+    if (x < 0) out += '-';
+    out.append(begin, size_t(integerDigits));
+    if (last > begin + integerDigits) {
+        out += fs.DecimalSeparator;
+        out.append(begin + integerDigits, size_t(last - begin - integerDigits));
+    }
 }
 
 // How the texts of a file are turned into bytes: Windows-1252 as the program has always
@@ -50,6 +124,14 @@ bool HoldsSeparatorOrQuote(std::string_view text)
 // end would break the row, so it becomes a blank.
 void AppendField(std::string& out, std::string_view utf8, const TTextEncoding& enc)
 {
+    // Plain ASCII without separators, quotes or line ends (the error column) goes as it is.
+    if (std::all_of(utf8.begin(), utf8.end(), [](char c) {
+            return static_cast<unsigned char>(c) >= ' ' && static_cast<unsigned char>(c) < 0x80 && c != ';' && c != '"';
+        })) {
+        out += utf8;
+        out += ';';
+        return;
+    }
     std::string bytes = enc.Bytes(utf8);
     for (char& c : bytes)
         if (c == '\r' || c == '\n') c = ' ';
@@ -152,6 +234,19 @@ size_t FieldEnd(std::string_view line, size_t start)
 void SplitRow(std::string_view line, std::vector<std::string_view>& fields, bool keepEmpty = false)
 {
     fields.clear();
+    if (line.find('"') == std::string_view::npos) {
+        // No quotes (every data row the program writes): each ";" ends a field.
+        const char* const begin = line.data();
+        const char* const end = begin + line.size();
+        const char* start = begin;
+        for (const char* p = begin;; ++p) {
+            if (p != end && *p != ';') continue;
+            const std::string_view f(start, size_t(p - start));
+            if (keepEmpty || !TrimView(f).empty()) fields.push_back(f);
+            if (p == end) return;
+            start = p + 1;
+        }
+    }
     size_t start = 0;
     while (start <= line.size()) {
         const size_t end = FieldEnd(line, start);
@@ -238,6 +333,11 @@ public:
     {
         if (!FSimple || !std::isfinite(value)) {
             out += FormatFloat(FFormat, value, FFs);
+            return;
+        }
+        std::uint64_t q;
+        if (FFracMax <= 15 && ScaledWhole(std::fabs(value), FFracMax, q)) {
+            AppendScaled(out, value < 0 && q != 0, q);
             return;
         }
         // 17 significant digits, then rounded half away from zero at the last place kept.
@@ -327,6 +427,36 @@ public:
     }
 
 private:
+    // The number q / 10^FFracMax as the picture shows it.
+    void AppendScaled(std::string& out, bool negative, std::uint64_t q) const
+    {
+        char buf[96];
+        char* const end = buf + sizeof buf;
+        // The fraction's places, its trailing zeros left out down to the picture's '0' places.
+        char* frac = DigitsBefore(end, q % kPow10u[FFracMax], FFracMax);
+        char* fracEnd = end;
+        while (fracEnd > frac + FFracMin && fracEnd[-1] == '0') --fracEnd;
+        // The whole digits without leading zeros, padded to the '0' places, grouped by
+        // thousands.
+        char whole[64];
+        char* const wholeEnd = whole + sizeof whole;
+        char* w = DigitsBefore(wholeEnd, q / kPow10u[FFracMax]);
+        while (wholeEnd - w < FIntMin) *--w = '0';
+        const int wholeLen = int(wholeEnd - w);
+        char* p = frac - 1;  // the integer part goes in front of the fraction, backwards
+        if (fracEnd > frac)
+            *p = FFs.DecimalSeparator;
+        else
+            p = frac;
+        const bool group = FThousands && FFs.ThousandSeparator != '\0' && wholeLen > 3;
+        for (int i = wholeLen - 1; i >= 0; --i) {
+            *--p = w[i];
+            if (group && i > 0 && (wholeLen - i) % 3 == 0) *--p = FFs.ThousandSeparator;
+        }
+        if (negative) *--p = '-';
+        out.append(p, size_t(fracEnd - p));
+    }
+
     // The significant digits of a > 0 (shortest exact ones for precision -1, else
     // precision + 1 rounded ones) and the position of the decimal point after them.
     static void Digits(double a, int precision, char* digits, int& count, int& exponent)
@@ -416,7 +546,7 @@ std::string BuildRecordedDataFile(const TRecordedData& data)
     for (const auto& c : data.Columns) writers.emplace_back(c.ValueFormat, fs);
     const AnsiString timeStep = IntToStr(data.TimeStep);
     for (size_t row = 0; row < data.X.size(); ++row) {
-        out += FloatToStr(data.X[row], fs);
+        AppendTime(out, data.X[row], fs);
         out += ';';
         if (row < data.Errors.size())
             AppendField(out, data.Errors[row], enc);
@@ -464,10 +594,39 @@ bool TRecordedDataRead::Damaged() const
     return !Problems.empty();
 }
 
+namespace {
+
+// A plain decimal ("-12,345", "0,5", "7") of at most 15 digits: the digits as a whole
+// number over a power of ten are both exact, so one division rounds as from_chars does.
+bool ReadPlainNumber(std::string_view field, double& value)
+{
+    const char* p = field.data();
+    const char* const end = p + field.size();
+    const bool negative = *p == '-';
+    if (negative || *p == '+') ++p;
+    std::uint64_t digits = 0;
+    const char* const first = p;
+    while (p < end && static_cast<unsigned>(*p - '0') < 10) digits = digits * 10 + std::uint64_t(*p++ - '0');
+    long count = p - first, places = 0;
+    if (p < end && (*p == ',' || *p == '.')) {
+        const char* const point = ++p;
+        while (p < end && static_cast<unsigned>(*p - '0') < 10) digits = digits * 10 + std::uint64_t(*p++ - '0');
+        places = p - point;
+        count += places;
+    }
+    if (p != end || count == 0 || count > 15) return false;
+    const double v = places > 0 ? double(digits) / kPow10[places] : double(digits);
+    value = negative ? -v : v;
+    return true;
+}
+
+}  // namespace
+
 bool ReadNumberField(std::string_view field, double& value)
 {
     field = TrimView(field);
     if (field.empty()) return false;
+    if (ReadPlainNumber(field, value)) return true;
     // The words FormatFloat writes for values that are not finite.
     if (SameText(field, "NAN")) {
         value = std::numeric_limits<double>::quiet_NaN();
@@ -520,17 +679,28 @@ bool ReadNumberField(std::string_view field, double& value)
 TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
 {
     TRecordedDataRead r;
-    const AnsiString text = platform::DecodeText(bytes);
-    if (text.compare(0, kSection.size(), kSection) != 0) {
+    // The file is UTF-8 when it is valid UTF-8 (behind a byte-order mark or not), else
+    // Windows-1252. Its lines are split as they stand and each is made UTF-8 when it is
+    // read: only lines with bytes beyond ASCII in a Windows-1252 file need a copy (the data
+    // rows are ASCII), and line ends are the same bytes in both encodings.
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    const bool utf8 = platform::IsValidUtf8(bytes);
+    std::string converted;
+    const auto decoded = [&](std::string_view line) -> std::string_view {
+        if (utf8 || platform::IsAscii(line)) return line;
+        converted = platform::Cp1252ToUtf8(line);
+        return converted;
+    };
+    const std::vector<std::string_view> lines = platform::SplitLineViews(bytes);
+    if (lines.empty() || decoded(lines[0]).substr(0, kSection.size()) != kSection) {
         r.Problems.push_back({TDataFileProblemKind::NotDataFile, 1, {}});
         return r;
     }
     r.Loaded = true;
-    const std::vector<std::string_view> lines = platform::SplitLineViews(text);
 
     // Prelude: the storage date is its second field.
     std::vector<std::string_view> fields;
-    SplitRow(lines[0], fields, true);
+    SplitRow(decoded(lines[0]), fields, true);
     if (fields.size() > 1) r.StorageDate = FieldText(fields[1]);
 
     // Header: after the prelude and "[DATA];", passing over up to two empty lines.
@@ -541,7 +711,7 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
     while (lineNo < lines.size() && lineNo < 4 && TrimView(lines[lineNo]).empty()) ++lineNo;
     int columnsInFile = 0;
     if (lineNo < lines.size()) {
-        SplitRow(lines[lineNo], fields, true);
+        SplitRow(decoded(lines[lineNo]), fields, true);
         if (!fields.empty() && TrimView(fields.back()).empty()) fields.pop_back();
         for (size_t k = 0; k < fields.size() && k < header.size(); ++k) header[k] = FieldText(fields[k]);
         columnsInFile = std::max(0, int(fields.size()) - 3);
@@ -552,13 +722,17 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
     if (columnsInFile > DataFileMaxSeriesColumns)
         r.Problems.push_back({TDataFileProblemKind::ExtraColumns, int(lineNo), IntToStr(columnsInFile)});
     r.Y.resize(size_t(r.SeriesColumns));
+    const size_t rowsAtMost = lines.size() - std::min(lines.size(), lineNo);
+    r.X.reserve(rowsAtMost);
+    r.Labels.reserve(rowsAtMost);
+    for (auto& y : r.Y) y.reserve(rowsAtMost);
 
     // Data rows, up to the first line that begins a section or ends the file.
     const size_t columns = size_t(r.SeriesColumns);
     const double missing = std::numeric_limits<double>::quiet_NaN();
     int badRows = 0;
     for (; lineNo < lines.size(); ++lineNo) {
-        std::string_view line = TrimView(lines[lineNo]);
+        std::string_view line = TrimView(decoded(lines[lineNo]));
         if (line.empty()) continue;
         if (line[0] == '[' || line[0] == '$' || line.substr(0, kSection.size()) == kSection) break;
         const int fileLine = int(lineNo) + 1;
@@ -627,7 +801,7 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
     enum { None, Protocol, Memo, Info } section = None;
     bool complete = false;
     for (; lineNo < lines.size() && !complete; ++lineNo) {
-        std::string_view raw = lines[lineNo];
+        std::string_view raw = decoded(lines[lineNo]);
         if (IsMarker(raw, "[PROTOCOL]")) {
             section = Protocol;
             continue;

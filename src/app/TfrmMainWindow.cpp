@@ -7,6 +7,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
@@ -16,6 +17,7 @@
 #include "app/CLogoThread.h"
 #include "app/IControlPanel.h"
 #include "app/IShellHooks.h"
+#include "app/ProgramPictures.h"
 #include "app/ProgramStartup.h"
 #include "app/TfrmTitleControl.h"
 #include "app/TfrmWait.h"
@@ -39,6 +41,33 @@ QString Q(std::string_view s)
 {
     return QString::fromUtf8(s.data(), qsizetype(s.size()));
 }
+
+// The client area of the frame: the work-space colour with the big background picture,
+// stretched proportionally and centred, behind the channel windows.
+class TMdiClient : public QMdiArea {
+public:
+    explicit TMdiClient(QWidget* parent) : QMdiArea(parent) {}
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QMdiArea::paintEvent(event);
+        const QSize size = BigBackGroundPictureSize.scaled(viewport()->size(), Qt::KeepAspectRatio);
+        if (size.isEmpty()) return;
+        // Drawn again only when the size changes.
+        if (FPicture.size() != size) FPicture = BigBackGroundPicture(size);
+        QPainter p(viewport());
+        p.drawPixmap((viewport()->width() - size.width()) / 2, (viewport()->height() - size.height()) / 2, FPicture);
+    }
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QMdiArea::resizeEvent(event);
+        viewport()->update();  // the picture moves with the centre
+    }
+
+private:
+    QPixmap FPicture;
+};
 }  // namespace
 
 TfrmMainWindow::TfrmMainWindow(IChannelFormFactory* factory, int language, QWidget* parent)
@@ -49,7 +78,7 @@ TfrmMainWindow::TfrmMainWindow(IChannelFormFactory* factory, int language, QWidg
     frmMainWindow = this;
     setObjectName("frmMainWindow");
 
-    mdiArea = new QMdiArea(this);
+    mdiArea = new TMdiClient(this);
     mdiArea->setObjectName("mdiArea");
     mdiArea->setBackground(QColor(0xAB, 0xAB, 0xAB));  // application work space
     setCentralWidget(mdiArea);
@@ -79,7 +108,10 @@ TfrmMainWindow::TfrmMainWindow(IChannelFormFactory* factory, int language, QWidg
     FLanguageIndex = language == 0 || language == 1 ? language : startup::SystemLanguage();
     SetMenuLanguageMarks();
     ApplyLanguage(FLanguageIndex);
-    setWindowTitle(Q(startup::ProgramTitle));
+    UpdateFrameTitle();
+    // The application's symbol, for every window of the program.
+    QApplication::setWindowIcon(ApplicationSymbol());
+    connect(mdiArea, &QMdiArea::subWindowActivated, this, [this] { UpdateFrameTitle(); });
 
     mnuDevice->menuAction()->setEnabled(true);
     mnuDevice->menuAction()->setVisible(true);
@@ -110,6 +142,8 @@ TfrmMainWindow::~TfrmMainWindow()
     // (Closed windows still waiting for their deletion included.)
     for (QMdiSubWindow* window : mdiArea->findChildren<QMdiSubWindow*>())
         QObject::disconnect(window, nullptr, this, nullptr);
+    // The area itself reports activations while it takes its windows down.
+    QObject::disconnect(mdiArea, nullptr, this, nullptr);
     if (ApplicationServices() == this) SetApplicationServices(nullptr);
     if (frmMainWindow == this) frmMainWindow = nullptr;
 }
@@ -197,6 +231,7 @@ void TfrmMainWindow::CreateChannelWindow(const AnsiString& caption, int channel)
     QMdiSubWindow* window = form->SubWindow();
     window->setAttribute(Qt::WA_DeleteOnClose);
     mdiArea->addSubWindow(window);
+    connect(window, &QMdiSubWindow::windowStateChanged, this, [this] { UpdateFrameTitle(); });
     ChannelWindows[channel] = {form, window};
     // Flags and windows go together: a window that disappears without its close work
     // (or before the work cleared the flags) must not leave its channel taken.
@@ -257,6 +292,9 @@ void TfrmMainWindow::SetupChannelWindow(int channel)
         mnuControlPanel->setChecked(true);
     }
     mnuControlPanel->setEnabled(true);
+    // Closing the last channel window took the close command away; a window to close is
+    // back.
+    if (children > 0) mnuFileCloseItem->setEnabled(true);
     if (children < MaxChannelWindows) {
         mnuFileNewItem->menuAction()->setEnabled(true);
         for (QAction* a : {mnuDatenaufzeichnung, mnuVisualisierung, mnuProgrammgeber, mnuTPScout}) a->setEnabled(true);
@@ -290,6 +328,16 @@ int TfrmMainWindow::ChannelOfSubWindow(QMdiSubWindow* window) const
     for (int c = 1; c <= MaxChannelWindows; ++c)
         if (ChannelWindows[c].window == window && ChannelWindows[c].form) return c;
     return 0;
+}
+
+void TfrmMainWindow::UpdateFrameTitle()
+{
+    // While the current channel window is maximised, the frame's title names it, as
+    // " - [<its caption>]" after the program's title.
+    QString title = Q(startup::ProgramTitle);
+    QMdiSubWindow* current = mdiArea->currentSubWindow();
+    if (current && current->isMaximized() && !current->isHidden()) title += " - [" + current->windowTitle() + "]";
+    setWindowTitle(title);
 }
 
 int TfrmMainWindow::ActiveChannel() const

@@ -87,6 +87,7 @@ public:
     void actWindowCascadeExecute();
     void actWindowTileHorizontalExecute();
     void actWindowTileVerticalExecute();
+    void actWindowArrangeExecute();
     void cmdAutomaticStartClick();
     void cmdRampClick();
     void mnuInformationClick();
@@ -177,6 +178,7 @@ private:
     void ArrangeAxis(bool left);
     void StartLogoThread();
     int ChannelOfSubWindow(QMdiSubWindow* window) const;
+    void UpdateFrameTitle();
 
     struct TChannelEntry {
         IChannelForm* form = nullptr;

@@ -249,6 +249,27 @@ void TfrmMainWindow::actWindowTileVerticalExecute()
     }
 }
 
+void TfrmMainWindow::actWindowArrangeExecute()
+{
+    NOX_ASSERT_UI_THREAD();
+    // The minimised windows line up along the bottom of the client area from the left, a
+    // new row above the last when a row is full; the other windows stay where they are.
+    const int width = mdiArea->viewport()->width();
+    int left = 0, bottom = mdiArea->viewport()->height(), rowHeight = 0;
+    for (QMdiSubWindow* w : mdiArea->subWindowList(QMdiArea::CreationOrder)) {
+        if (w->isHidden() || !w->isMinimized()) continue;
+        const QSize size = w->size();
+        if (left > 0 && left + size.width() > width) {
+            left = 0;
+            bottom -= rowHeight;
+            rowHeight = 0;
+        }
+        w->move(left, bottom - size.height());
+        left += size.width();
+        rowHeight = std::max(rowHeight, size.height());
+    }
+}
+
 // ---------------------------------------------------------------- calendar start and single ramp
 
 void TfrmMainWindow::SetProgrammerDialogs(IProgrammerDialogs* dialogs)

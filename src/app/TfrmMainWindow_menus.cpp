@@ -11,6 +11,7 @@
 #include "app/CLanguage.h"
 #include "app/IControlPanel.h"
 #include "app/IShellHooks.h"
+#include "app/ProgramPictures.h"
 #include "app/TfrmMainWindow.h"
 #include "app/TfrmWait.h"
 #include "platform/Dialogs.h"
@@ -116,7 +117,7 @@ void TfrmMainWindow::BuildMenus()
     mnuWindowMinimizeItem = Item(this, mnuWindow, "mnuWindowMinimizeItem", {}, [this] {
         for (QMdiSubWindow* w : mdiArea->subWindowList()) w->showMinimized();
     });
-    mnuWindowArrangeItem = Item(this, mnuWindow, "mnuWindowArrangeItem", {}, [this] { mdiArea->tileSubWindows(); });
+    mnuWindowArrangeItem = Item(this, mnuWindow, "mnuWindowArrangeItem", {}, [this] { actWindowArrangeExecute(); });
     mnuWindow->addSeparator();
     mnuControlPanel = Item(this, mnuWindow, "mnuControlPanel", QKeySequence("F2"), [this] { mnuControlPanelClick(); });
     mnuControlPanel->setCheckable(true);
@@ -151,30 +152,32 @@ void TfrmMainWindow::BuildToolBar()
     brToolBar = addToolBar("brToolBar");
     brToolBar->setObjectName("brToolBar");
     brToolBar->setMovable(false);
-    brToolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    auto button = [this](const char* name, auto handler) {
+    brToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    auto button = [this](const char* name, TToolPicture picture, auto handler) {
         QAction* a = Item(this, nullptr, name, {}, handler);
+        a->setIcon(ToolPicture(picture));
         brToolBar->addAction(a);
         return a;
     };
-    btnFileOpen = button("btnFileOpen", [this] { actFileOpenExecute(); });
-    btnFileSave = button("btnFileSave", [this] { btnFileSaveClick(); });
+    using P = TToolPicture;
+    btnFileOpen = button("btnFileOpen", P::Open, [this] { actFileOpenExecute(); });
+    btnFileSave = button("btnFileSave", P::Save, [this] { btnFileSaveClick(); });
     brToolBar->addSeparator();
-    btnCut = button("btnCut", [this] { EditCommand("cut"); });
-    btnCopy = button("btnCopy", [this] { EditCommand("copy"); });
-    btnPaste = button("btnPaste", [this] { EditCommand("paste"); });
+    btnCut = button("btnCut", P::Cut, [this] { EditCommand("cut"); });
+    btnCopy = button("btnCopy", P::Copy, [this] { EditCommand("copy"); });
+    btnPaste = button("btnPaste", P::Paste, [this] { EditCommand("paste"); });
     brToolBar->addSeparator();
-    btnCascade = button("btnCascade", [this] { actWindowCascadeExecute(); });
-    btnVertical = button("btnVertical", [this] { actWindowTileHorizontalExecute(); });
-    btnHorizontal = button("btnHorizontal", [this] { actWindowTileVerticalExecute(); });
+    btnCascade = button("btnCascade", P::Cascade, [this] { actWindowCascadeExecute(); });
+    btnVertical = button("btnVertical", P::TileHorizontally, [this] { actWindowTileHorizontalExecute(); });
+    btnHorizontal = button("btnHorizontal", P::TileVertically, [this] { actWindowTileVerticalExecute(); });
     brToolBar->addSeparator();
-    cmdTotalFocus = button("cmdTotalFocus", [this] { cmdTotalFocusClick(); });
-    cmdSeriesShowLeft = button("cmdSeriesShowLeft", [this] { cmdSeriesShowLeftClick(); });
-    cmdSeriesShowRight = button("cmdSeriesShowRight", [this] { cmdSeriesShowRightClick(); });
-    cmdSaveZoom = button("cmdSaveZoom", [this] { cmdSaveZoomClick(); });
+    cmdTotalFocus = button("cmdTotalFocus", P::Overview, [this] { cmdTotalFocusClick(); });
+    cmdSeriesShowLeft = button("cmdSeriesShowLeft", P::ArrangeLeftAxis, [this] { cmdSeriesShowLeftClick(); });
+    cmdSeriesShowRight = button("cmdSeriesShowRight", P::ArrangeRightAxis, [this] { cmdSeriesShowRightClick(); });
+    cmdSaveZoom = button("cmdSaveZoom", P::ZoomLimit, [this] { cmdSaveZoomClick(); });
     brToolBar->addSeparator();
-    cmdAutomaticStart = button("cmdAutomaticStart", [this] { cmdAutomaticStartClick(); });
-    cmdRamp = button("cmdRamp", [this] { cmdRampClick(); });
+    cmdAutomaticStart = button("cmdAutomaticStart", P::AutomaticStart, [this] { cmdAutomaticStartClick(); });
+    cmdRamp = button("cmdRamp", P::Ramp, [this] { cmdRampClick(); });
 }
 
 void TfrmMainWindow::EditCommand(const char* slot)
@@ -269,7 +272,7 @@ void TfrmMainWindow::ApplyLanguage(int language)
     for (const Row& r : rows) {
         if (r.caption >= 0) r.action->setText(Q(text(r.caption)));
         if (r.hint >= 0) SetHint(r.action, text(r.hint));
-        // Tool buttons have no pictures here: they show their short hint.
+        // A tool button shows its picture; its short hint also names it (screen readers).
         if (r.caption < 0) r.action->setText(r.action->toolTip());
     }
     if (frmWait) frmWait->txtWait->setText(Q(text(RowFileLoadingPleaseWait)));

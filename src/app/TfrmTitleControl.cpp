@@ -4,11 +4,10 @@
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
-#include <QPainterPath>
-#include <QRadialGradient>
 #include <algorithm>
 #include <string_view>
 
+#include "app/ProgramPictures.h"
 #include "app/ProgramStartup.h"
 #include "app/TfrmMainWindow.h"
 #include "platform/UiThread.h"
@@ -37,41 +36,7 @@ QPixmap TitlePicture(int width, int height)
     p.fillRect(0, 54, width, 30, QColor(0xC8, 0xD7, 0xDE));  // the band behind the title text
     p.fillRect(0, 84, width, 3, QColor(0xD9, 0x4F, 0x2B));
 
-    // Emblem: a ring, a bath with two waves and a thermometer standing in it.
-    const QPointF centre(width / 2.0, 215);
-    QRadialGradient glow(centre, 92);
-    glow.setColorAt(0, QColor(0x3B, 0x8E, 0xA5));
-    glow.setColorAt(1, QColor(0x12, 0x2B, 0x45));
-    p.setPen(QPen(QColor(0xC8, 0xD7, 0xDE), 6));
-    p.setBrush(glow);
-    p.drawEllipse(centre, 86, 86);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0x2E, 0x86, 0xC1));
-    p.drawChord(QRectF(centre.x() - 83, centre.y() - 83, 166, 166), -20 * 16, -140 * 16);
-    p.setPen(QPen(QColor(0xE8, 0xF4, 0xF8), 3));
-    p.setBrush(Qt::NoBrush);
-    for (int wave = 0; wave < 2; ++wave) {
-        QPainterPath path;
-        const double y = centre.y() + 36 + wave * 14;
-        path.moveTo(centre.x() - 60, y);
-        for (int k = 0; k < 4; ++k)
-            path.quadTo(centre.x() - 45 + k * 30, y + (k % 2 ? 7 : -7), centre.x() - 30 + k * 30, y);
-        p.drawPath(path);
-    }
-    const QRectF stem(centre.x() - 11, centre.y() - 68, 22, 100);
-    p.setPen(QPen(QColor(0x12, 0x2B, 0x45), 3));
-    p.setBrush(QColor(0xF4, 0xF6, 0xF7));
-    p.drawRoundedRect(stem, 11, 11);
-    p.drawEllipse(QPointF(centre.x(), centre.y() + 40), 20, 20);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0xD9, 0x4F, 0x2B));
-    p.drawEllipse(QPointF(centre.x(), centre.y() + 40), 14, 14);
-    p.drawRect(QRectF(centre.x() - 5, centre.y() - 30, 10, 66));
-    p.setPen(QPen(QColor(0x12, 0x2B, 0x45), 2));
-    for (int tick = 0; tick < 5; ++tick) {
-        const double y = centre.y() - 52 + tick * 18;
-        p.drawLine(QPointF(centre.x() + 11, y), QPointF(centre.x() + 20, y));
-    }
+    DrawEmblem(p, QPointF(width / 2.0, 215), 86);
 
     // Name and version.
     QFont name("DejaVu Sans");

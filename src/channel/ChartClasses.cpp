@@ -4,6 +4,7 @@
 #include "chart/series/TGridTransposeTool.h"
 #include "chart/series/TeeFunctions.h"
 #include "chart/series/TeeLegendScrollBar.h"
+#include "chart/series/TeeSmoothFunction.h"
 #include "chart/series/TeeStandardSeries.h"
 #include "chart/series/TeeTools.h"
 #include "chart/storage/TeeStore.h"
@@ -12,6 +13,7 @@ void RegisterChartClasses()
 {
     RegisterTeeStandardSeries();
     RegisterTeeBasicFunctions();
+    RegisterTeeSmoothingFunction();
     RegisterTeeChartTools();
     RegisterTeeGridTransposeTool();
     RegisterTeeLegendScrollBar();

@@ -151,9 +151,9 @@ TmdiSubWindow::~TmdiSubWindow()
     for (int i = 0; i < ChannelSeriesCount; ++i)
         if (TChartSeries* s = FSession->Series(i)) graDataGraph->RemoveSeries(s);
     FSession->OnSocket = nullptr;
+    FRun.reset();
     FSession.reset();
     FSocket.reset();
-    FRun.reset();
     if (FProgrammer) FProgrammer->FreeAllPrograms();
 }
 

@@ -358,6 +358,8 @@ public:
     void tabProgrammerGraphShow();
     void chkLabelClick();
     void ShowSegmentValues(TTreeNode* node);
+    // The selected node's values (segment and program) in the editor, nothing modified.
+    void ShowEditorValues();
     void ShowProgramValues(TTreeNode* node);
     void ClearSegmentEditor();
     void EnableEditorControls();
@@ -372,6 +374,8 @@ public:
 
     // ---- TP Scout (TmdiSubWindow_tpscout.cpp)
     void tabScoutShow();
+    // Closing: every program not saved since its last change is offered for saving.
+    void OfferToSaveScoutPrograms();
 
     // ---- IPanelChannelWindow
     void btnStartTPClick(QObject* sender) override;

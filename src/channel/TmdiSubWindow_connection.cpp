@@ -13,6 +13,7 @@
 
 #include "app/IControlPanel.h"
 #include "app/TfrmMainWindow.h"
+#include "channel/CProgramRun.h"
 #include "channel/ChannelTexts.h"
 #include "channel/TmdiSubWindow.h"
 #include "chart/engine/TChartAxis.h"
@@ -63,7 +64,11 @@ void TmdiSubWindow::cmdEstablishConnectionClick()
 
 void TmdiSubWindow::ConnectionResult(int result)
 {
-    if (result != 1) return;
+    if (result != 1) {
+        // No unit: no program run can have started on it.
+        if (FRun) FRun->StartedProgram = nullptr;
+        return;
+    }
     LockConnectionControls();
 
     // The window's part of the recording start.

@@ -565,6 +565,14 @@ void TmdiSubWindow::ShowSegmentValues(TTreeNode* node)
     ApplyStirrerChoice();
 }
 
+void TmdiSubWindow::ShowEditorValues()
+{
+    if (!FProgrammer || !FSelectedNode || !FProgramTree.Contains(FSelectedNode)) return;
+    if (FSelectedNode->Parent()) ShowSegmentValues(FSelectedNode);
+    ShowProgramValues(FSelectedNode);
+    MarkValuesModified(false);
+}
+
 void TmdiSubWindow::ShowProgramValues(TTreeNode* node)
 {
     TTreeNode* program = ProgramOf(node);
@@ -802,6 +810,11 @@ void TmdiSubWindow::mnuCreateProgramClick()
     FSelectedNode = node;
     RefreshProgramTree();
     treeTProgramChange(node);
+    // There is a program to save now.
+    if (frmMainWindow && frmMainWindow->ActiveChannel() == FChannel) {
+        frmMainWindow->btnFileSave->setEnabled(true);
+        frmMainWindow->mnuFileSaveItem->setEnabled(true);
+    }
 }
 
 void TmdiSubWindow::mnuDeleteProgramClick()

@@ -257,5 +257,8 @@ void TmdiSubWindow::SetLanguage(int language, int channel)
         edLineName->setText(cmbLineSeries->itemText(0));
         if (TChartSeries* s0 = FSession->Series(0)) clbLineColor->SetTeeColor(s0->GetSeriesColor());
     }
+    // The editor's lists were reset: they show the selected program's values again, so
+    // "apply values" never stores the reset choices into it.
+    ShowEditorValues();
     graDataGraph->Invalidate();
 }

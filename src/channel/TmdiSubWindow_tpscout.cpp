@@ -1,6 +1,9 @@
-// The TP Scout side of the program page: the page opens on the segment that runs.
+// The TP Scout side of the program page: the page opens on the segment that runs, and a
+// closing workbench offers its unsaved programs for saving.
+#include <QTabWidget>
 #include <QTreeWidget>
 
+#include "channel/ChannelTexts.h"
 #include "channel/TmdiSubWindow.h"
 #include "programmer/CProgrammer.h"
 
@@ -22,5 +25,19 @@ void TmdiSubWindow::tabScoutShow()
                 treeTProgramChange(current);
                 return;
             }
+    }
+}
+
+void TmdiSubWindow::OfferToSaveScoutPrograms()
+{
+    if (!FProgrammer || FProgramTree.Count() == 0) return;
+    tabDataControl->setCurrentWidget(tabScout);
+    for (int slot = 0; slot < CProgrammer::MaxPrograms; ++slot) {
+        if (FProgrammer->IsSlotFree(slot) || FProgrammer->IsProgramSaved(slot)) continue;
+        TTreeNode* program = FProgrammer->GetProgramNode(slot);
+        if (!program || !FProgramTree.Contains(program)) continue;
+        FSelectedNode = program;
+        RefreshProgramTree();
+        if (ChannelAskYesNo(ChannelText(resources::RowAskSaveSelectedProgram))) mnuSaveProgramClick();
     }
 }

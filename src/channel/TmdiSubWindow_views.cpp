@@ -112,6 +112,7 @@ void TmdiSubWindow::PrepareView(int mode, int channel)
             ShowPage(tabScout, true);
             ShowPage(tabProgrammerGraph, true);
             tabDataControl->setTabText(tabDataControl->indexOf(tabProgrammerGraph), Q(ChannelText(RowGraph)));
+            tabDataControl->setTabText(tabDataControl->indexOf(tabScout), Q(ChannelText(RowScoutProgramEditor)));
             ShowPage(tabDataConnection, false);
             ShowPage(tabFunctions, false);
             tabDataControl->setCurrentWidget(tabScout);
@@ -231,7 +232,10 @@ bool TmdiSubWindow::CloseChannelWindow()
         }
         if (!closed) return false;
     }
-    if (ViewMode == vmTPScout && frmMainWindow) frmMainWindow->TPScoutOpen = 0;
+    if (ViewMode == vmTPScout) {
+        OfferToSaveScoutPrograms();
+        if (frmMainWindow) frmMainWindow->TPScoutOpen = 0;
+    }
     FRun.reset();
     if (FProgrammer) {
         FProgrammer->FreeAllPrograms();

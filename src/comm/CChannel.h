@@ -85,6 +85,9 @@ public:
     // The operations, in their fixed order. Results of 1 mean success.
     virtual int ReadSettings() = 0;
     virtual int Open() = 0;
+    // Acts on the poll thread of this object's own channel, deliberately not on the thread
+    // of the main window's current channel: a channel closed while another window is active
+    // stops its own thread and never a neighbour's.
     virtual void Close(int mode) = 0;
     virtual void ResumeIdentification();
     virtual int GetAddress() = 0;

@@ -119,6 +119,17 @@ void SetApplicationTitle(const AnsiString& title)
 
 int QtDialogs::MessageBox(const AnsiString& text, const AnsiString& caption, int flags)
 {
+    return ShowBox(text, caption, flags, nullptr);
+}
+
+int QtDialogs::MessageBoxAt(const AnsiString& text, const AnsiString& caption, int flags, int left, int top)
+{
+    const QPoint at(left, top);
+    return ShowBox(text, caption, flags, &at);
+}
+
+int QtDialogs::ShowBox(const AnsiString& text, const AnsiString& caption, int flags, const QPoint* at)
+{
     QMessageBox box(ParentWindow());
     box.setWindowTitle(Q(caption));
     box.setText(Q(text));
@@ -152,6 +163,8 @@ int QtDialogs::MessageBox(const AnsiString& text, const AnsiString& caption, int
     int def = DefaultAnswer(flags);
     for (auto& b : buttons)
         if (b.id == def) box.setDefaultButton(b.b);
+    // A box moved before it is shown keeps its place.
+    if (at) box.move(*at);
     int r = box.exec();
     for (auto& b : buttons)
         if (r == b.b) return b.id;

@@ -7,6 +7,7 @@
 
 #include "platform/AnsiString.h"
 
+class QPoint;
 class QPrinter;
 class QString;
 class QWidget;
@@ -55,6 +56,12 @@ public:
     // Shows text with caption; flags are MB_ button set | MB_ icon. Returns the ID of the
     // pressed button.
     virtual int MessageBox(const AnsiString& text, const AnsiString& caption, int flags) = 0;
+    // The same box with its top-left corner at the screen point (left, top). Dialogs that
+    // cannot place a box show it as MessageBox does.
+    virtual int MessageBoxAt(const AnsiString& text, const AnsiString& caption, int flags, int /*left*/, int /*top*/)
+    {
+        return MessageBox(text, caption, flags);
+    }
     // True when the user chose a file; req.fileName then holds it.
     virtual bool FileDialog(FileDialogRequest& req) = 0;
     // Asks for one line of text; true on OK with value holding the input.
@@ -96,10 +103,15 @@ QWidget* DialogOwner();
 class QtDialogs : public Dialogs {
 public:
     int MessageBox(const AnsiString& text, const AnsiString& caption, int flags) override;
+    int MessageBoxAt(const AnsiString& text, const AnsiString& caption, int flags, int left, int top) override;
     bool FileDialog(FileDialogRequest& req) override;
     bool InputQuery(const AnsiString& caption, const AnsiString& prompt, AnsiString& value) override;
     bool PrinterSetup(QPrinter* printer) override;
     bool PrintPageRange(QPrinter* printer, int& From, int& To, int MinPage, int MaxPage) override;
+
+private:
+    // The box of MessageBox; placed at *at when given, else where Qt places it.
+    static int ShowBox(const AnsiString& text, const AnsiString& caption, int flags, const QPoint* at);
 };
 
 // A dialog filter ("Data files (*.csv,*.qzv)|*.csv;*.qzv|...") as the Qt file dialog's name

@@ -1,7 +1,10 @@
 #include "platform/TBitmap.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <cstring>
+#include <mutex>
+#include <vector>
 
 #include "platform/Exception.h"
 #include "platform/TCanvas.h"
@@ -234,11 +237,68 @@ TBitmap* TPicture::GetBitmap()
     return static_cast<TBitmap*>(FGraphic.get());
 }
 
+namespace {
+
+struct FileFormat {
+    AnsiString Extension;  // lower case
+    AnsiString ClassName;
+    TPicture::TGraphicFactory Factory;
+};
+
+std::mutex& FileFormatsMutex()
+{
+    static std::mutex m;
+    return m;
+}
+
+std::vector<FileFormat>& FileFormats()
+{
+    static std::vector<FileFormat> formats;
+    return formats;
+}
+
+}  // namespace
+
+void TPicture::RegisterFileFormat(const AnsiString& Extension, const char* ClassName, TGraphicFactory Factory)
+{
+    std::lock_guard lock(FileFormatsMutex());
+    FileFormats().push_back({LowerCase(Extension), ClassName, std::move(Factory)});
+}
+
+void TPicture::UnregisterGraphicClass(const char* ClassName)
+{
+    std::lock_guard lock(FileFormatsMutex());
+    auto& formats = FileFormats();
+    formats.erase(
+        std::remove_if(formats.begin(), formats.end(), [&](const FileFormat& f) { return f.ClassName == ClassName; }),
+        formats.end());
+}
+
+std::unique_ptr<TGraphic> TPicture::GraphicForExtension(const AnsiString& Extension)
+{
+    TGraphicFactory factory;
+    {
+        std::lock_guard lock(FileFormatsMutex());
+        const AnsiString ext = LowerCase(Extension);
+        const auto& formats = FileFormats();
+        const auto found =
+            std::find_if(formats.rbegin(), formats.rend(), [&](const FileFormat& f) { return f.Extension == ext; });
+        if (found != formats.rend()) factory = found->Factory;
+    }
+    return factory ? factory() : nullptr;
+}
+
 void TPicture::LoadFromFile(const AnsiString& FileName)
 {
-    auto bmp = std::make_unique<TBitmap>();
-    bmp->LoadFromFile(FileName);
-    Adopt(std::move(bmp));
+    const std::size_t slash = FileName.find_last_of("/\\");
+    const std::size_t dot = FileName.rfind('.');
+    std::unique_ptr<TGraphic> graphic;
+    if (dot != AnsiString::npos && (slash == AnsiString::npos || dot > slash))
+        graphic = GraphicForExtension(FileName.substr(dot + 1));
+    if (!graphic) graphic = std::make_unique<TBitmap>();
+    // Read first: a file that fails leaves the picture as it was.
+    graphic->LoadFromFile(FileName);
+    Adopt(std::move(graphic));
 }
 
 void TPicture::SaveToFile(const AnsiString& FileName)

@@ -2,6 +2,7 @@
 // Pictures: TGraphic is the base of every picture type, TBitmap a 32-bit RGB image with its
 // own canvas, TPicture the owner of one graphic of any type.
 #include <QImage>
+#include <functional>
 #include <memory>
 
 #include "platform/AnsiString.h"
@@ -104,10 +105,20 @@ public:
     void SetBitmap(TBitmap* value) { SetGraphic(value); }
     int GetWidth() const { return FGraphic ? FGraphic->GetWidth() : 0; }
     int GetHeight() const { return FGraphic ? FGraphic->GetHeight() : 0; }
-    // Bitmap pictures of any format Qt reads (BMP, PNG, JPEG, GIF).
+    // The graphic class registered for the file's extension reads it; any other file is
+    // read as a bitmap (of any format Qt reads).
     void LoadFromFile(const AnsiString& FileName);
     void SaveToFile(const AnsiString& FileName);
     TNotifyEvent OnChange;
+
+    // Graphic classes by file extension (without the dot, any case). The libraries that
+    // hold the classes register them at start; a later registration of an extension wins.
+    using TGraphicFactory = std::function<std::unique_ptr<TGraphic>()>;
+    static void RegisterFileFormat(const AnsiString& Extension, const char* ClassName, TGraphicFactory Factory);
+    // Removes every extension registered for the class.
+    static void UnregisterGraphicClass(const char* ClassName);
+    // A new, empty graphic of the class registered for the extension; null when none is.
+    static std::unique_ptr<TGraphic> GraphicForExtension(const AnsiString& Extension);
 
 private:
     void Changed();

@@ -1,6 +1,7 @@
 #include "platform/TextCodec.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -67,6 +68,19 @@ size_t DecodeUtf8(std::string_view s, size_t i, char32_t& cp)
     return len;
 }
 
+// The length of the run of ASCII bytes at the start of s (eight bytes at a time).
+size_t AsciiRun(std::string_view s)
+{
+    size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, s.data() + i, 8);
+        if (word & 0x8080808080808080ull) break;
+    }
+    while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
+    return i;
+}
+
 int ToCp1252(char32_t cp)
 {
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return int(cp);
@@ -80,14 +94,13 @@ AnsiString Cp1252ToUtf8(std::string_view bytes)
 {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 8);
-    for (char ch : bytes) {
-        unsigned char c = static_cast<unsigned char>(ch);
-        if (c < 0x80)
-            out += ch;
-        else if (c < 0xA0)
-            AppendUtf8(out, kHigh[c - 0x80]);
-        else
-            AppendUtf8(out, c);
+    for (size_t i = 0; i < bytes.size();) {
+        const size_t ascii = AsciiRun(bytes.substr(i));
+        out.append(bytes.data() + i, ascii);
+        i += ascii;
+        if (i == bytes.size()) break;
+        const unsigned char c = static_cast<unsigned char>(bytes[i++]);
+        AppendUtf8(out, c < 0xA0 ? kHigh[c - 0x80] : c);
     }
     return out;
 }
@@ -122,9 +135,16 @@ bool FitsCp1252(std::string_view utf8)
     return true;
 }
 
+bool IsAscii(std::string_view bytes)
+{
+    return AsciiRun(bytes) == bytes.size();
+}
+
 bool IsValidUtf8(std::string_view bytes)
 {
     for (size_t i = 0; i < bytes.size();) {
+        i += AsciiRun(bytes.substr(i));
+        if (i == bytes.size()) break;
         char32_t cp;
         size_t len = DecodeUtf8(bytes, i, cp);
         if (len == 0) return false;

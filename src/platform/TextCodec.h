@@ -18,6 +18,8 @@ std::string Utf8ToCp1252(std::string_view utf8);
 // True when Utf8ToCp1252 keeps every character of the text.
 bool FitsCp1252(std::string_view utf8);
 bool IsValidUtf8(std::string_view bytes);
+// True when every byte is below 0x80 (the same text in either encoding).
+bool IsAscii(std::string_view bytes);
 // UTF-8 when the bytes are valid UTF-8 (a BOM is dropped), Windows-1252 otherwise.
 AnsiString DecodeText(std::string_view bytes);
 // Splits at LF, dropping one CR before it; a last line without end is kept.

@@ -1,6 +1,8 @@
 // The text table's contents. Rows 129 and 338 are unused but keep their place, so that the
 // numbers of the rows after them stay fixed; code uses the rows' names (TextRows.h).
 // Row 295 has no English text on purpose (the English sentence is complete without it).
+// The English tool tips of rows 62, 63, 64 and 323 name the keys "Ctrl" on purpose: key
+// names follow the language of the text, as the German rows say "Strg".
 #include "resources/LanguageTable.h"
 
 #include <iterator>

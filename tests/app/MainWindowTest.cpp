@@ -2,9 +2,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QImage>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QTimer>
+#include <QToolBar>
 #include <atomic>
 #include <thread>
 
@@ -394,4 +397,54 @@ TEST_F(MainWindowTest, MessagesFromWorkerThreadsReachTheDialogs)
     worker.join();
     EXPECT_EQ(answer.load(), IDOK);
     EXPECT_EQ(support::TestDialogs().LastMessage().text, "from a thread");
+}
+
+TEST_F(MainWindowTest, FrameTitleNamesTheMaximisedWindowAndArrangeLinesUpTheIcons)
+{
+    window->resize(1024, 768);
+    window->show();
+    OpenRecordings(3);
+    EXPECT_EQ(S(window->windowTitle()), "NoxControl 1.2");
+    Form(2)->SubWindow()->showMaximized();
+    window->MdiArea()->setActiveSubWindow(Form(2)->SubWindow());
+    EXPECT_EQ(S(window->windowTitle()), "NoxControl 1.2 - [" + Form(2)->Caption() + "]");
+    Form(2)->SubWindow()->showNormal();
+    EXPECT_EQ(S(window->windowTitle()), "NoxControl 1.2");
+
+    // Icons moved about line up along the bottom, in the order the windows were opened;
+    // the window that is not minimised stays where it is.
+    for (int c : {3, 1}) {
+        Form(c)->SubWindow()->showMinimized();
+        Form(c)->SubWindow()->move(300, 40 * c);
+    }
+    const QPoint normal = Form(2)->SubWindow()->pos();
+    window->mnuWindowArrangeItem->trigger();
+    const QSize icon = Form(1)->SubWindow()->size();
+    const int bottom = window->MdiArea()->viewport()->height() - icon.height();
+    EXPECT_EQ(Form(1)->SubWindow()->pos(), QPoint(0, bottom));
+    EXPECT_EQ(Form(3)->SubWindow()->pos(), QPoint(icon.width(), bottom));
+    EXPECT_EQ(Form(2)->SubWindow()->pos(), normal);
+}
+
+TEST_F(MainWindowTest, FrameShowsItsPictures)
+{
+    EXPECT_FALSE(QApplication::windowIcon().isNull());
+    // Every tool button has a picture of its own.
+    std::vector<QImage> pictures;
+    for (QAction* a : window->brToolBar->actions()) {
+        if (a->isSeparator()) continue;
+        const QImage picture = a->icon().pixmap(24, 24).toImage();
+        EXPECT_FALSE(picture.isNull()) << S(a->objectName());
+        for (const QImage& other : pictures) EXPECT_NE(picture, other) << S(a->objectName());
+        pictures.push_back(picture);
+    }
+    EXPECT_EQ(pictures.size(), 14u);
+    // The background picture in the middle of the empty client area.
+    window->resize(1024, 768);
+    const QImage client = window->MdiArea()->viewport()->grab().toImage();
+    const QRgb workSpace = client.pixel(1, client.height() / 2);
+    int drawn = 0;
+    for (int x = client.width() / 3; x < 2 * client.width() / 3; x += 8)
+        if (client.pixel(x, client.height() / 2) != workSpace) ++drawn;
+    EXPECT_GT(drawn, 5);
 }

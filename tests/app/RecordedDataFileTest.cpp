@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <filesystem>
 
@@ -507,7 +509,8 @@ TEST_F(RecordedDataFileTest, MalformedCorpusIsReportedClearly)
 }
 
 // Values are written in their axis's format exactly as the library's FormatFloat would
-// write them, whatever the magnitude, rounding case or picture.
+// write them, whatever the magnitude, rounding case or picture, and times as FloatToStr
+// writes them; reading gives the numbers the written texts name.
 TEST_F(RecordedDataFileTest, ValuesAreWrittenAsFormatFloatWritesThem)
 {
     std::vector<double> values = {0, -0.0, 0.0005, -0.0005, 0.00049999, 2.5, 1234.5675, 999.9995, -999.9995, 1e19,
@@ -530,16 +533,33 @@ TEST_F(RecordedDataFileTest, ValuesAreWrittenAsFormatFloatWritesThem)
             SCOPED_TRACE(format);
             TRecordedData d;
             d.Formats = *fs;
-            d.X.assign(values.size(), 1);
+            for (size_t i = 0; i < values.size(); ++i) {
+                const double v = values[i];
+                d.X.push_back(i % 3 == 0 || !(std::fabs(v) < 6e5) ? 46000.25 + double(i) / 86400 : v);
+            }
             d.Columns.push_back({"v", format, values});
             const std::string bytes = BuildRecordedDataFile(d);
-            size_t pos = bytes.find("TimeStep;v;\r\n") + 13;
+            const TRecordedDataRead read = ParseRecordedDataFile(bytes);
+            size_t pos = bytes.find("TimeStep;v;\r\n") + 13, row = 0;
             for (double v : values) {
-                pos = bytes.find(';', bytes.find(';', pos) + 1) + 1;  // past X and Error
-                pos = bytes.find(';', pos) + 1;                       // past TimeStep
+                const size_t xEnd = bytes.find(';', pos);
+                ASSERT_EQ(bytes.substr(pos, xEnd - pos), FloatToStr(d.X[row], *fs)) << d.X[row];
+                pos = bytes.find(';', xEnd + 1) + 1;  // past Error
+                pos = bytes.find(';', pos) + 1;       // past TimeStep
                 const size_t end = bytes.find(';', pos);
-                ASSERT_EQ(bytes.substr(pos, end - pos), FormatFloat(format, v, *fs)) << v;
+                const std::string text = bytes.substr(pos, end - pos);
+                ASSERT_EQ(text, FormatFloat(format, v, *fs)) << v;
+                // What the reader makes of a plain number is what from_chars makes of it.
+                std::string dotted = text;
+                std::replace(dotted.begin(), dotted.end(), ',', '.');
+                double expected = 0;
+                const auto parsed = std::from_chars(dotted.data(), dotted.data() + dotted.size(), expected);
+                if (fs == &plain && parsed.ec == std::errc() && parsed.ptr == dotted.data() + dotted.size()) {
+                    const double got = read.Y[0][row];
+                    ASSERT_TRUE(got == expected || (std::isnan(got) && std::isnan(expected))) << text << " " << got;
+                }
                 pos = end + 3;
+                ++row;
             }
         }
     }

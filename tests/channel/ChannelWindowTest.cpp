@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
+#include <algorithm>
 
 #include "ChannelTestSupport.h"
 #include "app/CLanguage.h"
@@ -19,11 +20,13 @@
 #include "channel/TmdiSubWindow.h"
 #include "chart/engine/TChartAxis.h"
 #include "chart/engine/TCustomChart.h"
+#include "chart/engine/TeeSeriesTypes.h"
 #include "chart/series/TBarSeries.h"
 #include "chart/series/TFastLineSeries.h"
 #include "chart/series/TPieSeries.h"
 #include "chart/series/TeeAxisToolTypes.h"
 #include "chart/series/TeeLegendScrollBar.h"
+#include "chart/series/TeeSmoothFunction.h"
 #include "chart/storage/TeeStore.h"
 #include "platform/TStream.h"
 
@@ -301,4 +304,8 @@ TEST(ChartClasses, ChartFilesOfEveryStandardTypeLoadAfterStartUp)
     ASSERT_EQ(target.SeriesCount(), 2);
     EXPECT_NE(qobject_cast<TBarSeries*>(target.GetSeries(0)), nullptr);
     EXPECT_NE(qobject_cast<TPieSeries*>(target.GetSeries(1)), nullptr);
+    // The function galleries offer the smoothing function too.
+    EXPECT_TRUE(std::any_of(TeeSeriesTypes().begin(), TeeSeriesTypes().end(), [](const TTeeSeriesType& t) {
+        return t.FunctionClass == &TSmoothingFunction::staticMetaObject;
+    }));
 }

@@ -210,7 +210,24 @@ TEST_F(MainWindowActionsTest, EveryActionOfTheStartedProgramShowsItsEffect)
 
 TEST_F(MainWindowActionsTest, EveryActionOfAViewWindowShowsItsEffect)
 {
-    const TReasons reasons = {{"mnuEnglish", "English is the language in force"}};
+    const TReasons reasons = {{"mnuEnglish", "English is the language in force"},
+                              {"mnuWindowArrangeItem", "no minimised window to line up"}};
     const std::vector<std::string> silent = SilentActions(TStartState::ViewWithFile);
     EXPECT_EQ(Unexplained(silent, reasons), std::vector<std::string>{});
+}
+
+TEST_F(MainWindowActionsTest, CloseCommandClosesAgainAfterTheLastWindowWasClosed)
+{
+    Start(TStartState::ViewWithFile);
+    for (int round = 0; round < 2; ++round) {
+        if (round > 0) {
+            support::TestDialogs().QueueFileName(Path("rec_11.csv"));
+            main->mnuVisualisierung->trigger();
+            forms->FileCommands->WaitIdle();
+        }
+        ASSERT_EQ(main->ChildWindowCount(), 1);
+        ASSERT_TRUE(main->mnuFileCloseItem->isEnabled()) << "round " << round;
+        main->mnuFileCloseItem->trigger();
+        EXPECT_EQ(main->ChildWindowCount(), 0);
+    }
 }

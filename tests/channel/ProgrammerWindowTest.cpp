@@ -38,7 +38,7 @@ protected:
     {
         dialogs.reset();
         for (int c = 1; c <= 10; ++c)
-            if (IChannelForm* f = main->ChannelForm(c)) f->FormClose();
+            if (IChannelForm* f = main->IsChannelOpen(c) ? main->ChannelForm(c) : nullptr) f->FormClose();
         TDataFileSaveQueue::Instance().WaitIdle();
         ChannelWindowFixture::TearDown();
     }
@@ -121,6 +121,13 @@ TEST_F(ProgrammerWindowTest, EditorAppliesValuesWithinBoundsAndSavesWhatItLoads)
     EXPECT_EQ(w->edTemperature->text(), "33");
     w->btnApplyValuesClick();
     EXPECT_DOUBLE_EQ(p->GetSegmentSetpoint(first), 655.35);
+    // A language switch refills the lists; the editor still shows what the segment holds.
+    w->cmbExecution->setCurrentIndex(1);
+    w->btnApplyValuesClick();
+    main->mnuGermanClick();
+    EXPECT_EQ(w->cmbExecution->currentIndex(), 1);
+    EXPECT_EQ(w->cmbExecution->currentText(), "temperaturstabil");
+    main->mnuEnglishClick();
 
     // 200 segments at most.
     while (CProgrammer::GetSegmentCount(program) < CProgrammer::MaxSegments) w->mnuAddSegmentClick();
@@ -145,6 +152,17 @@ TEST_F(ProgrammerWindowTest, EditorAppliesValuesWithinBoundsAndSavesWhatItLoads)
     support::TestDialogs().QueueFileName(Path("editor.tp"));
     w->mnuSaveProgramClick();
     EXPECT_EQ(Bytes(Path("editor.tp")), saved);
+
+    // Closing offers the programs changed since they were saved, and only those.
+    w->mnuCreateProgramClick();
+    w->mnuAddSegmentClick();
+    support::TestDialogs().Clear();
+    support::TestDialogs().QueueAnswer(IDYES);
+    support::TestDialogs().QueueFileName(Path("second"));
+    EXPECT_TRUE(w->FormClose());
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+    EXPECT_EQ(Last(), "Do you want to save the selected temperature program?");
+    EXPECT_FALSE(Bytes(Path("second.tp")).isEmpty());
 }
 
 TEST_F(ProgrammerWindowTest, TPScoutHoldsTenProgramsAndDeletingOneKeepsTheOthersSettings)
@@ -305,4 +323,22 @@ TEST_F(ProgrammerWindowTest, AutomaticStartArmsAProgrammerChannelAndStartsItsPro
     Tick(w);
     EXPECT_TRUE(w->ProgramRun()->HasRun());
     EXPECT_EQ(w->AutomaticStartArmed, 0);
+}
+
+TEST_F(ProgrammerWindowTest, FailedIdentificationLeavesNoStartedProgram)
+{
+    support::SimulatedUnitLine line;
+    support::UnitState mute;
+    mute.answers = 0;
+    line.AddUnit(mute);
+    AnsiString error;
+    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+    TmdiSubWindow* w = Open(&TfrmMainWindow::mnuProgrammgeberClick);
+    w->cmbInterface->setCurrentIndex(w->cmbInterface->findText("TCP/IP"));
+    w->edPort->setText(QString::number(line.TcpPort()));
+    w->ProgramRun()->StartedProgram = w->ProgramTreeItems().Add(nullptr, "chosen before the unit answered");
+    w->cmdEstablishConnectionClick();
+    ConfirmIdentification(w->Session());
+    EXPECT_FALSE(w->IsConnected());
+    EXPECT_EQ(w->ProgramRun()->StartedProgram, nullptr);
 }

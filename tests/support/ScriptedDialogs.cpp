@@ -21,6 +21,17 @@ int ScriptedDialogs::MessageBox(const AnsiString& text, const AnsiString& captio
     }
 }
 
+int ScriptedDialogs::MessageBoxAt(const AnsiString& text, const AnsiString& caption, int flags, int left, int top)
+{
+    const int answer = MessageBox(text, caption, flags);
+    std::lock_guard<std::mutex> l(mutex_);
+    ShownMessage& shown = messages_.back();
+    shown.placed = true;
+    shown.left = left;
+    shown.top = top;
+    return answer;
+}
+
 bool ScriptedDialogs::FileDialog(platform::FileDialogRequest& req)
 {
     std::lock_guard<std::mutex> l(mutex_);

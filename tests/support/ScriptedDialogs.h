@@ -13,11 +13,14 @@ struct ShownMessage {
     AnsiString caption;
     int flags = 0;
     QWidget* owner = nullptr;  // the dialog owner in force when the box was shown
+    bool placed = false;       // shown at (left, top) on the screen
+    int left = 0, top = 0;
 };
 
 class ScriptedDialogs : public platform::Dialogs {
 public:
     int MessageBox(const AnsiString& text, const AnsiString& caption, int flags) override;
+    int MessageBoxAt(const AnsiString& text, const AnsiString& caption, int flags, int left, int top) override;
     bool FileDialog(platform::FileDialogRequest& req) override;
     bool InputQuery(const AnsiString& caption, const AnsiString& prompt, AnsiString& value) override;
     bool PrinterSetup(QPrinter* printer) override;

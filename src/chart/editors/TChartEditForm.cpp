@@ -116,7 +116,8 @@ TChartEditForm::TChartEditForm(QWidget* Owner) : TTeeForm(Owner)
     TreeSplitter = new QSplitter(Qt::Horizontal, this);
     Tree = new QTreeWidget(TreeSplitter);
     Tree->setHeaderHidden(true);
-    Tree->setFixedWidth(126);
+    Tree->setMinimumWidth(60);
+    Tree->resize(126, Tree->height());
     Tree->hide();
     MainPage = new TTeePageControl(TreeSplitter);
     TreeSplitter->setStretchFactor(1, 1);
@@ -541,11 +542,6 @@ void TChartEditForm::FormCloseQuery(bool& CanClose)
     CanClose = !SeriesForm || SeriesForm->CheckCanClose();
 }
 
-void TChartEditForm::closeEvent(QCloseEvent* Event)
-{
-    TTeeForm::closeEvent(Event);
-}
-
 void TChartEditForm::resizeEvent(QResizeEvent* Event)
 {
     TTeeForm::resizeEvent(Event);
@@ -757,7 +753,9 @@ void TChartEditForm::PrepareTree()
 {
     const QSignalBlocker block(Tree);
     OldWidth = width();
-    resize(width() + Tree->width() + TreeSplitter->handleWidth(), height());
+    constexpr int treeWidth = 126;
+    resize(width() + treeWidth + TreeSplitter->handleWidth(), height());
+    TreeSplitter->setSizes({treeWidth, OldWidth});
     // The tree chooses the pages: the main page control shows them without its tabs.
     MainPage->tabBar()->hide();
     Tree->clear();

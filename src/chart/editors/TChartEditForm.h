@@ -272,7 +272,6 @@ public:
 protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;
-    void closeEvent(QCloseEvent* Event) override;
 
 private:
     void BuildSeriesList();

@@ -361,6 +361,16 @@ void TChartGalleryPanel::Resize()
     ResizeCharts();
 }
 
+void TChartGalleryPanel::UseTheme(const TChartThemeClass& ThemeClass)
+{
+    if (!ThemeClass) return;
+    for (TGalleryChart* chart : Charts) {
+        if (const std::unique_ptr<TChartTheme> theme = ThemeClass(chart)) theme->Apply();
+        // The theme may have changed the series; the gallery shows them its own way.
+        for (int i = 0; i < chart->SeriesCount(); ++i) chart->GetSeries(i)->PrepareForGallery(true);
+    }
+}
+
 bool TChartGalleryPanel::ValidSeries(const TTeeSeriesType& Type, const AnsiString& Page) const
 {
     return Type.GalleryPage && *Type.GalleryPage == Page && (Type.FunctionClass != nullptr) == FunctionsGallery;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "chart/engine/TCustomChart.h"
+#include "chart/engine/TeePalette.h"
 #include "chart/engine/TeeSeriesTypes.h"
 #include "platform/TCustomPanel.h"
 
@@ -123,6 +124,8 @@ public:
     // Opens the variants pop-up of the selected cell.
     void ShowSubGallery();
     bool ValidSeries(const TTeeSeriesType& Type, const AnsiString& Page) const;
+    // Gives every cell a theme of that class; the cells' series keep the gallery's look.
+    void UseTheme(const TChartThemeClass& ThemeClass);
     // Arrow keys, Alt+Down and Enter (Qt key codes).
     void KeyDown(int Key, TShiftState Shift);
     // A double click or Enter on a cell: records the choice and raises OnSelectedChart.

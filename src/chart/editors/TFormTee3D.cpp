@@ -52,13 +52,11 @@ void TFormTee3D::Build()
     Tab3D = TeeAddTab(PageControl1, "Options");
     CBView3d = TeeAddCheck(Tab3D, "&3 Dimensions", 8, 6);
     CBView3d->setChecked(true);
-    QLabel* l13 = TeeAddLabel(Tab3D, "3&D %:", 8, 32);
-    SE3d = TeeAddSpin(Tab3D, 50, 28, 56, 1, 100, 5, l13);
+    SE3d = TeeAddSpin(Tab3D, 50, 28, 56, 1, 100, 5, TeeAddLabel(Tab3D, "3&D %:", 8, 32));
     SE3d->setValue(15);
     UD3D = SE3d;
     CBOrthogonal = TeeAddCheck(Tab3D, "&Orthogonal", 8, 58);
-    QLabel* label4 = TeeAddLabel(Tab3D, "&Angle:", 8, 84);
-    EOrthoAngle = TeeAddSpin(Tab3D, 50, 80, 56, 0, 180, 5, label4);
+    EOrthoAngle = TeeAddSpin(Tab3D, 50, 80, 56, 0, 180, 5, TeeAddLabel(Tab3D, "&Angle:", 8, 84));
     EOrthoAngle->setValue(45);
     UDOrthoAngle = EOrthoAngle;
     CBZoomText = TeeAddCheck(Tab3D, "Zoom &Text", 8, 110);
@@ -68,8 +66,7 @@ void TFormTee3D::Build()
     TeeAddLabel(Tab3D, "%", 72, 134);
     CBClipPoints = TeeAddCheck(Tab3D, "&Clip Points", 8, 160);
     auto row = [this](const char* caption, int y, int min, int max, int page, int ticks, QLabel*& value) {
-        QLabel* label = TeeAddLabel(Tab3D, caption, 120, y + 4);
-        QSlider* s = Track(Tab3D, 200, y, min, max, page, ticks, label);
+        QSlider* s = Track(Tab3D, 200, y, min, max, page, ticks, TeeAddLabel(Tab3D, caption, 120, y + 4));
         value = TeeAddLabel(Tab3D, "", 354, y + 4, 40);
         return s;
     };

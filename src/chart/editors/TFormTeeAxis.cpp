@@ -128,15 +128,13 @@ void TFormTeeAxis::Build()
     CBAutoMin = TeeAddCheck(tabMin, "Aut&o", 8, 8);
     LAxisMin = TeeAddLabel(tabMin, "(min)", 70, 10, 110);
     BAxisMin = TeeAddButton(tabMin, "Cha&nge...", 186, 4);
-    QLabel* label4 = TeeAddLabel(tabMin, "Offset:", 8, 40);
-    EMinOff = TeeAddSpin(tabMin, 60, 36, 70, -10000, 10000, 1, label4);
+    EMinOff = TeeAddSpin(tabMin, 60, 36, 70, -10000, 10000, 1, TeeAddLabel(tabMin, "Offset:", 8, 40));
     UDMinOff = EMinOff;
     QWidget* tabMax = TeeAddTab(PageControl1, "Maximum");
     CBAutoMax = TeeAddCheck(tabMax, "A&uto", 8, 8);
     LAxisMax = TeeAddLabel(tabMax, "(max)", 70, 10, 110);
     BAxisMax = TeeAddButton(tabMax, "C&hange...", 186, 4);
-    QLabel* label5 = TeeAddLabel(tabMax, "Offset:", 8, 40);
-    EMaxOff = TeeAddSpin(tabMax, 60, 36, 70, -10000, 10000, 1, label5);
+    EMaxOff = TeeAddSpin(tabMax, 60, 36, 70, -10000, 10000, 1, TeeAddLabel(tabMax, "Offset:", 8, 40));
     UDMaxOff = EMaxOff;
 
     // ---- Title
@@ -148,11 +146,9 @@ void TFormTeeAxis::Build()
     ETitle = new QLineEdit(TabTitleStyle);
     ETitle->setGeometry(60, 8, 180, 21);
     l14->setBuddy(ETitle);
-    QLabel* l3 = TeeAddLabel(TabTitleStyle, "&Angle:", 8, 44);
-    SETitleAngle = TeeAddSpin(TabTitleStyle, 60, 40, 60, 0, 360, 90, l3);
+    SETitleAngle = TeeAddSpin(TabTitleStyle, 60, 40, 60, 0, 360, 90, TeeAddLabel(TabTitleStyle, "&Angle:", 8, 44));
     UDTitleAngle = SETitleAngle;
-    QLabel* l9 = TeeAddLabel(TabTitleStyle, "Si&ze:", 8, 76);
-    SETitleSize = TeeAddSpin(TabTitleStyle, 60, 72, 60, 0, 1000, 1, l9);
+    SETitleSize = TeeAddSpin(TabTitleStyle, 60, 72, 60, 0, 1000, 1, TeeAddLabel(TabTitleStyle, "Si&ze:", 8, 76));
     UDTitleSize = SETitleSize;
     CBTitleVisible = TeeAddCheck(TabTitleStyle, "&Visible", 140, 42);
     TabTitleFont = TeeAddTab(PageTitle, "Text");
@@ -167,17 +163,15 @@ void TFormTeeAxis::Build()
     CBOnAxis = TeeAddCheck(TabLabStyle, "Label On A&xis", 8, 46);
     CBRoundFirst = TeeAddCheck(TabLabStyle, "Ro&und First", 8, 66);
     CBAlternate = TeeAddCheck(TabLabStyle, "&Alternate", 8, 86);
-    QLabel* l26 = TeeAddLabel(TabLabStyle, "Si&ze:", 130, 10);
-    SELabelsSize = TeeAddSpin(TabLabStyle, 210, 6, 60, 0, 1000, 1, l26);
+    SELabelsSize = TeeAddSpin(TabLabStyle, 210, 6, 60, 0, 1000, 1, TeeAddLabel(TabLabStyle, "Si&ze:", 130, 10));
     UDLabelsSize = SELabelsSize;
-    QLabel* l23 = TeeAddLabel(TabLabStyle, "An&gle:", 130, 38);
-    SELabelsAngle = TeeAddSpin(TabLabStyle, 210, 34, 60, 0, 360, 90, l23);
+    SELabelsAngle = TeeAddSpin(TabLabStyle, 210, 34, 60, 0, 360, 90, TeeAddLabel(TabLabStyle, "An&gle:", 130, 38));
     UDLabelsAngle = SELabelsAngle;
-    QLabel* l20 = TeeAddLabel(TabLabStyle, "Min. Se&paration %:", 130, 66);
-    SESepar = TeeAddSpin(TabLabStyle, 210, 62, 60, 0, 100, 10, l20);
+    SESepar =
+        TeeAddSpin(TabLabStyle, 210, 62, 60, 0, 100, 10, TeeAddLabel(TabLabStyle, "Min. Se&paration %:", 130, 66));
     UDSepar = SESepar;
-    QLabel* label3 = TeeAddLabel(TabLabStyle, "&Style:", 130, 94);
-    CBLabelStyle = TeeAddCombo(TabLabStyle, 180, 90, 90, {"Auto", "None", "Value", "Mark", "Text"}, label3);
+    CBLabelStyle = TeeAddCombo(TabLabStyle, 180, 90, 90, {"Auto", "None", "Value", "Mark", "Text"},
+                               TeeAddLabel(TabLabStyle, "&Style:", 130, 94));
     TabLabFormat = TeeAddTab(PageLabels, "Format");
     LabelAxisFormat = TeeAddLabel(TabLabFormat, "Labels For&mat:", 8, 10, 120);
     CBFormat = TeeAddCombo(TabLabFormat, 8, 28, 160, {}, LabelAxisFormat);
@@ -199,45 +193,37 @@ void TFormTeeAxis::Build()
     BTickPen = pen(TabTicks, "T&icks...", 8, 36);
     BTickInner = pen(TabTicks, "I&nner...", 8, 66);
     BAxisGrid = pen(TabTicks, "&Grid...", 8, 96);
-    QLabel* l28 = TeeAddLabel(TabTicks, "Len:", 100, 42);
-    SEAxisTickLength = TeeAddSpin(TabTicks, 130, 38, 60, 0, 1000, 1, l28);
+    SEAxisTickLength = TeeAddSpin(TabTicks, 130, 38, 60, 0, 1000, 1, TeeAddLabel(TabTicks, "Len:", 100, 42));
     UDAxisTickLength = SEAxisTickLength;
-    QLabel* l29 = TeeAddLabel(TabTicks, "Len:", 100, 72);
-    SEInnerTicksLength = TeeAddSpin(TabTicks, 130, 68, 60, 0, 1000, 1, l29);
+    SEInnerTicksLength = TeeAddSpin(TabTicks, 130, 68, 60, 0, 1000, 1, TeeAddLabel(TabTicks, "Len:", 100, 72));
     UDInnerTicksLength = SEInnerTicksLength;
     CBTickOnLabels = TeeAddCheck(TabTicks, "At Labels Onl&y", 100, 10);
     CBGridCentered = TeeAddCheck(TabTicks, "C&entered", 100, 100);
-    QLabel* label6 = TeeAddLabel(TabTicks, "&Z:", 190, 102);
-    Edit2 = TeeAddSpin(TabTicks, 210, 98, 56, 0, 100, 1, label6);
+    Edit2 = TeeAddSpin(TabTicks, 210, 98, 56, 0, 100, 1, TeeAddLabel(TabTicks, "&Z:", 190, 102));
     UDGridZ = Edit2;
 
     // ---- Minor
     TabMinorTicks = TeeAddTab(PageAxis, "Minor");
     BTickMinor = pen(TabMinorTicks, "&Ticks...", 8, 6);
-    QLabel* l30 = TeeAddLabel(TabMinorTicks, "Length:", 100, 12);
-    SEAxisMinorTickLen = TeeAddSpin(TabMinorTicks, 150, 8, 60, 0, 1000, 1, l30);
+    SEAxisMinorTickLen =
+        TeeAddSpin(TabMinorTicks, 150, 8, 60, 0, 1000, 1, TeeAddLabel(TabMinorTicks, "Length:", 100, 12));
     UDAxisMinorTickLen = SEAxisMinorTickLen;
-    QLabel* l31 = TeeAddLabel(TabMinorTicks, "&Count:", 100, 42);
-    SEMinorCount = TeeAddSpin(TabMinorTicks, 150, 38, 60, 0, 1000, 1, l31);
+    SEMinorCount = TeeAddSpin(TabMinorTicks, 150, 38, 60, 0, 1000, 1, TeeAddLabel(TabMinorTicks, "&Count:", 100, 42));
     UDMinorCount = SEMinorCount;
     BMinorGrid = pen(TabMinorTicks, "&Grid...", 8, 66);
 
     // ---- Position
     TabPositions = TeeAddTab(PageAxis, "Position");
-    QLabel* label41 = TeeAddLabel(TabPositions, "&Position %:", 8, 12);
-    EPos = TeeAddSpin(TabPositions, 80, 8, 64, -1000, 1000, 1, label41);
+    EPos = TeeAddSpin(TabPositions, 80, 8, 64, -1000, 1000, 1, TeeAddLabel(TabPositions, "&Position %:", 8, 12));
     UDPos = EPos;
-    QLabel* label42 = TeeAddLabel(TabPositions, "St&art %:", 8, 42);
-    EStart = TeeAddSpin(TabPositions, 80, 38, 64, 0, 100, 1, label42);
+    EStart = TeeAddSpin(TabPositions, 80, 38, 64, 0, 100, 1, TeeAddLabel(TabPositions, "St&art %:", 8, 42));
     UDStart = EStart;
-    QLabel* label43 = TeeAddLabel(TabPositions, "&End %:", 8, 72);
-    EEnd = TeeAddSpin(TabPositions, 80, 68, 64, 0, 100, 1, label43);
+    EEnd = TeeAddSpin(TabPositions, 80, 68, 64, 0, 100, 1, TeeAddLabel(TabPositions, "&End %:", 8, 72));
     UDEnd = EEnd;
-    QLabel* labelZ = TeeAddLabel(TabPositions, "&Z %:", 8, 102);
-    Edit1 = TeeAddSpin(TabPositions, 80, 98, 64, 0, 100, 1, labelZ);
+    Edit1 = TeeAddSpin(TabPositions, 80, 98, 64, 0, 100, 1, TeeAddLabel(TabPositions, "&Z %:", 8, 102));
     UDZ = Edit1;
-    QLabel* label7 = TeeAddLabel(TabPositions, "&Units:", 160, 12);
-    CBPosUnits = TeeAddCombo(TabPositions, 200, 8, 80, {"Percent", "Pixels"}, label7);
+    CBPosUnits =
+        TeeAddCombo(TabPositions, 200, 8, 80, {"Percent", "Pixels"}, TeeAddLabel(TabPositions, "&Units:", 160, 12));
     CBOtherSide = TeeAddCheck(TabPositions, "&Other side", 160, 42);
     CBHorizAxis = TeeAddCheck(TabPositions, "&Horizontal", 160, 64);
 

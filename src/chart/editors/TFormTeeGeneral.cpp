@@ -145,36 +145,33 @@ void TFormTeeGeneral::Build()
     SELeftMa = UDLeftMa = margin(8, 40);
     SERightMa = UDRightMa = margin(120, 40);
     SEBotMa = UDBotMa = margin(64, 64);
-    QLabel* label5 = TeeAddLabel(this, "&Units:", 8, 80);
-    CBMarUnits = TeeAddCombo(this, 56, 76, 90, {"Percent", "Pixels"}, label5);
+    CBMarUnits = TeeAddCombo(this, 56, 76, 90, {"Percent", "Pixels"}, TeeAddLabel(this, "&Units:", 8, 80));
 
     PageControl1 = new QTabWidget(this);
     PageControl1->setGeometry(4, 104, 360, 112);
     QWidget* zoom = TeeAddTab(PageControl1, "Zoom");
     CBAllowZoom = TeeAddCheck(zoom, "&Allow", 8, 6);
     CBAnimatedZoom = TeeAddCheck(zoom, "An&imated", 8, 26);
-    QLabel* lSteps = TeeAddLabel(zoom, "&Steps:", 8, 52);
-    SEAniZoomSteps = TeeAddSpin(zoom, 60, 48, 50, 1, 100, 1, lSteps);
+    SEAniZoomSteps = TeeAddSpin(zoom, 60, 48, 50, 1, 100, 1, TeeAddLabel(zoom, "&Steps:", 8, 52));
     SEAniZoomSteps->setValue(8);
     UDAniZoomSteps = SEAniZoomSteps;
     BZoomPen = new TButtonPen(zoom);
     BZoomPen->setText("P&en...");
     BZoomPen->setGeometry(120, 4, 70, 25);
     BZoomColor = TeeAddButton(zoom, "P&attern...", 120, 32, 70);
-    QLabel* label1 = TeeAddLabel(zoom, "&Minimum pixels:", 200, 8);
-    EMinPix = TeeAddSpin(zoom, 290, 4, 56, 0, 1000, 1, label1);
+    EMinPix = TeeAddSpin(zoom, 290, 4, 56, 0, 1000, 1, TeeAddLabel(zoom, "&Minimum pixels:", 200, 8));
     EMinPix->setValue(16);
     UDMinPix = EMinPix;
-    QLabel* label2 = TeeAddLabel(zoom, "&Direction:", 200, 36);
-    CBDir = TeeAddCombo(zoom, 260, 32, 86, {"Horizontal", "Vertical", "Both"}, label2);
-    QLabel* label3 = TeeAddLabel(zoom, "M&ouse Button:", 200, 62);
-    CBZoomMouse = TeeAddCombo(zoom, 280, 58, 66, {"Left", "Right", "Middle"}, label3);
+    CBDir =
+        TeeAddCombo(zoom, 260, 32, 86, {"Horizontal", "Vertical", "Both"}, TeeAddLabel(zoom, "&Direction:", 200, 36));
+    CBZoomMouse =
+        TeeAddCombo(zoom, 280, 58, 66, {"Left", "Right", "Middle"}, TeeAddLabel(zoom, "M&ouse Button:", 200, 62));
     CBUpLeft = TeeAddCheck(zoom, "Zoom on &Up Left drag", 8, 74);
     QWidget* scroll = TeeAddTab(PageControl1, "Scroll");
     RGPanning =
         TeeAddRadioGroup(scroll, "Allow Scroll:", {"&None", "&Horizontal", "&Vertical", "&Both"}, 8, 2, 120, 84);
-    QLabel* label4 = TeeAddLabel(scroll, "&Mouse Button:", 140, 12);
-    CBScrollMouse = TeeAddCombo(scroll, 230, 8, 80, {"Left", "Right", "Middle"}, label4);
+    CBScrollMouse =
+        TeeAddCombo(scroll, 230, 8, 80, {"Left", "Right", "Middle"}, TeeAddLabel(scroll, "&Mouse Button:", 140, 12));
     PageControl1->setCurrentIndex(0);
 
     auto zoomOf = [this] { return Chart ? Chart->GetZoom() : nullptr; };

@@ -49,8 +49,7 @@ void TFormTeeLegend::Build()
     BDivLines = new TButtonPen(TabSheet1);
     BDivLines->setText("&Dividing Lines...");
     BDivLines->setGeometry(8, 56, 104, 25);
-    QLabel* label1 = TeeAddLabel(TabSheet1, "V&ert. Spacing:", 120, 64);
-    EVertSpacing = TeeAddSpin(TabSheet1, 200, 60, 56, -10, 100, 1, label1);
+    EVertSpacing = TeeAddSpin(TabSheet1, 200, 60, 56, -10, 100, 1, TeeAddLabel(TabSheet1, "V&ert. Spacing:", 120, 64));
     UDVertSpacing = EVertSpacing;
     CBFontColor = TeeAddCheck(TabSheet1, "&Font Series Color", 8, 90);
     CBCheckBoxes = TeeAddCombo(TabSheet1, 8, 114, 130, {"No check boxes", "Check boxes", "Radio buttons"});
@@ -58,33 +57,27 @@ void TFormTeeLegend::Build()
     TabSheet3 = TeeAddTab(PageControl1, "Position");
     CBResizeChart = TeeAddCheck(TabSheet3, "Resi&ze Chart", 8, 6);
     CBResizeChart->setChecked(true);
-    QLabel* l10 = TeeAddLabel(TabSheet3, "&Position Offset %:", 8, 32);
-    SETopPos = TeeAddSpin(TabSheet3, 110, 28, 56, -100, 100, 1, l10);
+    SETopPos = TeeAddSpin(TabSheet3, 110, 28, 56, -100, 100, 1, TeeAddLabel(TabSheet3, "&Position Offset %:", 8, 32));
     UDTopPos = SETopPos;
-    QLabel* l1 = TeeAddLabel(TabSheet3, "&Margin:", 8, 60);
-    SEMargin = TeeAddSpin(TabSheet3, 110, 56, 56, -1000, 1000, 1, l1);
+    SEMargin = TeeAddSpin(TabSheet3, 110, 56, 56, -1000, 1000, 1, TeeAddLabel(TabSheet3, "&Margin:", 8, 60));
     UDMargin = SEMargin;
     RGPosition = TeeAddRadioGroup(TabSheet3, "Position", {"&Left", "&Right", "&Top", "&Bottom"}, 180, 2, 90, 90);
     auto* group = new QGroupBox(TabSheet3);
     group->setGeometry(8, 92, 170, 80);
     CBCustPos = TeeAddCheck(group, "&Custom:", 8, 6);
-    QLabel* label4 = TeeAddLabel(group, "L&eft:", 8, 32);
-    ECustLeft = TeeAddSpin(group, 50, 28, 60, -100, 1000, 5, label4);
+    ECustLeft = TeeAddSpin(group, 50, 28, 60, -100, 1000, 5, TeeAddLabel(group, "L&eft:", 8, 32));
     UDLeft = ECustLeft;
-    QLabel* label5 = TeeAddLabel(group, "T&op:", 8, 56);
-    ECustTop = TeeAddSpin(group, 50, 52, 60, -100, 1000, 5, label5);
+    ECustTop = TeeAddSpin(group, 50, 52, 60, -100, 1000, 5, TeeAddLabel(group, "T&op:", 8, 56));
     UDTop = ECustTop;
     ECustLeft->setEnabled(false);
     ECustTop->setEnabled(false);
 
     TabSheet2 = TeeAddTab(PageControl1, "Symbols");
-    QLabel* l11 = TeeAddLabel(TabSheet2, "&Width:", 8, 10);
-    SEColWi = TeeAddSpin(TabSheet2, 80, 6, 56, 0, 100, 5, l11);
+    SEColWi = TeeAddSpin(TabSheet2, 80, 6, 56, 0, 100, 5, TeeAddLabel(TabSheet2, "&Width:", 8, 10));
     UDColWi = SEColWi;
-    QLabel* label2 = TeeAddLabel(TabSheet2, "Width &Units:", 8, 38);
-    CBColWUnits = TeeAddCombo(TabSheet2, 80, 34, 80, {"Percent", "Pixels"}, label2);
-    QLabel* label3 = TeeAddLabel(TabSheet2, "&Position:", 8, 66);
-    CBSymbolPos = TeeAddCombo(TabSheet2, 80, 62, 80, {"Left", "Right"}, label3);
+    CBColWUnits =
+        TeeAddCombo(TabSheet2, 80, 34, 80, {"Percent", "Pixels"}, TeeAddLabel(TabSheet2, "Width &Units:", 8, 38));
+    CBSymbolPos = TeeAddCombo(TabSheet2, 80, 62, 80, {"Left", "Right"}, TeeAddLabel(TabSheet2, "&Position:", 8, 66));
     CBContinuous = TeeAddCheck(TabSheet2, "&Continuous", 180, 8);
     CBVisible = TeeAddCheck(TabSheet2, "&Visible", 180, 28);
     CBSymPen = TeeAddCheck(TabSheet2, "&Default border", 180, 48);
@@ -101,8 +94,8 @@ void TFormTeeLegend::Build()
     MemoText = new QPlainTextEdit(options);
     MemoText->setGeometry(8, 22, 200, 90);
     label6->setBuddy(MemoText);
-    QLabel* label7 = TeeAddLabel(options, "Text &alignment:", 216, 6);
-    CBTextAlign = TeeAddCombo(options, 216, 22, 90, {"Left", "Center", "Right"}, label7);
+    CBTextAlign = TeeAddCombo(options, 216, 22, 90, {"Left", "Center", "Right"},
+                              TeeAddLabel(options, "Text &alignment:", 216, 6));
     CBTitleVisible = TeeAddCheck(options, "&Visible", 216, 52);
     PageControl1->setCurrentWidget(TabSheet1);
 

@@ -31,8 +31,7 @@ void TFormTeePage::Build()
 {
     setObjectName("FormTeePage");
     SetClientSize(300, 160);
-    QLabel* l17 = TeeAddLabel(this, "P&oints per Page:", 8, 12);
-    SEPointsPerPage = TeeAddSpin(this, 110, 8, 70, 0, 32000, 1, l17);
+    SEPointsPerPage = TeeAddSpin(this, 110, 8, 70, 0, 32000, 1, TeeAddLabel(this, "P&oints per Page:", 8, 12));
     UDPointsPerPage = SEPointsPerPage;
     CBScaleLast = TeeAddCheck(this, "&Scale Last Page", 8, 40);
     CBPageLegend = TeeAddCheck(this, "&Current page Legend", 8, 62);

@@ -49,27 +49,22 @@ void TFormTeePanel::Build()
     BBrowseImage = TeeAddButton(gb6, QString::fromStdString(TeeMsg_BrowseImage).toUtf8().constData(), 120, 20, 90);
     CBImageInside = TeeAddCheck(gb6, "I&nside", 120, 52);
     CBTransp = TeeAddCheck(gb6, "&Transparent", 120, 74);
-    QLabel* label4 = TeeAddLabel(gb6, "&Left:", 8, 124);
-    ELeft = TeeAddSpin(gb6, 40, 120, 56, 0, 100, 1, label4);
+    ELeft = TeeAddSpin(gb6, 40, 120, 56, 0, 100, 1, TeeAddLabel(gb6, "&Left:", 8, 124));
     UDLeft = ELeft;
-    QLabel* label5 = TeeAddLabel(gb6, "T&op:", 120, 124);
-    ETop = TeeAddSpin(gb6, 156, 120, 56, 0, 100, 1, label5);
+    ETop = TeeAddSpin(gb6, 156, 120, 56, 0, 100, 1, TeeAddLabel(gb6, "T&op:", 120, 124));
     UDTop = ETop;
 
     TabBorders = TeeAddTab(PageControl1, "Borders");
-    QLabel* l19 = TeeAddLabel(TabBorders, "&Separation:", 8, 12);
-    SEPanelBor = TeeAddSpin(TabBorders, 100, 8, 56, 0, 100, 1, l19);
+    SEPanelBor = TeeAddSpin(TabBorders, 100, 8, 56, 0, 100, 1, TeeAddLabel(TabBorders, "&Separation:", 8, 12));
     UDPanelBor = SEPanelBor;
-    QLabel* l2 = TeeAddLabel(TabBorders, "Widt&h:", 8, 42);
-    SEPanelWi = TeeAddSpin(TabBorders, 100, 38, 56, 0, 100, 1, l2);
+    SEPanelWi = TeeAddSpin(TabBorders, 100, 38, 56, 0, 100, 1, TeeAddLabel(TabBorders, "Widt&h:", 8, 42));
     UDPanelWi = SEPanelWi;
-    QLabel* label1 = TeeAddLabel(TabBorders, "&Round border:", 8, 72);
-    ERound = TeeAddSpin(TabBorders, 100, 68, 64, 0, 10000, 1, label1);
+    ERound = TeeAddSpin(TabBorders, 100, 68, 64, 0, 10000, 1, TeeAddLabel(TabBorders, "&Round border:", 8, 72));
     UDRound = ERound;
-    QLabel* label2 = TeeAddLabel(TabBorders, "Bevel &inner:", 180, 12);
-    CBInner = TeeAddCombo(TabBorders, 260, 8, 90, {"None", "Lowered", "Raised"}, label2);
-    QLabel* label3 = TeeAddLabel(TabBorders, "Bevel &outer:", 180, 42);
-    CBOuter = TeeAddCombo(TabBorders, 260, 38, 90, {"None", "Lowered", "Raised"}, label3);
+    CBInner = TeeAddCombo(TabBorders, 260, 8, 90, {"None", "Lowered", "Raised"},
+                          TeeAddLabel(TabBorders, "Bevel &inner:", 180, 12));
+    CBOuter = TeeAddCombo(TabBorders, 260, 38, 90, {"None", "Lowered", "Raised"},
+                          TeeAddLabel(TabBorders, "Bevel &outer:", 180, 42));
     BBorder = new TButtonPen(TabBorders);
     BBorder->setText("&Border...");
     BBorder->setGeometry(180, 68, 80, 25);

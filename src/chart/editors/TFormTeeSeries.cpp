@@ -19,6 +19,7 @@
 #include "chart/editors/TFormTeeShape.h"
 #include "chart/editors/TFormatEditor.h"
 #include "chart/editors/TSeriesPointerEditor.h"
+#include "chart/editors/TeeEditorBitmaps.h"
 #include "chart/editors/TeeEditorClasses.h"
 #include "chart/editors/TeePenDlg.h"
 #include "chart/engine/TChartAxes.h"
@@ -146,8 +147,7 @@ TFormTeeSeries::TFormTeeSeries(QWidget* Owner) : TTeeForm(Owner)
     UDDepth = EDepth;
     CBDepth = TeeAddCheck(gb5, "Auto", 128, 70);
     QWidget* gb2 = Group(TabGeneral, "Formats:", 4, 108, 200, 76);
-    QLabel* l15 = TeeAddLabel(gb2, "&Values:", 8, 22);
-    CBFormat = TeeAddCombo(gb2, 64, 18, 100, {}, l15);
+    CBFormat = TeeAddCombo(gb2, 64, 18, 100, {}, TeeAddLabel(gb2, "&Values:", 8, 22));
     CBFormat->setEditable(true);
     Button1 = TeeAddButton(gb2, "...", 168, 18, 24, 21);
     QLabel* l21 = TeeAddLabel(gb2, "&Percents:", 8, 50);
@@ -178,12 +178,10 @@ TFormTeeSeries::TFormTeeSeries(QWidget* Owner) : TTeeForm(Owner)
                               {"Value", "Percent", "Label", "Label and Percent", "Label and Value", "Legend",
                                "Percent Total", "Label and Percent Total", "X value", "X and Y values"},
                               label1);
-    QLabel* label3 = TeeAddLabel(TabSheet1, "Draw &every:", 8, 72);
-    EMarksEvery = TeeAddSpin(TabSheet1, 90, 68, 60, 1, 5000, 1, label3);
+    EMarksEvery = TeeAddSpin(TabSheet1, 90, 68, 60, 1, 5000, 1, TeeAddLabel(TabSheet1, "Draw &every:", 8, 72));
     UDEvery = EMarksEvery;
     CBMarkClip = TeeAddCheck(TabSheet1, "Cl&ipped", 170, 70);
-    QLabel* l23 = TeeAddLabel(TabSheet1, "&Angle:", 8, 104);
-    SEMarksAngle = TeeAddSpin(TabSheet1, 90, 100, 60, 0, 360, 5, l23);
+    SEMarksAngle = TeeAddSpin(TabSheet1, 90, 100, 60, 0, 360, 5, TeeAddLabel(TabSheet1, "&Angle:", 8, 104));
     SEMarksAngle->setWrapping(true);
     UDMarksAngle = SEMarksAngle;
     CBMultiLine = TeeAddCheck(TabSheet1, "&Multi line", 170, 102);
@@ -192,16 +190,13 @@ TFormTeeSeries::TFormTeeSeries(QWidget* Owner) : TTeeForm(Owner)
     BMarkLinCol->setText("&Border...");
     BMarkLinCol->setGeometry(8, 8, 80, 25);
     BCalloutPointer = TeeAddButton(TabSheet2, "&Pointer...", 8, 40, 80);
-    QLabel* l32 = TeeAddLabel(TabSheet2, "&Length:", 110, 12);
-    SEArrowLength = TeeAddSpin(TabSheet2, 180, 8, 60, -1000, 1000, 1, l32);
+    SEArrowLength = TeeAddSpin(TabSheet2, 180, 8, 60, -1000, 1000, 1, TeeAddLabel(TabSheet2, "&Length:", 110, 12));
     UDArrowsLength = SEArrowLength;
-    QLabel* label4 = TeeAddLabel(TabSheet2, "&Distance:", 110, 44);
-    EArrowDist = TeeAddSpin(TabSheet2, 180, 40, 60, -1000, 1000, 1, label4);
+    EArrowDist = TeeAddSpin(TabSheet2, 180, 40, 60, -1000, 1000, 1, TeeAddLabel(TabSheet2, "&Distance:", 110, 44));
     UDArrowDist = EArrowDist;
-    QLabel* label11 = TeeAddLabel(TabSheet2, "&Arrow head:", 8, 80);
-    CBHead = TeeAddCombo(TabSheet2, 90, 76, 80, {"None", "Line", "Solid"}, label11);
-    QLabel* label12 = TeeAddLabel(TabSheet2, "&Size:", 180, 80);
-    Edit1 = TeeAddSpin(TabSheet2, 220, 76, 60, -1000, 1000, 1, label12);
+    CBHead =
+        TeeAddCombo(TabSheet2, 90, 76, 80, {"None", "Line", "Solid"}, TeeAddLabel(TabSheet2, "&Arrow head:", 8, 80));
+    Edit1 = TeeAddSpin(TabSheet2, 220, 76, 60, -1000, 1000, 1, TeeAddLabel(TabSheet2, "&Size:", 180, 80));
     UDHeadSize = Edit1;
     TabSymbol = TeeAddTab(PageControlMarks, "Symbol");
 
@@ -379,7 +374,10 @@ void TFormTeeSeries::BuildTabs(const AnsiString& ActiveCaption)
     Listen(ChartOf(series));
     FillDataSourceStyles();
     TBitmap icon;
-    TeeGetBitmapEditor(series, &icon);
+    icon.SetSize(16, 16);
+    icon.Canvas()->Brush()->SetColor(ColorToRGB(clBtnFace));
+    icon.Canvas()->FillRect(TRect{0, 0, 16, 16});
+    TeeDrawBitmapEditor(icon.Canvas(), series, 0, 0);
     ImageSeries->setPixmap(QPixmap::fromImage(icon.Image()));
     PaintBox1->setVisible(!qobject_cast<TPieSeries*>(series));
     LabelSeriesClass->setText(QString::fromStdString(GetGallerySeriesName(series) + ": " + SeriesTitleOrName(series)));
@@ -438,7 +436,7 @@ void TFormTeeSeries::AddToTab(TTeeForm* Form, QWidget* Tab, QObject* Object)
     TeeAlignClient(Form);
 }
 
-void TFormTeeSeries::DestroySeriesForms()
+void TFormTeeSeries::DestroySeriesForms(bool AskSource)
 {
     for (QPointer<TTeeForm>& form : SeriesForms) {
         if (!form) continue;
@@ -449,9 +447,10 @@ void TFormTeeSeries::DestroySeriesForms()
     }
     SeriesForms.clear();
     if (DataSourceForm) {
+        // Going away with the page or the series: nothing is left to ask about.
         bool canClose = true;
-        DataSourceForm->FormCloseQuery(canClose);
-        if (canClose || FDestroying) delete DataSourceForm.data();
+        if (AskSource && !FDestroying) DataSourceForm->FormCloseQuery(canClose);
+        if (canClose) delete DataSourceForm.data();
     }
 }
 
@@ -503,7 +502,7 @@ void TFormTeeSeries::TeeEvent(TTeeEvent* Event)
     if (e->Event == seChangeColor)
         PaintBox1->update();
     else if (e->Event == seRemove && e->Series == EditedSeries.data()) {
-        DestroySeriesForms();
+        DestroySeriesForms(false);
         EditedSeries = nullptr;
         LastSeries = nullptr;
         const int i = CBSeries->findData(QVariant::fromValue(static_cast<QObject*>(e->Series)));

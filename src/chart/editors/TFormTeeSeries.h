@@ -147,7 +147,9 @@ public:
     TTeeForm* InsertSeriesForm(TTeeFormClass FormClass, int APosition, const AnsiString& Caption, QObject* Object);
     void AddToTab(TTeeForm* Form, QWidget* Tab, QObject* Object);
     void FillAxes();
-    void DestroySeriesForms();
+    // Frees the embedded forms; the data source form is asked first (AskSource) whether
+    // it may close, unless the page or the series is going away.
+    void DestroySeriesForms(bool AskSource = true);
     bool CheckCanClose();
     void PageSeriesChange();
     bool PageSeriesChanging();

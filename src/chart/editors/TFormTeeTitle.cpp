@@ -46,17 +46,15 @@ void TFormTeeTitle::Build()
     label1->setBuddy(MText);
     CBVisible = TeeAddCheck(TabSheet1, "&Visible", 240, 22);
     CBAdjust = TeeAddCheck(TabSheet1, "&Adjust Frame", 240, 44);
-    QLabel* label2 = TeeAddLabel(TabSheet1, "Alig&nment:", 240, 70);
-    CBAlign = TeeAddCombo(TabSheet1, 240, 86, 90, {"Left", "Center", "Right"}, label2);
+    CBAlign = TeeAddCombo(TabSheet1, 240, 86, 90, {"Left", "Center", "Right"},
+                          TeeAddLabel(TabSheet1, "Alig&nment:", 240, 70));
     TabSheet2 = TeeAddTab(PageControlTitle, "Position");
     auto* group = new QGroupBox(TabSheet2);
     group->setGeometry(8, 8, 180, 90);
     CBCustPos = TeeAddCheck(group, "&Custom:", 8, 8);
-    QLabel* label4 = TeeAddLabel(group, "L&eft:", 8, 36);
-    ECustLeft = TeeAddSpin(group, 50, 32, 70, -1000, 1000, 5, label4);
+    ECustLeft = TeeAddSpin(group, 50, 32, 70, -1000, 1000, 5, TeeAddLabel(group, "L&eft:", 8, 36));
     UDLeft = ECustLeft;
-    QLabel* label5 = TeeAddLabel(group, "T&op:", 8, 62);
-    ECustTop = TeeAddSpin(group, 50, 58, 70, -1000, 1000, 5, label5);
+    ECustTop = TeeAddSpin(group, 50, 58, 70, -1000, 1000, 5, TeeAddLabel(group, "T&op:", 8, 62));
     UDTop = ECustTop;
     ECustLeft->setEnabled(false);
     ECustTop->setEnabled(false);

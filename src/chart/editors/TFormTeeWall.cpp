@@ -37,8 +37,7 @@ void TFormTeeWall::Build()
     setObjectName("FormTeeWall");
     SetClientSize(380, 200);
     CBView3dWalls = TeeAddCheck(this, "&Visible Walls", 8, 8);
-    QLabel* label2 = TeeAddLabel(this, "Size:", 140, 10);
-    EAllSize = TeeAddSpin(this, 176, 6, 56, 0, 100, 1, label2);
+    EAllSize = TeeAddSpin(this, 176, 6, 56, 0, 100, 1, TeeAddLabel(this, "Size:", 140, 10));
     UDAllSize = EAllSize;
     TabSubWalls = new QTabBar(this);
     TabSubWalls->setGeometry(4, 34, 372, 24);
@@ -53,15 +52,13 @@ void TFormTeeWall::Build()
     BWallPen->setGeometry(8, 38, 80, 25);
     BWallBrush = TeeAddButton(area, "&Pattern...", 8, 68, 80);
     BGradient = TeeAddButton(area, "&Gradient...", 8, 98, 80);
-    QLabel* l33 = TeeAddLabel(area, "Siz&e:", 110, 12);
-    SEWallSize = TeeAddSpin(area, 180, 8, 56, 0, 100, 1, l33);
+    SEWallSize = TeeAddSpin(area, 180, 8, 56, 0, 100, 1, TeeAddLabel(area, "Siz&e:", 110, 12));
     UDWallSize = SEWallSize;
     CBTransp = TeeAddCheck(area, "&Transparent", 110, 40);
     CBDark3D = TeeAddCheck(area, "&Dark 3D", 110, 62);
     CBVisible = TeeAddCheck(area, "V&isible", 250, 40);
     CBAutoHide = TeeAddCheck(area, "&Auto Hide", 250, 62);
-    QLabel* label1 = TeeAddLabel(area, "T&ransparency:", 110, 100);
-    Edit1 = TeeAddSpin(area, 200, 96, 56, 0, 100, 1, label1);
+    Edit1 = TeeAddSpin(area, 200, 96, 56, 0, 100, 1, TeeAddLabel(area, "T&ransparency:", 110, 100));
     UDTransp = Edit1;
 
     Bind(TabSubWalls, &QTabBar::currentChanged, [this] { TabSubWallsChange(); });

@@ -32,6 +32,7 @@
 #include "chart/storage/TeePictureOptions.h"
 #include "chart/storage/TeeSeriesData.h"
 #include "chart/storage/TeeStore.h"
+#include "chart/storage/TeeToolStorage.h"
 #include "platform/FileSave.h"
 #include "platform/Round.h"
 #include "platform/TextCodec.h"
@@ -627,8 +628,18 @@ void TeeExport(QObject* AOwner, TCustomTeePanel* Panel)
 void SaveTeeToStream(TCustomTeePanel* Panel, TStream* Stream)
 {
     if (!Panel) throw Exception(TeeMsg_ExportPanelNotSet);
+    // The series that tools and groups refer to carry names for the time of the writing.
+    const std::vector<QObject*> named = NameReferencedSeries(Panel);
+    TStreamComponent component;
+    try {
+        component = ComponentFromObject(Panel);
+    } catch (...) {
+        for (QObject* o : named) o->setObjectName(QString());
+        throw;
+    }
+    for (QObject* o : named) o->setObjectName(QString());
     std::vector<std::uint8_t> bytes;
-    WriteComponentBinary(ComponentFromObject(Panel), bytes);
+    WriteComponentBinary(component, bytes);
     Stream->WriteBuffer(bytes.data(), std::int64_t(bytes.size()));
 }
 
@@ -641,6 +652,29 @@ void SaveTeeToFile(TCustomTeePanel* Panel, const AnsiString& FileName)
     if (!platform::SaveFileAtomic(FileName, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
                                   &error))
         throw EFOpenError("Cannot create file \"" + FileName + "\". " + error);
+}
+
+void LoadTeeFromStream(TCustomTeePanel* Panel, TStream* Stream)
+{
+    if (!Panel) throw Exception(TeeMsg_ExportPanelNotSet);
+    // The component as a chart file reads it: all or nothing.
+    TMemoryStream file;
+    const std::uint8_t header[4] = {0x60, 0x30, 0x50, 0x01};
+    file.WriteBuffer(header, 4);
+    const std::int64_t size = Stream->GetSize() - Stream->GetPosition();
+    if (size > 0) {
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+        Stream->ReadBuffer(bytes.data(), size);
+        file.WriteBuffer(bytes.data(), size);
+    }
+    file.SetPosition(0);
+    LoadChartFromStream(Panel, &file);
+}
+
+void LoadTeeFromFile(TCustomTeePanel* Panel, const AnsiString& FileName)
+{
+    TFileStream file(FileName, fmOpenRead);
+    LoadTeeFromStream(Panel, &file);
 }
 
 TTeeMailLauncher TeeMailLauncher()

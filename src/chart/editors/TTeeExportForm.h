@@ -162,6 +162,10 @@ void TeeExport(QObject* AOwner, TCustomTeePanel* Panel);
 // into a stream or file in the binary component form.
 void SaveTeeToStream(TCustomTeePanel* Panel, TStream* Stream);
 void SaveTeeToFile(TCustomTeePanel* Panel, const AnsiString& FileName);
+// Read such a panel back into Panel, from the stream's position to its end; a stream that
+// cannot be read leaves the panel as it was (ChartException).
+void LoadTeeFromStream(TCustomTeePanel* Panel, TStream* Stream);
+void LoadTeeFromFile(TCustomTeePanel* Panel, const AnsiString& FileName);
 
 // Hands FileName to the desktop's mail program as the attachment of a new message with
 // Subject; answers 0 when the mail program took it, else an error code.

@@ -121,6 +121,10 @@ TChartEditorPanel::TChartEditorPanel(QWidget* Parent) : TCustomPanelNoCaption(Pa
 {
     SetBevelOuter(bvLowered);
     resize(409, 291);
+    // The panel paints nothing itself: the window's background shows around the editor.
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+    setAttribute(Qt::WA_NoSystemBackground, false);
+    setAutoFillBackground(true);
     FEditor = new TChartEditForm(this);
     TeeTranslateControl(FEditor);
     FEditor->RememberPosition = false;

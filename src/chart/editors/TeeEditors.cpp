@@ -1,7 +1,12 @@
 #include "chart/editors/TeeEditors.h"
 
+#include "chart/editors/TAreaSeriesEditor.h"
 #include "chart/editors/TAxisIncrement.h"
+#include "chart/editors/TBarSeriesEditor.h"
 #include "chart/editors/TChartEditForm.h"
+#include "chart/editors/TChartShapeEditor.h"
+#include "chart/editors/TCustomSeriesEditor.h"
+#include "chart/editors/TFastLineSeriesEditor.h"
 #include "chart/editors/TFormTee3D.h"
 #include "chart/editors/TFormTeeAxis.h"
 #include "chart/editors/TFormTeeGeneral.h"
@@ -12,8 +17,13 @@
 #include "chart/editors/TFormTeeTitle.h"
 #include "chart/editors/TFormTeeTools.h"
 #include "chart/editors/TFormTeeWall.h"
+#include "chart/editors/TGanttSeriesEditor.h"
 #include "chart/editors/TGridTransposeToolEdit.h"
+#include "chart/editors/TPieSeriesEditor.h"
+#include "chart/editors/TScrollbarEditor.h"
 #include "chart/editors/TSeriesPointerEditor.h"
+#include "chart/editors/TTeeFuncEditor.h"
+#include "chart/editors/TTeeFunctionEditor.h"
 #include "chart/editors/TeeEditorClasses.h"
 #include "chart/editors/TeeExportPreviewPages.h"
 
@@ -38,7 +48,24 @@ void RegisterTeeEditors()
         &TFormTeeTools::staticMetaObject,
         &TSeriesPointerEditor::staticMetaObject,
         &TBubbleSeriesEditor::staticMetaObject,
+        &TCustomSeriesEditor::staticMetaObject,
+        &TAreaSeriesEditor::staticMetaObject,
+        &TBarSeriesEditor::staticMetaObject,
+        &TStackBarSeriesEditor::staticMetaObject,
+        &TPieSeriesEditor::staticMetaObject,
+        &TCircledSeriesEditor::staticMetaObject,
+        &TFastLineSeriesEditor::staticMetaObject,
+        &TGanttSeriesEditor::staticMetaObject,
+        &TArrowSeriesEditor::staticMetaObject,
+        &TChartShapeEditor::staticMetaObject,
+        &TBaseSourceEditor::staticMetaObject,
+        &TTeeFuncEditor::staticMetaObject,
+        &TBaseFunctionEditor::staticMetaObject,
+        &TTeeFunctionEditor::staticMetaObject,
+        &TAverageFuncEditor::staticMetaObject,
+        &TCustomFunctionEditor::staticMetaObject,
         &TGridTransposeToolEdit::staticMetaObject,
+        &TScrollbarEditor::staticMetaObject,
     });
     InstallTeeExportPreviewPages();
 }

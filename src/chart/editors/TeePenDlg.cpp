@@ -68,10 +68,14 @@ void AddFormTo(TTeeForm* Form, QWidget* Parent, QObject* Tag)
     EmbedForm(Form, Parent);
 }
 
-bool TeeYesNo(const AnsiString& Message, QWidget*)
+bool TeeYesNo(const AnsiString& Message, QWidget* Near)
 {
     while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
-    return platform::dialogs().MessageBox(Message, "Confirm", MB_YESNO | MB_ICONQUESTION) == IDYES;
+    constexpr int flags = MB_YESNO | MB_ICONQUESTION;
+    if (!Near) return platform::dialogs().MessageBox(Message, "Confirm", flags) == IDYES;
+    // Beside the control asked about: a little right of and below its client origin.
+    const QPoint at = Near->mapToGlobal(QPoint(0, 0)) + QPoint(20, 30);
+    return platform::dialogs().MessageBoxAt(Message, "Confirm", flags, at.x(), at.y()) == IDYES;
 }
 
 bool TeeYesNoDelete(const AnsiString& Name, QWidget* Near)
@@ -383,18 +387,19 @@ void TTeePageControl::CurrentChanged(int Index)
         FLast = Index;
         return;
     }
+    // The quiet page switches below move FLast along: the old page is kept here.
+    const int old = FLast;
     FQuiet = true;
-    if (OnChanging && FLast >= 0 && FLast < count() && FLast != Index) {
+    if (OnChanging && old >= 0 && old < count() && old != Index) {
         // Asked with the old page in place, as it was before the click.
-        setCurrentIndex(FLast);
+        setCurrentIndex(old);
         bool allowed = false;
         if (!TTeeForm::Guard([&] { allowed = OnChanging(); })) allowed = false;
         if (allowed) setCurrentIndex(Index);
     }
     FQuiet = false;
-    const bool changed = currentIndex() != FLast;
     FLast = currentIndex();
-    if (changed && OnChange) TTeeForm::Guard(OnChange);
+    if (FLast != old && OnChange) TTeeForm::Guard(OnChange);
 }
 
 QWidget* TeeActiveTab(const QTabWidget* Pages)

@@ -81,7 +81,7 @@ void TChartAxes::Reset()
 TChartAxis* TChartCustomAxes::Items(int index) const
 {
     if (index < 0 || index >= Count()) IndexError(index);
-    return FItems[static_cast<std::size_t>(index)];
+    return static_cast<TChartAxis*>(Item(index));
 }
 
 void TChartCustomAxes::SetItems(int index, TChartAxis* axis)
@@ -91,8 +91,9 @@ void TChartCustomAxes::SetItems(int index, TChartAxis* axis)
 
 int TChartCustomAxes::IndexOf(const TChartAxis* axis) const
 {
-    const auto it = std::find(FItems.begin(), FItems.end(), axis);
-    return it == FItems.end() ? -1 : static_cast<int>(it - FItems.begin());
+    for (int i = 0; i < Count(); ++i)
+        if (Item(i) == axis) return i;
+    return -1;
 }
 
 TChartAxis* TChartCustomAxes::Add()
@@ -105,23 +106,10 @@ void TChartCustomAxes::Delete(int index)
     delete Items(index);
 }
 
-void TChartCustomAxes::Clear()
-{
-    while (!FItems.empty()) {
-        TChartAxis* axis = FItems.back();
-        delete axis;
-        if (!FItems.empty() && FItems.back() == axis) FItems.pop_back();
-    }
-}
-
-void TChartCustomAxes::InternalRemove(TChartAxis* axis)
-{
-    const auto it = std::find(FItems.begin(), FItems.end(), axis);
-    if (it != FItems.end()) FItems.erase(it);
-}
-
 void TChartCustomAxes::ResetScales(TChartAxis* axis)
 {
-    for (TChartAxis* a : FItems)
+    for (TCollectionItem* item : *this) {
+        auto* a = static_cast<TChartAxis*>(item);
         if (a != axis && a->ScaleMaster == axis) a->SetMinMax(axis->GetMinimum(), axis->GetMaximum());
+    }
 }

@@ -3,8 +3,10 @@
 // collection of custom axes.
 #include <vector>
 
+#include "chart/engine/TChartAxis.h"
+#include "platform/TCollection.h"
+
 class IAxisHost;
-class TChartAxis;
 
 // Every axis of a chart, owned: bottom, top, left, right, depth, depth-top, then the custom
 // axes. An axis enters the list when it is created and leaves it when it is freed.
@@ -56,32 +58,27 @@ private:
     bool FFastCalc = false;
 };
 
-// The chart's custom axes, owned (they are also in the chart's axes list).
-class TChartCustomAxes {
+// The chart's custom axes, owned (they are also in the chart's axes list). Chart files
+// store the collection as its items.
+class TChartCustomAxes : public TCollection {
+    Q_OBJECT
 public:
     explicit TChartCustomAxes(IAxisHost* chart = nullptr) : FChart(chart) {}
-    ~TChartCustomAxes() { Clear(); }
-    TChartCustomAxes(const TChartCustomAxes&) = delete;
-    TChartCustomAxes& operator=(const TChartCustomAxes&) = delete;
+    ~TChartCustomAxes() override { Clear(); }
 
     IAxisHost* Chart() const { return FChart; }
-    int Count() const { return static_cast<int>(FItems.size()); }
+    // EListError outside 0..Count - 1.
     TChartAxis* Items(int index) const;
     TChartAxis* operator[](int index) const { return Items(index); }
     // Assigns the given axis' settings to item index.
     void SetItems(int index, TChartAxis* axis);
     int IndexOf(const TChartAxis* axis) const;
     // A new custom axis.
-    TChartAxis* Add();
+    TChartAxis* Add() override;
     void Delete(int index);
-    void Clear();
     // Every custom axis whose scale follows the given one takes its minimum and maximum.
     void ResetScales(TChartAxis* axis);
 
-    void InternalAdd(TChartAxis* axis) { FItems.push_back(axis); }
-    void InternalRemove(TChartAxis* axis);
-
 private:
     IAxisHost* FChart;
-    std::vector<TChartAxis*> FItems;
 };

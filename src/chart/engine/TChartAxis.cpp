@@ -61,24 +61,37 @@ bool TChartAxisTitle::IsPropertyStored(const char* Name) const
 
 // ---------------------------------------------------------------- TChartAxis
 
-TChartAxis::TChartAxis(TChartCustomAxes* Collection)
+namespace {
+
+// The six built-in axes belong to no collection; every later axis is a custom one.
+TCollection* JoinedCollection(TChartCustomAxes* collection)
+{
+    IAxisHost* chart = collection ? collection->Chart() : nullptr;
+    TChartAxes* axes = chart ? chart->Axes() : nullptr;
+    return axes && axes->Count() >= 6 ? collection : nullptr;
+}
+
+}  // namespace
+
+TChartAxis::TChartAxis(TChartCustomAxes* Collection) : TCollectionItem(JoinedCollection(Collection))
 {
     Init(Collection);
 }
 
-TChartAxis::TChartAxis(IAxisHost* Chart)
+TChartAxis::TChartAxis(IAxisHost* Chart) : TCollectionItem(JoinedCollection(Chart ? Chart->GetCustomAxes() : nullptr))
 {
     Init(Chart ? Chart->GetCustomAxes() : nullptr);
+}
+
+TChartCustomAxes* TChartAxis::Collection() const
+{
+    return static_cast<TChartCustomAxes*>(TCollectionItem::Collection());
 }
 
 void TChartAxis::Init(TChartCustomAxes* Collection)
 {
     FParentChart = Collection ? Collection->Chart() : nullptr;
     TChartAxes* axes = FParentChart ? FParentChart->Axes() : nullptr;
-    if (axes && axes->Count() >= 6) {
-        FCollection = Collection;
-        FCollection->InternalAdd(this);
-    }
     SetCalcPosValue();
     SeriesList.SetChart(FParentChart);
     FItems = new TAxisItems(this);
@@ -121,7 +134,6 @@ TChartAxis::~TChartAxis()
             axes->InternalRemove(this);
         }
     }
-    if (FCollection) FCollection->InternalRemove(this);
     delete FItems;
 }
 
@@ -308,7 +320,9 @@ bool TChartAxis::IsPropertyStored(const char* Name) const
     if (is("AxisValuesFormat")) return FAxisValuesFormat != TeeMsg_DefValueFormat;
     if (is("ZPosition")) {
         if (IsDepthAxis) return false;
-        if (FOtherSide) return FZPosition != 100;
+        // The chart puts its own far axes at depth 100; a custom axis starts at 0 on
+        // either side, so only the general rule gives it back its depth.
+        if (FOtherSide && !IsCustom()) return FZPosition != 100;
         return FZPosition > 0.011;
     }
     if (is("Automatic")) return !FAutomatic;

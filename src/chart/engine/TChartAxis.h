@@ -17,7 +17,7 @@
 #include "chart/engine/TeeProcs.h"
 #include "chart/engine/TeeUnits.h"
 #include "platform/Round.h"
-#include "platform/TPersistent.h"
+#include "platform/TCollection.h"
 
 namespace axisenums {
 Q_NAMESPACE
@@ -85,7 +85,7 @@ private:
     AnsiString FCaption;
 };
 
-class TChartAxis : public TPersistent {
+class TChartAxis : public TCollectionItem {
     Q_OBJECT
     Q_PROPERTY(bool Automatic READ GetAutomatic WRITE SetAutomatic)
     Q_PROPERTY(bool AutomaticMaximum READ GetAutomaticMaximum WRITE SetAutomaticMaximum)
@@ -145,7 +145,8 @@ public:
     ~TChartAxis() override;
 
     IAxisHost* ParentChart() const { return FParentChart; }
-    TChartCustomAxes* Collection() const { return FCollection; }
+    // The chart's custom axes for a custom axis, none for a built-in one.
+    TChartCustomAxes* Collection() const;
     void Assign(TPersistent* Source) override;
     bool IsPropertyStored(const char* Name) const override;
 
@@ -424,7 +425,6 @@ protected:
     bool IsLoading() const;
 
     IAxisHost* FParentChart = nullptr;
-    TChartCustomAxes* FCollection = nullptr;
 
 private:
     void Init(TChartCustomAxes* Collection);

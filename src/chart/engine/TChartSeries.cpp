@@ -149,8 +149,7 @@ void TChartSeries::SetColorEachPoint(bool value)
 
 TColor TChartSeries::InternalColor(int index) const
 {
-    if (!FColors || index < 0 || index >= static_cast<int>(FColors->size())) return clDefault;
-    return (*FColors)[static_cast<std::size_t>(index)];
+    return FColors ? FColors->Get(index) : clDefault;
 }
 
 TColor TChartSeries::GetValueColor(int index) const
@@ -163,14 +162,13 @@ TColor TChartSeries::GetValueColor(int index) const
 
 void TChartSeries::GrowColors(int count)
 {
-    if (!FColors) FColors = std::make_unique<std::vector<TColor>>();
-    if (static_cast<int>(FColors->size()) < count) FColors->resize(static_cast<std::size_t>(count), clDefault);
+    if (!FColors) FColors = std::make_unique<TPointColors>();
+    FColors->Cover(count);
 }
 
 void TChartSeries::InsertColor(int index, TColor color)
 {
-    if (static_cast<int>(FColors->size()) < index) FColors->resize(static_cast<std::size_t>(index), clDefault);
-    FColors->insert(FColors->begin() + index, color);
+    FColors->Insert(index, color);
 }
 
 void TChartSeries::SetValueColor(int index, TColor value)
@@ -179,10 +177,8 @@ void TChartSeries::SetValueColor(int index, TColor value)
     if (!FColors) {
         if (value == clDefault) return;
         GrowColors(Count());
-    } else if (static_cast<int>(FColors->size()) <= index) {
-        GrowColors(index + 1);
     }
-    (*FColors)[static_cast<std::size_t>(index)] = value;
+    FColors->Set(index, value);
     Repaint();
 }
 
@@ -196,8 +192,7 @@ void TChartSeries::ColorRange(TChartValueList* list, double fromValue, double to
                 if (color == clDefault) continue;
                 GrowColors(Count());
             }
-            GrowColors(t + 1);
-            (*FColors)[static_cast<std::size_t>(t)] = color;
+            FColors->Set(t, color);
         }
     }
     Repaint();
@@ -273,7 +268,7 @@ void TChartSeries::Delete(int index)
     if (index < 0 || index >= Count())
         throw ChartException(FormatChartText(TeeMsg_SeriesDelete, {IntToStr(index), IntToStr(Count() - 1)}));
     for (TChartValueList* list : FValuesList) list->Delete(index);
-    if (FColors && index < static_cast<int>(FColors->size())) FColors->erase(FColors->begin() + index);
+    if (FColors) FColors->Erase(index, index + 1);
     FLabels.DeleteLabel(index);
     FMarks->Positions().Delete(index);
     FMarks->Items().Delete(index);
@@ -287,10 +282,9 @@ void TChartSeries::Delete(int start, int quantity, bool removeGap)
         throw ChartException(kDeleteQuantity);
     if (quantity == 0 || start >= Count()) return;
     for (TChartValueList* list : FValuesList) list->Delete(start, quantity);
-    if (FColors && start < static_cast<int>(FColors->size())) {
-        const int end = std::min(static_cast<int>(FColors->size()), start + quantity);
-        FColors->erase(FColors->begin() + start, FColors->begin() + end);
-        if (FColors->empty()) FColors.reset();
+    if (FColors && start < FColors->Size()) {
+        FColors->Erase(start, start + quantity);
+        if (FColors->Size() == 0) FColors.reset();
     }
     FLabels.DeleteRange(start, quantity);
     FMarks->Positions().DeleteRange(start, quantity);
@@ -324,10 +318,10 @@ void TChartSeries::SwapValueIndex(int a, int b)
 {
     for (TChartValueList* list : FValuesList) list->SwapNoNotify(a, b);
     if (FColors) {
-        const int n = static_cast<int>(FColors->size());
+        const int n = FColors->Size();
         if (a >= 0 && b >= 0 && (a < n || b < n)) {
             GrowColors(std::max(a, b) + 1);
-            std::swap((*FColors)[static_cast<std::size_t>(a)], (*FColors)[static_cast<std::size_t>(b)]);
+            FColors->Swap(a, b);
         }
     }
     if (FLabels.Count() > 0) FLabels.Exchange(a, b);
@@ -369,11 +363,7 @@ void TChartSeries::CheckOrder()
 void TChartSeries::ApplyPermutation(const std::vector<int>& perm)
 {
     for (TChartValueList* list : FValuesList) list->ApplyPermutation(perm);
-    if (FColors) {
-        std::vector<TColor> colors(perm.size(), clDefault);
-        for (std::size_t i = 0; i < perm.size(); ++i) colors[i] = InternalColor(perm[i]);
-        FColors->swap(colors);
-    }
+    if (FColors) FColors->Permute(perm);
     FLabels.ApplyPermutation(perm);
 }
 
@@ -508,10 +498,7 @@ void TChartSeries::AddValues(TChartSeries* source)
     }
     if (source->FColors) {
         GrowColors(0);
-        FColors->assign(
-            source->FColors->begin(),
-            source->FColors->begin() + std::min<std::size_t>(source->FColors->size(), static_cast<std::size_t>(n)));
-        FColors->resize(static_cast<std::size_t>(n), clDefault);
+        FColors->AssignPrefix(*source->FColors, n);
     }
     if (source->FLabels.Count() > 0)
         for (int i = 0; i < n; ++i) FLabels.Append(source->FLabels.GetLabel(i));

@@ -14,6 +14,7 @@
 #include "chart/engine/TCustomChartElement.h"
 #include "chart/engine/TCustomSeriesList.h"
 #include "chart/engine/TLabelsList.h"
+#include "chart/engine/TPointColors.h"
 #include "chart/engine/TSeriesMarks.h"
 #include "platform/MouseTypes.h"
 
@@ -116,7 +117,7 @@ public:
     // The stored colour of a point: clDefault without a colours list or beyond it.
     TColor InternalColor(int index) const;
     bool HasColorsList() const { return FColors != nullptr; }
-    int ColorsCount() const { return FColors ? static_cast<int>(FColors->size()) : 0; }
+    int ColorsCount() const { return FColors ? FColors->Size() : 0; }
     virtual TColor GetValueColor(int index) const;
     TColor ValueColor(int index) const { return GetValueColor(index); }
     void SetValueColor(int index, TColor value);
@@ -390,7 +391,7 @@ protected:
     TChartValueList* FNotMandatory = nullptr;
     bool FYMandatory = true;
     TLabelsList FLabels;
-    std::unique_ptr<std::vector<TColor>> FColors;
+    std::unique_ptr<TPointColors> FColors;
     TColor FColor = clDefault;
     TColor FInternalColor = clDefault;
     bool FColorEachPoint = false;

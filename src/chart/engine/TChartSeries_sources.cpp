@@ -229,4 +229,7 @@ void TChartSeries::Loaded()
         LoadingDataSources.reset();
     }
     CheckDataSource();
+    // The mark items read with the series have outlived the clearing of its points (a
+    // refill from its sources included); from now on clearing the series clears them.
+    Marks()->Items().Loading = false;
 }

@@ -205,8 +205,7 @@ void TChartSeries::ReadData(std::span<const std::uint8_t> stream)
             }
             if (anyColor) {
                 GrowColors(0);
-                FColors->reserve(static_cast<std::size_t>(n));
-                for (const StoredPoint& p : points) FColors->push_back(p.color);
+                for (const StoredPoint& p : points) FColors->Append(p.color);
             }
             if (anyLabel)
                 for (const StoredPoint& p : points) FLabels.Append(p.label);

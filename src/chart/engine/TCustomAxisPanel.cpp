@@ -156,6 +156,8 @@ void TCustomAxisPanel::RemoveSeries(int Index)
     BroadcastSeriesEvent(s, seRemove);
     s->Removed();
     FSeriesList->Delete(Index);
+    // A group must not keep a series that left the chart: it may be freed next.
+    FSeriesList->Groups().RemoveSeries(s);
     Invalidate();
 }
 
@@ -310,6 +312,21 @@ void TCustomAxisPanel::SetDepthAxis(TChartAxis* Value)
 void TCustomAxisPanel::SetDepthTopAxis(TChartAxis* Value)
 {
     DepthTopAxis()->Assign(Value);
+}
+
+void TCustomAxisPanel::SetCustomAxes(TChartCustomAxes* Value)
+{
+    if (Value != FCustomAxes.get()) FCustomAxes->Assign(Value);
+}
+
+TSeriesGroups* TCustomAxisPanel::GetSeriesGroups()
+{
+    return &FSeriesList->Groups();
+}
+
+void TCustomAxisPanel::SetSeriesGroups(TSeriesGroups* Value)
+{
+    if (Value != GetSeriesGroups()) GetSeriesGroups()->Assign(Value);
 }
 
 int TCustomAxisPanel::CustomAxisIndex(const TChartAxis* Axis) const
@@ -581,6 +598,8 @@ bool TCustomAxisPanel::IsPropertyStored(const char* Name) const
     if (n == "MaxPointsPerPage") return FMaxPointsPerPage != 0;
     if (n == "Page") return FPage != 1;
     if (n == "ScaleLastPage") return !FScaleLastPage;
+    if (n == "CustomAxes") return FCustomAxes->Count() > 0;
+    if (n == "SeriesGroups") return FSeriesList->Groups().Count() > 0;
     return TCustomTeePanelExtended::IsPropertyStored(Name);
 }
 
@@ -596,8 +615,7 @@ void TCustomAxisPanel::Assign(QObject* Source)
         for (int i = 0; i < 6; ++i) FAxes->Get(i)->Assign(p->FAxes->Get(i));
         FClipPoints = p->FClipPoints;
         ColorPalette = p->ColorPalette;
-        while (FCustomAxes->Count() > 0) FCustomAxes->Delete(FCustomAxes->Count() - 1);
-        for (int i = 0; i < p->FCustomAxes->Count(); ++i) FCustomAxes->Add()->Assign(p->FCustomAxes->Items(i));
+        FCustomAxes->Assign(p->FCustomAxes.get());
         FMaxPointsPerPage = p->FMaxPointsPerPage;
         FPage = p->FPage;
         FScaleLastPage = p->FScaleLastPage;

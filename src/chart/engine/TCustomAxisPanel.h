@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "chart/engine/SeriesHost.h"
+#include "chart/engine/TChartAxes.h"
 #include "chart/engine/TCustomTeePanelExtended.h"
+#include "chart/engine/TSeriesGroup.h"
 #include "chart/engine/TTeeCustomTool.h"
 
-class TChartAxes;
-class TChartCustomAxes;
 class TChartSeries;
 class TChartSeriesList;
 
@@ -44,6 +44,9 @@ class TCustomAxisPanel : public TCustomTeePanelExtended, public ISeriesHost {
     Q_PROPERTY(TChartAxis* RightAxis READ RightAxis WRITE SetRightAxis)
     Q_PROPERTY(TChartAxis* DepthAxis READ DepthAxis WRITE SetDepthAxis)
     Q_PROPERTY(TChartAxis* DepthTopAxis READ DepthTopAxis WRITE SetDepthTopAxis)
+    // Stored only when they have items.
+    Q_PROPERTY(TChartCustomAxes* CustomAxes READ GetCustomAxes WRITE SetCustomAxes)
+    Q_PROPERTY(TSeriesGroups* SeriesGroups READ GetSeriesGroups WRITE SetSeriesGroups)
 public:
     explicit TCustomAxisPanel(QWidget* parent = nullptr);
     ~TCustomAxisPanel() override;
@@ -95,10 +98,15 @@ public:
     int MultiLineTextWidth(const AnsiString& S, int& NumLines) override;
     TChartSeriesList* SeriesList() override { return FSeriesList.get(); }
     TChartTools* Tools() override { return FTools.get(); }
+    // The series groups of the series list.
+    TSeriesGroups* GetSeriesGroups();
+    void SetSeriesGroups(TSeriesGroups* Value);
 
     // ---- axes
     TChartAxes* Axes() override { return FAxes.get(); }
     TChartCustomAxes* GetCustomAxes() override { return FCustomAxes.get(); }
+    // The custom axes become copies of the given ones.
+    void SetCustomAxes(TChartCustomAxes* Value);
     TChartAxis* TopAxis() override;
     TChartAxis* BottomAxis() override;
     TChartAxis* LeftAxis() override;

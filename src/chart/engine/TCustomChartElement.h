@@ -79,7 +79,8 @@ public:
     void SetShowInLegend(bool value) { SetBooleanProperty(FShowInLegend, value); }
     const AnsiString& GetTitle() const { return FTitle; }
     void SetTitle(const AnsiString& value);
-    // Stored in chart files as "Identifier" when not empty, "Style" when not empty.
+    // Chart files store these as "Identifier" (when not empty) and "Style" (the tss* bits as
+    // an integer, when any is set); see the chart file storage.
     AnsiString Identifier;
     TChartSeriesStyle Style = 0;
     // Series for the program's own use (not offered in series pick lists).

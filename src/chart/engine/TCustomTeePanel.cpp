@@ -347,6 +347,7 @@ void TCustomTeePanel::Draw(TCanvas* UserCanvas, const TRect& UserRect)
         }
     } blank{this};
     ChartBounds = FCanvas->InitWindow(UserCanvas, FView3DOptions, GetColor(), FView3D, UserRect);
+    if (GetColor() == clNone) DrawBackdrop(UserCanvas, UserRect);
     CalcChartRect();
     ReCalcWidthHeight();
     {
@@ -366,6 +367,28 @@ void TCustomTeePanel::Draw(TCanvas* UserCanvas, const TRect& UserRect)
     }
     if (FWindowImage.isNull()) NewWindowImage();
     FCanvas->ShowImage(UserCanvas, FWindowCanvas.get(), UserRect);
+}
+
+void TCustomTeePanel::DrawBackdrop(TCanvas* UserCanvas, const TRect& UserRect)
+{
+    if (Printing || FCanvas->Metafiling) return;
+    TCanvas* target = FCanvas->Canvas;
+    const bool window = UserCanvas == FWindowCanvas.get();
+    // Drawn straight onto another destination, the panel leaves that destination's own
+    // background; a buffer or the window image would otherwise show their last picture.
+    if (!target || (!window && target == UserCanvas)) return;
+    const int w = ChartBounds.Width(), h = ChartBounds.Height();
+    if (w <= 0 || h <= 0) return;
+    QImage backdrop(w, h, QImage::Format_RGB32);
+    backdrop.fill(Qt::white);
+    if (QWidget* parent = parentWidget(); window && parent) {
+        // The parent's own background and painting under the panel, not its other children.
+        const QRect under(pos() + QPoint(UserRect.Left, UserRect.Top), QSize(w, h));
+        parent->render(&backdrop, QPoint(), QRegion(under), QWidget::DrawWindowBackground);
+    }
+    TBitmap picture;
+    picture.SetImage(backdrop);
+    target->Draw(ChartBounds.Left, ChartBounds.Top, &picture);
 }
 
 void TCustomTeePanel::Invalidate()

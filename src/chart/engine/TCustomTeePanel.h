@@ -253,6 +253,9 @@ private:
     QRegion FRegion;
     // A new window image at the widget's size in the panel's colour.
     void NewWindowImage();
+    // A see-through panel (colour clNone) draws over what lies behind it: in its window the
+    // parent's pixels under it, in a buffer for another destination white.
+    void DrawBackdrop(TCanvas* UserCanvas, const TRect& UserRect);
     // Lets the window image share the buffered picture just drawn instead of copying it,
     // when the copy would be all of it unchanged; false leaves the copy to ShowImage.
     bool SharePicture(const TRect& UserRect);

@@ -5,13 +5,28 @@
 #include "chart/engine/TChartSeries.h"
 
 TSeriesGroup::TSeriesGroup(TSeriesGroups* collection)
-    : FCollection(collection), FSeries(collection ? collection->Owner() : nullptr)
+    : TCollectionItem(collection), FSeries(collection ? collection->Owner() : nullptr)
 {}
+
+TSeriesGroups* TSeriesGroup::Collection() const
+{
+    return static_cast<TSeriesGroups*>(TCollectionItem::Collection());
+}
 
 void TSeriesGroup::SetSeries(const TCustomSeriesList& list)
 {
     FSeries.Clear();
     for (TChartSeries* s : list) FSeries.Add(s);
+}
+
+void TSeriesGroup::Assign(TPersistent* Source)
+{
+    if (auto* g = qobject_cast<TSeriesGroup*>(Source)) {
+        Name = g->Name;
+        SetSeries(g->FSeries);
+        return;
+    }
+    TCollectionItem::Assign(Source);
 }
 
 TSeriesGroupActive TSeriesGroup::GetActive() const
@@ -38,29 +53,24 @@ void TSeriesGroups::Put(int index, const TSeriesGroup& group)
 
 TSeriesGroup* TSeriesGroups::Add()
 {
-    auto* group = new TSeriesGroup(this);
-    FItems.push_back(group);
-    return group;
+    return new TSeriesGroup(this);
 }
 
 void TSeriesGroups::Delete(int index)
 {
     if (index < 0 || index >= Count()) return;
-    TSeriesGroup* group = FItems[static_cast<std::size_t>(index)];
-    FItems.erase(FItems.begin() + index);
-    delete group;
-}
-
-void TSeriesGroups::Clear()
-{
-    auto items = std::move(FItems);
-    FItems.clear();
-    for (TSeriesGroup* g : items) delete g;
+    delete Get(index);
 }
 
 int TSeriesGroups::Contains(const TChartSeries* series) const
 {
     for (int i = 0; i < Count(); ++i)
-        if (FItems[static_cast<std::size_t>(i)]->Series().Contains(series)) return i;
+        if (Get(i)->Series().Contains(series)) return i;
     return -1;
+}
+
+void TSeriesGroups::RemoveSeries(const TChartSeries* series)
+{
+    for (int i = 0; i < Count(); ++i)
+        while (Get(i)->Series().Remove(series) >= 0) {}
 }

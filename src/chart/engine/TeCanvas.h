@@ -357,6 +357,9 @@ public:
     void GetCirclePoints(std::array<TPoint, 64>& P, int X1, int Y1, int X2, int Y2, int Z);
 
     // ---- state of the projection and buffer
+    // The trigonometric values, the inverse coefficients and the perspective factor are
+    // doubles on purpose rather than 80-bit extended floats (which not every platform has):
+    // a projected point may land one pixel off where its exact value is a rounding tie.
     double SinElevation = 0, SinRotation = 0, SinTilt = 0;
     double CosElevation = 0, CosRotation = 0, CosTilt = 0;
     double InverseCoef0 = 0, InverseCoef1 = 0, InverseCoef2 = 0, InverseCoef3 = 0, InverseCoef4 = 0, InverseCoef5 = 0;

@@ -1,6 +1,8 @@
 #pragma once
 // The library's colour palette: the colours series take one after another; the named
 // palettes a chart can be given, and the chart theme base.
+#include <functional>
+#include <memory>
 #include <vector>
 
 #include "platform/AnsiString.h"
@@ -57,3 +59,6 @@ public:
 protected:
     TCustomChart* FChart;
 };
+
+// A theme class: makes the theme of that class for a chart.
+using TChartThemeClass = std::function<std::unique_ptr<TChartTheme>(TCustomChart* Chart)>;

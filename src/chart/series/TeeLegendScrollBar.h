@@ -39,7 +39,7 @@ public:
     Q_INVOKABLE explicit TTeeScrollBar(QObject* owner = nullptr);
     ~TTeeScrollBar() override;
 
-    AnsiString GetEditorClass() const override { return "TScrollBarEditor"; }
+    AnsiString GetEditorClass() const override { return "TScrollbarEditor"; }
     AnsiString Description() const override { return "Scrollbar"; }
     void SetParentChart(IChartHost* value) override;
     void ChartEvent(TChartToolEvent event) override;

@@ -275,12 +275,3 @@ void RegisterTeeSmoothingFunction()
 {
     RegisterTeeFunction(&TSmoothingFunction::staticMetaObject, &TeeMsg_FunctionSmooth, &TeeMsg_GalleryExtended, 1);
 }
-
-namespace {
-// Registered while the library is loaded; taken out again when it ends.
-struct SmoothingRegistration {
-    SmoothingRegistration() { RegisterTeeSmoothingFunction(); }
-    ~SmoothingRegistration() { UnRegisterTeeFunctions({&TSmoothingFunction::staticMetaObject}); }
-};
-const SmoothingRegistration smoothingRegistration;
-}  // namespace

@@ -908,3 +908,19 @@ void TGIFImage::CopyToClipboard()
     SaveToClipboardFormat(data.get());
     clipboard->setMimeData(data.release());
 }
+
+// ---- start-up: GIF files become GIF pictures wherever a picture is loaded from a file.
+
+namespace {
+
+struct GIFFileFormatRegistration {
+    GIFFileFormatRegistration()
+    {
+        TPicture::RegisterFileFormat("gif", "TGIFImage", [] { return std::make_unique<TGIFImage>(); });
+    }
+    ~GIFFileFormatRegistration() { TPicture::UnregisterGraphicClass("TGIFImage"); }
+};
+
+const GIFFileFormatRegistration gifFileFormat;
+
+}  // namespace

@@ -104,6 +104,7 @@ using TProgressEvent =
 
 class TGIFImage;
 class TGIFSubImage;
+class TMetafile;
 class TGIFColorMap;
 class TGIFExtension;
 class TGIFGraphicControlExtension;
@@ -367,6 +368,11 @@ public:
 protected:
     void SetOwnerImage(TGIFImage* Image);
     void AssignFromBitmap(TBitmap* Source);
+    // Played on a true-colour bitmap; the pixels it leaves alone become transparent.
+    void AssignFromMetafile(TMetafile* Source);
+    // Makes the masked pixels (one flag per pixel) transparent through a new black entry of
+    // the colour table, when the optimised table has room for it.
+    void ApplyMask(const std::vector<bool>& Mask);
     void AllocateData(int Width, int Height);
     void ReleaseData();
 

@@ -5,6 +5,7 @@
 #include "chart/storage/GIFColorReduction.h"
 #include "chart/storage/GIFLZW.h"
 #include "chart/storage/TGIFImage.h"
+#include "platform/TMetafile.h"
 
 namespace {
 std::uint16_t Get16(const std::uint8_t* p)
@@ -257,6 +258,21 @@ void TGIFSubImage::Assign(TPersistent* Source)
     }
     if (auto* bmp = qobject_cast<TBitmap*>(Source)) {
         AssignFromBitmap(bmp);
+        // A transparent bitmap's mask: the pixels of its colour in the bottom-left corner.
+        if (bmp->GetTransparent() && !GetEmpty()) {
+            const QImage& img = bmp->Image();
+            const QRgb key = img.pixel(0, img.height() - 1) & 0x00FFFFFFu;
+            std::vector<bool> mask(FData.size());
+            for (int y = 0; y < FHeight; ++y) {
+                const auto* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+                for (int x = 0; x < FWidth; ++x) mask[std::size_t(y) * FWidth + x] = (row[x] & 0x00FFFFFFu) == key;
+            }
+            ApplyMask(mask);
+        }
+        return;
+    }
+    if (auto* metafile = qobject_cast<TMetafile*>(Source)) {
+        AssignFromMetafile(metafile);
         return;
     }
     if (auto* pic = qobject_cast<TPicture*>(Source)) {
@@ -272,6 +288,58 @@ void TGIFSubImage::Assign(TPersistent* Source)
         return;
     }
     TGIFItem::Assign(Source);
+}
+
+void TGIFSubImage::AssignFromMetafile(TMetafile* Source)
+{
+    const int w = Source->GetWidth(), h = Source->GetHeight();
+    if (w <= 0 || h <= 0) {
+        AssignFromBitmap(nullptr);
+        return;
+    }
+    // Played on white and on black: the pixels that keep the background both times are
+    // the ones the drawing leaves alone, and become transparent.
+    TBitmap onWhite, onBlack;
+    onWhite.SetSize(w, h);
+    onBlack.SetSize(w, h);
+    onBlack.Image().fill(Qt::black);
+    Source->Draw(onWhite.Canvas(), Rect(0, 0, w, h));
+    Source->Draw(onBlack.Canvas(), Rect(0, 0, w, h));
+    const QImage& white = onWhite.Image();
+    const QImage& black = onBlack.Image();
+    std::vector<bool> mask(std::size_t(w) * std::size_t(h));
+    for (int y = 0; y < h; ++y) {
+        const auto* a = reinterpret_cast<const QRgb*>(white.constScanLine(y));
+        const auto* b = reinterpret_cast<const QRgb*>(black.constScanLine(y));
+        for (int x = 0; x < w; ++x)
+            mask[std::size_t(y) * w + x] = (a[x] & 0x00FFFFFFu) == 0x00FFFFFFu && (b[x] & 0x00FFFFFFu) == 0;
+    }
+    onWhite.SetPixelFormat(pf24bit);
+    AssignFromBitmap(&onWhite);
+    if (!GetEmpty()) ApplyMask(mask);
+}
+
+void TGIFSubImage::ApplyMask(const std::vector<bool>& Mask)
+{
+    if (Mask.size() != FData.size()) return;
+    FColorMap->Optimize();
+    // A full table has no room for the transparent entry, an empty one nothing to mask.
+    const int count = FColorMap->GetCount();
+    if (count < 1 || count > 255) return;
+    const int index = FColorMap->Add(clBlack);
+    bool masked = false;
+    for (std::size_t i = 0; i < Mask.size(); ++i)
+        if (Mask[i]) {
+            FData[i] = std::uint8_t(index);
+            masked = true;
+        }
+    if (!masked) {
+        FColorMap->Delete(index);
+        return;
+    }
+    if (!FGCE) FExtensions->Add(new TGIFGraphicControlExtension(this));
+    FGCE->SetTransparent(true);
+    FGCE->SetTransparentColorIndex(index);
 }
 
 void TGIFSubImage::AssignFromBitmap(TBitmap* Source)

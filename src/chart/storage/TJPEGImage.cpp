@@ -175,6 +175,7 @@ TJPEGImage::~TJPEGImage() = default;
 void TJPEGImage::SetData(std::vector<std::uint8_t> Data)
 {
     FData = std::move(Data);
+    FDecoded = QImage();
     Changed();
 }
 
@@ -233,12 +234,18 @@ void TJPEGImage::Assign(TPersistent* Source)
 QImage TJPEGImage::ToImage() const
 {
     if (FData.empty()) return {};
+    // A picture drawn at every paint (a back image) is decoded once per set of decoding
+    // settings, not at every draw.
+    const DecodeSettings s{ScaleDenominator(Scale), Performance == jpBestSpeed, Smoothing, false};
+    const int key = s.scaleDenom * 4 + (s.fast ? 2 : 0) + (s.smoothing ? 1 : 0);
+    if (!FDecoded.isNull() && FDecodedKey == key) return FDecoded;
     QImage img;
     int w = 0, h = 0;
     char message[JMSG_LENGTH_MAX] = {};
-    const DecodeSettings s{ScaleDenominator(Scale), Performance == jpBestSpeed, Smoothing, false};
     if (!Decode(FData.data(), FData.size(), s, &img, &w, &h, message))
         throw EInvalidGraphic(AnsiString("JPEG error: ") + message);
+    FDecoded = img;
+    FDecodedKey = key;
     return img;
 }
 
@@ -285,3 +292,20 @@ void TJPEGImage::SaveToFile(const AnsiString& FileName)
     if (!platform::SaveFileAtomic(FileName, bytes, &error))
         throw EInOutError("Cannot write " + FileName + ": " + error);
 }
+
+// ---- start-up: JPEG files become JPEG pictures wherever a picture is loaded from a file.
+
+namespace {
+
+struct JPEGFileFormatRegistration {
+    JPEGFileFormatRegistration()
+    {
+        for (const char* extension : {"jpg", "jpeg"})
+            TPicture::RegisterFileFormat(extension, "TJPEGImage", [] { return std::make_unique<TJPEGImage>(); });
+    }
+    ~JPEGFileFormatRegistration() { TPicture::UnregisterGraphicClass("TJPEGImage"); }
+};
+
+const JPEGFileFormatRegistration jpegFileFormat;
+
+}  // namespace

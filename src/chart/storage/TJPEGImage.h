@@ -72,6 +72,9 @@ public:
 private:
     void SetData(std::vector<std::uint8_t> Data);
     std::vector<std::uint8_t> FData;
+    // The last decoded picture and the decoding settings it was made with.
+    mutable QImage FDecoded;
+    mutable int FDecodedKey = 0;
     int FWidth = 0;
     int FHeight = 0;
 };

@@ -10,6 +10,7 @@
 #include <set>
 #include <vector>
 
+#include "chart/engine/TCustomTeePanel.h"
 #include "chart/engine/TeeSeriesTypes.h"
 #include "platform/Exception.h"
 #include "platform/GraphicsTypes.h"
@@ -61,6 +62,7 @@ bool IsStored(const QObject* object, const QMetaProperty& prop)
 {
     if (!prop.isReadable() || !prop.isStored()) return false;
     if (auto* p = qobject_cast<const TPersistent*>(object)) return p->IsPropertyStored(prop.name());
+    if (auto* panel = qobject_cast<const TCustomTeePanel*>(object)) return panel->IsPropertyStored(prop.name());
     return true;
 }
 
@@ -506,6 +508,31 @@ TStreamComponent ComponentFromObjectAt(QObject* Object, int depth)
 TStreamComponent ComponentFromObject(QObject* Object)
 {
     return ComponentFromObjectAt(Object, 0);
+}
+
+std::vector<TStreamProperty> StoredProperties(QObject* Object)
+{
+    std::vector<TStreamProperty> properties;
+    std::set<const QObject*> path;
+    WriteProperties(Object, "", properties, path);
+    return properties;
+}
+
+void ReadStoredProperties(QObject* Object, const std::vector<TStreamProperty>& Properties)
+{
+    TStreamComponent c;
+    c.ClassName = Object->metaObject()->className();
+    c.Properties = Properties;
+    // The first error ends the reading as an error of the caller's property, not of the
+    // whole stream.
+    const TStreamReadError stop = [](const AnsiString&) { return false; };
+    const TStreamAddChild none;
+    try {
+        ComponentReader reader(Object, stop, none);
+        reader.Read(Object, c, 0);
+    } catch (const EComponentStreamError& e) {
+        throw Exception(e.Message);
+    }
 }
 
 void ReadComponentInto(QObject* Root, const TStreamComponent& Component, const TStreamReadError& OnError,

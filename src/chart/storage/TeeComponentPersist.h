@@ -44,6 +44,12 @@ void RegisterChildComponents(const AnsiString& ClassName, std::function<std::vec
 // a registered class that no property of it holds.
 std::vector<QObject*> StreamChildComponents(QObject* Object);
 
+// What the object stores, as the properties of its stream component.
+std::vector<TStreamProperty> StoredProperties(QObject* Object);
+// Sets the object's properties from a property list (of StoredProperties); the first bad
+// property raises an Exception naming it.
+void ReadStoredProperties(QObject* Object, const std::vector<TStreamProperty>& Properties);
+
 // The object as a stream component: its class, its name (objectName) and what it stores.
 TStreamComponent ComponentFromObject(QObject* Object);
 

@@ -945,6 +945,22 @@ TStreamComponent ReadComponentBinary(const std::uint8_t* Data, std::size_t Size,
     return c;
 }
 
+void WritePropertyListBinary(const std::vector<TStreamProperty>& Properties, std::vector<std::uint8_t>& Out)
+{
+    BinaryWriter w(Out);
+    w.Byte(vaList);
+    w.PropertyList(Properties);
+}
+
+std::vector<TStreamProperty> ReadPropertyListBinary(const std::uint8_t* Data, std::size_t Size, std::size_t* Used)
+{
+    BinaryReader r(Data, Size);
+    if (r.Byte() != vaList) Fail("Property list expected in the component stream");
+    std::vector<TStreamProperty> properties = r.PropertyList(0);
+    if (Used) *Used = r.Position();
+    return properties;
+}
+
 std::string WriteComponentText(const TStreamComponent& Root)
 {
     TextWriter w;

@@ -94,6 +94,12 @@ bool IsStreamIdentifier(const AnsiString& Name, bool Dotted);
 void WriteComponentBinary(const TStreamComponent& Root, std::vector<std::uint8_t>& Out);
 TStreamComponent ReadComponentBinary(const std::uint8_t* Data, std::size_t Size, std::size_t* Used = nullptr);
 
+// One property list inside other data in the binary form: list begin, the properties,
+// list end. Read answers the number of bytes used.
+void WritePropertyListBinary(const std::vector<TStreamProperty>& Properties, std::vector<std::uint8_t>& Out);
+std::vector<TStreamProperty> ReadPropertyListBinary(const std::uint8_t* Data, std::size_t Size,
+                                                    std::size_t* Used = nullptr);
+
 // Text form (Windows-1252 on disk, CR LF line ends); the reader also takes UTF-8 and LF.
 std::string WriteComponentText(const TStreamComponent& Root);
 TStreamComponent ReadComponentText(const std::uint8_t* Data, std::size_t Size);

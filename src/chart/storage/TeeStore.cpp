@@ -25,6 +25,7 @@
 #include "chart/series/Tee3DSeries.h"
 #include "chart/series/TeeTools.h"
 #include "chart/storage/TChartChart.h"
+#include "chart/storage/TeeChartStorage.h"
 #include "chart/storage/TeeComponentPersist.h"
 #include "chart/storage/TeeToolStorage.h"
 #include "platform/FileSave.h"
@@ -136,11 +137,16 @@ void ReadTrailingData(QObject* chart, const Bytes& file, std::size_t start)
     if (start < file.size()) throw ChartException(TeeMsg_InvalidTeeFile + ": unexpected data after the chart");
 }
 
-// The chart's series and tools go; so do the components a plain object owns.
+// The chart's series and tools go; so do the components a plain object owns. The custom
+// axes and the series groups are the file's too: a file without them leaves none.
 void FreeComponents(QObject* chart)
 {
     for (QObject* c : StreamChildComponents(chart)) delete c;
-    if (auto* panel = qobject_cast<TCustomAxisPanel*>(chart)) panel->Tools()->Clear();
+    if (auto* panel = qobject_cast<TCustomAxisPanel*>(chart)) {
+        panel->Tools()->Clear();
+        panel->GetSeriesGroups()->Clear();
+        panel->GetCustomAxes()->Clear();
+    }
 }
 
 template <typename T>
@@ -219,8 +225,10 @@ void ApplyChartFile(QObject* chart, const TStreamComponent& tree, const Bytes& f
     if (!name.isEmpty()) chart->setObjectName(name);
     try {
         if (tryReadData && dataStart < file.size()) ReadTrailingData(chart, file, dataStart);
-        // With every component in place, the series find their sources by name.
+        // With every component in place, the series find their sources by name, and the
+        // groups their series.
         BreakSourceCycles(chart, onError);
+        ResolveLoadedSeriesGroups(chart, onError);
     } catch (...) {
         if (panel) panel->Loading = false;
         throw;
@@ -349,6 +357,7 @@ void TeeStoreRegisterClasses()
             for (int i = 0; i < panel->Tools()->Count(); ++i) result.push_back(panel->Tools()->Items(i));
             return result;
         });
+        TeeChartStorageRegister();
         RegisterTeeChartTools();
         RegisterTeeGridTransposeTool();
         TeeToolStorageRegister();
@@ -469,6 +478,7 @@ void LoadChartFromStreamCheck(QObject* Chart, TStream* Stream, const TProcTeeChe
     TProcTeeCheckError onError = OnError;
     if (const TStreamClass* cls = FindStreamClass(Chart->metaObject()->className())) {
         std::unique_ptr<QObject> trial(cls->Create(nullptr));
+        const TQuietChartReading quiet;
         ApplyChartFile(trial.get(), tree, file, dataStart, TryReadData, OnError);
         onError = [](const AnsiString&) { return true; };
     }

@@ -9,6 +9,7 @@
 
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TCustomAxisPanel.h"
+#include "chart/engine/TSeriesGroup.h"
 #include "chart/storage/BitmapFileWriter.h"
 #include "chart/storage/TeeComponentPersist.h"
 #include "platform/Exception.h"
@@ -79,10 +80,8 @@ std::vector<QObject*> NameReferencedSeries(QObject* Chart)
     std::vector<QObject*> named;
     auto* panel = qobject_cast<TCustomAxisPanel*>(Chart);
     if (!panel) return named;
-    std::set<QString> used;
-    for (QObject* child : Chart->findChildren<QObject*>()) used.insert(child->objectName());
-    for (TChartSeries* s : *panel->SeriesList()) used.insert(s->objectName());
-    int next = 1;
+    // The series the tools and the series groups refer to, in that order.
+    std::vector<TChartSeries*> referenced;
     TChartTools* tools = panel->Tools();
     for (int t = 0; t < tools->Count(); ++t) {
         QObject* tool = tools->Items(t);
@@ -90,15 +89,26 @@ std::vector<QObject*> NameReferencedSeries(QObject* Chart)
         for (int i = 0; i < mo->propertyCount(); ++i) {
             const QMetaProperty prop = mo->property(i);
             if (!(prop.metaType().flags() & QMetaType::PointerToQObject)) continue;
-            auto* series = qobject_cast<TChartSeries*>(prop.read(tool).value<QObject*>());
-            if (!series || !series->objectName().isEmpty() || !panel->SeriesList()->Contains(series)) continue;
-            QString name;
-            do name = QString("Series%1").arg(next++);
-            while (used.count(name));
-            used.insert(name);
-            series->setObjectName(name);
-            named.push_back(series);
+            if (auto* series = qobject_cast<TChartSeries*>(prop.read(tool).value<QObject*>()))
+                referenced.push_back(series);
         }
+    }
+    TSeriesGroups* groups = panel->GetSeriesGroups();
+    for (int g = 0; g < groups->Count(); ++g)
+        for (TChartSeries* series : groups->Get(g)->Series()) referenced.push_back(series);
+
+    std::set<QString> used;
+    for (QObject* child : Chart->findChildren<QObject*>()) used.insert(child->objectName());
+    for (TChartSeries* s : *panel->SeriesList()) used.insert(s->objectName());
+    int next = 1;
+    for (TChartSeries* series : referenced) {
+        if (!series->objectName().isEmpty() || !panel->SeriesList()->Contains(series)) continue;
+        QString name;
+        do name = QString("Series%1").arg(next++);
+        while (used.count(name));
+        used.insert(name);
+        series->setObjectName(name);
+        named.push_back(series);
     }
     return named;
 }

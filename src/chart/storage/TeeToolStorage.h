@@ -9,7 +9,7 @@
 // Registers the stored forms above (once per process; called by TeeStoreRegisterClasses).
 void TeeToolStorageRegister();
 
-// Gives every unnamed series of the chart that one of its tools refers to a name the
-// file can carry ("Series1", ...); answers the series named, to be unnamed again after
+// Gives every unnamed series of the chart that one of its tools or series groups refers to
+// a name the file can carry ("Series1", ...); answers the series named, to be unnamed again after
 // the writing.
 std::vector<QObject*> NameReferencedSeries(QObject* Chart);

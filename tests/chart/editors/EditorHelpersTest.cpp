@@ -94,6 +94,19 @@ TEST(EditorHelpers, QuestionsGoThroughTheDialogSeam)
     ASSERT_EQ(dialogs.MessageCount(), 2u);
     EXPECT_EQ(dialogs.Messages()[0].text, "Delete Series1 ?");
     EXPECT_EQ(dialogs.Messages()[0].flags & MB_TYPEMASK, MB_YESNO);
+    EXPECT_FALSE(dialogs.Messages()[1].placed);
+
+    // Asked about a control: the box comes up beside it.
+    QWidget window;
+    window.setGeometry(100, 80, 300, 200);
+    QWidget control(&window);
+    control.setGeometry(40, 50, 60, 20);
+    window.show();
+    EXPECT_TRUE(TeeYesNoDelete("Series2", &control));
+    const support::ShownMessage near = dialogs.LastMessage();
+    ASSERT_TRUE(near.placed);
+    const QPoint origin = control.mapToGlobal(QPoint(0, 0));
+    EXPECT_EQ(QPoint(near.left, near.top), origin + QPoint(20, 30));
 }
 
 TEST(EditorHelpers, MoveListKeepsOrderAndObjects)
@@ -179,7 +192,7 @@ TEST(EditorForms, RegistryFindsFormsByClassName)
 {
     RegisterTeeEditorClasses({&TPenDialog::staticMetaObject});
     EXPECT_EQ(FindTeeEditorClass("TPenDialog"), &TPenDialog::staticMetaObject);
-    EXPECT_EQ(FindTeeEditorClass("TBarSeriesEditor"), nullptr);
+    EXPECT_EQ(FindTeeEditorClass("TSurfaceSeriesEditor"), nullptr);  // no form edits surfaces
     EXPECT_EQ(FindTeeEditorClass(""), nullptr);
     QWidget owner;
     std::unique_ptr<TTeeForm> form(CreateTeeEditorForm(FindTeeEditorClass("TPenDialog"), &owner));

@@ -197,6 +197,24 @@ TEST(ExportDialog, DataAndChartFileFollowTheChoices)
     EXPECT_EQ(loaded.SeriesCount(), 2);
 }
 
+// A panel written with the component writer reads back; what is no panel file changes
+// nothing.
+TEST(ExportDialog, PanelFileReadsBackIntoAnEqualChart)
+{
+    ExportFixture f;
+    SaveTeeToFile(&f.chart, f.File("panel.bin"));
+    TChart loaded;
+    LoadTeeFromFile(&loaded, f.File("panel.bin"));
+    TMemoryStream a, b;
+    SaveChartToStream(&f.chart, &a, false, true);
+    SaveChartToStream(&loaded, &b, false, true);
+    EXPECT_EQ(a.Bytes(), b.Bytes());
+    const std::string junk = "TPF0 no panel";
+    TMemoryStream bad(reinterpret_cast<const std::uint8_t*>(junk.data()), junk.size());
+    EXPECT_THROW(LoadTeeFromStream(&loaded, &bad), ChartException);
+    EXPECT_EQ(loaded.SeriesCount(), 2);
+}
+
 TEST(ExportDialog, SendHandsTheFileToTheMailProgramAndKeepsIt)
 {
     ExportFixture f;

@@ -65,6 +65,17 @@ std::vector<TTeeSeriesType> Pages()
     return types;
 }
 
+// A theme that colours the chart and shows every series' marks.
+class TMarkedTheme : public TChartTheme {
+public:
+    using TChartTheme::TChartTheme;
+    void Apply() override
+    {
+        FChart->SetColor(clRed);
+        for (int i = 0; i < FChart->SeriesCount(); ++i) FChart->GetSeries(i)->Marks()->SetVisible(true);
+    }
+};
+
 int IndexOf(const TChartGalleryPanel& panel, const TGalleryChart* chart)
 {
     for (int i = 0; i < panel.Charts.Count(); ++i)
@@ -296,3 +307,19 @@ TEST(SelectList, MovesKeepOrderAndButtonsFollow)
 }
 
 #include "GalleryTest.moc"
+
+TEST(SeriesGallery, ThemeReachesEveryCellAndTheSeriesKeepTheGalleryLook)
+{
+    SettingsSandbox settings;
+    TypesScope types(Pages());
+    TChartGalleryPanel panel;
+    panel.CreateGalleryPage(P5);
+    ASSERT_EQ(panel.Charts.Count(), 5);
+    panel.UseTheme([](TCustomChart* Chart) { return std::make_unique<TMarkedTheme>(Chart); });
+    for (TGalleryChart* cell : panel.Charts) {
+        EXPECT_EQ(cell->GetColor(), clRed);
+        ASSERT_GT(cell->SeriesCount(), 0);
+        EXPECT_FALSE(cell->GetSeries(0)->Marks()->GetVisible());
+        EXPECT_EQ(cell->GetSeries(0)->Count(), 4);
+    }
+}

@@ -3,6 +3,7 @@
 #include "chart/engine/TAxisGridPen.h"
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TLabelsList.h"
+#include "chart/engine/TPointColors.h"
 #include "chart/engine/TSeriesGroup.h"
 #include "chart/engine/TTeeCustomTool.h"
 #include "chart/engine/TTeeFunction.h"
@@ -224,6 +225,72 @@ TEST(LabelsList, ManyPointsShareFewTexts)
     for (int i = 0; i < 10000; i += 2) l.SetLabel(i, "");
     EXPECT_EQ(l.DistinctCount(), 1);
     EXPECT_EQ(l.GetLabel(9999), "ON");
+}
+
+// The colour list gives what a colour per point would give through every edit, in its
+// sparse form and after it turned dense; few coloured points take room only for them.
+TEST(PointColors, SparseAndDenseFormsBehaveAsAColourPerPoint)
+{
+    TPointColors colors;
+    std::vector<TColor> model;
+    const auto at = [&](int i) { return i >= 0 && i < int(model.size()) ? model[size_t(i)] : clDefault; };
+    const auto cover = [&](int n) {
+        if (int(model.size()) < n) model.resize(size_t(n), clDefault);
+    };
+    std::uint32_t seed = 9;
+    const auto next = [&](int range) {
+        seed = seed * 1664525u + 1013904223u;
+        return int((seed >> 8) % unsigned(range));
+    };
+    for (int step = 0; step < 6000; ++step) {
+        // Few colours at first, then mostly colours: the list turns dense on the way.
+        const TColor c = next(step < 3000 ? 20 : 2) == 0 ? TColor(next(5) + 1) : clDefault;
+        const int i = next(int(model.size()) + 3);
+        switch (next(6)) {
+            case 0:
+                colors.Set(i, c);
+                cover(i + 1);
+                model[size_t(i)] = c;
+                break;
+            case 1:
+            case 2:
+                colors.Insert(i, c);
+                cover(i);
+                model.insert(model.begin() + i, c);
+                break;
+            case 3: {
+                const int n = next(4);
+                colors.Erase(i, i + n);
+                if (i < int(model.size()))
+                    model.erase(model.begin() + i, model.begin() + std::min(int(model.size()), i + n));
+                break;
+            }
+            case 4:
+                if (i < int(model.size())) {
+                    const int j = next(int(model.size()));
+                    colors.Swap(i, j);
+                    std::swap(model[size_t(i)], model[size_t(j)]);
+                }
+                break;
+            default:
+                colors.Append(c);
+                model.push_back(c);
+                break;
+        }
+        ASSERT_EQ(colors.Size(), int(model.size())) << step;
+        for (int k = -1; k <= int(model.size()); ++k) ASSERT_EQ(colors.Get(k), at(k)) << step << " " << k;
+    }
+    std::vector<int> perm;
+    for (int k = int(model.size()) + 1; k >= 0; --k) perm.push_back(k);
+    colors.Permute(perm);
+    ASSERT_EQ(colors.Size(), int(perm.size()));
+    for (size_t k = 0; k < perm.size(); ++k) EXPECT_EQ(colors.Get(int(k)), at(perm[k]));
+
+    TPointColors flags;
+    for (int k = 0; k < 43200; ++k) flags.Append(k % 300 == 150 ? clRed : clDefault);
+    EXPECT_EQ(flags.Size(), 43200);
+    EXPECT_EQ(flags.Get(450), clRed);
+    EXPECT_LE(flags.Bytes(), 144u * 8 * 2);
 }
 
 TEST(SeriesLists, AllActiveGroupsAndTitles)

@@ -162,6 +162,44 @@ TEST(PanelDraw, WindowPaintReusesThePictureUntilInvalidated)
     EXPECT_EQ(support::PixelAt(panel.WindowImage(), 79, 49), clBlue);
 }
 
+// A panel without colour shows what lies behind it, never its previous picture.
+TEST(PanelDraw, SeeThroughPanelShowsItsParentNotItsLastPicture)
+{
+    QWidget parent;
+    parent.resize(120, 80);
+    QPalette palette = parent.palette();
+    palette.setColor(QPalette::Window, QColor(0, 128, 255));
+    parent.setPalette(palette);
+    TTestPanel panel(&parent);
+    panel.setGeometry(20, 10, 60, 40);
+    panel.SetBevelOuter(bvNone);
+    panel.SetColor(clNone);
+    bool paint = true;
+    panel.OnInternalDraw = [&](const TRect&) {
+        if (!paint) return;
+        panel.GetCanvas()->Brush->SetColor(clRed);
+        panel.GetCanvas()->FillRect(TRect(0, 0, 30, 40));
+    };
+    panel.Draw();
+    EXPECT_EQ(support::PixelAt(panel.WindowImage(), 10, 20), clRed);
+    EXPECT_EQ(support::PixelAt(panel.WindowImage(), 45, 20), RGB(0, 128, 255));
+    paint = false;
+    panel.Draw();
+    EXPECT_EQ(support::PixelAt(panel.WindowImage(), 10, 20), RGB(0, 128, 255));
+
+    // Without a parent there is nothing behind it but white.
+    TTestPanel alone;
+    alone.resize(60, 40);
+    alone.SetBevelOuter(bvNone);
+    alone.SetColor(clNone);
+    alone.OnInternalDraw = panel.OnInternalDraw;
+    paint = true;
+    alone.Draw();
+    paint = false;
+    alone.Draw();
+    EXPECT_EQ(support::PixelAt(alone.WindowImage(), 10, 20), clWhite);
+}
+
 TEST(PanelProperties, View3DEventBorderStyleAndRoundedWindow)
 {
     TTestPanel panel;

@@ -53,6 +53,12 @@ TEST(ChannelChartGolden, EveryVariantKeepsItsPixels)
          }},
         {"clipped", 0x92768fe05c88bf7eull, [](scene::ChannelChart& c) { c.chart.LeftAxis()->SetMinMax(60, 140); }},
         {"zoomed", 0x73e7d6e723169927ull, [](scene::ChannelChart& c) { c.ShowLast(300); }},
+        // Many points on each pixel column, and curves ending inside the plot.
+        {"dense", 0xa5adb85ca494530full,
+         [](scene::ChannelChart& c) {
+             c.chart.resize(190, 360);
+             c.chart.BottomAxis()->SetMinMax(scene::kStartDay, c.LastX() + 300 * scene::kSecond);
+         }},
         {"live_tick", 0x06efa72341c71535ull,
          [](scene::ChannelChart& c) {
              c.ShowLast(600);

@@ -6,12 +6,15 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "chart/engine/TChartAxes.h"
 #include "chart/engine/TChartAxis.h"
 #include "chart/engine/TChartBrush.h"
 #include "chart/engine/TChartPen.h"
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TChartTitle.h"
 #include "chart/engine/TCustomChart.h"
+#include "chart/engine/TSeriesGroup.h"
+#include "chart/engine/TSeriesMarks.h"
 #include "chart/series/TAreaSeries.h"
 #include "chart/series/TArrowSeries.h"
 #include "chart/series/TBubbleSeries.h"
@@ -27,6 +30,7 @@
 #include "chart/storage/TeeStore.h"
 #include "platform/TPersistent.h"
 #include "support/FakeChartHost.h"
+#include "support/ScriptedDialogs.h"
 
 // A chart as the stream sees it: own properties, held pens, a brush and an axis, and its
 // series as owned components.
@@ -223,6 +227,109 @@ TEST_F(ChartFileTest, TheChartRoundTripsWithItsSeriesTypes)
         EXPECT_EQ(target.LeftAxis()->GetMinimum(), -20);
         EXPECT_TRUE(target.AutoRepaint);
     }
+}
+
+// The chart's own lists and what refers into them: custom axes and the series on them,
+// series groups (of unnamed series too), per-point mark items, identifiers and styles.
+TEST_F(ChartFileTest, CustomAxesGroupsMarkItemsAndIdentifiersComeBack)
+{
+    TChart source;
+    TChartAxis* across = source.GetCustomAxes()->Add();
+    across->SetHorizontal(true);
+    across->SetOtherSide(true);
+    across->SetZPosition(100);
+    TChartAxis* up = source.GetCustomAxes()->Add();
+    up->SetAutomatic(false);
+    up->SetMinMax(-5, 50);
+    up->SetPositionPercent(20);
+    up->GetTitle()->SetCaption("Pressure");
+    auto* onCustom = new TLineSeries(&source);  // unnamed: the group names it for the file only
+    source.AddSeries(onCustom);
+    onCustom->SetCustomHorizAxis(across);
+    onCustom->SetCustomVertAxis(up);
+    onCustom->Identifier = "inner";
+    onCustom->Style = tssDenyDelete | tssIsPersistent;
+    for (int i = 0; i < 4; ++i) onCustom->Add(i * 2.0);
+    onCustom->Marks()->Items()[2]->SetColor(clRed);
+    onCustom->Marks()->Items()[0]->GetFont()->SetSize(14);
+    auto* plain = new TLineSeries(&source);
+    plain->setObjectName("Plain");
+    source.AddSeries(plain);
+    auto* gone = new TLineSeries(&source);
+    source.AddSeries(gone);
+    TSeriesGroup* hot = source.SeriesList()->AddGroup("Hot");
+    hot->Add(onCustom);
+    hot->Add(gone);
+    hot->Add(plain);
+    source.SeriesList()->AddGroup("Empty");
+    delete gone;  // leaves the group with the chart
+    ASSERT_EQ(hot->Series().Count(), 2);
+    const std::string expected = State(source);
+
+    for (bool text : {false, true}) {
+        SCOPED_TRACE(text ? "text" : "binary");
+        TMemoryStream file;
+        SaveChartToStream(&source, &file, true, text);
+        EXPECT_TRUE(onCustom->objectName().isEmpty());
+        file.SetPosition(0);
+        TChart target;
+        target.GetCustomAxes()->Add();  // the file's lists replace the chart's
+        target.SeriesList()->AddGroup("Old");
+        LoadChartFromStream(&target, &file);
+        ASSERT_EQ(target.GetCustomAxes()->Count(), 2);
+        ASSERT_EQ(target.SeriesCount(), 2);
+        TChartSeries* back = target.GetSeries(0);
+        EXPECT_FALSE(back->objectName().isEmpty());  // the name the file gave it
+        back->setObjectName(QString());
+        EXPECT_EQ(State(target), expected);
+        EXPECT_EQ(back->GetHorizAxis(), target.GetCustomAxes()->Items(0));
+        EXPECT_EQ(back->GetVertAxis(), target.GetCustomAxes()->Items(1));
+        EXPECT_TRUE(target.GetCustomAxes()->Items(0)->GetHorizontal());
+        EXPECT_EQ(target.GetCustomAxes()->Items(1)->GetMaximum(), 50);
+        EXPECT_EQ(back->Identifier, "inner");
+        EXPECT_EQ(back->Style, tssDenyDelete | tssIsPersistent);
+        ASSERT_EQ(back->Marks()->Items().Count(), 3);
+        EXPECT_EQ(back->Marks()->Items().Find(1), nullptr);
+        EXPECT_EQ(back->Marks()->Items()[2]->GetColor(), clRed);
+        EXPECT_EQ(back->Marks()->Items()[0]->GetFont()->GetSize(), 14);
+        ASSERT_EQ(target.GetSeriesGroups()->Count(), 2);
+        const TSeriesGroup* group = target.GetSeriesGroups()->Get(0);
+        EXPECT_EQ(group->Name, "Hot");
+        ASSERT_EQ(group->Series().Count(), 2);
+        EXPECT_EQ(group->Series()[0], back);
+        EXPECT_EQ(group->Series()[1], target.GetSeries(1));
+        EXPECT_EQ(target.GetSeriesGroups()->Get(1)->Series().Count(), 0);
+        // Once loaded, new points bring their own marks.
+        back->Clear();
+        EXPECT_EQ(back->Marks()->Items().Count(), 0);
+    }
+}
+
+// Properties only older files carry: the panel's border style, a value list's multiplier.
+TEST_F(ChartFileTest, OlderFilesPropertiesAreRead)
+{
+    auto file = [](const std::string& border, const std::string& multiplier) {
+        const std::string t = "object TChart\r\n  BorderStyle = " + border +
+                              "\r\n  object S: TLineSeries\r\n    XValues.Multiplier = " + multiplier +
+                              "\r\n  end\r\nend\r\n";
+        return Bytes(t.begin(), t.end());
+    };
+    support::TestDialogs().Clear();
+    TChart chart;
+    TMemoryStream single(file("bsSingle", "1").data(), file("bsSingle", "1").size());
+    LoadChartFromStream(&chart, &single);
+    EXPECT_TRUE(chart.GetBorder()->GetVisible());
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+
+    // A multiplier other than 1 is reported once, and the file is read on.
+    const Bytes scaled = file("bsNone", "1000.5");
+    TMemoryStream none(scaled.data(), scaled.size());
+    LoadChartFromStream(&chart, &none);
+    EXPECT_FALSE(chart.GetBorder()->GetVisible());
+    ASSERT_EQ(chart.SeriesCount(), 1);
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+    EXPECT_EQ(support::TestDialogs().LastMessage().text,
+              "Error: Multiplier property is obsolete.\rModify TeeDefs.inc (enable Multiplier) and recompile.");
 }
 
 TEST_F(ChartFileTest, SeriesFindTheirSourcesByNameAfterLoading)

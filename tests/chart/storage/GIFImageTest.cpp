@@ -5,9 +5,13 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QTemporaryDir>
 #include <cstring>
 
 #include "chart/storage/TGIFImage.h"
+#include "chart/storage/TJPEGImage.h"
+#include "platform/TCanvas.h"
+#include "platform/TMetafile.h"
 
 namespace {
 
@@ -233,6 +237,71 @@ TEST(GIFImage, BitmapColoursBecomeTheLocalTableInOrderOfAppearance)
         ASSERT_EQ(back.GetWidth(), 123);
         EXPECT_EQ(back.Image(), pic->Image()) << c;
     }
+}
+
+// A drawing or a transparent bitmap becomes a frame whose untouched pixels are transparent.
+TEST(GIFImage, MetafilesAndTransparentBitmapsKeepTheirTransparency)
+{
+    TMetafile drawing;
+    drawing.SetWidth(20);
+    drawing.SetHeight(10);
+    {
+        TMetafileCanvas c(&drawing);
+        c.Brush()->SetColor(clRed);
+        c.FillRect(TRect(0, 0, 10, 10));
+    }
+    TGIFImage gif;
+    TGIFSubImage* f = nullptr;
+    for (TColorReduction reduction : {rmNone, rmNetscape}) {  // exact colours, or a reduced full table
+        gif.ColorReduction = reduction;
+        gif.Assign(&drawing);
+        f = gif.Images()->GetImage(0);
+        ASSERT_NE(f->GetGraphicControlExtension(), nullptr) << reduction;
+        ASSERT_TRUE(f->GetGraphicControlExtension()->GetTransparent());
+        const int transparent = f->GetGraphicControlExtension()->GetTransparentColorIndex();
+        EXPECT_EQ(f->ColorMap()->GetColor(f->GetPixel(3, 5)), clRed);
+        EXPECT_EQ(f->GetPixel(15, 5), transparent);
+        EXPECT_NE(f->GetPixel(3, 5), transparent);
+    }
+    gif.ColorReduction = rmNone;
+
+    // A transparent bitmap: the colour of its bottom-left pixel is the transparent one.
+    auto bmp = MakeBitmap(4, 4, [](int x, int y) { return x == 1 && y == 1 ? clBlue : clWhite; });
+    bmp->SetTransparent(true);
+    gif.Assign(bmp.get());
+    f = gif.Images()->GetImage(0);
+    ASSERT_TRUE(f->GetGraphicControlExtension() && f->GetGraphicControlExtension()->GetTransparent());
+    EXPECT_EQ(f->ColorMap()->GetColor(f->GetPixel(1, 1)), clBlue);
+    EXPECT_EQ(f->GetPixel(0, 0), f->GetGraphicControlExtension()->GetTransparentColorIndex());
+    bmp->SetTransparent(false);
+    gif.Assign(bmp.get());
+    EXPECT_EQ(gif.Images()->GetImage(0)->GetGraphicControlExtension(), nullptr);
+}
+
+// A picture loaded from a file takes the graphic class of the file's type.
+TEST(GIFImage, PicturesLoadGIFAndJPEGFilesAsTheirOwnClasses)
+{
+    QTemporaryDir dir;
+    auto bmp = MakeBitmap(8, 8, [](int x, int) { return x < 4 ? clRed : clBlue; });
+    TGIFImage gif;
+    gif.Assign(bmp.get());
+    gif.SaveToFile(dir.filePath("a.gif").toStdString());
+    TJPEGImage jpeg;
+    jpeg.Assign(bmp.get());
+    jpeg.SaveToFile(dir.filePath("b.JPG").toStdString());
+    bmp->SaveToFile(dir.filePath("c.bmp").toStdString());
+
+    TPicture picture;
+    picture.LoadFromFile(dir.filePath("a.gif").toStdString());
+    EXPECT_NE(qobject_cast<TGIFImage*>(picture.GetGraphic()), nullptr);
+    EXPECT_EQ(picture.GetWidth(), 8);
+    picture.LoadFromFile(dir.filePath("b.JPG").toStdString());
+    EXPECT_NE(qobject_cast<TJPEGImage*>(picture.GetGraphic()), nullptr);
+    picture.LoadFromFile(dir.filePath("c.bmp").toStdString());
+    EXPECT_NE(qobject_cast<TBitmap*>(picture.GetGraphic()), nullptr);
+    // A file that cannot be read leaves the picture as it was.
+    EXPECT_THROW(picture.LoadFromFile(dir.filePath("missing.gif").toStdString()), Exception);
+    EXPECT_NE(qobject_cast<TBitmap*>(picture.GetGraphic()), nullptr);
 }
 
 TEST(GIFImage, DamagedFramesAreLoadedWithWarnings)

@@ -25,6 +25,7 @@
 #include "chart/editors/TFormTeeShape.h"
 #include "chart/editors/TFormatEditor.h"
 #include "chart/editors/TGridTransposeToolEdit.h"
+#include "chart/editors/TScrollbarEditor.h"
 #include "chart/editors/TSelectListForm.h"
 #include "chart/editors/TTeeExportForm.h"
 #include "chart/editors/TTeeFontEditor.h"
@@ -33,16 +34,27 @@
 #include "chart/editors/TTeeShadowEditor.h"
 #include "chart/editors/TTeeToolsGallery.h"
 #include "chart/editors/TeeEdit.h"
+#include "chart/editors/TeeEditors.h"
 #include "chart/editors/TeeGally.h"
 #include "chart/editors/TeePenDlg.h"
 #include "chart/engine/TChartTitle.h"
 #include "chart/engine/TCustomChart.h"
 #include "chart/engine/TeeProcs.h"
+#include "chart/engine/TeeSeriesEdit.h"
+#include "chart/series/TAreaSeries.h"
+#include "chart/series/TArrowSeries.h"
 #include "chart/series/TBarSeries.h"
+#include "chart/series/TBubbleSeries.h"
+#include "chart/series/TChartShape.h"
 #include "chart/series/TCursorTool.h"
+#include "chart/series/TFastLineSeries.h"
+#include "chart/series/TGanttSeries.h"
 #include "chart/series/TGridTransposeTool.h"
 #include "chart/series/TLineSeries.h"
+#include "chart/series/TPieSeries.h"
+#include "chart/series/TPointSeries.h"
 #include "chart/series/TSurfaceSeries.h"
+#include "chart/series/TeeFunctions.h"
 #include "chart/series/TeeLegendScrollBar.h"
 #include "chart/series/TeeStandardSeries.h"
 #include "chart/series/TeeTools.h"
@@ -55,6 +67,43 @@ struct Entry {
     const char* Name;
     std::function<void(QWidget* Owner, TChart* Chart)> Open;
 };
+
+// The series editor on a series of type S in a chart of its own, so each type shows its
+// own "Format" tab.
+template <class S>
+void EditSeriesOfType(QWidget* Owner)
+{
+    TChart chart;
+    chart.setObjectName("TypeChart");
+    chart.resize(400, 300);
+    auto* series = new S(&chart);
+    series->setObjectName("Series1");
+    series->SetParentChart(&chart);
+    series->FillSampleValues(6);
+    EditSeries(Owner, series);
+}
+
+// The function editor on an average of a sample series (and the equation function).
+void EditFunction(QWidget* Owner, bool Equation)
+{
+    TChart chart;
+    chart.setObjectName("FunctionChart");
+    chart.resize(400, 300);
+    auto* source = new TLineSeries(&chart);
+    source->setObjectName("Series1");
+    source->SetParentChart(&chart);
+    source->FillSampleValues(20);
+    auto* result = new TLineSeries(&chart);
+    result->setObjectName("Series2");
+    result->SetParentChart(&chart);
+    if (Equation)
+        CreateNewTeeFunction(result, &TCustomTeeFunction::staticMetaObject);
+    else {
+        CreateNewTeeFunction(result, &TAverageTeeFunction::staticMetaObject)->SetPeriod(5);
+        result->SetDataSource(source);
+    }
+    EditSeriesDataSource(Owner, result);
+}
 
 std::vector<Entry> Entries()
 {
@@ -119,11 +168,10 @@ std::vector<Entry> Entries()
          }},
         {"editor", [](QWidget* o, TChart* c) { EditChart(o, c); }},
         {"editor-tree",
-         [](QWidget* o, TChart* c) {
-             const bool old = TeeReadBoolOption("TreeMode", false);
-             TeeSaveBoolOption("TreeMode", true);
-             EditChart(o, c);
-             TeeSaveBoolOption("TreeMode", old);
+         [](QWidget*, TChart* c) {
+             auto editor = TeeCreateChartEditor(c);
+             editor->SetTreeMode(true);
+             editor->ShowModal();
          }},
         {"editor-general", [](QWidget* o, TChart* c) { EditChartPage(o, c, cetGeneral); }},
         {"editor-axis", [](QWidget* o, TChart* c) { EditChartAxis(o, c->LeftAxis()); }},
@@ -134,6 +182,7 @@ std::vector<Entry> Entries()
         {"editor-walls", [](QWidget* o, TChart* c) { EditChartWall(o, c->GetLeftWall()); }},
         {"editor-3d", [](QWidget* o, TChart* c) { EditChartPage(o, c, cet3D); }},
         {"editor-series", [](QWidget* o, TChart* c) { EditSeries(o, c->GetSeries(0)); }},
+        {"editor-series-general", [](QWidget* o, TChart* c) { EditChartPage(o, c, cetSeriesGeneral); }},
         {"editor-marks", [](QWidget* o, TChart* c) { EditSeriesMarks(o, c->GetSeries(1), false); }},
         {"editor-datasource", [](QWidget* o, TChart* c) { EditSeriesDataSource(o, c->GetSeries(0)); }},
         {"editor-data", [](QWidget* o, TChart* c) { EditChartPage(o, c, cetSeriesData); }},
@@ -153,6 +202,19 @@ std::vector<Entry> Entries()
         {"editor-print", [](QWidget* o, TChart* c) { EditChartPage(o, c, cetPrintPreview); }},
         {"export", [](QWidget* o, TChart* c) { TeeExport(o, c); }},
         {"preview", [](QWidget* o, TChart* c) { TeePreview(o, c); }},
+        {"series-line", [](QWidget* o, TChart*) { EditSeriesOfType<TLineSeries>(o); }},
+        {"series-point", [](QWidget* o, TChart*) { EditSeriesOfType<TPointSeries>(o); }},
+        {"series-area", [](QWidget* o, TChart*) { EditSeriesOfType<TAreaSeries>(o); }},
+        {"series-bar", [](QWidget* o, TChart*) { EditSeriesOfType<TBarSeries>(o); }},
+        {"series-pie", [](QWidget* o, TChart*) { EditSeriesOfType<TPieSeries>(o); }},
+        {"series-fastline", [](QWidget* o, TChart*) { EditSeriesOfType<TFastLineSeries>(o); }},
+        {"series-gantt", [](QWidget* o, TChart*) { EditSeriesOfType<TGanttSeries>(o); }},
+        {"series-bubble", [](QWidget* o, TChart*) { EditSeriesOfType<TBubbleSeries>(o); }},
+        {"series-arrow", [](QWidget* o, TChart*) { EditSeriesOfType<TArrowSeries>(o); }},
+        {"series-shape", [](QWidget* o, TChart*) { EditSeriesOfType<TChartShape>(o); }},
+        {"series-surface", [](QWidget* o, TChart*) { EditSeriesOfType<TSurfaceSeries>(o); }},
+        {"function", [](QWidget* o, TChart*) { EditFunction(o, false); }},
+        {"function-equation", [](QWidget* o, TChart*) { EditFunction(o, true); }},
         {"grid-transpose",
          [](QWidget* o, TChart* c) {
              // A grid series of its own chart, so the sample chart keeps its look.
@@ -168,6 +230,18 @@ std::vector<Entry> Entries()
              form->ShowModal();
              (void)c;
          }},
+        {"scrollbar",
+         [](QWidget* o, TChart* c) {
+             // The sample chart's legend gets the bar, so the changes show beside the form.
+             TLegendScrollBar* tool = c->findChild<TLegendScrollBar*>();
+             if (!tool) {
+                 tool = new TLegendScrollBar(c);
+                 tool->SetParentChart(c);
+             }
+             auto form = TeeCreateForm<TScrollbarEditor>(o);
+             form->SetTag(tool);
+             form->ShowModal();
+         }},
     };
 }
 
@@ -179,8 +253,10 @@ int main(int argc, char** argv)
     static platform::QtDialogs dialogs;
     platform::SetDialogs(&dialogs);
     RegisterTeeStandardSeries();
+    RegisterTeeBasicFunctions();
     RegisterTeeChartTools();
     RegisterTeeGridTransposeToolEdit();
+    RegisterTeeEditors();
     RegisterTeeTools({&TLegendScrollBar::staticMetaObject});
     // Without a printer of the system's, the preview prints into a PDF file.
     std::unique_ptr<TPrinter> pdf;

@@ -1,0 +1,194 @@
+#include "chart/editors/TBarSeriesEditor.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+
+#include "chart/editors/TBrushDialog.h"
+#include "chart/editors/TButtonPen.h"
+#include "chart/editors/TFormTeeSeries.h"
+#include "chart/editors/TTeeGradientEditor.h"
+#include "chart/editors/TeePenDlg.h"
+#include "chart/engine/TeeColorButton.h"
+#include "chart/engine/TeeConst.h"
+#include "chart/engine/TeeProcs.h"
+#include "chart/series/TCustomBarSeries.h"
+#include "platform/FormatSettings.h"
+
+TBarSeriesEditor::TBarSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
+{
+    setObjectName("BarSeriesEditor");
+    SetClientSize(360, 170);
+    PageControl1 = new QTabWidget(this);
+    TeeAlignClient(PageControl1);
+    TabFormat = TeeAddTab(PageControl1, "Format");
+    QLabel* style = TeeAddLabel(TabFormat, "St&yle:", 8, 12);
+    CBBarStyle =
+        TeeAddCombo(TabFormat, 50, 8, 120,
+                    {"Rectangle", "Pyramid", "Invert. Pyramid", "Cylinder", "Ellipse", "Arrow", "Rect. Gradient",
+                     "Cone", "Bevel", "Slant Cube", "Diamond", "Invert. Arrow", "Invert. Cone"},
+                    style);
+    BBarPen = new TButtonPen(TabFormat);
+    BBarPen->setText("&Border...");
+    BBarPen->setGeometry(8, 38, 80, 25);
+    BBarBrush = TeeAddButton(TabFormat, "&Pattern...", 8, 68, 80);
+    BGradient = TeeAddButton(TabFormat, "&Gradient...", 8, 98, 80);
+    CBColorEach = TeeAddCheck(TabFormat, "Color &Each", 190, 10);
+    BBarColor = new TButtonColor(TabFormat);
+    BBarColor->setText("&Color...");
+    BBarColor->setGeometry(190, 32, 80, 25);
+    BTickLines = new TButtonPen(TabFormat);
+    BTickLines->setText("&Tick lines...");
+    BTickLines->setGeometry(100, 38, 80, 25);
+    LBevel = TeeAddLabel(TabFormat, "Be&vel size:", 100, 72);
+    EBevel = TeeAddSpin(TabFormat, 170, 68, 56, 0, 100, 1, LBevel);
+    UDBevel = EBevel;
+    CBDarkBar = TeeAddCheck(TabFormat, "&Dark Bar 3D Sides", 100, 100);
+    TabSize = TeeAddTab(PageControl1, "Size");
+    UDBarWidth = TeeAddSpin(TabSize, 100, 8, 56, 1, 100, 5, TeeAddLabel(TabSize, "% Bar &Width:", 8, 12));
+    UDBarOffset = TeeAddSpin(TabSize, 100, 38, 56, -100, 100, 5, TeeAddLabel(TabSize, "% Bar O&ffset:", 8, 42));
+    UDDepth = TeeAddSpin(TabSize, 100, 68, 56, 1, 100, 5, TeeAddLabel(TabSize, "% Bar &Depth:", 8, 72));
+    CBBarSideMargins = TeeAddCheck(TabSize, "Bar S&ide Margins", 180, 10);
+    CBMarksAutoPosition = TeeAddCheck(TabSize, "&Auto Mark Position", 180, 32);
+    // FormCreate
+    PageControl1->setCurrentWidget(TabFormat);
+
+    auto series = [this](auto&& Write) {
+        return [this, Write] {
+            if (Series) Write(Series);
+        };
+    };
+    using B = TCustomBarSeries;
+    Bind(CBBarStyle, &QComboBox::activated, series([this](B* s) {
+             s->SetBarStyle(TBarStyle(CBBarStyle->currentIndex()));
+             CheckControls();
+         }));
+    Bind(BBarBrush, &QPushButton::clicked, series([this](B* s) { EditChartBrush(this, s->Brush()); }));
+    Bind(CBColorEach, &QCheckBox::clicked, series([this](B* s) {
+             s->SetColorEachPoint(CBColorEach->isChecked());
+             CheckControls();
+         }));
+    Bind(BGradient, &QPushButton::clicked, [this] { BGradientClick(); });
+    Bind(EBevel, &QSpinBox::valueChanged, series([this](B* s) { s->SetBevelSize(UDBevel->value()); }));
+    Bind(CBDarkBar, &QCheckBox::clicked, series([this](B* s) { s->SetDark3D(CBDarkBar->isChecked()); }));
+    Bind(UDBarWidth, &QSpinBox::valueChanged, series([this](B* s) { s->SetBarWidthPercent(UDBarWidth->value()); }));
+    Bind(UDBarOffset, &QSpinBox::valueChanged, series([this](B* s) { s->SetOffsetPercent(UDBarOffset->value()); }));
+    Bind(UDDepth, &QSpinBox::valueChanged, series([this](B* s) { s->SetDepthPercent(UDDepth->value()); }));
+    Bind(CBBarSideMargins, &QCheckBox::clicked,
+         series([this](B* s) { s->SetSideMargins(CBBarSideMargins->isChecked()); }));
+    Bind(CBMarksAutoPosition, &QCheckBox::clicked,
+         series([this](B* s) { s->SetAutoMarkPosition(CBMarksAutoPosition->isChecked()); }));
+}
+
+void TBarSeriesEditor::FormShow()
+{
+    Series = qobject_cast<TCustomBarSeries*>(TagObject());
+    if (Series) {
+        TFilling filling(this);
+        CBBarStyle->setCurrentIndex(int(Series->GetBarStyleValue()));
+        BBarPen->LinkPen(Series->Pen());
+        CBColorEach->setChecked(Series->GetColorEachPoint());
+        BBarColor->LinkProperty(Series, "SeriesColor");
+        BTickLines->LinkPen(Series->GetTickLines());
+        UDBevel->setValue(Series->GetBevelSize());
+        CBDarkBar->setChecked(Series->GetDark3D());
+        UDBarWidth->setValue(Series->GetBarWidthPercent());
+        UDBarOffset->setValue(Series->GetOffsetPercent());
+        UDDepth->setValue(Series->GetDepthPercent());
+        CBBarSideMargins->setChecked(Series->GetSideMargins());
+        CBMarksAutoPosition->setChecked(Series->GetAutoMarkPosition());
+        CheckControls();
+        AddStackBarEditor();
+    }
+    TeeTranslateControl(this);
+}
+
+void TBarSeriesEditor::AddStackBarEditor()
+{
+    if (StackForm || !Series) return;
+    for (QObject* o = parent(); o; o = o->parent())
+        if (auto* page = qobject_cast<TFormTeeSeries*>(o)) {
+            StackForm = page->InsertSeriesForm(&TStackBarSeriesEditor::staticMetaObject, 1, TeeMsg_Stack, Series);
+            return;
+        }
+}
+
+void TBarSeriesEditor::CheckControls()
+{
+    if (!Series) return;
+    const TBarStyle style = Series->GetBarStyleValue();
+    BGradient->setEnabled(style == bsRectangle || style == bsRectGradient);
+    const bool bevel = style == bsBevel;
+    LBevel->setEnabled(bevel);
+    EBevel->setEnabled(bevel);
+    BBarColor->setEnabled(!Series->GetColorEachPoint());
+}
+
+void TBarSeriesEditor::BGradientClick()
+{
+    if (!Series) return;
+    Series->SetBarStyle(bsRectGradient);
+    {
+        TFilling filling(this);
+        CBBarStyle->setCurrentIndex(bsRectGradient);
+    }
+    CheckControls();
+    EditTeeGradient(this, Series->GetGradient());
+}
+
+TStackBarSeriesEditor::TStackBarSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
+{
+    setObjectName("StackBarSeriesEditor");
+    SetClientSize(300, 150);
+    CBYOrigin = TeeAddCheck(this, "Use &Origin:", 8, 8);
+    EYOrigin = new QLineEdit(this);
+    EYOrigin->setGeometry(100, 6, 80, 21);
+    RGMultiBar = TeeAddRadioGroup(
+        this, "&Multiple Bar:", {"None", "Side", "Stacked", "Stacked 100%", "Side All", "Self Stack"}, 8, 34, 130, 124);
+    EGroup = TeeAddSpin(this, 230, 36, 56, 0, 100, 1, TeeAddLabel(this, "&Stack Group:", 150, 40));
+    UDGroup = EGroup;
+
+    Bind(CBYOrigin, &QCheckBox::clicked, [this] {
+        if (!Series) return;
+        Series->SetUseYOrigin(CBYOrigin->isChecked());
+        CheckControls();
+        if (EYOrigin->isEnabled()) EYOrigin->setFocus();
+    });
+    Bind(EYOrigin, &QLineEdit::textChanged, [this] {
+        if (Series) Series->SetYOrigin(StrToFloatDef(EYOrigin->text().trimmed().toStdString(), Series->GetYOrigin()));
+    });
+    Bind(RGMultiBar, &TTeeRadioGroup::Click, [this] {
+        if (!Series) return;
+        Series->SetMultiBar(TMultiBar(RGMultiBar->ItemIndex()));
+        CheckControls();
+    });
+    Bind(EGroup, &QSpinBox::valueChanged, [this] {
+        if (Series) Series->SetStackGroup(UDGroup->value());
+    });
+}
+
+void TStackBarSeriesEditor::FormShow()
+{
+    Series = qobject_cast<TCustomBarSeries*>(TagObject());
+    if (Series) {
+        TFilling filling(this);
+        CBYOrigin->setChecked(Series->GetUseYOrigin());
+        EYOrigin->setText(QString::fromStdString(FloatToStr(Series->GetYOrigin())));
+        RGMultiBar->SetItemIndex(int(Series->GetMultiBar()));
+        UDGroup->setValue(Series->GetStackGroup());
+        CheckControls();
+    }
+    TeeTranslateControl(this);
+}
+
+void TStackBarSeriesEditor::CheckControls()
+{
+    if (!Series) return;
+    EYOrigin->setEnabled(Series->GetUseYOrigin());
+    const TMultiBar multi = Series->GetMultiBar();
+    EGroup->setEnabled(multi == mbStacked || multi == mbStacked100);
+}

@@ -1,0 +1,138 @@
+#include "chart/editors/TChartShapeEditor.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "chart/editors/TBrushDialog.h"
+#include "chart/editors/TButtonPen.h"
+#include "chart/editors/TTeeFontEditor.h"
+#include "chart/editors/TTeeGradientEditor.h"
+#include "chart/editors/TeePenDlg.h"
+#include "chart/engine/TCustomAxisPanel.h"
+#include "chart/engine/TeeColorButton.h"
+#include "chart/engine/TeeProcs.h"
+#include "chart/series/TChartShape.h"
+#include "platform/FormatSettings.h"
+
+TChartShapeEditor::TChartShapeEditor(QWidget* Owner) : TTeeForm(Owner)
+{
+    setObjectName("ChartShapeEditor");
+    SetClientSize(360, 190);
+    PageControl1 = new QTabWidget(this);
+    TeeAlignClient(PageControl1);
+    QWidget* style = TeeAddTab(PageControl1, "Style");
+    CBStyle = TeeAddCombo(style, 8, 6, 110,
+                          {"Rectangle", "Circle", "Vertical Line", "Horiz. Line", "Triangle", "Invert. Triangle",
+                           "Line", "Diamond", "Cube", "Cross", "Diagonal Cross", "Star", "Pyramid", "Invert. Pyramid"});
+    BShapeColor = new TButtonColor(style);
+    BShapeColor->setText("&Color...");
+    BShapeColor->setGeometry(8, 32, 80, 25);
+    BShapePen = new TButtonPen(style);
+    BShapePen->setText("&Border...");
+    BShapePen->setGeometry(8, 60, 80, 25);
+    BShapeBrush = TeeAddButton(style, "&Pattern...", 8, 88, 80);
+    Button1 = TeeAddButton(style, "&Gradient...", 8, 116, 80);
+    CBTrans = TeeAddCheck(style, "Tra&nsparent", 8, 146);
+    MemoText = new QPlainTextEdit(style);
+    MemoText->setGeometry(126, 6, 120, 70);
+    RGAlign = TeeAddRadioGroup(style, "", {"Left", "Center", "Right"}, 126, 80, 70, 70);
+    RGVertAlign = TeeAddRadioGroup(style, "", {"Top", "Center", "Bottom"}, 200, 80, 70, 70);
+    CBRound = TeeAddCheck(style, "&Round Rectangle", 126, 154);
+    QWidget* position = TeeAddTab(PageControl1, "Position");
+    auto edit = [position](const char* caption, int x, int y) {
+        QLabel* label = TeeAddLabel(position, caption, x, y + 4);
+        auto* e = new QLineEdit(position);
+        e->setGeometry(x + 50, y, 70, 21);
+        label->setBuddy(e);
+        return e;
+    };
+    SEX0 = edit("&Left:", 8, 8);
+    SEX1 = edit("&Right", 150, 8);
+    SEY0 = edit("&Top:", 8, 38);
+    SEY1 = edit("&Bottom:", 150, 38);
+    CBUnits =
+        TeeAddCombo(position, 58, 72, 100, {"Pixels", "Axis", "Axis Origin"}, TeeAddLabel(position, "&Units:", 8, 76));
+    QWidget* text = TeeAddTab(PageControl1, "Text");
+    FontEditor = InsertTeeFontEditor(text);
+
+    auto series = [this](auto&& Write) {
+        return [this, Write] {
+            if (Series) Write(Series);
+        };
+    };
+    using S = TChartShape;
+    Bind(CBStyle, &QComboBox::activated, series([this](S* s) {
+             s->SetStyle(TChartShapeStyle(CBStyle->currentIndex()));
+             CBRound->setEnabled(s->GetStyle() == ExtraSeriesEnums::chasRectangle);
+         }));
+    Bind(CBTrans, &QCheckBox::clicked, series([this](S* s) { s->SetTransparent(CBTrans->isChecked()); }));
+    Bind(BShapeBrush, &QPushButton::clicked, series([this](S* s) { EditChartBrush(this, s->Brush()); }));
+    Bind(Button1, &QPushButton::clicked, series([this](S* s) { EditTeeGradient(this, s->GetGradient()); }));
+    Bind(MemoText, &QPlainTextEdit::textChanged, series([this](S* s) {
+             std::vector<AnsiString> lines;
+             for (const QString& line : MemoText->toPlainText().split('\n')) lines.push_back(line.toStdString());
+             if (lines.size() == 1 && lines[0].empty()) lines.clear();
+             s->SetText(lines);
+         }));
+    Bind(RGAlign, &TTeeRadioGroup::Click, series([this](S* s) {
+             const TAlignment align[] = {taLeftJustify, taCenter, taRightJustify};
+             if (RGAlign->ItemIndex() >= 0) s->SetAlignment(align[RGAlign->ItemIndex()]);
+         }));
+    Bind(RGVertAlign, &TTeeRadioGroup::Click,
+         series([this](S* s) { s->SetVertAlign(TTeeVertAlign(RGVertAlign->ItemIndex())); }));
+    Bind(CBRound, &QCheckBox::clicked, series([this](S* s) { s->SetRoundRectangle(CBRound->isChecked()); }));
+    for (QLineEdit* e : {SEX0, SEX1, SEY0, SEY1}) Bind(e, &QLineEdit::textChanged, [this, e] { CoordinateChange(e); });
+    Bind(CBUnits, &QComboBox::activated,
+         series([this](S* s) { s->SetXYStyle(TChartShapeXYStyle(CBUnits->currentIndex())); }));
+}
+
+void TChartShapeEditor::FormShow()
+{
+    Series = qobject_cast<TChartShape*>(TagObject());
+    if (Series) {
+        TFilling filling(this);
+        CBStyle->setCurrentIndex(int(Series->GetStyle()));
+        BShapeColor->LinkProperty(Series, "SeriesColor");
+        BShapePen->LinkPen(Series->Pen());
+        CBTrans->setChecked(Series->GetTransparent());
+        QStringList lines;
+        for (const AnsiString& line : Series->Text()) lines << QString::fromStdString(line);
+        MemoText->setPlainText(lines.join('\n'));
+        MemoText->setFont(Series->GetFont()->ToQFont());
+        const TAlignment align = Series->GetAlignment();
+        RGAlign->SetItemIndex(align == taLeftJustify ? 0 : (align == taCenter ? 1 : 2));
+        RGVertAlign->SetItemIndex(int(Series->GetVertAlign()));
+        CBRound->setChecked(Series->GetRoundRectangle());
+        auto* chart = dynamic_cast<TCustomAxisPanel*>(Series->ParentChart());
+        CBRound->setEnabled(Series->GetStyle() == ExtraSeriesEnums::chasRectangle && chart && !chart->GetView3D());
+        if (Series->Count() == 2) {
+            SEX0->setText(QString::fromStdString(FloatToStr(Series->GetX0())));
+            SEX1->setText(QString::fromStdString(FloatToStr(Series->GetX1())));
+            SEY0->setText(QString::fromStdString(FloatToStr(Series->GetY0())));
+            SEY1->setText(QString::fromStdString(FloatToStr(Series->GetY1())));
+        }
+        CBUnits->setCurrentIndex(int(Series->GetXYStyle()));
+        FontEditor->RefreshControls(Series->GetFont());
+    }
+    TeeTranslateControl(this);
+}
+
+void TChartShapeEditor::CoordinateChange(QLineEdit* Edit)
+{
+    double value = 0;
+    // A box being typed into may hold no number yet: nothing changes then.
+    if (!Series || !TryStrToFloat(Edit->text().trimmed().toStdString(), value)) return;
+    if (Edit == SEX0)
+        Series->SetX0(value);
+    else if (Edit == SEX1)
+        Series->SetX1(value);
+    else if (Edit == SEY0)
+        Series->SetY0(value);
+    else
+        Series->SetY1(value);
+}

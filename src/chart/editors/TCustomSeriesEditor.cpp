@@ -1,0 +1,109 @@
+#include "chart/editors/TCustomSeriesEditor.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include "chart/editors/TBrushDialog.h"
+#include "chart/editors/TButtonPen.h"
+#include "chart/editors/TSeriesPointerEditor.h"
+#include "chart/editors/TTeeShadowEditor.h"
+#include "chart/editors/TeePenDlg.h"
+#include "chart/engine/TCustomAxisPanel.h"
+#include "chart/engine/TeeColorButton.h"
+#include "chart/engine/TeeConst.h"
+#include "chart/engine/TeeProcs.h"
+#include "chart/series/TCustomSeries.h"
+#include "chart/series/TLineSeries.h"
+
+TCustomSeriesEditor::TCustomSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
+{
+    setObjectName("CustomSeriesEditor");
+    SetClientSize(360, 160);
+    BLineBorder = new TButtonPen(this);
+    BLineBorder->setText("&Border...");
+    BLineBorder->setGeometry(8, 8, 80, 25);
+    BLineColor = new TButtonColor(this);
+    BLineColor->setText("&Color...");
+    BLineColor->setGeometry(8, 38, 80, 25);
+    CBColorEach = TeeAddCheck(this, "Color &Each", 8, 70);
+    CBStack = TeeAddCombo(this, 164, 8, 76, {"None", "Overlap", "Stack", "Stack 100%"},
+                          TeeAddLabel(this, "S&tack:", 124, 12));
+    CBClick = TeeAddCheck(this, "Clic&kable", 8, 92);
+    CheckBox1 = TeeAddCheck(this, "Color Each line", 8, 114);
+    GBStair = new QGroupBox(this);
+    GBStair->setGeometry(124, 36, 116, 46);
+    CBStairs = TeeAddCheck(GBStair, "&Stairs", 6, 4);
+    CBInvStairs = TeeAddCheck(GBStair, "&Inverted", 6, 24);
+    CBDark3D = TeeAddCheck(this, "&Dark 3D", 124, 90);
+    LHeight = TeeAddLabel(this, "&Height 3D:", 124, 116);
+    EHeight = TeeAddSpin(this, 190, 112, 50, 0, 100, 1, LHeight);
+    UDHeight = EHeight;
+    BOutline = new TButtonPen(this);
+    BOutline->setText("&Outline...");
+    BOutline->setGeometry(250, 8, 80, 25);
+    BBrush = TeeAddButton(this, "&Pattern...", 250, 38, 80);
+    Button1 = TeeAddButton(this, "S&hadow...", 250, 68, 80);
+
+    auto series = [this](auto&& Write) {
+        return [this, Write] {
+            if (Series) Write(Series);
+        };
+    };
+    BLineBorder->OnClick = [this](QObject*) { Guard([this] { BLineBorderClick(); }); };
+    Bind(CBColorEach, &QCheckBox::clicked,
+         series([this](TCustomSeries* s) { s->SetColorEachPoint(CBColorEach->isChecked()); }));
+    Bind(CBStack, &QComboBox::activated,
+         series([this](TCustomSeries* s) { s->SetStacked(TCustomSeriesStack(CBStack->currentIndex())); }));
+    Bind(CBClick, &QCheckBox::clicked, series([this](TCustomSeries* s) { s->SetClickableLine(CBClick->isChecked()); }));
+    Bind(CheckBox1, &QCheckBox::clicked,
+         series([this](TCustomSeries* s) { s->SetColorEachLine(CheckBox1->isChecked()); }));
+    Bind(CBStairs, &QCheckBox::clicked, series([this](TCustomSeries* s) {
+             s->SetStairs(CBStairs->isChecked());
+             CBInvStairs->setEnabled(CBStairs->isChecked());
+         }));
+    Bind(CBInvStairs, &QCheckBox::clicked,
+         series([this](TCustomSeries* s) { s->SetInvertedStairs(CBInvStairs->isChecked()); }));
+    Bind(CBDark3D, &QCheckBox::clicked, series([this](TCustomSeries* s) { s->SetDark3D(CBDark3D->isChecked()); }));
+    Bind(EHeight, &QSpinBox::valueChanged, series([this](TCustomSeries* s) {
+             if (isVisible()) s->SetLineHeight(UDHeight->value());
+         }));
+    Bind(BBrush, &QPushButton::clicked, series([this](TCustomSeries* s) { EditChartBrush(this, s->Brush()); }));
+    Bind(Button1, &QPushButton::clicked, series([this](TCustomSeries* s) { EditTeeShadow(this, s->GetShadow()); }));
+}
+
+void TCustomSeriesEditor::FormShow()
+{
+    Series = qobject_cast<TCustomSeries*>(TagObject());
+    if (Series) {
+        TFilling filling(this);
+        BLineBorder->LinkPen(Series->Pen());
+        BLineColor->LinkProperty(Series, "SeriesColor");
+        CBColorEach->setChecked(Series->GetColorEachPoint());
+        CBStack->setCurrentIndex(int(Series->GetStacked()));
+        CBClick->setChecked(Series->GetClickableLine());
+        CheckBox1->setChecked(Series->GetColorEachLine());
+        CBStairs->setChecked(Series->GetStairs());
+        CBInvStairs->setChecked(Series->GetInvertedStairs());
+        CBInvStairs->setEnabled(Series->GetStairs());
+        CBDark3D->setChecked(Series->GetDark3D());
+        UDHeight->setValue(Series->GetLineHeight());
+        BOutline->LinkPen(Series->GetOutLine());
+        const bool line = qobject_cast<TLineSeries*>(Series) != nullptr;
+        ShowControls(line, {BBrush, BOutline, GBStair, CBDark3D, LHeight, EHeight});
+        if (!PointerForm) PointerForm = TeeInsertPointerForm(this, Series->GetPointer(), TeeMsg_GalleryPoint);
+    }
+    TeeTranslateControl(this);
+}
+
+void TCustomSeriesEditor::BLineBorderClick()
+{
+    if (!Series) return;
+    auto* chart = dynamic_cast<TCustomAxisPanel*>(Series->ParentChart());
+    // In 2D the line is all there is of the series: its colour is the series colour.
+    if (chart && !chart->GetView3D()) Series->SetSeriesColor(Series->Pen()->GetColor());
+    BLineColor->update();
+}

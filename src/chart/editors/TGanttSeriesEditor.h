@@ -1,0 +1,51 @@
+#pragma once
+// The editors of Gantt and arrow series: bar height, connecting lines, colours and
+// transparency of Gantt bars (their pointer as the "Gantt" tab, without its size), and
+// pen, pattern, size and colours of arrows.
+#include "chart/editors/TTeeForm.h"
+
+class QCheckBox;
+class QPushButton;
+class QSpinBox;
+class TArrowSeries;
+class TButtonColor;
+class TButtonPen;
+class TGanttSeries;
+
+class TGanttSeriesEditor : public TTeeForm {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TGanttSeriesEditor(QWidget* Owner = nullptr);
+
+    QSpinBox* SEPointVertSize = nullptr;
+    QSpinBox* UDPointVertSize = nullptr;
+    TButtonPen* BConnLines = nullptr;
+    QCheckBox* CBColorEach = nullptr;
+    TButtonColor* BColor = nullptr;
+    QSpinBox* Edit1 = nullptr;
+    QSpinBox* UpDown1 = nullptr;
+
+    TGanttSeries* Series = nullptr;
+    TTeeForm* PointerForm = nullptr;
+
+    void FormShow() override;
+};
+
+class TArrowSeriesEditor : public TTeeForm {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TArrowSeriesEditor(QWidget* Owner = nullptr);
+
+    TButtonPen* BPen = nullptr;
+    QPushButton* BBrush = nullptr;
+    QSpinBox* SEArrowWidth = nullptr;
+    QSpinBox* UDArrowWidth = nullptr;
+    QSpinBox* SEArrowHeight = nullptr;
+    QSpinBox* UDArrowHeight = nullptr;
+    QCheckBox* CBColorEach = nullptr;
+    TButtonColor* BArrowColor = nullptr;
+
+    TArrowSeries* Series = nullptr;
+
+    void FormShow() override;
+};

@@ -1,0 +1,254 @@
+#include "chart/editors/TPieSeriesEditor.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+
+#include "chart/editors/TButtonPen.h"
+#include "chart/editors/TFormTeeSeries.h"
+#include "chart/editors/TTeeGradientEditor.h"
+#include "chart/editors/TTeeShadowEditor.h"
+#include "chart/editors/TeePenDlg.h"
+#include "chart/engine/TCustomAxisPanel.h"
+#include "chart/engine/TeeColorButton.h"
+#include "chart/engine/TeeConst.h"
+#include "chart/engine/TeeProcs.h"
+#include "chart/series/TPieSeries.h"
+#include "platform/FormatSettings.h"
+
+namespace {
+
+TCustomAxisPanel* ChartOf(const TChartSeries* Series)
+{
+    return Series ? dynamic_cast<TCustomAxisPanel*>(Series->ParentChart()) : nullptr;
+}
+
+}  // namespace
+
+TPieSeriesEditor::TPieSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
+{
+    setObjectName("PieSeriesEditor");
+    SetClientSize(360, 170);
+    PageControl1 = new QTabWidget(this);
+    TeeAlignClient(PageControl1);
+    QWidget* options = TeeAddTab(PageControl1, "Options");
+    CBDark3d = TeeAddCheck(options, "&Dark 3D", 8, 8);
+    SEExpBig = TeeAddSpin(options, 110, 30, 56, 0, 100, 5, TeeAddLabel(options, "&Explode biggest:", 8, 34));
+    UDExpBig = SEExpBig;
+    CBPatterns = TeeAddCheck(options, "Pa&tterns", 8, 58);
+    BPen = new TButtonPen(options);
+    BPen->setText("&Border...");
+    BPen->setGeometry(8, 80, 80, 25);
+    Edit1 = TeeAddSpin(options, 110, 112, 56, 1, 360, 5, TeeAddLabel(options, "Total angle:", 8, 116));
+    Edit1->setValue(360);
+    UDAngleSize = Edit1;
+    BShadow = TeeAddButton(options, "S&hadow...", 190, 4, 80);
+    CBMarksAutoPosition = TeeAddCheck(options, "&Auto Mark Position", 190, 36);
+    Edit2 = TeeAddSpin(options, 270, 58, 56, 0, 255, 5, TeeAddLabel(options, "Dark Border:", 190, 62));
+    Edit2->setValue(255);
+    UpDown1 = Edit2;
+    CBMultiple =
+        TeeAddCombo(options, 270, 88, 80, {"Automatic", "Disable"}, TeeAddLabel(options, "&Multiple Pies:", 190, 92));
+    QWidget* group = TeeAddTab(PageControl1, "Group Slices");
+    CBOther = TeeAddCombo(group, 60, 8, 110, {"None", "Below %", "Below Value"}, TeeAddLabel(group, "&Style:", 8, 12));
+    QLabel* value = TeeAddLabel(group, "&Value:", 8, 42);
+    EOtherValue = new QLineEdit(group);
+    EOtherValue->setGeometry(60, 38, 110, 21);
+    value->setBuddy(EOtherValue);
+    QLabel* label = TeeAddLabel(group, "&Label:", 8, 72);
+    EOtherLabel = new QLineEdit(QString::fromStdString(TeeMsg_PieOther), group);
+    EOtherLabel->setGeometry(60, 68, 110, 21);
+    label->setBuddy(EOtherLabel);
+    QWidget* colors = TeeAddTab(PageControl1, "Colors");
+    CBColorEach = TeeAddCheck(colors, "Color &Each slice", 8, 8);
+    BColor = new TButtonColor(colors);
+    BColor->setText("&Color...");
+    BColor->setGeometry(8, 32, 80, 25);
+
+    auto series = [this](auto&& Write) {
+        return [this, Write] {
+            if (Series) Write(Series);
+        };
+    };
+    using P = TPieSeries;
+    Bind(CBDark3d, &QCheckBox::clicked, series([this](P* s) { s->SetDark3D(CBDark3d->isChecked()); }));
+    Bind(SEExpBig, &QSpinBox::valueChanged, series([this](P* s) {
+             if (isVisible()) s->SetExplodeBiggest(UDExpBig->value());
+         }));
+    Bind(CBPatterns, &QCheckBox::clicked, series([this](P* s) { s->SetUsePatterns(CBPatterns->isChecked()); }));
+    Bind(Edit1, &QSpinBox::valueChanged, series([this](P* s) {
+             if (isVisible()) s->SetAngleSize(UDAngleSize->value());
+         }));
+    Bind(BShadow, &QPushButton::clicked, series([this](P* s) { EditTeeShadow(this, s->Shadow()); }));
+    Bind(CBMarksAutoPosition, &QCheckBox::clicked,
+         series([this](P* s) { s->SetAutoMarkPosition(CBMarksAutoPosition->isChecked()); }));
+    Bind(Edit2, &QSpinBox::valueChanged, series([this](P* s) {
+             if (isVisible()) s->SetDarkPen(UpDown1->value());
+         }));
+    Bind(CBMultiple, &QComboBox::activated,
+         series([this](P* s) { s->SetMultiPie(CBMultiple->currentIndex() == 1 ? P::mpDisabled : P::mpAutomatic); }));
+    Bind(CBOther, &QComboBox::activated, series([this](P* s) {
+             s->OtherSlice()->SetStyle(TPieOtherSlice::TPieOtherStyle(CBOther->currentIndex()));
+             EnableOther();
+         }));
+    Bind(EOtherValue, &QLineEdit::textChanged, [this] { EOtherValueChange(); });
+    Bind(EOtherLabel, &QLineEdit::textChanged,
+         series([this](P* s) { s->OtherSlice()->SetText(EOtherLabel->text().toStdString()); }));
+    Bind(CBColorEach, &QCheckBox::clicked, series([this](P* s) {
+             s->SetColorEachPoint(CBColorEach->isChecked());
+             BColor->setEnabled(!s->GetColorEachPoint());
+         }));
+}
+
+void TPieSeriesEditor::FormShow()
+{
+    Series = qobject_cast<TPieSeries*>(TagObject());
+    if (Series) {
+        TFilling filling(this);
+        TCustomAxisPanel* chart = ChartOf(Series);
+        CBDark3d->setChecked(Series->GetDark3D());
+        CBDark3d->setEnabled(chart && chart->GetView3D());
+        UDExpBig->setValue(Series->GetExplodeBiggest());
+        CBPatterns->setChecked(Series->GetUsePatterns());
+        BPen->LinkPen(Series->PiePen());
+        UDAngleSize->setValue(Series->GetAngleSize());
+        CBMarksAutoPosition->setChecked(Series->GetAutoMarkPosition());
+        UpDown1->setValue(Series->GetDarkPen());
+        CBMultiple->setCurrentIndex(Series->GetMultiPie() == TPieSeries::mpDisabled ? 1 : 0);
+        CBOther->setCurrentIndex(int(Series->OtherSlice()->GetStyle()));
+        EOtherValue->setText(QString::fromStdString(FloatToStr(Series->OtherSlice()->GetValue())));
+        EOtherLabel->setText(QString::fromStdString(Series->OtherSlice()->GetText()));
+        CBColorEach->setChecked(Series->GetColorEachPoint());
+        BColor->LinkProperty(Series, "SeriesColor");
+        BColor->setEnabled(!Series->GetColorEachPoint());
+        EnableOther();
+        if (!CircledForm)
+            for (QObject* o = parent(); o; o = o->parent())
+                if (auto* page = qobject_cast<TFormTeeSeries*>(o)) {
+                    CircledForm = page->InsertSeriesForm(&TCircledSeriesEditor::staticMetaObject, 1,
+                                                         TeeMsg_GalleryCircled, Series);
+                    auto* circled = static_cast<TCircledSeriesEditor*>(CircledForm);
+                    ShowControls(false, {circled->BBack, circled->CBTransp, circled->BGradient});
+                    break;
+                }
+    }
+    TeeTranslateControl(this);
+}
+
+void TPieSeriesEditor::EnableOther()
+{
+    const bool other = CBOther->currentIndex() > 0;
+    EOtherValue->setEnabled(other);
+    EOtherLabel->setEnabled(other);
+}
+
+void TPieSeriesEditor::EOtherValueChange()
+{
+    const AnsiString text = EOtherValue->text().trimmed().toStdString();
+    if (!Series || text.empty()) return;
+    Series->OtherSlice()->SetValue(StrToFloat(text));
+}
+
+TCircledSeriesEditor::TCircledSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
+{
+    setObjectName("CircledSeriesEditor");
+    SetClientSize(300, 150);
+    CBCircled = TeeAddCheck(this, "&Circled", 8, 8);
+    CB3D = TeeAddCheck(this, "&3 Dimensions", 8, 30);
+    Edit1 = TeeAddSpin(this, 80, 54, 56, 0, 360, 5, TeeAddLabel(this, "&Rotation:", 8, 58));
+    Edit1->setWrapping(true);
+    UDRot = Edit1;
+    Edit2 = TeeAddSpin(this, 80, 84, 60, 0, 2000, 5, TeeAddLabel(this, "&Horizontal:", 8, 88));
+    UDX = Edit2;
+    CBAutoXR = TeeAddCheck(this, "&Auto", 150, 86);
+    CBAutoXR->setChecked(true);
+    Edit3 = TeeAddSpin(this, 80, 114, 60, 0, 2000, 5, TeeAddLabel(this, "&Vertical:", 8, 118));
+    UDY = Edit3;
+    CBAutoYR = TeeAddCheck(this, "&Auto", 150, 116);
+    CBAutoYR->setChecked(true);
+    BBack = new TButtonColor(this);
+    BBack->setText("C&olor...");
+    BBack->setGeometry(200, 8, 80, 25);
+    CBTransp = TeeAddCheck(this, "&Transparent", 200, 40);
+    BGradient = TeeAddButton(this, "&Gradient...", 200, 64, 80);
+
+    Bind(CBCircled, &QCheckBox::clicked, [this] {
+        if (Series) Series->SetCircled(CBCircled->isChecked());
+    });
+    Bind(CB3D, &QCheckBox::clicked, [this] {
+        if (auto* chart = ChartOf(Series)) chart->SetView3D(CB3D->isChecked());
+    });
+    Bind(Edit1, &QSpinBox::valueChanged, [this] {
+        if (Series) Series->SetRotationAngle(UDRot->value());
+    });
+    Bind(Edit2, &QSpinBox::valueChanged, [this] { RadiusChange(UDX, CBAutoXR, true); });
+    Bind(Edit3, &QSpinBox::valueChanged, [this] { RadiusChange(UDY, CBAutoYR, false); });
+    Bind(CBAutoXR, &QCheckBox::clicked, [this] { AutoClick(UDX, CBAutoXR); });
+    Bind(CBAutoYR, &QCheckBox::clicked, [this] { AutoClick(UDY, CBAutoYR); });
+    Bind(CBTransp, &QCheckBox::clicked, [this] { CBTranspClick(); });
+    Bind(BGradient, &QPushButton::clicked, [this] { BGradientClick(); });
+    BBack->OnClick = [this](QObject*) { BackChosen(); };
+}
+
+void TCircledSeriesEditor::FormShow()
+{
+    Series = qobject_cast<TCircledSeries*>(TagObject());
+    if (Series) {
+        TFilling filling(this);
+        CBCircled->setChecked(Series->GetCircled());
+        TCustomAxisPanel* chart = ChartOf(Series);
+        CB3D->setChecked(chart && chart->GetView3D());
+        UDRot->setValue(Series->GetRotationAngle());
+        UDX->setValue(Series->GetCustomXRadius());
+        UDY->setValue(Series->GetCustomYRadius());
+        CBAutoXR->setChecked(Series->GetCustomXRadius() == 0);
+        CBAutoYR->setChecked(Series->GetCustomYRadius() == 0);
+        BBack->LinkProperty(Series, "CircleBackColor");
+        CBTransp->setChecked(!Series->HasBackColor());
+        CBTransp->setEnabled(!CBTransp->isChecked());
+    }
+    TeeTranslateControl(this);
+}
+
+void TCircledSeriesEditor::RadiusChange(QSpinBox* Edit, QCheckBox* Auto, bool Horizontal)
+{
+    if (!Series) return;
+    if (Horizontal)
+        Series->SetCustomXRadius(Edit->value());
+    else
+        Series->SetCustomYRadius(Edit->value());
+    const QSignalBlocker block(Auto);
+    Auto->setChecked(Edit->value() == 0);
+}
+
+void TCircledSeriesEditor::AutoClick(QSpinBox* Edit, QCheckBox* Auto)
+{
+    if (Auto->isChecked()) Edit->setValue(0);
+}
+
+void TCircledSeriesEditor::CBTranspClick()
+{
+    if (!Series || !CBTransp->isChecked()) return;
+    Series->SetCircleBackColor(clDefault);
+    Series->Gradient()->SetVisible(false);
+    CBTransp->setEnabled(false);
+    BBack->update();
+}
+
+void TCircledSeriesEditor::BackChosen()
+{
+    const QSignalBlocker block(CBTransp);
+    CBTransp->setChecked(false);
+    CBTransp->setEnabled(true);
+}
+
+void TCircledSeriesEditor::BGradientClick()
+{
+    if (!Series) return;
+    EditTeeGradient(this, Series->Gradient());
+    if (Series->Gradient()->GetVisible()) BackChosen();
+}

@@ -1,0 +1,40 @@
+#pragma once
+// The editor of the scroll bar tools (the legend's scroll bar): the bar's pen and brushes,
+// its gradient, back colour, bevel, size and auto-repeat. The tool is the form's Tag
+// object.
+#include "chart/editors/TTeeForm.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QSpinBox;
+class TButtonColor;
+class TButtonPen;
+class TTeeScrollBar;
+
+class TScrollbarEditor : public TTeeForm {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TScrollbarEditor(QWidget* Owner = nullptr);
+    ~TScrollbarEditor() override;
+
+    TButtonPen* BBorder = nullptr;
+    QPushButton* BThumb = nullptr;
+    QPushButton* BBack = nullptr;
+    QPushButton* BArrows = nullptr;
+    QPushButton* BGradient = nullptr;
+    TButtonColor* BBackColor = nullptr;
+    QLabel* LBevel = nullptr;
+    QComboBox* CBBevel = nullptr;
+    QLabel* LSize = nullptr;
+    QSpinBox* ESize = nullptr;
+    QLabel* LDelay = nullptr;
+    QSpinBox* EDelay = nullptr;
+    QCheckBox* CBAutoRepeat = nullptr;
+
+    TTeeScrollBar* Tool() const;
+
+    // Shows the tool's values and links the pen and colour buttons to it.
+    void FormShow() override;
+};
