@@ -387,18 +387,19 @@ void TTeePageControl::CurrentChanged(int Index)
         FLast = Index;
         return;
     }
+    // The quiet page switches below move FLast along: the old page is kept here.
+    const int old = FLast;
     FQuiet = true;
-    if (OnChanging && FLast >= 0 && FLast < count() && FLast != Index) {
+    if (OnChanging && old >= 0 && old < count() && old != Index) {
         // Asked with the old page in place, as it was before the click.
-        setCurrentIndex(FLast);
+        setCurrentIndex(old);
         bool allowed = false;
         if (!TTeeForm::Guard([&] { allowed = OnChanging(); })) allowed = false;
         if (allowed) setCurrentIndex(Index);
     }
     FQuiet = false;
-    const bool changed = currentIndex() != FLast;
     FLast = currentIndex();
-    if (changed && OnChange) TTeeForm::Guard(OnChange);
+    if (FLast != old && OnChange) TTeeForm::Guard(OnChange);
 }
 
 QWidget* TeeActiveTab(const QTabWidget* Pages)

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+#include <QCoreApplication>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTreeWidget>
 
 #include "EditorTestSupport.h"
@@ -44,11 +48,9 @@ struct SampleChart {
     std::vector<TChartSeries*> series;
 };
 
-// What an entry point opened, read while its editor is on the screen.
+// What an entry point opened, read while its editor is on the screen (the editor itself
+// is gone once the entry point returns).
 struct Opened {
-    QWidget* Main = nullptr;
-    QWidget* Sub = nullptr;
-    QWidget* SeriesPage = nullptr;
     TChartSeries* Series = nullptr;
     int Shown = 0;
 };
@@ -58,12 +60,7 @@ Opened Open(const std::function<void()>& Entry, const std::function<void(TChartE
     Opened o;
     ModalScript script([&](TTeeForm& f) {
         auto& e = dynamic_cast<TChartEditForm&>(f);
-        o.Main = e.MainPage->ActivePage();
-        o.Sub = e.SubPage->ActivePage();
-        if (e.SeriesForm) {
-            o.SeriesPage = e.SeriesForm->PageSeries->ActivePage();
-            o.Series = e.SeriesForm->EditedSeries;
-        }
+        if (e.SeriesForm) o.Series = e.SeriesForm->EditedSeries;
         if (Inspect) Inspect(e);
     });
     Entry();
@@ -77,41 +74,102 @@ TEST(ChartEditor, EntryPointsOpenTheirPages)
 {
     SettingsSandbox settings;
     SampleChart s;
-    TChartEditForm* probe = nullptr;
-    auto tabs = [&](const std::function<void()>& entry) { return Open(entry, [&](TChartEditForm& e) { probe = &e; }); };
-    Opened o = tabs([&] { EditChart(nullptr, &s.chart); });
-    EXPECT_EQ(o.Shown, 1);
-    EXPECT_EQ(o.Sub, probe->TabSeriesList);
-    o = tabs([&] { EditChartLegend(nullptr, &s.chart); });
-    EXPECT_EQ(o.Sub, probe->TabLegend);
-    o = tabs([&] { EditChartAxis(nullptr, s.chart.BottomAxis()); });
-    EXPECT_EQ(o.Sub, probe->TabAxis);
-    o = tabs([&] { EditChartTitle(nullptr, s.chart.GetFoot()); });
-    EXPECT_EQ(o.Sub, probe->TabTitle);
-    o = tabs([&] { EditChartWall(nullptr, s.chart.GetBottomWall()); });
-    EXPECT_EQ(o.Sub, probe->TabWalls);
-    o = tabs([&] { EditChartPage(nullptr, &s.chart, cetSeriesData); });
-    EXPECT_EQ(o.Main, probe->TabData);
+    auto shows = [&](const std::function<void()>& entry, const std::function<bool(TChartEditForm&)>& check) {
+        bool seen = false;
+        Open(entry, [&](TChartEditForm& e) { seen = check(e); });
+        return seen;
+    };
+    auto chartPage = [](QWidget* TChartEditForm::*page) {
+        return [page](TChartEditForm& e) {
+            return e.MainPage->ActivePage() == e.TabChart && e.SubPage->ActivePage() == e.*page;
+        };
+    };
+    auto mainPage = [](QWidget* TChartEditForm::*page) {
+        return [page](TChartEditForm& e) { return e.MainPage->ActivePage() == e.*page; };
+    };
+    EXPECT_EQ(Open([&] { EditChart(nullptr, &s.chart); }).Shown, 1);
+    EXPECT_TRUE(shows([&] { EditChart(nullptr, &s.chart); }, chartPage(&TChartEditForm::TabSeriesList)));
+    EXPECT_TRUE(shows([&] { EditChartLegend(nullptr, &s.chart); }, chartPage(&TChartEditForm::TabLegend)));
+    EXPECT_TRUE(shows([&] { EditChartAxis(nullptr, s.chart.BottomAxis()); }, chartPage(&TChartEditForm::TabAxis)));
+    EXPECT_TRUE(shows([&] { EditChartTitle(nullptr, s.chart.GetFoot()); }, chartPage(&TChartEditForm::TabTitle)));
+    EXPECT_TRUE(shows([&] { EditChartWall(nullptr, s.chart.GetBottomWall()); }, chartPage(&TChartEditForm::TabWalls)));
+    EXPECT_TRUE(shows([&] { EditChartPage(nullptr, &s.chart, cetSeriesData); }, mainPage(&TChartEditForm::TabData)));
 
-    o = tabs([&] { EditSeries(nullptr, s.series[1]); });
-    EXPECT_EQ(o.Main, probe->TabSeries);
-    EXPECT_EQ(o.Series, s.series[1]);
-    o = tabs([&] { EditSeriesDataSource(nullptr, s.series[1]); });
-    EXPECT_EQ(o.SeriesPage, probe->SeriesForm->TabDataSource);
-    EXPECT_EQ(o.Series, s.series[1]);
-    o = tabs([&] { EditSeriesMarks(nullptr, s.series[0], false); });
-    EXPECT_EQ(o.SeriesPage, probe->SeriesForm->TabMarks);
+    EXPECT_TRUE(shows([&] { EditSeries(nullptr, s.series[1]); }, mainPage(&TChartEditForm::TabSeries)));
+    EXPECT_EQ(Open([&] { EditSeries(nullptr, s.series[1]); }).Series, s.series[1]);
+    auto seriesPage = [](QWidget* TFormTeeSeries::*page) {
+        return [page](TChartEditForm& e) {
+            return e.SeriesForm && e.SeriesForm->PageSeries->ActivePage() == e.SeriesForm->*page;
+        };
+    };
+    EXPECT_TRUE(shows([&] { EditSeriesDataSource(nullptr, s.series[1]); }, seriesPage(&TFormTeeSeries::TabDataSource)));
+    EXPECT_EQ(Open([&] { EditSeriesDataSource(nullptr, s.series[1]); }).Series, s.series[1]);
+    EXPECT_TRUE(shows([&] { EditSeriesMarks(nullptr, s.series[0], false); }, seriesPage(&TFormTeeSeries::TabMarks)));
 
     auto* tool = new TCursorTool(&s.chart);
     tool->SetParentChart(&s.chart);
-    TTeeCustomTool* shownTool = nullptr;
-    o = Open([&] { EditChartTool(nullptr, tool); },
-             [&](TChartEditForm& e) {
-                 probe = &e;
-                 shownTool = e.ToolsForm() ? e.ToolsForm()->CurrentTool() : nullptr;
-             });
-    EXPECT_EQ(o.Main, probe->TabTools);
-    EXPECT_EQ(shownTool, tool);
+    EXPECT_TRUE(shows([&] { EditChartTool(nullptr, tool); },
+                      [&](TChartEditForm& e) {
+                          return e.MainPage->ActivePage() == e.TabTools && e.ToolsForm() &&
+                                 e.ToolsForm()->CurrentTool() == tool;
+                      }));
+}
+
+TEST(ChartEditor, ClickedTabsCreateAndFillTheirPages)
+{
+    SettingsSandbox settings;
+    SampleChart s;
+    // A user's click on a tab, as the tab bar receives it.
+    auto click = [](QTabWidget* Pages, QWidget* Page) {
+        QTabBar* bar = Pages->tabBar();
+        const QPoint at = bar->tabRect(Pages->indexOf(Page)).center();
+        QMouseEvent press(QEvent::MouseButtonPress, at, bar->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, bar->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QCoreApplication::sendEvent(bar, &press);
+        QCoreApplication::sendEvent(bar, &release);
+        return Pages->currentWidget() == Page;
+    };
+    Open([&] { EditChart(nullptr, &s.chart); },
+         [&](TChartEditForm& e) {
+             ASSERT_TRUE(click(e.SubPage, e.TabAxis));
+             EXPECT_NE(e.PageForm(e.TabAxis), nullptr);
+
+             ASSERT_TRUE(click(e.MainPage, e.TabSeries));
+             ASSERT_NE(e.SeriesForm, nullptr);
+             EXPECT_EQ(e.SeriesForm->EditedSeries, s.series[0]);
+             // The series' own tabs fill their page and then write through again.
+             ASSERT_TRUE(click(e.SeriesForm->PageSeries, e.SeriesForm->TabMarks));
+             const bool marks = s.series[0]->Marks()->GetVisible();
+             EXPECT_EQ(e.SeriesForm->CBMarksVisible->isChecked(), marks);
+             e.SeriesForm->CBMarksVisible->click();
+             EXPECT_EQ(s.series[0]->Marks()->GetVisible(), !marks);
+
+             ASSERT_TRUE(click(e.MainPage, e.TabTools));
+             EXPECT_NE(e.ToolsForm(), nullptr);
+             ASSERT_TRUE(click(e.MainPage, e.TabExport));
+             EXPECT_NE(e.ExportForm, nullptr);
+             ASSERT_TRUE(click(e.MainPage, e.TabPrint));
+             EXPECT_NE(e.PreviewForm, nullptr);
+         });
+
+    // A refused change keeps the old page and tells nothing; an accepted one tells once.
+    TTeePageControl pages;
+    QWidget* first = TeeAddTab(&pages, "First");
+    QWidget* second = TeeAddTab(&pages, "Second");
+    pages.show();
+    bool allow = false;
+    int changes = 0;
+    pages.OnChanging = [&] { return allow; };
+    pages.OnChange = [&] { ++changes; };
+    EXPECT_FALSE(click(&pages, second));
+    EXPECT_EQ(changes, 0);
+    allow = true;
+    EXPECT_TRUE(click(&pages, second));
+    EXPECT_EQ(changes, 1);
+    pages.SetActivePage(first);
+    EXPECT_EQ(changes, 1);
 }
 
 TEST(ChartEditor, HiddenPagesAndTheDefaultTabSearch)
