@@ -14,6 +14,7 @@
 #include "comm/CRS485.h"
 #include "comm/CTCPIP.h"
 #include "comm/CTolvarProtocol.h"
+#include "comm/SharedSerialPort.h"
 #include "platform/Dialogs.h"
 #include "platform/UiThread.h"
 
@@ -199,12 +200,15 @@ void CChannelSession::ChooseDataFileBase(const AnsiString& chosen)
 
 std::vector<int> CChannelSession::BusAddressesInUse(const AnsiString& port, int exceptChannel)
 {
+    // By device, not by name: a link and its target, or a stable name and the node an
+    // adapter came back under, are one bus.
+    const AnsiString device = comm::SharedSerialPortKey(port);
     std::vector<int> addresses;
     for (int c = 1; c <= MaxChannels; ++c) {
         CChannelSession* s = Of(c);
         if (c == exceptChannel || !s || !s->FConnected || !s->FChannelObject) continue;
         CChannel* object = s->FChannelObject.get();
-        if (object->GetTypeName() == "RS485" && object->GetPortName() == port)
+        if (object->GetTypeName() == "RS485" && comm::SharedSerialPortKey(object->GetPortName()) == device)
             addresses.push_back(object->GetAddress());
     }
     return addresses;

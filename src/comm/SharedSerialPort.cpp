@@ -2,7 +2,11 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <map>
+#include <vector>
+
+#include "comm/CommTiming.h"
 
 #include "platform/SerialPort.h"
 
@@ -81,6 +85,12 @@ SharedSerialPort::~SharedSerialPort()
     if (it != Registry().end() && it->second.expired()) Registry().erase(it);
 }
 
+AnsiString SharedSerialPort::Key() const
+{
+    std::lock_guard<std::mutex> l(RegistryMutex());
+    return key_;
+}
+
 std::shared_ptr<IByteLink> SharedSerialPort::Link() const
 {
     std::lock_guard<std::mutex> l(linkMutex_);
@@ -98,7 +108,26 @@ bool SharedSerialPort::Reopen(const std::shared_ptr<IByteLink>& failed)
     std::shared_ptr<IByteLink> link = SerialLinks()(settings_, error);
     if (!link) return false;
     link_ = std::move(link);
+    FollowDevice();
     return true;
+}
+
+void SharedSerialPort::FollowDevice()
+{
+    const AnsiString key = SharedSerialPortKey(settings_.PortName);
+    std::lock_guard<std::mutex> l(RegistryMutex());
+    if (key == key_) return;
+    // Compared by owner, never locked: a port must not be freed under the registry's mutex.
+    const std::weak_ptr<SharedSerialPort> self = weak_from_this();
+    const auto isSelf = [&self](const std::weak_ptr<SharedSerialPort>& w) {
+        return !w.owner_before(self) && !self.owner_before(w);
+    };
+    auto& registry = Registry();
+    if (auto other = registry.find(key); other != registry.end() && !other->second.expired() && !isSelf(other->second))
+        return;
+    if (auto old = registry.find(key_); old != registry.end() && isSelf(old->second)) registry.erase(old);
+    registry[key] = self;
+    key_ = key;
 }
 
 AnsiString SharedSerialPortKey(const AnsiString& portName)
@@ -112,11 +141,44 @@ std::shared_ptr<SharedSerialPort> AcquireSharedSerialPort(const TSerialLinkSetti
     taken = false;
     error.clear();
     const AnsiString key = SharedSerialPortKey(settings.PortName);
-    std::lock_guard<std::mutex> l(RegistryMutex());
-    auto it = Registry().find(key);
-    if (it != Registry().end())
-        if (std::shared_ptr<SharedSerialPort> port = it->second.lock()) {
+    std::shared_ptr<SharedSerialPort> moved;
+    // Ports looked at are let go after the registry's mutex: the last hold may free one.
+    std::vector<std::shared_ptr<SharedSerialPort>> seenPorts;
+    {
+        std::lock_guard<std::mutex> l(RegistryMutex());
+        auto it = Registry().find(key);
+        if (it != Registry().end())
+            if (std::shared_ptr<SharedSerialPort> port = it->second.lock()) {
+                taken = true;
+                return port;
+            }
+        // A port whose name leads to this device now, while it still holds another node:
+        // its adapter came back under this node and is not reopened yet.
+        for (const auto& [held, weak] : Registry()) {
+            seenPorts.push_back(weak.lock());
+            if (seenPorts.back() && SharedSerialPortKey(seenPorts.back()->PortName()) == key) {
+                moved = seenPorts.back();
+                break;
+            }
+        }
+    }
+    if (moved) {
+        // Reopened here under the bus, as its own slaves' threads would; a reopen that one of
+        // them made meanwhile is kept.
+        const std::shared_ptr<IByteLink> seen = moved->Link();
+        const int wait = 2 * std::max(0, Timing().ReadTimeoutMs) + 500;
+        std::unique_lock<TBusLock> bus(moved->Bus(), std::defer_lock);
+        if (bus.try_lock_for(std::chrono::milliseconds(wait)) && moved->Reopen(seen)) {
             taken = true;
+            return moved;
+        }
+        error = "The port could not be opened.";
+        return nullptr;
+    }
+    std::lock_guard<std::mutex> l(RegistryMutex());
+    if (auto it = Registry().find(key); it != Registry().end())
+        if (std::shared_ptr<SharedSerialPort> port = it->second.lock()) {
+            taken = true;  // opened by another channel meanwhile
             return port;
         }
     std::shared_ptr<IByteLink> link;

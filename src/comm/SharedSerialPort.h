@@ -4,6 +4,12 @@
 // the open link over, and the port is closed when the last holder lets go. Two names of
 // one device (a symbolic link and its target) are one port.
 //
+// An adapter that is pulled and plugged in again may come back as another device node (a
+// USB adapter as the next free ttyUSBn while its old node is still held; a stable name such
+// as /dev/serial/by-id/... then leads to the new node). The port follows it: once reopened it
+// is known by the new node, so a channel naming either the stable name or the new node takes
+// the open port over instead of opening the device a second time.
+//
 // The bus lock makes the slaves take turns: whoever holds it is the only one exchanging
 // frames on the line, so the frames and replies of two slaves never interleave.
 #include <chrono>
@@ -34,15 +40,16 @@ private:
     int waiting_ = 0;
 };
 
-class SharedSerialPort {
+class SharedSerialPort : public std::enable_shared_from_this<SharedSerialPort> {
 public:
     SharedSerialPort(AnsiString key, std::shared_ptr<IByteLink> link, TSerialLinkSettings settings = {});
     ~SharedSerialPort();  // closes the link
     SharedSerialPort(const SharedSerialPort&) = delete;
     SharedSerialPort& operator=(const SharedSerialPort&) = delete;
 
-    // The real device path the port is known by.
-    const AnsiString& Key() const { return key_; }
+    // The real device path the port is known by (it changes when the port is reopened on
+    // another device node).
+    AnsiString Key() const;
     // The name the port was first opened by.
     const AnsiString& PortName() const { return settings_.PortName; }
     // The link in use; a reopened port has a new one.
@@ -56,7 +63,11 @@ public:
     bool Reopen(const std::shared_ptr<IByteLink>& failed);
 
 private:
-    AnsiString key_;
+    // Registers the port under the device its name leads to now (called with the link
+    // mutex held, after a reopen).
+    void FollowDevice();
+
+    AnsiString key_;  // guarded by the registry's mutex
     TSerialLinkSettings settings_;
     mutable std::mutex linkMutex_;
     std::shared_ptr<IByteLink> link_;

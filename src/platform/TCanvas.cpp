@@ -986,6 +986,16 @@ void TCanvas::PolylineTo(const TPoint* points, int count)
         };
         QRgb* const bits = reinterpret_cast<QRgb*>(target.bits);
         const qsizetype row = target.stride / qsizetype(sizeof(QRgb));
+        // Vertical segments one after the other on one column (the strokes of a curve's
+        // pixel column) cover one run of pixels together, overlapping: the run is set once,
+        // when another segment comes. Every pixel here takes the same colour, so the order
+        // does not matter.
+        long long runX = 0, runLo = 0, runHi = -1;
+        const auto setRun = [&] {
+            QRgb* p = bits + runLo * row + runX;
+            for (long long y = runLo; y <= runHi; ++y, p += row) *p = c.pen.color;
+            runHi = runLo - 1;
+        };
         long long x0 = dev(FPenPos.X + c.shiftX), y0 = dev(FPenPos.Y + c.shiftY);
         bool in0 = in(x0, y0);
         for (int i = 0; i < count; ++i) {
@@ -993,14 +1003,30 @@ void TCanvas::PolylineTo(const TPoint* points, int count)
             const bool in1 = in(x1, y1);
             if (in0 && in1) {
                 FDashPhase += std::max(x1 > x0 ? x1 - x0 : x0 - x1, y1 > y0 ? y1 - y0 : y0 - y1);
-                SolidInside(bits + y0 * row + x0, row, x1 - x0, y1 - y0, c.pen.color);
+                if (x1 == x0 && y1 != y0) {
+                    // From y0 towards y1, y1 left out; it begins where the run ends.
+                    const long long lo = y1 > y0 ? y0 : y1 + 1, hi = y1 > y0 ? y1 - 1 : y0;
+                    if (runHi < runLo) {
+                        runX = x0;
+                        runLo = lo;
+                        runHi = hi;
+                    } else {
+                        runLo = std::min(runLo, lo);
+                        runHi = std::max(runHi, hi);
+                    }
+                } else if (x1 != x0) {
+                    if (runHi >= runLo) setRun();
+                    SolidInside(bits + y0 * row + x0, row, x1 - x0, y1 - y0, c.pen.color);
+                }
             } else {
+                if (runHi >= runLo) setRun();
                 DirectSegment(target, c.pen, x0, y0, x1, y1);
             }
             x0 = x1;
             y0 = y1;
             in0 = in1;
         }
+        if (runHi >= runLo) setRun();
     } else if (c.drawn) {
         long long x0 = dev(FPenPos.X + c.shiftX), y0 = dev(FPenPos.Y + c.shiftY);
         for (int i = 0; i < count; ++i) {

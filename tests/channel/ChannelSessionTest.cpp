@@ -347,6 +347,10 @@ TEST_F(ChannelSessionTest, BusChannelsShareThePortAndTheAddressesInUse)
         for (int c = 1; c <= 3; ++c) {
             if (c == 3) {
                 EXPECT_EQ(CChannelSession::BusAddressesInUse(line.SlavePath(), 3), (std::vector<int>{1, 2}));
+                // Another name of the same device is the same bus.
+                const AnsiString alias = Path("ttyBus");
+                ASSERT_EQ(::symlink(line.SlavePath().c_str(), alias.c_str()), 0);
+                EXPECT_EQ(CChannelSession::BusAddressesInUse(alias, 3), (std::vector<int>{1, 2}));
             }
             sessions.push_back(std::make_unique<CChannelSession>(c));
             UseSerial(*sessions.back(), "RS485", line.SlavePath(), c);

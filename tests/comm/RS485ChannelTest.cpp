@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -400,6 +401,75 @@ TEST_F(BusChannels, PulledAdapterIsReopenedOnceForAllSlaves)
     }
     c1.Close(3);
     c2.Close(3);
+    line.Stop();
+    std::filesystem::remove_all(dir);
+}
+
+TEST_F(BusChannels, AnAdapterBackUnderAnotherNodeIsSharedByEitherName)
+{
+    int opens = 0;
+    comm::SetSerialLinkFactory([&](const comm::TSerialLinkSettings& s, AnsiString& error) {
+        ++opens;
+        return std::static_pointer_cast<comm::IByteLink>(comm::SerialPortLink::Open(s, error));
+    });
+    for (int a = 1; a <= 3; ++a) line.AddUnit(Slave(a, "UNIT", a));
+    const std::string dir = ::testing::TempDir() + "/nox-bus-node-" + std::to_string(::getpid());
+    std::filesystem::create_directories(dir);
+    const AnsiString stable = dir + "/by-id-adapter";
+    AnsiString error;
+    ASSERT_TRUE(line.StartPty(&error, stable)) << error;
+    const auto pull = [&](std::initializer_list<CRS485*> polling) {
+        const AnsiString before = platform::ResolveSerialPortPath(stable);
+        line.UnplugPty();
+        for (CRS485* c : polling) {
+            c->CommError = 0;  // as the tick clears it
+            c->PollRequest = 1;
+        }
+        ASSERT_TRUE(Await([&] {
+            return std::all_of(polling.begin(), polling.end(), [](CRS485* c) { return c->PollThread()->IsLinkLost(); });
+        }));
+        ASSERT_TRUE(line.ReplugPty(&error)) << error;
+        // The old node is still held, so the adapter comes back under another one.
+        ASSERT_NE(platform::ResolveSerialPortPath(stable), before);
+    };
+    const auto join = [&](CRS485& c, const AnsiString& port, const CRS485& first) {
+        portPath = port;
+        FakeChannelWindow& w = SerialWindow(c.Channel(), IntToStr(c.Channel()));
+        Open(c);
+        EXPECT_EQ(c.SharedPort, first.SharedPort);
+        EXPECT_EQ(c.PortShared, 1);
+        c.ResumeIdentification();
+        TfrmIdentification* verdict = WaitForVerdict(c);
+        ASSERT_NE(verdict, nullptr);
+        EXPECT_EQ(verdict->GetResult(), 1);
+        PressOk(w, verdict);
+    };
+
+    portPath = stable;
+    FakeChannelWindow& w1 = SerialWindow(1, "1");
+    CRS485 c1(1), c2(2), c3(3);
+    Open(c1);
+    c1.ResumeIdentification();
+    PressOk(w1, WaitForVerdict(c1));
+    ASSERT_TRUE(Await([&] { return c1.PollRequest == 0; }));
+
+    // Reopened by its poll thread: a channel naming the new node shares it.
+    pull({&c1});
+    clock.AdvanceMs(comm::ReconnectDelayMs(0));
+    ASSERT_TRUE(Await([&] { return !c1.PollThread()->IsLinkLost(); }));
+    join(c2, platform::ResolveSerialPortPath(stable), c1);
+    EXPECT_EQ(opens, 2);
+
+    // Not reopened yet: a channel naming the stable link reopens it for all.
+    pull({&c1, &c2});
+    join(c3, stable, c1);
+    EXPECT_EQ(opens, 3);
+    clock.AdvanceMs(comm::ReconnectDelayMs(0));
+    ASSERT_TRUE(Await([&] { return !c1.PollThread()->IsLinkLost() && !c2.PollThread()->IsLinkLost(); }));
+    EXPECT_EQ(opens, 3);
+    EXPECT_TRUE(comm::IsSharedSerialPortOpen(platform::ResolveSerialPortPath(stable)));
+    for (CRS485* c : {&c1, &c2, &c3}) c->Close(3);
+    EXPECT_FALSE(comm::IsSharedSerialPortOpen(stable));
     line.Stop();
     std::filesystem::remove_all(dir);
 }

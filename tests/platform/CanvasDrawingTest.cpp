@@ -619,17 +619,23 @@ TEST(CanvasPens, OnePixelLinesOnImagesMatchTheRuleAndThePainterPath)
         seed = 11;
         for (int k = 0; k < 60; ++k) {
             const int x0 = next(120), y0 = next(100), x1 = next(120), y1 = next(100), x2 = next(120);
+            const int below = std::max(y0, y1) + 8;
             for (TCanvas* c : {image.c, &onPixmap}) {
                 c->MoveTo(x0, y0);
                 if (c == image.c && k % 2 == 0) {
-                    const TPoint run[] = {{x1, y1}, {x2, y0}, {x2, y1}, {x0, y1}};
-                    c->PolylineTo(run, 4);
+                    const TPoint run[] = {{x1, y1},     {x2, y0}, {x2, y1},    {x2, y0 + 3},
+                                          {x2, y0 + 3}, {x0, y1}, {x2, below}, {x2, below + 5}};
+                    c->PolylineTo(run, 8);
                     continue;
                 }
                 c->LineTo(x1, y1);  // the pattern runs on into the next segment
                 c->LineTo(x2, y0);
-                c->LineTo(x2, y1);  // straight lines go in runs
+                c->LineTo(x2, y1);  // straight lines go in runs, strokes up and down a column too
+                c->LineTo(x2, y0 + 3);
+                c->LineTo(x2, y0 + 3);
                 c->LineTo(x0, y1);
+                c->LineTo(x2, below);  // the same column again, apart from the strokes before
+                c->LineTo(x2, below + 5);
             }
         }
         onPixmap.Release();

@@ -62,6 +62,8 @@ files = {
     'bad_set_unterminated.tee': HEAD + ss('TTestChart') + ss('') + ss('TitleStyle') + b'\x0b' + ss('fsBold'),
     'bad_list_nesting.tee': HEAD + ss('TTestChart') + ss('') + ss('Caption') + b'\x01' * 100000,
     'bad_header_version.tee': b'\x60\x30\x51\x01TPF0' + chart()[8:],
+    'bad_mark_items_count.tee': chart(series_props=[prop('Marks.Items', vbin(struct.pack('<i', 0x7fffffff) + b'\x01\x00'))]),
+    'bad_custom_axis_index.tee': chart(series_props=[prop('CustomVertAxis', b'\x02\x05')]),
 }
 # Components owning themselves over and over: the reader stops at a fixed depth.
 nested = b''
