@@ -32,18 +32,12 @@ TBarSeriesEditor::TBarSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
                     {"Rectangle", "Pyramid", "Invert. Pyramid", "Cylinder", "Ellipse", "Arrow", "Rect. Gradient",
                      "Cone", "Bevel", "Slant Cube", "Diamond", "Invert. Arrow", "Invert. Cone"},
                     style);
-    BBarPen = new TButtonPen(TabFormat);
-    BBarPen->setText("&Border...");
-    BBarPen->setGeometry(8, 38, 80, 25);
+    BBarPen = TeeAddButton<TButtonPen>(TabFormat, "&Border...", 8, 38, 80);
     BBarBrush = TeeAddButton(TabFormat, "&Pattern...", 8, 68, 80);
     BGradient = TeeAddButton(TabFormat, "&Gradient...", 8, 98, 80);
     CBColorEach = TeeAddCheck(TabFormat, "Color &Each", 190, 10);
-    BBarColor = new TButtonColor(TabFormat);
-    BBarColor->setText("&Color...");
-    BBarColor->setGeometry(190, 32, 80, 25);
-    BTickLines = new TButtonPen(TabFormat);
-    BTickLines->setText("&Tick lines...");
-    BTickLines->setGeometry(100, 38, 80, 25);
+    BBarColor = TeeAddButton<TButtonColor>(TabFormat, "&Color...", 190, 32, 80);
+    BTickLines = TeeAddButton<TButtonPen>(TabFormat, "&Tick lines...", 100, 38, 80);
     LBevel = TeeAddLabel(TabFormat, "Be&vel size:", 100, 72);
     EBevel = TeeAddSpin(TabFormat, 170, 68, 56, 0, 100, 1, LBevel);
     UDBevel = EBevel;

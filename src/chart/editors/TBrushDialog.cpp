@@ -67,9 +67,7 @@ TBrushDialog::TBrushDialog(QWidget* Owner) : TTeeForm(Owner)
     LStyle->setGeometry(8, 8, 145, 142);
     for (const char* text : RowTexts) LStyle->addItem(text);
     TeeOwnerDrawList(LStyle, 16, [this](TCanvas* c, int i, const TRect& r, bool s) { LStyleDrawItem(c, i, r, s); });
-    BColor = new TButtonColor(this);
-    BColor->setText("&Color...");
-    BColor->setGeometry(162, 8, 75, 25);
+    BColor = TeeAddButton<TButtonColor>(this, "&Color...", 162, 8, 75);
     GroupBox2 = new QGroupBox("Image:", this);
     GroupBox2->setGeometry(162, 40, 155, 80);
     Image1 = new QLabel(GroupBox2);

@@ -29,12 +29,8 @@ TChartShapeEditor::TChartShapeEditor(QWidget* Owner) : TTeeForm(Owner)
     CBStyle = TeeAddCombo(style, 8, 6, 110,
                           {"Rectangle", "Circle", "Vertical Line", "Horiz. Line", "Triangle", "Invert. Triangle",
                            "Line", "Diamond", "Cube", "Cross", "Diagonal Cross", "Star", "Pyramid", "Invert. Pyramid"});
-    BShapeColor = new TButtonColor(style);
-    BShapeColor->setText("&Color...");
-    BShapeColor->setGeometry(8, 32, 80, 25);
-    BShapePen = new TButtonPen(style);
-    BShapePen->setText("&Border...");
-    BShapePen->setGeometry(8, 60, 80, 25);
+    BShapeColor = TeeAddButton<TButtonColor>(style, "&Color...", 8, 32, 80);
+    BShapePen = TeeAddButton<TButtonPen>(style, "&Border...", 8, 60, 80);
     BShapeBrush = TeeAddButton(style, "&Pattern...", 8, 88, 80);
     Button1 = TeeAddButton(style, "&Gradient...", 8, 116, 80);
     CBTrans = TeeAddCheck(style, "Tra&nsparent", 8, 146);

@@ -184,10 +184,7 @@ void TFormTeeAxis::Build()
     // ---- Ticks
     TabTicks = TeeAddTab(PageAxis, "Ticks");
     auto pen = [](QWidget* parent, const char* caption, int x, int y) {
-        auto* b = new TButtonPen(parent);
-        b->setText(caption);
-        b->setGeometry(x, y, 80, 25);
-        return b;
+        return TeeAddButton<TButtonPen>(parent, caption, x, y, 80);
     };
     BAxisPen = pen(TabTicks, "&Axis...", 8, 6);
     BTickPen = pen(TabTicks, "T&icks...", 8, 36);

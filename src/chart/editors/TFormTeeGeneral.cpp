@@ -155,9 +155,7 @@ void TFormTeeGeneral::Build()
     SEAniZoomSteps = TeeAddSpin(zoom, 60, 48, 50, 1, 100, 1, TeeAddLabel(zoom, "&Steps:", 8, 52));
     SEAniZoomSteps->setValue(8);
     UDAniZoomSteps = SEAniZoomSteps;
-    BZoomPen = new TButtonPen(zoom);
-    BZoomPen->setText("P&en...");
-    BZoomPen->setGeometry(120, 4, 70, 25);
+    BZoomPen = TeeAddButton<TButtonPen>(zoom, "P&en...", 120, 4, 70);
     BZoomColor = TeeAddButton(zoom, "P&attern...", 120, 32, 70);
     EMinPix = TeeAddSpin(zoom, 290, 4, 56, 0, 1000, 1, TeeAddLabel(zoom, "&Minimum pixels:", 200, 8));
     EMinPix->setValue(16);

@@ -46,9 +46,7 @@ void TFormTeeLegend::Build()
                               "Percent", "X and Value", "X and Percent"},
                              l12);
     CBLegStyle->setMaxVisibleItems(11);
-    BDivLines = new TButtonPen(TabSheet1);
-    BDivLines->setText("&Dividing Lines...");
-    BDivLines->setGeometry(8, 56, 104, 25);
+    BDivLines = TeeAddButton<TButtonPen>(TabSheet1, "&Dividing Lines...", 8, 56, 104);
     EVertSpacing = TeeAddSpin(TabSheet1, 200, 60, 56, -10, 100, 1, TeeAddLabel(TabSheet1, "V&ert. Spacing:", 120, 64));
     UDVertSpacing = EVertSpacing;
     CBFontColor = TeeAddCheck(TabSheet1, "&Font Series Color", 8, 90);
@@ -81,9 +79,7 @@ void TFormTeeLegend::Build()
     CBContinuous = TeeAddCheck(TabSheet2, "&Continuous", 180, 8);
     CBVisible = TeeAddCheck(TabSheet2, "&Visible", 180, 28);
     CBSymPen = TeeAddCheck(TabSheet2, "&Default border", 180, 48);
-    BSymPen = new TButtonPen(TabSheet2);
-    BSymPen->setText("&Border...");
-    BSymPen->setGeometry(180, 70, 80, 25);
+    BSymPen = TeeAddButton<TButtonPen>(TabSheet2, "&Border...", 180, 70, 80);
     CBSquared = TeeAddCheck(TabSheet2, "&Squared", 8, 94);
 
     TabTitle = TeeAddTab(PageControl1, "Title");

@@ -39,9 +39,7 @@ void TFormTeePanel::Build()
     TeeAlignClient(PageControl1);
 
     TabBack = TeeAddTab(PageControl1, "Background");
-    BPanelColor = new TButtonColor(TabBack);
-    BPanelColor->setText("&Color...");
-    BPanelColor->setGeometry(8, 8, 80, 25);
+    BPanelColor = TeeAddButton<TButtonColor>(TabBack, "&Color...", 8, 8, 80);
     CBColorDef = TeeAddCheck(TabBack, "&Default", 8, 40);
     auto* gb6 = new QGroupBox("Back Image:", TabBack);
     gb6->setGeometry(110, 4, 250, 150);
@@ -65,9 +63,7 @@ void TFormTeePanel::Build()
                           TeeAddLabel(TabBorders, "Bevel &inner:", 180, 12));
     CBOuter = TeeAddCombo(TabBorders, 260, 38, 90, {"None", "Lowered", "Raised"},
                           TeeAddLabel(TabBorders, "Bevel &outer:", 180, 42));
-    BBorder = new TButtonPen(TabBorders);
-    BBorder->setText("&Border...");
-    BBorder->setGeometry(180, 68, 80, 25);
+    BBorder = TeeAddButton<TButtonPen>(TabBorders, "&Border...", 180, 68, 80);
 
     TabGradient = TeeAddTab(PageControl1, "Gradient");
     TabShadow = TeeAddTab(PageControl1, "Shadow");

@@ -186,9 +186,7 @@ TFormTeeSeries::TFormTeeSeries(QWidget* Owner) : TTeeForm(Owner)
     UDMarksAngle = SEMarksAngle;
     CBMultiLine = TeeAddCheck(TabSheet1, "&Multi line", 170, 102);
     TabSheet2 = TeeAddTab(PageControlMarks, "Arrows");
-    BMarkLinCol = new TButtonPen(TabSheet2);
-    BMarkLinCol->setText("&Border...");
-    BMarkLinCol->setGeometry(8, 8, 80, 25);
+    BMarkLinCol = TeeAddButton<TButtonPen>(TabSheet2, "&Border...", 8, 8, 80);
     BCalloutPointer = TeeAddButton(TabSheet2, "&Pointer...", 8, 40, 80);
     SEArrowLength = TeeAddSpin(TabSheet2, 180, 8, 60, -1000, 1000, 1, TeeAddLabel(TabSheet2, "&Length:", 110, 12));
     UDArrowsLength = SEArrowLength;

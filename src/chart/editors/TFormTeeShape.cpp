@@ -26,12 +26,8 @@ TFormTeeShape::TFormTeeShape(QWidget* Owner) : TTeeForm(Owner)
     PC1->setGeometry(0, 0, 272, 205);
     TabFormat = new QWidget;
     PC1->addTab(TabFormat, "Format");
-    BBackColor = new TButtonColor(TabFormat);
-    BBackColor->setText("&Color...");
-    BBackColor->setGeometry(8, 8, 80, 25);
-    Button4 = new TButtonPen(TabFormat);
-    Button4->setText("&Frame...");
-    Button4->setGeometry(8, 38, 80, 25);
+    BBackColor = TeeAddButton<TButtonColor>(TabFormat, "&Color...", 8, 8, 80);
+    Button4 = TeeAddButton<TButtonPen>(TabFormat, "&Frame...", 8, 38, 80);
     Button6 = new QPushButton("&Pattern...", TabFormat);
     Button6->setGeometry(8, 68, 80, 25);
     CBRound = new QCheckBox("&Round Frame", TabFormat);

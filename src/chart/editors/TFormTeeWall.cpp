@@ -44,12 +44,8 @@ void TFormTeeWall::Build()
     for (const char* tab : {"Left", "Right", "Bottom", "Back"}) TabSubWalls->addTab(tab);
     auto* area = new QWidget(this);
     area->setGeometry(4, 58, 372, 138);
-    BWallColor = new TButtonColor(area);
-    BWallColor->setText("&Color...");
-    BWallColor->setGeometry(8, 8, 80, 25);
-    BWallPen = new TButtonPen(area);
-    BWallPen->setText("B&order...");
-    BWallPen->setGeometry(8, 38, 80, 25);
+    BWallColor = TeeAddButton<TButtonColor>(area, "&Color...", 8, 8, 80);
+    BWallPen = TeeAddButton<TButtonPen>(area, "B&order...", 8, 38, 80);
     BWallBrush = TeeAddButton(area, "&Pattern...", 8, 68, 80);
     BGradient = TeeAddButton(area, "&Gradient...", 8, 98, 80);
     SEWallSize = TeeAddSpin(area, 180, 8, 56, 0, 100, 1, TeeAddLabel(area, "Siz&e:", 110, 12));

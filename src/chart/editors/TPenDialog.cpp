@@ -6,6 +6,7 @@
 #include <QSpinBox>
 
 #include "chart/editors/TeeOwnerDraw.h"
+#include "chart/editors/TeePenDlg.h"
 #include "chart/engine/TChartPen.h"
 #include "chart/engine/TeCanvasTypes.h"
 #include "chart/engine/TeeColorButton.h"
@@ -37,9 +38,7 @@ TPenDialog::TPenDialog(QWidget* Owner) : TTeeForm(Owner)
     CBStyle->addItems({"Solid", "Dash", "Dot", "Dash Dot", "Dash Dot Dot"});
     Label1->setBuddy(CBStyle);
     TeeOwnerDrawCombo(CBStyle, 16, [this](TCanvas* c, int i, const TRect& r, bool s) { CBStyleDrawItem(c, i, r, s); });
-    BColor = new TButtonColor(this);
-    BColor->setText("&Color...");
-    BColor->setGeometry(100, 4, 75, 25);
+    BColor = TeeAddButton<TButtonColor>(this, "&Color...", 100, 4, 75);
     CBEndStyle = new TComboFlat(this);
     CBEndStyle->setGeometry(100, 33, 75, 21);
     CBEndStyle->addItems({"Round", "Square", "Flat"});

@@ -56,9 +56,7 @@ TSeriesPointerEditor::TSeriesPointerEditor(QWidget* Owner) : TTeeForm(Owner)
     inner->setGeometry(126, 58, 190, 60);
     BPointFillColor = TeeAddButton(inner, "&Pattern...", 6, 6, 80);
     CBDefBrushColor = TeeAddCheck(inner, "&Default", 96, 10);
-    BPoinPenCol = new TButtonPen(inner);
-    BPoinPenCol->setText("B&order...");
-    BPoinPenCol->setGeometry(6, 32, 80, 25);
+    BPoinPenCol = TeeAddButton<TButtonPen>(inner, "B&order...", 6, 32, 80);
     CBColorEach = TeeAddCheck(this, "&Color Each ", 8, 134);
     BGradient = TeeAddButton(this, "&Gradient...", 130, 130, 80);
 

@@ -58,9 +58,7 @@ TTeeFontEditor::TTeeFontEditor(QWidget* Owner) : TTeeForm(Owner)
     Edit2->setValue(0);
     UDInter = Edit2;
     Label2->setBuddy(Edit2);
-    BOutline = new TButtonPen(this);
-    BOutline->setText("&Outline...");
-    BOutline->setGeometry(8, 70, 75, 25);
+    BOutline = TeeAddButton<TButtonPen>(this, "&Outline...", 8, 70, 75);
     BShadow = new QPushButton("&Shadow...", this);
     BShadow->setGeometry(88, 70, 75, 25);
     BGradient = new QPushButton("&Gradient...", this);

@@ -97,15 +97,9 @@ void TTeeGradientEditor::BuildControls()
 
     TabSheet1 = new QWidget;
     PageControl1->addTab(TabSheet1, "Colors");
-    BStart = new TButtonColor(TabSheet1);
-    BStart->setText("&Start...");
-    BStart->setGeometry(8, 8, 80, 25);
-    BMid = new TButtonColor(TabSheet1);
-    BMid->setText("&Middle...");
-    BMid->setGeometry(8, 38, 80, 25);
-    BEnd = new TButtonColor(TabSheet1);
-    BEnd->setText("&End...");
-    BEnd->setGeometry(8, 68, 80, 25);
+    BStart = TeeAddButton<TButtonColor>(TabSheet1, "&Start...", 8, 8, 80);
+    BMid = TeeAddButton<TButtonColor>(TabSheet1, "&Middle...", 8, 38, 80);
+    BEnd = TeeAddButton<TButtonColor>(TabSheet1, "&End...", 8, 68, 80);
     CBMid = new QCheckBox("&No Middle", TabSheet1);
     CBMid->setGeometry(98, 42, 100, 17);
     BSwap = new QPushButton("S&wap", TabSheet1);

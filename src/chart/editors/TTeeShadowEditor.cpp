@@ -37,9 +37,7 @@ TTeeShadowEditor::TTeeShadowEditor(QWidget* Owner) : TTeeForm(Owner)
     UDShaVert = EVertSize;
     EShadowTransp = AddSpin(this, "&Transparency:", 64, 0, 100);
     UDShadowTransp = EShadowTransp;
-    BShadowColor = new TButtonColor(this);
-    BShadowColor->setText("&Color...");
-    BShadowColor->setGeometry(8, 96, 80, 25);
+    BShadowColor = TeeAddButton<TButtonColor>(this, "&Color...", 8, 96, 80);
     CBSmooth = new QCheckBox("&Smooth", this);
     CBSmooth->setGeometry(8, 130, 100, 17);
     CBSmooth->setChecked(true);

@@ -232,13 +232,6 @@ QCheckBox* TeeAddCheck(QWidget* Parent, const char* Caption, int X, int Y, int W
     return check;
 }
 
-QPushButton* TeeAddButton(QWidget* Parent, const char* Caption, int X, int Y, int Width, int Height)
-{
-    auto* button = new QPushButton(Caption, Parent);
-    button->setGeometry(X, Y, Width, Height);
-    return button;
-}
-
 QSpinBox* TeeAddSpin(QWidget* Parent, int X, int Y, int Width, int Min, int Max, int Step, QLabel* Label)
 {
     auto* spin = new QSpinBox(Parent);
