@@ -139,8 +139,7 @@ TStackBarSeriesEditor::TStackBarSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
     setObjectName("StackBarSeriesEditor");
     SetClientSize(300, 150);
     CBYOrigin = TeeAddCheck(this, "Use &Origin:", 8, 8);
-    EYOrigin = new QLineEdit(this);
-    EYOrigin->setGeometry(100, 6, 80, 21);
+    EYOrigin = TeePlace(new QLineEdit(this), 100, 6, 80, 21);
     RGMultiBar = TeeAddRadioGroup(
         this, "&Multiple Bar:", {"None", "Side", "Stacked", "Stacked 100%", "Side All", "Self Stack"}, 8, 34, 130, 124);
     EGroup = TeeAddSpin(this, 230, 36, 56, 0, 100, 1, TeeAddLabel(this, "&Stack Group:", 150, 40));

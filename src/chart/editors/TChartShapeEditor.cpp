@@ -34,16 +34,14 @@ TChartShapeEditor::TChartShapeEditor(QWidget* Owner) : TTeeForm(Owner)
     BShapeBrush = TeeAddButton(style, "&Pattern...", 8, 88, 80);
     Button1 = TeeAddButton(style, "&Gradient...", 8, 116, 80);
     CBTrans = TeeAddCheck(style, "Tra&nsparent", 8, 146);
-    MemoText = new QPlainTextEdit(style);
-    MemoText->setGeometry(126, 6, 120, 70);
+    MemoText = TeePlace(new QPlainTextEdit(style), 126, 6, 120, 70);
     RGAlign = TeeAddRadioGroup(style, "", {"Left", "Center", "Right"}, 126, 80, 70, 70);
     RGVertAlign = TeeAddRadioGroup(style, "", {"Top", "Center", "Bottom"}, 200, 80, 70, 70);
     CBRound = TeeAddCheck(style, "&Round Rectangle", 126, 154);
     QWidget* position = TeeAddTab(PageControl1, "Position");
     auto edit = [position](const char* caption, int x, int y) {
         QLabel* label = TeeAddLabel(position, caption, x, y + 4);
-        auto* e = new QLineEdit(position);
-        e->setGeometry(x + 50, y, 70, 21);
+        auto* e = TeePlace(new QLineEdit(position), x + 50, y, 70, 21);
         label->setBuddy(e);
         return e;
     };

@@ -30,8 +30,7 @@ TCustomSeriesEditor::TCustomSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
                           TeeAddLabel(this, "S&tack:", 124, 12));
     CBClick = TeeAddCheck(this, "Clic&kable", 8, 92);
     CheckBox1 = TeeAddCheck(this, "Color Each line", 8, 114);
-    GBStair = new QGroupBox(this);
-    GBStair->setGeometry(124, 36, 116, 46);
+    GBStair = TeePlace(new QGroupBox(this), 124, 36, 116, 46);
     CBStairs = TeeAddCheck(GBStair, "&Stairs", 6, 4);
     CBInvStairs = TeeAddCheck(GBStair, "&Inverted", 6, 24);
     CBDark3D = TeeAddCheck(this, "&Dark 3D", 124, 90);

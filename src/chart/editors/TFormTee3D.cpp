@@ -19,8 +19,7 @@ namespace {
 
 QSlider* Track(QWidget* Parent, int X, int Y, int Min, int Max, int Page, int Ticks, QLabel* Label)
 {
-    auto* slider = new QSlider(Qt::Horizontal, Parent);
-    slider->setGeometry(X, Y, 150, 22);
+    auto* slider = TeePlace(new QSlider(Qt::Horizontal, Parent), X, Y, 150, 22);
     slider->setRange(Min, Max);
     slider->setPageStep(Page);
     slider->setTickInterval(Ticks);

@@ -131,11 +131,9 @@ void TFormTeeGeneral::Build()
     SetClientSize(368, 218);
     BPrint = TeeAddButton(this, "Print &Preview...", 8, 8, 110);
     QLabel* label6 = TeeAddLabel(this, "&Cursor:", 8, 46);
-    CBCursor = new TComboFlat(this);
-    CBCursor->setGeometry(56, 42, 110, 21);
+    CBCursor = TeePlace(new TComboFlat(this), 56, 42, 110, 21);
     label6->setBuddy(CBCursor);
-    auto* margins = new QGroupBox("Margins (%)", this);
-    margins->setGeometry(180, 4, 180, 96);
+    auto* margins = TeePlace(new QGroupBox("Margins (%)", this), 180, 4, 180, 96);
     auto margin = [margins](int x, int y) {
         QSpinBox* s = TeeAddSpin(margins, x, y, 50, 0, 100, 5);
         s->setValue(3);
@@ -147,8 +145,7 @@ void TFormTeeGeneral::Build()
     SEBotMa = UDBotMa = margin(64, 64);
     CBMarUnits = TeeAddCombo(this, 56, 76, 90, {"Percent", "Pixels"}, TeeAddLabel(this, "&Units:", 8, 80));
 
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setGeometry(4, 104, 360, 112);
+    PageControl1 = TeePlace(new QTabWidget(this), 4, 104, 360, 112);
     QWidget* zoom = TeeAddTab(PageControl1, "Zoom");
     CBAllowZoom = TeeAddCheck(zoom, "&Allow", 8, 6);
     CBAnimatedZoom = TeeAddCheck(zoom, "An&imated", 8, 26);

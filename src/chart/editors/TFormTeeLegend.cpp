@@ -60,8 +60,7 @@ void TFormTeeLegend::Build()
     SEMargin = TeeAddSpin(TabSheet3, 110, 56, 56, -1000, 1000, 1, TeeAddLabel(TabSheet3, "&Margin:", 8, 60));
     UDMargin = SEMargin;
     RGPosition = TeeAddRadioGroup(TabSheet3, "Position", {"&Left", "&Right", "&Top", "&Bottom"}, 180, 2, 90, 90);
-    auto* group = new QGroupBox(TabSheet3);
-    group->setGeometry(8, 92, 170, 80);
+    auto* group = TeePlace(new QGroupBox(TabSheet3), 8, 92, 170, 80);
     CBCustPos = TeeAddCheck(group, "&Custom:", 8, 6);
     ECustLeft = TeeAddSpin(group, 50, 28, 60, -100, 1000, 5, TeeAddLabel(group, "L&eft:", 8, 32));
     UDLeft = ECustLeft;
@@ -87,8 +86,7 @@ void TFormTeeLegend::Build()
     TeeAlignClient(PageControl2);
     QWidget* options = TeeAddTab(PageControl2, "Options");
     QLabel* label6 = TeeAddLabel(options, "&Text:", 8, 6);
-    MemoText = new QPlainTextEdit(options);
-    MemoText->setGeometry(8, 22, 200, 90);
+    MemoText = TeePlace(new QPlainTextEdit(options), 8, 22, 200, 90);
     label6->setBuddy(MemoText);
     CBTextAlign = TeeAddCombo(options, 216, 22, 90, {"Left", "Center", "Right"},
                               TeeAddLabel(options, "Text &alignment:", 216, 6));

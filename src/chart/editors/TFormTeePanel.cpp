@@ -41,8 +41,7 @@ void TFormTeePanel::Build()
     TabBack = TeeAddTab(PageControl1, "Background");
     BPanelColor = TeeAddButton<TButtonColor>(TabBack, "&Color...", 8, 8, 80);
     CBColorDef = TeeAddCheck(TabBack, "&Default", 8, 40);
-    auto* gb6 = new QGroupBox("Back Image:", TabBack);
-    gb6->setGeometry(110, 4, 250, 150);
+    auto* gb6 = TeePlace(new QGroupBox("Back Image:", TabBack), 110, 4, 250, 150);
     RGBitmap = TeeAddRadioGroup(gb6, "St&yle", {"Stretch", "Tile", "Center", "C&ustom"}, 8, 18, 100, 96);
     BBrowseImage = TeeAddButton(gb6, QString::fromStdString(TeeMsg_BrowseImage).toUtf8().constData(), 120, 20, 90);
     CBImageInside = TeeAddCheck(gb6, "I&nside", 120, 52);

@@ -39,11 +39,9 @@ void TFormTeeWall::Build()
     CBView3dWalls = TeeAddCheck(this, "&Visible Walls", 8, 8);
     EAllSize = TeeAddSpin(this, 176, 6, 56, 0, 100, 1, TeeAddLabel(this, "Size:", 140, 10));
     UDAllSize = EAllSize;
-    TabSubWalls = new QTabBar(this);
-    TabSubWalls->setGeometry(4, 34, 372, 24);
+    TabSubWalls = TeePlace(new QTabBar(this), 4, 34, 372, 24);
     for (const char* tab : {"Left", "Right", "Bottom", "Back"}) TabSubWalls->addTab(tab);
-    auto* area = new QWidget(this);
-    area->setGeometry(4, 58, 372, 138);
+    auto* area = TeePlace(new QWidget(this), 4, 58, 372, 138);
     BWallColor = TeeAddButton<TButtonColor>(area, "&Color...", 8, 8, 80);
     BWallPen = TeeAddButton<TButtonPen>(area, "B&order...", 8, 38, 80);
     BWallBrush = TeeAddButton(area, "&Pattern...", 8, 68, 80);

@@ -54,12 +54,10 @@ TPieSeriesEditor::TPieSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
     QWidget* group = TeeAddTab(PageControl1, "Group Slices");
     CBOther = TeeAddCombo(group, 60, 8, 110, {"None", "Below %", "Below Value"}, TeeAddLabel(group, "&Style:", 8, 12));
     QLabel* value = TeeAddLabel(group, "&Value:", 8, 42);
-    EOtherValue = new QLineEdit(group);
-    EOtherValue->setGeometry(60, 38, 110, 21);
+    EOtherValue = TeePlace(new QLineEdit(group), 60, 38, 110, 21);
     value->setBuddy(EOtherValue);
     QLabel* label = TeeAddLabel(group, "&Label:", 8, 72);
-    EOtherLabel = new QLineEdit(QString::fromStdString(TeeMsg_PieOther), group);
-    EOtherLabel->setGeometry(60, 68, 110, 21);
+    EOtherLabel = TeePlace(new QLineEdit(QString::fromStdString(TeeMsg_PieOther), group), 60, 68, 110, 21);
     label->setBuddy(EOtherLabel);
     QWidget* colors = TeeAddTab(PageControl1, "Colors");
     CBColorEach = TeeAddCheck(colors, "Color &Each slice", 8, 8);

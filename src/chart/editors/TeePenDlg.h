@@ -106,6 +106,13 @@ T* TeeAddButton(QWidget* Parent, const char* Caption, int X, int Y, int Width = 
 // An edit with its up-down is one spin box.
 QSpinBox* TeeAddSpin(QWidget* Parent, int X, int Y, int Width, int Min, int Max, int Step = 1, QLabel* Label = nullptr);
 QComboBox* TeeAddCombo(QWidget* Parent, int X, int Y, int Width, const QStringList& Items, QLabel* Label = nullptr);
+// Puts a new control at its designed place and answers it.
+template <typename T>
+T* TeePlace(T* Control, int X, int Y, int Width, int Height)
+{
+    Control->setGeometry(X, Y, Width, Height);
+    return Control;
+}
 // Makes Control fill its parent's client area (the parent gets a layout holding it).
 void TeeAlignClient(QWidget* Control);
 // A new page of Pages with that caption.
