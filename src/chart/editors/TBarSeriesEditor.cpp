@@ -23,8 +23,7 @@ TBarSeriesEditor::TBarSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
 {
     setObjectName("BarSeriesEditor");
     SetClientSize(360, 170);
-    PageControl1 = new QTabWidget(this);
-    TeeAlignClient(PageControl1);
+    PageControl1 = TeeAlignClient(new QTabWidget(this));
     TabFormat = TeeAddTab(PageControl1, "Format");
     QLabel* style = TeeAddLabel(TabFormat, "St&yle:", 8, 12);
     CBBarStyle =

@@ -23,8 +23,7 @@ TChartShapeEditor::TChartShapeEditor(QWidget* Owner) : TTeeForm(Owner)
 {
     setObjectName("ChartShapeEditor");
     SetClientSize(360, 190);
-    PageControl1 = new QTabWidget(this);
-    TeeAlignClient(PageControl1);
+    PageControl1 = TeeAlignClient(new QTabWidget(this));
     QWidget* style = TeeAddTab(PageControl1, "Style");
     CBStyle = TeeAddCombo(style, 8, 6, 110,
                           {"Rectangle", "Circle", "Vertical Line", "Horiz. Line", "Triangle", "Invert. Triangle",

@@ -137,8 +137,7 @@ void TFormTeeAxis::Build()
 
     // ---- Title
     TabTitle = TeeAddTab(PageAxis, "Title");
-    PageTitle = new QTabWidget(TabTitle);
-    TeeAlignClient(PageTitle);
+    PageTitle = TeeAlignClient(new QTabWidget(TabTitle));
     TabTitleStyle = TeeAddTab(PageTitle, "Style");
     QLabel* l14 = TeeAddLabel(TabTitleStyle, "T&itle:", 8, 12);
     ETitle = TeePlace(new QLineEdit(TabTitleStyle), 60, 8, 180, 21);
@@ -152,8 +151,7 @@ void TFormTeeAxis::Build()
 
     // ---- Labels
     TabLabels = TeeAddTab(PageAxis, "Labels");
-    PageLabels = new QTabWidget(TabLabels);
-    TeeAlignClient(PageLabels);
+    PageLabels = TeeAlignClient(new QTabWidget(TabLabels));
     TabLabStyle = TeeAddTab(PageLabels, "Style");
     CBLabels = TeeAddCheck(TabLabStyle, "V&isible", 8, 6);
     CBMultiline = TeeAddCheck(TabLabStyle, "Multi-lin&e", 8, 26);

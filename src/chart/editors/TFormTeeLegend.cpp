@@ -30,8 +30,7 @@ void TFormTeeLegend::Build()
 {
     setObjectName("FormTeeLegend");
     SetClientSize(374, 224);
-    PageControl1 = new QTabWidget(this);
-    TeeAlignClient(PageControl1);
+    PageControl1 = TeeAlignClient(new QTabWidget(this));
 
     TabSheet1 = TeeAddTab(PageControl1, "Style");
     CBShow = TeeAddCheck(TabSheet1, "&Visible", 8, 6);
@@ -82,8 +81,7 @@ void TFormTeeLegend::Build()
     CBSquared = TeeAddCheck(TabSheet2, "&Squared", 8, 94);
 
     TabTitle = TeeAddTab(PageControl1, "Title");
-    PageControl2 = new QTabWidget(TabTitle);
-    TeeAlignClient(PageControl2);
+    PageControl2 = TeeAlignClient(new QTabWidget(TabTitle));
     QWidget* options = TeeAddTab(PageControl2, "Options");
     QLabel* label6 = TeeAddLabel(options, "&Text:", 8, 6);
     MemoText = TeePlace(new QPlainTextEdit(options), 8, 22, 200, 90);

@@ -35,8 +35,7 @@ void TFormTeePanel::Build()
     setObjectName("FormTeePanel");
     setWindowTitle("Panel Editor");
     SetClientSize(380, 210);
-    PageControl1 = new QTabWidget(this);
-    TeeAlignClient(PageControl1);
+    PageControl1 = TeeAlignClient(new QTabWidget(this));
 
     TabBack = TeeAddTab(PageControl1, "Background");
     BPanelColor = TeeAddButton<TButtonColor>(TabBack, "&Color...", 8, 8, 80);

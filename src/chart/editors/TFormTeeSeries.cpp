@@ -165,8 +165,7 @@ TFormTeeSeries::TFormTeeSeries(QWidget* Owner) : TTeeForm(Owner)
 
     // ---- Marks
     TabMarks = TeeAddTab(PageSeries, "Marks");
-    PageControlMarks = new QTabWidget(TabMarks);
-    TeeAlignClient(PageControlMarks);
+    PageControlMarks = TeeAlignClient(new QTabWidget(TabMarks));
     TabSheet1 = TeeAddTab(PageControlMarks, "Style");
     CBMarksVisible = TeeAddCheck(TabSheet1, "&Visible", 8, 8);
     CBAllVisible = TeeAddCheck(TabSheet1, "All Series Visi&ble", 120, 8);

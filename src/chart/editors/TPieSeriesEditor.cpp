@@ -33,8 +33,7 @@ TPieSeriesEditor::TPieSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
 {
     setObjectName("PieSeriesEditor");
     SetClientSize(360, 170);
-    PageControl1 = new QTabWidget(this);
-    TeeAlignClient(PageControl1);
+    PageControl1 = TeeAlignClient(new QTabWidget(this));
     QWidget* options = TeeAddTab(PageControl1, "Options");
     CBDark3d = TeeAddCheck(options, "&Dark 3D", 8, 8);
     SEExpBig = TeeAddSpin(options, 110, 30, 56, 0, 100, 5, TeeAddLabel(options, "&Explode biggest:", 8, 34));

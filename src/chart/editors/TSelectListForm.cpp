@@ -31,21 +31,23 @@ TSelectListForm::TSelectListForm(QWidget* Owner) : TTeeForm(Owner)
     setObjectName("SelectListForm");
     SetClientSize(330, 190);
 
+    // A titled list of several selectable items.
+    auto list = [](QWidget* Panel, const char* Caption, int Width, QLabel*& Label) {
+        Label = TeePlace(new QLabel(Caption, Panel), 4, 4, 120, 13);
+        auto* items = TeePlace(new QListWidget(Panel), 4, 20, Width, 166);
+        items->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        Label->setBuddy(items);
+        return items;
+    };
     Panel1 = TeePlace(new QWidget(this), 0, 0, 140, 190);
-    L22 = TeePlace(new QLabel("A&vailable:", Panel1), 4, 4, 120, 13);
-    FromList = TeePlace(new QListWidget(Panel1), 4, 20, 132, 166);
-    FromList->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    L22->setBuddy(FromList);
+    FromList = list(Panel1, "A&vailable:", 132, L22);
     Panel2 = TeePlace(new QWidget(this), 140, 0, 40, 190);
     BRightOne = AddButton(Panel2, ">", 30);
     BRightAll = AddButton(Panel2, ">>", 60);
     BLeftOne = AddButton(Panel2, "<", 100);
     BLeftAll = AddButton(Panel2, "<<", 130);
     Panel3 = TeePlace(new QWidget(this), 180, 0, 150, 190);
-    L24 = TeePlace(new QLabel("&Selected: ", Panel3), 4, 4, 120, 13);
-    ToList = TeePlace(new QListWidget(Panel3), 4, 20, 112, 166);
-    ToList->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    L24->setBuddy(ToList);
+    ToList = list(Panel3, "&Selected: ", 112, L24);
     BMoveUP = TeePlace(new QToolButton(Panel3), 120, 60, 26, 22);
     BMoveDown = TeePlace(new QToolButton(Panel3), 120, 90, 26, 22);
 

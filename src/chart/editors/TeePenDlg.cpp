@@ -249,7 +249,7 @@ QComboBox* TeeAddCombo(QWidget* Parent, int X, int Y, int Width, const QStringLi
     return combo;
 }
 
-void TeeAlignClient(QWidget* Control)
+void TeeAlignClientWidget(QWidget* Control)
 {
     QWidget* parent = Control->parentWidget();
     if (!parent) return;

@@ -113,8 +113,15 @@ T* TeePlace(T* Control, int X, int Y, int Width, int Height)
     Control->setGeometry(X, Y, Width, Height);
     return Control;
 }
-// Makes Control fill its parent's client area (the parent gets a layout holding it).
-void TeeAlignClient(QWidget* Control);
+// Makes Control fill its parent's client area (the parent gets a layout holding it) and
+// answers it.
+void TeeAlignClientWidget(QWidget* Control);
+template <typename T>
+T* TeeAlignClient(T* Control)
+{
+    TeeAlignClientWidget(Control);
+    return Control;
+}
 // A new page of Pages with that caption.
 QWidget* TeeAddTab(QTabWidget* Pages, const char* Caption);
 
