@@ -227,32 +227,30 @@ void TFormTee3D::CreateViewsGallery()
         o->SetOrthogonal(false);
         for (int s = 0; s < c->SeriesCount(); ++s) c->GetSeries(s)->SetVertAxis(aBothVertAxis);
         o->SetElevation(360);
+        // The side walls shown and where the right axis stands in depth.
+        auto sides = [c](bool left, bool right, int rightAxisZ) {
+            c->GetLeftWall()->SetVisible(left);
+            c->GetRightWall()->SetVisible(right);
+            c->RightAxis()->SetZPosition(rightAxisZ);
+        };
         switch (i) {
             case 1: o->SetOrthogonal(true); break;
             case 2:
                 o->SetOrthogonal(true);
-                c->GetLeftWall()->SetVisible(false);
-                c->GetRightWall()->SetVisible(true);
+                sides(false, true, 0);
                 for (int s = 0; s < c->SeriesCount(); ++s) c->GetSeries(s)->SetVertAxis(aRightAxis);
-                c->RightAxis()->SetZPosition(0);
                 o->SetOrthoAngle(135);
                 break;
             case 3:
-                c->GetLeftWall()->SetVisible(true);
-                c->GetRightWall()->SetVisible(true);
-                c->RightAxis()->SetZPosition(0);
+                sides(true, true, 0);
                 o->SetRotation(360);
                 break;
             case 4:
-                c->GetLeftWall()->SetVisible(true);
-                c->GetRightWall()->SetVisible(false);
-                c->RightAxis()->SetZPosition(100);
+                sides(true, false, 100);
                 o->SetRotation(300);
                 break;
             case 5:
-                c->GetLeftWall()->SetVisible(false);
-                c->GetRightWall()->SetVisible(true);
-                c->RightAxis()->SetZPosition(0);
+                sides(false, true, 0);
                 c->LeftAxis()->SetZPosition(100);
                 o->SetRotation(45);
                 break;
