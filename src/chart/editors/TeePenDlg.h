@@ -16,16 +16,6 @@
 #include "platform/MouseTypes.h"
 
 class QButtonGroup;
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QListWidget;
-class QObject;
-class QPushButton;
-class QRadioButton;
-class QSpinBox;
-class QToolButton;
-class QWidget;
 class TBitmap;
 class TPen;
 
