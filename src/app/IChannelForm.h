@@ -87,6 +87,12 @@ public:
     virtual TChartSeries* ChartSeries(int index) = 0;
     virtual double AxisMaximum(TChannelAxis axis) const = 0;
     virtual double AxisMinimum(TChannelAxis axis) const = 0;
+    // The current limits of the three axes.
+    TZoomLimits AxisRanges() const
+    {
+        return {AxisMaximum(TChannelAxis::Bottom), AxisMinimum(TChannelAxis::Bottom), AxisMaximum(TChannelAxis::Left),
+                AxisMinimum(TChannelAxis::Left),   AxisMaximum(TChannelAxis::Right),  AxisMinimum(TChannelAxis::Right)};
+    }
     // Sets an axis, maximum first; when the chart refuses that order, minimum first.
     virtual void SetAxisLimits(TChannelAxis axis, double maximum, double minimum) = 0;
 

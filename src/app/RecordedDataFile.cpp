@@ -620,6 +620,36 @@ bool ReadPlainNumber(std::string_view field, double& value)
     return true;
 }
 
+// A data row as the program writes it: time, label and interval fields that are not empty,
+// then a plain number for every series, with or without a ";" after the last. The first
+// three fields go to `head`, the numbers to `values`. Any other row (quotes, blanks, empty
+// or other fields) is false and takes the general way, which reads such a row the same.
+bool ReadWrittenRow(std::string_view line, size_t columns, std::vector<std::string_view>& head, double* values)
+{
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    if (std::memchr(p, '"', line.size())) return false;
+    head.clear();
+    for (int k = 0; k < 3; ++k) {
+        const char* const start = p;
+        while (p != end && *p != ';') ++p;
+        const std::string_view f(start, size_t(p - start));
+        if (p == end || TrimView(f).empty()) return false;
+        head.push_back(f);
+        ++p;
+    }
+    for (size_t c = 0; c < columns; ++c) {
+        const char* const start = p;
+        while (p != end && *p != ';') ++p;
+        if (p == start || !ReadPlainNumber(std::string_view(start, size_t(p - start)), values[c])) return false;
+        if (p != end)
+            ++p;
+        else if (c + 1 < columns)
+            return false;
+    }
+    return p == end;
+}
+
 }  // namespace
 
 bool ReadNumberField(std::string_view field, double& value)
@@ -731,6 +761,7 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
     const size_t columns = size_t(r.SeriesColumns);
     const double missing = std::numeric_limits<double>::quiet_NaN();
     int badRows = 0;
+    std::vector<double> rowValues(columns);
     for (; lineNo < lines.size(); ++lineNo) {
         std::string_view line = TrimView(decoded(lines[lineNo]));
         if (line.empty()) continue;
@@ -740,14 +771,18 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
         // its fields is read by position and an empty field is no value for that series
         // alone. A row with fields missing or added passes over empty fields instead, each
         // taking the next one in its place.
-        SplitRow(line, fields, true);
-        if (!fields.empty() && TrimView(fields.back()).empty()) fields.pop_back();
-        const bool byPosition = fields.size() == 3 + columns && !TrimView(fields[0]).empty() &&
-                                !TrimView(fields[1]).empty() && !TrimView(fields[2]).empty();
-        if (!byPosition) SplitRow(line, fields);
-        if (fields.empty()) {
-            AddBadRow(r, badRows, fileLine, {});
-            continue;
+        const bool written = ReadWrittenRow(line, columns, fields, rowValues.data());
+        bool byPosition = written;
+        if (!written) {
+            SplitRow(line, fields, true);
+            if (!fields.empty() && TrimView(fields.back()).empty()) fields.pop_back();
+            byPosition = fields.size() == 3 + columns && !TrimView(fields[0]).empty() && !TrimView(fields[1]).empty() &&
+                         !TrimView(fields[2]).empty();
+            if (!byPosition) SplitRow(line, fields);
+            if (fields.empty()) {
+                AddBadRow(r, badRows, fileLine, {});
+                continue;
+            }
         }
         double x = 0;
         double step = 0;
@@ -775,6 +810,10 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
             r.HasTimeStep = true;
         } else if (r.RejectedTimeStepCount++ < kMaxListedBadRows) {
             r.RejectedTimeSteps.emplace_back(fileLine, AnsiString(TrimView(fields[2]).substr(0, 40)));
+        }
+        if (written) {
+            for (size_t c = 0; c < columns; ++c) r.Y[c].push_back(rowValues[c]);
+            continue;
         }
         // Values up to the first one that is missing or not a number; the rest of such a
         // row stays empty, as do its later series.

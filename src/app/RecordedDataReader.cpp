@@ -84,6 +84,10 @@ int ReadDataRows(IDataFileView& window, const TRecordedDataRead& data)
     std::vector<AnsiString> labels;
     labels.reserve(data.Labels.size());
     for (const AnsiString& l : data.Labels) labels.push_back(RowLabel(l));
+    // The rows with a label of their own, which are added one by one.
+    std::vector<size_t> labelled;
+    for (size_t row = 0; row < labels.size(); ++row)
+        if (!labels[row].empty()) labelled.push_back(row);
     int points = 0;
     for (int c = 0; c < columns; ++c) {
         TChartSeries* s = window.Series(c);
@@ -92,11 +96,25 @@ int ReadDataRows(IDataFileView& window, const TRecordedDataRead& data)
         TSeriesUpdateGuard guard(*s);
         s->XValues()->Reserve(s->Count() + int(ys.size()));
         s->YValues()->Reserve(s->Count() + int(ys.size()));
-        for (size_t row = 0; row < ys.size(); ++row) {
-            if (std::isnan(ys[row])) continue;  // a value missing in a damaged row
-            // In the series' own colour: no colour of its own per point.
-            s->AddXY(data.X[row], ys[row], labels[row]);
-            ++points;
+        // In the series' own colour: no colour of its own per point. The rows between a
+        // labelled one and a value missing in a damaged row go in one run.
+        size_t row = 0;
+        auto nextLabelled = labelled.begin();
+        while (row < ys.size()) {
+            while (nextLabelled != labelled.end() && *nextLabelled < row) ++nextLabelled;
+            const size_t stop = std::min(ys.size(), nextLabelled == labelled.end() ? ys.size() : *nextLabelled);
+            const size_t end = size_t(std::find_if(ys.begin() + std::ptrdiff_t(row), ys.begin() + std::ptrdiff_t(stop),
+                                                   [](double v) { return std::isnan(v); }) -
+                                      ys.begin());
+            if (end > row) s->AddXYs(data.X.data() + row, ys.data() + row, int(end - row));
+            points += int(end - row);
+            row = end;
+            if (row == ys.size()) break;
+            if (!std::isnan(ys[row])) {  // a labelled row
+                s->AddXY(data.X[row], ys[row], labels[row]);
+                ++points;
+            }  // else a value missing in a damaged row
+            ++row;
         }
     }
     if (data.HasTimeStep) {

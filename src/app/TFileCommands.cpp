@@ -79,13 +79,7 @@ void TFileCommands::KeepLoadedRanges(IChannelForm* form)
 {
     form->StoreAxisRanges();
     // The overview command returns to the whole file.
-    TZoomLimits& full = form->FullRange;
-    full.TimeMax = form->AxisMaximum(TChannelAxis::Bottom);
-    full.TimeMin = form->AxisMinimum(TChannelAxis::Bottom);
-    full.LeftMax = form->AxisMaximum(TChannelAxis::Left);
-    full.LeftMin = form->AxisMinimum(TChannelAxis::Left);
-    full.RightMax = form->AxisMaximum(TChannelAxis::Right);
-    full.RightMin = form->AxisMinimum(TChannelAxis::Right);
+    form->FullRange = form->AxisRanges();
 }
 
 void TFileCommands::RestoreButtons(const TButtonStates& states)

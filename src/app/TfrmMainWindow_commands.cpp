@@ -168,13 +168,7 @@ void TfrmMainWindow::cmdSaveZoomClick()
     if (ChildWindowCount() < 1) return;
     IChannelForm* form = ChannelForm(ActiveChannel());
     if (!form) return;
-    TZoomLimits& z = form->ZoomLimits;
-    z.TimeMax = form->AxisMaximum(TChannelAxis::Bottom);
-    z.TimeMin = form->AxisMinimum(TChannelAxis::Bottom);
-    z.RightMax = form->AxisMaximum(TChannelAxis::Right);
-    z.RightMin = form->AxisMinimum(TChannelAxis::Right);
-    z.LeftMax = form->AxisMaximum(TChannelAxis::Left);
-    z.LeftMin = form->AxisMinimum(TChannelAxis::Left);
+    form->ZoomLimits = form->AxisRanges();
 }
 
 void TfrmMainWindow::cmdTotalFocusClick()

@@ -1,10 +1,13 @@
 #include "comm/CChannel.h"
 
+#include <initializer_list>
+
 #include "comm/CCommThread.h"
 #include "comm/CIdentification.h"
 #include "comm/CTransceiver.h"
 
 #include "platform/DateTime.h"
+#include "platform/Dialogs.h"
 #include "platform/Exception.h"
 #include "platform/Round.h"
 #include "platform/UiThread.h"
@@ -325,18 +328,33 @@ void CChannel::DecodeReply(const AnsiString& reply)
         if (position + digits - 1 > dataEnd) FieldError(reply, position, digits);
         return ToHundredths(HexToValue(reply, position, unsignedDevice, digits) * scale);
     };
+    // One value of a block: where it stands, how it is scaled and where it goes; an offset
+    // is taken off after scaling.
+    struct Field {
+        int slot;
+        int position;
+        int digits;
+        double scale;
+        double offset = 0;
+    };
+    // Every field is read before anything is stored, so a bad field changes nothing.
+    auto store = [&](std::initializer_list<Field> fields) {
+        double read[ValueCount];
+        int n = 0;
+        for (const Field& f : fields) {
+            const double v = field(f.position, f.digits, f.scale);
+            read[n++] = f.offset == 0 ? v : ToHundredths(v - f.offset);
+        }
+        n = 0;
+        for (const Field& f : fields) Values[f.slot] = read[n++];
+    };
     IChannelWindow* w = Window();
 
-    // Every field is read before anything is stored, so a bad field changes nothing.
     switch (reply[4]) {
-        case 'G': {
-            double intern = field(14, 4, 1), extern_ = field(18, 4, 1), setpoint = field(10, 4, 1);
-            Values[vTIntern] = intern;
-            Values[vTExtern] = extern_;
-            Values[vSollwert] = setpoint;
+        case 'G':
+            store({{vTIntern, 14, 4, 1}, {vTExtern, 18, 4, 1}, {vSollwert, 10, 4, 1}});
             if (w) w->SetControlStatus(reply.substr(7, 1));
             break;
-        }
         case 'L': {
             double lower = field(8, 4, 1), upper = field(12, 4, 1);
             if (w) w->SetSetpointLimits(lower, upper);
@@ -345,51 +363,28 @@ void CChannel::DecodeReply(const AnsiString& reply)
         case 'S': {
             if (dataEnd < 8) return;  // no block digit before the checksum
             switch (reply[7]) {
-                case '1': {
-                    double t0 = field(9, 4, 1), tc = field(13, 4, 1), t1 = field(17, 4, 1);
-                    Values[vT0] = t0;
-                    Values[vTC] = tc;
-                    Values[vT1] = t1;
+                case '1': store({{vT0, 9, 4, 1}, {vTC, 13, 4, 1}, {vT1, 17, 4, 1}}); break;
+                case '2':
+                    store({{vV, 9, 2, 100},
+                           {vHT, 11, 2, 100},
+                           {vHeizung, 13, 2, 100},
+                           {vF, 15, 2, 100, 100},
+                           {vI, 17, 4, 1},
+                           {vAIF, 25, 4, 10}});
                     break;
-                }
-                case '2': {
-                    double v = field(9, 2, 100), ht = field(11, 2, 100), heating = field(13, 2, 100);
-                    double f = ToHundredths(field(15, 2, 100) - 100), i = field(17, 4, 1), aif = field(25, 4, 10);
-                    Values[vV] = v;
-                    Values[vHT] = ht;
-                    Values[vHeizung] = heating;
-                    Values[vF] = f;
-                    Values[vI] = i;
-                    Values[vAIF] = aif;
-                    break;
-                }
-                case '3': {
-                    double tu = field(9, 4, 1), tx1 = field(13, 4, 1), tx0 = field(17, 4, 1);
-                    Values[vTU] = tu;
-                    Values[vTX1] = tx1;
-                    Values[vTX0] = tx0;
-                    break;
-                }
+                case '3': store({{vTU, 9, 4, 1}, {vTX1, 13, 4, 1}, {vTX0, 17, 4, 1}}); break;
                 default: break;
             }
             break;
         }
-        case 'P': {
-            double speed = field(9, 4, 100), pressure = field(13, 4, 100);
-            Values[vDrehzahl] = speed;
-            Values[vDruck] = pressure;
+        case 'P': store({{vDrehzahl, 9, 4, 100}, {vDruck, 13, 4, 100}}); break;
+        case 'C':
+            store({{vAIF_Out, 12, 4, 100},
+                   {vAIF_Out2, 16, 4, 100},
+                   {vAIF_Out3, 20, 4, 100},
+                   {vPoko, 24, 1, 10000},
+                   {vECS, 25, 1, 10000}});
             break;
-        }
-        case 'C': {
-            double out1 = field(12, 4, 100), out2 = field(16, 4, 100), out3 = field(20, 4, 100);
-            double contact = field(24, 1, 10000), ecs = field(25, 1, 10000);
-            Values[vAIF_Out] = out1;
-            Values[vAIF_Out2] = out2;
-            Values[vAIF_Out3] = out3;
-            Values[vPoko] = contact;
-            Values[vECS] = ecs;
-            break;
-        }
         case 'F': {
             if (8 + 8 - 1 > dataEnd) FieldError(reply, 8, 8);
             std::uint32_t number = HexToInt(reply, 8, channel_, 8);
@@ -450,6 +445,13 @@ int CChannel::OpenDone(int pollInterval)
     if (IChannelWindow* w = Window()) w->SetSamplingInterval(pollInterval);
     identification_ = NewIdentification();
     return 1;
+}
+
+void CChannel::ReportPortNotAccessible(const AnsiString& reason)
+{
+    AnsiString text = LookupText(RowSerialPortNotAccessible);
+    if (!reason.empty()) text += "\n" + reason;
+    ShowMessageBox(text, LookupText(RowError), MB_OK);
 }
 
 std::unique_ptr<CIdentification> CChannel::NewIdentification()

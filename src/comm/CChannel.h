@@ -181,6 +181,9 @@ protected:
     // The end of every successful Open: the window shows the sampling interval and the
     // identification is made ready (ResumeIdentification starts it). Returns 1.
     int OpenDone(int pollInterval);
+    // A serial port that could not be opened: says so in a message box, with the system's
+    // reason when there is one.
+    static void ReportPortNotAccessible(const AnsiString& reason);
 
     // The identification of the current connection attempt (see NewIdentification).
     std::unique_ptr<CIdentification> identification_;

@@ -55,12 +55,7 @@ void ShowThreadException()
 {
     const AnsiString text =
         "A fatal error (thread exception) has been detected. Save your data and restart the application.";
-    platform::UiDispatcher::Instance().Post([text] {
-        if (IApplicationServices* s = ApplicationServices())
-            s->MessageBox(text, "Warning", MB_OK);
-        else
-            platform::dialogs().MessageBox(text, "Warning", MB_OK);
-    });
+    platform::UiDispatcher::Instance().Post([text] { ShowMessageBox(text, "Warning", MB_OK); });
 }
 
 }  // namespace comm

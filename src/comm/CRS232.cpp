@@ -8,7 +8,6 @@
 #include "comm/CIdentification.h"
 #include "comm/CTransceiver.h"
 #include "comm/CommTiming.h"
-#include "platform/Dialogs.h"
 #include "platform/SerialPort.h"
 #include "platform/UiDispatcher.h"
 #include "resources/TextRows.h"
@@ -61,12 +60,7 @@ int CRS232::Open()
     std::shared_ptr<comm::IByteLink> link;
     if (comm::SerialLinks()) link = comm::SerialLinks()(settings, reason);
     if (!link) {
-        AnsiString text = LookupText(RowSerialPortNotAccessible);
-        if (!reason.empty()) text += "\n" + reason;
-        if (IApplicationServices* s = ApplicationServices())
-            s->MessageBox(text, LookupText(RowError), MB_OK);
-        else
-            platform::dialogs().MessageBox(text, LookupText(RowError), MB_OK);
+        ReportPortNotAccessible(reason);
         return 0;
     }
     Handle = link;

@@ -8,7 +8,6 @@
 #include "comm/CRS232.h"
 #include "comm/CTransceiverRS485.h"
 #include "comm/CommTiming.h"
-#include "platform/Dialogs.h"
 #include "platform/UiDispatcher.h"
 #include "resources/TextRows.h"
 
@@ -78,12 +77,7 @@ int CRS485::Open()
     std::shared_ptr<comm::SharedSerialPort> port = comm::AcquireSharedSerialPort(settings, reason, taken);
     if (!port) {
         // Without a port every exchange would fail: say so instead of opening a dead channel.
-        AnsiString text = LookupText(RowSerialPortNotAccessible);
-        if (!reason.empty()) text += "\n" + reason;
-        if (IApplicationServices* s = ApplicationServices())
-            s->MessageBox(text, LookupText(RowError), MB_OK);
-        else
-            platform::dialogs().MessageBox(text, LookupText(RowError), MB_OK);
+        ReportPortNotAccessible(reason);
         return 0;
     }
     {

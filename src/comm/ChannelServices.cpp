@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "platform/Dialogs.h"
+
 namespace {
 std::atomic<IApplicationServices*> g_services{nullptr};
 }
@@ -13,6 +15,12 @@ IApplicationServices* ApplicationServices()
 void SetApplicationServices(IApplicationServices* services)
 {
     g_services.store(services);
+}
+
+int ShowMessageBox(const AnsiString& text, const AnsiString& caption, int flags)
+{
+    if (IApplicationServices* s = ApplicationServices()) return s->MessageBox(text, caption, flags);
+    return platform::dialogs().MessageBox(text, caption, flags);
 }
 
 AnsiString LookupText(int row)

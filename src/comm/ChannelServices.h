@@ -88,6 +88,8 @@ public:
 IApplicationServices* ApplicationServices();
 void SetApplicationServices(IApplicationServices* services);
 
+// The application's message box, or the platform's one without services.
+int ShowMessageBox(const AnsiString& text, const AnsiString& caption, int flags);
 // Text of a row in the main window's current language; empty without services.
 AnsiString LookupText(int row);
 // The German or the English text, by the main window's current language (English without

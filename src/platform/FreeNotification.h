@@ -17,3 +17,18 @@ inline void TeeRemoveFreeNotification(QObject* watched, QObject* receiver)
 {
     if (watched && receiver) QObject::disconnect(watched, &QObject::destroyed, receiver, nullptr);
 }
+
+// Points Field at Value and keeps it from dangling: Field becomes null when the object it
+// points at is destroyed. The receiver stops watching the object Field held before.
+template <typename T>
+void TeeWatchPointer(T*& Field, T* Value, QObject* receiver)
+{
+    if (Field == Value) return;
+    if (Field) TeeRemoveFreeNotification(Field, receiver);
+    Field = Value;
+    // The notice comes when the object is already gone: only forget it.
+    if (Field)
+        TeeFreeNotification(Field, receiver, [&Field](QObject* gone) {
+            if (gone == Field) Field = nullptr;
+        });
+}

@@ -39,6 +39,17 @@ bool SameRect(const TRect& A, const TRect& B)
     return A.Left == B.Left && A.Top == B.Top && A.Right == B.Right && A.Bottom == B.Bottom;
 }
 
+// Lays the controls on Strip without margins, in the given direction, and puts Strip into
+// Outer.
+void AddStrip(QBoxLayout* Outer, QWidget* Strip, QBoxLayout::Direction Direction,
+              std::initializer_list<QWidget*> Controls)
+{
+    auto* layout = new QBoxLayout(Direction, Strip);
+    layout->setContentsMargins(0, 0, 0, 0);
+    for (QWidget* c : Controls) layout->addWidget(c);
+    Outer->addWidget(Strip);
+}
+
 }  // namespace
 
 TChartPreview::TChartPreview(QWidget* Owner) : TTeeForm(Owner)
@@ -61,19 +72,12 @@ TChartPreview::TChartPreview(QWidget* Owner) : TTeeForm(Owner)
     top->addWidget(Label1);
     top->addWidget(CBPrinters, 1);
     Panel3 = new QWidget(Panel1);
-    auto* printButtons = new QHBoxLayout(Panel3);
-    printButtons->setContentsMargins(0, 0, 0, 0);
     BSetupPrinter = new QPushButton("&Setup...", Panel3);
     BPrint = new QPushButton("&Print", Panel3);
-    printButtons->addWidget(BSetupPrinter);
-    printButtons->addWidget(BPrint);
-    top->addWidget(Panel3);
+    AddStrip(top, Panel3, QBoxLayout::LeftToRight, {BSetupPrinter, BPrint});
     PanelClose = new QWidget(Panel1);
-    auto* closeLayout = new QHBoxLayout(PanelClose);
-    closeLayout->setContentsMargins(0, 0, 0, 0);
     BClose = new QPushButton("Close", PanelClose);
-    closeLayout->addWidget(BClose);
-    top->addWidget(PanelClose);
+    AddStrip(top, PanelClose, QBoxLayout::LeftToRight, {BClose});
     root->addWidget(Panel1);
 
     // ---- side: orientation, margins, detail, reset, proportional, smooth
@@ -115,25 +119,17 @@ TChartPreview::TChartPreview(QWidget* Owner) : TTeeForm(Owner)
     side->addWidget(ChangeDetailGroup);
 
     PanelMargins = new QWidget(Panel2);
-    auto* marginsLayout = new QVBoxLayout(PanelMargins);
-    marginsLayout->setContentsMargins(0, 0, 0, 0);
     BReset = new QPushButton("Reset &Margins", PanelMargins);
     BReset->setEnabled(false);
     ShowMargins = new QCheckBox("&View Margins", PanelMargins);
     ShowMargins->setChecked(true);
-    marginsLayout->addWidget(BReset);
-    marginsLayout->addWidget(ShowMargins);
-    side->addWidget(PanelMargins);
+    AddStrip(side, PanelMargins, QBoxLayout::TopToBottom, {BReset, ShowMargins});
 
     Panel4 = new QWidget(Panel2);
-    auto* propLayout = new QVBoxLayout(Panel4);
-    propLayout->setContentsMargins(0, 0, 0, 0);
     CBProp = new QCheckBox("Proport&ional", Panel4);
     CBProp->setChecked(true);
     CheckBox1 = new QCheckBox("Sm&ooth", Panel4);
-    propLayout->addWidget(CBProp);
-    propLayout->addWidget(CheckBox1);
-    side->addWidget(Panel4);
+    AddStrip(side, Panel4, QBoxLayout::TopToBottom, {CBProp, CheckBox1});
     side->addStretch(1);
     body->addWidget(Panel2);
 

@@ -111,30 +111,19 @@ void TFormTee3D::Build()
     Bind(ETextSize, &QSpinBox::valueChanged, [this, view] {
         if (isVisible()) Write([this, view] { view()->SetFontZoom(UDTextSize->value()); });
     });
-    BindAlways(SBZoom, &QSlider::valueChanged, [this, view] {
-        LZoom->setText(QString::number(SBZoom->value()) + "%");
-        Write([this, view] { view()->SetZoom(SBZoom->value()); });
-    });
-    BindAlways(SBRotation, &QSlider::valueChanged, [this, view] {
-        LRotation->setText(QString::number(SBRotation->value()));
-        Write([this, view] { view()->SetRotation(SBRotation->value()); });
-    });
-    BindAlways(SBElevation, &QSlider::valueChanged, [this, view] {
-        LElevation->setText(QString::number(SBElevation->value()));
-        Write([this, view] { view()->SetElevation(SBElevation->value()); });
-    });
-    BindAlways(SBHOffset, &QSlider::valueChanged, [this, view] {
-        LHOffset->setText(QString::number(SBHOffset->value()));
-        Write([this, view] { view()->SetHorizOffset(SBHOffset->value()); });
-    });
-    BindAlways(SBVOffset, &QSlider::valueChanged, [this, view] {
-        LVOffset->setText(QString::number(SBVOffset->value()));
-        Write([this, view] { view()->SetVertOffset(SBVOffset->value()); });
-    });
-    BindAlways(SBPerspec, &QSlider::valueChanged, [this, view] {
-        LPerspec->setText(QString::number(SBPerspec->value()));
-        Write([this, view] { view()->SetPerspective(SBPerspec->value()); });
-    });
+    // A slider shows its value in its label and writes it to the view options.
+    auto slider = [this, view](QSlider* Slider, QLabel* Label, const char* Unit, void (TView3DOptions::*Set)(int)) {
+        BindAlways(Slider, &QSlider::valueChanged, [this, view, Slider, Label, Unit, Set] {
+            Label->setText(QString::number(Slider->value()) + Unit);
+            Write([view, Slider, Set] { (view()->*Set)(Slider->value()); });
+        });
+    };
+    slider(SBZoom, LZoom, "%", &TView3DOptions::SetZoom);
+    slider(SBRotation, LRotation, "", &TView3DOptions::SetRotation);
+    slider(SBElevation, LElevation, "", &TView3DOptions::SetElevation);
+    slider(SBHOffset, LHOffset, "", &TView3DOptions::SetHorizOffset);
+    slider(SBVOffset, LVOffset, "", &TView3DOptions::SetVertOffset);
+    slider(SBPerspec, LPerspec, "", &TView3DOptions::SetPerspective);
     Bind(CBZoomText, &QCheckBox::clicked,
          [this, view] { Write([this, view] { view()->SetZoomText(CBZoomText->isChecked()); }); });
     Bind(CBClipPoints, &QCheckBox::clicked,

@@ -344,12 +344,8 @@ void TFormTeeAxis::FormShow()
     if (Axis) {
         TCustomAxisPanel* chart = Chart();
         {
+            FillAxisList(chart);
             TFilling filling(this);
-            QStringList items;
-            TeeAddAxes(chart, items, true);
-            LBAxes->clear();
-            LBAxes->addItems(items);
-            SetAxisIndex();
             CBShow->setChecked(chart && chart->GetAxisVisible());
             CBAxisBeh->setChecked(chart && chart->GetAxisBehind());
             PageAxis->SetActivePage(TabScales);
@@ -588,10 +584,8 @@ void TFormTeeAxis::EStartChange()
     if (!Axis) return;
     if (UDStart->value() < Axis->GetEndPosition())
         Axis->SetStartPosition(UDStart->value());
-    else {
-        TFilling filling(this);
-        UDStart->setValue(Round(Axis->GetStartPosition()));
-    }
+    else
+        ShowAgain(UDStart, Axis->GetStartPosition());
 }
 
 void TFormTeeAxis::EEndChange()
@@ -599,10 +593,8 @@ void TFormTeeAxis::EEndChange()
     if (!Axis) return;
     if (UDEnd->value() > Axis->GetStartPosition())
         Axis->SetEndPosition(UDEnd->value());
-    else {
-        TFilling filling(this);
-        UDEnd->setValue(Round(Axis->GetEndPosition()));
-    }
+    else
+        ShowAgain(UDEnd, Axis->GetEndPosition());
 }
 
 void TFormTeeAxis::CBHorizAxisClick()
@@ -657,15 +649,24 @@ void TFormTeeAxis::BAddClick()
     TCustomAxisPanel* chart = Chart();
     if (!chart) return;
     Axis = chart->GetCustomAxes()->Add();
-    {
-        TFilling filling(this);
-        QStringList items;
-        TeeAddAxes(chart, items, true);
-        LBAxes->clear();
-        LBAxes->addItems(items);
-        SetAxisIndex();
-    }
+    FillAxisList(chart);
     PageAxisChange();
+}
+
+void TFormTeeAxis::FillAxisList(TCustomAxisPanel* AChart)
+{
+    TFilling filling(this);
+    QStringList items;
+    TeeAddAxes(AChart, items, true);
+    LBAxes->clear();
+    LBAxes->addItems(items);
+    SetAxisIndex();
+}
+
+void TFormTeeAxis::ShowAgain(QSpinBox* Box, double Value)
+{
+    TFilling filling(this);
+    Box->setValue(Round(Value));
 }
 
 void TFormTeeAxis::BDeleteClick()

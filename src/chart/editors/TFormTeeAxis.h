@@ -174,6 +174,10 @@ public:
 private:
     void Build();
     void BindControls();
+    // The axis list filled from the chart, the current axis selected.
+    void FillAxisList(TCustomAxisPanel* AChart);
+    // Puts a value back into a spin box that refused the user's one.
+    void ShowAgain(QSpinBox* Box, double Value);
     // The chart of the axis (kept: the page outlives a deleted custom axis).
     TCustomAxisPanel* FChart = nullptr;
     bool IsCustomRow() const;

@@ -298,53 +298,23 @@ void TTeePreviewPanel::MouseMove(TShiftState Shift, int X, int Y)
     const bool topOk = P.Top <= Y && Y < R.Bottom;
     const bool rightOk = R.Left < X && X <= P.Right;
     const bool bottomOk = R.Top < Y && Y <= P.Bottom;
-    switch (FDrag) {
-        case pdLeft:
-            if (leftOk) R.Left = X;
-            break;
-        case pdTop:
-            if (topOk) R.Top = Y;
-            break;
-        case pdRight:
-            if (rightOk) R.Right = X;
-            break;
-        case pdBottom:
-            if (bottomOk) R.Bottom = Y;
-            break;
-        case pdTopLeft:
-            if (leftOk && topOk) {
-                R.Left = X;
-                R.Top = Y;
-            }
-            break;
-        case pdTopRight:
-            if (rightOk && topOk) {
-                R.Right = X;
-                R.Top = Y;
-            }
-            break;
-        case pdBottomLeft:
-            if (leftOk && bottomOk) {
-                R.Left = X;
-                R.Bottom = Y;
-            }
-            break;
-        case pdBottomRight:
-            if (rightOk && bottomOk) {
-                R.Right = X;
-                R.Bottom = Y;
-            }
-            break;
-        case pdMove: {
-            TRect moved;
-            moved.Left = std::max(P.Left, X - FOldX + FOldRect.Left);
-            moved.Top = std::max(P.Top, Y - FOldY + FOldRect.Top);
-            moved.Right = std::min(P.Right, moved.Left + FOldRect.Width());
-            moved.Bottom = std::min(P.Bottom, moved.Top + FOldRect.Height());
-            if (PtInRect(P, moved.Left, moved.Top) && PtInRect(P, moved.Right, moved.Bottom)) R = moved;
-            break;
-        }
-        case pdNone: break;
+    // The edges the handle moves; each of them must accept the new position.
+    const bool left = FDrag == pdLeft || FDrag == pdTopLeft || FDrag == pdBottomLeft;
+    const bool top = FDrag == pdTop || FDrag == pdTopLeft || FDrag == pdTopRight;
+    const bool right = FDrag == pdRight || FDrag == pdTopRight || FDrag == pdBottomRight;
+    const bool bottom = FDrag == pdBottom || FDrag == pdBottomLeft || FDrag == pdBottomRight;
+    if (FDrag == pdMove) {
+        TRect moved;
+        moved.Left = std::max(P.Left, X - FOldX + FOldRect.Left);
+        moved.Top = std::max(P.Top, Y - FOldY + FOldRect.Top);
+        moved.Right = std::min(P.Right, moved.Left + FOldRect.Width());
+        moved.Bottom = std::min(P.Bottom, moved.Top + FOldRect.Height());
+        if (PtInRect(P, moved.Left, moved.Top) && PtInRect(P, moved.Right, moved.Bottom)) R = moved;
+    } else if ((!left || leftOk) && (!top || topOk) && (!right || rightOk) && (!bottom || bottomOk)) {
+        if (left) R.Left = X;
+        if (top) R.Top = Y;
+        if (right) R.Right = X;
+        if (bottom) R.Bottom = Y;
     }
     FImageRect = R;
 

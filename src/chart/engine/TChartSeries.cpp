@@ -222,6 +222,35 @@ int TChartSeries::AddXY(double x, double y, const AnsiString& label, TColor colo
     return index;
 }
 
+void TChartSeries::AddXYs(const double* x, const double* y, int count)
+{
+    if (count <= 0) return;
+    // Anything that looks at each point (a hook, a colour or more lists per point, the
+    // notification outside an update) and an X that AddXY would not append at the end
+    // take the one-by-one way.
+    bool inOne = !OnBeforeAdd && FUpdateCount > 0 && !FColors && FValuesList.Count() == 2 && FX->Count() == FY->Count();
+    const TChartListOrder order = FX->GetOrder();
+    if (inOne && order != loNone) {
+        int n = FX->Count();
+        double last = n > 0 ? FX->Last() : 0;
+        for (int i = 0; i < count && inOne; ++i, ++n) {
+            const double v = x[i];
+            inOne = n == 0 || std::isnan(v) || (order == loAscending ? v >= last : v <= last);
+            last = v;
+        }
+    }
+    if (!inOne) {
+        for (int i = 0; i < count; ++i) AddXY(x[i], y[i]);
+        return;
+    }
+    const int first = FX->Count();
+    FX->TempValue = x[count - 1];
+    FY->TempValue = y[count - 1];
+    FX->AppendRange(x, count);
+    FY->AppendRange(y, count);
+    FLabels.InsertEmpty(first, count);
+}
+
 int TChartSeries::Add(double value, const AnsiString& label, TColor color)
 {
     if (FYMandatory) return AddXY(FX->Count(), value, label, color);

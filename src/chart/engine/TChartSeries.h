@@ -134,6 +134,9 @@ public:
     int AddNull(const AnsiString& label);
     int AddNullXY(double x, double y, const AnsiString& label = AnsiString());
     int AddArray(const double* values, int high);
+    // Adds count points as AddXY(x[i], y[i]) would one by one, in one go where the points
+    // go at the end while the series is being updated (the loaders' case).
+    void AddXYs(const double* x, const double* y, int count);
     virtual void Delete(int index);
     virtual void Delete(int start, int quantity, bool removeGap = false);
     virtual void Clear();

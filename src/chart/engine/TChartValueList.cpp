@@ -113,7 +113,10 @@ int TChartValueList::AddChartValue()
         }
     }
     Grow();
-    FValue.insert(FValue.begin() + index, v);
+    if (index == n)
+        FValue.push_back(v);
+    else
+        FValue.insert(FValue.begin() + index, v);
     ++FCount;
     Touched(index);
     if (FSortState == SortState::Ordered) CheckOrderAround(index);
@@ -128,11 +131,35 @@ void TChartValueList::AppendRaw(double value)
     if (FSortState == SortState::Ordered) CheckOrderAround(FCount - 1);
 }
 
+void TChartValueList::AppendRange(const double* values, int count)
+{
+    if (count <= 0) return;
+    const std::size_t n = FValue.size();
+    if (n + static_cast<std::size_t>(count) > FValue.capacity())
+        FValue.reserve(std::max(n + static_cast<std::size_t>(count), FValue.capacity() + FValue.capacity() / 8));
+    FValue.insert(FValue.end(), values, values + count);
+    const int first = FCount;
+    FCount += count;
+    if (FSortState != SortState::Ordered || FOrder == loNone) return;
+    const double* p = FValue.data();
+    for (int i = first; i < FCount; ++i) {
+        const double v = p[i];
+        const bool inOrder = i == 0 || (FOrder == loDescending ? p[i - 1] >= v : p[i - 1] <= v);
+        if (std::isnan(v) || !inOrder) {
+            FSortState = SortState::Unordered;
+            return;
+        }
+    }
+}
+
 void TChartValueList::InsertChartValue(int index, double value)
 {
     index = std::clamp(index, 0, FCount);
     Grow();
-    FValue.insert(FValue.begin() + index, value);
+    if (index == FCount)
+        FValue.push_back(value);
+    else
+        FValue.insert(FValue.begin() + index, value);
     ++FCount;
     Touched(index);
     CheckOrderAround(index);

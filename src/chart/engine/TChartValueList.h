@@ -103,6 +103,9 @@ public:
     void SwapNoNotify(int a, int b);
     void ApplyPermutation(const std::vector<int>& perm);
     void AppendRaw(double value);
+    // Appends values at the end as AddChartValue places each of them when it follows the
+    // last in the list's order (the caller makes sure it does).
+    void AppendRange(const double* values, int count);
     void Reserve(int length);
 
 private:

@@ -92,9 +92,21 @@ void TLabelsList::InsertLabel(int index, const AnsiString& text)
     if (index < 0) return;
     if (text.empty() && FCount == 0) return;
     FCount = std::max(FCount, index) + 1;
+    // After the last label (a point appended): nothing to find or to shift.
+    if (FEntries.empty() || FEntries.back().index < index) {
+        if (!text.empty()) FEntries.push_back(Entry{index, Intern(text)});
+        return;
+    }
     auto it = Find(index);
     Shift(it, 1);
     if (!text.empty()) FEntries.insert(it, Entry{index, Intern(text)});
+}
+
+void TLabelsList::InsertEmpty(int index, int count)
+{
+    if (index < 0 || count <= 0 || FCount == 0) return;
+    FCount = std::max(FCount, index) + count;
+    Shift(Find(index), count);
 }
 
 void TLabelsList::Append(const AnsiString& text)

@@ -30,6 +30,8 @@ public:
     // Inserts at index (an index beyond the list is padded with null entries); an empty
     // text is inserted only into a non-empty list. A negative index is ignored.
     void InsertLabel(int index, const AnsiString& text);
+    // As `count` insertions of an empty text at index, index + 1, ...
+    void InsertEmpty(int index, int count);
     void DeleteLabel(int index);
     // Removes `quantity` entries from start on (as far as the list reaches).
     void DeleteRange(int start, int quantity);

@@ -38,14 +38,7 @@ TTeeCustomToolSeries::~TTeeCustomToolSeries()
 
 void TTeeCustomToolSeries::SetSeries(TChartSeries* value)
 {
-    if (value == FSeries) return;
-    if (FSeries) TeeRemoveFreeNotification(FSeries, this);
-    FSeries = value;
-    // The notice comes when the series is already gone: only forget it.
-    if (FSeries)
-        TeeFreeNotification(FSeries, this, [this](QObject* gone) {
-            if (gone == FSeries) FSeries = nullptr;
-        });
+    TeeWatchPointer(FSeries, value, this);
 }
 
 TChartAxis* TTeeCustomToolSeries::GetHorizAxis() const

@@ -381,6 +381,9 @@ private:
     void ReadViewOptions(TView3DOptions* A3DOptions, bool AIs3D);
     void CalcTrigValues();
     void CalcPerspective(const TRect& Rect);
+    // The rotated and elevated point (x, y, z taken from the centre) before tilting: its
+    // horizontal and vertical parts and the zoom with perspective.
+    void Rotate(double x, double y, double z, double& u, double& v, double& scale) const;
 };
 
 // Raised by canvas operations whose drawing is not available in this build.

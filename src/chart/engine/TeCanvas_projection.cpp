@@ -146,6 +146,15 @@ void TTeeCanvas3D::Projection(int MaxDepth, const TRect&, const TRect& ARect)
     }
 }
 
+void TTeeCanvas3D::Rotate(double x, double y, double z, double& u, double& v, double& scale) const
+{
+    const double t = z * CosRotation - x * SinRotation;
+    u = x * CosRotation + z * SinRotation;
+    scale = HasPerspective ? PerspectiveScale(ZoomFactor, (CosElevation * t + SinElevation * y) * PerspectiveFactor + 1)
+                           : ZoomFactor;
+    v = y * CosElevation - SinElevation * t;
+}
+
 void TTeeCanvas3D::Calc3DPos(int& X, int& Y, int Z) const
 {
     if (IsOrthogonal) {
@@ -154,13 +163,8 @@ void TTeeCanvas3D::Calc3DPos(int& X, int& Y, int Z) const
         return;
     }
     if (!Is3D) return;
-    const double x = double(X) - XCenter, y = double(Y) - YCenter, z = double(Z) - ZCenter;
-    const double t = z * CosRotation - x * SinRotation;
-    const double u = x * CosRotation + z * SinRotation;
-    const double scale =
-        HasPerspective ? PerspectiveScale(ZoomFactor, (CosElevation * t + SinElevation * y) * PerspectiveFactor + 1)
-                       : ZoomFactor;
-    const double v = y * CosElevation - SinElevation * t;
+    double u, v, scale;
+    Rotate(double(X) - XCenter, double(Y) - YCenter, double(Z) - ZCenter, u, v, scale);
     if (IsTilted) {
         X = PixelAdd(Round((CosTilt * u - SinTilt * v) * scale), XCenterOffset);
         Y = PixelAdd(Round((CosTilt * v + SinTilt * u) * scale), YCenterOffset);
@@ -187,13 +191,8 @@ void TTeeCanvas3D::Calc3DPoint(TPoint& P, double X, double Y, int Z) const
         P = TPoint(Round(X), Round(Y));
         return;
     }
-    const double x = X - XCenter, y = Y - YCenter, z = double(Z) - ZCenter;
-    const double t = z * CosRotation - x * SinRotation;
-    const double u = x * CosRotation + z * SinRotation;
-    const double scale =
-        HasPerspective ? PerspectiveScale(ZoomFactor, (CosElevation * t + SinElevation * y) * PerspectiveFactor + 1)
-                       : ZoomFactor;
-    const double v = y * CosElevation - SinElevation * t;
+    double u, v, scale;
+    Rotate(X - XCenter, Y - YCenter, double(Z) - ZCenter, u, v, scale);
     P = TPoint(PixelAdd(Round((CosTilt * u - SinTilt * v) * scale), XCenterOffset),
                PixelAdd(Round((CosTilt * v + SinTilt * u) * scale), YCenterOffset));
 }

@@ -20,13 +20,7 @@ AnsiString TGridTransposeTool::Description() const
 
 void TGridTransposeTool::SetSeries(TCustom3DGridSeries* value)
 {
-    if (value == FSeries) return;
-    if (FSeries) TeeRemoveFreeNotification(FSeries, this);
-    FSeries = value;
-    if (FSeries)
-        TeeFreeNotification(FSeries, this, [this](QObject* gone) {
-            if (gone == FSeries) FSeries = nullptr;
-        });
+    TeeWatchPointer(FSeries, value, this);
 }
 
 void TGridTransposeTool::Transpose()

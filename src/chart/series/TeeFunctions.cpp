@@ -124,28 +124,16 @@ TDivideTeeFunction::TDivideTeeFunction(QObject* owner) : TManySeriesTeeFunction(
 
 // ---------------------------------------------------------------- high, low
 
-THighTeeFunction::THighTeeFunction(QObject* owner) : TTeeFunction(owner) {}
+TExtremeTeeFunction::TExtremeTeeFunction(QObject* owner, bool high) : TTeeFunction(owner), FHigh(high) {}
 
-double THighTeeFunction::Calculate(TChartSeries* source, int first, int last)
+double TExtremeTeeFunction::Calculate(TChartSeries* source, int first, int last)
 {
-    return Extreme(ValueList(source), first, last, true);
+    return Extreme(ValueList(source), first, last, FHigh);
 }
 
-double THighTeeFunction::CalculateMany(const TCustomSeriesList& sources, int index)
+double TExtremeTeeFunction::CalculateMany(const TCustomSeriesList& sources, int index)
 {
-    return ExtremeMany(*this, sources, index, true);
-}
-
-TLowTeeFunction::TLowTeeFunction(QObject* owner) : TTeeFunction(owner) {}
-
-double TLowTeeFunction::Calculate(TChartSeries* source, int first, int last)
-{
-    return Extreme(ValueList(source), first, last, false);
-}
-
-double TLowTeeFunction::CalculateMany(const TCustomSeriesList& sources, int index)
-{
-    return ExtremeMany(*this, sources, index, false);
+    return ExtremeMany(*this, sources, index, FHigh);
 }
 
 // ---------------------------------------------------------------- average

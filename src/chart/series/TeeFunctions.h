@@ -46,20 +46,28 @@ public:
     double CalculateValue(double result, double value) const override { return value == 0 ? result : result / value; }
 };
 
-class THighTeeFunction : public TTeeFunction {
+// The highest or the lowest value of a range, or across sources at one index.
+class TExtremeTeeFunction : public TTeeFunction {
     Q_OBJECT
 public:
-    Q_INVOKABLE explicit THighTeeFunction(QObject* owner = nullptr);
+    TExtremeTeeFunction(QObject* owner, bool high);
     double Calculate(TChartSeries* source, int first, int last) override;
     double CalculateMany(const TCustomSeriesList& sources, int index) override;
+
+private:
+    bool FHigh;
 };
 
-class TLowTeeFunction : public TTeeFunction {
+class THighTeeFunction : public TExtremeTeeFunction {
     Q_OBJECT
 public:
-    Q_INVOKABLE explicit TLowTeeFunction(QObject* owner = nullptr);
-    double Calculate(TChartSeries* source, int first, int last) override;
-    double CalculateMany(const TCustomSeriesList& sources, int index) override;
+    Q_INVOKABLE explicit THighTeeFunction(QObject* owner = nullptr) : TExtremeTeeFunction(owner, true) {}
+};
+
+class TLowTeeFunction : public TExtremeTeeFunction {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TLowTeeFunction(QObject* owner = nullptr) : TExtremeTeeFunction(owner, false) {}
 };
 
 class TAverageTeeFunction : public TTeeFunction {

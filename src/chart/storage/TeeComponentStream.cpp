@@ -8,56 +8,6 @@
 
 #include "platform/TextCodec.h"
 
-TStreamValue TStreamValue::MakeInt(std::int64_t v)
-{
-    TStreamValue r;
-    r.Kind = Int;
-    r.IntValue = v;
-    return r;
-}
-TStreamValue TStreamValue::MakeFloat(double v)
-{
-    TStreamValue r;
-    r.Kind = Float;
-    r.FloatValue = v;
-    return r;
-}
-TStreamValue TStreamValue::MakeString(const AnsiString& v)
-{
-    TStreamValue r;
-    r.Kind = String;
-    r.Text = v;
-    return r;
-}
-TStreamValue TStreamValue::MakeIdent(const AnsiString& v)
-{
-    TStreamValue r;
-    r.Kind = Ident;
-    r.Text = v;
-    return r;
-}
-TStreamValue TStreamValue::MakeBool(bool v)
-{
-    TStreamValue r;
-    r.Kind = Boolean;
-    r.BoolValue = v;
-    return r;
-}
-TStreamValue TStreamValue::MakeBinary(std::vector<std::uint8_t> v)
-{
-    TStreamValue r;
-    r.Kind = Binary;
-    r.Bytes = std::move(v);
-    return r;
-}
-TStreamValue TStreamValue::MakeSet(std::vector<AnsiString> v)
-{
-    TStreamValue r;
-    r.Kind = Set;
-    r.Names = std::move(v);
-    return r;
-}
-
 // ---------------------------------------------------------------- extended floats
 
 void DoubleToExtended(double Value, std::uint8_t Out[10])

@@ -45,19 +45,19 @@ struct TStreamValue {
     std::int64_t IntValue = 0;
     double FloatValue = 0;
     bool BoolValue = false;
-    AnsiString Text;                                     // String, Ident
-    std::vector<std::uint8_t> Bytes;                     // Binary
-    std::vector<AnsiString> Names;                       // Set
-    std::vector<TStreamValue> Items;                     // List
-    std::vector<std::vector<TStreamProperty>> Elements;  // Collection
+    AnsiString Text{};                                     // String, Ident
+    std::vector<std::uint8_t> Bytes{};                     // Binary
+    std::vector<AnsiString> Names{};                       // Set
+    std::vector<TStreamValue> Items{};                     // List
+    std::vector<std::vector<TStreamProperty>> Elements{};  // Collection
 
-    static TStreamValue MakeInt(std::int64_t v);
-    static TStreamValue MakeFloat(double v);
-    static TStreamValue MakeString(const AnsiString& v);
-    static TStreamValue MakeIdent(const AnsiString& v);
-    static TStreamValue MakeBool(bool v);
-    static TStreamValue MakeBinary(std::vector<std::uint8_t> v);
-    static TStreamValue MakeSet(std::vector<AnsiString> v);
+    static TStreamValue MakeInt(std::int64_t v) { return {.Kind = Int, .IntValue = v}; }
+    static TStreamValue MakeFloat(double v) { return {.Kind = Float, .FloatValue = v}; }
+    static TStreamValue MakeString(const AnsiString& v) { return {.Kind = String, .Text = v}; }
+    static TStreamValue MakeIdent(const AnsiString& v) { return {.Kind = Ident, .Text = v}; }
+    static TStreamValue MakeBool(bool v) { return {.Kind = Boolean, .BoolValue = v}; }
+    static TStreamValue MakeBinary(std::vector<std::uint8_t> v) { return {.Kind = Binary, .Bytes = std::move(v)}; }
+    static TStreamValue MakeSet(std::vector<AnsiString> v) { return {.Kind = Set, .Names = std::move(v)}; }
     bool operator==(const TStreamValue&) const = default;
 };
 

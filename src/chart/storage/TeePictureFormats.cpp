@@ -18,12 +18,6 @@ std::unique_ptr<TTeeExportFormat> Make()
     return std::make_unique<T>();
 }
 
-template <typename T>
-std::unique_ptr<TGraphic> MakeGraphic()
-{
-    return std::make_unique<T>();
-}
-
 // Puts the bytes of a picture file on the clipboard together with its image, so programs
 // that do not know the file type can still paste it.
 void SetClipboardPicture(const char* MimeType, const std::vector<std::uint8_t>& Bytes, const QImage& Image)
@@ -40,26 +34,7 @@ void SetClipboardPicture(const char* MimeType, const std::vector<std::uint8_t>& 
 
 const TTeeExportFormatClassInfo TBMPExportFormat::Class = {"TBMPExportFormat", &Make<TBMPExportFormat>};
 
-TBMPExportFormat::~TBMPExportFormat() = default;
-
-AnsiString TBMPExportFormat::Description()
-{
-    return TeeMsg_AsBMP;
-}
-AnsiString TBMPExportFormat::FileFilter()
-{
-    return TeeMsg_BMPFilter;
-}
-TGraphicClass TBMPExportFormat::GraphicClass()
-{
-    return &MakeGraphic<TBitmap>;
-}
-
-QWidget* TBMPExportFormat::Options(bool Check)
-{
-    if (!FProperties && Check) FProperties = std::make_unique<TBMPOptions>();
-    return FProperties.get();
-}
+TBMPExportFormat::TBMPExportFormat() : TPictureExportFormat(TeeMsg_AsBMP, TeeMsg_BMPFilter) {}
 
 std::unique_ptr<TBitmap> TBMPExportFormat::Bitmap()
 {
@@ -101,26 +76,7 @@ void TBMPExportFormat::DoCopyToClipboard()
 
 const TTeeExportFormatClassInfo TEMFExportFormat::Class = {"TEMFExportFormat", &Make<TEMFExportFormat>};
 
-TEMFExportFormat::~TEMFExportFormat() = default;
-
-AnsiString TEMFExportFormat::Description()
-{
-    return TeeMsg_AsEMF;
-}
-AnsiString TEMFExportFormat::FileFilter()
-{
-    return TeeMsg_EMFFilter;
-}
-TGraphicClass TEMFExportFormat::GraphicClass()
-{
-    return &MakeGraphic<TMetafile>;
-}
-
-QWidget* TEMFExportFormat::Options(bool Check)
-{
-    if (!FProperties && Check) FProperties = std::make_unique<TEMFOptions>();
-    return FProperties.get();
-}
+TEMFExportFormat::TEMFExportFormat() : TPictureExportFormat(TeeMsg_AsEMF, TeeMsg_EMFFilter) {}
 
 bool TEMFExportFormat::GetEnhanced() const
 {
@@ -199,32 +155,7 @@ void TEMFExportFormat::DoCopyToClipboard()
 
 const TTeeExportFormatClassInfo TJPEGExportFormat::Class = {"TJPEGExportFormat", &Make<TJPEGExportFormat>};
 
-TJPEGExportFormat::~TJPEGExportFormat() = default;
-
-AnsiString TJPEGExportFormat::Description()
-{
-    return TeeMsg_AsJPEG;
-}
-AnsiString TJPEGExportFormat::FileFilter()
-{
-    return TeeMsg_JPEGFilter;
-}
-TGraphicClass TJPEGExportFormat::GraphicClass()
-{
-    return &MakeGraphic<TJPEGImage>;
-}
-
-QWidget* TJPEGExportFormat::Options(bool Check)
-{
-    if (!FProperties && Check) FProperties = std::make_unique<TTeeJPEGOptions>();
-    return FProperties.get();
-}
-
-TTeeJPEGOptions* TJPEGExportFormat::Form()
-{
-    Options(true);
-    return FProperties.get();
-}
+TJPEGExportFormat::TJPEGExportFormat() : TPictureExportFormat(TeeMsg_AsJPEG, TeeMsg_JPEGFilter) {}
 
 int TJPEGExportFormat::GetQuality()
 {
@@ -303,29 +234,12 @@ void TeeSaveToJPEG(TCustomTeePanel* Panel, const AnsiString& FileName, int Width
 
 const TTeeExportFormatClassInfo TGIFExportFormat::Class = {"TGIFExportFormat", &Make<TGIFExportFormat>};
 
-TGIFExportFormat::~TGIFExportFormat() = default;
+TGIFExportFormat::TGIFExportFormat() : TPictureExportFormat(TeeMsg_AsGIF, TeeMsg_GIFFilter) {}
 
-AnsiString TGIFExportFormat::Description()
+void TGIFExportFormat::FormCreated()
 {
-    return TeeMsg_AsGIF;
-}
-AnsiString TGIFExportFormat::FileFilter()
-{
-    return TeeMsg_GIFFilter;
-}
-TGraphicClass TGIFExportFormat::GraphicClass()
-{
-    return &MakeGraphic<TGIFImage>;
-}
-
-QWidget* TGIFExportFormat::Options(bool Check)
-{
-    if (!FProperties && Check) {
-        FProperties = std::make_unique<TTeeGIFOptions>();
-        // A form that is never shown holds the same choices as a freshly shown one.
-        FProperties->FormShow();
-    }
-    return FProperties.get();
+    // A form that is never shown holds the same choices as a freshly shown one.
+    FProperties->FormShow();
 }
 
 std::unique_ptr<TGIFImage> TGIFExportFormat::GIF()

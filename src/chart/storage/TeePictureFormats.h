@@ -9,28 +9,61 @@
 #include "chart/storage/TeePictureOptions.h"
 #include "platform/TMetafile.h"
 
-class TBMPExportFormat : public TTeeExportFormat {
+// A format whose settings live on an options form of type TForm, made on first use, and
+// whose pictures are of class TPicture. Its texts are read when asked for, so they follow
+// the language in use.
+template <typename TForm, typename TPicture>
+class TPictureExportFormat : public TTeeExportFormat {
 public:
-    static const TTeeExportFormatClassInfo Class;
-    ~TBMPExportFormat() override;
-    void DoCopyToClipboard() override;
-    AnsiString Description() override;
-    AnsiString FileExtension() override { return "bmp"; }
-    AnsiString FileFilter() override;
-    TGraphicClass GraphicClass() override;
-    void SaveToStream(TStream* Stream) override;
-    QWidget* Options(bool Check = true) override;
-    // A new bitmap of Width x Height with the panel drawn into it.
-    std::unique_ptr<TBitmap> Bitmap();
+    TPictureExportFormat(const AnsiString& ADescription, const AnsiString& AFileFilter)
+        : FDescription(&ADescription), FFileFilter(&AFileFilter)
+    {}
+    AnsiString Description() override { return *FDescription; }
+    AnsiString FileFilter() override { return *FFileFilter; }
+    TGraphicClass GraphicClass() override
+    {
+        return [] { return std::unique_ptr<TGraphic>(std::make_unique<TPicture>()); };
+    }
+    QWidget* Options(bool Check = true) override
+    {
+        if (!FProperties && Check) {
+            FProperties = std::make_unique<TForm>();
+            FormCreated();
+        }
+        return FProperties.get();
+    }
+
+protected:
+    // The options form, made when missing.
+    TForm* Form()
+    {
+        Options(true);
+        return FProperties.get();
+    }
+    // Called once the options form exists.
+    virtual void FormCreated() {}
+    std::unique_ptr<TForm> FProperties;
 
 private:
-    std::unique_ptr<TBMPOptions> FProperties;
+    const AnsiString* FDescription;
+    const AnsiString* FFileFilter;
 };
 
-class TEMFExportFormat : public TTeeExportFormat {
+class TBMPExportFormat : public TPictureExportFormat<TBMPOptions, TBitmap> {
 public:
+    TBMPExportFormat();
     static const TTeeExportFormatClassInfo Class;
-    ~TEMFExportFormat() override;
+    void DoCopyToClipboard() override;
+    AnsiString FileExtension() override { return "bmp"; }
+    void SaveToStream(TStream* Stream) override;
+    // A new bitmap of Width x Height with the panel drawn into it.
+    std::unique_ptr<TBitmap> Bitmap();
+};
+
+class TEMFExportFormat : public TPictureExportFormat<TEMFOptions, TMetafile> {
+public:
+    TEMFExportFormat();
+    static const TTeeExportFormatClassInfo Class;
     void DoCopyToClipboard() override;
     // Answers the stored index when enhanced, the next one otherwise.
     int FileFilterIndex() override;
@@ -40,56 +73,37 @@ public:
     bool WantsFilterIndex(int Index) override;
     // "emf" and "wmf" both belong to the format and choose enhanced or old-style pictures.
     bool WantsFileExtension(const AnsiString& Extension) override;
-    AnsiString Description() override;
     AnsiString FileExtension() override { return GetEnhanced() ? "emf" : "wmf"; }
-    AnsiString FileFilter() override;
-    TGraphicClass GraphicClass() override;
     void SaveToStream(TStream* Stream) override;
-    QWidget* Options(bool Check = true) override;
     std::unique_ptr<TMetafile> Metafile();
     // Enhanced while no options form exists.
     bool GetEnhanced() const;
     void SetEnhanced(bool Value);
-
-private:
-    std::unique_ptr<TEMFOptions> FProperties;
 };
 
-class TJPEGExportFormat : public TTeeExportFormat {
+class TJPEGExportFormat : public TPictureExportFormat<TTeeJPEGOptions, TJPEGImage> {
 public:
+    TJPEGExportFormat();
     static const TTeeExportFormatClassInfo Class;
-    ~TJPEGExportFormat() override;
     void DoCopyToClipboard() override;
-    AnsiString Description() override;
     AnsiString FileExtension() override { return "jpg"; }
-    AnsiString FileFilter() override;
-    TGraphicClass GraphicClass() override;
     void SaveToStream(TStream* Stream) override;
-    QWidget* Options(bool Check = true) override;
     std::unique_ptr<TJPEGImage> Jpeg();
     int GetQuality();
     void SetQuality(int Value);
-
-private:
-    TTeeJPEGOptions* Form();
-    std::unique_ptr<TTeeJPEGOptions> FProperties;
 };
 
-class TGIFExportFormat : public TTeeExportFormat {
+class TGIFExportFormat : public TPictureExportFormat<TTeeGIFOptions, TGIFImage> {
 public:
+    TGIFExportFormat();
     static const TTeeExportFormatClassInfo Class;
-    ~TGIFExportFormat() override;
     void DoCopyToClipboard() override;
-    AnsiString Description() override;
     AnsiString FileExtension() override { return "gif"; }
-    AnsiString FileFilter() override;
-    TGraphicClass GraphicClass() override;
     void SaveToStream(TStream* Stream) override;
-    QWidget* Options(bool Check = true) override;
     std::unique_ptr<TGIFImage> GIF();
 
-private:
-    std::unique_ptr<TTeeGIFOptions> FProperties;
+protected:
+    void FormCreated() override;
 };
 
 // The panel's R area as a bitmap file.

@@ -8,6 +8,7 @@
 #include "CanvasTestScene.h"
 #include "chart/engine/TeeBlend.h"
 #include "chart/engine/TeeColorUtils.h"
+#include "platform/Round.h"
 #include "support/GoldenImage.h"
 #include "support/PixelProbe.h"
 
@@ -301,6 +302,27 @@ TEST(Blending, ConstantAlpha)
     back.Image().fill(qRgb(0, 100, 200));
     TeeBlendBitmaps(130, &saved, &back, TPoint(0, 0));
     EXPECT_EQ(PixelAt(back.Image(), 0, 0), RGB(0, 100, 200));
+
+    // Every percentage against the rounded mix of every pair of channel values, at an
+    // origin that is not a multiple of any vector width.
+    TBitmap all, under;
+    all.SetSize(256, 256);
+    under.SetSize(259, 257);
+    for (int percent = 0; percent <= 100; ++percent) {
+        for (int y = 0; y < 256; ++y)
+            for (int x = 0; x < 256; ++x) {
+                all.Image().setPixel(x, y, qRgb(x, y, 255 - x));
+                under.Image().setPixel(x + 3, y + 1, qRgb(y, x, (x + y) & 255));
+            }
+        TeeBlendBitmaps(percent, &all, &under, TPoint(3, 1));
+        const int alpha = 255 - Round(2.55 * percent);
+        const auto mix = [alpha](int s, int b) { return (s * alpha + b * (255 - alpha) + 127) / 255; };
+        int wrong = 0;
+        for (int y = 0; y < 256; ++y)
+            for (int x = 0; x < 256; ++x)
+                wrong += under.Image().pixel(x + 3, y + 1) != qRgb(mix(x, y), mix(y, x), mix(255 - x, (x + y) & 255));
+        EXPECT_EQ(wrong, 0) << percent;
+    }
 }
 
 TEST(CanvasText, EffectsGolden)

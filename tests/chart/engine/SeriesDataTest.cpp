@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <vector>
+
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TTeeFunction.h"
 #include "platform/FormatSettings.h"
@@ -53,6 +56,50 @@ TEST(SeriesData, LabelsStayAlignedOnceOnePointHasOne)
     EXPECT_EQ(s.GetXLabel(3), "");
     EXPECT_EQ(s.GetXLabel(100), "");
     EXPECT_EQ(s.GetXLabel(-5), "");
+}
+
+// Adding a block of points gives the same series as adding them one by one: values,
+// labels, order, statistics; also where the block cannot go in one run.
+TEST(SeriesData, BlockOfPointsAddsAsOneByOne)
+{
+    const double nan = std::nan("");
+    struct Case {
+        std::vector<double> before, x, y;
+        bool label, colour;
+    };
+    const Case cases[] = {
+        {{}, {1, 2, 2, 5}, {4, -1, 3, 0}, false, false},
+        {{0, 1}, {1, 2, 3}, {5, 6, 7}, true, false},          // labels shift
+        {{0, 1}, {1, nan, 3, 4}, {1, 2, 3, 4}, true, false},  // a NaN X: one by one
+        {{0, 5}, {6, 4, 7}, {1, 2, 3}, true, false},          // 4 goes in between
+        {{nan}, {1, 2}, {1, 2}, false, false},                // after NaN: never "at the end"
+        {{0}, {1, 2}, {1, 2}, false, true},                   // a colour per point
+    };
+    for (const Case& c : cases) {
+        TChartSeries one, block;
+        for (TChartSeries* s : {&one, &block}) {
+            for (std::size_t i = 0; i < c.before.size(); ++i)
+                s->AddXY(c.before[i], 10.0 * double(i), c.label && i == 0 ? "first" : "", c.colour ? clRed : clDefault);
+            // A label beyond the last point moves along with every insertion.
+            if (c.label) s->Labels().SetLabel(int(c.before.size()) + 1, "far");
+            s->BeginUpdate();
+        }
+        for (std::size_t i = 0; i < c.x.size(); ++i) one.AddXY(c.x[i], c.y[i]);
+        block.AddXYs(c.x.data(), c.y.data(), int(c.x.size()));
+        for (TChartSeries* s : {&one, &block}) s->EndUpdate();
+        ASSERT_EQ(block.Count(), one.Count());
+        for (int i = 0; i < one.Count(); ++i) {
+            const double bx = block.GetxValue(i), ox = one.GetxValue(i);
+            EXPECT_TRUE(bx == ox || (std::isnan(bx) && std::isnan(ox))) << i;
+            EXPECT_EQ(block.GetyValue(i), one.GetyValue(i)) << i;
+            EXPECT_EQ(block.GetXLabel(i), one.GetXLabel(i)) << i;
+            EXPECT_EQ(block.InternalColor(i), one.InternalColor(i)) << i;
+        }
+        EXPECT_EQ(block.Labels().Count(), one.Labels().Count());
+        EXPECT_EQ(block.XValues()->IsOrdered(), one.XValues()->IsOrdered());
+        EXPECT_EQ(block.YValues()->MaxValue(), one.YValues()->MaxValue());
+        EXPECT_EQ(block.XValues()->MinValue(), one.XValues()->MinValue());
+    }
 }
 
 TEST(SeriesData, ValueColorFallsBackToSeriesOrPaletteColour)
