@@ -124,8 +124,7 @@ TChartEditForm::TChartEditForm(QWidget* Owner) : TTeeForm(Owner)
     layout->addWidget(TreeSplitter, 1);
 
     TabChart = TeeAddTab(MainPage, "Chart");
-    SubPage = new TTeePageControl(TabChart);
-    TeeAlignClient(SubPage);
+    SubPage = TeeAlignClient(new TTeePageControl(TabChart));
     TabSeriesList = TeeAddTab(SubPage, "Series");
     TabGeneral = TeeAddTab(SubPage, "General");
     TabAxis = TeeAddTab(SubPage, "Axis");

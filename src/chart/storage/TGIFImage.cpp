@@ -263,7 +263,7 @@ void TGIFExtensionList::LoadFromStream(TStream* Stream, QObject* Parent)
 
 // ---- TGIFColorMap
 
-TGIFColorMap::TGIFColorMap() = default;
+TGIFColorMap::TGIFColorMap(TGIFItem* Owner) : FOwner(Owner) {}
 
 void TGIFColorMap::Assign(TPersistent* Source)
 {
@@ -411,24 +411,28 @@ void TGIFColorMap::LoadFromStream(TStream* Stream, int Count)
     ImportColorMap(colors, Count);
 }
 
-void TGIFGlobalColorMap::Warning(TGIFSeverity Severity, const AnsiString& Message)
+TGIFGlobalColorMap::TGIFGlobalColorMap(TGIFHeader* Header) : TGIFColorMap(Header) {}
+
+TGIFHeader* TGIFGlobalColorMap::Header() const
 {
-    FHeader->Warning(Severity, Message);
+    return static_cast<TGIFHeader*>(FOwner);
 }
 
 void TGIFGlobalColorMap::Changed()
 {
-    if (FHeader->Image()) FHeader->Image()->ResetPalette();
+    if (FOwner->Image()) FOwner->Image()->ResetPalette();
 }
 
-void TGIFLocalColorMap::Warning(TGIFSeverity Severity, const AnsiString& Message)
+TGIFLocalColorMap::TGIFLocalColorMap(TGIFSubImage* SubImage) : TGIFColorMap(SubImage) {}
+
+TGIFSubImage* TGIFLocalColorMap::SubImage() const
 {
-    FSubImage->Warning(Severity, Message);
+    return static_cast<TGIFSubImage*>(FOwner);
 }
 
 void TGIFLocalColorMap::Changed()
 {
-    FSubImage->ResetPalette();
+    SubImage()->ResetPalette();
 }
 
 // ---- TGIFHeader
