@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/Exception.h"
+#include "platform/StoreChanged.h"
 #include "platform/TCanvas.h"
 
 namespace {
@@ -25,9 +26,7 @@ QImage NewImage(int w, int h)
 
 void TGraphic::SetTransparent(bool value)
 {
-    if (value == FTransparent) return;
-    FTransparent = value;
-    Changed();
+    if (StoreChanged(FTransparent, value)) Changed();
 }
 
 void TGraphic::Changed()

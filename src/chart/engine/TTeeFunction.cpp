@@ -9,6 +9,7 @@
 #include "chart/engine/TeeConst.h"
 #include "chart/engine/TeeProcs.h"
 #include "platform/Round.h"
+#include "platform/StoreChanged.h"
 
 TTeeFunction::TTeeFunction(QObject* owner) : QObject(owner) {}
 
@@ -27,16 +28,12 @@ void TTeeFunction::SetPeriod(double value)
 
 void TTeeFunction::SetPeriodStyle(TFunctionPeriodStyle value)
 {
-    if (FPeriodStyle == value) return;
-    FPeriodStyle = value;
-    ReCalculate();
+    if (StoreChanged(FPeriodStyle, value)) ReCalculate();
 }
 
 void TTeeFunction::SetPeriodAlign(TFunctionPeriodAlign value)
 {
-    if (FPeriodAlign == value) return;
-    FPeriodAlign = value;
-    ReCalculate();
+    if (StoreChanged(FPeriodAlign, value)) ReCalculate();
 }
 
 void TTeeFunction::SetParentSeries(TChartSeries* value)

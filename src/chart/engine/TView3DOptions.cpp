@@ -1,5 +1,7 @@
 #include "chart/engine/TView3DOptions.h"
 
+#include "platform/StoreChanged.h"
+
 #include <QWidget>
 #include <cmath>
 #include <cstring>
@@ -17,16 +19,12 @@ void TView3DOptions::Repaint()
 
 void TView3DOptions::SetIntegerProperty(int& field, int value)
 {
-    if (field == value) return;
-    field = value;
-    Repaint();
+    if (StoreChanged(field, value)) Repaint();
 }
 
 void TView3DOptions::SetBooleanProperty(bool& field, bool value)
 {
-    if (field == value) return;
-    field = value;
-    Repaint();
+    if (StoreChanged(field, value)) Repaint();
 }
 
 void TView3DOptions::SetElevation(int value)

@@ -13,6 +13,7 @@
 #include "chart/engine/TeeBlend.h"
 #include "chart/engine/TeeGeometry.h"
 #include "chart/engine/TeeProcs.h"
+#include "platform/StoreChanged.h"
 
 TCustomSeries::TCustomSeries(QObject* owner) : TCustomLineSeries(owner)
 {
@@ -73,9 +74,7 @@ void TCustomSeries::SetParentChart(IChartHost* value)
 
 void TCustomSeries::SetTransparency(int value)
 {
-    if (FTransparency == value) return;
-    FTransparency = value;
-    Repaint();
+    if (StoreChanged(FTransparency, value)) Repaint();
 }
 
 TCanvas3D* TCustomSeries::Canvas() const

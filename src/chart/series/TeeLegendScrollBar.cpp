@@ -8,6 +8,7 @@
 #include "chart/engine/TCustomChart.h"
 #include "chart/engine/TeeSeriesTypes.h"
 #include "platform/Round.h"
+#include "platform/StoreChanged.h"
 
 namespace {
 
@@ -309,9 +310,7 @@ void TTeeScrollBar::DoScroll()
 
 void TTeeScrollBar::SetBevel(TBevelCut value)
 {
-    if (FBevel == value) return;
-    FBevel = value;
-    Repaint();
+    if (StoreChanged(FBevel, value)) Repaint();
 }
 
 void TTeeScrollBar::SetSize(int value)
@@ -324,9 +323,7 @@ void TTeeScrollBar::SetSize(int value)
 
 void TTeeScrollBar::SetHorizontal(bool value)
 {
-    if (FHorizontal == value) return;
-    FHorizontal = value;
-    Repaint();
+    if (StoreChanged(FHorizontal, value)) Repaint();
 }
 
 // ---------------------------------------------------------------- legend
