@@ -75,8 +75,7 @@ void TPen::DropHandle()
 
 void TPen::SetColor(TColor value)
 {
-    if (value == FColor) return;
-    FColor = value;
+    if (!StoreChanged(FColor, value)) return;
     DropHandle();
     Changed();
 }
@@ -88,8 +87,7 @@ void TPen::SetMode(TPenMode value)
 
 void TPen::SetStyle(TPenStyle value)
 {
-    if (value == FStyle) return;
-    FStyle = value;
+    if (!StoreChanged(FStyle, value)) return;
     DropHandle();
     Changed();
 }
@@ -97,8 +95,7 @@ void TPen::SetStyle(TPenStyle value)
 void TPen::SetWidth(int value)
 {
     if (value < 0) value = 0;
-    if (value == FWidth) return;
-    FWidth = value;
+    if (!StoreChanged(FWidth, value)) return;
     DropHandle();
     Changed();
 }
@@ -129,8 +126,7 @@ void TBrush::Assign(TPersistent* Source)
 
 void TBrush::SetColor(TColor value)
 {
-    if (value == FColor) return;
-    FColor = value;
+    if (!StoreChanged(FColor, value)) return;
     // Choosing a colour for a clear brush makes it solid, as the class library does.
     if (FStyle == bsClear) FStyle = bsSolid;
     Changed();

@@ -162,16 +162,14 @@ std::uint8_t* TBitmap::ScanLine(int row)
 
 void TBitmap::SetPixelFormat(TPixelFormat value)
 {
-    if (value == FPixelFormat) return;
-    FPixelFormat = value;
+    if (!StoreChanged(FPixelFormat, value)) return;
     if (value == pf1bit) SetMonochrome(true);
     Changed();
 }
 
 void TBitmap::SetMonochrome(bool value)
 {
-    if (value == FMonochrome) return;
-    FMonochrome = value;
+    if (!StoreChanged(FMonochrome, value)) return;
     if (value) {
         // Only black and white remain: a pixel is white when it is brighter than mid grey.
         ReleaseCanvas();

@@ -32,8 +32,7 @@ TChartAxisTitle::TChartAxisTitle(TCustomTeePanel* panel) : TTeeCustomShape(panel
 void TChartAxisTitle::SetAngle(int value)
 {
     value %= 360;  // the remainder keeps the sign of the value
-    if (value == FAngle) return;
-    FAngle = value;
+    if (!StoreChanged(FAngle, value)) return;
     Repaint();
 }
 

@@ -282,16 +282,14 @@ void TCustomChartLegend::SetAlignment(TLegendAlignment Value)
 
 void TCustomChartLegend::SetCheckBoxes(bool Value)
 {
-    if (FCheckBoxes == Value) return;
-    FCheckBoxes = Value;
+    if (!StoreChanged(FCheckBoxes, Value)) return;
     FInternalStyle = CalcLegendStyle();
     Repaint();
 }
 
 void TCustomChartLegend::SetCheckBoxesStyle(TCheckBoxesStyle Value)
 {
-    if (FCheckBoxesStyle == Value) return;
-    FCheckBoxesStyle = Value;
+    if (!StoreChanged(FCheckBoxesStyle, Value)) return;
     if (Value == cbsRadio) {
         if (TCustomChart* chart = Chart()) {
             bool found = false;
@@ -333,8 +331,7 @@ void TCustomChartLegend::SetInverted(bool Value)
 
 void TCustomChartLegend::SetLegendStyle(TLegendStyle Value)
 {
-    if (FLegendStyle == Value) return;
-    FLegendStyle = Value;
+    if (!StoreChanged(FLegendStyle, Value)) return;
     FInternalStyle = CalcLegendStyle();
     Repaint();
 }

@@ -134,8 +134,7 @@ void TCustomTeePanel::ReadBorderStyle(const AnsiString& Identifier)
 
 void TCustomTeePanel::SetBorderRound(int Value)
 {
-    if (FBorderRound == Value) return;
-    FBorderRound = Value;
+    if (!StoreChanged(FBorderRound, Value)) return;
     if (!Loading) SetControlRounded();
     Invalidate();
 }

@@ -60,16 +60,14 @@ void TSeriesPointer::SetInflate(bool Value)
 void TSeriesPointer::SetHorizSize(int Value)
 {
     if (Value < 1) throw ChartException(TeeMsg_CheckPointerSize);
-    if (FHorizSize == Value) return;
-    FHorizSize = Value;
+    if (!StoreChanged(FHorizSize, Value)) return;
     RepaintOwner();
 }
 
 void TSeriesPointer::SetVertSize(int Value)
 {
     if (Value < 1) throw ChartException(TeeMsg_CheckPointerSize);
-    if (FVertSize == Value) return;
-    FVertSize = Value;
+    if (!StoreChanged(FVertSize, Value)) return;
     RepaintOwner();
 }
 
@@ -89,8 +87,7 @@ void TSeriesPointer::SetStyle(TSeriesPointerStyle Value)
 void TSeriesPointer::SetTransparency(int Value)
 {
     Value = std::clamp(Value, 0, 100);
-    if (FTransparency == Value) return;
-    FTransparency = Value;
+    if (!StoreChanged(FTransparency, Value)) return;
     RepaintOwner();
 }
 

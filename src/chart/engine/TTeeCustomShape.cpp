@@ -118,8 +118,7 @@ void TTeeCustomShape::SetTransparency(TTeeTransparency Value)
 {
     // A percentage: values from stored charts or editors outside it are brought into range.
     Value = std::clamp(Value, 0, 100);
-    if (FTransparency == Value) return;
-    FTransparency = Value;
+    if (!StoreChanged(FTransparency, Value)) return;
     Repaint();
 }
 

@@ -21,8 +21,7 @@ TTeeFunction::~TTeeFunction()
 void TTeeFunction::SetPeriod(double value)
 {
     if (value < 0 || std::isnan(value)) throw ChartException(TeeMsg_FunctionPeriod);
-    if (FPeriod == value) return;
-    FPeriod = value;
+    if (!StoreChanged(FPeriod, value)) return;
     ReCalculate();
 }
 

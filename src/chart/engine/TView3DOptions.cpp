@@ -62,16 +62,14 @@ void TView3DOptions::SetZoomText(bool value)
 
 void TView3DOptions::SetHorizOffset(int value)
 {
-    if (FHorizOffset == value) return;
-    FHorizOffset = value;
+    if (!StoreChanged(FHorizOffset, value)) return;
     Repaint();
     if (OnScrolled) OnScrolled(true);
 }
 
 void TView3DOptions::SetVertOffset(int value)
 {
-    if (FVertOffset == value) return;
-    FVertOffset = value;
+    if (!StoreChanged(FVertOffset, value)) return;
     Repaint();
     if (OnScrolled) OnScrolled(false);
 }

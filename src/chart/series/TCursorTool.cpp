@@ -214,8 +214,7 @@ void TCursorTool::SetSeries(TChartSeries* value)
 
 void TCursorTool::SetStyle(TCursorToolStyle value)
 {
-    if (FStyle == value) return;
-    FStyle = value;
+    if (!StoreChanged(FStyle, value)) return;
     SnapToPoint();
     Repaint();
 }

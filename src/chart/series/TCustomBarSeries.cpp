@@ -178,8 +178,7 @@ void TCustomBarSeries::SetTransparency(std::uint8_t value)
 
 void TCustomBarSeries::SetMultiBar(TMultiBar value)
 {
-    if (FMultiBar == value) return;
-    FMultiBar = value;
+    if (!StoreChanged(FMultiBar, value)) return;
     Repaint();
     SetOtherBars(true);
 }

@@ -119,8 +119,7 @@ int TCustomSeries::CalcStackedPos(int valueIndex, double value) const
 
 void TCustomSeries::SetStacked(TCustomSeriesStack value)
 {
-    if (FStacked == value) return;
-    FStacked = value;
+    if (!StoreChanged(FStacked, value)) return;
     if (FParentChart)
         for (TChartSeries* s : *FParentChart->SeriesList())
             if (auto* c = qobject_cast<TCustomSeries*>(s); c && metaObject()->inherits(c->metaObject()))

@@ -288,8 +288,7 @@ void TDrawLineTool::SetSelected(TDrawLine* value)
 
 void TDrawLineTool::SetEnableSelect(bool value)
 {
-    if (FEnableSelect == value) return;
-    FEnableSelect = value;
+    if (!StoreChanged(FEnableSelect, value)) return;
     if (!value && FSelected) {
         FSelected = nullptr;
         Repaint();

@@ -29,8 +29,7 @@ void TSliceValueList::Put(int index, int value)
     if (index < 0) return;
     if (index >= Count()) FItems.resize(static_cast<std::size_t>(index) + 1, 0);
     int& item = FItems[static_cast<std::size_t>(index)];
-    if (item == value) return;
-    item = value;
+    if (!StoreChanged(item, value)) return;
     if (FOwner) FOwner->Repaint();
 }
 

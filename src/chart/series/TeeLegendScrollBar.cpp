@@ -315,8 +315,7 @@ void TTeeScrollBar::SetBevel(TBevelCut value)
 
 void TTeeScrollBar::SetSize(int value)
 {
-    if (FSize == value) return;
-    FSize = value;
+    if (!StoreChanged(FSize, value)) return;
     Repaint();
     if (OnChangeSize) OnChangeSize(this);
 }

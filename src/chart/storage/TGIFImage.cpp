@@ -9,6 +9,7 @@
 
 #include "chart/storage/GIFLZW.h"
 #include "platform/FileSave.h"
+#include "platform/StoreChanged.h"
 #include "platform/TCanvas.h"
 
 TGIFDrawOptions GIFImageDefaultDrawOptions = 0x060F;
@@ -664,8 +665,7 @@ void TGIFImage::SetWidth(int Value)
         const TGIFSubImage* f = FImages->GetImage(i);
         if (Value < f->GetLeft() + f->GetWidth()) throw GIFException("Image width too small for contained frames");
     }
-    if (Value == FHeader->Width) return;
-    FHeader->Width = Value;
+    if (!StoreChanged(FHeader->Width, Value)) return;
     Changed();
 }
 
@@ -676,8 +676,7 @@ void TGIFImage::SetHeight(int Value)
         const TGIFSubImage* f = FImages->GetImage(i);
         if (Value < f->GetTop() + f->GetHeight()) throw GIFException("Image height too small for contained frames");
     }
-    if (Value == FHeader->Height) return;
-    FHeader->Height = Value;
+    if (!StoreChanged(FHeader->Height, Value)) return;
     Changed();
 }
 
