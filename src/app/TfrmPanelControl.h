@@ -168,6 +168,8 @@ private:
     // take.
     void SendSetpoint(int channel);
     void SendCommandText(int channel, const AnsiString& command);
+    // The device buttons, the setpoint edit and the device menu items.
+    void SetDeviceControlsEnabled(bool enabled);
     // The senders' common work; oneShot marks the frames to go out in two poll cycles only.
     void HandOver(const AnsiString& frame, int frameLength, int replyLength, int channel, int followUpLength,
                   const AnsiString& followUpFrame, bool oneShot);
