@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "../tests/chart/series/ChannelChartScene.h"
+#include "support/ChannelChartScene.h"
 
 #ifdef NOX_HAVE_PEER_PLOT
 #include <qcustomplot.h>

@@ -11,12 +11,12 @@
 #include <QTimer>
 #include <chrono>
 
-#include "app/FakeDataFileView.h"
 #include "app/RecordedDataWriter.h"
 #include "app/TFileCommands.h"
 #include "app/TfrmMainWindow.h"
 #include "channel/ProgramForms.h"
 #include "platform/Dialogs.h"
+#include "support/FakeDataFileView.h"
 
 namespace {
 

@@ -10,8 +10,9 @@
 #   chart/editors
 #   app, channel, programmer
 #   main.cpp
-# A test folder below tests/ has the layer of its source folder. Tests share their doubles
-# through tests/support, never by reaching into another test folder with a relative path.
+# A test folder below tests/ has the layer of its source folder. Tests, fuzz targets and
+# benchmarks share their doubles through tests/support, never by reaching into a test folder
+# of another kind (by a relative path or by its path below tests/).
 if(NOT ROOT)
   message(FATAL_ERROR "CheckLayers: pass -DROOT=<source folder>")
 endif()
@@ -40,15 +41,18 @@ function(_folder_of path out)
 endfunction()
 
 file(GLOB_RECURSE _files RELATIVE "${ROOT}" "${ROOT}/src/*.h" "${ROOT}/src/*.cpp" "${ROOT}/tests/*.h"
-     "${ROOT}/tests/*.cpp")
+     "${ROOT}/tests/*.cpp" "${ROOT}/fuzz/*.h" "${ROOT}/fuzz/*.cpp" "${ROOT}/bench/*.h" "${ROOT}/bench/*.cpp")
 set(_errors "")
 set(_checked 0)
 foreach(_file IN LISTS _files)
-  if(_file MATCHES "^(src|tests)/(.*)$")
+  if(_file MATCHES "^(src|tests|fuzz|bench)/(.*)$")
     set(_tree "${CMAKE_MATCH_1}")
     set(_rest "${CMAKE_MATCH_2}")
   endif()
   _folder_of("${_rest}" _own)
+  if(_tree STREQUAL "fuzz" OR _tree STREQUAL "bench")
+    set(_own "")  # above every layer, and no test folder of its own
+  endif()
   if(_tree STREQUAL "src" AND _own STREQUAL "")
     set(_own_layer ${_top})  # main.cpp
   elseif(DEFINED _layer_${_own})
@@ -61,12 +65,18 @@ foreach(_file IN LISTS _files)
   foreach(_line IN LISTS _includes)
     string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\".*$" "\\1" _target "${_line}")
     math(EXPR _checked "${_checked} + 1")
-    if(_tree STREQUAL "tests" AND _target MATCHES "^\\.\\./")
-      string(APPEND _errors "  ${_file}: \"${_target}\" reaches into another test folder; "
+    if(NOT _tree STREQUAL "src" AND _target MATCHES "^\\.\\./")
+      string(APPEND _errors "  ${_file}: \"${_target}\" reaches into another folder; "
              "shared test code belongs in tests/support\n")
       continue()
     endif()
     _folder_of("${_target}" _used)
+    if(NOT _tree STREQUAL "src" AND EXISTS "${ROOT}/tests/${_target}" AND NOT EXISTS "${ROOT}/src/${_target}"
+       AND NOT _target MATCHES "^support/" AND NOT _used STREQUAL _own)
+      string(APPEND _errors "  ${_file}: \"${_target}\" reaches into another test folder; "
+             "shared test code belongs in tests/support\n")
+      continue()
+    endif()
     if(NOT DEFINED _layer_${_used})
       continue()  # a header beside the file, Qt, tests/support, ...
     endif()

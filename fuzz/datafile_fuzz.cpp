@@ -5,8 +5,8 @@
 #include <cstdlib>
 
 #include "FuzzSupport.h"
-#include "app/FakeDataFileView.h"
 #include "app/RecordedDataReader.h"
+#include "support/FakeDataFileView.h"
 
 namespace {
 

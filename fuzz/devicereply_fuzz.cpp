@@ -2,8 +2,8 @@
 // poll thread would pass on (split at carriage returns), are decoded or refused without an
 // exception.
 #include "FuzzSupport.h"
-#include "comm/FakeChannelServices.h"
-#include "comm/TestChannel.h"
+#include "support/FakeChannelServices.h"
+#include "support/TestChannel.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size)
 {

@@ -1,9 +1,9 @@
 // Fuzz target of the measurement-file import (".qzv"): any bytes are analysed and, when the
 // analysis takes the file, read into a channel window without an exception.
 #include "FuzzSupport.h"
-#include "app/FakeDataFileView.h"
 #include "app/QzvFile.h"
 #include "app/classFileReader.h"
+#include "support/FakeDataFileView.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size)
 {

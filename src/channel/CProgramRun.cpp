@@ -12,6 +12,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Round.h"
 #include "platform/TTreeNode.h"
+#include "platform/UiThread.h"
 #include "programmer/CProgrammer.h"
 
 using namespace resources;
@@ -34,6 +35,7 @@ AnsiString Stamp()
 CProgramRun::CProgramRun(CChannelSession& session, CProgrammer& programmer, TTreeNodes& tree)
     : FSession(session), FProgrammer(programmer), FTree(tree)
 {
+    NOX_ASSERT_UI_THREAD();
     FProgrammer.AttachWindow(this);
 }
 
@@ -45,16 +47,19 @@ CProgramRun::~CProgramRun()
 void CProgramRun::BindCalendar(std::uint8_t& armed, AnsiString& programName, TDateTime& startTime,
                                std::uint8_t& recordingActive)
 {
+    NOX_ASSERT_UI_THREAD();
     FCalendar = {&armed, &programName, &startTime, &recordingActive};
 }
 
 TCalendarStart CProgramRun::Calendar() const
 {
+    NOX_ASSERT_UI_THREAD();
     return {*FCalendar.Armed, *FCalendar.ProgramName, *FCalendar.StartTime, *FCalendar.RecordingActive};
 }
 
 void CProgramRun::SetCalendar(const TCalendarStart& calendar)
 {
+    NOX_ASSERT_UI_THREAD();
     *FCalendar.Armed = calendar.Armed;
     *FCalendar.ProgramName = calendar.ProgramName;
     *FCalendar.StartTime = calendar.StartTime;
@@ -63,6 +68,7 @@ void CProgramRun::SetCalendar(const TCalendarStart& calendar)
 
 void CProgramRun::BindStateFlags(std::uint8_t* running, std::uint8_t* starting)
 {
+    NOX_ASSERT_UI_THREAD();
     FRunningFlag = running ? running : &FOwnRunning;
     FStartingFlag = starting ? starting : &FOwnStarting;
     UpdateStateFlags();
@@ -121,18 +127,21 @@ bool CProgramRun::UnsignedUnit() const
 
 double CProgramRun::MinimumSetpoint() const
 {
+    NOX_ASSERT_UI_THREAD();
     return FSession.IsConnected() ? CTolvarProtocol::SetpointRange(UnsignedUnit()).Minimum
                                   : CTolvarProtocol::AnySetpointRange().Minimum;
 }
 
 double CProgramRun::MaximumSetpoint() const
 {
+    NOX_ASSERT_UI_THREAD();
     return FSession.IsConnected() ? CTolvarProtocol::SetpointRange(UnsignedUnit()).Maximum
                                   : CTolvarProtocol::AnySetpointRange().Maximum;
 }
 
 bool CProgramRun::SetpointSendable(double value) const
 {
+    NOX_ASSERT_UI_THREAD();
     return CTolvarProtocol::TSetpointRange{MinimumSetpoint(), MaximumSetpoint()}.Contains(value);
 }
 
@@ -140,6 +149,7 @@ bool CProgramRun::SetpointSendable(double value) const
 
 bool CProgramRun::RequestStart(TTreeNode* selected, const TRunSettings& settings)
 {
+    NOX_ASSERT_UI_THREAD();
     const AnsiString caption = ChannelText(RowWarning);
     if (FTree.Count() == 0 || StartPending) {
         Message(ChannelText(RowLoadAProgram), caption);
@@ -195,6 +205,7 @@ bool CProgramRun::RequestStart(TTreeNode* selected, const TRunSettings& settings
 
 void CProgramRun::RequestStop()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!HasRun() || StopRequested) return;
     if (!ChannelAskYesNo(ChannelText(RowAskStopProgram))) return;
     if (!HasRun() || StopRequested) return;
@@ -222,6 +233,7 @@ void CProgramRun::RequestStop()
 
 void CProgramRun::HoldOrResume()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!HasRun() || StartPending || StopRequested || ProgramEnded) return;
     if (!ChannelAskYesNo(ChannelText(RowAskHoldContinueSegment))) return;
     if (!HasRun() || StartPending || StopRequested || ProgramEnded) return;
@@ -233,6 +245,7 @@ void CProgramRun::HoldOrResume()
 
 void CProgramRun::HoldProgram()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!HasRun() || SegmentHeld || StopRequested || ProgramEnded) return;
     Hold();
 }
@@ -264,6 +277,7 @@ void CProgramRun::Resume()
 
 void CProgramRun::CancelSegment()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!ProgramRunning || StopRequested) return;
     if (!ChannelAskYesNo(ChannelText(RowAskCancelSegment))) return;
     if (!ProgramRunning || StopRequested) return;
@@ -275,6 +289,7 @@ void CProgramRun::CancelSegment()
 
 void CProgramRun::FinishProgram()
 {
+    NOX_ASSERT_UI_THREAD();
     ProgramRunning = 0;
     ProgramEnded = 1;
     if (StartedProgram) ProgramLine(ChannelText(RowWasStopped));
@@ -297,6 +312,7 @@ void CProgramRun::TidyUp()
 
 void CProgramRun::TruncatePlannedCurve()
 {
+    NOX_ASSERT_UI_THREAD();
     // By time, not by index: the planned and the recorded curve need not hold one point
     // per tick each (a new part, a tick the recording skipped).
     TChartSeries* planned = Planned();
@@ -316,6 +332,7 @@ void CProgramRun::TruncatePlannedCurve()
 
 void CProgramRun::Tick()
 {
+    NOX_ASSERT_UI_THREAD();
     if (FTickDepth > 0) return;
     ++FTickDepth;
     struct Leave {
@@ -360,6 +377,7 @@ void CProgramRun::Tick()
 
 void CProgramRun::UpdateRunningData()
 {
+    NOX_ASSERT_UI_THREAD();
     ++FTickDepth;
     struct Leave {
         int& depth;
@@ -427,6 +445,7 @@ void CProgramRun::DisarmCalendar()
 
 int CProgramRun::StartProgram()
 {
+    NOX_ASSERT_UI_THREAD();
     const int slot = StartedProgram ? CProgrammer::GetProgramIndex(StartedProgram) : -1;
     const int remaining =
         slot >= 0 ? FProgrammer.BeginRun(slot, FSession.SamplingInterval(), StartTemperature, Settings.Repeat) : -1;
@@ -459,6 +478,7 @@ int CProgramRun::StartProgram()
 
 void CProgramRun::CheckSetpointReached()
 {
+    NOX_ASSERT_UI_THREAD();
     SegmentSetpoint = FProgrammer.GetCurrentSetpoint();
     SetpointReachedFlag = FProgrammer.SetpointReached(ChannelValue(1), ChannelValue(0), SegmentSetpoint) ? 1 : 0;
 }
@@ -467,58 +487,69 @@ void CProgramRun::CheckSetpointReached()
 
 int CProgramRun::PlannedSetpointCount() const
 {
+    NOX_ASSERT_UI_THREAD();
     return Planned() ? Planned()->Count() : 0;
 }
 
 TDateTime CProgramRun::PlannedSetpointLastX() const
 {
+    NOX_ASSERT_UI_THREAD();
     const TChartSeries* s = Planned();
     return s && s->Count() > 0 ? s->GetxValue(s->Count() - 1) : 0.0;
 }
 
 double CProgramRun::PlannedSetpointY(int index) const
 {
+    NOX_ASSERT_UI_THREAD();
     return Planned()->GetyValue(index);
 }
 
 void CProgramRun::AddPlannedSetpoint(TDateTime x, double y)
 {
+    NOX_ASSERT_UI_THREAD();
     if (TChartSeries* s = Planned()) s->AddXY(x, y, AnsiString(), clWhite);
 }
 
 TDateTime CProgramRun::RecordedSetpointLastX() const
 {
+    NOX_ASSERT_UI_THREAD();
     const TChartSeries* s = Recorded();
     return s && s->Count() > 0 ? s->GetxValue(s->Count() - 1) : 0.0;
 }
 
 void CProgramRun::ClearProfile()
 {
+    NOX_ASSERT_UI_THREAD();
     if (FProfile) FProfile->Clear();
 }
 
 void CProgramRun::AddProfilePoint(double x, double y, TColor colour)
 {
+    NOX_ASSERT_UI_THREAD();
     if (FProfile) FProfile->AddXY(x, y, AnsiString(), colour);
 }
 
 int CProgramRun::ProfileCount() const
 {
+    NOX_ASSERT_UI_THREAD();
     return FProfile ? FProfile->Count() : 0;
 }
 
 double CProgramRun::ProfileLastX() const
 {
+    NOX_ASSERT_UI_THREAD();
     return FProfile && FProfile->Count() > 0 ? FProfile->GetxValue(FProfile->Count() - 1) : 0.0;
 }
 
 void CProgramRun::SetProfilePointColour(int index, TColor colour)
 {
+    NOX_ASSERT_UI_THREAD();
     if (FProfile && index >= 0 && index < FProfile->Count()) FProfile->SetValueColor(index, colour);
 }
 
 void CProgramRun::SetProfileTemperatureRange(double minimum, double maximum)
 {
+    NOX_ASSERT_UI_THREAD();
     FProfileMinimum = minimum;
     FProfileMaximum = maximum;
     if (OnProfileChanged) OnProfileChanged();
@@ -526,15 +557,18 @@ void CProgramRun::SetProfileTemperatureRange(double minimum, double maximum)
 
 void CProgramRun::ClearProfileLegend()
 {
+    NOX_ASSERT_UI_THREAD();
     FProfileLegend.clear();
 }
 
 void CProgramRun::AddProfileLegendLine(const AnsiString& line)
 {
+    NOX_ASSERT_UI_THREAD();
     FProfileLegend.push_back(line);
 }
 
 void CProgramRun::AddProtocolLine(const AnsiString& line)
 {
+    NOX_ASSERT_UI_THREAD();
     FSession.AddMemoLine(TSessionMemo::Protocol, line);
 }

@@ -5,6 +5,7 @@
 #include "channel/CProgramRun.h"
 #include "channel/ChannelTexts.h"
 #include "comm/CTolvarProtocol.h"
+#include "platform/UiThread.h"
 #include "programmer/CProgrammer.h"
 
 using namespace resources;
@@ -19,6 +20,7 @@ constexpr const char* NoOutputChange = "C14*************";
 
 void CProgramRun::SendProgramFrames(int remainingSteps)
 {
+    NOX_ASSERT_UI_THREAD();
     if (!ProgramRunning) {
         if (ProgramEnded && !StoppedByUser) {
             if (EndActionContinue) {

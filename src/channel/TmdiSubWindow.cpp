@@ -26,6 +26,7 @@
 #include "comm/CTCPIP.h"
 #include "comm/TZSocket.h"
 #include "platform/Dialogs.h"
+#include "platform/UiThread.h"
 #include "programmer/CProgrammer.h"
 
 using namespace resources;
@@ -80,6 +81,7 @@ QLabel* Label(QWidget* parent, const char* name)
 
 TmdiSubWindow::TmdiSubWindow(QWidget* owner) : QMdiSubWindow(owner), FSession(std::make_unique<CChannelSession>(0))
 {
+    NOX_ASSERT_UI_THREAD();
     setObjectName("mdiSubWindow");
     // Design size of the form; the main window sizes each view.
     resize(843, 497);
@@ -347,6 +349,7 @@ void TmdiSubWindow::ShowPage(QWidget* page, bool visible)
 
 void TmdiSubWindow::FormCreate()
 {
+    NOX_ASSERT_UI_THREAD();
     Busy = 0;
     FileView = 0;
     FSession->SetProgrammerMode(false);
@@ -363,6 +366,7 @@ void TmdiSubWindow::FormCreate()
 
 void TmdiSubWindow::SetChannel(int channel)
 {
+    NOX_ASSERT_UI_THREAD();
     FChannel = channel;
     tmrDataUpdateTag = channel;
     graDataGraphTag = channel;
@@ -372,16 +376,19 @@ void TmdiSubWindow::SetChannel(int channel)
 
 void TmdiSubWindow::SetCaption(const AnsiString& caption)
 {
+    NOX_ASSERT_UI_THREAD();
     setWindowTitle(Q(caption));
 }
 
 AnsiString TmdiSubWindow::Caption() const
 {
+    NOX_ASSERT_UI_THREAD();
     return windowTitle().toStdString();
 }
 
 void TmdiSubWindow::InitialiseMembers(TDateTime created)
 {
+    NOX_ASSERT_UI_THREAD();
     FCreated = created;
     FSession->SetValueSeriesCount(ValueSeriesTotal);
     CalendarStartTime = created;
@@ -421,5 +428,6 @@ void TmdiSubWindow::ShowNotice(const AnsiString& text, const AnsiString& caption
 
 bool TmdiSubWindow::LogFileChecked() const
 {
+    NOX_ASSERT_UI_THREAD();
     return chkLogFile->isChecked();
 }

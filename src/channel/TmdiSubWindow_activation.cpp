@@ -14,6 +14,7 @@
 #include "app/TfrmPanelControl.h"
 #include "channel/TmdiSubWindow.h"
 #include "platform/Dialogs.h"
+#include "platform/UiThread.h"
 #include "programmer/CProgrammer.h"
 
 namespace {
@@ -49,6 +50,7 @@ TmdiSubWindow* TmdiSubWindow::ChannelWindow(int channel)
 
 TmdiSubWindow::TProgramRunView TmdiSubWindow::ProgramRunView() const
 {
+    NOX_ASSERT_UI_THREAD();
     TProgramRunView run;
     // A run counts from its start request until it is tidied up; held it does not run.
     run.Held = FRun && FRun->SegmentHeld;
@@ -71,6 +73,7 @@ void TmdiSubWindow::ConnectActivation()
 
 void TmdiSubWindow::FormActivate()
 {
+    NOX_ASSERT_UI_THREAD();
     TfrmMainWindow* m = frmMainWindow;
     const int c = FChannel;
     if (!m || m->ChannelForm(c) != this || !m->IsChannelOpen(c) || m->LastActivatedChannel == c) return;
@@ -140,6 +143,7 @@ void TmdiSubWindow::FormActivate()
 
 void TmdiSubWindow::EnableControlPanel(bool enable, int channel)
 {
+    NOX_ASSERT_UI_THREAD();
     TfrmPanelControl* p = frmPanelControl;
     if (!p) return;
     TmdiSubWindow* w = channel == FChannel ? this : ChannelWindow(channel);
@@ -196,6 +200,7 @@ void TmdiSubWindow::ColourChannelPanels(int active)
 
 void TmdiSubWindow::FormCanResize()
 {
+    NOX_ASSERT_UI_THREAD();
     // The chart grows with the window; the other pages keep their design size.
     const bool graph = tabDataControl->currentWidget() == tabDataGraph &&
                        tabDataControl->isTabVisible(tabDataControl->indexOf(tabDataGraph));

@@ -16,6 +16,7 @@
 #include "chart/series/TFastLineSeries.h"
 #include "chart/series/TeeAxisToolTypes.h"
 #include "chart/series/TeeLegendScrollBar.h"
+#include "platform/UiThread.h"
 
 namespace {
 
@@ -29,6 +30,7 @@ void Title(TChartAxis* axis, const char* caption)
 
 void TmdiSubWindow::SetupChart()
 {
+    NOX_ASSERT_UI_THREAD();
     TChart* c = graDataGraph;
     c->GetGradient()->SetVisible(true);
     c->GetGradient()->SetDirection(gdBottomTop);
@@ -145,6 +147,7 @@ void TmdiSubWindow::SetupChart()
 
 void TmdiSubWindow::ApplyDeviceSeries()
 {
+    NOX_ASSERT_UI_THREAD();
     // The chooser names the 22 value series after their titles.
     const bool wasSettingUp = FSettingUp;
     FSettingUp = true;
@@ -171,6 +174,7 @@ void TmdiSubWindow::ApplyDeviceSeries()
 
 bool TmdiSubWindow::ReadLabelsFile(TAxisLabels& axisLabels, TSeriesLabels& seriesNames)
 {
+    NOX_ASSERT_UI_THREAD();
     return ::ReadLabelsFile(axisLabels, seriesNames);
 }
 
@@ -181,6 +185,7 @@ void TmdiSubWindow::RefreshTitle()
 
 void TmdiSubWindow::SetChartLabelColour(TColor colour)
 {
+    NOX_ASSERT_UI_THREAD();
     FChartLabelColour = colour;
     const QColor c = QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
     for (QLabel* l : {txtSeries, txtSelection, lblXCoord, lblY1Coord, lblY2Coord}) {
@@ -193,6 +198,7 @@ void TmdiSubWindow::SetChartLabelColour(TColor colour)
 
 void TmdiSubWindow::SetGradientScheme(bool on)
 {
+    NOX_ASSERT_UI_THREAD();
     SetChartLabelColour(on ? clWhite : clBtnFace);
     chkGradient->setChecked(on);
     graDataGraph->GetGradient()->SetVisible(on);
@@ -200,6 +206,7 @@ void TmdiSubWindow::SetGradientScheme(bool on)
 
 void TmdiSubWindow::PrepareSeries()
 {
+    NOX_ASSERT_UI_THREAD();
     for (int i = 0; i < ChannelSeriesCount - 1; ++i) {
         TFastLineSeries* s = FSession->ValueSeries(i);
         s->SetDrawAll(false);

@@ -21,6 +21,7 @@
 #include "chart/engine/TeeColorButton.h"
 #include "comm/CChannel.h"
 #include "platform/SerialPort.h"
+#include "platform/UiThread.h"
 
 using namespace resources;
 
@@ -39,6 +40,7 @@ bool PortCanBeOpened(const std::string& path)
 
 TConnectionSettings TmdiSubWindow::ConnectionSettings() const
 {
+    NOX_ASSERT_UI_THREAD();
     TConnectionSettings s;
     s.Interface = cmbInterface->currentText().toStdString();
     s.Port = cmbPort->currentText().trimmed().toStdString();
@@ -57,6 +59,7 @@ TConnectionSettings TmdiSubWindow::ConnectionSettings() const
 
 void TmdiSubWindow::cmdEstablishConnectionClick()
 {
+    NOX_ASSERT_UI_THREAD();
     if (FSession->IsConnected()) return;
     FSession->Settings = ConnectionSettings();
     FSession->EstablishConnection();
@@ -110,6 +113,7 @@ void TmdiSubWindow::ConnectionResult(int result)
 
 void TmdiSubWindow::LockConnectionControls()
 {
+    NOX_ASSERT_UI_THREAD();
     for (QWidget* w :
          std::initializer_list<QWidget*>{cmbInterface, cmbPort, cmbBaudrate, cmbDataBits, cmbParity, cmbStopBits,
                                          cmbActual, cmbTimeAxisStyle, cmbSlave, edIPAddress, edPort, chkLogFile})
@@ -118,6 +122,7 @@ void TmdiSubWindow::LockConnectionControls()
 
 void TmdiSubWindow::FillPortList()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!cmbPort->isEnabled()) return;
     FSettingUp = true;
     const QString typed = cmbPort->currentText();
@@ -133,6 +138,7 @@ void TmdiSubWindow::FillPortList()
 
 void TmdiSubWindow::FillSharedPortList()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!cmbPort->isEnabled()) return;
     FSettingUp = true;
     const QString typed = cmbPort->currentText();
@@ -158,6 +164,7 @@ void TmdiSubWindow::FillSharedPortList()
 
 void TmdiSubWindow::FillSlaveList()
 {
+    NOX_ASSERT_UI_THREAD();
     const bool wasSettingUp = FSettingUp;
     FSettingUp = true;
     cmbSlave->clear();
@@ -171,11 +178,13 @@ void TmdiSubWindow::FillSlaveList()
 
 void TmdiSubWindow::cmbPortChange()
 {
+    NOX_ASSERT_UI_THREAD();
     FillSlaveList();
 }
 
 void TmdiSubWindow::cmbPortDropDown()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!FSession->IsIdle()) return;
     if (cmbInterface->currentText() == "RS232")
         FillPortList();
@@ -185,6 +194,7 @@ void TmdiSubWindow::cmbPortDropDown()
 
 void TmdiSubWindow::cmbInterfaceChange()
 {
+    NOX_ASSERT_UI_THREAD();
     const QString which = cmbInterface->currentText();
     const bool serial = which != "TCP/IP";
     for (QWidget* w : std::initializer_list<QWidget*>{cmbPort, cmbBaudrate, cmbDataBits, cmbParity, cmbStopBits})
@@ -203,6 +213,7 @@ void TmdiSubWindow::cmbInterfaceChange()
 
 void TmdiSubWindow::tabDataConnectionShow()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!FSession->IsConnected()) {
         FSession->SetMemo(TSessionMemo::Connections, {});
         return;

@@ -31,6 +31,7 @@
 #include "chart/series/TAreaSeries.h"
 #include "platform/Dialogs.h"
 #include "platform/Round.h"
+#include "platform/UiThread.h"
 #include "programmer/CProgrammer.h"
 
 using namespace resources;
@@ -402,6 +403,7 @@ void TmdiSubWindow::ConnectEditor()
 
 TTreeNode* TmdiSubWindow::NodeOfItem(const QTreeWidgetItem* item) const
 {
+    NOX_ASSERT_UI_THREAD();
     if (!item) return nullptr;
     auto* node = reinterpret_cast<TTreeNode*>(item->data(0, Qt::UserRole).value<quintptr>());
     return FProgramTree.Contains(node) ? node : nullptr;
@@ -409,6 +411,7 @@ TTreeNode* TmdiSubWindow::NodeOfItem(const QTreeWidgetItem* item) const
 
 QTreeWidgetItem* TmdiSubWindow::ItemOfNode(const TTreeNode* node) const
 {
+    NOX_ASSERT_UI_THREAD();
     if (!node) return nullptr;
     for (int i = 0; i < treeTProgram->topLevelItemCount(); ++i) {
         QTreeWidgetItem* top = treeTProgram->topLevelItem(i);
@@ -421,6 +424,7 @@ QTreeWidgetItem* TmdiSubWindow::ItemOfNode(const TTreeNode* node) const
 
 void TmdiSubWindow::RefreshProgramTree()
 {
+    NOX_ASSERT_UI_THREAD();
     FTreeUpdating = true;
     treeTProgram->clear();
     const bool editable = !(FRun && FRun->HasRun());
@@ -460,6 +464,7 @@ bool TmdiSubWindow::ProgramLocked(const TTreeNode* node) const
 
 void TmdiSubWindow::SelectNode(TTreeNode* node)
 {
+    NOX_ASSERT_UI_THREAD();
     if (node && !FProgramTree.Contains(node)) return;
     if (node == FSelectedNode) return;
     bool allow = true;
@@ -476,12 +481,14 @@ void TmdiSubWindow::SelectNode(TTreeNode* node)
 
 void TmdiSubWindow::SelectProgramNode(TTreeNode* node)
 {
+    NOX_ASSERT_UI_THREAD();
     FSelectedNode = node && FProgramTree.Contains(node) ? node : nullptr;
     RefreshProgramTree();
 }
 
 void TmdiSubWindow::treeTProgramMouseDown(TTreeNode* node, bool)
 {
+    NOX_ASSERT_UI_THREAD();
     // A click in a background window makes it the active one first.
     if (frmMainWindow && frmMainWindow->ActiveChannel() != FChannel) {
         if (QMdiArea* area = mdiArea()) area->setActiveSubWindow(this);
@@ -493,12 +500,14 @@ void TmdiSubWindow::treeTProgramMouseDown(TTreeNode* node, bool)
 
 void TmdiSubWindow::treeTProgramKeyDown(int key)
 {
+    NOX_ASSERT_UI_THREAD();
     if (key != VK_RETURN || !FSelectedNode || ProgramLocked(FSelectedNode)) return;
     if (QTreeWidgetItem* item = ItemOfNode(FSelectedNode)) treeTProgram->editItem(item, 0);
 }
 
 void TmdiSubWindow::treeTProgramChanging(TTreeNode* node, bool& allowChange)
 {
+    NOX_ASSERT_UI_THREAD();
     allowChange = true;
     if (!ValuesModified || node == FSelectedNode) return;
     if (ChannelAskYesNo(ChannelText(RowAskApplyModifiedValues))) {
@@ -517,6 +526,7 @@ void TmdiSubWindow::treeTProgramChanging(TTreeNode* node, bool& allowChange)
 
 void TmdiSubWindow::treeTProgramChange(TTreeNode* node)
 {
+    NOX_ASSERT_UI_THREAD();
     if (!node) {
         ClearSegmentEditor();
     } else if (node->Parent()) {
@@ -532,6 +542,7 @@ void TmdiSubWindow::treeTProgramChange(TTreeNode* node)
 
 void TmdiSubWindow::treeTProgramEdited(TTreeNode* node, AnsiString& text)
 {
+    NOX_ASSERT_UI_THREAD();
     if (!node || !FProgrammer || ProgramLocked(node)) {
         if (node) text = node->Text;
         return;
@@ -551,6 +562,7 @@ void TmdiSubWindow::treeTProgramEdited(TTreeNode* node, AnsiString& text)
 
 void TmdiSubWindow::ShowSegmentValues(TTreeNode* node)
 {
+    NOX_ASSERT_UI_THREAD();
     if (!FProgrammer || !node) return;
     txtCurrentSegment->setText(Q(FProgrammer->GetSegmentName(node)));
     const int duration = FProgrammer->GetSegmentDuration(node);
@@ -567,6 +579,7 @@ void TmdiSubWindow::ShowSegmentValues(TTreeNode* node)
 
 void TmdiSubWindow::ShowEditorValues()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!FProgrammer || !FSelectedNode || !FProgramTree.Contains(FSelectedNode)) return;
     if (FSelectedNode->Parent()) ShowSegmentValues(FSelectedNode);
     ShowProgramValues(FSelectedNode);
@@ -575,6 +588,7 @@ void TmdiSubWindow::ShowEditorValues()
 
 void TmdiSubWindow::ShowProgramValues(TTreeNode* node)
 {
+    NOX_ASSERT_UI_THREAD();
     TTreeNode* program = ProgramOf(node);
     if (!FProgrammer || !program) return;
     const int slot = CProgrammer::GetProgramIndex(program);
@@ -588,6 +602,7 @@ void TmdiSubWindow::ShowProgramValues(TTreeNode* node)
 
 void TmdiSubWindow::EnableEditorControls()
 {
+    NOX_ASSERT_UI_THREAD();
     for (QWidget* w : std::initializer_list<QWidget*>{edDuration, edTemperature, cmbRepeat, edStartTemperature,
                                                       cmbTemperatureControl, cmbExecution, cmbStirrer, cmbPoko})
         w->setEnabled(true);
@@ -599,6 +614,7 @@ void TmdiSubWindow::EnableEditorControls()
 
 void TmdiSubWindow::DisableEditorControls()
 {
+    NOX_ASSERT_UI_THREAD();
     for (QWidget* w : std::initializer_list<QWidget*>{edDuration, edTemperature, edStirrer, cmbPoko2, cmbRepeat,
                                                       cmbEndofProgram, edStartTemperature, cmbTemperatureControl,
                                                       cmbExecution, cmbStirrer, cmbPoko, btnApplyValues})
@@ -607,6 +623,7 @@ void TmdiSubWindow::DisableEditorControls()
 
 void TmdiSubWindow::ClearSegmentEditor()
 {
+    NOX_ASSERT_UI_THREAD();
     for (QWidget* w : std::initializer_list<QWidget*>{edDuration, edTemperature, edStirrer, cmbPoko2,
                                                       cmbTemperatureControl, cmbExecution})
         w->setEnabled(false);
@@ -615,6 +632,7 @@ void TmdiSubWindow::ClearSegmentEditor()
 
 void TmdiSubWindow::MarkValuesModified(bool modified)
 {
+    NOX_ASSERT_UI_THREAD();
     ValuesModified = modified ? 1 : 0;
     QFont f = btnApplyValues->font();
     f.setBold(modified);
@@ -650,6 +668,7 @@ bool TmdiSubWindow::ReadSegmentEditor(int& duration, double& setpoint, int& anal
 
 bool TmdiSubWindow::SetpointAllowed(double value) const
 {
+    NOX_ASSERT_UI_THREAD();
     return FRun ? FRun->SetpointSendable(value) : true;
 }
 
@@ -672,6 +691,7 @@ bool TmdiSubWindow::StoreProgramSettings(TTreeNode* program)
 
 void TmdiSubWindow::btnApplyValuesClick()
 {
+    NOX_ASSERT_UI_THREAD();
     TTreeNode* node = FSelectedNode;
     if (!FProgrammer || !node || !FProgramTree.Contains(node)) return;
     struct Done {
@@ -760,17 +780,20 @@ void TmdiSubWindow::InsertSegment(TTreeNode* before)
 
 void TmdiSubWindow::mnuAddSegmentClick()
 {
+    NOX_ASSERT_UI_THREAD();
     InsertSegment(nullptr);
 }
 
 void TmdiSubWindow::mnuPasteSegmentClick()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!FSelectedNode || !FSelectedNode->Parent()) return;
     InsertSegment(FSelectedNode);
 }
 
 void TmdiSubWindow::mnuDeleteSegmentClick()
 {
+    NOX_ASSERT_UI_THREAD();
     TTreeNode* node = FSelectedNode;
     if (!FProgrammer || !node || !node->Parent() || !FProgramTree.Contains(node)) return;
     if (ProgramLocked(node)) {
@@ -791,6 +814,7 @@ void TmdiSubWindow::mnuDeleteSegmentClick()
 
 void TmdiSubWindow::mnuCreateProgramClick()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!FProgrammer || AutomaticStartArmed || (FRun && FRun->HasRun())) return;
     // The programmer view holds one program; TP Scout up to ten.
     const int slot = ViewMode == vmProgrammer && FProgramTree.TopLevelCount() > 0 ? -1 : FProgrammer->FindFreeSlot();
@@ -819,6 +843,7 @@ void TmdiSubWindow::mnuCreateProgramClick()
 
 void TmdiSubWindow::mnuDeleteProgramClick()
 {
+    NOX_ASSERT_UI_THREAD();
     TTreeNode* program = ProgramOf(FSelectedNode);
     if (!FProgrammer || !program) return;
     if (ProgramLocked(program)) {
@@ -848,6 +873,7 @@ void TmdiSubWindow::mnuDeleteProgramClick()
 
 void TmdiSubWindow::mnuLoadProgramClick()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!FProgrammer || AutomaticStartArmed || (FRun && FRun->HasRun())) return;
     const bool replace = ViewMode == vmProgrammer && FProgramTree.TopLevelCount() > 0;
     if (replace && !ChannelAskYesNo(ChannelText(RowAskReplaceLoadedProgram))) return;
@@ -882,6 +908,7 @@ void TmdiSubWindow::mnuLoadProgramClick()
 
 void TmdiSubWindow::mnuSaveProgramClick()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!FProgrammer || !FSelectedNode) return;
     ::SaveSelectedProgram(*this);
     RefreshProgramTree();
@@ -889,6 +916,7 @@ void TmdiSubWindow::mnuSaveProgramClick()
 
 TProgramFileSettings TmdiSubWindow::ProgramControls()
 {
+    NOX_ASSERT_UI_THREAD();
     TProgramFileSettings s;
     s.RepeatMode = cmbRepeat->currentIndex();
     s.EndAction = cmbEndofProgram->currentIndex();
@@ -900,6 +928,7 @@ TProgramFileSettings TmdiSubWindow::ProgramControls()
 
 void TmdiSubWindow::SetProgramControls(const TProgramFileSettings& settings)
 {
+    NOX_ASSERT_UI_THREAD();
     cmbRepeat->setCurrentIndex(settings.RepeatMode != 0 ? 1 : 0);
     cmbEndofProgram->setCurrentIndex(settings.EndAction != 0 ? 1 : 0);
     edStartTemperature->setText(Q(settings.StartTemperature));
@@ -909,12 +938,14 @@ void TmdiSubWindow::SetProgramControls(const TProgramFileSettings& settings)
 
 void TmdiSubWindow::SetProgramFileName(const AnsiString& name)
 {
+    NOX_ASSERT_UI_THREAD();
     ProgramFileName = name;
     FProgramDialogFileName = name;
 }
 
 void TmdiSubWindow::ProgramFileLoaded(TTreeNode* lastSegment)
 {
+    NOX_ASSERT_UI_THREAD();
     FSelectedNode = lastSegment && FProgramTree.Contains(lastSegment) ? lastSegment : FSelectedNode;
     EnableEditorControls();
     if (FSelectedNode && FSelectedNode->Parent()) ShowSegmentValues(FSelectedNode);
@@ -926,6 +957,7 @@ void TmdiSubWindow::ProgramFileLoaded(TTreeNode* lastSegment)
 
 void TmdiSubWindow::cmbStirrerSelect()
 {
+    NOX_ASSERT_UI_THREAD();
     TTreeNode* program = ProgramOf(FSelectedNode);
     const int slot = program ? CProgrammer::GetProgramIndex(program) : -1;
     if (cmbStirrer->currentIndex() == 1) {
@@ -944,6 +976,7 @@ void TmdiSubWindow::cmbStirrerSelect()
 
 void TmdiSubWindow::cmbPokoSelect()
 {
+    NOX_ASSERT_UI_THREAD();
     TTreeNode* program = ProgramOf(FSelectedNode);
     const int slot = program ? CProgrammer::GetProgramIndex(program) : -1;
     if (cmbPoko->currentIndex() == 1) {
@@ -962,6 +995,7 @@ void TmdiSubWindow::cmbPokoSelect()
 
 void TmdiSubWindow::ApplyStirrerChoice()
 {
+    NOX_ASSERT_UI_THREAD();
     TTreeNode* program = ProgramOf(FSelectedNode);
     const int slot = program ? CProgrammer::GetProgramIndex(program) : -1;
     const bool editable = FSelectedNode && FSelectedNode->Parent() && !ProgramLocked(FSelectedNode);
@@ -977,6 +1011,7 @@ void TmdiSubWindow::ApplyStirrerChoice()
 
 void TmdiSubWindow::ApplyContactChoice()
 {
+    NOX_ASSERT_UI_THREAD();
     TTreeNode* program = ProgramOf(FSelectedNode);
     const int slot = program ? CProgrammer::GetProgramIndex(program) : -1;
     const bool editable = FSelectedNode && FSelectedNode->Parent() && !ProgramLocked(FSelectedNode);
@@ -992,6 +1027,7 @@ void TmdiSubWindow::ApplyContactChoice()
 
 void TmdiSubWindow::cmbRepeatSelect()
 {
+    NOX_ASSERT_UI_THREAD();
     cmbEndofProgram->setEnabled(cmbRepeat->currentIndex() == 0);
 }
 
@@ -999,6 +1035,7 @@ void TmdiSubWindow::cmbRepeatSelect()
 
 void TmdiSubWindow::tabProgrammerGraphShow()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!FProgrammer || !FRun) return;
     TTreeNode* program = ProgramOf(FSelectedNode);
     if (!program) program = FProgramTree.GetFirstNode();
@@ -1035,6 +1072,7 @@ void TmdiSubWindow::ShowProfileLegend()
 
 void TmdiSubWindow::chkLabelClick()
 {
+    NOX_ASSERT_UI_THREAD();
     TChartSeries* setpoint = FSession->Series(2);
     setpoint->Marks()->SetColor(0x80FFFF);
     setpoint->Marks()->SetVisible(chkLabel->isChecked());

@@ -13,24 +13,29 @@
 #include "chart/engine/TChartAxis.h"
 #include "chart/engine/TCustomChart.h"
 #include "chart/series/TeeAxisToolTypes.h"
+#include "platform/UiThread.h"
 
 TTeeCustomTool* TmdiSubWindow::GridBandTool()
 {
+    NOX_ASSERT_UI_THREAD();
     return ChartTool2;
 }
 
 bool TmdiSubWindow::RecordingRuns() const
 {
+    NOX_ASSERT_UI_THREAD();
     return !cmdEstablishConnection->isEnabled();
 }
 
 void TmdiSubWindow::SaveRecording(std::function<void(bool)> done)
 {
+    NOX_ASSERT_UI_THREAD();
     FSession->SaveRecording(std::move(done));
 }
 
 bool TmdiSubWindow::SaveSelectedProgram()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!FSelectedNode) return false;
     ::SaveSelectedProgram(*this);
     return true;
@@ -38,6 +43,7 @@ bool TmdiSubWindow::SaveSelectedProgram()
 
 bool TmdiSubWindow::ReadLabelAxisTitles(AnsiString& left, AnsiString& right)
 {
+    NOX_ASSERT_UI_THREAD();
     TAxisLabels axes;
     TSeriesLabels series;
     if (!ReadLabelsFile(axes, series)) return false;
@@ -48,6 +54,7 @@ bool TmdiSubWindow::ReadLabelAxisTitles(AnsiString& left, AnsiString& right)
 
 void TmdiSubWindow::StoreAxisRanges()
 {
+    NOX_ASSERT_UI_THREAD();
     StoredAxisMaximum = graDataGraph->BottomAxis()->GetMaximum();
     StoredAxisMinimum = graDataGraph->BottomAxis()->GetMinimum();
     StoredLeftMaximum = graDataGraph->LeftAxis()->GetMaximum();
@@ -58,6 +65,7 @@ void TmdiSubWindow::StoreAxisRanges()
 
 void TmdiSubWindow::EnableChartCommands(bool enable)
 {
+    NOX_ASSERT_UI_THREAD();
     TfrmMainWindow* m = frmMainWindow;
     if (!m) return;
     m->mnuPrint->menuAction()->setEnabled(enable);

@@ -12,6 +12,7 @@
 #include "chart/engine/TeeColorButton.h"
 #include "chart/series/TFastLineSeries.h"
 #include "platform/FormatSettings.h"
+#include "platform/UiThread.h"
 
 namespace {
 
@@ -31,26 +32,31 @@ TSessionMemo SessionMemo(TDataFileMemo memo)
 
 void TmdiSubWindow::SetBottomAxisTitle(const AnsiString& caption)
 {
+    NOX_ASSERT_UI_THREAD();
     graDataGraph->BottomAxis()->GetTitle()->SetCaption(caption);
 }
 
 void TmdiSubWindow::SetBottomAxisDateTimeFormat(const AnsiString& format)
 {
+    NOX_ASSERT_UI_THREAD();
     graDataGraph->BottomAxis()->SetDateTimeFormat(format);
 }
 
 void TmdiSubWindow::SetBottomAxisIncrement(double increment)
 {
+    NOX_ASSERT_UI_THREAD();
     graDataGraph->BottomAxis()->SetDesiredIncrement(increment);
 }
 
 void TmdiSubWindow::SetBottomAxisRange(double minimum, double maximum)
 {
+    NOX_ASSERT_UI_THREAD();
     SetAxisRange(graDataGraph->BottomAxis(), minimum, maximum);
 }
 
 void TmdiSubWindow::SetMemoLines(TDataFileMemo memo, const std::vector<AnsiString>& lines)
 {
+    NOX_ASSERT_UI_THREAD();
     if (memo == TDataFileMemo::Memo) {
         QStringList text;
         for (const AnsiString& l : lines) text << Q(l);
@@ -62,6 +68,7 @@ void TmdiSubWindow::SetMemoLines(TDataFileMemo memo, const std::vector<AnsiStrin
 
 void TmdiSubWindow::AddMemoLine(TDataFileMemo memo, const AnsiString& line)
 {
+    NOX_ASSERT_UI_THREAD();
     if (memo == TDataFileMemo::Memo) {
         memMemo->appendPlainText(Q(line));
         return;
@@ -71,6 +78,7 @@ void TmdiSubWindow::AddMemoLine(TDataFileMemo memo, const AnsiString& line)
 
 void TmdiSubWindow::SetLineSeriesChoices(const std::vector<AnsiString>& titles)
 {
+    NOX_ASSERT_UI_THREAD();
     const bool wasSettingUp = FSettingUp;
     FSettingUp = true;
     cmbLineSeries->clear();
@@ -84,22 +92,26 @@ void TmdiSubWindow::SetLineSeriesChoices(const std::vector<AnsiString>& titles)
 
 void TmdiSubWindow::SetTimeAxisLabel(const AnsiString& text)
 {
+    NOX_ASSERT_UI_THREAD();
     edTimeAxisLabel->setText(Q(text));
 }
 
 void TmdiSubWindow::SetTimeWindowTexts(const AnsiString& minimum, const AnsiString& maximum)
 {
+    NOX_ASSERT_UI_THREAD();
     edTimeMin->setText(Q(minimum));
     edTimeMax->setText(Q(maximum));
 }
 
 void TmdiSubWindow::ShowGraphPage()
 {
+    NOX_ASSERT_UI_THREAD();
     tabDataControl->setCurrentWidget(tabDataGraph);
 }
 
 void TmdiSubWindow::ShowLoadedDataPages(bool recordedDataFile)
 {
+    NOX_ASSERT_UI_THREAD();
     for (QWidget* p : {tabDataOptions, tabDataInfo, tabDataStatus}) ShowPage(p, true);
     if (recordedDataFile && chkLabel->isChecked()) {
         FSession->Series(2)->Marks()->SetVisible(true);

@@ -19,6 +19,7 @@
 #include "chart/engine/TChartLegend.h"
 #include "chart/engine/TCustomChart.h"
 #include "chart/engine/TeeColorButton.h"
+#include "platform/UiThread.h"
 #include "resources/TextRows.h"
 
 using namespace resources;
@@ -179,6 +180,7 @@ constexpr TCaptionPrefix kCaptionPrefixes[] = {
 
 void TmdiSubWindow::SetLanguage(int language, int channel)
 {
+    NOX_ASSERT_UI_THREAD();
     const CLanguage* table = CLanguage::Instance();
     auto text = [table, language](TextRow row) {
         AnsiString out;

@@ -22,6 +22,7 @@
 #include "platform/Dialogs.h"
 #include "platform/FormatSettings.h"
 #include "platform/GraphicsObjects.h"
+#include "platform/UiThread.h"
 
 using namespace resources;
 
@@ -211,6 +212,7 @@ void TmdiSubWindow::ConnectOptionsHandlers()
 
 void TmdiSubWindow::cmbLineSeriesChange()
 {
+    NOX_ASSERT_UI_THREAD();
     const int k = cmbLineSeries->currentIndex();
     clbLineColor->SetTeeColor(clYellow);
     if (TChartSeries* s = FSession->Series(k)) {
@@ -233,6 +235,7 @@ void TmdiSubWindow::SetLineSeriesName(int k, const AnsiString& name)
 
 void TmdiSubWindow::edLineNameKeyPress(char& key)
 {
+    NOX_ASSERT_UI_THREAD();
     if (key != 13 || edLineName->text().isEmpty()) return;
     SetLineSeriesName(cmbLineSeries->currentIndex(), edLineName->text().toStdString());
 }
@@ -254,11 +257,13 @@ bool TmdiSubWindow::ApplyTimeWindow()
 
 void TmdiSubWindow::edTimeWindowKeyPress(char& key)
 {
+    NOX_ASSERT_UI_THREAD();
     if (key == 13) ApplyTimeWindow();
 }
 
 void TmdiSubWindow::cmdGraphRefreshClick()
 {
+    NOX_ASSERT_UI_THREAD();
     cmdGraphRefresh->setEnabled(false);
     auto number = [](const QLineEdit* e, double& value) { return TryStrToFloat(Text(e), value); };
     auto time = [this, &number](const QLineEdit* e, double& value) {
@@ -297,12 +302,14 @@ void TmdiSubWindow::cmdGraphRefreshClick()
 
 void TmdiSubWindow::chkAutomaticScaleMouseDown()
 {
+    NOX_ASSERT_UI_THREAD();
     ZoomRestore = chkAutomaticScale->isChecked() ? 1 : 0;
     if (Zoomed) txtZoomWarning->show();
 }
 
 void TmdiSubWindow::SetAutomaticScale(bool checked)
 {
+    NOX_ASSERT_UI_THREAD();
     if (chkAutomaticScale->isChecked() == checked) return;
     chkAutomaticScale->setChecked(checked);
     chkAutomaticScaleClick();
@@ -310,6 +317,7 @@ void TmdiSubWindow::SetAutomaticScale(bool checked)
 
 void TmdiSubWindow::chkAutomaticScaleClick()
 {
+    NOX_ASSERT_UI_THREAD();
     const bool on = chkAutomaticScale->isChecked();
     graDataGraph->BottomAxis()->SetAutomaticMaximum(on);
     edTimeMin->setEnabled(!on);
@@ -323,24 +331,28 @@ void TmdiSubWindow::chkAutomaticScaleClick()
 
 void TmdiSubWindow::btnBackTempAxisClick()
 {
+    NOX_ASSERT_UI_THREAD();
     edTempAxisLabel->setText(Q(ChannelText(RowTemperatureInDegrees)));
     graDataGraph->LeftAxis()->GetTitle()->SetCaption(edTempAxisLabel->text().toStdString());
 }
 
 void TmdiSubWindow::btnBackPowerAxisClick()
 {
+    NOX_ASSERT_UI_THREAD();
     edPowerAxisLabel->setText(Q(ChannelText(RowIncrementInPercent)));
     graDataGraph->RightAxis()->GetTitle()->SetCaption(edPowerAxisLabel->text().toStdString());
 }
 
 void TmdiSubWindow::btnBackTimeAxisClick()
 {
+    NOX_ASSERT_UI_THREAD();
     edTimeAxisLabel->setText(Q(ChannelText(ImportedFile ? RowTimeInHhMmSsAxis : RowTimeInHhMmSs)));
     graDataGraph->BottomAxis()->GetTitle()->SetCaption(edTimeAxisLabel->text().toStdString());
 }
 
 void TmdiSubWindow::chkErrorClick()
 {
+    NOX_ASSERT_UI_THREAD();
     const bool show = chkError->isChecked();
     const int n = std::min(FSession->ValueSeriesCount(), ChannelSeriesCount);
     for (int i = 0; i < n; ++i)
@@ -350,6 +362,7 @@ void TmdiSubWindow::chkErrorClick()
 
 void TmdiSubWindow::chkGradientClick()
 {
+    NOX_ASSERT_UI_THREAD();
     const bool on = chkGradient->isChecked();
     for (int c = 1; c <= MaxChannelWindows; ++c)
         if (TmdiSubWindow* w = ChannelWindow(c)) w->SetGradientScheme(on);

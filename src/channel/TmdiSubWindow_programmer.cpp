@@ -19,6 +19,7 @@
 #include "chart/series/TAreaSeries.h"
 #include "chart/series/TFastLineSeries.h"
 #include "platform/Dialogs.h"
+#include "platform/UiThread.h"
 #include "programmer/CProgrammer.h"
 
 using namespace resources;
@@ -34,6 +35,7 @@ QString Q(const AnsiString& s)
 
 void TmdiSubWindow::CreateProgrammer()
 {
+    NOX_ASSERT_UI_THREAD();
     if (FProgrammer) return;
     FProgrammer = std::make_unique<CProgrammer>(FChannel);
     FRun = std::make_unique<CProgramRun>(*FSession, *FProgrammer, FProgramTree);
@@ -59,6 +61,7 @@ void TmdiSubWindow::CreateProgrammer()
 
 TRunSettings TmdiSubWindow::RunSettings() const
 {
+    NOX_ASSERT_UI_THREAD();
     TRunSettings s;
     s.StartTemperature = edStartTemperature->text().toStdString();
     s.Repeat = cmbRepeat->currentIndex();
@@ -68,6 +71,7 @@ TRunSettings TmdiSubWindow::RunSettings() const
 
 void TmdiSubWindow::tmrProgrammerTimer()
 {
+    NOX_ASSERT_UI_THREAD();
     if (FRun)
         FRun->Tick();
     else
@@ -76,6 +80,7 @@ void TmdiSubWindow::tmrProgrammerTimer()
 
 void TmdiSubWindow::UpdateRunningData()
 {
+    NOX_ASSERT_UI_THREAD();
     if (FRun)
         FRun->UpdateRunningData();
     else
@@ -86,6 +91,7 @@ void TmdiSubWindow::UpdateRunningData()
 
 void TmdiSubWindow::btnStartTPClick(QObject*)
 {
+    NOX_ASSERT_UI_THREAD();
     if (!FRun) return;
     MarkValuesModified(false);
     FRun->RequestStart(FSelectedNode, RunSettings());
@@ -93,11 +99,13 @@ void TmdiSubWindow::btnStartTPClick(QObject*)
 
 void TmdiSubWindow::btnStopTPClick(QObject*)
 {
+    NOX_ASSERT_UI_THREAD();
     if (FRun) FRun->RequestStop();
 }
 
 void TmdiSubWindow::btnTPStartStopClick()
 {
+    NOX_ASSERT_UI_THREAD();
     if (btnTPStartStopTag == 1)
         btnStartTPClick(btnTPStartStop);
     else
@@ -106,16 +114,19 @@ void TmdiSubWindow::btnTPStartStopClick()
 
 void TmdiSubWindow::btnPauseSegmentClick()
 {
+    NOX_ASSERT_UI_THREAD();
     if (FRun) FRun->HoldOrResume();
 }
 
 void TmdiSubWindow::btnCancelSegmentClick()
 {
+    NOX_ASSERT_UI_THREAD();
     if (FRun) FRun->CancelSegment();
 }
 
 void TmdiSubWindow::RunSingleRamp(double& temperature, int& seconds, int& controlMode)
 {
+    NOX_ASSERT_UI_THREAD();
     if (!FRun || ViewMode != vmProgrammer) return;
     const AnsiString caption = ChannelText(RowWarning);
     // A ramp starts from the unit's recorded setpoint: without a connection and a recorded
@@ -167,6 +178,7 @@ void TmdiSubWindow::RunSingleRamp(double& temperature, int& seconds, int& contro
 
 void TmdiSubWindow::UpdateProgramCommands()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!btnCreateTP) return;
     const bool programmer = ViewMode == vmProgrammer;
     const bool run = FRun && FRun->HasRun();
@@ -214,6 +226,7 @@ void TmdiSubWindow::UpdateProgramCommands()
 
 void TmdiSubWindow::SetProgramControlEnabled(TProgramControl control, bool enabled)
 {
+    NOX_ASSERT_UI_THREAD();
     switch (control) {
         case TProgramControl::btnDeleteTP: btnDeleteTP->setEnabled(enabled); break;
         case TProgramControl::btnLoadTP: btnLoadTP->setEnabled(enabled); break;

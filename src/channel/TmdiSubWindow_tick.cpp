@@ -17,11 +17,13 @@
 #include "platform/Dialogs.h"
 #include "platform/FormatSettings.h"
 #include "platform/Round.h"
+#include "platform/UiThread.h"
 
 using namespace resources;
 
 void TmdiSubWindow::tmrDataUpdateTimer()
 {
+    NOX_ASSERT_UI_THREAD();
     FSession->Tick();
 }
 
@@ -53,6 +55,7 @@ void TmdiSubWindow::TimeAxisStarted(TDateTime axisStart)
 
 void TmdiSubWindow::ScrollTimeAxis()
 {
+    NOX_ASSERT_UI_THREAD();
     TChartSeries* s0 = FSession->Series(0);
     const int n = s0 ? s0->Count() : 0;
     graDataGraph->GetZoom()->Allow = n > 5;
@@ -69,6 +72,7 @@ void TmdiSubWindow::ScrollTimeAxis()
 
 void TmdiSubWindow::AutoRangeAxis()
 {
+    NOX_ASSERT_UI_THREAD();
     int n = FSession->ProgrammerMode() ? 23 : 22;
     if (Busy && FSession->ValueSeriesCount() > 0) n = std::min(n, FSession->ValueSeriesCount());
     TChartSeries* s0 = FSession->Series(0);
@@ -92,6 +96,7 @@ void TmdiSubWindow::AutoRangeAxis()
 
 void TmdiSubWindow::ShowNewSegments()
 {
+    NOX_ASSERT_UI_THREAD();
     // Series that do not repaint the chart for a new point have drawn its segment into the
     // window's picture; showing the picture is enough.
     graDataGraph->update();
@@ -99,6 +104,7 @@ void TmdiSubWindow::ShowNewSegments()
 
 void TmdiSubWindow::tabDataOptionsShow()
 {
+    NOX_ASSERT_UI_THREAD();
     const TChartAxis* bottom = graDataGraph->BottomAxis();
     if (ImportedFile) {
         edTimeMin->setText(QString::fromStdString(FloatToStr(bottom->GetMinimum())));
@@ -116,5 +122,6 @@ void TmdiSubWindow::tabDataOptionsShow()
 
 void TmdiSubWindow::tabDataGraphShow()
 {
+    NOX_ASSERT_UI_THREAD();
     graDataGraph->Invalidate();
 }

@@ -5,10 +5,12 @@
 
 #include "channel/ChannelTexts.h"
 #include "channel/TmdiSubWindow.h"
+#include "platform/UiThread.h"
 #include "programmer/CProgrammer.h"
 
 void TmdiSubWindow::tabScoutShow()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!FRun || !FProgrammer || !FRun->ProgramRunning) return;
     TTreeNode* current = FProgrammer->GetCurrentSegment();
     for (int i = 0; i < FProgramTree.TopLevelCount(); ++i) {
@@ -30,6 +32,7 @@ void TmdiSubWindow::tabScoutShow()
 
 void TmdiSubWindow::OfferToSaveScoutPrograms()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!FProgrammer || FProgramTree.Count() == 0) return;
     tabDataControl->setCurrentWidget(tabScout);
     for (int slot = 0; slot < CProgrammer::MaxPrograms; ++slot) {

@@ -25,6 +25,7 @@
 #include "chart/engine/TeeColorButton.h"
 #include "chart/series/TFastLineSeries.h"
 #include "platform/Dialogs.h"
+#include "platform/UiThread.h"
 #include "programmer/CProgrammer.h"
 
 using namespace resources;
@@ -40,6 +41,7 @@ QString Q(const AnsiString& s)
 
 void TmdiSubWindow::PrepareView(int mode, int channel)
 {
+    NOX_ASSERT_UI_THREAD();
     ViewMode = std::uint8_t(mode);
     Busy = mode == vmView ? 1 : 0;  // the window shows a loaded file
     FSession->SetProgrammerMode(mode == vmProgrammer);
@@ -136,6 +138,7 @@ void TmdiSubWindow::PrepareView(int mode, int channel)
 
 void TmdiSubWindow::SetViewMode(int channel, int openFlag, bool activate)
 {
+    NOX_ASSERT_UI_THREAD();
     OpenFlagScratch = std::uint8_t(openFlag);
     if (openFlag == 1 && activate)
         if (TmdiSubWindow* w = channel == FChannel ? this : ChannelWindow(channel)) w->FormActivate();
@@ -150,11 +153,13 @@ void TmdiSubWindow::focusInEvent(QFocusEvent* event)
 
 void TmdiSubWindow::FocusConnectButton()
 {
+    NOX_ASSERT_UI_THREAD();
     cmdEstablishConnection->setFocus();
 }
 
 void TmdiSubWindow::ShowConnectionPage()
 {
+    NOX_ASSERT_UI_THREAD();
     ShowPage(tabDataConnection, true);
     tabDataControl->setCurrentWidget(tabDataConnection);
     for (QWidget* p :
@@ -183,6 +188,7 @@ void TmdiSubWindow::closeEvent(QCloseEvent* event)
 
 void TmdiSubWindow::FormCloseQuery(bool ask, bool& canClose)
 {
+    NOX_ASSERT_UI_THREAD();
     canClose = false;
     if (ask) {
         AnsiString question = ChannelText(RowAskCloseChannel);
@@ -200,6 +206,7 @@ void TmdiSubWindow::FormCloseQuery(bool ask, bool& canClose)
 
 bool TmdiSubWindow::FormClose()
 {
+    NOX_ASSERT_UI_THREAD();
     FCloseAsked = true;
     bool canClose = false;
     FormCloseQuery(false, canClose);
@@ -212,6 +219,7 @@ bool TmdiSubWindow::FormClose()
 
 bool TmdiSubWindow::CloseChannelWindow()
 {
+    NOX_ASSERT_UI_THREAD();
     if (ViewMode == vmDataRecording || ViewMode == vmProgrammer) {
         if (FSession->IsConnected()) {
             tmrDataUpdate->stop();
@@ -286,15 +294,18 @@ TChartAxis* TmdiSubWindow::Axis(TChannelAxis axis) const
 
 double TmdiSubWindow::AxisMaximum(TChannelAxis axis) const
 {
+    NOX_ASSERT_UI_THREAD();
     return Axis(axis)->GetMaximum();
 }
 
 double TmdiSubWindow::AxisMinimum(TChannelAxis axis) const
 {
+    NOX_ASSERT_UI_THREAD();
     return Axis(axis)->GetMinimum();
 }
 
 void TmdiSubWindow::SetAxisLimits(TChannelAxis axis, double maximum, double minimum)
 {
+    NOX_ASSERT_UI_THREAD();
     SetAxisRange(Axis(axis), minimum, maximum);
 }

@@ -18,6 +18,7 @@
 #include "comm/CChannel.h"
 #include "platform/FormatSettings.h"
 #include "platform/TCanvas.h"
+#include "platform/UiThread.h"
 
 using namespace resources;
 
@@ -77,6 +78,7 @@ void TmdiSubWindow::ConnectChartHandlers()
 
 void TmdiSubWindow::graDataGraphZoom()
 {
+    NOX_ASSERT_UI_THREAD();
     if (Zoomed) return;
     Zoomed = 1;
     ZoomRestore = chkAutomaticScale->isChecked() ? 1 : 0;
@@ -90,6 +92,7 @@ void TmdiSubWindow::graDataGraphZoom()
 
 void TmdiSubWindow::graDataGraphUndoZoom()
 {
+    NOX_ASSERT_UI_THREAD();
     TChartAxis *bottom = graDataGraph->BottomAxis(), *left = graDataGraph->LeftAxis(),
                *right = graDataGraph->RightAxis();
     // A range never stored (both bounds equal) is not applied: the axis keeps the range
@@ -123,6 +126,7 @@ void TmdiSubWindow::graDataGraphUndoZoom()
 
 void TmdiSubWindow::graDataGraphMouseDown(TMouseButton button, int, int)
 {
+    NOX_ASSERT_UI_THREAD();
     if (button != mbLeft) return;
     const TChartAxis *left = graDataGraph->LeftAxis(), *right = graDataGraph->RightAxis(),
                      *bottom = graDataGraph->BottomAxis();
@@ -135,11 +139,13 @@ void TmdiSubWindow::graDataGraphMouseDown(TMouseButton button, int, int)
 
 void TmdiSubWindow::graDataGraphMouseUp(TMouseButton button)
 {
+    NOX_ASSERT_UI_THREAD();
     if (button == mbLeft) ZoomCheckPending = 1;
 }
 
 void TmdiSubWindow::graDataGraphBeforeDrawChart()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!ZoomCheckPending) return;
     ZoomCheckPending = 0;
     TChartAxis *left = graDataGraph->LeftAxis(), *right = graDataGraph->RightAxis(),
@@ -171,6 +177,7 @@ void TmdiSubWindow::graDataGraphBeforeDrawChart()
 
 void TmdiSubWindow::graDataGraphMouseMove(QObject* sender, int x, int y)
 {
+    NOX_ASSERT_UI_THREAD();
     if (sender != graDataGraph) return;
     TChartSeries *s0 = FSession->Series(0), *aif = FSession->Series(14);
     if (!s0 || !aif) return;
@@ -206,6 +213,7 @@ void TmdiSubWindow::graDataGraphMouseMove(QObject* sender, int x, int y)
 
 void TmdiSubWindow::graDataGraphGetLegendText(int index, AnsiString& text)
 {
+    NOX_ASSERT_UI_THREAD();
     graDataGraph->GetLegend()->SetLegendStyle(lsSeries);
     const QString title = Q(text);
     const int insertAt = int(title.size()) + 2;  // 1-based: just before the blank after the colon
@@ -235,6 +243,7 @@ void TmdiSubWindow::graDataGraphGetLegendText(int index, AnsiString& text)
 
 void TmdiSubWindow::graDataGraphGetLegendRect(TRect& rect)
 {
+    NOX_ASSERT_UI_THREAD();
     // Room under the legend for the remaining time.
     if (FSession->ProgrammerMode()) rect.Bottom += 30;
 }
@@ -243,6 +252,7 @@ void TmdiSubWindow::graDataGraphGetLegendRect(TRect& rect)
 
 std::pair<AnsiString, AnsiString> TmdiSubWindow::RemainingTimeLines() const
 {
+    NOX_ASSERT_UI_THREAD();
     const AnsiString remaining = ChannelText(RowRemainingTime);
     try {
         const TProgramRunView run = ProgramRunView();
@@ -268,6 +278,7 @@ std::pair<AnsiString, AnsiString> TmdiSubWindow::RemainingTimeLines() const
 
 void TmdiSubWindow::graDataGraphAfterDraw()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!FSession->ProgrammerMode() || Printing) return;
     const std::pair<AnsiString, AnsiString> lines = RemainingTimeLines();
     TCanvas3D* chartCanvas = graDataGraph->GetCanvas();

@@ -9,6 +9,7 @@
 #include "comm/CommTiming.h"
 
 #include "platform/SerialPort.h"
+#include "platform/UiDispatcher.h"
 
 namespace comm {
 
@@ -130,6 +131,22 @@ void SharedSerialPort::FollowDevice()
     key_ = key;
 }
 
+namespace {
+// Waits for the bus at most waitMs. A slave's step holding the bus may itself wait for a
+// synchronised call on the user-interface thread: waiting there runs those calls between
+// short slices, or the step could never end and the bus would never come free.
+bool WaitForBus(std::unique_lock<TBusLock>& bus, int waitMs)
+{
+    platform::UiDispatcher& ui = platform::UiDispatcher::Instance();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    for (;;) {
+        if (ui.IsUiThread()) ui.ProcessPending();
+        if (bus.try_lock_for(std::chrono::milliseconds(5))) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+    }
+}
+}  // namespace
+
 AnsiString SharedSerialPortKey(const AnsiString& portName)
 {
     return platform::ResolveSerialPortPath(Trim(portName));
@@ -166,9 +183,8 @@ std::shared_ptr<SharedSerialPort> AcquireSharedSerialPort(const TSerialLinkSetti
         // Reopened here under the bus, as its own slaves' threads would; a reopen that one of
         // them made meanwhile is kept.
         const std::shared_ptr<IByteLink> seen = moved->Link();
-        const int wait = 2 * std::max(0, Timing().ReadTimeoutMs) + 500;
         std::unique_lock<TBusLock> bus(moved->Bus(), std::defer_lock);
-        if (bus.try_lock_for(std::chrono::milliseconds(wait)) && moved->Reopen(seen)) {
+        if (WaitForBus(bus, 2 * std::max(0, Timing().ReadTimeoutMs) + 500) && moved->Reopen(seen)) {
             taken = true;
             return moved;
         }

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/Round.h"
+#include "platform/StoreChanged.h"
 #include "platform/TBitmap.h"
 
 int MulDiv(int a, int b, int c)
@@ -74,23 +75,19 @@ void TPen::DropHandle()
 
 void TPen::SetColor(TColor value)
 {
-    if (value == FColor) return;
-    FColor = value;
+    if (!StoreChanged(FColor, value)) return;
     DropHandle();
     Changed();
 }
 
 void TPen::SetMode(TPenMode value)
 {
-    if (value == FMode) return;
-    FMode = value;
-    Changed();
+    if (StoreChanged(FMode, value)) Changed();
 }
 
 void TPen::SetStyle(TPenStyle value)
 {
-    if (value == FStyle) return;
-    FStyle = value;
+    if (!StoreChanged(FStyle, value)) return;
     DropHandle();
     Changed();
 }
@@ -98,8 +95,7 @@ void TPen::SetStyle(TPenStyle value)
 void TPen::SetWidth(int value)
 {
     if (value < 0) value = 0;
-    if (value == FWidth) return;
-    FWidth = value;
+    if (!StoreChanged(FWidth, value)) return;
     DropHandle();
     Changed();
 }
@@ -130,8 +126,7 @@ void TBrush::Assign(TPersistent* Source)
 
 void TBrush::SetColor(TColor value)
 {
-    if (value == FColor) return;
-    FColor = value;
+    if (!StoreChanged(FColor, value)) return;
     // Choosing a colour for a clear brush makes it solid, as the class library does.
     if (FStyle == bsClear) FStyle = bsSolid;
     Changed();
@@ -139,16 +134,12 @@ void TBrush::SetColor(TColor value)
 
 void TBrush::SetStyle(TBrushStyle value)
 {
-    if (value == FStyle) return;
-    FStyle = value;
-    Changed();
+    if (StoreChanged(FStyle, value)) Changed();
 }
 
 void TBrush::SetBitmap(TBitmap* value)
 {
-    if (value == FBitmap) return;
-    FBitmap = value;
-    Changed();
+    if (StoreChanged(FBitmap, value)) Changed();
 }
 
 // ---- TFont
@@ -176,23 +167,17 @@ void TFont::Assign(TPersistent* Source)
 
 void TFont::SetCharset(int value)
 {
-    if (value == FCharset) return;
-    FCharset = value;
-    Changed();
+    if (StoreChanged(FCharset, value)) Changed();
 }
 
 void TFont::SetColor(TColor value)
 {
-    if (value == FColor) return;
-    FColor = value;
-    Changed();
+    if (StoreChanged(FColor, value)) Changed();
 }
 
 void TFont::SetHeight(int value)
 {
-    if (value == FHeight) return;
-    FHeight = value;
-    Changed();
+    if (StoreChanged(FHeight, value)) Changed();
 }
 
 void TFont::SetName(const AnsiString& value)
@@ -204,9 +189,7 @@ void TFont::SetName(const AnsiString& value)
 
 void TFont::SetPitch(TFontPitch value)
 {
-    if (value == FPitch) return;
-    FPitch = value;
-    Changed();
+    if (StoreChanged(FPitch, value)) Changed();
 }
 
 int TFont::GetSize() const
@@ -221,23 +204,17 @@ void TFont::SetSize(int value)
 
 void TFont::SetStyle(TFontStyles value)
 {
-    if (value == FStyle) return;
-    FStyle = value;
-    Changed();
+    if (StoreChanged(FStyle, value)) Changed();
 }
 
 void TFont::SetOrientation(int value)
 {
-    if (value == FOrientation) return;
-    FOrientation = value;
-    Changed();
+    if (StoreChanged(FOrientation, value)) Changed();
 }
 
 void TFont::SetQuality(TFontQuality value)
 {
-    if (value == FQuality) return;
-    FQuality = value;
-    Changed();
+    if (StoreChanged(FQuality, value)) Changed();
 }
 
 QFont TFont::ToQFont() const

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/Exception.h"
+#include "platform/StoreChanged.h"
 #include "platform/TCanvas.h"
 
 namespace {
@@ -25,9 +26,7 @@ QImage NewImage(int w, int h)
 
 void TGraphic::SetTransparent(bool value)
 {
-    if (value == FTransparent) return;
-    FTransparent = value;
-    Changed();
+    if (StoreChanged(FTransparent, value)) Changed();
 }
 
 void TGraphic::Changed()
@@ -163,16 +162,14 @@ std::uint8_t* TBitmap::ScanLine(int row)
 
 void TBitmap::SetPixelFormat(TPixelFormat value)
 {
-    if (value == FPixelFormat) return;
-    FPixelFormat = value;
+    if (!StoreChanged(FPixelFormat, value)) return;
     if (value == pf1bit) SetMonochrome(true);
     Changed();
 }
 
 void TBitmap::SetMonochrome(bool value)
 {
-    if (value == FMonochrome) return;
-    FMonochrome = value;
+    if (!StoreChanged(FMonochrome, value)) return;
     if (value) {
         // Only black and white remain: a pixel is white when it is brighter than mid grey.
         ReleaseCanvas();

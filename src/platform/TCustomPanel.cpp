@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 
 #include "platform/Dialogs.h"
+#include "platform/StoreChanged.h"
 
 TCustomPanel::TCustomPanel(QWidget* parent) : QWidget(parent)
 {
@@ -20,37 +21,27 @@ TCustomPanel::~TCustomPanel()
 
 void TCustomPanel::SetColor(TColor value)
 {
-    if (FColor == value) return;
-    FColor = value;
-    update();
+    if (StoreChanged(FColor, value)) update();
 }
 
 void TCustomPanel::SetBevelInner(TBevelCut value)
 {
-    if (FBevelInner == value) return;
-    FBevelInner = value;
-    update();
+    if (StoreChanged(FBevelInner, value)) update();
 }
 
 void TCustomPanel::SetBevelOuter(TBevelCut value)
 {
-    if (FBevelOuter == value) return;
-    FBevelOuter = value;
-    update();
+    if (StoreChanged(FBevelOuter, value)) update();
 }
 
 void TCustomPanel::SetBevelWidth(int value)
 {
-    if (FBevelWidth == value) return;
-    FBevelWidth = value;
-    update();
+    if (StoreChanged(FBevelWidth, value)) update();
 }
 
 void TCustomPanel::SetBorderWidth(int value)
 {
-    if (FBorderWidth == value) return;
-    FBorderWidth = value;
-    update();
+    if (StoreChanged(FBorderWidth, value)) update();
 }
 
 void TCustomPanel::SetCursor(TCursor value)

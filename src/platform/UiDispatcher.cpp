@@ -97,7 +97,7 @@ void UiDispatcher::Send(std::function<void()> fn)
     auto state = std::make_shared<State>();
     {
         std::lock_guard<std::mutex> l(mutex_);
-        queue_.push_back([this, state, fn = std::move(fn)] {
+        queue_.push_back([this, state, fn = std::move(fn)]() mutable {
             try {
                 fn();
             } catch (...) {
@@ -105,6 +105,9 @@ void UiDispatcher::Send(std::function<void()> fn)
             }
             std::lock_guard<std::mutex> l2(mutex_);
             state->done = true;
+            // The waiting thread owns what is left: the state (and an exception it carries)
+            // is released there, never here while that thread still reads the exception.
+            state.reset();
             ++wakeCount_;
             cv_.notify_all();
         });

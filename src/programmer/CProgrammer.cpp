@@ -4,6 +4,7 @@
 
 #include "app/CLanguage.h"
 #include "platform/TTreeNode.h"
+#include "platform/UiThread.h"
 
 namespace {
 
@@ -69,6 +70,7 @@ void CProgrammer::FreeList(CTemperatureProgram* head)
 
 bool CProgrammer::CreateProgram(int slot, TTreeNode* node, const AnsiString& name)
 {
+    NOX_ASSERT_UI_THREAD();
     if (!ValidSlot(slot) || !FSlotFree[size_t(slot)] || !node) return false;
     auto* head = new CTemperatureProgram;
     head->head = head;
@@ -90,6 +92,7 @@ bool CProgrammer::CreateProgram(int slot, TTreeNode* node, const AnsiString& nam
 
 bool CProgrammer::AddSegment(TTreeNode* node, const AnsiString& name, int slot)
 {
+    NOX_ASSERT_UI_THREAD();
     CTemperatureProgram* head = Head(slot);
     if (!head || !node || FindSegment(node) || node == head->key) return false;
     if (CTemperatureProgram::GetCount(head) >= MaxSegments) return false;
@@ -106,6 +109,7 @@ bool CProgrammer::AddSegment(TTreeNode* node, const AnsiString& name, int slot)
 
 bool CProgrammer::PasteSegment(TTreeNode* segmentNode, TTreeNode* newNode, int slot, const AnsiString& name)
 {
+    NOX_ASSERT_UI_THREAD();
     CTemperatureProgram* head = Head(slot);
     if (!head || !segmentNode || !newNode || FindSegment(newNode) || newNode == head->key) return false;
     if (CTemperatureProgram::GetCount(head) >= MaxSegments) return false;
@@ -125,6 +129,7 @@ bool CProgrammer::PasteSegment(TTreeNode* segmentNode, TTreeNode* newNode, int s
 
 void CProgrammer::DeleteSegment(TTreeNode* node)
 {
+    NOX_ASSERT_UI_THREAD();
     if (!node) return;
     for (int slot = 0; slot < MaxPrograms; ++slot) {
         CTemperatureProgram* head = Head(slot);
@@ -143,6 +148,7 @@ void CProgrammer::DeleteSegment(TTreeNode* node)
 
 void CProgrammer::FreeProgram(int slot)
 {
+    NOX_ASSERT_UI_THREAD();
     CTemperatureProgram* head = Head(slot);
     if (!head) return;
     FreeList(head);
@@ -153,6 +159,7 @@ void CProgrammer::FreeProgram(int slot)
 
 void CProgrammer::RemoveProgramSlot(int slot)
 {
+    NOX_ASSERT_UI_THREAD();
     if (!ValidSlot(slot)) return;
     FreeList(FHeads[size_t(slot)]);
     for (int i = slot; i < MaxPrograms - 1; ++i) {
@@ -167,6 +174,7 @@ void CProgrammer::RemoveProgramSlot(int slot)
 
 void CProgrammer::FreeAllPrograms()
 {
+    NOX_ASSERT_UI_THREAD();
     for (int slot = 0; slot < MaxPrograms; ++slot) {
         FreeList(FHeads[size_t(slot)]);
         FHeads[size_t(slot)] = nullptr;
@@ -178,6 +186,7 @@ void CProgrammer::FreeAllPrograms()
 
 void CProgrammer::RenameProgram(int slot, const AnsiString& name)
 {
+    NOX_ASSERT_UI_THREAD();
     CTemperatureProgram* head = Head(slot);
     if (!head) return;
     head->name = name;
@@ -186,6 +195,7 @@ void CProgrammer::RenameProgram(int slot, const AnsiString& name)
 
 void CProgrammer::RenameSegment(TTreeNode* node, const AnsiString& name)
 {
+    NOX_ASSERT_UI_THREAD();
     CTemperatureProgram* seg = FindSegment(node);
     if (!seg) return;
     seg->name = name;
@@ -201,6 +211,7 @@ void CProgrammer::MarkUnsaved(const CTemperatureProgram* node)
 void CProgrammer::SetSegmentValues(TTreeNode* node, int duration, std::uint8_t waitFlag, std::uint8_t controlMode,
                                    int contact, int analogOutput, double setpoint)
 {
+    NOX_ASSERT_UI_THREAD();
     CTemperatureProgram* seg = FindSegment(node);
     if (!seg) return;
     CTemperatureProgram::SetValues(seg, duration, analogOutput, waitFlag, controlMode, contact, setpoint);
@@ -210,6 +221,7 @@ void CProgrammer::SetSegmentValues(TTreeNode* node, int duration, std::uint8_t w
 void CProgrammer::SetProgramSettings(int slot, bool repeatMode, bool contactUsed, bool stirrerUsed,
                                      double startTemperature, bool endAction)
 {
+    NOX_ASSERT_UI_THREAD();
     if (!ValidSlot(slot)) return;
     ProgramSettings& s = FSettings[size_t(slot)];
     s.repeatMode = repeatMode ? 1 : 0;
@@ -222,6 +234,7 @@ void CProgrammer::SetProgramSettings(int slot, bool repeatMode, bool contactUsed
 
 void CProgrammer::ClearStirrerUse(int slot)
 {
+    NOX_ASSERT_UI_THREAD();
     CTemperatureProgram* head = Head(slot);
     if (!head) return;
     for (CTemperatureProgram* n = head->next; n; n = n->next) n->analogOutput = -1;
@@ -230,6 +243,7 @@ void CProgrammer::ClearStirrerUse(int slot)
 
 void CProgrammer::ClearContactUse(int slot)
 {
+    NOX_ASSERT_UI_THREAD();
     CTemperatureProgram* head = Head(slot);
     if (!head) return;
     for (CTemperatureProgram* n = head->next; n; n = n->next) n->contact = 2;
@@ -238,16 +252,19 @@ void CProgrammer::ClearContactUse(int slot)
 
 void CProgrammer::SetStirrerUsed(int slot)
 {
+    NOX_ASSERT_UI_THREAD();
     if (ValidSlot(slot)) FSettings[size_t(slot)].stirrerUsed = 1;
 }
 
 void CProgrammer::SetContactUsed(int slot)
 {
+    NOX_ASSERT_UI_THREAD();
     if (ValidSlot(slot)) FSettings[size_t(slot)].contactUsed = 1;
 }
 
 void CProgrammer::SetProgramSaved(int slot)
 {
+    NOX_ASSERT_UI_THREAD();
     if (Head(slot)) FSettings[size_t(slot)].saved = 1;
 }
 

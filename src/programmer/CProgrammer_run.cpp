@@ -5,6 +5,7 @@
 
 #include "app/CLanguage.h"
 #include "platform/Round.h"
+#include "platform/UiThread.h"
 #include "programmer/CProgrammer.h"
 #include "programmer/IProgrammerWindow.h"
 #include "resources/TextRows.h"
@@ -49,6 +50,7 @@ CTemperatureProgram* CProgrammer::NextSegment(int slot) const
 
 int CProgrammer::BeginRun(int slot, int interval, double startTemperature, int repeat)
 {
+    NOX_ASSERT_UI_THREAD();
     const CTemperatureProgram* head = Head(slot);
     if (!head || !head->next) return -1;
     interval = SafeInterval(interval);
@@ -71,6 +73,7 @@ int CProgrammer::BeginRun(int slot, int interval, double startTemperature, int r
 
 void CProgrammer::RunStep(int interval, int slot, TDateTime plannedEnd, TDateTime lastRecorded)
 {
+    NOX_ASSERT_UI_THREAD();
     interval = SafeInterval(interval);
     if (FWindow) FWindow->SetCurrentSegmentName(GetCurrentSegmentName());
 
@@ -141,6 +144,7 @@ void CProgrammer::AddRampPoints(int steps, int interval, TDateTime x, double tar
 
 void CProgrammer::StartRamp(int steps, int interval, double target, double start)
 {
+    NOX_ASSERT_UI_THREAD();
     // The ramp goes on one interval after the last planned point, and never before the
     // last recorded one: a plan that stopped while a start waited for its points, or none
     // at all, would otherwise put the ramp into the past (or at midnight) and cut it short.
@@ -160,6 +164,7 @@ void CProgrammer::StartRamp(int steps, int interval, double target, double start
 
 void CProgrammer::PlotRamp(int steps, int interval, TDateTime startTime, double target, double start)
 {
+    NOX_ASSERT_UI_THREAD();
     AddRampPoints(steps, interval, startTime, target, start);
 }
 
@@ -182,6 +187,7 @@ int CProgrammer::ElapsedSteps(TDateTime plannedEnd, TDateTime lastRecorded, int 
 
 bool CProgrammer::SetpointReached(double processTemperature, double internalTemperature, double setpoint) const
 {
+    NOX_ASSERT_UI_THREAD();
     if (!FindSegment(currentSegment)) return false;
     double measured;
     switch (GetCurrentControlMode()) {
@@ -217,6 +223,7 @@ AnsiString CProgrammer::GetCurrentModeLetter() const
 
 void CProgrammer::DrawProfile(int slot, double startTemperature)
 {
+    NOX_ASSERT_UI_THREAD();
     DrawProfileColoured(slot, startTemperature, FWindow && FWindow->IsProgramRunning());
 }
 
@@ -246,6 +253,7 @@ void CProgrammer::DrawProfileColoured(int slot, double startTemperature, bool ru
 
 void CProgrammer::WriteSegmentProtocol()
 {
+    NOX_ASSERT_UI_THREAD();
     if (!FWindow) return;
     const CTemperatureProgram* s = FindSegment(currentSegment);
     if (!s) return;

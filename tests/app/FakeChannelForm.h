@@ -7,11 +7,11 @@
 #include <memory>
 #include <vector>
 
-#include "FakeDataFileView.h"
 #include "app/IChannelForm.h"
 #include "app/IControlPanel.h"
 #include "app/TfrmMainWindow.h"
 #include "chart/engine/TChartSeries.h"
+#include "support/FakeDataFileView.h"
 
 // The device layer's side of a fake window: records the values the channel hands over.
 class FakeDeviceWindow : public IChannelWindow {

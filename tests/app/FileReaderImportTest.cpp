@@ -3,11 +3,11 @@
 #include <QListWidget>
 #include <QProgressBar>
 
-#include "FakeDataFileView.h"
 #include "app/CLanguage.h"
 #include "app/RecordedDataReader.h"
 #include "app/classFileReader.h"
 #include "platform/DateTime.h"
+#include "support/FakeDataFileView.h"
 
 namespace {
 

@@ -15,9 +15,9 @@
 #include "comm/CRS232.h"
 #include "comm/CTolvarProtocol.h"
 #include "comm/CommTiming.h"
-#include "comm/PtyLink.h"
 #include "comm/TfrmIdentification.h"
 #include "platform/UiDispatcher.h"
+#include "support/PtyLink.h"
 #include "support/ScriptedDialogs.h"
 #include "support/SimulatedUnitLine.h"
 

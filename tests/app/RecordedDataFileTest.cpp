@@ -6,13 +6,13 @@
 #include <cmath>
 #include <filesystem>
 
-#include "FakeDataFileView.h"
 #include "app/CLanguage.h"
 #include "app/QzvFile.h"
 #include "app/RecordedDataReader.h"
 #include "app/RecordedDataWriter.h"
 #include "platform/DateTime.h"
 #include "platform/TextCodec.h"
+#include "support/FakeDataFileView.h"
 #include "support/ScriptedDialogs.h"
 
 namespace {

@@ -18,10 +18,10 @@
 #include "comm/CChannel.h"
 #include "comm/CIdentification.h"
 #include "comm/CommTiming.h"
-#include "comm/PtyLink.h"
 #include "comm/TfrmIdentification.h"
 #include "platform/DateTime.h"
 #include "platform/UiDispatcher.h"
+#include "support/PtyLink.h"
 #include "support/ScriptedDialogs.h"
 #include "support/SimulatedUnitLine.h"
 

@@ -17,7 +17,6 @@
 
 #include "ChannelTestSupport.h"
 #include "app/CLanguage.h"
-#include "app/FakeDataFileView.h"
 #include "app/RecordedDataWriter.h"
 #include "app/TFileCommands.h"
 #include "app/TfrmMainWindow.h"
@@ -35,6 +34,7 @@
 #include "platform/TextCodec.h"
 #include "programmer/CProgramFile.h"
 #include "resources/TextRows.h"
+#include "support/FakeDataFileView.h"
 #include "support/SimulatedUnitLine.h"
 
 using namespace channeltest;

@@ -19,7 +19,6 @@
 #include "ChannelTestSupport.h"
 #include "app/CLanguage.h"
 #include "app/CLogoThread.h"
-#include "app/FakeDataFileView.h"
 #include "app/RecordedDataWriter.h"
 #include "app/TFileCommands.h"
 #include "app/TfrmMainWindow.h"
@@ -29,6 +28,7 @@
 #include "chart/engine/TChartAxis.h"
 #include "chart/engine/TCustomChart.h"
 #include "platform/TPrinter.h"
+#include "support/FakeDataFileView.h"
 
 using namespace channeltest;
 

@@ -8,13 +8,13 @@
 #include <atomic>
 #include <map>
 
-#include "FakeChannelServices.h"
-#include "PtyLink.h"
 #include "SerialChannelFixture.h"
 #include "comm/CIdentification.h"
 #include "comm/CommTiming.h"
 #include "platform/DateTime.h"
 #include "platform/UiDispatcher.h"
+#include "support/FakeChannelServices.h"
+#include "support/PtyLink.h"
 #include "support/ScriptedDialogs.h"
 #include "support/SimulatedUnitLine.h"
 

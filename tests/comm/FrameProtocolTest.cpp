@@ -1,9 +1,9 @@
 // Request frames and the send queue.
 #include <gtest/gtest.h>
 
-#include "FakeChannelServices.h"
-#include "TestChannel.h"
 #include "comm/CTolvarProtocol.h"
+#include "support/FakeChannelServices.h"
+#include "support/TestChannel.h"
 
 using namespace testfakes;
 

@@ -474,6 +474,45 @@ TEST_F(BusChannels, AnAdapterBackUnderAnotherNodeIsSharedByEitherName)
     std::filesystem::remove_all(dir);
 }
 
+TEST_F(BusChannels, AdapterUnderANewNodeIsTakenOverWhileAStepWaitsForTheWindow)
+{
+    line.AddUnit(Slave(1, "ONE", 11));
+    const std::string dir = ::testing::TempDir() + "/nox-bus-wait-" + std::to_string(::getpid());
+    std::filesystem::create_directories(dir);
+    const AnsiString stable = dir + "/by-id-adapter";
+    AnsiString error;
+    ASSERT_TRUE(line.StartPty(&error, stable)) << error;
+    comm::TSerialLinkSettings settings;
+    settings.PortName = stable;
+    bool taken = false;
+    auto port = comm::AcquireSharedSerialPort(settings, error, taken);
+    ASSERT_NE(port, nullptr) << error;
+    line.UnplugPty();
+    ASSERT_TRUE(line.ReplugPty(&error)) << error;
+
+    // A slave's step holds the bus and waits for the window thread, which opens a channel
+    // naming the adapter's new node: the open must run the step's call, not wait it out.
+    std::atomic<bool> holding{false}, stepDone{false};
+    std::thread step([&] {
+        port->Bus().lock();
+        holding = true;
+        platform::UiDispatcher::Instance().Send([] {});
+        port->Bus().unlock();
+        stepDone = true;
+    });
+    while (!holding) std::this_thread::yield();
+    settings.PortName = platform::ResolveSerialPortPath(stable);
+    auto again = comm::AcquireSharedSerialPort(settings, error, taken);
+    EXPECT_TRUE(Await([&] { return stepDone.load(); }));
+    step.join();
+    EXPECT_EQ(again, port) << error;
+    EXPECT_TRUE(taken);
+    again.reset();
+    port.reset();
+    line.Stop();
+    std::filesystem::remove_all(dir);
+}
+
 namespace {
 // A poll thread whose exchange fails with an exception.
 class ThrowingRS485 : public CTransceiverRS485 {

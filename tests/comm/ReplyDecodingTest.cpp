@@ -1,10 +1,10 @@
 // Checking and decoding of device replies.
 #include <gtest/gtest.h>
 
-#include "FakeChannelServices.h"
-#include "TestChannel.h"
 #include "platform/DateTime.h"
+#include "support/FakeChannelServices.h"
 #include "support/SimulatedUnit.h"
+#include "support/TestChannel.h"
 
 using namespace testfakes;
 using support::UnitCommand;

@@ -7,14 +7,14 @@
 
 #include <chrono>
 
-#include "FakeChannelServices.h"
-#include "PtyLink.h"
 #include "comm/CIdentification.h"
 #include "comm/CRS232.h"
 #include "comm/CTransceiver.h"
 #include "comm/CommTiming.h"
 #include "platform/DateTime.h"
 #include "platform/UiDispatcher.h"
+#include "support/FakeChannelServices.h"
+#include "support/PtyLink.h"
 #include "support/ScriptedDialogs.h"
 #include "support/SimulatedUnitLine.h"
 

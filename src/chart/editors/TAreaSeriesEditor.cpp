@@ -24,20 +24,12 @@ TAreaSeriesEditor::TAreaSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
     RGMultiArea = TeeAddRadioGroup(this, "&Multiple Areas:", {"None", "Stacked", "Stacked 100%"}, 8, 4, 110, 76);
     CBStairs = TeeAddCheck(this, "&Stairs", 8, 88);
     CBInvStairs = TeeAddCheck(this, "Inverted", 8, 108);
-    auto pen = [this](const char* caption, int x, int y) {
-        auto* b = new TButtonPen(this);
-        b->setText(caption);
-        b->setGeometry(x, y, 90, 25);
-        return b;
-    };
-    BAreaLinesPen = pen("Area &Lines...", 130, 8);
-    BAreaLinePen = pen("&Border...", 130, 38);
+    BAreaLinesPen = TeeAddButton<TButtonPen>(this, "Area &Lines...", 130, 8, 90);
+    BAreaLinePen = TeeAddButton<TButtonPen>(this, "&Border...", 130, 38, 90);
     BPattern = TeeAddButton(this, "&Pattern...", 130, 68, 90);
     Button1 = TeeAddButton(this, "&Top...", 130, 98, 90);
     CBColorEach = TeeAddCheck(this, "Color &Each", 236, 10);
-    BAreaColor = new TButtonColor(this);
-    BAreaColor->setText("&Color...");
-    BAreaColor->setGeometry(236, 32, 90, 25);
+    BAreaColor = TeeAddButton<TButtonColor>(this, "&Color...", 236, 32, 90);
     CBUseOrigin = TeeAddCheck(this, "&Use Origin", 236, 64);
     EOrigin = TeeAddSpin(this, 236, 86, 90, -30000, 30000);
     UDOrigin = EOrigin;

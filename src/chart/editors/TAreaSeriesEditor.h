@@ -4,13 +4,7 @@
 // gradient get tabs of their own.
 #include "chart/editors/TTeeForm.h"
 
-class QCheckBox;
-class QPushButton;
-class QSpinBox;
 class TAreaSeries;
-class TButtonColor;
-class TButtonPen;
-class TTeeRadioGroup;
 
 class TAreaSeriesEditor : public TTeeForm {
     Q_OBJECT

@@ -86,8 +86,7 @@ TAxisIncrement::TAxisIncrement(QWidget* Owner) : TTeeForm(Owner)
     CBSteps = TeeAddCombo(this, 112, 18, 130, StepNames);
     CBSteps->setMaxVisibleItems(18);
     Label1 = TeeAddLabel(this, "&Increment:", 112, 44);
-    ECustom = new QLineEdit(this);
-    ECustom->setGeometry(112, 60, 130, 21);
+    ECustom = TeePlace(new QLineEdit(this), 112, 60, 130, 21);
     Label1->setBuddy(ECustom);
     CBExact = TeeAddCheck(this, "&Exact Date Time", 8, 80);
     BOk = TeeAddButton(this, "OK", 248, 8);
@@ -202,13 +201,11 @@ TAxisMaxMin::TAxisMaxMin(QWidget* Owner) : TTeeForm(Owner)
     setWindowTitle("Axis Maximum and Minimum");
     SetClientSize(274, 79);
     Label1 = TeeAddLabel(this, "&Date:", 8, 12);
-    EMaximum = new QLineEdit(this);
-    EMaximum->setGeometry(60, 8, 110, 21);
+    EMaximum = TeePlace(new QLineEdit(this), 60, 8, 110, 21);
     EMaximum->setToolTip("Enter Date");
     Label1->setBuddy(EMaximum);
     Label2 = TeeAddLabel(this, "&Time:", 8, 44);
-    EMinimum = new QLineEdit(this);
-    EMinimum->setGeometry(60, 40, 110, 21);
+    EMinimum = TeePlace(new QLineEdit(this), 60, 40, 110, 21);
     EMinimum->setToolTip("Enter Time");
     Label2->setBuddy(EMinimum);
     BitBtn1 = TeeAddButton(this, "OK", 190, 8);

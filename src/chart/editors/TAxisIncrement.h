@@ -6,13 +6,6 @@
 #include "chart/editors/TTeeForm.h"
 #include "chart/engine/TeeProcs.h"
 
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class TTeeRadioGroup;
-
 // "Incorrect value. Reason: " and the reason, in a box.
 void TeeShowIncorrect(const AnsiString& Reason);
 // The text an increment is shown with (see the axis page).

@@ -23,8 +23,7 @@ TBarSeriesEditor::TBarSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
 {
     setObjectName("BarSeriesEditor");
     SetClientSize(360, 170);
-    PageControl1 = new QTabWidget(this);
-    TeeAlignClient(PageControl1);
+    PageControl1 = TeeAlignClient(new QTabWidget(this));
     TabFormat = TeeAddTab(PageControl1, "Format");
     QLabel* style = TeeAddLabel(TabFormat, "St&yle:", 8, 12);
     CBBarStyle =
@@ -32,18 +31,12 @@ TBarSeriesEditor::TBarSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
                     {"Rectangle", "Pyramid", "Invert. Pyramid", "Cylinder", "Ellipse", "Arrow", "Rect. Gradient",
                      "Cone", "Bevel", "Slant Cube", "Diamond", "Invert. Arrow", "Invert. Cone"},
                     style);
-    BBarPen = new TButtonPen(TabFormat);
-    BBarPen->setText("&Border...");
-    BBarPen->setGeometry(8, 38, 80, 25);
+    BBarPen = TeeAddButton<TButtonPen>(TabFormat, "&Border...", 8, 38, 80);
     BBarBrush = TeeAddButton(TabFormat, "&Pattern...", 8, 68, 80);
     BGradient = TeeAddButton(TabFormat, "&Gradient...", 8, 98, 80);
     CBColorEach = TeeAddCheck(TabFormat, "Color &Each", 190, 10);
-    BBarColor = new TButtonColor(TabFormat);
-    BBarColor->setText("&Color...");
-    BBarColor->setGeometry(190, 32, 80, 25);
-    BTickLines = new TButtonPen(TabFormat);
-    BTickLines->setText("&Tick lines...");
-    BTickLines->setGeometry(100, 38, 80, 25);
+    BBarColor = TeeAddButton<TButtonColor>(TabFormat, "&Color...", 190, 32, 80);
+    BTickLines = TeeAddButton<TButtonPen>(TabFormat, "&Tick lines...", 100, 38, 80);
     LBevel = TeeAddLabel(TabFormat, "Be&vel size:", 100, 72);
     EBevel = TeeAddSpin(TabFormat, 170, 68, 56, 0, 100, 1, LBevel);
     UDBevel = EBevel;
@@ -145,8 +138,7 @@ TStackBarSeriesEditor::TStackBarSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
     setObjectName("StackBarSeriesEditor");
     SetClientSize(300, 150);
     CBYOrigin = TeeAddCheck(this, "Use &Origin:", 8, 8);
-    EYOrigin = new QLineEdit(this);
-    EYOrigin->setGeometry(100, 6, 80, 21);
+    EYOrigin = TeePlace(new QLineEdit(this), 100, 6, 80, 21);
     RGMultiBar = TeeAddRadioGroup(
         this, "&Multiple Bar:", {"None", "Side", "Stacked", "Stacked 100%", "Side All", "Self Stack"}, 8, 34, 130, 124);
     EGroup = TeeAddSpin(this, 230, 36, 56, 0, 100, 1, TeeAddLabel(this, "&Stack Group:", 150, 40));

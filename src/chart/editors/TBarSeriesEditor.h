@@ -4,19 +4,8 @@
 // editor joins the series page as the "Stack" tab.
 #include "chart/editors/TTeeForm.h"
 
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QSpinBox;
-class QTabWidget;
-class QWidget;
-class TButtonColor;
-class TButtonPen;
 class TCustomBarSeries;
 class TStackBarSeriesEditor;
-class TTeeRadioGroup;
 
 class TBarSeriesEditor : public TTeeForm {
     Q_OBJECT

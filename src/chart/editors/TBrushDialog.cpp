@@ -63,25 +63,17 @@ TBrushDialog::TBrushDialog(QWidget* Owner) : TTeeForm(Owner)
     setWindowTitle("Pattern Color Editor");
     SetClientSize(325, 158);
 
-    LStyle = new QListWidget(this);
-    LStyle->setGeometry(8, 8, 145, 142);
+    LStyle = TeePlace(new QListWidget(this), 8, 8, 145, 142);
     for (const char* text : RowTexts) LStyle->addItem(text);
     TeeOwnerDrawList(LStyle, 16, [this](TCanvas* c, int i, const TRect& r, bool s) { LStyleDrawItem(c, i, r, s); });
-    BColor = new TButtonColor(this);
-    BColor->setText("&Color...");
-    BColor->setGeometry(162, 8, 75, 25);
-    GroupBox2 = new QGroupBox("Image:", this);
-    GroupBox2->setGeometry(162, 40, 155, 80);
-    Image1 = new QLabel(GroupBox2);
-    Image1->setGeometry(8, 18, 56, 54);
+    BColor = TeeAddButton<TButtonColor>(this, "&Color...", 162, 8, 75);
+    GroupBox2 = TeePlace(new QGroupBox("Image:", this), 162, 40, 155, 80);
+    Image1 = TeePlace(new QLabel(GroupBox2), 8, 18, 56, 54);
     Image1->setScaledContents(true);
     Image1->setFrameShape(QFrame::Box);
-    Button1 = new QPushButton("&Image...", GroupBox2);
-    Button1->setGeometry(72, 32, 75, 25);
-    Button2 = new QPushButton("OK", this);
-    Button2->setGeometry(162, 126, 75, 25);
-    Button3 = new QPushButton("Cancel", this);
-    Button3->setGeometry(242, 126, 75, 25);
+    Button1 = TeePlace(new QPushButton("&Image...", GroupBox2), 72, 32, 75, 25);
+    Button2 = TeePlace(new QPushButton("OK", this), 162, 126, 75, 25);
+    Button3 = TeePlace(new QPushButton("Cancel", this), 242, 126, 75, 25);
     for (std::size_t i = 0; i < Textures.size(); ++i) {
         Textures[i] = std::make_unique<TBitmap>();
         TeeDrawTexture(Textures[i].get(), int(i));

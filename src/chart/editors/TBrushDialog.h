@@ -8,12 +8,7 @@
 #include "chart/editors/TTeeForm.h"
 #include "platform/GraphicsTypes.h"
 
-class QGroupBox;
-class QLabel;
-class QListWidget;
-class QPushButton;
 class TBitmap;
-class TButtonColor;
 class TCanvas;
 class TChartBrush;
 class TPicture;

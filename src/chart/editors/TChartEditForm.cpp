@@ -124,8 +124,7 @@ TChartEditForm::TChartEditForm(QWidget* Owner) : TTeeForm(Owner)
     layout->addWidget(TreeSplitter, 1);
 
     TabChart = TeeAddTab(MainPage, "Chart");
-    SubPage = new TTeePageControl(TabChart);
-    TeeAlignClient(SubPage);
+    SubPage = TeeAlignClient(new TTeePageControl(TabChart));
     TabSeriesList = TeeAddTab(SubPage, "Series");
     TabGeneral = TeeAddTab(SubPage, "General");
     TabAxis = TeeAddTab(SubPage, "Axis");
@@ -830,6 +829,11 @@ void TChartEditForm::TreeChange()
         SubPage->SetActivePage(tab);
         SubPageChange();
     };
+    // Shows a page and has its form select the element of the node.
+    auto selectOn = [&](QWidget* tab, const char* select, QObject* element) {
+        showSub(tab);
+        if (TTeeForm* form = PageForm(tab)) QMetaObject::invokeMethod(form, select, Q_ARG(QObject*, element));
+    };
     switch (node->data(0, KindRole).toInt()) {
         case nkTab: {
             auto* tab = static_cast<QWidget*>(nodeData);
@@ -850,18 +854,8 @@ void TChartEditForm::TreeChange()
             if (ToolsForm()->LBTools->count() == 0) ToolsForm()->FillTools();
             ToolsForm()->SelectTool(static_cast<TTeeCustomTool*>(nodeData));
             break;
-        case nkAxis:
-            showSub(TabAxis);
-            if (TTeeForm* form = PageForm(TabAxis))
-                QMetaObject::invokeMethod(form, "SelectAxis",
-                                          Q_ARG(QObject*, static_cast<QObject*>(static_cast<TChartAxis*>(nodeData))));
-            break;
-        case nkTitle:
-            showSub(TabTitle);
-            if (TTeeForm* form = PageForm(TabTitle))
-                QMetaObject::invokeMethod(form, "SelectTitle",
-                                          Q_ARG(QObject*, static_cast<QObject*>(static_cast<TChartTitle*>(nodeData))));
-            break;
+        case nkAxis: selectOn(TabAxis, "SelectAxis", static_cast<TChartAxis*>(nodeData)); break;
+        case nkTitle: selectOn(TabTitle, "SelectTitle", static_cast<TChartTitle*>(nodeData)); break;
     }
 }
 

@@ -11,19 +11,11 @@
 
 #include "chart/editors/TTeeForm.h"
 
-class QListWidget;
 class QAction;
-class QCheckBox;
-class QLabel;
 class QListWidgetItem;
 class QMenu;
-class QPushButton;
-class QSplitter;
-class QTabWidget;
-class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
-class QWidget;
 class TChartAxis;
 class TChartGrid;
 class TChartGridNavigator;
@@ -36,7 +28,6 @@ class TFormTeeSeries;
 class TFormTeeTools;
 class TSeriesGroup;
 class TTeeCustomTool;
-class TTeePageControl;
 
 enum TChartEditorTab : unsigned char {
     cetMain,

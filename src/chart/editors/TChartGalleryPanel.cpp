@@ -20,6 +20,7 @@
 #include "chart/series/TLineSeries.h"
 #include "chart/series/TeeStandardSeries.h"
 #include "platform/Dialogs.h"
+#include "platform/StoreChanged.h"
 #include "platform/TBitmap.h"
 
 TColor clTeeGallery = clWhite;
@@ -311,8 +312,7 @@ void TChartGalleryPanel::SetNumCols(int Value)
 
 void TChartGalleryPanel::SetSmooth(bool Value)
 {
-    if (FSmooth == Value) return;
-    FSmooth = Value;
+    if (!StoreChanged(FSmooth, Value)) return;
     for (TGalleryChart* c : Charts) {
         c->Smooth = Value;
         c->update();

@@ -20,6 +20,7 @@
 #include "chart/engine/TeeSeriesEdit.h"
 #include "platform/Dialogs.h"
 #include "platform/FreeNotification.h"
+#include "platform/StoreChanged.h"
 #include "platform/TCanvas.h"
 
 TAddGalleryEvent TeeAddGalleryProc;
@@ -67,8 +68,7 @@ void TChartListBox::ChartFreed()
 
 void TChartListBox::SetCheckStyle(TCheckBoxesStyle Value)
 {
-    if (FCheckStyle == Value) return;
-    FCheckStyle = Value;
+    if (!StoreChanged(FCheckStyle, Value)) return;
     if (Value == cbsRadio) {
         bool first = true;
         for (int i = 0; i < count(); ++i) {

@@ -8,17 +8,8 @@
 #include "chart/editors/TTeeForm.h"
 #include "platform/GraphicsTypes.h"
 
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QPushButton;
-class QSlider;
-class QSpinBox;
-class QWidget;
 class TCustomTeeNavigator;
 class TCustomTeePanel;
-class TOptionsRadioGroup;
 class TTeePreviewPanel;
 
 // On showing the dialog with a printer, the printer is switched to landscape.

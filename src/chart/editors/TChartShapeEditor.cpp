@@ -23,31 +23,24 @@ TChartShapeEditor::TChartShapeEditor(QWidget* Owner) : TTeeForm(Owner)
 {
     setObjectName("ChartShapeEditor");
     SetClientSize(360, 190);
-    PageControl1 = new QTabWidget(this);
-    TeeAlignClient(PageControl1);
+    PageControl1 = TeeAlignClient(new QTabWidget(this));
     QWidget* style = TeeAddTab(PageControl1, "Style");
     CBStyle = TeeAddCombo(style, 8, 6, 110,
                           {"Rectangle", "Circle", "Vertical Line", "Horiz. Line", "Triangle", "Invert. Triangle",
                            "Line", "Diamond", "Cube", "Cross", "Diagonal Cross", "Star", "Pyramid", "Invert. Pyramid"});
-    BShapeColor = new TButtonColor(style);
-    BShapeColor->setText("&Color...");
-    BShapeColor->setGeometry(8, 32, 80, 25);
-    BShapePen = new TButtonPen(style);
-    BShapePen->setText("&Border...");
-    BShapePen->setGeometry(8, 60, 80, 25);
+    BShapeColor = TeeAddButton<TButtonColor>(style, "&Color...", 8, 32, 80);
+    BShapePen = TeeAddButton<TButtonPen>(style, "&Border...", 8, 60, 80);
     BShapeBrush = TeeAddButton(style, "&Pattern...", 8, 88, 80);
     Button1 = TeeAddButton(style, "&Gradient...", 8, 116, 80);
     CBTrans = TeeAddCheck(style, "Tra&nsparent", 8, 146);
-    MemoText = new QPlainTextEdit(style);
-    MemoText->setGeometry(126, 6, 120, 70);
+    MemoText = TeePlace(new QPlainTextEdit(style), 126, 6, 120, 70);
     RGAlign = TeeAddRadioGroup(style, "", {"Left", "Center", "Right"}, 126, 80, 70, 70);
     RGVertAlign = TeeAddRadioGroup(style, "", {"Top", "Center", "Bottom"}, 200, 80, 70, 70);
     CBRound = TeeAddCheck(style, "&Round Rectangle", 126, 154);
     QWidget* position = TeeAddTab(PageControl1, "Position");
     auto edit = [position](const char* caption, int x, int y) {
         QLabel* label = TeeAddLabel(position, caption, x, y + 4);
-        auto* e = new QLineEdit(position);
-        e->setGeometry(x + 50, y, 70, 21);
+        auto* e = TeePlace(new QLineEdit(position), x + 50, y, 70, 21);
         label->setBuddy(e);
         return e;
     };

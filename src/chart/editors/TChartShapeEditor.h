@@ -4,17 +4,8 @@
 // font ("Text").
 #include "chart/editors/TTeeForm.h"
 
-class QCheckBox;
-class QComboBox;
-class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
-class QTabWidget;
-class TButtonColor;
-class TButtonPen;
 class TChartShape;
 class TTeeFontEditor;
-class TTeeRadioGroup;
 
 class TChartShapeEditor : public TTeeForm {
     Q_OBJECT

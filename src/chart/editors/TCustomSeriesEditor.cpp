@@ -23,28 +23,21 @@ TCustomSeriesEditor::TCustomSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
 {
     setObjectName("CustomSeriesEditor");
     SetClientSize(360, 160);
-    BLineBorder = new TButtonPen(this);
-    BLineBorder->setText("&Border...");
-    BLineBorder->setGeometry(8, 8, 80, 25);
-    BLineColor = new TButtonColor(this);
-    BLineColor->setText("&Color...");
-    BLineColor->setGeometry(8, 38, 80, 25);
+    BLineBorder = TeeAddButton<TButtonPen>(this, "&Border...", 8, 8, 80);
+    BLineColor = TeeAddButton<TButtonColor>(this, "&Color...", 8, 38, 80);
     CBColorEach = TeeAddCheck(this, "Color &Each", 8, 70);
     CBStack = TeeAddCombo(this, 164, 8, 76, {"None", "Overlap", "Stack", "Stack 100%"},
                           TeeAddLabel(this, "S&tack:", 124, 12));
     CBClick = TeeAddCheck(this, "Clic&kable", 8, 92);
     CheckBox1 = TeeAddCheck(this, "Color Each line", 8, 114);
-    GBStair = new QGroupBox(this);
-    GBStair->setGeometry(124, 36, 116, 46);
+    GBStair = TeePlace(new QGroupBox(this), 124, 36, 116, 46);
     CBStairs = TeeAddCheck(GBStair, "&Stairs", 6, 4);
     CBInvStairs = TeeAddCheck(GBStair, "&Inverted", 6, 24);
     CBDark3D = TeeAddCheck(this, "&Dark 3D", 124, 90);
     LHeight = TeeAddLabel(this, "&Height 3D:", 124, 116);
     EHeight = TeeAddSpin(this, 190, 112, 50, 0, 100, 1, LHeight);
     UDHeight = EHeight;
-    BOutline = new TButtonPen(this);
-    BOutline->setText("&Outline...");
-    BOutline->setGeometry(250, 8, 80, 25);
+    BOutline = TeeAddButton<TButtonPen>(this, "&Outline...", 250, 8, 80);
     BBrush = TeeAddButton(this, "&Pattern...", 250, 38, 80);
     Button1 = TeeAddButton(this, "S&hadow...", 250, 68, 80);
 

@@ -4,14 +4,6 @@
 // height, outline and pattern. The series' pointer gets a tab of its own.
 #include "chart/editors/TTeeForm.h"
 
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QPushButton;
-class QSpinBox;
-class TButtonColor;
-class TButtonPen;
 class TCustomSeries;
 
 class TCustomSeriesEditor : public TTeeForm {

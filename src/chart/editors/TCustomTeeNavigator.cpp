@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "chart/editors/TTeeForm.h"
+#include "chart/editors/TeePenDlg.h"
 #include "chart/engine/TCustomTeePanel.h"
 #include "chart/engine/TeeConst.h"
 #include "platform/FreeNotification.h"
@@ -158,8 +159,8 @@ TCustomTeeNavigator::~TCustomTeeNavigator()
 void TCustomTeeNavigator::InitButtons()
 {
     for (int i = 0; i <= nbCancel; ++i) {
-        auto* b = new TTeeNavButton(this, TTeeNavigateBtn(i));
-        b->setGeometry(i * TeeNavMinButtonWidth, 0, TeeNavMinButtonWidth, TeeNavMinButtonHeight);
+        auto* b = TeePlace(new TTeeNavButton(this, TTeeNavigateBtn(i)), i * TeeNavMinButtonWidth, 0,
+                           TeeNavMinButtonWidth, TeeNavMinButtonHeight);
         b->setEnabled(false);
         FButtons[std::size_t(i)] = b;
     }

@@ -3,7 +3,6 @@
 // Cancel), drawing of all points, stairs and null handling.
 #include "chart/editors/TPenDialog.h"
 
-class QCheckBox;
 class TFastLineSeries;
 
 class TFastLineSeriesEditor : public TPenDialog {

@@ -19,8 +19,7 @@ namespace {
 
 QSlider* Track(QWidget* Parent, int X, int Y, int Min, int Max, int Page, int Ticks, QLabel* Label)
 {
-    auto* slider = new QSlider(Qt::Horizontal, Parent);
-    slider->setGeometry(X, Y, 150, 22);
+    auto* slider = TeePlace(new QSlider(Qt::Horizontal, Parent), X, Y, 150, 22);
     slider->setRange(Min, Max);
     slider->setPageStep(Page);
     slider->setTickInterval(Ticks);
@@ -47,8 +46,7 @@ void TFormTee3D::Build()
 {
     setObjectName("FormTee3D");
     SetClientSize(371, 228);
-    PageControl1 = new TTeePageControl(this);
-    TeeAlignClient(PageControl1);
+    PageControl1 = TeeAlignClient(new TTeePageControl(this));
     Tab3D = TeeAddTab(PageControl1, "Options");
     CBView3d = TeeAddCheck(Tab3D, "&3 Dimensions", 8, 6);
     CBView3d->setChecked(true);
@@ -83,8 +81,7 @@ void TFormTee3D::Build()
     SBVOffset->setSingleStep(10);
     SBPerspec = row("&Perspective:", 144, 0, 200, 10, 10, LPerspec);
     TabViews = TeeAddTab(PageControl1, "Views");
-    ChartGalleryPanel1 = new TChartGalleryPanel(TabViews);
-    TeeAlignClient(ChartGalleryPanel1);
+    ChartGalleryPanel1 = TeeAlignClient(new TChartGalleryPanel(TabViews));
     ChartGalleryPanel1->OnChangeChart = [this](QObject*) {
         if (!FSelectingView) Guard([this] { SetGallery3DChart(Chart); });
     };
@@ -230,32 +227,30 @@ void TFormTee3D::CreateViewsGallery()
         o->SetOrthogonal(false);
         for (int s = 0; s < c->SeriesCount(); ++s) c->GetSeries(s)->SetVertAxis(aBothVertAxis);
         o->SetElevation(360);
+        // The side walls shown and where the right axis stands in depth.
+        auto sides = [c](bool left, bool right, int rightAxisZ) {
+            c->GetLeftWall()->SetVisible(left);
+            c->GetRightWall()->SetVisible(right);
+            c->RightAxis()->SetZPosition(rightAxisZ);
+        };
         switch (i) {
             case 1: o->SetOrthogonal(true); break;
             case 2:
                 o->SetOrthogonal(true);
-                c->GetLeftWall()->SetVisible(false);
-                c->GetRightWall()->SetVisible(true);
+                sides(false, true, 0);
                 for (int s = 0; s < c->SeriesCount(); ++s) c->GetSeries(s)->SetVertAxis(aRightAxis);
-                c->RightAxis()->SetZPosition(0);
                 o->SetOrthoAngle(135);
                 break;
             case 3:
-                c->GetLeftWall()->SetVisible(true);
-                c->GetRightWall()->SetVisible(true);
-                c->RightAxis()->SetZPosition(0);
+                sides(true, true, 0);
                 o->SetRotation(360);
                 break;
             case 4:
-                c->GetLeftWall()->SetVisible(true);
-                c->GetRightWall()->SetVisible(false);
-                c->RightAxis()->SetZPosition(100);
+                sides(true, false, 100);
                 o->SetRotation(300);
                 break;
             case 5:
-                c->GetLeftWall()->SetVisible(false);
-                c->GetRightWall()->SetVisible(true);
-                c->RightAxis()->SetZPosition(0);
+                sides(false, true, 0);
                 c->LeftAxis()->SetZPosition(100);
                 o->SetRotation(45);
                 break;

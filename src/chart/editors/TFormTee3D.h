@@ -4,15 +4,8 @@
 // angle, text zoom), plus a tab of six ready-made views picked from sample charts.
 #include "chart/editors/TTeeForm.h"
 
-class QCheckBox;
-class QLabel;
-class QSlider;
-class QSpinBox;
-class QTabWidget;
-class QWidget;
 class TChartGalleryPanel;
 class TCustomChart;
-class TTeePageControl;
 
 class TFormTee3D : public TTeeForm {
     Q_OBJECT

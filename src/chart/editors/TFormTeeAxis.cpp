@@ -118,12 +118,10 @@ void TFormTeeAxis::Build()
     LAxisIncre = TeeAddLabel(TabScales, "(increment)", 120, 26, 104);
     BIncre = TeeAddButton(TabScales, "&Change...", 230, 18);
     QLabel* label2 = TeeAddLabel(TabScales, "L&og Base:", 120, 50);
-    ELogBase = new QLineEdit("10", TabScales);
-    ELogBase->setGeometry(180, 46, 50, 21);
+    ELogBase = TeePlace(new QLineEdit("10", TabScales), 180, 46, 50, 21);
     label2->setBuddy(ELogBase);
     LogE = TeeAddCheck(TabScales, "e", 236, 48);
-    PageControl1 = new QTabWidget(TabScales);
-    PageControl1->setGeometry(4, 88, 276, 100);
+    PageControl1 = TeePlace(new QTabWidget(TabScales), 4, 88, 276, 100);
     QWidget* tabMin = TeeAddTab(PageControl1, "Minimum");
     CBAutoMin = TeeAddCheck(tabMin, "Aut&o", 8, 8);
     LAxisMin = TeeAddLabel(tabMin, "(min)", 70, 10, 110);
@@ -139,12 +137,10 @@ void TFormTeeAxis::Build()
 
     // ---- Title
     TabTitle = TeeAddTab(PageAxis, "Title");
-    PageTitle = new QTabWidget(TabTitle);
-    TeeAlignClient(PageTitle);
+    PageTitle = TeeAlignClient(new QTabWidget(TabTitle));
     TabTitleStyle = TeeAddTab(PageTitle, "Style");
     QLabel* l14 = TeeAddLabel(TabTitleStyle, "T&itle:", 8, 12);
-    ETitle = new QLineEdit(TabTitleStyle);
-    ETitle->setGeometry(60, 8, 180, 21);
+    ETitle = TeePlace(new QLineEdit(TabTitleStyle), 60, 8, 180, 21);
     l14->setBuddy(ETitle);
     SETitleAngle = TeeAddSpin(TabTitleStyle, 60, 40, 60, 0, 360, 90, TeeAddLabel(TabTitleStyle, "&Angle:", 8, 44));
     UDTitleAngle = SETitleAngle;
@@ -155,8 +151,7 @@ void TFormTeeAxis::Build()
 
     // ---- Labels
     TabLabels = TeeAddTab(PageAxis, "Labels");
-    PageLabels = new QTabWidget(TabLabels);
-    TeeAlignClient(PageLabels);
+    PageLabels = TeeAlignClient(new QTabWidget(TabLabels));
     TabLabStyle = TeeAddTab(PageLabels, "Style");
     CBLabels = TeeAddCheck(TabLabStyle, "V&isible", 8, 6);
     CBMultiline = TeeAddCheck(TabLabStyle, "Multi-lin&e", 8, 26);
@@ -184,10 +179,7 @@ void TFormTeeAxis::Build()
     // ---- Ticks
     TabTicks = TeeAddTab(PageAxis, "Ticks");
     auto pen = [](QWidget* parent, const char* caption, int x, int y) {
-        auto* b = new TButtonPen(parent);
-        b->setText(caption);
-        b->setGeometry(x, y, 80, 25);
-        return b;
+        return TeeAddButton<TButtonPen>(parent, caption, x, y, 80);
     };
     BAxisPen = pen(TabTicks, "&Axis...", 8, 6);
     BTickPen = pen(TabTicks, "T&icks...", 8, 36);

@@ -7,22 +7,10 @@
 
 #include "chart/editors/TTeeForm.h"
 
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
-class QSpinBox;
 #include <QStringList>
-class QTabWidget;
-class QToolButton;
-class QWidget;
-class TButtonPen;
 class TChartAxis;
 class TCustomAxisPanel;
 class TTeeFontEditor;
-class TTeePageControl;
 
 // The axis names in list order (left, right, top, bottom, depth, depth top, then "Custom
 // n" per custom axis of Chart).

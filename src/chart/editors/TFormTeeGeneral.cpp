@@ -131,11 +131,9 @@ void TFormTeeGeneral::Build()
     SetClientSize(368, 218);
     BPrint = TeeAddButton(this, "Print &Preview...", 8, 8, 110);
     QLabel* label6 = TeeAddLabel(this, "&Cursor:", 8, 46);
-    CBCursor = new TComboFlat(this);
-    CBCursor->setGeometry(56, 42, 110, 21);
+    CBCursor = TeePlace(new TComboFlat(this), 56, 42, 110, 21);
     label6->setBuddy(CBCursor);
-    auto* margins = new QGroupBox("Margins (%)", this);
-    margins->setGeometry(180, 4, 180, 96);
+    auto* margins = TeePlace(new QGroupBox("Margins (%)", this), 180, 4, 180, 96);
     auto margin = [margins](int x, int y) {
         QSpinBox* s = TeeAddSpin(margins, x, y, 50, 0, 100, 5);
         s->setValue(3);
@@ -147,17 +145,14 @@ void TFormTeeGeneral::Build()
     SEBotMa = UDBotMa = margin(64, 64);
     CBMarUnits = TeeAddCombo(this, 56, 76, 90, {"Percent", "Pixels"}, TeeAddLabel(this, "&Units:", 8, 80));
 
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setGeometry(4, 104, 360, 112);
+    PageControl1 = TeePlace(new QTabWidget(this), 4, 104, 360, 112);
     QWidget* zoom = TeeAddTab(PageControl1, "Zoom");
     CBAllowZoom = TeeAddCheck(zoom, "&Allow", 8, 6);
     CBAnimatedZoom = TeeAddCheck(zoom, "An&imated", 8, 26);
     SEAniZoomSteps = TeeAddSpin(zoom, 60, 48, 50, 1, 100, 1, TeeAddLabel(zoom, "&Steps:", 8, 52));
     SEAniZoomSteps->setValue(8);
     UDAniZoomSteps = SEAniZoomSteps;
-    BZoomPen = new TButtonPen(zoom);
-    BZoomPen->setText("P&en...");
-    BZoomPen->setGeometry(120, 4, 70, 25);
+    BZoomPen = TeeAddButton<TButtonPen>(zoom, "P&en...", 120, 4, 70);
     BZoomColor = TeeAddButton(zoom, "P&attern...", 120, 32, 70);
     EMinPix = TeeAddSpin(zoom, 290, 4, 56, 0, 1000, 1, TeeAddLabel(zoom, "&Minimum pixels:", 200, 8));
     EMinPix->setValue(16);

@@ -5,17 +5,8 @@
 #include "chart/editors/TCustomTeeNavigator.h"
 #include "chart/editors/TTeeForm.h"
 
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QPushButton;
-class QSpinBox;
-class QTabWidget;
-class TButtonPen;
-class TComboFlat;
 class TCustomChart;
 class TCustomTeePanel;
-class TTeeRadioGroup;
 
 // Shows the print preview of Panel modally, then repaints the panel.
 void ChartPreview(QObject* AOwner, TCustomTeePanel* Panel);

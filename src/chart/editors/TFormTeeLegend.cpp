@@ -30,8 +30,7 @@ void TFormTeeLegend::Build()
 {
     setObjectName("FormTeeLegend");
     SetClientSize(374, 224);
-    PageControl1 = new QTabWidget(this);
-    TeeAlignClient(PageControl1);
+    PageControl1 = TeeAlignClient(new QTabWidget(this));
 
     TabSheet1 = TeeAddTab(PageControl1, "Style");
     CBShow = TeeAddCheck(TabSheet1, "&Visible", 8, 6);
@@ -46,9 +45,7 @@ void TFormTeeLegend::Build()
                               "Percent", "X and Value", "X and Percent"},
                              l12);
     CBLegStyle->setMaxVisibleItems(11);
-    BDivLines = new TButtonPen(TabSheet1);
-    BDivLines->setText("&Dividing Lines...");
-    BDivLines->setGeometry(8, 56, 104, 25);
+    BDivLines = TeeAddButton<TButtonPen>(TabSheet1, "&Dividing Lines...", 8, 56, 104);
     EVertSpacing = TeeAddSpin(TabSheet1, 200, 60, 56, -10, 100, 1, TeeAddLabel(TabSheet1, "V&ert. Spacing:", 120, 64));
     UDVertSpacing = EVertSpacing;
     CBFontColor = TeeAddCheck(TabSheet1, "&Font Series Color", 8, 90);
@@ -62,8 +59,7 @@ void TFormTeeLegend::Build()
     SEMargin = TeeAddSpin(TabSheet3, 110, 56, 56, -1000, 1000, 1, TeeAddLabel(TabSheet3, "&Margin:", 8, 60));
     UDMargin = SEMargin;
     RGPosition = TeeAddRadioGroup(TabSheet3, "Position", {"&Left", "&Right", "&Top", "&Bottom"}, 180, 2, 90, 90);
-    auto* group = new QGroupBox(TabSheet3);
-    group->setGeometry(8, 92, 170, 80);
+    auto* group = TeePlace(new QGroupBox(TabSheet3), 8, 92, 170, 80);
     CBCustPos = TeeAddCheck(group, "&Custom:", 8, 6);
     ECustLeft = TeeAddSpin(group, 50, 28, 60, -100, 1000, 5, TeeAddLabel(group, "L&eft:", 8, 32));
     UDLeft = ECustLeft;
@@ -81,18 +77,14 @@ void TFormTeeLegend::Build()
     CBContinuous = TeeAddCheck(TabSheet2, "&Continuous", 180, 8);
     CBVisible = TeeAddCheck(TabSheet2, "&Visible", 180, 28);
     CBSymPen = TeeAddCheck(TabSheet2, "&Default border", 180, 48);
-    BSymPen = new TButtonPen(TabSheet2);
-    BSymPen->setText("&Border...");
-    BSymPen->setGeometry(180, 70, 80, 25);
+    BSymPen = TeeAddButton<TButtonPen>(TabSheet2, "&Border...", 180, 70, 80);
     CBSquared = TeeAddCheck(TabSheet2, "&Squared", 8, 94);
 
     TabTitle = TeeAddTab(PageControl1, "Title");
-    PageControl2 = new QTabWidget(TabTitle);
-    TeeAlignClient(PageControl2);
+    PageControl2 = TeeAlignClient(new QTabWidget(TabTitle));
     QWidget* options = TeeAddTab(PageControl2, "Options");
     QLabel* label6 = TeeAddLabel(options, "&Text:", 8, 6);
-    MemoText = new QPlainTextEdit(options);
-    MemoText->setGeometry(8, 22, 200, 90);
+    MemoText = TeePlace(new QPlainTextEdit(options), 8, 22, 200, 90);
     label6->setBuddy(MemoText);
     CBTextAlign = TeeAddCombo(options, 216, 22, 90, {"Left", "Center", "Right"},
                               TeeAddLabel(options, "Text &alignment:", 216, 6));

@@ -3,17 +3,9 @@
 // place, symbols and title, with the shape editors of the legend and its title as tabs.
 #include "chart/editors/TTeeForm.h"
 
-class QCheckBox;
-class QComboBox;
-class QPlainTextEdit;
-class QSpinBox;
-class QTabWidget;
-class QWidget;
-class TButtonPen;
 class TChartLegend;
 class TCustomChartLegend;
 class TFormTeeShape;
-class TTeeRadioGroup;
 
 class TFormTeeLegend : public TTeeForm {
     Q_OBJECT

@@ -4,9 +4,6 @@
 // page navigator.
 #include "chart/editors/TTeeForm.h"
 
-class QCheckBox;
-class QLabel;
-class QSpinBox;
 class TChartPageNavigator;
 class TCustomChart;
 class TTeeCustomTool;

@@ -35,16 +35,12 @@ void TFormTeePanel::Build()
     setObjectName("FormTeePanel");
     setWindowTitle("Panel Editor");
     SetClientSize(380, 210);
-    PageControl1 = new QTabWidget(this);
-    TeeAlignClient(PageControl1);
+    PageControl1 = TeeAlignClient(new QTabWidget(this));
 
     TabBack = TeeAddTab(PageControl1, "Background");
-    BPanelColor = new TButtonColor(TabBack);
-    BPanelColor->setText("&Color...");
-    BPanelColor->setGeometry(8, 8, 80, 25);
+    BPanelColor = TeeAddButton<TButtonColor>(TabBack, "&Color...", 8, 8, 80);
     CBColorDef = TeeAddCheck(TabBack, "&Default", 8, 40);
-    auto* gb6 = new QGroupBox("Back Image:", TabBack);
-    gb6->setGeometry(110, 4, 250, 150);
+    auto* gb6 = TeePlace(new QGroupBox("Back Image:", TabBack), 110, 4, 250, 150);
     RGBitmap = TeeAddRadioGroup(gb6, "St&yle", {"Stretch", "Tile", "Center", "C&ustom"}, 8, 18, 100, 96);
     BBrowseImage = TeeAddButton(gb6, QString::fromStdString(TeeMsg_BrowseImage).toUtf8().constData(), 120, 20, 90);
     CBImageInside = TeeAddCheck(gb6, "I&nside", 120, 52);
@@ -65,9 +61,7 @@ void TFormTeePanel::Build()
                           TeeAddLabel(TabBorders, "Bevel &inner:", 180, 12));
     CBOuter = TeeAddCombo(TabBorders, 260, 38, 90, {"None", "Lowered", "Raised"},
                           TeeAddLabel(TabBorders, "Bevel &outer:", 180, 42));
-    BBorder = new TButtonPen(TabBorders);
-    BBorder->setText("&Border...");
-    BBorder->setGeometry(180, 68, 80, 25);
+    BBorder = TeeAddButton<TButtonPen>(TabBorders, "&Border...", 180, 68, 80);
 
     TabGradient = TeeAddTab(PageControl1, "Gradient");
     TabShadow = TeeAddTab(PageControl1, "Shadow");

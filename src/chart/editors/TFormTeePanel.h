@@ -3,17 +3,8 @@
 // borders and bevels, gradient and shadow.
 #include "chart/editors/TTeeForm.h"
 
-class QCheckBox;
-class QComboBox;
-class QPushButton;
-class QSpinBox;
-class QTabWidget;
-class QWidget;
-class TButtonColor;
-class TButtonPen;
 class TCustomTeePanelExtended;
 class TTeeGradientEditor;
-class TTeeRadioGroup;
 class TTeeShadowEditor;
 
 class TFormTeePanel : public TTeeForm {

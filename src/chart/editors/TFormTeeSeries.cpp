@@ -53,8 +53,7 @@ TCustomAxisPanel* ChartOf(const TChartSeries* Series)
 
 QWidget* Group(QWidget* Parent, const char* Caption, int X, int Y, int W, int H)
 {
-    auto* box = new QGroupBox(Caption, Parent);
-    box->setGeometry(X, Y, W, H);
+    auto* box = TeePlace(new QGroupBox(Caption, Parent), X, Y, W, H);
     return box;
 }
 
@@ -139,8 +138,7 @@ TFormTeeSeries::TFormTeeSeries(QWidget* Owner) : TTeeForm(Owner)
     CBShowInLegend = TeeAddCheck(gb5, "&Show In Legend", 8, 18);
     CBShowInLegend->setChecked(true);
     QLabel* l27 = TeeAddLabel(gb5, "&Cursor:", 8, 44);
-    CBCursor = new TComboFlat(gb5);
-    CBCursor->setGeometry(60, 40, 130, 21);
+    CBCursor = TeePlace(new TComboFlat(gb5), 60, 40, 130, 21);
     l27->setBuddy(CBCursor);
     LDepth = TeeAddLabel(gb5, "&Depth:", 8, 72);
     EDepth = TeeAddSpin(gb5, 60, 68, 60, 0, 1200, 1, LDepth);
@@ -151,8 +149,7 @@ TFormTeeSeries::TFormTeeSeries(QWidget* Owner) : TTeeForm(Owner)
     CBFormat->setEditable(true);
     Button1 = TeeAddButton(gb2, "...", 168, 18, 24, 21);
     QLabel* l21 = TeeAddLabel(gb2, "&Percents:", 8, 50);
-    EPercentFormat = new QLineEdit(gb2);
-    EPercentFormat->setGeometry(64, 46, 100, 21);
+    EPercentFormat = TeePlace(new QLineEdit(gb2), 64, 46, 100, 21);
     l21->setBuddy(EPercentFormat);
     Button2 = TeeAddButton(gb2, "...", 168, 46, 24, 21);
     GBHorizAxis = Group(TabGeneral, "Horizontal Axis:", 210, 4, 200, 52);
@@ -168,8 +165,7 @@ TFormTeeSeries::TFormTeeSeries(QWidget* Owner) : TTeeForm(Owner)
 
     // ---- Marks
     TabMarks = TeeAddTab(PageSeries, "Marks");
-    PageControlMarks = new QTabWidget(TabMarks);
-    TeeAlignClient(PageControlMarks);
+    PageControlMarks = TeeAlignClient(new QTabWidget(TabMarks));
     TabSheet1 = TeeAddTab(PageControlMarks, "Style");
     CBMarksVisible = TeeAddCheck(TabSheet1, "&Visible", 8, 8);
     CBAllVisible = TeeAddCheck(TabSheet1, "All Series Visi&ble", 120, 8);
@@ -186,9 +182,7 @@ TFormTeeSeries::TFormTeeSeries(QWidget* Owner) : TTeeForm(Owner)
     UDMarksAngle = SEMarksAngle;
     CBMultiLine = TeeAddCheck(TabSheet1, "&Multi line", 170, 102);
     TabSheet2 = TeeAddTab(PageControlMarks, "Arrows");
-    BMarkLinCol = new TButtonPen(TabSheet2);
-    BMarkLinCol->setText("&Border...");
-    BMarkLinCol->setGeometry(8, 8, 80, 25);
+    BMarkLinCol = TeeAddButton<TButtonPen>(TabSheet2, "&Border...", 8, 8, 80);
     BCalloutPointer = TeeAddButton(TabSheet2, "&Pointer...", 8, 40, 80);
     SEArrowLength = TeeAddSpin(TabSheet2, 180, 8, 60, -1000, 1000, 1, TeeAddLabel(TabSheet2, "&Length:", 110, 12));
     UDArrowsLength = SEArrowLength;
@@ -229,8 +223,7 @@ TFormTeeSeries::TFormTeeSeries(QWidget* Owner) : TTeeForm(Owner)
     Panel4 = new QWidget(TabDataSource);
     Panel4->setFixedHeight(64);
     QLabel* label2 = TeeAddLabel(Panel4, "&Number of sample values:", 8, 8);
-    ESamples = new QLineEdit("0", Panel4);
-    ESamples->setGeometry(160, 4, 60, 21);
+    ESamples = TeePlace(new QLineEdit("0", Panel4), 160, 4, 60, 21);
     label2->setBuddy(ESamples);
     CBSamplesDefault = TeeAddCheck(Panel4, "&Default", 230, 6);
     BApplyRandom = TeeAddButton(Panel4, "&Apply", 8, 34);

@@ -14,23 +14,13 @@
 #include "chart/editors/TeeEditorClasses.h"
 #include "chart/engine/TeePanelTypes.h"
 
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QSpinBox;
-class QTabWidget;
-class TButtonPen;
 class TChartGrid;
 class TChartGridNavigator;
 class TChartListBox;
 class TChartSeries;
-class TComboFlat;
 class TCustomAxisPanel;
 class TFormTeeShape;
 class TSeriesMarksSymbol;
-class TTeePageControl;
 
 class TFormTeeSeries;
 // Called at every show of the page that has a series, with the page and the series' chart.

@@ -4,15 +4,6 @@
 // shadow editors as the pages "Text", "Gradient" and "Shadow". Changes apply in place.
 #include "chart/editors/TTeeForm.h"
 
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QPushButton;
-class QSpinBox;
-class QTabWidget;
-class QWidget;
-class TButtonColor;
-class TButtonPen;
 class TTeeCustomShape;
 class TTeeFontEditor;
 class TTeeGradientEditor;

@@ -41,16 +41,14 @@ void TFormTeeTitle::Build()
     layout->addWidget(PageControlTitle, 1);
     TabSheet1 = TeeAddTab(PageControlTitle, "Style");
     QLabel* label1 = TeeAddLabel(TabSheet1, "&Text:", 8, 6);
-    MText = new QPlainTextEdit(TabSheet1);
-    MText->setGeometry(8, 22, 220, 110);
+    MText = TeePlace(new QPlainTextEdit(TabSheet1), 8, 22, 220, 110);
     label1->setBuddy(MText);
     CBVisible = TeeAddCheck(TabSheet1, "&Visible", 240, 22);
     CBAdjust = TeeAddCheck(TabSheet1, "&Adjust Frame", 240, 44);
     CBAlign = TeeAddCombo(TabSheet1, 240, 86, 90, {"Left", "Center", "Right"},
                           TeeAddLabel(TabSheet1, "Alig&nment:", 240, 70));
     TabSheet2 = TeeAddTab(PageControlTitle, "Position");
-    auto* group = new QGroupBox(TabSheet2);
-    group->setGeometry(8, 8, 180, 90);
+    auto* group = TeePlace(new QGroupBox(TabSheet2), 8, 8, 180, 90);
     CBCustPos = TeeAddCheck(group, "&Custom:", 8, 8);
     ECustLeft = TeeAddSpin(group, 50, 32, 70, -1000, 1000, 5, TeeAddLabel(group, "L&eft:", 8, 36));
     UDLeft = ECustLeft;

@@ -4,12 +4,6 @@
 // position, with the shape editor's tabs for its frame, font, gradient and shadow.
 #include "chart/editors/TTeeForm.h"
 
-class QCheckBox;
-class QComboBox;
-class QPlainTextEdit;
-class QSpinBox;
-class QTabWidget;
-class QWidget;
 class TChartTitle;
 class TCustomChart;
 class TFormTeeShape;

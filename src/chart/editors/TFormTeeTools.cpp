@@ -32,12 +32,9 @@ TFormTeeTools::TFormTeeTools(QWidget* Owner) : TTeeForm(Owner)
     BAdd = TeeAddButton(PTop, "&Add...", 4, 4);
     BDelete = TeeAddButton(PTop, "&Delete", 84, 4);
     CBActive = TeeAddCheck(PTop, "A&ctive", 168, 8);
-    Panel2 = new QWidget(PTop);
-    Panel2->setGeometry(250, 2, 60, 28);
-    BMoveUp = new QToolButton(Panel2);
-    BMoveUp->setGeometry(0, 2, 28, 24);
-    BMoveDown = new QToolButton(Panel2);
-    BMoveDown->setGeometry(30, 2, 28, 24);
+    Panel2 = TeePlace(new QWidget(PTop), 250, 2, 60, 28);
+    BMoveUp = TeePlace(new QToolButton(Panel2), 0, 2, 28, 24);
+    BMoveDown = TeePlace(new QToolButton(Panel2), 30, 2, 28, 24);
     TeeSetArrowIcons(BMoveUp, BMoveDown);
     layout->addWidget(PTop);
 

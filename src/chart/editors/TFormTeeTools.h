@@ -6,12 +6,6 @@
 
 #include "chart/editors/TTeeForm.h"
 
-class QCheckBox;
-class QLabel;
-class QListWidget;
-class QPushButton;
-class QToolButton;
-class QWidget;
 class TCustomChart;
 class TTeeCustomTool;
 

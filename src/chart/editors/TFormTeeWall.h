@@ -4,12 +4,6 @@
 // gradient, visibility and automatic hiding, plus the switch and size shared by all walls.
 #include "chart/editors/TTeeForm.h"
 
-class QCheckBox;
-class QPushButton;
-class QSpinBox;
-class QTabBar;
-class TButtonColor;
-class TButtonPen;
 class TChartWall;
 class TCustomChart;
 

@@ -48,8 +48,7 @@ QComboBox* AddCombo(QWidget* Parent, int Y)
 
 QSpinBox* AddSpin(QWidget* Parent, QLabel* Label, int Y)
 {
-    auto* spin = new QSpinBox(Parent);
-    spin->setGeometry(200, Y, 48, 21);
+    auto* spin = TeePlace(new QSpinBox(Parent), 200, Y, 48, 21);
     spin->setRange(0, 20);
     Label->setBuddy(spin);
     return spin;
@@ -63,46 +62,31 @@ TFormatEditor::TFormatEditor(QWidget* Owner) : TTeeForm(Owner)
     setWindowTitle("Numeric Format");
     SetClientSize(274, 269);
 
-    GroupBox1 = new QGroupBox(this);
-    GroupBox1->setGeometry(8, 4, 258, 104);
-    RBDate = new QRadioButton("&Date Time:", GroupBox1);
-    RBDate->setGeometry(8, 16, 92, 17);
+    GroupBox1 = TeePlace(new QGroupBox(this), 8, 4, 258, 104);
+    RBDate = TeePlace(new QRadioButton("&Date Time:", GroupBox1), 8, 16, 92, 17);
     CBDate = AddCombo(GroupBox1, 14);
     CBDate->addItems({"mm-yyyy", "mm-dd-yy", "dd-mm-yyyy", "mmm", "ddd", "MM"});
-    RBGeo = new QRadioButton("&Geographic:", GroupBox1);
-    RBGeo->setGeometry(8, 46, 92, 17);
+    RBGeo = TeePlace(new QRadioButton("&Geographic:", GroupBox1), 8, 46, 92, 17);
     CBGeo = AddCombo(GroupBox1, 44);
-    RBCustom = new QRadioButton("&Custom:", GroupBox1);
-    RBCustom->setGeometry(8, 76, 92, 17);
+    RBCustom = TeePlace(new QRadioButton("&Custom:", GroupBox1), 8, 76, 92, 17);
     CBCustom = AddCombo(GroupBox1, 74);
 
-    Panel2 = new QWidget(this);
-    Panel2->setGeometry(8, 112, 258, 112);
-    RBInteger = new QRadioButton("&Number", Panel2);
-    RBInteger->setGeometry(8, 6, 100, 17);
-    CBPercent = new QCheckBox("&Percent", Panel2);
-    CBPercent->setGeometry(24, 32, 90, 17);
-    CBThousands = new QCheckBox("&Thousands", Panel2);
-    CBThousands->setGeometry(24, 56, 90, 17);
-    CBCurrency = new QCheckBox("C&urrency", Panel2);
-    CBCurrency->setGeometry(24, 80, 90, 17);
-    Label1 = new QLabel("D&ecimals:", Panel2);
-    Label1->setGeometry(130, 34, 66, 13);
+    Panel2 = TeePlace(new QWidget(this), 8, 112, 258, 112);
+    RBInteger = TeePlace(new QRadioButton("&Number", Panel2), 8, 6, 100, 17);
+    CBPercent = TeePlace(new QCheckBox("&Percent", Panel2), 24, 32, 90, 17);
+    CBThousands = TeePlace(new QCheckBox("&Thousands", Panel2), 24, 56, 90, 17);
+    CBCurrency = TeePlace(new QCheckBox("C&urrency", Panel2), 24, 80, 90, 17);
+    Label1 = TeePlace(new QLabel("D&ecimals:", Panel2), 130, 34, 66, 13);
     Edit1 = AddSpin(Panel2, Label1, 30);
     UpDown1 = Edit1;
-    CBFixedDecimals = new QCheckBox("F&ixed", Panel2);
-    CBFixedDecimals->setGeometry(130, 58, 90, 17);
-    Label2 = new QLabel("&Fixed:", Panel2);
-    Label2->setGeometry(130, 84, 66, 13);
+    CBFixedDecimals = TeePlace(new QCheckBox("F&ixed", Panel2), 130, 58, 90, 17);
+    Label2 = TeePlace(new QLabel("&Fixed:", Panel2), 130, 84, 66, 13);
     Edit2 = AddSpin(Panel2, Label2, 80);
     UpDown2 = Edit2;
 
-    Panel1 = new QWidget(this);
-    Panel1->setGeometry(0, 232, 274, 37);
-    Button1 = new QPushButton("OK", Panel1);
-    Button1->setGeometry(112, 6, 75, 25);
-    Button2 = new QPushButton("Cancel", Panel1);
-    Button2->setGeometry(192, 6, 75, 25);
+    Panel1 = TeePlace(new QWidget(this), 0, 232, 274, 37);
+    Button1 = TeePlace(new QPushButton("OK", Panel1), 112, 6, 75, 25);
+    Button2 = TeePlace(new QPushButton("Cancel", Panel1), 192, 6, 75, 25);
 
     // The four choices are exclusive, but they sit in two places: the handlers untick.
     for (QRadioButton* b : {RBDate, RBGeo, RBCustom, RBInteger}) b->setAutoExclusive(false);

@@ -4,15 +4,6 @@
 // back from the controls.
 #include "chart/editors/TTeeForm.h"
 
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QPushButton;
-class QRadioButton;
-class QSpinBox;
-class QWidget;
-
 class TFormatEditor : public TTeeForm {
     Q_OBJECT
 public:

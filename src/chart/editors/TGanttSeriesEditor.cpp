@@ -23,13 +23,9 @@ TGanttSeriesEditor::TGanttSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
     QLabel* height = TeeAddLabel(this, "&Height:", 8, 12);
     SEPointVertSize = TeeAddSpin(this, 80, 8, 60, 1, 1000, 1, height);
     UDPointVertSize = SEPointVertSize;
-    BConnLines = new TButtonPen(this);
-    BConnLines->setText("Co&nnecting Lines...");
-    BConnLines->setGeometry(8, 38, 120, 25);
+    BConnLines = TeeAddButton<TButtonPen>(this, "Co&nnecting Lines...", 8, 38, 120);
     CBColorEach = TeeAddCheck(this, "Color &Each", 160, 10);
-    BColor = new TButtonColor(this);
-    BColor->setText("&Color...");
-    BColor->setGeometry(160, 32, 80, 25);
+    BColor = TeeAddButton<TButtonColor>(this, "&Color...", 160, 32, 80);
     Edit1 = TeeAddSpin(this, 90, 76, 56, 0, 100, 1, TeeAddLabel(this, "&Transparency:", 8, 80));
     UpDown1 = Edit1;
     SetBorderStyle(fbsDialog);
@@ -76,9 +72,7 @@ TArrowSeriesEditor::TArrowSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
 {
     setObjectName("ArrowSeriesEditor");
     SetClientSize(300, 130);
-    BPen = new TButtonPen(this);
-    BPen->setText("&Border...");
-    BPen->setGeometry(8, 8, 80, 25);
+    BPen = TeeAddButton<TButtonPen>(this, "&Border...", 8, 8, 80);
     BBrush = TeeAddButton(this, "&Pattern...", 8, 38, 80);
     SEArrowWidth = TeeAddSpin(this, 150, 8, 56, 1, 100, 1, TeeAddLabel(this, "&Width:", 100, 12));
     UDArrowWidth = SEArrowWidth;
@@ -86,9 +80,7 @@ TArrowSeriesEditor::TArrowSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
     SEArrowHeight = TeeAddSpin(this, 150, 38, 56, 1, 100, 1, height);
     UDArrowHeight = SEArrowHeight;
     CBColorEach = TeeAddCheck(this, "Color &Each", 8, 76);
-    BArrowColor = new TButtonColor(this);
-    BArrowColor->setText("&Color...");
-    BArrowColor->setGeometry(100, 72, 80, 25);
+    BArrowColor = TeeAddButton<TButtonColor>(this, "&Color...", 100, 72, 80);
     SetBorderStyle(fbsDialog);
 
     Bind(BBrush, &QPushButton::clicked, [this] {

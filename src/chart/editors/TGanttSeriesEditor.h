@@ -4,12 +4,7 @@
 // pen, pattern, size and colours of arrows.
 #include "chart/editors/TTeeForm.h"
 
-class QCheckBox;
-class QPushButton;
-class QSpinBox;
 class TArrowSeries;
-class TButtonColor;
-class TButtonPen;
 class TGanttSeries;
 
 class TGanttSeriesEditor : public TTeeForm {

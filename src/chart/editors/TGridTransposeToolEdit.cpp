@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "chart/editors/TeeEditorClasses.h"
+#include "chart/editors/TeePenDlg.h"
 #include "chart/engine/TCustomSeriesList.h"
 #include "chart/engine/TeeProCo.h"
 #include "chart/series/TGridTransposeTool.h"
@@ -14,13 +15,10 @@ TGridTransposeToolEdit::TGridTransposeToolEdit(QWidget* Owner) : TTeeForm(Owner)
     setObjectName("GridTransposeToolEdit");
     setWindowTitle(QString::fromStdString(TeeMsg_GridTranspose));
     SetClientSize(260, 90);
-    Label1 = new QLabel("&Grid 3D Series:", this);
-    Label1->setGeometry(8, 12, 100, 13);
-    CBSeries = new QComboBox(this);
-    CBSeries->setGeometry(110, 8, 140, 21);
+    Label1 = TeePlace(new QLabel("&Grid 3D Series:", this), 8, 12, 100, 13);
+    CBSeries = TeePlace(new QComboBox(this), 110, 8, 140, 21);
     Label1->setBuddy(CBSeries);
-    BTranspose = new QPushButton("&Transpose now", this);
-    BTranspose->setGeometry(110, 44, 140, 25);
+    BTranspose = TeePlace(new QPushButton("&Transpose now", this), 110, 44, 140, 25);
     BTranspose->setEnabled(false);
     Bind(CBSeries, &QComboBox::currentIndexChanged, [this] { CBSeriesChange(); });
     Bind(BTranspose, &QPushButton::clicked, [this] { BTransposeClick(); });

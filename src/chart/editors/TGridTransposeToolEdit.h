@@ -3,9 +3,6 @@
 // The tool is the form's Tag object.
 #include "chart/editors/TTeeForm.h"
 
-class QComboBox;
-class QLabel;
-class QPushButton;
 class TGridTransposeTool;
 
 class TGridTransposeToolEdit : public TTeeForm {

@@ -6,6 +6,7 @@
 #include <QSpinBox>
 
 #include "chart/editors/TeeOwnerDraw.h"
+#include "chart/editors/TeePenDlg.h"
 #include "chart/engine/TChartPen.h"
 #include "chart/engine/TeCanvasTypes.h"
 #include "chart/engine/TeeColorButton.h"
@@ -20,33 +21,23 @@ TPenDialog::TPenDialog(QWidget* Owner) : TTeeForm(Owner)
     SetClientSize(247, 104);
     Position = poScreenCenter;
 
-    CBVisible = new QCheckBox("&Visible", this);
-    CBVisible->setGeometry(8, 8, 90, 17);
-    LWidth = new QLabel("&Width:", this);
-    LWidth->setGeometry(8, 37, 40, 13);
-    SEWidth = new QSpinBox(this);
-    SEWidth->setGeometry(48, 33, 48, 21);
+    CBVisible = TeePlace(new QCheckBox("&Visible", this), 8, 8, 90, 17);
+    LWidth = TeePlace(new QLabel("&Width:", this), 8, 37, 40, 13);
+    SEWidth = TeePlace(new QSpinBox(this), 48, 33, 48, 21);
     SEWidth->setRange(1, 100);
     SEWidth->setValue(1);
     UDWidth = SEWidth;
     LWidth->setBuddy(SEWidth);
-    Label1 = new QLabel("&Style:", this);
-    Label1->setGeometry(8, 68, 40, 13);
-    CBStyle = new TComboFlat(this);
-    CBStyle->setGeometry(48, 64, 127, 21);
+    Label1 = TeePlace(new QLabel("&Style:", this), 8, 68, 40, 13);
+    CBStyle = TeePlace(new TComboFlat(this), 48, 64, 127, 21);
     CBStyle->addItems({"Solid", "Dash", "Dot", "Dash Dot", "Dash Dot Dot"});
     Label1->setBuddy(CBStyle);
     TeeOwnerDrawCombo(CBStyle, 16, [this](TCanvas* c, int i, const TRect& r, bool s) { CBStyleDrawItem(c, i, r, s); });
-    BColor = new TButtonColor(this);
-    BColor->setText("&Color...");
-    BColor->setGeometry(100, 4, 75, 25);
-    CBEndStyle = new TComboFlat(this);
-    CBEndStyle->setGeometry(100, 33, 75, 21);
+    BColor = TeeAddButton<TButtonColor>(this, "&Color...", 100, 4, 75);
+    CBEndStyle = TeePlace(new TComboFlat(this), 100, 33, 75, 21);
     CBEndStyle->addItems({"Round", "Square", "Flat"});
-    BOk = new QPushButton("OK", this);
-    BOk->setGeometry(182, 4, 60, 25);
-    BCancel = new QPushButton("Cancel", this);
-    BCancel->setGeometry(182, 33, 60, 25);
+    BOk = TeePlace(new QPushButton("OK", this), 182, 4, 60, 25);
+    BCancel = TeePlace(new QPushButton("Cancel", this), 182, 33, 60, 25);
 
     BindModal(BOk, mrOk);
     BindModal(BCancel, mrCancel, [this] { BCancelClick(); });

@@ -6,14 +6,8 @@
 #include "chart/editors/TTeeForm.h"
 #include "platform/GraphicsTypes.h"
 
-class QCheckBox;
-class QLabel;
-class QPushButton;
-class QSpinBox;
-class TButtonColor;
 class TCanvas;
 class TChartPen;
-class TComboFlat;
 class TPen;
 
 class TPenDialog : public TTeeForm {

@@ -33,16 +33,13 @@ TPieSeriesEditor::TPieSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
 {
     setObjectName("PieSeriesEditor");
     SetClientSize(360, 170);
-    PageControl1 = new QTabWidget(this);
-    TeeAlignClient(PageControl1);
+    PageControl1 = TeeAlignClient(new QTabWidget(this));
     QWidget* options = TeeAddTab(PageControl1, "Options");
     CBDark3d = TeeAddCheck(options, "&Dark 3D", 8, 8);
     SEExpBig = TeeAddSpin(options, 110, 30, 56, 0, 100, 5, TeeAddLabel(options, "&Explode biggest:", 8, 34));
     UDExpBig = SEExpBig;
     CBPatterns = TeeAddCheck(options, "Pa&tterns", 8, 58);
-    BPen = new TButtonPen(options);
-    BPen->setText("&Border...");
-    BPen->setGeometry(8, 80, 80, 25);
+    BPen = TeeAddButton<TButtonPen>(options, "&Border...", 8, 80, 80);
     Edit1 = TeeAddSpin(options, 110, 112, 56, 1, 360, 5, TeeAddLabel(options, "Total angle:", 8, 116));
     Edit1->setValue(360);
     UDAngleSize = Edit1;
@@ -56,18 +53,14 @@ TPieSeriesEditor::TPieSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
     QWidget* group = TeeAddTab(PageControl1, "Group Slices");
     CBOther = TeeAddCombo(group, 60, 8, 110, {"None", "Below %", "Below Value"}, TeeAddLabel(group, "&Style:", 8, 12));
     QLabel* value = TeeAddLabel(group, "&Value:", 8, 42);
-    EOtherValue = new QLineEdit(group);
-    EOtherValue->setGeometry(60, 38, 110, 21);
+    EOtherValue = TeePlace(new QLineEdit(group), 60, 38, 110, 21);
     value->setBuddy(EOtherValue);
     QLabel* label = TeeAddLabel(group, "&Label:", 8, 72);
-    EOtherLabel = new QLineEdit(QString::fromStdString(TeeMsg_PieOther), group);
-    EOtherLabel->setGeometry(60, 68, 110, 21);
+    EOtherLabel = TeePlace(new QLineEdit(QString::fromStdString(TeeMsg_PieOther), group), 60, 68, 110, 21);
     label->setBuddy(EOtherLabel);
     QWidget* colors = TeeAddTab(PageControl1, "Colors");
     CBColorEach = TeeAddCheck(colors, "Color &Each slice", 8, 8);
-    BColor = new TButtonColor(colors);
-    BColor->setText("&Color...");
-    BColor->setGeometry(8, 32, 80, 25);
+    BColor = TeeAddButton<TButtonColor>(colors, "&Color...", 8, 32, 80);
 
     auto series = [this](auto&& Write) {
         return [this, Write] {
@@ -170,9 +163,7 @@ TCircledSeriesEditor::TCircledSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
     UDY = Edit3;
     CBAutoYR = TeeAddCheck(this, "&Auto", 150, 116);
     CBAutoYR->setChecked(true);
-    BBack = new TButtonColor(this);
-    BBack->setText("C&olor...");
-    BBack->setGeometry(200, 8, 80, 25);
+    BBack = TeeAddButton<TButtonColor>(this, "C&olor...", 200, 8, 80);
     CBTransp = TeeAddCheck(this, "&Transparent", 200, 40);
     BGradient = TeeAddButton(this, "&Gradient...", 200, 64, 80);
 

@@ -5,15 +5,6 @@
 // rotation, radii) joins the series page as the "Circled" tab.
 #include "chart/editors/TTeeForm.h"
 
-class QCheckBox;
-class QComboBox;
-class QLineEdit;
-class QPushButton;
-class QSpinBox;
-class QTabWidget;
-class QWidget;
-class TButtonColor;
-class TButtonPen;
 class TCircledSeries;
 class TPieSeries;
 

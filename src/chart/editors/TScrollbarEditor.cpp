@@ -17,16 +17,12 @@ TScrollbarEditor::TScrollbarEditor(QWidget* Owner) : TTeeForm(Owner)
     setObjectName("ScrollbarEditor");
     setWindowTitle("ScrollbarEditor");
     SetClientSize(290, 170);
-    BBorder = new TButtonPen(this);
-    BBorder->setText("&Border...");
-    BBorder->setGeometry(8, 8, 90, 25);
+    BBorder = TeeAddButton<TButtonPen>(this, "&Border...", 8, 8, 90);
     BThumb = TeeAddButton(this, "&Thumb...", 8, 40, 90);
     BBack = TeeAddButton(this, "B&ack...", 8, 72, 90);
     BArrows = TeeAddButton(this, "A&rrows...", 8, 104, 90);
     BGradient = TeeAddButton(this, "&Gradient...", 8, 136, 90);
-    BBackColor = new TButtonColor(this);
-    BBackColor->setText("Back &Color...");
-    BBackColor->setGeometry(116, 8, 110, 25);
+    BBackColor = TeeAddButton<TButtonColor>(this, "Back &Color...", 116, 8, 110);
     LBevel = TeeAddLabel(this, "B&evel:", 116, 46);
     CBBevel = TeeAddCombo(this, 196, 42, 86, {"None", "Lowered", "Raised"}, LBevel);
     LSize = TeeAddLabel(this, "&Size:", 116, 78);

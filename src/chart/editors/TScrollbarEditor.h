@@ -4,13 +4,6 @@
 // object.
 #include "chart/editors/TTeeForm.h"
 
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QPushButton;
-class QSpinBox;
-class TButtonColor;
-class TButtonPen;
 class TTeeScrollBar;
 
 class TScrollbarEditor : public TTeeForm {

@@ -20,8 +20,7 @@ int SelectedIndex(const QListWidget* List)
 
 QPushButton* AddButton(QWidget* Parent, const char* Text, int Y)
 {
-    auto* b = new QPushButton(Text, Parent);
-    b->setGeometry(4, Y, 32, 25);
+    auto* b = TeePlace(new QPushButton(Text, Parent), 4, Y, 32, 25);
     return b;
 }
 
@@ -32,32 +31,25 @@ TSelectListForm::TSelectListForm(QWidget* Owner) : TTeeForm(Owner)
     setObjectName("SelectListForm");
     SetClientSize(330, 190);
 
-    Panel1 = new QWidget(this);
-    Panel1->setGeometry(0, 0, 140, 190);
-    L22 = new QLabel("A&vailable:", Panel1);
-    L22->setGeometry(4, 4, 120, 13);
-    FromList = new QListWidget(Panel1);
-    FromList->setGeometry(4, 20, 132, 166);
-    FromList->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    L22->setBuddy(FromList);
-    Panel2 = new QWidget(this);
-    Panel2->setGeometry(140, 0, 40, 190);
+    // A titled list of several selectable items.
+    auto list = [](QWidget* Panel, const char* Caption, int Width, QLabel*& Label) {
+        Label = TeePlace(new QLabel(Caption, Panel), 4, 4, 120, 13);
+        auto* items = TeePlace(new QListWidget(Panel), 4, 20, Width, 166);
+        items->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        Label->setBuddy(items);
+        return items;
+    };
+    Panel1 = TeePlace(new QWidget(this), 0, 0, 140, 190);
+    FromList = list(Panel1, "A&vailable:", 132, L22);
+    Panel2 = TeePlace(new QWidget(this), 140, 0, 40, 190);
     BRightOne = AddButton(Panel2, ">", 30);
     BRightAll = AddButton(Panel2, ">>", 60);
     BLeftOne = AddButton(Panel2, "<", 100);
     BLeftAll = AddButton(Panel2, "<<", 130);
-    Panel3 = new QWidget(this);
-    Panel3->setGeometry(180, 0, 150, 190);
-    L24 = new QLabel("&Selected: ", Panel3);
-    L24->setGeometry(4, 4, 120, 13);
-    ToList = new QListWidget(Panel3);
-    ToList->setGeometry(4, 20, 112, 166);
-    ToList->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    L24->setBuddy(ToList);
-    BMoveUP = new QToolButton(Panel3);
-    BMoveUP->setGeometry(120, 60, 26, 22);
-    BMoveDown = new QToolButton(Panel3);
-    BMoveDown->setGeometry(120, 90, 26, 22);
+    Panel3 = TeePlace(new QWidget(this), 180, 0, 150, 190);
+    ToList = list(Panel3, "&Selected: ", 112, L24);
+    BMoveUP = TeePlace(new QToolButton(Panel3), 120, 60, 26, 22);
+    BMoveDown = TeePlace(new QToolButton(Panel3), 120, 90, 26, 22);
 
     // FormCreate
     TeeSetArrowIcons(BMoveUP, BMoveDown);

@@ -4,12 +4,6 @@
 #include "chart/editors/TTeeForm.h"
 #include "platform/TPersistent.h"
 
-class QLabel;
-class QListWidget;
-class QPushButton;
-class QToolButton;
-class QWidget;
-
 class TSelectListForm : public TTeeForm {
     Q_OBJECT
 public:

@@ -35,8 +35,7 @@ TSeriesPointerEditor::TSeriesPointerEditor(QWidget* Owner) : TTeeForm(Owner)
 {
     setObjectName("SeriesPointerEditor");
     SetClientSize(330, 160);
-    GPPoint = new QGroupBox(this);
-    GPPoint->setGeometry(4, 2, 322, 124);
+    GPPoint = TeePlace(new QGroupBox(this), 4, 2, 322, 124);
     CBDrawPoint = TeeAddCheck(GPPoint, "&Visible", 8, 10);
     CB3dPoint = TeeAddCheck(GPPoint, "&3D", 8, 30);
     CBInflate = TeeAddCheck(GPPoint, "Inflate &Margins", 8, 50);
@@ -52,13 +51,10 @@ TSeriesPointerEditor::TSeriesPointerEditor(QWidget* Owner) : TTeeForm(Owner)
                            "Diamond", "Small Dot", "Nothing", "Left Triangle", "Right Triangle"},
                           Label3);
     CBPoDark = TeeAddCheck(GPPoint, "Dar&k 3D", 130, 40);
-    auto* inner = new QGroupBox(GPPoint);
-    inner->setGeometry(126, 58, 190, 60);
+    auto* inner = TeePlace(new QGroupBox(GPPoint), 126, 58, 190, 60);
     BPointFillColor = TeeAddButton(inner, "&Pattern...", 6, 6, 80);
     CBDefBrushColor = TeeAddCheck(inner, "&Default", 96, 10);
-    BPoinPenCol = new TButtonPen(inner);
-    BPoinPenCol->setText("B&order...");
-    BPoinPenCol->setGeometry(6, 32, 80, 25);
+    BPoinPenCol = TeeAddButton<TButtonPen>(inner, "B&order...", 6, 32, 80);
     CBColorEach = TeeAddCheck(this, "&Color Each ", 8, 134);
     BGradient = TeeAddButton(this, "&Gradient...", 130, 130, 80);
 

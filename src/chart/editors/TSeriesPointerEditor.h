@@ -6,14 +6,6 @@
 #include "chart/editors/TTeeForm.h"
 #include "platform/GraphicsTypes.h"
 
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QPushButton;
-class QSpinBox;
-class QWidget;
-class TButtonPen;
 class TCanvas;
 class TChartSeries;
 class TSeriesPointer;

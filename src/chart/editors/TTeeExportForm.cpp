@@ -101,8 +101,7 @@ TTeeExportFormBase::TTeeExportFormBase(QWidget* Owner) : TTeeForm(Owner)
     // controls.
     SetClientSize(379, 262);
 
-    Tabs = new QTabWidget(this);
-    Tabs->setGeometry(4, 4, 371, 222);
+    Tabs = TeePlace(new QTabWidget(this), 4, 4, 371, 222);
     TabPicture = new QWidget;
     TabNative = new QWidget;
     TabData = new QWidget;
@@ -130,74 +129,54 @@ TTeeExportFormBase::TTeeExportFormBase(QWidget* Owner) : TTeeForm(Owner)
     Splitter1->addWidget(PageOptions);
     Splitter1->setSizes({110, 245});
 
-    EWidth = new QSpinBox(TabSize);
-    EWidth->setGeometry(70, 10, 70, 21);
+    EWidth = TeePlace(new QSpinBox(TabSize), 70, 10, 70, 21);
     EWidth->setRange(0, 3000);
     UDWidth = EWidth;
     AddLabel(TabSize, "&Width:", 8, 14, EWidth);
-    EHeight = new QSpinBox(TabSize);
-    EHeight->setGeometry(70, 38, 70, 21);
+    EHeight = TeePlace(new QSpinBox(TabSize), 70, 38, 70, 21);
     EHeight->setRange(0, 3000);
     UDHeight = EHeight;
     AddLabel(TabSize, "&Height:", 8, 42, EHeight);
-    CBAspect = new QCheckBox("&Keep aspect ratio", TabSize);
-    CBAspect->setGeometry(8, 70, 200, 17);
+    CBAspect = TeePlace(new QCheckBox("&Keep aspect ratio", TabSize), 8, 70, 200, 17);
     CBAspect->setChecked(true);
 
     // ---- Native
-    CBNativeData = new QCheckBox("&Include Series data", TabNative);
-    CBNativeData->setGeometry(12, 12, 200, 17);
+    CBNativeData = TeePlace(new QCheckBox("&Include Series data", TabNative), 12, 12, 200, 17);
     CBNativeData->setChecked(true);
-    CBFileSize = new QCheckBox("&File size:", TabNative);
-    CBFileSize->setGeometry(12, 40, 100, 17);
-    LabelSize = new QLabel("?", TabNative);
-    LabelSize->setGeometry(116, 40, 200, 17);
-    CBNativeFormat = new QComboBox(TabNative);
-    CBNativeFormat->setGeometry(80, 68, 100, 21);
+    CBFileSize = TeePlace(new QCheckBox("&File size:", TabNative), 12, 40, 100, 17);
+    LabelSize = TeePlace(new QLabel("?", TabNative), 116, 40, 200, 17);
+    CBNativeFormat = TeePlace(new QComboBox(TabNative), 80, 68, 100, 21);
     CBNativeFormat->addItems({"Binary", "Text"});
     AddLabel(TabNative, "&Format:", 12, 72, CBNativeFormat);
 
     // ---- Data
-    CBSeries = new QComboBox(TabData);
-    CBSeries->setGeometry(60, 8, 180, 21);
+    CBSeries = TeePlace(new QComboBox(TabData), 60, 8, 180, 21);
     AddLabel(TabData, "Se&ries:", 8, 12, CBSeries);
-    RGText = new TOptionsRadioGroup("&Format:", {"Text", "XML", "HTML Table", "Excel"}, TabData);
-    RGText->setGeometry(8, 36, 104, 126);
+    RGText =
+        TeePlace(new TOptionsRadioGroup("&Format:", {"Text", "XML", "HTML Table", "Excel"}, TabData), 8, 36, 104, 126);
     RGText->SetItemIndex(0);
-    CBDelim = new QComboBox(TabData);
-    CBDelim->setGeometry(180, 36, 80, 21);
+    CBDelim = TeePlace(new QComboBox(TabData), 180, 36, 80, 21);
     CBDelim->addItems({"Space", "Tab", "Comma", "Colon", "Custom"});
     AddLabel(TabData, "&Delimiter:", 120, 40, CBDelim);
-    ECustom = new QLineEdit(TabData);
-    ECustom->setGeometry(266, 36, 24, 21);
+    ECustom = TeePlace(new QLineEdit(TabData), 266, 36, 24, 21);
     ECustom->setMaxLength(1);
     ECustom->setEnabled(false);
-    GBInclude = new QGroupBox("&Include:", TabData);
-    GBInclude->setGeometry(120, 64, 130, 98);
-    CBIndex = new QCheckBox("Point &Index", GBInclude);
-    CBIndex->setGeometry(8, 18, 118, 17);
-    CBLabels = new QCheckBox("Point &Labels", GBInclude);
-    CBLabels->setGeometry(8, 37, 118, 17);
+    GBInclude = TeePlace(new QGroupBox("&Include:", TabData), 120, 64, 130, 98);
+    CBIndex = TeePlace(new QCheckBox("Point &Index", GBInclude), 8, 18, 118, 17);
+    CBLabels = TeePlace(new QCheckBox("Point &Labels", GBInclude), 8, 37, 118, 17);
     CBLabels->setChecked(true);
-    CBHeader = new QCheckBox("&Header", GBInclude);
-    CBHeader->setGeometry(8, 56, 118, 17);
+    CBHeader = TeePlace(new QCheckBox("&Header", GBInclude), 8, 56, 118, 17);
     CBHeader->setChecked(true);
-    CBColors = new QCheckBox("Point &Colors", GBInclude);
-    CBColors->setGeometry(8, 75, 118, 17);
-    EQuotes = new QLineEdit(TabData);
-    EQuotes->setGeometry(328, 68, 24, 21);
+    CBColors = TeePlace(new QCheckBox("Point &Colors", GBInclude), 8, 75, 118, 17);
+    EQuotes = TeePlace(new QLineEdit(TabData), 328, 68, 24, 21);
     EQuotes->setMaxLength(1);
     AddLabel(TabData, "Text &Quotes:", 258, 72, EQuotes);
 
     // ---- Buttons
-    BCopy = new QPushButton("&Copy", this);
-    BCopy->setGeometry(4, 232, 75, 25);
-    BSave = new QPushButton("&Save...", this);
-    BSave->setGeometry(84, 232, 75, 25);
-    BSend = new QPushButton("S&end...", this);
-    BSend->setGeometry(164, 232, 75, 25);
-    BClose = new QPushButton("Close", this);
-    BClose->setGeometry(300, 232, 75, 25);
+    BCopy = TeePlace(new QPushButton("&Copy", this), 4, 232, 75, 25);
+    BSave = TeePlace(new QPushButton("&Save...", this), 84, 232, 75, 25);
+    BSend = TeePlace(new QPushButton("S&end...", this), 164, 232, 75, 25);
+    BClose = TeePlace(new QPushButton("Close", this), 300, 232, 75, 25);
     BindModal(BClose, mrCancel);
     SetDefaultButton(BClose);
     SetCancelButton(BClose);

@@ -12,19 +12,8 @@
 #include "chart/storage/TeeExport.h"
 #include "platform/Dialogs.h"
 
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
-class QSpinBox;
-class QSplitter;
-class QTabWidget;
 class TCustomTeePanel;
 class TMemoryStream;
-class TOptionsRadioGroup;
 class TSeriesData;
 
 class TTeeExportFormBase : public TTeeForm {

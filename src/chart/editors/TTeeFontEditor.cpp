@@ -45,28 +45,19 @@ TTeeFontEditor::TTeeFontEditor(QWidget* Owner) : TTeeForm(Owner)
     setWindowTitle("TeeFont Editor");
     SetClientSize(230, 130);
 
-    Button3 = new QPushButton("&Font...", this);
-    Button3->setGeometry(8, 8, 75, 25);
-    SHText = new TTeeColorShape(this);
-    SHText->setGeometry(92, 12, 25, 17);
+    Button3 = TeePlace(new QPushButton("&Font...", this), 8, 8, 75, 25);
+    SHText = TeePlace(new TTeeColorShape(this), 92, 12, 25, 17);
     SHText->setCursor(Qt::PointingHandCursor);
-    Label2 = new QLabel("&Inter-char spacing:", this);
-    Label2->setGeometry(8, 44, 100, 13);
-    Edit2 = new QSpinBox(this);
-    Edit2->setGeometry(110, 40, 49, 21);
+    Label2 = TeePlace(new QLabel("&Inter-char spacing:", this), 8, 44, 100, 13);
+    Edit2 = TeePlace(new QSpinBox(this), 110, 40, 49, 21);
     Edit2->setRange(-100, 100);
     Edit2->setValue(0);
     UDInter = Edit2;
     Label2->setBuddy(Edit2);
-    BOutline = new TButtonPen(this);
-    BOutline->setText("&Outline...");
-    BOutline->setGeometry(8, 70, 75, 25);
-    BShadow = new QPushButton("&Shadow...", this);
-    BShadow->setGeometry(88, 70, 75, 25);
-    BGradient = new QPushButton("&Gradient...", this);
-    BGradient->setGeometry(8, 100, 75, 25);
-    CBOutGrad = new QCheckBox("O&utline gradient", this);
-    CBOutGrad->setGeometry(88, 104, 130, 17);
+    BOutline = TeeAddButton<TButtonPen>(this, "&Outline...", 8, 70, 75);
+    BShadow = TeePlace(new QPushButton("&Shadow...", this), 88, 70, 75, 25);
+    BGradient = TeePlace(new QPushButton("&Gradient...", this), 8, 100, 75, 25);
+    CBOutGrad = TeePlace(new QCheckBox("O&utline gradient", this), 88, 104, 130, 17);
 
     Bind(Button3, &QPushButton::clicked, [this] { Button3Click(); });
     SHText->OnMouseUp = [this] { SHTextMouseUp(); };

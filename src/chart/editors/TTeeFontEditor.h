@@ -8,11 +8,6 @@
 #include "chart/editors/TTeeForm.h"
 #include "platform/GraphicsTypes.h"
 
-class QCheckBox;
-class QLabel;
-class QPushButton;
-class QSpinBox;
-class TButtonPen;
 class TFont;
 class TTeeFont;
 

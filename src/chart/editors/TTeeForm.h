@@ -20,6 +20,29 @@
 
 #include "platform/AnsiString.h"
 
+// The controls the editor forms are built from.
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class QSpinBox;
+class QSplitter;
+class QTabBar;
+class QTabWidget;
+class QToolButton;
+class TButtonColor;
+class TButtonPen;
+class TComboFlat;
+class TOptionsRadioGroup;
+class TTeePageControl;
+class TTeeRadioGroup;
+
 // Modal results (the values of the class library).
 enum : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7 };
 

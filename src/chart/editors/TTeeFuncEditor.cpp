@@ -155,8 +155,7 @@ TTeeFuncEditor::TTeeFuncEditor(QWidget* Owner) : TBaseSourceEditor(Owner)
     PageControl1 = new QTabWidget(this);
     static_cast<QVBoxLayout*>(layout())->insertWidget(1, PageControl1, 1);
     TabSource = TeeAddTab(PageControl1, "Source Series");
-    PanSingle = new QWidget(TabSource);
-    PanSingle->setGeometry(0, 0, 380, 60);
+    PanSingle = TeePlace(new QWidget(TabSource), 0, 0, 380, 60);
     CBSingle = TeeAddCombo(PanSingle, 60, 8, 150, {}, TeeAddLabel(PanSingle, "&Series:", 8, 12));
     LValues = TeeAddLabel(PanSingle, "&Values:", 8, 40);
     CBValues = TeeAddCombo(PanSingle, 60, 36, 150, {}, LValues);

@@ -8,13 +8,7 @@
 #include "chart/engine/TeePanelTypes.h"
 #include "chart/engine/TeeSeriesTypes.h"
 
-class QComboBox;
-class QLabel;
-class QPushButton;
-class QTabWidget;
-class QWidget;
 class TChartSeries;
-class TComboFlat;
 class TCustomAxisPanel;
 class TSelectListForm;
 class TTeeSeriesSource;

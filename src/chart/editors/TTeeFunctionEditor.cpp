@@ -84,8 +84,7 @@ TTeeFunctionEditor::TTeeFunctionEditor(QWidget* Owner) : TBaseFunctionEditor(Own
     setObjectName("TeeFunctionEditor");
     SetClientSize(300, 110);
     Label3 = TeeAddLabel(this, "&Number of points:", 8, 12);
-    ENum = new QLineEdit("0", this);
-    ENum->setGeometry(120, 8, 80, 21);
+    ENum = TeePlace(new QLineEdit("0", this), 120, 8, 80, 21);
     ENum->setEnabled(false);
     Label3->setBuddy(ENum);
     BChange = TeeAddButton(this, "&Change...", 208, 6);
@@ -180,8 +179,7 @@ TCustomFunctionEditor::TCustomFunctionEditor(QWidget* Owner) : TTeeForm(Owner)
     SetClientSize(260, 100);
     auto edit = [this](const char* caption, const char* text, int y) {
         QLabel* label = TeeAddLabel(this, caption, 8, y + 4);
-        auto* e = new QLineEdit(text, this);
-        e->setGeometry(100, y, 100, 21);
+        auto* e = TeePlace(new QLineEdit(text, this), 100, y, 100, 21);
         label->setBuddy(e);
         Bind(e, &QLineEdit::textChanged, [this] { TeeEnableSourceApply(this); });
         return e;

@@ -5,11 +5,6 @@
 // TCustomFunctionEditor edits the equation function's start, step and number of points.
 #include "chart/editors/TTeeForm.h"
 
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
 class TChartSeries;
 class TCustomTeeFunction;
 class TTeeFuncEditor;

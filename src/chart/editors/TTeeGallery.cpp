@@ -5,6 +5,7 @@
 #include <QTabBar>
 
 #include "chart/editors/TChartGalleryPanel.h"
+#include "chart/editors/TeePenDlg.h"
 #include "chart/engine/TeeConst.h"
 #include "chart/engine/TeeProcs.h"
 #include "chart/engine/TeeSeriesTypes.h"
@@ -15,25 +16,17 @@ TTeeGallery::TTeeGallery(QWidget* Owner) : TTeeForm(Owner)
     setWindowTitle("Gallery");
     SetClientSize(468, 392);
 
-    TabTypes = new QTabBar(this);
-    TabTypes->setGeometry(4, 4, 460, 24);
+    TabTypes = TeePlace(new QTabBar(this), 4, 4, 460, 24);
     TabTypes->setDrawBase(false);
-    TabPages = new QTabBar(this);
-    TabPages->setGeometry(8, 30, 452, 24);
+    TabPages = TeePlace(new QTabBar(this), 8, 30, 452, 24);
     TabPages->setDrawBase(false);
-    ChartGalleryPanel1 = new TChartGalleryPanel(this);
-    ChartGalleryPanel1->setGeometry(8, 56, 452, 292);
-    P1 = new QWidget(this);
-    P1->setGeometry(0, 352, 468, 40);
-    CB3D = new QCheckBox("&3D", P1);
-    CB3D->setGeometry(12, 10, 60, 17);
+    ChartGalleryPanel1 = TeePlace(new TChartGalleryPanel(this), 8, 56, 452, 292);
+    P1 = TeePlace(new QWidget(this), 0, 352, 468, 40);
+    CB3D = TeePlace(new QCheckBox("&3D", P1), 12, 10, 60, 17);
     CB3D->setChecked(true);
-    CBSmooth = new QCheckBox("&Smooth", P1);
-    CBSmooth->setGeometry(80, 10, 90, 17);
-    BOk = new QPushButton("OK", P1);
-    BOk->setGeometry(300, 6, 75, 25);
-    BCancel = new QPushButton("Cancel", P1);
-    BCancel->setGeometry(384, 6, 75, 25);
+    CBSmooth = TeePlace(new QCheckBox("&Smooth", P1), 80, 10, 90, 17);
+    BOk = TeePlace(new QPushButton("OK", P1), 300, 6, 75, 25);
+    BCancel = TeePlace(new QPushButton("Cancel", P1), 384, 6, 75, 25);
 
     // FormCreate
     TabTypes->addTab(QString::fromStdString(TeeMsg_Series));

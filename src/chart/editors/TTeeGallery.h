@@ -3,10 +3,6 @@
 // gallery page, and the page's cells.
 #include "chart/editors/TTeeForm.h"
 
-class QCheckBox;
-class QPushButton;
-class QTabBar;
-class QWidget;
 class TChartGalleryPanel;
 
 class TTeeGallery : public TTeeForm {

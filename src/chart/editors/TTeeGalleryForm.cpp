@@ -9,6 +9,7 @@
 
 #include "chart/editors/TChartGalleryPanel.h"
 #include "chart/editors/TChartListBox.h"
+#include "chart/editors/TeePenDlg.h"
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TCustomChart.h"
 #include "chart/engine/TeeConst.h"
@@ -21,21 +22,15 @@ TTeeGalleryForm::TTeeGalleryForm(QWidget* Owner) : TTeeForm(Owner)
     setWindowTitle("Gallery");
     SetClientSize(560, 372);
 
-    Panel1 = new QWidget(this);
-    Panel1->setGeometry(0, 0, 560, 32);
-    Label1 = new QLabel("&Gallery:", Panel1);
-    Label1->setGeometry(8, 10, 50, 13);
-    CBPage = new QComboBox(Panel1);
-    CBPage->setGeometry(60, 6, 150, 21);
+    Panel1 = TeePlace(new QWidget(this), 0, 0, 560, 32);
+    Label1 = TeePlace(new QLabel("&Gallery:", Panel1), 8, 10, 50, 13);
+    CBPage = TeePlace(new QComboBox(Panel1), 60, 6, 150, 21);
     Label1->setBuddy(CBPage);
-    CB3D = new QCheckBox("&3D", Panel1);
-    CB3D->setGeometry(224, 8, 50, 17);
+    CB3D = TeePlace(new QCheckBox("&3D", Panel1), 224, 8, 50, 17);
     CB3D->setChecked(true);
-    CBSmooth = new QCheckBox("&Smooth", Panel1);
-    CBSmooth->setGeometry(280, 8, 90, 17);
+    CBSmooth = TeePlace(new QCheckBox("&Smooth", Panel1), 280, 8, 90, 17);
     CBSmooth->setChecked(true);
-    Splitter1 = new QSplitter(this);
-    Splitter1->setGeometry(4, 34, 552, 296);
+    Splitter1 = TeePlace(new QSplitter(this), 4, 34, 552, 296);
     ChartListBox1 = new TChartListBox(Splitter1);
     ChartListBox1->setSortingEnabled(true);
     ChartListBox1->SetShowActiveCheck(false);
@@ -48,12 +43,9 @@ TTeeGalleryForm::TTeeGalleryForm(QWidget* Owner) : TTeeForm(Owner)
     ChartListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
     ChartGalleryPanel1 = new TChartGalleryPanel(Splitter1);
     Splitter1->setSizes({150, 402});
-    PanelBottom = new QWidget(this);
-    PanelBottom->setGeometry(0, 332, 560, 40);
-    BOK = new QPushButton("OK", PanelBottom);
-    BOK->setGeometry(392, 6, 75, 25);
-    BCancel = new QPushButton("Cancel", PanelBottom);
-    BCancel->setGeometry(476, 6, 75, 25);
+    PanelBottom = TeePlace(new QWidget(this), 0, 332, 560, 40);
+    BOK = TeePlace(new QPushButton("OK", PanelBottom), 392, 6, 75, 25);
+    BCancel = TeePlace(new QPushButton("Cancel", PanelBottom), 476, 6, 75, 25);
 
     // FormCreate
     FChart = std::make_unique<TChart>();

@@ -6,12 +6,6 @@
 #include "chart/editors/TTeeForm.h"
 #include "chart/engine/TeeSeriesTypes.h"
 
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QPushButton;
-class QSplitter;
-class QWidget;
 class TChart;
 class TChartGalleryPanel;
 class TChartListBox;

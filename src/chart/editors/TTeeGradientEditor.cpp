@@ -75,59 +75,38 @@ void TTeeGradientEditor::BuildControls()
     setWindowTitle("Gradient Editor");
     SetClientSize(251, 197);
 
-    Panel2 = new QWidget(this);
-    Panel2->setGeometry(0, 0, 251, 28);
-    CBVisible = new QCheckBox("&Visible", Panel2);
-    CBVisible->setGeometry(8, 6, 70, 17);
-    CBDirection = new QComboBox(Panel2);
-    CBDirection->setGeometry(96, 4, 147, 21);
+    Panel2 = TeePlace(new QWidget(this), 0, 0, 251, 28);
+    CBVisible = TeePlace(new QCheckBox("&Visible", Panel2), 8, 6, 70, 17);
+    CBDirection = TeePlace(new QComboBox(Panel2), 96, 4, 147, 21);
     CBDirection->addItems({"Top Bottom", "Bottom Top", "Left Right", "Right Left", "From Center", "From Top Left",
                            "From Bottom Left", "Radial", "Diagonal Up", "Diagonal Down"});
 
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setGeometry(0, 28, 251, 136);
+    PageControl1 = TeePlace(new QTabWidget(this), 0, 28, 251, 136);
     TabSheet3 = new QWidget;
     PageControl1->addTab(TabSheet3, "Default");
-    Gallery = new QListWidget(TabSheet3);
-    Gallery->setGeometry(4, 4, 132, 102);
+    Gallery = TeePlace(new QListWidget(TabSheet3), 4, 4, 132, 102);
     for (int i = 0; i < TeeGradientPresetCount; ++i) TeeAddListItem(Gallery, TeeGradientPresets[i].Name, nullptr);
-    Preview = new TPreviewGradient(TabSheet3);
-    Preview->setGeometry(144, 16, 81, 73);
+    Preview = TeePlace(new TPreviewGradient(TabSheet3), 144, 16, 81, 73);
     Preview->SetBevelOuter(bvNone);
 
     TabSheet1 = new QWidget;
     PageControl1->addTab(TabSheet1, "Colors");
-    BStart = new TButtonColor(TabSheet1);
-    BStart->setText("&Start...");
-    BStart->setGeometry(8, 8, 80, 25);
-    BMid = new TButtonColor(TabSheet1);
-    BMid->setText("&Middle...");
-    BMid->setGeometry(8, 38, 80, 25);
-    BEnd = new TButtonColor(TabSheet1);
-    BEnd->setText("&End...");
-    BEnd->setGeometry(8, 68, 80, 25);
-    CBMid = new QCheckBox("&No Middle", TabSheet1);
-    CBMid->setGeometry(98, 42, 100, 17);
-    BSwap = new QPushButton("S&wap", TabSheet1);
-    BSwap->setGeometry(98, 68, 75, 25);
+    BStart = TeeAddButton<TButtonColor>(TabSheet1, "&Start...", 8, 8, 80);
+    BMid = TeeAddButton<TButtonColor>(TabSheet1, "&Middle...", 8, 38, 80);
+    BEnd = TeeAddButton<TButtonColor>(TabSheet1, "&End...", 8, 68, 80);
+    CBMid = TeePlace(new QCheckBox("&No Middle", TabSheet1), 98, 42, 100, 17);
+    BSwap = TeePlace(new QPushButton("S&wap", TabSheet1), 98, 68, 75, 25);
 
     TabSheet2 = new QWidget;
     PageControl1->addTab(TabSheet2, "Options");
-    SBBalance = new QScrollBar(Qt::Horizontal, TabSheet2);
-    SBBalance->setGeometry(8, 10, 170, 17);
+    SBBalance = TeePlace(new QScrollBar(Qt::Horizontal, TabSheet2), 8, 10, 170, 17);
     SBBalance->setRange(0, 100);
-    LabelBalance = new QLabel("50 %", TabSheet2);
-    LabelBalance->setGeometry(184, 12, 50, 13);
-    auto* radial = new QGroupBox("Radial offset:", TabSheet2);
-    radial->setGeometry(4, 34, 238, 72);
-    Label2 = new QLabel("&Horiz:", radial);
-    Label2->setGeometry(8, 22, 40, 13);
-    TrackBar1 = new QSlider(Qt::Horizontal, radial);
-    TrackBar1->setGeometry(48, 16, 140, 24);
-    Label3 = new QLabel("&Vert:", radial);
-    Label3->setGeometry(8, 48, 40, 13);
-    TrackBar2 = new QSlider(Qt::Horizontal, radial);
-    TrackBar2->setGeometry(48, 42, 140, 24);
+    LabelBalance = TeePlace(new QLabel("50 %", TabSheet2), 184, 12, 50, 13);
+    auto* radial = TeePlace(new QGroupBox("Radial offset:", TabSheet2), 4, 34, 238, 72);
+    Label2 = TeePlace(new QLabel("&Horiz:", radial), 8, 22, 40, 13);
+    TrackBar1 = TeePlace(new QSlider(Qt::Horizontal, radial), 48, 16, 140, 24);
+    Label3 = TeePlace(new QLabel("&Vert:", radial), 8, 48, 40, 13);
+    TrackBar2 = TeePlace(new QSlider(Qt::Horizontal, radial), 48, 42, 140, 24);
     for (QSlider* bar : {TrackBar1, TrackBar2}) {
         bar->setRange(-300, 300);
         bar->setTickInterval(50);
@@ -135,17 +114,12 @@ void TTeeGradientEditor::BuildControls()
     }
     Label2->setBuddy(TrackBar1);
     Label3->setBuddy(TrackBar2);
-    LRadialX = new QLabel("0", radial);
-    LRadialX->setGeometry(194, 22, 40, 13);
-    LRadialY = new QLabel("0", radial);
-    LRadialY->setGeometry(194, 48, 40, 13);
+    LRadialX = TeePlace(new QLabel("0", radial), 194, 22, 40, 13);
+    LRadialY = TeePlace(new QLabel("0", radial), 194, 48, 40, 13);
 
-    Panel1 = new QWidget(this);
-    Panel1->setGeometry(0, 164, 251, 33);
-    BOk = new QPushButton("OK", Panel1);
-    BOk->setGeometry(88, 4, 75, 25);
-    BCancel = new QPushButton("Cancel", Panel1);
-    BCancel->setGeometry(168, 4, 75, 25);
+    Panel1 = TeePlace(new QWidget(this), 0, 164, 251, 33);
+    BOk = TeePlace(new QPushButton("OK", Panel1), 88, 4, 75, 25);
+    BCancel = TeePlace(new QPushButton("Cancel", Panel1), 168, 4, 75, 25);
 
     BindModal(BOk, mrOk);
     BindModal(BCancel, mrCancel, [this] { BCancelClick(); });

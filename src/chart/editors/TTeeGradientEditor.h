@@ -7,16 +7,7 @@
 #include "chart/editors/TTeeForm.h"
 #include "chart/engine/TCustomTeePanelExtended.h"
 
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QListWidget;
-class QPushButton;
 class QScrollBar;
-class QSlider;
-class QTabWidget;
-class QWidget;
-class TButtonColor;
 class TCustomTeeGradient;
 class TTeeGradient;
 

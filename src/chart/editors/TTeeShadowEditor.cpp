@@ -14,10 +14,8 @@ namespace {
 
 QSpinBox* AddSpin(QWidget* Parent, const char* Caption, int Y, int Min, int Max)
 {
-    auto* label = new QLabel(Caption, Parent);
-    label->setGeometry(8, Y + 4, 80, 13);
-    auto* spin = new QSpinBox(Parent);
-    spin->setGeometry(90, Y, 60, 21);
+    auto* label = TeePlace(new QLabel(Caption, Parent), 8, Y + 4, 80, 13);
+    auto* spin = TeePlace(new QSpinBox(Parent), 90, Y, 60, 21);
     spin->setRange(Min, Max);
     label->setBuddy(spin);
     return spin;
@@ -37,14 +35,10 @@ TTeeShadowEditor::TTeeShadowEditor(QWidget* Owner) : TTeeForm(Owner)
     UDShaVert = EVertSize;
     EShadowTransp = AddSpin(this, "&Transparency:", 64, 0, 100);
     UDShadowTransp = EShadowTransp;
-    BShadowColor = new TButtonColor(this);
-    BShadowColor->setText("&Color...");
-    BShadowColor->setGeometry(8, 96, 80, 25);
-    CBSmooth = new QCheckBox("&Smooth", this);
-    CBSmooth->setGeometry(8, 130, 100, 17);
+    BShadowColor = TeeAddButton<TButtonColor>(this, "&Color...", 8, 96, 80);
+    CBSmooth = TeePlace(new QCheckBox("&Smooth", this), 8, 130, 100, 17);
     CBSmooth->setChecked(true);
-    BOK = new QPushButton("OK", this);
-    BOK->setGeometry(104, 160, 75, 25);
+    BOK = TeePlace(new QPushButton("OK", this), 104, 160, 75, 25);
 
     BindModal(BOK, mrOk);
     SetDefaultButton(BOK);

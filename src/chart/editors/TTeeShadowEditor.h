@@ -3,11 +3,6 @@
 // place. A small dialog with an OK button, or a page embedded in another editor.
 #include "chart/editors/TTeeForm.h"
 
-class QCheckBox;
-class QLabel;
-class QPushButton;
-class QSpinBox;
-class TButtonColor;
 class TTeeShadow;
 
 class TTeeShadowEditor : public TTeeForm {

@@ -48,21 +48,15 @@ TTeeToolsGallery::TTeeToolsGallery(QWidget* Owner) : TTeeForm(Owner)
     setWindowTitle("Chart Tools Gallery");
     SetClientSize(300, 300);
 
-    TabControl1 = new QTabBar(this);
-    TabControl1->setGeometry(4, 4, 292, 24);
+    TabControl1 = TeePlace(new QTabBar(this), 4, 4, 292, 24);
     TabControl1->setDrawBase(false);
-    LBTool = new QListWidget(this);
-    LBTool->setGeometry(4, 28, 292, 228);
+    LBTool = TeePlace(new QListWidget(this), 4, 28, 292, 228);
     LBTool->setSortingEnabled(true);
     TeeOwnerDrawList(LBTool, 20, [this](TCanvas* c, int i, const TRect& r, bool s) { LBToolDrawItem(c, i, r, s); });
-    P1 = new QWidget(this);
-    P1->setGeometry(0, 260, 300, 40);
-    Panel1 = new QWidget(P1);
-    Panel1->setGeometry(132, 0, 168, 40);
-    BOk = new QPushButton("&Add", Panel1);
-    BOk->setGeometry(4, 8, 75, 25);
-    BCan = new QPushButton("Cancel", Panel1);
-    BCan->setGeometry(86, 8, 75, 25);
+    P1 = TeePlace(new QWidget(this), 0, 260, 300, 40);
+    Panel1 = TeePlace(new QWidget(P1), 132, 0, 168, 40);
+    BOk = TeePlace(new QPushButton("&Add", Panel1), 4, 8, 75, 25);
+    BCan = TeePlace(new QPushButton("Cancel", Panel1), 86, 8, 75, 25);
 
     BindModal(BOk, mrOk);
     BindModal(BCan, mrCancel);

@@ -5,10 +5,6 @@
 #include "chart/engine/TeeSeriesTypes.h"
 #include "platform/GraphicsTypes.h"
 
-class QListWidget;
-class QPushButton;
-class QTabBar;
-class QWidget;
 class TCanvas;
 class TTeeCustomTool;
 

@@ -232,17 +232,9 @@ QCheckBox* TeeAddCheck(QWidget* Parent, const char* Caption, int X, int Y, int W
     return check;
 }
 
-QPushButton* TeeAddButton(QWidget* Parent, const char* Caption, int X, int Y, int Width, int Height)
-{
-    auto* button = new QPushButton(Caption, Parent);
-    button->setGeometry(X, Y, Width, Height);
-    return button;
-}
-
 QSpinBox* TeeAddSpin(QWidget* Parent, int X, int Y, int Width, int Min, int Max, int Step, QLabel* Label)
 {
-    auto* spin = new QSpinBox(Parent);
-    spin->setGeometry(X, Y, Width, 21);
+    auto* spin = TeePlace(new QSpinBox(Parent), X, Y, Width, 21);
     spin->setRange(Min, Max);
     spin->setSingleStep(Step);
     if (Label) Label->setBuddy(spin);
@@ -251,14 +243,13 @@ QSpinBox* TeeAddSpin(QWidget* Parent, int X, int Y, int Width, int Min, int Max,
 
 QComboBox* TeeAddCombo(QWidget* Parent, int X, int Y, int Width, const QStringList& Items, QLabel* Label)
 {
-    auto* combo = new QComboBox(Parent);
-    combo->setGeometry(X, Y, Width, 21);
+    auto* combo = TeePlace(new QComboBox(Parent), X, Y, Width, 21);
     combo->addItems(Items);
     if (Label) Label->setBuddy(combo);
     return combo;
 }
 
-void TeeAlignClient(QWidget* Control)
+void TeeAlignClientWidget(QWidget* Control)
 {
     QWidget* parent = Control->parentWidget();
     if (!parent) return;
@@ -281,8 +272,7 @@ TTeeRadioGroup::TTeeRadioGroup(const QString& Caption, const QStringList& Items,
     : QGroupBox(Caption, Parent), FButtons(new QButtonGroup(this))
 {
     for (int i = 0; i < Items.size(); ++i) {
-        auto* button = new QRadioButton(Items[i], this);
-        button->setGeometry(8, 16 + 18 * i, 150, 17);
+        auto* button = TeePlace(new QRadioButton(Items[i], this), 8, 16 + 18 * i, 150, 17);
         FButtons->addButton(button, i);
     }
     connect(FButtons, &QButtonGroup::idClicked, this, [this] { emit Click(); });
@@ -320,8 +310,7 @@ QRadioButton* TTeeRadioGroup::Button(int Index) const
 TTeeRadioGroup* TeeAddRadioGroup(QWidget* Parent, const char* Caption, const QStringList& Items, int X, int Y,
                                  int Width, int Height)
 {
-    auto* group = new TTeeRadioGroup(Caption, Items, Parent);
-    group->setGeometry(X, Y, Width, Height);
+    auto* group = TeePlace(new TTeeRadioGroup(Caption, Items, Parent), X, Y, Width, Height);
     for (int i = 0; i < group->Count(); ++i) group->Button(i)->resize(Width - 12, 17);
     return group;
 }

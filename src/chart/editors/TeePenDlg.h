@@ -3,6 +3,7 @@
 // page of another control, yes/no questions, moving items between lists, the default
 // value formats, the arrow bitmaps, the cursor names, and the pen editor's entry point.
 #include <QGroupBox>
+#include <QPushButton>
 #include <QStringList>
 #include <QTabWidget>
 #include <functional>
@@ -15,16 +16,6 @@
 #include "platform/MouseTypes.h"
 
 class QButtonGroup;
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QListWidget;
-class QObject;
-class QPushButton;
-class QRadioButton;
-class QSpinBox;
-class QToolButton;
-class QWidget;
 class TBitmap;
 class TPen;
 
@@ -93,12 +84,34 @@ bool EditChartPen(QObject* AOwner, TPen* Pen, bool HideColor = false);
 // buddy from the control it is given to (so its hot key focuses the control).
 QLabel* TeeAddLabel(QWidget* Parent, const char* Caption, int X, int Y, int Width = 0);
 QCheckBox* TeeAddCheck(QWidget* Parent, const char* Caption, int X, int Y, int Width = 0);
-QPushButton* TeeAddButton(QWidget* Parent, const char* Caption, int X, int Y, int Width = 75, int Height = 25);
+// A button of class T (a plain push button, or a colour or pen button).
+template <typename T = QPushButton>
+T* TeeAddButton(QWidget* Parent, const char* Caption, int X, int Y, int Width = 75, int Height = 25)
+{
+    auto* button = new T(Parent);
+    button->setText(Caption);
+    button->setGeometry(X, Y, Width, Height);
+    return button;
+}
 // An edit with its up-down is one spin box.
 QSpinBox* TeeAddSpin(QWidget* Parent, int X, int Y, int Width, int Min, int Max, int Step = 1, QLabel* Label = nullptr);
 QComboBox* TeeAddCombo(QWidget* Parent, int X, int Y, int Width, const QStringList& Items, QLabel* Label = nullptr);
-// Makes Control fill its parent's client area (the parent gets a layout holding it).
-void TeeAlignClient(QWidget* Control);
+// Puts a new control at its designed place and answers it.
+template <typename T>
+T* TeePlace(T* Control, int X, int Y, int Width, int Height)
+{
+    Control->setGeometry(X, Y, Width, Height);
+    return Control;
+}
+// Makes Control fill its parent's client area (the parent gets a layout holding it) and
+// answers it.
+void TeeAlignClientWidget(QWidget* Control);
+template <typename T>
+T* TeeAlignClient(T* Control)
+{
+    TeeAlignClientWidget(Control);
+    return Control;
+}
 // A new page of Pages with that caption.
 QWidget* TeeAddTab(QTabWidget* Pages, const char* Caption);
 

@@ -1,5 +1,7 @@
 #include "chart/engine/TAxisGridPen.h"
 
+#include "platform/StoreChanged.h"
+
 #include <cstring>
 
 TAxisGridPen::TAxisGridPen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TDottedGrayPen(OnChangeEvent, parent)
@@ -7,16 +9,12 @@ TAxisGridPen::TAxisGridPen(const TNotifyEvent& OnChangeEvent, QObject* parent) :
 
 void TAxisGridPen::SetZ(double value)
 {
-    if (value == FZ) return;
-    FZ = value;
-    Changed();
+    if (StoreChanged(FZ, value)) Changed();
 }
 
 void TAxisGridPen::SetCentered(bool value)
 {
-    if (value == FCentered) return;
-    FCentered = value;
-    Changed();
+    if (StoreChanged(FCentered, value)) Changed();
 }
 
 bool TAxisGridPen::IsPropertyStored(const char* Name) const

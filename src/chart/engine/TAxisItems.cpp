@@ -3,6 +3,7 @@
 #include "chart/engine/AxisHost.h"
 #include "chart/engine/TChartAxis.h"
 #include "platform/Exception.h"
+#include "platform/StoreChanged.h"
 
 // ---------------------------------------------------------------- TAxisItem
 
@@ -19,16 +20,12 @@ void TAxisItem::Changed()
 
 void TAxisItem::SetText(const AnsiString& value)
 {
-    if (value == FText) return;
-    FText = value;
-    Changed();
+    if (StoreChanged(FText, value)) Changed();
 }
 
 void TAxisItem::SetValue(double value)
 {
-    if (value == FValue) return;
-    FValue = value;
-    Changed();
+    if (StoreChanged(FValue, value)) Changed();
 }
 
 // ---------------------------------------------------------------- TAxisItems

@@ -8,6 +8,7 @@
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TTeeCustomTool.h"
 #include "chart/engine/TeeConst.h"
+#include "platform/StoreChanged.h"
 
 int TeeAxisPixelLimit = IsWindowsNT ? 0x3FFFFFF : 32767;
 
@@ -31,16 +32,13 @@ TChartAxisTitle::TChartAxisTitle(TCustomTeePanel* panel) : TTeeCustomShape(panel
 void TChartAxisTitle::SetAngle(int value)
 {
     value %= 360;  // the remainder keeps the sign of the value
-    if (value == FAngle) return;
-    FAngle = value;
+    if (!StoreChanged(FAngle, value)) return;
     Repaint();
 }
 
 void TChartAxisTitle::SetCaption(const AnsiString& value)
 {
-    if (value == FCaption) return;
-    FCaption = value;
-    Repaint();
+    if (StoreChanged(FCaption, value)) Repaint();
 }
 
 void TChartAxisTitle::Assign(TPersistent* Source)
@@ -154,30 +152,22 @@ TCanvas3D* TChartAxis::Canvas() const
 
 void TChartAxis::SetBooleanProperty(bool& Variable, bool Value)
 {
-    if (Variable == Value) return;
-    Variable = Value;
-    Invalidate();
+    if (StoreChanged(Variable, Value)) Invalidate();
 }
 
 void TChartAxis::SetIntegerProperty(int& Variable, int Value)
 {
-    if (Variable == Value) return;
-    Variable = Value;
-    Invalidate();
+    if (StoreChanged(Variable, Value)) Invalidate();
 }
 
 void TChartAxis::SetDoubleProperty(double& Variable, double Value)
 {
-    if (Variable == Value) return;
-    Variable = Value;
-    Invalidate();
+    if (StoreChanged(Variable, Value)) Invalidate();
 }
 
 void TChartAxis::SetStringProperty(AnsiString& Variable, const AnsiString& Value)
 {
-    if (Variable == Value) return;
-    Variable = Value;
-    Invalidate();
+    if (StoreChanged(Variable, Value)) Invalidate();
 }
 
 void TChartAxis::SetLabelsAngle(int Value)
@@ -193,23 +183,17 @@ void TChartAxis::SetLabelsSeparation(int Value)
 
 void TChartAxis::SetLabelStyle(TAxisLabelStyle Value)
 {
-    if (Value == FLabelStyle) return;
-    FLabelStyle = Value;
-    Invalidate();
+    if (StoreChanged(FLabelStyle, Value)) Invalidate();
 }
 
 void TChartAxis::SetLabelsAlign(TAxisLabelAlign Value)
 {
-    if (Value == FLabelsAlign) return;
-    FLabelsAlign = Value;
-    Invalidate();
+    if (StoreChanged(FLabelsAlign, Value)) Invalidate();
 }
 
 void TChartAxis::SetPosUnits(TTeeUnits Value)
 {
-    if (Value == FPositionUnits) return;
-    FPositionUnits = Value;
-    Invalidate();
+    if (StoreChanged(FPositionUnits, Value)) Invalidate();
 }
 
 void TChartAxis::SetHorizontal(bool Value)

@@ -12,6 +12,7 @@
 #include "chart/engine/TeeHtml.h"
 #include "chart/engine/TeeProcs.h"
 #include "platform/Round.h"
+#include "platform/StoreChanged.h"
 
 // ---- TChartLegendGradient
 
@@ -37,9 +38,7 @@ void TLegendSymbol::Changed()
 
 void TLegendSymbol::SetBool(bool& Variable, bool Value)
 {
-    if (Variable == Value) return;
-    Variable = Value;
-    Changed();
+    if (StoreChanged(Variable, Value)) Changed();
 }
 
 void TLegendSymbol::SetContinuous(bool Value)
@@ -61,23 +60,17 @@ void TLegendSymbol::SetVisible(bool Value)
 
 void TLegendSymbol::SetPosition(TLegendSymbolPosition Value)
 {
-    if (FPosition == Value) return;
-    FPosition = Value;
-    Changed();
+    if (StoreChanged(FPosition, Value)) Changed();
 }
 
 void TLegendSymbol::SetWidth(int Value)
 {
-    if (FWidth == Value) return;
-    FWidth = Value;
-    Changed();
+    if (StoreChanged(FWidth, Value)) Changed();
 }
 
 void TLegendSymbol::SetWidthUnits(TLegendSymbolSize Value)
 {
-    if (FWidthUnits == Value) return;
-    FWidthUnits = Value;
-    Changed();
+    if (StoreChanged(FWidthUnits, Value)) Changed();
 }
 
 int TLegendSymbol::CalcWidth(int Value) const
@@ -160,9 +153,7 @@ void TLegendTitle::SetCaption(const AnsiString& Value)
 
 void TLegendTitle::SetTextAlignment(TAlignment Value)
 {
-    if (FTextAlignment == Value) return;
-    FTextAlignment = Value;
-    Repaint();
+    if (StoreChanged(FTextAlignment, Value)) Repaint();
 }
 
 QStringList TLegendTitle::GetTextList() const
@@ -276,37 +267,29 @@ TCustomChart* TCustomChartLegend::Chart() const
 
 void TCustomChartLegend::SetInt(int& Variable, int Value)
 {
-    if (Variable == Value) return;
-    Variable = Value;
-    Repaint();
+    if (StoreChanged(Variable, Value)) Repaint();
 }
 
 void TCustomChartLegend::SetBool(bool& Variable, bool Value)
 {
-    if (Variable == Value) return;
-    Variable = Value;
-    Repaint();
+    if (StoreChanged(Variable, Value)) Repaint();
 }
 
 void TCustomChartLegend::SetAlignment(TLegendAlignment Value)
 {
-    if (FAlignment == Value) return;
-    FAlignment = Value;
-    Repaint();
+    if (StoreChanged(FAlignment, Value)) Repaint();
 }
 
 void TCustomChartLegend::SetCheckBoxes(bool Value)
 {
-    if (FCheckBoxes == Value) return;
-    FCheckBoxes = Value;
+    if (!StoreChanged(FCheckBoxes, Value)) return;
     FInternalStyle = CalcLegendStyle();
     Repaint();
 }
 
 void TCustomChartLegend::SetCheckBoxesStyle(TCheckBoxesStyle Value)
 {
-    if (FCheckBoxesStyle == Value) return;
-    FCheckBoxesStyle = Value;
+    if (!StoreChanged(FCheckBoxesStyle, Value)) return;
     if (Value == cbsRadio) {
         if (TCustomChart* chart = Chart()) {
             bool found = false;
@@ -348,8 +331,7 @@ void TCustomChartLegend::SetInverted(bool Value)
 
 void TCustomChartLegend::SetLegendStyle(TLegendStyle Value)
 {
-    if (FLegendStyle == Value) return;
-    FLegendStyle = Value;
+    if (!StoreChanged(FLegendStyle, Value)) return;
     FInternalStyle = CalcLegendStyle();
     Repaint();
 }
@@ -365,16 +347,12 @@ void TCustomChartLegend::SetResizeChart(bool Value)
 
 void TCustomChartLegend::SetSeries(TChartSeries* Value)
 {
-    if (FSeries == Value) return;
-    FSeries = Value;
-    Repaint();
+    if (StoreChanged(FSeries, Value)) Repaint();
 }
 
 void TCustomChartLegend::SetTextStyle(TLegendTextStyle Value)
 {
-    if (FTextStyle == Value) return;
-    FTextStyle = Value;
-    Repaint();
+    if (StoreChanged(FTextStyle, Value)) Repaint();
 }
 
 void TCustomChartLegend::SetTopPos(int Value)

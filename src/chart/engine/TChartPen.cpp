@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/StoreChanged.h"
 #include "platform/TCanvas.h"
 
 TChartPen::TChartPen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TPen(parent)
@@ -29,23 +30,17 @@ bool TChartPen::IsPropertyStored(const char* Name) const
 
 void TChartPen::SetEndStyle(TPenEndStyle value)
 {
-    if (value == FEndStyle) return;
-    FEndStyle = value;
-    Changed();
+    if (StoreChanged(FEndStyle, value)) Changed();
 }
 
 void TChartPen::SetSmallDots(bool value)
 {
-    if (value == FSmallDots) return;
-    FSmallDots = value;
-    Changed();
+    if (StoreChanged(FSmallDots, value)) Changed();
 }
 
 void TChartPen::SetVisible(bool value)
 {
-    if (value == FVisible) return;
-    FVisible = value;
-    Changed();
+    if (StoreChanged(FVisible, value)) Changed();
 }
 
 TChartHiddenPen::TChartHiddenPen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TChartPen(OnChangeEvent, parent)

@@ -15,6 +15,7 @@
 #include "chart/engine/TeePalette.h"
 #include "chart/engine/TeeProcs.h"
 #include "platform/FormatSettings.h"
+#include "platform/StoreChanged.h"
 
 char TeeLineSeparator = '\r';
 char TeeColumnSeparator = '\x06';
@@ -585,8 +586,7 @@ void TChartSeries::RecalcGetAxis()
 
 void TChartSeries::SetHorizAxis(THorizAxis value)
 {
-    if (FHorizAxis == value) return;
-    FHorizAxis = value;
+    if (!StoreChanged(FHorizAxis, value)) return;
     if (value != aCustomHorizAxis && !FLoading) FCustomHorizAxis = nullptr;
     RecalcGetAxis();
     Repaint();
@@ -594,8 +594,7 @@ void TChartSeries::SetHorizAxis(THorizAxis value)
 
 void TChartSeries::SetVertAxis(TVertAxis value)
 {
-    if (FVertAxis == value) return;
-    FVertAxis = value;
+    if (!StoreChanged(FVertAxis, value)) return;
     if (value != aCustomVertAxis && !FLoading) FCustomVertAxis = nullptr;
     RecalcGetAxis();
     Repaint();

@@ -8,6 +8,7 @@
 #include "chart/engine/TTeeSeriesSource.h"
 #include "chart/engine/TeeConst.h"
 #include "platform/FreeNotification.h"
+#include "platform/StoreChanged.h"
 
 void CheckOtherSeries(TChartSeries* dest, TChartSeries* source)
 {
@@ -136,16 +137,12 @@ bool TChartSeries::IsValidSeriesSource(TChartSeries* series) const
 
 void TChartSeries::SetColorSource(const AnsiString& value)
 {
-    if (FColorSource == value) return;
-    FColorSource = value;
-    CheckDataSource();
+    if (StoreChanged(FColorSource, value)) CheckDataSource();
 }
 
 void TChartSeries::SetLabelsSource(const AnsiString& value)
 {
-    if (FLabelsSource == value) return;
-    FLabelsSource = value;
-    CheckDataSource();
+    if (StoreChanged(FLabelsSource, value)) CheckDataSource();
 }
 
 bool TChartSeries::CanAddRandomPoints() const

@@ -5,6 +5,7 @@
 
 #include "chart/engine/TCustomTeePanel.h"
 #include "chart/engine/TeCanvas.h"
+#include "platform/StoreChanged.h"
 
 // Distance between a title and the plot area, in pixels.
 int TeeTitleFootDistance = 5;
@@ -75,16 +76,12 @@ TChartFootTitle::TChartFootTitle(TCustomTeePanel* AOwner) : TChartTitle(AOwner)
 
 void TChartTitle::SetAdjustFrame(bool Value)
 {
-    if (FAdjustFrame == Value) return;
-    FAdjustFrame = Value;
-    Repaint();
+    if (StoreChanged(FAdjustFrame, Value)) Repaint();
 }
 
 void TChartTitle::SetAlignment(TAlignment Value)
 {
-    if (FAlignment == Value) return;
-    FAlignment = Value;
-    Repaint();
+    if (StoreChanged(FAlignment, Value)) Repaint();
 }
 
 void TChartTitle::SetText(const std::vector<AnsiString>& Value)

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "chart/engine/TCustomAxisPanel.h"
+#include "platform/StoreChanged.h"
 #include "platform/TBitmap.h"
 
 TCustomChartWall::TCustomChartWall(TCustomAxisPanel* AOwner) : TTeeCustomShape(AOwner), FChart(AOwner)
@@ -12,23 +13,17 @@ TCustomChartWall::TCustomChartWall(TCustomAxisPanel* AOwner) : TTeeCustomShape(A
 
 void TCustomChartWall::SetAutoHide(bool Value)
 {
-    if (FAutoHide == Value) return;
-    FAutoHide = Value;
-    Repaint();
+    if (StoreChanged(FAutoHide, Value)) Repaint();
 }
 
 void TCustomChartWall::SetDark3D(bool Value)
 {
-    if (FDark3D == Value) return;
-    FDark3D = Value;
-    Repaint();
+    if (StoreChanged(FDark3D, Value)) Repaint();
 }
 
 void TCustomChartWall::SetSize(int Value)
 {
-    if (FSize == Value) return;
-    FSize = Value;
-    Repaint();
+    if (StoreChanged(FSize, Value)) Repaint();
 }
 
 void TCustomChartWall::InitColor(TColor Value)

@@ -1,6 +1,7 @@
 #include "chart/engine/TCustomChartElement.h"
 
 #include "chart/engine/TTeeCustomTool.h"
+#include "platform/StoreChanged.h"
 
 TCustomChartElement::TCustomChartElement(QObject* owner) : TPersistent(owner)
 {
@@ -64,37 +65,27 @@ void TCustomChartElement::Assign(TPersistent* Source)
 
 void TCustomChartElement::SetBooleanProperty(bool& variable, bool value)
 {
-    if (variable == value) return;
-    variable = value;
-    Repaint();
+    if (StoreChanged(variable, value)) Repaint();
 }
 
 void TCustomChartElement::SetIntegerProperty(int& variable, int value)
 {
-    if (variable == value) return;
-    variable = value;
-    Repaint();
+    if (StoreChanged(variable, value)) Repaint();
 }
 
 void TCustomChartElement::SetDoubleProperty(double& variable, double value)
 {
-    if (variable == value) return;
-    variable = value;
-    Repaint();
+    if (StoreChanged(variable, value)) Repaint();
 }
 
 void TCustomChartElement::SetColorProperty(TColor& variable, TColor value)
 {
-    if (variable == value) return;
-    variable = value;
-    Repaint();
+    if (StoreChanged(variable, value)) Repaint();
 }
 
 void TCustomChartElement::SetStringProperty(AnsiString& variable, const AnsiString& value)
 {
-    if (variable == value) return;
-    variable = value;
-    Repaint();
+    if (StoreChanged(variable, value)) Repaint();
 }
 
 TCustomChartSeries::TCustomChartSeries(QObject* owner) : TCustomChartElement(owner) {}

@@ -8,6 +8,7 @@
 #include "chart/engine/TeeGeometry.h"
 #include "platform/Dialogs.h"
 #include "platform/Exception.h"
+#include "platform/StoreChanged.h"
 
 bool TeeClipWhenPrinting = true;
 bool TeeClipWhenMetafiling = true;
@@ -53,44 +54,32 @@ TCustomTeePanel::~TCustomTeePanel()
 
 void TCustomTeePanel::SetBooleanProperty(bool& Variable, bool Value)
 {
-    if (Variable == Value) return;
-    Variable = Value;
-    Invalidate();
+    if (StoreChanged(Variable, Value)) Invalidate();
 }
 
 void TCustomTeePanel::SetColorProperty(TColor& Variable, TColor Value)
 {
-    if (Variable == Value) return;
-    Variable = Value;
-    Invalidate();
+    if (StoreChanged(Variable, Value)) Invalidate();
 }
 
 void TCustomTeePanel::SetIntegerProperty(int& Variable, int Value)
 {
-    if (Variable == Value) return;
-    Variable = Value;
-    Invalidate();
+    if (StoreChanged(Variable, Value)) Invalidate();
 }
 
 void TCustomTeePanel::SetDoubleProperty(double& Variable, double Value)
 {
-    if (Variable == Value) return;
-    Variable = Value;
-    Invalidate();
+    if (StoreChanged(Variable, Value)) Invalidate();
 }
 
 void TCustomTeePanel::SetStringProperty(AnsiString& Variable, const AnsiString& Value)
 {
-    if (Variable == Value) return;
-    Variable = Value;
-    Invalidate();
+    if (StoreChanged(Variable, Value)) Invalidate();
 }
 
 void TCustomTeePanel::SetMarginUnits(TTeeUnits Value)
 {
-    if (FMarginUnits == Value) return;
-    FMarginUnits = Value;
-    Invalidate();
+    if (StoreChanged(FMarginUnits, Value)) Invalidate();
 }
 
 void TCustomTeePanel::SetView3D(bool Value)
@@ -145,8 +134,7 @@ void TCustomTeePanel::ReadBorderStyle(const AnsiString& Identifier)
 
 void TCustomTeePanel::SetBorderRound(int Value)
 {
-    if (FBorderRound == Value) return;
-    FBorderRound = Value;
+    if (!StoreChanged(FBorderRound, Value)) return;
     if (!Loading) SetControlRounded();
     Invalidate();
 }

@@ -1,5 +1,7 @@
 #include "chart/engine/TCustomTeePanelExtended.h"
 
+#include "platform/StoreChanged.h"
+
 #include <QPalette>
 
 // ---- TBackImage
@@ -11,30 +13,22 @@ void TBackImage::Notify()
 
 void TBackImage::SetInside(bool Value)
 {
-    if (FInside == Value) return;
-    FInside = Value;
-    Notify();
+    if (StoreChanged(FInside, Value)) Notify();
 }
 
 void TBackImage::SetLeft(int Value)
 {
-    if (FLeft == Value) return;
-    FLeft = Value;
-    Notify();
+    if (StoreChanged(FLeft, Value)) Notify();
 }
 
 void TBackImage::SetMode(TTeeBackImageMode Value)
 {
-    if (FMode == Value) return;
-    FMode = Value;
-    Notify();
+    if (StoreChanged(FMode, Value)) Notify();
 }
 
 void TBackImage::SetTop(int Value)
 {
-    if (FTop == Value) return;
-    FTop = Value;
-    Notify();
+    if (StoreChanged(FTop, Value)) Notify();
 }
 
 void TBackImage::Assign(TPersistent* Source)

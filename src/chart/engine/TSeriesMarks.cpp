@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "chart/engine/TChartSeries.h"
+#include "platform/StoreChanged.h"
 
 void TSeriesMarkPosition::Assign(const TSeriesMarkPosition& source)
 {
@@ -111,16 +112,12 @@ void TSeriesMarks::RepaintSeries()
 
 void TSeriesMarks::SetAngle(int value)
 {
-    if (FAngle == value) return;
-    FAngle = value;
-    RepaintSeries();
+    if (StoreChanged(FAngle, value)) RepaintSeries();
 }
 
 void TSeriesMarks::SetClip(bool value)
 {
-    if (FClip == value) return;
-    FClip = value;
-    RepaintSeries();
+    if (StoreChanged(FClip, value)) RepaintSeries();
 }
 
 void TSeriesMarks::SetDrawEvery(int value)
@@ -132,23 +129,17 @@ void TSeriesMarks::SetDrawEvery(int value)
 
 void TSeriesMarks::SetMultiLine(bool value)
 {
-    if (FMultiLine == value) return;
-    FMultiLine = value;
-    RepaintSeries();
+    if (StoreChanged(FMultiLine, value)) RepaintSeries();
 }
 
 void TSeriesMarks::SetStyle(TSeriesMarksStyle value)
 {
-    if (FStyle == value) return;
-    FStyle = value;
-    RepaintSeries();
+    if (StoreChanged(FStyle, value)) RepaintSeries();
 }
 
 void TSeriesMarks::SetVisible(bool value)
 {
-    if (FVisible == value) return;
-    FVisible = value;
-    RepaintSeries();
+    if (StoreChanged(FVisible, value)) RepaintSeries();
 }
 
 void TSeriesMarks::Clear()

@@ -10,6 +10,7 @@
 #include "chart/engine/TeCanvas.h"
 #include "chart/engine/TeeConst.h"
 #include "chart/engine/TeeGeometry.h"
+#include "platform/StoreChanged.h"
 
 bool TeeCheckMarkArrowColor = false;
 
@@ -40,9 +41,7 @@ void TSeriesPointer::CanvasChanged(QObject*)
 
 void TSeriesPointer::SetFlag(bool& Variable, bool Value)
 {
-    if (Variable == Value) return;
-    Variable = Value;
-    RepaintOwner();
+    if (StoreChanged(Variable, Value)) RepaintOwner();
 }
 
 void TSeriesPointer::SetDark3D(bool Value)
@@ -61,16 +60,14 @@ void TSeriesPointer::SetInflate(bool Value)
 void TSeriesPointer::SetHorizSize(int Value)
 {
     if (Value < 1) throw ChartException(TeeMsg_CheckPointerSize);
-    if (FHorizSize == Value) return;
-    FHorizSize = Value;
+    if (!StoreChanged(FHorizSize, Value)) return;
     RepaintOwner();
 }
 
 void TSeriesPointer::SetVertSize(int Value)
 {
     if (Value < 1) throw ChartException(TeeMsg_CheckPointerSize);
-    if (FVertSize == Value) return;
-    FVertSize = Value;
+    if (!StoreChanged(FVertSize, Value)) return;
     RepaintOwner();
 }
 
@@ -84,16 +81,13 @@ void TSeriesPointer::SetSize(int Value)
 
 void TSeriesPointer::SetStyle(TSeriesPointerStyle Value)
 {
-    if (FStyle == Value) return;
-    FStyle = Value;
-    RepaintOwner();
+    if (StoreChanged(FStyle, Value)) RepaintOwner();
 }
 
 void TSeriesPointer::SetTransparency(int Value)
 {
     Value = std::clamp(Value, 0, 100);
-    if (FTransparency == Value) return;
-    FTransparency = Value;
+    if (!StoreChanged(FTransparency, Value)) return;
     RepaintOwner();
 }
 
@@ -369,23 +363,17 @@ TCallout::TCallout(TChartSeries* series) : TSeriesPointer(series)
 
 void TCallout::SetArrowHead(TArrowHeadStyle Value)
 {
-    if (FArrowHead == Value) return;
-    FArrowHead = Value;
-    RepaintOwner();
+    if (StoreChanged(FArrowHead, Value)) RepaintOwner();
 }
 
 void TCallout::SetArrowHeadSize(int Value)
 {
-    if (FArrowHeadSize == Value) return;
-    FArrowHeadSize = Value;
-    RepaintOwner();
+    if (StoreChanged(FArrowHeadSize, Value)) RepaintOwner();
 }
 
 void TCallout::SetDistance(int Value)
 {
-    if (FDistance == Value) return;
-    FDistance = Value;
-    RepaintOwner();
+    if (StoreChanged(FDistance, Value)) RepaintOwner();
 }
 
 void TCallout::Draw(TColor Color, const TPoint& ArrowFrom, const TPoint& ArrowTo, int Z)
@@ -455,9 +443,7 @@ TMarksCallout::TMarksCallout(TChartSeries* series) : TCallout(series)
 
 void TMarksCallout::SetLength(int Value)
 {
-    if (FLength == Value) return;
-    FLength = Value;
-    RepaintOwner();
+    if (StoreChanged(FLength, Value)) RepaintOwner();
 }
 
 void TMarksCallout::ApplyArrowLength(TSeriesMarkPosition& Position) const

@@ -7,6 +7,7 @@
 #include "chart/engine/TeCanvas.h"
 #include "chart/engine/TeeGeometry.h"
 #include "platform/Round.h"
+#include "platform/StoreChanged.h"
 
 // ---- TTeeCustomShapeBrushPen
 
@@ -87,16 +88,12 @@ void TTeeCustomShape::InitShadow(TTeeShadow* AShadow)
 
 void TTeeCustomShape::SetBevel(TBevelCut Value)
 {
-    if (FBevel == Value) return;
-    FBevel = Value;
-    Repaint();
+    if (StoreChanged(FBevel, Value)) Repaint();
 }
 
 void TTeeCustomShape::SetBevelWidth(int Value)
 {
-    if (FBevelWidth == Value) return;
-    FBevelWidth = Value;
-    Repaint();
+    if (StoreChanged(FBevelWidth, Value)) Repaint();
 }
 
 void TTeeCustomShape::SetColor(TColor Value)
@@ -109,24 +106,19 @@ void TTeeCustomShape::SetColor(TColor Value)
 
 void TTeeCustomShape::SetShapeStyle(TChartObjectShapeStyle Value)
 {
-    if (FShapeStyle == Value) return;
-    FShapeStyle = Value;
-    Repaint();
+    if (StoreChanged(FShapeStyle, Value)) Repaint();
 }
 
 void TTeeCustomShape::SetTextFormat(TTextFormat Value)
 {
-    if (FTextFormat == Value) return;
-    FTextFormat = Value;
-    Repaint();
+    if (StoreChanged(FTextFormat, Value)) Repaint();
 }
 
 void TTeeCustomShape::SetTransparency(TTeeTransparency Value)
 {
     // A percentage: values from stored charts or editors outside it are brought into range.
     Value = std::clamp(Value, 0, 100);
-    if (FTransparency == Value) return;
-    FTransparency = Value;
+    if (!StoreChanged(FTransparency, Value)) return;
     Repaint();
 }
 

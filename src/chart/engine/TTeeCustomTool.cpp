@@ -8,6 +8,7 @@
 
 #include "chart/engine/TChartSeries.h"
 #include "platform/FreeNotification.h"
+#include "platform/StoreChanged.h"
 
 TTeeCustomTool::TTeeCustomTool(QObject* owner) : TCustomChartElement(owner) {}
 
@@ -57,8 +58,7 @@ TTeeCustomToolAxis::TTeeCustomToolAxis(QObject* owner) : TTeeCustomTool(owner) {
 
 void TTeeCustomToolAxis::SetAxis(TChartAxis* value)
 {
-    if (value == FAxis) return;
-    FAxis = value;
+    if (!StoreChanged(FAxis, value)) return;
     if (value || !FKeepChart) SetParentChart(value ? value->ParentChart() : nullptr);
     Repaint();
 }

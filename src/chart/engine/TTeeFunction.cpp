@@ -9,6 +9,7 @@
 #include "chart/engine/TeeConst.h"
 #include "chart/engine/TeeProcs.h"
 #include "platform/Round.h"
+#include "platform/StoreChanged.h"
 
 TTeeFunction::TTeeFunction(QObject* owner) : QObject(owner) {}
 
@@ -20,23 +21,18 @@ TTeeFunction::~TTeeFunction()
 void TTeeFunction::SetPeriod(double value)
 {
     if (value < 0 || std::isnan(value)) throw ChartException(TeeMsg_FunctionPeriod);
-    if (FPeriod == value) return;
-    FPeriod = value;
+    if (!StoreChanged(FPeriod, value)) return;
     ReCalculate();
 }
 
 void TTeeFunction::SetPeriodStyle(TFunctionPeriodStyle value)
 {
-    if (FPeriodStyle == value) return;
-    FPeriodStyle = value;
-    ReCalculate();
+    if (StoreChanged(FPeriodStyle, value)) ReCalculate();
 }
 
 void TTeeFunction::SetPeriodAlign(TFunctionPeriodAlign value)
 {
-    if (FPeriodAlign == value) return;
-    FPeriodAlign = value;
-    ReCalculate();
+    if (StoreChanged(FPeriodAlign, value)) ReCalculate();
 }
 
 void TTeeFunction::SetParentSeries(TChartSeries* value)

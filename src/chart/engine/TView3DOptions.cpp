@@ -1,5 +1,7 @@
 #include "chart/engine/TView3DOptions.h"
 
+#include "platform/StoreChanged.h"
+
 #include <QWidget>
 #include <cmath>
 #include <cstring>
@@ -17,16 +19,12 @@ void TView3DOptions::Repaint()
 
 void TView3DOptions::SetIntegerProperty(int& field, int value)
 {
-    if (field == value) return;
-    field = value;
-    Repaint();
+    if (StoreChanged(field, value)) Repaint();
 }
 
 void TView3DOptions::SetBooleanProperty(bool& field, bool value)
 {
-    if (field == value) return;
-    field = value;
-    Repaint();
+    if (StoreChanged(field, value)) Repaint();
 }
 
 void TView3DOptions::SetElevation(int value)
@@ -64,16 +62,14 @@ void TView3DOptions::SetZoomText(bool value)
 
 void TView3DOptions::SetHorizOffset(int value)
 {
-    if (FHorizOffset == value) return;
-    FHorizOffset = value;
+    if (!StoreChanged(FHorizOffset, value)) return;
     Repaint();
     if (OnScrolled) OnScrolled(true);
 }
 
 void TView3DOptions::SetVertOffset(int value)
 {
-    if (FVertOffset == value) return;
-    FVertOffset = value;
+    if (!StoreChanged(FVertOffset, value)) return;
     Repaint();
     if (OnScrolled) OnScrolled(false);
 }

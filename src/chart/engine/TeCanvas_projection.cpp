@@ -7,6 +7,7 @@
 #include "chart/engine/TeCanvas.h"
 #include "chart/engine/TeeGeometry.h"
 #include "platform/Round.h"
+#include "platform/StoreChanged.h"
 
 namespace {
 // The perspective divisor is kept at least this far from zero: a point at the eye (or a
@@ -240,16 +241,14 @@ void TTeeCanvas3D::EnableRotation()
 
 void TTeeCanvas3D::SetMonochrome(bool Value)
 {
-    if (Monochrome == Value) return;
-    Monochrome = Value;
+    if (!StoreChanged(Monochrome, Value)) return;
     Dirty = true;
     if (View3DOptions) View3DOptions->Repaint();
 }
 
 void TTeeCanvas3D::SetUseBuffer(bool Value)
 {
-    if (BufferedDisplay == Value) return;
-    BufferedDisplay = Value;
+    if (!StoreChanged(BufferedDisplay, Value)) return;
     if (!Value) {
         if (Bitmap) {
             DeleteBitmap();

@@ -1,5 +1,7 @@
 #include "chart/engine/TeeFont.h"
 
+#include "platform/StoreChanged.h"
+
 #include <cstring>
 
 // ---- TTeeFont
@@ -30,9 +32,7 @@ void TTeeFont::SubChanged()
 
 void TTeeFont::SetInterCharSize(int value)
 {
-    if (value == FInterCharSize) return;
-    FInterCharSize = value;
-    Changed();
+    if (StoreChanged(FInterCharSize, value)) Changed();
 }
 
 TChartHiddenPen* TTeeFont::GetOutLine()

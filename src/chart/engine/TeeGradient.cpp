@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/StoreChanged.h"
+
 TCustomTeeGradient::TCustomTeeGradient(const TNotifyEvent& OnChangeEvent, QObject* parent)
     : TPersistent(parent), OnChange(OnChangeEvent)
 {}
@@ -11,50 +13,40 @@ void TCustomTeeGradient::DoChanged()
     if (OnChange) OnChange(this);
 }
 
-namespace {
-template <typename T>
-bool Store(T& field, T value)
-{
-    if (field == value) return false;
-    field = value;
-    return true;
-}
-}  // namespace
-
 void TCustomTeeGradient::SetBalance(int value)
 {
-    if (Store(FBalance, value)) DoChanged();
+    if (StoreChanged(FBalance, value)) DoChanged();
 }
 void TCustomTeeGradient::SetDirection(TGradientDirection value)
 {
-    if (Store(FDirection, value)) DoChanged();
+    if (StoreChanged(FDirection, value)) DoChanged();
 }
 void TCustomTeeGradient::SetEndColor(TColor value)
 {
-    if (Store(FEndColor, value)) DoChanged();
+    if (StoreChanged(FEndColor, value)) DoChanged();
 }
 void TCustomTeeGradient::SetRadialX(int value)
 {
-    if (Store(FRadialX, value)) DoChanged();
+    if (StoreChanged(FRadialX, value)) DoChanged();
 }
 void TCustomTeeGradient::SetRadialY(int value)
 {
-    if (Store(FRadialY, value)) DoChanged();
+    if (StoreChanged(FRadialY, value)) DoChanged();
 }
 void TCustomTeeGradient::SetStartColor(TColor value)
 {
-    if (Store(FStartColor, value)) DoChanged();
+    if (StoreChanged(FStartColor, value)) DoChanged();
 }
 void TCustomTeeGradient::SetVisible(bool value)
 {
-    if (Store(FVisible, value)) DoChanged();
+    if (StoreChanged(FVisible, value)) DoChanged();
 }
 
 void TCustomTeeGradient::SetMidColor(TColor value)
 {
     if (FUseMiddle) {
         if (value != clNone) {
-            if (Store(FMidColor, value)) DoChanged();
+            if (StoreChanged(FMidColor, value)) DoChanged();
         } else {
             FUseMiddle = false;
             DoChanged();
@@ -117,5 +109,5 @@ bool TTeeFontGradient::IsPropertyStored(const char* Name) const
 
 void TTeeFontGradient::SetOutline(bool value)
 {
-    if (Store(FOutline, value)) DoChanged();
+    if (StoreChanged(FOutline, value)) DoChanged();
 }

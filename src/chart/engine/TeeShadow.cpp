@@ -8,6 +8,7 @@
 #include "chart/engine/TeeBlend.h"
 #include "chart/engine/TeeGradient.h"
 #include "platform/Round.h"
+#include "platform/StoreChanged.h"
 
 namespace {
 
@@ -37,37 +38,27 @@ void TTeeShadow::Changed()
 
 void TTeeShadow::SetColor(TColor value)
 {
-    if (value == FColor) return;
-    FColor = value;
-    Changed();
+    if (StoreChanged(FColor, value)) Changed();
 }
 
 void TTeeShadow::SetHorizSize(int value)
 {
-    if (value == FHorizSize) return;
-    FHorizSize = value;
-    Changed();
+    if (StoreChanged(FHorizSize, value)) Changed();
 }
 
 void TTeeShadow::SetSmooth(bool value)
 {
-    if (value == FSmooth) return;
-    FSmooth = value;
-    Changed();
+    if (StoreChanged(FSmooth, value)) Changed();
 }
 
 void TTeeShadow::SetTransparency(TTeeTransparency value)
 {
-    if (value == FTransparency) return;
-    FTransparency = value;
-    Changed();
+    if (StoreChanged(FTransparency, value)) Changed();
 }
 
 void TTeeShadow::SetVertSize(int value)
 {
-    if (value == FVertSize) return;
-    FVertSize = value;
-    Changed();
+    if (StoreChanged(FVertSize, value)) Changed();
 }
 
 void TTeeShadow::SetSize(int value)

@@ -10,6 +10,7 @@
 #include "chart/engine/TeeProCo.h"
 #include "chart/series/TeeToolSupport.h"
 #include "platform/Round.h"
+#include "platform/StoreChanged.h"
 
 // ---------------------------------------------------------------- shape
 
@@ -33,9 +34,7 @@ TAnnotationCallout::TAnnotationCallout() : TCallout(nullptr)
 
 void TAnnotationCallout::SetPosition(int& variable, int value)
 {
-    if (variable == value) return;
-    variable = value;
-    RepaintOwner();
+    if (StoreChanged(variable, value)) RepaintOwner();
 }
 
 void TAnnotationCallout::Assign(TPersistent* Source)
@@ -128,16 +127,12 @@ void TAnnotationTool::SetPosition(TAnnotationPosition value)
 
 void TAnnotationTool::SetPositionUnits(TTeeUnits value)
 {
-    if (FPositionUnits == value) return;
-    FPositionUnits = value;
-    Repaint();
+    if (StoreChanged(FPositionUnits, value)) Repaint();
 }
 
 void TAnnotationTool::SetTextAlignment(TAlignment value)
 {
-    if (FTextAlignment == value) return;
-    FTextAlignment = value;
-    Repaint();
+    if (StoreChanged(FTextAlignment, value)) Repaint();
 }
 
 void TAnnotationTool::SetWidth(int value)

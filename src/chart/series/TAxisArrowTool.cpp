@@ -7,6 +7,7 @@
 #include "chart/engine/TeCanvas.h"
 #include "chart/engine/TeeProCo.h"
 #include "chart/series/TeeToolSupport.h"
+#include "platform/StoreChanged.h"
 
 using namespace teetools;
 
@@ -19,9 +20,7 @@ AnsiString TAxisArrowTool::Description() const
 
 void TAxisArrowTool::SetPosition(TAxisArrowToolPosition value)
 {
-    if (FPosition == value) return;
-    FPosition = value;
-    Repaint();
+    if (StoreChanged(FPosition, value)) Repaint();
 }
 
 void TAxisArrowTool::ChartEvent(TChartToolEvent event)

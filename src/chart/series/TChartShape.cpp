@@ -10,6 +10,7 @@
 #include "chart/engine/TeeProcs.h"
 #include "chart/engine/TeeSeriesTypes.h"
 #include "platform/Round.h"
+#include "platform/StoreChanged.h"
 
 TChartShape::TChartShape(QObject* owner) : TChartSeries(owner)
 {
@@ -118,30 +119,22 @@ void TChartShape::SetShapeRectangle(const TRect& r)
 
 void TChartShape::SetAlignment(titleenums::TAlignment value)
 {
-    if (FAlignment == value) return;
-    FAlignment = value;
-    Repaint();
+    if (StoreChanged(FAlignment, value)) Repaint();
 }
 
 void TChartShape::SetStyle(TChartShapeStyle value)
 {
-    if (FStyle == value) return;
-    FStyle = value;
-    Repaint();
+    if (StoreChanged(FStyle, value)) Repaint();
 }
 
 void TChartShape::SetVertAlign(TTeeVertAlign value)
 {
-    if (FVertAlign == value) return;
-    FVertAlign = value;
-    Repaint();
+    if (StoreChanged(FVertAlign, value)) Repaint();
 }
 
 void TChartShape::SetXYStyle(TChartShapeXYStyle value)
 {
-    if (FXYStyle == value) return;
-    FXYStyle = value;
-    Repaint();
+    if (StoreChanged(FXYStyle, value)) Repaint();
 }
 
 void TChartShape::SetText(const std::vector<AnsiString>& value)

@@ -14,6 +14,7 @@
 #include "chart/engine/TeeProCo.h"
 #include "chart/engine/TeeProcs.h"
 #include "platform/FormatSettings.h"
+#include "platform/StoreChanged.h"
 
 namespace {
 
@@ -88,8 +89,7 @@ bool TContourLevel::IsPropertyStored(const char* Name) const
 
 void TContourLevel::SetColor(TColor value)
 {
-    if (FColor == value) return;
-    FColor = value;
+    if (!StoreChanged(FColor, value)) return;
     if (FPen) FPen->SetColor(value);
     UserChanged();
     if (FSeries) FSeries->Repaint();
@@ -97,8 +97,7 @@ void TContourLevel::SetColor(TColor value)
 
 void TContourLevel::SetUpToValue(double value)
 {
-    if (FUpToValue == value) return;
-    FUpToValue = value;
+    if (!StoreChanged(FUpToValue, value)) return;
     UserChanged();
     if (FSeries) FSeries->Repaint();
 }
@@ -228,8 +227,7 @@ bool TContourSeries::IsPropertyStored(const char* Name) const
 
 void TContourSeries::SetAutomaticLevels(bool value)
 {
-    if (FAutomaticLevels == value) return;
-    FAutomaticLevels = value;
+    if (!StoreChanged(FAutomaticLevels, value)) return;
     Repaint();
     if (value) ClearAutoLevels();
 }

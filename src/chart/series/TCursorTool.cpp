@@ -8,6 +8,7 @@
 #include "chart/engine/TeeGeometry.h"
 #include "chart/engine/TeeProCo.h"
 #include "chart/series/TeeToolSupport.h"
+#include "platform/StoreChanged.h"
 
 using namespace teetools;
 
@@ -213,8 +214,7 @@ void TCursorTool::SetSeries(TChartSeries* value)
 
 void TCursorTool::SetStyle(TCursorToolStyle value)
 {
-    if (FStyle == value) return;
-    FStyle = value;
+    if (!StoreChanged(FStyle, value)) return;
     SnapToPoint();
     Repaint();
 }
@@ -231,14 +231,10 @@ void TCursorTool::DoChange()
 
 void TCursorTool::SetXValue(double value)
 {
-    if (FXValue == value) return;
-    FXValue = value;
-    DoChange();
+    if (StoreChanged(FXValue, value)) DoChange();
 }
 
 void TCursorTool::SetYValue(double value)
 {
-    if (FYValue == value) return;
-    FYValue = value;
-    DoChange();
+    if (StoreChanged(FYValue, value)) DoChange();
 }

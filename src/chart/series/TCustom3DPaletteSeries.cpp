@@ -16,6 +16,7 @@
 #include "chart/engine/TeeProCo.h"
 #include "platform/FormatSettings.h"
 #include "platform/Round.h"
+#include "platform/StoreChanged.h"
 
 namespace {
 
@@ -274,8 +275,7 @@ void TCustom3DPaletteSeries::SetUsePalette(bool value)
 
 void TCustom3DPaletteSeries::SetPaletteStyle(TTeePaletteStyle value)
 {
-    if (FPaletteStyle == value) return;
-    FPaletteStyle = value;
+    if (!StoreChanged(FPaletteStyle, value)) return;
     // Built again before the next draw.
     ClearPalette();
     Repaint();

@@ -16,6 +16,7 @@
 #include "chart/engine/TeeConst.h"
 #include "chart/engine/TeeGeometry.h"
 #include "platform/Round.h"
+#include "platform/StoreChanged.h"
 
 namespace {
 
@@ -67,9 +68,7 @@ bool TBarSeriesGradient::IsPropertyStored(const char* Name) const
 
 void TBarSeriesGradient::SetRelative(bool value)
 {
-    if (FRelative == value) return;
-    FRelative = value;
-    DoChanged();
+    if (StoreChanged(FRelative, value)) DoChanged();
 }
 
 // ---------------------------------------------------------------- construction
@@ -169,22 +168,17 @@ int TCustomBarSeries::SeriesIndexInChart() const
 
 void TCustomBarSeries::SetBarStyle(TBarStyle value)
 {
-    if (FBarStyle == value) return;
-    FBarStyle = value;
-    Repaint();
+    if (StoreChanged(FBarStyle, value)) Repaint();
 }
 
 void TCustomBarSeries::SetTransparency(std::uint8_t value)
 {
-    if (FTransparency == value) return;
-    FTransparency = value;
-    Repaint();
+    if (StoreChanged(FTransparency, value)) Repaint();
 }
 
 void TCustomBarSeries::SetMultiBar(TMultiBar value)
 {
-    if (FMultiBar == value) return;
-    FMultiBar = value;
+    if (!StoreChanged(FMultiBar, value)) return;
     Repaint();
     SetOtherBars(true);
 }

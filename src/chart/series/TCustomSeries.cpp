@@ -13,6 +13,7 @@
 #include "chart/engine/TeeBlend.h"
 #include "chart/engine/TeeGeometry.h"
 #include "chart/engine/TeeProcs.h"
+#include "platform/StoreChanged.h"
 
 TCustomSeries::TCustomSeries(QObject* owner) : TCustomLineSeries(owner)
 {
@@ -73,9 +74,7 @@ void TCustomSeries::SetParentChart(IChartHost* value)
 
 void TCustomSeries::SetTransparency(int value)
 {
-    if (FTransparency == value) return;
-    FTransparency = value;
-    Repaint();
+    if (StoreChanged(FTransparency, value)) Repaint();
 }
 
 TCanvas3D* TCustomSeries::Canvas() const
@@ -120,8 +119,7 @@ int TCustomSeries::CalcStackedPos(int valueIndex, double value) const
 
 void TCustomSeries::SetStacked(TCustomSeriesStack value)
 {
-    if (FStacked == value) return;
-    FStacked = value;
+    if (!StoreChanged(FStacked, value)) return;
     if (FParentChart)
         for (TChartSeries* s : *FParentChart->SeriesList())
             if (auto* c = qobject_cast<TCustomSeries*>(s); c && metaObject()->inherits(c->metaObject()))

@@ -10,6 +10,7 @@
 #include "chart/engine/TeeProcs.h"
 #include "chart/series/TeeToolSupport.h"
 #include "platform/Exception.h"
+#include "platform/StoreChanged.h"
 
 using namespace teetools;
 
@@ -41,9 +42,7 @@ void TDrawLine::Repaint()
 
 void TDrawLine::SetValue(double& variable, double value)
 {
-    if (variable == value) return;
-    variable = value;
-    Repaint();
+    if (StoreChanged(variable, value)) Repaint();
 }
 
 void TDrawLine::Assign(TPersistent* Source)
@@ -94,9 +93,7 @@ void TDrawLine::SetPen(TChartPen* value)
 
 void TDrawLine::SetStyle(TDrawLineStyle value)
 {
-    if (FStyle == value) return;
-    FStyle = value;
-    Repaint();
+    if (StoreChanged(FStyle, value)) Repaint();
 }
 
 TRect TDrawLine::StartHandle() const
@@ -291,8 +288,7 @@ void TDrawLineTool::SetSelected(TDrawLine* value)
 
 void TDrawLineTool::SetEnableSelect(bool value)
 {
-    if (FEnableSelect == value) return;
-    FEnableSelect = value;
+    if (!StoreChanged(FEnableSelect, value)) return;
     if (!value && FSelected) {
         FSelected = nullptr;
         Repaint();

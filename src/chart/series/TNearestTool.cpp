@@ -10,6 +10,7 @@
 #include "chart/engine/TeeProCo.h"
 #include "chart/series/TeeToolSupport.h"
 #include "platform/Round.h"
+#include "platform/StoreChanged.h"
 
 using namespace teetools;
 
@@ -42,9 +43,7 @@ AnsiString TNearestTool::Description() const
 
 void TNearestTool::SetStyle(TNearestToolStyle value)
 {
-    if (FStyle == value) return;
-    FStyle = value;
-    Repaint();
+    if (StoreChanged(FStyle, value)) Repaint();
 }
 
 int TNearestTool::ZAxisCalc(double Value) const

@@ -11,6 +11,7 @@
 #include "chart/engine/TeeConst.h"
 #include "chart/engine/TeeProcs.h"
 #include "platform/Round.h"
+#include "platform/StoreChanged.h"
 
 namespace {
 constexpr double Pi = std::numbers::pi;
@@ -28,8 +29,7 @@ void TSliceValueList::Put(int index, int value)
     if (index < 0) return;
     if (index >= Count()) FItems.resize(static_cast<std::size_t>(index) + 1, 0);
     int& item = FItems[static_cast<std::size_t>(index)];
-    if (item == value) return;
-    item = value;
+    if (!StoreChanged(item, value)) return;
     if (FOwner) FOwner->Repaint();
 }
 
@@ -57,16 +57,12 @@ void TPieOtherSlice::Changed()
 
 void TPieOtherSlice::SetColor(TColor value)
 {
-    if (FColor == value) return;
-    FColor = value;
-    Changed();
+    if (StoreChanged(FColor, value)) Changed();
 }
 
 void TPieOtherSlice::SetStyle(TPieOtherStyle value)
 {
-    if (FStyle == value) return;
-    FStyle = value;
-    Changed();
+    if (StoreChanged(FStyle, value)) Changed();
 }
 
 AnsiString TPieOtherSlice::GetText() const
@@ -76,16 +72,12 @@ AnsiString TPieOtherSlice::GetText() const
 
 void TPieOtherSlice::SetText(const AnsiString& value)
 {
-    if (FText == value) return;
-    FText = value;
-    Changed();
+    if (StoreChanged(FText, value)) Changed();
 }
 
 void TPieOtherSlice::SetValue(double value)
 {
-    if (FValue == value) return;
-    FValue = value;
-    Changed();
+    if (StoreChanged(FValue, value)) Changed();
 }
 
 void TPieOtherSlice::Assign(TPersistent* Source)
@@ -170,9 +162,7 @@ void TPieSeries::SetExplodeBiggest(int value)
 
 void TPieSeries::SetMultiPie(TMultiPie value)
 {
-    if (FMultiPie == value) return;
-    FMultiPie = value;
-    Repaint();
+    if (StoreChanged(FMultiPie, value)) Repaint();
 }
 
 void TPieSeries::CheckOrder()

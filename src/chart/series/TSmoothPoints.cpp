@@ -6,6 +6,7 @@
 
 #include "chart/series/TeeSmoothFunction.h"
 #include "platform/Round.h"
+#include "platform/StoreChanged.h"
 
 TSmoothPoints::TSmoothPoints(TChartSeries* series) : TPersistent(series), FSeries(series) {}
 
@@ -27,16 +28,14 @@ bool TSmoothPoints::IsPropertyStored(const char* Name) const
 
 void TSmoothPoints::SetActive(bool value)
 {
-    if (FActive == value) return;
-    FActive = value;
-    if (FSeries) FSeries->Repaint();
+    if (StoreChanged(FActive, value))
+        if (FSeries) FSeries->Repaint();
 }
 
 void TSmoothPoints::SetInterpolate(bool value)
 {
-    if (FInterpolate == value) return;
-    FInterpolate = value;
-    if (FSeries) FSeries->Repaint();
+    if (StoreChanged(FInterpolate, value))
+        if (FSeries) FSeries->Repaint();
 }
 
 void TSmoothPoints::Calculate(std::span<const TPoint> points, std::vector<TPoint>& result) const

@@ -11,6 +11,7 @@
 #include "chart/engine/TeeGeometry.h"
 #include "chart/engine/TeeProCo.h"
 #include "chart/engine/TeeProcs.h"
+#include "platform/StoreChanged.h"
 
 TTowerSeries::TTowerSeries(QObject* owner) : TCustom3DGridSeries(owner) {}
 
@@ -50,9 +51,7 @@ bool TTowerSeries::IsPropertyStored(const char* Name) const
 
 void TTowerSeries::SetTowerStyle(TTowerStyle value)
 {
-    if (FTowerStyle == value) return;
-    FTowerStyle = value;
-    Repaint();
+    if (StoreChanged(FTowerStyle, value)) Repaint();
 }
 
 void TTowerSeries::CalcCell(int valueIndex, int& y, int& yOrigin, int& z0, int& z1, TRect& r) const

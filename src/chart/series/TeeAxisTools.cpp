@@ -9,6 +9,7 @@
 #include "chart/engine/TeCanvas.h"
 #include "chart/engine/TeeBlend.h"
 #include "chart/series/TeeAxisToolTypes.h"
+#include "platform/StoreChanged.h"
 
 namespace {
 
@@ -61,16 +62,12 @@ void TGridBandBrush::Assign(TPersistent* Source)
 
 void TGridBandBrush::SetBackColor(TColor Value)
 {
-    if (FBackColor == Value) return;
-    FBackColor = Value;
-    Changed();
+    if (StoreChanged(FBackColor, Value)) Changed();
 }
 
 void TGridBandBrush::SetTransparency(TTeeTransparency Value)
 {
-    if (FTransparency == Value) return;
-    FTransparency = Value;
-    Changed();
+    if (StoreChanged(FTransparency, Value)) Changed();
 }
 
 // ---------------------------------------------------------------- grid band tool
@@ -229,9 +226,7 @@ double TColorLineTool::CalcValue() const
 
 void TColorLineTool::SetStyle(TColorLineStyle v)
 {
-    if (FStyle == v) return;
-    FStyle = v;
-    Repaint();
+    if (StoreChanged(FStyle, v)) Repaint();
 }
 
 void TColorLineTool::SetValue(double v)

@@ -7,6 +7,7 @@
 #include "chart/engine/TChartValueList.h"
 #include "chart/engine/TeeConst.h"
 #include "chart/engine/TeeSeriesTypes.h"
+#include "platform/StoreChanged.h"
 
 namespace {
 
@@ -142,9 +143,7 @@ TAverageTeeFunction::TAverageTeeFunction(QObject* owner) : TTeeFunction(owner) {
 
 void TAverageTeeFunction::SetIncludeNulls(bool value)
 {
-    if (FIncludeNulls == value) return;
-    FIncludeNulls = value;
-    ReCalculate();
+    if (StoreChanged(FIncludeNulls, value)) ReCalculate();
 }
 
 double TAverageTeeFunction::Calculate(TChartSeries* source, int first, int last)
@@ -192,16 +191,12 @@ TCustomTeeFunction::TCustomTeeFunction(QObject* owner) : TTeeFunction(owner)
 
 void TCustomTeeFunction::SetNumPoints(int value)
 {
-    if (FNumPoints == value) return;
-    FNumPoints = value;
-    ReCalculate();
+    if (StoreChanged(FNumPoints, value)) ReCalculate();
 }
 
 void TCustomTeeFunction::SetStartX(double value)
 {
-    if (FStartX == value) return;
-    FStartX = value;
-    ReCalculate();
+    if (StoreChanged(FStartX, value)) ReCalculate();
 }
 
 void TCustomTeeFunction::SetOnCalculate(TCalculateEvent value)
@@ -243,9 +238,7 @@ TCustomSortedFunction::TCustomSortedFunction(QObject* owner) : TTeeFunction(owne
 
 void TCustomSortedFunction::SetIncludeNulls(bool value)
 {
-    if (FIncludeNulls == value) return;
-    FIncludeNulls = value;
-    ReCalculate();
+    if (StoreChanged(FIncludeNulls, value)) ReCalculate();
 }
 
 void TCustomSortedFunction::Insert(std::vector<double>& sorted, double value) const

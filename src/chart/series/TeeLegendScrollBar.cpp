@@ -8,6 +8,7 @@
 #include "chart/engine/TCustomChart.h"
 #include "chart/engine/TeeSeriesTypes.h"
 #include "platform/Round.h"
+#include "platform/StoreChanged.h"
 
 namespace {
 
@@ -309,24 +310,19 @@ void TTeeScrollBar::DoScroll()
 
 void TTeeScrollBar::SetBevel(TBevelCut value)
 {
-    if (FBevel == value) return;
-    FBevel = value;
-    Repaint();
+    if (StoreChanged(FBevel, value)) Repaint();
 }
 
 void TTeeScrollBar::SetSize(int value)
 {
-    if (FSize == value) return;
-    FSize = value;
+    if (!StoreChanged(FSize, value)) return;
     Repaint();
     if (OnChangeSize) OnChangeSize(this);
 }
 
 void TTeeScrollBar::SetHorizontal(bool value)
 {
-    if (FHorizontal == value) return;
-    FHorizontal = value;
-    Repaint();
+    if (StoreChanged(FHorizontal, value)) Repaint();
 }
 
 // ---------------------------------------------------------------- legend

@@ -11,6 +11,7 @@
 #include "chart/engine/TeeSeriesTypes.h"
 #include "platform/Exception.h"
 #include "platform/Round.h"
+#include "platform/StoreChanged.h"
 
 // ---------------------------------------------------------------- TBSpline
 
@@ -88,9 +89,7 @@ void TBSpline::SetFragments(int value)
 
 void TBSpline::SetInterpolated(bool value)
 {
-    if (value == FInterpolated) return;
-    FInterpolated = value;
-    SetBuild(false);
+    if (StoreChanged(FInterpolated, value)) SetBuild(false);
 }
 
 void TBSpline::SetBuild(bool value)
@@ -210,9 +209,7 @@ TSmoothingFunction::TSmoothingFunction(QObject* owner) : TTeeFunction(owner)
 
 void TSmoothingFunction::SetInterpolate(bool value)
 {
-    if (FInterpolate == value) return;
-    FInterpolate = value;
-    ReCalculate();
+    if (StoreChanged(FInterpolate, value)) ReCalculate();
 }
 
 void TSmoothingFunction::SetFactor(int value)

@@ -124,8 +124,8 @@ std::vector<std::pair<std::string, TGIFExtensionClass>>& AppRegistry()
 
 // ---- TGIFExtension
 
-TGIFExtension::TGIFExtension(TGIFSubImage* SubImage)
-    : TGIFItem(SubImage ? SubImage->Image() : nullptr), FSubImage(SubImage)
+TGIFExtension::TGIFExtension(TGIFSubImage* SubImage, TGIFExtensionClass Class)
+    : TGIFItem(SubImage ? SubImage->Image() : nullptr), FSubImage(SubImage), FClass(Class)
 {}
 
 TGIFExtensionClass TGIFExtension::FindExtension(std::uint8_t Label)
@@ -175,12 +175,7 @@ TGIFExtension* TGIFExtension::Clone(TGIFSubImage* Owner)
 
 const TGIFExtensionClassInfo TGIFGraphicControlExtension::Class = {"TGIFGraphicControlExtension",
                                                                    &Make<TGIFGraphicControlExtension>, nullptr};
-TGIFExtensionClass TGIFGraphicControlExtension::ClassInfo() const
-{
-    return &Class;
-}
-
-TGIFGraphicControlExtension::TGIFGraphicControlExtension(TGIFSubImage* SubImage) : TGIFExtension(SubImage)
+TGIFGraphicControlExtension::TGIFGraphicControlExtension(TGIFSubImage* SubImage) : TGIFExtension(SubImage, &Class)
 {
     if (SubImage && !SubImage->GetGraphicControlExtension()) SubImage->SetGraphicControlExtension(this);
 }
@@ -275,12 +270,7 @@ void TGIFGraphicControlExtension::LoadFromStream(TStream* Stream)
 // ---- TGIFTextExtension
 
 const TGIFExtensionClassInfo TGIFTextExtension::Class = {"TGIFTextExtension", &Make<TGIFTextExtension>, nullptr};
-TGIFExtensionClass TGIFTextExtension::ClassInfo() const
-{
-    return &Class;
-}
-
-TGIFTextExtension::TGIFTextExtension(TGIFSubImage* SubImage) : TGIFExtension(SubImage) {}
+TGIFTextExtension::TGIFTextExtension(TGIFSubImage* SubImage) : TGIFExtension(SubImage, &Class) {}
 
 TColor TGIFTextExtension::GetForegroundColor()
 {
@@ -342,12 +332,7 @@ void TGIFTextExtension::LoadFromStream(TStream* Stream)
 
 const TGIFExtensionClassInfo TGIFCommentExtension::Class = {"TGIFCommentExtension", &Make<TGIFCommentExtension>,
                                                             nullptr};
-TGIFExtensionClass TGIFCommentExtension::ClassInfo() const
-{
-    return &Class;
-}
-
-TGIFCommentExtension::TGIFCommentExtension(TGIFSubImage* SubImage) : TGIFExtension(SubImage) {}
+TGIFCommentExtension::TGIFCommentExtension(TGIFSubImage* SubImage) : TGIFExtension(SubImage, &Class) {}
 
 void TGIFCommentExtension::SaveToStream(TStream* Stream)
 {
@@ -363,7 +348,9 @@ void TGIFCommentExtension::LoadFromStream(TStream* Stream)
 
 // ---- TGIFApplicationExtension
 
-TGIFApplicationExtension::TGIFApplicationExtension(TGIFSubImage* SubImage) : TGIFExtension(SubImage) {}
+TGIFApplicationExtension::TGIFApplicationExtension(TGIFSubImage* SubImage, TGIFExtensionClass Class)
+    : TGIFExtension(SubImage, Class)
+{}
 
 TGIFExtensionClass TGIFApplicationExtension::FindApplicationExtension(const char Identifier[11])
 {
@@ -455,12 +442,7 @@ void TGIFApplicationExtension::LoadFromStream(TStream* Stream)
 
 const TGIFExtensionClassInfo TGIFUnknownAppExtension::Class = {
     "TGIFUnknownAppExtension", &Make<TGIFUnknownAppExtension>, &TGIFApplicationExtension::FindSubExtension};
-TGIFExtensionClass TGIFUnknownAppExtension::ClassInfo() const
-{
-    return &Class;
-}
-
-TGIFUnknownAppExtension::TGIFUnknownAppExtension(TGIFSubImage* SubImage) : TGIFApplicationExtension(SubImage) {}
+TGIFUnknownAppExtension::TGIFUnknownAppExtension(TGIFSubImage* SubImage) : TGIFApplicationExtension(SubImage, &Class) {}
 
 void TGIFUnknownAppExtension::SaveData(TStream* Stream)
 {
@@ -489,12 +471,7 @@ void TGIFUnknownAppExtension::LoadData(TStream* Stream)
 
 const TGIFExtensionClassInfo TGIFAppExtNSLoop::Class = {"TGIFAppExtNSLoop", &Make<TGIFAppExtNSLoop>,
                                                         &TGIFApplicationExtension::FindSubExtension};
-TGIFExtensionClass TGIFAppExtNSLoop::ClassInfo() const
-{
-    return &Class;
-}
-
-TGIFAppExtNSLoop::TGIFAppExtNSLoop(TGIFSubImage* SubImage) : TGIFApplicationExtension(SubImage)
+TGIFAppExtNSLoop::TGIFAppExtNSLoop(TGIFSubImage* SubImage) : TGIFApplicationExtension(SubImage, &Class)
 {
     SetIdentifier("NETSCAPE");
     SetAuthentication("2.0");

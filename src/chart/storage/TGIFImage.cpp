@@ -9,6 +9,7 @@
 
 #include "chart/storage/GIFLZW.h"
 #include "platform/FileSave.h"
+#include "platform/StoreChanged.h"
 #include "platform/TCanvas.h"
 
 TGIFDrawOptions GIFImageDefaultDrawOptions = 0x060F;
@@ -263,7 +264,7 @@ void TGIFExtensionList::LoadFromStream(TStream* Stream, QObject* Parent)
 
 // ---- TGIFColorMap
 
-TGIFColorMap::TGIFColorMap() = default;
+TGIFColorMap::TGIFColorMap(TGIFItem* Owner) : FOwner(Owner) {}
 
 void TGIFColorMap::Assign(TPersistent* Source)
 {
@@ -411,24 +412,28 @@ void TGIFColorMap::LoadFromStream(TStream* Stream, int Count)
     ImportColorMap(colors, Count);
 }
 
-void TGIFGlobalColorMap::Warning(TGIFSeverity Severity, const AnsiString& Message)
+TGIFGlobalColorMap::TGIFGlobalColorMap(TGIFHeader* Header) : TGIFColorMap(Header) {}
+
+TGIFHeader* TGIFGlobalColorMap::Header() const
 {
-    FHeader->Warning(Severity, Message);
+    return static_cast<TGIFHeader*>(FOwner);
 }
 
 void TGIFGlobalColorMap::Changed()
 {
-    if (FHeader->Image()) FHeader->Image()->ResetPalette();
+    if (FOwner->Image()) FOwner->Image()->ResetPalette();
 }
 
-void TGIFLocalColorMap::Warning(TGIFSeverity Severity, const AnsiString& Message)
+TGIFLocalColorMap::TGIFLocalColorMap(TGIFSubImage* SubImage) : TGIFColorMap(SubImage) {}
+
+TGIFSubImage* TGIFLocalColorMap::SubImage() const
 {
-    FSubImage->Warning(Severity, Message);
+    return static_cast<TGIFSubImage*>(FOwner);
 }
 
 void TGIFLocalColorMap::Changed()
 {
-    FSubImage->ResetPalette();
+    SubImage()->ResetPalette();
 }
 
 // ---- TGIFHeader
@@ -660,8 +665,7 @@ void TGIFImage::SetWidth(int Value)
         const TGIFSubImage* f = FImages->GetImage(i);
         if (Value < f->GetLeft() + f->GetWidth()) throw GIFException("Image width too small for contained frames");
     }
-    if (Value == FHeader->Width) return;
-    FHeader->Width = Value;
+    if (!StoreChanged(FHeader->Width, Value)) return;
     Changed();
 }
 
@@ -672,8 +676,7 @@ void TGIFImage::SetHeight(int Value)
         const TGIFSubImage* f = FImages->GetImage(i);
         if (Value < f->GetTop() + f->GetHeight()) throw GIFException("Image height too small for contained frames");
     }
-    if (Value == FHeader->Height) return;
-    FHeader->Height = Value;
+    if (!StoreChanged(FHeader->Height, Value)) return;
     Changed();
 }
 

@@ -188,9 +188,10 @@ public:
 class TGIFColorMap : public TPersistent {
     Q_OBJECT
 public:
-    TGIFColorMap();
+    // Warnings go to the owner: the header of the global table or the frame of a local one.
+    explicit TGIFColorMap(TGIFItem* Owner);
     void Assign(TPersistent* Source) override;
-    virtual void Warning(TGIFSeverity Severity, const AnsiString& Message) = 0;
+    void Warning(TGIFSeverity Severity, const AnsiString& Message) { FOwner->Warning(Severity, Message); }
     virtual void Changed() = 0;
     // Sorts the table by use over the frames that use it, dropping colours no pixel uses;
     // answers whether the table is now marked sorted.
@@ -221,6 +222,7 @@ public:
 
 protected:
     void Grow(int Needed);
+    TGIFItem* FOwner;
     std::vector<TGIFColor> FColors;
     int FCount = 0;
     int FCapacity = 0;
@@ -229,28 +231,22 @@ protected:
 
 class TGIFHeader;
 
+// A change of the global table drops the image's cached pictures, a change of a local one
+// the frame's.
 class TGIFGlobalColorMap : public TGIFColorMap {
     Q_OBJECT
 public:
-    explicit TGIFGlobalColorMap(TGIFHeader* Header) : FHeader(Header) {}
-    void Warning(TGIFSeverity Severity, const AnsiString& Message) override;
+    explicit TGIFGlobalColorMap(TGIFHeader* Header);
     void Changed() override;
-    TGIFHeader* Header() const { return FHeader; }
-
-private:
-    TGIFHeader* FHeader;
+    TGIFHeader* Header() const;
 };
 
 class TGIFLocalColorMap : public TGIFColorMap {
     Q_OBJECT
 public:
-    explicit TGIFLocalColorMap(TGIFSubImage* SubImage) : FSubImage(SubImage) {}
-    void Warning(TGIFSeverity Severity, const AnsiString& Message) override;
+    explicit TGIFLocalColorMap(TGIFSubImage* SubImage);
     void Changed() override;
-    TGIFSubImage* SubImage() const { return FSubImage; }
-
-private:
-    TGIFSubImage* FSubImage;
+    TGIFSubImage* SubImage() const;
 };
 
 // The signature, the logical screen descriptor and the global colour table.
@@ -416,7 +412,8 @@ using TGIFExtensionClass = const TGIFExtensionClassInfo*;
 class TGIFExtension : public TGIFItem {
     Q_OBJECT
 public:
-    explicit TGIFExtension(TGIFSubImage* SubImage);
+    // Class: the registered class the extension is an instance of.
+    TGIFExtension(TGIFSubImage* SubImage, TGIFExtensionClass Class);
     TGIFVersion GetVersion() const override { return gv89a; }
     void SaveToStream(TStream* Stream) override;
     void LoadFromStream(TStream* Stream) override;
@@ -428,10 +425,13 @@ public:
     static void RegisterExtension(std::uint8_t Label, TGIFExtensionClass Class);
     // A new extension of the same class with the same content.
     TGIFExtension* Clone(TGIFSubImage* Owner);
-    virtual TGIFExtensionClass ClassInfo() const = 0;
+    TGIFExtensionClass ClassInfo() const { return FClass; }
 
 protected:
     TGIFSubImage* FSubImage;
+
+private:
+    TGIFExtensionClass FClass;
 };
 
 struct TGIFGCERec {
@@ -450,7 +450,6 @@ public:
     void SaveToStream(TStream* Stream) override;
     void LoadFromStream(TStream* Stream) override;
     std::uint8_t GetExtensionType() const override { return 0xF9; }
-    TGIFExtensionClass ClassInfo() const override;
     static const TGIFExtensionClassInfo Class;
 
     bool GetTransparent() const { return (FGCExtension.PackedFields & 0x01) != 0; }
@@ -487,7 +486,6 @@ public:
     void SaveToStream(TStream* Stream) override;
     void LoadFromStream(TStream* Stream) override;
     std::uint8_t GetExtensionType() const override { return 0x01; }
-    TGIFExtensionClassInfo const* ClassInfo() const override;
     static const TGIFExtensionClassInfo Class;
 
     TGIFPlainTextExtensionRec Rec;
@@ -505,7 +503,6 @@ public:
     void SaveToStream(TStream* Stream) override;
     void LoadFromStream(TStream* Stream) override;
     std::uint8_t GetExtensionType() const override { return 0xFE; }
-    TGIFExtensionClassInfo const* ClassInfo() const override;
     static const TGIFExtensionClassInfo Class;
 
     std::vector<AnsiString> Text;
@@ -519,7 +516,7 @@ struct TGIFApplicationRec {
 class TGIFApplicationExtension : public TGIFExtension {
     Q_OBJECT
 public:
-    explicit TGIFApplicationExtension(TGIFSubImage* SubImage);
+    TGIFApplicationExtension(TGIFSubImage* SubImage, TGIFExtensionClass Class);
     void SaveToStream(TStream* Stream) override;
     void LoadFromStream(TStream* Stream) override;
     std::uint8_t GetExtensionType() const override { return 0xFF; }
@@ -548,7 +545,6 @@ class TGIFUnknownAppExtension : public TGIFApplicationExtension {
     Q_OBJECT
 public:
     explicit TGIFUnknownAppExtension(TGIFSubImage* SubImage);
-    TGIFExtensionClassInfo const* ClassInfo() const override;
     static const TGIFExtensionClassInfo Class;
     std::vector<TGIFBlock> Blocks;
 
@@ -562,7 +558,6 @@ class TGIFAppExtNSLoop : public TGIFApplicationExtension {
     Q_OBJECT
 public:
     explicit TGIFAppExtNSLoop(TGIFSubImage* SubImage);
-    TGIFExtensionClassInfo const* ClassInfo() const override;
     static const TGIFExtensionClassInfo Class;
     int Loops = 0;  // 16 bits, 0 = endless
     std::uint32_t BufferSize = 0;

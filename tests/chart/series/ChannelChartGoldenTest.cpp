@@ -10,10 +10,10 @@
 #include <functional>
 #include <string>
 
-#include "ChannelChartScene.h"
 #include "chart/engine/TAxisGridPen.h"
 #include "chart/engine/TView3DOptions.h"
 #include "chart/engine/TeeGradient.h"
+#include "support/ChannelChartScene.h"
 
 namespace {
 
