@@ -1380,13 +1380,27 @@ const TCanvas::FontCache& TCanvas::CurrentFontCache() const
         QFont q = f->ToQFont();
         if (FCharExtra != 0) q.setLetterSpacing(QFont::AbsoluteSpacing, FCharExtra);
         if (Antialias) q.setStyleStrategy(QFont::PreferAntialias);
-        // One table of widths per font (as Qt compares fonts) and thread; kept to a few fonts.
-        thread_local QHash<QFont, std::shared_ptr<std::unordered_map<std::string, int>>> tables;
-        if (tables.size() > 64 && !tables.contains(q)) tables.clear();
-        auto& table = tables[q];
-        if (!table) table = std::make_shared<std::unordered_map<std::string, int>>();
+        // One entry per font (as Qt compares fonts) and thread, kept to a few fonts: the font
+        // whose engine Qt has loaded already, its metrics and a table of widths. Texts of
+        // different fonts drawn in turn (axis labels and titles) find their font there
+        // instead of having Qt look it up in its database for every text.
+        struct Known {
+            QFont font;
+            QFontMetrics metrics;
+            int ascent, descent;
+            std::shared_ptr<std::unordered_map<std::string, int>> widths;
+        };
+        thread_local QHash<QFont, std::shared_ptr<const Known>> known;
+        if (known.size() > 64 && !known.contains(q)) known.clear();
+        auto& entry = known[q];
+        if (!entry) {
+            const QFontMetrics metrics(q);
+            entry = std::make_shared<const Known>(Known{q, metrics, metrics.ascent(), metrics.descent(),
+                                                        std::make_shared<std::unordered_map<std::string, int>>()});
+        }
         FFontCache =
-            std::make_unique<FontCache>(FontCache{f, f->Serial(), FCharExtra, Antialias, q, QFontMetrics(q), table});
+            std::make_unique<FontCache>(FontCache{f, f->Serial(), FCharExtra, Antialias, entry->font, entry->metrics,
+                                                  entry->ascent, entry->descent, entry->widths});
     }
     return *FFontCache;
 }
@@ -1410,16 +1424,16 @@ QFont TCanvas::CurrentQFont() const
 TSize TCanvas::TextExtent(const AnsiString& Text)
 {
     const FontCache& cache = CurrentFontCache();
-    return TSize{AdvanceOf(cache, Text), cache.metrics.ascent() + cache.metrics.descent()};
+    return TSize{AdvanceOf(cache, Text), cache.ascent + cache.descent};
 }
 
 int TCanvas::TextAscent()
 {
-    return CurrentFontCache().metrics.ascent();
+    return CurrentFontCache().ascent;
 }
 int TCanvas::TextDescent()
 {
-    return CurrentFontCache().metrics.descent();
+    return CurrentFontCache().descent;
 }
 
 void TCanvas::TextOut(int X, int Y, const AnsiString& Text)
@@ -1437,10 +1451,9 @@ void TCanvas::TextOutImpl(int X, int Y, const AnsiString& Text, const TRect* cli
     ApplyFont();
     const FontCache& cache = CurrentFontCache();
     const QFont& font = cache.qfont;
-    const QFontMetrics& fm = cache.metrics;
     const QString text = QString::fromStdString(Text);
     const int w = AdvanceOf(cache, Text);
-    const int ascent = fm.ascent(), cell = fm.ascent() + fm.descent();
+    const int ascent = cache.ascent, cell = cache.ascent + cache.descent;
     const bool updateCP = (FTextAlign & TA_UPDATECP) != 0;
     if (updateCP) {
         X = FPenPos.X;

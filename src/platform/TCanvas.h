@@ -215,6 +215,10 @@ private:
         bool antialias;
         QFont qfont;
         QFontMetrics metrics;
+        // The metrics' ascent and descent, which the metrics look up in the font engine
+        // on every call.
+        int ascent;
+        int descent;
         // Widths of texts measured with this font (shared by the canvases of a thread).
         std::shared_ptr<std::unordered_map<std::string, int>> widths;
     };
