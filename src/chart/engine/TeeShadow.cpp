@@ -191,3 +191,14 @@ void TTeeShadow::DrawEllipse(TCanvas3D* Canvas, const TRect& R, int Z)
     }
     FinishBlending(Canvas);
 }
+
+void TTeeShadow::InitDefaults(TColor Color, int Size)
+{
+    const TNotifyEvent keep = OnChange;
+    OnChange = nullptr;
+    SetColor(Color);
+    SetSize(Size);
+    OnChange = keep;
+    DefaultColor = Color;
+    DefaultSize = Size;
+}
