@@ -194,11 +194,11 @@ void TTeeShadow::DrawEllipse(TCanvas3D* Canvas, const TRect& R, int Z)
 
 void TTeeShadow::InitDefaults(TColor Color, int Size)
 {
-    const TNotifyEvent keep = OnChange;
-    OnChange = nullptr;
-    SetColor(Color);
-    SetSize(Size);
-    OnChange = keep;
+    {
+        TQuietChange quiet(OnChange);
+        SetColor(Color);
+        SetSize(Size);
+    }
     DefaultColor = Color;
     DefaultSize = Size;
 }
