@@ -405,64 +405,60 @@ void TfrmPanelControl::SendCommandText(int channel, const AnsiString& command)
     SendDeviceCommandPair(frame, Length(frame), 24, channel, Length(followUp), followUp);
 }
 
+void TfrmPanelControl::ConfirmedCommand(QObject* sender, unsigned accepted, int question,
+                                        const std::function<void(int)>& send)
+{
+    platform::DialogOwnerScope owner(this);
+    int channel = 0;
+    if (!CommandTarget(sender, accepted, channel)) return;
+    if (!FMainWindow->AskYesNo(Text(question))) return;
+    send(channel);
+}
+
 void TfrmPanelControl::cmdKelvorStartCirculationClick(QObject* Sender)
 {
     NOX_ASSERT_UI_THREAD();
-    // The panel stays on top: its questions and messages must appear in front of it.
-    platform::DialogOwnerScope owner(this);
-    int channel = 0;
-    if (!CommandTarget(Sender, scSpeedButton | scComboBox | scMenuItem, channel)) return;
-    if (!FMainWindow->AskYesNo(Text(RowAskActivateCirculation))) return;
-    SendCommandText(channel, "G0DC*****");
+    ConfirmedCommand(Sender, scSpeedButton | scComboBox | scMenuItem, RowAskActivateCirculation,
+                     [this](int channel) { SendCommandText(channel, "G0DC*****"); });
 }
 
 void TfrmPanelControl::cmdKelvorStartClick(QObject* Sender)
 {
     NOX_ASSERT_UI_THREAD();
-    // The panel stays on top: its questions and messages must appear in front of it.
-    platform::DialogOwnerScope owner(this);
-    int channel = 0;
-    if (!CommandTarget(Sender, scSpeedButton | scComboBox | scMenuItem, channel)) return;
-    if (!FMainWindow->AskYesNo(Text(RowAskActivateTemperatureControl))) return;
-    SendCommandText(channel, cmbTempMethod->currentIndex() == 1 ? "G0DE*****" : "G0DI*****");
+    ConfirmedCommand(Sender, scSpeedButton | scComboBox | scMenuItem, RowAskActivateTemperatureControl,
+                     [this](int channel) {
+                         SendCommandText(channel, cmbTempMethod->currentIndex() == 1 ? "G0DE*****" : "G0DI*****");
+                     });
 }
 
 void TfrmPanelControl::cmdKelvorStopClick(QObject* Sender)
 {
     NOX_ASSERT_UI_THREAD();
-    // The panel stays on top: its questions and messages must appear in front of it.
-    platform::DialogOwnerScope owner(this);
-    int channel = 0;
-    if (!CommandTarget(Sender, scSpeedButton | scMenuItem, channel)) return;
-    if (!FMainWindow->AskYesNo(Text(RowAskDeactivateControlOrCirculation))) return;
-    SendCommandText(channel, "G0DO*****");
+    ConfirmedCommand(Sender, scSpeedButton | scMenuItem, RowAskDeactivateControlOrCirculation,
+                     [this](int channel) { SendCommandText(channel, "G0DO*****"); });
 }
 
 void TfrmPanelControl::cmdDataToKelvorClick(QObject* Sender)
 {
     NOX_ASSERT_UI_THREAD();
-    // The panel stays on top: its questions and messages must appear in front of it.
-    platform::DialogOwnerScope owner(this);
-    int channel = 0;
-    if (!CommandTarget(Sender, scSpeedButton | scEdit | scMenuItem, channel)) return;
-    if (!FMainWindow->AskYesNo(Text(RowAskSetSetpoint))) return;
+    ConfirmedCommand(Sender, scSpeedButton | scEdit | scMenuItem, RowAskSetSetpoint,
+                     [this](int channel) { SendSetpoint(channel); });
+}
 
+void TfrmPanelControl::SendSetpoint(int channel)
+{
     double setpoint = 0.0;
     if (!TryStrToFloat(edSetPoint->text().toStdString(), setpoint)) {
         ShowError("Fehlerhafte Sollwertvorgabe!", "Faulty Setpoint!");
         return;
     }
     // A value the unit cannot represent is never sent (its low 16 bits would set another
-    // temperature).
+    // temperature), nor one beyond the unit's identified limits.
     const CChannel* object = ChannelObjects[channel];
     AnsiString digits;
-    if (!CTolvarProtocol::EncodeSetpoint(setpoint, object && object->IsUnsignedDevice(), digits)) {
-        platform::dialogs().MessageBox(Text(RowSetpointOutOfLimits), LanguageIndex() == 1 ? "Error" : "Fehler", MB_OK);
-        return;
-    }
-    // The unit's identified limits: a setpoint beyond them is not sent at all.
-    if (IChannelForm* form = FormOf(channel);
-        form && (setpoint > form->UnitUpperSetpointLimit() || setpoint < form->UnitLowerSetpointLimit())) {
+    IChannelForm* form = FormOf(channel);
+    if (!CTolvarProtocol::EncodeSetpoint(setpoint, object && object->IsUnsignedDevice(), digits) ||
+        (form && (setpoint > form->UnitUpperSetpointLimit() || setpoint < form->UnitLowerSetpointLimit()))) {
         platform::dialogs().MessageBox(Text(RowSetpointOutOfLimits), LanguageIndex() == 1 ? "Error" : "Fehler", MB_OK);
         return;
     }

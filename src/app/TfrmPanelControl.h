@@ -160,7 +160,16 @@ private:
     IPanelChannelWindow* PanelWindowOf(int channel) const;
     // The common first steps of a device command: the channel, when the command may go to it.
     bool CommandTarget(QObject* sender, unsigned accepted, int& channel);
+    // A device command as the panel's buttons and the menu give it: the target channel,
+    // the user's yes to the question, then send (questions and messages in front of the
+    // panel, which stays on top).
+    void ConfirmedCommand(QObject* sender, unsigned accepted, int question, const std::function<void(int)>& send);
+    // The setpoint of the edit to the channel, when it is a number the unit and its limits
+    // take.
+    void SendSetpoint(int channel);
     void SendCommandText(int channel, const AnsiString& command);
+    // The device buttons, the setpoint edit and the device menu items.
+    void SetDeviceControlsEnabled(bool enabled);
     // The senders' common work; oneShot marks the frames to go out in two poll cycles only.
     void HandOver(const AnsiString& frame, int frameLength, int replyLength, int channel, int followUpLength,
                   const AnsiString& followUpFrame, bool oneShot);

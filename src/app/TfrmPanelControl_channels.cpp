@@ -155,28 +155,27 @@ void TfrmPanelControl::cmdHoldSegmentClick(QObject*)
 
 // ---------------------------------------------------------------- locking
 
-void TfrmPanelControl::LockDeviceControls()
+void TfrmPanelControl::SetDeviceControlsEnabled(bool enabled)
 {
-    NOX_ASSERT_UI_THREAD();
     for (QWidget* w : std::initializer_list<QWidget*>{cmdKelvorStart, cmdKelvorStop, cmdDataToKelvor, cmbTempMethod,
                                                       cmdKelvorStartCirculation, cmdTPLoad, cmdTPStartStop, edSetPoint})
-        w->setEnabled(false);
+        w->setEnabled(enabled);
     if (FMainWindow)
         for (QAction* a : {FMainWindow->mnuCirculationON, FMainWindow->mnuDeviceON, FMainWindow->mnuDeviceOFF,
                            FMainWindow->mnuSetSetpoint})
-            a->setEnabled(false);
+            a->setEnabled(enabled);
+}
+
+void TfrmPanelControl::LockDeviceControls()
+{
+    NOX_ASSERT_UI_THREAD();
+    SetDeviceControlsEnabled(false);
 }
 
 void TfrmPanelControl::UnlockDeviceControls()
 {
     NOX_ASSERT_UI_THREAD();
-    for (QWidget* w : std::initializer_list<QWidget*>{cmdKelvorStart, cmdKelvorStop, cmdDataToKelvor, cmbTempMethod,
-                                                      cmdKelvorStartCirculation, cmdTPLoad, cmdTPStartStop, edSetPoint})
-        w->setEnabled(true);
-    if (FMainWindow)
-        for (QAction* a : {FMainWindow->mnuCirculationON, FMainWindow->mnuDeviceON, FMainWindow->mnuDeviceOFF,
-                           FMainWindow->mnuSetSetpoint})
-            a->setEnabled(true);
+    SetDeviceControlsEnabled(true);
     cmdTPStartStop->Tag = 1;
 }
 

@@ -295,32 +295,29 @@ void TfrmFileReader::FillAxisLists()
     }
 }
 
-void TfrmFileReader::cmdRightClick()
+void TfrmFileReader::MoveColumn(QListWidget* list, int axisFlag)
 {
-    NOX_ASSERT_UI_THREAD();
-    QListWidgetItem* item = lstLeftAxis->currentItem();
+    QListWidgetItem* item = list->currentItem();
     if (!item) return;
     const AnsiString name = A(item->text());
     for (int k = 0; k < ValueColumns(); ++k)
         if (ImportColumnNames[k] == name) {
-            ImportAxisFlags[k] = 0;
+            ImportAxisFlags[k] = axisFlag;
             break;
         }
     FillAxisLists();
 }
 
+void TfrmFileReader::cmdRightClick()
+{
+    NOX_ASSERT_UI_THREAD();
+    MoveColumn(lstLeftAxis, 0);
+}
+
 void TfrmFileReader::cmdLeftClick()
 {
     NOX_ASSERT_UI_THREAD();
-    QListWidgetItem* item = lstRightAxis->currentItem();
-    if (!item) return;
-    const AnsiString name = A(item->text());
-    for (int k = 0; k < ValueColumns(); ++k)
-        if (ImportColumnNames[k] == name) {
-            ImportAxisFlags[k] = 1;
-            break;
-        }
-    FillAxisLists();
+    MoveColumn(lstRightAxis, 1);
 }
 
 void TfrmFileReader::cmdFileReaderOKClick()

@@ -83,6 +83,8 @@ public:
     std::vector<AnsiString> FileInfoLines() const;
 
 private:
+    // Puts the column chosen in the list on the other axis (flag 1 left, 0 right).
+    void MoveColumn(QListWidget* list, int axisFlag);
     void AddInfo(const AnsiString& line);
     AnsiString Text(int row) const;
     int ValueColumns() const;

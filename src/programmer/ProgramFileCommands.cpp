@@ -32,6 +32,19 @@ bool HasTpExtension(const AnsiString& path)
     return name.size() > 3 && SameText(std::string_view(name).substr(name.size() - 3), ".tp");
 }
 
+// The file the user picks in the program file dialog; empty when cancelled.
+AnsiString AskProgramFile(bool save, int titleRow)
+{
+    platform::FileDialogRequest req;
+    req.save = save;
+    req.title = Text(titleRow);
+    req.filter = Text(RowProgramFilter);
+    req.defaultExt = "tp";
+    req.overwritePrompt = save;
+    if (!platform::dialogs().FileDialog(req)) return AnsiString();
+    return req.fileName;
+}
+
 AnsiString FileNameOnly(const AnsiString& path)
 {
     const size_t sep = path.find_last_of("\\/");
@@ -62,14 +75,8 @@ bool SaveSelectedProgram(IProgramFileWindow& window)
         return false;
     }
 
-    platform::FileDialogRequest req;
-    req.save = true;
-    req.title = Text(RowSaveProgram);
-    req.filter = Text(RowProgramFilter);
-    req.defaultExt = "tp";
-    req.overwritePrompt = true;
-    if (!platform::dialogs().FileDialog(req) || req.fileName.empty()) return false;
-    AnsiString path = req.fileName;
+    AnsiString path = AskProgramFile(true, RowSaveProgram);
+    if (path.empty()) return false;
     if (!HasTpExtension(path)) path += ".tp";
 
     AnsiString error;
@@ -95,14 +102,8 @@ int ReadProgramFile(IProgramFileWindow& window, int slot)
         return 0;
     }
 
-    platform::FileDialogRequest req;
-    req.save = false;
-    req.title = Text(RowOpenProgram);
-    req.filter = Text(RowProgramFilter);
-    req.defaultExt = "tp";
-    req.overwritePrompt = false;
-    if (!platform::dialogs().FileDialog(req) || req.fileName.empty()) return 0;
-    const AnsiString path = req.fileName;
+    const AnsiString path = AskProgramFile(false, RowOpenProgram);
+    if (path.empty()) return 0;
 
     if (!programmer->IsProgramNameFree(path)) {
         Warn(RowProgramAlreadyLoaded);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "chart/engine/TeCanvas.h"
 #include "platform/Round.h"
@@ -239,64 +240,38 @@ Op Classify(const AnsiString& token)
 {
     const AnsiString up = UpperCase(token);
     Op op;
-    auto is = [&](std::initializer_list<std::string_view> tags) {
-        return std::any_of(tags.begin(), tags.end(), [&](std::string_view t) { return up == t; });
-    };
     auto starts = [&](std::string_view prefix) { return up.compare(0, prefix.size(), prefix) == 0; };
+    // The tags that are whole by themselves (none of them starts like the tags with
+    // attributes below, so the order of the checks does not matter).
+    static constexpr std::pair<std::string_view, OpKind> plainTags[] = {
+        {"<BR>", OpKind::Break},          {"<P>", OpKind::Break},          {"<BIG>", OpKind::Big},
+        {"<SMALL>", OpKind::Small},       {"</SUB>", OpKind::SubEnd},      {"<SUB>", OpKind::Sub},
+        {"</SUPER>", OpKind::SuperEnd},   {"<SUPER>", OpKind::Super},      {"<PRE>", OpKind::Pre},
+        {"<CENTER>", OpKind::Center},     {"<B>", OpKind::BoldOn},         {"<BOLD>", OpKind::BoldOn},
+        {"<STRONG>", OpKind::BoldOn},     {"<I>", OpKind::ItalicOn},       {"<U>", OpKind::UnderlineOn},
+        {"<STRIKE>", OpKind::StrikeOn},   {"</B>", OpKind::BoldOff},       {"</BOLD>", OpKind::BoldOff},
+        {"</STRONG>", OpKind::BoldOff},   {"</I>", OpKind::ItalicOff},     {"</U>", OpKind::UnderlineOff},
+        {"</STRIKE>", OpKind::StrikeOff}, {"</PRE>", OpKind::FontRestore}, {"</CENTER>", OpKind::CenterEnd},
+        {"</>", OpKind::CloseLast},       {"<HR>", OpKind::Rule},
+    };
+    const auto plain =
+        std::find_if(std::begin(plainTags), std::end(plainTags), [&](const auto& t) { return up == t.first; });
 
-    if (is({"<BR>", "<P>"}))
-        op.kind = OpKind::Break;
-    else if (is({"<BIG>"}))
-        op.kind = OpKind::Big;
-    else if (is({"<SMALL>"}))
-        op.kind = OpKind::Small;
-    else if (is({"</SUB>"}))
-        op.kind = OpKind::SubEnd;
-    else if (is({"<SUB>"}))
-        op.kind = OpKind::Sub;
-    else if (is({"</SUPER>"}))
-        op.kind = OpKind::SuperEnd;
-    else if (is({"<SUPER>"}))
-        op.kind = OpKind::Super;
+    if (plain != std::end(plainTags))
+        op.kind = plain->second;
     else if (up.size() == 4 && starts("<H") && up[2] >= '1' && up[2] <= '6' && up[3] == '>') {
         static constexpr int sizes[6] = {48, 36, 24, 18, 12, 8};
         op.kind = OpKind::Heading;
         op.heading = sizes[up[2] - '1'];
-    } else if (is({"<PRE>"}))
-        op.kind = OpKind::Pre;
-    else if (is({"<CENTER>"}))
-        op.kind = OpKind::Center;
-    else if (is({"<B>", "<BOLD>", "<STRONG>"}))
-        op.kind = OpKind::BoldOn;
-    else if (is({"<I>"}))
-        op.kind = OpKind::ItalicOn;
-    else if (is({"<U>"}))
-        op.kind = OpKind::UnderlineOn;
-    else if (is({"<STRIKE>"}))
-        op.kind = OpKind::StrikeOn;
-    else if (starts("<IMG ")) {
+    } else if (starts("<IMG ")) {
         op.kind = OpKind::Image;
         op.image = ReadImageTag(token);
-    } else if (is({"</B>", "</BOLD>", "</STRONG>"}))
-        op.kind = OpKind::BoldOff;
-    else if (is({"</I>"}))
-        op.kind = OpKind::ItalicOff;
-    else if (is({"</U>"}))
-        op.kind = OpKind::UnderlineOff;
-    else if (is({"</STRIKE>"}))
-        op.kind = OpKind::StrikeOff;
-    else if (starts("</FONT") || is({"</PRE>"}))
+    } else if (starts("</FONT"))
         op.kind = OpKind::FontRestore;
-    else if (is({"</CENTER>"}))
-        op.kind = OpKind::CenterEnd;
     else if (starts("<FONT ")) {
         op.kind = OpKind::Font;
         op.font = ReadFontTag(up);
-    } else if (is({"</>"}))
-        op.kind = OpKind::CloseLast;
-    else if (is({"<HR>"}))
-        op.kind = OpKind::Rule;
-    else {
+    } else {
         // Plain text, and any tag not in the list (an anchor, say), is written literally.
         op.kind = OpKind::Text;
         AnsiString s = ReplaceAll(token, "&lt;", "<");
@@ -408,18 +383,25 @@ private:
         Apply(f);
     }
 
-    void AddStyle(TFontStyle s)
+    // The font kept to be restored, then a new size.
+    void SaveFontSized(int points)
+    {
+        SaveFont();
+        SetSize(points);
+    }
+
+    void SetStyle(TFontStyle s, bool on)
     {
         TFontStyles st = Font().GetStyle();
-        st.setFlag(s, true);
+        st.setFlag(s, on);
         Font().SetStyle(st);
     }
 
-    void RemoveStyle(TFontStyle s)
+    // A style tag: "</>" closes the latest one again.
+    void OpenStyle(TFontStyle s, const AnsiString& tag)
     {
-        TFontStyles st = Font().GetStyle();
-        st.setFlag(s, false);
-        Font().SetStyle(st);
+        SetStyle(s, true);
+        tagStack_.push_back(tag);
     }
 
     void ApplyFontTag(const std::vector<FontAttr>& attrs)
@@ -472,21 +454,14 @@ private:
                 NewLine();
                 y_ += canvas_.GetFontHeight();
                 break;
-            case OpKind::Big:
-                SaveFont();
-                SetSize(Font().GetSize() + 2);
-                break;
-            case OpKind::Small:
-                SaveFont();
-                SetSize(Font().GetSize() - 2);
-                break;
+            case OpKind::Big: SaveFontSized(Font().GetSize() + 2); break;
+            case OpKind::Small: SaveFontSized(Font().GetSize() - 2); break;
             case OpKind::SubEnd:
                 RestoreFont();
                 y_ -= canvas_.GetFontHeight();
                 break;
             case OpKind::Sub:
-                SaveFont();
-                SetSize(Font().GetSize() / 2);
+                SaveFontSized(Font().GetSize() / 2);
                 y_ += canvas_.GetFontHeight();
                 break;
             case OpKind::SuperEnd:
@@ -494,40 +469,24 @@ private:
                 y_ += canvas_.GetFontHeight() / 2;
                 break;
             case OpKind::Super:
-                SaveFont();
-                SetSize(Font().GetSize() / 2);
+                SaveFontSized(Font().GetSize() / 2);
                 y_ -= canvas_.GetFontHeight() / 2;
                 break;
-            case OpKind::Heading:
-                SaveFont();
-                SetSize(op.heading);
-                break;
+            case OpKind::Heading: SaveFontSized(op.heading); break;
             case OpKind::Pre:
                 SaveFont();
                 Font().SetName("COURIER NEW");
                 break;
             case OpKind::Center: centred_ = true; break;
-            case OpKind::BoldOn:
-                AddStyle(fsBold);
-                tagStack_.push_back(op.text);
-                break;
-            case OpKind::ItalicOn:
-                AddStyle(fsItalic);
-                tagStack_.push_back(op.text);
-                break;
-            case OpKind::UnderlineOn:
-                AddStyle(fsUnderline);
-                tagStack_.push_back(op.text);
-                break;
-            case OpKind::StrikeOn:
-                AddStyle(fsStrikeOut);
-                tagStack_.push_back(op.text);
-                break;
+            case OpKind::BoldOn: OpenStyle(fsBold, op.text); break;
+            case OpKind::ItalicOn: OpenStyle(fsItalic, op.text); break;
+            case OpKind::UnderlineOn: OpenStyle(fsUnderline, op.text); break;
+            case OpKind::StrikeOn: OpenStyle(fsStrikeOut, op.text); break;
             case OpKind::Image: Image(op.image); break;
-            case OpKind::BoldOff: RemoveStyle(fsBold); break;
-            case OpKind::ItalicOff: RemoveStyle(fsItalic); break;
-            case OpKind::UnderlineOff: RemoveStyle(fsUnderline); break;
-            case OpKind::StrikeOff: RemoveStyle(fsStrikeOut); break;
+            case OpKind::BoldOff: SetStyle(fsBold, false); break;
+            case OpKind::ItalicOff: SetStyle(fsItalic, false); break;
+            case OpKind::UnderlineOff: SetStyle(fsUnderline, false); break;
+            case OpKind::StrikeOff: SetStyle(fsStrikeOut, false); break;
             case OpKind::FontRestore: RestoreFont(); break;
             case OpKind::CenterEnd: centred_ = false; break;
             case OpKind::Font:

@@ -158,17 +158,7 @@ int ScaleDenominator(TJPEGScale scale)
 
 }  // namespace
 
-TJPEGImage::TJPEGImage(QObject* parent)
-    : TGraphic(parent),
-      CompressionQuality(JPEGDefaults.CompressionQuality),
-      Grayscale(JPEGDefaults.Grayscale),
-      Performance(JPEGDefaults.Performance),
-      PixelFormat(JPEGDefaults.PixelFormat),
-      ProgressiveDisplay(JPEGDefaults.ProgressiveDisplay),
-      ProgressiveEncoding(JPEGDefaults.ProgressiveEncoding),
-      Scale(JPEGDefaults.Scale),
-      Smoothing(JPEGDefaults.Smoothing)
-{}
+TJPEGImage::TJPEGImage(QObject* parent) : TGraphic(parent), TJPEGDefaults(JPEGDefaults) {}
 
 TJPEGImage::~TJPEGImage() = default;
 
@@ -205,14 +195,7 @@ void TJPEGImage::Assign(TPersistent* Source)
 {
     if (Source == this) return;
     if (auto* jpeg = qobject_cast<TJPEGImage*>(Source)) {
-        CompressionQuality = jpeg->CompressionQuality;
-        Grayscale = jpeg->Grayscale;
-        Performance = jpeg->Performance;
-        PixelFormat = jpeg->PixelFormat;
-        ProgressiveDisplay = jpeg->ProgressiveDisplay;
-        ProgressiveEncoding = jpeg->ProgressiveEncoding;
-        Scale = jpeg->Scale;
-        Smoothing = jpeg->Smoothing;
+        static_cast<TJPEGDefaults&>(*this) = *jpeg;
         FWidth = jpeg->FWidth;
         FHeight = jpeg->FHeight;
         SetData(jpeg->FData);

@@ -31,7 +31,8 @@ extern TJPEGDefaults JPEGDefaults;
 // of exhausting memory.
 extern std::int64_t JPEGMaximumPixels;
 
-class TJPEGImage : public TGraphic {
+// Its settings (public, as TJPEGDefaults holds them) start as JPEGDefaults.
+class TJPEGImage : public TGraphic, public TJPEGDefaults {
     Q_OBJECT
 public:
     explicit TJPEGImage(QObject* parent = nullptr);
@@ -59,15 +60,6 @@ public:
     // Compresses the bitmap with the current settings (EInvalidGraphic on failure).
     void Compress(const TBitmap& Bitmap);
     const std::vector<std::uint8_t>& Data() const { return FData; }
-
-    TJPEGQualityRange CompressionQuality;
-    bool Grayscale;
-    TJPEGPerformance Performance;
-    TJPEGPixelFormat PixelFormat;
-    bool ProgressiveDisplay;
-    bool ProgressiveEncoding;
-    TJPEGScale Scale;
-    bool Smoothing;
 
 private:
     void SetData(std::vector<std::uint8_t> Data);

@@ -197,14 +197,7 @@ std::unique_ptr<TJPEGImage> TeeGetJPEGImageParams(TCustomTeePanel* Panel, const 
     if (!Panel) throw Exception(TeeMsg_ExportPanelNotSet);
     auto jpeg = std::make_unique<TJPEGImage>();
     auto bitmap = Panel->TeeCreateBitmap(Panel->GetColor(), TRect(Left, Top, Left + Width, Top + Height), pf24bit);
-    jpeg->Grayscale = Params.Grayscale;
-    jpeg->ProgressiveEncoding = Params.ProgressiveEncoding;
-    jpeg->CompressionQuality = Params.CompressionQuality;
-    jpeg->PixelFormat = Params.PixelFormat;
-    jpeg->ProgressiveDisplay = Params.ProgressiveDisplay;
-    jpeg->Performance = Params.Performance;
-    jpeg->Scale = Params.Scale;
-    jpeg->Smoothing = Params.Smoothing;
+    static_cast<TJPEGDefaults&>(*jpeg) = Params;
     jpeg->Assign(bitmap.get());
     return jpeg;
 }
