@@ -6,6 +6,7 @@
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPainterPathStroker>
+#include <QTextLayout>
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -1389,20 +1390,53 @@ const TCanvas::FontCache& TCanvas::CurrentFontCache() const
             QFontMetrics metrics;
             int ascent, descent;
             std::shared_ptr<std::unordered_map<std::string, int>> widths;
+            std::shared_ptr<std::unordered_map<std::string, QList<QGlyphRun>>> runs;
         };
         thread_local QHash<QFont, std::shared_ptr<const Known>> known;
         if (known.size() > 64 && !known.contains(q)) known.clear();
         auto& entry = known[q];
         if (!entry) {
             const QFontMetrics metrics(q);
-            entry = std::make_shared<const Known>(Known{q, metrics, metrics.ascent(), metrics.descent(),
-                                                        std::make_shared<std::unordered_map<std::string, int>>()});
+            entry = std::make_shared<const Known>(
+                Known{q, metrics, metrics.ascent(), metrics.descent(),
+                      std::make_shared<std::unordered_map<std::string, int>>(),
+                      std::make_shared<std::unordered_map<std::string, QList<QGlyphRun>>>()});
         }
         FFontCache =
             std::make_unique<FontCache>(FontCache{f, f->Serial(), FCharExtra, Antialias, entry->font, entry->metrics,
-                                                  entry->ascent, entry->descent, entry->widths});
+                                                  entry->ascent, entry->descent, entry->widths, entry->runs});
     }
     return *FFontCache;
+}
+
+const QList<QGlyphRun>* TCanvas::RunsOf(const FontCache& cache, const AnsiString& Text)
+{
+    // Plain printable ASCII in a font without lines through or under it: shaped once, the
+    // same glyphs at the same positions as drawing the text shapes them each time.
+    const QFont& f = cache.qfont;
+    if (Text.empty() || f.underline() || f.strikeOut() || f.overline() || f.letterSpacing() != 0 ||
+        f.wordSpacing() != 0)
+        return nullptr;
+    for (const char ch : Text)
+        if (ch < 0x20 || ch > 0x7E) return nullptr;
+    auto& runs = *cache.runs;
+    const auto found = runs.find(Text);
+    if (found != runs.end()) return &found->second;
+    if (runs.size() >= 4096) runs.clear();
+    QTextLayout layout(QString::fromStdString(Text), f);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    if (!line.isValid()) return nullptr;
+    QList<QGlyphRun> shaped = layout.glyphRuns();
+    // From the layout's top to the baseline's start.
+    const qreal baseline = line.y() + line.ascent();
+    for (QGlyphRun& run : shaped) {
+        QList<QPointF> positions = run.positions();
+        for (QPointF& p : positions) p.ry() -= baseline;
+        run.setPositions(positions);
+    }
+    return &runs.emplace(Text, std::move(shaped)).first->second;
 }
 
 int TCanvas::AdvanceOf(const FontCache& cache, const AnsiString& Text)
@@ -1500,7 +1534,10 @@ void TCanvas::TextOutImpl(int X, int Y, const AnsiString& Text, const TRect* cli
     if (FBkMode == OPAQUE && !clip) p->fillRect(QRect(dx, dy, w, cell), TColorToQColor(FBkColor));
     p->setFont(font);
     p->setPen(TColorToQColor(FTextColor));
-    p->drawText(QPointF(dx, dy + ascent), text);
+    if (const QList<QGlyphRun>* runs = RunsOf(cache, Text))
+        for (const QGlyphRun& run : *runs) p->drawGlyphRun(QPointF(dx, dy + ascent), run);
+    else
+        p->drawText(QPointF(dx, dy + ascent), text);
     p->restore();
 }
 

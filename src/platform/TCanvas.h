@@ -19,6 +19,7 @@
 #include <QBrush>
 #include <QFont>
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QPainterPath>
 #include <QPen>
 #include <QRegion>
@@ -221,10 +222,15 @@ private:
         int descent;
         // Widths of texts measured with this font (shared by the canvases of a thread).
         std::shared_ptr<std::unordered_map<std::string, int>> widths;
+        // Shaped texts of this font (shared likewise): the glyphs and their positions from
+        // the baseline's start.
+        std::shared_ptr<std::unordered_map<std::string, QList<QGlyphRun>>> runs;
     };
     const FontCache& CurrentFontCache() const;
     // The advance width of Text in the font: labels are measured again and again.
     static int AdvanceOf(const FontCache& cache, const AnsiString& Text);
+    // The shaped glyphs of Text, where they can be kept; null where the text is drawn as is.
+    static const QList<QGlyphRun>* RunsOf(const FontCache& cache, const AnsiString& Text);
     mutable std::unique_ptr<FontCache> FFontCache;
     double DeviceScale() const;
     void StrokeLine(QPointF a, QPointF b);
