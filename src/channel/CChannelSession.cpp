@@ -55,6 +55,7 @@ CChannelSession::~CChannelSession()
 
 void CChannelSession::SetChannel(int channel)
 {
+    NOX_ASSERT_UI_THREAD();
     if (FChannelObject || channel == FChannel) return;
     if (Of(FChannel) == this) g_sessions[std::size_t(FChannel)] = nullptr;
     FChannel = channel;
@@ -223,6 +224,7 @@ bool CChannelSession::IsSharedBusPort(const AnsiString& port, int exceptChannel)
 
 AnsiString CChannelSession::ControlText(TChannelControl control) const
 {
+    NOX_ASSERT_UI_THREAD();
     static const char* const stopBits[] = {"1", "1.5", "2"};
     static const char* const parities[] = {"NO", "ODD", "EVEN", "MARK"};
     switch (control) {
@@ -243,6 +245,7 @@ AnsiString CChannelSession::ControlText(TChannelControl control) const
 
 int CChannelSession::ControlItemIndex(TChannelControl control) const
 {
+    NOX_ASSERT_UI_THREAD();
     switch (control) {
         case TChannelControl::cmbStopBits: return Settings.StopBits;
         case TChannelControl::cmbParity: return Settings.Parity;
@@ -252,6 +255,7 @@ int CChannelSession::ControlItemIndex(TChannelControl control) const
 
 void CChannelSession::MemoAdd(TChannelMemo memo, const AnsiString& line)
 {
+    NOX_ASSERT_UI_THREAD();
     switch (memo) {
         case TChannelMemo::memSerialData: AddMemoLine(TSessionMemo::SerialData, line); break;
         case TChannelMemo::memConnections: AddMemoLine(TSessionMemo::Connections, line); break;
@@ -261,6 +265,7 @@ void CChannelSession::MemoAdd(TChannelMemo memo, const AnsiString& line)
 
 void CChannelSession::SetChartTitleFirstLine(const AnsiString& text)
 {
+    NOX_ASSERT_UI_THREAD();
     if (FTitleLines.empty())
         FTitleLines.push_back(text);
     else
@@ -270,6 +275,7 @@ void CChannelSession::SetChartTitleFirstLine(const AnsiString& text)
 
 void CChannelSession::SetTitleLines(const std::vector<AnsiString>& lines)
 {
+    NOX_ASSERT_UI_THREAD();
     FTitleLines = lines;
     TitleChanged();
 }
@@ -281,6 +287,7 @@ void CChannelSession::TitleChanged()
 
 void CChannelSession::SetSeriesActive(int series, bool active)
 {
+    NOX_ASSERT_UI_THREAD();
     if (series < 0 || series >= ValueSeriesTotal || !FSeries[std::size_t(series)]) return;
     // The identification's groups decide which value series are recorded.
     FSeries[std::size_t(series)]->Tag = active ? 1 : 0;
@@ -289,24 +296,28 @@ void CChannelSession::SetSeriesActive(int series, bool active)
 
 void CChannelSession::SetSeriesShowInLegend(int series, bool show)
 {
+    NOX_ASSERT_UI_THREAD();
     if (series < 0 || series >= ValueSeriesTotal || !FSeries[std::size_t(series)]) return;
     FSeries[std::size_t(series)]->SetShowInLegend(show);
 }
 
 void CChannelSession::SetSamplingInterval(int seconds)
 {
+    NOX_ASSERT_UI_THREAD();
     // An interval the settings never stored must not give a 0-ms timer or divide by zero.
     FSamplingInterval = std::clamp(seconds, 1, 60);
 }
 
 void CChannelSession::SetSetpointLimits(double lower, double upper)
 {
+    NOX_ASSERT_UI_THREAD();
     FLowerSetpointLimit = lower;
     FUpperSetpointLimit = upper;
 }
 
 void CChannelSession::SetSerialNumber(std::uint32_t number)
 {
+    NOX_ASSERT_UI_THREAD();
     FSerialNumber = number;
     FSerialNumberAsked = true;
 }
@@ -322,6 +333,7 @@ void CChannelSession::AddMemoLine(TSessionMemo memo, const AnsiString& line)
 
 void CChannelSession::SetMemo(TSessionMemo memo, const std::vector<AnsiString>& lines)
 {
+    NOX_ASSERT_UI_THREAD();
     FMemos[std::size_t(memo)] = lines;
     if (OnMemoReset) OnMemoReset(memo);
 }

@@ -165,6 +165,7 @@ void CChannelSession::SetupDeviceSeries(const AnsiString& deviceName, int)
 
 void CChannelSession::SetupGraphAxes()
 {
+    NOX_ASSERT_UI_THREAD();
     for (int k = 0; k < FSeriesCount && k < ChannelSeriesCount; ++k) {
         TFastLineSeries* s = FSeries[std::size_t(k)];
         if (!s) continue;

@@ -37,6 +37,7 @@ AnsiString CChannelSession::PartFileName() const
 
 void CChannelSession::StartTimeAxis()
 {
+    NOX_ASSERT_UI_THREAD();
     // One reading of each clock: the points' times follow the monotonic clock from here,
     // so a clock set by hand or a daylight-saving change neither moves them nor ends a
     // part early.
@@ -98,6 +99,7 @@ bool CChannelSession::Tick()
 
 AnsiString CChannelSession::UpdateStatusText()
 {
+    NOX_ASSERT_UI_THREAD();
     CChannel* channel = FChannelObject.get();
     if (channel && channel->CommError == 1) {
         channel->CommError = 0;
@@ -143,11 +145,13 @@ void CChannelSession::AddProtocolLine(const AnsiString& text)
 
 void CChannelSession::PartAndSaveDecision()
 {
+    NOX_ASSERT_UI_THREAD();
     PartAndSaveDecision(platform::clock().MilliTicks());
 }
 
 void CChannelSession::PartAndSaveDecision(std::int64_t ticks)
 {
+    NOX_ASSERT_UI_THREAD();
     if (FRolloverPending) return;  // the ending part is being written; its result decides
     const std::int64_t age = (ticks - FPartStartTicks) / 1000;
     // A part at least 12 hours old ends, however much older it got while no tick ran. A
@@ -185,6 +189,7 @@ void CChannelSession::StartNewPartNow()
 
 void CChannelSession::SaveRecording(std::function<void(bool)> done)
 {
+    NOX_ASSERT_UI_THREAD();
     WriteCurrentPart(std::move(done));
 }
 
@@ -291,6 +296,7 @@ bool CChannelSession::SendProgramCommands(const AnsiString& command, const AnsiS
 
 void CChannelSession::RequestSetpointLimits()
 {
+    NOX_ASSERT_UI_THREAD();
     SendProgramCommands("L0F********", "C14*************", true);
 }
 

@@ -3,8 +3,24 @@
 // with Assign (never a copy constructor), with the change notification of the class library.
 #include <QObject>
 #include <functional>
+#include <utility>
 
 using TNotifyEvent = std::function<void(QObject* Sender)>;
+
+// Holds an object's change notices back for a scope (settings made while drawing, or an
+// owner's own defaults): the event is put back when the scope ends, and nothing is sent
+// for what changed meanwhile.
+class TQuietChange {
+public:
+    explicit TQuietChange(TNotifyEvent& Event) : FEvent(Event), FKept(std::move(Event)) { FEvent = nullptr; }
+    ~TQuietChange() { FEvent = std::move(FKept); }
+    TQuietChange(const TQuietChange&) = delete;
+    TQuietChange& operator=(const TQuietChange&) = delete;
+
+private:
+    TNotifyEvent& FEvent;
+    TNotifyEvent FKept;
+};
 
 class TPersistent : public QObject {
     Q_OBJECT

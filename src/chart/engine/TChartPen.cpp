@@ -46,10 +46,8 @@ void TChartPen::SetVisible(bool value)
 TChartHiddenPen::TChartHiddenPen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TChartPen(OnChangeEvent, parent)
 {
     FDefaultVisible = false;
-    const TNotifyEvent keep = OnChange;
-    OnChange = nullptr;
+    TQuietChange quiet(OnChange);
     SetVisible(false);
-    OnChange = keep;
 }
 
 TDottedGrayPen::TDottedGrayPen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TChartPen({}, parent)

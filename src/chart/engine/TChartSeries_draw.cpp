@@ -337,12 +337,12 @@ void TChartSeries::DrawLegend(int valueIndex, const TRect& rect)
         if (back == clDefault) back = LegendBackColor(host);
         // The series brush takes the legend's style for this drawing only, unnoticed.
         const bool swapStyle = style != oldStyle && !FBrush->StoredImage();
-        const TNotifyEvent keep = FBrush->OnChange;
-        FBrush->OnChange = nullptr;
-        if (swapStyle) FBrush->SetStyle(style);
-        host->SetBrushCanvas(color, FBrush, back);
-        if (swapStyle) FBrush->SetStyle(oldStyle);
-        FBrush->OnChange = keep;
+        {
+            TQuietChange quiet(FBrush->OnChange);
+            if (swapStyle) FBrush->SetStyle(style);
+            host->SetBrushCanvas(color, FBrush, back);
+            if (swapStyle) FBrush->SetStyle(oldStyle);
+        }
         DrawLegendShape(valueIndex, rect);
     }
     host->SetAutoRepaint(oldAutoRepaint);

@@ -15,13 +15,7 @@ namespace {
 // Grey, one pixel: the shadow of marks, items and symbols, also as its unstored default.
 void InitSmallShadow(TTeeShadow* shadow, TColor color)
 {
-    const TNotifyEvent keep = shadow->OnChange;
-    shadow->OnChange = nullptr;
-    shadow->SetColor(color);
-    shadow->SetSize(1);
-    shadow->OnChange = keep;
-    shadow->DefaultColor = color;
-    shadow->DefaultSize = 1;
+    shadow->InitDefaults(color, 1);
 }
 
 constexpr TColor MarkShadowColor = 0x808080;

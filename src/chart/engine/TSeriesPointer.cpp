@@ -261,10 +261,8 @@ void TSeriesPointer::DrawGradient(TCanvas3D* Canvas, bool Is3D, int Left, int To
     TRect r(Left + pw, Top + pw, Right, Bottom);
     if (!KeepGradientColor) {
         // Set while painting: must not ask for another paint.
-        const TNotifyEvent keep = FGradient->OnChange;
-        FGradient->OnChange = nullptr;
+        TQuietChange quiet(FGradient->OnChange);
         FGradient->SetEndColor(Color);
-        FGradient->OnChange = keep;
     }
     const bool orthogonal = Canvas->View3DOptions && Canvas->View3DOptions->GetOrthogonal();
     if (Is3D && !orthogonal && Style == psRectangle) {
@@ -435,10 +433,8 @@ bool TCallout::IsPropertyStored(const char* Name) const
 TMarksCallout::TMarksCallout(TChartSeries* series) : TCallout(series)
 {
     FVisible = false;
-    const TNotifyEvent keep = GetArrow()->OnChange;
-    GetArrow()->OnChange = nullptr;
+    TQuietChange quiet(GetArrow()->OnChange);
     GetArrow()->SetColor(clWhite);
-    GetArrow()->OnChange = keep;
 }
 
 void TMarksCallout::SetLength(int Value)

@@ -77,13 +77,7 @@ TTeeCustomShape::~TTeeCustomShape() = default;
 
 void TTeeCustomShape::InitShadow(TTeeShadow* AShadow)
 {
-    const TNotifyEvent keep = AShadow->OnChange;
-    AShadow->OnChange = nullptr;
-    AShadow->SetColor(clBlack);
-    AShadow->SetSize(3);
-    AShadow->OnChange = keep;
-    AShadow->DefaultColor = clBlack;
-    AShadow->DefaultSize = 3;
+    AShadow->InitDefaults(clBlack, 3);
 }
 
 void TTeeCustomShape::SetBevel(TBevelCut Value)

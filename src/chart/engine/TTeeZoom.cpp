@@ -41,20 +41,16 @@ void TZoomPanning::Check()
 
 TTeeZoomPen::TTeeZoomPen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TChartPen(OnChangeEvent, parent)
 {
-    const TNotifyEvent keep = OnChange;
-    OnChange = nullptr;
+    TQuietChange quiet(OnChange);
     SetColor(clWhite);
-    OnChange = keep;
     DefaultColor = clWhite;
 }
 
 TTeeZoomBrush::TTeeZoomBrush(const TNotifyEvent& OnChangeEvent, QObject* parent) : TChartBrush(OnChangeEvent, parent)
 {
-    const TNotifyEvent keep = OnChange;
-    OnChange = nullptr;
+    TQuietChange quiet(OnChange);
     SetColor(clWhite);
     SetStyle(bsClear);
-    OnChange = keep;
     DefaultColor = clWhite;
 }
 

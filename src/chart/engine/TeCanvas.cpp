@@ -97,11 +97,9 @@ void TTeeCanvas::AssignFont(TTeeFont* AFont)
     // The chart font keeps its point size on every device: screen or printer.
     if (AFont->PixelsPerInch != Font->PixelsPerInch) {
         const int size = AFont->GetSize();
-        const TNotifyEvent keep = AFont->OnChange;
-        AFont->OnChange = nullptr;
+        TQuietChange quiet(AFont->OnChange);
         AFont->PixelsPerInch = Font->PixelsPerInch;
         AFont->SetSize(size);
-        AFont->OnChange = keep;
     }
     Font->Assign(AFont);
     if (FontZoom != 100) Font->SetSize(Round(Font->GetSize() * FontZoom * 0.01));

@@ -191,3 +191,14 @@ void TTeeShadow::DrawEllipse(TCanvas3D* Canvas, const TRect& R, int Z)
     }
     FinishBlending(Canvas);
 }
+
+void TTeeShadow::InitDefaults(TColor Color, int Size)
+{
+    {
+        TQuietChange quiet(OnChange);
+        SetColor(Color);
+        SetSize(Size);
+    }
+    DefaultColor = Color;
+    DefaultSize = Size;
+}

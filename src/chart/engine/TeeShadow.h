@@ -46,6 +46,9 @@ public:
     // Owners set their own defaults; they decide what is stored.
     TColor DefaultColor = clSilver;
     int DefaultSize = 0;
+    // An owner's defaults: colour and size set without a change notice and kept as the
+    // values that are not stored.
+    void InitDefaults(TColor Color, int Size);
 
 protected:
     void Changed();

@@ -44,10 +44,8 @@ private:
 TBarSeriesGradient::TBarSeriesGradient(const TNotifyEvent& OnChangeEvent, QObject* parent)
     : TCustomTeeGradient(OnChangeEvent, parent)
 {
-    const TNotifyEvent keep = OnChange;
-    OnChange = nullptr;
+    TQuietChange quiet(OnChange);
     SetVisible(true);
-    OnChange = keep;
 }
 
 void TBarSeriesGradient::Assign(TPersistent* Source)
@@ -492,10 +490,8 @@ void TCustomBarSeries::CalcGradientColor(int valueIndex)
                   channel(GetBValue(start), GetBValue(bar)));
     }
     // Set while drawing: no repaint for it.
-    const TNotifyEvent keep = FGradient->OnChange;
-    FGradient->OnChange = nullptr;
+    TQuietChange quiet(FGradient->OnChange);
     FGradient->SetEndColor(end);
-    FGradient->OnChange = keep;
 }
 
 void TCustomBarSeries::BarGradient(int valueIndex, const TRect& rect)

@@ -531,16 +531,16 @@ void TCustomSeries::DrawAllValues()
         TChartPen saved;
         saved.Assign(GetLinePen());
         const TColor oldColor = FColor, oldInternal = FInternalColor;
-        const TNotifyEvent keep = GetLinePen()->OnChange;
-        GetLinePen()->OnChange = nullptr;
-        const int width = 2 * GetLinePen()->GetWidth() + FOutLine->GetWidth() + 1;
-        GetLinePen()->Assign(FOutLine);
-        GetLinePen()->SetVisible(true);
-        GetLinePen()->SetWidth(width);
-        FColor = FInternalColor = FOutLine->GetColor();
-        DrawLinePass();
-        GetLinePen()->Assign(&saved);
-        GetLinePen()->OnChange = keep;
+        {
+            TQuietChange quiet(GetLinePen()->OnChange);
+            const int width = 2 * GetLinePen()->GetWidth() + FOutLine->GetWidth() + 1;
+            GetLinePen()->Assign(FOutLine);
+            GetLinePen()->SetVisible(true);
+            GetLinePen()->SetWidth(width);
+            FColor = FInternalColor = FOutLine->GetColor();
+            DrawLinePass();
+            GetLinePen()->Assign(&saved);
+        }
         FColor = oldColor;
         FInternalColor = oldInternal;
         host->SetAutoRepaint(oldAutoRepaint);
