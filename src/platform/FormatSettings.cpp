@@ -274,8 +274,22 @@ AnsiString FormatFloat(std::string_view format, double value, const TFormatSetti
 {
     if (std::isnan(value)) return "NAN";
     if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
-    std::vector<std::string_view> sections;
-    {
+    if (format.empty()) return FloatToStr(value, fs);
+    // The sections of the format as parsed last on this thread (an empty one stays unused):
+    // values are formatted with one format again and again (a series' marks, axis labels).
+    struct Parsed {
+        std::string format;
+        std::vector<PictureSection> sections;
+        std::vector<bool> empty;
+    };
+    thread_local Parsed last;
+    if (last.sections.empty() || last.format != format) {
+        last.sections.clear();
+        last.empty.clear();
+        const auto add = [&](std::string_view section) {
+            last.sections.push_back(ParseSection(section));
+            last.empty.push_back(section.empty());
+        };
         size_t start = 0;
         bool quoted = false;
         char q = 0;
@@ -287,22 +301,23 @@ AnsiString FormatFloat(std::string_view format, double value, const TFormatSetti
                 quoted = true;
                 q = c;
             } else if (c == ';') {
-                sections.push_back(format.substr(start, i - start));
+                add(format.substr(start, i - start));
                 start = i + 1;
             }
         }
-        sections.push_back(format.substr(start));
+        add(format.substr(start));
+        last.format = std::string(format);
     }
-    if (format.empty()) return FloatToStr(value, fs);
-    PictureSection pos = ParseSection(sections[0]);
+    const std::vector<PictureSection>& sections = last.sections;
+    const PictureSection& pos = sections[0];
     bool zero = RoundsToZero(pos, value);
-    if (zero && sections.size() >= 3 && !sections[2].empty()) {
-        PictureSection z = ParseSection(sections[2]);
+    if (zero && sections.size() >= 3 && !last.empty[2]) {
+        const PictureSection& z = sections[2];
         return z.prefix + FormatSection(z, 0.0, fs) + z.suffix;
     }
     if (value < 0 && !zero) {
-        if (sections.size() >= 2 && !sections[1].empty()) {
-            PictureSection n = ParseSection(sections[1]);
+        if (sections.size() >= 2 && !last.empty[1]) {
+            const PictureSection& n = sections[1];
             return n.prefix + FormatSection(n, value, fs) + n.suffix;
         }
         return "-" + pos.prefix + FormatSection(pos, value, fs) + pos.suffix;

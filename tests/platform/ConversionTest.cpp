@@ -54,6 +54,11 @@ TEST(FormatFloat, PictureFormats)
     EXPECT_EQ(FormatFloat("0.0 'K'", 4.25), "4,3 K");
     EXPECT_EQ(FormatFloat("0.00E+00", 12345.0), "1,23E+04");
     EXPECT_EQ(FormatFloat("0;(0)", -5.0), "(5)");
+    // Formats in turn, with and without their negative and zero sections.
+    EXPECT_EQ(FormatFloat("0;(0);'nil'", 0.0), "nil");
+    EXPECT_EQ(FormatFloat("0;;'nil'", -5.0), "-5");
+    EXPECT_EQ(FormatFloat("0;(0)", 0.0), "0");
+    EXPECT_EQ(FormatFloat("0;(0);'nil'", -5.0), "(5)");
     TFormatSettings fs = FormatSettings();
     fs.ThousandSeparator = '.';
     EXPECT_EQ(FormatFloat("#,##0.###", 1234567.5, fs), "1.234.567,5");

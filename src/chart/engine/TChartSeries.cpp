@@ -727,19 +727,21 @@ AnsiString TChartSeries::GetMarkText(int index)
 {
     if (index < 0 || index >= Count()) return AnsiString();
     const AnsiString separator(1, FMarks->GetMultiLine() ? TeeLineSeparator : ' ');
-    const AnsiString valueText = FormatFloat(FValueFormat, GetMarkValue(index));
+    // Formatted only for the styles that show it (most points of a series whose marks are
+    // its labels have a label or no mark).
+    const auto valueText = [&]() { return FormatFloat(FValueFormat, GetMarkValue(index)); };
     auto labelText = [&]() {
         const AnsiString& label = FLabels.GetLabel(index);
-        return label.empty() ? valueText : label;
+        return label.empty() ? valueText() : label;
     };
     auto xText = [&]() { return XValueToText(FNotMandatory->Value(index)); };
     AnsiString text;
     switch (FMarks->GetStyle()) {
-        case smsValue: text = valueText; break;
+        case smsValue: text = valueText(); break;
         case smsPercent: text = MarkPercent(index); break;
         case smsLabel: text = labelText(); break;
         case smsLabelPercent: text = labelText() + separator + MarkPercent(index); break;
-        case smsLabelValue: text = labelText() + separator + valueText; break;
+        case smsLabelValue: text = labelText() + separator + valueText(); break;
         case smsLegend:
             text = FParentChart ? FParentChart->FormattedValueLegend(this, index) : AnsiString();
             if (!FMarks->GetMultiLine())
@@ -749,7 +751,7 @@ AnsiString TChartSeries::GetMarkText(int index)
         case smsPercentTotal: text = MarkPercent(index, true); break;
         case smsLabelPercentTotal: text = labelText() + separator + MarkPercent(index, true); break;
         case smsXValue: text = xText(); break;
-        case smsXY: text = xText() + separator + valueText; break;
+        case smsXY: text = xText() + separator + valueText(); break;
     }
     if (OnGetMarkText) OnGetMarkText(this, index, text);
     return text;
