@@ -215,9 +215,7 @@ void CProgramRun::RequestStop()
     FSession.SetRecordingSuspended(false);
     if (StartPending) {
         // The run has not begun: nothing went to the unit, the start is simply undone.
-        StartRequested = 0;
-        StartPending = 0;
-        TidyUp();
+        UndoStart();
         return;
     }
     ProgramRunning = 0;
@@ -294,6 +292,13 @@ void CProgramRun::FinishProgram()
     ProgramEnded = 1;
     if (StartedProgram) ProgramLine(ChannelText(RowWasStopped));
     Event(TRunEvent::Ended);
+}
+
+void CProgramRun::UndoStart()
+{
+    StartRequested = 0;
+    StartPending = 0;
+    TidyUp();
 }
 
 void CProgramRun::TidyUp()
@@ -453,9 +458,7 @@ int CProgramRun::StartProgram()
         // Nothing to run (the program went away under the start): the start is undone
         // instead of being tried again on every tick.
         Message(ChannelText(RowProgrammerException), ChannelText(RowWarning));
-        StartRequested = 0;
-        StartPending = 0;
-        TidyUp();
+        UndoStart();
         return 0;
     }
     RunningSlot = slot;

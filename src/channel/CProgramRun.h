@@ -173,6 +173,8 @@ private:
     void Hold();
     void Resume();
     void TidyUp();
+    // A start that never reached the unit is undone.
+    void UndoStart();
     void DisarmCalendar();
     void CalendarStep(TDateTime now);
     void UpdateStateFlags();

@@ -363,8 +363,9 @@ public:
     void ShowProgramValues(TTreeNode* node);
     void ClearSegmentEditor();
     void EnableEditorControls();
-    void ApplyStirrerChoice();
-    void ApplyContactChoice();
+    // The program options a segment may set: the stirrer's analogue output and the contact.
+    enum class TProgramOption { Stirrer, Contact };
+    void ApplyOptionChoice(TProgramOption Option);
     // A key in an edit or a choice in a list of the editor: the values differ now.
     void MarkValuesModified(bool modified = true);
     // The tree widget shows the program tree again.
@@ -417,6 +418,8 @@ private:
     void ConnectEditor();
     void ProgramRunEvent(TRunEvent event);
     void ShowProfileLegend();
+    void OptionSelected(TProgramOption Option);
+    void SetOptionUse(TProgramOption Option, bool Used, bool Editable);
     // The program of a node (its parent for a segment node) and its slot.
     TTreeNode* ProgramOf(TTreeNode* node) const;
     // Reads the editor's segment values; false when a text is no number.

@@ -573,8 +573,8 @@ void TmdiSubWindow::ShowSegmentValues(TTreeNode* node)
     cmbPoko2->setCurrentIndex(std::clamp(FProgrammer->GetSegmentContact(node), 0, 2));
     cmbTemperatureControl->setCurrentIndex(FProgrammer->GetSegmentControlMode(node) != 0 ? 1 : 0);
     cmbExecution->setCurrentIndex(FProgrammer->GetSegmentWaitFlag(node) != 0 ? 1 : 0);
-    ApplyContactChoice();
-    ApplyStirrerChoice();
+    ApplyOptionChoice(TProgramOption::Contact);
+    ApplyOptionChoice(TProgramOption::Stirrer);
 }
 
 void TmdiSubWindow::ShowEditorValues()
@@ -949,80 +949,68 @@ void TmdiSubWindow::ProgramFileLoaded(TTreeNode* lastSegment)
     FSelectedNode = lastSegment && FProgramTree.Contains(lastSegment) ? lastSegment : FSelectedNode;
     EnableEditorControls();
     if (FSelectedNode && FSelectedNode->Parent()) ShowSegmentValues(FSelectedNode);
-    ApplyStirrerChoice();
-    ApplyContactChoice();
+    ApplyOptionChoice(TProgramOption::Stirrer);
+    ApplyOptionChoice(TProgramOption::Contact);
 }
 
 // ---------------------------------------------------------------- stirrer and contact
 
 void TmdiSubWindow::cmbStirrerSelect()
 {
-    NOX_ASSERT_UI_THREAD();
-    TTreeNode* program = ProgramOf(FSelectedNode);
-    const int slot = program ? CProgrammer::GetProgramIndex(program) : -1;
-    if (cmbStirrer->currentIndex() == 1) {
-        edStirrer->setEnabled(!(FRun && FRun->HasRun()) && FSelectedNode && FSelectedNode->Parent());
-        if (FProgrammer && slot >= 0) FProgrammer->SetStirrerUsed(slot);
-        return;
-    }
-    if (ChannelAskYesNo(ChannelText(RowAskNoAnalogueValues))) {
-        if (FProgrammer && slot >= 0) FProgrammer->ClearStirrerUse(slot);
-        edStirrer->setText(Q(ChannelText(RowUnchanged)));
-        edStirrer->setEnabled(false);
-    } else {
-        cmbStirrer->setCurrentIndex(1);
-    }
+    OptionSelected(TProgramOption::Stirrer);
 }
 
 void TmdiSubWindow::cmbPokoSelect()
 {
+    OptionSelected(TProgramOption::Contact);
+}
+
+// The stirrer and the contact work alike: a list chooses whether the program uses the option
+// and a control beside it holds the selected segment's value for it.
+void TmdiSubWindow::OptionSelected(TProgramOption Option)
+{
     NOX_ASSERT_UI_THREAD();
-    TTreeNode* program = ProgramOf(FSelectedNode);
-    const int slot = program ? CProgrammer::GetProgramIndex(program) : -1;
-    if (cmbPoko->currentIndex() == 1) {
-        cmbPoko2->setEnabled(!(FRun && FRun->HasRun()) && FSelectedNode && FSelectedNode->Parent());
-        if (FProgrammer && slot >= 0) FProgrammer->SetContactUsed(slot);
+    const bool stirrer = Option == TProgramOption::Stirrer;
+    QComboBox* choice = stirrer ? cmbStirrer : cmbPoko;
+    if (choice->currentIndex() == 1) {
+        SetOptionUse(Option, true, !(FRun && FRun->HasRun()) && FSelectedNode && FSelectedNode->Parent());
         return;
     }
-    if (ChannelAskYesNo(ChannelText(RowAskNoContactValues))) {
-        if (FProgrammer && slot >= 0) FProgrammer->ClearContactUse(slot);
-        cmbPoko2->setCurrentIndex(2);
-        cmbPoko2->setEnabled(false);
-    } else {
-        cmbPoko->setCurrentIndex(1);
-    }
+    if (ChannelAskYesNo(ChannelText(stirrer ? RowAskNoAnalogueValues : RowAskNoContactValues)))
+        SetOptionUse(Option, false, false);
+    else
+        choice->setCurrentIndex(1);
 }
 
-void TmdiSubWindow::ApplyStirrerChoice()
+void TmdiSubWindow::ApplyOptionChoice(TProgramOption Option)
 {
     NOX_ASSERT_UI_THREAD();
-    TTreeNode* program = ProgramOf(FSelectedNode);
-    const int slot = program ? CProgrammer::GetProgramIndex(program) : -1;
-    const bool editable = FSelectedNode && FSelectedNode->Parent() && !ProgramLocked(FSelectedNode);
-    if (cmbStirrer->currentIndex() == 1) {
-        edStirrer->setEnabled(editable);
-        if (FProgrammer && slot >= 0) FProgrammer->SetStirrerUsed(slot);
-    } else {
-        if (FProgrammer && slot >= 0) FProgrammer->ClearStirrerUse(slot);
-        edStirrer->setText(Q(ChannelText(RowUnchanged)));
-        edStirrer->setEnabled(false);
-    }
+    const QComboBox* choice = Option == TProgramOption::Stirrer ? cmbStirrer : cmbPoko;
+    SetOptionUse(Option, choice->currentIndex() == 1,
+                 FSelectedNode && FSelectedNode->Parent() && !ProgramLocked(FSelectedNode));
 }
 
-void TmdiSubWindow::ApplyContactChoice()
+// An option the program does not use leaves every segment's value unchanged: its control shows
+// that and is disabled.
+void TmdiSubWindow::SetOptionUse(TProgramOption Option, bool Used, bool Editable)
 {
-    NOX_ASSERT_UI_THREAD();
     TTreeNode* program = ProgramOf(FSelectedNode);
     const int slot = program ? CProgrammer::GetProgramIndex(program) : -1;
-    const bool editable = FSelectedNode && FSelectedNode->Parent() && !ProgramLocked(FSelectedNode);
-    if (cmbPoko->currentIndex() == 1) {
-        cmbPoko2->setEnabled(editable);
-        if (FProgrammer && slot >= 0) FProgrammer->SetContactUsed(slot);
-    } else {
-        if (FProgrammer && slot >= 0) FProgrammer->ClearContactUse(slot);
-        cmbPoko2->setCurrentIndex(2);
-        cmbPoko2->setEnabled(false);
+    const bool stirrer = Option == TProgramOption::Stirrer;
+    if (FProgrammer && slot >= 0) {
+        if (Used)
+            stirrer ? FProgrammer->SetStirrerUsed(slot) : FProgrammer->SetContactUsed(slot);
+        else
+            stirrer ? FProgrammer->ClearStirrerUse(slot) : FProgrammer->ClearContactUse(slot);
     }
+    if (!Used) {
+        if (stirrer)
+            edStirrer->setText(Q(ChannelText(RowUnchanged)));
+        else
+            cmbPoko2->setCurrentIndex(2);
+    }
+    QWidget* value = stirrer ? static_cast<QWidget*>(edStirrer) : cmbPoko2;
+    value->setEnabled(Used && Editable);
 }
 
 void TmdiSubWindow::cmbRepeatSelect()

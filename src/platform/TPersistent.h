@@ -22,6 +22,21 @@ private:
     TNotifyEvent FKept;
 };
 
+// The setter of a part its owner creates on first use: no value removes the part, a value is
+// copied into it (`Part` is the getter that creates it). Returns true when a part was removed.
+template <typename T, typename V, typename Create>
+bool AssignPart(T*& Field, V* Value, Create&& Part)
+{
+    if (Value) {
+        if (Value != Field) Part()->Assign(Value);
+        return false;
+    }
+    if (!Field) return false;
+    delete Field;
+    Field = nullptr;
+    return true;
+}
+
 class TPersistent : public QObject {
     Q_OBJECT
 public:

@@ -92,22 +92,22 @@ TRect TTeePreviewPanel::CalcPaperRect()
         PW = screen ? screen->geometry().width() : 1024;
         PH = screen ? screen->geometry().height() : 768;
     }
+    // The paper fills the side it is tight in but a tenth at each end, and stands centred on
+    // the other side with the paper's proportions.
+    const auto fit = [](int Client, int Paper, int OtherClient, int OtherPaper, int& Low, int& High, int& OtherLow,
+                        int& OtherHigh) {
+        const int size = Client - Round(Client / 5.0);
+        Low = Round(Client / 10.0);
+        High = Low + size;
+        const int otherSize = Paper < 1 ? OtherClient : MulDiv(size, OtherPaper, Paper);
+        OtherLow = (OtherClient - otherSize) / 2;
+        OtherHigh = OtherLow + otherSize;
+    };
     TRect R;
-    if (std::int64_t(CW) * PH <= std::int64_t(CH) * PW) {
-        const int w = CW - Round(CW / 5.0);
-        R.Left = Round(CW / 10.0);
-        R.Right = R.Left + w;
-        const int h = PW < 1 ? CH : MulDiv(w, PH, PW);
-        R.Top = (CH - h) / 2;
-        R.Bottom = R.Top + h;
-    } else {
-        const int h = CH - Round(CH / 5.0);
-        R.Top = Round(CH / 10.0);
-        R.Bottom = R.Top + h;
-        const int w = PH < 1 ? CW : MulDiv(h, PW, PH);
-        R.Left = (CW - w) / 2;
-        R.Right = R.Left + w;
-    }
+    if (std::int64_t(CW) * PH <= std::int64_t(CH) * PW)
+        fit(CW, PW, CH, PH, R.Left, R.Right, R.Top, R.Bottom);
+    else
+        fit(CH, PH, CW, PW, R.Top, R.Bottom, R.Left, R.Right);
     if (OnGetPaperRect) OnGetPaperRect(this, R);
     return R;
 }

@@ -25,12 +25,7 @@ TPicture* TChartBrush::GetImage()
 
 void TChartBrush::SetImage(TPicture* value)
 {
-    if (value)
-        GetImage()->Assign(value);
-    else {
-        delete FImage;
-        FImage = nullptr;
-    }
+    AssignPart(FImage, value, [this] { return GetImage(); });
     Changed();
 }
 

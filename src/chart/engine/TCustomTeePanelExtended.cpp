@@ -59,13 +59,7 @@ TTeeGradient* TCustomTeePanelExtended::GetGradient()
 
 void TCustomTeePanelExtended::SetGradient(TTeeGradient* Value)
 {
-    if (!Value) {
-        delete FGradient;
-        FGradient = nullptr;
-        Invalidate();
-        return;
-    }
-    GetGradient()->Assign(Value);
+    if (AssignPart(FGradient, Value, [this] { return GetGradient(); })) Invalidate();
 }
 
 TBackImage* TCustomTeePanelExtended::GetBackImage()
@@ -79,13 +73,7 @@ TBackImage* TCustomTeePanelExtended::GetBackImage()
 
 void TCustomTeePanelExtended::SetBackImage(TBackImage* Value)
 {
-    if (!Value) {
-        delete FBackImage;
-        FBackImage = nullptr;
-        Invalidate();
-        return;
-    }
-    GetBackImage()->Assign(Value);
+    if (AssignPart(FBackImage, Value, [this] { return GetBackImage(); })) Invalidate();
 }
 
 void TCustomTeePanelExtended::SetBackImageTransp(bool Value)

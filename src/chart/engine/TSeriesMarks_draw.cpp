@@ -124,12 +124,7 @@ TMarksCallout* TSeriesMarks::GetCallout()
 
 void TSeriesMarks::SetCallout(TMarksCallout* Value)
 {
-    if (!Value) {
-        delete FCallout;
-        FCallout = nullptr;
-    } else if (Value != FCallout) {
-        GetCallout()->Assign(Value);
-    }
+    AssignPart(FCallout, Value, [this] { return GetCallout(); });
     RepaintSeries();
 }
 
@@ -157,12 +152,7 @@ TSeriesMarksSymbol* TSeriesMarks::GetSymbol()
 
 void TSeriesMarks::SetSymbol(TSeriesMarksSymbol* Value)
 {
-    if (!Value) {
-        delete FSymbol;
-        FSymbol = nullptr;
-    } else if (Value != FSymbol) {
-        GetSymbol()->Assign(Value);
-    }
+    AssignPart(FSymbol, Value, [this] { return GetSymbol(); });
     RepaintSeries();
 }
 

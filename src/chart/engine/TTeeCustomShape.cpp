@@ -141,13 +141,7 @@ TTeeGradient* TTeeCustomShape::NewGradient()
 
 void TTeeCustomShape::SetGradient(TTeeGradient* Value)
 {
-    if (!Value) {
-        delete FGradient;
-        FGradient = nullptr;
-        Repaint();
-        return;
-    }
-    GetGradient()->Assign(Value);
+    if (AssignPart(FGradient, Value, [this] { return GetGradient(); })) Repaint();
 }
 
 TTeeShadow* TTeeCustomShape::GetShadow()
@@ -161,13 +155,7 @@ TTeeShadow* TTeeCustomShape::GetShadow()
 
 void TTeeCustomShape::SetShadow(TTeeShadow* Value)
 {
-    if (!Value) {
-        delete FShadow;
-        FShadow = nullptr;
-        Repaint();
-        return;
-    }
-    GetShadow()->Assign(Value);
+    if (AssignPart(FShadow, Value, [this] { return GetShadow(); })) Repaint();
 }
 
 void TTeeCustomShape::Assign(TPersistent* Source)

@@ -81,12 +81,7 @@ TTeeZoomBrush* TTeeZoom::GetBrush()
 
 void TTeeZoom::SetBrush(TChartBrush* value)
 {
-    if (!value) {
-        delete FBrush;
-        FBrush = nullptr;
-        return;
-    }
-    GetBrush()->Assign(value);
+    AssignPart(FBrush, value, [this] { return GetBrush(); });
 }
 
 TTeeZoomPen* TTeeZoom::GetPen()
@@ -97,12 +92,7 @@ TTeeZoomPen* TTeeZoom::GetPen()
 
 void TTeeZoom::SetPen(TChartPen* value)
 {
-    if (!value) {
-        delete FPen;
-        FPen = nullptr;
-        return;
-    }
-    GetPen()->Assign(value);
+    AssignPart(FPen, value, [this] { return GetPen(); });
 }
 
 void TTeeZoom::Assign(TPersistent* Source)

@@ -43,12 +43,7 @@ TChartHiddenPen* TTeeFont::GetOutLine()
 
 void TTeeFont::SetOutLine(TChartHiddenPen* value)
 {
-    if (!value) {
-        delete FOutLine;
-        FOutLine = nullptr;
-    } else {
-        GetOutLine()->Assign(value);
-    }
+    AssignPart(FOutLine, value, [this] { return GetOutLine(); });
 }
 
 TTeeShadow* TTeeFont::GetShadow()
@@ -59,12 +54,7 @@ TTeeShadow* TTeeFont::GetShadow()
 
 void TTeeFont::SetShadow(TTeeShadow* value)
 {
-    if (!value) {
-        delete FShadow;
-        FShadow = nullptr;
-    } else {
-        GetShadow()->Assign(value);
-    }
+    AssignPart(FShadow, value, [this] { return GetShadow(); });
 }
 
 TTeeFontGradient* TTeeFont::GetGradient()
@@ -75,12 +65,7 @@ TTeeFontGradient* TTeeFont::GetGradient()
 
 void TTeeFont::SetGradient(TTeeFontGradient* value)
 {
-    if (!value) {
-        delete FGradient;
-        FGradient = nullptr;
-    } else {
-        GetGradient()->Assign(value);
-    }
+    AssignPart(FGradient, value, [this] { return GetGradient(); });
 }
 
 void TTeeFont::Assign(TPersistent* Source)

@@ -119,13 +119,7 @@ TChartPen* TContourLevel::GetPen()
 
 void TContourLevel::SetPen(TChartPen* value)
 {
-    if (!value) {
-        delete FPen;
-        FPen = nullptr;
-        if (FSeries) FSeries->Repaint();
-        return;
-    }
-    GetPen()->Assign(value);
+    if (AssignPart(FPen, value, [this] { return GetPen(); }) && FSeries) FSeries->Repaint();
 }
 
 TChartPen* TContourLevel::InternalPen() const

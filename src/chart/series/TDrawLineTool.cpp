@@ -80,15 +80,7 @@ TChartPen* TDrawLine::GetPen()
 
 void TDrawLine::SetPen(TChartPen* value)
 {
-    if (value == FPen && value) return;
-    if (!value) {
-        if (!FPen) return;
-        delete FPen;
-        FPen = nullptr;
-        Repaint();
-        return;
-    }
-    GetPen()->Assign(value);
+    if (AssignPart(FPen, value, [this] { return GetPen(); })) Repaint();
 }
 
 void TDrawLine::SetStyle(TDrawLineStyle value)

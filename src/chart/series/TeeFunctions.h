@@ -119,6 +119,7 @@ private:
 // Functions computed over the chosen values in ascending order.
 class TCustomSortedFunction : public TTeeFunction {
     Q_OBJECT
+    Q_PROPERTY(bool IncludeNulls READ GetIncludeNulls WRITE SetIncludeNulls)
 public:
     explicit TCustomSortedFunction(QObject* owner = nullptr);
     bool GetIncludeNulls() const { return FIncludeNulls; }
@@ -138,7 +139,6 @@ private:
 
 class TMedianTeeFunction : public TCustomSortedFunction {
     Q_OBJECT
-    Q_PROPERTY(bool IncludeNulls READ GetIncludeNulls WRITE SetIncludeNulls)
 public:
     Q_INVOKABLE explicit TMedianTeeFunction(QObject* owner = nullptr);
 
@@ -148,7 +148,6 @@ protected:
 
 class TModeTeeFunction : public TCustomSortedFunction {
     Q_OBJECT
-    Q_PROPERTY(bool IncludeNulls READ GetIncludeNulls WRITE SetIncludeNulls)
 public:
     Q_INVOKABLE explicit TModeTeeFunction(QObject* owner = nullptr);
 

@@ -166,6 +166,9 @@ TEST_F(FunctionsTest, MedianAndModeSortTheChosenValues)
     EXPECT_EQ(median.Calculate(&n, -1, -1), 1.5);
     EXPECT_EQ(mode.Calculate(&n, -1, -1), 1);
     EXPECT_EQ(median.Calculate(&n, 2, 4), 0);
+    // The choice is a stored property of both, so a chart file keeps it.
+    EXPECT_FALSE(median.property("IncludeNulls").toBool());
+    EXPECT_FALSE(mode.property("IncludeNulls").toBool());
 }
 
 TEST_F(FunctionsTest, NotANumberValuesSortLastWithoutBreakingTheOrder)
