@@ -2,7 +2,9 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <system_error>
 
 #include "platform/Exception.h"
@@ -265,6 +267,30 @@ AnsiString FloatToStr(double value, const TFormatSettings& fs)
     return r;
 }
 
+namespace {
+
+// A value in the format of parsed sections (an empty section stays unused).
+AnsiString FormatWithSections(const std::vector<PictureSection>& sections, const std::vector<bool>& empty, double value,
+                              const TFormatSettings& fs)
+{
+    const PictureSection& pos = sections[0];
+    bool zero = RoundsToZero(pos, value);
+    if (zero && sections.size() >= 3 && !empty[2]) {
+        const PictureSection& z = sections[2];
+        return z.prefix + FormatSection(z, 0.0, fs) + z.suffix;
+    }
+    if (value < 0 && !zero) {
+        if (sections.size() >= 2 && !empty[1]) {
+            const PictureSection& n = sections[1];
+            return n.prefix + FormatSection(n, value, fs) + n.suffix;
+        }
+        return "-" + pos.prefix + FormatSection(pos, value, fs) + pos.suffix;
+    }
+    return pos.prefix + FormatSection(pos, value, fs) + pos.suffix;
+}
+
+}  // namespace
+
 AnsiString FormatFloat(std::string_view format, double value)
 {
     return FormatFloat(format, value, g_settings);
@@ -281,6 +307,12 @@ AnsiString FormatFloat(std::string_view format, double value, const TFormatSetti
         std::string format;
         std::vector<PictureSection> sections;
         std::vector<bool> empty;
+        // The last value formatted with it and its text (a curve's setpoint keeps its
+        // value for long stretches).
+        bool hasLast = false;
+        std::uint64_t lastBits = 0;
+        char lastDecimal = 0, lastThousands = 0;
+        AnsiString lastText;
     };
     thread_local Parsed last;
     if (last.sections.empty() || last.format != format) {
@@ -307,22 +339,19 @@ AnsiString FormatFloat(std::string_view format, double value, const TFormatSetti
         }
         add(format.substr(start));
         last.format = std::string(format);
+        last.hasLast = false;
     }
-    const std::vector<PictureSection>& sections = last.sections;
-    const PictureSection& pos = sections[0];
-    bool zero = RoundsToZero(pos, value);
-    if (zero && sections.size() >= 3 && !last.empty[2]) {
-        const PictureSection& z = sections[2];
-        return z.prefix + FormatSection(z, 0.0, fs) + z.suffix;
-    }
-    if (value < 0 && !zero) {
-        if (sections.size() >= 2 && !last.empty[1]) {
-            const PictureSection& n = sections[1];
-            return n.prefix + FormatSection(n, value, fs) + n.suffix;
-        }
-        return "-" + pos.prefix + FormatSection(pos, value, fs) + pos.suffix;
-    }
-    return pos.prefix + FormatSection(pos, value, fs) + pos.suffix;
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    if (last.hasLast && last.lastBits == bits && last.lastDecimal == fs.DecimalSeparator &&
+        last.lastThousands == fs.ThousandSeparator)
+        return last.lastText;
+    last.lastText = FormatWithSections(last.sections, last.empty, value, fs);
+    last.hasLast = true;
+    last.lastBits = bits;
+    last.lastDecimal = fs.DecimalSeparator;
+    last.lastThousands = fs.ThousandSeparator;
+    return last.lastText;
 }
 
 bool TryStrToFloat(std::string_view s, double& value)

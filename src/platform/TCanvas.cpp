@@ -1199,6 +1199,7 @@ void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2)
 void TCanvas::FillRect(const TRect& r)
 {
     if (r.IsEmpty()) return;
+    if (DirectFill(r)) return;
     bool drawn;
     const QBrush brush = MakeQBrush(drawn);
     if (!drawn) return;
@@ -1207,6 +1208,30 @@ void TCanvas::FillRect(const TRect& r)
     QPainter* p = Painter();
     if (!p) return;
     p->fillRect(rect, brush);
+}
+
+// An opaque solid fill of a raster image mapped by whole pixels: the rectangle's pixels
+// (within the visible bounds) are set straight in the image, as the painter sets them.
+bool TCanvas::DirectFill(const TRect& r)
+{
+    if (FBrush->GetStyle() != bsSolid) return false;
+    if (TBitmap* bmp = FBrush->GetBitmap(); bmp && !bmp->GetEmpty()) return false;
+    const QRgb color = TColorToQRgb(FBrush->GetColor());
+    if (qAlpha(color) != 255) return false;
+    const QTransform t = Transform();
+    if (t.type() > QTransform::TxTranslate || t.dx() != std::floor(t.dx()) || t.dy() != std::floor(t.dy()) ||
+        std::fabs(t.dx()) > 1e9 || std::fabs(t.dy()) > 1e9)
+        return false;
+    DirectPixels target;
+    if (!DirectTarget(target)) return false;
+    if (!target.bits) return true;  // nothing of the image is visible
+    const TRect& b = target.bounds;
+    const long long dx = static_cast<long long>(t.dx()), dy = static_cast<long long>(t.dy());
+    const long long left = std::max<long long>(r.Left + dx, b.Left), right = std::min<long long>(r.Right + dx, b.Right);
+    const long long top = std::max<long long>(r.Top + dy, b.Top), bottom = std::min<long long>(r.Bottom + dy, b.Bottom);
+    for (long long y = top; y < bottom && left < right; ++y)
+        std::fill_n(reinterpret_cast<QRgb*>(target.bits + y * target.stride) + left, right - left, color);
+    return true;
 }
 
 void TCanvas::FrameRect(const TRect& r)

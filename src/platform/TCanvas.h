@@ -273,6 +273,7 @@ private:
         RasterPen pen;
     };
     bool DirectTarget(DirectPixels& target);
+    bool DirectFill(const TRect& r);
     void DirectSegment(const DirectPixels& target, const RasterPen& pen, long long x0, long long y0, long long x1,
                        long long y1);
     const LinePenCache& LinePen();

@@ -62,6 +62,12 @@ TEST(FormatFloat, PictureFormats)
     TFormatSettings fs = FormatSettings();
     fs.ThousandSeparator = '.';
     EXPECT_EQ(FormatFloat("#,##0.###", 1234567.5, fs), "1.234.567,5");
+    // The same value again, and in other settings.
+    EXPECT_EQ(FormatFloat("#,##0.###", 1234567.5), "1234567,5");
+    EXPECT_EQ(FormatFloat("#,##0.###", 1234567.5), "1234567,5");
+    fs.DecimalSeparator = '.';
+    fs.ThousandSeparator = ',';
+    EXPECT_EQ(FormatFloat("#,##0.###", 1234567.5, fs), "1,234,567.5");
 }
 
 TEST(StrToFloat, AcceptsOnlyTheProgramsFormat)
