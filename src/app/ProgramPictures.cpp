@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "app/ProgramStartup.h"
+#include "platform/TextLines.h"
 
 namespace {
 
@@ -18,11 +19,6 @@ const QColor Snow(0xF4, 0xF6, 0xF7);
 const QColor Signal(0xD9, 0x4F, 0x2B);
 const QColor Water(0x2E, 0x86, 0xC1);
 const QColor Ink(0x2B, 0x3A, 0x4A);
-
-QString Q(std::string_view s)
-{
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
 
 // ---- tool pictures, drawn on a 24 x 24 grid
 

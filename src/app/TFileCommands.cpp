@@ -17,6 +17,7 @@
 #include "chart/engine/TChartAxis.h"
 #include "chart/engine/TCustomChart.h"
 #include "platform/Dialogs.h"
+#include "platform/TextLines.h"
 #include "platform/UiDispatcher.h"
 #include "platform/UiThread.h"
 #include "resources/TextRows.h"
@@ -28,11 +29,6 @@ namespace {
 bool EndsWithNoCase(const AnsiString& s, std::string_view suffix)
 {
     return s.size() >= suffix.size() && SameText(std::string_view(s).substr(s.size() - suffix.size()), suffix);
-}
-
-QString Q(const AnsiString& s)
-{
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
 }
 
 }  // namespace

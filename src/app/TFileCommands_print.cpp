@@ -36,57 +36,55 @@ const char* const kPictureFilter = "BMP Image (*.bmp)|*.bmp|JPEG Image (*.jpg)|*
 class TChartPrintLook {
 public:
     TChartPrintLook(TChart* chart, IPanelChannelWindow* labels, TTeeCustomTool* band)
-        : FChart(chart), FLabels(labels), FBand(band)
-    {
-        FLabelColour = labels ? labels->ChartLabelColour() : clBtnFace;
-        FLegendStyle = chart->GetLegend()->GetLegendStyle();
-        FBackWall = chart->GetBackWall()->GetColor();
-        FLeftMinor = chart->LeftAxis()->GetMinorTicks()->GetColor();
-        FBottomMinor = chart->BottomAxis()->GetMinorTicks()->GetColor();
-        FGradient = chart->GetGradient()->GetVisible();
-        FBandActive = band && band->GetActive();
-        FGridWidth = chart->LeftAxis()->GetGrid()->GetWidth();
-    }
+        : FChart(chart),
+          FLabels(labels),
+          FBand(band),
+          FKept{labels ? labels->ChartLabelColour() : clBtnFace,
+                chart->GetLegend()->GetLegendStyle(),
+                chart->GetBackWall()->GetColor(),
+                chart->LeftAxis()->GetMinorTicks()->GetColor(),
+                chart->BottomAxis()->GetMinorTicks()->GetColor(),
+                chart->GetGradient()->GetVisible(),
+                band && band->GetActive(),
+                chart->LeftAxis()->GetGrid()->GetWidth()}
+    {}
 
     void Apply()
     {
-        if (FLabels) FLabels->SetChartLabelColour(clBtnFace);
-        FChart->GetLegend()->SetLegendStyle(lsSeries);
-        FChart->Invalidate();
-        FChart->LeftAxis()->GetMinorTicks()->SetColor(clBlack);
-        FChart->BottomAxis()->GetMinorTicks()->SetColor(clBlack);
-        FChart->GetBackWall()->SetColor(clWhite);
-        FChart->GetGradient()->SetVisible(false);
-        if (FBand) FBand->SetActive(false);
-        for (TChartAxis* axis : {FChart->LeftAxis(), FChart->RightAxis(), FChart->BottomAxis()})
-            axis->GetGrid()->SetWidth(0);
+        Set({clBtnFace, lsSeries, clWhite, clBlack, clBlack, false, false, 0});
         FChart->PrintMargins = TRect(0, 0, 0, 0);
     }
 
     // The margins stay 0; the grid pens all take the left axis's width.
-    void Restore()
-    {
-        if (FLabels) FLabels->SetChartLabelColour(FLabelColour);
-        FChart->GetLegend()->SetLegendStyle(FLegendStyle);
-        FChart->Invalidate();
-        FChart->LeftAxis()->GetMinorTicks()->SetColor(FLeftMinor);
-        FChart->BottomAxis()->GetMinorTicks()->SetColor(FBottomMinor);
-        FChart->GetBackWall()->SetColor(FBackWall);
-        FChart->GetGradient()->SetVisible(FGradient);
-        if (FBand) FBand->SetActive(FBandActive);
-        for (TChartAxis* axis : {FChart->LeftAxis(), FChart->RightAxis(), FChart->BottomAxis()})
-            axis->GetGrid()->SetWidth(FGridWidth);
-    }
+    void Restore() { Set(FKept); }
 
 private:
+    struct TLook {
+        TColor LabelColour;
+        TLegendStyle LegendStyle;
+        TColor BackWall, LeftMinor, BottomMinor;
+        bool Gradient, BandActive;
+        int GridWidth;
+    };
+
+    void Set(const TLook& Look)
+    {
+        if (FLabels) FLabels->SetChartLabelColour(Look.LabelColour);
+        FChart->GetLegend()->SetLegendStyle(Look.LegendStyle);
+        FChart->Invalidate();
+        FChart->LeftAxis()->GetMinorTicks()->SetColor(Look.LeftMinor);
+        FChart->BottomAxis()->GetMinorTicks()->SetColor(Look.BottomMinor);
+        FChart->GetBackWall()->SetColor(Look.BackWall);
+        FChart->GetGradient()->SetVisible(Look.Gradient);
+        if (FBand) FBand->SetActive(Look.BandActive);
+        for (TChartAxis* axis : {FChart->LeftAxis(), FChart->RightAxis(), FChart->BottomAxis()})
+            axis->GetGrid()->SetWidth(Look.GridWidth);
+    }
+
     TChart* FChart;
     IPanelChannelWindow* FLabels;
     TTeeCustomTool* FBand;
-    TColor FLabelColour;
-    TLegendStyle FLegendStyle;
-    TColor FBackWall, FLeftMinor, FBottomMinor;
-    bool FGradient, FBandActive;
-    int FGridWidth;
+    TLook FKept;
 };
 
 }  // namespace

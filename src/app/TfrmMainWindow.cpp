@@ -24,6 +24,7 @@
 #include "platform/DateTime.h"
 #include "platform/Dialogs.h"
 #include "platform/FormatSettings.h"
+#include "platform/TextLines.h"
 #include "platform/UiDispatcher.h"
 #include "platform/UiThread.h"
 #include "resources/TextRows.h"
@@ -33,15 +34,6 @@ using namespace resources;
 TfrmMainWindow* frmMainWindow = nullptr;
 
 namespace {
-QString Q(const AnsiString& s)
-{
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
-QString Q(std::string_view s)
-{
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
-
 // The client area of the frame: the work-space colour with the big background picture,
 // stretched proportionally and centred, behind the channel windows.
 class TMdiClient : public QMdiArea {

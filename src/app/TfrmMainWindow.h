@@ -174,6 +174,7 @@ private:
     void FixFormats();
     void OpenChannelView(int mode);
     void SetMenuLanguageMarks();
+    void SelectLanguage(int ALanguage);
     void EditCommand(const char* slot);
     void ArrangeAxis(bool left);
     void StartLogoThread();

@@ -28,33 +28,29 @@ using namespace resources;
 
 void TfrmMainWindow::mnuGermanClick()
 {
-    NOX_ASSERT_UI_THREAD();
-    FLanguageIndex = 0;
-    SetMenuLanguageMarks();
-    ApplyLanguage(0);
-    for (int c = 1; c <= MaxChannelWindows; ++c) {
-        if (!ChannelOpen[c]) continue;
-        try {
-            if (IChannelForm* form = ChannelForm(c)) form->SetLanguage(0, c);
-            if (FFileCommands) FFileCommands->SetImportLanguage(0);
-        } catch (...) {
-            // One window that fails to switch must not keep the others in the old language.
-        }
-    }
+    SelectLanguage(0);
 }
 
 void TfrmMainWindow::mnuEnglishClick()
 {
+    SelectLanguage(1);
+}
+
+// The main window and every open channel window change to the language.
+void TfrmMainWindow::SelectLanguage(int ALanguage)
+{
     NOX_ASSERT_UI_THREAD();
-    FLanguageIndex = 1;
+    FLanguageIndex = ALanguage;
     SetMenuLanguageMarks();
-    ApplyLanguage(1);
+    ApplyLanguage(ALanguage);
     for (int c = 1; c <= MaxChannelWindows; ++c) {
         if (!ChannelOpen[c]) continue;
         try {
-            if (IChannelForm* form = ChannelForm(c)) form->SetLanguage(1, c);
-            if (FFileCommands) FFileCommands->SetImportLanguage(1);
-        } catch (...) {}
+            if (IChannelForm* form = ChannelForm(c)) form->SetLanguage(ALanguage, c);
+            if (FFileCommands) FFileCommands->SetImportLanguage(ALanguage);
+        } catch (...) {
+            // One window that fails to switch must not keep the others in the old language.
+        }
     }
 }
 

@@ -15,17 +15,13 @@
 #include "app/TfrmMainWindow.h"
 #include "app/TfrmWait.h"
 #include "platform/Dialogs.h"
+#include "platform/TextLines.h"
 #include "platform/UiThread.h"
 #include "resources/TextRows.h"
 
 using namespace resources;
 
 namespace {
-
-QString Q(const AnsiString& s)
-{
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
 
 // An action whose trigger runs handler under the program's exception guard.
 template <class F>

@@ -22,6 +22,7 @@
 #include "comm/CTolvarProtocol.h"
 #include "platform/Dialogs.h"
 #include "platform/FormatSettings.h"
+#include "platform/TextLines.h"
 #include "platform/UiThread.h"
 #include "resources/TextRows.h"
 
@@ -30,11 +31,6 @@ using namespace resources;
 TfrmPanelControl* frmPanelControl = nullptr;
 
 namespace {
-
-QString Q(const AnsiString& s)
-{
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
 
 // Frame lengths are small; the poll thread takes them as int.
 int Length(const AnsiString& s)

@@ -16,17 +16,13 @@
 #include "app/TfrmPanelControl.h"
 #include "platform/DateTime.h"
 #include "platform/Dialogs.h"
+#include "platform/TextLines.h"
 #include "platform/UiThread.h"
 #include "resources/TextRows.h"
 
 using namespace resources;
 
 namespace {
-QString Q(const AnsiString& s)
-{
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
-
 void SetBackground(QWidget* widget, TColor color)
 {
     QPalette p = widget->palette();

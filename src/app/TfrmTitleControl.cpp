@@ -10,16 +10,12 @@
 #include "app/ProgramPictures.h"
 #include "app/ProgramStartup.h"
 #include "app/TfrmMainWindow.h"
+#include "platform/TextLines.h"
 #include "platform/UiThread.h"
 
 TfrmTitleControl* frmTitleControl = nullptr;
 
 namespace {
-
-QString Q(std::string_view s)
-{
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
 
 // The program's own picture, drawn here: a dark field with a light band for the title
 // text, an emblem (a thermometer over a bath in a ring) and the program's name and version.

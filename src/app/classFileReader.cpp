@@ -13,6 +13,7 @@
 #include "app/CLanguage.h"
 #include "chart/engine/TChartSeries.h"
 #include "platform/DateTime.h"
+#include "platform/TextLines.h"
 #include "platform/UiThread.h"
 #include "resources/TextRows.h"
 
@@ -24,16 +25,6 @@ namespace {
 
 constexpr int kProgressMaximum = 86400;
 constexpr int kProgressStep = 3;
-
-QString Q(const AnsiString& s)
-{
-    return QString::fromStdString(s);
-}
-
-AnsiString A(const QString& s)
-{
-    return s.toStdString();
-}
 
 // Value columns that go on the right axis by default, per column count.
 std::vector<int> DefaultRightColumns(int columns)

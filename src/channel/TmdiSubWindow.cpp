@@ -26,6 +26,7 @@
 #include "comm/CTCPIP.h"
 #include "comm/TZSocket.h"
 #include "platform/Dialogs.h"
+#include "platform/TextLines.h"
 #include "platform/UiThread.h"
 #include "programmer/CProgrammer.h"
 
@@ -46,11 +47,6 @@ protected:
         QComboBox::showPopup();
     }
 };
-
-QString Q(const AnsiString& s)
-{
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
 
 QComboBox* Combo(QWidget* parent, const char* name, std::initializer_list<const char*> items, int selected)
 {
@@ -280,12 +276,8 @@ void TmdiSubWindow::BuildMemoPages()
     auto* status = new QVBoxLayout(tabDataStatus);
     status->addWidget(memSerialData);
     // The memo page is the user's own notes: they go into the recording file as typed.
-    connect(memMemo, &QPlainTextEdit::textChanged, this, [this] {
-        std::vector<AnsiString> lines;
-        for (const QString& l : memMemo->toPlainText().split('\n')) lines.push_back(l.toStdString());
-        if (lines.size() == 1 && lines[0].empty()) lines.clear();
-        FSession->SetMemo(TSessionMemo::Memo, lines);
-    });
+    connect(memMemo, &QPlainTextEdit::textChanged, this,
+            [this] { FSession->SetMemo(TSessionMemo::Memo, SplitLines(memMemo->toPlainText())); });
 }
 
 void TmdiSubWindow::ConnectSession()
@@ -337,9 +329,7 @@ void TmdiSubWindow::RefreshMemo(TSessionMemo memo)
 {
     QPlainTextEdit* w = MemoWidget(memo);
     if (!w) return;
-    QStringList lines;
-    for (const AnsiString& l : FSession->Memo(memo)) lines << Q(l);
-    w->setPlainText(lines.join('\n'));
+    w->setPlainText(JoinLines(FSession->Memo(memo)));
 }
 
 void TmdiSubWindow::ShowPage(QWidget* page, bool visible)

@@ -31,22 +31,13 @@
 #include "chart/series/TAreaSeries.h"
 #include "platform/Dialogs.h"
 #include "platform/Round.h"
+#include "platform/TextLines.h"
 #include "platform/UiThread.h"
 #include "programmer/CProgrammer.h"
 
 using namespace resources;
 
 namespace {
-
-QString Q(const AnsiString& s)
-{
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
-
-AnsiString A(const QString& s)
-{
-    return s.toStdString();
-}
 
 void Warn(TextRow row)
 {
@@ -1050,9 +1041,7 @@ void TmdiSubWindow::tabProgrammerGraphShow()
 void TmdiSubWindow::ShowProfileLegend()
 {
     if (!FRun) return;
-    QStringList lines;
-    for (const AnsiString& l : FRun->ProfileLegend()) lines << Q(l);
-    Memo3->setPlainText(lines.join('\n'));
+    Memo3->setPlainText(JoinLines(FRun->ProfileLegend()));
     SetAxisRange(graProgrammerGraph->LeftAxis(), FRun->ProfileMinimum(), FRun->ProfileMaximum());
     graProgrammerGraph->LeftAxis()->SetAutomatic(false);
     graProgrammerGraph->Invalidate();

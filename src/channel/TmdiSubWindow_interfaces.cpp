@@ -12,14 +12,10 @@
 #include "chart/engine/TeeColorButton.h"
 #include "chart/series/TFastLineSeries.h"
 #include "platform/FormatSettings.h"
+#include "platform/TextLines.h"
 #include "platform/UiThread.h"
 
 namespace {
-
-QString Q(const AnsiString& s)
-{
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
 
 TSessionMemo SessionMemo(TDataFileMemo memo)
 {

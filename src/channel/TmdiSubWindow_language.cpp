@@ -19,17 +19,13 @@
 #include "chart/engine/TChartLegend.h"
 #include "chart/engine/TCustomChart.h"
 #include "chart/engine/TeeColorButton.h"
+#include "platform/TextLines.h"
 #include "platform/UiThread.h"
 #include "resources/TextRows.h"
 
 using namespace resources;
 
 namespace {
-
-QString Q(const AnsiString& s)
-{
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
 
 struct TControlText {
     const char* name;

@@ -22,16 +22,12 @@
 #include "platform/Dialogs.h"
 #include "platform/FormatSettings.h"
 #include "platform/GraphicsObjects.h"
+#include "platform/TextLines.h"
 #include "platform/UiThread.h"
 
 using namespace resources;
 
 namespace {
-
-QString Q(const AnsiString& s)
-{
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
 
 AnsiString Text(const QLineEdit* edit)
 {

@@ -19,19 +19,11 @@
 #include "chart/series/TAreaSeries.h"
 #include "chart/series/TFastLineSeries.h"
 #include "platform/Dialogs.h"
+#include "platform/TextLines.h"
 #include "platform/UiThread.h"
 #include "programmer/CProgrammer.h"
 
 using namespace resources;
-
-namespace {
-
-QString Q(const AnsiString& s)
-{
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
-
-}  // namespace
 
 void TmdiSubWindow::CreateProgrammer()
 {

@@ -18,6 +18,7 @@
 #include "comm/CChannel.h"
 #include "platform/FormatSettings.h"
 #include "platform/TCanvas.h"
+#include "platform/TextLines.h"
 #include "platform/UiThread.h"
 
 using namespace resources;
@@ -46,11 +47,6 @@ private:
 bool Within(const TChartAxis* axis, double value)
 {
     return value >= axis->GetMinimum() && value <= axis->GetMaximum();
-}
-
-QString Q(const AnsiString& s)
-{
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "platform/Exception.h"
+#include "platform/TextLines.h"
 
 namespace platform {
 namespace {
@@ -49,11 +50,6 @@ QWidget* ParentWindow()
 {
     if (g_owner && g_owner->isVisible()) return g_owner;
     return QApplication::activeWindow();
-}
-
-QString Q(const AnsiString& s)
-{
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "app/IChannelForm.h"
 #include "app/TfrmPanelControl.h"
 #include "platform/Dialogs.h"
+#include "platform/TextLines.h"
 #include "resources/TextRows.h"
 
 using namespace resources;
@@ -28,11 +29,6 @@ AnsiString Text(int row)
 {
     AnsiString out;
     return CLanguage::Instance()->LookupCurrentText(row, out);
-}
-
-QString Q(const AnsiString& s)
-{
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
 }
 
 QDate ToQDate(TDateTime t)

@@ -18,6 +18,7 @@
 #include "chart/engine/TeeProcs.h"
 #include "chart/series/TChartShape.h"
 #include "platform/FormatSettings.h"
+#include "platform/TextLines.h"
 
 TChartShapeEditor::TChartShapeEditor(QWidget* Owner) : TTeeForm(Owner)
 {
@@ -66,12 +67,8 @@ TChartShapeEditor::TChartShapeEditor(QWidget* Owner) : TTeeForm(Owner)
     Bind(CBTrans, &QCheckBox::clicked, series([this](S* s) { s->SetTransparent(CBTrans->isChecked()); }));
     Bind(BShapeBrush, &QPushButton::clicked, series([this](S* s) { EditChartBrush(this, s->Brush()); }));
     Bind(Button1, &QPushButton::clicked, series([this](S* s) { EditTeeGradient(this, s->GetGradient()); }));
-    Bind(MemoText, &QPlainTextEdit::textChanged, series([this](S* s) {
-             std::vector<AnsiString> lines;
-             for (const QString& line : MemoText->toPlainText().split('\n')) lines.push_back(line.toStdString());
-             if (lines.size() == 1 && lines[0].empty()) lines.clear();
-             s->SetText(lines);
-         }));
+    Bind(MemoText, &QPlainTextEdit::textChanged,
+         series([this](S* s) { s->SetText(SplitLines(MemoText->toPlainText())); }));
     Bind(RGAlign, &TTeeRadioGroup::Click, series([this](S* s) {
              const TAlignment align[] = {taLeftJustify, taCenter, taRightJustify};
              if (RGAlign->ItemIndex() >= 0) s->SetAlignment(align[RGAlign->ItemIndex()]);
@@ -93,9 +90,7 @@ void TChartShapeEditor::FormShow()
         BShapeColor->LinkProperty(Series, "SeriesColor");
         BShapePen->LinkPen(Series->Pen());
         CBTrans->setChecked(Series->GetTransparent());
-        QStringList lines;
-        for (const AnsiString& line : Series->Text()) lines << QString::fromStdString(line);
-        MemoText->setPlainText(lines.join('\n'));
+        MemoText->setPlainText(JoinLines(Series->Text()));
         MemoText->setFont(Series->GetFont()->ToQFont());
         const TAlignment align = Series->GetAlignment();
         RGAlign->SetItemIndex(align == taLeftJustify ? 0 : (align == taCenter ? 1 : 2));

@@ -12,6 +12,7 @@
 #include "chart/editors/TeePenDlg.h"
 #include "chart/engine/TChartLegend.h"
 #include "chart/engine/TeeProcs.h"
+#include "platform/TextLines.h"
 
 TFormTeeLegend::TFormTeeLegend(QWidget* Owner) : TTeeForm(Owner)
 {
@@ -185,9 +186,7 @@ void TFormTeeLegend::FormShow()
         EnableMarginControls();
         EnableCustomPosition();
         EnableWidthControls();
-        QStringList lines;
-        for (const AnsiString& line : Legend->GetTitle()->Text()) lines << QString::fromStdString(line);
-        MemoText->setPlainText(lines.join('\n'));
+        MemoText->setPlainText(JoinLines(Legend->GetTitle()->Text()));
         const TAlignment align = Legend->GetTitle()->GetTextAlignment();
         CBTextAlign->setCurrentIndex(align == taLeftJustify ? 0 : (align == taCenter ? 1 : 2));
         CBTitleVisible->setChecked(Legend->GetTitle()->GetVisible());
@@ -262,8 +261,5 @@ void TFormTeeLegend::MemoTextChange()
 {
     if (!Legend) return;
     // Carriage returns end the lines; line feeds are dropped.
-    std::vector<AnsiString> lines;
-    for (const QString& line : MemoText->toPlainText().remove('\r').split('\n')) lines.push_back(line.toStdString());
-    if (lines.size() == 1 && lines[0].empty()) lines.clear();
-    Legend->GetTitle()->SetText(lines);
+    Legend->GetTitle()->SetText(SplitLines(MemoText->toPlainText().remove('\r')));
 }

@@ -12,6 +12,7 @@
 #include "chart/editors/TeePenDlg.h"
 #include "chart/engine/TCustomChart.h"
 #include "chart/engine/TeeProcs.h"
+#include "platform/TextLines.h"
 
 TFormTeeTitle::TFormTeeTitle(QWidget* Owner) : TTeeForm(Owner)
 {
@@ -145,9 +146,7 @@ void TFormTeeTitle::SetTitleControls()
     FSettingPosition = position;
     EnableCustomPosition();
     FSettingMemo = true;
-    QStringList lines;
-    for (const AnsiString& line : Title->Text()) lines << QString::fromStdString(line);
-    MText->setPlainText(lines.join('\n'));
+    MText->setPlainText(JoinLines(Title->Text()));
     FSettingMemo = false;
     if (ShapeEditor) ShapeEditor->RefreshControls(Title);
 }
@@ -174,8 +173,6 @@ bool TFormTeeTitle::CanChangeCust() const
 void TFormTeeTitle::MTextChange()
 {
     if (FSettingMemo || !Title) return;
-    std::vector<AnsiString> lines;
-    for (const QString& line : MText->toPlainText().split('\n')) lines.push_back(line.toStdString());
-    if (lines.size() == 1 && lines[0].empty()) lines.clear();
+    const std::vector<AnsiString> lines = SplitLines(MText->toPlainText());
     if (lines != Title->Text()) Title->SetText(lines);
 }

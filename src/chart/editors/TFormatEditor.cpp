@@ -13,13 +13,9 @@
 #include "chart/editors/TeePenDlg.h"
 #include "chart/engine/TeeProcs.h"
 #include "platform/FormatSettings.h"
+#include "platform/TextLines.h"
 
 namespace {
-
-QString Q(const AnsiString& s)
-{
-    return QString::fromStdString(s);
-}
 
 bool Holds(const QComboBox* Combo, const AnsiString& Text)
 {

@@ -13,6 +13,7 @@
 #include "chart/engine/TeeProcs.h"
 #include "platform/Round.h"
 #include "platform/StoreChanged.h"
+#include "platform/TextLines.h"
 
 // ---- TChartLegendGradient
 
@@ -158,16 +159,12 @@ void TLegendTitle::SetTextAlignment(TAlignment Value)
 
 QStringList TLegendTitle::GetTextList() const
 {
-    QStringList list;
-    for (const AnsiString& s : FText) list << QString::fromStdString(s);
-    return list;
+    return ToQStringList(FText);
 }
 
 void TLegendTitle::SetTextList(const QStringList& Value)
 {
-    std::vector<AnsiString> lines;
-    for (const QString& s : Value) lines.push_back(s.toStdString());
-    SetText(lines);
+    SetText(FromQStringList(Value));
 }
 
 int TLegendTitle::CalcHeight()

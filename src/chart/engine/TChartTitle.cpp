@@ -6,6 +6,7 @@
 #include "chart/engine/TCustomTeePanel.h"
 #include "chart/engine/TeCanvas.h"
 #include "platform/StoreChanged.h"
+#include "platform/TextLines.h"
 
 // Distance between a title and the plot area, in pixels.
 int TeeTitleFootDistance = 5;
@@ -99,16 +100,12 @@ void TChartTitle::SetCaption(const AnsiString& Value)
 
 QStringList TChartTitle::GetTextList() const
 {
-    QStringList list;
-    for (const AnsiString& s : FText) list << QString::fromStdString(s);
-    return list;
+    return ToQStringList(FText);
 }
 
 void TChartTitle::SetTextList(const QStringList& Value)
 {
-    std::vector<AnsiString> lines;
-    for (const QString& s : Value) lines.push_back(s.toStdString());
-    SetText(lines);
+    SetText(FromQStringList(Value));
 }
 
 void TChartTitle::Assign(TPersistent* Source)

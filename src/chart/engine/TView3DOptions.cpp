@@ -17,85 +17,71 @@ void TView3DOptions::Repaint()
         w->update();
 }
 
-void TView3DOptions::SetIntegerProperty(int& field, int value)
-{
-    if (StoreChanged(field, value)) Repaint();
-}
-
-void TView3DOptions::SetBooleanProperty(bool& field, bool value)
+template <typename T>
+void TView3DOptions::SetProperty(T& field, T value)
 {
     if (StoreChanged(field, value)) Repaint();
 }
 
 void TView3DOptions::SetElevation(int value)
 {
-    SetIntegerProperty(FElevation, value);
+    SetProperty(FSettings.Elevation, value);
 }
 void TView3DOptions::SetFontZoom(int value)
 {
-    SetIntegerProperty(FFontZoom, value);
+    SetProperty(FSettings.FontZoom, value);
 }
 void TView3DOptions::SetOrthoAngle(int value)
 {
-    SetIntegerProperty(FOrthoAngle, value);
+    SetProperty(FSettings.OrthoAngle, value);
 }
 void TView3DOptions::SetOrthogonal(bool value)
 {
-    SetBooleanProperty(FOrthogonal, value);
+    SetProperty(FSettings.Orthogonal, value);
 }
 void TView3DOptions::SetPerspective(int value)
 {
-    SetIntegerProperty(FPerspective, value);
+    SetProperty(FSettings.Perspective, value);
 }
 void TView3DOptions::SetRotation(int value)
 {
-    SetIntegerProperty(FRotation, value);
+    SetProperty(FSettings.Rotation, value);
 }
 void TView3DOptions::SetTilt(int value)
 {
-    SetIntegerProperty(FTilt, value);
+    SetProperty(FSettings.Tilt, value);
 }
 void TView3DOptions::SetZoomText(bool value)
 {
-    SetBooleanProperty(FZoomText, value);
+    SetProperty(FSettings.ZoomText, value);
 }
 
 void TView3DOptions::SetHorizOffset(int value)
 {
-    if (!StoreChanged(FHorizOffset, value)) return;
+    if (!StoreChanged(FSettings.HorizOffset, value)) return;
     Repaint();
     if (OnScrolled) OnScrolled(true);
 }
 
 void TView3DOptions::SetVertOffset(int value)
 {
-    if (!StoreChanged(FVertOffset, value)) return;
+    if (!StoreChanged(FSettings.VertOffset, value)) return;
     Repaint();
     if (OnScrolled) OnScrolled(false);
 }
 
 void TView3DOptions::SetZoom(int value)
 {
-    if (FZoom == value) return;
+    if (FSettings.Zoom == value) return;
     if (OnChangedZoom) OnChangedZoom(value);
-    FZoom = value;
+    FSettings.Zoom = value;
     Repaint();
 }
 
 void TView3DOptions::Assign(TPersistent* Source)
 {
     if (auto* o = qobject_cast<TView3DOptions*>(Source)) {
-        FElevation = o->FElevation;
-        FFontZoom = o->FFontZoom;
-        FHorizOffset = o->FHorizOffset;
-        FOrthoAngle = o->FOrthoAngle;
-        FOrthogonal = o->FOrthogonal;
-        FPerspective = o->FPerspective;
-        FRotation = o->FRotation;
-        FTilt = o->FTilt;
-        FVertOffset = o->FVertOffset;
-        FZoom = o->FZoom;
-        FZoomText = o->FZoomText;
+        FSettings = o->FSettings;
         return;
     }
     TPersistent::Assign(Source);
@@ -107,13 +93,19 @@ bool TView3DOptions::IsPropertyStored(const char* Name) const
         const char* name;
         bool stored;
     };
+    static const TView3DSettings defaults;
     const Default table[] = {
-        {"Elevation", FElevation != 345},   {"FontZoom", FFontZoom != 100},
-        {"HorizOffset", FHorizOffset != 0}, {"OrthoAngle", FOrthoAngle != 45},
-        {"Orthogonal", !FOrthogonal},       {"Perspective", FPerspective != 15},
-        {"Rotation", FRotation != 345},     {"Tilt", FTilt != 0},
-        {"VertOffset", FVertOffset != 0},   {"Zoom", FZoom != 100},
-        {"ZoomText", !FZoomText},
+        {"Elevation", FSettings.Elevation != defaults.Elevation},
+        {"FontZoom", FSettings.FontZoom != defaults.FontZoom},
+        {"HorizOffset", FSettings.HorizOffset != defaults.HorizOffset},
+        {"OrthoAngle", FSettings.OrthoAngle != defaults.OrthoAngle},
+        {"Orthogonal", FSettings.Orthogonal != defaults.Orthogonal},
+        {"Perspective", FSettings.Perspective != defaults.Perspective},
+        {"Rotation", FSettings.Rotation != defaults.Rotation},
+        {"Tilt", FSettings.Tilt != defaults.Tilt},
+        {"VertOffset", FSettings.VertOffset != defaults.VertOffset},
+        {"Zoom", FSettings.Zoom != defaults.Zoom},
+        {"ZoomText", FSettings.ZoomText != defaults.ZoomText},
     };
     for (const Default& d : table)
         if (std::strcmp(Name, d.name) == 0) return d.stored;
@@ -122,8 +114,8 @@ bool TView3DOptions::IsPropertyStored(const char* Name) const
 
 double TView3DOptions::CalcOrthoRatio() const
 {
-    if (!FOrthogonal) return 1.0;
-    double a = FOrthoAngle;
+    if (!FSettings.Orthogonal) return 1.0;
+    double a = FSettings.OrthoAngle;
     if (a > 90) a = 180 - a;
     const double r = a * TeePiStep;
     return std::sin(r) / std::cos(r);

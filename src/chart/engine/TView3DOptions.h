@@ -5,6 +5,21 @@
 #include "chart/engine/TeCanvasTypes.h"
 #include "platform/TPersistent.h"
 
+// The stored values with their defaults.
+struct TView3DSettings {
+    int Elevation = 345;
+    int FontZoom = 100;
+    int HorizOffset = 0;
+    int OrthoAngle = 45;
+    bool Orthogonal = true;
+    int Perspective = 15;
+    int Rotation = 345;
+    int Tilt = 0;
+    int VertOffset = 0;
+    int Zoom = 100;
+    bool ZoomText = true;
+};
+
 class TView3DOptions : public TPersistent {
     Q_OBJECT
     Q_PROPERTY(int Elevation READ GetElevation WRITE SetElevation)
@@ -29,27 +44,27 @@ public:
     // tan(OrthoAngle) folded into 0..90 degrees when orthogonal, else 1.
     double CalcOrthoRatio() const;
 
-    int GetElevation() const { return FElevation; }
+    int GetElevation() const { return FSettings.Elevation; }
     void SetElevation(int value);
-    int GetFontZoom() const { return FFontZoom; }
+    int GetFontZoom() const { return FSettings.FontZoom; }
     void SetFontZoom(int value);
-    int GetHorizOffset() const { return FHorizOffset; }
+    int GetHorizOffset() const { return FSettings.HorizOffset; }
     void SetHorizOffset(int value);
-    int GetOrthoAngle() const { return FOrthoAngle; }
+    int GetOrthoAngle() const { return FSettings.OrthoAngle; }
     void SetOrthoAngle(int value);
-    bool GetOrthogonal() const { return FOrthogonal; }
+    bool GetOrthogonal() const { return FSettings.Orthogonal; }
     void SetOrthogonal(bool value);
-    int GetPerspective() const { return FPerspective; }
+    int GetPerspective() const { return FSettings.Perspective; }
     void SetPerspective(int value);
-    int GetRotation() const { return FRotation; }
+    int GetRotation() const { return FSettings.Rotation; }
     void SetRotation(int value);
-    int GetTilt() const { return FTilt; }
+    int GetTilt() const { return FSettings.Tilt; }
     void SetTilt(int value);
-    int GetVertOffset() const { return FVertOffset; }
+    int GetVertOffset() const { return FSettings.VertOffset; }
     void SetVertOffset(int value);
-    int GetZoom() const { return FZoom; }
+    int GetZoom() const { return FSettings.Zoom; }
     void SetZoom(int value);
-    bool GetZoomText() const { return FZoomText; }
+    bool GetZoomText() const { return FSettings.ZoomText; }
     void SetZoomText(bool value);
 
     QObject* Parent() const { return FParent; }
@@ -59,18 +74,8 @@ public:
     std::function<void(int NewZoom)> OnChangedZoom;
 
 private:
-    void SetIntegerProperty(int& field, int value);
-    void SetBooleanProperty(bool& field, bool value);
+    template <typename T>
+    void SetProperty(T& field, T value);
     QObject* FParent;
-    int FElevation = 345;
-    int FFontZoom = 100;
-    int FHorizOffset = 0;
-    int FOrthoAngle = 45;
-    bool FOrthogonal = true;
-    int FPerspective = 15;
-    int FRotation = 345;
-    int FTilt = 0;
-    int FVertOffset = 0;
-    int FZoom = 100;
-    bool FZoomText = true;
+    TView3DSettings FSettings;
 };

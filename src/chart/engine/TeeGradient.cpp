@@ -15,68 +15,60 @@ void TCustomTeeGradient::DoChanged()
 
 void TCustomTeeGradient::SetBalance(int value)
 {
-    if (StoreChanged(FBalance, value)) DoChanged();
+    if (StoreChanged(FSettings.Balance, value)) DoChanged();
 }
 void TCustomTeeGradient::SetDirection(TGradientDirection value)
 {
-    if (StoreChanged(FDirection, value)) DoChanged();
+    if (StoreChanged(FSettings.Direction, value)) DoChanged();
 }
 void TCustomTeeGradient::SetEndColor(TColor value)
 {
-    if (StoreChanged(FEndColor, value)) DoChanged();
+    if (StoreChanged(FSettings.EndColor, value)) DoChanged();
 }
 void TCustomTeeGradient::SetRadialX(int value)
 {
-    if (StoreChanged(FRadialX, value)) DoChanged();
+    if (StoreChanged(FSettings.RadialX, value)) DoChanged();
 }
 void TCustomTeeGradient::SetRadialY(int value)
 {
-    if (StoreChanged(FRadialY, value)) DoChanged();
+    if (StoreChanged(FSettings.RadialY, value)) DoChanged();
 }
 void TCustomTeeGradient::SetStartColor(TColor value)
 {
-    if (StoreChanged(FStartColor, value)) DoChanged();
+    if (StoreChanged(FSettings.StartColor, value)) DoChanged();
 }
 void TCustomTeeGradient::SetVisible(bool value)
 {
-    if (StoreChanged(FVisible, value)) DoChanged();
+    if (StoreChanged(FSettings.Visible, value)) DoChanged();
 }
 
 void TCustomTeeGradient::SetMidColor(TColor value)
 {
-    if (FUseMiddle) {
+    if (FSettings.UseMiddle) {
         if (value != clNone) {
-            if (StoreChanged(FMidColor, value)) DoChanged();
+            if (StoreChanged(FSettings.MidColor, value)) DoChanged();
         } else {
-            FUseMiddle = false;
+            FSettings.UseMiddle = false;
             DoChanged();
         }
     } else if (value != clNone) {
-        FUseMiddle = true;
-        FMidColor = value;
+        FSettings.UseMiddle = true;
+        FSettings.MidColor = value;
         DoChanged();
     }
 }
 
 void TCustomTeeGradient::UseMiddleColor()
 {
-    if (FUseMiddle) return;
-    FUseMiddle = true;
+    if (FSettings.UseMiddle) return;
+    FSettings.UseMiddle = true;
     DoChanged();
 }
 
 void TCustomTeeGradient::Assign(TPersistent* Source)
 {
     if (auto* g = qobject_cast<TCustomTeeGradient*>(Source)) {
-        FBalance = g->FBalance;
-        FDirection = g->FDirection;
-        FEndColor = g->FEndColor;
-        FMidColor = g->FMidColor;
-        FRadialX = g->FRadialX;
-        FRadialY = g->FRadialY;
-        FStartColor = g->FStartColor;
-        FVisible = g->FVisible;
-        FUseMiddle = g->FUseMiddle;
+        FSettings = g->FSettings;
         return;
     }
     TPersistent::Assign(Source);
@@ -84,14 +76,15 @@ void TCustomTeeGradient::Assign(TPersistent* Source)
 
 bool TTeeGradient::IsPropertyStored(const char* Name) const
 {
-    if (std::strcmp(Name, "Balance") == 0) return GetBalance() != 50;
-    if (std::strcmp(Name, "Direction") == 0) return GetDirection() != gdTopBottom;
-    if (std::strcmp(Name, "EndColor") == 0) return GetEndColor() != clYellow;
-    if (std::strcmp(Name, "MidColor") == 0) return GetMidColor() != clNone;
-    if (std::strcmp(Name, "RadialX") == 0) return GetRadialX() != 0;
-    if (std::strcmp(Name, "RadialY") == 0) return GetRadialY() != 0;
-    if (std::strcmp(Name, "StartColor") == 0) return GetStartColor() != clWhite;
-    if (std::strcmp(Name, "Visible") == 0) return GetVisible();
+    static const TGradientSettings defaults;
+    if (std::strcmp(Name, "Balance") == 0) return GetBalance() != defaults.Balance;
+    if (std::strcmp(Name, "Direction") == 0) return GetDirection() != defaults.Direction;
+    if (std::strcmp(Name, "EndColor") == 0) return GetEndColor() != defaults.EndColor;
+    if (std::strcmp(Name, "MidColor") == 0) return GetMidColor() != defaults.MidColor;
+    if (std::strcmp(Name, "RadialX") == 0) return GetRadialX() != defaults.RadialX;
+    if (std::strcmp(Name, "RadialY") == 0) return GetRadialY() != defaults.RadialY;
+    if (std::strcmp(Name, "StartColor") == 0) return GetStartColor() != defaults.StartColor;
+    if (std::strcmp(Name, "Visible") == 0) return GetVisible() != defaults.Visible;
     return TCustomTeeGradient::IsPropertyStored(Name);
 }
 

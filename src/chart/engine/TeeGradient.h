@@ -10,30 +10,43 @@
 class TTeeCanvas;
 class TCanvas3D;
 
+// The stored values with their defaults.
+struct TGradientSettings {
+    int Balance = 50;
+    TGradientDirection Direction = gdTopBottom;
+    TColor EndColor = clYellow;
+    TColor MidColor = clNone;
+    int RadialX = 0;
+    int RadialY = 0;
+    TColor StartColor = clWhite;
+    bool Visible = false;
+    bool UseMiddle = false;
+};
+
 class TCustomTeeGradient : public TPersistent {
     Q_OBJECT
 public:
     explicit TCustomTeeGradient(const TNotifyEvent& OnChangeEvent = {}, QObject* parent = nullptr);
     void Assign(TPersistent* Source) override;
 
-    int GetBalance() const { return FBalance; }
+    int GetBalance() const { return FSettings.Balance; }
     void SetBalance(int value);
-    TGradientDirection GetDirection() const { return FDirection; }
+    TGradientDirection GetDirection() const { return FSettings.Direction; }
     void SetDirection(TGradientDirection value);
-    TColor GetEndColor() const { return FEndColor; }
+    TColor GetEndColor() const { return FSettings.EndColor; }
     void SetEndColor(TColor value);
     // clNone while the middle colour is not in use.
-    TColor GetMidColor() const { return FUseMiddle ? FMidColor : clNone; }
+    TColor GetMidColor() const { return FSettings.UseMiddle ? FSettings.MidColor : clNone; }
     void SetMidColor(TColor value);
     void UseMiddleColor();
-    bool UsesMiddleColor() const { return FUseMiddle; }
-    int GetRadialX() const { return FRadialX; }
+    bool UsesMiddleColor() const { return FSettings.UseMiddle; }
+    int GetRadialX() const { return FSettings.RadialX; }
     void SetRadialX(int value);
-    int GetRadialY() const { return FRadialY; }
+    int GetRadialY() const { return FSettings.RadialY; }
     void SetRadialY(int value);
-    TColor GetStartColor() const { return FStartColor; }
+    TColor GetStartColor() const { return FSettings.StartColor; }
     void SetStartColor(TColor value);
-    bool GetVisible() const { return FVisible; }
+    bool GetVisible() const { return FSettings.Visible; }
     void SetVisible(bool value);
 
     // Fills Rect (rounded corners of RoundRectSize when > 0).
@@ -52,15 +65,7 @@ protected:
     void DoChanged();
 
 private:
-    int FBalance = 50;
-    TGradientDirection FDirection = gdTopBottom;
-    TColor FEndColor = clYellow;
-    TColor FMidColor = clNone;
-    int FRadialX = 0;
-    int FRadialY = 0;
-    TColor FStartColor = clWhite;
-    bool FVisible = false;
-    bool FUseMiddle = false;
+    TGradientSettings FSettings;
 };
 
 class TTeeGradient : public TCustomTeeGradient {

@@ -11,6 +11,7 @@
 #include "chart/engine/TeeSeriesTypes.h"
 #include "platform/Round.h"
 #include "platform/StoreChanged.h"
+#include "platform/TextLines.h"
 
 TChartShape::TChartShape(QObject* owner) : TChartSeries(owner)
 {
@@ -145,16 +146,12 @@ void TChartShape::SetText(const std::vector<AnsiString>& value)
 
 QStringList TChartShape::GetTextList() const
 {
-    QStringList list;
-    for (const AnsiString& line : FText) list << QString::fromStdString(line);
-    return list;
+    return ToQStringList(FText);
 }
 
 void TChartShape::SetTextList(const QStringList& value)
 {
-    std::vector<AnsiString> lines;
-    for (const QString& line : value) lines.push_back(line.toStdString());
-    SetText(lines);
+    SetText(FromQStringList(value));
 }
 
 void TChartShape::SetSeriesColor(TColor value)
