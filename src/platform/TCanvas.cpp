@@ -1218,6 +1218,9 @@ bool TCanvas::DirectFill(const TRect& r)
     if (TBitmap* bmp = FBrush->GetBitmap(); bmp && !bmp->GetEmpty()) return false;
     const QRgb color = TColorToQRgb(FBrush->GetColor());
     if (qAlpha(color) != 255) return false;
+    // Large areas are left to the painter, whose fill is as fast; small ones (the bands of
+    // a gradient) cost it more to set up than to fill.
+    if ((static_cast<long long>(r.Right) - r.Left) * (static_cast<long long>(r.Bottom) - r.Top) > 65536) return false;
     const QTransform t = Transform();
     if (t.type() > QTransform::TxTranslate || t.dx() != std::floor(t.dx()) || t.dy() != std::floor(t.dy()) ||
         std::fabs(t.dx()) > 1e9 || std::fabs(t.dy()) > 1e9)
