@@ -80,10 +80,8 @@ void TFileCommands::KeepLoadedRanges(IChannelForm* form)
 
 void TFileCommands::RestoreButtons(const TButtonStates& states)
 {
-    FMain->btnFileOpen->setEnabled(states.Open);
-    FMain->mnuOpenFile->setEnabled(states.Open);
-    FMain->btnFileSave->setEnabled(states.Save);
-    FMain->mnuFileSaveItem->setEnabled(states.Save);
+    FMain->SetOpenEnabled(states.Open);
+    FMain->SetSaveEnabled(states.Save);
 }
 
 void TFileCommands::actFileOpenExecute(bool newView)

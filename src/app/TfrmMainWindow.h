@@ -92,6 +92,9 @@ public:
     void cmdRampClick();
     void mnuInformationClick();
     void btnFileSaveClick();
+    // The tool button and the menu item of a file command together.
+    void SetOpenEnabled(bool Enabled);
+    void SetSaveEnabled(bool Enabled);
     // The open command; newView (the view item) opens a new view window first.
     void actFileOpenExecute(bool newView = false);
     void actFileCloseExecute();

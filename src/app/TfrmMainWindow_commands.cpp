@@ -401,3 +401,15 @@ void TfrmMainWindow::resizeEvent(QResizeEvent* event)
     showMaximized();
     FMaximising = false;
 }
+
+void TfrmMainWindow::SetOpenEnabled(bool Enabled)
+{
+    btnFileOpen->setEnabled(Enabled);
+    mnuOpenFile->setEnabled(Enabled);
+}
+
+void TfrmMainWindow::SetSaveEnabled(bool Enabled)
+{
+    btnFileSave->setEnabled(Enabled);
+    mnuFileSaveItem->setEnabled(Enabled);
+}

@@ -78,10 +78,8 @@ void TmdiSubWindow::FormActivate()
     const int c = FChannel;
     if (!m || m->ChannelForm(c) != this || !m->IsChannelOpen(c) || m->LastActivatedChannel == c) return;
     auto files = [m](bool open, bool save) {
-        m->btnFileOpen->setEnabled(open);
-        m->mnuOpenFile->setEnabled(open);
-        m->btnFileSave->setEnabled(save);
-        m->mnuFileSaveItem->setEnabled(save);
+        m->SetOpenEnabled(open);
+        m->SetSaveEnabled(save);
     };
     auto showPanel = [this, m] {
         if (!FControlPanel) return;

@@ -826,10 +826,7 @@ void TmdiSubWindow::mnuCreateProgramClick()
     RefreshProgramTree();
     treeTProgramChange(node);
     // There is a program to save now.
-    if (frmMainWindow && frmMainWindow->ActiveChannel() == FChannel) {
-        frmMainWindow->btnFileSave->setEnabled(true);
-        frmMainWindow->mnuFileSaveItem->setEnabled(true);
-    }
+    if (frmMainWindow && frmMainWindow->ActiveChannel() == FChannel) frmMainWindow->SetSaveEnabled(true);
 }
 
 void TmdiSubWindow::mnuDeleteProgramClick()
@@ -853,10 +850,7 @@ void TmdiSubWindow::mnuDeleteProgramClick()
     if (FProgramTree.Count() == 0) {
         DisableEditorControls();
         ProgramFileName.clear();
-        if (frmMainWindow && ViewMode == vmTPScout) {
-            frmMainWindow->btnFileSave->setEnabled(false);
-            frmMainWindow->mnuFileSaveItem->setEnabled(false);
-        }
+        if (frmMainWindow && ViewMode == vmTPScout) frmMainWindow->SetSaveEnabled(false);
         if (frmPanelControl && frmMainWindow && frmMainWindow->ActiveChannel() == FChannel)
             frmPanelControl->cmdTPLoad->setEnabled(true);
     }
@@ -889,10 +883,7 @@ void TmdiSubWindow::mnuLoadProgramClick()
     }
     RefreshProgramTree();
     treeTProgramChange(FSelectedNode);
-    if (frmMainWindow) {
-        frmMainWindow->btnFileSave->setEnabled(true);
-        frmMainWindow->mnuFileSaveItem->setEnabled(true);
-    }
+    if (frmMainWindow) frmMainWindow->SetSaveEnabled(true);
     if (frmPanelControl && frmMainWindow && frmMainWindow->ActiveChannel() == FChannel)
         frmPanelControl->cmdTPLoad->setEnabled(true);
 }

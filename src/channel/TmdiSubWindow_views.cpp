@@ -221,15 +221,9 @@ bool TmdiSubWindow::CloseChannelWindow()
             RecordingActive = 1;
             AutomaticStartArmed = 0;
         }
-        if (frmMainWindow) {
-            frmMainWindow->btnFileSave->setEnabled(false);
-            frmMainWindow->mnuFileSaveItem->setEnabled(false);
-        }
+        if (frmMainWindow) frmMainWindow->SetSaveEnabled(false);
         const bool closed = FSession->Close();
-        if (frmMainWindow) {
-            frmMainWindow->btnFileSave->setEnabled(true);
-            frmMainWindow->mnuFileSaveItem->setEnabled(true);
-        }
+        if (frmMainWindow) frmMainWindow->SetSaveEnabled(true);
         if (!closed) return false;
     }
     if (ViewMode == vmTPScout) {

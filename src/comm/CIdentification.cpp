@@ -276,13 +276,19 @@ void CIdentification::ShowSuccess()
 {
     if (Window) {
         Window->SetResult(1);
-        Window->SetMemoColors(clGreen, clWhite);
-        Window->SetPosition(Window->Max());
-        Window->SetOkEnabled(true);
-        Window->show();
-        Window->raise();
+        ShowOutcome(clGreen);
     }
     Succeeded = 1;
+}
+
+// The window shows the finished check in the outcome's colour and waits for OK.
+void CIdentification::ShowOutcome(std::uint32_t color)
+{
+    Window->SetMemoColors(color, clWhite);
+    Window->SetPosition(Window->Max());
+    Window->SetOkEnabled(true);
+    Window->show();
+    Window->raise();
 }
 
 void CIdentification::ShowFailure()
@@ -303,11 +309,7 @@ void CIdentification::ShowFailure()
                 Window->MemoAdd(LookupText(row));
         }
         Window->ShowFirstLine();
-        Window->SetMemoColors(clRed, clWhite);
-        Window->SetPosition(Window->Max());
-        Window->SetOkEnabled(true);
-        Window->show();
-        Window->raise();
+        ShowOutcome(clRed);
     }
     Failed = 1;
 }

@@ -55,6 +55,7 @@ protected:
     void Execute() override;
 
 private:
+    void ShowOutcome(std::uint32_t color);
     enum Stage { stV, stF, stG, stL, stS1, stS2, stS3, stC, stP };
     void RunStages();
     void SetUp(Stage s);

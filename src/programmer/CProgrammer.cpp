@@ -347,52 +347,52 @@ int CProgrammer::GetSegmentCount(const TTreeNode* node)
     return program->Count();
 }
 
-AnsiString CProgrammer::GetSegmentName(const TTreeNode* node) const
+// A value of the segment behind `node`: 0 (or an empty name) for a node that is no segment.
+template <typename T>
+T CProgrammer::SegmentField(const TTreeNode* node, T CTemperatureProgram::*field) const
 {
     const CTemperatureProgram* seg = FindSegment(node);
-    return seg ? seg->name : AnsiString();
+    return seg ? seg->*field : T{};
+}
+
+AnsiString CProgrammer::GetSegmentName(const TTreeNode* node) const
+{
+    return SegmentField(node, &CTemperatureProgram::name);
 }
 
 double CProgrammer::GetSegmentSetpoint(const TTreeNode* node) const
 {
-    const CTemperatureProgram* seg = FindSegment(node);
-    return seg ? seg->setpoint : 0.0;
+    return SegmentField(node, &CTemperatureProgram::setpoint);
 }
 
 int CProgrammer::GetSegmentDuration(const TTreeNode* node) const
 {
-    const CTemperatureProgram* seg = FindSegment(node);
-    return seg ? seg->duration : 0;
+    return SegmentField(node, &CTemperatureProgram::duration);
 }
 
 int CProgrammer::GetSegmentAnalogOutput(const TTreeNode* node) const
 {
-    const CTemperatureProgram* seg = FindSegment(node);
-    return seg ? seg->analogOutput : 0;
+    return SegmentField(node, &CTemperatureProgram::analogOutput);
 }
 
 int CProgrammer::GetSegmentContact(const TTreeNode* node) const
 {
-    const CTemperatureProgram* seg = FindSegment(node);
-    return seg ? seg->contact : 0;
+    return SegmentField(node, &CTemperatureProgram::contact);
 }
 
 std::uint8_t CProgrammer::GetSegmentReserved(const TTreeNode* node) const
 {
-    const CTemperatureProgram* seg = FindSegment(node);
-    return seg ? seg->spare : 0;
+    return SegmentField(node, &CTemperatureProgram::spare);
 }
 
 std::uint8_t CProgrammer::GetSegmentControlMode(const TTreeNode* node) const
 {
-    const CTemperatureProgram* seg = FindSegment(node);
-    return seg ? seg->controlMode : 0;
+    return SegmentField(node, &CTemperatureProgram::controlMode);
 }
 
 std::uint8_t CProgrammer::GetSegmentWaitFlag(const TTreeNode* node) const
 {
-    const CTemperatureProgram* seg = FindSegment(node);
-    return seg ? seg->waitFlag : 0;
+    return SegmentField(node, &CTemperatureProgram::waitFlag);
 }
 
 AnsiString CProgrammer::NewProgramName()

@@ -187,6 +187,8 @@ protected:
     CTemperatureProgram* Head(int slot) const;
     // The first segment with this key over the used slots in order (heads are not searched).
     CTemperatureProgram* FindSegment(const TTreeNode* key) const;
+    template <typename T>
+    T SegmentField(const TTreeNode* node, T CTemperatureProgram::*field) const;
     static void FreeList(CTemperatureProgram* head);
     // Clears the saved flag of the program the node belongs to.
     void MarkUnsaved(const CTemperatureProgram* node);
