@@ -43,6 +43,12 @@ AnsiString& CLanguage::LookupCurrentText(int row, AnsiString& out) const
     return LookupText(FCurrentLanguage, row, out);
 }
 
+AnsiString CurrentText(int row)
+{
+    AnsiString out;
+    return CLanguage::Instance()->LookupCurrentText(row, out);
+}
+
 void CLanguage::SetCurrentLanguage(int language)
 {
     // A wrong index would blank every caption of the next re-captioning pass; keep the

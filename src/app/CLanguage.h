@@ -36,3 +36,6 @@ private:
     // German until the main window sets the language it has chosen.
     int FCurrentLanguage = German;
 };
+
+// The text of `row` in the current language of the process-wide object.
+AnsiString CurrentText(int row);

@@ -253,9 +253,7 @@ void TfrmPanelControl::ApplySingleRamp(int& channel, double& temperature, int& c
     try {
         if (IPanelChannelWindow* window = PanelWindowOf(channel))
             window->RunSingleRamp(temperature, seconds, controlMode);
-        AnsiString ramp;
-        CLanguage::Instance()->LookupCurrentText(RowRamp, ramp);
-        if (FMainWindow) FMainWindow->SetCalendarProgramName(ramp);
+        if (FMainWindow) FMainWindow->SetCalendarProgramName(CurrentText(RowRamp));
     } catch (...) {}
 }
 

@@ -26,14 +26,6 @@ constexpr int kValueOfSeries[ValueCount] = {
     vTU,      vTX0,     vTX1,      vAIF, vAIF_Out, vAIF_Out2, vAIF_Out3, vPoko, vECS,     vDrehzahl, vDruck,
 };
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 // Reads the field as an unsigned number; false when it lies beyond the text or is not hex.
 bool ReadHex(const AnsiString& text, int position, int digits, std::uint32_t& value)
 {

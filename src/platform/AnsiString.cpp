@@ -121,6 +121,28 @@ int StrToIntDef(std::string_view s, int def)
     return TryStrToInt(s, v) ? v : def;
 }
 
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+AnsiString ExtractFileName(std::string_view path)
+{
+    const std::size_t sep = path.find_last_of("/\\");
+    return AnsiString(sep == std::string_view::npos ? path : path.substr(sep + 1));
+}
+
+AnsiString ExtractFileExt(std::string_view path)
+{
+    const std::size_t sep = path.find_last_of("/\\");
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string_view::npos || (sep != std::string_view::npos && dot < sep)) return AnsiString();
+    return AnsiString(path.substr(dot));
+}
+
 std::vector<AnsiString> SplitString(std::string_view s, char sep)
 {
     std::vector<AnsiString> r;

@@ -27,6 +27,14 @@ bool TryStrToInt(std::string_view s, int& value);
 int StrToInt(std::string_view s);
 int StrToIntDef(std::string_view s, int def);
 
+// The value of a hexadecimal digit (either letter case), -1 for any other character.
+int HexDigit(char c);
+
+// The file name of a path: what follows its last '/' or '\\'.
+AnsiString ExtractFileName(std::string_view path);
+// The extension of a path's file name with its dot; empty when the name has none.
+AnsiString ExtractFileExt(std::string_view path);
+
 // Splits at every occurrence of `sep` (empty fields kept).
 std::vector<AnsiString> SplitString(std::string_view s, char sep);
 bool StartsText(std::string_view prefix, std::string_view s);

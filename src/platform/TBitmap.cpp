@@ -287,11 +287,9 @@ std::unique_ptr<TGraphic> TPicture::GraphicForExtension(const AnsiString& Extens
 
 void TPicture::LoadFromFile(const AnsiString& FileName)
 {
-    const std::size_t slash = FileName.find_last_of("/\\");
-    const std::size_t dot = FileName.rfind('.');
+    const AnsiString extension = ExtractFileExt(FileName);
     std::unique_ptr<TGraphic> graphic;
-    if (dot != AnsiString::npos && (slash == AnsiString::npos || dot > slash))
-        graphic = GraphicForExtension(FileName.substr(dot + 1));
+    if (!extension.empty()) graphic = GraphicForExtension(extension.substr(1));
     if (!graphic) graphic = std::make_unique<TBitmap>();
     // Read first: a file that fails leaves the picture as it was.
     graphic->LoadFromFile(FileName);

@@ -12,23 +12,16 @@ using namespace resources;
 
 namespace {
 
-AnsiString Text(int row)
-{
-    AnsiString out;
-    return CLanguage::Instance()->LookupCurrentText(row, out);
-}
-
 void Warn(int row, const AnsiString& detail = AnsiString())
 {
-    AnsiString text = Text(row);
+    AnsiString text = CurrentText(row);
     if (!detail.empty()) text += "\n" + detail;
-    platform::dialogs().MessageBox(text, Text(RowWarning), MB_OK | MB_ICONWARNING);
+    platform::dialogs().MessageBox(text, CurrentText(RowWarning), MB_OK | MB_ICONWARNING);
 }
 
 bool HasTpExtension(const AnsiString& path)
 {
-    const size_t sep = path.find_last_of("\\/");
-    const AnsiString name = sep == AnsiString::npos ? path : path.substr(sep + 1);
+    const AnsiString name = ExtractFileName(path);
     return name.size() > 3 && SameText(std::string_view(name).substr(name.size() - 3), ".tp");
 }
 
@@ -37,18 +30,12 @@ AnsiString AskProgramFile(bool save, int titleRow)
 {
     platform::FileDialogRequest req;
     req.save = save;
-    req.title = Text(titleRow);
-    req.filter = Text(RowProgramFilter);
+    req.title = CurrentText(titleRow);
+    req.filter = CurrentText(RowProgramFilter);
     req.defaultExt = "tp";
     req.overwritePrompt = save;
     if (!platform::dialogs().FileDialog(req)) return AnsiString();
     return req.fileName;
-}
-
-AnsiString FileNameOnly(const AnsiString& path)
-{
-    const size_t sep = path.find_last_of("\\/");
-    return sep == AnsiString::npos ? path : path.substr(sep + 1);
 }
 
 }  // namespace
@@ -139,7 +126,7 @@ int ReadProgramFile(IProgramFileWindow& window, int slot)
         items.Delete(programNode);
         return 0;
     }
-    window.SetProgramFileName(FileNameOnly(path));
+    window.SetProgramFileName(ExtractFileName(path));
     window.SetProgramControls(file.Settings);
     programmer->SetProgramSettings(slot, file.Settings.RepeatMode != 0, file.Settings.ContactUsed != 0,
                                    file.Settings.StirrerUsed != 0, startTemperature, file.Settings.EndAction != 0);

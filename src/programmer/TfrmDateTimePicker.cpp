@@ -25,12 +25,6 @@ using namespace resources;
 
 namespace {
 
-AnsiString Text(int row)
-{
-    AnsiString out;
-    return CLanguage::Instance()->LookupCurrentText(row, out);
-}
-
 QDate ToQDate(TDateTime t)
 {
     int y = 0, m = 0, d = 0;
@@ -41,12 +35,6 @@ QDate ToQDate(TDateTime t)
 TDateTime FromQDate(const QDate& d)
 {
     return EncodeDate(d.year(), d.month(), d.day());
-}
-
-AnsiString FileNameOnly(const AnsiString& path)
-{
-    const size_t sep = path.find_last_of("\\/");
-    return sep == AnsiString::npos ? path : path.substr(sep + 1);
 }
 
 }  // namespace
@@ -211,38 +199,38 @@ void TfrmDateTimePicker::BuildRow(int channel)
     const auto c = std::size_t(channel);
     AnsiString modeName;
     switch (Mode[c]) {
-        case vmDataRecording: modeName = Text(RowMenuDataRecording); break;
-        case vmView: modeName = Text(RowMenuView); break;
-        case vmProgrammer: modeName = Text(RowMenuProgrammer); break;
+        case vmDataRecording: modeName = CurrentText(RowMenuDataRecording); break;
+        case vmView: modeName = CurrentText(RowMenuView); break;
+        case vmProgrammer: modeName = CurrentText(RowMenuProgrammer); break;
         case vmTPScout: modeName = "TP Scout"; break;
-        default: modeName = Text(RowNotUsed); break;
+        default: modeName = CurrentText(RowNotUsed); break;
     }
     AnsiString start = "---", startStatus = "---", program = "---", programStatus = "---";
     if (Mode[c] != vmProgrammer) {
-        startStatus = programStatus = Text(RowNotAvailable);
+        startStatus = programStatus = CurrentText(RowNotAvailable);
         Armed[c] = 0;
     } else if (!DeviceRecognised[c]) {
-        startStatus = programStatus = Text(RowNoDeviceAvailable);
+        startStatus = programStatus = CurrentText(RowNoDeviceAvailable);
         Armed[c] = 0;
     } else {
         if (!ProgramFile[c].empty()) {
             if (StartDateTime[c] == 0.0) StartDateTime[c] = Now();
             start = FormatDateTime("dd.mm.yyyy hh:nn:ss", StartDateTime[c]);
-            program = FileNameOnly(ProgramFile[c]);
+            program = ExtractFileName(ProgramFile[c]);
             programStatus = "standby";
         } else {
-            start = Text(RowNoStartDateSet);
+            start = CurrentText(RowNoStartDateSet);
         }
         if (ProgramRunning[c]) {
             // The timed start has happened.
-            programStatus = Text(RowRuns);
+            programStatus = CurrentText(RowRuns);
             Armed[c] = 0;
         }
     }
     FFilling = true;
-    item->setText(0, Q(Trim(Text(RowChannel)) + " " + IntToStr(channel) + " - " + modeName));
+    item->setText(0, Q(Trim(CurrentText(RowChannel)) + " " + IntToStr(channel) + " - " + modeName));
     item->setText(1, Q(start));
-    item->setText(2, Q(Armed[c] ? Text(RowActive) : startStatus));
+    item->setText(2, Q(Armed[c] ? CurrentText(RowActive) : startStatus));
     item->setText(3, Q(program));
     item->setText(4, Q(programStatus));
     item->setCheckState(0, Armed[c] ? Qt::Checked : Qt::Unchecked);
@@ -251,16 +239,16 @@ void TfrmDateTimePicker::BuildRow(int channel)
 
 void TfrmDateTimePicker::FormShow()
 {
-    setWindowTitle(Q(Text(RowAutomaticStart)));
-    grpNotice->setTitle(Q(Text(RowParameters)));
-    rgpOptions->setTitle(Q(Text(RowOptions)));
-    optStopRecord->setText(Q(Text(RowSuspendRecordingUntilStart)));
-    optContinueRecord->setText(Q(Text(RowContinueRecording)));
-    btnExit->setText(Q(Text(RowExit)));
-    btnCancel->setText(Q(Text(RowCancel)));
-    lstOverview->setHeaderLabels({Q(Text(RowChannels)), Q(Text(RowAutomaticStartColumn)),
-                                  Q(Text(RowAutomaticStartStatus)), Q(Text(RowTemperatureProgramColumn)),
-                                  Q(Text(RowTemperatureProgramStatus))});
+    setWindowTitle(Q(CurrentText(RowAutomaticStart)));
+    grpNotice->setTitle(Q(CurrentText(RowParameters)));
+    rgpOptions->setTitle(Q(CurrentText(RowOptions)));
+    optStopRecord->setText(Q(CurrentText(RowSuspendRecordingUntilStart)));
+    optContinueRecord->setText(Q(CurrentText(RowContinueRecording)));
+    btnExit->setText(Q(CurrentText(RowExit)));
+    btnCancel->setText(Q(CurrentText(RowCancel)));
+    lstOverview->setHeaderLabels({Q(CurrentText(RowChannels)), Q(CurrentText(RowAutomaticStartColumn)),
+                                  Q(CurrentText(RowAutomaticStartStatus)), Q(CurrentText(RowTemperatureProgramColumn)),
+                                  Q(CurrentText(RowTemperatureProgramStatus))});
     lstOverview->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     const std::pair<QLabel*, TextRow> hints[] = {
         {txtHint, RowTips},
@@ -272,7 +260,7 @@ void TfrmDateTimePicker::FormShow()
         {txtHint6, RowTipChooseStart},
         {txtHint7, RowTipMarkAndExit},
     };
-    for (auto [label, row] : hints) label->setText(Q(Text(row)));
+    for (auto [label, row] : hints) label->setText(Q(CurrentText(row)));
     FFilling = true;
     LimitDates();
     dtpDate->setDate(ToQDate(Now()));
@@ -295,7 +283,7 @@ void TfrmDateTimePicker::ShowEntry(int channel)
 {
     const auto c = std::size_t(channel);
     FFilling = true;
-    edTProgram->setText(Q(FileNameOnly(ProgramFile[c])));
+    edTProgram->setText(Q(ExtractFileName(ProgramFile[c])));
     LimitDates();
     dtpDate->setDate(ToQDate(StartDateTime[c]));
     int h = 0, m = 0, s = 0, ms = 0;
@@ -350,7 +338,7 @@ void TfrmDateTimePicker::SetProgramName(const AnsiString& fileName)
 {
     if (CurrentChannel < 1) return;
     ProgramFile[std::size_t(CurrentChannel)] = fileName;
-    edTProgram->setText(Q(FileNameOnly(fileName)));
+    edTProgram->setText(Q(ExtractFileName(fileName)));
     UpdateEntry();
 }
 
@@ -390,9 +378,8 @@ bool TfrmDateTimePicker::btnExitClick()
         if (Armed[c] && StartDateTime[c] >= now) {
             if (frmPanelControl) frmPanelControl->ArmAutomaticStart(channel);
         } else if (Armed[c]) {
-            AnsiString caption;
-            CLanguage::Instance()->LookupCurrentText(RowNotice, caption);
-            platform::dialogs().MessageBox(Text(RowStartBeforeNow), caption, MB_OK | MB_ICONINFORMATION);
+            platform::dialogs().MessageBox(CurrentText(RowStartBeforeNow), CurrentText(RowNotice),
+                                           MB_OK | MB_ICONINFORMATION);
             Armed[c] = 0;
             BuildRow(channel);
             return false;

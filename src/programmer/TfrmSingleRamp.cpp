@@ -13,6 +13,7 @@
 #include "platform/Dialogs.h"
 #include "platform/FormatSettings.h"
 #include "platform/Round.h"
+#include "platform/TextLines.h"
 #include "resources/TextRows.h"
 
 using namespace resources;
@@ -21,8 +22,7 @@ namespace {
 
 QString Text(int row)
 {
-    AnsiString out;
-    return QString::fromStdString(CLanguage::Instance()->LookupCurrentText(row, out));
+    return Q(CurrentText(row));
 }
 
 }  // namespace
@@ -92,9 +92,7 @@ void TfrmSingleRamp::btnOKClick()
     const int minutes = parts.size() == 2 ? parts[1].trimmed().toInt(&okMinutes) : 0;
     if (!TryStrToFloat(text.toStdString(), temperature) || !okHours || !okMinutes) {
         accept();
-        AnsiString attention;
-        platform::dialogs().MessageBox(Text(RowInputMaskError).toStdString(),
-                                       CLanguage::Instance()->LookupCurrentText(RowAttention, attention), MB_OK);
+        platform::dialogs().MessageBox(CurrentText(RowInputMaskError), CurrentText(RowAttention), MB_OK);
         return;
     }
     EndTemperature = double(Round64(temperature * 100.0)) / 100.0;

@@ -117,3 +117,18 @@ TEST(StringHelpers, TrimCaseAndSplit)
     EXPECT_EQ(Pos("b", "abc"), 2);
     EXPECT_EQ(Pos("x", "abc"), 0);
 }
+
+TEST(StringHelpers, FileNamePartsAndHexDigits)
+{
+    EXPECT_EQ(ExtractFileName("/data/run.1/ramp.tp"), "ramp.tp");
+    EXPECT_EQ(ExtractFileName("C:\\progs\\ramp.tp"), "ramp.tp");
+    EXPECT_EQ(ExtractFileName("ramp"), "ramp");
+    EXPECT_EQ(ExtractFileExt("/data/run.1/chart.TEE"), ".TEE");
+    // A dot in a folder name is no extension of the file.
+    EXPECT_EQ(ExtractFileExt("/data/run.1/chart"), "");
+    EXPECT_EQ(ExtractFileExt("C:\\run.1\\chart"), "");
+    EXPECT_EQ(HexDigit('7'), 7);
+    EXPECT_EQ(HexDigit('b'), 11);
+    EXPECT_EQ(HexDigit('F'), 15);
+    EXPECT_EQ(HexDigit('g'), -1);
+}

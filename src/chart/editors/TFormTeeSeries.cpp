@@ -46,11 +46,6 @@ enum { dsManual, dsRandom, dsFunction };
 // The class name of the function editor kept as the object of the "Function" item.
 const char* const FunctionEditorClass = "TTeeFuncEditor";
 
-TCustomAxisPanel* ChartOf(const TChartSeries* Series)
-{
-    return Series ? dynamic_cast<TCustomAxisPanel*>(Series->ParentChart()) : nullptr;
-}
-
 QWidget* Group(QWidget* Parent, const char* Caption, int X, int Y, int W, int H)
 {
     auto* box = TeePlace(new QGroupBox(Caption, Parent), X, Y, W, H);

@@ -20,15 +20,6 @@
 #include "chart/series/TPieSeries.h"
 #include "platform/FormatSettings.h"
 
-namespace {
-
-TCustomAxisPanel* ChartOf(const TChartSeries* Series)
-{
-    return Series ? dynamic_cast<TCustomAxisPanel*>(Series->ParentChart()) : nullptr;
-}
-
-}  // namespace
-
 TPieSeriesEditor::TPieSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
 {
     setObjectName("PieSeriesEditor");

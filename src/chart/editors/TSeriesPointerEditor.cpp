@@ -22,15 +22,6 @@
 #include "chart/series/TCustomSeries.h"
 #include "platform/TCanvas.h"
 
-namespace {
-
-TCustomAxisPanel* ChartOf(const TChartSeries* Series)
-{
-    return Series ? dynamic_cast<TCustomAxisPanel*>(Series->ParentChart()) : nullptr;
-}
-
-}  // namespace
-
 TSeriesPointerEditor::TSeriesPointerEditor(QWidget* Owner) : TTeeForm(Owner)
 {
     setObjectName("SeriesPointerEditor");

@@ -18,10 +18,17 @@
 
 #include "chart/editors/TPenDialog.h"
 #include "chart/engine/ChartTextFormat.h"
+#include "chart/engine/TChartSeries.h"
+#include "chart/engine/TCustomAxisPanel.h"
 #include "chart/engine/TeeColorButton.h"
 #include "chart/engine/TeeConst.h"
 #include "platform/Dialogs.h"
 #include "platform/TBitmap.h"
+
+TCustomAxisPanel* ChartOf(const TChartSeries* Series)
+{
+    return Series ? dynamic_cast<TCustomAxisPanel*>(Series->ParentChart()) : nullptr;
+}
 
 QWidget* TeeFormOwner(QObject* AOwner)
 {

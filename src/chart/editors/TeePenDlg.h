@@ -18,10 +18,14 @@
 class QButtonGroup;
 class TBitmap;
 class TPen;
+class TChartSeries;
+class TCustomAxisPanel;
 
 // The widget that owns a new form for AOwner: a control's form, else AOwner when it is a
 // widget of its own, else none.
 QWidget* TeeFormOwner(QObject* AOwner);
+// The chart a series edited by a form draws in; none without a series or chart.
+TCustomAxisPanel* ChartOf(const TChartSeries* Series);
 // Placement of a form made by TeeCreateForm: centred over its owner form when it has
 // one, else on the screen, with a dialog border.
 void TeePrepareCreatedForm(TTeeForm* Form);

@@ -127,14 +127,6 @@ std::vector<Attribute> ReadAttributes(const AnsiString& text, std::string_view w
     return result;
 }
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 // The library's colour identifiers (any letter case) or a number, as the platform's
 // colour-name conversion reads them; anything else is a conversion error.
 TColor ColorFromName(const AnsiString& value)

@@ -515,9 +515,7 @@ void LoadChartFromFile(QObject* Chart, const AnsiString& FileName)
 
 AnsiString TeeCheckExtension(const AnsiString& FileName)
 {
-    const std::size_t slash = FileName.find_last_of("/\\");
-    const std::size_t dot = FileName.rfind('.');
-    if (dot != AnsiString::npos && (slash == AnsiString::npos || dot > slash)) return FileName;
+    if (!ExtractFileExt(FileName).empty()) return FileName;
     return FileName + "." + TeeMsg_TeeExtension;
 }
 
