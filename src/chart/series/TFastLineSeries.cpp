@@ -285,17 +285,6 @@ void TFastLineSeries::DrawPoint(int valueIndex, int x, int y)
     }
 }
 
-void TFastLineSeries::StepTo(int fromX, int fromY, int x, int y)
-{
-    if (FStairs) {
-        if (FInvertedStairs)
-            LineTo(fromX, y);
-        else
-            LineTo(x, fromY);
-    }
-    LineTo(x, y);
-}
-
 void TFastLineSeries::NotifyNewValue(TChartSeries* sender, int valueIndex)
 {
     if (FAutoRepaint) {

@@ -71,7 +71,16 @@ private:
     }
     void FlushLines();
     // The segment (with its stair) from the last point on another column to (x, y).
-    void StepTo(int fromX, int fromY, int x, int y);
+    void StepTo(int fromX, int fromY, int x, int y)
+    {
+        if (FStairs) {
+            if (FInvertedStairs)
+                LineTo(fromX, y);
+            else
+                LineTo(x, fromY);
+        }
+        LineTo(x, y);
+    }
     void FlushColumn();
     // The point at pixel (x, y): a segment, a column stroke or, for a null, a gap.
     void DrawPoint(int valueIndex, int x, int y);
