@@ -4,32 +4,12 @@
 #include <cstring>
 #include <utility>
 
+#include "chart/storage/GIFBytes.h"
 #include "chart/storage/TGIFImage.h"
 
-namespace {
-void ReadCheck(TStream* Stream, void* Buffer, std::int64_t Count)
-{
-    if (Stream->Read(Buffer, Count) != Count) throw GIFException("Premature end of data");
-}
-int ReadByte(TStream* Stream)
-{
-    std::uint8_t b = 0;
-    return Stream->Read(&b, 1) == 1 ? b : -1;
-}
-void WriteByte(TStream* Stream, std::uint8_t b)
-{
-    Stream->WriteBuffer(&b, 1);
-}
-void Put16(std::uint8_t* p, int v)
-{
-    p[0] = std::uint8_t(v & 0xFF);
-    p[1] = std::uint8_t((v >> 8) & 0xFF);
-}
-std::uint16_t Get16(const std::uint8_t* p)
-{
-    return std::uint16_t(p[0] | (p[1] << 8));
-}
+using namespace gifbytes;
 
+namespace {
 void WriteStrings(TStream* Stream, const std::vector<AnsiString>& Text)
 {
     for (const AnsiString& s : Text) {

@@ -7,10 +7,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "chart/storage/GIFBytes.h"
 #include "chart/storage/GIFLZW.h"
 #include "platform/FileSave.h"
 #include "platform/StoreChanged.h"
 #include "platform/TCanvas.h"
+
+using namespace gifbytes;
 
 TGIFDrawOptions GIFImageDefaultDrawOptions = 0x060F;
 TColorReduction GIFImageDefaultColorReduction = rmNetscape;
@@ -42,37 +45,6 @@ TColor RGB2Color(const TGIFColor& Color)
 {
     return TColor(Color.Red + Color.Green * 256 + Color.Blue * 65536);
 }
-
-namespace {
-// A fixed-size part of the file must be there whole.
-void ReadCheck(TStream* Stream, void* Buffer, std::int64_t Count)
-{
-    if (Stream->Read(Buffer, Count) != Count) throw GIFException("Premature end of data");
-}
-
-std::uint16_t Get16(const std::uint8_t* p)
-{
-    return std::uint16_t(p[0] | (p[1] << 8));
-}
-void Put16(std::uint8_t* p, int v)
-{
-    p[0] = std::uint8_t(v & 0xFF);
-    p[1] = std::uint8_t((v >> 8) & 0xFF);
-}
-
-void WriteByte(TStream* Stream, std::uint8_t b)
-{
-    Stream->WriteBuffer(&b, 1);
-}
-
-// Reads one byte; -1 at the end of the stream.
-int ReadByte(TStream* Stream)
-{
-    std::uint8_t b = 0;
-    return Stream->Read(&b, 1) == 1 ? b : -1;
-}
-
-}  // namespace
 
 // ---- TGIFItem
 

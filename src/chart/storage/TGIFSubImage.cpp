@@ -2,22 +2,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "chart/storage/GIFBytes.h"
 #include "chart/storage/GIFColorReduction.h"
 #include "chart/storage/GIFLZW.h"
 #include "chart/storage/TGIFImage.h"
 #include "platform/TMetafile.h"
 
-namespace {
-std::uint16_t Get16(const std::uint8_t* p)
-{
-    return std::uint16_t(p[0] | (p[1] << 8));
-}
-void Put16(std::uint8_t* p, int v)
-{
-    p[0] = std::uint8_t(v & 0xFF);
-    p[1] = std::uint8_t((v >> 8) & 0xFF);
-}
-}  // namespace
+using namespace gifbytes;
 
 TGIFSubImage::TGIFSubImage(TGIFImage* GIFImage)
     : TGIFItem(GIFImage), FColorMap(new TGIFLocalColorMap(this)), FExtensions(new TGIFExtensionList(GIFImage))
