@@ -44,55 +44,49 @@ void TLegendSymbol::SetBool(bool& Variable, bool Value)
 
 void TLegendSymbol::SetContinuous(bool Value)
 {
-    SetBool(FContinuous, Value);
+    SetBool(FSettings.Continuous, Value);
 }
 void TLegendSymbol::SetDefaultPen(bool Value)
 {
-    SetBool(FDefaultPen, Value);
+    SetBool(FSettings.DefaultPen, Value);
 }
 void TLegendSymbol::SetSquared(bool Value)
 {
-    SetBool(FSquared, Value);
+    SetBool(FSettings.Squared, Value);
 }
 void TLegendSymbol::SetVisible(bool Value)
 {
-    SetBool(FVisible, Value);
+    SetBool(FSettings.Visible, Value);
 }
 
 void TLegendSymbol::SetPosition(TLegendSymbolPosition Value)
 {
-    if (StoreChanged(FPosition, Value)) Changed();
+    if (StoreChanged(FSettings.Position, Value)) Changed();
 }
 
 void TLegendSymbol::SetWidth(int Value)
 {
-    if (StoreChanged(FWidth, Value)) Changed();
+    if (StoreChanged(FSettings.Width, Value)) Changed();
 }
 
 void TLegendSymbol::SetWidthUnits(TLegendSymbolSize Value)
 {
-    if (StoreChanged(FWidthUnits, Value)) Changed();
+    if (StoreChanged(FSettings.WidthUnits, Value)) Changed();
 }
 
 int TLegendSymbol::CalcWidth(int Value) const
 {
-    if (!FVisible) return 0;
-    if (FSquared) return FLegend ? FLegend->CalcItemHeight() - 5 : 0;
-    if (FWidthUnits == lcsPixels) return FWidth;
-    return Round(FWidth * Value * 0.01);
+    if (!FSettings.Visible) return 0;
+    if (FSettings.Squared) return FLegend ? FLegend->CalcItemHeight() - 5 : 0;
+    if (FSettings.WidthUnits == lcsPixels) return FSettings.Width;
+    return Round(FSettings.Width * Value * 0.01);
 }
 
 void TLegendSymbol::Assign(TPersistent* Source)
 {
     if (auto* s = qobject_cast<TLegendSymbol*>(Source)) {
-        FContinuous = s->FContinuous;
-        FDefaultPen = s->FDefaultPen;
+        FSettings = s->FSettings;
         FPen->Assign(s->FPen);
-        FPosition = s->FPosition;
-        FSquared = s->FSquared;
-        FVisible = s->FVisible;
-        FWidth = s->FWidth;
-        FWidthUnits = s->FWidthUnits;
         OnDraw = s->OnDraw;
         return;
     }
@@ -101,14 +95,15 @@ void TLegendSymbol::Assign(TPersistent* Source)
 
 bool TLegendSymbol::IsPropertyStored(const char* Name) const
 {
+    static const TLegendSymbolSettings defaults;
     const auto is = [Name](const char* n) { return std::strcmp(Name, n) == 0; };
-    if (is("Continuous")) return FContinuous;
-    if (is("DefaultPen")) return !FDefaultPen;
-    if (is("Position")) return FPosition != spLeft;
-    if (is("Squared")) return FSquared;
-    if (is("Visible")) return !FVisible;
-    if (is("Width")) return FWidth != 20;
-    if (is("WidthUnits")) return FWidthUnits != lcsPercent;
+    if (is("Continuous")) return FSettings.Continuous != defaults.Continuous;
+    if (is("DefaultPen")) return FSettings.DefaultPen != defaults.DefaultPen;
+    if (is("Position")) return FSettings.Position != defaults.Position;
+    if (is("Squared")) return FSettings.Squared != defaults.Squared;
+    if (is("Visible")) return FSettings.Visible != defaults.Visible;
+    if (is("Width")) return FSettings.Width != defaults.Width;
+    if (is("WidthUnits")) return FSettings.WidthUnits != defaults.WidthUnits;
     return TPersistent::IsPropertyStored(Name);
 }
 

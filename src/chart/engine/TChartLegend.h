@@ -47,6 +47,17 @@ public:
     explicit TChartLegendGradient(const TNotifyEvent& OnChangeEvent = {}, QObject* parent = nullptr);
 };
 
+// The symbol's stored values with their defaults.
+struct TLegendSymbolSettings {
+    bool Continuous = false;
+    bool DefaultPen = true;
+    TLegendSymbolPosition Position = spLeft;
+    bool Squared = false;
+    bool Visible = true;
+    int Width = 20;
+    TLegendSymbolSize WidthUnits = lcsPercent;
+};
+
 class TLegendSymbol : public TPersistent {
     Q_OBJECT
     Q_PROPERTY(bool Continuous READ GetContinuous WRITE SetContinuous)
@@ -65,21 +76,21 @@ public:
     // The symbol's width in pixels for a text width of Value.
     int CalcWidth(int Value) const;
 
-    bool GetContinuous() const { return FContinuous; }
+    bool GetContinuous() const { return FSettings.Continuous; }
     void SetContinuous(bool Value);
-    bool GetDefaultPen() const { return FDefaultPen; }
+    bool GetDefaultPen() const { return FSettings.DefaultPen; }
     void SetDefaultPen(bool Value);
     TChartPen* GetPen() const { return FPen; }
     void SetPen(TChartPen* Value) { FPen->Assign(Value); }
-    TLegendSymbolPosition GetPosition() const { return FPosition; }
+    TLegendSymbolPosition GetPosition() const { return FSettings.Position; }
     void SetPosition(TLegendSymbolPosition Value);
-    bool GetSquared() const { return FSquared; }
+    bool GetSquared() const { return FSettings.Squared; }
     void SetSquared(bool Value);
-    bool GetVisible() const { return FVisible; }
+    bool GetVisible() const { return FSettings.Visible; }
     void SetVisible(bool Value);
-    int GetWidth() const { return FWidth; }
+    int GetWidth() const { return FSettings.Width; }
     void SetWidth(int Value);
-    TLegendSymbolSize GetWidthUnits() const { return FWidthUnits; }
+    TLegendSymbolSize GetWidthUnits() const { return FSettings.WidthUnits; }
     void SetWidthUnits(TLegendSymbolSize Value);
 
     TLegendSymbolDrawEvent OnDraw;
@@ -88,14 +99,8 @@ private:
     void SetBool(bool& Variable, bool Value);
     void Changed();
 
-    bool FContinuous = false;
-    bool FDefaultPen = true;
+    TLegendSymbolSettings FSettings;
     TChartPen* FPen;
-    TLegendSymbolPosition FPosition = spLeft;
-    bool FSquared = false;
-    bool FVisible = true;
-    int FWidth = 20;
-    TLegendSymbolSize FWidthUnits = lcsPercent;
     TCustomChartLegend* FLegend;
 };
 
