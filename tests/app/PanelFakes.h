@@ -11,6 +11,7 @@
 #include "app/TfrmPanelControl.h"
 #include "comm/CChannel.h"
 #include "platform/FormatSettings.h"
+#include "support/TestChannel.h"
 
 class FakePanelChannelForm : public FakeChannelForm, public IPanelChannelWindow {
 public:
@@ -61,7 +62,7 @@ public:
 
 // A channel object without a port: records what the panel hands it. Without a poll thread
 // it refuses the commands as the real channels do.
-class RecordingChannel : public CChannel {
+class RecordingChannel : public testfakes::TestChannel {
 public:
     struct Handed {
         AnsiString frame;
@@ -70,21 +71,7 @@ public:
         int followUpLength;
         AnsiString followUp;
     };
-    RecordingChannel(int channel, int address) : CChannel(channel), address_(address)
-    {
-        ChannelObjects[channel] = this;
-    }
-    ~RecordingChannel() override
-    {
-        if (ChannelObjects[Channel()] == this) ChannelObjects[Channel()] = nullptr;
-    }
-    int ReadSettings() override { return 1; }
-    int Open() override { return 1; }
-    void Close(int) override {}
-    void ResumeIdentification() override {}
-    int GetAddress() override { return address_; }
-    void StartPolling(int) override {}
-    void QueueCommand(char, const AnsiString&, int, int) override {}
+    RecordingChannel(int channel, int address) : TestChannel(channel, "COM1", "RS232", address) {}
     void SetOneShot(int) override
     {
         if (hasPollThread && !oneShot) oneShot = true, ++oneShots;
@@ -96,17 +83,9 @@ public:
         handed.push_back({frame, length, reply, followUpLength, followUp});
         return 1;
     }
-    int Query(char, int, const AnsiString&, int, int, TfrmIdentification*, AnsiString&) override { return 1; }
-    int QuerySub(const AnsiString&, int, const AnsiString&, int, int, TfrmIdentification*, AnsiString&) override
-    {
-        return 1;
-    }
 
     bool hasPollThread = true;
     bool oneShot = false;  // taken up by the poll thread when the test clears it
     int oneShots = 0;
     std::vector<Handed> handed;
-
-private:
-    int address_;
 };

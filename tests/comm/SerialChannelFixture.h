@@ -111,6 +111,26 @@ protected:
         ASSERT_TRUE(WaitUntil([&] { return !window.Results().empty(); }));
     }
 
+    // A unit that answers only the identification's first stage and the status, so a connected
+    // channel polls the status alone.
+    void StartStatusOnlyLine()
+    {
+        StartLine();
+        line.First().Update([](support::UnitState& s) {
+            s.answers = support::CommandBit(support::UnitCommand::V) | support::CommandBit(support::UnitCommand::G);
+        });
+    }
+
+    // Connects, confirms the identification and waits until the status polling has settled.
+    bool ConnectAndWaitForStatusPolling(CRS232& c)
+    {
+        Connect(c);
+        PressOkAndWaitForResult(WaitForVerdict(c));
+        return !HasFatalFailure() && WaitUntil([&] {
+            return c.PollRequest == 0 && line.Unit(1)->RequestCount(support::UnitCommand::G) >= 4;
+        });
+    }
+
     CTransceiverRS232* Poll(CRS232& c) { return c.PollThread(); }
 
     // Frames the unit got from the given position on, as command texts.

@@ -199,15 +199,10 @@ TEST_F(SerialChannel, TwoOfThreeTriesCountAndTheLastGoodReplyIsDecoded)
 
 TEST_F(SerialChannel, OneShotGoesOutInTwoCyclesThenTheStatusReturns)
 {
-    StartLine();
-    line.First().Update([](support::UnitState& s) {
-        s.answers = support::CommandBit(UnitCommand::V) | support::CommandBit(UnitCommand::G);
-    });
+    StartStatusOnlyLine();
     CRS232 c(1);
-    Connect(c);
-    PressOkAndWaitForResult(WaitForVerdict(c));
+    ASSERT_TRUE(ConnectAndWaitForStatusPolling(c));
     CTransceiverRS232* poll = c.PollThread();
-    ASSERT_TRUE(WaitUntil([&] { return c.PollRequest == 0 && line.Unit(1)->RequestCount(UnitCommand::G) >= 4; }));
     EXPECT_EQ(poll->Protocol->GetCount(), 1);
 
     AnsiString command = CTolvarProtocol::BuildCommandFrame("G0DI*0BB8", 1);  // internal control, 30.00
@@ -237,14 +232,9 @@ TEST_F(SerialChannel, OneShotGoesOutInTwoCyclesThenTheStatusReturns)
 
 TEST_F(SerialChannel, ATickBetweenACyclesLastFrameAndTheNextStepGetsACycle)
 {
-    StartLine();
-    line.First().Update([](support::UnitState& s) {
-        s.answers = support::CommandBit(UnitCommand::V) | support::CommandBit(UnitCommand::G);
-    });
+    StartStatusOnlyLine();
     CRS232 c(1);
-    Connect(c);
-    PressOkAndWaitForResult(WaitForVerdict(c));
-    ASSERT_TRUE(WaitUntil([&] { return c.PollRequest == 0 && line.Unit(1)->RequestCount(UnitCommand::G) >= 4; }));
+    ASSERT_TRUE(ConnectAndWaitForStatusPolling(c));
     line.ClearLog();
     // The status reply is the cycle's only and last frame; the tick comes while it is
     // decoded, before the thread's next refill.
@@ -262,14 +252,9 @@ TEST_F(SerialChannel, ATickBetweenACyclesLastFrameAndTheNextStepGetsACycle)
 
 TEST_F(SerialChannel, StandingCommandAfterOneShotIsNotOverwritten)
 {
-    StartLine();
-    line.First().Update([](support::UnitState& s) {
-        s.answers = support::CommandBit(UnitCommand::V) | support::CommandBit(UnitCommand::G);
-    });
+    StartStatusOnlyLine();
     CRS232 c(1);
-    Connect(c);
-    PressOkAndWaitForResult(WaitForVerdict(c));
-    ASSERT_TRUE(WaitUntil([&] { return c.PollRequest == 0 && line.Unit(1)->RequestCount(UnitCommand::G) >= 4; }));
+    ASSERT_TRUE(ConnectAndWaitForStatusPolling(c));
     AnsiString oneShot = CTolvarProtocol::BuildCommandFrame("G0DI*0BB8", 1);
     AnsiString standing = CTolvarProtocol::BuildCommandFrame("G0D**0FA0", 1);
     ASSERT_EQ(c.SetPollCommands(oneShot, static_cast<int>(oneShot.size()), 24, 1, 0, ""), 1);
