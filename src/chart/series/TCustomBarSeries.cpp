@@ -766,6 +766,10 @@ void TCustomBarSeries::DrawBar(int valueIndex, int startPos, int endPos)
                                            BarPoint(secondSide, midPos)};
     const TRect box = BarBox(startPos, endPos);
     const TRect reversedBox = BarBox(endPos, startPos);
+    // Arrows are drawn alike in 3D and flat charts.
+    auto arrow = [&](int fromPos, int toPos) {
+        canvas->Arrow(true, BarPoint(mid, fromPos), BarPoint(mid, toPos), thickness, thickness / 2, MiddleZ);
+    };
     if (Is3D()) {
         switch (style) {
             case bsPyramid:
@@ -777,12 +781,8 @@ void TCustomBarSeries::DrawBar(int valueIndex, int startPos, int endPos)
                 break;
             case bsCilinder: canvas->Cylinder(vertical, r.Left, r.Top, r.Right, r.Bottom, StartZ, EndZ, FDark3D); break;
             case bsEllipse: canvas->EllipseWithZ(r.Left, r.Top, r.Right, r.Bottom, MiddleZ); break;
-            case bsArrow:
-                canvas->Arrow(true, BarPoint(mid, tail), BarPoint(mid, head), thickness, thickness / 2, MiddleZ);
-                break;
-            case bsInvArrow:
-                canvas->Arrow(true, BarPoint(mid, head), BarPoint(mid, tail), thickness, thickness / 2, MiddleZ);
-                break;
+            case bsArrow: arrow(tail, head); break;
+            case bsInvArrow: arrow(head, tail); break;
             case bsCone:
                 canvas->Cone(vertical, box.Left, box.Top, box.Right, box.Bottom, StartZ, EndZ, FDark3D, FConePercent);
                 break;
@@ -816,12 +816,8 @@ void TCustomBarSeries::DrawBar(int valueIndex, int startPos, int endPos)
                     triangle(tail, head);
                 break;
             case bsEllipse: canvas->Ellipse(r.Left, r.Top, r.Right, r.Bottom); break;
-            case bsArrow:
-                canvas->Arrow(true, BarPoint(mid, tail), BarPoint(mid, head), thickness, thickness / 2, MiddleZ);
-                break;
-            case bsInvArrow:
-                canvas->Arrow(true, BarPoint(mid, head), BarPoint(mid, tail), thickness, thickness / 2, MiddleZ);
-                break;
+            case bsArrow: arrow(tail, head); break;
+            case bsInvArrow: arrow(head, tail); break;
             case bsSlantCube:
                 BarRectangle(BarColor, r.Left, r.Top, r.Right, r.Bottom);
                 if (vertical)
