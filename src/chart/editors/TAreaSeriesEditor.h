@@ -22,9 +22,7 @@ public:
     TButtonColor* BAreaColor = nullptr;
     QCheckBox* CBUseOrigin = nullptr;
     QSpinBox* EOrigin = nullptr;
-    QSpinBox* UDOrigin = nullptr;
     QSpinBox* ETransp = nullptr;
-    QSpinBox* UDTransp = nullptr;
 
     TAreaSeries* Series = nullptr;
     TTeeForm* PointerForm = nullptr;

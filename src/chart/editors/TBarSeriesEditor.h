@@ -23,7 +23,6 @@ public:
     TButtonPen* BTickLines = nullptr;
     QLabel* LBevel = nullptr;
     QSpinBox* EBevel = nullptr;
-    QSpinBox* UDBevel = nullptr;
     QCheckBox* CBDarkBar = nullptr;
     QWidget* TabSize = nullptr;
     QSpinBox* UDBarWidth = nullptr;
@@ -50,7 +49,6 @@ public:
     QLineEdit* EYOrigin = nullptr;
     TTeeRadioGroup* RGMultiBar = nullptr;
     QSpinBox* EGroup = nullptr;
-    QSpinBox* UDGroup = nullptr;
 
     TCustomBarSeries* Series = nullptr;
 

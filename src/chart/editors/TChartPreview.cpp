@@ -92,18 +92,14 @@ TChartPreview::TChartPreview(QWidget* Owner) : TTeeForm(Owner)
 
     GBMargins = new QGroupBox("Margins (%)", Panel2);
     auto* grid = new QGridLayout(GBMargins);
-    SETopMa = MarginBox(GBMargins);
-    SELeftMa = MarginBox(GBMargins);
-    SERightMa = MarginBox(GBMargins);
-    SEBotMa = MarginBox(GBMargins);
-    grid->addWidget(SETopMa, 0, 0, 1, 2, Qt::AlignHCenter);
-    grid->addWidget(SELeftMa, 1, 0);
-    grid->addWidget(SERightMa, 1, 1);
-    grid->addWidget(SEBotMa, 2, 0, 1, 2, Qt::AlignHCenter);
-    UDLeftMa = SELeftMa;
-    UDTopMa = SETopMa;
-    UDRightMa = SERightMa;
-    UDBotMa = SEBotMa;
+    UDTopMa = MarginBox(GBMargins);
+    UDLeftMa = MarginBox(GBMargins);
+    UDRightMa = MarginBox(GBMargins);
+    UDBotMa = MarginBox(GBMargins);
+    grid->addWidget(UDTopMa, 0, 0, 1, 2, Qt::AlignHCenter);
+    grid->addWidget(UDLeftMa, 1, 0);
+    grid->addWidget(UDRightMa, 1, 1);
+    grid->addWidget(UDBotMa, 2, 0, 1, 2, Qt::AlignHCenter);
     side->addWidget(GBMargins);
 
     ChangeDetailGroup = new QGroupBox("Detail:", Panel2);
@@ -141,10 +137,16 @@ TChartPreview::TChartPreview(QWidget* Owner) : TTeeForm(Owner)
 
     BindModal(BClose, mrCancel);
     SetCancelButton(BClose);
-    BindAlways(SELeftMa, &QSpinBox::valueChanged, [this] { SELeftMaChange(); });
-    BindAlways(SETopMa, &QSpinBox::valueChanged, [this] { SETopMaChange(); });
-    BindAlways(SERightMa, &QSpinBox::valueChanged, [this] { SERightMaChange(); });
-    BindAlways(SEBotMa, &QSpinBox::valueChanged, [this] { SEBotMaChange(); });
+    const struct {
+        QSpinBox* Box;
+        int TRect::*Margin;
+        int TRect::*Opposite;
+    } margins[] = {{UDLeftMa, &TRect::Left, &TRect::Right},
+                   {UDTopMa, &TRect::Top, &TRect::Bottom},
+                   {UDRightMa, &TRect::Right, &TRect::Left},
+                   {UDBotMa, &TRect::Bottom, &TRect::Top}};
+    for (const auto& m : margins)
+        BindAlways(m.Box, &QSpinBox::valueChanged, [this, m] { MarginBoxChange(m.Box, m.Margin, m.Opposite); });
     Bind(CBProp, &QCheckBox::toggled, [this] { CBPropClick(); });
     Bind(BReset, &QPushButton::clicked, [this] { BResetClick(); });
     Bind(Orientation->Buttons(), &QButtonGroup::idClicked, [this] { OrientationClick(); });
@@ -272,28 +274,10 @@ void TChartPreview::ChangeMargin(QSpinBox* UpDown, int& Margin, int Opposite)
     }
 }
 
-void TChartPreview::SELeftMaChange()
+void TChartPreview::MarginBoxChange(QSpinBox* UpDown, int TRect::*Margin, int TRect::*Opposite)
 {
     TCustomTeePanel* panel = PreviewedPanel();
-    if (isVisible() && panel) ChangeMargin(UDLeftMa, panel->PrintMargins.Left, panel->PrintMargins.Right);
-}
-
-void TChartPreview::SETopMaChange()
-{
-    TCustomTeePanel* panel = PreviewedPanel();
-    if (isVisible() && panel) ChangeMargin(UDTopMa, panel->PrintMargins.Top, panel->PrintMargins.Bottom);
-}
-
-void TChartPreview::SERightMaChange()
-{
-    TCustomTeePanel* panel = PreviewedPanel();
-    if (isVisible() && panel) ChangeMargin(UDRightMa, panel->PrintMargins.Right, panel->PrintMargins.Left);
-}
-
-void TChartPreview::SEBotMaChange()
-{
-    TCustomTeePanel* panel = PreviewedPanel();
-    if (isVisible() && panel) ChangeMargin(UDBotMa, panel->PrintMargins.Bottom, panel->PrintMargins.Top);
+    if (isVisible() && panel) ChangeMargin(UpDown, panel->PrintMargins.*Margin, panel->PrintMargins.*Opposite);
 }
 
 void TChartPreview::TeePreviewPanel1ChangeMargins(QObject*, bool DisableProportional, const TRect& Margins)

@@ -36,11 +36,7 @@ public:
     QWidget* Panel2 = nullptr;
     TOptionsRadioGroup* Orientation = nullptr;
     QGroupBox* GBMargins = nullptr;
-    // Each edit and its up-down are one spin box.
-    QSpinBox* SETopMa = nullptr;
-    QSpinBox* SELeftMa = nullptr;
-    QSpinBox* SEBotMa = nullptr;
-    QSpinBox* SERightMa = nullptr;
+    // The margin boxes (edit and up-down in one).
     QSpinBox* UDLeftMa = nullptr;
     QSpinBox* UDTopMa = nullptr;
     QSpinBox* UDRightMa = nullptr;
@@ -74,10 +70,8 @@ public:
 
     // ---- handlers
     void FormShow() override;
-    void SELeftMaChange();
-    void SETopMaChange();
-    void SERightMaChange();
-    void SEBotMaChange();
+    // A margin box changed: Margin of the panel's print margins, across from Opposite.
+    void MarginBoxChange(QSpinBox* UpDown, int TRect::*Margin, int TRect::*Opposite);
     void TeePreviewPanel1ChangeMargins(QObject* Sender, bool DisableProportional, const TRect& Margins);
     void CBPropClick();
     void BResetClick();

@@ -13,6 +13,7 @@
 #include "chart/editors/TTeeFontEditor.h"
 #include "chart/editors/TTeeGradientEditor.h"
 #include "chart/editors/TeePenDlg.h"
+#include "chart/editors/TeeSubjectHandlers.h"
 #include "chart/engine/TCustomAxisPanel.h"
 #include "chart/engine/TeeColorButton.h"
 #include "chart/engine/TeeProcs.h"
@@ -54,17 +55,12 @@ TChartShapeEditor::TChartShapeEditor(QWidget* Owner) : TTeeForm(Owner)
     QWidget* text = TeeAddTab(PageControl1, "Text");
     FontEditor = InsertTeeFontEditor(text);
 
-    auto series = [this](auto&& Write) {
-        return [this, Write] {
-            if (Series) Write(Series);
-        };
-    };
+    auto series = [this](auto Write) { return OnSubject(Series, std::move(Write)); };
     using S = TChartShape;
     Bind(CBStyle, &QComboBox::activated, series([this](S* s) {
              s->SetStyle(TChartShapeStyle(CBStyle->currentIndex()));
              CBRound->setEnabled(s->GetStyle() == ExtraSeriesEnums::chasRectangle);
          }));
-    Bind(CBTrans, &QCheckBox::clicked, series([this](S* s) { s->SetTransparent(CBTrans->isChecked()); }));
     Bind(BShapeBrush, &QPushButton::clicked, series([this](S* s) { EditChartBrush(this, s->Brush()); }));
     Bind(Button1, &QPushButton::clicked, series([this](S* s) { EditTeeGradient(this, s->GetGradient()); }));
     Bind(MemoText, &QPlainTextEdit::textChanged,
@@ -75,7 +71,7 @@ TChartShapeEditor::TChartShapeEditor(QWidget* Owner) : TTeeForm(Owner)
          }));
     Bind(RGVertAlign, &TTeeRadioGroup::Click,
          series([this](S* s) { s->SetVertAlign(TTeeVertAlign(RGVertAlign->ItemIndex())); }));
-    Bind(CBRound, &QCheckBox::clicked, series([this](S* s) { s->SetRoundRectangle(CBRound->isChecked()); }));
+    BindChecks(this, Series, {{CBTrans, &S::SetTransparent}, {CBRound, &S::SetRoundRectangle}});
     for (QLineEdit* e : {SEX0, SEX1, SEY0, SEY1}) Bind(e, &QLineEdit::textChanged, [this, e] { CoordinateChange(e); });
     Bind(CBUnits, &QComboBox::activated,
          series([this](S* s) { s->SetXYStyle(TChartShapeXYStyle(CBUnits->currentIndex())); }));

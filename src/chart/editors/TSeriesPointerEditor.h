@@ -22,10 +22,8 @@ public:
     QCheckBox* CBInflate = nullptr;
     QLabel* Label1 = nullptr;
     QSpinBox* SEPointHorizSize = nullptr;
-    QSpinBox* UDPointHorizSize = nullptr;
     QLabel* Label2 = nullptr;
     QSpinBox* SEPointVertSize = nullptr;
-    QSpinBox* UDPointVertSize = nullptr;
     QLabel* Label3 = nullptr;
     QComboBox* CBStyle = nullptr;
     QCheckBox* CBPoDark = nullptr;
@@ -70,7 +68,6 @@ public:
 
     QLabel* Label4 = nullptr;
     QSpinBox* Edit1 = nullptr;
-    QSpinBox* UDTransp = nullptr;
 
     void FormShow() override;
     void Edit1Change();

@@ -129,14 +129,12 @@ TTeeExportFormBase::TTeeExportFormBase(QWidget* Owner) : TTeeForm(Owner)
     Splitter1->addWidget(PageOptions);
     Splitter1->setSizes({110, 245});
 
-    EWidth = TeePlace(new QSpinBox(TabSize), 70, 10, 70, 21);
-    EWidth->setRange(0, 3000);
-    UDWidth = EWidth;
-    AddLabel(TabSize, "&Width:", 8, 14, EWidth);
-    EHeight = TeePlace(new QSpinBox(TabSize), 70, 38, 70, 21);
-    EHeight->setRange(0, 3000);
-    UDHeight = EHeight;
-    AddLabel(TabSize, "&Height:", 8, 42, EHeight);
+    UDWidth = TeePlace(new QSpinBox(TabSize), 70, 10, 70, 21);
+    UDWidth->setRange(0, 3000);
+    AddLabel(TabSize, "&Width:", 8, 14, UDWidth);
+    UDHeight = TeePlace(new QSpinBox(TabSize), 70, 38, 70, 21);
+    UDHeight->setRange(0, 3000);
+    AddLabel(TabSize, "&Height:", 8, 42, UDHeight);
     CBAspect = TeePlace(new QCheckBox("&Keep aspect ratio", TabSize), 8, 70, 200, 17);
     CBAspect->setChecked(true);
 
@@ -182,8 +180,8 @@ TTeeExportFormBase::TTeeExportFormBase(QWidget* Owner) : TTeeForm(Owner)
     SetCancelButton(BClose);
 
     Bind(LBFormat, &QListWidget::currentRowChanged, [this] { LBFormatClick(); });
-    Bind(EWidth, &QSpinBox::valueChanged, [this] { EWidthChange(); });
-    Bind(EHeight, &QSpinBox::valueChanged, [this] { EHeightChange(); });
+    Bind(UDWidth, &QSpinBox::valueChanged, [this] { EWidthChange(); });
+    Bind(UDHeight, &QSpinBox::valueChanged, [this] { EHeightChange(); });
     Bind(Tabs, &QTabWidget::currentChanged, [this] { EnableButtons(); });
     Bind(RGText->Buttons(), &QButtonGroup::idClicked, [this] { RGTextClick(); });
     Bind(CBDelim, &QComboBox::currentIndexChanged, [this] { CBDelimChange(); });

@@ -34,10 +34,8 @@ public:
     QTabWidget* PageOptions = nullptr;
     QWidget* TabOptions = nullptr;
     QWidget* TabSize = nullptr;
-    // Each edit and its up-down are one spin box.
-    QSpinBox* EWidth = nullptr;
+    // The size boxes (edit and up-down in one).
     QSpinBox* UDWidth = nullptr;
-    QSpinBox* EHeight = nullptr;
     QSpinBox* UDHeight = nullptr;
     QCheckBox* CBAspect = nullptr;
     // Native
