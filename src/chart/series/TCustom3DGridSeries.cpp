@@ -74,20 +74,12 @@ void TCustom3DGridSeries::Clear()
     InitGridIndex(FNumXValues, FNumZValues);
 }
 
-void TCustom3DGridSeries::SetNumXValues(int value)
+void TCustom3DGridSeries::SetGridSize(int numX, int numZ)
 {
-    if (value == FNumXValues) return;
-    CheckGridSize(value, FNumZValues, 1, value, 1, FNumZValues);
-    FNumXValues = value;
-    Clear();
-    ReCreateValues();
-}
-
-void TCustom3DGridSeries::SetNumZValues(int value)
-{
-    if (value == FNumZValues) return;
-    CheckGridSize(FNumXValues, value, 1, FNumXValues, 1, value);
-    FNumZValues = value;
+    if (numX == FNumXValues && numZ == FNumZValues) return;
+    CheckGridSize(numX, numZ, 1, numX, 1, numZ);
+    FNumXValues = numX;
+    FNumZValues = numZ;
     Clear();
     ReCreateValues();
 }
