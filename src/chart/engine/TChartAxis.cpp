@@ -8,7 +8,6 @@
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TTeeCustomTool.h"
 #include "chart/engine/TeeConst.h"
-#include "platform/StoreChanged.h"
 
 int TeeAxisPixelLimit = IsWindowsNT ? 0x3FFFFFF : 32767;
 
@@ -31,14 +30,7 @@ TChartAxisTitle::TChartAxisTitle(TCustomTeePanel* panel) : TTeeCustomShape(panel
 
 void TChartAxisTitle::SetAngle(int value)
 {
-    value %= 360;  // the remainder keeps the sign of the value
-    if (!StoreChanged(FAngle, value)) return;
-    Repaint();
-}
-
-void TChartAxisTitle::SetCaption(const AnsiString& value)
-{
-    if (StoreChanged(FCaption, value)) Repaint();
+    SetProperty(FAngle, value % 360);  // the remainder keeps the sign of the value
 }
 
 void TChartAxisTitle::Assign(TPersistent* Source)

@@ -73,7 +73,7 @@ public:
     // Modulo 360, keeping the sign.
     void SetAngle(int value);
     const AnsiString& GetCaption() const { return FCaption; }
-    void SetCaption(const AnsiString& value);
+    void SetCaption(const AnsiString& value) { SetProperty(FCaption, value); }
     // The angle the chart gave the title; Angle is stored only when it differs.
     int DefaultAngle = 0;
     void SetDefaultAngle(int value) { DefaultAngle = FAngle = value; }

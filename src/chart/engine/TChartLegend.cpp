@@ -13,6 +13,7 @@
 #include "chart/engine/TeeProcs.h"
 #include "platform/Round.h"
 #include "platform/StoreChanged.h"
+#include "platform/StoredRules.h"
 #include "platform/TextLines.h"
 
 // ---- TChartLegendGradient
@@ -108,11 +109,6 @@ void TLegendTitle::SetCaption(const AnsiString& Value)
     FText.clear();
     if (!Value.empty()) FText.push_back(Value);
     Repaint();
-}
-
-void TLegendTitle::SetTextAlignment(TAlignment Value)
-{
-    if (StoreChanged(FTextAlignment, Value)) Repaint();
 }
 
 QStringList TLegendTitle::GetTextList() const
@@ -220,31 +216,16 @@ TCustomChart* TCustomChartLegend::Chart() const
     return qobject_cast<TCustomChart*>(ParentChart());
 }
 
-void TCustomChartLegend::SetInt(int& Variable, int Value)
-{
-    if (StoreChanged(Variable, Value)) Repaint();
-}
-
-void TCustomChartLegend::SetBool(bool& Variable, bool Value)
-{
-    if (StoreChanged(Variable, Value)) Repaint();
-}
-
-void TCustomChartLegend::SetAlignment(TLegendAlignment Value)
-{
-    if (StoreChanged(FAlignment, Value)) Repaint();
-}
-
 void TCustomChartLegend::SetCheckBoxes(bool Value)
 {
-    if (!StoreChanged(FCheckBoxes, Value)) return;
+    if (!StoreChanged(FSettings.CheckBoxes, Value)) return;
     FInternalStyle = CalcLegendStyle();
     Repaint();
 }
 
 void TCustomChartLegend::SetCheckBoxesStyle(TCheckBoxesStyle Value)
 {
-    if (!StoreChanged(FCheckBoxesStyle, Value)) return;
+    if (!StoreChanged(FSettings.CheckBoxesStyle, Value)) return;
     if (Value == cbsRadio) {
         if (TCustomChart* chart = Chart()) {
             bool found = false;
@@ -260,112 +241,51 @@ void TCustomChartLegend::SetCheckBoxesStyle(TCheckBoxesStyle Value)
     Repaint();
 }
 
-void TCustomChartLegend::SetCurrentPage(bool Value)
-{
-    SetBool(FCurrentPage, Value);
-}
-
 void TCustomChartLegend::SetFirstValue(int Value)
 {
     if (Value < 0) throw LegendException(TeeMsg_LegendFirstValue);
-    SetInt(FFirstValue, Value);
-}
-
-void TCustomChartLegend::SetFontSeriesColor(bool Value)
-{
-    SetBool(FFontSeriesColor, Value);
-}
-void TCustomChartLegend::SetHorizMargin(int Value)
-{
-    SetInt(FHorizMargin, Value);
-}
-void TCustomChartLegend::SetInverted(bool Value)
-{
-    SetBool(FInverted, Value);
+    SetProperty(FSettings.FirstValue, Value);
 }
 
 void TCustomChartLegend::SetLegendStyle(TLegendStyle Value)
 {
-    if (!StoreChanged(FLegendStyle, Value)) return;
+    if (!StoreChanged(FSettings.LegendStyle, Value)) return;
     FInternalStyle = CalcLegendStyle();
     Repaint();
-}
-
-void TCustomChartLegend::SetMaxNumRows(int Value)
-{
-    SetInt(FMaxNumRows, Value);
-}
-void TCustomChartLegend::SetResizeChart(bool Value)
-{
-    SetBool(FResizeChart, Value);
-}
-
-void TCustomChartLegend::SetSeries(TChartSeries* Value)
-{
-    if (StoreChanged(FSeries, Value)) Repaint();
-}
-
-void TCustomChartLegend::SetTextStyle(TLegendTextStyle Value)
-{
-    if (StoreChanged(FTextStyle, Value)) Repaint();
-}
-
-void TCustomChartLegend::SetTopPos(int Value)
-{
-    SetInt(FTopPos, Value);
-}
-void TCustomChartLegend::SetVertMargin(int Value)
-{
-    SetInt(FVertMargin, Value);
-}
-void TCustomChartLegend::SetVertSpacing(int Value)
-{
-    SetInt(FVertSpacing, Value);
 }
 
 void TCustomChartLegend::Assign(TPersistent* Source)
 {
     if (auto* s = qobject_cast<TCustomChartLegend*>(Source)) {
-        FAlignment = s->FAlignment;
-        FCheckBoxes = s->FCheckBoxes;
-        FCheckBoxesStyle = s->FCheckBoxesStyle;
-        FCurrentPage = s->FCurrentPage;
+        FSettings = s->FSettings;
         FDividingLines->Assign(s->FDividingLines);
-        FFirstValue = s->FFirstValue;
-        FFontSeriesColor = s->FFontSeriesColor;
-        FHorizMargin = s->FHorizMargin;
-        FInverted = s->FInverted;
-        FLegendStyle = s->FLegendStyle;
-        FMaxNumRows = s->FMaxNumRows;
-        FResizeChart = s->FResizeChart;
         FSymbol->Assign(s->FSymbol);
-        FTextStyle = s->FTextStyle;
         FTitle->Assign(s->FTitle);
-        FTopPos = s->FTopPos;
-        FVertMargin = s->FVertMargin;
-        FVertSpacing = s->FVertSpacing;
     }
     TTeeCustomShapePosition::Assign(Source);
 }
 
 bool TCustomChartLegend::IsPropertyStored(const char* Name) const
 {
-    const auto is = [Name](const char* n) { return std::strcmp(Name, n) == 0; };
-    if (is("Alignment")) return FAlignment != laRight;
-    if (is("CheckBoxes")) return FCheckBoxes;
-    if (is("CheckBoxesStyle")) return FCheckBoxesStyle != cbsCheck;
-    if (is("CurrentPage")) return !FCurrentPage;
-    if (is("FirstValue")) return FFirstValue != 0;
-    if (is("FontSeriesColor")) return FFontSeriesColor;
-    if (is("HorizMargin")) return FHorizMargin != 0;
-    if (is("Inverted")) return FInverted;
-    if (is("LegendStyle")) return FLegendStyle != lsAuto;
-    if (is("MaxNumRows")) return FMaxNumRows != 10;
-    if (is("ResizeChart")) return !FResizeChart;
-    if (is("TextStyle")) return FTextStyle != ltsLeftValue;
-    if (is("TopPos")) return FTopPos != 10;
-    if (is("VertMargin")) return FVertMargin != 0;
-    if (is("VertSpacing")) return FVertSpacing != 0;
+    static const TLegendSettings defaults;
+    const TStoredRule rules[] = {
+        {"Alignment", FSettings.Alignment != defaults.Alignment},
+        {"CheckBoxes", FSettings.CheckBoxes != defaults.CheckBoxes},
+        {"CheckBoxesStyle", FSettings.CheckBoxesStyle != defaults.CheckBoxesStyle},
+        {"CurrentPage", FSettings.CurrentPage != defaults.CurrentPage},
+        {"FirstValue", FSettings.FirstValue != defaults.FirstValue},
+        {"FontSeriesColor", FSettings.FontSeriesColor != defaults.FontSeriesColor},
+        {"HorizMargin", FSettings.HorizMargin != defaults.HorizMargin},
+        {"Inverted", FSettings.Inverted != defaults.Inverted},
+        {"LegendStyle", FSettings.LegendStyle != defaults.LegendStyle},
+        {"MaxNumRows", FSettings.MaxNumRows != defaults.MaxNumRows},
+        {"ResizeChart", FSettings.ResizeChart != defaults.ResizeChart},
+        {"TextStyle", FSettings.TextStyle != defaults.TextStyle},
+        {"TopPos", FSettings.TopPos != defaults.TopPos},
+        {"VertMargin", FSettings.VertMargin != defaults.VertMargin},
+        {"VertSpacing", FSettings.VertSpacing != defaults.VertSpacing},
+    };
+    if (const auto stored = StoredByRule(rules, Name)) return *stored;
     return TTeeCustomShapePosition::IsPropertyStored(Name);
 }
 
@@ -373,9 +293,9 @@ bool TCustomChartLegend::IsPropertyStored(const char* Name) const
 
 TLegendStyle TCustomChartLegend::CalcLegendStyle() const
 {
-    if (FLegendStyle != lsAuto) return FLegendStyle;
+    if (FSettings.LegendStyle != lsAuto) return FSettings.LegendStyle;
     TCustomChart* chart = Chart();
-    if (FCheckBoxes || (chart && chart->CountActiveSeries() > 1)) return lsSeries;
+    if (FSettings.CheckBoxes || (chart && chart->CountActiveSeries() > 1)) return lsSeries;
     return lsValues;
 }
 
@@ -390,7 +310,7 @@ bool TCustomChartLegend::ShouldDraw() const
 {
     if (!GetVisible()) return false;
     TCustomChart* chart = Chart();
-    const bool boxes = FCheckBoxes && CalcLegendStyle() != lsValues;
+    const bool boxes = FSettings.CheckBoxes && CalcLegendStyle() != lsValues;
     return boxes || (chart && chart->CountActiveSeries() > 0);
 }
 
@@ -419,7 +339,7 @@ AnsiString TCustomChartLegend::FormattedLegend(int Index)
 AnsiString TCustomChartLegend::FormattedValue(TChartSeries* Series, int ValueIndex)
 {
     if (!Series || ValueIndex == -1) return AnsiString();
-    AnsiString s = Series->LegendString(ValueIndex, FTextStyle);
+    AnsiString s = Series->LegendString(ValueIndex, FSettings.TextStyle);
     std::replace(s.begin(), s.end(), TeeLineSeparator, ' ');
     return s;
 }
@@ -429,7 +349,7 @@ int TCustomChartLegend::CalcItemHeight()
     TCanvas3D* canvas = ParentChart() ? ParentChart()->GetCanvas() : nullptr;
     int result = canvas ? canvas->GetFontHeight() : 0;
     if (HasCheckBoxes()) result = std::max(17, result);
-    result += FVertSpacing;
+    result += FSettings.VertSpacing;
     if (GetVertical() && FDividingLines->GetVisible()) result += FDividingLines->GetWidth();
     return result;
 }
@@ -464,11 +384,11 @@ void TCustomChartLegend::DrawLegend()
 
     // Paging.
     const int perPage = chart->GetMaxPointsPerPage();
-    const bool paging = FInternalStyle == lsValues && FCurrentPage && perPage > 0;
+    const bool paging = FInternalStyle == lsValues && FSettings.CurrentPage && perPage > 0;
     if (paging)
-        FFirstValue = (chart->GetPage() - 1) * perPage;
+        FSettings.FirstValue = (chart->GetPage() - 1) * perPage;
     else if (perPage > 0 && FInternalStyle != lsValues)
-        FFirstValue = 0;
+        FSettings.FirstValue = 0;
 
     // Number of items.
     int N = 0;
@@ -479,7 +399,7 @@ void TCustomChartLegend::DrawLegend()
         for (TChartSeries* s : *chart->SeriesList())
             if (s->GetShowInLegend() && (s->GetActive() || HasCheckBoxes())) ++N;
     }
-    FTotalItems = std::max(0, N - FFirstValue);
+    FTotalItems = std::max(0, N - FSettings.FirstValue);
     if (paging) FTotalItems = std::min(FTotalItems, perPage);
 
     chart->LegendColor = GetColor();
@@ -495,13 +415,13 @@ void TCustomChartLegend::DrawLegend()
     TRect& R = chart->ChartRect;
     const TRect& CB = chart->ChartBounds;
 
-    // The column texts of the items FFirstValue .. FFirstValue + count - 1 and their widths.
+    // The column texts of the items FSettings.FirstValue .. FSettings.FirstValue + count - 1 and their widths.
     const auto buildTexts = [&](int count) {
         FItemTexts.assign(static_cast<std::size_t>(std::max(0, count)), {});
         for (int k = 0; k < count; ++k) {
-            const int index = FInverted ? FFirstValue + count - 1 - k : FFirstValue + k;
+            const int index = FSettings.Inverted ? FSettings.FirstValue + count - 1 - k : FSettings.FirstValue + k;
             const AnsiString text = chart->FormattedLegend(index);
-            auto& item = FItemTexts[static_cast<std::size_t>(index - FFirstValue)];
+            auto& item = FItemTexts[static_cast<std::size_t>(index - FSettings.FirstValue)];
             const std::size_t sep = text.find(TeeColumnSeparator);
             if (sep == AnsiString::npos) {
                 item.first = text;
@@ -525,21 +445,21 @@ void TCustomChartLegend::DrawLegend()
     };
 
     if (GetVertical()) {
-        if (!custom) ShapeBounds.Top = CB.Top + Round(FTopPos * (CB.Bottom - CB.Top) * 0.01);
+        if (!custom) ShapeBounds.Top = CB.Top + Round(FSettings.TopPos * (CB.Bottom - CB.Top) * 0.01);
         FColumns = 1;
         const int top = FirstItemTop();
         if (R.Bottom <= top || H <= 0)
             FRows = 0;
         else
             FRows = std::max(0, std::min(FTotalItems, (chart->ChartHeight + R.Top - 2 * F - top) / H));
-        FLastValue = FFirstValue + std::min(FTotalItems, FRows) - 1;
-        buildTexts(FLastValue - FFirstValue + 1);
+        FLastValue = FSettings.FirstValue + std::min(FTotalItems, FRows) - 1;
+        buildTexts(FLastValue - FSettings.FirstValue + 1);
     } else {
-        FLastValue = FFirstValue + FTotalItems - 1;
+        FLastValue = FSettings.FirstValue + FTotalItems - 1;
         buildTexts(FTotalItems);
         FSymbolWidth = FSymbol->CalcWidth(TextColumnsWidth());
         if (!custom) {
-            if (FAlignment == laBottom) {
+            if (FSettings.Alignment == laBottom) {
                 int D = chart->GetShadow()->GetVertSize() + F + 1;
                 if (OnCalcSize) OnCalcSize(this, D);
                 ShapeBounds.Bottom = R.Bottom - D;
@@ -552,11 +472,11 @@ void TCustomChartLegend::DrawLegend()
             FColumns = 0;
         else
             FColumns = std::max(0, std::min(FTotalItems, (chart->ChartWidth - 2 * F - 8) / W));
-        FRows = FColumns > 0 ? std::min((FTotalItems + FColumns - 1) / FColumns, FMaxNumRows) : 0;
-        FLastValue = FFirstValue + std::min(FTotalItems, FColumns * FRows) - 1;
+        FRows = FColumns > 0 ? std::min((FTotalItems + FColumns - 1) / FColumns, FSettings.MaxNumRows) : 0;
+        FLastValue = FSettings.FirstValue + std::min(FTotalItems, FColumns * FRows) - 1;
     }
 
-    if (FLastValue < FFirstValue) return;
+    if (FLastValue < FSettings.FirstValue) return;
 
     const int T = TextColumnsWidth();
     int height = FRows * H + 2;
@@ -564,19 +484,19 @@ void TCustomChartLegend::DrawLegend()
         height += titleHeight + 2;
         if (!FTitle->GetTransparent()) height += std::abs(FTitle->GetShadow()->GetVertSize());
     }
-    if (FAlignment == laBottom && !custom) ShapeBounds.Top = ShapeBounds.Bottom - height;
+    if (FSettings.Alignment == laBottom && !custom) ShapeBounds.Top = ShapeBounds.Bottom - height;
     ShapeBounds.Bottom = ShapeBounds.Top + height;
 
     int itemsLeft;
     if (GetVertical()) {
-        if (FAlignment == laLeft || custom) {
+        if (FSettings.Alignment == laLeft || custom) {
             if (!custom) ShapeBounds.Left = R.Left + F + 1;
         }
         FSymbolWidth = FSymbol->CalcWidth(T + 10);
         int itemWidth = T + 10 + FSymbolWidth;
         if (OnCalcSize) OnCalcSize(this, itemWidth);
         if (FTitleVisible) itemWidth = std::max(itemWidth, FTitle->TotalWidth());
-        if (FAlignment == laRight && !custom) {
+        if (FSettings.Alignment == laRight && !custom) {
             ShapeBounds.Right = R.Right - (GetShadow()->GetHorizSize() + F + 1);
             ShapeBounds.Left = ShapeBounds.Right - itemWidth;
             if (HasCheckBoxes()) ShapeBounds.Left -= 15;
@@ -593,7 +513,8 @@ void TCustomChartLegend::DrawLegend()
         total = std::min(total, chart->ChartWidth);
         const int half = total / 2;
         if (!custom)
-            ShapeBounds.Left = Round(FTopPos * (CB.Right - CB.Left - 2 * half) * 0.01) + chart->ChartXCenter - half;
+            ShapeBounds.Left =
+                Round(FSettings.TopPos * (CB.Right - CB.Left - 2 * half) * 0.01) + chart->ChartXCenter - half;
         ShapeBounds.Right = ShapeBounds.Left + 2 * half;
         itemsLeft = ShapeBounds.Left;
         if (HasCheckBoxes()) {
@@ -621,25 +542,25 @@ void TCustomChartLegend::DrawLegend()
         canvas->AssignFont(GetFont());
     }
 
-    const int count = FLastValue - FFirstValue;
-    for (int p = 0; p <= count; ++p) DrawItem(p, FInverted ? FLastValue - p : FFirstValue + p);
+    const int count = FLastValue - FSettings.FirstValue;
+    for (int p = 0; p <= count; ++p) DrawItem(p, FSettings.Inverted ? FLastValue - p : FSettings.FirstValue + p);
 
-    if (FResizeChart && !custom) {
-        switch (FAlignment) {
+    if (FSettings.ResizeChart && !custom) {
+        switch (FSettings.Alignment) {
             case laLeft: R.Left = ShapeBounds.Right; break;
             case laRight: R.Right = ShapeBounds.Left; break;
             case laTop: R.Top = ShapeBounds.Bottom + chart->GetShadow()->GetVertSize(); break;
             case laBottom: R.Bottom = ShapeBounds.Top; break;
         }
         if (GetVertical()) {
-            const int margin = FHorizMargin != 0 ? FHorizMargin : Round(chart->ChartWidth * 0.03);
-            if (FAlignment == laLeft)
+            const int margin = FSettings.HorizMargin != 0 ? FSettings.HorizMargin : Round(chart->ChartWidth * 0.03);
+            if (FSettings.Alignment == laLeft)
                 R.Left += margin;
             else
                 R.Right -= margin;
         } else {
-            const int margin = FVertMargin != 0 ? FVertMargin : Round(chart->ChartHeight * 0.04);
-            if (FAlignment == laTop)
+            const int margin = FSettings.VertMargin != 0 ? FSettings.VertMargin : Round(chart->ChartHeight * 0.04);
+            if (FSettings.Alignment == laTop)
                 R.Top += margin;
             else
                 R.Bottom -= margin;
@@ -684,13 +605,13 @@ void TCustomChartLegend::DrawItem(int Position, int Index)
     } else {
         y += H * Position;
     }
-    y += FVertSpacing / 2;
+    y += FSettings.VertSpacing / 2;
     if (chart->OnGetLegendPos) chart->OnGetLegendPos(chart, Index, textX, y, symbolX);
 
     TChartSeries* itemSeries = nullptr;
     if (seriesStyle) itemSeries = ItemSeries(Index, !boxes);
     canvas->AssignFont(GetFont());
-    if (FFontSeriesColor) {
+    if (FSettings.FontSeriesColor) {
         if (seriesStyle) {
             if (itemSeries) canvas->Font->SetColor(itemSeries->GetSeriesColor());
         } else if (TChartSeries* s = GetLegendSeries()) {
@@ -699,14 +620,14 @@ void TCustomChartLegend::DrawItem(int Position, int Index)
     }
     canvas->SetBackMode(cbmTransparent);
 
-    const std::size_t slot = static_cast<std::size_t>(Index - FFirstValue);
+    const std::size_t slot = static_cast<std::size_t>(Index - FSettings.FirstValue);
     const std::pair<AnsiString, AnsiString> empty;
     const auto& texts = slot < FItemTexts.size() ? FItemTexts[slot] : empty;
     int x = textX;
     for (int column = 0; column < 2; ++column) {
         const AnsiString& text = column == 0 ? texts.first : texts.second;
         const int width = FColumnWidth[column];
-        const bool right = FInternalStyle != lsSeries && RightAlignedColumn(FTextStyle, column);
+        const bool right = FInternalStyle != lsSeries && RightAlignedColumn(FSettings.TextStyle, column);
         if (right) {
             x += width;
             canvas->SetTextAlign(TA_RIGHT | TA_TOP);
@@ -719,10 +640,10 @@ void TCustomChartLegend::DrawItem(int Position, int Index)
     }
     canvas->SetTextAlign(TA_LEFT | TA_TOP);
 
-    const int last = FLastValue - FFirstValue;
+    const int last = FLastValue - FSettings.FirstValue;
     TRect symbolRect(symbolX, y, symbolX + FSymbolWidth, y + H + 1);
     if (!(FSymbol->GetContinuous() && Position > 0)) symbolRect.Top += 2;
-    if (!(FSymbol->GetContinuous() && Position == last)) symbolRect.Bottom -= FVertSpacing + 3;
+    if (!(FSymbol->GetContinuous() && Position == last)) symbolRect.Bottom -= FSettings.VertSpacing + 3;
 
     const auto drawSymbol = [&](TChartSeries* s, int valueIndex) {
         if (FSymbolWidth <= 0 || !s) return;
@@ -734,8 +655,8 @@ void TCustomChartLegend::DrawItem(int Position, int Index)
             FInternalStyle == lsLastValues && itemSeries ? std::max(-1, itemSeries->Count() - 1) : -1;
         if (boxes) {
             if (itemSeries && canvas->Canvas)
-                TeeDrawCheckBox(FBoxX + shift, y + (H - FVertSpacing - 11) / 2 - 1, canvas->Canvas,
-                                itemSeries->GetActive(), GetColor(), FCheckBoxesStyle == cbsCheck);
+                TeeDrawCheckBox(FBoxX + shift, y + (H - FSettings.VertSpacing - 11) / 2 - 1, canvas->Canvas,
+                                itemSeries->GetActive(), GetColor(), FSettings.CheckBoxesStyle == cbsCheck);
         }
         drawSymbol(itemSeries, FInternalStyle == lsLastValues ? valueIndex : -1);
     } else if (TChartSeries* s = GetLegendSeries()) {
@@ -751,7 +672,7 @@ void TCustomChartLegend::DrawItem(int Position, int Index)
         canvas->AssignVisiblePen(FDividingLines);
         canvas->SetBackMode(cbmTransparent);
         if (GetVertical())
-            canvas->DoHorizLine(ShapeBounds.Left, ShapeBounds.Right, y - FVertSpacing / 2);
+            canvas->DoHorizLine(ShapeBounds.Left, ShapeBounds.Right, y - FSettings.VertSpacing / 2);
         else
             canvas->DoVertLine(ShapeBounds.Left + shift + 2, ShapeBounds.Top, ShapeBounds.Bottom);
     }
@@ -777,19 +698,19 @@ int TCustomChartLegend::Clicked(int X, int Y)
     for (int r = 0; r < FRows; ++r) {
         const int y0 = top + H * r;
         if (Y >= y0 && Y <= y0 + H) {
-            row = FInverted ? FRows - r - 1 : r;
+            row = FSettings.Inverted ? FRows - r - 1 : r;
             break;
         }
     }
-    if (GetVertical()) return row == -1 ? -1 : row + FFirstValue;
+    if (GetVertical()) return row == -1 ? -1 : row + FSettings.FirstValue;
     if (FColumns <= 0 || row == -1) return -1;
     const int width = (R.Right - R.Left) / FColumns;
     for (int c = 0; c < FColumns; ++c) {
         const int x0 = R.Left + 1 + c * width;
         if (X >= x0 && X <= x0 + width) {
-            const int index = FColumns * row + (FInverted ? FColumns - c - 1 : c);
-            if (index > FLastValue - FFirstValue) return -1;
-            return index + FFirstValue;
+            const int index = FColumns * row + (FSettings.Inverted ? FColumns - c - 1 : c);
+            if (index > FLastValue - FSettings.FirstValue) return -1;
+            return index + FSettings.FirstValue;
         }
     }
     return -1;
@@ -800,7 +721,7 @@ bool TCustomChartLegend::DoMouseDown(int, int, int ItemIndex)
     if (!HasCheckBoxes() || ItemIndex == -1) return false;
     TCustomChart* chart = Chart();
     if (!chart) return false;
-    if (FCheckBoxesStyle == cbsRadio) {
+    if (FSettings.CheckBoxesStyle == cbsRadio) {
         int position = 0;
         for (TChartSeries* s : *chart->SeriesList()) {
             if (!s->GetShowInLegend()) continue;

@@ -120,7 +120,7 @@ public:
     AnsiString GetCaption() const { return FText.empty() ? AnsiString() : FText.front(); }
     void SetCaption(const AnsiString& Value);
     TAlignment GetTextAlignment() const { return FTextAlignment; }
-    void SetTextAlignment(TAlignment Value);
+    void SetTextAlignment(TAlignment Value) { SetProperty(FTextAlignment, Value); }
 
     // With the title's font on the panel's canvas.
     int CalcHeight();
@@ -136,6 +136,25 @@ private:
     std::vector<AnsiString> FText;
     TAlignment FTextAlignment = taLeftJustify;
     int FHeight = 0;
+};
+
+// The legend's stored values with their defaults.
+struct TLegendSettings {
+    TLegendAlignment Alignment = laRight;
+    bool CheckBoxes = false;
+    TCheckBoxesStyle CheckBoxesStyle = cbsCheck;
+    bool CurrentPage = true;
+    int FirstValue = 0;
+    bool FontSeriesColor = false;
+    int HorizMargin = 0;
+    bool Inverted = false;
+    TLegendStyle LegendStyle = lsAuto;
+    int MaxNumRows = 10;
+    bool ResizeChart = true;
+    TLegendTextStyle TextStyle = ltsLeftValue;
+    int TopPos = 10;
+    int VertMargin = 0;
+    int VertSpacing = 0;
 };
 
 class TCustomChartLegend : public TTeeCustomShapePosition {
@@ -166,54 +185,54 @@ public:
     bool IsPropertyStored(const char* Name) const override;
 
     // ---- properties
-    TLegendAlignment GetAlignment() const { return FAlignment; }
-    void SetAlignment(TLegendAlignment Value);
-    bool GetCheckBoxes() const { return FCheckBoxes; }
+    TLegendAlignment GetAlignment() const { return FSettings.Alignment; }
+    void SetAlignment(TLegendAlignment Value) { SetProperty(FSettings.Alignment, Value); }
+    bool GetCheckBoxes() const { return FSettings.CheckBoxes; }
     void SetCheckBoxes(bool Value);
-    TCheckBoxesStyle GetCheckBoxesStyle() const { return FCheckBoxesStyle; }
+    TCheckBoxesStyle GetCheckBoxesStyle() const { return FSettings.CheckBoxesStyle; }
     // Radio style leaves only the first active legend series active.
     void SetCheckBoxesStyle(TCheckBoxesStyle Value);
     int GetColorWidth() const { return FSymbol->GetWidth(); }
     void SetColorWidth(int Value) { FSymbol->SetWidth(Value); }
-    bool GetCurrentPage() const { return FCurrentPage; }
-    void SetCurrentPage(bool Value);
+    bool GetCurrentPage() const { return FSettings.CurrentPage; }
+    void SetCurrentPage(bool Value) { SetProperty(FSettings.CurrentPage, Value); }
     TChartPen* GetDividingLines() const { return FDividingLines; }
     void SetDividingLines(TChartPen* Value) { FDividingLines->Assign(Value); }
-    int GetFirstValue() const { return FFirstValue; }
+    int GetFirstValue() const { return FSettings.FirstValue; }
     // Raises LegendException for a negative value.
     void SetFirstValue(int Value);
-    bool GetFontSeriesColor() const { return FFontSeriesColor; }
-    void SetFontSeriesColor(bool Value);
-    int GetHorizMargin() const { return FHorizMargin; }
-    void SetHorizMargin(int Value);
-    bool GetInverted() const { return FInverted; }
-    void SetInverted(bool Value);
-    TLegendStyle GetLegendStyle() const { return FLegendStyle; }
+    bool GetFontSeriesColor() const { return FSettings.FontSeriesColor; }
+    void SetFontSeriesColor(bool Value) { SetProperty(FSettings.FontSeriesColor, Value); }
+    int GetHorizMargin() const { return FSettings.HorizMargin; }
+    void SetHorizMargin(int Value) { SetProperty(FSettings.HorizMargin, Value); }
+    bool GetInverted() const { return FSettings.Inverted; }
+    void SetInverted(bool Value) { SetProperty(FSettings.Inverted, Value); }
+    TLegendStyle GetLegendStyle() const { return FSettings.LegendStyle; }
     void SetLegendStyle(TLegendStyle Value);
-    int GetMaxNumRows() const { return FMaxNumRows; }
-    void SetMaxNumRows(int Value);
-    bool GetResizeChart() const { return FResizeChart; }
-    void SetResizeChart(bool Value);
+    int GetMaxNumRows() const { return FSettings.MaxNumRows; }
+    void SetMaxNumRows(int Value) { SetProperty(FSettings.MaxNumRows, Value); }
+    bool GetResizeChart() const { return FSettings.ResizeChart; }
+    void SetResizeChart(bool Value) { SetProperty(FSettings.ResizeChart, Value); }
     TChartSeries* GetSeries() const { return FSeries; }
-    void SetSeries(TChartSeries* Value);
+    void SetSeries(TChartSeries* Value) { SetProperty(FSeries, Value); }
     TLegendSymbol* GetSymbol() const { return FSymbol; }
-    TLegendTextStyle GetTextStyle() const { return FTextStyle; }
-    void SetTextStyle(TLegendTextStyle Value);
+    TLegendTextStyle GetTextStyle() const { return FSettings.TextStyle; }
+    void SetTextStyle(TLegendTextStyle Value) { SetProperty(FSettings.TextStyle, Value); }
     TLegendTitle* GetTitle() const { return FTitle; }
-    int GetTopPos() const { return FTopPos; }
-    void SetTopPos(int Value);
-    int GetVertMargin() const { return FVertMargin; }
-    void SetVertMargin(int Value);
-    int GetVertSpacing() const { return FVertSpacing; }
-    void SetVertSpacing(int Value);
+    int GetTopPos() const { return FSettings.TopPos; }
+    void SetTopPos(int Value) { SetProperty(FSettings.TopPos, Value); }
+    int GetVertMargin() const { return FSettings.VertMargin; }
+    void SetVertMargin(int Value) { SetProperty(FSettings.VertMargin, Value); }
+    int GetVertSpacing() const { return FSettings.VertSpacing; }
+    void SetVertSpacing(int Value) { SetProperty(FSettings.VertSpacing, Value); }
 
     // ---- queries
     TLegendStyle CalcLegendStyle() const;
     TLegendStyle InternalLegendStyle() const { return FInternalStyle; }
-    bool GetVertical() const { return FAlignment == laLeft || FAlignment == laRight; }
+    bool GetVertical() const { return FSettings.Alignment == laLeft || FSettings.Alignment == laRight; }
     TRect GetRectLegend() const { return ShapeBounds; }
     TChartSeries* GetLegendSeries() const;
-    bool HasCheckBoxes() const { return FCheckBoxes && FInternalStyle != lsValues; }
+    bool HasCheckBoxes() const { return FSettings.CheckBoxes && FInternalStyle != lsValues; }
     bool ShouldDraw() const;
     // The text of item Index for the current style.
     AnsiString FormattedLegend(int Index);
@@ -247,30 +266,14 @@ private:
     // The series of legend item Index for the series styles.
     TChartSeries* ItemSeries(int Index, bool OnlyActive) const;
     int TextColumnsWidth() const { return FColumnWidth[0] + FColumnWidth[1] + 2 * FSpaceWidth - 1; }
-    void SetInt(int& Variable, int Value);
-    void SetBool(bool& Variable, bool Value);
-    int GetTextStyleInt() const { return int(FTextStyle); }
+    int GetTextStyleInt() const { return int(FSettings.TextStyle); }
     void SetTextStyleInt(int Value) { SetTextStyle(TLegendTextStyle(Value)); }
 
-    TLegendAlignment FAlignment = laRight;
-    bool FCheckBoxes = false;
-    TCheckBoxesStyle FCheckBoxesStyle = cbsCheck;
-    bool FCurrentPage = true;
+    TLegendSettings FSettings;
     TChartHiddenPen* FDividingLines;
-    int FFirstValue = 0;
-    bool FFontSeriesColor = false;
-    int FHorizMargin = 0;
-    bool FInverted = false;
-    TLegendStyle FLegendStyle = lsAuto;
-    int FMaxNumRows = 10;
-    bool FResizeChart = true;
     TChartSeries* FSeries = nullptr;
     TLegendSymbol* FSymbol;
-    TLegendTextStyle FTextStyle = ltsLeftValue;
     TLegendTitle* FTitle;
-    int FTopPos = 10;
-    int FVertMargin = 0;
-    int FVertSpacing = 0;
 
     // State of the latest drawing.
     int FLastValue = -1;
@@ -287,7 +290,7 @@ private:
     int FTextX = 0;
     int FSymbolX = 0;
     int FBoxX = 0;
-    // Column texts of the items from FFirstValue on.
+    // Column texts of the items from FSettings.FirstValue on.
     std::vector<std::pair<AnsiString, AnsiString>> FItemTexts;
 };
 

@@ -5,7 +5,6 @@
 
 #include "chart/engine/TCustomTeePanel.h"
 #include "chart/engine/TeCanvas.h"
-#include "platform/StoreChanged.h"
 #include "platform/TextLines.h"
 
 // Distance between a title and the plot area, in pixels.
@@ -73,16 +72,6 @@ TChartFootTitle::TChartFootTitle(TCustomTeePanel* AOwner) : TChartTitle(AOwner)
     GetFont()->DefaultColor = clRed;
     GetFont()->SetColor(clRed);
     GetFont()->SetStyle(TFontStyles(fsItalic));
-}
-
-void TChartTitle::SetAdjustFrame(bool Value)
-{
-    if (StoreChanged(FAdjustFrame, Value)) Repaint();
-}
-
-void TChartTitle::SetAlignment(TAlignment Value)
-{
-    if (StoreChanged(FAlignment, Value)) Repaint();
 }
 
 void TChartTitle::SetText(const std::vector<AnsiString>& Value)

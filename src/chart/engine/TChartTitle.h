@@ -47,9 +47,9 @@ public:
     bool IsPropertyStored(const char* Name) const override;
 
     bool GetAdjustFrame() const { return FAdjustFrame; }
-    void SetAdjustFrame(bool Value);
+    void SetAdjustFrame(bool Value) { SetProperty(FAdjustFrame, Value); }
     TAlignment GetAlignment() const { return FAlignment; }
-    void SetAlignment(TAlignment Value);
+    void SetAlignment(TAlignment Value) { SetProperty(FAlignment, Value); }
     const std::vector<AnsiString>& Text() const { return FText; }
     void SetText(const std::vector<AnsiString>& Value);
     // The first line; setting it replaces all lines (none for an empty value).

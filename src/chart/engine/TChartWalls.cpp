@@ -3,27 +3,11 @@
 #include <cstring>
 
 #include "chart/engine/TCustomAxisPanel.h"
-#include "platform/StoreChanged.h"
 #include "platform/TBitmap.h"
 
 TCustomChartWall::TCustomChartWall(TCustomAxisPanel* AOwner) : TTeeCustomShape(AOwner), FChart(AOwner)
 {
     InitColor(clDefault);
-}
-
-void TCustomChartWall::SetAutoHide(bool Value)
-{
-    if (StoreChanged(FAutoHide, Value)) Repaint();
-}
-
-void TCustomChartWall::SetDark3D(bool Value)
-{
-    if (StoreChanged(FDark3D, Value)) Repaint();
-}
-
-void TCustomChartWall::SetSize(int Value)
-{
-    if (StoreChanged(FSize, Value)) Repaint();
 }
 
 void TCustomChartWall::InitColor(TColor Value)

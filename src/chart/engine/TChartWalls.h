@@ -16,11 +16,11 @@ public:
     bool IsPropertyStored(const char* Name) const override;
 
     bool GetAutoHide() const { return FAutoHide; }
-    void SetAutoHide(bool Value);
+    void SetAutoHide(bool Value) { SetProperty(FAutoHide, Value); }
     bool GetDark3D() const { return FDark3D; }
-    void SetDark3D(bool Value);
+    void SetDark3D(bool Value) { SetProperty(FDark3D, Value); }
     int GetSize() const { return FSize; }
-    void SetSize(int Value);
+    void SetSize(int Value) { SetProperty(FSize, Value); }
     // Sets the colour and the colour it is stored against.
     void InitColor(TColor Value);
     TColor DefaultColor() const { return FDefaultColor; }

@@ -7,6 +7,7 @@
 
 #include "chart/engine/TChartBrush.h"
 #include "chart/engine/TChartPen.h"
+#include "chart/engine/TPropertySetters.h"
 #include "chart/engine/TeeFont.h"
 #include "chart/engine/TeeGradient.h"
 #include "chart/engine/TeePanelTypes.h"
@@ -15,7 +16,7 @@
 
 class TCustomTeePanel;
 
-class TTeeCustomShapeBrushPen : public TPersistent {
+class TTeeCustomShapeBrushPen : public TPersistent, public TPropertySetters<TTeeCustomShapeBrushPen> {
     Q_OBJECT
     Q_PROPERTY(TChartBrush* Brush READ GetBrush WRITE SetBrush)
     Q_PROPERTY(TChartPen* Pen READ GetPen WRITE SetPen)
@@ -49,6 +50,11 @@ protected:
     TCustomTeePanel* FParentChart;
     TChartPen* FPen;
     bool FVisible = true;
+
+private:
+    // The property setters repaint the shape when a value changed.
+    friend class TPropertySetters<TTeeCustomShapeBrushPen>;
+    void PropertyChanged() { Repaint(); }
 };
 
 // The plain stored values of a shape with their defaults (font, gradient and shadow are
