@@ -8,6 +8,7 @@
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TTeeCustomTool.h"
 #include "chart/engine/TeeConst.h"
+#include "platform/StoredRules.h"
 
 int TeeAxisPixelLimit = IsWindowsNT ? 0x3FFFFFF : 32767;
 
@@ -85,7 +86,7 @@ void TChartAxis::Init(TChartCustomAxes* Collection)
     SetCalcPosValue();
     SeriesList.SetChart(FParentChart);
     FItems = new TAxisItems(this);
-    FAxisValuesFormat = TeeMsg_DefValueFormat;
+    FSettings.AxisValuesFormat = TeeMsg_DefValueFormat;
     const TNotifyEvent changed = [this](QObject*) { Invalidate(); };
     FTitle = new TChartAxisTitle(FParentChart ? FParentChart->GetPanel() : nullptr);
     FTitle->setParent(this);
@@ -144,18 +145,18 @@ TCanvas3D* TChartAxis::Canvas() const
 
 void TChartAxis::SetLabelsAngle(int Value)
 {
-    SetIntegerProperty(FLabelsAngle, Value % 360);
+    SetIntegerProperty(FSettings.LabelsAngle, Value % 360);
 }
 
 void TChartAxis::SetLabelsSeparation(int Value)
 {
     if (Value < 0) throw AxisException(TeeMsg_AxisLabelSep);
-    SetIntegerProperty(FLabelsSeparation, Value);
+    SetIntegerProperty(FSettings.LabelsSeparation, Value);
 }
 
 void TChartAxis::SetHorizontal(bool Value)
 {
-    SetBooleanProperty(FHorizontal, Value);
+    SetBooleanProperty(FSettings.Horizontal, Value);
     SetCalcPosValue();
 }
 
@@ -183,7 +184,8 @@ bool TChartAxis::IsCustom() const
 
 void TChartAxis::IncDecDateTime(bool Increment, double& Value, double AnIncrement, TDateTimeStep Step) const
 {
-    TeeDateTimeIncrement(FExactDateTime && DateTimeMode && Step >= dtHalfMonth, Increment, Value, AnIncrement, Step);
+    TeeDateTimeIncrement(FSettings.ExactDateTime && DateTimeMode && Step >= dtHalfMonth, Increment, Value, AnIncrement,
+                         Step);
 }
 
 void TChartAxis::Assign(TPersistent* Source)
@@ -193,53 +195,17 @@ void TChartAxis::Assign(TPersistent* Source)
         TPersistent::Assign(Source);
         return;
     }
+    FSettings = a->FSettings;
+    IsDepthAxis = a->IsDepthAxis;
     FAxis->Assign(a->FAxis);
     FItems->CopyFrom(*a->FItems);
-    FLabelsAlign = a->FLabelsAlign;
-    FLabelsAlternate = a->FLabelsAlternate;
-    FLabelsAngle = a->FLabelsAngle;
-    FLabelsExponent = a->FLabelsExponent;
-    FLabelsMultiLine = a->FLabelsMultiLine;
-    FLabelsSeparation = a->FLabelsSeparation;
-    FLabelsSize = a->FLabelsSize;
-    FLabelStyle = a->FLabelStyle;
-    FLabelsOnAxis = a->FLabelsOnAxis;
     FTicks->Assign(a->FTicks);
     FTicksInner->Assign(a->FTicksInner);
-    FTitleSize = a->FTitleSize;
     FGrid->Assign(a->FGrid);
+    FGrid->SetCentered(a->FGrid->GetCentered());
     FMinorTicks->Assign(a->FMinorTicks);
     FMinorGrid->Assign(a->FMinorGrid);
-    FTickLength = a->FTickLength;
-    FMinorTickLength = a->FMinorTickLength;
-    FMinorTickCount = a->FMinorTickCount;
-    FTickInnerLength = a->FTickInnerLength;
-    FAxisValuesFormat = a->FAxisValuesFormat;
-    FIncrement = a->FIncrement;
-    FMaximum = a->FMaximum;
-    FMaximumOffset = a->FMaximumOffset;
-    FMinimum = a->FMinimum;
-    FMinimumOffset = a->FMinimumOffset;
-    FAutomatic = a->FAutomatic;
-    FAutomaticMaximum = a->FAutomaticMaximum;
-    FAutomaticMinimum = a->FAutomaticMinimum;
     FTitle->Assign(a->FTitle);
-    FDateTimeFormat = a->FDateTimeFormat;
-    FGrid->SetCentered(a->FGrid->GetCentered());
-    FLogarithmic = a->FLogarithmic;
-    FLogarithmicBase = a->FLogarithmicBase;
-    FInverted = a->FInverted;
-    FExactDateTime = a->FExactDateTime;
-    FRoundFirstLabel = a->FRoundFirstLabel;
-    FTickOnLabelsOnly = a->FTickOnLabelsOnly;
-    IsDepthAxis = a->IsDepthAxis;
-    FStartPosition = a->FStartPosition;
-    FEndPosition = a->FEndPosition;
-    FPositionPercent = a->FPositionPercent;
-    FPositionUnits = a->FPositionUnits;
-    FVisible = a->FVisible;
-    FHorizontal = a->FHorizontal;
-    FOtherSide = a->FOtherSide;
     // ZPosition is not copied: an axis's depth belongs to its place in its own chart (the
     // top and right axes stand at the back, the others at the front), and a chart copied
     // onto another must not move the destination's front axes to the back. OnDrawLabel
@@ -250,52 +216,56 @@ void TChartAxis::Assign(TPersistent* Source)
 
 bool TChartAxis::IsPropertyStored(const char* Name) const
 {
+    static const TAxisSettings defaults;
+    const TStoredRule rules[] = {
+        {"AxisValuesFormat", FSettings.AxisValuesFormat != TeeMsg_DefValueFormat},
+        {"Automatic", FSettings.Automatic != defaults.Automatic},
+        {"AutomaticMaximum", FSettings.AutomaticMaximum != defaults.AutomaticMaximum},
+        {"AutomaticMinimum", FSettings.AutomaticMinimum != defaults.AutomaticMinimum},
+        {"DateTimeFormat", FSettings.DateTimeFormat != defaults.DateTimeFormat},
+        {"EndPosition", FSettings.EndPosition != defaults.EndPosition},
+        {"ExactDateTime", FSettings.ExactDateTime != defaults.ExactDateTime},
+        {"Increment", FSettings.Increment != defaults.Increment},
+        {"Inverted", FSettings.Inverted != defaults.Inverted},
+        {"LabelsAlign", FSettings.LabelsAlign != defaults.LabelsAlign},
+        {"LabelsAlternate", FSettings.LabelsAlternate != defaults.LabelsAlternate},
+        {"LabelsAngle", FSettings.LabelsAngle != defaults.LabelsAngle},
+        {"LabelsExponent", FSettings.LabelsExponent != defaults.LabelsExponent},
+        {"LabelsMultiLine", FSettings.LabelsMultiLine != defaults.LabelsMultiLine},
+        {"LabelsOnAxis", FSettings.LabelsOnAxis != defaults.LabelsOnAxis},
+        {"LabelsSeparation", FSettings.LabelsSeparation != defaults.LabelsSeparation},
+        {"LabelsSize", FSettings.LabelsSize != defaults.LabelsSize},
+        {"LabelStyle", FSettings.LabelStyle != defaults.LabelStyle},
+        {"Logarithmic", FSettings.Logarithmic != defaults.Logarithmic},
+        {"LogarithmicBase", FSettings.LogarithmicBase != defaults.LogarithmicBase},
+        {"MaximumOffset", FSettings.MaximumOffset != defaults.MaximumOffset},
+        {"MinimumOffset", FSettings.MinimumOffset != defaults.MinimumOffset},
+        {"MinorTickCount", FSettings.MinorTickCount != defaults.MinorTickCount},
+        {"MinorTickLength", FSettings.MinorTickLength != defaults.MinorTickLength},
+        {"PositionPercent", FSettings.PositionPercent != defaults.PositionPercent},
+        {"PositionUnits", FSettings.PositionUnits != defaults.PositionUnits},
+        {"RoundFirstLabel", FSettings.RoundFirstLabel != defaults.RoundFirstLabel},
+        {"StartPosition", FSettings.StartPosition != defaults.StartPosition},
+        {"TickInnerLength", FSettings.TickInnerLength != defaults.TickInnerLength},
+        {"TickLength", FSettings.TickLength != defaults.TickLength},
+        {"TickOnLabelsOnly", FSettings.TickOnLabelsOnly != defaults.TickOnLabelsOnly},
+        {"TitleSize", FSettings.TitleSize != defaults.TitleSize},
+    };
+    if (const auto stored = StoredByRule(rules, Name)) return *stored;
     const auto is = [Name](const char* n) { return std::strcmp(Name, n) == 0; };
-    if (is("Maximum")) return !FAutomatic && !FAutomaticMaximum;
-    if (is("Minimum")) return !FAutomatic && !FAutomaticMinimum;
-    if (is("LogarithmicBase")) return FLogarithmicBase != 10;
-    if (is("StartPosition")) return FStartPosition != 0;
-    if (is("EndPosition")) return FEndPosition != 100;
-    if (is("PositionPercent")) return FPositionPercent != 0;
+    if (is("Maximum")) return !FSettings.Automatic && !FSettings.AutomaticMaximum;
+    if (is("Minimum")) return !FSettings.Automatic && !FSettings.AutomaticMinimum;
     if (is("Horizontal") || is("OtherSide")) return IsCustom();
-    if (is("AxisValuesFormat")) return FAxisValuesFormat != TeeMsg_DefValueFormat;
     if (is("ZPosition")) {
         if (IsDepthAxis) return false;
         // The chart puts its own far axes at depth 100; a custom axis starts at 0 on
         // either side, so only the general rule gives it back its depth.
-        if (FOtherSide && !IsCustom()) return FZPosition != 100;
+        if (FSettings.OtherSide && !IsCustom()) return FZPosition != 100;
         return FZPosition > 0.011;
     }
-    if (is("Automatic")) return !FAutomatic;
-    if (is("AutomaticMaximum")) return !FAutomaticMaximum;
-    if (is("AutomaticMinimum")) return !FAutomaticMinimum;
-    if (is("DateTimeFormat")) return !FDateTimeFormat.empty();
-    if (is("ExactDateTime")) return !FExactDateTime;
     if (is("GridCentered")) return FGrid->GetCentered();
-    if (is("Increment")) return FIncrement != 0;
-    if (is("Inverted")) return FInverted;
     if (is("Labels")) return !GetLabels();
-    if (is("LabelsAlign")) return FLabelsAlign != alDefault;
-    if (is("LabelsAlternate")) return FLabelsAlternate;
-    if (is("LabelsAngle")) return FLabelsAngle != 0;
-    if (is("LabelsExponent")) return FLabelsExponent;
-    if (is("LabelsMultiLine")) return FLabelsMultiLine;
-    if (is("LabelsOnAxis")) return !FLabelsOnAxis;
-    if (is("LabelsSeparation")) return FLabelsSeparation != 10;
-    if (is("LabelsSize")) return FLabelsSize != 0;
-    if (is("LabelStyle")) return FLabelStyle != talAuto;
-    if (is("Logarithmic")) return FLogarithmic;
-    if (is("MaximumOffset")) return FMaximumOffset != 0;
-    if (is("MinimumOffset")) return FMinimumOffset != 0;
-    if (is("MinorTickCount")) return FMinorTickCount != 3;
-    if (is("MinorTickLength")) return FMinorTickLength != 2;
-    if (is("PositionUnits")) return FPositionUnits != muPercent;
-    if (is("RoundFirstLabel")) return !FRoundFirstLabel;
-    if (is("TickInnerLength")) return FTickInnerLength != 0;
-    if (is("TickLength")) return FTickLength != 4;
-    if (is("TickOnLabelsOnly")) return !FTickOnLabelsOnly;
-    if (is("TitleSize")) return FTitleSize != 0;
-    if (is("Visible")) return FVisible != !qobject_cast<const TChartDepthAxis*>(this);
+    if (is("Visible")) return FSettings.Visible != !qobject_cast<const TChartDepthAxis*>(this);
     return TPersistent::IsPropertyStored(Name);
 }
 

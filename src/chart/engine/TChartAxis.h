@@ -86,6 +86,48 @@ private:
     AnsiString FCaption;
 };
 
+// The axis's own stored values with their defaults (the pens, title and items are objects of
+// their own; the value format starts as the current default format).
+struct TAxisSettings {
+    bool Automatic = true;
+    bool AutomaticMaximum = true;
+    bool AutomaticMinimum = true;
+    AnsiString AxisValuesFormat;
+    AnsiString DateTimeFormat;
+    bool ExactDateTime = true;
+    double Increment = 0;
+    bool Inverted = false;
+    bool Horizontal = false;
+    bool OtherSide = false;
+    TAxisLabelAlign LabelsAlign = alDefault;
+    bool LabelsAlternate = false;
+    int LabelsAngle = 0;
+    bool LabelsExponent = false;
+    bool LabelsMultiLine = false;
+    bool LabelsOnAxis = true;
+    int LabelsSeparation = 10;
+    int LabelsSize = 0;
+    TAxisLabelStyle LabelStyle = talAuto;
+    bool Logarithmic = false;
+    double LogarithmicBase = 10;
+    double Maximum = 0;
+    int MaximumOffset = 0;
+    double Minimum = 0;
+    int MinimumOffset = 0;
+    int MinorTickCount = 3;
+    int MinorTickLength = 2;
+    double StartPosition = 0;
+    double EndPosition = 100;
+    double PositionPercent = 0;
+    TTeeUnits PositionUnits = muPercent;
+    bool RoundFirstLabel = true;
+    int TickInnerLength = 0;
+    int TickLength = 4;
+    bool TickOnLabelsOnly = true;
+    int TitleSize = 0;
+    bool Visible = true;
+};
+
 class TChartAxis : public TCollectionItem, public TPropertySetters<TChartAxis> {
     Q_OBJECT
     Q_PROPERTY(bool Automatic READ GetAutomatic WRITE SetAutomatic)
@@ -152,101 +194,101 @@ public:
     bool IsPropertyStored(const char* Name) const override;
 
     // ---- published settings
-    bool GetAutomatic() const { return FAutomatic; }
+    bool GetAutomatic() const { return FSettings.Automatic; }
     void SetAutomatic(bool Value);
-    bool GetAutomaticMaximum() const { return FAutomaticMaximum; }
+    bool GetAutomaticMaximum() const { return FSettings.AutomaticMaximum; }
     void SetAutomaticMaximum(bool Value);
-    bool GetAutomaticMinimum() const { return FAutomaticMinimum; }
+    bool GetAutomaticMinimum() const { return FSettings.AutomaticMinimum; }
     void SetAutomaticMinimum(bool Value);
     TChartAxisPen* GetAxis() const { return FAxis; }
     void SetAxis(TChartAxisPen* Value) { FAxis->Assign(Value); }
-    const AnsiString& GetAxisValuesFormat() const { return FAxisValuesFormat; }
-    void SetAxisValuesFormat(const AnsiString& Value) { SetStringProperty(FAxisValuesFormat, Value); }
-    const AnsiString& GetDateTimeFormat() const { return FDateTimeFormat; }
-    void SetDateTimeFormat(const AnsiString& Value) { SetStringProperty(FDateTimeFormat, Value); }
-    bool GetExactDateTime() const { return FExactDateTime; }
-    void SetExactDateTime(bool Value) { SetBooleanProperty(FExactDateTime, Value); }
+    const AnsiString& GetAxisValuesFormat() const { return FSettings.AxisValuesFormat; }
+    void SetAxisValuesFormat(const AnsiString& Value) { SetStringProperty(FSettings.AxisValuesFormat, Value); }
+    const AnsiString& GetDateTimeFormat() const { return FSettings.DateTimeFormat; }
+    void SetDateTimeFormat(const AnsiString& Value) { SetStringProperty(FSettings.DateTimeFormat, Value); }
+    bool GetExactDateTime() const { return FSettings.ExactDateTime; }
+    void SetExactDateTime(bool Value) { SetBooleanProperty(FSettings.ExactDateTime, Value); }
     TAxisGridPen* GetGrid() const { return FGrid; }
     void SetGrid(TAxisGridPen* Value) { FGrid->Assign(Value); }
     bool GetGridCentered() const { return FGrid->GetCentered(); }
     void SetGridCentered(bool Value) { FGrid->SetCentered(Value); }
-    double GetIncrement() const { return FIncrement; }
+    double GetIncrement() const { return FSettings.Increment; }
     void SetDesiredIncrement(double Value);
-    bool GetInverted() const { return FInverted; }
+    bool GetInverted() const { return FSettings.Inverted; }
     virtual void SetInverted(bool Value);
-    void InternalSetInverted(bool Value) { FInverted = Value; }
-    bool GetHorizontal() const { return FHorizontal; }
+    void InternalSetInverted(bool Value) { FSettings.Inverted = Value; }
+    bool GetHorizontal() const { return FSettings.Horizontal; }
     void SetHorizontal(bool Value);
-    bool GetOtherSide() const { return FOtherSide; }
-    void SetOtherSide(bool Value) { SetBooleanProperty(FOtherSide, Value); }
+    bool GetOtherSide() const { return FSettings.OtherSide; }
+    void SetOtherSide(bool Value) { SetBooleanProperty(FSettings.OtherSide, Value); }
     bool GetLabels() const { return FItems->Format()->GetVisible(); }
     void SetLabels(bool Value) { FItems->Format()->SetVisible(Value); }
-    TAxisLabelAlign GetLabelsAlign() const { return FLabelsAlign; }
-    void SetLabelsAlign(TAxisLabelAlign Value) { SetProperty(FLabelsAlign, Value); }
-    bool GetLabelsAlternate() const { return FLabelsAlternate; }
-    void SetLabelsAlternate(bool Value) { SetBooleanProperty(FLabelsAlternate, Value); }
-    int GetLabelsAngle() const { return FLabelsAngle; }
+    TAxisLabelAlign GetLabelsAlign() const { return FSettings.LabelsAlign; }
+    void SetLabelsAlign(TAxisLabelAlign Value) { SetProperty(FSettings.LabelsAlign, Value); }
+    bool GetLabelsAlternate() const { return FSettings.LabelsAlternate; }
+    void SetLabelsAlternate(bool Value) { SetBooleanProperty(FSettings.LabelsAlternate, Value); }
+    int GetLabelsAngle() const { return FSettings.LabelsAngle; }
     void SetLabelsAngle(int Value);
-    bool GetLabelsExponent() const { return FLabelsExponent; }
-    void SetLabelsExponent(bool Value) { SetBooleanProperty(FLabelsExponent, Value); }
+    bool GetLabelsExponent() const { return FSettings.LabelsExponent; }
+    void SetLabelsExponent(bool Value) { SetBooleanProperty(FSettings.LabelsExponent, Value); }
     TTeeFont* GetLabelsFont() const { return FItems->Format()->GetFont(); }
     void SetLabelsFont(TTeeFont* Value) { FItems->Format()->SetFont(Value); }
-    bool GetLabelsMultiLine() const { return FLabelsMultiLine; }
-    void SetLabelsMultiLine(bool Value) { SetBooleanProperty(FLabelsMultiLine, Value); }
-    bool GetLabelsOnAxis() const { return FLabelsOnAxis; }
-    void SetLabelsOnAxis(bool Value) { SetBooleanProperty(FLabelsOnAxis, Value); }
-    int GetLabelsSeparation() const { return FLabelsSeparation; }
+    bool GetLabelsMultiLine() const { return FSettings.LabelsMultiLine; }
+    void SetLabelsMultiLine(bool Value) { SetBooleanProperty(FSettings.LabelsMultiLine, Value); }
+    bool GetLabelsOnAxis() const { return FSettings.LabelsOnAxis; }
+    void SetLabelsOnAxis(bool Value) { SetBooleanProperty(FSettings.LabelsOnAxis, Value); }
+    int GetLabelsSeparation() const { return FSettings.LabelsSeparation; }
     void SetLabelsSeparation(int Value);
-    int GetLabelsSize() const { return FLabelsSize; }
-    void SetLabelsSize(int Value) { SetIntegerProperty(FLabelsSize, Value); }
-    TAxisLabelStyle GetLabelStyle() const { return FLabelStyle; }
-    void SetLabelStyle(TAxisLabelStyle Value) { SetProperty(FLabelStyle, Value); }
-    bool GetLogarithmic() const { return FLogarithmic; }
+    int GetLabelsSize() const { return FSettings.LabelsSize; }
+    void SetLabelsSize(int Value) { SetIntegerProperty(FSettings.LabelsSize, Value); }
+    TAxisLabelStyle GetLabelStyle() const { return FSettings.LabelStyle; }
+    void SetLabelStyle(TAxisLabelStyle Value) { SetProperty(FSettings.LabelStyle, Value); }
+    bool GetLogarithmic() const { return FSettings.Logarithmic; }
     void SetLogarithmic(bool Value);
-    double GetLogarithmicBase() const { return FLogarithmicBase; }
+    double GetLogarithmicBase() const { return FSettings.LogarithmicBase; }
     void SetLogarithmicBase(double Value);
-    double GetMaximum() const { return FMaximum; }
+    double GetMaximum() const { return FSettings.Maximum; }
     void SetMaximum(double Value);
-    int GetMaximumOffset() const { return FMaximumOffset; }
-    void SetMaximumOffset(int Value) { SetIntegerProperty(FMaximumOffset, Value); }
-    double GetMinimum() const { return FMinimum; }
+    int GetMaximumOffset() const { return FSettings.MaximumOffset; }
+    void SetMaximumOffset(int Value) { SetIntegerProperty(FSettings.MaximumOffset, Value); }
+    double GetMinimum() const { return FSettings.Minimum; }
     void SetMinimum(double Value);
-    int GetMinimumOffset() const { return FMinimumOffset; }
-    void SetMinimumOffset(int Value) { SetIntegerProperty(FMinimumOffset, Value); }
+    int GetMinimumOffset() const { return FSettings.MinimumOffset; }
+    void SetMinimumOffset(int Value) { SetIntegerProperty(FSettings.MinimumOffset, Value); }
     TChartHiddenPen* GetMinorGrid() const { return FMinorGrid; }
     void SetMinorGrid(TChartHiddenPen* Value) { FMinorGrid->Assign(Value); }
-    int GetMinorTickCount() const { return FMinorTickCount; }
-    void SetMinorTickCount(int Value) { SetIntegerProperty(FMinorTickCount, Value); }
-    int GetMinorTickLength() const { return FMinorTickLength; }
-    void SetMinorTickLength(int Value) { SetIntegerProperty(FMinorTickLength, Value); }
+    int GetMinorTickCount() const { return FSettings.MinorTickCount; }
+    void SetMinorTickCount(int Value) { SetIntegerProperty(FSettings.MinorTickCount, Value); }
+    int GetMinorTickLength() const { return FSettings.MinorTickLength; }
+    void SetMinorTickLength(int Value) { SetIntegerProperty(FSettings.MinorTickLength, Value); }
     TDarkGrayPen* GetMinorTicks() const { return FMinorTicks; }
     void SetMinorTicks(TDarkGrayPen* Value) { FMinorTicks->Assign(Value); }
-    double GetStartPosition() const { return FStartPosition; }
-    void SetStartPosition(double Value) { SetDoubleProperty(FStartPosition, Value); }
-    double GetEndPosition() const { return FEndPosition; }
-    void SetEndPosition(double Value) { SetDoubleProperty(FEndPosition, Value); }
-    double GetPositionPercent() const { return FPositionPercent; }
-    void SetPositionPercent(double Value) { SetDoubleProperty(FPositionPercent, Value); }
-    TTeeUnits GetPositionUnits() const { return FPositionUnits; }
-    void SetPosUnits(TTeeUnits Value) { SetProperty(FPositionUnits, Value); }
-    bool GetRoundFirstLabel() const { return FRoundFirstLabel; }
-    void SetRoundFirstLabel(bool Value) { SetBooleanProperty(FRoundFirstLabel, Value); }
-    int GetTickInnerLength() const { return FTickInnerLength; }
-    void SetTickInnerLength(int Value) { SetIntegerProperty(FTickInnerLength, Value); }
-    int GetTickLength() const { return FTickLength; }
-    void SetTickLength(int Value) { SetIntegerProperty(FTickLength, Value); }
+    double GetStartPosition() const { return FSettings.StartPosition; }
+    void SetStartPosition(double Value) { SetDoubleProperty(FSettings.StartPosition, Value); }
+    double GetEndPosition() const { return FSettings.EndPosition; }
+    void SetEndPosition(double Value) { SetDoubleProperty(FSettings.EndPosition, Value); }
+    double GetPositionPercent() const { return FSettings.PositionPercent; }
+    void SetPositionPercent(double Value) { SetDoubleProperty(FSettings.PositionPercent, Value); }
+    TTeeUnits GetPositionUnits() const { return FSettings.PositionUnits; }
+    void SetPosUnits(TTeeUnits Value) { SetProperty(FSettings.PositionUnits, Value); }
+    bool GetRoundFirstLabel() const { return FSettings.RoundFirstLabel; }
+    void SetRoundFirstLabel(bool Value) { SetBooleanProperty(FSettings.RoundFirstLabel, Value); }
+    int GetTickInnerLength() const { return FSettings.TickInnerLength; }
+    void SetTickInnerLength(int Value) { SetIntegerProperty(FSettings.TickInnerLength, Value); }
+    int GetTickLength() const { return FSettings.TickLength; }
+    void SetTickLength(int Value) { SetIntegerProperty(FSettings.TickLength, Value); }
     TDarkGrayPen* GetTicks() const { return FTicks; }
     void SetTicks(TDarkGrayPen* Value) { FTicks->Assign(Value); }
     TDarkGrayPen* GetTicksInner() const { return FTicksInner; }
     void SetTicksInner(TDarkGrayPen* Value) { FTicksInner->Assign(Value); }
-    bool GetTickOnLabelsOnly() const { return FTickOnLabelsOnly; }
-    void SetTickOnLabelsOnly(bool Value) { SetBooleanProperty(FTickOnLabelsOnly, Value); }
+    bool GetTickOnLabelsOnly() const { return FSettings.TickOnLabelsOnly; }
+    void SetTickOnLabelsOnly(bool Value) { SetBooleanProperty(FSettings.TickOnLabelsOnly, Value); }
     TChartAxisTitle* GetTitle() const { return FTitle; }
     void SetAxisTitle(TChartAxisTitle* Value) { FTitle->Assign(Value); }
-    int GetTitleSize() const { return FTitleSize; }
-    void SetTitleSize(int Value) { SetIntegerProperty(FTitleSize, Value); }
-    bool GetVisible() const { return FVisible; }
-    void SetVisible(bool Value) { SetBooleanProperty(FVisible, Value); }
+    int GetTitleSize() const { return FSettings.TitleSize; }
+    void SetTitleSize(int Value) { SetIntegerProperty(FSettings.TitleSize, Value); }
+    bool GetVisible() const { return FSettings.Visible; }
+    void SetVisible(bool Value) { SetBooleanProperty(FSettings.Visible, Value); }
     double GetZPosition() const { return FZPosition; }
     // A result of exactly 0 becomes 0.01 (0 reads back as "not set").
     void SetZPosition(double Value);
@@ -264,8 +306,8 @@ public:
     void IncDecDateTime(bool Increment, double& Value, double AnIncrement, TDateTimeStep Step) const;
 
     // ---- range (TChartAxis_scaling.cpp)
-    void InternalSetMinimum(double Value) { SetDoubleProperty(FMinimum, Value); }
-    void InternalSetMaximum(double Value) { SetDoubleProperty(FMaximum, Value); }
+    void InternalSetMinimum(double Value) { SetDoubleProperty(FSettings.Minimum, Value); }
+    void InternalSetMaximum(double Value) { SetDoubleProperty(FSettings.Maximum, Value); }
     // Sets both ends (swapped when given the wrong way round), keeping at least
     // MinAxisRange between them; custom axes that follow this one take the same range.
     void SetMinMax(double AMin, double AMax);
@@ -347,7 +389,7 @@ public:
     int GetRectangleEdge(const TRect& R) const;
     int CalcZPos() const;
     int DepthAxisPos() const;
-    int DepthAxisAlign() const { return FOtherSide ? TA_LEFT : TA_RIGHT; }
+    int DepthAxisAlign() const { return FSettings.OtherSide ? TA_LEFT : TA_RIGHT; }
     void CalcRect(TRect& R, bool InflateChartRectangle);
     int InternalCalcSize(TTeeFont* Font, int Angle, const AnsiString& Text, int Size);
 
@@ -457,50 +499,14 @@ private:
     int FLabelRow = 0;  // alternating label rows of the current draw
     bool FSettingMinMax = false;
 
-    bool FAutomatic = true;
-    bool FAutomaticMaximum = true;
-    bool FAutomaticMinimum = true;
+    TAxisSettings FSettings;
     TChartAxisPen* FAxis = nullptr;
-    AnsiString FAxisValuesFormat;
-    AnsiString FDateTimeFormat;
-    bool FExactDateTime = true;
     TAxisGridPen* FGrid = nullptr;
-    double FIncrement = 0;
-    bool FInverted = false;
-    bool FHorizontal = false;
-    bool FOtherSide = false;
-    TAxisLabelAlign FLabelsAlign = alDefault;
-    bool FLabelsAlternate = false;
-    int FLabelsAngle = 0;
-    bool FLabelsExponent = false;
-    bool FLabelsMultiLine = false;
-    bool FLabelsOnAxis = true;
-    int FLabelsSeparation = 10;
-    int FLabelsSize = 0;
-    TAxisLabelStyle FLabelStyle = talAuto;
-    bool FLogarithmic = false;
-    double FLogarithmicBase = 10;
-    double FMaximum = 0;
-    int FMaximumOffset = 0;
-    double FMinimum = 0;
-    int FMinimumOffset = 0;
     TChartHiddenPen* FMinorGrid = nullptr;
-    int FMinorTickCount = 3;
-    int FMinorTickLength = 2;
     TDarkGrayPen* FMinorTicks = nullptr;
-    double FStartPosition = 0;
-    double FEndPosition = 100;
-    double FPositionPercent = 0;
-    TTeeUnits FPositionUnits = muPercent;
-    bool FRoundFirstLabel = true;
-    int FTickInnerLength = 0;
-    int FTickLength = 4;
     TDarkGrayPen* FTicks = nullptr;
     TDarkGrayPen* FTicksInner = nullptr;
-    bool FTickOnLabelsOnly = true;
     TChartAxisTitle* FTitle = nullptr;
-    int FTitleSize = 0;
-    bool FVisible = true;
     double FZPosition = 0;
     TAxisItems* FItems = nullptr;
 };

@@ -31,7 +31,7 @@ void TChartAxis::Draw(bool CalcPosAxis)
     if (FTitle->GetVisible() && !FTitle->GetCaption().empty()) {
         if (IsDepthAxis)
             DrawTitle(PosTitle, DepthAxisPos());
-        else if (FHorizontal)
+        else if (FSettings.Horizontal)
             DrawTitle(CenterPos, PosTitle);
         else
             DrawTitle(PosTitle, CenterPos);
@@ -50,12 +50,12 @@ void TChartAxis::Draw(bool CalcPosAxis)
     }
     if (FTicks->GetVisible()) {
         canvas->AssignVisiblePen(FTicks);
-        for (int p : Tick) DrawTick(p, 1, FTickLength, W);
+        for (int p : Tick) DrawTick(p, 1, FSettings.TickLength, W);
     }
     DrawGrids(static_cast<int>(Tick.size()));
     if (FTicksInner->GetVisible()) {
         canvas->AssignVisiblePen(FTicksInner);
-        for (int p : Tick) DrawTick(p, -1, -FTickInnerLength, W);
+        for (int p : Tick) DrawTick(p, -1, -FSettings.TickInnerLength, W);
     }
     if (FMinorTicks->GetVisible() && !Tick.empty()) {
         canvas->SetBackMode(cbmTransparent);
@@ -78,17 +78,17 @@ void TChartAxis::DrawAxisLine(int W)
     const TRect r = FParentChart->GetChartRect();
     const auto wall = [this](TChartAxis* axis) { return axis ? FParentChart->CalcWallSize(axis) : 0; };
     if (IsDepthAxis) {
-        const int y = FOtherSide ? r.Bottom + wall(FParentChart->BottomAxis()) - ZPos : r.Top - ZPos;
+        const int y = FSettings.OtherSide ? r.Bottom + wall(FParentChart->BottomAxis()) - ZPos : r.Top - ZPos;
         canvas->ZLine3D(PosAxis, y, StartPos, EndPos);
-    } else if (FHorizontal) {
-        if (FOtherSide)
+    } else if (FSettings.Horizontal) {
+        if (FSettings.OtherSide)
             canvas->HorizLine3D(StartPos, EndPos, PosAxis, ZPos);
         else
             canvas->HorizLine3D(StartPos - wall(FParentChart->LeftAxis()), EndPos + wall(FParentChart->RightAxis()),
                                 PosAxis + W, ZPos);
     } else {
-        canvas->VertLine3D(FOtherSide ? PosAxis + W : PosAxis - W, StartPos, EndPos + wall(FParentChart->BottomAxis()),
-                           ZPos);
+        canvas->VertLine3D(FSettings.OtherSide ? PosAxis + W : PosAxis - W, StartPos,
+                           EndPos + wall(FParentChart->BottomAxis()), ZPos);
     }
 }
 
@@ -98,12 +98,12 @@ void TChartAxis::DrawTick(int Pos, int Offset, int Length, int W)
     const bool view3D = FParentChart->GetView3D();
     if (IsDepthAxis) {
         const int y = DepthAxisPos();
-        if (FOtherSide)
+        if (FSettings.OtherSide)
             canvas->HorizLine3D(PosAxis + Offset, PosAxis + Offset + Length, y, Pos);
         else
             canvas->HorizLine3D(PosAxis - Offset, PosAxis - Offset - Length, y, Pos);
-    } else if (FHorizontal) {
-        if (FOtherSide) {
+    } else if (FSettings.Horizontal) {
+        if (FSettings.OtherSide) {
             canvas->VertLine3D(Pos, PosAxis - Offset, PosAxis - Offset - Length, ZPos);
         } else {
             const int y0 = PosAxis + Offset + W;
@@ -112,7 +112,7 @@ void TChartAxis::DrawTick(int Pos, int Offset, int Length, int W)
             else
                 canvas->DoVertLine(Pos, y0, y0 + Length);
         }
-    } else if (FOtherSide) {
+    } else if (FSettings.OtherSide) {
         const int x0 = PosAxis + Offset + W;
         canvas->HorizLine3D(x0, x0 + Length, Pos, ZPos);
     } else {
@@ -151,13 +151,13 @@ void TChartAxis::DrawGridLine(int Pos)
         return;
     }
     const auto line = [&](int z) {
-        if (FHorizontal)
+        if (FSettings.Horizontal)
             canvas->VertLine3D(Pos, r.Top + 1, r.Bottom, z);
         else
             canvas->HorizLine3D(r.Left + 1, r.Right, Pos, z);
     };
     if (!FParentChart->GetView3D()) {
-        if (FHorizontal)
+        if (FSettings.Horizontal)
             canvas->DoVertLine(Pos, r.Top + 1, r.Bottom);
         else
             canvas->DoHorizLine(r.Left + 1, r.Right, Pos);
@@ -172,7 +172,7 @@ void TChartAxis::DrawGridLine(int Pos)
     if (!HideSideGrid) {
         const int z = Round(width3D * FGrid->GetZ() * 0.01);
         if (z != width3D) {
-            if (FHorizontal)
+            if (FSettings.Horizontal)
                 canvas->ZLine3D(Pos, PosAxis, z, width3D);
             else
                 canvas->ZLine3D(PosAxis, Pos, z, width3D);
@@ -188,13 +188,13 @@ void TChartAxis::DrawMinorMarks(bool Grid)
         if (Grid)
             DrawGridLine(p);
         else
-            DrawTick(p, 1, FMinorTickLength, W);
+            DrawTick(p, 1, FSettings.MinorTickLength, W);
     };
-    const int k = FMinorTickCount;
+    const int k = FSettings.MinorTickCount;
     if (k <= 0) return;
     const double f = 1.0 / (k + 1);
     const int n = static_cast<int>(Tick.size());
-    if (!FLogarithmic) {
+    if (!FSettings.Logarithmic) {
         if (n < 2) return;
         double d = (Tick[1] - Tick[0]) * f;
         for (int i = 1; i <= k; ++i) {
@@ -216,28 +216,28 @@ void TChartAxis::DrawMinorMarks(bool Grid)
     const auto visit = [&](double v) {
         if (seen(v)) return;
         visited.push_back(v);
-        const double d = v * FLogarithmicBase - v;
+        const double d = v * FSettings.LogarithmicBase - v;
         for (int i = 1; i <= k; ++i) {
             const double x = v + i * d * f;
             if (x >= InternalMinimum && x <= InternalMaximum) mark(CalcPosValue(x));
         }
     };
     const double u = CalcPosPoint(Tick.back());
-    visit(u / FLogarithmicBase);
+    visit(u / FSettings.LogarithmicBase);
     for (int p : Tick) visit(CalcPosPoint(p));
-    visit(u * FLogarithmicBase);
+    visit(u * FSettings.LogarithmicBase);
 }
 
 int TChartAxis::SizeTickAxis() const
 {
-    int result = (FAxis->GetVisible() ? FAxis->GetWidth() + 1 : 0) + (FTicks->GetVisible() ? FTickLength : 0);
-    if (FMinorTicks->GetVisible()) result = std::max(result, FMinorTickLength);
+    int result = (FAxis->GetVisible() ? FAxis->GetWidth() + 1 : 0) + (FTicks->GetVisible() ? FSettings.TickLength : 0);
+    if (FMinorTicks->GetVisible()) result = std::max(result, FSettings.MinorTickLength);
     return result;
 }
 
 void TChartAxis::DrawLabelAt(int Pos, const AnsiString& Text, TTeeCustomShape* Format)
 {
-    if (FTickOnLabelsOnly) AddTick(Pos);
+    if (FSettings.TickOnLabelsOnly) AddTick(Pos);
     TCanvas3D* canvas = Canvas();
     canvas->AssignFont(Format ? Format->GetFont() : GetLabelsFont());
     // Labels are drawn over whatever lies beneath them; the background mode is set with the
@@ -250,26 +250,26 @@ void TChartAxis::DrawLabelAt(int Pos, const AnsiString& Text, TTeeCustomShape* F
         int depth = Pos;
         if (TView3DOptions* options = FParentChart->GetView3DOptions())
             if (options->GetRotation() == 360 || options->GetOrthogonal()) depth += canvas->GetFontHeight() / 2;
-        const int x = FOtherSide ? PosLabels : PosLabels - 2 - canvas->TextWidth("W") / 2;
+        const int x = FSettings.OtherSide ? PosLabels : PosLabels - 2 - canvas->TextWidth("W") / 2;
         canvas->TextOut3D(x, DepthAxisPos(), depth, Text);
         return;
     }
     int q = PosLabels;
-    if (FLabelsAlternate) {
+    if (FSettings.LabelsAlternate) {
         // A horizontal axis starts on the first row, a vertical one on the second.
-        const bool second = FHorizontal ? (FLabelRow % 2 == 1) : (FLabelRow % 2 == 0);
+        const bool second = FSettings.Horizontal ? (FLabelRow % 2 == 1) : (FLabelRow % 2 == 0);
         ++FLabelRow;
         if (second) {
-            if (FHorizontal)
-                q = PosLabels + (FOtherSide ? -1 : 1) * canvas->GetFontHeight();
+            if (FSettings.Horizontal)
+                q = PosLabels + (FSettings.OtherSide ? -1 : 1) * canvas->GetFontHeight();
             else
-                q = PosLabels + (FOtherSide ? 1 : -1) * MaxLabelsWidth();
+                q = PosLabels + (FSettings.OtherSide ? 1 : -1) * MaxLabelsWidth();
         }
     }
-    if (FHorizontal)
-        DrawAxisLabel(Pos, q, FLabelsAngle, Text, Format);
+    if (FSettings.Horizontal)
+        DrawAxisLabel(Pos, q, FSettings.LabelsAngle, Text, Format);
     else
-        DrawAxisLabel(q, Pos, FLabelsAngle, Text, Format);
+        DrawAxisLabel(q, Pos, FSettings.LabelsAngle, Text, Format);
 }
 
 void TChartAxis::DrawAxisLabel(int X, int Y, int Angle, const AnsiString& St, TTeeCustomShape* Format)
@@ -279,13 +279,13 @@ void TChartAxis::DrawAxisLabel(int X, int Y, int Angle, const AnsiString& St, TT
     TTeeCustomShape* format = Format ? Format : FItems->Format();
     const int fontHeight = canvas->GetFontHeight();
     const int h = fontHeight / 2;
-    const bool H = FHorizontal, O = FOtherSide;
+    const bool H = FSettings.Horizontal, O = FSettings.OtherSide;
 
     int align = TA_LEFT;
     switch (Angle) {
         case 0:
         case 360:
-            if (!H && FLabelsAlign == alOpposite) {
+            if (!H && FSettings.LabelsAlign == alOpposite) {
                 if (!O) {
                     align = TA_LEFT;
                     X -= SizeLabels();
@@ -384,7 +384,7 @@ void TChartAxis::DrawAxisLabel(int X, int Y, int Angle, const AnsiString& St, TT
         // A canvas that cannot turn the 3D view itself gets the box already projected.
         if (Z != 0 && !canvas->GetSupportsFullRotation()) r = canvas->CalcRect3D(r, Z);
         format->ShapeBounds = r;
-        format->DrawRectRotated(r, FLabelsAngle, Z);
+        format->DrawRectRotated(r, FSettings.LabelsAngle, Z);
         canvas->Brush->SetStyle(bsClear);
         canvas->SetBackMode(cbmTransparent);
     }
@@ -406,7 +406,7 @@ void TChartAxis::DrawAxisLabel(int X, int Y, int Angle, const AnsiString& St, TT
             start = end + 1;
             if (Angle == 0) {
                 y += l;
-                if (FLabelsExponent)
+                if (FSettings.LabelsExponent)
                     DrawExponentLabel(x, y, z, line);
                 else
                     canvas->TextOut3D(x, y, z, line);
@@ -465,8 +465,8 @@ void TChartAxis::DrawTitle(int X, int Y)
         bool& flag;
         bool saved;
         ~Restore() { flag = saved; }
-    } restore{FLabelsExponent, FLabelsExponent};
-    FLabelsExponent = false;
+    } restore{FSettings.LabelsExponent, FSettings.LabelsExponent};
+    FSettings.LabelsExponent = false;
     DrawAxisLabel(X, Y, FTitle->GetAngle(), FTitle->GetCaption(), FItems->Format());
 }
 
@@ -511,21 +511,21 @@ void TChartAxis::CustomDrawMinMaxStartEnd(int APosLabels, int APosTitle, int APo
         bool automatic;
         ~Restore()
         {
-            axis->FMinimum = minimum;
-            axis->FMaximum = maximum;
-            axis->FIncrement = increment;
-            axis->FAutomatic = automatic;
+            axis->FSettings.Minimum = minimum;
+            axis->FSettings.Maximum = maximum;
+            axis->FSettings.Increment = increment;
+            axis->FSettings.Automatic = automatic;
             axis->InternalMaximum = maximum;
             axis->InternalMinimum = minimum;
             axis->InternalCalcRange();
         }
-    } restore{this, FMinimum, FMaximum, FIncrement, FAutomatic};
-    FAutomatic = false;
-    FMinimum = AMinimum;
-    FMaximum = AMaximum;
-    FIncrement = AIncrement;
-    InternalMaximum = FMaximum;
-    InternalMinimum = FMinimum;
+    } restore{this, FSettings.Minimum, FSettings.Maximum, FSettings.Increment, FSettings.Automatic};
+    FSettings.Automatic = false;
+    FSettings.Minimum = AMinimum;
+    FSettings.Maximum = AMaximum;
+    FSettings.Increment = AIncrement;
+    InternalMaximum = FSettings.Maximum;
+    InternalMinimum = FSettings.Minimum;
     InternalCalcRange();
     CustomDrawStartEnd(APosLabels, APosTitle, APosAxis, GridVisible, AStartPos, AEndPos);
 }
@@ -545,7 +545,7 @@ TRect TChartAxis::AxisRect() const
     else
         a0 = PosAxis - TeeAxisClickGap;
     const int b0 = std::min(StartPos, EndPos), b1 = std::max(StartPos, EndPos);
-    return FHorizontal ? TRect(b0, a0, b1, a1) : TRect(a0, b0, a1, b1);
+    return FSettings.Horizontal ? TRect(b0, a0, b1, a1) : TRect(a0, b0, a1, b1);
 }
 
 bool TChartAxis::Clicked(int X, int Y)
@@ -553,6 +553,7 @@ bool TChartAxis::Clicked(int X, int Y)
     if (!FParentChart || !FParentChart->IsAxisVisible(this)) return false;
     TRect r = AxisRect();
     if (FParentChart->GetView3D())
-        if (TCanvas3D* canvas = Canvas()) r = canvas->CalcRect3D(r, FOtherSide ? FParentChart->GetWidth3D() : 0);
+        if (TCanvas3D* canvas = Canvas())
+            r = canvas->CalcRect3D(r, FSettings.OtherSide ? FParentChart->GetWidth3D() : 0);
     return X >= r.Left && X < r.Right && Y >= r.Top && Y < r.Bottom;
 }

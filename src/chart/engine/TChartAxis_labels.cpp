@@ -67,12 +67,12 @@ double NextStep(double Step)
 
 bool TChartAxis::IsIndexAxisOf(const TChartSeries* Series) const
 {
-    return Series->YMandatory() ? FHorizontal : !FHorizontal;
+    return Series->YMandatory() ? FSettings.Horizontal : !FSettings.Horizontal;
 }
 
 double TChartAxis::RoundLogPower(double Value) const
 {
-    return std::pow(FLogarithmicBase, Round(std::log(Value) / std::log(FLogarithmicBase)));
+    return std::pow(FSettings.LogarithmicBase, Round(std::log(Value) / std::log(FSettings.LogarithmicBase)));
 }
 
 double TChartAxis::CalcLabelsIncrement(int MaxNumLabels)
@@ -82,13 +82,13 @@ double TChartAxis::CalcLabelsIncrement(int MaxNumLabels)
     if (DateTimeMode) return CalcDateTimeIncrement(N);
 
     double R;
-    if (FIncrement > 0) {
-        R = FIncrement;
+    if (FSettings.Increment > 0) {
+        R = FSettings.Increment;
     } else if (Range == 0) {
         R = 1;
     } else {
         R = std::fabs(Range) / (N + 1);
-        if (FLogarithmic) R = RoundLogPower(R);
+        if (FSettings.Logarithmic) R = RoundLogPower(R);
         if (Range >= 1 && FParentChart && FParentChart->SeriesList()) {
             for (TChartSeries* s : *FParentChart->SeriesList()) {
                 if (s->GetActive() && s->AssociatedToAxis(this) && IsIndexAxisOf(s) && s->Count() <= N) {
@@ -101,10 +101,10 @@ double TChartAxis::CalcLabelsIncrement(int MaxNumLabels)
     // A step that underflowed to zero would never grow.
     if (!(R > 0)) R = MinAxisIncrement;
 
-    if (FLabelsSeparation > 0) {
+    if (FSettings.LabelsSeparation > 0) {
         // A base below 1 steps up by its inverse, so the step still grows.
-        const double factor = FLogarithmicBase > 1 ? FLogarithmicBase : 1 / FLogarithmicBase;
-        const auto stepUp = [&](double r) { return FLogarithmic ? r * factor : NextStep(r); };
+        const double factor = FSettings.LogarithmicBase > 1 ? FSettings.LogarithmicBase : 1 / FSettings.LogarithmicBase;
+        const auto stepUp = [&](double r) { return FSettings.Logarithmic ? r * factor : NextStep(r); };
         int n = N + 1;
         for (;;) {
             const double q = Range / R;
@@ -124,7 +124,7 @@ double TChartAxis::CalcLabelsIncrement(int MaxNumLabels)
 double TChartAxis::CalcDateTimeIncrement(int MaxNumLabels) const
 {
     const int N = MaxNumLabels;
-    double T = std::max(FIncrement, DateTimeStep[dtOneMicroSecond]);
+    double T = std::max(FSettings.Increment, DateTimeStep[dtOneMicroSecond]);
     if (T > 0 && N > 0) {
         if (Range / T > 1e6) T = Range / 1e6;
         for (;;) {
@@ -148,7 +148,7 @@ double TChartAxis::CalcXYIncrement(int MaxLabelSize)
         N = 1;
     } else {
         int w = MaxLabelSize;
-        if (FLabelsSeparation > 0) w += Round(FLabelsSeparation * 0.01 * MaxLabelSize);
+        if (FSettings.LabelsSeparation > 0) w += Round(FSettings.LabelsSeparation * 0.01 * MaxLabelSize);
         N = Round(double(AxisSize) / w);
     }
     return CalcLabelsIncrement(N);
@@ -156,10 +156,10 @@ double TChartAxis::CalcXYIncrement(int MaxLabelSize)
 
 double TChartAxis::CalcIncrement()
 {
-    const int S =
-        std::max(InternalLabelSize(InternalMaximum, FHorizontal), InternalLabelSize(InternalMinimum, FHorizontal));
+    const int S = std::max(InternalLabelSize(InternalMaximum, FSettings.Horizontal),
+                           InternalLabelSize(InternalMinimum, FSettings.Horizontal));
     double R = CalcXYIncrement(S);
-    if (FLabelsAlternate) R = FLogarithmic ? R / FLogarithmicBase : R * 0.5;
+    if (FSettings.LabelsAlternate) R = FSettings.Logarithmic ? R / FSettings.LogarithmicBase : R * 0.5;
     return R;
 }
 
@@ -167,7 +167,7 @@ double TChartAxis::CalcIncrement()
 
 TAxisLabelStyle TChartAxis::CalcLabelStyle() const
 {
-    return FLabelStyle == talAuto ? InternalCalcLabelStyle() : FLabelStyle;
+    return FSettings.LabelStyle == talAuto ? InternalCalcLabelStyle() : FSettings.LabelStyle;
 }
 
 TAxisLabelStyle TChartAxis::InternalCalcLabelStyle() const
@@ -188,13 +188,14 @@ AnsiString TChartAxis::LabelValue(double Value)
     if (DateTimeMode) {
         // A value outside the calendar has no date to show.
         if (Value >= 0 && Value < 2958466.0)
-            text = FormatDateTime(FDateTimeFormat.empty() ? DateTimeDefaultFormat(Range) : FDateTimeFormat, Value);
+            text = FormatDateTime(
+                FSettings.DateTimeFormat.empty() ? DateTimeDefaultFormat(Range) : FSettings.DateTimeFormat, Value);
     } else if (std::isfinite(Value)) {
-        text = FormatFloat(FAxisValuesFormat, Value);
+        text = FormatFloat(FSettings.AxisValuesFormat, Value);
     }
     if (FParentChart && FParentChart->OnGetAxisLabelEvent())
         FParentChart->OnGetAxisLabelEvent()(this, nullptr, -1, text);
-    if (FLabelsMultiLine) std::replace(text.begin(), text.end(), ' ', TeeLineSeparator);
+    if (FSettings.LabelsMultiLine) std::replace(text.begin(), text.end(), ' ', TeeLineSeparator);
     return text;
 }
 
@@ -204,8 +205,8 @@ int TChartAxis::InternalLabelSize(double Value, bool IsWidth)
     if (!canvas || !FParentChart) return 0;
     int lines = 0;
     const int w = FParentChart->MultiLineTextWidth(LabelValue(Value), lines);
-    const bool upright = FLabelsAngle == 90 || FLabelsAngle == 270;
-    const bool flat = FLabelsAngle == 0 || FLabelsAngle == 180;
+    const bool upright = FSettings.LabelsAngle == 90 || FSettings.LabelsAngle == 270;
+    const bool flat = FSettings.LabelsAngle == 0 || FSettings.LabelsAngle == 180;
     if ((IsWidth && upright) || (!IsWidth && flat)) return canvas->GetFontHeight() * lines;
     return w;
 }
@@ -239,7 +240,7 @@ int TChartAxis::MaxLabelsWidth()
     } restore{hook, std::move(hook)};
     hook = nullptr;
     double A = InternalMinimum, B = InternalMaximum;
-    if ((IsDateTime() && FExactDateTime) || FRoundFirstLabel) {
+    if ((IsDateTime() && FSettings.ExactDateTime) || FSettings.RoundFirstLabel) {
         const double I = CalcIncrement();
         A = I * std::trunc(InternalMinimum / I);
         B = I * std::trunc(InternalMaximum / I);
@@ -251,8 +252,8 @@ int TChartAxis::MaxLabelsWidth()
 
 int TChartAxis::SizeLabels()
 {
-    const int size = InternalCalcSize(GetLabelsFont(), FLabelsAngle, AnsiString(), FLabelsSize);
-    return FLabelsAlternate ? 2 * size : size;
+    const int size = InternalCalcSize(GetLabelsFont(), FSettings.LabelsAngle, AnsiString(), FSettings.LabelsSize);
+    return FSettings.LabelsAlternate ? 2 * size : size;
 }
 
 // ---------------------------------------------------------------- which values get labels
@@ -260,8 +261,8 @@ int TChartAxis::SizeLabels()
 bool TChartAxis::LabelValueAt(double Value)
 {
     const int p = CalcPosValue(Value);
-    if (!FLabelsOnAxis && !(p > StartPos && p < EndPos)) return false;
-    if (!FTickOnLabelsOnly) AddTick(p);
+    if (!FSettings.LabelsOnAxis && !(p > StartPos && p < EndPos)) return false;
+    if (!FSettings.TickOnLabelsOnly) AddTick(p);
     if (GetLabels()) DrawLabelAt(p, LabelValue(Value), nullptr);
     return true;
 }
@@ -274,9 +275,9 @@ void TChartAxis::DrawLabels()
         for (int i = 0; i < FItems->Count(); ++i) {
             TAxisItem* item = FItems->Get(i);
             const double v = item->GetValue();
-            if (!(v >= FMinimum && v <= FMaximum)) continue;
+            if (!(v >= FSettings.Minimum && v <= FSettings.Maximum)) continue;
             const int p = CalcPosValue(v);
-            if (!FTickOnLabelsOnly) AddTick(p);
+            if (!FSettings.TickOnLabelsOnly) AddTick(p);
             if (item->GetVisible()) DrawLabelAt(p, item->GetText().empty() ? LabelValue(v) : item->GetText(), item);
         }
         return;
@@ -286,8 +287,8 @@ void TChartAxis::DrawLabels()
     canvas->AssignFont(GetLabelsFont());
     const double I = CalcIncrement();
     TDateTimeStep D = dtNone;
-    if (DateTimeMode && FExactDateTime && FIncrement != 0) {
-        D = FindDateTimeStep(FIncrement);
+    if (DateTimeMode && FSettings.ExactDateTime && FSettings.Increment != 0) {
+        D = FindDateTimeStep(FSettings.Increment);
         if (D != dtNone)
             while (DateTimeStep[D] < I && D != dtOneYear) D = TDateTimeStep(D + 1);
     }
@@ -307,7 +308,7 @@ void TChartAxis::DrawLabels()
                 if (!(V >= InternalMinimum - 1e-7 && V <= InternalMaximum + 1e-7)) break;
                 LabelValueAt(V);
             }
-        } else if (FLogarithmic && FIncrement == 0) {
+        } else if (FSettings.Logarithmic && FSettings.Increment == 0) {
             DrawLogLabels();
         } else {
             DrawDefaultLabels(I, D);
@@ -338,9 +339,9 @@ void TChartAxis::DrawDefaultLabels(double I, TDateTimeStep D)
     };
 
     double V;
-    if (DateTimeMode && FExactDateTime && D != dtNone && D >= dtOneDay)
+    if (DateTimeMode && FSettings.ExactDateTime && D != dtNone && D >= dtOneDay)
         V = TeeRoundDate(InternalMaximum, D);
-    else if (FloatToStr(InternalMinimum) == FloatToStr(InternalMaximum) || !FRoundFirstLabel)
+    else if (FloatToStr(InternalMinimum) == FloatToStr(InternalMaximum) || !FSettings.RoundFirstLabel)
         V = InternalMaximum;
     else
         V = I * std::trunc(InternalMaximum / I);
@@ -372,7 +373,7 @@ void TChartAxis::DrawLogLabels()
         InternalMinimum = RoundLogPower(1e-10);
         V = InternalMinimum;
     }
-    const double B = FLogarithmicBase > 1 ? FLogarithmicBase : 1 / FLogarithmicBase;
+    const double B = FSettings.LogarithmicBase > 1 ? FSettings.LogarithmicBase : 1 / FSettings.LogarithmicBase;
     const auto logB = [B](double x) { return std::log(x) / std::log(B); };
     const bool minorGrid = FMinorGrid->GetVisible();
     if (minorGrid) {
@@ -422,8 +423,8 @@ void TChartAxis::DrawPointLabels(TAxisLabelStyle Style)
         SeriesList.Clear();
         return;
     }
-    bool textHorizontal = FHorizontal;
-    if (FLabelsAngle == 90 || FLabelsAngle == 270) textHorizontal = !textHorizontal;
+    bool textHorizontal = FSettings.Horizontal;
+    if (FSettings.LabelsAngle == 90 || FSettings.LabelsAngle == 270) textHorizontal = !textHorizontal;
     TAxisOnGetLabel& hook = FParentChart->OnGetAxisLabelEvent();
     bool drawnBefore = false;
     int lastPos = 0, lastHalf = 0;
@@ -438,16 +439,16 @@ void TChartAxis::DrawPointLabels(TAxisLabelStyle Style)
         AnsiString text = Style == talMark ? source->GetMarkText(t) : source->GetXLabel(t);
         if (hook) hook(this, source, t, text);
         if (text.empty()) continue;
-        const double value = FHorizontal ? source->XValues()->Value(t) : source->YValues()->Value(t);
+        const double value = FSettings.Horizontal ? source->XValues()->Value(t) : source->YValues()->Value(t);
         if (!(value >= InternalMinimum && value <= InternalMaximum)) continue;
         const int p = CalcPosValue(value);
-        if (!FTickOnLabelsOnly) AddTick(p);
+        if (!FSettings.TickOnLabelsOnly) AddTick(p);
         if (!GetLabels()) continue;
         int lines = 0;
         int size = textHorizontal ? FParentChart->MultiLineTextWidth(text, lines)
                                   : canvas->GetFontHeight() * TeeNumTextLines(text);
-        if (FLabelsSeparation != 0 && drawnBefore) {
-            size = (size + Trunc(size * 0.02 * FLabelsSeparation)) / 2;
+        if (FSettings.LabelsSeparation != 0 && drawnBefore) {
+            size = (size + Trunc(size * 0.02 * FSettings.LabelsSeparation)) / 2;
             const bool room = p >= lastPos ? p - size >= lastPos + lastHalf : p + size <= lastPos - lastHalf;
             if (!room) continue;
             DrawLabelAt(p, text, nullptr);
@@ -471,7 +472,7 @@ void TChartAxis::DrawSeriesTitleLabels()
     TAxisOnGetLabel& hook = FParentChart->OnGetAxisLabelEvent();
     for (int t = static_cast<int>(from); t <= static_cast<int>(to); ++t) {
         const int p = CalcPosValue(InternalMaximum - t - 0.5);
-        if (!FTickOnLabelsOnly) AddTick(p);
+        if (!FSettings.TickOnLabelsOnly) AddTick(p);
         if (!GetLabels()) continue;
         AnsiString text = FParentChart->SeriesTitleLegend(t, true);
         if (hook) hook(this, nullptr, t, text);

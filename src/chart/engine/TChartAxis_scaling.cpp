@@ -15,42 +15,42 @@
 
 void TChartAxis::SetAutomatic(bool Value)
 {
-    SetBooleanProperty(FAutomatic, Value);
+    SetBooleanProperty(FSettings.Automatic, Value);
     if (!IsLoading()) {
-        FAutomaticMinimum = Value;
-        FAutomaticMaximum = Value;
+        FSettings.AutomaticMinimum = Value;
+        FSettings.AutomaticMaximum = Value;
     }
 }
 
 void TChartAxis::SetAutomaticMinimum(bool Value)
 {
-    SetBooleanProperty(FAutomaticMinimum, Value);
+    SetBooleanProperty(FSettings.AutomaticMinimum, Value);
     if (!Value)
-        FAutomatic = false;
-    else if (FAutomaticMaximum)
-        FAutomatic = true;
+        FSettings.Automatic = false;
+    else if (FSettings.AutomaticMaximum)
+        FSettings.Automatic = true;
 }
 
 void TChartAxis::SetAutomaticMaximum(bool Value)
 {
-    SetBooleanProperty(FAutomaticMaximum, Value);
+    SetBooleanProperty(FSettings.AutomaticMaximum, Value);
     if (!Value)
-        FAutomatic = false;
-    else if (FAutomaticMinimum)
-        FAutomatic = true;
+        FSettings.Automatic = false;
+    else if (FSettings.AutomaticMinimum)
+        FSettings.Automatic = true;
 }
 
 // An end that is not finite would make the whole range infinite (or undefined): it is
 // refused like a minimum above the maximum, also while a chart is read from a file.
 void TChartAxis::SetMinimum(double Value)
 {
-    if (!std::isfinite(Value) || (!IsLoading() && Value > FMaximum)) throw AxisException(TeeMsg_AxisMinMax);
+    if (!std::isfinite(Value) || (!IsLoading() && Value > FSettings.Maximum)) throw AxisException(TeeMsg_AxisMinMax);
     InternalSetMinimum(Value);
 }
 
 void TChartAxis::SetMaximum(double Value)
 {
-    if (!std::isfinite(Value) || (!IsLoading() && Value < FMinimum)) throw AxisException(TeeMsg_AxisMaxMin);
+    if (!std::isfinite(Value) || (!IsLoading() && Value < FSettings.Minimum)) throw AxisException(TeeMsg_AxisMaxMin);
     InternalSetMaximum(Value);
 }
 
@@ -58,13 +58,13 @@ void TChartAxis::SetMinMax(double AMin, double AMax)
 {
     if (!std::isfinite(AMin)) throw AxisException(TeeMsg_AxisMinMax);
     if (!std::isfinite(AMax)) throw AxisException(TeeMsg_AxisMaxMin);
-    FAutomatic = false;
-    FAutomaticMinimum = false;
-    FAutomaticMaximum = false;
+    FSettings.Automatic = false;
+    FSettings.AutomaticMinimum = false;
+    FSettings.AutomaticMaximum = false;
     if (AMax < AMin) std::swap(AMin, AMax);
     InternalSetMinimum(AMin);
     InternalSetMaximum(AMax);
-    if (FMaximum - FMinimum < MinAxisRange) InternalSetMaximum(FMinimum + MinAxisRange);
+    if (FSettings.Maximum - FSettings.Minimum < MinAxisRange) InternalSetMaximum(FSettings.Minimum + MinAxisRange);
     // Axes may follow each other in a ring; each passes the range on only once.
     if (FSettingMinMax) return;
     FSettingMinMax = true;
@@ -81,7 +81,7 @@ void TChartAxis::SetDesiredIncrement(double Value)
 {
     // NaN is refused like a negative value: it would make every label step undefined.
     if (Value < 0 || std::isnan(Value)) throw AxisException(TeeMsg_AxisIncrementNeg);
-    SetDoubleProperty(FIncrement, Value);
+    SetDoubleProperty(FSettings.Increment, Value);
 }
 
 void TChartAxis::SetLogarithmic(bool Value)
@@ -91,7 +91,7 @@ void TChartAxis::SetLogarithmic(bool Value)
         AdjustMaxMin();
         if (!(InternalMinimum >= 0 && InternalMaximum >= 0)) throw AxisException(TeeMsg_AxisLogNotPositive);
     }
-    SetBooleanProperty(FLogarithmic, Value);
+    SetBooleanProperty(FSettings.Logarithmic, Value);
     SetCalcPosValue();
     // The logarithmic ends of the current range are needed at once by the new mapping.
     InternalCalcRange();
@@ -100,33 +100,35 @@ void TChartAxis::SetLogarithmic(bool Value)
 void TChartAxis::SetLogarithmicBase(double Value)
 {
     if (!(Value > 0) || Value == 1 || !std::isfinite(Value)) throw AxisException(TeeMsg_AxisLogBase);
-    SetDoubleProperty(FLogarithmicBase, Value);
+    SetDoubleProperty(FSettings.LogarithmicBase, Value);
 }
 
 void TChartAxis::SetInverted(bool Value)
 {
-    SetBooleanProperty(FInverted, Value);
+    SetBooleanProperty(FSettings.Inverted, Value);
 }
 
 void TChartAxis::CalcMinMax(double& AMin, double& AMax)
 {
     if (!FParentChart) return;
-    if (FAutomatic || FAutomaticMaximum) AMax = FParentChart->InternalMinMax(this, false, FHorizontal);
-    if (FAutomatic || FAutomaticMinimum) AMin = FParentChart->InternalMinMax(this, true, FHorizontal);
+    if (FSettings.Automatic || FSettings.AutomaticMaximum)
+        AMax = FParentChart->InternalMinMax(this, false, FSettings.Horizontal);
+    if (FSettings.Automatic || FSettings.AutomaticMinimum)
+        AMin = FParentChart->InternalMinMax(this, true, FSettings.Horizontal);
 }
 
 void TChartAxis::AdjustMaxMin()
 {
-    CalcMinMax(FMinimum, FMaximum);
-    InternalMaximum = FMaximum;
-    InternalMinimum = FMinimum;
+    CalcMinMax(FSettings.Minimum, FSettings.Maximum);
+    InternalMaximum = FSettings.Maximum;
+    InternalMinimum = FSettings.Minimum;
     InternalCalcRange();
 }
 
 void TChartAxis::AdjustMaxMinRect(const TRect& Rect)
 {
-    const int a = FHorizontal ? Rect.Left : Rect.Top;
-    const int b = FHorizontal ? Rect.Right : Rect.Bottom;
+    const int a = FSettings.Horizontal ? Rect.Left : Rect.Top;
+    const int b = FSettings.Horizontal ? Rect.Right : Rect.Bottom;
     const int s0 = StartPos, e0 = EndPos;
     // Margins as wide as the axis leave no pixel to map the range onto.
     if (std::int64_t(e0) - b - (std::int64_t(s0) + a) < 1) return;
@@ -148,18 +150,18 @@ void TChartAxis::Scroll(double Offset, bool CheckLimits)
         if (!FParentChart) return;
         bool scroll = false;
         if (Offset > 0)
-            scroll = FParentChart->InternalMinMax(this, false, FHorizontal) > FMaximum;
+            scroll = FParentChart->InternalMinMax(this, false, FSettings.Horizontal) > FSettings.Maximum;
         else if (Offset < 0)
-            scroll = FParentChart->InternalMinMax(this, true, FHorizontal) < FMinimum;
+            scroll = FParentChart->InternalMinMax(this, true, FSettings.Horizontal) < FSettings.Minimum;
         if (!scroll) return;
     }
-    if (!std::isfinite(FMinimum + Offset)) throw AxisException(TeeMsg_AxisMinMax);
-    if (!std::isfinite(FMaximum + Offset)) throw AxisException(TeeMsg_AxisMaxMin);
-    FAutomatic = false;
-    FAutomaticMaximum = false;
-    FMaximum += Offset;
-    FAutomaticMinimum = false;
-    FMinimum += Offset;
+    if (!std::isfinite(FSettings.Minimum + Offset)) throw AxisException(TeeMsg_AxisMinMax);
+    if (!std::isfinite(FSettings.Maximum + Offset)) throw AxisException(TeeMsg_AxisMaxMin);
+    FSettings.Automatic = false;
+    FSettings.AutomaticMaximum = false;
+    FSettings.Maximum += Offset;
+    FSettings.AutomaticMinimum = false;
+    FSettings.Minimum += Offset;
     Invalidate();
 }
 
@@ -168,7 +170,7 @@ void TChartAxis::InternalCalcRange()
     Range = InternalMaximum - InternalMinimum;
     RangeIsZero = Range == 0;
     PixelsPerUnit = RangeIsZero ? 0 : AxisSize / Range;
-    if (FLogarithmic) {
+    if (FSettings.Logarithmic) {
         LogMinimum = InternalMinimum > 0 ? std::log(InternalMinimum) : 0;
         LogMaximum = InternalMaximum > 0 ? std::log(InternalMaximum) : 0;
         LogRange = LogMaximum - LogMinimum;
@@ -184,7 +186,7 @@ void TChartAxis::SetCalcPosValue()
     const TChartAxes* axes = FParentChart ? FParentChart->Axes() : nullptr;
     if (IsDepthAxis) {
         FCalcXPos = FCalcYPos = &TChartAxis::DepthPosValue;
-    } else if (FLogarithmic) {
+    } else if (FSettings.Logarithmic) {
         FCalcXPos = &TChartAxis::LogXPosValue;
         FCalcYPos = &TChartAxis::LogYPosValue;
     } else if (axes && axes->GetFastCalc()) {
@@ -194,7 +196,7 @@ void TChartAxis::SetCalcPosValue()
         FCalcXPos = &TChartAxis::XPosValueCheck;
         FCalcYPos = &TChartAxis::YPosValueCheck;
     }
-    FCalcPos = FHorizontal ? FCalcXPos : FCalcYPos;
+    FCalcPos = FSettings.Horizontal ? FCalcXPos : FCalcYPos;
 }
 
 TChartAxis::TPixelMap TChartAxis::PixelMap(bool Horizontal) const
@@ -211,8 +213,8 @@ TChartAxis::TPixelMap TChartAxis::PixelMap(bool Horizontal) const
     m.RoundsSum = checked;
     m.RangeIsZero = RangeIsZero;
     m.Center = CenterPos;
-    m.Backwards = xLike ? FInverted : !FInverted;
-    m.Base = (xLike == FInverted) ? EndPos : StartPos;
+    m.Backwards = xLike ? FSettings.Inverted : !FSettings.Inverted;
+    m.Base = (xLike == FSettings.Inverted) ? EndPos : StartPos;
     m.Limit = TeeAxisPixelLimit;
     m.Minimum = InternalMinimum;
     m.PixelsPerUnit = PixelsPerUnit;
@@ -245,73 +247,74 @@ int TChartAxis::XPosValue(double Value) const
 {
     if (RangeIsZero) return CenterPos;
     const double d = (Value - InternalMinimum) * PixelsPerUnit;
-    return FInverted ? ClampPixel(EndPos, -1, d) : ClampPixel(StartPos, 1, d);
+    return FSettings.Inverted ? ClampPixel(EndPos, -1, d) : ClampPixel(StartPos, 1, d);
 }
 
 int TChartAxis::YPosValue(double Value) const
 {
     if (RangeIsZero) return CenterPos;
     const double d = (Value - InternalMinimum) * PixelsPerUnit;
-    return FInverted ? ClampPixel(StartPos, 1, d) : ClampPixel(EndPos, -1, d);
+    return FSettings.Inverted ? ClampPixel(StartPos, 1, d) : ClampPixel(EndPos, -1, d);
 }
 
 int TChartAxis::XPosValueCheck(double Value) const
 {
     if (RangeIsZero) return CenterPos;
     const double d = (Value - InternalMinimum) * PixelsPerUnit;
-    return ClampPixel(FInverted ? EndPos - d : StartPos + d);
+    return ClampPixel(FSettings.Inverted ? EndPos - d : StartPos + d);
 }
 
 int TChartAxis::YPosValueCheck(double Value) const
 {
     if (RangeIsZero) return CenterPos;
     const double d = (Value - InternalMinimum) * PixelsPerUnit;
-    return ClampPixel(FInverted ? StartPos + d : EndPos - d);
+    return ClampPixel(FSettings.Inverted ? StartPos + d : EndPos - d);
 }
 
 int TChartAxis::DepthPosValue(double Value) const
 {
     if (RangeIsZero) return CenterPos;
-    return Round((FInverted ? InternalMaximum - Value : Value - InternalMinimum) * PixelsPerUnit);
+    return Round((FSettings.Inverted ? InternalMaximum - Value : Value - InternalMinimum) * PixelsPerUnit);
 }
 
 int TChartAxis::LogXPosValue(double Value) const
 {
     if (LogRange == 0) return CenterPos;
-    if (!(Value > 0)) return FInverted ? EndPos : StartPos;
-    const double t = FInverted ? LogMaximum - std::log(Value) : std::log(Value) - LogMinimum;
+    if (!(Value > 0)) return FSettings.Inverted ? EndPos : StartPos;
+    const double t = FSettings.Inverted ? LogMaximum - std::log(Value) : std::log(Value) - LogMinimum;
     return StartPos + Round(t * PixelsPerLogUnit);
 }
 
 int TChartAxis::LogYPosValue(double Value) const
 {
     if (LogRange == 0) return CenterPos;
-    if (!(Value > 0)) return FInverted ? StartPos : EndPos;
-    const double t = FInverted ? LogMaximum - std::log(Value) : std::log(Value) - LogMinimum;
+    if (!(Value > 0)) return FSettings.Inverted ? StartPos : EndPos;
+    const double t = FSettings.Inverted ? LogMaximum - std::log(Value) : std::log(Value) - LogMinimum;
     return EndPos - Round(t * PixelsPerLogUnit);
 }
 
 double TChartAxis::CalcPosPoint(int Value) const
 {
-    if (FLogarithmic) {
-        const bool startIsMax = FHorizontal == FInverted;
+    if (FSettings.Logarithmic) {
+        const bool startIsMax = FSettings.Horizontal == FSettings.Inverted;
         if (Value == StartPos) return startIsMax ? InternalMaximum : InternalMinimum;
         if (Value == EndPos) return startIsMax ? InternalMinimum : InternalMaximum;
         if (LogRange != 0 && AxisSize != 0) {
-            const double t = (FInverted ? double(EndPos) - Value : double(Value) - StartPos) * LogRange / AxisSize;
-            return FHorizontal ? std::exp(LogMinimum + t) : std::exp(LogMaximum - t);
+            const double t =
+                (FSettings.Inverted ? double(EndPos) - Value : double(Value) - StartPos) * LogRange / AxisSize;
+            return FSettings.Horizontal ? std::exp(LogMinimum + t) : std::exp(LogMaximum - t);
         }
         return InternalMinimum;
     }
     if (AxisSize < 1) return 0;
-    const double t = (FInverted ? double(EndPos) - Value : double(Value) - StartPos) * Range / AxisSize;
-    return FHorizontal ? InternalMinimum + t : InternalMaximum - t;
+    const double t = (FSettings.Inverted ? double(EndPos) - Value : double(Value) - StartPos) * Range / AxisSize;
+    return FSettings.Horizontal ? InternalMinimum + t : InternalMaximum - t;
 }
 
 int TChartAxis::CalcSizeValue(double Value) const
 {
     if (!(Value > 0)) return 0;
-    if (FLogarithmic) return LogRange == 0 ? 0 : Round(std::log(Value) * PixelsPerLogUnit);
+    if (FSettings.Logarithmic) return LogRange == 0 ? 0 : Round(std::log(Value) * PixelsPerLogUnit);
     return Range == 0 ? 0 : Round(Value * PixelsPerUnit);
 }
 
@@ -324,15 +327,15 @@ void TChartAxis::InternalCalcPositions()
     if (IsDepthAxis) {
         length = FParentChart->GetWidth3D();
         start = 0;
-    } else if (FHorizontal) {
+    } else if (FSettings.Horizontal) {
         length = FParentChart->GetChartWidth();
         start = FParentChart->GetChartRect().Left;
     } else {
         length = FParentChart->GetChartHeight();
         start = FParentChart->GetChartRect().Top;
     }
-    StartPos = start + Round(length * 0.01 * FStartPosition);
-    EndPos = start + Round(length * 0.01 * FEndPosition);
+    StartPos = start + Round(length * 0.01 * FSettings.StartPosition);
+    EndPos = start + Round(length * 0.01 * FSettings.EndPosition);
     RecalcSizeCenter();
 }
 
@@ -345,18 +348,19 @@ void TChartAxis::RecalcSizeCenter()
 
 int TChartAxis::GetRectangleEdge(const TRect& R) const
 {
-    if (FHorizontal) return FOtherSide ? R.Top : R.Bottom;
-    return FOtherSide ? R.Right : R.Left;
+    if (FSettings.Horizontal) return FSettings.OtherSide ? R.Top : R.Bottom;
+    return FSettings.OtherSide ? R.Right : R.Left;
 }
 
 int TChartAxis::ApplyPosition(int APos, const TRect& R) const
 {
-    if (FPositionPercent == 0) return APos;
-    double p = FPositionPercent;
-    if (FPositionUnits == muPercent) p = 0.01 * p * (FHorizontal ? R.Bottom - R.Top : R.Right - R.Left);
+    if (FSettings.PositionPercent == 0) return APos;
+    double p = FSettings.PositionPercent;
+    if (FSettings.PositionUnits == muPercent)
+        p = 0.01 * p * (FSettings.Horizontal ? R.Bottom - R.Top : R.Right - R.Left);
     int d = Round(p);
-    if (FOtherSide) d = -d;
-    if (FHorizontal) d = -d;
+    if (FSettings.OtherSide) d = -d;
+    if (FSettings.Horizontal) d = -d;
     return APos + d;
 }
 
@@ -371,19 +375,19 @@ int TChartAxis::DepthAxisPos() const
 {
     if (!FParentChart) return 0;
     const TRect r = FParentChart->GetChartRect();
-    return FOtherSide ? r.Bottom - CalcZPos() : r.Top + CalcZPos();
+    return FSettings.OtherSide ? r.Bottom - CalcZPos() : r.Top + CalcZPos();
 }
 
 void TChartAxis::CalcRect(TRect& R, bool InflateChartRectangle)
 {
     DateTimeMode = IsDateTime();
     const auto shrink = [this, &R](int n) {
-        if (FHorizontal) {
-            if (FOtherSide)
+        if (FSettings.Horizontal) {
+            if (FSettings.OtherSide)
                 R.Top += n;
             else
                 R.Bottom -= n;
-        } else if (FOtherSide) {
+        } else if (FSettings.OtherSide) {
             R.Right -= n;
         } else {
             R.Left += n;
@@ -391,9 +395,9 @@ void TChartAxis::CalcRect(TRect& R, bool InflateChartRectangle)
     };
     if (InflateChartRectangle) {
         if (IsDepthAxis) {
-            PosTitle = FOtherSide ? R.Right : R.Left;
+            PosTitle = FSettings.OtherSide ? R.Right : R.Left;
         } else if (FTitle->GetVisible() && !FTitle->GetCaption().empty()) {
-            shrink(InternalCalcSize(FTitle->GetFont(), FTitle->GetAngle(), FTitle->GetCaption(), FTitleSize));
+            shrink(InternalCalcSize(FTitle->GetFont(), FTitle->GetAngle(), FTitle->GetCaption(), FSettings.TitleSize));
             PosTitle = GetRectangleEdge(R);
         }
         if (GetLabels()) {
@@ -405,7 +409,7 @@ void TChartAxis::CalcRect(TRect& R, bool InflateChartRectangle)
         PosTitle = ApplyPosition(PosTitle, R);
         PosLabels = ApplyPosition(PosLabels, R);
     } else {
-        const bool outwardPlus = FHorizontal != FOtherSide;  // bottom and right axes
+        const bool outwardPlus = FSettings.Horizontal != FSettings.OtherSide;  // bottom and right axes
         PosAxis = ApplyPosition(GetRectangleEdge(R), R);
         PosLabels = PosAxis + (outwardPlus ? SizeTickAxis() : -SizeTickAxis());
         PosTitle = PosLabels + (outwardPlus ? SizeLabels() : -SizeLabels());
@@ -418,7 +422,7 @@ int TChartAxis::InternalCalcSize(TTeeFont* Font, int Angle, const AnsiString& Te
     TCanvas3D* canvas = Canvas();
     if (!canvas) return 0;
     canvas->AssignFont(Font);
-    const bool across = FHorizontal ? (Angle == 0 || Angle == 180) : (Angle == 90 || Angle == 270);
+    const bool across = FSettings.Horizontal ? (Angle == 0 || Angle == 180) : (Angle == 90 || Angle == 270);
     if (across) return canvas->GetFontHeight();
     return Text.empty() ? MaxLabelsWidth() : canvas->TextWidth(Text);
 }
