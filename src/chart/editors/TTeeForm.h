@@ -114,6 +114,9 @@ public:
     }
     // A push button that runs Handler (when given) and then closes the form with Result.
     void BindModal(QAbstractButton* Button, int Result, std::function<void()> Handler = {});
+    // The OK and Cancel buttons of a dialog: they close it with their results (OnCancel runs
+    // first on Cancel), OK is the default button and Cancel the one Escape presses.
+    void BindOkCancel(QAbstractButton* Ok, QAbstractButton* Cancel, std::function<void()> OnCancel = {});
 
     // Called inside the guard: after the form became visible, when it closes, and before
     // it closes (CanClose false keeps it open).
