@@ -5,10 +5,10 @@
 #include <QTimer>
 
 #include "chart/editors/TTeeForm.h"
+#include "chart/editors/TeeListenedPanel.h"
 #include "chart/editors/TeePenDlg.h"
 #include "chart/engine/TCustomTeePanel.h"
 #include "chart/engine/TeeConst.h"
-#include "platform/FreeNotification.h"
 
 namespace {
 
@@ -188,19 +188,7 @@ void TCustomTeeNavigator::ApplyHints()
 void TCustomTeeNavigator::SetPanel(TCustomTeePanel* Value)
 {
     if (FPanel == Value) return;
-    if (FPanel) {
-        FPanel->RemoveListener(this);
-        TeeRemoveFreeNotification(FPanel, this);
-    }
-    FPanel = Value;
-    if (FPanel) {
-        FPanel->Listeners.Add(this);
-        TeeFreeNotification(FPanel, this, [this](QObject*) {
-            // The panel is gone and its listener list with it.
-            FPanel = nullptr;
-            EnableButtons();
-        });
-    }
+    TeeListenTo(FPanel, Value, this, [this] { EnableButtons(); });
     EnableButtons();
 }
 
