@@ -67,12 +67,6 @@ void TCustomSeries::SetTransparency(int value)
     if (StoreChanged(FSettings.Transparency, value)) Repaint();
 }
 
-TCanvas3D* TCustomSeries::Canvas() const
-{
-    ISeriesHost* host = SeriesHost();
-    return host ? host->GetCanvas() : nullptr;
-}
-
 TColor TCustomSeries::GetAreaBrushColor(TColor c) const
 {
     return (FSettings.AreaColor == clDefault || FColorEachPoint) ? c : FSettings.AreaColor;

@@ -124,7 +124,6 @@ public:
 protected:
     bool IsStacked() const { return FSettings.Stacked == cssStack || FSettings.Stacked == cssStack100; }
     void SetLineVisible(bool value) { FSettings.DrawLine = value; }
-    TCanvas3D* Canvas() const;
 
     TCustomSeriesSettings FSettings;
     TChartBrush* FAreaBrush = nullptr;

@@ -302,8 +302,7 @@ void TPieSeries::CalcExplodedOffset(int valueIndex, int& offsetX, int& offsetY) 
     const int e = FExplodePercent.Get(valueIndex);
     if (e <= 0 || valueIndex < 0 || valueIndex >= static_cast<int>(FAngles.size())) return;
     double a = FAngles[static_cast<std::size_t>(valueIndex)].MidAngle;
-    ISeriesHost* host = SeriesHost();
-    TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
+    TCanvas3D* canvas = Canvas();
     if (canvas && canvas->GetSupportsFullRotation()) a = FSettings.AngleSize * Pi / 45.0 + a + Pi;
     const double s = std::sin(a + FRotation);
     const double c = std::cos(a + FRotation);
@@ -327,8 +326,7 @@ int TPieSeries::SliceEndZ(int valueIndex) const
 
 TBrushStyle TPieSeries::SliceBrushStyle(int valueIndex) const
 {
-    ISeriesHost* host = SeriesHost();
-    TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
+    TCanvas3D* canvas = Canvas();
     if (FSettings.UsePatterns || (canvas && canvas->GetMonochrome())) {
         static constexpr TBrushStyle cycle[6] = {bsHorizontal, bsVertical, bsFDiagonal,
                                                  bsBDiagonal,  bsCross,    bsDiagCross};
@@ -339,8 +337,7 @@ TBrushStyle TPieSeries::SliceBrushStyle(int valueIndex) const
 
 void TPieSeries::PreparePiePen(int valueIndex)
 {
-    ISeriesHost* host = SeriesHost();
-    TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
+    TCanvas3D* canvas = Canvas();
     if (!canvas) return;
     if (FSettings.DarkPen >= 1)
         canvas->AssignVisiblePenColor(
@@ -533,8 +530,7 @@ void TPieSeries::DrawPie(int valueIndex)
 void TPieSeries::DrawMark(int index, const AnsiString& text, TSeriesMarkPosition& position)
 {
     if (BelongsToOtherSlice(index) || index < 0 || index >= static_cast<int>(FAngles.size())) return;
-    ISeriesHost* host = SeriesHost();
-    TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
+    TCanvas3D* canvas = Canvas();
     int xr, yr;
     CalcExplodedRadius(index, xr, yr);
     double angle = FAngles[static_cast<std::size_t>(index)].MidAngle;
@@ -607,8 +603,7 @@ int TPieSeries::LegendToValueIndex(int legendIndex) const
 
 void TPieSeries::DrawLegendShape(int valueIndex, const TRect& rect)
 {
-    ISeriesHost* host = SeriesHost();
-    TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
+    TCanvas3D* canvas = Canvas();
     const TColor color = valueIndex >= 0 ? GetValueColor(valueIndex) : GetSeriesColor();
     if (canvas && FGradient->GetVisible() && color != clNone) {
         const TNotifyEvent keep = FGradient->OnChange;
