@@ -25,13 +25,16 @@ int TSliceValueList::Get(int index) const
     return index >= 0 && index < Count() ? FItems[static_cast<std::size_t>(index)] : 0;
 }
 
+bool TSliceValueList::Store(int index, int value)
+{
+    if (index < 0) return false;
+    if (index >= Count()) FItems.resize(static_cast<std::size_t>(index) + 1, 0);
+    return StoreChanged(FItems[static_cast<std::size_t>(index)], value);
+}
+
 void TSliceValueList::Put(int index, int value)
 {
-    if (index < 0) return;
-    if (index >= Count()) FItems.resize(static_cast<std::size_t>(index) + 1, 0);
-    int& item = FItems[static_cast<std::size_t>(index)];
-    if (!StoreChanged(item, value)) return;
-    if (FOwner) FOwner->Repaint();
+    if (Store(index, value) && FOwner) FOwner->Repaint();
 }
 
 void TSliceValueList::Delete(int index)
@@ -271,13 +274,6 @@ void TPieSeries::CalcAngles()
     }
 }
 
-void TPieSeries::SetExplodeSilently(int index, int value)
-{
-    if (index < 0) return;
-    if (index >= FExplodePercent.Count()) FExplodePercent.FItems.resize(static_cast<std::size_t>(index) + 1, 0);
-    FExplodePercent.FItems[static_cast<std::size_t>(index)] = value;
-}
-
 void TPieSeries::CalcExplodeBiggest()
 {
     int biggest = -1;
@@ -292,7 +288,7 @@ void TPieSeries::CalcExplodeBiggest()
             if (GetyValue(i) == max) biggest = i;
     }
     // Called while drawing too, where a repaint request would start the drawing again.
-    if (biggest != -1) SetExplodeSilently(biggest, FSettings.ExplodeBiggest);
+    if (biggest != -1) FExplodePercent.Store(biggest, FSettings.ExplodeBiggest);
 }
 
 void TPieSeries::CalcExplodedOffset(int valueIndex, int& offsetX, int& offsetY) const
@@ -442,13 +438,7 @@ void TPieSeries::DrawAllValues()
     if (most != -1) {
         int ox, oy;
         CalcExplodedOffset(most, ox, oy);
-        const int dx = std::abs(ox) / 2;
-        const int dy = std::abs(oy) / 2;
-        FCircleRect.Left += dx;
-        FCircleRect.Right -= dx;
-        FCircleRect.Top += dy;
-        FCircleRect.Bottom -= dy;
-        AdjustCircleRect();
+        InsetCircleRect(std::abs(ox) / 2, std::abs(oy) / 2);
         CalcRadius();
     }
     AngleToPos(0, FRadiusX, FRadiusY, FArcStart.X, FArcStart.Y);
@@ -476,6 +466,12 @@ void TPieSeries::DrawAllValues()
     }
 }
 
+void TPieSeries::SetGradientEnd(TColor color)
+{
+    TQuietChange quiet(FGradient->OnChange);
+    FGradient->SetEndColor(color);
+}
+
 void TPieSeries::DrawValue(int index)
 {
     if (FCircleWidth < 5 || FCircleHeight < 5 || BelongsToOtherSlice(index)) return;
@@ -487,13 +483,7 @@ void TPieSeries::DrawValue(int index)
     const TColor color = mono ? clBlack : GetValueColor(index);
     if (color != clNone) {
         host->SetBrushCanvas(color, FBrush, CalcCircleBackColor());
-        if (FGradient->GetVisible()) {
-            // The end colour follows the slice while drawing; no repaint for that.
-            const TNotifyEvent keep = FGradient->OnChange;
-            FGradient->OnChange = {};
-            FGradient->SetEndColor(color);
-            FGradient->OnChange = keep;
-        }
+        if (FGradient->GetVisible()) SetGradientEnd(color);
         canvas->Brush->SetStyle(SliceBrushStyle(index));
     } else
         canvas->Brush->SetStyle(bsClear);
@@ -606,10 +596,7 @@ void TPieSeries::DrawLegendShape(int valueIndex, const TRect& rect)
     TCanvas3D* canvas = Canvas();
     const TColor color = valueIndex >= 0 ? GetValueColor(valueIndex) : GetSeriesColor();
     if (canvas && FGradient->GetVisible() && color != clNone) {
-        const TNotifyEvent keep = FGradient->OnChange;
-        FGradient->OnChange = {};
-        FGradient->SetEndColor(color);
-        FGradient->OnChange = keep;
+        SetGradientEnd(color);
         FGradient->Draw(canvas, rect);
         canvas->Brush->SetStyle(bsClear);
         canvas->AssignVisiblePen(FPiePen);
