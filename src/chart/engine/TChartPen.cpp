@@ -50,27 +50,29 @@ TChartHiddenPen::TChartHiddenPen(const TNotifyEvent& OnChangeEvent, QObject* par
     SetVisible(false);
 }
 
-TDottedGrayPen::TDottedGrayPen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TChartPen({}, parent)
+void TChartPen::InitDefaultColor(TColor Color)
 {
-    DefaultColor = clGray;
+    DefaultColor = Color;
+    TQuietChange quiet(OnChange);
+    SetColor(Color);
+}
+
+TDottedGrayPen::TDottedGrayPen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TChartPen(OnChangeEvent, parent)
+{
+    InitDefaultColor(clGray);
     DefaultStyle = psDot;
-    SetColor(clGray);
+    TQuietChange quiet(OnChange);
     SetStyle(psDot);
-    OnChange = OnChangeEvent;
 }
 
-TDarkGrayPen::TDarkGrayPen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TChartPen({}, parent)
+TDarkGrayPen::TDarkGrayPen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TChartPen(OnChangeEvent, parent)
 {
-    DefaultColor = clGray;
-    SetColor(clGray);
-    OnChange = OnChangeEvent;
+    InitDefaultColor(clGray);
 }
 
-TWhitePen::TWhitePen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TChartPen({}, parent)
+TWhitePen::TWhitePen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TChartPen(OnChangeEvent, parent)
 {
-    DefaultColor = clWhite;
-    SetColor(clWhite);
-    OnChange = OnChangeEvent;
+    InitDefaultColor(clWhite);
 }
 
 TPenHandle TeeCreatePenSmallDots(TColor Color)

@@ -29,6 +29,9 @@ public:
     void SetDefaultVisible(bool value) { FDefaultVisible = value; }
 
 protected:
+    // An owner's default colour: set without a change notice and kept as the colour that
+    // is not stored.
+    void InitDefaultColor(TColor Color);
     // Per instance: decide whether EndStyle and Visible are stored.
     TPenEndStyle FDefaultEnd = esRound;
     bool FDefaultVisible = true;

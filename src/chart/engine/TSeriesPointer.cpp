@@ -57,18 +57,20 @@ void TSeriesPointer::SetInflate(bool Value)
     SetFlag(FSettings.InflateMargins, Value);
 }
 
-void TSeriesPointer::SetHorizSize(int Value)
+void TSeriesPointer::SetSizeField(int& Field, int Value)
 {
     if (Value < 1) throw ChartException(TeeMsg_CheckPointerSize);
-    if (!StoreChanged(FSettings.HorizSize, Value)) return;
-    RepaintOwner();
+    if (StoreChanged(Field, Value)) RepaintOwner();
+}
+
+void TSeriesPointer::SetHorizSize(int Value)
+{
+    SetSizeField(FSettings.HorizSize, Value);
 }
 
 void TSeriesPointer::SetVertSize(int Value)
 {
-    if (Value < 1) throw ChartException(TeeMsg_CheckPointerSize);
-    if (!StoreChanged(FSettings.VertSize, Value)) return;
-    RepaintOwner();
+    SetSizeField(FSettings.VertSize, Value);
 }
 
 void TSeriesPointer::SetSize(int Value)

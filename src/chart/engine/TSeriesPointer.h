@@ -121,6 +121,8 @@ private:
     int GetStyleValue() const { return FSettings.Style; }
     void SetStyleValue(int Value) { SetStyle(static_cast<TSeriesPointerStyle>(Value)); }
     void SetFlag(bool& Variable, bool Value);
+    // Refuses sizes below 1 (ChartException) before anything changes.
+    void SetSizeField(int& Field, int Value);
     void DrawGradient(TCanvas3D* Canvas, bool Is3D, int Left, int Top, int Right, int Bottom, int X, int Y,
                       TColor Color, TSeriesPointerStyle Style);
 
