@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "platform/StoreChanged.h"
 #include "platform/TCanvas.h"
 
 TChartPen::TChartPen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TPen(parent)
@@ -26,21 +25,6 @@ bool TChartPen::IsPropertyStored(const char* Name) const
     if (std::strcmp(Name, "SmallDots") == 0) return FSmallDots;
     if (std::strcmp(Name, "Visible") == 0) return FVisible != FDefaultVisible;
     return TPen::IsPropertyStored(Name);
-}
-
-void TChartPen::SetEndStyle(TPenEndStyle value)
-{
-    if (StoreChanged(FEndStyle, value)) Changed();
-}
-
-void TChartPen::SetSmallDots(bool value)
-{
-    if (StoreChanged(FSmallDots, value)) Changed();
-}
-
-void TChartPen::SetVisible(bool value)
-{
-    if (StoreChanged(FVisible, value)) Changed();
 }
 
 TChartHiddenPen::TChartHiddenPen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TChartPen(OnChangeEvent, parent)
