@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-
 TCustomTeeGradient::TCustomTeeGradient(const TNotifyEvent& OnChangeEvent, QObject* parent)
     : TPersistent(parent), OnChange(OnChangeEvent)
 {}
@@ -69,4 +68,3 @@ bool TTeeFontGradient::IsPropertyStored(const char* Name) const
     if (std::strcmp(Name, "Outline") == 0) return FOutline;
     return TTeeGradient::IsPropertyStored(Name);
 }
-
