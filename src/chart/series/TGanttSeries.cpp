@@ -14,7 +14,7 @@
 TGanttSeries::TGanttSeries(QObject* owner) : TPointSeries(owner)
 {
     SetHorizontal();
-    FClickableLine = false;
+    FSettings.ClickableLine = false;
     // A bar reaches from its start to its end: every one is drawn.
     UseVisibleRange = false;
     FX->SetName(TeeMsg_ValuesGanttStart);
