@@ -27,7 +27,7 @@ TAreaSeriesEditor::TAreaSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
     CBInvStairs = TeeAddCheck(this, "Inverted", 8, 108);
     BAreaLinesPen = TeeAddButton<TButtonPen>(this, "Area &Lines...", 130, 8, 90);
     BAreaLinePen = TeeAddButton<TButtonPen>(this, "&Border...", 130, 38, 90);
-    BPattern = TeeAddButton(this, "&Pattern...", 130, 68, 90);
+    QPushButton* pattern = TeeAddButton(this, "&Pattern...", 130, 68, 90);
     Button1 = TeeAddButton(this, "&Top...", 130, 98, 90);
     CBColorEach = TeeAddCheck(this, "Color &Each", 236, 10);
     BAreaColor = TeeAddButton<TButtonColor>(this, "&Color...", 236, 32, 90);
@@ -48,7 +48,7 @@ TAreaSeriesEditor::TAreaSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
              CheckControls();
          }));
     Bind(CBInvStairs, &QCheckBox::clicked, series([this](A* s) { s->SetInvertedStairs(CBInvStairs->isChecked()); }));
-    Bind(BPattern, &QPushButton::clicked, series([this](A* s) { EditChartBrush(this, s->GetAreaChartBrush()); }));
+    Bind(pattern, &QPushButton::clicked, series([this](A* s) { EditChartBrush(this, s->GetAreaChartBrush()); }));
     Bind(Button1, &QPushButton::clicked, series([this](A* s) { EditChartBrush(this, s->Brush()); }));
     Bind(CBColorEach, &QCheckBox::clicked, series([this](A* s) {
              s->SetColorEachPoint(CBColorEach->isChecked());

@@ -16,7 +16,6 @@ public:
     QCheckBox* CBInvStairs = nullptr;
     TButtonPen* BAreaLinesPen = nullptr;
     TButtonPen* BAreaLinePen = nullptr;
-    QPushButton* BPattern = nullptr;
     QPushButton* Button1 = nullptr;
     QCheckBox* CBColorEach = nullptr;
     TButtonColor* BAreaColor = nullptr;

@@ -33,7 +33,7 @@ TBarSeriesEditor::TBarSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
                      "Cone", "Bevel", "Slant Cube", "Diamond", "Invert. Arrow", "Invert. Cone"},
                     style);
     BBarPen = TeeAddButton<TButtonPen>(TabFormat, "&Border...", 8, 38, 80);
-    BBarBrush = TeeAddButton(TabFormat, "&Pattern...", 8, 68, 80);
+    QPushButton* pattern = TeeAddButton(TabFormat, "&Pattern...", 8, 68, 80);
     BGradient = TeeAddButton(TabFormat, "&Gradient...", 8, 98, 80);
     CBColorEach = TeeAddCheck(TabFormat, "Color &Each", 190, 10);
     BBarColor = TeeAddButton<TButtonColor>(TabFormat, "&Color...", 190, 32, 80);
@@ -41,12 +41,12 @@ TBarSeriesEditor::TBarSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
     LBevel = TeeAddLabel(TabFormat, "Be&vel size:", 100, 72);
     EBevel = TeeAddSpin(TabFormat, 170, 68, 56, 0, 100, 1, LBevel);
     CBDarkBar = TeeAddCheck(TabFormat, "&Dark Bar 3D Sides", 100, 100);
-    TabSize = TeeAddTab(PageControl1, "Size");
-    UDBarWidth = TeeAddSpin(TabSize, 100, 8, 56, 1, 100, 5, TeeAddLabel(TabSize, "% Bar &Width:", 8, 12));
-    UDBarOffset = TeeAddSpin(TabSize, 100, 38, 56, -100, 100, 5, TeeAddLabel(TabSize, "% Bar O&ffset:", 8, 42));
-    UDDepth = TeeAddSpin(TabSize, 100, 68, 56, 1, 100, 5, TeeAddLabel(TabSize, "% Bar &Depth:", 8, 72));
-    CBBarSideMargins = TeeAddCheck(TabSize, "Bar S&ide Margins", 180, 10);
-    CBMarksAutoPosition = TeeAddCheck(TabSize, "&Auto Mark Position", 180, 32);
+    QWidget* size = TeeAddTab(PageControl1, "Size");
+    UDBarWidth = TeeAddSpin(size, 100, 8, 56, 1, 100, 5, TeeAddLabel(size, "% Bar &Width:", 8, 12));
+    UDBarOffset = TeeAddSpin(size, 100, 38, 56, -100, 100, 5, TeeAddLabel(size, "% Bar O&ffset:", 8, 42));
+    UDDepth = TeeAddSpin(size, 100, 68, 56, 1, 100, 5, TeeAddLabel(size, "% Bar &Depth:", 8, 72));
+    CBBarSideMargins = TeeAddCheck(size, "Bar S&ide Margins", 180, 10);
+    CBMarksAutoPosition = TeeAddCheck(size, "&Auto Mark Position", 180, 32);
     // FormCreate
     PageControl1->setCurrentWidget(TabFormat);
 
@@ -56,7 +56,7 @@ TBarSeriesEditor::TBarSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
              s->SetBarStyle(TBarStyle(CBBarStyle->currentIndex()));
              CheckControls();
          }));
-    Bind(BBarBrush, &QPushButton::clicked, series([this](B* s) { EditChartBrush(this, s->Brush()); }));
+    Bind(pattern, &QPushButton::clicked, series([this](B* s) { EditChartBrush(this, s->Brush()); }));
     Bind(CBColorEach, &QCheckBox::clicked, series([this](B* s) {
              s->SetColorEachPoint(CBColorEach->isChecked());
              CheckControls();

@@ -16,7 +16,6 @@ public:
     QWidget* TabFormat = nullptr;
     QComboBox* CBBarStyle = nullptr;
     TButtonPen* BBarPen = nullptr;
-    QPushButton* BBarBrush = nullptr;
     QCheckBox* CBColorEach = nullptr;
     TButtonColor* BBarColor = nullptr;
     QPushButton* BGradient = nullptr;
@@ -24,7 +23,6 @@ public:
     QLabel* LBevel = nullptr;
     QSpinBox* EBevel = nullptr;
     QCheckBox* CBDarkBar = nullptr;
-    QWidget* TabSize = nullptr;
     QSpinBox* UDBarWidth = nullptr;
     QSpinBox* UDBarOffset = nullptr;
     QSpinBox* UDDepth = nullptr;

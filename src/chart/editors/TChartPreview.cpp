@@ -62,23 +62,23 @@ TChartPreview::TChartPreview(QWidget* Owner) : TTeeForm(Owner)
     root->setContentsMargins(4, 4, 4, 4);
 
     // ---- top: printer, set-up, print, close
-    Panel1 = new QWidget(this);
-    auto* top = new QHBoxLayout(Panel1);
+    auto* topPanel = new QWidget(this);
+    auto* top = new QHBoxLayout(topPanel);
     top->setContentsMargins(0, 0, 0, 0);
-    CBPrinters = new QComboBox(Panel1);
+    CBPrinters = new QComboBox(topPanel);
     CBPrinters->setMinimumWidth(200);
-    Label1 = new QLabel("P&rinter:", Panel1);
-    Label1->setBuddy(CBPrinters);
-    top->addWidget(Label1);
+    auto* printerLabel = new QLabel("P&rinter:", topPanel);
+    printerLabel->setBuddy(CBPrinters);
+    top->addWidget(printerLabel);
     top->addWidget(CBPrinters, 1);
-    Panel3 = new QWidget(Panel1);
-    BSetupPrinter = new QPushButton("&Setup...", Panel3);
-    BPrint = new QPushButton("&Print", Panel3);
-    AddStrip(top, Panel3, QBoxLayout::LeftToRight, {BSetupPrinter, BPrint});
-    PanelClose = new QWidget(Panel1);
+    auto* printButtons = new QWidget(topPanel);
+    BSetupPrinter = new QPushButton("&Setup...", printButtons);
+    BPrint = new QPushButton("&Print", printButtons);
+    AddStrip(top, printButtons, QBoxLayout::LeftToRight, {BSetupPrinter, BPrint});
+    PanelClose = new QWidget(topPanel);
     BClose = new QPushButton("Close", PanelClose);
     AddStrip(top, PanelClose, QBoxLayout::LeftToRight, {BClose});
-    root->addWidget(Panel1);
+    root->addWidget(topPanel);
 
     // ---- side: orientation, margins, detail, reset, proportional, smooth
     auto* body = new QHBoxLayout;
@@ -107,11 +107,11 @@ TChartPreview::TChartPreview(QWidget* Owner) : TTeeForm(Owner)
     Resolution = new QSlider(Qt::Horizontal, ChangeDetailGroup);
     Resolution->setRange(0, 100);
     Resolution->setValue(99);
-    Label2 = new QLabel("More", ChangeDetailGroup);
-    Label3 = new QLabel("Normal", ChangeDetailGroup);
+    auto* more = new QLabel("More", ChangeDetailGroup);
+    auto* normal = new QLabel("Normal", ChangeDetailGroup);
     detail->addWidget(Resolution, 0, 0, 1, 2);
-    detail->addWidget(Label2, 1, 0, Qt::AlignLeft);
-    detail->addWidget(Label3, 1, 1, Qt::AlignRight);
+    detail->addWidget(more, 1, 0, Qt::AlignLeft);
+    detail->addWidget(normal, 1, 1, Qt::AlignRight);
     side->addWidget(ChangeDetailGroup);
 
     PanelMargins = new QWidget(Panel2);
@@ -121,11 +121,11 @@ TChartPreview::TChartPreview(QWidget* Owner) : TTeeForm(Owner)
     ShowMargins->setChecked(true);
     AddStrip(side, PanelMargins, QBoxLayout::TopToBottom, {BReset, ShowMargins});
 
-    Panel4 = new QWidget(Panel2);
-    CBProp = new QCheckBox("Proport&ional", Panel4);
+    auto* switches = new QWidget(Panel2);
+    CBProp = new QCheckBox("Proport&ional", switches);
     CBProp->setChecked(true);
-    CheckBox1 = new QCheckBox("Sm&ooth", Panel4);
-    AddStrip(side, Panel4, QBoxLayout::TopToBottom, {CBProp, CheckBox1});
+    CheckBox1 = new QCheckBox("Sm&ooth", switches);
+    AddStrip(side, switches, QBoxLayout::TopToBottom, {CBProp, CheckBox1});
     side->addStretch(1);
     body->addWidget(Panel2);
 

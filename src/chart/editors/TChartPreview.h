@@ -25,12 +25,9 @@ public:
     ~TChartPreview() override;
 
     // ---- controls
-    QWidget* Panel1 = nullptr;
-    QLabel* Label1 = nullptr;
     QComboBox* CBPrinters = nullptr;
     QWidget* PanelClose = nullptr;
     QPushButton* BClose = nullptr;
-    QWidget* Panel3 = nullptr;
     QPushButton* BSetupPrinter = nullptr;
     QPushButton* BPrint = nullptr;
     QWidget* Panel2 = nullptr;
@@ -42,13 +39,10 @@ public:
     QSpinBox* UDRightMa = nullptr;
     QSpinBox* UDBotMa = nullptr;
     QGroupBox* ChangeDetailGroup = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
     QSlider* Resolution = nullptr;
     QWidget* PanelMargins = nullptr;
     QPushButton* BReset = nullptr;
     QCheckBox* ShowMargins = nullptr;
-    QWidget* Panel4 = nullptr;
     QCheckBox* CBProp = nullptr;
     QCheckBox* CheckBox1 = nullptr;
     TTeePreviewPanel* TeePreviewPanel1 = nullptr;

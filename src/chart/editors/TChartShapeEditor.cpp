@@ -32,7 +32,7 @@ TChartShapeEditor::TChartShapeEditor(QWidget* Owner) : TTeeForm(Owner)
                            "Line", "Diamond", "Cube", "Cross", "Diagonal Cross", "Star", "Pyramid", "Invert. Pyramid"});
     BShapeColor = TeeAddButton<TButtonColor>(style, "&Color...", 8, 32, 80);
     BShapePen = TeeAddButton<TButtonPen>(style, "&Border...", 8, 60, 80);
-    BShapeBrush = TeeAddButton(style, "&Pattern...", 8, 88, 80);
+    QPushButton* pattern = TeeAddButton(style, "&Pattern...", 8, 88, 80);
     Button1 = TeeAddButton(style, "&Gradient...", 8, 116, 80);
     CBTrans = TeeAddCheck(style, "Tra&nsparent", 8, 146);
     MemoText = TeePlace(new QPlainTextEdit(style), 126, 6, 120, 70);
@@ -61,7 +61,7 @@ TChartShapeEditor::TChartShapeEditor(QWidget* Owner) : TTeeForm(Owner)
              s->SetStyle(TChartShapeStyle(CBStyle->currentIndex()));
              CBRound->setEnabled(s->GetStyle() == ExtraSeriesEnums::chasRectangle);
          }));
-    Bind(BShapeBrush, &QPushButton::clicked, series([this](S* s) { EditChartBrush(this, s->Brush()); }));
+    Bind(pattern, &QPushButton::clicked, series([this](S* s) { EditChartBrush(this, s->Brush()); }));
     Bind(Button1, &QPushButton::clicked, series([this](S* s) { EditTeeGradient(this, s->GetGradient()); }));
     Bind(MemoText, &QPlainTextEdit::textChanged,
          series([this](S* s) { s->SetText(SplitLines(MemoText->toPlainText())); }));

@@ -71,7 +71,7 @@ TArrowSeriesEditor::TArrowSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
     setObjectName("ArrowSeriesEditor");
     SetClientSize(300, 130);
     BPen = TeeAddButton<TButtonPen>(this, "&Border...", 8, 8, 80);
-    BBrush = TeeAddButton(this, "&Pattern...", 8, 38, 80);
+    QPushButton* pattern = TeeAddButton(this, "&Pattern...", 8, 38, 80);
     SEArrowWidth = TeeAddSpin(this, 150, 8, 56, 1, 100, 1, TeeAddLabel(this, "&Width:", 100, 12));
     QLabel* height = TeeAddLabel(this, "&Height:", 100, 42);
     SEArrowHeight = TeeAddSpin(this, 150, 38, 56, 1, 100, 1, height);
@@ -79,7 +79,7 @@ TArrowSeriesEditor::TArrowSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
     BArrowColor = TeeAddButton<TButtonColor>(this, "&Color...", 100, 72, 80);
     SetBorderStyle(fbsDialog);
 
-    Bind(BBrush, &QPushButton::clicked, [this] {
+    Bind(pattern, &QPushButton::clicked, [this] {
         if (Series) EditChartBrush(this, Series->GetPointer()->GetBrush());
     });
     Bind(SEArrowWidth, &QSpinBox::valueChanged, [this] {

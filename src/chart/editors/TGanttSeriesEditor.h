@@ -30,7 +30,6 @@ public:
     Q_INVOKABLE explicit TArrowSeriesEditor(QWidget* Owner = nullptr);
 
     TButtonPen* BPen = nullptr;
-    QPushButton* BBrush = nullptr;
     QSpinBox* SEArrowWidth = nullptr;
     QSpinBox* SEArrowHeight = nullptr;
     QCheckBox* CBColorEach = nullptr;

@@ -33,7 +33,7 @@ TPieSeriesEditor::TPieSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
     BPen = TeeAddButton<TButtonPen>(options, "&Border...", 8, 80, 80);
     UDAngleSize = TeeAddSpin(options, 110, 112, 56, 1, 360, 5, TeeAddLabel(options, "Total angle:", 8, 116));
     UDAngleSize->setValue(360);
-    BShadow = TeeAddButton(options, "S&hadow...", 190, 4, 80);
+    QPushButton* shadow = TeeAddButton(options, "S&hadow...", 190, 4, 80);
     CBMarksAutoPosition = TeeAddCheck(options, "&Auto Mark Position", 190, 36);
     Edit2 = TeeAddSpin(options, 270, 58, 56, 0, 255, 5, TeeAddLabel(options, "Dark Border:", 190, 62));
     Edit2->setValue(255);
@@ -59,7 +59,7 @@ TPieSeriesEditor::TPieSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
     Bind(UDAngleSize, &QSpinBox::valueChanged, series([this](P* s) {
              if (isVisible()) s->SetAngleSize(UDAngleSize->value());
          }));
-    Bind(BShadow, &QPushButton::clicked, series([this](P* s) { EditTeeShadow(this, s->Shadow()); }));
+    Bind(shadow, &QPushButton::clicked, series([this](P* s) { EditTeeShadow(this, s->Shadow()); }));
     BindChecks(
         this, Series,
         {{CBDark3d, &P::SetDark3D}, {CBPatterns, &P::SetUsePatterns}, {CBMarksAutoPosition, &P::SetAutoMarkPosition}});

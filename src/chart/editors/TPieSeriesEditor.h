@@ -19,7 +19,6 @@ public:
     QCheckBox* CBPatterns = nullptr;
     TButtonPen* BPen = nullptr;
     QSpinBox* UDAngleSize = nullptr;
-    QPushButton* BShadow = nullptr;
     QCheckBox* CBMarksAutoPosition = nullptr;
     QSpinBox* Edit2 = nullptr;
     QComboBox* CBMultiple = nullptr;

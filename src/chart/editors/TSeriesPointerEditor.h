@@ -16,7 +16,6 @@ public:
     Q_INVOKABLE explicit TSeriesPointerEditor(QWidget* Owner = nullptr);
     ~TSeriesPointerEditor() override;
 
-    QGroupBox* GPPoint = nullptr;
     QCheckBox* CBDrawPoint = nullptr;
     QCheckBox* CB3dPoint = nullptr;
     QCheckBox* CBInflate = nullptr;
@@ -24,7 +23,6 @@ public:
     QSpinBox* SEPointHorizSize = nullptr;
     QLabel* Label2 = nullptr;
     QSpinBox* SEPointVertSize = nullptr;
-    QLabel* Label3 = nullptr;
     QComboBox* CBStyle = nullptr;
     QCheckBox* CBPoDark = nullptr;
     QPushButton* BPointFillColor = nullptr;
@@ -66,7 +64,6 @@ class TBubbleSeriesEditor : public TSeriesPointerEditor {
 public:
     Q_INVOKABLE explicit TBubbleSeriesEditor(QWidget* Owner = nullptr);
 
-    QLabel* Label4 = nullptr;
     QSpinBox* Edit1 = nullptr;
 
     void FormShow() override;

@@ -28,9 +28,7 @@ public:
     QWidget* TabNative = nullptr;
     QWidget* TabData = nullptr;
     // Picture
-    QGroupBox* GBFormat = nullptr;
     QListWidget* LBFormat = nullptr;
-    QSplitter* Splitter1 = nullptr;
     QTabWidget* PageOptions = nullptr;
     QWidget* TabOptions = nullptr;
     QWidget* TabSize = nullptr;
@@ -48,7 +46,6 @@ public:
     TOptionsRadioGroup* RGText = nullptr;
     QComboBox* CBDelim = nullptr;
     QLineEdit* ECustom = nullptr;
-    QGroupBox* GBInclude = nullptr;
     QCheckBox* CBIndex = nullptr;
     QCheckBox* CBLabels = nullptr;
     QCheckBox* CBHeader = nullptr;

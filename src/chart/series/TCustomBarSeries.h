@@ -19,13 +19,7 @@ class TTeeBlend;
 // Gradient of the bars; Relative scales the end colour by the bar's value.
 class TBarSeriesGradient : public TCustomTeeGradient {
     Q_OBJECT
-    Q_PROPERTY(int Balance READ GetBalance WRITE SetBalance)
-    Q_PROPERTY(teecanvas::TGradientDirection Direction READ GetDirection WRITE SetDirection)
-    Q_PROPERTY(TColor EndColor READ GetEndColor WRITE SetEndColor)
-    Q_PROPERTY(TColor MidColor READ GetMidColor WRITE SetMidColor)
     Q_PROPERTY(bool Relative READ GetRelative WRITE SetRelative)
-    Q_PROPERTY(TColor StartColor READ GetStartColor WRITE SetStartColor)
-    Q_PROPERTY(bool Visible READ GetVisible WRITE SetVisible)
 public:
     explicit TBarSeriesGradient(const TNotifyEvent& OnChangeEvent = {}, QObject* parent = nullptr);
     void Assign(TPersistent* Source) override;
