@@ -16,15 +16,12 @@ public:
     QCheckBox* CBInvStairs = nullptr;
     TButtonPen* BAreaLinesPen = nullptr;
     TButtonPen* BAreaLinePen = nullptr;
-    QPushButton* BPattern = nullptr;
     QPushButton* Button1 = nullptr;
     QCheckBox* CBColorEach = nullptr;
     TButtonColor* BAreaColor = nullptr;
     QCheckBox* CBUseOrigin = nullptr;
     QSpinBox* EOrigin = nullptr;
-    QSpinBox* UDOrigin = nullptr;
     QSpinBox* ETransp = nullptr;
-    QSpinBox* UDTransp = nullptr;
 
     TAreaSeries* Series = nullptr;
     TTeeForm* PointerForm = nullptr;

@@ -208,12 +208,12 @@ TAxisMaxMin::TAxisMaxMin(QWidget* Owner) : TTeeForm(Owner)
     EMinimum = TeePlace(new QLineEdit(this), 60, 40, 110, 21);
     EMinimum->setToolTip("Enter Time");
     Label2->setBuddy(EMinimum);
-    BitBtn1 = TeeAddButton(this, "OK", 190, 8);
-    BitBtn2 = TeeAddButton(this, "Cancel", 190, 40);
-    SetDefaultButton(BitBtn1);
-    SetCancelButton(BitBtn2);
-    BindModal(BitBtn2, mrCancel);
-    Bind(BitBtn1, &QPushButton::clicked, [this] {
+    QPushButton* ok = TeeAddButton(this, "OK", 190, 8);
+    QPushButton* cancel = TeeAddButton(this, "Cancel", 190, 40);
+    SetDefaultButton(ok);
+    SetCancelButton(cancel);
+    BindModal(cancel, mrCancel);
+    Bind(ok, &QPushButton::clicked, [this] {
         if (ReadOrReport([this] { BitBtn1Click(); })) SetModalResult(mrOk);
     });
     SetBorderStyle(fbsDialog);

@@ -49,8 +49,6 @@ public:
     QLineEdit* EMaximum = nullptr;
     QLabel* Label2 = nullptr;
     QLineEdit* EMinimum = nullptr;
-    QPushButton* BitBtn1 = nullptr;
-    QPushButton* BitBtn2 = nullptr;
 
     bool IsDateTime = false;
     double MaxMin = 0;

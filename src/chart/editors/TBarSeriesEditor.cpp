@@ -10,9 +10,10 @@
 
 #include "chart/editors/TBrushDialog.h"
 #include "chart/editors/TButtonPen.h"
-#include "chart/editors/TFormTeeSeries.h"
 #include "chart/editors/TTeeGradientEditor.h"
+#include "chart/editors/TeeEditorClasses.h"
 #include "chart/editors/TeePenDlg.h"
+#include "chart/editors/TeeSubjectHandlers.h"
 #include "chart/engine/TeeColorButton.h"
 #include "chart/engine/TeeConst.h"
 #include "chart/engine/TeeProcs.h"
@@ -32,49 +33,43 @@ TBarSeriesEditor::TBarSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
                      "Cone", "Bevel", "Slant Cube", "Diamond", "Invert. Arrow", "Invert. Cone"},
                     style);
     BBarPen = TeeAddButton<TButtonPen>(TabFormat, "&Border...", 8, 38, 80);
-    BBarBrush = TeeAddButton(TabFormat, "&Pattern...", 8, 68, 80);
+    QPushButton* pattern = TeeAddButton(TabFormat, "&Pattern...", 8, 68, 80);
     BGradient = TeeAddButton(TabFormat, "&Gradient...", 8, 98, 80);
     CBColorEach = TeeAddCheck(TabFormat, "Color &Each", 190, 10);
     BBarColor = TeeAddButton<TButtonColor>(TabFormat, "&Color...", 190, 32, 80);
     BTickLines = TeeAddButton<TButtonPen>(TabFormat, "&Tick lines...", 100, 38, 80);
     LBevel = TeeAddLabel(TabFormat, "Be&vel size:", 100, 72);
     EBevel = TeeAddSpin(TabFormat, 170, 68, 56, 0, 100, 1, LBevel);
-    UDBevel = EBevel;
     CBDarkBar = TeeAddCheck(TabFormat, "&Dark Bar 3D Sides", 100, 100);
-    TabSize = TeeAddTab(PageControl1, "Size");
-    UDBarWidth = TeeAddSpin(TabSize, 100, 8, 56, 1, 100, 5, TeeAddLabel(TabSize, "% Bar &Width:", 8, 12));
-    UDBarOffset = TeeAddSpin(TabSize, 100, 38, 56, -100, 100, 5, TeeAddLabel(TabSize, "% Bar O&ffset:", 8, 42));
-    UDDepth = TeeAddSpin(TabSize, 100, 68, 56, 1, 100, 5, TeeAddLabel(TabSize, "% Bar &Depth:", 8, 72));
-    CBBarSideMargins = TeeAddCheck(TabSize, "Bar S&ide Margins", 180, 10);
-    CBMarksAutoPosition = TeeAddCheck(TabSize, "&Auto Mark Position", 180, 32);
+    QWidget* size = TeeAddTab(PageControl1, "Size");
+    UDBarWidth = TeeAddSpin(size, 100, 8, 56, 1, 100, 5, TeeAddLabel(size, "% Bar &Width:", 8, 12));
+    UDBarOffset = TeeAddSpin(size, 100, 38, 56, -100, 100, 5, TeeAddLabel(size, "% Bar O&ffset:", 8, 42));
+    UDDepth = TeeAddSpin(size, 100, 68, 56, 1, 100, 5, TeeAddLabel(size, "% Bar &Depth:", 8, 72));
+    CBBarSideMargins = TeeAddCheck(size, "Bar S&ide Margins", 180, 10);
+    CBMarksAutoPosition = TeeAddCheck(size, "&Auto Mark Position", 180, 32);
     // FormCreate
     PageControl1->setCurrentWidget(TabFormat);
 
-    auto series = [this](auto&& Write) {
-        return [this, Write] {
-            if (Series) Write(Series);
-        };
-    };
+    auto series = [this](auto Write) { return OnSubject(Series, std::move(Write)); };
     using B = TCustomBarSeries;
     Bind(CBBarStyle, &QComboBox::activated, series([this](B* s) {
              s->SetBarStyle(TBarStyle(CBBarStyle->currentIndex()));
              CheckControls();
          }));
-    Bind(BBarBrush, &QPushButton::clicked, series([this](B* s) { EditChartBrush(this, s->Brush()); }));
+    Bind(pattern, &QPushButton::clicked, series([this](B* s) { EditChartBrush(this, s->Brush()); }));
     Bind(CBColorEach, &QCheckBox::clicked, series([this](B* s) {
              s->SetColorEachPoint(CBColorEach->isChecked());
              CheckControls();
          }));
     Bind(BGradient, &QPushButton::clicked, [this] { BGradientClick(); });
-    Bind(EBevel, &QSpinBox::valueChanged, series([this](B* s) { s->SetBevelSize(UDBevel->value()); }));
-    Bind(CBDarkBar, &QCheckBox::clicked, series([this](B* s) { s->SetDark3D(CBDarkBar->isChecked()); }));
+    Bind(EBevel, &QSpinBox::valueChanged, series([this](B* s) { s->SetBevelSize(EBevel->value()); }));
     Bind(UDBarWidth, &QSpinBox::valueChanged, series([this](B* s) { s->SetBarWidthPercent(UDBarWidth->value()); }));
     Bind(UDBarOffset, &QSpinBox::valueChanged, series([this](B* s) { s->SetOffsetPercent(UDBarOffset->value()); }));
     Bind(UDDepth, &QSpinBox::valueChanged, series([this](B* s) { s->SetDepthPercent(UDDepth->value()); }));
-    Bind(CBBarSideMargins, &QCheckBox::clicked,
-         series([this](B* s) { s->SetSideMargins(CBBarSideMargins->isChecked()); }));
-    Bind(CBMarksAutoPosition, &QCheckBox::clicked,
-         series([this](B* s) { s->SetAutoMarkPosition(CBMarksAutoPosition->isChecked()); }));
+    BindChecks(this, Series,
+               {{CBDarkBar, &B::SetDark3D},
+                {CBBarSideMargins, &B::SetSideMargins},
+                {CBMarksAutoPosition, &B::SetAutoMarkPosition}});
 }
 
 void TBarSeriesEditor::FormShow()
@@ -87,7 +82,7 @@ void TBarSeriesEditor::FormShow()
         CBColorEach->setChecked(Series->GetColorEachPoint());
         BBarColor->LinkProperty(Series, "SeriesColor");
         BTickLines->LinkPen(Series->GetTickLines());
-        UDBevel->setValue(Series->GetBevelSize());
+        EBevel->setValue(Series->GetBevelSize());
         CBDarkBar->setChecked(Series->GetDark3D());
         UDBarWidth->setValue(Series->GetBarWidthPercent());
         UDBarOffset->setValue(Series->GetOffsetPercent());
@@ -102,12 +97,9 @@ void TBarSeriesEditor::FormShow()
 
 void TBarSeriesEditor::AddStackBarEditor()
 {
-    if (StackForm || !Series) return;
-    for (QObject* o = parent(); o; o = o->parent())
-        if (auto* page = qobject_cast<TFormTeeSeries*>(o)) {
-            StackForm = page->InsertSeriesForm(&TStackBarSeriesEditor::staticMetaObject, 1, TeeMsg_Stack, Series);
-            return;
-        }
+    if (!StackForm && Series)
+        StackForm =
+            TeeInsertSeriesForm(parentWidget(), &TStackBarSeriesEditor::staticMetaObject, 1, TeeMsg_Stack, Series);
 }
 
 void TBarSeriesEditor::CheckControls()
@@ -142,7 +134,6 @@ TStackBarSeriesEditor::TStackBarSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
     RGMultiBar = TeeAddRadioGroup(
         this, "&Multiple Bar:", {"None", "Side", "Stacked", "Stacked 100%", "Side All", "Self Stack"}, 8, 34, 130, 124);
     EGroup = TeeAddSpin(this, 230, 36, 56, 0, 100, 1, TeeAddLabel(this, "&Stack Group:", 150, 40));
-    UDGroup = EGroup;
 
     Bind(CBYOrigin, &QCheckBox::clicked, [this] {
         if (!Series) return;
@@ -159,7 +150,7 @@ TStackBarSeriesEditor::TStackBarSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
         CheckControls();
     });
     Bind(EGroup, &QSpinBox::valueChanged, [this] {
-        if (Series) Series->SetStackGroup(UDGroup->value());
+        if (Series) Series->SetStackGroup(EGroup->value());
     });
 }
 
@@ -171,7 +162,7 @@ void TStackBarSeriesEditor::FormShow()
         CBYOrigin->setChecked(Series->GetUseYOrigin());
         EYOrigin->setText(QString::fromStdString(FloatToStr(Series->GetYOrigin())));
         RGMultiBar->SetItemIndex(int(Series->GetMultiBar()));
-        UDGroup->setValue(Series->GetStackGroup());
+        EGroup->setValue(Series->GetStackGroup());
         CheckControls();
     }
     TeeTranslateControl(this);

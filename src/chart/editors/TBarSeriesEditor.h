@@ -16,16 +16,13 @@ public:
     QWidget* TabFormat = nullptr;
     QComboBox* CBBarStyle = nullptr;
     TButtonPen* BBarPen = nullptr;
-    QPushButton* BBarBrush = nullptr;
     QCheckBox* CBColorEach = nullptr;
     TButtonColor* BBarColor = nullptr;
     QPushButton* BGradient = nullptr;
     TButtonPen* BTickLines = nullptr;
     QLabel* LBevel = nullptr;
     QSpinBox* EBevel = nullptr;
-    QSpinBox* UDBevel = nullptr;
     QCheckBox* CBDarkBar = nullptr;
-    QWidget* TabSize = nullptr;
     QSpinBox* UDBarWidth = nullptr;
     QSpinBox* UDBarOffset = nullptr;
     QSpinBox* UDDepth = nullptr;
@@ -50,7 +47,6 @@ public:
     QLineEdit* EYOrigin = nullptr;
     TTeeRadioGroup* RGMultiBar = nullptr;
     QSpinBox* EGroup = nullptr;
-    QSpinBox* UDGroup = nullptr;
 
     TCustomBarSeries* Series = nullptr;
 

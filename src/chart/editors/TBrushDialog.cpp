@@ -67,11 +67,11 @@ TBrushDialog::TBrushDialog(QWidget* Owner) : TTeeForm(Owner)
     for (const char* text : RowTexts) LStyle->addItem(text);
     TeeOwnerDrawList(LStyle, 16, [this](TCanvas* c, int i, const TRect& r, bool s) { LStyleDrawItem(c, i, r, s); });
     BColor = TeeAddButton<TButtonColor>(this, "&Color...", 162, 8, 75);
-    GroupBox2 = TeePlace(new QGroupBox("Image:", this), 162, 40, 155, 80);
-    Image1 = TeePlace(new QLabel(GroupBox2), 8, 18, 56, 54);
+    auto* imageGroup = TeePlace(new QGroupBox("Image:", this), 162, 40, 155, 80);
+    Image1 = TeePlace(new QLabel(imageGroup), 8, 18, 56, 54);
     Image1->setScaledContents(true);
     Image1->setFrameShape(QFrame::Box);
-    Button1 = TeePlace(new QPushButton("&Image...", GroupBox2), 72, 32, 75, 25);
+    Button1 = TeePlace(new QPushButton("&Image...", imageGroup), 72, 32, 75, 25);
     Button2 = TeePlace(new QPushButton("OK", this), 162, 126, 75, 25);
     Button3 = TeePlace(new QPushButton("Cancel", this), 242, 126, 75, 25);
     for (std::size_t i = 0; i < Textures.size(); ++i) {
@@ -79,10 +79,7 @@ TBrushDialog::TBrushDialog(QWidget* Owner) : TTeeForm(Owner)
         TeeDrawTexture(Textures[i].get(), int(i));
     }
 
-    BindModal(Button2, mrOk);
-    BindModal(Button3, mrCancel, [this] { Button3Click(); });
-    SetDefaultButton(Button2);
-    SetCancelButton(Button3);
+    BindOkCancel(Button2, Button3, [this] { Button3Click(); });
     Bind(LStyle, &QListWidget::currentRowChanged, [this] { LStyleClick(); });
     Bind(Button1, &QPushButton::clicked, [this] { Button1Click(); });
     BColor->OnClick = [this](QObject*) { LStyle->viewport()->update(); };

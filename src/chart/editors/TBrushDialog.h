@@ -22,7 +22,6 @@ public:
     QPushButton* Button2 = nullptr;  // OK
     TButtonColor* BColor = nullptr;
     QPushButton* Button3 = nullptr;  // Cancel
-    QGroupBox* GroupBox2 = nullptr;
     QLabel* Image1 = nullptr;
     QPushButton* Button1 = nullptr;  // browse for a picture, or clear it
     QListWidget* LStyle = nullptr;

@@ -8,6 +8,7 @@
 
 #include "chart/editors/TTeeForm.h"
 #include "chart/editors/TeeEditorBitmaps.h"
+#include "chart/editors/TeeListenedPanel.h"
 #include "chart/editors/TeeOwnerDraw.h"
 #include "chart/editors/TeePenDlg.h"
 #include "chart/engine/TChartSeries.h"
@@ -19,7 +20,6 @@
 #include "chart/engine/TeeProcs.h"
 #include "chart/engine/TeeSeriesEdit.h"
 #include "platform/Dialogs.h"
-#include "platform/FreeNotification.h"
 #include "platform/StoreChanged.h"
 #include "platform/TCanvas.h"
 
@@ -43,25 +43,16 @@ TChartListBox::~TChartListBox()
 void TChartListBox::SetChart(TCustomAxisPanel* Value)
 {
     if (FChart == Value) return;
-    if (FChart) {
-        FChart->RemoveListener(this);
-        TeeRemoveFreeNotification(FChart, this);
-    }
-    FChart = Value;
-    if (FChart) {
-        FChart->Listeners.Add(this);
-        TeeFreeNotification(FChart, this, [this](QObject*) { ChartFreed(); });
+    // A chart that is gone takes its series with it.
+    TeeListenTo(FChart, Value, this, [this] { ClearSeries(); });
+    if (FChart)
         FillSeries(nullptr);
-    } else {
-        clear();
-        CopyToOtherItems();
-    }
+    else
+        ClearSeries();
 }
 
-void TChartListBox::ChartFreed()
+void TChartListBox::ClearSeries()
 {
-    // The chart is gone (its listeners with it): forget it and its series.
-    FChart = nullptr;
     clear();
     CopyToOtherItems();
 }

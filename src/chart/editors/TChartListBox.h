@@ -119,7 +119,8 @@ private:
     void CopyToOtherItems();
     AnsiString RowText(const TChartSeries* Series) const;
     std::vector<TChartSeries*> SelectedSeriesList() const;
-    void ChartFreed();
+    // The list without a chart.
+    void ClearSeries();
     void EndEditor(bool Store);
 
     TCustomAxisPanel* FChart = nullptr;

@@ -62,23 +62,23 @@ TChartPreview::TChartPreview(QWidget* Owner) : TTeeForm(Owner)
     root->setContentsMargins(4, 4, 4, 4);
 
     // ---- top: printer, set-up, print, close
-    Panel1 = new QWidget(this);
-    auto* top = new QHBoxLayout(Panel1);
+    auto* topPanel = new QWidget(this);
+    auto* top = new QHBoxLayout(topPanel);
     top->setContentsMargins(0, 0, 0, 0);
-    CBPrinters = new QComboBox(Panel1);
+    CBPrinters = new QComboBox(topPanel);
     CBPrinters->setMinimumWidth(200);
-    Label1 = new QLabel("P&rinter:", Panel1);
-    Label1->setBuddy(CBPrinters);
-    top->addWidget(Label1);
+    auto* printerLabel = new QLabel("P&rinter:", topPanel);
+    printerLabel->setBuddy(CBPrinters);
+    top->addWidget(printerLabel);
     top->addWidget(CBPrinters, 1);
-    Panel3 = new QWidget(Panel1);
-    BSetupPrinter = new QPushButton("&Setup...", Panel3);
-    BPrint = new QPushButton("&Print", Panel3);
-    AddStrip(top, Panel3, QBoxLayout::LeftToRight, {BSetupPrinter, BPrint});
-    PanelClose = new QWidget(Panel1);
+    auto* printButtons = new QWidget(topPanel);
+    BSetupPrinter = new QPushButton("&Setup...", printButtons);
+    BPrint = new QPushButton("&Print", printButtons);
+    AddStrip(top, printButtons, QBoxLayout::LeftToRight, {BSetupPrinter, BPrint});
+    PanelClose = new QWidget(topPanel);
     BClose = new QPushButton("Close", PanelClose);
     AddStrip(top, PanelClose, QBoxLayout::LeftToRight, {BClose});
-    root->addWidget(Panel1);
+    root->addWidget(topPanel);
 
     // ---- side: orientation, margins, detail, reset, proportional, smooth
     auto* body = new QHBoxLayout;
@@ -92,18 +92,14 @@ TChartPreview::TChartPreview(QWidget* Owner) : TTeeForm(Owner)
 
     GBMargins = new QGroupBox("Margins (%)", Panel2);
     auto* grid = new QGridLayout(GBMargins);
-    SETopMa = MarginBox(GBMargins);
-    SELeftMa = MarginBox(GBMargins);
-    SERightMa = MarginBox(GBMargins);
-    SEBotMa = MarginBox(GBMargins);
-    grid->addWidget(SETopMa, 0, 0, 1, 2, Qt::AlignHCenter);
-    grid->addWidget(SELeftMa, 1, 0);
-    grid->addWidget(SERightMa, 1, 1);
-    grid->addWidget(SEBotMa, 2, 0, 1, 2, Qt::AlignHCenter);
-    UDLeftMa = SELeftMa;
-    UDTopMa = SETopMa;
-    UDRightMa = SERightMa;
-    UDBotMa = SEBotMa;
+    UDTopMa = MarginBox(GBMargins);
+    UDLeftMa = MarginBox(GBMargins);
+    UDRightMa = MarginBox(GBMargins);
+    UDBotMa = MarginBox(GBMargins);
+    grid->addWidget(UDTopMa, 0, 0, 1, 2, Qt::AlignHCenter);
+    grid->addWidget(UDLeftMa, 1, 0);
+    grid->addWidget(UDRightMa, 1, 1);
+    grid->addWidget(UDBotMa, 2, 0, 1, 2, Qt::AlignHCenter);
     side->addWidget(GBMargins);
 
     ChangeDetailGroup = new QGroupBox("Detail:", Panel2);
@@ -111,11 +107,11 @@ TChartPreview::TChartPreview(QWidget* Owner) : TTeeForm(Owner)
     Resolution = new QSlider(Qt::Horizontal, ChangeDetailGroup);
     Resolution->setRange(0, 100);
     Resolution->setValue(99);
-    Label2 = new QLabel("More", ChangeDetailGroup);
-    Label3 = new QLabel("Normal", ChangeDetailGroup);
+    auto* more = new QLabel("More", ChangeDetailGroup);
+    auto* normal = new QLabel("Normal", ChangeDetailGroup);
     detail->addWidget(Resolution, 0, 0, 1, 2);
-    detail->addWidget(Label2, 1, 0, Qt::AlignLeft);
-    detail->addWidget(Label3, 1, 1, Qt::AlignRight);
+    detail->addWidget(more, 1, 0, Qt::AlignLeft);
+    detail->addWidget(normal, 1, 1, Qt::AlignRight);
     side->addWidget(ChangeDetailGroup);
 
     PanelMargins = new QWidget(Panel2);
@@ -125,11 +121,11 @@ TChartPreview::TChartPreview(QWidget* Owner) : TTeeForm(Owner)
     ShowMargins->setChecked(true);
     AddStrip(side, PanelMargins, QBoxLayout::TopToBottom, {BReset, ShowMargins});
 
-    Panel4 = new QWidget(Panel2);
-    CBProp = new QCheckBox("Proport&ional", Panel4);
+    auto* switches = new QWidget(Panel2);
+    CBProp = new QCheckBox("Proport&ional", switches);
     CBProp->setChecked(true);
-    CheckBox1 = new QCheckBox("Sm&ooth", Panel4);
-    AddStrip(side, Panel4, QBoxLayout::TopToBottom, {CBProp, CheckBox1});
+    CheckBox1 = new QCheckBox("Sm&ooth", switches);
+    AddStrip(side, switches, QBoxLayout::TopToBottom, {CBProp, CheckBox1});
     side->addStretch(1);
     body->addWidget(Panel2);
 
@@ -141,10 +137,16 @@ TChartPreview::TChartPreview(QWidget* Owner) : TTeeForm(Owner)
 
     BindModal(BClose, mrCancel);
     SetCancelButton(BClose);
-    BindAlways(SELeftMa, &QSpinBox::valueChanged, [this] { SELeftMaChange(); });
-    BindAlways(SETopMa, &QSpinBox::valueChanged, [this] { SETopMaChange(); });
-    BindAlways(SERightMa, &QSpinBox::valueChanged, [this] { SERightMaChange(); });
-    BindAlways(SEBotMa, &QSpinBox::valueChanged, [this] { SEBotMaChange(); });
+    const struct {
+        QSpinBox* Box;
+        int TRect::*Margin;
+        int TRect::*Opposite;
+    } margins[] = {{UDLeftMa, &TRect::Left, &TRect::Right},
+                   {UDTopMa, &TRect::Top, &TRect::Bottom},
+                   {UDRightMa, &TRect::Right, &TRect::Left},
+                   {UDBotMa, &TRect::Bottom, &TRect::Top}};
+    for (const auto& m : margins)
+        BindAlways(m.Box, &QSpinBox::valueChanged, [this, m] { MarginBoxChange(m.Box, m.Margin, m.Opposite); });
     Bind(CBProp, &QCheckBox::toggled, [this] { CBPropClick(); });
     Bind(BReset, &QPushButton::clicked, [this] { BResetClick(); });
     Bind(Orientation->Buttons(), &QButtonGroup::idClicked, [this] { OrientationClick(); });
@@ -272,28 +274,10 @@ void TChartPreview::ChangeMargin(QSpinBox* UpDown, int& Margin, int Opposite)
     }
 }
 
-void TChartPreview::SELeftMaChange()
+void TChartPreview::MarginBoxChange(QSpinBox* UpDown, int TRect::*Margin, int TRect::*Opposite)
 {
     TCustomTeePanel* panel = PreviewedPanel();
-    if (isVisible() && panel) ChangeMargin(UDLeftMa, panel->PrintMargins.Left, panel->PrintMargins.Right);
-}
-
-void TChartPreview::SETopMaChange()
-{
-    TCustomTeePanel* panel = PreviewedPanel();
-    if (isVisible() && panel) ChangeMargin(UDTopMa, panel->PrintMargins.Top, panel->PrintMargins.Bottom);
-}
-
-void TChartPreview::SERightMaChange()
-{
-    TCustomTeePanel* panel = PreviewedPanel();
-    if (isVisible() && panel) ChangeMargin(UDRightMa, panel->PrintMargins.Right, panel->PrintMargins.Left);
-}
-
-void TChartPreview::SEBotMaChange()
-{
-    TCustomTeePanel* panel = PreviewedPanel();
-    if (isVisible() && panel) ChangeMargin(UDBotMa, panel->PrintMargins.Bottom, panel->PrintMargins.Top);
+    if (isVisible() && panel) ChangeMargin(UpDown, panel->PrintMargins.*Margin, panel->PrintMargins.*Opposite);
 }
 
 void TChartPreview::TeePreviewPanel1ChangeMargins(QObject*, bool DisableProportional, const TRect& Margins)

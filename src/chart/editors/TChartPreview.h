@@ -25,34 +25,24 @@ public:
     ~TChartPreview() override;
 
     // ---- controls
-    QWidget* Panel1 = nullptr;
-    QLabel* Label1 = nullptr;
     QComboBox* CBPrinters = nullptr;
     QWidget* PanelClose = nullptr;
     QPushButton* BClose = nullptr;
-    QWidget* Panel3 = nullptr;
     QPushButton* BSetupPrinter = nullptr;
     QPushButton* BPrint = nullptr;
     QWidget* Panel2 = nullptr;
     TOptionsRadioGroup* Orientation = nullptr;
     QGroupBox* GBMargins = nullptr;
-    // Each edit and its up-down are one spin box.
-    QSpinBox* SETopMa = nullptr;
-    QSpinBox* SELeftMa = nullptr;
-    QSpinBox* SEBotMa = nullptr;
-    QSpinBox* SERightMa = nullptr;
+    // The margin boxes (edit and up-down in one).
     QSpinBox* UDLeftMa = nullptr;
     QSpinBox* UDTopMa = nullptr;
     QSpinBox* UDRightMa = nullptr;
     QSpinBox* UDBotMa = nullptr;
     QGroupBox* ChangeDetailGroup = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
     QSlider* Resolution = nullptr;
     QWidget* PanelMargins = nullptr;
     QPushButton* BReset = nullptr;
     QCheckBox* ShowMargins = nullptr;
-    QWidget* Panel4 = nullptr;
     QCheckBox* CBProp = nullptr;
     QCheckBox* CheckBox1 = nullptr;
     TTeePreviewPanel* TeePreviewPanel1 = nullptr;
@@ -74,10 +64,8 @@ public:
 
     // ---- handlers
     void FormShow() override;
-    void SELeftMaChange();
-    void SETopMaChange();
-    void SERightMaChange();
-    void SEBotMaChange();
+    // A margin box changed: Margin of the panel's print margins, across from Opposite.
+    void MarginBoxChange(QSpinBox* UpDown, int TRect::*Margin, int TRect::*Opposite);
     void TeePreviewPanel1ChangeMargins(QObject* Sender, bool DisableProportional, const TRect& Margins);
     void CBPropClick();
     void BResetClick();

@@ -13,6 +13,7 @@
 #include "chart/editors/TTeeFontEditor.h"
 #include "chart/editors/TTeeGradientEditor.h"
 #include "chart/editors/TeePenDlg.h"
+#include "chart/editors/TeeSubjectHandlers.h"
 #include "chart/engine/TCustomAxisPanel.h"
 #include "chart/engine/TeeColorButton.h"
 #include "chart/engine/TeeProcs.h"
@@ -31,7 +32,7 @@ TChartShapeEditor::TChartShapeEditor(QWidget* Owner) : TTeeForm(Owner)
                            "Line", "Diamond", "Cube", "Cross", "Diagonal Cross", "Star", "Pyramid", "Invert. Pyramid"});
     BShapeColor = TeeAddButton<TButtonColor>(style, "&Color...", 8, 32, 80);
     BShapePen = TeeAddButton<TButtonPen>(style, "&Border...", 8, 60, 80);
-    BShapeBrush = TeeAddButton(style, "&Pattern...", 8, 88, 80);
+    QPushButton* pattern = TeeAddButton(style, "&Pattern...", 8, 88, 80);
     Button1 = TeeAddButton(style, "&Gradient...", 8, 116, 80);
     CBTrans = TeeAddCheck(style, "Tra&nsparent", 8, 146);
     MemoText = TeePlace(new QPlainTextEdit(style), 126, 6, 120, 70);
@@ -54,18 +55,13 @@ TChartShapeEditor::TChartShapeEditor(QWidget* Owner) : TTeeForm(Owner)
     QWidget* text = TeeAddTab(PageControl1, "Text");
     FontEditor = InsertTeeFontEditor(text);
 
-    auto series = [this](auto&& Write) {
-        return [this, Write] {
-            if (Series) Write(Series);
-        };
-    };
+    auto series = [this](auto Write) { return OnSubject(Series, std::move(Write)); };
     using S = TChartShape;
     Bind(CBStyle, &QComboBox::activated, series([this](S* s) {
              s->SetStyle(TChartShapeStyle(CBStyle->currentIndex()));
              CBRound->setEnabled(s->GetStyle() == ExtraSeriesEnums::chasRectangle);
          }));
-    Bind(CBTrans, &QCheckBox::clicked, series([this](S* s) { s->SetTransparent(CBTrans->isChecked()); }));
-    Bind(BShapeBrush, &QPushButton::clicked, series([this](S* s) { EditChartBrush(this, s->Brush()); }));
+    Bind(pattern, &QPushButton::clicked, series([this](S* s) { EditChartBrush(this, s->Brush()); }));
     Bind(Button1, &QPushButton::clicked, series([this](S* s) { EditTeeGradient(this, s->GetGradient()); }));
     Bind(MemoText, &QPlainTextEdit::textChanged,
          series([this](S* s) { s->SetText(SplitLines(MemoText->toPlainText())); }));
@@ -75,7 +71,7 @@ TChartShapeEditor::TChartShapeEditor(QWidget* Owner) : TTeeForm(Owner)
          }));
     Bind(RGVertAlign, &TTeeRadioGroup::Click,
          series([this](S* s) { s->SetVertAlign(TTeeVertAlign(RGVertAlign->ItemIndex())); }));
-    Bind(CBRound, &QCheckBox::clicked, series([this](S* s) { s->SetRoundRectangle(CBRound->isChecked()); }));
+    BindChecks(this, Series, {{CBTrans, &S::SetTransparent}, {CBRound, &S::SetRoundRectangle}});
     for (QLineEdit* e : {SEX0, SEX1, SEY0, SEY1}) Bind(e, &QLineEdit::textChanged, [this, e] { CoordinateChange(e); });
     Bind(CBUnits, &QComboBox::activated,
          series([this](S* s) { s->SetXYStyle(TChartShapeXYStyle(CBUnits->currentIndex())); }));

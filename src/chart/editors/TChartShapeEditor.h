@@ -17,7 +17,6 @@ public:
     TButtonColor* BShapeColor = nullptr;
     TButtonPen* BShapePen = nullptr;
     QCheckBox* CBTrans = nullptr;
-    QPushButton* BShapeBrush = nullptr;
     QPlainTextEdit* MemoText = nullptr;
     TTeeRadioGroup* RGAlign = nullptr;
     TTeeRadioGroup* RGVertAlign = nullptr;

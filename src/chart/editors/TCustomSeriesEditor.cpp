@@ -12,6 +12,7 @@
 #include "chart/editors/TSeriesPointerEditor.h"
 #include "chart/editors/TTeeShadowEditor.h"
 #include "chart/editors/TeePenDlg.h"
+#include "chart/editors/TeeSubjectHandlers.h"
 #include "chart/engine/TCustomAxisPanel.h"
 #include "chart/engine/TeeColorButton.h"
 #include "chart/engine/TeeConst.h"
@@ -36,36 +37,30 @@ TCustomSeriesEditor::TCustomSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
     CBDark3D = TeeAddCheck(this, "&Dark 3D", 124, 90);
     LHeight = TeeAddLabel(this, "&Height 3D:", 124, 116);
     EHeight = TeeAddSpin(this, 190, 112, 50, 0, 100, 1, LHeight);
-    UDHeight = EHeight;
     BOutline = TeeAddButton<TButtonPen>(this, "&Outline...", 250, 8, 80);
     BBrush = TeeAddButton(this, "&Pattern...", 250, 38, 80);
     Button1 = TeeAddButton(this, "S&hadow...", 250, 68, 80);
 
-    auto series = [this](auto&& Write) {
-        return [this, Write] {
-            if (Series) Write(Series);
-        };
-    };
+    auto series = [this](auto Write) { return OnSubject(Series, std::move(Write)); };
+    using S = TCustomSeries;
     BLineBorder->OnClick = [this](QObject*) { Guard([this] { BLineBorderClick(); }); };
-    Bind(CBColorEach, &QCheckBox::clicked,
-         series([this](TCustomSeries* s) { s->SetColorEachPoint(CBColorEach->isChecked()); }));
+    BindChecks(this, Series,
+               {{CBColorEach, &S::SetColorEachPoint},
+                {CBClick, &S::SetClickableLine},
+                {CheckBox1, &S::SetColorEachLine},
+                {CBInvStairs, &S::SetInvertedStairs},
+                {CBDark3D, &S::SetDark3D}});
     Bind(CBStack, &QComboBox::activated,
-         series([this](TCustomSeries* s) { s->SetStacked(TCustomSeriesStack(CBStack->currentIndex())); }));
-    Bind(CBClick, &QCheckBox::clicked, series([this](TCustomSeries* s) { s->SetClickableLine(CBClick->isChecked()); }));
-    Bind(CheckBox1, &QCheckBox::clicked,
-         series([this](TCustomSeries* s) { s->SetColorEachLine(CheckBox1->isChecked()); }));
-    Bind(CBStairs, &QCheckBox::clicked, series([this](TCustomSeries* s) {
+         series([this](S* s) { s->SetStacked(TCustomSeriesStack(CBStack->currentIndex())); }));
+    Bind(CBStairs, &QCheckBox::clicked, series([this](S* s) {
              s->SetStairs(CBStairs->isChecked());
              CBInvStairs->setEnabled(CBStairs->isChecked());
          }));
-    Bind(CBInvStairs, &QCheckBox::clicked,
-         series([this](TCustomSeries* s) { s->SetInvertedStairs(CBInvStairs->isChecked()); }));
-    Bind(CBDark3D, &QCheckBox::clicked, series([this](TCustomSeries* s) { s->SetDark3D(CBDark3D->isChecked()); }));
-    Bind(EHeight, &QSpinBox::valueChanged, series([this](TCustomSeries* s) {
-             if (isVisible()) s->SetLineHeight(UDHeight->value());
+    Bind(EHeight, &QSpinBox::valueChanged, series([this](S* s) {
+             if (isVisible()) s->SetLineHeight(EHeight->value());
          }));
-    Bind(BBrush, &QPushButton::clicked, series([this](TCustomSeries* s) { EditChartBrush(this, s->Brush()); }));
-    Bind(Button1, &QPushButton::clicked, series([this](TCustomSeries* s) { EditTeeShadow(this, s->GetShadow()); }));
+    Bind(BBrush, &QPushButton::clicked, series([this](S* s) { EditChartBrush(this, s->Brush()); }));
+    Bind(Button1, &QPushButton::clicked, series([this](S* s) { EditTeeShadow(this, s->GetShadow()); }));
 }
 
 void TCustomSeriesEditor::FormShow()
@@ -83,7 +78,7 @@ void TCustomSeriesEditor::FormShow()
         CBInvStairs->setChecked(Series->GetInvertedStairs());
         CBInvStairs->setEnabled(Series->GetStairs());
         CBDark3D->setChecked(Series->GetDark3D());
-        UDHeight->setValue(Series->GetLineHeight());
+        EHeight->setValue(Series->GetLineHeight());
         BOutline->LinkPen(Series->GetOutLine());
         const bool line = qobject_cast<TLineSeries*>(Series) != nullptr;
         ShowControls(line, {BBrush, BOutline, GBStair, CBDark3D, LHeight, EHeight});

@@ -23,7 +23,6 @@ public:
     QCheckBox* CBDark3D = nullptr;
     QLabel* LHeight = nullptr;
     QSpinBox* EHeight = nullptr;
-    QSpinBox* UDHeight = nullptr;
     TButtonPen* BOutline = nullptr;
     QPushButton* BBrush = nullptr;
     QPushButton* Button1 = nullptr;

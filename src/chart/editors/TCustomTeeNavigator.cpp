@@ -5,10 +5,10 @@
 #include <QTimer>
 
 #include "chart/editors/TTeeForm.h"
+#include "chart/editors/TeeListenedPanel.h"
 #include "chart/editors/TeePenDlg.h"
 #include "chart/engine/TCustomTeePanel.h"
 #include "chart/engine/TeeConst.h"
-#include "platform/FreeNotification.h"
 
 namespace {
 
@@ -188,19 +188,7 @@ void TCustomTeeNavigator::ApplyHints()
 void TCustomTeeNavigator::SetPanel(TCustomTeePanel* Value)
 {
     if (FPanel == Value) return;
-    if (FPanel) {
-        FPanel->RemoveListener(this);
-        TeeRemoveFreeNotification(FPanel, this);
-    }
-    FPanel = Value;
-    if (FPanel) {
-        FPanel->Listeners.Add(this);
-        TeeFreeNotification(FPanel, this, [this](QObject*) {
-            // The panel is gone and its listener list with it.
-            FPanel = nullptr;
-            EnableButtons();
-        });
-    }
+    TeeListenTo(FPanel, Value, this, [this] { EnableButtons(); });
     EnableButtons();
 }
 
@@ -295,22 +283,19 @@ void TCustomTeeNavigator::KeyDown(int Key)
         case Qt::Key_Space:
             if (FButtons[FFocusedButton]->isEnabled()) FButtons[FFocusedButton]->click();
             break;
-        case Qt::Key_Left:
-            for (int i = int(FFocusedButton) - 1; i >= 0; --i)
-                if (FButtons[std::size_t(i)]->isVisibleTo(this)) {
-                    SetFocusedButton(TTeeNavigateBtn(i));
-                    break;
-                }
-            break;
-        case Qt::Key_Right:
-            for (int i = int(FFocusedButton) + 1; i <= nbCancel; ++i)
-                if (FButtons[std::size_t(i)]->isVisibleTo(this)) {
-                    SetFocusedButton(TTeeNavigateBtn(i));
-                    break;
-                }
-            break;
+        case Qt::Key_Left: FocusVisibleButton(-1); break;
+        case Qt::Key_Right: FocusVisibleButton(1); break;
         default: break;
     }
+}
+
+void TCustomTeeNavigator::FocusVisibleButton(int Step)
+{
+    for (int i = int(FFocusedButton) + Step; i >= 0 && i <= nbCancel; i += Step)
+        if (FButtons[std::size_t(i)]->isVisibleTo(this)) {
+            SetFocusedButton(TTeeNavigateBtn(i));
+            return;
+        }
 }
 
 void TCustomTeeNavigator::keyPressEvent(QKeyEvent* Event)

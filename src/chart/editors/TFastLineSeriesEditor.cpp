@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include "chart/editors/TeePenDlg.h"
+#include "chart/editors/TeeSubjectHandlers.h"
 #include "chart/engine/TeeColorButton.h"
 #include "chart/engine/TeeProcs.h"
 #include "chart/series/TFastLineSeries.h"
@@ -18,19 +19,13 @@ TFastLineSeriesEditor::TFastLineSeriesEditor(QWidget* Owner) : TPenDialog(Owner)
     CBInvStairs = TeeAddCheck(this, "&Inverted", 200, 52);
     CBNulls = TeeAddCheck(this, "&Ignore Nulls", 200, 74);
     CBNulls->setChecked(true);
-    auto series = [this](auto&& Write) {
-        return [this, Write] {
-            if (Series) Write(Series);
-        };
-    };
-    Bind(CBDrawAll, &QCheckBox::clicked, series([this](TFastLineSeries* s) { s->SetDrawAll(CBDrawAll->isChecked()); }));
-    Bind(CBStairs, &QCheckBox::clicked, series([this](TFastLineSeries* s) {
+    using F = TFastLineSeries;
+    BindChecks(this, Series,
+               {{CBDrawAll, &F::SetDrawAll}, {CBInvStairs, &F::SetInvertedStairs}, {CBNulls, &F::SetIgnoreNulls}});
+    Bind(CBStairs, &QCheckBox::clicked, OnSubject(Series, [this](F* s) {
              s->SetStairs(CBStairs->isChecked());
              CBInvStairs->setEnabled(CBStairs->isChecked());
          }));
-    Bind(CBInvStairs, &QCheckBox::clicked,
-         series([this](TFastLineSeries* s) { s->SetInvertedStairs(CBInvStairs->isChecked()); }));
-    Bind(CBNulls, &QCheckBox::clicked, series([this](TFastLineSeries* s) { s->SetIgnoreNulls(CBNulls->isChecked()); }));
     // The pen's colour is the series colour.
     BColor->OnClick = [this](QObject*) {
         Guard([this] {

@@ -52,15 +52,12 @@ void TFormTee3D::Build()
     CBView3d->setChecked(true);
     SE3d = TeeAddSpin(Tab3D, 50, 28, 56, 1, 100, 5, TeeAddLabel(Tab3D, "3&D %:", 8, 32));
     SE3d->setValue(15);
-    UD3D = SE3d;
     CBOrthogonal = TeeAddCheck(Tab3D, "&Orthogonal", 8, 58);
     EOrthoAngle = TeeAddSpin(Tab3D, 50, 80, 56, 0, 180, 5, TeeAddLabel(Tab3D, "&Angle:", 8, 84));
     EOrthoAngle->setValue(45);
-    UDOrthoAngle = EOrthoAngle;
     CBZoomText = TeeAddCheck(Tab3D, "Zoom &Text", 8, 110);
     ETextSize = TeeAddSpin(Tab3D, 8, 130, 60, 1, 2000, 5);
     ETextSize->setValue(100);
-    UDTextSize = ETextSize;
     TeeAddLabel(Tab3D, "%", 72, 134);
     CBClipPoints = TeeAddCheck(Tab3D, "&Clip Points", 8, 160);
     auto row = [this](const char* caption, int y, int min, int max, int page, int ticks, QLabel*& value) {
@@ -100,13 +97,13 @@ void TFormTee3D::Build()
         CheckControls();
     });
     Bind(SE3d, &QSpinBox::valueChanged, [this] {
-        if (isVisible()) Write([this] { Chart->Set3DPercent(UD3D->value()); });
+        if (isVisible()) Write([this] { Chart->Set3DPercent(SE3d->value()); });
     });
     Bind(EOrthoAngle, &QSpinBox::valueChanged, [this, view] {
-        if (isVisible()) Write([this, view] { view()->SetOrthoAngle(UDOrthoAngle->value()); });
+        if (isVisible()) Write([this, view] { view()->SetOrthoAngle(EOrthoAngle->value()); });
     });
     Bind(ETextSize, &QSpinBox::valueChanged, [this, view] {
-        if (isVisible()) Write([this, view] { view()->SetFontZoom(UDTextSize->value()); });
+        if (isVisible()) Write([this, view] { view()->SetFontZoom(ETextSize->value()); });
     });
     // A slider shows its value in its label and writes it to the view options.
     auto slider = [this, view](QSlider* Slider, QLabel* Label, const char* Unit, void (TView3DOptions::*Set)(int)) {
@@ -149,7 +146,7 @@ void TFormTee3D::RefreshOptions()
     Refreshing = true;
     TView3DOptions* o = Chart->GetView3DOptions();
     CBView3d->setChecked(Chart->GetView3D());
-    UD3D->setValue(Chart->GetChart3DPercent());
+    SE3d->setValue(Chart->GetChart3DPercent());
     CBClipPoints->setChecked(Chart->GetClipPoints());
     const bool full = Chart->GetCanvas()->GetSupportsFullRotation();
     SBRotation->setMinimum(0);
@@ -170,8 +167,8 @@ void TFormTee3D::RefreshOptions()
     }
     CBZoomText->setChecked(o->GetZoomText());
     SBPerspec->setValue(o->GetPerspective());
-    UDOrthoAngle->setValue(o->GetOrthoAngle());
-    UDTextSize->setValue(o->GetFontZoom());
+    EOrthoAngle->setValue(o->GetOrthoAngle());
+    ETextSize->setValue(o->GetFontZoom());
     Refreshing = false;
     CheckControls();
 }

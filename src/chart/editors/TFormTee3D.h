@@ -18,10 +18,8 @@ public:
     QWidget* Tab3D = nullptr;
     QCheckBox* CBView3d = nullptr;
     QSpinBox* SE3d = nullptr;
-    QSpinBox* UD3D = nullptr;
     QCheckBox* CBOrthogonal = nullptr;
     QSpinBox* EOrthoAngle = nullptr;
-    QSpinBox* UDOrthoAngle = nullptr;
     QSlider* SBZoom = nullptr;
     QLabel* LZoom = nullptr;
     QSlider* SBRotation = nullptr;
@@ -36,7 +34,6 @@ public:
     QLabel* LPerspec = nullptr;
     QCheckBox* CBZoomText = nullptr;
     QSpinBox* ETextSize = nullptr;
-    QSpinBox* UDTextSize = nullptr;
     QCheckBox* CBClipPoints = nullptr;
     QWidget* TabViews = nullptr;
     TChartGalleryPanel* ChartGalleryPanel1 = nullptr;

@@ -127,13 +127,11 @@ void TFormTeeAxis::Build()
     LAxisMin = TeeAddLabel(tabMin, "(min)", 70, 10, 110);
     BAxisMin = TeeAddButton(tabMin, "Cha&nge...", 186, 4);
     EMinOff = TeeAddSpin(tabMin, 60, 36, 70, -10000, 10000, 1, TeeAddLabel(tabMin, "Offset:", 8, 40));
-    UDMinOff = EMinOff;
     QWidget* tabMax = TeeAddTab(PageControl1, "Maximum");
     CBAutoMax = TeeAddCheck(tabMax, "A&uto", 8, 8);
     LAxisMax = TeeAddLabel(tabMax, "(max)", 70, 10, 110);
     BAxisMax = TeeAddButton(tabMax, "C&hange...", 186, 4);
     EMaxOff = TeeAddSpin(tabMax, 60, 36, 70, -10000, 10000, 1, TeeAddLabel(tabMax, "Offset:", 8, 40));
-    UDMaxOff = EMaxOff;
 
     // ---- Title
     TabTitle = TeeAddTab(PageAxis, "Title");
@@ -143,11 +141,9 @@ void TFormTeeAxis::Build()
     ETitle = TeePlace(new QLineEdit(TabTitleStyle), 60, 8, 180, 21);
     l14->setBuddy(ETitle);
     SETitleAngle = TeeAddSpin(TabTitleStyle, 60, 40, 60, 0, 360, 90, TeeAddLabel(TabTitleStyle, "&Angle:", 8, 44));
-    UDTitleAngle = SETitleAngle;
     SETitleSize = TeeAddSpin(TabTitleStyle, 60, 72, 60, 0, 1000, 1, TeeAddLabel(TabTitleStyle, "Si&ze:", 8, 76));
-    UDTitleSize = SETitleSize;
     CBTitleVisible = TeeAddCheck(TabTitleStyle, "&Visible", 140, 42);
-    TabTitleFont = TeeAddTab(PageTitle, "Text");
+    QWidget* titleText = TeeAddTab(PageTitle, "Text");
 
     // ---- Labels
     TabLabels = TeeAddTab(PageAxis, "Labels");
@@ -159,22 +155,19 @@ void TFormTeeAxis::Build()
     CBRoundFirst = TeeAddCheck(TabLabStyle, "Ro&und First", 8, 66);
     CBAlternate = TeeAddCheck(TabLabStyle, "&Alternate", 8, 86);
     SELabelsSize = TeeAddSpin(TabLabStyle, 210, 6, 60, 0, 1000, 1, TeeAddLabel(TabLabStyle, "Si&ze:", 130, 10));
-    UDLabelsSize = SELabelsSize;
     SELabelsAngle = TeeAddSpin(TabLabStyle, 210, 34, 60, 0, 360, 90, TeeAddLabel(TabLabStyle, "An&gle:", 130, 38));
-    UDLabelsAngle = SELabelsAngle;
     SESepar =
         TeeAddSpin(TabLabStyle, 210, 62, 60, 0, 100, 10, TeeAddLabel(TabLabStyle, "Min. Se&paration %:", 130, 66));
-    UDSepar = SESepar;
     CBLabelStyle = TeeAddCombo(TabLabStyle, 180, 90, 90, {"Auto", "None", "Value", "Mark", "Text"},
                                TeeAddLabel(TabLabStyle, "&Style:", 130, 94));
-    TabLabFormat = TeeAddTab(PageLabels, "Format");
-    LabelAxisFormat = TeeAddLabel(TabLabFormat, "Labels For&mat:", 8, 10, 120);
-    CBFormat = TeeAddCombo(TabLabFormat, 8, 28, 160, {}, LabelAxisFormat);
+    QWidget* labelFormat = TeeAddTab(PageLabels, "Format");
+    LabelAxisFormat = TeeAddLabel(labelFormat, "Labels For&mat:", 8, 10, 120);
+    CBFormat = TeeAddCombo(labelFormat, 8, 28, 160, {}, LabelAxisFormat);
     CBFormat->setEditable(true);
-    Button1 = TeeAddButton(TabLabFormat, "...", 172, 28, 24, 21);
-    CBExpo = TeeAddCheck(TabLabFormat, "&Exponential", 8, 60);
-    CBLabelAlign = TeeAddCheck(TabLabFormat, "&Default Alignment", 8, 82);
-    TabLabelsFont = TeeAddTab(PageLabels, "Text");
+    Button1 = TeeAddButton(labelFormat, "...", 172, 28, 24, 21);
+    CBExpo = TeeAddCheck(labelFormat, "&Exponential", 8, 60);
+    CBLabelAlign = TeeAddCheck(labelFormat, "&Default Alignment", 8, 82);
+    QWidget* labelsText = TeeAddTab(PageLabels, "Text");
 
     // ---- Ticks
     TabTicks = TeeAddTab(PageAxis, "Ticks");
@@ -186,55 +179,41 @@ void TFormTeeAxis::Build()
     BTickInner = pen(TabTicks, "I&nner...", 8, 66);
     BAxisGrid = pen(TabTicks, "&Grid...", 8, 96);
     SEAxisTickLength = TeeAddSpin(TabTicks, 130, 38, 60, 0, 1000, 1, TeeAddLabel(TabTicks, "Len:", 100, 42));
-    UDAxisTickLength = SEAxisTickLength;
     SEInnerTicksLength = TeeAddSpin(TabTicks, 130, 68, 60, 0, 1000, 1, TeeAddLabel(TabTicks, "Len:", 100, 72));
-    UDInnerTicksLength = SEInnerTicksLength;
     CBTickOnLabels = TeeAddCheck(TabTicks, "At Labels Onl&y", 100, 10);
     CBGridCentered = TeeAddCheck(TabTicks, "C&entered", 100, 100);
     Edit2 = TeeAddSpin(TabTicks, 210, 98, 56, 0, 100, 1, TeeAddLabel(TabTicks, "&Z:", 190, 102));
-    UDGridZ = Edit2;
 
     // ---- Minor
     TabMinorTicks = TeeAddTab(PageAxis, "Minor");
     BTickMinor = pen(TabMinorTicks, "&Ticks...", 8, 6);
     SEAxisMinorTickLen =
         TeeAddSpin(TabMinorTicks, 150, 8, 60, 0, 1000, 1, TeeAddLabel(TabMinorTicks, "Length:", 100, 12));
-    UDAxisMinorTickLen = SEAxisMinorTickLen;
     SEMinorCount = TeeAddSpin(TabMinorTicks, 150, 38, 60, 0, 1000, 1, TeeAddLabel(TabMinorTicks, "&Count:", 100, 42));
-    UDMinorCount = SEMinorCount;
     BMinorGrid = pen(TabMinorTicks, "&Grid...", 8, 66);
 
     // ---- Position
     TabPositions = TeeAddTab(PageAxis, "Position");
     EPos = TeeAddSpin(TabPositions, 80, 8, 64, -1000, 1000, 1, TeeAddLabel(TabPositions, "&Position %:", 8, 12));
-    UDPos = EPos;
     EStart = TeeAddSpin(TabPositions, 80, 38, 64, 0, 100, 1, TeeAddLabel(TabPositions, "St&art %:", 8, 42));
-    UDStart = EStart;
     EEnd = TeeAddSpin(TabPositions, 80, 68, 64, 0, 100, 1, TeeAddLabel(TabPositions, "&End %:", 8, 72));
-    UDEnd = EEnd;
     Edit1 = TeeAddSpin(TabPositions, 80, 98, 64, 0, 100, 1, TeeAddLabel(TabPositions, "&Z %:", 8, 102));
-    UDZ = Edit1;
     CBPosUnits =
         TeeAddCombo(TabPositions, 200, 8, 80, {"Percent", "Pixels"}, TeeAddLabel(TabPositions, "&Units:", 160, 12));
     CBOtherSide = TeeAddCheck(TabPositions, "&Other side", 160, 42);
     CBHorizAxis = TeeAddCheck(TabPositions, "&Horizontal", 160, 64);
 
     // FormCreate
-    LabelsFontEditor = InsertTeeFontEditor(TabLabelsFont);
-    TitleFontEditor = InsertTeeFontEditor(TabTitleFont);
+    LabelsFontEditor = InsertTeeFontEditor(labelsText);
+    TitleFontEditor = InsertTeeFontEditor(titleText);
     BindControls();
 }
 
 void TFormTeeAxis::BindControls()
 {
-    auto axis = [this](auto&& Write) {
-        return [this, Write] {
-            if (Axis) Write(Axis);
-        };
-    };
     Bind(LBAxes, &QListWidget::currentRowChanged, [this] { LBAxesClick(); });
     PageAxis->OnChange = [this] { PageAxisChange(); };
-    Bind(CBVisible, &QCheckBox::clicked, [this] { CBVisibleClick(); });
+    BindTo(CBVisible, &QCheckBox::clicked, Axis, &TChartAxis::SetVisible);
     Bind(CBShow, &QCheckBox::clicked, [this] { CBShowClick(); });
     Bind(CBAxisBeh, &QCheckBox::clicked, [this] { CBAxisBehClick(); });
     Bind(CBAutomatic, &QCheckBox::clicked, [this] { CBAutomaticClick(); });
@@ -243,59 +222,50 @@ void TFormTeeAxis::BindControls()
     Bind(CBLogarithmic, &QCheckBox::clicked, [this] { CBLogarithmicClick(); });
     Bind(ELogBase, &QLineEdit::textChanged, [this] { ELogBaseChange(); });
     Bind(LogE, &QCheckBox::clicked, [this] { LogEClick(); });
-    Bind(CBInverted, &QCheckBox::clicked, [this] { CBInvertedClick(); });
+    BindTo(CBInverted, &QCheckBox::clicked, Axis, &TChartAxis::SetInverted);
     Bind(BIncre, &QPushButton::clicked, [this] { BIncreClick(); });
     Bind(BAxisMin, &QPushButton::clicked, [this] { EditAxisMaxMin(TeeMsg_Minimum, CBAutoMin, false); });
     Bind(BAxisMax, &QPushButton::clicked, [this] { EditAxisMaxMin(TeeMsg_Maximum, CBAutoMax, true); });
-    Bind(EMinOff, &QSpinBox::valueChanged, axis([this](TChartAxis* a) { a->SetMinimumOffset(UDMinOff->value()); }));
-    Bind(EMaxOff, &QSpinBox::valueChanged, axis([this](TChartAxis* a) { a->SetMaximumOffset(UDMaxOff->value()); }));
-    Bind(ETitle, &QLineEdit::textChanged,
-         axis([this](TChartAxis* a) { a->GetTitle()->SetCaption(ETitle->text().toStdString()); }));
-    Bind(SETitleAngle, &QSpinBox::valueChanged,
-         axis([this](TChartAxis* a) { a->GetTitle()->SetAngle(UDTitleAngle->value()); }));
-    Bind(SETitleSize, &QSpinBox::valueChanged, axis([this](TChartAxis* a) { a->SetTitleSize(UDTitleSize->value()); }));
-    Bind(CBTitleVisible, &QCheckBox::clicked,
-         axis([this](TChartAxis* a) { a->GetTitle()->SetVisible(CBTitleVisible->isChecked()); }));
-    Bind(CBLabels, &QCheckBox::clicked, axis([this](TChartAxis* a) { a->SetLabels(CBLabels->isChecked()); }));
-    Bind(CBLabelStyle, &QComboBox::activated,
-         axis([this](TChartAxis* a) { a->SetLabelStyle(TAxisLabelStyle(CBLabelStyle->currentIndex())); }));
-    Bind(SELabelsAngle, &QSpinBox::valueChanged,
-         axis([this](TChartAxis* a) { a->SetLabelsAngle(UDLabelsAngle->value()); }));
-    Bind(SELabelsSize, &QSpinBox::valueChanged,
-         axis([this](TChartAxis* a) { a->SetLabelsSize(UDLabelsSize->value()); }));
-    Bind(SESepar, &QSpinBox::valueChanged, axis([this](TChartAxis* a) { a->SetLabelsSeparation(UDSepar->value()); }));
-    Bind(CBOnAxis, &QCheckBox::clicked, axis([this](TChartAxis* a) { a->SetLabelsOnAxis(CBOnAxis->isChecked()); }));
-    Bind(CBRoundFirst, &QCheckBox::clicked,
-         axis([this](TChartAxis* a) { a->SetRoundFirstLabel(CBRoundFirst->isChecked()); }));
-    Bind(CBMultiline, &QCheckBox::clicked,
-         axis([this](TChartAxis* a) { a->SetLabelsMultiLine(CBMultiline->isChecked()); }));
-    Bind(CBExpo, &QCheckBox::clicked, axis([this](TChartAxis* a) { a->SetLabelsExponent(CBExpo->isChecked()); }));
-    Bind(CBAlternate, &QCheckBox::clicked,
-         axis([this](TChartAxis* a) { a->SetLabelsAlternate(CBAlternate->isChecked()); }));
-    Bind(CBLabelAlign, &QCheckBox::clicked,
-         axis([this](TChartAxis* a) { a->SetLabelsAlign(CBLabelAlign->isChecked() ? alDefault : alOpposite); }));
+    BindTo(EMinOff, &QSpinBox::valueChanged, Axis, &TChartAxis::SetMinimumOffset);
+    BindTo(EMaxOff, &QSpinBox::valueChanged, Axis, &TChartAxis::SetMaximumOffset);
+    BindTo(ETitle, &QLineEdit::textChanged, Axis,
+           [](TChartAxis* a, const QString& Text) { a->GetTitle()->SetCaption(Text.toStdString()); });
+    BindTo(SETitleAngle, &QSpinBox::valueChanged, Axis,
+           [](TChartAxis* a, int Angle) { a->GetTitle()->SetAngle(Angle); });
+    BindTo(SETitleSize, &QSpinBox::valueChanged, Axis, &TChartAxis::SetTitleSize);
+    BindTo(CBTitleVisible, &QCheckBox::clicked, Axis,
+           [](TChartAxis* a, bool Visible) { a->GetTitle()->SetVisible(Visible); });
+    BindTo(CBLabels, &QCheckBox::clicked, Axis, &TChartAxis::SetLabels);
+    Bind(CBLabelStyle, &QComboBox::activated, [this] {
+        if (Axis) Axis->SetLabelStyle(TAxisLabelStyle(CBLabelStyle->currentIndex()));
+    });
+    BindTo(SELabelsAngle, &QSpinBox::valueChanged, Axis, &TChartAxis::SetLabelsAngle);
+    BindTo(SELabelsSize, &QSpinBox::valueChanged, Axis, &TChartAxis::SetLabelsSize);
+    BindTo(SESepar, &QSpinBox::valueChanged, Axis, &TChartAxis::SetLabelsSeparation);
+    BindTo(CBOnAxis, &QCheckBox::clicked, Axis, &TChartAxis::SetLabelsOnAxis);
+    BindTo(CBRoundFirst, &QCheckBox::clicked, Axis, &TChartAxis::SetRoundFirstLabel);
+    BindTo(CBMultiline, &QCheckBox::clicked, Axis, &TChartAxis::SetLabelsMultiLine);
+    BindTo(CBExpo, &QCheckBox::clicked, Axis, &TChartAxis::SetLabelsExponent);
+    BindTo(CBAlternate, &QCheckBox::clicked, Axis, &TChartAxis::SetLabelsAlternate);
+    BindTo(CBLabelAlign, &QCheckBox::clicked, Axis,
+           [](TChartAxis* a, bool Default) { a->SetLabelsAlign(Default ? alDefault : alOpposite); });
     Bind(CBFormat, &QComboBox::editTextChanged, [this] { CBFormatChange(); });
     Bind(Button1, &QPushButton::clicked, [this] { Button1Click(); });
-    Bind(SEAxisTickLength, &QSpinBox::valueChanged,
-         axis([this](TChartAxis* a) { a->SetTickLength(UDAxisTickLength->value()); }));
-    Bind(SEInnerTicksLength, &QSpinBox::valueChanged,
-         axis([this](TChartAxis* a) { a->SetTickInnerLength(UDInnerTicksLength->value()); }));
-    Bind(CBTickOnLabels, &QCheckBox::clicked,
-         axis([this](TChartAxis* a) { a->SetTickOnLabelsOnly(CBTickOnLabels->isChecked()); }));
-    Bind(CBGridCentered, &QCheckBox::clicked,
-         axis([this](TChartAxis* a) { a->SetGridCentered(CBGridCentered->isChecked()); }));
-    Bind(Edit2, &QSpinBox::valueChanged, axis([this](TChartAxis* a) { a->GetGrid()->SetZ(UDGridZ->value()); }));
-    Bind(SEAxisMinorTickLen, &QSpinBox::valueChanged,
-         axis([this](TChartAxis* a) { a->SetMinorTickLength(UDAxisMinorTickLen->value()); }));
-    Bind(SEMinorCount, &QSpinBox::valueChanged,
-         axis([this](TChartAxis* a) { a->SetMinorTickCount(UDMinorCount->value()); }));
-    Bind(EPos, &QSpinBox::valueChanged, axis([this](TChartAxis* a) { a->SetPositionPercent(UDPos->value()); }));
+    BindTo(SEAxisTickLength, &QSpinBox::valueChanged, Axis, &TChartAxis::SetTickLength);
+    BindTo(SEInnerTicksLength, &QSpinBox::valueChanged, Axis, &TChartAxis::SetTickInnerLength);
+    BindTo(CBTickOnLabels, &QCheckBox::clicked, Axis, &TChartAxis::SetTickOnLabelsOnly);
+    BindTo(CBGridCentered, &QCheckBox::clicked, Axis, &TChartAxis::SetGridCentered);
+    BindTo(Edit2, &QSpinBox::valueChanged, Axis, [](TChartAxis* a, int Z) { a->GetGrid()->SetZ(Z); });
+    BindTo(SEAxisMinorTickLen, &QSpinBox::valueChanged, Axis, &TChartAxis::SetMinorTickLength);
+    BindTo(SEMinorCount, &QSpinBox::valueChanged, Axis, &TChartAxis::SetMinorTickCount);
+    BindTo(EPos, &QSpinBox::valueChanged, Axis, &TChartAxis::SetPositionPercent);
     Bind(EStart, &QSpinBox::valueChanged, [this] { EStartChange(); });
     Bind(EEnd, &QSpinBox::valueChanged, [this] { EEndChange(); });
-    Bind(Edit1, &QSpinBox::valueChanged, axis([this](TChartAxis* a) { a->SetZPosition(UDZ->value()); }));
-    Bind(CBPosUnits, &QComboBox::activated,
-         axis([this](TChartAxis* a) { a->SetPosUnits(CBPosUnits->currentIndex() == 1 ? muPixels : muPercent); }));
-    Bind(CBOtherSide, &QCheckBox::clicked, axis([this](TChartAxis* a) { a->SetOtherSide(CBOtherSide->isChecked()); }));
+    BindTo(Edit1, &QSpinBox::valueChanged, Axis, &TChartAxis::SetZPosition);
+    Bind(CBPosUnits, &QComboBox::activated, [this] {
+        if (Axis) Axis->SetPosUnits(CBPosUnits->currentIndex() == 1 ? muPixels : muPercent);
+    });
+    BindTo(CBOtherSide, &QCheckBox::clicked, Axis, &TChartAxis::SetOtherSide);
     Bind(CBHorizAxis, &QCheckBox::clicked, [this] { CBHorizAxisClick(); });
     Bind(BAdd, &QToolButton::clicked, [this] { BAddClick(); });
     Bind(BDelete, &QToolButton::clicked, [this] { BDeleteClick(); });
@@ -373,8 +343,8 @@ void TFormTeeAxis::PageAxisChange()
         SetAxisScales();
     else if (tab == TabTitle) {
         ETitle->setText(QString::fromStdString(Axis->GetTitle()->GetCaption()));
-        UDTitleAngle->setValue(Axis->GetTitle()->GetAngle());
-        UDTitleSize->setValue(Axis->GetTitleSize());
+        SETitleAngle->setValue(Axis->GetTitle()->GetAngle());
+        SETitleSize->setValue(Axis->GetTitleSize());
         CBTitleVisible->setChecked(Axis->GetTitle()->GetVisible());
         TitleFontEditor->RefreshControls(Axis->GetTitle()->GetFont());
     } else if (tab == TabLabels) {
@@ -382,28 +352,28 @@ void TFormTeeAxis::PageAxisChange()
         CBLabelStyle->setCurrentIndex(int(Axis->GetLabelStyle()));
         CBOnAxis->setChecked(Axis->GetLabelsOnAxis());
         CBRoundFirst->setChecked(Axis->GetRoundFirstLabel());
-        UDLabelsAngle->setValue(Axis->GetLabelsAngle());
-        UDSepar->setValue(Axis->GetLabelsSeparation());
-        UDLabelsSize->setValue(Axis->GetLabelsSize());
+        SELabelsAngle->setValue(Axis->GetLabelsAngle());
+        SESepar->setValue(Axis->GetLabelsSeparation());
+        SELabelsSize->setValue(Axis->GetLabelsSize());
         CBMultiline->setChecked(Axis->GetLabelsMultiLine());
         CBExpo->setChecked(Axis->GetLabelsExponent());
         CBAlternate->setChecked(Axis->GetLabelsAlternate());
         FillFormats();
         LabelsFontEditor->RefreshControls(Axis->GetLabelsFont());
     } else if (tab == TabTicks) {
-        UDAxisTickLength->setValue(Axis->GetTickLength());
-        UDInnerTicksLength->setValue(Axis->GetTickInnerLength());
+        SEAxisTickLength->setValue(Axis->GetTickLength());
+        SEInnerTicksLength->setValue(Axis->GetTickInnerLength());
         CBTickOnLabels->setChecked(Axis->GetTickOnLabelsOnly());
         CBGridCentered->setChecked(Axis->GetGridCentered());
-        UDGridZ->setValue(Round(Axis->GetGrid()->GetZ()));
+        Edit2->setValue(Round(Axis->GetGrid()->GetZ()));
     } else if (tab == TabMinorTicks) {
-        UDAxisMinorTickLen->setValue(Axis->GetMinorTickLength());
-        UDMinorCount->setValue(Axis->GetMinorTickCount());
+        SEAxisMinorTickLen->setValue(Axis->GetMinorTickLength());
+        SEMinorCount->setValue(Axis->GetMinorTickCount());
     } else if (tab == TabPositions) {
-        UDPos->setValue(Round(Axis->GetPositionPercent()));
-        UDStart->setValue(Round(Axis->GetStartPosition()));
-        UDEnd->setValue(Round(Axis->GetEndPosition()));
-        UDZ->setValue(Round(Axis->GetZPosition()));
+        EPos->setValue(Round(Axis->GetPositionPercent()));
+        EStart->setValue(Round(Axis->GetStartPosition()));
+        EEnd->setValue(Round(Axis->GetEndPosition()));
+        Edit1->setValue(Round(Axis->GetZPosition()));
         CBPosUnits->setCurrentIndex(Axis->GetPositionUnits() == muPixels ? 1 : 0);
         CBOtherSide->setChecked(Axis->GetOtherSide());
         CBHorizAxis->setChecked(Axis->GetHorizontal());
@@ -477,8 +447,8 @@ void TFormTeeAxis::SetAxisScales()
     CBAutomatic->setChecked(Axis->GetAutomatic());
     CBAutoMax->setChecked(Axis->GetAutomaticMaximum());
     CBAutoMin->setChecked(Axis->GetAutomaticMinimum());
-    UDMaxOff->setValue(Axis->GetMaximumOffset());
-    UDMinOff->setValue(Axis->GetMinimumOffset());
+    EMaxOff->setValue(Axis->GetMaximumOffset());
+    EMinOff->setValue(Axis->GetMinimumOffset());
     ChangingScales = false;
     CBLogarithmic->setChecked(Axis->GetLogarithmic());
     CBLogarithmic->setEnabled(!Axis->IsDepthAxis);
@@ -493,11 +463,6 @@ void TFormTeeAxis::EnableLogBaseControls()
 {
     ELogBase->setEnabled(CBLogarithmic->isChecked() && CBLogarithmic->isEnabled());
     LogE->setEnabled(ELogBase->isEnabled());
-}
-
-void TFormTeeAxis::CBVisibleClick()
-{
-    if (Axis) Axis->SetVisible(CBVisible->isChecked());
 }
 
 void TFormTeeAxis::CBShowClick()
@@ -566,27 +531,22 @@ void TFormTeeAxis::LogEClick()
     LogE->setEnabled(false);
 }
 
-void TFormTeeAxis::CBInvertedClick()
-{
-    if (Axis) Axis->SetInverted(CBInverted->isChecked());
-}
-
 void TFormTeeAxis::EStartChange()
 {
     if (!Axis) return;
-    if (UDStart->value() < Axis->GetEndPosition())
-        Axis->SetStartPosition(UDStart->value());
+    if (EStart->value() < Axis->GetEndPosition())
+        Axis->SetStartPosition(EStart->value());
     else
-        ShowAgain(UDStart, Axis->GetStartPosition());
+        ShowAgain(EStart, Axis->GetStartPosition());
 }
 
 void TFormTeeAxis::EEndChange()
 {
     if (!Axis) return;
-    if (UDEnd->value() > Axis->GetStartPosition())
-        Axis->SetEndPosition(UDEnd->value());
+    if (EEnd->value() > Axis->GetStartPosition())
+        Axis->SetEndPosition(EEnd->value());
     else
-        ShowAgain(UDEnd, Axis->GetEndPosition());
+        ShowAgain(EEnd, Axis->GetEndPosition());
 }
 
 void TFormTeeAxis::CBHorizAxisClick()

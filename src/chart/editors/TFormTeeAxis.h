@@ -44,23 +44,18 @@ public:
     QLabel* LAxisMin = nullptr;
     QPushButton* BAxisMin = nullptr;
     QSpinBox* EMinOff = nullptr;
-    QSpinBox* UDMinOff = nullptr;
     QCheckBox* CBAutoMax = nullptr;
     QLabel* LAxisMax = nullptr;
     QPushButton* BAxisMax = nullptr;
     QSpinBox* EMaxOff = nullptr;
-    QSpinBox* UDMaxOff = nullptr;
     // Title
     QWidget* TabTitle = nullptr;
     QTabWidget* PageTitle = nullptr;
     QWidget* TabTitleStyle = nullptr;
     QLineEdit* ETitle = nullptr;
     QSpinBox* SETitleAngle = nullptr;
-    QSpinBox* UDTitleAngle = nullptr;
     QSpinBox* SETitleSize = nullptr;
-    QSpinBox* UDTitleSize = nullptr;
     QCheckBox* CBTitleVisible = nullptr;
-    QWidget* TabTitleFont = nullptr;
     // Labels
     QWidget* TabLabels = nullptr;
     QTabWidget* PageLabels = nullptr;
@@ -71,19 +66,14 @@ public:
     QCheckBox* CBRoundFirst = nullptr;
     QCheckBox* CBAlternate = nullptr;
     QSpinBox* SELabelsSize = nullptr;
-    QSpinBox* UDLabelsSize = nullptr;
     QSpinBox* SELabelsAngle = nullptr;
-    QSpinBox* UDLabelsAngle = nullptr;
     QSpinBox* SESepar = nullptr;
-    QSpinBox* UDSepar = nullptr;
     QComboBox* CBLabelStyle = nullptr;
-    QWidget* TabLabFormat = nullptr;
     QLabel* LabelAxisFormat = nullptr;
     QComboBox* CBFormat = nullptr;
     QCheckBox* CBExpo = nullptr;
     QCheckBox* CBLabelAlign = nullptr;
     QPushButton* Button1 = nullptr;
-    QWidget* TabLabelsFont = nullptr;
     // Ticks
     QWidget* TabTicks = nullptr;
     TButtonPen* BAxisPen = nullptr;
@@ -91,31 +81,22 @@ public:
     TButtonPen* BTickInner = nullptr;
     TButtonPen* BAxisGrid = nullptr;
     QSpinBox* SEAxisTickLength = nullptr;
-    QSpinBox* UDAxisTickLength = nullptr;
     QSpinBox* SEInnerTicksLength = nullptr;
-    QSpinBox* UDInnerTicksLength = nullptr;
     QCheckBox* CBTickOnLabels = nullptr;
     QCheckBox* CBGridCentered = nullptr;
     QSpinBox* Edit2 = nullptr;
-    QSpinBox* UDGridZ = nullptr;
     // Minor
     QWidget* TabMinorTicks = nullptr;
     TButtonPen* BTickMinor = nullptr;
     QSpinBox* SEAxisMinorTickLen = nullptr;
-    QSpinBox* UDAxisMinorTickLen = nullptr;
     QSpinBox* SEMinorCount = nullptr;
-    QSpinBox* UDMinorCount = nullptr;
     TButtonPen* BMinorGrid = nullptr;
     // Position
     QWidget* TabPositions = nullptr;
     QSpinBox* EPos = nullptr;
-    QSpinBox* UDPos = nullptr;
     QSpinBox* EStart = nullptr;
-    QSpinBox* UDStart = nullptr;
     QSpinBox* EEnd = nullptr;
-    QSpinBox* UDEnd = nullptr;
     QSpinBox* Edit1 = nullptr;
-    QSpinBox* UDZ = nullptr;
     QComboBox* CBPosUnits = nullptr;
     QCheckBox* CBOtherSide = nullptr;
     QCheckBox* CBHorizAxis = nullptr;
@@ -140,7 +121,6 @@ public:
     void EnableLogBaseControls();
     void EditAxisMaxMin(const AnsiString& Title, QCheckBox* AutoBox, bool IsMax);
 
-    void CBVisibleClick();
     void CBShowClick();
     void CBAxisBehClick();
     void CBAutomaticClick();
@@ -148,7 +128,6 @@ public:
     void CBLogarithmicClick();
     void ELogBaseChange();
     void LogEClick();
-    void CBInvertedClick();
     void BIncreClick();
     void FillFormats();
     void CBFormatChange();

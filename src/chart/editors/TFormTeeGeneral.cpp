@@ -139,10 +139,10 @@ void TFormTeeGeneral::Build()
         s->setValue(3);
         return s;
     };
-    SETopMa = UDTopMa = margin(64, 16);
-    SELeftMa = UDLeftMa = margin(8, 40);
-    SERightMa = UDRightMa = margin(120, 40);
-    SEBotMa = UDBotMa = margin(64, 64);
+    SETopMa = margin(64, 16);
+    SELeftMa = margin(8, 40);
+    SERightMa = margin(120, 40);
+    SEBotMa = margin(64, 64);
     CBMarUnits = TeeAddCombo(this, 56, 76, 90, {"Percent", "Pixels"}, TeeAddLabel(this, "&Units:", 8, 80));
 
     PageControl1 = TeePlace(new QTabWidget(this), 4, 104, 360, 112);
@@ -151,12 +151,10 @@ void TFormTeeGeneral::Build()
     CBAnimatedZoom = TeeAddCheck(zoom, "An&imated", 8, 26);
     SEAniZoomSteps = TeeAddSpin(zoom, 60, 48, 50, 1, 100, 1, TeeAddLabel(zoom, "&Steps:", 8, 52));
     SEAniZoomSteps->setValue(8);
-    UDAniZoomSteps = SEAniZoomSteps;
     BZoomPen = TeeAddButton<TButtonPen>(zoom, "P&en...", 120, 4, 70);
     BZoomColor = TeeAddButton(zoom, "P&attern...", 120, 32, 70);
     EMinPix = TeeAddSpin(zoom, 290, 4, 56, 0, 1000, 1, TeeAddLabel(zoom, "&Minimum pixels:", 200, 8));
     EMinPix->setValue(16);
-    UDMinPix = EMinPix;
     CBDir =
         TeeAddCombo(zoom, 260, 32, 86, {"Horizontal", "Vertical", "Both"}, TeeAddLabel(zoom, "&Direction:", 200, 36));
     CBZoomMouse =
@@ -189,10 +187,10 @@ void TFormTeeGeneral::Build()
         if (zoomOf()) zoomOf()->Animated = CBAnimatedZoom->isChecked();
     });
     Bind(SEAniZoomSteps, &QSpinBox::valueChanged, [this, zoomOf] {
-        if (zoomOf() && isVisible()) zoomOf()->SetAnimatedSteps(UDAniZoomSteps->value());
+        if (zoomOf() && isVisible()) zoomOf()->SetAnimatedSteps(SEAniZoomSteps->value());
     });
     Bind(EMinPix, &QSpinBox::valueChanged, [this, zoomOf] {
-        if (zoomOf() && isVisible()) zoomOf()->MinimumPixels = UDMinPix->value();
+        if (zoomOf() && isVisible()) zoomOf()->MinimumPixels = EMinPix->value();
     });
     Bind(CBDir, &QComboBox::activated, [this, zoomOf] {
         if (zoomOf()) zoomOf()->Direction = TTeeZoomDirection(CBDir->currentIndex());
@@ -221,18 +219,18 @@ void TFormTeeGeneral::FormShow()
     if (Chart) {
         TFilling filling(this);
         RGPanning->SetItemIndex(int(Chart->GetAllowPanning()));
-        UDTopMa->setValue(Chart->GetMargin(1));
-        UDLeftMa->setValue(Chart->GetMargin(0));
-        UDBotMa->setValue(Chart->GetMargin(3));
-        UDRightMa->setValue(Chart->GetMargin(2));
+        SETopMa->setValue(Chart->GetMargin(1));
+        SELeftMa->setValue(Chart->GetMargin(0));
+        SEBotMa->setValue(Chart->GetMargin(3));
+        SERightMa->setValue(Chart->GetMargin(2));
         CBMarUnits->setCurrentIndex(Chart->GetMarginUnits() == muPixels ? 1 : 0);
         AdjustMarginMinMax();
         TTeeZoom* zoom = Chart->GetZoom();
         CBAllowZoom->setChecked(zoom->Allow);
         CBAnimatedZoom->setChecked(zoom->Animated);
-        UDAniZoomSteps->setValue(zoom->AnimatedSteps);
+        SEAniZoomSteps->setValue(zoom->AnimatedSteps);
         EnableZoomControls();
-        UDMinPix->setValue(zoom->MinimumPixels);
+        EMinPix->setValue(zoom->MinimumPixels);
         CBDir->setCurrentIndex(int(zoom->Direction));
         CBZoomMouse->setCurrentIndex(int(zoom->MouseButton));
         CBUpLeft->setChecked(zoom->UpLeftZooms);
@@ -248,7 +246,7 @@ void TFormTeeGeneral::AdjustMarginMinMax()
 {
     const bool pixels = Chart && Chart->GetMarginUnits() == muPixels;
     TFilling filling(this);
-    for (QSpinBox* s : {UDTopMa, UDLeftMa, UDBotMa, UDRightMa})
+    for (QSpinBox* s : {SETopMa, SELeftMa, SEBotMa, SERightMa})
         if (pixels)
             s->setRange(-2000, 2000);
         else
@@ -276,7 +274,7 @@ int TFormTeeGeneral::ChangeMargin(QSpinBox* UpDown, int Old, int Opposite)
 void TFormTeeGeneral::MarginChange(int Index)
 {
     if (!Chart || !isVisible()) return;
-    QSpinBox* const edits[4] = {UDLeftMa, UDTopMa, UDRightMa, UDBotMa};
+    QSpinBox* const edits[4] = {SELeftMa, SETopMa, SERightMa, SEBotMa};
     Chart->SetMargin(Index, ChangeMargin(edits[Index], Chart->GetMargin(Index), Chart->GetMargin((Index + 2) % 4)));
 }
 

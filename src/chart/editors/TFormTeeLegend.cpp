@@ -33,53 +33,48 @@ void TFormTeeLegend::Build()
     SetClientSize(374, 224);
     PageControl1 = TeeAlignClient(new QTabWidget(this));
 
-    TabSheet1 = TeeAddTab(PageControl1, "Style");
-    CBShow = TeeAddCheck(TabSheet1, "&Visible", 8, 6);
+    QWidget* styleTab = TeeAddTab(PageControl1, "Style");
+    CBShow = TeeAddCheck(styleTab, "&Visible", 8, 6);
     CBShow->setChecked(true);
-    CBInverted = TeeAddCheck(TabSheet1, "&Inverted", 8, 26);
-    QLabel* l7 = TeeAddLabel(TabSheet1, "Legend &Style:", 120, 8);
+    CBInverted = TeeAddCheck(styleTab, "&Inverted", 8, 26);
+    QLabel* l7 = TeeAddLabel(styleTab, "Legend &Style:", 120, 8);
     CBLegendStyle =
-        TeeAddCombo(TabSheet1, 200, 4, 120, {"Automatic", "Series Names", "Series Values", "Last Values"}, l7);
-    QLabel* l12 = TeeAddLabel(TabSheet1, "Text St&yle:", 120, 36);
-    CBLegStyle = TeeAddCombo(TabSheet1, 200, 32, 120,
+        TeeAddCombo(styleTab, 200, 4, 120, {"Automatic", "Series Names", "Series Values", "Last Values"}, l7);
+    QLabel* l12 = TeeAddLabel(styleTab, "Text St&yle:", 120, 36);
+    CBLegStyle = TeeAddCombo(styleTab, 200, 32, 120,
                              {"Plain", "Left Value", "Right Value", "Left Percent", "Right Percent", "X Value", "Value",
                               "Percent", "X and Value", "X and Percent"},
                              l12);
     CBLegStyle->setMaxVisibleItems(11);
-    BDivLines = TeeAddButton<TButtonPen>(TabSheet1, "&Dividing Lines...", 8, 56, 104);
-    EVertSpacing = TeeAddSpin(TabSheet1, 200, 60, 56, -10, 100, 1, TeeAddLabel(TabSheet1, "V&ert. Spacing:", 120, 64));
-    UDVertSpacing = EVertSpacing;
-    CBFontColor = TeeAddCheck(TabSheet1, "&Font Series Color", 8, 90);
-    CBCheckBoxes = TeeAddCombo(TabSheet1, 8, 114, 130, {"No check boxes", "Check boxes", "Radio buttons"});
+    BDivLines = TeeAddButton<TButtonPen>(styleTab, "&Dividing Lines...", 8, 56, 104);
+    EVertSpacing = TeeAddSpin(styleTab, 200, 60, 56, -10, 100, 1, TeeAddLabel(styleTab, "V&ert. Spacing:", 120, 64));
+    CBFontColor = TeeAddCheck(styleTab, "&Font Series Color", 8, 90);
+    CBCheckBoxes = TeeAddCombo(styleTab, 8, 114, 130, {"No check boxes", "Check boxes", "Radio buttons"});
 
-    TabSheet3 = TeeAddTab(PageControl1, "Position");
-    CBResizeChart = TeeAddCheck(TabSheet3, "Resi&ze Chart", 8, 6);
+    QWidget* positionTab = TeeAddTab(PageControl1, "Position");
+    CBResizeChart = TeeAddCheck(positionTab, "Resi&ze Chart", 8, 6);
     CBResizeChart->setChecked(true);
-    SETopPos = TeeAddSpin(TabSheet3, 110, 28, 56, -100, 100, 1, TeeAddLabel(TabSheet3, "&Position Offset %:", 8, 32));
-    UDTopPos = SETopPos;
-    SEMargin = TeeAddSpin(TabSheet3, 110, 56, 56, -1000, 1000, 1, TeeAddLabel(TabSheet3, "&Margin:", 8, 60));
-    UDMargin = SEMargin;
-    RGPosition = TeeAddRadioGroup(TabSheet3, "Position", {"&Left", "&Right", "&Top", "&Bottom"}, 180, 2, 90, 90);
-    auto* group = TeePlace(new QGroupBox(TabSheet3), 8, 92, 170, 80);
+    SETopPos =
+        TeeAddSpin(positionTab, 110, 28, 56, -100, 100, 1, TeeAddLabel(positionTab, "&Position Offset %:", 8, 32));
+    SEMargin = TeeAddSpin(positionTab, 110, 56, 56, -1000, 1000, 1, TeeAddLabel(positionTab, "&Margin:", 8, 60));
+    RGPosition = TeeAddRadioGroup(positionTab, "Position", {"&Left", "&Right", "&Top", "&Bottom"}, 180, 2, 90, 90);
+    auto* group = TeePlace(new QGroupBox(positionTab), 8, 92, 170, 80);
     CBCustPos = TeeAddCheck(group, "&Custom:", 8, 6);
     ECustLeft = TeeAddSpin(group, 50, 28, 60, -100, 1000, 5, TeeAddLabel(group, "L&eft:", 8, 32));
-    UDLeft = ECustLeft;
     ECustTop = TeeAddSpin(group, 50, 52, 60, -100, 1000, 5, TeeAddLabel(group, "T&op:", 8, 56));
-    UDTop = ECustTop;
     ECustLeft->setEnabled(false);
     ECustTop->setEnabled(false);
 
-    TabSheet2 = TeeAddTab(PageControl1, "Symbols");
-    SEColWi = TeeAddSpin(TabSheet2, 80, 6, 56, 0, 100, 5, TeeAddLabel(TabSheet2, "&Width:", 8, 10));
-    UDColWi = SEColWi;
+    QWidget* symbolsTab = TeeAddTab(PageControl1, "Symbols");
+    SEColWi = TeeAddSpin(symbolsTab, 80, 6, 56, 0, 100, 5, TeeAddLabel(symbolsTab, "&Width:", 8, 10));
     CBColWUnits =
-        TeeAddCombo(TabSheet2, 80, 34, 80, {"Percent", "Pixels"}, TeeAddLabel(TabSheet2, "Width &Units:", 8, 38));
-    CBSymbolPos = TeeAddCombo(TabSheet2, 80, 62, 80, {"Left", "Right"}, TeeAddLabel(TabSheet2, "&Position:", 8, 66));
-    CBContinuous = TeeAddCheck(TabSheet2, "&Continuous", 180, 8);
-    CBVisible = TeeAddCheck(TabSheet2, "&Visible", 180, 28);
-    CBSymPen = TeeAddCheck(TabSheet2, "&Default border", 180, 48);
-    BSymPen = TeeAddButton<TButtonPen>(TabSheet2, "&Border...", 180, 70, 80);
-    CBSquared = TeeAddCheck(TabSheet2, "&Squared", 8, 94);
+        TeeAddCombo(symbolsTab, 80, 34, 80, {"Percent", "Pixels"}, TeeAddLabel(symbolsTab, "Width &Units:", 8, 38));
+    CBSymbolPos = TeeAddCombo(symbolsTab, 80, 62, 80, {"Left", "Right"}, TeeAddLabel(symbolsTab, "&Position:", 8, 66));
+    CBContinuous = TeeAddCheck(symbolsTab, "&Continuous", 180, 8);
+    CBVisible = TeeAddCheck(symbolsTab, "&Visible", 180, 28);
+    CBSymPen = TeeAddCheck(symbolsTab, "&Default border", 180, 48);
+    BSymPen = TeeAddButton<TButtonPen>(symbolsTab, "&Border...", 180, 70, 80);
+    CBSquared = TeeAddCheck(symbolsTab, "&Squared", 8, 94);
 
     TabTitle = TeeAddTab(PageControl1, "Title");
     PageControl2 = TeeAlignClient(new QTabWidget(TabTitle));
@@ -90,60 +85,58 @@ void TFormTeeLegend::Build()
     CBTextAlign = TeeAddCombo(options, 216, 22, 90, {"Left", "Center", "Right"},
                               TeeAddLabel(options, "Text &alignment:", 216, 6));
     CBTitleVisible = TeeAddCheck(options, "&Visible", 216, 52);
-    PageControl1->setCurrentWidget(TabSheet1);
+    PageControl1->setCurrentWidget(styleTab);
 
-    auto legend = [this](auto&& Write) {
-        return [this, Write] {
-            if (Legend) Write(Legend);
-        };
-    };
     using L = TCustomChartLegend;
-    Bind(CBShow, &QCheckBox::clicked, legend([this](L* l) { l->SetVisible(CBShow->isChecked()); }));
-    Bind(CBInverted, &QCheckBox::clicked, legend([this](L* l) { l->SetInverted(CBInverted->isChecked()); }));
-    Bind(CBLegendStyle, &QComboBox::activated,
-         legend([this](L* l) { l->SetLegendStyle(TLegendStyle(CBLegendStyle->currentIndex())); }));
-    Bind(CBLegStyle, &QComboBox::activated,
-         legend([this](L* l) { l->SetTextStyle(TLegendTextStyle(CBLegStyle->currentIndex())); }));
-    Bind(CBFontColor, &QCheckBox::clicked, legend([this](L* l) { l->SetFontSeriesColor(CBFontColor->isChecked()); }));
+    BindTo(CBShow, &QCheckBox::clicked, Legend, &L::SetVisible);
+    BindTo(CBInverted, &QCheckBox::clicked, Legend, &L::SetInverted);
+    Bind(CBLegendStyle, &QComboBox::activated, [this] {
+        if (Legend) Legend->SetLegendStyle(TLegendStyle(CBLegendStyle->currentIndex()));
+    });
+    Bind(CBLegStyle, &QComboBox::activated, [this] {
+        if (Legend) Legend->SetTextStyle(TLegendTextStyle(CBLegStyle->currentIndex()));
+    });
+    BindTo(CBFontColor, &QCheckBox::clicked, Legend, &L::SetFontSeriesColor);
     Bind(CBCheckBoxes, &QComboBox::activated, [this] { CBCheckBoxesChange(); });
-    Bind(EVertSpacing, &QSpinBox::valueChanged, legend([this](L* l) { l->SetVertSpacing(UDVertSpacing->value()); }));
-    Bind(CBResizeChart, &QCheckBox::clicked, legend([this](L* l) { l->SetResizeChart(CBResizeChart->isChecked()); }));
-    Bind(SETopPos, &QSpinBox::valueChanged, legend([this](L* l) { l->SetTopPos(UDTopPos->value()); }));
+    BindTo(EVertSpacing, &QSpinBox::valueChanged, Legend, &L::SetVertSpacing);
+    BindTo(CBResizeChart, &QCheckBox::clicked, Legend, &L::SetResizeChart);
+    BindTo(SETopPos, &QSpinBox::valueChanged, Legend, &L::SetTopPos);
     Bind(SEMargin, &QSpinBox::valueChanged, [this] { SEMarginChange(); });
-    Bind(RGPosition, &TTeeRadioGroup::Click, legend([this](L* l) {
-             l->SetAlignment(TLegendAlignment(RGPosition->ItemIndex()));
-             EnableMarginControls();
-         }));
+    Bind(RGPosition, &TTeeRadioGroup::Click, [this] {
+        if (!Legend) return;
+        Legend->SetAlignment(TLegendAlignment(RGPosition->ItemIndex()));
+        EnableMarginControls();
+    });
     Bind(CBCustPos, &QCheckBox::clicked, [this] { CBCustPosClick(); });
     Bind(ECustLeft, &QSpinBox::valueChanged, [this] {
-        if (CanChangePos()) Legend->SetLeft(UDLeft->value());
+        if (CanChangePos()) Legend->SetLeft(ECustLeft->value());
     });
     Bind(ECustTop, &QSpinBox::valueChanged, [this] {
-        if (CanChangePos()) Legend->SetTop(UDTop->value());
+        if (CanChangePos()) Legend->SetTop(ECustTop->value());
     });
-    Bind(SEColWi, &QSpinBox::valueChanged, legend([this](L* l) { l->GetSymbol()->SetWidth(UDColWi->value()); }));
-    Bind(CBColWUnits, &QComboBox::activated, legend([this](L* l) {
-             l->GetSymbol()->SetWidthUnits(CBColWUnits->currentIndex() == 1 ? lcsPixels : lcsPercent);
-         }));
-    Bind(CBSymbolPos, &QComboBox::activated,
-         legend([this](L* l) { l->GetSymbol()->SetPosition(CBSymbolPos->currentIndex() == 1 ? spRight : spLeft); }));
-    Bind(CBContinuous, &QCheckBox::clicked,
-         legend([this](L* l) { l->GetSymbol()->SetContinuous(CBContinuous->isChecked()); }));
-    Bind(CBVisible, &QCheckBox::clicked, legend([this](L* l) { l->GetSymbol()->SetVisible(CBVisible->isChecked()); }));
-    Bind(CBSymPen, &QCheckBox::clicked, legend([this](L* l) {
-             l->GetSymbol()->SetDefaultPen(CBSymPen->isChecked());
-             BSymPen->setEnabled(!CBSymPen->isChecked());
-         }));
-    Bind(CBSquared, &QCheckBox::clicked, legend([this](L* l) {
-             l->GetSymbol()->SetSquared(CBSquared->isChecked());
-             EnableWidthControls();
-         }));
-    Bind(CBTitleVisible, &QCheckBox::clicked,
-         legend([this](L* l) { l->GetTitle()->SetVisible(CBTitleVisible->isChecked()); }));
-    Bind(CBTextAlign, &QComboBox::activated, legend([this](L* l) {
-             const TAlignment align[] = {taLeftJustify, taCenter, taRightJustify};
-             l->GetTitle()->SetTextAlignment(align[std::max(0, CBTextAlign->currentIndex())]);
-         }));
+    // The symbol's settings.
+    BindTo(SEColWi, &QSpinBox::valueChanged, Legend, [](L* l, int Width) { l->GetSymbol()->SetWidth(Width); });
+    Bind(CBColWUnits, &QComboBox::activated, [this] {
+        if (Legend) Legend->GetSymbol()->SetWidthUnits(CBColWUnits->currentIndex() == 1 ? lcsPixels : lcsPercent);
+    });
+    Bind(CBSymbolPos, &QComboBox::activated, [this] {
+        if (Legend) Legend->GetSymbol()->SetPosition(CBSymbolPos->currentIndex() == 1 ? spRight : spLeft);
+    });
+    BindTo(CBContinuous, &QCheckBox::clicked, Legend, [](L* l, bool On) { l->GetSymbol()->SetContinuous(On); });
+    BindTo(CBVisible, &QCheckBox::clicked, Legend, [](L* l, bool On) { l->GetSymbol()->SetVisible(On); });
+    BindTo(CBSymPen, &QCheckBox::clicked, Legend, [this](L* l, bool On) {
+        l->GetSymbol()->SetDefaultPen(On);
+        BSymPen->setEnabled(!On);
+    });
+    BindTo(CBSquared, &QCheckBox::clicked, Legend, [this](L* l, bool On) {
+        l->GetSymbol()->SetSquared(On);
+        EnableWidthControls();
+    });
+    BindTo(CBTitleVisible, &QCheckBox::clicked, Legend, [](L* l, bool On) { l->GetTitle()->SetVisible(On); });
+    Bind(CBTextAlign, &QComboBox::activated, [this] {
+        const TAlignment align[] = {taLeftJustify, taCenter, taRightJustify};
+        if (Legend) Legend->GetTitle()->SetTextAlignment(align[std::max(0, CBTextAlign->currentIndex())]);
+    });
     Bind(MemoText, &QPlainTextEdit::textChanged, [this] { MemoTextChange(); });
 }
 
@@ -159,7 +152,7 @@ void TFormTeeLegend::FormShow()
     if (Legend) {
         TFilling filling(this);
         TLegendSymbol* symbol = Legend->GetSymbol();
-        UDColWi->setValue(symbol->GetWidth());
+        SEColWi->setValue(symbol->GetWidth());
         CBColWUnits->setCurrentIndex(symbol->GetWidthUnits() == lcsPixels ? 1 : 0);
         CBSymbolPos->setCurrentIndex(symbol->GetPosition() == spRight ? 1 : 0);
         CBContinuous->setChecked(symbol->GetContinuous());
@@ -168,10 +161,10 @@ void TFormTeeLegend::FormShow()
         CBSymPen->setChecked(symbol->GetDefaultPen());
         BSymPen->LinkPen(symbol->GetPen());
         BSymPen->setEnabled(!symbol->GetDefaultPen());
-        UDTopPos->setValue(Legend->GetTopPos());
+        SETopPos->setValue(Legend->GetTopPos());
         CBCustPos->setChecked(Legend->GetCustomPosition());
-        UDLeft->setValue(Legend->GetLeft());
-        UDTop->setValue(Legend->GetTop());
+        ECustLeft->setValue(Legend->GetLeft());
+        ECustTop->setValue(Legend->GetTop());
         CBResizeChart->setChecked(Legend->GetResizeChart());
         RGPosition->SetItemIndex(int(Legend->GetAlignment()));
         CBFontColor->setChecked(Legend->GetFontSeriesColor());
@@ -181,7 +174,7 @@ void TFormTeeLegend::FormShow()
         CBInverted->setChecked(Legend->GetInverted());
         CBCheckBoxes->setCurrentIndex(!Legend->GetCheckBoxes() ? 0
                                                                : (Legend->GetCheckBoxesStyle() == cbsRadio ? 2 : 1));
-        UDVertSpacing->setValue(Legend->GetVertSpacing());
+        EVertSpacing->setValue(Legend->GetVertSpacing());
         BDivLines->LinkPen(Legend->GetDividingLines());
         EnableMarginControls();
         EnableCustomPosition();
@@ -200,7 +193,7 @@ void TFormTeeLegend::EnableMarginControls()
 {
     if (!Legend) return;
     TFilling filling(this);
-    UDMargin->setValue(Legend->GetVertical() ? Legend->GetHorizMargin() : Legend->GetVertMargin());
+    SEMargin->setValue(Legend->GetVertical() ? Legend->GetHorizMargin() : Legend->GetVertMargin());
 }
 
 void TFormTeeLegend::EnableCustomPosition()
@@ -210,8 +203,8 @@ void TFormTeeLegend::EnableCustomPosition()
     const bool custom = Legend->GetCustomPosition();
     for (QWidget* w : {ECustLeft, ECustTop}) w->setEnabled(custom);
     if (custom) {
-        UDLeft->setValue(Legend->GetLeft());
-        UDTop->setValue(Legend->GetTop());
+        ECustLeft->setValue(Legend->GetLeft());
+        ECustTop->setValue(Legend->GetTop());
     }
     for (QWidget* w :
          {static_cast<QWidget*>(CBResizeChart), static_cast<QWidget*>(SEMargin), static_cast<QWidget*>(SETopPos)})
@@ -252,9 +245,9 @@ void TFormTeeLegend::SEMarginChange()
 {
     if (!Legend) return;
     if (Legend->GetVertical())
-        Legend->SetHorizMargin(UDMargin->value());
+        Legend->SetHorizMargin(SEMargin->value());
     else
-        Legend->SetVertMargin(UDMargin->value());
+        Legend->SetVertMargin(SEMargin->value());
 }
 
 void TFormTeeLegend::MemoTextChange()

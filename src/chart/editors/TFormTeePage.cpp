@@ -32,7 +32,6 @@ void TFormTeePage::Build()
     setObjectName("FormTeePage");
     SetClientSize(300, 160);
     SEPointsPerPage = TeeAddSpin(this, 110, 8, 70, 0, 32000, 1, TeeAddLabel(this, "P&oints per Page:", 8, 12));
-    UDPointsPerPage = SEPointsPerPage;
     CBScaleLast = TeeAddCheck(this, "&Scale Last Page", 8, 40);
     CBPageLegend = TeeAddCheck(this, "&Current page Legend", 8, 62);
     CBPageNum = TeeAddCheck(this, "Show &Page Number", 8, 84);
@@ -79,7 +78,7 @@ void TFormTeePage::FormShow()
 {
     if (TCustomChart* chart = Chart()) {
         TFilling filling(this);
-        UDPointsPerPage->setValue(chart->GetMaxPointsPerPage());
+        SEPointsPerPage->setValue(chart->GetMaxPointsPerPage());
         CBScaleLast->setChecked(chart->GetScaleLastPage());
         CBPageLegend->setChecked(chart->GetLegend()->GetCurrentPage());
         RefreshPages();
@@ -103,7 +102,7 @@ void TFormTeePage::SEPointsPerPageChange(const QString& Text)
 {
     TCustomChart* chart = Chart();
     if (!chart || !isVisible()) return;
-    chart->SetMaxPointsPerPage(Text.trimmed().isEmpty() ? 0 : UDPointsPerPage->value());
+    chart->SetMaxPointsPerPage(Text.trimmed().isEmpty() ? 0 : SEPointsPerPage->value());
     RefreshPages();
 }
 

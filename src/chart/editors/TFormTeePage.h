@@ -16,7 +16,6 @@ public:
     ~TFormTeePage() override;
 
     QSpinBox* SEPointsPerPage = nullptr;
-    QSpinBox* UDPointsPerPage = nullptr;
     QCheckBox* CBScaleLast = nullptr;
     QCheckBox* CBPageLegend = nullptr;
     QCheckBox* CBPageNum = nullptr;

@@ -46,41 +46,36 @@ void TFormTeePanel::Build()
     CBImageInside = TeeAddCheck(gb6, "I&nside", 120, 52);
     CBTransp = TeeAddCheck(gb6, "&Transparent", 120, 74);
     ELeft = TeeAddSpin(gb6, 40, 120, 56, 0, 100, 1, TeeAddLabel(gb6, "&Left:", 8, 124));
-    UDLeft = ELeft;
     ETop = TeeAddSpin(gb6, 156, 120, 56, 0, 100, 1, TeeAddLabel(gb6, "T&op:", 120, 124));
-    UDTop = ETop;
 
-    TabBorders = TeeAddTab(PageControl1, "Borders");
-    SEPanelBor = TeeAddSpin(TabBorders, 100, 8, 56, 0, 100, 1, TeeAddLabel(TabBorders, "&Separation:", 8, 12));
-    UDPanelBor = SEPanelBor;
-    SEPanelWi = TeeAddSpin(TabBorders, 100, 38, 56, 0, 100, 1, TeeAddLabel(TabBorders, "Widt&h:", 8, 42));
-    UDPanelWi = SEPanelWi;
-    ERound = TeeAddSpin(TabBorders, 100, 68, 64, 0, 10000, 1, TeeAddLabel(TabBorders, "&Round border:", 8, 72));
-    UDRound = ERound;
-    CBInner = TeeAddCombo(TabBorders, 260, 8, 90, {"None", "Lowered", "Raised"},
-                          TeeAddLabel(TabBorders, "Bevel &inner:", 180, 12));
-    CBOuter = TeeAddCombo(TabBorders, 260, 38, 90, {"None", "Lowered", "Raised"},
-                          TeeAddLabel(TabBorders, "Bevel &outer:", 180, 42));
-    BBorder = TeeAddButton<TButtonPen>(TabBorders, "&Border...", 180, 68, 80);
+    QWidget* borders = TeeAddTab(PageControl1, "Borders");
+    SEPanelBor = TeeAddSpin(borders, 100, 8, 56, 0, 100, 1, TeeAddLabel(borders, "&Separation:", 8, 12));
+    SEPanelWi = TeeAddSpin(borders, 100, 38, 56, 0, 100, 1, TeeAddLabel(borders, "Widt&h:", 8, 42));
+    ERound = TeeAddSpin(borders, 100, 68, 64, 0, 10000, 1, TeeAddLabel(borders, "&Round border:", 8, 72));
+    CBInner =
+        TeeAddCombo(borders, 260, 8, 90, {"None", "Lowered", "Raised"}, TeeAddLabel(borders, "Bevel &inner:", 180, 12));
+    CBOuter = TeeAddCombo(borders, 260, 38, 90, {"None", "Lowered", "Raised"},
+                          TeeAddLabel(borders, "Bevel &outer:", 180, 42));
+    BBorder = TeeAddButton<TButtonPen>(borders, "&Border...", 180, 68, 80);
 
-    TabGradient = TeeAddTab(PageControl1, "Gradient");
-    TabShadow = TeeAddTab(PageControl1, "Shadow");
+    QWidget* gradientTab = TeeAddTab(PageControl1, "Gradient");
+    QWidget* shadowTab = TeeAddTab(PageControl1, "Shadow");
     GradientEditor = new TTeeGradientEditor(this, Panel ? Panel->GetGradient() : nullptr);
-    AddFormTo(GradientEditor, TabGradient);
-    ShadowEditor = InsertTeeShadowEditor(TabShadow);
-    if (Panel) ShadowEditor->RefreshControls(Panel->GetShadow());
+    AddFormTo(GradientEditor, gradientTab);
+    TTeeShadowEditor* shadowEditor = InsertTeeShadowEditor(shadowTab);
+    if (Panel) shadowEditor->RefreshControls(Panel->GetShadow());
     PageControl1->setCurrentWidget(TabBack);
 
     Bind(SEPanelWi, &QSpinBox::valueChanged, [this] {
-        if (Panel && isVisible() && Panel->GetBevelWidth() != UDPanelWi->value())
-            Panel->SetBevelWidth(UDPanelWi->value());
+        if (Panel && isVisible() && Panel->GetBevelWidth() != SEPanelWi->value())
+            Panel->SetBevelWidth(SEPanelWi->value());
     });
     Bind(SEPanelBor, &QSpinBox::valueChanged, [this] {
-        if (Panel && isVisible() && Panel->GetBorderWidth() != UDPanelBor->value())
-            Panel->SetBorderWidth(UDPanelBor->value());
+        if (Panel && isVisible() && Panel->GetBorderWidth() != SEPanelBor->value())
+            Panel->SetBorderWidth(SEPanelBor->value());
     });
     Bind(ERound, &QSpinBox::valueChanged, [this] {
-        if (Panel && isVisible()) Panel->SetBorderRound(UDRound->value());
+        if (Panel && isVisible()) Panel->SetBorderRound(ERound->value());
     });
     Bind(CBInner, &QComboBox::activated, [this] {
         if (Panel && Panel->GetBevelInner() != TBevelCut(CBInner->currentIndex()))
@@ -96,17 +91,15 @@ void TFormTeePanel::Build()
         EnableImageControls();
     });
     Bind(BBrowseImage, &QPushButton::clicked, [this] { BBrowseImageClick(); });
-    Bind(CBImageInside, &QCheckBox::clicked, [this] {
-        if (Panel) Panel->SetBackImageInside(CBImageInside->isChecked());
-    });
+    BindTo(CBImageInside, &QCheckBox::clicked, Panel, &TCustomTeePanelExtended::SetBackImageInside);
     Bind(CBTransp, &QCheckBox::clicked, [this] {
         if (Panel && CBTransp->isEnabled()) Panel->SetBackImageTransp(CBTransp->isChecked());
     });
     Bind(ELeft, &QSpinBox::valueChanged, [this] {
-        if (Panel && isVisible()) Panel->GetBackImage()->SetLeft(UDLeft->value());
+        if (Panel && isVisible()) Panel->GetBackImage()->SetLeft(ELeft->value());
     });
     Bind(ETop, &QSpinBox::valueChanged, [this] {
-        if (Panel && isVisible()) Panel->GetBackImage()->SetTop(UDTop->value());
+        if (Panel && isVisible()) Panel->GetBackImage()->SetTop(ETop->value());
     });
     BPanelColor->OnClick = [this](QObject*) { CheckColorDef(); };
     Bind(CBColorDef, &QCheckBox::clicked, [this] { CBColorDefClick(); });
@@ -119,14 +112,14 @@ void TFormTeePanel::FormShow()
         CBInner->setCurrentIndex(int(Panel->GetBevelInner()));
         CBOuter->setCurrentIndex(int(Panel->GetBevelOuter()));
         BBorder->LinkPen(Panel->GetBorder());
-        UDRound->setValue(Panel->GetBorderRound());
-        UDPanelWi->setValue(Panel->GetBevelWidth());
-        UDPanelBor->setValue(Panel->GetBorderWidth());
+        ERound->setValue(Panel->GetBorderRound());
+        SEPanelWi->setValue(Panel->GetBevelWidth());
+        SEPanelBor->setValue(Panel->GetBorderWidth());
         RGBitmap->SetItemIndex(int(Panel->GetBackImageMode()));
         CBImageInside->setChecked(Panel->GetBackImageInside());
         if (TBackImage* image = Panel->StoredBackImage()) {
-            UDLeft->setValue(image->GetLeft());
-            UDTop->setValue(image->GetTop());
+            ELeft->setValue(image->GetLeft());
+            ETop->setValue(image->GetTop());
         }
         EnableImageControls();
         CBTransp->setEnabled(Panel->HasBackImage());

@@ -23,25 +23,16 @@ public:
     QCheckBox* CBImageInside = nullptr;
     QCheckBox* CBTransp = nullptr;
     QSpinBox* ELeft = nullptr;
-    QSpinBox* UDLeft = nullptr;
     QSpinBox* ETop = nullptr;
-    QSpinBox* UDTop = nullptr;
-    QWidget* TabBorders = nullptr;
     QSpinBox* SEPanelBor = nullptr;
-    QSpinBox* UDPanelBor = nullptr;
     QSpinBox* SEPanelWi = nullptr;
-    QSpinBox* UDPanelWi = nullptr;
     QSpinBox* ERound = nullptr;
-    QSpinBox* UDRound = nullptr;
     QComboBox* CBInner = nullptr;
     QComboBox* CBOuter = nullptr;
     TButtonPen* BBorder = nullptr;
-    QWidget* TabGradient = nullptr;
-    QWidget* TabShadow = nullptr;
 
     TCustomTeePanelExtended* Panel = nullptr;
     TTeeGradientEditor* GradientEditor = nullptr;
-    TTeeShadowEditor* ShadowEditor = nullptr;
 
     void FormShow() override;
     void EnableImageControls();

@@ -137,7 +137,6 @@ TFormTeeSeries::TFormTeeSeries(QWidget* Owner) : TTeeForm(Owner)
     l27->setBuddy(CBCursor);
     LDepth = TeeAddLabel(gb5, "&Depth:", 8, 72);
     EDepth = TeeAddSpin(gb5, 60, 68, 60, 0, 1200, 1, LDepth);
-    UDDepth = EDepth;
     CBDepth = TeeAddCheck(gb5, "Auto", 128, 70);
     QWidget* gb2 = Group(TabGeneral, "Formats:", 4, 108, 200, 76);
     CBFormat = TeeAddCombo(gb2, 64, 18, 100, {}, TeeAddLabel(gb2, "&Values:", 8, 22));
@@ -161,49 +160,43 @@ TFormTeeSeries::TFormTeeSeries(QWidget* Owner) : TTeeForm(Owner)
     // ---- Marks
     TabMarks = TeeAddTab(PageSeries, "Marks");
     PageControlMarks = TeeAlignClient(new QTabWidget(TabMarks));
-    TabSheet1 = TeeAddTab(PageControlMarks, "Style");
-    CBMarksVisible = TeeAddCheck(TabSheet1, "&Visible", 8, 8);
-    CBAllVisible = TeeAddCheck(TabSheet1, "All Series Visi&ble", 120, 8);
-    QLabel* label1 = TeeAddLabel(TabSheet1, "&Style:", 8, 40);
-    RGMarkStyle = TeeAddCombo(TabSheet1, 70, 36, 150,
+    QWidget* marksStyle = TeeAddTab(PageControlMarks, "Style");
+    CBMarksVisible = TeeAddCheck(marksStyle, "&Visible", 8, 8);
+    CBAllVisible = TeeAddCheck(marksStyle, "All Series Visi&ble", 120, 8);
+    QLabel* label1 = TeeAddLabel(marksStyle, "&Style:", 8, 40);
+    RGMarkStyle = TeeAddCombo(marksStyle, 70, 36, 150,
                               {"Value", "Percent", "Label", "Label and Percent", "Label and Value", "Legend",
                                "Percent Total", "Label and Percent Total", "X value", "X and Y values"},
                               label1);
-    EMarksEvery = TeeAddSpin(TabSheet1, 90, 68, 60, 1, 5000, 1, TeeAddLabel(TabSheet1, "Draw &every:", 8, 72));
-    UDEvery = EMarksEvery;
-    CBMarkClip = TeeAddCheck(TabSheet1, "Cl&ipped", 170, 70);
-    SEMarksAngle = TeeAddSpin(TabSheet1, 90, 100, 60, 0, 360, 5, TeeAddLabel(TabSheet1, "&Angle:", 8, 104));
+    EMarksEvery = TeeAddSpin(marksStyle, 90, 68, 60, 1, 5000, 1, TeeAddLabel(marksStyle, "Draw &every:", 8, 72));
+    CBMarkClip = TeeAddCheck(marksStyle, "Cl&ipped", 170, 70);
+    SEMarksAngle = TeeAddSpin(marksStyle, 90, 100, 60, 0, 360, 5, TeeAddLabel(marksStyle, "&Angle:", 8, 104));
     SEMarksAngle->setWrapping(true);
-    UDMarksAngle = SEMarksAngle;
-    CBMultiLine = TeeAddCheck(TabSheet1, "&Multi line", 170, 102);
-    TabSheet2 = TeeAddTab(PageControlMarks, "Arrows");
-    BMarkLinCol = TeeAddButton<TButtonPen>(TabSheet2, "&Border...", 8, 8, 80);
-    BCalloutPointer = TeeAddButton(TabSheet2, "&Pointer...", 8, 40, 80);
-    SEArrowLength = TeeAddSpin(TabSheet2, 180, 8, 60, -1000, 1000, 1, TeeAddLabel(TabSheet2, "&Length:", 110, 12));
-    UDArrowsLength = SEArrowLength;
-    EArrowDist = TeeAddSpin(TabSheet2, 180, 40, 60, -1000, 1000, 1, TeeAddLabel(TabSheet2, "&Distance:", 110, 44));
-    UDArrowDist = EArrowDist;
-    CBHead =
-        TeeAddCombo(TabSheet2, 90, 76, 80, {"None", "Line", "Solid"}, TeeAddLabel(TabSheet2, "&Arrow head:", 8, 80));
-    Edit1 = TeeAddSpin(TabSheet2, 220, 76, 60, -1000, 1000, 1, TeeAddLabel(TabSheet2, "&Size:", 180, 80));
-    UDHeadSize = Edit1;
+    CBMultiLine = TeeAddCheck(marksStyle, "&Multi line", 170, 102);
+    QWidget* arrows = TeeAddTab(PageControlMarks, "Arrows");
+    BMarkLinCol = TeeAddButton<TButtonPen>(arrows, "&Border...", 8, 8, 80);
+    QPushButton* pointer = TeeAddButton(arrows, "&Pointer...", 8, 40, 80);
+    SEArrowLength = TeeAddSpin(arrows, 180, 8, 60, -1000, 1000, 1, TeeAddLabel(arrows, "&Length:", 110, 12));
+    EArrowDist = TeeAddSpin(arrows, 180, 40, 60, -1000, 1000, 1, TeeAddLabel(arrows, "&Distance:", 110, 44));
+    CBHead = TeeAddCombo(arrows, 90, 76, 80, {"None", "Line", "Solid"}, TeeAddLabel(arrows, "&Arrow head:", 8, 80));
+    Edit1 = TeeAddSpin(arrows, 220, 76, 60, -1000, 1000, 1, TeeAddLabel(arrows, "&Size:", 180, 80));
     TabSymbol = TeeAddTab(PageControlMarks, "Symbol");
 
     // ---- Data Source
     TabDataSource = TeeAddTab(PageSeries, "Data Source");
     auto* dsLayout = new QVBoxLayout(TabDataSource);
     dsLayout->setContentsMargins(0, 0, 0, 0);
-    PanTop = new QWidget(TabDataSource);
-    PanTop->setFixedHeight(29);
-    CBDataSourcestyle = TeeAddCombo(PanTop, 4, 4, 150, {"Manual", "Random", "Function"});
+    auto* sourceBar = new QWidget(TabDataSource);
+    sourceBar->setFixedHeight(29);
+    CBDataSourcestyle = TeeAddCombo(sourceBar, 4, 4, 150, {"Manual", "Random", "Function"});
     CBDataSourcestyle->setMaxVisibleItems(12);
-    NewDataButton = TeeAddButton(PanTop, "&New...", 160, 2);
-    EditDataButton = TeeAddButton(PanTop, "&Edit...", 240, 2);
-    DeleteDataButton = TeeAddButton(PanTop, "&Delete", 320, 2);
+    NewDataButton = TeeAddButton(sourceBar, "&New...", 160, 2);
+    EditDataButton = TeeAddButton(sourceBar, "&Edit...", 240, 2);
+    DeleteDataButton = TeeAddButton(sourceBar, "&Delete", 320, 2);
     NewDataButton->hide();
     EditDataButton->hide();
     DeleteDataButton->hide();
-    dsLayout->addWidget(PanTop);
+    dsLayout->addWidget(sourceBar);
     Panel2 = new QWidget(TabDataSource);
     auto* p2 = new QVBoxLayout(Panel2);
     p2->setContentsMargins(0, 0, 0, 0);
@@ -230,7 +223,7 @@ TFormTeeSeries::TFormTeeSeries(QWidget* Owner) : TTeeForm(Owner)
     CBDataSourcestyle->setItemData(dsFunction, QString(FunctionEditorClass), Qt::UserRole + 1);
 
     PageSeries->SetActivePage(TheTabSheet);
-    PageControlMarks->setCurrentWidget(TabSheet1);
+    PageControlMarks->setCurrentWidget(marksStyle);
 
     PageSeries->OnChanging = [this] { return PageSeriesChanging(); };
     PageSeries->OnChange = [this] { PageSeriesChange(); };
@@ -261,7 +254,7 @@ TFormTeeSeries::TFormTeeSeries(QWidget* Owner) : TTeeForm(Owner)
     Bind(EArrowDist, &QSpinBox::valueChanged, [this] { EArrowDistChange(); });
     Bind(CBHead, &QComboBox::activated, [this] { CBHeadChange(); });
     Bind(Edit1, &QSpinBox::valueChanged, [this] { Edit1Change(); });
-    Bind(BCalloutPointer, &QPushButton::clicked, [this] { BCalloutPointerClick(); });
+    Bind(pointer, &QPushButton::clicked, [this] { BCalloutPointerClick(); });
     Bind(CBDataSourcestyle, &QComboBox::activated, [this] { CBDataSourcestyleChange(); });
     Bind(ESamples, &QLineEdit::textChanged, [this] { ESamplesChange(); });
     Bind(CBSamplesDefault, &QCheckBox::clicked, [this] { CBSamplesDefaultClick(); });
@@ -511,7 +504,7 @@ void TFormTeeSeries::FillGeneral()
     TFilling filling(this);
     CBShowInLegend->setChecked(s->GetShowInLegend());
     CBDepth->setChecked(s->GetDepth() == -1);
-    UDDepth->setValue(s->GetDepth() == -1 ? 0 : s->GetDepth());
+    EDepth->setValue(s->GetDepth() == -1 ? 0 : s->GetDepth());
     CBFormat->clear();
     AddDefaultValueFormats(CBFormat);
     const QString format = QString::fromStdString(NeutralToLocalFormat(s->GetValueFormat()));
@@ -579,7 +572,7 @@ void TFormTeeSeries::CBCursorChange()
 void TFormTeeSeries::EDepthChange()
 {
     if (!CanModifySeries()) return;
-    EditedSeries->SetDepth(UDDepth->value());
+    EditedSeries->SetDepth(EDepth->value());
     const QSignalBlocker block(CBDepth);
     CBDepth->setChecked(false);
 }
@@ -587,7 +580,7 @@ void TFormTeeSeries::EDepthChange()
 void TFormTeeSeries::CBDepthClick()
 {
     if (!CanModifySeries()) return;
-    EditedSeries->SetDepth(CBDepth->isChecked() ? -1 : UDDepth->value());
+    EditedSeries->SetDepth(CBDepth->isChecked() ? -1 : EDepth->value());
 }
 
 void TFormTeeSeries::CBFormatChange()
@@ -716,16 +709,16 @@ void TFormTeeSeries::FillMarks()
     TFilling filling(this);
     TMarksCallout* callout = marks->GetCallout();
     RGMarkStyle->setCurrentIndex(int(marks->GetStyle()));
-    UDArrowsLength->setValue(callout->GetLength());
-    UDArrowDist->setValue(callout->GetDistance());
-    UDMarksAngle->setValue(marks->GetAngle());
+    SEArrowLength->setValue(callout->GetLength());
+    EArrowDist->setValue(callout->GetDistance());
+    SEMarksAngle->setValue(marks->GetAngle());
     CBMarkClip->setChecked(marks->GetClip());
-    UDEvery->setValue(marks->GetDrawEvery());
+    EMarksEvery->setValue(marks->GetDrawEvery());
     CBMultiLine->setChecked(marks->GetMultiLine());
     CBMarksVisible->setChecked(marks->GetVisible());
     BMarkLinCol->LinkPen(callout->GetArrow());
     CBHead->setCurrentIndex(int(callout->GetArrowHead()));
-    UDHeadSize->setValue(callout->GetArrowHeadSize());
+    Edit1->setValue(callout->GetArrowHeadSize());
     SetAllVisible();
     EnableMultiLine();
     MarksForm->RefreshControls(marks);
@@ -793,22 +786,22 @@ void TFormTeeSeries::CBMultiLineClick()
 
 void TFormTeeSeries::SEMarksAngleChange()
 {
-    if (CanModifySeries()) EditedSeries->Marks()->SetAngle(UDMarksAngle->value());
+    if (CanModifySeries()) EditedSeries->Marks()->SetAngle(SEMarksAngle->value());
 }
 
 void TFormTeeSeries::EMarksEveryChange()
 {
-    if (CanModifySeries()) EditedSeries->Marks()->SetDrawEvery(UDEvery->value());
+    if (CanModifySeries()) EditedSeries->Marks()->SetDrawEvery(EMarksEvery->value());
 }
 
 void TFormTeeSeries::SEArrowLengthChange()
 {
-    if (CanModifySeries()) EditedSeries->Marks()->GetCallout()->SetLength(UDArrowsLength->value());
+    if (CanModifySeries()) EditedSeries->Marks()->GetCallout()->SetLength(SEArrowLength->value());
 }
 
 void TFormTeeSeries::EArrowDistChange()
 {
-    if (CanModifySeries()) EditedSeries->Marks()->GetCallout()->SetDistance(UDArrowDist->value());
+    if (CanModifySeries()) EditedSeries->Marks()->GetCallout()->SetDistance(EArrowDist->value());
 }
 
 void TFormTeeSeries::CBHeadChange()
@@ -818,7 +811,7 @@ void TFormTeeSeries::CBHeadChange()
 
 void TFormTeeSeries::Edit1Change()
 {
-    if (CanModifySeries()) EditedSeries->Marks()->GetCallout()->SetArrowHeadSize(UDHeadSize->value());
+    if (CanModifySeries()) EditedSeries->Marks()->GetCallout()->SetArrowHeadSize(Edit1->value());
 }
 
 void TFormTeeSeries::BCalloutPointerClick()

@@ -23,11 +23,10 @@ TFormTeeShape::TFormTeeShape(QWidget* Owner) : TTeeForm(Owner)
     SetClientSize(272, 205);
 
     PC1 = TeePlace(new QTabWidget(this), 0, 0, 272, 205);
-    TabFormat = new QWidget;
-    PC1->addTab(TabFormat, "Format");
+    TabFormat = TeeAddTab(PC1, "Format");
     BBackColor = TeeAddButton<TButtonColor>(TabFormat, "&Color...", 8, 8, 80);
     Button4 = TeeAddButton<TButtonPen>(TabFormat, "&Frame...", 8, 38, 80);
-    Button6 = TeePlace(new QPushButton("&Pattern...", TabFormat), 8, 68, 80, 25);
+    auto* pattern = TeePlace(new QPushButton("&Pattern...", TabFormat), 8, 68, 80, 25);
     CBRound = TeePlace(new QCheckBox("&Round Frame", TabFormat), 100, 12, 150, 17);
     CBTransparent = TeePlace(new QCheckBox("&Transparent", TabFormat), 100, 42, 150, 17);
     auto* bevelLabel = TeePlace(new QLabel("&Bevel:", TabFormat), 8, 108, 50, 13);
@@ -38,31 +37,26 @@ TFormTeeShape::TFormTeeShape(QWidget* Owner) : TTeeForm(Owner)
     EBevWidth = TeePlace(new QSpinBox(TabFormat), 200, 104, 50, 21);
     EBevWidth->setRange(1, 100);
     EBevWidth->setValue(1);
-    UDBevW = EBevWidth;
     sizeLabel->setBuddy(EBevWidth);
     auto* transpLabel = TeePlace(new QLabel("&Transparency:", TabFormat), 8, 140, 80, 13);
     EShadowTransp = TeePlace(new QSpinBox(TabFormat), 90, 136, 50, 21);
     EShadowTransp->setRange(0, 100);
-    UDShadowTransp = EShadowTransp;
     transpLabel->setBuddy(EShadowTransp);
-    TabText = new QWidget;
-    PC1->addTab(TabText, "Text");
-    TabGradient = new QWidget;
-    PC1->addTab(TabGradient, "Gradient");
-    TabShadow = new QWidget;
-    PC1->addTab(TabShadow, "Shadow");
+    TabText = TeeAddTab(PC1, "Text");
+    QWidget* gradientTab = TeeAddTab(PC1, "Gradient");
+    QWidget* shadowTab = TeeAddTab(PC1, "Shadow");
 
     GradientEditor = new TTeeGradientEditor(this, nullptr);
-    AddFormTo(GradientEditor, TabGradient);
+    AddFormTo(GradientEditor, gradientTab);
     FontEditor = InsertTeeFontEditor(TabText);
-    ShadowEditor = InsertTeeShadowEditor(TabShadow);
+    ShadowEditor = InsertTeeShadowEditor(shadowTab);
 
     Bind(CBRound, &QCheckBox::toggled, [this] { CBRoundClick(); });
     Bind(CBTransparent, &QCheckBox::toggled, [this] { CBTransparentClick(); });
     Bind(CBBevel, &QComboBox::currentIndexChanged, [this] { CBBevelChange(); });
     Bind(EBevWidth, &QSpinBox::valueChanged, [this] { EBevWidthChange(); });
     Bind(EShadowTransp, &QSpinBox::valueChanged, [this] { EShadowTranspChange(); });
-    Bind(Button6, &QPushButton::clicked, [this] { Button6Click(); });
+    Bind(pattern, &QPushButton::clicked, [this] { Button6Click(); });
     BBackColor->OnClick = [this](QObject*) { BColorClick(); };
     FCreating = false;
 }
@@ -86,8 +80,8 @@ void TFormTeeShape::RefreshControls(TTeeCustomShape* Shape)
         CBRound->setChecked(Shape->GetShapeStyle() == fosRoundRectangle);
         CBTransparent->setChecked(Shape->GetTransparent());
         CBBevel->setCurrentIndex(int(Shape->GetBevel()));
-        UDBevW->setValue(Shape->GetBevelWidth());
-        UDShadowTransp->setValue(Shape->GetTransparency());
+        EBevWidth->setValue(Shape->GetBevelWidth());
+        EShadowTransp->setValue(Shape->GetTransparency());
         GradientEditor->RefreshGradient(Shape->GetGradient());
         FontEditor->RefreshControls(Shape->GetFont());
         ShadowEditor->RefreshControls(Shape->GetShadow());
@@ -102,7 +96,6 @@ void TFormTeeShape::EnableBevel()
 {
     const bool bevel = EditedShape && EditedShape->GetBevel() != bvNone;
     EBevWidth->setEnabled(bevel);
-    UDBevW->setEnabled(bevel);
 }
 
 void TFormTeeShape::CBRoundClick()
@@ -124,12 +117,12 @@ void TFormTeeShape::CBBevelChange()
 
 void TFormTeeShape::EBevWidthChange()
 {
-    if (!FCreating && EditedShape) EditedShape->SetBevelWidth(UDBevW->value());
+    if (!FCreating && EditedShape) EditedShape->SetBevelWidth(EBevWidth->value());
 }
 
 void TFormTeeShape::EShadowTranspChange()
 {
-    if (!FCreating && EditedShape) EditedShape->SetTransparency(UDShadowTransp->value());
+    if (!FCreating && EditedShape) EditedShape->SetTransparency(EShadowTransp->value());
 }
 
 void TFormTeeShape::Button6Click()

@@ -18,18 +18,13 @@ public:
     QTabWidget* PC1 = nullptr;
     QWidget* TabFormat = nullptr;
     TButtonColor* BBackColor = nullptr;
-    TButtonPen* Button4 = nullptr;   // frame
-    QPushButton* Button6 = nullptr;  // pattern
+    TButtonPen* Button4 = nullptr;  // frame
     QCheckBox* CBRound = nullptr;
     QCheckBox* CBTransparent = nullptr;
     QComboBox* CBBevel = nullptr;
     QSpinBox* EBevWidth = nullptr;
-    QSpinBox* UDBevW = nullptr;
     QSpinBox* EShadowTransp = nullptr;
-    QSpinBox* UDShadowTransp = nullptr;
     QWidget* TabText = nullptr;
-    QWidget* TabGradient = nullptr;
-    QWidget* TabShadow = nullptr;
 
     TTeeFontEditor* FontEditor = nullptr;
     TTeeGradientEditor* GradientEditor = nullptr;

@@ -40,33 +40,27 @@ void TFormTeeTitle::Build()
     layout->addWidget(panel1);
     PageControlTitle = new QTabWidget(this);
     layout->addWidget(PageControlTitle, 1);
-    TabSheet1 = TeeAddTab(PageControlTitle, "Style");
-    QLabel* label1 = TeeAddLabel(TabSheet1, "&Text:", 8, 6);
-    MText = TeePlace(new QPlainTextEdit(TabSheet1), 8, 22, 220, 110);
+    QWidget* styleTab = TeeAddTab(PageControlTitle, "Style");
+    QLabel* label1 = TeeAddLabel(styleTab, "&Text:", 8, 6);
+    MText = TeePlace(new QPlainTextEdit(styleTab), 8, 22, 220, 110);
     label1->setBuddy(MText);
-    CBVisible = TeeAddCheck(TabSheet1, "&Visible", 240, 22);
-    CBAdjust = TeeAddCheck(TabSheet1, "&Adjust Frame", 240, 44);
-    CBAlign = TeeAddCombo(TabSheet1, 240, 86, 90, {"Left", "Center", "Right"},
-                          TeeAddLabel(TabSheet1, "Alig&nment:", 240, 70));
-    TabSheet2 = TeeAddTab(PageControlTitle, "Position");
-    auto* group = TeePlace(new QGroupBox(TabSheet2), 8, 8, 180, 90);
+    CBVisible = TeeAddCheck(styleTab, "&Visible", 240, 22);
+    CBAdjust = TeeAddCheck(styleTab, "&Adjust Frame", 240, 44);
+    CBAlign =
+        TeeAddCombo(styleTab, 240, 86, 90, {"Left", "Center", "Right"}, TeeAddLabel(styleTab, "Alig&nment:", 240, 70));
+    QWidget* positionTab = TeeAddTab(PageControlTitle, "Position");
+    auto* group = TeePlace(new QGroupBox(positionTab), 8, 8, 180, 90);
     CBCustPos = TeeAddCheck(group, "&Custom:", 8, 8);
     ECustLeft = TeeAddSpin(group, 50, 32, 70, -1000, 1000, 5, TeeAddLabel(group, "L&eft:", 8, 36));
-    UDLeft = ECustLeft;
     ECustTop = TeeAddSpin(group, 50, 58, 70, -1000, 1000, 5, TeeAddLabel(group, "T&op:", 8, 62));
-    UDTop = ECustTop;
     ECustLeft->setEnabled(false);
     ECustTop->setEnabled(false);
     // FormCreate
-    PageControlTitle->setCurrentWidget(TabSheet1);
+    PageControlTitle->setCurrentWidget(styleTab);
 
     Bind(CBTitles, &QComboBox::activated, [this] { CBTitlesChange(); });
-    Bind(CBVisible, &QCheckBox::clicked, [this] {
-        if (Title) Title->SetVisible(CBVisible->isChecked());
-    });
-    Bind(CBAdjust, &QCheckBox::clicked, [this] {
-        if (Title) Title->SetAdjustFrame(CBAdjust->isChecked());
-    });
+    BindTo(CBVisible, &QCheckBox::clicked, Title, &TChartTitle::SetVisible);
+    BindTo(CBAdjust, &QCheckBox::clicked, Title, &TChartTitle::SetAdjustFrame);
     Bind(CBAlign, &QComboBox::activated, [this] {
         const TAlignment align[] = {taLeftJustify, taCenter, taRightJustify};
         if (Title && CBAlign->currentIndex() >= 0) Title->SetAlignment(align[CBAlign->currentIndex()]);
@@ -78,10 +72,10 @@ void TFormTeeTitle::Build()
         EnableCustomPosition();
     });
     Bind(ECustLeft, &QSpinBox::valueChanged, [this] {
-        if (CanChangeCust() && Title->GetLeft() != UDLeft->value()) Title->SetLeft(UDLeft->value());
+        if (CanChangeCust() && Title->GetLeft() != ECustLeft->value()) Title->SetLeft(ECustLeft->value());
     });
     Bind(ECustTop, &QSpinBox::valueChanged, [this] {
-        if (CanChangeCust() && Title->GetTop() != UDTop->value()) Title->SetTop(UDTop->value());
+        if (CanChangeCust() && Title->GetTop() != ECustTop->value()) Title->SetTop(ECustTop->value());
     });
 }
 
@@ -141,8 +135,8 @@ void TFormTeeTitle::SetTitleControls()
     CBCustPos->setChecked(Title->GetCustomPosition());
     const bool position = FSettingPosition;
     FSettingPosition = true;
-    UDLeft->setValue(Title->GetLeft());
-    UDTop->setValue(Title->GetTop());
+    ECustLeft->setValue(Title->GetLeft());
+    ECustTop->setValue(Title->GetTop());
     FSettingPosition = position;
     EnableCustomPosition();
     FSettingMemo = true;
@@ -159,8 +153,8 @@ void TFormTeeTitle::EnableCustomPosition()
     if (custom && Title) {
         const bool position = FSettingPosition;
         FSettingPosition = true;
-        UDLeft->setValue(Title->GetLeft());
-        UDTop->setValue(Title->GetTop());
+        ECustLeft->setValue(Title->GetLeft());
+        ECustTop->setValue(Title->GetTop());
         FSettingPosition = position;
     }
 }

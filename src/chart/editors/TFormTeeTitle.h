@@ -17,17 +17,13 @@ public:
 
     QComboBox* CBTitles = nullptr;
     QTabWidget* PageControlTitle = nullptr;
-    QWidget* TabSheet1 = nullptr;
     QPlainTextEdit* MText = nullptr;
     QCheckBox* CBVisible = nullptr;
     QCheckBox* CBAdjust = nullptr;
     QComboBox* CBAlign = nullptr;
-    QWidget* TabSheet2 = nullptr;
     QCheckBox* CBCustPos = nullptr;
     QSpinBox* ECustLeft = nullptr;
-    QSpinBox* UDLeft = nullptr;
     QSpinBox* ECustTop = nullptr;
-    QSpinBox* UDTop = nullptr;
 
     TCustomChart* Chart = nullptr;
     TChartTitle* Title = nullptr;

@@ -27,16 +27,16 @@ TFormTeeTools::TFormTeeTools(QWidget* Owner) : TTeeForm(Owner)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    PTop = new QWidget(this);
-    PTop->setFixedHeight(33);
-    BAdd = TeeAddButton(PTop, "&Add...", 4, 4);
-    BDelete = TeeAddButton(PTop, "&Delete", 84, 4);
-    CBActive = TeeAddCheck(PTop, "A&ctive", 168, 8);
-    Panel2 = TeePlace(new QWidget(PTop), 250, 2, 60, 28);
-    BMoveUp = TeePlace(new QToolButton(Panel2), 0, 2, 28, 24);
-    BMoveDown = TeePlace(new QToolButton(Panel2), 30, 2, 28, 24);
+    auto* top = new QWidget(this);
+    top->setFixedHeight(33);
+    BAdd = TeeAddButton(top, "&Add...", 4, 4);
+    BDelete = TeeAddButton(top, "&Delete", 84, 4);
+    CBActive = TeeAddCheck(top, "A&ctive", 168, 8);
+    auto* moveButtons = TeePlace(new QWidget(top), 250, 2, 60, 28);
+    BMoveUp = TeePlace(new QToolButton(moveButtons), 0, 2, 28, 24);
+    BMoveDown = TeePlace(new QToolButton(moveButtons), 30, 2, 28, 24);
     TeeSetArrowIcons(BMoveUp, BMoveDown);
-    layout->addWidget(PTop);
+    layout->addWidget(top);
 
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     LBTools = new QListWidget(splitter);

@@ -14,12 +14,9 @@ class TFormTeeTools : public TTeeForm {
 public:
     Q_INVOKABLE explicit TFormTeeTools(QWidget* Owner = nullptr);
     ~TFormTeeTools() override;
-
-    QWidget* PTop = nullptr;
     QPushButton* BAdd = nullptr;
     QPushButton* BDelete = nullptr;
     QCheckBox* CBActive = nullptr;
-    QWidget* Panel2 = nullptr;
     QToolButton* BMoveUp = nullptr;
     QToolButton* BMoveDown = nullptr;
     QListWidget* LBTools = nullptr;

@@ -38,53 +38,40 @@ void TFormTeeWall::Build()
     SetClientSize(380, 200);
     CBView3dWalls = TeeAddCheck(this, "&Visible Walls", 8, 8);
     EAllSize = TeeAddSpin(this, 176, 6, 56, 0, 100, 1, TeeAddLabel(this, "Size:", 140, 10));
-    UDAllSize = EAllSize;
     TabSubWalls = TeePlace(new QTabBar(this), 4, 34, 372, 24);
     for (const char* tab : {"Left", "Right", "Bottom", "Back"}) TabSubWalls->addTab(tab);
     auto* area = TeePlace(new QWidget(this), 4, 58, 372, 138);
     BWallColor = TeeAddButton<TButtonColor>(area, "&Color...", 8, 8, 80);
     BWallPen = TeeAddButton<TButtonPen>(area, "B&order...", 8, 38, 80);
-    BWallBrush = TeeAddButton(area, "&Pattern...", 8, 68, 80);
+    QPushButton* pattern = TeeAddButton(area, "&Pattern...", 8, 68, 80);
     BGradient = TeeAddButton(area, "&Gradient...", 8, 98, 80);
     SEWallSize = TeeAddSpin(area, 180, 8, 56, 0, 100, 1, TeeAddLabel(area, "Siz&e:", 110, 12));
-    UDWallSize = SEWallSize;
     CBTransp = TeeAddCheck(area, "&Transparent", 110, 40);
     CBDark3D = TeeAddCheck(area, "&Dark 3D", 110, 62);
     CBVisible = TeeAddCheck(area, "V&isible", 250, 40);
     CBAutoHide = TeeAddCheck(area, "&Auto Hide", 250, 62);
     Edit1 = TeeAddSpin(area, 200, 96, 56, 0, 100, 1, TeeAddLabel(area, "T&ransparency:", 110, 100));
-    UDTransp = Edit1;
 
     Bind(TabSubWalls, &QTabBar::currentChanged, [this] { TabSubWallsChange(); });
-    Bind(CBView3dWalls, &QCheckBox::clicked, [this] {
-        if (FChart) FChart->SetView3DWalls(CBView3dWalls->isChecked());
-    });
+    BindTo(CBView3dWalls, &QCheckBox::clicked, FChart, &TCustomChart::SetView3DWalls);
     Bind(SEWallSize, &QSpinBox::valueChanged, [this] {
         if (!Wall || !isVisible()) return;
-        Wall->SetSize(UDWallSize->value());
+        Wall->SetSize(SEWallSize->value());
         CBDark3D->setEnabled(Wall->GetSize() > 0);
     });
     Bind(EAllSize, &QSpinBox::valueChanged, [this] {
         if (!FChart || !isVisible()) return;
-        FChart->GetWalls()->SetSize(UDAllSize->value());
+        FChart->GetWalls()->SetSize(EAllSize->value());
         SetWallControls();
     });
-    Bind(CBTransp, &QCheckBox::clicked, [this] {
-        if (Wall) Wall->SetTransparent(CBTransp->isChecked());
-    });
-    Bind(CBDark3D, &QCheckBox::clicked, [this] {
-        if (Wall) Wall->SetDark3D(CBDark3D->isChecked());
-    });
-    Bind(CBVisible, &QCheckBox::clicked, [this] {
-        if (Wall) Wall->SetVisible(CBVisible->isChecked());
-    });
-    Bind(CBAutoHide, &QCheckBox::clicked, [this] {
-        if (Wall) Wall->SetAutoHide(CBAutoHide->isChecked());
-    });
+    BindTo(CBTransp, &QCheckBox::clicked, Wall, &TChartWall::SetTransparent);
+    BindTo(CBDark3D, &QCheckBox::clicked, Wall, &TChartWall::SetDark3D);
+    BindTo(CBVisible, &QCheckBox::clicked, Wall, &TChartWall::SetVisible);
+    BindTo(CBAutoHide, &QCheckBox::clicked, Wall, &TChartWall::SetAutoHide);
     Bind(Edit1, &QSpinBox::valueChanged, [this] {
-        if (Wall && isVisible()) Wall->SetTransparency(UDTransp->value());
+        if (Wall && isVisible()) Wall->SetTransparency(Edit1->value());
     });
-    Bind(BWallBrush, &QPushButton::clicked, [this] {
+    Bind(pattern, &QPushButton::clicked, [this] {
         if (Wall) EditChartBrush(this, Wall->GetBrush());
     });
     Bind(BGradient, &QPushButton::clicked, [this] { BGradientClick(); });
@@ -126,14 +113,14 @@ void TFormTeeWall::SetWallControls()
     if (!Wall || !FChart) return;
     TFilling filling(this);
     CBView3dWalls->setChecked(FChart->GetView3DWalls());
-    UDWallSize->setValue(Wall->GetSize());
+    SEWallSize->setValue(Wall->GetSize());
     CBTransp->setChecked(Wall->GetTransparent());
     CBDark3D->setChecked(Wall->GetDark3D());
     CBDark3D->setEnabled(Wall->GetSize() >= 1);
     CBVisible->setChecked(Wall->GetVisible());
     CBAutoHide->setChecked(Wall->GetAutoHide());
-    UDTransp->setValue(Wall->GetTransparency());
-    UDAllSize->setValue(Wall->GetSize());
+    Edit1->setValue(Wall->GetTransparency());
+    EAllSize->setValue(Wall->GetSize());
     BWallPen->LinkPen(Wall->GetPen());
     CBAutoHide->setVisible(Wall != FChart->GetBottomWall());
     BWallColor->LinkProperty(Wall, "Color");

@@ -16,19 +16,15 @@ public:
 
     QCheckBox* CBView3dWalls = nullptr;
     QSpinBox* EAllSize = nullptr;
-    QSpinBox* UDAllSize = nullptr;
     QTabBar* TabSubWalls = nullptr;
     TButtonColor* BWallColor = nullptr;
     TButtonPen* BWallPen = nullptr;
-    QPushButton* BWallBrush = nullptr;
     QSpinBox* SEWallSize = nullptr;
-    QSpinBox* UDWallSize = nullptr;
     QCheckBox* CBTransp = nullptr;
     QCheckBox* CBDark3D = nullptr;
     QPushButton* BGradient = nullptr;
     QCheckBox* CBVisible = nullptr;
     QSpinBox* Edit1 = nullptr;
-    QSpinBox* UDTransp = nullptr;
     QCheckBox* CBAutoHide = nullptr;
 
     TChartWall* Wall = nullptr;

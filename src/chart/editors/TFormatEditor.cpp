@@ -58,26 +58,26 @@ TFormatEditor::TFormatEditor(QWidget* Owner) : TTeeForm(Owner)
     setWindowTitle("Numeric Format");
     SetClientSize(274, 269);
 
-    GroupBox1 = TeePlace(new QGroupBox(this), 8, 4, 258, 104);
-    RBDate = TeePlace(new QRadioButton("&Date Time:", GroupBox1), 8, 16, 92, 17);
-    CBDate = AddCombo(GroupBox1, 14);
+    auto* dateGroup = TeePlace(new QGroupBox(this), 8, 4, 258, 104);
+    RBDate = TeePlace(new QRadioButton("&Date Time:", dateGroup), 8, 16, 92, 17);
+    CBDate = AddCombo(dateGroup, 14);
     CBDate->addItems({"mm-yyyy", "mm-dd-yy", "dd-mm-yyyy", "mmm", "ddd", "MM"});
-    RBGeo = TeePlace(new QRadioButton("&Geographic:", GroupBox1), 8, 46, 92, 17);
-    CBGeo = AddCombo(GroupBox1, 44);
-    RBCustom = TeePlace(new QRadioButton("&Custom:", GroupBox1), 8, 76, 92, 17);
-    CBCustom = AddCombo(GroupBox1, 74);
+    RBGeo = TeePlace(new QRadioButton("&Geographic:", dateGroup), 8, 46, 92, 17);
+    CBGeo = AddCombo(dateGroup, 44);
+    RBCustom = TeePlace(new QRadioButton("&Custom:", dateGroup), 8, 76, 92, 17);
+    CBCustom = AddCombo(dateGroup, 74);
 
-    Panel2 = TeePlace(new QWidget(this), 8, 112, 258, 112);
-    RBInteger = TeePlace(new QRadioButton("&Number", Panel2), 8, 6, 100, 17);
-    CBPercent = TeePlace(new QCheckBox("&Percent", Panel2), 24, 32, 90, 17);
-    CBThousands = TeePlace(new QCheckBox("&Thousands", Panel2), 24, 56, 90, 17);
-    CBCurrency = TeePlace(new QCheckBox("C&urrency", Panel2), 24, 80, 90, 17);
-    Label1 = TeePlace(new QLabel("D&ecimals:", Panel2), 130, 34, 66, 13);
-    Edit1 = AddSpin(Panel2, Label1, 30);
+    auto* numberPanel = TeePlace(new QWidget(this), 8, 112, 258, 112);
+    RBInteger = TeePlace(new QRadioButton("&Number", numberPanel), 8, 6, 100, 17);
+    CBPercent = TeePlace(new QCheckBox("&Percent", numberPanel), 24, 32, 90, 17);
+    CBThousands = TeePlace(new QCheckBox("&Thousands", numberPanel), 24, 56, 90, 17);
+    CBCurrency = TeePlace(new QCheckBox("C&urrency", numberPanel), 24, 80, 90, 17);
+    auto* decimalsLabel = TeePlace(new QLabel("D&ecimals:", numberPanel), 130, 34, 66, 13);
+    Edit1 = AddSpin(numberPanel, decimalsLabel, 30);
     UpDown1 = Edit1;
-    CBFixedDecimals = TeePlace(new QCheckBox("F&ixed", Panel2), 130, 58, 90, 17);
-    Label2 = TeePlace(new QLabel("&Fixed:", Panel2), 130, 84, 66, 13);
-    Edit2 = AddSpin(Panel2, Label2, 80);
+    CBFixedDecimals = TeePlace(new QCheckBox("F&ixed", numberPanel), 130, 58, 90, 17);
+    auto* fixedLabel = TeePlace(new QLabel("&Fixed:", numberPanel), 130, 84, 66, 13);
+    Edit2 = AddSpin(numberPanel, fixedLabel, 80);
     UpDown2 = Edit2;
 
     Panel1 = TeePlace(new QWidget(this), 0, 232, 274, 37);
@@ -87,10 +87,7 @@ TFormatEditor::TFormatEditor(QWidget* Owner) : TTeeForm(Owner)
     // The four choices are exclusive, but they sit in two places: the handlers untick.
     for (QRadioButton* b : {RBDate, RBGeo, RBCustom, RBInteger}) b->setAutoExclusive(false);
 
-    BindModal(Button1, mrOk);
-    BindModal(Button2, mrCancel);
-    SetDefaultButton(Button1);
-    SetCancelButton(Button2);
+    BindOkCancel(Button1, Button2);
     for (QRadioButton* b : {RBDate, RBGeo, RBCustom})
         Bind(b, &QRadioButton::toggled, [this, b](bool on) {
             if (!on) return;

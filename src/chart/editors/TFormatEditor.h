@@ -13,14 +13,12 @@ public:
     QWidget* Panel1 = nullptr;
     QPushButton* Button1 = nullptr;  // OK
     QPushButton* Button2 = nullptr;  // Cancel
-    QGroupBox* GroupBox1 = nullptr;
     QComboBox* CBCustom = nullptr;
     QComboBox* CBDate = nullptr;
     QRadioButton* RBDate = nullptr;
     QRadioButton* RBCustom = nullptr;
     QRadioButton* RBGeo = nullptr;
     QComboBox* CBGeo = nullptr;
-    QWidget* Panel2 = nullptr;
     QRadioButton* RBInteger = nullptr;
     QCheckBox* CBPercent = nullptr;
     QCheckBox* CBThousands = nullptr;
@@ -29,8 +27,6 @@ public:
     // Each edit and its up-down are one spin box: decimals, and fixed integer digits.
     QSpinBox* Edit1 = nullptr;
     QSpinBox* UpDown1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
     QSpinBox* Edit2 = nullptr;
     QSpinBox* UpDown2 = nullptr;
 

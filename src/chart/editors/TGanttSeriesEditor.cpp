@@ -22,16 +22,14 @@ TGanttSeriesEditor::TGanttSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
     SetClientSize(300, 130);
     QLabel* height = TeeAddLabel(this, "&Height:", 8, 12);
     SEPointVertSize = TeeAddSpin(this, 80, 8, 60, 1, 1000, 1, height);
-    UDPointVertSize = SEPointVertSize;
     BConnLines = TeeAddButton<TButtonPen>(this, "Co&nnecting Lines...", 8, 38, 120);
     CBColorEach = TeeAddCheck(this, "Color &Each", 160, 10);
     BColor = TeeAddButton<TButtonColor>(this, "&Color...", 160, 32, 80);
     Edit1 = TeeAddSpin(this, 90, 76, 56, 0, 100, 1, TeeAddLabel(this, "&Transparency:", 8, 80));
-    UpDown1 = Edit1;
     SetBorderStyle(fbsDialog);
 
     Bind(SEPointVertSize, &QSpinBox::valueChanged, [this] {
-        if (Series && isVisible()) Series->GetPointer()->SetVertSize(UDPointVertSize->value());
+        if (Series && isVisible()) Series->GetPointer()->SetVertSize(SEPointVertSize->value());
     });
     Bind(CBColorEach, &QCheckBox::clicked, [this] {
         if (!Series) return;
@@ -39,7 +37,7 @@ TGanttSeriesEditor::TGanttSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
         BColor->setEnabled(!Series->GetColorEachPoint());
     });
     Bind(Edit1, &QSpinBox::valueChanged, [this] {
-        if (Series && isVisible()) Series->SetTransparency(UpDown1->value());
+        if (Series && isVisible()) Series->SetTransparency(Edit1->value());
     });
     BColor->OnClick = [this](QObject*) {
         if (!Series) return;
@@ -54,12 +52,12 @@ void TGanttSeriesEditor::FormShow()
     Series = qobject_cast<TGanttSeries*>(TagObject());
     if (Series) {
         TFilling filling(this);
-        UDPointVertSize->setValue(Series->GetPointer()->GetVertSize());
+        SEPointVertSize->setValue(Series->GetPointer()->GetVertSize());
         BConnLines->LinkPen(Series->GetConnectingPen());
         CBColorEach->setChecked(Series->GetColorEachPoint());
         BColor->LinkProperty(Series, "SeriesColor");
         BColor->setEnabled(!Series->GetColorEachPoint());
-        UpDown1->setValue(Series->GetTransparency());
+        Edit1->setValue(Series->GetTransparency());
         if (!PointerForm) {
             PointerForm = TeeInsertPointerForm(this, Series->GetPointer(), TeeMsg_GalleryGantt);
             if (auto* pointer = qobject_cast<TSeriesPointerEditor*>(PointerForm)) pointer->HideSizeOptions();
@@ -73,24 +71,22 @@ TArrowSeriesEditor::TArrowSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
     setObjectName("ArrowSeriesEditor");
     SetClientSize(300, 130);
     BPen = TeeAddButton<TButtonPen>(this, "&Border...", 8, 8, 80);
-    BBrush = TeeAddButton(this, "&Pattern...", 8, 38, 80);
+    QPushButton* pattern = TeeAddButton(this, "&Pattern...", 8, 38, 80);
     SEArrowWidth = TeeAddSpin(this, 150, 8, 56, 1, 100, 1, TeeAddLabel(this, "&Width:", 100, 12));
-    UDArrowWidth = SEArrowWidth;
     QLabel* height = TeeAddLabel(this, "&Height:", 100, 42);
     SEArrowHeight = TeeAddSpin(this, 150, 38, 56, 1, 100, 1, height);
-    UDArrowHeight = SEArrowHeight;
     CBColorEach = TeeAddCheck(this, "Color &Each", 8, 76);
     BArrowColor = TeeAddButton<TButtonColor>(this, "&Color...", 100, 72, 80);
     SetBorderStyle(fbsDialog);
 
-    Bind(BBrush, &QPushButton::clicked, [this] {
+    Bind(pattern, &QPushButton::clicked, [this] {
         if (Series) EditChartBrush(this, Series->GetPointer()->GetBrush());
     });
     Bind(SEArrowWidth, &QSpinBox::valueChanged, [this] {
-        if (Series && isVisible()) Series->SetArrowWidth(UDArrowWidth->value());
+        if (Series && isVisible()) Series->SetArrowWidth(SEArrowWidth->value());
     });
     Bind(SEArrowHeight, &QSpinBox::valueChanged, [this] {
-        if (Series && isVisible()) Series->SetArrowHeight(UDArrowHeight->value());
+        if (Series && isVisible()) Series->SetArrowHeight(SEArrowHeight->value());
     });
     Bind(CBColorEach, &QCheckBox::clicked, [this] {
         if (!Series) return;
@@ -106,8 +102,8 @@ void TArrowSeriesEditor::FormShow()
     if (Series) {
         TFilling filling(this);
         BPen->LinkPen(Series->GetPointer()->GetPen());
-        UDArrowWidth->setValue(Series->GetArrowWidth());
-        UDArrowHeight->setValue(Series->GetArrowHeight());
+        SEArrowWidth->setValue(Series->GetArrowWidth());
+        SEArrowHeight->setValue(Series->GetArrowHeight());
         CBColorEach->setChecked(Series->GetColorEachPoint());
         BArrowColor->LinkProperty(Series, "SeriesColor");
         BArrowColor->setEnabled(!Series->GetColorEachPoint());

@@ -13,12 +13,10 @@ public:
     Q_INVOKABLE explicit TGanttSeriesEditor(QWidget* Owner = nullptr);
 
     QSpinBox* SEPointVertSize = nullptr;
-    QSpinBox* UDPointVertSize = nullptr;
     TButtonPen* BConnLines = nullptr;
     QCheckBox* CBColorEach = nullptr;
     TButtonColor* BColor = nullptr;
     QSpinBox* Edit1 = nullptr;
-    QSpinBox* UpDown1 = nullptr;
 
     TGanttSeries* Series = nullptr;
     TTeeForm* PointerForm = nullptr;
@@ -32,11 +30,8 @@ public:
     Q_INVOKABLE explicit TArrowSeriesEditor(QWidget* Owner = nullptr);
 
     TButtonPen* BPen = nullptr;
-    QPushButton* BBrush = nullptr;
     QSpinBox* SEArrowWidth = nullptr;
-    QSpinBox* UDArrowWidth = nullptr;
     QSpinBox* SEArrowHeight = nullptr;
-    QSpinBox* UDArrowHeight = nullptr;
     QCheckBox* CBColorEach = nullptr;
     TButtonColor* BArrowColor = nullptr;
 

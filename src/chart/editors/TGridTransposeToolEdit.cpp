@@ -15,9 +15,9 @@ TGridTransposeToolEdit::TGridTransposeToolEdit(QWidget* Owner) : TTeeForm(Owner)
     setObjectName("GridTransposeToolEdit");
     setWindowTitle(QString::fromStdString(TeeMsg_GridTranspose));
     SetClientSize(260, 90);
-    Label1 = TeePlace(new QLabel("&Grid 3D Series:", this), 8, 12, 100, 13);
+    auto* label = TeePlace(new QLabel("&Grid 3D Series:", this), 8, 12, 100, 13);
     CBSeries = TeePlace(new QComboBox(this), 110, 8, 140, 21);
-    Label1->setBuddy(CBSeries);
+    label->setBuddy(CBSeries);
     BTranspose = TeePlace(new QPushButton("&Transpose now", this), 110, 44, 140, 25);
     BTranspose->setEnabled(false);
     Bind(CBSeries, &QComboBox::currentIndexChanged, [this] { CBSeriesChange(); });

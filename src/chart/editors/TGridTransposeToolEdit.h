@@ -11,7 +11,6 @@ public:
     Q_INVOKABLE explicit TGridTransposeToolEdit(QWidget* Owner = nullptr);
     ~TGridTransposeToolEdit() override;
 
-    QLabel* Label1 = nullptr;
     QComboBox* CBSeries = nullptr;
     QPushButton* BTranspose = nullptr;
 

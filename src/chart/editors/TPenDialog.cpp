@@ -22,16 +22,15 @@ TPenDialog::TPenDialog(QWidget* Owner) : TTeeForm(Owner)
     Position = poScreenCenter;
 
     CBVisible = TeePlace(new QCheckBox("&Visible", this), 8, 8, 90, 17);
-    LWidth = TeePlace(new QLabel("&Width:", this), 8, 37, 40, 13);
+    auto* widthLabel = TeePlace(new QLabel("&Width:", this), 8, 37, 40, 13);
     SEWidth = TeePlace(new QSpinBox(this), 48, 33, 48, 21);
     SEWidth->setRange(1, 100);
     SEWidth->setValue(1);
-    UDWidth = SEWidth;
-    LWidth->setBuddy(SEWidth);
-    Label1 = TeePlace(new QLabel("&Style:", this), 8, 68, 40, 13);
+    widthLabel->setBuddy(SEWidth);
+    auto* styleLabel = TeePlace(new QLabel("&Style:", this), 8, 68, 40, 13);
     CBStyle = TeePlace(new TComboFlat(this), 48, 64, 127, 21);
     CBStyle->addItems({"Solid", "Dash", "Dot", "Dash Dot", "Dash Dot Dot"});
-    Label1->setBuddy(CBStyle);
+    styleLabel->setBuddy(CBStyle);
     TeeOwnerDrawCombo(CBStyle, 16, [this](TCanvas* c, int i, const TRect& r, bool s) { CBStyleDrawItem(c, i, r, s); });
     BColor = TeeAddButton<TButtonColor>(this, "&Color...", 100, 4, 75);
     CBEndStyle = TeePlace(new TComboFlat(this), 100, 33, 75, 21);
@@ -39,10 +38,7 @@ TPenDialog::TPenDialog(QWidget* Owner) : TTeeForm(Owner)
     BOk = TeePlace(new QPushButton("OK", this), 182, 4, 60, 25);
     BCancel = TeePlace(new QPushButton("Cancel", this), 182, 33, 60, 25);
 
-    BindModal(BOk, mrOk);
-    BindModal(BCancel, mrCancel, [this] { BCancelClick(); });
-    SetDefaultButton(BOk);
-    SetCancelButton(BCancel);
+    BindOkCancel(BOk, BCancel, [this] { BCancelClick(); });
     Bind(CBVisible, &QCheckBox::toggled, [this] { CBVisibleClick(); });
     Bind(SEWidth, &QSpinBox::valueChanged, [this] { SEWidthChange(); });
     Bind(CBStyle, &QComboBox::currentIndexChanged, [this] { CBStyleChange(); });
@@ -80,7 +76,6 @@ void TPenDialog::FormShow()
             if (IsWindowsNT && CBStyle->count() == 5) CBStyle->addItem(QString::fromStdString(TeeMsg_SmallDotsPen));
             if (chartPen->GetSmallDots()) {
                 CBStyle->setCurrentIndex(CBStyle->count() - 1);
-                UDWidth->setEnabled(false);
                 SEWidth->setEnabled(false);
             } else {
                 CBStyle->setCurrentIndex(int(chartPen->GetStyle()));
@@ -92,7 +87,7 @@ void TPenDialog::FormShow()
         }
         // Pens that are not chart pens have no end style either.
         if (!chartPen) CBEndStyle->hide();
-        UDWidth->setValue(EditedPen->GetWidth());
+        SEWidth->setValue(EditedPen->GetWidth());
         EnablePenStyle();
         BColor->LinkProperty(EditedPen, "Color");
     }
@@ -115,7 +110,7 @@ void TPenDialog::CBVisibleClick()
 void TPenDialog::SEWidthChange()
 {
     if (!isVisible() || !EditedPen) return;
-    EditedPen->SetWidth(UDWidth->value());
+    EditedPen->SetWidth(SEWidth->value());
     EnablePenStyle();
     FModified = true;
 }
@@ -128,12 +123,10 @@ void TPenDialog::CBStyleChange()
     TChartPen* chartPen = EditedChartPen();
     if (IsSmallDotsItem(index)) {
         chartPen->SetSmallDots(true);
-        UDWidth->setEnabled(false);
         SEWidth->setEnabled(false);
     } else {
         EditedPen->SetStyle(TPenStyle(index));
         if (chartPen) chartPen->SetSmallDots(false);
-        UDWidth->setEnabled(true);
         SEWidth->setEnabled(true);
     }
     FModified = true;

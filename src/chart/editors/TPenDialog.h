@@ -19,11 +19,8 @@ public:
     QCheckBox* CBVisible = nullptr;
     // The width edit and its up-down are one spin box (minimum 1).
     QSpinBox* SEWidth = nullptr;
-    QSpinBox* UDWidth = nullptr;
-    QLabel* LWidth = nullptr;
     QPushButton* BOk = nullptr;
     QPushButton* BCancel = nullptr;
-    QLabel* Label1 = nullptr;
     TComboFlat* CBStyle = nullptr;
     TButtonColor* BColor = nullptr;
     TComboFlat* CBEndStyle = nullptr;

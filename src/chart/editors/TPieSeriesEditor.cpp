@@ -9,10 +9,11 @@
 #include <QTabWidget>
 
 #include "chart/editors/TButtonPen.h"
-#include "chart/editors/TFormTeeSeries.h"
 #include "chart/editors/TTeeGradientEditor.h"
 #include "chart/editors/TTeeShadowEditor.h"
+#include "chart/editors/TeeEditorClasses.h"
 #include "chart/editors/TeePenDlg.h"
+#include "chart/editors/TeeSubjectHandlers.h"
 #include "chart/engine/TCustomAxisPanel.h"
 #include "chart/engine/TeeColorButton.h"
 #include "chart/engine/TeeConst.h"
@@ -27,18 +28,15 @@ TPieSeriesEditor::TPieSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
     PageControl1 = TeeAlignClient(new QTabWidget(this));
     QWidget* options = TeeAddTab(PageControl1, "Options");
     CBDark3d = TeeAddCheck(options, "&Dark 3D", 8, 8);
-    SEExpBig = TeeAddSpin(options, 110, 30, 56, 0, 100, 5, TeeAddLabel(options, "&Explode biggest:", 8, 34));
-    UDExpBig = SEExpBig;
+    UDExpBig = TeeAddSpin(options, 110, 30, 56, 0, 100, 5, TeeAddLabel(options, "&Explode biggest:", 8, 34));
     CBPatterns = TeeAddCheck(options, "Pa&tterns", 8, 58);
     BPen = TeeAddButton<TButtonPen>(options, "&Border...", 8, 80, 80);
-    Edit1 = TeeAddSpin(options, 110, 112, 56, 1, 360, 5, TeeAddLabel(options, "Total angle:", 8, 116));
-    Edit1->setValue(360);
-    UDAngleSize = Edit1;
-    BShadow = TeeAddButton(options, "S&hadow...", 190, 4, 80);
+    UDAngleSize = TeeAddSpin(options, 110, 112, 56, 1, 360, 5, TeeAddLabel(options, "Total angle:", 8, 116));
+    UDAngleSize->setValue(360);
+    QPushButton* shadow = TeeAddButton(options, "S&hadow...", 190, 4, 80);
     CBMarksAutoPosition = TeeAddCheck(options, "&Auto Mark Position", 190, 36);
     Edit2 = TeeAddSpin(options, 270, 58, 56, 0, 255, 5, TeeAddLabel(options, "Dark Border:", 190, 62));
     Edit2->setValue(255);
-    UpDown1 = Edit2;
     CBMultiple =
         TeeAddCombo(options, 270, 88, 80, {"Automatic", "Disable"}, TeeAddLabel(options, "&Multiple Pies:", 190, 92));
     QWidget* group = TeeAddTab(PageControl1, "Group Slices");
@@ -53,25 +51,20 @@ TPieSeriesEditor::TPieSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
     CBColorEach = TeeAddCheck(colors, "Color &Each slice", 8, 8);
     BColor = TeeAddButton<TButtonColor>(colors, "&Color...", 8, 32, 80);
 
-    auto series = [this](auto&& Write) {
-        return [this, Write] {
-            if (Series) Write(Series);
-        };
-    };
+    auto series = [this](auto Write) { return OnSubject(Series, std::move(Write)); };
     using P = TPieSeries;
-    Bind(CBDark3d, &QCheckBox::clicked, series([this](P* s) { s->SetDark3D(CBDark3d->isChecked()); }));
-    Bind(SEExpBig, &QSpinBox::valueChanged, series([this](P* s) {
+    Bind(UDExpBig, &QSpinBox::valueChanged, series([this](P* s) {
              if (isVisible()) s->SetExplodeBiggest(UDExpBig->value());
          }));
-    Bind(CBPatterns, &QCheckBox::clicked, series([this](P* s) { s->SetUsePatterns(CBPatterns->isChecked()); }));
-    Bind(Edit1, &QSpinBox::valueChanged, series([this](P* s) {
+    Bind(UDAngleSize, &QSpinBox::valueChanged, series([this](P* s) {
              if (isVisible()) s->SetAngleSize(UDAngleSize->value());
          }));
-    Bind(BShadow, &QPushButton::clicked, series([this](P* s) { EditTeeShadow(this, s->Shadow()); }));
-    Bind(CBMarksAutoPosition, &QCheckBox::clicked,
-         series([this](P* s) { s->SetAutoMarkPosition(CBMarksAutoPosition->isChecked()); }));
+    Bind(shadow, &QPushButton::clicked, series([this](P* s) { EditTeeShadow(this, s->Shadow()); }));
+    BindChecks(
+        this, Series,
+        {{CBDark3d, &P::SetDark3D}, {CBPatterns, &P::SetUsePatterns}, {CBMarksAutoPosition, &P::SetAutoMarkPosition}});
     Bind(Edit2, &QSpinBox::valueChanged, series([this](P* s) {
-             if (isVisible()) s->SetDarkPen(UpDown1->value());
+             if (isVisible()) s->SetDarkPen(Edit2->value());
          }));
     Bind(CBMultiple, &QComboBox::activated,
          series([this](P* s) { s->SetMultiPie(CBMultiple->currentIndex() == 1 ? P::mpDisabled : P::mpAutomatic); }));
@@ -101,7 +94,7 @@ void TPieSeriesEditor::FormShow()
         BPen->LinkPen(Series->PiePen());
         UDAngleSize->setValue(Series->GetAngleSize());
         CBMarksAutoPosition->setChecked(Series->GetAutoMarkPosition());
-        UpDown1->setValue(Series->GetDarkPen());
+        Edit2->setValue(Series->GetDarkPen());
         CBMultiple->setCurrentIndex(Series->GetMultiPie() == TPieSeries::mpDisabled ? 1 : 0);
         CBOther->setCurrentIndex(int(Series->OtherSlice()->GetStyle()));
         EOtherValue->setText(QString::fromStdString(FloatToStr(Series->OtherSlice()->GetValue())));
@@ -110,15 +103,12 @@ void TPieSeriesEditor::FormShow()
         BColor->LinkProperty(Series, "SeriesColor");
         BColor->setEnabled(!Series->GetColorEachPoint());
         EnableOther();
-        if (!CircledForm)
-            for (QObject* o = parent(); o; o = o->parent())
-                if (auto* page = qobject_cast<TFormTeeSeries*>(o)) {
-                    CircledForm = page->InsertSeriesForm(&TCircledSeriesEditor::staticMetaObject, 1,
-                                                         TeeMsg_GalleryCircled, Series);
-                    auto* circled = static_cast<TCircledSeriesEditor*>(CircledForm);
-                    ShowControls(false, {circled->BBack, circled->CBTransp, circled->BGradient});
-                    break;
-                }
+        if (!CircledForm) {
+            CircledForm = TeeInsertSeriesForm(parentWidget(), &TCircledSeriesEditor::staticMetaObject, 1,
+                                              TeeMsg_GalleryCircled, Series);
+            if (auto* circled = static_cast<TCircledSeriesEditor*>(CircledForm))
+                ShowControls(false, {circled->BBack, circled->CBTransp, circled->BGradient});
+        }
     }
     TeeTranslateControl(this);
 }
@@ -143,15 +133,12 @@ TCircledSeriesEditor::TCircledSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
     SetClientSize(300, 150);
     CBCircled = TeeAddCheck(this, "&Circled", 8, 8);
     CB3D = TeeAddCheck(this, "&3 Dimensions", 8, 30);
-    Edit1 = TeeAddSpin(this, 80, 54, 56, 0, 360, 5, TeeAddLabel(this, "&Rotation:", 8, 58));
-    Edit1->setWrapping(true);
-    UDRot = Edit1;
-    Edit2 = TeeAddSpin(this, 80, 84, 60, 0, 2000, 5, TeeAddLabel(this, "&Horizontal:", 8, 88));
-    UDX = Edit2;
+    UDRot = TeeAddSpin(this, 80, 54, 56, 0, 360, 5, TeeAddLabel(this, "&Rotation:", 8, 58));
+    UDRot->setWrapping(true);
+    UDX = TeeAddSpin(this, 80, 84, 60, 0, 2000, 5, TeeAddLabel(this, "&Horizontal:", 8, 88));
     CBAutoXR = TeeAddCheck(this, "&Auto", 150, 86);
     CBAutoXR->setChecked(true);
-    Edit3 = TeeAddSpin(this, 80, 114, 60, 0, 2000, 5, TeeAddLabel(this, "&Vertical:", 8, 118));
-    UDY = Edit3;
+    UDY = TeeAddSpin(this, 80, 114, 60, 0, 2000, 5, TeeAddLabel(this, "&Vertical:", 8, 118));
     CBAutoYR = TeeAddCheck(this, "&Auto", 150, 116);
     CBAutoYR->setChecked(true);
     BBack = TeeAddButton<TButtonColor>(this, "C&olor...", 200, 8, 80);
@@ -164,11 +151,11 @@ TCircledSeriesEditor::TCircledSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
     Bind(CB3D, &QCheckBox::clicked, [this] {
         if (auto* chart = ChartOf(Series)) chart->SetView3D(CB3D->isChecked());
     });
-    Bind(Edit1, &QSpinBox::valueChanged, [this] {
+    Bind(UDRot, &QSpinBox::valueChanged, [this] {
         if (Series) Series->SetRotationAngle(UDRot->value());
     });
-    Bind(Edit2, &QSpinBox::valueChanged, [this] { RadiusChange(UDX, CBAutoXR, true); });
-    Bind(Edit3, &QSpinBox::valueChanged, [this] { RadiusChange(UDY, CBAutoYR, false); });
+    Bind(UDX, &QSpinBox::valueChanged, [this] { RadiusChange(UDX, CBAutoXR, true); });
+    Bind(UDY, &QSpinBox::valueChanged, [this] { RadiusChange(UDY, CBAutoYR, false); });
     Bind(CBAutoXR, &QCheckBox::clicked, [this] { AutoClick(UDX, CBAutoXR); });
     Bind(CBAutoYR, &QCheckBox::clicked, [this] { AutoClick(UDY, CBAutoYR); });
     Bind(CBTransp, &QCheckBox::clicked, [this] { CBTranspClick(); });

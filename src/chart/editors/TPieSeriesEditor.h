@@ -15,16 +15,12 @@ public:
 
     QTabWidget* PageControl1 = nullptr;
     QCheckBox* CBDark3d = nullptr;
-    QSpinBox* SEExpBig = nullptr;
     QSpinBox* UDExpBig = nullptr;
     QCheckBox* CBPatterns = nullptr;
     TButtonPen* BPen = nullptr;
-    QSpinBox* Edit1 = nullptr;
     QSpinBox* UDAngleSize = nullptr;
-    QPushButton* BShadow = nullptr;
     QCheckBox* CBMarksAutoPosition = nullptr;
     QSpinBox* Edit2 = nullptr;
-    QSpinBox* UpDown1 = nullptr;
     QComboBox* CBMultiple = nullptr;
     QComboBox* CBOther = nullptr;
     QLineEdit* EOtherValue = nullptr;
@@ -48,11 +44,8 @@ public:
 
     QCheckBox* CBCircled = nullptr;
     QCheckBox* CB3D = nullptr;
-    QSpinBox* Edit1 = nullptr;
     QSpinBox* UDRot = nullptr;
-    QSpinBox* Edit2 = nullptr;
     QSpinBox* UDX = nullptr;
-    QSpinBox* Edit3 = nullptr;
     QSpinBox* UDY = nullptr;
     QCheckBox* CBAutoXR = nullptr;
     QCheckBox* CBAutoYR = nullptr;

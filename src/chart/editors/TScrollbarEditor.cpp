@@ -23,12 +23,9 @@ TScrollbarEditor::TScrollbarEditor(QWidget* Owner) : TTeeForm(Owner)
     BArrows = TeeAddButton(this, "A&rrows...", 8, 104, 90);
     BGradient = TeeAddButton(this, "&Gradient...", 8, 136, 90);
     BBackColor = TeeAddButton<TButtonColor>(this, "Back &Color...", 116, 8, 110);
-    LBevel = TeeAddLabel(this, "B&evel:", 116, 46);
-    CBBevel = TeeAddCombo(this, 196, 42, 86, {"None", "Lowered", "Raised"}, LBevel);
-    LSize = TeeAddLabel(this, "&Size:", 116, 78);
-    ESize = TeeAddSpin(this, 196, 74, 60, 1, 300, 1, LSize);
-    LDelay = TeeAddLabel(this, "&Initial delay", 116, 110);
-    EDelay = TeeAddSpin(this, 196, 106, 70, 0, 5000, 25, LDelay);
+    CBBevel = TeeAddCombo(this, 196, 42, 86, {"None", "Lowered", "Raised"}, TeeAddLabel(this, "B&evel:", 116, 46));
+    ESize = TeeAddSpin(this, 196, 74, 60, 1, 300, 1, TeeAddLabel(this, "&Size:", 116, 78));
+    EDelay = TeeAddSpin(this, 196, 106, 70, 0, 5000, 25, TeeAddLabel(this, "&Initial delay", 116, 110));
     CBAutoRepeat = TeeAddCheck(this, "A&uto-repeat", 116, 140);
 
     const auto brush = [this](TChartBrush* (TTeeScrollBar::*Which)() const) {

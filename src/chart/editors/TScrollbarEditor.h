@@ -18,11 +18,8 @@ public:
     QPushButton* BArrows = nullptr;
     QPushButton* BGradient = nullptr;
     TButtonColor* BBackColor = nullptr;
-    QLabel* LBevel = nullptr;
     QComboBox* CBBevel = nullptr;
-    QLabel* LSize = nullptr;
     QSpinBox* ESize = nullptr;
-    QLabel* LDelay = nullptr;
     QSpinBox* EDelay = nullptr;
     QCheckBox* CBAutoRepeat = nullptr;
 

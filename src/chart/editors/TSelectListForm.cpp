@@ -32,24 +32,24 @@ TSelectListForm::TSelectListForm(QWidget* Owner) : TTeeForm(Owner)
     SetClientSize(330, 190);
 
     // A titled list of several selectable items.
-    auto list = [](QWidget* Panel, const char* Caption, int Width, QLabel*& Label) {
-        Label = TeePlace(new QLabel(Caption, Panel), 4, 4, 120, 13);
+    auto list = [](QWidget* Panel, const char* Caption, int Width) {
+        QLabel* label = TeePlace(new QLabel(Caption, Panel), 4, 4, 120, 13);
         auto* items = TeePlace(new QListWidget(Panel), 4, 20, Width, 166);
         items->setSelectionMode(QAbstractItemView::ExtendedSelection);
-        Label->setBuddy(items);
+        label->setBuddy(items);
         return items;
     };
     Panel1 = TeePlace(new QWidget(this), 0, 0, 140, 190);
-    FromList = list(Panel1, "A&vailable:", 132, L22);
-    Panel2 = TeePlace(new QWidget(this), 140, 0, 40, 190);
-    BRightOne = AddButton(Panel2, ">", 30);
-    BRightAll = AddButton(Panel2, ">>", 60);
-    BLeftOne = AddButton(Panel2, "<", 100);
-    BLeftAll = AddButton(Panel2, "<<", 130);
-    Panel3 = TeePlace(new QWidget(this), 180, 0, 150, 190);
-    ToList = list(Panel3, "&Selected: ", 112, L24);
-    BMoveUP = TeePlace(new QToolButton(Panel3), 120, 60, 26, 22);
-    BMoveDown = TeePlace(new QToolButton(Panel3), 120, 90, 26, 22);
+    FromList = list(Panel1, "A&vailable:", 132);
+    QWidget* moves = TeePlace(new QWidget(this), 140, 0, 40, 190);
+    BRightOne = AddButton(moves, ">", 30);
+    BRightAll = AddButton(moves, ">>", 60);
+    BLeftOne = AddButton(moves, "<", 100);
+    BLeftAll = AddButton(moves, "<<", 130);
+    QWidget* selected = TeePlace(new QWidget(this), 180, 0, 150, 190);
+    ToList = list(selected, "&Selected: ", 112);
+    BMoveUP = TeePlace(new QToolButton(selected), 120, 60, 26, 22);
+    BMoveDown = TeePlace(new QToolButton(selected), 120, 90, 26, 22);
 
     // FormCreate
     TeeSetArrowIcons(BMoveUP, BMoveDown);

@@ -12,8 +12,6 @@ public:
 
     QListWidget* FromList = nullptr;
     QListWidget* ToList = nullptr;
-    QLabel* L22 = nullptr;
-    QLabel* L24 = nullptr;
     QToolButton* BMoveUP = nullptr;
     QToolButton* BMoveDown = nullptr;
     QPushButton* BRightOne = nullptr;
@@ -21,8 +19,6 @@ public:
     QPushButton* BLeftOne = nullptr;
     QPushButton* BLeftAll = nullptr;
     QWidget* Panel1 = nullptr;
-    QWidget* Panel2 = nullptr;
-    QWidget* Panel3 = nullptr;
 
     // After every change of the selection or order.
     TNotifyEvent OnChange;

@@ -9,8 +9,8 @@
 
 #include "chart/editors/TBrushDialog.h"
 #include "chart/editors/TButtonPen.h"
-#include "chart/editors/TFormTeeSeries.h"
 #include "chart/editors/TTeeGradientEditor.h"
+#include "chart/editors/TeeEditorClasses.h"
 #include "chart/editors/TeeOwnerDraw.h"
 #include "chart/editors/TeePenDlg.h"
 #include "chart/engine/TChartSeries.h"
@@ -26,23 +26,21 @@ TSeriesPointerEditor::TSeriesPointerEditor(QWidget* Owner) : TTeeForm(Owner)
 {
     setObjectName("SeriesPointerEditor");
     SetClientSize(330, 160);
-    GPPoint = TeePlace(new QGroupBox(this), 4, 2, 322, 124);
-    CBDrawPoint = TeeAddCheck(GPPoint, "&Visible", 8, 10);
-    CB3dPoint = TeeAddCheck(GPPoint, "&3D", 8, 30);
-    CBInflate = TeeAddCheck(GPPoint, "Inflate &Margins", 8, 50);
-    Label1 = TeeAddLabel(GPPoint, "&Width:", 8, 76);
-    SEPointHorizSize = TeeAddSpin(GPPoint, 60, 72, 56, 1, 1000, 1, Label1);
-    UDPointHorizSize = SEPointHorizSize;
-    Label2 = TeeAddLabel(GPPoint, "&Height:", 8, 100);
-    SEPointVertSize = TeeAddSpin(GPPoint, 60, 96, 56, 1, 1000, 1, Label2);
-    UDPointVertSize = SEPointVertSize;
-    Label3 = TeeAddLabel(GPPoint, "&Style:", 130, 14);
-    CBStyle = TeeAddCombo(GPPoint, 170, 10, 140,
+    auto* group = TeePlace(new QGroupBox(this), 4, 2, 322, 124);
+    CBDrawPoint = TeeAddCheck(group, "&Visible", 8, 10);
+    CB3dPoint = TeeAddCheck(group, "&3D", 8, 30);
+    CBInflate = TeeAddCheck(group, "Inflate &Margins", 8, 50);
+    Label1 = TeeAddLabel(group, "&Width:", 8, 76);
+    SEPointHorizSize = TeeAddSpin(group, 60, 72, 56, 1, 1000, 1, Label1);
+    Label2 = TeeAddLabel(group, "&Height:", 8, 100);
+    SEPointVertSize = TeeAddSpin(group, 60, 96, 56, 1, 1000, 1, Label2);
+    auto* styleLabel = TeeAddLabel(group, "&Style:", 130, 14);
+    CBStyle = TeeAddCombo(group, 170, 10, 140,
                           {"Square", "Circle", "Triangle", "Down Triangle", "Cross", "Diagonal Cross", "Star",
                            "Diamond", "Small Dot", "Nothing", "Left Triangle", "Right Triangle"},
-                          Label3);
-    CBPoDark = TeeAddCheck(GPPoint, "Dar&k 3D", 130, 40);
-    auto* inner = TeePlace(new QGroupBox(GPPoint), 126, 58, 190, 60);
+                          styleLabel);
+    CBPoDark = TeeAddCheck(group, "Dar&k 3D", 130, 40);
+    auto* inner = TeePlace(new QGroupBox(group), 126, 58, 190, 60);
     BPointFillColor = TeeAddButton(inner, "&Pattern...", 6, 6, 80);
     CBDefBrushColor = TeeAddCheck(inner, "&Default", 96, 10);
     BPoinPenCol = TeeAddButton<TButtonPen>(inner, "B&order...", 6, 32, 80);
@@ -99,8 +97,8 @@ void TSeriesPointerEditor::FormShow()
         CBDrawPoint->setChecked(Pointer->GetVisible());
         CB3dPoint->setChecked(Pointer->GetDraw3D());
         Enable3DPoint();
-        UDPointHorizSize->setValue(Pointer->GetHorizSize());
-        UDPointVertSize->setValue(Pointer->GetVertSize());
+        SEPointHorizSize->setValue(Pointer->GetHorizSize());
+        SEPointVertSize->setValue(Pointer->GetVertSize());
         CBStyle->setCurrentIndex(int(Pointer->GetStyle()));
         CBInflate->setChecked(Pointer->GetInflateMargins());
         CBPoDark->setChecked(Pointer->GetDark3D());
@@ -186,12 +184,12 @@ void TSeriesPointerEditor::CB3dPointClick()
 
 void TSeriesPointerEditor::SEPointHorizSizeChange()
 {
-    if (Pointer && isVisible()) Pointer->SetHorizSize(UDPointHorizSize->value());
+    if (Pointer && isVisible()) Pointer->SetHorizSize(SEPointHorizSize->value());
 }
 
 void TSeriesPointerEditor::SEPointVertSizeChange()
 {
-    if (Pointer && isVisible()) Pointer->SetVertSize(UDPointVertSize->value());
+    if (Pointer && isVisible()) Pointer->SetVertSize(SEPointVertSize->value());
 }
 
 void TSeriesPointerEditor::CBStyleChange()
@@ -249,9 +247,8 @@ void TSeriesPointerEditor::BGradientClick()
 TBubbleSeriesEditor::TBubbleSeriesEditor(QWidget* Owner) : TSeriesPointerEditor(Owner)
 {
     setObjectName("BubbleSeriesEditor");
-    Label4 = TeeAddLabel(this, "&Transparency:", 220, 136);
-    Edit1 = TeeAddSpin(this, 290, 132, 50, 0, 100, 5, Label4);
-    UDTransp = Edit1;
+    auto* label = TeeAddLabel(this, "&Transparency:", 220, 136);
+    Edit1 = TeeAddSpin(this, 290, 132, 50, 0, 100, 5, label);
     Bind(Edit1, &QSpinBox::valueChanged, [this] { Edit1Change(); });
 }
 
@@ -260,14 +257,14 @@ void TBubbleSeriesEditor::FormShow()
     TSeriesPointerEditor::FormShow();
     if (Pointer) {
         TFilling filling(this);
-        UDTransp->setValue(Pointer->GetTransparency());
+        Edit1->setValue(Pointer->GetTransparency());
     }
     CBDrawPoint->hide();
 }
 
 void TBubbleSeriesEditor::Edit1Change()
 {
-    if (Pointer && isVisible()) Pointer->SetTransparency(UDTransp->value());
+    if (Pointer && isVisible()) Pointer->SetTransparency(Edit1->value());
 }
 
 void EditSeriesPointer(QObject* AOwner, TSeriesPointer* Pointer)
@@ -283,8 +280,5 @@ void EditSeriesPointer(QObject* AOwner, TSeriesPointer* Pointer)
 
 TTeeForm* TeeInsertPointerForm(QWidget* Parent, TSeriesPointer* Pointer, const AnsiString& Caption)
 {
-    for (QObject* o = Parent; o; o = o->parent())
-        if (auto* page = qobject_cast<TFormTeeSeries*>(o))
-            return page->InsertSeriesForm(&TSeriesPointerEditor::staticMetaObject, 1, Caption, Pointer);
-    return nullptr;
+    return TeeInsertSeriesForm(Parent, &TSeriesPointerEditor::staticMetaObject, 1, Caption, Pointer);
 }

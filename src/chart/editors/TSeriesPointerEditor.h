@@ -16,17 +16,13 @@ public:
     Q_INVOKABLE explicit TSeriesPointerEditor(QWidget* Owner = nullptr);
     ~TSeriesPointerEditor() override;
 
-    QGroupBox* GPPoint = nullptr;
     QCheckBox* CBDrawPoint = nullptr;
     QCheckBox* CB3dPoint = nullptr;
     QCheckBox* CBInflate = nullptr;
     QLabel* Label1 = nullptr;
     QSpinBox* SEPointHorizSize = nullptr;
-    QSpinBox* UDPointHorizSize = nullptr;
     QLabel* Label2 = nullptr;
     QSpinBox* SEPointVertSize = nullptr;
-    QSpinBox* UDPointVertSize = nullptr;
-    QLabel* Label3 = nullptr;
     QComboBox* CBStyle = nullptr;
     QCheckBox* CBPoDark = nullptr;
     QPushButton* BPointFillColor = nullptr;
@@ -68,9 +64,7 @@ class TBubbleSeriesEditor : public TSeriesPointerEditor {
 public:
     Q_INVOKABLE explicit TBubbleSeriesEditor(QWidget* Owner = nullptr);
 
-    QLabel* Label4 = nullptr;
     QSpinBox* Edit1 = nullptr;
-    QSpinBox* UDTransp = nullptr;
 
     void FormShow() override;
     void Edit1Change();

@@ -112,31 +112,29 @@ TTeeExportFormBase::TTeeExportFormBase(QWidget* Owner) : TTeeForm(Owner)
     // ---- Picture: the format list, then the options and size pages.
     auto* pictureLayout = new QHBoxLayout(TabPicture);
     pictureLayout->setContentsMargins(4, 4, 4, 4);
-    Splitter1 = new QSplitter(Qt::Horizontal, TabPicture);
-    pictureLayout->addWidget(Splitter1);
-    GBFormat = new QGroupBox("&Format", Splitter1);
-    auto* formatLayout = new QVBoxLayout(GBFormat);
+    auto* splitter = new QSplitter(Qt::Horizontal, TabPicture);
+    pictureLayout->addWidget(splitter);
+    auto* format = new QGroupBox("&Format", splitter);
+    auto* formatLayout = new QVBoxLayout(format);
     formatLayout->setContentsMargins(4, 4, 4, 4);
-    LBFormat = new QListWidget(GBFormat);
+    LBFormat = new QListWidget(format);
     formatLayout->addWidget(LBFormat);
-    PageOptions = new QTabWidget(Splitter1);
+    PageOptions = new QTabWidget(splitter);
     TabOptions = new QWidget;
     (new QVBoxLayout(TabOptions))->setContentsMargins(0, 0, 0, 0);
     TabSize = new QWidget;
     PageOptions->addTab(TabOptions, "Options");
     PageOptions->addTab(TabSize, "Size");
-    Splitter1->addWidget(GBFormat);
-    Splitter1->addWidget(PageOptions);
-    Splitter1->setSizes({110, 245});
+    splitter->addWidget(format);
+    splitter->addWidget(PageOptions);
+    splitter->setSizes({110, 245});
 
-    EWidth = TeePlace(new QSpinBox(TabSize), 70, 10, 70, 21);
-    EWidth->setRange(0, 3000);
-    UDWidth = EWidth;
-    AddLabel(TabSize, "&Width:", 8, 14, EWidth);
-    EHeight = TeePlace(new QSpinBox(TabSize), 70, 38, 70, 21);
-    EHeight->setRange(0, 3000);
-    UDHeight = EHeight;
-    AddLabel(TabSize, "&Height:", 8, 42, EHeight);
+    UDWidth = TeePlace(new QSpinBox(TabSize), 70, 10, 70, 21);
+    UDWidth->setRange(0, 3000);
+    AddLabel(TabSize, "&Width:", 8, 14, UDWidth);
+    UDHeight = TeePlace(new QSpinBox(TabSize), 70, 38, 70, 21);
+    UDHeight->setRange(0, 3000);
+    AddLabel(TabSize, "&Height:", 8, 42, UDHeight);
     CBAspect = TeePlace(new QCheckBox("&Keep aspect ratio", TabSize), 8, 70, 200, 17);
     CBAspect->setChecked(true);
 
@@ -161,13 +159,13 @@ TTeeExportFormBase::TTeeExportFormBase(QWidget* Owner) : TTeeForm(Owner)
     ECustom = TeePlace(new QLineEdit(TabData), 266, 36, 24, 21);
     ECustom->setMaxLength(1);
     ECustom->setEnabled(false);
-    GBInclude = TeePlace(new QGroupBox("&Include:", TabData), 120, 64, 130, 98);
-    CBIndex = TeePlace(new QCheckBox("Point &Index", GBInclude), 8, 18, 118, 17);
-    CBLabels = TeePlace(new QCheckBox("Point &Labels", GBInclude), 8, 37, 118, 17);
+    auto* included = TeePlace(new QGroupBox("&Include:", TabData), 120, 64, 130, 98);
+    CBIndex = TeePlace(new QCheckBox("Point &Index", included), 8, 18, 118, 17);
+    CBLabels = TeePlace(new QCheckBox("Point &Labels", included), 8, 37, 118, 17);
     CBLabels->setChecked(true);
-    CBHeader = TeePlace(new QCheckBox("&Header", GBInclude), 8, 56, 118, 17);
+    CBHeader = TeePlace(new QCheckBox("&Header", included), 8, 56, 118, 17);
     CBHeader->setChecked(true);
-    CBColors = TeePlace(new QCheckBox("Point &Colors", GBInclude), 8, 75, 118, 17);
+    CBColors = TeePlace(new QCheckBox("Point &Colors", included), 8, 75, 118, 17);
     EQuotes = TeePlace(new QLineEdit(TabData), 328, 68, 24, 21);
     EQuotes->setMaxLength(1);
     AddLabel(TabData, "Text &Quotes:", 258, 72, EQuotes);
@@ -182,8 +180,8 @@ TTeeExportFormBase::TTeeExportFormBase(QWidget* Owner) : TTeeForm(Owner)
     SetCancelButton(BClose);
 
     Bind(LBFormat, &QListWidget::currentRowChanged, [this] { LBFormatClick(); });
-    Bind(EWidth, &QSpinBox::valueChanged, [this] { EWidthChange(); });
-    Bind(EHeight, &QSpinBox::valueChanged, [this] { EHeightChange(); });
+    Bind(UDWidth, &QSpinBox::valueChanged, [this] { EWidthChange(); });
+    Bind(UDHeight, &QSpinBox::valueChanged, [this] { EHeightChange(); });
     Bind(Tabs, &QTabWidget::currentChanged, [this] { EnableButtons(); });
     Bind(RGText->Buttons(), &QButtonGroup::idClicked, [this] { RGTextClick(); });
     Bind(CBDelim, &QComboBox::currentIndexChanged, [this] { CBDelimChange(); });

@@ -28,16 +28,12 @@ public:
     QWidget* TabNative = nullptr;
     QWidget* TabData = nullptr;
     // Picture
-    QGroupBox* GBFormat = nullptr;
     QListWidget* LBFormat = nullptr;
-    QSplitter* Splitter1 = nullptr;
     QTabWidget* PageOptions = nullptr;
     QWidget* TabOptions = nullptr;
     QWidget* TabSize = nullptr;
-    // Each edit and its up-down are one spin box.
-    QSpinBox* EWidth = nullptr;
+    // The size boxes (edit and up-down in one).
     QSpinBox* UDWidth = nullptr;
-    QSpinBox* EHeight = nullptr;
     QSpinBox* UDHeight = nullptr;
     QCheckBox* CBAspect = nullptr;
     // Native
@@ -50,7 +46,6 @@ public:
     TOptionsRadioGroup* RGText = nullptr;
     QComboBox* CBDelim = nullptr;
     QLineEdit* ECustom = nullptr;
-    QGroupBox* GBInclude = nullptr;
     QCheckBox* CBIndex = nullptr;
     QCheckBox* CBLabels = nullptr;
     QCheckBox* CBHeader = nullptr;

@@ -48,21 +48,20 @@ TTeeFontEditor::TTeeFontEditor(QWidget* Owner) : TTeeForm(Owner)
     Button3 = TeePlace(new QPushButton("&Font...", this), 8, 8, 75, 25);
     SHText = TeePlace(new TTeeColorShape(this), 92, 12, 25, 17);
     SHText->setCursor(Qt::PointingHandCursor);
-    Label2 = TeePlace(new QLabel("&Inter-char spacing:", this), 8, 44, 100, 13);
+    auto* spacingLabel = TeePlace(new QLabel("&Inter-char spacing:", this), 8, 44, 100, 13);
     Edit2 = TeePlace(new QSpinBox(this), 110, 40, 49, 21);
     Edit2->setRange(-100, 100);
     Edit2->setValue(0);
-    UDInter = Edit2;
-    Label2->setBuddy(Edit2);
+    spacingLabel->setBuddy(Edit2);
     BOutline = TeeAddButton<TButtonPen>(this, "&Outline...", 8, 70, 75);
-    BShadow = TeePlace(new QPushButton("&Shadow...", this), 88, 70, 75, 25);
+    auto* shadow = TeePlace(new QPushButton("&Shadow...", this), 88, 70, 75, 25);
     BGradient = TeePlace(new QPushButton("&Gradient...", this), 8, 100, 75, 25);
     CBOutGrad = TeePlace(new QCheckBox("O&utline gradient", this), 88, 104, 130, 17);
 
     Bind(Button3, &QPushButton::clicked, [this] { Button3Click(); });
     SHText->OnMouseUp = [this] { SHTextMouseUp(); };
     Bind(Edit2, &QSpinBox::valueChanged, [this] { Edit2Change(); });
-    Bind(BShadow, &QPushButton::clicked, [this] { BShadowClick(); });
+    Bind(shadow, &QPushButton::clicked, [this] { BShadowClick(); });
     Bind(BGradient, &QPushButton::clicked, [this] { BGradientClick(); });
     Bind(CBOutGrad, &QCheckBox::toggled, [this] { CBOutGradClick(); });
 }
@@ -75,7 +74,7 @@ void TTeeFontEditor::RefreshControls(TTeeFont* Font)
     if (!Font) return;
     TFilling filling(this);
     SHText->SetBrushColor(Font->GetColor());
-    UDInter->setValue(Font->GetInterCharSize());
+    Edit2->setValue(Font->GetInterCharSize());
     BOutline->LinkPen(Font->GetOutLine());
     CBOutGrad->setChecked(Font->GetGradient()->GetOutline());
 }
@@ -105,7 +104,7 @@ void TTeeFontEditor::SHTextMouseUp()
 
 void TTeeFontEditor::Edit2Change()
 {
-    if (isVisible() && EditedFont) EditedFont->SetInterCharSize(UDInter->value());
+    if (isVisible() && EditedFont) EditedFont->SetInterCharSize(Edit2->value());
 }
 
 void TTeeFontEditor::BShadowClick()

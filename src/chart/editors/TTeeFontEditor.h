@@ -37,12 +37,9 @@ public:
 
     QPushButton* Button3 = nullptr;  // the platform's font dialog
     TTeeColorShape* SHText = nullptr;
-    QLabel* Label2 = nullptr;
     // The spacing edit and its up-down are one spin box (-100 .. 100).
     QSpinBox* Edit2 = nullptr;
-    QSpinBox* UDInter = nullptr;
     TButtonPen* BOutline = nullptr;
-    QPushButton* BShadow = nullptr;
     QPushButton* BGradient = nullptr;
     QCheckBox* CBOutGrad = nullptr;
 

@@ -18,7 +18,6 @@ class TBaseSourceEditor : public TTeeForm {
 public:
     Q_INVOKABLE explicit TBaseSourceEditor(QWidget* Owner = nullptr);
 
-    QWidget* Pan = nullptr;
     QLabel* LLabel = nullptr;
     TComboFlat* CBSources = nullptr;
     QPushButton* BApply = nullptr;
@@ -51,7 +50,6 @@ public:
     QWidget* TabSource = nullptr;
     QWidget* PanSingle = nullptr;
     QComboBox* CBSingle = nullptr;
-    QLabel* LValues = nullptr;
     QComboBox* CBValues = nullptr;
     QPushButton* BNone = nullptr;
     QWidget* TabOptions = nullptr;

@@ -83,10 +83,10 @@ TTeeFunctionEditor::TTeeFunctionEditor(QWidget* Owner) : TBaseFunctionEditor(Own
 {
     setObjectName("TeeFunctionEditor");
     SetClientSize(300, 110);
-    Label3 = TeeAddLabel(this, "&Number of points:", 8, 12);
+    auto* label = TeeAddLabel(this, "&Number of points:", 8, 12);
     ENum = TeePlace(new QLineEdit("0", this), 120, 8, 80, 21);
     ENum->setEnabled(false);
-    Label3->setBuddy(ENum);
+    label->setBuddy(ENum);
     BChange = TeeAddButton(this, "&Change...", 208, 6);
     BChange->setEnabled(false);
     CBAlign = TeeAddCombo(this, 120, 38, 100, {"First", "Center", "Last"}, TeeAddLabel(this, "&Alignment:", 8, 42));

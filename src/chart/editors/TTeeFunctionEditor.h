@@ -35,7 +35,6 @@ class TTeeFunctionEditor : public TBaseFunctionEditor {
 public:
     Q_INVOKABLE explicit TTeeFunctionEditor(QWidget* Owner = nullptr);
 
-    QLabel* Label3 = nullptr;
     QLineEdit* ENum = nullptr;
     QPushButton* BChange = nullptr;
     QComboBox* CBAlign = nullptr;

@@ -23,15 +23,15 @@ TTeeGalleryForm::TTeeGalleryForm(QWidget* Owner) : TTeeForm(Owner)
     SetClientSize(560, 372);
 
     Panel1 = TeePlace(new QWidget(this), 0, 0, 560, 32);
-    Label1 = TeePlace(new QLabel("&Gallery:", Panel1), 8, 10, 50, 13);
+    auto* label = TeePlace(new QLabel("&Gallery:", Panel1), 8, 10, 50, 13);
     CBPage = TeePlace(new QComboBox(Panel1), 60, 6, 150, 21);
-    Label1->setBuddy(CBPage);
+    label->setBuddy(CBPage);
     CB3D = TeePlace(new QCheckBox("&3D", Panel1), 224, 8, 50, 17);
     CB3D->setChecked(true);
     CBSmooth = TeePlace(new QCheckBox("&Smooth", Panel1), 280, 8, 90, 17);
     CBSmooth->setChecked(true);
-    Splitter1 = TeePlace(new QSplitter(this), 4, 34, 552, 296);
-    ChartListBox1 = new TChartListBox(Splitter1);
+    auto* splitter = TeePlace(new QSplitter(this), 4, 34, 552, 296);
+    ChartListBox1 = new TChartListBox(splitter);
     ChartListBox1->setSortingEnabled(true);
     ChartListBox1->SetShowActiveCheck(false);
     ChartListBox1->SetShowSeriesColor(false);
@@ -41,11 +41,11 @@ TTeeGalleryForm::TTeeGalleryForm(QWidget* Owner) : TTeeForm(Owner)
     ChartListBox1->AllowAddSeries = false;
     ChartListBox1->AllowDeleteSeries = false;
     ChartListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ChartGalleryPanel1 = new TChartGalleryPanel(Splitter1);
-    Splitter1->setSizes({150, 402});
-    PanelBottom = TeePlace(new QWidget(this), 0, 332, 560, 40);
-    BOK = TeePlace(new QPushButton("OK", PanelBottom), 392, 6, 75, 25);
-    BCancel = TeePlace(new QPushButton("Cancel", PanelBottom), 476, 6, 75, 25);
+    ChartGalleryPanel1 = new TChartGalleryPanel(splitter);
+    splitter->setSizes({150, 402});
+    auto* bottom = TeePlace(new QWidget(this), 0, 332, 560, 40);
+    BOK = TeePlace(new QPushButton("OK", bottom), 392, 6, 75, 25);
+    BCancel = TeePlace(new QPushButton("Cancel", bottom), 476, 6, 75, 25);
 
     // FormCreate
     FChart = std::make_unique<TChart>();
@@ -58,10 +58,7 @@ TTeeGalleryForm::TTeeGalleryForm(QWidget* Owner) : TTeeForm(Owner)
     CBPage->setCurrentIndex(std::max(0, CBPage->findText(QString::fromStdString(TeeMsg_GalleryStandard))));
     CBSmooth->setChecked(DefaultSmooth());
 
-    BindModal(BOK, mrOk);
-    BindModal(BCancel, mrCancel);
-    SetDefaultButton(BOK);
-    SetCancelButton(BCancel);
+    BindOkCancel(BOK, BCancel);
     Bind(CBPage, &QComboBox::currentIndexChanged, [this] { CBPageChange(); });
     Bind(ChartListBox1, &QListWidget::currentRowChanged, [this] { ChartListBox1Click(); });
     Bind(CB3D, &QCheckBox::toggled, [this](bool on) { ChartGalleryPanel1->SetView3D(on); });

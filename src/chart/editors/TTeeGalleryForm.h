@@ -17,14 +17,11 @@ public:
     ~TTeeGalleryForm() override;
 
     TChartGalleryPanel* ChartGalleryPanel1 = nullptr;
-    QSplitter* Splitter1 = nullptr;
     TChartListBox* ChartListBox1 = nullptr;
     QWidget* Panel1 = nullptr;
-    QLabel* Label1 = nullptr;
     QComboBox* CBPage = nullptr;
     QCheckBox* CB3D = nullptr;
     QCheckBox* CBSmooth = nullptr;
-    QWidget* PanelBottom = nullptr;
     QPushButton* BOK = nullptr;
     QPushButton* BCancel = nullptr;
 

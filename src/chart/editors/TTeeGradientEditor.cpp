@@ -75,34 +75,31 @@ void TTeeGradientEditor::BuildControls()
     setWindowTitle("Gradient Editor");
     SetClientSize(251, 197);
 
-    Panel2 = TeePlace(new QWidget(this), 0, 0, 251, 28);
-    CBVisible = TeePlace(new QCheckBox("&Visible", Panel2), 8, 6, 70, 17);
-    CBDirection = TeePlace(new QComboBox(Panel2), 96, 4, 147, 21);
+    auto* top = TeePlace(new QWidget(this), 0, 0, 251, 28);
+    CBVisible = TeePlace(new QCheckBox("&Visible", top), 8, 6, 70, 17);
+    CBDirection = TeePlace(new QComboBox(top), 96, 4, 147, 21);
     CBDirection->addItems({"Top Bottom", "Bottom Top", "Left Right", "Right Left", "From Center", "From Top Left",
                            "From Bottom Left", "Radial", "Diagonal Up", "Diagonal Down"});
 
     PageControl1 = TeePlace(new QTabWidget(this), 0, 28, 251, 136);
-    TabSheet3 = new QWidget;
-    PageControl1->addTab(TabSheet3, "Default");
-    Gallery = TeePlace(new QListWidget(TabSheet3), 4, 4, 132, 102);
+    QWidget* defaultTab = TeeAddTab(PageControl1, "Default");
+    Gallery = TeePlace(new QListWidget(defaultTab), 4, 4, 132, 102);
     for (int i = 0; i < TeeGradientPresetCount; ++i) TeeAddListItem(Gallery, TeeGradientPresets[i].Name, nullptr);
-    Preview = TeePlace(new TPreviewGradient(TabSheet3), 144, 16, 81, 73);
+    Preview = TeePlace(new TPreviewGradient(defaultTab), 144, 16, 81, 73);
     Preview->SetBevelOuter(bvNone);
 
-    TabSheet1 = new QWidget;
-    PageControl1->addTab(TabSheet1, "Colors");
-    BStart = TeeAddButton<TButtonColor>(TabSheet1, "&Start...", 8, 8, 80);
-    BMid = TeeAddButton<TButtonColor>(TabSheet1, "&Middle...", 8, 38, 80);
-    BEnd = TeeAddButton<TButtonColor>(TabSheet1, "&End...", 8, 68, 80);
-    CBMid = TeePlace(new QCheckBox("&No Middle", TabSheet1), 98, 42, 100, 17);
-    BSwap = TeePlace(new QPushButton("S&wap", TabSheet1), 98, 68, 75, 25);
+    QWidget* colorsTab = TeeAddTab(PageControl1, "Colors");
+    BStart = TeeAddButton<TButtonColor>(colorsTab, "&Start...", 8, 8, 80);
+    BMid = TeeAddButton<TButtonColor>(colorsTab, "&Middle...", 8, 38, 80);
+    BEnd = TeeAddButton<TButtonColor>(colorsTab, "&End...", 8, 68, 80);
+    CBMid = TeePlace(new QCheckBox("&No Middle", colorsTab), 98, 42, 100, 17);
+    BSwap = TeePlace(new QPushButton("S&wap", colorsTab), 98, 68, 75, 25);
 
-    TabSheet2 = new QWidget;
-    PageControl1->addTab(TabSheet2, "Options");
-    SBBalance = TeePlace(new QScrollBar(Qt::Horizontal, TabSheet2), 8, 10, 170, 17);
+    QWidget* optionsTab = TeeAddTab(PageControl1, "Options");
+    SBBalance = TeePlace(new QScrollBar(Qt::Horizontal, optionsTab), 8, 10, 170, 17);
     SBBalance->setRange(0, 100);
-    LabelBalance = TeePlace(new QLabel("50 %", TabSheet2), 184, 12, 50, 13);
-    auto* radial = TeePlace(new QGroupBox("Radial offset:", TabSheet2), 4, 34, 238, 72);
+    LabelBalance = TeePlace(new QLabel("50 %", optionsTab), 184, 12, 50, 13);
+    auto* radial = TeePlace(new QGroupBox("Radial offset:", optionsTab), 4, 34, 238, 72);
     Label2 = TeePlace(new QLabel("&Horiz:", radial), 8, 22, 40, 13);
     TrackBar1 = TeePlace(new QSlider(Qt::Horizontal, radial), 48, 16, 140, 24);
     Label3 = TeePlace(new QLabel("&Vert:", radial), 8, 48, 40, 13);
@@ -121,10 +118,7 @@ void TTeeGradientEditor::BuildControls()
     BOk = TeePlace(new QPushButton("OK", Panel1), 88, 4, 75, 25);
     BCancel = TeePlace(new QPushButton("Cancel", Panel1), 168, 4, 75, 25);
 
-    BindModal(BOk, mrOk);
-    BindModal(BCancel, mrCancel, [this] { BCancelClick(); });
-    SetDefaultButton(BOk);
-    SetCancelButton(BCancel);
+    BindOkCancel(BOk, BCancel, [this] { BCancelClick(); });
     Bind(Gallery, &QListWidget::currentRowChanged, [this] { GalleryClick(); });
     Bind(CBVisible, &QCheckBox::toggled, [this] { CBVisibleClick(); });
     Bind(CBDirection, &QComboBox::currentIndexChanged, [this] { CBDirectionChange(); });

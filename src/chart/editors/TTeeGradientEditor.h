@@ -39,15 +39,12 @@ public:
     ~TTeeGradientEditor() override;
 
     QTabWidget* PageControl1 = nullptr;
-    QWidget* TabSheet3 = nullptr;  // "Default"
     QListWidget* Gallery = nullptr;
-    QWidget* TabSheet1 = nullptr;  // "Colors"
     QPushButton* BSwap = nullptr;
     TButtonColor* BStart = nullptr;
     TButtonColor* BEnd = nullptr;
     TButtonColor* BMid = nullptr;
     QCheckBox* CBMid = nullptr;
-    QWidget* TabSheet2 = nullptr;  // "Options"
     QScrollBar* SBBalance = nullptr;
     QLabel* LabelBalance = nullptr;
     QLabel* Label2 = nullptr;
@@ -56,7 +53,6 @@ public:
     QLabel* Label3 = nullptr;
     QSlider* TrackBar2 = nullptr;
     QLabel* LRadialY = nullptr;
-    QWidget* Panel2 = nullptr;
     QCheckBox* CBVisible = nullptr;
     QComboBox* CBDirection = nullptr;
     QWidget* Panel1 = nullptr;

@@ -30,11 +30,8 @@ TTeeShadowEditor::TTeeShadowEditor(QWidget* Owner) : TTeeForm(Owner)
     SetClientSize(186, 193);
 
     Edit1 = AddSpin(this, "&Horiz. Size:", 8, -1000, 1000);
-    UDShadowSize = Edit1;
     EVertSize = AddSpin(this, "&Vert. Size:", 36, -1000, 1000);
-    UDShaVert = EVertSize;
     EShadowTransp = AddSpin(this, "&Transparency:", 64, 0, 100);
-    UDShadowTransp = EShadowTransp;
     BShadowColor = TeeAddButton<TButtonColor>(this, "&Color...", 8, 96, 80);
     CBSmooth = TeePlace(new QCheckBox("&Smooth", this), 8, 130, 100, 17);
     CBSmooth->setChecked(true);
@@ -56,9 +53,9 @@ void TTeeShadowEditor::RefreshControls(TTeeShadow* Shadow)
     EditedShadow = Shadow;
     if (!Shadow) return;
     TFilling filling(this);
-    UDShadowSize->setValue(Shadow->GetHorizSize());
-    UDShaVert->setValue(Shadow->GetVertSize());
-    UDShadowTransp->setValue(Shadow->GetTransparency());
+    Edit1->setValue(Shadow->GetHorizSize());
+    EVertSize->setValue(Shadow->GetVertSize());
+    EShadowTransp->setValue(Shadow->GetTransparency());
     CBSmooth->setChecked(Shadow->GetSmooth());
     BShadowColor->LinkProperty(Shadow, "Color");
 }
@@ -72,17 +69,17 @@ void TTeeShadowEditor::FormShow()
 
 void TTeeShadowEditor::Edit1Change()
 {
-    if (!FCreating && EditedShadow) EditedShadow->SetHorizSize(UDShadowSize->value());
+    if (!FCreating && EditedShadow) EditedShadow->SetHorizSize(Edit1->value());
 }
 
 void TTeeShadowEditor::EVertSizeChange()
 {
-    if (!FCreating && EditedShadow) EditedShadow->SetVertSize(UDShaVert->value());
+    if (!FCreating && EditedShadow) EditedShadow->SetVertSize(EVertSize->value());
 }
 
 void TTeeShadowEditor::EShadowTranspChange()
 {
-    if (!FCreating && EditedShadow) EditedShadow->SetTransparency(UDShadowTransp->value());
+    if (!FCreating && EditedShadow) EditedShadow->SetTransparency(EShadowTransp->value());
 }
 
 void TTeeShadowEditor::CBSmoothClick()

@@ -13,11 +13,8 @@ public:
 
     // Each edit and its up-down are one spin box.
     QSpinBox* Edit1 = nullptr;
-    QSpinBox* UDShadowSize = nullptr;
     QSpinBox* EVertSize = nullptr;
-    QSpinBox* UDShaVert = nullptr;
     QSpinBox* EShadowTransp = nullptr;
-    QSpinBox* UDShadowTransp = nullptr;
     TButtonColor* BShadowColor = nullptr;
     QCheckBox* CBSmooth = nullptr;
     QPushButton* BOK = nullptr;

@@ -53,15 +53,12 @@ TTeeToolsGallery::TTeeToolsGallery(QWidget* Owner) : TTeeForm(Owner)
     LBTool = TeePlace(new QListWidget(this), 4, 28, 292, 228);
     LBTool->setSortingEnabled(true);
     TeeOwnerDrawList(LBTool, 20, [this](TCanvas* c, int i, const TRect& r, bool s) { LBToolDrawItem(c, i, r, s); });
-    P1 = TeePlace(new QWidget(this), 0, 260, 300, 40);
-    Panel1 = TeePlace(new QWidget(P1), 132, 0, 168, 40);
-    BOk = TeePlace(new QPushButton("&Add", Panel1), 4, 8, 75, 25);
-    BCan = TeePlace(new QPushButton("Cancel", Panel1), 86, 8, 75, 25);
+    auto* bottom = TeePlace(new QWidget(this), 0, 260, 300, 40);
+    auto* buttons = TeePlace(new QWidget(bottom), 132, 0, 168, 40);
+    BOk = TeePlace(new QPushButton("&Add", buttons), 4, 8, 75, 25);
+    auto* cancel = TeePlace(new QPushButton("Cancel", buttons), 86, 8, 75, 25);
 
-    BindModal(BOk, mrOk);
-    BindModal(BCan, mrCancel);
-    SetDefaultButton(BOk);
-    SetCancelButton(BCan);
+    BindOkCancel(BOk, cancel);
     Bind(TabControl1, &QTabBar::currentChanged, [this] { TabControl1Change(); });
     Bind(LBTool, &QListWidget::itemDoubleClicked, [this] { LBToolDblClick(); });
 }

@@ -14,10 +14,7 @@ public:
     Q_INVOKABLE explicit TTeeToolsGallery(QWidget* Owner = nullptr);
     ~TTeeToolsGallery() override;
 
-    QWidget* P1 = nullptr;
-    QWidget* Panel1 = nullptr;
     QPushButton* BOk = nullptr;
-    QPushButton* BCan = nullptr;
     QTabBar* TabControl1 = nullptr;
     QListWidget* LBTool = nullptr;
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "chart/editors/TFormTeeSeries.h"
 #include "chart/editors/TTeeForm.h"
 #include "chart/engine/TCustomChartElement.h"
 #include "chart/engine/TTeeFunction.h"
@@ -63,4 +64,13 @@ TTeeForm* CreateTeeEditorFor(QObject* Element, QWidget* Owner)
     else if (auto* function = qobject_cast<TTeeFunction*>(Element))
         name = function->GetEditorClass();
     return CreateTeeEditorForm(FindTeeEditorClass(name), Owner);
+}
+
+TTeeForm* TeeInsertSeriesForm(QWidget* Parent, TTeeFormClass FormClass, int Position, const AnsiString& Caption,
+                              QObject* Object)
+{
+    for (QObject* o = Parent; o; o = o->parent())
+        if (auto* page = qobject_cast<TFormTeeSeries*>(o))
+            return page->InsertSeriesForm(FormClass, Position, Caption, Object);
+    return nullptr;
 }

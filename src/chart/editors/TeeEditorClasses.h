@@ -24,3 +24,7 @@ TTeeForm* CreateTeeEditorForm(TTeeFormClass FormClass, QWidget* Owner);
 // The registered editor of Element's GetEditorClass (series, function or tool), created
 // for Owner and embedded nowhere; null when the element names no registered form.
 TTeeForm* CreateTeeEditorFor(QObject* Element, QWidget* Owner);
+// A form of the class on Object, in a new tab at Position of the series page that Parent
+// belongs to; null when Parent is on no series page.
+TTeeForm* TeeInsertSeriesForm(QWidget* Parent, TTeeFormClass FormClass, int Position, const AnsiString& Caption,
+                              QObject* Object);

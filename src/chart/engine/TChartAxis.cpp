@@ -150,26 +150,6 @@ TCanvas3D* TChartAxis::Canvas() const
     return FParentChart ? FParentChart->GetCanvas() : nullptr;
 }
 
-void TChartAxis::SetBooleanProperty(bool& Variable, bool Value)
-{
-    if (StoreChanged(Variable, Value)) Invalidate();
-}
-
-void TChartAxis::SetIntegerProperty(int& Variable, int Value)
-{
-    if (StoreChanged(Variable, Value)) Invalidate();
-}
-
-void TChartAxis::SetDoubleProperty(double& Variable, double Value)
-{
-    if (StoreChanged(Variable, Value)) Invalidate();
-}
-
-void TChartAxis::SetStringProperty(AnsiString& Variable, const AnsiString& Value)
-{
-    if (StoreChanged(Variable, Value)) Invalidate();
-}
-
 void TChartAxis::SetLabelsAngle(int Value)
 {
     SetIntegerProperty(FLabelsAngle, Value % 360);
@@ -179,21 +159,6 @@ void TChartAxis::SetLabelsSeparation(int Value)
 {
     if (Value < 0) throw AxisException(TeeMsg_AxisLabelSep);
     SetIntegerProperty(FLabelsSeparation, Value);
-}
-
-void TChartAxis::SetLabelStyle(TAxisLabelStyle Value)
-{
-    if (StoreChanged(FLabelStyle, Value)) Invalidate();
-}
-
-void TChartAxis::SetLabelsAlign(TAxisLabelAlign Value)
-{
-    if (StoreChanged(FLabelsAlign, Value)) Invalidate();
-}
-
-void TChartAxis::SetPosUnits(TTeeUnits Value)
-{
-    if (StoreChanged(FPositionUnits, Value)) Invalidate();
 }
 
 void TChartAxis::SetHorizontal(bool Value)

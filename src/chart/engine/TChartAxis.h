@@ -13,6 +13,7 @@
 #include "chart/engine/TAxisItems.h"
 #include "chart/engine/TChartPen.h"
 #include "chart/engine/TCustomSeriesList.h"
+#include "chart/engine/TPropertySetters.h"
 #include "chart/engine/TeeFont.h"
 #include "chart/engine/TeeProcs.h"
 #include "chart/engine/TeeUnits.h"
@@ -85,7 +86,7 @@ private:
     AnsiString FCaption;
 };
 
-class TChartAxis : public TCollectionItem {
+class TChartAxis : public TCollectionItem, public TPropertySetters<TChartAxis> {
     Q_OBJECT
     Q_PROPERTY(bool Automatic READ GetAutomatic WRITE SetAutomatic)
     Q_PROPERTY(bool AutomaticMaximum READ GetAutomaticMaximum WRITE SetAutomaticMaximum)
@@ -181,7 +182,7 @@ public:
     bool GetLabels() const { return FItems->Format()->GetVisible(); }
     void SetLabels(bool Value) { FItems->Format()->SetVisible(Value); }
     TAxisLabelAlign GetLabelsAlign() const { return FLabelsAlign; }
-    void SetLabelsAlign(TAxisLabelAlign Value);
+    void SetLabelsAlign(TAxisLabelAlign Value) { SetProperty(FLabelsAlign, Value); }
     bool GetLabelsAlternate() const { return FLabelsAlternate; }
     void SetLabelsAlternate(bool Value) { SetBooleanProperty(FLabelsAlternate, Value); }
     int GetLabelsAngle() const { return FLabelsAngle; }
@@ -199,7 +200,7 @@ public:
     int GetLabelsSize() const { return FLabelsSize; }
     void SetLabelsSize(int Value) { SetIntegerProperty(FLabelsSize, Value); }
     TAxisLabelStyle GetLabelStyle() const { return FLabelStyle; }
-    void SetLabelStyle(TAxisLabelStyle Value);
+    void SetLabelStyle(TAxisLabelStyle Value) { SetProperty(FLabelStyle, Value); }
     bool GetLogarithmic() const { return FLogarithmic; }
     void SetLogarithmic(bool Value);
     double GetLogarithmicBase() const { return FLogarithmicBase; }
@@ -227,7 +228,7 @@ public:
     double GetPositionPercent() const { return FPositionPercent; }
     void SetPositionPercent(double Value) { SetDoubleProperty(FPositionPercent, Value); }
     TTeeUnits GetPositionUnits() const { return FPositionUnits; }
-    void SetPosUnits(TTeeUnits Value);
+    void SetPosUnits(TTeeUnits Value) { SetProperty(FPositionUnits, Value); }
     bool GetRoundFirstLabel() const { return FRoundFirstLabel; }
     void SetRoundFirstLabel(bool Value) { SetBooleanProperty(FRoundFirstLabel, Value); }
     int GetTickInnerLength() const { return FTickInnerLength; }
@@ -416,11 +417,10 @@ public:
     TCustomSeriesList SeriesList;
 
 protected:
-    void SetBooleanProperty(bool& Variable, bool Value);
-    void SetIntegerProperty(int& Variable, int Value);
-    void SetDoubleProperty(double& Variable, double Value);
-    void SetStringProperty(AnsiString& Variable, const AnsiString& Value);
     void Invalidate();
+    // The property setters invalidate the chart when a value changed.
+    void PropertyChanged() { Invalidate(); }
+    friend class TPropertySetters<TChartAxis>;
     TCanvas3D* Canvas() const;
     bool IsLoading() const;
 

@@ -29,49 +29,12 @@ TChartLegendGradient::TChartLegendGradient(const TNotifyEvent& OnChangeEvent, QO
 
 TLegendSymbol::TLegendSymbol(TCustomChartLegend* ALegend) : TPersistent(ALegend), FLegend(ALegend)
 {
-    FPen = new TChartPen([this](QObject*) { Changed(); }, this);
+    FPen = new TChartPen([this](QObject*) { PropertyChanged(); }, this);
 }
 
-void TLegendSymbol::Changed()
+void TLegendSymbol::PropertyChanged()
 {
     if (FLegend) FLegend->Repaint();
-}
-
-void TLegendSymbol::SetBool(bool& Variable, bool Value)
-{
-    if (StoreChanged(Variable, Value)) Changed();
-}
-
-void TLegendSymbol::SetContinuous(bool Value)
-{
-    SetBool(FSettings.Continuous, Value);
-}
-void TLegendSymbol::SetDefaultPen(bool Value)
-{
-    SetBool(FSettings.DefaultPen, Value);
-}
-void TLegendSymbol::SetSquared(bool Value)
-{
-    SetBool(FSettings.Squared, Value);
-}
-void TLegendSymbol::SetVisible(bool Value)
-{
-    SetBool(FSettings.Visible, Value);
-}
-
-void TLegendSymbol::SetPosition(TLegendSymbolPosition Value)
-{
-    if (StoreChanged(FSettings.Position, Value)) Changed();
-}
-
-void TLegendSymbol::SetWidth(int Value)
-{
-    if (StoreChanged(FSettings.Width, Value)) Changed();
-}
-
-void TLegendSymbol::SetWidthUnits(TLegendSymbolSize Value)
-{
-    if (StoreChanged(FSettings.WidthUnits, Value)) Changed();
 }
 
 int TLegendSymbol::CalcWidth(int Value) const

@@ -8,6 +8,7 @@
 
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TChartTitle.h"
+#include "chart/engine/TPropertySetters.h"
 
 class TCustomChart;
 class TCustomChartLegend;
@@ -58,7 +59,7 @@ struct TLegendSymbolSettings {
     TLegendSymbolSize WidthUnits = lcsPercent;
 };
 
-class TLegendSymbol : public TPersistent {
+class TLegendSymbol : public TPersistent, public TPropertySetters<TLegendSymbol> {
     Q_OBJECT
     Q_PROPERTY(bool Continuous READ GetContinuous WRITE SetContinuous)
     Q_PROPERTY(bool DefaultPen READ GetDefaultPen WRITE SetDefaultPen)
@@ -77,27 +78,28 @@ public:
     int CalcWidth(int Value) const;
 
     bool GetContinuous() const { return FSettings.Continuous; }
-    void SetContinuous(bool Value);
+    void SetContinuous(bool Value) { SetProperty(FSettings.Continuous, Value); }
     bool GetDefaultPen() const { return FSettings.DefaultPen; }
-    void SetDefaultPen(bool Value);
+    void SetDefaultPen(bool Value) { SetProperty(FSettings.DefaultPen, Value); }
     TChartPen* GetPen() const { return FPen; }
     void SetPen(TChartPen* Value) { FPen->Assign(Value); }
     TLegendSymbolPosition GetPosition() const { return FSettings.Position; }
-    void SetPosition(TLegendSymbolPosition Value);
+    void SetPosition(TLegendSymbolPosition Value) { SetProperty(FSettings.Position, Value); }
     bool GetSquared() const { return FSettings.Squared; }
-    void SetSquared(bool Value);
+    void SetSquared(bool Value) { SetProperty(FSettings.Squared, Value); }
     bool GetVisible() const { return FSettings.Visible; }
-    void SetVisible(bool Value);
+    void SetVisible(bool Value) { SetProperty(FSettings.Visible, Value); }
     int GetWidth() const { return FSettings.Width; }
-    void SetWidth(int Value);
+    void SetWidth(int Value) { SetProperty(FSettings.Width, Value); }
     TLegendSymbolSize GetWidthUnits() const { return FSettings.WidthUnits; }
-    void SetWidthUnits(TLegendSymbolSize Value);
+    void SetWidthUnits(TLegendSymbolSize Value) { SetProperty(FSettings.WidthUnits, Value); }
 
     TLegendSymbolDrawEvent OnDraw;
 
 private:
-    void SetBool(bool& Variable, bool Value);
-    void Changed();
+    friend class TPropertySetters<TLegendSymbol>;
+    // Repaints the legend.
+    void PropertyChanged();
 
     TLegendSymbolSettings FSettings;
     TChartPen* FPen;

@@ -1,7 +1,6 @@
 #include "chart/engine/TCustomChartElement.h"
 
 #include "chart/engine/TTeeCustomTool.h"
-#include "platform/StoreChanged.h"
 
 TCustomChartElement::TCustomChartElement(QObject* owner) : TPersistent(owner)
 {
@@ -61,31 +60,6 @@ void TCustomChartElement::Assign(TPersistent* Source)
         Assign(*other);
     else
         TPersistent::Assign(Source);
-}
-
-void TCustomChartElement::SetBooleanProperty(bool& variable, bool value)
-{
-    if (StoreChanged(variable, value)) Repaint();
-}
-
-void TCustomChartElement::SetIntegerProperty(int& variable, int value)
-{
-    if (StoreChanged(variable, value)) Repaint();
-}
-
-void TCustomChartElement::SetDoubleProperty(double& variable, double value)
-{
-    if (StoreChanged(variable, value)) Repaint();
-}
-
-void TCustomChartElement::SetColorProperty(TColor& variable, TColor value)
-{
-    if (StoreChanged(variable, value)) Repaint();
-}
-
-void TCustomChartElement::SetStringProperty(AnsiString& variable, const AnsiString& value)
-{
-    if (StoreChanged(variable, value)) Repaint();
 }
 
 TCustomChartSeries::TCustomChartSeries(QObject* owner) : TCustomChartElement(owner) {}

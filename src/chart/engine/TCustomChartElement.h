@@ -5,10 +5,11 @@
 #include "chart/engine/ChartHost.h"
 #include "chart/engine/TChartBrush.h"
 #include "chart/engine/TChartPen.h"
+#include "chart/engine/TPropertySetters.h"
 #include "platform/AnsiString.h"
 #include "platform/TPersistent.h"
 
-class TCustomChartElement : public TPersistent {
+class TCustomChartElement : public TPersistent, public TPropertySetters<TCustomChartElement> {
     Q_OBJECT
     Q_PROPERTY(bool Active READ GetActive WRITE SetActive)
     Q_PROPERTY(TChartBrush* Brush READ Brush WRITE SetBrush)
@@ -42,12 +43,9 @@ public:
     void Assign(TPersistent* Source) override;
 
 protected:
-    // Store a value and repaint only when it changed.
-    void SetBooleanProperty(bool& variable, bool value);
-    void SetIntegerProperty(int& variable, int value);
-    void SetDoubleProperty(double& variable, double value);
-    void SetColorProperty(TColor& variable, TColor value);
-    void SetStringProperty(AnsiString& variable, const AnsiString& value);
+    // The property setters repaint the element when a value changed.
+    void PropertyChanged() { Repaint(); }
+    friend class TPropertySetters<TCustomChartElement>;
 
     bool FActive = true;
     IChartHost* FParentChart = nullptr;

@@ -52,36 +52,6 @@ TCustomTeePanel::~TCustomTeePanel()
 
 // ---- property plumbing
 
-void TCustomTeePanel::SetBooleanProperty(bool& Variable, bool Value)
-{
-    if (StoreChanged(Variable, Value)) Invalidate();
-}
-
-void TCustomTeePanel::SetColorProperty(TColor& Variable, TColor Value)
-{
-    if (StoreChanged(Variable, Value)) Invalidate();
-}
-
-void TCustomTeePanel::SetIntegerProperty(int& Variable, int Value)
-{
-    if (StoreChanged(Variable, Value)) Invalidate();
-}
-
-void TCustomTeePanel::SetDoubleProperty(double& Variable, double Value)
-{
-    if (StoreChanged(Variable, Value)) Invalidate();
-}
-
-void TCustomTeePanel::SetStringProperty(AnsiString& Variable, const AnsiString& Value)
-{
-    if (StoreChanged(Variable, Value)) Invalidate();
-}
-
-void TCustomTeePanel::SetMarginUnits(TTeeUnits Value)
-{
-    if (StoreChanged(FMarginUnits, Value)) Invalidate();
-}
-
 void TCustomTeePanel::SetView3D(bool Value)
 {
     if (FView3D == Value) return;

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "chart/engine/TChartPen.h"
+#include "chart/engine/TPropertySetters.h"
 #include "chart/engine/TTeeZoom.h"
 #include "chart/engine/TView3DOptions.h"
 #include "chart/engine/TeCanvas.h"
@@ -41,7 +42,7 @@ public:
 
 using TBeforePrintEvent = std::function<void(QObject* Sender, TCanvas* Canvas, const TRect& R)>;
 
-class TCustomTeePanel : public TCustomPanelNoCaption {
+class TCustomTeePanel : public TCustomPanelNoCaption, public TPropertySetters<TCustomTeePanel> {
     Q_OBJECT
     Q_PROPERTY(bool BufferedDisplay READ GetBufferedDisplay WRITE SetBufferedDisplay)
     Q_PROPERTY(TChartHiddenPen* Border READ GetBorder WRITE SetBorder)
@@ -84,12 +85,10 @@ public:
     // Draws onto the window canvas over the client rectangle.
     void Draw();
 
-    // ---- property plumbing: store and invalidate only when the value changes
-    void SetBooleanProperty(bool& Variable, bool Value);
-    void SetColorProperty(TColor& Variable, TColor Value);
-    void SetIntegerProperty(int& Variable, int Value);
-    void SetDoubleProperty(double& Variable, double Value);
-    void SetStringProperty(AnsiString& Variable, const AnsiString& Value);
+    // ---- property plumbing: store and invalidate only when the value changes. The shapes a
+    // panel owns store their own values through it.
+    using TPropertySetters::SetBooleanProperty;
+    using TPropertySetters::SetColorProperty;
 
     // ---- properties
     TChartHiddenPen* GetBorder() const { return FBorder; }
@@ -111,7 +110,7 @@ public:
     int GetMarginBottom() const { return FMargins[3]; }
     void SetMarginBottom(int v) { SetMargin(3, v); }
     TTeeUnits GetMarginUnits() const { return FMarginUnits; }
-    void SetMarginUnits(TTeeUnits Value);
+    void SetMarginUnits(TTeeUnits Value) { SetProperty(FMarginUnits, Value); }
     bool GetMonochrome() const { return FCanvas->GetMonochrome(); }
     void SetMonochrome(bool Value) { FCanvas->SetMonochrome(Value); }
     bool GetBufferedDisplay() const { return FCanvas->GetUseBuffer(); }
@@ -249,6 +248,8 @@ protected:
     std::unique_ptr<TCanvas3D> FCanvas;
 
 private:
+    friend class TPropertySetters<TCustomTeePanel>;
+    void PropertyChanged() { Invalidate(); }
     bool FRoundGuard = false;
     QRegion FRegion;
     // A new window image at the widget's size in the panel's colour.

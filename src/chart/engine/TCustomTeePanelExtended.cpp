@@ -1,34 +1,12 @@
 #include "chart/engine/TCustomTeePanelExtended.h"
 
-#include "platform/StoreChanged.h"
-
 #include <QPalette>
 
 // ---- TBackImage
 
-void TBackImage::Notify()
+void TBackImage::PropertyChanged()
 {
     if (OnChange) OnChange(this);
-}
-
-void TBackImage::SetInside(bool Value)
-{
-    if (StoreChanged(FInside, Value)) Notify();
-}
-
-void TBackImage::SetLeft(int Value)
-{
-    if (StoreChanged(FLeft, Value)) Notify();
-}
-
-void TBackImage::SetMode(TTeeBackImageMode Value)
-{
-    if (StoreChanged(FMode, Value)) Notify();
-}
-
-void TBackImage::SetTop(int Value)
-{
-    if (StoreChanged(FTop, Value)) Notify();
 }
 
 void TBackImage::Assign(TPersistent* Source)

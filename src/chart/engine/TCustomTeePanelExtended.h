@@ -6,11 +6,12 @@
 #include <QList>
 
 #include "chart/engine/TCustomTeePanel.h"
+#include "chart/engine/TPropertySetters.h"
 #include "chart/engine/TTeeZoom.h"
 #include "chart/engine/TeeGradient.h"
 #include "platform/TBitmap.h"
 
-class TBackImage : public TPicture {
+class TBackImage : public TPicture, public TPropertySetters<TBackImage> {
     Q_OBJECT
     Q_PROPERTY(bool Inside READ GetInside WRITE SetInside)
     Q_PROPERTY(int Left READ GetLeft WRITE SetLeft)
@@ -22,16 +23,18 @@ public:
 
     // The back wall draws the image instead of the panel background.
     bool GetInside() const { return FInside; }
-    void SetInside(bool Value);
+    void SetInside(bool Value) { SetProperty(FInside, Value); }
     int GetLeft() const { return FLeft; }
-    void SetLeft(int Value);
+    void SetLeft(int Value) { SetProperty(FLeft, Value); }
     TTeeBackImageMode GetMode() const { return FMode; }
-    void SetMode(TTeeBackImageMode Value);
+    void SetMode(TTeeBackImageMode Value) { SetProperty(FMode, Value); }
     int GetTop() const { return FTop; }
-    void SetTop(int Value);
+    void SetTop(int Value) { SetProperty(FTop, Value); }
 
 private:
-    void Notify();
+    friend class TPropertySetters<TBackImage>;
+    // Sends OnChange.
+    void PropertyChanged();
     bool FInside = false;
     int FLeft = 0;
     TTeeBackImageMode FMode = pbmStretch;

@@ -112,29 +112,29 @@ void TSeriesMarks::RepaintSeries()
 
 void TSeriesMarks::SetAngle(int value)
 {
-    if (StoreChanged(FAngle, value)) RepaintSeries();
+    if (StoreChanged(FMarksSettings.Angle, value)) RepaintSeries();
 }
 
 void TSeriesMarks::SetClip(bool value)
 {
-    if (StoreChanged(FClip, value)) RepaintSeries();
+    if (StoreChanged(FMarksSettings.Clip, value)) RepaintSeries();
 }
 
 void TSeriesMarks::SetDrawEvery(int value)
 {
-    if (value < 1 || FDrawEvery == value) return;
-    FDrawEvery = value;
+    if (value < 1 || FMarksSettings.DrawEvery == value) return;
+    FMarksSettings.DrawEvery = value;
     RepaintSeries();
 }
 
 void TSeriesMarks::SetMultiLine(bool value)
 {
-    if (StoreChanged(FMultiLine, value)) RepaintSeries();
+    if (StoreChanged(FMarksSettings.MultiLine, value)) RepaintSeries();
 }
 
 void TSeriesMarks::SetStyle(TSeriesMarksStyle value)
 {
-    if (StoreChanged(FStyle, value)) RepaintSeries();
+    if (StoreChanged(FMarksSettings.Style, value)) RepaintSeries();
 }
 
 void TSeriesMarks::SetVisible(bool value)
@@ -177,12 +177,8 @@ void TSeriesMarks::Assign(const TSeriesMarks& source)
 {
     if (&source == this) return;
     auto& from = const_cast<TSeriesMarks&>(source);
-    FAngle = source.FAngle;
+    FMarksSettings = source.FMarksSettings;
     SetCallout(source.FCallout);
-    FClip = source.FClip;
-    FDrawEvery = source.FDrawEvery;
-    FStyle = source.FStyle;
-    FMultiLine = source.FMultiLine;
     SetSymbol(source.FSymbol);
     FItems.Clear();
     for (int i = 0; i < from.FItems.Count(); ++i)

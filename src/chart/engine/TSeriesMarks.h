@@ -113,6 +113,15 @@ private:
     std::vector<TMarksItem*> FItems;
 };
 
+// The plain stored values of series marks with their defaults.
+struct TMarksSettings {
+    int Angle = 0;
+    bool Clip = false;
+    int DrawEvery = 1;
+    bool MultiLine = false;
+    TSeriesMarksStyle Style = smsLabel;
+};
+
 class TSeriesMarks : public TTeeCustomShape {
     Q_OBJECT
     Q_PROPERTY(int Angle READ GetAngle WRITE SetAngle)
@@ -155,16 +164,16 @@ public:
     const TSeriesMarksPositions& Positions() const { return FPositions; }
     TMarksItems& Items() { return FItems; }
 
-    int GetAngle() const { return FAngle; }
+    int GetAngle() const { return FMarksSettings.Angle; }
     void SetAngle(int value);
-    bool GetClip() const { return FClip; }
+    bool GetClip() const { return FMarksSettings.Clip; }
     void SetClip(bool value);
-    int GetDrawEvery() const { return FDrawEvery; }
+    int GetDrawEvery() const { return FMarksSettings.DrawEvery; }
     // Values below 1 are refused (every point's index is taken modulo it).
     void SetDrawEvery(int value);
-    bool GetMultiLine() const { return FMultiLine; }
+    bool GetMultiLine() const { return FMarksSettings.MultiLine; }
     void SetMultiLine(bool value);
-    TSeriesMarksStyle GetStyle() const { return FStyle; }
+    TSeriesMarksStyle GetStyle() const { return FMarksSettings.Style; }
     void SetStyle(TSeriesMarksStyle value);
     void SetVisible(bool value);
     int ZPosition = 0;
@@ -205,11 +214,7 @@ private:
     void DrawText(const TRect& rect, const AnsiString& text);
 
     TChartSeries* FParentSeries;
-    int FAngle = 0;
-    bool FClip = false;
-    int FDrawEvery = 1;
-    bool FMultiLine = false;
-    TSeriesMarksStyle FStyle = smsLabel;
+    TMarksSettings FMarksSettings;
     TSeriesMarksPositions FPositions;
     TMarksCallout* FCallout = nullptr;
     TSeriesMarksSymbol* FSymbol = nullptr;

@@ -178,7 +178,7 @@ TCanvas3D* CanvasOf(TChartSeries* series, ISeriesHost** hostOut = nullptr)
 int TSeriesMarks::Clicked(int x, int y)
 {
     if (TCanvas3D* canvas = CanvasOf(FParentSeries)) canvas->Calculate2DPosition(x, y, ZPosition);
-    const int every = std::max(1, FDrawEvery);
+    const int every = std::max(1, FMarksSettings.DrawEvery);
     for (int i = 0; i < FPositions.Count(); i += every) {
         const TSeriesMarkPosition* p = FPositions.Get(i);
         if (!p) continue;
@@ -268,7 +268,7 @@ void TSeriesMarks::InternalDraw(int index, TColor color, const AnsiString& text,
 
     ConvertTo2D(position.ArrowTo, position.LeftTop);
     const TRect bounds = position.Bounds();
-    item->DrawRectRotated(bounds, FAngle % 360, ZPosition + 1);
+    item->DrawRectRotated(bounds, FMarksSettings.Angle % 360, ZPosition + 1);
 
     TRect textRect = bounds;
     textRect.Left += 2;
@@ -282,7 +282,7 @@ void TSeriesMarks::InternalDraw(int index, TColor color, const AnsiString& text,
         host->SetAutoRepaint(oldAutoRepaint);
         FSymbol->ShapeBounds = TRect(position.LeftTop.X + 4, position.LeftTop.Y + 3, position.LeftTop.X + fh - 1,
                                      position.LeftTop.Y + fh - 2);
-        FSymbol->DrawRectRotated(FSymbol->ShapeBounds, FAngle % 360, ZPosition + 1);
+        FSymbol->DrawRectRotated(FSymbol->ShapeBounds, FMarksSettings.Angle % 360, ZPosition + 1);
         textRect.Left += FSymbol->GetWidth() + 4;
     }
 
@@ -305,7 +305,7 @@ void TSeriesMarks::DrawText(const TRect& rect, const AnsiString& text)
     }
     const int fontHeight = canvas->GetFontHeight();
     const int frame = GetPen()->GetVisible() ? GetPen()->GetWidth() : 0;
-    const int angle = FAngle % 360;
+    const int angle = FMarksSettings.Angle % 360;
     const double a = angle * TeePiStep;
     const double s = std::sin(a), c = std::cos(a);
     const int cy = (rect.Top + rect.Bottom) / 2;

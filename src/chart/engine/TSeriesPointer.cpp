@@ -46,28 +46,28 @@ void TSeriesPointer::SetFlag(bool& Variable, bool Value)
 
 void TSeriesPointer::SetDark3D(bool Value)
 {
-    SetFlag(FDark3D, Value);
+    SetFlag(FSettings.Dark3D, Value);
 }
 void TSeriesPointer::SetDraw3D(bool Value)
 {
-    SetFlag(FDraw3D, Value);
+    SetFlag(FSettings.Draw3D, Value);
 }
 void TSeriesPointer::SetInflate(bool Value)
 {
-    SetFlag(FInflateMargins, Value);
+    SetFlag(FSettings.InflateMargins, Value);
 }
 
 void TSeriesPointer::SetHorizSize(int Value)
 {
     if (Value < 1) throw ChartException(TeeMsg_CheckPointerSize);
-    if (!StoreChanged(FHorizSize, Value)) return;
+    if (!StoreChanged(FSettings.HorizSize, Value)) return;
     RepaintOwner();
 }
 
 void TSeriesPointer::SetVertSize(int Value)
 {
     if (Value < 1) throw ChartException(TeeMsg_CheckPointerSize);
-    if (!StoreChanged(FVertSize, Value)) return;
+    if (!StoreChanged(FSettings.VertSize, Value)) return;
     RepaintOwner();
 }
 
@@ -81,13 +81,13 @@ void TSeriesPointer::SetSize(int Value)
 
 void TSeriesPointer::SetStyle(TSeriesPointerStyle Value)
 {
-    if (StoreChanged(FStyle, Value)) RepaintOwner();
+    if (StoreChanged(FSettings.Style, Value)) RepaintOwner();
 }
 
 void TSeriesPointer::SetTransparency(int Value)
 {
     Value = std::clamp(Value, 0, 100);
-    if (!StoreChanged(FTransparency, Value)) return;
+    if (!StoreChanged(FSettings.Transparency, Value)) return;
     RepaintOwner();
 }
 
@@ -106,16 +106,16 @@ int TSeriesPointer::GetEndZ() const
 
 void TSeriesPointer::CalcHorizMargins(int& Left, int& Right) const
 {
-    if (!FVisible || !FInflateMargins) return;
-    Left = std::max(Left, FHorizSize + 1);
-    Right = std::max(Right, FHorizSize + 1);
+    if (!FVisible || !FSettings.InflateMargins) return;
+    Left = std::max(Left, FSettings.HorizSize + 1);
+    Right = std::max(Right, FSettings.HorizSize + 1);
 }
 
 void TSeriesPointer::CalcVerticalMargins(int& Top, int& Bottom) const
 {
-    if (!FVisible || !FInflateMargins) return;
-    Top = std::max(Top, FVertSize + 1);
-    Bottom = std::max(Bottom, FVertSize + 1);
+    if (!FVisible || !FSettings.InflateMargins) return;
+    Top = std::max(Top, FSettings.VertSize + 1);
+    Bottom = std::max(Bottom, FSettings.VertSize + 1);
 }
 
 TCanvas3D* TSeriesPointer::ChartCanvas() const
@@ -153,13 +153,13 @@ void TSeriesPointer::PrepareCanvas(TCanvas3D* Canvas, TColor Color)
 
 void TSeriesPointer::Draw(int X, int Y)
 {
-    Draw(X, Y, FBrush->GetColor(), FStyle);
+    Draw(X, Y, FBrush->GetColor(), FSettings.Style);
 }
 
 void TSeriesPointer::Draw(int X, int Y, TColor Color, TSeriesPointerStyle Style)
 {
     if (TCanvas3D* canvas = ChartCanvas())
-        DrawPointer(canvas, ChartView3D(), X, Y, FHorizSize, FVertSize, Color, Style);
+        DrawPointer(canvas, ChartView3D(), X, Y, FSettings.HorizSize, FSettings.VertSize, Color, Style);
 }
 
 void TSeriesPointer::DrawPointer(TCanvas3D* Canvas, bool Is3D, int X, int Y, int H, int V, TColor Color,
@@ -170,13 +170,13 @@ void TSeriesPointer::DrawPointer(TCanvas3D* Canvas, bool Is3D, int X, int Y, int
     const bool orthogonal = Canvas->View3DOptions && Canvas->View3DOptions->GetOrthogonal();
 
     TTeeBlend* blend = nullptr;
-    if (FTransparency > 0) {
+    if (FSettings.Transparency > 0) {
         TRect r(left, top, right + 1, bottom + 1);
-        if (Style == psRectangle && Is3D && FDraw3D && orthogonal) {
+        if (Style == psRectangle && Is3D && FSettings.Draw3D && orthogonal) {
             r.Right += endZ - startZ;
             r.Top -= endZ - startZ;
         }
-        blend = Canvas->BeginBlending(Canvas->RectFromRectZ(r, startZ), FTransparency);
+        blend = Canvas->BeginBlending(Canvas->RectFromRectZ(r, startZ), FSettings.Transparency);
     }
 
     const auto polygon = [&](std::initializer_list<TPoint> corners) {
@@ -208,15 +208,15 @@ void TSeriesPointer::DrawPointer(TCanvas3D* Canvas, bool Is3D, int X, int Y, int
         case psRectangle:
             if (!Is3D)
                 Canvas->Rectangle(left, top, right + 1, bottom + 1);
-            else if (!FDraw3D)
+            else if (!FSettings.Draw3D)
                 Canvas->RectangleWithZ(TRect(left, top, right + 1, bottom + 1), startZ);
             else
-                Canvas->Cube(left, right, top, bottom, startZ, endZ, FDark3D);
+                Canvas->Cube(left, right, top, bottom, startZ, endZ, FSettings.Dark3D);
             break;
         case psCircle:
             if (!Is3D)
                 Canvas->Ellipse(left, top, right, bottom);
-            else if (FDraw3D && Canvas->GetSupportsFullRotation())
+            else if (FSettings.Draw3D && Canvas->GetSupportsFullRotation())
                 Canvas->Sphere(X, Y, middleZ, H);
             else
                 Canvas->EllipseWithZ(left, top, right, bottom, startZ);
@@ -224,8 +224,8 @@ void TSeriesPointer::DrawPointer(TCanvas3D* Canvas, bool Is3D, int X, int Y, int
         case psTriangle:
         case psDownTriangle: {
             const int k = Style == psTriangle ? V : -V;
-            if (Is3D && FDraw3D)
-                Canvas->Pyramid(true, left, Y - k, right, Y + k, startZ, endZ, FDark3D);
+            if (Is3D && FSettings.Draw3D)
+                Canvas->Pyramid(true, left, Y - k, right, Y + k, startZ, endZ, FSettings.Dark3D);
             else
                 polygon({TPoint(left, Y + k), TPoint(right, Y + k), TPoint(X, Y - k)});
             break;
@@ -289,7 +289,7 @@ void TSeriesPointer::DrawGradient(TCanvas3D* Canvas, bool Is3D, int Left, int To
         case psTriangle:
         case psDownTriangle: {
             // A pyramid gets no gradient; a flat triangle does.
-            if (Is3D && FDraw3D) return;
+            if (Is3D && FSettings.Draw3D) return;
             const int k = Style == psTriangle ? Bottom - Y : Top - Y;
             tri[0] = mapped(TPoint(Left, Y + k));
             tri[1] = mapped(TPoint(Right, Y + k));
@@ -323,25 +323,20 @@ void TSeriesPointer::DrawGradient(TCanvas3D* Canvas, bool Is3D, int Left, int To
 void TSeriesPointer::Assign(TPersistent* Source)
 {
     if (auto* s = qobject_cast<TSeriesPointer*>(Source)) {
-        FDark3D = s->FDark3D;
-        FDraw3D = s->FDraw3D;
+        FSettings = s->FSettings;
         FGradient->Assign(s->FGradient);
-        FHorizSize = s->FHorizSize;
-        FInflateMargins = s->FInflateMargins;
-        FStyle = s->FStyle;
-        FTransparency = s->FTransparency;
-        FVertSize = s->FVertSize;
     }
     TTeeCustomShapeBrushPen::Assign(Source);
 }
 
 bool TSeriesPointer::IsPropertyStored(const char* Name) const
 {
-    if (std::strcmp(Name, "Dark3D") == 0) return !FDark3D;
-    if (std::strcmp(Name, "Draw3D") == 0) return !FDraw3D;
-    if (std::strcmp(Name, "HorizSize") == 0) return FHorizSize != 4;
-    if (std::strcmp(Name, "VertSize") == 0) return FVertSize != 4;
-    if (std::strcmp(Name, "Transparency") == 0) return FTransparency != 0;
+    static const TPointerSettings defaults;
+    if (std::strcmp(Name, "Dark3D") == 0) return FSettings.Dark3D != defaults.Dark3D;
+    if (std::strcmp(Name, "Draw3D") == 0) return FSettings.Draw3D != defaults.Draw3D;
+    if (std::strcmp(Name, "HorizSize") == 0) return FSettings.HorizSize != defaults.HorizSize;
+    if (std::strcmp(Name, "VertSize") == 0) return FSettings.VertSize != defaults.VertSize;
+    if (std::strcmp(Name, "Transparency") == 0) return FSettings.Transparency != defaults.Transparency;
     // InflateMargins and Style have no default: always written.
     return TTeeCustomShapeBrushPen::IsPropertyStored(Name);
 }

@@ -31,6 +31,17 @@ enum TArrowHeadStyle { ahNone, ahLine, ahSolid };
 // is drawn in a contrasting colour.
 extern bool TeeCheckMarkArrowColor;
 
+// The plain stored values of a pointer with their defaults.
+struct TPointerSettings {
+    bool Dark3D = true;
+    bool Draw3D = true;
+    int HorizSize = 4;
+    bool InflateMargins = true;
+    TSeriesPointerStyle Style = psRectangle;
+    int Transparency = 0;
+    int VertSize = 4;
+};
+
 class TSeriesPointer : public TTeeCustomShapeBrushPen {
     Q_OBJECT
     Q_PROPERTY(bool Dark3D READ GetDark3D WRITE SetDark3D)
@@ -48,33 +59,33 @@ public:
     bool IsPropertyStored(const char* Name) const override;
 
     TChartSeries* Series() const { return FSeries; }
-    bool GetDark3D() const { return FDark3D; }
+    bool GetDark3D() const { return FSettings.Dark3D; }
     void SetDark3D(bool Value);
-    bool GetDraw3D() const { return FDraw3D; }
+    bool GetDraw3D() const { return FSettings.Draw3D; }
     void SetDraw3D(bool Value);
     TTeeGradient* GetGradient() const { return FGradient; }
     void SetGradient(TTeeGradient* Value) { FGradient->Assign(Value); }
-    int GetHorizSize() const { return FHorizSize; }
+    int GetHorizSize() const { return FSettings.HorizSize; }
     // Sizes below 1 raise ChartException and keep the old size.
     void SetHorizSize(int Value);
-    int GetVertSize() const { return FVertSize; }
+    int GetVertSize() const { return FSettings.VertSize; }
     void SetVertSize(int Value);
-    int GetSize() const { return std::max(FHorizSize, FVertSize); }
+    int GetSize() const { return std::max(FSettings.HorizSize, FSettings.VertSize); }
     void SetSize(int Value);
-    bool GetInflateMargins() const { return FInflateMargins; }
+    bool GetInflateMargins() const { return FSettings.InflateMargins; }
     void SetInflate(bool Value);
-    TSeriesPointerStyle GetStyle() const { return FStyle; }
+    TSeriesPointerStyle GetStyle() const { return FSettings.Style; }
     void SetStyle(TSeriesPointerStyle Value);
-    int GetTransparency() const { return FTransparency; }
+    int GetTransparency() const { return FSettings.Transparency; }
     void SetTransparency(int Value);
     TColor GetColor() const { return FBrush->GetColor(); }
     void SetColor(TColor Value) { FBrush->SetColor(Value); }
 
     // Changes made while a series draws: stored without a repaint.
-    void ChangeStyle(TSeriesPointerStyle Value) { FStyle = Value; }
-    void ChangeHorizSize(int Value) { FHorizSize = Value; }
-    void ChangeVertSize(int Value) { FVertSize = Value; }
-    void Change3D(bool Value) { FDraw3D = Value; }
+    void ChangeStyle(TSeriesPointerStyle Value) { FSettings.Style = Value; }
+    void ChangeHorizSize(int Value) { FSettings.HorizSize = Value; }
+    void ChangeVertSize(int Value) { FSettings.VertSize = Value; }
+    void Change3D(bool Value) { FSettings.Draw3D = Value; }
 
     // Changes of pen, brush and gradient repaint the series.
     void CanvasChanged(QObject* Sender) override;
@@ -107,21 +118,15 @@ protected:
     bool ChartView3D() const;
 
 private:
-    int GetStyleValue() const { return FStyle; }
+    int GetStyleValue() const { return FSettings.Style; }
     void SetStyleValue(int Value) { SetStyle(static_cast<TSeriesPointerStyle>(Value)); }
     void SetFlag(bool& Variable, bool Value);
     void DrawGradient(TCanvas3D* Canvas, bool Is3D, int Left, int Top, int Right, int Bottom, int X, int Y,
                       TColor Color, TSeriesPointerStyle Style);
 
     TChartSeries* FSeries;
-    bool FDark3D = true;
-    bool FDraw3D = true;
+    TPointerSettings FSettings;
     TTeeGradient* FGradient = nullptr;
-    int FHorizSize = 4;
-    bool FInflateMargins = true;
-    TSeriesPointerStyle FStyle = psRectangle;
-    int FTransparency = 0;
-    int FVertSize = 4;
 };
 
 class TCallout : public TSeriesPointer {

@@ -82,46 +82,46 @@ void TTeeCustomShape::InitShadow(TTeeShadow* AShadow)
 
 void TTeeCustomShape::SetBevel(TBevelCut Value)
 {
-    if (StoreChanged(FBevel, Value)) Repaint();
+    if (StoreChanged(FSettings.Bevel, Value)) Repaint();
 }
 
 void TTeeCustomShape::SetBevelWidth(int Value)
 {
-    if (StoreChanged(FBevelWidth, Value)) Repaint();
+    if (StoreChanged(FSettings.BevelWidth, Value)) Repaint();
 }
 
 void TTeeCustomShape::SetColor(TColor Value)
 {
     if (FParentChart)
-        FParentChart->SetColorProperty(FColor, Value);
+        FParentChart->SetColorProperty(FSettings.Color, Value);
     else
-        FColor = Value;
+        FSettings.Color = Value;
 }
 
 void TTeeCustomShape::SetShapeStyle(TChartObjectShapeStyle Value)
 {
-    if (StoreChanged(FShapeStyle, Value)) Repaint();
+    if (StoreChanged(FSettings.ShapeStyle, Value)) Repaint();
 }
 
 void TTeeCustomShape::SetTextFormat(TTextFormat Value)
 {
-    if (StoreChanged(FTextFormat, Value)) Repaint();
+    if (StoreChanged(FSettings.TextFormat, Value)) Repaint();
 }
 
 void TTeeCustomShape::SetTransparency(TTeeTransparency Value)
 {
     // A percentage: values from stored charts or editors outside it are brought into range.
     Value = std::clamp(Value, 0, 100);
-    if (!StoreChanged(FTransparency, Value)) return;
+    if (!StoreChanged(FSettings.Transparency, Value)) return;
     Repaint();
 }
 
 void TTeeCustomShape::SetTransparent(bool Value)
 {
     if (FParentChart)
-        FParentChart->SetBooleanProperty(FTransparent, Value);
+        FParentChart->SetBooleanProperty(FSettings.Transparent, Value);
     else
-        FTransparent = Value;
+        FSettings.Transparent = Value;
 }
 
 TTeeGradient* TTeeCustomShape::GetGradient()
@@ -161,31 +161,26 @@ void TTeeCustomShape::SetShadow(TTeeShadow* Value)
 void TTeeCustomShape::Assign(TPersistent* Source)
 {
     if (auto* s = qobject_cast<TTeeCustomShape*>(Source)) {
-        FBevel = s->FBevel;
-        FBevelWidth = s->FBevelWidth;
-        FColor = s->FColor;
+        FSettings = s->FSettings;
         FFont->Assign(s->FFont);
         SetGradient(s->FGradient);
-        FShapeStyle = s->FShapeStyle;
         SetShadow(s->FShadow);
-        FTextFormat = s->FTextFormat;
-        FTransparent = s->FTransparent;
-        FTransparency = s->FTransparency;
     }
     TTeeCustomShapeBrushPen::Assign(Source);
 }
 
 bool TTeeCustomShape::IsPropertyStored(const char* Name) const
 {
-    if (std::strcmp(Name, "Bevel") == 0) return FBevel != bvNone;
-    if (std::strcmp(Name, "BevelWidth") == 0) return FBevelWidth != 2;
-    if (std::strcmp(Name, "Color") == 0) return FColor != clWhite;
+    static const TShapeSettings defaults;
+    if (std::strcmp(Name, "Bevel") == 0) return FSettings.Bevel != defaults.Bevel;
+    if (std::strcmp(Name, "BevelWidth") == 0) return FSettings.BevelWidth != defaults.BevelWidth;
+    if (std::strcmp(Name, "Color") == 0) return FSettings.Color != defaults.Color;
     if (std::strcmp(Name, "Gradient") == 0) return FGradient != nullptr;
     if (std::strcmp(Name, "Shadow") == 0) return FShadow != nullptr;
-    if (std::strcmp(Name, "ShapeStyle") == 0) return FShapeStyle != fosRectangle;
-    if (std::strcmp(Name, "TextFormat") == 0) return FTextFormat != ttfNormal;
-    if (std::strcmp(Name, "Transparency") == 0) return FTransparency != 0;
-    if (std::strcmp(Name, "Transparent") == 0) return FTransparent != DefaultTransparent;
+    if (std::strcmp(Name, "ShapeStyle") == 0) return FSettings.ShapeStyle != defaults.ShapeStyle;
+    if (std::strcmp(Name, "TextFormat") == 0) return FSettings.TextFormat != defaults.TextFormat;
+    if (std::strcmp(Name, "Transparency") == 0) return FSettings.Transparency != defaults.Transparency;
+    if (std::strcmp(Name, "Transparent") == 0) return FSettings.Transparent != DefaultTransparent;
     return TTeeCustomShapeBrushPen::IsPropertyStored(Name);
 }
 
@@ -208,18 +203,9 @@ void TTeeCustomShape::Draw()
     DrawRectRotated(ShapeBounds, 0, 0);
 }
 
-namespace {
-
-TRect Moved(const TRect& R, int dx, int dy)
-{
-    return TRect(R.Left + dx, R.Top + dy, R.Right + dx, R.Bottom + dy);
-}
-
-}  // namespace
-
 void TTeeCustomShape::DrawRectRotated(const TRect& Rect, double Angle, int Z)
 {
-    if (FTransparent || !FParentChart) return;
+    if (FSettings.Transparent || !FParentChart) return;
     TCanvas3D* canvas = FParentChart->GetCanvas();
     if (!canvas) return;
     // Angles below one degree draw the plain rectangle.
@@ -233,7 +219,7 @@ void TTeeCustomShape::DrawRectRotated(const TRect& Rect, double Angle, int Z)
         if (!rotated) {
             if (fullRotation)
                 canvas->RectangleWithZ(R, Z);
-            else if (FShapeStyle == fosRoundRectangle)
+            else if (FSettings.ShapeStyle == fosRoundRectangle)
                 canvas->RoundRect(R, 16, 16);
             else
                 canvas->Rectangle(R);
@@ -248,15 +234,16 @@ void TTeeCustomShape::DrawRectRotated(const TRect& Rect, double Angle, int Z)
     };
 
     TTeeBlend* blend = nullptr;
-    if (FTransparency > 0) blend = canvas->BeginBlending(rotated ? RectFromPolygon(points, 4) : Rect, FTransparency);
+    if (FSettings.Transparency > 0)
+        blend = canvas->BeginBlending(rotated ? RectFromPolygon(points, 4) : Rect, FSettings.Transparency);
 
     if (FShadow && FShadow->GetSize() != 0 && FBrush->GetStyle() != bsClear) {
-        if (!rotated && FShapeStyle == fosRectangle) {
+        if (!rotated && FSettings.ShapeStyle == fosRectangle) {
             if (!fullRotation) canvas->FrontPlaneBegin();
             FShadow->Draw(canvas, Rect, Z);
             if (!fullRotation) canvas->FrontPlaneEnd();
         }
-        if (FTransparency > 0) {
+        if (FSettings.Transparency > 0) {
             int h = FShadow->GetHorizSize(), v = FShadow->GetVertSize();
             if (std::max(h, v) > 0 && FPen->GetVisible()) {
                 h += FPen->GetWidth();
@@ -265,7 +252,7 @@ void TTeeCustomShape::DrawRectRotated(const TRect& Rect, double Angle, int Z)
             canvas->Pen->SetStyle(psClear);
             canvas->Brush->SetStyle(bsSolid);
             canvas->Brush->SetColor(FShadow->GetColor());
-            const TRect moved = Moved(Rect, h, v);
+            const TRect moved = MovedRect(Rect, h, v);
             TTeeBlend* shadowBlend = nullptr;
             if (FShadow->GetTransparency() != 0) {
                 TRect b = moved;
@@ -285,7 +272,7 @@ void TTeeCustomShape::DrawRectRotated(const TRect& Rect, double Angle, int Z)
     }
 
     if (!FGradient || !FGradient->GetVisible()) {
-        canvas->AssignBrushColor(FBrush, FColor, FParentChart->GetBackColor());
+        canvas->AssignBrushColor(FBrush, FSettings.Color, FParentChart->GetBackColor());
     } else {
         if (!rotated) {
             if (fullRotation) {
@@ -310,12 +297,12 @@ void TTeeCustomShape::DrawRectRotated(const TRect& Rect, double Angle, int Z)
 
     if (Angle == 0) {
         TRect r = Rect;
-        DrawBevel(canvas, FBevel, r, 0, FBevelWidth);
+        DrawBevel(canvas, FSettings.Bevel, r, 0, FSettings.BevelWidth);
     }
 
     if (blend) {
         // The shadow's own blending in between changed the canvas's percentage.
-        canvas->BlendTransparency = FTransparency;
+        canvas->BlendTransparency = FSettings.Transparency;
         canvas->EndBlending(blend);
     }
 }

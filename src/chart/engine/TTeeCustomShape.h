@@ -51,6 +51,18 @@ protected:
     bool FVisible = true;
 };
 
+// The plain stored values of a shape with their defaults (font, gradient and shadow are
+// objects of their own).
+struct TShapeSettings {
+    TBevelCut Bevel = bvNone;
+    int BevelWidth = 2;
+    TColor Color = clWhite;
+    TChartObjectShapeStyle ShapeStyle = fosRectangle;
+    TTextFormat TextFormat = ttfNormal;
+    bool Transparent = false;
+    TTeeTransparency Transparency = 0;
+};
+
 class TTeeCustomShape : public TTeeCustomShapeBrushPen {
     Q_OBJECT
     Q_PROPERTY(panelenums::TBevelCut Bevel READ GetBevel WRITE SetBevel)
@@ -77,11 +89,11 @@ public:
     // The shape in Rect turned by Angle degrees about its centre, at depth Z.
     void DrawRectRotated(const TRect& Rect, double Angle = 0, int Z = 0);
 
-    TBevelCut GetBevel() const { return FBevel; }
+    TBevelCut GetBevel() const { return FSettings.Bevel; }
     void SetBevel(TBevelCut Value);
-    int GetBevelWidth() const { return FBevelWidth; }
+    int GetBevelWidth() const { return FSettings.BevelWidth; }
     void SetBevelWidth(int Value);
-    TColor GetColor() const { return FColor; }
+    TColor GetColor() const { return FSettings.Color; }
     void SetColor(TColor Value);
     TTeeFont* GetFont() const { return FFont; }
     void SetFont(TTeeFont* Value) { FFont->Assign(Value); }
@@ -93,14 +105,14 @@ public:
     TTeeShadow* GetShadow();
     void SetShadow(TTeeShadow* Value);
     TTeeShadow* StoredShadow() const { return FShadow; }
-    TChartObjectShapeStyle GetShapeStyle() const { return FShapeStyle; }
+    TChartObjectShapeStyle GetShapeStyle() const { return FSettings.ShapeStyle; }
     void SetShapeStyle(TChartObjectShapeStyle Value);
-    TTextFormat GetTextFormat() const { return FTextFormat; }
+    TTextFormat GetTextFormat() const { return FSettings.TextFormat; }
     void SetTextFormat(TTextFormat Value);
-    TTeeTransparency GetTransparency() const { return FTransparency; }
+    TTeeTransparency GetTransparency() const { return FSettings.Transparency; }
     // Percent 0..100.
     void SetTransparency(TTeeTransparency Value);
-    bool GetTransparent() const { return FTransparent; }
+    bool GetTransparent() const { return FSettings.Transparent; }
     void SetTransparent(bool Value);
     // Transparent is stored only when it differs from this.
     bool DefaultTransparent = false;
@@ -128,16 +140,10 @@ protected:
 
 private:
     void ChildChanged(QObject* Sender) { CanvasChanged(Sender); }
-    TBevelCut FBevel = bvNone;
-    int FBevelWidth = 2;
-    TColor FColor = clWhite;
+    TShapeSettings FSettings;
     TTeeFont* FFont = nullptr;
     TTeeShadow* FShadow = nullptr;
-    TChartObjectShapeStyle FShapeStyle = fosRectangle;
-    TTextFormat FTextFormat = ttfNormal;
-    bool FTransparent = false;
     TTeeGradient* FGradient = nullptr;
-    TTeeTransparency FTransparency = 0;
 };
 
 // The published shape.

@@ -17,45 +17,6 @@ void TView3DOptions::Repaint()
         w->update();
 }
 
-template <typename T>
-void TView3DOptions::SetProperty(T& field, T value)
-{
-    if (StoreChanged(field, value)) Repaint();
-}
-
-void TView3DOptions::SetElevation(int value)
-{
-    SetProperty(FSettings.Elevation, value);
-}
-void TView3DOptions::SetFontZoom(int value)
-{
-    SetProperty(FSettings.FontZoom, value);
-}
-void TView3DOptions::SetOrthoAngle(int value)
-{
-    SetProperty(FSettings.OrthoAngle, value);
-}
-void TView3DOptions::SetOrthogonal(bool value)
-{
-    SetProperty(FSettings.Orthogonal, value);
-}
-void TView3DOptions::SetPerspective(int value)
-{
-    SetProperty(FSettings.Perspective, value);
-}
-void TView3DOptions::SetRotation(int value)
-{
-    SetProperty(FSettings.Rotation, value);
-}
-void TView3DOptions::SetTilt(int value)
-{
-    SetProperty(FSettings.Tilt, value);
-}
-void TView3DOptions::SetZoomText(bool value)
-{
-    SetProperty(FSettings.ZoomText, value);
-}
-
 void TView3DOptions::SetHorizOffset(int value)
 {
     if (!StoreChanged(FSettings.HorizOffset, value)) return;

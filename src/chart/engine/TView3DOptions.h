@@ -2,6 +2,7 @@
 // The persistent settings of a chart's 3D view, read by the canvas at every paint.
 #include <functional>
 
+#include "chart/engine/TPropertySetters.h"
 #include "chart/engine/TeCanvasTypes.h"
 #include "platform/TPersistent.h"
 
@@ -20,7 +21,7 @@ struct TView3DSettings {
     bool ZoomText = true;
 };
 
-class TView3DOptions : public TPersistent {
+class TView3DOptions : public TPersistent, public TPropertySetters<TView3DOptions> {
     Q_OBJECT
     Q_PROPERTY(int Elevation READ GetElevation WRITE SetElevation)
     Q_PROPERTY(int FontZoom READ GetFontZoom WRITE SetFontZoom)
@@ -45,27 +46,27 @@ public:
     double CalcOrthoRatio() const;
 
     int GetElevation() const { return FSettings.Elevation; }
-    void SetElevation(int value);
+    void SetElevation(int value) { SetProperty(FSettings.Elevation, value); }
     int GetFontZoom() const { return FSettings.FontZoom; }
-    void SetFontZoom(int value);
+    void SetFontZoom(int value) { SetProperty(FSettings.FontZoom, value); }
     int GetHorizOffset() const { return FSettings.HorizOffset; }
     void SetHorizOffset(int value);
     int GetOrthoAngle() const { return FSettings.OrthoAngle; }
-    void SetOrthoAngle(int value);
+    void SetOrthoAngle(int value) { SetProperty(FSettings.OrthoAngle, value); }
     bool GetOrthogonal() const { return FSettings.Orthogonal; }
-    void SetOrthogonal(bool value);
+    void SetOrthogonal(bool value) { SetProperty(FSettings.Orthogonal, value); }
     int GetPerspective() const { return FSettings.Perspective; }
-    void SetPerspective(int value);
+    void SetPerspective(int value) { SetProperty(FSettings.Perspective, value); }
     int GetRotation() const { return FSettings.Rotation; }
-    void SetRotation(int value);
+    void SetRotation(int value) { SetProperty(FSettings.Rotation, value); }
     int GetTilt() const { return FSettings.Tilt; }
-    void SetTilt(int value);
+    void SetTilt(int value) { SetProperty(FSettings.Tilt, value); }
     int GetVertOffset() const { return FSettings.VertOffset; }
     void SetVertOffset(int value);
     int GetZoom() const { return FSettings.Zoom; }
     void SetZoom(int value);
     bool GetZoomText() const { return FSettings.ZoomText; }
-    void SetZoomText(bool value);
+    void SetZoomText(bool value) { SetProperty(FSettings.ZoomText, value); }
 
     QObject* Parent() const { return FParent; }
     // Argument: true for the horizontal offset.
@@ -74,8 +75,8 @@ public:
     std::function<void(int NewZoom)> OnChangedZoom;
 
 private:
-    template <typename T>
-    void SetProperty(T& field, T value);
+    friend class TPropertySetters<TView3DOptions>;
+    void PropertyChanged() { Repaint(); }
     QObject* FParent;
     TView3DSettings FSettings;
 };

@@ -17,6 +17,11 @@ inline TPoint3D Point3D(int X, int Y, int Z)
     return TPoint3D{X, Y, Z};
 }
 constexpr TRect TeeZeroRect{0, 0, 0, 0};
+// R shifted by (dx, dy).
+inline TRect MovedRect(const TRect& R, int dx, int dy)
+{
+    return TRect(R.Left + dx, R.Top + dy, R.Right + dx, R.Bottom + dy);
+}
 
 // All four edges inclusive.
 bool PointInRect(const TRect& Rect, const TPoint& P);

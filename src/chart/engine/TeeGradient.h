@@ -25,6 +25,12 @@ struct TGradientSettings {
 
 class TCustomTeeGradient : public TPersistent {
     Q_OBJECT
+    Q_PROPERTY(int Balance READ GetBalance WRITE SetBalance)
+    Q_PROPERTY(teecanvas::TGradientDirection Direction READ GetDirection WRITE SetDirection)
+    Q_PROPERTY(TColor EndColor READ GetEndColor WRITE SetEndColor)
+    Q_PROPERTY(TColor MidColor READ GetMidColor WRITE SetMidColor)
+    Q_PROPERTY(TColor StartColor READ GetStartColor WRITE SetStartColor)
+    Q_PROPERTY(bool Visible READ GetVisible WRITE SetVisible)
 public:
     explicit TCustomTeeGradient(const TNotifyEvent& OnChangeEvent = {}, QObject* parent = nullptr);
     void Assign(TPersistent* Source) override;
@@ -68,16 +74,11 @@ private:
     TGradientSettings FSettings;
 };
 
+// Adds the centre offset of radial fills to the stored settings.
 class TTeeGradient : public TCustomTeeGradient {
     Q_OBJECT
-    Q_PROPERTY(int Balance READ GetBalance WRITE SetBalance)
-    Q_PROPERTY(teecanvas::TGradientDirection Direction READ GetDirection WRITE SetDirection)
-    Q_PROPERTY(TColor EndColor READ GetEndColor WRITE SetEndColor)
-    Q_PROPERTY(TColor MidColor READ GetMidColor WRITE SetMidColor)
     Q_PROPERTY(int RadialX READ GetRadialX WRITE SetRadialX)
     Q_PROPERTY(int RadialY READ GetRadialY WRITE SetRadialY)
-    Q_PROPERTY(TColor StartColor READ GetStartColor WRITE SetStartColor)
-    Q_PROPERTY(bool Visible READ GetVisible WRITE SetVisible)
 public:
     using TCustomTeeGradient::TCustomTeeGradient;
     bool IsPropertyStored(const char* Name) const override;

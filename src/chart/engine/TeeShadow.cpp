@@ -6,6 +6,7 @@
 
 #include "chart/engine/TeCanvas.h"
 #include "chart/engine/TeeBlend.h"
+#include "chart/engine/TeeGeometry.h"
 #include "chart/engine/TeeGradient.h"
 #include "platform/Round.h"
 #include "platform/StoreChanged.h"
@@ -18,11 +19,6 @@ int FadeStep(TColor color, int Lines)
     const TColor c = ColorToRGB(color);
     const double average = (GetRValue(c) + GetGValue(c) + GetBValue(c)) / 3.0;
     return std::clamp(Round((255.0 - average) / Lines), 0, 255);
-}
-
-TRect Moved(const TRect& R, int dx, int dy)
-{
-    return TRect(R.Left + dx, R.Top + dy, R.Right + dx, R.Bottom + dy);
 }
 
 }  // namespace
@@ -38,44 +34,40 @@ void TTeeShadow::Changed()
 
 void TTeeShadow::SetColor(TColor value)
 {
-    if (StoreChanged(FColor, value)) Changed();
+    if (StoreChanged(FSettings.Color, value)) Changed();
 }
 
 void TTeeShadow::SetHorizSize(int value)
 {
-    if (StoreChanged(FHorizSize, value)) Changed();
+    if (StoreChanged(FSettings.HorizSize, value)) Changed();
 }
 
 void TTeeShadow::SetSmooth(bool value)
 {
-    if (StoreChanged(FSmooth, value)) Changed();
+    if (StoreChanged(FSettings.Smooth, value)) Changed();
 }
 
 void TTeeShadow::SetTransparency(TTeeTransparency value)
 {
-    if (StoreChanged(FTransparency, value)) Changed();
+    if (StoreChanged(FSettings.Transparency, value)) Changed();
 }
 
 void TTeeShadow::SetVertSize(int value)
 {
-    if (StoreChanged(FVertSize, value)) Changed();
+    if (StoreChanged(FSettings.VertSize, value)) Changed();
 }
 
 void TTeeShadow::SetSize(int value)
 {
-    if (value == FHorizSize && value == FVertSize) return;
-    FHorizSize = FVertSize = value;
+    if (value == FSettings.HorizSize && value == FSettings.VertSize) return;
+    FSettings.HorizSize = FSettings.VertSize = value;
     Changed();
 }
 
 void TTeeShadow::Assign(TPersistent* Source)
 {
     if (auto* s = qobject_cast<TTeeShadow*>(Source)) {
-        FColor = s->FColor;
-        FHorizSize = s->FHorizSize;
-        FSmooth = s->FSmooth;
-        FTransparency = s->FTransparency;
-        FVertSize = s->FVertSize;
+        FSettings = s->FSettings;
         return;
     }
     TPersistent::Assign(Source);
@@ -83,11 +75,11 @@ void TTeeShadow::Assign(TPersistent* Source)
 
 bool TTeeShadow::IsPropertyStored(const char* Name) const
 {
-    if (std::strcmp(Name, "Color") == 0) return FColor != DefaultColor;
-    if (std::strcmp(Name, "HorizSize") == 0) return FHorizSize != DefaultSize;
-    if (std::strcmp(Name, "Smooth") == 0) return !FSmooth;
-    if (std::strcmp(Name, "Transparency") == 0) return FTransparency != 0;
-    if (std::strcmp(Name, "VertSize") == 0) return FVertSize != DefaultSize;
+    if (std::strcmp(Name, "Color") == 0) return FSettings.Color != DefaultColor;
+    if (std::strcmp(Name, "HorizSize") == 0) return FSettings.HorizSize != DefaultSize;
+    if (std::strcmp(Name, "Smooth") == 0) return !FSettings.Smooth;
+    if (std::strcmp(Name, "Transparency") == 0) return FSettings.Transparency != 0;
+    if (std::strcmp(Name, "VertSize") == 0) return FSettings.VertSize != DefaultSize;
     return TPersistent::IsPropertyStored(Name);
 }
 
@@ -95,30 +87,31 @@ bool TTeeShadow::IsPropertyStored(const char* Name) const
 
 bool TTeeShadow::PrepareCanvas(TCanvas3D* Canvas, const TRect& R, int Z)
 {
-    const bool visible = FColor != clNone && (FHorizSize != 0 || FVertSize != 0);
+    const bool visible = FSettings.Color != clNone && (FSettings.HorizSize != 0 || FSettings.VertSize != 0);
     if (!visible || !Canvas) return false;
     Canvas->Brush->SetBitmap(nullptr);
-    Canvas->Brush->SetColor(FColor);
+    Canvas->Brush->SetColor(FSettings.Color);
     Canvas->Brush->SetStyle(bsSolid);
     Canvas->Pen->SetStyle(psClear);
-    if (FTransparency > 0)
-        FBlend = Canvas->BeginBlending(Canvas->RectFromRectZ(Moved(R, FHorizSize, FVertSize), Z), FTransparency);
+    if (FSettings.Transparency > 0)
+        FBlend = Canvas->BeginBlending(Canvas->RectFromRectZ(MovedRect(R, FSettings.HorizSize, FSettings.VertSize), Z),
+                                       FSettings.Transparency);
     return true;
 }
 
 void TTeeShadow::FinishBlending(TCanvas3D* Canvas)
 {
-    if (FTransparency > 0 && FBlend && Canvas) Canvas->EndBlending(FBlend);
+    if (FSettings.Transparency > 0 && FBlend && Canvas) Canvas->EndBlending(FBlend);
     FBlend = nullptr;
 }
 
 void TTeeShadow::Draw(TCanvas3D* Canvas, const TRect& R, int Z)
 {
     if (!PrepareCanvas(Canvas, R, Z)) return;
-    const int H = FHorizSize;
-    const int V = FVertSize;
+    const int H = FSettings.HorizSize;
+    const int V = FSettings.VertSize;
     const bool flat = Canvas->FrontPlaneCount > 0;
-    if (!FSmooth || GetSize() < 2) {
+    if (!FSettings.Smooth || GetSize() < 2) {
         if (!flat) {
             Canvas->Rectangle(R.Left + H, R.Bottom, R.Right + H, R.Bottom + V, Z);
             Canvas->Rectangle(R.Right, R.Top + V, R.Right + H, R.Bottom + V, Z);
@@ -139,8 +132,8 @@ void TTeeShadow::Draw(TCanvas3D* Canvas, const TRect& R, int Z)
         const TRect device = dc ? dc->DeviceRect() : TRect();
         Canvas->Pen->SetStyle(psSolid);
         if (V != 0) {
-            Canvas->Pen->SetColor(FColor);
-            const int step = FadeStep(FColor, V);
+            Canvas->Pen->SetColor(FSettings.Color);
+            const int step = FadeStep(FSettings.Color, V);
             const int lines = std::min(V, std::max(device.Height(), 0) + 1);
             for (int i = 1; i <= lines; ++i) {
                 const int y = R.Bottom + i - 1;
@@ -154,8 +147,8 @@ void TTeeShadow::Draw(TCanvas3D* Canvas, const TRect& R, int Z)
             }
         }
         if (H != 0) {
-            Canvas->Pen->SetColor(FColor);
-            const int step = FadeStep(FColor, H);
+            Canvas->Pen->SetColor(FSettings.Color);
+            const int step = FadeStep(FSettings.Color, H);
             const int lines = std::min(H, std::max(device.Width(), 0) + 1);
             for (int i = 1; i <= lines; ++i) {
                 const int x = R.Right + i - 1;
@@ -177,13 +170,13 @@ void TTeeShadow::Draw(TCanvas3D* Canvas, const TRect& R, int Z)
 void TTeeShadow::DrawEllipse(TCanvas3D* Canvas, const TRect& R, int Z)
 {
     if (!PrepareCanvas(Canvas, R, Z)) return;
-    const TRect moved = Moved(R, FHorizSize, FVertSize);
-    if (FSmooth) {
+    const TRect moved = MovedRect(R, FSettings.HorizSize, FSettings.VertSize);
+    if (FSettings.Smooth) {
         const TRect r = Canvas->CalcRect3D(moved, Z);
         Canvas->ClipEllipse(r);
         TTeeGradient g;
-        g.SetEndColor(ApplyBright(FColor, 32));
-        g.SetStartColor(ApplyDark(FColor, 128));
+        g.SetEndColor(ApplyBright(FSettings.Color, 32));
+        g.SetStartColor(ApplyDark(FSettings.Color, 128));
         g.DrawRadial(Canvas, r);
         Canvas->UnClipRectangle();
     } else {

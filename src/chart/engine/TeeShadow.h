@@ -9,6 +9,15 @@
 class TCanvas3D;
 class TTeeBlend;
 
+// The stored values with their defaults.
+struct TShadowSettings {
+    TColor Color = clSilver;
+    int HorizSize = 0;
+    bool Smooth = true;
+    TTeeTransparency Transparency = 0;
+    int VertSize = 0;
+};
+
 class TTeeShadow : public TPersistent {
     Q_OBJECT
     Q_PROPERTY(TColor Color READ GetColor WRITE SetColor)
@@ -21,18 +30,18 @@ public:
     void Assign(TPersistent* Source) override;
     bool IsPropertyStored(const char* Name) const override;
 
-    TColor GetColor() const { return FColor; }
+    TColor GetColor() const { return FSettings.Color; }
     void SetColor(TColor value);
-    int GetHorizSize() const { return FHorizSize; }
+    int GetHorizSize() const { return FSettings.HorizSize; }
     void SetHorizSize(int value);
-    bool GetSmooth() const { return FSmooth; }
+    bool GetSmooth() const { return FSettings.Smooth; }
     void SetSmooth(bool value);
-    TTeeTransparency GetTransparency() const { return FTransparency; }
+    TTeeTransparency GetTransparency() const { return FSettings.Transparency; }
     void SetTransparency(TTeeTransparency value);
-    int GetVertSize() const { return FVertSize; }
+    int GetVertSize() const { return FSettings.VertSize; }
     void SetVertSize(int value);
     // max(HorizSize, VertSize); writing sets both.
-    int GetSize() const { return std::max(FHorizSize, FVertSize); }
+    int GetSize() const { return std::max(FSettings.HorizSize, FSettings.VertSize); }
     void SetSize(int value);
 
     // Drawing of the shadow.
@@ -55,9 +64,5 @@ protected:
     TTeeBlend* FBlend = nullptr;
 
 private:
-    TColor FColor = clSilver;
-    int FHorizSize = 0;
-    bool FSmooth = true;
-    TTeeTransparency FTransparency = 0;
-    int FVertSize = 0;
+    TShadowSettings FSettings;
 };

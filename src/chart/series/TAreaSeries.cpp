@@ -9,8 +9,8 @@
 
 TAreaSeries::TAreaSeries(QObject* owner) : TCustomSeries(owner)
 {
-    FDrawArea = true;
-    FDrawLine = true;
+    FSettings.DrawArea = true;
+    FSettings.DrawLine = true;
     SinglePointFunctions = false;
     FPointer->SetVisible(false);
 }
@@ -18,8 +18,8 @@ TAreaSeries::TAreaSeries(QObject* owner) : TCustomSeries(owner)
 void TAreaSeries::Assign(const TCustomChartElement& source)
 {
     TCustomSeries::Assign(source);
-    FDrawArea = true;
-    FDrawLine = true;
+    FSettings.DrawArea = true;
+    FSettings.DrawLine = true;
     const QMetaObject* other = source.metaObject();
     if (!other->inherits(metaObject()) && !metaObject()->inherits(other)) {
         FPointer->SetVisible(false);
@@ -72,7 +72,7 @@ bool TAreaSeries::DrawSeriesForward(int valueIndex) const
 
 TMultiArea TAreaSeries::GetMultiArea() const
 {
-    switch (FStacked) {
+    switch (FSettings.Stacked) {
         case cssStack: return maStacked;
         case cssStack100: return maStacked100;
         default: return maNone;

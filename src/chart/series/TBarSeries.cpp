@@ -28,7 +28,7 @@ void TBarSeries::DrawMark(int valueIndex, const AnsiString& text, TSeriesMarkPos
     position.ArrowTo.Y -= d;
     position.ArrowFrom.X += half;
     // Only vertical bars move their marks apart; horizontal bars' marks stay where they are.
-    if (FAutoMarkPosition) Marks()->AntiOverlap(FirstValueIndex, valueIndex, position);
+    if (FSettings.AutoMarkPosition) Marks()->AntiOverlap(FirstValueIndex, valueIndex, position);
     TCustomBarSeries::DrawMark(valueIndex, text, position);
 }
 
@@ -42,7 +42,7 @@ int TBarSeries::InternalCalcMarkLength(int)
 // that and keep the inherited rule.
 bool TBarSeries::MoreSameZOrder() const
 {
-    return FMultiBar == mbSideAll ? false : TCustomBarSeries::MoreSameZOrder();
+    return FSettings.MultiBar == mbSideAll ? false : TCustomBarSeries::MoreSameZOrder();
 }
 
 // ================================================================ horizontal bars

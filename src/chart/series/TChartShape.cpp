@@ -1,7 +1,6 @@
 #include "chart/series/TChartShape.h"
 
 #include <cmath>
-#include <cstring>
 
 #include "chart/engine/SeriesHost.h"
 #include "chart/engine/TeCanvas.h"
@@ -11,6 +10,7 @@
 #include "chart/engine/TeeSeriesTypes.h"
 #include "platform/Round.h"
 #include "platform/StoreChanged.h"
+#include "platform/StoredRules.h"
 #include "platform/TextLines.h"
 
 TChartShape::TChartShape(QObject* owner) : TChartSeries(owner)
@@ -34,40 +34,30 @@ TChartShape::~TChartShape()
 void TChartShape::Assign(const TCustomChartElement& source)
 {
     if (auto* other = dynamic_cast<const TChartShape*>(&source); other && other != this) {
-        FAlignment = other->FAlignment;
+        FSettings = other->FSettings;
         SetFont(other->FFont);
         SetGradient(other->FGradient);
-        FRoundRectangle = other->FRoundRectangle;
-        FStyle = other->FStyle;
-        FText = other->FText;
-        FTransparent = other->FTransparent;
-        FVertAlign = other->FVertAlign;
-        FXYStyle = other->FXYStyle;
     }
     TChartSeries::Assign(source);
 }
 
 bool TChartShape::IsPropertyStored(const char* Name) const
 {
-    struct Default {
-        const char* name;
-        bool differs;
-    };
-    const Default defaults[] = {
-        {"Alignment", FAlignment != taCenter},
-        {"RoundRectangle", FRoundRectangle},
-        {"Style", FStyle != chasCircle},
-        {"Text", !FText.empty()},
-        {"Transparent", FTransparent},
-        {"VertAlign", FVertAlign != vaCenter},
-        {"XYStyle", FXYStyle != xysAxis},
+    static const TChartShapeSettings defaults;
+    const TStoredRule rules[] = {
+        {"Alignment", FSettings.Alignment != defaults.Alignment},
+        {"RoundRectangle", FSettings.RoundRectangle != defaults.RoundRectangle},
+        {"Style", FSettings.Style != defaults.Style},
+        {"Text", FSettings.Text != defaults.Text},
+        {"Transparent", FSettings.Transparent != defaults.Transparent},
+        {"VertAlign", FSettings.VertAlign != defaults.VertAlign},
+        {"XYStyle", FSettings.XYStyle != defaults.XYStyle},
         {"X0", Count() > 0 && FX->Value(0) != 0},
         {"Y0", Count() > 0 && FY->Value(0) != 0},
         {"X1", Count() > 1 && FX->Value(1) != 100},
         {"Y1", Count() > 1 && FY->Value(1) != 100},
     };
-    for (const Default& d : defaults)
-        if (std::strcmp(Name, d.name) == 0) return d.differs;
+    if (const auto stored = StoredByRule(rules, Name)) return *stored;
     return TChartSeries::IsPropertyStored(Name);
 }
 
@@ -111,7 +101,7 @@ void TChartShape::ChangeToManual()
 
 void TChartShape::SetShapeRectangle(const TRect& r)
 {
-    FXYStyle = xysPixels;
+    FSettings.XYStyle = xysPixels;
     SetX0(r.Left);
     SetY0(r.Top);
     SetX1(r.Right);
@@ -120,33 +110,33 @@ void TChartShape::SetShapeRectangle(const TRect& r)
 
 void TChartShape::SetAlignment(titleenums::TAlignment value)
 {
-    if (StoreChanged(FAlignment, value)) Repaint();
+    if (StoreChanged(FSettings.Alignment, value)) Repaint();
 }
 
 void TChartShape::SetStyle(TChartShapeStyle value)
 {
-    if (StoreChanged(FStyle, value)) Repaint();
+    if (StoreChanged(FSettings.Style, value)) Repaint();
 }
 
 void TChartShape::SetVertAlign(TTeeVertAlign value)
 {
-    if (StoreChanged(FVertAlign, value)) Repaint();
+    if (StoreChanged(FSettings.VertAlign, value)) Repaint();
 }
 
 void TChartShape::SetXYStyle(TChartShapeXYStyle value)
 {
-    if (StoreChanged(FXYStyle, value)) Repaint();
+    if (StoreChanged(FSettings.XYStyle, value)) Repaint();
 }
 
 void TChartShape::SetText(const std::vector<AnsiString>& value)
 {
-    FText = value;
+    FSettings.Text = value;
     Repaint();
 }
 
 QStringList TChartShape::GetTextList() const
 {
-    return ToQStringList(FText);
+    return ToQStringList(FSettings.Text);
 }
 
 void TChartShape::SetTextList(const QStringList& value)
@@ -172,7 +162,7 @@ TRect TChartShape::GetShapeRectangle() const
 {
     if (Count() < 2) return TRect(0, 0, 0, 0);
     const double x0 = FX->Value(0), y0 = FY->Value(0), x1 = FX->Value(1), y1 = FY->Value(1);
-    switch (FXYStyle) {
+    switch (FSettings.XYStyle) {
         case xysPixels:
             return TRect(static_cast<int>(std::trunc(x0)), static_cast<int>(std::trunc(y0)),
                          static_cast<int>(std::trunc(x1)), static_cast<int>(std::trunc(y1)));
@@ -203,8 +193,8 @@ void TChartShape::DrawValue(int valueIndex)
     const TRect r = GetAdjustedRectangle();
     TRect inside;
     if (!IntersectRect(inside, r, host->GetChartRect())) return;
-    const bool is3D = FXYStyle != xysPixels && host->GetView3D();
-    DrawShape(is3D, FStyle == chasLine ? GetShapeRectangle() : r);
+    const bool is3D = FSettings.XYStyle != xysPixels && host->GetView3D();
+    DrawShape(is3D, FSettings.Style == chasLine ? GetShapeRectangle() : r);
     DrawText(r);
 }
 
@@ -214,7 +204,7 @@ void TChartShape::DrawShape(bool is3D, const TRect& r)
     TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
     if (!canvas) return;
     canvas->AssignVisiblePen(Pen());
-    if (FTransparent)
+    if (FSettings.Transparent)
         canvas->Brush->SetStyle(bsClear);
     else
         host->SetBrushCanvas(GetSeriesColor(), FBrush, host->GetBackColor());
@@ -224,7 +214,7 @@ void TChartShape::DrawShape(bool is3D, const TRect& r)
     const int z = MiddleZ;
 
     const auto gradientStep = [&](bool clipEllipse) {
-        if (FTransparent || !FGradient->GetVisible()) return;
+        if (FSettings.Transparent || !FGradient->GetVisible()) return;
         const TRect g = is3D ? canvas->CalcRect3D(r, z) : r;
         if (clipEllipse) canvas->ClipEllipse(g);
         FGradient->Draw(canvas, g);
@@ -258,12 +248,12 @@ void TChartShape::DrawShape(bool is3D, const TRect& r)
         }
     };
 
-    switch (FStyle) {
+    switch (FSettings.Style) {
         case chasRectangle:
             if (is3D) {
                 gradientStep(false);
                 canvas->RectangleWithZ(r, z);
-            } else if (FRoundRectangle) {
+            } else if (FSettings.RoundRectangle) {
                 canvas->RoundRect(r.Left, r.Top, r.Right, r.Bottom, 12, 12);
             } else {
                 gradientStep(false);
@@ -290,19 +280,20 @@ void TChartShape::DrawShape(bool is3D, const TRect& r)
                 canvas->DoHorizLine(r.Left, r.Right + 1, cy);
             break;
         case chasPyramid:
-            if (is3D) {
-                canvas->Pyramid(true, r.Left, r.Top, r.Right, r.Bottom, StartZ, EndZ, !FTransparent);
-                break;
-            }
-            [[fallthrough]];
-        case chasTriangle: triangle(TPoint(r.Left, r.Bottom), TPoint(cx, r.Top), TPoint(r.Right, r.Bottom)); break;
+        case chasTriangle:
         case chasInvertPyramid:
-            if (is3D) {
-                canvas->Pyramid(true, r.Left, r.Bottom, r.Right, r.Top, StartZ, EndZ, !FTransparent);
-                break;
-            }
-            [[fallthrough]];
-        case chasInvertTriangle: triangle(TPoint(r.Left, r.Top), TPoint(cx, r.Bottom), TPoint(r.Right, r.Top)); break;
+        case chasInvertTriangle: {
+            // The point at the top, or at the bottom for the inverted styles; pyramids are
+            // solid in 3D and flat triangles otherwise.
+            const bool inverted = FSettings.Style == chasInvertPyramid || FSettings.Style == chasInvertTriangle;
+            const int apex = inverted ? r.Bottom : r.Top;
+            const int base = inverted ? r.Top : r.Bottom;
+            if (is3D && (FSettings.Style == chasPyramid || FSettings.Style == chasInvertPyramid))
+                canvas->Pyramid(true, r.Left, apex, r.Right, base, StartZ, EndZ, !FSettings.Transparent);
+            else
+                triangle(TPoint(r.Left, base), TPoint(cx, apex), TPoint(r.Right, base));
+            break;
+        }
         case chasLine:
             if (is3D)
                 canvas->LineWithZ(r.Left, r.Top, r.Right, r.Bottom, z);
@@ -321,7 +312,7 @@ void TChartShape::DrawShape(bool is3D, const TRect& r)
         }
         case chasCube:
             if (is3D)
-                canvas->Cube(r, StartZ, EndZ, !FTransparent);
+                canvas->Cube(r, StartZ, EndZ, !FSettings.Transparent);
             else
                 canvas->Rectangle(r);
             break;
@@ -336,7 +327,7 @@ void TChartShape::DrawShape(bool is3D, const TRect& r)
 
 void TChartShape::DrawText(const TRect& r)
 {
-    if (FText.empty()) return;
+    if (FSettings.Text.empty()) return;
     ISeriesHost* host = SeriesHost();
     TCanvas3D* canvas = host->GetCanvas();
     canvas->AssignFont(FFont);
@@ -344,25 +335,25 @@ void TChartShape::DrawText(const TRect& r)
     if (canvas->Brush->GetColor() == canvas->Font->GetColor())
         canvas->Font->SetColor(canvas->Font->GetColor() == clBlack ? clWhite : clBlack);
     const int h = canvas->GetFontHeight();
-    const int lines = static_cast<int>(FText.size());
+    const int lines = static_cast<int>(FSettings.Text.size());
     int cx, cy;
     RectCenter(r, cx, cy);
     int y = r.Top;
-    if (FVertAlign == vaCenter)
+    if (FSettings.VertAlign == vaCenter)
         y = cy - Round(lines * h / 2.0);
-    else if (FVertAlign == vaBottom)
+    else if (FSettings.VertAlign == vaBottom)
         y = r.Bottom - lines * h;
     canvas->SetBackMode(cbmTransparent);
     canvas->SetTextAlign(TA_LEFT);
     const int penWidth = canvas->Pen->GetWidth();
-    for (const AnsiString& line : FText) {
+    for (const AnsiString& line : FSettings.Text) {
         const int w = canvas->TextWidth(line);
         int x = cx - w / 2;
-        if (FAlignment == taLeftJustify)
+        if (FSettings.Alignment == taLeftJustify)
             x = r.Left + penWidth + 4;
-        else if (FAlignment == taRightJustify)
+        else if (FSettings.Alignment == taRightJustify)
             x = r.Right - penWidth - w - 4;
-        if (FXYStyle == xysPixels)
+        if (FSettings.XYStyle == xysPixels)
             canvas->TextOut(x, y, line);
         else
             canvas->TextOut3D(x, y, StartZ, line);
@@ -386,7 +377,7 @@ int TChartShape::Clicked(int x, int y)
     RectCenter(r, cx, cy);
     const TPoint p(x, y);
     bool hit;
-    switch (FStyle) {
+    switch (FSettings.Style) {
         case chasCircle: hit = PointInEllipse(p, r); break;
         case chasVertLine: hit = PointInLine(p, cx, r.Top, cx, r.Bottom); break;
         case chasHorizLine: hit = PointInLine(p, r.Left, cy, r.Right, cy); break;
@@ -436,7 +427,7 @@ void TChartShape::PrepareForGallery(bool enabled)
     FFont->SetColor(enabled ? TColor(0x00FFFF) : TColor(0x808080));
     FFont->SetStyle(TFontStyles(fsBold));
     FFont->SetSize(12);
-    FText.clear();
+    FSettings.Text.clear();
     TChartSeriesList* list = FParentChart ? FParentChart->SeriesList() : nullptr;
     if (list && list->Count() > 1 && (*list)[1] == this) {
         SetStyle(chasCircle);

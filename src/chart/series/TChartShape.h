@@ -13,6 +13,17 @@
 
 class TCanvas3D;
 
+// The stored shape values with their defaults (the corners are the series' points).
+struct TChartShapeSettings {
+    titleenums::TAlignment Alignment = taCenter;
+    bool RoundRectangle = false;
+    TChartShapeStyle Style = chasCircle;
+    std::vector<AnsiString> Text;
+    bool Transparent = false;
+    TTeeVertAlign VertAlign = vaCenter;
+    TChartShapeXYStyle XYStyle = xysAxis;
+};
+
 class TChartShape : public TChartSeries {
     Q_OBJECT
     Q_PROPERTY(titleenums::TAlignment Alignment READ GetAlignment WRITE SetAlignment)
@@ -45,7 +56,7 @@ public:
     void SetSubGallery(TChartSeries* series, int index) override;
     int Clicked(int x, int y) override;
     using TChartSeries::Clicked;
-    bool UseAxis() const override { return FXYStyle != xysPixels; }
+    bool UseAxis() const override { return FSettings.XYStyle != xysPixels; }
     void PrepareForGallery(bool enabled) override;
     void AddSampleValues(int numValues, bool onlyMandatory = false) override;
     bool IsValidSourceOf(TChartSeries* series) const override;
@@ -54,7 +65,7 @@ public:
     // The shape's rectangle in pixels, as the corners give it (not ordered).
     virtual TRect GetShapeRectangle() const;
     virtual void SetText(const std::vector<AnsiString>& value);
-    const std::vector<AnsiString>& Text() const { return FText; }
+    const std::vector<AnsiString>& Text() const { return FSettings.Text; }
 
     // Left <= Right and Top <= Bottom, an empty side widened to one pixel.
     TRect GetAdjustedRectangle() const;
@@ -63,23 +74,23 @@ public:
     void AddDefaultPoints();
     void DrawShape(bool is3D, const TRect& r);
 
-    titleenums::TAlignment GetAlignment() const { return FAlignment; }
+    titleenums::TAlignment GetAlignment() const { return FSettings.Alignment; }
     void SetAlignment(titleenums::TAlignment value);
     TTeeFont* GetFont() const { return FFont; }
     void SetFont(TTeeFont* value) { FFont->Assign(value); }
     TTeeGradient* GetGradient() const { return FGradient; }
     void SetGradient(TTeeGradient* value) { FGradient->Assign(value); }
-    bool GetRoundRectangle() const { return FRoundRectangle; }
-    void SetRoundRectangle(bool value) { SetBooleanProperty(FRoundRectangle, value); }
-    TChartShapeStyle GetStyle() const { return FStyle; }
+    bool GetRoundRectangle() const { return FSettings.RoundRectangle; }
+    void SetRoundRectangle(bool value) { SetBooleanProperty(FSettings.RoundRectangle, value); }
+    TChartShapeStyle GetStyle() const { return FSettings.Style; }
     void SetStyle(TChartShapeStyle value);
     QStringList GetTextList() const;
     void SetTextList(const QStringList& value);
-    bool GetTransparent() const { return FTransparent; }
-    void SetTransparent(bool value) { SetBooleanProperty(FTransparent, value); }
-    TTeeVertAlign GetVertAlign() const { return FVertAlign; }
+    bool GetTransparent() const { return FSettings.Transparent; }
+    void SetTransparent(bool value) { SetBooleanProperty(FSettings.Transparent, value); }
+    TTeeVertAlign GetVertAlign() const { return FSettings.VertAlign; }
     void SetVertAlign(TTeeVertAlign value);
-    TChartShapeXYStyle GetXYStyle() const { return FXYStyle; }
+    TChartShapeXYStyle GetXYStyle() const { return FSettings.XYStyle; }
     void SetXYStyle(TChartShapeXYStyle value);
 
     // The corners are the values of points 0 and 1; a series left with fewer than two
@@ -100,15 +111,9 @@ private:
     void ChangeToManual();
     void DrawText(const TRect& r);
 
-    titleenums::TAlignment FAlignment = taCenter;
+    TChartShapeSettings FSettings;
     TTeeFont* FFont;
     TTeeGradient* FGradient;
-    bool FRoundRectangle = false;
-    TChartShapeStyle FStyle = chasCircle;
-    std::vector<AnsiString> FText;
-    bool FTransparent = false;
-    TTeeVertAlign FVertAlign = vaCenter;
-    TChartShapeXYStyle FXYStyle = xysAxis;
 };
 
 // Enters the shape series into the library's series-type list (once).

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 #include "chart/engine/SeriesHost.h"
 #include "chart/engine/TChartAxis.h"
@@ -58,15 +59,19 @@ bool TCircledSeries::IsSameOrParentClass(const TChartSeries* other) const
     return other && inherits(other->metaObject()->className());
 }
 
+std::vector<TCircledSeries*> TCircledSeries::RelatedSeries() const
+{
+    std::vector<TCircledSeries*> result;
+    if (!FParentChart || !FParentChart->SeriesList()) return result;
+    for (TChartSeries* s : *FParentChart->SeriesList())
+        if (auto* c = qobject_cast<TCircledSeries*>(s); c && c != this && IsSameOrParentClass(c)) result.push_back(c);
+    return result;
+}
+
 void TCircledSeries::SetCircled(bool value)
 {
     SetBooleanProperty(FCircled, value);
-    if (!FParentChart) return;
-    TChartSeriesList* list = FParentChart->SeriesList();
-    if (!list) return;
-    for (TChartSeries* s : *list) {
-        auto* c = qobject_cast<TCircledSeries*>(s);
-        if (!c || c == this || !IsSameOrParentClass(c)) continue;
+    for (TCircledSeries* c : RelatedSeries()) {
         c->FCircled = value;
         if (!c->IsLoading()) {
             c->FCustomXRadius = 0;
@@ -78,19 +83,13 @@ void TCircledSeries::SetCircled(bool value)
 void TCircledSeries::SetCustomXRadius(int value)
 {
     SetIntegerProperty(FCustomXRadius, value);
-    if (!FParentChart || !FParentChart->SeriesList()) return;
-    for (TChartSeries* s : *FParentChart->SeriesList())
-        if (auto* c = qobject_cast<TCircledSeries*>(s); c && c != this && IsSameOrParentClass(c))
-            c->FCustomXRadius = value;
+    for (TCircledSeries* c : RelatedSeries()) c->FCustomXRadius = value;
 }
 
 void TCircledSeries::SetCustomYRadius(int value)
 {
     SetIntegerProperty(FCustomYRadius, value);
-    if (!FParentChart || !FParentChart->SeriesList()) return;
-    for (TChartSeries* s : *FParentChart->SeriesList())
-        if (auto* c = qobject_cast<TCircledSeries*>(s); c && c != this && IsSameOrParentClass(c))
-            c->FCustomYRadius = value;
+    for (TCircledSeries* c : RelatedSeries()) c->FCustomYRadius = value;
 }
 
 void TCircledSeries::SetRotationAngle(int value)

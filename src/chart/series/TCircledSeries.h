@@ -4,6 +4,7 @@
 // rotation, the conversions between angles and screen points, the background of the
 // circle, and the 3D view the series needs while it is shown.
 #include <memory>
+#include <vector>
 
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TView3DOptions.h"
@@ -77,6 +78,9 @@ protected:
     virtual TRect CirclePlotRect() const;
     // Whether other is of this series' class or of one of its parent classes.
     bool IsSameOrParentClass(const TChartSeries* other) const;
+    // The other series in the chart of this class or of one of its parent classes: they
+    // share Circled and the custom radii.
+    std::vector<TCircledSeries*> RelatedSeries() const;
 
     TColor FCircleBackColor = clDefault;
     bool FCircled = false;

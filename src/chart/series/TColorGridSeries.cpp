@@ -48,8 +48,7 @@ TColorGridSeries::~TColorGridSeries()
 void TColorGridSeries::Assign(const TCustomChartElement& source)
 {
     if (auto* other = dynamic_cast<const TColorGridSeries*>(&source); other && other != this) {
-        FCenteredPoints = other->FCenteredPoints;
-        FSmoothBitmap = other->FSmoothBitmap;
+        FSettings = other->FSettings;
         SetFrame(other->FFrame);
     }
     TCustom3DGridSeries::Assign(source);
@@ -57,16 +56,18 @@ void TColorGridSeries::Assign(const TCustomChartElement& source)
 
 bool TColorGridSeries::IsPropertyStored(const char* Name) const
 {
-    if (std::strcmp(Name, "CenteredPoints") == 0) return FCenteredPoints;
-    if (std::strcmp(Name, "SmoothBitmap") == 0) return FSmoothBitmap;
-    if (std::strcmp(Name, "XGridEvery") == 0) return FXGridEvery != 1;
-    if (std::strcmp(Name, "ZGridEvery") == 0) return FZGridEvery != 1;
+    static const TColorGridSettings defaults;
+    const auto is = [Name](const char* n) { return std::strcmp(Name, n) == 0; };
+    if (is("CenteredPoints")) return FSettings.CenteredPoints != defaults.CenteredPoints;
+    if (is("SmoothBitmap")) return FSettings.SmoothBitmap != defaults.SmoothBitmap;
+    if (is("XGridEvery")) return FSettings.XGridEvery != defaults.XGridEvery;
+    if (is("ZGridEvery")) return FSettings.ZGridEvery != defaults.ZGridEvery;
     return TCustom3DGridSeries::IsPropertyStored(Name);
 }
 
 double TColorGridSeries::CalcMaxValue(double value) const
 {
-    if (FCenteredPoints) return value + 0.5;
+    if (FSettings.CenteredPoints) return value + 0.5;
     return GetIrregularGrid() ? value : value + 1;
 }
 
@@ -96,7 +97,7 @@ int TColorGridSeries::CellCount(bool alongX) const
 {
     const int n = alongX ? GetNumXValues() : GetNumZValues();
     // An irregular grid of N uncentred values has N - 1 cells between them.
-    return GetIrregularGrid() && !FCenteredPoints ? n - 1 : n;
+    return GetIrregularGrid() && !FSettings.CenteredPoints ? n - 1 : n;
 }
 
 double TColorGridSeries::CellLow(bool alongX, int cell) const
@@ -106,7 +107,7 @@ double TColorGridSeries::CellLow(bool alongX, int cell) const
 
 double TColorGridSeries::CellHigh(bool alongX, int cell) const
 {
-    if (GetIrregularGrid() && !FCenteredPoints) return alongX ? GridXValue(cell + 1) : GridZValue(cell + 1);
+    if (GetIrregularGrid() && !FSettings.CenteredPoints) return alongX ? GridXValue(cell + 1) : GridZValue(cell + 1);
     return CalcMaxValue(alongX ? GridXValue(cell) : GridZValue(cell));
 }
 
@@ -202,7 +203,7 @@ void TColorGridSeries::DrawAllValues()
     picture.TransparentColor = key;
     TColorGridBitmap smooth;
     TBitmap* drawn = &picture;
-    if (FSmoothBitmap && width >= 2 && height >= 2) {
+    if (FSettings.SmoothBitmap && width >= 2 && height >= 2) {
         smooth.SetSize(r.Right - r.Left + 1, r.Bottom - r.Top + 1);
         SmoothStretch(&picture, &smooth);
         smooth.SetTransparent(picture.GetTransparent());
@@ -231,24 +232,24 @@ void TColorGridSeries::DrawGridLines(const TRect& r)
     canvas->SetBackMode(cbmTransparent);
     canvas->AssignVisiblePen(Pen());
     const bool is3D = host->GetView3D();
-    const int k = GetIrregularGrid() && !FCenteredPoints ? 1 : 0;
-    const double c = FCenteredPoints ? 0.5 : 0;
+    const int k = GetIrregularGrid() && !FSettings.CenteredPoints ? 1 : 0;
+    const double c = FSettings.CenteredPoints ? 0.5 : 0;
     // A line at the lower edge of every ZGridEvery-th row after the first; none for a
     // step below 1.
-    if (FZGridEvery > 0) {
-        const int n = (GetNumZValues() - k - 1) / FZGridEvery;
+    if (FSettings.ZGridEvery > 0) {
+        const int n = (GetNumZValues() - k - 1) / FSettings.ZGridEvery;
         for (int i = 1; i <= n; ++i) {
-            const int y = CalcYPosValue(GridZValue(FZGridEvery * i + 1) - c);
+            const int y = CalcYPosValue(GridZValue(FSettings.ZGridEvery * i + 1) - c);
             if (is3D)
                 canvas->HorizLine3D(r.Left, r.Right, y, MiddleZ);
             else
                 canvas->DoHorizLine(r.Left, r.Right, y);
         }
     }
-    if (FXGridEvery > 0) {
-        const int n = (GetNumXValues() - k - 1) / FXGridEvery;
+    if (FSettings.XGridEvery > 0) {
+        const int n = (GetNumXValues() - k - 1) / FSettings.XGridEvery;
         for (int i = 1; i <= n; ++i) {
-            const int x = CalcXPosValue(GridXValue(FXGridEvery * i + 1) - c);
+            const int x = CalcXPosValue(GridXValue(FSettings.XGridEvery * i + 1) - c);
             if (is3D)
                 canvas->VertLine3D(x, r.Top, r.Bottom, MiddleZ);
             else
@@ -259,7 +260,7 @@ void TColorGridSeries::DrawGridLines(const TRect& r)
 
 void TColorGridSeries::DrawMark(int valueIndex, const AnsiString& text, TSeriesMarkPosition& position)
 {
-    const double offset = FCenteredPoints || GetIrregularGrid() ? 0 : 0.5;
+    const double offset = FSettings.CenteredPoints || GetIrregularGrid() ? 0 : 0.5;
     position.LeftTop.X = CalcXPosValue(FX->Value(valueIndex) + offset) - position.Width / 2;
     position.LeftTop.Y = CalcYPosValue(FZ->Value(valueIndex) + offset) - position.Height / 2;
     TCustom3DGridSeries::DrawMark(valueIndex, text, position);

@@ -18,6 +18,14 @@ public:
     TColor TransparentColor = clWhite;
 };
 
+// The stored values of a colour grid with their defaults.
+struct TColorGridSettings {
+    bool CenteredPoints = false;
+    bool SmoothBitmap = false;
+    int XGridEvery = 1;
+    int ZGridEvery = 1;
+};
+
 class TColorGridSeries : public TCustom3DGridSeries {
     Q_OBJECT
     Q_PROPERTY(bool CenteredPoints READ GetCenteredPoints WRITE SetCenteredPoints)
@@ -54,19 +62,19 @@ public:
     void SetBitmap(TBitmap* bitmap);
     TBitmap* Bitmap() const { return FBitmap.get(); }
 
-    double CalcMinValue(double value) const { return FCenteredPoints ? value - 0.5 : value; }
+    double CalcMinValue(double value) const { return FSettings.CenteredPoints ? value - 0.5 : value; }
     double CalcMaxValue(double value) const;
 
-    bool GetCenteredPoints() const { return FCenteredPoints; }
-    void SetCenteredPoints(bool value) { SetBooleanProperty(FCenteredPoints, value); }
+    bool GetCenteredPoints() const { return FSettings.CenteredPoints; }
+    void SetCenteredPoints(bool value) { SetBooleanProperty(FSettings.CenteredPoints, value); }
     TChartHiddenPen* GetFrame() const { return FFrame; }
     void SetFrame(TChartHiddenPen* value) { FFrame->Assign(value); }
-    bool GetSmoothBitmap() const { return FSmoothBitmap; }
-    void SetSmoothBitmap(bool value) { SetBooleanProperty(FSmoothBitmap, value); }
-    int GetXGridEvery() const { return FXGridEvery; }
-    void SetXGridEvery(int value) { SetIntegerProperty(FXGridEvery, value); }
-    int GetZGridEvery() const { return FZGridEvery; }
-    void SetZGridEvery(int value) { SetIntegerProperty(FZGridEvery, value); }
+    bool GetSmoothBitmap() const { return FSettings.SmoothBitmap; }
+    void SetSmoothBitmap(bool value) { SetBooleanProperty(FSettings.SmoothBitmap, value); }
+    int GetXGridEvery() const { return FSettings.XGridEvery; }
+    void SetXGridEvery(int value) { SetIntegerProperty(FSettings.XGridEvery, value); }
+    int GetZGridEvery() const { return FSettings.ZGridEvery; }
+    void SetZGridEvery(int value) { SetIntegerProperty(FSettings.ZGridEvery, value); }
 
 private:
     // First and last visible cell of one axis and the value range they cover; false when
@@ -83,10 +91,7 @@ private:
     int CellCount(bool alongX) const;
     void DrawGridLines(const TRect& r);
 
-    bool FCenteredPoints = false;
+    TColorGridSettings FSettings;
     TChartHiddenPen* FFrame;
-    bool FSmoothBitmap = false;
-    int FXGridEvery = 1;
-    int FZGridEvery = 1;
     std::unique_ptr<TColorGridBitmap> FBitmap;
 };

@@ -14,6 +14,7 @@
 #include "chart/engine/TeeProCo.h"
 #include "chart/engine/TeeProcs.h"
 #include "platform/FormatSettings.h"
+#include "platform/ScopedValue.h"
 #include "platform/StoreChanged.h"
 
 namespace {
@@ -33,6 +34,22 @@ bool SamePoint(const TLevelPoint& a, const TLevelPoint& b)
 // The case of a triangle by the signs of its first point, the centre and its third point.
 constexpr int CaseTable[3][3][3] = {
     {{0, 0, 8}, {0, 2, 5}, {7, 6, 9}}, {{0, 3, 4}, {1, 3, 1}, {4, 3, 0}}, {{9, 6, 7}, {5, 2, 0}, {8, 0, 0}}};
+
+// The two ends of the line piece of each case, as corners of the triangle: the corner
+// itself where both are the same, else the level's crossing of the edge between them.
+struct TPieceEnd {
+    int P, Q;
+};
+constexpr TPieceEnd PieceEnds[10][2] = {{},
+                                        {{0, 0}, {1, 1}},
+                                        {{1, 1}, {2, 2}},
+                                        {{2, 2}, {0, 0}},
+                                        {{0, 0}, {1, 2}},
+                                        {{1, 1}, {2, 0}},
+                                        {{2, 2}, {0, 1}},
+                                        {{0, 1}, {1, 2}},
+                                        {{1, 2}, {2, 0}},
+                                        {{2, 0}, {0, 1}}};
 
 int Sign(double h)
 {
@@ -182,9 +199,7 @@ TContourSeries::TContourSeries(QObject* owner) : TCustom3DGridSeries(owner)
 {
     FLevels = new TContourLevels(this);
     FSmoothing = new TSmoothPoints(this);
-    FAutomaticLevels = true;
     SetColorEachPoint(true);
-    FNumLevels = 10;
 }
 
 TContourSeries::~TContourSeries()
@@ -197,31 +212,32 @@ TContourSeries::~TContourSeries()
 void TContourSeries::Assign(const TCustomChartElement& source)
 {
     if (auto* other = dynamic_cast<const TContourSeries*>(&source); other && other != this) {
-        FAutomaticLevels = other->FAutomaticLevels;
-        FInternalChange = true;
-        FLevels->Assign(other->FLevels);
-        FInternalChange = false;
-        FNumLevels = other->FNumLevels;
-        FYPosition = other->FYPosition;
-        FYPositionLevel = other->FYPositionLevel;
+        FSettings = other->FSettings;
+        {
+            TScopedValue internal(FInternalChange, true);
+            FLevels->Assign(other->FLevels);
+        }
+        FSmoothing->Assign(other->FSmoothing);
     }
     TCustom3DGridSeries::Assign(source);
 }
 
 bool TContourSeries::IsPropertyStored(const char* Name) const
 {
-    if (std::strcmp(Name, "AutomaticLevels") == 0) return !FAutomaticLevels;
+    static const TContourSettings defaults;
+    const auto is = [Name](const char* n) { return std::strcmp(Name, n) == 0; };
+    if (is("AutomaticLevels")) return FSettings.AutomaticLevels != defaults.AutomaticLevels;
     // Hand-made levels are stored themselves; automatic ones are made again.
-    if (std::strcmp(Name, "Levels") == 0) return !FAutomaticLevels;
-    if (std::strcmp(Name, "NumLevels") == 0) return FAutomaticLevels && FNumLevels != 10;
-    if (std::strcmp(Name, "YPosition") == 0) return FYPosition != 0;
-    if (std::strcmp(Name, "YPositionLevel") == 0) return FYPositionLevel;
+    if (is("Levels")) return !FSettings.AutomaticLevels;
+    if (is("NumLevels")) return FSettings.AutomaticLevels && FSettings.NumLevels != defaults.NumLevels;
+    if (is("YPosition")) return FSettings.YPosition != defaults.YPosition;
+    if (is("YPositionLevel")) return FSettings.YPositionLevel != defaults.YPositionLevel;
     return TCustom3DGridSeries::IsPropertyStored(Name);
 }
 
 void TContourSeries::SetAutomaticLevels(bool value)
 {
-    if (!StoreChanged(FAutomaticLevels, value)) return;
+    if (!StoreChanged(FSettings.AutomaticLevels, value)) return;
     Repaint();
     if (value) ClearAutoLevels();
 }
@@ -233,30 +249,28 @@ void TContourSeries::SetLevels(TContourLevels* value)
 
 int TContourSeries::GetNumLevels() const
 {
-    return FAutomaticLevels ? FNumLevels : FLevels->Count();
+    return FSettings.AutomaticLevels ? FSettings.NumLevels : FLevels->Count();
 }
 
 void TContourSeries::SetNumLevels(int value)
 {
-    if (FNumLevels == value) return;
+    if (FSettings.NumLevels == value) return;
     if (value > MaxLevels)
         throw ChartException("A contour series has at most " + IntToStr(MaxLevels) + " levels, not " + IntToStr(value));
-    FNumLevels = value;
+    FSettings.NumLevels = value;
     Repaint();
-    if (FAutomaticLevels) ClearAutoLevels();
+    if (FSettings.AutomaticLevels) ClearAutoLevels();
 }
 
 void TContourSeries::ClearAutoLevels()
 {
-    const bool saved = FInternalChange;
-    FInternalChange = true;
+    TScopedValue internal(FInternalChange, true);
     FLevels->Clear();
-    FInternalChange = saved;
 }
 
 void TContourSeries::CreateAutoLevels()
 {
-    if (FNumLevels <= 0) return;
+    if (FSettings.NumLevels <= 0) return;
     ISeriesHost* host = SeriesHost();
     const bool savedRepaint = host ? host->GetAutoRepaint() : true;
     const bool savedChange = FInternalChange;
@@ -276,8 +290,8 @@ void TContourSeries::CreateAutoLevels()
 
     FLevels->Clear();
     const double minimum = FY->MinValue();
-    const double step = (FY->MaxValue() - minimum) / FNumLevels;
-    for (int i = 0; i < FNumLevels; ++i) {
+    const double step = (FY->MaxValue() - minimum) / FSettings.NumLevels;
+    for (int i = 0; i < FSettings.NumLevels; ++i) {
         double value = minimum + i * step;
         TColor color;
         if (!FColorEachPoint)
@@ -292,7 +306,8 @@ void TContourSeries::CreateAutoLevels()
 void TContourSeries::DoBeforeDrawChart()
 {
     TCustom3DGridSeries::DoBeforeDrawChart();
-    if (!FInternalChange && FAutomaticLevels && FNumLevels > 0 && FLevels->Count() == 0) CreateAutoLevels();
+    if (!FInternalChange && FSettings.AutomaticLevels && FSettings.NumLevels > 0 && FLevels->Count() == 0)
+        CreateAutoLevels();
 }
 
 TChartAxis* TContourSeries::GetZAxis() const
@@ -400,52 +415,18 @@ void TContourSeries::TraceCell(TLevelSegments& segments, const double h[5], cons
                            (h[q] * zs[p] - h[p] * zs[q]) / (h[q] - h[p])};
     };
     for (int m = 1; m <= 4; ++m) {
-        const int m1 = m, m2 = 0, m3 = m == 4 ? 1 : m + 1;
+        const int corners[3] = {m, 0, m == 4 ? 1 : m + 1};
+        const double h1 = h[corners[0]], h2 = h[corners[1]], h3 = h[corners[2]];
         // A triangle lying wholly in the level has no line of its own: a flat grid at a
         // level's value draws nothing rather than the edges of every cell.
-        if (h[m1] == 0 && h[m2] == 0 && h[m3] == 0) continue;
-        const int kase = CaseTable[Sign(h[m1]) + 1][Sign(h[m2]) + 1][Sign(h[m3]) + 1];
-        TLevelPoint a, b;
-        switch (kase) {
-            case 1:
-                a = vertex(m1);
-                b = vertex(m2);
-                break;
-            case 2:
-                a = vertex(m2);
-                b = vertex(m3);
-                break;
-            case 3:
-                a = vertex(m3);
-                b = vertex(m1);
-                break;
-            case 4:
-                a = vertex(m1);
-                b = crossing(m2, m3);
-                break;
-            case 5:
-                a = vertex(m2);
-                b = crossing(m3, m1);
-                break;
-            case 6:
-                a = vertex(m3);
-                b = crossing(m1, m2);
-                break;
-            case 7:
-                a = crossing(m1, m2);
-                b = crossing(m2, m3);
-                break;
-            case 8:
-                a = crossing(m2, m3);
-                b = crossing(m3, m1);
-                break;
-            case 9:
-                a = crossing(m3, m1);
-                b = crossing(m1, m2);
-                break;
-            default: continue;
-        }
-        AddPiece(segments, a, b);
+        if (h1 == 0 && h2 == 0 && h3 == 0) continue;
+        const int kase = CaseTable[Sign(h1) + 1][Sign(h2) + 1][Sign(h3) + 1];
+        if (kase == 0) continue;
+        const auto end = [&](TPieceEnd e) {
+            const int p = corners[e.P], q = corners[e.Q];
+            return p == q ? vertex(p) : crossing(p, q);
+        };
+        AddPiece(segments, end(PieceEnds[kase][0]), end(PieceEnds[kase][1]));
     }
 }
 
@@ -503,7 +484,7 @@ void TContourSeries::DrawLevels(const std::vector<TLevelDraw>& table)
 {
     ISeriesHost* host = SeriesHost();
     TCanvas3D* canvas = host->GetCanvas();
-    int h = CalcYPosValue(FYPosition);
+    int h = CalcYPosValue(FSettings.YPosition);
     canvas->SetBackMode(cbmTransparent);
     const bool is3D = host->GetView3D();
     TChartAxis* depth = DepthAxis();
@@ -514,7 +495,7 @@ void TContourSeries::DrawLevels(const std::vector<TLevelDraw>& table)
             canvas->AssignVisiblePenColor(d.Pen, d.Color);
         else
             canvas->Pen->SetColor(d.Color);
-        if (FYPositionLevel) h = CalcYPosValue(d.Value);
+        if (FSettings.YPositionLevel) h = CalcYPosValue(d.Value);
         if (OnBeforeDrawLevel) OnBeforeDrawLevel(this, static_cast<int>(i));
         TContourLevel* level = FLevels->Items(static_cast<int>(i));
         for (int s = 0; s < level->SegmentCount(); ++s) {

@@ -95,6 +95,14 @@ private:
 using TOnBeforeDrawLevelEvent = std::function<void(TContourSeries* Sender, int LevelIndex)>;
 using TOnGetLevelEvent = std::function<void(TContourSeries* Sender, int LevelIndex, double& Value, TColor& Color)>;
 
+// The stored values of a contour series with their defaults.
+struct TContourSettings {
+    bool AutomaticLevels = true;
+    int NumLevels = 10;
+    double YPosition = 0;
+    bool YPositionLevel = false;
+};
+
 class TContourSeries : public TCustom3DGridSeries {
     Q_OBJECT
     Q_PROPERTY(bool AutomaticLevels READ GetAutomaticLevels WRITE SetAutomaticLevels)
@@ -143,7 +151,7 @@ public:
     TOnBeforeDrawLevelEvent OnBeforeDrawLevel;
     TOnGetLevelEvent OnGetLevel;
 
-    bool GetAutomaticLevels() const { return FAutomaticLevels; }
+    bool GetAutomaticLevels() const { return FSettings.AutomaticLevels; }
     void SetAutomaticLevels(bool value);
     TContourLevels* GetLevels() const { return FLevels; }
     void SetLevels(TContourLevels* value);
@@ -152,10 +160,10 @@ public:
     void SetNumLevels(int value);
     TSmoothPoints* GetSmoothing() const { return FSmoothing; }
     void SetSmoothing(TSmoothPoints* value) { FSmoothing->Assign(value); }
-    double GetYPosition() const { return FYPosition; }
-    void SetYPosition(double value) { SetDoubleProperty(FYPosition, value); }
-    bool GetYPositionLevel() const { return FYPositionLevel; }
-    void SetYPositionLevel(bool value) { SetBooleanProperty(FYPositionLevel, value); }
+    double GetYPosition() const { return FSettings.YPosition; }
+    void SetYPosition(double value) { SetDoubleProperty(FSettings.YPosition, value); }
+    bool GetYPositionLevel() const { return FSettings.YPositionLevel; }
+    void SetYPositionLevel(bool value) { SetBooleanProperty(FSettings.YPositionLevel, value); }
 
 private:
     struct TLevelDraw {
@@ -166,11 +174,8 @@ private:
     void TraceCell(TLevelSegments& segments, const double h[5], const double xs[5], const double zs[5]);
     void DrawLevels(const std::vector<TLevelDraw>& table);
 
-    bool FAutomaticLevels = true;
+    TContourSettings FSettings;
     TContourLevels* FLevels;
-    int FNumLevels = 10;
     TSmoothPoints* FSmoothing;
-    double FYPosition = 0;
-    bool FYPositionLevel = false;
     bool FInternalChange = false;
 };

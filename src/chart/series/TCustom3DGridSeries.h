@@ -75,14 +75,16 @@ public:
     bool GetIrregularGrid() const { return FIrregularGrid; }
     void SetIrregularGrid(bool value) { SetBooleanProperty(FIrregularGrid, value); }
     int GetNumXValues() const { return FNumXValues; }
-    void SetNumXValues(int value);
+    void SetNumXValues(int value) { SetGridSize(value, FNumZValues); }
     int GetNumZValues() const { return FNumZValues; }
-    void SetNumZValues(int value);
+    void SetNumZValues(int value) { SetGridSize(FNumXValues, value); }
 
 protected:
     bool FSampleMode = false;
 
 private:
+    // A new grid size empties the series and makes values anew where it can.
+    void SetGridSize(int numX, int numZ);
     void FillRegular(int startIndex);
     void FillIrregular(int startIndex);
     void CheckGridSize(std::int64_t xCount, std::int64_t zCount, double x0, double x1, double z0, double z1) const;

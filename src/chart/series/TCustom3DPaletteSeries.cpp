@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <numbers>
 
 #include "chart/engine/ChartExceptions.h"
@@ -17,6 +16,7 @@
 #include "platform/FormatSettings.h"
 #include "platform/Round.h"
 #include "platform/StoreChanged.h"
+#include "platform/StoredRules.h"
 
 namespace {
 
@@ -48,18 +48,8 @@ TCustom3DPaletteSeries::~TCustom3DPaletteSeries()
 void TCustom3DPaletteSeries::Assign(const TCustomChartElement& source)
 {
     if (auto* other = dynamic_cast<const TCustom3DPaletteSeries*>(&source); other && other != this) {
-        FUsePalette = other->FUsePalette;
-        FUseColorRange = other->FUseColorRange;
-        FStartColor = other->FStartColor;
-        FEndColor = other->FEndColor;
-        FMidColor = other->FMidColor;
-        FLegendEvery = other->FLegendEvery;
-        FPaletteSteps = other->FPaletteSteps;
+        FSettings = other->FSettings;
         FPalette = other->FPalette;
-        FUsePaletteMin = other->FUsePaletteMin;
-        FPaletteStep = other->FPaletteStep;
-        FPaletteMin = other->FPaletteMin;
-        FPaletteStyle = other->FPaletteStyle;
         CalcColorRange();
     }
     TCustom3DSeries::Assign(source);
@@ -67,20 +57,22 @@ void TCustom3DPaletteSeries::Assign(const TCustomChartElement& source)
 
 bool TCustom3DPaletteSeries::IsPropertyStored(const char* Name) const
 {
-    struct Default {
-        const char* name;
-        bool differs;
+    static const TPaletteSettings defaults;
+    const TPaletteSettings& s = FSettings;
+    const TStoredRule rules[] = {
+        {"EndColor", s.EndColor != defaults.EndColor},
+        {"MidColor", s.MidColor != defaults.MidColor},
+        {"LegendEvery", s.LegendEvery != defaults.LegendEvery},
+        {"PaletteMin", s.PaletteMin != defaults.PaletteMin},
+        {"PaletteStep", s.PaletteStep != defaults.PaletteStep},
+        {"PaletteSteps", s.PaletteSteps != defaults.PaletteSteps},
+        {"PaletteStyle", s.PaletteStyle != defaults.PaletteStyle},
+        {"StartColor", s.StartColor != defaults.StartColor},
+        {"UseColorRange", s.UseColorRange != defaults.UseColorRange},
+        {"UsePalette", s.UsePalette != defaults.UsePalette},
+        {"UsePaletteMin", s.UsePaletteMin != defaults.UsePaletteMin},
     };
-    const Default defaults[] = {
-        {"EndColor", FEndColor != clWhite},        {"MidColor", FMidColor != clNone},
-        {"LegendEvery", FLegendEvery != 1},        {"PaletteMin", FPaletteMin != 0},
-        {"PaletteStep", FPaletteStep != 0},        {"PaletteSteps", FPaletteSteps != 32},
-        {"PaletteStyle", FPaletteStyle != psPale}, {"StartColor", FStartColor != 0x800000},
-        {"UseColorRange", !FUseColorRange},        {"UsePalette", FUsePalette},
-        {"UsePaletteMin", FUsePaletteMin},
-    };
-    for (const Default& d : defaults)
-        if (std::strcmp(Name, d.name) == 0) return d.differs;
+    if (const auto stored = StoredByRule(rules, Name)) return *stored;
     return TCustom3DSeries::IsPropertyStored(Name);
 }
 
@@ -90,13 +82,13 @@ void TCustom3DPaletteSeries::CalcColorRange()
 {
     const auto channel = [this](int (*part)(TColor)) {
         Channel c;
-        c.End = part(FEndColor);
-        if (FMidColor == clNone) {
-            c.Span1 = part(FStartColor) - c.End;
+        c.End = part(FSettings.EndColor);
+        if (FSettings.MidColor == clNone) {
+            c.Span1 = part(FSettings.StartColor) - c.End;
         } else {
-            c.Mid = part(FMidColor);
+            c.Mid = part(FSettings.MidColor);
             c.Span1 = c.Mid - c.End;
-            c.Span2 = part(FStartColor) - c.Mid;
+            c.Span2 = part(FSettings.StartColor) - c.Mid;
         }
         return c;
     };
@@ -109,7 +101,7 @@ TColor TCustom3DPaletteSeries::RangePercent(double percent) const
 {
     const auto channel = [&](const Channel& c) {
         int v;
-        if (FMidColor == clNone)
+        if (FSettings.MidColor == clNone)
             v = c.End + Round(c.Span1 * percent);
         else if (percent < 0.5)
             v = c.End + Round(c.Span1 * 2 * percent);
@@ -122,17 +114,17 @@ TColor TCustom3DPaletteSeries::RangePercent(double percent) const
 
 TColor TCustom3DPaletteSeries::GetValueColorValue(double value) const
 {
-    if (FUseColorRange) {
+    if (FSettings.UseColorRange) {
         // The range is read when asked, so colours follow the data between draws too.
         const double minimum = FY->MinValue(), maximum = FY->MaxValue();
         const double range = maximum - minimum;
-        if (range == 0) return FEndColor;
+        if (range == 0) return FSettings.EndColor;
         const double t = value - minimum;
-        if (t < 0) return FEndColor;
-        if (maximum < value) return FStartColor;
+        if (t < 0) return FSettings.EndColor;
+        if (maximum < value) return FSettings.StartColor;
         return RangePercent(t / range);
     }
-    if (FUsePalette && !FPalette.empty()) return GetSurfacePaletteColor(value);
+    if (FSettings.UsePalette && !FPalette.empty()) return GetSurfacePaletteColor(value);
     return GetSeriesColor();
 }
 
@@ -169,7 +161,7 @@ int TCustom3DPaletteSeries::AddPalette(double value, TColor color)
 
 void TCustom3DPaletteSeries::CheckPaletteEmpty()
 {
-    if (Count() > 0 && FPalette.empty()) CreateDefaultPalette(FPaletteSteps);
+    if (Count() > 0 && FPalette.empty()) CreateDefaultPalette(FSettings.PaletteSteps);
 }
 
 void TCustom3DPaletteSeries::CreateDefaultPalette(int numSteps)
@@ -182,17 +174,18 @@ void TCustom3DPaletteSeries::CreateDefaultPalette(int numSteps)
     }
     numSteps = std::min(numSteps, MaxPaletteSteps);
     const double minimum = FY->MinValue(), maximum = FY->MaxValue();
-    const double step = FPaletteStep != 0 ? FPaletteStep : (maximum - minimum) / std::max(1, numSteps - 1);
-    const double base = FUsePaletteMin ? FPaletteMin : minimum;
+    const double step =
+        FSettings.PaletteStep != 0 ? FSettings.PaletteStep : (maximum - minimum) / std::max(1, numSteps - 1);
+    const double base = FSettings.UsePaletteMin ? FSettings.PaletteMin : minimum;
     FPalette.reserve(static_cast<std::size_t>(numSteps));
-    if (FPaletteStyle == psRainbow) {
+    if (FSettings.PaletteStyle == psRainbow) {
         // The rainbow's colours one after another, round the palette; the chart's own
         // colour palette is left as it is.
         const int n = static_cast<int>(std::size(RainbowPalette));
         for (int i = 0; i < numSteps; ++i) AddPalette(base + i * step, RainbowPalette[i % n]);
     } else {
         double scale;
-        switch (FPaletteStyle) {
+        switch (FSettings.PaletteStyle) {
             case psStrong: scale = 2 * std::numbers::pi / numSteps; break;
             case psGrayScale:
             case psInvGray: scale = 255.0 / numSteps; break;
@@ -201,8 +194,8 @@ void TCustom3DPaletteSeries::CreateDefaultPalette(int numSteps)
         for (int i = 0; i < numSteps; ++i) {
             const double x = i * scale;
             TColor color;
-            if (FPaletteStyle == psGrayScale || FPaletteStyle == psInvGray) {
-                const int g = FPaletteStyle == psGrayScale ? Round(x) : 255 - Round(x);
+            if (FSettings.PaletteStyle == psGrayScale || FSettings.PaletteStyle == psInvGray) {
+                const int g = FSettings.PaletteStyle == psGrayScale ? Round(x) : 255 - Round(x);
                 color = RGB(g, g, g);
             } else {
                 const auto wave = [](double v) { return static_cast<int>(std::trunc((v + 1) * 127)); };
@@ -217,12 +210,12 @@ void TCustom3DPaletteSeries::CreateDefaultPalette(int numSteps)
 void TCustom3DPaletteSeries::CreateRangePalette()
 {
     ClearPalette();
-    const int n = FPaletteSteps;
+    const int n = FSettings.PaletteSteps;
     if (n < 1) return;
     const double minimum = FY->MinValue();
     const double range = FY->MaxValue() - minimum;
     if (range == 0) {
-        for (int i = 0; i < n; ++i) AddPalette(minimum, FEndColor);
+        for (int i = 0; i < n; ++i) AddPalette(minimum, FSettings.EndColor);
         return;
     }
     for (int i = 1; i <= n; ++i) AddPalette(minimum + i * range / n, RangePercent(double(i) / n));
@@ -231,7 +224,7 @@ void TCustom3DPaletteSeries::CreateRangePalette()
 void TCustom3DPaletteSeries::PaletteSettingChanged()
 {
     if (Count() > 0) {
-        CreateDefaultPalette(FPaletteSteps);
+        CreateDefaultPalette(FSettings.PaletteSteps);
     } else {
         ClearPalette();
         Repaint();
@@ -240,33 +233,21 @@ void TCustom3DPaletteSeries::PaletteSettingChanged()
 
 // ---------------------------------------------------------------- setters
 
-void TCustom3DPaletteSeries::SetEndColor(TColor value)
+void TCustom3DPaletteSeries::SetRangeColor(TColor& field, TColor value)
 {
-    SetColorProperty(FEndColor, value);
-    CalcColorRange();
-}
-
-void TCustom3DPaletteSeries::SetMidColor(TColor value)
-{
-    SetColorProperty(FMidColor, value);
-    CalcColorRange();
-}
-
-void TCustom3DPaletteSeries::SetStartColor(TColor value)
-{
-    SetColorProperty(FStartColor, value);
+    SetColorProperty(field, value);
     CalcColorRange();
 }
 
 void TCustom3DPaletteSeries::SetUseColorRange(bool value)
 {
-    SetBooleanProperty(FUseColorRange, value);
+    SetBooleanProperty(FSettings.UseColorRange, value);
     if (value) TCustom3DSeries::SetColorEachPoint(false);
 }
 
 void TCustom3DPaletteSeries::SetUsePalette(bool value)
 {
-    SetBooleanProperty(FUsePalette, value);
+    SetBooleanProperty(FSettings.UsePalette, value);
     if (value) {
         TCustom3DSeries::SetColorEachPoint(false);
         CheckPaletteEmpty();
@@ -275,7 +256,7 @@ void TCustom3DPaletteSeries::SetUsePalette(bool value)
 
 void TCustom3DPaletteSeries::SetPaletteStyle(TTeePaletteStyle value)
 {
-    if (!StoreChanged(FPaletteStyle, value)) return;
+    if (!StoreChanged(FSettings.PaletteStyle, value)) return;
     // Built again before the next draw.
     ClearPalette();
     Repaint();
@@ -285,32 +266,13 @@ void TCustom3DPaletteSeries::SetPaletteSteps(int value)
 {
     if (value > MaxPaletteSteps)
         throw ChartException("A palette has at most " + IntToStr(MaxPaletteSteps) + " steps, not " + IntToStr(value));
-    FPaletteSteps = value;
-    PaletteSettingChanged();
-}
-
-void TCustom3DPaletteSeries::SetPaletteMin(double value)
-{
-    FPaletteMin = value;
-    PaletteSettingChanged();
-}
-
-void TCustom3DPaletteSeries::SetPaletteStep(double value)
-{
-    FPaletteStep = value;
-    PaletteSettingChanged();
-}
-
-void TCustom3DPaletteSeries::SetUsePaletteMin(bool value)
-{
-    FUsePaletteMin = value;
-    PaletteSettingChanged();
+    SetPaletteSetting(FSettings.PaletteSteps, value);
 }
 
 void TCustom3DPaletteSeries::Clear()
 {
     TCustom3DSeries::Clear();
-    if (FUsePalette) ClearPalette();
+    if (FSettings.UsePalette) ClearPalette();
 }
 
 void TCustom3DPaletteSeries::DoBeforeDrawChart()
@@ -325,14 +287,14 @@ int TCustom3DPaletteSeries::CountLegendItems()
 {
     if (!ShowsColorScale() || Count() == 0) return TCustom3DSeries::CountLegendItems();
     const int n = static_cast<int>(FPalette.size());
-    if (FLegendEvery < 2) return n;
+    if (FSettings.LegendEvery < 2) return n;
     // Every LegendEvery-th entry from the highest: a partial last group still shows one.
-    return (n + FLegendEvery - 1) / FLegendEvery;
+    return (n + FSettings.LegendEvery - 1) / FSettings.LegendEvery;
 }
 
 int TCustom3DPaletteSeries::LegendPaletteIndex(int legendIndex) const
 {
-    return static_cast<int>(FPalette.size()) - std::max(1, FLegendEvery) * legendIndex - 1;
+    return static_cast<int>(FPalette.size()) - std::max(1, FSettings.LegendEvery) * legendIndex - 1;
 }
 
 AnsiString TCustom3DPaletteSeries::LegendString(int legendIndex, TLegendTextStyle style)
@@ -347,8 +309,8 @@ TColor TCustom3DPaletteSeries::LegendItemColor(int legendIndex) const
 {
     const int i = LegendPaletteIndex(legendIndex);
     const bool inside = legendIndex >= 0 && i >= 0 && i < static_cast<int>(FPalette.size());
-    if (FUseColorRange && inside) return GetValueColorValue(FPalette[static_cast<std::size_t>(i)].UpToValue);
-    if (FUsePalette && inside) return FPalette[static_cast<std::size_t>(i)].Color;
+    if (FSettings.UseColorRange && inside) return GetValueColorValue(FPalette[static_cast<std::size_t>(i)].UpToValue);
+    if (FSettings.UsePalette && inside) return FPalette[static_cast<std::size_t>(i)].Color;
     return TCustom3DSeries::LegendItemColor(legendIndex);
 }
 
@@ -356,16 +318,16 @@ void TCustom3DPaletteSeries::DrawLegendShape(int valueIndex, const TRect& rect)
 {
     ISeriesHost* host = SeriesHost();
     TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
-    if (valueIndex != -1 || !FUseColorRange || !canvas) {
+    if (valueIndex != -1 || !FSettings.UseColorRange || !canvas) {
         TCustom3DSeries::DrawLegendShape(valueIndex, rect);
         return;
     }
     canvas->Brush->SetStyle(bsClear);
     canvas->Rectangle(rect);
     TTeeGradient gradient;
-    gradient.SetStartColor(FEndColor);
-    gradient.SetMidColor(FMidColor);
-    gradient.SetEndColor(FStartColor);
+    gradient.SetStartColor(FSettings.EndColor);
+    gradient.SetMidColor(FSettings.MidColor);
+    gradient.SetEndColor(FSettings.StartColor);
     gradient.Draw(canvas, TRect(rect.Left + 1, rect.Top + 1, rect.Right - 1, rect.Bottom - 1));
 }
 

@@ -17,6 +17,21 @@ using TCustom3DPalette = std::vector<TCustom3DPaletteEntry>;
 
 using TChartSurfaceGetColor = std::function<void(TChartSeries* Sender, int ValueIndex, TColor& Color)>;
 
+// The stored colour-scale values with their defaults.
+struct TPaletteSettings {
+    TColor EndColor = clWhite;
+    TColor MidColor = clNone;
+    int LegendEvery = 1;
+    double PaletteMin = 0;
+    double PaletteStep = 0;
+    int PaletteSteps = 32;
+    TTeePaletteStyle PaletteStyle = psPale;
+    TColor StartColor = 0x800000;
+    bool UseColorRange = true;
+    bool UsePalette = false;
+    bool UsePaletteMin = false;
+};
+
 class TCustom3DPaletteSeries : public TCustom3DSeries {
     Q_OBJECT
     Q_PROPERTY(TColor EndColor READ GetEndColor WRITE SetEndColor)
@@ -76,53 +91,51 @@ public:
 
     TChartSurfaceGetColor OnGetColor;
 
-    TColor GetEndColor() const { return FEndColor; }
-    void SetEndColor(TColor value);
-    TColor GetMidColor() const { return FMidColor; }
-    void SetMidColor(TColor value);
-    TColor GetStartColor() const { return FStartColor; }
-    void SetStartColor(TColor value);
-    int GetLegendEvery() const { return FLegendEvery; }
-    void SetLegendEvery(int value) { SetIntegerProperty(FLegendEvery, value); }
-    double GetPaletteMin() const { return FPaletteMin; }
-    void SetPaletteMin(double value);
-    double GetPaletteStep() const { return FPaletteStep; }
-    void SetPaletteStep(double value);
-    int GetPaletteSteps() const { return FPaletteSteps; }
+    TColor GetEndColor() const { return FSettings.EndColor; }
+    void SetEndColor(TColor value) { SetRangeColor(FSettings.EndColor, value); }
+    TColor GetMidColor() const { return FSettings.MidColor; }
+    void SetMidColor(TColor value) { SetRangeColor(FSettings.MidColor, value); }
+    TColor GetStartColor() const { return FSettings.StartColor; }
+    void SetStartColor(TColor value) { SetRangeColor(FSettings.StartColor, value); }
+    int GetLegendEvery() const { return FSettings.LegendEvery; }
+    void SetLegendEvery(int value) { SetIntegerProperty(FSettings.LegendEvery, value); }
+    double GetPaletteMin() const { return FSettings.PaletteMin; }
+    void SetPaletteMin(double value) { SetPaletteSetting(FSettings.PaletteMin, value); }
+    double GetPaletteStep() const { return FSettings.PaletteStep; }
+    void SetPaletteStep(double value) { SetPaletteSetting(FSettings.PaletteStep, value); }
+    int GetPaletteSteps() const { return FSettings.PaletteSteps; }
     // Raises ChartException above MaxPaletteSteps and keeps the old number.
     void SetPaletteSteps(int value);
-    TTeePaletteStyle GetPaletteStyle() const { return FPaletteStyle; }
+    TTeePaletteStyle GetPaletteStyle() const { return FSettings.PaletteStyle; }
     void SetPaletteStyle(TTeePaletteStyle value);
-    bool GetUseColorRange() const { return FUseColorRange; }
+    bool GetUseColorRange() const { return FSettings.UseColorRange; }
     void SetUseColorRange(bool value);
-    bool GetUsePalette() const { return FUsePalette; }
+    bool GetUsePalette() const { return FSettings.UsePalette; }
     void SetUsePalette(bool value);
-    bool GetUsePaletteMin() const { return FUsePaletteMin; }
-    void SetUsePaletteMin(bool value);
+    bool GetUsePaletteMin() const { return FSettings.UsePaletteMin; }
+    void SetUsePaletteMin(bool value) { SetPaletteSetting(FSettings.UsePaletteMin, value); }
 
 protected:
-    bool ShowsColorScale() const { return FUseColorRange || FUsePalette; }
+    bool ShowsColorScale() const { return FSettings.UseColorRange || FSettings.UsePalette; }
     // The palette after a change of its settings: rebuilt at once from the points, or left
     // empty for the next draw while there are none (a chart file sets them before its data).
     void PaletteSettingChanged();
+    // Stores a setting the palette is made from and makes it again (also for the same value).
+    template <typename T>
+    void SetPaletteSetting(T& field, T value)
+    {
+        field = value;
+        PaletteSettingChanged();
+    }
 
 private:
     struct Channel {
         int End = 0, Mid = 0, Span1 = 0, Span2 = 0;
     };
     void CalcColorRange();
+    void SetRangeColor(TColor& field, TColor value);
 
-    TColor FEndColor = clWhite;
-    TColor FMidColor = clNone;
+    TPaletteSettings FSettings;
     TCustom3DPalette FPalette;
-    int FLegendEvery = 1;
-    double FPaletteMin = 0;
-    double FPaletteStep = 0;
-    int FPaletteSteps = 32;
-    TTeePaletteStyle FPaletteStyle = psPale;
-    TColor FStartColor = 0x800000;
-    bool FUseColorRange = true;
-    bool FUsePalette = false;
-    bool FUsePaletteMin = false;
     Channel FRed, FGreen, FBlue;
 };

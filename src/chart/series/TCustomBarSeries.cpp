@@ -17,6 +17,7 @@
 #include "chart/engine/TeeGeometry.h"
 #include "platform/Round.h"
 #include "platform/StoreChanged.h"
+#include "platform/StoredRules.h"
 
 namespace {
 
@@ -24,18 +25,6 @@ bool IsBoxStyle(TBarStyle style)
 {
     return style == bsRectangle || style == bsRectGradient || style == bsBevel;
 }
-
-// Keeps TeeNumCylinderSides for one drawing call.
-class CylinderSidesScope {
-public:
-    explicit CylinderSidesScope(int sides) : FOld(TeeNumCylinderSides) { TeeNumCylinderSides = sides; }
-    ~CylinderSidesScope() { TeeNumCylinderSides = FOld; }
-    CylinderSidesScope(const CylinderSidesScope&) = delete;
-    CylinderSidesScope& operator=(const CylinderSidesScope&) = delete;
-
-private:
-    int FOld;
-};
 
 }  // namespace
 
@@ -91,51 +80,35 @@ TCustomBarSeries::~TCustomBarSeries()
 void TCustomBarSeries::Assign(const TCustomChartElement& source)
 {
     if (auto* bar = dynamic_cast<const TCustomBarSeries*>(&source)) {
-        FAutoMarkPosition = bar->FAutoMarkPosition;
-        FBarWidthPercent = bar->FBarWidthPercent;
-        FBarStyle = bar->FBarStyle;
-        FBevelSize = bar->FBevelSize;
-        FCustomBarSize = bar->FCustomBarSize;
-        FDark3D = bar->FDark3D;
-        FDepthPercent = bar->FDepthPercent;
+        FSettings = bar->FSettings;
         FGradient->Assign(bar->FGradient);
-        FMultiBar = bar->FMultiBar;
-        FOffsetPercent = bar->FOffsetPercent;
-        FYOrigin = bar->FYOrigin;
-        FSideMargins = bar->FSideMargins;
-        FStackGroup = bar->FStackGroup;
         FTickLines->Assign(bar->FTickLines);
-        FTransparency = bar->FTransparency;
-        FUseYOrigin = bar->FUseYOrigin;
     }
     TChartSeries::Assign(source);
 }
 
 bool TCustomBarSeries::IsPropertyStored(const char* Name) const
 {
-    struct Default {
-        const char* name;
-        bool differs;
-    };
-    const Default defaults[] = {
+    static const TBarSettings defaults;
+    const bool customSize = FSettings.CustomBarSize != defaults.CustomBarSize;
+    const TStoredRule rules[] = {
         {"AutoBarSize", FAutoBarSize},
-        {"AutoMarkPosition", !FAutoMarkPosition},
-        {"BarStyle", FBarStyle != bsRectangle},
-        {"BarWidthPercent", FBarWidthPercent != 70},
-        {"BevelSize", FBevelSize != 1},
-        {"Dark3D", !FDark3D},
-        {"DepthPercent", FDepthPercent != 100},
-        {"MultiBar", FMultiBar != mbSide},
-        {"OffsetPercent", FOffsetPercent != 0},
-        {"SideMargins", !FSideMargins},
-        {"StackGroup", FStackGroup != 0},
-        {"UseYOrigin", !FUseYOrigin},
-        {"YOrigin", FYOrigin != 0},
-        {"CustomBarWidth", FCustomBarSize != 0},
-        {"CustomBarHeight", FCustomBarSize != 0},
+        {"AutoMarkPosition", FSettings.AutoMarkPosition != defaults.AutoMarkPosition},
+        {"BarStyle", FSettings.BarStyle != defaults.BarStyle},
+        {"BarWidthPercent", FSettings.BarWidthPercent != defaults.BarWidthPercent},
+        {"BevelSize", FSettings.BevelSize != defaults.BevelSize},
+        {"Dark3D", FSettings.Dark3D != defaults.Dark3D},
+        {"DepthPercent", FSettings.DepthPercent != defaults.DepthPercent},
+        {"MultiBar", FSettings.MultiBar != defaults.MultiBar},
+        {"OffsetPercent", FSettings.OffsetPercent != defaults.OffsetPercent},
+        {"SideMargins", FSettings.SideMargins != defaults.SideMargins},
+        {"StackGroup", FSettings.StackGroup != defaults.StackGroup},
+        {"UseYOrigin", FSettings.UseYOrigin != defaults.UseYOrigin},
+        {"YOrigin", FSettings.YOrigin != defaults.YOrigin},
+        {"CustomBarWidth", customSize},
+        {"CustomBarHeight", customSize},
     };
-    for (const Default& d : defaults)
-        if (std::strcmp(Name, d.name) == 0) return d.differs;
+    if (const auto stored = StoredByRule(rules, Name)) return *stored;
     return TChartSeries::IsPropertyStored(Name);
 }
 
@@ -166,24 +139,24 @@ int TCustomBarSeries::SeriesIndexInChart() const
 
 void TCustomBarSeries::SetBarStyle(TBarStyle value)
 {
-    if (StoreChanged(FBarStyle, value)) Repaint();
+    if (StoreChanged(FSettings.BarStyle, value)) Repaint();
 }
 
 void TCustomBarSeries::SetTransparency(std::uint8_t value)
 {
-    if (StoreChanged(FTransparency, value)) Repaint();
+    if (StoreChanged(FSettings.Transparency, value)) Repaint();
 }
 
 void TCustomBarSeries::SetMultiBar(TMultiBar value)
 {
-    if (!StoreChanged(FMultiBar, value)) return;
+    if (!StoreChanged(FSettings.MultiBar, value)) return;
     Repaint();
     SetOtherBars(true);
 }
 
 void TCustomBarSeries::SetSideMargins(bool value)
 {
-    SetBooleanProperty(FSideMargins, value);
+    SetBooleanProperty(FSettings.SideMargins, value);
     SetOtherBars(true);
 }
 
@@ -195,19 +168,19 @@ void TCustomBarSeries::SetParentChart(IChartHost* value)
 
 void TCustomBarSeries::SetOtherBars(bool setOthers)
 {
-    if (setOthers) UseVisibleRange = FMultiBar != mbSelfStack;
+    if (setOthers) UseVisibleRange = FSettings.MultiBar != mbSelfStack;
     if (!FParentChart) return;
     for (TChartSeries* s : *FParentChart->SeriesList()) {
         auto* bar = qobject_cast<TCustomBarSeries*>(s);
         if (!bar || !SameClass(bar)) continue;
         if (setOthers) {
-            bar->FMultiBar = FMultiBar;
-            bar->FSideMargins = FSideMargins;
-            bar->UseVisibleRange = FMultiBar != mbSelfStack;
+            bar->FSettings.MultiBar = FSettings.MultiBar;
+            bar->FSettings.SideMargins = FSettings.SideMargins;
+            bar->UseVisibleRange = FSettings.MultiBar != mbSelfStack;
         } else if (bar != this) {
-            FMultiBar = bar->FMultiBar;
-            FSideMargins = bar->FSideMargins;
-            UseVisibleRange = FMultiBar != mbSelfStack;
+            FSettings.MultiBar = bar->FSettings.MultiBar;
+            FSettings.SideMargins = bar->FSettings.SideMargins;
+            UseVisibleRange = FSettings.MultiBar != mbSelfStack;
             return;
         }
     }
@@ -227,8 +200,9 @@ void TCustomBarSeries::DoBeforeDrawChart()
         auto* bar = qobject_cast<TCustomBarSeries*>(s);
         if (!bar || !bar->GetActive() || !SameClass(bar)) continue;
         if (bar == this) seen = true;
-        if (BarPointCount == -1 || BarPointCount < bar->Count()) BarPointCount = bar->Count() + (FSideMargins ? 1 : 0);
-        switch (FMultiBar) {
+        if (BarPointCount == -1 || BarPointCount < bar->Count())
+            BarPointCount = bar->Count() + (FSettings.SideMargins ? 1 : 0);
+        switch (FSettings.MultiBar) {
             case mbNone:
             case mbSelfStack: BarSlotCount = 1; break;
             case mbSide:
@@ -238,8 +212,8 @@ void TCustomBarSeries::DoBeforeDrawChart()
                 break;
             case mbStacked:
             case mbStacked100:
-                if (std::find(groups.begin(), groups.end(), bar->FStackGroup) == groups.end()) {
-                    groups.push_back(bar->FStackGroup);
+                if (std::find(groups.begin(), groups.end(), bar->FSettings.StackGroup) == groups.end()) {
+                    groups.push_back(bar->FSettings.StackGroup);
                     ++BarSlotCount;
                     if (!seen) ++BarSlot;
                 }
@@ -247,7 +221,7 @@ void TCustomBarSeries::DoBeforeDrawChart()
         }
         if (!seen) PointsBefore += bar->Count();
     }
-    if (const auto it = std::find(groups.begin(), groups.end(), FStackGroup); it != groups.end())
+    if (const auto it = std::find(groups.begin(), groups.end(), FSettings.StackGroup); it != groups.end())
         BarSlot = static_cast<int>(it - groups.begin()) + 1;
     if (ISeriesHost* host = SeriesHost(); host && host->GetMaxPointsPerPage() >= 1)
         BarPointCount = host->GetMaxPointsPerPage();
@@ -257,8 +231,8 @@ void TCustomBarSeries::DoBeforeDrawChart()
 
 void TCustomBarSeries::InternalApplyBarMargin(int& marginA, int& marginB)
 {
-    if (FCustomBarSize != 0) {
-        BarSize = FCustomBarSize;
+    if (FSettings.CustomBarSize != 0) {
+        BarSize = FSettings.CustomBarSize;
     } else if (BarPointCount < 1) {
         BarSize = 0;
     } else {
@@ -273,7 +247,7 @@ void TCustomBarSeries::InternalApplyBarMargin(int& marginA, int& marginB)
         }
         // Paging can give a point count without any series counted in the slots.
         const std::int64_t slotCount = std::max(1, BarSlotCount);
-        std::int64_t width = Round64(FBarWidthPercent * 0.01 * static_cast<double>(room)) / slotCount;
+        std::int64_t width = Round64(FSettings.BarWidthPercent * 0.01 * static_cast<double>(room)) / slotCount;
         if (width > 0 && width % 2 != 0) ++width;
         BarSize = static_cast<int>(std::clamp<std::int64_t>(width, INT32_MIN / 4, INT32_MAX / 4));
     }
@@ -284,13 +258,13 @@ void TCustomBarSeries::InternalApplyBarMargin(int& marginA, int& marginB)
 
 int TCustomBarSeries::BarMargin() const
 {
-    const int t = FMultiBar == mbSideAll ? BarSize : BarSize * BarSlotCount;
-    return FSideMargins ? t : t / 2;
+    const int t = FSettings.MultiBar == mbSideAll ? BarSize : BarSize * BarSlotCount;
+    return FSettings.SideMargins ? t : t / 2;
 }
 
 int TCustomBarSeries::ApplyBarOffset(int position) const
 {
-    return FOffsetPercent != 0 ? position + Round(FOffsetPercent * BarSize * 0.01) : position;
+    return FSettings.OffsetPercent != 0 ? position + Round(FSettings.OffsetPercent * BarSize * 0.01) : position;
 }
 
 int TCustomBarSeries::BarAxisPos(int valueIndex, int basePos) const
@@ -298,12 +272,12 @@ int TCustomBarSeries::BarAxisPos(int valueIndex, int basePos) const
     TChartAxis* axis = BarAxis();
     const int half = BarSize >> 1;
     int result;
-    if (FMultiBar == mbSideAll) {
+    if (FSettings.MultiBar == mbSideAll) {
         const double v = PointsBefore + valueIndex;
         result = (axis ? axis->CalcPosValue(v) : 0) - half;
-    } else if (FMultiBar == mbSelfStack) {
+    } else if (FSettings.MultiBar == mbSelfStack) {
         result = (axis ? axis->CalcPosValue(SeriesIndexInChart()) : 0) - half;
-    } else if (FMultiBar == mbNone) {
+    } else if (FSettings.MultiBar == mbNone) {
         result = basePos - half;
     } else {
         result = basePos + Round(BarSize * ((BarSlot - BarSlotCount * 0.5) - 1.0));
@@ -315,7 +289,7 @@ int TCustomBarSeries::BarAxisPos(int valueIndex, int basePos) const
 
 double TCustomBarSeries::PointOrigin(int valueIndex, bool sumAll) const
 {
-    if (FMultiBar == mbStacked || FMultiBar == mbStacked100) {
+    if (FSettings.MultiBar == mbStacked || FSettings.MultiBar == mbStacked100) {
         double result = 0;
         if (!FParentChart || valueIndex < 0 || valueIndex >= Count()) return result;
         const bool positive = FMandatory->Value(valueIndex) >= 0;
@@ -323,25 +297,25 @@ double TCustomBarSeries::PointOrigin(int valueIndex, bool sumAll) const
             if (!sumAll && s == this) break;
             auto* bar = qobject_cast<TCustomBarSeries*>(s);
             if (!bar || !bar->GetActive() || !SameClass(bar) || bar->Count() <= valueIndex ||
-                bar->FStackGroup != FStackGroup)
+                bar->FSettings.StackGroup != FSettings.StackGroup)
                 continue;
             const double t = bar->GetOriginValue(valueIndex);
             if (positive ? t > 0 : t < 0) result += t;
         }
         return result;
     }
-    if (FMultiBar == mbSelfStack) {
+    if (FSettings.MultiBar == mbSelfStack) {
         double result = 0;
         for (int i = 0; i < std::min(valueIndex, Count()); ++i) result += FMandatory->Value(i);
         return result;
     }
-    return FYOrigin;
+    return FSettings.YOrigin;
 }
 
 int TCustomBarSeries::StackedValuePos(int valueIndex) const
 {
     const double t = PointOrigin(valueIndex, false) + FMandatory->Value(valueIndex);
-    if (FMultiBar == mbStacked100) {
+    if (FSettings.MultiBar == mbStacked100) {
         const double total = PointOrigin(valueIndex, true);
         // Nothing to share at this point: the bar lies flat on the 0 % line.
         return CalcPosValue(total == 0 ? 0.0 : t * 100.0 / total);
@@ -352,39 +326,39 @@ int TCustomBarSeries::StackedValuePos(int valueIndex) const
 int TCustomBarSeries::InternalGetOriginPos(int valueIndex, int defaultOrigin) const
 {
     const double o = PointOrigin(valueIndex, false);
-    switch (FMultiBar) {
+    switch (FSettings.MultiBar) {
         case mbStacked:
         case mbSelfStack: return CalcPosValue(o);
         case mbStacked100: {
             const double total = PointOrigin(valueIndex, true);
             return CalcPosValue(total == 0 ? 0.0 : o * 100.0 / total);
         }
-        default: return FUseYOrigin ? CalcPosValue(o) : defaultOrigin;
+        default: return FSettings.UseYOrigin ? CalcPosValue(o) : defaultOrigin;
     }
 }
 
 double TCustomBarSeries::MaxMandatoryValue(double value) const
 {
     double result = value;
-    if (FMultiBar == mbStacked100) {
+    if (FSettings.MultiBar == mbStacked100) {
         result = 100;
-    } else if (FMultiBar == mbSelfStack) {
+    } else if (FSettings.MultiBar == mbSelfStack) {
         result = FMandatory->Total();
-    } else if (FMultiBar == mbStacked) {
+    } else if (FSettings.MultiBar == mbStacked) {
         for (int i = 0; i < Count(); ++i) result = std::max(result, PointOrigin(i, false) + FMandatory->Value(i));
     }
-    return FUseYOrigin ? std::max(result, FYOrigin) : result;
+    return FSettings.UseYOrigin ? std::max(result, FSettings.YOrigin) : result;
 }
 
 double TCustomBarSeries::MinMandatoryValue(double value) const
 {
     double result = value;
-    if (FMultiBar == mbStacked100) {
+    if (FSettings.MultiBar == mbStacked100) {
         result = 0;
-    } else if (FMultiBar == mbStacked || FMultiBar == mbSelfStack) {
+    } else if (FSettings.MultiBar == mbStacked || FSettings.MultiBar == mbSelfStack) {
         for (int i = 0; i < Count(); ++i) result = std::min(result, PointOrigin(i, false) + FMandatory->Value(i));
     }
-    return FUseYOrigin ? std::min(result, FYOrigin) : result;
+    return FSettings.UseYOrigin ? std::min(result, FSettings.YOrigin) : result;
 }
 
 // ---------------------------------------------------------------- visible range and depth
@@ -402,7 +376,7 @@ void TCustomBarSeries::CalcFirstLastVisibleIndex()
 
 void TCustomBarSeries::CalcZOrder()
 {
-    if (FMultiBar != mbNone && FParentChart) {
+    if (FSettings.MultiBar != mbNone && FParentChart) {
         for (TChartSeries* s : *FParentChart->SeriesList()) {
             if (s == this) break;
             if (s->GetActive() && SameClass(s)) {
@@ -417,8 +391,8 @@ void TCustomBarSeries::CalcZOrder()
 void TCustomBarSeries::CalcDepthPositions()
 {
     TChartSeries::CalcDepthPositions();
-    if (FDepthPercent == 0) return;
-    const int d = Round((EndZ - StartZ) * (100 - FDepthPercent) * 0.005);
+    if (FSettings.DepthPercent == 0) return;
+    const int d = Round((EndZ - StartZ) * (100 - FSettings.DepthPercent) * 0.005);
     StartZ += d;
     EndZ -= d;
 }
@@ -436,7 +410,7 @@ int TCustomBarSeries::CalcMarkLength(int valueIndex)
 
 TBarStyle TCustomBarSeries::GetBarStyle(int valueIndex)
 {
-    TBarStyle result = FBarStyle;
+    TBarStyle result = FSettings.BarStyle;
     if (OnGetBarStyle) OnGetBarStyle(this, valueIndex, result);
     return result;
 }
@@ -479,7 +453,7 @@ void TCustomBarSeries::CalcGradientColor(int valueIndex)
 {
     TColor end = BarColor;
     if (FGradient->GetRelative() && valueIndex >= 0 && valueIndex < Count()) {
-        const double low = FUseYOrigin ? FYOrigin : FMandatory->MinValue();
+        const double low = FSettings.UseYOrigin ? FSettings.YOrigin : FMandatory->MinValue();
         const double high = FMandatory->MaxValue();
         // Equal bounds leave nothing to scale by: the bar keeps its full colour.
         const double r = high == low ? 1.0 : (FMandatory->Value(valueIndex) - low) / (high - low);
@@ -532,7 +506,7 @@ TTeeBlend* TCustomBarSeries::CreateBlend()
         r = TRect(std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
                   std::max(a.Bottom, b.Bottom));
     }
-    return canvas->BeginBlending(r, FTransparency);
+    return canvas->BeginBlending(r, FSettings.Transparency);
 }
 
 void TCustomBarSeries::DrawBevel()
@@ -552,7 +526,8 @@ void TCustomBarSeries::DrawBevel()
         ++r.Right;
         ++r.Bottom;
     }
-    canvas->Frame3D(r, ApplyBright(BarColor, DarkerColorQuantity), ApplyDark(BarColor, DarkColorQuantity), FBevelSize);
+    canvas->Frame3D(r, ApplyBright(BarColor, DarkerColorQuantity), ApplyDark(BarColor, DarkColorQuantity),
+                    FSettings.BevelSize);
 }
 
 void TCustomBarSeries::DrawTickLines(int startPos, int endPos, TBarStyle style)
@@ -580,7 +555,7 @@ int TCustomBarSeries::Clicked(int x, int y)
 
 bool TCustomBarSeries::IsStacked() const
 {
-    return FMultiBar == mbStacked || FMultiBar == mbStacked100 || FMultiBar == mbSelfStack;
+    return FSettings.MultiBar == mbStacked || FSettings.MultiBar == mbStacked100 || FSettings.MultiBar == mbSelfStack;
 }
 
 int TCustomBarSeries::CalcXPos(int valueIndex) const
@@ -608,11 +583,11 @@ bool TCustomBarSeries::KeyLimit(bool maximum, double& value)
 {
     // One column per point over all series side by side, or one column per series stacked
     // on itself.
-    if (maximum && FMultiBar == mbSideAll) {
+    if (maximum && FSettings.MultiBar == mbSideAll) {
         value = PointsBefore + Count() - 1;
         return true;
     }
-    if (FMultiBar == mbSelfStack) {
+    if (FSettings.MultiBar == mbSelfStack) {
         value = SeriesIndexInChart();
         return true;
     }
@@ -666,22 +641,24 @@ void TCustomBarSeries::AddValueMargins(int& lowSide, int& highSide)
     TChartAxis* axis = MandatoryAxis();
     const bool inverted = axis && axis->GetInverted();
     const bool belowInverted = inverted && !FQuirks.BelowOriginMarginIgnoresInversion;
-    if (FUseYOrigin && FMandatory->MinValue() < FYOrigin) (belowInverted ? highSide : lowSide) += length;
-    if (!(FUseYOrigin && FMandatory->MaxValue() <= FYOrigin)) (inverted ? lowSide : highSide) += length;
+    if (FSettings.UseYOrigin && FMandatory->MinValue() < FSettings.YOrigin)
+        (belowInverted ? highSide : lowSide) += length;
+    if (!(FSettings.UseYOrigin && FMandatory->MaxValue() <= FSettings.YOrigin))
+        (inverted ? lowSide : highSide) += length;
 }
 
 bool TCustomBarSeries::DrawSeriesForward(int valueIndex) const
 {
     TChartAxis* axis = MandatoryAxis();
     const bool inverted = axis && axis->GetInverted();
-    switch (FMultiBar) {
+    switch (FSettings.MultiBar) {
         case mbSide:
         case mbSideAll:
             if (FQuirks.SideBarsDrawnBackward) return false;
             break;
         case mbStacked:
         case mbSelfStack: {
-            const double from = FQuirks.StackOrderFromZero ? 0.0 : FYOrigin;
+            const double from = FQuirks.StackOrderFromZero ? 0.0 : FSettings.YOrigin;
             return (FMandatory->Value(valueIndex) >= from) != inverted;
         }
         case mbStacked100: return !inverted;
@@ -696,7 +673,7 @@ void TCustomBarSeries::CalcBarBounds(int valueIndex)
     // the screen: to the right on a horizontal key axis, downwards on a vertical one.
     TChartAxis* key = BarAxis();
     const bool nextFurther = (key && key->GetInverted()) != FYMandatory;
-    const bool fullWidth = FBarWidthPercent == 100 && FCustomBarSize == 0;
+    const bool fullWidth = FSettings.BarWidthPercent == 100 && FSettings.CustomBarSize == 0;
     const int keyNear = KeyPos(valueIndex);
     int keyFar;
     if (fullWidth && nextFurther && valueIndex < Count() - 1)
@@ -735,7 +712,7 @@ void TCustomBarSeries::DrawValue(int valueIndex)
     BarColor = GetValueColor(valueIndex);
     if (BarColor == clNone) return;
     CalcBarBounds(valueIndex);
-    TTeeBlend* blend = FTransparency > 0 ? CreateBlend() : nullptr;
+    TTeeBlend* blend = FSettings.Transparency > 0 ? CreateBlend() : nullptr;
     const int a = FYMandatory ? BarRect.Top : BarRect.Left;
     const int b = FYMandatory ? BarRect.Bottom : BarRect.Right;
     DrawBar(valueIndex, std::min(a, b), std::max(a, b));
@@ -773,30 +750,33 @@ void TCustomBarSeries::DrawBar(int valueIndex, int startPos, int endPos)
     if (Is3D()) {
         switch (style) {
             case bsPyramid:
-                canvas->Pyramid(vertical, box.Left, box.Top, box.Right, box.Bottom, StartZ, EndZ, FDark3D);
+                canvas->Pyramid(vertical, box.Left, box.Top, box.Right, box.Bottom, StartZ, EndZ, FSettings.Dark3D);
                 break;
             case bsInvPyramid:
                 canvas->Pyramid(vertical, reversedBox.Left, reversedBox.Top, reversedBox.Right, reversedBox.Bottom,
-                                StartZ, EndZ, FDark3D);
+                                StartZ, EndZ, FSettings.Dark3D);
                 break;
-            case bsCilinder: canvas->Cylinder(vertical, r.Left, r.Top, r.Right, r.Bottom, StartZ, EndZ, FDark3D); break;
+            case bsCilinder:
+                canvas->Cylinder(vertical, r.Left, r.Top, r.Right, r.Bottom, StartZ, EndZ, FSettings.Dark3D);
+                break;
             case bsEllipse: canvas->EllipseWithZ(r.Left, r.Top, r.Right, r.Bottom, MiddleZ); break;
             case bsArrow: arrow(tail, head); break;
             case bsInvArrow: arrow(head, tail); break;
             case bsCone:
-                canvas->Cone(vertical, box.Left, box.Top, box.Right, box.Bottom, StartZ, EndZ, FDark3D, FConePercent);
+                canvas->Cone(vertical, box.Left, box.Top, box.Right, box.Bottom, StartZ, EndZ, FSettings.Dark3D,
+                             FConePercent);
                 break;
             case bsInvCone:
                 canvas->Cone(vertical, reversedBox.Left, reversedBox.Top, reversedBox.Right, reversedBox.Bottom, StartZ,
-                             EndZ, FDark3D, FConePercent);
+                             EndZ, FSettings.Dark3D, FConePercent);
                 break;
             case bsSlantCube: {
-                const CylinderSidesScope sides(4);
-                canvas->Cylinder(vertical, r.Left, r.Top, r.Right, r.Bottom, StartZ, EndZ, FDark3D);
+                const TCylinderSidesScope sides(4);
+                canvas->Cylinder(vertical, r.Left, r.Top, r.Right, r.Bottom, StartZ, EndZ, FSettings.Dark3D);
                 break;
             }
             case bsDiamond: canvas->PolygonWithZ(diamond, MiddleZ); break;
-            default: canvas->Cube(box.Left, box.Right, box.Top, box.Bottom, StartZ, EndZ, FDark3D); break;
+            default: canvas->Cube(box.Left, box.Right, box.Top, box.Bottom, StartZ, EndZ, FSettings.Dark3D); break;
         }
     } else {
         // A flat pyramid or cone is a triangle with its point at the head end.
@@ -900,7 +880,7 @@ bool TCustomBarSeries::InternalClicked(int valueIndex, const TPoint& p)
     // The point of a pyramid or cone is at the end values grow towards: the top, or the right.
     const int head = vertical ? low : high;
     const int tail = vertical ? high : low;
-    switch (FBarStyle) {
+    switch (FSettings.BarStyle) {
         case bsPyramid:
         case bsCone: return triangle(head, tail);
         case bsInvPyramid:
@@ -912,7 +892,7 @@ bool TCustomBarSeries::InternalClicked(int valueIndex, const TPoint& p)
         canvas->Calculate2DPosition(q.X, q.Y, StartZ);
         if (keyOf(q) < key || keyOf(q) > key + BarSize) return false;
     }
-    if (FBarStyle == bsEllipse) {
+    if (FSettings.BarStyle == bsEllipse) {
         const TPoint a = BarPoint(key, low);
         const TPoint b = BarPoint(key + BarSize, high);
         return PointInEllipse(q, a.X, a.Y, b.X, b.Y);
@@ -946,8 +926,8 @@ void TCustomBarSeries::DrawLegendShape(int valueIndex, const TRect& rect)
 void TCustomBarSeries::PrepareForGallery(bool enabled)
 {
     TChartSeries::PrepareForGallery(enabled);
-    FBarWidthPercent = 85;
-    FBarStyle = bsRectGradient;
+    FSettings.BarWidthPercent = 85;
+    FSettings.BarStyle = bsRectGradient;
     FGradient->SetVisible(true);
     SetMultiBar(mbNone);
 }

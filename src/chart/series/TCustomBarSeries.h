@@ -19,13 +19,7 @@ class TTeeBlend;
 // Gradient of the bars; Relative scales the end colour by the bar's value.
 class TBarSeriesGradient : public TCustomTeeGradient {
     Q_OBJECT
-    Q_PROPERTY(int Balance READ GetBalance WRITE SetBalance)
-    Q_PROPERTY(teecanvas::TGradientDirection Direction READ GetDirection WRITE SetDirection)
-    Q_PROPERTY(TColor EndColor READ GetEndColor WRITE SetEndColor)
-    Q_PROPERTY(TColor MidColor READ GetMidColor WRITE SetMidColor)
     Q_PROPERTY(bool Relative READ GetRelative WRITE SetRelative)
-    Q_PROPERTY(TColor StartColor READ GetStartColor WRITE SetStartColor)
-    Q_PROPERTY(bool Visible READ GetVisible WRITE SetVisible)
 public:
     explicit TBarSeriesGradient(const TNotifyEvent& OnChangeEvent = {}, QObject* parent = nullptr);
     void Assign(TPersistent* Source) override;
@@ -35,6 +29,25 @@ public:
 
 private:
     bool FRelative = false;
+};
+
+// The stored bar values that Assign copies, with their defaults. AutoBarSize and
+// ConePercent stay with each series and are not copied.
+struct TBarSettings {
+    bool AutoMarkPosition = true;
+    TBarStyle BarStyle = bsRectangle;
+    int BarWidthPercent = 70;
+    int BevelSize = 1;
+    int CustomBarSize = 0;
+    bool Dark3D = true;
+    int DepthPercent = 100;
+    TMultiBar MultiBar = mbSide;
+    int OffsetPercent = 0;
+    bool SideMargins = true;
+    int StackGroup = 0;
+    std::uint8_t Transparency = 0;
+    bool UseYOrigin = true;
+    double YOrigin = 0;
 };
 
 class TCustomBarSeries : public TChartSeries {
@@ -132,40 +145,40 @@ public:
     // ---- properties
     bool GetAutoBarSize() const { return FAutoBarSize; }
     void SetAutoBarSize(bool value) { SetBooleanProperty(FAutoBarSize, value); }
-    bool GetAutoMarkPosition() const { return FAutoMarkPosition; }
-    void SetAutoMarkPosition(bool value) { SetBooleanProperty(FAutoMarkPosition, value); }
-    TBarStyle GetBarStyleValue() const { return FBarStyle; }
+    bool GetAutoMarkPosition() const { return FSettings.AutoMarkPosition; }
+    void SetAutoMarkPosition(bool value) { SetBooleanProperty(FSettings.AutoMarkPosition, value); }
+    TBarStyle GetBarStyleValue() const { return FSettings.BarStyle; }
     void SetBarStyle(TBarStyle value);
-    int GetBarWidthPercent() const { return FBarWidthPercent; }
-    void SetBarWidthPercent(int value) { SetIntegerProperty(FBarWidthPercent, value); }
-    int GetBevelSize() const { return FBevelSize; }
-    void SetBevelSize(int value) { SetIntegerProperty(FBevelSize, value); }
+    int GetBarWidthPercent() const { return FSettings.BarWidthPercent; }
+    void SetBarWidthPercent(int value) { SetIntegerProperty(FSettings.BarWidthPercent, value); }
+    int GetBevelSize() const { return FSettings.BevelSize; }
+    void SetBevelSize(int value) { SetIntegerProperty(FSettings.BevelSize, value); }
     int GetConePercent() const { return FConePercent; }
     void SetConePercent(int value) { SetIntegerProperty(FConePercent, value); }
-    bool GetDark3D() const { return FDark3D; }
-    void SetDark3D(bool value) { SetBooleanProperty(FDark3D, value); }
-    int GetDepthPercent() const { return FDepthPercent; }
-    void SetDepthPercent(int value) { SetIntegerProperty(FDepthPercent, value); }
+    bool GetDark3D() const { return FSettings.Dark3D; }
+    void SetDark3D(bool value) { SetBooleanProperty(FSettings.Dark3D, value); }
+    int GetDepthPercent() const { return FSettings.DepthPercent; }
+    void SetDepthPercent(int value) { SetIntegerProperty(FSettings.DepthPercent, value); }
     TBarSeriesGradient* GetGradient() const { return FGradient; }
     void SetGradient(TBarSeriesGradient* value) { FGradient->Assign(value); }
-    TMultiBar GetMultiBar() const { return FMultiBar; }
+    TMultiBar GetMultiBar() const { return FSettings.MultiBar; }
     void SetMultiBar(TMultiBar value);
-    int GetOffsetPercent() const { return FOffsetPercent; }
-    void SetOffsetPercent(int value) { SetIntegerProperty(FOffsetPercent, value); }
-    bool GetSideMargins() const { return FSideMargins; }
+    int GetOffsetPercent() const { return FSettings.OffsetPercent; }
+    void SetOffsetPercent(int value) { SetIntegerProperty(FSettings.OffsetPercent, value); }
+    bool GetSideMargins() const { return FSettings.SideMargins; }
     void SetSideMargins(bool value);
-    int GetStackGroup() const { return FStackGroup; }
-    void SetStackGroup(int value) { SetIntegerProperty(FStackGroup, value); }
+    int GetStackGroup() const { return FSettings.StackGroup; }
+    void SetStackGroup(int value) { SetIntegerProperty(FSettings.StackGroup, value); }
     TChartHiddenPen* GetTickLines() const { return FTickLines; }
     void SetTickLines(TChartHiddenPen* value) { FTickLines->Assign(value); }
-    std::uint8_t GetTransparency() const { return FTransparency; }
+    std::uint8_t GetTransparency() const { return FSettings.Transparency; }
     void SetTransparency(std::uint8_t value);
-    bool GetUseYOrigin() const { return FUseYOrigin; }
-    void SetUseYOrigin(bool value) { SetBooleanProperty(FUseYOrigin, value); }
-    double GetYOrigin() const { return FYOrigin; }
-    void SetYOrigin(double value) { SetDoubleProperty(FYOrigin, value); }
-    int GetCustomBarSize() const { return FCustomBarSize; }
-    void SetCustomBarSize(int value) { SetIntegerProperty(FCustomBarSize, value); }
+    bool GetUseYOrigin() const { return FSettings.UseYOrigin; }
+    void SetUseYOrigin(bool value) { SetBooleanProperty(FSettings.UseYOrigin, value); }
+    double GetYOrigin() const { return FSettings.YOrigin; }
+    void SetYOrigin(double value) { SetDoubleProperty(FSettings.YOrigin, value); }
+    int GetCustomBarSize() const { return FSettings.CustomBarSize; }
+    void SetCustomBarSize(int value) { SetIntegerProperty(FSettings.CustomBarSize, value); }
 
     std::function<void(TCustomBarSeries*, int valueIndex, TBarStyle& style)> OnGetBarStyle;
 
@@ -222,24 +235,11 @@ protected:
     // The bar-axis edge position of a bar from the base position of the point.
     int BarAxisPos(int valueIndex, int basePos) const;
 
+    TBarSettings FSettings;
     bool FAutoBarSize = false;
-    bool FAutoMarkPosition = true;
-    TBarStyle FBarStyle = bsRectangle;
-    int FBarWidthPercent = 70;
-    int FBevelSize = 1;
     int FConePercent = 0;
-    bool FDark3D = true;
-    int FDepthPercent = 100;
     TBarSeriesGradient* FGradient = nullptr;
-    TMultiBar FMultiBar = mbSide;
-    int FOffsetPercent = 0;
-    bool FSideMargins = true;
-    int FStackGroup = 0;
     TChartHiddenPen* FTickLines = nullptr;
-    std::uint8_t FTransparency = 0;
-    bool FUseYOrigin = true;
-    double FYOrigin = 0;
-    int FCustomBarSize = 0;
 
 private:
     void SetOtherBars(bool setOthers);

@@ -45,22 +45,12 @@ TCustomSeries::~TCustomSeries()
 void TCustomSeries::Assign(const TCustomChartElement& source)
 {
     if (auto* other = dynamic_cast<const TCustomSeries*>(&source); other && other != this) {
-        FClickableLine = other->FClickableLine;
+        FSettings = other->FSettings;
         FAreaBrush->Assign(other->FAreaBrush);
-        FAreaColor = other->FAreaColor;
         FAreaLinesPen->Assign(other->FAreaLinesPen);
-        FColorEachLine = other->FColorEachLine;
-        FDark3D = other->FDark3D;
-        FDrawArea = other->FDrawArea;
-        FDrawLine = other->FDrawLine;
-        FInvertedStairs = other->FInvertedStairs;
-        FLineHeight = other->FLineHeight;
         FPointer->Assign(other->FPointer);
-        FStacked = other->FStacked;
-        FStairs = other->FStairs;
         FOutLine->Assign(other->FOutLine);
         FShadow->Assign(other->FShadow);
-        FTransparency = other->FTransparency;
         FGradient->Assign(other->FGradient);
     }
     TCustomLineSeries::Assign(source);
@@ -74,7 +64,7 @@ void TCustomSeries::SetParentChart(IChartHost* value)
 
 void TCustomSeries::SetTransparency(int value)
 {
-    if (StoreChanged(FTransparency, value)) Repaint();
+    if (StoreChanged(FSettings.Transparency, value)) Repaint();
 }
 
 TCanvas3D* TCustomSeries::Canvas() const
@@ -85,7 +75,7 @@ TCanvas3D* TCustomSeries::Canvas() const
 
 TColor TCustomSeries::GetAreaBrushColor(TColor c) const
 {
-    return (FAreaColor == clDefault || FColorEachPoint) ? c : FAreaColor;
+    return (FSettings.AreaColor == clDefault || FColorEachPoint) ? c : FSettings.AreaColor;
 }
 
 // ---------------------------------------------------------------- stacking
@@ -110,7 +100,7 @@ int TCustomSeries::CalcStackedPos(int valueIndex, double value) const
     TChartAxis* axis = MandatoryAxis();
     const int end = axis ? axis->EndPos : 0;
     const double v = PointOrigin(valueIndex, false) + value;
-    if (FStacked == cssStack100) {
+    if (FSettings.Stacked == cssStack100) {
         const double total = PointOrigin(valueIndex, true);
         return total != 0 ? CalcPosValue(v * 100.0 / total) : end;
     }
@@ -119,18 +109,18 @@ int TCustomSeries::CalcStackedPos(int valueIndex, double value) const
 
 void TCustomSeries::SetStacked(TCustomSeriesStack value)
 {
-    if (!StoreChanged(FStacked, value)) return;
+    if (!StoreChanged(FSettings.Stacked, value)) return;
     if (FParentChart)
         for (TChartSeries* s : *FParentChart->SeriesList())
             if (auto* c = qobject_cast<TCustomSeries*>(s); c && metaObject()->inherits(c->metaObject()))
-                c->FStacked = value;
+                c->FSettings.Stacked = value;
     Repaint();
 }
 
 void TCustomSeries::CalcZOrder()
 {
     ISeriesHost* host = SeriesHost();
-    if (FStacked != cssNone && host && GetZOrderValue() == -1) {
+    if (FSettings.Stacked != cssNone && host && GetZOrderValue() == -1) {
         // Stacked series share one depth slot.
         FComputedZOrder = std::max(0, host->GetMaxZOrder());
         return;
@@ -151,29 +141,29 @@ double TCustomSeries::StackedExtreme(bool isMax, double base)
 
 double TCustomSeries::MaxYValue()
 {
-    if (FYMandatory && FStacked == cssStack100) return 100;
-    if (FYMandatory && FStacked == cssStack) return StackedExtreme(true, TCustomLineSeries::MaxYValue());
+    if (FYMandatory && FSettings.Stacked == cssStack100) return 100;
+    if (FYMandatory && FSettings.Stacked == cssStack) return StackedExtreme(true, TCustomLineSeries::MaxYValue());
     return TCustomLineSeries::MaxYValue();
 }
 
 double TCustomSeries::MinYValue()
 {
-    if (FYMandatory && FStacked == cssStack100) return 0;
-    if (FYMandatory && FStacked == cssStack) return StackedExtreme(false, TCustomLineSeries::MinYValue());
+    if (FYMandatory && FSettings.Stacked == cssStack100) return 0;
+    if (FYMandatory && FSettings.Stacked == cssStack) return StackedExtreme(false, TCustomLineSeries::MinYValue());
     return TCustomLineSeries::MinYValue();
 }
 
 double TCustomSeries::MaxXValue()
 {
-    if (!FYMandatory && FStacked == cssStack100) return 100;
-    if (!FYMandatory && FStacked == cssStack) return StackedExtreme(true, TCustomLineSeries::MaxXValue());
+    if (!FYMandatory && FSettings.Stacked == cssStack100) return 100;
+    if (!FYMandatory && FSettings.Stacked == cssStack) return StackedExtreme(true, TCustomLineSeries::MaxXValue());
     return TCustomLineSeries::MaxXValue();
 }
 
 double TCustomSeries::MinXValue()
 {
-    if (!FYMandatory && FStacked == cssStack100) return 0;
-    if (!FYMandatory && FStacked == cssStack) return StackedExtreme(false, TCustomLineSeries::MinXValue());
+    if (!FYMandatory && FSettings.Stacked == cssStack100) return 0;
+    if (!FYMandatory && FSettings.Stacked == cssStack) return StackedExtreme(false, TCustomLineSeries::MinXValue());
     return TCustomLineSeries::MinXValue();
 }
 
@@ -211,7 +201,7 @@ void TCustomSeries::DrawPointer(int x, int y, TColor color, int valueIndex)
     TCanvas3D* canvas = Canvas();
     if (!canvas) return;
     FPointer->PrepareCanvas(canvas, color);
-    const TSeriesPointerStyle style = OnGetPointerStyle ? OnGetPointerStyle(this, valueIndex) : FPointer->GetStyle();
+    const TSeriesPointerStyle style = PointerStyle(valueIndex);
     FPointer->Draw(x, y, color, style);
 }
 
@@ -234,14 +224,14 @@ void TCustomSeries::DrawValue(int valueIndex)
     const bool isLast = valueIndex == (forward ? LastValueIndex : FirstValueIndex);
 
     if (valueIndex == FirstDisplayedIndex()) {
-        if (FDark3D) {
+        if (FSettings.Dark3D) {
             TView3DOptions* o = host->GetView3DOptions();
             const int h = o ? o->GetHorizOffset() : 0;
             FSlope = h == 0 ? 1.0 : std::abs(double(o->GetVertOffset()) / h);
         }
         if (valueIndex == FirstValueIndex && valueIndex > 0) {
             const int prev = valueIndex - 1;
-            if (FDrawArea) {
+            if (FSettings.DrawArea) {
                 FPrevX = CalcXPos(prev);
                 FPrevY = CalcYPos(prev);
                 FPrevOrigin = GetOriginPos(prev);
@@ -250,7 +240,7 @@ void TCustomSeries::DrawValue(int valueIndex)
                 TChartAxis* hAxis = GetHorizAxis();
                 const TRect r = host->GetChartRect();
                 FPrevX = hAxis && hAxis->GetInverted() ? r.Right : r.Left;
-                if (FStairs) {
+                if (FSettings.Stairs) {
                     FPrevY = CalcYPos(prev);
                 } else {
                     const double x0 = GetxValue(prev), x1 = GetxValue(valueIndex);
@@ -273,7 +263,7 @@ void TCustomSeries::DrawValue(int valueIndex)
             if (!IsNull(prev)) DrawSegment(x, y, c, valueIndex, isLast, false);
         }
         if (isLast && FPointer->GetVisible()) DrawPointer(x, y, c, valueIndex);
-        if (canvas->GetSupportsFullRotation() && FDrawArea && host->GetView3D())
+        if (canvas->GetSupportsFullRotation() && FSettings.DrawArea && host->GetView3D())
             canvas->RectangleZ(x, y, FOriginPos, StartZ, EndZ);
     } else {
         DrawSegment(x, y, c, valueIndex, isLast, true);
@@ -291,11 +281,11 @@ void TCustomSeries::DrawSegment(int x, int y, TColor color, int valueIndex, bool
     TCanvas3D* canvas = host->GetCanvas();
     const bool is3D = host->GetView3D();
 
-    if (is3D && (FDrawArea || FDrawLine)) DrawRibbon3D(x, y, color, isLast);
-    if (!FDrawArea && !is3D && FDrawLine) {
-        TColor lineColor = (FColorEachPoint && FColorEachLine) ? color : GetSeriesColor();
+    if (is3D && (FSettings.DrawArea || FSettings.DrawLine)) DrawRibbon3D(x, y, color, isLast);
+    if (!FSettings.DrawArea && !is3D && FSettings.DrawLine) {
+        TColor lineColor = (FColorEachPoint && FSettings.ColorEachLine) ? color : GetSeriesColor();
         if (canvas->GetMonochrome()) lineColor = clWhite;
-        if (x == FPrevX && !FStairs && !FPointer->GetVisible()) {
+        if (x == FPrevX && !FSettings.Stairs && !FPointer->GetVisible()) {
             // A vertical step of a plain line: gathered with the others of its column.
             if (FColumn.Active() && (FColumn.X() != x || FColumn.Last() != FPrevY || FColumnColor != lineColor))
                 FlushColumn();
@@ -308,15 +298,15 @@ void TCustomSeries::DrawSegment(int x, int y, TColor color, int valueIndex, bool
         canvas->Brush->SetStyle(bsClear);
         canvas->AssignVisiblePenColor(GetLinePen(), lineColor);
         canvas->MoveTo(FPrevX, FPrevY);
-        if (FStairs) {
-            if (FInvertedStairs)
+        if (FSettings.Stairs) {
+            if (FSettings.InvertedStairs)
                 canvas->LineTo(FPrevX, y);
             else
                 canvas->LineTo(x, FPrevY);
         }
         canvas->LineTo(x, y);
     }
-    if (FDrawArea) {
+    if (FSettings.DrawArea) {
         canvas->Brush->SetColor(GetAreaBrushColor(color));
         const TColor penColor = (FAreaLinesPen->GetColor() == clDefault || !FAreaLinesPen->GetVisible())
                                     ? color
@@ -334,26 +324,26 @@ void TCustomSeries::DrawRibbon3D(int x, int y, TColor color, bool isLast)
 {
     TCanvas3D* canvas = Canvas();
     canvas->AssignVisiblePen(GetLinePen());
-    TColor brushColor = (FColorEachLine || FDrawArea) ? GetAreaBrushColor(color) : GetSeriesColor();
+    TColor brushColor = (FSettings.ColorEachLine || FSettings.DrawArea) ? GetAreaBrushColor(color) : GetSeriesColor();
     canvas->Brush->SetColor(brushColor);
     canvas->Brush->SetStyle(GetLineBrush());
     if (TPicture* image = Brush()->StoredImage(); image && image->GetGraphic())
         canvas->AssignBrush(Brush(), brushColor);
     const TColor dark = canvas->GetMonochrome() ? clWhite : ApplyDark(brushColor, DarkColorQuantity);
-    const bool flat = FLineHeight > 0 && !FDrawArea;
+    const bool flat = FSettings.LineHeight > 0 && !FSettings.DrawArea;
     int prevY = FPrevY;
-    if (!FStairs) {
+    if (!FSettings.Stairs) {
         if (flat) {
-            canvas->PlaneWithZ(TPoint(x, y), TPoint(FPrevX, prevY), TPoint(FPrevX, prevY + FLineHeight),
-                               TPoint(x, y + FLineHeight), StartZ);
-            if (isLast) canvas->RectangleZ(x, y, y + FLineHeight, StartZ, EndZ);
+            canvas->PlaneWithZ(TPoint(x, y), TPoint(FPrevX, prevY), TPoint(FPrevX, prevY + FSettings.LineHeight),
+                               TPoint(x, y + FSettings.LineHeight), StartZ);
+            if (isLast) canvas->RectangleZ(x, y, y + FSettings.LineHeight, StartZ, EndZ);
         }
-        if (FDark3D && !canvas->GetSupportsFullRotation() && x != FPrevX && FSlope != 0 &&
+        if (FSettings.Dark3D && !canvas->GetSupportsFullRotation() && x != FPrevX && FSlope != 0 &&
             double(prevY - y) / (x - FPrevX) > FSlope) {
             canvas->Brush->SetColor(dark);
             if (flat) {
-                y += FLineHeight;
-                prevY += FLineHeight;
+                y += FSettings.LineHeight;
+                prevY += FSettings.LineHeight;
             }
         }
         canvas->Plane3D(TPoint(x, y), TPoint(FPrevX, prevY), StartZ, EndZ);
@@ -361,19 +351,19 @@ void TCustomSeries::DrawRibbon3D(int x, int y, TColor color, bool isLast)
         return;
     }
     const auto darkened = [&](auto&& face) {
-        if (FDark3D) canvas->Brush->SetColor(dark);
+        if (FSettings.Dark3D) canvas->Brush->SetColor(dark);
         face();
         canvas->Brush->SetColor(brushColor);
     };
     if (FYMandatory) {
-        if (!FInvertedStairs) {
+        if (!FSettings.InvertedStairs) {
             canvas->RectangleY(FPrevX, prevY, x, StartZ, EndZ);
             darkened([&] { canvas->RectangleZ(x, y, prevY, StartZ, EndZ); });
         } else {
             darkened([&] { canvas->RectangleZ(FPrevX, prevY, y, StartZ, EndZ); });
             canvas->RectangleY(x, y, FPrevX, StartZ, EndZ);
         }
-    } else if (!FInvertedStairs) {
+    } else if (!FSettings.InvertedStairs) {
         canvas->RectangleZ(FPrevX, prevY, y, StartZ, EndZ);
         darkened([&] { canvas->RectangleY(FPrevX, y, x, StartZ, EndZ); });
     } else {
@@ -387,7 +377,7 @@ void TCustomSeries::DrawAreaPart(int x, int y, TColor color, bool isLast)
     ISeriesHost* host = SeriesHost();
     TCanvas3D* canvas = host->GetCanvas();
     const bool is3D = host->GetView3D();
-    TColor areaColor = FAreaColor == clDefault ? GetAreaBrushColor(color) : FAreaColor;
+    TColor areaColor = FSettings.AreaColor == clDefault ? GetAreaBrushColor(color) : FSettings.AreaColor;
     if (FColorEachPoint) areaColor = color;
     if (TPicture* image = FAreaBrush->StoredImage(); image && image->GetGraphic() && areaColor == color)
         areaColor = clWhite;
@@ -406,17 +396,17 @@ void TCustomSeries::DrawAreaPart(int x, int y, TColor color, bool isLast)
         return rot > 90 && rot < 270 ? EndZ : StartZ;
     }();
 
-    if (!FStairs) {
+    if (!FSettings.Stairs) {
         std::array<TPoint, 4> quad;
         if (FYMandatory)
             quad = {TPoint(FPrevX, FPrevY), TPoint(x, y), TPoint(x, FOriginPos), TPoint(FPrevX, FPrevOrigin)};
         else
             quad = {TPoint(FPrevX, FPrevY), TPoint(x, y), TPoint(FOriginPos, y), TPoint(FPrevOrigin, FPrevY)};
         TTeeBlend* blend = nullptr;
-        if (FTransparency > 0) {
+        if (FSettings.Transparency > 0) {
             TRect r = RectFromPolygon(quad, 4);
             if (is3D) r = canvas->CalcRect3D(r, z);
-            blend = canvas->BeginBlending(r, FTransparency);
+            blend = canvas->BeginBlending(r, FSettings.Transparency);
         }
         if (!is3D) {
             if (gradient && mandatory) {
@@ -452,12 +442,13 @@ void TCustomSeries::DrawAreaPart(int x, int y, TColor color, bool isLast)
 
     TRect r;
     if (FYMandatory)
-        r = FInvertedStairs ? TRect(FPrevX, y, x, FOriginPos) : TRect(FPrevX, FPrevY, x, FPrevOrigin);
+        r = FSettings.InvertedStairs ? TRect(FPrevX, y, x, FOriginPos) : TRect(FPrevX, FPrevY, x, FPrevOrigin);
     else
-        r = FInvertedStairs ? TRect(FOriginPos, FPrevY, x, y) : TRect(FPrevOrigin, FPrevY, FPrevX, y);
+        r = FSettings.InvertedStairs ? TRect(FOriginPos, FPrevY, x, y) : TRect(FPrevOrigin, FPrevY, FPrevX, y);
     r = OrientRectangle(r);
-    TTeeBlend* blend =
-        FTransparency > 0 ? canvas->BeginBlending(is3D ? canvas->CalcRect3D(r, z) : r, FTransparency) : nullptr;
+    TTeeBlend* blend = FSettings.Transparency > 0
+                           ? canvas->BeginBlending(is3D ? canvas->CalcRect3D(r, z) : r, FSettings.Transparency)
+                           : nullptr;
     if (!is3D) {
         if (gradient)
             FGradient->Draw(canvas, r);
@@ -471,11 +462,11 @@ void TCustomSeries::DrawAreaPart(int x, int y, TColor color, bool isLast)
     if (GetLinePen()->GetVisible() && !FAreaLinesPen->GetVisible()) {
         canvas->AssignVisiblePen(GetLinePen());
         if (FYMandatory) {
-            const TPoint corner = FInvertedStairs ? TPoint(FPrevX, y) : TPoint(x, FPrevY);
+            const TPoint corner = FSettings.InvertedStairs ? TPoint(FPrevX, y) : TPoint(x, FPrevY);
             canvas->LineWithZ(FPrevX, FPrevY, corner.X, corner.Y, StartZ);
             canvas->LineWithZ(corner.X, corner.Y, x, y, StartZ);
         } else {
-            const TPoint corner = FInvertedStairs ? TPoint(x, FPrevY) : TPoint(FPrevX, y);
+            const TPoint corner = FSettings.InvertedStairs ? TPoint(x, FPrevY) : TPoint(FPrevX, y);
             canvas->LineWithZ(FPrevX, FPrevY, corner.X, corner.Y, StartZ);
             canvas->LineWithZ(corner.X, corner.Y, x, y, StartZ);
         }
@@ -564,18 +555,21 @@ void TCustomSeries::DrawMark(int valueIndex, const AnsiString& text, TSeriesMark
     TCustomLineSeries::DrawMark(valueIndex, text, position);
 }
 
+void TCustomSeries::AddLineMargins(int& marginA, int& marginB) const
+{
+    const auto atLeast = [&](int width) {
+        marginA = std::max(marginA, width);
+        marginB = std::max(marginB, width);
+    };
+    if (FSettings.DrawLine && FSettings.Stairs) atLeast(GetLinePen()->GetWidth());
+    if (FOutLine->GetVisible()) atLeast(FOutLine->GetWidth());
+}
+
 void TCustomSeries::CalcHorizMargins(int& leftMargin, int& rightMargin)
 {
     TCustomLineSeries::CalcHorizMargins(leftMargin, rightMargin);
     FPointer->CalcHorizMargins(leftMargin, rightMargin);
-    if (FDrawLine && FStairs) {
-        leftMargin = std::max(leftMargin, GetLinePen()->GetWidth());
-        rightMargin = std::max(rightMargin, GetLinePen()->GetWidth());
-    }
-    if (FOutLine->GetVisible()) {
-        leftMargin = std::max(leftMargin, FOutLine->GetWidth());
-        rightMargin = std::max(rightMargin, FOutLine->GetWidth());
-    }
+    AddLineMargins(leftMargin, rightMargin);
     if (!FYMandatory && Marks()->GetVisible()) rightMargin = std::max(leftMargin, CalcMarkLength(0));
 }
 
@@ -583,17 +577,11 @@ void TCustomSeries::CalcVerticalMargins(int& topMargin, int& bottomMargin)
 {
     TCustomLineSeries::CalcVerticalMargins(topMargin, bottomMargin);
     FPointer->CalcVerticalMargins(topMargin, bottomMargin);
-    if (FDrawLine && FStairs) {
-        topMargin = std::max(topMargin, GetLinePen()->GetWidth());
-        bottomMargin = std::max(bottomMargin, GetLinePen()->GetWidth());
-    }
-    if (FOutLine->GetVisible()) {
-        topMargin = std::max(topMargin, FOutLine->GetWidth());
-        bottomMargin = std::max(bottomMargin, FOutLine->GetWidth());
-    }
+    AddLineMargins(topMargin, bottomMargin);
     if (FYMandatory && Marks()->GetVisible()) topMargin = std::max(bottomMargin, CalcMarkLength(0));
     ISeriesHost* host = SeriesHost();
-    if (host && host->GetView3D() && FLineHeight > 0 && !FDrawArea) bottomMargin = std::max(bottomMargin, FLineHeight);
+    if (host && host->GetView3D() && FSettings.LineHeight > 0 && !FSettings.DrawArea)
+        bottomMargin = std::max(bottomMargin, FSettings.LineHeight);
 }
 
 void TCustomSeries::DrawLegendShape(int valueIndex, const TRect& rect)
@@ -606,7 +594,7 @@ void TCustomSeries::DrawLegendShape(int valueIndex, const TRect& rect)
     if (FPointer->GetVisible()) {
         TChartPen* symbolPen = host->GetLegendSymbolPen();
         const bool penVisible = symbolPen ? symbolPen->GetVisible() : GetLinePen()->GetVisible();
-        if (FDrawLine) {
+        if (FSettings.DrawLine) {
             canvas->AssignVisiblePen(symbolPen ? symbolPen : GetLinePen());
             canvas->DoHorizLine(rect.Left, rect.Right, midY);
         }
@@ -619,7 +607,7 @@ void TCustomSeries::DrawLegendShape(int valueIndex, const TRect& rect)
         FPointer->DrawPointer(canvas, false, (rect.Left + rect.Right) / 2, midY, hs, vs, color, FPointer->GetStyle());
         return;
     }
-    if (FDrawLine && !FDrawArea) {
+    if (FSettings.DrawLine && !FSettings.DrawArea) {
         if (host->GetView3D())
             canvas->Rectangle(rect);
         else
@@ -634,7 +622,7 @@ void TCustomSeries::DrawLegendShape(int valueIndex, const TRect& rect)
 bool TCustomSeries::ClickedPointer(int valueIndex, int pX, int pY, int x, int y)
 {
     PreparePointer(valueIndex);
-    const TSeriesPointerStyle style = OnGetPointerStyle ? OnGetPointerStyle(this, valueIndex) : FPointer->GetStyle();
+    const TSeriesPointerStyle style = PointerStyle(valueIndex);
     if (style == psNothing) return false;
     return std::abs(pX - x) < FPointer->GetHorizSize() && std::abs(pY - y) < FPointer->GetVertSize();
 }
@@ -647,7 +635,7 @@ int TCustomSeries::Clicked(int x, int y)
     const int base = TCustomLineSeries::Clicked(x, y);
     if (base != -1 || FirstValueIndex < 0 || LastValueIndex < 0) return base;
     const TPoint click(x, y);
-    const int start = FClickableLine ? std::max(0, FirstValueIndex - 1) : FirstValueIndex;
+    const int start = FSettings.ClickableLine ? std::max(0, FirstValueIndex - 1) : FirstValueIndex;
     const bool is3D = host && host->GetView3D();
     TView3DOptions* o = host ? host->GetView3DOptions() : nullptr;
     TPoint prev;
@@ -659,21 +647,21 @@ int TCustomSeries::Clicked(int x, int y)
             return i;
         }
         if (p.X == x && p.Y == y) return i;
-        const int origin = FDrawArea ? GetOriginPos(i) : 0;
-        if (i > start && FClickableLine) {
+        const int origin = FSettings.DrawArea ? GetOriginPos(i) : 0;
+        if (i > start && FSettings.ClickableLine) {
             bool hit;
             if (is3D && o) {
                 const TPoint d(o->GetHorizOffset(), o->GetVertOffset());
                 const std::array<TPoint, 4> band = {prev, p, TPoint(p.X + d.X, p.Y - d.Y),
                                                     TPoint(prev.X + d.X, prev.Y - d.Y)};
                 hit = PointInPolygon(click, band);
-            } else if (FStairs) {
-                const TPoint corner = FInvertedStairs ? TPoint(prev.X, p.Y) : TPoint(p.X, prev.Y);
+            } else if (FSettings.Stairs) {
+                const TPoint corner = FSettings.InvertedStairs ? TPoint(prev.X, p.Y) : TPoint(p.X, prev.Y);
                 hit = PointInLine(click, prev, corner) || PointInLine(click, corner, p);
             } else {
                 hit = PointInLine(click, prev, p);
             }
-            if (!hit && FDrawArea) {
+            if (!hit && FSettings.DrawArea) {
                 const std::array<TPoint, 4> area =
                     FYMandatory ? std::array<TPoint, 4>{prev, p, TPoint(p.X, origin), TPoint(prev.X, prevOrigin)}
                                 : std::array<TPoint, 4>{prev, p, TPoint(origin, p.Y), TPoint(prevOrigin, prev.Y)};

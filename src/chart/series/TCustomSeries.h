@@ -16,6 +16,21 @@
 class TCanvas3D;
 class ISeriesHost;
 
+// The stored values of the joined-point series with their defaults.
+struct TCustomSeriesSettings {
+    TColor AreaColor = clDefault;
+    bool ClickableLine = true;
+    bool ColorEachLine = true;
+    bool Dark3D = true;
+    bool DrawArea = false;
+    bool DrawLine = false;
+    bool InvertedStairs = false;
+    int LineHeight = 0;
+    TCustomSeriesStack Stacked = cssNone;
+    bool Stairs = false;
+    int Transparency = 0;
+};
+
 class TCustomSeries : public TCustomLineSeries {
     Q_OBJECT
 
@@ -48,18 +63,23 @@ public:
     virtual int CalcMarkLength(int valueIndex);
     virtual bool ClickedPointer(int valueIndex, int pX, int pY, int x, int y);
     virtual TTeeGradient* GetGradient() const { return FGradient; }
-    virtual int GetTransparency() const { return FTransparency; }
+    virtual int GetTransparency() const { return FSettings.Transparency; }
     virtual void SetTransparency(int value);
     // Lets a series adjust its pointer for one point before it is drawn or hit.
     virtual void PreparePointer(int) {}
     // Screen position of the area's base at a point.
     virtual int GetOriginPos(int valueIndex);
     virtual void DrawPointer(int x, int y, TColor color, int valueIndex);
+    // The pointer's style for a point: OnGetPointerStyle's answer when it is set.
+    TSeriesPointerStyle PointerStyle(int valueIndex)
+    {
+        return OnGetPointerStyle ? OnGetPointerStyle(this, valueIndex) : FPointer->GetStyle();
+    }
 
     // ---- stacking
     double PointOrigin(int valueIndex, bool sumAll) const;
     int CalcStackedPos(int valueIndex, double value) const;
-    TCustomSeriesStack GetStacked() const { return FStacked; }
+    TCustomSeriesStack GetStacked() const { return FSettings.Stacked; }
     void SetStacked(TCustomSeriesStack value);
 
     // ---- properties
@@ -67,23 +87,23 @@ public:
     void SetAreaChartBrush(TChartBrush* value) { FAreaBrush->Assign(value); }
     TBrushStyle GetAreaBrush() const { return FAreaBrush->GetStyle(); }
     void SetAreaBrush(TBrushStyle value) { FAreaBrush->SetStyle(value); }
-    TColor GetAreaColor() const { return FAreaColor; }
-    void SetAreaColor(TColor value) { SetColorProperty(FAreaColor, value); }
+    TColor GetAreaColor() const { return FSettings.AreaColor; }
+    void SetAreaColor(TColor value) { SetColorProperty(FSettings.AreaColor, value); }
     TChartPen* GetAreaLinesPen() const { return FAreaLinesPen; }
     void SetAreaLinesPen(TChartPen* value) { FAreaLinesPen->Assign(value); }
-    bool GetClickableLine() const { return FClickableLine; }
-    void SetClickableLine(bool value) { FClickableLine = value; }
-    bool GetColorEachLine() const { return FColorEachLine; }
-    void SetColorEachLine(bool value) { SetBooleanProperty(FColorEachLine, value); }
-    bool GetDark3D() const { return FDark3D; }
-    void SetDark3D(bool value) { SetBooleanProperty(FDark3D, value); }
-    bool GetDrawArea() const { return FDrawArea; }
-    void SetDrawArea(bool value) { SetBooleanProperty(FDrawArea, value); }
-    bool GetLineVisible() const { return FDrawLine; }
-    bool GetInvertedStairs() const { return FInvertedStairs; }
-    void SetInvertedStairs(bool value) { SetBooleanProperty(FInvertedStairs, value); }
-    int GetLineHeight() const { return FLineHeight; }
-    void SetLineHeight(int value) { SetIntegerProperty(FLineHeight, value); }
+    bool GetClickableLine() const { return FSettings.ClickableLine; }
+    void SetClickableLine(bool value) { FSettings.ClickableLine = value; }
+    bool GetColorEachLine() const { return FSettings.ColorEachLine; }
+    void SetColorEachLine(bool value) { SetBooleanProperty(FSettings.ColorEachLine, value); }
+    bool GetDark3D() const { return FSettings.Dark3D; }
+    void SetDark3D(bool value) { SetBooleanProperty(FSettings.Dark3D, value); }
+    bool GetDrawArea() const { return FSettings.DrawArea; }
+    void SetDrawArea(bool value) { SetBooleanProperty(FSettings.DrawArea, value); }
+    bool GetLineVisible() const { return FSettings.DrawLine; }
+    bool GetInvertedStairs() const { return FSettings.InvertedStairs; }
+    void SetInvertedStairs(bool value) { SetBooleanProperty(FSettings.InvertedStairs, value); }
+    int GetLineHeight() const { return FSettings.LineHeight; }
+    void SetLineHeight(int value) { SetIntegerProperty(FSettings.LineHeight, value); }
     TBrushStyle GetLineBrush() const { return Brush()->GetStyle(); }
     void SetLineBrush(TBrushStyle value) { Brush()->SetStyle(value); }
     TChartHiddenPen* GetOutLine() const { return FOutLine; }
@@ -92,8 +112,8 @@ public:
     void SetPointer(TSeriesPointer* value) { FPointer->Assign(value); }
     TTeeShadow* GetShadow() const { return FShadow; }
     void SetShadow(TTeeShadow* value) { FShadow->Assign(value); }
-    bool GetStairs() const { return FStairs; }
-    void SetStairs(bool value) { SetBooleanProperty(FStairs, value); }
+    bool GetStairs() const { return FSettings.Stairs; }
+    void SetStairs(bool value) { SetBooleanProperty(FSettings.Stairs, value); }
     void SetGradient(TTeeGradient* value) { FGradient->Assign(value); }
     // The area colour for a point of colour c.
     TColor GetAreaBrushColor(TColor c) const;
@@ -102,29 +122,21 @@ public:
     std::function<TSeriesPointerStyle(TCustomSeries*, int valueIndex)> OnGetPointerStyle;
 
 protected:
-    bool IsStacked() const { return FStacked == cssStack || FStacked == cssStack100; }
-    void SetLineVisible(bool value) { FDrawLine = value; }
+    bool IsStacked() const { return FSettings.Stacked == cssStack || FSettings.Stacked == cssStack100; }
+    void SetLineVisible(bool value) { FSettings.DrawLine = value; }
     TCanvas3D* Canvas() const;
 
+    TCustomSeriesSettings FSettings;
     TChartBrush* FAreaBrush = nullptr;
-    TColor FAreaColor = clDefault;
     TChartPen* FAreaLinesPen = nullptr;
-    bool FClickableLine = true;
-    bool FColorEachLine = true;
-    bool FDark3D = true;
-    bool FDrawArea = false;
-    bool FDrawLine = false;
-    bool FInvertedStairs = false;
-    int FLineHeight = 0;
     TChartHiddenPen* FOutLine = nullptr;
     TSeriesPointer* FPointer = nullptr;
     TTeeShadow* FShadow = nullptr;
-    TCustomSeriesStack FStacked = cssNone;
-    bool FStairs = false;
-    int FTransparency = 0;
     TTeeGradient* FGradient = nullptr;
 
 private:
+    // Both margins of an axis at least as wide as the stairs' line and the outline.
+    void AddLineMargins(int& marginA, int& marginB) const;
     double StackedExtreme(bool isMax, double base);
     void DrawSegment(int x, int y, TColor color, int valueIndex, bool isLast, bool withPointers);
     void DrawRibbon3D(int x, int y, TColor color, bool isLast);

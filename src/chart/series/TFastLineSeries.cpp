@@ -18,14 +18,7 @@ TFastLineSeries::TFastLineSeries(QObject* owner) : TCustomLineSeries(owner)
 
 void TFastLineSeries::Assign(const TCustomChartElement& source)
 {
-    if (auto* other = dynamic_cast<const TFastLineSeries*>(&source)) {
-        FAutoRepaint = other->FAutoRepaint;
-        FDrawAllPoints = other->FDrawAllPoints;
-        FFastPen = other->FFastPen;
-        FIgnoreNulls = other->FIgnoreNulls;
-        FInvertedStairs = other->FInvertedStairs;
-        FStairs = other->FStairs;
-    }
+    if (auto* other = dynamic_cast<const TFastLineSeries*>(&source)) FSettings = other->FSettings;
     TCustomLineSeries::Assign(source);
 }
 
@@ -150,7 +143,7 @@ void TFastLineSeries::DrawAllValues()
     const TChartAxis* vert = GetVertAxis();
     const TChartAxis::TPixelMap mx = horiz ? horiz->PixelMap(true) : TChartAxis::TPixelMap();
     const TChartAxis::TPixelMap my = vert ? vert->PixelMap(false) : TChartAxis::TPixelMap();
-    if (mx.Linear && my.Linear && FIgnoreNulls && FDrawAllPoints) {
+    if (mx.Linear && my.Linear && FSettings.IgnoreNulls && FSettings.DrawAllPoints) {
         // DrawPoint's steps for this case with the column and the pen in locals: points on
         // the pen's column only widen its strokes (one on the pen itself changes nothing).
         // Blocks of Y values are mapped first (loops of vector code).
@@ -262,9 +255,9 @@ void TFastLineSeries::DrawValue(int valueIndex)
 
 void TFastLineSeries::DrawPoint(int valueIndex, int x, int y)
 {
-    if (x == LastX && (!FDrawAllPoints || y == LastY)) return;
+    if (x == LastX && (!FSettings.DrawAllPoints || y == LastY)) return;
 
-    if (!FIgnoreNulls && IsNull(valueIndex)) {
+    if (!FSettings.IgnoreNulls && IsNull(valueIndex)) {
         FlushColumn();
         DoMove(x, y);
         LastX = x;
@@ -287,7 +280,7 @@ void TFastLineSeries::DrawPoint(int valueIndex, int x, int y)
 
 void TFastLineSeries::NotifyNewValue(TChartSeries* sender, int valueIndex)
 {
-    if (FAutoRepaint) {
+    if (FSettings.AutoRepaint) {
         TCustomLineSeries::NotifyNewValue(sender, valueIndex);
         return;
     }

@@ -7,6 +7,16 @@
 #include "chart/series/ColumnStrokes.h"
 #include "chart/series/TCustomLineSeries.h"
 
+// The stored fast-line values with their defaults.
+struct TFastLineSettings {
+    bool AutoRepaint = true;
+    bool DrawAllPoints = true;
+    bool FastPen = false;
+    bool IgnoreNulls = true;
+    bool InvertedStairs = false;
+    bool Stairs = false;
+};
+
 class TFastLineSeries : public TCustomLineSeries {
     Q_OBJECT
     Q_PROPERTY(bool AutoRepaint READ GetAutoRepaint WRITE SetAutoRepaint)
@@ -36,20 +46,20 @@ public:
     int Clicked(int x, int y) override;
     using TChartSeries::Clicked;
 
-    bool GetAutoRepaint() const { return FAutoRepaint; }
-    void SetAutoRepaint(bool value) { FAutoRepaint = value; }
-    bool GetDrawAllPoints() const { return FDrawAllPoints; }
-    void SetDrawAll(bool value) { SetBooleanProperty(FDrawAllPoints, value); }
-    bool GetFastPen() const { return FFastPen; }
+    bool GetAutoRepaint() const { return FSettings.AutoRepaint; }
+    void SetAutoRepaint(bool value) { FSettings.AutoRepaint = value; }
+    bool GetDrawAllPoints() const { return FSettings.DrawAllPoints; }
+    void SetDrawAll(bool value) { SetBooleanProperty(FSettings.DrawAllPoints, value); }
+    bool GetFastPen() const { return FSettings.FastPen; }
     // This platform has no stock device pen whose colour can be set directly, so the
     // setting is refused and added segments keep using LinePen.
     void SetFastPen(bool) {}
-    bool GetIgnoreNulls() const { return FIgnoreNulls; }
-    void SetIgnoreNulls(bool value) { SetBooleanProperty(FIgnoreNulls, value); }
-    bool GetInvertedStairs() const { return FInvertedStairs; }
-    void SetInvertedStairs(bool value) { SetBooleanProperty(FInvertedStairs, value); }
-    bool GetStairs() const { return FStairs; }
-    void SetStairs(bool value) { SetBooleanProperty(FStairs, value); }
+    bool GetIgnoreNulls() const { return FSettings.IgnoreNulls; }
+    void SetIgnoreNulls(bool value) { SetBooleanProperty(FSettings.IgnoreNulls, value); }
+    bool GetInvertedStairs() const { return FSettings.InvertedStairs; }
+    void SetInvertedStairs(bool value) { SetBooleanProperty(FSettings.InvertedStairs, value); }
+    bool GetStairs() const { return FSettings.Stairs; }
+    void SetStairs(bool value) { SetBooleanProperty(FSettings.Stairs, value); }
 
     // Screen position of a point through the series' axes (no stacking, no origin).
     void CalcPosition(int valueIndex, int& x, int& y) const;
@@ -73,8 +83,8 @@ private:
     // The segment (with its stair) from the last point on another column to (x, y).
     void StepTo(int fromX, int fromY, int x, int y)
     {
-        if (FStairs) {
-            if (FInvertedStairs)
+        if (FSettings.Stairs) {
+            if (FSettings.InvertedStairs)
                 LineTo(fromX, y);
             else
                 LineTo(x, fromY);
@@ -85,12 +95,7 @@ private:
     // The point at pixel (x, y): a segment, a column stroke or, for a null, a gap.
     void DrawPoint(int valueIndex, int x, int y);
 
-    bool FAutoRepaint = true;
-    bool FDrawAllPoints = true;
-    bool FFastPen = false;
-    bool FIgnoreNulls = true;
-    bool FInvertedStairs = false;
-    bool FStairs = false;
+    TFastLineSettings FSettings;
 
     TCanvas3D* FCanvas = nullptr;
     bool FIs3D = false;

@@ -6,7 +6,7 @@
 
 TLineSeries::TLineSeries(QObject* owner) : TCustomSeries(owner)
 {
-    FDrawLine = true;
+    FSettings.DrawLine = true;
     SinglePointFunctions = false;
     FPointer->SetVisible(false);
 }
@@ -15,8 +15,8 @@ void TLineSeries::Assign(const TCustomChartElement& source)
 {
     TCustomSeries::Assign(source);
     if (!source.metaObject()->inherits(metaObject())) FPointer->SetVisible(false);
-    FDrawArea = false;
-    FDrawLine = true;
+    FSettings.DrawArea = false;
+    FSettings.DrawLine = true;
 }
 
 void TLineSeries::PrepareLegendCanvas(int, TColor&, TBrushStyle& brushStyle)

@@ -12,6 +12,7 @@
 #include "chart/engine/TeeProcs.h"
 #include "platform/Round.h"
 #include "platform/StoreChanged.h"
+#include "platform/StoredRules.h"
 
 namespace {
 constexpr double Pi = std::numbers::pi;
@@ -57,36 +58,33 @@ void TPieOtherSlice::Changed()
 
 void TPieOtherSlice::SetColor(TColor value)
 {
-    if (StoreChanged(FColor, value)) Changed();
+    if (StoreChanged(FSettings.Color, value)) Changed();
 }
 
 void TPieOtherSlice::SetStyle(TPieOtherStyle value)
 {
-    if (StoreChanged(FStyle, value)) Changed();
+    if (StoreChanged(FSettings.Style, value)) Changed();
 }
 
 AnsiString TPieOtherSlice::GetText() const
 {
-    return FText.empty() ? TeeMsg_PieOther : FText;
+    return FSettings.Text.empty() ? TeeMsg_PieOther : FSettings.Text;
 }
 
 void TPieOtherSlice::SetText(const AnsiString& value)
 {
-    if (StoreChanged(FText, value)) Changed();
+    if (StoreChanged(FSettings.Text, value)) Changed();
 }
 
 void TPieOtherSlice::SetValue(double value)
 {
-    if (StoreChanged(FValue, value)) Changed();
+    if (StoreChanged(FSettings.Value, value)) Changed();
 }
 
 void TPieOtherSlice::Assign(TPersistent* Source)
 {
     if (auto* s = qobject_cast<TPieOtherSlice*>(Source)) {
-        FColor = s->FColor;
-        FStyle = s->FStyle;
-        FText = s->FText;
-        FValue = s->FValue;
+        FSettings = s->FSettings;
         return;
     }
     TPersistent::Assign(Source);
@@ -94,21 +92,22 @@ void TPieOtherSlice::Assign(TPersistent* Source)
 
 bool TPieOtherSlice::IsPropertyStored(const char* Name) const
 {
-    const QByteArray name(Name);
-    if (name == "Color") return FColor != clDefault;
-    if (name == "Style") return FStyle != poNone;
-    if (name == "Text") return !FText.empty();
-    if (name == "Value") return FValue != 0;
+    static const TSettings defaults;
+    const TStoredRule rules[] = {
+        {"Color", FSettings.Color != defaults.Color},
+        {"Style", FSettings.Style != defaults.Style},
+        {"Text", FSettings.Text != defaults.Text},
+        {"Value", FSettings.Value != defaults.Value},
+    };
+    if (const auto stored = StoredByRule(rules, Name)) return *stored;
     return TPersistent::IsPropertyStored(Name);
 }
 
 TPieShadow::TPieShadow(const TNotifyEvent& onChange, QObject* parent) : TTeeShadow(onChange, parent)
 {
     DefaultColor = static_cast<TColor>(0xA0A0A0);
-    const TNotifyEvent keep = OnChange;
-    OnChange = {};
+    TQuietChange quiet(OnChange);
     SetColor(DefaultColor);
-    OnChange = keep;
 }
 
 // ---------------------------------------------------------------- the series
@@ -134,14 +133,9 @@ TPieSeries::~TPieSeries() = default;
 void TPieSeries::Assign(const TCustomChartElement& source)
 {
     if (auto* s = qobject_cast<const TPieSeries*>(&source)) {
-        FAngleSize = s->FAngleSize;
-        FAutoMarkPosition = s->FAutoMarkPosition;
-        FDark3D = s->FDark3D;
-        FDarkPen = s->FDarkPen;
-        FExplodeBiggest = s->FExplodeBiggest;
+        FSettings = s->FSettings;
         FExplodePercent.Assign(s->FExplodePercent);
         FEndDepthPercent.Assign(s->FEndDepthPercent);
-        FUsePatterns = s->FUsePatterns;
         FOtherSlice->Assign(s->FOtherSlice);
         FShadow->Assign(s->FShadow);
     }
@@ -156,7 +150,7 @@ void TPieSeries::SetParentChart(IChartHost* value)
 
 void TPieSeries::SetExplodeBiggest(int value)
 {
-    SetIntegerProperty(FExplodeBiggest, value);
+    SetIntegerProperty(FSettings.ExplodeBiggest, value);
     CalcExplodeBiggest();
 }
 
@@ -251,7 +245,7 @@ void TPieSeries::CalcAngles()
 {
     const int count = Count();
     FAngles.assign(static_cast<std::size_t>(count), TPieAngle{});
-    const double size = FAngleSize * Pi / 180.0;
+    const double size = FSettings.AngleSize * Pi / 180.0;
     const bool range = FirstValueIndex >= 0 && LastValueIndex >= FirstValueIndex && LastValueIndex < count;
     double total = 0;
     if (FOtherSlice->GetStyle() == TPieOtherSlice::poNone && range) {
@@ -298,7 +292,7 @@ void TPieSeries::CalcExplodeBiggest()
             if (GetyValue(i) == max) biggest = i;
     }
     // Called while drawing too, where a repaint request would start the drawing again.
-    if (biggest != -1) SetExplodeSilently(biggest, FExplodeBiggest);
+    if (biggest != -1) SetExplodeSilently(biggest, FSettings.ExplodeBiggest);
 }
 
 void TPieSeries::CalcExplodedOffset(int valueIndex, int& offsetX, int& offsetY) const
@@ -310,7 +304,7 @@ void TPieSeries::CalcExplodedOffset(int valueIndex, int& offsetX, int& offsetY) 
     double a = FAngles[static_cast<std::size_t>(valueIndex)].MidAngle;
     ISeriesHost* host = SeriesHost();
     TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
-    if (canvas && canvas->GetSupportsFullRotation()) a = FAngleSize * Pi / 45.0 + a + Pi;
+    if (canvas && canvas->GetSupportsFullRotation()) a = FSettings.AngleSize * Pi / 45.0 + a + Pi;
     const double s = std::sin(a + FRotation);
     const double c = std::cos(a + FRotation);
     offsetX = Round(FRadiusX * e * 0.01 * c);
@@ -335,7 +329,7 @@ TBrushStyle TPieSeries::SliceBrushStyle(int valueIndex) const
 {
     ISeriesHost* host = SeriesHost();
     TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
-    if (FUsePatterns || (canvas && canvas->GetMonochrome())) {
+    if (FSettings.UsePatterns || (canvas && canvas->GetMonochrome())) {
         static constexpr TBrushStyle cycle[6] = {bsHorizontal, bsVertical, bsFDiagonal,
                                                  bsBDiagonal,  bsCross,    bsDiagCross};
         return cycle[((valueIndex % 6) + 6) % 6];
@@ -348,9 +342,10 @@ void TPieSeries::PreparePiePen(int valueIndex)
     ISeriesHost* host = SeriesHost();
     TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
     if (!canvas) return;
-    if (FDarkPen >= 1)
+    if (FSettings.DarkPen >= 1)
         canvas->AssignVisiblePenColor(
-            FPiePen, ApplyDark(GetValueColor(valueIndex), static_cast<std::uint8_t>(255 - std::min(255, FDarkPen))));
+            FPiePen,
+            ApplyDark(GetValueColor(valueIndex), static_cast<std::uint8_t>(255 - std::min(255, FSettings.DarkPen))));
     else
         canvas->AssignVisiblePen(FPiePen);
 }
@@ -408,7 +403,7 @@ void TPieSeries::DoAfterDrawValues()
 
 int TPieSeries::CompareSlice(int a, int b) const
 {
-    const double full = FAngleSize * Pi / 180.0;
+    const double full = FSettings.AngleSize * Pi / 180.0;
     const double quarter = 0.25 * full;
     auto key = [&](int i) {
         double m = FAngles[static_cast<std::size_t>(i)].MidAngle + FRotation;
@@ -435,7 +430,7 @@ void TPieSeries::DrawAllValues()
     ISeriesHost* host = SeriesHost();
     TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
     if (!canvas) return;
-    if (FExplodeBiggest > 0) CalcExplodeBiggest();
+    if (FSettings.ExplodeBiggest > 0) CalcExplodeBiggest();
 
     const int last = std::min(LastValueIndex, Count() - 1);
     int most = -1;
@@ -473,7 +468,7 @@ void TPieSeries::DrawAllValues()
     TeeSort(
         0, static_cast<int>(FDrawOrder.size()) - 1, [this](int a, int b) { return CompareSlice(a, b); },
         [this](int a, int b) { SwapSlice(a, b); });
-    const bool cutFaces = !FExplodedView && FDonutPercent > 0 && FAngleSize != 360;
+    const bool cutFaces = !FExplodedView && FDonutPercent > 0 && FSettings.AngleSize != 360;
     for (int i : FDrawOrder) {
         if (cutFaces && (i == FirstValueIndex || i == last)) {
             FExplodedView = true;
@@ -518,7 +513,7 @@ void TPieSeries::DrawPie(int valueIndex)
     CalcExplodedOffset(valueIndex, ox, oy);
     if (host->GetView3D()) {
         canvas->Pie3D(FCircleXCenter + ox, FCircleYCenter - oy, FRadiusX, FRadiusY, StartZ, SliceEndZ(valueIndex),
-                      a.StartAngle + FRotation, a.EndAngle + FRotation, FDark3D, FExplodedView, FDonutPercent,
+                      a.StartAngle + FRotation, a.EndAngle + FRotation, FSettings.Dark3D, FExplodedView, FDonutPercent,
                       FGradient->GetVisible() ? FGradient : nullptr);
         return;
     }
@@ -558,7 +553,7 @@ void TPieSeries::DrawMark(int index, const AnsiString& text, TSeriesMarkPosition
     if (position.ArrowTo.X <= FCircleXCenter) position.LeftTop.X -= position.Width;
     position.LeftTop.Y = position.ArrowTo.Y;
     if (position.ArrowTo.Y <= FCircleYCenter) position.LeftTop.Y -= position.Height;
-    if (FAutoMarkPosition) FMarks->AntiOverlap(FirstValueIndex, index, position);
+    if (FSettings.AutoMarkPosition) FMarks->AntiOverlap(FirstValueIndex, index, position);
     TCircledSeries::DrawMark(index, text, position);
 }
 
@@ -665,26 +660,29 @@ int TPieSeries::CalcXPos(int index) const
 
 // ---------------------------------------------------------------- 3D view and gallery
 
-void TPieSeries::InitCustom3DOptions()
+TView3DOptions* TPieSeries::TurnView(int rotation, int elevation) const
 {
     ISeriesHost* host = SeriesHost();
     TView3DOptions* o = host ? host->GetView3DOptions() : nullptr;
-    if (!o) return;
-    o->SetOrthogonal(false);
-    o->SetRotation(360);
-    o->SetElevation(315);
-    o->SetPerspective(0);
-    o->SetTilt(0);
+    if (o) {
+        o->SetOrthogonal(false);
+        o->SetRotation(rotation);
+        o->SetElevation(elevation);
+    }
+    return o;
+}
+
+void TPieSeries::InitCustom3DOptions()
+{
+    if (TView3DOptions* o = TurnView(360, 315)) {
+        o->SetPerspective(0);
+        o->SetTilt(0);
+    }
 }
 
 void TPieSeries::DisableRotation()
 {
-    ISeriesHost* host = SeriesHost();
-    TView3DOptions* o = host ? host->GetView3DOptions() : nullptr;
-    if (!o) return;
-    o->SetOrthogonal(false);
-    o->SetRotation(0);
-    o->SetElevation(305);
+    TurnView(0, 305);
 }
 
 void TPieSeries::GalleryChanged3D(bool is3D)

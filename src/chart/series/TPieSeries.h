@@ -39,6 +39,14 @@ public:
     enum TPieOtherStyle { poNone, poBelowPercent, poBelowValue };
     Q_ENUM(TPieOtherStyle)
 
+    // The stored values with their defaults.
+    struct TSettings {
+        TColor Color = clDefault;
+        TPieOtherStyle Style = poNone;
+        AnsiString Text;
+        double Value = 0;
+    };
+
 private:
     Q_PROPERTY(TColor Color READ GetColor WRITE SetColor)
     Q_PROPERTY(TPieOtherStyle Style READ GetStyle WRITE SetStyle)
@@ -50,23 +58,20 @@ public:
     void Assign(TPersistent* Source) override;
     bool IsPropertyStored(const char* Name) const override;
 
-    TColor GetColor() const { return FColor; }
+    TColor GetColor() const { return FSettings.Color; }
     void SetColor(TColor value);
-    TPieOtherStyle GetStyle() const { return FStyle; }
+    TPieOtherStyle GetStyle() const { return FSettings.Style; }
     void SetStyle(TPieOtherStyle value);
     // "Other" while no text of its own is set.
     AnsiString GetText() const;
     void SetText(const AnsiString& value);
-    double GetValue() const { return FValue; }
+    double GetValue() const { return FSettings.Value; }
     void SetValue(double value);
 
 private:
     void Changed();
     TPieSeries* FOwner;
-    TColor FColor = clDefault;
-    TPieOtherStyle FStyle = poNone;
-    AnsiString FText;
-    double FValue = 0;
+    TSettings FSettings;
 };
 
 // The shadow under a pie: grey unless set otherwise.
@@ -81,6 +86,17 @@ struct TPieAngle {
     double StartAngle = 0;
     double MidAngle = 0;
     double EndAngle = 0;
+};
+
+// The stored pie values that Assign copies, with their defaults (the donut hole and
+// MultiPie stay with each series).
+struct TPieSettings {
+    int AngleSize = 360;
+    bool AutoMarkPosition = true;
+    bool Dark3D = true;
+    int DarkPen = 0;
+    int ExplodeBiggest = 0;
+    bool UsePatterns = false;
 };
 
 class TPieSeries : public TCircledSeries {
@@ -166,22 +182,22 @@ public:
     void DisableRotation();
     void GalleryChanged3D(bool is3D) override;
 
-    int GetAngleSize() const { return FAngleSize; }
-    void SetAngleSize(int value) { SetIntegerProperty(FAngleSize, value); }
-    bool GetAutoMarkPosition() const { return FAutoMarkPosition; }
-    void SetAutoMarkPosition(bool value) { SetBooleanProperty(FAutoMarkPosition, value); }
-    bool GetDark3D() const { return FDark3D; }
-    void SetDark3D(bool value) { SetBooleanProperty(FDark3D, value); }
-    int GetDarkPen() const { return FDarkPen; }
-    void SetDarkPen(int value) { SetIntegerProperty(FDarkPen, value); }
+    int GetAngleSize() const { return FSettings.AngleSize; }
+    void SetAngleSize(int value) { SetIntegerProperty(FSettings.AngleSize, value); }
+    bool GetAutoMarkPosition() const { return FSettings.AutoMarkPosition; }
+    void SetAutoMarkPosition(bool value) { SetBooleanProperty(FSettings.AutoMarkPosition, value); }
+    bool GetDark3D() const { return FSettings.Dark3D; }
+    void SetDark3D(bool value) { SetBooleanProperty(FSettings.Dark3D, value); }
+    int GetDarkPen() const { return FSettings.DarkPen; }
+    void SetDarkPen(int value) { SetIntegerProperty(FSettings.DarkPen, value); }
     int GetDonutPercent() const { return FDonutPercent; }
     void SetDonutPercent(int value) { SetIntegerProperty(FDonutPercent, value); }
-    int GetExplodeBiggest() const { return FExplodeBiggest; }
+    int GetExplodeBiggest() const { return FSettings.ExplodeBiggest; }
     void SetExplodeBiggest(int value);
     TMultiPie GetMultiPie() const { return FMultiPie; }
     void SetMultiPie(TMultiPie value);
-    bool GetUsePatterns() const { return FUsePatterns; }
-    void SetUsePatterns(bool value) { SetBooleanProperty(FUsePatterns, value); }
+    bool GetUsePatterns() const { return FSettings.UsePatterns; }
+    void SetUsePatterns(bool value) { SetBooleanProperty(FSettings.UsePatterns, value); }
     TPieOtherSlice* OtherSlice() const { return FOtherSlice; }
     TChartPen* PiePen() const { return FPiePen; }
     TPieShadow* Shadow() const { return FShadow; }
@@ -200,15 +216,12 @@ protected:
 private:
     friend class TSliceValueList;
     void SetExplodeSilently(int index, int value);
+    // The chart's 3D view made a projected one at the given angles (none without a chart).
+    TView3DOptions* TurnView(int rotation, int elevation) const;
 
-    int FAngleSize = 360;
-    bool FAutoMarkPosition = true;
-    bool FDark3D = true;
-    int FDarkPen = 0;
+    TPieSettings FSettings;
     int FDonutPercent = 0;
-    int FExplodeBiggest = 0;
     TMultiPie FMultiPie = mpAutomatic;
-    bool FUsePatterns = false;
     TPieOtherSlice* FOtherSlice = nullptr;
     TChartPen* FPiePen = nullptr;
     TPieShadow* FShadow = nullptr;

@@ -13,9 +13,9 @@ TPointSeries::TPointSeries(QObject* owner) : TCustomSeries(owner)
 void TPointSeries::SetFixedSettings()
 {
     FPointer->SetVisible(true);
-    FDrawArea = false;
-    FDrawLine = false;
-    FClickableLine = false;
+    FSettings.DrawArea = false;
+    FSettings.DrawLine = false;
+    FSettings.ClickableLine = false;
     Marks()->GetCallout()->SetLength(0);
 }
 

@@ -37,13 +37,10 @@ TSurfaceSeries::~TSurfaceSeries()
 void TSurfaceSeries::Assign(const TCustomChartElement& source)
 {
     if (auto* other = dynamic_cast<const TSurfaceSeries*>(&source); other && other != this) {
-        FDotFrame = other->FDotFrame;
+        FSettings = other->FSettings;
         FSideBrush->Assign(other->FSideBrush);
         FSideLines->Assign(other->FSideLines);
-        FSmoothPalette = other->FSmoothPalette;
-        FTransparency = other->FTransparency;
         FWaterLines->Assign(other->FWaterLines);
-        FWireFrame = other->FWireFrame;
         FWaterFall = false;
     }
     TCustom3DGridSeries::Assign(source);
@@ -51,11 +48,13 @@ void TSurfaceSeries::Assign(const TCustomChartElement& source)
 
 bool TSurfaceSeries::IsPropertyStored(const char* Name) const
 {
-    if (std::strcmp(Name, "DotFrame") == 0) return FDotFrame;
-    if (std::strcmp(Name, "FastBrush") == 0) return FFastBrush;
-    if (std::strcmp(Name, "SmoothPalette") == 0) return FSmoothPalette;
-    if (std::strcmp(Name, "Transparency") == 0) return FTransparency != 0;
-    if (std::strcmp(Name, "WireFrame") == 0) return FWireFrame;
+    static const TSurfaceSettings defaults;
+    const auto is = [Name](const char* n) { return std::strcmp(Name, n) == 0; };
+    if (is("DotFrame")) return FSettings.DotFrame != defaults.DotFrame;
+    if (is("FastBrush")) return FSettings.FastBrush != defaults.FastBrush;
+    if (is("SmoothPalette")) return FSettings.SmoothPalette != defaults.SmoothPalette;
+    if (is("Transparency")) return FSettings.Transparency != defaults.Transparency;
+    if (is("WireFrame")) return FSettings.WireFrame != defaults.WireFrame;
     return TCustom3DGridSeries::IsPropertyStored(Name);
 }
 
@@ -63,18 +62,18 @@ void TSurfaceSeries::SetWireFrame(bool value)
 {
     if (value) {
         Pen()->SetVisible(true);
-        FDotFrame = false;
+        FSettings.DotFrame = false;
     }
-    SetBooleanProperty(FWireFrame, value);
+    SetBooleanProperty(FSettings.WireFrame, value);
 }
 
 void TSurfaceSeries::SetDotFrame(bool value)
 {
     if (value) {
         Pen()->SetVisible(true);
-        FWireFrame = false;
+        FSettings.WireFrame = false;
     }
-    SetBooleanProperty(FDotFrame, value);
+    SetBooleanProperty(FSettings.DotFrame, value);
 }
 
 // ---------------------------------------------------------------- geometry
@@ -157,21 +156,22 @@ void TSurfaceSeries::DrawAllValues()
     ISeriesHost* host = SeriesHost();
     TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
     if (!canvas) return;
-    if (!Pen()->GetVisible() && !FWireFrame && !FDotFrame)
+    if (!Pen()->GetVisible() && !FSettings.WireFrame && !FSettings.DotFrame)
         canvas->Pen->SetStyle(psClear);
     else
         canvas->AssignVisiblePen(Pen());
     host->SetBrushCanvas(GetSeriesColor(), Brush(), host->GetBackColor());
     FSingleBrush = !ShowsColorScale() || Brush()->StoredImage() != nullptr;
-    if (FWireFrame || FDotFrame) canvas->Brush->SetStyle(bsClear);
+    if (FSettings.WireFrame || FSettings.DotFrame) canvas->Brush->SetStyle(bsClear);
     canvas->SetBackMode(cbmTransparent);
     const bool sides = FSideBrush->GetStyle() != bsClear || FSideLines->GetVisible();
 
     if (canvas->GetSupportsFullRotation()) {
-        const TTeeCanvasSurfaceStyle style = (FWireFrame || Brush()->GetStyle() == bsClear) ? tcsWire
-                                             : FDotFrame                                    ? tcsDot
-                                                                                            : tcsSolid;
-        TTeeBlend* blend = FTransparency > 0 ? canvas->BeginBlending(TRect(0, 0, 0, 0), FTransparency) : nullptr;
+        const TTeeCanvasSurfaceStyle style = (FSettings.WireFrame || Brush()->GetStyle() == bsClear) ? tcsWire
+                                             : FSettings.DotFrame                                    ? tcsDot
+                                                                                                     : tcsSolid;
+        TTeeBlend* blend =
+            FSettings.Transparency > 0 ? canvas->BeginBlending(TRect(0, 0, 0, 0), FSettings.Transparency) : nullptr;
         canvas->Surface3D(style, FSingleBrush, GetNumXValues(), GetNumZValues(),
                           [this](int x, int z, TPoint3D& p0, TPoint3D& p1, TColor& c0, TColor& c1) {
                               return FastCalcPoints(x, z, p0, p1, c0, c1);
@@ -180,8 +180,8 @@ void TSurfaceSeries::DrawAllValues()
     } else {
         if (sides) DrawSides(false);
         // Each cell blends on its own; the blend object only carries the saved background.
-        std::unique_ptr<TTeeBlend> blend(FTransparency > 0 ? canvas->BeginBlending(TRect(0, 0, 0, 0), FTransparency)
-                                                           : nullptr);
+        std::unique_ptr<TTeeBlend> blend(
+            FSettings.Transparency > 0 ? canvas->BeginBlending(TRect(0, 0, 0, 0), FSettings.Transparency) : nullptr);
         FBlend = blend.get();
         try {
             DrawCellsInOrder(CellsOrientation());
@@ -223,7 +223,7 @@ void TSurfaceSeries::DrawThroughBlend(std::span<const TPoint> points)
     TCanvas3D* canvas = SeriesHost()->GetCanvas();
     FBlend->SetRectangle(PolygonBounds(points));
     canvas->Polygon(points);
-    FBlend->DoBlend(FTransparency);
+    FBlend->DoBlend(FSettings.Transparency);
 }
 
 void TSurfaceSeries::DrawCell(int x, int z)
@@ -256,12 +256,12 @@ void TSurfaceSeries::DrawCell(int x, int z)
     const int z0 = CalcZPos(ValueIndex0);
 
     if (!FSingleBrush) {
-        if (FSmoothPalette) {
+        if (FSettings.SmoothPalette) {
             double sum = FY->Value(ValueIndex0) + FY->Value(ValueIndex1);
             if (corners == 4) sum += FY->Value(ValueIndex2) + FY->Value(ValueIndex3);
             color = GetValueColorValue(sum / corners);
         }
-        if (FWireFrame)
+        if (FSettings.WireFrame)
             canvas->Pen->SetColor(color);
         else if (canvas->Brush->GetStyle() != bsClear)
             canvas->Brush->SetColor(color);
@@ -272,7 +272,7 @@ void TSurfaceSeries::DrawCell(int x, int z)
         const TPoint& b = CornerPoints[1];
         TChartAxis* vertical = GetVertAxis();
         const int bottom = vertical ? vertical->EndPos : 0;
-        if (!FWireFrame) {
+        if (!FSettings.WireFrame) {
             canvas->Pen->SetStyle(psClear);
             if (FBlend) {
                 const TPoint p[4] = {canvas->Calculate3DPosition(a, z0), canvas->Calculate3DPosition(b, z0),
@@ -295,7 +295,7 @@ void TSurfaceSeries::DrawCell(int x, int z)
     }
 
     const int z1 = CalcZPos(ValueIndex2);
-    if (FDotFrame) {
+    if (FSettings.DotFrame) {
         const int indices[4] = {ValueIndex0, ValueIndex1, ValueIndex2, ValueIndex3};
         for (int i = 0; i < 4; ++i) {
             const TPoint& p = CornerPoints[static_cast<std::size_t>(i)];

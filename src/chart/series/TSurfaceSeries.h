@@ -9,6 +9,15 @@
 
 class TTeeBlend;
 
+// The stored values of a surface with their defaults.
+struct TSurfaceSettings {
+    bool DotFrame = false;
+    bool FastBrush = false;
+    bool SmoothPalette = false;
+    int Transparency = 0;
+    bool WireFrame = false;
+};
+
 class TSurfaceSeries : public TCustom3DGridSeries {
     Q_OBJECT
     Q_PROPERTY(bool DotFrame READ GetDotFrame WRITE SetDotFrame)
@@ -53,9 +62,9 @@ public:
     // Screen points of the current cell's corners.
     TFourPoints CornerPoints{};
 
-    bool GetDotFrame() const { return FDotFrame; }
+    bool GetDotFrame() const { return FSettings.DotFrame; }
     void SetDotFrame(bool value);
-    bool GetFastBrush() const { return FFastBrush; }
+    bool GetFastBrush() const { return FSettings.FastBrush; }
     // This platform has no device brush whose colour is set directly: the request is
     // ignored and cells keep their brush.
     void SetFastBrush(bool) {}
@@ -63,15 +72,15 @@ public:
     void SetSideBrush(TChartBrush* value) { FSideBrush->Assign(value); }
     TChartHiddenPen* GetSideLines() const { return FSideLines; }
     void SetSideLines(TChartHiddenPen* value) { FSideLines->Assign(value); }
-    bool GetSmoothPalette() const { return FSmoothPalette; }
-    void SetSmoothPalette(bool value) { SetBooleanProperty(FSmoothPalette, value); }
-    int GetTransparency() const { return FTransparency; }
-    void SetTransparency(int value) { SetIntegerProperty(FTransparency, value); }
+    bool GetSmoothPalette() const { return FSettings.SmoothPalette; }
+    void SetSmoothPalette(bool value) { SetBooleanProperty(FSettings.SmoothPalette, value); }
+    int GetTransparency() const { return FSettings.Transparency; }
+    void SetTransparency(int value) { SetIntegerProperty(FSettings.Transparency, value); }
     bool GetWaterFall() const { return FWaterFall; }
     void SetWaterFall(bool value) { SetBooleanProperty(FWaterFall, value); }
     TChartPen* GetWaterLines() const { return FWaterLines; }
     void SetWaterLines(TChartPen* value) { FWaterLines->Assign(value); }
-    bool GetWireFrame() const { return FWireFrame; }
+    bool GetWireFrame() const { return FSettings.WireFrame; }
     void SetWireFrame(bool value);
 
 protected:
@@ -82,14 +91,10 @@ private:
     void DrawCellsInOrder(const TCellLoops& loops);
     void DrawThroughBlend(std::span<const TPoint> points);
 
-    bool FDotFrame = false;
-    bool FFastBrush = false;
+    TSurfaceSettings FSettings;
     TChartBrush* FSideBrush;
     TChartHiddenPen* FSideLines;
-    bool FSmoothPalette = false;
-    int FTransparency = 0;
     TChartPen* FWaterLines;
-    bool FWireFrame = false;
     // State of the current draw.
     bool FSingleBrush = false;
     TTeeBlend* FBlend = nullptr;

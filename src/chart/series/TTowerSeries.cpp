@@ -1,7 +1,6 @@
 #include "chart/series/TTowerSeries.h"
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 #include "chart/engine/SeriesHost.h"
@@ -12,46 +11,35 @@
 #include "chart/engine/TeeProCo.h"
 #include "chart/engine/TeeProcs.h"
 #include "platform/StoreChanged.h"
+#include "platform/StoredRules.h"
 
 TTowerSeries::TTowerSeries(QObject* owner) : TCustom3DGridSeries(owner) {}
 
 void TTowerSeries::Assign(const TCustomChartElement& source)
 {
-    if (auto* other = dynamic_cast<const TTowerSeries*>(&source); other && other != this) {
-        FDark3D = other->FDark3D;
-        FOrigin = other->FOrigin;
-        FPercentDepth = other->FPercentDepth;
-        FPercentWidth = other->FPercentWidth;
-        FTowerStyle = other->FTowerStyle;
-        FTransparency = other->FTransparency;
-        FUseOrigin = other->FUseOrigin;
-    }
+    if (auto* other = dynamic_cast<const TTowerSeries*>(&source)) FSettings = other->FSettings;
     TCustom3DGridSeries::Assign(source);
 }
 
 bool TTowerSeries::IsPropertyStored(const char* Name) const
 {
-    struct Default {
-        const char* name;
-        bool differs;
+    static const TTowerSettings defaults;
+    const TStoredRule rules[] = {
+        {"Dark3D", FSettings.Dark3D != defaults.Dark3D},
+        {"Origin", FSettings.Origin != defaults.Origin},
+        {"PercentDepth", FSettings.PercentDepth != defaults.PercentDepth},
+        {"PercentWidth", FSettings.PercentWidth != defaults.PercentWidth},
+        {"TowerStyle", FSettings.TowerStyle != defaults.TowerStyle},
+        {"Transparency", FSettings.Transparency != defaults.Transparency},
+        {"UseOrigin", FSettings.UseOrigin != defaults.UseOrigin},
     };
-    const Default defaults[] = {
-        {"Dark3D", !FDark3D},
-        {"Origin", FOrigin != 0},
-        {"PercentDepth", FPercentDepth != 100},
-        {"PercentWidth", FPercentWidth != 100},
-        {"TowerStyle", FTowerStyle != tsCube},
-        {"Transparency", FTransparency != 0},
-        {"UseOrigin", FUseOrigin},
-    };
-    for (const Default& d : defaults)
-        if (std::strcmp(Name, d.name) == 0) return d.differs;
+    if (const auto stored = StoredByRule(rules, Name)) return *stored;
     return TCustom3DGridSeries::IsPropertyStored(Name);
 }
 
 void TTowerSeries::SetTowerStyle(TTowerStyle value)
 {
-    if (StoreChanged(FTowerStyle, value)) Repaint();
+    if (StoreChanged(FSettings.TowerStyle, value)) Repaint();
 }
 
 void TTowerSeries::CalcCell(int valueIndex, int& y, int& yOrigin, int& z0, int& z1, TRect& r) const
@@ -61,7 +49,7 @@ void TTowerSeries::CalcCell(int valueIndex, int& y, int& yOrigin, int& z0, int& 
     r.Right = CalcXPosValue(x + HalfWidth());
     y = CalcYPos(valueIndex);
     r.Top = y;
-    yOrigin = CalcYPosValue(FUseOrigin ? FOrigin : FY->MinValue());
+    yOrigin = CalcYPosValue(FSettings.UseOrigin ? FSettings.Origin : FY->MinValue());
     r.Bottom = yOrigin;
     // A tower below its origin hangs down from it.
     if (r.Bottom < r.Top) std::swap(r.Top, r.Bottom);
@@ -85,7 +73,8 @@ void TTowerSeries::DrawAllValues()
     host->SetBrushCanvas(GetSeriesColor(), Brush(), host->GetBackColor());
     const bool filled = Brush()->GetStyle() != bsClear;
     const bool fullRotation = canvas->GetSupportsFullRotation();
-    TTeeBlend* blend = FTransparency > 0 ? canvas->BeginBlending(TRect(0, 0, 0, 0), FTransparency) : nullptr;
+    TTeeBlend* blend =
+        FSettings.Transparency > 0 ? canvas->BeginBlending(TRect(0, 0, 0, 0), FSettings.Transparency) : nullptr;
     const auto cells = [&]() {
         const int nx = GetNumXValues(), nz = GetNumZValues();
         const bool zUp = BackFaced();
@@ -102,7 +91,7 @@ void TTowerSeries::DrawAllValues()
                 CalcCell(i, y, yOrigin, z0, z1, r);
                 const bool perCell = blend && !fullRotation;
                 if (perCell) {
-                    if (FTowerStyle == tsCover) {
+                    if (FSettings.TowerStyle == tsCover) {
                         const TPoint p[4] = {
                             canvas->Calculate3DPosition(r.Left, y, z0), canvas->Calculate3DPosition(r.Right, y, z0),
                             canvas->Calculate3DPosition(r.Right, y, z1), canvas->Calculate3DPosition(r.Left, y, z1)};
@@ -114,27 +103,27 @@ void TTowerSeries::DrawAllValues()
                     }
                 }
                 const int middle = (z0 + z1) / 2;
-                switch (FTowerStyle) {
-                    case tsCube: canvas->Cube(r, z0, z1, FDark3D); break;
+                switch (FSettings.TowerStyle) {
+                    case tsCube: canvas->Cube(r, z0, z1, FSettings.Dark3D); break;
                     case tsRectangle: canvas->RectangleWithZ(r, middle); break;
                     case tsCover: canvas->RectangleY(r.Left, y, r.Right, z0, z1); break;
-                    case tsCylinder: canvas->Cylinder(true, r.Left, r.Top, r.Right, r.Bottom, z0, z1, FDark3D); break;
+                    case tsCylinder:
+                        canvas->Cylinder(true, r.Left, r.Top, r.Right, r.Bottom, z0, z1, FSettings.Dark3D);
+                        break;
                     case tsArrow: {
                         const int m = (r.Left + r.Right) / 2, w = r.Right - r.Left;
                         canvas->Arrow(true, TPoint(m, yOrigin), TPoint(m, y), w, w / 2, middle);
                         break;
                     }
-                    case tsCone: canvas->Cone(true, r.Left, y, r.Right, yOrigin, z0, z1, FDark3D, 0); break;
-                    case tsPyramid: canvas->Pyramid(true, r.Left, y, r.Right, yOrigin, z0, z1, FDark3D); break;
+                    case tsCone: canvas->Cone(true, r.Left, y, r.Right, yOrigin, z0, z1, FSettings.Dark3D, 0); break;
+                    case tsPyramid: canvas->Pyramid(true, r.Left, y, r.Right, yOrigin, z0, z1, FSettings.Dark3D); break;
                     case tsSlantCube: {
-                        const int sides = TeeNumCylinderSides;
-                        TeeNumCylinderSides = 4;
-                        canvas->Cylinder(true, r.Left, r.Top, r.Right, r.Bottom, z0, z1, FDark3D);
-                        TeeNumCylinderSides = sides;
+                        const TCylinderSidesScope sides(4);
+                        canvas->Cylinder(true, r.Left, r.Top, r.Right, r.Bottom, z0, z1, FSettings.Dark3D);
                         break;
                     }
                 }
-                if (perCell) blend->DoBlend(FTransparency);
+                if (perCell) blend->DoBlend(FSettings.Transparency);
             }
         }
     };
@@ -159,7 +148,7 @@ void TTowerSeries::DrawMark(int valueIndex, const AnsiString& text, TSeriesMarkP
 int TTowerSeries::Clicked(int x, int y)
 {
     // Only the flat covers can be hit.
-    if (Count() == 0 || FTowerStyle != tsCover) return -1;
+    if (Count() == 0 || FSettings.TowerStyle != tsCover) return -1;
     ISeriesHost* host = SeriesHost();
     TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
     if (!canvas) return -1;

@@ -3,6 +3,17 @@
 // the X-Z floor, as tall as the cell's Y value, in the palette colour of that value.
 #include "chart/series/TCustom3DGridSeries.h"
 
+// The stored tower values with their defaults.
+struct TTowerSettings {
+    bool Dark3D = true;
+    double Origin = 0;
+    int PercentDepth = 100;
+    int PercentWidth = 100;
+    TTowerStyle TowerStyle = tsCube;
+    int Transparency = 0;
+    bool UseOrigin = false;
+};
+
 class TTowerSeries : public TCustom3DGridSeries {
     Q_OBJECT
     Q_PROPERTY(bool Dark3D READ GetDark3D WRITE SetDark3D)
@@ -36,32 +47,26 @@ public:
     // front and back and its rectangle (top and bottom ordered).
     void CalcCell(int valueIndex, int& y, int& yOrigin, int& z0, int& z1, TRect& r) const;
 
-    bool GetDark3D() const { return FDark3D; }
-    void SetDark3D(bool value) { SetBooleanProperty(FDark3D, value); }
-    double GetOrigin() const { return FOrigin; }
-    void SetOrigin(double value) { SetDoubleProperty(FOrigin, value); }
-    int GetPercentDepth() const { return FPercentDepth; }
-    void SetPercentDepth(int value) { SetIntegerProperty(FPercentDepth, value); }
-    int GetPercentWidth() const { return FPercentWidth; }
-    void SetPercentWidth(int value) { SetIntegerProperty(FPercentWidth, value); }
-    TTowerStyle GetTowerStyle() const { return FTowerStyle; }
+    bool GetDark3D() const { return FSettings.Dark3D; }
+    void SetDark3D(bool value) { SetBooleanProperty(FSettings.Dark3D, value); }
+    double GetOrigin() const { return FSettings.Origin; }
+    void SetOrigin(double value) { SetDoubleProperty(FSettings.Origin, value); }
+    int GetPercentDepth() const { return FSettings.PercentDepth; }
+    void SetPercentDepth(int value) { SetIntegerProperty(FSettings.PercentDepth, value); }
+    int GetPercentWidth() const { return FSettings.PercentWidth; }
+    void SetPercentWidth(int value) { SetIntegerProperty(FSettings.PercentWidth, value); }
+    TTowerStyle GetTowerStyle() const { return FSettings.TowerStyle; }
     void SetTowerStyle(TTowerStyle value);
-    int GetTransparency() const { return FTransparency; }
-    void SetTransparency(int value) { SetIntegerProperty(FTransparency, value); }
-    bool GetUseOrigin() const { return FUseOrigin; }
-    void SetUseOrigin(bool value) { SetBooleanProperty(FUseOrigin, value); }
+    int GetTransparency() const { return FSettings.Transparency; }
+    void SetTransparency(int value) { SetIntegerProperty(FSettings.Transparency, value); }
+    bool GetUseOrigin() const { return FSettings.UseOrigin; }
+    void SetUseOrigin(bool value) { SetBooleanProperty(FSettings.UseOrigin, value); }
 
 private:
     // Half the width and depth of a tower in axis units.
-    double HalfWidth() const { return FPercentWidth * 0.005; }
-    double HalfDepth() const { return FPercentDepth * 0.005; }
+    double HalfWidth() const { return FSettings.PercentWidth * 0.005; }
+    double HalfDepth() const { return FSettings.PercentDepth * 0.005; }
     bool CellShown(int x, int z, int& valueIndex) const;
 
-    bool FDark3D = true;
-    double FOrigin = 0;
-    int FPercentDepth = 100;
-    int FPercentWidth = 100;
-    TTowerStyle FTowerStyle = tsCube;
-    int FTransparency = 0;
-    bool FUseOrigin = false;
+    TTowerSettings FSettings;
 };

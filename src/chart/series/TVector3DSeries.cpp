@@ -78,40 +78,40 @@ int TVector3DSeries::AddVector(double x0, double y0, double z0, double x1, doubl
     return AddXYZ(x0, y0, z0, label, color);
 }
 
+double TVector3DSeries::WithEnds(double base, TChartValueList* ends, bool maximum) const
+{
+    if (Count() == 0) return base;
+    return maximum ? std::max(base, ends->MaxValue()) : std::min(base, ends->MinValue());
+}
+
 double TVector3DSeries::MaxXValue()
 {
-    const double base = TCustom3DPaletteSeries::MaxXValue();
-    return Count() == 0 ? base : std::max(base, FEndX->MaxValue());
+    return WithEnds(TCustom3DPaletteSeries::MaxXValue(), FEndX, true);
 }
 
 double TVector3DSeries::MaxYValue()
 {
-    const double base = TCustom3DPaletteSeries::MaxYValue();
-    return Count() == 0 ? base : std::max(base, FEndY->MaxValue());
+    return WithEnds(TCustom3DPaletteSeries::MaxYValue(), FEndY, true);
 }
 
 double TVector3DSeries::MaxZValue()
 {
-    const double base = TCustom3DPaletteSeries::MaxZValue();
-    return Count() == 0 ? base : std::max(base, FEndZ->MaxValue());
+    return WithEnds(TCustom3DPaletteSeries::MaxZValue(), FEndZ, true);
 }
 
 double TVector3DSeries::MinXValue()
 {
-    const double base = TCustom3DPaletteSeries::MinXValue();
-    return Count() == 0 ? base : std::min(base, FEndX->MinValue());
+    return WithEnds(TCustom3DPaletteSeries::MinXValue(), FEndX, false);
 }
 
 double TVector3DSeries::MinYValue()
 {
-    const double base = TCustom3DPaletteSeries::MinYValue();
-    return Count() == 0 ? base : std::min(base, FEndY->MinValue());
+    return WithEnds(TCustom3DPaletteSeries::MinYValue(), FEndY, false);
 }
 
 double TVector3DSeries::MinZValue()
 {
-    const double base = TCustom3DPaletteSeries::MinZValue();
-    return Count() == 0 ? base : std::min(base, FEndZ->MinValue());
+    return WithEnds(TCustom3DPaletteSeries::MinZValue(), FEndZ, false);
 }
 
 void TVector3DSeries::DrawValue(int valueIndex)

@@ -63,6 +63,17 @@ private:
 
 enum TColorLineStyle { clCustom, clMaximum, clCenter, clMinimum };
 
+// The stored values of a colour line with their defaults.
+struct TColorLineSettings {
+    bool AllowDrag = true;
+    bool DragRepaint = false;
+    bool Draw3D = true;
+    bool DrawBehind = false;
+    bool NoLimitDrag = false;
+    TColorLineStyle Style = clCustom;
+    double Value = 0;
+};
+
 class TColorLineTool;
 using TColorLineToolOnDrag = std::function<void(TColorLineTool* Sender)>;
 using TToolMouseEvent = std::function<void(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
@@ -96,21 +107,21 @@ public:
     void DrawColorLine(bool isBehind);
     bool Dragging() const { return FDragging; }
 
-    bool GetAllowDrag() const { return FAllowDrag; }
-    void SetAllowDrag(bool v) { FAllowDrag = v; }
-    bool GetDragRepaint() const { return FDragRepaint; }
-    void SetDragRepaint(bool v) { FDragRepaint = v; }
-    bool GetDraw3D() const { return FDraw3D; }
-    void SetDraw3D(bool v) { SetBooleanProperty(FDraw3D, v); }
-    bool GetDrawBehind() const { return FDrawBehind; }
-    void SetDrawBehind(bool v) { SetBooleanProperty(FDrawBehind, v); }
-    bool GetNoLimitDrag() const { return FNoLimitDrag; }
-    void SetNoLimitDrag(bool v) { FNoLimitDrag = v; }
-    TColorLineStyle GetStyle() const { return FStyle; }
+    bool GetAllowDrag() const { return FSettings.AllowDrag; }
+    void SetAllowDrag(bool v) { FSettings.AllowDrag = v; }
+    bool GetDragRepaint() const { return FSettings.DragRepaint; }
+    void SetDragRepaint(bool v) { FSettings.DragRepaint = v; }
+    bool GetDraw3D() const { return FSettings.Draw3D; }
+    void SetDraw3D(bool v) { SetBooleanProperty(FSettings.Draw3D, v); }
+    bool GetDrawBehind() const { return FSettings.DrawBehind; }
+    void SetDrawBehind(bool v) { SetBooleanProperty(FSettings.DrawBehind, v); }
+    bool GetNoLimitDrag() const { return FSettings.NoLimitDrag; }
+    void SetNoLimitDrag(bool v) { FSettings.NoLimitDrag = v; }
+    TColorLineStyle GetStyle() const { return FSettings.Style; }
     void SetStyle(TColorLineStyle v);
-    int GetStyleInt() const { return FStyle; }
+    int GetStyleInt() const { return FSettings.Style; }
     void SetStyleInt(int v) { SetStyle(static_cast<TColorLineStyle>(v)); }
-    double GetValue() const { return FValue; }
+    double GetValue() const { return FSettings.Value; }
     void SetValue(double v);
 
     TColorLineToolOnDrag OnBeginDragLine;
@@ -127,13 +138,7 @@ private:
     TRect ChartRectangle() const;
     int Depth() const;
 
-    bool FAllowDrag = true;
-    bool FDragRepaint = false;
-    bool FDraw3D = true;
-    bool FDrawBehind = false;
-    bool FNoLimitDrag = false;
-    TColorLineStyle FStyle = clCustom;
-    double FValue = 0;
+    TColorLineSettings FSettings;
     bool FDragging = false;
     IChartHost* FBandChart = nullptr;
     TColorLineToolOnDrag FOnEndDragInner;

@@ -9,14 +9,10 @@
 #include "chart/engine/TeCanvas.h"
 #include "chart/engine/TeeBlend.h"
 #include "chart/series/TeeAxisToolTypes.h"
+#include "chart/series/TeeToolSupport.h"
 #include "platform/StoreChanged.h"
 
 namespace {
-
-IAxisHost* AxisHostOf(IChartHost* chart)
-{
-    return dynamic_cast<IAxisHost*>(chart);
-}
 
 // Whether (x, y) lies inside (or on) the outline of the four points.
 bool PointInQuad(const std::array<TPoint, 4>& p, int x, int y)
@@ -177,66 +173,58 @@ TColorLineTool::TColorLineTool(QObject* owner) : TTeeCustomToolAxis(owner) {}
 void TColorLineTool::Assign(const TCustomChartElement& source)
 {
     if (auto* s = dynamic_cast<const TColorLineTool*>(&source)) {
-        FAllowDrag = s->FAllowDrag;
-        FDragRepaint = s->FDragRepaint;
-        FDraw3D = s->FDraw3D;
-        FDrawBehind = s->FDrawBehind;
-        FNoLimitDrag = s->FNoLimitDrag;
-        FStyle = s->FStyle;
-        FValue = s->FValue;
+        FSettings = s->FSettings;
     }
     TTeeCustomToolAxis::Assign(source);
 }
 
 TCustomTeePanel* TColorLineTool::Panel() const
 {
-    IAxisHost* host = AxisHostOf(Chart());
-    return host ? host->GetPanel() : nullptr;
+    return teetools::Panel(Chart());
 }
 
 TCanvas3D* TColorLineTool::Canvas() const
 {
-    IAxisHost* host = AxisHostOf(Chart());
-    return host ? host->GetCanvas() : nullptr;
+    return teetools::Canvas(Chart());
 }
 
 TRect TColorLineTool::ChartRectangle() const
 {
-    IAxisHost* host = AxisHostOf(Chart());
+    IAxisHost* host = teetools::Host(Chart());
     return host ? host->GetChartRect() : TRect(0, 0, 0, 0);
 }
 
 int TColorLineTool::Depth() const
 {
-    IAxisHost* host = AxisHostOf(Chart());
+    IAxisHost* host = teetools::Host(Chart());
     return host ? host->GetWidth3D() : 0;
 }
 
 double TColorLineTool::CalcValue() const
 {
-    if (!FAxis) return FValue;
-    switch (FStyle) {
+    if (!FAxis) return FSettings.Value;
+    switch (FSettings.Style) {
         case clMaximum: return FAxis->GetMaximum();
         case clMinimum: return FAxis->GetMinimum();
         case clCenter: return (FAxis->GetMaximum() + FAxis->GetMinimum()) * 0.5;
         case clCustom: break;
     }
-    return FValue;
+    return FSettings.Value;
 }
 
 void TColorLineTool::SetStyle(TColorLineStyle v)
 {
-    if (StoreChanged(FStyle, v)) Repaint();
+    if (StoreChanged(FSettings.Style, v)) Repaint();
 }
 
 void TColorLineTool::SetValue(double v)
 {
     IChartHost* chart = Chart();
-    if (!(chart && chart->IsLoading())) FStyle = clCustom;
-    if (FDragging && !FDragRepaint)
-        FValue = v;
+    if (!(chart && chart->IsLoading())) FSettings.Style = clCustom;
+    if (FDragging && !FSettings.DragRepaint)
+        FSettings.Value = v;
     else
-        SetDoubleProperty(FValue, v);
+        SetDoubleProperty(FSettings.Value, v);
 }
 
 double TColorLineTool::LimitValue(double value) const
@@ -266,29 +254,29 @@ void TColorLineTool::DrawColorLine(bool isBehind)
 {
     TCanvas3D* c = Canvas();
     if (!c || !FAxis) return;
-    if (FAllowDrag && !FNoLimitDrag) FValue = LimitValue(FValue);
+    if (FSettings.AllowDrag && !FSettings.NoLimitDrag) FSettings.Value = LimitValue(FSettings.Value);
     const int P = FAxis->CalcPosValue(CalcValue());
     const int D = Depth();
     const TRect r = ChartRectangle();
     const bool horiz = FAxis->GetHorizontal();
     if (isBehind) {
         if (horiz) {
-            if (FDraw3D) c->ZLine3D(P, r.Bottom, 0, D);
-            if (FDrawBehind || FDraw3D) c->VertLine3D(P, r.Top, r.Bottom, D);
+            if (FSettings.Draw3D) c->ZLine3D(P, r.Bottom, 0, D);
+            if (FSettings.DrawBehind || FSettings.Draw3D) c->VertLine3D(P, r.Top, r.Bottom, D);
         } else {
-            if (FDraw3D) c->ZLine3D(r.Left, P, 0, D);
-            if (FDrawBehind || FDraw3D) c->HorizLine3D(r.Left, r.Right, P, D);
+            if (FSettings.Draw3D) c->ZLine3D(r.Left, P, 0, D);
+            if (FSettings.DrawBehind || FSettings.Draw3D) c->HorizLine3D(r.Left, r.Right, P, D);
         }
         return;
     }
-    IAxisHost* host = AxisHostOf(Chart());
-    if (host && !host->GetView3D() && FDragging && !FDragRepaint) return;
+    IAxisHost* host = teetools::Host(Chart());
+    if (host && !host->GetView3D() && FDragging && !FSettings.DragRepaint) return;
     if (horiz) {
-        if (FDraw3D) c->ZLine3D(P, r.Top, 0, D);
-        if (!FDrawBehind) c->VertLine3D(P, r.Top, r.Bottom, 0);
+        if (FSettings.Draw3D) c->ZLine3D(P, r.Top, 0, D);
+        if (!FSettings.DrawBehind) c->VertLine3D(P, r.Top, r.Bottom, 0);
     } else {
-        if (FDraw3D) c->ZLine3D(r.Right, P, 0, D);
-        if (!FDrawBehind) c->HorizLine3D(r.Left, r.Right, P, 0);
+        if (FSettings.Draw3D) c->ZLine3D(r.Right, P, 0, D);
+        if (!FSettings.DrawBehind) c->HorizLine3D(r.Left, r.Right, P, 0);
     }
 }
 
@@ -318,7 +306,7 @@ void TColorLineTool::DoEndDragLine()
 
 void TColorLineTool::ChartMouseEvent(TChartMouseEvent event, TMouseButton button, TShiftState, int x, int y)
 {
-    if (!FAllowDrag || !FAxis) return;
+    if (!FSettings.AllowDrag || !FAxis) return;
     TCustomTeePanel* panel = Panel();
     if (!panel) return;
     switch (event) {
@@ -331,10 +319,10 @@ void TColorLineTool::ChartMouseEvent(TChartMouseEvent event, TMouseButton button
         case cmeMove:
             if (FDragging) {
                 double v = FAxis->CalcPosPoint(FAxis->GetHorizontal() ? x : y);
-                if (!FNoLimitDrag) v = LimitValue(v);
+                if (!FSettings.NoLimitDrag) v = LimitValue(v);
                 bool changed = false;
                 TCanvas3D* c = Canvas();
-                if (FDragRepaint)
+                if (FSettings.DragRepaint)
                     SetValue(v);
                 else if (c && v != CalcValue()) {
                     // Drawn in not-xor mode a second time, the old line disappears.
@@ -342,8 +330,8 @@ void TColorLineTool::ChartMouseEvent(TChartMouseEvent event, TMouseButton button
                     c->Pen->SetMode(pmNotXor);
                     DrawColorLine(true);
                     DrawColorLine(false);
-                    FStyle = clCustom;
-                    FValue = v;
+                    FSettings.Style = clCustom;
+                    FSettings.Value = v;
                     changed = true;
                 }
                 panel->CancelMouse = true;
@@ -361,7 +349,7 @@ void TColorLineTool::ChartMouseEvent(TChartMouseEvent event, TMouseButton button
             break;
         case cmeUp:
             if (FDragging) {
-                if (!FDragRepaint) panel->Invalidate();
+                if (!FSettings.DragRepaint) panel->Invalidate();
                 DoEndDragLine();
                 FDragging = false;
             }
@@ -394,8 +382,7 @@ TColorBandTool::~TColorBandTool()
 
 TCustomTeePanel* TColorBandTool::Panel() const
 {
-    IAxisHost* host = AxisHostOf(FParentChart);
-    return host ? host->GetPanel() : nullptr;
+    return teetools::Panel(FParentChart);
 }
 
 void TColorBandTool::LineDragged(TColorLineTool* line, bool endOfDrag)
@@ -427,30 +414,30 @@ void TColorBandTool::SetAxis(TChartAxis* value)
 void TColorBandTool::SetStartValue(double v)
 {
     SetDoubleProperty(FStartValue, v);
-    FStartLine->FValue = FStartValue;
+    FStartLine->FSettings.Value = FStartValue;
 }
 
 void TColorBandTool::SetEndValue(double v)
 {
     SetDoubleProperty(FEndValue, v);
-    FEndLine->FValue = FEndValue;
+    FEndLine->FSettings.Value = FEndValue;
 }
 
 void TColorBandTool::Loaded()
 {
-    FStartLine->FValue = FStartValue;
-    FEndLine->FValue = FEndValue;
+    FStartLine->FSettings.Value = FStartValue;
+    FEndLine->FSettings.Value = FEndValue;
 }
 
 int TColorBandTool::ZPosition() const
 {
-    IAxisHost* host = AxisHostOf(FParentChart);
+    IAxisHost* host = teetools::Host(FParentChart);
     return FDrawBehind && host ? host->GetWidth3D() : 0;
 }
 
 TRect TColorBandTool::BoundsRect() const
 {
-    IAxisHost* host = AxisHostOf(FParentChart);
+    IAxisHost* host = teetools::Host(FParentChart);
     if (!FAxis || !host) return TRect(0, 0, 0, 0);
     TRect r = host->GetChartRect();
     double a = FStartValue, b = FEndValue;
@@ -477,7 +464,7 @@ TRect TColorBandTool::BoundsRect() const
 
 bool TColorBandTool::Clicked(int x, int y) const
 {
-    IAxisHost* host = AxisHostOf(FParentChart);
+    IAxisHost* host = teetools::Host(FParentChart);
     if (!host || !host->GetCanvas()) return false;
     const TRect r = BoundsRect();
     if (r.Right - r.Left <= 0 || r.Bottom - r.Top <= 0) return false;
@@ -491,7 +478,7 @@ bool TColorBandTool::Clicked(int x, int y) const
 
 void TColorBandTool::PaintBand()
 {
-    IAxisHost* host = AxisHostOf(FParentChart);
+    IAxisHost* host = teetools::Host(FParentChart);
     if (!FAxis || !host || !host->GetCanvas()) return;
     TRect R = BoundsRect();
     if (R.Right - R.Left <= 0 || R.Bottom - R.Top <= 0) return;
@@ -518,11 +505,11 @@ void TColorBandTool::PaintBand()
         c->EndBlending(blend);
     }
     if (FEndLine->GetActive()) {
-        FEndLine->FValue = FEndValue;
+        FEndLine->FSettings.Value = FEndValue;
         FEndLine->InternalDrawLine(FDrawBehind);
     }
     if (FStartLine->GetActive()) {
-        FStartLine->FValue = FStartValue;
+        FStartLine->FSettings.Value = FStartValue;
         FStartLine->InternalDrawLine(FDrawBehind);
     }
 }

@@ -145,9 +145,9 @@ TEST(AxisPage, ListsEveryAxisAndAddsAndDeletesCustomAxes)
     page->PageAxis->SetActivePage(page->TabPositions);
     page->PageAxisChange();
     page->Axis->SetEndPosition(60);
-    page->UDStart->setValue(70);
+    page->EStart->setValue(70);
     EXPECT_EQ(page->Axis->GetStartPosition(), 0);
-    EXPECT_EQ(page->UDStart->value(), 0);
+    EXPECT_EQ(page->EStart->value(), 0);
 }
 
 TEST(View3DPage, RotationControlsOffsetRangesAndViews)
@@ -176,7 +176,7 @@ TEST(View3DPage, RotationControlsOffsetRangesAndViews)
     page->CBView3d->click();
     EXPECT_FALSE(p.chart.GetView3D());
     EXPECT_FALSE(page->SBElevation->isEnabled());
-    page->UD3D->setValue(40);
+    page->SE3d->setValue(40);
     EXPECT_EQ(p.chart.GetChart3DPercent(), 40);
 
     // The default 345/345 view is none of the six; picking one copies it.
@@ -197,16 +197,16 @@ TEST(GeneralPage, MarginsZoomAndPaging)
     p.chart.SetMargin(0, 60);
     auto page = ShowPage<TFormTeeGeneral>(static_cast<TCustomChart*>(&p.chart));
     // Left 60 and right 45 would reach 100 percent: refused.
-    page->UDRightMa->setValue(45);
+    page->SERightMa->setValue(45);
     EXPECT_EQ(p.chart.GetMargin(2), 3);
-    EXPECT_EQ(page->UDRightMa->value(), 3);
-    page->UDRightMa->setValue(39);
+    EXPECT_EQ(page->SERightMa->value(), 3);
+    page->SERightMa->setValue(39);
     EXPECT_EQ(p.chart.GetMargin(2), 39);
     // In pixels any value goes, and the ranges widen.
     page->CBMarUnits->setCurrentIndex(1);
     emit page->CBMarUnits->activated(1);
-    EXPECT_EQ(page->UDLeftMa->minimum(), -2000);
-    page->UDRightMa->setValue(500);
+    EXPECT_EQ(page->SELeftMa->minimum(), -2000);
+    page->SERightMa->setValue(500);
     EXPECT_EQ(p.chart.GetMargin(2), 500);
 
     page->CBAllowZoom->click();
@@ -232,12 +232,12 @@ TEST(LegendPage, CustomPositionMarginsAndCheckBoxes)
     legend->SetAlignment(laBottom);
     legend->SetVertMargin(7);
     auto page = ShowPage<TFormTeeLegend>(static_cast<TCustomChartLegend*>(legend));
-    EXPECT_EQ(page->UDMargin->value(), 7);
-    page->UDMargin->setValue(9);
+    EXPECT_EQ(page->SEMargin->value(), 7);
+    page->SEMargin->setValue(9);
     EXPECT_EQ(legend->GetVertMargin(), 9);
     page->RGPosition->Button(0)->click();
     EXPECT_EQ(legend->GetAlignment(), laLeft);
-    page->UDMargin->setValue(4);
+    page->SEMargin->setValue(4);
     EXPECT_EQ(legend->GetHorizMargin(), 4);
 
     page->CBCustPos->click();
@@ -272,11 +272,11 @@ TEST(TitleAndWallPages, EditTheChosenElement)
     EXPECT_EQ(p.chart.GetFoot()->Text(), std::vector<AnsiString>{"three"});
     // Without "Custom" the place boxes change nothing; ticking it loads the title's place.
     const int left = p.chart.GetFoot()->GetLeft();
-    titles->UDLeft->setValue(left + 25);
+    titles->ECustLeft->setValue(left + 25);
     EXPECT_EQ(p.chart.GetFoot()->GetLeft(), left);
     titles->CBCustPos->click();
-    EXPECT_EQ(titles->UDLeft->value(), left);
-    titles->UDLeft->setValue(left + 25);
+    EXPECT_EQ(titles->ECustLeft->value(), left);
+    titles->ECustLeft->setValue(left + 25);
     EXPECT_EQ(p.chart.GetFoot()->GetLeft(), left + 25);
 
     auto walls = ShowPage<TFormTeeWall>(static_cast<TChartWall*>(p.chart.GetBottomWall()));
@@ -285,11 +285,11 @@ TEST(TitleAndWallPages, EditTheChosenElement)
     walls->TabSubWalls->setCurrentIndex(0);
     EXPECT_EQ(walls->Wall, p.chart.GetLeftWall());
     EXPECT_TRUE(walls->CBAutoHide->isVisible());
-    walls->UDWallSize->setValue(0);
+    walls->SEWallSize->setValue(0);
     EXPECT_FALSE(walls->CBDark3D->isEnabled());
-    walls->UDAllSize->setValue(6);
+    walls->EAllSize->setValue(6);
     EXPECT_EQ(p.chart.GetBackWall()->GetSize(), 6);
-    EXPECT_EQ(walls->UDWallSize->value(), 6);
+    EXPECT_EQ(walls->SEWallSize->value(), 6);
     EXPECT_TRUE(walls->CBDark3D->isEnabled());
 }
 

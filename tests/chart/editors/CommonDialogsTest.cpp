@@ -43,9 +43,9 @@ TEST(PenDialog, CancelRestoresEveryPropertyAndSmallDotsLocksTheWidth)
     ModalScript script([](TTeeForm& form) {
         auto& d = static_cast<TPenDialog&>(form);
         EXPECT_EQ(d.CBStyle->count(), 6);  // "Small Dots" for chart pens
-        EXPECT_EQ(d.UDWidth->value(), 2);
+        EXPECT_EQ(d.SEWidth->value(), 2);
         d.CBVisible->setChecked(false);
-        d.UDWidth->setValue(5);
+        d.SEWidth->setValue(5);
         d.CBEndStyle->setCurrentIndex(2);
         d.BColor->click();
         d.CBStyle->setCurrentIndex(5);
@@ -76,7 +76,7 @@ TEST(PenDialog, CancelRestoresEveryPropertyAndSmallDotsLocksTheWidth)
     ModalScript reopen([](TTeeForm& form) {
         auto& d = static_cast<TPenDialog&>(form);
         EXPECT_EQ(d.CBStyle->currentIndex(), 5);
-        EXPECT_FALSE(d.UDWidth->isEnabled());
+        EXPECT_FALSE(d.SEWidth->isEnabled());
         d.BCancel->click();
     });
     const int before = changes;
@@ -85,7 +85,7 @@ TEST(PenDialog, CancelRestoresEveryPropertyAndSmallDotsLocksTheWidth)
 
     // Leaving by the window's close box (or Escape) cancels as well.
     ModalScript closeBox([](TTeeForm& form) {
-        static_cast<TPenDialog&>(form).UDWidth->setValue(9);
+        static_cast<TPenDialog&>(form).SEWidth->setValue(9);
         form.close();
     });
     EXPECT_FALSE(EditChartPen(nullptr, &pen));
@@ -278,7 +278,7 @@ TEST(ShapeEditor, PagesMoveIntoTheHostAndWriteThrough)
     form->CBBevel->setCurrentIndex(2);
     EXPECT_EQ(title->GetBevel(), bvRaised);
     EXPECT_TRUE(form->EBevWidth->isEnabled());
-    form->UDBevW->setValue(3);
+    form->EBevWidth->setValue(3);
     EXPECT_EQ(title->GetBevelWidth(), 3);
     form->CBRound->setChecked(!form->CBRound->isChecked());
     EXPECT_EQ(title->GetShapeStyle() == fosRoundRectangle, form->CBRound->isChecked());

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSpinBox>
 #include <stdexcept>
 
 #include "EditorTestSupport.h"
@@ -186,6 +187,35 @@ TEST(EditorForms, HandlerGuardShowsErrorsAndCloseQueryAnswersNo)
         form.Box->setChecked(false);
     }
     EXPECT_EQ(form.Runs, runs);
+}
+
+TEST(EditorForms, BoundControlsWriteToTheObjectEditedAtTheTime)
+{
+    struct Sink {
+        int Value = 0;
+        void SetValue(int AValue) { Value = AValue; }
+    };
+    struct Form : TTeeForm {
+        Form()
+        {
+            Spin = new QSpinBox(this);
+            BindTo(Spin, &QSpinBox::valueChanged, Edited, &Sink::SetValue);
+        }
+        QSpinBox* Spin;
+        Sink* Edited = nullptr;
+    } form;
+    form.Spin->setValue(3);  // nothing edited yet: nothing written, nothing fails
+    Sink first, second;
+    form.Edited = &first;
+    form.Spin->setValue(4);
+    form.Edited = &second;
+    form.Spin->setValue(5);
+    {
+        TTeeForm::TFilling filling(&form);
+        form.Spin->setValue(6);
+    }
+    EXPECT_EQ(first.Value, 4);
+    EXPECT_EQ(second.Value, 5);
 }
 
 TEST(EditorForms, RegistryFindsFormsByClassName)

@@ -73,10 +73,10 @@ TEST(ExportDialog, PictureSizeKeepsTheAspectAndTheFilterStaysTheSameOnEveryShow)
     form.show();
     EXPECT_EQ(form.UDWidth->value(), 400);
     EXPECT_EQ(form.UDHeight->value(), 300);
-    form.EWidth->setValue(800);
+    form.UDWidth->setValue(800);
     EXPECT_EQ(form.UDHeight->value(), 600);
     form.CBAspect->setChecked(false);
-    form.EWidth->setValue(500);
+    form.UDWidth->setValue(500);
     EXPECT_EQ(form.UDHeight->value(), 600);
     ASSERT_EQ(form.LBFormat->count(), 4);
     EXPECT_EQ(form.LBFormat->item(2)->text(), "as GIF");
@@ -95,9 +95,9 @@ TEST(ExportDialog, PictureSizeKeepsTheAspectAndTheFilterStaysTheSameOnEveryShow)
     f.chart.resize(400, 0);
     form.CBAspect->setChecked(true);
     form.show();
-    form.EHeight->setValue(100);
+    form.UDHeight->setValue(100);
     EXPECT_EQ(form.UDWidth->value(), 400);
-    form.EWidth->setValue(300);
+    form.UDWidth->setValue(300);
     EXPECT_EQ(form.UDHeight->value(), 100);
     form.Close();
 }

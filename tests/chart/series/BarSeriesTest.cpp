@@ -293,6 +293,7 @@ TEST_F(BarSeriesTest, GalleryAndCopy)
 
     s.SetYOrigin(5);
     s.SetAutoBarSize(true);
+    s.SetConePercent(30);
     s.SetStackGroup(2);
     TBarSeries copy;
     copy.Assign(s);
@@ -300,6 +301,7 @@ TEST_F(BarSeriesTest, GalleryAndCopy)
     EXPECT_EQ(copy.GetMultiBar(), mbStacked100);
     EXPECT_EQ(copy.GetStackGroup(), 2);
     EXPECT_FALSE(copy.GetAutoBarSize()) << "the automatic width is not copied";
+    EXPECT_EQ(copy.GetConePercent(), 0) << "nor the cone's point";
 
     // Only settings that differ from the defaults go into a chart file.
     TBarSeries fresh;

@@ -420,6 +420,32 @@ TEST_F(GridSeriesTest, ColourGridPictureCoversItsCellsWithGridLines)
     EXPECT_TRUE(canvas.Calls.empty());
 }
 
+// A copy (the editor's clone and change of type) keeps every stored setting.
+TEST_F(GridSeriesTest, CopiesKeepTheirGridPaletteAndContourSettings)
+{
+    auto& grid = Make<TColorGridSeries>();
+    grid.SetXGridEvery(3);
+    grid.SetZGridEvery(2);
+    grid.SetCenteredPoints(true);
+    grid.SetMidColor(clRed);
+    grid.SetLegendEvery(4);
+    auto& gridCopy = Make<TColorGridSeries>();
+    gridCopy.Assign(grid);
+    EXPECT_EQ(gridCopy.GetXGridEvery(), 3);
+    EXPECT_EQ(gridCopy.GetZGridEvery(), 2);
+    EXPECT_TRUE(gridCopy.GetCenteredPoints());
+    EXPECT_EQ(gridCopy.GetLegendEvery(), 4);
+    EXPECT_EQ(gridCopy.RangePercent(0.5), clRed);
+
+    auto& contour = Make<TContourSeries>();
+    contour.GetSmoothing()->SetActive(true);
+    contour.SetYPosition(5);
+    auto& contourCopy = Make<TContourSeries>();
+    contourCopy.Assign(contour);
+    EXPECT_TRUE(contourCopy.GetSmoothing()->GetActive());
+    EXPECT_EQ(contourCopy.GetYPosition(), 5);
+}
+
 TEST_F(GridSeriesTest, ColourGridPixelsKeepTheirColoursAndHolesShowThrough)
 {
     auto& s = Make<TColorGridSeries>();
