@@ -211,14 +211,9 @@ void TFormTeeAxis::Build()
 
 void TFormTeeAxis::BindControls()
 {
-    auto axis = [this](auto&& Write) {
-        return [this, Write] {
-            if (Axis) Write(Axis);
-        };
-    };
     Bind(LBAxes, &QListWidget::currentRowChanged, [this] { LBAxesClick(); });
     PageAxis->OnChange = [this] { PageAxisChange(); };
-    Bind(CBVisible, &QCheckBox::clicked, [this] { CBVisibleClick(); });
+    BindTo(CBVisible, &QCheckBox::clicked, Axis, &TChartAxis::SetVisible);
     Bind(CBShow, &QCheckBox::clicked, [this] { CBShowClick(); });
     Bind(CBAxisBeh, &QCheckBox::clicked, [this] { CBAxisBehClick(); });
     Bind(CBAutomatic, &QCheckBox::clicked, [this] { CBAutomaticClick(); });
@@ -227,59 +222,50 @@ void TFormTeeAxis::BindControls()
     Bind(CBLogarithmic, &QCheckBox::clicked, [this] { CBLogarithmicClick(); });
     Bind(ELogBase, &QLineEdit::textChanged, [this] { ELogBaseChange(); });
     Bind(LogE, &QCheckBox::clicked, [this] { LogEClick(); });
-    Bind(CBInverted, &QCheckBox::clicked, [this] { CBInvertedClick(); });
+    BindTo(CBInverted, &QCheckBox::clicked, Axis, &TChartAxis::SetInverted);
     Bind(BIncre, &QPushButton::clicked, [this] { BIncreClick(); });
     Bind(BAxisMin, &QPushButton::clicked, [this] { EditAxisMaxMin(TeeMsg_Minimum, CBAutoMin, false); });
     Bind(BAxisMax, &QPushButton::clicked, [this] { EditAxisMaxMin(TeeMsg_Maximum, CBAutoMax, true); });
-    Bind(EMinOff, &QSpinBox::valueChanged, axis([this](TChartAxis* a) { a->SetMinimumOffset(EMinOff->value()); }));
-    Bind(EMaxOff, &QSpinBox::valueChanged, axis([this](TChartAxis* a) { a->SetMaximumOffset(EMaxOff->value()); }));
-    Bind(ETitle, &QLineEdit::textChanged,
-         axis([this](TChartAxis* a) { a->GetTitle()->SetCaption(ETitle->text().toStdString()); }));
-    Bind(SETitleAngle, &QSpinBox::valueChanged,
-         axis([this](TChartAxis* a) { a->GetTitle()->SetAngle(SETitleAngle->value()); }));
-    Bind(SETitleSize, &QSpinBox::valueChanged, axis([this](TChartAxis* a) { a->SetTitleSize(SETitleSize->value()); }));
-    Bind(CBTitleVisible, &QCheckBox::clicked,
-         axis([this](TChartAxis* a) { a->GetTitle()->SetVisible(CBTitleVisible->isChecked()); }));
-    Bind(CBLabels, &QCheckBox::clicked, axis([this](TChartAxis* a) { a->SetLabels(CBLabels->isChecked()); }));
-    Bind(CBLabelStyle, &QComboBox::activated,
-         axis([this](TChartAxis* a) { a->SetLabelStyle(TAxisLabelStyle(CBLabelStyle->currentIndex())); }));
-    Bind(SELabelsAngle, &QSpinBox::valueChanged,
-         axis([this](TChartAxis* a) { a->SetLabelsAngle(SELabelsAngle->value()); }));
-    Bind(SELabelsSize, &QSpinBox::valueChanged,
-         axis([this](TChartAxis* a) { a->SetLabelsSize(SELabelsSize->value()); }));
-    Bind(SESepar, &QSpinBox::valueChanged, axis([this](TChartAxis* a) { a->SetLabelsSeparation(SESepar->value()); }));
-    Bind(CBOnAxis, &QCheckBox::clicked, axis([this](TChartAxis* a) { a->SetLabelsOnAxis(CBOnAxis->isChecked()); }));
-    Bind(CBRoundFirst, &QCheckBox::clicked,
-         axis([this](TChartAxis* a) { a->SetRoundFirstLabel(CBRoundFirst->isChecked()); }));
-    Bind(CBMultiline, &QCheckBox::clicked,
-         axis([this](TChartAxis* a) { a->SetLabelsMultiLine(CBMultiline->isChecked()); }));
-    Bind(CBExpo, &QCheckBox::clicked, axis([this](TChartAxis* a) { a->SetLabelsExponent(CBExpo->isChecked()); }));
-    Bind(CBAlternate, &QCheckBox::clicked,
-         axis([this](TChartAxis* a) { a->SetLabelsAlternate(CBAlternate->isChecked()); }));
-    Bind(CBLabelAlign, &QCheckBox::clicked,
-         axis([this](TChartAxis* a) { a->SetLabelsAlign(CBLabelAlign->isChecked() ? alDefault : alOpposite); }));
+    BindTo(EMinOff, &QSpinBox::valueChanged, Axis, &TChartAxis::SetMinimumOffset);
+    BindTo(EMaxOff, &QSpinBox::valueChanged, Axis, &TChartAxis::SetMaximumOffset);
+    BindTo(ETitle, &QLineEdit::textChanged, Axis,
+           [](TChartAxis* a, const QString& Text) { a->GetTitle()->SetCaption(Text.toStdString()); });
+    BindTo(SETitleAngle, &QSpinBox::valueChanged, Axis,
+           [](TChartAxis* a, int Angle) { a->GetTitle()->SetAngle(Angle); });
+    BindTo(SETitleSize, &QSpinBox::valueChanged, Axis, &TChartAxis::SetTitleSize);
+    BindTo(CBTitleVisible, &QCheckBox::clicked, Axis,
+           [](TChartAxis* a, bool Visible) { a->GetTitle()->SetVisible(Visible); });
+    BindTo(CBLabels, &QCheckBox::clicked, Axis, &TChartAxis::SetLabels);
+    Bind(CBLabelStyle, &QComboBox::activated, [this] {
+        if (Axis) Axis->SetLabelStyle(TAxisLabelStyle(CBLabelStyle->currentIndex()));
+    });
+    BindTo(SELabelsAngle, &QSpinBox::valueChanged, Axis, &TChartAxis::SetLabelsAngle);
+    BindTo(SELabelsSize, &QSpinBox::valueChanged, Axis, &TChartAxis::SetLabelsSize);
+    BindTo(SESepar, &QSpinBox::valueChanged, Axis, &TChartAxis::SetLabelsSeparation);
+    BindTo(CBOnAxis, &QCheckBox::clicked, Axis, &TChartAxis::SetLabelsOnAxis);
+    BindTo(CBRoundFirst, &QCheckBox::clicked, Axis, &TChartAxis::SetRoundFirstLabel);
+    BindTo(CBMultiline, &QCheckBox::clicked, Axis, &TChartAxis::SetLabelsMultiLine);
+    BindTo(CBExpo, &QCheckBox::clicked, Axis, &TChartAxis::SetLabelsExponent);
+    BindTo(CBAlternate, &QCheckBox::clicked, Axis, &TChartAxis::SetLabelsAlternate);
+    BindTo(CBLabelAlign, &QCheckBox::clicked, Axis,
+           [](TChartAxis* a, bool Default) { a->SetLabelsAlign(Default ? alDefault : alOpposite); });
     Bind(CBFormat, &QComboBox::editTextChanged, [this] { CBFormatChange(); });
     Bind(Button1, &QPushButton::clicked, [this] { Button1Click(); });
-    Bind(SEAxisTickLength, &QSpinBox::valueChanged,
-         axis([this](TChartAxis* a) { a->SetTickLength(SEAxisTickLength->value()); }));
-    Bind(SEInnerTicksLength, &QSpinBox::valueChanged,
-         axis([this](TChartAxis* a) { a->SetTickInnerLength(SEInnerTicksLength->value()); }));
-    Bind(CBTickOnLabels, &QCheckBox::clicked,
-         axis([this](TChartAxis* a) { a->SetTickOnLabelsOnly(CBTickOnLabels->isChecked()); }));
-    Bind(CBGridCentered, &QCheckBox::clicked,
-         axis([this](TChartAxis* a) { a->SetGridCentered(CBGridCentered->isChecked()); }));
-    Bind(Edit2, &QSpinBox::valueChanged, axis([this](TChartAxis* a) { a->GetGrid()->SetZ(Edit2->value()); }));
-    Bind(SEAxisMinorTickLen, &QSpinBox::valueChanged,
-         axis([this](TChartAxis* a) { a->SetMinorTickLength(SEAxisMinorTickLen->value()); }));
-    Bind(SEMinorCount, &QSpinBox::valueChanged,
-         axis([this](TChartAxis* a) { a->SetMinorTickCount(SEMinorCount->value()); }));
-    Bind(EPos, &QSpinBox::valueChanged, axis([this](TChartAxis* a) { a->SetPositionPercent(EPos->value()); }));
+    BindTo(SEAxisTickLength, &QSpinBox::valueChanged, Axis, &TChartAxis::SetTickLength);
+    BindTo(SEInnerTicksLength, &QSpinBox::valueChanged, Axis, &TChartAxis::SetTickInnerLength);
+    BindTo(CBTickOnLabels, &QCheckBox::clicked, Axis, &TChartAxis::SetTickOnLabelsOnly);
+    BindTo(CBGridCentered, &QCheckBox::clicked, Axis, &TChartAxis::SetGridCentered);
+    BindTo(Edit2, &QSpinBox::valueChanged, Axis, [](TChartAxis* a, int Z) { a->GetGrid()->SetZ(Z); });
+    BindTo(SEAxisMinorTickLen, &QSpinBox::valueChanged, Axis, &TChartAxis::SetMinorTickLength);
+    BindTo(SEMinorCount, &QSpinBox::valueChanged, Axis, &TChartAxis::SetMinorTickCount);
+    BindTo(EPos, &QSpinBox::valueChanged, Axis, &TChartAxis::SetPositionPercent);
     Bind(EStart, &QSpinBox::valueChanged, [this] { EStartChange(); });
     Bind(EEnd, &QSpinBox::valueChanged, [this] { EEndChange(); });
-    Bind(Edit1, &QSpinBox::valueChanged, axis([this](TChartAxis* a) { a->SetZPosition(Edit1->value()); }));
-    Bind(CBPosUnits, &QComboBox::activated,
-         axis([this](TChartAxis* a) { a->SetPosUnits(CBPosUnits->currentIndex() == 1 ? muPixels : muPercent); }));
-    Bind(CBOtherSide, &QCheckBox::clicked, axis([this](TChartAxis* a) { a->SetOtherSide(CBOtherSide->isChecked()); }));
+    BindTo(Edit1, &QSpinBox::valueChanged, Axis, &TChartAxis::SetZPosition);
+    Bind(CBPosUnits, &QComboBox::activated, [this] {
+        if (Axis) Axis->SetPosUnits(CBPosUnits->currentIndex() == 1 ? muPixels : muPercent);
+    });
+    BindTo(CBOtherSide, &QCheckBox::clicked, Axis, &TChartAxis::SetOtherSide);
     Bind(CBHorizAxis, &QCheckBox::clicked, [this] { CBHorizAxisClick(); });
     Bind(BAdd, &QToolButton::clicked, [this] { BAddClick(); });
     Bind(BDelete, &QToolButton::clicked, [this] { BDeleteClick(); });
@@ -479,11 +465,6 @@ void TFormTeeAxis::EnableLogBaseControls()
     LogE->setEnabled(ELogBase->isEnabled());
 }
 
-void TFormTeeAxis::CBVisibleClick()
-{
-    if (Axis) Axis->SetVisible(CBVisible->isChecked());
-}
-
 void TFormTeeAxis::CBShowClick()
 {
     if (TCustomAxisPanel* chart = Chart()) chart->Axes()->SetVisible(CBShow->isChecked());
@@ -548,11 +529,6 @@ void TFormTeeAxis::LogEClick()
 {
     ELogBase->setText(QString::fromStdString(FloatToStr(std::exp(1.0))));
     LogE->setEnabled(false);
-}
-
-void TFormTeeAxis::CBInvertedClick()
-{
-    if (Axis) Axis->SetInverted(CBInverted->isChecked());
 }
 
 void TFormTeeAxis::EStartChange()

@@ -121,7 +121,6 @@ public:
     void EnableLogBaseControls();
     void EditAxisMaxMin(const AnsiString& Title, QCheckBox* AutoBox, bool IsMax);
 
-    void CBVisibleClick();
     void CBShowClick();
     void CBAxisBehClick();
     void CBAutomaticClick();
@@ -129,7 +128,6 @@ public:
     void CBLogarithmicClick();
     void ELogBaseChange();
     void LogEClick();
-    void CBInvertedClick();
     void BIncreClick();
     void FillFormats();
     void CBFormatChange();

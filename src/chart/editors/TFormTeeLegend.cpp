@@ -87,28 +87,26 @@ void TFormTeeLegend::Build()
     CBTitleVisible = TeeAddCheck(options, "&Visible", 216, 52);
     PageControl1->setCurrentWidget(styleTab);
 
-    auto legend = [this](auto&& Write) {
-        return [this, Write] {
-            if (Legend) Write(Legend);
-        };
-    };
     using L = TCustomChartLegend;
-    Bind(CBShow, &QCheckBox::clicked, legend([this](L* l) { l->SetVisible(CBShow->isChecked()); }));
-    Bind(CBInverted, &QCheckBox::clicked, legend([this](L* l) { l->SetInverted(CBInverted->isChecked()); }));
-    Bind(CBLegendStyle, &QComboBox::activated,
-         legend([this](L* l) { l->SetLegendStyle(TLegendStyle(CBLegendStyle->currentIndex())); }));
-    Bind(CBLegStyle, &QComboBox::activated,
-         legend([this](L* l) { l->SetTextStyle(TLegendTextStyle(CBLegStyle->currentIndex())); }));
-    Bind(CBFontColor, &QCheckBox::clicked, legend([this](L* l) { l->SetFontSeriesColor(CBFontColor->isChecked()); }));
+    BindTo(CBShow, &QCheckBox::clicked, Legend, &L::SetVisible);
+    BindTo(CBInverted, &QCheckBox::clicked, Legend, &L::SetInverted);
+    Bind(CBLegendStyle, &QComboBox::activated, [this] {
+        if (Legend) Legend->SetLegendStyle(TLegendStyle(CBLegendStyle->currentIndex()));
+    });
+    Bind(CBLegStyle, &QComboBox::activated, [this] {
+        if (Legend) Legend->SetTextStyle(TLegendTextStyle(CBLegStyle->currentIndex()));
+    });
+    BindTo(CBFontColor, &QCheckBox::clicked, Legend, &L::SetFontSeriesColor);
     Bind(CBCheckBoxes, &QComboBox::activated, [this] { CBCheckBoxesChange(); });
-    Bind(EVertSpacing, &QSpinBox::valueChanged, legend([this](L* l) { l->SetVertSpacing(EVertSpacing->value()); }));
-    Bind(CBResizeChart, &QCheckBox::clicked, legend([this](L* l) { l->SetResizeChart(CBResizeChart->isChecked()); }));
-    Bind(SETopPos, &QSpinBox::valueChanged, legend([this](L* l) { l->SetTopPos(SETopPos->value()); }));
+    BindTo(EVertSpacing, &QSpinBox::valueChanged, Legend, &L::SetVertSpacing);
+    BindTo(CBResizeChart, &QCheckBox::clicked, Legend, &L::SetResizeChart);
+    BindTo(SETopPos, &QSpinBox::valueChanged, Legend, &L::SetTopPos);
     Bind(SEMargin, &QSpinBox::valueChanged, [this] { SEMarginChange(); });
-    Bind(RGPosition, &TTeeRadioGroup::Click, legend([this](L* l) {
-             l->SetAlignment(TLegendAlignment(RGPosition->ItemIndex()));
-             EnableMarginControls();
-         }));
+    Bind(RGPosition, &TTeeRadioGroup::Click, [this] {
+        if (!Legend) return;
+        Legend->SetAlignment(TLegendAlignment(RGPosition->ItemIndex()));
+        EnableMarginControls();
+    });
     Bind(CBCustPos, &QCheckBox::clicked, [this] { CBCustPosClick(); });
     Bind(ECustLeft, &QSpinBox::valueChanged, [this] {
         if (CanChangePos()) Legend->SetLeft(ECustLeft->value());
@@ -116,29 +114,29 @@ void TFormTeeLegend::Build()
     Bind(ECustTop, &QSpinBox::valueChanged, [this] {
         if (CanChangePos()) Legend->SetTop(ECustTop->value());
     });
-    Bind(SEColWi, &QSpinBox::valueChanged, legend([this](L* l) { l->GetSymbol()->SetWidth(SEColWi->value()); }));
-    Bind(CBColWUnits, &QComboBox::activated, legend([this](L* l) {
-             l->GetSymbol()->SetWidthUnits(CBColWUnits->currentIndex() == 1 ? lcsPixels : lcsPercent);
-         }));
-    Bind(CBSymbolPos, &QComboBox::activated,
-         legend([this](L* l) { l->GetSymbol()->SetPosition(CBSymbolPos->currentIndex() == 1 ? spRight : spLeft); }));
-    Bind(CBContinuous, &QCheckBox::clicked,
-         legend([this](L* l) { l->GetSymbol()->SetContinuous(CBContinuous->isChecked()); }));
-    Bind(CBVisible, &QCheckBox::clicked, legend([this](L* l) { l->GetSymbol()->SetVisible(CBVisible->isChecked()); }));
-    Bind(CBSymPen, &QCheckBox::clicked, legend([this](L* l) {
-             l->GetSymbol()->SetDefaultPen(CBSymPen->isChecked());
-             BSymPen->setEnabled(!CBSymPen->isChecked());
-         }));
-    Bind(CBSquared, &QCheckBox::clicked, legend([this](L* l) {
-             l->GetSymbol()->SetSquared(CBSquared->isChecked());
-             EnableWidthControls();
-         }));
-    Bind(CBTitleVisible, &QCheckBox::clicked,
-         legend([this](L* l) { l->GetTitle()->SetVisible(CBTitleVisible->isChecked()); }));
-    Bind(CBTextAlign, &QComboBox::activated, legend([this](L* l) {
-             const TAlignment align[] = {taLeftJustify, taCenter, taRightJustify};
-             l->GetTitle()->SetTextAlignment(align[std::max(0, CBTextAlign->currentIndex())]);
-         }));
+    // The symbol's settings.
+    BindTo(SEColWi, &QSpinBox::valueChanged, Legend, [](L* l, int Width) { l->GetSymbol()->SetWidth(Width); });
+    Bind(CBColWUnits, &QComboBox::activated, [this] {
+        if (Legend) Legend->GetSymbol()->SetWidthUnits(CBColWUnits->currentIndex() == 1 ? lcsPixels : lcsPercent);
+    });
+    Bind(CBSymbolPos, &QComboBox::activated, [this] {
+        if (Legend) Legend->GetSymbol()->SetPosition(CBSymbolPos->currentIndex() == 1 ? spRight : spLeft);
+    });
+    BindTo(CBContinuous, &QCheckBox::clicked, Legend, [](L* l, bool On) { l->GetSymbol()->SetContinuous(On); });
+    BindTo(CBVisible, &QCheckBox::clicked, Legend, [](L* l, bool On) { l->GetSymbol()->SetVisible(On); });
+    BindTo(CBSymPen, &QCheckBox::clicked, Legend, [this](L* l, bool On) {
+        l->GetSymbol()->SetDefaultPen(On);
+        BSymPen->setEnabled(!On);
+    });
+    BindTo(CBSquared, &QCheckBox::clicked, Legend, [this](L* l, bool On) {
+        l->GetSymbol()->SetSquared(On);
+        EnableWidthControls();
+    });
+    BindTo(CBTitleVisible, &QCheckBox::clicked, Legend, [](L* l, bool On) { l->GetTitle()->SetVisible(On); });
+    Bind(CBTextAlign, &QComboBox::activated, [this] {
+        const TAlignment align[] = {taLeftJustify, taCenter, taRightJustify};
+        if (Legend) Legend->GetTitle()->SetTextAlignment(align[std::max(0, CBTextAlign->currentIndex())]);
+    });
     Bind(MemoText, &QPlainTextEdit::textChanged, [this] { MemoTextChange(); });
 }
 

@@ -91,9 +91,7 @@ void TFormTeePanel::Build()
         EnableImageControls();
     });
     Bind(BBrowseImage, &QPushButton::clicked, [this] { BBrowseImageClick(); });
-    Bind(CBImageInside, &QCheckBox::clicked, [this] {
-        if (Panel) Panel->SetBackImageInside(CBImageInside->isChecked());
-    });
+    BindTo(CBImageInside, &QCheckBox::clicked, Panel, &TCustomTeePanelExtended::SetBackImageInside);
     Bind(CBTransp, &QCheckBox::clicked, [this] {
         if (Panel && CBTransp->isEnabled()) Panel->SetBackImageTransp(CBTransp->isChecked());
     });

@@ -59,12 +59,8 @@ void TFormTeeTitle::Build()
     PageControlTitle->setCurrentWidget(styleTab);
 
     Bind(CBTitles, &QComboBox::activated, [this] { CBTitlesChange(); });
-    Bind(CBVisible, &QCheckBox::clicked, [this] {
-        if (Title) Title->SetVisible(CBVisible->isChecked());
-    });
-    Bind(CBAdjust, &QCheckBox::clicked, [this] {
-        if (Title) Title->SetAdjustFrame(CBAdjust->isChecked());
-    });
+    BindTo(CBVisible, &QCheckBox::clicked, Title, &TChartTitle::SetVisible);
+    BindTo(CBAdjust, &QCheckBox::clicked, Title, &TChartTitle::SetAdjustFrame);
     Bind(CBAlign, &QComboBox::activated, [this] {
         const TAlignment align[] = {taLeftJustify, taCenter, taRightJustify};
         if (Title && CBAlign->currentIndex() >= 0) Title->SetAlignment(align[CBAlign->currentIndex()]);

@@ -53,9 +53,7 @@ void TFormTeeWall::Build()
     Edit1 = TeeAddSpin(area, 200, 96, 56, 0, 100, 1, TeeAddLabel(area, "T&ransparency:", 110, 100));
 
     Bind(TabSubWalls, &QTabBar::currentChanged, [this] { TabSubWallsChange(); });
-    Bind(CBView3dWalls, &QCheckBox::clicked, [this] {
-        if (FChart) FChart->SetView3DWalls(CBView3dWalls->isChecked());
-    });
+    BindTo(CBView3dWalls, &QCheckBox::clicked, FChart, &TCustomChart::SetView3DWalls);
     Bind(SEWallSize, &QSpinBox::valueChanged, [this] {
         if (!Wall || !isVisible()) return;
         Wall->SetSize(SEWallSize->value());
@@ -66,18 +64,10 @@ void TFormTeeWall::Build()
         FChart->GetWalls()->SetSize(EAllSize->value());
         SetWallControls();
     });
-    Bind(CBTransp, &QCheckBox::clicked, [this] {
-        if (Wall) Wall->SetTransparent(CBTransp->isChecked());
-    });
-    Bind(CBDark3D, &QCheckBox::clicked, [this] {
-        if (Wall) Wall->SetDark3D(CBDark3D->isChecked());
-    });
-    Bind(CBVisible, &QCheckBox::clicked, [this] {
-        if (Wall) Wall->SetVisible(CBVisible->isChecked());
-    });
-    Bind(CBAutoHide, &QCheckBox::clicked, [this] {
-        if (Wall) Wall->SetAutoHide(CBAutoHide->isChecked());
-    });
+    BindTo(CBTransp, &QCheckBox::clicked, Wall, &TChartWall::SetTransparent);
+    BindTo(CBDark3D, &QCheckBox::clicked, Wall, &TChartWall::SetDark3D);
+    BindTo(CBVisible, &QCheckBox::clicked, Wall, &TChartWall::SetVisible);
+    BindTo(CBAutoHide, &QCheckBox::clicked, Wall, &TChartWall::SetAutoHide);
     Bind(Edit1, &QSpinBox::valueChanged, [this] {
         if (Wall && isVisible()) Wall->SetTransparency(Edit1->value());
     });

@@ -112,8 +112,22 @@ public:
     {
         Connect(Source, Sig, std::move(Fn), false);
     }
+    // Connects a signal that carries the control's new state (a check box's clicked, a spin
+    // box's valueChanged) to Set, which writes it to the object Target points to when the
+    // signal comes; nothing is written while Target is null. Set is a member function of
+    // the object or a callable taking the object and the state.
+    template <class Sender, class Signal, class T, class Setter>
+    void BindTo(Sender* Source, Signal Sig, T* const& Target, Setter Set)
+    {
+        Bind(Source, Sig, [&Target, Set](auto Value) {
+            if (Target) std::invoke(Set, Target, Value);
+        });
+    }
     // A push button that runs Handler (when given) and then closes the form with Result.
     void BindModal(QAbstractButton* Button, int Result, std::function<void()> Handler = {});
+    // The OK and Cancel buttons of a dialog: they close it with their results (OnCancel runs
+    // first on Cancel), OK is the default button and Cancel the one Escape presses.
+    void BindOkCancel(QAbstractButton* Ok, QAbstractButton* Cancel, std::function<void()> OnCancel = {});
 
     // Called inside the guard: after the form became visible, when it closes, and before
     // it closes (CanClose false keeps it open).

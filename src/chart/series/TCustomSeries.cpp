@@ -67,12 +67,6 @@ void TCustomSeries::SetTransparency(int value)
     if (StoreChanged(FSettings.Transparency, value)) Repaint();
 }
 
-TCanvas3D* TCustomSeries::Canvas() const
-{
-    ISeriesHost* host = SeriesHost();
-    return host ? host->GetCanvas() : nullptr;
-}
-
 TColor TCustomSeries::GetAreaBrushColor(TColor c) const
 {
     return (FSettings.AreaColor == clDefault || FColorEachPoint) ? c : FSettings.AreaColor;
@@ -128,9 +122,12 @@ void TCustomSeries::CalcZOrder()
     TCustomLineSeries::CalcZOrder();
 }
 
-double TCustomSeries::StackedExtreme(bool isMax, double base)
+double TCustomSeries::StackedLimit(bool valueAxis, bool isMax, double plain)
 {
-    double result = base;
+    if (!valueAxis) return plain;
+    if (FSettings.Stacked == cssStack100) return isMax ? 100 : 0;
+    if (FSettings.Stacked != cssStack) return plain;
+    double result = plain;
     const TChartValueList* list = MandatoryValueList();
     for (int i = 0; i < Count(); ++i) {
         const double v = PointOrigin(i, false) + list->Value(i);
@@ -141,30 +138,22 @@ double TCustomSeries::StackedExtreme(bool isMax, double base)
 
 double TCustomSeries::MaxYValue()
 {
-    if (FYMandatory && FSettings.Stacked == cssStack100) return 100;
-    if (FYMandatory && FSettings.Stacked == cssStack) return StackedExtreme(true, TCustomLineSeries::MaxYValue());
-    return TCustomLineSeries::MaxYValue();
+    return StackedLimit(FYMandatory, true, TCustomLineSeries::MaxYValue());
 }
 
 double TCustomSeries::MinYValue()
 {
-    if (FYMandatory && FSettings.Stacked == cssStack100) return 0;
-    if (FYMandatory && FSettings.Stacked == cssStack) return StackedExtreme(false, TCustomLineSeries::MinYValue());
-    return TCustomLineSeries::MinYValue();
+    return StackedLimit(FYMandatory, false, TCustomLineSeries::MinYValue());
 }
 
 double TCustomSeries::MaxXValue()
 {
-    if (!FYMandatory && FSettings.Stacked == cssStack100) return 100;
-    if (!FYMandatory && FSettings.Stacked == cssStack) return StackedExtreme(true, TCustomLineSeries::MaxXValue());
-    return TCustomLineSeries::MaxXValue();
+    return StackedLimit(!FYMandatory, true, TCustomLineSeries::MaxXValue());
 }
 
 double TCustomSeries::MinXValue()
 {
-    if (!FYMandatory && FSettings.Stacked == cssStack100) return 0;
-    if (!FYMandatory && FSettings.Stacked == cssStack) return StackedExtreme(false, TCustomLineSeries::MinXValue());
-    return TCustomLineSeries::MinXValue();
+    return StackedLimit(!FYMandatory, false, TCustomLineSeries::MinXValue());
 }
 
 // ---------------------------------------------------------------- positions
@@ -201,7 +190,7 @@ void TCustomSeries::DrawPointer(int x, int y, TColor color, int valueIndex)
     TCanvas3D* canvas = Canvas();
     if (!canvas) return;
     FPointer->PrepareCanvas(canvas, color);
-    const TSeriesPointerStyle style = OnGetPointerStyle ? OnGetPointerStyle(this, valueIndex) : FPointer->GetStyle();
+    const TSeriesPointerStyle style = PointerStyle(valueIndex);
     FPointer->Draw(x, y, color, style);
 }
 
@@ -555,18 +544,21 @@ void TCustomSeries::DrawMark(int valueIndex, const AnsiString& text, TSeriesMark
     TCustomLineSeries::DrawMark(valueIndex, text, position);
 }
 
+void TCustomSeries::AddLineMargins(int& marginA, int& marginB) const
+{
+    const auto atLeast = [&](int width) {
+        marginA = std::max(marginA, width);
+        marginB = std::max(marginB, width);
+    };
+    if (FSettings.DrawLine && FSettings.Stairs) atLeast(GetLinePen()->GetWidth());
+    if (FOutLine->GetVisible()) atLeast(FOutLine->GetWidth());
+}
+
 void TCustomSeries::CalcHorizMargins(int& leftMargin, int& rightMargin)
 {
     TCustomLineSeries::CalcHorizMargins(leftMargin, rightMargin);
     FPointer->CalcHorizMargins(leftMargin, rightMargin);
-    if (FSettings.DrawLine && FSettings.Stairs) {
-        leftMargin = std::max(leftMargin, GetLinePen()->GetWidth());
-        rightMargin = std::max(rightMargin, GetLinePen()->GetWidth());
-    }
-    if (FOutLine->GetVisible()) {
-        leftMargin = std::max(leftMargin, FOutLine->GetWidth());
-        rightMargin = std::max(rightMargin, FOutLine->GetWidth());
-    }
+    AddLineMargins(leftMargin, rightMargin);
     if (!FYMandatory && Marks()->GetVisible()) rightMargin = std::max(leftMargin, CalcMarkLength(0));
 }
 
@@ -574,14 +566,7 @@ void TCustomSeries::CalcVerticalMargins(int& topMargin, int& bottomMargin)
 {
     TCustomLineSeries::CalcVerticalMargins(topMargin, bottomMargin);
     FPointer->CalcVerticalMargins(topMargin, bottomMargin);
-    if (FSettings.DrawLine && FSettings.Stairs) {
-        topMargin = std::max(topMargin, GetLinePen()->GetWidth());
-        bottomMargin = std::max(bottomMargin, GetLinePen()->GetWidth());
-    }
-    if (FOutLine->GetVisible()) {
-        topMargin = std::max(topMargin, FOutLine->GetWidth());
-        bottomMargin = std::max(bottomMargin, FOutLine->GetWidth());
-    }
+    AddLineMargins(topMargin, bottomMargin);
     if (FYMandatory && Marks()->GetVisible()) topMargin = std::max(bottomMargin, CalcMarkLength(0));
     ISeriesHost* host = SeriesHost();
     if (host && host->GetView3D() && FSettings.LineHeight > 0 && !FSettings.DrawArea)
@@ -626,7 +611,7 @@ void TCustomSeries::DrawLegendShape(int valueIndex, const TRect& rect)
 bool TCustomSeries::ClickedPointer(int valueIndex, int pX, int pY, int x, int y)
 {
     PreparePointer(valueIndex);
-    const TSeriesPointerStyle style = OnGetPointerStyle ? OnGetPointerStyle(this, valueIndex) : FPointer->GetStyle();
+    const TSeriesPointerStyle style = PointerStyle(valueIndex);
     if (style == psNothing) return false;
     return std::abs(pX - x) < FPointer->GetHorizSize() && std::abs(pY - y) < FPointer->GetVertSize();
 }

@@ -70,6 +70,11 @@ public:
     // Screen position of the area's base at a point.
     virtual int GetOriginPos(int valueIndex);
     virtual void DrawPointer(int x, int y, TColor color, int valueIndex);
+    // The pointer's style for a point: OnGetPointerStyle's answer when it is set.
+    TSeriesPointerStyle PointerStyle(int valueIndex)
+    {
+        return OnGetPointerStyle ? OnGetPointerStyle(this, valueIndex) : FPointer->GetStyle();
+    }
 
     // ---- stacking
     double PointOrigin(int valueIndex, bool sumAll) const;
@@ -119,7 +124,6 @@ public:
 protected:
     bool IsStacked() const { return FSettings.Stacked == cssStack || FSettings.Stacked == cssStack100; }
     void SetLineVisible(bool value) { FSettings.DrawLine = value; }
-    TCanvas3D* Canvas() const;
 
     TCustomSeriesSettings FSettings;
     TChartBrush* FAreaBrush = nullptr;
@@ -130,7 +134,11 @@ protected:
     TTeeGradient* FGradient = nullptr;
 
 private:
-    double StackedExtreme(bool isMax, double base);
+    // Both margins of an axis at least as wide as the stairs' line and the outline.
+    void AddLineMargins(int& marginA, int& marginB) const;
+    // An axis limit from the plain limit of the values: on the axis of the values, stacked
+    // series reach to their highest (lowest) sum, stacked-100 ones span 0 to 100.
+    double StackedLimit(bool valueAxis, bool isMax, double plain);
     void DrawSegment(int x, int y, TColor color, int valueIndex, bool isLast, bool withPointers);
     void DrawRibbon3D(int x, int y, TColor color, bool isLast);
     void DrawAreaPart(int x, int y, TColor color, bool isLast);

@@ -118,10 +118,8 @@ void TTowerSeries::DrawAllValues()
                     case tsCone: canvas->Cone(true, r.Left, y, r.Right, yOrigin, z0, z1, FSettings.Dark3D, 0); break;
                     case tsPyramid: canvas->Pyramid(true, r.Left, y, r.Right, yOrigin, z0, z1, FSettings.Dark3D); break;
                     case tsSlantCube: {
-                        const int sides = TeeNumCylinderSides;
-                        TeeNumCylinderSides = 4;
+                        const TCylinderSidesScope sides(4);
                         canvas->Cylinder(true, r.Left, r.Top, r.Right, r.Bottom, z0, z1, FSettings.Dark3D);
-                        TeeNumCylinderSides = sides;
                         break;
                     }
                 }
@@ -151,8 +149,7 @@ int TTowerSeries::Clicked(int x, int y)
 {
     // Only the flat covers can be hit.
     if (Count() == 0 || FSettings.TowerStyle != tsCover) return -1;
-    ISeriesHost* host = SeriesHost();
-    TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
+    TCanvas3D* canvas = Canvas();
     if (!canvas) return -1;
     const TPoint p(x, y);
     for (int cx = 1; cx <= GetNumXValues(); ++cx)

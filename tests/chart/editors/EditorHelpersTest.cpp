@@ -4,12 +4,14 @@
 #include <QComboBox>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSpinBox>
 #include <stdexcept>
 
 #include "EditorTestSupport.h"
 #include "chart/editors/TPenDialog.h"
 #include "chart/editors/TeeEditorClasses.h"
 #include "chart/editors/TeePenDlg.h"
+#include "chart/editors/TeeSubjectHandlers.h"
 #include "platform/Exception.h"
 #include "support/ScriptedDialogs.h"
 
@@ -186,6 +188,61 @@ TEST(EditorForms, HandlerGuardShowsErrorsAndCloseQueryAnswersNo)
         form.Box->setChecked(false);
     }
     EXPECT_EQ(form.Runs, runs);
+}
+
+TEST(EditorForms, BoundControlsWriteToTheObjectEditedAtTheTime)
+{
+    struct Sink {
+        int Value = 0;
+        void SetValue(int AValue) { Value = AValue; }
+    };
+    struct Form : TTeeForm {
+        Form()
+        {
+            Spin = new QSpinBox(this);
+            BindTo(Spin, &QSpinBox::valueChanged, Edited, &Sink::SetValue);
+        }
+        QSpinBox* Spin;
+        Sink* Edited = nullptr;
+    } form;
+    form.Spin->setValue(3);  // nothing edited yet: nothing written, nothing fails
+    Sink first, second;
+    form.Edited = &first;
+    form.Spin->setValue(4);
+    form.Edited = &second;
+    form.Spin->setValue(5);
+    {
+        TTeeForm::TFilling filling(&form);
+        form.Spin->setValue(6);
+    }
+    EXPECT_EQ(first.Value, 4);
+    EXPECT_EQ(second.Value, 5);
+}
+
+TEST(EditorForms, TablesBindControlsToTheSubjectsSetters)
+{
+    struct Sink {
+        bool On = false;
+        int Size = 0;
+        void SetOn(bool AOn) { On = AOn; }
+        void SetSize(int ASize) { Size = ASize; }
+    };
+    TTeeForm form;
+    Sink* edited = nullptr;
+    auto* box = new QCheckBox(&form);
+    auto* spin = new QSpinBox(&form);
+    auto* shownSpin = new QSpinBox(&form);
+    BindChecks(&form, edited, {{box, &Sink::SetOn}});
+    BindSpins(&form, edited, {{spin, &Sink::SetSize}});
+    BindSpins(&form, edited, {{shownSpin, &Sink::SetSize}}, true);
+    spin->setValue(2);  // nothing edited yet
+    Sink sink;
+    edited = &sink;
+    box->click();
+    spin->setValue(7);
+    shownSpin->setValue(9);  // the form is not shown
+    EXPECT_TRUE(sink.On);
+    EXPECT_EQ(sink.Size, 7);
 }
 
 TEST(EditorForms, RegistryFindsFormsByClassName)
