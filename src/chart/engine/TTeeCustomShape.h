@@ -16,7 +16,7 @@
 
 class TCustomTeePanel;
 
-class TTeeCustomShapeBrushPen : public TPersistent, public TPropertySetters<TTeeCustomShapeBrushPen> {
+class TTeeCustomShapeBrushPen : public TPersistent {
     Q_OBJECT
     Q_PROPERTY(TChartBrush* Brush READ GetBrush WRITE SetBrush)
     Q_PROPERTY(TChartPen* Pen READ GetPen WRITE SetPen)
@@ -50,11 +50,6 @@ protected:
     TCustomTeePanel* FParentChart;
     TChartPen* FPen;
     bool FVisible = true;
-
-private:
-    // The property setters repaint the shape when a value changed.
-    friend class TPropertySetters<TTeeCustomShapeBrushPen>;
-    void PropertyChanged() { Repaint(); }
 };
 
 // The plain stored values of a shape with their defaults (font, gradient and shadow are
