@@ -470,6 +470,8 @@ protected:
 
 private:
     void Init(TChartCustomAxes* Collection);
+    // Sets one end's automatic flag; Automatic follows: off with either end, on with both.
+    void SetAutomaticEnd(bool& End, bool OtherEnd, bool Value);
     void AddTick(int Pos) { Tick.push_back(Pos); }
 
     // value-to-pixel operations

@@ -7,6 +7,7 @@
 #include "chart/engine/TView3DOptions.h"
 #include "chart/engine/TeCanvas.h"
 #include "platform/Round.h"
+#include "platform/ScopedValue.h"
 
 namespace {
 
@@ -461,12 +462,7 @@ void TChartAxis::DrawTitle(int X, int Y)
         canvas->TextOut3D(X, Y, FParentChart->GetWidth3D() / 2, FTitle->GetCaption());
         return;
     }
-    struct Restore {
-        bool& flag;
-        bool saved;
-        ~Restore() { flag = saved; }
-    } restore{FSettings.LabelsExponent, FSettings.LabelsExponent};
-    FSettings.LabelsExponent = false;
+    const TScopedValue noExponent(FSettings.LabelsExponent, false);
     DrawAxisLabel(X, Y, FTitle->GetAngle(), FTitle->GetCaption(), FItems->Format());
 }
 
@@ -480,17 +476,12 @@ void TChartAxis::CustomDrawStartEnd(int APosLabels, int APosTitle, int APosAxis,
     EndPos = AEndPos;
     RecalcSizeCenter();
     // The grid's visibility is changed for this drawing only, without a repaint request.
+    const TQuietChange quiet(FGrid->OnChange);
     struct Restore {
         TAxisGridPen* grid;
         bool visible;
-        TNotifyEvent notify;
-        ~Restore()
-        {
-            grid->SetVisible(visible);
-            grid->OnChange = std::move(notify);
-        }
-    } restore{FGrid, FGrid->GetVisible(), std::move(FGrid->OnChange)};
-    FGrid->OnChange = nullptr;
+        ~Restore() { grid->SetVisible(visible); }
+    } restore{FGrid, FGrid->GetVisible()};
     FGrid->SetVisible(GridVisible);
     Draw(false);
 }

@@ -22,22 +22,23 @@ void TChartAxis::SetAutomatic(bool Value)
     }
 }
 
-void TChartAxis::SetAutomaticMinimum(bool Value)
+void TChartAxis::SetAutomaticEnd(bool& End, bool OtherEnd, bool Value)
 {
-    SetBooleanProperty(FSettings.AutomaticMinimum, Value);
+    SetBooleanProperty(End, Value);
     if (!Value)
         FSettings.Automatic = false;
-    else if (FSettings.AutomaticMaximum)
+    else if (OtherEnd)
         FSettings.Automatic = true;
+}
+
+void TChartAxis::SetAutomaticMinimum(bool Value)
+{
+    SetAutomaticEnd(FSettings.AutomaticMinimum, FSettings.AutomaticMaximum, Value);
 }
 
 void TChartAxis::SetAutomaticMaximum(bool Value)
 {
-    SetBooleanProperty(FSettings.AutomaticMaximum, Value);
-    if (!Value)
-        FSettings.Automatic = false;
-    else if (FSettings.AutomaticMinimum)
-        FSettings.Automatic = true;
+    SetAutomaticEnd(FSettings.AutomaticMaximum, FSettings.AutomaticMinimum, Value);
 }
 
 // An end that is not finite would make the whole range infinite (or undefined): it is

@@ -14,7 +14,6 @@
 #include "platform/Round.h"
 #include "platform/StoreChanged.h"
 #include "platform/StoredRules.h"
-#include "platform/TextLines.h"
 
 // ---- TChartLegendGradient
 
@@ -96,29 +95,6 @@ bool TLegendTitle::IsPropertyStored(const char* Name) const
     if (std::strcmp(Name, "Text") == 0) return !FText.empty();
     if (std::strcmp(Name, "TextAlignment") == 0) return FTextAlignment != taLeftJustify;
     return TTeeShape::IsPropertyStored(Name);
-}
-
-void TLegendTitle::SetText(const std::vector<AnsiString>& Value)
-{
-    FText = Value;
-    Repaint();
-}
-
-void TLegendTitle::SetCaption(const AnsiString& Value)
-{
-    FText.clear();
-    if (!Value.empty()) FText.push_back(Value);
-    Repaint();
-}
-
-QStringList TLegendTitle::GetTextList() const
-{
-    return ToQStringList(FText);
-}
-
-void TLegendTitle::SetTextList(const QStringList& Value)
-{
-    SetText(FromQStringList(Value));
 }
 
 int TLegendTitle::CalcHeight()

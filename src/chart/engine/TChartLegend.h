@@ -106,7 +106,7 @@ private:
     TCustomChartLegend* FLegend;
 };
 
-class TLegendTitle : public TTeeShape {
+class TLegendTitle : public TTeeShape, public TTitleText<TLegendTitle> {
     Q_OBJECT
     Q_PROPERTY(QStringList Text READ GetTextList WRITE SetTextList)
     Q_PROPERTY(titleenums::TAlignment TextAlignment READ GetTextAlignment WRITE SetTextAlignment)
@@ -115,10 +115,6 @@ public:
     void Assign(TPersistent* Source) override;
     bool IsPropertyStored(const char* Name) const override;
 
-    const std::vector<AnsiString>& Text() const { return FText; }
-    void SetText(const std::vector<AnsiString>& Value);
-    AnsiString GetCaption() const { return FText.empty() ? AnsiString() : FText.front(); }
-    void SetCaption(const AnsiString& Value);
     TAlignment GetTextAlignment() const { return FTextAlignment; }
     void SetTextAlignment(TAlignment Value) { SetProperty(FTextAlignment, Value); }
 
@@ -130,10 +126,7 @@ public:
 
 private:
     int FrameWidth() { return GetPen()->GetVisible() ? GetPen()->GetWidth() : 0; }
-    QStringList GetTextList() const;
-    void SetTextList(const QStringList& Value);
 
-    std::vector<AnsiString> FText;
     TAlignment FTextAlignment = taLeftJustify;
     int FHeight = 0;
 };

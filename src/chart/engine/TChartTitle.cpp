@@ -5,7 +5,6 @@
 
 #include "chart/engine/TCustomTeePanel.h"
 #include "chart/engine/TeCanvas.h"
-#include "platform/TextLines.h"
 
 // Distance between a title and the plot area, in pixels.
 int TeeTitleFootDistance = 5;
@@ -20,24 +19,29 @@ void TTeeCustomShapePosition::SetCustomPosition(bool Value)
         FCustomPosition = Value;
 }
 
+namespace {
+
+// Moves the span Low..High, keeping its length, so that it starts at Value; whether it moved.
+bool MoveSpan(int& Low, int& High, int Value)
+{
+    if (Low == Value) return false;
+    High = Value + (High - Low);
+    Low = Value;
+    return true;
+}
+
+}  // namespace
+
 void TTeeCustomShapePosition::SetLeft(int Value)
 {
     SetCustomPosition(true);
-    if (ShapeBounds.Left == Value) return;
-    const int w = ShapeBounds.Right - ShapeBounds.Left;
-    ShapeBounds.Left = Value;
-    ShapeBounds.Right = Value + w;
-    Repaint();
+    if (MoveSpan(ShapeBounds.Left, ShapeBounds.Right, Value)) Repaint();
 }
 
 void TTeeCustomShapePosition::SetTop(int Value)
 {
     SetCustomPosition(true);
-    if (ShapeBounds.Top == Value) return;
-    const int h = ShapeBounds.Bottom - ShapeBounds.Top;
-    ShapeBounds.Top = Value;
-    ShapeBounds.Bottom = Value + h;
-    Repaint();
+    if (MoveSpan(ShapeBounds.Top, ShapeBounds.Bottom, Value)) Repaint();
 }
 
 void TTeeCustomShapePosition::Assign(TPersistent* Source)
@@ -72,29 +76,6 @@ TChartFootTitle::TChartFootTitle(TCustomTeePanel* AOwner) : TChartTitle(AOwner)
     GetFont()->DefaultColor = clRed;
     GetFont()->SetColor(clRed);
     GetFont()->SetStyle(TFontStyles(fsItalic));
-}
-
-void TChartTitle::SetText(const std::vector<AnsiString>& Value)
-{
-    FText = Value;
-    Repaint();
-}
-
-void TChartTitle::SetCaption(const AnsiString& Value)
-{
-    FText.clear();
-    if (!Value.empty()) FText.push_back(Value);
-    Repaint();
-}
-
-QStringList TChartTitle::GetTextList() const
-{
-    return ToQStringList(FText);
-}
-
-void TChartTitle::SetTextList(const QStringList& Value)
-{
-    SetText(FromQStringList(Value));
 }
 
 void TChartTitle::Assign(TPersistent* Source)

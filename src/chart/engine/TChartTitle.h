@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "chart/engine/TTeeCustomShape.h"
+#include "platform/TextLines.h"
 
 namespace titleenums {
 Q_NAMESPACE
@@ -36,7 +37,33 @@ private:
     bool FCustomPosition = false;
 };
 
-class TChartTitle : public TTeeCustomShapePosition {
+// The lines of a title's text, kept by the chart's and the legend's titles; a change
+// repaints the title (Owner derives from this and from a shape).
+template <typename Owner>
+class TTitleText {
+public:
+    const std::vector<AnsiString>& Text() const { return FText; }
+    void SetText(const std::vector<AnsiString>& Value)
+    {
+        FText = Value;
+        static_cast<Owner*>(this)->Repaint();
+    }
+    // The first line; setting it replaces all lines (none for an empty value).
+    AnsiString GetCaption() const { return FText.empty() ? AnsiString() : FText.front(); }
+    void SetCaption(const AnsiString& Value)
+    {
+        SetText(Value.empty() ? std::vector<AnsiString>() : std::vector<AnsiString>{Value});
+    }
+
+protected:
+    // The stored "Text" property.
+    QStringList GetTextList() const { return ToQStringList(FText); }
+    void SetTextList(const QStringList& Value) { SetText(FromQStringList(Value)); }
+
+    std::vector<AnsiString> FText;
+};
+
+class TChartTitle : public TTeeCustomShapePosition, public TTitleText<TChartTitle> {
     Q_OBJECT
     Q_PROPERTY(bool AdjustFrame READ GetAdjustFrame WRITE SetAdjustFrame)
     Q_PROPERTY(titleenums::TAlignment Alignment READ GetAlignment WRITE SetAlignment)
@@ -50,11 +77,6 @@ public:
     void SetAdjustFrame(bool Value) { SetProperty(FAdjustFrame, Value); }
     TAlignment GetAlignment() const { return FAlignment; }
     void SetAlignment(TAlignment Value) { SetProperty(FAlignment, Value); }
-    const std::vector<AnsiString>& Text() const { return FText; }
-    void SetText(const std::vector<AnsiString>& Value);
-    // The first line; setting it replaces all lines (none for an empty value).
-    AnsiString GetCaption() const { return FText.empty() ? AnsiString() : FText.front(); }
-    void SetCaption(const AnsiString& Value);
     bool OnTop() const { return FOnTop; }
 
     // Whether the title is visible and (X, Y) lies inside its box.
@@ -68,12 +90,8 @@ protected:
     bool FOnTop = true;
 
 private:
-    QStringList GetTextList() const;
-    void SetTextList(const QStringList& Value);
-
     bool FAdjustFrame = true;
     TAlignment FAlignment = taCenter;
-    std::vector<AnsiString> FText;
 };
 
 class TChartFootTitle : public TChartTitle {

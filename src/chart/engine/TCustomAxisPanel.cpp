@@ -2,7 +2,6 @@
 #include "chart/engine/TCustomAxisPanel.h"
 
 #include <algorithm>
-#include <string>
 
 #include <QPrinter>
 #include "chart/engine/ChartTextFormat.h"
@@ -17,6 +16,8 @@
 #include "chart/engine/TeeConst.h"
 #include "chart/engine/TeePalette.h"
 
+#include "platform/ScopedValue.h"
+#include "platform/StoredRules.h"
 #include "platform/TPrinter.h"
 
 TCustomAxisPanel::TCustomAxisPanel(QWidget* parent)
@@ -346,7 +347,7 @@ bool TCustomAxisPanel::IsAxisVisible(TChartAxis* Axis)
 
 bool TCustomAxisPanel::CalcIsAxisVisible(TChartAxis* Axis)
 {
-    if (!FAxisVisible || !Axis->GetVisible()) return false;
+    if (!FSettings.AxisVisible || !Axis->GetVisible()) return false;
     if (Axis->IsDepthAxis) return FView3D;
     if (SeriesCount() == 0) return true;
     bool anyActive = false;
@@ -402,7 +403,7 @@ double TCustomAxisPanel::InternalMinMax(TChartAxis* Axis, bool IsMin, bool IsX)
         }
         return result;
     }
-    if (FMaxPointsPerPage > 0) {
+    if (FSettings.MaxPointsPerPage > 0) {
         TChartSeries* firstSeries = GetAxisSeries(Axis);
         const bool pagedIsX = !firstSeries || firstSeries->YMandatory();
         if (pagedIsX == IsX) {
@@ -415,9 +416,9 @@ double TCustomAxisPanel::InternalMinMax(TChartAxis* Axis, bool IsMin, bool IsX)
             if (IsMin) return firstValue;
             const double lastValue = list->Value(last);
             const int n = last - first + 1;
-            if (!FScaleLastPage && n < FMaxPointsPerPage) {
-                const double span =
-                    lastValue == firstValue ? FMaxPointsPerPage : (lastValue - firstValue) * FMaxPointsPerPage;
+            if (!FSettings.ScaleLastPage && n < FSettings.MaxPointsPerPage) {
+                const double span = lastValue == firstValue ? FSettings.MaxPointsPerPage
+                                                            : (lastValue - firstValue) * FSettings.MaxPointsPerPage;
                 return firstValue + span / n;
             }
             return lastValue;
@@ -448,15 +449,15 @@ AnsiString TCustomAxisPanel::AxisLabelText(TChartAxis* Axis, double Value)
 void TCustomAxisPanel::Set3DPercent(int Value)
 {
     if (Value < 1 || Value > 100) throw ChartException(FormatChartText(TeeMsg_3dPercent, {"1", "100"}));
-    SetIntegerProperty(FChart3DPercent, Value);
+    SetIntegerProperty(FSettings.Chart3DPercent, Value);
 }
 
 void TCustomAxisPanel::SetMaxPointsPerPage(int Value)
 {
     if (Value < 0) throw ChartException(TeeMsg_MaxPointsPerPage);
-    FMaxPointsPerPage = Value;
+    FSettings.MaxPointsPerPage = Value;
     const int pages = NumPages();
-    if (FPage > pages) SetIntegerProperty(FPage, pages);
+    if (FSettings.Page > pages) SetIntegerProperty(FSettings.Page, pages);
     Invalidate();
     BroadcastChangePage();
 }
@@ -465,8 +466,8 @@ void TCustomAxisPanel::SetPage(int Value)
 {
     const int pages = NumPages();
     Value = std::clamp(Value, 1, std::max(1, pages));
-    if (Value == FPage) return;
-    SetIntegerProperty(FPage, Value);
+    if (Value == FSettings.Page) return;
+    SetIntegerProperty(FSettings.Page, Value);
     BroadcastChangePage();
     if (OnPageChange) OnPageChange(this);
 }
@@ -479,7 +480,7 @@ void TCustomAxisPanel::BroadcastChangePage()
 
 int TCustomAxisPanel::NumPages()
 {
-    if (FMaxPointsPerPage < 1 || SeriesCount() == 0) return 1;
+    if (FSettings.MaxPointsPerPage < 1 || SeriesCount() == 0) return 1;
     const bool yMandatory = GetSeries(0)->YMandatory();
     TChartAxis* a = yMandatory ? TopAxis() : LeftAxis();
     TChartAxis* b = yMandatory ? BottomAxis() : RightAxis();
@@ -488,7 +489,7 @@ int TCustomAxisPanel::NumPages()
         for (TChartSeries* s : *FSeriesList)
             if (s->GetActive() && s->AssociatedToAxis(axis)) count = std::max(count, s->Count());
         if (count < 1) return 1;
-        return count / FMaxPointsPerPage + (count % FMaxPointsPerPage != 0 ? 1 : 0);
+        return count / FSettings.MaxPointsPerPage + (count % FSettings.MaxPointsPerPage != 0 ? 1 : 0);
     };
     return std::max(pages(a), pages(b));
 }
@@ -500,7 +501,7 @@ void TCustomAxisPanel::PrintPages(int FromPage, int ToPage)
     printer->BeginDoc();
     if (ToPage == 0) ToPage = NumPages();
     if (FromPage == 0) FromPage = 1;
-    const int old = FPage;
+    const int old = FSettings.Page;
     const TRect R = ChartPrintRect();
     try {
         for (int p = FromPage; p <= ToPage; ++p) {
@@ -589,38 +590,32 @@ void TCustomAxisPanel::RemovedDataSource(TChartSeries* Series, QObject* Componen
 
 bool TCustomAxisPanel::IsPropertyStored(const char* Name) const
 {
-    const std::string n = Name;
-    if (n == "Chart3DPercent") return FChart3DPercent != 15;
-    if (n == "AxisBehind") return !FAxisBehind;
-    if (n == "AxisVisible") return !FAxisVisible;
-    if (n == "ClipPoints") return !FClipPoints;
-    if (n == "View3DWalls") return !FView3DWalls;
-    if (n == "MaxPointsPerPage") return FMaxPointsPerPage != 0;
-    if (n == "Page") return FPage != 1;
-    if (n == "ScaleLastPage") return !FScaleLastPage;
-    if (n == "CustomAxes") return FCustomAxes->Count() > 0;
-    if (n == "SeriesGroups") return FSeriesList->Groups().Count() > 0;
+    static const TAxisPanelSettings defaults;
+    const TStoredRule rules[] = {
+        {"Chart3DPercent", FSettings.Chart3DPercent != defaults.Chart3DPercent},
+        {"AxisBehind", FSettings.AxisBehind != defaults.AxisBehind},
+        {"AxisVisible", FSettings.AxisVisible != defaults.AxisVisible},
+        {"ClipPoints", FSettings.ClipPoints != defaults.ClipPoints},
+        {"View3DWalls", FSettings.View3DWalls != defaults.View3DWalls},
+        {"ScaleLastPage", FSettings.ScaleLastPage != defaults.ScaleLastPage},
+        {"MaxPointsPerPage", FSettings.MaxPointsPerPage != defaults.MaxPointsPerPage},
+        {"Page", FSettings.Page != defaults.Page},
+        {"CustomAxes", FCustomAxes->Count() > 0},
+        {"SeriesGroups", FSeriesList->Groups().Count() > 0},
+    };
+    if (const auto stored = StoredByRule(rules, Name)) return *stored;
     return TCustomTeePanelExtended::IsPropertyStored(Name);
 }
 
 void TCustomAxisPanel::Assign(QObject* Source)
 {
     if (auto* p = qobject_cast<TCustomAxisPanel*>(Source)) {
-        const bool old = AutoRepaint;
-        AutoRepaint = false;
-        FChart3DPercent = p->FChart3DPercent;
-        FAxisBehind = p->FAxisBehind;
-        FAxisVisible = p->FAxisVisible;
+        const TScopedValue noRepaint(AutoRepaint, false);
+        FSettings = p->FSettings;
         // Each standard axis keeps its own depth position (see TChartAxis::Assign).
         for (int i = 0; i < 6; ++i) FAxes->Get(i)->Assign(p->FAxes->Get(i));
-        FClipPoints = p->FClipPoints;
         ColorPalette = p->ColorPalette;
         FCustomAxes->Assign(p->FCustomAxes.get());
-        FMaxPointsPerPage = p->FMaxPointsPerPage;
-        FPage = p->FPage;
-        FScaleLastPage = p->FScaleLastPage;
-        FView3DWalls = p->FView3DWalls;
-        AutoRepaint = old;
     }
     TCustomTeePanelExtended::Assign(Source);
 }

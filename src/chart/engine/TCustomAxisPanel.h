@@ -28,6 +28,18 @@ public:
 
 using TChartSeriesClassFactory = std::function<TChartSeries*(QObject* Owner)>;
 
+// The chart's own stored values with their defaults.
+struct TAxisPanelSettings {
+    int Chart3DPercent = 15;
+    bool AxisBehind = true;
+    bool AxisVisible = true;
+    bool ClipPoints = true;
+    bool View3DWalls = true;
+    bool ScaleLastPage = true;
+    int MaxPointsPerPage = 0;
+    int Page = 1;
+};
+
 class TCustomAxisPanel : public TCustomTeePanelExtended, public ISeriesHost {
     Q_OBJECT
     Q_PROPERTY(int Chart3DPercent READ GetChart3DPercent WRITE Set3DPercent)
@@ -136,21 +148,21 @@ public:
     TAxisOnGetNextLabel& OnGetNextAxisLabelEvent() override { return OnGetNextAxisLabel; }
 
     // ---- settings
-    int GetChart3DPercent() const { return FChart3DPercent; }
+    int GetChart3DPercent() const { return FSettings.Chart3DPercent; }
     void Set3DPercent(int Value);
-    bool GetAxisBehind() const override { return FAxisBehind; }
-    void SetAxisBehind(bool Value) override { SetBooleanProperty(FAxisBehind, Value); }
-    bool GetAxisVisible() const override { return FAxisVisible; }
-    void SetAxisVisible(bool Value) override { SetBooleanProperty(FAxisVisible, Value); }
-    bool GetClipPoints() const { return FClipPoints; }
-    void SetClipPoints(bool Value) { SetBooleanProperty(FClipPoints, Value); }
-    bool GetView3DWalls() const { return FView3DWalls; }
-    void SetView3DWalls(bool Value) { SetBooleanProperty(FView3DWalls, Value); }
-    bool GetScaleLastPage() const { return FScaleLastPage; }
-    void SetScaleLastPage(bool Value) { SetBooleanProperty(FScaleLastPage, Value); }
-    int GetMaxPointsPerPage() const override { return FMaxPointsPerPage; }
+    bool GetAxisBehind() const override { return FSettings.AxisBehind; }
+    void SetAxisBehind(bool Value) override { SetBooleanProperty(FSettings.AxisBehind, Value); }
+    bool GetAxisVisible() const override { return FSettings.AxisVisible; }
+    void SetAxisVisible(bool Value) override { SetBooleanProperty(FSettings.AxisVisible, Value); }
+    bool GetClipPoints() const { return FSettings.ClipPoints; }
+    void SetClipPoints(bool Value) { SetBooleanProperty(FSettings.ClipPoints, Value); }
+    bool GetView3DWalls() const { return FSettings.View3DWalls; }
+    void SetView3DWalls(bool Value) { SetBooleanProperty(FSettings.View3DWalls, Value); }
+    bool GetScaleLastPage() const { return FSettings.ScaleLastPage; }
+    void SetScaleLastPage(bool Value) { SetBooleanProperty(FSettings.ScaleLastPage, Value); }
+    int GetMaxPointsPerPage() const override { return FSettings.MaxPointsPerPage; }
     void SetMaxPointsPerPage(int Value);
-    int GetPage() const override { return FPage; }
+    int GetPage() const override { return FSettings.Page; }
     void SetPage(int Value);
     int NumPages();
     void PrintPages(int FromPage = 0, int ToPage = 0);
@@ -229,14 +241,7 @@ protected:
     void BroadcastChangePage();
 
 private:
-    int FChart3DPercent = 15;
-    bool FAxisBehind = true;
-    bool FAxisVisible = true;
-    bool FClipPoints = true;
-    bool FView3DWalls = true;
-    bool FScaleLastPage = true;
-    int FMaxPointsPerPage = 0;
-    int FPage = 1;
+    TAxisPanelSettings FSettings;
     std::unique_ptr<TChartSeriesList> FSeriesList;
     std::unique_ptr<TChartTools> FTools;
     std::unique_ptr<TChartCustomAxes> FCustomAxes;

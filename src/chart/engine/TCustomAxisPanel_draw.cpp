@@ -10,6 +10,7 @@
 #include "chart/engine/TSeriesMarks.h"
 #include "chart/engine/TeeGeometry.h"
 #include "platform/Round.h"
+#include "platform/ScopedValue.h"
 
 void TCustomAxisPanel::CalcInvertedRotation()
 {
@@ -27,7 +28,7 @@ void TCustomAxisPanel::CalcSize3DWalls()
         SeriesWidth3D = SeriesHeight3D = Width3D = Height3D = 0;
         return;
     }
-    double f = FChart3DPercent * 0.001;
+    double f = FSettings.Chart3DPercent * 0.001;
     if (!FView3DOptions->GetOrthogonal()) f *= 2;
     // An orthogonal angle near 90 or 270 degrees makes the ratio huge (of either sign): the
     // sizes are kept to the pixel limit, so no size is ever INT_MIN or overflows.
@@ -52,13 +53,7 @@ bool TCustomAxisPanel::DrawBackWallAfter(int Z)
 
 void TCustomAxisPanel::InternalDraw(const TRect& UserRect)
 {
-    const bool oldRepaint = AutoRepaint;
-    AutoRepaint = false;
-    struct Restore {
-        bool& flag;
-        bool value;
-        ~Restore() { flag = value; }
-    } restore{AutoRepaint, oldRepaint};
+    const TScopedValue noRepaint(AutoRepaint, false);
 
     TCanvas3D* canvas = FCanvas.get();
     const bool fullRotation = canvas->GetSupportsFullRotation();
@@ -149,7 +144,7 @@ void TCustomAxisPanel::InternalDraw(const TRect& UserRect)
     }
 
     DrawWalls();
-    if (FAxisBehind) {
+    if (FSettings.AxisBehind) {
         BroadcastToolEvent(cteBeforeDrawAxes);
         DrawAxes();
     }
@@ -157,7 +152,7 @@ void TCustomAxisPanel::InternalDraw(const TRect& UserRect)
     DoOnBeforeDrawSeries();
     DrawSeries();
     BroadcastToolEvent(cteAfterDrawSeries);
-    if (!FAxisBehind) {
+    if (!FSettings.AxisBehind) {
         BroadcastToolEvent(cteBeforeDrawAxes);
         DrawAxes();
     }
@@ -170,7 +165,7 @@ void TCustomAxisPanel::InternalDraw(const TRect& UserRect)
 
 void TCustomAxisPanel::DrawAxes()
 {
-    if (!FAxisVisible) return;
+    if (!FSettings.AxisVisible) return;
     DoOnBeforeDrawAxes();
     const bool skipBottom = DrawBackWallAfter(0);
     for (int i = 0; i < FAxes->Count(); ++i) {
@@ -215,7 +210,7 @@ void TCustomAxisPanel::DrawSeriesGroup(TChartSeries* First)
             last = last == -1 ? s->LastValueIndex : std::max(last, s->LastValueIndex);
         }
         s->DoBeforeDrawValues();
-        if (FClipPoints && !clipped) clipped = ClipSeriesRect();
+        if (FSettings.ClipPoints && !clipped) clipped = ClipSeriesRect();
     }
     if (first != -1) {
         const bool forward = First->DrawValuesForward();
@@ -255,7 +250,7 @@ void TCustomAxisPanel::DrawSeries()
             s->CalcFirstLastVisibleIndex();
             if (s->FirstValueIndex == -1) continue;
             s->DoBeforeDrawValues();
-            const bool clip = s->UseAxis() && FClipPoints && ClipSeriesRect();
+            const bool clip = s->UseAxis() && FSettings.ClipPoints && ClipSeriesRect();
             s->DrawAllValues();
             if (clip) FCanvas->UnClipRectangle();
             DrawMarksOf(s);

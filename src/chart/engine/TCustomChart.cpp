@@ -15,6 +15,7 @@
 #include "chart/engine/TeeConst.h"
 #include "chart/engine/TeeGeometry.h"
 #include "chart/engine/TeePalette.h"
+#include "platform/ScopedValue.h"
 
 double AnimatedZoomFactor = 3.0;
 TShiftState TeeScrollKeyShift = 0;
@@ -420,8 +421,7 @@ void TCustomChart::Loaded()
 void TCustomChart::Assign(QObject* Source)
 {
     if (auto* c = qobject_cast<TCustomChart*>(Source)) {
-        const bool old = AutoRepaint;
-        AutoRepaint = false;
+        const TScopedValue noRepaint(AutoRepaint, false);
         ColorPaletteIndex = c->ColorPaletteIndex;
         FTitle->Assign(c->FTitle);
         FSubTitle->Assign(c->FSubTitle);
@@ -430,7 +430,6 @@ void TCustomChart::Assign(QObject* Source)
         FLegend->Assign(c->FLegend);
         FScrollMouseButton = c->FScrollMouseButton;
         FWalls->Assign(c->FWalls);
-        AutoRepaint = old;
     }
     TCustomAxisPanel::Assign(Source);
 }

@@ -8,6 +8,7 @@
 #include "chart/engine/TeeGeometry.h"
 #include "platform/Dialogs.h"
 #include "platform/Exception.h"
+#include "platform/ScopedValue.h"
 #include "platform/StoreChanged.h"
 
 bool TeeClipWhenPrinting = true;
@@ -150,10 +151,8 @@ void TCustomTeePanel::SetInternalCanvas(TCanvas3D* NewCanvas)
     if (NewCanvas == FCanvas.get()) return;
     NewCanvas->SetCanvas(FWindowCanvas.get());
     if (FCanvas) {
-        const bool old = AutoRepaint;
-        AutoRepaint = false;
+        const TScopedValue noRepaint(AutoRepaint, false);
         NewCanvas->Assign(FCanvas.get());
-        AutoRepaint = old;
     }
     FCanvas.reset(NewCanvas);
     if (AutoRepaint) Invalidate();
@@ -310,13 +309,7 @@ void TCustomTeePanel::Draw(TCanvas* UserCanvas, const TRect& UserRect)
     ReCalcWidthHeight();
     {
         // Property changes made while the chart draws itself request no further draw.
-        const bool old = AutoRepaint;
-        AutoRepaint = false;
-        struct Restore {
-            bool& flag;
-            bool value;
-            ~Restore() { flag = value; }
-        } restore{AutoRepaint, old};
+        const TScopedValue noRepaint(AutoRepaint, false);
         InternalDraw(ChartBounds);
     }
     if (toWindow && SharePicture(UserRect)) {
@@ -521,22 +514,22 @@ void TCustomTeePanel::Assign(QObject* Source)
         const char* from = Source ? Source->metaObject()->className() : "nil";
         throw EConvertError(AnsiString("Cannot assign a ") + from + " to a " + metaObject()->className());
     }
-    const bool old = AutoRepaint;
-    AutoRepaint = false;
-    FBorder->Assign(p->FBorder);
-    FBorderRound = p->FBorderRound;
-    SetBufferedDisplay(p->GetBufferedDisplay());
-    PrintMargins = p->PrintMargins;
-    PrintProportional = p->PrintProportional;
-    PrintResolution = p->PrintResolution;
-    std::copy(std::begin(p->FMargins), std::end(p->FMargins), std::begin(FMargins));
-    FMarginUnits = p->FMarginUnits;
-    SetMonochrome(p->GetMonochrome());
-    FShadow->Assign(p->FShadow);
-    FView3D = p->FView3D;
-    FView3DOptions->Assign(p->FView3DOptions);
-    SetColor(p->GetColor());
-    AutoRepaint = old;
+    {
+        const TScopedValue noRepaint(AutoRepaint, false);
+        FBorder->Assign(p->FBorder);
+        FBorderRound = p->FBorderRound;
+        SetBufferedDisplay(p->GetBufferedDisplay());
+        PrintMargins = p->PrintMargins;
+        PrintProportional = p->PrintProportional;
+        PrintResolution = p->PrintResolution;
+        std::copy(std::begin(p->FMargins), std::end(p->FMargins), std::begin(FMargins));
+        FMarginUnits = p->FMarginUnits;
+        SetMonochrome(p->GetMonochrome());
+        FShadow->Assign(p->FShadow);
+        FView3D = p->FView3D;
+        FView3DOptions->Assign(p->FView3DOptions);
+        SetColor(p->GetColor());
+    }
     Invalidate();
 }
 

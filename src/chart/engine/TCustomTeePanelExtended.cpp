@@ -2,6 +2,8 @@
 
 #include <QPalette>
 
+#include "platform/ScopedValue.h"
+
 // ---- TBackImage
 
 void TBackImage::PropertyChanged()
@@ -87,13 +89,11 @@ bool TCustomTeePanelExtended::IsPropertyStored(const char* Name) const
 void TCustomTeePanelExtended::Assign(QObject* Source)
 {
     if (auto* p = qobject_cast<TCustomTeePanelExtended*>(Source)) {
-        const bool old = AutoRepaint;
-        AutoRepaint = false;
+        const TScopedValue noRepaint(AutoRepaint, false);
         SetBackImage(p->FBackImage);
         SetGradient(p->FGradient);
         FAllowPanning = p->FAllowPanning;
         FZoom->Assign(p->FZoom);
-        AutoRepaint = old;
     }
     TCustomTeePanel::Assign(Source);
 }

@@ -511,25 +511,27 @@ void TTeeCanvas3D::TriangleWithZ(const TPoint& P1, const TPoint& P2, const TPoin
 
 void TTeeCanvas3D::RectangleWithZ(const TRect& Rect, int Z)
 {
-    Calc3DPoint(FourPoints[0], Rect.Left, Rect.Top, Z);
-    Calc3DPoint(FourPoints[1], Rect.Right, Rect.Top, Z);
-    Calc3DPoint(FourPoints[2], Rect.Right, Rect.Bottom, Z);
-    Calc3DPoint(FourPoints[3], Rect.Left, Rect.Bottom, Z);
-    PolygonFour();
+    PolygonFour3D({{{Rect.Left, Rect.Top, Z},
+                    {Rect.Right, Rect.Top, Z},
+                    {Rect.Right, Rect.Bottom, Z},
+                    {Rect.Left, Rect.Bottom, Z}}});
 }
 
 void TTeeCanvas3D::PlaneWithZ(const TPoint& P1, const TPoint& P2, const TPoint& P3, const TPoint& P4, int Z)
 {
-    Calc3DPoint(FourPoints[0], P1.X, P1.Y, Z);
-    Calc3DPoint(FourPoints[1], P2.X, P2.Y, Z);
-    Calc3DPoint(FourPoints[2], P3.X, P3.Y, Z);
-    Calc3DPoint(FourPoints[3], P4.X, P4.Y, Z);
-    PolygonFour();
+    PolygonFour3D({{{P1.X, P1.Y, Z}, {P2.X, P2.Y, Z}, {P3.X, P3.Y, Z}, {P4.X, P4.Y, Z}}});
 }
 
 void TTeeCanvas3D::PolygonFour()
 {
     Canvas->Polygon(FourPoints.data(), 4);
+}
+
+void TTeeCanvas3D::PolygonFour3D(const std::array<TPoint3D, 4>& Corners)
+{
+    for (std::size_t i = 0; i < Corners.size(); ++i)
+        Calc3DPoint(FourPoints[i], Corners[i].X, Corners[i].Y, Corners[i].Z);
+    PolygonFour();
 }
 
 void TTeeCanvas3D::Sphere(int X, int Y, int Z, double Radius)

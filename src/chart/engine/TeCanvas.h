@@ -342,6 +342,8 @@ public:
     // ---- virtual operations added here
     // Fills and outlines FourPoints with the current pen and brush.
     virtual void PolygonFour();
+    // Maps the four corners into FourPoints and fills them (PolygonFour).
+    void PolygonFour3D(const std::array<TPoint3D, 4>& Corners);
     virtual void DeleteBitmap();
     virtual void TransferBitmap(int Left, int Top, TCanvas* ACanvas);
 

@@ -121,29 +121,17 @@ void TTeeCanvas3D::Cube(int Left, int Right, int Top, int Bottom, int Z0, int Z1
 
 void TTeeCanvas3D::RectangleZ(int Left, int Top, int Bottom, int Z0, int Z1)
 {
-    Calc3DPoint(FourPoints[0], Left, Top, Z0);
-    Calc3DPoint(FourPoints[1], Left, Top, Z1);
-    Calc3DPoint(FourPoints[2], Left, Bottom, Z1);
-    Calc3DPoint(FourPoints[3], Left, Bottom, Z0);
-    PolygonFour();
+    PolygonFour3D({{{Left, Top, Z0}, {Left, Top, Z1}, {Left, Bottom, Z1}, {Left, Bottom, Z0}}});
 }
 
 void TTeeCanvas3D::RectangleY(int Left, int Top, int Right, int Z0, int Z1)
 {
-    Calc3DPoint(FourPoints[0], Left, Top, Z0);
-    Calc3DPoint(FourPoints[1], Right, Top, Z0);
-    Calc3DPoint(FourPoints[2], Right, Top, Z1);
-    Calc3DPoint(FourPoints[3], Left, Top, Z1);
-    PolygonFour();
+    PolygonFour3D({{{Left, Top, Z0}, {Right, Top, Z0}, {Right, Top, Z1}, {Left, Top, Z1}}});
 }
 
 void TTeeCanvas3D::Plane3D(const TPoint& A, const TPoint& B, int Z0, int Z1)
 {
-    Calc3DPoint(FourPoints[0], A.X, A.Y, Z0);
-    Calc3DPoint(FourPoints[1], B.X, B.Y, Z0);
-    Calc3DPoint(FourPoints[2], B.X, B.Y, Z1);
-    Calc3DPoint(FourPoints[3], A.X, A.Y, Z1);
-    PolygonFour();
+    PolygonFour3D({{{A.X, A.Y, Z0}, {B.X, B.Y, Z0}, {B.X, B.Y, Z1}, {A.X, A.Y, Z1}}});
 }
 
 void TTeeCanvas3D::PlaneFour3D(TFourPoints& Points, int Z0, int Z1)

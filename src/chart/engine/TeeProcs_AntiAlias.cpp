@@ -1,32 +1,33 @@
+#include <optional>
+
 #include "chart/engine/TCustomTeePanel.h"
 #include "chart/engine/TeCanvas.h"
 #include "chart/engine/TeeProcs.h"
+#include "platform/ScopedValue.h"
 #include "platform/TBitmap.h"
 
 std::unique_ptr<TBitmap> TeeAntiAlias(TCustomTeePanel* Panel)
 {
-    const bool oldAutoRepaint = Panel->AutoRepaint;
-    Panel->AutoRepaint = false;
+    const TScopedValue noRepaint(Panel->AutoRepaint, false);
     const int W = Panel->Width();
     const int H = Panel->Height();
-    TView3DOptions* view = Panel->GetView3DOptions();
-    const int oldZoom = view->GetFontZoom();
-    auto* canvas = dynamic_cast<TTeeCanvas3D*>(Panel->GetCanvas());
-    const bool oldBuffered = canvas ? canvas->BufferedDisplay : false;
     std::unique_ptr<TBitmap> large;
-    try {
-        view->SetFontZoom(oldZoom * 2);
+    {
+        // The chart drawn at twice the size with twice the font zoom; all is put back also
+        // when drawing fails.
+        TView3DOptions* view = Panel->GetView3DOptions();
+        struct RestoreZoom {
+            TView3DOptions* view;
+            int zoom;
+            ~RestoreZoom() { view->SetFontZoom(zoom); }
+        } restoreZoom{view, view->GetFontZoom()};
         // Only the flag: switching the buffering itself would drop the window's picture.
-        if (canvas) canvas->BufferedDisplay = false;
+        std::optional<TScopedValue<bool>> unbuffered;
+        if (auto* canvas = dynamic_cast<TTeeCanvas3D*>(Panel->GetCanvas()))
+            unbuffered.emplace(canvas->BufferedDisplay, false);
+        view->SetFontZoom(restoreZoom.zoom * 2);
         large = Panel->TeeCreateBitmap(Panel->GetColor(), TRect(0, 0, 2 * W, 2 * H), pf24bit);
-    } catch (...) {
-        if (canvas) canvas->BufferedDisplay = oldBuffered;
-        view->SetFontZoom(oldZoom);
-        Panel->AutoRepaint = oldAutoRepaint;
-        throw;
     }
-    if (canvas) canvas->BufferedDisplay = oldBuffered;
-    view->SetFontZoom(oldZoom);
 
     auto result = std::make_unique<TBitmap>();
     result->SetPixelFormat(pf24bit);
@@ -46,6 +47,5 @@ std::unique_ptr<TBitmap> TeeAntiAlias(TCustomTeePanel* Panel)
             }
         }
     }
-    Panel->AutoRepaint = oldAutoRepaint;
     return result;
 }
