@@ -79,10 +79,7 @@ TBrushDialog::TBrushDialog(QWidget* Owner) : TTeeForm(Owner)
         TeeDrawTexture(Textures[i].get(), int(i));
     }
 
-    BindModal(Button2, mrOk);
-    BindModal(Button3, mrCancel, [this] { Button3Click(); });
-    SetDefaultButton(Button2);
-    SetCancelButton(Button3);
+    BindOkCancel(Button2, Button3, [this] { Button3Click(); });
     Bind(LStyle, &QListWidget::currentRowChanged, [this] { LStyleClick(); });
     Bind(Button1, &QPushButton::clicked, [this] { Button1Click(); });
     BColor->OnClick = [this](QObject*) { LStyle->viewport()->update(); };

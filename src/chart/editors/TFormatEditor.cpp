@@ -87,10 +87,7 @@ TFormatEditor::TFormatEditor(QWidget* Owner) : TTeeForm(Owner)
     // The four choices are exclusive, but they sit in two places: the handlers untick.
     for (QRadioButton* b : {RBDate, RBGeo, RBCustom, RBInteger}) b->setAutoExclusive(false);
 
-    BindModal(Button1, mrOk);
-    BindModal(Button2, mrCancel);
-    SetDefaultButton(Button1);
-    SetCancelButton(Button2);
+    BindOkCancel(Button1, Button2);
     for (QRadioButton* b : {RBDate, RBGeo, RBCustom})
         Bind(b, &QRadioButton::toggled, [this, b](bool on) {
             if (!on) return;

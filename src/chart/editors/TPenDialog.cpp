@@ -38,10 +38,7 @@ TPenDialog::TPenDialog(QWidget* Owner) : TTeeForm(Owner)
     BOk = TeePlace(new QPushButton("OK", this), 182, 4, 60, 25);
     BCancel = TeePlace(new QPushButton("Cancel", this), 182, 33, 60, 25);
 
-    BindModal(BOk, mrOk);
-    BindModal(BCancel, mrCancel, [this] { BCancelClick(); });
-    SetDefaultButton(BOk);
-    SetCancelButton(BCancel);
+    BindOkCancel(BOk, BCancel, [this] { BCancelClick(); });
     Bind(CBVisible, &QCheckBox::toggled, [this] { CBVisibleClick(); });
     Bind(SEWidth, &QSpinBox::valueChanged, [this] { SEWidthChange(); });
     Bind(CBStyle, &QComboBox::currentIndexChanged, [this] { CBStyleChange(); });

@@ -158,6 +158,14 @@ void TTeeForm::BindModal(QAbstractButton* Button, int Result, std::function<void
     });
 }
 
+void TTeeForm::BindOkCancel(QAbstractButton* Ok, QAbstractButton* Cancel, std::function<void()> OnCancel)
+{
+    BindModal(Ok, mrOk);
+    BindModal(Cancel, mrCancel, std::move(OnCancel));
+    SetDefaultButton(Ok);
+    SetCancelButton(Cancel);
+}
+
 void TTeeForm::showEvent(QShowEvent* Event)
 {
     QDialog::showEvent(Event);

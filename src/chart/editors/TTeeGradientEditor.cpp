@@ -118,10 +118,7 @@ void TTeeGradientEditor::BuildControls()
     BOk = TeePlace(new QPushButton("OK", Panel1), 88, 4, 75, 25);
     BCancel = TeePlace(new QPushButton("Cancel", Panel1), 168, 4, 75, 25);
 
-    BindModal(BOk, mrOk);
-    BindModal(BCancel, mrCancel, [this] { BCancelClick(); });
-    SetDefaultButton(BOk);
-    SetCancelButton(BCancel);
+    BindOkCancel(BOk, BCancel, [this] { BCancelClick(); });
     Bind(Gallery, &QListWidget::currentRowChanged, [this] { GalleryClick(); });
     Bind(CBVisible, &QCheckBox::toggled, [this] { CBVisibleClick(); });
     Bind(CBDirection, &QComboBox::currentIndexChanged, [this] { CBDirectionChange(); });
