@@ -5,21 +5,16 @@
 #include <functional>
 #include <utility>
 
+#include "platform/ScopedValue.h"
+
 using TNotifyEvent = std::function<void(QObject* Sender)>;
 
 // Holds an object's change notices back for a scope (settings made while drawing, or an
 // owner's own defaults): the event is put back when the scope ends, and nothing is sent
 // for what changed meanwhile.
-class TQuietChange {
+class TQuietChange : public TScopedValue<TNotifyEvent> {
 public:
-    explicit TQuietChange(TNotifyEvent& Event) : FEvent(Event), FKept(std::move(Event)) { FEvent = nullptr; }
-    ~TQuietChange() { FEvent = std::move(FKept); }
-    TQuietChange(const TQuietChange&) = delete;
-    TQuietChange& operator=(const TQuietChange&) = delete;
-
-private:
-    TNotifyEvent& FEvent;
-    TNotifyEvent FKept;
+    explicit TQuietChange(TNotifyEvent& Event) : TScopedValue(Event, nullptr) {}
 };
 
 // The setter of a part its owner creates on first use: no value removes the part, a value is

@@ -19,6 +19,11 @@ TCustomChart* ChartOf(IChartHost* Host)
     return dynamic_cast<TCustomChart*>(Host);
 }
 
+TCustomChart* ChartOf(TCustomTeePanel* Panel)
+{
+    return qobject_cast<TCustomChart*>(Panel);
+}
+
 void Show(TChartEditForm& Editor)
 {
     Editor.ShowModal();
@@ -36,6 +41,16 @@ void EditSeriesPage(TChartSeries* Series, const std::function<void(TChartEditFor
         editor->SetTabSeries();
         Turn(*editor);
     }
+    Show(*editor);
+}
+
+// Opens the editor on the chart of Element, pointed at the element (Initial) and turned to Tab.
+template <class T>
+void EditElement(T* Element, T* TChartEditForm::*Initial, int Tab)
+{
+    auto editor = TeeCreateChartEditor(ChartOf(Element->ParentChart()));
+    editor.get()->*Initial = Element;
+    editor->DefaultTab = Tab;
     Show(*editor);
 }
 
@@ -69,33 +84,22 @@ void EditChartLegend(QWidget* Form, TCustomChart* Chart)
 
 void EditChartAxis(QWidget*, TChartAxis* Axis)
 {
-    auto editor = TeeCreateChartEditor(ChartOf(Axis->ParentChart()));
-    editor->InitialAxis = Axis;
-    editor->DefaultTab = cetAxis;
-    Show(*editor);
+    EditElement(Axis, &TChartEditForm::InitialAxis, cetAxis);
 }
 
 void EditChartTitle(QWidget*, TChartTitle* Title)
 {
-    auto editor = TeeCreateChartEditor(qobject_cast<TCustomChart*>(Title->ParentChart()));
-    editor->InitialTitle = Title;
-    editor->DefaultTab = cetTitles;
-    Show(*editor);
+    EditElement(Title, &TChartEditForm::InitialTitle, cetTitles);
 }
 
 void EditChartWall(QWidget*, TChartWall* Wall)
 {
-    auto editor = TeeCreateChartEditor(qobject_cast<TCustomChart*>(Wall->ParentChart()));
-    editor->InitialWall = Wall;
-    editor->DefaultTab = cetWalls;
-    Show(*editor);
+    EditElement(Wall, &TChartEditForm::InitialWall, cetWalls);
 }
 
 void EditChartTool(QWidget*, TTeeCustomTool* Tool)
 {
-    auto editor = TeeCreateChartEditor(ChartOf(Tool->ParentChart()));
-    editor->InitialTool = Tool;
-    Show(*editor);
+    EditElement(Tool, &TChartEditForm::InitialTool, TeeNoDefaultTab);
 }
 
 void EditSeries(QWidget*, TChartSeries* Series)

@@ -118,36 +118,22 @@ bool TGalleryChart::Focused() const
     return StoredGradient() && StoredGradient()->GetVisible();
 }
 
-void TGalleryChart::Focus()
+void TGalleryChart::ShowFocus(bool Focus)
 {
     TTeeGradient* g = GetGradient();
-    g->SetVisible(true);
-    g->SetDirection(gdFromTopLeft);
-    g->SetStartColor(TColor(0xC0C0C0));
-    g->SetEndColor(clTeeGallery);
-    if (FPanel->FocusRotation) {
-        GetView3DOptions()->SetRotation(345);
-        if (TChartSeries* s = FirstSeries(this)) s->GalleryChanged3D(FPanel->GetView3D());
+    g->SetVisible(Focus);
+    if (Focus) {
+        g->SetDirection(gdFromTopLeft);
+        g->SetStartColor(TColor(0xC0C0C0));
+        g->SetEndColor(clTeeGallery);
     }
+    SetBevelOuter(Focus ? bvRaised : bvNone);
     TTeeFont* font = GetTitle()->GetFont();
-    font->SetStyle(fsBold);
-    font->SetColor(clBlack);
-    font->SetSize(9);
-    SetBevelOuter(bvRaised);
-    Invalidate();
-}
-
-void TGalleryChart::UnFocus()
-{
-    if (!Focused()) return;
-    GetGradient()->SetVisible(false);
-    SetBevelOuter(bvNone);
-    TTeeFont* font = GetTitle()->GetFont();
-    font->SetStyle(TFontStyles());
-    font->SetColor(GalleryNavy);
-    font->SetSize(GetDefaultFontSize);
+    font->SetStyle(Focus ? TFontStyles(fsBold) : TFontStyles());
+    font->SetColor(Focus ? clBlack : GalleryNavy);
+    font->SetSize(Focus ? 9 : GetDefaultFontSize);
     if (FPanel->FocusRotation) {
-        GetView3DOptions()->SetRotation(335);
+        GetView3DOptions()->SetRotation(Focus ? 345 : 335);
         if (TChartSeries* s = FirstSeries(this)) s->GalleryChanged3D(FPanel->GetView3D());
     }
     Invalidate();

@@ -39,8 +39,12 @@ public:
     TTeeSeriesType Type;
     bool Hovered() const { return FHover; }
 
-    void Focus();
-    void UnFocus();
+    // The selected cell: grey gradient, raised bevel, bold black title, turned a little.
+    void Focus() { ShowFocus(true); }
+    void UnFocus()
+    {
+        if (Focused()) ShowFocus(false);
+    }
     bool Focused() const;
     void CheckShowLabels();
 
@@ -55,6 +59,7 @@ protected:
     void focusInEvent(QFocusEvent* Event) override;
 
 private:
+    void ShowFocus(bool Focus);
     // The window image, or the smooth picture with the title on top, plus the hover frame
     // and the variant arrow.
     QImage ComposeFrame();

@@ -283,22 +283,19 @@ void TCustomTeeNavigator::KeyDown(int Key)
         case Qt::Key_Space:
             if (FButtons[FFocusedButton]->isEnabled()) FButtons[FFocusedButton]->click();
             break;
-        case Qt::Key_Left:
-            for (int i = int(FFocusedButton) - 1; i >= 0; --i)
-                if (FButtons[std::size_t(i)]->isVisibleTo(this)) {
-                    SetFocusedButton(TTeeNavigateBtn(i));
-                    break;
-                }
-            break;
-        case Qt::Key_Right:
-            for (int i = int(FFocusedButton) + 1; i <= nbCancel; ++i)
-                if (FButtons[std::size_t(i)]->isVisibleTo(this)) {
-                    SetFocusedButton(TTeeNavigateBtn(i));
-                    break;
-                }
-            break;
+        case Qt::Key_Left: FocusVisibleButton(-1); break;
+        case Qt::Key_Right: FocusVisibleButton(1); break;
         default: break;
     }
+}
+
+void TCustomTeeNavigator::FocusVisibleButton(int Step)
+{
+    for (int i = int(FFocusedButton) + Step; i >= 0 && i <= nbCancel; i += Step)
+        if (FButtons[std::size_t(i)]->isVisibleTo(this)) {
+            SetFocusedButton(TTeeNavigateBtn(i));
+            return;
+        }
 }
 
 void TCustomTeeNavigator::keyPressEvent(QKeyEvent* Event)

@@ -105,6 +105,8 @@ private:
     void ApplyHints();
     void ButtonMouseDown(TTeeNavButton* Button);
     void SetFocusedButton(TTeeNavigateBtn Index);
+    // The nearest visible button before (Step -1) or after (Step 1) the focused one takes the focus.
+    void FocusVisibleButton(int Step);
 
     std::array<TTeeNavButton*, 9> FButtons{};
     TTeeNavigateBtn FFocusedButton = nbFirst;

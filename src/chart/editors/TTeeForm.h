@@ -125,8 +125,8 @@ public:
     }
     // A push button that runs Handler (when given) and then closes the form with Result.
     void BindModal(QAbstractButton* Button, int Result, std::function<void()> Handler = {});
-    // A dialog's OK and Cancel buttons: OK closes it with mrOk, Cancel runs OnCancel (when
-    // given) and closes it with mrCancel; Enter presses OK, Escape and the close box Cancel.
+    // The OK and Cancel buttons of a dialog: they close it with their results (OnCancel runs
+    // first on Cancel), OK is the default button and Cancel the one Escape presses.
     void BindOkCancel(QAbstractButton* Ok, QAbstractButton* Cancel, std::function<void()> OnCancel = {});
 
     // Called inside the guard: after the form became visible, when it closes, and before

@@ -32,10 +32,7 @@ TTeeGallery::TTeeGallery(QWidget* Owner) : TTeeForm(Owner)
     TabTypes->addTab(QString::fromStdString(TeeMsg_Series));
     TabTypes->addTab(QString::fromStdString(TeeMsg_GalleryFunctions));
 
-    BindModal(BOk, mrOk);
-    BindModal(BCancel, mrCancel);
-    SetDefaultButton(BOk);
-    SetCancelButton(BCancel);
+    BindOkCancel(BOk, BCancel);
     Bind(TabTypes, &QTabBar::currentChanged, [this] { TabTypesChange(); });
     Bind(TabPages, &QTabBar::currentChanged, [this] { TabPagesChange(); });
     Bind(CB3D, &QCheckBox::toggled, [this] { CB3DClick(); });

@@ -58,10 +58,7 @@ TTeeGalleryForm::TTeeGalleryForm(QWidget* Owner) : TTeeForm(Owner)
     CBPage->setCurrentIndex(std::max(0, CBPage->findText(QString::fromStdString(TeeMsg_GalleryStandard))));
     CBSmooth->setChecked(DefaultSmooth());
 
-    BindModal(BOK, mrOk);
-    BindModal(BCancel, mrCancel);
-    SetDefaultButton(BOK);
-    SetCancelButton(BCancel);
+    BindOkCancel(BOK, BCancel);
     Bind(CBPage, &QComboBox::currentIndexChanged, [this] { CBPageChange(); });
     Bind(ChartListBox1, &QListWidget::currentRowChanged, [this] { ChartListBox1Click(); });
     Bind(CB3D, &QCheckBox::toggled, [this](bool on) { ChartGalleryPanel1->SetView3D(on); });

@@ -58,10 +58,7 @@ TTeeToolsGallery::TTeeToolsGallery(QWidget* Owner) : TTeeForm(Owner)
     BOk = TeePlace(new QPushButton("&Add", buttons), 4, 8, 75, 25);
     auto* cancel = TeePlace(new QPushButton("Cancel", buttons), 86, 8, 75, 25);
 
-    BindModal(BOk, mrOk);
-    BindModal(cancel, mrCancel);
-    SetDefaultButton(BOk);
-    SetCancelButton(cancel);
+    BindOkCancel(BOk, cancel);
     Bind(TabControl1, &QTabBar::currentChanged, [this] { TabControl1Change(); });
     Bind(LBTool, &QListWidget::itemDoubleClicked, [this] { LBToolDblClick(); });
 }

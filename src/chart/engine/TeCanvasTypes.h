@@ -65,6 +65,17 @@ extern std::uint8_t DarkerColorQuantity;
 extern std::uint8_t DarkColorQuantity;
 // Side faces of cylinders and cones (at least 1).
 extern int TeeNumCylinderSides;
+// Sets TeeNumCylinderSides for one drawing call (a slant cube is a cylinder of four sides).
+class TCylinderSidesScope {
+public:
+    explicit TCylinderSidesScope(int Sides) : FOld(TeeNumCylinderSides) { TeeNumCylinderSides = Sides; }
+    ~TCylinderSidesScope() { TeeNumCylinderSides = FOld; }
+    TCylinderSidesScope(const TCylinderSidesScope&) = delete;
+    TCylinderSidesScope& operator=(const TCylinderSidesScope&) = delete;
+
+private:
+    int FOld;
+};
 // Cone top size used when a caller passes 0.
 extern int TeeDefaultConePercent;
 // Default chart font, from the library texts when the engine starts.

@@ -135,19 +135,12 @@ void TAnnotationTool::SetTextAlignment(TAlignment value)
     if (StoreChanged(FTextAlignment, value)) Repaint();
 }
 
-void TAnnotationTool::SetWidth(int value)
+void TAnnotationTool::SetBoxSize(int width, int height)
 {
-    if (value == FShape->GetWidth()) return;
+    if (width == FShape->GetWidth() && height == FShape->GetHeight()) return;
     FAutoSize = false;
-    FShape->SetWidth(value);
-    Repaint();
-}
-
-void TAnnotationTool::SetHeight(int value)
-{
-    if (value == FShape->GetHeight()) return;
-    FAutoSize = false;
-    FShape->SetHeight(value);
+    FShape->SetWidth(width);
+    FShape->SetHeight(height);
     Repaint();
 }
 

@@ -101,9 +101,9 @@ public:
     void SetTextAlignment(TAlignment value);
     // The box size; setting another value turns AutoSize off.
     int GetWidth() const { return FShape->GetWidth(); }
-    void SetWidth(int value);
+    void SetWidth(int value) { SetBoxSize(value, GetHeight()); }
     int GetHeight() const { return FShape->GetHeight(); }
-    void SetHeight(int value);
+    void SetHeight(int value) { SetBoxSize(GetWidth(), value); }
     // The box position; setting keeps the box's size.
     int GetLeft() const { return FShape->GetLeft(); }
     void SetLeft(int value) { FShape->SetLeft(value); }
@@ -114,6 +114,8 @@ public:
 
 protected:
     TCustomTeePanel* Panel() const;
+    // A new box size turns AutoSize off.
+    void SetBoxSize(int width, int height);
 
     bool FAutoSize = true;
     TAnnotationCallout* FCallout;

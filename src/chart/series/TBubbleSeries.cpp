@@ -101,7 +101,7 @@ void TBubbleSeries::DrawLegendShape(int valueIndex, const TRect& rect)
 bool TBubbleSeries::ClickedPointer(int valueIndex, int x, int y, int pX, int pY)
 {
     PreparePointer(valueIndex);
-    const TSeriesPointerStyle style = OnGetPointerStyle ? OnGetPointerStyle(this, valueIndex) : FPointer->GetStyle();
+    const TSeriesPointerStyle style = PointerStyle(valueIndex);
     const int h = FPointer->GetHorizSize(), v = FPointer->GetVertSize();
     const TRect r(x - h, y - v, x + h, y + v);
     const TPoint p(pX, pY);

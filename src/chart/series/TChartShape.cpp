@@ -280,19 +280,20 @@ void TChartShape::DrawShape(bool is3D, const TRect& r)
                 canvas->DoHorizLine(r.Left, r.Right + 1, cy);
             break;
         case chasPyramid:
-            if (is3D) {
-                canvas->Pyramid(true, r.Left, r.Top, r.Right, r.Bottom, StartZ, EndZ, !FSettings.Transparent);
-                break;
-            }
-            [[fallthrough]];
-        case chasTriangle: triangle(TPoint(r.Left, r.Bottom), TPoint(cx, r.Top), TPoint(r.Right, r.Bottom)); break;
+        case chasTriangle:
         case chasInvertPyramid:
-            if (is3D) {
-                canvas->Pyramid(true, r.Left, r.Bottom, r.Right, r.Top, StartZ, EndZ, !FSettings.Transparent);
-                break;
-            }
-            [[fallthrough]];
-        case chasInvertTriangle: triangle(TPoint(r.Left, r.Top), TPoint(cx, r.Bottom), TPoint(r.Right, r.Top)); break;
+        case chasInvertTriangle: {
+            // The point at the top, or at the bottom for the inverted styles; pyramids are
+            // solid in 3D and flat triangles otherwise.
+            const bool inverted = FSettings.Style == chasInvertPyramid || FSettings.Style == chasInvertTriangle;
+            const int apex = inverted ? r.Bottom : r.Top;
+            const int base = inverted ? r.Top : r.Bottom;
+            if (is3D && (FSettings.Style == chasPyramid || FSettings.Style == chasInvertPyramid))
+                canvas->Pyramid(true, r.Left, apex, r.Right, base, StartZ, EndZ, !FSettings.Transparent);
+            else
+                triangle(TPoint(r.Left, base), TPoint(cx, apex), TPoint(r.Right, base));
+            break;
+        }
         case chasLine:
             if (is3D)
                 canvas->LineWithZ(r.Left, r.Top, r.Right, r.Bottom, z);

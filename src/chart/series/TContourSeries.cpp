@@ -14,6 +14,7 @@
 #include "chart/engine/TeeProCo.h"
 #include "chart/engine/TeeProcs.h"
 #include "platform/FormatSettings.h"
+#include "platform/ScopedValue.h"
 #include "platform/StoreChanged.h"
 
 namespace {
@@ -212,9 +213,10 @@ void TContourSeries::Assign(const TCustomChartElement& source)
 {
     if (auto* other = dynamic_cast<const TContourSeries*>(&source); other && other != this) {
         FSettings = other->FSettings;
-        FInternalChange = true;
-        FLevels->Assign(other->FLevels);
-        FInternalChange = false;
+        {
+            TScopedValue internal(FInternalChange, true);
+            FLevels->Assign(other->FLevels);
+        }
         FSmoothing->Assign(other->FSmoothing);
     }
     TCustom3DGridSeries::Assign(source);
@@ -262,10 +264,8 @@ void TContourSeries::SetNumLevels(int value)
 
 void TContourSeries::ClearAutoLevels()
 {
-    const bool saved = FInternalChange;
-    FInternalChange = true;
+    TScopedValue internal(FInternalChange, true);
     FLevels->Clear();
-    FInternalChange = saved;
 }
 
 void TContourSeries::CreateAutoLevels()

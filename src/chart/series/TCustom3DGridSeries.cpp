@@ -7,23 +7,12 @@
 #include "chart/engine/ChartExceptions.h"
 #include "platform/FormatSettings.h"
 #include "platform/Round.h"
+#include "platform/ScopedValue.h"
 
 namespace {
 
 // Node numbers of a regular grid must stay well inside 32 bits before they are rounded.
 constexpr double MaxNodeValue = 1e9;
-
-// Restores the library's growth step of value lists when value creation ends.
-class TDefaultCapacityScope {
-public:
-    explicit TDefaultCapacityScope(int capacity) : FSaved(TeeDefaultCapacity) { TeeDefaultCapacity = capacity; }
-    ~TDefaultCapacityScope() { TeeDefaultCapacity = FSaved; }
-    TDefaultCapacityScope(const TDefaultCapacityScope&) = delete;
-    TDefaultCapacityScope& operator=(const TDefaultCapacityScope&) = delete;
-
-private:
-    int FSaved;
-};
 
 bool SameValues(const std::vector<double>& kept, const TChartValueList* list, int start)
 {
@@ -258,7 +247,8 @@ void TCustom3DGridSeries::CreateValues(int numX, int numZ)
     FNumZValues = numZ;
     const int total = numX * numZ;
     {
-        TDefaultCapacityScope capacity(std::max(1, total));
+        // The library's growth step of value lists, for this creation only.
+        TScopedValue capacity(TeeDefaultCapacity, std::max(1, total));
         Clear();
         TSeriesUpdateGuard update(*this);
         for (TChartValueList* list : FValuesList) list->Reserve(total);
@@ -271,13 +261,7 @@ void TCustom3DGridSeries::CreateValues(int numX, int numZ)
 void TCustom3DGridSeries::AddSampleValues(int numValues, bool)
 {
     if (numValues <= 0) return;
-    const bool saved = FSampleMode;
-    FSampleMode = true;
-    struct Restore {
-        bool& flag;
-        bool value;
-        ~Restore() { flag = value; }
-    } restore{FSampleMode, saved};
+    TScopedValue sampleMode(FSampleMode, true);
     CreateValues(numValues, numValues);
 }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <numbers>
 
 #include "chart/engine/ChartExceptions.h"
@@ -17,6 +16,7 @@
 #include "platform/FormatSettings.h"
 #include "platform/Round.h"
 #include "platform/StoreChanged.h"
+#include "platform/StoredRules.h"
 
 namespace {
 
@@ -57,13 +57,9 @@ void TCustom3DPaletteSeries::Assign(const TCustomChartElement& source)
 
 bool TCustom3DPaletteSeries::IsPropertyStored(const char* Name) const
 {
-    struct Default {
-        const char* name;
-        bool differs;
-    };
     static const TPaletteSettings defaults;
     const TPaletteSettings& s = FSettings;
-    const Default table[] = {
+    const TStoredRule rules[] = {
         {"EndColor", s.EndColor != defaults.EndColor},
         {"MidColor", s.MidColor != defaults.MidColor},
         {"LegendEvery", s.LegendEvery != defaults.LegendEvery},
@@ -76,8 +72,7 @@ bool TCustom3DPaletteSeries::IsPropertyStored(const char* Name) const
         {"UsePalette", s.UsePalette != defaults.UsePalette},
         {"UsePaletteMin", s.UsePaletteMin != defaults.UsePaletteMin},
     };
-    for (const Default& d : table)
-        if (std::strcmp(Name, d.name) == 0) return d.differs;
+    if (const auto stored = StoredByRule(rules, Name)) return *stored;
     return TCustom3DSeries::IsPropertyStored(Name);
 }
 

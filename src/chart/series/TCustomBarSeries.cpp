@@ -26,18 +26,6 @@ bool IsBoxStyle(TBarStyle style)
     return style == bsRectangle || style == bsRectGradient || style == bsBevel;
 }
 
-// Keeps TeeNumCylinderSides for one drawing call.
-class CylinderSidesScope {
-public:
-    explicit CylinderSidesScope(int sides) : FOld(TeeNumCylinderSides) { TeeNumCylinderSides = sides; }
-    ~CylinderSidesScope() { TeeNumCylinderSides = FOld; }
-    CylinderSidesScope(const CylinderSidesScope&) = delete;
-    CylinderSidesScope& operator=(const CylinderSidesScope&) = delete;
-
-private:
-    int FOld;
-};
-
 }  // namespace
 
 // ---------------------------------------------------------------- gradient
@@ -783,7 +771,7 @@ void TCustomBarSeries::DrawBar(int valueIndex, int startPos, int endPos)
                              EndZ, FSettings.Dark3D, FConePercent);
                 break;
             case bsSlantCube: {
-                const CylinderSidesScope sides(4);
+                const TCylinderSidesScope sides(4);
                 canvas->Cylinder(vertical, r.Left, r.Top, r.Right, r.Bottom, StartZ, EndZ, FSettings.Dark3D);
                 break;
             }

@@ -201,7 +201,7 @@ void TCustomSeries::DrawPointer(int x, int y, TColor color, int valueIndex)
     TCanvas3D* canvas = Canvas();
     if (!canvas) return;
     FPointer->PrepareCanvas(canvas, color);
-    const TSeriesPointerStyle style = OnGetPointerStyle ? OnGetPointerStyle(this, valueIndex) : FPointer->GetStyle();
+    const TSeriesPointerStyle style = PointerStyle(valueIndex);
     FPointer->Draw(x, y, color, style);
 }
 
@@ -555,18 +555,21 @@ void TCustomSeries::DrawMark(int valueIndex, const AnsiString& text, TSeriesMark
     TCustomLineSeries::DrawMark(valueIndex, text, position);
 }
 
+void TCustomSeries::AddLineMargins(int& marginA, int& marginB) const
+{
+    const auto atLeast = [&](int width) {
+        marginA = std::max(marginA, width);
+        marginB = std::max(marginB, width);
+    };
+    if (FSettings.DrawLine && FSettings.Stairs) atLeast(GetLinePen()->GetWidth());
+    if (FOutLine->GetVisible()) atLeast(FOutLine->GetWidth());
+}
+
 void TCustomSeries::CalcHorizMargins(int& leftMargin, int& rightMargin)
 {
     TCustomLineSeries::CalcHorizMargins(leftMargin, rightMargin);
     FPointer->CalcHorizMargins(leftMargin, rightMargin);
-    if (FSettings.DrawLine && FSettings.Stairs) {
-        leftMargin = std::max(leftMargin, GetLinePen()->GetWidth());
-        rightMargin = std::max(rightMargin, GetLinePen()->GetWidth());
-    }
-    if (FOutLine->GetVisible()) {
-        leftMargin = std::max(leftMargin, FOutLine->GetWidth());
-        rightMargin = std::max(rightMargin, FOutLine->GetWidth());
-    }
+    AddLineMargins(leftMargin, rightMargin);
     if (!FYMandatory && Marks()->GetVisible()) rightMargin = std::max(leftMargin, CalcMarkLength(0));
 }
 
@@ -574,14 +577,7 @@ void TCustomSeries::CalcVerticalMargins(int& topMargin, int& bottomMargin)
 {
     TCustomLineSeries::CalcVerticalMargins(topMargin, bottomMargin);
     FPointer->CalcVerticalMargins(topMargin, bottomMargin);
-    if (FSettings.DrawLine && FSettings.Stairs) {
-        topMargin = std::max(topMargin, GetLinePen()->GetWidth());
-        bottomMargin = std::max(bottomMargin, GetLinePen()->GetWidth());
-    }
-    if (FOutLine->GetVisible()) {
-        topMargin = std::max(topMargin, FOutLine->GetWidth());
-        bottomMargin = std::max(bottomMargin, FOutLine->GetWidth());
-    }
+    AddLineMargins(topMargin, bottomMargin);
     if (FYMandatory && Marks()->GetVisible()) topMargin = std::max(bottomMargin, CalcMarkLength(0));
     ISeriesHost* host = SeriesHost();
     if (host && host->GetView3D() && FSettings.LineHeight > 0 && !FSettings.DrawArea)
@@ -626,7 +622,7 @@ void TCustomSeries::DrawLegendShape(int valueIndex, const TRect& rect)
 bool TCustomSeries::ClickedPointer(int valueIndex, int pX, int pY, int x, int y)
 {
     PreparePointer(valueIndex);
-    const TSeriesPointerStyle style = OnGetPointerStyle ? OnGetPointerStyle(this, valueIndex) : FPointer->GetStyle();
+    const TSeriesPointerStyle style = PointerStyle(valueIndex);
     if (style == psNothing) return false;
     return std::abs(pX - x) < FPointer->GetHorizSize() && std::abs(pY - y) < FPointer->GetVertSize();
 }

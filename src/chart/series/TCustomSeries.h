@@ -70,6 +70,11 @@ public:
     // Screen position of the area's base at a point.
     virtual int GetOriginPos(int valueIndex);
     virtual void DrawPointer(int x, int y, TColor color, int valueIndex);
+    // The pointer's style for a point: OnGetPointerStyle's answer when it is set.
+    TSeriesPointerStyle PointerStyle(int valueIndex)
+    {
+        return OnGetPointerStyle ? OnGetPointerStyle(this, valueIndex) : FPointer->GetStyle();
+    }
 
     // ---- stacking
     double PointOrigin(int valueIndex, bool sumAll) const;
@@ -130,6 +135,8 @@ protected:
     TTeeGradient* FGradient = nullptr;
 
 private:
+    // Both margins of an axis at least as wide as the stairs' line and the outline.
+    void AddLineMargins(int& marginA, int& marginB) const;
     double StackedExtreme(bool isMax, double base);
     void DrawSegment(int x, int y, TColor color, int valueIndex, bool isLast, bool withPointers);
     void DrawRibbon3D(int x, int y, TColor color, bool isLast);

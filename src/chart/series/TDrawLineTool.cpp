@@ -88,15 +88,9 @@ void TDrawLine::SetStyle(TDrawLineStyle value)
     if (StoreChanged(FStyle, value)) Repaint();
 }
 
-TRect TDrawLine::StartHandle() const
+TRect TDrawLine::HandleAround(const TFloatPoint& P) const
 {
-    const TPoint p = FParent ? FParent->AxisPoint(FStartPos) : TPoint();
-    return TRect(p.X - 3, p.Y - 3, p.X + 3, p.Y + 3);
-}
-
-TRect TDrawLine::EndHandle() const
-{
-    const TPoint p = FParent ? FParent->AxisPoint(FEndPos) : TPoint();
+    const TPoint p = FParent ? FParent->AxisPoint(P) : TPoint();
     return TRect(p.X - 3, p.Y - 3, p.X + 3, p.Y + 3);
 }
 

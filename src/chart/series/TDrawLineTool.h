@@ -61,8 +61,8 @@ public:
     TFloatPoint EndPos() const { return FEndPos; }
 
     // The 7 x 7 pixel squares around the start and end points on screen.
-    TRect StartHandle() const;
-    TRect EndHandle() const;
+    TRect StartHandle() const { return HandleAround(FStartPos); }
+    TRect EndHandle() const { return HandleAround(FEndPos); }
     void DrawHandles();
     // Whether (X, Y) hits the handle (chStart, chEnd) or, for chNone, the line itself.
     bool Clicked(int X, int Y, TDrawLineHandle Handle, int Tolerance) const;
@@ -71,6 +71,7 @@ private:
     friend class TDrawLineTool;
     void SetValue(double& variable, double value);
     void Repaint();
+    TRect HandleAround(const TFloatPoint& P) const;
 
     TDrawLineTool* FParent = nullptr;
     TChartPen* FPen = nullptr;

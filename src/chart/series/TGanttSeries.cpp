@@ -77,7 +77,7 @@ void TGanttSeries::DrawValue(int valueIndex)
     const int x1 = CalcXPosValue(FEndValues->Value(valueIndex));
     const int half = (x1 - x0) / 2;
     const int y = CalcYPos(valueIndex);
-    const TSeriesPointerStyle style = OnGetPointerStyle ? OnGetPointerStyle(this, valueIndex) : FPointer->GetStyle();
+    const TSeriesPointerStyle style = PointerStyle(valueIndex);
     FPointer->DrawPointer(canvas, host->GetView3D(), x0 + half, y, half, FPointer->GetVertSize(), color, style);
 
     if (!Pen()->GetVisible()) return;

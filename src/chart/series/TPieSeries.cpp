@@ -660,26 +660,29 @@ int TPieSeries::CalcXPos(int index) const
 
 // ---------------------------------------------------------------- 3D view and gallery
 
-void TPieSeries::InitCustom3DOptions()
+TView3DOptions* TPieSeries::TurnView(int rotation, int elevation) const
 {
     ISeriesHost* host = SeriesHost();
     TView3DOptions* o = host ? host->GetView3DOptions() : nullptr;
-    if (!o) return;
-    o->SetOrthogonal(false);
-    o->SetRotation(360);
-    o->SetElevation(315);
-    o->SetPerspective(0);
-    o->SetTilt(0);
+    if (o) {
+        o->SetOrthogonal(false);
+        o->SetRotation(rotation);
+        o->SetElevation(elevation);
+    }
+    return o;
+}
+
+void TPieSeries::InitCustom3DOptions()
+{
+    if (TView3DOptions* o = TurnView(360, 315)) {
+        o->SetPerspective(0);
+        o->SetTilt(0);
+    }
 }
 
 void TPieSeries::DisableRotation()
 {
-    ISeriesHost* host = SeriesHost();
-    TView3DOptions* o = host ? host->GetView3DOptions() : nullptr;
-    if (!o) return;
-    o->SetOrthogonal(false);
-    o->SetRotation(0);
-    o->SetElevation(305);
+    TurnView(0, 305);
 }
 
 void TPieSeries::GalleryChanged3D(bool is3D)

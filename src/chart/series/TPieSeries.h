@@ -216,6 +216,8 @@ protected:
 private:
     friend class TSliceValueList;
     void SetExplodeSilently(int index, int value);
+    // The chart's 3D view made a projected one at the given angles (none without a chart).
+    TView3DOptions* TurnView(int rotation, int elevation) const;
 
     TPieSettings FSettings;
     int FDonutPercent = 0;

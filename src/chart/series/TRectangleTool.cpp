@@ -7,6 +7,7 @@
 #include "chart/engine/TeCanvas.h"
 #include "chart/engine/TeeProCo.h"
 #include "chart/series/TeeToolSupport.h"
+#include "platform/ScopedValue.h"
 #include "platform/TBitmap.h"
 
 TRectangleTool::TRectangleTool(QObject* owner) : TAnnotationTool(owner)
@@ -106,13 +107,7 @@ std::unique_ptr<TBitmap> TRectangleTool::Bitmap(bool Refresh)
     if (!panel) return result;
     QImage source;
     if (Refresh) {
-        const bool wasActive = GetActive();
-        FActive = false;
-        struct Restore {
-            bool& Flag;
-            bool Value;
-            ~Restore() { Flag = Value; }
-        } restore{FActive, wasActive};
+        TScopedValue inactive(FActive, false);
         source = panel->TeeCreateBitmap(panel->GetColor(), panel->GetRectangle())->Image();
     } else {
         auto* canvas = dynamic_cast<TTeeCanvas3D*>(panel->GetCanvas());

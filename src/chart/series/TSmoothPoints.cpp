@@ -1,7 +1,5 @@
 #include "chart/series/TSmoothPoints.h"
 
-#include <algorithm>
-#include <cstdint>
 #include <cstring>
 
 #include "chart/series/TeeSmoothFunction.h"
@@ -26,16 +24,9 @@ bool TSmoothPoints::IsPropertyStored(const char* Name) const
     return TPersistent::IsPropertyStored(Name);
 }
 
-void TSmoothPoints::SetActive(bool value)
+void TSmoothPoints::SetSwitch(bool& field, bool value)
 {
-    if (StoreChanged(FActive, value))
-        if (FSeries) FSeries->Repaint();
-}
-
-void TSmoothPoints::SetInterpolate(bool value)
-{
-    if (StoreChanged(FInterpolate, value))
-        if (FSeries) FSeries->Repaint();
+    if (StoreChanged(field, value) && FSeries) FSeries->Repaint();
 }
 
 void TSmoothPoints::Calculate(std::span<const TPoint> points, std::vector<TPoint>& result) const
@@ -50,13 +41,6 @@ void TSmoothPoints::Calculate(std::span<const TPoint> points, std::vector<TPoint
         spline.SetKnuckle(static_cast<int>(i) + 1, false);
     }
     spline.SetInterpolated(FInterpolate);
-    // The spline takes at most MaxFragments: the result is sized by what it took.
-    spline.SetFragments(static_cast<int>(std::min<std::int64_t>(
-        std::int64_t{FFactor} * static_cast<std::int64_t>(points.size()), TBSpline::MaxFragments)));
-    const int fragments = spline.Fragments();
-    result.resize(static_cast<std::size_t>(fragments) + 1);
-    for (int i = 0; i <= fragments; ++i) {
-        const TVertex v = spline.Value(static_cast<double>(i) / fragments);
-        result[static_cast<std::size_t>(i)] = TPoint(Round(v.X), Round(v.Y));
-    }
+    result.clear();
+    spline.Sample(FFactor, [&](const TVertex& v) { result.emplace_back(Round(v.X), Round(v.Y)); });
 }

@@ -24,11 +24,12 @@ public:
     void Calculate(std::span<const TPoint> points, std::vector<TPoint>& result) const;
 
     bool GetActive() const { return FActive; }
-    void SetActive(bool value);
+    void SetActive(bool value) { SetSwitch(FActive, value); }
     bool GetInterpolate() const { return FInterpolate; }
-    void SetInterpolate(bool value);
+    void SetInterpolate(bool value) { SetSwitch(FInterpolate, value); }
 
 private:
+    void SetSwitch(bool& field, bool value);
     TChartSeries* FSeries;
     bool FActive = false;
     bool FInterpolate = false;

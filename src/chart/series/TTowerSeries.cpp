@@ -118,10 +118,8 @@ void TTowerSeries::DrawAllValues()
                     case tsCone: canvas->Cone(true, r.Left, y, r.Right, yOrigin, z0, z1, FSettings.Dark3D, 0); break;
                     case tsPyramid: canvas->Pyramid(true, r.Left, y, r.Right, yOrigin, z0, z1, FSettings.Dark3D); break;
                     case tsSlantCube: {
-                        const int sides = TeeNumCylinderSides;
-                        TeeNumCylinderSides = 4;
+                        const TCylinderSidesScope sides(4);
                         canvas->Cylinder(true, r.Left, r.Top, r.Right, r.Bottom, z0, z1, FSettings.Dark3D);
-                        TeeNumCylinderSides = sides;
                         break;
                     }
                 }

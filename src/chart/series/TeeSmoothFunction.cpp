@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TChartValueList.h"
@@ -254,9 +253,7 @@ void TSmoothingFunction::AddPoints(TChartSeries* source)
     spline.SetCapacity(n);
     for (int i = 0; i < n; ++i) spline.AddPoint(positions->Value(i), values->Value(i));
     spline.SetInterpolated(FInterpolate);
-    spline.SetFragments(static_cast<int>(std::min<std::int64_t>(std::int64_t{n} * FFactor, TBSpline::MaxFragments)));
-    const int fragments = spline.Fragments();
-    for (int j = 0; j <= fragments; ++j) add(spline.Value(static_cast<double>(j) / fragments));
+    spline.Sample(FFactor, add);
 }
 
 void TSmoothingFunction::Assign(const TTeeFunction& source)

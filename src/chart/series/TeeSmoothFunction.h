@@ -1,6 +1,8 @@
 #pragma once
 // A uniform cubic B-spline through (or near) a list of points, and the smoothing function
 // that samples it to replace the points of its source by a smooth curve.
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "chart/engine/TTeeFunction.h"
@@ -45,6 +47,14 @@ public:
     // The curve point at t (0 = first point, 1 = last one); the origin with fewer than 2
     // points.
     TVertex Value(double t);
+    // Visits the curve at factor fragments per point (at most MaxFragments), both ends
+    // included.
+    template <typename Visit>
+    void Sample(int factor, Visit&& visit)
+    {
+        SetFragments(static_cast<int>(std::min<std::int64_t>(std::int64_t{FNoPoints} * factor, MaxFragments)));
+        for (int i = 0; i <= FFragments; ++i) visit(Value(static_cast<double>(i) / FFragments));
+    }
 
     static constexpr int MaxFragments = 600;
 

@@ -101,6 +101,8 @@ TEST(Navigator, LayoutSpreadsTheRestAndRepeatsAHeldButton)
     EXPECT_EQ(nav.FocusedButton(), nbLast);
     nav.KeyDown(Qt::Key_Space);  // disabled: no click
     EXPECT_EQ(clicks.size(), 2u);
+    for (int i = 0; i < 4; ++i) nav.KeyDown(Qt::Key_Left);
+    EXPECT_EQ(nav.FocusedButton(), nbFirst);
 }
 
 TEST(ChartGrid, TypingAppendingAndNulls)
