@@ -121,8 +121,7 @@ TfrmPanelControl::TfrmPanelControl(TfrmMainWindow* owner)
         b->setToolTip(QString::fromUtf8(hint));
         b->setGeometry(left, top, 33, 26);
         b->setAutoRaise(true);
-        connect(b, &QToolButton::clicked, this,
-                [this, b, handler] { platform::GuardedCall([this, b, handler] { (this->*handler)(b); }); });
+        connect(b, &QToolButton::clicked, this, platform::GuardedSlot(this, handler, b));
         return b;
     };
     cmdKelvorStart = button("cmdKelvorStart", QStyle::SP_MediaPlay, "Temperierung einschalten", 8, 18,

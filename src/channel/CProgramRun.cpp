@@ -301,15 +301,20 @@ void CProgramRun::UndoStart()
     TidyUp();
 }
 
+void CProgramRun::ClearEndState()
+{
+    SegmentHeld = 0;
+    HeldByUnitOff = 0;
+    StopRequested = 0;
+    ProgramEnded = 0;
+}
+
 void CProgramRun::TidyUp()
 {
     FProgrammer.SetRampActive(0);
     ProgramRunning = 0;
     StartedProgram = nullptr;
-    SegmentHeld = 0;
-    HeldByUnitOff = 0;
-    StopRequested = 0;
-    ProgramEnded = 0;
+    ClearEndState();
     ProgramFinished = 0;
     TruncatePlannedCurve();
     Event(TRunEvent::TidiedUp);
@@ -469,11 +474,8 @@ int CProgramRun::StartProgram()
     MethodLetterNeeded = 1;
     EndActionContinue = Settings.EndAction != 0 ? 1 : 0;
     SegmentActive = 1;
-    ProgramEnded = 0;
     LimitWarned = 0;
-    SegmentHeld = 0;
-    HeldByUnitOff = 0;
-    StopRequested = 0;
+    ClearEndState();
     StartPending = 0;
     Event(TRunEvent::Started);
     return remaining;

@@ -173,6 +173,8 @@ private:
     void Hold();
     void Resume();
     void TidyUp();
+    // Neither held nor stopped nor ended: the state before a run and when it starts.
+    void ClearEndState();
     // A start that never reached the unit is undone.
     void UndoStart();
     void DisarmCalendar();

@@ -36,6 +36,20 @@ bool PortCanBeOpened(const std::string& path)
     return open;
 }
 
+// Refills a port list with the ports offered; when none is, the name the user typed stays.
+template <typename Offered>
+void OfferPorts(QComboBox* list, const std::vector<std::string>& ports, Offered offered)
+{
+    const QString typed = list->currentText();
+    list->clear();
+    for (const std::string& path : ports)
+        if (offered(path)) list->addItem(QString::fromStdString(path));
+    if (list->count() > 0)
+        list->setCurrentIndex(0);
+    else
+        list->setEditText(typed);
+}
+
 }  // namespace
 
 TConnectionSettings TmdiSubWindow::ConnectionSettings() const
@@ -125,14 +139,7 @@ void TmdiSubWindow::FillPortList()
     NOX_ASSERT_UI_THREAD();
     if (!cmbPort->isEnabled()) return;
     FSettingUp = true;
-    const QString typed = cmbPort->currentText();
-    cmbPort->clear();
-    for (const std::string& path : platform::ListSerialPorts())
-        if (PortCanBeOpened(path)) cmbPort->addItem(QString::fromStdString(path));
-    if (cmbPort->count() > 0)
-        cmbPort->setCurrentIndex(0);
-    else
-        cmbPort->setEditText(typed);
+    OfferPorts(cmbPort, platform::ListSerialPorts(), PortCanBeOpened);
     FSettingUp = false;
 }
 
@@ -141,8 +148,6 @@ void TmdiSubWindow::FillSharedPortList()
     NOX_ASSERT_UI_THREAD();
     if (!cmbPort->isEnabled()) return;
     FSettingUp = true;
-    const QString typed = cmbPort->currentText();
-    cmbPort->clear();
     std::vector<std::string> ports = platform::ListSerialPorts();
     // The ports this program's RS485 channels hold are offered though they cannot be opened.
     for (int c = 1; c <= MaxChannels; ++c)
@@ -151,13 +156,9 @@ void TmdiSubWindow::FillSharedPortList()
             const std::string port = s->ChannelObject()->GetPortName();
             if (std::find(ports.begin(), ports.end(), port) == ports.end()) ports.push_back(port);
         }
-    for (const std::string& path : ports)
-        if (CChannelSession::IsSharedBusPort(path, FChannel) || PortCanBeOpened(path))
-            cmbPort->addItem(QString::fromStdString(path));
-    if (cmbPort->count() > 0)
-        cmbPort->setCurrentIndex(0);
-    else
-        cmbPort->setEditText(typed);
+    OfferPorts(cmbPort, ports, [this](const std::string& path) {
+        return CChannelSession::IsSharedBusPort(path, FChannel) || PortCanBeOpened(path);
+    });
     FSettingUp = false;
     FillSlaveList();
 }

@@ -222,8 +222,7 @@ void TmdiSubWindow::BuildProgramTree(QWidget* page)
     auto item = [this](const char* name, TextRow row, void (TmdiSubWindow::*handler)()) {
         QAction* a = PopupProgrammer->addAction(Q(ChannelText(row)));
         a->setObjectName(name);
-        connect(a, &QAction::triggered, this,
-                [this, handler] { platform::GuardedCall([this, handler] { (this->*handler)(); }); });
+        connect(a, &QAction::triggered, this, platform::GuardedSlot(this, handler));
         return a;
     };
     mnuCreateProgram = item("mnuCreateProgram", RowCreateProgram, &TmdiSubWindow::mnuCreateProgramClick);
@@ -242,8 +241,7 @@ void TmdiSubWindow::BuildProgramTree(QWidget* page)
     auto button = [this, page](const char* name, TextRow row, void (TmdiSubWindow::*handler)()) {
         auto* b = new QPushButton(Q(ChannelText(row)), page);
         b->setObjectName(name);
-        connect(b, &QPushButton::clicked, this,
-                [this, handler] { platform::GuardedCall([this, handler] { (this->*handler)(); }); });
+        connect(b, &QPushButton::clicked, this, platform::GuardedSlot(this, handler));
         return b;
     };
     btnCreateTP = button("btnCreateTP", RowShortCreateProgram, &TmdiSubWindow::mnuCreateProgramClick);
@@ -337,18 +335,15 @@ void TmdiSubWindow::BuildEditorControls(QWidget* page)
 
 void TmdiSubWindow::ConnectEditor()
 {
-    auto guarded = [this](void (TmdiSubWindow::*handler)()) {
-        return [this, handler] { platform::GuardedCall([this, handler] { (this->*handler)(); }); };
-    };
     // Keys and choices of the user (never the window's own filling) mark the values modified.
     for (QLineEdit* e : {edDuration, edTemperature, edStirrer, edStartTemperature})
         connect(e, &QLineEdit::textEdited, this, [this] { MarkValuesModified(); });
     for (QComboBox* c : {cmbPoko2, cmbTemperatureControl, cmbExecution, cmbRepeat, cmbEndofProgram})
         connect(c, &QComboBox::activated, this, [this] { MarkValuesModified(); });
-    connect(cmbStirrer, &QComboBox::activated, this, guarded(&TmdiSubWindow::cmbStirrerSelect));
-    connect(cmbPoko, &QComboBox::activated, this, guarded(&TmdiSubWindow::cmbPokoSelect));
-    connect(cmbRepeat, &QComboBox::activated, this, guarded(&TmdiSubWindow::cmbRepeatSelect));
-    connect(chkLabel, &QCheckBox::clicked, this, guarded(&TmdiSubWindow::chkLabelClick));
+    connect(cmbStirrer, &QComboBox::activated, this, platform::GuardedSlot(this, &TmdiSubWindow::cmbStirrerSelect));
+    connect(cmbPoko, &QComboBox::activated, this, platform::GuardedSlot(this, &TmdiSubWindow::cmbPokoSelect));
+    connect(cmbRepeat, &QComboBox::activated, this, platform::GuardedSlot(this, &TmdiSubWindow::cmbRepeatSelect));
+    connect(chkLabel, &QCheckBox::clicked, this, platform::GuardedSlot(this, &TmdiSubWindow::chkLabelClick));
 
     connect(treeTProgram, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current, QTreeWidgetItem* previous) {

@@ -168,9 +168,6 @@ void TmdiSubWindow::BuildOptionsPage()
 
 void TmdiSubWindow::ConnectOptionsHandlers()
 {
-    auto guarded = [this](void (TmdiSubWindow::*handler)()) {
-        return [this, handler] { platform::GuardedCall([this, handler] { (this->*handler)(); }); };
-    };
     auto refresh = [this] { cmdGraphRefresh->setEnabled(true); };
     // Every edit of the page waits for "accept values".
     for (QLineEdit* e : {edTimeWindow, edTimeMin, edTimeMax, edTempMin, edTempMax, edPowerMin, edPowerMax, edLineName,
@@ -178,9 +175,11 @@ void TmdiSubWindow::ConnectOptionsHandlers()
         connect(e, &QLineEdit::textEdited, this, refresh);
     connect(chkTimeWindow, &QCheckBox::clicked, this, refresh);
     FLineColour->OnChange = [this](QObject*) { cmdGraphRefresh->setEnabled(true); };
-    connect(cmdGraphRefresh, &QPushButton::clicked, this, guarded(&TmdiSubWindow::cmdGraphRefreshClick));
+    connect(cmdGraphRefresh, &QPushButton::clicked, this,
+            platform::GuardedSlot(this, &TmdiSubWindow::cmdGraphRefreshClick));
     // The user's choice only: the lists refilled by the program change nothing else.
-    connect(cmbLineSeries, &QComboBox::activated, this, guarded(&TmdiSubWindow::cmbLineSeriesChange));
+    connect(cmbLineSeries, &QComboBox::activated, this,
+            platform::GuardedSlot(this, &TmdiSubWindow::cmbLineSeriesChange));
     connect(edLineName, &QLineEdit::returnPressed, this, [this] {
         platform::GuardedCall([this] {
             char key = 13;
@@ -199,11 +198,14 @@ void TmdiSubWindow::ConnectOptionsHandlers()
             chkAutomaticScaleClick();
         });
     });
-    connect(btnBackTempAxis, &QPushButton::clicked, this, guarded(&TmdiSubWindow::btnBackTempAxisClick));
-    connect(btnBackPowerAxis, &QPushButton::clicked, this, guarded(&TmdiSubWindow::btnBackPowerAxisClick));
-    connect(btnBackTimeAxis, &QPushButton::clicked, this, guarded(&TmdiSubWindow::btnBackTimeAxisClick));
-    connect(chkError, &QCheckBox::clicked, this, guarded(&TmdiSubWindow::chkErrorClick));
-    connect(chkGradient, &QCheckBox::clicked, this, guarded(&TmdiSubWindow::chkGradientClick));
+    connect(btnBackTempAxis, &QPushButton::clicked, this,
+            platform::GuardedSlot(this, &TmdiSubWindow::btnBackTempAxisClick));
+    connect(btnBackPowerAxis, &QPushButton::clicked, this,
+            platform::GuardedSlot(this, &TmdiSubWindow::btnBackPowerAxisClick));
+    connect(btnBackTimeAxis, &QPushButton::clicked, this,
+            platform::GuardedSlot(this, &TmdiSubWindow::btnBackTimeAxisClick));
+    connect(chkError, &QCheckBox::clicked, this, platform::GuardedSlot(this, &TmdiSubWindow::chkErrorClick));
+    connect(chkGradient, &QCheckBox::clicked, this, platform::GuardedSlot(this, &TmdiSubWindow::chkGradientClick));
 }
 
 void TmdiSubWindow::cmbLineSeriesChange()

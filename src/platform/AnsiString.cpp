@@ -110,15 +110,12 @@ bool TryStrToInt(std::string_view s, int& value)
 
 int StrToInt(std::string_view s)
 {
-    int v = 0;
-    if (!TryStrToInt(s, v)) throw EConvertError("'" + AnsiString(s) + "' is not a valid integer value");
-    return v;
+    return ConvertOrRaise(s, TryStrToInt, "integer value");
 }
 
 int StrToIntDef(std::string_view s, int def)
 {
-    int v = 0;
-    return TryStrToInt(s, v) ? v : def;
+    return ConvertOrDefault(s, TryStrToInt, def);
 }
 
 int HexDigit(char c)

@@ -127,4 +127,11 @@ void SetApplicationTitle(const AnsiString& title);
 // crosses into Qt. Returns false when the handler raised.
 bool GuardedCall(const std::function<void()>& handler);
 
+// A slot that runs Object's member Handler through GuardedCall, with the arguments bound now.
+template <typename T, typename... Params, typename... Args>
+auto GuardedSlot(T* Object, void (T::*Handler)(Params...), Args... args)
+{
+    return [=] { GuardedCall([=] { (Object->*Handler)(args...); }); };
+}
+
 }  // namespace platform

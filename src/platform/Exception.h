@@ -3,6 +3,7 @@
 // user-facing message text; handlers show Message as it stands.
 #include <exception>
 #include <string>
+#include <string_view>
 
 class Exception : public std::exception {
 public:
@@ -16,6 +17,23 @@ class EConvertError : public Exception {
 public:
     using Exception::Exception;
 };
+
+// The raising and the defaulting form of a Try conversion. The raising one says
+// "'<text>' is not a valid <What>".
+template <typename T>
+T ConvertOrRaise(std::string_view Text, bool (*TryConvert)(std::string_view, T&), const char* What)
+{
+    T value{};
+    if (!TryConvert(Text, value)) throw EConvertError("'" + std::string(Text) + "' is not a valid " + What);
+    return value;
+}
+
+template <typename T>
+T ConvertOrDefault(std::string_view Text, bool (*TryConvert)(std::string_view, T&), T Default)
+{
+    T value{};
+    return TryConvert(Text, value) ? value : Default;
+}
 
 // Raised for an index outside a list.
 class EListError : public Exception {

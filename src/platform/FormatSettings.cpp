@@ -410,13 +410,10 @@ bool TryStrToFloat(std::string_view s, double& value, const TFormatSettings& fs)
 
 double StrToFloat(std::string_view s)
 {
-    double v = 0;
-    if (!TryStrToFloat(s, v)) throw EConvertError("'" + AnsiString(s) + "' is not a valid floating point value");
-    return v;
+    return ConvertOrRaise(s, TryStrToFloat, "floating point value");
 }
 
 double StrToFloatDef(std::string_view s, double def)
 {
-    double v = 0;
-    return TryStrToFloat(s, v) ? v : def;
+    return ConvertOrDefault(s, TryStrToFloat, def);
 }

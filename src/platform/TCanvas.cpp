@@ -1264,14 +1264,17 @@ QPainterPath TCanvas::EllipsePath(int X1, int Y1, int X2, int Y2) const
     return path;
 }
 
+void TCanvas::AddOrDrawShape(const QPainterPath& path, bool filled)
+{
+    if (FPathOpen)
+        FPath.addPath(path);
+    else
+        DrawShape(filled ? path : QPainterPath(), path, filled);
+}
+
 void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2)
 {
-    const QPainterPath path = EllipsePath(X1, Y1, X2, Y2);
-    if (FPathOpen) {
-        FPath.addPath(path);
-        return;
-    }
-    DrawShape(path, path, true);
+    AddOrDrawShape(EllipsePath(X1, Y1, X2, Y2), true);
 }
 
 void TCanvas::RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3)
@@ -1280,11 +1283,7 @@ void TCanvas::RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3)
     if (Y2 < Y1) std::swap(Y1, Y2);
     QPainterPath path;
     path.addRoundedRect(QRectF(X1, Y1, X2 - X1 - 1, Y2 - Y1 - 1), std::abs(X3) / 2.0, std::abs(Y3) / 2.0);
-    if (FPathOpen) {
-        FPath.addPath(path);
-        return;
-    }
-    DrawShape(path, path, true);
+    AddOrDrawShape(path, true);
 }
 
 // kind: 0 arc, 1 pie, 2 chord, 3 arc continuing the current path (ArcTo).
@@ -1322,32 +1321,17 @@ QPainterPath TCanvas::ArcPath(int X1, int Y1, int X2, int Y2, int X3, int Y3, in
 
 void TCanvas::Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4)
 {
-    const QPainterPath path = ArcPath(X1, Y1, X2, Y2, X3, Y3, X4, Y4, 0);
-    if (FPathOpen) {
-        FPath.addPath(path);
-        return;
-    }
-    DrawShape(QPainterPath(), path, false);
+    AddOrDrawShape(ArcPath(X1, Y1, X2, Y2, X3, Y3, X4, Y4, 0), false);
 }
 
 void TCanvas::Pie(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4)
 {
-    const QPainterPath path = ArcPath(X1, Y1, X2, Y2, X3, Y3, X4, Y4, 1);
-    if (FPathOpen) {
-        FPath.addPath(path);
-        return;
-    }
-    DrawShape(path, path, true);
+    AddOrDrawShape(ArcPath(X1, Y1, X2, Y2, X3, Y3, X4, Y4, 1), true);
 }
 
 void TCanvas::Chord(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4)
 {
-    const QPainterPath path = ArcPath(X1, Y1, X2, Y2, X3, Y3, X4, Y4, 2);
-    if (FPathOpen) {
-        FPath.addPath(path);
-        return;
-    }
-    DrawShape(path, path, true);
+    AddOrDrawShape(ArcPath(X1, Y1, X2, Y2, X3, Y3, X4, Y4, 2), true);
 }
 
 void TCanvas::ArcTo(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4)

@@ -279,6 +279,8 @@ private:
     const LinePenCache& LinePen();
     bool DirectLineTo(int X, int Y);
     void DrawShape(const QPainterPath& fill, const QPainterPath& outline, bool closedOutline);
+    // Adds the shape to the open path, or draws it now (filled, or only its outline).
+    void AddOrDrawShape(const QPainterPath& path, bool filled);
     void DrawPolyline(const TPoint* points, int count, bool closed);
     bool PathRecording() const { return FPathOpen; }
     QPainterPath EllipsePath(int X1, int Y1, int X2, int Y2) const;

@@ -87,22 +87,23 @@ void TCustomPanel::Resize()
     if (OnResize) OnResize(this);
 }
 
-void TCustomPanel::mousePressEvent(QMouseEvent* event)
+void TCustomPanel::ButtonEvent(QMouseEvent* event, void (TCustomPanel::*Handler)(TMouseButton, TShiftState, int, int))
 {
     TMouseButton b;
     if (!MouseButtonOf(event->button(), b)) return;
     const QPoint p = event->position().toPoint();
     const TShiftState s = ShiftStateOf(event->modifiers(), event->buttons());
-    platform::GuardedCall([&] { MouseDown(b, s, p.x(), p.y()); });
+    platform::GuardedCall([&] { (this->*Handler)(b, s, p.x(), p.y()); });
+}
+
+void TCustomPanel::mousePressEvent(QMouseEvent* event)
+{
+    ButtonEvent(event, &TCustomPanel::MouseDown);
 }
 
 void TCustomPanel::mouseReleaseEvent(QMouseEvent* event)
 {
-    TMouseButton b;
-    if (!MouseButtonOf(event->button(), b)) return;
-    const QPoint p = event->position().toPoint();
-    const TShiftState s = ShiftStateOf(event->modifiers(), event->buttons());
-    platform::GuardedCall([&] { MouseUp(b, s, p.x(), p.y()); });
+    ButtonEvent(event, &TCustomPanel::MouseUp);
 }
 
 void TCustomPanel::mouseMoveEvent(QMouseEvent* event)

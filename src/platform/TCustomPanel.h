@@ -95,6 +95,8 @@ protected:
     bool FDestroying = false;
 
 private:
+    // A press or release of a button the controls know, passed to Handler.
+    void ButtonEvent(QMouseEvent* event, void (TCustomPanel::*Handler)(TMouseButton, TShiftState, int, int));
     TColor FColor = clBtnFace;
     TBevelCut FBevelInner = bvNone;
     TBevelCut FBevelOuter = bvRaised;

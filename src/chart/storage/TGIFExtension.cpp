@@ -1,6 +1,7 @@
 // TGIFExtension and its kinds (graphic control, plain text, comment, application) and
 // their registries.
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <utility>
 
@@ -10,6 +11,14 @@
 using namespace gifbytes;
 
 namespace {
+// A fixed-size text field: the value cut to the field, blanks after it.
+template <std::size_t N>
+void FillPadded(std::array<char, N>& Field, const AnsiString& Value)
+{
+    Field.fill(' ');
+    std::memcpy(Field.data(), Value.data(), std::min(Value.size(), N));
+}
+
 void WriteStrings(TStream* Stream, const std::vector<AnsiString>& Text)
 {
     for (const AnsiString& s : Text) {
@@ -365,26 +374,24 @@ TGIFExtensionClass TGIFApplicationExtension::FindSubExtension(TStream* Stream)
 
 AnsiString TGIFApplicationExtension::GetIdentifier() const
 {
-    return AnsiString(FApplicationExtension.Identifier.data(), 8);
+    return AnsiString(FApplicationExtension.Identifier.data(), FApplicationExtension.Identifier.size());
 }
 
 void TGIFApplicationExtension::SetIdentifier(const AnsiString& Value)
 {
     FBlockSize = 11;
-    FApplicationExtension.Identifier.fill(' ');
-    std::memcpy(FApplicationExtension.Identifier.data(), Value.data(), std::min<std::size_t>(Value.size(), 8));
+    FillPadded(FApplicationExtension.Identifier, Value);
 }
 
 AnsiString TGIFApplicationExtension::GetAuthentication() const
 {
-    return AnsiString(FApplicationExtension.Authentication.data(), 3);
+    return AnsiString(FApplicationExtension.Authentication.data(), FApplicationExtension.Authentication.size());
 }
 
 void TGIFApplicationExtension::SetAuthentication(const AnsiString& Value)
 {
     FBlockSize = 11;
-    FApplicationExtension.Authentication.fill(' ');
-    std::memcpy(FApplicationExtension.Authentication.data(), Value.data(), std::min<std::size_t>(Value.size(), 3));
+    FillPadded(FApplicationExtension.Authentication, Value);
 }
 
 void TGIFApplicationExtension::SaveToStream(TStream* Stream)

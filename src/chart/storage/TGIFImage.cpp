@@ -252,6 +252,17 @@ void TGIFColorMap::Assign(TPersistent* Source)
     TPersistent::Assign(Source);
 }
 
+bool TGIFColorMap::LoadDescribed(TStream* Stream, std::uint8_t PackedFields, std::uint8_t SortedFlag,
+                                 const char* Descriptor)
+{
+    if (!(PackedFields & 0x80)) return false;
+    const int count = 2 << (PackedFields & 0x07);
+    if (count < 2 || count > 256) throw GIFException(AnsiString("Invalid number of colors specified in ") + Descriptor);
+    LoadFromStream(Stream, count);
+    SetOptimized((PackedFields & SortedFlag) != 0);
+    return true;
+}
+
 void TGIFColorMap::Grow(int Needed)
 {
     if (Needed <= FCapacity) return;
@@ -522,14 +533,7 @@ void TGIFHeader::LoadFromStream(TStream* Stream)
     FPackedFields = d[4];
     FBackgroundColorIndex = d[5];
     AspectRatio = d[6];
-    if (FPackedFields & 0x80) {
-        const int count = 2 << (FPackedFields & 0x07);
-        if (count < 2 || count > 256) throw GIFException("Invalid number of colors specified in Screen Descriptor");
-        FColorMap->LoadFromStream(Stream, count);
-        FColorMap->SetOptimized((FPackedFields & 0x08) != 0);
-    } else {
-        FColorMap->Clear();
-    }
+    if (!FColorMap->LoadDescribed(Stream, FPackedFields, 0x08, "Screen Descriptor")) FColorMap->Clear();
 }
 
 // ---- TGIFTrailer

@@ -219,6 +219,9 @@ public:
     // Count triples, then black triples up to 2^bits per pixel; nothing when empty.
     void SaveToStream(TStream* Stream) const;
     void LoadFromStream(TStream* Stream, int Count);
+    // Reads the table a descriptor's packed fields announce (bit 7: present, bits 0-2: its
+    // size, SortedFlag: sorted by use); answers false when there is none.
+    bool LoadDescribed(TStream* Stream, std::uint8_t PackedFields, std::uint8_t SortedFlag, const char* Descriptor);
 
 protected:
     void Grow(int Needed);
@@ -693,6 +696,8 @@ private:
     // Joins and frees the painters that have ended (under the lock).
     void ReapPainters();
     void DeletePainter(TGIFPainter* Painter);
+    // Runs one step of every painter, under the lock.
+    void ForEachPainter(void (TGIFPainter::*Step)());
     std::recursive_mutex FPainterLock;
     std::vector<TGIFPainter*> FPainters;
     TGIFPainter* FPainter = nullptr;

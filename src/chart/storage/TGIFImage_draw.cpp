@@ -333,28 +333,30 @@ void TGIFImage::StopDraw()
     FBitmap.reset();
 }
 
-void TGIFImage::PaintStart()
+void TGIFImage::ForEachPainter(void (TGIFPainter::*Step)())
 {
     std::lock_guard<std::recursive_mutex> lock(FPainterLock);
-    for (TGIFPainter* p : FPainters) p->Start();
+    for (TGIFPainter* p : FPainters) (p->*Step)();
+}
+
+void TGIFImage::PaintStart()
+{
+    ForEachPainter(&TGIFPainter::Start);
 }
 
 void TGIFImage::PaintPause()
 {
-    std::lock_guard<std::recursive_mutex> lock(FPainterLock);
-    for (TGIFPainter* p : FPainters) p->Pause();
+    ForEachPainter(&TGIFPainter::Pause);
 }
 
 void TGIFImage::PaintResume()
 {
-    std::lock_guard<std::recursive_mutex> lock(FPainterLock);
-    for (TGIFPainter* p : FPainters) p->Resume();
+    ForEachPainter(&TGIFPainter::Resume);
 }
 
 void TGIFImage::PaintRestart()
 {
-    std::lock_guard<std::recursive_mutex> lock(FPainterLock);
-    for (TGIFPainter* p : FPainters) p->Restart();
+    ForEachPainter(&TGIFPainter::Restart);
 }
 
 void TGIFImage::PaintStop()

@@ -163,12 +163,7 @@ void TGIFSubImage::LoadFromStream(TStream* Stream)
     FLeft = Get16(d + 1);
     FTop = Get16(d + 3);
     FPackedFields = d[9];
-    if (FPackedFields & 0x80) {
-        const int count = 2 << (FPackedFields & 0x07);
-        if (count < 2 || count > 256) throw GIFException("Invalid number of colors specified in Image Descriptor");
-        FColorMap->LoadFromStream(Stream, count);
-        FColorMap->SetOptimized((FPackedFields & 0x20) != 0);
-    }
+    FColorMap->LoadDescribed(Stream, FPackedFields, 0x20, "Image Descriptor");
     AllocateData(width, height);
     FWidth = width;
     FHeight = height;
