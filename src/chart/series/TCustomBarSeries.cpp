@@ -112,12 +112,6 @@ bool TCustomBarSeries::IsPropertyStored(const char* Name) const
     return TChartSeries::IsPropertyStored(Name);
 }
 
-TCanvas3D* TCustomBarSeries::Canvas() const
-{
-    ISeriesHost* host = SeriesHost();
-    return host ? host->GetCanvas() : nullptr;
-}
-
 bool TCustomBarSeries::Is3D() const
 {
     ISeriesHost* host = SeriesHost();

@@ -213,7 +213,6 @@ protected:
     };
     TOrientationQuirks FQuirks;
 
-    TCanvas3D* Canvas() const;
     bool Is3D() const;
     // The axis along which bars stand side by side (the key axis).
     TChartAxis* BarAxis() const { return FYMandatory ? FGetHorizAxis : FGetVertAxis; }

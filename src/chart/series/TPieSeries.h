@@ -21,6 +21,8 @@ public:
     int Get(int index) const;
     int operator[](int index) const { return Get(index); }
     void Put(int index, int value);
+    // Put without the repaint; true when the entry changed.
+    bool Store(int index, int value);
     void Delete(int index);
     void Clear() { FItems.clear(); }
     // Extends a non-empty list with zeros to count entries, then exchanges a and b.
@@ -28,7 +30,6 @@ public:
     void Assign(const TSliceValueList& source) { FItems = source.FItems; }
 
 private:
-    friend class TPieSeries;
     TPieSeries* FOwner;
     std::vector<int> FItems;
 };
@@ -214,10 +215,10 @@ protected:
     TRect CirclePlotRect() const override;
 
 private:
-    friend class TSliceValueList;
-    void SetExplodeSilently(int index, int value);
     // The chart's 3D view made a projected one at the given angles (none without a chart).
     TView3DOptions* TurnView(int rotation, int elevation) const;
+    // The gradient ends in a slice's colour while it is drawn: no repaint for that.
+    void SetGradientEnd(TColor color);
 
     TPieSettings FSettings;
     int FDonutPercent = 0;

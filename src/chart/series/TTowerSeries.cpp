@@ -149,8 +149,7 @@ int TTowerSeries::Clicked(int x, int y)
 {
     // Only the flat covers can be hit.
     if (Count() == 0 || FSettings.TowerStyle != tsCover) return -1;
-    ISeriesHost* host = SeriesHost();
-    TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
+    TCanvas3D* canvas = Canvas();
     if (!canvas) return -1;
     const TPoint p(x, y);
     for (int cx = 1; cx <= GetNumXValues(); ++cx)
