@@ -61,9 +61,7 @@ TAreaSeriesEditor::TAreaSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
     Bind(EOrigin, &QSpinBox::valueChanged, series([this](A* s) {
              if (isVisible()) s->SetOrigin(EOrigin->value());
          }));
-    Bind(ETransp, &QSpinBox::valueChanged, series([this](A* s) {
-             if (isVisible()) s->SetTransparency(ETransp->value());
-         }));
+    BindSpins(this, Series, {{ETransp, &A::SetTransparency}}, true);
 }
 
 void TAreaSeriesEditor::FormShow()

@@ -62,10 +62,11 @@ TBarSeriesEditor::TBarSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
              CheckControls();
          }));
     Bind(BGradient, &QPushButton::clicked, [this] { BGradientClick(); });
-    Bind(EBevel, &QSpinBox::valueChanged, series([this](B* s) { s->SetBevelSize(EBevel->value()); }));
-    Bind(UDBarWidth, &QSpinBox::valueChanged, series([this](B* s) { s->SetBarWidthPercent(UDBarWidth->value()); }));
-    Bind(UDBarOffset, &QSpinBox::valueChanged, series([this](B* s) { s->SetOffsetPercent(UDBarOffset->value()); }));
-    Bind(UDDepth, &QSpinBox::valueChanged, series([this](B* s) { s->SetDepthPercent(UDDepth->value()); }));
+    BindSpins(this, Series,
+              {{EBevel, &B::SetBevelSize},
+               {UDBarWidth, &B::SetBarWidthPercent},
+               {UDBarOffset, &B::SetOffsetPercent},
+               {UDDepth, &B::SetDepthPercent}});
     BindChecks(this, Series,
                {{CBDarkBar, &B::SetDark3D},
                 {CBBarSideMargins, &B::SetSideMargins},

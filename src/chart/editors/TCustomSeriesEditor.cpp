@@ -56,9 +56,7 @@ TCustomSeriesEditor::TCustomSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
              s->SetStairs(CBStairs->isChecked());
              CBInvStairs->setEnabled(CBStairs->isChecked());
          }));
-    Bind(EHeight, &QSpinBox::valueChanged, series([this](S* s) {
-             if (isVisible()) s->SetLineHeight(EHeight->value());
-         }));
+    BindSpins(this, Series, {{EHeight, &S::SetLineHeight}}, true);
     Bind(BBrush, &QPushButton::clicked, series([this](S* s) { EditChartBrush(this, s->Brush()); }));
     Bind(Button1, &QPushButton::clicked, series([this](S* s) { EditTeeShadow(this, s->GetShadow()); }));
 }

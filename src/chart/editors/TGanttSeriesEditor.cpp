@@ -9,6 +9,7 @@
 #include "chart/editors/TButtonPen.h"
 #include "chart/editors/TSeriesPointerEditor.h"
 #include "chart/editors/TeePenDlg.h"
+#include "chart/editors/TeeSubjectHandlers.h"
 #include "chart/engine/TSeriesPointer.h"
 #include "chart/engine/TeeColorButton.h"
 #include "chart/engine/TeeConst.h"
@@ -36,9 +37,7 @@ TGanttSeriesEditor::TGanttSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
         Series->SetColorEachPoint(CBColorEach->isChecked());
         BColor->setEnabled(!Series->GetColorEachPoint());
     });
-    Bind(Edit1, &QSpinBox::valueChanged, [this] {
-        if (Series && isVisible()) Series->SetTransparency(Edit1->value());
-    });
+    BindSpins(this, Series, {{Edit1, &TGanttSeries::SetTransparency}}, true);
     BColor->OnClick = [this](QObject*) {
         if (!Series) return;
         Series->SetColorEachPoint(false);
@@ -82,12 +81,8 @@ TArrowSeriesEditor::TArrowSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
     Bind(pattern, &QPushButton::clicked, [this] {
         if (Series) EditChartBrush(this, Series->GetPointer()->GetBrush());
     });
-    Bind(SEArrowWidth, &QSpinBox::valueChanged, [this] {
-        if (Series && isVisible()) Series->SetArrowWidth(SEArrowWidth->value());
-    });
-    Bind(SEArrowHeight, &QSpinBox::valueChanged, [this] {
-        if (Series && isVisible()) Series->SetArrowHeight(SEArrowHeight->value());
-    });
+    BindSpins(this, Series,
+              {{SEArrowWidth, &TArrowSeries::SetArrowWidth}, {SEArrowHeight, &TArrowSeries::SetArrowHeight}}, true);
     Bind(CBColorEach, &QCheckBox::clicked, [this] {
         if (!Series) return;
         Series->SetColorEachPoint(CBColorEach->isChecked());

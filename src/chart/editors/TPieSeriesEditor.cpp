@@ -53,19 +53,12 @@ TPieSeriesEditor::TPieSeriesEditor(QWidget* Owner) : TTeeForm(Owner)
 
     auto series = [this](auto Write) { return OnSubject(Series, std::move(Write)); };
     using P = TPieSeries;
-    Bind(UDExpBig, &QSpinBox::valueChanged, series([this](P* s) {
-             if (isVisible()) s->SetExplodeBiggest(UDExpBig->value());
-         }));
-    Bind(UDAngleSize, &QSpinBox::valueChanged, series([this](P* s) {
-             if (isVisible()) s->SetAngleSize(UDAngleSize->value());
-         }));
+    BindSpins(this, Series,
+              {{UDExpBig, &P::SetExplodeBiggest}, {UDAngleSize, &P::SetAngleSize}, {Edit2, &P::SetDarkPen}}, true);
     Bind(shadow, &QPushButton::clicked, series([this](P* s) { EditTeeShadow(this, s->Shadow()); }));
     BindChecks(
         this, Series,
         {{CBDark3d, &P::SetDark3D}, {CBPatterns, &P::SetUsePatterns}, {CBMarksAutoPosition, &P::SetAutoMarkPosition}});
-    Bind(Edit2, &QSpinBox::valueChanged, series([this](P* s) {
-             if (isVisible()) s->SetDarkPen(Edit2->value());
-         }));
     Bind(CBMultiple, &QComboBox::activated,
          series([this](P* s) { s->SetMultiPie(CBMultiple->currentIndex() == 1 ? P::mpDisabled : P::mpAutomatic); }));
     Bind(CBOther, &QComboBox::activated, series([this](P* s) {

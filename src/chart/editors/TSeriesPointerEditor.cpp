@@ -13,6 +13,7 @@
 #include "chart/editors/TeeEditorClasses.h"
 #include "chart/editors/TeeOwnerDraw.h"
 #include "chart/editors/TeePenDlg.h"
+#include "chart/editors/TeeSubjectHandlers.h"
 #include "chart/engine/TChartSeries.h"
 #include "chart/engine/TCustomAxisPanel.h"
 #include "chart/engine/TSeriesPointer.h"
@@ -52,11 +53,10 @@ TSeriesPointerEditor::TSeriesPointerEditor(QWidget* Owner) : TTeeForm(Owner)
     });
     Bind(CBDrawPoint, &QCheckBox::clicked, [this] { CBDrawPointClick(); });
     Bind(CB3dPoint, &QCheckBox::clicked, [this] { CB3dPointClick(); });
-    Bind(SEPointHorizSize, &QSpinBox::valueChanged, [this] { SEPointHorizSizeChange(); });
-    Bind(SEPointVertSize, &QSpinBox::valueChanged, [this] { SEPointVertSizeChange(); });
     Bind(CBStyle, &QComboBox::activated, [this] { CBStyleChange(); });
-    Bind(CBInflate, &QCheckBox::clicked, [this] { CBInflateClick(); });
-    Bind(CBPoDark, &QCheckBox::clicked, [this] { CBPoDarkClick(); });
+    using P = TSeriesPointer;
+    BindChecks(this, Pointer, {{CBInflate, &P::SetInflate}, {CBPoDark, &P::SetDark3D}});
+    BindSpins(this, Pointer, {{SEPointHorizSize, &P::SetHorizSize}, {SEPointVertSize, &P::SetVertSize}}, true);
     Bind(BPointFillColor, &QPushButton::clicked, [this] { BPointFillColorClick(); });
     Bind(CBDefBrushColor, &QCheckBox::clicked, [this] { CBDefBrushColorClick(); });
     BPoinPenCol->OnClick = [this](QObject*) { TTeeForm::Guard([this] { BPoinPenColClick(); }); };
@@ -182,31 +182,11 @@ void TSeriesPointerEditor::CB3dPointClick()
     CBPoDark->setEnabled(CB3dPoint->isChecked());
 }
 
-void TSeriesPointerEditor::SEPointHorizSizeChange()
-{
-    if (Pointer && isVisible()) Pointer->SetHorizSize(SEPointHorizSize->value());
-}
-
-void TSeriesPointerEditor::SEPointVertSizeChange()
-{
-    if (Pointer && isVisible()) Pointer->SetVertSize(SEPointVertSize->value());
-}
-
 void TSeriesPointerEditor::CBStyleChange()
 {
     if (!Pointer) return;
     Pointer->SetStyle(TSeriesPointerStyle(CBStyle->currentIndex()));
     Enable3DPoint();
-}
-
-void TSeriesPointerEditor::CBInflateClick()
-{
-    if (Pointer) Pointer->SetInflate(CBInflate->isChecked());
-}
-
-void TSeriesPointerEditor::CBPoDarkClick()
-{
-    if (Pointer) Pointer->SetDark3D(CBPoDark->isChecked());
 }
 
 void TSeriesPointerEditor::BPointFillColorClick()
@@ -249,7 +229,7 @@ TBubbleSeriesEditor::TBubbleSeriesEditor(QWidget* Owner) : TSeriesPointerEditor(
     setObjectName("BubbleSeriesEditor");
     auto* label = TeeAddLabel(this, "&Transparency:", 220, 136);
     Edit1 = TeeAddSpin(this, 290, 132, 50, 0, 100, 5, label);
-    Bind(Edit1, &QSpinBox::valueChanged, [this] { Edit1Change(); });
+    BindSpins(this, Pointer, {{Edit1, &TSeriesPointer::SetTransparency}}, true);
 }
 
 void TBubbleSeriesEditor::FormShow()
@@ -260,11 +240,6 @@ void TBubbleSeriesEditor::FormShow()
         Edit1->setValue(Pointer->GetTransparency());
     }
     CBDrawPoint->hide();
-}
-
-void TBubbleSeriesEditor::Edit1Change()
-{
-    if (Pointer && isVisible()) Pointer->SetTransparency(Edit1->value());
 }
 
 void EditSeriesPointer(QObject* AOwner, TSeriesPointer* Pointer)

@@ -44,11 +44,7 @@ public:
 
     void CBDrawPointClick();
     void CB3dPointClick();
-    void SEPointHorizSizeChange();
-    void SEPointVertSizeChange();
     void CBStyleChange();
-    void CBInflateClick();
-    void CBPoDarkClick();
     void BPointFillColorClick();
     void CBDefBrushColorClick();
     void BPoinPenColClick();
@@ -67,7 +63,6 @@ public:
     QSpinBox* Edit1 = nullptr;
 
     void FormShow() override;
-    void Edit1Change();
 };
 
 // The pointer editor as a dialog on Pointer (no "Inflate Margins", no "Color Each").

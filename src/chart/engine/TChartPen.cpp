@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "platform/StoreChanged.h"
 #include "platform/TCanvas.h"
 
 TChartPen::TChartPen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TPen(parent)
@@ -28,21 +27,6 @@ bool TChartPen::IsPropertyStored(const char* Name) const
     return TPen::IsPropertyStored(Name);
 }
 
-void TChartPen::SetEndStyle(TPenEndStyle value)
-{
-    if (StoreChanged(FEndStyle, value)) Changed();
-}
-
-void TChartPen::SetSmallDots(bool value)
-{
-    if (StoreChanged(FSmallDots, value)) Changed();
-}
-
-void TChartPen::SetVisible(bool value)
-{
-    if (StoreChanged(FVisible, value)) Changed();
-}
-
 TChartHiddenPen::TChartHiddenPen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TChartPen(OnChangeEvent, parent)
 {
     FDefaultVisible = false;
@@ -50,27 +34,29 @@ TChartHiddenPen::TChartHiddenPen(const TNotifyEvent& OnChangeEvent, QObject* par
     SetVisible(false);
 }
 
-TDottedGrayPen::TDottedGrayPen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TChartPen({}, parent)
+void TChartPen::InitDefaultColor(TColor Color)
 {
-    DefaultColor = clGray;
+    DefaultColor = Color;
+    TQuietChange quiet(OnChange);
+    SetColor(Color);
+}
+
+TDottedGrayPen::TDottedGrayPen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TChartPen(OnChangeEvent, parent)
+{
+    InitDefaultColor(clGray);
     DefaultStyle = psDot;
-    SetColor(clGray);
+    TQuietChange quiet(OnChange);
     SetStyle(psDot);
-    OnChange = OnChangeEvent;
 }
 
-TDarkGrayPen::TDarkGrayPen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TChartPen({}, parent)
+TDarkGrayPen::TDarkGrayPen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TChartPen(OnChangeEvent, parent)
 {
-    DefaultColor = clGray;
-    SetColor(clGray);
-    OnChange = OnChangeEvent;
+    InitDefaultColor(clGray);
 }
 
-TWhitePen::TWhitePen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TChartPen({}, parent)
+TWhitePen::TWhitePen(const TNotifyEvent& OnChangeEvent, QObject* parent) : TChartPen(OnChangeEvent, parent)
 {
-    DefaultColor = clWhite;
-    SetColor(clWhite);
-    OnChange = OnChangeEvent;
+    InitDefaultColor(clWhite);
 }
 
 TPenHandle TeeCreatePenSmallDots(TColor Color)

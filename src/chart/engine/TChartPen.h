@@ -1,12 +1,13 @@
 #pragma once
 // Chart pens: a platform pen that can be hidden without losing its settings, drawn as
 // alternating single pixels, or with end styles when wide.
+#include "chart/engine/TPropertySetters.h"
 #include "chart/engine/TeCanvasTypes.h"
 #include "platform/GraphicsObjects.h"
 
 class TCanvas;
 
-class TChartPen : public TPen {
+class TChartPen : public TPen, public TPropertySetters<TChartPen> {
     Q_OBJECT
     Q_PROPERTY(teecanvas::TPenEndStyle EndStyle READ GetEndStyle WRITE SetEndStyle)
     Q_PROPERTY(bool SmallDots READ GetSmallDots WRITE SetSmallDots)
@@ -20,20 +21,25 @@ public:
     void Hide() { SetVisible(false); }
 
     TPenEndStyle GetEndStyle() const { return FEndStyle; }
-    void SetEndStyle(TPenEndStyle value);
+    void SetEndStyle(TPenEndStyle value) { SetProperty(FEndStyle, value); }
     bool GetSmallDots() const { return FSmallDots; }
-    void SetSmallDots(bool value);
+    void SetSmallDots(bool value) { SetProperty(FSmallDots, value); }
     bool GetVisible() const { return FVisible; }
-    void SetVisible(bool value);
+    void SetVisible(bool value) { SetProperty(FVisible, value); }
     // The visibility its owner gives the pen at creation: only a different one is stored.
     void SetDefaultVisible(bool value) { FDefaultVisible = value; }
 
 protected:
+    // An owner's default colour: set without a change notice and kept as the colour that
+    // is not stored.
+    void InitDefaultColor(TColor Color);
     // Per instance: decide whether EndStyle and Visible are stored.
     TPenEndStyle FDefaultEnd = esRound;
     bool FDefaultVisible = true;
 
 private:
+    friend class TPropertySetters<TChartPen>;
+    void PropertyChanged() { Changed(); }
     TPenEndStyle FEndStyle = esRound;
     bool FSmallDots = false;
     bool FVisible = true;

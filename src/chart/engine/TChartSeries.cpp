@@ -25,12 +25,10 @@ const char* const kDeleteQuantity = "Quantity of data to delete must be less tha
 }
 
 TChartSeries::TChartSeries(QObject* owner)
-    : TCustomChartSeries(owner),
-      FLabels(this),
-      FDataSources(new TDataSourcesList(this)),
-      FValueFormat(TeeMsg_DefValueFormat),
-      FPercentFormat(TeeMsg_DefPercentFormat)
+    : TCustomChartSeries(owner), FLabels(this), FDataSources(new TDataSourcesList(this))
 {
+    FFormat.ValueFormat = TeeMsg_DefValueFormat;
+    FFormat.PercentFormat = TeeMsg_DefPercentFormat;
     FX = new TChartValueList(this, TeeMsg_ValuesX);
     FX->SetOrder(loAscending);
     FY = new TChartValueList(this, TeeMsg_ValuesY);
@@ -573,45 +571,45 @@ void TChartSeries::RecalcGetAxis()
         return;
     }
     FGetHorizAxis = FParentChart->BottomAxis();
-    if (FHorizAxis == aTopAxis)
+    if (FFormat.HorizAxis == aTopAxis)
         FGetHorizAxis = FParentChart->TopAxis();
-    else if (FHorizAxis == aCustomHorizAxis && FCustomHorizAxis)
-        FGetHorizAxis = FCustomHorizAxis;
+    else if (FFormat.HorizAxis == aCustomHorizAxis && FFormat.CustomHorizAxis)
+        FGetHorizAxis = FFormat.CustomHorizAxis;
     FGetVertAxis = FParentChart->LeftAxis();
-    if (FVertAxis == aRightAxis)
+    if (FFormat.VertAxis == aRightAxis)
         FGetVertAxis = FParentChart->RightAxis();
-    else if (FVertAxis == aCustomVertAxis && FCustomVertAxis)
-        FGetVertAxis = FCustomVertAxis;
+    else if (FFormat.VertAxis == aCustomVertAxis && FFormat.CustomVertAxis)
+        FGetVertAxis = FFormat.CustomVertAxis;
 }
 
 void TChartSeries::SetHorizAxis(THorizAxis value)
 {
-    if (!StoreChanged(FHorizAxis, value)) return;
-    if (value != aCustomHorizAxis && !FLoading) FCustomHorizAxis = nullptr;
+    if (!StoreChanged(FFormat.HorizAxis, value)) return;
+    if (value != aCustomHorizAxis && !FLoading) FFormat.CustomHorizAxis = nullptr;
     RecalcGetAxis();
     Repaint();
 }
 
 void TChartSeries::SetVertAxis(TVertAxis value)
 {
-    if (!StoreChanged(FVertAxis, value)) return;
-    if (value != aCustomVertAxis && !FLoading) FCustomVertAxis = nullptr;
+    if (!StoreChanged(FFormat.VertAxis, value)) return;
+    if (value != aCustomVertAxis && !FLoading) FFormat.CustomVertAxis = nullptr;
     RecalcGetAxis();
     Repaint();
 }
 
 void TChartSeries::SetCustomHorizAxis(TChartAxis* value)
 {
-    FCustomHorizAxis = value;
-    FHorizAxis = value ? aCustomHorizAxis : aBottomAxis;
+    FFormat.CustomHorizAxis = value;
+    FFormat.HorizAxis = value ? aCustomHorizAxis : aBottomAxis;
     RecalcGetAxis();
     Repaint();
 }
 
 void TChartSeries::SetCustomVertAxis(TChartAxis* value)
 {
-    FCustomVertAxis = value;
-    FVertAxis = value ? aCustomVertAxis : aLeftAxis;
+    FFormat.CustomVertAxis = value;
+    FFormat.VertAxis = value ? aCustomVertAxis : aLeftAxis;
     RecalcGetAxis();
     Repaint();
 }
@@ -624,12 +622,12 @@ void TChartSeries::SetZOrder(int value)
 
 bool TChartSeries::IsValueFormatStored() const
 {
-    return FValueFormat != TeeMsg_DefValueFormat;
+    return FFormat.ValueFormat != TeeMsg_DefValueFormat;
 }
 
 bool TChartSeries::IsPercentFormatStored() const
 {
-    return FPercentFormat != TeeMsg_DefPercentFormat;
+    return FFormat.PercentFormat != TeeMsg_DefPercentFormat;
 }
 
 bool TChartSeries::IsPropertyStored(const char* Name) const
@@ -671,8 +669,8 @@ void TChartSeries::CalcFirstLastVisibleRange(double lowerLimit, double upperLimi
 bool TChartSeries::AssociatedToAxis(const TChartAxis* axis) const
 {
     if (!axis || !UseAxis()) return false;
-    if (axis->GetHorizontal()) return FHorizAxis == aBothHorizAxis || axis == FGetHorizAxis;
-    return FVertAxis == aBothVertAxis || axis == FGetVertAxis;
+    if (axis->GetHorizontal()) return FFormat.HorizAxis == aBothHorizAxis || axis == FGetHorizAxis;
+    return FFormat.VertAxis == aBothVertAxis || axis == FGetVertAxis;
 }
 
 TChartValueList* TChartSeries::ValueListOfAxis(const TChartAxis* axis) const
@@ -708,17 +706,17 @@ void TChartSeries::CalcFirstLastVisibleIndex()
 AnsiString TChartSeries::XValueToText(double value) const
 {
     if (FParentChart && FGetHorizAxis) return FParentChart->AxisLabelText(FGetHorizAxis, value);
-    return FormatFloat(FValueFormat, value);
+    return FormatFloat(FFormat.ValueFormat, value);
 }
 
 AnsiString TChartSeries::MarkPercent(int index, bool addTotal)
 {
     const double total = FMandatory->TotalABS();
     const double p = total != 0 ? 100.0 * std::fabs(GetMarkValue(index)) / total : 100.0;
-    AnsiString text = FormatFloat(FPercentFormat, p);
+    AnsiString text = FormatFloat(FFormat.PercentFormat, p);
     if (addTotal) {
         const AnsiString& pattern = FMarks->GetMultiLine() ? TeeMsg_DefaultPercentOf2 : TeeMsg_DefaultPercentOf;
-        text = FormatChartText(pattern, {text, FormatFloat(FValueFormat, total)});
+        text = FormatChartText(pattern, {text, FormatFloat(FFormat.ValueFormat, total)});
     }
     return text;
 }
@@ -729,7 +727,7 @@ AnsiString TChartSeries::GetMarkText(int index)
     const AnsiString separator(1, FMarks->GetMultiLine() ? TeeLineSeparator : ' ');
     // Formatted only for the styles that show it (most points of a series whose marks are
     // its labels have a label or no mark).
-    const auto valueText = [&]() { return FormatFloat(FValueFormat, GetMarkValue(index)); };
+    const auto valueText = [&]() { return FormatFloat(FFormat.ValueFormat, GetMarkValue(index)); };
     auto labelText = [&]() {
         const AnsiString& label = FLabels.GetLabel(index);
         return label.empty() ? valueText() : label;

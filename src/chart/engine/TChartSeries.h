@@ -21,6 +21,7 @@
 class TChartAxis;
 class TDataSourcesList;
 class ISeriesHost;
+class TCanvas3D;
 class TTeeFunction;
 
 // The texts a legend shows for a point.
@@ -35,6 +36,20 @@ enum TLegendTextStyle {
     ltsPercent,
     ltsXAndValue,
     ltsXAndPercent
+};
+
+// The settings a copy of a series takes over as they are (data, marks and colours are
+// copied apart). The formats start as the language's defaults.
+struct TSeriesFormat {
+    AnsiString ColorSource;
+    AnsiString LabelsSource;
+    AnsiString ValueFormat;
+    AnsiString PercentFormat;
+    int Depth = -1;
+    THorizAxis HorizAxis = aBottomAxis;
+    TVertAxis VertAxis = aLeftAxis;
+    TChartAxis* CustomHorizAxis = nullptr;
+    TChartAxis* CustomVertAxis = nullptr;
 };
 
 class TChartSeries : public TCustomChartSeries {
@@ -180,9 +195,9 @@ public:
     void CheckDataSource();
     virtual bool IsValidSourceOf(TChartSeries* series) const { return series != this; }
     virtual bool IsValidSeriesSource(TChartSeries* series) const;
-    const AnsiString& GetColorSource() const { return FColorSource; }
+    const AnsiString& GetColorSource() const { return FFormat.ColorSource; }
     void SetColorSource(const AnsiString& value);
-    const AnsiString& GetLabelsSource() const { return FLabelsSource; }
+    const AnsiString& GetLabelsSource() const { return FFormat.LabelsSource; }
     void SetLabelsSource(const AnsiString& value);
     bool CanAddRandomPoints() const;
 
@@ -242,13 +257,13 @@ public:
     void SetParentChart(IChartHost* value) override;
     virtual void Added();
     void Removed() override;
-    THorizAxis GetHorizAxisKind() const { return FHorizAxis; }
+    THorizAxis GetHorizAxisKind() const { return FFormat.HorizAxis; }
     void SetHorizAxis(THorizAxis value);
-    TVertAxis GetVertAxisKind() const { return FVertAxis; }
+    TVertAxis GetVertAxisKind() const { return FFormat.VertAxis; }
     void SetVertAxis(TVertAxis value);
-    TChartAxis* CustomHorizAxis() const { return FCustomHorizAxis; }
+    TChartAxis* CustomHorizAxis() const { return FFormat.CustomHorizAxis; }
     void SetCustomHorizAxis(TChartAxis* value);
-    TChartAxis* CustomVertAxis() const { return FCustomVertAxis; }
+    TChartAxis* CustomVertAxis() const { return FFormat.CustomVertAxis; }
     void SetCustomVertAxis(TChartAxis* value);
     TChartAxis* GetHorizAxis() const { return FGetHorizAxis; }
     TChartAxis* GetVertAxis() const { return FGetVertAxis; }
@@ -256,16 +271,16 @@ public:
 
     // ---- display settings kept with the data
     int Cursor = 0;
-    int GetDepth() const { return FDepth; }
-    void SetDepth(int value) { SetIntegerProperty(FDepth, value); }
+    int GetDepth() const { return FFormat.Depth; }
+    void SetDepth(int value) { SetIntegerProperty(FFormat.Depth, value); }
     int GetZOrderValue() const { return FZOrder; }
     int GetZOrder() const { return FZOrder != -1 ? FZOrder : FComputedZOrder; }
     void SetZOrder(int value);
-    const AnsiString& GetValueFormat() const { return FValueFormat; }
-    void SetValueFormat(const AnsiString& value) { SetStringProperty(FValueFormat, value); }
+    const AnsiString& GetValueFormat() const { return FFormat.ValueFormat; }
+    void SetValueFormat(const AnsiString& value) { SetStringProperty(FFormat.ValueFormat, value); }
     Q_INVOKABLE bool IsValueFormatStored() const;
-    const AnsiString& GetPercentFormat() const { return FPercentFormat; }
-    void SetPercentFormat(const AnsiString& value) { SetStringProperty(FPercentFormat, value); }
+    const AnsiString& GetPercentFormat() const { return FFormat.PercentFormat; }
+    void SetPercentFormat(const AnsiString& value) { SetStringProperty(FFormat.PercentFormat, value); }
     Q_INVOKABLE bool IsPercentFormatStored() const;
     bool IsPropertyStored(const char* Name) const override;
     TSeriesRecalcOptions RecalcOptions = TSeriesRecalcOptions(rOnDelete | rOnModify | rOnInsert | rOnClear);
@@ -300,6 +315,8 @@ public:
     // ---- drawing (the chart calls these in its draw cycle)
     // The chart's series interface, or none outside a chart that draws.
     ISeriesHost* SeriesHost() const;
+    // The canvas the chart draws on, or none outside a chart that draws.
+    TCanvas3D* Canvas() const;
     // Depth slot: the chart's MaxZOrder grows for each automatic series of a 3D chart.
     virtual void CalcZOrder();
     // StartZ, MiddleZ and EndZ from the depth slot (the z order while the chart has given
@@ -398,21 +415,13 @@ protected:
     TColor FColor = clDefault;
     TColor FInternalColor = clDefault;
     bool FColorEachPoint = false;
-    AnsiString FColorSource;
-    AnsiString FLabelsSource;
     TDataSourcesList* FDataSources = nullptr;
     TCustomSeriesList FLinkedSeries;
     TSeriesMarks* FMarks = nullptr;
     TTeeFunction* FFunction = nullptr;
-    AnsiString FValueFormat;
-    AnsiString FPercentFormat;
-    int FDepth = -1;
+    TSeriesFormat FFormat;
     int FZOrder = -1;
     int FComputedZOrder = 0;
-    THorizAxis FHorizAxis = aBottomAxis;
-    TVertAxis FVertAxis = aLeftAxis;
-    TChartAxis* FCustomHorizAxis = nullptr;
-    TChartAxis* FCustomVertAxis = nullptr;
     TChartAxis* FGetHorizAxis = nullptr;
     TChartAxis* FGetVertAxis = nullptr;
     int FUpdateCount = 0;

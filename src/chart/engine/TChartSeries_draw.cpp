@@ -18,6 +18,12 @@ ISeriesHost* TChartSeries::SeriesHost() const
     return SeriesHostOf(FParentChart);
 }
 
+TCanvas3D* TChartSeries::Canvas() const
+{
+    ISeriesHost* host = SeriesHost();
+    return host ? host->GetCanvas() : nullptr;
+}
+
 // ---------------------------------------------------------------- depth
 
 void TChartSeries::CalcZOrder()
@@ -39,7 +45,7 @@ void TChartSeries::CalcDepthPositions()
     ISeriesHost* host = SeriesHost();
     const int width = host ? host->GetSeriesWidth3D() : 0;
     StartZ = width * (DepthSlot >= 0 ? DepthSlot : GetZOrder());
-    EndZ = StartZ + (FDepth == -1 ? width : FDepth);
+    EndZ = StartZ + (FFormat.Depth == -1 ? width : FFormat.Depth);
     MiddleZ = (StartZ + EndZ) / 2;
     FMarks->ZPosition = MiddleZ;
 }
@@ -209,7 +215,7 @@ double TChartSeries::YScreenToValue(int pixel) const
 AnsiString TChartSeries::YValueToText(double value) const
 {
     if (FParentChart && FGetVertAxis) return FParentChart->AxisLabelText(FGetVertAxis, value);
-    return FormatFloat(FValueFormat, value);
+    return FormatFloat(FFormat.ValueFormat, value);
 }
 
 void TChartSeries::CalcFirstLastPage(int& first, int& last) const
@@ -277,16 +283,16 @@ AnsiString TChartSeries::LegendString(int legendIndex, TLegendTextStyle style)
     const auto valueText = [&]() {
         const double v = GetMarkValue(index);
         if (FMandatory->GetDateTime()) return FormatDateTime("c", v);
-        return FormatFloat(FValueFormat, v);
+        return FormatFloat(FFormat.ValueFormat, v);
     };
     const auto percentText = [&]() {
         const double total = FMandatory->TotalABS();
-        return FormatFloat(FPercentFormat, total != 0 ? 100.0 * GetMarkValue(index) / total : 100.0);
+        return FormatFloat(FFormat.PercentFormat, total != 0 ? 100.0 * GetMarkValue(index) / total : 100.0);
     };
     const auto xText = [&]() {
         const double x = FNotMandatory->Value(index);
         if (FParentChart && FGetHorizAxis) return FParentChart->AxisLabelText(FGetHorizAxis, x);
-        return FormatFloat(FValueFormat, x);
+        return FormatFloat(FFormat.ValueFormat, x);
     };
     const auto joined = [&](const AnsiString& a, const AnsiString& b) {
         return a.empty() || b.empty() ? a + b : a + separator + b;

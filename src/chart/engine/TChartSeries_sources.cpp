@@ -137,12 +137,12 @@ bool TChartSeries::IsValidSeriesSource(TChartSeries* series) const
 
 void TChartSeries::SetColorSource(const AnsiString& value)
 {
-    if (StoreChanged(FColorSource, value)) CheckDataSource();
+    if (StoreChanged(FFormat.ColorSource, value)) CheckDataSource();
 }
 
 void TChartSeries::SetLabelsSource(const AnsiString& value)
 {
-    if (StoreChanged(FLabelsSource, value)) CheckDataSource();
+    if (StoreChanged(FFormat.LabelsSource, value)) CheckDataSource();
 }
 
 bool TChartSeries::CanAddRandomPoints() const

@@ -259,23 +259,15 @@ void TChartSeries::AssignFormat(const TChartSeries& source)
         FX->Assign(*source.FY);
         FY->Assign(*source.FX);
     }
-    FLabelsSource = source.FLabelsSource;
-    FColorSource = source.FColorSource;
+    FFormat = source.FFormat;
     for (int i = 2; i < std::min(FValuesList.Count(), source.FValuesList.Count()); ++i)
         FValuesList[i]->Assign(*source.FValuesList[i]);
     FMarks->Assign(*source.FMarks);
     FColor = source.FColor;
     ChangeInternalColor(source.FInternalColor);
     FColorEachPoint = source.FColorEachPoint;
-    FValueFormat = source.FValueFormat;
-    FPercentFormat = source.FPercentFormat;
-    FCustomHorizAxis = source.FCustomHorizAxis;
-    FHorizAxis = source.FHorizAxis;
-    FCustomVertAxis = source.FCustomVertAxis;
-    FVertAxis = source.FVertAxis;
     RecalcOptions = source.RecalcOptions;
     Cursor = source.Cursor;
-    FDepth = source.FDepth;
     RecalcGetAxis();
 }
 

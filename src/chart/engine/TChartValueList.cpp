@@ -112,14 +112,7 @@ int TChartValueList::AddChartValue()
             }
         }
     }
-    Grow();
-    if (index == n)
-        FValue.push_back(v);
-    else
-        FValue.insert(FValue.begin() + index, v);
-    ++FCount;
-    Touched(index);
-    if (FSortState == SortState::Ordered) CheckOrderAround(index);
+    InsertAt(index, v);
     return index;
 }
 
@@ -154,7 +147,11 @@ void TChartValueList::AppendRange(const double* values, int count)
 
 void TChartValueList::InsertChartValue(int index, double value)
 {
-    index = std::clamp(index, 0, FCount);
+    InsertAt(std::clamp(index, 0, FCount), value);
+}
+
+void TChartValueList::InsertAt(int index, double value)
+{
     Grow();
     if (index == FCount)
         FValue.push_back(value);

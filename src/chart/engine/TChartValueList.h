@@ -112,6 +112,8 @@ private:
     enum class SortState { Unknown, Ordered, Unordered };
 
     void Grow();
+    // Puts value at index (0 .. Count) keeping the statistics and the order state right.
+    void InsertAt(int index, double value);
     // A value at index changed: statistics covering it are stale.
     void Touched(int index)
     {

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "chart/engine/TChartSeries.h"
-#include "platform/StoreChanged.h"
 
 void TSeriesMarkPosition::Assign(const TSeriesMarkPosition& source)
 {
@@ -110,36 +109,9 @@ void TSeriesMarks::RepaintSeries()
     if (FParentSeries) FParentSeries->Repaint();
 }
 
-void TSeriesMarks::SetAngle(int value)
-{
-    if (StoreChanged(FMarksSettings.Angle, value)) RepaintSeries();
-}
-
-void TSeriesMarks::SetClip(bool value)
-{
-    if (StoreChanged(FMarksSettings.Clip, value)) RepaintSeries();
-}
-
 void TSeriesMarks::SetDrawEvery(int value)
 {
-    if (value < 1 || FMarksSettings.DrawEvery == value) return;
-    FMarksSettings.DrawEvery = value;
-    RepaintSeries();
-}
-
-void TSeriesMarks::SetMultiLine(bool value)
-{
-    if (StoreChanged(FMarksSettings.MultiLine, value)) RepaintSeries();
-}
-
-void TSeriesMarks::SetStyle(TSeriesMarksStyle value)
-{
-    if (StoreChanged(FMarksSettings.Style, value)) RepaintSeries();
-}
-
-void TSeriesMarks::SetVisible(bool value)
-{
-    if (StoreChanged(FVisible, value)) RepaintSeries();
+    if (value >= 1) SetProperty(FMarksSettings.DrawEvery, value);
 }
 
 void TSeriesMarks::Clear()

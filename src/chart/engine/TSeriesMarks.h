@@ -122,7 +122,7 @@ struct TMarksSettings {
     TSeriesMarksStyle Style = smsLabel;
 };
 
-class TSeriesMarks : public TTeeCustomShape {
+class TSeriesMarks : public TTeeCustomShape, public TPropertySetters<TSeriesMarks> {
     Q_OBJECT
     Q_PROPERTY(int Angle READ GetAngle WRITE SetAngle)
     Q_PROPERTY(bool Clip READ GetClip WRITE SetClip)
@@ -165,17 +165,17 @@ public:
     TMarksItems& Items() { return FItems; }
 
     int GetAngle() const { return FMarksSettings.Angle; }
-    void SetAngle(int value);
+    void SetAngle(int value) { SetProperty(FMarksSettings.Angle, value); }
     bool GetClip() const { return FMarksSettings.Clip; }
-    void SetClip(bool value);
+    void SetClip(bool value) { SetProperty(FMarksSettings.Clip, value); }
     int GetDrawEvery() const { return FMarksSettings.DrawEvery; }
     // Values below 1 are refused (every point's index is taken modulo it).
     void SetDrawEvery(int value);
     bool GetMultiLine() const { return FMarksSettings.MultiLine; }
-    void SetMultiLine(bool value);
+    void SetMultiLine(bool value) { SetProperty(FMarksSettings.MultiLine, value); }
     TSeriesMarksStyle GetStyle() const { return FMarksSettings.Style; }
-    void SetStyle(TSeriesMarksStyle value);
-    void SetVisible(bool value);
+    void SetStyle(TSeriesMarksStyle value) { SetProperty(FMarksSettings.Style, value); }
+    void SetVisible(bool value) { SetProperty(FVisible, value); }
     int ZPosition = 0;
 
     // Forgets the positions, and the items unless they were just read from a chart file.
@@ -208,6 +208,10 @@ protected:
     TTeeGradient* NewGradient() override { return new TSeriesMarksGradient; }
 
 private:
+    // The settings of the marks repaint their series, those of the shape its panel.
+    using TPropertySetters<TSeriesMarks>::SetProperty;
+    friend class TPropertySetters<TSeriesMarks>;
+    void PropertyChanged() { RepaintSeries(); }
     void RepaintSeries();
     // The rectangle a drawn mark covers, frame and shadow included.
     TRect CoveredRect(int index, const TSeriesMarkPosition& position);

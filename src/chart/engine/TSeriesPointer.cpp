@@ -10,7 +10,6 @@
 #include "chart/engine/TeCanvas.h"
 #include "chart/engine/TeeConst.h"
 #include "chart/engine/TeeGeometry.h"
-#include "platform/StoreChanged.h"
 
 bool TeeCheckMarkArrowColor = false;
 
@@ -39,36 +38,10 @@ void TSeriesPointer::CanvasChanged(QObject*)
     RepaintOwner();
 }
 
-void TSeriesPointer::SetFlag(bool& Variable, bool Value)
-{
-    if (StoreChanged(Variable, Value)) RepaintOwner();
-}
-
-void TSeriesPointer::SetDark3D(bool Value)
-{
-    SetFlag(FSettings.Dark3D, Value);
-}
-void TSeriesPointer::SetDraw3D(bool Value)
-{
-    SetFlag(FSettings.Draw3D, Value);
-}
-void TSeriesPointer::SetInflate(bool Value)
-{
-    SetFlag(FSettings.InflateMargins, Value);
-}
-
-void TSeriesPointer::SetHorizSize(int Value)
+void TSeriesPointer::SetSizeField(int& Field, int Value)
 {
     if (Value < 1) throw ChartException(TeeMsg_CheckPointerSize);
-    if (!StoreChanged(FSettings.HorizSize, Value)) return;
-    RepaintOwner();
-}
-
-void TSeriesPointer::SetVertSize(int Value)
-{
-    if (Value < 1) throw ChartException(TeeMsg_CheckPointerSize);
-    if (!StoreChanged(FSettings.VertSize, Value)) return;
-    RepaintOwner();
+    SetProperty(Field, Value);
 }
 
 void TSeriesPointer::SetSize(int Value)
@@ -77,18 +50,6 @@ void TSeriesPointer::SetSize(int Value)
     if (Value < 1) throw ChartException(TeeMsg_CheckPointerSize);
     SetHorizSize(Value);
     SetVertSize(Value);
-}
-
-void TSeriesPointer::SetStyle(TSeriesPointerStyle Value)
-{
-    if (StoreChanged(FSettings.Style, Value)) RepaintOwner();
-}
-
-void TSeriesPointer::SetTransparency(int Value)
-{
-    Value = std::clamp(Value, 0, 100);
-    if (!StoreChanged(FSettings.Transparency, Value)) return;
-    RepaintOwner();
 }
 
 int TSeriesPointer::GetStartZ() const
@@ -354,21 +315,6 @@ TCallout::TCallout(TChartSeries* series) : TSeriesPointer(series)
     FBrush->SetColor(clBlack);
 }
 
-void TCallout::SetArrowHead(TArrowHeadStyle Value)
-{
-    if (StoreChanged(FArrowHead, Value)) RepaintOwner();
-}
-
-void TCallout::SetArrowHeadSize(int Value)
-{
-    if (StoreChanged(FArrowHeadSize, Value)) RepaintOwner();
-}
-
-void TCallout::SetDistance(int Value)
-{
-    if (StoreChanged(FDistance, Value)) RepaintOwner();
-}
-
 void TCallout::Draw(TColor Color, const TPoint& ArrowFrom, const TPoint& ArrowTo, int Z)
 {
     TCanvas3D* canvas = ChartCanvas();
@@ -430,11 +376,6 @@ TMarksCallout::TMarksCallout(TChartSeries* series) : TCallout(series)
     FVisible = false;
     TQuietChange quiet(GetArrow()->OnChange);
     GetArrow()->SetColor(clWhite);
-}
-
-void TMarksCallout::SetLength(int Value)
-{
-    if (StoreChanged(FLength, Value)) RepaintOwner();
 }
 
 void TMarksCallout::ApplyArrowLength(TSeriesMarkPosition& Position) const

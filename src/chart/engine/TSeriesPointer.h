@@ -2,7 +2,10 @@
 // The marker a point series draws at each value, flat or as a 3D body; the callout that
 // adds an arrow from a point to a second position; the callout of series marks, whose
 // length lifts a mark above its point.
+#include <algorithm>
+
 #include "chart/engine/TChartPen.h"
+#include "chart/engine/TPropertySetters.h"
 #include "chart/engine/TTeeCustomShape.h"
 #include "chart/engine/TeeGradient.h"
 
@@ -42,7 +45,7 @@ struct TPointerSettings {
     int VertSize = 4;
 };
 
-class TSeriesPointer : public TTeeCustomShapeBrushPen {
+class TSeriesPointer : public TTeeCustomShapeBrushPen, public TPropertySetters<TSeriesPointer> {
     Q_OBJECT
     Q_PROPERTY(bool Dark3D READ GetDark3D WRITE SetDark3D)
     Q_PROPERTY(bool Draw3D READ GetDraw3D WRITE SetDraw3D)
@@ -60,24 +63,25 @@ public:
 
     TChartSeries* Series() const { return FSeries; }
     bool GetDark3D() const { return FSettings.Dark3D; }
-    void SetDark3D(bool Value);
+    void SetDark3D(bool Value) { SetProperty(FSettings.Dark3D, Value); }
     bool GetDraw3D() const { return FSettings.Draw3D; }
-    void SetDraw3D(bool Value);
+    void SetDraw3D(bool Value) { SetProperty(FSettings.Draw3D, Value); }
     TTeeGradient* GetGradient() const { return FGradient; }
     void SetGradient(TTeeGradient* Value) { FGradient->Assign(Value); }
     int GetHorizSize() const { return FSettings.HorizSize; }
     // Sizes below 1 raise ChartException and keep the old size.
-    void SetHorizSize(int Value);
+    void SetHorizSize(int Value) { SetSizeField(FSettings.HorizSize, Value); }
     int GetVertSize() const { return FSettings.VertSize; }
-    void SetVertSize(int Value);
+    void SetVertSize(int Value) { SetSizeField(FSettings.VertSize, Value); }
     int GetSize() const { return std::max(FSettings.HorizSize, FSettings.VertSize); }
     void SetSize(int Value);
     bool GetInflateMargins() const { return FSettings.InflateMargins; }
-    void SetInflate(bool Value);
+    void SetInflate(bool Value) { SetProperty(FSettings.InflateMargins, Value); }
     TSeriesPointerStyle GetStyle() const { return FSettings.Style; }
-    void SetStyle(TSeriesPointerStyle Value);
+    void SetStyle(TSeriesPointerStyle Value) { SetProperty(FSettings.Style, Value); }
     int GetTransparency() const { return FSettings.Transparency; }
-    void SetTransparency(int Value);
+    // A percentage: values outside are brought into range.
+    void SetTransparency(int Value) { SetProperty(FSettings.Transparency, std::clamp(Value, 0, 100)); }
     TColor GetColor() const { return FBrush->GetColor(); }
     void SetColor(TColor Value) { FBrush->SetColor(Value); }
 
@@ -113,6 +117,8 @@ public:
 protected:
     // Repaints the owner series (its chart), or the panel without a series.
     void RepaintOwner();
+    friend class TPropertySetters<TSeriesPointer>;
+    void PropertyChanged() { RepaintOwner(); }
     // The canvas and the 3D flag of the chart the pointer draws on.
     TCanvas3D* ChartCanvas() const;
     bool ChartView3D() const;
@@ -120,7 +126,8 @@ protected:
 private:
     int GetStyleValue() const { return FSettings.Style; }
     void SetStyleValue(int Value) { SetStyle(static_cast<TSeriesPointerStyle>(Value)); }
-    void SetFlag(bool& Variable, bool Value);
+    // Refuses sizes below 1 (ChartException) before anything changes.
+    void SetSizeField(int& Field, int Value);
     void DrawGradient(TCanvas3D* Canvas, bool Is3D, int Left, int Top, int Right, int Bottom, int X, int Y,
                       TColor Color, TSeriesPointerStyle Style);
 
@@ -143,11 +150,11 @@ public:
     TChartPen* GetArrow() const { return FArrow; }
     void SetArrow(TChartPen* Value) { FArrow->Assign(Value); }
     TArrowHeadStyle GetArrowHead() const { return FArrowHead; }
-    void SetArrowHead(TArrowHeadStyle Value);
+    void SetArrowHead(TArrowHeadStyle Value) { SetProperty(FArrowHead, Value); }
     int GetArrowHeadSize() const { return FArrowHeadSize; }
-    void SetArrowHeadSize(int Value);
+    void SetArrowHeadSize(int Value) { SetProperty(FArrowHeadSize, Value); }
     int GetDistance() const { return FDistance; }
-    void SetDistance(int Value);
+    void SetDistance(int Value) { SetProperty(FDistance, Value); }
     // The arrow from ArrowFrom to ArrowTo at depth Z, and with no arrow head the pointer
     // shape at ArrowFrom.
     void Draw(TColor Color, const TPoint& ArrowFrom, const TPoint& ArrowTo, int Z);
@@ -172,7 +179,7 @@ public:
     bool IsPropertyStored(const char* Name) const override;
 
     int GetLength() const { return FLength; }
-    void SetLength(int Value);
+    void SetLength(int Value) { SetProperty(FLength, Value); }
     // Lifts the mark and its arrow end by Length + Distance, the arrow start by Distance.
     void ApplyArrowLength(TSeriesMarkPosition& Position) const;
     int DefaultLength = 8;

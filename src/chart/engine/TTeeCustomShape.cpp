@@ -7,7 +7,6 @@
 #include "chart/engine/TeCanvas.h"
 #include "chart/engine/TeeGeometry.h"
 #include "platform/Round.h"
-#include "platform/StoreChanged.h"
 
 // ---- TTeeCustomShapeBrushPen
 
@@ -80,16 +79,6 @@ void TTeeCustomShape::InitShadow(TTeeShadow* AShadow)
     AShadow->InitDefaults(clBlack, 3);
 }
 
-void TTeeCustomShape::SetBevel(TBevelCut Value)
-{
-    if (StoreChanged(FSettings.Bevel, Value)) Repaint();
-}
-
-void TTeeCustomShape::SetBevelWidth(int Value)
-{
-    if (StoreChanged(FSettings.BevelWidth, Value)) Repaint();
-}
-
 void TTeeCustomShape::SetColor(TColor Value)
 {
     if (FParentChart)
@@ -98,22 +87,10 @@ void TTeeCustomShape::SetColor(TColor Value)
         FSettings.Color = Value;
 }
 
-void TTeeCustomShape::SetShapeStyle(TChartObjectShapeStyle Value)
-{
-    if (StoreChanged(FSettings.ShapeStyle, Value)) Repaint();
-}
-
-void TTeeCustomShape::SetTextFormat(TTextFormat Value)
-{
-    if (StoreChanged(FSettings.TextFormat, Value)) Repaint();
-}
-
 void TTeeCustomShape::SetTransparency(TTeeTransparency Value)
 {
     // A percentage: values from stored charts or editors outside it are brought into range.
-    Value = std::clamp(Value, 0, 100);
-    if (!StoreChanged(FSettings.Transparency, Value)) return;
-    Repaint();
+    SetProperty(FSettings.Transparency, std::clamp(Value, 0, 100));
 }
 
 void TTeeCustomShape::SetTransparent(bool Value)

@@ -7,6 +7,7 @@
 
 #include "chart/engine/TChartBrush.h"
 #include "chart/engine/TChartPen.h"
+#include "chart/engine/TPropertySetters.h"
 #include "chart/engine/TeeFont.h"
 #include "chart/engine/TeeGradient.h"
 #include "chart/engine/TeePanelTypes.h"
@@ -63,7 +64,7 @@ struct TShapeSettings {
     TTeeTransparency Transparency = 0;
 };
 
-class TTeeCustomShape : public TTeeCustomShapeBrushPen {
+class TTeeCustomShape : public TTeeCustomShapeBrushPen, public TPropertySetters<TTeeCustomShape> {
     Q_OBJECT
     Q_PROPERTY(panelenums::TBevelCut Bevel READ GetBevel WRITE SetBevel)
     Q_PROPERTY(int BevelWidth READ GetBevelWidth WRITE SetBevelWidth)
@@ -90,9 +91,9 @@ public:
     void DrawRectRotated(const TRect& Rect, double Angle = 0, int Z = 0);
 
     TBevelCut GetBevel() const { return FSettings.Bevel; }
-    void SetBevel(TBevelCut Value);
+    void SetBevel(TBevelCut Value) { SetProperty(FSettings.Bevel, Value); }
     int GetBevelWidth() const { return FSettings.BevelWidth; }
-    void SetBevelWidth(int Value);
+    void SetBevelWidth(int Value) { SetProperty(FSettings.BevelWidth, Value); }
     TColor GetColor() const { return FSettings.Color; }
     void SetColor(TColor Value);
     TTeeFont* GetFont() const { return FFont; }
@@ -106,9 +107,9 @@ public:
     void SetShadow(TTeeShadow* Value);
     TTeeShadow* StoredShadow() const { return FShadow; }
     TChartObjectShapeStyle GetShapeStyle() const { return FSettings.ShapeStyle; }
-    void SetShapeStyle(TChartObjectShapeStyle Value);
+    void SetShapeStyle(TChartObjectShapeStyle Value) { SetProperty(FSettings.ShapeStyle, Value); }
     TTextFormat GetTextFormat() const { return FSettings.TextFormat; }
-    void SetTextFormat(TTextFormat Value);
+    void SetTextFormat(TTextFormat Value) { SetProperty(FSettings.TextFormat, Value); }
     TTeeTransparency GetTransparency() const { return FSettings.Transparency; }
     // Percent 0..100.
     void SetTransparency(TTeeTransparency Value);
@@ -139,6 +140,8 @@ protected:
     virtual TTeeGradient* NewGradient();
 
 private:
+    friend class TPropertySetters<TTeeCustomShape>;
+    void PropertyChanged() { Repaint(); }
     void ChildChanged(QObject* Sender) { CanvasChanged(Sender); }
     TShapeSettings FSettings;
     TTeeFont* FFont = nullptr;

@@ -9,7 +9,6 @@
 #include "chart/engine/TeeConst.h"
 #include "chart/engine/TeeProcs.h"
 #include "platform/Round.h"
-#include "platform/StoreChanged.h"
 
 TTeeFunction::TTeeFunction(QObject* owner) : QObject(owner) {}
 
@@ -21,18 +20,7 @@ TTeeFunction::~TTeeFunction()
 void TTeeFunction::SetPeriod(double value)
 {
     if (value < 0 || std::isnan(value)) throw ChartException(TeeMsg_FunctionPeriod);
-    if (!StoreChanged(FPeriod, value)) return;
-    ReCalculate();
-}
-
-void TTeeFunction::SetPeriodStyle(TFunctionPeriodStyle value)
-{
-    if (StoreChanged(FPeriodStyle, value)) ReCalculate();
-}
-
-void TTeeFunction::SetPeriodAlign(TFunctionPeriodAlign value)
-{
-    if (StoreChanged(FPeriodAlign, value)) ReCalculate();
+    SetProperty(FPeriod, value);
 }
 
 void TTeeFunction::SetParentSeries(TChartSeries* value)

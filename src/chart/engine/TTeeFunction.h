@@ -5,13 +5,15 @@
 
 #include "chart/engine/ChartDataEnums.h"
 #include "chart/engine/TCustomSeriesList.h"
+#include "chart/engine/TPropertySetters.h"
 #include "platform/AnsiString.h"
 
 class TChartSeries;
 class TChartValueList;
 class IChartHost;
 
-class TTeeFunction : public QObject {
+// Settings set through SetProperty recalculate the function.
+class TTeeFunction : public QObject, public TPropertySetters<TTeeFunction> {
     Q_OBJECT
     Q_PROPERTY(double Period READ GetPeriod WRITE SetPeriod)
     Q_PROPERTY(ChartDataEnums::TFunctionPeriodStyle PeriodStyle READ GetPeriodStyle WRITE SetPeriodStyle)
@@ -25,9 +27,9 @@ public:
     // Negative periods are refused with ChartException.
     void SetPeriod(double value);
     TFunctionPeriodStyle GetPeriodStyle() const { return FPeriodStyle; }
-    void SetPeriodStyle(TFunctionPeriodStyle value);
+    void SetPeriodStyle(TFunctionPeriodStyle value) { SetProperty(FPeriodStyle, value); }
     TFunctionPeriodAlign GetPeriodAlign() const { return FPeriodAlign; }
-    void SetPeriodAlign(TFunctionPeriodAlign value);
+    void SetPeriodAlign(TFunctionPeriodAlign value) { SetProperty(FPeriodAlign, value); }
 
     TChartSeries* ParentSeries() const { return FParentSeries; }
     // Moves the function to another series (which then owns it).
@@ -76,6 +78,10 @@ protected:
     TFunctionPeriodAlign FPeriodAlign = paCenter;
     TChartSeries* FParentSeries = nullptr;
     bool FUpdating = false;
+
+private:
+    friend class TPropertySetters<TTeeFunction>;
+    void PropertyChanged() { ReCalculate(); }
 };
 
 // Functions over a window of points sliding along the source.

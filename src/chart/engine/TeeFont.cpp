@@ -35,10 +35,16 @@ void TTeeFont::SetInterCharSize(int value)
     if (StoreChanged(FInterCharSize, value)) Changed();
 }
 
+template <typename T>
+T* TTeeFont::Part(T*& Field)
+{
+    if (!Field) Field = new T([this](QObject*) { SubChanged(); });
+    return Field;
+}
+
 TChartHiddenPen* TTeeFont::GetOutLine()
 {
-    if (!FOutLine) FOutLine = new TChartHiddenPen([this](QObject*) { SubChanged(); });
-    return FOutLine;
+    return Part(FOutLine);
 }
 
 void TTeeFont::SetOutLine(TChartHiddenPen* value)
@@ -48,8 +54,7 @@ void TTeeFont::SetOutLine(TChartHiddenPen* value)
 
 TTeeShadow* TTeeFont::GetShadow()
 {
-    if (!FShadow) FShadow = new TTeeShadow([this](QObject*) { SubChanged(); });
-    return FShadow;
+    return Part(FShadow);
 }
 
 void TTeeFont::SetShadow(TTeeShadow* value)
@@ -59,8 +64,7 @@ void TTeeFont::SetShadow(TTeeShadow* value)
 
 TTeeFontGradient* TTeeFont::GetGradient()
 {
-    if (!FGradient) FGradient = new TTeeFontGradient([this](QObject*) { SubChanged(); });
-    return FGradient;
+    return Part(FGradient);
 }
 
 void TTeeFont::SetGradient(TTeeFontGradient* value)

@@ -42,6 +42,9 @@ public:
 
 private:
     void SubChanged();
+    // The sub-object in Field, created on first use with this font's change notice.
+    template <typename T>
+    T* Part(T*& Field);
     int FInterCharSize = 0;
     TChartHiddenPen* FOutLine = nullptr;
     TTeeShadow* FShadow = nullptr;

@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "platform/StoreChanged.h"
-
 TCustomTeeGradient::TCustomTeeGradient(const TNotifyEvent& OnChangeEvent, QObject* parent)
     : TPersistent(parent), OnChange(OnChangeEvent)
 {}
@@ -13,40 +11,11 @@ void TCustomTeeGradient::DoChanged()
     if (OnChange) OnChange(this);
 }
 
-void TCustomTeeGradient::SetBalance(int value)
-{
-    if (StoreChanged(FSettings.Balance, value)) DoChanged();
-}
-void TCustomTeeGradient::SetDirection(TGradientDirection value)
-{
-    if (StoreChanged(FSettings.Direction, value)) DoChanged();
-}
-void TCustomTeeGradient::SetEndColor(TColor value)
-{
-    if (StoreChanged(FSettings.EndColor, value)) DoChanged();
-}
-void TCustomTeeGradient::SetRadialX(int value)
-{
-    if (StoreChanged(FSettings.RadialX, value)) DoChanged();
-}
-void TCustomTeeGradient::SetRadialY(int value)
-{
-    if (StoreChanged(FSettings.RadialY, value)) DoChanged();
-}
-void TCustomTeeGradient::SetStartColor(TColor value)
-{
-    if (StoreChanged(FSettings.StartColor, value)) DoChanged();
-}
-void TCustomTeeGradient::SetVisible(bool value)
-{
-    if (StoreChanged(FSettings.Visible, value)) DoChanged();
-}
-
 void TCustomTeeGradient::SetMidColor(TColor value)
 {
     if (FSettings.UseMiddle) {
         if (value != clNone) {
-            if (StoreChanged(FSettings.MidColor, value)) DoChanged();
+            SetProperty(FSettings.MidColor, value);
         } else {
             FSettings.UseMiddle = false;
             DoChanged();
@@ -98,9 +67,4 @@ bool TTeeFontGradient::IsPropertyStored(const char* Name) const
 {
     if (std::strcmp(Name, "Outline") == 0) return FOutline;
     return TTeeGradient::IsPropertyStored(Name);
-}
-
-void TTeeFontGradient::SetOutline(bool value)
-{
-    if (StoreChanged(FOutline, value)) DoChanged();
 }

@@ -4,6 +4,7 @@
 #include <span>
 #include <vector>
 
+#include "chart/engine/TPropertySetters.h"
 #include "chart/engine/TeCanvasTypes.h"
 #include "platform/TPersistent.h"
 
@@ -23,7 +24,7 @@ struct TGradientSettings {
     bool UseMiddle = false;
 };
 
-class TCustomTeeGradient : public TPersistent {
+class TCustomTeeGradient : public TPersistent, public TPropertySetters<TCustomTeeGradient> {
     Q_OBJECT
     Q_PROPERTY(int Balance READ GetBalance WRITE SetBalance)
     Q_PROPERTY(teecanvas::TGradientDirection Direction READ GetDirection WRITE SetDirection)
@@ -36,24 +37,24 @@ public:
     void Assign(TPersistent* Source) override;
 
     int GetBalance() const { return FSettings.Balance; }
-    void SetBalance(int value);
+    void SetBalance(int value) { SetProperty(FSettings.Balance, value); }
     TGradientDirection GetDirection() const { return FSettings.Direction; }
-    void SetDirection(TGradientDirection value);
+    void SetDirection(TGradientDirection value) { SetProperty(FSettings.Direction, value); }
     TColor GetEndColor() const { return FSettings.EndColor; }
-    void SetEndColor(TColor value);
+    void SetEndColor(TColor value) { SetProperty(FSettings.EndColor, value); }
     // clNone while the middle colour is not in use.
     TColor GetMidColor() const { return FSettings.UseMiddle ? FSettings.MidColor : clNone; }
     void SetMidColor(TColor value);
     void UseMiddleColor();
     bool UsesMiddleColor() const { return FSettings.UseMiddle; }
     int GetRadialX() const { return FSettings.RadialX; }
-    void SetRadialX(int value);
+    void SetRadialX(int value) { SetProperty(FSettings.RadialX, value); }
     int GetRadialY() const { return FSettings.RadialY; }
-    void SetRadialY(int value);
+    void SetRadialY(int value) { SetProperty(FSettings.RadialY, value); }
     TColor GetStartColor() const { return FSettings.StartColor; }
-    void SetStartColor(TColor value);
+    void SetStartColor(TColor value) { SetProperty(FSettings.StartColor, value); }
     bool GetVisible() const { return FSettings.Visible; }
-    void SetVisible(bool value);
+    void SetVisible(bool value) { SetProperty(FSettings.Visible, value); }
 
     // Fills Rect (rounded corners of RoundRectSize when > 0).
     void Draw(TTeeCanvas* Canvas, const TRect& Rect, int RoundRectSize = 0);
@@ -71,6 +72,8 @@ protected:
     void DoChanged();
 
 private:
+    friend class TPropertySetters<TCustomTeeGradient>;
+    void PropertyChanged() { DoChanged(); }
     TGradientSettings FSettings;
 };
 
@@ -93,7 +96,7 @@ public:
     bool IsPropertyStored(const char* Name) const override;
     // The gradient also fills the outline of the text.
     bool GetOutline() const { return FOutline; }
-    void SetOutline(bool value);
+    void SetOutline(bool value) { SetProperty(FOutline, value); }
 
 private:
     bool FOutline = false;

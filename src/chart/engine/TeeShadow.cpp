@@ -9,7 +9,6 @@
 #include "chart/engine/TeeGeometry.h"
 #include "chart/engine/TeeGradient.h"
 #include "platform/Round.h"
-#include "platform/StoreChanged.h"
 
 namespace {
 
@@ -30,31 +29,6 @@ TTeeShadow::TTeeShadow(const TNotifyEvent& OnChangeEvent, QObject* parent)
 void TTeeShadow::Changed()
 {
     if (OnChange) OnChange(this);
-}
-
-void TTeeShadow::SetColor(TColor value)
-{
-    if (StoreChanged(FSettings.Color, value)) Changed();
-}
-
-void TTeeShadow::SetHorizSize(int value)
-{
-    if (StoreChanged(FSettings.HorizSize, value)) Changed();
-}
-
-void TTeeShadow::SetSmooth(bool value)
-{
-    if (StoreChanged(FSettings.Smooth, value)) Changed();
-}
-
-void TTeeShadow::SetTransparency(TTeeTransparency value)
-{
-    if (StoreChanged(FSettings.Transparency, value)) Changed();
-}
-
-void TTeeShadow::SetVertSize(int value)
-{
-    if (StoreChanged(FSettings.VertSize, value)) Changed();
 }
 
 void TTeeShadow::SetSize(int value)

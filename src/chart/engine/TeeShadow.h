@@ -3,6 +3,7 @@
 // and its drawing as plain strips, strips fading towards white, or an ellipse.
 #include <algorithm>
 
+#include "chart/engine/TPropertySetters.h"
 #include "chart/engine/TeCanvasTypes.h"
 #include "platform/GraphicsObjects.h"
 
@@ -18,7 +19,7 @@ struct TShadowSettings {
     int VertSize = 0;
 };
 
-class TTeeShadow : public TPersistent {
+class TTeeShadow : public TPersistent, public TPropertySetters<TTeeShadow> {
     Q_OBJECT
     Q_PROPERTY(TColor Color READ GetColor WRITE SetColor)
     Q_PROPERTY(int HorizSize READ GetHorizSize WRITE SetHorizSize)
@@ -31,15 +32,15 @@ public:
     bool IsPropertyStored(const char* Name) const override;
 
     TColor GetColor() const { return FSettings.Color; }
-    void SetColor(TColor value);
+    void SetColor(TColor value) { SetProperty(FSettings.Color, value); }
     int GetHorizSize() const { return FSettings.HorizSize; }
-    void SetHorizSize(int value);
+    void SetHorizSize(int value) { SetProperty(FSettings.HorizSize, value); }
     bool GetSmooth() const { return FSettings.Smooth; }
-    void SetSmooth(bool value);
+    void SetSmooth(bool value) { SetProperty(FSettings.Smooth, value); }
     TTeeTransparency GetTransparency() const { return FSettings.Transparency; }
-    void SetTransparency(TTeeTransparency value);
+    void SetTransparency(TTeeTransparency value) { SetProperty(FSettings.Transparency, value); }
     int GetVertSize() const { return FSettings.VertSize; }
-    void SetVertSize(int value);
+    void SetVertSize(int value) { SetProperty(FSettings.VertSize, value); }
     // max(HorizSize, VertSize); writing sets both.
     int GetSize() const { return std::max(FSettings.HorizSize, FSettings.VertSize); }
     void SetSize(int value);
@@ -64,5 +65,7 @@ protected:
     TTeeBlend* FBlend = nullptr;
 
 private:
+    friend class TPropertySetters<TTeeShadow>;
+    void PropertyChanged() { Changed(); }
     TShadowSettings FSettings;
 };

@@ -11,6 +11,7 @@
 #include "chart/editors/TPenDialog.h"
 #include "chart/editors/TeeEditorClasses.h"
 #include "chart/editors/TeePenDlg.h"
+#include "chart/editors/TeeSubjectHandlers.h"
 #include "platform/Exception.h"
 #include "support/ScriptedDialogs.h"
 
@@ -216,6 +217,32 @@ TEST(EditorForms, BoundControlsWriteToTheObjectEditedAtTheTime)
     }
     EXPECT_EQ(first.Value, 4);
     EXPECT_EQ(second.Value, 5);
+}
+
+TEST(EditorForms, TablesBindControlsToTheSubjectsSetters)
+{
+    struct Sink {
+        bool On = false;
+        int Size = 0;
+        void SetOn(bool AOn) { On = AOn; }
+        void SetSize(int ASize) { Size = ASize; }
+    };
+    TTeeForm form;
+    Sink* edited = nullptr;
+    auto* box = new QCheckBox(&form);
+    auto* spin = new QSpinBox(&form);
+    auto* shownSpin = new QSpinBox(&form);
+    BindChecks(&form, edited, {{box, &Sink::SetOn}});
+    BindSpins(&form, edited, {{spin, &Sink::SetSize}});
+    BindSpins(&form, edited, {{shownSpin, &Sink::SetSize}}, true);
+    spin->setValue(2);  // nothing edited yet
+    Sink sink;
+    edited = &sink;
+    box->click();
+    spin->setValue(7);
+    shownSpin->setValue(9);  // the form is not shown
+    EXPECT_TRUE(sink.On);
+    EXPECT_EQ(sink.Size, 7);
 }
 
 TEST(EditorForms, RegistryFindsFormsByClassName)
