@@ -1,10 +1,10 @@
 #include "chart/engine/TView3DOptions.h"
 
-#include "platform/StoreChanged.h"
-#include "platform/StoredRules.h"
-
 #include <QWidget>
 #include <cmath>
+
+#include "platform/StoreChanged.h"
+#include "platform/StoredRules.h"
 
 TView3DOptions::TView3DOptions(QObject* AParent) : TPersistent(nullptr), FParent(AParent) {}
 
