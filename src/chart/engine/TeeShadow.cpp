@@ -40,11 +40,7 @@ void TTeeShadow::SetSize(int value)
 
 void TTeeShadow::Assign(TPersistent* Source)
 {
-    if (auto* s = qobject_cast<TTeeShadow*>(Source)) {
-        FSettings = s->FSettings;
-        return;
-    }
-    TPersistent::Assign(Source);
+    if (!AssignRecord(this, &TTeeShadow::FSettings, Source)) TPersistent::Assign(Source);
 }
 
 bool TTeeShadow::IsPropertyStored(const char* Name) const
