@@ -62,12 +62,14 @@ public:
     std::uint8_t RecordingActive = 1;  // 1 the recording goes on, 0 it stops
 };
 
-// One channel's entry of the calendar-start form.
-struct TCalendarStartEntry {
-    std::uint8_t Active = 0;
+// The timed start of a channel: armed, the program file chosen for it, the start moment and
+// whether the recording goes on until then (0: it waits for the start). The calendar-start
+// form holds one per channel.
+struct TCalendarStart {
+    std::uint8_t Armed = 0;
     AnsiString ProgramName = "none";
     TDateTime StartTime = 0.0;
-    std::uint8_t RecordingOption = 1;
+    std::uint8_t RecordingActive = 1;
 };
 
 // The calendar-start form's entries, as the control panel reads them when it arms a
@@ -75,5 +77,5 @@ struct TCalendarStartEntry {
 class ICalendarStartEntries {
 public:
     virtual ~ICalendarStartEntries() = default;
-    virtual TCalendarStartEntry CalendarEntry(int channel) const = 0;
+    virtual TCalendarStart CalendarEntry(int channel) const = 0;
 };

@@ -206,11 +206,11 @@ void TfrmPanelControl::ArmAutomaticStart(int channel)
     IChannelForm* form = FormOf(channel);
     IPanelChannelWindow* window = PanelWindowOf(channel);
     if (!form || !window || !FCalendarEntries) return;
-    const TCalendarStartEntry entry = FCalendarEntries->CalendarEntry(channel);
-    form->AutomaticStartArmed = entry.Active;
+    const TCalendarStart entry = FCalendarEntries->CalendarEntry(channel);
+    form->AutomaticStartArmed = entry.Armed;
     window->CalendarProgramName = entry.ProgramName;
     window->CalendarStartTime = entry.StartTime;
-    window->RecordingActive = entry.RecordingOption;
+    window->RecordingActive = entry.RecordingActive;
 
     if (form->ViewMode != vmProgrammer) return;
     if (form->AutomaticStartArmed) {

@@ -206,19 +206,16 @@ unsigned char TfrmFileReader::AnalyseQzvFile(TQzvFile* file, const AnsiString& f
     AnsiString line;
     file->ReadLine(line);
     for (const TQzvHeaderItem& item : ClassifyQzvHeader(line)) {
+        // A labelled header line goes to the import's report and to the window's information.
+        auto info = [&](TextRow label) {
+            const AnsiString text = Text(label) + item.Text;
+            AddInfo(text);
+            window.AddMemoLine(TDataFileMemo::Info, text);
+        };
         switch (item.Kind) {
-            case TQzvItemKind::PreviousPath:
-                AddInfo(Text(RowPreviousPathAndFileName) + item.Text);
-                window.AddMemoLine(TDataFileMemo::Info, Text(RowPreviousPathAndFileName) + item.Text);
-                break;
-            case TQzvItemKind::Date:
-                AddInfo(Text(RowDateLabel) + item.Text);
-                window.AddMemoLine(TDataFileMemo::Info, Text(RowDateLabel) + item.Text);
-                break;
-            case TQzvItemKind::Time:
-                AddInfo(Text(RowTimeLabel) + item.Text);
-                window.AddMemoLine(TDataFileMemo::Info, Text(RowTimeLabel) + item.Text);
-                break;
+            case TQzvItemKind::PreviousPath: info(RowPreviousPathAndFileName); break;
+            case TQzvItemKind::Date: info(RowDateLabel); break;
+            case TQzvItemKind::Time: info(RowTimeLabel); break;
             case TQzvItemKind::Comment:
                 AddInfo(Text(RowCommentLabel) + item.Text);
                 window.AddMemoLine(TDataFileMemo::Memo, item.Text);

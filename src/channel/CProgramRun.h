@@ -13,6 +13,7 @@
 #include <functional>
 #include <vector>
 
+#include "app/IPanelChannelWindow.h"
 #include "platform/AnsiString.h"
 #include "platform/DateTime.h"
 #include "programmer/IProgrammerWindow.h"
@@ -22,15 +23,6 @@ class CProgrammer;
 class TChartSeries;
 class TTreeNode;
 class TTreeNodes;
-
-// The timed start of a channel: armed, the program file chosen for it, the start moment and
-// whether the recording goes on until then (0: it waits for the start).
-struct TCalendarStart {
-    std::uint8_t Armed = 0;
-    AnsiString ProgramName = "none";
-    TDateTime StartTime = 0.0;
-    std::uint8_t RecordingActive = 1;
-};
 
 // What the run's start takes from the program controls.
 struct TRunSettings {

@@ -155,6 +155,15 @@ TmdiSubWindow::~TmdiSubWindow()
     if (FProgrammer) FProgrammer->FreeAllPrograms();
 }
 
+int TmdiSubWindow::AddLabelledRows(QGridLayout* grid, int row, std::initializer_list<std::pair<QLabel*, QWidget*>> rows)
+{
+    for (auto [label, control] : rows) {
+        grid->addWidget(label, row, 0);
+        grid->addWidget(control, row++, 1);
+    }
+    return row;
+}
+
 void TmdiSubWindow::BuildConnectionPage()
 {
     QWidget* p = tabDataConnection;
@@ -200,23 +209,18 @@ void TmdiSubWindow::BuildConnectionPage()
     txtIPAddress = Label(p, "txtIPAddress");
     txtTCPPort = Label(p, "txtTCPPort");
 
-    int row = 0;
-    for (auto [label, control] :
-         std::initializer_list<std::pair<QLabel*, QWidget*>>{{txtInterface, cmbInterface},
-                                                             {txtPort, cmbPort},
-                                                             {txtBaudrate, cmbBaudrate},
-                                                             {txtDataBits, cmbDataBits},
-                                                             {txtStopBits, cmbStopBits},
-                                                             {txtParity, cmbParity},
-                                                             {txtSlave, cmbSlave},
-                                                             {txtIPAddress, edIPAddress},
-                                                             {txtTCPPort, edPort},
-                                                             {txtActual, cmbActual},
-                                                             {txtTimeAxisStyle, cmbTimeAxisStyle}}) {
-        grid->addWidget(label, row, 0);
-        grid->addWidget(control, row, 1);
-        ++row;
-    }
+    int row = AddLabelledRows(grid, 0,
+                              {{txtInterface, cmbInterface},
+                               {txtPort, cmbPort},
+                               {txtBaudrate, cmbBaudrate},
+                               {txtDataBits, cmbDataBits},
+                               {txtStopBits, cmbStopBits},
+                               {txtParity, cmbParity},
+                               {txtSlave, cmbSlave},
+                               {txtIPAddress, edIPAddress},
+                               {txtTCPPort, edPort},
+                               {txtActual, cmbActual},
+                               {txtTimeAxisStyle, cmbTimeAxisStyle}});
     grid->addWidget(chkLogFile, row++, 1);
     grid->addWidget(cmdEstablishConnection, row++, 1);
     grid->setRowStretch(row, 1);

@@ -18,7 +18,9 @@
 // program editor), _tpscout.cpp (the TP Scout view).
 #include <QMdiSubWindow>
 #include <array>
+#include <initializer_list>
 #include <memory>
+#include <utility>
 
 #include "app/DataFileView.h"
 #include "app/IChannelForm.h"
@@ -33,6 +35,7 @@
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -343,6 +346,9 @@ public:
     void treeTProgramEdited(TTreeNode* node, AnsiString& text);
     // Selects a node as a click does (asking about modified values first).
     void SelectNode(TTreeNode* node);
+    // Makes node the selected one, in the tree too, and shows its values without asking
+    // about the values of the node before.
+    void ShowNode(TTreeNode* node);
     TTreeNode* SelectedNode() const { return FSelectedNode; }
     void mnuCreateProgramClick();
     void mnuDeleteProgramClick();
@@ -408,6 +414,9 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
 
 private:
+    // Puts each label in column 0 and its control in column 1 of one row, from row on;
+    // answers the row after them.
+    static int AddLabelledRows(QGridLayout* grid, int row, std::initializer_list<std::pair<QLabel*, QWidget*>> rows);
     void BuildConnectionPage();
     void BuildGraphPage();
     void BuildOptionsPage();

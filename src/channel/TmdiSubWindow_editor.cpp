@@ -288,17 +288,13 @@ void TmdiSubWindow::BuildEditorControls(QWidget* page)
     segment->setVerticalSpacing(3);
     segment->addWidget(TextLabel(grpSegment, "txtSegmentLabel", RowSegmentLabelColon), 0, 0);
     segment->addWidget(txtCurrentSegment, 0, 1);
-    int row = 1;
-    for (auto [label, control] :
-         std::initializer_list<std::pair<QLabel*, QWidget*>>{{txtInterval, edDuration},
-                                                             {txtEndTemperature, edTemperature},
-                                                             {txtStirrer1, edStirrer},
-                                                             {txtPoko2, cmbPoko2},
-                                                             {txtTemperatureControl, cmbTemperatureControl},
-                                                             {txtSegmentExecution, cmbExecution}}) {
-        segment->addWidget(label, row, 0);
-        segment->addWidget(control, row++, 1);
-    }
+    AddLabelledRows(segment, 1,
+                    {{txtInterval, edDuration},
+                     {txtEndTemperature, edTemperature},
+                     {txtStirrer1, edStirrer},
+                     {txtPoko2, cmbPoko2},
+                     {txtTemperatureControl, cmbTemperatureControl},
+                     {txtSegmentExecution, cmbExecution}});
 
     txtProgramProperties = TextLabel(page, "txtProgramProperties", RowProgramProperties);
     txtProgramProperties->setFont(bold);
@@ -321,16 +317,12 @@ void TmdiSubWindow::BuildEditorControls(QWidget* page)
     auto* program = new QGridLayout(grpProgram);
     program->setContentsMargins(6, 6, 6, 6);
     program->setVerticalSpacing(3);
-    row = 0;
-    for (auto [label, control] :
-         std::initializer_list<std::pair<QLabel*, QWidget*>>{{txtRepeat, cmbRepeat},
-                                                             {txtEndofProgram, cmbEndofProgram},
-                                                             {txtStartTemperature, edStartTemperature},
-                                                             {txtStirrer, cmbStirrer},
-                                                             {txtPoko, cmbPoko}}) {
-        program->addWidget(label, row, 0);
-        program->addWidget(control, row++, 1);
-    }
+    AddLabelledRows(program, 0,
+                    {{txtRepeat, cmbRepeat},
+                     {txtEndofProgram, cmbEndofProgram},
+                     {txtStartTemperature, edStartTemperature},
+                     {txtStirrer, cmbStirrer},
+                     {txtPoko, cmbPoko}});
 }
 
 void TmdiSubWindow::ConnectEditor()
@@ -456,6 +448,11 @@ void TmdiSubWindow::SelectNode(TTreeNode* node)
     bool allow = true;
     treeTProgramChanging(node, allow);
     if (!allow) return;
+    ShowNode(node);
+}
+
+void TmdiSubWindow::ShowNode(TTreeNode* node)
+{
     FSelectedNode = node;
     if (QTreeWidgetItem* item = ItemOfNode(node)) {
         FTreeUpdating = true;

@@ -18,13 +18,7 @@ void TmdiSubWindow::tabScoutShow()
         for (int k = 0; k < program->Count(); ++k)
             if (program->Item(k) == current) {
                 // Shown, not chosen: the editor's values of another node are not asked about.
-                FSelectedNode = current;
-                if (QTreeWidgetItem* item = ItemOfNode(current)) {
-                    FTreeUpdating = true;
-                    treeTProgram->setCurrentItem(item);
-                    FTreeUpdating = false;
-                }
-                treeTProgramChange(current);
+                ShowNode(current);
                 return;
             }
     }

@@ -178,9 +178,13 @@ void CIdentification::Evaluate(Stage s)
         if (Window) Window->MemoAdd(line);
     };
     auto decode = [&] { channel->OnReply(this, GoodReply, ch); };
-    auto queue = [&](char letter, int group) {
+    // A stage whose command joins the poll cycle: its series group shows, its answer is
+    // decoded and the stage is listed as supported.
+    auto polled = [&](char letter, int group) {
         channel->QueueCommand(letter, Frame, ReplyLength, ch);
         channel->ShowSeriesGroup(group, ch, true, true);
+        decode();
+        SupportedList += kStages[s].listed;
     };
     auto earlySuccess = [&] {
         if (Window) Window->SetResult(1);
@@ -215,9 +219,7 @@ void CIdentification::Evaluate(Stage s)
                 ShowFailure();
                 break;
             }
-            queue('G', 0);
-            decode();
-            SupportedList += kStages[s].listed;
+            polled('G', 0);
             break;
         case stL:
             if (!StageGood) break;
@@ -240,27 +242,21 @@ void CIdentification::Evaluate(Stage s)
                 earlySuccess();
                 break;
             }
-            queue('S', s == stS1 ? 2 : s == stS2 ? 3 : 4);
-            decode();
-            SupportedList += kStages[s].listed;
+            polled('S', s == stS1 ? 2 : s == stS2 ? 3 : 4);
             break;
         case stC:
             if (!StageGood) {
                 channel->ShowSeriesGroup(5, ch, false, false);
                 break;
             }
-            queue('C', 5);
-            decode();
-            SupportedList += kStages[s].listed;
+            polled('C', 5);
             break;
         case stP:
             if (StageGood) {
-                queue('P', 7);
                 // Decoded like every other answered stage: the recording's first point is
                 // taken before the first poll cycle and would otherwise hold zeros.
-                decode();
+                polled('P', 7);
                 ShowSuccess();
-                SupportedList += kStages[s].listed;
                 memo(SupportedList);
             } else {
                 memo(SupportedList);

@@ -43,11 +43,5 @@ bool TSerialChannelSettings::ReadLineSettings(IChannelWindow* w)
 
 comm::TSerialLinkSettings TSerialChannelSettings::LinkSettings() const
 {
-    comm::TSerialLinkSettings settings;
-    settings.PortName = PortName;
-    settings.BaudRate = BaudRate;
-    settings.DataBits = DataBits;
-    settings.Parity = Parity;
-    settings.StopBits = StopBits;
-    return settings;
+    return *this;
 }

@@ -1,17 +1,13 @@
 #pragma once
 // The line settings the two serial channel kinds (CRS232, CRS485) keep, as their windows'
-// boxes give them.
+// boxes give them: what the link is opened with, its read timeout and the sampling interval.
 #include "comm/ByteLink.h"
 #include "platform/AnsiString.h"
 
 class IChannelWindow;
 
-struct TSerialChannelSettings {
-    AnsiString PortName = "NOPORT";
-    int Parity = 0;
-    int StopBits = 0;
-    int BaudRate = 9600;
-    int DataBits = 8;
+struct TSerialChannelSettings : comm::TSerialLinkSettings {
+    TSerialChannelSettings() { PortName = "NOPORT"; }
     int ReadTimeout = 1000;
     int PollInterval = 5;
 

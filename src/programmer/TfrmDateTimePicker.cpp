@@ -391,14 +391,14 @@ bool TfrmDateTimePicker::btnExitClick()
     return true;
 }
 
-TCalendarStartEntry TfrmDateTimePicker::CalendarEntry(int channel) const
+TCalendarStart TfrmDateTimePicker::CalendarEntry(int channel) const
 {
-    TCalendarStartEntry e;
+    TCalendarStart e;
     if (channel < 1 || channel > Channels) return e;
     const auto c = std::size_t(channel);
-    e.Active = Armed[c];
+    e.Armed = Armed[c];
     e.ProgramName = ProgramFile[c].empty() ? AnsiString("none") : ProgramFile[c];
     e.StartTime = StartDateTime[c];
-    e.RecordingOption = Option[c];
+    e.RecordingActive = Option[c];
     return e;
 }

@@ -74,7 +74,7 @@ public:
     void btnCancelClick() { reject(); }
 
     // ---- ICalendarStartEntries
-    TCalendarStartEntry CalendarEntry(int channel) const override;
+    TCalendarStart CalendarEntry(int channel) const override;
 
 private:
     void BuildRow(int channel);

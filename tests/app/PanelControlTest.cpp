@@ -47,8 +47,8 @@ public:
 
 class Entries : public ICalendarStartEntries {
 public:
-    TCalendarStartEntry CalendarEntry(int channel) const override { return entries.at(channel); }
-    std::map<int, TCalendarStartEntry> entries;
+    TCalendarStart CalendarEntry(int channel) const override { return entries.at(channel); }
+    std::map<int, TCalendarStart> entries;
 };
 
 void PressKey(QObject* target, int key)
@@ -460,7 +460,7 @@ TEST_F(PanelControlTest, ProgramButtonsLockingCalendarStartAndSingleRamp)
     panel->ArmAutomaticStart(3);
     EXPECT_TRUE(panel->cmdTPLoad->isEnabled());
     EXPECT_FALSE(programmer3->controls[TProgramControl::btnLoadTP]);
-    entries.entries[3].Active = 0;
+    entries.entries[3].Armed = 0;
     panel->ArmAutomaticStart(3);
     EXPECT_TRUE(programmer3->controls[TProgramControl::btnDeleteTP]);
     entries.entries[1] = {1, "/p/c.tp", 46003.0, 1};

@@ -7,6 +7,7 @@
 #include "chart/engine/TView3DOptions.h"
 #include "chart/engine/TeCanvas.h"
 #include "platform/Round.h"
+#include "platform/ScopedValue.h"
 
 namespace {
 
@@ -461,12 +462,7 @@ void TChartAxis::DrawTitle(int X, int Y)
         canvas->TextOut3D(X, Y, FParentChart->GetWidth3D() / 2, FTitle->GetCaption());
         return;
     }
-    struct Restore {
-        bool& flag;
-        bool saved;
-        ~Restore() { flag = saved; }
-    } restore{FLabelsExponent, FLabelsExponent};
-    FLabelsExponent = false;
+    TScopedValue noExponent(FLabelsExponent, false);
     DrawAxisLabel(X, Y, FTitle->GetAngle(), FTitle->GetCaption(), FItems->Format());
 }
 

@@ -9,6 +9,7 @@
 #include "platform/DateTime.h"
 #include "platform/FormatSettings.h"
 #include "platform/Round.h"
+#include "platform/ScopedValue.h"
 
 namespace {
 
@@ -231,13 +232,7 @@ int TChartAxis::MaxLabelsWidth()
         default: return 0;
     }
     // Measured without the chart's label hook; it is put back even when measuring fails.
-    TAxisOnGetLabel& hook = FParentChart->OnGetAxisLabelEvent();
-    struct Restore {
-        TAxisOnGetLabel& hook;
-        TAxisOnGetLabel saved;
-        ~Restore() { hook = std::move(saved); }
-    } restore{hook, std::move(hook)};
-    hook = nullptr;
+    TScopedValue noHook(FParentChart->OnGetAxisLabelEvent(), nullptr);
     double A = InternalMinimum, B = InternalMaximum;
     if ((IsDateTime() && FExactDateTime) || FRoundFirstLabel) {
         const double I = CalcIncrement();

@@ -21,6 +21,7 @@
 class TChartAxis;
 class TDataSourcesList;
 class ISeriesHost;
+class TCanvas3D;
 class TTeeFunction;
 
 // The texts a legend shows for a point.
@@ -314,6 +315,8 @@ public:
     // ---- drawing (the chart calls these in its draw cycle)
     // The chart's series interface, or none outside a chart that draws.
     ISeriesHost* SeriesHost() const;
+    // The canvas the chart draws on, or none outside a chart that draws.
+    TCanvas3D* Canvas() const;
     // Depth slot: the chart's MaxZOrder grows for each automatic series of a 3D chart.
     virtual void CalcZOrder();
     // StartZ, MiddleZ and EndZ from the depth slot (the z order while the chart has given

@@ -18,6 +18,12 @@ ISeriesHost* TChartSeries::SeriesHost() const
     return SeriesHostOf(FParentChart);
 }
 
+TCanvas3D* TChartSeries::Canvas() const
+{
+    ISeriesHost* host = SeriesHost();
+    return host ? host->GetCanvas() : nullptr;
+}
+
 // ---------------------------------------------------------------- depth
 
 void TChartSeries::CalcZOrder()

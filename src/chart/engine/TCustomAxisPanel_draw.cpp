@@ -10,6 +10,7 @@
 #include "chart/engine/TSeriesMarks.h"
 #include "chart/engine/TeeGeometry.h"
 #include "platform/Round.h"
+#include "platform/ScopedValue.h"
 
 void TCustomAxisPanel::CalcInvertedRotation()
 {
@@ -52,13 +53,7 @@ bool TCustomAxisPanel::DrawBackWallAfter(int Z)
 
 void TCustomAxisPanel::InternalDraw(const TRect& UserRect)
 {
-    const bool oldRepaint = AutoRepaint;
-    AutoRepaint = false;
-    struct Restore {
-        bool& flag;
-        bool value;
-        ~Restore() { flag = value; }
-    } restore{AutoRepaint, oldRepaint};
+    TScopedValue quiet(AutoRepaint, false);
 
     TCanvas3D* canvas = FCanvas.get();
     const bool fullRotation = canvas->GetSupportsFullRotation();

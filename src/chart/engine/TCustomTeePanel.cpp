@@ -8,6 +8,7 @@
 #include "chart/engine/TeeGeometry.h"
 #include "platform/Dialogs.h"
 #include "platform/Exception.h"
+#include "platform/ScopedValue.h"
 #include "platform/StoreChanged.h"
 
 bool TeeClipWhenPrinting = true;
@@ -310,13 +311,7 @@ void TCustomTeePanel::Draw(TCanvas* UserCanvas, const TRect& UserRect)
     ReCalcWidthHeight();
     {
         // Property changes made while the chart draws itself request no further draw.
-        const bool old = AutoRepaint;
-        AutoRepaint = false;
-        struct Restore {
-            bool& flag;
-            bool value;
-            ~Restore() { flag = value; }
-        } restore{AutoRepaint, old};
+        TScopedValue quiet(AutoRepaint, false);
         InternalDraw(ChartBounds);
     }
     if (toWindow && SharePicture(UserRect)) {

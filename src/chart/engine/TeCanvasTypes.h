@@ -5,6 +5,7 @@
 
 #include "platform/AnsiString.h"
 #include "platform/GraphicsTypes.h"
+#include "platform/ScopedValue.h"
 
 // Enumerations stored by name in chart files.
 namespace teecanvas {
@@ -66,15 +67,9 @@ extern std::uint8_t DarkColorQuantity;
 // Side faces of cylinders and cones (at least 1).
 extern int TeeNumCylinderSides;
 // Sets TeeNumCylinderSides for one drawing call (a slant cube is a cylinder of four sides).
-class TCylinderSidesScope {
+class TCylinderSidesScope : public TScopedValue<int> {
 public:
-    explicit TCylinderSidesScope(int Sides) : FOld(TeeNumCylinderSides) { TeeNumCylinderSides = Sides; }
-    ~TCylinderSidesScope() { TeeNumCylinderSides = FOld; }
-    TCylinderSidesScope(const TCylinderSidesScope&) = delete;
-    TCylinderSidesScope& operator=(const TCylinderSidesScope&) = delete;
-
-private:
-    int FOld;
+    explicit TCylinderSidesScope(int Sides) : TScopedValue(TeeNumCylinderSides, Sides) {}
 };
 // Cone top size used when a caller passes 0.
 extern int TeeDefaultConePercent;

@@ -40,9 +40,7 @@ void TAnnotationCallout::SetPosition(int& variable, int value)
 void TAnnotationCallout::Assign(TPersistent* Source)
 {
     if (auto* s = qobject_cast<TAnnotationCallout*>(Source)) {
-        FXPosition = s->FXPosition;
-        FYPosition = s->FYPosition;
-        FZPosition = s->FZPosition;
+        FPosition = s->FPosition;
     }
     TCallout::Assign(Source);
 }

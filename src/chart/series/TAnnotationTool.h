@@ -6,6 +6,7 @@
 #include "chart/engine/TChartTitle.h"
 #include "chart/engine/TSeriesPointer.h"
 #include "chart/engine/TTeeCustomTool.h"
+#include "chart/engine/TeCanvasTypes.h"
 #include "chart/engine/TeeUnits.h"
 #include "chart/series/TeeToolEnums.h"
 
@@ -33,18 +34,17 @@ public:
     void Assign(TPersistent* Source) override;
     bool IsPropertyStored(const char* Name) const override;
 
-    int GetXPosition() const { return FXPosition; }
-    void SetXPosition(int value) { SetPosition(FXPosition, value); }
-    int GetYPosition() const { return FYPosition; }
-    void SetYPosition(int value) { SetPosition(FYPosition, value); }
-    int GetZPosition() const { return FZPosition; }
-    void SetZPosition(int value) { SetPosition(FZPosition, value); }
+    int GetXPosition() const { return FPosition.X; }
+    void SetXPosition(int value) { SetPosition(FPosition.X, value); }
+    int GetYPosition() const { return FPosition.Y; }
+    void SetYPosition(int value) { SetPosition(FPosition.Y, value); }
+    int GetZPosition() const { return FPosition.Z; }
+    void SetZPosition(int value) { SetPosition(FPosition.Z, value); }
 
 private:
     void SetPosition(int& variable, int value);
-    int FXPosition = 0;
-    int FYPosition = 0;
-    int FZPosition = 0;
+    // The screen point the callout points at.
+    TPoint3D FPosition;
 };
 
 class TAnnotationTool;

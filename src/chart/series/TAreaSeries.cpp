@@ -37,28 +37,30 @@ int TAreaSeries::GetOriginPos(int valueIndex)
     return TCustomSeries::GetOriginPos(valueIndex);
 }
 
+double TAreaSeries::OriginLimit(bool valueAxis, bool isMax, double plain) const
+{
+    if (!valueAxis || !FUseYOrigin) return plain;
+    return isMax ? std::max(plain, FYOrigin) : std::min(plain, FYOrigin);
+}
+
 double TAreaSeries::MaxXValue()
 {
-    const double result = TCustomSeries::MaxXValue();
-    return !FYMandatory && FUseYOrigin ? std::max(result, FYOrigin) : result;
+    return OriginLimit(!FYMandatory, true, TCustomSeries::MaxXValue());
 }
 
 double TAreaSeries::MinXValue()
 {
-    const double result = TCustomSeries::MinXValue();
-    return !FYMandatory && FUseYOrigin ? std::min(result, FYOrigin) : result;
+    return OriginLimit(!FYMandatory, false, TCustomSeries::MinXValue());
 }
 
 double TAreaSeries::MaxYValue()
 {
-    const double result = TCustomSeries::MaxYValue();
-    return FYMandatory && FUseYOrigin ? std::max(result, FYOrigin) : result;
+    return OriginLimit(FYMandatory, true, TCustomSeries::MaxYValue());
 }
 
 double TAreaSeries::MinYValue()
 {
-    const double result = TCustomSeries::MinYValue();
-    return FYMandatory && FUseYOrigin ? std::min(result, FYOrigin) : result;
+    return OriginLimit(FYMandatory, false, TCustomSeries::MinYValue());
 }
 
 bool TAreaSeries::DrawSeriesForward(int valueIndex) const

@@ -49,6 +49,9 @@ public:
     void SetOrigin(double value) { SetDoubleProperty(FYOrigin, value); }
 
 private:
+    // A limit on the axis of the values takes in the origin when it is used.
+    double OriginLimit(bool valueAxis, bool isMax, double plain) const;
+
     bool FUseYOrigin = false;
     double FYOrigin = 0;
 };

@@ -70,24 +70,30 @@ void TArrowSeries::DrawValue(int valueIndex)
     canvas->Arrow(is3D, from, to, GetArrowWidth(), GetArrowHeight(), MiddleZ);
 }
 
+double TArrowSeries::WithEnds(double plain, TChartValueList* ends, bool isMax) const
+{
+    if (Count() == 0) return plain;
+    return isMax ? std::max(plain, ends->MaxValue()) : std::min(plain, ends->MinValue());
+}
+
 double TArrowSeries::MaxXValue()
 {
-    return Count() == 0 ? TPointSeries::MaxXValue() : std::max(TPointSeries::MaxXValue(), FEndX->MaxValue());
+    return WithEnds(TPointSeries::MaxXValue(), FEndX, true);
 }
 
 double TArrowSeries::MinXValue()
 {
-    return Count() == 0 ? TPointSeries::MinXValue() : std::min(TPointSeries::MinXValue(), FEndX->MinValue());
+    return WithEnds(TPointSeries::MinXValue(), FEndX, false);
 }
 
 double TArrowSeries::MaxYValue()
 {
-    return Count() == 0 ? TPointSeries::MaxYValue() : std::max(TPointSeries::MaxYValue(), FEndY->MaxValue());
+    return WithEnds(TPointSeries::MaxYValue(), FEndY, true);
 }
 
 double TArrowSeries::MinYValue()
 {
-    return Count() == 0 ? TPointSeries::MinYValue() : std::min(TPointSeries::MinYValue(), FEndY->MinValue());
+    return WithEnds(TPointSeries::MinYValue(), FEndY, false);
 }
 
 void TArrowSeries::PrepareForGallery(bool enabled)

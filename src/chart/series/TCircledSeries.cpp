@@ -118,6 +118,15 @@ void TCircledSeries::AdjustCircleRect()
     FCircleYCenter = (r.Top + r.Bottom) / 2;
 }
 
+void TCircledSeries::InsetCircleRect(int dx, int dy)
+{
+    FCircleRect.Left += dx;
+    FCircleRect.Right -= dx;
+    FCircleRect.Top += dy;
+    FCircleRect.Bottom -= dy;
+    AdjustCircleRect();
+}
+
 void TCircledSeries::CalcRadius()
 {
     if (FCustomXRadius != 0) {
@@ -145,13 +154,7 @@ void TCircledSeries::DoBeforeDrawValues()
         int m = FMarks->GetCallout()->GetLength();
         if (FMarks->GetPen()->GetVisible()) m += 2 * FMarks->GetPen()->GetWidth();
         canvas->AssignFont(FMarks->GetFont());
-        const int dy = canvas->GetFontHeight() + m;
-        const int dx = canvas->TextWidth("W") + host->MaxMarkWidth() + m;
-        FCircleRect.Left += dx;
-        FCircleRect.Right -= dx;
-        FCircleRect.Top += dy;
-        FCircleRect.Bottom -= dy;
-        AdjustCircleRect();
+        InsetCircleRect(canvas->TextWidth("W") + host->MaxMarkWidth() + m, canvas->GetFontHeight() + m);
     } else
         CheckOtherSeriesMarks();
     if (FCircled) {
@@ -159,16 +162,10 @@ void TCircledSeries::DoBeforeDrawValues()
         // device give the same aspect, so the ratio is 1.
         const double ratio = 1.0;
         CalcRadius();
-        if (FRadiusX > Round(FRadiusY * ratio)) {
-            const int d = FRadiusX - Round(FRadiusY * ratio);
-            FCircleRect.Left += d;
-            FCircleRect.Right -= d;
-        } else {
-            const int d = FRadiusY - Round(FRadiusX / ratio);
-            FCircleRect.Top += d;
-            FCircleRect.Bottom -= d;
-        }
-        AdjustCircleRect();
+        if (FRadiusX > Round(FRadiusY * ratio))
+            InsetCircleRect(FRadiusX - Round(FRadiusY * ratio), 0);
+        else
+            InsetCircleRect(0, FRadiusY - Round(FRadiusX / ratio));
     }
     CalcRadius();
 }

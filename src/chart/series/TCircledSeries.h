@@ -54,6 +54,8 @@ public:
     double PointToRadius(int x, int y) const;
     void CalcRadius();
     void AdjustCircleRect();
+    // Moves the circle rectangle's sides in by dx and dy, then adjusts it.
+    void InsetCircleRect(int dx, int dy);
     TColor CalcCircleBackColor() const;
     bool HasBackColor() const { return FCircleBackColor != clDefault && FCircleBackColor != clNone; }
 

@@ -112,12 +112,6 @@ bool TCustomBarSeries::IsPropertyStored(const char* Name) const
     return TChartSeries::IsPropertyStored(Name);
 }
 
-TCanvas3D* TCustomBarSeries::Canvas() const
-{
-    ISeriesHost* host = SeriesHost();
-    return host ? host->GetCanvas() : nullptr;
-}
-
 bool TCustomBarSeries::Is3D() const
 {
     ISeriesHost* host = SeriesHost();
@@ -136,16 +130,6 @@ int TCustomBarSeries::SeriesIndexInChart() const
 }
 
 // ---------------------------------------------------------------- shared arrangement
-
-void TCustomBarSeries::SetBarStyle(TBarStyle value)
-{
-    if (StoreChanged(FSettings.BarStyle, value)) Repaint();
-}
-
-void TCustomBarSeries::SetTransparency(std::uint8_t value)
-{
-    if (StoreChanged(FSettings.Transparency, value)) Repaint();
-}
 
 void TCustomBarSeries::SetMultiBar(TMultiBar value)
 {

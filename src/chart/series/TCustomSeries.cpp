@@ -62,17 +62,6 @@ void TCustomSeries::SetParentChart(IChartHost* value)
     FPointer->SetParent(SeriesPanelOf(value));
 }
 
-void TCustomSeries::SetTransparency(int value)
-{
-    if (StoreChanged(FSettings.Transparency, value)) Repaint();
-}
-
-TCanvas3D* TCustomSeries::Canvas() const
-{
-    ISeriesHost* host = SeriesHost();
-    return host ? host->GetCanvas() : nullptr;
-}
-
 TColor TCustomSeries::GetAreaBrushColor(TColor c) const
 {
     return (FSettings.AreaColor == clDefault || FColorEachPoint) ? c : FSettings.AreaColor;
@@ -128,9 +117,12 @@ void TCustomSeries::CalcZOrder()
     TCustomLineSeries::CalcZOrder();
 }
 
-double TCustomSeries::StackedExtreme(bool isMax, double base)
+double TCustomSeries::StackedLimit(bool valueAxis, bool isMax, double plain)
 {
-    double result = base;
+    if (!valueAxis) return plain;
+    if (FSettings.Stacked == cssStack100) return isMax ? 100 : 0;
+    if (FSettings.Stacked != cssStack) return plain;
+    double result = plain;
     const TChartValueList* list = MandatoryValueList();
     for (int i = 0; i < Count(); ++i) {
         const double v = PointOrigin(i, false) + list->Value(i);
@@ -141,30 +133,22 @@ double TCustomSeries::StackedExtreme(bool isMax, double base)
 
 double TCustomSeries::MaxYValue()
 {
-    if (FYMandatory && FSettings.Stacked == cssStack100) return 100;
-    if (FYMandatory && FSettings.Stacked == cssStack) return StackedExtreme(true, TCustomLineSeries::MaxYValue());
-    return TCustomLineSeries::MaxYValue();
+    return StackedLimit(FYMandatory, true, TCustomLineSeries::MaxYValue());
 }
 
 double TCustomSeries::MinYValue()
 {
-    if (FYMandatory && FSettings.Stacked == cssStack100) return 0;
-    if (FYMandatory && FSettings.Stacked == cssStack) return StackedExtreme(false, TCustomLineSeries::MinYValue());
-    return TCustomLineSeries::MinYValue();
+    return StackedLimit(FYMandatory, false, TCustomLineSeries::MinYValue());
 }
 
 double TCustomSeries::MaxXValue()
 {
-    if (!FYMandatory && FSettings.Stacked == cssStack100) return 100;
-    if (!FYMandatory && FSettings.Stacked == cssStack) return StackedExtreme(true, TCustomLineSeries::MaxXValue());
-    return TCustomLineSeries::MaxXValue();
+    return StackedLimit(!FYMandatory, true, TCustomLineSeries::MaxXValue());
 }
 
 double TCustomSeries::MinXValue()
 {
-    if (!FYMandatory && FSettings.Stacked == cssStack100) return 0;
-    if (!FYMandatory && FSettings.Stacked == cssStack) return StackedExtreme(false, TCustomLineSeries::MinXValue());
-    return TCustomLineSeries::MinXValue();
+    return StackedLimit(!FYMandatory, false, TCustomLineSeries::MinXValue());
 }
 
 // ---------------------------------------------------------------- positions

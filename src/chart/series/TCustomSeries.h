@@ -64,7 +64,7 @@ public:
     virtual bool ClickedPointer(int valueIndex, int pX, int pY, int x, int y);
     virtual TTeeGradient* GetGradient() const { return FGradient; }
     virtual int GetTransparency() const { return FSettings.Transparency; }
-    virtual void SetTransparency(int value);
+    virtual void SetTransparency(int value) { SetProperty(FSettings.Transparency, value); }
     // Lets a series adjust its pointer for one point before it is drawn or hit.
     virtual void PreparePointer(int) {}
     // Screen position of the area's base at a point.
@@ -124,7 +124,6 @@ public:
 protected:
     bool IsStacked() const { return FSettings.Stacked == cssStack || FSettings.Stacked == cssStack100; }
     void SetLineVisible(bool value) { FSettings.DrawLine = value; }
-    TCanvas3D* Canvas() const;
 
     TCustomSeriesSettings FSettings;
     TChartBrush* FAreaBrush = nullptr;
@@ -137,7 +136,9 @@ protected:
 private:
     // Both margins of an axis at least as wide as the stairs' line and the outline.
     void AddLineMargins(int& marginA, int& marginB) const;
-    double StackedExtreme(bool isMax, double base);
+    // An axis limit from the plain limit of the values: on the axis of the values, stacked
+    // series reach to their highest (lowest) sum, stacked-100 ones span 0 to 100.
+    double StackedLimit(bool valueAxis, bool isMax, double plain);
     void DrawSegment(int x, int y, TColor color, int valueIndex, bool isLast, bool withPointers);
     void DrawRibbon3D(int x, int y, TColor color, bool isLast);
     void DrawAreaPart(int x, int y, TColor color, bool isLast);

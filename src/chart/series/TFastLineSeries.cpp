@@ -110,8 +110,7 @@ void TFastLineSeries::FlushLines()
 
 void TFastLineSeries::PrepareCanvas()
 {
-    ISeriesHost* host = SeriesHost();
-    TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
+    TCanvas3D* canvas = Canvas();
     if (!canvas) return;
     canvas->AssignVisiblePen(GetLinePen());
     canvas->Brush->SetStyle(bsClear);
@@ -289,8 +288,7 @@ void TFastLineSeries::NotifyNewValue(TChartSeries* sender, int valueIndex)
     if (OnAfterAdd) OnAfterAdd(this, valueIndex);
     NotifyValue(veAdd, valueIndex);
     // A hidden series shows nothing, not even its newest segment.
-    ISeriesHost* host = SeriesHost();
-    TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
+    TCanvas3D* canvas = Canvas();
     if (!FActive || !canvas || valueIndex < 0 || valueIndex >= Count()) return;
     CalcPosition(valueIndex > 0 ? valueIndex - 1 : 0, LastX, LastY);
     canvas->AssignVisiblePen(GetLinePen());
@@ -307,9 +305,7 @@ void TFastLineSeries::PrepareLegendCanvas(int, TColor&, TBrushStyle&)
 
 void TFastLineSeries::DrawLegendShape(int, const TRect& rect)
 {
-    ISeriesHost* host = SeriesHost();
-    if (TCanvas3D* canvas = host ? host->GetCanvas() : nullptr)
-        canvas->DoHorizLine(rect.Left, rect.Right, (rect.Top + rect.Bottom) / 2);
+    if (TCanvas3D* canvas = Canvas()) canvas->DoHorizLine(rect.Left, rect.Right, (rect.Top + rect.Bottom) / 2);
 }
 
 void TFastLineSeries::DrawMark(int valueIndex, const AnsiString& text, TSeriesMarkPosition& position)

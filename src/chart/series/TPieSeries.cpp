@@ -25,13 +25,16 @@ int TSliceValueList::Get(int index) const
     return index >= 0 && index < Count() ? FItems[static_cast<std::size_t>(index)] : 0;
 }
 
+bool TSliceValueList::Store(int index, int value)
+{
+    if (index < 0) return false;
+    if (index >= Count()) FItems.resize(static_cast<std::size_t>(index) + 1, 0);
+    return StoreChanged(FItems[static_cast<std::size_t>(index)], value);
+}
+
 void TSliceValueList::Put(int index, int value)
 {
-    if (index < 0) return;
-    if (index >= Count()) FItems.resize(static_cast<std::size_t>(index) + 1, 0);
-    int& item = FItems[static_cast<std::size_t>(index)];
-    if (!StoreChanged(item, value)) return;
-    if (FOwner) FOwner->Repaint();
+    if (Store(index, value) && FOwner) FOwner->Repaint();
 }
 
 void TSliceValueList::Delete(int index)
@@ -51,34 +54,14 @@ void TSliceValueList::Swap(int a, int b, int count)
 
 TPieOtherSlice::TPieOtherSlice(TPieSeries* owner) : TPersistent(owner), FOwner(owner) {}
 
-void TPieOtherSlice::Changed()
+void TPieOtherSlice::PropertyChanged()
 {
     if (FOwner) FOwner->Repaint();
-}
-
-void TPieOtherSlice::SetColor(TColor value)
-{
-    if (StoreChanged(FSettings.Color, value)) Changed();
-}
-
-void TPieOtherSlice::SetStyle(TPieOtherStyle value)
-{
-    if (StoreChanged(FSettings.Style, value)) Changed();
 }
 
 AnsiString TPieOtherSlice::GetText() const
 {
     return FSettings.Text.empty() ? TeeMsg_PieOther : FSettings.Text;
-}
-
-void TPieOtherSlice::SetText(const AnsiString& value)
-{
-    if (StoreChanged(FSettings.Text, value)) Changed();
-}
-
-void TPieOtherSlice::SetValue(double value)
-{
-    if (StoreChanged(FSettings.Value, value)) Changed();
 }
 
 void TPieOtherSlice::Assign(TPersistent* Source)
@@ -152,11 +135,6 @@ void TPieSeries::SetExplodeBiggest(int value)
 {
     SetIntegerProperty(FSettings.ExplodeBiggest, value);
     CalcExplodeBiggest();
-}
-
-void TPieSeries::SetMultiPie(TMultiPie value)
-{
-    if (StoreChanged(FMultiPie, value)) Repaint();
 }
 
 void TPieSeries::CheckOrder()
@@ -271,13 +249,6 @@ void TPieSeries::CalcAngles()
     }
 }
 
-void TPieSeries::SetExplodeSilently(int index, int value)
-{
-    if (index < 0) return;
-    if (index >= FExplodePercent.Count()) FExplodePercent.FItems.resize(static_cast<std::size_t>(index) + 1, 0);
-    FExplodePercent.FItems[static_cast<std::size_t>(index)] = value;
-}
-
 void TPieSeries::CalcExplodeBiggest()
 {
     int biggest = -1;
@@ -292,7 +263,7 @@ void TPieSeries::CalcExplodeBiggest()
             if (GetyValue(i) == max) biggest = i;
     }
     // Called while drawing too, where a repaint request would start the drawing again.
-    if (biggest != -1) SetExplodeSilently(biggest, FSettings.ExplodeBiggest);
+    if (biggest != -1) FExplodePercent.Store(biggest, FSettings.ExplodeBiggest);
 }
 
 void TPieSeries::CalcExplodedOffset(int valueIndex, int& offsetX, int& offsetY) const
@@ -302,8 +273,7 @@ void TPieSeries::CalcExplodedOffset(int valueIndex, int& offsetX, int& offsetY) 
     const int e = FExplodePercent.Get(valueIndex);
     if (e <= 0 || valueIndex < 0 || valueIndex >= static_cast<int>(FAngles.size())) return;
     double a = FAngles[static_cast<std::size_t>(valueIndex)].MidAngle;
-    ISeriesHost* host = SeriesHost();
-    TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
+    TCanvas3D* canvas = Canvas();
     if (canvas && canvas->GetSupportsFullRotation()) a = FSettings.AngleSize * Pi / 45.0 + a + Pi;
     const double s = std::sin(a + FRotation);
     const double c = std::cos(a + FRotation);
@@ -327,8 +297,7 @@ int TPieSeries::SliceEndZ(int valueIndex) const
 
 TBrushStyle TPieSeries::SliceBrushStyle(int valueIndex) const
 {
-    ISeriesHost* host = SeriesHost();
-    TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
+    TCanvas3D* canvas = Canvas();
     if (FSettings.UsePatterns || (canvas && canvas->GetMonochrome())) {
         static constexpr TBrushStyle cycle[6] = {bsHorizontal, bsVertical, bsFDiagonal,
                                                  bsBDiagonal,  bsCross,    bsDiagCross};
@@ -339,8 +308,7 @@ TBrushStyle TPieSeries::SliceBrushStyle(int valueIndex) const
 
 void TPieSeries::PreparePiePen(int valueIndex)
 {
-    ISeriesHost* host = SeriesHost();
-    TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
+    TCanvas3D* canvas = Canvas();
     if (!canvas) return;
     if (FSettings.DarkPen >= 1)
         canvas->AssignVisiblePenColor(
@@ -445,13 +413,7 @@ void TPieSeries::DrawAllValues()
     if (most != -1) {
         int ox, oy;
         CalcExplodedOffset(most, ox, oy);
-        const int dx = std::abs(ox) / 2;
-        const int dy = std::abs(oy) / 2;
-        FCircleRect.Left += dx;
-        FCircleRect.Right -= dx;
-        FCircleRect.Top += dy;
-        FCircleRect.Bottom -= dy;
-        AdjustCircleRect();
+        InsetCircleRect(std::abs(ox) / 2, std::abs(oy) / 2);
         CalcRadius();
     }
     AngleToPos(0, FRadiusX, FRadiusY, FArcStart.X, FArcStart.Y);
@@ -479,6 +441,12 @@ void TPieSeries::DrawAllValues()
     }
 }
 
+void TPieSeries::SetGradientEnd(TColor color)
+{
+    TQuietChange quiet(FGradient->OnChange);
+    FGradient->SetEndColor(color);
+}
+
 void TPieSeries::DrawValue(int index)
 {
     if (FCircleWidth < 5 || FCircleHeight < 5 || BelongsToOtherSlice(index)) return;
@@ -490,13 +458,7 @@ void TPieSeries::DrawValue(int index)
     const TColor color = mono ? clBlack : GetValueColor(index);
     if (color != clNone) {
         host->SetBrushCanvas(color, FBrush, CalcCircleBackColor());
-        if (FGradient->GetVisible()) {
-            // The end colour follows the slice while drawing; no repaint for that.
-            const TNotifyEvent keep = FGradient->OnChange;
-            FGradient->OnChange = {};
-            FGradient->SetEndColor(color);
-            FGradient->OnChange = keep;
-        }
+        if (FGradient->GetVisible()) SetGradientEnd(color);
         canvas->Brush->SetStyle(SliceBrushStyle(index));
     } else
         canvas->Brush->SetStyle(bsClear);
@@ -533,8 +495,7 @@ void TPieSeries::DrawPie(int valueIndex)
 void TPieSeries::DrawMark(int index, const AnsiString& text, TSeriesMarkPosition& position)
 {
     if (BelongsToOtherSlice(index) || index < 0 || index >= static_cast<int>(FAngles.size())) return;
-    ISeriesHost* host = SeriesHost();
-    TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
+    TCanvas3D* canvas = Canvas();
     int xr, yr;
     CalcExplodedRadius(index, xr, yr);
     double angle = FAngles[static_cast<std::size_t>(index)].MidAngle;
@@ -607,14 +568,10 @@ int TPieSeries::LegendToValueIndex(int legendIndex) const
 
 void TPieSeries::DrawLegendShape(int valueIndex, const TRect& rect)
 {
-    ISeriesHost* host = SeriesHost();
-    TCanvas3D* canvas = host ? host->GetCanvas() : nullptr;
+    TCanvas3D* canvas = Canvas();
     const TColor color = valueIndex >= 0 ? GetValueColor(valueIndex) : GetSeriesColor();
     if (canvas && FGradient->GetVisible() && color != clNone) {
-        const TNotifyEvent keep = FGradient->OnChange;
-        FGradient->OnChange = {};
-        FGradient->SetEndColor(color);
-        FGradient->OnChange = keep;
+        SetGradientEnd(color);
         FGradient->Draw(canvas, rect);
         canvas->Brush->SetStyle(bsClear);
         canvas->AssignVisiblePen(FPiePen);

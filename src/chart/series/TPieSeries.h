@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "chart/engine/TChartPen.h"
+#include "chart/engine/TPropertySetters.h"
 #include "chart/engine/TeeFont.h"
 #include "chart/series/TCircledSeries.h"
 
@@ -21,6 +22,8 @@ public:
     int Get(int index) const;
     int operator[](int index) const { return Get(index); }
     void Put(int index, int value);
+    // Put without the repaint; true when the entry changed.
+    bool Store(int index, int value);
     void Delete(int index);
     void Clear() { FItems.clear(); }
     // Extends a non-empty list with zeros to count entries, then exchanges a and b.
@@ -28,12 +31,11 @@ public:
     void Assign(const TSliceValueList& source) { FItems = source.FItems; }
 
 private:
-    friend class TPieSeries;
     TPieSeries* FOwner;
     std::vector<int> FItems;
 };
 
-class TPieOtherSlice : public TPersistent {
+class TPieOtherSlice : public TPersistent, public TPropertySetters<TPieOtherSlice> {
     Q_OBJECT
 public:
     enum TPieOtherStyle { poNone, poBelowPercent, poBelowValue };
@@ -59,17 +61,19 @@ public:
     bool IsPropertyStored(const char* Name) const override;
 
     TColor GetColor() const { return FSettings.Color; }
-    void SetColor(TColor value);
+    void SetColor(TColor value) { SetProperty(FSettings.Color, value); }
     TPieOtherStyle GetStyle() const { return FSettings.Style; }
-    void SetStyle(TPieOtherStyle value);
+    void SetStyle(TPieOtherStyle value) { SetProperty(FSettings.Style, value); }
     // "Other" while no text of its own is set.
     AnsiString GetText() const;
-    void SetText(const AnsiString& value);
+    void SetText(const AnsiString& value) { SetProperty(FSettings.Text, value); }
     double GetValue() const { return FSettings.Value; }
-    void SetValue(double value);
+    void SetValue(double value) { SetProperty(FSettings.Value, value); }
 
 private:
-    void Changed();
+    // Repaints the owning pie.
+    void PropertyChanged();
+    friend class TPropertySetters<TPieOtherSlice>;
     TPieSeries* FOwner;
     TSettings FSettings;
 };
@@ -195,7 +199,7 @@ public:
     int GetExplodeBiggest() const { return FSettings.ExplodeBiggest; }
     void SetExplodeBiggest(int value);
     TMultiPie GetMultiPie() const { return FMultiPie; }
-    void SetMultiPie(TMultiPie value);
+    void SetMultiPie(TMultiPie value) { SetProperty(FMultiPie, value); }
     bool GetUsePatterns() const { return FSettings.UsePatterns; }
     void SetUsePatterns(bool value) { SetBooleanProperty(FSettings.UsePatterns, value); }
     TPieOtherSlice* OtherSlice() const { return FOtherSlice; }
@@ -214,10 +218,10 @@ protected:
     TRect CirclePlotRect() const override;
 
 private:
-    friend class TSliceValueList;
-    void SetExplodeSilently(int index, int value);
     // The chart's 3D view made a projected one at the given angles (none without a chart).
     TView3DOptions* TurnView(int rotation, int elevation) const;
+    // The gradient ends in a slice's colour while it is drawn: no repaint for that.
+    void SetGradientEnd(TColor color);
 
     TPieSettings FSettings;
     int FDonutPercent = 0;

@@ -634,26 +634,26 @@ bool TGIFImage::GetIsTransparent() const
     return false;
 }
 
-void TGIFImage::SetWidth(int Value)
+void TGIFImage::SetScreenExtent(int& Field, int Value, int (*FrameEnd)(const TGIFSubImage*), const char* TooSmall)
 {
     if (Value < 0 || Value > 0xFFFF) throw GIFException("Invalid image dimensions");
-    for (int i = 0; i < FImages->GetCount(); ++i) {
-        const TGIFSubImage* f = FImages->GetImage(i);
-        if (Value < f->GetLeft() + f->GetWidth()) throw GIFException("Image width too small for contained frames");
-    }
-    if (!StoreChanged(FHeader->Width, Value)) return;
-    Changed();
+    for (int i = 0; i < FImages->GetCount(); ++i)
+        if (Value < FrameEnd(FImages->GetImage(i))) throw GIFException(TooSmall);
+    if (StoreChanged(Field, Value)) Changed();
+}
+
+void TGIFImage::SetWidth(int Value)
+{
+    SetScreenExtent(
+        FHeader->Width, Value, [](const TGIFSubImage* f) { return f->GetLeft() + f->GetWidth(); },
+        "Image width too small for contained frames");
 }
 
 void TGIFImage::SetHeight(int Value)
 {
-    if (Value < 0 || Value > 0xFFFF) throw GIFException("Invalid image dimensions");
-    for (int i = 0; i < FImages->GetCount(); ++i) {
-        const TGIFSubImage* f = FImages->GetImage(i);
-        if (Value < f->GetTop() + f->GetHeight()) throw GIFException("Image height too small for contained frames");
-    }
-    if (!StoreChanged(FHeader->Height, Value)) return;
-    Changed();
+    SetScreenExtent(
+        FHeader->Height, Value, [](const TGIFSubImage* f) { return f->GetTop() + f->GetHeight(); },
+        "Image height too small for contained frames");
 }
 
 void TGIFImage::SetDrawOptions(TGIFDrawOptions Value)

@@ -681,6 +681,9 @@ public:
     void OptimizeColorMap();
 
 private:
+    // Sets the logical screen's width or height: a value no frame reaches beyond (FrameEnd:
+    // where a frame ends along it), else TooSmall is raised.
+    void SetScreenExtent(int& Field, int Value, int (*FrameEnd)(const TGIFSubImage*), const char* TooSmall);
     TGIFHeader* FHeader;
     TGIFImageList* FImages;
     TGIFDrawOptions FDrawOptions;

@@ -123,6 +123,7 @@ TEST_F(LineSeriesTest, StackingAddsSameSignValuesOfEarlierSeriesOfTheSameClass)
     EXPECT_EQ(a.CalcYPos(0), 320 - 100);  // 10 of 30 = 33.3 % of 300 pixels
     EXPECT_EQ(b.MaxYValue(), 100);
     EXPECT_EQ(b.MinYValue(), 0);
+    EXPECT_EQ(b.MaxXValue(), 200) << "the axis of the keys keeps the plain limit";
     a.SetYValue(0, 0);
     b.SetYValue(0, 0);
     EXPECT_EQ(b.CalcYPos(0), 320) << "a total of 0 puts the point at the axis end";
