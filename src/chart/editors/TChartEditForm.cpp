@@ -189,8 +189,8 @@ void TChartEditForm::BuildSeriesList()
 {
     auto* row = new QHBoxLayout(TabSeriesList);
     row->setContentsMargins(4, 4, 4, 4);
-    Splitter1 = new QSplitter(Qt::Horizontal, TabSeriesList);
-    PanelGroups = new QWidget(Splitter1);
+    auto* splitter = new QSplitter(Qt::Horizontal, TabSeriesList);
+    PanelGroups = new QWidget(splitter);
     PanelGroups->setFixedWidth(112);
     auto* groupsLayout = new QVBoxLayout(PanelGroups);
     groupsLayout->setContentsMargins(0, 0, 0, 0);
@@ -209,15 +209,15 @@ void TChartEditForm::BuildSeriesList()
     groupsLayout->addLayout(groupButtons);
     PanelGroups->hide();
 
-    auto* left = new QWidget(Splitter1);
+    auto* left = new QWidget(splitter);
     auto* leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(0, 0, 0, 0);
     LBSeries = new TChartListBox(left);
     leftLayout->addWidget(LBSeries, 1);
     CBNames = new QCheckBox("&View Series Names", left);
     leftLayout->addWidget(CBNames);
-    Splitter1->setStretchFactor(1, 1);
-    row->addWidget(Splitter1, 1);
+    splitter->setStretchFactor(1, 1);
+    row->addWidget(splitter, 1);
 
     auto* right = new QVBoxLayout;
     auto* moves = new QHBoxLayout;
@@ -265,9 +265,9 @@ void TChartEditForm::BuildDataPage()
     auto* layout = new QVBoxLayout(TabData);
     layout->setContentsMargins(2, 2, 2, 2);
     auto* top = new QHBoxLayout;
-    ChartGridNavigator1 = new TChartGridNavigator(TabData);
-    ChartGridNavigator1->setFixedHeight(22);
-    top->addWidget(ChartGridNavigator1);
+    auto* navigator = new TChartGridNavigator(TabData);
+    navigator->setFixedHeight(22);
+    top->addWidget(navigator);
     top->addStretch();
     SBGridText = ToggleButton(TabData, "T", "Show labels");
     SBGridCol = ToggleButton(TabData, "C", "Show colors");
@@ -277,29 +277,28 @@ void TChartEditForm::BuildDataPage()
     layout->addLayout(top);
     ChartGrid1 = new TChartGrid(TabData);
     layout->addWidget(ChartGrid1, 1);
-    ChartGridNavigator1->SetGrid(ChartGrid1);
+    navigator->SetGrid(ChartGrid1);
     ChartGrid1->viewport()->installEventFilter(this);
 
     PopupData = new QMenu(this);
-    EditColor1 = PopupData->addAction("&Edit Color...");
-    DefaultColor1 = PopupData->addAction("Default &Color");
-    Makenullpoint1 = PopupData->addAction("Make &null point");
+    auto item = [this](const char* Caption, void (TChartEditForm::*Click)()) {
+        QAction* action = PopupData->addAction(Caption);
+        Bind(action, &QAction::triggered, [this, Click] { (this->*Click)(); });
+        return action;
+    };
+    EditColor1 = item("&Edit Color...", &TChartEditForm::EditColor1Click);
+    DefaultColor1 = item("Default &Color", &TChartEditForm::DefaultColor1Click);
+    Makenullpoint1 = item("Make &null point", &TChartEditForm::Makenullpoint1Click);
     N1 = PopupData->addSeparator();
-    Insertrow1 = PopupData->addAction("&Append row");
-    Deleterow1 = PopupData->addAction("&Delete row");
-    N2 = PopupData->addSeparator();
-    extfont1 = PopupData->addAction("&Text font...");
+    item("&Append row", &TChartEditForm::Insertrow1Click);
+    item("&Delete row", &TChartEditForm::Deleterow1Click);
+    PopupData->addSeparator();
+    item("&Text font...", &TChartEditForm::extfont1Click);
     ChartGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ChartGrid1, &QWidget::customContextMenuRequested, this, [this](const QPoint& P) {
         Guard([this] { PopupDataPopup(); });
         PopupData->popup(ChartGrid1->viewport()->mapToGlobal(P));
     });
-    Bind(EditColor1, &QAction::triggered, [this] { EditColor1Click(); });
-    Bind(DefaultColor1, &QAction::triggered, [this] { DefaultColor1Click(); });
-    Bind(Makenullpoint1, &QAction::triggered, [this] { Makenullpoint1Click(); });
-    Bind(Insertrow1, &QAction::triggered, [this] { Insertrow1Click(); });
-    Bind(Deleterow1, &QAction::triggered, [this] { Deleterow1Click(); });
-    Bind(extfont1, &QAction::triggered, [this] { extfont1Click(); });
     Bind(SBGridText, &QToolButton::clicked, [this] { SBGridTextClick(); });
     Bind(SBGridCol, &QToolButton::clicked, [this] { SBGridColClick(); });
     Bind(SBGrid3D, &QToolButton::clicked, [this] { SBGrid3DClick(); });

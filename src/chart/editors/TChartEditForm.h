@@ -18,7 +18,6 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class TChartAxis;
 class TChartGrid;
-class TChartGridNavigator;
 class TChartListBox;
 class TChartSeries;
 class TChartTitle;
@@ -130,9 +129,7 @@ public:
     QCheckBox* CBNames = nullptr;
     QWidget* PanelGroups = nullptr;
     QListWidget* Groups = nullptr;
-    QSplitter* Splitter1 = nullptr;
     TChartGrid* ChartGrid1 = nullptr;
-    TChartGridNavigator* ChartGridNavigator1 = nullptr;
     QToolButton* SBGridText = nullptr;
     QToolButton* SBGridCol = nullptr;
     QToolButton* SBGrid3D = nullptr;
@@ -147,10 +144,6 @@ public:
     QAction* DefaultColor1 = nullptr;
     QAction* Makenullpoint1 = nullptr;
     QAction* N1 = nullptr;
-    QAction* Insertrow1 = nullptr;
-    QAction* Deleterow1 = nullptr;
-    QAction* N2 = nullptr;
-    QAction* extfont1 = nullptr;
 
     // ---- state
     int OldWidth = 0;

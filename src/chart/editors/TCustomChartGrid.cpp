@@ -191,36 +191,6 @@ void TCustomChartGrid::SetSeries(TChartSeries* Value)
     Regenerate();
 }
 
-void TCustomChartGrid::SetShowColors(bool Value)
-{
-    FShowColors = Value;
-    RecalcDimensions();
-}
-
-void TCustomChartGrid::SetShowLabels(bool Value)
-{
-    FShowLabels = Value;
-    RecalcDimensions();
-}
-
-void TCustomChartGrid::SetShowXValues(TChartGridShow Value)
-{
-    FShowXValues = Value;
-    RecalcDimensions();
-}
-
-void TCustomChartGrid::SetShowFields(bool Value)
-{
-    FShowFields = Value;
-    RecalcDimensions();
-}
-
-void TCustomChartGrid::SetGrid3DMode(bool Value)
-{
-    FGrid3DMode = Value;
-    RecalcDimensions();
-}
-
 void TCustomChartGrid::SetNavigator(TCustomTeeNavigator* Value)
 {
     FNavigator = Value;

@@ -40,15 +40,15 @@ public:
     // One series (its chart is listened to); clears Chart.
     void SetSeries(TChartSeries* Value);
     bool GetShowColors() const { return FShowColors; }
-    void SetShowColors(bool Value);
+    void SetShowColors(bool Value) { SetLayoutOption(FShowColors, Value); }
     bool GetShowLabels() const { return FShowLabels; }
-    void SetShowLabels(bool Value);
+    void SetShowLabels(bool Value) { SetLayoutOption(FShowLabels, Value); }
     TChartGridShow GetShowXValues() const { return FShowXValues; }
-    void SetShowXValues(TChartGridShow Value);
+    void SetShowXValues(TChartGridShow Value) { SetLayoutOption(FShowXValues, Value); }
     bool GetShowFields() const { return FShowFields; }
-    void SetShowFields(bool Value);
+    void SetShowFields(bool Value) { SetLayoutOption(FShowFields, Value); }
     bool GetGrid3DMode() const { return FGrid3DMode; }
-    void SetGrid3DMode(bool Value);
+    void SetGrid3DMode(bool Value) { SetLayoutOption(FGrid3DMode, Value); }
     TCustomTeeNavigator* Navigator() const { return FNavigator; }
     void SetNavigator(TCustomTeeNavigator* Value);
     // The grid's editing option (on by default).
@@ -113,6 +113,13 @@ protected:
 private:
     friend class TChartGridModel;
     friend class TChartGridDelegate;
+    // A layout option: stored, and the grid laid out again.
+    template <class T>
+    void SetLayoutOption(T& Field, T Value)
+    {
+        Field = Value;
+        RecalcDimensions();
+    }
     enum TColumnKind { ckIndex, ckColors, ckLabels, ckValue, ckMatrix };
     struct TColumn {
         TColumnKind Kind;

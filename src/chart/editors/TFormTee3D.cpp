@@ -30,19 +30,7 @@ QSlider* Track(QWidget* Parent, int X, int Y, int Min, int Max, int Page, int Ti
 
 }  // namespace
 
-TFormTee3D::TFormTee3D(QWidget* Owner) : TTeeForm(Owner)
-{
-    Build();
-}
-
 TFormTee3D::TFormTee3D(QWidget* Owner, TCustomChart* AChart) : TTeeForm(Owner), Chart(AChart)
-{
-    Build();
-}
-
-TFormTee3D::~TFormTee3D() = default;
-
-void TFormTee3D::Build()
 {
     setObjectName("FormTee3D");
     SetClientSize(371, 228);

@@ -10,9 +10,8 @@ class TCustomChart;
 class TFormTee3D : public TTeeForm {
     Q_OBJECT
 public:
-    Q_INVOKABLE explicit TFormTee3D(QWidget* Owner = nullptr);
+    Q_INVOKABLE explicit TFormTee3D(QWidget* Owner = nullptr) : TFormTee3D(Owner, nullptr) {}
     TFormTee3D(QWidget* Owner, TCustomChart* AChart);
-    ~TFormTee3D() override;
 
     TTeePageControl* PageControl1 = nullptr;
     QWidget* Tab3D = nullptr;
@@ -54,7 +53,6 @@ public:
     void PageControl1Change();
 
 private:
-    void Build();
     // Runs Write on the chart unless the controls are being loaded.
     void Write(const std::function<void()>& Writer);
     bool FSelectingView = false;

@@ -59,21 +59,9 @@ void TeeAddAxes(TCustomAxisPanel* Chart, QStringList& Items, bool DepthAxes)
         Items << QString::fromStdString(TeeMsg_CustomAxesEditor + TeeStr(i - 6));
 }
 
-TFormTeeAxis::TFormTeeAxis(QWidget* Owner) : TTeeForm(Owner)
-{
-    Build();
-}
-
 TFormTeeAxis::TFormTeeAxis(QWidget* Owner, TChartAxis* AAxis) : TTeeForm(Owner)
 {
     Axis = AAxis;
-    Build();
-}
-
-TFormTeeAxis::~TFormTeeAxis() = default;
-
-void TFormTeeAxis::Build()
-{
     if (Axis) FChart = dynamic_cast<TCustomAxisPanel*>(Axis->ParentChart());
     setObjectName("FormTeeAxis");
     SetClientSize(393, 229);

@@ -19,9 +19,8 @@ void TeeAddAxes(TCustomAxisPanel* Chart, QStringList& Items, bool DepthAxes);
 class TFormTeeAxis : public TTeeForm {
     Q_OBJECT
 public:
-    Q_INVOKABLE explicit TFormTeeAxis(QWidget* Owner = nullptr);
+    Q_INVOKABLE explicit TFormTeeAxis(QWidget* Owner = nullptr) : TFormTeeAxis(Owner, nullptr) {}
     TFormTeeAxis(QWidget* Owner, TChartAxis* AAxis);
-    ~TFormTeeAxis() override;
 
     QListWidget* LBAxes = nullptr;
     QCheckBox* CBShow = nullptr;
@@ -139,7 +138,6 @@ public:
     void BDeleteClick();
 
 private:
-    void Build();
     void BindControls();
     // The axis list filled from the chart, the current axis selected.
     void FillAxisList(TCustomAxisPanel* AChart);

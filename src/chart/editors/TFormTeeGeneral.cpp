@@ -113,19 +113,7 @@ void TChartPageNavigator::Print()
 
 // ---- the page
 
-TFormTeeGeneral::TFormTeeGeneral(QWidget* Owner) : TTeeForm(Owner)
-{
-    Build();
-}
-
 TFormTeeGeneral::TFormTeeGeneral(QWidget* Owner, TCustomChart* AChart) : TTeeForm(Owner), Chart(AChart)
-{
-    Build();
-}
-
-TFormTeeGeneral::~TFormTeeGeneral() = default;
-
-void TFormTeeGeneral::Build()
 {
     setObjectName("FormTeeGeneral");
     SetClientSize(368, 218);

@@ -30,9 +30,8 @@ public:
 class TFormTeeGeneral : public TTeeForm {
     Q_OBJECT
 public:
-    Q_INVOKABLE explicit TFormTeeGeneral(QWidget* Owner = nullptr);
+    Q_INVOKABLE explicit TFormTeeGeneral(QWidget* Owner = nullptr) : TFormTeeGeneral(Owner, nullptr) {}
     TFormTeeGeneral(QWidget* Owner, TCustomChart* AChart);
-    ~TFormTeeGeneral() override;
 
     QPushButton* BPrint = nullptr;
     TComboFlat* CBCursor = nullptr;
@@ -65,7 +64,4 @@ public:
     void MarginChange(int Index);
     void BPrintClick();
     void CBCursorChange();
-
-private:
-    void Build();
 };

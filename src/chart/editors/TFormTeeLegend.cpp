@@ -14,20 +14,7 @@
 #include "chart/engine/TeeProcs.h"
 #include "platform/TextLines.h"
 
-TFormTeeLegend::TFormTeeLegend(QWidget* Owner) : TTeeForm(Owner)
-{
-    Build();
-}
-
 TFormTeeLegend::TFormTeeLegend(QWidget* Owner, TCustomChartLegend* ALegend) : TTeeForm(Owner)
-{
-    Build();
-    SetLegend(ALegend);
-}
-
-TFormTeeLegend::~TFormTeeLegend() = default;
-
-void TFormTeeLegend::Build()
 {
     setObjectName("FormTeeLegend");
     SetClientSize(374, 224);
@@ -138,6 +125,7 @@ void TFormTeeLegend::Build()
         if (Legend) Legend->GetTitle()->SetTextAlignment(align[std::max(0, CBTextAlign->currentIndex())]);
     });
     Bind(MemoText, &QPlainTextEdit::textChanged, [this] { MemoTextChange(); });
+    if (ALegend) SetLegend(ALegend);
 }
 
 void TFormTeeLegend::SetLegend(TCustomChartLegend* ALegend)

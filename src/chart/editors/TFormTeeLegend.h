@@ -10,9 +10,8 @@ class TFormTeeShape;
 class TFormTeeLegend : public TTeeForm {
     Q_OBJECT
 public:
-    Q_INVOKABLE explicit TFormTeeLegend(QWidget* Owner = nullptr);
+    Q_INVOKABLE explicit TFormTeeLegend(QWidget* Owner = nullptr) : TFormTeeLegend(Owner, nullptr) {}
     TFormTeeLegend(QWidget* Owner, TCustomChartLegend* ALegend);
-    ~TFormTeeLegend() override;
 
     QTabWidget* PageControl1 = nullptr;
     QCheckBox* CBShow = nullptr;
@@ -59,7 +58,4 @@ public:
     void CBCustPosClick();
     void SEMarginChange();
     void MemoTextChange();
-
-private:
-    void Build();
 };

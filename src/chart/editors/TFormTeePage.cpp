@@ -14,20 +14,7 @@
 #include "chart/engine/TeeProcs.h"
 #include "chart/engine/TeeSeriesTypes.h"
 
-TFormTeePage::TFormTeePage(QWidget* Owner) : TTeeForm(Owner)
-{
-    Build();
-}
-
 TFormTeePage::TFormTeePage(QWidget* Owner, TCustomChart* AChart) : TTeeForm(Owner)
-{
-    Build();
-    ChartPageNavigator1->SetChart(AChart);
-}
-
-TFormTeePage::~TFormTeePage() = default;
-
-void TFormTeePage::Build()
 {
     setObjectName("FormTeePage");
     SetClientSize(300, 160);
@@ -51,6 +38,7 @@ void TFormTeePage::Build()
     });
     Bind(CBPageNum, &QCheckBox::clicked, [this] { CBPageNumClick(); });
     ChartPageNavigator1->OnButtonClicked = [this](QObject*, TTeeNavigateBtn) { RefreshPages(); };
+    if (AChart) ChartPageNavigator1->SetChart(AChart);
 }
 
 TCustomChart* TFormTeePage::Chart() const

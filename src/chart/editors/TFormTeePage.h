@@ -11,9 +11,8 @@ class TTeeCustomTool;
 class TFormTeePage : public TTeeForm {
     Q_OBJECT
 public:
-    Q_INVOKABLE explicit TFormTeePage(QWidget* Owner = nullptr);
+    Q_INVOKABLE explicit TFormTeePage(QWidget* Owner = nullptr) : TFormTeePage(Owner, nullptr) {}
     TFormTeePage(QWidget* Owner, TCustomChart* AChart);
-    ~TFormTeePage() override;
 
     QSpinBox* SEPointsPerPage = nullptr;
     QCheckBox* CBScaleLast = nullptr;
@@ -30,7 +29,4 @@ public:
     void RefreshPages();
     void SEPointsPerPageChange(const QString& Text);
     void CBPageNumClick();
-
-private:
-    void Build();
 };

@@ -18,19 +18,7 @@
 #include "chart/engine/TeeConst.h"
 #include "chart/engine/TeeProcs.h"
 
-TFormTeePanel::TFormTeePanel(QWidget* Owner) : TTeeForm(Owner)
-{
-    Build();
-}
-
 TFormTeePanel::TFormTeePanel(QWidget* Owner, TCustomTeePanelExtended* APanel) : TTeeForm(Owner), Panel(APanel)
-{
-    Build();
-}
-
-TFormTeePanel::~TFormTeePanel() = default;
-
-void TFormTeePanel::Build()
 {
     setObjectName("FormTeePanel");
     setWindowTitle("Panel Editor");

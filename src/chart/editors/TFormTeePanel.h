@@ -10,9 +10,8 @@ class TTeeShadowEditor;
 class TFormTeePanel : public TTeeForm {
     Q_OBJECT
 public:
-    Q_INVOKABLE explicit TFormTeePanel(QWidget* Owner = nullptr);
+    Q_INVOKABLE explicit TFormTeePanel(QWidget* Owner = nullptr) : TFormTeePanel(Owner, nullptr) {}
     TFormTeePanel(QWidget* Owner, TCustomTeePanelExtended* APanel);
-    ~TFormTeePanel() override;
 
     QTabWidget* PageControl1 = nullptr;
     QWidget* TabBack = nullptr;
@@ -41,6 +40,5 @@ public:
     void CBColorDefClick();
 
 private:
-    void Build();
     bool FCheckingColorDef = false;
 };

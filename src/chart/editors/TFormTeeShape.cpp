@@ -61,8 +61,6 @@ TFormTeeShape::TFormTeeShape(QWidget* Owner) : TTeeForm(Owner)
     FCreating = false;
 }
 
-TFormTeeShape::~TFormTeeShape() = default;
-
 void TFormTeeShape::FormShow()
 {
     PC1->setCurrentWidget(TabFormat);

@@ -13,7 +13,6 @@ class TFormTeeShape : public TTeeForm {
     Q_OBJECT
 public:
     Q_INVOKABLE explicit TFormTeeShape(QWidget* Owner = nullptr);
-    ~TFormTeeShape() override;
 
     QTabWidget* PC1 = nullptr;
     QWidget* TabFormat = nullptr;

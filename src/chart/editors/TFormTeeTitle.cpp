@@ -14,21 +14,8 @@
 #include "chart/engine/TeeProcs.h"
 #include "platform/TextLines.h"
 
-TFormTeeTitle::TFormTeeTitle(QWidget* Owner) : TTeeForm(Owner)
-{
-    Build();
-}
-
 TFormTeeTitle::TFormTeeTitle(QWidget* Owner, TCustomChart* AChart, TChartTitle* ATitle)
     : TTeeForm(Owner), Chart(AChart), Title(ATitle)
-{
-    Build();
-    ShapeEditor = InsertTeeObjectForm(PageControlTitle, Title);
-}
-
-TFormTeeTitle::~TFormTeeTitle() = default;
-
-void TFormTeeTitle::Build()
 {
     setObjectName("FormTeeTitle");
     SetClientSize(380, 230);
@@ -77,6 +64,7 @@ void TFormTeeTitle::Build()
     Bind(ECustTop, &QSpinBox::valueChanged, [this] {
         if (CanChangeCust() && Title->GetTop() != ECustTop->value()) Title->SetTop(ECustTop->value());
     });
+    if (Title) ShapeEditor = InsertTeeObjectForm(PageControlTitle, Title);
 }
 
 TChartTitle* TFormTeeTitle::TitleOfRow(int Row) const

@@ -11,9 +11,8 @@ class TFormTeeShape;
 class TFormTeeTitle : public TTeeForm {
     Q_OBJECT
 public:
-    Q_INVOKABLE explicit TFormTeeTitle(QWidget* Owner = nullptr);
+    Q_INVOKABLE explicit TFormTeeTitle(QWidget* Owner = nullptr) : TFormTeeTitle(Owner, nullptr, nullptr) {}
     TFormTeeTitle(QWidget* Owner, TCustomChart* AChart, TChartTitle* ATitle);
-    ~TFormTeeTitle() override;
 
     QComboBox* CBTitles = nullptr;
     QTabWidget* PageControlTitle = nullptr;
@@ -39,7 +38,6 @@ public:
     void MTextChange();
 
 private:
-    void Build();
     TChartTitle* TitleOfRow(int Row) const;
     int RowOfTitle(const TChartTitle* ATitle) const;
     bool FSettingMemo = false;

@@ -61,8 +61,6 @@ TFormTeeTools::TFormTeeTools(QWidget* Owner) : TTeeForm(Owner)
     Bind(BMoveDown, &QToolButton::clicked, [this] { BMoveDownClick(); });
 }
 
-TFormTeeTools::~TFormTeeTools() = default;
-
 TCustomChart* TFormTeeTools::Chart() const
 {
     return qobject_cast<TCustomChart*>(TagObject());

@@ -13,7 +13,6 @@ class TFormTeeTools : public TTeeForm {
     Q_OBJECT
 public:
     Q_INVOKABLE explicit TFormTeeTools(QWidget* Owner = nullptr);
-    ~TFormTeeTools() override;
     QPushButton* BAdd = nullptr;
     QPushButton* BDelete = nullptr;
     QCheckBox* CBActive = nullptr;

@@ -14,26 +14,9 @@
 #include "chart/engine/TeeColorButton.h"
 #include "chart/engine/TeeProcs.h"
 
-TFormTeeWall::TFormTeeWall(QWidget* Owner) : TTeeForm(Owner)
-{
-    Build();
-}
-
 TFormTeeWall::TFormTeeWall(QWidget* Owner, TChartWall* AWall) : TTeeForm(Owner), Wall(AWall)
 {
     if (Wall) FChart = qobject_cast<TCustomChart*>(Wall->ParentChart());
-    Build();
-}
-
-TFormTeeWall::~TFormTeeWall() = default;
-
-TCustomChart* TFormTeeWall::TheChart() const
-{
-    return FChart;
-}
-
-void TFormTeeWall::Build()
-{
     setObjectName("FormTeeWall");
     SetClientSize(380, 200);
     CBView3dWalls = TeeAddCheck(this, "&Visible Walls", 8, 8);
@@ -75,6 +58,11 @@ void TFormTeeWall::Build()
         if (Wall) EditChartBrush(this, Wall->GetBrush());
     });
     Bind(BGradient, &QPushButton::clicked, [this] { BGradientClick(); });
+}
+
+TCustomChart* TFormTeeWall::TheChart() const
+{
+    return FChart;
 }
 
 void TFormTeeWall::FormShow()

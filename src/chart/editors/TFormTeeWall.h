@@ -10,9 +10,8 @@ class TCustomChart;
 class TFormTeeWall : public TTeeForm {
     Q_OBJECT
 public:
-    Q_INVOKABLE explicit TFormTeeWall(QWidget* Owner = nullptr);
+    Q_INVOKABLE explicit TFormTeeWall(QWidget* Owner = nullptr) : TFormTeeWall(Owner, nullptr) {}
     TFormTeeWall(QWidget* Owner, TChartWall* AWall);
-    ~TFormTeeWall() override;
 
     QCheckBox* CBView3dWalls = nullptr;
     QSpinBox* EAllSize = nullptr;
@@ -36,6 +35,5 @@ public:
     void BGradientClick();
 
 private:
-    void Build();
     TCustomChart* FChart = nullptr;
 };

@@ -107,8 +107,6 @@ TFormatEditor::TFormatEditor(QWidget* Owner) : TTeeForm(Owner)
     SetBorderStyle(fbsDialog);
 }
 
-TFormatEditor::~TFormatEditor() = default;
-
 void TFormatEditor::AddDate(const AnsiString& Text)
 {
     if (!Holds(CBDate, Text)) CBDate->addItem(Q(Text));

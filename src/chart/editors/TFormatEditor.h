@@ -8,7 +8,6 @@ class TFormatEditor : public TTeeForm {
     Q_OBJECT
 public:
     Q_INVOKABLE explicit TFormatEditor(QWidget* Owner = nullptr);
-    ~TFormatEditor() override;
 
     QWidget* Panel1 = nullptr;
     QPushButton* Button1 = nullptr;  // OK

@@ -51,8 +51,6 @@ TScrollbarEditor::TScrollbarEditor(QWidget* Owner) : TTeeForm(Owner)
     });
 }
 
-TScrollbarEditor::~TScrollbarEditor() = default;
-
 TTeeScrollBar* TScrollbarEditor::Tool() const
 {
     return qobject_cast<TTeeScrollBar*>(TagObject());

@@ -10,7 +10,6 @@ class TScrollbarEditor : public TTeeForm {
     Q_OBJECT
 public:
     Q_INVOKABLE explicit TScrollbarEditor(QWidget* Owner = nullptr);
-    ~TScrollbarEditor() override;
 
     TButtonPen* BBorder = nullptr;
     QPushButton* BThumb = nullptr;

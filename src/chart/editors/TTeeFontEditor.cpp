@@ -66,8 +66,6 @@ TTeeFontEditor::TTeeFontEditor(QWidget* Owner) : TTeeForm(Owner)
     Bind(CBOutGrad, &QCheckBox::toggled, [this] { CBOutGradClick(); });
 }
 
-TTeeFontEditor::~TTeeFontEditor() = default;
-
 void TTeeFontEditor::RefreshControls(TTeeFont* Font)
 {
     EditedFont = Font;

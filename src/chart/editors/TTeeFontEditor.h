@@ -33,7 +33,6 @@ class TTeeFontEditor : public TTeeForm {
     Q_OBJECT
 public:
     Q_INVOKABLE explicit TTeeFontEditor(QWidget* Owner = nullptr);
-    ~TTeeFontEditor() override;
 
     QPushButton* Button3 = nullptr;  // the platform's font dialog
     TTeeColorShape* SHText = nullptr;

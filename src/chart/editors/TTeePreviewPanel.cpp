@@ -225,29 +225,16 @@ void TTeePreviewPanel::DrawMargins(const TRect& R)
 
 TTeePreviewDrag TTeePreviewPanel::WhereIsCursor(int X, int Y) const
 {
+    // Rows: near the top edge, neither, near the bottom one; columns: near the left edge,
+    // neither, near the right one.
+    static constexpr TTeePreviewDrag Edges[3][3] = {
+        {pdTopLeft, pdTop, pdTopRight}, {pdLeft, pdNone, pdRight}, {pdBottomLeft, pdBottom, pdBottomRight}};
     const TRect& R = FImageRect;
-    const bool left = Near(X, R.Left), right = Near(X, R.Right);
-    const bool top = Near(Y, R.Top), bottom = Near(Y, R.Bottom);
-    TTeePreviewDrag result = pdNone;
-    if (left && top)
-        result = pdTopLeft;
-    else if (left && bottom)
-        result = pdBottomLeft;
-    else if (right && top)
-        result = pdTopRight;
-    else if (right && bottom)
-        result = pdBottomRight;
-    else if (left)
-        result = pdLeft;
-    else if (right)
-        result = pdRight;
-    else if (top)
-        result = pdTop;
-    else if (bottom)
-        result = pdBottom;
-    else if (PtInRect(R, X, Y))
-        return AllowMove ? pdMove : pdNone;
-    return AllowResize ? result : pdNone;
+    const int col = Near(X, R.Left) ? 0 : (Near(X, R.Right) ? 2 : 1);
+    const int row = Near(Y, R.Top) ? 0 : (Near(Y, R.Bottom) ? 2 : 1);
+    const TTeePreviewDrag edge = Edges[row][col];
+    if (edge == pdNone && PtInRect(R, X, Y)) return AllowMove ? pdMove : pdNone;
+    return AllowResize ? edge : pdNone;
 }
 
 void TTeePreviewPanel::ShowCursor(TTeePreviewDrag Kind)

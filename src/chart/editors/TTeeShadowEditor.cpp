@@ -46,8 +46,6 @@ TTeeShadowEditor::TTeeShadowEditor(QWidget* Owner) : TTeeForm(Owner)
     SetBorderStyle(fbsDialog);
 }
 
-TTeeShadowEditor::~TTeeShadowEditor() = default;
-
 void TTeeShadowEditor::RefreshControls(TTeeShadow* Shadow)
 {
     EditedShadow = Shadow;

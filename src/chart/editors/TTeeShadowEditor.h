@@ -9,7 +9,6 @@ class TTeeShadowEditor : public TTeeForm {
     Q_OBJECT
 public:
     Q_INVOKABLE explicit TTeeShadowEditor(QWidget* Owner = nullptr);
-    ~TTeeShadowEditor() override;
 
     // Each edit and its up-down are one spin box.
     QSpinBox* Edit1 = nullptr;

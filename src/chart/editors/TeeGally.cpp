@@ -13,11 +13,15 @@
 
 namespace {
 
-bool ChooseFrom(TChartGalleryPanel* Panel, bool ThreeD, TChartSeriesClass& SeriesClass, bool& View3D,
-                TTeeFunctionClass& FunctionClass, int& SubIndex)
+// Shows a gallery form, its 3D box checked as View3D, and takes the chosen type from it.
+template <class Gallery>
+bool ChooseIn(Gallery& Form, TChartSeriesClass& SeriesClass, bool& View3D, TTeeFunctionClass& FunctionClass,
+              int& SubIndex)
 {
-    if (!Panel->GetSeriesClass(SeriesClass, FunctionClass, SubIndex)) return false;
-    View3D = ThreeD && Panel->SelectedChart && Panel->SelectedChart->GetView3D();
+    Form.CB3D->setChecked(View3D);
+    TChartGalleryPanel* panel = Form.ChartGalleryPanel1;
+    if (Form.ShowModal() != mrOk || !panel->GetSeriesClass(SeriesClass, FunctionClass, SubIndex)) return false;
+    View3D = Form.CB3D->isChecked() && panel->SelectedChart && panel->SelectedChart->GetView3D();
     return true;
 }
 
@@ -28,19 +32,13 @@ bool GetChartGalleryClass(QObject* AOwner, TChartSeries* Series, bool ShowFuncti
 {
     if (DefaultMode() == 0) {
         auto gallery = TeeCreateForm<TTeeGallery>(AOwner);
-        gallery->CB3D->setChecked(View3D);
         gallery->ChartGalleryPanel1->CheckSeries = Series;
         gallery->ChartGalleryPanel1->CheckValidSource = CheckSource;
         if (!ShowFunctions) gallery->HideFunctions();
-        if (gallery->ShowModal() != mrOk) return false;
-        return ChooseFrom(gallery->ChartGalleryPanel1, gallery->CB3D->isChecked(), SeriesClass, View3D, FunctionClass,
-                          SubIndex);
+        return ChooseIn(*gallery, SeriesClass, View3D, FunctionClass, SubIndex);
     }
     auto gallery = TeeCreateForm<TTeeGalleryForm>(AOwner);
-    gallery->CB3D->setChecked(View3D);
-    if (gallery->ShowModal() != mrOk) return false;
-    return ChooseFrom(gallery->ChartGalleryPanel1, gallery->CB3D->isChecked(), SeriesClass, View3D, FunctionClass,
-                      SubIndex);
+    return ChooseIn(*gallery, SeriesClass, View3D, FunctionClass, SubIndex);
 }
 
 TChartSeries* CreateNewSeriesGallery(QObject* AOwner, TChartSeries* OldSeries, TCustomAxisPanel* Chart,

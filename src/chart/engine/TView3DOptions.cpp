@@ -1,10 +1,10 @@
 #include "chart/engine/TView3DOptions.h"
 
-#include "platform/StoreChanged.h"
-
 #include <QWidget>
 #include <cmath>
-#include <cstring>
+
+#include "platform/StoreChanged.h"
+#include "platform/StoredRules.h"
 
 TView3DOptions::TView3DOptions(QObject* AParent) : TPersistent(nullptr), FParent(AParent) {}
 
@@ -50,12 +50,8 @@ void TView3DOptions::Assign(TPersistent* Source)
 
 bool TView3DOptions::IsPropertyStored(const char* Name) const
 {
-    struct Default {
-        const char* name;
-        bool stored;
-    };
     static const TView3DSettings defaults;
-    const Default table[] = {
+    const TStoredRule rules[] = {
         {"Elevation", FSettings.Elevation != defaults.Elevation},
         {"FontZoom", FSettings.FontZoom != defaults.FontZoom},
         {"HorizOffset", FSettings.HorizOffset != defaults.HorizOffset},
@@ -68,8 +64,7 @@ bool TView3DOptions::IsPropertyStored(const char* Name) const
         {"Zoom", FSettings.Zoom != defaults.Zoom},
         {"ZoomText", FSettings.ZoomText != defaults.ZoomText},
     };
-    for (const Default& d : table)
-        if (std::strcmp(Name, d.name) == 0) return d.stored;
+    if (const auto stored = StoredByRule(rules, Name)) return *stored;
     return TPersistent::IsPropertyStored(Name);
 }
 

@@ -9,7 +9,6 @@
 #include "chart/engine/TeeProcs.h"
 #include "chart/engine/TeeSeriesTypes.h"
 #include "platform/Round.h"
-#include "platform/StoreChanged.h"
 #include "platform/StoredRules.h"
 #include "platform/TextLines.h"
 
@@ -106,26 +105,6 @@ void TChartShape::SetShapeRectangle(const TRect& r)
     SetY0(r.Top);
     SetX1(r.Right);
     SetY1(r.Bottom);
-}
-
-void TChartShape::SetAlignment(titleenums::TAlignment value)
-{
-    if (StoreChanged(FSettings.Alignment, value)) Repaint();
-}
-
-void TChartShape::SetStyle(TChartShapeStyle value)
-{
-    if (StoreChanged(FSettings.Style, value)) Repaint();
-}
-
-void TChartShape::SetVertAlign(TTeeVertAlign value)
-{
-    if (StoreChanged(FSettings.VertAlign, value)) Repaint();
-}
-
-void TChartShape::SetXYStyle(TChartShapeXYStyle value)
-{
-    if (StoreChanged(FSettings.XYStyle, value)) Repaint();
 }
 
 void TChartShape::SetText(const std::vector<AnsiString>& value)

@@ -75,7 +75,7 @@ public:
     void DrawShape(bool is3D, const TRect& r);
 
     titleenums::TAlignment GetAlignment() const { return FSettings.Alignment; }
-    void SetAlignment(titleenums::TAlignment value);
+    void SetAlignment(titleenums::TAlignment value) { SetProperty(FSettings.Alignment, value); }
     TTeeFont* GetFont() const { return FFont; }
     void SetFont(TTeeFont* value) { FFont->Assign(value); }
     TTeeGradient* GetGradient() const { return FGradient; }
@@ -83,15 +83,15 @@ public:
     bool GetRoundRectangle() const { return FSettings.RoundRectangle; }
     void SetRoundRectangle(bool value) { SetBooleanProperty(FSettings.RoundRectangle, value); }
     TChartShapeStyle GetStyle() const { return FSettings.Style; }
-    void SetStyle(TChartShapeStyle value);
+    void SetStyle(TChartShapeStyle value) { SetProperty(FSettings.Style, value); }
     QStringList GetTextList() const;
     void SetTextList(const QStringList& value);
     bool GetTransparent() const { return FSettings.Transparent; }
     void SetTransparent(bool value) { SetBooleanProperty(FSettings.Transparent, value); }
     TTeeVertAlign GetVertAlign() const { return FSettings.VertAlign; }
-    void SetVertAlign(TTeeVertAlign value);
+    void SetVertAlign(TTeeVertAlign value) { SetProperty(FSettings.VertAlign, value); }
     TChartShapeXYStyle GetXYStyle() const { return FSettings.XYStyle; }
-    void SetXYStyle(TChartShapeXYStyle value);
+    void SetXYStyle(TChartShapeXYStyle value) { SetProperty(FSettings.XYStyle, value); }
 
     // The corners are the values of points 0 and 1; a series left with fewer than two
     // points gets its default points back first.

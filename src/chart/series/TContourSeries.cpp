@@ -272,21 +272,17 @@ void TContourSeries::CreateAutoLevels()
 {
     if (FSettings.NumLevels <= 0) return;
     ISeriesHost* host = SeriesHost();
-    const bool savedRepaint = host ? host->GetAutoRepaint() : true;
-    const bool savedChange = FInternalChange;
-    FInternalChange = true;
-    if (host) host->SetAutoRepaint(false);
     // Back to how they were, also when a level handler fails.
-    struct Restore {
-        TContourSeries* series;
+    struct RestoreRepaint {
         ISeriesHost* host;
-        bool repaint, change;
-        ~Restore()
+        bool repaint;
+        ~RestoreRepaint()
         {
-            series->FInternalChange = change;
             if (host) host->SetAutoRepaint(repaint);
         }
-    } restore{this, host, savedRepaint, savedChange};
+    } restore{host, host ? host->GetAutoRepaint() : true};
+    TScopedValue internal(FInternalChange, true);
+    if (host) host->SetAutoRepaint(false);
 
     FLevels->Clear();
     const double minimum = FY->MinValue();

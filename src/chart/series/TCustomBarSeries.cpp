@@ -131,16 +131,6 @@ int TCustomBarSeries::SeriesIndexInChart() const
 
 // ---------------------------------------------------------------- shared arrangement
 
-void TCustomBarSeries::SetBarStyle(TBarStyle value)
-{
-    if (StoreChanged(FSettings.BarStyle, value)) Repaint();
-}
-
-void TCustomBarSeries::SetTransparency(std::uint8_t value)
-{
-    if (StoreChanged(FSettings.Transparency, value)) Repaint();
-}
-
 void TCustomBarSeries::SetMultiBar(TMultiBar value)
 {
     if (!StoreChanged(FSettings.MultiBar, value)) return;

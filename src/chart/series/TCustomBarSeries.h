@@ -148,7 +148,7 @@ public:
     bool GetAutoMarkPosition() const { return FSettings.AutoMarkPosition; }
     void SetAutoMarkPosition(bool value) { SetBooleanProperty(FSettings.AutoMarkPosition, value); }
     TBarStyle GetBarStyleValue() const { return FSettings.BarStyle; }
-    void SetBarStyle(TBarStyle value);
+    void SetBarStyle(TBarStyle value) { SetProperty(FSettings.BarStyle, value); }
     int GetBarWidthPercent() const { return FSettings.BarWidthPercent; }
     void SetBarWidthPercent(int value) { SetIntegerProperty(FSettings.BarWidthPercent, value); }
     int GetBevelSize() const { return FSettings.BevelSize; }
@@ -172,7 +172,7 @@ public:
     TChartHiddenPen* GetTickLines() const { return FTickLines; }
     void SetTickLines(TChartHiddenPen* value) { FTickLines->Assign(value); }
     std::uint8_t GetTransparency() const { return FSettings.Transparency; }
-    void SetTransparency(std::uint8_t value);
+    void SetTransparency(std::uint8_t value) { SetProperty(FSettings.Transparency, value); }
     bool GetUseYOrigin() const { return FSettings.UseYOrigin; }
     void SetUseYOrigin(bool value) { SetBooleanProperty(FSettings.UseYOrigin, value); }
     double GetYOrigin() const { return FSettings.YOrigin; }

@@ -62,11 +62,6 @@ void TCustomSeries::SetParentChart(IChartHost* value)
     FPointer->SetParent(SeriesPanelOf(value));
 }
 
-void TCustomSeries::SetTransparency(int value)
-{
-    if (StoreChanged(FSettings.Transparency, value)) Repaint();
-}
-
 TColor TCustomSeries::GetAreaBrushColor(TColor c) const
 {
     return (FSettings.AreaColor == clDefault || FColorEachPoint) ? c : FSettings.AreaColor;

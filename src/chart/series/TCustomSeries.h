@@ -64,7 +64,7 @@ public:
     virtual bool ClickedPointer(int valueIndex, int pX, int pY, int x, int y);
     virtual TTeeGradient* GetGradient() const { return FGradient; }
     virtual int GetTransparency() const { return FSettings.Transparency; }
-    virtual void SetTransparency(int value);
+    virtual void SetTransparency(int value) { SetProperty(FSettings.Transparency, value); }
     // Lets a series adjust its pointer for one point before it is drawn or hit.
     virtual void PreparePointer(int) {}
     // Screen position of the area's base at a point.

@@ -5,6 +5,7 @@
 #include "chart/engine/TeeProCo.h"
 #include "chart/series/TeeToolSupport.h"
 #include "platform/HintWindow.h"
+#include "platform/ScopedValue.h"
 
 using namespace teetools;
 
@@ -77,18 +78,12 @@ void TMarksTipTool::ChartMouseEvent(TChartMouseEvent event, TMouseButton, TShift
     }
 
     // The mark text in our style, without letting the style change repaint the chart.
-    struct Restore {
-        TCustomTeePanel* Panel;
-        bool AutoRepaint;
+    TScopedValue quiet(panel->AutoRepaint, false);
+    struct RestoreStyle {
         TSeriesMarks* Marks;
         TSeriesMarksStyle Style;
-        ~Restore()
-        {
-            Marks->SetStyle(Style);
-            Panel->AutoRepaint = AutoRepaint;
-        }
-    } restore{panel, panel->AutoRepaint, hit->Marks(), hit->Marks()->GetStyle()};
-    panel->AutoRepaint = false;
+        ~RestoreStyle() { Marks->SetStyle(Style); }
+    } restore{hit->Marks(), hit->Marks()->GetStyle()};
     hit->Marks()->SetStyle(FStyle);
     AnsiString text = hit->GetMarkText(index);
     if (OnGetText) OnGetText(this, text);

@@ -54,34 +54,14 @@ void TSliceValueList::Swap(int a, int b, int count)
 
 TPieOtherSlice::TPieOtherSlice(TPieSeries* owner) : TPersistent(owner), FOwner(owner) {}
 
-void TPieOtherSlice::Changed()
+void TPieOtherSlice::PropertyChanged()
 {
     if (FOwner) FOwner->Repaint();
-}
-
-void TPieOtherSlice::SetColor(TColor value)
-{
-    if (StoreChanged(FSettings.Color, value)) Changed();
-}
-
-void TPieOtherSlice::SetStyle(TPieOtherStyle value)
-{
-    if (StoreChanged(FSettings.Style, value)) Changed();
 }
 
 AnsiString TPieOtherSlice::GetText() const
 {
     return FSettings.Text.empty() ? TeeMsg_PieOther : FSettings.Text;
-}
-
-void TPieOtherSlice::SetText(const AnsiString& value)
-{
-    if (StoreChanged(FSettings.Text, value)) Changed();
-}
-
-void TPieOtherSlice::SetValue(double value)
-{
-    if (StoreChanged(FSettings.Value, value)) Changed();
 }
 
 void TPieOtherSlice::Assign(TPersistent* Source)
@@ -155,11 +135,6 @@ void TPieSeries::SetExplodeBiggest(int value)
 {
     SetIntegerProperty(FSettings.ExplodeBiggest, value);
     CalcExplodeBiggest();
-}
-
-void TPieSeries::SetMultiPie(TMultiPie value)
-{
-    if (StoreChanged(FMultiPie, value)) Repaint();
 }
 
 void TPieSeries::CheckOrder()

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "chart/engine/TChartPen.h"
+#include "chart/engine/TPropertySetters.h"
 #include "chart/engine/TeeFont.h"
 #include "chart/series/TCircledSeries.h"
 
@@ -34,7 +35,7 @@ private:
     std::vector<int> FItems;
 };
 
-class TPieOtherSlice : public TPersistent {
+class TPieOtherSlice : public TPersistent, public TPropertySetters<TPieOtherSlice> {
     Q_OBJECT
 public:
     enum TPieOtherStyle { poNone, poBelowPercent, poBelowValue };
@@ -60,17 +61,19 @@ public:
     bool IsPropertyStored(const char* Name) const override;
 
     TColor GetColor() const { return FSettings.Color; }
-    void SetColor(TColor value);
+    void SetColor(TColor value) { SetProperty(FSettings.Color, value); }
     TPieOtherStyle GetStyle() const { return FSettings.Style; }
-    void SetStyle(TPieOtherStyle value);
+    void SetStyle(TPieOtherStyle value) { SetProperty(FSettings.Style, value); }
     // "Other" while no text of its own is set.
     AnsiString GetText() const;
-    void SetText(const AnsiString& value);
+    void SetText(const AnsiString& value) { SetProperty(FSettings.Text, value); }
     double GetValue() const { return FSettings.Value; }
-    void SetValue(double value);
+    void SetValue(double value) { SetProperty(FSettings.Value, value); }
 
 private:
-    void Changed();
+    // Repaints the owning pie.
+    void PropertyChanged();
+    friend class TPropertySetters<TPieOtherSlice>;
     TPieSeries* FOwner;
     TSettings FSettings;
 };
@@ -196,7 +199,7 @@ public:
     int GetExplodeBiggest() const { return FSettings.ExplodeBiggest; }
     void SetExplodeBiggest(int value);
     TMultiPie GetMultiPie() const { return FMultiPie; }
-    void SetMultiPie(TMultiPie value);
+    void SetMultiPie(TMultiPie value) { SetProperty(FMultiPie, value); }
     bool GetUsePatterns() const { return FSettings.UsePatterns; }
     void SetUsePatterns(bool value) { SetBooleanProperty(FSettings.UsePatterns, value); }
     TPieOtherSlice* OtherSlice() const { return FOtherSlice; }

@@ -10,7 +10,6 @@
 #include "chart/engine/TeeGeometry.h"
 #include "chart/engine/TeeProCo.h"
 #include "chart/engine/TeeProcs.h"
-#include "platform/StoreChanged.h"
 #include "platform/StoredRules.h"
 
 TTowerSeries::TTowerSeries(QObject* owner) : TCustom3DGridSeries(owner) {}
@@ -35,11 +34,6 @@ bool TTowerSeries::IsPropertyStored(const char* Name) const
     };
     if (const auto stored = StoredByRule(rules, Name)) return *stored;
     return TCustom3DGridSeries::IsPropertyStored(Name);
-}
-
-void TTowerSeries::SetTowerStyle(TTowerStyle value)
-{
-    if (StoreChanged(FSettings.TowerStyle, value)) Repaint();
 }
 
 void TTowerSeries::CalcCell(int valueIndex, int& y, int& yOrigin, int& z0, int& z1, TRect& r) const

@@ -56,7 +56,7 @@ public:
     int GetPercentWidth() const { return FSettings.PercentWidth; }
     void SetPercentWidth(int value) { SetIntegerProperty(FSettings.PercentWidth, value); }
     TTowerStyle GetTowerStyle() const { return FSettings.TowerStyle; }
-    void SetTowerStyle(TTowerStyle value);
+    void SetTowerStyle(TTowerStyle value) { SetProperty(FSettings.TowerStyle, value); }
     int GetTransparency() const { return FSettings.Transparency; }
     void SetTransparency(int value) { SetIntegerProperty(FSettings.Transparency, value); }
     bool GetUseOrigin() const { return FSettings.UseOrigin; }

@@ -7,7 +7,6 @@
 #include "chart/engine/TChartValueList.h"
 #include "chart/engine/TeeConst.h"
 #include "chart/engine/TeeSeriesTypes.h"
-#include "platform/StoreChanged.h"
 
 namespace {
 
@@ -141,11 +140,6 @@ double TExtremeTeeFunction::CalculateMany(const TCustomSeriesList& sources, int 
 
 TAverageTeeFunction::TAverageTeeFunction(QObject* owner) : TTeeFunction(owner) {}
 
-void TAverageTeeFunction::SetIncludeNulls(bool value)
-{
-    if (StoreChanged(FIncludeNulls, value)) ReCalculate();
-}
-
 double TAverageTeeFunction::Calculate(TChartSeries* source, int first, int last)
 {
     TChartValueList* list = ValueList(source);
@@ -189,16 +183,6 @@ TCustomTeeFunction::TCustomTeeFunction(QObject* owner) : TTeeFunction(owner)
     FPeriod = 1;
 }
 
-void TCustomTeeFunction::SetNumPoints(int value)
-{
-    if (StoreChanged(FNumPoints, value)) ReCalculate();
-}
-
-void TCustomTeeFunction::SetStartX(double value)
-{
-    if (StoreChanged(FStartX, value)) ReCalculate();
-}
-
 void TCustomTeeFunction::SetOnCalculate(TCalculateEvent value)
 {
     FOnCalculate = std::move(value);
@@ -235,11 +219,6 @@ void TCustomTeeFunction::Assign(const TTeeFunction& source)
 // ---------------------------------------------------------------- median, mode
 
 TCustomSortedFunction::TCustomSortedFunction(QObject* owner) : TTeeFunction(owner) {}
-
-void TCustomSortedFunction::SetIncludeNulls(bool value)
-{
-    if (StoreChanged(FIncludeNulls, value)) ReCalculate();
-}
 
 void TCustomSortedFunction::Insert(std::vector<double>& sorted, double value) const
 {

@@ -76,7 +76,7 @@ class TAverageTeeFunction : public TTeeFunction {
 public:
     Q_INVOKABLE explicit TAverageTeeFunction(QObject* owner = nullptr);
     bool GetIncludeNulls() const { return FIncludeNulls; }
-    void SetIncludeNulls(bool value);
+    void SetIncludeNulls(bool value) { SetProperty(FIncludeNulls, value); }
     double Calculate(TChartSeries* source, int first, int last) override;
     double CalculateMany(const TCustomSeriesList& sources, int index) override;
     AnsiString GetEditorClass() const override { return "TAverageFuncEditor"; }
@@ -97,9 +97,9 @@ public:
 
     Q_INVOKABLE explicit TCustomTeeFunction(QObject* owner = nullptr);
     int GetNumPoints() const { return FNumPoints; }
-    void SetNumPoints(int value);
+    void SetNumPoints(int value) { SetProperty(FNumPoints, value); }
     double GetStartX() const { return FStartX; }
-    void SetStartX(double value);
+    void SetStartX(double value) { SetProperty(FStartX, value); }
     const TCalculateEvent& GetOnCalculate() const { return FOnCalculate; }
     void SetOnCalculate(TCalculateEvent value);
     // The X whose Y OnCalculate is asked for.
@@ -123,7 +123,7 @@ class TCustomSortedFunction : public TTeeFunction {
 public:
     explicit TCustomSortedFunction(QObject* owner = nullptr);
     bool GetIncludeNulls() const { return FIncludeNulls; }
-    void SetIncludeNulls(bool value);
+    void SetIncludeNulls(bool value) { SetProperty(FIncludeNulls, value); }
     double Calculate(TChartSeries* source, int first, int last) override;
     double CalculateMany(const TCustomSeriesList& sources, int index) override;
     void Assign(const TTeeFunction& source) override;

@@ -206,11 +206,6 @@ TSmoothingFunction::TSmoothingFunction(QObject* owner) : TTeeFunction(owner)
     NoSourceRequired = false;
 }
 
-void TSmoothingFunction::SetInterpolate(bool value)
-{
-    if (StoreChanged(FInterpolate, value)) ReCalculate();
-}
-
 void TSmoothingFunction::SetFactor(int value)
 {
     if (FFactor == value) return;

@@ -81,7 +81,7 @@ public:
     Q_INVOKABLE explicit TSmoothingFunction(QObject* owner = nullptr);
 
     bool GetInterpolate() const { return FInterpolate; }
-    void SetInterpolate(bool value);
+    void SetInterpolate(bool value) { SetProperty(FInterpolate, value); }
     // Samples per source point; at least 1.
     int GetFactor() const { return FFactor; }
     void SetFactor(int value);
