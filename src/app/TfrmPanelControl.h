@@ -158,6 +158,8 @@ private:
     int CurrentChannel() const;
     IChannelForm* FormOf(int channel) const;
     IPanelChannelWindow* PanelWindowOf(int channel) const;
+    // A command of the current channel's window, when the channel is open.
+    void ChannelWindowCommand(void (IPanelChannelWindow::*Command)());
     // The common first steps of a device command: the channel, when the command may go to it.
     bool CommandTarget(QObject* sender, unsigned accepted, int& channel);
     // A device command as the panel's buttons and the menu give it: the target channel,

@@ -131,22 +131,23 @@ void TfrmPanelControl::cmdTPLoadClick(QObject*)
     LoadProgram(CurrentChannel());
 }
 
-void TfrmPanelControl::cmdNextSegmentClick(QObject*)
+void TfrmPanelControl::ChannelWindowCommand(void (IPanelChannelWindow::*Command)())
 {
     NOX_ASSERT_UI_THREAD();
     platform::DialogOwnerScope owner(this);
     const int channel = CurrentChannel();
     if (!LookUp(channel)) return;
-    if (IPanelChannelWindow* window = PanelWindowOf(channel)) window->btnCancelSegmentClick();
+    if (IPanelChannelWindow* window = PanelWindowOf(channel)) (window->*Command)();
+}
+
+void TfrmPanelControl::cmdNextSegmentClick(QObject*)
+{
+    ChannelWindowCommand(&IPanelChannelWindow::btnCancelSegmentClick);
 }
 
 void TfrmPanelControl::cmdHoldSegmentClick(QObject*)
 {
-    NOX_ASSERT_UI_THREAD();
-    platform::DialogOwnerScope owner(this);
-    const int channel = CurrentChannel();
-    if (!LookUp(channel)) return;
-    if (IPanelChannelWindow* window = PanelWindowOf(channel)) window->btnPauseSegmentClick();
+    ChannelWindowCommand(&IPanelChannelWindow::btnPauseSegmentClick);
 }
 
 // ---------------------------------------------------------------- locking

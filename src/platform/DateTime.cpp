@@ -166,6 +166,8 @@ AnsiString FormatDateTime(std::string_view f, TDateTime dt, const TFormatSetting
         while (i + n < f.size() && (f[i + n] == c || f[i + n] == char(c ^ 0x20))) ++n;
         return n;
     };
+    // One letter: the number as it is; two or more: with two digits.
+    auto oneOrTwo = [](int value, size_t n) { return n == 1 ? std::to_string(value) : Pad(value, 2); };
     while (i < f.size()) {
         char c = f[i];
         char u = (c >= 'a' && c <= 'z') ? char(c - 32) : c;
@@ -185,16 +187,12 @@ AnsiString FormatDateTime(std::string_view f, TDateTime dt, const TFormatSetting
         switch (u) {
             case 'D':
                 n = count(c);
-                if (n == 1)
-                    r += std::to_string(d);
-                else if (n == 2)
-                    r += Pad(d, 2);
+                if (n <= 2)
+                    r += oneOrTwo(d, n);
                 else if (n == 3)
                     r += fs.ShortDayNames[DayOfWeek(dt) - 1];
                 else if (n == 4)
                     r += fs.LongDayNames[DayOfWeek(dt) - 1];
-                else if (n == 5)
-                    r += FormatDateTime(fs.ShortDateFormat, dt, fs);
                 else
                     r += FormatDateTime(fs.ShortDateFormat, dt, fs);
                 i += n;
@@ -202,12 +200,8 @@ AnsiString FormatDateTime(std::string_view f, TDateTime dt, const TFormatSetting
                 continue;
             case 'M':
                 n = count(c);
-                if (lastWasHour && n <= 2)
-                    r += n == 1 ? std::to_string(mi) : Pad(mi, 2);
-                else if (n == 1)
-                    r += std::to_string(mo);
-                else if (n == 2)
-                    r += Pad(mo, 2);
+                if (n <= 2)
+                    r += oneOrTwo(lastWasHour ? mi : mo, n);
                 else if (n == 3)
                     r += fs.ShortMonthNames[mo - 1];
                 else
@@ -228,20 +222,15 @@ AnsiString FormatDateTime(std::string_view f, TDateTime dt, const TFormatSetting
                     hh = h % 12;
                     if (hh == 0) hh = 12;
                 }
-                r += n == 1 ? std::to_string(hh) : Pad(hh, 2);
+                r += oneOrTwo(hh, n);
                 i += n;
                 lastWasHour = true;
                 continue;
             }
             case 'N':
-                n = count(c);
-                r += n == 1 ? std::to_string(mi) : Pad(mi, 2);
-                i += n;
-                lastWasHour = false;
-                continue;
             case 'S':
                 n = count(c);
-                r += n == 1 ? std::to_string(s) : Pad(s, 2);
+                r += oneOrTwo(u == 'N' ? mi : s, n);
                 i += n;
                 lastWasHour = false;
                 continue;

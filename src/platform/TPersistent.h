@@ -47,3 +47,14 @@ public:
 protected:
     virtual void AssignTo(TPersistent* Dest);
 };
+
+// The copy of a class whose stored values are one record (Record, a member of T): a Source
+// that is a T hands over its record. False for any other Source, which the caller passes on
+// to its base class's Assign.
+template <typename T, typename R>
+bool AssignRecord(T* Self, R T::*Record, TPersistent* Source)
+{
+    auto* s = qobject_cast<T*>(Source);
+    if (s) Self->*Record = s->*Record;
+    return s != nullptr;
+}

@@ -36,11 +36,7 @@ void TCustomTeeGradient::UseMiddleColor()
 
 void TCustomTeeGradient::Assign(TPersistent* Source)
 {
-    if (auto* g = qobject_cast<TCustomTeeGradient*>(Source)) {
-        FSettings = g->FSettings;
-        return;
-    }
-    TPersistent::Assign(Source);
+    if (!AssignRecord(this, &TCustomTeeGradient::FSettings, Source)) TPersistent::Assign(Source);
 }
 
 bool TTeeGradient::IsPropertyStored(const char* Name) const

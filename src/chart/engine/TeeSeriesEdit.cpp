@@ -17,12 +17,19 @@
 
 namespace {
 
-QObject* NewInstance(const QMetaObject* Class, QObject* Owner)
+// A new object of Class owned by Owner, which must be a T (Kind names T in the message).
+template <typename T>
+T* NewInstance(const QMetaObject* Class, QObject* Owner, const char* Kind)
 {
     if (!Class) throw Exception("No class given");
     QObject* o = Class->newInstance(Q_ARG(QObject*, Owner));
     if (!o) throw Exception("Class " + AnsiString(Class->className()) + " cannot be created");
-    return o;
+    auto* t = qobject_cast<T*>(o);
+    if (!t) {
+        delete o;
+        throw Exception("Class " + AnsiString(Class->className()) + " is not " + Kind);
+    }
+    return t;
 }
 
 TCustomAxisPanel* ChartOf(const TChartSeries* Series)
@@ -47,12 +54,7 @@ AnsiString GetNewSeriesName(const QObject* Owner)
 TTeeFunction* CreateNewTeeFunction(TChartSeries* Series, TTeeFunctionClass FunctionClass)
 {
     QObject* owner = Series->parent();
-    QObject* o = NewInstance(FunctionClass, owner);
-    auto* f = qobject_cast<TTeeFunction*>(o);
-    if (!f) {
-        delete o;
-        throw Exception("Class " + AnsiString(FunctionClass->className()) + " is not a function");
-    }
+    auto* f = NewInstance<TTeeFunction>(FunctionClass, owner, "a function");
     f->setObjectName(QString::fromStdString(TeeGetUniqueName(owner, "TeeFunction")));
     f->SetParentSeries(Series);
     return f;
@@ -68,12 +70,7 @@ TChartSeries* CreateNewSeries(QObject* Owner, TCustomAxisPanel* Chart, TChartSer
                 owner = Chart;
                 break;
             }
-    QObject* o = NewInstance(SeriesClass, owner);
-    auto* series = qobject_cast<TChartSeries*>(o);
-    if (!series) {
-        delete o;
-        throw Exception("Class " + AnsiString(SeriesClass->className()) + " is not a series");
-    }
+    auto* series = NewInstance<TChartSeries>(SeriesClass, owner, "a series");
     series->setObjectName(QString::fromStdString(GetNewSeriesName(owner)));
     if (Chart) series->SetParentChart(Chart);
     if (FunctionClass) CreateNewTeeFunction(series, FunctionClass);

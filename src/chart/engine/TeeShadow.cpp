@@ -40,11 +40,7 @@ void TTeeShadow::SetSize(int value)
 
 void TTeeShadow::Assign(TPersistent* Source)
 {
-    if (auto* s = qobject_cast<TTeeShadow*>(Source)) {
-        FSettings = s->FSettings;
-        return;
-    }
-    TPersistent::Assign(Source);
+    if (!AssignRecord(this, &TTeeShadow::FSettings, Source)) TPersistent::Assign(Source);
 }
 
 bool TTeeShadow::IsPropertyStored(const char* Name) const
@@ -105,38 +101,37 @@ void TTeeShadow::Draw(TCanvas3D* Canvas, const TRect& R, int Z)
         TCanvas* dc = Canvas->GetHandle();
         const TRect device = dc ? dc->DeviceRect() : TRect();
         Canvas->Pen->SetStyle(psSolid);
-        if (V != 0) {
+        // Lines 1 .. Size (at most DeviceExtent + 1) drawn by Line, from the shadow colour on.
+        const auto fade = [&](int Size, int DeviceExtent, const auto& Line) {
+            if (Size == 0) return;
             Canvas->Pen->SetColor(FSettings.Color);
-            const int step = FadeStep(FSettings.Color, V);
-            const int lines = std::min(V, std::max(device.Height(), 0) + 1);
+            const int step = FadeStep(FSettings.Color, Size);
+            const int lines = std::min(Size, std::max(DeviceExtent, 0) + 1);
             for (int i = 1; i <= lines; ++i) {
-                const int y = R.Bottom + i - 1;
-                const int x0 = R.Left + H;
-                const int x1 = R.Right + H - V + i - 1;
-                if (flat)
-                    Canvas->DoHorizLine(x0, x1, y);
-                else
-                    Canvas->HorizLine3D(x0, x1, y, Z);
+                Line(i);
                 Canvas->Pen->SetColor(ApplyBright(Canvas->Pen->GetColor(), std::uint8_t(step)));
             }
-        }
-        if (H != 0) {
-            Canvas->Pen->SetColor(FSettings.Color);
-            const int step = FadeStep(FSettings.Color, H);
-            const int lines = std::min(H, std::max(device.Width(), 0) + 1);
-            for (int i = 1; i <= lines; ++i) {
-                const int x = R.Right + i - 1;
-                const int y1 = R.Bottom + V - H + i - 1;
-                if (flat) {
-                    Canvas->DoVertLine(x, R.Top + V, y1);
-                    Canvas->SetPixel(x - 1, y1 - 1, Canvas->Pen->GetColor());
-                } else {
-                    Canvas->VertLine3D(x, R.Top + V, y1, Z);
-                    Canvas->SetPixel3D(x - 1, y1 - 1, Z, Canvas->Pen->GetColor());
-                }
-                Canvas->Pen->SetColor(ApplyBright(Canvas->Pen->GetColor(), std::uint8_t(step)));
+        };
+        fade(V, device.Height(), [&](int i) {
+            const int y = R.Bottom + i - 1;
+            const int x0 = R.Left + H;
+            const int x1 = R.Right + H - V + i - 1;
+            if (flat)
+                Canvas->DoHorizLine(x0, x1, y);
+            else
+                Canvas->HorizLine3D(x0, x1, y, Z);
+        });
+        fade(H, device.Width(), [&](int i) {
+            const int x = R.Right + i - 1;
+            const int y1 = R.Bottom + V - H + i - 1;
+            if (flat) {
+                Canvas->DoVertLine(x, R.Top + V, y1);
+                Canvas->SetPixel(x - 1, y1 - 1, Canvas->Pen->GetColor());
+            } else {
+                Canvas->VertLine3D(x, R.Top + V, y1, Z);
+                Canvas->SetPixel3D(x - 1, y1 - 1, Z, Canvas->Pen->GetColor());
             }
-        }
+        });
     }
     FinishBlending(Canvas);
 }

@@ -8,6 +8,7 @@
 #include "CanvasTestScene.h"
 #include "chart/engine/TeeBlend.h"
 #include "chart/engine/TeeColorUtils.h"
+#include "platform/Exception.h"
 #include "platform/Round.h"
 #include "support/GoldenImage.h"
 #include "support/PixelProbe.h"
@@ -27,6 +28,36 @@ TEST(ColorRules, DarkAndBright)
     // System colours are resolved first.
     EXPECT_EQ(ApplyDark(clBtnFace, 0), ColorToRGB(clBtnFace));
     EXPECT_EQ(TeeGrayColor(RGB(30, 60, 91)), RGB(60, 60, 60));
+}
+
+TEST(CopyingSettings, ShadowAndGradientTakeAllOrRefuse)
+{
+    TTeeShadow shadow;
+    shadow.SetColor(clRed);
+    shadow.SetHorizSize(5);
+    shadow.SetSmooth(false);
+    shadow.SetTransparency(30);
+    shadow.SetVertSize(-2);
+    TTeeShadow copy;
+    copy.Assign(&shadow);
+    EXPECT_EQ(copy.GetColor(), clRed);
+    EXPECT_EQ(copy.GetHorizSize(), 5);
+    EXPECT_FALSE(copy.GetSmooth());
+    EXPECT_EQ(copy.GetTransparency(), 30);
+    EXPECT_EQ(copy.GetVertSize(), -2);
+
+    // A source of a derived class hands over what the classes share.
+    TTeeFontGradient font;
+    font.SetMidColor(clBlue);
+    font.SetRadialY(7);
+    font.SetOutline(true);
+    TTeeGradient gradient;
+    gradient.Assign(&font);
+    EXPECT_EQ(gradient.GetMidColor(), clBlue);
+    EXPECT_EQ(gradient.GetRadialY(), 7);
+
+    EXPECT_THROW(shadow.Assign(&gradient), EConvertError);
+    EXPECT_EQ(shadow.GetColor(), clRed);
 }
 
 TEST(CanvasGradient, LinearFillsAndDegenerateHeights)

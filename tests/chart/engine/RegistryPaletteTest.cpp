@@ -125,6 +125,14 @@ TEST_F(RegistryTest, GalleryNameAndNewSeriesNamesAndOwners)
     EXPECT_EQ(GetGallerySeriesName(s1), "Alpha");
     EXPECT_EQ(GetGallerySeriesName(s2), "RegSeriesB");
 
+    // A class of the other kind is refused and leaves nothing behind.
+    const auto children = form.children().size();
+    EXPECT_THROW(CreateNewSeries(&form, &chart, &RegFunction::staticMetaObject), Exception);
+    EXPECT_THROW(CreateNewTeeFunction(s1, &RegSeriesB::staticMetaObject), Exception);
+    EXPECT_EQ(form.children().size(), children);
+    EXPECT_EQ(chart.SeriesCount(), 2);
+    EXPECT_EQ(s1->FunctionType(), nullptr);
+
     // Without an owner the chart owns the series; from then on it owns every new one.
     TChart other;
     TChartSeries* c1 = CreateNewSeries(nullptr, &other, &RegSeriesA::staticMetaObject);
