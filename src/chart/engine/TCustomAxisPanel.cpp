@@ -266,55 +266,6 @@ int TCustomAxisPanel::MaxMarkWidth()
 
 // ---------------------------------------------------------------- axes
 
-TChartAxis* TCustomAxisPanel::TopAxis()
-{
-    return FAxes ? FAxes->TopAxis() : nullptr;
-}
-TChartAxis* TCustomAxisPanel::BottomAxis()
-{
-    return FAxes ? FAxes->BottomAxis() : nullptr;
-}
-TChartAxis* TCustomAxisPanel::LeftAxis()
-{
-    return FAxes ? FAxes->LeftAxis() : nullptr;
-}
-TChartAxis* TCustomAxisPanel::RightAxis()
-{
-    return FAxes ? FAxes->RightAxis() : nullptr;
-}
-TChartAxis* TCustomAxisPanel::DepthAxis()
-{
-    return FAxes ? FAxes->DepthAxis() : nullptr;
-}
-TChartAxis* TCustomAxisPanel::DepthTopAxis()
-{
-    return FAxes ? FAxes->DepthTopAxis() : nullptr;
-}
-void TCustomAxisPanel::SetTopAxis(TChartAxis* Value)
-{
-    TopAxis()->Assign(Value);
-}
-void TCustomAxisPanel::SetBottomAxis(TChartAxis* Value)
-{
-    BottomAxis()->Assign(Value);
-}
-void TCustomAxisPanel::SetLeftAxis(TChartAxis* Value)
-{
-    LeftAxis()->Assign(Value);
-}
-void TCustomAxisPanel::SetRightAxis(TChartAxis* Value)
-{
-    RightAxis()->Assign(Value);
-}
-void TCustomAxisPanel::SetDepthAxis(TChartAxis* Value)
-{
-    DepthAxis()->Assign(Value);
-}
-void TCustomAxisPanel::SetDepthTopAxis(TChartAxis* Value)
-{
-    DepthTopAxis()->Assign(Value);
-}
-
 void TCustomAxisPanel::SetCustomAxes(TChartCustomAxes* Value)
 {
     if (Value != FCustomAxes.get()) FCustomAxes->Assign(Value);

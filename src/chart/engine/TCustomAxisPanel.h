@@ -119,18 +119,18 @@ public:
     TChartCustomAxes* GetCustomAxes() override { return FCustomAxes.get(); }
     // The custom axes become copies of the given ones.
     void SetCustomAxes(TChartCustomAxes* Value);
-    TChartAxis* TopAxis() override;
-    TChartAxis* BottomAxis() override;
-    TChartAxis* LeftAxis() override;
-    TChartAxis* RightAxis() override;
-    TChartAxis* DepthAxis();
-    TChartAxis* DepthTopAxis();
-    void SetTopAxis(TChartAxis* Value);
-    void SetBottomAxis(TChartAxis* Value);
-    void SetLeftAxis(TChartAxis* Value);
-    void SetRightAxis(TChartAxis* Value);
-    void SetDepthAxis(TChartAxis* Value);
-    void SetDepthTopAxis(TChartAxis* Value);
+    TChartAxis* TopAxis() override { return FAxes ? FAxes->TopAxis() : nullptr; }
+    TChartAxis* BottomAxis() override { return FAxes ? FAxes->BottomAxis() : nullptr; }
+    TChartAxis* LeftAxis() override { return FAxes ? FAxes->LeftAxis() : nullptr; }
+    TChartAxis* RightAxis() override { return FAxes ? FAxes->RightAxis() : nullptr; }
+    TChartAxis* DepthAxis() { return FAxes ? FAxes->DepthAxis() : nullptr; }
+    TChartAxis* DepthTopAxis() { return FAxes ? FAxes->DepthTopAxis() : nullptr; }
+    void SetTopAxis(TChartAxis* Value) { TopAxis()->Assign(Value); }
+    void SetBottomAxis(TChartAxis* Value) { BottomAxis()->Assign(Value); }
+    void SetLeftAxis(TChartAxis* Value) { LeftAxis()->Assign(Value); }
+    void SetRightAxis(TChartAxis* Value) { RightAxis()->Assign(Value); }
+    void SetDepthAxis(TChartAxis* Value) { DepthAxis()->Assign(Value); }
+    void SetDepthTopAxis(TChartAxis* Value) { DepthTopAxis()->Assign(Value); }
     int CustomAxisIndex(const TChartAxis* Axis) const override;
     TChartAxis* CustomAxis(int Index) override;
     bool IsAxisVisible(TChartAxis* Axis) override;
