@@ -1,6 +1,7 @@
 // The chart image, clip series and series animation tools.
 #include <array>
 #include <cmath>
+#include <stdexcept>
 
 #include "ToolChartFixture.h"
 #include "chart/series/TChartImageTool.h"
@@ -168,6 +169,33 @@ TEST_F(SeriesToolsTest, AnimationStopsWhenItsSeriesOrItselfIsFreed)
     EXPECT_NE(other->GetyValue(1), 30);
     delete tool;
     EXPECT_DOUBLE_EQ(other->GetyValue(1), 30);
+}
+
+TEST_F(SeriesToolsTest, AnimationRunsAgainAfterAStepHandlerThrew)
+{
+    auto* tool = new TSeriesAnimationTool(&chart);
+    chart.Tools()->Add(tool);
+    auto owned = std::make_unique<ManualTimer>();
+    ManualTimer* timer = owned.get();
+    tool->SetTimer(std::move(owned));
+    tool->SetSeries(series);
+    tool->SetSteps(2);
+    series->AddXY(20, 40);
+    tool->OnStep = [](TSeriesAnimationTool*, int) { throw std::runtime_error("step failed"); };
+    tool->Execute();
+    EXPECT_THROW(timer->Fire(), std::runtime_error);
+    // The failed step does not leave the tool believing it is still inside one.
+    tool->Stop();
+    EXPECT_FALSE(tool->Running());
+    EXPECT_DOUBLE_EQ(series->GetyValue(2), 40);
+
+    int steps = 0;
+    tool->OnStep = [&](TSeriesAnimationTool*, int) { ++steps; };
+    tool->Execute();
+    EXPECT_TRUE(tool->Running());
+    timer->RunOut();
+    EXPECT_FALSE(tool->Running());
+    EXPECT_EQ(steps, 3);
 }
 
 TEST_F(SeriesToolsTest, GridTransposeSwapsXAndZAndTwiceGivesTheGridBack)
