@@ -39,6 +39,22 @@ private:
     std::function<void()> FTick;
 };
 
+// A new animation tool of the chart on Series, with its timer.
+struct Animation {
+    TSeriesAnimationTool* tool;
+    ManualTimer* timer;
+};
+Animation AddAnimation(TChart& chart, TChartSeries* Series)
+{
+    auto* tool = new TSeriesAnimationTool(&chart);
+    chart.Tools()->Add(tool);
+    auto owned = std::make_unique<ManualTimer>();
+    ManualTimer* timer = owned.get();
+    tool->SetTimer(std::move(owned));
+    tool->SetSeries(Series);
+    return {tool, timer};
+}
+
 TEST_F(SeriesToolsTest, ImageFillsThePlotRectangleAndFollowsItsSeries)
 {
     auto* tool = new TChartImageTool(&chart);
@@ -96,12 +112,7 @@ TEST_F(SeriesToolsTest, AnimationGrowsGroupByGroupAndRestoresTheValues)
         return v;
     };
     const std::vector<double> before = values();
-    auto* tool = new TSeriesAnimationTool(&chart);
-    chart.Tools()->Add(tool);
-    auto owned = std::make_unique<ManualTimer>();
-    ManualTimer* timer = owned.get();
-    tool->SetTimer(std::move(owned));
-    tool->SetSeries(series);
+    auto [tool, timer] = AddAnimation(chart, series);
     tool->SetSteps(4);
     tool->SetDrawEvery(3);
     std::vector<int> steps;
@@ -144,12 +155,7 @@ TEST_F(SeriesToolsTest, AnimationGrowsGroupByGroupAndRestoresTheValues)
 
 TEST_F(SeriesToolsTest, AnimationStopsWhenItsSeriesOrItselfIsFreed)
 {
-    auto* tool = new TSeriesAnimationTool(&chart);
-    chart.Tools()->Add(tool);
-    auto owned = std::make_unique<ManualTimer>();
-    ManualTimer* timer = owned.get();
-    tool->SetTimer(std::move(owned));
-    tool->SetSeries(series);
+    auto [tool, timer] = AddAnimation(chart, series);
     tool->Execute();
     timer->Fire();
     delete series;
@@ -173,12 +179,7 @@ TEST_F(SeriesToolsTest, AnimationStopsWhenItsSeriesOrItselfIsFreed)
 
 TEST_F(SeriesToolsTest, AnimationRunsAgainAfterAStepHandlerThrew)
 {
-    auto* tool = new TSeriesAnimationTool(&chart);
-    chart.Tools()->Add(tool);
-    auto owned = std::make_unique<ManualTimer>();
-    ManualTimer* timer = owned.get();
-    tool->SetTimer(std::move(owned));
-    tool->SetSeries(series);
+    auto [tool, timer] = AddAnimation(chart, series);
     tool->SetSteps(2);
     series->AddXY(20, 40);
     tool->OnStep = [](TSeriesAnimationTool*, int) { throw std::runtime_error("step failed"); };
