@@ -180,6 +180,7 @@ private:
     void SelectLanguage(int ALanguage);
     void EditCommand(const char* slot);
     void ArrangeAxis(bool left);
+    void TileSubWindows(bool stacked);
     void StartLogoThread();
     int ChannelOfSubWindow(QMdiSubWindow* window) const;
     void UpdateFrameTitle();

@@ -209,34 +209,34 @@ void TfrmMainWindow::actWindowCascadeExecute()
     }
 }
 
-void TfrmMainWindow::actWindowTileHorizontalExecute()
+// The windows share the client area in equal strips: one above the other (stacked) or side
+// by side.
+void TfrmMainWindow::TileSubWindows(bool stacked)
 {
     NOX_ASSERT_UI_THREAD();
     const QList<QMdiSubWindow*> windows = mdiArea->subWindowList();
     if (windows.isEmpty()) return;
     const QRect area = mdiArea->viewport()->rect();
-    const int h = area.height() / int(windows.size());
-    int top = 0;
+    const int step = (stacked ? area.height() : area.width()) / int(windows.size());
+    int at = 0;
     for (QMdiSubWindow* w : windows) {
         w->showNormal();
-        w->setGeometry(0, top, area.width(), h);
-        top += h;
+        if (stacked)
+            w->setGeometry(0, at, area.width(), step);
+        else
+            w->setGeometry(at, 0, step, area.height());
+        at += step;
     }
+}
+
+void TfrmMainWindow::actWindowTileHorizontalExecute()
+{
+    TileSubWindows(true);
 }
 
 void TfrmMainWindow::actWindowTileVerticalExecute()
 {
-    NOX_ASSERT_UI_THREAD();
-    const QList<QMdiSubWindow*> windows = mdiArea->subWindowList();
-    if (windows.isEmpty()) return;
-    const QRect area = mdiArea->viewport()->rect();
-    const int w = area.width() / int(windows.size());
-    int left = 0;
-    for (QMdiSubWindow* sub : windows) {
-        sub->showNormal();
-        sub->setGeometry(left, 0, w, area.height());
-        left += w;
-    }
+    TileSubWindows(false);
 }
 
 void TfrmMainWindow::actWindowArrangeExecute()

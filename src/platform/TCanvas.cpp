@@ -925,21 +925,10 @@ void TCanvas::CosmeticPolyline(const QPolygonF& logical, const QList<qreal>& pat
 const TCanvas::LinePenCache& TCanvas::LinePen()
 {
     LinePenCache& c = FLinePen;
-    if (c.penSerial == FPen->Serial() && c.rop == FRop2 && c.bkMode == FBkMode && c.bkColor == FBkColor &&
-        c.antialias == Antialias && c.mapMode == FMapMode && c.windowOrg == FWindowOrg &&
-        c.viewportOrg == FViewportOrg && c.windowExt.cx == FWindowExt.cx && c.windowExt.cy == FWindowExt.cy &&
-        c.viewportExt.cx == FViewportExt.cx && c.viewportExt.cy == FViewportExt.cy)
-        return c;
-    c.penSerial = FPen->Serial();
-    c.rop = FRop2;
-    c.bkMode = FBkMode;
-    c.bkColor = FBkColor;
-    c.antialias = Antialias;
-    c.mapMode = FMapMode;
-    c.windowOrg = FWindowOrg;
-    c.viewportOrg = FViewportOrg;
-    c.windowExt = FWindowExt;
-    c.viewportExt = FViewportExt;
+    const LinePenState state{FPen->Serial(), FRop2,      FBkMode,      FBkColor,   Antialias,
+                             FMapMode,       FWindowOrg, FViewportOrg, FWindowExt, FViewportExt};
+    if (c.state == state) return c;
+    c.state = state;
     bool cosmetic, styled;
     const QPen pen = MakeQPen(c.drawn, cosmetic, styled);
     const QTransform t = Transform();

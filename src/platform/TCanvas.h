@@ -258,7 +258,9 @@ private:
         qsizetype stride = 0;
         TRect bounds;
     };
-    struct LinePenCache {
+    // Everything the realised line pen depends on: the pen and the canvas state that
+    // colours and places it.
+    struct LinePenState {
         std::uint64_t penSerial = 0;
         int rop = -1;
         int bkMode = 0;
@@ -267,6 +269,10 @@ private:
         int mapMode = 0;
         TPoint windowOrg, viewportOrg;
         TSize windowExt{0, 0}, viewportExt{0, 0};
+        friend bool operator==(const LinePenState&, const LinePenState&) = default;
+    };
+    struct LinePenCache {
+        LinePenState state;
         bool usable = false;
         bool drawn = false;
         long long shiftX = 0, shiftY = 0;

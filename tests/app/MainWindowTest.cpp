@@ -282,6 +282,21 @@ TEST_F(MainWindowTest, CascadePutsTheActiveWindowInFrontLast)
     EXPECT_EQ(window->ActiveChannel(), 2);
 }
 
+TEST_F(MainWindowTest, TilingSharesTheClientAreaInEqualStrips)
+{
+    window->resize(1024, 768);
+    window->show();
+    OpenRecordings(3);
+    const QRect area = window->MdiArea()->viewport()->rect();
+    const int high = area.height() / 3, wide = area.width() / 3;
+    window->mnuWindowTileItem->trigger();
+    for (int c = 1; c <= 3; ++c)
+        EXPECT_EQ(Form(c)->SubWindow()->geometry(), QRect(0, (c - 1) * high, area.width(), high)) << c;
+    window->mnuWindowTileItem2->trigger();
+    for (int c = 1; c <= 3; ++c)
+        EXPECT_EQ(Form(c)->SubWindow()->geometry(), QRect((c - 1) * wide, 0, wide, area.height())) << c;
+}
+
 TEST_F(MainWindowTest, AxisArrangementOnTheActiveChart)
 {
     window->mnuDatenaufzeichnungClick();
