@@ -339,15 +339,10 @@ void TGIFColorMap::Clear()
 void TGIFColorMap::ImportColorTable(const void* Table, int Count)
 {
     Count = std::clamp(Count, 0, 256);
-    FColors.clear();
-    FCapacity = 0;
-    FCount = 0;
-    Grow(Count);
     const auto* p = static_cast<const std::uint8_t*>(Table);
-    for (int i = 0; i < Count; ++i) FColors[std::size_t(i)] = {p[4 * i + 2], p[4 * i + 1], p[4 * i]};
-    FCount = Count;
-    FOptimized = false;
-    Changed();
+    TGIFColor colors[256];
+    for (int i = 0; i < Count; ++i) colors[i] = {p[4 * i + 2], p[4 * i + 1], p[4 * i]};
+    ImportColorMap(colors, Count);
 }
 
 void TGIFColorMap::ImportColorMap(const TGIFColor* Map, int Count)
