@@ -29,19 +29,12 @@ TFormTeeShape::TFormTeeShape(QWidget* Owner) : TTeeForm(Owner)
     auto* pattern = TeePlace(new QPushButton("&Pattern...", TabFormat), 8, 68, 80, 25);
     CBRound = TeePlace(new QCheckBox("&Round Frame", TabFormat), 100, 12, 150, 17);
     CBTransparent = TeePlace(new QCheckBox("&Transparent", TabFormat), 100, 42, 150, 17);
-    auto* bevelLabel = TeePlace(new QLabel("&Bevel:", TabFormat), 8, 108, 50, 13);
-    CBBevel = TeePlace(new QComboBox(TabFormat), 60, 104, 90, 21);
-    CBBevel->addItems({"None", "Lowered", "Raised"});
-    bevelLabel->setBuddy(CBBevel);
-    auto* sizeLabel = TeePlace(new QLabel("Siz&e:", TabFormat), 160, 108, 40, 13);
-    EBevWidth = TeePlace(new QSpinBox(TabFormat), 200, 104, 50, 21);
-    EBevWidth->setRange(1, 100);
-    EBevWidth->setValue(1);
-    sizeLabel->setBuddy(EBevWidth);
-    auto* transpLabel = TeePlace(new QLabel("&Transparency:", TabFormat), 8, 140, 80, 13);
-    EShadowTransp = TeePlace(new QSpinBox(TabFormat), 90, 136, 50, 21);
-    EShadowTransp->setRange(0, 100);
-    transpLabel->setBuddy(EShadowTransp);
+    CBBevel = TeeAddCombo(TabFormat, 60, 104, 90, {"None", "Lowered", "Raised"},
+                          TeePlace(new QLabel("&Bevel:", TabFormat), 8, 108, 50, 13));
+    EBevWidth =
+        TeeAddSpin(TabFormat, 200, 104, 50, 1, 100, 1, TeePlace(new QLabel("Siz&e:", TabFormat), 160, 108, 40, 13));
+    EShadowTransp = TeeAddSpin(TabFormat, 90, 136, 50, 0, 100, 1,
+                               TeePlace(new QLabel("&Transparency:", TabFormat), 8, 140, 80, 13));
     TabText = TeeAddTab(PC1, "Text");
     QWidget* gradientTab = TeeAddTab(PC1, "Gradient");
     QWidget* shadowTab = TeeAddTab(PC1, "Shadow");

@@ -12,6 +12,7 @@
 #include "chart/editors/TeePenDlg.h"
 #include "chart/engine/TCustomChart.h"
 #include "chart/engine/TeeProcs.h"
+#include "platform/ScopedValue.h"
 #include "platform/TextLines.h"
 
 TFormTeeTitle::TFormTeeTitle(QWidget* Owner, TCustomChart* AChart, TChartTitle* ATitle)
@@ -121,11 +122,7 @@ void TFormTeeTitle::SetTitleControls()
     CBVisible->setChecked(Title->GetVisible());
     CBAdjust->setChecked(Title->GetAdjustFrame());
     CBCustPos->setChecked(Title->GetCustomPosition());
-    const bool position = FSettingPosition;
-    FSettingPosition = true;
-    ECustLeft->setValue(Title->GetLeft());
-    ECustTop->setValue(Title->GetTop());
-    FSettingPosition = position;
+    ShowPosition();
     EnableCustomPosition();
     FSettingMemo = true;
     MText->setPlainText(JoinLines(Title->Text()));
@@ -138,13 +135,14 @@ void TFormTeeTitle::EnableCustomPosition()
     const bool custom = CBCustPos->isChecked();
     ECustLeft->setEnabled(custom);
     ECustTop->setEnabled(custom);
-    if (custom && Title) {
-        const bool position = FSettingPosition;
-        FSettingPosition = true;
-        ECustLeft->setValue(Title->GetLeft());
-        ECustTop->setValue(Title->GetTop());
-        FSettingPosition = position;
-    }
+    if (custom && Title) ShowPosition();
+}
+
+void TFormTeeTitle::ShowPosition()
+{
+    const TScopedValue settingPosition(FSettingPosition, true);
+    ECustLeft->setValue(Title->GetLeft());
+    ECustTop->setValue(Title->GetTop());
 }
 
 bool TFormTeeTitle::CanChangeCust() const

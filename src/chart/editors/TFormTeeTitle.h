@@ -40,6 +40,8 @@ public:
 private:
     TChartTitle* TitleOfRow(int Row) const;
     int RowOfTitle(const TChartTitle* ATitle) const;
+    // Puts the title's position into the spin boxes without writing it back.
+    void ShowPosition();
     bool FSettingMemo = false;
     bool FSettingPosition = true;
 };

@@ -22,11 +22,7 @@ TPenDialog::TPenDialog(QWidget* Owner) : TTeeForm(Owner)
     Position = poScreenCenter;
 
     CBVisible = TeePlace(new QCheckBox("&Visible", this), 8, 8, 90, 17);
-    auto* widthLabel = TeePlace(new QLabel("&Width:", this), 8, 37, 40, 13);
-    SEWidth = TeePlace(new QSpinBox(this), 48, 33, 48, 21);
-    SEWidth->setRange(1, 100);
-    SEWidth->setValue(1);
-    widthLabel->setBuddy(SEWidth);
+    SEWidth = TeeAddSpin(this, 48, 33, 48, 1, 100, 1, TeePlace(new QLabel("&Width:", this), 8, 37, 40, 13));
     auto* styleLabel = TeePlace(new QLabel("&Style:", this), 8, 68, 40, 13);
     CBStyle = TeePlace(new TComboFlat(this), 48, 64, 127, 21);
     CBStyle->addItems({"Solid", "Dash", "Dot", "Dash Dot", "Dash Dot Dot"});

@@ -23,6 +23,7 @@
 #include "chart/engine/TeeColorButton.h"
 #include "chart/engine/TeeConst.h"
 #include "platform/Dialogs.h"
+#include "platform/ScopedValue.h"
 #include "platform/TBitmap.h"
 
 TCustomAxisPanel* ChartOf(const TChartSeries* Series)
@@ -361,19 +362,15 @@ TTeePageControl::TTeePageControl(QWidget* Parent) : QTabWidget(Parent)
 
 void TTeePageControl::SetActivePage(QWidget* Page)
 {
-    const bool quiet = FQuiet;
-    FQuiet = true;
+    const TScopedValue quiet(FQuiet, true);
     setCurrentWidget(Page);
-    FQuiet = quiet;
     FLast = currentIndex();
 }
 
 void TTeePageControl::SetPageVisible(QWidget* Page, bool Visible)
 {
-    const bool quiet = FQuiet;
-    FQuiet = true;
+    const TScopedValue quiet(FQuiet, true);
     setTabVisible(indexOf(Page), Visible);
-    FQuiet = quiet;
     FLast = currentIndex();
 }
 

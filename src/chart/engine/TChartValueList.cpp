@@ -246,6 +246,16 @@ double TChartValueList::MaxValue()
     return FMaxValue;
 }
 
+double TChartValueList::MinWith(double Value)
+{
+    return FCount == 0 ? Value : std::min(Value, MinValue());
+}
+
+double TChartValueList::MaxWith(double Value)
+{
+    return FCount == 0 ? Value : std::max(Value, MaxValue());
+}
+
 double TChartValueList::Total()
 {
     EnsureStats();

@@ -59,6 +59,10 @@ public:
 
     double MinValue();
     double MaxValue();
+    // Value widened to take in this list's values: the smaller (larger) of the two; Value
+    // alone while the list is empty.
+    double MinWith(double Value);
+    double MaxWith(double Value);
     double Total();
     double TotalABS();
     double Range();

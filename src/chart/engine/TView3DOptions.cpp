@@ -41,11 +41,7 @@ void TView3DOptions::SetZoom(int value)
 
 void TView3DOptions::Assign(TPersistent* Source)
 {
-    if (auto* o = qobject_cast<TView3DOptions*>(Source)) {
-        FSettings = o->FSettings;
-        return;
-    }
-    TPersistent::Assign(Source);
+    if (!AssignRecord(this, &TView3DOptions::FSettings, Source)) TPersistent::Assign(Source);
 }
 
 bool TView3DOptions::IsPropertyStored(const char* Name) const

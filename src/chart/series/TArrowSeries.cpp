@@ -1,7 +1,5 @@
 #include "chart/series/TArrowSeries.h"
 
-#include <algorithm>
-
 #include "chart/engine/SeriesHost.h"
 #include "chart/engine/TeCanvas.h"
 #include "chart/engine/TeeConst.h"
@@ -70,30 +68,24 @@ void TArrowSeries::DrawValue(int valueIndex)
     canvas->Arrow(is3D, from, to, GetArrowWidth(), GetArrowHeight(), MiddleZ);
 }
 
-double TArrowSeries::WithEnds(double plain, TChartValueList* ends, bool isMax) const
-{
-    if (Count() == 0) return plain;
-    return isMax ? std::max(plain, ends->MaxValue()) : std::min(plain, ends->MinValue());
-}
-
 double TArrowSeries::MaxXValue()
 {
-    return WithEnds(TPointSeries::MaxXValue(), FEndX, true);
+    return FEndX->MaxWith(TPointSeries::MaxXValue());
 }
 
 double TArrowSeries::MinXValue()
 {
-    return WithEnds(TPointSeries::MinXValue(), FEndX, false);
+    return FEndX->MinWith(TPointSeries::MinXValue());
 }
 
 double TArrowSeries::MaxYValue()
 {
-    return WithEnds(TPointSeries::MaxYValue(), FEndY, true);
+    return FEndY->MaxWith(TPointSeries::MaxYValue());
 }
 
 double TArrowSeries::MinYValue()
 {
-    return WithEnds(TPointSeries::MinYValue(), FEndY, false);
+    return FEndY->MinWith(TPointSeries::MinYValue());
 }
 
 void TArrowSeries::PrepareForGallery(bool enabled)

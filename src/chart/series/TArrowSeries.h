@@ -39,9 +39,6 @@ public:
     void SetArrowHeight(int value) { FPointer->SetVertSize(value); }
 
 private:
-    // A limit widened by the arrows' ends (the plain one while there are no arrows).
-    double WithEnds(double plain, TChartValueList* ends, bool isMax) const;
-
     TChartValueList* FEndX;
     TChartValueList* FEndY;
 };

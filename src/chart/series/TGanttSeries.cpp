@@ -61,8 +61,7 @@ int TGanttSeries::AddGanttColor(double start, double end, double y, const AnsiSt
 
 double TGanttSeries::MaxXValue()
 {
-    const double base = TPointSeries::MaxXValue();
-    return Count() == 0 ? base : std::max(base, FEndValues->MaxValue());
+    return FEndValues->MaxWith(TPointSeries::MaxXValue());
 }
 
 void TGanttSeries::DrawValue(int valueIndex)

@@ -66,11 +66,7 @@ AnsiString TPieOtherSlice::GetText() const
 
 void TPieOtherSlice::Assign(TPersistent* Source)
 {
-    if (auto* s = qobject_cast<TPieOtherSlice*>(Source)) {
-        FSettings = s->FSettings;
-        return;
-    }
-    TPersistent::Assign(Source);
+    if (!AssignRecord(this, &TPieOtherSlice::FSettings, Source)) TPersistent::Assign(Source);
 }
 
 bool TPieOtherSlice::IsPropertyStored(const char* Name) const

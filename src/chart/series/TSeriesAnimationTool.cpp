@@ -5,6 +5,7 @@
 
 #include "chart/engine/TChartValueList.h"
 #include "chart/engine/TeeProCo.h"
+#include "platform/ScopedValue.h"
 
 namespace {
 
@@ -117,9 +118,10 @@ void TSeriesAnimationTool::Tick()
         for (int i = first; i <= last; ++i)
             V->SetValue(i,
                         FForward ? f * B->Value(i) + FStart * (1 - f) : (double(steps - FStep) / steps) * B->Value(i));
-        FInTick = true;
-        if (OnStep) OnStep(this, FStep);
-        FInTick = false;
+        if (OnStep) {
+            const TScopedValue inStep(FInTick, true);
+            OnStep(this, FStep);
+        }
         RepaintSeries();
         if (FStopAsked || !FRunSeries) {
             Finish();

@@ -1,6 +1,5 @@
 #include "chart/series/TVector3DSeries.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <numbers>
@@ -78,40 +77,34 @@ int TVector3DSeries::AddVector(double x0, double y0, double z0, double x1, doubl
     return AddXYZ(x0, y0, z0, label, color);
 }
 
-double TVector3DSeries::WithEnds(double base, TChartValueList* ends, bool maximum) const
-{
-    if (Count() == 0) return base;
-    return maximum ? std::max(base, ends->MaxValue()) : std::min(base, ends->MinValue());
-}
-
 double TVector3DSeries::MaxXValue()
 {
-    return WithEnds(TCustom3DPaletteSeries::MaxXValue(), FEndX, true);
+    return FEndX->MaxWith(TCustom3DPaletteSeries::MaxXValue());
 }
 
 double TVector3DSeries::MaxYValue()
 {
-    return WithEnds(TCustom3DPaletteSeries::MaxYValue(), FEndY, true);
+    return FEndY->MaxWith(TCustom3DPaletteSeries::MaxYValue());
 }
 
 double TVector3DSeries::MaxZValue()
 {
-    return WithEnds(TCustom3DPaletteSeries::MaxZValue(), FEndZ, true);
+    return FEndZ->MaxWith(TCustom3DPaletteSeries::MaxZValue());
 }
 
 double TVector3DSeries::MinXValue()
 {
-    return WithEnds(TCustom3DPaletteSeries::MinXValue(), FEndX, false);
+    return FEndX->MinWith(TCustom3DPaletteSeries::MinXValue());
 }
 
 double TVector3DSeries::MinYValue()
 {
-    return WithEnds(TCustom3DPaletteSeries::MinYValue(), FEndY, false);
+    return FEndY->MinWith(TCustom3DPaletteSeries::MinYValue());
 }
 
 double TVector3DSeries::MinZValue()
 {
-    return WithEnds(TCustom3DPaletteSeries::MinZValue(), FEndZ, false);
+    return FEndZ->MinWith(TCustom3DPaletteSeries::MinZValue());
 }
 
 void TVector3DSeries::DrawValue(int valueIndex)

@@ -51,8 +51,6 @@ public:
     void SetEndZValues(TChartValueList* value);
 
 private:
-    // The series' own extreme widened by the end points' one, once there are points.
-    double WithEnds(double base, TChartValueList* ends, bool maximum) const;
     void DrawArrowHead(const TPoint& p, TChartPen* pen, TColor color, double sine, double cosine);
 
     int FArrowHeight = 4;

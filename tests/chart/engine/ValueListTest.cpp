@@ -22,6 +22,12 @@ TEST(ValueList, EmptyListHasZeroStatistics)
     EXPECT_EQ(list.Total(), 0);
     EXPECT_EQ(list.TotalABS(), 0);
     EXPECT_EQ(list.Range(), 0);
+    // Its zero statistics widen no limit; once it holds values they do.
+    EXPECT_EQ(list.MinWith(5), 5);
+    EXPECT_EQ(list.MaxWith(-5), -5);
+    list.AddChartValue(3);
+    EXPECT_EQ(list.MinWith(5), 3);
+    EXPECT_EQ(list.MaxWith(-5), 3);
 }
 
 TEST(ValueList, OrderedInsertionKeepsEqualValuesInArrivalOrder)

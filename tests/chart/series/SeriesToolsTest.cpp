@@ -1,6 +1,7 @@
 // The chart image, clip series and series animation tools.
 #include <array>
 #include <cmath>
+#include <stdexcept>
 
 #include "ToolChartFixture.h"
 #include "chart/series/TChartImageTool.h"
@@ -37,6 +38,22 @@ public:
 private:
     std::function<void()> FTick;
 };
+
+// A new animation tool of the chart on Series, with its timer.
+struct Animation {
+    TSeriesAnimationTool* tool;
+    ManualTimer* timer;
+};
+Animation AddAnimation(TChart& chart, TChartSeries* Series)
+{
+    auto* tool = new TSeriesAnimationTool(&chart);
+    chart.Tools()->Add(tool);
+    auto owned = std::make_unique<ManualTimer>();
+    ManualTimer* timer = owned.get();
+    tool->SetTimer(std::move(owned));
+    tool->SetSeries(Series);
+    return {tool, timer};
+}
 
 TEST_F(SeriesToolsTest, ImageFillsThePlotRectangleAndFollowsItsSeries)
 {
@@ -95,12 +112,7 @@ TEST_F(SeriesToolsTest, AnimationGrowsGroupByGroupAndRestoresTheValues)
         return v;
     };
     const std::vector<double> before = values();
-    auto* tool = new TSeriesAnimationTool(&chart);
-    chart.Tools()->Add(tool);
-    auto owned = std::make_unique<ManualTimer>();
-    ManualTimer* timer = owned.get();
-    tool->SetTimer(std::move(owned));
-    tool->SetSeries(series);
+    auto [tool, timer] = AddAnimation(chart, series);
     tool->SetSteps(4);
     tool->SetDrawEvery(3);
     std::vector<int> steps;
@@ -143,12 +155,7 @@ TEST_F(SeriesToolsTest, AnimationGrowsGroupByGroupAndRestoresTheValues)
 
 TEST_F(SeriesToolsTest, AnimationStopsWhenItsSeriesOrItselfIsFreed)
 {
-    auto* tool = new TSeriesAnimationTool(&chart);
-    chart.Tools()->Add(tool);
-    auto owned = std::make_unique<ManualTimer>();
-    ManualTimer* timer = owned.get();
-    tool->SetTimer(std::move(owned));
-    tool->SetSeries(series);
+    auto [tool, timer] = AddAnimation(chart, series);
     tool->Execute();
     timer->Fire();
     delete series;
@@ -168,6 +175,28 @@ TEST_F(SeriesToolsTest, AnimationStopsWhenItsSeriesOrItselfIsFreed)
     EXPECT_NE(other->GetyValue(1), 30);
     delete tool;
     EXPECT_DOUBLE_EQ(other->GetyValue(1), 30);
+}
+
+TEST_F(SeriesToolsTest, AnimationRunsAgainAfterAStepHandlerThrew)
+{
+    auto [tool, timer] = AddAnimation(chart, series);
+    tool->SetSteps(2);
+    series->AddXY(20, 40);
+    tool->OnStep = [](TSeriesAnimationTool*, int) { throw std::runtime_error("step failed"); };
+    tool->Execute();
+    EXPECT_THROW(timer->Fire(), std::runtime_error);
+    // The failed step does not leave the tool believing it is still inside one.
+    tool->Stop();
+    EXPECT_FALSE(tool->Running());
+    EXPECT_DOUBLE_EQ(series->GetyValue(2), 40);
+
+    int steps = 0;
+    tool->OnStep = [&](TSeriesAnimationTool*, int) { ++steps; };
+    tool->Execute();
+    EXPECT_TRUE(tool->Running());
+    timer->RunOut();
+    EXPECT_FALSE(tool->Running());
+    EXPECT_EQ(steps, 3);
 }
 
 TEST_F(SeriesToolsTest, GridTransposeSwapsXAndZAndTwiceGivesTheGridBack)
