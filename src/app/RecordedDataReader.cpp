@@ -14,12 +14,6 @@ using namespace resources;
 
 namespace {
 
-AnsiString Text(int row)
-{
-    AnsiString s;
-    return CLanguage::Instance()->LookupCurrentText(row, s);
-}
-
 // Details of the damage, which the text table has no rows for, in the table's current
 // language (told apart by one of its rows, as the table keeps its language to itself).
 AnsiString Pick(const char* german, const char* english)
@@ -33,9 +27,9 @@ AnsiString Pick(const char* german, const char* english)
 AnsiString RowLabel(const AnsiString& field)
 {
     if (field == "0") return {};
-    if (field == "1") return Text(RowMarkError);
-    if (field == "2") return Text(RowMarkNewRecording);
-    if (field == "3") return Text(RowNewSegment);
+    if (field == "1") return CurrentText(RowMarkError);
+    if (field == "2") return CurrentText(RowMarkNewRecording);
+    if (field == "3") return CurrentText(RowNewSegment);
     return field;
 }
 
@@ -138,12 +132,13 @@ void ReadInfoSection(IDataFileView& window, const TRecordedDataRead& data, const
 {
     window.SetMemoLines(TDataFileMemo::Info, data.Info);
     std::vector<AnsiString> title;
-    title.push_back(Text(RowCurrentFileName) + loadedFileName);
-    title.push_back(Text(RowDateOfStorage) + data.StorageDate);
+    title.push_back(CurrentText(RowCurrentFileName) + loadedFileName);
+    title.push_back(CurrentText(RowDateOfStorage) + data.StorageDate);
     for (size_t i = 1; i < data.Info.size(); ++i) {
         const AnsiString& l = data.Info[i];
         if (l.rfind("Serien", 0) == 0 || l.rfind("Serial", 0) == 0)
-            title.push_back(Text(RowSerialNumberLabel) + (i + 1 < data.Info.size() ? data.Info[i + 1] : AnsiString()));
+            title.push_back(CurrentText(RowSerialNumberLabel) +
+                            (i + 1 < data.Info.size() ? data.Info[i + 1] : AnsiString()));
     }
     window.SetChartTitleLines(title);
 }
@@ -151,7 +146,7 @@ void ReadInfoSection(IDataFileView& window, const TRecordedDataRead& data, const
 AnsiString DataFileProblemsText(const TRecordedDataRead& data)
 {
     if (data.Problems.empty()) return {};
-    AnsiString text = Text(data.Loaded ? RowFaultyData : RowCannotOpenFile);
+    AnsiString text = CurrentText(data.Loaded ? RowFaultyData : RowCannotOpenFile);
     for (const TDataFileProblem& p : data.Problems) {
         text += "\n";
         switch (p.Kind) {
@@ -189,14 +184,14 @@ bool ApplyRecordedData(IDataFileView& window, const TRecordedDataRead& data, con
 {
     // A file that cannot be loaded changes nothing in the window.
     if (!data.Loaded) {
-        platform::dialogs().MessageBox(DataFileProblemsText(data), Text(RowErrorCaption), MB_OK);
+        platform::dialogs().MessageBox(DataFileProblemsText(data), CurrentText(RowErrorCaption), MB_OK);
         return false;
     }
     window.SetImportedFile(false);
-    window.SetTimeAxisLabel(Text(RowTimeInHhMmSs));
+    window.SetTimeAxisLabel(CurrentText(RowTimeInHhMmSs));
     window.SetValueSeriesCount(ReadDataHeader(window, data));
     window.SetBottomAxisDateTimeFormat("hh:nn:ss");
-    window.SetBottomAxisTitle(Text(RowTimeInHhMmSsAxis));
+    window.SetBottomAxisTitle(CurrentText(RowTimeInHhMmSsAxis));
     const int points = ReadDataRows(window, data);
     ReadProtocolSection(window, data);
     ReadMemoSection(window, data);
@@ -216,13 +211,13 @@ bool ApplyRecordedData(IDataFileView& window, const TRecordedDataRead& data, con
     const int rows = data.SeriesColumns > 0 && points > 0 ? data.Rows() : 0;
     window.AddMemoLine(TDataFileMemo::SerialData, FormatDateTime("dd.mm.yyyy", now) + " " +
                                                       FormatDateTime("hh:nn:ss", now) + " " + IntToStr(rows) +
-                                                      Text(RowDataSetsRead));
+                                                      CurrentText(RowDataSetsRead));
     for (const auto& [line, field] : data.RejectedTimeSteps)
         window.AddMemoLine(TDataFileMemo::SerialData, Pick("Zeile ", "Line ") + IntToStr(line) +
                                                           Pick(": Zeitschritt \"", ": time step \"") + field +
                                                           Pick("\" nicht 1 bis 60 s, das vorige Intervall bleibt.",
                                                                "\" is not 1 to 60 s, the previous interval is kept."));
-    if (data.Damaged()) platform::dialogs().MessageBox(DataFileProblemsText(data), Text(RowErrorCaption), MB_OK);
+    if (data.Damaged()) platform::dialogs().MessageBox(DataFileProblemsText(data), CurrentText(RowErrorCaption), MB_OK);
     return true;
 }
 
@@ -232,7 +227,7 @@ bool OpenDataFile(IDataFileView& window, const AnsiString& path, TfrmFileReader*
     if (ContainsNoCase(lower, ".csv")) return ApplyRecordedData(window, ReadRecordedDataFile(path), path);
     if (ContainsNoCase(lower, ".qzv")) {
         window.SetImportedFile(true);
-        window.SetTimeAxisLabel(Text(RowTimeInSecondsAxis));
+        window.SetTimeAxisLabel(CurrentText(RowTimeInSecondsAxis));
         if (importer) importer->ImportFile(window, path);
         return false;
     }

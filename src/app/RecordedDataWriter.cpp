@@ -16,17 +16,11 @@ using namespace resources;
 
 namespace {
 
-AnsiString Text(int row)
-{
-    AnsiString s;
-    return CLanguage::Instance()->LookupCurrentText(row, s);
-}
-
 void ShowError(int row, const std::string& reason)
 {
-    AnsiString text = Text(row);
+    AnsiString text = CurrentText(row);
     if (!reason.empty()) text += "\n" + reason;
-    platform::dialogs().MessageBox(text, Text(RowErrorCaption), MB_OK);
+    platform::dialogs().MessageBox(text, CurrentText(RowErrorCaption), MB_OK);
 }
 
 std::vector<double> Values(const TChartValueList* list)
@@ -145,7 +139,7 @@ bool FileSave1Execute(IRecordedDataSource* window, int channel)
 bool SaveDataFileOnDemand(IRecordedDataSource& window, int channel, bool confirm)
 {
     const bool ok = FileSave1Execute(&window, channel);
-    if (ok && confirm) platform::dialogs().MessageBox(Text(RowDataFileSaved), Text(RowNotice), MB_OK);
+    if (ok && confirm) platform::dialogs().MessageBox(CurrentText(RowDataFileSaved), CurrentText(RowNotice), MB_OK);
     return ok;
 }
 

@@ -251,20 +251,15 @@ void TFileCommands::Export(int channel)
     try {
         // A chart without a size has no picture: an export of it is an error, not an empty file.
         if (chart->width() <= 0 || chart->height() <= 0) throw Exception("The chart has no size.");
+        const auto saveAs = [&](TTeeExportFormatClass formatClass) {
+            const std::unique_ptr<TTeeExportFormat> format = formatClass->Create();
+            format->Panel = chart;
+            format->SaveToFile(name);
+        };
         switch (kind) {
             case TPictureKind::Bitmap: chart->SaveToBitmapFile(name); break;
-            case TPictureKind::Jpeg: {
-                TJPEGExportFormat format;
-                format.Panel = chart;
-                format.SaveToFile(name);
-                break;
-            }
-            case TPictureKind::Gif: {
-                TGIFExportFormat format;
-                format.Panel = chart;
-                format.SaveToFile(name);
-                break;
-            }
+            case TPictureKind::Jpeg: saveAs(&TJPEGExportFormat::Class); break;
+            case TPictureKind::Gif: saveAs(&TGIFExportFormat::Class); break;
         }
     } catch (const std::exception& e) {
         platform::dialogs().MessageBox(Text(RowDataExportError) + "\n" + e.what(), Text(RowWarningCaption), MB_OK);

@@ -364,31 +364,25 @@ bool TryStrToFloat(std::string_view s, double& value, const TFormatSettings& fs)
     AnsiString t = Trim(s);
     AnsiString norm;
     size_t i = 0, n = t.size();
+    // Copies the digits at i and counts them.
+    const auto digits = [&] {
+        int count = 0;
+        for (; i < n && t[i] >= '0' && t[i] <= '9'; ++count) norm += t[i++];
+        return count;
+    };
     if (i < n && (t[i] == '+' || t[i] == '-')) norm += t[i++];
-    int mantDigits = 0;
-    while (i < n && t[i] >= '0' && t[i] <= '9') {
-        norm += t[i++];
-        ++mantDigits;
-    }
+    int mantDigits = digits();
     if (i < n && t[i] == fs.DecimalSeparator) {
         norm += '.';
         ++i;
-        while (i < n && t[i] >= '0' && t[i] <= '9') {
-            norm += t[i++];
-            ++mantDigits;
-        }
+        mantDigits += digits();
     }
     if (mantDigits == 0) return false;
     if (i < n && (t[i] == 'e' || t[i] == 'E')) {
         norm += 'e';
         ++i;
         if (i < n && (t[i] == '+' || t[i] == '-')) norm += t[i++];
-        int expDigits = 0;
-        while (i < n && t[i] >= '0' && t[i] <= '9') {
-            norm += t[i++];
-            ++expDigits;
-        }
-        if (expDigits == 0) return false;
+        if (digits() == 0) return false;
     }
     if (i != n) return false;
     const char* b = norm.data();
