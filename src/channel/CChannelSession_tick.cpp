@@ -114,6 +114,8 @@ AnsiString CChannelSession::UpdateStatusText()
         }
         return ChannelText(RowErrorExclamation);
     }
+    // Right after a lost link came back some values are still from before the loss.
+    if (channel && channel->ValuesOutdated == 1) return ChannelText(RowErrorExclamation);
     if (FTickCount == 0) {
         AddMemoLine(TSessionMemo::SerialData, CChannel::ErrorLine(ChannelText(RowNewRecordingStarted)));
         return FSeries[0] && FSeries[0]->Count() > 0 ? ChannelText(RowNewDataRecording) : AnsiString();

@@ -145,6 +145,10 @@ public:
     std::atomic<std::uint8_t> PollRequest{1};
     static constexpr std::uint8_t PollRequestServed = 2;
     std::atomic<std::uint8_t> CommError{0};
+    // 1 from a restored link until every command of the poll cycle has been exchanged
+    // again: the value block still holds values from before the loss, so the ticks mark
+    // their points as errors instead of passing those values off as current.
+    std::atomic<std::uint8_t> ValuesOutdated{0};
     double Values[ValueCount] = {};
     CIdentification* Identification = nullptr;
 

@@ -176,6 +176,10 @@ bool CTransceiver::RecoverLink()
         if (Reconnect()) {
             linkLost_ = false;
             Sync([this] {
+                // The cycle goes on where the loss interrupted it; the values of the frames
+                // before that point are the old ones until the queue has been round once.
+                owner_->ValuesOutdated = 1;
+                exchangesUntilCurrent_ = std::max(Count, 1);
                 if (IChannelWindow* w = owner_->Window())
                     w->MemoAdd(TChannelMemo::memSerialData, CChannel::ErrorLine(restoredLine_));
             });
@@ -200,6 +204,7 @@ bool CTransceiver::RunStep()
     if (!Sync([&] { send = owner_->PollRequest != 0 && owner_->CommError == 0; }) || !send) return false;
     if (!Sync([this] { NextCommand(); })) return false;
     Exchange();
+    if (exchangesUntilCurrent_ > 0 && --exchangesUntilCurrent_ == 0) Sync([this] { owner_->ValuesOutdated = 0; });
     return true;
 }
 

@@ -117,6 +117,8 @@ private:
     std::atomic<bool> linkLost_{false};
     std::atomic<int> reconnectAttempts_{0};
     std::int64_t nextReconnectMs_ = 0;
+    // Exchanges still due after a restored link before the owner's values are current.
+    int exchangesUntilCurrent_ = 0;
     AnsiString restoredLine_;
 };
 

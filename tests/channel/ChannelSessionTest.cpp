@@ -374,6 +374,51 @@ TEST_F(ChannelSessionTest, BusChannelsShareThePortAndTheAddressesInUse)
     EXPECT_EQ(OpenDescriptors(), before);
 }
 
+TEST_F(ChannelSessionTest, NoPointAfterAReconnectionPassesOffValuesFromBeforeTheLossAsGood)
+{
+    support::SimulatedUnitLine line;
+    line.AddUnit();
+    AnsiString error;
+    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+    CChannelSession s(5);
+    UseTcp(s, line.TcpPort());
+    Connect(s, Path("loss.csv"));
+    TickAfterCycle(s);
+    CTransceiver* poll = TransceiverThreads[5];
+    ASSERT_NE(poll, nullptr);
+
+    // Lost at the first frame of a cycle; the unit comes back with other values in
+    // every block.
+    ASSERT_TRUE(AwaitCycle(s));
+    line.StopListening();
+    s.Tick();
+    ASSERT_TRUE(Await([&] { return poll->IsLinkLost(); }));
+    line.First().Update([](support::UnitState& u) {
+        u.internalTemp = 50.5;
+        u.t0 = 33.0;
+        u.tu = 44.0;
+        u.speed = 700;
+    });
+    ASSERT_TRUE(line.ListenAgain(&error)) << error;
+    clock.AdvanceMs(comm::ReconnectDelayMs(0));
+    ASSERT_TRUE(Await([&] { return !poll->IsLinkLost(); }));
+
+    s.Tick();
+    int good = 0;
+    for (int i = 0; i < 4; ++i) {
+        TickAfterCycle(s);
+        const int n = s.ValueSeries(0)->Count() - 1;
+        if (!s.ValueSeries(0)->GetXLabel(n).empty()) continue;
+        ++good;
+        EXPECT_DOUBLE_EQ(s.ValueSeries(sTIntern)->GetyValue(n), 50.5) << i;
+        EXPECT_DOUBLE_EQ(s.ValueSeries(sT0)->GetyValue(n), 33.0) << i;
+        EXPECT_DOUBLE_EQ(s.ValueSeries(sTU)->GetyValue(n), 44.0) << i;
+        EXPECT_DOUBLE_EQ(s.ValueSeries(sDrehzahl)->GetyValue(n), 700) << i;
+    }
+    EXPECT_GE(good, 2);
+    ASSERT_TRUE(s.Close());
+}
+
 TEST_F(ChannelSessionTest, ConnectingAndClosingFiftyTimesLeaksNoDescriptor)
 {
     support::SimulatedUnitLine line;
