@@ -5,6 +5,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <algorithm>
+#include <utility>
 
 #include "ChannelTestSupport.h"
 #include "app/RecordedDataFile.h"
@@ -285,6 +287,67 @@ TEST_F(ChannelSessionTest, PartsAreRewrittenEvery2400TicksAndRollOverAfterTwelve
     waitSaves();
     EXPECT_TRUE(HasLine(s, " Eine vorhandene Datei wird ersetzt: " + part3));
     EXPECT_EQ(FileRows(part3), 2400);
+}
+
+namespace {
+
+// The first box stays open (nobody is there) while `WhileOpen` runs; boxes opened inside it
+// count as nested.
+class UnattendedDialogs : public support::ScriptedDialogs {
+public:
+    std::function<void()> WhileOpen;
+    int Depth = 0, MaxDepth = 0;
+    int MessageBox(const AnsiString& text, const AnsiString& caption, int flags) override
+    {
+        MaxDepth = std::max(MaxDepth, ++Depth);
+        if (auto f = std::exchange(WhileOpen, {})) f();
+        const int answer = ScriptedDialogs::MessageBox(text, caption, flags);
+        --Depth;
+        return answer;
+    }
+};
+
+}  // namespace
+
+TEST_F(ChannelSessionTest, FailedSavesOpenOneBoxAndGoOnWhileItIsOpen)
+{
+    support::SimulatedUnitLine line;
+    line.AddUnit();
+    AnsiString error;
+    ASSERT_TRUE(line.StartPty(&error)) << error;
+    ASSERT_TRUE(QDir(folder.path()).mkdir("parts"));
+    CChannelSession s(4);
+    UseSerial(s, "RS232", line.SlavePath());
+    Connect(s, Path("parts/run.csv"));
+    UnattendedDialogs dialogs;
+    struct Restore {
+        platform::Dialogs* previous = &platform::dialogs();
+        ~Restore() { platform::SetDialogs(previous); }
+    } restore;
+    platform::SetDialogs(&dialogs);
+    auto failures = [&] {
+        int n = 0;
+        for (const AnsiString& l : s.Memo(TSessionMemo::SerialData))
+            n += l.find("Fehler beim Speichern der Datei!") != AnsiString::npos;
+        return n;
+    };
+
+    // The drive goes as the part ends; its box stays open for the rest of the run.
+    ASSERT_TRUE(QDir(folder.path()).rename("parts", "gone"));
+    dialogs.WhileOpen = [&] {
+        Ticks(s, 2400);  // the next save check tries the part again: a line, no box
+        EXPECT_TRUE(Await([&] { return failures() == 2; }));
+        ASSERT_TRUE(QDir(folder.path()).rename("gone", "parts"));
+        Ticks(s, 2400);  // the drive is back: the part is written and the next one begins
+        EXPECT_TRUE(Await([&] { return s.PartNumber() == 2; }));
+    };
+    clock.AdvanceMs(12LL * 3600 * 1000);
+    s.Tick();
+    TDataFileSaveQueue::Instance().WaitIdle();
+    EXPECT_EQ(dialogs.MessageCount(), 1u);
+    EXPECT_EQ(dialogs.MaxDepth, 1);
+    EXPECT_EQ(s.PartNumber(), 2);
+    EXPECT_EQ(FileRows(Path("parts/run_41.csv")), 4802);
 }
 
 TEST_F(ChannelSessionTest, FailedIdentificationIsRetriedAndCancelledDialogAsksBeforeReplacing)
