@@ -234,6 +234,9 @@ private:
     TDateTime ElapsedWallClock(std::int64_t ticks) const;
     void StartPartClock(TDateTime wall, std::int64_t ticks);
     void PartAndSaveDecision(std::int64_t ticks);
+    // A part's first write that replaces a file of an earlier recording says so in the
+    // event protocol.
+    void NoteReplacedPartFile();
     void WriteCurrentPart(std::function<void(bool)> done);
     void BeginRollover(std::int64_t ticks);
     // The next part begins: the `written` first points of every series and the first

@@ -165,12 +165,18 @@ void CChannelSession::PartAndSaveDecision(std::int64_t ticks)
     }
 }
 
-void CChannelSession::WriteCurrentPart(std::function<void(bool)> done)
+void CChannelSession::NoteReplacedPartFile()
 {
     const AnsiString name = PartFileName();
     if (!FPartWritten && FPartNumber > 1 && FileExists(name))
         AddProtocolLine(ChannelText(" Eine vorhandene Datei wird ersetzt: ", " An existing file is replaced: ") + name);
     FPartWritten = true;
+}
+
+void CChannelSession::WriteCurrentPart(std::function<void(bool)> done)
+{
+    NoteReplacedPartFile();
+    const AnsiString name = PartFileName();
     std::weak_ptr<bool> alive = FAlive;
     TDataFileSaveQueue::Instance().Save(this, FChannel, [this, alive, name, done = std::move(done)](bool ok) {
         auto a = alive.lock();
@@ -198,6 +204,8 @@ void CChannelSession::BeginRollover(std::int64_t ticks)
     // The part is written as it is now; what the ticks add meanwhile belongs to the next
     // part. Nothing is cleared before the write succeeded.
     FRolloverPending = true;
+    // The note goes into the ending part's file only: it counts among the lines that leave.
+    NoteReplacedPartFile();
     const int written = FSeries[0] ? FSeries[0]->Count() : 0;
     const std::size_t protocolLines = Memo(TSessionMemo::SerialData).size();
     const TDateTime partStart = ElapsedWallClock(ticks);

@@ -289,6 +289,39 @@ TEST_F(ChannelSessionTest, PartsAreRewrittenEvery2400TicksAndRollOverAfterTwelve
     EXPECT_EQ(FileRows(part3), 2400);
 }
 
+TEST_F(ChannelSessionTest, PartsWrittenOnlyAsTheyEndHoldEveryPointAndTheirOwnProtocolOnce)
+{
+    support::SimulatedUnitLine line;
+    line.AddUnit();
+    AnsiString error;
+    ASSERT_TRUE(line.StartPty(&error)) << error;
+    ASSERT_TRUE(QDir(folder.path()).mkdir("parts"));
+    CChannelSession s(5);
+    UseSerial(s, "RS232", line.SlavePath());
+    s.Settings.Interval = "60";  // 720 ticks a part: no rewrite before a part ends
+    Connect(s, Path("parts/run.csv"));
+    const AnsiString part2 = Path("parts/run_52.csv");
+    QFile old(QString::fromStdString(part2));  // left by an earlier recording
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.close();
+
+    Ticks(s, 720);
+    TDataFileSaveQueue::Instance().WaitIdle();
+    Ticks(s, 720);
+    TDataFileSaveQueue::Instance().WaitIdle();
+    ASSERT_EQ(s.PartNumber(), 3);
+    const TRecordedDataRead first = ReadRecordedDataFile(Path("parts/run_51.csv"));
+    const TRecordedDataRead second = ReadRecordedDataFile(part2);
+    EXPECT_EQ(first.Rows() + second.Rows(), 1441);
+    auto noted = [](const std::vector<AnsiString>& lines) {
+        return int(std::count_if(lines.begin(), lines.end(), [](const AnsiString& l) {
+            return l.find("Eine vorhandene Datei wird ersetzt") != AnsiString::npos;
+        }));
+    };
+    EXPECT_EQ(noted(second.EventProtocol), 1);
+    EXPECT_EQ(noted(s.Memo(TSessionMemo::SerialData)), 0);
+}
+
 namespace {
 
 // The first box stays open (nobody is there) while `WhileOpen` runs; boxes opened inside it
