@@ -280,9 +280,10 @@ void CProgramRun::CancelSegment()
     if (!ChannelAskYesNo(ChannelText(RowAskCancelSegment))) return;
     if (!ProgramRunning || StopRequested) return;
     // The segment's planned time is over at the next tick; a temperature-stable segment
-    // stops waiting.
+    // stops waiting. A time-stable one has no wait to end: the next tick goes on with the
+    // next segment before it reads the flag, which would end that segment's wait instead.
     TruncatePlannedCurve();
-    SetpointReachedFlag = 1;
+    if (FProgrammer.GetHoldFlag() != 0) SetpointReachedFlag = 1;
 }
 
 void CProgramRun::FinishProgram()

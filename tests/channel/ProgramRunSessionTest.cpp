@@ -161,6 +161,27 @@ TEST_F(ProgramRunSessionTest, RampWaitForSetpointAndEndActionOff)
     EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
 }
 
+TEST_F(ProgramRunSessionTest, CancelledTimedSegmentLeavesTheNextOneWaitingForItsSetpoint)
+{
+    support::UnitState unit;
+    unit.controlMode = 'I';
+    Start(unit);
+    Segment("Ramp", 600, 40.0, 0);
+    Segment("Hold", 0, 60.0, 1);
+    ASSERT_TRUE(run.RequestStart(program, settings));
+    while (!run.ProgramRunning) Tick();
+    Tick(2);
+    support::TestDialogs().QueueAnswer(IDYES);
+    run.CancelSegment();
+    Tick();
+    ASSERT_EQ(programmer.GetCurrentSegmentName(), "Hold");
+    // The unit stays far from 60 °C: the temperature-stable segment waits past its time.
+    Tick(6);
+    EXPECT_TRUE(run.ProgramRunning);
+    EXPECT_EQ(programmer.GetCurrentSegmentName(), "Hold");
+    EXPECT_EQ(programmer.GetHoldFlag(), 1);
+}
+
 TEST_F(ProgramRunSessionTest, UnitSwitchedOffHoldsResumeReplansStopWhileHeldEnds)
 {
     // The unit starts switched off, as the simulated unit does by default: the program's
