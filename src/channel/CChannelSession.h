@@ -298,5 +298,7 @@ private:
     bool FWarningOpen = false;      // the communication warning waits for its OK
     // A part whose write failed, kept for the close question.
     std::optional<AnsiString> FUnsavedPart;
+    // Saves asked for while the ending part is written: they hear that write's result.
+    std::vector<std::function<void(bool)>> FRolloverWaiters;
     std::shared_ptr<bool> FAlive;  // lets queued save results see the session has gone
 };

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "app/RecordedDataWriter.h"
 #include "channel/CChannelSession.h"
@@ -202,6 +203,12 @@ void CChannelSession::StartNewPartNow()
 void CChannelSession::SaveRecording(std::function<void(bool)> done)
 {
     NOX_ASSERT_UI_THREAD();
+    // While the ending part is being written, another write of it would put the points
+    // that already belong to the next part into it as well: its last write answers instead.
+    if (FRolloverPending) {
+        if (done) FRolloverWaiters.push_back(std::move(done));
+        return;
+    }
     WriteCurrentPart(std::move(done));
 }
 
@@ -218,14 +225,16 @@ void CChannelSession::BeginRollover(std::int64_t ticks)
     const AnsiString name = PartFileName();
     WriteCurrentPart([this, written, protocolLines, partStart, ticks, name](bool ok) {
         FRolloverPending = false;
+        const std::vector<std::function<void(bool)>> waiters = std::exchange(FRolloverWaiters, {});
         if (!ok) {
             FRolloverFailed = true;
             FUnsavedPart = name;
-            return;
+        } else {
+            FRolloverFailed = false;
+            FUnsavedPart.reset();
+            StartNewFilePart(written, protocolLines, partStart, ticks);
         }
-        FRolloverFailed = false;
-        FUnsavedPart.reset();
-        StartNewFilePart(written, protocolLines, partStart, ticks);
+        for (const auto& waiter : waiters) waiter(ok);
     });
 }
 

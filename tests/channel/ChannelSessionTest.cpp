@@ -66,6 +66,16 @@ protected:
             if (l.find(part) != AnsiString::npos) return true;
         return false;
     }
+    // A recording of a unit on a pseudo-terminal into `file` of a new folder "parts".
+    void RecordIntoParts(support::SimulatedUnitLine& line, CChannelSession& s, const char* file)
+    {
+        line.AddUnit();
+        AnsiString error;
+        ASSERT_TRUE(line.StartPty(&error)) << error;
+        ASSERT_TRUE(QDir(folder.path()).mkdir("parts"));
+        UseSerial(s, "RS232", line.SlavePath());
+        Connect(s, Path(file));
+    }
 };
 
 }  // namespace
@@ -292,14 +302,9 @@ TEST_F(ChannelSessionTest, PartsAreRewrittenEvery2400TicksAndRollOverAfterTwelve
 TEST_F(ChannelSessionTest, PartsWrittenOnlyAsTheyEndHoldEveryPointAndTheirOwnProtocolOnce)
 {
     support::SimulatedUnitLine line;
-    line.AddUnit();
-    AnsiString error;
-    ASSERT_TRUE(line.StartPty(&error)) << error;
-    ASSERT_TRUE(QDir(folder.path()).mkdir("parts"));
     CChannelSession s(5);
-    UseSerial(s, "RS232", line.SlavePath());
     s.Settings.Interval = "60";  // 720 ticks a part: no rewrite before a part ends
-    Connect(s, Path("parts/run.csv"));
+    ASSERT_NO_FATAL_FAILURE(RecordIntoParts(line, s, "parts/run.csv"));
     const AnsiString part2 = Path("parts/run_52.csv");
     QFile old(QString::fromStdString(part2));  // left by an earlier recording
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
@@ -325,13 +330,8 @@ TEST_F(ChannelSessionTest, PartsWrittenOnlyAsTheyEndHoldEveryPointAndTheirOwnPro
 TEST_F(ChannelSessionTest, APartChangeThatFailedHoldsUpNoLaterPartOnceThePartIsWritten)
 {
     support::SimulatedUnitLine line;
-    line.AddUnit();
-    AnsiString error;
-    ASSERT_TRUE(line.StartPty(&error)) << error;
-    ASSERT_TRUE(QDir(folder.path()).mkdir("parts"));
     CChannelSession s(6);
-    UseSerial(s, "RS232", line.SlavePath());
-    Connect(s, Path("parts/run.csv"));
+    ASSERT_NO_FATAL_FAILURE(RecordIntoParts(line, s, "parts/run.csv"));
 
     ASSERT_TRUE(QDir(folder.path()).rename("parts", "gone"));
     s.StartNewPartNow();  // a timed start's part change, while the drive is gone
@@ -345,6 +345,26 @@ TEST_F(ChannelSessionTest, APartChangeThatFailedHoldsUpNoLaterPartOnceThePartIsW
     s.Tick();  // 12 hours after the part's start it ends, at once
     TDataFileSaveQueue::Instance().WaitIdle();
     EXPECT_EQ(s.PartNumber(), 2);
+}
+
+TEST_F(ChannelSessionTest, ASaveAskedForWhileAPartEndsPutsNoPointIntoTwoParts)
+{
+    support::SimulatedUnitLine line;
+    CChannelSession s(7);
+    ASSERT_NO_FATAL_FAILURE(RecordIntoParts(line, s, "parts/run.csv"));
+
+    Ticks(s, 10);
+    clock.AdvanceMs(12LL * 3600 * 1000);
+    s.Tick();     // part 1 ends with 12 points; its write is on its way
+    Ticks(s, 2);  // these belong to part 2
+    bool saved = false;
+    s.SaveRecording([&](bool ok) { saved = ok; });  // the save button meanwhile
+    TDataFileSaveQueue::Instance().WaitIdle();
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(s.PartNumber(), 2);
+    ASSERT_TRUE(s.Close());
+    EXPECT_EQ(FileRows(Path("parts/run_71.csv")), 12);
+    EXPECT_EQ(FileRows(Path("parts/run_72.csv")), 2);
 }
 
 namespace {
@@ -370,13 +390,8 @@ public:
 TEST_F(ChannelSessionTest, FailedSavesOpenOneBoxAndGoOnWhileItIsOpen)
 {
     support::SimulatedUnitLine line;
-    line.AddUnit();
-    AnsiString error;
-    ASSERT_TRUE(line.StartPty(&error)) << error;
-    ASSERT_TRUE(QDir(folder.path()).mkdir("parts"));
     CChannelSession s(4);
-    UseSerial(s, "RS232", line.SlavePath());
-    Connect(s, Path("parts/run.csv"));
+    ASSERT_NO_FATAL_FAILURE(RecordIntoParts(line, s, "parts/run.csv"));
     UnattendedDialogs dialogs;
     struct Restore {
         platform::Dialogs* previous = &platform::dialogs();
