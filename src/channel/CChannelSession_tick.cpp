@@ -182,6 +182,12 @@ void CChannelSession::WriteCurrentPart(std::function<void(bool)> done)
         auto a = alive.lock();
         if (!a || !*a) return;
         if (!ok) AddProtocolLine(" " + ChannelText(RowSavingFailed) + " " + name);
+        // The part is on disk after all: an end of it that failed before is not held back
+        // until the next save check any more.
+        if (ok && name == PartFileName()) {
+            FRolloverFailed = false;
+            FUnsavedPart.reset();
+        }
         if (done) done(ok);
     });
 }

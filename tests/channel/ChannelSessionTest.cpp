@@ -322,6 +322,31 @@ TEST_F(ChannelSessionTest, PartsWrittenOnlyAsTheyEndHoldEveryPointAndTheirOwnPro
     EXPECT_EQ(noted(s.Memo(TSessionMemo::SerialData)), 0);
 }
 
+TEST_F(ChannelSessionTest, APartChangeThatFailedHoldsUpNoLaterPartOnceThePartIsWritten)
+{
+    support::SimulatedUnitLine line;
+    line.AddUnit();
+    AnsiString error;
+    ASSERT_TRUE(line.StartPty(&error)) << error;
+    ASSERT_TRUE(QDir(folder.path()).mkdir("parts"));
+    CChannelSession s(6);
+    UseSerial(s, "RS232", line.SlavePath());
+    Connect(s, Path("parts/run.csv"));
+
+    ASSERT_TRUE(QDir(folder.path()).rename("parts", "gone"));
+    s.StartNewPartNow();  // a timed start's part change, while the drive is gone
+    TDataFileSaveQueue::Instance().WaitIdle();
+    ASSERT_EQ(s.PartNumber(), 1);
+    ASSERT_TRUE(QDir(folder.path()).rename("gone", "parts"));
+    Ticks(s, 2400);  // the save check writes the part
+    TDataFileSaveQueue::Instance().WaitIdle();
+    EXPECT_FALSE(s.HasUnsavedPart());
+    clock.AdvanceMs(9LL * 3600 * 1000);
+    s.Tick();  // 12 hours after the part's start it ends, at once
+    TDataFileSaveQueue::Instance().WaitIdle();
+    EXPECT_EQ(s.PartNumber(), 2);
+}
+
 namespace {
 
 // The first box stays open (nobody is there) while `WhileOpen` runs; boxes opened inside it
