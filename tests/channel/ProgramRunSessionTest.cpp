@@ -319,6 +319,14 @@ TEST_F(ProgramRunSessionTest, TimedStartFiresInItsWindowSuspendsAndDisarmsWhenLa
     ASSERT_TRUE(Await([] { return support::TestDialogs().MessageCount() > 0; }));
     EXPECT_EQ(support::TestDialogs().LastMessage().text,
               "Der Kalenderstart wurde nicht ausgeführt: zur Startzeit lief kein Takt.");
+
+    // Armed with "suspend" while a program runs: the recording, which times the run, goes on.
+    ASSERT_TRUE(run.RequestStart(program, settings));
+    while (!run.ProgramRunning) Tick();
+    run.SetCalendar({1, "P.tp", Now() + 1.0, 0});
+    const int running = Recorded();
+    Tick(2);
+    EXPECT_EQ(Recorded(), running + 2);
 }
 
 TEST_F(ProgramRunSessionTest, RefusedStartsChangeNothing)
