@@ -134,7 +134,10 @@ public:
     // recording); the new part's bookkeeping is that of every new part.
     void StartNewPartNow();
     // A message that must not hold up the tick (see OnNotice).
-    void Notice(const AnsiString& text, const AnsiString& caption) { ShowNotice(text, caption, {}); }
+    void Notice(const AnsiString& text, const AnsiString& caption, std::function<void()> closed = {})
+    {
+        ShowNotice(text, caption, std::move(closed));
+    }
 
     // Closing a connected channel: timers are the window's; this stops polling, writes the
     // part (and a part whose write failed before), and releases the channel. When the write

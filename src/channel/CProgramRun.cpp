@@ -422,7 +422,9 @@ void CProgramRun::CalendarStep(TDateTime now)
     const double late = (now - *FCalendar.StartTime) * SecsPerDay;
     if (late < 0) {
         // Armed for later: a recording that waits for the start records nothing meanwhile.
-        FSession.SetRecordingSuspended(*FCalendar.RecordingActive == 0);
+        // A running program is timed by the recording: it never stops for a start that was
+        // armed while the run began.
+        FSession.SetRecordingSuspended(*FCalendar.RecordingActive == 0 && !HasRun());
         return;
     }
     if (late > CalendarWindowSeconds) {
