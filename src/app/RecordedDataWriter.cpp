@@ -196,13 +196,23 @@ void TDataFileSaveQueue::Run()
         const TDataFileWriteResult result = BuildAndWrite(job.path, job.data, error);
         auto done = std::move(job.done);
         platform::UiDispatcher::Instance().Post([this, result, error, done] {
-            const bool ok = ReportSaveResult(result, error);
+            // The caller's bookkeeping (its protocol line, the next part) and the queue's
+            // own must not wait until someone closes the box.
+            const bool ok = result == TDataFileWriteResult::Written;
             if (done) done(ok);
             {
                 std::lock_guard<std::mutex> lock(FMutex);
                 --FPending;
             }
             platform::UiDispatcher::Instance().Wake();
+            // One failure box at a time: a drive that is full or gone fails every later save
+            // too, and an unattended recording must not pile up a box (and a nested event
+            // loop) per save. Each failure is in the channel's event protocol all the same.
+            if (!ok && !FFailureShown) {
+                FFailureShown = true;
+                ReportSaveResult(result, error);
+                FFailureShown = false;
+            }
         });
     }
 }

@@ -60,7 +60,8 @@ public:
     TDataFileSaveQueue& operator=(const TDataFileSaveQueue&) = delete;
 
     // As FileSave1Execute, but returns before the file is written; `done` runs on the
-    // user-interface thread with the result (also at once when nothing is written).
+    // user-interface thread with the result (also at once when nothing is written). While
+    // the box of a failed save is open, later failures are not shown in boxes of their own.
     void Save(IRecordedDataSource* window, int channel, std::function<void(bool)> done = {});
     // User-interface thread: waits until every queued save has finished and its result was
     // handled (the program calls it before it ends).
@@ -80,5 +81,6 @@ private:
     std::deque<Job> FJobs;
     int FPending = 0;  // queued, running, or waiting for its result on the user-interface thread
     bool FStop = false;
+    bool FFailureShown = false;  // user-interface thread: a failed save's box is open
     std::thread FThread;
 };

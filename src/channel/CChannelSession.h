@@ -134,7 +134,10 @@ public:
     // recording); the new part's bookkeeping is that of every new part.
     void StartNewPartNow();
     // A message that must not hold up the tick (see OnNotice).
-    void Notice(const AnsiString& text, const AnsiString& caption) { ShowNotice(text, caption, {}); }
+    void Notice(const AnsiString& text, const AnsiString& caption, std::function<void()> closed = {})
+    {
+        ShowNotice(text, caption, std::move(closed));
+    }
 
     // Closing a connected channel: timers are the window's; this stops polling, writes the
     // part (and a part whose write failed before), and releases the channel. When the write
@@ -234,6 +237,9 @@ private:
     TDateTime ElapsedWallClock(std::int64_t ticks) const;
     void StartPartClock(TDateTime wall, std::int64_t ticks);
     void PartAndSaveDecision(std::int64_t ticks);
+    // A part's first write that replaces a file of an earlier recording says so in the
+    // event protocol.
+    void NoteReplacedPartFile();
     void WriteCurrentPart(std::function<void(bool)> done);
     void BeginRollover(std::int64_t ticks);
     // The next part begins: the `written` first points of every series and the first
@@ -295,5 +301,7 @@ private:
     bool FWarningOpen = false;      // the communication warning waits for its OK
     // A part whose write failed, kept for the close question.
     std::optional<AnsiString> FUnsavedPart;
+    // Saves asked for while the ending part is written: they hear that write's result.
+    std::vector<std::function<void(bool)>> FRolloverWaiters;
     std::shared_ptr<bool> FAlive;  // lets queued save results see the session has gone
 };

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "app/RecordedDataWriter.h"
 #include "channel/CChannelSession.h"
@@ -167,17 +168,29 @@ void CChannelSession::PartAndSaveDecision(std::int64_t ticks)
     }
 }
 
-void CChannelSession::WriteCurrentPart(std::function<void(bool)> done)
+void CChannelSession::NoteReplacedPartFile()
 {
     const AnsiString name = PartFileName();
     if (!FPartWritten && FPartNumber > 1 && FileExists(name))
         AddProtocolLine(ChannelText(" Eine vorhandene Datei wird ersetzt: ", " An existing file is replaced: ") + name);
     FPartWritten = true;
+}
+
+void CChannelSession::WriteCurrentPart(std::function<void(bool)> done)
+{
+    NoteReplacedPartFile();
+    const AnsiString name = PartFileName();
     std::weak_ptr<bool> alive = FAlive;
     TDataFileSaveQueue::Instance().Save(this, FChannel, [this, alive, name, done = std::move(done)](bool ok) {
         auto a = alive.lock();
         if (!a || !*a) return;
         if (!ok) AddProtocolLine(" " + ChannelText(RowSavingFailed) + " " + name);
+        // The part is on disk after all: an end of it that failed before is not held back
+        // until the next save check any more.
+        if (ok && name == PartFileName()) {
+            FRolloverFailed = false;
+            FUnsavedPart.reset();
+        }
         if (done) done(ok);
     });
 }
@@ -192,6 +205,12 @@ void CChannelSession::StartNewPartNow()
 void CChannelSession::SaveRecording(std::function<void(bool)> done)
 {
     NOX_ASSERT_UI_THREAD();
+    // While the ending part is being written, another write of it would put the points
+    // that already belong to the next part into it as well: its last write answers instead.
+    if (FRolloverPending) {
+        if (done) FRolloverWaiters.push_back(std::move(done));
+        return;
+    }
     WriteCurrentPart(std::move(done));
 }
 
@@ -200,20 +219,24 @@ void CChannelSession::BeginRollover(std::int64_t ticks)
     // The part is written as it is now; what the ticks add meanwhile belongs to the next
     // part. Nothing is cleared before the write succeeded.
     FRolloverPending = true;
+    // The note goes into the ending part's file only: it counts among the lines that leave.
+    NoteReplacedPartFile();
     const int written = FSeries[0] ? FSeries[0]->Count() : 0;
     const std::size_t protocolLines = Memo(TSessionMemo::SerialData).size();
     const TDateTime partStart = ElapsedWallClock(ticks);
     const AnsiString name = PartFileName();
     WriteCurrentPart([this, written, protocolLines, partStart, ticks, name](bool ok) {
         FRolloverPending = false;
+        const std::vector<std::function<void(bool)>> waiters = std::exchange(FRolloverWaiters, {});
         if (!ok) {
             FRolloverFailed = true;
             FUnsavedPart = name;
-            return;
+        } else {
+            FRolloverFailed = false;
+            FUnsavedPart.reset();
+            StartNewFilePart(written, protocolLines, partStart, ticks);
         }
-        FRolloverFailed = false;
-        FUnsavedPart.reset();
-        StartNewFilePart(written, protocolLines, partStart, ticks);
+        for (const auto& waiter : waiters) waiter(ok);
     });
 }
 

@@ -280,9 +280,10 @@ void CProgramRun::CancelSegment()
     if (!ChannelAskYesNo(ChannelText(RowAskCancelSegment))) return;
     if (!ProgramRunning || StopRequested) return;
     // The segment's planned time is over at the next tick; a temperature-stable segment
-    // stops waiting.
+    // stops waiting. A time-stable one has no wait to end: the next tick goes on with the
+    // next segment before it reads the flag, which would end that segment's wait instead.
     TruncatePlannedCurve();
-    SetpointReachedFlag = 1;
+    if (FProgrammer.GetHoldFlag() != 0) SetpointReachedFlag = 1;
 }
 
 void CProgramRun::FinishProgram()
@@ -421,7 +422,9 @@ void CProgramRun::CalendarStep(TDateTime now)
     const double late = (now - *FCalendar.StartTime) * SecsPerDay;
     if (late < 0) {
         // Armed for later: a recording that waits for the start records nothing meanwhile.
-        FSession.SetRecordingSuspended(*FCalendar.RecordingActive == 0);
+        // A running program is timed by the recording: it never stops for a start that was
+        // armed while the run began.
+        FSession.SetRecordingSuspended(*FCalendar.RecordingActive == 0 && !HasRun());
         return;
     }
     if (late > CalendarWindowSeconds) {

@@ -11,6 +11,7 @@
 // session's series Programmgeber1, its protocol the session's programmer protocol.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "app/IPanelChannelWindow.h"
@@ -195,6 +196,9 @@ private:
     TChartSeries* FProfile = nullptr;
     std::vector<AnsiString> FProfileLegend;
     double FProfileMinimum = 0.0, FProfileMaximum = 0.0;
+    // True while the warning about a setpoint outside the unit's limits is open: an endless
+    // program that crosses a limit on every repeat would otherwise stack one box per cycle.
+    std::shared_ptr<bool> FLimitNoticeOpen = std::make_shared<bool>(false);
     int FRampPlottedTicks = 0;
     int FTickDepth = 0;
 };

@@ -83,7 +83,13 @@ void CProgramRun::SendProgramFrames(int remainingSteps)
     const double lower = FSession.GetLowerSetpointLimit(), upper = FSession.GetUpperSetpointLimit();
     if ((setpoint < lower || setpoint > upper) && !LimitWarned) {
         LimitWarned = 1;
-        Message(ChannelText(RowSetpointOutOfLimits), ChannelText(RowWarning));
+        if (!*FLimitNoticeOpen) {
+            *FLimitNoticeOpen = true;
+            std::weak_ptr<bool> open = FLimitNoticeOpen;
+            FSession.Notice(ChannelText(RowSetpointOutOfLimits), ChannelText(RowWarning), [open] {
+                if (auto o = open.lock()) *o = false;
+            });
+        }
     } else if (setpoint >= lower && setpoint <= upper) {
         LimitWarned = 0;
     }

@@ -340,8 +340,11 @@ TDateTime SystemClock::Now() const
 
 std::int64_t SystemClock::MilliTicks() const
 {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    // The boot-time clock goes on while the computer sleeps, as real time does: a recording's
+    // times and a part's age stay true after a suspend, which the steady clock would miss.
+    timespec ts{};
+    clock_gettime(CLOCK_BOOTTIME, &ts);
+    return std::int64_t(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
 namespace {

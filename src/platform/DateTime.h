@@ -44,7 +44,8 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual TDateTime Now() const = 0;
-    // Milliseconds of a monotonic clock (for pacing and time-outs).
+    // Milliseconds of a monotonic clock that also counts the time the computer slept (for
+    // pacing, time-outs and the recording's elapsed time).
     virtual std::int64_t MilliTicks() const = 0;
 };
 

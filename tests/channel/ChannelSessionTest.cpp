@@ -5,6 +5,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <algorithm>
+#include <utility>
 
 #include "ChannelTestSupport.h"
 #include "app/RecordedDataFile.h"
@@ -63,6 +65,16 @@ protected:
         for (const AnsiString& l : s.Memo(TSessionMemo::SerialData))
             if (l.find(part) != AnsiString::npos) return true;
         return false;
+    }
+    // A recording of a unit on a pseudo-terminal into `file` of a new folder "parts".
+    void RecordIntoParts(support::SimulatedUnitLine& line, CChannelSession& s, const char* file)
+    {
+        line.AddUnit();
+        AnsiString error;
+        ASSERT_TRUE(line.StartPty(&error)) << error;
+        ASSERT_TRUE(QDir(folder.path()).mkdir("parts"));
+        UseSerial(s, "RS232", line.SlavePath());
+        Connect(s, Path(file));
     }
 };
 
@@ -285,6 +297,130 @@ TEST_F(ChannelSessionTest, PartsAreRewrittenEvery2400TicksAndRollOverAfterTwelve
     waitSaves();
     EXPECT_TRUE(HasLine(s, " Eine vorhandene Datei wird ersetzt: " + part3));
     EXPECT_EQ(FileRows(part3), 2400);
+}
+
+TEST_F(ChannelSessionTest, PartsWrittenOnlyAsTheyEndHoldEveryPointAndTheirOwnProtocolOnce)
+{
+    support::SimulatedUnitLine line;
+    CChannelSession s(5);
+    s.Settings.Interval = "60";  // 720 ticks a part: no rewrite before a part ends
+    ASSERT_NO_FATAL_FAILURE(RecordIntoParts(line, s, "parts/run.csv"));
+    const AnsiString part2 = Path("parts/run_52.csv");
+    QFile old(QString::fromStdString(part2));  // left by an earlier recording
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.close();
+
+    Ticks(s, 720);
+    TDataFileSaveQueue::Instance().WaitIdle();
+    Ticks(s, 720);
+    TDataFileSaveQueue::Instance().WaitIdle();
+    ASSERT_EQ(s.PartNumber(), 3);
+    const TRecordedDataRead first = ReadRecordedDataFile(Path("parts/run_51.csv"));
+    const TRecordedDataRead second = ReadRecordedDataFile(part2);
+    EXPECT_EQ(first.Rows() + second.Rows(), 1441);
+    auto noted = [](const std::vector<AnsiString>& lines) {
+        return int(std::count_if(lines.begin(), lines.end(), [](const AnsiString& l) {
+            return l.find("Eine vorhandene Datei wird ersetzt") != AnsiString::npos;
+        }));
+    };
+    EXPECT_EQ(noted(second.EventProtocol), 1);
+    EXPECT_EQ(noted(s.Memo(TSessionMemo::SerialData)), 0);
+}
+
+TEST_F(ChannelSessionTest, APartChangeThatFailedHoldsUpNoLaterPartOnceThePartIsWritten)
+{
+    support::SimulatedUnitLine line;
+    CChannelSession s(6);
+    ASSERT_NO_FATAL_FAILURE(RecordIntoParts(line, s, "parts/run.csv"));
+
+    ASSERT_TRUE(QDir(folder.path()).rename("parts", "gone"));
+    s.StartNewPartNow();  // a timed start's part change, while the drive is gone
+    TDataFileSaveQueue::Instance().WaitIdle();
+    ASSERT_EQ(s.PartNumber(), 1);
+    ASSERT_TRUE(QDir(folder.path()).rename("gone", "parts"));
+    Ticks(s, 2400);  // the save check writes the part
+    TDataFileSaveQueue::Instance().WaitIdle();
+    EXPECT_FALSE(s.HasUnsavedPart());
+    clock.AdvanceMs(9LL * 3600 * 1000);
+    s.Tick();  // 12 hours after the part's start it ends, at once
+    TDataFileSaveQueue::Instance().WaitIdle();
+    EXPECT_EQ(s.PartNumber(), 2);
+}
+
+TEST_F(ChannelSessionTest, ASaveAskedForWhileAPartEndsPutsNoPointIntoTwoParts)
+{
+    support::SimulatedUnitLine line;
+    CChannelSession s(7);
+    ASSERT_NO_FATAL_FAILURE(RecordIntoParts(line, s, "parts/run.csv"));
+
+    Ticks(s, 10);
+    clock.AdvanceMs(12LL * 3600 * 1000);
+    s.Tick();     // part 1 ends with 12 points; its write is on its way
+    Ticks(s, 2);  // these belong to part 2
+    bool saved = false;
+    s.SaveRecording([&](bool ok) { saved = ok; });  // the save button meanwhile
+    TDataFileSaveQueue::Instance().WaitIdle();
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(s.PartNumber(), 2);
+    ASSERT_TRUE(s.Close());
+    EXPECT_EQ(FileRows(Path("parts/run_71.csv")), 12);
+    EXPECT_EQ(FileRows(Path("parts/run_72.csv")), 2);
+}
+
+namespace {
+
+// The first box stays open (nobody is there) while `WhileOpen` runs; boxes opened inside it
+// count as nested.
+class UnattendedDialogs : public support::ScriptedDialogs {
+public:
+    std::function<void()> WhileOpen;
+    int Depth = 0, MaxDepth = 0;
+    int MessageBox(const AnsiString& text, const AnsiString& caption, int flags) override
+    {
+        MaxDepth = std::max(MaxDepth, ++Depth);
+        if (auto f = std::exchange(WhileOpen, {})) f();
+        const int answer = ScriptedDialogs::MessageBox(text, caption, flags);
+        --Depth;
+        return answer;
+    }
+};
+
+}  // namespace
+
+TEST_F(ChannelSessionTest, FailedSavesOpenOneBoxAndGoOnWhileItIsOpen)
+{
+    support::SimulatedUnitLine line;
+    CChannelSession s(4);
+    ASSERT_NO_FATAL_FAILURE(RecordIntoParts(line, s, "parts/run.csv"));
+    UnattendedDialogs dialogs;
+    struct Restore {
+        platform::Dialogs* previous = &platform::dialogs();
+        ~Restore() { platform::SetDialogs(previous); }
+    } restore;
+    platform::SetDialogs(&dialogs);
+    auto failures = [&] {
+        int n = 0;
+        for (const AnsiString& l : s.Memo(TSessionMemo::SerialData))
+            n += l.find("Fehler beim Speichern der Datei!") != AnsiString::npos;
+        return n;
+    };
+
+    // The drive goes as the part ends; its box stays open for the rest of the run.
+    ASSERT_TRUE(QDir(folder.path()).rename("parts", "gone"));
+    dialogs.WhileOpen = [&] {
+        Ticks(s, 2400);  // the next save check tries the part again: a line, no box
+        EXPECT_TRUE(Await([&] { return failures() == 2; }));
+        ASSERT_TRUE(QDir(folder.path()).rename("gone", "parts"));
+        Ticks(s, 2400);  // the drive is back: the part is written and the next one begins
+        EXPECT_TRUE(Await([&] { return s.PartNumber() == 2; }));
+    };
+    clock.AdvanceMs(12LL * 3600 * 1000);
+    s.Tick();
+    TDataFileSaveQueue::Instance().WaitIdle();
+    EXPECT_EQ(dialogs.MessageCount(), 1u);
+    EXPECT_EQ(dialogs.MaxDepth, 1);
+    EXPECT_EQ(s.PartNumber(), 2);
+    EXPECT_EQ(FileRows(Path("parts/run_41.csv")), 4802);
 }
 
 TEST_F(ChannelSessionTest, FailedIdentificationIsRetriedAndCancelledDialogAsksBeforeReplacing)

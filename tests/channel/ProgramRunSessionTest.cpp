@@ -161,6 +161,50 @@ TEST_F(ProgramRunSessionTest, RampWaitForSetpointAndEndActionOff)
     EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
 }
 
+TEST_F(ProgramRunSessionTest, CancelledTimedSegmentLeavesTheNextOneWaitingForItsSetpoint)
+{
+    support::UnitState unit;
+    unit.controlMode = 'I';
+    Start(unit);
+    Segment("Ramp", 600, 40.0, 0);
+    Segment("Hold", 0, 60.0, 1);
+    ASSERT_TRUE(run.RequestStart(program, settings));
+    while (!run.ProgramRunning) Tick();
+    Tick(2);
+    support::TestDialogs().QueueAnswer(IDYES);
+    run.CancelSegment();
+    Tick();
+    ASSERT_EQ(programmer.GetCurrentSegmentName(), "Hold");
+    // The unit stays far from 60 °C: the temperature-stable segment waits past its time.
+    Tick(6);
+    EXPECT_TRUE(run.ProgramRunning);
+    EXPECT_EQ(programmer.GetCurrentSegmentName(), "Hold");
+    EXPECT_EQ(programmer.GetHoldFlag(), 1);
+}
+
+TEST_F(ProgramRunSessionTest, EndlessProgramPastTheUnitsLimitKeepsOneWarningOpen)
+{
+    support::UnitState unit;
+    unit.controlMode = 'I';
+    unit.upperLimit = 30.0;
+    Start(unit);
+    Segment("Up", 15, 35.0, 0);
+    Segment("Down", 15, 25.0, 0);
+    settings.Repeat = 1;
+    std::vector<std::function<void()>> boxes;
+    session.OnNotice = [&](const AnsiString& text, const AnsiString&, std::function<void()> closed) {
+        if (text == "Sollwertvorgabe überschreitet Sollwertgrenzen des Geräts!") boxes.push_back(std::move(closed));
+    };
+    ASSERT_TRUE(run.RequestStart(program, settings));
+    while (!run.ProgramRunning) Tick();
+    // Every repeat crosses the limit again; nobody closes the first box meanwhile.
+    Tick(24);
+    ASSERT_EQ(boxes.size(), 1u);
+    boxes.front()();
+    Tick(6);
+    EXPECT_EQ(boxes.size(), 2u);
+}
+
 TEST_F(ProgramRunSessionTest, UnitSwitchedOffHoldsResumeReplansStopWhileHeldEnds)
 {
     // The unit starts switched off, as the simulated unit does by default: the program's
@@ -275,6 +319,14 @@ TEST_F(ProgramRunSessionTest, TimedStartFiresInItsWindowSuspendsAndDisarmsWhenLa
     ASSERT_TRUE(Await([] { return support::TestDialogs().MessageCount() > 0; }));
     EXPECT_EQ(support::TestDialogs().LastMessage().text,
               "Der Kalenderstart wurde nicht ausgeführt: zur Startzeit lief kein Takt.");
+
+    // Armed with "suspend" while a program runs: the recording, which times the run, goes on.
+    ASSERT_TRUE(run.RequestStart(program, settings));
+    while (!run.ProgramRunning) Tick();
+    run.SetCalendar({1, "P.tp", Now() + 1.0, 0});
+    const int running = Recorded();
+    Tick(2);
+    EXPECT_EQ(Recorded(), running + 2);
 }
 
 TEST_F(ProgramRunSessionTest, RefusedStartsChangeNothing)
