@@ -8,6 +8,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Exception.h"
 #include "platform/FileSave.h"
+#include "platform/ScopedValue.h"
 #include "platform/UiDispatcher.h"
 #include "platform/UiThread.h"
 #include "resources/TextRows.h"
@@ -209,9 +210,8 @@ void TDataFileSaveQueue::Run()
             // too, and an unattended recording must not pile up a box (and a nested event
             // loop) per save. Each failure is in the channel's event protocol all the same.
             if (!ok && !FFailureShown) {
-                FFailureShown = true;
+                const TScopedValue shown(FFailureShown, true);
                 ReportSaveResult(result, error);
-                FFailureShown = false;
             }
         });
     }

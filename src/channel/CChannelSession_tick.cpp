@@ -228,12 +228,11 @@ void CChannelSession::BeginRollover(std::int64_t ticks)
     WriteCurrentPart([this, written, protocolLines, partStart, ticks, name](bool ok) {
         FRolloverPending = false;
         const std::vector<std::function<void(bool)>> waiters = std::exchange(FRolloverWaiters, {});
+        // A written part has already cleared its failure marks (WriteCurrentPart).
         if (!ok) {
             FRolloverFailed = true;
             FUnsavedPart = name;
         } else {
-            FRolloverFailed = false;
-            FUnsavedPart.reset();
             StartNewFilePart(written, protocolLines, partStart, ticks);
         }
         for (const auto& waiter : waiters) waiter(ok);
