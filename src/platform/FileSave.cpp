@@ -21,36 +21,56 @@ std::string DirOf(const std::string& path)
     return path.substr(0, slash);
 }
 
-bool Fail(std::string* error, const std::string& what, int err)
+bool FailWith(std::string* error, const std::string& what, const char* reason)
 {
-    if (error) *error = what + ": " + std::strerror(err);
+    if (error) *error = what + ": " + reason;
     return false;
 }
 
-// The file a save to `path` really writes: symbolic links are followed (the last one may
-// point to a file that does not exist yet).
-bool ResolveLinks(const std::string& path, std::string& target, int& err)
+bool Fail(std::string* error, const std::string& what, int err)
+{
+    return FailWith(error, what, std::strerror(err));
+}
+
+// Why a save does not follow a symbolic link, for the message the user gets.
+const char* const PlantedLinkReason =
+    "a symbolic link that another user put into a shared folder is not followed (it may point to any of your files)";
+const char* const DanglingLinkReason = "a symbolic link to a file that does not exist yet is not followed";
+
+// The kernel's rule for links in a shared folder (world-writable and sticky, like /tmp): a
+// link there is followed only when it belongs to the user or to the folder's owner. The
+// save resolves the last links itself, so it must apply the rule itself too.
+bool MayFollowLink(const std::string& link, const struct stat& linkStat)
+{
+    struct stat folder {};
+    if (::stat(DirOf(link).c_str(), &folder) != 0) return false;
+    const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
+    return !shared || linkStat.st_uid == ::geteuid() || linkStat.st_uid == folder.st_uid;
+}
+
+// The file a save to `path` really writes: symbolic links are followed, each by the rule
+// above, and only to a file that exists: a file made new is never made through a link, so
+// a link planted where a file is about to appear cannot choose where it goes. `error`
+// gets the reason when the save must not go ahead.
+bool ResolveLinks(const std::string& path, std::string& target, std::string* error)
 {
     target = path;
     for (int hops = 0; hops < 40; ++hops) {
         struct stat st {};
         if (::lstat(target.c_str(), &st) != 0) {
-            if (errno == ENOENT) return true;
-            err = errno;
-            return false;
+            if (errno == ENOENT && hops == 0) return true;
+            if (errno == ENOENT) return FailWith(error, path, DanglingLinkReason);
+            return Fail(error, path, errno);
         }
         if (!S_ISLNK(st.st_mode)) return true;
+        if (!MayFollowLink(target, st)) return FailWith(error, path, PlantedLinkReason);
         std::string link(size_t(st.st_size > 0 ? st.st_size : 4095) + 1, '\0');
         const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
-        if (n < 0) {
-            err = errno;
-            return false;
-        }
+        if (n < 0) return Fail(error, path, errno);
         link.resize(size_t(n));
         target = !link.empty() && link[0] == '/' ? link : DirOf(target) + "/" + link;
     }
-    err = ELOOP;
-    return false;
+    return Fail(error, path, ELOOP);
 }
 
 // errno-style reason why `path` may not be written, 0 when it may.
@@ -81,8 +101,7 @@ bool CheckWritable(const std::string& path, std::string* error)
 {
     if (path.empty()) return Fail(error, "(no file name)", ENOENT);
     std::string target;
-    int err = 0;
-    if (!ResolveLinks(path, target, err)) return Fail(error, path, err);
+    if (!ResolveLinks(path, target, error)) return false;
     return CheckResolved(path, target, error);
 }
 
@@ -109,8 +128,7 @@ bool SaveAtomic(const std::string& path, std::string_view bytes, std::string* er
 {
     if (path.empty()) return Fail(error, "(no file name)", ENOENT);
     std::string target;
-    int resolveError = 0;
-    if (!ResolveLinks(path, target, resolveError)) return Fail(error, path, resolveError);
+    if (!ResolveLinks(path, target, error)) return false;
     if (!CheckResolved(path, target, error)) return false;
     std::string tmpl = target + ".tmpXXXXXX";
     int fd = mkostemp(tmpl.data(), O_CLOEXEC);
@@ -163,8 +181,7 @@ bool SaveFileAtomic(const std::string& path, std::string_view bytes, std::string
 bool CheckFreeSpace(const std::string& path, std::uint64_t bytes, std::string* error)
 {
     std::string target;
-    int err = 0;
-    if (!ResolveLinks(path, target, err)) return Fail(error, path, err);
+    if (!ResolveLinks(path, target, error)) return false;
     const std::string folder = DirOf(target);
     struct statvfs fs {};
     if (::statvfs(folder.c_str(), &fs) != 0) return Fail(error, folder, errno);

@@ -12,12 +12,16 @@ namespace platform {
 // Whether a save to `path` may go ahead: false, with the system's reason in `error`, when
 // the file (or, for a new file, its folder) is not writable. A file or folder that nobody
 // may write counts as read-only even for a privileged user, who passes every access check.
-// A symbolic link is judged by what it points to.
+// A symbolic link is judged by what it points to; it is refused, with the reason, when it
+// points to no file (a file made new is never made through a link) or when another user put
+// it into a shared folder (world-writable and sticky, like /tmp) that is not theirs, the
+// kernel's own rule for such links.
 bool CheckWritable(const std::string& path, std::string* error = nullptr);
 
 // False, with the reason in `error`, when anything fails; the old file is then unchanged
 // and no temporary file is left behind. A read-only target is refused (CheckWritable). A
-// symbolic link is written through: the file it points to is replaced, the link stays.
+// symbolic link the rules of CheckWritable let through is written through: the file it
+// points to is replaced, the link stays.
 bool SaveFileAtomic(const std::string& path, std::string_view bytes, std::string* error = nullptr);
 
 // False, with the reason ("No space left on device") in `error`, when the file system that
