@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 namespace platform {
 namespace {
@@ -127,6 +128,7 @@ bool WriteAll(int fd, std::string_view bytes, off_t offset, int& err)
 bool SaveAtomic(const std::string& path, std::string_view bytes, std::string* error, int* keptFd)
 {
     if (path.empty()) return Fail(error, "(no file name)", ENOENT);
+    FileAccessPoint(path, true);
     std::string target;
     if (!ResolveLinks(path, target, error)) return false;
     if (!CheckResolved(path, target, error)) return false;
@@ -201,6 +203,7 @@ bool TGrowingFile::Create(const std::string& path, std::string_view bytes, std::
         FFd = -1;
         return false;
     }
+    FPath = path;
     FSize = off_t(bytes.size());
     return true;
 }
@@ -208,6 +211,7 @@ bool TGrowingFile::Create(const std::string& path, std::string_view bytes, std::
 bool TGrowingFile::WriteFrom(std::uint64_t offset, std::string_view bytes, std::string* error)
 {
     if (FFd < 0) return Fail(error, "(no file)", EBADF);
+    FileAccessPoint(FPath, true);
     // Cut first: a write that stops half-way then leaves the file's first part and a
     // half-written end, never new bytes followed by old ones.
     if (off_t(offset) < FSize && ::ftruncate(FFd, off_t(offset)) != 0) return Fail(error, "ftruncate", errno);
@@ -243,6 +247,35 @@ void TGrowingFile::Close()
     if (FFd >= 0) ::close(FFd);
     FFd = -1;
     FSize = 0;
+}
+
+namespace {
+std::mutex& HookMutex()
+{
+    static std::mutex m;
+    return m;
+}
+TFileAccessHook& Hook()
+{
+    static TFileAccessHook hook;
+    return hook;
+}
+}  // namespace
+
+void SetFileAccessHook(TFileAccessHook hook)
+{
+    std::lock_guard<std::mutex> lock(HookMutex());
+    Hook() = std::move(hook);
+}
+
+void FileAccessPoint(const std::string& path, bool write)
+{
+    TFileAccessHook hook;
+    {
+        std::lock_guard<std::mutex> lock(HookMutex());
+        hook = Hook();
+    }
+    if (hook) hook(path, write);
 }
 
 void IgnoreFileSizeSignal()

@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -52,7 +53,16 @@ public:
 private:
     int FFd = -1;
     off_t FSize = 0;
+    std::string FPath;
 };
+
+// A stand-in for a file system that hangs, for tests: the hook runs on the thread that is
+// about to read (write false) or write (write true) `path`, and may block it there until the
+// test releases it. Empty: none (the program's case).
+using TFileAccessHook = std::function<void(const std::string& path, bool write)>;
+void SetFileAccessHook(TFileAccessHook hook);
+// Runs the hook, if one is set; the readers and writers of files call it.
+void FileAccessPoint(const std::string& path, bool write);
 
 // Called once at start: a write beyond the file-size limit then fails with EFBIG and is
 // reported like any failed save, instead of the signal ending the program mid-save.
