@@ -394,6 +394,7 @@ public:
     void RunSingleRamp(double& temperature, int& seconds, int& controlMode) override;
     void DisableEditorControls() override;
     void SetProgramControlEnabled(TProgramControl control, bool enabled) override;
+    int QueueDeviceCommand(const AnsiString& frame, int replyLength, const AnsiString& followUp, bool once) override;
     int ProgramTreeNodeCount() const override { return FProgramTree.Count(); }
     TColor ChartLabelColour() const override { return FChartLabelColour; }
     void SetChartLabelColour(TColor colour) override;
