@@ -381,8 +381,9 @@ public:
 
     // ---- TP Scout (TmdiSubWindow_tpscout.cpp)
     void tabScoutShow();
-    // Closing: every program not saved since its last change is offered for saving.
-    void OfferToSaveScoutPrograms();
+    // Closing: every program not saved since its last change is offered for saving; false
+    // when a save the user asked for did not happen (cancelled or failed).
+    bool OfferToSaveScoutPrograms();
 
     // ---- IPanelChannelWindow
     void btnStartTPClick(QObject* sender) override;
