@@ -688,6 +688,69 @@ TEST_F(ChannelSessionTest, AnotherUnitBehindANewConnectionRecordsNoGoodPoint)
         EXPECT_TRUE(f.frame.substr(4, 3) == "V07" || f.frame.substr(4, 3) == "F07") << f.frame;
 }
 
+// A folder that cannot take the recording is reported when the recording starts, once,
+// with the file and the reason; the points stay in memory and go into the file as soon as
+// the folder can take it. The event protocol and the information page name the file.
+TEST_F(ChannelSessionTest, AFolderThatCannotTakeTheFileIsReportedAtTheStartOnce)
+{
+    struct Case {
+        const char* what;
+        std::function<void(const QString&)> spoil, mend;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"missing", [](const QString&) {}, [](const QString& d) { QDir().mkpath(d); }, "No such file or directory"},
+        {"read-only",
+         [](const QString& d) {
+             QDir().mkpath(d);
+             QFile::setPermissions(d, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup);
+         },
+         [](const QString& d) { QFile::setPermissions(d, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); },
+         "Permission denied"},
+    };
+    int channel = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        support::SimulatedUnitLine line;
+        line.AddUnit();
+        AnsiString error;
+        ASSERT_TRUE(line.StartPty(&error)) << error;
+        const QString dir = QString::fromStdString(Path(c.what));
+        c.spoil(dir);
+        CChannelSession s(++channel);
+        UseSerial(s, "RS232", line.SlavePath());
+        support::TestDialogs().Clear();
+        Connect(s, Path(c.what) + "/run.csv");
+        const AnsiString file = Path(c.what) + "/run_" + IntToStr(channel) + "1.csv";
+        Await([] { return support::TestDialogs().MessageCount() > 0; });
+        ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+        const AnsiString text = support::TestDialogs().LastMessage().text;
+        EXPECT_NE(text.find("Erstellen der Datei fehlgeschlagen!"), AnsiString::npos) << text;
+        EXPECT_NE(text.find(file), AnsiString::npos) << text;
+        EXPECT_NE(text.find(c.reason), AnsiString::npos) << text;
+        EXPECT_TRUE(HasLine(s, " Dateiname: " + file));
+        const auto& info = s.Memo(TSessionMemo::Info);
+        EXPECT_NE(std::find(info.begin(), info.end(), file), info.end());
+
+        // Ten minutes of a recording that cannot be written: no further word of it.
+        Ticks(s, 600);
+        TDataFileSaveQueue::Instance().WaitIdle();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
+        EXPECT_EQ(s.ValueSeries(0)->Count(), 601);
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(file)));
+
+        // Within a minute of the folder taking files every point is there.
+        c.mend(dir);
+        Ticks(s, 60);
+        TDataFileSaveQueue::Instance().WaitIdle();
+        EXPECT_EQ(FileRows(file), 661);
+        EXPECT_FALSE(ReadRecordedDataFile(file).Damaged());
+        EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
+        ASSERT_TRUE(s.Close());
+    }
+}
+
 TEST_F(ChannelSessionTest, ConnectingAndClosingFiftyTimesLeaksNoDescriptor)
 {
     support::SimulatedUnitLine line;
