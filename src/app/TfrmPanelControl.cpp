@@ -17,6 +17,7 @@
 
 #include "app/CLanguage.h"
 #include "app/IChannelForm.h"
+#include "app/IPanelChannelWindow.h"
 #include "app/TfrmMainWindow.h"
 #include "comm/CChannel.h"
 #include "comm/CTolvarProtocol.h"
@@ -323,8 +324,8 @@ AnsiString TfrmPanelControl::BuildDeviceFrame(const AnsiString& text, int channe
     return CTolvarProtocol::BuildDeviceFrame(text, address);
 }
 
-void TfrmPanelControl::HandOver(const AnsiString& frame, int frameLength, int replyLength, int channel,
-                                int followUpLength, const AnsiString& followUpFrame, bool oneShot)
+void TfrmPanelControl::HandOver(const AnsiString& frame, int /*frameLength*/, int replyLength, int channel,
+                                int /*followUpLength*/, const AnsiString& followUpFrame, bool oneShot)
 {
     const bool open = LookUp(channel);
     IChannelForm* form = open ? FormOf(channel) : nullptr;
@@ -332,13 +333,13 @@ void TfrmPanelControl::HandOver(const AnsiString& frame, int frameLength, int re
         ShowError("Keine Datenverbindung vorhanden!", "No data connection available!");
         return;
     }
-    // A connected window without its channel object cannot take a command either.
-    CChannel* object = ChannelObjects[channel];
+    // The window queues the command behind those still going out, so commands given in
+    // quick succession all reach the unit in order; only a channel without a poll thread
+    // cannot take it.
+    IPanelChannelWindow* window = PanelWindowOf(channel);
+    // The frames go whole: the lengths the callers give are those of the texts.
     const int taken =
-        object ? object->SetPollCommands(frame, frameLength, replyLength, channel, followUpLength, followUpFrame) : 0;
-    if (object && oneShot) object->SetOneShot(channel);
-    // No poll thread, or a command of the panel still waiting for its cycles: this one
-    // does not go out, and the user is told so.
+        window && ChannelObjects[channel] ? window->QueueDeviceCommand(frame, replyLength, followUpFrame, oneShot) : 0;
     if (taken == 0) ShowError("Befehl konnte nicht übertragen werden!", "Transmission error!");
 }
 
@@ -401,13 +402,37 @@ void TfrmPanelControl::SendCommandText(int channel, const AnsiString& command)
 }
 
 void TfrmPanelControl::ConfirmedCommand(QObject* sender, unsigned accepted, int question,
-                                        const std::function<void(int)>& send)
+                                        const std::function<void(int)>& send,
+                                        const std::function<AnsiString(int)>& details)
 {
     platform::DialogOwnerScope owner(this);
     int channel = 0;
     if (!CommandTarget(sender, accepted, channel)) return;
-    if (!FMainWindow->AskYesNo(Text(question))) return;
+    if (!FMainWindow->AskYesNo(Text(question) + (details ? details(channel) : AnsiString()))) return;
     send(channel);
+}
+
+AnsiString TfrmPanelControl::ChannelLabel(int channel) const
+{
+    // A label typed by the user or the identified device (Tag 2), else the window's device.
+    if (const TChannelPanel* panel = ChannelPanel(channel); panel && panel->Tag == 2) return panel->Caption();
+    const IChannelForm* form = FormOf(channel);
+    return form ? form->DeviceText : AnsiString();
+}
+
+AnsiString TfrmPanelControl::SetpointTarget(int channel) const
+{
+    const bool english = LanguageIndex() == 1;
+    const AnsiString label = ChannelLabel(channel);
+    return AnsiString(english ? "\n\nSetpoint " : "\n\nSollwert ") + Trim(edSetPoint->text().toStdString()) + " °C\n" +
+           (english ? "to channel " : "an Kanal ") + IntToStr(channel) +
+           (label.empty() ? AnsiString() : " (" + label + ")");
+}
+
+void TfrmPanelControl::ShowChannelLabel(int channel)
+{
+    NOX_ASSERT_UI_THREAD();
+    edChannelLabel->setText(QString::fromStdString(ChannelLabel(channel)));
 }
 
 void TfrmPanelControl::cmdKelvorStartCirculationClick(QObject* Sender)
@@ -436,8 +461,11 @@ void TfrmPanelControl::cmdKelvorStopClick(QObject* Sender)
 void TfrmPanelControl::cmdDataToKelvorClick(QObject* Sender)
 {
     NOX_ASSERT_UI_THREAD();
-    ConfirmedCommand(Sender, scSpeedButton | scEdit | scMenuItem, RowAskSetSetpoint,
-                     [this](int channel) { SendSetpoint(channel); });
+    // The question names the value and the unit it goes to: a user who switched windows
+    // sees which channel would get the edit's value.
+    ConfirmedCommand(
+        Sender, scSpeedButton | scEdit | scMenuItem, RowAskSetSetpoint, [this](int channel) { SendSetpoint(channel); },
+        [this](int channel) { return SetpointTarget(channel); });
 }
 
 void TfrmPanelControl::SendSetpoint(int channel)

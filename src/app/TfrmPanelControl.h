@@ -107,6 +107,8 @@ public:
     void SelectChannel(int channel);
     void pnlChannelMouseDown(int channel) { SelectChannel(channel); }
     void edChannelLabelKeyDown(QObject* Sender, int Key);
+    // The label field shows the label of the channel whose window became the active one.
+    void ShowChannelLabel(int channel);
     void cmdTPStartStopClick(QObject* Sender);
     void cmdTPLoadClick(QObject* Sender);
     void cmdNextSegmentClick(QObject* Sender);
@@ -165,7 +167,13 @@ private:
     // A device command as the panel's buttons and the menu give it: the target channel,
     // the user's yes to the question, then send (questions and messages in front of the
     // panel, which stays on top).
-    void ConfirmedCommand(QObject* sender, unsigned accepted, int question, const std::function<void(int)>& send);
+    // `details`, when given, adds to the question what the command will do to the channel.
+    void ConfirmedCommand(QObject* sender, unsigned accepted, int question, const std::function<void(int)>& send,
+                          const std::function<AnsiString(int)>& details = {});
+    // The label the channel's panel shows (a typed label or the device), else its device.
+    AnsiString ChannelLabel(int channel) const;
+    // "Setpoint <edit> °C to channel n (label)", for the setpoint question.
+    AnsiString SetpointTarget(int channel) const;
     // The setpoint of the edit to the channel, when it is a number the unit and its limits
     // take.
     void SendSetpoint(int channel);

@@ -137,6 +137,8 @@ void TmdiSubWindow::FormActivate()
     }
     m->LastActivatedChannel = c;
     ColourChannelPanels(c);
+    // The label field never keeps the previously active channel's label.
+    if (frmPanelControl) frmPanelControl->ShowChannelLabel(c);
 }
 
 void TmdiSubWindow::EnableControlPanel(bool enable, int channel)

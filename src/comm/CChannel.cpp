@@ -146,6 +146,17 @@ int CChannel::SetPollCommands(const AnsiString& baseFrame, int baseLength, int b
     return poll ? poll->SetPollCommands(baseFrame, baseLength, baseReplyLength, followUpLength, followUpFrame) : 0;
 }
 
+bool CChannel::HasPollThread(int) const
+{
+    return Transceiver() != nullptr;
+}
+
+bool CChannel::OneShotInProgress() const
+{
+    const CTransceiver* poll = Transceiver();
+    return poll && (poll->OneShot == 1 || poll->RestorePending == 1);
+}
+
 AnsiString CChannel::DirectExchange(const AnsiString&, int, int, TfrmIdentification*)
 {
     return {};

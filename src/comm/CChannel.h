@@ -103,6 +103,10 @@ public:
     virtual void SetOneShot(int channel);
     virtual int SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int channel,
                                 int followUpLength, const AnsiString& followUpFrame);
+    // The channel has a poll thread that can take commands.
+    virtual bool HasPollThread(int channel) const;
+    // A one-shot command has not yet gone out in both its poll cycles.
+    bool OneShotInProgress() const;
     // Direct exchanges of the identification: 0 when the unit answered, 1 when not.
     virtual int Query(char letter, int channel, const AnsiString& frame, int frameLength, int replyLength,
                       TfrmIdentification* window, AnsiString& reply);
