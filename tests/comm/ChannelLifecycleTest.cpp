@@ -423,7 +423,9 @@ TEST(IdentificationWindow, ProgressStepsAndFlagsPerWindow)
     EXPECT_EQ(a.GetOkPressed(), 1);
     EXPECT_EQ(b.GetOkPressed(), 0);
     EXPECT_EQ(b.GetResult(), 0);
-    EXPECT_EQ(a.size(), QSize(359, 166));
+    // At least the design size; more where the font needs room for the whole report.
+    EXPECT_GE(a.width(), 359);
+    EXPECT_GE(a.height(), 166);
 }
 
 TEST_F(SerialChannel, SerialPortCarriesTheLineSettingsAndIsExclusive)
