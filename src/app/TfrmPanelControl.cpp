@@ -25,6 +25,7 @@
 #include "platform/FormatSettings.h"
 #include "platform/TextLines.h"
 #include "platform/UiThread.h"
+#include "platform/WindowPlacement.h"
 #include "resources/TextRows.h"
 
 using namespace resources;
@@ -214,10 +215,49 @@ void TfrmPanelControl::FitTitle()
 {
     // 177 pixels unless the title needs more; the two groups stay centred.
     const int width = std::max(PanelWidth, TitleWidth());
+    const int grown = width - this->width();
     setFixedWidth(width);
     const int left = 8 + (width - PanelWidth) / 2;
     grpChannels->move(left, grpChannels->y());
     grpFunctions->move(left, grpFunctions->y());
+    // The panel is anchored at its right edge: a wider title grows it to the left.
+    if (isVisible() && grown != 0) Move(pos().x() - grown, pos().y());
+}
+
+void TfrmPanelControl::Move(int left, int top)
+{
+    move(left, top);
+    platform::KeepOnScreen(this);
+}
+
+void TfrmPanelControl::Placed()
+{
+    if (FMainWindow) FMainWindow->ControlPanelPlaced(frameGeometry(), isVisible());
+}
+
+void TfrmPanelControl::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    platform::KeepOnScreen(this);
+    Placed();
+}
+
+void TfrmPanelControl::hideEvent(QHideEvent* event)
+{
+    QDialog::hideEvent(event);
+    Placed();
+}
+
+void TfrmPanelControl::moveEvent(QMoveEvent* event)
+{
+    QDialog::moveEvent(event);
+    Placed();
+}
+
+void TfrmPanelControl::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    Placed();
 }
 
 void TfrmPanelControl::FormClose()

@@ -145,12 +145,17 @@ public:
     void BringToFront() override;
     int Width() const override { return width(); }
     int Height() const override { return height(); }
-    void Move(int left, int top) override { move(left, top); }
+    void Move(int left, int top) override;
     void SetChannelPanel(int channel, const AnsiString& caption, int tag) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The main window keeps the strip under a shown panel free.
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     enum TSenderClass : unsigned { scSpeedButton = 1, scComboBox = 2, scEdit = 4, scMenuItem = 8 };
@@ -186,6 +191,7 @@ private:
     void ShowError(const char* german, const char* english);
     int LanguageIndex() const;
     void FitTitle();
+    void Placed();
     AnsiString Text(int row) const;
     void EnableProgramControls(int channel);
 

@@ -207,6 +207,9 @@ public:
     // The channel panels coloured by their windows' views, `active` highlighted.
     static void ColourChannelPanels(int active);
     void FormCanResize();
+    // The value legend in a narrow chart: a smaller font first, and none at all before it
+    // would take more than two fifths of the chart's width.
+    void FitLegend();
 
     // ---- life and closing
     void FormCreate();

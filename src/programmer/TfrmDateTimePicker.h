@@ -82,6 +82,7 @@ private:
     void BuildRow(int channel);
     void UpdateEntry();
     void LimitDates();
+    void FitOverview();
     bool Armable(int channel) const;
     void ShowEntry(int channel);
     QTreeWidgetItem* Row(int channel) const;
