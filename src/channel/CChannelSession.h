@@ -19,7 +19,9 @@
 
 #include "app/DataFileView.h"
 #include "app/RecordedDataFile.h"
+#include "app/RecordedDataWriter.h"
 #include "comm/ChannelServices.h"
+#include "comm/DeviceCommandQueue.h"
 #include "platform/AnsiString.h"
 #include "platform/DateTime.h"
 
@@ -125,7 +127,10 @@ public:
     bool SendProgramCommands(const AnsiString& command, const AnsiString& outputs, bool once);
     // Asks the unit for its setpoint limits in one cycle, the same way.
     void RequestSetpointLimits();
-    bool HasWaitingProgramCommands() const { return !FProgramCommands.empty(); }
+    // A command of the control panel (frames built): queued with the program's commands, in
+    // the order given. False only when the channel has no poll thread to take it.
+    bool QueueDeviceCommand(const AnsiString& frame, int replyLength, const AnsiString& followUp, bool once);
+    bool HasWaitingProgramCommands() const { return !FCommands.Empty(); }
     // While suspended, ticks poll the unit but record nothing (a timed start that was armed
     // to stop the recording until it fires).
     void SetRecordingSuspended(bool suspended) { FRecordingSuspended = suspended; }
@@ -138,6 +143,15 @@ public:
     {
         ShowNotice(text, caption, std::move(closed));
     }
+
+    // The current part's file grows by the rows of every tick (see TDataFileSaveQueue::
+    // Append): a crash loses no row the tick before had taken. A point whose label changes
+    // after its tick (a segment's name on the setpoint curve) is written again with it.
+    void RecordedPointChanged(int index);
+    // How much free space a recording's folder needs at its start not to count as full.
+    static constexpr std::uint64_t MinimumFreeBytes = 1 << 20;
+    // A file that cannot be written is tried again after this long.
+    static constexpr std::int64_t GrowRetryMs = 60000;
 
     // Closing a connected channel: timers are the window's; this stops polling, writes the
     // part (and a part whose write failed before), and releases the channel. When the write
@@ -212,6 +226,7 @@ public:
     double GetLowerSetpointLimit() const override { return FLowerSetpointLimit; }
     double GetUpperSetpointLimit() const override { return FUpperSetpointLimit; }
     void SetSerialNumber(std::uint32_t number) override;
+    void ReportOtherUnit(const AnsiString& message) override;
 
     // ---- IRecordedDataSource: what the data file is written from
     int SeriesCount() const override { return ChannelSeriesCount; }
@@ -240,7 +255,7 @@ private:
     // A part's first write that replaces a file of an earlier recording says so in the
     // event protocol.
     void NoteReplacedPartFile();
-    void WriteCurrentPart(std::function<void(bool)> done);
+    void WriteCurrentPart(std::function<void(bool)> done, TPartFileUse use, bool quiet);
     void BeginRollover(std::int64_t ticks);
     // The next part begins: the `written` first points of every series and the first
     // protocol lines went into the ended part's file and leave the series.
@@ -250,6 +265,13 @@ private:
     // left waiting.
     bool FlushProgramCommands();
     void AddProtocolLine(const AnsiString& text);
+    // The part's file: checked when a recording starts, written whole the first time and
+    // when its texts changed, grown by the new rows otherwise.
+    void CheckDataFolder();
+    void GrowPartFile(std::int64_t ticks);
+    void CreatePartFile(std::int64_t ticks);
+    void PartFileFailed(const AnsiString& name, const std::string& error, std::int64_t ticks);
+    void ResetPartFile();
     void TitleChanged();
 
     int FChannel;
@@ -286,12 +308,7 @@ private:
     std::int64_t FAxisStartTicks = 0;
     std::int64_t FPartStartTicks = 0;
 
-    struct TProgramCommand {
-        AnsiString Frame, Outputs;
-        int ReplyLength = 24;
-        bool Once = false;
-    };
-    std::vector<TProgramCommand> FProgramCommands;
+    DeviceCommandQueue FCommands;
     bool FRecordingSuspended = false;
 
     bool FInTick = false;
@@ -304,4 +321,16 @@ private:
     // Saves asked for while the ending part is written: they hear that write's result.
     std::vector<std::function<void(bool)>> FRolloverWaiters;
     std::shared_ptr<bool> FAlive;  // lets queued save results see the session has gone
+
+    // The part's growing file.
+    enum class TPartFile { None, Growing, Retry };
+    TPartFile FPartFile = TPartFile::None;
+    AnsiString FGrowingName;             // the file that grows (empty: none)
+    int FGrowRows = 0;                   // rows of the part handed to it
+    std::size_t FGrowProtocolLines = 0;  // event-protocol lines handed to it
+    std::uint64_t FMemoChanges = 0;      // changes of the memo, information and programmer protocol
+    std::uint64_t FGrowMemoChanges = 0;
+    bool FGrowProgrammerProtocol = false;
+    std::int64_t FGrowRetryTicks = 0;  // when a file that failed is tried again
+    bool FGrowFailureShown = false;    // its failure was reported; not again until it is written
 };

@@ -150,6 +150,43 @@ TEST_F(FileCommandsTest, RecordedPartsOpenIntoViewWindowsWithTheirValuesAndLabel
     EXPECT_TRUE(main->btnFileOpen->isEnabled());
 }
 
+// A file's rows go into the view's series as they stand: times in order let the chart
+// draw only the shown stretch, times that step back (a clock set back while recording)
+// are drawn in full, as they come.
+TEST_F(FileCommandsTest, OpenedFileDrawsTheShownTimesOrAllWhenTheyStepBack)
+{
+    const double day = EncodeDate(2026, 3, 27);
+    const AnsiString inOrder = WriteRecording(1, 3, 600, day);
+    FakeDataFileView back;
+    for (auto& series : back.series) series->XValues()->SetOrder(loNone);
+    back.Record(3, 600, day);
+    for (int i = 0; i < 3; ++i) back.series[size_t(i)]->AddXY(day + 100 / 86400.0, 5);
+    back.fileName = Path("back.csv");
+    back.part = 1;
+    ASSERT_TRUE(FileSave1Execute(&back, 1));
+
+    for (const bool stepsBack : {false, true}) {
+        TmdiSubWindow* w = Open(stepsBack ? Path("back_11.csv") : inOrder, true);
+        ASSERT_NE(w, nullptr);
+        TCustomChart* chart = w->graDataGraph;
+        chart->resize(800, 500);
+        chart->BottomAxis()->SetMinMax(day + 200 / 86400.0, day + 300 / 86400.0);
+        chart->PaintWindow();
+        const TChartSeries* s = w->Series(0);
+        ASSERT_EQ(s->Count(), stepsBack ? 601 : 600);
+        EXPECT_EQ(s->XValues()->IsOrdered(), !stepsBack);
+        if (stepsBack) {
+            EXPECT_EQ(s->FirstValueIndex, 0);
+            EXPECT_EQ(s->LastValueIndex, 600);
+        } else {
+            EXPECT_GT(s->FirstValueIndex, 190);
+            EXPECT_LE(s->FirstValueIndex, 200);
+            EXPECT_GE(s->LastValueIndex, 300);
+            EXPECT_LT(s->LastValueIndex, 310);
+        }
+    }
+}
+
 TEST_F(FileCommandsTest, DamagedOrForeignFilesNameTheFaultAndOpenNothingHalf)
 {
     TmdiSubWindow* w = Open(WriteRecording(1, 3, 10), true);
@@ -322,7 +359,8 @@ TEST_F(FileCommandsTest, ProtocolMemoAndChartPrintOnTheirPages)
     EXPECT_EQ(chart->GetBackWall()->GetColor(), wall);
     EXPECT_EQ(w->ChartLabelColour(), labels);
     EXPECT_EQ(chart->PrintMargins, TRect(0, 0, 0, 0));
-    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+    // The second print asked before it replaced the first one's file.
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
 
     // A print still running and a printer that cannot print are both reported.
     w->Printing = 1;
@@ -480,4 +518,51 @@ TEST_F(FileCommandsTest, ProgramFileOpensIntoTheTPScoutWindowAndIsSavedFromIt)
     ASSERT_EQ(copy.Segments.size(), 1u);
     EXPECT_EQ(copy.Segments[0].Name, "Heat");
     EXPECT_EQ(copy.Segments[0].Duration, 600);
+}
+
+TEST_F(FileCommandsTest, AFailedPrintLeavesThePrinterUsableAndAPrintFileIsReplacedOnlyOnYes)
+{
+    TmdiSubWindow* w = Open(WriteRecording(1, 3, 10), true);
+    ASSERT_NE(w, nullptr);
+    w->SetMemoLines(TDataFileMemo::Memo, {"one", "two"});
+    // As a new user finds it: nothing to print to.
+    auto none = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    none->setOutputFormat(QPrinter::PdfFormat);
+    TPrinter printer(std::move(none));
+    SetPrinter(&printer);
+    support::TestDialogs().Clear();
+    main->mnuPrintMemo->trigger();
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, English(RowPrinterError));
+    main->mnuPrintGraph->trigger();
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, English(RowPrinterError));
+    EXPECT_EQ(w->Printing, 0);
+
+    // Printer settings: print to a PDF file. The choice takes effect and the next prints work.
+    const QString pdf = QString::fromStdString(Path("after-failure.pdf"));
+    support::TestDialogs().Clear();
+    support::TestDialogs().OnPrinterSetup = [&](QPrinter* device) {
+        device->setOutputFormat(QPrinter::PdfFormat);
+        device->setOutputFileName(pdf);
+        return device->outputFileName() == pdf;
+    };
+    main->mnuDruckereinstellungen->trigger();
+    EXPECT_EQ(support::TestDialogs().PrinterSetupCount(), 1);
+    ASSERT_EQ(printer.Device()->outputFileName(), pdf);
+    main->mnuPrintMemo->trigger();
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+    ASSERT_TRUE(QFileInfo::exists(pdf));
+    EXPECT_EQ(PdfPages(pdf).size(), 1);
+
+    // The file exists now: the next print asks first, and No keeps the file as it is.
+    QFile::resize(pdf, 10);
+    support::TestDialogs().QueueAnswer(IDNO);
+    main->mnuPrintGraph->trigger();
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+    EXPECT_NE(support::TestDialogs().LastMessage().text.find("after-failure.pdf"), AnsiString::npos);
+    EXPECT_EQ(QFileInfo(pdf).size(), 10);
+    EXPECT_EQ(w->Printing, 0);
+    support::TestDialogs().QueueAnswer(IDYES);
+    main->mnuPrintGraph->trigger();
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 2u);
+    EXPECT_EQ(PdfPages(pdf), QStringList({"0 0 842 595"}));
 }
