@@ -3,10 +3,12 @@
 // and exporting the chart as pictures.
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
@@ -277,6 +279,17 @@ TEST_F(FileCommandsTest, MeasurementFileOpensThroughTheImportForm)
     EXPECT_TRUE(w->graDataGraph->isVisibleTo(w));
     forms->FileReader->cmdFileReaderOKClick();
     EXPECT_FALSE(forms->FileReader->isVisible());
+
+    // The import window open on a view that the user closes: the arrows no longer reach it.
+    TmdiSubWindow* second = Open(Path("probe.qzv"), true);
+    ASSERT_NE(second, nullptr);
+    ASSERT_EQ(forms->FileReader->Window(), second->DataFileView());
+    EXPECT_TRUE(second->FormClose());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(forms->FileReader->Window(), nullptr);
+    forms->FileReader->lstLeftAxis->setCurrentRow(0);
+    forms->FileReader->cmdRightClick();
+    forms->FileReader->cmdFileReaderOKClick();
 }
 
 namespace {
@@ -565,4 +578,24 @@ TEST_F(FileCommandsTest, AFailedPrintLeavesThePrinterUsableAndAPrintFileIsReplac
     main->mnuPrintGraph->trigger();
     EXPECT_EQ(support::TestDialogs().MessageCount(), 2u);
     EXPECT_EQ(PdfPages(pdf), QStringList({"0 0 842 595"}));
+}
+
+TEST_F(FileCommandsTest, ACancelledOpenLeavesNoEmptyViewWindow)
+{
+    // File > Open with no window open: no file chosen, no window left behind.
+    support::TestDialogs().Clear();
+    support::TestDialogs().QueueFileName("");
+    main->actFileOpenExecute();
+    EXPECT_EQ(support::TestDialogs().FileDialogCount(), 1);
+    EXPECT_EQ(main->ChildWindowCount(), 0);
+    EXPECT_TRUE(main->mnuOpenFile->isEnabled());
+    for (int c = 1; c <= 10; ++c) EXPECT_FALSE(main->IsChannelOpen(c)) << c;
+
+    // New > View asked for the window: it stays, and a cancelled open in it keeps it too.
+    support::TestDialogs().QueueFileName("");
+    main->actFileOpenExecute(true);
+    ASSERT_EQ(main->ChildWindowCount(), 1);
+    support::TestDialogs().QueueFileName("");
+    main->actFileOpenExecute();
+    EXPECT_EQ(main->ChildWindowCount(), 1);
 }
