@@ -226,6 +226,7 @@ public:
     double GetLowerSetpointLimit() const override { return FLowerSetpointLimit; }
     double GetUpperSetpointLimit() const override { return FUpperSetpointLimit; }
     void SetSerialNumber(std::uint32_t number) override;
+    void ReportOtherUnit(const AnsiString& message) override;
 
     // ---- IRecordedDataSource: what the data file is written from
     int SeriesCount() const override { return ChannelSeriesCount; }

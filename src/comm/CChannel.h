@@ -140,6 +140,23 @@ public:
     // "dd.mm.yyyy hh:nn:ss" + text, the form of the event protocol's error lines.
     static AnsiString ErrorLine(const AnsiString& text);
 
+    // ---- Who answers: the checks of a reconnection read replies without decoding them.
+    // True for a reply frame "[S" with the command letter at position 5 and a matching
+    // checksum.
+    static bool IsSoundReply(const AnsiString& reply, char letter);
+    // The device name of a name reply (V), without the blanks after it; may be empty.
+    static AnsiString NameInReply(const AnsiString& reply);
+    // The serial number of a number reply (F); false when the reply holds none.
+    static bool SerialNumberInReply(const AnsiString& reply, std::uint32_t& number);
+    // The device name as the unit's name reply gave it at the identification.
+    const AnsiString& IdentifiedName() const { return identifiedName_; }
+    // The poll thread found another unit where this channel's unit was (`where`: the port
+    // or the address): the event protocol gets a line and the user a message naming both
+    // units, once for as long as that unit answers there.
+    void OtherUnitAnswers(const AnsiString& where, const AnsiString& name, const AnsiString& serial);
+    // This channel's unit answered again after a reconnection.
+    void SameUnitAnswers() { otherUnit_.clear(); }
+
     AnsiString DeviceName;
     AnsiString DeviceNumber;
     // 1: the window asks for a poll cycle (each tick sets it); 0: none is wanted. When the
@@ -189,9 +206,9 @@ protected:
     // The end of every successful Open: the window shows the sampling interval and the
     // identification is made ready (ResumeIdentification starts it). Returns 1.
     int OpenDone(int pollInterval);
-    // A serial port that could not be opened: says so in a message box, with the system's
-    // reason when there is one.
-    static void ReportPortNotAccessible(const AnsiString& reason);
+    // A serial port that could not be opened: says so in a message box that names the
+    // port, with the system's reason when there is one.
+    static void ReportPortNotAccessible(const AnsiString& port, const AnsiString& reason);
 
     // The identification of the current connection attempt (see NewIdentification).
     std::unique_ptr<CIdentification> identification_;
@@ -202,6 +219,8 @@ private:
 
     int channel_;
     bool lastReplyDecoded_ = false;
+    AnsiString identifiedName_;
+    AnsiString otherUnit_;  // the other unit last reported, "name/serial"; empty: none
     IChannelWindow* window_ = nullptr;
 };
 

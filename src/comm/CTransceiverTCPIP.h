@@ -19,6 +19,8 @@ public:
 protected:
     void Exchange() override;
     bool Reconnect() override;
+    bool Ask(const AnsiString& frame, int replyLength, AnsiString& reply) override;
+    AnsiString LinkName() const override;
 
 private:
     TZSocket* socket_;
