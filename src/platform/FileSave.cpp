@@ -6,11 +6,16 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <thread>
+#include <utility>
+
+#include "platform/UiDispatcher.h"
 
 namespace platform {
 namespace {
@@ -175,8 +180,11 @@ bool SaveAtomic(const std::string& path, std::string_view bytes, std::string* er
 
 }  // namespace
 
+bool DeferSave(const std::string& path, std::string_view bytes);
+
 bool SaveFileAtomic(const std::string& path, std::string_view bytes, std::string* error)
 {
+    if (DeferSave(path, bytes)) return true;
     return SaveAtomic(path, bytes, error, nullptr);
 }
 
@@ -247,6 +255,54 @@ void TGrowingFile::Close()
     if (FFd >= 0) ::close(FFd);
     FFd = -1;
     FSize = 0;
+}
+
+namespace {
+thread_local TDeferredSaves* tDeferred = nullptr;
+std::atomic<int> gBackgroundSaves{0};
+}  // namespace
+
+bool DeferSave(const std::string& path, std::string_view bytes)
+{
+    if (!tDeferred) return false;
+    tDeferred->FSaves.push_back({path, std::string(bytes)});
+    return true;
+}
+
+TDeferredSaves::TDeferredSaves() : FOuter(tDeferred)
+{
+    tDeferred = this;
+}
+
+TDeferredSaves::~TDeferredSaves()
+{
+    tDeferred = FOuter;
+}
+
+std::vector<TDeferredSave> TDeferredSaves::Take()
+{
+    return std::exchange(FSaves, {});
+}
+
+void SaveInBackground(std::vector<TDeferredSave> saves, std::function<void(const std::string& error)> done)
+{
+    ++gBackgroundSaves;
+    // A thread per save: one that hangs on a drive holds up no other.
+    std::thread([saves = std::move(saves), done = std::move(done)]() mutable {
+        std::string error;
+        for (const TDeferredSave& s : saves)
+            if (!SaveFileAtomic(s.Path, s.Bytes, &error)) break;
+        UiDispatcher::Instance().Post([error, done = std::move(done)] {
+            if (done) done(error);
+            --gBackgroundSaves;
+            UiDispatcher::Instance().Wake();
+        });
+    }).detach();
+}
+
+bool BackgroundSavesIdle()
+{
+    return gBackgroundSaves.load() == 0;
 }
 
 namespace {

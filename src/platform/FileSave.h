@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -55,6 +56,34 @@ private:
     off_t FSize = 0;
     std::string FPath;
 };
+
+// Whole-file saves moved off the user-interface thread. While a TDeferredSaves exists on a
+// thread, SaveFileAtomic on that thread writes nothing and reports success: it keeps the
+// name and the bytes, which SaveInBackground then writes on a thread of its own. So a
+// picture or chart file is built where its objects live and written where a drive that
+// does not answer holds up nobody.
+struct TDeferredSave {
+    std::string Path;
+    std::string Bytes;
+};
+class TDeferredSaves {
+public:
+    TDeferredSaves();
+    ~TDeferredSaves();
+    TDeferredSaves(const TDeferredSaves&) = delete;
+    TDeferredSaves& operator=(const TDeferredSaves&) = delete;
+    std::vector<TDeferredSave> Take();
+
+private:
+    TDeferredSaves* FOuter;
+    std::vector<TDeferredSave> FSaves;
+    friend bool DeferSave(const std::string& path, std::string_view bytes);
+};
+// Writes the saves in order on a thread of its own (SaveFileAtomic each; the first failure
+// ends it); `done` runs on the user-interface thread with the error, empty on success.
+void SaveInBackground(std::vector<TDeferredSave> saves, std::function<void(const std::string& error)> done);
+// Whether no background save is running or has its result still to hand over.
+bool BackgroundSavesIdle();
 
 // A stand-in for a file system that hangs, for tests: the hook runs on the thread that is
 // about to read (write false) or write (write true) `path`, and may block it there until the

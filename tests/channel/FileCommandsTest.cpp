@@ -18,8 +18,6 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTimer>
-#include <condition_variable>
-#include <mutex>
 #include <set>
 
 #include "ChannelTestSupport.h"
@@ -43,6 +41,7 @@
 #include "programmer/CProgramFile.h"
 #include "resources/TextRows.h"
 #include "support/FakeDataFileView.h"
+#include "support/HangingFileSystem.h"
 #include "support/SimulatedUnitLine.h"
 
 using namespace channeltest;
@@ -91,6 +90,13 @@ protected:
         v.part = part;
         EXPECT_TRUE(FileSave1Execute(&v, 1));
         return Path(("rec_1" + IntToStr(part) + ".csv").c_str());
+    }
+
+    // The picture export writes on a thread of its own; its result comes back through the
+    // event loop.
+    static void WaitForExport()
+    {
+        while (!platform::BackgroundSavesIdle()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     }
 
     // Opens a file as the user does: the view item (newView) or Ctrl+O, the file chosen in
@@ -336,31 +342,13 @@ TEST_F(FileCommandsTest, ALargeFileFillsTheViewInStepsBetweenOtherEvents)
 TEST_F(FileCommandsTest, TheProgramEndsWhileAReadHangs)
 {
     const AnsiString path = WriteRecording(1, 3, 10);
-    struct Gate {
-        std::mutex mutex;
-        std::condition_variable changed;
-        bool entered = false, released = false;
-    };
-    auto gate = std::make_shared<Gate>();
-    platform::SetFileAccessHook([gate, path](const std::string& name, bool write) {
-        if (write || name != path) return;
-        std::unique_lock<std::mutex> lock(gate->mutex);
-        gate->entered = true;
-        gate->changed.notify_all();
-        gate->changed.wait(lock, [&] { return gate->released; });
-    });
+    support::HangingFileSystem share([path](const std::string& name, bool write) { return !write && name == path; });
     support::TestDialogs().QueueFileName(path);
     main->mnuVisualisierung->trigger();
-    {
-        std::unique_lock<std::mutex> lock(gate->mutex);
-        gate->changed.wait(lock, [&] { return gate->entered; });
-    }
+    ASSERT_TRUE(share.AwaitHang());
     EXPECT_TRUE(forms->FileCommands->Reading());
     forms.reset();  // what File > Exit ends with; returns although the read still hangs
-    platform::SetFileAccessHook({});
-    std::lock_guard<std::mutex> lock(gate->mutex);
-    gate->released = true;
-    gate->changed.notify_all();
+    EXPECT_EQ(share.Hanging(), 1);
 }
 
 TEST_F(FileCommandsTest, MeasurementFileOpensThroughTheImportForm)
@@ -550,6 +538,7 @@ TEST_F(FileCommandsTest, ExportWritesPicturesAnIndependentDecoderReads)
         const AnsiString base = Path(("chart" + IntToStr(filter)).c_str());
         support::TestDialogs().QueueFileName(base, filter);
         main->mnuExport->trigger();
+        WaitForExport();
         const AnsiString file = base + extensions[filter - 1];
         ASSERT_TRUE(QFile::exists(QString::fromStdString(file))) << file;
         const QString decoded = DecodedPicture(file);
@@ -567,6 +556,7 @@ TEST_F(FileCommandsTest, ExportWritesPicturesAnIndependentDecoderReads)
     // A name with a picture extension of its own is written in that format.
     support::TestDialogs().QueueFileName(Path("named.gif"), 2);
     main->mnuExport->trigger();
+    WaitForExport();
     EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("named.gif.jpg"))));
 
     // Cancelling writes nothing; a chart without a size is an export error, not an empty file.
@@ -580,6 +570,35 @@ TEST_F(FileCommandsTest, ExportWritesPicturesAnIndependentDecoderReads)
     EXPECT_EQ(support::TestDialogs().LastMessage().text.substr(0, English(RowDataExportError).size()),
               English(RowDataExportError));
     EXPECT_EQ(QDir(QString::fromStdString(Path(""))).entryList({"*.bmp", "*.jpg", "*.gif"}, QDir::Files).size(), 4);
+}
+
+// An export to a drive that does not answer: the command returns at once with the picture
+// on its way, the windows go on, and the picture is there once the drive answers again; a
+// failed write is reported when it fails.
+TEST_F(FileCommandsTest, ExportToADriveThatHangsHoldsUpNothing)
+{
+    TmdiSubWindow* w = Open(WriteRecording(1, 3, 10), true);
+    ASSERT_NE(w, nullptr);
+    w->graDataGraph->resize(320, 200);
+    const AnsiString file = Path("hung.bmp");
+    support::HangingFileSystem share([file](const std::string& path, bool write) { return write && path == file; });
+    support::TestDialogs().Clear();
+    support::TestDialogs().QueueFileName(Path("hung"), 1);
+    main->mnuExport->trigger();
+    ASSERT_TRUE(share.AwaitHang());
+    EXPECT_FALSE(platform::BackgroundSavesIdle());
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(file)));
+    share.Release();
+    WaitForExport();
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(file)));
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+
+    // A folder that is not there: the failure comes back as the export's message.
+    support::TestDialogs().QueueFileName(Path("missing/picture"), 1);
+    main->mnuExport->trigger();
+    WaitForExport();
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+    EXPECT_EQ(support::TestDialogs().LastMessage().text.rfind(English(RowDataExportError), 0), 0u);
 }
 
 TEST_F(FileCommandsTest, SaveButtonWritesTheRunningRecordingAndConfirmsIt)
