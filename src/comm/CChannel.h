@@ -136,6 +136,23 @@ public:
     // "dd.mm.yyyy hh:nn:ss" + text, the form of the event protocol's error lines.
     static AnsiString ErrorLine(const AnsiString& text);
 
+    // ---- whether the value block is current (all on the user-interface thread)
+    // A fault of the poll cycle: sets the error flag and makes every value outdated until
+    // each polled command has been answered again.
+    void ReportFault();
+    // A request of the poll cycle went out at `ticks` (the program's clock); a reply may
+    // take `allowanceMs`. It ends with its answer or its failure.
+    void RequestStarted(std::int64_t ticks, int allowanceMs);
+    void RequestEnded();
+    bool RequestPending() const { return requestPending_; }
+    // True while a request has waited longer than its reply may take: the value it is to
+    // renew is not current any more, though the failure is not known yet.
+    bool RequestOverdue(std::int64_t ticks) const;
+    // The command group (the rows of the command table: 0 G, 2..4 S1..S3, 5 C, 7 P, ...)
+    // of a request frame or a reply: the letter at the fifth character and, for S, the
+    // block digit at the eighth; -1 for anything else.
+    static int CommandGroupOf(const AnsiString& frame);
+
     AnsiString DeviceName;
     AnsiString DeviceNumber;
     // 1: the window asks for a poll cycle (each tick sets it); 0: none is wanted. When the
@@ -145,9 +162,10 @@ public:
     std::atomic<std::uint8_t> PollRequest{1};
     static constexpr std::uint8_t PollRequestServed = 2;
     std::atomic<std::uint8_t> CommError{0};
-    // 1 from a restored link until every command of the poll cycle has been exchanged
-    // again: the value block still holds values from before the loss, so the ticks mark
-    // their points as errors instead of passing those values off as current.
+    // 1 from any fault until every polled command has been answered again: the cycle goes
+    // on after the row that failed (and a restored link where the loss interrupted it), so
+    // the rows ahead of it still hold older values, and the ticks mark their points as
+    // errors instead of passing those values off as current.
     std::atomic<std::uint8_t> ValuesOutdated{0};
     double Values[ValueCount] = {};
     CIdentification* Identification = nullptr;
@@ -198,6 +216,12 @@ private:
 
     int channel_;
     bool lastReplyDecoded_ = false;
+    // Command groups the poll cycle asks for, and those not answered since the last fault.
+    unsigned polledGroups_ = 0;
+    unsigned groupsAnswered_ = 0;
+    bool requestPending_ = false;
+    std::int64_t requestTicks_ = 0;
+    int requestAllowanceMs_ = 0;
     IChannelWindow* window_ = nullptr;
 };
 

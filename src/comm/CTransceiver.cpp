@@ -110,7 +110,9 @@ void CTransceiver::Deliver(const AnsiString& text)
 
 void CTransceiver::DeliverReply(const AnsiString& reply)
 {
+    delivered_ = true;
     Sync([this, reply] {
+        owner_->RequestEnded();
         LastReply = reply;
         if (owner_->CommError == 0) owner_->OnReply(this, reply, owner_->Channel());
     });
@@ -118,8 +120,10 @@ void CTransceiver::DeliverReply(const AnsiString& reply)
 
 void CTransceiver::DeliverError(const AnsiString& text)
 {
+    delivered_ = true;
     Sync([this, text] {
-        owner_->CommError = 1;
+        owner_->RequestEnded();
+        owner_->ReportFault();
         owner_->OnReply(this, CChannel::ErrorLine(text), owner_->Channel());
     });
 }
@@ -175,11 +179,9 @@ bool CTransceiver::RecoverLink()
     if (platform::clock().MilliTicks() >= nextReconnectMs_) {
         if (Reconnect()) {
             linkLost_ = false;
+            // The cycle goes on where the loss interrupted it; the values stay outdated (since
+            // the loss) until every polled command has been answered again.
             Sync([this] {
-                // The cycle goes on where the loss interrupted it; the values of the frames
-                // before that point are the old ones until the queue has been round once.
-                owner_->ValuesOutdated = 1;
-                exchangesUntilCurrent_ = std::max(Count, 1);
                 if (IChannelWindow* w = owner_->Window())
                     w->MemoAdd(TChannelMemo::memSerialData, CChannel::ErrorLine(restoredLine_));
             });
@@ -189,7 +191,7 @@ bool CTransceiver::RecoverLink()
     }
     // Until it is back, every cycle the window asks for is an error tick, without a line.
     Sync([this] {
-        if (owner_->PollRequest != 0) owner_->CommError = 1;
+        if (owner_->PollRequest != 0) owner_->ReportFault();
     });
     return false;
 }
@@ -202,9 +204,19 @@ bool CTransceiver::RunStep()
     if (!Sync([this] { RefillQueue(); })) return false;
     // The flags are read on the user-interface thread, where the channel object lives.
     if (!Sync([&] { send = owner_->PollRequest != 0 && owner_->CommError == 0; }) || !send) return false;
-    if (!Sync([this] { NextCommand(); })) return false;
+    if (!Sync([this] {
+            NextCommand();
+            owner_->RequestStarted(platform::clock().MilliTicks(), ReplyAllowanceMs());
+        }))
+        return false;
+    delivered_ = false;
     Exchange();
-    if (exchangesUntilCurrent_ > 0 && --exchangesUntilCurrent_ == 0) Sync([this] { owner_->ValuesOutdated = 0; });
+    // An exchange that could not even be tried renews nothing either.
+    if (!delivered_)
+        Sync([this] {
+            owner_->RequestEnded();
+            owner_->ReportFault();
+        });
     return true;
 }
 
@@ -229,7 +241,10 @@ void CTransceiver::Execute()
                 // The thread goes on: the error flag makes the next ticks show "Error!",
                 // and the message appears once for the whole run of failures.
                 try {
-                    Sync([this] { owner_->CommError = 1; });
+                    Sync([this] {
+                        owner_->RequestEnded();
+                        owner_->ReportFault();
+                    });
                 } catch (...) {}
                 if (!exceptionShown_) comm::ShowThreadException();
                 exceptionShown_ = true;
@@ -238,6 +253,21 @@ void CTransceiver::Execute()
         ++PassCount;
         Pause(comm::Timing().PollStepMs);
     }
+}
+
+int CTransceiver::ReplyAllowanceMs() const
+{
+    const comm::TCommTiming timing = comm::Timing();
+    // Frame and reply on the line at about ten bits a character, then the unit's own time.
+    const int baud = LineBaud();
+    const int characters = std::max(0, CurrentLength) + std::clamp(CurrentReplyLength, 0, MaxReplyLength);
+    const int lineMs = baud > 0 ? static_cast<int>((std::int64_t(characters) * 10 * 1000 + baud - 1) / baud) : 0;
+    return std::min(lineMs + timing.ReplyAllowanceMs, ExchangeLimitMs());
+}
+
+int CTransceiver::ExchangeLimitMs() const
+{
+    return comm::Timing().ReadTimeoutMs;
 }
 
 CTransceiverRS232::CTransceiverRS232(CChannel* owner, int channel, std::shared_ptr<comm::IByteLink> link)

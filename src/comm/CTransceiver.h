@@ -106,6 +106,13 @@ protected:
                         const std::function<bool(const AnsiString&)>& foreign = {});
     // One attempt to get the link back, on this thread; true when it is back.
     virtual bool Reconnect() { return false; }
+    // How long the reply to the current frame may take: its time on the line and the
+    // unit's own answer time, never longer than the exchange waits for it. A request
+    // waiting longer makes the tick's values not current.
+    int ReplyAllowanceMs() const;
+    // The line's baud rate (0: no serial line) and the longest wait of an exchange.
+    virtual int LineBaud() const { return 0; }
+    virtual int ExchangeLimitMs() const;
 
 private:
     bool RunStep();  // true when an exchange ran
@@ -117,8 +124,8 @@ private:
     std::atomic<bool> linkLost_{false};
     std::atomic<int> reconnectAttempts_{0};
     std::int64_t nextReconnectMs_ = 0;
-    // Exchanges still due after a restored link before the owner's values are current.
-    int exchangesUntilCurrent_ = 0;
+    // Whether the current exchange handed its reply or its failure to the channel.
+    bool delivered_ = false;
     AnsiString restoredLine_;
 };
 
@@ -142,5 +149,6 @@ public:
 protected:
     void Exchange() override;
     bool Reconnect() override;
+    int LineBaud() const override { return LinkSettings.BaudRate; }
     std::shared_ptr<comm::IByteLink> Handle;
 };

@@ -20,6 +20,7 @@ protected:
     void EndStep() override;
     void Exchange() override;
     bool Reconnect() override;
+    int LineBaud() const override { return port_ ? port_->Settings().BaudRate : 0; }
 
     // The link of the last exchange (the port's link can change when it is reopened).
     std::shared_ptr<comm::IByteLink> Handle;

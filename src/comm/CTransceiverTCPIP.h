@@ -19,6 +19,7 @@ public:
 protected:
     void Exchange() override;
     bool Reconnect() override;
+    int ExchangeLimitMs() const override { return ReplyWait; }
 
 private:
     TZSocket* socket_;
