@@ -516,15 +516,17 @@ AnsiString ErrorColumnText(const AnsiString& label0, const AnsiString& label2)
     return "0";
 }
 
-std::string BuildRecordedDataFile(const TRecordedData& data)
+bool RecordedDataNeedsUtf8(const TRecordedData& data)
+{
+    return !FitsCp1252(data);
+}
+
+std::string BuildRecordedDataHead(const TRecordedData& data, bool utf8)
 {
     const TFormatSettings& fs = data.Formats;
     TTextEncoding enc;
-    enc.Utf8 = !FitsCp1252(data);
+    enc.Utf8 = utf8;
     std::string out;
-    // Roughly 8 bytes per value keeps the buffer from growing many times for long files.
-    out.reserve(4096 + data.X.size() * (24 + 8 * data.Columns.size()));
-
     // Prelude: nine fields.
     if (enc.Utf8) out += "\xEF\xBB\xBF";
     out += enc.Section();
@@ -540,12 +542,20 @@ std::string BuildRecordedDataFile(const TRecordedData& data)
     out += "Date|Time;Error;TimeStep;";
     for (const auto& c : data.Columns) AppendField(out, c.Title, enc);
     out += kCrLf;
+    return out;
+}
 
+void AppendRecordedDataRows(std::string& out, const TRecordedData& data, bool utf8, std::vector<size_t>* rowStarts)
+{
+    const TFormatSettings& fs = data.Formats;
+    TTextEncoding enc;
+    enc.Utf8 = utf8;
     std::vector<TValueWriter> writers;
     writers.reserve(data.Columns.size());
     for (const auto& c : data.Columns) writers.emplace_back(c.ValueFormat, fs);
     const AnsiString timeStep = IntToStr(data.TimeStep);
     for (size_t row = 0; row < data.X.size(); ++row) {
+        if (rowStarts) rowStarts->push_back(out.size());
         AppendTime(out, data.X[row], fs);
         out += ';';
         if (row < data.Errors.size())
@@ -563,7 +573,13 @@ std::string BuildRecordedDataFile(const TRecordedData& data)
         }
         out += kCrLf;
     }
+}
 
+std::string BuildRecordedDataSections(const TRecordedData& data, bool utf8)
+{
+    TTextEncoding enc;
+    enc.Utf8 = utf8;
+    std::string out;
     const std::string sectionEnd = std::string(enc.Section()) + ";\r\n";
     AppendSection(out, "[PROTOCOL];", data.EventProtocol, false, enc);
     for (const AnsiString& l : data.ProgrammerProtocol) AppendMemoLine(out, l, true, enc);
@@ -573,6 +589,21 @@ std::string BuildRecordedDataFile(const TRecordedData& data)
     AppendSection(out, "[INFO];", data.Info, true, enc);
     out += sectionEnd;
     out += "$;\r\n";
+    return out;
+}
+
+std::string BuildRecordedDataFile(const TRecordedData& data, TRecordedDataLayout* layout)
+{
+    const bool utf8 = RecordedDataNeedsUtf8(data);
+    std::string out = BuildRecordedDataHead(data, utf8);
+    // Roughly 8 bytes per value keeps the buffer from growing many times for long files.
+    out.reserve(out.size() + 4096 + data.X.size() * (24 + 8 * data.Columns.size()));
+    AppendRecordedDataRows(out, data, utf8, layout ? &layout->RowStarts : nullptr);
+    if (layout) {
+        layout->Utf8 = utf8;
+        layout->RowsEnd = out.size();
+    }
+    out += BuildRecordedDataSections(data, utf8);
     return out;
 }
 
@@ -721,7 +752,11 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
         converted = platform::Cp1252ToUtf8(line);
         return converted;
     };
-    const std::vector<std::string_view> lines = platform::SplitLineViews(bytes);
+    std::vector<std::string_view> lines = platform::SplitLineViews(bytes);
+    // A file is written row by row while its recording runs: one cut off there (the program
+    // or the computer stopped) ends in its data rows, its last line maybe half written.
+    // That line is no row; the rows before it are the recording.
+    const bool lastLineTorn = !bytes.empty() && bytes.back() != '\n';
     if (lines.empty() || decoded(lines[0]).substr(0, kSection.size()) != kSection) {
         r.Problems.push_back({TDataFileProblemKind::NotDataFile, 1, {}});
         return r;
@@ -740,7 +775,8 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
     size_t lineNo = 2;
     while (lineNo < lines.size() && lineNo < 4 && TrimView(lines[lineNo]).empty()) ++lineNo;
     int columnsInFile = 0;
-    if (lineNo < lines.size()) {
+    const bool hasHeader = lineNo < lines.size();
+    if (hasHeader) {
         SplitRow(decoded(lines[lineNo]), fields, true);
         if (!fields.empty() && TrimView(fields.back()).empty()) fields.pop_back();
         for (size_t k = 0; k < fields.size() && k < header.size(); ++k) header[k] = FieldText(fields[k]);
@@ -762,7 +798,8 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
     const double missing = std::numeric_limits<double>::quiet_NaN();
     int badRows = 0;
     std::vector<double> rowValues(columns);
-    for (; lineNo < lines.size(); ++lineNo) {
+    const size_t dataLinesEnd = lines.size() - (lastLineTorn && lineNo < lines.size() ? 1 : 0);
+    for (; lineNo < dataLinesEnd; ++lineNo) {
         std::string_view line = TrimView(decoded(lines[lineNo]));
         if (line.empty()) continue;
         if (line[0] == '[' || line[0] == '$' || line.substr(0, kSection.size()) == kSection) break;
@@ -835,6 +872,9 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
         if (!rowOk) AddBadRow(r, badRows, fileLine, {});
     }
     if (badRows > kMaxListedBadRows) r.Problems.push_back({TDataFileProblemKind::BadRow, 0, IntToStr(badRows)});
+    // A file that ends after sound rows is a recording cut short, not a damaged file.
+    const bool endsInData = hasHeader && lineNo >= dataLinesEnd && badRows == 0;
+    if (hasHeader && lineNo >= dataLinesEnd) lineNo = lines.size();
 
     // Sections, found by their markers, so that damage in the data cannot shift them.
     enum { None, Protocol, Memo, Info } section = None;
@@ -878,7 +918,7 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
             case None: break;
         }
     }
-    if (!complete) r.Problems.push_back({TDataFileProblemKind::MissingSections, 0, {}});
+    if (!complete && !endsInData) r.Problems.push_back({TDataFileProblemKind::MissingSections, 0, {}});
     return r;
 }
 

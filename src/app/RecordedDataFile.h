@@ -47,8 +47,26 @@ AnsiString ErrorColumnText(const AnsiString& label0, const AnsiString& label2);
 // library's default for any other (literal text such as "0.0 Â°C", exponents, sections).
 AnsiString FileValueFormat(const AnsiString& axisFormat);
 
-// The file's bytes (Windows-1252, CR LF).
-std::string BuildRecordedDataFile(const TRecordedData& data);
+// Where the parts of a built file are: the start of each data row and the end of the last
+// one, where the sections begin.
+struct TRecordedDataLayout {
+    bool Utf8 = false;
+    std::vector<size_t> RowStarts;
+    size_t RowsEnd = 0;
+};
+
+// The file's bytes (Windows-1252, CR LF); `layout` gets where its rows are.
+std::string BuildRecordedDataFile(const TRecordedData& data, TRecordedDataLayout* layout = nullptr);
+
+// The pieces of the file, byte for byte as BuildRecordedDataFile writes them, for a file
+// that grows by its rows: the prelude and header, the data rows of `data` (the starts of
+// each appended to `rowStarts`, counted in `out`), and the sections with the end mark.
+// A file is UTF-8 when any text of it does not fit Windows-1252.
+bool RecordedDataNeedsUtf8(const TRecordedData& data);
+std::string BuildRecordedDataHead(const TRecordedData& data, bool utf8);
+void AppendRecordedDataRows(std::string& out, const TRecordedData& data, bool utf8,
+                            std::vector<size_t>* rowStarts = nullptr);
+std::string BuildRecordedDataSections(const TRecordedData& data, bool utf8);
 
 // The name a part is written to: "_", the channel and the part number go in front of the
 // ".csv" extension ("/data/run.csv", channel 3, part 1 -> "/data/run_31.csv"). A name

@@ -1,6 +1,7 @@
 #include "app/RecordedDataWriter.h"
 
 #include <algorithm>
+#include <deque>
 
 #include "app/CLanguage.h"
 #include "chart/engine/TChartAxis.h"
@@ -9,6 +10,7 @@
 #include "platform/Exception.h"
 #include "platform/FileSave.h"
 #include "platform/ScopedValue.h"
+#include "platform/TextCodec.h"
 #include "platform/UiDispatcher.h"
 #include "platform/UiThread.h"
 #include "resources/TextRows.h"
@@ -24,14 +26,32 @@ void ShowError(int row, const std::string& reason)
     platform::dialogs().MessageBox(text, CurrentText(RowErrorCaption), MB_OK);
 }
 
-std::vector<double> Values(const TChartValueList* list)
+std::vector<double> Values(const TChartValueList* list, int from)
 {
-    return std::vector<double>(list->Data(), list->Data() + list->Count());
+    from = std::clamp(from, 0, list->Count());
+    return std::vector<double>(list->Data() + from, list->Data() + list->Count());
 }
 
 }  // namespace
 
 TRecordedData CaptureRecordedData(const IRecordedDataSource& window, const AnsiString& fileName)
+{
+    TRecordedData d = CaptureRecordedRows(window, fileName, 0);
+    d.EventProtocol = window.MemoLines(TDataFileMemo::SerialData);
+    CaptureOtherMemos(window, d);
+    return d;
+}
+
+void CaptureOtherMemos(const IRecordedDataSource& window, TRecordedData& d)
+{
+    d.ProgrammerProtocol.clear();
+    if (window.ProgrammerMode() && window.LogFileChecked())
+        d.ProgrammerProtocol = window.MemoLines(TDataFileMemo::Protocol);
+    d.Memo = window.MemoLines(TDataFileMemo::Memo);
+    d.Info = window.MemoLines(TDataFileMemo::Info);
+}
+
+TRecordedData CaptureRecordedRows(const IRecordedDataSource& window, const AnsiString& fileName, int firstRow)
 {
     TRecordedData d;
     d.WrittenAt = Now();
@@ -47,11 +67,12 @@ TRecordedData CaptureRecordedData(const IRecordedDataSource& window, const AnsiS
     const int seriesCount = std::min(window.ValueSeriesCount(), window.SeriesCount());
     TChartSeries* s0 = window.SeriesCount() > 0 ? window.Series(0) : nullptr;
     TChartSeries* s2 = window.SeriesCount() > 2 ? window.Series(2) : nullptr;
+    const int first = s0 ? std::clamp(firstRow, 0, s0->Count()) : 0;
     if (s0) {
-        d.X = Values(s0->XValues());
+        d.X = Values(s0->XValues(), first);
         d.Errors.reserve(d.X.size());
         const bool anyLabels = s0->Labels().Count() > 0 || (s2 && s2->Labels().Count() > 0);
-        for (int i = 0; i < int(d.X.size()); ++i) {
+        for (int i = first; i < first + int(d.X.size()); ++i) {
             if (!anyLabels)
                 d.Errors.emplace_back("0");
             else
@@ -64,15 +85,10 @@ TRecordedData CaptureRecordedData(const IRecordedDataSource& window, const AnsiS
         TRecordedDataColumn c;
         c.Title = s->GetTitle();
         c.ValueFormat = FileValueFormat(window.AxisValuesFormat(i));
-        c.Values = Values(s->YValues());
+        c.Values = Values(s->YValues(), first);
         if (c.Values.size() > d.X.size()) c.Values.resize(d.X.size());
         d.Columns.push_back(std::move(c));
     }
-    d.EventProtocol = window.MemoLines(TDataFileMemo::SerialData);
-    if (window.ProgrammerMode() && window.LogFileChecked())
-        d.ProgrammerProtocol = window.MemoLines(TDataFileMemo::Protocol);
-    d.Memo = window.MemoLines(TDataFileMemo::Memo);
-    d.Info = window.MemoLines(TDataFileMemo::Info);
     return d;
 }
 
@@ -144,6 +160,58 @@ bool SaveDataFileOnDemand(IRecordedDataSource& window, int channel, bool confirm
     return ok;
 }
 
+struct TDataFileSaveQueue::TGrowingFileState {
+    platform::TGrowingFile File;
+    TRecordedData Texts;  // the head's texts and the sections' lines; no rows
+    bool Utf8 = false;
+    bool RowsNeedUtf8 = false;  // a row's label does not fit Windows-1252
+    bool TextsNeedUtf8 = false;
+    int Rows = 0;
+    std::deque<std::uint64_t> RowStarts;  // of the last rows, up to KeptRowStarts
+    std::uint64_t RowsEnd = 0;
+    std::string Sections;
+    bool SectionsStale = false;
+    std::int64_t DirtySince = -1;  // clock of the first write not yet synced
+};
+
+namespace {
+
+bool LabelsNeedUtf8(const std::vector<AnsiString>& labels)
+{
+    return !std::all_of(labels.begin(), labels.end(), [](const AnsiString& l) { return platform::FitsCp1252(l); });
+}
+
+// The texts of the head: rows written with other ones would not be the file a save writes.
+bool SameHead(const TRecordedData& a, const TRecordedData& b)
+{
+    if (a.FileName != b.FileName || a.DeviceName != b.DeviceName || a.TimeStep != b.TimeStep ||
+        a.Columns.size() != b.Columns.size())
+        return false;
+    for (size_t k = 0; k < a.Columns.size(); ++k)
+        if (a.Columns[k].Title != b.Columns[k].Title || a.Columns[k].ValueFormat != b.Columns[k].ValueFormat)
+            return false;
+    return true;
+}
+
+// The data without its rows.
+TRecordedData TextsOf(const TRecordedData& data)
+{
+    TRecordedData t;
+    t.WrittenAt = data.WrittenAt;
+    t.FileName = data.FileName;
+    t.DeviceName = data.DeviceName;
+    t.TimeStep = data.TimeStep;
+    t.Formats = data.Formats;
+    for (const TRecordedDataColumn& c : data.Columns) t.Columns.push_back({c.Title, c.ValueFormat, {}});
+    t.EventProtocol = data.EventProtocol;
+    t.ProgrammerProtocol = data.ProgrammerProtocol;
+    t.Memo = data.Memo;
+    t.Info = data.Info;
+    return t;
+}
+
+}  // namespace
+
 TDataFileSaveQueue& TDataFileSaveQueue::Instance()
 {
     static TDataFileSaveQueue queue;
@@ -160,18 +228,8 @@ TDataFileSaveQueue::~TDataFileSaveQueue()
     if (FThread.joinable()) FThread.join();
 }
 
-void TDataFileSaveQueue::Save(IRecordedDataSource* window, int channel, std::function<void(bool)> done)
+void TDataFileSaveQueue::Queue(Job job)
 {
-    auto finish = [&done](bool ok) {
-        if (done) done(ok);
-    };
-    if (!window) return finish(false);
-    const AnsiString name = RecordedDataFileName(*window, channel);
-    if (!window->Connected()) {
-        ShowError(RowMakingFileFailed, {});
-        return finish(false);
-    }
-    Job job{name, CaptureRecordedData(*window, name), std::move(done)};
     {
         std::lock_guard<std::mutex> lock(FMutex);
         FJobs.push_back(std::move(job));
@@ -179,6 +237,58 @@ void TDataFileSaveQueue::Save(IRecordedDataSource* window, int channel, std::fun
         if (!FThread.joinable()) FThread = std::thread([this] { Run(); });
     }
     FWake.notify_one();
+}
+
+void TDataFileSaveQueue::Save(IRecordedDataSource* window, int channel, std::function<void(bool)> done,
+                              TPartFileUse use, bool quiet, std::function<void(const std::string&)> failed)
+{
+    auto finish = [&done](bool ok) {
+        if (done) done(ok);
+    };
+    if (!window) return finish(false);
+    const AnsiString name = RecordedDataFileName(*window, channel);
+    if (!window->Connected()) {
+        if (!quiet) ShowError(RowMakingFileFailed, {});
+        return finish(false);
+    }
+    Job job;
+    job.path = name;
+    job.data = CaptureRecordedData(*window, name);
+    job.done = std::move(done);
+    job.failed = std::move(failed);
+    job.use = use;
+    job.quiet = quiet;
+    Queue(std::move(job));
+}
+
+void TDataFileSaveQueue::Append(TGrowingRows rows, std::function<void(TGrowResult, const std::string&)> done)
+{
+    Job job;
+    job.kind = TJobKind::Append;
+    job.path = rows.Path;
+    job.rows = std::move(rows);
+    job.grown = std::move(done);
+    Queue(std::move(job));
+}
+
+void TDataFileSaveQueue::EndGrowing(const std::string& path)
+{
+    Job job;
+    job.kind = TJobKind::End;
+    job.path = path;
+    Queue(std::move(job));
+}
+
+void TDataFileSaveQueue::Finished(std::function<void()> onUiThread)
+{
+    platform::UiDispatcher::Instance().Post([this, onUiThread = std::move(onUiThread)] {
+        if (onUiThread) onUiThread();
+        {
+            std::lock_guard<std::mutex> lock(FMutex);
+            --FPending;
+        }
+        platform::UiDispatcher::Instance().Wake();
+    });
 }
 
 void TDataFileSaveQueue::Run()
@@ -189,32 +299,165 @@ void TDataFileSaveQueue::Run()
             std::unique_lock<std::mutex> lock(FMutex);
             FWake.wait(lock, [this] { return FStop || !FJobs.empty(); });
             // Saves still queued when the program ends are written all the same.
-            if (FJobs.empty()) return;
+            if (FJobs.empty()) {
+                FGrowing.clear();
+                return;
+            }
             job = std::move(FJobs.front());
             FJobs.pop_front();
         }
-        std::string error;
-        const TDataFileWriteResult result = BuildAndWrite(job.path, job.data, error);
-        auto done = std::move(job.done);
-        platform::UiDispatcher::Instance().Post([this, result, error, done] {
-            // The caller's bookkeeping (its protocol line, the next part) and the queue's
-            // own must not wait until someone closes the box.
-            const bool ok = result == TDataFileWriteResult::Written;
-            if (done) done(ok);
-            {
-                std::lock_guard<std::mutex> lock(FMutex);
-                --FPending;
-            }
-            platform::UiDispatcher::Instance().Wake();
-            // One failure box at a time: a drive that is full or gone fails every later save
-            // too, and an unattended recording must not pile up a box (and a nested event
-            // loop) per save. Each failure is in the channel's event protocol all the same.
-            if (!ok && !FFailureShown) {
-                const TScopedValue shown(FFailureShown, true);
-                ReportSaveResult(result, error);
-            }
-        });
+        switch (job.kind) {
+            case TJobKind::Save: RunSave(job); break;
+            case TJobKind::Append: RunAppend(job); break;
+            case TJobKind::End:
+                FGrowing.erase(job.path);
+                Finished({});
+                break;
+        }
     }
+}
+
+void TDataFileSaveQueue::RunSave(Job& job)
+{
+    // A save replaces the file: whatever grew before is written again, whole.
+    FGrowing.erase(job.path);
+    std::string error;
+    TDataFileWriteResult result = TDataFileWriteResult::Written;
+    if (job.use == TPartFileUse::Final) {
+        result = BuildAndWrite(job.path, job.data, error);
+    } else {
+        try {
+            auto file = std::make_unique<TGrowingFileState>();
+            TRecordedDataLayout layout;
+            const std::string bytes = BuildRecordedDataFile(job.data, &layout);
+            if (!platform::CheckWritable(job.path, &error))
+                result = TDataFileWriteResult::CannotCreate;
+            else if (!file->File.Create(job.path, bytes, &error))
+                result = TDataFileWriteResult::WriteFailed;
+            if (result == TDataFileWriteResult::Written) {
+                file->Utf8 = layout.Utf8;
+                file->RowsNeedUtf8 = LabelsNeedUtf8(job.data.Errors);
+                file->Rows = int(job.data.X.size());
+                const size_t kept = std::min(layout.RowStarts.size(), size_t(KeptRowStarts));
+                file->RowStarts.assign(layout.RowStarts.end() - std::ptrdiff_t(kept), layout.RowStarts.end());
+                file->RowsEnd = layout.RowsEnd;
+                file->Sections = bytes.substr(layout.RowsEnd);
+                file->Texts = TextsOf(job.data);
+                file->TextsNeedUtf8 = RecordedDataNeedsUtf8(file->Texts);
+                FGrowing[job.path] = std::move(file);
+            }
+        } catch (const std::exception& e) {
+            error = e.what();
+            result = TDataFileWriteResult::WriteFailed;
+        }
+    }
+    const bool quiet = job.quiet;
+    Finished([this, result, error, quiet, done = std::move(job.done), failed = std::move(job.failed)] {
+        // The caller's bookkeeping (its protocol line, the next part) and the queue's
+        // own must not wait until someone closes the box.
+        const bool ok = result == TDataFileWriteResult::Written;
+        if (!ok && failed) failed(error);
+        if (done) done(ok);
+        // One failure box at a time: a drive that is full or gone fails every later save
+        // too, and an unattended recording must not pile up a box (and a nested event
+        // loop) per save. Each failure is in the channel's event protocol all the same.
+        if (!ok && !quiet && !FFailureShown) {
+            const TScopedValue shown(FFailureShown, true);
+            ReportSaveResult(result, error);
+        }
+    });
+}
+
+void TDataFileSaveQueue::RunAppend(Job& job)
+{
+    std::string error;
+    TGrowResult result = TGrowResult::Rewrite;
+    const auto it = FGrowing.find(job.path);
+    if (it != FGrowing.end()) {
+        try {
+            result = Append(*it->second, job.rows, error);
+        } catch (const std::exception& e) {
+            error = e.what();
+            result = TGrowResult::Failed;
+        }
+        if (result != TGrowResult::Written) FGrowing.erase(it);
+    }
+    if (result == TGrowResult::Written) {
+        {
+            std::lock_guard<std::mutex> lock(FMutex);
+            --FPending;
+        }
+        platform::UiDispatcher::Instance().Wake();
+        return;
+    }
+    Finished([result, error, done = std::move(job.grown)] {
+        if (done) done(result, error);
+    });
+}
+
+TGrowResult TDataFileSaveQueue::Append(TGrowingFileState& file, TGrowingRows& rows, std::string& error)
+{
+    TRecordedData& data = rows.Data;
+    // Rows missing in between, rows too far back to find, other texts in the head, or a file
+    // someone moved, deleted or replaced: only a whole write gives the file a save writes.
+    const int kept = int(file.RowStarts.size());
+    if (rows.FirstRow > file.Rows || rows.FirstRow < file.Rows - kept || !SameHead(file.Texts, data) ||
+        !file.File.IsNamed(rows.Path))
+        return TGrowResult::Rewrite;
+    if (rows.ProtocolFrom >= 0) {
+        if (size_t(rows.ProtocolFrom) > file.Texts.EventProtocol.size()) return TGrowResult::Rewrite;
+        file.Texts.EventProtocol.resize(size_t(rows.ProtocolFrom));
+        file.Texts.EventProtocol.insert(file.Texts.EventProtocol.end(), data.EventProtocol.begin(),
+                                        data.EventProtocol.end());
+        file.SectionsStale = true;
+    }
+    if (rows.OtherMemos) {
+        file.Texts.Memo = std::move(data.Memo);
+        file.Texts.Info = std::move(data.Info);
+        file.Texts.ProgrammerProtocol = std::move(data.ProgrammerProtocol);
+        file.SectionsStale = true;
+    }
+    if (file.SectionsStale) file.TextsNeedUtf8 = RecordedDataNeedsUtf8(file.Texts);
+    const bool rowsNeedUtf8 = file.RowsNeedUtf8 || LabelsNeedUtf8(data.Errors);
+    if ((rowsNeedUtf8 || file.TextsNeedUtf8) != file.Utf8) return TGrowResult::Rewrite;
+    if (file.SectionsStale) {
+        file.Sections = BuildRecordedDataSections(file.Texts, file.Utf8);
+        file.SectionsStale = false;
+    }
+
+    const bool anything = !data.X.empty() || rows.ProtocolFrom >= 0 || rows.OtherMemos;
+    if (anything) {
+        // The rows written again (their labels changed) are cut off with the sections.
+        const int again = file.Rows - rows.FirstRow;
+        const std::uint64_t offset = again > 0 ? file.RowStarts[size_t(kept - again)] : file.RowsEnd;
+        file.RowStarts.resize(size_t(kept - again));
+        std::vector<size_t> starts;
+        std::string bytes;
+        AppendRecordedDataRows(bytes, data, file.Utf8, &starts);
+        const size_t rowsBytes = bytes.size();
+        bytes += file.Sections;
+        if (!file.File.WriteFrom(offset, bytes, &error)) {
+            error = rows.Path + ": " + error;
+            return TGrowResult::Failed;
+        }
+        for (size_t start : starts) file.RowStarts.push_back(offset + start);
+        while (file.RowStarts.size() > size_t(KeptRowStarts)) file.RowStarts.pop_front();
+        file.Rows = rows.FirstRow + int(data.X.size());
+        file.RowsEnd = offset + rowsBytes;
+        file.RowsNeedUtf8 = rowsNeedUtf8;
+        if (file.DirtySince < 0) file.DirtySince = rows.Ticks;
+    }
+    // To the disk before the oldest data not yet there would be a minute old at the next
+    // tick; once per about a minute at the most.
+    if (file.DirtySince >= 0 && rows.Ticks - file.DirtySince + std::int64_t(data.TimeStep) * 1000 > SyncAfterMs) {
+        if (!file.File.SyncData(&error)) {
+            error = rows.Path + ": " + error;
+            return TGrowResult::Failed;
+        }
+        file.DirtySince = -1;
+        ++FSyncs;
+    }
+    return TGrowResult::Written;
 }
 
 bool TDataFileSaveQueue::Idle() const

@@ -5,9 +5,13 @@
 //
 // A save goes to a temporary file beside the target that replaces the old file only when
 // it is complete, so a failed save leaves the last good file as it was and is reported.
+#include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -21,6 +25,10 @@ class TChartSeries;
 // values only (no formatting), so it is quick even for a 12-hour recording; the result can
 // be turned into bytes and written on another thread.
 TRecordedData CaptureRecordedData(const IRecordedDataSource& window, const AnsiString& fileName);
+// The same without the memos, and only the rows from `firstRow` on.
+TRecordedData CaptureRecordedRows(const IRecordedDataSource& window, const AnsiString& fileName, int firstRow);
+// The memos besides the event protocol (memo, information, programmer protocol) into `data`.
+void CaptureOtherMemos(const IRecordedDataSource& window, TRecordedData& data);
 
 // The value format a series' values are written in: that of its vertical axis (the chart
 // library's "#,##0.###" unless the user changed it), for the window's AxisValuesFormat.
@@ -46,13 +54,49 @@ bool FileSave1Execute(IRecordedDataSource* window, int channel);
 // succeeded, shows text 352 with caption 200. Returns the writer's result.
 bool SaveDataFileOnDemand(IRecordedDataSource& window, int channel, bool confirm);
 
+// How a part's file goes on after a save: the part is over and the file is written no more
+// (Final), or the recording goes on and appends its new rows to the file (Growing).
+enum class TPartFileUse { Final, Growing };
+
+// Rows a running recording took since its file was last written, for its growing file.
+struct TGrowingRows {
+    std::string Path;
+    int FirstRow = 0;        // index in the part of the first row in Data (may go back a few rows)
+    std::int64_t Ticks = 0;  // platform clock milliseconds when the rows were taken
+    // The rows from FirstRow on (X, Errors, Columns' values) with the head's texts (file
+    // name, device name, time step, column titles and formats), which must be those the
+    // file was written with. EventProtocol holds the protocol lines from ProtocolFrom on
+    // (ProtocolFrom -1: no change); Memo, Info and ProgrammerProtocol count only when
+    // OtherMemos is set.
+    TRecordedData Data;
+    int ProtocolFrom = -1;
+    bool OtherMemos = false;
+};
+
+enum class TGrowResult {
+    Written,
+    Rewrite,  // the file must be written whole again (its texts or encoding changed, or it is gone)
+    Failed,   // the file could not be written; the error says why
+};
+
 // Saves that do not hold up the user-interface thread: the recording is taken from the
 // window at once (about a millisecond for 12 hours), the file is formatted and written on
 // one worker thread, saves running strictly in the order given (so a later save of the same
 // part always wins), and the result comes back to the user-interface thread, where the
 // same messages as FileSave1Execute's are shown.
+//
+// Between saves a running recording's file grows by the rows taken since (Append), on the
+// same thread and in the same order: the file on disk is then always the file a save would
+// write, its prelude's time aside. Appended data reach the disk (fdatasync) once the oldest
+// of them would otherwise be more than SyncAfterMs old at the next tick, so about once a
+// minute per file at the most.
 class TDataFileSaveQueue {
 public:
+    static constexpr std::int64_t SyncAfterMs = 55000;
+    // The starts of this many last rows are kept: rows whose labels change after they were
+    // written can be written again.
+    static constexpr int KeptRowStarts = 64;
+
     static TDataFileSaveQueue& Instance();
     TDataFileSaveQueue() = default;
     ~TDataFileSaveQueue();
@@ -62,19 +106,45 @@ public:
     // As FileSave1Execute, but returns before the file is written; `done` runs on the
     // user-interface thread with the result (also at once when nothing is written). While
     // the box of a failed save is open, later failures are not shown in boxes of their own.
-    void Save(IRecordedDataSource* window, int channel, std::function<void(bool)> done = {});
+    // With `use` Growing the written file takes the rows that Append hands over next; a
+    // `quiet` save shows no box when it fails (its caller reports the failure).
+    void Save(IRecordedDataSource* window, int channel, std::function<void(bool)> done = {},
+              TPartFileUse use = TPartFileUse::Final, bool quiet = false,
+              std::function<void(const std::string& error)> failed = {});
+    // Appends rows to a file a Growing save wrote. `done` runs on the user-interface thread
+    // only when the result is not Written.
+    void Append(TGrowingRows rows, std::function<void(TGrowResult, const std::string& error)> done);
+    // The file of `path` grows no more (its recording closed).
+    void EndGrowing(const std::string& path);
     // User-interface thread: waits until every queued save has finished and its result was
     // handled (the program calls it before it ends).
     void WaitIdle();
     bool Idle() const;
+    // How many times appended data were synced to the disk.
+    std::int64_t SyncCount() const { return FSyncs.load(); }
 
 private:
+    enum class TJobKind { Save, Append, End };
     struct Job {
+        TJobKind kind = TJobKind::Save;
         std::string path;
         TRecordedData data;
         std::function<void(bool)> done;
+        std::function<void(const std::string&)> failed;
+        TPartFileUse use = TPartFileUse::Final;
+        bool quiet = false;
+        TGrowingRows rows;
+        std::function<void(TGrowResult, const std::string&)> grown;
     };
+    // A file that grows: what it holds, written from the worker thread only.
+    struct TGrowingFileState;
+
     void Run();
+    void RunSave(Job& job);
+    void RunAppend(Job& job);
+    TGrowResult Append(TGrowingFileState& file, TGrowingRows& rows, std::string& error);
+    void Queue(Job job);
+    void Finished(std::function<void()> onUiThread);
 
     mutable std::mutex FMutex;
     std::condition_variable FWake;
@@ -82,5 +152,7 @@ private:
     int FPending = 0;  // queued, running, or waiting for its result on the user-interface thread
     bool FStop = false;
     bool FFailureShown = false;  // user-interface thread: a failed save's box is open
+    std::map<std::string, std::unique_ptr<TGrowingFileState>> FGrowing;  // worker thread only
+    std::atomic<std::int64_t> FSyncs{0};
     std::thread FThread;
 };

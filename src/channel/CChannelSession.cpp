@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QObject>
 #include <algorithm>
+#include <cstdint>
 
 #include "app/CLanguage.h"
 #include "app/TfrmMainWindow.h"
@@ -44,6 +45,7 @@ CChannelSession::CChannelSession(int channel)
 CChannelSession::~CChannelSession()
 {
     *FAlive = false;
+    if (!FGrowingName.empty()) TDataFileSaveQueue::Instance().EndGrowing(FGrowingName);
     if (FChannelObject) {
         FChannelObject->Close(3);
         DeleteChannelObject();
@@ -328,6 +330,7 @@ void CChannelSession::AddMemoLine(TSessionMemo memo, const AnsiString& line)
 {
     NOX_ASSERT_UI_THREAD();
     FMemos[std::size_t(memo)].push_back(line);
+    if (memo != TSessionMemo::SerialData && memo != TSessionMemo::Connections) ++FMemoChanges;
     if (OnMemoLineAdded) OnMemoLineAdded(memo, line);
 }
 
@@ -335,6 +338,8 @@ void CChannelSession::SetMemo(TSessionMemo memo, const std::vector<AnsiString>& 
 {
     NOX_ASSERT_UI_THREAD();
     FMemos[std::size_t(memo)] = lines;
+    if (memo == TSessionMemo::SerialData) FGrowProtocolLines = SIZE_MAX;  // all go to the file again
+    if (memo != TSessionMemo::SerialData && memo != TSessionMemo::Connections) ++FMemoChanges;
     if (OnMemoReset) OnMemoReset(memo);
 }
 

@@ -19,6 +19,7 @@
 
 #include "app/DataFileView.h"
 #include "app/RecordedDataFile.h"
+#include "app/RecordedDataWriter.h"
 #include "comm/ChannelServices.h"
 #include "platform/AnsiString.h"
 #include "platform/DateTime.h"
@@ -142,6 +143,15 @@ public:
         ShowNotice(text, caption, std::move(closed));
     }
 
+    // The current part's file grows by the rows of every tick (see TDataFileSaveQueue::
+    // Append): a crash loses no row the tick before had taken. A point whose label changes
+    // after its tick (a segment's name on the setpoint curve) is written again with it.
+    void RecordedPointChanged(int index);
+    // How much free space a recording's folder needs at its start not to count as full.
+    static constexpr std::uint64_t MinimumFreeBytes = 1 << 20;
+    // A file that cannot be written is tried again after this long.
+    static constexpr std::int64_t GrowRetryMs = 60000;
+
     // Closing a connected channel: timers are the window's; this stops polling, writes the
     // part (and a part whose write failed before), and releases the channel. When the write
     // fails the user is asked whether to close anyway; false means the session goes on.
@@ -243,7 +253,7 @@ private:
     // A part's first write that replaces a file of an earlier recording says so in the
     // event protocol.
     void NoteReplacedPartFile();
-    void WriteCurrentPart(std::function<void(bool)> done);
+    void WriteCurrentPart(std::function<void(bool)> done, TPartFileUse use, bool quiet);
     void BeginRollover(std::int64_t ticks);
     // The next part begins: the `written` first points of every series and the first
     // protocol lines went into the ended part's file and leave the series.
@@ -253,6 +263,13 @@ private:
     // left waiting.
     bool FlushProgramCommands();
     void AddProtocolLine(const AnsiString& text);
+    // The part's file: checked when a recording starts, written whole the first time and
+    // when its texts changed, grown by the new rows otherwise.
+    void CheckDataFolder();
+    void GrowPartFile(std::int64_t ticks);
+    void CreatePartFile(std::int64_t ticks);
+    void PartFileFailed(const AnsiString& name, const std::string& error, std::int64_t ticks);
+    void ResetPartFile();
     void TitleChanged();
 
     int FChannel;
@@ -312,4 +329,16 @@ private:
     // Saves asked for while the ending part is written: they hear that write's result.
     std::vector<std::function<void(bool)>> FRolloverWaiters;
     std::shared_ptr<bool> FAlive;  // lets queued save results see the session has gone
+
+    // The part's growing file.
+    enum class TPartFile { None, Growing, Retry };
+    TPartFile FPartFile = TPartFile::None;
+    AnsiString FGrowingName;             // the file that grows (empty: none)
+    int FGrowRows = 0;                   // rows of the part handed to it
+    std::size_t FGrowProtocolLines = 0;  // event-protocol lines handed to it
+    std::uint64_t FMemoChanges = 0;      // changes of the memo, information and programmer protocol
+    std::uint64_t FGrowMemoChanges = 0;
+    bool FGrowProgrammerProtocol = false;
+    std::int64_t FGrowRetryTicks = 0;  // when a file that failed is tried again
+    bool FGrowFailureShown = false;    // its failure was reported; not again until it is written
 };

@@ -12,6 +12,7 @@
 #include "comm/CChannel.h"
 #include "comm/CTolvarProtocol.h"
 #include "platform/Dialogs.h"
+#include "platform/FileSave.h"
 #include "platform/UiDispatcher.h"
 #include "platform/UiThread.h"
 
@@ -50,6 +51,8 @@ void CChannelSession::StartTimeAxis()
     FPartStartTime = now;
     FPartNumber = 1;
     FPartWritten = false;
+    ResetPartFile();
+    FGrowFailureShown = false;
     for (auto& s : FSeries)
         if (s) s->Clear();
     FTickCount = 0;
@@ -58,9 +61,12 @@ void CChannelSession::StartTimeAxis()
     // sampling date-time itself.
     FTimeOrigin = FAbsoluteTimeAxis ? 0.0 : now - std::floor(now);
     if (OnTimeAxisStarted) OnTimeAxisStarted(FAbsoluteTimeAxis ? now : std::floor(now));
+    // A folder that cannot take the file is reported now, not when the first rows are due.
+    CheckDataFolder();
     // In programmer mode the window's programmer tick (UpdateRunningData) runs the
     // recording; the first point is taken at once either way.
     Tick();
+    AddProtocolLine(" " + ChannelText(RowFileName) + " " + PartFileName());
 }
 
 bool CChannelSession::Tick()
@@ -79,12 +85,13 @@ bool CChannelSession::Tick()
     CChannel* channel = FChannelObject.get();
     channel->PollRequest = 1;
     const AnsiString label = UpdateStatusText();
+    const std::int64_t ticks = platform::clock().MilliTicks();
     if (FRecordingSuspended) {
+        GrowPartFile(ticks);
         if (OnTicked) OnTicked();
         return false;
     }
 
-    const std::int64_t ticks = platform::clock().MilliTicks();
     const TDateTime x = ElapsedWallClock(ticks) - FTimeOrigin;
     const int recorded = std::min(FSeriesCount, ValueSeriesTotal);
     for (int k = 0; k < recorded; ++k) {
@@ -93,6 +100,7 @@ bool CChannelSession::Tick()
     }
     ++FTicksSinceSave;
     PartAndSaveDecision(ticks);
+    GrowPartFile(ticks);
     ++FTickCount;
     if (OnTicked) OnTicked();
     return true;
@@ -192,23 +200,127 @@ void CChannelSession::NoteReplacedPartFile()
     FPartWritten = true;
 }
 
-void CChannelSession::WriteCurrentPart(std::function<void(bool)> done)
+void CChannelSession::WriteCurrentPart(std::function<void(bool)> done, TPartFileUse use, bool quiet)
 {
     NoteReplacedPartFile();
     const AnsiString name = PartFileName();
+    const std::int64_t ticks = platform::clock().MilliTicks();
+    // The save takes the whole recording as it is now: the rows after it are appended.
+    if (use == TPartFileUse::Growing) {
+        FPartFile = TPartFile::Growing;
+        FGrowingName = name;
+        FGrowRows = FSeries[0] ? FSeries[0]->Count() : 0;
+        FGrowProtocolLines = Memo(TSessionMemo::SerialData).size();
+        FGrowMemoChanges = FMemoChanges;
+        FGrowProgrammerProtocol = FProgrammerMode && Settings.LogFile;
+    }
     std::weak_ptr<bool> alive = FAlive;
-    TDataFileSaveQueue::Instance().Save(this, FChannel, [this, alive, name, done = std::move(done)](bool ok) {
+    auto failed = [this, alive, name, quiet, ticks](const std::string& error) {
         auto a = alive.lock();
         if (!a || !*a) return;
-        if (!ok) AddProtocolLine(" " + ChannelText(RowSavingFailed) + " " + name);
-        // The part is on disk after all: an end of it that failed before is not held back
-        // until the next save check any more.
-        if (ok && name == PartFileName()) {
-            FRolloverFailed = false;
-            FUnsavedPart.reset();
-        }
-        if (done) done(ok);
-    });
+        // A failure the save's own box and line reported is not reported again for the
+        // growing file.
+        if (!quiet) FGrowFailureShown = true;
+        PartFileFailed(name, error, ticks);
+    };
+    TDataFileSaveQueue::Instance().Save(
+        this, FChannel,
+        [this, alive, name, quiet, done = std::move(done)](bool ok) {
+            auto a = alive.lock();
+            if (!a || !*a) return;
+            if (!ok && !quiet) AddProtocolLine(" " + ChannelText(RowSavingFailed) + " " + name);
+            if (ok && name == FGrowingName) FGrowFailureShown = false;
+            // The part is on disk after all: an end of it that failed before is not held
+            // back until the next save check any more.
+            if (ok && !quiet && name == PartFileName()) {
+                FRolloverFailed = false;
+                FUnsavedPart.reset();
+            }
+            if (done) done(ok);
+        },
+        use, quiet, failed);
+}
+
+void CChannelSession::CheckDataFolder()
+{
+    const AnsiString name = PartFileName();
+    std::string error;
+    if (platform::CheckWritable(name, &error) && platform::CheckFreeSpace(name, MinimumFreeBytes, &error)) return;
+    FGrowFailureShown = true;
+    AddProtocolLine(" " + ChannelText(RowMakingFileFailed) + " " + name + " (" + error + ")");
+    ShowNotice(ChannelText(RowMakingFileFailed) + "\n" + name + "\n" + error, ChannelText(RowError), {});
+}
+
+void CChannelSession::ResetPartFile()
+{
+    if (!FGrowingName.empty()) TDataFileSaveQueue::Instance().EndGrowing(FGrowingName);
+    FGrowingName.clear();
+    FPartFile = TPartFile::None;
+    FGrowRows = 0;
+    FGrowProtocolLines = 0;
+}
+
+void CChannelSession::PartFileFailed(const AnsiString& name, const std::string& error, std::int64_t ticks)
+{
+    if (name != FGrowingName) return;
+    FPartFile = TPartFile::Retry;
+    FGrowRetryTicks = ticks + GrowRetryMs;
+    if (FGrowFailureShown) return;
+    FGrowFailureShown = true;
+    AddProtocolLine(" " + ChannelText(RowSavingFailed) + " " + name + " (" + error + ")");
+    ShowNotice(ChannelText(RowSavingFailed) + "\n" + error, ChannelText(RowError), {});
+}
+
+void CChannelSession::RecordedPointChanged(int index)
+{
+    NOX_ASSERT_UI_THREAD();
+    if (FPartFile == TPartFile::Growing && index >= 0) FGrowRows = std::min(FGrowRows, index);
+}
+
+void CChannelSession::GrowPartFile(std::int64_t ticks)
+{
+    // While the ending part is written, what the ticks take belongs to the next part.
+    if (FRolloverPending || !FConnected) return;
+    if (FPartFile == TPartFile::Retry && ticks < FGrowRetryTicks) return;
+    if (FPartFile != TPartFile::Growing) {
+        // The file is written whole the first time, and when it has to be again; quietly,
+        // as its failure is reported once (PartFileFailed).
+        WriteCurrentPart({}, TPartFileUse::Growing, true);
+        return;
+    }
+    TGrowingRows rows;
+    rows.Path = FGrowingName;
+    rows.FirstRow = FGrowRows;
+    rows.Ticks = ticks;
+    rows.Data = CaptureRecordedRows(*this, FGrowingName, FGrowRows);
+    FGrowRows += int(rows.Data.X.size());
+    const std::vector<AnsiString>& protocol = Memo(TSessionMemo::SerialData);
+    if (FGrowProtocolLines != protocol.size()) {
+        // Lines are only ever added, unless the protocol was set anew (then all go again).
+        const std::size_t from = FGrowProtocolLines > protocol.size() ? 0 : FGrowProtocolLines;
+        rows.ProtocolFrom = int(from);
+        rows.Data.EventProtocol.assign(protocol.begin() + std::ptrdiff_t(from), protocol.end());
+        FGrowProtocolLines = protocol.size();
+    }
+    const bool programmerProtocol = FProgrammerMode && Settings.LogFile;
+    if (FGrowMemoChanges != FMemoChanges || FGrowProgrammerProtocol != programmerProtocol) {
+        rows.OtherMemos = true;
+        CaptureOtherMemos(*this, rows.Data);
+        FGrowMemoChanges = FMemoChanges;
+        FGrowProgrammerProtocol = programmerProtocol;
+    }
+    std::weak_ptr<bool> alive = FAlive;
+    const AnsiString name = FGrowingName;
+    TDataFileSaveQueue::Instance().Append(std::move(rows),
+                                          [this, alive, name, ticks](TGrowResult result, const std::string& error) {
+                                              auto a = alive.lock();
+                                              if (!a || !*a || name != FGrowingName || FPartFile != TPartFile::Growing)
+                                                  return;
+                                              if (result == TGrowResult::Rewrite)
+                                                  FPartFile = TPartFile::None;  // written whole at the next tick
+                                              else if (result == TGrowResult::Failed)
+                                                  PartFileFailed(name, error, ticks);
+                                          });
 }
 
 void CChannelSession::StartNewPartNow()
@@ -227,7 +339,7 @@ void CChannelSession::SaveRecording(std::function<void(bool)> done)
         if (done) FRolloverWaiters.push_back(std::move(done));
         return;
     }
-    WriteCurrentPart(std::move(done));
+    WriteCurrentPart(std::move(done), TPartFileUse::Growing, false);
 }
 
 void CChannelSession::BeginRollover(std::int64_t ticks)
@@ -241,18 +353,20 @@ void CChannelSession::BeginRollover(std::int64_t ticks)
     const std::size_t protocolLines = Memo(TSessionMemo::SerialData).size();
     const TDateTime partStart = ElapsedWallClock(ticks);
     const AnsiString name = PartFileName();
-    WriteCurrentPart([this, written, protocolLines, partStart, ticks, name](bool ok) {
-        FRolloverPending = false;
-        const std::vector<std::function<void(bool)>> waiters = std::exchange(FRolloverWaiters, {});
-        // A written part has already cleared its failure marks (WriteCurrentPart).
-        if (!ok) {
-            FRolloverFailed = true;
-            FUnsavedPart = name;
-        } else {
-            StartNewFilePart(written, protocolLines, partStart, ticks);
-        }
-        for (const auto& waiter : waiters) waiter(ok);
-    });
+    WriteCurrentPart(
+        [this, written, protocolLines, partStart, ticks, name](bool ok) {
+            FRolloverPending = false;
+            const std::vector<std::function<void(bool)>> waiters = std::exchange(FRolloverWaiters, {});
+            // A written part has already cleared its failure marks (WriteCurrentPart).
+            if (!ok) {
+                FRolloverFailed = true;
+                FUnsavedPart = name;
+            } else {
+                StartNewFilePart(written, protocolLines, partStart, ticks);
+            }
+            for (const auto& waiter : waiters) waiter(ok);
+        },
+        TPartFileUse::Final, false);
 }
 
 void CChannelSession::StartNewFilePart(int written, std::size_t protocolLines, TDateTime partStart, std::int64_t ticks)
@@ -261,6 +375,8 @@ void CChannelSession::StartNewFilePart(int written, std::size_t protocolLines, T
     FPartStartTicks = ticks;
     ++FPartNumber;
     FPartWritten = false;
+    ResetPartFile();
+    FGrowFailureShown = false;
 
     // The new part's time origin; points taken after the old part was captured move to it.
     const TDateTime oldOrigin = FTimeOrigin;
@@ -310,6 +426,7 @@ void CChannelSession::StartNewFilePart(int written, std::size_t protocolLines, T
                        IntToStr(FPartNumber) + ".csv",
                    ChannelText(RowSerialNumberLabel) + serial};
     TitleChanged();
+    AddProtocolLine(" " + ChannelText(RowFileName) + " " + PartFileName());
     if (OnTimeAxisStarted) OnTimeAxisStarted(FAbsoluteTimeAxis ? partStart : std::floor(partStart));
 }
 
@@ -379,6 +496,7 @@ bool CChannelSession::Close()
         if (OnTimers) OnTimers(true);
         return false;
     }
+    ResetPartFile();
     FChannelObject->Close(3);
     DeleteChannelObject();
     FConnected = false;

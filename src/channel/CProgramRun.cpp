@@ -409,7 +409,10 @@ void CProgramRun::UpdateRunningData()
     if (RampPlotted && ++FRampPlottedTicks >= 3) {
         RampPlotted = 0;
         FRampPlottedTicks = 0;
-        if (TChartSeries* s = Recorded(); s && s->Count() >= 2) s->SetXLabel(s->Count() - 2, SegmentName);
+        if (TChartSeries* s = Recorded(); s && s->Count() >= 2) {
+            s->SetXLabel(s->Count() - 2, SegmentName);
+            FSession.RecordedPointChanged(s->Count() - 2);
+        }
     }
 }
 

@@ -2,8 +2,10 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -84,7 +86,26 @@ bool CheckWritable(const std::string& path, std::string* error)
     return CheckResolved(path, target, error);
 }
 
-bool SaveFileAtomic(const std::string& path, std::string_view bytes, std::string* error)
+namespace {
+
+bool WriteAll(int fd, std::string_view bytes, off_t offset, int& err)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, offset + off_t(done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            err = errno;
+            return false;
+        }
+        done += size_t(n);
+    }
+    return true;
+}
+
+// SaveFileAtomic; with `keptFd` the new file stays open for writing and its descriptor is
+// returned there.
+bool SaveAtomic(const std::string& path, std::string_view bytes, std::string* error, int* keptFd)
 {
     if (path.empty()) return Fail(error, "(no file name)", ENOENT);
     std::string target;
@@ -92,8 +113,13 @@ bool SaveFileAtomic(const std::string& path, std::string_view bytes, std::string
     if (!ResolveLinks(path, target, resolveError)) return Fail(error, path, resolveError);
     if (!CheckResolved(path, target, error)) return false;
     std::string tmpl = target + ".tmpXXXXXX";
-    int fd = mkstemp(tmpl.data());
+    int fd = mkostemp(tmpl.data(), O_CLOEXEC);
     if (fd < 0) return Fail(error, path, errno);
+    auto fail = [&](int err) {
+        ::close(fd);
+        ::unlink(tmpl.c_str());
+        return Fail(error, path, err);
+    };
     // Keep the permissions of the file being replaced, or the usual ones for a new file.
     struct stat st {};
     if (stat(target.c_str(), &st) == 0)
@@ -103,41 +129,103 @@ bool SaveFileAtomic(const std::string& path, std::string_view bytes, std::string
         umask(mask);
         fchmod(fd, 0666 & ~mask);
     }
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            int err = errno;
-            ::close(fd);
-            ::unlink(tmpl.c_str());
-            return Fail(error, path, err);
-        }
-        done += size_t(n);
-    }
-    if (::fsync(fd) != 0) {
-        int err = errno;
-        ::close(fd);
+    int err = 0;
+    if (!WriteAll(fd, bytes, 0, err)) return fail(err);
+    if (::fsync(fd) != 0) return fail(errno);
+    if (!keptFd && ::close(fd) != 0) {
+        const int closeError = errno;
         ::unlink(tmpl.c_str());
-        return Fail(error, path, err);
-    }
-    if (::close(fd) != 0) {
-        int err = errno;
-        ::unlink(tmpl.c_str());
-        return Fail(error, path, err);
+        return Fail(error, path, closeError);
     }
     if (::rename(tmpl.c_str(), target.c_str()) != 0) {
-        int err = errno;
+        if (keptFd) return fail(errno);
+        const int renameError = errno;
         ::unlink(tmpl.c_str());
-        return Fail(error, path, err);
+        return Fail(error, path, renameError);
     }
     // Make the rename itself durable.
-    int dfd = ::open(DirOf(target).c_str(), O_RDONLY | O_DIRECTORY);
+    int dfd = ::open(DirOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd >= 0) {
         ::fsync(dfd);
         ::close(dfd);
     }
+    if (keptFd) *keptFd = fd;
     return true;
+}
+
+}  // namespace
+
+bool SaveFileAtomic(const std::string& path, std::string_view bytes, std::string* error)
+{
+    return SaveAtomic(path, bytes, error, nullptr);
+}
+
+bool CheckFreeSpace(const std::string& path, std::uint64_t bytes, std::string* error)
+{
+    std::string target;
+    int err = 0;
+    if (!ResolveLinks(path, target, err)) return Fail(error, path, err);
+    const std::string folder = DirOf(target);
+    struct statvfs fs {};
+    if (::statvfs(folder.c_str(), &fs) != 0) return Fail(error, folder, errno);
+    if (std::uint64_t(fs.f_bavail) * std::uint64_t(fs.f_frsize) < bytes) return Fail(error, folder, ENOSPC);
+    return true;
+}
+
+TGrowingFile::~TGrowingFile()
+{
+    Close();
+}
+
+bool TGrowingFile::Create(const std::string& path, std::string_view bytes, std::string* error)
+{
+    Close();
+    if (!SaveAtomic(path, bytes, error, &FFd)) {
+        FFd = -1;
+        return false;
+    }
+    FSize = off_t(bytes.size());
+    return true;
+}
+
+bool TGrowingFile::WriteFrom(std::uint64_t offset, std::string_view bytes, std::string* error)
+{
+    if (FFd < 0) return Fail(error, "(no file)", EBADF);
+    // Cut first: a write that stops half-way then leaves the file's first part and a
+    // half-written end, never new bytes followed by old ones.
+    if (off_t(offset) < FSize && ::ftruncate(FFd, off_t(offset)) != 0) return Fail(error, "ftruncate", errno);
+    FSize = std::min(FSize, off_t(offset));
+    int err = 0;
+    if (!WriteAll(FFd, bytes, off_t(offset), err)) {
+        struct stat st {};
+        if (::fstat(FFd, &st) == 0) FSize = st.st_size;
+        return Fail(error, "write", err);
+    }
+    FSize = off_t(offset + bytes.size());
+    return true;
+}
+
+bool TGrowingFile::SyncData(std::string* error)
+{
+    if (FFd < 0) return Fail(error, "(no file)", EBADF);
+    if (::fdatasync(FFd) != 0) return Fail(error, "fdatasync", errno);
+    return true;
+}
+
+bool TGrowingFile::IsNamed(const std::string& path) const
+{
+    if (FFd < 0) return false;
+    struct stat mine {
+    }, named{};
+    if (::fstat(FFd, &mine) != 0 || mine.st_nlink == 0) return false;
+    return ::stat(path.c_str(), &named) == 0 && named.st_dev == mine.st_dev && named.st_ino == mine.st_ino;
+}
+
+void TGrowingFile::Close()
+{
+    if (FFd >= 0) ::close(FFd);
+    FFd = -1;
+    FSize = 0;
 }
 
 void IgnoreFileSizeSignal()

@@ -1,6 +1,9 @@
 #pragma once
 // Saving never destroys the last good file: the data go to a temporary file beside the
 // target, which is flushed, synced and then renamed over it.
+#include <sys/types.h>
+
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -16,6 +19,36 @@ bool CheckWritable(const std::string& path, std::string* error = nullptr);
 // and no temporary file is left behind. A read-only target is refused (CheckWritable). A
 // symbolic link is written through: the file it points to is replaced, the link stays.
 bool SaveFileAtomic(const std::string& path, std::string_view bytes, std::string* error = nullptr);
+
+// False, with the reason ("No space left on device") in `error`, when the file system that
+// `path` would be written to has less than `bytes` free for the user.
+bool CheckFreeSpace(const std::string& path, std::uint64_t bytes, std::string* error = nullptr);
+
+// A file that is written whole once, as SaveFileAtomic writes it (so the same rules hold
+// for it), and then kept open to grow: each later write replaces everything from a given
+// offset on. A write cut off half-way leaves the bytes before the offset and a part of the
+// new ones, never old bytes behind new ones.
+class TGrowingFile {
+public:
+    TGrowingFile() = default;
+    ~TGrowingFile();
+    TGrowingFile(const TGrowingFile&) = delete;
+    TGrowingFile& operator=(const TGrowingFile&) = delete;
+
+    bool Create(const std::string& path, std::string_view bytes, std::string* error = nullptr);
+    bool IsOpen() const { return FFd >= 0; }
+    // Writes `bytes` at `offset` (at most the file's size) and ends the file after them.
+    bool WriteFrom(std::uint64_t offset, std::string_view bytes, std::string* error = nullptr);
+    // fdatasync: what was written is on the disk.
+    bool SyncData(std::string* error = nullptr);
+    // Whether `path` still names this file (it was not moved, deleted or replaced).
+    bool IsNamed(const std::string& path) const;
+    void Close();
+
+private:
+    int FFd = -1;
+    off_t FSize = 0;
+};
 
 // Called once at start: a write beyond the file-size limit then fails with EFBIG and is
 // reported like any failed save, instead of the signal ending the program mid-save.

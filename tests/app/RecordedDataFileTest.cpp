@@ -482,7 +482,6 @@ TEST_F(RecordedDataFileTest, MalformedCorpusIsReportedClearly)
         TDataFileProblemKind first;
     };
     const Case cases[] = {
-        {"truncated_in_row.csv", true, 3, TDataFileProblemKind::BadRow},
         {"truncated_in_memo.csv", true, 3, TDataFileProblemKind::MissingSections},
         {"bad_numbers.csv", true, 3, TDataFileProblemKind::BadRow},
         {"no_end_mark.csv", true, 2, TDataFileProblemKind::MissingSections},
@@ -632,4 +631,184 @@ TEST_F(RecordedDataFileTest, QueuedSavesKeepTheirOrderAndReportFailures)
     EXPECT_NE(bytes.find("\r\n38764;0;1;4;4;4;\r\n[PROTOCOL]"), std::string::npos);
     EXPECT_EQ(support::TestDialogs().MessageCount(), 2u);
     EXPECT_EQ(support::TestDialogs().LastMessage().text.rfind("Error in making the file!\n", 0), 0u);
+}
+
+// A file written in pieces (head, rows in several runs, sections) is the file written whole,
+// byte for byte, in either encoding; the layout says where its rows are.
+TEST_F(RecordedDataFileTest, PiecesOfTheFileAreTheWholeFile)
+{
+    for (const char* label : {"Error!", "Prog \xCE\xA9"}) {  // the second needs UTF-8
+        SCOPED_TRACE(label);
+        FakeDataFileView v;
+        FillSample(v);
+        v.series[0]->SetXLabel(0, label);
+        const TRecordedData all = CaptureRecordedData(v, Path("run_21.csv"));
+        TRecordedDataLayout layout;
+        const std::string whole = BuildRecordedDataFile(all, &layout);
+        const bool utf8 = RecordedDataNeedsUtf8(all);
+        EXPECT_EQ(layout.Utf8, utf8);
+        TRecordedData first = CaptureRecordedRows(v, Path("run_21.csv"), 0);
+        TRecordedData rest = CaptureRecordedRows(v, Path("run_21.csv"), 2);
+        first.X.resize(2);
+        first.Errors.resize(2);
+        for (auto& c : first.Columns) c.Values.resize(2);
+        std::string pieces = BuildRecordedDataHead(all, utf8);
+        AppendRecordedDataRows(pieces, first, utf8);
+        AppendRecordedDataRows(pieces, rest, utf8);
+        EXPECT_EQ(pieces.size(), layout.RowsEnd);
+        pieces += BuildRecordedDataSections(all, utf8);
+        EXPECT_EQ(pieces, whole);
+        ASSERT_EQ(layout.RowStarts.size(), 3u);
+        EXPECT_EQ(whole.substr(layout.RowStarts[2], 8), "38751,5;");
+    }
+}
+
+// A file cut off anywhere while its rows are written reads with every row whose line end
+// was written, the half-written last line dropped without a word; only a cut in the sections
+// is reported, and then only as an incomplete file.
+TEST_F(RecordedDataFileTest, AFileCutOffAnywhereReadsEveryCompleteRow)
+{
+    FakeDataFileView v;
+    v.Record(3, 40);
+    v.fileName = Path("run");
+    v.memos[TDataFileMemo::SerialData] = {"03.02.2006 12:00:00 Start"};
+    TRecordedDataLayout layout;
+    const std::string whole = BuildRecordedDataFile(CaptureRecordedData(v, Path("run_11.csv")), &layout);
+    const TRecordedDataRead full = ParseRecordedDataFile(whole);
+    ASSERT_FALSE(full.Damaged());
+    for (size_t cut = layout.RowStarts.front(); cut <= whole.size(); ++cut) {
+        const std::string_view part = std::string_view(whole).substr(0, cut);
+        const TRecordedDataRead r = ParseRecordedDataFile(part);
+        ASSERT_TRUE(r.Loaded) << cut;
+        const int complete = int(std::upper_bound(layout.RowStarts.begin() + 1, layout.RowStarts.end(), cut) -
+                                 layout.RowStarts.begin()) -
+                             1 + (cut >= layout.RowsEnd ? 1 : 0);
+        ASSERT_EQ(r.Rows(), complete) << cut;
+        for (int i = 0; i < r.Rows(); ++i) {
+            ASSERT_EQ(r.X[size_t(i)], full.X[size_t(i)]) << cut;
+            ASSERT_EQ(r.Y[2][size_t(i)], full.Y[2][size_t(i)]) << cut;
+        }
+        if (cut <= layout.RowsEnd + 1)
+            EXPECT_FALSE(r.Damaged()) << cut;
+        else
+            for (const TDataFileProblem& p : r.Problems)
+                EXPECT_EQ(p.Kind, TDataFileProblemKind::MissingSections) << cut;
+    }
+    // A power cut may leave zeros where the last writes did not reach the disk.
+    const TRecordedDataRead zeros =
+        ParseRecordedDataFile(whole.substr(0, layout.RowStarts[5]) + std::string(300, '\0'));
+    EXPECT_EQ(zeros.Rows(), 5);
+    EXPECT_FALSE(zeros.Damaged());
+    const TRecordedDataRead torn =
+        ReadRecordedDataFile(std::string(NOX_TEST_DATA_DIR) + "/datafile/truncated_in_row.csv");
+    EXPECT_EQ(torn.Rows(), 2);
+    EXPECT_FALSE(torn.Damaged());
+}
+
+namespace {
+
+// The rows a running recording took since `from`, as the channel hands them to its file.
+TGrowingRows NewRows(const FakeDataFileView& v, const std::string& path, int from, std::int64_t ticks)
+{
+    TGrowingRows rows;
+    rows.Path = path;
+    rows.FirstRow = from;
+    rows.Ticks = ticks;
+    rows.Data = CaptureRecordedRows(v, path, from);
+    return rows;
+}
+
+}  // namespace
+
+// The growing file is after every append the file a save of that moment writes, also when
+// rows are written again with a new label and the sections change; what it cannot follow
+// (other texts in the head, an encoding change, a gap, a file moved away) asks for a whole
+// write. Data go to the disk about once a minute, not with every row.
+TEST_F(RecordedDataFileTest, AGrowingFileIsAlwaysTheFileASaveWrites)
+{
+    TDataFileSaveQueue& queue = TDataFileSaveQueue::Instance();
+    FakeDataFileView v;
+    FillSample(v);
+    const std::string path = Path("run_21.csv");
+    bool saved = false;
+    queue.Save(
+        &v, 2, [&](bool ok) { saved = ok; }, TPartFileUse::Growing, true);
+    queue.WaitIdle();
+    ASSERT_TRUE(saved);
+    auto expected = [&] { return BuildRecordedDataFile(CaptureRecordedData(v, path)); };
+    std::vector<TGrowResult> results;
+    auto append = [&](TGrowingRows rows) {
+        queue.Append(std::move(rows), [&](TGrowResult r, const std::string&) { results.push_back(r); });
+        queue.WaitIdle();
+    };
+    int handed = 3;
+    std::int64_t ticks = 0;
+    auto tick = [&](int n) {
+        for (int i = 0; i < n; ++i) {
+            const double x = 38752 + handed / 86400.0;
+            for (int k = 0; k < 3; ++k) v.series[size_t(k)]->AddXY(x, handed * 0.5 + k);
+            ticks += 1000;
+            append(NewRows(v, path, handed, ticks));
+            handed = v.series[0]->Count();
+        }
+    };
+    const std::int64_t syncs = queue.SyncCount();
+    tick(5);
+    EXPECT_EQ(ReadBytes(path), expected());
+
+    // A label set on the row before the newest, and new lines in the sections.
+    v.series[2]->SetXLabel(handed - 2, "Segment 2");
+    v.memos[TDataFileMemo::SerialData].push_back("03.02.2006 12:31:00 Timeout !");
+    v.memos[TDataFileMemo::Memo] = {"changed"};
+    TGrowingRows again = NewRows(v, path, handed - 2, ticks);
+    again.ProtocolFrom = 2;
+    again.Data.EventProtocol = {"03.02.2006 12:31:00 Timeout !"};
+    again.OtherMemos = true;
+    CaptureOtherMemos(v, again.Data);
+    append(std::move(again));
+    EXPECT_EQ(ReadBytes(path), expected());
+    EXPECT_TRUE(results.empty());
+
+    // Ten minutes at 1 s: the data went to the disk every 55 s or so.
+    tick(600);
+    EXPECT_EQ(ReadBytes(path), expected());
+    EXPECT_GE(queue.SyncCount() - syncs, 10);
+    EXPECT_LE(queue.SyncCount() - syncs, 11);
+    EXPECT_TRUE(results.empty());
+
+    // At 60 s every row goes to the disk at once.
+    v.interval = 60;
+    queue.Save(&v, 2, {}, TPartFileUse::Growing, true);
+    const std::int64_t before = queue.SyncCount();
+    tick(3);
+    EXPECT_EQ(queue.SyncCount() - before, 3);
+    EXPECT_EQ(ReadBytes(path), expected());
+
+    // What asks for a whole write.
+    auto rewriteAfter = [&](const std::function<void()>& change) {
+        results.clear();
+        change();
+        tick(1);
+        EXPECT_EQ(results, std::vector<TGrowResult>{TGrowResult::Rewrite});
+        results.clear();
+        tick(1);  // nothing more is written after it until the file is written whole
+        EXPECT_EQ(results, std::vector<TGrowResult>{TGrowResult::Rewrite});
+        queue.Save(&v, 2, {}, TPartFileUse::Growing, true);
+        results.clear();
+        tick(2);
+        EXPECT_TRUE(results.empty());
+        EXPECT_EQ(ReadBytes(path), expected());
+    };
+    rewriteAfter([&] { v.series[0]->SetXLabel(--handed, "\xCE\xA9 out of Windows-1252"); });
+    rewriteAfter([&] { v.series[1]->SetTitle("TExtern [K]"); });
+    rewriteAfter([&] { v.interval = 5; });
+    rewriteAfter([&] { handed -= 100; });  // further back than the rows it can find
+    rewriteAfter([&] { std::filesystem::remove(path); });
+    EXPECT_EQ(ParseRecordedDataFile(ReadBytes(path)).Rows(), v.series[0]->Count());
+
+    // A part that ends is written whole and grows no more.
+    queue.Save(&v, 2, {}, TPartFileUse::Final);
+    tick(1);
+    EXPECT_EQ(results, std::vector<TGrowResult>{TGrowResult::Rewrite});
+    EXPECT_EQ(ParseRecordedDataFile(ReadBytes(path)).Rows(), v.series[0]->Count() - 1);
 }

@@ -246,15 +246,17 @@ TEST_F(ChannelSessionTest, PartsAreRewrittenEvery2400TicksAndRollOverAfterTwelve
                      part3 = Path("parts/run_33.csv");
     auto waitSaves = [] { TDataFileSaveQueue::Instance().WaitIdle(); };
 
+    // The file grows by every tick's row, whole and readable between the saves.
     Ticks(s, 2398);  // 2399 ticks with the first
     waitSaves();
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(part1)));
+    EXPECT_EQ(FileRows(part1), 2399);
+    EXPECT_FALSE(ReadRecordedDataFile(part1).Damaged());
     Ticks(s, 1);
     waitSaves();
     EXPECT_EQ(FileRows(part1), 2400);
-    Ticks(s, 2000);  // written once: not again before the next 2400
+    Ticks(s, 2000);
     waitSaves();
-    EXPECT_EQ(FileRows(part1), 2400);
+    EXPECT_EQ(FileRows(part1), 4400);
 
     // 12 hours after the part's start (here after a gap of 6 hours) the part ends.
     clock.AdvanceMs(6 * 3600 * 1000);
