@@ -295,6 +295,7 @@ void CChannel::RequestStarted(std::int64_t ticks, int allowanceMs)
 {
     NOX_ASSERT_UI_THREAD();
     requestPending_ = true;
+    replyArrived_ = false;
     requestTicks_ = ticks;
     requestAllowanceMs_ = allowanceMs;
 }
@@ -307,7 +308,7 @@ void CChannel::RequestEnded()
 
 bool CChannel::RequestOverdue(std::int64_t ticks) const
 {
-    return requestPending_ && ticks - requestTicks_ > requestAllowanceMs_;
+    return requestPending_ && !replyArrived_ && ticks - requestTicks_ > requestAllowanceMs_;
 }
 
 void CChannel::SynchronisationError()

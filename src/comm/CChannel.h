@@ -145,8 +145,13 @@ public:
     void RequestStarted(std::int64_t ticks, int allowanceMs);
     void RequestEnded();
     bool RequestPending() const { return requestPending_; }
-    // True while a request has waited longer than its reply may take: the value it is to
-    // renew is not current any more, though the failure is not known yet.
+    // Called by the poll thread as soon as bytes of the reply have come in, before they are
+    // handed over: a reply that only waits for a busy user-interface thread is not late.
+    void NoteReplyArrived() { replyArrived_ = true; }
+    bool ReplyArrived() const { return replyArrived_; }
+    // True while a request has waited longer than its reply may take and nothing came:
+    // the value it is to renew is not current any more, though the failure is not known
+    // yet.
     bool RequestOverdue(std::int64_t ticks) const;
     // The command group (the rows of the command table: 0 G, 2..4 S1..S3, 5 C, 7 P, ...)
     // of a request frame or a reply: the letter at the fifth character and, for S, the
@@ -220,6 +225,7 @@ private:
     unsigned polledGroups_ = 0;
     unsigned groupsAnswered_ = 0;
     bool requestPending_ = false;
+    std::atomic<bool> replyArrived_{false};
     std::int64_t requestTicks_ = 0;
     int requestAllowanceMs_ = 0;
     IChannelWindow* window_ = nullptr;

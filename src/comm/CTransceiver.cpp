@@ -140,6 +140,7 @@ void CTransceiver::SerialExchange(comm::IByteLink& link, const AnsiString& portN
     // A close does not wait out a silent or garbled exchange: the reads stop when asked.
     auto stop = [this] { return Terminated(); };
     if (link.Purge() && link.Write(frame)) count = comm::ReadFor(link, buffer.data(), wanted, timeout, stop);
+    if (count > 0) owner_->NoteReplyArrived();
     if (count < 0) {
         // The port failed (an unplugged adapter): it is reopened once the device is back.
         LinkLost(" Port error: " + link.LastErrorText(), " Port " + portName + " reopened");

@@ -120,6 +120,7 @@ void CTransceiverTCPIP::Exchange()
     AnsiString reply = comm::SocketExchange(
         socket_, frame, wanted, ReplyWait, [this](const std::function<void()>& fn) { return Sync(fn); },
         [this](int ms) { return Pause(ms); });
+    if (!reply.empty()) Owner()->NoteReplyArrived();
     if (Terminated()) return;
     // The closing carriage return stays; line ends inside the reply become blanks.
     for (std::size_t i = 0; i + 1 < reply.size(); ++i)

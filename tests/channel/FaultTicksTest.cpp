@@ -98,7 +98,7 @@ protected:
     static bool MidFlight(TRig& r)
     {
         CChannel* c = r.session->ChannelObject();
-        return c && c->RequestPending() && Requests(*r.unit) > r.requestsAtTick;
+        return c && c->RequestPending() && !c->ReplyArrived() && Requests(*r.unit) > r.requestsAtTick;
     }
 
     // One tick of every channel, one second after the last. With midFlight the tick comes
