@@ -46,6 +46,12 @@ public:
     // Disables the program editor's value controls.
     virtual void DisableEditorControls() = 0;
 
+    // ---- device commands of the control panel
+    // Queues the frames behind the commands still waiting to go out, in the order given;
+    // `once` sends them in two poll cycles, else they stay until replaced. 0 when the channel
+    // has no poll thread to take them, else 1.
+    virtual int QueueDeviceCommand(const AnsiString& frame, int replyLength, const AnsiString& followUp, bool once) = 0;
+
     // ---- program controls and tree
     virtual void SetProgramControlEnabled(TProgramControl control, bool enabled) = 0;
     virtual int ProgramTreeNodeCount() const = 0;

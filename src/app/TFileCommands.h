@@ -80,6 +80,8 @@ private:
     // The print guard: the window's printing flag, text 317 while it is set.
     IChannelForm* BeginPrint(int channel);
     void PrintText(int channel, const AnsiString& title, bool memo);
+    // False when the printer writes to a file that exists and the user keeps it.
+    bool ConfirmPrintFile();
     AnsiString Text(int row) const;
 
     TfrmMainWindow* FMain;

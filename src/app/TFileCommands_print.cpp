@@ -150,8 +150,23 @@ IChannelForm* TFileCommands::BeginPrint(int channel)
         platform::dialogs().MessageBox(Text(RowPrintPending), Text(RowWarningCaption), MB_OK);
         return nullptr;
     }
+    if (!ConfirmPrintFile()) return nullptr;
     form->Printing = 1;
     return form;
+}
+
+bool TFileCommands::ConfirmPrintFile()
+{
+    // A print to a file never replaces an existing one without the user's yes.
+    const QPrinter* device = GetPrinter()->Device();
+    if (!device || device->outputFormat() != QPrinter::PdfFormat || device->outputFileName().isEmpty()) return true;
+    const QString file = device->outputFileName();
+    if (!QFileInfo::exists(file)) return true;
+    const bool english = FMain->LanguageIndex() == 1;
+    const AnsiString name = QDir::toNativeSeparators(file).toStdString();
+    const AnsiString text = english ? "The file \"" + name + "\" already exists. Do you want to replace it?"
+                                    : "Die Datei \"" + name + "\" ist bereits vorhanden. Möchten Sie sie ersetzen?";
+    return platform::dialogs().MessageBox(text, Text(RowWarningCaption), MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 void TFileCommands::PrintProtocol(int channel)
@@ -229,7 +244,10 @@ void TFileCommands::PrintGraph(int channel)
 void TFileCommands::PrinterSetup()
 {
     NOX_ASSERT_UI_THREAD();
-    platform::dialogs().PrinterSetup(GetPrinter()->Device());
+    // The settings take effect whatever an earlier print left behind.
+    TPrinter* printer = GetPrinter();
+    printer->Recover();
+    platform::dialogs().PrinterSetup(printer->Device());
 }
 
 void TFileCommands::Export(int channel)

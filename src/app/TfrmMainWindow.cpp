@@ -1,5 +1,7 @@
 #include "app/TfrmMainWindow.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -55,6 +57,13 @@ protected:
     {
         QMdiArea::resizeEvent(event);
         viewport()->update();  // the picture moves with the centre
+    }
+
+public:
+    // A strip at the right that the windows leave free (the control panel stands there).
+    void SetRightMargin(int margin)
+    {
+        if (viewportMargins().right() != margin) setViewportMargins(0, 0, margin, 0);
     }
 
 private:
@@ -251,11 +260,25 @@ void TfrmMainWindow::CreateChannelWindow(const AnsiString& caption, int channel)
     if (FFileCommands) FFileCommands->SetImportLanguage(FLanguageIndex);
     form->SetLanguage(FLanguageIndex, channel);
     form->ShowConnectionPage();
-    window->resize(850, 505);
+    window->resize(ChannelWindowSize(window, QSize(850, 505)));
     form->SetGradientScheme(GradientScheme != 0);
     form->PrepareSeries();
     window->show();
     mdiArea->setActiveSubWindow(window);
+}
+
+void TfrmMainWindow::ControlPanelPlaced(const QRect& frame, bool visible)
+{
+    NOX_ASSERT_UI_THREAD();
+    FPanelFrame = frame;
+    FPanelShown = visible;
+    // A panel standing over the right part of the client area keeps that strip free, so a
+    // maximised or arranged channel window shows all its values beside it.
+    int margin = 0;
+    const QRect area(mdiArea->mapToGlobal(QPoint(0, 0)), mdiArea->size());
+    if (visible && frame.intersects(area) && frame.center().x() > area.center().x())
+        margin = std::clamp(area.right() + 1 - frame.left(), 0, area.width() / 2);
+    static_cast<TMdiClient*>(mdiArea)->SetRightMargin(margin);
 }
 
 void TfrmMainWindow::SetupChannelWindow(int channel)

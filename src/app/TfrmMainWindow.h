@@ -4,6 +4,7 @@
 // layer call (channel table, open flags, language, yes/no box).
 #include <QMainWindow>
 #include <QPointer>
+#include <QRect>
 #include <cstdint>
 #include <memory>
 
@@ -37,6 +38,8 @@ public:
 
     // ---- neighbours, installed by whoever creates them
     void SetPanelControl(IControlPanel* panel) { FPanelControl = panel; }
+    // The control panel tells where it stands (frame in screen coordinates) and whether it is shown.
+    void ControlPanelPlaced(const QRect& frame, bool visible);
     IControlPanel* PanelControl() const { return FPanelControl; }
     void SetTitleWindow(TfrmTitleControl* title) { FTitleWindow = title; }
     TfrmTitleControl* TitleWindow() const { return FTitleWindow; }
@@ -181,6 +184,14 @@ private:
     void EditCommand(const char* slot);
     void ArrangeAxis(bool left);
     void TileSubWindows(bool stacked);
+    // Runs the arrangement the user chose last (cascade at first).
+    void ArrangeWindows();
+    // A channel window's size for `design`: larger when its texts need it, within the area.
+    QSize ChannelWindowSize(const QMdiSubWindow* window, QSize design) const;
+    enum class TArrangement { Cascade, TileStacked, TileSideBySide };
+    TArrangement FArrangement = TArrangement::Cascade;
+    QRect FPanelFrame;
+    bool FPanelShown = false;
     void StartLogoThread();
     int ChannelOfSubWindow(QMdiSubWindow* window) const;
     void UpdateFrameTitle();

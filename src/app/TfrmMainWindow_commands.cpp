@@ -2,6 +2,8 @@
 // arrangement, calendar start and single ramp, the title window and the resize rule.
 #include <QAction>
 #include <QApplication>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QResizeEvent>
@@ -46,7 +48,15 @@ void TfrmMainWindow::SelectLanguage(int ALanguage)
     for (int c = 1; c <= MaxChannelWindows; ++c) {
         if (!ChannelOpen[c]) continue;
         try {
-            if (IChannelForm* form = ChannelForm(c)) form->SetLanguage(ALanguage, c);
+            if (IChannelForm* form = ChannelForm(c)) {
+                form->SetLanguage(ALanguage, c);
+                // Longer texts widen a window that shows them at its own size.
+                // (Each nested layout reports to the one around it in turn.)
+                for (int level = 0; level < 8; ++level)
+                    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+                QMdiSubWindow* w = form->SubWindow();
+                if (w && !w->isMaximized() && !w->isMinimized()) w->resize(ChannelWindowSize(w, w->size()));
+            }
             if (FFileCommands) FFileCommands->SetImportLanguage(ALanguage);
         } catch (...) {
             // One window that fails to switch must not keep the others in the old language.
@@ -183,17 +193,30 @@ void TfrmMainWindow::cmdTotalFocusClick()
 
 // ---------------------------------------------------------------- window arrangement
 
+QSize TfrmMainWindow::ChannelWindowSize(const QMdiSubWindow* window, QSize design) const
+{
+    // The design size unless the window's texts need more, and never more than the area.
+    QSize size = design.expandedTo(window->minimumSizeHint());
+    if (isVisible()) size = size.boundedTo(mdiArea->viewport()->size());
+    return size;
+}
+
 void TfrmMainWindow::actWindowCascadeExecute()
 {
     NOX_ASSERT_UI_THREAD();
+    FArrangement = TArrangement::Cascade;
     if (ChildWindowCount() == 0) return;
     int active = ActiveChannel();
     if (active == 0) active = 1;
     QMdiSubWindow* activeWindow = ChannelForm(active) ? ChannelForm(active)->SubWindow() : nullptr;
+    const QSize area = mdiArea->viewport()->size();
     int offset = 0;
     auto place = [&](QMdiSubWindow* w) {
         if (activeWindow) activeWindow->showNormal();
-        w->setGeometry(offset, offset, 850, 503);
+        const QSize size = ChannelWindowSize(w, QSize(850, 503));
+        // A window that would leave the area starts the cascade again at its corner.
+        if (isVisible() && (offset + size.width() > area.width() || offset + size.height() > area.height())) offset = 0;
+        w->setGeometry(offset, offset, size.width(), size.height());
         w->show();
         w->raise();
         offset += 20;
@@ -209,23 +232,48 @@ void TfrmMainWindow::actWindowCascadeExecute()
     }
 }
 
-// The windows share the client area in equal strips: one above the other (stacked) or side
-// by side.
+// The windows share the client area in a grid: stacked fills columns from the top, side by
+// side fills rows from the left. Strips stop at a size that still shows a plot; more windows
+// open further columns (rows).
 void TfrmMainWindow::TileSubWindows(bool stacked)
 {
     NOX_ASSERT_UI_THREAD();
+    FArrangement = stacked ? TArrangement::TileStacked : TArrangement::TileSideBySide;
     const QList<QMdiSubWindow*> windows = mdiArea->subWindowList();
     if (windows.isEmpty()) return;
     const QRect area = mdiArea->viewport()->rect();
-    const int step = (stacked ? area.height() : area.width()) / int(windows.size());
-    int at = 0;
-    for (QMdiSubWindow* w : windows) {
-        w->showNormal();
-        if (stacked)
-            w->setGeometry(0, at, area.width(), step);
-        else
-            w->setGeometry(at, 0, step, area.height());
-        at += step;
+    const int n = int(windows.size());
+    constexpr int MinimumTileWidth = 400, MinimumTileHeight = 250;
+    const int along = stacked ? std::clamp(area.height() / MinimumTileHeight, 1, n)
+                              : std::clamp(area.width() / MinimumTileWidth, 1, n);
+    const int across = (n + along - 1) / along;
+    for (int i = 0; i < n; ++i) {
+        const int line = i / along;  // column when stacked, row side by side
+        const int inLine = std::min(along, n - line * along);
+        const int k = i % along;
+        QRect r;
+        if (stacked) {
+            const int x0 = area.width() * line / across, x1 = area.width() * (line + 1) / across;
+            const int y0 = area.height() * k / inLine, y1 = area.height() * (k + 1) / inLine;
+            r = QRect(x0, y0, x1 - x0, y1 - y0);
+        } else {
+            const int y0 = area.height() * line / across, y1 = area.height() * (line + 1) / across;
+            const int x0 = area.width() * k / inLine, x1 = area.width() * (k + 1) / inLine;
+            r = QRect(x0, y0, x1 - x0, y1 - y0);
+        }
+        windows[i]->showNormal();
+        windows[i]->setGeometry(r);
+    }
+}
+
+void TfrmMainWindow::ArrangeWindows()
+{
+    NOX_ASSERT_UI_THREAD();
+    // A new window joins the arrangement the user chose last.
+    switch (FArrangement) {
+        case TArrangement::TileStacked: TileSubWindows(true); break;
+        case TArrangement::TileSideBySide: TileSubWindows(false); break;
+        case TArrangement::Cascade: actWindowCascadeExecute(); break;
     }
 }
 
@@ -394,6 +442,7 @@ bool TfrmMainWindow::FormCanResize(int newWidth, int /*newHeight*/) const
 void TfrmMainWindow::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
+    ControlPanelPlaced(FPanelFrame, FPanelShown);
     if (FreeResizing || FMaximising || isMaximized() || !event->oldSize().isValid()) return;
     const int change = std::abs(event->size().width() - event->oldSize().width());
     if (change >= 1 && change <= 19) return;

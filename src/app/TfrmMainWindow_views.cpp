@@ -45,7 +45,7 @@ void TfrmMainWindow::OpenChannelView(int mode)
     if (mode == vmView) {
         grey.setColor(QPalette::Window, palette().color(QPalette::Button));
         pnlBigPanel->setPalette(grey);
-        actWindowCascadeExecute();
+        ArrangeWindows();
     }
     pnlBigPanel->setGeometry(mdiArea->viewport()->rect());
     pnlBigPanel->show();
@@ -84,8 +84,8 @@ void TfrmMainWindow::OpenChannelView(int mode)
         form->SubWindow()->showMaximized();
         form->FullRange = form->ZoomLimits;
     } else {
-        form->SubWindow()->resize(850, 505);
-        actWindowCascadeExecute();
+        form->SubWindow()->resize(ChannelWindowSize(form->SubWindow(), QSize(850, 505)));
+        ArrangeWindows();
     }
 
     if (FPanelControl) {

@@ -17,6 +17,7 @@
 
 #include "app/CLanguage.h"
 #include "app/IChannelForm.h"
+#include "app/IPanelChannelWindow.h"
 #include "app/TfrmMainWindow.h"
 #include "comm/CChannel.h"
 #include "comm/CTolvarProtocol.h"
@@ -24,6 +25,7 @@
 #include "platform/FormatSettings.h"
 #include "platform/TextLines.h"
 #include "platform/UiThread.h"
+#include "platform/WindowPlacement.h"
 #include "resources/TextRows.h"
 
 using namespace resources;
@@ -213,10 +215,49 @@ void TfrmPanelControl::FitTitle()
 {
     // 177 pixels unless the title needs more; the two groups stay centred.
     const int width = std::max(PanelWidth, TitleWidth());
+    const int grown = width - this->width();
     setFixedWidth(width);
     const int left = 8 + (width - PanelWidth) / 2;
     grpChannels->move(left, grpChannels->y());
     grpFunctions->move(left, grpFunctions->y());
+    // The panel is anchored at its right edge: a wider title grows it to the left.
+    if (isVisible() && grown != 0) Move(pos().x() - grown, pos().y());
+}
+
+void TfrmPanelControl::Move(int left, int top)
+{
+    move(left, top);
+    platform::KeepOnScreen(this);
+}
+
+void TfrmPanelControl::Placed()
+{
+    if (FMainWindow) FMainWindow->ControlPanelPlaced(frameGeometry(), isVisible());
+}
+
+void TfrmPanelControl::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    platform::KeepOnScreen(this);
+    Placed();
+}
+
+void TfrmPanelControl::hideEvent(QHideEvent* event)
+{
+    QDialog::hideEvent(event);
+    Placed();
+}
+
+void TfrmPanelControl::moveEvent(QMoveEvent* event)
+{
+    QDialog::moveEvent(event);
+    Placed();
+}
+
+void TfrmPanelControl::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    Placed();
 }
 
 void TfrmPanelControl::FormClose()
@@ -323,8 +364,8 @@ AnsiString TfrmPanelControl::BuildDeviceFrame(const AnsiString& text, int channe
     return CTolvarProtocol::BuildDeviceFrame(text, address);
 }
 
-void TfrmPanelControl::HandOver(const AnsiString& frame, int frameLength, int replyLength, int channel,
-                                int followUpLength, const AnsiString& followUpFrame, bool oneShot)
+void TfrmPanelControl::HandOver(const AnsiString& frame, int /*frameLength*/, int replyLength, int channel,
+                                int /*followUpLength*/, const AnsiString& followUpFrame, bool oneShot)
 {
     const bool open = LookUp(channel);
     IChannelForm* form = open ? FormOf(channel) : nullptr;
@@ -332,13 +373,13 @@ void TfrmPanelControl::HandOver(const AnsiString& frame, int frameLength, int re
         ShowError("Keine Datenverbindung vorhanden!", "No data connection available!");
         return;
     }
-    // A connected window without its channel object cannot take a command either.
-    CChannel* object = ChannelObjects[channel];
+    // The window queues the command behind those still going out, so commands given in
+    // quick succession all reach the unit in order; only a channel without a poll thread
+    // cannot take it.
+    IPanelChannelWindow* window = PanelWindowOf(channel);
+    // The frames go whole: the lengths the callers give are those of the texts.
     const int taken =
-        object ? object->SetPollCommands(frame, frameLength, replyLength, channel, followUpLength, followUpFrame) : 0;
-    if (object && oneShot) object->SetOneShot(channel);
-    // No poll thread, or a command of the panel still waiting for its cycles: this one
-    // does not go out, and the user is told so.
+        window && ChannelObjects[channel] ? window->QueueDeviceCommand(frame, replyLength, followUpFrame, oneShot) : 0;
     if (taken == 0) ShowError("Befehl konnte nicht übertragen werden!", "Transmission error!");
 }
 
@@ -401,13 +442,37 @@ void TfrmPanelControl::SendCommandText(int channel, const AnsiString& command)
 }
 
 void TfrmPanelControl::ConfirmedCommand(QObject* sender, unsigned accepted, int question,
-                                        const std::function<void(int)>& send)
+                                        const std::function<void(int)>& send,
+                                        const std::function<AnsiString(int)>& details)
 {
     platform::DialogOwnerScope owner(this);
     int channel = 0;
     if (!CommandTarget(sender, accepted, channel)) return;
-    if (!FMainWindow->AskYesNo(Text(question))) return;
+    if (!FMainWindow->AskYesNo(Text(question) + (details ? details(channel) : AnsiString()))) return;
     send(channel);
+}
+
+AnsiString TfrmPanelControl::ChannelLabel(int channel) const
+{
+    // A label typed by the user or the identified device (Tag 2), else the window's device.
+    if (const TChannelPanel* panel = ChannelPanel(channel); panel && panel->Tag == 2) return panel->Caption();
+    const IChannelForm* form = FormOf(channel);
+    return form ? form->DeviceText : AnsiString();
+}
+
+AnsiString TfrmPanelControl::SetpointTarget(int channel) const
+{
+    const bool english = LanguageIndex() == 1;
+    const AnsiString label = ChannelLabel(channel);
+    return AnsiString(english ? "\n\nSetpoint " : "\n\nSollwert ") + Trim(edSetPoint->text().toStdString()) + " °C\n" +
+           (english ? "to channel " : "an Kanal ") + IntToStr(channel) +
+           (label.empty() ? AnsiString() : " (" + label + ")");
+}
+
+void TfrmPanelControl::ShowChannelLabel(int channel)
+{
+    NOX_ASSERT_UI_THREAD();
+    edChannelLabel->setText(QString::fromStdString(ChannelLabel(channel)));
 }
 
 void TfrmPanelControl::cmdKelvorStartCirculationClick(QObject* Sender)
@@ -436,8 +501,11 @@ void TfrmPanelControl::cmdKelvorStopClick(QObject* Sender)
 void TfrmPanelControl::cmdDataToKelvorClick(QObject* Sender)
 {
     NOX_ASSERT_UI_THREAD();
-    ConfirmedCommand(Sender, scSpeedButton | scEdit | scMenuItem, RowAskSetSetpoint,
-                     [this](int channel) { SendSetpoint(channel); });
+    // The question names the value and the unit it goes to: a user who switched windows
+    // sees which channel would get the edit's value.
+    ConfirmedCommand(
+        Sender, scSpeedButton | scEdit | scMenuItem, RowAskSetSetpoint, [this](int channel) { SendSetpoint(channel); },
+        [this](int channel) { return SetpointTarget(channel); });
 }
 
 void TfrmPanelControl::SendSetpoint(int channel)

@@ -107,6 +107,8 @@ public:
     void SelectChannel(int channel);
     void pnlChannelMouseDown(int channel) { SelectChannel(channel); }
     void edChannelLabelKeyDown(QObject* Sender, int Key);
+    // The label field shows the label of the channel whose window became the active one.
+    void ShowChannelLabel(int channel);
     void cmdTPStartStopClick(QObject* Sender);
     void cmdTPLoadClick(QObject* Sender);
     void cmdNextSegmentClick(QObject* Sender);
@@ -143,12 +145,17 @@ public:
     void BringToFront() override;
     int Width() const override { return width(); }
     int Height() const override { return height(); }
-    void Move(int left, int top) override { move(left, top); }
+    void Move(int left, int top) override;
     void SetChannelPanel(int channel, const AnsiString& caption, int tag) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The main window keeps the strip under a shown panel free.
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     enum TSenderClass : unsigned { scSpeedButton = 1, scComboBox = 2, scEdit = 4, scMenuItem = 8 };
@@ -165,7 +172,13 @@ private:
     // A device command as the panel's buttons and the menu give it: the target channel,
     // the user's yes to the question, then send (questions and messages in front of the
     // panel, which stays on top).
-    void ConfirmedCommand(QObject* sender, unsigned accepted, int question, const std::function<void(int)>& send);
+    // `details`, when given, adds to the question what the command will do to the channel.
+    void ConfirmedCommand(QObject* sender, unsigned accepted, int question, const std::function<void(int)>& send,
+                          const std::function<AnsiString(int)>& details = {});
+    // The label the channel's panel shows (a typed label or the device), else its device.
+    AnsiString ChannelLabel(int channel) const;
+    // "Setpoint <edit> °C to channel n (label)", for the setpoint question.
+    AnsiString SetpointTarget(int channel) const;
     // The setpoint of the edit to the channel, when it is a number the unit and its limits
     // take.
     void SendSetpoint(int channel);
@@ -178,6 +191,7 @@ private:
     void ShowError(const char* german, const char* english);
     int LanguageIndex() const;
     void FitTitle();
+    void Placed();
     AnsiString Text(int row) const;
     void EnableProgramControls(int channel);
 

@@ -324,6 +324,12 @@ void CChannelSession::SetSerialNumber(std::uint32_t number)
     FSerialNumberAsked = true;
 }
 
+void CChannelSession::ReportOtherUnit(const AnsiString& message)
+{
+    NOX_ASSERT_UI_THREAD();
+    ShowNotice(message, ChannelText(RowWarning), {});
+}
+
 // ---------------------------------------------------------------- memos
 
 void CChannelSession::AddMemoLine(TSessionMemo memo, const AnsiString& line)

@@ -21,6 +21,7 @@
 #include "app/RecordedDataFile.h"
 #include "app/RecordedDataWriter.h"
 #include "comm/ChannelServices.h"
+#include "comm/DeviceCommandQueue.h"
 #include "platform/AnsiString.h"
 #include "platform/DateTime.h"
 
@@ -129,7 +130,10 @@ public:
     bool SendProgramCommands(const AnsiString& command, const AnsiString& outputs, bool once);
     // Asks the unit for its setpoint limits in one cycle, the same way.
     void RequestSetpointLimits();
-    bool HasWaitingProgramCommands() const { return !FProgramCommands.empty(); }
+    // A command of the control panel (frames built): queued with the program's commands, in
+    // the order given. False only when the channel has no poll thread to take it.
+    bool QueueDeviceCommand(const AnsiString& frame, int replyLength, const AnsiString& followUp, bool once);
+    bool HasWaitingProgramCommands() const { return !FCommands.Empty(); }
     // While suspended, ticks poll the unit but record nothing (a timed start that was armed
     // to stop the recording until it fires).
     void SetRecordingSuspended(bool suspended) { FRecordingSuspended = suspended; }
@@ -225,6 +229,7 @@ public:
     double GetLowerSetpointLimit() const override { return FLowerSetpointLimit; }
     double GetUpperSetpointLimit() const override { return FUpperSetpointLimit; }
     void SetSerialNumber(std::uint32_t number) override;
+    void ReportOtherUnit(const AnsiString& message) override;
 
     // ---- IRecordedDataSource: what the data file is written from
     int SeriesCount() const override { return ChannelSeriesCount; }
@@ -309,12 +314,7 @@ private:
     std::int64_t FAxisStartTicks = 0;
     std::int64_t FPartStartTicks = 0;
 
-    struct TProgramCommand {
-        AnsiString Frame, Outputs;
-        int ReplyLength = 24;
-        bool Once = false;
-    };
-    std::vector<TProgramCommand> FProgramCommands;
+    DeviceCommandQueue FCommands;
     bool FRecordingSuspended = false;
 
     bool FInTick = false;

@@ -437,18 +437,18 @@ bool CChannelSession::SendProgramCommands(const AnsiString& command, const AnsiS
     NOX_ASSERT_UI_THREAD();
     if (!FConnected || !FChannelObject) return false;
     const int address = FChannelObject->GetAddress();
-    TProgramCommand c;
-    c.Frame = CTolvarProtocol::BuildDeviceFrame("[M" + IntToStr(address) + command, address);
-    c.Outputs = CTolvarProtocol::BuildDeviceFrame("[M" + IntToStr(address) + outputs, address);
-    c.ReplyLength = command.compare(0, 1, "L") == 0 ? 26 : 24;
-    c.Once = once;
-    // A standing pair still waiting is out of date: the newer one takes its place.
-    if (!once && !FProgramCommands.empty() && !FProgramCommands.back().Once) FProgramCommands.pop_back();
-    // A unit that never takes its commands (a poll thread that is gone) must not make the
-    // list grow without end.
-    if (FProgramCommands.size() >= 16) FProgramCommands.erase(FProgramCommands.begin());
-    FProgramCommands.push_back(std::move(c));
-    return FlushProgramCommands();
+    QueueDeviceCommand(CTolvarProtocol::BuildDeviceFrame("[M" + IntToStr(address) + command, address),
+                       command.compare(0, 1, "L") == 0 ? 26 : 24,
+                       CTolvarProtocol::BuildDeviceFrame("[M" + IntToStr(address) + outputs, address), once);
+    return FCommands.Empty();
+}
+
+bool CChannelSession::QueueDeviceCommand(const AnsiString& frame, int replyLength, const AnsiString& followUp,
+                                         bool once)
+{
+    NOX_ASSERT_UI_THREAD();
+    if (!FConnected || !FChannelObject) return false;
+    return FCommands.Add(*FChannelObject, {frame, followUp, replyLength, once});
 }
 
 void CChannelSession::RequestSetpointLimits()
@@ -459,19 +459,7 @@ void CChannelSession::RequestSetpointLimits()
 
 bool CChannelSession::FlushProgramCommands()
 {
-    CChannel* channel = FChannelObject.get();
-    while (channel && !FProgramCommands.empty()) {
-        const TProgramCommand& c = FProgramCommands.front();
-        if (!channel->SetPollCommands(c.Frame, int(c.Frame.size()), c.ReplyLength, FChannel, int(c.Outputs.size()),
-                                      c.Outputs))
-            return false;
-        const bool once = c.Once;
-        if (once) channel->SetOneShot(FChannel);
-        FProgramCommands.erase(FProgramCommands.begin());
-        // What follows a one-shot waits until the one-shot has gone into a cycle.
-        if (once) break;
-    }
-    return FProgramCommands.empty();
+    return !FChannelObject || FCommands.Flush(*FChannelObject);
 }
 
 // ---------------------------------------------------------------- closing
@@ -500,7 +488,7 @@ bool CChannelSession::Close()
     FChannelObject->Close(3);
     DeleteChannelObject();
     FConnected = false;
-    FProgramCommands.clear();
+    FCommands.Clear();
     FRecordingSuspended = false;
     FUnsavedPart.reset();
     return true;

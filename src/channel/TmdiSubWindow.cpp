@@ -82,8 +82,7 @@ TmdiSubWindow::TmdiSubWindow(QWidget* owner) : QMdiSubWindow(owner), FSession(st
     // Design size of the form; the main window sizes each view.
     resize(843, 497);
 
-    // The page control lies on a plain client area: the resize rule decides whether it
-    // fills the window or keeps its design size.
+    // The page control lies on a plain client area that the resize rule fills with it.
     FClient = new QWidget(this);
     FClient->setObjectName("mdiSubWindowClient");
     tabDataControl = new QTabWidget(FClient);
@@ -102,6 +101,10 @@ TmdiSubWindow::TmdiSubWindow(QWidget* owner) : QMdiSubWindow(owner), FSession(st
     tabScout = page("tabScout");
     tabProgrammerGraph = page("tabProgrammerGraph");
     tabFunctions = page("tabFunctions");
+    // The layout gives the window its minimum size: the pages' controls with their whole texts.
+    auto* client = new QVBoxLayout(FClient);
+    client->setContentsMargins(0, 0, 0, 0);
+    client->addWidget(tabDataControl);
     setWidget(FClient);
 
     FSocket = std::make_unique<TZSocket>();

@@ -207,6 +207,9 @@ public:
     // The channel panels coloured by their windows' views, `active` highlighted.
     static void ColourChannelPanels(int active);
     void FormCanResize();
+    // The value legend in a narrow chart: a smaller font first, and none at all before it
+    // would take more than two fifths of the chart's width.
+    void FitLegend();
 
     // ---- life and closing
     void FormCreate();
@@ -381,8 +384,9 @@ public:
 
     // ---- TP Scout (TmdiSubWindow_tpscout.cpp)
     void tabScoutShow();
-    // Closing: every program not saved since its last change is offered for saving.
-    void OfferToSaveScoutPrograms();
+    // Closing: every program not saved since its last change is offered for saving; false
+    // when a save the user asked for did not happen (cancelled or failed).
+    bool OfferToSaveScoutPrograms();
 
     // ---- IPanelChannelWindow
     void btnStartTPClick(QObject* sender) override;
@@ -394,6 +398,7 @@ public:
     void RunSingleRamp(double& temperature, int& seconds, int& controlMode) override;
     void DisableEditorControls() override;
     void SetProgramControlEnabled(TProgramControl control, bool enabled) override;
+    int QueueDeviceCommand(const AnsiString& frame, int replyLength, const AnsiString& followUp, bool once) override;
     int ProgramTreeNodeCount() const override { return FProgramTree.Count(); }
     TColor ChartLabelColour() const override { return FChartLabelColour; }
     void SetChartLabelColour(TColor colour) override;

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -13,7 +14,10 @@
 #include "app/TfrmMainWindow.h"
 #include "app/TfrmPanelControl.h"
 #include "channel/TmdiSubWindow.h"
+#include "chart/engine/TChartLegend.h"
+#include "chart/engine/TCustomChart.h"
 #include "platform/Dialogs.h"
+#include "platform/TextLines.h"
 #include "platform/UiThread.h"
 #include "programmer/CProgrammer.h"
 
@@ -67,6 +71,7 @@ void TmdiSubWindow::ConnectActivation()
         if ((now & Qt::WindowActive) && !(before & Qt::WindowActive)) platform::GuardedCall([this] { FormActivate(); });
     });
     FClient->installEventFilter(new TResizeHook(FClient, [this] { FormCanResize(); }));
+    graDataGraph->installEventFilter(new TResizeHook(graDataGraph, [this] { FitLegend(); }));
     connect(tabDataControl, &QTabWidget::currentChanged, this,
             [this] { platform::GuardedCall([this] { FormCanResize(); }); });
 }
@@ -137,6 +142,8 @@ void TmdiSubWindow::FormActivate()
     }
     m->LastActivatedChannel = c;
     ColourChannelPanels(c);
+    // The label field never keeps the previously active channel's label.
+    if (frmPanelControl) frmPanelControl->ShowChannelLabel(c);
 }
 
 void TmdiSubWindow::EnableControlPanel(bool enable, int channel)
@@ -199,17 +206,28 @@ void TmdiSubWindow::ColourChannelPanels(int active)
 void TmdiSubWindow::FormCanResize()
 {
     NOX_ASSERT_UI_THREAD();
-    // The chart grows with the window; the other pages keep their design size.
-    const bool graph = tabDataControl->currentWidget() == tabDataGraph &&
-                       tabDataControl->isTabVisible(tabDataControl->indexOf(tabDataGraph));
-    if (graph) {
-        tabDataControl->setGeometry(FClient->rect());
-        return;
+    // Every page grows with the window: charts, trees and logs use the room a maximised or
+    // tiled window gives them, and the controls of the other pages keep their own sizes.
+    tabDataControl->setGeometry(FClient->rect());
+}
+
+void TmdiSubWindow::FitLegend()
+{
+    NOX_ASSERT_UI_THREAD();
+    // Runs on resizes only, never per tick. A value line is 35 characters of the legend's
+    // fixed-pitch font, plus check box, symbol and frame.
+    TChartLegend* legend = graDataGraph->GetLegend();
+    const int chartWidth = graDataGraph->width();
+    int height = 0;
+    for (int candidate : {13, 11, 9}) {
+        QFont font(Q(legend->GetFont()->GetName()));
+        font.setPixelSize(candidate);
+        const int need = QFontMetrics(font).horizontalAdvance(QString(35, QChar('0'))) + 60;
+        if (5 * need <= 2 * chartWidth) {
+            height = candidate;
+            break;
+        }
     }
-    tabDataControl->setGeometry(0, 0, 839, 474);
-    if (FSession->ProgrammerMode()) {
-        auto* panel = findChild<QWidget*>("Panel1");
-        auto* protocol = findChild<QWidget*>("grpProgrammerProtocol");
-        if (panel && protocol) panel->resize(protocol->width(), tabDataControl->height() / 2);
-    }
+    if (height != 0 && legend->GetFont()->GetHeight() != -height) legend->GetFont()->SetHeight(-height);
+    if (legend->GetVisible() != (height != 0)) legend->SetVisible(height != 0);
 }

@@ -74,9 +74,11 @@ QComboBox* List(QWidget* parent, const char* name, std::initializer_list<AnsiStr
 {
     auto* box = new QComboBox(parent);
     box->setObjectName(name);
-    // The labels beside the lists keep their room on the form's design size.
-    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    box->setMinimumContentsLength(8);
+    // Wide enough for the longest entry of the language in force (the list's own minimum
+    // keeps the entries it had first).
+    box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    QObject::connect(box->model(), &QAbstractItemModel::rowsInserted, box,
+                     [box] { box->setMinimumWidth(box->sizeHint().width()); });
     for (const AnsiString& item : items) box->addItem(Q(item));
     box->setCurrentIndex(selected);
     return box;
@@ -138,8 +140,7 @@ void TmdiSubWindow::BuildProgrammerPages()
     for (QPushButton* b : {btnTPStartStop, btnPauseSegment, btnCancelSegment}) runButtons->addWidget(b);
     grpProgrammeditor = new QGroupBox(Q(ChannelText(RowProgramEditor)), tabScout);
     grpProgrammeditor->setObjectName("grpProgrammeditor");
-    // The segment's and the program's properties side by side: the page keeps the form's
-    // design size.
+    // The segment's and the program's properties side by side.
     auto* segment = new QVBoxLayout;
     segment->addWidget(txtSegmentProperties);
     segment->addWidget(grpSegment);

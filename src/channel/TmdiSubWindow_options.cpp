@@ -146,6 +146,7 @@ void TmdiSubWindow::BuildOptionsPage()
     scale->addWidget(txtTimeWindow, row, 2);
     scale->addWidget(edTimeWindow, row++, 3);
     scale->addWidget(txtZoomWarning, row, 0, 1, 4);
+    scale->setRowStretch(row + 1, 1);
 
     grpGraph = group("grpGraph");
     chkError = check(grpGraph, "chkError", false);
@@ -153,6 +154,7 @@ void TmdiSubWindow::BuildOptionsPage()
     chkGradient = check(grpGraph, "chkGradient", true);
     auto* graph = new QVBoxLayout(grpGraph);
     for (QCheckBox* c : {chkError, chkLabel, chkGradient}) graph->addWidget(c);
+    graph->addStretch(1);
 
     cmdGraphRefresh = new QPushButton(p);
     cmdGraphRefresh->setObjectName("cmdGraphRefresh");
@@ -162,8 +164,9 @@ void TmdiSubWindow::BuildOptionsPage()
     grid->addWidget(grpGraph, 1, 0);
     grid->addWidget(grpScale, 0, 1, 2, 1);
     grid->addWidget(cmdGraphRefresh, 2, 1, Qt::AlignRight);
-    grid->setRowStretch(3, 1);
-    grid->setColumnStretch(2, 1);
+    // The groups fill the page; their controls keep to the top.
+    grid->setRowStretch(1, 1);
+    grid->setColumnStretch(1, 1);
 }
 
 void TmdiSubWindow::ConnectOptionsHandlers()

@@ -216,6 +216,12 @@ void TmdiSubWindow::UpdateProgramCommands()
     for (QAction* a : {mnuStartStopProgram, mnuCancelSegment, mnuPauseSegment}) a->setVisible(programmer);
 }
 
+int TmdiSubWindow::QueueDeviceCommand(const AnsiString& frame, int replyLength, const AnsiString& followUp, bool once)
+{
+    NOX_ASSERT_UI_THREAD();
+    return FSession->QueueDeviceCommand(frame, replyLength, followUp, once) ? 1 : 0;
+}
+
 void TmdiSubWindow::SetProgramControlEnabled(TProgramControl control, bool enabled)
 {
     NOX_ASSERT_UI_THREAD();

@@ -1,12 +1,15 @@
 // The TP Scout side of the program page: the page opens on the segment that runs, and a
-// closing workbench offers its unsaved programs for saving.
+// closing workbench offers its unsaved programs for saving and stays open while one the
+// user wanted saved was not.
 #include <QTabWidget>
 #include <QTreeWidget>
 
 #include "channel/ChannelTexts.h"
 #include "channel/TmdiSubWindow.h"
+#include "platform/Dialogs.h"
 #include "platform/UiThread.h"
 #include "programmer/CProgrammer.h"
+#include "programmer/ProgramFileCommands.h"
 
 void TmdiSubWindow::tabScoutShow()
 {
@@ -24,17 +27,24 @@ void TmdiSubWindow::tabScoutShow()
     }
 }
 
-void TmdiSubWindow::OfferToSaveScoutPrograms()
+bool TmdiSubWindow::OfferToSaveScoutPrograms()
 {
     NOX_ASSERT_UI_THREAD();
-    if (!FProgrammer || FProgramTree.Count() == 0) return;
+    if (!FProgrammer || FProgramTree.Count() == 0) return true;
     tabDataControl->setCurrentWidget(tabScout);
+    // Every unsaved program is asked about, also after one whose save failed.
+    bool allSaved = true;
     for (int slot = 0; slot < CProgrammer::MaxPrograms; ++slot) {
         if (FProgrammer->IsSlotFree(slot) || FProgrammer->IsProgramSaved(slot)) continue;
         TTreeNode* program = FProgrammer->GetProgramNode(slot);
         if (!program || !FProgramTree.Contains(program)) continue;
         FSelectedNode = program;
         RefreshProgramTree();
-        if (ChannelAskYesNo(ChannelText(resources::RowAskSaveSelectedProgram))) mnuSaveProgramClick();
+        if (!ChannelAskYesNo(ChannelText(resources::RowAskSaveSelectedProgram))) continue;
+        bool saved = false;
+        platform::GuardedCall([&] { saved = ::SaveSelectedProgram(*this); });
+        RefreshProgramTree();
+        if (!saved) allSaved = false;
     }
+    return allSaved;
 }

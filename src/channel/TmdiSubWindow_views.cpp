@@ -213,21 +213,27 @@ bool TmdiSubWindow::CloseChannelWindow()
 {
     NOX_ASSERT_UI_THREAD();
     if (ViewMode == vmDataRecording || ViewMode == vmProgrammer) {
-        if (FSession->IsConnected()) {
+        const bool connected = FSession->IsConnected();
+        if (connected) {
             tmrDataUpdate->stop();
             tmrProgrammer->stop();
+        }
+        if (frmMainWindow) frmMainWindow->SetSaveEnabled(false);
+        const bool closed = FSession->Close();
+        if (frmMainWindow) frmMainWindow->SetSaveEnabled(true);
+        // A window that stays open (its recording could not be written and the user kept
+        // it) keeps its timed start armed: the program still starts at the planned time.
+        if (!closed) return false;
+        if (connected) {
             CalendarProgramName = "none";
             CalendarStartTime = Now();
             RecordingActive = 1;
             AutomaticStartArmed = 0;
         }
-        if (frmMainWindow) frmMainWindow->SetSaveEnabled(false);
-        const bool closed = FSession->Close();
-        if (frmMainWindow) frmMainWindow->SetSaveEnabled(true);
-        if (!closed) return false;
     }
     if (ViewMode == vmTPScout) {
-        OfferToSaveScoutPrograms();
+        // A program the user wanted saved and that was not stays open with its window.
+        if (!OfferToSaveScoutPrograms()) return false;
         if (frmMainWindow) frmMainWindow->TPScoutOpen = 0;
     }
     FRun.reset();

@@ -278,6 +278,8 @@ void TmdiSubWindow::graDataGraphAfterDraw()
 {
     NOX_ASSERT_UI_THREAD();
     if (!FSession->ProgrammerMode() || Printing) return;
+    // A legend that gave way to the plot in a narrow window has no room under it either.
+    if (!graDataGraph->GetLegend()->GetVisible()) return;
     const std::pair<AnsiString, AnsiString> lines = RemainingTimeLines();
     TCanvas3D* chartCanvas = graDataGraph->GetCanvas();
     TCanvas* canvas = chartCanvas->GetHandle();

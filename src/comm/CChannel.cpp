@@ -59,6 +59,17 @@ bool ContainsText(const AnsiString& upper, const char* what)
     return upper.find(what) != AnsiString::npos;
 }
 
+// A reply frame "[S..." long enough for a command letter whose checksum (the two digits
+// before the closing character) matches what comes before it.
+bool IsSoundFrame(const AnsiString& reply)
+{
+    const std::size_t len = reply.size();
+    if (len < 7 || reply[0] != '[' || reply[1] != 'S') return false;
+    std::uint32_t received = 0;
+    return ReadHex(reply, static_cast<int>(len) - 2, 2, received) &&
+           FrameChecksum(std::string_view(reply).substr(0, len - 3)) == IntToHex(static_cast<int>(received), 2);
+}
+
 }  // namespace
 
 AnsiString FrameChecksum(std::string_view text)
@@ -134,6 +145,17 @@ int CChannel::SetPollCommands(const AnsiString& baseFrame, int baseLength, int b
 {
     CTransceiver* poll = Transceiver();
     return poll ? poll->SetPollCommands(baseFrame, baseLength, baseReplyLength, followUpLength, followUpFrame) : 0;
+}
+
+bool CChannel::HasPollThread(int) const
+{
+    return Transceiver() != nullptr;
+}
+
+bool CChannel::OneShotInProgress() const
+{
+    const CTransceiver* poll = Transceiver();
+    return poll && (poll->OneShot == 1 || poll->RestorePending == 1);
 }
 
 AnsiString CChannel::DirectExchange(const AnsiString&, int, int, TfrmIdentification*)
@@ -287,6 +309,12 @@ void CChannel::ReportFault()
 {
     NOX_ASSERT_UI_THREAD();
     CommError = 1;
+    MarkValuesOutdated();
+}
+
+void CChannel::MarkValuesOutdated()
+{
+    NOX_ASSERT_UI_THREAD();
     groupsAnswered_ = 0;
     ValuesOutdated = 1;
 }
@@ -339,14 +367,7 @@ void CChannel::OnReply(TThread*, const AnsiString& reply, int)
     }
     // A frame that cannot be trusted is reported, never silently dropped: dropping it
     // would let the next tick record the previous values as good ones.
-    const std::size_t len = reply.size();
-    if (len < 7 || reply[1] != 'S') {
-        SynchronisationError();
-        return;
-    }
-    std::uint32_t received = 0;
-    if (!ReadHex(reply, static_cast<int>(len) - 2, 2, received) ||
-        FrameChecksum(std::string_view(reply).substr(0, len - 3)) != IntToHex(received, 2)) {
+    if (!IsSoundFrame(reply)) {
         SynchronisationError();
         return;
     }
@@ -426,8 +447,8 @@ void CChannel::DecodeReply(const AnsiString& reply)
                    {vECS, 25, 1, 10000}});
             break;
         case 'F': {
-            if (8 + 8 - 1 > dataEnd) FieldError(reply, 8, 8);
-            std::uint32_t number = HexToInt(reply, 8, channel_, 8);
+            std::uint32_t number = 0;
+            if (!SerialNumberInReply(reply, number)) FieldError(reply, 8, 8);
             if (w) w->SetSerialNumber(number);
             DeviceNumber = IntToStr(number);
             break;
@@ -437,7 +458,7 @@ void CChannel::DecodeReply(const AnsiString& reply)
     }
 }
 
-void CChannel::DecodeName(const AnsiString& reply)
+AnsiString CChannel::NameInReply(const AnsiString& reply)
 {
     // The name runs from position 8 to the position in the length field. A length that
     // points outside the name area falls back to everything before the checksum.
@@ -448,6 +469,54 @@ void CChannel::DecodeName(const AnsiString& reply)
         end = static_cast<int>(length);
     AnsiString name = end >= 8 ? reply.substr(7, static_cast<std::size_t>(end - 7)) : AnsiString();
     while (!name.empty() && name.back() == ' ') name.pop_back();
+    return name;
+}
+
+bool CChannel::SerialNumberInReply(const AnsiString& reply, std::uint32_t& number)
+{
+    const int dataEnd = static_cast<int>(reply.size()) - 3;
+    return 8 + 8 - 1 <= dataEnd && ReadHex(reply, 8, 8, number);
+}
+
+bool CChannel::IsSoundReply(const AnsiString& reply, char letter)
+{
+    return IsSoundFrame(reply) && reply[4] == letter;
+}
+
+void CChannel::OtherUnitAnswers(const AnsiString& where, const AnsiString& name, const AnsiString& serial)
+{
+    NOX_ASSERT_UI_THREAD();
+    const AnsiString found = name + "/" + serial;
+    if (found == otherUnit_) return;
+    otherUnit_ = found;
+    auto unit = [](const AnsiString& number, const AnsiString& unitName) {
+        return LanguageText("Seriennummer ", "serial number ") +
+               (number.empty() ? LanguageText("unbekannt", "unknown") : number) + " (" + unitName + ")";
+    };
+    const AnsiString expected = unit(DeviceNumber, identifiedName_);
+    const AnsiString other = unit(serial, name);
+    IChannelWindow* w = Window();
+    if (!w) return;
+    w->MemoAdd(TChannelMemo::memSerialData,
+               ErrorLine(LanguageText(" Anderes Gerät an ", " Another unit on ") + where + ": " + other +
+                         LanguageText(" statt ", " instead of ") + expected +
+                         LanguageText(", seine Werte werden nicht aufgezeichnet", ", its values are not recorded")));
+    w->ReportOtherUnit(LanguageText("Kanal ", "Channel ") + IntToStr(channel_) + ": " +
+                       LanguageText("An ", "Another unit answers on ") + where +
+                       LanguageText(" antwortet ein anderes Gerät.", ".") + "\n" +
+                       LanguageText("Erwartet: ", "Expected: ") + expected + "\n" +
+                       LanguageText("Gefunden: ", "Found: ") + other + "\n" +
+                       LanguageText("Seine Werte werden nicht aufgezeichnet; die Punkte sind mit \"",
+                                    "Its values are not recorded; the points are marked \"") +
+                       LookupText(RowErrorExclamation) +
+                       LanguageText("\" markiert, bis das erwartete Gerät wieder antwortet.",
+                                    "\" until the expected unit answers again."));
+}
+
+void CChannel::DecodeName(const AnsiString& reply)
+{
+    AnsiString name = NameInReply(reply);
+    identifiedName_ = name;
     if (name.empty()) name = LookupText(RowUnknown);
     DeviceName = name;
 
@@ -487,10 +556,14 @@ int CChannel::OpenDone(int pollInterval)
     return 1;
 }
 
-void CChannel::ReportPortNotAccessible(const AnsiString& reason)
+void CChannel::ReportPortNotAccessible(const AnsiString& port, const AnsiString& reason)
 {
-    AnsiString text = LookupText(RowSerialPortNotAccessible);
-    if (!reason.empty()) text += "\n" + reason;
+    // The port is named once: the system's reasons mostly name it already.
+    AnsiString text = LookupText(RowSerialPortNotAccessible) + "\n";
+    if (reason.find(port) != AnsiString::npos)
+        text += reason;
+    else
+        text += reason.empty() ? port : port + ": " + reason;
     ShowMessageBox(text, LookupText(RowError), MB_OK);
 }
 

@@ -103,6 +103,10 @@ public:
     virtual void SetOneShot(int channel);
     virtual int SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int channel,
                                 int followUpLength, const AnsiString& followUpFrame);
+    // The channel has a poll thread that can take commands.
+    virtual bool HasPollThread(int channel) const;
+    // A one-shot command has not yet gone out in both its poll cycles.
+    bool OneShotInProgress() const;
     // Direct exchanges of the identification: 0 when the unit answered, 1 when not.
     virtual int Query(char letter, int channel, const AnsiString& frame, int frameLength, int replyLength,
                       TfrmIdentification* window, AnsiString& reply);
@@ -140,6 +144,9 @@ public:
     // A fault of the poll cycle: sets the error flag and makes every value outdated until
     // each polled command has been answered again.
     void ReportFault();
+    // The values are outdated without a fault of the link (another unit answers, or the
+    // unit is checked again after another slave's thread reopened the shared port).
+    void MarkValuesOutdated();
     // A request of the poll cycle went out at `ticks` (the program's clock); a reply may
     // take `allowanceMs`. It ends with its answer or its failure.
     void RequestStarted(std::int64_t ticks, int allowanceMs);
@@ -157,6 +164,23 @@ public:
     // of a request frame or a reply: the letter at the fifth character and, for S, the
     // block digit at the eighth; -1 for anything else.
     static int CommandGroupOf(const AnsiString& frame);
+
+    // ---- Who answers: the checks of a reconnection read replies without decoding them.
+    // True for a reply frame "[S" with the command letter at position 5 and a matching
+    // checksum.
+    static bool IsSoundReply(const AnsiString& reply, char letter);
+    // The device name of a name reply (V), without the blanks after it; may be empty.
+    static AnsiString NameInReply(const AnsiString& reply);
+    // The serial number of a number reply (F); false when the reply holds none.
+    static bool SerialNumberInReply(const AnsiString& reply, std::uint32_t& number);
+    // The device name as the unit's name reply gave it at the identification.
+    const AnsiString& IdentifiedName() const { return identifiedName_; }
+    // The poll thread found another unit where this channel's unit was (`where`: the port
+    // or the address): the event protocol gets a line and the user a message naming both
+    // units, once for as long as that unit answers there.
+    void OtherUnitAnswers(const AnsiString& where, const AnsiString& name, const AnsiString& serial);
+    // This channel's unit answered again after a reconnection.
+    void SameUnitAnswers() { otherUnit_.clear(); }
 
     AnsiString DeviceName;
     AnsiString DeviceNumber;
@@ -208,9 +232,9 @@ protected:
     // The end of every successful Open: the window shows the sampling interval and the
     // identification is made ready (ResumeIdentification starts it). Returns 1.
     int OpenDone(int pollInterval);
-    // A serial port that could not be opened: says so in a message box, with the system's
-    // reason when there is one.
-    static void ReportPortNotAccessible(const AnsiString& reason);
+    // A serial port that could not be opened: says so in a message box that names the
+    // port, with the system's reason when there is one.
+    static void ReportPortNotAccessible(const AnsiString& port, const AnsiString& reason);
 
     // The identification of the current connection attempt (see NewIdentification).
     std::unique_ptr<CIdentification> identification_;
@@ -228,6 +252,8 @@ private:
     std::atomic<bool> replyArrived_{false};
     std::int64_t requestTicks_ = 0;
     int requestAllowanceMs_ = 0;
+    AnsiString identifiedName_;
+    AnsiString otherUnit_;  // the other unit last reported, "name/serial"; empty: none
     IChannelWindow* window_ = nullptr;
 };
 

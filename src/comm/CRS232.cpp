@@ -60,7 +60,7 @@ int CRS232::Open()
     std::shared_ptr<comm::IByteLink> link;
     if (comm::SerialLinks()) link = comm::SerialLinks()(settings, reason);
     if (!link) {
-        ReportPortNotAccessible(reason);
+        ReportPortNotAccessible(settings.PortName, reason);
         return 0;
     }
     Handle = link;

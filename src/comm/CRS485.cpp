@@ -77,7 +77,7 @@ int CRS485::Open()
     std::shared_ptr<comm::SharedSerialPort> port = comm::AcquireSharedSerialPort(settings, reason, taken);
     if (!port) {
         // Without a port every exchange would fail: say so instead of opening a dead channel.
-        ReportPortNotAccessible(reason);
+        ReportPortNotAccessible(settings.PortName, reason);
         return 0;
     }
     {

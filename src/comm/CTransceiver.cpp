@@ -136,10 +136,9 @@ void CTransceiver::SerialExchange(comm::IByteLink& link, const AnsiString& portN
     const std::size_t wanted = static_cast<std::size_t>(std::clamp(CurrentReplyLength, 0, MaxReplyLength));
 
     std::vector<char> buffer(std::max<std::size_t>(wanted, DiscardLength));
-    int count = -1;
     // A close does not wait out a silent or garbled exchange: the reads stop when asked.
     auto stop = [this] { return Terminated(); };
-    if (link.Purge() && link.Write(frame)) count = comm::ReadFor(link, buffer.data(), wanted, timeout, stop);
+    int count = SerialRequest(link, frame, buffer.data(), wanted);
     if (count > 0) owner_->NoteReplyArrived();
     if (count < 0) {
         // The port failed (an unplugged adapter): it is reopened once the device is back.
@@ -165,34 +164,113 @@ void CTransceiver::SerialExchange(comm::IByteLink& link, const AnsiString& portN
         DeliverError(" Timeout !");
 }
 
+int CTransceiver::SerialRequest(comm::IByteLink& link, const AnsiString& frame, char* buffer, std::size_t wanted)
+{
+    if (!link.Purge() || !link.Write(frame)) return -1;
+    return comm::ReadFor(link, buffer, wanted, comm::Timing().ReadTimeoutMs, [this] { return Terminated(); });
+}
+
+bool CTransceiver::SerialAsk(comm::IByteLink& link, const AnsiString& frame, int replyLength, AnsiString& reply)
+{
+    std::vector<char> buffer(static_cast<std::size_t>(std::clamp(replyLength, 0, MaxReplyLength)));
+    const int count = SerialRequest(link, frame, buffer.data(), buffer.size());
+    if (count < 0) return false;
+    reply.assign(buffer.data(), static_cast<std::size_t>(count));
+    return true;
+}
+
 void CTransceiver::LinkLost(const AnsiString& line, const AnsiString& restored)
 {
     if (linkLost_) return;
     restoredLine_ = restored;
     reconnectAttempts_ = 0;
+    reopenNeeded_ = true;
     nextReconnectMs_ = platform::clock().MilliTicks() + comm::ReconnectDelayMs(0);
     linkLost_ = true;
     DeliverError(line);
 }
 
+void CTransceiver::CheckUnitFirst(const AnsiString& restored)
+{
+    if (linkLost_) return;
+    restoredLine_ = restored;
+    reconnectAttempts_ = 0;
+    reopenNeeded_ = false;
+    nextReconnectMs_ = platform::clock().MilliTicks();
+    linkLost_ = true;
+    Sync([this] { owner_->MarkValuesOutdated(); });
+}
+
+CTransceiver::TUnitCheck CTransceiver::CheckUnit()
+{
+    AnsiString expectedName, expectedSerial;
+    if (!Sync([&] {
+            expectedName = owner_->IdentifiedName();
+            expectedSerial = owner_->DeviceNumber;
+        }))
+        return TUnitCheck::NoAnswer;
+    AnsiString reply;
+    // 1 answered, 0 not answered in three tries, -1 the link failed.
+    auto ask = [&](int row, char letter) {
+        const AnsiString frame = CTolvarProtocol::BuildCommandFrame(CTolvarProtocol::CommandText[row], Address);
+        for (int i = 0; i < 3 && !Terminated(); ++i) {
+            if (!Ask(frame, CTolvarProtocol::ReplyLength[row], reply)) return -1;
+            if (CChannel::IsSoundReply(reply, letter) && IsOwnReply(reply)) return 1;
+        }
+        return 0;
+    };
+    constexpr int kNameRow = 1, kNumberRow = 8;
+    const int named = ask(kNameRow, 'V');
+    if (named <= 0) return named < 0 ? TUnitCheck::LinkDown : TUnitCheck::NoAnswer;
+    const AnsiString name = CChannel::NameInReply(reply);
+    AnsiString serial;
+    // A unit that gave no serial number at the identification is known by its name alone.
+    if (!expectedSerial.empty() || name != expectedName) {
+        const int numbered = ask(kNumberRow, 'F');
+        if (numbered < 0) return TUnitCheck::LinkDown;
+        std::uint32_t number = 0;
+        if (numbered > 0 && CChannel::SerialNumberInReply(reply, number)) serial = IntToStr(std::int64_t(number));
+    }
+    if (name == expectedName && (expectedSerial.empty() || serial == expectedSerial)) return TUnitCheck::Same;
+    // The same name without a number to compare is no proof either way.
+    if (name == expectedName && serial.empty()) return TUnitCheck::NoAnswer;
+    Sync([&] { owner_->OtherUnitAnswers(LinkName(), name, serial); });
+    return TUnitCheck::Other;
+}
+
 bool CTransceiver::RecoverLink()
 {
     if (platform::clock().MilliTicks() >= nextReconnectMs_) {
-        if (Reconnect()) {
+        TUnitCheck check = TUnitCheck::LinkDown;
+        if (!reopenNeeded_ || Reconnect()) {
+            reopenNeeded_ = false;
+            check = CheckUnit();
+        }
+        otherUnitFound_ = check == TUnitCheck::Other;
+        if (check == TUnitCheck::Same) {
             linkLost_ = false;
             // The cycle goes on where the loss interrupted it; the values stay outdated (since
             // the loss) until every polled command has been answered again.
             Sync([this] {
-                if (IChannelWindow* w = owner_->Window())
+                owner_->SameUnitAnswers();
+                owner_->MarkValuesOutdated();
+                if (IChannelWindow* w = owner_->Window(); w && !restoredLine_.empty())
                     w->MemoAdd(TChannelMemo::memSerialData, CChannel::ErrorLine(restoredLine_));
             });
             return true;
         }
+        // A link that failed during the check is reopened at the next attempt.
+        if (check == TUnitCheck::LinkDown) reopenNeeded_ = true;
         nextReconnectMs_ = platform::clock().MilliTicks() + comm::ReconnectDelayMs(++reconnectAttempts_);
     }
-    // Until it is back, every cycle the window asks for is an error tick, without a line.
     Sync([this] {
-        if (owner_->PollRequest != 0) owner_->ReportFault();
+        // Another unit's values are never taken: the ticks record errors. They are not
+        // link errors (the user has been told what answers instead), so they do not lead
+        // to the warning about the data link.
+        if (otherUnitFound_)
+            owner_->MarkValuesOutdated();
+        else if (owner_->PollRequest != 0)
+            owner_->ReportFault();  // until it is back, every cycle asked for is an error tick
     });
     return false;
 }
@@ -252,7 +330,7 @@ void CTransceiver::Execute()
             }
         }
         ++PassCount;
-        Pause(comm::Timing().PollStepMs);
+        Pause(std::max(0, comm::Timing().PollStepMs - StepWaitMs()));
     }
 }
 
@@ -284,6 +362,11 @@ CTransceiverRS232::~CTransceiverRS232()
 void CTransceiverRS232::Exchange()
 {
     if (Handle) SerialExchange(*Handle, LinkSettings.PortName);
+}
+
+bool CTransceiverRS232::Ask(const AnsiString& frame, int replyLength, AnsiString& reply)
+{
+    return Handle && SerialAsk(*Handle, frame, replyLength, reply);
 }
 
 bool CTransceiverRS232::Reconnect()

@@ -95,8 +95,11 @@ protected:
 
     // The link to the unit is gone: `line` goes to the protocol once, the ticks show the
     // error, and the thread tries to reconnect after comm::ReconnectDelayMs(0), (1), ...
-    // (times of the program's clock) until an attempt succeeds; then `restored` goes to the
-    // protocol and polling goes on with the same commands.
+    // (times of the program's clock) until an attempt succeeds and the unit that answers
+    // is the one identified; then `restored` goes to the protocol and polling goes on with
+    // the same commands. Whatever answers on a reopened port or a new connection may be
+    // another unit (two adapters plugged back in the other order, another unit at the
+    // address): until it has given the same name and serial number, no point is good.
     void LinkLost(const AnsiString& line, const AnsiString& restored);
     // One exchange of the current frame on a serial link: the reply, a synchronisation
     // error or a time-out goes to the channel; a failed port is reported as lost (portName
@@ -114,10 +117,36 @@ protected:
     virtual int LineBaud() const { return 0; }
     virtual int ExchangeLimitMs() const;
 
+    // The link is back, but not through this thread's own reconnection (another slave's
+    // thread reopened the shared port): the unit is identified again before the next frame.
+    void CheckUnitFirst(const AnsiString& restored);
+
+    // One request of the unit check on this thread's link: the reply as read (empty when
+    // none came); false when the link failed.
+    virtual bool Ask(const AnsiString& frame, int replyLength, AnsiString& reply) = 0;
+    // The port or address the link goes to, as the protocol names it (user-interface thread).
+    virtual AnsiString LinkName() const = 0;
+    // False for a reply that is plainly not this unit's (another slave's on a shared line).
+    virtual bool IsOwnReply(const AnsiString&) const { return true; }
+    // Writes a frame on a serial link and reads up to `wanted` bytes of the reply: the
+    // count, or -1 when the link failed.
+    int SerialRequest(comm::IByteLink& link, const AnsiString& frame, char* buffer, std::size_t wanted);
+    bool SerialAsk(comm::IByteLink& link, const AnsiString& frame, int replyLength, AnsiString& reply);
+    // The time this pass waited for its turn on the line; the pause after the step is
+    // shorter by it, so a step that had to wait does not slow the cycle down.
+    virtual int StepWaitMs() const { return 0; }
+
 private:
+    // What answers on a link that came back.
+    enum class TUnitCheck { Same, Other, NoAnswer, LinkDown };
+
     bool RunStep();  // true when an exchange ran
-    // While the link is lost: an attempt when one is due; true when the link is back.
+    // While the link is lost: an attempt when one is due; true when the link is back and
+    // the same unit answers on it.
     bool RecoverLink();
+    // Asks the unit on the link for its name and serial number (three tries each) and
+    // compares them with what the identification found; another unit is reported.
+    TUnitCheck CheckUnit();
 
     CChannel* owner_;
     bool exceptionShown_ = false;
@@ -126,6 +155,10 @@ private:
     std::int64_t nextReconnectMs_ = 0;
     // Whether the current exchange handed its reply or its failure to the channel.
     bool delivered_ = false;
+    // The link itself failed and must be reopened (not only the unit behind it checked).
+    bool reopenNeeded_ = false;
+    // The last check found another unit: its ticks are errors, but no link errors.
+    bool otherUnitFound_ = false;
     AnsiString restoredLine_;
 };
 
@@ -150,5 +183,7 @@ protected:
     void Exchange() override;
     bool Reconnect() override;
     int LineBaud() const override { return LinkSettings.BaudRate; }
+    bool Ask(const AnsiString& frame, int replyLength, AnsiString& reply) override;
+    AnsiString LinkName() const override { return LinkSettings.PortName; }
     std::shared_ptr<comm::IByteLink> Handle;
 };

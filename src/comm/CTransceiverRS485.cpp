@@ -30,8 +30,15 @@ CTransceiverRS485::~CTransceiverRS485()
 
 bool CTransceiverRS485::BeginStep()
 {
+    stepWaitMs_ = 0;
     if (!port_) return false;
-    busHeld_ = port_->Bus().try_lock_for(std::chrono::milliseconds(std::max(0, comm::Timing().BusWaitMs)));
+    // Another slave's step holds the bus for one exchange at most; the wait is cut into
+    // slices so that a close does not wait it out.
+    const auto start = std::chrono::steady_clock::now();
+    const auto slice = std::chrono::milliseconds(std::max(1, comm::Timing().BusWaitMs));
+    while (!(busHeld_ = port_->Bus().try_lock_for(slice)) && !Terminated()) {}
+    stepWaitMs_ = static_cast<int>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
     return busHeld_;
 }
 
@@ -43,11 +50,32 @@ void CTransceiverRS485::EndStep()
 
 void CTransceiverRS485::Exchange()
 {
-    if (port_) Handle = port_->Link();
+    if (!port_) return;
+    const std::shared_ptr<comm::IByteLink> link = port_->Link();
+    if (Handle && link != Handle) {
+        // Another holder reopened the port since this slave's last exchange: whatever
+        // answers at the address now is identified before it is polled.
+        Handle = link;
+        CheckUnitFirst(" Port " + port_->PortName() + " reopened");
+        return;
+    }
+    Handle = link;
     if (!Handle) return;
     // Another slave's late answer must not be decoded as this unit's values.
     SerialExchange(*Handle, port_ ? port_->PortName() : AnsiString(),
                    [this](const AnsiString& reply) { return IsReplyFromOtherSlave(reply, Address); });
+}
+
+bool CTransceiverRS485::Ask(const AnsiString& frame, int replyLength, AnsiString& reply)
+{
+    // Runs inside a step, so this thread holds the bus.
+    if (port_) Handle = port_->Link();
+    return Handle && SerialAsk(*Handle, frame, replyLength, reply);
+}
+
+bool CTransceiverRS485::IsOwnReply(const AnsiString& reply) const
+{
+    return !IsReplyFromOtherSlave(reply, Address);
 }
 
 bool CTransceiverRS485::Reconnect()

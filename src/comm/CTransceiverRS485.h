@@ -1,7 +1,8 @@
 #pragma once
 // The poll thread of an RS485 channel. Several of them work on one shared port; each step
-// runs only when the thread gets the port's bus lock within a few milliseconds, otherwise
-// the step is skipped and tried again after the usual pause.
+// runs while the thread holds the port's bus lock. A thread that finds the bus taken waits
+// until it comes free and then takes its step, so three slaves on a line keep the pace of
+// a unit on a line of its own.
 #include <memory>
 
 #include "comm/CTransceiver.h"
@@ -21,6 +22,10 @@ protected:
     void Exchange() override;
     bool Reconnect() override;
     int LineBaud() const override { return port_ ? port_->Settings().BaudRate : 0; }
+    bool Ask(const AnsiString& frame, int replyLength, AnsiString& reply) override;
+    AnsiString LinkName() const override { return port_ ? port_->PortName() : AnsiString(); }
+    bool IsOwnReply(const AnsiString& reply) const override;
+    int StepWaitMs() const override { return stepWaitMs_; }
 
     // The link of the last exchange (the port's link can change when it is reopened).
     std::shared_ptr<comm::IByteLink> Handle;
@@ -28,6 +33,7 @@ protected:
 private:
     std::shared_ptr<comm::SharedSerialPort> port_;
     bool busHeld_ = false;
+    int stepWaitMs_ = 0;
 };
 
 // True when the reply carries another bus address than the one asked: on a shared line

@@ -137,6 +137,22 @@ void CTransceiverTCPIP::Exchange()
     DeliverReply(reply);
 }
 
+AnsiString CTransceiverTCPIP::LinkName() const
+{
+    return socket_ ? socket_->RemoteAddr + ":" + socket_->RemotePort : AnsiString();
+}
+
+bool CTransceiverTCPIP::Ask(const AnsiString& frame, int replyLength, AnsiString& reply)
+{
+    bool broken = true;
+    auto ui = [this](const std::function<void()>& fn) { return Sync(fn); };
+    if (!Sync([&] { broken = !socket_ || socket_->ConnectionBroken(); }) || broken) return false;
+    reply = comm::SocketExchange(socket_, frame, std::clamp(replyLength, 0, MaxReplyLength), ReplyWait, ui,
+                                 [this](int ms) { return Pause(ms); });
+    // Silence from a connection that went away meanwhile is its loss.
+    return !reply.empty() || (Sync([&] { broken = socket_->ConnectionBroken(); }) && !broken);
+}
+
 bool CTransceiverTCPIP::Reconnect()
 {
     if (!socket_) return false;

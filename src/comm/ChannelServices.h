@@ -60,6 +60,9 @@ public:
     virtual double GetUpperSetpointLimit() const = 0;
     // The unit's own serial number; once known the window does not ask the user for it.
     virtual void SetSerialNumber(std::uint32_t number) = 0;
+    // Another unit answers where the channel's unit was: the message is shown to the user
+    // without holding up the recording (it comes in the middle of polling).
+    virtual void ReportOtherUnit(const AnsiString& message) = 0;
 };
 
 // Services of the application shell (the main window and the text table).

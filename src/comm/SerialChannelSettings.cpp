@@ -30,7 +30,6 @@ bool TSerialChannelSettings::ReadLineSettings(IChannelWindow* w)
     if (!TryStrToInt(w->ControlText(TChannelControl::cmbActual), interval) ||
         !OneOf(interval, CRS232::SamplingIntervals))
         return false;
-    if (!IsSerialDevicePath(port)) return false;
     PortName = port;
     BaudRate = baud;
     DataBits = dataBits;

@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
+#include <algorithm>
 
 #include "platform/UiThread.h"
 
@@ -26,27 +27,33 @@ TfrmIdentification::TfrmIdentification(QWidget* owner)
 {
     NOX_ASSERT_UI_THREAD();
     setWindowTitle(QString::fromUtf8("Geräteerkennung"));
-    setFixedSize(359, 166);
     QFont f = font();
     f.setPixelSize(11);
     setFont(f);
 
+    // Room for everything an identification reports (name, number, limits, commands, the
+    // verdict) without scrolling: the first line stays in view when the window opens.
+    const QFontMetrics metrics(f);
+    const int memoWidth = std::max(343, metrics.horizontalAdvance(QString(64, QChar('x'))));
+    const int memoHeight = std::max(97, metrics.lineSpacing() * 10 + 12);
     memIdentification = new QPlainTextEdit(this);
-    memIdentification->setGeometry(8, 8, 343, 97);
+    memIdentification->setGeometry(8, 8, memoWidth, memoHeight);
     memIdentification->setReadOnly(true);
     memIdentification->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memIdentification->setCenterOnScroll(false);
 
+    const int below = 8 + memoHeight + 7;
     proIdentification = new QProgressBar(this);
-    proIdentification->setGeometry(8, 112, 343, 17);
+    proIdentification->setGeometry(8, below, memoWidth, 17);
     proIdentification->setRange(0, 135);
     proIdentification->setValue(0);
     proIdentification->setTextVisible(false);
 
     bitOK = new QPushButton("OK", this);
-    bitOK->setGeometry(277, 136, 75, 25);
+    bitOK->setGeometry(8 + memoWidth - 75, below + 24, 75, 25);
     bitOK->setEnabled(false);
     QObject::connect(bitOK, &QPushButton::clicked, this, [this] { bitOKClick(); });
+    setFixedSize(memoWidth + 16, below + 24 + 25 + 5);
 
     if (QScreen* s = QGuiApplication::primaryScreen()) move(s->availableGeometry().center() - rect().center());
 }

@@ -29,9 +29,39 @@ TCanvas* TPrinter::Canvas()
     return FCanvas.get();
 }
 
+void TPrinter::Renew()
+{
+    auto fresh = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    if (FDevice) {
+        fresh->setResolution(FDevice->resolution());
+        if (FDevice->outputFormat() == QPrinter::PdfFormat) {
+            fresh->setOutputFormat(QPrinter::PdfFormat);
+            fresh->setOutputFileName(FDevice->outputFileName());
+        } else if (!FDevice->printerName().isEmpty()) {
+            fresh->setPrinterName(FDevice->printerName());
+        }
+        fresh->setPageLayout(FDevice->pageLayout());
+        fresh->setFullPage(FDevice->fullPage());
+        fresh->setCopyCount(FDevice->copyCount());
+        fresh->setColorMode(FDevice->colorMode());
+        fresh->setDuplex(FDevice->duplex());
+        fresh->setDocName(FDevice->docName());
+    }
+    if (FCanvas) FCanvas->SetDevice(fresh.get());
+    FDevice = std::move(fresh);
+}
+
+void TPrinter::Recover()
+{
+    if (FPrinting || !FDevice) return;
+    const QPrinter::PrinterState state = FDevice->printerState();
+    if (state == QPrinter::Active || state == QPrinter::Error) Renew();
+}
+
 void TPrinter::BeginDoc()
 {
     if (FPrinting) throw EPrinter("Printing in progress");
+    Recover();
     CheckValid();
     FDevice->setDocName(QString::fromStdString(Title));
     FAborted = false;
@@ -39,6 +69,9 @@ void TPrinter::BeginDoc()
     QPainter* p = c->Painter();
     if (!p || !p->isActive()) {
         c->Release();
+        // The job never started, but the device may think it did: the next job and the
+        // printer settings must find it usable.
+        Renew();
         throw EPrinter("Printing could not be started");
     }
     FPrinting = true;
@@ -52,7 +85,10 @@ void TPrinter::EndDoc()
         QPainter* p = FCanvas->Painter();
         const bool ok = p && p->isActive() && p->end();
         FCanvas->Release();
-        if (!ok) throw EPrinter("Printing could not be finished");
+        if (!ok) {
+            Recover();
+            throw EPrinter("Printing could not be finished");
+        }
     }
 }
 
@@ -69,6 +105,8 @@ void TPrinter::Abort()
     if (FCanvas) FCanvas->Release();
     FPrinting = false;
     FAborted = true;
+    // Not every print engine can abort: one that stays busy is replaced.
+    Recover();
 }
 
 TPrinterOrientation TPrinter::GetOrientation() const
@@ -135,6 +173,7 @@ int TPrinter::PrinterIndex() const
 void TPrinter::SetPrinterIndex(int Index)
 {
     if (FPrinting) throw EPrinter("Printing in progress");
+    Recover();
     const std::vector<AnsiString> names = Printers();
     if (!FDevice || Index < 0 || Index >= int(names.size())) throw EPrinter("Printer selected is not valid");
     const QString name = QString::fromStdString(names[std::size_t(Index)]);

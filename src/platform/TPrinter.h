@@ -34,6 +34,9 @@ public:
     void NewPage();
     // Ends the job without finishing it.
     void Abort();
+    // Makes a printer that a failed job left busy usable again, with the settings it had
+    // (printer or file, page, orientation). Nothing happens while a job of this printer runs.
+    void Recover();
     bool Printing() const { return FPrinting; }
     bool Aborted() const { return FAborted; }
     AnsiString Title;
@@ -58,6 +61,9 @@ public:
 
 private:
     void CheckValid() const;
+    // A fresh device with the old one's settings: a print engine whose job could not start
+    // stays "active" for good and refuses every later job and every change of its settings.
+    void Renew();
     std::unique_ptr<QPrinter> FDevice;
     std::unique_ptr<TCanvas> FCanvas;
     bool FPrinting = false;

@@ -19,6 +19,7 @@
 #include "app/TfrmPanelControl.h"
 #include "platform/Dialogs.h"
 #include "platform/TextLines.h"
+#include "platform/WindowPlacement.h"
 #include "resources/TextRows.h"
 
 using namespace resources;
@@ -250,6 +251,8 @@ void TfrmDateTimePicker::FormShow()
                                   Q(CurrentText(RowAutomaticStartStatus)), Q(CurrentText(RowTemperatureProgramColumn)),
                                   Q(CurrentText(RowTemperatureProgramStatus))});
     lstOverview->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Every column as wide as its longest text, the last one too.
+    lstOverview->header()->setStretchLastSection(false);
     const std::pair<QLabel*, TextRow> hints[] = {
         {txtHint, RowTips},
         {txtHint1, RowAutomaticStartNeeds},
@@ -270,6 +273,14 @@ void TfrmDateTimePicker::FormShow()
         w->setEnabled(false);
     CurrentChannel = 0;
     for (int c = 1; c <= Channels; ++c) BuildRow(c);
+    FitOverview();
+}
+
+void TfrmDateTimePicker::FitOverview()
+{
+    // Every column as wide as its texts; the list scrolls sideways where the form is narrower.
+    lstOverview->header()->resizeSections(QHeaderView::ResizeToContents);
+    platform::KeepOnScreen(this);
 }
 
 void TfrmDateTimePicker::LimitDates()

@@ -80,6 +80,7 @@ private:
     void BuildRow(int channel);
     void UpdateEntry();
     void LimitDates();
+    void FitOverview();
     bool Armable(int channel) const;
     void ShowEntry(int channel);
     QTreeWidgetItem* Row(int channel) const;

@@ -34,6 +34,7 @@ public:
     double GetLowerSetpointLimit() const override { return LowerSetpointLimit; }
     double GetUpperSetpointLimit() const override { return UpperSetpointLimit; }
     void SetSerialNumber(std::uint32_t) override {}
+    void ReportOtherUnit(const AnsiString&) override {}
 
     int SamplingInterval = 5;
     std::uint8_t Connected = 0;

@@ -282,19 +282,36 @@ TEST_F(MainWindowTest, CascadePutsTheActiveWindowInFrontLast)
     EXPECT_EQ(window->ActiveChannel(), 2);
 }
 
-TEST_F(MainWindowTest, TilingSharesTheClientAreaInEqualStrips)
+TEST_F(MainWindowTest, TilingSharesTheClientAreaWithoutOverlapAndANewWindowJoins)
 {
     window->resize(1024, 768);
     window->show();
+    const auto shared = [&](int count, bool stacked) {
+        const QRect area = window->MdiArea()->viewport()->rect();
+        int covered = 0;
+        for (int c = 1; c <= count; ++c) {
+            const QRect g = Form(c)->SubWindow()->geometry();
+            EXPECT_TRUE(area.contains(g)) << c;
+            // Strips end where a plot would get too small; further windows open a new column or row.
+            if (stacked)
+                EXPECT_GE(g.height(), std::min(250, area.height())) << c;
+            else
+                EXPECT_GE(g.width(), std::min(400, area.width())) << c;
+            covered += g.width() * g.height();
+            for (int k = c + 1; k <= count; ++k) EXPECT_FALSE(g.intersects(Form(k)->SubWindow()->geometry())) << c;
+        }
+        EXPECT_EQ(covered, area.width() * area.height());
+    };
     OpenRecordings(3);
-    const QRect area = window->MdiArea()->viewport()->rect();
-    const int high = area.height() / 3, wide = area.width() / 3;
     window->mnuWindowTileItem->trigger();
-    for (int c = 1; c <= 3; ++c)
-        EXPECT_EQ(Form(c)->SubWindow()->geometry(), QRect(0, (c - 1) * high, area.width(), high)) << c;
+    shared(3, true);
     window->mnuWindowTileItem2->trigger();
-    for (int c = 1; c <= 3; ++c)
-        EXPECT_EQ(Form(c)->SubWindow()->geometry(), QRect((c - 1) * wide, 0, wide, area.height())) << c;
+    shared(3, false);
+    // Five windows, the fifth opened while tiled: it takes its place in the tiling.
+    OpenRecordings(2);
+    shared(5, false);
+    window->mnuWindowTileItem->trigger();
+    shared(5, true);
 }
 
 TEST_F(MainWindowTest, AxisArrangementOnTheActiveChart)

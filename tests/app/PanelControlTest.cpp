@@ -161,7 +161,8 @@ TEST_F(PanelControlTest, SetpointDigitsRangeAndLimits)
         panel->cmdDataToKelvorClick(panel->cmdDataToKelvor);
         auto shown = Messages();
         ASSERT_FALSE(shown.empty());
-        EXPECT_EQ(shown[0].text, Row(1, RowAskSetSetpoint));  // the question comes first
+        // The question comes first, and names the value and the channel it goes to.
+        EXPECT_EQ(shown[0].text, Row(1, RowAskSetSetpoint) + "\n\nSetpoint " + Trim(c.text) + " °C\nto channel 1");
         if (c.digits) {
             ASSERT_EQ(unit.handed.size(), 1u);
             EXPECT_EQ(unit.handed[0].frame.substr(0, 13), AnsiString("[M01G0D**") + c.digits);
@@ -249,17 +250,30 @@ TEST_F(PanelControlTest, CommandsRefusedWithoutAConnectionAFileViewOrTheRightSen
     EXPECT_EQ(Messages().size(), 1u);
     EXPECT_TRUE(unit.handed.empty());
 
-    // A channel without a poll thread, and a second command while the first still waits
-    // for its cycles: the user learns that the command did not go out.
-    for (bool pending : {false, true}) {
-        support::TestDialogs().Clear();
-        unit.hasPollThread = pending;
-        unit.oneShot = pending;
-        panel->cmdKelvorStopClick(panel->cmdKelvorStop);
-        EXPECT_EQ(support::TestDialogs().LastMessage().text, "Transmission error!");
-        EXPECT_EQ(support::TestDialogs().LastMessage().caption, "Error");
-        EXPECT_TRUE(unit.handed.empty());
-    }
+    // A channel without a poll thread: the user learns that the command did not go out.
+    support::TestDialogs().Clear();
+    unit.hasPollThread = false;
+    panel->cmdKelvorStopClick(panel->cmdKelvorStop);
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, "Transmission error!");
+    EXPECT_EQ(support::TestDialogs().LastMessage().caption, "Error");
+    EXPECT_TRUE(unit.handed.empty());
+
+    // A command while the one before still waits for its cycles is no transmission error:
+    // it waits behind it and goes out, in order, once the poll thread has taken the first.
+    support::TestDialogs().Clear();
+    unit.hasPollThread = true;
+    unit.oneShot = true;
+    panel->cmdKelvorStopClick(panel->cmdKelvorStop);
+    panel->cmdKelvorStartCirculationClick(panel->cmdKelvorStartCirculation);
+    EXPECT_EQ(Messages().size(), 2u);  // the two questions, nothing else
+    EXPECT_TRUE(unit.handed.empty());
+    TakeUp(unit);
+    form->FlushCommands();
+    TakeUp(unit);
+    form->FlushCommands();
+    ASSERT_EQ(unit.handed.size(), 2u);
+    EXPECT_EQ(unit.handed[0].frame, "[M01G0DO*****E5\r");
+    EXPECT_EQ(unit.handed[1].frame, "[M01G0DC*****D9\r");
 }
 
 TEST_F(PanelControlTest, MenuItemsEnterKeyAndTheSendersOfOtherParts)

@@ -10,6 +10,7 @@
 #include "app/IPanelChannelWindow.h"
 #include "app/TfrmPanelControl.h"
 #include "comm/CChannel.h"
+#include "comm/DeviceCommandQueue.h"
 #include "platform/FormatSettings.h"
 #include "support/TestChannel.h"
 
@@ -33,6 +34,17 @@ public:
     void DisableEditorControls() override { calls.push_back("editor off"); }
     void SetProgramControlEnabled(TProgramControl c, bool enabled) override { controls[c] = enabled; }
     int ProgramTreeNodeCount() const override { return treeNodes; }
+    // As the channel window does: queued behind the commands still waiting, handed over as
+    // the poll thread takes them and on every tick (FlushCommands).
+    int QueueDeviceCommand(const AnsiString& frame, int reply, const AnsiString& followUp, bool once) override
+    {
+        CChannel* object = ChannelObjects[Channel()];
+        return object && commands.Add(*object, {frame, followUp, reply, once}) ? 1 : 0;
+    }
+    void FlushCommands()
+    {
+        if (CChannel* object = ChannelObjects[Channel()]) commands.Flush(*object);
+    }
     TColor ChartLabelColour() const override { return labelColour; }
     void SetChartLabelColour(TColor c) override
     {
@@ -40,6 +52,7 @@ public:
         labelColours.push_back(c);
     }
 
+    DeviceCommandQueue commands;
     std::vector<AnsiString> calls;
     std::map<TProgramControl, bool> controls;
     AnsiString dialogFileName;
@@ -76,6 +89,7 @@ public:
     {
         if (hasPollThread && !oneShot) oneShot = true, ++oneShots;
     }
+    bool HasPollThread(int) const override { return hasPollThread; }
     int SetPollCommands(const AnsiString& frame, int length, int reply, int, int followUpLength,
                         const AnsiString& followUp) override
     {

@@ -66,6 +66,89 @@ protected:
             if (l.find(part) != AnsiString::npos) return true;
         return false;
     }
+    // The unit that takes the recorded unit's place in the swap tests: another serial
+    // number, another name and values of its own.
+    static support::UnitState OtherUnit()
+    {
+        support::UnitState u;
+        u.serialNumber = 87654321;
+        u.deviceName = "OTHER UNIT 300";
+        u.internalTemp = 66.25;
+        return u;
+    }
+    // Records the default unit (serial number 12345678); `lose` takes its link away,
+    // `swapIn` puts the other unit where it was, `swapBack` brings the first one back. The
+    // other unit's values never make a good point, the protocol and the user hear of it
+    // once, and the first unit's values are recorded again once it is back.
+    void RecordAcrossASwap(CChannelSession& s, const std::function<void()>& lose, const std::function<void()>& swapIn,
+                           const std::function<void()>& swapBack)
+    {
+        TickAfterCycle(s);
+        CTransceiver* poll = TransceiverThreads[s.Channel()];
+        ASSERT_NE(poll, nullptr);
+        ASSERT_TRUE(AwaitCycle(s));
+        lose();
+        s.Tick();
+        ASSERT_TRUE(Await([&] { return poll->IsLinkLost(); }));
+        swapIn();
+        const int points = s.ValueSeries(0)->Count();
+        auto otherLines = [&] {
+            int n = 0;
+            for (const AnsiString& l : s.Memo(TSessionMemo::SerialData))
+                if (l.find("87654321") != AnsiString::npos) ++n;
+            return n;
+        };
+        // Two checks find the other unit; neither polls it nor makes a good point. The ticks
+        // after the loss were link errors; the other unit adds none.
+        int errorTicks = 0;
+        for (int attempt = 1; attempt <= 2; ++attempt) {
+            clock.AdvanceMs(60000);
+            ASSERT_TRUE(Await([&] { return poll->ReconnectAttempts() >= attempt; })) << attempt;
+            if (attempt == 1) {
+                s.Tick();
+                errorTicks = s.ErrorTicks();
+            }
+            Ticks(s, 3);
+        }
+        ASSERT_TRUE(Await([&] { return support::TestDialogs().MessageCount() >= 1; }));
+        EXPECT_TRUE(poll->IsLinkLost());
+        for (int n = points; n < s.ValueSeries(0)->Count(); ++n) {
+            EXPECT_EQ(s.ValueSeries(0)->GetXLabel(n), ChannelText(resources::RowErrorExclamation)) << n;
+            EXPECT_NE(s.ValueSeries(sTIntern)->GetyValue(n), 66.25) << n;
+        }
+        EXPECT_EQ(otherLines(), 1);
+        for (const AnsiString& l : s.Memo(TSessionMemo::SerialData)) {
+            if (l.find("87654321") != AnsiString::npos) {
+                EXPECT_NE(l.find("12345678"), AnsiString::npos) << l;
+            }
+        }
+        ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+        const AnsiString message = support::TestDialogs().LastMessage().text;
+        EXPECT_NE(message.find("87654321"), AnsiString::npos) << message;
+        EXPECT_NE(message.find("12345678"), AnsiString::npos) << message;
+        EXPECT_EQ(s.ErrorTicks(), errorTicks) << "another unit is no fault of the data link";
+
+        // The recorded unit comes back: checked, then recorded again.
+        swapBack();
+        ASSERT_TRUE(Await([&] {
+            if (!poll->IsLinkLost()) return true;
+            clock.AdvanceMs(60000);
+            return false;
+        }));
+        s.Tick();
+        int good = 0;
+        for (int i = 0; i < 4; ++i) {
+            TickAfterCycle(s);
+            const int n = s.ValueSeries(0)->Count() - 1;
+            if (!s.ValueSeries(0)->GetXLabel(n).empty()) continue;
+            ++good;
+            EXPECT_DOUBLE_EQ(s.ValueSeries(sTIntern)->GetyValue(n), 24.5) << i;
+        }
+        EXPECT_GE(good, 2);
+        EXPECT_EQ(otherLines(), 1);
+        EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
+        ASSERT_TRUE(s.Close());
+    }
     // A recording of a unit on a pseudo-terminal into `file` of a new folder "parts".
     void RecordIntoParts(support::SimulatedUnitLine& line, CChannelSession& s, const char* file)
     {
@@ -559,6 +642,117 @@ TEST_F(ChannelSessionTest, NoPointAfterAReconnectionPassesOffValuesFromBeforeThe
     }
     EXPECT_GE(good, 2);
     ASSERT_TRUE(s.Close());
+}
+
+TEST_F(ChannelSessionTest, AnotherUnitBehindAReopenedPortRecordsNoGoodPoint)
+{
+    // Two adapters plugged back in the other order: the port's name leads to another unit.
+    const AnsiString adapter = Path("ttyUSB0");
+    support::SimulatedUnitLine first, second;
+    first.AddUnit();
+    second.AddUnit(OtherUnit());
+    AnsiString error;
+    ASSERT_TRUE(first.StartPty(&error, adapter)) << error;
+    CChannelSession s(3);
+    UseSerial(s, "RS232", adapter);
+    Connect(s, Path("swap.csv"));
+    RecordAcrossASwap(
+        s, [&] { first.UnplugPty(); },
+        [&] {
+            ASSERT_TRUE(second.StartPty(&error)) << error;
+            ASSERT_EQ(::symlink(second.SlavePath().c_str(), adapter.c_str()), 0);
+        },
+        [&] {
+            second.UnplugPty();
+            ::unlink(adapter.c_str());
+            ASSERT_TRUE(first.ReplugPty(&error)) << error;
+        });
+    // The other unit was asked who it is, never polled.
+    for (const support::LoggedFrame& f : second.Frames())
+        EXPECT_TRUE(f.frame.substr(4, 3) == "V07" || f.frame.substr(4, 3) == "F07") << f.frame;
+}
+
+TEST_F(ChannelSessionTest, AnotherUnitBehindANewConnectionRecordsNoGoodPoint)
+{
+    support::SimulatedUnitLine first, second;
+    first.AddUnit();
+    second.AddUnit(OtherUnit());
+    AnsiString error;
+    ASSERT_TRUE(first.StartTcp(0, &error)) << error;
+    CChannelSession s(6);
+    UseTcp(s, first.TcpPort());
+    Connect(s, Path("swap.csv"));
+    RecordAcrossASwap(
+        s, [&] { first.StopListening(); }, [&] { ASSERT_TRUE(second.StartTcp(first.TcpPort(), &error)) << error; },
+        [&] {
+            second.Stop();
+            ASSERT_TRUE(first.ListenAgain(&error)) << error;
+        });
+    for (const support::LoggedFrame& f : second.Frames())
+        EXPECT_TRUE(f.frame.substr(4, 3) == "V07" || f.frame.substr(4, 3) == "F07") << f.frame;
+}
+
+// A folder that cannot take the recording is reported when the recording starts, once,
+// with the file and the reason; the points stay in memory and go into the file as soon as
+// the folder can take it. The event protocol and the information page name the file.
+TEST_F(ChannelSessionTest, AFolderThatCannotTakeTheFileIsReportedAtTheStartOnce)
+{
+    struct Case {
+        const char* what;
+        std::function<void(const QString&)> spoil, mend;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"missing", [](const QString&) {}, [](const QString& d) { QDir().mkpath(d); }, "No such file or directory"},
+        {"read-only",
+         [](const QString& d) {
+             QDir().mkpath(d);
+             QFile::setPermissions(d, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup);
+         },
+         [](const QString& d) { QFile::setPermissions(d, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); },
+         "Permission denied"},
+    };
+    int channel = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        support::SimulatedUnitLine line;
+        line.AddUnit();
+        AnsiString error;
+        ASSERT_TRUE(line.StartPty(&error)) << error;
+        const QString dir = QString::fromStdString(Path(c.what));
+        c.spoil(dir);
+        CChannelSession s(++channel);
+        UseSerial(s, "RS232", line.SlavePath());
+        support::TestDialogs().Clear();
+        Connect(s, Path(c.what) + "/run.csv");
+        const AnsiString file = Path(c.what) + "/run_" + IntToStr(channel) + "1.csv";
+        Await([] { return support::TestDialogs().MessageCount() > 0; });
+        ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+        const AnsiString text = support::TestDialogs().LastMessage().text;
+        EXPECT_NE(text.find("Erstellen der Datei fehlgeschlagen!"), AnsiString::npos) << text;
+        EXPECT_NE(text.find(file), AnsiString::npos) << text;
+        EXPECT_NE(text.find(c.reason), AnsiString::npos) << text;
+        EXPECT_TRUE(HasLine(s, " Dateiname: " + file));
+        const auto& info = s.Memo(TSessionMemo::Info);
+        EXPECT_NE(std::find(info.begin(), info.end(), file), info.end());
+
+        // Ten minutes of a recording that cannot be written: no further word of it.
+        Ticks(s, 600);
+        TDataFileSaveQueue::Instance().WaitIdle();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
+        EXPECT_EQ(s.ValueSeries(0)->Count(), 601);
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(file)));
+
+        // Within a minute of the folder taking files every point is there.
+        c.mend(dir);
+        Ticks(s, 60);
+        TDataFileSaveQueue::Instance().WaitIdle();
+        EXPECT_EQ(FileRows(file), 661);
+        EXPECT_FALSE(ReadRecordedDataFile(file).Damaged());
+        EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
+        ASSERT_TRUE(s.Close());
+    }
 }
 
 TEST_F(ChannelSessionTest, ConnectingAndClosingFiftyTimesLeaksNoDescriptor)

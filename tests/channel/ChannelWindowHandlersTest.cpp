@@ -395,3 +395,53 @@ TEST_F(ChannelWindowHandlersTest, LanguageSwitchRecaptionsWindowsAndKeepsRecordi
     ASSERT_GT(s0->Count(), 0);
     EXPECT_NEAR(s0->GetxValue(s0->Count() - 1), Now(), 1e-6);
 }
+
+TEST_F(ChannelWindowHandlersTest, PanelCommandsReachTheSelectedUnitInOrderAndNameIt)
+{
+    support::SimulatedUnitLine line1, line2;
+    StartUnit(line1, "BATH 1");
+    StartUnit(line2, "BATH 2");
+    TmdiSubWindow* first = Open(&TfrmMainWindow::mnuDatenaufzeichnungClick);
+    ASSERT_NE(first, nullptr);
+    ConnectTcp(first, line1.TcpPort(), "first");
+    TmdiSubWindow* second = Open(&TfrmMainWindow::mnuDatenaufzeichnungClick);
+    ASSERT_NE(second, nullptr);
+    ConnectTcp(second, line2.TcpPort(), "second");
+    first->tmrDataUpdate->stop();
+    second->tmrDataUpdate->stop();
+
+    // The label field shows the label of the window the user selects, never the one before.
+    panel->SelectChannel(first->Channel());
+    EXPECT_EQ(panel->edChannelLabel->text(), "BATH 1");
+    panel->SelectChannel(second->Channel());
+    EXPECT_EQ(panel->edChannelLabel->text(), "BATH 2");
+
+    // The setpoint question says which value goes to which unit.
+    support::TestDialogs().Clear();
+    support::TestDialogs().QueueAnswer(IDNO);
+    panel->edSetPoint->setText("35,5");
+    panel->cmdDataToKelvor->click();
+    EXPECT_EQ(Message(), "Do you really want to set the current setpoint?\n\nSetpoint 35,5 °C\nto channel 2 (BATH 2)");
+
+    // Circulation, then control on before the poll thread took the first: both reach the
+    // unit, in order, each in two cycles, without an error box; the other unit gets none.
+    support::TestDialogs().Clear();
+    line1.ClearLog();
+    line2.ClearLog();
+    panel->cmdKelvorStartCirculation->click();
+    panel->cmdKelvorStart->click();
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 2u);
+    Tick(second, 8);
+    ASSERT_TRUE(AwaitCycle(second->Session()));
+    const auto commands = [](const support::SimulatedUnitLine& line) {
+        std::vector<AnsiString> letters;
+        for (const support::LoggedFrame& f : line.Frames())
+            if (f.frame.compare(3, 4, "1G0D") == 0 && f.frame[7] != '*') letters.push_back(f.frame.substr(7, 1));
+        return letters;
+    };
+    EXPECT_EQ(commands(line2), (std::vector<AnsiString>{"C", "C", "I", "I"}));
+    EXPECT_EQ(line2.First().State().controlMode, 'I');
+    Tick(first, 3);
+    EXPECT_TRUE(commands(line1).empty());
+    EXPECT_EQ(line1.First().State().controlMode, 'O');
+}

@@ -246,7 +246,9 @@ TEST_F(ChannelWindowTest, UnconnectedWindowsOpenAndCloseWithoutTrace)
     TmdiSubWindow* w = OpenRecording();
     w->cmbPort->setEditText("/nonexistent/tty");
     w->cmdEstablishConnectionClick();
-    EXPECT_EQ(support::TestDialogs().LastMessage().text, "Input mask error!");
+    EXPECT_EQ(support::TestDialogs().LastMessage().text,
+              "Serial port not accessible!\n/nonexistent/tty: No such file or directory");
+    EXPECT_EQ(support::TestDialogs().LastMessage().caption, "Error");
     EXPECT_TRUE(w->Session().IsIdle());
     EXPECT_TRUE(w->cmdEstablishConnection->isEnabled());
     EXPECT_EQ(w->Session().ChannelObject(), nullptr);

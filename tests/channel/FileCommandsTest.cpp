@@ -322,7 +322,8 @@ TEST_F(FileCommandsTest, ProtocolMemoAndChartPrintOnTheirPages)
     EXPECT_EQ(chart->GetBackWall()->GetColor(), wall);
     EXPECT_EQ(w->ChartLabelColour(), labels);
     EXPECT_EQ(chart->PrintMargins, TRect(0, 0, 0, 0));
-    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+    // The second print asked before it replaced the first one's file.
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
 
     // A print still running and a printer that cannot print are both reported.
     w->Printing = 1;
@@ -480,4 +481,51 @@ TEST_F(FileCommandsTest, ProgramFileOpensIntoTheTPScoutWindowAndIsSavedFromIt)
     ASSERT_EQ(copy.Segments.size(), 1u);
     EXPECT_EQ(copy.Segments[0].Name, "Heat");
     EXPECT_EQ(copy.Segments[0].Duration, 600);
+}
+
+TEST_F(FileCommandsTest, AFailedPrintLeavesThePrinterUsableAndAPrintFileIsReplacedOnlyOnYes)
+{
+    TmdiSubWindow* w = Open(WriteRecording(1, 3, 10), true);
+    ASSERT_NE(w, nullptr);
+    w->SetMemoLines(TDataFileMemo::Memo, {"one", "two"});
+    // As a new user finds it: nothing to print to.
+    auto none = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    none->setOutputFormat(QPrinter::PdfFormat);
+    TPrinter printer(std::move(none));
+    SetPrinter(&printer);
+    support::TestDialogs().Clear();
+    main->mnuPrintMemo->trigger();
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, English(RowPrinterError));
+    main->mnuPrintGraph->trigger();
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, English(RowPrinterError));
+    EXPECT_EQ(w->Printing, 0);
+
+    // Printer settings: print to a PDF file. The choice takes effect and the next prints work.
+    const QString pdf = QString::fromStdString(Path("after-failure.pdf"));
+    support::TestDialogs().Clear();
+    support::TestDialogs().OnPrinterSetup = [&](QPrinter* device) {
+        device->setOutputFormat(QPrinter::PdfFormat);
+        device->setOutputFileName(pdf);
+        return device->outputFileName() == pdf;
+    };
+    main->mnuDruckereinstellungen->trigger();
+    EXPECT_EQ(support::TestDialogs().PrinterSetupCount(), 1);
+    ASSERT_EQ(printer.Device()->outputFileName(), pdf);
+    main->mnuPrintMemo->trigger();
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+    ASSERT_TRUE(QFileInfo::exists(pdf));
+    EXPECT_EQ(PdfPages(pdf).size(), 1);
+
+    // The file exists now: the next print asks first, and No keeps the file as it is.
+    QFile::resize(pdf, 10);
+    support::TestDialogs().QueueAnswer(IDNO);
+    main->mnuPrintGraph->trigger();
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+    EXPECT_NE(support::TestDialogs().LastMessage().text.find("after-failure.pdf"), AnsiString::npos);
+    EXPECT_EQ(QFileInfo(pdf).size(), 10);
+    EXPECT_EQ(w->Printing, 0);
+    support::TestDialogs().QueueAnswer(IDYES);
+    main->mnuPrintGraph->trigger();
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 2u);
+    EXPECT_EQ(PdfPages(pdf), QStringList({"0 0 842 595"}));
 }

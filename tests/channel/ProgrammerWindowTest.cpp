@@ -342,3 +342,84 @@ TEST_F(ProgrammerWindowTest, FailedIdentificationLeavesNoStartedProgram)
     EXPECT_FALSE(w->IsConnected());
     EXPECT_EQ(w->ProgramRun()->StartedProgram, nullptr);
 }
+
+TEST_F(ProgrammerWindowTest, TPScoutAsksForEveryUnsavedProgramAndStaysOpenWhileOneWantedSavedIsNot)
+{
+    TmdiSubWindow* w = Open(&TfrmMainWindow::mnuTPScoutClick);
+    ASSERT_NE(w, nullptr);
+    const int channel = w->Channel();
+    for (int i = 0; i < 3; ++i) {
+        w->mnuCreateProgramClick();
+        w->mnuAddSegmentClick();
+    }
+    ASSERT_EQ(w->ProgramTreeItems().TopLevelCount(), 3);
+    CProgrammer* p = w->Programmer();
+
+    // First: Yes, but the file dialog is cancelled; second: Yes and saved; third: No.
+    support::TestDialogs().Clear();
+    support::TestDialogs().QueueAnswer(IDYES);
+    support::TestDialogs().QueueFileName("");
+    support::TestDialogs().QueueAnswer(IDYES);
+    support::TestDialogs().QueueFileName(Path("scout-second"));
+    support::TestDialogs().QueueAnswer(IDNO);
+    EXPECT_FALSE(w->FormClose());
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 3u);
+    for (const support::ShownMessage& m : support::TestDialogs().Messages())
+        EXPECT_EQ(m.text, "Do you want to save the selected temperature program?");
+    EXPECT_FALSE(Bytes(Path("scout-second.tp")).isEmpty());
+    // The window and its programs are still there; only the saved one counts as saved.
+    ASSERT_TRUE(main->IsChannelOpen(channel));
+    ASSERT_EQ(w->Programmer(), p);
+    EXPECT_EQ(w->ProgramTreeItems().TopLevelCount(), 3);
+    EXPECT_FALSE(p->IsProgramSaved(0));
+    EXPECT_TRUE(p->IsProgramSaved(1));
+    EXPECT_FALSE(p->IsProgramSaved(2));
+
+    // Asked again for the two unsaved ones: No to both lets the window close.
+    support::TestDialogs().Clear();
+    support::TestDialogs().QueueAnswer(IDNO);
+    support::TestDialogs().QueueAnswer(IDNO);
+    EXPECT_TRUE(w->FormClose());
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 2u);
+    EXPECT_FALSE(main->IsChannelOpen(channel));
+}
+
+TEST_F(ProgrammerWindowTest, ACloseThatDoesNotGoThroughKeepsTheTimedStartArmed)
+{
+    support::SimulatedUnitLine line;
+    line.AddUnit(support::UnitState());
+    AnsiString error;
+    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+    ASSERT_TRUE(QDir(folder.path()).mkdir("drive"));
+    TmdiSubWindow* w = Open(&TfrmMainWindow::mnuProgrammgeberClick);
+    w->cmbInterface->setCurrentIndex(w->cmbInterface->findText("TCP/IP"));
+    w->edPort->setText(QString::number(line.TcpPort()));
+    support::TestDialogs().QueueFileName(Path("drive/timed"));
+    w->cmdEstablishConnectionClick();
+    ConfirmIdentification(w->Session());
+    ASSERT_TRUE(w->IsConnected());
+    w->tmrProgrammer->stop();
+    Tick(w, 2);
+    const TDateTime start = Now() + 1.0 / 24;
+    w->AutomaticStartArmed = 1;
+    w->CalendarProgramName = Path("auto.tp");
+    w->CalendarStartTime = start;
+    w->RecordingActive = 0;
+
+    // The drive is gone: the closing save fails and the user keeps the window.
+    ASSERT_TRUE(QDir(folder.path()).rename("drive", "gone"));
+    support::TestDialogs().Clear();
+    support::TestDialogs().QueueAnswer(IDOK);  // the save error
+    support::TestDialogs().QueueAnswer(IDNO);  // close anyway and discard the data? No
+    EXPECT_FALSE(w->FormClose());
+    EXPECT_EQ(Last(), "The recording could not be saved. Close the channel anyway and discard the data?");
+    ASSERT_TRUE(main->IsChannelOpen(w->Channel()));
+    EXPECT_TRUE(w->IsConnected());
+    EXPECT_EQ(w->AutomaticStartArmed, 1);
+    EXPECT_EQ(w->CalendarProgramName, Path("auto.tp"));
+    EXPECT_EQ(w->CalendarStartTime, start);
+    EXPECT_EQ(w->RecordingActive, 0);
+
+    ASSERT_TRUE(QDir(folder.path()).rename("gone", "drive"));
+    EXPECT_TRUE(w->FormClose());
+}

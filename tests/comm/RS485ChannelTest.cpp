@@ -208,7 +208,8 @@ TEST_F(BusChannels, NoUsablePortIsRefusedWithTheSerialPortMessage)
     ASSERT_EQ(c.ReadSettings(), 1);
     EXPECT_EQ(c.Open(), 0);
     ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
-    EXPECT_EQ(support::TestDialogs().LastMessage().text, "Serial port not accessible!\nDevice or resource busy");
+    EXPECT_EQ(support::TestDialogs().LastMessage().text,
+              "Serial port not accessible!\n" + portPath + ": Device or resource busy");
     EXPECT_EQ(support::TestDialogs().LastMessage().caption, "Error");
     EXPECT_EQ(c.PollThread(), nullptr);
     EXPECT_EQ(c.Identification, nullptr);
@@ -263,7 +264,7 @@ TEST_F(BusChannels, ReplyFromAnotherSlaveIsASynchronisationError)
     c.Close(3);
 }
 
-TEST_F(BusChannels, StepIsSkippedWhileTheBusIsTaken)
+TEST_F(BusChannels, StepWaitsWhileTheBusIsTakenAndRunsOnceItIsFree)
 {
     line.AddUnit(Slave(1, "ONE", 11));
     StartPty();
@@ -281,9 +282,10 @@ TEST_F(BusChannels, StepIsSkippedWhileTheBusIsTaken)
     bool taken = false;  // the condition may be asked more than once
     ASSERT_TRUE(Await([&] { return taken || (taken = bus.try_lock()); }));
     const std::size_t frames = line.FrameCount();
-    const int passes = poll->PassCount;
     c.PollRequest = 1;
-    ASSERT_TRUE(Await([&] { return poll->PassCount >= passes + 4; }));
+    // The thread waits for the bus instead of skipping its step and sleeping a whole pause.
+    ASSERT_TRUE(Await([&] { return bus.Waiting() == 1; }));
+    const int passes = poll->PassCount;
     EXPECT_EQ(line.FrameCount(), frames);
     EXPECT_EQ(poll->Position, 0);
     EXPECT_EQ(c.PollRequest, 1);
@@ -292,6 +294,7 @@ TEST_F(BusChannels, StepIsSkippedWhileTheBusIsTaken)
     AnsiString frame = CTolvarProtocol::BuildCommandFrame("G0D******", 1);
     EXPECT_EQ(c.Query('G', 1, frame, static_cast<int>(frame.size()), 24, nullptr, reply), 1);
     EXPECT_EQ(line.FrameCount(), frames);
+    EXPECT_EQ(poll->PassCount, passes);
     bus.unlock();
     ASSERT_TRUE(Await([&] { return c.PollRequest == 0; }));
     EXPECT_EQ(line.FrameCount(), frames + 6);
@@ -401,6 +404,69 @@ TEST_F(BusChannels, PulledAdapterIsReopenedOnceForAllSlaves)
     }
     c1.Close(3);
     c2.Close(3);
+    line.Stop();
+    std::filesystem::remove_all(dir);
+}
+
+TEST_F(BusChannels, SlavesOfAnotherBusBehindAReopenedPortAreNeverPolled)
+{
+    // The port's name leads to another bus after the adapter was lost: its slaves have the
+    // same addresses but are other units. Slave 1 lost the port while polling; slave 2 was
+    // idle and finds the port reopened by slave 1's thread.
+    line.AddUnit(Slave(1, "ONE", 11));
+    line.AddUnit(Slave(2, "TWO", 22));
+    support::SimulatedUnitLine other;
+    for (int a = 1; a <= 2; ++a) {
+        support::UnitState u = Slave(a, "STRANGER", 77);
+        u.serialNumber = 90000000 + std::uint32_t(a);
+        other.AddUnit(u);
+    }
+    const std::string dir = ::testing::TempDir() + "/nox-bus-swap-" + std::to_string(::getpid());
+    std::filesystem::create_directories(dir);
+    AnsiString error;
+    ASSERT_TRUE(line.StartPty(&error, dir + "/ttyUSB0")) << error;
+    portPath = line.SlavePath();
+    FakeChannelWindow* w[3] = {nullptr, &SerialWindow(1, "1"), &SerialWindow(2, "2")};
+    CRS485 c1(1), c2(2);
+    CRS485* c[3] = {nullptr, &c1, &c2};
+    for (int i = 1; i <= 2; ++i) {
+        Open(*c[i]);
+        c[i]->ResumeIdentification();
+        PressOk(*w[i], WaitForVerdict(*c[i]));
+    }
+    ASSERT_TRUE(Await([&] { return c1.PollRequest == 0 && c2.PollRequest == 0; }));
+    line.UnplugPty();
+    c1.PollRequest = 1;
+    ASSERT_TRUE(Await([&] { return c1.PollThread()->IsLinkLost(); }));
+    ASSERT_TRUE(other.StartPty(&error)) << error;
+    ASSERT_EQ(::symlink(other.SlavePath().c_str(), portPath.c_str()), 0);
+    clock.AdvanceMs(comm::ReconnectDelayMs(0));
+    ASSERT_TRUE(Await([&] { return w[1]->otherUnitMessages.size() == 1; }));
+    c2.PollRequest = 1;
+    ASSERT_TRUE(Await([&] { return w[2]->otherUnitMessages.size() == 1; }));
+    // Later checks find the same strangers and say nothing more.
+    clock.AdvanceMs(comm::ReconnectDelayMs(1));
+    ASSERT_TRUE(Await([&] { return c1.PollThread()->ReconnectAttempts() >= 2; }));
+    for (int i = 1; i <= 2; ++i) {
+        c[i]->CommError = 0;
+        EXPECT_TRUE(c[i]->PollThread()->IsLinkLost()) << i;
+        EXPECT_EQ(c[i]->ValuesOutdated, 1) << i;
+        EXPECT_EQ(c[i]->SeriesValue(sTIntern), 11.0 * i) << i;
+        EXPECT_EQ(w[i]->otherUnitMessages.size(), 1u) << i;
+        EXPECT_EQ(CountLines(*w[i], ", its values are not recorded"), 1u) << i;
+        const AnsiString message = w[i]->otherUnitMessages.front();
+        EXPECT_NE(message.find(IntToStr(90000000 + i)), AnsiString::npos) << message;
+        EXPECT_NE(message.find("12345678"), AnsiString::npos) << message;
+        EXPECT_NE(message.find(portPath), AnsiString::npos) << message;
+    }
+    // Each slave was asked who it is, by its own address, and never polled.
+    for (const support::LoggedFrame& f : other.Frames())
+        EXPECT_TRUE(f.frame.substr(4, 3) == "V07" || f.frame.substr(4, 3) == "F07") << f.frame;
+    EXPECT_EQ(other.Unit(1)->RequestCount(UnitCommand::V) > 0, true);
+    EXPECT_EQ(other.Unit(2)->RequestCount(UnitCommand::V) > 0, true);
+    c1.Close(3);
+    c2.Close(3);
+    other.Stop();
     line.Stop();
     std::filesystem::remove_all(dir);
 }

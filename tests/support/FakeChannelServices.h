@@ -53,6 +53,11 @@ public:
         SerialNumber = number;
         SerialNumberAsked = 1;
     }
+    void ReportOtherUnit(const AnsiString& message) override
+    {
+        std::lock_guard<std::mutex> l(mutex);
+        otherUnitMessages.push_back(message);
+    }
     void OnConnectionEstablished(int channel, int result) override
     {
         if (onConnectionEstablished) onConnectionEstablished(channel, result);
@@ -82,6 +87,7 @@ public:
     std::vector<AnsiString> setupNames;
     int setupChannel = 0;
     std::vector<int> results;
+    std::vector<AnsiString> otherUnitMessages;
     int resultChannel = 0;
     std::function<void(int, int)> onConnectionEstablished;
     std::function<void()> onControlStatus;  // while a status reply is decoded
@@ -102,6 +108,7 @@ public:
     {
         rows = {
             {125, {"Fehler", "Error"}},
+            {126, {"Fehler!", "Error!"}},
             {175, {"Zugriff auf serielle Schnittstelle nicht möglich!", "Serial port not accessible!"}},
             {176, {"Unbekannt", "Unknown"}},
             {177, {"Gerätename / Schnittstelle:", "Device name / interface:"}},

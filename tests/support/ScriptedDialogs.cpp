@@ -46,11 +46,15 @@ bool ScriptedDialogs::FileDialog(platform::FileDialogRequest& req)
     return true;
 }
 
-bool ScriptedDialogs::PrinterSetup(QPrinter*)
+bool ScriptedDialogs::PrinterSetup(QPrinter* printer)
 {
-    std::lock_guard<std::mutex> l(mutex_);
-    ++printerSetups_;
-    return true;
+    std::function<bool(QPrinter*)> setup;
+    {
+        std::lock_guard<std::mutex> l(mutex_);
+        ++printerSetups_;
+        setup = OnPrinterSetup;
+    }
+    return setup ? setup(printer) : true;
 }
 
 platform::FileDialogRequest ScriptedDialogs::LastFileRequest() const
@@ -125,6 +129,7 @@ void ScriptedDialogs::Clear()
     inputs_.clear();
     lastFileRequest_ = {};
     printerSetups_ = 0;
+    OnPrinterSetup = nullptr;
     fileDialogs_ = 0;
 }
 

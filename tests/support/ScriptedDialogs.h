@@ -1,6 +1,7 @@
 #pragma once
 // Dialogs for tests: records every box and answers from a script.
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -24,6 +25,10 @@ public:
     bool FileDialog(platform::FileDialogRequest& req) override;
     bool InputQuery(const AnsiString& caption, const AnsiString& prompt, AnsiString& value) override;
     bool PrinterSetup(QPrinter* printer) override;
+
+    // What the user does in the printer settings (nothing when unset); the result is the
+    // dialog's OK.
+    std::function<bool(QPrinter*)> OnPrinterSetup;
 
     // Answers for the next boxes, in order; without one a box gets its default button.
     void QueueAnswer(int id);
