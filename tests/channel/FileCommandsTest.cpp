@@ -150,6 +150,43 @@ TEST_F(FileCommandsTest, RecordedPartsOpenIntoViewWindowsWithTheirValuesAndLabel
     EXPECT_TRUE(main->btnFileOpen->isEnabled());
 }
 
+// A file's rows go into the view's series as they stand: times in order let the chart
+// draw only the shown stretch, times that step back (a clock set back while recording)
+// are drawn in full, as they come.
+TEST_F(FileCommandsTest, OpenedFileDrawsTheShownTimesOrAllWhenTheyStepBack)
+{
+    const double day = EncodeDate(2026, 3, 27);
+    const AnsiString inOrder = WriteRecording(1, 3, 600, day);
+    FakeDataFileView back;
+    for (auto& series : back.series) series->XValues()->SetOrder(loNone);
+    back.Record(3, 600, day);
+    for (int i = 0; i < 3; ++i) back.series[size_t(i)]->AddXY(day + 100 / 86400.0, 5);
+    back.fileName = Path("back.csv");
+    back.part = 1;
+    ASSERT_TRUE(FileSave1Execute(&back, 1));
+
+    for (const bool stepsBack : {false, true}) {
+        TmdiSubWindow* w = Open(stepsBack ? Path("back_11.csv") : inOrder, true);
+        ASSERT_NE(w, nullptr);
+        TCustomChart* chart = w->graDataGraph;
+        chart->resize(800, 500);
+        chart->BottomAxis()->SetMinMax(day + 200 / 86400.0, day + 300 / 86400.0);
+        chart->PaintWindow();
+        const TChartSeries* s = w->Series(0);
+        ASSERT_EQ(s->Count(), stepsBack ? 601 : 600);
+        EXPECT_EQ(s->XValues()->IsOrdered(), !stepsBack);
+        if (stepsBack) {
+            EXPECT_EQ(s->FirstValueIndex, 0);
+            EXPECT_EQ(s->LastValueIndex, 600);
+        } else {
+            EXPECT_GT(s->FirstValueIndex, 190);
+            EXPECT_LE(s->FirstValueIndex, 200);
+            EXPECT_GE(s->LastValueIndex, 300);
+            EXPECT_LT(s->LastValueIndex, 310);
+        }
+    }
+}
+
 TEST_F(FileCommandsTest, DamagedOrForeignFilesNameTheFaultAndOpenNothingHalf)
 {
     TmdiSubWindow* w = Open(WriteRecording(1, 3, 10), true);

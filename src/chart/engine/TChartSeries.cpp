@@ -644,9 +644,13 @@ void TChartSeries::CalcFirstLastVisibleRange(double lowerLimit, double upperLimi
     const int n = Count();
     if (n == 0) return;
     TChartValueList* list = FNotMandatory;
-    if (!UseVisibleRange || list->GetOrder() == loNone) {
+    if (!UseVisibleRange || (list->GetOrder() == loNone && !list->IsOrdered())) {
         FirstValueIndex = 0;
         LastValueIndex = n - 1;
+        return;
+    }
+    if (list->GetOrder() == loNone) {
+        CalcInFactOrderedRange();
         return;
     }
     const int first = list->FirstIndexNotBefore(lowerLimit);
@@ -662,6 +666,12 @@ void TChartSeries::CalcFirstLastVisibleRange(double lowerLimit, double upperLimi
     if (last >= n) last = n - 1;
     if (!DrawPointBeyondRange && beyond(list->Value(last))) --last;
     LastValueIndex = last;
+}
+
+void TChartSeries::CalcInFactOrderedRange()
+{
+    FirstValueIndex = 0;
+    LastValueIndex = Count() - 1;
 }
 
 // ---------------------------------------------------------------- axes, visible points

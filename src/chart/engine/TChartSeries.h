@@ -305,6 +305,12 @@ public:
     // The visible range for the value limits of the axis that runs along
     // NotMandatoryValueList: binary search on an ordered list.
     void CalcFirstLastVisibleRange(double lowerLimit, double upperLimit);
+    // The visible range of a series whose list along the index axis is kept without order
+    // but whose values are in fact ascending (points appended as they come): the points
+    // whose drawing can show. The base takes every point, as for a list out of order, since
+    // a point's drawing may reach into the plot from anywhere; series types that know how
+    // far theirs reaches narrow it.
+    virtual void CalcInFactOrderedRange();
     bool UseVisibleRange = true;
     // Functions that fill this series leave the orders of its value lists alone.
     bool KeepValueListSettings = false;

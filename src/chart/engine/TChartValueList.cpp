@@ -57,7 +57,7 @@ bool TChartValueList::InOrder(double a, double b) const
 
 void TChartValueList::CheckOrderAround(int index)
 {
-    if (FOrder == loNone || FSortState != SortState::Ordered) return;
+    if (FSortState != SortState::Ordered) return;
     const double v = FValue[static_cast<std::size_t>(index)];
     if (std::isnan(v) || (index > 0 && !InOrder(FValue[static_cast<std::size_t>(index - 1)], v)) ||
         (index + 1 < FCount && !InOrder(v, FValue[static_cast<std::size_t>(index + 1)])))
@@ -66,7 +66,6 @@ void TChartValueList::CheckOrderAround(int index)
 
 bool TChartValueList::IsOrdered() const
 {
-    if (FOrder == loNone) return false;
     if (FSortState == SortState::Unknown) {
         FSortState = SortState::Ordered;
         for (int i = 0; i < FCount; ++i) {
@@ -133,7 +132,7 @@ void TChartValueList::AppendRange(const double* values, int count)
     FValue.insert(FValue.end(), values, values + count);
     const int first = FCount;
     FCount += count;
-    if (FSortState != SortState::Ordered || FOrder == loNone) return;
+    if (FSortState != SortState::Ordered) return;
     const double* p = FValue.data();
     for (int i = first; i < FCount; ++i) {
         const double v = p[i];
@@ -168,6 +167,7 @@ void TChartValueList::Delete(int index)
     FValue.erase(FValue.begin() + index);
     --FCount;
     Touched(index);
+    Reconsider();
 }
 
 void TChartValueList::Delete(int start, int quantity)
@@ -178,6 +178,7 @@ void TChartValueList::Delete(int start, int quantity)
     FValue.erase(FValue.begin() + start, FValue.begin() + start + quantity);
     FCount -= quantity;
     Touched(start);
+    Reconsider();
 }
 
 void TChartValueList::ClearValues()
@@ -201,8 +202,8 @@ int TChartValueList::Locate(double value, int first, int last) const
     const auto begin = FValue.begin() + first;
     const auto end = FValue.begin() + last + 1;
     if (!std::isnan(value) && IsOrdered()) {
-        const auto it = FOrder == loAscending ? std::lower_bound(begin, end, value)
-                                              : std::lower_bound(begin, end, value, std::greater<double>());
+        const auto it = FOrder != loDescending ? std::lower_bound(begin, end, value)
+                                               : std::lower_bound(begin, end, value, std::greater<double>());
         return (it != end && *it == value) ? static_cast<int>(it - FValue.begin()) : -1;
     }
     const auto it = std::find(begin, end, value);
@@ -216,8 +217,8 @@ int TChartValueList::FirstIndexNotBefore(double limit, int first) const
     const auto begin = FValue.begin() + first;
     const auto end = FValue.begin() + FCount;
     if (IsOrdered())
-        return static_cast<int>((FOrder == loAscending ? std::lower_bound(begin, end, limit)
-                                                       : std::lower_bound(begin, end, limit, std::greater<double>())) -
+        return static_cast<int>((FOrder != loDescending ? std::lower_bound(begin, end, limit)
+                                                        : std::lower_bound(begin, end, limit, std::greater<double>())) -
                                 FValue.begin());
     for (auto it = begin; it != end; ++it)
         if (FOrder == loDescending ? !(*it > limit) : !(*it < limit)) return static_cast<int>(it - FValue.begin());
@@ -327,6 +328,7 @@ void TChartValueList::SetValue(int index, double value)
     if (index < 0 || index >= FCount) return;
     FValue[static_cast<std::size_t>(index)] = value;
     Touched(index);
+    Reconsider();
     CheckOrderAround(index);
     if (FOwner) FOwner->NotifyValue(veModify, index);
 }
@@ -336,6 +338,7 @@ void TChartValueList::StoreValue(int index, double value)
     if (index < 0 || index >= FCount) return;
     FValue[static_cast<std::size_t>(index)] = value;
     Touched(index);
+    Reconsider();
     CheckOrderAround(index);
 }
 
@@ -344,7 +347,7 @@ void TChartValueList::SwapNoNotify(int a, int b)
     if (a < 0 || b < 0 || a >= FCount || b >= FCount || a == b) return;
     std::swap(FValue[static_cast<std::size_t>(a)], FValue[static_cast<std::size_t>(b)]);
     Touched(std::min(a, b));
-    if (FSortState == SortState::Ordered) FSortState = SortState::Unknown;
+    FSortState = SortState::Unknown;
 }
 
 void TChartValueList::ApplyPermutation(const std::vector<int>& perm)

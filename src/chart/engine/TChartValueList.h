@@ -93,11 +93,14 @@ public:
     // DateTime is stored only when it differs from the value its series set up.
     bool IsPropertyStored(const char* Name) const override;
 
-    // Whether the values are known to follow Order (no NaN, no value out of place);
-    // ordered searches use binary search only then. Computed on demand and cached.
+    // Whether the values are in fact in order (no NaN, no value out of place): descending
+    // for a descending list, ascending otherwise, also when Order is none (points appended
+    // as they come, such as a recording's times, mostly are). Ordered searches, the visible
+    // range and drawing use binary search only then. Kept up as values come and go,
+    // recomputed on demand after changes that may have restored the order.
     bool IsOrdered() const;
-    // First index in first..Count-1 whose value is not below `limit` (ascending lists) or
-    // not above it (descending), or Count when none is. Binary search on an ordered list,
+    // First index in first..Count-1 whose value is not below `limit` (lists not descending)
+    // or not above it (descending), or Count when none is. Binary search on an ordered list,
     // a forward scan otherwise.
     int FirstIndexNotBefore(double limit, int first = 0) const;
 
@@ -124,6 +127,12 @@ private:
         if (index < FStatsCount) FStatsCount = -1;
     }
     void CheckOrderAround(int index);
+    // Values were removed or changed: a list out of order may be in order again (a shift of
+    // every value passes through disorder), so the next question looks again.
+    void Reconsider()
+    {
+        if (FSortState == SortState::Unordered) FSortState = SortState::Unknown;
+    }
     bool InOrder(double a, double b) const;  // a may precede b
     void EnsureStats();
 

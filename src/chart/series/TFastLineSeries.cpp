@@ -4,6 +4,7 @@
 
 #include "chart/engine/SeriesHost.h"
 #include "chart/engine/TChartAxis.h"
+#include "chart/engine/TCustomAxisPanel.h"
 #include "chart/engine/TeCanvas.h"
 #include "chart/engine/TeeConst.h"
 #include "chart/engine/TeeProcs.h"
@@ -120,6 +121,65 @@ void TFastLineSeries::PrepareCanvas()
 void TFastLineSeries::FlushColumn()
 {
     FColumn.Flush([this](int x, int y) { LineTo(x, y); });
+}
+
+void TFastLineSeries::CalcInFactOrderedRange()
+{
+    // Walking every point, as a list without order is drawn, shows only what reaches into
+    // the clipped plot; the walk can start and end where nothing more can: at points whose
+    // pixel lies clear of the plot by more than the pen's width, the start on the first
+    // point of its pixel column (there the whole walk is in the same state: the pen at that
+    // point, the column's strokes to come). In 3D, unclipped or with a pattern pen (whose
+    // dashes run on from the walk's start) every point is walked.
+    auto* panel = dynamic_cast<TCustomAxisPanel*>(ParentChart());
+    const TChartAxis* axis = YMandatory() ? GetHorizAxis() : GetVertAxis();
+    const TChartPen* pen = GetLinePen();
+    const int n = Count();
+    if (!panel || !axis || panel->GetView3D() || !panel->GetClipPoints() || !panel->CanClip() ||
+        pen->GetStyle() != psSolid || pen->GetSmallDots() || n < 2) {
+        TCustomLineSeries::CalcInFactOrderedRange();
+        return;
+    }
+    const TRect r = panel->GetChartRect();
+    const int margin = std::max(pen->GetWidth(), 1) + 2;
+    const int low = (YMandatory() ? r.Left : r.Top) - margin;
+    const int high = (YMandatory() ? r.Right : r.Bottom) + margin;
+    const auto pixel = [this](int i) { return YMandatory() ? CalcXPos(i) : CalcYPos(i); };
+    // Pixels follow the ascending values one way or the other.
+    const bool increasing = pixel(0) <= pixel(n - 1);
+    const auto before = [&](int i) {
+        const int p = pixel(i);
+        return increasing ? p < low : p > high;
+    };
+    const auto after = [&](int i) {
+        const int p = pixel(i);
+        return increasing ? p > high : p < low;
+    };
+    const auto search = [](int from, int to, const auto& test) {
+        // First index in from..to-1 for which test is false (test holds for a prefix).
+        while (from < to) {
+            const int mid = from + (to - from) / 2;
+            if (test(mid))
+                from = mid + 1;
+            else
+                to = mid;
+        }
+        return from;
+    };
+    const int in = search(0, n, before);
+    const int out = search(in, n, [&](int i) { return !after(i); });
+    if (in == out && (in == 0 || out == n)) {
+        FirstValueIndex = LastValueIndex = -1;
+        return;
+    }
+    if (in == 0) {
+        FirstValueIndex = 0;
+    } else {
+        const int column = pixel(in - 1);
+        // The walk moves to the point before FirstValueIndex.
+        FirstValueIndex = search(0, in - 1, [&](int i) { return pixel(i) != column; }) + 1;
+    }
+    LastValueIndex = out < n ? out : n - 1;
 }
 
 void TFastLineSeries::DrawAllValues()

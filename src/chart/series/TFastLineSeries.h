@@ -37,6 +37,7 @@ public:
     void CalcVerticalMargins(int& topMargin, int& bottomMargin) override;
     void CreateSubGallery(const TChartSubGalleryProc& AddSubChart) override;
     void SetSubGallery(TChartSeries* series, int index) override;
+    void CalcInFactOrderedRange() override;
     void DrawAllValues() override;
     void DrawValue(int valueIndex) override;
     void DrawLegendShape(int valueIndex, const TRect& rect) override;

@@ -63,6 +63,53 @@ TEST(ValueList, OrderedInsertionMatchesBackwardScanOnUnorderedData)
     EXPECT_EQ(list.Locate(3), 3);
 }
 
+// A list kept without order takes points where they come but knows whether they came in
+// order, so searches over it may use that: appended in order (equal values too), a step
+// back, the step removed again, every value shifted one by one (out of order on the way),
+// a NaN, a run appended at once, and a cleared list.
+TEST(ValueList, WithoutDeclaredOrderKnowsWhetherItsValuesAscend)
+{
+    TChartValueList list(nullptr, "X");
+    list.SetOrder(loNone);
+    for (double v : {1.0, 2.0, 2.0, 2.0, 5.0}) {
+        const int at = list.Count();
+        EXPECT_EQ(list.AddChartValue(v), at);
+    }
+    EXPECT_TRUE(list.IsOrdered());
+    EXPECT_EQ(list.FirstIndexNotBefore(2), 1);  // the first of the equal values
+    EXPECT_EQ(list.FirstIndexNotBefore(3), 4);
+    EXPECT_EQ(list.FirstIndexNotBefore(6), 5);
+    EXPECT_EQ(list.Locate(2), 1);
+
+    // A clock set back: the point stays where it came, searches walk every value.
+    EXPECT_EQ(list.AddChartValue(1.5), 5);
+    EXPECT_FALSE(list.IsOrdered());
+    EXPECT_EQ(Values(list), (std::vector<double>{1, 2, 2, 2, 5, 1.5}));
+    EXPECT_EQ(list.FirstIndexNotBefore(3), 4);
+    EXPECT_EQ(list.FirstIndexNotBefore(1.2), 1);
+    EXPECT_EQ(list.Locate(1.5), 5);
+    list.AddChartValue(6);
+    EXPECT_FALSE(list.IsOrdered());
+    list.Delete(5);
+    EXPECT_TRUE(list.IsOrdered());
+
+    // A new time origin moves every point; half-way the list is out of order.
+    for (int i = 0; i < list.Count(); ++i) list.StoreValue(i, list.Value(i) + 10);
+    EXPECT_TRUE(list.IsOrdered());
+    EXPECT_EQ(list.FirstIndexNotBefore(12), 1);
+
+    list.AddChartValue(std::numeric_limits<double>::quiet_NaN());
+    EXPECT_FALSE(list.IsOrdered());
+    list.ClearValues();
+    EXPECT_TRUE(list.IsOrdered());
+    const double run[] = {1, 2, 3, 3};
+    list.AppendRange(run, 4);
+    EXPECT_TRUE(list.IsOrdered());
+    const double back[] = {4, 2.5};
+    list.AppendRange(back, 2);
+    EXPECT_FALSE(list.IsOrdered());
+}
+
 TEST(ValueList, GrowthKeepsTheFixedStepAndThenAnEighth)
 {
     TChartValueList list(nullptr, "V");

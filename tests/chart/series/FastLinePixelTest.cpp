@@ -47,9 +47,13 @@ TEST(FastLinePixels, ManyPointsPerColumnDrawTheSamePixelsAsEverySegment)
     for (const bool ordered : {true, false}) {
         BitmapChart fast, plain;
         TFastLineSeries s;
-        if (!ordered) s.XValues()->SetOrder(loNone);
         s.SetParentChart(&fast.chart);
         s.SetSeriesColor(clBlack);
+        if (!ordered) {
+            // Kept without order, and one point out of it.
+            s.XValues()->SetOrder(loNone);
+            s.AddXY(5, 150);
+        }
         std::uint32_t seed = 7;
         double x = 0;
         for (int i = 0; i < 20000; ++i) {
@@ -71,6 +75,7 @@ TEST(FastLinePixels, ManyPointsPerColumnDrawTheSamePixelsAsEverySegment)
         }
         s.SetParentChart(nullptr);
 
+        EXPECT_EQ(s.XValues()->IsOrdered(), ordered);
         EXPECT_EQ(DifferingPixels(fast.bitmap.Image(), plain.bitmap.Image()), 0) << ordered;
     }
 }
