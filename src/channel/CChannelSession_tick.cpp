@@ -119,7 +119,7 @@ AnsiString CChannelSession::UpdateStatusText()
         CountErrorTick();
         return ChannelText(RowErrorExclamation);
     }
-    if (channel && channel->RequestOverdue(platform::clock().MilliTicks())) {
+    if (channel && channel->RequestOverdue()) {
         CountErrorTick();
         return ChannelText(RowErrorExclamation);
     }

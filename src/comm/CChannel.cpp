@@ -319,24 +319,18 @@ void CChannel::MarkValuesOutdated()
     ValuesOutdated = 1;
 }
 
-void CChannel::RequestStarted(std::int64_t ticks, int allowanceMs)
+void CChannel::RequestStarted()
 {
     NOX_ASSERT_UI_THREAD();
     requestPending_ = true;
     replyArrived_ = false;
-    requestTicks_ = ticks;
-    requestAllowanceMs_ = allowanceMs;
+    replyLate_ = false;
 }
 
 void CChannel::RequestEnded()
 {
     NOX_ASSERT_UI_THREAD();
     requestPending_ = false;
-}
-
-bool CChannel::RequestOverdue(std::int64_t ticks) const
-{
-    return requestPending_ && !replyArrived_ && ticks - requestTicks_ > requestAllowanceMs_;
 }
 
 void CChannel::SynchronisationError()

@@ -147,19 +147,19 @@ public:
     // The values are outdated without a fault of the link (another unit answers, or the
     // unit is checked again after another slave's thread reopened the shared port).
     void MarkValuesOutdated();
-    // A request of the poll cycle went out at `ticks` (the program's clock); a reply may
-    // take `allowanceMs`. It ends with its answer or its failure.
-    void RequestStarted(std::int64_t ticks, int allowanceMs);
+    // A request of the poll cycle goes out; it ends with its answer or its failure.
+    void RequestStarted();
     void RequestEnded();
     bool RequestPending() const { return requestPending_; }
-    // Called by the poll thread as soon as bytes of the reply have come in, before they are
-    // handed over: a reply that only waits for a busy user-interface thread is not late.
+    // Called by the poll thread while it waits for the reply: bytes have come in (a reply
+    // that only waits for a busy user-interface thread is not late), or the reply has
+    // taken longer than a reply may take and is not complete.
     void NoteReplyArrived() { replyArrived_ = true; }
-    bool ReplyArrived() const { return replyArrived_; }
-    // True while a request has waited longer than its reply may take and nothing came:
-    // the value it is to renew is not current any more, though the failure is not known
-    // yet.
-    bool RequestOverdue(std::int64_t ticks) const;
+    void NoteReplyLate() { replyLate_ = true; }
+    bool ReplyLate() const { return replyLate_ && !replyArrived_; }
+    // True while a request waits longer than its reply may take: the value it is to renew
+    // is not current any more, though the failure is not known yet.
+    bool RequestOverdue() const { return requestPending_ && ReplyLate(); }
     // The command group (the rows of the command table: 0 G, 2..4 S1..S3, 5 C, 7 P, ...)
     // of a request frame or a reply: the letter at the fifth character and, for S, the
     // block digit at the eighth; -1 for anything else.
@@ -250,8 +250,7 @@ private:
     unsigned groupsAnswered_ = 0;
     bool requestPending_ = false;
     std::atomic<bool> replyArrived_{false};
-    std::int64_t requestTicks_ = 0;
-    int requestAllowanceMs_ = 0;
+    std::atomic<bool> replyLate_{false};
     AnsiString identifiedName_;
     AnsiString otherUnit_;  // the other unit last reported, "name/serial"; empty: none
     IChannelWindow* window_ = nullptr;

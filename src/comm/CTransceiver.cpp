@@ -1,6 +1,7 @@
 #include "comm/CTransceiver.h"
 
 #include <algorithm>
+#include <chrono>
 #include <vector>
 
 #include "comm/CChannel.h"
@@ -167,7 +168,11 @@ void CTransceiver::SerialExchange(comm::IByteLink& link, const AnsiString& portN
 int CTransceiver::SerialRequest(comm::IByteLink& link, const AnsiString& frame, char* buffer, std::size_t wanted)
 {
     if (!link.Purge() || !link.Write(frame)) return -1;
-    return comm::ReadFor(link, buffer, wanted, comm::Timing().ReadTimeoutMs, [this] { return Terminated(); });
+    const TReplyWatch watch = WatchReply();
+    return comm::ReadFor(link, buffer, wanted, comm::Timing().ReadTimeoutMs, [&] {
+        watch();
+        return Terminated();
+    });
 }
 
 bool CTransceiver::SerialAsk(comm::IByteLink& link, const AnsiString& frame, int replyLength, AnsiString& reply)
@@ -285,7 +290,7 @@ bool CTransceiver::RunStep()
     if (!Sync([&] { send = owner_->PollRequest != 0 && owner_->CommError == 0; }) || !send) return false;
     if (!Sync([this] {
             NextCommand();
-            owner_->RequestStarted(platform::clock().MilliTicks(), ReplyAllowanceMs());
+            owner_->RequestStarted();
         }))
         return false;
     delivered_ = false;
@@ -342,6 +347,16 @@ int CTransceiver::ReplyAllowanceMs() const
     const int characters = std::max(0, CurrentLength) + std::clamp(CurrentReplyLength, 0, MaxReplyLength);
     const int lineMs = baud > 0 ? static_cast<int>((std::int64_t(characters) * 10 * 1000 + baud - 1) / baud) : 0;
     return std::min(lineMs + timing.ReplyAllowanceMs, ExchangeLimitMs());
+}
+
+CTransceiver::TReplyWatch CTransceiver::WatchReply() const
+{
+    const auto start = std::chrono::steady_clock::now();
+    const auto allowance = std::chrono::milliseconds(ReplyAllowanceMs());
+    CChannel* owner = owner_;
+    return [owner, start, allowance] {
+        if (std::chrono::steady_clock::now() - start > allowance) owner->NoteReplyLate();
+    };
 }
 
 int CTransceiver::ExchangeLimitMs() const

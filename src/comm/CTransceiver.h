@@ -5,6 +5,7 @@
 // steps (queue, flags, decoding, windows) run on the user-interface thread.
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "comm/ByteLink.h"
@@ -113,6 +114,11 @@ protected:
     // unit's own answer time, never longer than the exchange waits for it. A request
     // waiting longer makes the tick's values not current.
     int ReplyAllowanceMs() const;
+    // Called while the reply to the current frame is awaited and incomplete: notes it as
+    // late with the channel once it has taken longer than ReplyAllowanceMs. The wait is
+    // the poll thread's own, like the read time-out.
+    using TReplyWatch = std::function<void()>;
+    TReplyWatch WatchReply() const;
     // The line's baud rate (0: no serial line) and the longest wait of an exchange.
     virtual int LineBaud() const { return 0; }
     virtual int ExchangeLimitMs() const;

@@ -69,6 +69,8 @@ protected:
         comm::TCommTiming t = comm::Timing();
         t.ReadTimeoutMs = 250;
         t.ReplyWaitMs = 250;
+        // A reply is late well before the time-out: a tick can come in between.
+        t.ReplyAllowanceMs = 60;
         comm::SetTiming(t);
     }
 
@@ -94,11 +96,11 @@ protected:
         if (r.quietSince < 0) r.quietSince = poll->PassCount;
         return poll->PassCount >= r.quietSince + 2;
     }
-    // A request the unit has received since the last tick is still waiting for its reply.
+    // A request has waited longer than its reply may take and is still waiting.
     static bool MidFlight(TRig& r)
     {
         CChannel* c = r.session->ChannelObject();
-        return c && c->RequestPending() && !c->ReplyArrived() && Requests(*r.unit) > r.requestsAtTick;
+        return c && c->RequestOverdue() && Requests(*r.unit) > r.requestsAtTick;
     }
 
     // One tick of every channel, one second after the last. With midFlight the tick comes
