@@ -9,7 +9,9 @@
 #include <unistd.h>
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -35,15 +37,18 @@ public:
                                     "C]");
         }
     }
-    void Record()
+    void Record(int rows = kRows)
     {
         for (int s = 0; s < kSeries; ++s) series[size_t(s)]->Tag = 1;
-        for (int t = 0; t < kRows; ++t) {
-            const double x = 46000.25 + t / 86400.0;
-            for (int s = 0; s < kSeries; ++s)
-                series[size_t(s)]->AddXY(x, 20.0 + s + 0.01 * ((t * 7 + s * 13) % 1000) + 0.0004,
-                                         t % 3600 == 1800 ? AnsiString("Error!") : AnsiString());
-        }
+        for (int t = 0; t < rows; ++t) Append(t);
+    }
+    // One tick: a point for each recorded series.
+    void Append(int t)
+    {
+        const double x = 46000.25 + t / 86400.0;
+        for (int s = 0; s < kSeries; ++s)
+            series[size_t(s)]->AddXY(x, 20.0 + s + 0.01 * ((t * 7 + s * 13) % 1000) + 0.0004,
+                                     t % 3600 == 1800 ? AnsiString("Error!") : AnsiString());
     }
     int SeriesCount() const override { return int(series.size()); }
     TChartSeries* Series(int index) const override { return series[size_t(index)].get(); }
@@ -190,6 +195,69 @@ void BM_Read_Apply(benchmark::State& state)
     for (auto _ : state) benchmark::DoNotOptimize(ApplyRecordedData(view, data, "/tmp/run_11.csv"));
 }
 BENCHMARK(BM_Read_Apply)->Unit(benchmark::kMillisecond);
+
+// User-interface thread, on every tick of ten channels at a 1 s interval, after `range(0)`
+// rows of the part: what each channel hands to its growing file (the tick's rows taken from
+// the chart and queued for the worker, as CChannelSession::GrowPartFile does). The time
+// reported is that alone; `appends_us` is the tick's own appends of a point to each of the
+// 22 series of the ten channels, `ratio_to_appends` the one against the other, and
+// `worker_us` the time until the worker has written (and, every 55 ticks, synced) the ten
+// files, which the user-interface thread does not wait for.
+void BM_Grow_TenChannelsTick(benchmark::State& state)
+{
+    constexpr int kChannels = 10;
+    const int rows = int(state.range(0));
+    char dir[] = "/tmp/nox_bench_growXXXXXX";
+    const std::string folder = mkdtemp(dir);
+    TDataFileSaveQueue& queue = TDataFileSaveQueue::Instance();
+    std::vector<std::unique_ptr<BenchView>> views;
+    std::vector<AnsiString> names;
+    std::vector<int> handed(kChannels, rows);
+    for (int c = 0; c < kChannels; ++c) {
+        views.push_back(std::make_unique<BenchView>());
+        views.back()->Record(rows);
+        views.back()->fileName = folder + "/run";
+        names.push_back(RecordedDataFileName(*views.back(), c + 1));
+        queue.Save(views.back().get(), c + 1, {}, TPartFileUse::Growing, true);
+    }
+    queue.WaitIdle();
+    using clock = std::chrono::steady_clock;
+    clock::duration appends{}, grow{}, worker{};
+    std::int64_t ticks = 0;
+    int t = rows;
+    for (auto _ : state) {
+        const auto t0 = clock::now();
+        for (auto& v : views) v->Append(t);
+        const auto t1 = clock::now();
+        ticks += 1000;
+        for (int c = 0; c < kChannels; ++c) {
+            TGrowingRows r;
+            r.Path = names[size_t(c)];
+            r.FirstRow = handed[size_t(c)];
+            r.Ticks = ticks;
+            r.Data = CaptureRecordedRows(*views[size_t(c)], names[size_t(c)], handed[size_t(c)]);
+            handed[size_t(c)] += int(r.Data.X.size());
+            queue.Append(std::move(r), {});
+        }
+        const auto t2 = clock::now();
+        queue.WaitIdle();
+        const auto t3 = clock::now();
+        ++t;
+        appends += t1 - t0;
+        grow += t2 - t1;
+        worker += t3 - t2;
+        state.SetIterationTime(std::chrono::duration<double>(t2 - t1).count());
+    }
+    const double n = double(std::max<std::int64_t>(1, std::int64_t(state.iterations())));
+    auto us = [n](clock::duration d) { return std::chrono::duration<double, std::micro>(d).count() / n; };
+    state.counters["appends_us"] = us(appends);
+    state.counters["worker_us"] = us(worker);
+    if (appends.count() > 0) state.counters["ratio_to_appends"] = double(grow.count()) / double(appends.count());
+    for (int c = 0; c < kChannels; ++c) queue.EndGrowing(names[size_t(c)]);
+    queue.WaitIdle();
+    std::filesystem::remove_all(folder);
+}
+BENCHMARK(BM_Grow_TenChannelsTick)->Arg(600)->Arg(43200)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 // Prints as usual and keeps the time of every benchmark (the median when repeated).
 class TimeReporter : public benchmark::ConsoleReporter {

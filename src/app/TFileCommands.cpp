@@ -90,6 +90,9 @@ void TFileCommands::actFileOpenExecute(bool newView)
     // One open at a time: a file still being read holds the buttons disabled.
     if (FReading) return;
     QCoreApplication::processEvents();
+    // File > Open without a window opens a view window for the file; it goes again when no
+    // file is chosen (New > View keeps the window it was asked for).
+    const bool windowForFile = FMain->ChildWindowCount() == 0 && !newView;
     if (FMain->ChildWindowCount() == 0 || newView) FMain->mnuVisualisierungClick();
     const int channel = FMain->ActiveChannel();
     IChannelForm* form = FMain->ChannelForm(channel);
@@ -117,6 +120,7 @@ void TFileCommands::actFileOpenExecute(bool newView)
     request.overwritePrompt = false;
     if (!platform::dialogs().FileDialog(request)) {
         RestoreButtons(states);
+        if (windowForFile) form->FormClose();
         return;
     }
     const AnsiString path = request.fileName;

@@ -418,11 +418,14 @@ bool TfrmMainWindow::AskYesNo(const AnsiString& text)
     const AnsiString caption = LookupText(FLanguageIndex, RowWarning);
     if (dynamic_cast<platform::QtDialogs*>(&platform::dialogs())) {
         // The buttons speak the program's language, whatever language Qt's own texts have.
-        QMessageBox box(QMessageBox::Warning, Q(caption), Q(text), QMessageBox::NoButton, this);
+        // In front of the window that asks (the control panel stays on top), not behind it.
+        QWidget* parent = platform::DialogParent();
+        QMessageBox box(QMessageBox::Warning, Q(caption), Q(text), QMessageBox::NoButton, parent ? parent : this);
         QPushButton* yes = box.addButton(Q(LookupText(FLanguageIndex, RowYes)), QMessageBox::YesRole);
         QPushButton* no = box.addButton(Q(LookupText(FLanguageIndex, RowNo)), QMessageBox::NoRole);
         box.setDefaultButton(yes);
         box.setEscapeButton(no);
+        platform::PrepareDialog(box);
         box.exec();
         return box.clickedButton() == yes;
     }

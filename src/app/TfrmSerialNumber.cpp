@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "app/CLanguage.h"
+#include "platform/Dialogs.h"
 #include "platform/UiThread.h"
 #include "resources/TextRows.h"
 
@@ -61,13 +62,16 @@ void TfrmSerialNumber::bitSerialNumberClick()
 
 int AskSerialNumber(QWidget* owner)
 {
-    TfrmSerialNumber dialog(owner);
+    // In front of the identification window that may still be shown on top.
+    QWidget* parent = platform::DialogParent();
+    TfrmSerialNumber dialog(parent ? parent : owner);
     TfrmSerialNumber* previous = frmSerialNumber;
     frmSerialNumber = &dialog;
     AnsiString text;
     CLanguage* language = CLanguage::Instance();
     dialog.setWindowTitle(QString::fromStdString(language->LookupCurrentText(RowNotice, text)));
     dialog.txtSerialNumber->setText(QString::fromStdString(language->LookupCurrentText(RowEnterSerialNumber, text)));
+    platform::PrepareDialog(dialog);
     dialog.exec();
     const int number = dialog.GetSerialNumber();
     frmSerialNumber = previous;

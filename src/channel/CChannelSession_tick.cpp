@@ -281,7 +281,8 @@ void CChannelSession::GrowPartFile(std::int64_t ticks)
 {
     // While the ending part is written, what the ticks take belongs to the next part.
     if (FRolloverPending || !FConnected) return;
-    if (FPartFile == TPartFile::Retry && ticks < FGrowRetryTicks) return;
+    // A timer may fire a little early: half an interval early counts as on time.
+    if (FPartFile == TPartFile::Retry && ticks < FGrowRetryTicks - std::int64_t(FSamplingInterval) * 500) return;
     if (FPartFile != TPartFile::Growing) {
         // The file is written whole the first time, and when it has to be again; quietly,
         // as its failure is reported once (PartFileFailed).

@@ -409,6 +409,7 @@ void TmdiSubWindow::ShowNotice(const AnsiString& text, const AnsiString& caption
         auto* box = new QMessageBox(QMessageBox::Warning, Q(caption), Q(text), QMessageBox::Ok, this);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setModal(false);
+        platform::PrepareDialog(*box);
         connect(box, &QMessageBox::finished, this, [closed] {
             if (closed) closed();
         });

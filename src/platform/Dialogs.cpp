@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
+#include <QTimer>
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 
@@ -44,15 +46,43 @@ AnsiString g_title = "NoxControl";
 // Each thread has its own scopes; boxes are shown on the user-interface thread only.
 thread_local QWidget* g_owner = nullptr;
 
-// The window a box is shown in front of: the scope's window while it is shown, otherwise
-// the active one.
-QWidget* ParentWindow()
+// True when `window` is `modal` or a window that belongs to it (a child window of it, or of
+// one of its child windows): such a window still takes input while `modal` is shown.
+bool BelongsTo(const QWidget* window, const QWidget* modal)
 {
-    if (g_owner && g_owner->isVisible()) return g_owner;
-    return QApplication::activeWindow();
+    for (const QWidget* w = window; w; w = w->parentWidget() ? w->parentWidget()->window() : nullptr)
+        if (w == modal) return true;
+    return false;
 }
 
 }  // namespace
+
+QWidget* DialogParent()
+{
+    QWidget* parent = g_owner && g_owner->isVisible() ? g_owner : QApplication::activeWindow();
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal->isVisible() && !BelongsTo(parent ? parent->window() : nullptr, modal)) parent = modal;
+    return parent;
+}
+
+bool DialogStaysOnTop(const QWidget* parent)
+{
+    if (parent && parent->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) return true;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.begin(), windows.end(), [](const QWidget* w) {
+        return w->isVisible() && w->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    });
+}
+
+void PrepareDialog(QWidget& dialog)
+{
+    if (DialogStaysOnTop(dialog.parentWidget())) dialog.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    // Once it is shown (exec shows it): in front, with the keyboard focus.
+    QTimer::singleShot(0, &dialog, [&dialog] {
+        dialog.raise();
+        dialog.activateWindow();
+    });
+}
 
 // "Text (*.txt)|*.txt|All (*.*)|*.*" -> "Text (*.txt);;All (*.*)"
 QStringList QtNameFilters(const AnsiString& filter)
@@ -126,7 +156,7 @@ int QtDialogs::MessageBoxAt(const AnsiString& text, const AnsiString& caption, i
 
 int QtDialogs::ShowBox(const AnsiString& text, const AnsiString& caption, int flags, const QPoint* at)
 {
-    QMessageBox box(ParentWindow());
+    QMessageBox box(DialogParent());
     box.setWindowTitle(Q(caption));
     box.setText(Q(text));
     switch (flags & MB_ICONMASK) {
@@ -161,6 +191,7 @@ int QtDialogs::ShowBox(const AnsiString& text, const AnsiString& caption, int fl
         if (b.id == def) box.setDefaultButton(b.b);
     // A box moved before it is shown keeps its place.
     if (at) box.move(*at);
+    PrepareDialog(box);
     int r = box.exec();
     for (auto& b : buttons)
         if (r == b.b) return b.id;
@@ -172,7 +203,7 @@ int QtDialogs::ShowBox(const AnsiString& text, const AnsiString& caption, int fl
 
 bool QtDialogs::FileDialog(FileDialogRequest& req)
 {
-    QFileDialog dlg(ParentWindow(), Q(req.title), Q(req.initialDir));
+    QFileDialog dlg(DialogParent(), Q(req.title), Q(req.initialDir));
     dlg.setAcceptMode(req.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dlg.setFileMode(req.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     QStringList filters = QtNameFilters(req.filter);
@@ -196,6 +227,7 @@ bool QtDialogs::FileDialog(FileDialogRequest& req)
     }
     if (!req.fileName.empty()) dlg.selectFile(Q(req.fileName));
     if (!req.overwritePrompt) dlg.setOption(QFileDialog::DontConfirmOverwrite);
+    PrepareDialog(dlg);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
     req.fileName = dlg.selectedFiles().first().toStdString();
     req.filterIndex = int(filters.indexOf(dlg.selectedNameFilter())) + 1;
@@ -205,18 +237,20 @@ bool QtDialogs::FileDialog(FileDialogRequest& req)
 bool QtDialogs::PrinterSetup(QPrinter* printer)
 {
     if (!printer) return false;
-    QPrintDialog dlg(printer, ParentWindow());
+    QPrintDialog dlg(printer, DialogParent());
+    PrepareDialog(dlg);
     return dlg.exec() == QDialog::Accepted;
 }
 
 bool QtDialogs::PrintPageRange(QPrinter* printer, int& From, int& To, int MinPage, int MaxPage)
 {
     if (!printer) return false;
-    QPrintDialog dlg(printer, ParentWindow());
+    QPrintDialog dlg(printer, DialogParent());
     dlg.setMinMax(MinPage, MaxPage);
     dlg.setOption(QAbstractPrintDialog::PrintPageRange, true);
     dlg.setFromTo(From, To);
     dlg.setPrintRange(QAbstractPrintDialog::PageRange);
+    PrepareDialog(dlg);
     if (dlg.exec() != QDialog::Accepted) return false;
     if (dlg.printRange() == QAbstractPrintDialog::PageRange) {
         From = dlg.fromPage();
@@ -230,10 +264,14 @@ bool QtDialogs::PrintPageRange(QPrinter* printer, int& From, int& To, int MinPag
 
 bool QtDialogs::InputQuery(const AnsiString& caption, const AnsiString& prompt, AnsiString& value)
 {
-    bool ok = false;
-    QString r = QInputDialog::getText(ParentWindow(), Q(caption), Q(prompt), QLineEdit::Normal, Q(value), &ok);
-    if (ok) value = r.toStdString();
-    return ok;
+    QInputDialog dlg(DialogParent());
+    dlg.setWindowTitle(Q(caption));
+    dlg.setLabelText(Q(prompt));
+    dlg.setTextValue(Q(value));
+    PrepareDialog(dlg);
+    if (dlg.exec() != QDialog::Accepted) return false;
+    value = dlg.textValue().toStdString();
+    return true;
 }
 
 bool GuardedCall(const std::function<void()>& handler)

@@ -98,6 +98,17 @@ private:
 };
 // The window of the innermost scope, nullptr when there is none.
 QWidget* DialogOwner();
+// The window a box or dialog opened now is shown in front of and modal to: the scope's
+// window, else the active one; but never a window that a modal window (the automatic start,
+// the single ramp) shuts off, or the box would open out of reach behind it.
+QWidget* DialogParent();
+// True when a dialog in front of `parent` must stay on top too: `parent` stays on top, or
+// another window that stays on top is shown (the control panel, the identification or the
+// automatic start) and would otherwise cover the dialog.
+bool DialogStaysOnTop(const QWidget* parent);
+// Prepares a dialog made with DialogParent() before it is shown: above the windows that stay
+// on top when it must be, raised and given the keyboard focus once it is shown.
+void PrepareDialog(QWidget& dialog);
 
 // Message boxes and dialogs of Qt.
 class QtDialogs : public Dialogs {

@@ -293,6 +293,13 @@ void TfrmDateTimePicker::LimitDates()
 void TfrmDateTimePicker::ShowEntry(int channel)
 {
     const auto c = std::size_t(channel);
+    if (!Armed[c] && StartDateTime[c] < Now()) {
+        // A start that is not armed is proposed a few minutes ahead on a full minute, never
+        // in the past, where Exit would refuse it.
+        constexpr double MinutesPerDay = 24.0 * 60.0;
+        StartDateTime[c] = std::ceil((Now() + ProposedLeadMinutes / MinutesPerDay) * MinutesPerDay) / MinutesPerDay;
+        StartDate[c] = std::floor(StartDateTime[c]);
+    }
     FFilling = true;
     edTProgram->setText(Q(ExtractFileName(ProgramFile[c])));
     LimitDates();
@@ -356,6 +363,9 @@ void TfrmDateTimePicker::SetProgramName(const AnsiString& fileName)
 void TfrmDateTimePicker::btnDirectoryClick()
 {
     if (CurrentChannel < 1 || !Armable(CurrentChannel)) return;
+    // The form stays on top: the file dialog and the questions of the loading go in front
+    // of it, not behind it where they could not be answered.
+    platform::DialogOwnerScope owner(this);
     // The channel window loads the program; the main window hands its name back here.
     if (frmPanelControl) frmPanelControl->LoadProgram(CurrentChannel);
 }
@@ -383,6 +393,7 @@ void TfrmDateTimePicker::optContinueRecordClick()
 
 bool TfrmDateTimePicker::btnExitClick()
 {
+    platform::DialogOwnerScope owner(this);
     const TDateTime now = Now();
     for (int channel = 1; channel <= Channels; ++channel) {
         const auto c = std::size_t(channel);

@@ -28,6 +28,8 @@ public:
     static constexpr int Channels = 10;
     // A start may lie at most this many days ahead.
     static constexpr int DaysAhead = 3;
+    // A start that is not armed is proposed this many minutes ahead of now (or more).
+    static constexpr int ProposedLeadMinutes = 5;
 
     explicit TfrmDateTimePicker(QWidget* owner = nullptr);
     ~TfrmDateTimePicker() override;

@@ -81,6 +81,8 @@ void TfrmSingleRamp::FormShow()
 
 void TfrmSingleRamp::btnOKClick()
 {
+    // Shown in front of the form while it is still shown (it stays on top).
+    platform::DialogOwnerScope owner(this);
     // Both decimal separators are taken.
     QString text = edSingleTemperature->text().trimmed();
     const int point = text.indexOf('.');
@@ -91,8 +93,9 @@ void TfrmSingleRamp::btnOKClick()
     const int hours = parts.size() == 2 ? parts[0].trimmed().toInt(&okHours) : 0;
     const int minutes = parts.size() == 2 ? parts[1].trimmed().toInt(&okMinutes) : 0;
     if (!TryStrToFloat(text.toStdString(), temperature) || !okHours || !okMinutes) {
-        accept();
+        // Said in front of the form, which then closes without a ramp.
         platform::dialogs().MessageBox(CurrentText(RowInputMaskError), CurrentText(RowAttention), MB_OK);
+        accept();
         return;
     }
     EndTemperature = double(Round64(temperature * 100.0)) / 100.0;

@@ -566,3 +566,23 @@ TEST_F(FileCommandsTest, AFailedPrintLeavesThePrinterUsableAndAPrintFileIsReplac
     EXPECT_EQ(support::TestDialogs().MessageCount(), 2u);
     EXPECT_EQ(PdfPages(pdf), QStringList({"0 0 842 595"}));
 }
+
+TEST_F(FileCommandsTest, ACancelledOpenLeavesNoEmptyViewWindow)
+{
+    // File > Open with no window open: no file chosen, no window left behind.
+    support::TestDialogs().Clear();
+    support::TestDialogs().QueueFileName("");
+    main->actFileOpenExecute();
+    EXPECT_EQ(support::TestDialogs().FileDialogCount(), 1);
+    EXPECT_EQ(main->ChildWindowCount(), 0);
+    EXPECT_TRUE(main->mnuOpenFile->isEnabled());
+    for (int c = 1; c <= 10; ++c) EXPECT_FALSE(main->IsChannelOpen(c)) << c;
+
+    // New > View asked for the window: it stays, and a cancelled open in it keeps it too.
+    support::TestDialogs().QueueFileName("");
+    main->actFileOpenExecute(true);
+    ASSERT_EQ(main->ChildWindowCount(), 1);
+    support::TestDialogs().QueueFileName("");
+    main->actFileOpenExecute();
+    EXPECT_EQ(main->ChildWindowCount(), 1);
+}

@@ -3,6 +3,7 @@
 // the main window's menu and, where a unit is needed, connected to the simulated unit.
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDialog>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -17,6 +18,7 @@
 #include "app/TfrmPanelControl.h"
 #include "channel/TmdiSubWindow.h"
 #include "chart/engine/TChartSeries.h"
+#include "platform/Dialogs.h"
 #include "programmer/CProgramFile.h"
 #include "programmer/CProgrammer.h"
 #include "programmer/ProgrammerDialogs.h"
@@ -422,4 +424,129 @@ TEST_F(ProgrammerWindowTest, ACloseThatDoesNotGoThroughKeepsTheTimedStartArmed)
 
     ASSERT_TRUE(QDir(folder.path()).rename("gone", "drive"));
     EXPECT_TRUE(w->FormClose());
+}
+
+TEST_F(ProgrammerWindowTest, BoxesAndDialogsOfWindowsThatStayOnTopOpenInFrontOfThem)
+{
+    support::SimulatedUnitLine line;
+    support::UnitState unit;
+    unit.controlMode = 'I';
+    line.AddUnit(unit);
+    AnsiString error;
+    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+    TmdiSubWindow* w = Connected(line);
+    Tick(w, 2);
+    TProgramFile file;
+    file.Settings.StartTemperature = "20";
+    file.Segments.push_back({"Ramp", 60, 30.0, -1, 2, 0, 0, 0});
+    ASSERT_TRUE(programfile::Write(Path("front.tp"), file));
+    const auto expectInFront = [](QWidget* window, const char* what) {
+        SCOPED_TRACE(what);
+        const auto shown = support::TestDialogs().Messages();
+        ASSERT_FALSE(shown.empty());
+        for (const support::ShownMessage& m : shown) {
+            EXPECT_EQ(m.parent, window) << m.text;
+            EXPECT_TRUE(m.onTop) << m.text;
+        }
+    };
+
+    // The automatic start: its file dialog, the question whether to replace the loaded
+    // program and the note that it is loaded already, all in front of it.
+    main->cmdAutomaticStartClick();
+    TfrmDateTimePicker* picker = dialogs->DateTimePicker();
+    ASSERT_TRUE(picker->isVisible());
+    picker->lstOverviewMouseDown(1);
+    support::TestDialogs().Clear();
+    support::TestDialogs().QueueFileName(Path("front.tp"));
+    picker->btnDirectoryClick();
+    EXPECT_EQ(support::TestDialogs().FileDialogCount(), 1);
+    EXPECT_EQ(support::TestDialogs().LastFileParent(), picker);
+    EXPECT_TRUE(support::TestDialogs().LastFileOnTop());
+    support::TestDialogs().Clear();
+    support::TestDialogs().QueueAnswer(IDYES);
+    support::TestDialogs().QueueFileName(Path("front.tp"));
+    picker->btnDirectoryClick();
+    EXPECT_EQ(support::TestDialogs().LastFileParent(), picker);
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 2u);
+    EXPECT_EQ(support::TestDialogs().Messages()[0].text, "Do you want to replace the existing temperature program?");
+    EXPECT_EQ(Last(), "That temperature program has already been loaded.");
+    expectInFront(picker, "automatic start");
+    support::TestDialogs().Clear();
+    int h = 0, m = 0, s = 0, ms = 0;
+    DecodeTime(Now(), h, m, s, ms);
+    picker->dtpTime->setTime(QTime(h, m, s).addSecs(-60));
+    picker->SetRowChecked(1, true);
+    EXPECT_FALSE(picker->btnExitClick());
+    expectInFront(picker, "start in the past");
+    picker->btnCancelClick();
+
+    // The single ramp: its input error in front of it.
+    support::TestDialogs().Clear();
+    main->cmdRampClick();
+    TfrmSingleRamp* ramp = dialogs->SingleRamp();
+    ASSERT_TRUE(ramp->isVisible());
+    ramp->edSingleTemperature->setText("warm");
+    ramp->btnOKClick();
+    EXPECT_EQ(Last(), "Input mask error!");
+    expectInFront(ramp, "single ramp");
+
+    // The control panel: its questions in front of it.
+    support::TestDialogs().Clear();
+    support::TestDialogs().QueueAnswer(IDNO);
+    panel->cmdKelvorStop->click();
+    expectInFront(panel, "control panel");
+
+    // A window that stays on top and is modal (the automatic start as it runs on screen)
+    // shuts every other window off: a box asked for by one of those goes in front of it.
+    QDialog modal(main.get());
+    modal.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    modal.setWindowModality(Qt::ApplicationModal);
+    modal.setUpdatesEnabled(false);
+    modal.show();
+    {
+        platform::DialogOwnerScope owner(panel);
+        EXPECT_EQ(platform::DialogParent(), &modal);
+        QDialog inner(&modal);
+        inner.setUpdatesEnabled(false);
+        inner.show();
+        platform::DialogOwnerScope innerOwner(&inner);
+        EXPECT_EQ(platform::DialogParent(), &inner);  // a window of the modal one takes input
+        EXPECT_TRUE(platform::DialogStaysOnTop(&inner));
+    }
+    modal.hide();
+    platform::DialogOwnerScope owner(panel);
+    EXPECT_EQ(platform::DialogParent(), panel);
+}
+
+TEST_F(ProgrammerWindowTest, AutomaticStartProposesAStartAheadOfNow)
+{
+    support::SimulatedUnitLine line;
+    line.AddUnit(support::UnitState());
+    AnsiString error;
+    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+    Connected(line);
+    // The program has run for hours since the form was made.
+    clock.AdvanceMs(5LL * 3600 * 1000);
+    main->cmdAutomaticStartClick();
+    TfrmDateTimePicker* picker = dialogs->DateTimePicker();
+    picker->lstOverviewMouseDown(1);
+    const QDateTime shown(picker->dtpDate->date(), picker->dtpTime->time());
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, ms = 0;
+    DecodeDate(Now(), y, mo, d);
+    DecodeTime(Now(), h, mi, s, ms);
+    const QDateTime now(QDate(y, mo, d), QTime(h, mi, s));
+    EXPECT_GE(now.secsTo(shown), 5 * 60);
+    EXPECT_LE(now.secsTo(shown), 6 * 60);
+    EXPECT_EQ(shown.time().second(), 0);
+    // Marked with a program and left as proposed, Exit arms it.
+    support::TestDialogs().Clear();
+    TProgramFile file;
+    file.Settings.StartTemperature = "20";
+    file.Segments.push_back({"Ramp", 60, 30.0, -1, 2, 0, 0, 0});
+    ASSERT_TRUE(programfile::Write(Path("ahead.tp"), file));
+    support::TestDialogs().QueueFileName(Path("ahead.tp"));
+    picker->btnDirectoryClick();
+    picker->SetRowChecked(1, true);
+    EXPECT_TRUE(picker->btnExitClick());
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
 }

@@ -1,11 +1,33 @@
 #include "support/ScriptedDialogs.h"
 
+#include <QCoreApplication>
+#include <QThread>
+
 namespace support {
+namespace {
+
+// Where a real dialog would go; only the user-interface thread shows dialogs.
+QWidget* ParentNow()
+{
+    return QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread()
+               ? platform::DialogParent()
+               : nullptr;
+}
+
+bool OnTopNow(QWidget* parent)
+{
+    return QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread() &&
+           platform::DialogStaysOnTop(parent);
+}
+
+}  // namespace
 
 int ScriptedDialogs::MessageBox(const AnsiString& text, const AnsiString& caption, int flags)
 {
+    QWidget* parent = ParentNow();
+    const bool onTop = OnTopNow(parent);
     std::lock_guard<std::mutex> l(mutex_);
-    messages_.push_back({text, caption, flags, platform::DialogOwner()});
+    messages_.push_back({text, caption, flags, platform::DialogOwner(), parent, onTop});
     if (!answers_.empty()) {
         int a = answers_.front();
         answers_.pop_front();
@@ -34,8 +56,12 @@ int ScriptedDialogs::MessageBoxAt(const AnsiString& text, const AnsiString& capt
 
 bool ScriptedDialogs::FileDialog(platform::FileDialogRequest& req)
 {
+    QWidget* parent = ParentNow();
+    const bool onTop = OnTopNow(parent);
     std::lock_guard<std::mutex> l(mutex_);
     lastFileRequest_ = req;
+    lastFileParent_ = parent;
+    lastFileOnTop_ = onTop;
     ++fileDialogs_;
     if (files_.empty()) return false;
     auto [f, filter] = files_.front();
@@ -67,6 +93,18 @@ int ScriptedDialogs::FileDialogCount() const
 {
     std::lock_guard<std::mutex> l(mutex_);
     return fileDialogs_;
+}
+
+QWidget* ScriptedDialogs::LastFileParent() const
+{
+    std::lock_guard<std::mutex> l(mutex_);
+    return lastFileParent_;
+}
+
+bool ScriptedDialogs::LastFileOnTop() const
+{
+    std::lock_guard<std::mutex> l(mutex_);
+    return lastFileOnTop_;
 }
 
 int ScriptedDialogs::PrinterSetupCount() const
@@ -128,6 +166,8 @@ void ScriptedDialogs::Clear()
     files_.clear();
     inputs_.clear();
     lastFileRequest_ = {};
+    lastFileParent_ = nullptr;
+    lastFileOnTop_ = false;
     printerSetups_ = 0;
     OnPrinterSetup = nullptr;
     fileDialogs_ = 0;

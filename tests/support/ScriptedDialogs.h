@@ -13,8 +13,10 @@ struct ShownMessage {
     AnsiString text;
     AnsiString caption;
     int flags = 0;
-    QWidget* owner = nullptr;  // the dialog owner in force when the box was shown
-    bool placed = false;       // shown at (left, top) on the screen
+    QWidget* owner = nullptr;   // the dialog owner in force when the box was shown
+    QWidget* parent = nullptr;  // the window a real box would have been shown in front of
+    bool onTop = false;         // a real box would have stayed on top
+    bool placed = false;        // shown at (left, top) on the screen
     int left = 0, top = 0;
 };
 
@@ -35,8 +37,10 @@ public:
     // File names for the next file dialogs; an empty name cancels. A filter index other
     // than 0 is the filter the user picked.
     void QueueFileName(const AnsiString& name, int filterIndex = 0);
-    // The last file dialog as it was asked for.
+    // The last file dialog as it was asked for, and where it would have been shown.
     platform::FileDialogRequest LastFileRequest() const;
+    QWidget* LastFileParent() const;
+    bool LastFileOnTop() const;
     int PrinterSetupCount() const;
     int FileDialogCount() const;
     // Texts for the next input queries; none left cancels.
@@ -53,6 +57,8 @@ private:
     std::deque<int> answers_;
     std::deque<std::pair<AnsiString, int>> files_;
     platform::FileDialogRequest lastFileRequest_;
+    QWidget* lastFileParent_ = nullptr;
+    bool lastFileOnTop_ = false;
     int printerSetups_ = 0;
     int fileDialogs_ = 0;
     std::deque<AnsiString> inputs_;

@@ -16,6 +16,7 @@
 #include "platform/FormatSettings.h"
 #include "platform/TBitmap.h"
 #include "platform/TCanvas.h"
+#include "platform/TMetafile.h"
 
 TDateTime TeeRoundDateMinimum = 2.0;  // 1 January 1900
 AnsiString TeeFieldsSeparator = ";";
@@ -246,6 +247,14 @@ void EnableControls(bool Enable, std::span<QWidget* const> Controls)
 void TeeDrawCheckBox(int X, int Y, TCanvas* Canvas, bool Checked, TColor BackColor, bool CheckBox)
 {
     if (!Canvas) return;
+    if (qobject_cast<TMetafileCanvas*>(Canvas)) {
+        // A metafile takes the box as a picture: the style paints with a painter.
+        TBitmap box;
+        box.SetSize(13, 13);
+        TeeDrawCheckBox(0, 0, box.Canvas(), Checked, BackColor, CheckBox);
+        Canvas->Draw(X, Y, &box);
+        return;
+    }
     QPainter* painter = Canvas->Painter();
     if (!painter) return;
     const QRect box(X, Y, 13, 13);
