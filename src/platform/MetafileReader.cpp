@@ -389,7 +389,7 @@ public:
         f->SetName(font.face.toStdString());
         const double sy =
             std::sqrt(std::fabs(Transform().m22() * Transform().m22() + Transform().m12() * Transform().m12()));
-        f->SetHeight(std::clamp(Round(font.height * sy), -4096, 4096));
+        f->SetHeight(std::clamp(Round(font.height * sy), -1024, 1024));
         f->SetOrientation(font.escapement);
         TFontStyles st;
         if (font.weight >= 600) st |= fsBold;
@@ -680,6 +680,27 @@ void ReadBitmap(Player& p, const Bytes& r, std::size_t offBmi, std::size_t cbBmi
     p.Image(dest, part == dib.rect() ? dib : dib.copy(part));
 }
 
+// A region from its rectangles. Regions as regions list them (in bands from the top, left
+// to right) are taken as they are; others are united, which costs more with every
+// rectangle, so there may be only a few of them.
+QRegion RegionOf(const std::vector<QRect>& rects)
+{
+    bool banded = true;
+    for (std::size_t i = 1; i < rects.size() && banded; ++i) {
+        const QRect& a = rects[i - 1];
+        const QRect& b = rects[i];
+        banded = b.top() > a.bottom() || (b.top() == a.top() && b.bottom() == a.bottom() && b.left() > a.right() + 1);
+    }
+    QRegion region;
+    if (banded) {
+        region.setRects(rects.data(), int(rects.size()));
+        return region;
+    }
+    if (rects.size() > 4096) Damaged("a clipping region has too many parts");
+    for (const QRect& r : rects) region += r;
+    return region;
+}
+
 void PlayEmfRecord(Player& p, std::uint32_t type, const Bytes& r)
 {
     DcState& s = p.State();
@@ -898,12 +919,13 @@ void PlayEmfRecord(Player& p, std::uint32_t type, const Bytes& r)
             const Bytes data = r.Sub(16, size);
             const std::uint32_t count = data.U32(8);
             if (data.U32(0) < 32 || count > data.Size() / 16) Damaged("a clipping region is not understood");
-            QRegion region;
+            std::vector<QRect> rects;
             for (std::uint32_t i = 0; i < count; ++i) {
                 const std::size_t at = data.U32(0) + 16 * std::size_t(i);
                 const int l = data.I32(at), t = data.I32(at + 4), rr = data.I32(at + 8), b = data.I32(at + 12);
-                if (rr > l && b > t) region += QRect(QPoint(l, t), QPoint(rr - 1, b - 1));
+                if (rr > l && b > t) rects.emplace_back(QPoint(l, t), QPoint(rr - 1, b - 1));
             }
+            const QRegion region = RegionOf(rects);
             p.SelectDeviceRegion(&region, int(mode));
             return;
         }

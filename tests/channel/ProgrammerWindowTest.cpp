@@ -550,3 +550,25 @@ TEST_F(ProgrammerWindowTest, AutomaticStartProposesAStartAheadOfNow)
     EXPECT_TRUE(picker->btnExitClick());
     EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
 }
+
+TEST_F(ProgrammerWindowTest, ARunMessageInsideATickWaitsUntilTheTickIsDone)
+{
+    support::SimulatedUnitLine line;
+    line.AddUnit(support::UnitState());
+    AnsiString error;
+    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+    TmdiSubWindow* w = Connected(line);
+    Tick(w, 2);
+    // A timed start that comes due with no program loaded: the run says so, but not inside
+    // the tick, where a modal box would hold up the tick and every timer behind it.
+    w->AutomaticStartArmed = 1;
+    w->CalendarProgramName = Path("never.tp");
+    w->CalendarStartTime = Now();
+    support::TestDialogs().Clear();
+    ASSERT_TRUE(AwaitCycle(w->Session()));
+    clock.AdvanceMs(5000);
+    w->tmrProgrammerTimer();
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+    EXPECT_TRUE(Await([] { return support::TestDialogs().MessageCount() == 1; }));
+    EXPECT_EQ(Last(), "Load a temperature program!");
+}

@@ -14,6 +14,7 @@
 #include "platform/EInvalidGraphic.h"
 #include "platform/Graphics.h"
 #include "platform/MetafileRecords.h"
+#include "platform/MetafileWriter.h"
 #include "platform/TMetafile.h"
 #include "support/PixelProbe.h"
 
@@ -333,4 +334,85 @@ TEST(Metafile, DamagedAndForeignFilesAreRefusedAndChangeNothing)
             break;
         }
     EXPECT_TRUE(refused(orphan));
+}
+
+// Files of other programs use mapping modes, stock objects, saved states, rectangle clipping,
+// 16-bit points and files without the placeable header; these are played too.
+TEST(Metafile, ForeignRecordsArePlayedWithTheirMappingAndStates)
+{
+    meta::ByteWriter w;
+    const auto record = [&](std::uint32_t type, std::initializer_list<std::int32_t> values) {
+        w.U32(type);
+        w.U32(std::uint32_t(8 + 4 * values.size()));
+        for (std::int32_t v : values) w.I32(v);
+    };
+    // A frame of 100 x 100 pixels at 96 dpi on the 96-dpi reference device.
+    record(meta::EMR_HEADER,
+           {0,   0,   99,  99, 0, 0, 2645,   2645,  std::int32_t(meta::kEmfSignature), 0x10000, 0, 0, 2, 0, 0, 0, 1920,
+            960, 508, 254, 0,  0, 0, 508000, 254000});
+    record(meta::EMR_SETMAPMODE, {MM_ANISOTROPIC});
+    record(meta::EMR_SETWINDOWEXTEX, {100, 100});
+    record(meta::EMR_SETVIEWPORTEXTEX, {200, 200});              // two pixels per unit
+    record(meta::EMR_SELECTOBJECT, {std::int32_t(0x80000004)});  // black brush
+    record(meta::EMR_SELECTOBJECT, {std::int32_t(0x80000008)});  // no pen
+    record(meta::EMR_RECTANGLE, {5, 5, 16, 16});
+    record(meta::EMR_SAVEDC, {});
+    record(meta::EMR_INTERSECTCLIPRECT, {20, 0, 50, 50});
+    record(meta::EMR_CREATEBRUSHINDIRECT, {1, 0, 0x0000FF, 0});
+    record(meta::EMR_SELECTOBJECT, {1});
+    w.U32(meta::EMR_POLYGON16);
+    w.U32(44);
+    for (int v : {10, 30, 40, 45}) w.I32(v);
+    w.U32(4);
+    for (int v : {10, 30, 40, 30, 40, 45, 10, 45}) w.I16(v);
+    record(meta::EMR_RESTOREDC, {-1});
+    record(meta::EMR_RECTANGLE, {0, 40, 6, 46});
+    record(meta::EMR_EOF, {0, 16, 20});
+    QByteArray emf = w.Data();
+    const auto patch = [&](qsizetype at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) emf[at + i] = char((v >> (8 * i)) & 0xFF);
+    };
+    patch(48, std::uint32_t(emf.size()));
+    patch(52, 16);
+    TMetafile m;
+    m.LoadFromBytes(View(emf));
+    ASSERT_EQ(m.GetWidth(), 100);
+    ASSERT_EQ(m.GetHeight(), 100);
+    const QImage image = m.ToImage();
+    EXPECT_EQ(PixelAt(image, 15, 15), clBlack);
+    EXPECT_EQ(PixelAt(image, 35, 15), clWhite);
+    EXPECT_EQ(PixelAt(image, 30, 70), clWhite) << "clipped away";
+    EXPECT_EQ(PixelAt(image, 60, 70), clRed);
+    EXPECT_EQ(PixelAt(image, 5, 85), clBlack) << "the saved brush and no clipping again";
+    EXPECT_EQ(PixelAt(image, 95, 95), clWhite);
+
+    // An old-style file without the placeable header: its window is the frame.
+    meta::ByteWriter o;
+    o.U16(1);
+    o.U16(9);
+    o.U16(0x0300);
+    o.U32(0);
+    o.U16(2);
+    o.U32(8);
+    o.U16(0);
+    const auto wmfRecord = [&](unsigned function, std::initializer_list<int> words) {
+        o.U32(std::uint32_t(3 + words.size()));
+        o.U16(function);
+        for (int v : words) o.I16(v);
+    };
+    wmfRecord(meta::META_SETWINDOWORG, {0, 0});
+    wmfRecord(meta::META_SETWINDOWEXT, {50, 80});
+    wmfRecord(meta::META_CREATEBRUSHINDIRECT, {0, 0, 0xFF, 0});  // solid blue
+    wmfRecord(meta::META_SELECTOBJECT, {0});
+    wmfRecord(meta::META_CREATEPENINDIRECT, {PS_NULL, 0, 0, 0, 0});
+    wmfRecord(meta::META_SELECTOBJECT, {1});
+    wmfRecord(meta::META_RECTANGLE, {41, 41, 10, 10});
+    wmfRecord(meta::META_EOF, {});
+    TMetafile plain;
+    plain.LoadFromBytes(View(o.Data()));
+    EXPECT_EQ(plain.GetWidth(), 80);
+    EXPECT_EQ(plain.GetHeight(), 50);
+    EXPECT_FALSE(plain.GetEnhanced());
+    EXPECT_EQ(PixelAt(plain.ToImage(), 20, 20), clBlue);
+    EXPECT_EQ(PixelAt(plain.ToImage(), 60, 20), clWhite);
 }

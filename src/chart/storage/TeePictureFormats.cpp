@@ -63,6 +63,9 @@ std::unique_ptr<TBitmap> TBMPExportFormat::Bitmap()
 void TBMPExportFormat::SaveToStream(TStream* Stream)
 {
     auto bitmap = Bitmap();
+    // A chart without a size has no picture: a file of a header alone is an error, as the
+    // other picture formats make it.
+    if (Width <= 0 || Height <= 0) throw EInvalidGraphic("Cannot write an empty picture");
     WriteBitmapFile(*bitmap, Stream);
 }
 

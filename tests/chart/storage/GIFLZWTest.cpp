@@ -349,3 +349,30 @@ TEST(GIFLZW, DecoderSurvivesBrokenStreams)
 }
 
 }  // namespace
+
+TEST(GIFLZW, ZeroSizeFramesCodeNoPixelInterlacedOrNot)
+{
+    // A frame of no width or no height has no pixel: whatever the data pointer shows is not
+    // coded (99 is not even a colour here), and decoding writes nothing, interlaced too.
+    const Pixels stray{99, 99, 99, 99, 99};
+    for (TGIFCompression kind : {gcLZW, gcRLE})
+        for (bool interlaced : {false, true})
+            for (auto [w, h] : {std::pair{5, 0}, std::pair{0, 5}, std::pair{0, 0}}) {
+                SCOPED_TRACE(testing::Message() << w << "x" << h << (interlaced ? " interlaced" : ""));
+                std::vector<std::uint8_t> bytes;
+                ASSERT_NO_THROW(bytes = Encode(kind, stray, w, h, 2, interlaced, 2));
+                const Decoded d = Decode(bytes, w, h, interlaced);
+                EXPECT_TRUE(d.Px.empty());
+                EXPECT_EQ(d.EndPos, std::int64_t(bytes.size()));
+                // Read into a frame of that size but with room behind it: nothing lands there.
+                TMemoryStream in(bytes.data(), bytes.size());
+                Pixels room(8, 0xEE);
+                DecodeGIFFrame(&in, room.data(), w, h, interlaced, [](const AnsiString&) {});
+                EXPECT_EQ(room, Pixels(8, 0xEE));
+                // A damaged file whose codes hold pixels for a frame it says has none.
+                const auto full = Encode(kind, Pixels{1, 0, 1, 0, 1}, 5, 1, 2, false, 2);
+                TMemoryStream damaged(full.data(), full.size());
+                DecodeGIFFrame(&damaged, room.data(), w, h, interlaced, [](const AnsiString&) {});
+                EXPECT_EQ(room, Pixels(8, 0xEE));
+            }
+}
