@@ -1317,14 +1317,14 @@ Frame ReadFrame(std::string_view bytes)
     throw EInvalidGraphic("The file is not a metafile");
 }
 
-void Play(std::string_view bytes, TCanvas* canvas, const TRect& r)
+void Play(std::string_view bytes, TCanvas* canvas, const TRect& r, bool check)
 {
     const Bytes b(bytes);
     const bool emf = LooksLikeEmf(b);
     if (!emf && !LooksLikeWmf(b)) throw EInvalidGraphic("The file is not a metafile");
     if (r.IsEmpty()) return;
-    // Everything is read once without drawing, so that a damaged file draws nothing.
     for (const bool dry : {true, false}) {
+        if (dry && !check) continue;
         if (emf)
             PlayEmf(b, canvas, r, dry);
         else

@@ -25,7 +25,9 @@ struct Frame {
 // EInvalidGraphic when the bytes are no metafile this program reads.
 Frame ReadFrame(std::string_view bytes);
 // Plays the picture's frame onto r of the canvas; the canvas's pen, brush, font, colours,
-// modes, pen position and clipping are as before afterwards.
-void Play(std::string_view bytes, TCanvas* canvas, const TRect& r);
+// modes, pen position and clipping are as before afterwards. Unless `check` is off (for
+// bytes this program wrote), the whole file is read once first, so that a damaged one
+// draws nothing.
+void Play(std::string_view bytes, TCanvas* canvas, const TRect& r, bool check = true);
 
 }  // namespace platform::meta

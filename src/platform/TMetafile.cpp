@@ -57,11 +57,10 @@ void TMetafile::Clear()
 void TMetafile::Draw(TCanvas* ACanvas, const TRect& r)
 {
     if (!ACanvas || FWidth <= 0 || FHeight <= 0) return;
-    // Into another metafile the drawing goes as records again.
-    if (qobject_cast<TMetafileCanvas*>(ACanvas) && !FEmf.isEmpty()) {
-        meta::Play(std::string_view(FEmf.constData(), std::size_t(FEmf.size())), ACanvas, r);
-        return;
-    }
+    // The records play onto any canvas: pixels on images and printers, records again on
+    // another metafile.
+    if (!FEmf.isEmpty()) meta::Play(std::string_view(FEmf.constData(), std::size_t(FEmf.size())), ACanvas, r, false);
+    if (FPicture.isNull()) return;
     QPainter* p = ACanvas->Painter();
     if (!p) return;
     p->save();
@@ -75,8 +74,17 @@ QImage TMetafile::ToImage() const
 {
     QImage img(std::max(FWidth, 1), std::max(FHeight, 1), QImage::Format_RGB32);
     img.fill(Qt::white);
-    QPainter p(&img);
-    p.drawPicture(0, 0, FPicture);
+    {
+        TCanvas canvas;
+        canvas.SetDevice(&img);
+        if (!FEmf.isEmpty())
+            meta::Play(std::string_view(FEmf.constData(), std::size_t(FEmf.size())), &canvas,
+                       TRect(0, 0, img.width(), img.height()), false);
+    }
+    if (!FPicture.isNull()) {
+        QPainter p(&img);
+        p.drawPicture(0, 0, FPicture);
+    }
     return img;
 }
 
@@ -264,23 +272,27 @@ void TMetafileCanvas::MoveWritersTo(TPoint p)
 void TMetafileCanvas::MoveTo(int X, int Y)
 {
     if (Recording()) MoveWritersTo(TPoint(X, Y));
-    Drawn([&] { TCanvas::MoveTo(X, Y); });
+    TCanvas::MoveTo(X, Y);  // the pen position only: nothing is drawn
 }
 
 void TMetafileCanvas::LineTo(int X, int Y)
 {
-    if (Recording()) {
-        const TPoint to(X, Y);
-        PolylineTo(&to, 1);
+    if (!Recording()) {
+        TCanvas::LineTo(X, Y);
         return;
     }
-    Drawn([&] { TCanvas::LineTo(X, Y); });
+    const TPoint to(X, Y);
+    PolylineTo(&to, 1);
 }
 
 void TMetafileCanvas::PolylineTo(const TPoint* points, int count)
 {
     if (count <= 0) return;
-    if (Recording()) {
+    if (!Recording()) {
+        TCanvas::PolylineTo(points, count);
+        return;
+    }
+    {
         Sync(Use::Pen);
         const QRectF guard = GuardRect();
         const TPoint from = GetPenPos();
@@ -308,7 +320,7 @@ void TMetafileCanvas::PolylineTo(const TPoint* points, int count)
             if (guard.contains(QPointF(end.X, end.Y))) MoveWritersTo(end);
         }
     }
-    Drawn([&] { TCanvas::PolylineTo(points, count); });
+    SetPenPos(points[count - 1]);
 }
 
 void TMetafileCanvas::RecordPolyline(const TPoint* points, int count, bool closed)
@@ -356,14 +368,20 @@ void TMetafileCanvas::RecordPolyline(const TPoint* points, int count, bool close
 
 void TMetafileCanvas::Polyline(const TPoint* points, int count)
 {
-    if (Recording()) RecordPolyline(points, count, false);
-    Drawn([&] { TCanvas::Polyline(points, count); });
+    if (!Recording()) {
+        TCanvas::Polyline(points, count);
+        return;
+    }
+    RecordPolyline(points, count, false);
 }
 
 void TMetafileCanvas::Polygon(const TPoint* points, int count)
 {
-    if (Recording()) RecordPolyline(points, count, true);
-    Drawn([&] { TCanvas::Polygon(points, count); });
+    if (!Recording()) {
+        TCanvas::Polygon(points, count);
+        return;
+    }
+    RecordPolyline(points, count, true);
 }
 
 namespace {
@@ -380,28 +398,28 @@ TRect GuardedBox(int X1, int Y1, int X2, int Y2, const QRectF& guard)
 
 void TMetafileCanvas::Rectangle(int X1, int Y1, int X2, int Y2)
 {
-    if (Recording()) {
-        Sync(Use::Shape);
-        const TRect r = GuardedBox(X1, Y1, X2, Y2, GuardRect());
-        ForWriters([&](meta::RecordWriter& w) { w.Rectangle(r); });
+    if (!Recording()) {
+        TCanvas::Rectangle(X1, Y1, X2, Y2);
+        return;
     }
-    Drawn([&] { TCanvas::Rectangle(X1, Y1, X2, Y2); });
+    Sync(Use::Shape);
+    const TRect r = GuardedBox(X1, Y1, X2, Y2, GuardRect());
+    ForWriters([&](meta::RecordWriter& w) { w.Rectangle(r); });
 }
 
 void TMetafileCanvas::FillRect(const TRect& r)
 {
-    if (Recording() && !r.IsEmpty() && (Brush()->GetStyle() != bsClear || Brush()->GetBitmap())) {
+    if (!FDrawing && !r.IsEmpty() && (Brush()->GetStyle() != bsClear || Brush()->GetBitmap())) {
         Sync(Use::Fill);
         // A rectangle without a pen leaves out its right and bottom edge: one more each.
         const TRect box = GuardedBox(r.Left, r.Top, r.Right + 1, r.Bottom + 1, GuardRect());
         ForWriters([&](meta::RecordWriter& w) { w.Rectangle(box); });
     }
-    Drawn([&] { TCanvas::FillRect(r); });
 }
 
 void TMetafileCanvas::FrameRect(const TRect& r)
 {
-    if (Recording() && !r.IsEmpty()) {
+    if (!FDrawing && !r.IsEmpty()) {
         const TRect strips[4] = {
             TRect(r.Left, r.Top, r.Right, r.Top + 1), TRect(r.Left, r.Bottom - 1, r.Right, r.Bottom),
             TRect(r.Left, r.Top, r.Left + 1, r.Bottom), TRect(r.Right - 1, r.Top, r.Right, r.Bottom)};
@@ -414,27 +432,28 @@ void TMetafileCanvas::FrameRect(const TRect& r)
             }
         }
     }
-    Drawn([&] { TCanvas::FrameRect(r); });
 }
 
 void TMetafileCanvas::RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3)
 {
-    if (Recording()) {
-        Sync(Use::Shape);
-        const TRect r = GuardedBox(X1, Y1, X2, Y2, GuardRect());
-        ForWriters([&](meta::RecordWriter& w) { w.RoundRect(r, TSize{std::abs(X3), std::abs(Y3)}); });
+    if (!Recording()) {
+        TCanvas::RoundRect(X1, Y1, X2, Y2, X3, Y3);
+        return;
     }
-    Drawn([&] { TCanvas::RoundRect(X1, Y1, X2, Y2, X3, Y3); });
+    Sync(Use::Shape);
+    const TRect r = GuardedBox(X1, Y1, X2, Y2, GuardRect());
+    ForWriters([&](meta::RecordWriter& w) { w.RoundRect(r, TSize{std::abs(X3), std::abs(Y3)}); });
 }
 
 void TMetafileCanvas::Ellipse(int X1, int Y1, int X2, int Y2)
 {
-    if (Recording()) {
-        Sync(Use::Shape);
-        const TRect r(std::min(X1, X2), std::min(Y1, Y2), std::max(X1, X2), std::max(Y1, Y2));
-        ForWriters([&](meta::RecordWriter& w) { w.Ellipse(r); });
+    if (!Recording()) {
+        TCanvas::Ellipse(X1, Y1, X2, Y2);
+        return;
     }
-    Drawn([&] { TCanvas::Ellipse(X1, Y1, X2, Y2); });
+    Sync(Use::Shape);
+    const TRect r(std::min(X1, X2), std::min(Y1, Y2), std::max(X1, X2), std::max(Y1, Y2));
+    ForWriters([&](meta::RecordWriter& w) { w.Ellipse(r); });
 }
 
 void TMetafileCanvas::RecordArc(int kind, int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4)
@@ -447,53 +466,58 @@ void TMetafileCanvas::RecordArc(int kind, int X1, int Y1, int X2, int Y2, int X3
 
 void TMetafileCanvas::Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4)
 {
-    if (Recording()) RecordArc(0, X1, Y1, X2, Y2, X3, Y3, X4, Y4);
-    Drawn([&] { TCanvas::Arc(X1, Y1, X2, Y2, X3, Y3, X4, Y4); });
+    if (!Recording()) {
+        TCanvas::Arc(X1, Y1, X2, Y2, X3, Y3, X4, Y4);
+        return;
+    }
+    RecordArc(0, X1, Y1, X2, Y2, X3, Y3, X4, Y4);
 }
 
 void TMetafileCanvas::Pie(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4)
 {
-    if (Recording()) RecordArc(1, X1, Y1, X2, Y2, X3, Y3, X4, Y4);
-    Drawn([&] { TCanvas::Pie(X1, Y1, X2, Y2, X3, Y3, X4, Y4); });
+    if (!Recording()) {
+        TCanvas::Pie(X1, Y1, X2, Y2, X3, Y3, X4, Y4);
+        return;
+    }
+    RecordArc(1, X1, Y1, X2, Y2, X3, Y3, X4, Y4);
 }
 
 void TMetafileCanvas::Chord(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4)
 {
-    if (Recording()) RecordArc(2, X1, Y1, X2, Y2, X3, Y3, X4, Y4);
-    Drawn([&] { TCanvas::Chord(X1, Y1, X2, Y2, X3, Y3, X4, Y4); });
+    if (!Recording()) {
+        TCanvas::Chord(X1, Y1, X2, Y2, X3, Y3, X4, Y4);
+        return;
+    }
+    RecordArc(2, X1, Y1, X2, Y2, X3, Y3, X4, Y4);
 }
 
 void TMetafileCanvas::ArcTo(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4)
 {
-    if (Recording()) {
-        // Neither format has an arc from the pen position that every player knows: the
-        // line and the arc are written as the polyline the canvas strokes.
-        const TPoint from = GetPenPos();
-        Drawn([&] {
-            TCanvas::BeginPath();
-            TCanvas::MoveTo(from.X, from.Y);
-            TCanvas::ArcTo(X1, Y1, X2, Y2, X3, Y3, X4, Y4);
-            TCanvas::EndPath();
-        });
-        RecordPath(false, true);
-        Drawn([&] {
-            TCanvas::AbortPath();
-            SetPenPos(from);
-            TCanvas::ArcTo(X1, Y1, X2, Y2, X3, Y3, X4, Y4);
-        });
-        MoveWritersTo(GetPenPos());
+    if (!Recording()) {
+        TCanvas::ArcTo(X1, Y1, X2, Y2, X3, Y3, X4, Y4);
         return;
     }
-    Drawn([&] { TCanvas::ArcTo(X1, Y1, X2, Y2, X3, Y3, X4, Y4); });
+    // Neither format has an arc from the pen position that every player knows: the line
+    // and the arc are written as the polyline the canvas strokes.
+    const TPoint from = GetPenPos();
+    Drawn([&] {
+        TCanvas::BeginPath();
+        TCanvas::MoveTo(from.X, from.Y);
+        TCanvas::ArcTo(X1, Y1, X2, Y2, X3, Y3, X4, Y4);
+        TCanvas::EndPath();
+    });
+    RecordPath(false, true);
+    const TPoint end = GetPenPos();
+    TCanvas::AbortPath();
+    MoveWritersTo(end);
 }
 
 void TMetafileCanvas::SetPixel(int X, int Y, TColor color)
 {
-    if (Recording() && GuardRect().contains(QPointF(X, Y))) {
+    if (!FDrawing && GuardRect().contains(QPointF(X, Y))) {
         Sync(Use::Pen);
         ForWriters([&](meta::RecordWriter& w) { w.SetPixel(TPoint(X, Y), color); });
     }
-    Drawn([&] { TCanvas::SetPixel(X, Y, color); });
 }
 
 void TMetafileCanvas::RecordText(const TRect* clip, int X, int Y, const AnsiString& Text)
@@ -522,20 +546,33 @@ void TMetafileCanvas::RecordText(const TRect* clip, int X, int Y, const AnsiStri
     }
     if (updateCP) MoveWritersTo(at);
     ForWriters([&](meta::RecordWriter& w) { w.TextOut(at, text, dx, options, rect); });
-    // Players advance the pen by their own measure of the text.
-    if (updateCP) FWriterPos.reset();
+    if (updateCP) {
+        // Players advance the pen by their own measure of the text; the canvas by its.
+        FWriterPos.reset();
+        const int w = TextWidth(Text);
+        if ((GetTextAlign() & TA_CENTER) == TA_LEFT)
+            SetPenPos(TPoint(at.X + w, at.Y));
+        else if ((GetTextAlign() & TA_CENTER) == TA_RIGHT)
+            SetPenPos(TPoint(at.X - w, at.Y));
+    }
 }
 
 void TMetafileCanvas::TextOut(int X, int Y, const AnsiString& Text)
 {
-    if (Recording()) RecordText(nullptr, X, Y, Text);
-    Drawn([&] { TCanvas::TextOut(X, Y, Text); });
+    if (!Recording()) {
+        TCanvas::TextOut(X, Y, Text);
+        return;
+    }
+    RecordText(nullptr, X, Y, Text);
 }
 
 void TMetafileCanvas::TextRect(const TRect& r, int X, int Y, const AnsiString& Text)
 {
-    if (Recording()) RecordText(&r, X, Y, Text);
-    Drawn([&] { TCanvas::TextRect(r, X, Y, Text); });
+    if (!Recording()) {
+        TCanvas::TextRect(r, X, Y, Text);
+        return;
+    }
+    RecordText(&r, X, Y, Text);
 }
 
 void TMetafileCanvas::RecordImage(const TRect& r, const QImage& image, const QRectF& source)
@@ -564,21 +601,19 @@ void TMetafileCanvas::RecordImage(const TRect& r, const QImage& image, const QRe
 
 void TMetafileCanvas::StretchDraw(const TRect& r, TGraphic* graphic)
 {
-    if (Recording() && graphic && !graphic->GetEmpty() && !r.IsEmpty()) {
-        if (auto* metafile = qobject_cast<TMetafile*>(graphic)) {
-            // Its records play into this canvas, which records and draws them.
-            metafile->Draw(this, r);
-            return;
-        }
-        const QImage image = graphic->ToImage();
-        RecordImage(r, image, QRectF(image.rect()));
+    if (FDrawing || !graphic || graphic->GetEmpty() || r.IsEmpty()) return;
+    if (auto* metafile = qobject_cast<TMetafile*>(graphic)) {
+        // Its records play into this canvas, which records them again.
+        metafile->Draw(this, r);
+        return;
     }
-    Drawn([&] { TCanvas::StretchDraw(r, graphic); });
+    const QImage image = graphic->ToImage();
+    RecordImage(r, image, QRectF(image.rect()));
 }
 
 void TMetafileCanvas::CopyRect(const TRect& Dest, TCanvas* Canvas, const TRect& Source)
 {
-    if (Recording() && Canvas && Canvas->Image() && !Dest.IsEmpty() && !Source.IsEmpty()) {
+    if (!FDrawing && Canvas && Canvas->Image() && !Dest.IsEmpty() && !Source.IsEmpty()) {
         TPoint s[2] = {Source.TopLeft(), Source.BottomRight()};
         Canvas->LPtoDP(s, 2);
         Canvas->Release();
@@ -586,7 +621,6 @@ void TMetafileCanvas::CopyRect(const TRect& Dest, TCanvas* Canvas, const TRect& 
         const QImage part = Canvas->Image()->copy(from);
         RecordImage(Dest, part, QRectF(part.rect()));
     }
-    Drawn([&] { TCanvas::CopyRect(Dest, Canvas, Source); });
 }
 
 int TMetafileCanvas::SelectClipRgn(const QRegion* region)
@@ -624,18 +658,30 @@ void TMetafileCanvas::RecordPath(bool fill, bool stroke)
 
 void TMetafileCanvas::StrokePath()
 {
-    if (!FDrawing && PathDone()) RecordPath(false, true);
-    Drawn([&] { TCanvas::StrokePath(); });
+    if (FDrawing || !PathDone()) {
+        TCanvas::StrokePath();
+        return;
+    }
+    RecordPath(false, true);
+    TCanvas::AbortPath();
 }
 
 void TMetafileCanvas::FillPath()
 {
-    if (!FDrawing && PathDone()) RecordPath(true, false);
-    Drawn([&] { TCanvas::FillPath(); });
+    if (FDrawing || !PathDone()) {
+        TCanvas::FillPath();
+        return;
+    }
+    RecordPath(true, false);
+    TCanvas::AbortPath();
 }
 
 void TMetafileCanvas::StrokeAndFillPath()
 {
-    if (!FDrawing && PathDone()) RecordPath(true, true);
-    Drawn([&] { TCanvas::StrokeAndFillPath(); });
+    if (FDrawing || !PathDone()) {
+        TCanvas::StrokeAndFillPath();
+        return;
+    }
+    RecordPath(true, true);
+    TCanvas::AbortPath();
 }

@@ -2,7 +2,8 @@
 // The platform's metafile: a recorded drawing that is written as an enhanced metafile
 // (".emf") when Enhanced is on and as an old-style placeable metafile (".wmf") when it is
 // off, and read back from either. Width and height are the picture's frame in pixels at
-// 96 dpi. The drawing is also kept as a QPicture, which plays it onto a canvas at any size.
+// 96 dpi. The records play onto any canvas at any size; what was painted straight with the
+// painter is kept beside them as a QPicture and drawn over them.
 #include <QByteArray>
 #include <QPicture>
 #include <memory>
@@ -62,9 +63,9 @@ private:
     bool FEnhanced = true;
 };
 
-// Records drawing into a metafile: every call becomes the records of both formats and is
-// drawn into the metafile's picture. The recording is complete when the canvas is
-// destroyed. Drawing done straight with the painter (Painter()) reaches the picture only.
+// Records drawing into a metafile: every call becomes the records of both formats. The
+// recording is complete when the canvas is destroyed. Drawing done straight with the
+// painter (Painter()) goes into the metafile's picture instead, which no file holds.
 class TMetafileCanvas : public TCanvas {
     Q_OBJECT
 public:

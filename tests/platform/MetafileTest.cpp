@@ -167,6 +167,11 @@ TEST(Metafile, BothFormatsPlayBackAsTheCanvasDrewThem)
         again.LoadFromBytes(View(back.Bytes(enhanced)));
         EXPECT_EQ(DifferentPixels(again.ToImage(), played), 0);
     }
+    // Played onto an image, the records give the pixels the canvas draws onto an image.
+    TBitmap direct;
+    direct.SetSize(kW, kH);
+    DrawScene(direct.Canvas());
+    EXPECT_LT(DifferentPixels(direct.Image(), drawn), kW * kH / 200);
 }
 
 TEST(Metafile, EnhancedFileCarriesFrameCountsAndItsOwnRecords)

@@ -331,7 +331,9 @@ TEST_F(PictureExport, MetafileEnhancedUntilSwitchedByTheSecondFilterEntry)
     emf.SaveToFile(File("chart.wmf"));
     TMetafile meta;
     meta.LoadFromFile(File("chart.wmf"));
-    EXPECT_FALSE(meta.Picture().isNull());
+    EXPECT_FALSE(meta.GetEnhanced());
+    EXPECT_EQ(meta.GetWidth(), panel.width());
+    EXPECT_EQ(meta.GetHeight(), panel.height());
 }
 
 TEST_F(PictureExport, RegistryOrderFilterIndexesAndPictureByExtension)
