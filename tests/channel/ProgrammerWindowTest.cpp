@@ -18,6 +18,7 @@
 #include "app/TfrmPanelControl.h"
 #include "channel/TmdiSubWindow.h"
 #include "chart/engine/TChartSeries.h"
+#include "comm/TfrmIdentification.h"
 #include "platform/Dialogs.h"
 #include "programmer/CProgramFile.h"
 #include "programmer/CProgrammer.h"
@@ -516,6 +517,17 @@ TEST_F(ProgrammerWindowTest, BoxesAndDialogsOfWindowsThatStayOnTopOpenInFrontOfT
     modal.hide();
     platform::DialogOwnerScope owner(panel);
     EXPECT_EQ(platform::DialogParent(), panel);
+
+    // While the identification window (on top, not modal) is shown, a box of the main
+    // window stays on top as well, or the identification would cover it.
+    panel->hide();
+    EXPECT_FALSE(platform::DialogStaysOnTop(main.get()));
+    TfrmIdentification identification(main.get());
+    identification.setUpdatesEnabled(false);
+    identification.show();
+    EXPECT_TRUE(platform::DialogStaysOnTop(main.get()));
+    identification.hide();
+    EXPECT_FALSE(platform::DialogStaysOnTop(main.get()));
 }
 
 TEST_F(ProgrammerWindowTest, AutomaticStartProposesAStartAheadOfNow)
