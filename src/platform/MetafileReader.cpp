@@ -363,18 +363,20 @@ public:
         if (FDry || !FCanvas) return;
         const double s = Scale();
         const PenObj& pen = FState.pen.pen;
-        TPen* p = FCanvas->Pen();
+        // A new pen each time: an extended pen stays until a property changes.
+        TPen p;
         const int width = pen.width <= 1 ? pen.width : std::clamp(Round(pen.width * s), 1, 4096);
         const unsigned style = pen.style & PS_STYLE_MASK;
         if (pen.extended || style > PS_INSIDEFRAME) {
-            p->SetHandle(ExtCreatePen(pen.style, width, pen.color));
+            p.SetHandle(ExtCreatePen(pen.style, width, pen.color));
         } else {
             static const TPenStyle styles[] = {psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame};
-            p->SetStyle(styles[style]);
-            p->SetWidth(width);
-            p->SetColor(pen.color);
+            p.SetStyle(styles[style]);
+            p.SetWidth(width);
+            p.SetColor(pen.color);
         }
-        p->SetMode(PenModeOf(FState.rop));
+        p.SetMode(PenModeOf(FState.rop));
+        FCanvas->Pen()->Assign(&p);
         const BrushObj& brush = FState.brush.brush;
         TBrush* b = FCanvas->Brush();
         b->SetBitmap(brush.pattern.get());

@@ -89,6 +89,14 @@ void DrawScene(TCanvas* c)
     c->ArcTo(110, 110, 150, 150, 130, 130, 130, 130);
     c->EndPath();
     c->StrokeAndFillPath();
+    // A wide pen with flat ends, as legend symbols have, then a plain one-pixel pen again.
+    c->Pen()->SetHandle(ExtCreatePen(PS_GEOMETRIC | PS_ENDCAP_FLAT | PS_JOIN_MITER, 5, clOlive));
+    c->MoveTo(100, 140);
+    c->LineTo(140, 140);
+    c->Pen()->SetWidth(2);
+    c->Pen()->SetWidth(1);
+    c->MoveTo(100, 146);
+    c->LineTo(140, 146);
     c->Pen()->SetColor(clPurple);
     c->MoveTo(160, 110);
     c->ArcTo(160, 110, 190, 140, 190, 125, 160, 125);
@@ -162,6 +170,8 @@ TEST(Metafile, BothFormatsPlayBackAsTheCanvasDrewThem)
         EXPECT_EQ(PixelAt(played, 65, 75), 0x00C0FFFF) << "the fill stops at the clipping";
         EXPECT_EQ(PixelAt(played, 71, 66), 0x00800000);
         EXPECT_EQ(PixelAt(played, 75, 66), 0x000080FF);
+        EXPECT_EQ(PixelAt(played, 101, 142), clOlive) << "the wide pen";
+        EXPECT_NE(PixelAt(played, 120, 148), clOlive) << "the one-pixel pen after it";
         // Played into another metafile, the records come out the same.
         TMetafile again;
         again.LoadFromBytes(View(back.Bytes(enhanced)));
