@@ -17,6 +17,7 @@
 #include "chart/engine/TChartAxis.h"
 #include "chart/engine/TCustomChart.h"
 #include "platform/Dialogs.h"
+#include "platform/FileFolders.h"
 #include "platform/TextLines.h"
 #include "platform/UiDispatcher.h"
 #include "platform/UiThread.h"
@@ -118,7 +119,7 @@ void TFileCommands::actFileOpenExecute(bool newView)
     request.title = FMain->OpenDialogTitle;
     request.filter = FMain->OpenDialogFilter;
     request.overwritePrompt = false;
-    if (!platform::dialogs().FileDialog(request)) {
+    if (!platform::ChooseFile(request, platform::TFileKind::OpenFile)) {
         RestoreButtons(states);
         if (windowForFile) form->FormClose();
         return;

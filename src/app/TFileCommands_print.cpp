@@ -18,6 +18,7 @@
 #include "chart/storage/TeePictureFormats.h"
 #include "platform/Dialogs.h"
 #include "platform/Exception.h"
+#include "platform/FileFolders.h"
 #include "platform/TCanvas.h"
 #include "platform/TPrinter.h"
 #include "platform/UiThread.h"
@@ -262,7 +263,7 @@ void TFileCommands::Export(int channel)
     request.defaultExt = "jpg";
     request.fileName = "Picture";
     request.overwritePrompt = true;
-    if (!platform::dialogs().FileDialog(request)) return;
+    if (!platform::ChooseFile(request, platform::TFileKind::Picture)) return;
     AnsiString name = request.fileName;
     const TPictureKind kind = PictureKindForName(name, request.filterIndex);
     TChart* chart = form->DataGraph();

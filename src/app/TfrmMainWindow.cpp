@@ -82,6 +82,11 @@ TfrmMainWindow::TfrmMainWindow(IChannelFormFactory* factory, int language, QWidg
     mdiArea = new TMdiClient(this);
     mdiArea->setObjectName("mdiArea");
     mdiArea->setBackground(QColor(0xAB, 0xAB, 0xAB));  // application work space
+    // The strip kept free beside the control panel in the same colour.
+    QPalette workSpace = mdiArea->palette();
+    workSpace.setColor(QPalette::Window, QColor(0xAB, 0xAB, 0xAB));
+    mdiArea->setPalette(workSpace);
+    mdiArea->setAutoFillBackground(true);
     setCentralWidget(mdiArea);
     pnlBigPanel = new QWidget(mdiArea->viewport());
     pnlBigPanel->setObjectName("pnlBigPanel");

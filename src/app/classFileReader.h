@@ -57,6 +57,8 @@ public:
     // The channel window that is being closed must no longer be worked on by the arrow
     // buttons.
     void ForgetWindow(IDataFileView* window);
+    // The window the arrow buttons work on (nullptr once it is closed).
+    IDataFileView* Window() const { return FWindow; }
 
     void cmdRightClick();
     void cmdLeftClick();

@@ -17,6 +17,7 @@
 #include "comm/CTolvarProtocol.h"
 #include "comm/SharedSerialPort.h"
 #include "platform/Dialogs.h"
+#include "platform/FileFolders.h"
 #include "platform/UiThread.h"
 
 using namespace resources;
@@ -181,7 +182,7 @@ void CChannelSession::MakeDataFileName()
         request.fileName = FSerialNumber ? IntToStr(std::int64_t(FSerialNumber)) : AnsiString("default");
         // The part files are checked below; the chosen name itself is never written.
         request.overwritePrompt = false;
-        if (platform::dialogs().FileDialog(request) && !request.fileName.empty()) {
+        if (platform::ChooseFile(request, platform::TFileKind::DataFile) && !request.fileName.empty()) {
             ChooseDataFileBase(request.fileName);
         } else {
             const AnsiString folder = DefaultDataFolder.empty() ? QDir::homePath().toStdString() : DefaultDataFolder;

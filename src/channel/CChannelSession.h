@@ -110,6 +110,9 @@ public:
     bool Tick();
     // The status text of this tick's points; counts error ticks.
     AnsiString UpdateStatusText();
+    // False while the newest tick labelled its points as errors: the channel's values are
+    // then not what the unit measures now, and the window shows none.
+    bool ValuesShownCurrent() const { return FValuesShownCurrent; }
     // The part and save decision after TicksSinceSave was counted up for this tick.
     void PartAndSaveDecision();
     // Writes the current part in the background; `done` hears whether it was written.
@@ -289,6 +292,9 @@ private:
     int FSeriesCount = ValueSeriesTotal;
     int FPartNumber = 0;
     int FErrorTicks = 0;
+    // False while the newest tick's points are error points: the values it shows are not
+    // the unit's current ones.
+    bool FValuesShownCurrent = true;
     double FLowerSetpointLimit = -999.9, FUpperSetpointLimit = 999.9;
     bool FSerialNumberAsked = false;
     bool FCleanupPending = false;
@@ -316,6 +322,8 @@ private:
     bool FRolloverPending = false;  // the ending part is being written
     bool FRolloverFailed = false;   // its write failed: tried again at the next save check
     bool FWarningOpen = false;      // the communication warning waits for its OK
+    // One more error tick towards the "too many communication errors" warning.
+    void CountErrorTick();
     // A part whose write failed, kept for the close question.
     std::optional<AnsiString> FUnsavedPart;
     // Saves asked for while the ending part is written: they hear that write's result.

@@ -109,28 +109,44 @@ bool CChannelSession::Tick()
 AnsiString CChannelSession::UpdateStatusText()
 {
     NOX_ASSERT_UI_THREAD();
+    FValuesShownCurrent = false;
     CChannel* channel = FChannelObject.get();
+    // A fault the poll thread reported since the last tick, or a request that has waited
+    // longer than its reply may take (at a short interval the time-out itself comes only
+    // after the next tick): both count towards the warning.
     if (channel && channel->CommError == 1) {
         channel->CommError = 0;
-        if (FErrorTicks != -1) ++FErrorTicks;
-        if (FErrorTicks >= ErrorWarningSeconds / FSamplingInterval && !FWarningOpen) {
-            FErrorTicks = -1;
-            FWarningOpen = true;
-            ShowNotice(ChannelText(RowTooManyCommErrors), ChannelText(RowWarning), [this] {
-                FWarningOpen = false;
-                FErrorTicks = 0;
-            });
-        }
+        CountErrorTick();
         return ChannelText(RowErrorExclamation);
     }
-    // Right after a lost link came back some values are still from before the loss.
+    if (channel && channel->RequestOverdue()) {
+        CountErrorTick();
+        return ChannelText(RowErrorExclamation);
+    }
+    // After a fault, until every polled command has been answered again, some values are
+    // older than this cycle. The count neither grows nor starts again: these ticks are
+    // errors, but no new fault was seen.
     if (channel && channel->ValuesOutdated == 1) return ChannelText(RowErrorExclamation);
+    FValuesShownCurrent = true;
     if (FTickCount == 0) {
         AddMemoLine(TSessionMemo::SerialData, CChannel::ErrorLine(ChannelText(RowNewRecordingStarted)));
         return FSeries[0] && FSeries[0]->Count() > 0 ? ChannelText(RowNewDataRecording) : AnsiString();
     }
     if (!FWarningOpen) FErrorTicks = 0;
     return {};
+}
+
+void CChannelSession::CountErrorTick()
+{
+    if (FErrorTicks != -1) ++FErrorTicks;
+    if (FErrorTicks >= ErrorWarningSeconds / FSamplingInterval && !FWarningOpen) {
+        FErrorTicks = -1;
+        FWarningOpen = true;
+        ShowNotice(ChannelText(RowTooManyCommErrors), ChannelText(RowWarning), [this] {
+            FWarningOpen = false;
+            FErrorTicks = 0;
+        });
+    }
 }
 
 void CChannelSession::ShowNotice(const AnsiString& text, const AnsiString& caption, std::function<void()> closed)

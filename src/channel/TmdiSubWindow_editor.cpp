@@ -1008,7 +1008,15 @@ void TmdiSubWindow::tabProgrammerGraphShow()
         grpProgrammerGraph->setTitle(Q(ChannelText(RowProgramNotAvailable)));
         return;
     }
-    grpProgrammerLegend->setVisible(true);
+    if (grpProgrammerLegend->isHidden()) {
+        grpProgrammerLegend->setVisible(true);
+        // Back beside the profile, the legend takes a quarter of the width again: the
+        // splitter would otherwise hand it the room the profile had while it was alone.
+        if (auto* split = qobject_cast<QSplitter*>(grpProgrammerGraph->parentWidget())) {
+            const int width = split->width();
+            split->setSizes({width - width / 4, width / 4});
+        }
+    }
     const int slot = CProgrammer::GetProgramIndex(program);
     grpProgrammerGraph->setTitle(Q(ChannelText(RowProgramProfile) + ": " + FProgrammer->GetProgramName(slot)));
     // A running program keeps the profile the run draws (with its progress).

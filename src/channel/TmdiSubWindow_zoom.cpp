@@ -231,8 +231,10 @@ void TmdiSubWindow::graDataGraphGetLegendText(int index, AnsiString& text)
         text = (title + blanks).toStdString();
         return;
     }
-    // Title and value right-aligned in 21 characters.
-    QString line = title + ": " + Q(FormatFloat("0.00", channel->SeriesValue(i)));
+    // Title and value right-aligned in 21 characters. While the points are error points
+    // the value is not the unit's current one: none is shown.
+    const AnsiString value = FSession->ValuesShownCurrent() ? FormatFloat("0.00", channel->SeriesValue(i)) : "---";
+    QString line = title + ": " + Q(value);
     while (line.size() < 21) line.insert(insertAt - 1, ' ');
     text = (line + blanks).toStdString();
 }

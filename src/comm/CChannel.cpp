@@ -131,6 +131,7 @@ void CChannel::StartPolling(int)
 
 void CChannel::QueueCommand(char letter, const AnsiString& frame, int replyLength, int channel)
 {
+    if (const int group = CommandGroupOf(frame); group >= 0) polledGroups_ |= 1u << group;
     if (CTransceiver* poll = Transceiver()) poll->QueueCommand(letter, frame, replyLength, channel);
 }
 
@@ -287,9 +288,54 @@ AnsiString CChannel::ErrorLine(const AnsiString& text)
     return DateToStr(now) + " " + TimeToStr(now) + text;
 }
 
+int CChannel::CommandGroupOf(const AnsiString& frame)
+{
+    if (frame.size() < 5) return -1;
+    switch (frame[4]) {
+        case 'G': return 0;
+        case 'V': return 1;
+        case 'S':
+            if (frame.size() < 8 || frame[7] < '1' || frame[7] > '3') return -1;
+            return 2 + (frame[7] - '1');
+        case 'C': return 5;
+        case 'L': return 6;
+        case 'P': return 7;
+        case 'F': return 8;
+        default: return -1;
+    }
+}
+
+void CChannel::ReportFault()
+{
+    NOX_ASSERT_UI_THREAD();
+    CommError = 1;
+    MarkValuesOutdated();
+}
+
+void CChannel::MarkValuesOutdated()
+{
+    NOX_ASSERT_UI_THREAD();
+    groupsAnswered_ = 0;
+    ValuesOutdated = 1;
+}
+
+void CChannel::RequestStarted()
+{
+    NOX_ASSERT_UI_THREAD();
+    requestPending_ = true;
+    replyArrived_ = false;
+    replyLate_ = false;
+}
+
+void CChannel::RequestEnded()
+{
+    NOX_ASSERT_UI_THREAD();
+    requestPending_ = false;
+}
+
 void CChannel::SynchronisationError()
 {
-    CommError = 1;
+    ReportFault();
     if (IChannelWindow* w = Window()) w->MemoAdd(TChannelMemo::memSerialData, ErrorLine(" Error in synchronising !"));
 }
 
@@ -322,6 +368,8 @@ void CChannel::OnReply(TThread*, const AnsiString& reply, int)
     try {
         DecodeReply(reply);
         lastReplyDecoded_ = true;
+        if (const int group = CommandGroupOf(reply); group >= 0) groupsAnswered_ |= 1u << group;
+        if ((polledGroups_ & ~groupsAnswered_) == 0) ValuesOutdated = 0;
     } catch (const EConvertError&) {
         SynchronisationError();
     }

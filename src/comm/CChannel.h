@@ -140,6 +140,31 @@ public:
     // "dd.mm.yyyy hh:nn:ss" + text, the form of the event protocol's error lines.
     static AnsiString ErrorLine(const AnsiString& text);
 
+    // ---- whether the value block is current (all on the user-interface thread)
+    // A fault of the poll cycle: sets the error flag and makes every value outdated until
+    // each polled command has been answered again.
+    void ReportFault();
+    // The values are outdated without a fault of the link (another unit answers, or the
+    // unit is checked again after another slave's thread reopened the shared port).
+    void MarkValuesOutdated();
+    // A request of the poll cycle goes out; it ends with its answer or its failure.
+    void RequestStarted();
+    void RequestEnded();
+    bool RequestPending() const { return requestPending_; }
+    // Called by the poll thread while it waits for the reply: bytes have come in (a reply
+    // that only waits for a busy user-interface thread is not late), or the reply has
+    // taken longer than a reply may take and is not complete.
+    void NoteReplyArrived() { replyArrived_ = true; }
+    void NoteReplyLate() { replyLate_ = true; }
+    bool ReplyLate() const { return replyLate_ && !replyArrived_; }
+    // True while a request waits longer than its reply may take: the value it is to renew
+    // is not current any more, though the failure is not known yet.
+    bool RequestOverdue() const { return requestPending_ && ReplyLate(); }
+    // The command group (the rows of the command table: 0 G, 2..4 S1..S3, 5 C, 7 P, ...)
+    // of a request frame or a reply: the letter at the fifth character and, for S, the
+    // block digit at the eighth; -1 for anything else.
+    static int CommandGroupOf(const AnsiString& frame);
+
     // ---- Who answers: the checks of a reconnection read replies without decoding them.
     // True for a reply frame "[S" with the command letter at position 5 and a matching
     // checksum.
@@ -166,9 +191,10 @@ public:
     std::atomic<std::uint8_t> PollRequest{1};
     static constexpr std::uint8_t PollRequestServed = 2;
     std::atomic<std::uint8_t> CommError{0};
-    // 1 from a restored link until every command of the poll cycle has been exchanged
-    // again: the value block still holds values from before the loss, so the ticks mark
-    // their points as errors instead of passing those values off as current.
+    // 1 from any fault until every polled command has been answered again: the cycle goes
+    // on after the row that failed (and a restored link where the loss interrupted it), so
+    // the rows ahead of it still hold older values, and the ticks mark their points as
+    // errors instead of passing those values off as current.
     std::atomic<std::uint8_t> ValuesOutdated{0};
     double Values[ValueCount] = {};
     CIdentification* Identification = nullptr;
@@ -219,6 +245,12 @@ private:
 
     int channel_;
     bool lastReplyDecoded_ = false;
+    // Command groups the poll cycle asks for, and those not answered since the last fault.
+    unsigned polledGroups_ = 0;
+    unsigned groupsAnswered_ = 0;
+    bool requestPending_ = false;
+    std::atomic<bool> replyArrived_{false};
+    std::atomic<bool> replyLate_{false};
     AnsiString identifiedName_;
     AnsiString otherUnit_;  // the other unit last reported, "name/serial"; empty: none
     IChannelWindow* window_ = nullptr;

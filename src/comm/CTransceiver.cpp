@@ -1,6 +1,7 @@
 #include "comm/CTransceiver.h"
 
 #include <algorithm>
+#include <chrono>
 #include <vector>
 
 #include "comm/CChannel.h"
@@ -110,7 +111,9 @@ void CTransceiver::Deliver(const AnsiString& text)
 
 void CTransceiver::DeliverReply(const AnsiString& reply)
 {
+    delivered_ = true;
     Sync([this, reply] {
+        owner_->RequestEnded();
         LastReply = reply;
         if (owner_->CommError == 0) owner_->OnReply(this, reply, owner_->Channel());
     });
@@ -118,8 +121,10 @@ void CTransceiver::DeliverReply(const AnsiString& reply)
 
 void CTransceiver::DeliverError(const AnsiString& text)
 {
+    delivered_ = true;
     Sync([this, text] {
-        owner_->CommError = 1;
+        owner_->RequestEnded();
+        owner_->ReportFault();
         owner_->OnReply(this, CChannel::ErrorLine(text), owner_->Channel());
     });
 }
@@ -135,6 +140,7 @@ void CTransceiver::SerialExchange(comm::IByteLink& link, const AnsiString& portN
     // A close does not wait out a silent or garbled exchange: the reads stop when asked.
     auto stop = [this] { return Terminated(); };
     int count = SerialRequest(link, frame, buffer.data(), wanted);
+    if (count > 0) owner_->NoteReplyArrived();
     if (count < 0) {
         // The port failed (an unplugged adapter): it is reopened once the device is back.
         LinkLost(" Port error: " + link.LastErrorText(), " Port " + portName + " reopened");
@@ -162,7 +168,11 @@ void CTransceiver::SerialExchange(comm::IByteLink& link, const AnsiString& portN
 int CTransceiver::SerialRequest(comm::IByteLink& link, const AnsiString& frame, char* buffer, std::size_t wanted)
 {
     if (!link.Purge() || !link.Write(frame)) return -1;
-    return comm::ReadFor(link, buffer, wanted, comm::Timing().ReadTimeoutMs, [this] { return Terminated(); });
+    const TReplyWatch watch = WatchReply();
+    return comm::ReadFor(link, buffer, wanted, comm::Timing().ReadTimeoutMs, [&] {
+        watch();
+        return Terminated();
+    });
 }
 
 bool CTransceiver::SerialAsk(comm::IByteLink& link, const AnsiString& frame, int replyLength, AnsiString& reply)
@@ -193,7 +203,7 @@ void CTransceiver::CheckUnitFirst(const AnsiString& restored)
     reopenNeeded_ = false;
     nextReconnectMs_ = platform::clock().MilliTicks();
     linkLost_ = true;
-    Sync([this] { owner_->ValuesOutdated = 1; });
+    Sync([this] { owner_->MarkValuesOutdated(); });
 }
 
 CTransceiver::TUnitCheck CTransceiver::CheckUnit()
@@ -244,12 +254,11 @@ bool CTransceiver::RecoverLink()
         otherUnitFound_ = check == TUnitCheck::Other;
         if (check == TUnitCheck::Same) {
             linkLost_ = false;
+            // The cycle goes on where the loss interrupted it; the values stay outdated (since
+            // the loss) until every polled command has been answered again.
             Sync([this] {
                 owner_->SameUnitAnswers();
-                // The cycle goes on where the loss interrupted it; the values of the frames
-                // before that point are the old ones until the queue has been round once.
-                owner_->ValuesOutdated = 1;
-                exchangesUntilCurrent_ = std::max(Count, 1);
+                owner_->MarkValuesOutdated();
                 if (IChannelWindow* w = owner_->Window(); w && !restoredLine_.empty())
                     w->MemoAdd(TChannelMemo::memSerialData, CChannel::ErrorLine(restoredLine_));
             });
@@ -264,9 +273,9 @@ bool CTransceiver::RecoverLink()
         // link errors (the user has been told what answers instead), so they do not lead
         // to the warning about the data link.
         if (otherUnitFound_)
-            owner_->ValuesOutdated = 1;
+            owner_->MarkValuesOutdated();
         else if (owner_->PollRequest != 0)
-            owner_->CommError = 1;  // until it is back, every cycle asked for is an error tick
+            owner_->ReportFault();  // until it is back, every cycle asked for is an error tick
     });
     return false;
 }
@@ -279,9 +288,19 @@ bool CTransceiver::RunStep()
     if (!Sync([this] { RefillQueue(); })) return false;
     // The flags are read on the user-interface thread, where the channel object lives.
     if (!Sync([&] { send = owner_->PollRequest != 0 && owner_->CommError == 0; }) || !send) return false;
-    if (!Sync([this] { NextCommand(); })) return false;
+    if (!Sync([this] {
+            NextCommand();
+            owner_->RequestStarted();
+        }))
+        return false;
+    delivered_ = false;
     Exchange();
-    if (exchangesUntilCurrent_ > 0 && --exchangesUntilCurrent_ == 0) Sync([this] { owner_->ValuesOutdated = 0; });
+    // An exchange that could not even be tried renews nothing either.
+    if (!delivered_)
+        Sync([this] {
+            owner_->RequestEnded();
+            owner_->ReportFault();
+        });
     return true;
 }
 
@@ -306,7 +325,10 @@ void CTransceiver::Execute()
                 // The thread goes on: the error flag makes the next ticks show "Error!",
                 // and the message appears once for the whole run of failures.
                 try {
-                    Sync([this] { owner_->CommError = 1; });
+                    Sync([this] {
+                        owner_->RequestEnded();
+                        owner_->ReportFault();
+                    });
                 } catch (...) {}
                 if (!exceptionShown_) comm::ShowThreadException();
                 exceptionShown_ = true;
@@ -315,6 +337,31 @@ void CTransceiver::Execute()
         ++PassCount;
         Pause(std::max(0, comm::Timing().PollStepMs - StepWaitMs()));
     }
+}
+
+int CTransceiver::ReplyAllowanceMs() const
+{
+    const comm::TCommTiming timing = comm::Timing();
+    // Frame and reply on the line at about ten bits a character, then the unit's own time.
+    const int baud = LineBaud();
+    const int characters = std::max(0, CurrentLength) + std::clamp(CurrentReplyLength, 0, MaxReplyLength);
+    const int lineMs = baud > 0 ? static_cast<int>((std::int64_t(characters) * 10 * 1000 + baud - 1) / baud) : 0;
+    return std::min(lineMs + timing.ReplyAllowanceMs, ExchangeLimitMs());
+}
+
+CTransceiver::TReplyWatch CTransceiver::WatchReply() const
+{
+    const auto start = std::chrono::steady_clock::now();
+    const auto allowance = std::chrono::milliseconds(ReplyAllowanceMs());
+    CChannel* owner = owner_;
+    return [owner, start, allowance] {
+        if (std::chrono::steady_clock::now() - start > allowance) owner->NoteReplyLate();
+    };
+}
+
+int CTransceiver::ExchangeLimitMs() const
+{
+    return comm::Timing().ReadTimeoutMs;
 }
 
 CTransceiverRS232::CTransceiverRS232(CChannel* owner, int channel, std::shared_ptr<comm::IByteLink> link)

@@ -5,6 +5,7 @@
 // steps (queue, flags, decoding, windows) run on the user-interface thread.
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "comm/ByteLink.h"
@@ -109,6 +110,19 @@ protected:
                         const std::function<bool(const AnsiString&)>& foreign = {});
     // One attempt to get the link back, on this thread; true when it is back.
     virtual bool Reconnect() { return false; }
+    // How long the reply to the current frame may take: its time on the line and the
+    // unit's own answer time, never longer than the exchange waits for it. A request
+    // waiting longer makes the tick's values not current.
+    int ReplyAllowanceMs() const;
+    // Called while the reply to the current frame is awaited and incomplete: notes it as
+    // late with the channel once it has taken longer than ReplyAllowanceMs. The wait is
+    // the poll thread's own, like the read time-out.
+    using TReplyWatch = std::function<void()>;
+    TReplyWatch WatchReply() const;
+    // The line's baud rate (0: no serial line) and the longest wait of an exchange.
+    virtual int LineBaud() const { return 0; }
+    virtual int ExchangeLimitMs() const;
+
     // The link is back, but not through this thread's own reconnection (another slave's
     // thread reopened the shared port): the unit is identified again before the next frame.
     void CheckUnitFirst(const AnsiString& restored);
@@ -145,12 +159,12 @@ private:
     std::atomic<bool> linkLost_{false};
     std::atomic<int> reconnectAttempts_{0};
     std::int64_t nextReconnectMs_ = 0;
+    // Whether the current exchange handed its reply or its failure to the channel.
+    bool delivered_ = false;
     // The link itself failed and must be reopened (not only the unit behind it checked).
     bool reopenNeeded_ = false;
     // The last check found another unit: its ticks are errors, but no link errors.
     bool otherUnitFound_ = false;
-    // Exchanges still due after a restored link before the owner's values are current.
-    int exchangesUntilCurrent_ = 0;
     AnsiString restoredLine_;
 };
 
@@ -174,6 +188,7 @@ public:
 protected:
     void Exchange() override;
     bool Reconnect() override;
+    int LineBaud() const override { return LinkSettings.BaudRate; }
     bool Ask(const AnsiString& frame, int replyLength, AnsiString& reply) override;
     AnsiString LinkName() const override { return LinkSettings.PortName; }
     std::shared_ptr<comm::IByteLink> Handle;

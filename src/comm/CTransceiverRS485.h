@@ -21,6 +21,7 @@ protected:
     void EndStep() override;
     void Exchange() override;
     bool Reconnect() override;
+    int LineBaud() const override { return port_ ? port_->Settings().BaudRate : 0; }
     bool Ask(const AnsiString& frame, int replyLength, AnsiString& reply) override;
     AnsiString LinkName() const override { return port_ ? port_->PortName() : AnsiString(); }
     bool IsOwnReply(const AnsiString& reply) const override;

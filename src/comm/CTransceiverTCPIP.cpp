@@ -117,9 +117,14 @@ void CTransceiverTCPIP::Exchange()
     if (linkBroken()) return;
     const AnsiString frame = CurrentFrame.substr(0, static_cast<std::size_t>(std::max(0, CurrentLength)));
     const int wanted = std::clamp(CurrentReplyLength, 0, MaxReplyLength);
+    const TReplyWatch watch = WatchReply();
     AnsiString reply = comm::SocketExchange(
         socket_, frame, wanted, ReplyWait, [this](const std::function<void()>& fn) { return Sync(fn); },
-        [this](int ms) { return Pause(ms); });
+        [&](int ms) {
+            watch();
+            return Pause(ms);
+        });
+    if (!reply.empty()) Owner()->NoteReplyArrived();
     if (Terminated()) return;
     // The closing carriage return stays; line ends inside the reply become blanks.
     for (std::size_t i = 0; i + 1 < reply.size(); ++i)

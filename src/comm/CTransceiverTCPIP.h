@@ -19,6 +19,7 @@ public:
 protected:
     void Exchange() override;
     bool Reconnect() override;
+    int ExchangeLimitMs() const override { return ReplyWait; }
     bool Ask(const AnsiString& frame, int replyLength, AnsiString& reply) override;
     AnsiString LinkName() const override;
 

@@ -52,6 +52,7 @@ public:
     AnsiString Key() const;
     // The name the port was first opened by.
     const AnsiString& PortName() const { return settings_.PortName; }
+    const TSerialLinkSettings& Settings() const { return settings_; }
     // The link in use; a reopened port has a new one.
     std::shared_ptr<IByteLink> Link() const;
     TBusLock& Bus() { return bus_; }

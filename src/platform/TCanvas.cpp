@@ -70,6 +70,8 @@ QList<qreal> GeometricPattern(unsigned style)
     }
 }
 
+}  // namespace
+
 unsigned PenStyleCode(TPenStyle s)
 {
     switch (s) {
@@ -82,6 +84,8 @@ unsigned PenStyleCode(TPenStyle s)
         default: return PS_SOLID;
     }
 }
+
+namespace {
 
 // 8 x 8 hatch patterns: true where the hatch line is.
 bool HatchBit(TBrushStyle style, int x, int y)
@@ -97,7 +101,8 @@ bool HatchBit(TBrushStyle style, int x, int y)
     }
 }
 
-// Liang-Barsky: clips the segment a-b to r; false when nothing is left.
+}  // namespace
+
 bool ClipSegment(QPointF& a, QPointF& b, const QRectF& r)
 {
     double t0 = 0, t1 = 1;
@@ -124,7 +129,6 @@ bool ClipSegment(QPointF& a, QPointF& b, const QRectF& r)
     return true;
 }
 
-// Sutherland-Hodgman: clips a closed polygon to r (the filled area stays the same inside r).
 QPolygonF ClipPolygonTo(const QPolygonF& poly, const QRectF& r)
 {
     QPolygonF out = poly;
@@ -162,7 +166,6 @@ QPolygonF ClipPolygonTo(const QPolygonF& poly, const QRectF& r)
     }
     return out;
 }
-}  // namespace
 
 TCanvas::TCanvas(QObject* parent)
     : TPersistent(parent), FPen(new TPen(this)), FBrush(new TBrush(this)), FFont(new TFont(this))
@@ -419,6 +422,18 @@ void TCanvas::ApplyComposition(bool)
     FPainter->setCompositionMode(IsRasterDevice() ? CompositionOf(FRop2) : QPainter::CompositionMode_SourceOver);
 }
 
+unsigned TCanvas::EffectivePenStyle() const
+{
+    if (FPen->HasExtendedHandle()) return FPen->ExtendedHandle().Style;
+    unsigned code = PenStyleCode(FPen->GetStyle());
+    const int width = FPen->GetWidth();
+    // Wide pens made from properties have round caps and joins; their style is solid.
+    const bool geometric = width > 1 || (width == 1 && DeviceScale() > 1.0);
+    if (geometric && (code & PS_STYLE_MASK) != PS_NULL && (code & PS_STYLE_MASK) != PS_INSIDEFRAME)
+        code = (code & ~PS_STYLE_MASK) | PS_SOLID;
+    return code;
+}
+
 QPen TCanvas::MakeQPen(bool& drawn, bool& cosmetic, bool& styled) const
 {
     unsigned code;
@@ -432,13 +447,10 @@ QPen TCanvas::MakeQPen(bool& drawn, bool& cosmetic, bool& styled) const
         color = h.Color;
         geometric = (code & PS_TYPE_MASK) == PS_GEOMETRIC;
     } else {
-        code = PenStyleCode(FPen->GetStyle());
+        code = EffectivePenStyle();
         width = FPen->GetWidth();
         color = FPen->GetColor();
         geometric = width > 1 || (width == 1 && DeviceScale() > 1.0);
-        // Wide pens made from properties have round caps and joins; their style is solid.
-        if (geometric && (code & PS_STYLE_MASK) != PS_NULL && (code & PS_STYLE_MASK) != PS_INSIDEFRAME)
-            code = (code & ~PS_STYLE_MASK) | PS_SOLID;
     }
     const unsigned style = code & PS_STYLE_MASK;
     drawn = style != PS_NULL && FRop2 != R2_NOP;
@@ -471,18 +483,25 @@ QPen TCanvas::MakeQPen(bool& drawn, bool& cosmetic, bool& styled) const
     return pen;
 }
 
+QImage TCanvas::BrushPattern() const
+{
+    TBitmap* bmp = FBrush->GetBitmap();
+    if (!bmp || bmp->GetEmpty()) return QImage();
+    QImage pattern = bmp->ToImage();
+    if (bmp->GetMonochrome()) {
+        const QRgb fore = TColorToQRgb(FTextColor), back = TColorToQRgb(FBkColor);
+        for (int y = 0; y < pattern.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(pattern.scanLine(y));
+            for (int x = 0; x < pattern.width(); ++x) line[x] = qGray(line[x]) < 128 ? fore : back;
+        }
+    }
+    return pattern;
+}
+
 QBrush TCanvas::MakeQBrush(bool& drawn) const
 {
     drawn = true;
-    if (TBitmap* bmp = FBrush->GetBitmap(); bmp && !bmp->GetEmpty()) {
-        QImage pattern = bmp->ToImage();
-        if (bmp->GetMonochrome()) {
-            const QRgb fore = TColorToQRgb(FTextColor), back = TColorToQRgb(FBkColor);
-            for (int y = 0; y < pattern.height(); ++y) {
-                auto* line = reinterpret_cast<QRgb*>(pattern.scanLine(y));
-                for (int x = 0; x < pattern.width(); ++x) line[x] = qGray(line[x]) < 128 ? fore : back;
-            }
-        }
+    if (QImage pattern = BrushPattern(); !pattern.isNull()) {
         QBrush b(pattern);
         b.setTransform(Transform().inverted());
         return b;

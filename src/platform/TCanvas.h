@@ -46,6 +46,13 @@ enum : int { ERROR_REGION = 0, NULLREGION = 1, SIMPLEREGION = 2, COMPLEXREGION =
 // Arc drawing directions.
 enum : int { AD_COUNTERCLOCKWISE = 1, AD_CLOCKWISE = 2 };
 
+// Liang-Barsky: clips the segment a-b to r; false when nothing is left.
+bool ClipSegment(QPointF& a, QPointF& b, const QRectF& r);
+// Sutherland-Hodgman: clips a closed polygon to r (the filled area stays the same inside r).
+QPolygonF ClipPolygonTo(const QPolygonF& poly, const QRectF& r);
+// The platform's pen style code of a pen style.
+unsigned PenStyleCode(TPenStyle style);
+
 class TCanvas : public TPersistent {
     Q_OBJECT
 public:
@@ -81,42 +88,42 @@ public:
     TNotifyEvent OnChanging;
 
     // Lines and shapes (logical coordinates).
-    void MoveTo(int X, int Y);
-    void LineTo(int X, int Y);
+    virtual void MoveTo(int X, int Y);
+    virtual void LineTo(int X, int Y);
     // LineTo to each point in turn (the same pixels), with the state checks made once: for
     // polylines of many segments.
-    void PolylineTo(const TPoint* points, int count);
+    virtual void PolylineTo(const TPoint* points, int count);
     TPoint GetPenPos() const { return FPenPos; }
     void SetPenPos(TPoint value) { FPenPos = value; }
-    void Rectangle(int X1, int Y1, int X2, int Y2);
+    virtual void Rectangle(int X1, int Y1, int X2, int Y2);
     void Rectangle(const TRect& r) { Rectangle(r.Left, r.Top, r.Right, r.Bottom); }
-    void FillRect(const TRect& r);
-    void FrameRect(const TRect& r);
-    void RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3);
-    void Ellipse(int X1, int Y1, int X2, int Y2);
+    virtual void FillRect(const TRect& r);
+    virtual void FrameRect(const TRect& r);
+    virtual void RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3);
+    virtual void Ellipse(int X1, int Y1, int X2, int Y2);
     void Ellipse(const TRect& r) { Ellipse(r.Left, r.Top, r.Right, r.Bottom); }
     // Bounding box (X1, Y1)-(X2, Y2), counter-clockwise from the radial through (X3, Y3)
     // to the radial through (X4, Y4).
-    void Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
-    void Pie(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
-    void Chord(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
+    virtual void Arc(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
+    virtual void Pie(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
+    virtual void Chord(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
     // Line from the pen position to the arc's start, the arc (in the arc direction), and
     // the pen position to the arc's end.
-    void ArcTo(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
+    virtual void ArcTo(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4);
     int SetArcDirection(int direction);
     int GetArcDirection() const { return FArcDirection; }
-    void Polyline(const TPoint* points, int count);
+    virtual void Polyline(const TPoint* points, int count);
     void Polyline(const std::vector<TPoint>& points) { Polyline(points.data(), int(points.size())); }
     // Alternate fill mode, as the platform's default.
-    void Polygon(const TPoint* points, int count);
+    virtual void Polygon(const TPoint* points, int count);
     void Polygon(const std::vector<TPoint>& points) { Polygon(points.data(), int(points.size())); }
     TColor GetPixel(int X, int Y);
-    void SetPixel(int X, int Y, TColor color);
+    virtual void SetPixel(int X, int Y, TColor color);
 
     // Text with the device font, text colour, alignment, background mode and spacing.
-    void TextOut(int X, int Y, const AnsiString& Text);
+    virtual void TextOut(int X, int Y, const AnsiString& Text);
     // TextOut clipped to r (opaque mode fills r with the background colour first).
-    void TextRect(const TRect& r, int X, int Y, const AnsiString& Text);
+    virtual void TextRect(const TRect& r, int X, int Y, const AnsiString& Text);
     TSize TextExtent(const AnsiString& Text);
     int TextWidth(const AnsiString& Text) { return TextExtent(Text).cx; }
     // The cell height: the same for every text.
@@ -130,10 +137,10 @@ public:
 
     // Pictures and block transfers.
     void Draw(int X, int Y, TGraphic* graphic);
-    void StretchDraw(const TRect& r, TGraphic* graphic);
+    virtual void StretchDraw(const TRect& r, TGraphic* graphic);
     // Copies Source of Canvas to Dest of this canvas (source copy, stretched when sizes
     // differ).
-    void CopyRect(const TRect& Dest, TCanvas* Canvas, const TRect& Source);
+    virtual void CopyRect(const TRect& Dest, TCanvas* Canvas, const TRect& Source);
     // Source copy of w x h pixels from Source at (XSrc, YSrc) to (X, Y).
     void BitBlt(int X, int Y, int w, int h, TCanvas* Source, int XSrc, int YSrc);
 
@@ -172,7 +179,7 @@ public:
     int GetClipRgn(QRegion& region) const;
     bool HasClipping() const { return FHasClip; }
     // null removes the clipping.
-    int SelectClipRgn(const QRegion* region);
+    virtual int SelectClipRgn(const QRegion* region);
     int ExtSelectClipRgn(const QRegion* region, int mode);
     // Logical rectangle.
     int IntersectClipRect(int Left, int Top, int Right, int Bottom);
@@ -186,15 +193,30 @@ public:
     void EndPath();
     void AbortPath();
     bool InPath() const { return FPathOpen; }
-    void StrokePath();
-    void FillPath();
-    void StrokeAndFillPath();
+    virtual void StrokePath();
+    virtual void FillPath();
+    virtual void StrokeAndFillPath();
     // Replaces the path by the area the current pen would paint along it.
     void WidenPath();
     int SelectClipPath(int mode);
 
     // The device bounds in device pixels.
     TRect DeviceRect() const;
+
+protected:
+    // What a canvas that records drawing reads of the state.
+    const TFont* TextFont() const { return FTempFont ? FTempFont : FFont; }
+    QFont CurrentQFont() const;
+    // The pattern a bitmap brush fills with (monochrome patterns in text and background
+    // colour); null without a bitmap.
+    QImage BrushPattern() const;
+    // The closed path (after EndPath) and the end of using it.
+    const QPainterPath& CurrentPath() const { return FPath; }
+    bool PathDone() const { return FPathDone; }
+    // Logical coordinates up to which shapes go to the device unchanged.
+    QRectF GuardRect() const;
+    // The platform's pen as this canvas draws it: wide pens from properties are solid.
+    unsigned EffectivePenStyle() const;
 
 private:
     void Begin();
@@ -207,8 +229,6 @@ private:
     void ApplyClip();
     QPen MakeQPen(bool& drawn, bool& cosmetic, bool& styled) const;
     QBrush MakeQBrush(bool& drawn) const;
-    const TFont* TextFont() const { return FTempFont ? FTempFont : FFont; }
-    QFont CurrentQFont() const;
     struct FontCache {
         const TFont* font;
         std::uint64_t serial;
@@ -291,7 +311,6 @@ private:
     bool PathRecording() const { return FPathOpen; }
     QPainterPath EllipsePath(int X1, int Y1, int X2, int Y2) const;
     QPainterPath ArcPath(int X1, int Y1, int X2, int Y2, int X3, int Y3, int X4, int Y4, int kind) const;
-    QRectF GuardRect() const;
     void TextOutImpl(int X, int Y, const AnsiString& Text, const TRect* clip);
 
     QPaintDevice* FDevice = nullptr;

@@ -4,6 +4,7 @@
 
 #include "app/CLanguage.h"
 #include "platform/Dialogs.h"
+#include "platform/FileFolders.h"
 #include "platform/TTreeNode.h"
 #include "programmer/CProgrammer.h"
 #include "resources/TextRows.h"
@@ -34,7 +35,7 @@ AnsiString AskProgramFile(bool save, int titleRow)
     req.filter = CurrentText(RowProgramFilter);
     req.defaultExt = "tp";
     req.overwritePrompt = save;
-    if (!platform::dialogs().FileDialog(req)) return AnsiString();
+    if (!platform::ChooseFile(req, platform::TFileKind::Program)) return AnsiString();
     return req.fileName;
 }
 

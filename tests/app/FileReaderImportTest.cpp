@@ -4,6 +4,7 @@
 #include <QProgressBar>
 
 #include "app/CLanguage.h"
+#include "app/QzvFile.h"
 #include "app/RecordedDataReader.h"
 #include "app/classFileReader.h"
 #include "platform/DateTime.h"
@@ -164,4 +165,34 @@ TEST_F(FileReaderImportTest, HeaderItemsAndChannelNames)
     EXPECT_EQ(TfrmFileReader::ChannelFromWindowName("mdiSubWindow_9"), 10);
     EXPECT_EQ(TfrmFileReader::ChannelFromWindowName("mdiSubWindow_x"), 0);
     EXPECT_EQ(TfrmFileReader::ChannelFromWindowName("frmMainWindow"), 0);
+}
+
+TEST_F(FileReaderImportTest, CarriageReturnsNeverEndUpInNamesTextsOrValues)
+{
+    // Line ends of CR LF, and a stray CR before them, as other recorders write.
+    AnsiString text = "Probe1 12.05.2006 14:30 Note\r\r\nZeit [s]";
+    for (int k = 0; k < 14; ++k) text += "\tK" + IntToStr(k) + " [C]";
+    text += "\r\n";
+    for (int row = 0; row < 2; ++row) {
+        text += IntToStr(10 + row);
+        for (int k = 0; k < 14; ++k) text += "\t" + IntToStr(k + row);
+        text += row == 0 ? "\r\r\n" : "\r\n";
+    }
+    TQzvFile file;
+    file.SetText(text);
+    ASSERT_EQ(reader.AnalyseQzvFile(&file, "cr.qzv", view), 1);
+    reader.ReadQzvData(file);
+    EXPECT_EQ(ImportColumnCount, 15);
+    EXPECT_EQ(view.memos[TDataFileMemo::Memo], std::vector<AnsiString>{"Note"});
+    EXPECT_EQ(view.series[13]->GetTitle(), "K13");
+    for (int k = 0; k < 14; ++k) {
+        ASSERT_EQ(view.series[size_t(k)]->Count(), 2) << k;
+        for (int row = 0; row < 2; ++row) {
+            double expected = k + row;
+            if (k == 9) expected -= 100;
+            if (k == 10) expected *= 0.1;
+            EXPECT_DOUBLE_EQ(view.series[size_t(k)]->GetyValue(row), expected) << k << " " << row;
+        }
+    }
+    for (const AnsiString& line : reader.FileInfoLines()) EXPECT_EQ(line.find('\r'), AnsiString::npos) << line;
 }

@@ -85,6 +85,39 @@ TRanges RangesOf(TChart* c)
 
 }  // namespace
 
+TEST_F(ChannelWindowHandlersTest, LegendShowsNoValueWhileTheUnitsPointsAreErrors)
+{
+    support::SimulatedUnitLine line;
+    StartUnit(line, "BATH 1", 23.45);
+    TmdiSubWindow* w = Open(&TfrmMainWindow::mnuDatenaufzeichnungClick);
+    ASSERT_NE(w, nullptr);
+    ConnectTcp(w, line.TcpPort(), "legendfault");
+    w->tmrDataUpdate->stop();
+    Tick(w, 2);
+    auto legend = [&] {
+        AnsiString text = "TC [°C]";
+        w->graDataGraphGetLegendText(4, text);
+        return QString::fromStdString(text);
+    };
+    const QString blanks(14, ' ');
+    EXPECT_EQ(legend(), "TC [°C]:" + QString(8, ' ') + "23,45" + blanks);
+
+    // The unit falls silent: the value it sent last is not shown as if it were current.
+    line.First().InjectFault(support::UnitFault::NoReply, -1);
+    ASSERT_TRUE(Await([&] { return w->Session().ChannelObject()->CommError == 1; }));
+    clock.AdvanceMs(5000);
+    w->tmrDataUpdateTimer();
+    EXPECT_EQ(legend(), "TC [°C]:" + QString(10, ' ') + "---" + blanks);
+
+    // It answers again: once every command has been answered, the value is back.
+    line.First().ClearFaults();
+    line.First().Update([](support::UnitState& u) { u.tc = 30.5; });
+    clock.AdvanceMs(5000);
+    w->tmrDataUpdateTimer();
+    Tick(w, 2);
+    EXPECT_EQ(legend(), "TC [°C]:" + QString(8, ' ') + "30,50" + blanks);
+}
+
 TEST_F(ChannelWindowHandlersTest, LegendReadOutAndZoomActOnTheirOwnChartWithinTheDepthLimit)
 {
     support::SimulatedUnitLine line;

@@ -3,10 +3,12 @@
 // and exporting the chart as pictures.
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
@@ -277,6 +279,17 @@ TEST_F(FileCommandsTest, MeasurementFileOpensThroughTheImportForm)
     EXPECT_TRUE(w->graDataGraph->isVisibleTo(w));
     forms->FileReader->cmdFileReaderOKClick();
     EXPECT_FALSE(forms->FileReader->isVisible());
+
+    // The import window open on a view that the user closes: the arrows no longer reach it.
+    TmdiSubWindow* second = Open(Path("probe.qzv"), true);
+    ASSERT_NE(second, nullptr);
+    ASSERT_EQ(forms->FileReader->Window(), second->DataFileView());
+    EXPECT_TRUE(second->FormClose());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(forms->FileReader->Window(), nullptr);
+    forms->FileReader->lstLeftAxis->setCurrentRow(0);
+    forms->FileReader->cmdRightClick();
+    forms->FileReader->cmdFileReaderOKClick();
 }
 
 namespace {

@@ -18,6 +18,7 @@
 #include "app/TfrmPanelControl.h"
 #include "channel/TmdiSubWindow.h"
 #include "chart/engine/TChartSeries.h"
+#include "comm/TfrmIdentification.h"
 #include "platform/Dialogs.h"
 #include "programmer/CProgramFile.h"
 #include "programmer/CProgrammer.h"
@@ -516,6 +517,17 @@ TEST_F(ProgrammerWindowTest, BoxesAndDialogsOfWindowsThatStayOnTopOpenInFrontOfT
     modal.hide();
     platform::DialogOwnerScope owner(panel);
     EXPECT_EQ(platform::DialogParent(), panel);
+
+    // While the identification window (on top, not modal) is shown, a box of the main
+    // window stays on top as well, or the identification would cover it.
+    panel->hide();
+    EXPECT_FALSE(platform::DialogStaysOnTop(main.get()));
+    TfrmIdentification identification(main.get());
+    identification.setUpdatesEnabled(false);
+    identification.show();
+    EXPECT_TRUE(platform::DialogStaysOnTop(main.get()));
+    identification.hide();
+    EXPECT_FALSE(platform::DialogStaysOnTop(main.get()));
 }
 
 TEST_F(ProgrammerWindowTest, AutomaticStartProposesAStartAheadOfNow)
@@ -549,4 +561,26 @@ TEST_F(ProgrammerWindowTest, AutomaticStartProposesAStartAheadOfNow)
     picker->SetRowChecked(1, true);
     EXPECT_TRUE(picker->btnExitClick());
     EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+}
+
+TEST_F(ProgrammerWindowTest, ARunMessageInsideATickWaitsUntilTheTickIsDone)
+{
+    support::SimulatedUnitLine line;
+    line.AddUnit(support::UnitState());
+    AnsiString error;
+    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+    TmdiSubWindow* w = Connected(line);
+    Tick(w, 2);
+    // A timed start that comes due with no program loaded: the run says so, but not inside
+    // the tick, where a modal box would hold up the tick and every timer behind it.
+    w->AutomaticStartArmed = 1;
+    w->CalendarProgramName = Path("never.tp");
+    w->CalendarStartTime = Now();
+    support::TestDialogs().Clear();
+    ASSERT_TRUE(AwaitCycle(w->Session()));
+    clock.AdvanceMs(5000);
+    w->tmrProgrammerTimer();
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+    EXPECT_TRUE(Await([] { return support::TestDialogs().MessageCount() == 1; }));
+    EXPECT_EQ(Last(), "Load a temperature program!");
 }

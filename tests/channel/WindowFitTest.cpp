@@ -272,6 +272,9 @@ protected:
                 out << "page " << page->objectName().toStdString() << " is " << page->width()
                     << " px wide in a maximised window\n";
             check.Texts(page, page->objectName());
+            // The profile keeps most of its row beside its legend.
+            if (page == w->tabProgrammerGraph && w->graProgrammerGraph->width() < page->width() / 2)
+                out << "the profile chart is " << w->graProgrammerGraph->width() << " px of " << page->width() << "\n";
         }
         Report(std::string("maximised ") + step, out.str());
     }
@@ -325,6 +328,8 @@ protected:
         main->mnuTPScout->trigger();
         TmdiSubWindow* scout = Active();
         ASSERT_NE(scout, nullptr);
+        scout->mnuCreateProgramClick();
+        scout->mnuAddSegmentClick();
         CheckShownWindows("TP Scout");
 
         support::TestDialogs().QueueFileName(Path("rec_11.csv"));

@@ -301,6 +301,60 @@ TEST_F(BusChannels, StepWaitsWhileTheBusIsTakenAndRunsOnceItIsFree)
     c.Close(3);
 }
 
+TEST_F(BusChannels, ThreeSlavesEachCompleteTheirCycleInAsManyStepsAsAUnitAlone)
+{
+    // Replies take longer than one try for the bus, as they do on a real line, so the three
+    // threads find the bus taken again and again.
+    // A loaded machine must not turn a late reply into a time-out, which would hold the
+    // rest of a cycle back until the next tick.
+    comm::TCommTiming t = comm::Timing();
+    t.BusWaitMs = 1;
+    t.ReadTimeoutMs = 2000;
+    comm::SetTiming(t);
+    for (int a = 1; a <= 3; ++a) {
+        line.AddUnit(Slave(a, "PACE", 20 + a));
+        line.Unit(a)->InjectFault(UnitFault::LateReply, -1, 3);
+    }
+    StartPty();
+    FakeChannelWindow* w[4] = {nullptr, &SerialWindow(1, "1"), &SerialWindow(2, "2"), &SerialWindow(3, "3")};
+    CRS485 c1(1), c2(2), c3(3);
+    CRS485* c[4] = {nullptr, &c1, &c2, &c3};
+    for (int i = 1; i <= 3; ++i) {
+        Open(*c[i]);
+        c[i]->ResumeIdentification();
+        PressOk(*w[i], WaitForVerdict(*c[i]));
+    }
+    auto served = [&] { return c1.PollRequest == 0 && c2.PollRequest == 0 && c3.PollRequest == 0; };
+    ASSERT_TRUE(Await(served));
+    const int rows = c1.PollThread()->Count;
+    ASSERT_EQ(rows, 6);
+    // A unit alone needs one pass per row and one for the refill that ends the cycle, and
+    // perhaps the pass that was under way when the tick came; the count is read between two
+    // steps, which may add one more. A slave that skipped its turn would need a whole pass
+    // more for each skip.
+    int slow[4] = {};
+    for (int cycle = 0; cycle < 100; ++cycle) {
+        int passes[4] = {}, done[4] = {};
+        for (int i = 1; i <= 3; ++i) passes[i] = c[i]->PollThread()->PassCount;
+        for (int i = 1; i <= 3; ++i) c[i]->PollRequest = 1;
+        // Each slave's passes are counted when its own cycle ends (the synchronised steps
+        // run between the looks at the flags).
+        ASSERT_TRUE(Await([&] {
+            for (int i = 1; i <= 3; ++i)
+                if (!done[i] && c[i]->PollRequest == 0) done[i] = c[i]->PollThread()->PassCount - passes[i];
+            return done[1] && done[2] && done[3];
+        })) << cycle;
+        for (int i = 1; i <= 3; ++i)
+            if (done[i] > rows + 3) ++slow[i];
+    }
+    for (int i = 1; i <= 3; ++i) {
+        EXPECT_EQ(slow[i], 0) << "cycles of slave " << i << " that took more steps than a unit alone";
+        EXPECT_EQ(CountLines(*w[i], " Timeout !"), 0u) << i;
+    }
+    EXPECT_EQ(links[0]->overlaps, 0);
+    for (int i = 1; i <= 3; ++i) c[i]->Close(3);
+}
+
 TEST_F(BusChannels, ClosingNeverWaitsOutASilentExchangeOrTheBus)
 {
     line.AddUnit(Slave(1, "ONE", 11));

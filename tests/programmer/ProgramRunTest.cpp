@@ -286,3 +286,26 @@ TEST(ProgramRun, OutOfRangeInputsAreHarmless)
 }
 
 }  // namespace
+
+TEST(ProgramRun, ARampIsPlannedFromTheRecordingNotFromMidnightOrAnOldPlan)
+{
+    ProgramRunner run;
+    const TDateTime now = run.clock.Now();
+    const double step = 5.0 / 86400;
+    // Nothing planned yet, a recorded point at 8:00: the ramp starts there, not at 0:00.
+    run.window.recorded.push_back(now);
+    run.programmer.StartRamp(4, 5, 30.0, 20.0);
+    ASSERT_EQ(run.window.planned.size(), 4u);
+    EXPECT_DOUBLE_EQ(run.window.planned.front().x, now);
+    EXPECT_DOUBLE_EQ(run.window.planned.back().x, now + 3 * step);
+
+    // A plan that stopped long before the last recorded point: the next ramp goes on from
+    // the recording, not from the old plan's end in the past.
+    run.window.recorded.push_back(now + 1.0 / 24);
+    run.programmer.StartRamp(2, 5, 40.0, 30.0);
+    ASSERT_EQ(run.window.planned.size(), 6u);
+    EXPECT_DOUBLE_EQ(run.window.planned[4].x, now + 1.0 / 24);
+    // A plan ahead of the recording goes on one interval after its last point.
+    run.programmer.StartRamp(1, 5, 50.0, 40.0);
+    EXPECT_DOUBLE_EQ(run.window.planned.back().x, run.window.planned[5].x + step);
+}

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <cstdlib>
 
 #include "platform/Dialogs.h"
@@ -14,6 +15,9 @@ int main(int argc, char** argv)
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName("NoxControlTest");
+    // Settings the program keeps (folders of file dialogs, editor options) go to the test
+    // user's folders, never to the real user's.
+    QStandardPaths::setTestModeEnabled(true);
     platform::UiDispatcher::Instance();
     // No test may ever block on a modal box: unscripted boxes answer with their default.
     static support::ScriptedDialogs dialogs;

@@ -125,12 +125,7 @@ void TCustomTeePanel::SaveToMetafileEnh(const AnsiString& FileName)
 
 void TCustomTeePanel::SaveToMetafileRect(bool Enhanced, const AnsiString& FileName, const TRect& R)
 {
-    auto meta = TeeCreateMetafile(Enhanced, R);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!meta->Picture().save(&buffer)) throw EInOutError("Cannot write " + FileName);
-    WriteFileBytes(FileName, bytes);
+    TeeCreateMetafile(Enhanced, R)->SaveToFile(FileName);
 }
 
 void TCustomTeePanel::CopyToClipboardBitmap()
@@ -149,19 +144,10 @@ void TCustomTeePanel::CopyToClipboardMetafile(bool Enhanced)
     CopyToClipboardMetafile(Enhanced, GetRectangle());
 }
 
-// The recorded drawing goes to the clipboard as its picture data together with its image,
-// so programs that know no recorded pictures can still paste it.
 void TCustomTeePanel::CopyToClipboardMetafile(bool Enhanced, const TRect& R)
 {
     auto meta = TeeCreateMetafile(Enhanced, R);
-    auto* mime = new QMimeData;
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    meta->Picture().save(&buffer);
-    mime->setData("application/x-qt-picture", bytes);
-    mime->setImageData(meta->ToImage());
-    QGuiApplication::clipboard()->setMimeData(mime);
+    QGuiApplication::clipboard()->setMimeData(meta->ClipboardData());
 }
 
 void TCustomTeePanel::AssignTo(QObject* Dest)

@@ -20,19 +20,6 @@ void THashTable::Insert(std::uint32_t Key, int Code)
     FTable[std::size_t(h)] = (Key << GIFCodeBits) | std::uint32_t(Code & 0xFFF);
 }
 
-int THashTable::Lookup(std::uint32_t Key) const
-{
-    int h = HashKey(Key);
-    // The table is never full (at most 4096 of 8009 entries are used), so a free slot ends
-    // every search.
-    for (;;) {
-        const std::uint32_t e = FTable[std::size_t(h)];
-        if (e == 0xFFFFFFFFu) return -1;
-        if ((e >> GIFCodeBits) == Key) return int(e & 0xFFF);
-        h = NextHash(h);
-    }
-}
-
 // ---- TGIFStream / TGIFWriter
 
 std::int64_t TGIFStream::Read(void*, std::int64_t)
@@ -70,11 +57,7 @@ void TGIFWriter::Flush()
 std::int64_t TGIFWriter::Write(const void* Buffer, std::int64_t Count)
 {
     const auto* p = static_cast<const std::uint8_t*>(Buffer);
-    for (std::int64_t i = 0; i < Count; ++i) {
-        FBuffer[std::size_t(FBufferCount++)] = p[i];
-        FNeedsFlush = true;
-        if (FBufferCount == 256) FlushBuffer();
-    }
+    for (std::int64_t i = 0; i < Count; ++i) Put(p[i]);
     return Count;
 }
 
@@ -138,8 +121,7 @@ void TGIFEncoder::Output(int Value)
         FBitCount > 0 ? (FBitBucket & BitMask(FBitCount)) | (std::uint32_t(Value) << FBitCount) : std::uint32_t(Value);
     FBitCount += FBitSize;
     while (FBitCount >= 8) {
-        const std::uint8_t b = std::uint8_t(FBitBucket & 0xFF);
-        FStream->WriteBuffer(&b, 1);
+        FStream->Put(std::uint8_t(FBitBucket & 0xFF));
         FBitBucket >>= 8;
         FBitCount -= 8;
     }
@@ -208,6 +190,38 @@ void TLZWEncoder::DoCompress()
     FFreeEntry = FClearCode + 2;
     Clear();
     int prefix = NextPixel();
+    if (!FInterlace) {
+        // Rows in natural order are one run of pixels: taken straight from the data, each
+        // checked against the colour count as NextPixel does.
+        const std::uint8_t* p = FPixel;
+        const std::uint8_t* const end = p + FPixelsLeft;
+        const int colours = FColorCount;
+        THashTable& table = *FHashTable;
+        for (; p < end; ++p) {
+            const int c = *p;
+            if (c >= colours) throw GIFException("Color not in color table");
+            const std::uint32_t key = (std::uint32_t(prefix) << 8) | std::uint32_t(c);
+            const int code = table.Lookup(key);
+            if (code >= 0) {
+                prefix = code;
+                continue;
+            }
+            Output(prefix);
+            prefix = c;
+            if (FFreeEntry >= GIFCodeMax - 1) {
+                Clear();
+            } else {
+                table.Insert(key, FFreeEntry);
+                ++FFreeEntry;
+            }
+        }
+        FPixel = end;
+        FPixelsLeft = 0;
+        FEnded = true;
+        Output(prefix);
+        FHashTable.reset();
+        return;
+    }
     for (int c = NextPixel(); c >= 0; c = NextPixel()) {
         const std::uint32_t key = (std::uint32_t(prefix) << 8) | std::uint32_t(c);
         const int code = FHashTable->Lookup(key);

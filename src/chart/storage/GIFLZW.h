@@ -14,22 +14,30 @@ constexpr int GIFCodeMax = 1 << GIFCodeBits;  // 4096 codes
 // Open-addressed table of (key, code) pairs: key x 4096 + code per entry, 0xFFFFFFFF free.
 class THashTable {
 public:
-    static constexpr int HashSize = 8009;
+    // A power of two: the slot is a shift, an exclusive or and a mask, cheap on the chain
+    // of lookups that each depends on the one before. Which slot a key takes changes
+    // nothing of the codes written.
+    static constexpr int HashSize = 8192;
     THashTable() { Clear(); }
     void Clear() { FTable.fill(0xFFFFFFFFu); }
     void Insert(std::uint32_t Key, int Code);
-    // The code stored for Key, or -1.
-    int Lookup(std::uint32_t Key) const;
+    // The code stored for Key, or -1. Inline: the encoder asks once per pixel.
+    int Lookup(std::uint32_t Key) const
+    {
+        int h = HashKey(Key);
+        // The table is never full (at most 4096 of its 8192 entries are used), so a free slot
+        // ends every search.
+        for (;;) {
+            const std::uint32_t e = FTable[std::size_t(h)];
+            if (e == 0xFFFFFFFFu) return -1;
+            if ((e >> GIFCodeBits) == Key) return int(e & 0xFFF);
+            h = NextHash(h);
+        }
+    }
 
 private:
-    static int HashKey(std::uint32_t Key) { return int(((Key >> 4) ^ Key) % HashSize); }
-    static int NextHash(int Hash)
-    {
-        const int d = Hash == 0 ? 1 : HashSize - Hash;
-        int h = Hash - d;
-        if (h < 0) h += HashSize;
-        return h;
-    }
+    static int HashKey(std::uint32_t Key) { return int(((Key >> 12) ^ Key) & (HashSize - 1)); }
+    static int NextHash(int Hash) { return (Hash + 1) & (HashSize - 1); }
     std::array<std::uint32_t, HashSize> FTable;
 };
 
@@ -47,6 +55,13 @@ public:
     explicit TGIFWriter(TStream* Target) : FTarget(Target) {}
     ~TGIFWriter() override;
     std::int64_t Write(const void* Buffer, std::int64_t Count) override;
+    // One byte, as Write of one byte does, without the stream call.
+    void Put(std::uint8_t Byte)
+    {
+        FBuffer[std::size_t(FBufferCount++)] = Byte;
+        FNeedsFlush = true;
+        if (FBufferCount == 256) FlushBuffer();
+    }
     void Flush();
 
 private:

@@ -63,6 +63,9 @@ std::unique_ptr<TBitmap> TBMPExportFormat::Bitmap()
 void TBMPExportFormat::SaveToStream(TStream* Stream)
 {
     auto bitmap = Bitmap();
+    // A chart without a size has no picture: a file of a header alone is an error, as the
+    // other picture formats make it.
+    if (Width <= 0 || Height <= 0) throw EInvalidGraphic("Cannot write an empty picture");
     WriteBitmapFile(*bitmap, Stream);
 }
 
@@ -132,23 +135,12 @@ std::unique_ptr<TMetafile> TEMFExportFormat::Metafile()
 
 void TEMFExportFormat::SaveToStream(TStream* Stream)
 {
-    auto meta = Metafile();
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!meta->Picture().save(&buffer)) throw EWriteError("Cannot record the chart picture");
-    Stream->WriteBuffer(bytes.constData(), bytes.size());
+    Metafile()->SaveToStream(Stream);
 }
 
 void TEMFExportFormat::DoCopyToClipboard()
 {
-    auto meta = Metafile();
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    meta->Picture().save(&buffer);
-    SetClipboardPicture("application/x-qt-picture", std::vector<std::uint8_t>(bytes.begin(), bytes.end()),
-                        meta->ToImage());
+    QGuiApplication::clipboard()->setMimeData(Metafile()->ClipboardData());
 }
 
 // ---- JPEG

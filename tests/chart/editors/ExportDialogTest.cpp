@@ -128,8 +128,18 @@ TEST(ExportDialog, PictureSavesInTheFormatOfTheExtensionOrTheChosenEntry)
         dialogs.QueueFileName(f.File("c.pic"), 2);
         d.BSave->click();
         EXPECT_TRUE(emf->GetEnhanced());
-        EXPECT_TRUE(QFile::exists(QString::fromStdString(f.File("b.wmf"))));
-        EXPECT_TRUE(QFile::exists(QString::fromStdString(f.File("c.pic"))));
+        // The second entry chooses the old-style variant whatever the name says.
+        dialogs.QueueFileName(f.File("d.pic"), 3);
+        d.BSave->click();
+        EXPECT_FALSE(emf->GetEnhanced());
+        const auto head = [&](const char* name) {
+            QFile file(QString::fromStdString(f.File(name)));
+            return file.open(QIODevice::ReadOnly) ? file.read(44) : QByteArray();
+        };
+        const QByteArray placeable("\xD7\xCD\xC6\x9A", 4);
+        EXPECT_EQ(head("b.wmf").left(4), placeable);
+        EXPECT_EQ(head("c.pic").mid(40, 4), QByteArray(" EMF"));
+        EXPECT_EQ(head("d.pic").left(4), placeable);
         d.BClose->click();
     });
 }

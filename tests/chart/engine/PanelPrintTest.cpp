@@ -120,7 +120,11 @@ TEST(PanelPicture, FilesClipboardAndAssignTo)
     EXPECT_EQ(clip.size(), QSize(30, 30));
     EXPECT_EQ(support::PixelAt(clip, 15, 15), clRed);
     panel.CopyToClipboardMetafile(true, TRect(0, 0, 30, 30));
-    EXPECT_TRUE(QGuiApplication::clipboard()->mimeData()->hasFormat("application/x-qt-picture"));
+    // The enhanced metafile under its MIME type, beside the picture as a bitmap.
+    const QByteArray emf = QGuiApplication::clipboard()->mimeData()->data("image/x-emf");
+    ASSERT_GE(emf.size(), 44);
+    EXPECT_EQ(emf.mid(40, 4), QByteArray(" EMF"));
+    EXPECT_EQ(QGuiApplication::clipboard()->image().size(), QSize(30, 30));
 
     TPicture picture;
     panel.AssignTo(&picture);

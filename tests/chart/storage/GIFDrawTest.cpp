@@ -433,3 +433,27 @@ TEST(GIFDraw, SpeedZeroAndPauseHoldAnAnimationUntilReleased)
         EXPECT_EQ(painted.load(), 2);
     }
 }
+
+TEST(GIFDraw, PixelsBeyondTheColourTableShowItsFirstColourEverywhere)
+{
+    // A damaged file: five colours in the table, but pixels index 7 and 200.
+    TGIFImage gif;
+    MakeScreen(gif, 4, 1);
+    TGIFSubImage* f = AddFrame(gif, Rect(0, 0, 4, 1), 2);
+    f->SetPixel(1, 0, 7);
+    f->SetPixel(3, 0, 200);
+    // The picture of the whole image.
+    const QImage image = gif.ToImage();
+    ASSERT_EQ(image.width(), 4);
+    const QRgb red = 0xFF000000u | TColorToQRgb(clRed), blue = 0xFF000000u | TColorToQRgb(clBlue);
+    EXPECT_EQ(image.pixel(0, 0), blue);
+    EXPECT_EQ(image.pixel(1, 0), red);
+    EXPECT_EQ(image.pixel(2, 0), blue);
+    EXPECT_EQ(image.pixel(3, 0), red);
+    // One colour table for all frames: such pixels take the first colour too, and the
+    // picture keeps its look.
+    gif.OptimizeColorMap();
+    const QImage optimized = gif.ToImage();
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(optimized.pixel(x, 0), image.pixel(x, 0)) << x;
+    for (std::uint8_t p : f->PixelData()) EXPECT_LT(p, gif.GlobalColorMap()->GetCount());
+}

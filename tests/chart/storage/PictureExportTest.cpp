@@ -331,7 +331,9 @@ TEST_F(PictureExport, MetafileEnhancedUntilSwitchedByTheSecondFilterEntry)
     emf.SaveToFile(File("chart.wmf"));
     TMetafile meta;
     meta.LoadFromFile(File("chart.wmf"));
-    EXPECT_FALSE(meta.Picture().isNull());
+    EXPECT_FALSE(meta.GetEnhanced());
+    EXPECT_EQ(meta.GetWidth(), panel.width());
+    EXPECT_EQ(meta.GetHeight(), panel.height());
 }
 
 TEST_F(PictureExport, RegistryOrderFilterIndexesAndPictureByExtension)
@@ -422,6 +424,17 @@ TEST_F(PictureExport, FailuresRaiseAndLeaveTheOldFile)
         EXPECT_NE(std::string(e.what()).find("missing/chart.jpg"), std::string::npos);
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{"keep.bmp"}));
+
+    // A chart of no size has no picture: an error, and no file.
+    TPatternPanel empty(0, 0);
+    TBMPExportFormat bmp;
+    TGIFExportFormat gif;
+    for (TTeeExportFormat* format : std::initializer_list<TTeeExportFormat*>{&bmp, &gif}) {
+        format->Panel = &empty;
+        const AnsiString name = "empty." + format->FileExtension();
+        EXPECT_THROW(format->SaveToFile(File(name.c_str())), Exception) << name;
+        EXPECT_FALSE(QFile::exists(Path(name.c_str()))) << name;
+    }
 }
 
 TEST(PictureOptionsForms, ShowingResetsTheChoices)

@@ -1,6 +1,7 @@
 // Series data export: two series of different lengths in every format, byte for byte.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "chart/engine/TChartSeries.h"
@@ -210,4 +211,32 @@ TEST(SeriesDataExportTypes, XmlNamesTheGalleryTypeOfTheSeries)
     xml.IncludeHeader = false;
     EXPECT_EQ(xml.AsString().substr(0, 34), "<series title=\"Line1\" type=\"Line\" ");
     line.SetParentChart(nullptr);
+}
+
+TEST_F(SeriesDataExportTest, SpreadsheetLimitsAreKeptOrRefusedNeverWrapped)
+{
+    TSeriesDataXLS xls(chart.SeriesList(), nullptr);
+    xls.IncludeHeader = true;
+    TMemoryStream first;
+    // A text cell holds at most 255 characters: a longer label is cut, its record stays whole.
+    a.SetXLabel(0, AnsiString(300, 'L'));
+    xls.SaveToStream(&first);
+    const auto& bytes = first.Bytes();
+    const std::vector<std::uint8_t> cut = {0x04, 0x00, 0x07, 0x01, 1, 0, 0, 0, 0, 0, 0, 255};  // length 8 + 255
+    const auto at = std::search(bytes.begin(), bytes.end(), cut.begin(), cut.end());
+    ASSERT_NE(at, bytes.end());
+    EXPECT_EQ(std::string(at + std::ptrdiff_t(cut.size()), at + std::ptrdiff_t(cut.size()) + 255),
+              std::string(255, 'L'));
+    EXPECT_EQ(at[std::ptrdiff_t(cut.size()) + 255], 0x03);  // the next record, a number
+
+    // 65535 rows with the header are the most a sheet numbers in 16 bits; one more is refused.
+    while (b.Count() < 0xFFFF - 1) b.Add(1.0);
+    TMemoryStream full;
+    ASSERT_NO_THROW(xls.SaveToStream(&full));
+    EXPECT_EQ(full.Bytes()[18], 0xFF);  // row count 65535 in the dimensions record
+    EXPECT_EQ(full.Bytes()[19], 0xFF);
+    b.Add(1.0);
+    TMemoryStream over;
+    EXPECT_THROW(xls.SaveToStream(&over), ChartException);
+    EXPECT_EQ(over.Bytes().size(), 0u);
 }

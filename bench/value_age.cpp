@@ -1,0 +1,271 @@
+// How old the values are that a recording labels good: ten minutes of recording at a
+// one-second interval, per transport (RS232, three RS485 slaves on one line, TCP/IP),
+// against the simulated unit with faults on the way (20 s of silence, 10 s of garbage,
+// 10 s of wrong checksums, 10 s of short replies and three single lost replies). The
+// channel sessions, poll threads and ticks are the program's own; the device timing and
+// the program's clock run ten times faster than the wall clock, so the ten minutes take
+// one. The unit's values carry the time they were sent, so each good point's values give
+// their age at the tick (to a tenth of a second). Reported: median, 95th percentile and
+// maximum age in seconds, the counts of good and error points, the good points taken
+// while a fault lasted (at its start a slave whose turn has not come yet still has a
+// current cycle) and those of them that hold a value sent before the fault began.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "channel/CChannelSession.h"
+#include "chart/series/TFastLineSeries.h"
+#include "comm/CChannel.h"
+#include "comm/CIdentification.h"
+#include "comm/CommTiming.h"
+#include "comm/TfrmIdentification.h"
+#include "platform/DateTime.h"
+#include "platform/Dialogs.h"
+#include "platform/UiDispatcher.h"
+#include "support/SimulatedUnitLine.h"
+
+namespace {
+
+constexpr int kSpeed = 10;
+constexpr int kSeconds = 600;
+constexpr int kWrap = 30000;  // tenths of a second the encoded send time runs through
+
+// The program's clock, kSpeed times as fast as the wall clock.
+class FastClock : public platform::Clock {
+public:
+    explicit FastClock(TDateTime start) : start_(start), origin_(std::chrono::steady_clock::now()) {}
+    std::int64_t MilliTicks() const override
+    {
+        const auto wall = std::chrono::steady_clock::now() - origin_;
+        return std::chrono::duration_cast<std::chrono::milliseconds>(wall).count() * kSpeed;
+    }
+    TDateTime Now() const override { return start_ + double(MilliTicks()) / MSecsPerDay; }
+
+private:
+    TDateTime start_;
+    std::chrono::steady_clock::time_point origin_;
+};
+
+// Answers the file dialog with the recording's name and every box with OK.
+class BenchDialogs : public platform::Dialogs {
+public:
+    int MessageBox(const AnsiString&, const AnsiString&, int) override { return IDOK; }
+    bool FileDialog(platform::FileDialogRequest& req) override
+    {
+        req.fileName = file;
+        return true;
+    }
+    bool InputQuery(const AnsiString&, const AnsiString&, AnsiString&) override { return false; }
+    AnsiString file;
+};
+
+bool Await(const std::function<bool()>& done, int timeoutMs = 20000)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
+        if (platform::UiDispatcher::Instance().WaitRunning(done, 2)) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return done();
+    }
+}
+
+enum class Transport { Rs232, Rs485, Tcp };
+
+// One value of each polled command group, and how its send time is encoded.
+struct Watched {
+    int series;
+    double scale;  // value = tenths of a second since the start, modulo kWrap, / scale
+};
+constexpr Watched kWatched[] = {{sTIntern, 100}, {sT0, 100}, {sI, 100}, {sTU, 100}, {sAIF_Out, 1}, {sDrehzahl, 1}};
+
+void Encode(support::SimulatedUnit& unit, std::int64_t ticks)
+{
+    const double t = double((ticks / 100) % kWrap);
+    unit.Update([t](support::UnitState& u) {
+        u.internalTemp = u.t0 = u.current = u.tu = t / 100;
+        u.aifOut = u.speed = t;
+    });
+}
+
+struct Fault {
+    int from, seconds;
+    support::UnitFault fault;
+    int count;  // frames (-1: all while it lasts)
+};
+constexpr Fault kFaults[] = {
+    {60, 20, support::UnitFault::NoReply, -1},        {180, 10, support::UnitFault::GarbageFirstByte, -1},
+    {300, 10, support::UnitFault::WrongChecksum, -1}, {420, 10, support::UnitFault::Truncated, -1},
+    {500, 1, support::UnitFault::NoReply, 1},         {520, 1, support::UnitFault::NoReply, 1},
+    {540, 1, support::UnitFault::NoReply, 1},
+};
+
+double Percentile(std::vector<double>& v, double p)
+{
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, std::size_t(p * double(v.size() - 1) + 0.5))];
+}
+
+void BM_ValueAgeOfGoodPoints(benchmark::State& state, Transport transport)
+{
+    comm::TCommTiming timing;
+    timing.PollStepMs = 300 / kSpeed;
+    timing.IdentificationStepMs = 50 / kSpeed;
+    timing.ReadTimeoutMs = 1000 / kSpeed;
+    timing.ReplyWaitMs = 500 / kSpeed;
+    timing.BusWaitMs = 1;
+    timing.ReplyAllowanceMs = timing.ReplyAllowanceMs / kSpeed;
+    comm::SetTiming(timing);
+    FastClock clock(EncodeDate(2026, 3, 28));
+    platform::SetClock(&clock);
+    BenchDialogs dialogs;
+    platform::SetDialogs(&dialogs);
+    QTemporaryDir folder;
+
+    for (auto _ : state) {
+        support::SimulatedUnitLine line;
+        const int units = transport == Transport::Rs485 ? 3 : 1;
+        for (int a = 1; a <= units; ++a) {
+            support::UnitState u;
+            u.address = a;
+            line.AddUnit(u);
+        }
+        AnsiString error;
+        if (!(transport == Transport::Tcp ? line.StartTcp(0, &error) : line.StartPty(&error))) {
+            state.SkipWithError(error.c_str());
+            break;
+        }
+        // The units' values follow the clock, a tenth of a second at a time.
+        std::atomic<bool> stop{false};
+        std::thread encoder([&] {
+            while (!stop) {
+                for (int a = 1; a <= units; ++a) Encode(*line.Unit(a), clock.MilliTicks());
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+        });
+        struct StopEncoder {
+            std::atomic<bool>& stop;
+            std::thread& thread;
+            ~StopEncoder()
+            {
+                stop = true;
+                thread.join();
+            }
+        } stopEncoder{stop, encoder};
+        std::vector<std::unique_ptr<CChannelSession>> sessions;
+        for (int a = 1; a <= units; ++a) {
+            auto s = std::make_unique<CChannelSession>(a);
+            s->Settings.Interval = "1";
+            if (transport == Transport::Tcp) {
+                s->Settings.Interface = "TCP/IP";
+                s->Settings.IPAddress = "127.000.000.001";
+                s->Settings.TCPPort = IntToStr(line.TcpPort());
+            } else {
+                s->Settings.Interface = transport == Transport::Rs232 ? "RS232" : "RS485";
+                s->Settings.Port = line.SlavePath();
+                s->Settings.Slave = IntToStr(a);
+            }
+            dialogs.file = folder.path().toStdString() + "/age" + std::to_string(a);
+            CChannelSession* session = s.get();
+            if (!session->EstablishConnection() || !Await([&] {
+                    CIdentification* id = session->ChannelObject() ? session->ChannelObject()->Identification : nullptr;
+                    return id && id->IdentificationWindow() && id->IdentificationWindow()->OkEnabled();
+                })) {
+                state.SkipWithError("no identification");
+                return;
+            }
+            session->ChannelObject()->Identification->IdentificationWindow()->bitOKClick();
+            if (!Await([&] { return session->IsConnected(); })) {
+                state.SkipWithError("not connected");
+                return;
+            }
+            sessions.push_back(std::move(s));
+        }
+
+        std::vector<double> ages;
+        int good = 0, errors = 0, goodInFaults = 0, staleInFaults = 0;
+        const std::int64_t start = clock.MilliTicks();
+        for (int second = 1; second <= kSeconds; ++second) {
+            Await([&] { return clock.MilliTicks() >= start + second * 1000; });
+            bool inFault = false;
+            double faultStart = 0;  // seconds
+            for (const Fault& f : kFaults) {
+                if (second == f.from)
+                    for (int a = 1; a <= units; ++a) line.Unit(a)->InjectFault(f.fault, f.count);
+                if (second == f.from + f.seconds && f.count < 0)
+                    for (int a = 1; a <= units; ++a) line.Unit(a)->ClearFaults();
+                if (second > f.from && second <= f.from + f.seconds) {
+                    inFault = true;
+                    faultStart = f.from;
+                }
+            }
+            for (auto& s : sessions) {
+                s->Tick();
+                const std::int64_t tenths = (clock.MilliTicks() / 100) % kWrap;
+                const int n = s->ValueSeries(0)->Count() - 1;
+                if (!s->ValueSeries(0)->GetXLabel(n).empty()) {
+                    ++errors;
+                    continue;
+                }
+                ++good;
+                if (inFault) ++goodInFaults;
+                bool stale = false;
+                for (const Watched& w : kWatched) {
+                    const auto sent = std::int64_t(s->ValueSeries(w.series)->GetyValue(n) * w.scale + 0.5);
+                    const double age = double((tenths - sent + kWrap) % kWrap) / 10.0;
+                    ages.push_back(age);
+                    stale = stale || double(clock.MilliTicks() - start) / 1000.0 - age < faultStart;
+                }
+                if (inFault && stale) ++staleInFaults;
+            }
+        }
+        for (auto& s : sessions) s->Close();
+
+        std::vector<double> sorted = ages;
+        const double median = Percentile(sorted, 0.5), p95 = Percentile(sorted, 0.95);
+        const double max = sorted.empty() ? 0 : sorted.back();
+        state.counters["age_median_s"] = median;
+        state.counters["age_p95_s"] = p95;
+        state.counters["age_max_s"] = max;
+        state.counters["good_points"] = good;
+        state.counters["error_points"] = errors;
+        state.counters["good_points_in_faults"] = goodInFaults;
+        state.counters["stale_good_points_in_faults"] = staleInFaults;
+        std::printf(
+            "%s: value age of good points median %.1f s, p95 %.1f s, max %.1f s; %d good, %d error points, "
+            "%d good points during faults, %d of them with a value from before the fault\n",
+            transport == Transport::Rs232   ? "RS232"
+            : transport == Transport::Rs485 ? "RS485 x3"
+                                            : "TCP/IP",
+            median, p95, max, good, errors, goodInFaults, staleInFaults);
+    }
+    platform::SetDialogs(nullptr);
+    platform::SetClock(nullptr);
+    comm::ResetTiming();
+}
+
+}  // namespace
+
+BENCHMARK_CAPTURE(BM_ValueAgeOfGoodPoints, rs232, Transport::Rs232)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK_CAPTURE(BM_ValueAgeOfGoodPoints, rs485_three_slaves, Transport::Rs485)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
+BENCHMARK_CAPTURE(BM_ValueAgeOfGoodPoints, tcp, Transport::Tcp)->Iterations(1)->Unit(benchmark::kSecond);
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,321 @@
+// What a recording labels good while a unit misbehaves: on every transport and for every
+// fault, a point without the error label holds exactly what the unit sent in the cycle
+// before its tick, every tick of a fault is an error point, and once the unit answers
+// again the points are good as soon as every polled command has been answered.
+#include <array>
+#include <utility>
+#include <vector>
+
+#include "ChannelTestSupport.h"
+#include "channel/ChannelTexts.h"
+#include "chart/series/TFastLineSeries.h"
+#include "comm/CTransceiver.h"
+
+using namespace channeltest;
+
+namespace {
+
+// One value of each polled command group; the unit's values change with every tick.
+constexpr std::array<int, 6> kWatched = {sTIntern, sT0, sI, sTU, sAIF_Out, sDrehzahl};
+
+double Expected(int series, int pattern)
+{
+    switch (series) {
+        case sTIntern: return pattern + 0.1;
+        case sT0: return pattern + 0.2;
+        case sI: return pattern + 0.3;
+        case sTU: return pattern + 0.4;
+        case sAIF_Out: return 1000 + pattern;
+        default: return 2000 + pattern;
+    }
+}
+
+void SetPattern(support::SimulatedUnit& unit, int pattern)
+{
+    unit.Update([pattern](support::UnitState& u) {
+        u.internalTemp = Expected(sTIntern, pattern);
+        u.t0 = Expected(sT0, pattern);
+        u.current = Expected(sI, pattern);
+        u.tu = Expected(sTU, pattern);
+        u.aifOut = Expected(sAIF_Out, pattern);
+        u.speed = Expected(sDrehzahl, pattern);
+    });
+}
+
+int Requests(const support::SimulatedUnit& unit)
+{
+    int n = 0;
+    for (int c = 0; c < support::UnitCommandCount; ++c) n += unit.RequestCount(support::UnitCommand(c));
+    return n;
+}
+
+// A channel under test: its session, its unit and what its points showed.
+struct TRig {
+    CChannelSession* session = nullptr;
+    support::SimulatedUnit* unit = nullptr;
+    int requestsAtTick = 0;
+    int quietSince = -1;  // the poll thread's pass count when it was first seen idle
+    int staleGood = 0;    // good points holding a value from before the current cycle
+    int goodFaultTicks = 0;
+    int falseErrors = 0;
+    int errorPoints = 0;
+};
+
+class FaultTicksTest : public ChannelFixture {
+protected:
+    void SetUp() override
+    {
+        ChannelFixture::SetUp();
+        comm::TCommTiming t = comm::Timing();
+        t.ReadTimeoutMs = 250;
+        t.ReplyWaitMs = 250;
+        // A reply is late well before the time-out: a tick can come in between.
+        t.ReplyAllowanceMs = 60;
+        comm::SetTiming(t);
+    }
+
+    void Add(CChannelSession& s, support::SimulatedUnit& unit)
+    {
+        s.Settings.Interval = "1";
+        Connect(s, Path(("faults" + std::to_string(s.Channel())).c_str()));
+        rigs.push_back({&s, &unit});
+    }
+
+    // The poll thread will send nothing before the next tick: the cycle is through or
+    // stopped by an error, no request is waiting, and the loop has passed twice since, so
+    // no exchange is under way (a synchronisation error still reads what follows).
+    static bool Quiet(TRig& r)
+    {
+        CChannel* c = r.session->ChannelObject();
+        CTransceiver* poll = TransceiverThreads[r.session->Channel()];
+        const bool idle = c && poll && !c->RequestPending() && (c->PollRequest == 0 || c->CommError == 1);
+        if (!idle) {
+            r.quietSince = -1;
+            return false;
+        }
+        if (r.quietSince < 0) r.quietSince = poll->PassCount;
+        return poll->PassCount >= r.quietSince + 2;
+    }
+    // A request has waited longer than its reply may take and is still waiting.
+    static bool MidFlight(TRig& r)
+    {
+        CChannel* c = r.session->ChannelObject();
+        return c && c->RequestOverdue() && Requests(*r.unit) > r.requestsAtTick;
+    }
+
+    // One tick of every channel, one second after the last. With midFlight the tick comes
+    // while a request waits for its reply where it can, as ticks at a one-second interval
+    // do; otherwise once every poll thread is quiet. A good point must hold the values the
+    // unit was given after the tick before.
+    void TickAll(bool fault, bool mustBeGood, bool midFlight)
+    {
+        ASSERT_TRUE(Await([&] {
+            bool ready = true;
+            for (TRig& r : rigs) {
+                const bool quiet = Quiet(r);
+                ready = ready && (quiet || (midFlight && MidFlight(r)));
+            }
+            return ready;
+        }));
+        clock.AdvanceMs(1000);
+        for (TRig& r : rigs) {
+            r.session->Tick();
+            r.requestsAtTick = Requests(*r.unit);
+            r.quietSince = -1;
+            SetPattern(*r.unit, pattern + 1);
+            const int n = r.session->ValueSeries(0)->Count() - 1;
+            const AnsiString label = r.session->ValueSeries(0)->GetXLabel(n);
+            const bool error = label == ChannelText(resources::RowErrorExclamation);
+            EXPECT_EQ(r.session->ValuesShownCurrent(), !error);
+            if (pattern < 0) continue;  // the unit had no pattern before the first tick
+            if (error) {
+                ++r.errorPoints;
+                if (mustBeGood) ++r.falseErrors;
+                continue;
+            }
+            if (fault) ++r.goodFaultTicks;
+            for (int k : kWatched)
+                if (r.session->ValueSeries(k)->GetyValue(n) != Expected(k, pattern)) {
+                    ++r.staleGood;
+                    ADD_FAILURE() << "tick " << pattern + 1 << " series " << k << ": "
+                                  << r.session->ValueSeries(k)->GetyValue(n) << ", sent " << Expected(k, pattern);
+                    break;
+                }
+        }
+        ++pattern;
+    }
+
+    // Good ticks, then the fault on every unit for `seconds` ticks, then the unit answers
+    // again: the first tick after may still be an error (the cycle resumed after the row
+    // that failed), every later one is good.
+    void Fault(support::UnitFault fault, int seconds)
+    {
+        // From the cycle after the last good tick on: the first fault tick comes while
+        // the first faulty request waits, before any failure is known.
+        for (TRig& r : rigs) r.unit->InjectFault(fault, -1);
+        for (int i = 0; i < seconds; ++i) {
+            // Every other tick while a request waits; the last one quiet, so no faulty
+            // reply is on its way when the fault ends.
+            TickAll(true, false, i % 2 == 0 && i + 1 < seconds);
+        }
+        for (TRig& r : rigs) r.unit->ClearFaults();
+        TickAll(false, false, false);
+        for (int i = 0; i < 3; ++i) TickAll(false, true, false);
+    }
+
+    void RunFaults()
+    {
+        for (int i = 0; i < 4; ++i) TickAll(false, true, false);
+        Fault(support::UnitFault::NoReply, 20);
+        Fault(support::UnitFault::GarbageFirstByte, 10);
+        Fault(support::UnitFault::WrongChecksum, 10);
+        Fault(support::UnitFault::Truncated, 5);
+        for (const TRig& r : rigs) {
+            const int ch = r.session->Channel();
+            EXPECT_EQ(r.staleGood, 0) << ch;
+            EXPECT_EQ(r.goodFaultTicks, 0) << ch;
+            EXPECT_EQ(r.falseErrors, 0) << ch;
+            // 45 fault ticks and at most one more after each fault.
+            EXPECT_GE(r.errorPoints, 45) << ch;
+            EXPECT_LE(r.errorPoints, 49) << ch;
+            // 180 s at one second: the warning is not due.
+            EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+        }
+        for (const TRig& r : rigs) ASSERT_TRUE(r.session->Close());
+    }
+
+    std::vector<TRig> rigs;
+    int pattern = -1;
+};
+
+}  // namespace
+
+TEST_F(FaultTicksTest, Rs232GoodPointsHoldOnlyTheCurrentCycleThroughEveryFault)
+{
+    support::SimulatedUnitLine line;
+    line.AddUnit();
+    AnsiString error;
+    ASSERT_TRUE(line.StartPty(&error)) << error;
+    CChannelSession s(1);
+    UseSerial(s, "RS232", line.SlavePath());
+    Add(s, line.First());
+    RunFaults();
+}
+
+TEST_F(FaultTicksTest, Rs485SlavesGoodPointsHoldOnlyTheCurrentCycleThroughEveryFault)
+{
+    support::SimulatedUnitLine line;
+    for (int a = 1; a <= 3; ++a) {
+        support::UnitState u;
+        u.address = a;
+        line.AddUnit(u);
+    }
+    AnsiString error;
+    ASSERT_TRUE(line.StartPty(&error)) << error;
+    std::vector<std::unique_ptr<CChannelSession>> sessions;
+    for (int a = 1; a <= 3; ++a) {
+        sessions.push_back(std::make_unique<CChannelSession>(a));
+        UseSerial(*sessions.back(), "RS485", line.SlavePath(), a);
+        Add(*sessions.back(), *line.Unit(a));
+    }
+    RunFaults();
+}
+
+TEST_F(FaultTicksTest, TcpGoodPointsHoldOnlyTheCurrentCycleThroughEveryFault)
+{
+    support::SimulatedUnitLine line;
+    line.AddUnit();
+    AnsiString error;
+    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+    CChannelSession s(4);
+    UseTcp(s, line.TcpPort());
+    Add(s, line.First());
+    RunFaults();
+}
+
+TEST_F(FaultTicksTest, AReplySlowerThanAReplyMayTakeMakesOnlyTheTickThatWaitsForItAnError)
+{
+    // The read waits long enough for the late reply; the reply itself is good.
+    comm::TCommTiming t = comm::Timing();
+    t.ReadTimeoutMs = 5000;
+    comm::SetTiming(t);
+    support::SimulatedUnitLine line;
+    line.AddUnit();
+    AnsiString error;
+    ASSERT_TRUE(line.StartPty(&error)) << error;
+    CChannelSession s(1);
+    UseSerial(s, "RS232", line.SlavePath());
+    Add(s, line.First());
+    TickAll(false, false, false);
+    TickAll(false, true, false);
+
+    line.First().InjectFault(support::UnitFault::LateReply, 1, 1000);
+    TRig& r = rigs.front();
+    ASSERT_TRUE(Await([&] { return MidFlight(r); }));
+    clock.AdvanceMs(1000);
+    s.Tick();
+    const int n = s.ValueSeries(0)->Count() - 1;
+    EXPECT_EQ(s.ValueSeries(0)->GetXLabel(n), ChannelText(resources::RowErrorExclamation));
+    EXPECT_EQ(s.ErrorTicks(), 1);
+    // The reply came after all and nothing failed: the next points are good again (the
+    // unit keeps its values over this tick, the late reply was built before it).
+    TickAll(false, true, false);
+    TickAll(false, true, false);
+    EXPECT_EQ(r.staleGood, 0);
+    EXPECT_EQ(r.falseErrors, 0);
+    EXPECT_EQ(s.ErrorTicks(), 0);
+    ASSERT_TRUE(s.Close());
+}
+
+TEST_F(FaultTicksTest, TheWarningCountsFaultTicksButNotTheTicksThatWaitForTheCycleToComeRound)
+{
+    support::SimulatedUnitLine line;
+    line.AddUnit();
+    AnsiString error;
+    ASSERT_TRUE(line.StartPty(&error)) << error;
+    CChannelSession s(1);
+    UseSerial(s, "RS232", line.SlavePath());
+    s.Settings.Interval = "60";
+    Connect(s, Path("glitches"));
+    rigs.push_back({&s, &line.First()});
+    // A tick once the poll thread is quiet or, with midFlight, while a request waits.
+    auto tick = [&](bool midFlight = false) {
+        TRig& r = rigs.front();
+        ASSERT_TRUE(Await([&] { return Quiet(r) || (midFlight && MidFlight(r)); }));
+        r.quietSince = -1;
+        clock.AdvanceMs(60000);
+        s.Tick();
+        r.requestsAtTick = Requests(line.First());
+    };
+    auto label = [&] { return s.ValueSeries(0)->GetXLabel(s.ValueSeries(0)->Count() - 1); };
+    const AnsiString err = ChannelText(resources::RowErrorExclamation);
+
+    // At 60 s the warning is due after three fault ticks. Two short glitches in a row (S2
+    // in one cycle, C in the next) are two; the tick after them still waits for G, S1 and
+    // S2 to be answered again and is an error point, but no third fault.
+    tick();
+    line.First().SetAnswerPattern(support::UnitCommand::S2, "0");
+    line.First().SetAnswerPattern(support::UnitCommand::C, "0");
+    tick();
+    EXPECT_EQ(label(), err);
+    tick();
+    EXPECT_EQ(label(), err);
+    tick();
+    EXPECT_EQ(label(), err);
+    EXPECT_EQ(s.ErrorTicks(), 2);
+    tick();
+    EXPECT_EQ(label(), "");
+    EXPECT_EQ(s.ErrorTicks(), 0);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+
+    // A unit that stays silent: every tick counts, whether it finds the time-out reported
+    // or a request still waiting, so the warning comes after 180 s.
+    line.First().InjectFault(support::UnitFault::NoReply, -1);
+    for (int i = 0; i < 3; ++i) {
+        tick(i % 2 == 0);
+        EXPECT_EQ(label(), err) << i;
+    }
+    ASSERT_TRUE(Await([] { return support::TestDialogs().MessageCount() == 1; }));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, ChannelText(resources::RowTooManyCommErrors));
+    ASSERT_TRUE(s.Close());
+}
