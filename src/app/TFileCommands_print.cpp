@@ -270,7 +270,7 @@ void TFileCommands::Export(int channel)
     AnsiString name = request.fileName;
     const TPictureKind kind = PictureKindForName(name, request.filterIndex);
     TChart* chart = form->DataGraph();
-    // The picture is made here, where the chart lives, and written on a thread of its own:
+    // The picture is made here, where the chart lives, and written on the background saver:
     // a drive that does not answer holds up neither the windows nor the recordings.
     std::vector<platform::TDeferredSave> files;
     try {

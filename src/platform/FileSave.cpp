@@ -284,20 +284,64 @@ std::vector<TDeferredSave> TDeferredSaves::Take()
     return std::exchange(FSaves, {});
 }
 
+namespace {
+// One thread writes the background saves, in the order they came. It lives as long as the
+// process (a save that hangs in a write must not hold up the program's end), and it is
+// started once: a thread started after a child process was spawned would upset the thread
+// sanitizer's view of the process.
+class TBackgroundSaver {
+public:
+    static TBackgroundSaver& Instance()
+    {
+        static auto* saver = new TBackgroundSaver();  // never destroyed: see above
+        return *saver;
+    }
+    void Queue(std::vector<TDeferredSave> saves, std::function<void(const std::string&)> done)
+    {
+        std::lock_guard<std::mutex> lock(FMutex);
+        ++gBackgroundSaves;
+        FJobs.push_back({std::move(saves), std::move(done)});
+        FWake.notify_one();
+    }
+
+private:
+    struct TJob {
+        std::vector<TDeferredSave> Saves;
+        std::function<void(const std::string&)> Done;
+    };
+    TBackgroundSaver()
+    {
+        std::thread([this] { Run(); }).detach();
+    }
+    void Run()
+    {
+        while (true) {
+            TJob job;
+            {
+                std::unique_lock<std::mutex> lock(FMutex);
+                FWake.wait(lock, [this] { return !FJobs.empty(); });
+                job = std::move(FJobs.front());
+                FJobs.pop_front();
+            }
+            std::string error;
+            for (const TDeferredSave& s : job.Saves)
+                if (!SaveFileAtomic(s.Path, s.Bytes, &error)) break;
+            UiDispatcher::Instance().Post([error, done = std::move(job.Done)] {
+                if (done) done(error);
+                --gBackgroundSaves;
+                UiDispatcher::Instance().Wake();
+            });
+        }
+    }
+    std::mutex FMutex;
+    std::condition_variable FWake;
+    std::deque<TJob> FJobs;
+};
+}  // namespace
+
 void SaveInBackground(std::vector<TDeferredSave> saves, std::function<void(const std::string& error)> done)
 {
-    ++gBackgroundSaves;
-    // A thread per save: one that hangs on a drive holds up no other.
-    std::thread([saves = std::move(saves), done = std::move(done)]() mutable {
-        std::string error;
-        for (const TDeferredSave& s : saves)
-            if (!SaveFileAtomic(s.Path, s.Bytes, &error)) break;
-        UiDispatcher::Instance().Post([error, done = std::move(done)] {
-            if (done) done(error);
-            --gBackgroundSaves;
-            UiDispatcher::Instance().Wake();
-        });
-    }).detach();
+    TBackgroundSaver::Instance().Queue(std::move(saves), std::move(done));
 }
 
 bool BackgroundSavesIdle()

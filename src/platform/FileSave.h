@@ -59,7 +59,7 @@ private:
 
 // Whole-file saves moved off the user-interface thread. While a TDeferredSaves exists on a
 // thread, SaveFileAtomic on that thread writes nothing and reports success: it keeps the
-// name and the bytes, which SaveInBackground then writes on a thread of its own. So a
+// name and the bytes, which SaveInBackground then writes on another thread. So a
 // picture or chart file is built where its objects live and written where a drive that
 // does not answer holds up nobody.
 struct TDeferredSave {
@@ -79,10 +79,10 @@ private:
     std::vector<TDeferredSave> FSaves;
     friend bool DeferSave(const std::string& path, std::string_view bytes);
 };
-// Writes the saves in order on a thread of its own (SaveFileAtomic each; the first failure
-// ends it); `done` runs on the user-interface thread with the error, empty on success.
+// Writes the saves on the background saver's thread, after those queued before
+// (SaveFileAtomic each; the first failure ends it); `done` runs on the user-interface thread with the error, empty on success.
 void SaveInBackground(std::vector<TDeferredSave> saves, std::function<void(const std::string& error)> done);
-// Whether no background save is running or has its result still to hand over.
+// Whether no background save is waiting, running or has its result still to hand over.
 bool BackgroundSavesIdle();
 
 // A stand-in for a file system that hangs, for tests: the hook runs on the thread that is

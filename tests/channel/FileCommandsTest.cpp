@@ -92,7 +92,7 @@ protected:
         return Path(("rec_1" + IntToStr(part) + ".csv").c_str());
     }
 
-    // The picture export writes on a thread of its own; its result comes back through the
+    // The picture export writes on another thread; its result comes back through the
     // event loop.
     static void WaitForExport()
     {
