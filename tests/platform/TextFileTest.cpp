@@ -5,6 +5,8 @@
 
 #include <QTemporaryDir>
 #include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 
@@ -136,4 +138,42 @@ TEST(FileDialogFilter, LabelsCarryTheFiltersOwnPatterns)
 {
     EXPECT_EQ(QtNameFilters("Data files (*.csv,*.qzv)|*.csv;*.qzv|GIF Image (*.gif)|*.gif|All|*.*"),
               QStringList({"Data files (*.csv *.qzv)", "GIF Image (*.gif)", "All (*.*)"}));
+}
+
+// A growing file is made as a save makes it (a folder nobody may write refuses it), each
+// write replaces everything from its offset on, and the file knows when its name went to
+// another file. A folder's free space is judged against what a caller needs.
+TEST(FileSave, GrowingFilesReplaceTheirEndAndKnowTheirName)
+{
+    QTemporaryDir dir;
+    const std::string path = dir.path().toStdString() + "/run_11.csv";
+    std::string err;
+    {
+        chmod(dir.path().toUtf8().constData(), 0555);
+        TGrowingFile refused;
+        EXPECT_FALSE(refused.Create(path, "head\r\n", &err));
+        EXPECT_FALSE(refused.IsOpen());
+        chmod(dir.path().toUtf8().constData(), 0755);
+    }
+    TGrowingFile file;
+    ASSERT_TRUE(file.Create(path, "head\r\nend\r\n", &err)) << err;
+    ASSERT_TRUE(file.WriteFrom(6, "row 1\r\nrow 2\r\nend\r\n", &err)) << err;
+    ASSERT_TRUE(file.WriteFrom(13, "row 2b\r\ne\r\n", &err)) << err;  // shorter than before
+    ASSERT_TRUE(file.SyncData(&err)) << err;
+    std::string bytes;
+    ASSERT_TRUE(ReadFileBytes(path, bytes));
+    EXPECT_EQ(bytes, "head\r\nrow 1\r\nrow 2b\r\ne\r\n");
+    EXPECT_TRUE(file.IsNamed(path));
+    ASSERT_EQ(std::rename(path.c_str(), (path + ".moved").c_str()), 0);
+    EXPECT_FALSE(file.IsNamed(path));
+    ASSERT_TRUE(SaveFileAtomic(path, "another", &err));
+    EXPECT_FALSE(file.IsNamed(path));
+    file.Close();
+    EXPECT_FALSE(file.WriteFrom(0, "x", &err));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);  // no temporary left
+
+    EXPECT_TRUE(CheckFreeSpace(path, 1, &err)) << err;
+    EXPECT_FALSE(CheckFreeSpace(path, ~std::uint64_t(0), &err));
+    EXPECT_NE(err.find(std::strerror(ENOSPC)), std::string::npos) << err;
+    EXPECT_FALSE(CheckFreeSpace(dir.path().toStdString() + "/missing/x.csv", 1, &err));
 }
