@@ -103,7 +103,8 @@ public:
     }
 
     // Appends the points of the seconds up to `seconds` after the start as the ticks would
-    // have: one a second in every recorded series, a smooth lab trace near the unit's value.
+    // have: one a second in every recorded series, a smooth lab trace near the unit's value,
+    // the setpoint held where the unit has it.
     void RecordUpTo(int seconds)
     {
         if (seconds <= recorded) return;
@@ -117,7 +118,9 @@ public:
                 std::vector<double> xs, ys;
                 for (int t = recorded + 1; t <= seconds; ++t) {
                     xs.push_back(x0 + t / 86400.0);
-                    const double wave = 0.5 * std::sin(t * 6.283 / 5400.0 + k) + 0.05 * std::sin(t * 6.283 / 97.0);
+                    const double wave =
+                        k == sSollwert ? 0.0
+                                       : 0.5 * std::sin(t * 6.283 / 5400.0 + k) + 0.05 * std::sin(t * 6.283 / 97.0);
                     ys.push_back(std::round((base + wave) * 100.0) / 100.0);
                 }
                 series->BeginUpdate();
@@ -144,17 +147,25 @@ public:
     }
 
     // One tick of every window and the repaint that follows; the user-interface thread's CPU
-    // seconds.
+    // seconds. Each window's timer is an event of its own: its handler runs, then Qt
+    // repaints what it made dirty. The longest of these is kept in LongestWindow.
     double Tick()
     {
-        const double t0 = ThreadCpuSeconds();
         clock.AdvanceMs(1000);
         ++recorded;
-        for (TmdiSubWindow* w : windows) w->tmrDataUpdateTimer();
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
-        return ThreadCpuSeconds() - t0;
+        double total = 0;
+        for (TmdiSubWindow* w : windows) {
+            const double t0 = ThreadCpuSeconds();
+            w->tmrDataUpdateTimer();
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+            const double t = ThreadCpuSeconds() - t0;
+            LongestWindow = std::max(LongestWindow, t);
+            total += t;
+        }
+        return total;
     }
+    double LongestWindow = 0;
 
     int Points() const { return windows.front()->Session().ValueSeries(0)->Count(); }
     QSize ChartSize() const
@@ -220,7 +231,8 @@ Program* gProgram = nullptr;
 
 struct Figure {
     double meanMs = 0;
-    double longestMs = 0;
+    double longestMs = 0;        // all ten windows' ticks
+    double longestWindowMs = 0;  // one window's tick
     int points = 0;
     QSize chart;
 };
@@ -233,6 +245,7 @@ void Measure(benchmark::State& state, int seconds, bool maximised, const char* n
     p.Maximise(maximised);
     double total = 0, longest = 0;
     int n = 0;
+    p.LongestWindow = 0;
     for (auto _ : state) {
         const double t = p.Tick();
         state.SetIterationTime(t);
@@ -243,10 +256,12 @@ void Measure(benchmark::State& state, int seconds, bool maximised, const char* n
     Figure& f = gFigures[name];
     f.meanMs = n ? total / n * 1000.0 : 0;
     f.longestMs = std::max(f.longestMs, longest * 1000.0);
+    f.longestWindowMs = std::max(f.longestWindowMs, p.LongestWindow * 1000.0);
     f.points = p.Points();
     f.chart = p.ChartSize();
     state.counters["core_share_pct"] = n ? total / n / 1.0 * 100.0 : 0;  // one tick a second
     state.counters["longest_ms"] = longest * 1000.0;
+    state.counters["longest_window_ms"] = p.LongestWindow * 1000.0;
     state.counters["points_per_series"] = p.Points();
 }
 
@@ -279,22 +294,25 @@ BENCHMARK(BM_TenWindows_Maximised_12h)->UseManualTime()->Iterations(kTicks)->Uni
 void PrintSummary()
 {
     std::printf("\nTen recording windows, one tick a second, user-interface thread CPU time\n");
-    std::printf("%-10s %6s %10s %11s %8s %11s %12s\n", "windows", "hours", "points", "core share", "growth",
-                "longest ms", "chart");
+    std::printf("%-10s %6s %10s %11s %8s %11s %11s %12s\n", "windows", "hours", "points", "core share", "growth",
+                "longest ms", "one window", "chart");
     bool met = true;
     for (const char* size : {"opened", "maximised"}) {
         const Figure& zero = gFigures[std::string(size) + " 0h"];
         for (const char* hours : {"0h", "1h", "6h", "12h"}) {
             const Figure& f = gFigures[std::string(size) + " " + hours];
             const double growth = zero.meanMs > 0 ? f.meanMs / zero.meanMs : 0;
-            std::printf("%-10s %6s %10d %10.2f%% %7.2fx %11.2f %6dx%d\n", size, hours, f.points, f.meanMs / 10.0,
-                        growth, f.longestMs, f.chart.width(), f.chart.height());
+            std::printf("%-10s %6s %10d %10.2f%% %7.2fx %11.2f %11.2f %6dx%d\n", size, hours, f.points, f.meanMs / 10.0,
+                        growth, f.longestMs, f.longestWindowMs, f.chart.width(), f.chart.height());
             if (std::string(hours) == "12h") met = met && f.meanMs / 10.0 <= 5.0 && growth <= 1.5;
             met = met && f.longestMs <= 20.0;
         }
     }
-    std::printf("goals: 12 h <= 5 %% of a core, growth 0 h -> 12 h <= 1.5x, longest tick <= 20 ms: %s\n",
-                met ? "met" : "MISSED");
+    std::printf(
+        "goals: 12 h <= 5 %% of a core, growth 0 h -> 12 h <= 1.5x, longest tick of all ten <= 20 ms: %s\n"
+        "(\"longest ms\": all ten windows ticking in the same second; \"one window\": the longest single\n"
+        "window's timer event with its repaint, as the event loop meets them when the timers fall apart)\n",
+        met ? "met" : "MISSED");
 }
 
 }  // namespace

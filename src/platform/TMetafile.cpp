@@ -292,33 +292,30 @@ void TMetafileCanvas::PolylineTo(const TPoint* points, int count)
         TCanvas::PolylineTo(points, count);
         return;
     }
-    {
-        Sync(Use::Pen);
-        const QRectF guard = GuardRect();
-        const TPoint from = GetPenPos();
-        bool inside = guard.contains(QPointF(from.X, from.Y));
-        for (int i = 0; i < count && inside; ++i) inside = guard.contains(QPointF(points[i].X, points[i].Y));
-        if (inside) {
-            MoveWritersTo(from);
-            ForWriters([&](meta::RecordWriter& w) {
-                w.PolylineTo(from, std::span<const TPoint>(points, std::size_t(count)));
-            });
-            FWriterPos = points[count - 1];
-        } else {
-            // Segments reaching far beyond the picture are cut at the guard, each on its own.
-            TPoint a = from;
-            for (int i = 0; i < count; ++i) {
-                QPointF p(a.X, a.Y), q(points[i].X, points[i].Y);
-                if (ClipSegment(p, q, guard)) {
-                    const TPoint line[2] = {Rounded(p), Rounded(q)};
-                    ForWriters([&](meta::RecordWriter& w) { w.Polyline(line); });
-                }
-                a = points[i];
+    Sync(Use::Pen);
+    const QRectF guard = GuardRect();
+    const TPoint from = GetPenPos();
+    bool inside = guard.contains(QPointF(from.X, from.Y));
+    for (int i = 0; i < count && inside; ++i) inside = guard.contains(QPointF(points[i].X, points[i].Y));
+    if (inside) {
+        MoveWritersTo(from);
+        ForWriters(
+            [&](meta::RecordWriter& w) { w.PolylineTo(from, std::span<const TPoint>(points, std::size_t(count))); });
+        FWriterPos = points[count - 1];
+    } else {
+        // Segments reaching far beyond the picture are cut at the guard, each on its own.
+        TPoint a = from;
+        for (int i = 0; i < count; ++i) {
+            QPointF p(a.X, a.Y), q(points[i].X, points[i].Y);
+            if (ClipSegment(p, q, guard)) {
+                const TPoint line[2] = {Rounded(p), Rounded(q)};
+                ForWriters([&](meta::RecordWriter& w) { w.Polyline(line); });
             }
-            FWriterPos.reset();
-            const TPoint end = points[count - 1];
-            if (guard.contains(QPointF(end.X, end.Y))) MoveWritersTo(end);
+            a = points[i];
         }
+        FWriterPos.reset();
+        const TPoint end = points[count - 1];
+        if (guard.contains(QPointF(end.X, end.Y))) MoveWritersTo(end);
     }
     SetPenPos(points[count - 1]);
 }

@@ -10,8 +10,10 @@
 #include <QStyleOptionButton>
 #include <QVariant>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 #include "platform/FormatSettings.h"
 #include "platform/TBitmap.h"
@@ -258,6 +260,48 @@ void TeeDrawCheckBox(int X, int Y, TCanvas* Canvas, bool Checked, TColor BackCol
     QPainter* painter = Canvas->Painter();
     if (!painter) return;
     const QRect box(X, Y, 13, 13);
+    // The box depends only on its state, the back colour, the style and the painter's
+    // hints, and stays in its square: on a plain picture without transform (the chart's
+    // window image) it is drawn once and copied after, which gives the same pixels. A
+    // legend redraws its boxes with every paint of the chart.
+    const auto* image = dynamic_cast<const QImage*>(painter->device());
+    if (image && image->format() == QImage::Format_RGB32 && painter->transform().isIdentity() &&
+        painter->compositionMode() == QPainter::CompositionMode_SourceOver && painter->opacity() == 1.0) {
+        struct Key {
+            bool checked, checkBox;
+            TColor back;
+            qint64 palette;
+            const QStyle* style;
+            int hints;
+            bool operator==(const Key&) const = default;
+        };
+        thread_local std::vector<std::pair<Key, QImage>> cache;
+        const Key key{Checked,
+                      CheckBox,
+                      BackColor,
+                      QApplication::palette().cacheKey(),
+                      QApplication::style(),
+                      int(painter->renderHints())};
+        auto it = std::find_if(cache.begin(), cache.end(), [&](const auto& e) { return e.first == key; });
+        if (it == cache.end()) {
+            if (cache.size() >= 16) cache.clear();
+            QImage drawn(13, 13, QImage::Format_RGB32);
+            QPainter p(&drawn);
+            p.setRenderHints(painter->renderHints(), true);
+            p.fillRect(QRect(0, 0, 13, 13), TColorToQColor(BackColor));
+            QStyleOptionButton option;
+            option.rect = QRect(0, 0, 13, 13);
+            option.palette = QApplication::palette();
+            option.state = QStyle::State_Enabled | (Checked ? QStyle::State_On : QStyle::State_Off);
+            QApplication::style()->drawPrimitive(
+                CheckBox ? QStyle::PE_IndicatorCheckBox : QStyle::PE_IndicatorRadioButton, &option, &p);
+            p.end();
+            cache.emplace_back(key, std::move(drawn));
+            it = cache.end() - 1;
+        }
+        painter->drawImage(box.topLeft(), it->second);
+        return;
+    }
     painter->save();
     // The style may leave corners (and the outside of a radio button) unpainted.
     painter->fillRect(box, TColorToQColor(BackColor));

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 #include <pthread.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QObject>
+#include <QPainter>
 #include <QResource>
 #include <QSettings>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <algorithm>
@@ -365,6 +369,38 @@ TEST(Components, CheckBoxStaysInItsSquare)
     // Outside the round button the back colour shows.
     EXPECT_EQ(draw(false, false).pixel(3, 4) & 0xFFFFFF, 0xFF0000u);
     TeeDrawCheckBox(0, 0, nullptr, true, clRed, true);  // no canvas: nothing to do
+}
+
+// A legend's boxes are copied from a drawing made once when the canvas allows it: the copy
+// must show the very pixels the style draws in place on the chart's picture, whatever the
+// state, kind and back colour.
+TEST(Components, CopiedCheckBoxesMatchTheStyleDrawing)
+{
+    for (const bool checkBox : {true, false})
+        for (const bool checked : {false, true})
+            for (const TColor back : {clRed, clWhite, TColor(0x00C0C0C0)}) {
+                TBitmap copied;
+                copied.SetSize(24, 24);
+                QPainter* canvasPainter = copied.Canvas()->Painter();
+                ASSERT_NE(canvasPainter, nullptr);
+                const QPainter::RenderHints hints = canvasPainter->renderHints();
+                for (int i = 0; i < 2; ++i) TeeDrawCheckBox(5, 6, copied.Canvas(), checked, back, checkBox);
+
+                QImage drawn(24, 24, QImage::Format_RGB32);
+                drawn.fill(Qt::white);
+                QPainter p(&drawn);
+                p.setRenderHints(hints, true);
+                const QRect box(5, 6, 13, 13);
+                p.fillRect(box, QColor(GetRValue(back), GetGValue(back), GetBValue(back)));
+                QStyleOptionButton option;
+                option.rect = box;
+                option.palette = QApplication::palette();
+                option.state = QStyle::State_Enabled | (checked ? QStyle::State_On : QStyle::State_Off);
+                QApplication::style()->drawPrimitive(
+                    checkBox ? QStyle::PE_IndicatorCheckBox : QStyle::PE_IndicatorRadioButton, &option, &p);
+                p.end();
+                EXPECT_EQ(copied.Image().convertToFormat(QImage::Format_RGB32), drawn) << checkBox << checked << back;
+            }
 }
 
 TEST(Components, EditorBitmapsFromResources)
