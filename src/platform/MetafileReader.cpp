@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,10 +30,29 @@ std::int64_t MaximumPicturePixels = std::int64_t(1) << 26;
 namespace {
 
 constexpr int kMaxSide = 16384;
+constexpr int kMaxCoordinate = 1000000000;
 
 [[noreturn]] void Damaged(const char* what)
 {
     throw EInvalidGraphic(std::string("The metafile is damaged: ") + what);
+}
+
+// Origin plus extent of two 32-bit fields: a damaged file may hold any values, so the sum is
+// taken wide and kept in the int range instead of overflowing.
+int SaturatedSum(int a, int b)
+{
+    constexpr std::int64_t lo = std::numeric_limits<int>::min(), hi = std::numeric_limits<int>::max();
+    return int(std::clamp(std::int64_t(a) + b, lo, hi));
+}
+
+// A rectangle of origin and size whose far edge lies outside the int range is no rectangle
+// (QRect would overflow computing it); the caller then takes the whole bitmap or nothing.
+QRect RectOfExtent(int x, int y, int w, int h)
+{
+    constexpr std::int64_t lo = std::numeric_limits<int>::min(), hi = std::numeric_limits<int>::max();
+    const std::int64_t right = std::int64_t(x) + w - 1, bottom = std::int64_t(y) + h - 1;
+    if (right < lo || right > hi || bottom < lo || bottom > hi) return QRect();
+    return QRect(x, y, w, h);
 }
 
 // Little-endian reads that refuse to go past the end.
@@ -296,7 +316,7 @@ public:
     TPoint Map(const QPointF& p) const
     {
         const QPointF t = Transform().map(p);
-        constexpr double kLimit = 1e9;
+        constexpr double kLimit = kMaxCoordinate;
         return TPoint(Round(std::clamp(t.x(), -kLimit, kLimit)), Round(std::clamp(t.y(), -kLimit, kLimit)));
     }
     TRect R(int l, int t, int r, int b) const
@@ -924,7 +944,10 @@ void PlayEmfRecord(Player& p, std::uint32_t type, const Bytes& r)
             std::vector<QRect> rects;
             for (std::uint32_t i = 0; i < count; ++i) {
                 const std::size_t at = data.U32(0) + 16 * std::size_t(i);
-                const int l = data.I32(at), t = data.I32(at + 4), rr = data.I32(at + 8), b = data.I32(at + 12);
+                // Kept to the range the other records' coordinates are mapped into, so no rectangle
+                // is wider than an int can say.
+                const auto c = [&](std::size_t o) { return std::clamp(data.I32(o), -kMaxCoordinate, kMaxCoordinate); };
+                const int l = c(at), t = c(at + 4), rr = c(at + 8), b = c(at + 12);
                 if (rr > l && b > t) rects.emplace_back(QPoint(l, t), QPoint(rr - 1, b - 1));
             }
             const QRegion region = RegionOf(rects);
@@ -932,8 +955,9 @@ void PlayEmfRecord(Player& p, std::uint32_t type, const Bytes& r)
             return;
         }
         case EMR_STRETCHDIBITS: {
-            const TRect dest = p.R(r.I32(24), r.I32(28), r.I32(24) + r.I32(72), r.I32(28) + r.I32(76));
-            const QRect source(r.I32(32), r.I32(36), r.I32(40), r.I32(44));
+            const TRect dest =
+                p.R(r.I32(24), r.I32(28), SaturatedSum(r.I32(24), r.I32(72)), SaturatedSum(r.I32(28), r.I32(76)));
+            const QRect source = RectOfExtent(r.I32(32), r.I32(36), r.I32(40), r.I32(44));
             if (r.U32(52) == 0) return;  // no bitmap: nothing this program draws
             ReadBitmap(p, r, r.U32(48), r.U32(52), r.U32(56), r.U32(60), dest, source);
             return;

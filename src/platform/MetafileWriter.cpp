@@ -822,7 +822,9 @@ protected:
         SetMapping(WantedMapping());
         const QTransform inverse = MappingTransform(WantedMapping()).inverted();
         const auto logical = [&](const QRect& r) {
-            const QRectF l = inverse.mapRect(QRectF(r.left(), r.top(), r.width(), r.height()));
+            // Width and height taken wide: a region may reach from one end of the int range to the other.
+            const QRectF l = inverse.mapRect(
+                QRectF(r.left(), r.top(), double(r.right()) - r.left() + 1.0, double(r.bottom()) - r.top() + 1.0));
             return TRect(int(std::lround(l.left())), int(std::lround(l.top())), int(std::lround(l.right())),
                          int(std::lround(l.bottom())));
         };
