@@ -103,7 +103,8 @@ public:
     }
 
     // Appends the points of the seconds up to `seconds` after the start as the ticks would
-    // have: one a second in every recorded series, a smooth lab trace near the unit's value.
+    // have: one a second in every recorded series, a smooth lab trace near the unit's value,
+    // the setpoint held where the unit has it.
     void RecordUpTo(int seconds)
     {
         if (seconds <= recorded) return;
@@ -117,7 +118,9 @@ public:
                 std::vector<double> xs, ys;
                 for (int t = recorded + 1; t <= seconds; ++t) {
                     xs.push_back(x0 + t / 86400.0);
-                    const double wave = 0.5 * std::sin(t * 6.283 / 5400.0 + k) + 0.05 * std::sin(t * 6.283 / 97.0);
+                    const double wave =
+                        k == sSollwert ? 0.0
+                                       : 0.5 * std::sin(t * 6.283 / 5400.0 + k) + 0.05 * std::sin(t * 6.283 / 97.0);
                     ys.push_back(std::round((base + wave) * 100.0) / 100.0);
                 }
                 series->BeginUpdate();

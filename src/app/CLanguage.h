@@ -25,6 +25,7 @@ public:
     AnsiString& LookupCurrentText(int row, AnsiString& out) const;
     // Stores the current language; an index outside 0..2 is ignored (with a warning).
     void SetCurrentLanguage(int language);
+    int CurrentLanguage() const { return FCurrentLanguage; }
 
     CLanguage(const CLanguage&) = delete;
     CLanguage& operator=(const CLanguage&) = delete;

@@ -121,7 +121,8 @@ bool HoldsSeparatorOrQuote(std::string_view text)
 }
 
 // A text that goes into one field: quoted when it holds the separator or a quote; a line
-// end would break the row, so it becomes a blank.
+// feed would break the row, so it becomes a blank. A carriage return alone ends no line for
+// the reader and stays (a file of another program may hold one).
 void AppendField(std::string& out, std::string_view utf8, const TTextEncoding& enc)
 {
     // Plain ASCII without separators, quotes or line ends (the error column) goes as it is.
@@ -133,8 +134,8 @@ void AppendField(std::string& out, std::string_view utf8, const TTextEncoding& e
         return;
     }
     std::string bytes = enc.Bytes(utf8);
-    for (char& c : bytes)
-        if (c == '\r' || c == '\n') c = ' ';
+    for (size_t i = 0; i < bytes.size(); ++i)
+        if (bytes[i] == '\n' || (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) bytes[i] = ' ';
     if (HoldsSeparatorOrQuote(bytes))
         AppendQuoted(out, bytes);
     else
@@ -150,13 +151,15 @@ bool ReadsAsMarker(std::string_view utf8)
     return t == kSection || t == "$" || t == "[PROTOCOL]" || t == "[MEMO]" || t == "[INFO]" || t == "(null)";
 }
 
-// A memo line; one that holds line ends is written as the lines it holds. An empty line
-// is "(null)" or nothing, as the section has it.
+// A memo line; one that holds line ends (a line feed, or carriage return and line feed) is
+// written as the lines it holds. A carriage return alone is no line end for the reader and
+// stays in its line. An empty line is "(null)" or nothing, as the section has it.
 void AppendMemoLine(std::string& out, std::string_view utf8, bool emptyAsNull, const TTextEncoding& enc)
 {
     size_t start = 0;
     while (true) {
-        size_t end = utf8.find_first_of("\r\n", start);
+        size_t end = utf8.find('\n', start);
+        if (end != std::string_view::npos && end > start && utf8[end - 1] == '\r') --end;
         std::string_view part =
             utf8.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
         if (part.empty() && emptyAsNull)
@@ -167,8 +170,7 @@ void AppendMemoLine(std::string& out, std::string_view utf8, bool emptyAsNull, c
             out += enc.Bytes(part);
         out += ";\r\n";
         if (end == std::string_view::npos) break;
-        start = end + 1;
-        if (utf8[end] == '\r' && start < utf8.size() && utf8[start] == '\n') ++start;
+        start = end + (utf8[end] == '\r' ? 2 : 1);
     }
 }
 
@@ -926,9 +928,15 @@ TRecordedDataRead ReadRecordedDataFile(const std::string& path)
 {
     std::string bytes;
     std::string error;
-    if (!platform::ReadFileBytes(path, bytes, &error)) {
+    platform::TFileReadError why = platform::TFileReadError::None;
+    if (!platform::ReadRegularFile(path, MaxRecordedDataFileBytes, bytes, &error, &why)) {
         TRecordedDataRead r;
-        r.Problems.push_back({TDataFileProblemKind::CannotOpen, 0, error});
+        const TDataFileProblemKind kind =
+            why == platform::TFileReadError::NotRegularFile ? TDataFileProblemKind::NotRegularFile
+            : why == platform::TFileReadError::TooLarge     ? TDataFileProblemKind::TooLarge
+                                                            : TDataFileProblemKind::CannotOpen;
+        r.Problems.push_back(
+            {kind, 0, kind == TDataFileProblemKind::CannotOpen ? AnsiString(error) : AnsiString(path)});
         return r;
     }
     return ParseRecordedDataFile(bytes);

@@ -7,6 +7,7 @@
 // Building the file's bytes and parsing them are pure functions on plain data, so both can
 // run on a worker thread; only taking the data from the chart and filling the chart back
 // happen on the user-interface thread (RecordedDataWriter.h, RecordedDataReader.h).
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -76,9 +77,16 @@ AnsiString DataFileNameForPart(const AnsiString& name, int channel, int part);
 
 // ---- reading
 
+// The largest file the open command reads. A part of 24 hours at 1 s, the longest a
+// recording writes in the usual way, takes about 20 MB with every series recorded; this is
+// five times that, and keeps the memory an open takes (about three times the file) bounded.
+inline constexpr std::uint64_t MaxRecordedDataFileBytes = std::uint64_t(100) * 1000 * 1000;
+
 // Why a file could not be taken at all, or what was damaged in it.
 enum class TDataFileProblemKind {
     CannotOpen,       // the file could not be read
+    NotRegularFile,   // a device, a pipe or a folder: never read
+    TooLarge,         // larger than MaxRecordedDataFileBytes: not read
     NotDataFile,      // does not start with "§"
     BadRow,           // a data row with a field that is not a number, or too few values
     BadTime,          // a data row whose time is no date and time a calendar can name

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "app/CLanguage.h"
 #include "app/classFileReader.h"
@@ -72,38 +73,49 @@ int ReadDataHeader(IDataFileView& window, const TRecordedDataRead& data)
     return data.SeriesColumns;
 }
 
-int ReadDataRows(IDataFileView& window, const TRecordedDataRead& data)
+namespace {
+
+// The labels of the rows as the window shows them, and the rows that have one.
+void RowLabels(const TRecordedDataRead& data, std::vector<AnsiString>& labels, std::vector<size_t>& labelled)
 {
-    const int columns = std::min(data.SeriesColumns, window.SeriesCount());
-    std::vector<AnsiString> labels;
+    labels.clear();
+    labelled.clear();
     labels.reserve(data.Labels.size());
     for (const AnsiString& l : data.Labels) labels.push_back(RowLabel(l));
-    // The rows with a label of their own, which are added one by one.
-    std::vector<size_t> labelled;
     for (size_t row = 0; row < labels.size(); ++row)
         if (!labels[row].empty()) labelled.push_back(row);
+}
+
+// Adds rows [from, to) to the series; returns the number of points added.
+int AddDataRows(IDataFileView& window, const TRecordedDataRead& data, const std::vector<AnsiString>& labels,
+                const std::vector<size_t>& labelled, size_t from, size_t to)
+{
+    const int columns = std::min(data.SeriesColumns, window.SeriesCount());
     int points = 0;
     for (int c = 0; c < columns; ++c) {
         TChartSeries* s = window.Series(c);
         if (!s) continue;
         const std::vector<double>& ys = data.Y[size_t(c)];
+        const size_t last = std::min(to, ys.size());
         TSeriesUpdateGuard guard(*s);
-        s->XValues()->Reserve(s->Count() + int(ys.size()));
-        s->YValues()->Reserve(s->Count() + int(ys.size()));
+        if (from == 0) {
+            s->XValues()->Reserve(s->Count() + int(ys.size()));
+            s->YValues()->Reserve(s->Count() + int(ys.size()));
+        }
         // In the series' own colour: no colour of its own per point. The rows between a
         // labelled one and a value missing in a damaged row go in one run.
-        size_t row = 0;
-        auto nextLabelled = labelled.begin();
-        while (row < ys.size()) {
+        size_t row = from;
+        auto nextLabelled = std::lower_bound(labelled.begin(), labelled.end(), row);
+        while (row < last) {
             while (nextLabelled != labelled.end() && *nextLabelled < row) ++nextLabelled;
-            const size_t stop = std::min(ys.size(), nextLabelled == labelled.end() ? ys.size() : *nextLabelled);
+            const size_t stop = std::min(last, nextLabelled == labelled.end() ? last : *nextLabelled);
             const size_t end = size_t(std::find_if(ys.begin() + std::ptrdiff_t(row), ys.begin() + std::ptrdiff_t(stop),
                                                    [](double v) { return std::isnan(v); }) -
                                       ys.begin());
             if (end > row) s->AddXYs(data.X.data() + row, ys.data() + row, int(end - row));
             points += int(end - row);
             row = end;
-            if (row == ys.size()) break;
+            if (row == last) break;
             if (!std::isnan(ys[row])) {  // a labelled row
                 s->AddXY(data.X[row], ys[row], labels[row]);
                 ++points;
@@ -111,10 +123,26 @@ int ReadDataRows(IDataFileView& window, const TRecordedDataRead& data)
             ++row;
         }
     }
+    return points;
+}
+
+void TakeTimeStep(IDataFileView& window, const TRecordedDataRead& data)
+{
     if (data.HasTimeStep) {
         window.SetSamplingInterval(data.LastTimeStep);
         window.SetBottomAxisIncrement(data.LastTimeStep / SecsPerDay);
     }
+}
+
+}  // namespace
+
+int ReadDataRows(IDataFileView& window, const TRecordedDataRead& data)
+{
+    std::vector<AnsiString> labels;
+    std::vector<size_t> labelled;
+    RowLabels(data, labels, labelled);
+    const int points = AddDataRows(window, data, labels, labelled, 0, data.X.size());
+    TakeTimeStep(window, data);
     return points;
 }
 
@@ -151,6 +179,20 @@ AnsiString DataFileProblemsText(const TRecordedDataRead& data)
         text += "\n";
         switch (p.Kind) {
             case TDataFileProblemKind::CannotOpen: text += p.Detail; break;
+            case TDataFileProblemKind::NotRegularFile:
+                text += p.Detail + "\n" +
+                        Pick("Das ist keine Datei, sondern ein Ger\xC3\xA4t, eine Pipe oder ein Ordner.",
+                             "This is no file but a device, a pipe or a folder.");
+                break;
+            case TDataFileProblemKind::TooLarge:
+                text += p.Detail + "\n" +
+                        Pick(
+                            "Die Datei ist gr\xC3\xB6\xC3\x9F"
+                            "er als 100 MB, mehr als eine Aufzeichnung schreibt "
+                            "(ein Teil von 24 Stunden bei 1 s hat etwa 20 MB).",
+                            "The file is larger than 100 MB, more than a recording writes (a part of 24 hours at "
+                            "1 s takes about 20 MB).");
+                break;
             case TDataFileProblemKind::NotDataFile:
                 text += Pick("Die Datei ist keine Datendatei (erstes Zeichen nicht \xC2\xA7).",
                              "The file is not a data file (its first character is not \xC2\xA7).");
@@ -180,22 +222,50 @@ AnsiString DataFileProblemsText(const TRecordedDataRead& data)
     return text;
 }
 
-bool ApplyRecordedData(IDataFileView& window, const TRecordedDataRead& data, const AnsiString& path)
+TRecordedDataFill::TRecordedDataFill(IDataFileView& window, std::shared_ptr<const TRecordedDataRead> data,
+                                     const AnsiString& path)
+    : FWindow(window), FData(std::move(data)), FPath(path)
+{}
+
+bool TRecordedDataFill::Begin()
 {
+    const TRecordedDataRead& data = *FData;
     // A file that cannot be loaded changes nothing in the window.
     if (!data.Loaded) {
         platform::dialogs().MessageBox(DataFileProblemsText(data), CurrentText(RowErrorCaption), MB_OK);
         return false;
     }
-    window.SetImportedFile(false);
-    window.SetTimeAxisLabel(CurrentText(RowTimeInHhMmSs));
-    window.SetValueSeriesCount(ReadDataHeader(window, data));
-    window.SetBottomAxisDateTimeFormat("hh:nn:ss");
-    window.SetBottomAxisTitle(CurrentText(RowTimeInHhMmSsAxis));
-    const int points = ReadDataRows(window, data);
+    FWindow.SetImportedFile(false);
+    FWindow.SetTimeAxisLabel(CurrentText(RowTimeInHhMmSs));
+    FWindow.SetValueSeriesCount(ReadDataHeader(FWindow, data));
+    FWindow.SetBottomAxisDateTimeFormat("hh:nn:ss");
+    FWindow.SetBottomAxisTitle(CurrentText(RowTimeInHhMmSsAxis));
+    RowLabels(data, FLabels, FLabelled);
+    FNextRow = 0;
+    FPoints = 0;
+    return true;
+}
+
+bool TRecordedDataFill::Step(int maxPoints)
+{
+    const TRecordedDataRead& data = *FData;
+    const size_t rows = data.X.size();
+    const size_t columns = size_t(std::max(1, std::min(data.SeriesColumns, FWindow.SeriesCount())));
+    const size_t count = std::max<size_t>(1, size_t(std::max(1, maxPoints)) / columns);
+    const size_t to = std::min(rows, FNextRow + count);
+    if (FNextRow < to) FPoints += AddDataRows(FWindow, data, FLabels, FLabelled, FNextRow, to);
+    FNextRow = to;
+    return FNextRow < rows;
+}
+
+void TRecordedDataFill::Finish()
+{
+    const TRecordedDataRead& data = *FData;
+    TakeTimeStep(FWindow, data);
+    IDataFileView& window = FWindow;
     ReadProtocolSection(window, data);
     ReadMemoSection(window, data);
-    ReadInfoSection(window, data, LoadedFileName(path));
+    ReadInfoSection(window, data, LoadedFileName(FPath));
 
     if (!data.X.empty()) {
         window.SetBottomAxisRange(0, 0);
@@ -208,7 +278,7 @@ bool ApplyRecordedData(IDataFileView& window, const TRecordedDataRead& data, con
     window.ShowLoadedDataPages(true);
     const TDateTime now = Now();
     // Every row counts, also one with series that have no value in it.
-    const int rows = data.SeriesColumns > 0 && points > 0 ? data.Rows() : 0;
+    const int rows = data.SeriesColumns > 0 && FPoints > 0 ? data.Rows() : 0;
     window.AddMemoLine(TDataFileMemo::SerialData, FormatDateTime("dd.mm.yyyy", now) + " " +
                                                       FormatDateTime("hh:nn:ss", now) + " " + IntToStr(rows) +
                                                       CurrentText(RowDataSetsRead));
@@ -218,6 +288,16 @@ bool ApplyRecordedData(IDataFileView& window, const TRecordedDataRead& data, con
                                                           Pick("\" nicht 1 bis 60 s, das vorige Intervall bleibt.",
                                                                "\" is not 1 to 60 s, the previous interval is kept."));
     if (data.Damaged()) platform::dialogs().MessageBox(DataFileProblemsText(data), CurrentText(RowErrorCaption), MB_OK);
+}
+
+bool ApplyRecordedData(IDataFileView& window, const TRecordedDataRead& data, const AnsiString& path)
+{
+    // The data stay the caller's: the fill only borrows them.
+    TRecordedDataFill fill(window, std::shared_ptr<const TRecordedDataRead>(&data, [](const TRecordedDataRead*) {}),
+                           path);
+    if (!fill.Begin()) return false;
+    while (fill.Step(std::numeric_limits<int>::max())) {}
+    fill.Finish();
     return true;
 }
 

@@ -5,7 +5,10 @@
 //
 // Loading is split so that nothing slow runs on the user-interface thread: the file is read
 // and parsed by ReadRecordedDataFile (RecordedDataFile.h), which may run on a worker
-// thread, and ApplyRecordedData then fills the window's series in one quick pass.
+// thread, and TRecordedDataFill then fills the window's series in short steps.
+#include <memory>
+#include <vector>
+
 #include "app/DataFileView.h"
 #include "app/RecordedDataFile.h"
 
@@ -35,6 +38,29 @@ AnsiString DataFileProblemsText(const TRecordedDataRead& data);
 // the window as it was; a damaged one is loaded as far as it is readable and the damage is
 // shown. Returns whether data were loaded.
 bool ApplyRecordedData(IDataFileView& window, const TRecordedDataRead& data, const AnsiString& path);
+
+// ApplyRecordedData in steps, so that a large file never holds the user-interface thread
+// for long: Begin prepares the window (false, with the message shown, when nothing can be
+// loaded), each Step adds the next rows of about maxPoints points (false once all rows are
+// in), Finish takes the sections, the time axis and the messages. The window must outlive
+// the fill.
+class TRecordedDataFill {
+public:
+    TRecordedDataFill(IDataFileView& window, std::shared_ptr<const TRecordedDataRead> data, const AnsiString& path);
+    bool Begin();
+    bool Step(int maxPoints);
+    void Finish();
+    int RowsAdded() const { return int(FNextRow); }
+
+private:
+    IDataFileView& FWindow;
+    std::shared_ptr<const TRecordedDataRead> FData;
+    AnsiString FPath;
+    std::vector<AnsiString> FLabels;
+    std::vector<size_t> FLabelled;
+    size_t FNextRow = 0;
+    int FPoints = 0;
+};
 
 // The open command's file step: a ".csv" name is read and loaded into the window (true when
 // loaded); a ".qzv" name is handed to the import window `importer` (which shows and loads

@@ -466,6 +466,19 @@ bool TDataFileSaveQueue::Idle() const
     return FPending == 0;
 }
 
+bool TDataFileSaveQueue::WaitIdleWithWindow()
+{
+    const bool german = CLanguage::Instance()->CurrentLanguage() == CLanguage::German;
+    platform::WaitRequest wait;
+    wait.caption = CurrentText(RowNotice);
+    wait.text = german ? "Dateien werden noch geschrieben: das Laufwerk antwortet nicht. Sie k\xC3\xB6nnen "
+                         "weiter warten oder das Programm ohne sie beenden."
+                       : "Files are still being written: the drive does not answer. You can keep waiting or "
+                         "end the program without them.";
+    wait.giveUp = german ? "Ohne sie beenden" : "End without them";
+    return platform::WaitWithWindow([this] { return Idle() && platform::BackgroundSavesIdle(); }, 1000, wait);
+}
+
 void TDataFileSaveQueue::WaitIdle()
 {
     platform::UiDispatcher::Instance().WaitRunning([this] { return Idle(); });

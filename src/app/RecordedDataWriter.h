@@ -119,6 +119,10 @@ public:
     // User-interface thread: waits until every queued save has finished and its result was
     // handled (the program calls it before it ends).
     void WaitIdle();
+    // The same at the program's end, with the event loop running: when the saves do not
+    // finish within a second (a drive that does not answer), the wait window names the
+    // wait and lets the user keep waiting or end without them (false).
+    bool WaitIdleWithWindow();
     bool Idle() const;
     // How many times appended data were synced to the disk.
     std::int64_t SyncCount() const { return FSyncs.load(); }

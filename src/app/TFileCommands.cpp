@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTimer>
 
 #include "app/DataFileView.h"
 #include "app/IChannelForm.h"
@@ -51,7 +52,15 @@ TFileCommands::TFileCommands(TfrmMainWindow* mainWindow, TfrmFileReader* importe
 TFileCommands::~TFileCommands()
 {
     *FAlive = false;
-    if (FReader.joinable()) FReader.join();
+    // A read that hangs (a share that does not answer) must not keep the program from
+    // ending: its thread is left to itself. It holds nothing of this object and, once the
+    // read returns, finds it gone and ends.
+    if (FReader.joinable()) {
+        if (*FReaderDone)
+            FReader.join();
+        else
+            FReader.detach();
+    }
     if (FImporter) FImporter->OnSeriesShowLeft = nullptr;
 }
 
@@ -67,7 +76,8 @@ void TFileCommands::SetImportLanguage(int language)
 
 void TFileCommands::WaitIdle()
 {
-    platform::UiDispatcher::Instance().WaitRunning([this] { return !FReading; });
+    // The read's result and the steps that fill the window come through the event loop.
+    while (FReading) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 // ---------------------------------------------------------------- open
@@ -171,10 +181,14 @@ void TFileCommands::ReadIntoView(int channel, IChannelForm* form, const AnsiStri
     // thread when it is done. Nothing in the window changes before that, so a file that
     // cannot be read leaves it as it was.
     QPointer<QMdiSubWindow> window = form->SubWindow();
-    std::weak_ptr<bool> alive = FAlive;
+    std::weak_ptr<std::atomic<bool>> alive = FAlive;
     if (FReader.joinable()) FReader.join();
-    FReader = std::thread([this, alive, channel, window, path, states] {
+    FReaderDone = std::make_shared<std::atomic<bool>>(false);
+    FReader = std::thread([this, alive, done = FReaderDone, channel, window, path, states] {
         auto data = std::make_shared<TRecordedDataRead>(ReadRecordedDataFile(path));
+        *done = true;
+        // The program may have ended while the file was read.
+        if (auto a = alive.lock(); !a || !*a) return;
         platform::UiDispatcher::Instance().Post([this, alive, channel, window, path, data, states] {
             auto a = alive.lock();
             if (!a || !*a) return;
@@ -187,25 +201,51 @@ void TFileCommands::FinishRead(int channel, QPointer<QMdiSubWindow> window, cons
                                std::shared_ptr<TRecordedDataRead> data, const TButtonStates& states)
 {
     if (FReader.joinable()) FReader.join();
-    FReading = false;
-    if (frmWait) frmWait->hide();
     IChannelForm* form = FMain->ChannelForm(channel);
     // The window may have been closed while its file was read.
-    if (form && window && form->SubWindow() == window) {
+    if (!form || !window || form->SubWindow() != window) return EndRead(states);
+    auto fill = std::make_shared<TRecordedDataFill>(*form->DataFileView(), data, path);
+    if (!fill->Begin()) {
         form->DataGraph()->show();
-        if (ApplyRecordedData(*form->DataFileView(), *data, path)) {
-            form->ImportedColumnCount = 0;
-            FMain->MdiArea()->setActiveSubWindow(window);
-            FMain->cmdSeriesShowLeftClick();
-            KeepLoadedRanges(form);
-            AnsiString left, right;
-            if (form->ReadLabelAxisTitles(left, right)) {
-                TChart* chart = form->DataGraph();
-                chart->LeftAxis()->GetTitle()->SetCaption(left);
-                chart->RightAxis()->GetTitle()->SetCaption(right);
-            }
-        }
+        return EndRead(states);
     }
+    FillStep(channel, window, fill, states);
+}
+
+void TFileCommands::FillStep(int channel, QPointer<QMdiSubWindow> window, std::shared_ptr<TRecordedDataFill> fill,
+                             const TButtonStates& states)
+{
+    IChannelForm* form = FMain->ChannelForm(channel);
+    if (!form || !window || form->SubWindow() != window) return EndRead(states);
+    // The rows go in in steps, each well under the time a user notices, with the event loop
+    // (the recording channels' timers among it) running in between.
+    if (fill->Step(FillPointsPerStep)) {
+        std::weak_ptr<std::atomic<bool>> alive = FAlive;
+        QTimer::singleShot(0, FMain, [this, alive, channel, window, fill, states] {
+            auto a = alive.lock();
+            if (a && *a) FillStep(channel, window, fill, states);
+        });
+        return;
+    }
+    fill->Finish();
+    form->DataGraph()->show();
+    form->ImportedColumnCount = 0;
+    FMain->MdiArea()->setActiveSubWindow(window);
+    FMain->cmdSeriesShowLeftClick();
+    KeepLoadedRanges(form);
+    AnsiString left, right;
+    if (form->ReadLabelAxisTitles(left, right)) {
+        TChart* chart = form->DataGraph();
+        chart->LeftAxis()->GetTitle()->SetCaption(left);
+        chart->RightAxis()->GetTitle()->SetCaption(right);
+    }
+    EndRead(states);
+}
+
+void TFileCommands::EndRead(const TButtonStates& states)
+{
+    FReading = false;
+    if (frmWait) frmWait->hide();
     RestoreButtons(states);
     FMain->pnlBigPanel->hide();
     platform::UiDispatcher::Instance().Wake();

@@ -5,6 +5,7 @@
 // set-up and the picture export. They work on the active channel window through
 // IChannelForm; the main window calls them through IFileCommands.
 #include <QPointer>
+#include <atomic>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -16,6 +17,7 @@
 class QMdiSubWindow;
 class TCanvas;
 class TfrmFileReader;
+class TRecordedDataFill;
 class TfrmMainWindow;
 class TPrinter;
 class IChannelForm;
@@ -60,6 +62,8 @@ public:
 
     // The printer all prints go to (fetched on the first print).
     TPrinter* GetPrinter();
+    // Points a step of filling a view window adds: a few milliseconds of work.
+    static constexpr int FillPointsPerStep = 200000;
     // A recorded-data file is being read for the open command.
     bool Reading() const { return FReading; }
     // User-interface thread: runs queued work until no file is being read.
@@ -74,6 +78,9 @@ private:
     void ReadIntoView(int channel, IChannelForm* form, const AnsiString& path, const TButtonStates& states);
     void FinishRead(int channel, QPointer<QMdiSubWindow> window, const AnsiString& path,
                     std::shared_ptr<TRecordedDataRead> data, const TButtonStates& states);
+    void FillStep(int channel, QPointer<QMdiSubWindow> window, std::shared_ptr<TRecordedDataFill> fill,
+                  const TButtonStates& states);
+    void EndRead(const TButtonStates& states);
     void ImportIntoView(IChannelForm* form, const AnsiString& path);
     // The loaded file's axis ranges become the window's stored ranges and its full range.
     static void KeepLoadedRanges(IChannelForm* form);
@@ -88,6 +95,7 @@ private:
     TfrmFileReader* FImporter;
     TPrinter* FPrinter = nullptr;
     std::thread FReader;
+    std::shared_ptr<std::atomic<bool>> FReaderDone = std::make_shared<std::atomic<bool>>(true);
     bool FReading = false;
-    std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
+    std::shared_ptr<std::atomic<bool>> FAlive = std::make_shared<std::atomic<bool>>(true);
 };

@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
+#include <vector>
 
 #include "app/DataFileView.h"
 #include "app/IChannelForm.h"
@@ -19,6 +21,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Exception.h"
 #include "platform/FileFolders.h"
+#include "platform/FileSave.h"
 #include "platform/TCanvas.h"
 #include "platform/TPrinter.h"
 #include "platform/UiThread.h"
@@ -267,7 +270,11 @@ void TFileCommands::Export(int channel)
     AnsiString name = request.fileName;
     const TPictureKind kind = PictureKindForName(name, request.filterIndex);
     TChart* chart = form->DataGraph();
+    // The picture is made here, where the chart lives, and written on the background saver:
+    // a drive that does not answer holds up neither the windows nor the recordings.
+    std::vector<platform::TDeferredSave> files;
     try {
+        platform::TDeferredSaves deferred;
         // A chart without a size has no picture: an export of it is an error, not an empty file.
         if (chart->width() <= 0 || chart->height() <= 0) throw Exception("The chart has no size.");
         const auto saveAs = [&](TTeeExportFormatClass formatClass) {
@@ -280,7 +287,15 @@ void TFileCommands::Export(int channel)
             case TPictureKind::Jpeg: saveAs(&TJPEGExportFormat::Class); break;
             case TPictureKind::Gif: saveAs(&TGIFExportFormat::Class); break;
         }
+        files = deferred.Take();
     } catch (const std::exception& e) {
         platform::dialogs().MessageBox(Text(RowDataExportError) + "\n" + e.what(), Text(RowWarningCaption), MB_OK);
+        return;
     }
+    QPointer<TfrmMainWindow> main = FMain;
+    platform::SaveInBackground(std::move(files), [main](const std::string& error) {
+        if (error.empty() || !main) return;
+        platform::dialogs().MessageBox(main->LookupText(main->LanguageIndex(), RowDataExportError) + "\n" + error,
+                                       main->LookupText(main->LanguageIndex(), RowWarningCaption), MB_OK);
+    });
 }

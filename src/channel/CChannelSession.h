@@ -160,6 +160,8 @@ public:
     // part (and a part whose write failed before), and releases the channel. When the write
     // fails the user is asked whether to close anyway; false means the session goes on.
     bool Close();
+    // How long a closing save may take before the wait window shows.
+    static constexpr int ClosingSaveGraceMs = 1000;
 
     // ---- state
     TDateTime PartStartTime() const { return FPartStartTime; }
@@ -320,6 +322,7 @@ private:
     bool FInTick = false;
     bool FPartWritten = false;      // the current part's file was written at least once
     bool FRolloverPending = false;  // the ending part is being written
+    bool FClosing = false;          // Close waits for the closing save
     bool FRolloverFailed = false;   // its write failed: tried again at the next save check
     bool FWarningOpen = false;      // the communication warning waits for its OK
     // One more error tick towards the "too many communication errors" warning.

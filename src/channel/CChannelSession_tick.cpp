@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <optional>
 #include <utility>
 
 #include "app/RecordedDataWriter.h"
@@ -13,6 +15,7 @@
 #include "comm/CTolvarProtocol.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSave.h"
+#include "platform/ScopedValue.h"
 #include "platform/UiDispatcher.h"
 #include "platform/UiThread.h"
 
@@ -474,14 +477,34 @@ bool CChannelSession::Close()
         DeleteChannelObject();
         return true;
     }
+    // A close asked for while the closing save is waited for is that close's business.
+    if (FClosing) return false;
+    const TScopedValue closing(FClosing, true);
     if (OnTimers) OnTimers(false);
-    // Saves still on their way finish first, so the last save is the closing one.
-    TDataFileSaveQueue::Instance().WaitIdle();
-    const bool written = FileSave1Execute(this, FChannel);
-    if (!written && !ChannelAskYesNo(ChannelText("Die Aufzeichnung konnte nicht gespeichert werden. Kanal trotzdem "
-                                                 "schließen und die Daten verwerfen?",
-                                                 "The recording could not be saved. Close the channel anyway and "
-                                                 "discard the data?"))) {
+    // The closing save is written on the save queue's thread behind the saves still on their
+    // way, so it is the last one. Meanwhile the event loop runs: the other channels go on
+    // recording. A drive that does not answer brings up the wait window, which lets the
+    // user keep waiting or leave the file unsaved; the recording stays in memory until then.
+    const AnsiString name = PartFileName();
+    auto result = std::make_shared<std::optional<bool>>();
+    TDataFileSaveQueue::Instance().Save(this, FChannel, [result](bool ok) { *result = ok; });
+    platform::WaitRequest wait;
+    wait.caption = ChannelText(resources::RowNotice);
+    wait.text = ChannelText("Die Datei\n", "The file\n") + name +
+                ChannelText(
+                    "\nwird noch geschrieben: das Laufwerk antwortet nicht. Sie k\xC3\xB6nnen weiter warten "
+                    "oder die Datei ungespeichert lassen; bis dahin bleibt die Aufzeichnung im Speicher.",
+                    "\nis still being written: the drive does not answer. You can keep waiting or leave the "
+                    "file unsaved; until then the recording stays in memory.");
+    wait.giveUp = ChannelText("Ungespeichert lassen", "Leave unsaved");
+    const bool waited = platform::WaitWithWindow([result] { return result->has_value(); }, ClosingSaveGraceMs, wait);
+    const bool written = waited && **result;
+    if (!waited) AddProtocolLine(" " + ChannelText(resources::RowSavingFailed) + " " + name);
+    if (waited && !written &&
+        !ChannelAskYesNo(ChannelText("Die Aufzeichnung konnte nicht gespeichert werden. Kanal trotzdem "
+                                     "schließen und die Daten verwerfen?",
+                                     "The recording could not be saved. Close the channel anyway and "
+                                     "discard the data?"))) {
         if (OnTimers) OnTimers(true);
         return false;
     }

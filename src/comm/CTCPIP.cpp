@@ -99,6 +99,7 @@ int CTCPIP::Open()
     TakeSocketErrors(s);
     socketError_ = 0;
     connected_ = false;
+    answered_ = false;
     s->RemoteAddr = IPAddress;
     s->RemotePort = TCPPort;
     comm::ConnectDeviceSocket(s);
@@ -146,6 +147,14 @@ void CTCPIP::ReleaseSocketErrors()
 AnsiString CTCPIP::ConnectionFailureText()
 {
     const AnsiString where = IPAddress + ":" + TCPPort;
+    // A send after the unit closed the connection fails like one after a reset: the
+    // orderly end the socket saw is what happened.
+    if (connected_ && socket_ && socket_->ClosedByPeer())
+        return LanguageText("Das Gerät unter ", "The unit at ") + where +
+               LanguageText(" hat die Verbindung beendet.", " closed the connection.");
+    if (connected_ && socketError_ == 0 && answered_)
+        return LanguageText("Das Gerät unter ", "The unit at ") + where +
+               LanguageText(" antwortet, aber nicht mit gültigen Antworten.", " answers, but not with valid replies.");
     if (connected_ && socketError_ == 0)
         return LanguageText("Das Gerät unter ", "The unit at ") + where +
                LanguageText(" antwortet nicht.", " does not answer.");
@@ -181,6 +190,7 @@ AnsiString CTCPIP::DirectExchange(const AnsiString& frame, int frameLength, int 
     AnsiString reply =
         comm::SocketExchange(s, frame.substr(0, static_cast<std::size_t>(std::max(0, frameLength))),
                              std::clamp(replyLength, 0, CTransceiver::MaxReplyLength), ReplyWait, OnUiThread, pause);
+    if (!reply.empty()) answered_ = true;
     if (window) platform::UiDispatcher::Instance().Send([window] { window->StepIt(); });
     return reply;
 }

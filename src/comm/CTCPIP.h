@@ -19,7 +19,8 @@ public:
     int Open() override;
     void Close(int mode) override;
     int GetAddress() override { return 1; }
-    // The reason with address and port: refused, unreachable, timed out, host not found.
+    // The reason with address and port: refused, unreachable, timed out, host not found,
+    // closed by the unit, no answer, or answers that are not valid replies.
     AnsiString ConnectionFailureText() override;
 
     // The poll thread entered for this channel, when it is one of this class.
@@ -57,6 +58,9 @@ private:
     // connection came up for the identification.
     int socketError_ = 0;
     std::atomic<bool> connected_{false};
+    // Some query of the identification got bytes back (which did not make a valid reply
+    // when the identification failed).
+    std::atomic<bool> answered_{false};
     std::unique_ptr<TZSocket> ownSocket_;
     std::unique_ptr<CTransceiverTCPIP> poll_;
 };

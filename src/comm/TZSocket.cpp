@@ -338,6 +338,7 @@ void TZSocket::OnSocketReady(Event ev)
     closed_ = true;
     bytesAvailable_ = 0;
     if (n == 0) {
+        peerClosed_ = true;
         Fire(OnClose);
         return;
     }
@@ -441,6 +442,7 @@ void TZSocket::ZConnect()
     if (fd < 0) return SocketError(-1, "ZConnect (socket)", ErrorCodeFromErrno(errno));
     socket_ = fd;
     closed_ = false;
+    peerClosed_ = false;
     errorReported_ = false;
     bytesAvailable_ = 0;
     connectPending_ = true;
@@ -504,6 +506,7 @@ int TZSocket::ZAccept()
     }
     socket_ = fd;
     closed_ = false;
+    peerClosed_ = false;
     errorReported_ = false;
     connectPending_ = false;
     bytesAvailable_ = 0;
@@ -534,6 +537,7 @@ void TZSocket::ZClose()
     }
     connectPending_ = false;
     closed_ = false;
+    peerClosed_ = false;
     bytesAvailable_ = 0;
     state_ = stClosed;
 }
@@ -591,8 +595,10 @@ AnsiString TZSocket::GetText()
     }
     if (n < 0 && (errno == EAGAIN || errno == EINTR))
         RearmRead();
-    else if (!connectPending_ && (n == 0 || errno == ECONNRESET || errno == ENOTCONN || errno == ETIMEDOUT))
+    else if (!connectPending_ && (n == 0 || errno == ECONNRESET || errno == ENOTCONN || errno == ETIMEDOUT)) {
         closed_ = true;  // the peer closed or reset the connection (no report: a quiet read)
+        if (n == 0) peerClosed_ = true;
+    }
     return {};
 }
 

@@ -68,6 +68,9 @@ public:
     // True when the connection is gone: no socket, a failed connection attempt, or a peer
     // that closed or reset it.
     bool ConnectionBroken() const { return socket_ < 0 || closed_; }
+    // True when the peer ended the connection in order (a read found its end), as against
+    // a reset or a failed send.
+    bool ClosedByPeer() const { return peerClosed_; }
     // Settles a connection attempt whose outcome the socket knows already, as its readiness
     // event would (OnConnect, or the error report); for callers that wait without running
     // the event loop.
@@ -142,6 +145,7 @@ private:
     int bytesAvailable_ = 0;
     bool connectPending_ = false;
     bool closed_ = false;         // the peer closed (or reset) the connection
+    bool peerClosed_ = false;     // the peer closed it in order
     bool errorReported_ = false;  // one report per broken connection
     AnsiString lastText_;
     std::unique_ptr<QSocketNotifier> readNotifier_, writeNotifier_, listenNotifier_;

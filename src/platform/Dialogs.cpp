@@ -1,12 +1,16 @@
 #include "platform/Dialogs.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -272,6 +276,50 @@ bool QtDialogs::InputQuery(const AnsiString& caption, const AnsiString& prompt, 
     if (dlg.exec() != QDialog::Accepted) return false;
     value = dlg.textValue().toStdString();
     return true;
+}
+
+bool Dialogs::WaitUntilDone(const WaitRequest& req)
+{
+    while (!req.done()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    return true;
+}
+
+bool QtDialogs::WaitUntilDone(const WaitRequest& req)
+{
+    if (req.done()) return true;
+    QDialog dlg(DialogParent());
+    dlg.setWindowTitle(Q(req.caption));
+    auto* layout = new QVBoxLayout(&dlg);
+    auto* label = new QLabel(Q(req.text), &dlg);
+    label->setWordWrap(true);
+    layout->addWidget(label);
+    auto* giveUp = new QPushButton(Q(req.giveUp), &dlg);
+    layout->addWidget(giveUp, 0, Qt::AlignRight);
+    bool gaveUp = false;
+    QObject::connect(giveUp, &QPushButton::clicked, &dlg, [&] {
+        gaveUp = true;
+        dlg.reject();
+    });
+    // The window closes by itself once the work is done; closing it otherwise goes on waiting.
+    QTimer poll(&dlg);
+    QObject::connect(&poll, &QTimer::timeout, &dlg, [&] {
+        if (req.done()) dlg.accept();
+    });
+    poll.start(50);
+    PrepareDialog(dlg);
+    while (!gaveUp && !req.done()) dlg.exec();
+    return !gaveUp || req.done();
+}
+
+bool WaitWithWindow(const std::function<bool()>& done, int graceMs, WaitRequest req)
+{
+    QElapsedTimer grace;
+    grace.start();
+    while (!done() && grace.elapsed() < graceMs)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, std::max(1, int(graceMs - grace.elapsed())));
+    if (done()) return true;
+    req.done = done;
+    return dialogs().WaitUntilDone(req);
 }
 
 bool GuardedCall(const std::function<void()>& handler)

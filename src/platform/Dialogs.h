@@ -50,6 +50,14 @@ struct FileDialogRequest {
     bool overwritePrompt = true;
 };
 
+// A wait for work that did not finish in time (a save on a drive that does not answer).
+struct WaitRequest {
+    AnsiString caption;
+    AnsiString text;    // what is being waited for (the file's name among it)
+    AnsiString giveUp;  // the button that stops waiting
+    std::function<bool()> done;
+};
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
@@ -76,7 +84,15 @@ public:
     {
         return false;
     }
+    // Shows the wait window (req.text and a req.giveUp button) with the event loop running,
+    // so that timers and other windows go on, until req.done() holds (true) or the user
+    // gives up (false). Without a window it waits for done().
+    virtual bool WaitUntilDone(const WaitRequest& req);
 };
+
+// Runs the event loop until done() holds; when it does not within graceMs, shows the wait
+// window of `req` (its done is `done`). True when done, false when the user gave up.
+bool WaitWithWindow(const std::function<bool()>& done, int graceMs, WaitRequest req);
 
 // The dialogs in use. Until one is installed, boxes are answered with their default button
 // and logged to standard error (a program without a display must never hang on a box).
@@ -119,6 +135,7 @@ public:
     bool InputQuery(const AnsiString& caption, const AnsiString& prompt, AnsiString& value) override;
     bool PrinterSetup(QPrinter* printer) override;
     bool PrintPageRange(QPrinter* printer, int& From, int& To, int MinPage, int MaxPage) override;
+    bool WaitUntilDone(const WaitRequest& req) override;
 
 private:
     // The box of MessageBox; placed at *at when given, else where Qt places it.

@@ -6,10 +6,16 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+#include "platform/UiDispatcher.h"
 
 namespace platform {
 namespace {
@@ -21,36 +27,56 @@ std::string DirOf(const std::string& path)
     return path.substr(0, slash);
 }
 
-bool Fail(std::string* error, const std::string& what, int err)
+bool FailWith(std::string* error, const std::string& what, const char* reason)
 {
-    if (error) *error = what + ": " + std::strerror(err);
+    if (error) *error = what + ": " + reason;
     return false;
 }
 
-// The file a save to `path` really writes: symbolic links are followed (the last one may
-// point to a file that does not exist yet).
-bool ResolveLinks(const std::string& path, std::string& target, int& err)
+bool Fail(std::string* error, const std::string& what, int err)
+{
+    return FailWith(error, what, std::strerror(err));
+}
+
+// Why a save does not follow a symbolic link, for the message the user gets.
+const char* const PlantedLinkReason =
+    "a symbolic link that another user put into a shared folder is not followed (it may point to any of your files)";
+const char* const DanglingLinkReason = "a symbolic link to a file that does not exist yet is not followed";
+
+// The kernel's rule for links in a shared folder (world-writable and sticky, like /tmp): a
+// link there is followed only when it belongs to the user or to the folder's owner. The
+// save resolves the last links itself, so it must apply the rule itself too.
+bool MayFollowLink(const std::string& link, const struct stat& linkStat)
+{
+    struct stat folder {};
+    if (::stat(DirOf(link).c_str(), &folder) != 0) return false;
+    const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
+    return !shared || linkStat.st_uid == ::geteuid() || linkStat.st_uid == folder.st_uid;
+}
+
+// The file a save to `path` really writes: symbolic links are followed, each by the rule
+// above, and only to a file that exists: a file made new is never made through a link, so
+// a link planted where a file is about to appear cannot choose where it goes. `error`
+// gets the reason when the save must not go ahead.
+bool ResolveLinks(const std::string& path, std::string& target, std::string* error)
 {
     target = path;
     for (int hops = 0; hops < 40; ++hops) {
         struct stat st {};
         if (::lstat(target.c_str(), &st) != 0) {
-            if (errno == ENOENT) return true;
-            err = errno;
-            return false;
+            if (errno == ENOENT && hops == 0) return true;
+            if (errno == ENOENT) return FailWith(error, path, DanglingLinkReason);
+            return Fail(error, path, errno);
         }
         if (!S_ISLNK(st.st_mode)) return true;
+        if (!MayFollowLink(target, st)) return FailWith(error, path, PlantedLinkReason);
         std::string link(size_t(st.st_size > 0 ? st.st_size : 4095) + 1, '\0');
         const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
-        if (n < 0) {
-            err = errno;
-            return false;
-        }
+        if (n < 0) return Fail(error, path, errno);
         link.resize(size_t(n));
         target = !link.empty() && link[0] == '/' ? link : DirOf(target) + "/" + link;
     }
-    err = ELOOP;
-    return false;
+    return Fail(error, path, ELOOP);
 }
 
 // errno-style reason why `path` may not be written, 0 when it may.
@@ -81,8 +107,7 @@ bool CheckWritable(const std::string& path, std::string* error)
 {
     if (path.empty()) return Fail(error, "(no file name)", ENOENT);
     std::string target;
-    int err = 0;
-    if (!ResolveLinks(path, target, err)) return Fail(error, path, err);
+    if (!ResolveLinks(path, target, error)) return false;
     return CheckResolved(path, target, error);
 }
 
@@ -108,9 +133,9 @@ bool WriteAll(int fd, std::string_view bytes, off_t offset, int& err)
 bool SaveAtomic(const std::string& path, std::string_view bytes, std::string* error, int* keptFd)
 {
     if (path.empty()) return Fail(error, "(no file name)", ENOENT);
+    FileAccessPoint(path, true);
     std::string target;
-    int resolveError = 0;
-    if (!ResolveLinks(path, target, resolveError)) return Fail(error, path, resolveError);
+    if (!ResolveLinks(path, target, error)) return false;
     if (!CheckResolved(path, target, error)) return false;
     std::string tmpl = target + ".tmpXXXXXX";
     int fd = mkostemp(tmpl.data(), O_CLOEXEC);
@@ -155,16 +180,18 @@ bool SaveAtomic(const std::string& path, std::string_view bytes, std::string* er
 
 }  // namespace
 
+bool DeferSave(const std::string& path, std::string_view bytes);
+
 bool SaveFileAtomic(const std::string& path, std::string_view bytes, std::string* error)
 {
+    if (DeferSave(path, bytes)) return true;
     return SaveAtomic(path, bytes, error, nullptr);
 }
 
 bool CheckFreeSpace(const std::string& path, std::uint64_t bytes, std::string* error)
 {
     std::string target;
-    int err = 0;
-    if (!ResolveLinks(path, target, err)) return Fail(error, path, err);
+    if (!ResolveLinks(path, target, error)) return false;
     const std::string folder = DirOf(target);
     struct statvfs fs {};
     if (::statvfs(folder.c_str(), &fs) != 0) return Fail(error, folder, errno);
@@ -184,6 +211,7 @@ bool TGrowingFile::Create(const std::string& path, std::string_view bytes, std::
         FFd = -1;
         return false;
     }
+    FPath = path;
     FSize = off_t(bytes.size());
     return true;
 }
@@ -191,6 +219,7 @@ bool TGrowingFile::Create(const std::string& path, std::string_view bytes, std::
 bool TGrowingFile::WriteFrom(std::uint64_t offset, std::string_view bytes, std::string* error)
 {
     if (FFd < 0) return Fail(error, "(no file)", EBADF);
+    FileAccessPoint(FPath, true);
     // Cut first: a write that stops half-way then leaves the file's first part and a
     // half-written end, never new bytes followed by old ones.
     if (off_t(offset) < FSize && ::ftruncate(FFd, off_t(offset)) != 0) return Fail(error, "ftruncate", errno);
@@ -226,6 +255,127 @@ void TGrowingFile::Close()
     if (FFd >= 0) ::close(FFd);
     FFd = -1;
     FSize = 0;
+}
+
+namespace {
+thread_local TDeferredSaves* tDeferred = nullptr;
+std::atomic<int> gBackgroundSaves{0};
+}  // namespace
+
+bool DeferSave(const std::string& path, std::string_view bytes)
+{
+    if (!tDeferred) return false;
+    tDeferred->FSaves.push_back({path, std::string(bytes)});
+    return true;
+}
+
+TDeferredSaves::TDeferredSaves() : FOuter(tDeferred)
+{
+    tDeferred = this;
+}
+
+TDeferredSaves::~TDeferredSaves()
+{
+    tDeferred = FOuter;
+}
+
+std::vector<TDeferredSave> TDeferredSaves::Take()
+{
+    return std::exchange(FSaves, {});
+}
+
+namespace {
+// One thread writes the background saves, in the order they came. It lives as long as the
+// process (a save that hangs in a write must not hold up the program's end), and it is
+// started once: a thread started after a child process was spawned would upset the thread
+// sanitizer's view of the process.
+class TBackgroundSaver {
+public:
+    static TBackgroundSaver& Instance()
+    {
+        static auto* saver = new TBackgroundSaver();  // never destroyed: see above
+        return *saver;
+    }
+    void Queue(std::vector<TDeferredSave> saves, std::function<void(const std::string&)> done)
+    {
+        std::lock_guard<std::mutex> lock(FMutex);
+        ++gBackgroundSaves;
+        FJobs.push_back({std::move(saves), std::move(done)});
+        FWake.notify_one();
+    }
+
+private:
+    struct TJob {
+        std::vector<TDeferredSave> Saves;
+        std::function<void(const std::string&)> Done;
+    };
+    TBackgroundSaver()
+    {
+        std::thread([this] { Run(); }).detach();
+    }
+    void Run()
+    {
+        while (true) {
+            TJob job;
+            {
+                std::unique_lock<std::mutex> lock(FMutex);
+                FWake.wait(lock, [this] { return !FJobs.empty(); });
+                job = std::move(FJobs.front());
+                FJobs.pop_front();
+            }
+            std::string error;
+            for (const TDeferredSave& s : job.Saves)
+                if (!SaveFileAtomic(s.Path, s.Bytes, &error)) break;
+            UiDispatcher::Instance().Post([error, done = std::move(job.Done)] {
+                if (done) done(error);
+                --gBackgroundSaves;
+                UiDispatcher::Instance().Wake();
+            });
+        }
+    }
+    std::mutex FMutex;
+    std::condition_variable FWake;
+    std::deque<TJob> FJobs;
+};
+}  // namespace
+
+void SaveInBackground(std::vector<TDeferredSave> saves, std::function<void(const std::string& error)> done)
+{
+    TBackgroundSaver::Instance().Queue(std::move(saves), std::move(done));
+}
+
+bool BackgroundSavesIdle()
+{
+    return gBackgroundSaves.load() == 0;
+}
+
+namespace {
+std::mutex& HookMutex()
+{
+    static std::mutex m;
+    return m;
+}
+TFileAccessHook& Hook()
+{
+    static TFileAccessHook hook;
+    return hook;
+}
+}  // namespace
+
+void SetFileAccessHook(TFileAccessHook hook)
+{
+    std::lock_guard<std::mutex> lock(HookMutex());
+    Hook() = std::move(hook);
+}
+
+void FileAccessPoint(const std::string& path, bool write)
+{
+    TFileAccessHook hook;
+    {
+        std::lock_guard<std::mutex> lock(HookMutex());
+        hook = Hook();
+    }
+    if (hook) hook(path, write);
 }
 
 void IgnoreFileSizeSignal()

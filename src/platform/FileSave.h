@@ -4,20 +4,26 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
 // Whether a save to `path` may go ahead: false, with the system's reason in `error`, when
 // the file (or, for a new file, its folder) is not writable. A file or folder that nobody
 // may write counts as read-only even for a privileged user, who passes every access check.
-// A symbolic link is judged by what it points to.
+// A symbolic link is judged by what it points to; it is refused, with the reason, when it
+// points to no file (a file made new is never made through a link) or when another user put
+// it into a shared folder (world-writable and sticky, like /tmp) that is not theirs, the
+// kernel's own rule for such links.
 bool CheckWritable(const std::string& path, std::string* error = nullptr);
 
 // False, with the reason in `error`, when anything fails; the old file is then unchanged
 // and no temporary file is left behind. A read-only target is refused (CheckWritable). A
-// symbolic link is written through: the file it points to is replaced, the link stays.
+// symbolic link the rules of CheckWritable let through is written through: the file it
+// points to is replaced, the link stays.
 bool SaveFileAtomic(const std::string& path, std::string_view bytes, std::string* error = nullptr);
 
 // False, with the reason ("No space left on device") in `error`, when the file system that
@@ -48,7 +54,44 @@ public:
 private:
     int FFd = -1;
     off_t FSize = 0;
+    std::string FPath;
 };
+
+// Whole-file saves moved off the user-interface thread. While a TDeferredSaves exists on a
+// thread, SaveFileAtomic on that thread writes nothing and reports success: it keeps the
+// name and the bytes, which SaveInBackground then writes on another thread. So a
+// picture or chart file is built where its objects live and written where a drive that
+// does not answer holds up nobody.
+struct TDeferredSave {
+    std::string Path;
+    std::string Bytes;
+};
+class TDeferredSaves {
+public:
+    TDeferredSaves();
+    ~TDeferredSaves();
+    TDeferredSaves(const TDeferredSaves&) = delete;
+    TDeferredSaves& operator=(const TDeferredSaves&) = delete;
+    std::vector<TDeferredSave> Take();
+
+private:
+    TDeferredSaves* FOuter;
+    std::vector<TDeferredSave> FSaves;
+    friend bool DeferSave(const std::string& path, std::string_view bytes);
+};
+// Writes the saves on the background saver's thread, after those queued before
+// (SaveFileAtomic each; the first failure ends it); `done` runs on the user-interface thread with the error, empty on success.
+void SaveInBackground(std::vector<TDeferredSave> saves, std::function<void(const std::string& error)> done);
+// Whether no background save is waiting, running or has its result still to hand over.
+bool BackgroundSavesIdle();
+
+// A stand-in for a file system that hangs, for tests: the hook runs on the thread that is
+// about to read (write false) or write (write true) `path`, and may block it there until the
+// test releases it. Empty: none (the program's case).
+using TFileAccessHook = std::function<void(const std::string& path, bool write)>;
+void SetFileAccessHook(TFileAccessHook hook);
+// Runs the hook, if one is set; the readers and writers of files call it.
+void FileAccessPoint(const std::string& path, bool write);
 
 // Called once at start: a write beyond the file-size limit then fails with EFBIG and is
 // reported like any failed save, instead of the signal ending the program mid-save.

@@ -1,10 +1,13 @@
 #include "platform/TextCodec.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "platform/FileSave.h"
 
@@ -183,21 +186,54 @@ std::vector<AnsiString> SplitLines(std::string_view text)
     return std::vector<AnsiString>(views.begin(), views.end());
 }
 
+bool ReadRegularFile(const std::string& path, std::uint64_t maxBytes, std::string& bytes, std::string* error,
+                     TFileReadError* why)
+{
+    auto fail = [&](TFileReadError kind, const std::string& reason) {
+        if (error) *error = path + ": " + reason;
+        if (why) *why = kind;
+        return false;
+    };
+    if (why) *why = TFileReadError::None;
+    FileAccessPoint(path, false);
+    // Opening a pipe for reading would wait for a writer: not with O_NONBLOCK, which
+    // changes nothing for a regular file.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return fail(TFileReadError::CannotRead, std::strerror(errno));
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return fail(TFileReadError::CannotRead, std::strerror(errno));
+    if (!S_ISREG(st.st_mode)) return fail(TFileReadError::NotRegularFile, "not a regular file");
+    if (std::uint64_t(st.st_size) > maxBytes) return fail(TFileReadError::TooLarge, "file too large");
+    std::string data;
+    data.resize(size_t(st.st_size));
+    size_t done = 0;
+    while (true) {
+        // A file that grows while it is read is read up to one byte beyond the limit.
+        if (done == data.size()) {
+            if (done > maxBytes) return fail(TFileReadError::TooLarge, "file too large");
+            data.resize(std::min<std::uint64_t>(std::max<size_t>(done * 2, 4096), maxBytes + 1));
+        }
+        const ssize_t n = ::read(fd, data.data() + done, data.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return fail(TFileReadError::CannotRead, std::strerror(errno));
+        }
+        if (n == 0) break;
+        done += size_t(n);
+    }
+    if (done > maxBytes) return fail(TFileReadError::TooLarge, "file too large");
+    data.resize(done);
+    bytes = std::move(data);
+    return true;
+}
+
 bool ReadFileBytes(const std::string& path, std::string& bytes, std::string* error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        if (error) *error = path + ": " + std::strerror(errno);
-        return false;
-    }
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    if (in.bad()) {
-        if (error) *error = path + ": read error";
-        return false;
-    }
-    bytes = ss.str();
-    return true;
+    return ReadRegularFile(path, MaxReadFileBytes, bytes, error);
 }
 
 bool ReadTextLines(const std::string& path, std::vector<AnsiString>& lines, std::string* error)

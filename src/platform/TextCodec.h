@@ -1,6 +1,7 @@
 #pragma once
 // Files of the program's own formats are Windows-1252 with CR LF line ends; inside the
 // program all text is UTF-8. Readers accept either encoding and either line end.
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,7 +28,17 @@ std::vector<AnsiString> SplitLines(std::string_view text);
 // The same lines as views into `text` (for large files read once).
 std::vector<std::string_view> SplitLineViews(std::string_view text);
 
-// Reads a whole file; false with a reason in `error` when it cannot be read.
+// Why a file was not read.
+enum class TFileReadError { None, CannotRead, NotRegularFile, TooLarge };
+// Files larger than this are not read by ReadFileBytes: no file of the program comes near it.
+inline constexpr std::uint64_t MaxReadFileBytes = std::uint64_t(256) << 20;
+
+// Reads a whole regular file of at most maxBytes. A device, a pipe or a folder is not read
+// (a pipe or /dev/zero would never end, or wait for a writer for ever), nor a larger file:
+// false then, with the reason in `error` and `why`.
+bool ReadRegularFile(const std::string& path, std::uint64_t maxBytes, std::string& bytes, std::string* error = nullptr,
+                     TFileReadError* why = nullptr);
+// ReadRegularFile with MaxReadFileBytes.
 bool ReadFileBytes(const std::string& path, std::string& bytes, std::string* error = nullptr);
 // Reads a text file of either encoding into UTF-8 lines.
 bool ReadTextLines(const std::string& path, std::vector<AnsiString>& lines, std::string* error = nullptr);

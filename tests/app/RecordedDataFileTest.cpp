@@ -387,6 +387,41 @@ TEST_F(RecordedDataFileTest, AwkwardTextsAndValuesComeBackAsWritten)
     EXPECT_NE(support::TestDialogs().LastMessage().text.find("Line 5: not a valid time (1E300)"), std::string::npos);
 }
 
+// A file of another program may hold a carriage return alone inside a line: the reader
+// keeps it (only a line feed ends a line), and a save writes it back as it was instead of
+// splitting the memo line or blanking the label. Line feeds still end lines or fields.
+TEST_F(RecordedDataFileTest, ALoneCarriageReturnInATextIsKept)
+{
+    const std::string foreign =
+        "\xA7;03.02.2006;12:30:15;x;;;;;;\r\n[DATA];\r\nDate|Time;Error;TimeStep;A;\r\n"
+        "38751;Prog\r1;5;25;\r\n[PROTOCOL];\r\nproto\rcol;\r\n\xA7;\r\n[MEMO];\r\nmemo\r;\r\n\xA7;\r\n"
+        "[INFO];\r\nin\rfo;\r\n\xA7;\r\n$;\r\n";
+    const TRecordedDataRead read = ParseRecordedDataFile(foreign);
+    ASSERT_TRUE(read.Problems.empty());
+    ASSERT_EQ(read.Rows(), 1);
+    EXPECT_EQ(read.Labels[0], "Prog\r1");
+    EXPECT_EQ(read.EventProtocol, std::vector<AnsiString>{"proto\rcol"});
+    EXPECT_EQ(read.Memo, std::vector<AnsiString>{"memo\r"});
+    EXPECT_EQ(read.Info, std::vector<AnsiString>{"in\rfo"});
+
+    TRecordedData data;
+    data.TimeStep = 5;
+    data.X = {38751, 38752};
+    data.Errors = {read.Labels[0], "two\r\nlines\nhere"};
+    data.Columns.push_back({"A", "#,##0.###", {25, 26}});
+    data.EventProtocol = read.EventProtocol;
+    data.Memo = {read.Memo[0], "split\r\nin\ntwo\rnot"};
+    data.Info = read.Info;
+    data.Formats.DecimalSeparator = ',';
+    data.Formats.ThousandSeparator = '\0';
+    const TRecordedDataRead back = ParseRecordedDataFile(BuildRecordedDataFile(data));
+    ASSERT_TRUE(back.Problems.empty());
+    EXPECT_EQ(back.Labels, (std::vector<AnsiString>{"Prog\r1", "two  lines here"}));
+    EXPECT_EQ(back.EventProtocol, read.EventProtocol);
+    EXPECT_EQ(back.Memo, (std::vector<AnsiString>{"memo\r", "split", "in", "two\rnot"}));
+    EXPECT_EQ(back.Info, read.Info);
+}
+
 TEST_F(RecordedDataFileTest, ReaderIsTolerantOfSeparatorsEncodingsAndLineEnds)
 {
     // Decimal points, an empty field, the number codes of the Error column, LF line ends

@@ -15,6 +15,7 @@
 #include "channel/LabelFile.h"
 #include "chart/series/TFastLineSeries.h"
 #include "comm/CTransceiver.h"
+#include "support/HangingFileSystem.h"
 
 using namespace channeltest;
 
@@ -506,6 +507,62 @@ TEST_F(ChannelSessionTest, FailedSavesOpenOneBoxAndGoOnWhileItIsOpen)
     EXPECT_EQ(dialogs.MaxDepth, 1);
     EXPECT_EQ(s.PartNumber(), 2);
     EXPECT_EQ(FileRows(Path("parts/run_41.csv")), 4802);
+}
+
+// A closing save on a drive that stops answering: the close waits with the event loop
+// running, another channel goes on recording, and after a second the wait window names the
+// file. The user keeps waiting until the write comes through, or leaves the file unsaved.
+TEST_F(ChannelSessionTest, AClosingSaveThatHangsWaitsWithTheWindowWhileOtherChannelsRecord)
+{
+    for (const bool keepWaiting : {true, false}) {
+        SCOPED_TRACE(keepWaiting);
+        support::SimulatedUnitLine healthyLine, stalledLine;
+        healthyLine.AddUnit();
+        stalledLine.AddUnit();
+        AnsiString error;
+        ASSERT_TRUE(healthyLine.StartTcp(0, &error)) << error;
+        ASSERT_TRUE(stalledLine.StartTcp(0, &error)) << error;
+        CChannelSession healthy(1), stalled(2);
+        UseTcp(healthy, healthyLine.TcpPort());
+        UseTcp(stalled, stalledLine.TcpPort());
+        const AnsiString tag = keepWaiting ? "wait" : "leave";
+        Connect(healthy, Path(("healthy_" + tag).c_str()));
+        Connect(stalled, Path(("stalled_" + tag).c_str()));
+        Ticks(healthy, 2);
+        Ticks(stalled, 2);
+        TDataFileSaveQueue::Instance().WaitIdle();
+        const AnsiString stalledFile = stalled.PartFileName();
+        const int pointsBefore = healthy.ValueSeries(0)->Count();
+
+        support::HangingFileSystem share(
+            [stalledFile](const std::string& path, bool write) { return write && path == stalledFile; });
+        int healthyPointsMeanwhile = 0;
+        support::TestDialogs().OnWait = [&](const platform::WaitRequest& wait) {
+            EXPECT_TRUE(share.AwaitHang());
+            EXPECT_NE(wait.text.find(stalledFile), AnsiString::npos) << wait.text;
+            EXPECT_FALSE(wait.done());
+            // The user interface is not held: the other channel records.
+            Ticks(healthy, 3);
+            healthyPointsMeanwhile = healthy.ValueSeries(0)->Count() - pointsBefore;
+            if (keepWaiting) share.Release();
+            return keepWaiting;
+        };
+        ASSERT_TRUE(stalled.Close());
+        EXPECT_EQ(support::TestDialogs().Waits().size(), 1u);
+        EXPECT_EQ(healthyPointsMeanwhile, 3);
+        EXPECT_EQ(stalled.ChannelObject(), nullptr);
+        if (keepWaiting) {
+            EXPECT_EQ(FileRows(stalledFile), 3);
+        } else {
+            EXPECT_EQ(share.Hanging(), 1);  // the file is left to the drive
+            share.Release();
+        }
+        support::TestDialogs().OnWait = nullptr;
+        TDataFileSaveQueue::Instance().WaitIdle();
+        ASSERT_TRUE(healthy.Close());
+        EXPECT_EQ(FileRows(healthy.PartFileName()), 6);
+        support::TestDialogs().Clear();
+    }
 }
 
 TEST_F(ChannelSessionTest, FailedIdentificationIsRetriedAndCancelledDialogAsksBeforeReplacing)

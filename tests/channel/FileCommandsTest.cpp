@@ -1,6 +1,9 @@
 // The main window's file commands as a user runs them from the menus of the program's own
 // windows: opening recorded and imported files into view windows, printing to a PDF printer
 // and exporting the chart as pictures.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -32,11 +35,13 @@
 #include "chart/engine/TCustomChart.h"
 #include "chart/engine/TeeGradient.h"
 #include "chart/series/TeeAxisToolTypes.h"
+#include "platform/FileSave.h"
 #include "platform/TPrinter.h"
 #include "platform/TextCodec.h"
 #include "programmer/CProgramFile.h"
 #include "resources/TextRows.h"
 #include "support/FakeDataFileView.h"
+#include "support/HangingFileSystem.h"
 #include "support/SimulatedUnitLine.h"
 
 using namespace channeltest;
@@ -85,6 +90,13 @@ protected:
         v.part = part;
         EXPECT_TRUE(FileSave1Execute(&v, 1));
         return Path(("rec_1" + IntToStr(part) + ".csv").c_str());
+    }
+
+    // The picture export writes on another thread; its result comes back through the
+    // event loop.
+    static void WaitForExport()
+    {
+        while (!platform::BackgroundSavesIdle()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     }
 
     // Opens a file as the user does: the view item (newView) or Ctrl+O, the file chosen in
@@ -251,6 +263,92 @@ TEST_F(FileCommandsTest, TwelveHourFileIsReadOnAWorkerBehindTheWaitWindow)
     EXPECT_EQ(w->Series(2)->Count(), 43200);
     EXPECT_FALSE(frmWait->isVisible());
     EXPECT_TRUE(main->btnFileOpen->isEnabled());
+}
+
+// Names that are no recording: a link to a device that never ends, a pipe that never gets a
+// writer, and a file larger than any recording. Each is refused at once with its reason;
+// the window keeps what it showed.
+TEST_F(FileCommandsTest, OpeningReadsOnlyRegularFilesOfBoundedSize)
+{
+    TmdiSubWindow* w = Open(WriteRecording(1, 3, 10), true);
+    ASSERT_NE(w, nullptr);
+    const std::string zero = Path("zero.csv"), pipe = Path("pipe.csv"), huge = Path("huge.csv");
+    ASSERT_EQ(::symlink("/dev/zero", zero.c_str()), 0);
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    {
+        QFile big(QString::fromStdString(huge));
+        ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(big.resize(qint64(MaxRecordedDataFileBytes) + 1));  // sparse: no disk used
+    }
+    const struct {
+        std::string path;
+        const char* reason;
+    } cases[] = {{zero, "no file but a device, a pipe or a folder"},
+                 {pipe, "no file but a device, a pipe or a folder"},
+                 {huge, "larger than 100 MB"}};
+    for (const auto& k : cases) {
+        support::TestDialogs().Clear();
+        Open(k.path, false);
+        ASSERT_EQ(support::TestDialogs().MessageCount(), 1u) << k.path;
+        const AnsiString text = support::TestDialogs().LastMessage().text;
+        EXPECT_EQ(text.rfind(English(RowCannotOpenFile), 0), 0u) << text;
+        EXPECT_NE(text.find(k.reason), AnsiString::npos) << text;
+        EXPECT_NE(text.find(k.path), AnsiString::npos) << text;
+        EXPECT_EQ(w->Series(0)->Count(), 10);
+        EXPECT_TRUE(main->btnFileOpen->isEnabled());
+    }
+}
+
+// A large file goes into the view in steps with the event loop running in between (the
+// timers of recording channels among it), and the wait window stays up until the last one.
+TEST_F(FileCommandsTest, ALargeFileFillsTheViewInStepsBetweenOtherEvents)
+{
+    const int rows = 43200;
+    const AnsiString path = WriteRecording(1, 22, rows);
+    int timerRuns = 0;
+    QTimer other;
+    QObject::connect(&other, &QTimer::timeout, [&] { ++timerRuns; });
+    other.start(0);
+    support::TestDialogs().QueueFileName(path);
+    main->mnuVisualisierung->trigger();
+    auto* w = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
+    ASSERT_NE(w, nullptr);
+    std::set<int> partial;  // point counts seen while the rows went in
+    int runsWhilePartial = 0;
+    while (forms->FileCommands->Reading()) {
+        const int before = timerRuns;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        const int count = w->Series(21)->Count();
+        if (count > 0 && count < rows) {
+            partial.insert(count);
+            runsWhilePartial += timerRuns - before;
+            EXPECT_TRUE(frmWait->isVisible());
+            EXPECT_FALSE(w->graDataGraph->isVisibleTo(w));
+        }
+    }
+    other.stop();
+    // 22 series of 43200 rows: five steps of at most 200000 points.
+    EXPECT_GE(partial.size(), 3u);
+    EXPECT_GT(runsWhilePartial, 0);
+    for (int s = 0; s < 22; ++s) ASSERT_EQ(w->Series(s)->Count(), rows) << s;
+    EXPECT_EQ(w->Series(0)->GetXLabel(1), "Error!");
+    EXPECT_TRUE(w->memSerialData->toPlainText().contains("43200 data sets read!"));
+    EXPECT_TRUE(w->graDataGraph->isVisibleTo(w));
+    EXPECT_FALSE(frmWait->isVisible());
+}
+
+// A read that hangs (a share that stops answering) does not keep the program from ending:
+// the windows close and the reader is left to itself.
+TEST_F(FileCommandsTest, TheProgramEndsWhileAReadHangs)
+{
+    const AnsiString path = WriteRecording(1, 3, 10);
+    support::HangingFileSystem share([path](const std::string& name, bool write) { return !write && name == path; });
+    support::TestDialogs().QueueFileName(path);
+    main->mnuVisualisierung->trigger();
+    ASSERT_TRUE(share.AwaitHang());
+    EXPECT_TRUE(forms->FileCommands->Reading());
+    forms.reset();  // what File > Exit ends with; returns although the read still hangs
+    EXPECT_EQ(share.Hanging(), 1);
 }
 
 TEST_F(FileCommandsTest, MeasurementFileOpensThroughTheImportForm)
@@ -440,6 +538,7 @@ TEST_F(FileCommandsTest, ExportWritesPicturesAnIndependentDecoderReads)
         const AnsiString base = Path(("chart" + IntToStr(filter)).c_str());
         support::TestDialogs().QueueFileName(base, filter);
         main->mnuExport->trigger();
+        WaitForExport();
         const AnsiString file = base + extensions[filter - 1];
         ASSERT_TRUE(QFile::exists(QString::fromStdString(file))) << file;
         const QString decoded = DecodedPicture(file);
@@ -457,6 +556,7 @@ TEST_F(FileCommandsTest, ExportWritesPicturesAnIndependentDecoderReads)
     // A name with a picture extension of its own is written in that format.
     support::TestDialogs().QueueFileName(Path("named.gif"), 2);
     main->mnuExport->trigger();
+    WaitForExport();
     EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("named.gif.jpg"))));
 
     // Cancelling writes nothing; a chart without a size is an export error, not an empty file.
@@ -470,6 +570,35 @@ TEST_F(FileCommandsTest, ExportWritesPicturesAnIndependentDecoderReads)
     EXPECT_EQ(support::TestDialogs().LastMessage().text.substr(0, English(RowDataExportError).size()),
               English(RowDataExportError));
     EXPECT_EQ(QDir(QString::fromStdString(Path(""))).entryList({"*.bmp", "*.jpg", "*.gif"}, QDir::Files).size(), 4);
+}
+
+// An export to a drive that does not answer: the command returns at once with the picture
+// on its way, the windows go on, and the picture is there once the drive answers again; a
+// failed write is reported when it fails.
+TEST_F(FileCommandsTest, ExportToADriveThatHangsHoldsUpNothing)
+{
+    TmdiSubWindow* w = Open(WriteRecording(1, 3, 10), true);
+    ASSERT_NE(w, nullptr);
+    w->graDataGraph->resize(320, 200);
+    const AnsiString file = Path("hung.bmp");
+    support::HangingFileSystem share([file](const std::string& path, bool write) { return write && path == file; });
+    support::TestDialogs().Clear();
+    support::TestDialogs().QueueFileName(Path("hung"), 1);
+    main->mnuExport->trigger();
+    ASSERT_TRUE(share.AwaitHang());
+    EXPECT_FALSE(platform::BackgroundSavesIdle());
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(file)));
+    share.Release();
+    WaitForExport();
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(file)));
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+
+    // A folder that is not there: the failure comes back as the export's message.
+    support::TestDialogs().QueueFileName(Path("missing/picture"), 1);
+    main->mnuExport->trigger();
+    WaitForExport();
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+    EXPECT_EQ(support::TestDialogs().LastMessage().text.rfind(English(RowDataExportError), 0), 0u);
 }
 
 TEST_F(FileCommandsTest, SaveButtonWritesTheRunningRecordingAndConfirmsIt)

@@ -256,6 +256,44 @@ TEST_F(TcpChannel, RefusedConnectionIsReportedWithItsReasonInOneBox)
     ::close(blocker);
 }
 
+// A unit that answers, but only garbage, and one that closes the connection in order
+// instead of answering: the verdict says which, not that the unit is silent or that the
+// connection was reset.
+TEST_F(TcpChannel, FailedIdentificationSaysWhatTheUnitDid)
+{
+    StartTcp();
+    FakeChannelWindow& w = TcpWindow(1, line.TcpPort());
+    const AnsiString where = "127.0.0.1:" + IntToStr(line.TcpPort());
+    const struct Case {
+        UnitFault fault;
+        const char* english;
+        const char* german;
+    } cases[] = {
+        {UnitFault::GarbageFirstByte, " answers, but not with valid replies.",
+         " antwortet, aber nicht mit gültigen Antworten."},
+        {UnitFault::DropConnection, " closed the connection.", " hat die Verbindung beendet."},
+    };
+    for (const Case& k : cases)
+        for (int language : {1, 0}) {
+            scope.services.language = language;
+            w.results.clear();
+            line.Unit(1)->InjectFault(k.fault, -1);
+            CTCPIP c(1);
+            Open(c);
+            c.ResumeIdentification();
+            TfrmIdentification* verdict = WaitForVerdict(c);
+            ASSERT_NE(verdict, nullptr);
+            EXPECT_EQ(verdict->GetResult(), 0);
+            EXPECT_EQ(verdict->MemoLines(),
+                      language ? "Device recognition failed.\nThe unit at " + where + k.english
+                               : "Geräteerkennung fehlgeschlagen.\nDas Gerät unter " + where + k.german)
+                << int(k.fault);
+            PressOk(w, verdict);
+            c.Close(1);
+            line.Unit(1)->ClearFaults();
+        }
+}
+
 TEST_F(TcpChannel, LostConnectionIsReconnectedInTheBackground)
 {
     StartTcp();

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <cerrno>
 #include <cstdint>
@@ -98,14 +99,16 @@ TEST(FileSave, RefusesReadOnlyFilesWritesThroughLinksAndReportsTheSizeLimit)
     ASSERT_TRUE(ReadFileBytes(locked, bytes));
     EXPECT_EQ(bytes, "old");
 
-    // A link is written through: the file it points to is replaced, the link stays, and a
-    // link to a file that does not exist yet makes that file.
+    // A link is written through: the file it points to is replaced and the link stays. A link
+    // to a file that does not exist yet is not followed: nothing is made, the link stays.
     ASSERT_EQ(mkdir((base + "/real").c_str(), 0755), 0);
     ASSERT_TRUE(SaveFileAtomic(base + "/real/data.csv", "one", &err));
     ASSERT_EQ(symlink("real/data.csv", (base + "/link.csv").c_str()), 0);
     ASSERT_EQ(symlink((base + "/real/new.csv").c_str(), (base + "/dangling.csv").c_str()), 0);
     ASSERT_TRUE(SaveFileAtomic(base + "/link.csv", "two", &err)) << err;
-    ASSERT_TRUE(SaveFileAtomic(base + "/dangling.csv", "three", &err)) << err;
+    EXPECT_FALSE(CheckWritable(base + "/dangling.csv", &err));
+    EXPECT_FALSE(SaveFileAtomic(base + "/dangling.csv", "three", &err));
+    EXPECT_NE(err.find("does not exist"), std::string::npos) << err;
     for (const char* link : {"/link.csv", "/dangling.csv"}) {
         struct stat st {};
         ASSERT_EQ(lstat((base + link).c_str(), &st), 0);
@@ -113,9 +116,8 @@ TEST(FileSave, RefusesReadOnlyFilesWritesThroughLinksAndReportsTheSizeLimit)
     }
     ASSERT_TRUE(ReadFileBytes(base + "/real/data.csv", bytes));
     EXPECT_EQ(bytes, "two");
-    ASSERT_TRUE(ReadFileBytes(base + "/real/new.csv", bytes));
-    EXPECT_EQ(bytes, "three");
-    EXPECT_EQ(QDir(dir.path() + "/real").entryList(QDir::Files).size(), 2);
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(base + "/real/new.csv")));
+    EXPECT_EQ(QDir(dir.path() + "/real").entryList(QDir::Files).size(), 1);
 
     // Beyond the file-size limit the write fails with EFBIG and is reported; the process
     // lives on and no temporary file is left.
@@ -130,6 +132,54 @@ TEST(FileSave, RefusesReadOnlyFilesWritesThroughLinksAndReportsTheSizeLimit)
     };
     EXPECT_EXIT(saveOverLimit(), ::testing::ExitedWithCode(0), "");
     EXPECT_EQ(QDir(dir.path()).entryList({"big*"}, QDir::Files).size(), 0);
+}
+
+// A shared folder (world-writable and sticky) where another user may plant a link under the
+// name a recording part is about to get: the save follows only links of the user or of the
+// folder's owner, the rule the kernel applies to such links, and otherwise leaves both the
+// link and the file it points to alone. Making links of other users needs root.
+TEST(FileSave, DoesNotFollowLinksOtherUsersPlantedInASharedFolder)
+{
+    if (::geteuid() != 0) GTEST_SKIP() << "links of other users can only be made as root";
+    QTemporaryDir dir;
+    const std::string base = dir.path().toStdString();
+    const std::string shared = base + "/shared", mine = base + "/mine.csv";
+    const uid_t folderOwner = 4242, stranger = 4343;
+    ASSERT_EQ(mkdir(shared.c_str(), 0777), 0);
+    ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+    ASSERT_EQ(chown(shared.c_str(), folderOwner, folderOwner), 0);
+    std::string err, bytes;
+    ASSERT_TRUE(SaveFileAtomic(mine, "precious", &err)) << err;
+
+    auto plant = [&](const std::string& name, uid_t owner) {
+        const std::string link = shared + "/" + name;
+        EXPECT_EQ(symlink(mine.c_str(), link.c_str()), 0);
+        EXPECT_EQ(lchown(link.c_str(), owner, owner), 0);
+        return link;
+    };
+    const std::string planted = plant("run_12.csv", stranger);
+    EXPECT_FALSE(CheckWritable(planted, &err));
+    EXPECT_FALSE(SaveFileAtomic(planted, "overwritten", &err));
+    EXPECT_NE(err.find("another user"), std::string::npos) << err;
+    EXPECT_FALSE(CheckFreeSpace(planted, 1, &err));
+    ASSERT_TRUE(ReadFileBytes(mine, bytes));
+    EXPECT_EQ(bytes, "precious");
+    struct stat st {};
+    ASSERT_EQ(lstat(planted.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(QDir(QString::fromStdString(shared)).entryList(QDir::Files | QDir::System).size(), 1);
+
+    // The user's own link and the folder owner's are followed as before.
+    ASSERT_TRUE(SaveFileAtomic(plant("own.csv", ::geteuid()), "by the user", &err)) << err;
+    ASSERT_TRUE(ReadFileBytes(mine, bytes));
+    EXPECT_EQ(bytes, "by the user");
+    ASSERT_TRUE(SaveFileAtomic(plant("owners.csv", folderOwner), "by the owner's link", &err)) << err;
+    ASSERT_TRUE(ReadFileBytes(mine, bytes));
+    EXPECT_EQ(bytes, "by the owner's link");
+
+    // Without the sticky bit the folder is not a shared one of that kind: its owner decides.
+    ASSERT_EQ(chmod(shared.c_str(), 0777), 0);
+    EXPECT_TRUE(CheckWritable(planted, &err)) << err;
 }
 
 // The file dialog takes a filter's patterns from the parentheses of its label: a label

@@ -43,6 +43,22 @@ int ScriptedDialogs::MessageBox(const AnsiString& text, const AnsiString& captio
     }
 }
 
+bool ScriptedDialogs::WaitUntilDone(const platform::WaitRequest& req)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        waits_.push_back(req);
+    }
+    if (OnWait && !OnWait(req)) return req.done();
+    return platform::Dialogs::WaitUntilDone(req);
+}
+
+std::vector<platform::WaitRequest> ScriptedDialogs::Waits() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return waits_;
+}
+
 int ScriptedDialogs::MessageBoxAt(const AnsiString& text, const AnsiString& caption, int flags, int left, int top)
 {
     const int answer = MessageBox(text, caption, flags);
@@ -170,6 +186,8 @@ void ScriptedDialogs::Clear()
     lastFileOnTop_ = false;
     printerSetups_ = 0;
     OnPrinterSetup = nullptr;
+    OnWait = nullptr;
+    waits_.clear();
     fileDialogs_ = 0;
 }
 

@@ -27,6 +27,12 @@ public:
     bool FileDialog(platform::FileDialogRequest& req) override;
     bool InputQuery(const AnsiString& caption, const AnsiString& prompt, AnsiString& value) override;
     bool PrinterSetup(QPrinter* printer) override;
+    bool WaitUntilDone(const platform::WaitRequest& req) override;
+    // What the user does while the wait window is up: true keeps waiting (until done),
+    // false gives up. Unset: keeps waiting.
+    std::function<bool(const platform::WaitRequest&)> OnWait;
+    // The wait windows shown so far.
+    std::vector<platform::WaitRequest> Waits() const;
 
     // What the user does in the printer settings (nothing when unset); the result is the
     // dialog's OK.
@@ -62,6 +68,7 @@ private:
     int printerSetups_ = 0;
     int fileDialogs_ = 0;
     std::deque<AnsiString> inputs_;
+    std::vector<platform::WaitRequest> waits_;
 };
 
 // The instance the test main installs, and a guard that clears it for one test.

@@ -152,9 +152,16 @@ private:
                 if constexpr (std::is_invocable_v<const Handler&, decltype(Args)...>)
                     Fn(Args...);
                 else
-                    Fn();
+                    CallWithoutArguments(Fn, Args...);
             });
         });
+    }
+    // A handler that ignores the signal's arguments. The call goes through this template so
+    // that it depends on the arguments: a compiler then checks it only where it is chosen.
+    template <class Handler, class... Arguments>
+    static void CallWithoutArguments(const Handler& Fn, Arguments&&...)
+    {
+        Fn();
     }
     void PlaceOnShow();
 

@@ -265,7 +265,12 @@ void TFastLineSeries::DrawAllValues()
                     probe(k + guess - 1);
                     if (hi < n) probe(hi - 1);
                 }
-                for (int step = 1; hi == n && lo < n - 1; step *= 2) probe(std::min(lo + step, n - 1));
+                // Gallop until a probe leaves the column (probe moves lo or hi).
+                int step = 1;
+                while (hi == n && lo < n - 1) {
+                    probe(std::min(lo + step, n - 1));
+                    step *= 2;
+                }
                 while (hi - lo > 1) probe(lo + (hi - lo) / 2);
                 const int y = py[k];
                 if (x == lastX) {

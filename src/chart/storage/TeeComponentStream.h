@@ -51,14 +51,16 @@ struct TStreamValue {
     std::vector<TStreamValue> Items{};                     // List
     std::vector<std::vector<TStreamProperty>> Elements{};  // Collection
 
-    static TStreamValue MakeInt(std::int64_t v) { return {.Kind = Int, .IntValue = v}; }
-    static TStreamValue MakeFloat(double v) { return {.Kind = Float, .FloatValue = v}; }
-    static TStreamValue MakeString(const AnsiString& v) { return {.Kind = String, .Text = v}; }
-    static TStreamValue MakeIdent(const AnsiString& v) { return {.Kind = Ident, .Text = v}; }
-    static TStreamValue MakeBool(bool v) { return {.Kind = Boolean, .BoolValue = v}; }
-    static TStreamValue MakeBinary(std::vector<std::uint8_t> v) { return {.Kind = Binary, .Bytes = std::move(v)}; }
-    static TStreamValue MakeSet(std::vector<AnsiString> v) { return {.Kind = Set, .Names = std::move(v)}; }
-    bool operator==(const TStreamValue&) const = default;
+    // Defined below, once TStreamProperty is complete: building or comparing a value touches
+    // the collection's element vectors, which a compiler may instantiate right away.
+    static TStreamValue MakeInt(std::int64_t v);
+    static TStreamValue MakeFloat(double v);
+    static TStreamValue MakeString(const AnsiString& v);
+    static TStreamValue MakeIdent(const AnsiString& v);
+    static TStreamValue MakeBool(bool v);
+    static TStreamValue MakeBinary(std::vector<std::uint8_t> v);
+    static TStreamValue MakeSet(std::vector<AnsiString> v);
+    bool operator==(const TStreamValue&) const;
 };
 
 struct TStreamProperty {
@@ -66,6 +68,41 @@ struct TStreamProperty {
     TStreamValue Value;
     bool operator==(const TStreamProperty&) const = default;
 };
+
+inline TStreamValue TStreamValue::MakeInt(std::int64_t v)
+{
+    return {.Kind = Int, .IntValue = v};
+}
+inline TStreamValue TStreamValue::MakeFloat(double v)
+{
+    return {.Kind = Float, .FloatValue = v};
+}
+inline TStreamValue TStreamValue::MakeString(const AnsiString& v)
+{
+    return {.Kind = String, .Text = v};
+}
+inline TStreamValue TStreamValue::MakeIdent(const AnsiString& v)
+{
+    return {.Kind = Ident, .Text = v};
+}
+inline TStreamValue TStreamValue::MakeBool(bool v)
+{
+    return {.Kind = Boolean, .BoolValue = v};
+}
+inline TStreamValue TStreamValue::MakeBinary(std::vector<std::uint8_t> v)
+{
+    return {.Kind = Binary, .Bytes = std::move(v)};
+}
+inline TStreamValue TStreamValue::MakeSet(std::vector<AnsiString> v)
+{
+    return {.Kind = Set, .Names = std::move(v)};
+}
+inline bool TStreamValue::operator==(const TStreamValue& Other) const
+{
+    return Kind == Other.Kind && IntValue == Other.IntValue && FloatValue == Other.FloatValue &&
+           BoolValue == Other.BoolValue && Text == Other.Text && Bytes == Other.Bytes && Names == Other.Names &&
+           Items == Other.Items && Elements == Other.Elements;
+}
 
 struct TStreamComponent {
     AnsiString ClassName;
