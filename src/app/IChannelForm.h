@@ -105,6 +105,9 @@ public:
     virtual AnsiString UnitControlStatus() const = 0;
     virtual double UnitLowerSetpointLimit() const = 0;
     virtual double UnitUpperSetpointLimit() const = 0;
+    // A program that has ended or was stopped, but is still held as started until the next
+    // programmer tick, is let go now. False when a program still runs, is held or starts.
+    virtual bool ReleaseEndedProgram() = 0;
 
     // ---- what the main window's file commands use
     // The window's series, axes and memos as the data files read and fill them.

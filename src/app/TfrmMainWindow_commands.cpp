@@ -341,7 +341,10 @@ void TfrmMainWindow::cmdRampClick()
         IChannelForm* form = ChannelForm(c);
         if (!form) return;
         const AnsiString caption = LookupText(FLanguageIndex, RowAttention);
-        if (form->ProgramRunning)
+        // A program that has ended, or that the user has just stopped, is still held as
+        // started until the channel's next tick: it is no reason to refuse the ramp, which
+        // replaces it as it replaces any loaded program.
+        if (form->ProgramRunning && !form->ReleaseEndedProgram())
             platform::dialogs().MessageBox(LookupText(FLanguageIndex, RowStopProgramFirst), caption, MB_OK);
         else if (form->AutomaticStartArmed)
             platform::dialogs().MessageBox(LookupText(FLanguageIndex, RowNotWhileAutomaticStart), caption, MB_OK);

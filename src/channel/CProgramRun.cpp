@@ -302,6 +302,17 @@ void CProgramRun::UndoStart()
     TidyUp();
 }
 
+bool CProgramRun::TidyUpRunOver()
+{
+    NOX_ASSERT_UI_THREAD();
+    if (!HasRun()) return true;
+    if (!RunOver()) return false;
+    // The end action or the "no change" frames of a stop go out as the tick would send them.
+    if (!ProgramFinished) SendProgramFrames(0);
+    TidyUp();
+    return true;
+}
+
 void CProgramRun::ClearEndState()
 {
     SegmentHeld = 0;

@@ -117,6 +117,14 @@ public:
 
     // True from the start request until the run is tidied up.
     bool HasRun() const { return StartedProgram != nullptr; }
+    // The program has ended or was stopped; the run only waits for the tick that tidies it up.
+    bool RunOver() const
+    {
+        return HasRun() && !StartPending && !ProgramRunning && (ProgramFinished || ProgramEnded || StopRequested);
+    }
+    // A run that is over is tidied up now instead of on the next tick, after the end frames
+    // still due have gone out. False when a run remains (one that runs, is held or starts).
+    bool TidyUpRunOver();
 
     // ---- run state, named as the window's members
     TTreeNode* StartedProgram = nullptr;

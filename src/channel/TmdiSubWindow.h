@@ -286,6 +286,7 @@ public:
     AnsiString UnitControlStatus() const override { return FSession->ControlStatus(); }
     double UnitLowerSetpointLimit() const override { return FSession->GetLowerSetpointLimit(); }
     double UnitUpperSetpointLimit() const override { return FSession->GetUpperSetpointLimit(); }
+    bool ReleaseEndedProgram() override;
     // What the main window's file commands use (TmdiSubWindow_files.cpp).
     IDataFileView* DataFileView() override { return this; }
     TChart* DataGraph() override { return graDataGraph; }

@@ -128,7 +128,8 @@ void TmdiSubWindow::RunSingleRamp(double& temperature, int& seconds, int& contro
         platform::dialogs().MessageBox(ChannelText(RowNoActiveConnection), caption, MB_OK);
         return;
     }
-    if (FRun->HasRun()) {
+    // An ended run still waiting for its tidy-up is let go: the ramp replaces its program.
+    if (!FRun->TidyUpRunOver()) {
         platform::dialogs().MessageBox(ChannelText(RowStopProgramFirst), caption, MB_OK);
         return;
     }
@@ -164,6 +165,12 @@ void TmdiSubWindow::RunSingleRamp(double& temperature, int& seconds, int& contro
     ShowProgramValues(segment);
     ShowSegmentValues(segment);
     btnStartTPClick(nullptr);
+}
+
+bool TmdiSubWindow::ReleaseEndedProgram()
+{
+    NOX_ASSERT_UI_THREAD();
+    return !FRun || FRun->TidyUpRunOver();
 }
 
 // ---------------------------------------------------------------- what the run's stages enable

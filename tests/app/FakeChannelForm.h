@@ -100,6 +100,7 @@ public:
         if (done) done(true);
     }
     bool SaveSelectedProgram() override { return false; }
+    bool ReleaseEndedProgram() override { return !ProgramRunning; }
     bool ReadLabelAxisTitles(AnsiString&, AnsiString&) override { return false; }
     void StoreAxisRanges() override {}
 

@@ -584,3 +584,90 @@ TEST_F(ProgrammerWindowTest, ARunMessageInsideATickWaitsUntilTheTickIsDone)
     EXPECT_TRUE(Await([] { return support::TestDialogs().MessageCount() == 1; }));
     EXPECT_EQ(Last(), "Load a temperature program!");
 }
+
+TEST_F(ProgrammerWindowTest, SingleRampRefusedOnlyWhileAProgramRunsAndReplacesOneThatEnded)
+{
+    support::SimulatedUnitLine line;
+    support::UnitState unit;
+    unit.controlMode = 'I';
+    line.AddUnit(unit);
+    AnsiString error;
+    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+    TmdiSubWindow* w = Connected(line);
+    CProgramRun* run = w->ProgramRun();
+    TfrmSingleRamp* ramp = dialogs->SingleRamp();
+    TTreeNodes& tree = w->ProgramTreeItems();
+    TProgramFile file;
+    file.Settings.StartTemperature = "20";
+    file.Segments.push_back({"Warm", 60, 30.0, -1, 2, 0, 0, 0});
+    ASSERT_TRUE(programfile::Write(Path("warm.tp"), file));
+    Tick(w, 2);
+    const AnsiString stopFirst = "For this operation you have to stop the current temperature program.";
+    // The ramp is asked for; true when its dialog came up without a word.
+    auto offered = [&] {
+        ramp->close();
+        support::TestDialogs().Clear();
+        main->cmdRampClick();
+        return support::TestDialogs().MessageCount() == 0 && ramp->isVisible();
+    };
+    // Ticks until the run is (or is no longer) running; false when it never gets there.
+    auto tickUntilRunning = [&](bool running) {
+        for (int i = 0; i < 20 && (run->ProgramRunning != 0) != running; ++i) Tick(w);
+        return (run->ProgramRunning != 0) == running;
+    };
+    auto runRamp = [&](const char* temperature) {
+        ramp->edSingleTemperature->setText(temperature);
+        ramp->edSingleDuration->setText("00:00");
+        ramp->btnOKClick();
+    };
+
+    // A program that is only loaded does not stand in the way.
+    support::TestDialogs().QueueFileName(Path("warm.tp"));
+    w->mnuLoadProgramClick();
+    ASSERT_EQ(tree.TopLevelCount(), 1);
+    EXPECT_TRUE(offered());
+
+    // Starting, running and held, it does: the user is told to stop it.
+    ramp->close();
+    w->btnStartTPClick(nullptr);
+    ASSERT_TRUE(run->StartPending);
+    EXPECT_FALSE(offered());
+    EXPECT_EQ(Last(), stopFirst);
+    ASSERT_TRUE(tickUntilRunning(true));
+    EXPECT_FALSE(offered());
+    EXPECT_EQ(Last(), stopFirst);
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->btnPauseSegmentClick();
+    ASSERT_TRUE(run->SegmentHeld);
+    EXPECT_FALSE(offered());
+    EXPECT_EQ(Last(), stopFirst);
+
+    // Just stopped, it runs no more, though its window lets it go only on the next ticks:
+    // the ramp is offered and replaces it.
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->btnStopTPClick(nullptr);
+    ASSERT_TRUE(run->HasRun());
+    EXPECT_TRUE(offered());
+    runRamp("25");
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+    ASSERT_EQ(tree.TopLevelCount(), 1);
+    EXPECT_EQ(tree.GetFirstNode()->Text, "Single ramp");
+    EXPECT_EQ(run->StartedProgram, tree.GetFirstNode());
+    EXPECT_TRUE(run->StartPending);
+
+    // A ramp that has reached its end is over, though not yet let go: the next ramp replaces it.
+    ASSERT_TRUE(tickUntilRunning(true));
+    ASSERT_TRUE(tickUntilRunning(false));
+    ASSERT_TRUE(run->HasRun());
+    EXPECT_EQ(w->ProgramRunning, 1);
+    EXPECT_TRUE(offered());
+    runRamp("26");
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+    ASSERT_EQ(tree.TopLevelCount(), 1);
+    TTreeNode* segment = tree.GetFirstNode()->GetFirstChild();
+    ASSERT_NE(segment, nullptr);
+    EXPECT_DOUBLE_EQ(w->Programmer()->GetSegmentSetpoint(segment), 26.0);
+    EXPECT_EQ(run->StartedProgram, tree.GetFirstNode());
+    EXPECT_TRUE(tickUntilRunning(true));
+    EXPECT_EQ(w->ProgramRunning, 1);
+}
