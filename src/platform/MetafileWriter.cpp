@@ -158,44 +158,32 @@ void RecordWriter::SelectFont(const FontSpec& font)
 
 void RecordWriter::SetBkMode(int mode)
 {
-    if (FState.bkMode == mode) return;
-    FState.bkMode = mode;
-    EmitBkMode(mode);
+    if (Changes(FState.bkMode, mode)) EmitBkMode(mode);
 }
 
 void RecordWriter::SetBkColor(TColor color)
 {
-    if (FState.bkColor == color) return;
-    FState.bkColor = color;
-    EmitBkColor(color);
+    if (Changes(FState.bkColor, color)) EmitBkColor(color);
 }
 
 void RecordWriter::SetTextColor(TColor color)
 {
-    if (FState.textColor == color) return;
-    FState.textColor = color;
-    EmitTextColor(color);
+    if (Changes(FState.textColor, color)) EmitTextColor(color);
 }
 
 void RecordWriter::SetTextAlign(unsigned align)
 {
-    if (FState.align == align) return;
-    FState.align = align;
-    EmitTextAlign(align);
+    if (Changes(FState.align, align)) EmitTextAlign(align);
 }
 
 void RecordWriter::SetROP2(int rop)
 {
-    if (FState.rop == rop) return;
-    FState.rop = rop;
-    EmitROP2(rop);
+    if (Changes(FState.rop, rop)) EmitROP2(rop);
 }
 
 void RecordWriter::SetArcDirection(int direction)
 {
-    if (FState.arcDirection == direction) return;
-    FState.arcDirection = direction;
-    EmitArcDirection(direction);
+    if (Changes(FState.arcDirection, direction)) EmitArcDirection(direction);
 }
 
 void RecordWriter::SetMapping(const Mapping& mapping)

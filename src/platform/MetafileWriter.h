@@ -159,6 +159,14 @@ private:
         std::optional<unsigned> align;
         std::optional<Mapping> mapping;
     };
+    // Takes a new value of a state setting; true when it differs, so its record is due.
+    template <typename T>
+    static bool Changes(std::optional<T>& setting, const T& value)
+    {
+        if (setting == value) return false;
+        setting = value;
+        return true;
+    }
     // Selects the object that `matches`, creating it with `fill` when the table has none.
     template <typename Matches, typename Fill>
     void Select(ObjectKind kind, int State::*slot, Matches&& matches, Fill&& fill);

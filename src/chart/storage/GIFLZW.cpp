@@ -184,6 +184,26 @@ void TLZWEncoder::Clear()
     FFreeEntry = FClearCode + 2;
 }
 
+// One pixel of the string table walk: the string grows while the table knows it, else its code
+// goes out and the pixel starts the next string.
+inline void TLZWEncoder::Step(THashTable& table, int& prefix, int c)
+{
+    const std::uint32_t key = (std::uint32_t(prefix) << 8) | std::uint32_t(c);
+    const int code = table.Lookup(key);
+    if (code >= 0) {
+        prefix = code;
+        return;
+    }
+    Output(prefix);
+    prefix = c;
+    if (FFreeEntry >= GIFCodeMax - 1) {
+        Clear();
+    } else {
+        table.Insert(key, FFreeEntry);
+        ++FFreeEntry;
+    }
+}
+
 void TLZWEncoder::DoCompress()
 {
     FHashTable = std::make_unique<THashTable>();
@@ -200,20 +220,7 @@ void TLZWEncoder::DoCompress()
         for (; p < end; ++p) {
             const int c = *p;
             if (c >= colours) throw GIFException("Color not in color table");
-            const std::uint32_t key = (std::uint32_t(prefix) << 8) | std::uint32_t(c);
-            const int code = table.Lookup(key);
-            if (code >= 0) {
-                prefix = code;
-                continue;
-            }
-            Output(prefix);
-            prefix = c;
-            if (FFreeEntry >= GIFCodeMax - 1) {
-                Clear();
-            } else {
-                table.Insert(key, FFreeEntry);
-                ++FFreeEntry;
-            }
+            Step(table, prefix, c);
         }
         FPixel = end;
         FPixelsLeft = 0;
@@ -222,22 +229,7 @@ void TLZWEncoder::DoCompress()
         FHashTable.reset();
         return;
     }
-    for (int c = NextPixel(); c >= 0; c = NextPixel()) {
-        const std::uint32_t key = (std::uint32_t(prefix) << 8) | std::uint32_t(c);
-        const int code = FHashTable->Lookup(key);
-        if (code >= 0) {
-            prefix = code;
-            continue;
-        }
-        Output(prefix);
-        prefix = c;
-        if (FFreeEntry >= GIFCodeMax - 1) {
-            Clear();
-        } else {
-            FHashTable->Insert(key, FFreeEntry);
-            ++FFreeEntry;
-        }
-    }
+    for (int c = NextPixel(); c >= 0; c = NextPixel()) Step(*FHashTable, prefix, c);
     Output(prefix);
     FHashTable.reset();
 }

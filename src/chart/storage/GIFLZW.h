@@ -121,6 +121,7 @@ protected:
     void DoCompress() override;
 
 private:
+    void Step(THashTable& table, int& prefix, int c);
     int FFreeEntry = 0;
     std::unique_ptr<THashTable> FHashTable;
 };
