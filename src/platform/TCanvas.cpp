@@ -1465,6 +1465,11 @@ void TCanvas::SelectFont(const TFont* font)
 const TCanvas::FontCache& TCanvas::CurrentFontCache() const
 {
     const TFont* f = TextFont();
+    if (FFontCache && FFontCache->font == f && FFontCache->serial != f->Serial() && FFontCache->extra == FCharExtra &&
+        FFontCache->antialias == Antialias && FFontCache->height == f->GetHeight() &&
+        FFontCache->style == f->GetStyle() && FFontCache->pitch == f->GetPitch() &&
+        FFontCache->quality == f->GetQuality() && FFontCache->name == f->GetName())
+        FFontCache->serial = f->Serial();
     if (!FFontCache || FFontCache->font != f || FFontCache->serial != f->Serial() || FFontCache->extra != FCharExtra ||
         FFontCache->antialias != Antialias) {
         QFont q = f->ToQFont();
@@ -1491,9 +1496,9 @@ const TCanvas::FontCache& TCanvas::CurrentFontCache() const
                       std::make_shared<std::unordered_map<std::string, int>>(),
                       std::make_shared<std::unordered_map<std::string, QList<QGlyphRun>>>()});
         }
-        FFontCache =
-            std::make_unique<FontCache>(FontCache{f, f->Serial(), FCharExtra, Antialias, entry->font, entry->metrics,
-                                                  entry->ascent, entry->descent, entry->widths, entry->runs});
+        FFontCache = std::make_unique<FontCache>(FontCache{
+            f, f->Serial(), FCharExtra, Antialias, f->GetName(), f->GetStyle(), f->GetPitch(), f->GetQuality(),
+            f->GetHeight(), entry->font, entry->metrics, entry->ascent, entry->descent, entry->widths, entry->runs});
     }
     return *FFontCache;
 }

@@ -244,6 +244,13 @@ private:
         std::uint64_t serial;
         int extra;
         bool antialias;
+        // What the Qt font is made of: a font assigned the same description again (charts
+        // assign their fonts before every text) keeps its Qt font.
+        AnsiString name;
+        TFontStyles style;
+        TFontPitch pitch;
+        TFontQuality quality;
+        int height;
         QFont qfont;
         QFontMetrics metrics;
         // The metrics' ascent and descent, which the metrics look up in the font engine

@@ -380,6 +380,51 @@ TEST(CanvasText, KeptGlyphRunsDrawAsThePainterDrawsTheText)
         }
 }
 
+// A font assigned again keeps its measures; every change of what makes the font (name,
+// height, style, pitch, quality) measures anew, as a fresh canvas does.
+TEST(CanvasText, ReassignedFontsMeasureAsAFreshCanvas)
+{
+    const auto describe = [](TFont& f, const char* name, int height, TFontStyles style, TFontPitch pitch,
+                             TFontQuality quality) {
+        f.SetName(name);
+        f.SetHeight(height);
+        f.SetStyle(style);
+        f.SetPitch(pitch);
+        f.SetQuality(quality);
+    };
+    struct Described {
+        const char* name;
+        int height;
+        TFontStyles style;
+        TFontPitch pitch;
+        TFontQuality quality;
+    };
+    const Described fonts[] = {
+        {"Tahoma", -13, {}, fpDefault, fqDefault},
+        {"Tahoma", -13, {}, fpDefault, fqDefault},
+        {"Courier", -13, {}, fpDefault, fqDefault},
+        {"Courier", -20, {}, fpDefault, fqDefault},
+        {"Courier", -20, TFontStyles(fsBold), fpDefault, fqDefault},
+        {"Courier", -20, TFontStyles(fsBold), fpFixed, fqDefault},
+        {"Courier", -20, TFontStyles(fsBold), fpFixed, fqAntialiased},
+        {"Tahoma", -13, {}, fpDefault, fqDefault},
+    };
+    Surface s(10, 10);
+    TFont source;
+    for (const Described& d : fonts) {
+        describe(source, d.name, d.height, d.style, d.pitch, d.quality);
+        s.c->Font()->Assign(&source);
+        Surface fresh(10, 10);
+        describe(*fresh.c->Font(), d.name, d.height, d.style, d.pitch, d.quality);
+        for (const char* text : {"Hg", "WWW 12:00", "iiii"}) {
+            EXPECT_EQ(s.c->TextExtent(text).cx, fresh.c->TextExtent(text).cx)
+                << d.name << " " << d.height << " " << text;
+            EXPECT_EQ(s.c->TextExtent(text).cy, fresh.c->TextExtent(text).cy) << d.name << " " << d.height;
+        }
+        EXPECT_EQ(s.c->TextAscent(), fresh.c->TextAscent()) << d.name << " " << d.height;
+    }
+}
+
 TEST(CanvasText, RotatedTextTurnsRoundItsReferencePointAndUpdatesThePenPosition)
 {
     Surface s(200, 200);
