@@ -1485,6 +1485,7 @@ const TCanvas::FontCache& TCanvas::CurrentFontCache() const
             int ascent, descent;
             std::shared_ptr<std::unordered_map<std::string, int>> widths;
             std::shared_ptr<std::unordered_map<std::string, QList<QGlyphRun>>> runs;
+            std::shared_ptr<std::unordered_map<std::string, TextMask>> masks;
         };
         thread_local QHash<QFont, std::shared_ptr<const Known>> known;
         if (known.size() > 64 && !known.contains(q)) known.clear();
@@ -1494,11 +1495,13 @@ const TCanvas::FontCache& TCanvas::CurrentFontCache() const
             entry = std::make_shared<const Known>(
                 Known{q, metrics, metrics.ascent(), metrics.descent(),
                       std::make_shared<std::unordered_map<std::string, int>>(),
-                      std::make_shared<std::unordered_map<std::string, QList<QGlyphRun>>>()});
+                      std::make_shared<std::unordered_map<std::string, QList<QGlyphRun>>>(),
+                      std::make_shared<std::unordered_map<std::string, TextMask>>()});
         }
-        FFontCache = std::make_unique<FontCache>(FontCache{
-            f, f->Serial(), FCharExtra, Antialias, f->GetName(), f->GetStyle(), f->GetPitch(), f->GetQuality(),
-            f->GetHeight(), entry->font, entry->metrics, entry->ascent, entry->descent, entry->widths, entry->runs});
+        FFontCache = std::make_unique<FontCache>(FontCache{f, f->Serial(), FCharExtra, Antialias, f->GetName(),
+                                                           f->GetStyle(), f->GetPitch(), f->GetQuality(),
+                                                           f->GetHeight(), entry->font, entry->metrics, entry->ascent,
+                                                           entry->descent, entry->widths, entry->runs, entry->masks});
     }
     return *FFontCache;
 }
@@ -1543,6 +1546,79 @@ const QList<QGlyphRun>* TCanvas::RunsOf(const FontCache& cache, const AnsiString
         run.setPositions(positions);
     }
     return &runs.emplace(Text, std::move(shaped)).first->second;
+}
+
+const TCanvas::TextMask* TCanvas::MaskOf(const FontCache& cache, const AnsiString& Text, const QList<QGlyphRun>& runs)
+{
+    if (!(cache.qfont.styleStrategy() & QFont::NoAntialias)) return nullptr;
+    auto& masks = *cache.masks;
+    const auto found = masks.find(Text);
+    if (found != masks.end()) return &found->second;
+    if (masks.size() >= 4096) masks.clear();
+    TextMask& mask = masks[Text];
+    // Drawn in opaque black onto a clear picture with room around the text's cell; the
+    // baseline starts on a whole pixel, as on the canvas, so every glyph lands as there.
+    const int cell = cache.ascent + cache.descent;
+    const int margin = std::max(cell, 8);
+    const long long w = static_cast<long long>(AdvanceOf(cache, Text)) + 2LL * margin;
+    const long long h = static_cast<long long>(cell) + 2LL * margin;
+    if (w <= 0 || h <= 0 || w * h > 4'000'000) return &mask;
+    QImage picture(int(w), int(h), QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    {
+        QPainter p(&picture);
+        p.setPen(QColor(Qt::black));
+        for (const QGlyphRun& run : runs) p.drawGlyphRun(QPointF(margin, margin + cache.ascent), run);
+    }
+    int left = int(w), right = -1, top = int(h), bottom = -1;
+    for (int y = 0; y < int(h); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        for (int x = 0; x < int(w); ++x) {
+            const int a = qAlpha(line[x]);
+            if (a == 0) continue;
+            // A blended edge, or a glyph reaching the border of the room: left to the painter.
+            if (a != 255 || x == 0 || y == 0 || x == int(w) - 1 || y == int(h) - 1) return &mask;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    }
+    mask.usable = true;
+    if (right < left) return &mask;  // nothing to draw (blanks)
+    mask.left = left - margin;
+    mask.top = top - margin - cache.ascent;
+    mask.width = right - left + 1;
+    mask.height = bottom - top + 1;
+    mask.bits.resize(std::size_t(mask.width) * std::size_t(mask.height));
+    for (int y = 0; y < mask.height; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(picture.constScanLine(top + y)) + left;
+        for (int x = 0; x < mask.width; ++x)
+            mask.bits[std::size_t(y) * std::size_t(mask.width) + std::size_t(x)] = qAlpha(line[x]) != 0;
+    }
+    return &mask;
+}
+
+// The text's pixels set straight in the image (the baseline starting at device X, Y): what
+// the painter does for glyphs without smoothing in an opaque colour.
+bool TCanvas::DirectText(int X, int Y, const TextMask& mask)
+{
+    const QRgb color = TColorToQRgb(FTextColor);
+    if (qAlpha(color) != 255) return false;
+    DirectPixels target;
+    if (!DirectTarget(target)) return false;
+    if (!target.bits || mask.bits.empty()) return true;
+    const TRect& b = target.bounds;
+    const long long x0 = static_cast<long long>(X) + mask.left, y0 = static_cast<long long>(Y) + mask.top;
+    const long long left = std::max<long long>(x0, b.Left), right = std::min<long long>(x0 + mask.width, b.Right);
+    const long long top = std::max<long long>(y0, b.Top), bottom = std::min<long long>(y0 + mask.height, b.Bottom);
+    for (long long y = top; y < bottom; ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(target.bits + y * target.stride);
+        const std::uint8_t* bits = mask.bits.data() + std::size_t(y - y0) * std::size_t(mask.width);
+        for (long long x = left; x < right; ++x)
+            if (bits[x - x0]) line[x] = color;
+    }
+    return true;
 }
 
 int TCanvas::AdvanceOf(const FontCache& cache, const AnsiString& Text)
@@ -1631,6 +1707,21 @@ void TCanvas::TextOutImpl(int X, int Y, const AnsiString& Text, const TRect* cli
     if (!guard.contains(QPointF(X, Y))) return;
     QPainter* p = Painter();
     if (!p) return;
+    const QList<QGlyphRun>* runs = RunsOf(cache, Text);
+    // Unsmoothed glyphs in an opaque colour only set pixels: a text drawn before is set
+    // again from the pixels it set, at a whole-pixel place on the image.
+    if (runs && angle == 0 && !clip && FBkMode != OPAQUE && !Antialias) {
+        const QTransform t = p->worldTransform();
+        if (t.type() <= QTransform::TxTranslate && t.dx() == std::floor(t.dx()) && t.dy() == std::floor(t.dy()) &&
+            std::fabs(t.dx()) < 1e9 && std::fabs(t.dy()) < 1e9) {
+            const long long ox = X + dx + static_cast<long long>(t.dx());
+            const long long oy = Y + dy + ascent + static_cast<long long>(t.dy());
+            if (std::llabs(ox) < INT_MAX / 2 && std::llabs(oy) < INT_MAX / 2)
+                if (const TextMask* mask = MaskOf(cache, Text, *runs);
+                    mask && mask->usable && DirectText(int(ox), int(oy), *mask))
+                    return;
+        }
+    }
     p->save();
     if (clip) p->setClipRect(QRect(clip->Left, clip->Top, clip->Width(), clip->Height()), Qt::IntersectClip);
     if (clip && FBkMode == OPAQUE)
@@ -1640,7 +1731,7 @@ void TCanvas::TextOutImpl(int X, int Y, const AnsiString& Text, const TRect* cli
     if (FBkMode == OPAQUE && !clip) p->fillRect(QRect(dx, dy, w, cell), TColorToQColor(FBkColor));
     p->setFont(font);
     p->setPen(TColorToQColor(FTextColor));
-    if (const QList<QGlyphRun>* runs = RunsOf(cache, Text))
+    if (runs)
         for (const QGlyphRun& run : *runs) p->drawGlyphRun(QPointF(dx, dy + ascent), run);
     else
         p->drawText(QPointF(dx, dy + ascent), text);

@@ -239,6 +239,14 @@ private:
     void ApplyClip();
     QPen MakeQPen(bool& drawn, bool& cosmetic, bool& styled) const;
     QBrush MakeQBrush(bool& drawn) const;
+    // The pixels a text's glyphs set when drawn without smoothing, relative to the start of
+    // its baseline: one row of bytes (0 or 1) per pixel row from (Left, Top). Not usable
+    // where the glyphs would blend (smoothed edges) or reach beyond the measured box.
+    struct TextMask {
+        bool usable = false;
+        int left = 0, top = 0, width = 0, height = 0;
+        std::vector<std::uint8_t> bits;
+    };
     struct FontCache {
         const TFont* font;
         std::uint64_t serial;
@@ -262,7 +270,11 @@ private:
         // Shaped texts of this font (shared likewise): the glyphs and their positions from
         // the baseline's start.
         std::shared_ptr<std::unordered_map<std::string, QList<QGlyphRun>>> runs;
+        // The pixels the kept runs of a text set, for fonts drawn without smoothing.
+        std::shared_ptr<std::unordered_map<std::string, TextMask>> masks;
     };
+    static const TextMask* MaskOf(const FontCache& cache, const AnsiString& Text, const QList<QGlyphRun>& runs);
+    bool DirectText(int X, int Y, const TextMask& mask);
     const FontCache& CurrentFontCache() const;
     // The advance width of Text in the font: labels are measured again and again.
     static int AdvanceOf(const FontCache& cache, const AnsiString& Text);

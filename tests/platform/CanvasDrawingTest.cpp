@@ -378,6 +378,39 @@ TEST(CanvasText, KeptGlyphRunsDrawAsThePainterDrawsTheText)
             }
             EXPECT_EQ(s.image().convertToFormat(QImage::Format_RGB32), painted) << font.name << ": " << text;
         }
+
+    // Texts drawn again over the image's edges, under a clip and with a moved origin set the
+    // pixels the painter sets there.
+    struct Place {
+        int x, y;
+        bool clip, moved;
+    };
+    for (const Place& at : {Place{-9, 6, false, false}, Place{200, 20, false, false}, Place{30, -7, false, false},
+                            Place{4, 6, true, false}, Place{4, 6, false, true}})
+        for (const char* text : {"Temperatur in \u00b0C", "WWW 12:00:00"}) {
+            Surface s(260, 30);
+            s.c->SetBkMode(TRANSPARENT);
+            s.c->Font()->SetName("Courier");
+            s.c->Font()->SetHeight(-13);
+            if (at.moved) s.c->SetWindowOrgEx(-3, 2);
+            s.c->TextOut(at.x, at.y, text);
+            s.c->Brush()->SetColor(clWhite);
+            s.c->FillRect(TRect(-10, -10, 270, 40));
+            if (at.clip) s.c->IntersectClipRect(20, 8, 90, 16);
+            s.c->TextOut(at.x, at.y, text);
+            s.c->Release();
+            QImage painted(260, 30, QImage::Format_RGB32);
+            painted.fill(Qt::white);
+            {
+                QPainter p(&painted);
+                if (at.clip) p.setClipRect(QRect(20, 8, 70, 8));
+                p.translate(at.x + (at.moved ? 3 : 0), at.y + (at.moved ? -2 : 0));
+                p.setFont(s.c->Font()->ToQFont());
+                p.setPen(QColor(Qt::black));
+                p.drawText(QPointF(0, s.c->TextAscent()), QString::fromUtf8(text));
+            }
+            EXPECT_EQ(s.image().convertToFormat(QImage::Format_RGB32), painted) << at.x << "," << at.y << " " << text;
+        }
 }
 
 // A font assigned again keeps its measures; every change of what makes the font (name,
