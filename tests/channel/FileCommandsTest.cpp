@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -162,6 +163,50 @@ TEST_F(FileCommandsTest, RecordedPartsOpenIntoViewWindowsWithTheirValuesAndLabel
     }
     EXPECT_FALSE(frmWait->isVisible());
     EXPECT_TRUE(main->btnFileOpen->isEnabled());
+}
+
+// An opened file's marks (segment names on the setpoint, error marks on the values) draw
+// as they would if every point shown were asked for its text, which is made only for the
+// labelled ones.
+TEST_F(FileCommandsTest, OpenedFileDrawsTheMarksOfItsLabelledPointsAlone)
+{
+    FakeDataFileView v;
+    v.Record(22, 3000, EncodeDate(2026, 3, 27));
+    for (int row : {40, 1234, 2999}) v.series[0]->SetXLabel(row, "Error!");
+    for (int row : {0, 700, 2500}) v.series[2]->SetXLabel(row, "Ramp " + IntToStr(row));
+    v.fileName = Path("marks.csv");
+    v.part = 1;
+    ASSERT_TRUE(FileSave1Execute(&v, 1));
+    TmdiSubWindow* w = Open(Path("marks_11.csv"), true);
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(w->chkLabel->isChecked());
+    w->chkError->setChecked(true);
+    w->chkErrorClick();
+    TCustomChart* chart = w->graDataGraph;
+    chart->resize(1000, 600);
+    int asked = 0;
+    auto picture = [&](bool labelsOnly) {
+        for (int s = 0; s < 22; ++s) {
+            TChartSeries* series = w->Series(s);
+            series->MarksOfLabelsOnly = labelsOnly;
+            series->OnGetMarkText = [s, &asked](TChartSeries*, int, AnsiString& text) {
+                ++asked;
+                TmdiSubWindow::FilterMarkText(s, text);
+            };
+        }
+        asked = 0;
+        chart->Invalidate();
+        chart->PaintWindow();
+        return chart->WindowImage().copy();
+    };
+    // Series 0 to 2 are switched on, the others only in the legend.
+    const QImage each = picture(false);
+    EXPECT_EQ(asked, 3 * 3000);
+    EXPECT_TRUE(w->Series(2)->Marks()->GetVisible());
+    EXPECT_EQ(picture(true), each);
+    EXPECT_EQ(asked, 3 * 6);
+    for (TChartSeries* s : {w->Series(0), w->Series(2)}) s->Marks()->SetVisible(false);
+    EXPECT_NE(picture(true), each);
 }
 
 // A file's rows go into the view's series as they stand: times in order let the chart

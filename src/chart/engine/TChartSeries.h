@@ -312,6 +312,10 @@ public:
     // far theirs reaches narrow it.
     virtual void CalcInFactOrderedRange();
     bool UseVisibleRange = true;
+    // The mark-text handler keeps nothing but point labels: any text that reads as a number
+    // (as a point's value does) it blanks. Marks in the label or value style are then made
+    // only for the points that have a label, however many points are shown.
+    bool MarksOfLabelsOnly = false;
     // Functions that fill this series leave the orders of its value lists alone.
     bool KeepValueListSettings = false;
     bool DrawPointBeyondRange = false;

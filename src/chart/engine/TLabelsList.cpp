@@ -72,6 +72,12 @@ bool TLabelsList::IsNull(int index) const
     return it == FEntries.end() || it->index != index;
 }
 
+int TLabelsList::NextLabelled(int index) const
+{
+    const auto it = Find(index);
+    return it == FEntries.end() ? -1 : it->index;
+}
+
 void TLabelsList::SetLabel(int index, const AnsiString& text)
 {
     if (index < 0) return;
