@@ -109,9 +109,12 @@ int AddDataRows(IDataFileView& window, const TRecordedDataRead& data, const std:
         while (row < last) {
             while (nextLabelled != labelled.end() && *nextLabelled < row) ++nextLabelled;
             const size_t stop = std::min(last, nextLabelled == labelled.end() ? last : *nextLabelled);
-            const size_t end = size_t(std::find_if(ys.begin() + std::ptrdiff_t(row), ys.begin() + std::ptrdiff_t(stop),
-                                                   [](double v) { return std::isnan(v); }) -
-                                      ys.begin());
+            const size_t end =
+                data.EveryValuePresent
+                    ? stop
+                    : size_t(std::find_if(ys.begin() + std::ptrdiff_t(row), ys.begin() + std::ptrdiff_t(stop),
+                                          [](double v) { return std::isnan(v); }) -
+                             ys.begin());
             if (end > row) s->AddXYs(data.X.data() + row, ys.data() + row, int(end - row));
             points += int(end - row);
             row = end;

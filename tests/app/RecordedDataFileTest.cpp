@@ -503,6 +503,32 @@ TEST_F(RecordedDataFileTest, PlainRowsReadAsTheGeneralWayReadsThem)
     EXPECT_TRUE(std::isnan(a.Y[1][2]));
     EXPECT_EQ(a.Y[0][3], 150.0);
     EXPECT_EQ(a.Y[2][7], 0.5);
+    // A row without a value for a series adds no point to it.
+    EXPECT_FALSE(a.EveryValuePresent);
+    FakeDataFileView view;
+    ASSERT_TRUE(ApplyRecordedData(view, a, "/x/plain.csv"));
+    EXPECT_EQ(view.series[0]->Count(), 8);
+    EXPECT_EQ(view.series[1]->Count(), 7);  // row 3 has none
+    EXPECT_EQ(view.series[2]->Count(), 7);  // row 6 has none
+    EXPECT_EQ(view.series[1]->GetxValue(2), a.X[3]);
+
+    // In a Windows-1252 file the one pass reads the bytes as they stand: a label and a faulty
+    // time beyond ASCII come back decoded, and the one-byte "§" still ends the rows.
+    const TRecordedDataRead c = ParseRecordedDataFile(
+        "\xA7;01.01.2020;10:00:00;\r\n[DATA];\r\nDate|Time;Error;TimeStep;A;B;\r\n46000,25;Pr\xFC"
+        "fung;1;20;21;\r\n\xB5"
+        "46000,5;0;1;20;21;\r\n46000,75;0;1;22;23;\r\n\xA7;\r\n$;\r\n");
+    ASSERT_EQ(c.Rows(), 2);
+    EXPECT_TRUE(c.EveryValuePresent);
+    EXPECT_EQ(c.Labels[0],
+              "Pr\xC3\xBC"
+              "fung");
+    EXPECT_EQ(c.Y[1], (std::vector<double>{21, 23}));
+    ASSERT_EQ(c.Problems.size(), 1u);
+    EXPECT_EQ(c.Problems[0].Line, 5);
+    EXPECT_EQ(c.Problems[0].Detail,
+              "\xC2\xB5"
+              "46000,5");
 }
 
 // Every file of the corpus loads as far as it is readable and reports what is wrong with it;

@@ -229,7 +229,12 @@ void TChartSeries::AddXYs(const double* x, const double* y, int count)
     // take the one-by-one way.
     bool inOne = !OnBeforeAdd && FUpdateCount > 0 && !FColors && FValuesList.Count() == 2 && FX->Count() == FY->Count();
     const TChartListOrder order = FX->GetOrder();
-    if (inOne && order != loNone) {
+    // Points in order after the last one need no look at each (a NaN, which AddXY appends
+    // too, is looked at one by one).
+    const bool joinsInOrder = inOne && order != loNone &&
+                              (FX->Count() == 0 || (order == loAscending ? x[0] >= FX->Last() : x[0] <= FX->Last())) &&
+                              ChartValuesInOrder(x, count, order != loAscending);
+    if (inOne && order != loNone && !joinsInOrder) {
         int n = FX->Count();
         double last = n > 0 ? FX->Last() : 0;
         for (int i = 0; i < count && inOne; ++i, ++n) {

@@ -157,6 +157,10 @@ private:
     mutable SortState FSortState = SortState::Ordered;
 };
 
+// Whether each of values[1..count) follows the one before in order (ascending, or descending
+// when `descending`): no value out of place and none but maybe the first a NaN.
+bool ChartValuesInOrder(const double* values, int count, bool descending);
+
 // The value lists of one series: X first, Y second, further lists after. Owns the lists.
 class TChartValueLists {
 public:
