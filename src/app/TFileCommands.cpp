@@ -95,16 +95,28 @@ void TFileCommands::RestoreButtons(const TButtonStates& states)
     FMain->SetSaveEnabled(states.Save);
 }
 
+platform::FileDialogRequest TFileCommands::OpenRequest() const
+{
+    platform::FileDialogRequest request;
+    request.title = FMain->OpenDialogTitle;
+    request.filter = FMain->OpenDialogFilter;
+    request.overwritePrompt = false;
+    return request;
+}
+
 void TFileCommands::actFileOpenExecute(bool newView)
 {
     NOX_ASSERT_UI_THREAD();
     // One open at a time: a file still being read holds the buttons disabled.
     if (FReading) return;
     QCoreApplication::processEvents();
-    // File > Open without a window opens a view window for the file; it goes again when no
+    // File > Open without a window opens a view window for the file; none is left when no
     // file is chosen (New > View keeps the window it was asked for).
+    const bool newWindow = FMain->ChildWindowCount() == 0 || newView;
+    if (newWindow && FMain->FreeChannel() > 0) return OpenIntoNewView(newView);
+    // Ten windows open: the view item says so and the command goes on in the active window.
     const bool windowForFile = FMain->ChildWindowCount() == 0 && !newView;
-    if (FMain->ChildWindowCount() == 0 || newView) FMain->mnuVisualisierungClick();
+    if (newWindow) FMain->mnuVisualisierungClick();
     const int channel = FMain->ActiveChannel();
     IChannelForm* form = FMain->ChannelForm(channel);
     if (!form) return;
@@ -125,16 +137,43 @@ void TFileCommands::actFileOpenExecute(bool newView)
         return;
     }
 
-    platform::FileDialogRequest request;
-    request.title = FMain->OpenDialogTitle;
-    request.filter = FMain->OpenDialogFilter;
-    request.overwritePrompt = false;
+    platform::FileDialogRequest request = OpenRequest();
     if (!platform::ChooseFile(request, platform::TFileKind::OpenFile)) {
         RestoreButtons(states);
         if (windowForFile) form->FormClose();
         return;
     }
+    OpenChosen(channel, form, request.fileName, states);
+}
+
+void TFileCommands::OpenIntoNewView(bool keepWindow)
+{
+    // The file is chosen before its window is built, so that the worker reads it while the
+    // window is being built.
+    const TButtonStates before{FMain->btnFileOpen->isEnabled(), FMain->btnFileSave->isEnabled()};
+    RestoreButtons({});
+    platform::FileDialogRequest request = OpenRequest();
+    if (!platform::ChooseFile(request, platform::TFileKind::OpenFile)) {
+        RestoreButtons(before);
+        if (keepWindow) FMain->mnuVisualisierungClick();
+        return;
+    }
     const AnsiString path = request.fileName;
+    const bool recorded = EndsWithNoCase(path, ".csv");
+    if (recorded) StartRead(path);
+    FMain->mnuVisualisierungClick();
+    const int channel = FMain->ActiveChannel();
+    IChannelForm* form = FMain->ChannelForm(channel);
+    const TButtonStates states{FMain->btnFileOpen->isEnabled(), FMain->btnFileSave->isEnabled()};
+    RestoreButtons({});
+    if (form && form->ViewMode == vmView) return OpenChosen(channel, form, path, states);
+    // No window could be made: the file has nowhere to go.
+    if (recorded) return AwaitRead({true, 0, nullptr, path, states});
+    RestoreButtons(states);
+}
+
+void TFileCommands::OpenChosen(int channel, IChannelForm* form, const AnsiString& path, const TButtonStates& states)
+{
     if (EndsWithNoCase(path, ".csv")) {
         ReadIntoView(channel, form, path, states);
         return;
@@ -167,34 +206,56 @@ void TFileCommands::ImportIntoView(IChannelForm* form, const AnsiString& path)
     KeepLoadedRanges(form);
 }
 
+void TFileCommands::StartRead(const AnsiString& path)
+{
+    // The file is read and parsed on a worker; the window is filled on this thread when it
+    // is done. Nothing in the window changes before that, so a file that cannot be read
+    // leaves it as it was.
+    FReading = true;
+    FReadData.reset();
+    FReadTarget = {};
+    std::weak_ptr<std::atomic<bool>> alive = FAlive;
+    if (FReader.joinable()) FReader.join();
+    FReaderDone = std::make_shared<std::atomic<bool>>(false);
+    FReader = std::thread([this, alive, done = FReaderDone, path] {
+        auto data = std::make_shared<TRecordedDataRead>(ReadRecordedDataFile(path));
+        *done = true;
+        // The program may have ended while the file was read.
+        if (auto a = alive.lock(); !a || !*a) return;
+        platform::UiDispatcher::Instance().Post([this, alive, data] {
+            auto a = alive.lock();
+            if (a && *a) ReadArrived(data);
+        });
+    });
+}
+
+void TFileCommands::ReadArrived(std::shared_ptr<TRecordedDataRead> data)
+{
+    if (!FReadTarget.Set) {
+        FReadData = std::move(data);  // its window is still being built
+        return;
+    }
+    const TReadTarget target = FReadTarget;
+    FinishRead(target.Channel, target.Window, target.Path, std::move(data), target.States);
+}
+
+void TFileCommands::AwaitRead(TReadTarget target)
+{
+    FReadTarget = std::move(target);
+    FReadTarget.Set = true;
+    if (FReadData) ReadArrived(std::exchange(FReadData, nullptr));
+}
+
 void TFileCommands::ReadIntoView(int channel, IChannelForm* form, const AnsiString& path, const TButtonStates& states)
 {
+    if (!FReading) StartRead(path);
     form->DataGraph()->hide();
-    FReading = true;
     if (frmWait) {
         frmWait->txtWait->setText(Q(Text(RowFileLoadingPleaseWait)));
         frmWait->show();
     }
     QCoreApplication::processEvents();
-
-    // The file is read and parsed on a worker; the window is filled in one pass on this
-    // thread when it is done. Nothing in the window changes before that, so a file that
-    // cannot be read leaves it as it was.
-    QPointer<QMdiSubWindow> window = form->SubWindow();
-    std::weak_ptr<std::atomic<bool>> alive = FAlive;
-    if (FReader.joinable()) FReader.join();
-    FReaderDone = std::make_shared<std::atomic<bool>>(false);
-    FReader = std::thread([this, alive, done = FReaderDone, channel, window, path, states] {
-        auto data = std::make_shared<TRecordedDataRead>(ReadRecordedDataFile(path));
-        *done = true;
-        // The program may have ended while the file was read.
-        if (auto a = alive.lock(); !a || !*a) return;
-        platform::UiDispatcher::Instance().Post([this, alive, channel, window, path, data, states] {
-            auto a = alive.lock();
-            if (!a || !*a) return;
-            FinishRead(channel, window, path, data, states);
-        });
-    });
+    AwaitRead({true, channel, form->SubWindow(), path, states});
 }
 
 void TFileCommands::FinishRead(int channel, QPointer<QMdiSubWindow> window, const AnsiString& path,
@@ -245,6 +306,8 @@ void TFileCommands::FillStep(int channel, QPointer<QMdiSubWindow> window, std::s
 void TFileCommands::EndRead(const TButtonStates& states)
 {
     FReading = false;
+    FReadData.reset();
+    FReadTarget = {};
     if (frmWait) frmWait->hide();
     RestoreButtons(states);
     FMain->pnlBigPanel->hide();

@@ -13,6 +13,7 @@
 #include "app/IShellHooks.h"
 #include "app/RecordedDataFile.h"
 #include "platform/AnsiString.h"
+#include "platform/Dialogs.h"
 
 class QMdiSubWindow;
 class TCanvas;
@@ -66,6 +67,8 @@ public:
     static constexpr int FillPointsPerStep = 200000;
     // A recorded-data file is being read for the open command.
     bool Reading() const { return FReading; }
+    // The file has been read and waits for its window, which is still being built.
+    bool ReadWaitsForWindow() const { return FReadData != nullptr; }
     // User-interface thread: runs queued work until no file is being read.
     void WaitIdle();
 
@@ -74,7 +77,24 @@ private:
         bool Open = false;
         bool Save = false;
     };
+    // Where a file being read goes once it is read: the view window and what to restore.
+    struct TReadTarget {
+        bool Set = false;
+        int Channel = 0;
+        QPointer<QMdiSubWindow> Window;
+        AnsiString Path;
+        TButtonStates States;
+    };
     void RestoreButtons(const TButtonStates& states);
+    platform::FileDialogRequest OpenRequest() const;
+    // File > Open or New > View into a window made for the file.
+    void OpenIntoNewView(bool keepWindow);
+    // The chosen file into the view window `form`.
+    void OpenChosen(int channel, IChannelForm* form, const AnsiString& path, const TButtonStates& states);
+    // The worker reads the file; the result waits for its window (AwaitRead) if it comes first.
+    void StartRead(const AnsiString& path);
+    void ReadArrived(std::shared_ptr<TRecordedDataRead> data);
+    void AwaitRead(TReadTarget target);
     void ReadIntoView(int channel, IChannelForm* form, const AnsiString& path, const TButtonStates& states);
     void FinishRead(int channel, QPointer<QMdiSubWindow> window, const AnsiString& path,
                     std::shared_ptr<TRecordedDataRead> data, const TButtonStates& states);
@@ -97,5 +117,7 @@ private:
     std::thread FReader;
     std::shared_ptr<std::atomic<bool>> FReaderDone = std::make_shared<std::atomic<bool>>(true);
     bool FReading = false;
+    std::shared_ptr<TRecordedDataRead> FReadData;
+    TReadTarget FReadTarget;
     std::shared_ptr<std::atomic<bool>> FAlive = std::make_shared<std::atomic<bool>>(true);
 };

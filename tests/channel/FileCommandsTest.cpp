@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -380,6 +381,73 @@ TEST_F(FileCommandsTest, ALargeFileFillsTheViewInStepsBetweenOtherEvents)
     EXPECT_TRUE(w->memSerialData->toPlainText().contains("43200 data sets read!"));
     EXPECT_TRUE(w->graDataGraph->isVisibleTo(w));
     EXPECT_FALSE(frmWait->isVisible());
+}
+
+// A new view window is built while its file is read: the file is chosen first. Whichever
+// is done first waits for the other; a window closed before its file is read gets nothing,
+// and the buttons come back.
+TEST_F(FileCommandsTest, TheFileIsReadWhileItsWindowIsBuilt)
+{
+    const AnsiString path = WriteRecording(1, 3, 600);
+    {
+        // The read still going when the window is there.
+        support::HangingFileSystem share(
+            [path](const std::string& name, bool write) { return !write && name == path; });
+        support::TestDialogs().QueueFileName(path);
+        main->mnuVisualisierung->trigger();
+        ASSERT_TRUE(share.AwaitHang());
+        auto* w = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->ViewMode, vmView);
+        EXPECT_TRUE(forms->FileCommands->Reading());
+        EXPECT_TRUE(frmWait->isVisible());
+        EXPECT_FALSE(main->btnFileOpen->isEnabled());
+        share.Release();
+        forms->FileCommands->WaitIdle();
+        EXPECT_EQ(w->Series(2)->Count(), 600);
+        EXPECT_TRUE(w->graDataGraph->isVisibleTo(w));
+        w->FormClose();
+    }
+    QCoreApplication::processEvents();
+    ASSERT_EQ(main->ChildWindowCount(), 0);
+
+    // The file read before the window is there: it waits in the window's building.
+    bool waited = false;
+    std::function<void()> watch = [&] {
+        if (!forms->FileCommands->Reading()) {
+            QTimer::singleShot(0, watch);
+            return;
+        }
+        EXPECT_EQ(main->ChildWindowCount(), 0);
+        QDeadlineTimer deadline(10000);
+        while (!forms->FileCommands->ReadWaitsForWindow() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        waited = forms->FileCommands->ReadWaitsForWindow();
+    };
+    QTimer::singleShot(0, watch);
+    TmdiSubWindow* w = Open(path, false);  // File > Open with no window
+    ASSERT_TRUE(waited);
+    ASSERT_NE(w, nullptr);
+    EXPECT_FALSE(forms->FileCommands->ReadWaitsForWindow());
+    EXPECT_EQ(w->Series(2)->Count(), 600);
+    EXPECT_TRUE(w->memSerialData->toPlainText().contains("600 data sets read!"));
+    EXPECT_TRUE(main->btnFileOpen->isEnabled());
+
+    // The window closed while its file is read: nothing is filled, nothing is left waiting.
+    support::HangingFileSystem share([path](const std::string& name, bool write) { return !write && name == path; });
+    support::TestDialogs().QueueFileName(path);
+    main->mnuVisualisierung->trigger();
+    ASSERT_TRUE(share.AwaitHang());
+    auto* closing = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
+    ASSERT_TRUE(closing != nullptr && closing != w);
+    closing->FormClose();
+    share.Release();
+    forms->FileCommands->WaitIdle();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(main->ChildWindowCount(), 1);
+    EXPECT_FALSE(frmWait->isVisible());
+    EXPECT_TRUE(main->btnFileOpen->isEnabled());
+    EXPECT_EQ(w->Series(2)->Count(), 600);
 }
 
 // A read that hangs (a share that stops answering) does not keep the program from ending:
