@@ -152,6 +152,10 @@ public:
     // Adds count points as AddXY(x[i], y[i]) would one by one, in one go where the points
     // go at the end while the series is being updated (the loaders' case).
     void AddXYs(const double* x, const double* y, int count);
+    // The same for y.size() points, those at `labels` (indices into x and y, ascending)
+    // with their label, as AddXY(x[i], y[i], label) adds them. An empty series takes the
+    // Y values over from `y` without a copy.
+    void AddXYs(const double* x, std::vector<double>&& y, const std::vector<std::pair<int, AnsiString>>& labels);
     virtual void Delete(int index);
     virtual void Delete(int start, int quantity, bool removeGap = false);
     virtual void Clear();

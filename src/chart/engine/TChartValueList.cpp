@@ -157,6 +157,20 @@ void TChartValueList::AppendRange(const double* values, int count)
         FSortState = SortState::Unordered;
 }
 
+void TChartValueList::AdoptValues(std::vector<double>&& values)
+{
+    if (FCount > 0 || values.empty()) {
+        AppendRange(values.data(), int(values.size()));
+        return;
+    }
+    FValue = std::move(values);
+    FCount = int(FValue.size());
+    FStatsCount = -1;
+    FSortState = std::isnan(FValue[0]) || !ChartValuesInOrder(FValue.data(), FCount, FOrder == loDescending)
+                     ? SortState::Unordered
+                     : SortState::Ordered;
+}
+
 void TChartValueList::InsertChartValue(int index, double value)
 {
     InsertAt(std::clamp(index, 0, FCount), value);

@@ -113,6 +113,9 @@ public:
     // Appends values at the end as AddChartValue places each of them when it follows the
     // last in the list's order (the caller makes sure it does).
     void AppendRange(const double* values, int count);
+    // The values of an empty list become `values` (their storage taken over, no copy); a
+    // list that holds values appends them as AppendRange.
+    void AdoptValues(std::vector<double>&& values);
     void Reserve(int length);
 
 private:

@@ -121,6 +121,13 @@ void TLabelsList::Append(const AnsiString& text)
     ++FCount;
 }
 
+void TLabelsList::AppendAt(int index, const AnsiString& text)
+{
+    if (index < FCount) return;
+    FCount = index;
+    Append(text);
+}
+
 void TLabelsList::DeleteLabel(int index)
 {
     if (index < 0 || index >= Count()) return;

@@ -47,6 +47,9 @@ public:
     void ApplyPermutation(const std::vector<int>& perm);
     // Appends at the end without repainting (the series' additions repaint once).
     void Append(const AnsiString& text);
+    // A label at `index`, at or beyond the list's end, the entries before it null; without
+    // repainting.
+    void AppendAt(int index, const AnsiString& text);
     // Number of distinct texts in use (for tests and the memory estimate).
     int DistinctCount() const { return static_cast<int>(FIndex.size()); }
 
