@@ -140,36 +140,18 @@ void TFileCommands::actFileOpenExecute(bool newView)
         return;
     }
     if (EndsWithNoCase(path, ".qzv")) {
-        ImportIntoView(form, path);
-    } else {
-        // A name the filter let through by hand: say so rather than leave the window empty
-        // without a word.
-        platform::dialogs().MessageBox(Text(RowFaultyData) + "\n" + path, Text(RowErrorCaption), MB_OK);
+        ImportIntoView(channel, form, path, states);
+        return;
     }
+    // A name the filter let through by hand: say so rather than leave the window empty
+    // without a word.
+    platform::dialogs().MessageBox(Text(RowFaultyData) + "\n" + path, Text(RowErrorCaption), MB_OK);
     RestoreButtons(states);
     FMain->pnlBigPanel->hide();
 }
 
-void TFileCommands::ImportIntoView(IChannelForm* form, const AnsiString& path)
+void TFileCommands::ReadInBackground(std::function<std::function<void()>()> read)
 {
-    TChart* chart = form->DataGraph();
-    chart->hide();
-    form->ImportedColumnCount = 0;
-    // The import window shows, analyses and loads the file itself; while it is up, the arrow
-    // buttons work on this window, which must be forgotten when it closes.
-    OpenDataFile(*form->DataFileView(), path, FImporter);
-    if (FImporter) {
-        IDataFileView* view = form->DataFileView();
-        QObject::connect(form->SubWindow(), &QObject::destroyed, FImporter,
-                         [importer = FImporter, view] { importer->ForgetWindow(view); });
-    }
-    chart->show();
-    KeepLoadedRanges(form);
-}
-
-void TFileCommands::ReadIntoView(int channel, IChannelForm* form, const AnsiString& path, const TButtonStates& states)
-{
-    form->DataGraph()->hide();
     FReading = true;
     if (frmWait) {
         frmWait->txtWait->setText(Q(Text(RowFileLoadingPleaseWait)));
@@ -177,33 +159,84 @@ void TFileCommands::ReadIntoView(int channel, IChannelForm* form, const AnsiStri
     }
     QCoreApplication::processEvents();
 
-    // The file is read and parsed on a worker; the window is filled in one pass on this
-    // thread when it is done. Nothing in the window changes before that, so a file that
-    // cannot be read leaves it as it was.
-    QPointer<QMdiSubWindow> window = form->SubWindow();
     std::weak_ptr<std::atomic<bool>> alive = FAlive;
     if (FReader.joinable()) FReader.join();
     FReaderDone = std::make_shared<std::atomic<bool>>(false);
-    FReader = std::thread([this, alive, done = FReaderDone, channel, window, path, states] {
-        auto data = std::make_shared<TRecordedDataRead>(ReadRecordedDataFile(path));
+    FReader = std::thread([this, alive, done = FReaderDone, read = std::move(read)] {
+        std::function<void()> finish = read();
         *done = true;
         // The program may have ended while the file was read.
         if (auto a = alive.lock(); !a || !*a) return;
-        platform::UiDispatcher::Instance().Post([this, alive, channel, window, path, data, states] {
+        platform::UiDispatcher::Instance().Post([this, alive, finish = std::move(finish)] {
             auto a = alive.lock();
             if (!a || !*a) return;
-            FinishRead(channel, window, path, data, states);
+            if (FReader.joinable()) FReader.join();
+            finish();
         });
+    });
+}
+
+bool TFileCommands::StillOpen(int channel, const QPointer<QMdiSubWindow>& window) const
+{
+    IChannelForm* form = FMain->ChannelForm(channel);
+    return form && window && form->SubWindow() == window;
+}
+
+void TFileCommands::ImportIntoView(int channel, IChannelForm* form, const AnsiString& path, const TButtonStates& states)
+{
+    form->DataGraph()->hide();
+    form->ImportedColumnCount = 0;
+    // The file is read on a worker; the import window analyses and loads it here.
+    QPointer<QMdiSubWindow> window = form->SubWindow();
+    ReadInBackground([this, channel, window, path, states] {
+        auto file = std::make_shared<TQzvFile>();
+        std::string error;
+        if (!file->Open(path, &error)) file.reset();
+        return std::function<void()>([this, channel, window, path, file, error, states] {
+            FinishImport(channel, window, path, file, error, states);
+        });
+    });
+}
+
+void TFileCommands::FinishImport(int channel, QPointer<QMdiSubWindow> window, const AnsiString& path,
+                                 std::shared_ptr<TQzvFile> file, const std::string& error, const TButtonStates& states)
+{
+    // The window may have been closed while its file was read.
+    if (!StillOpen(channel, window)) return EndRead(states);
+    if (frmWait) frmWait->hide();
+    IChannelForm* form = FMain->ChannelForm(channel);
+    // The import window shows, analyses and loads the file itself; while it is up, the arrow
+    // buttons work on this window, which must be forgotten when it closes.
+    IDataFileView* view = form->DataFileView();
+    ImportDataFile(*view, path, FImporter, file.get(), error);
+    if (FImporter)
+        QObject::connect(window, &QObject::destroyed, FImporter,
+                         [importer = FImporter, view] { importer->ForgetWindow(view); });
+    form->DataGraph()->show();
+    KeepLoadedRanges(form);
+    EndRead(states);
+}
+
+void TFileCommands::ReadIntoView(int channel, IChannelForm* form, const AnsiString& path, const TButtonStates& states)
+{
+    form->DataGraph()->hide();
+    // The file is read and parsed on a worker; the window is filled in steps on this thread
+    // when it is done. Nothing in the window changes before that, so a file that cannot be
+    // read leaves it as it was.
+    QPointer<QMdiSubWindow> window = form->SubWindow();
+    ReadInBackground([this, channel, window, path, states] {
+        auto data = std::make_shared<TRecordedDataRead>(ReadRecordedDataFile(path));
+        return std::function<void()>(
+            [this, channel, window, path, data, states] { FinishRead(channel, window, path, data, states); });
     });
 }
 
 void TFileCommands::FinishRead(int channel, QPointer<QMdiSubWindow> window, const AnsiString& path,
                                std::shared_ptr<TRecordedDataRead> data, const TButtonStates& states)
 {
-    if (FReader.joinable()) FReader.join();
-    IChannelForm* form = FMain->ChannelForm(channel);
     // The window may have been closed while its file was read.
-    if (!form || !window || form->SubWindow() != window) return EndRead(states);
+    if (!StillOpen(channel, window)) return EndRead(states);
+    IChannelForm* form = FMain->ChannelForm(channel);
     auto fill = std::make_shared<TRecordedDataFill>(*form->DataFileView(), data, path);
     if (!fill->Begin()) {
         form->DataGraph()->show();
@@ -215,8 +248,8 @@ void TFileCommands::FinishRead(int channel, QPointer<QMdiSubWindow> window, cons
 void TFileCommands::FillStep(int channel, QPointer<QMdiSubWindow> window, std::shared_ptr<TRecordedDataFill> fill,
                              const TButtonStates& states)
 {
+    if (!StillOpen(channel, window)) return EndRead(states);
     IChannelForm* form = FMain->ChannelForm(channel);
-    if (!form || !window || form->SubWindow() != window) return EndRead(states);
     // The rows go in in steps, each well under the time a user notices, with the event loop
     // (the recording channels' timers among it) running in between.
     if (fill->Step(FillPointsPerStep)) {

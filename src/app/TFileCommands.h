@@ -6,6 +6,7 @@
 // IChannelForm; the main window calls them through IFileCommands.
 #include <QPointer>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -17,6 +18,7 @@
 class QMdiSubWindow;
 class TCanvas;
 class TfrmFileReader;
+class TQzvFile;
 class TRecordedDataFill;
 class TfrmMainWindow;
 class TPrinter;
@@ -64,7 +66,7 @@ public:
     TPrinter* GetPrinter();
     // Points a step of filling a view window adds: a few milliseconds of work.
     static constexpr int FillPointsPerStep = 200000;
-    // A recorded-data file is being read for the open command.
+    // A file is being read for the open command.
     bool Reading() const { return FReading; }
     // User-interface thread: runs queued work until no file is being read.
     void WaitIdle();
@@ -75,13 +77,21 @@ private:
         bool Save = false;
     };
     void RestoreButtons(const TButtonStates& states);
+    // Runs `read` on the reader thread while the wait window shows; what it returns runs on
+    // this thread once it is done, unless the program ended meanwhile. The reader holds
+    // nothing of this object: a read that hangs is left to itself when the program ends.
+    void ReadInBackground(std::function<std::function<void()>()> read);
+    // Whether the window of `channel` is still the one a read was started for.
+    bool StillOpen(int channel, const QPointer<QMdiSubWindow>& window) const;
     void ReadIntoView(int channel, IChannelForm* form, const AnsiString& path, const TButtonStates& states);
     void FinishRead(int channel, QPointer<QMdiSubWindow> window, const AnsiString& path,
                     std::shared_ptr<TRecordedDataRead> data, const TButtonStates& states);
     void FillStep(int channel, QPointer<QMdiSubWindow> window, std::shared_ptr<TRecordedDataFill> fill,
                   const TButtonStates& states);
     void EndRead(const TButtonStates& states);
-    void ImportIntoView(IChannelForm* form, const AnsiString& path);
+    void ImportIntoView(int channel, IChannelForm* form, const AnsiString& path, const TButtonStates& states);
+    void FinishImport(int channel, QPointer<QMdiSubWindow> window, const AnsiString& path,
+                      std::shared_ptr<TQzvFile> file, const std::string& error, const TButtonStates& states);
     // The loaded file's axis ranges become the window's stored ranges and its full range.
     static void KeepLoadedRanges(IChannelForm* form);
     // The print guard: the window's printing flag, text 317 while it is set.
