@@ -4,6 +4,7 @@
 #include <deque>
 
 #include "app/CLanguage.h"
+#include "app/FileSaveWait.h"
 #include "chart/engine/TChartAxis.h"
 #include "chart/engine/TChartSeries.h"
 #include "platform/Dialogs.h"
@@ -484,15 +485,8 @@ bool TDataFileSaveQueue::Idle() const
 
 bool TDataFileSaveQueue::WaitIdleWithWindow()
 {
-    const bool german = CLanguage::Instance()->CurrentLanguage() == CLanguage::German;
-    platform::WaitRequest wait;
-    wait.caption = CurrentText(RowNotice);
-    wait.text = german ? "Dateien werden noch geschrieben: das Laufwerk antwortet nicht. Sie k\xC3\xB6nnen "
-                         "weiter warten oder das Programm ohne sie beenden."
-                       : "Files are still being written: the drive does not answer. You can keep waiting or "
-                         "end the program without them.";
-    wait.giveUp = german ? "Ohne sie beenden" : "End without them";
-    return platform::WaitWithWindow([this] { return Idle() && platform::BackgroundSavesIdle(); }, 1000, wait);
+    return WaitForSavesAtExit([this] { return Idle() && platform::BackgroundSavesIdle(); },
+                              CLanguage::Instance()->CurrentLanguage());
 }
 
 void TDataFileSaveQueue::WaitIdle()

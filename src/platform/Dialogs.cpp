@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
@@ -313,10 +312,14 @@ bool QtDialogs::WaitUntilDone(const WaitRequest& req)
 
 bool WaitWithWindow(const std::function<bool()>& done, int graceMs, WaitRequest req)
 {
-    QElapsedTimer grace;
-    grace.start();
-    while (!done() && grace.elapsed() < graceMs)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, std::max(1, int(graceMs - grace.elapsed())));
+    // Timers, sockets and the result go on meanwhile; the user's input waits for the window
+    // or the end of the wait, so that a click cannot start a second save or close what is
+    // being saved. The timer ends the wait for events when the grace is over.
+    QTimer graceOver;
+    graceOver.setSingleShot(true);
+    graceOver.start(std::max(0, graceMs));
+    while (!done() && graceOver.isActive())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents);
     if (done()) return true;
     req.done = done;
     return dialogs().WaitUntilDone(req);
