@@ -483,10 +483,9 @@ bool TDataFileSaveQueue::Idle() const
     return FPending == 0;
 }
 
-bool TDataFileSaveQueue::WaitIdleWithWindow()
+bool TDataFileSaveQueue::WaitIdleWithWindow(int language)
 {
-    return WaitForSavesAtExit([this] { return Idle() && platform::BackgroundSavesIdle(); },
-                              CLanguage::Instance()->CurrentLanguage());
+    return WaitForSavesAtExit([this] { return Idle() && platform::BackgroundSavesIdle(); }, language);
 }
 
 void TDataFileSaveQueue::WaitIdle()

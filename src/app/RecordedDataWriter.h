@@ -129,8 +129,9 @@ public:
     void WaitIdle();
     // The same at the program's end, with the event loop running: when the saves do not
     // finish within a second (a drive that does not answer), the wait window names the
-    // wait and lets the user keep waiting or end without them (false).
-    bool WaitIdleWithWindow();
+    // wait and lets the user keep waiting or end without them (false). The window speaks
+    // `language`, the main window's language at its end.
+    bool WaitIdleWithWindow(int language);
     bool Idle() const;
     // How many times appended data were synced to the disk.
     std::int64_t SyncCount() const { return FSyncs.load(); }

@@ -45,7 +45,9 @@ int RunProgram(SingleInstanceLock& lock, int language)
     TProgramForms forms(language);
     forms.MainWindow->showMaximized();
     const int result = QApplication::exec();
-    if (!TDataFileSaveQueue::Instance().WaitIdleWithWindow()) {
+    // The text table was released with the main window's close; the window keeps its
+    // language.
+    if (!TDataFileSaveQueue::Instance().WaitIdleWithWindow(forms.MainWindow->LanguageIndex())) {
         lock.Release();
         std::_Exit(result);
     }

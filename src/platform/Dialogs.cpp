@@ -293,6 +293,9 @@ bool QtDialogs::WaitUntilDone(const WaitRequest& req)
     label->setWordWrap(true);
     layout->addWidget(label);
     auto* giveUp = new QPushButton(Q(req.giveUp), &dlg);
+    // Giving up loses the file: it takes a click, never a reflexive Enter.
+    giveUp->setAutoDefault(false);
+    giveUp->setDefault(false);
     layout->addWidget(giveUp, 0, Qt::AlignRight);
     bool gaveUp = false;
     QObject::connect(giveUp, &QPushButton::clicked, &dlg, [&] {

@@ -628,9 +628,10 @@ TEST_F(ChannelSessionTest, AHungFileHoldsUpNoOtherChannelsFile)
         // The program's end waits with the window, and the user may end without the file.
         support::TestDialogs().OnWait = [&](const platform::WaitRequest& wait) {
             EXPECT_FALSE(wait.done());
+            EXPECT_EQ(wait.giveUp, "End without them");
             return false;
         };
-        EXPECT_FALSE(queue.WaitIdleWithWindow());
+        EXPECT_FALSE(queue.WaitIdleWithWindow(CLanguage::English));
         EXPECT_EQ(support::TestDialogs().Waits().size(), 1u);
         support::TestDialogs().OnWait = nullptr;
 
