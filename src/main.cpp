@@ -35,8 +35,9 @@ int main(int argc, char** argv)
     const int result = app.exec();
     // Recording files still being written are finished before the program ends; when the
     // drive does not answer the user may end without them. The save queue's thread then
-    // hangs in a write, so nothing may wait for it: the lock goes and the process ends.
-    if (!TDataFileSaveQueue::Instance().WaitIdleWithWindow()) {
+    // hangs in a write, so nothing may wait for it: the lock goes and the process ends. The
+    // text table was released with the main window's close; the window keeps its language.
+    if (!TDataFileSaveQueue::Instance().WaitIdleWithWindow(forms.MainWindow->LanguageIndex())) {
         lock.Release();
         std::_Exit(result);
     }

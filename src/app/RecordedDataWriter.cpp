@@ -4,6 +4,7 @@
 #include <deque>
 
 #include "app/CLanguage.h"
+#include "app/FileSaveWait.h"
 #include "chart/engine/TChartAxis.h"
 #include "chart/engine/TChartSeries.h"
 #include "platform/Dialogs.h"
@@ -225,16 +226,22 @@ TDataFileSaveQueue::~TDataFileSaveQueue()
         FStop = true;
     }
     FWake.notify_all();
-    if (FThread.joinable()) FThread.join();
+    for (std::thread& worker : FWorkers) worker.join();
 }
 
 void TDataFileSaveQueue::Queue(Job job)
 {
     {
         std::lock_guard<std::mutex> lock(FMutex);
-        FJobs.push_back(std::move(job));
+        TFileJobs& file = FFiles[job.path];
+        // A file that is served or already waits comes up again once its job is done.
+        if (!file.Served && file.Jobs.empty()) FReady.push_back(job.path);
+        file.Jobs.push_back(std::move(job));
         ++FPending;
-        if (!FThread.joinable()) FThread = std::thread([this] { Run(); });
+        // Another worker when more files wait than workers are free to take them: the busy
+        // ones may be held by a drive that does not answer.
+        if (int(FReady.size()) > FIdleWorkers && int(FWorkers.size()) < MaxWorkers)
+            FWorkers.emplace_back([this] { Run(); });
     }
     FWake.notify_one();
 }
@@ -293,34 +300,45 @@ void TDataFileSaveQueue::Finished(std::function<void()> onUiThread)
 
 void TDataFileSaveQueue::Run()
 {
+    std::unique_lock<std::mutex> lock(FMutex);
     while (true) {
-        Job job;
-        {
-            std::unique_lock<std::mutex> lock(FMutex);
-            FWake.wait(lock, [this] { return FStop || !FJobs.empty(); });
-            // Saves still queued when the program ends are written all the same.
-            if (FJobs.empty()) {
-                FGrowing.clear();
-                return;
-            }
-            job = std::move(FJobs.front());
-            FJobs.pop_front();
-        }
+        ++FIdleWorkers;
+        FWake.wait(lock, [this] { return FStop || !FReady.empty(); });
+        --FIdleWorkers;
+        // Saves still queued when the program ends are written all the same.
+        if (FReady.empty()) return;
+        const std::string path = std::move(FReady.front());
+        FReady.pop_front();
+        TFileJobs& file = FFiles[path];
+        file.Served = true;
+        Job job = std::move(file.Jobs.front());
+        file.Jobs.pop_front();
+        lock.unlock();
         switch (job.kind) {
-            case TJobKind::Save: RunSave(job); break;
-            case TJobKind::Append: RunAppend(job); break;
+            case TJobKind::Save: RunSave(job, file.Growing); break;
+            case TJobKind::Append: RunAppend(job, file.Growing); break;
             case TJobKind::End:
-                FGrowing.erase(job.path);
+                file.Growing.reset();
                 Finished({});
                 break;
         }
+        // What the job held is freed before the lock is taken again.
+        job = Job();
+        lock.lock();
+        file.Served = false;
+        // The file's next job waits behind the other files that wait, so that a file with
+        // many jobs does not keep a worker to itself.
+        if (!file.Jobs.empty())
+            FReady.push_back(path);
+        else if (!file.Growing)
+            FFiles.erase(path);
     }
 }
 
-void TDataFileSaveQueue::RunSave(Job& job)
+void TDataFileSaveQueue::RunSave(Job& job, std::unique_ptr<TGrowingFileState>& growing)
 {
     // A save replaces the file: whatever grew before is written again, whole.
-    FGrowing.erase(job.path);
+    growing.reset();
     std::string error;
     TDataFileWriteResult result = TDataFileWriteResult::Written;
     if (job.use == TPartFileUse::Final) {
@@ -344,7 +362,7 @@ void TDataFileSaveQueue::RunSave(Job& job)
                 file->Sections = bytes.substr(layout.RowsEnd);
                 file->Texts = TextsOf(job.data);
                 file->TextsNeedUtf8 = RecordedDataNeedsUtf8(file->Texts);
-                FGrowing[job.path] = std::move(file);
+                growing = std::move(file);
             }
         } catch (const std::exception& e) {
             error = e.what();
@@ -368,19 +386,18 @@ void TDataFileSaveQueue::RunSave(Job& job)
     });
 }
 
-void TDataFileSaveQueue::RunAppend(Job& job)
+void TDataFileSaveQueue::RunAppend(Job& job, std::unique_ptr<TGrowingFileState>& growing)
 {
     std::string error;
     TGrowResult result = TGrowResult::Rewrite;
-    const auto it = FGrowing.find(job.path);
-    if (it != FGrowing.end()) {
+    if (growing) {
         try {
-            result = Append(*it->second, job.rows, error);
+            result = Append(*growing, job.rows, error);
         } catch (const std::exception& e) {
             error = e.what();
             result = TGrowResult::Failed;
         }
-        if (result != TGrowResult::Written) FGrowing.erase(it);
+        if (result != TGrowResult::Written) growing.reset();
     }
     if (result == TGrowResult::Written) {
         {
@@ -466,17 +483,9 @@ bool TDataFileSaveQueue::Idle() const
     return FPending == 0;
 }
 
-bool TDataFileSaveQueue::WaitIdleWithWindow()
+bool TDataFileSaveQueue::WaitIdleWithWindow(int language)
 {
-    const bool german = CLanguage::Instance()->CurrentLanguage() == CLanguage::German;
-    platform::WaitRequest wait;
-    wait.caption = CurrentText(RowNotice);
-    wait.text = german ? "Dateien werden noch geschrieben: das Laufwerk antwortet nicht. Sie k\xC3\xB6nnen "
-                         "weiter warten oder das Programm ohne sie beenden."
-                       : "Files are still being written: the drive does not answer. You can keep waiting or "
-                         "end the program without them.";
-    wait.giveUp = german ? "Ohne sie beenden" : "End without them";
-    return platform::WaitWithWindow([this] { return Idle() && platform::BackgroundSavesIdle(); }, 1000, wait);
+    return WaitForSavesAtExit([this] { return Idle() && platform::BackgroundSavesIdle(); }, language);
 }
 
 void TDataFileSaveQueue::WaitIdle()

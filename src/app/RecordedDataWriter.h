@@ -15,6 +15,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/DataFileView.h"
 #include "app/RecordedDataFile.h"
@@ -81,21 +82,28 @@ enum class TGrowResult {
 
 // Saves that do not hold up the user-interface thread: the recording is taken from the
 // window at once (about a millisecond for 12 hours), the file is formatted and written on
-// one worker thread, saves running strictly in the order given (so a later save of the same
-// part always wins), and the result comes back to the user-interface thread, where the
-// same messages as FileSave1Execute's are shown.
+// a worker thread, the jobs of one file running strictly in the order given (so a later
+// save of the same part always wins), and the result comes back to the user-interface
+// thread, where the same messages as FileSave1Execute's are shown.
 //
-// Between saves a running recording's file grows by the rows taken since (Append), on the
-// same thread and in the same order: the file on disk is then always the file a save would
-// write, its prelude's time aside. Appended data reach the disk (fdatasync) once the oldest
-// of them would otherwise be more than SyncAfterMs old at the next tick, so about once a
-// minute per file at the most.
+// Each file has a queue of its own, and a worker serves one file at a time: a file whose
+// drive does not answer holds up its own later jobs only, while the other files go on being
+// written by the other workers. Up to MaxWorkers threads are started as files wait, so the
+// others keep going as long as fewer than that many files hang at once.
+//
+// Between saves a running recording's file grows by the rows taken since (Append), in the
+// same queue: the file on disk is then always the file a save would write, its prelude's
+// time aside. Appended data reach the disk (fdatasync) once the oldest of them would
+// otherwise be more than SyncAfterMs old at the next tick, so about once a minute per file
+// at the most.
 class TDataFileSaveQueue {
 public:
     static constexpr std::int64_t SyncAfterMs = 55000;
     // The starts of this many last rows are kept: rows whose labels change after they were
     // written can be written again.
     static constexpr int KeptRowStarts = 64;
+    // One per channel: a recording writes one file at a time.
+    static constexpr int MaxWorkers = 10;
 
     static TDataFileSaveQueue& Instance();
     TDataFileSaveQueue() = default;
@@ -121,8 +129,9 @@ public:
     void WaitIdle();
     // The same at the program's end, with the event loop running: when the saves do not
     // finish within a second (a drive that does not answer), the wait window names the
-    // wait and lets the user keep waiting or end without them (false).
-    bool WaitIdleWithWindow();
+    // wait and lets the user keep waiting or end without them (false). The window speaks
+    // `language`, the main window's language at its end.
+    bool WaitIdleWithWindow(int language);
     bool Idle() const;
     // How many times appended data were synced to the disk.
     std::int64_t SyncCount() const { return FSyncs.load(); }
@@ -140,23 +149,32 @@ private:
         TGrowingRows rows;
         std::function<void(TGrowResult, const std::string&)> grown;
     };
-    // A file that grows: what it holds, written from the worker thread only.
+    // A file that grows: what it holds, touched only by the worker that serves the file.
     struct TGrowingFileState;
+    // The jobs of one file, waiting in the order they came.
+    struct TFileJobs {
+        std::deque<Job> Jobs;
+        bool Served = false;  // a worker runs one of its jobs
+        std::unique_ptr<TGrowingFileState> Growing;
+    };
 
     void Run();
-    void RunSave(Job& job);
-    void RunAppend(Job& job);
+    void RunSave(Job& job, std::unique_ptr<TGrowingFileState>& growing);
+    void RunAppend(Job& job, std::unique_ptr<TGrowingFileState>& growing);
     TGrowResult Append(TGrowingFileState& file, TGrowingRows& rows, std::string& error);
     void Queue(Job job);
     void Finished(std::function<void()> onUiThread);
 
     mutable std::mutex FMutex;
     std::condition_variable FWake;
-    std::deque<Job> FJobs;
-    int FPending = 0;  // queued, running, or waiting for its result on the user-interface thread
+    // Guarded by FMutex, except an entry's Growing (its serving worker's); an entry stays
+    // while it has jobs, is served or grows.
+    std::map<std::string, TFileJobs> FFiles;
+    std::deque<std::string> FReady;  // files with jobs that no worker serves, in turn
+    int FPending = 0;                // queued, running, or waiting for its result on the user-interface thread
+    int FIdleWorkers = 0;
     bool FStop = false;
     bool FFailureShown = false;  // user-interface thread: a failed save's box is open
-    std::map<std::string, std::unique_ptr<TGrowingFileState>> FGrowing;  // worker thread only
     std::atomic<std::int64_t> FSyncs{0};
-    std::thread FThread;
+    std::vector<std::thread> FWorkers;
 };

@@ -160,8 +160,6 @@ public:
     // part (and a part whose write failed before), and releases the channel. When the write
     // fails the user is asked whether to close anyway; false means the session goes on.
     bool Close();
-    // How long a closing save may take before the wait window shows.
-    static constexpr int ClosingSaveGraceMs = 1000;
 
     // ---- state
     TDateTime PartStartTime() const { return FPartStartTime; }

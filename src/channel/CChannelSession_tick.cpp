@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "app/FileSaveWait.h"
 #include "app/RecordedDataWriter.h"
 #include "channel/CChannelSession.h"
 #include "channel/ChannelTexts.h"
@@ -488,16 +489,8 @@ bool CChannelSession::Close()
     const AnsiString name = PartFileName();
     auto result = std::make_shared<std::optional<bool>>();
     TDataFileSaveQueue::Instance().Save(this, FChannel, [result](bool ok) { *result = ok; });
-    platform::WaitRequest wait;
-    wait.caption = ChannelText(resources::RowNotice);
-    wait.text = ChannelText("Die Datei\n", "The file\n") + name +
-                ChannelText(
-                    "\nwird noch geschrieben: das Laufwerk antwortet nicht. Sie k\xC3\xB6nnen weiter warten "
-                    "oder die Datei ungespeichert lassen; bis dahin bleibt die Aufzeichnung im Speicher.",
-                    "\nis still being written: the drive does not answer. You can keep waiting or leave the "
-                    "file unsaved; until then the recording stays in memory.");
-    wait.giveUp = ChannelText("Ungespeichert lassen", "Leave unsaved");
-    const bool waited = platform::WaitWithWindow([result] { return result->has_value(); }, ClosingSaveGraceMs, wait);
+    const bool waited = WaitForFileSave([result] { return result->has_value(); }, name, ChannelLanguage(),
+                                        resources::RowRecordingStaysInMemory);
     const bool written = waited && **result;
     if (!waited) AddProtocolLine(" " + ChannelText(resources::RowSavingFailed) + " " + name);
     if (waited && !written &&

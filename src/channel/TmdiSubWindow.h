@@ -388,6 +388,9 @@ public:
     // Closing: every program not saved since its last change is offered for saving; false
     // when a save the user asked for did not happen (cancelled or failed).
     bool OfferToSaveScoutPrograms();
+    // Saves the program of the tree's selected node (SaveSelectedProgram of the program-file
+    // commands); false, without a save, while another one is being waited for.
+    bool SaveProgramOfTree(bool* leftUnsaved = nullptr);
 
     // ---- IPanelChannelWindow
     void btnStartTPClick(QObject* sender) override;
@@ -483,6 +486,9 @@ private:
     bool FClosing = false;     // the close work ran: closing goes on without a question
     bool FCloseAsked = false;  // the main window closes every channel: no question
     bool FSettingUp = false;   // the connection lists are being filled
+    // A program file's save is being waited for: the window neither closes nor starts a
+    // second save meanwhile.
+    bool FProgramSaving = false;
 };
 
 // The channel windows the main window creates.

@@ -885,7 +885,7 @@ void TmdiSubWindow::mnuSaveProgramClick()
 {
     NOX_ASSERT_UI_THREAD();
     if (!FProgrammer || !FSelectedNode) return;
-    ::SaveSelectedProgram(*this);
+    SaveProgramOfTree();
     RefreshProgramTree();
 }
 

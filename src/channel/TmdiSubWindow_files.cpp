@@ -37,7 +37,7 @@ bool TmdiSubWindow::SaveSelectedProgram()
 {
     NOX_ASSERT_UI_THREAD();
     if (!FSelectedNode) return false;
-    ::SaveSelectedProgram(*this);
+    SaveProgramOfTree();
     return true;
 }
 

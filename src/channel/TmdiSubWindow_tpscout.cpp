@@ -7,6 +7,7 @@
 #include "channel/ChannelTexts.h"
 #include "channel/TmdiSubWindow.h"
 #include "platform/Dialogs.h"
+#include "platform/ScopedValue.h"
 #include "platform/UiThread.h"
 #include "programmer/CProgrammer.h"
 #include "programmer/ProgramFileCommands.h"
@@ -27,6 +28,15 @@ void TmdiSubWindow::tabScoutShow()
     }
 }
 
+bool TmdiSubWindow::SaveProgramOfTree(bool* leftUnsaved)
+{
+    NOX_ASSERT_UI_THREAD();
+    if (leftUnsaved) *leftUnsaved = false;
+    if (FProgramSaving) return false;
+    const TScopedValue saving(FProgramSaving, true);
+    return ::SaveSelectedProgram(*this, leftUnsaved);
+}
+
 bool TmdiSubWindow::OfferToSaveScoutPrograms()
 {
     NOX_ASSERT_UI_THREAD();
@@ -42,9 +52,11 @@ bool TmdiSubWindow::OfferToSaveScoutPrograms()
         RefreshProgramTree();
         if (!ChannelAskYesNo(ChannelText(resources::RowAskSaveSelectedProgram))) continue;
         bool saved = false;
-        platform::GuardedCall([&] { saved = ::SaveSelectedProgram(*this); });
+        // Leaving the file unsaved in the wait window is the user's answer, as No is.
+        bool leftUnsaved = false;
+        platform::GuardedCall([&] { saved = SaveProgramOfTree(&leftUnsaved); });
         RefreshProgramTree();
-        if (!saved) allSaved = false;
+        if (!saved && !leftUnsaved) allSaved = false;
     }
     return allSaved;
 }

@@ -182,6 +182,8 @@ void TmdiSubWindow::FormCloseQuery(bool ask, bool& canClose)
 {
     NOX_ASSERT_UI_THREAD();
     canClose = false;
+    // The save of a program file is being waited for: the window closes after it.
+    if (FProgramSaving) return;
     if (ask) {
         AnsiString question = ChannelText(RowAskCloseChannel);
         if (auto dollar = question.find('$'); dollar != AnsiString::npos)
@@ -212,6 +214,7 @@ bool TmdiSubWindow::FormClose()
 bool TmdiSubWindow::CloseChannelWindow()
 {
     NOX_ASSERT_UI_THREAD();
+    if (FProgramSaving) return false;
     if (ViewMode == vmDataRecording || ViewMode == vmProgrammer) {
         const bool connected = FSession->IsConnected();
         if (connected) {

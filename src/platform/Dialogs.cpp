@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
@@ -294,6 +293,9 @@ bool QtDialogs::WaitUntilDone(const WaitRequest& req)
     label->setWordWrap(true);
     layout->addWidget(label);
     auto* giveUp = new QPushButton(Q(req.giveUp), &dlg);
+    // Giving up loses the file: it takes a click, never a reflexive Enter.
+    giveUp->setAutoDefault(false);
+    giveUp->setDefault(false);
     layout->addWidget(giveUp, 0, Qt::AlignRight);
     bool gaveUp = false;
     QObject::connect(giveUp, &QPushButton::clicked, &dlg, [&] {
@@ -313,10 +315,14 @@ bool QtDialogs::WaitUntilDone(const WaitRequest& req)
 
 bool WaitWithWindow(const std::function<bool()>& done, int graceMs, WaitRequest req)
 {
-    QElapsedTimer grace;
-    grace.start();
-    while (!done() && grace.elapsed() < graceMs)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, std::max(1, int(graceMs - grace.elapsed())));
+    // Timers, sockets and the result go on meanwhile; the user's input waits for the window
+    // or the end of the wait, so that a click cannot start a second save or close what is
+    // being saved. The timer ends the wait for events when the grace is over.
+    QTimer graceOver;
+    graceOver.setSingleShot(true);
+    graceOver.start(std::max(0, graceMs));
+    while (!done() && graceOver.isActive())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents);
     if (done()) return true;
     req.done = done;
     return dialogs().WaitUntilDone(req);

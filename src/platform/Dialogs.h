@@ -90,8 +90,9 @@ public:
     virtual bool WaitUntilDone(const WaitRequest& req);
 };
 
-// Runs the event loop until done() holds; when it does not within graceMs, shows the wait
-// window of `req` (its done is `done`). True when done, false when the user gave up.
+// Runs the event loop, without the user's input, until done() holds; when it does not within
+// graceMs, shows the wait window of `req` (its done is `done`). True when done, false when
+// the user gave up.
 bool WaitWithWindow(const std::function<bool()>& done, int graceMs, WaitRequest req);
 
 // The dialogs in use. Until one is installed, boxes are answered with their default button

@@ -1,10 +1,15 @@
 #include "programmer/ProgramFileCommands.h"
 
 #include <exception>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "app/CLanguage.h"
+#include "app/FileSaveWait.h"
 #include "platform/Dialogs.h"
 #include "platform/FileFolders.h"
+#include "platform/FileSave.h"
 #include "platform/TTreeNode.h"
 #include "programmer/CProgrammer.h"
 #include "resources/TextRows.h"
@@ -41,8 +46,9 @@ AnsiString AskProgramFile(bool save, int titleRow)
 
 }  // namespace
 
-bool SaveSelectedProgram(IProgramFileWindow& window)
+bool SaveSelectedProgram(IProgramFileWindow& window, bool* leftUnsaved)
 {
+    if (leftUnsaved) *leftUnsaved = false;
     CProgrammer* programmer = window.Programmer();
     TTreeNode* node = window.SelectedProgramNode();
     if (!programmer || !node) return false;
@@ -67,15 +73,29 @@ bool SaveSelectedProgram(IProgramFileWindow& window)
     if (path.empty()) return false;
     if (!HasTpExtension(path)) path += ".tp";
 
+    // The file is made here, where the program lives, and written on the background saver:
+    // a drive that does not answer holds up neither the windows nor the recordings. The
+    // wait for its result keeps the event loop running.
     AnsiString error;
+    std::vector<platform::TDeferredSave> files;
     try {
+        platform::TDeferredSaves deferred;
         if (!programfile::Write(path, programfile::FromProgrammer(*programmer, slot, settings), &error)) {
             Warn(RowMakingFileFailed, error);
             return false;
         }
+        files = deferred.Take();
     } catch (const std::exception& e) {
         Warn(RowSavingFailed, e.what());
         return false;
+    }
+    std::string reason;
+    switch (SaveAndWait(std::move(files), CLanguage::Instance()->CurrentLanguage(), &reason)) {
+        case TSaveResult::Saved: break;
+        case TSaveResult::Failed: Warn(RowMakingFileFailed, reason); return false;
+        case TSaveResult::LeftUnsaved:
+            if (leftUnsaved) *leftUnsaved = true;
+            return false;
     }
     programmer->SetProgramSaved(slot);
     return true;

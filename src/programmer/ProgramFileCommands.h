@@ -38,8 +38,10 @@ inline constexpr int SegmentNodeImage = 1;
 // Writes the program of the tree's selected node (a segment node selects its program) to a
 // file the user chooses. ".tp" is appended to a chosen name without that extension. True
 // when the file was written; the program is then marked saved. Every failure is shown in a
-// box and leaves the program unsaved and an existing file unchanged.
-bool SaveSelectedProgram(IProgramFileWindow& window);
+// box and leaves the program unsaved and an existing file unchanged. The file is written on
+// another thread; a write that does not finish within a second brings up the wait window,
+// and when the user leaves the file unsaved there, *leftUnsaved is set (and false returned).
+bool SaveSelectedProgram(IProgramFileWindow& window, bool* leftUnsaved = nullptr);
 
 // Lets the user choose a program file and reads it into `slot` as a new program named after
 // the file. 1 when a program was read, 0 otherwise. The file is checked whole before

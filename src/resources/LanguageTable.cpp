@@ -3,6 +3,7 @@
 // Row 295 has no English text on purpose (the English sentence is complete without it).
 // The English tool tips of rows 62, 63, 64 and 323 name the keys "Ctrl" on purpose: key
 // names follow the language of the text, as the German rows say "Strg".
+// A "$" in a text marks where the window puts a number or a file name.
 #include "resources/LanguageTable.h"
 
 #include <iterator>
@@ -439,6 +440,11 @@ constexpr std::string_view LanguageTable[] = {
     /* 424 */ " - für RS232-Verbindung muss die Slave Adresse 1 gewählt werden", " - for RS232 interface mode, slave address 1 has to be selected", "",
     /* 425 */ "Kalenderstart einrichten", "Setup automatic start", "",
     /* 426 */ "Rampe definieren", "Setup single ramp", "",
+    /* 427 */ "Die Datei\n$\nwird noch geschrieben: das Laufwerk antwortet nicht. Sie können weiter warten oder die Datei ungespeichert lassen.", "The file\n$\nis still being written: the drive does not answer. You can keep waiting or leave the file unsaved.", "",
+    /* 428 */ "Bis dahin bleibt die Aufzeichnung im Speicher.", "Until then the recording stays in memory.", "",
+    /* 429 */ "Ungespeichert lassen", "Leave unsaved", "",
+    /* 430 */ "Dateien werden noch geschrieben: das Laufwerk antwortet nicht. Sie können weiter warten oder das Programm ohne sie beenden.", "Files are still being written: the drive does not answer. You can keep waiting or end the program without them.", "",
+    /* 431 */ "Ohne sie beenden", "End without them", "",
 };
 // clang-format on
 

@@ -434,8 +434,13 @@ enum TextRow : int {
     RowCheckRS232Address = 424,                  //  - for RS232 interface mode, slave address 1 has to be se...
     RowSetUpAutomaticStart = 425,                // Setup automatic start
     RowSetUpSingleRamp = 426,                    // Setup single ramp
+    RowFileStillBeingWritten = 427,              // The file $ is still being written: the drive does not answer...
+    RowRecordingStaysInMemory = 428,             // Until then the recording stays in memory.
+    RowLeaveUnsaved = 429,                       // Leave unsaved
+    RowFilesStillBeingWritten = 430,             // Files are still being written: the drive does not answer. ...
+    RowEndWithoutThem = 431,                     // End without them
 };
 
-static_assert(RowSetUpSingleRamp + 1 == LanguageTableRows, "every row of the table has a name");
+static_assert(RowEndWithoutThem + 1 == LanguageTableRows, "every row of the table has a name");
 
 }  // namespace resources

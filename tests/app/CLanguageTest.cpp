@@ -24,10 +24,10 @@ protected:
 
 TEST_F(CLanguageTest, TableHasAllRowsAndOnlyTheKnownGaps)
 {
-    ASSERT_EQ(std::size(resources::LanguageTable), 427u * 3u);
+    ASSERT_EQ(std::size(resources::LanguageTable), std::size_t(resources::LanguageTableRows) * 3u);
     // Only these (row, language) entries are empty; everything else has a text in both languages.
     const std::set<std::pair<int, int>> empty = {{129, 0}, {129, 1}, {338, 0}, {338, 1}, {295, 1}};
-    for (int row = 0; row < 427; ++row) {
+    for (int row = 0; row < resources::LanguageTableRows; ++row) {
         EXPECT_EQ(Text(2, row), "") << "row " << row;
         for (int language = 0; language < 2; ++language) {
             const AnsiString text = Text(language, row);
@@ -101,7 +101,7 @@ TEST_F(CLanguageTest, OutOfRangeGivesEmptyTextAndKeepsLanguage)
 {
     CLanguage* language = CLanguage::Instance();
     AnsiString out = "stale";
-    for (int row : {-1, 427, 100000}) {
+    for (int row : {-1, resources::LanguageTableRows, 100000}) {
         out = "stale";
         EXPECT_EQ(language->LookupText(CLanguage::English, row, out), "") << row;
     }

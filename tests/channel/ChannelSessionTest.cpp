@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "ChannelTestSupport.h"
@@ -563,6 +564,111 @@ TEST_F(ChannelSessionTest, AClosingSaveThatHangsWaitsWithTheWindowWhileOtherChan
         EXPECT_EQ(FileRows(healthy.PartFileName()), 6);
         support::TestDialogs().Clear();
     }
+}
+
+// A file whose drive stops answering holds up only its own writes: the other channel's rows
+// reach its file, and the disk, within the minute all the same. The program's end and the
+// channel's close wait for the hung file with the wait window, as before; when the drive
+// answers, the held rows follow, complete and in order.
+TEST_F(ChannelSessionTest, AHungFileHoldsUpNoOtherChannelsFile)
+{
+    support::SimulatedUnitLine hungLine, healthyLine;
+    hungLine.AddUnit();
+    healthyLine.AddUnit();
+    AnsiString error;
+    ASSERT_TRUE(hungLine.StartTcp(0, &error)) << error;
+    ASSERT_TRUE(healthyLine.StartTcp(0, &error)) << error;
+    CChannelSession hung(1), healthy(2);
+    UseTcp(hung, hungLine.TcpPort());
+    UseTcp(healthy, healthyLine.TcpPort());
+    ASSERT_TRUE(QDir(folder.path()).mkdir("share"));
+    Connect(hung, Path("share/run"));
+    Connect(healthy, Path("local"));
+    ASSERT_EQ(hung.SamplingInterval(), healthy.SamplingInterval());
+    auto tickBoth = [&](int n) {
+        for (int i = 0; i < n; ++i) {
+            clock.AdvanceMs(std::int64_t(healthy.SamplingInterval()) * 1000);
+            hung.Tick();
+            healthy.Tick();
+        }
+    };
+    // Each channel's whole file is written once; from then on its rows are appended.
+    TDataFileSaveQueue& queue = TDataFileSaveQueue::Instance();
+    tickBoth(2);
+    queue.WaitIdle();
+    const AnsiString hungFile = hung.PartFileName(), healthyFile = healthy.PartFileName();
+    const int rowsBefore = FileRows(hungFile);
+    ASSERT_GT(rowsBefore, 0);
+    auto onDisk = [&](const AnsiString& file, const CChannelSession& s) {
+        return FileRows(file) == s.ValueSeries(0)->Count();
+    };
+    // Every row of the file is the row recorded at its place.
+    auto sameRows = [&](const AnsiString& file, const CChannelSession& s) {
+        const TRecordedDataRead read = ReadRecordedDataFile(file);
+        const TFastLineSeries* s0 = s.ValueSeries(0);
+        if (!read.Loaded || read.Rows() != s0->Count()) return false;
+        for (int i = 0; i < s0->Count(); ++i)
+            if (std::abs(read.X[size_t(i)] - s0->GetxValue(i)) > 1e-9 ||
+                std::abs(read.Y[0][size_t(i)] - s0->GetyValue(i)) > 0.0006)
+                return false;
+        return true;
+    };
+
+    {
+        support::HangingFileSystem share(
+            [hungFile](const std::string& path, bool write) { return write && path == hungFile; });
+        const std::int64_t syncs = queue.SyncCount();
+        tickBoth(13);  // 65 s
+        ASSERT_TRUE(share.AwaitHang());
+        EXPECT_TRUE(Await([&] { return onDisk(healthyFile, healthy) && queue.SyncCount() > syncs; }));
+        EXPECT_TRUE(sameRows(healthyFile, healthy));
+        EXPECT_EQ(FileRows(hungFile), rowsBefore);
+        EXPECT_EQ(share.Hanging(), 1);
+
+        // The program's end waits with the window, and the user may end without the file.
+        support::TestDialogs().OnWait = [&](const platform::WaitRequest& wait) {
+            EXPECT_FALSE(wait.done());
+            EXPECT_EQ(wait.giveUp, "End without them");
+            return false;
+        };
+        EXPECT_FALSE(queue.WaitIdleWithWindow(CLanguage::English));
+        EXPECT_EQ(support::TestDialogs().Waits().size(), 1u);
+        support::TestDialogs().OnWait = nullptr;
+
+        tickBoth(3);
+        EXPECT_TRUE(Await([&] { return onDisk(healthyFile, healthy); }));
+        share.Release();
+        queue.WaitIdle();
+    }
+    EXPECT_TRUE(sameRows(hungFile, hung));
+    EXPECT_EQ(hung.ValueSeries(0)->Count(), rowsBefore + 16);
+
+    // Closing the channel whose drive hangs: its wait window is up while the other
+    // channel's rows go on reaching the disk; the file is left unsaved.
+    {
+        support::HangingFileSystem share(
+            [hungFile](const std::string& path, bool write) { return write && path == hungFile; });
+        tickBoth(1);
+        support::TestDialogs().OnWait = [&](const platform::WaitRequest& wait) {
+            EXPECT_TRUE(share.AwaitHang());
+            EXPECT_NE(wait.text.find(hungFile), AnsiString::npos) << wait.text;
+            for (int i = 0; i < 2; ++i) {
+                clock.AdvanceMs(std::int64_t(healthy.SamplingInterval()) * 1000);
+                healthy.Tick();
+            }
+            EXPECT_TRUE(Await([&] { return onDisk(healthyFile, healthy); }));
+            return false;
+        };
+        ASSERT_TRUE(hung.Close());
+        support::TestDialogs().OnWait = nullptr;
+        EXPECT_EQ(hung.ChannelObject(), nullptr);
+        EXPECT_EQ(share.Hanging(), 1);
+        share.Release();
+        queue.WaitIdle();
+    }
+    ASSERT_TRUE(healthy.Close());
+    EXPECT_TRUE(sameRows(healthyFile, healthy));
+    support::TestDialogs().Clear();
 }
 
 TEST_F(ChannelSessionTest, FailedIdentificationIsRetriedAndCancelledDialogAsksBeforeReplacing)

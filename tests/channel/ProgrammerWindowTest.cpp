@@ -18,13 +18,16 @@
 #include "app/TfrmPanelControl.h"
 #include "channel/TmdiSubWindow.h"
 #include "chart/engine/TChartSeries.h"
+#include "chart/series/TFastLineSeries.h"
 #include "comm/TfrmIdentification.h"
 #include "platform/Dialogs.h"
+#include "platform/FileSave.h"
 #include "programmer/CProgramFile.h"
 #include "programmer/CProgrammer.h"
 #include "programmer/ProgrammerDialogs.h"
 #include "programmer/TfrmDateTimePicker.h"
 #include "programmer/TfrmSingleRamp.h"
+#include "support/HangingFileSystem.h"
 
 using namespace channeltest;
 
@@ -385,6 +388,100 @@ TEST_F(ProgrammerWindowTest, TPScoutAsksForEveryUnsavedProgramAndStaysOpenWhileO
     EXPECT_TRUE(w->FormClose());
     EXPECT_EQ(support::TestDialogs().MessageCount(), 2u);
     EXPECT_FALSE(main->IsChannelOpen(channel));
+}
+
+// A program file saved to a drive that stops answering, from the editor's save command and
+// from the question of a closing TP Scout window: the save waits with the event loop
+// running, a recording channel on the unit goes on recording, and after a second the wait
+// window names the file. Keeping waiting saves the program once the drive answers; leaving
+// the file unsaved leaves the program unsaved, and a closing window then closes as after No.
+// While the wait lasts the window neither closes nor starts a second save.
+TEST_F(ProgrammerWindowTest, AProgramSaveThatHangsWaitsWithTheWindowWhileARecordingGoesOn)
+{
+    support::SimulatedUnitLine line;
+    line.AddUnit(support::UnitState());
+    AnsiString error;
+    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+    TmdiSubWindow* rec = Open(&TfrmMainWindow::mnuDatenaufzeichnungClick);
+    ASSERT_NE(rec, nullptr);
+    rec->cmbInterface->setCurrentIndex(rec->cmbInterface->findText("TCP/IP"));
+    rec->edPort->setText(QString::number(line.TcpPort()));
+    support::TestDialogs().QueueFileName(Path("rec"));
+    rec->cmdEstablishConnectionClick();
+    ConfirmIdentification(rec->Session());
+    ASSERT_TRUE(rec->IsConnected());
+    rec->tmrDataUpdate->stop();
+    const auto recordTicks = [&](int n) {
+        for (int i = 0; i < n; ++i) {
+            ASSERT_TRUE(AwaitCycle(rec->Session()));
+            clock.AdvanceMs(5000);
+            rec->tmrDataUpdateTimer();
+        }
+    };
+    recordTicks(1);
+
+    struct Case {
+        const char* name;
+        bool closing;      // the save comes from the closing window's question
+        bool keepWaiting;  // what the user does in the wait window
+    };
+    for (const Case c : {Case{"saved", false, true}, Case{"left", false, false}, Case{"closesaved", true, true},
+                         Case{"closeleft", true, false}}) {
+        SCOPED_TRACE(c.name);
+        TmdiSubWindow* scout = Open(&TfrmMainWindow::mnuTPScoutClick);
+        ASSERT_NE(scout, nullptr);
+        const int channel = scout->Channel();
+        scout->mnuCreateProgramClick();
+        scout->mnuAddSegmentClick();
+        CProgrammer* programmer = scout->Programmer();
+        const AnsiString file = Path(c.name) + ".tp";
+        support::HangingFileSystem drive([file](const std::string& path, bool write) { return write && path == file; });
+        support::TestDialogs().Clear();
+        const int pointsBefore = rec->Session().ValueSeries(0)->Count();
+        int pointsMeanwhile = 0;
+        support::TestDialogs().OnWait = [&](const platform::WaitRequest& wait) {
+            EXPECT_TRUE(drive.AwaitHang());
+            EXPECT_NE(wait.text.find("The file\n" + file + "\nis still being written"), AnsiString::npos) << wait.text;
+            EXPECT_EQ(wait.giveUp, "Leave unsaved");
+            EXPECT_FALSE(wait.done());
+            recordTicks(3);
+            pointsMeanwhile = rec->Session().ValueSeries(0)->Count() - pointsBefore;
+            EXPECT_FALSE(scout->FormClose());
+            support::TestDialogs().QueueFileName(Path("again"));
+            scout->mnuSaveProgramClick();
+            if (c.keepWaiting) drive.Release();
+            return c.keepWaiting;
+        };
+        support::TestDialogs().QueueFileName(Path(c.name));
+        if (c.closing) {
+            support::TestDialogs().QueueAnswer(IDYES);
+            EXPECT_TRUE(scout->FormClose());
+            EXPECT_FALSE(main->IsChannelOpen(channel));
+        } else {
+            scout->mnuSaveProgramClick();
+            EXPECT_EQ(programmer->IsProgramSaved(0), c.keepWaiting);
+        }
+        support::TestDialogs().OnWait = nullptr;
+        EXPECT_EQ(support::TestDialogs().Waits().size(), 1u);
+        EXPECT_EQ(pointsMeanwhile, 3);
+        // Only the closing question was asked: no error, no second save.
+        EXPECT_EQ(support::TestDialogs().MessageCount(), c.closing ? 1u : 0u);
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("again.tp"))));
+        if (c.keepWaiting) {
+            EXPECT_FALSE(Bytes(file).isEmpty());
+        } else {
+            EXPECT_FALSE(QFile::exists(QString::fromStdString(file)));
+            EXPECT_EQ(drive.Hanging(), 1);  // the file is left to the drive
+            drive.Release();
+        }
+        ASSERT_TRUE(Await([] { return platform::BackgroundSavesIdle(); }));
+        support::TestDialogs().Clear();
+        if (!c.closing) {
+            if (!c.keepWaiting) support::TestDialogs().QueueAnswer(IDNO);
+            EXPECT_TRUE(scout->FormClose());
+        }
+    }
+    EXPECT_TRUE(rec->IsConnected());
 }
 
 TEST_F(ProgrammerWindowTest, ACloseThatDoesNotGoThroughKeepsTheTimedStartArmed)

@@ -20,6 +20,9 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "chart/editors/TeeHourGlass.h"
 #include "chart/editors/TeePenDlg.h"
@@ -35,6 +38,7 @@
 #include "chart/storage/TeeToolStorage.h"
 #include "platform/FileSave.h"
 #include "platform/Round.h"
+#include "platform/TStream.h"
 #include "platform/TextCodec.h"
 
 namespace {
@@ -465,6 +469,27 @@ void TTeeExportFormBase::SaveData(const AnsiString& FileName)
     if (auto exporter = CreateData()) exporter->SaveToFile(FileName);
 }
 
+void TTeeExportFormBase::WriteInBackground(const std::function<void()>& Make, std::function<void()> Then)
+{
+    std::vector<platform::TDeferredSave> files;
+    {
+        platform::TDeferredSaves deferred;
+        Make();
+        files = deferred.Take();
+    }
+    if (files.empty()) {
+        if (Then) platform::GuardedCall(Then);
+        return;
+    }
+    const AnsiString name = files.front().Path;
+    platform::SaveInBackground(std::move(files), [name, Then = std::move(Then)](const std::string& error) {
+        if (!error.empty())
+            platform::GuardedCall([&] { throw EFOpenError("Cannot create file \"" + name + "\". " + error); });
+        else if (Then)
+            platform::GuardedCall(Then);
+    });
+}
+
 void TTeeExportFormBase::BSaveClick()
 {
     QWidget* tab = Tabs->currentWidget();
@@ -475,14 +500,16 @@ void TTeeExportFormBase::BSaveClick()
         SaveDialogPicture.filterIndex = format->FileFilterIndex();
         SaveDialogPicture.fileName.clear();
         if (!platform::dialogs().FileDialog(SaveDialogPicture)) return;
-        SavePicture(FormatForFile(SaveDialogPicture.fileName, SaveDialogPicture.filterIndex),
-                    SaveDialogPicture.fileName);
+        WriteInBackground([&] {
+            SavePicture(FormatForFile(SaveDialogPicture.fileName, SaveDialogPicture.filterIndex),
+                        SaveDialogPicture.fileName);
+        });
     } else if (tab == TabNative) {
         SaveDialogNative.fileName.clear();
         SaveDialogNative.defaultExt = FTeeExtension;
         SaveDialogNative.filter = FTeeFilter;
         if (!platform::dialogs().FileDialog(SaveDialogNative)) return;
-        SaveNative(ChangeFileExt(SaveDialogNative.fileName, "." + FTeeExtension));
+        WriteInBackground([&] { SaveNative(ChangeFileExt(SaveDialogNative.fileName, "." + FTeeExtension)); });
     } else if (tab == TabData) {
         SaveDialogData.fileName.clear();
         SaveDialogData.filterIndex = GetDataFilterIndex();
@@ -490,7 +517,7 @@ void TTeeExportFormBase::BSaveClick()
         const int chosen = SaveDialogData.filterIndex;
         RGText->SetItemIndex(chosen > 5 ? chosen - 5 : 0);
         RGTextClick();
-        SaveData(SaveDialogData.fileName);
+        WriteInBackground([&] { SaveData(SaveDialogData.fileName); });
     }
 }
 
@@ -511,23 +538,24 @@ void TTeeExportFormBase::BSendClick()
     const AnsiString base = QDir(temp).filePath(QString::fromStdString(FTeeName)).toStdString();
     AnsiString name;
     QWidget* tab = Tabs->currentWidget();
+    std::function<void()> make;
     if (tab == TabPicture) {
         TTeeExportFormat* format = PictureFormat();
         if (!format) return;
         name = base + "." + format->FileExtension();
-        SavePicture(format, name);
+        make = [&] { SavePicture(format, name); };
     } else if (tab == TabNative) {
         name = base + "." + FTeeExtension;
-        SaveNative(name);
+        make = [&] { SaveNative(name); };
     } else if (tab == TabData) {
         name = base + "." + DataFilterExtension(GetDataFilterIndex());
-        SaveData(name);
+        make = [&] { SaveData(name); };
     } else {
         return;
     }
     // The file stays: the mail program reads it when it sends, which may be long after
     // this returns; the next send writes over it.
-    TeeEmailFile(name, FTeeName);
+    WriteInBackground(make, [name, subject = FTeeName] { TeeEmailFile(name, subject); });
 }
 
 // ---- TTeeExportForm

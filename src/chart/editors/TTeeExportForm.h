@@ -114,6 +114,11 @@ private:
     void SavePicture(TTeeExportFormat* Format, const AnsiString& FileName);
     void SaveNative(const AnsiString& FileName);
     void SaveData(const AnsiString& FileName);
+    // Runs Make, which saves a file, with the writing deferred: the file is made here, where
+    // the chart lives, and written on the background saver, so that a drive that does not
+    // answer holds up no window. A failed write is reported when it comes back; Then runs
+    // after a good one. The dialog may be gone by then.
+    static void WriteInBackground(const std::function<void()>& Make, std::function<void()> Then = {});
     // The extension (without the dot) of a data save dialog filter entry.
     AnsiString DataFilterExtension(int FilterIndex) const;
 

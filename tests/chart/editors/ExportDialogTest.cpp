@@ -5,6 +5,8 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
@@ -25,10 +27,22 @@
 #include "chart/storage/TeePictureOptions.h"
 #include "chart/storage/TeeSeriesData.h"
 #include "chart/storage/TeeStore.h"
+#include "platform/FileSave.h"
 #include "platform/TextCodec.h"
+#include "support/HangingFileSystem.h"
 #include "support/ScriptedDialogs.h"
 
 namespace {
+
+// The dialog's files are written on the background saver; their results come back through
+// the event loop.
+void AwaitSaves()
+{
+    QDeadlineTimer deadline(15000);
+    while (!platform::BackgroundSavesIdle() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_TRUE(platform::BackgroundSavesIdle());
+}
 
 struct ExportFixture {
     ExportFixture()
@@ -112,6 +126,7 @@ TEST(ExportDialog, PictureSavesInTheFormatOfTheExtensionOrTheChosenEntry)
         d.UDWidth->setValue(200);
         dialogs.QueueFileName(f.File("a.gif"));
         d.BSave->click();
+        AwaitSaves();
         EXPECT_EQ(dialogs.LastFileRequest().defaultExt, "jpg");
         EXPECT_EQ(dialogs.LastFileRequest().filterIndex, 5);
         TGIFImage gif;
@@ -124,13 +139,16 @@ TEST(ExportDialog, PictureSavesInTheFormatOfTheExtensionOrTheChosenEntry)
         ASSERT_NE(emf, nullptr);
         dialogs.QueueFileName(f.File("b.wmf"));
         d.BSave->click();
+        AwaitSaves();
         EXPECT_FALSE(emf->GetEnhanced());
         dialogs.QueueFileName(f.File("c.pic"), 2);
         d.BSave->click();
+        AwaitSaves();
         EXPECT_TRUE(emf->GetEnhanced());
         // The second entry chooses the old-style variant whatever the name says.
         dialogs.QueueFileName(f.File("d.pic"), 3);
         d.BSave->click();
+        AwaitSaves();
         EXPECT_FALSE(emf->GetEnhanced());
         const auto head = [&](const char* name) {
             QFile file(QString::fromStdString(f.File(name)));
@@ -170,6 +188,7 @@ TEST(ExportDialog, DataAndChartFileFollowTheChoices)
             const std::string name = f.File("data.txt");
             dialogs.QueueFileName(name);
             d.BSave->click();
+            AwaitSaves();
             TSeriesDataText expected(&f.chart, f.chart.GetSeries(1));
             expected.TextDelimiter = delimiters[i];
             expected.IncludeHeader = true;
@@ -180,6 +199,7 @@ TEST(ExportDialog, DataAndChartFileFollowTheChoices)
         d.CBSeries->setCurrentIndex(0);
         dialogs.QueueFileName(f.File("data.htm"), 7);
         d.BSave->click();
+        AwaitSaves();
         EXPECT_EQ(d.RGText->ItemIndex(), 2);
         TSeriesDataHTML html(&f.chart, nullptr);
         html.IncludeHeader = true;
@@ -192,6 +212,7 @@ TEST(ExportDialog, DataAndChartFileFollowTheChoices)
         EXPECT_TRUE(d.LabelSize->text().endsWith(" bytes"));
         dialogs.QueueFileName(f.File("chart.dat"));
         d.BSave->click();
+        AwaitSaves();
         d.CBNativeFormat->setCurrentIndex(1);
         EXPECT_TRUE(d.BCopy->isEnabled());
         d.BCopy->click();
@@ -204,6 +225,45 @@ TEST(ExportDialog, DataAndChartFileFollowTheChoices)
     SaveChartToStream(&f.chart, &a, true, true);
     SaveChartToStream(&loaded, &b, true, true);
     EXPECT_EQ(a.Bytes(), b.Bytes());
+    EXPECT_EQ(loaded.SeriesCount(), 2);
+}
+
+// A chart file saved to a drive that stops answering: the Save button returns with the file
+// on its way and the dialog goes on; the file is there once the drive answers. A write that
+// fails is reported when it comes back, naming the file, as a failed save always was.
+TEST(ExportDialog, SavesToADriveThatHangsHoldUpNothing)
+{
+    ExportFixture f;
+    auto& dialogs = support::TestDialogs();
+    const std::string file = f.File("hung.tee");
+    support::HangingFileSystem drive([file](const std::string& path, bool write) { return write && path == file; });
+    f.Run([&](TTeeExportForm& d) {
+        d.Tabs->setCurrentWidget(d.TabNative);
+        dialogs.QueueFileName(f.File("hung.dat"));
+        d.BSave->click();
+        ASSERT_TRUE(drive.AwaitHang());
+        EXPECT_FALSE(platform::BackgroundSavesIdle());
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(file)));
+        d.CBNativeFormat->setCurrentIndex(1);
+        EXPECT_TRUE(d.BCopy->isEnabled());
+        drive.Release();
+        AwaitSaves();
+        EXPECT_TRUE(QFile::exists(QString::fromStdString(file)));
+        EXPECT_EQ(dialogs.MessageCount(), 0u);
+
+        const std::string missing = f.File("missing/data.txt");
+        d.Tabs->setCurrentWidget(d.TabData);
+        dialogs.QueueFileName(missing);
+        d.BSave->click();
+        AwaitSaves();
+        ASSERT_EQ(dialogs.MessageCount(), 1u);
+        EXPECT_EQ(dialogs.LastMessage().text.rfind("Cannot create file \"" + missing + "\". ", 0), 0u)
+            << dialogs.LastMessage().text;
+        EXPECT_NE(dialogs.LastMessage().text.find("No such file or directory"), AnsiString::npos);
+        d.BClose->click();
+    });
+    TChart loaded;
+    LoadChartFromFile(&loaded, file);
     EXPECT_EQ(loaded.SeriesCount(), 2);
 }
 
@@ -242,6 +302,7 @@ TEST(ExportDialog, SendHandsTheFileToTheMailProgramAndKeepsIt)
         d.RGText->Buttons()->button(1)->click();  // XML
         ASSERT_TRUE(d.BSend->isEnabled());
         d.BSend->click();
+        AwaitSaves();
         ASSERT_EQ(sent.size(), 1u);
         EXPECT_EQ(sent[0].second, "DodUdudu");
         EXPECT_EQ(sent[0].first, f.File("DodUdudu.xml"));
@@ -251,6 +312,7 @@ TEST(ExportDialog, SendHandsTheFileToTheMailProgramAndKeepsIt)
         answer = 3;
         d.Tabs->setCurrentWidget(d.TabPicture);
         d.BSend->click();
+        AwaitSaves();
         ASSERT_EQ(sent.size(), 2u);
         EXPECT_EQ(sent[1].first, f.File("DodUdudu.bmp"));
         EXPECT_TRUE(QFile::exists(QString::fromStdString(sent[1].first)));
