@@ -8,9 +8,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <map>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -285,12 +288,14 @@ std::vector<TDeferredSave> TDeferredSaves::Take()
 }
 
 namespace {
-// One thread writes the background saves, in the order they came. It lives as long as the
-// process (a save that hangs in a write must not hold up the program's end), and it is
-// started once: a thread started after a child process was spawned would upset the thread
-// sanitizer's view of the process.
+// Background saves are written by up to MaxWorkers threads. The saves of one file run one at
+// a time in the order they came, and a worker serves one file at a time: a file whose drive
+// does not answer (one the user left unsaved) holds up its own later saves only. Another
+// worker starts when more files wait than workers are free. Workers live as long as the
+// process: a save that hangs in a write must not hold up the program's end.
 class TBackgroundSaver {
 public:
+    static constexpr int MaxWorkers = 4;
     static TBackgroundSaver& Instance()
     {
         static auto* saver = new TBackgroundSaver();  // never destroyed: see above
@@ -300,7 +305,15 @@ public:
     {
         std::lock_guard<std::mutex> lock(FMutex);
         ++gBackgroundSaves;
-        FJobs.push_back({std::move(saves), std::move(done)});
+        std::string key = saves.empty() ? std::string() : saves.front().Path;
+        TFileJobs& file = FFiles[key];
+        // A file that is served or already waits comes up again once its job is done.
+        if (!file.Served && file.Jobs.empty()) FReady.push_back(key);
+        file.Jobs.push_back({std::move(saves), std::move(done)});
+        if (int(FReady.size()) > FIdleWorkers && FWorkers < MaxWorkers) {
+            ++FWorkers;
+            std::thread([this] { Run(); }).detach();
+        }
         FWake.notify_one();
     }
 
@@ -309,20 +322,24 @@ private:
         std::vector<TDeferredSave> Saves;
         std::function<void(const std::string&)> Done;
     };
-    TBackgroundSaver()
-    {
-        std::thread([this] { Run(); }).detach();
-    }
+    struct TFileJobs {
+        std::deque<TJob> Jobs;
+        bool Served = false;  // a worker runs one of its jobs
+    };
     void Run()
     {
+        std::unique_lock<std::mutex> lock(FMutex);
         while (true) {
-            TJob job;
-            {
-                std::unique_lock<std::mutex> lock(FMutex);
-                FWake.wait(lock, [this] { return !FJobs.empty(); });
-                job = std::move(FJobs.front());
-                FJobs.pop_front();
-            }
+            ++FIdleWorkers;
+            FWake.wait(lock, [this] { return !FReady.empty(); });
+            --FIdleWorkers;
+            const std::string key = std::move(FReady.front());
+            FReady.pop_front();
+            TFileJobs& file = FFiles[key];
+            file.Served = true;
+            TJob job = std::move(file.Jobs.front());
+            file.Jobs.pop_front();
+            lock.unlock();
             std::string error;
             for (const TDeferredSave& s : job.Saves)
                 if (!SaveFileAtomic(s.Path, s.Bytes, &error)) break;
@@ -331,11 +348,21 @@ private:
                 --gBackgroundSaves;
                 UiDispatcher::Instance().Wake();
             });
+            job = TJob();
+            lock.lock();
+            file.Served = false;
+            if (!file.Jobs.empty())
+                FReady.push_back(key);
+            else
+                FFiles.erase(key);
         }
     }
     std::mutex FMutex;
     std::condition_variable FWake;
-    std::deque<TJob> FJobs;
+    std::map<std::string, TFileJobs> FFiles;
+    std::deque<std::string> FReady;  // files with a job waiting and no worker on them
+    int FWorkers = 0;
+    int FIdleWorkers = 0;
 };
 }  // namespace
 

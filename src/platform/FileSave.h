@@ -79,8 +79,10 @@ private:
     std::vector<TDeferredSave> FSaves;
     friend bool DeferSave(const std::string& path, std::string_view bytes);
 };
-// Writes the saves on the background saver's thread, after those queued before
-// (SaveFileAtomic each; the first failure ends it); `done` runs on the user-interface thread with the error, empty on success.
+// Writes the saves on a background saver's thread (SaveFileAtomic each; the first failure
+// ends it), after the saves queued before to the same first file; saves to other files do
+// not wait for a file whose drive hangs. `done` runs on the user-interface thread with the
+// error, empty on success.
 void SaveInBackground(std::vector<TDeferredSave> saves, std::function<void(const std::string& error)> done);
 // Whether no background save is waiting, running or has its result still to hand over.
 bool BackgroundSavesIdle();

@@ -395,7 +395,8 @@ TEST_F(ProgrammerWindowTest, TPScoutAsksForEveryUnsavedProgramAndStaysOpenWhileO
 // running, a recording channel on the unit goes on recording, and after a second the wait
 // window names the file. Keeping waiting saves the program once the drive answers; leaving
 // the file unsaved leaves the program unsaved, and a closing window then closes as after No.
-// While the wait lasts the window neither closes nor starts a second save.
+// While the wait lasts the window neither closes nor starts a second save; a file left to the
+// drive holds up no save to another one.
 TEST_F(ProgrammerWindowTest, AProgramSaveThatHangsWaitsWithTheWindowWhileARecordingGoesOn)
 {
     support::SimulatedUnitLine line;
@@ -428,6 +429,9 @@ TEST_F(ProgrammerWindowTest, AProgramSaveThatHangsWaitsWithTheWindowWhileARecord
     for (const Case c : {Case{"saved", false, true}, Case{"left", false, false}, Case{"closesaved", true, true},
                          Case{"closeleft", true, false}}) {
         SCOPED_TRACE(c.name);
+        // The window speaks the language of the windows: German for the last case.
+        const bool german = c.closing && !c.keepWaiting;
+        if (german) main->mnuGermanClick();
         TmdiSubWindow* scout = Open(&TfrmMainWindow::mnuTPScoutClick);
         ASSERT_NE(scout, nullptr);
         const int channel = scout->Channel();
@@ -441,8 +445,11 @@ TEST_F(ProgrammerWindowTest, AProgramSaveThatHangsWaitsWithTheWindowWhileARecord
         int pointsMeanwhile = 0;
         support::TestDialogs().OnWait = [&](const platform::WaitRequest& wait) {
             EXPECT_TRUE(drive.AwaitHang());
-            EXPECT_NE(wait.text.find("The file\n" + file + "\nis still being written"), AnsiString::npos) << wait.text;
-            EXPECT_EQ(wait.giveUp, "Leave unsaved");
+            EXPECT_NE(wait.text.find((german ? "Die Datei\n" : "The file\n") + file +
+                                     (german ? "\nwird noch geschrieben" : "\nis still being written")),
+                      AnsiString::npos)
+                << wait.text;
+            EXPECT_EQ(wait.giveUp, german ? "Ungespeichert lassen" : "Leave unsaved");
             EXPECT_FALSE(wait.done());
             recordTicks(3);
             pointsMeanwhile = rec->Session().ValueSeries(0)->Count() - pointsBefore;
@@ -472,12 +479,20 @@ TEST_F(ProgrammerWindowTest, AProgramSaveThatHangsWaitsWithTheWindowWhileARecord
         } else {
             EXPECT_FALSE(QFile::exists(QString::fromStdString(file)));
             EXPECT_EQ(drive.Hanging(), 1);  // the file is left to the drive
+            // A save elsewhere does not wait behind it.
+            if (!c.closing) {
+                support::TestDialogs().Clear();  // the name queued for the refused save goes
+                support::TestDialogs().QueueFileName(Path("elsewhere"));
+                scout->mnuSaveProgramClick();
+                EXPECT_TRUE(programmer->IsProgramSaved(0));
+                EXPECT_FALSE(Bytes(Path("elsewhere.tp")).isEmpty());
+                EXPECT_TRUE(support::TestDialogs().Waits().empty());
+            }
             drive.Release();
         }
         ASSERT_TRUE(Await([] { return platform::BackgroundSavesIdle(); }));
         support::TestDialogs().Clear();
         if (!c.closing) {
-            if (!c.keepWaiting) support::TestDialogs().QueueAnswer(IDNO);
             EXPECT_TRUE(scout->FormClose());
         }
     }
