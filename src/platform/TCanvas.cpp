@@ -10,7 +10,9 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
 
+#include "platform/PixelMix.h"
 #include "platform/Round.h"
 #include "platform/TBitmap.h"
 
@@ -1245,6 +1247,73 @@ bool TCanvas::DirectFill(const TRect& r)
     return true;
 }
 
+bool TCanvas::FillColumns(const TRect& r, const QRgb* colours)
+{
+    if (r.IsEmpty()) return true;
+    const long long width = static_cast<long long>(r.Right) - r.Left;
+    for (long long i = 0; i < width; ++i)
+        if (qAlpha(colours[i]) != 255) return false;
+    const QTransform t = Transform();
+    if (t.type() > QTransform::TxTranslate || t.dx() != std::floor(t.dx()) || t.dy() != std::floor(t.dy()) ||
+        std::fabs(t.dx()) > 1e9 || std::fabs(t.dy()) > 1e9)
+        return false;
+    DirectPixels target;
+    if (!DirectTarget(target)) return false;
+    if (!target.bits) return true;  // nothing of the image is visible
+    const TRect& b = target.bounds;
+    const long long dx = static_cast<long long>(t.dx()), dy = static_cast<long long>(t.dy());
+    const long long left = std::max<long long>(r.Left + dx, b.Left), right = std::min<long long>(r.Right + dx, b.Right);
+    const long long top = std::max<long long>(r.Top + dy, b.Top), bottom = std::min<long long>(r.Bottom + dy, b.Bottom);
+    if (left >= right) return true;
+    const QRgb* from = colours + (left - (r.Left + dx));
+    for (long long y = top; y < bottom; ++y)
+        std::memcpy(reinterpret_cast<QRgb*>(target.bits + y * target.stride) + left, from,
+                    std::size_t(right - left) * sizeof(QRgb));
+    return true;
+}
+
+bool TCanvas::FillRectangleMixed(const TRect& R, const TRect& Area, unsigned alphaBefore)
+{
+    if (FPathOpen || alphaBefore > 255 || FPen->GetStyle() != psClear || FBrush->GetStyle() != bsSolid) return false;
+    if (TBitmap* bmp = FBrush->GetBitmap(); bmp && !bmp->GetEmpty()) return false;
+    const QRgb color = TColorToQRgb(FBrush->GetColor());
+    if (qAlpha(color) != 255 || !Transform().isIdentity()) return false;
+    // Without a pen the rectangle leaves out its right column and bottom row.
+    const long long x1 = std::min(R.Left, R.Right), x2 = std::max(R.Left, R.Right) - 1LL;
+    const long long y1 = std::min(R.Top, R.Bottom), y2 = std::max(R.Top, R.Bottom) - 1LL;
+    if (!GuardRect().contains(QRectF(double(x1), double(y1), double(x2 - x1), double(y2 - y1)))) return false;
+    DirectPixels target;
+    if (!DirectTarget(target) || target.image->format() != QImage::Format_RGB32) return false;
+    if (!target.bits) return true;  // nothing of the image is visible
+    const TRect& b = target.bounds;
+    const long long left = std::max<long long>(x1, b.Left), right = std::min<long long>(x2, b.Right);
+    const long long top = std::max<long long>(y1, b.Top), bottom = std::min<long long>(y2, b.Bottom);
+    // The mixed part, within the image.
+    const long long w = target.image->width(), h = target.image->height();
+    const long long mixLeft = std::clamp<long long>(Area.Left, 0, w),
+                    mixRight = std::clamp<long long>(Area.Right, 0, w);
+    const long long mixTop = std::clamp<long long>(Area.Top, 0, h),
+                    mixBottom = std::clamp<long long>(Area.Bottom, 0, h);
+    const auto aBefore = std::uint16_t(alphaBefore), aColor = std::uint16_t(255 - alphaBefore);
+    // A row of the colour to mix with: the mix then runs over whole vectors of bytes.
+    thread_local std::vector<QRgb> colourRow;
+    colourRow.assign(std::size_t(std::max<long long>(right - left, 0)), color);
+    const auto* colourBytes = reinterpret_cast<const std::uint8_t*>(colourRow.data());
+    for (long long y = top; y < bottom && left < right; ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(target.bits + y * target.stride);
+        const bool mixRow = y >= mixTop && y < mixBottom;
+        const long long a = mixRow ? std::clamp(mixLeft, left, right) : right;
+        const long long z = mixRow ? std::clamp(mixRight, a, right) : right;
+        std::fill(line + left, line + a, color);
+        auto* px = reinterpret_cast<std::uint8_t*>(line + a);
+        const std::size_t bytes = std::size_t(z - a) * 4;
+        for (std::size_t i = 0; i < bytes; ++i) px[i] = MixChannel(px[i], colourBytes[i], aBefore, aColor);
+        for (long long x = a; x < z; ++x) line[x] |= 0xFF000000u;
+        std::fill(line + z, line + right, color);
+    }
+    return true;
+}
+
 void TCanvas::FrameRect(const TRect& r)
 {
     if (r.IsEmpty()) return;
@@ -1431,19 +1500,31 @@ const TCanvas::FontCache& TCanvas::CurrentFontCache() const
 
 const QList<QGlyphRun>* TCanvas::RunsOf(const FontCache& cache, const AnsiString& Text)
 {
-    // Plain printable ASCII in a font without lines through or under it: shaped once, the
-    // same glyphs at the same positions as drawing the text shapes them each time.
+    // Printable text of the left-to-right alphabets (Latin with its signs such as the degree,
+    // Greek, Cyrillic) in a font without lines through or under it: shaped once, the same
+    // glyphs at the same positions as drawing the text shapes them each time.
     const QFont& f = cache.qfont;
     if (Text.empty() || f.underline() || f.strikeOut() || f.overline() || f.letterSpacing() != 0 ||
         f.wordSpacing() != 0)
         return nullptr;
-    for (const char ch : Text)
-        if (ch < 0x20 || ch > 0x7E) return nullptr;
     auto& runs = *cache.runs;
     const auto found = runs.find(Text);
     if (found != runs.end()) return &found->second;
+    bool ascii = true;
+    for (const char ch : Text) {
+        if (ch >= 0x20 && ch <= 0x7E) continue;
+        if (ch >= 0 && ch < 0x20) return nullptr;
+        ascii = false;
+    }
+    const QString text = QString::fromStdString(Text);
+    if (!ascii)
+        for (const QChar ch : text)
+            if (ch.unicode() < 0xA0 || ch.unicode() >= 0x0590) {
+                if (ch.unicode() < 0x7F && ch.unicode() >= 0x20) continue;
+                return nullptr;
+            }
     if (runs.size() >= 4096) runs.clear();
-    QTextLayout layout(QString::fromStdString(Text), f);
+    QTextLayout layout(text, f);
     layout.beginLayout();
     QTextLine line = layout.createLine();
     layout.endLayout();

@@ -98,6 +98,16 @@ public:
     virtual void Rectangle(int X1, int Y1, int X2, int Y2);
     void Rectangle(const TRect& r) { Rectangle(r.Left, r.Top, r.Right, r.Bottom); }
     virtual void FillRect(const TRect& r);
+    // Rectangle(R) without a pen in the brush's solid colour, mixed with what was under it
+    // within Area (device pixels): there every channel becomes MixChannel(before, colour,
+    // alphaBefore, 255 - alphaBefore) and the pixel opaque; the rest of the rectangle takes
+    // the colour. Written straight into a raster image; false, with nothing drawn, where
+    // that could differ from Rectangle (a pattern, a pen, a mapping, a complex clip, ...).
+    bool FillRectangleMixed(const TRect& R, const TRect& Area, unsigned alphaBefore);
+    // The pixels FillRect(column) with a solid brush of colours[i] gives for every column
+    // r.Left + i of r, one row copied to all rows. False, with nothing drawn, where the
+    // canvas cannot be written straight (the caller fills the columns then).
+    bool FillColumns(const TRect& r, const QRgb* colours);
     virtual void FrameRect(const TRect& r);
     virtual void RoundRect(int X1, int Y1, int X2, int Y2, int X3, int Y3);
     virtual void Ellipse(int X1, int Y1, int X2, int Y2);

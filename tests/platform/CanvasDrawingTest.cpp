@@ -1,6 +1,7 @@
 // Pixel tests of the drawing rules the platform canvas promises its callers.
 #include <gtest/gtest.h>
 
+#include <QPainter>
 #include <QPixmap>
 #include <algorithm>
 #include <climits>
@@ -330,6 +331,53 @@ TEST(CanvasText, AlignmentFlagsPlaceTheCellAroundTheReferencePoint)
     o.c->SetTextAlign(TA_CENTER);
     o.c->TextOut(100, 10, "Hg");
     EXPECT_EQ(BoundingBoxOfNot(o.image(), clWhite), QRect(100 - size.cx / 2, 10, size.cx, size.cy));
+}
+
+// Texts drawn from their kept glyph runs (printable Latin with its signs, Greek, Cyrillic)
+// give the pixels of the painter shaping the text on every draw; other scripts and
+// control characters are drawn by the painter itself.
+TEST(CanvasText, KeptGlyphRunsDrawAsThePainterDrawsTheText)
+{
+    const char* texts[] = {"Tjacket [\u00b0C]:   24,50",
+                           "Temperatur in \u00b0C",
+                           "Gr\u00f6\u00dfe \u00b5m \u00b12\u00b2 \u00c4\u00e9",
+                           "\u0394t \u03b1\u03b2\u03b3",
+                           "\u041f\u0440\u0438\u0432\u0435\u0442",
+                           "plain 12:30:00",
+                           "\u05e9\u05dc\u05d5\u05dd 1",
+                           "tab\tstop",
+                           "\u6e29\u5ea6"};
+    struct Font {
+        const char* name;
+        int height;
+        bool bold;
+    };
+    const Font fonts[] = {{"Courier", -13, false}, {"Tahoma", -13, true}, {"", -11, false}};
+    for (const Font& font : fonts)
+        for (const char* text : texts) {
+            Surface s(260, 30);
+            s.c->SetBkMode(TRANSPARENT);
+            if (*font.name) s.c->Font()->SetName(font.name);
+            s.c->Font()->SetHeight(font.height);
+            if (font.bold) s.c->Font()->SetStyle(TFontStyles(fsBold));
+            s.c->Font()->SetColor(clNavy);
+            // Twice: the second draw comes from the kept runs.
+            s.c->TextOut(4, 6, text);
+            s.c->Brush()->SetColor(clWhite);
+            s.c->FillRect(TRect(0, 0, 260, 30));
+            s.c->TextOut(4, 6, text);
+            s.c->Release();
+            QImage painted(260, 30, QImage::Format_RGB32);
+            painted.fill(Qt::white);
+            {
+                QPainter p(&painted);
+                p.translate(4, 6);
+                p.setFont(s.c->Font()->ToQFont());
+                p.setPen(QColor(0, 0, 128));
+                p.drawText(QPointF(0, s.c->TextAscent()), QString::fromUtf8(text));
+            }
+            EXPECT_EQ(s.image().convertToFormat(QImage::Format_RGB32), painted) << font.name << ": " << text;
+        }
 }
 
 TEST(CanvasText, RotatedTextTurnsRoundItsReferencePointAndUpdatesThePenPosition)

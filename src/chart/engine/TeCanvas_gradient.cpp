@@ -2,6 +2,7 @@
 // rectangles, polygons and ellipses.
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "chart/engine/TeCanvas.h"
 #include "chart/engine/TeeColorUtils.h"
@@ -61,6 +62,30 @@ private:
     bool FLinePen = false;
 };
 
+// Keeps the bands of a gradient whose bands are whole columns of the rectangle (the
+// left-right directions) as one row of colours.
+class ColumnSink : public TGradientSink {
+public:
+    explicit ColumnSink(const TRect& R) : FRect(R), FRow(std::size_t(std::max(R.Width(), 0)), 0) {}
+    void Band(const TRect& R, TColor c) override
+    {
+        if (R.Top != FRect.Top || R.Bottom != FRect.Bottom || R.Left < FRect.Left || R.Right > FRect.Right) {
+            FColumns = false;
+            return;
+        }
+        std::fill(FRow.begin() + (R.Left - FRect.Left), FRow.begin() + (R.Right - FRect.Left), TColorToQRgb(c));
+    }
+    void Line(const TPoint&, const TPoint&, TColor) override { FColumns = false; }
+    void Ring(const TRect&, TColor) override { FColumns = false; }
+    bool Columns() const { return FColumns; }
+    const QRgb* Row() const { return FRow.data(); }
+
+private:
+    TRect FRect;
+    std::vector<QRgb> FRow;
+    bool FColumns = true;
+};
+
 // Rings from the centre outwards, clipped to the rectangle.
 void RadialFill(TTeeCanvas* Canvas, const TRect& Rect, TColor StartColor, TColor EndColor, int Balance, int RadialX,
                 int RadialY)
@@ -90,6 +115,12 @@ void TTeeCanvas3D::GradientFill(const TRect& Rect, TColor StartColor, TColor End
         g.SetEndColor(EndColor);
         g.Draw(this, r, 0);
         return;
+    }
+    // The columns of a left-right gradient are one row copied to every row.
+    if ((Direction == gdLeftRight || Direction == gdRightLeft) && !r.IsEmpty() && r.Width() <= 65536) {
+        ColumnSink columns(r);
+        TeeGradientBands(r, StartColor, EndColor, Direction, Balance, Canvas->ClipRect(), columns);
+        if (columns.Columns() && Canvas->FillColumns(r, columns.Row())) return;
     }
     DeviceSink sink(Canvas);
     TeeGradientBands(r, StartColor, EndColor, Direction, Balance, Canvas->ClipRect(), sink);

@@ -30,3 +30,9 @@ private:
 // 255 - Round(2.55 * Percent) for Bitmap: BackBitmap keeps Percent percent (Percent taken
 // within 0..100; each channel (s * alpha + b * (255 - alpha)) / 255, rounded).
 void TeeBlendBitmaps(double Percent, TBitmap* Bitmap, TBitmap* BackBitmap, TPoint BackOrigin);
+
+// The same pixels as TTeeBlend over R, Canvas->Rectangle(Filled) with the brush in use and
+// no pen, and DoBlend(Transparency), in one pass over the canvas's buffer. False, with
+// nothing drawn, where the canvas has no buffer or the rectangle is not a plain solid fill
+// into it; the caller draws the three steps then.
+bool TeeBlendRectangle(TTeeCanvas* Canvas, const TRect& R, const TRect& Filled, int Transparency);

@@ -292,6 +292,58 @@ void TFastLineSeries::DrawAllValues()
         FColumn = column;
         LastX = lastX;
         LastY = lastY;
+    } else if (mx.Linear && my.Linear && FSettings.IgnoreNulls) {
+        // Only the first point on each pixel column is drawn: the others need no Y. With X
+        // values in order the points of a column follow each other, so the next column's
+        // first point is searched (galloping from the length of the run before) instead
+        // of every X being mapped.
+        const double* xs = XValues()->Data();
+        const double* ys = YValues()->Data();
+        const bool ordered = XValues()->IsOrdered();
+        int lastX = LastX, lastY = LastY;
+        int guess = 1;
+        int i = from;
+        while (i <= last) {
+            const int x = mx.Map(xs[i]);
+            if (x == lastX) {
+                if (!ordered) {
+                    ++i;
+                    continue;
+                }
+                // Points i..lo lie on the column, point hi (or the end) does not.
+                int lo = i, hi = last + 1;
+                if (guess > 1 && i + guess - 1 <= last) {
+                    if (mx.Map(xs[i + guess - 1]) == lastX)
+                        lo = i + guess - 1;
+                    else
+                        hi = i + guess - 1;
+                }
+                for (int step = 1; hi == last + 1 && lo < last; step *= 2) {
+                    const int j = std::min(lo + step, last);
+                    if (mx.Map(xs[j]) == lastX)
+                        lo = j;
+                    else
+                        hi = j;
+                }
+                while (hi - lo > 1) {
+                    const int mid = lo + (hi - lo) / 2;
+                    if (mx.Map(xs[mid]) == lastX)
+                        lo = mid;
+                    else
+                        hi = mid;
+                }
+                guess = hi - i + 1;
+                i = hi;
+                continue;
+            }
+            const int y = my.Map(ys[i]);
+            StepTo(lastX, lastY, x, y);
+            lastX = x;
+            lastY = y;
+            ++i;
+        }
+        LastX = lastX;
+        LastY = lastY;
     } else {
         for (int i = from; i <= last; ++i) DrawValue(i);
     }

@@ -130,8 +130,12 @@ void TGridBandTool::DrawGrids(TChartAxis* axis)
         if (p1 > p2) std::swap(p1, p2);
         TRect r = horiz ? TRect(p1, cr.Top + 1, p2, cr.Bottom) : TRect(cr.Left + 1, p1, cr.Right, p2 + 1);
         const int transparency = band->GetTransparency();
-        if (transparency > 0) blend.SetRectangle(is3D ? canvas->CalcRect3D(r, depth) : r);
         canvas->Pen->SetStyle(psClear);
+        if (transparency > 0 && !is3D) {
+            const TRect filled(r.Left, r.Top, r.Right + 1, r.Bottom);
+            if (TeeBlendRectangle(canvas, r, filled, transparency)) return;
+        }
+        if (transparency > 0) blend.SetRectangle(is3D ? canvas->CalcRect3D(r, depth) : r);
         if (is3D)
             canvas->RectangleWithZ(r, depth);
         else {

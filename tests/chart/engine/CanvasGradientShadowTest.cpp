@@ -8,6 +8,8 @@
 #include "CanvasTestScene.h"
 #include "chart/engine/TeeBlend.h"
 #include "chart/engine/TeeColorUtils.h"
+#include "chart/engine/TeeGeometry.h"
+#include "chart/engine/TeeGradientBands.h"
 #include "platform/Exception.h"
 #include "platform/Round.h"
 #include "support/GoldenImage.h"
@@ -75,6 +77,61 @@ TEST(CanvasGradient, LinearFillsAndDegenerateHeights)
         EXPECT_LE(GetRValue(PixelAt(s.Image(), 5, y)), GetRValue(PixelAt(s.Image(), 5, y - 1)));
     // The brush in use before is back.
     EXPECT_EQ(s.Canvas.Brush->GetColor(), clWhite);
+}
+
+// Left-right gradients are written as one row of column colours copied to every row: the
+// pixels of filling each band on its own, for rectangles inside, across and beyond the
+// image, turned round, narrow and wide, with a balance, under a clip and a moved origin.
+TEST(CanvasGradient, ColumnRowsMatchTheBandFills)
+{
+    struct Case {
+        TRect r;
+        TGradientDirection d;
+        int balance;
+        bool clip, moved;
+    };
+    const Case cases[] = {
+        {{3, 4, 290, 70}, gdLeftRight, 50, false, false},    {{3, 4, 290, 70}, gdRightLeft, 50, false, false},
+        {{3, 4, 290, 70}, gdLeftRight, 20, false, false},    {{-40, -5, 120, 30}, gdLeftRight, 50, false, false},
+        {{250, 60, 400, 90}, gdRightLeft, 80, false, false}, {{290, 70, 3, 4}, gdLeftRight, 50, false, false},
+        {{10, 10, 13, 50}, gdLeftRight, 50, false, false},   {{0, 0, 300, 80}, gdLeftRight, 50, true, false},
+        {{0, 0, 300, 80}, gdRightLeft, 50, false, true},
+    };
+    // The bands filled one by one, as the canvas fills them without the row copy.
+    class Fills : public TGradientSink {
+    public:
+        explicit Fills(TTeeCanvas3D& c) : FCanvas(c) {}
+        void Band(const TRect& R, TColor c) override
+        {
+            FCanvas.Brush->SetColor(c);
+            FCanvas.FillRect(R);
+        }
+        void Line(const TPoint&, const TPoint&, TColor) override { ADD_FAILURE(); }
+        void Ring(const TRect&, TColor) override { ADD_FAILURE(); }
+
+    private:
+        TTeeCanvas3D& FCanvas;
+    };
+    for (const Case& c : cases) {
+        QImage pictures[2];
+        for (int rows = 0; rows < 2; ++rows) {
+            CanvasScene s(300, 80);
+            if (c.clip) s.Canvas.ClipRectangle(TRect(20, 10, 150, 60));
+            if (c.moved) s.Canvas.Canvas->SetWindowOrgEx(7, -3);
+            const TColor from = RGB(250, 20, 90), to = RGB(10, 200, 160);
+            if (rows) {
+                s.Canvas.GradientFill(c.r, from, to, c.d, c.balance);
+            } else {
+                Fills fills(s.Canvas);
+                s.Canvas.Brush->SetStyle(bsSolid);
+                TeeGradientBands(OrientRectangle(c.r), from, to, c.d, c.balance, s.Canvas.Canvas->ClipRect(), fills);
+            }
+            if (c.clip) s.Canvas.UnClipRectangle();
+            s.Canvas.Canvas->Release();
+            pictures[rows] = s.Image().copy();
+        }
+        EXPECT_EQ(pictures[1], pictures[0]) << c.r.Left << "," << c.r.Top << " direction " << int(c.d);
+    }
 }
 
 TEST(CanvasGradient, MiddleColourHalves)

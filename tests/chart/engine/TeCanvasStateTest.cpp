@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "chart/engine/TeCanvas.h"
+#include "chart/engine/TeeBlend.h"
 #include "support/PixelProbe.h"
 #include "support/RecordingCanvas.h"
 
@@ -290,6 +291,69 @@ TEST(TeeCanvasDrawing, BlendingMixesTheSavedBackgroundBackIn)
     // 25 % of the old blue over 75 % of the new red inside the rectangle only.
     EXPECT_EQ(PixelAt(canvas.Bitmap->Image(), 5, 5), RGB(150, 0, 50));
     EXPECT_EQ(PixelAt(canvas.Bitmap->Image(), 15, 15), RGB(200, 0, 0));
+}
+
+// The one-pass translucent rectangle gives the pixels of the three steps it stands for
+// (save the background, fill the rectangle without a pen, mix the saved background back
+// in): over a varied background, for rectangles inside, across and beyond the buffer,
+// turned round or empty, under a clip, at any transparency a stored chart may hold.
+TEST(TeeCanvasDrawing, OnePassTranslucentRectangleMatchesTheBlendSteps)
+{
+    struct Case {
+        TRect blend, filled;
+        int transparency;
+        bool clip;
+    };
+    const Case cases[] = {
+        {{5, 4, 30, 20}, {5, 4, 31, 20}, 35, false},     {{5, 4, 30, 20}, {5, 4, 31, 20}, 0, false},
+        {{5, 4, 30, 20}, {5, 4, 31, 20}, 100, false},    {{5, 4, 30, 20}, {5, 4, 31, 20}, 140, false},
+        {{5, 4, 30, 20}, {5, 4, 31, 20}, -30, false},    {{-8, -3, 12, 9}, {-8, -3, 13, 9}, 50, false},
+        {{30, 20, 60, 45}, {30, 20, 61, 45}, 35, false}, {{30, 20, 5, 4}, {31, 20, 5, 4}, 35, false},
+        {{7, 7, 7, 7}, {7, 7, 8, 7}, 35, false},         {{2, 2, 38, 28}, {2, 2, 39, 28}, 60, true},
+        {{45, 10, 50, 12}, {45, 10, 51, 12}, 35, false},
+    };
+    const auto draw = [](const Case& c, bool onePass, bool* used = nullptr) {
+        TTeeCanvas3D canvas;
+        TBitmap screen;
+        screen.SetSize(40, 30);
+        canvas.InitWindow(screen.Canvas(), nullptr, clWhite, false, TRect(0, 0, 40, 30));
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x) canvas.Canvas->SetPixel(x, y, RGB(x * 6, y * 8, (x * y) % 256));
+        if (c.clip) canvas.ClipRectangle(TRect(9, 6, 25, 17));
+        canvas.Brush->SetStyle(bsSolid);
+        canvas.Brush->SetColor(RGB(192, 160, 96));
+        canvas.Pen->SetStyle(psClear);
+        const bool one = onePass && TeeBlendRectangle(&canvas, c.blend, c.filled, c.transparency);
+        if (used) *used = one;
+        if (!one) {
+            TTeeBlend blend(&canvas, c.blend);
+            canvas.Rectangle(c.filled);
+            blend.DoBlend(c.transparency);
+        }
+        if (c.clip) canvas.UnClipRectangle();
+        canvas.Canvas->Release();
+        return canvas.Bitmap->Image().copy();
+    };
+    for (const Case& c : cases) {
+        bool used = false;
+        const QImage steps = draw(c, false), onePass = draw(c, true, &used);
+        EXPECT_EQ(onePass, steps) << c.blend.Left << "," << c.blend.Top << " " << c.transparency;
+        // An empty rectangle is left to the steps (its shape may still touch a pixel).
+        EXPECT_EQ(used, std::abs(c.filled.Width()) > 1 && std::abs(c.filled.Height()) > 1)
+            << c.blend.Left << "," << c.blend.Top;
+    }
+
+    // A pattern brush or a pen is left to the three steps.
+    TTeeCanvas3D canvas;
+    TBitmap screen;
+    screen.SetSize(10, 10);
+    canvas.InitWindow(screen.Canvas(), nullptr, clWhite, false, TRect(0, 0, 10, 10));
+    canvas.Pen->SetStyle(psClear);
+    canvas.Brush->SetStyle(bsDiagCross);
+    EXPECT_FALSE(TeeBlendRectangle(&canvas, TRect(1, 1, 5, 5), TRect(1, 1, 6, 5), 35));
+    canvas.Brush->SetStyle(bsSolid);
+    canvas.Pen->SetStyle(psSolid);
+    EXPECT_FALSE(TeeBlendRectangle(&canvas, TRect(1, 1, 5, 5), TRect(1, 1, 6, 5), 35));
 }
 
 #include "TeCanvasStateTest.moc"

@@ -80,6 +80,55 @@ TEST(FastLinePixels, ManyPointsPerColumnDrawTheSamePixelsAsEverySegment)
     }
 }
 
+// Drawing only the first point of each pixel column (as the recording window draws its
+// curves) gives the line through those points, found one by one: for X values in order,
+// in order without a declared order, out of order (a clock step back), with repeated X
+// values and stairs, and with densities from many points per column to a few.
+TEST(FastLinePixels, FirstPointPerColumnDrawsTheSamePixelsAsEveryPointChecked)
+{
+    enum Data { Ordered, InFact, StepBack, Repeated, Stairs };
+    for (const Data data : {Ordered, InFact, StepBack, Repeated, Stairs}) {
+        BitmapChart fast, plain;
+        TFastLineSeries s;
+        s.SetParentChart(&fast.chart);
+        s.SetSeriesColor(clBlack);
+        s.SetDrawAll(false);
+        if (data != Ordered) s.XValues()->SetOrder(loNone);
+        if (data == Stairs) s.SetStairs(true);
+        std::uint32_t seed = 3;
+        double x = -3;
+        for (int i = 0; i < 20000; ++i) {
+            seed = seed * 1664525u + 1013904223u;
+            // Repeated: every seventh point at the X of the one before.
+            if (data != Repeated || i % 7 != 0) x += i < 9000 ? 0.02 : (i < 15000 ? 0.3 : 1.7);
+            if (data == StepBack && i == 12000) x -= 40;
+            s.AddXY(x, 150 + double(seed >> 24) * 0.5 - 64);
+        }
+        s.CalcFirstLastVisibleIndex();
+        s.DrawAllValues();
+
+        // Each point checked as it comes: one on the column of the last drawn point is left out.
+        plain.canvas.Pen->SetColor(clBlack);
+        const int first = s.FirstValueIndex;
+        int lastX = 0, lastY = 0;
+        s.CalcPosition(first > 0 ? first - 1 : first, lastX, lastY);
+        plain.canvas.MoveTo(lastX, lastY);
+        for (int i = first > 0 ? first : first + 1; i <= s.LastValueIndex; ++i) {
+            int px = 0, py = 0;
+            s.CalcPosition(i, px, py);
+            if (px == lastX) continue;
+            if (data == Stairs) plain.canvas.LineTo(px, lastY);
+            plain.canvas.LineTo(px, py);
+            lastX = px;
+            lastY = py;
+        }
+        s.SetParentChart(nullptr);
+
+        EXPECT_EQ(s.XValues()->IsOrdered(), data != StepBack) << data;
+        EXPECT_EQ(DifferingPixels(fast.bitmap.Image(), plain.bitmap.Image()), 0) << data;
+    }
+}
+
 }  // namespace
 
 namespace {
