@@ -349,10 +349,19 @@ bool OpenDataFile(IDataFileView& window, const AnsiString& path, TfrmFileReader*
     const AnsiString lower = LowerCase(path);
     if (ContainsNoCase(lower, ".csv")) return ApplyRecordedData(window, ReadRecordedDataFile(path), path);
     if (ContainsNoCase(lower, ".qzv")) {
-        window.SetImportedFile(true);
-        window.SetTimeAxisLabel(CurrentText(RowTimeInSecondsAxis));
-        if (importer) importer->ImportFile(window, path);
+        TQzvFile file;
+        std::string error;
+        const bool opened = file.Open(path, &error);
+        ImportDataFile(window, path, importer, opened ? &file : nullptr, error);
         return false;
     }
     return false;
+}
+
+void ImportDataFile(IDataFileView& window, const AnsiString& path, TfrmFileReader* importer, TQzvFile* file,
+                    const std::string& error)
+{
+    window.SetImportedFile(true);
+    window.SetTimeAxisLabel(CurrentText(RowTimeInSecondsAxis));
+    if (importer) importer->ImportRead(window, path, file, error);
 }

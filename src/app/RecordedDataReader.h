@@ -7,12 +7,14 @@
 // and parsed by ReadRecordedDataFile (RecordedDataFile.h), which may run on a worker
 // thread, and TRecordedDataFill then fills the window's series in short steps.
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/DataFileView.h"
 #include "app/RecordedDataFile.h"
 
 class TfrmFileReader;
+class TQzvFile;
 
 // The loaded file's name as the chart title shows it: the last path component in upper case.
 AnsiString LoadedFileName(const AnsiString& path);
@@ -75,3 +77,8 @@ private:
 // nothing. Reads on the calling thread: for large files the main window runs
 // ReadRecordedDataFile on a worker and calls ApplyRecordedData itself.
 bool OpenDataFile(IDataFileView& window, const AnsiString& path, TfrmFileReader* importer);
+// The open command's step for a ".qzv" file read beforehand (on a worker): the window shows an
+// imported file, which the import window `importer` loads into it. `file` is nullptr when
+// the file could not be read, `error` then saying why.
+void ImportDataFile(IDataFileView& window, const AnsiString& path, TfrmFileReader* importer, TQzvFile* file,
+                    const std::string& error);

@@ -114,6 +114,23 @@ protected:
         return dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
     }
 
+    // A measurement file of 15 value columns and 5 rows.
+    void WriteMeasurementFile(const char* name)
+    {
+        QString text = "c:\\old\\probe.qzv 12.05.2006 14:30 Probe1\r\nTime";
+        for (int k = 1; k < 16; ++k) text += QString("\tV%1").arg(k);
+        text += "\r\n";
+        for (int r = 0; r < 5; ++r) {
+            text += QString::number(r * 0.5);
+            for (int k = 1; k < 16; ++k) text += QString("\t%1").arg(k * 10 + r);
+            text += "\r\n";
+        }
+        QFile qzv(QString::fromStdString(Path(name)));
+        ASSERT_TRUE(qzv.open(QIODevice::WriteOnly));
+        qzv.write(text.toLatin1());
+        qzv.close();
+    }
+
     std::unique_ptr<TProgramForms> forms;
     TfrmMainWindow* main = nullptr;
 };
@@ -467,19 +484,7 @@ TEST_F(FileCommandsTest, TheProgramEndsWhileAReadHangs)
 
 TEST_F(FileCommandsTest, MeasurementFileOpensThroughTheImportForm)
 {
-    QString text = "c:\\old\\probe.qzv 12.05.2006 14:30 Probe1\r\nTime";
-    for (int k = 1; k < 16; ++k) text += QString("\tV%1").arg(k);
-    text += "\r\n";
-    for (int r = 0; r < 5; ++r) {
-        text += QString::number(r * 0.5);
-        for (int k = 1; k < 16; ++k) text += QString("\t%1").arg(k * 10 + r);
-        text += "\r\n";
-    }
-    QFile qzv(QString::fromStdString(Path("probe.qzv")));
-    ASSERT_TRUE(qzv.open(QIODevice::WriteOnly));
-    qzv.write(text.toLatin1());
-    qzv.close();
-
+    WriteMeasurementFile("probe.qzv");
     TmdiSubWindow* w = Open(Path("probe.qzv"), true);
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(forms->FileReader->isVisible());
@@ -501,6 +506,70 @@ TEST_F(FileCommandsTest, MeasurementFileOpensThroughTheImportForm)
     EXPECT_EQ(forms->FileReader->Window(), nullptr);
     forms->FileReader->lstLeftAxis->setCurrentRow(0);
     forms->FileReader->cmdRightClick();
+    forms->FileReader->cmdFileReaderOKClick();
+}
+
+// A measurement file is read off the user-interface thread as a recorded one is: while its
+// read hangs, the wait window shows and the event loop runs; the read that comes back is
+// imported. A window closed meanwhile is left alone, and a file that cannot be read is
+// reported in the import window.
+TEST_F(FileCommandsTest, AMeasurementFileIsReadWhileTheEventLoopRuns)
+{
+    WriteMeasurementFile("slow.qzv");
+    const AnsiString path = Path("slow.qzv");
+    {
+        support::HangingFileSystem share(
+            [path](const std::string& name, bool write) { return !write && name == path; });
+        support::TestDialogs().QueueFileName(path);
+        main->mnuVisualisierung->trigger();
+        ASSERT_TRUE(share.AwaitHang());
+        EXPECT_TRUE(forms->FileCommands->Reading());
+        EXPECT_TRUE(frmWait->isVisible());
+        EXPECT_FALSE(forms->FileReader->isVisible());
+        EXPECT_FALSE(main->btnFileOpen->isEnabled());
+        bool timerRan = false;
+        QTimer::singleShot(0, main, [&] { timerRan = true; });
+        EXPECT_TRUE(Await([&] { return timerRan; }));
+        share.Release();
+        forms->FileCommands->WaitIdle();
+    }
+    TmdiSubWindow* w = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
+    ASSERT_NE(w, nullptr);
+    EXPECT_FALSE(frmWait->isVisible());
+    EXPECT_TRUE(forms->FileReader->isVisible());
+    EXPECT_EQ(w->ImportedColumnCount, 16);
+    EXPECT_EQ(w->ImportedFile, 1);
+    EXPECT_EQ(w->Series(0)->Count(), 5);
+    EXPECT_DOUBLE_EQ(w->Series(4)->GetyValue(2), 52);
+    EXPECT_TRUE(w->graDataGraph->isVisibleTo(w));
+    EXPECT_TRUE(main->btnFileOpen->isEnabled());
+    forms->FileReader->cmdFileReaderOKClick();
+
+    {
+        support::HangingFileSystem share(
+            [path](const std::string& name, bool write) { return !write && name == path; });
+        support::TestDialogs().QueueFileName(path);
+        main->mnuVisualisierung->trigger();
+        ASSERT_TRUE(share.AwaitHang());
+        TmdiSubWindow* closing = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
+        ASSERT_NE(closing, nullptr);
+        ASSERT_NE(closing, w);
+        EXPECT_TRUE(closing->FormClose());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        share.Release();
+        forms->FileCommands->WaitIdle();
+        EXPECT_FALSE(forms->FileReader->isVisible());
+        EXPECT_FALSE(frmWait->isVisible());
+        EXPECT_TRUE(main->btnFileOpen->isEnabled());
+    }
+
+    // Not a regular file: nothing is read, and the import window says why.
+    ASSERT_EQ(::mkfifo(Path("pipe.qzv").c_str(), 0600), 0);
+    Open(Path("pipe.qzv"), true);
+    const std::vector<AnsiString> info = forms->FileReader->FileInfoLines();
+    ASSERT_GE(info.size(), 2u);
+    EXPECT_EQ(info[info.size() - 2], English(RowCannotOpenFile));
+    EXPECT_NE(info.back().find("not a regular file"), AnsiString::npos) << info.back();
     forms->FileReader->cmdFileReaderOKClick();
 }
 
