@@ -330,7 +330,22 @@ void CChannel::RequestStarted()
 void CChannel::RequestEnded()
 {
     NOX_ASSERT_UI_THREAD();
+    // A late answer is still this cycle's, but the rows after it come later than their
+    // turn: a tick before they are answered would record older values as current.
+    if (requestPending_ && replyLate_) OutdateRowsAhead();
     requestPending_ = false;
+}
+
+void CChannel::CycleStarted()
+{
+    NOX_ASSERT_UI_THREAD();
+    cycleAnswered_ = 0;
+}
+
+void CChannel::OutdateRowsAhead()
+{
+    groupsAnswered_ &= cycleAnswered_;
+    if ((polledGroups_ & ~groupsAnswered_) != 0) ValuesOutdated = 1;
 }
 
 void CChannel::SynchronisationError()
@@ -368,7 +383,10 @@ void CChannel::OnReply(TThread*, const AnsiString& reply, int)
     try {
         DecodeReply(reply);
         lastReplyDecoded_ = true;
-        if (const int group = CommandGroupOf(reply); group >= 0) groupsAnswered_ |= 1u << group;
+        if (const int group = CommandGroupOf(reply); group >= 0) {
+            groupsAnswered_ |= 1u << group;
+            cycleAnswered_ |= 1u << group;
+        }
         if ((polledGroups_ & ~groupsAnswered_) == 0) ValuesOutdated = 0;
     } catch (const EConvertError&) {
         SynchronisationError();

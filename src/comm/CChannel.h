@@ -147,13 +147,18 @@ public:
     // The values are outdated without a fault of the link (another unit answers, or the
     // unit is checked again after another slave's thread reopened the shared port).
     void MarkValuesOutdated();
-    // A request of the poll cycle goes out; it ends with its answer or its failure.
+    // A request of the poll cycle is due: it is pending from the moment the poll thread
+    // wants to send it (on a shared bus also while it waits for its turn) and ends with
+    // its answer or its failure.
     void RequestStarted();
     void RequestEnded();
     bool RequestPending() const { return requestPending_; }
-    // Called by the poll thread while it waits for the reply: bytes have come in (a reply
-    // that only waits for a busy user-interface thread is not late), or the reply has
-    // taken longer than a reply may take and is not complete.
+    // The poll thread begins a new pass through its send queue.
+    void CycleStarted();
+    // Called by the poll thread while the request waits for the bus or for its reply:
+    // bytes have come within the allowance (a reply that only waits for a busy
+    // user-interface thread is not late), or the request has waited longer than its reply
+    // may take and is not answered (a reply that comes after that was late all the same).
     void NoteReplyArrived() { replyArrived_ = true; }
     void NoteReplyLate() { replyLate_ = true; }
     bool ReplyLate() const { return replyLate_ && !replyArrived_; }
@@ -245,9 +250,15 @@ private:
 
     int channel_;
     bool lastReplyDecoded_ = false;
-    // Command groups the poll cycle asks for, and those not answered since the last fault.
+    // A request of the cycle was late: the rows the cycle has not answered yet are renewed
+    // later than their turn, so their values are outdated until they are answered.
+    void OutdateRowsAhead();
+
+    // Command groups the poll cycle asks for, those answered since the last fault or late
+    // request, and those answered in the current pass through the send queue.
     unsigned polledGroups_ = 0;
     unsigned groupsAnswered_ = 0;
+    unsigned cycleAnswered_ = 0;
     bool requestPending_ = false;
     std::atomic<bool> replyArrived_{false};
     std::atomic<bool> replyLate_{false};

@@ -87,6 +87,7 @@ void CTransceiver::NextCommand()
     CurrentFrame = Protocol->GetQueueEntry(Position, 0);
     CurrentLength = StrToIntDef(Protocol->GetQueueEntry(Position, 1), 0);
     CurrentReplyLength = StrToIntDef(Protocol->GetQueueEntry(Position, 2), 0);
+    if (Position == 0) owner_->CycleStarted();
     ++Position;
     if (Position >= Count && owner_->PollRequest == 1) owner_->PollRequest = CChannel::PollRequestServed;
 }
@@ -140,7 +141,7 @@ void CTransceiver::SerialExchange(comm::IByteLink& link, const AnsiString& portN
     // A close does not wait out a silent or garbled exchange: the reads stop when asked.
     auto stop = [this] { return Terminated(); };
     int count = SerialRequest(link, frame, buffer.data(), wanted);
-    if (count > 0) owner_->NoteReplyArrived();
+    if (count > 0) NoteReplyArrived();
     if (count < 0) {
         // The port failed (an unplugged adapter): it is reopened once the device is back.
         LinkLost(" Port error: " + link.LastErrorText(), " Port " + portName + " reopened");
@@ -280,28 +281,65 @@ bool CTransceiver::RecoverLink()
     return false;
 }
 
-bool CTransceiver::RunStep()
+bool CTransceiver::PrepareRequest()
 {
-    if (linkLost_ && !RecoverLink()) return false;
     bool send = false;
     if (!Sync([this] { UpdateCount(); })) return false;
     if (!Sync([this] { RefillQueue(); })) return false;
     // The flags are read on the user-interface thread, where the channel object lives.
-    if (!Sync([&] { send = owner_->PollRequest != 0 && owner_->CommError == 0; }) || !send) return false;
-    if (!Sync([this] {
+    const auto wanted = std::chrono::steady_clock::now();
+    if (!Sync([&] {
+            send = owner_->PollRequest != 0 && owner_->CommError == 0;
+            if (!send) return;
             NextCommand();
             owner_->RequestStarted();
         }))
         return false;
+    if (send) {
+        requestStart_ = wanted;
+        requestInProgress_ = true;
+    }
+    return send;
+}
+
+bool CTransceiver::RunStep()
+{
+    // The request is taken before the line is: on a shared bus it is pending while it
+    // waits for its turn, so a neighbour that holds the bus makes it late like a slow
+    // reply would. A pass with nothing to send does not need the line at all.
+    bool send = !linkLost_ && PrepareRequest();
+    if (!linkLost_ && !send) return false;
+    struct RequestEnd {
+        CTransceiver* t;
+        ~RequestEnd() { t->requestInProgress_ = false; }
+    } requestEnd{this};
+    if (!BeginStep()) {
+        if (send) EndUnsentRequest();
+        return false;
+    }
+    // The step's end runs also when the step throws: an RS485 thread must never keep the
+    // bus of the other slaves.
+    struct StepEnd {
+        CTransceiver* t;
+        ~StepEnd() { t->EndStep(); }
+    } stepEnd{this};
+    if (linkLost_) {
+        if (!RecoverLink()) return false;
+        if (!PrepareRequest()) return false;
+    }
     delivered_ = false;
     Exchange();
     // An exchange that could not even be tried renews nothing either.
-    if (!delivered_)
-        Sync([this] {
-            owner_->RequestEnded();
-            owner_->ReportFault();
-        });
+    if (!delivered_) EndUnsentRequest();
     return true;
+}
+
+void CTransceiver::EndUnsentRequest()
+{
+    Sync([this] {
+        owner_->RequestEnded();
+        owner_->ReportFault();
+    });
 }
 
 void CTransceiver::Execute()
@@ -309,33 +347,21 @@ void CTransceiver::Execute()
     while (!Terminated()) {
         if (Active == 1) {
             try {
-                if (BeginStep()) {
-                    // The step's end runs also when the step throws: an RS485 thread
-                    // must never keep the bus of the other slaves.
-                    struct StepEnd {
-                        CTransceiver* t;
-                        ~StepEnd() { t->EndStep(); }
-                    } stepEnd{this};
-                    bool exchanged = RunStep();
-                    // Only an exchange that went through ends a run of failures; idle
-                    // passes while the error flag holds do not.
-                    if (exchanged) exceptionShown_ = false;
-                }
+                // Only an exchange that went through ends a run of failures; idle passes
+                // while the error flag holds do not.
+                if (RunStep()) exceptionShown_ = false;
             } catch (...) {
                 // The thread goes on: the error flag makes the next ticks show "Error!",
                 // and the message appears once for the whole run of failures.
                 try {
-                    Sync([this] {
-                        owner_->RequestEnded();
-                        owner_->ReportFault();
-                    });
+                    EndUnsentRequest();
                 } catch (...) {}
                 if (!exceptionShown_) comm::ShowThreadException();
                 exceptionShown_ = true;
             }
         }
         ++PassCount;
-        Pause(std::max(0, comm::Timing().PollStepMs - StepWaitMs()));
+        Pause(std::max(0, comm::Timing().PollStepMs - TakeStepWaitMs()));
     }
 }
 
@@ -351,12 +377,27 @@ int CTransceiver::ReplyAllowanceMs() const
 
 CTransceiver::TReplyWatch CTransceiver::WatchReply() const
 {
-    const auto start = std::chrono::steady_clock::now();
+    // Only a request of the poll cycle is watched (not the checks of a reconnection), from
+    // the moment the thread wanted to send it.
+    if (!requestInProgress_) return [] {};
+    const auto start = requestStart_;
     const auto allowance = std::chrono::milliseconds(ReplyAllowanceMs());
     CChannel* owner = owner_;
     return [owner, start, allowance] {
         if (std::chrono::steady_clock::now() - start > allowance) owner->NoteReplyLate();
     };
+}
+
+void CTransceiver::NoteReplyArrived()
+{
+    // Within its allowance the reply is not late, even when the thread looked at the clock
+    // only after it had come (a loaded machine); after it, it was late, however long it
+    // then waits to be decoded.
+    if (!requestInProgress_ ||
+        std::chrono::steady_clock::now() - requestStart_ <= std::chrono::milliseconds(ReplyAllowanceMs()))
+        owner_->NoteReplyArrived();
+    else
+        owner_->NoteReplyLate();
 }
 
 int CTransceiver::ExchangeLimitMs() const

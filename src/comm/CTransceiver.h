@@ -4,6 +4,7 @@
 // (or an error line) to CChannel::OnReply. The thread does its own port I/O; the state
 // steps (queue, flags, decoding, windows) run on the user-interface thread.
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -79,7 +80,8 @@ protected:
     void Execute() override;
     // One exchange of CurrentFrame, on this thread.
     virtual void Exchange() = 0;
-    // RS485 takes turns on the shared bus around each step; the others always run.
+    // RS485 takes turns on the shared bus around each exchange; the others always run.
+    // While it waits, the request already taken is watched like a reply (WatchReply).
     virtual bool BeginStep() { return true; }
     virtual void EndStep() {}
 
@@ -119,6 +121,9 @@ protected:
     // the poll thread's own, like the read time-out.
     using TReplyWatch = std::function<void()>;
     TReplyWatch WatchReply() const;
+    // The reply to the current request has come in (or its first bytes): the channel learns
+    // whether it came within its allowance.
+    void NoteReplyArrived();
     // The line's baud rate (0: no serial line) and the longest wait of an exchange.
     virtual int LineBaud() const { return 0; }
     virtual int ExchangeLimitMs() const;
@@ -138,15 +143,21 @@ protected:
     // count, or -1 when the link failed.
     int SerialRequest(comm::IByteLink& link, const AnsiString& frame, char* buffer, std::size_t wanted);
     bool SerialAsk(comm::IByteLink& link, const AnsiString& frame, int replyLength, AnsiString& reply);
-    // The time this pass waited for its turn on the line; the pause after the step is
-    // shorter by it, so a step that had to wait does not slow the cycle down.
-    virtual int StepWaitMs() const { return 0; }
+    // The time this pass waited for its turn on the line (0 for a pass that did not need
+    // it); the pause after the step is shorter by it, so a step that had to wait does not
+    // slow the cycle down.
+    virtual int TakeStepWaitMs() { return 0; }
 
 private:
     // What answers on a link that came back.
     enum class TUnitCheck { Same, Other, NoAnswer, LinkDown };
 
     bool RunStep();  // true when an exchange ran
+    // Refills the queue and takes the next request when a cycle is asked for and no error
+    // holds it back; true when there is one to send (it is pending from now on).
+    bool PrepareRequest();
+    // The request taken was not sent: it renews nothing.
+    void EndUnsentRequest();
     // While the link is lost: an attempt when one is due; true when the link is back and
     // the same unit answers on it.
     bool RecoverLink();
@@ -161,6 +172,9 @@ private:
     std::int64_t nextReconnectMs_ = 0;
     // Whether the current exchange handed its reply or its failure to the channel.
     bool delivered_ = false;
+    // The request of the cycle being sent, and when the thread wanted to send it.
+    bool requestInProgress_ = false;
+    std::chrono::steady_clock::time_point requestStart_;
     // The link itself failed and must be reopened (not only the unit behind it checked).
     bool reopenNeeded_ = false;
     // The last check found another unit: its ticks are errors, but no link errors.

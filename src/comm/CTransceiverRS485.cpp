@@ -33,10 +33,13 @@ bool CTransceiverRS485::BeginStep()
     stepWaitMs_ = 0;
     if (!port_) return false;
     // Another slave's step holds the bus for one exchange at most; the wait is cut into
-    // slices so that a close does not wait it out.
+    // slices so that a close does not wait it out. The request waiting for the bus is
+    // late once it has waited longer than its reply may take, like a reply that does
+    // not come: a silent neighbour holds the bus for its whole read time-out.
     const auto start = std::chrono::steady_clock::now();
     const auto slice = std::chrono::milliseconds(std::max(1, comm::Timing().BusWaitMs));
-    while (!(busHeld_ = port_->Bus().try_lock_for(slice)) && !Terminated()) {}
+    const TReplyWatch watch = WatchReply();
+    while (!(busHeld_ = port_->Bus().try_lock_for(slice)) && !Terminated()) watch();
     stepWaitMs_ = static_cast<int>(
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
     return busHeld_;

@@ -1,9 +1,11 @@
 #pragma once
-// The poll thread of an RS485 channel. Several of them work on one shared port; each step
-// runs while the thread holds the port's bus lock. A thread that finds the bus taken waits
-// until it comes free and then takes its step, so three slaves on a line keep the pace of
-// a unit on a line of its own.
+// The poll thread of an RS485 channel. Several of them work on one shared port; each
+// exchange runs while the thread holds the port's bus lock. A thread that finds the bus
+// taken waits until it comes free and then takes its step, so three slaves on a line keep
+// the pace of a unit on a line of its own; its request counts as waiting from the moment
+// the thread took it, so a neighbour that keeps the bus makes it late.
 #include <memory>
+#include <utility>
 
 #include "comm/CTransceiver.h"
 #include "comm/SharedSerialPort.h"
@@ -25,7 +27,7 @@ protected:
     bool Ask(const AnsiString& frame, int replyLength, AnsiString& reply) override;
     AnsiString LinkName() const override { return port_ ? port_->PortName() : AnsiString(); }
     bool IsOwnReply(const AnsiString& reply) const override;
-    int StepWaitMs() const override { return stepWaitMs_; }
+    int TakeStepWaitMs() override { return std::exchange(stepWaitMs_, 0); }
 
     // The link of the last exchange (the port's link can change when it is reopened).
     std::shared_ptr<comm::IByteLink> Handle;

@@ -124,7 +124,7 @@ void CTransceiverTCPIP::Exchange()
             watch();
             return Pause(ms);
         });
-    if (!reply.empty()) Owner()->NoteReplyArrived();
+    if (!reply.empty()) NoteReplyArrived();
     if (Terminated()) return;
     // The closing carriage return stays; line ends inside the reply become blanks.
     for (std::size_t i = 0; i + 1 < reply.size(); ++i)

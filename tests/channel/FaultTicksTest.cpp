@@ -9,7 +9,9 @@
 #include "ChannelTestSupport.h"
 #include "channel/ChannelTexts.h"
 #include "chart/series/TFastLineSeries.h"
+#include "comm/CRS485.h"
 #include "comm/CTransceiver.h"
+#include "comm/CTransceiverRS485.h"
 
 using namespace channeltest;
 
@@ -118,31 +120,37 @@ protected:
             return ready;
         }));
         clock.AdvanceMs(1000);
-        for (TRig& r : rigs) {
-            r.session->Tick();
-            r.requestsAtTick = Requests(*r.unit);
-            r.quietSince = -1;
-            SetPattern(*r.unit, pattern + 1);
-            const int n = r.session->ValueSeries(0)->Count() - 1;
-            const AnsiString label = r.session->ValueSeries(0)->GetXLabel(n);
-            const bool error = label == ChannelText(resources::RowErrorExclamation);
-            EXPECT_EQ(r.session->ValuesShownCurrent(), !error);
-            if (pattern < 0) continue;  // the unit had no pattern before the first tick
-            if (error) {
-                ++r.errorPoints;
-                if (mustBeGood) ++r.falseErrors;
-                continue;
-            }
-            if (fault) ++r.goodFaultTicks;
-            for (int k : kWatched)
-                if (r.session->ValueSeries(k)->GetyValue(n) != Expected(k, pattern)) {
-                    ++r.staleGood;
-                    ADD_FAILURE() << "tick " << pattern + 1 << " series " << k << ": "
-                                  << r.session->ValueSeries(k)->GetyValue(n) << ", sent " << Expected(k, pattern);
-                    break;
-                }
-        }
+        for (TRig& r : rigs) TickRig(r, fault, mustBeGood);
         ++pattern;
+    }
+
+    // One tick of one channel (the clock already moved on); the unit then gets the values
+    // of the next pattern. Returns true for an error point.
+    bool TickRig(TRig& r, bool fault, bool mustBeGood)
+    {
+        r.session->Tick();
+        r.requestsAtTick = Requests(*r.unit);
+        r.quietSince = -1;
+        SetPattern(*r.unit, pattern + 1);
+        const int n = r.session->ValueSeries(0)->Count() - 1;
+        const AnsiString label = r.session->ValueSeries(0)->GetXLabel(n);
+        const bool error = label == ChannelText(resources::RowErrorExclamation);
+        EXPECT_EQ(r.session->ValuesShownCurrent(), !error);
+        if (pattern < 0) return error;  // the unit had no pattern before the first tick
+        if (error) {
+            ++r.errorPoints;
+            if (mustBeGood) ++r.falseErrors;
+            return error;
+        }
+        if (fault) ++r.goodFaultTicks;
+        for (int k : kWatched)
+            if (r.session->ValueSeries(k)->GetyValue(n) != Expected(k, pattern)) {
+                ++r.staleGood;
+                ADD_FAILURE() << "channel " << r.session->Channel() << " tick " << pattern + 1 << " series " << k
+                              << ": " << r.session->ValueSeries(k)->GetyValue(n) << ", sent " << Expected(k, pattern);
+                break;
+            }
+        return error;
     }
 
     // Good ticks, then the fault on every unit for `seconds` ticks, then the unit answers
@@ -184,6 +192,42 @@ protected:
         for (const TRig& r : rigs) ASSERT_TRUE(r.session->Close());
     }
 
+    // Three slaves on one pseudo-terminal, each recording at one second.
+    void AddThreeSlaves(support::SimulatedUnitLine& line, std::vector<std::unique_ptr<CChannelSession>>& sessions)
+    {
+        for (int a = 1; a <= 3; ++a) {
+            support::UnitState u;
+            u.address = a;
+            line.AddUnit(u);
+        }
+        AnsiString error;
+        ASSERT_TRUE(line.StartPty(&error)) << error;
+        for (int a = 1; a <= 3; ++a) {
+            sessions.push_back(std::make_unique<CChannelSession>(a));
+            UseSerial(*sessions.back(), "RS485", line.SlavePath(), a);
+            Add(*sessions.back(), *line.Unit(a));
+        }
+    }
+    bool AllQuiet()
+    {
+        bool quiet = true;
+        for (TRig& r : rigs) quiet = Quiet(r) && quiet;  // each rig is looked at
+        return quiet;
+    }
+    // A request waits for the bus longer than its reply may take: nothing reached the
+    // unit since the channel's tick.
+    static bool OverdueBeforeSending(TRig& r)
+    {
+        CChannel* c = r.session->ChannelObject();
+        return c && c->RequestOverdue() && Requests(*r.unit) == r.requestsAtTick;
+    }
+    // Some slave's thread is waiting for the shared bus.
+    static bool BusWaited(TRig& r)
+    {
+        auto* bus = dynamic_cast<CRS485*>(r.session->ChannelObject());
+        return bus && bus->SharedPort && bus->SharedPort->Bus().Waiting() > 0;
+    }
+
     std::vector<TRig> rigs;
     int pattern = -1;
 };
@@ -205,20 +249,115 @@ TEST_F(FaultTicksTest, Rs232GoodPointsHoldOnlyTheCurrentCycleThroughEveryFault)
 TEST_F(FaultTicksTest, Rs485SlavesGoodPointsHoldOnlyTheCurrentCycleThroughEveryFault)
 {
     support::SimulatedUnitLine line;
-    for (int a = 1; a <= 3; ++a) {
-        support::UnitState u;
-        u.address = a;
-        line.AddUnit(u);
-    }
-    AnsiString error;
-    ASSERT_TRUE(line.StartPty(&error)) << error;
     std::vector<std::unique_ptr<CChannelSession>> sessions;
-    for (int a = 1; a <= 3; ++a) {
-        sessions.push_back(std::make_unique<CChannelSession>(a));
-        UseSerial(*sessions.back(), "RS485", line.SlavePath(), a);
-        Add(*sessions.back(), *line.Unit(a));
-    }
+    AddThreeSlaves(line, sessions);
     RunFaults();
+}
+
+TEST_F(FaultTicksTest, Rs485NeighboursWaitingBehindASilentSlaveRecordNoOldValueAsGood)
+{
+    // A silent exchange holds the bus far longer than a reply may take; the pause between
+    // two steps is long enough to tick in it.
+    comm::TCommTiming t = comm::Timing();
+    t.ReadTimeoutMs = 1000;
+    t.PollStepMs = 150;
+    comm::SetTiming(t);
+    support::SimulatedUnitLine line;
+    std::vector<std::unique_ptr<CChannelSession>> sessions;
+    AddThreeSlaves(line, sessions);
+    for (int i = 0; i < 2; ++i) TickAll(false, true, false);
+
+    TRig& silent = rigs[0];
+    silent.unit->InjectFault(support::UnitFault::NoReply, -1);
+    for (int round = 0; round < 4; ++round) {
+        // The silent slave's request has timed out, its neighbours' cycles are through.
+        ASSERT_TRUE(Await([&] { return AllQuiet(); })) << round;
+        clock.AdvanceMs(1000);
+        // The silent slave is ticked first and its request takes the bus; the neighbours'
+        // last cycles came through, so their points are good.
+        EXPECT_TRUE(TickRig(silent, true, false)) << round;
+        ASSERT_TRUE(Await([&] { return Requests(*silent.unit) > silent.requestsAtTick; })) << round;
+        for (std::size_t i = 1; i < rigs.size(); ++i) EXPECT_FALSE(TickRig(rigs[i], false, true)) << round;
+        ++pattern;
+        // The neighbours' next requests wait behind the silent exchange, longer than a reply
+        // may take: the values they are to renew are not current.
+        ASSERT_TRUE(Await([&] { return OverdueBeforeSending(rigs[1]) && OverdueBeforeSending(rigs[2]); })) << round;
+        clock.AdvanceMs(1000);
+        for (TRig& r : rigs) EXPECT_TRUE(TickRig(r, &r == &silent, false)) << round;
+        ++pattern;
+        // A neighbour has had its late turn and pauses before its next row: the rows still
+        // to come hold values from before, so its points stay errors until its cycle is
+        // through. (The units keep their values over this tick: the cycle under way spans it.)
+        ASSERT_TRUE(Await([&] {
+            CChannel* c = rigs[1].session->ChannelObject();
+            return !c->RequestPending() && c->PollRequest != 0 && Requests(*rigs[1].unit) > rigs[1].requestsAtTick;
+        })) << round;
+        clock.AdvanceMs(1000);
+        for (TRig& r : rigs) {
+            r.session->Tick();
+            EXPECT_EQ(r.session->ValueSeries(0)->GetXLabel(r.session->ValueSeries(0)->Count() - 1),
+                      ChannelText(resources::RowErrorExclamation))
+                << round << " " << r.session->Channel();
+        }
+    }
+    // The silent slave's last request fails after the fault; its cycle then goes on after
+    // that row, so the rows before it are answered again only in the cycle after.
+    silent.unit->ClearFaults();
+    for (int i = 0; i < 2; ++i) TickAll(false, false, false);
+    for (int i = 0; i < 3; ++i) TickAll(false, true, false);
+    for (const TRig& r : rigs) {
+        EXPECT_EQ(r.staleGood, 0) << r.session->Channel();
+        EXPECT_EQ(r.falseErrors, 0) << r.session->Channel();
+        EXPECT_EQ(r.goodFaultTicks, 0) << r.session->Channel();
+    }
+    // The neighbours' error points are the ticks that found them waiting; nothing of theirs
+    // failed, and a good tick starts their count again.
+    EXPECT_EQ(rigs[1].errorPoints, 4);
+    EXPECT_EQ(rigs[2].errorPoints, 4);
+    EXPECT_EQ(sessions[1]->ErrorTicks(), 0);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+    for (const TRig& r : rigs) ASSERT_TRUE(r.session->Close());
+}
+
+TEST_F(FaultTicksTest, NoErrorPointWithoutAFaultWhereverInTheCycleTheTickComes)
+{
+    // The allowance a reply has in the program; replies take a while, as on a real line, so
+    // the slaves' requests keep waiting for the bus.
+    comm::TCommTiming t = comm::Timing();
+    t.ReadTimeoutMs = 1000;
+    t.ReplyAllowanceMs = comm::TCommTiming().ReplyAllowanceMs;
+    comm::SetTiming(t);
+    support::SimulatedUnitLine line;
+    std::vector<std::unique_ptr<CChannelSession>> sessions;
+    AddThreeSlaves(line, sessions);
+    for (TRig& r : rigs) r.unit->InjectFault(support::UnitFault::LateReply, -1, 15);
+    // The first slave runs a program: its setpoint and output frames stand in the cycle.
+    auto programFrames = [&] { sessions[0]->SendProgramCommands("G0DI*07D0", "C14*************", false); };
+    CChannel* first = sessions[0]->ChannelObject();
+    for (int i = 0; i < 30; ++i) {
+        programFrames();
+        TickAll(false, true, false);
+        // Halfway through the cycle the tick asked for, while a slave waits for the bus: the
+        // rows still to come hold the cycle before's values, which are current until their
+        // turn comes. The tick's own request joins the cycle under way.
+        ASSERT_TRUE(Await([&] {
+            CTransceiver* poll = TransceiverThreads[1];
+            return first->PollRequest != 0 && poll->Position >= 3 && BusWaited(rigs[0]);
+        })) << i;
+        clock.AdvanceMs(1000);
+        programFrames();
+        for (TRig& r : rigs) {
+            r.session->Tick();
+            const AnsiString label = r.session->ValueSeries(0)->GetXLabel(r.session->ValueSeries(0)->Count() - 1);
+            EXPECT_NE(label, ChannelText(resources::RowErrorExclamation)) << i << " " << r.session->Channel();
+        }
+    }
+    for (const TRig& r : rigs) {
+        EXPECT_EQ(r.staleGood, 0) << r.session->Channel();
+        EXPECT_EQ(r.falseErrors, 0) << r.session->Channel();
+    }
+    EXPECT_GT(line.Unit(1)->RequestCount(support::UnitCommand::G), 30);
+    for (const TRig& r : rigs) ASSERT_TRUE(r.session->Close());
 }
 
 TEST_F(FaultTicksTest, TcpGoodPointsHoldOnlyTheCurrentCycleThroughEveryFault)

@@ -287,8 +287,14 @@ TEST_F(BusChannels, StepWaitsWhileTheBusIsTakenAndRunsOnceItIsFree)
     ASSERT_TRUE(Await([&] { return bus.Waiting() == 1; }));
     const int passes = poll->PassCount;
     EXPECT_EQ(line.FrameCount(), frames);
-    EXPECT_EQ(poll->Position, 0);
+    // The first row is taken and pending while it waits: once it has waited longer than
+    // its reply may take, the values it is to renew are not current, though nothing went
+    // out yet.
+    EXPECT_EQ(poll->Position, 1);
     EXPECT_EQ(c.PollRequest, 1);
+    EXPECT_TRUE(c.RequestPending());
+    ASSERT_TRUE(Await([&] { return c.RequestOverdue(); }));
+    EXPECT_EQ(line.FrameCount(), frames);
     // An identification query waits for the bus and gives up in bounded time.
     AnsiString reply;
     AnsiString frame = CTolvarProtocol::BuildCommandFrame("G0D******", 1);
@@ -298,6 +304,9 @@ TEST_F(BusChannels, StepWaitsWhileTheBusIsTakenAndRunsOnceItIsFree)
     bus.unlock();
     ASSERT_TRUE(Await([&] { return c.PollRequest == 0; }));
     EXPECT_EQ(line.FrameCount(), frames + 6);
+    EXPECT_FALSE(c.RequestOverdue());
+    // The whole cycle has been answered since: its values are current again.
+    EXPECT_EQ(c.ValuesOutdated, 0);
     c.Close(3);
 }
 
