@@ -1,5 +1,5 @@
 // Fuzz target of the recorded-data reader: any bytes parse without an exception and load
-// into a channel window; what was read, written and read again comes back unchanged by a
+// into a channel window, the same whether the values are copied or taken over; what was read, written and read again comes back unchanged by a
 // further write and read (texts, labels, titles and values).
 #include <cmath>
 #include <cstdlib>
@@ -46,8 +46,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     fuzzing::Init();
     const TRecordedDataRead read = ParseRecordedDataFile(fuzzing::Bytes(Data, Size));
     {
-        FakeDataFileView view;
+        // Loaded from a copy it may take the values of, the window ends the same.
+        FakeDataFileView view, taken;
         ApplyRecordedData(view, read, "/fuzz/input.csv");
+        ApplyRecordedData(taken, TRecordedDataRead(read), "/fuzz/input.csv");
+        for (size_t s = 0; s < view.series.size(); ++s) {
+            const TChartSeries &a = *view.series[s], &b = *taken.series[s];
+            Check(a.Count() == b.Count() && a.Labels().Count() == b.Labels().Count());
+            for (int i = 0; i < a.Count(); ++i)
+                Check(Same(a.GetxValue(i), b.GetxValue(i)) && Same(a.GetyValue(i), b.GetyValue(i)) &&
+                      a.GetXLabel(i) == b.GetXLabel(i));
+        }
     }
     if (!read.Loaded) return 0;
 

@@ -1,10 +1,8 @@
 // Program entry: the language of the start-up messages, the single-instance lock, the
 // memory warning, the fixed formats and the main window.
 #include <QApplication>
-#include <cstdlib>
 
 #include "app/ProgramStartup.h"
-#include "app/RecordedDataWriter.h"
 #include "app/SingleInstanceLock.h"
 #include "app/TfrmMainWindow.h"
 #include "channel/ChartClasses.h"
@@ -30,17 +28,7 @@ int main(int argc, char** argv)
     if (const auto memory = startup::PhysicalMemory()) startup::WarnAboutLowMemory(memory, language);
 
     RegisterChartClasses();
-    TProgramForms forms(language);
-    forms.MainWindow->showMaximized();
-    const int result = app.exec();
-    // Recording files still being written are finished before the program ends; when the
-    // drive does not answer the user may end without them. The save queue's thread then
-    // hangs in a write, so nothing may wait for it: the lock goes and the process ends. The
-    // text table was released with the main window's close; the window keeps its language.
-    if (!TDataFileSaveQueue::Instance().WaitIdleWithWindow(forms.MainWindow->LanguageIndex())) {
-        lock.Release();
-        std::_Exit(result);
-    }
+    const int result = RunProgram(lock, language);
     platform::SetDialogs(nullptr);
     return result;
 }

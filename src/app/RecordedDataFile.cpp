@@ -654,27 +654,39 @@ bool ReadPlainNumber(std::string_view field, double& value)
 }
 
 // A data row as the program writes it: time, label and interval fields that are not empty,
-// then a plain number for every series, with or without a ";" after the last. The first
-// three fields go to `head`, the numbers to `values`. Any other row (quotes, blanks, empty
-// or other fields) is false and takes the general way, which reads such a row the same.
-bool ReadWrittenRow(std::string_view line, size_t columns, std::vector<std::string_view>& head, double* values)
+// then a plain number (as ReadPlainNumber reads it) for every series, with or without a ";"
+// after the last. The first three fields go to `head`, the numbers to row `row` of the
+// columns, each converted as it is scanned. Any other row (quotes, blanks, empty or other
+// fields) is false and takes the general way, which reads such a row the same.
+bool ReadWrittenRow(std::string_view line, size_t columns, std::string_view* head, double* const* values, size_t row)
 {
     const char* p = line.data();
     const char* const end = p + line.size();
-    if (std::memchr(p, '"', line.size())) return false;
-    head.clear();
     for (int k = 0; k < 3; ++k) {
         const char* const start = p;
-        while (p != end && *p != ';') ++p;
+        for (; p != end && *p != ';'; ++p)
+            if (*p == '"') return false;
         const std::string_view f(start, size_t(p - start));
         if (p == end || TrimView(f).empty()) return false;
-        head.push_back(f);
+        head[k] = f;
         ++p;
     }
     for (size_t c = 0; c < columns; ++c) {
-        const char* const start = p;
-        while (p != end && *p != ';') ++p;
-        if (p == start || !ReadPlainNumber(std::string_view(start, size_t(p - start)), values[c])) return false;
+        const bool negative = p != end && *p == '-';
+        if (p != end && (*p == '-' || *p == '+')) ++p;
+        std::uint64_t digits = 0;
+        const char* const first = p;
+        while (p != end && static_cast<unsigned>(*p - '0') < 10) digits = digits * 10 + std::uint64_t(*p++ - '0');
+        long count = p - first, places = 0;
+        if (p != end && (*p == ',' || *p == '.')) {
+            const char* const point = ++p;
+            while (p != end && static_cast<unsigned>(*p - '0') < 10) digits = digits * 10 + std::uint64_t(*p++ - '0');
+            places = p - point;
+            count += places;
+        }
+        if (count == 0 || count > 15 || (p != end && *p != ';')) return false;
+        const double v = places > 0 ? double(digits) / kPow10[places] : double(digits);
+        values[c][row] = negative ? -v : v;
         if (p != end)
             ++p;
         else if (c + 1 < columns)
@@ -789,30 +801,50 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
     r.SeriesColumns = std::min(columnsInFile, DataFileMaxSeriesColumns);
     if (columnsInFile > DataFileMaxSeriesColumns)
         r.Problems.push_back({TDataFileProblemKind::ExtraColumns, int(lineNo), IntToStr(columnsInFile)});
+    // Each column has room for a value in every line that may be a row; the values of a row
+    // go in at once, and the columns are cut to the rows read at the end.
     r.Y.resize(size_t(r.SeriesColumns));
     const size_t rowsAtMost = lines.size() - std::min(lines.size(), lineNo);
     r.X.reserve(rowsAtMost);
     r.Labels.reserve(rowsAtMost);
-    for (auto& y : r.Y) y.reserve(rowsAtMost);
+    std::vector<double*> values;
+    for (auto& y : r.Y) {
+        y.resize(rowsAtMost);
+        values.push_back(y.data());
+    }
 
     // Data rows, up to the first line that begins a section or ends the file.
     const size_t columns = size_t(r.SeriesColumns);
     const double missing = std::numeric_limits<double>::quiet_NaN();
     int badRows = 0;
-    std::vector<double> rowValues(columns);
     const size_t dataLinesEnd = lines.size() - (lastLineTorn && lineNo < lines.size() ? 1 : 0);
+    // Line ends, blanks and the markers below are the same bytes in both encodings; "§" is
+    // one byte in Windows-1252.
+    const auto beginsSection = [utf8](std::string_view l) {
+        return l[0] == '[' || l[0] == '$' ||
+               (utf8 ? l.substr(0, kSection.size()) == kSection : static_cast<unsigned char>(l[0]) == 0xA7);
+    };
+    std::string_view head[3];
+    bool gaps = false;  // a value is NaN (only rows read the general way can have one)
     for (; lineNo < dataLinesEnd; ++lineNo) {
-        std::string_view line = TrimView(decoded(lines[lineNo]));
-        if (line.empty()) continue;
-        if (line[0] == '[' || line[0] == '$' || line.substr(0, kSection.size()) == kSection) break;
+        const std::string_view raw = TrimView(lines[lineNo]);
+        if (raw.empty()) continue;
+        if (beginsSection(raw)) break;
         const int fileLine = int(lineNo) + 1;
+        const size_t row = r.X.size();
+        // A row as the program writes it is read as it stands: its values are digits, and
+        // only its first fields (the label) might need decoding.
+        const bool written =
+            ReadWrittenRow(raw, columns, head, values.data(), row) &&
+            (utf8 || (platform::IsAscii(head[0]) && platform::IsAscii(head[1]) && platform::IsAscii(head[2])));
         // The writer leaves the field of a series without a value empty, so a row with all
         // its fields is read by position and an empty field is no value for that series
         // alone. A row with fields missing or added passes over empty fields instead, each
         // taking the next one in its place.
-        const bool written = ReadWrittenRow(line, columns, fields, rowValues.data());
         bool byPosition = written;
+        size_t headFields = 3;
         if (!written) {
+            const std::string_view line = TrimView(decoded(lines[lineNo]));
             SplitRow(line, fields, true);
             if (!fields.empty() && TrimView(fields.back()).empty()) fields.pop_back();
             byPosition = fields.size() == 3 + columns && !TrimView(fields[0]).empty() && !TrimView(fields[1]).empty() &&
@@ -822,25 +854,30 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
                 AddBadRow(r, badRows, fileLine, {});
                 continue;
             }
+            headFields = std::min<size_t>(fields.size(), 3);
+            for (size_t k = 0; k < headFields; ++k) head[k] = fields[k];
         }
         double x = 0;
         double step = 0;
-        if (!ReadNumberField(fields[0], x)) {
-            AddBadRow(r, badRows, fileLine, AnsiString(fields[0].substr(0, 40)));
+        if (!ReadNumberField(head[0], x)) {
+            AddBadRow(r, badRows, fileLine, AnsiString(head[0].substr(0, 40)));
             continue;
         }
         if (!(x >= kFirstSerial && x < kEndSerial)) {
-            AddBadRow(r, badRows, fileLine, AnsiString(TrimView(fields[0]).substr(0, 40)),
-                      TDataFileProblemKind::BadTime);
+            AddBadRow(r, badRows, fileLine, AnsiString(TrimView(head[0]).substr(0, 40)), TDataFileProblemKind::BadTime);
             continue;
         }
         // The interval is whole seconds: a value without a number is no interval.
-        if (fields.size() < 3 || !ReadNumberField(fields[2], step) || !std::isfinite(step)) {
-            AddBadRow(r, badRows, fileLine, fields.size() < 3 ? AnsiString() : AnsiString(fields[2].substr(0, 40)));
+        if (headFields < 3 || !ReadNumberField(head[2], step) || !std::isfinite(step)) {
+            AddBadRow(r, badRows, fileLine, headFields < 3 ? AnsiString() : AnsiString(head[2].substr(0, 40)));
             continue;
         }
         r.X.push_back(x);
-        r.Labels.emplace_back(TrimView(FieldText(fields[1])));
+        // A written row's label has no quotes to take off.
+        if (written)
+            r.Labels.emplace_back(TrimView(head[1]));
+        else
+            r.Labels.emplace_back(TrimView(FieldText(head[1])));
         // A sampling interval is 1 to 60 seconds; any other keeps the previous one, so the
         // time axis never gets a zero or negative increment.
         const double wholeStep = std::trunc(step);
@@ -848,31 +885,29 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
             r.LastTimeStep = int(wholeStep);
             r.HasTimeStep = true;
         } else if (r.RejectedTimeStepCount++ < kMaxListedBadRows) {
-            r.RejectedTimeSteps.emplace_back(fileLine, AnsiString(TrimView(fields[2]).substr(0, 40)));
+            r.RejectedTimeSteps.emplace_back(fileLine, AnsiString(TrimView(head[2]).substr(0, 40)));
         }
-        if (written) {
-            for (size_t c = 0; c < columns; ++c) r.Y[c].push_back(rowValues[c]);
-            continue;
-        }
+        if (written) continue;
         // Values up to the first one that is missing or not a number; the rest of such a
         // row stays empty, as do its later series.
         bool rowOk = fields.size() >= 3 + columns;
         size_t c = 0;
         for (; c < columns && 3 + c < fields.size(); ++c) {
-            double y;
             if (byPosition && TrimView(fields[3 + c]).empty()) {
-                r.Y[c].push_back(missing);
+                values[c][row] = missing;
                 continue;
             }
-            if (!ReadNumberField(fields[3 + c], y)) {
+            if (!ReadNumberField(fields[3 + c], values[c][row])) {
                 rowOk = false;
                 break;
             }
-            r.Y[c].push_back(y);
         }
-        for (; c < columns; ++c) r.Y[c].push_back(missing);
+        for (; c < columns; ++c) values[c][row] = missing;
         if (!rowOk) AddBadRow(r, badRows, fileLine, {});
+        for (c = 0; c < columns; ++c) gaps = gaps || std::isnan(values[c][row]);
     }
+    for (auto& y : r.Y) y.resize(r.X.size());
+    r.EveryValuePresent = !gaps;
     if (badRows > kMaxListedBadRows) r.Problems.push_back({TDataFileProblemKind::BadRow, 0, IntToStr(badRows)});
     // A file that ends after sound rows is a recording cut short, not a damaged file.
     const bool endsInData = hasHeader && lineNo >= dataLinesEnd && badRows == 0;

@@ -115,6 +115,8 @@ struct TRecordedDataRead {
     std::vector<AnsiString> Labels;  // the Error field of each row as written
     // Values per series column, one per row; NaN where a row has no value for the series.
     std::vector<std::vector<double>> Y;
+    // Set by the parser when no value of Y is NaN: the rows then go in without a look at each.
+    bool EveryValuePresent = false;
     // The last time step of 1 to 60 seconds; a row with another one keeps the previous
     // (listed in RejectedTimeSteps: the line and the field).
     int LastTimeStep = 0;

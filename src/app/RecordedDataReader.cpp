@@ -109,9 +109,12 @@ int AddDataRows(IDataFileView& window, const TRecordedDataRead& data, const std:
         while (row < last) {
             while (nextLabelled != labelled.end() && *nextLabelled < row) ++nextLabelled;
             const size_t stop = std::min(last, nextLabelled == labelled.end() ? last : *nextLabelled);
-            const size_t end = size_t(std::find_if(ys.begin() + std::ptrdiff_t(row), ys.begin() + std::ptrdiff_t(stop),
-                                                   [](double v) { return std::isnan(v); }) -
-                                      ys.begin());
+            const size_t end =
+                data.EveryValuePresent
+                    ? stop
+                    : size_t(std::find_if(ys.begin() + std::ptrdiff_t(row), ys.begin() + std::ptrdiff_t(stop),
+                                          [](double v) { return std::isnan(v); }) -
+                             ys.begin());
             if (end > row) s->AddXYs(data.X.data() + row, ys.data() + row, int(end - row));
             points += int(end - row);
             row = end;
@@ -227,6 +230,11 @@ TRecordedDataFill::TRecordedDataFill(IDataFileView& window, std::shared_ptr<cons
     : FWindow(window), FData(std::move(data)), FPath(path)
 {}
 
+TRecordedDataFill::TRecordedDataFill(IDataFileView& window, std::shared_ptr<TRecordedDataRead> data,
+                                     const AnsiString& path)
+    : FWindow(window), FData(data), FOwned(std::move(data)), FPath(path)
+{}
+
 bool TRecordedDataFill::Begin()
 {
     const TRecordedDataRead& data = *FData;
@@ -241,7 +249,11 @@ bool TRecordedDataFill::Begin()
     FWindow.SetBottomAxisDateTimeFormat("hh:nn:ss");
     FWindow.SetBottomAxisTitle(CurrentText(RowTimeInHhMmSsAxis));
     RowLabels(data, FLabels, FLabelled);
+    FRowLabels.clear();
+    if (FOwned && data.EveryValuePresent)
+        for (size_t row : FLabelled) FRowLabels.emplace_back(int(row), FLabels[row]);
     FNextRow = 0;
+    FNextColumn = 0;
     FPoints = 0;
     return true;
 }
@@ -249,6 +261,22 @@ bool TRecordedDataFill::Begin()
 bool TRecordedDataFill::Step(int maxPoints)
 {
     const TRecordedDataRead& data = *FData;
+    if (FOwned && data.EveryValuePresent) {
+        // Whole series, each taking its column over: only the times are copied.
+        const size_t columns = size_t(std::max(0, std::min(data.SeriesColumns, FWindow.SeriesCount())));
+        for (long budget = std::max(1, maxPoints); FNextColumn < columns && budget > 0; ++FNextColumn) {
+            std::vector<double>& ys = FOwned->Y[FNextColumn];
+            budget -= long(ys.size());
+            TChartSeries* s = FWindow.Series(int(FNextColumn));
+            if (!s) continue;
+            FPoints += int(ys.size());
+            TSeriesUpdateGuard guard(*s);
+            s->AddXYs(data.X.data(), std::move(ys), FRowLabels);
+        }
+        if (FNextColumn < columns) return true;
+        FNextRow = data.X.size();
+        return false;
+    }
     const size_t rows = data.X.size();
     const size_t columns = size_t(std::max(1, std::min(data.SeriesColumns, FWindow.SeriesCount())));
     const size_t count = std::max<size_t>(1, size_t(std::max(1, maxPoints)) / columns);
@@ -290,15 +318,30 @@ void TRecordedDataFill::Finish()
     if (data.Damaged()) platform::dialogs().MessageBox(DataFileProblemsText(data), CurrentText(RowErrorCaption), MB_OK);
 }
 
+namespace {
+
+bool Fill(TRecordedDataFill& fill)
+{
+    if (!fill.Begin()) return false;
+    while (fill.Step(std::numeric_limits<int>::max())) {}
+    fill.Finish();
+    return true;
+}
+
+}  // namespace
+
 bool ApplyRecordedData(IDataFileView& window, const TRecordedDataRead& data, const AnsiString& path)
 {
     // The data stay the caller's: the fill only borrows them.
     TRecordedDataFill fill(window, std::shared_ptr<const TRecordedDataRead>(&data, [](const TRecordedDataRead*) {}),
                            path);
-    if (!fill.Begin()) return false;
-    while (fill.Step(std::numeric_limits<int>::max())) {}
-    fill.Finish();
-    return true;
+    return Fill(fill);
+}
+
+bool ApplyRecordedData(IDataFileView& window, TRecordedDataRead&& data, const AnsiString& path)
+{
+    TRecordedDataFill fill(window, std::make_shared<TRecordedDataRead>(std::move(data)), path);
+    return Fill(fill);
 }
 
 bool OpenDataFile(IDataFileView& window, const AnsiString& path, TfrmFileReader* importer)
@@ -306,10 +349,19 @@ bool OpenDataFile(IDataFileView& window, const AnsiString& path, TfrmFileReader*
     const AnsiString lower = LowerCase(path);
     if (ContainsNoCase(lower, ".csv")) return ApplyRecordedData(window, ReadRecordedDataFile(path), path);
     if (ContainsNoCase(lower, ".qzv")) {
-        window.SetImportedFile(true);
-        window.SetTimeAxisLabel(CurrentText(RowTimeInSecondsAxis));
-        if (importer) importer->ImportFile(window, path);
+        TQzvFile file;
+        std::string error;
+        const bool opened = file.Open(path, &error);
+        ImportDataFile(window, path, importer, opened ? &file : nullptr, error);
         return false;
     }
     return false;
+}
+
+void ImportDataFile(IDataFileView& window, const AnsiString& path, TfrmFileReader* importer, TQzvFile* file,
+                    const std::string& error)
+{
+    window.SetImportedFile(true);
+    window.SetTimeAxisLabel(CurrentText(RowTimeInSecondsAxis));
+    if (importer) importer->ImportRead(window, path, file, error);
 }

@@ -7,12 +7,14 @@
 // and parsed by ReadRecordedDataFile (RecordedDataFile.h), which may run on a worker
 // thread, and TRecordedDataFill then fills the window's series in short steps.
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/DataFileView.h"
 #include "app/RecordedDataFile.h"
 
 class TfrmFileReader;
+class TQzvFile;
 
 // The loaded file's name as the chart title shows it: the last path component in upper case.
 AnsiString LoadedFileName(const AnsiString& path);
@@ -38,15 +40,19 @@ AnsiString DataFileProblemsText(const TRecordedDataRead& data);
 // the window as it was; a damaged one is loaded as far as it is readable and the damage is
 // shown. Returns whether data were loaded.
 bool ApplyRecordedData(IDataFileView& window, const TRecordedDataRead& data, const AnsiString& path);
+// The same, the values taken over from `data` rather than copied where they can be.
+bool ApplyRecordedData(IDataFileView& window, TRecordedDataRead&& data, const AnsiString& path);
 
 // ApplyRecordedData in steps, so that a large file never holds the user-interface thread
 // for long: Begin prepares the window (false, with the message shown, when nothing can be
-// loaded), each Step adds the next rows of about maxPoints points (false once all rows are
-// in), Finish takes the sections, the time axis and the messages. The window must outlive
-// the fill.
+// loaded), each Step adds about maxPoints points (false once all are in), Finish takes the
+// sections, the time axis and the messages. The window must outlive the fill. Given data
+// of its own, the fill takes the value columns over where nothing is missing in them (the
+// series then get theirs whole, one after the other); it copies them otherwise, row by row.
 class TRecordedDataFill {
 public:
     TRecordedDataFill(IDataFileView& window, std::shared_ptr<const TRecordedDataRead> data, const AnsiString& path);
+    TRecordedDataFill(IDataFileView& window, std::shared_ptr<TRecordedDataRead> data, const AnsiString& path);
     bool Begin();
     bool Step(int maxPoints);
     void Finish();
@@ -55,6 +61,9 @@ public:
 private:
     IDataFileView& FWindow;
     std::shared_ptr<const TRecordedDataRead> FData;
+    std::shared_ptr<TRecordedDataRead> FOwned;  // the same data when the fill may take its values
+    std::vector<std::pair<int, AnsiString>> FRowLabels;
+    size_t FNextColumn = 0;
     AnsiString FPath;
     std::vector<AnsiString> FLabels;
     std::vector<size_t> FLabelled;
@@ -68,3 +77,8 @@ private:
 // nothing. Reads on the calling thread: for large files the main window runs
 // ReadRecordedDataFile on a worker and calls ApplyRecordedData itself.
 bool OpenDataFile(IDataFileView& window, const AnsiString& path, TfrmFileReader* importer);
+// The open command's step for a ".qzv" file read beforehand (on a worker): the window shows an
+// imported file, which the import window `importer` loads into it. `file` is nullptr when
+// the file could not be read, `error` then saying why.
+void ImportDataFile(IDataFileView& window, const AnsiString& path, TfrmFileReader* importer, TQzvFile* file,
+                    const std::string& error);

@@ -226,6 +226,7 @@ TDataFileSaveQueue::~TDataFileSaveQueue()
         FStop = true;
     }
     FWake.notify_all();
+    // No worker is started once FStop is set.
     for (std::thread& worker : FWorkers) worker.join();
 }
 
@@ -238,11 +239,16 @@ void TDataFileSaveQueue::Queue(Job job)
         if (!file.Served && file.Jobs.empty()) FReady.push_back(job.path);
         file.Jobs.push_back(std::move(job));
         ++FPending;
-        // Another worker when more files wait than workers are free to take them: the busy
-        // ones may be held by a drive that does not answer.
-        if (int(FReady.size()) > FIdleWorkers && int(FWorkers.size()) < MaxWorkers)
-            FWorkers.emplace_back([this] { Run(); });
+        WakeWorker(0);
     }
+}
+
+void TDataFileSaveQueue::WakeWorker(int takenBySelf)
+{
+    // Another worker when more files wait than workers are free to take them: the busy ones
+    // may be held by a drive that does not answer.
+    if (!FStop && int(FReady.size()) - takenBySelf > FIdleWorkers && int(FWorkers.size()) < MaxWorkers)
+        FWorkers.emplace_back([this] { Run(); });
     FWake.notify_one();
 }
 
@@ -328,9 +334,12 @@ void TDataFileSaveQueue::Run()
         file.Served = false;
         // The file's next job waits behind the other files that wait, so that a file with
         // many jobs does not keep a worker to itself.
-        if (!file.Jobs.empty())
+        if (!file.Jobs.empty()) {
             FReady.push_back(path);
-        else if (!file.Growing)
+            // This worker takes the first file that waits; another one may have to take
+            // this one, in case the first hangs.
+            WakeWorker(1);
+        } else if (!file.Growing)
             FFiles.erase(path);
     }
 }

@@ -163,6 +163,9 @@ private:
     void RunAppend(Job& job, std::unique_ptr<TGrowingFileState>& growing);
     TGrowResult Append(TGrowingFileState& file, TGrowingRows& rows, std::string& error);
     void Queue(Job job);
+    // With FMutex held: wakes a worker for the files that wait (`takenBySelf` of them go to
+    // the calling worker), starting one when too few are free.
+    void WakeWorker(int takenBySelf);
     void Finished(std::function<void()> onUiThread);
 
     mutable std::mutex FMutex;

@@ -7,6 +7,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTimer>
+#include <utility>
 
 #include "app/DataFileView.h"
 #include "app/IChannelForm.h"
@@ -95,16 +96,28 @@ void TFileCommands::RestoreButtons(const TButtonStates& states)
     FMain->SetSaveEnabled(states.Save);
 }
 
+platform::FileDialogRequest TFileCommands::OpenRequest() const
+{
+    platform::FileDialogRequest request;
+    request.title = FMain->OpenDialogTitle;
+    request.filter = FMain->OpenDialogFilter;
+    request.overwritePrompt = false;
+    return request;
+}
+
 void TFileCommands::actFileOpenExecute(bool newView)
 {
     NOX_ASSERT_UI_THREAD();
     // One open at a time: a file still being read holds the buttons disabled.
     if (FReading) return;
     QCoreApplication::processEvents();
-    // File > Open without a window opens a view window for the file; it goes again when no
+    // File > Open without a window opens a view window for the file; none is left when no
     // file is chosen (New > View keeps the window it was asked for).
+    const bool newWindow = FMain->ChildWindowCount() == 0 || newView;
+    if (newWindow && FMain->FreeChannel() > 0) return OpenIntoNewView(newView);
+    // Ten windows open: the view item says so and the command goes on in the active window.
     const bool windowForFile = FMain->ChildWindowCount() == 0 && !newView;
-    if (FMain->ChildWindowCount() == 0 || newView) FMain->mnuVisualisierungClick();
+    if (newWindow) FMain->mnuVisualisierungClick();
     const int channel = FMain->ActiveChannel();
     IChannelForm* form = FMain->ChannelForm(channel);
     if (!form) return;
@@ -125,85 +138,168 @@ void TFileCommands::actFileOpenExecute(bool newView)
         return;
     }
 
-    platform::FileDialogRequest request;
-    request.title = FMain->OpenDialogTitle;
-    request.filter = FMain->OpenDialogFilter;
-    request.overwritePrompt = false;
+    platform::FileDialogRequest request = OpenRequest();
     if (!platform::ChooseFile(request, platform::TFileKind::OpenFile)) {
         RestoreButtons(states);
         if (windowForFile) form->FormClose();
         return;
     }
+    OpenChosen(channel, form, request.fileName, states);
+}
+
+void TFileCommands::OpenIntoNewView(bool keepWindow)
+{
+    // The file is chosen before its window is built, so that the reader thread reads it
+    // while the window is being built.
+    const TButtonStates before{FMain->btnFileOpen->isEnabled(), FMain->btnFileSave->isEnabled()};
+    RestoreButtons({});
+    platform::FileDialogRequest request = OpenRequest();
+    if (!platform::ChooseFile(request, platform::TFileKind::OpenFile)) {
+        RestoreButtons(before);
+        if (keepWindow) FMain->mnuVisualisierungClick();
+        return;
+    }
     const AnsiString path = request.fileName;
+    StartRead(path);
+    FMain->mnuVisualisierungClick();
+    const int channel = FMain->ActiveChannel();
+    IChannelForm* form = FMain->ChannelForm(channel);
+    const TButtonStates states{FMain->btnFileOpen->isEnabled(), FMain->btnFileSave->isEnabled()};
+    RestoreButtons({});
+    if (form && form->ViewMode == vmView) return OpenChosen(channel, form, path, states);
+    // No window could be made: the file has nowhere to go.
+    if (FReading) return AwaitRead({true, 0, nullptr, states});
+    RestoreButtons(states);
+}
+
+void TFileCommands::OpenChosen(int channel, IChannelForm* form, const AnsiString& path, const TButtonStates& states)
+{
     if (EndsWithNoCase(path, ".csv")) {
         ReadIntoView(channel, form, path, states);
         return;
     }
     if (EndsWithNoCase(path, ".qzv")) {
-        ImportIntoView(form, path);
-    } else {
-        // A name the filter let through by hand: say so rather than leave the window empty
-        // without a word.
-        platform::dialogs().MessageBox(Text(RowFaultyData) + "\n" + path, Text(RowErrorCaption), MB_OK);
+        ImportIntoView(channel, form, path, states);
+        return;
     }
+    // A name the filter let through by hand: say so rather than leave the window empty
+    // without a word.
+    platform::dialogs().MessageBox(Text(RowFaultyData) + "\n" + path, Text(RowErrorCaption), MB_OK);
     RestoreButtons(states);
     FMain->pnlBigPanel->hide();
 }
 
-void TFileCommands::ImportIntoView(IChannelForm* form, const AnsiString& path)
+void TFileCommands::StartRead(const AnsiString& path)
 {
-    TChart* chart = form->DataGraph();
-    chart->hide();
+    if (EndsWithNoCase(path, ".csv")) {
+        // Read and parsed here; the window is filled in steps on this thread. Nothing in the
+        // window changes before that, so a file that cannot be read leaves it as it was.
+        ReadInBackground([this, path] {
+            auto data = std::make_shared<TRecordedDataRead>(ReadRecordedDataFile(path));
+            return TReadFinish(
+                [this, path, data](const TReadTarget& t) { FinishRead(t.Channel, t.Window, path, data, t.States); });
+        });
+    } else if (EndsWithNoCase(path, ".qzv")) {
+        // Read here; the import window analyses and loads it on this thread.
+        ReadInBackground([this, path] {
+            auto file = std::make_shared<TQzvFile>();
+            std::string error;
+            if (!file->Open(path, &error)) file.reset();
+            return TReadFinish([this, path, file, error](const TReadTarget& t) {
+                FinishImport(t.Channel, t.Window, path, file, error, t.States);
+            });
+        });
+    }
+}
+
+void TFileCommands::ReadInBackground(std::function<TReadFinish()> read)
+{
+    FReading = true;
+    FReadFinish = nullptr;
+    FReadTarget = {};
+    std::weak_ptr<std::atomic<bool>> alive = FAlive;
+    if (FReader.joinable()) FReader.join();
+    FReaderDone = std::make_shared<std::atomic<bool>>(false);
+    FReader = std::thread([this, alive, done = FReaderDone, read = std::move(read)] {
+        TReadFinish finish = read();
+        *done = true;
+        // The program may have ended while the file was read.
+        if (auto a = alive.lock(); !a || !*a) return;
+        platform::UiDispatcher::Instance().Post([this, alive, finish = std::move(finish)] {
+            auto a = alive.lock();
+            if (!a || !*a) return;
+            if (FReader.joinable()) FReader.join();
+            ReadArrived(std::move(finish));
+        });
+    });
+}
+
+void TFileCommands::ReadArrived(TReadFinish finish)
+{
+    if (FReadTarget.Set)
+        finish(TReadTarget(FReadTarget));
+    else
+        FReadFinish = std::move(finish);  // its window is still being built
+}
+
+void TFileCommands::AwaitRead(TReadTarget target)
+{
+    if (target.Window && frmWait) {
+        frmWait->txtWait->setText(Q(Text(RowFileLoadingPleaseWait)));
+        frmWait->show();
+        QCoreApplication::processEvents();
+    }
+    FReadTarget = std::move(target);
+    FReadTarget.Set = true;
+    if (FReadFinish) ReadArrived(std::exchange(FReadFinish, nullptr));
+}
+
+bool TFileCommands::StillOpen(int channel, const QPointer<QMdiSubWindow>& window) const
+{
+    IChannelForm* form = FMain->ChannelForm(channel);
+    return form && window && form->SubWindow() == window;
+}
+
+void TFileCommands::ImportIntoView(int channel, IChannelForm* form, const AnsiString& path, const TButtonStates& states)
+{
+    if (!FReading) StartRead(path);
+    form->DataGraph()->hide();
     form->ImportedColumnCount = 0;
+    AwaitRead({true, channel, form->SubWindow(), states});
+}
+
+void TFileCommands::FinishImport(int channel, QPointer<QMdiSubWindow> window, const AnsiString& path,
+                                 std::shared_ptr<TQzvFile> file, const std::string& error, const TButtonStates& states)
+{
+    // The window may have been closed while its file was read.
+    if (!StillOpen(channel, window)) return EndRead(states);
+    if (frmWait) frmWait->hide();
+    IChannelForm* form = FMain->ChannelForm(channel);
     // The import window shows, analyses and loads the file itself; while it is up, the arrow
     // buttons work on this window, which must be forgotten when it closes.
-    OpenDataFile(*form->DataFileView(), path, FImporter);
-    if (FImporter) {
-        IDataFileView* view = form->DataFileView();
-        QObject::connect(form->SubWindow(), &QObject::destroyed, FImporter,
+    IDataFileView* view = form->DataFileView();
+    ImportDataFile(*view, path, FImporter, file.get(), error);
+    if (FImporter)
+        QObject::connect(window, &QObject::destroyed, FImporter,
                          [importer = FImporter, view] { importer->ForgetWindow(view); });
-    }
-    chart->show();
+    form->DataGraph()->show();
     KeepLoadedRanges(form);
+    EndRead(states);
 }
 
 void TFileCommands::ReadIntoView(int channel, IChannelForm* form, const AnsiString& path, const TButtonStates& states)
 {
+    if (!FReading) StartRead(path);
     form->DataGraph()->hide();
-    FReading = true;
-    if (frmWait) {
-        frmWait->txtWait->setText(Q(Text(RowFileLoadingPleaseWait)));
-        frmWait->show();
-    }
-    QCoreApplication::processEvents();
-
-    // The file is read and parsed on a worker; the window is filled in one pass on this
-    // thread when it is done. Nothing in the window changes before that, so a file that
-    // cannot be read leaves it as it was.
-    QPointer<QMdiSubWindow> window = form->SubWindow();
-    std::weak_ptr<std::atomic<bool>> alive = FAlive;
-    if (FReader.joinable()) FReader.join();
-    FReaderDone = std::make_shared<std::atomic<bool>>(false);
-    FReader = std::thread([this, alive, done = FReaderDone, channel, window, path, states] {
-        auto data = std::make_shared<TRecordedDataRead>(ReadRecordedDataFile(path));
-        *done = true;
-        // The program may have ended while the file was read.
-        if (auto a = alive.lock(); !a || !*a) return;
-        platform::UiDispatcher::Instance().Post([this, alive, channel, window, path, data, states] {
-            auto a = alive.lock();
-            if (!a || !*a) return;
-            FinishRead(channel, window, path, data, states);
-        });
-    });
+    AwaitRead({true, channel, form->SubWindow(), states});
 }
 
 void TFileCommands::FinishRead(int channel, QPointer<QMdiSubWindow> window, const AnsiString& path,
                                std::shared_ptr<TRecordedDataRead> data, const TButtonStates& states)
 {
-    if (FReader.joinable()) FReader.join();
-    IChannelForm* form = FMain->ChannelForm(channel);
     // The window may have been closed while its file was read.
-    if (!form || !window || form->SubWindow() != window) return EndRead(states);
+    if (!StillOpen(channel, window)) return EndRead(states);
+    IChannelForm* form = FMain->ChannelForm(channel);
     auto fill = std::make_shared<TRecordedDataFill>(*form->DataFileView(), data, path);
     if (!fill->Begin()) {
         form->DataGraph()->show();
@@ -215,8 +311,8 @@ void TFileCommands::FinishRead(int channel, QPointer<QMdiSubWindow> window, cons
 void TFileCommands::FillStep(int channel, QPointer<QMdiSubWindow> window, std::shared_ptr<TRecordedDataFill> fill,
                              const TButtonStates& states)
 {
+    if (!StillOpen(channel, window)) return EndRead(states);
     IChannelForm* form = FMain->ChannelForm(channel);
-    if (!form || !window || form->SubWindow() != window) return EndRead(states);
     // The rows go in in steps, each well under the time a user notices, with the event loop
     // (the recording channels' timers among it) running in between.
     if (fill->Step(FillPointsPerStep)) {
@@ -245,6 +341,8 @@ void TFileCommands::FillStep(int channel, QPointer<QMdiSubWindow> window, std::s
 void TFileCommands::EndRead(const TButtonStates& states)
 {
     FReading = false;
+    FReadFinish = nullptr;
+    FReadTarget = {};
     if (frmWait) frmWait->hide();
     RestoreButtons(states);
     FMain->pnlBigPanel->hide();

@@ -6,6 +6,7 @@
 // IChannelForm; the main window calls them through IFileCommands.
 #include <QPointer>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -13,10 +14,12 @@
 #include "app/IShellHooks.h"
 #include "app/RecordedDataFile.h"
 #include "platform/AnsiString.h"
+#include "platform/Dialogs.h"
 
 class QMdiSubWindow;
 class TCanvas;
 class TfrmFileReader;
+class TQzvFile;
 class TRecordedDataFill;
 class TfrmMainWindow;
 class TPrinter;
@@ -64,8 +67,10 @@ public:
     TPrinter* GetPrinter();
     // Points a step of filling a view window adds: a few milliseconds of work.
     static constexpr int FillPointsPerStep = 200000;
-    // A recorded-data file is being read for the open command.
+    // A file is being read for the open command.
     bool Reading() const { return FReading; }
+    // The file has been read and waits for its window, which is still being built.
+    bool ReadWaitsForWindow() const { return bool(FReadFinish); }
     // User-interface thread: runs queued work until no file is being read.
     void WaitIdle();
 
@@ -74,14 +79,40 @@ private:
         bool Open = false;
         bool Save = false;
     };
+    // Where a file being read goes once it is read: the view window and what to restore.
+    struct TReadTarget {
+        bool Set = false;
+        int Channel = 0;
+        QPointer<QMdiSubWindow> Window;
+        TButtonStates States;
+    };
+    using TReadFinish = std::function<void(const TReadTarget&)>;
     void RestoreButtons(const TButtonStates& states);
+    platform::FileDialogRequest OpenRequest() const;
+    // File > Open or New > View into a window made for the file.
+    void OpenIntoNewView(bool keepWindow);
+    // The chosen file into the view window `form`.
+    void OpenChosen(int channel, IChannelForm* form, const AnsiString& path, const TButtonStates& states);
+    // Starts reading a recorded-data or measurement file on the reader thread. What the
+    // read returns runs on this thread once it is done and its window is known (AwaitRead),
+    // whichever comes last, unless the program ended meanwhile. The reader holds nothing of
+    // this object: a read that hangs is left to itself when the program ends.
+    void StartRead(const AnsiString& path);
+    void ReadInBackground(std::function<TReadFinish()> read);
+    void ReadArrived(TReadFinish finish);
+    // Shows the wait window and names the window the read goes to.
+    void AwaitRead(TReadTarget target);
+    // Whether the window of `channel` is still the one a read was started for.
+    bool StillOpen(int channel, const QPointer<QMdiSubWindow>& window) const;
     void ReadIntoView(int channel, IChannelForm* form, const AnsiString& path, const TButtonStates& states);
     void FinishRead(int channel, QPointer<QMdiSubWindow> window, const AnsiString& path,
                     std::shared_ptr<TRecordedDataRead> data, const TButtonStates& states);
     void FillStep(int channel, QPointer<QMdiSubWindow> window, std::shared_ptr<TRecordedDataFill> fill,
                   const TButtonStates& states);
     void EndRead(const TButtonStates& states);
-    void ImportIntoView(IChannelForm* form, const AnsiString& path);
+    void ImportIntoView(int channel, IChannelForm* form, const AnsiString& path, const TButtonStates& states);
+    void FinishImport(int channel, QPointer<QMdiSubWindow> window, const AnsiString& path,
+                      std::shared_ptr<TQzvFile> file, const std::string& error, const TButtonStates& states);
     // The loaded file's axis ranges become the window's stored ranges and its full range.
     static void KeepLoadedRanges(IChannelForm* form);
     // The print guard: the window's printing flag, text 317 while it is set.
@@ -97,5 +128,7 @@ private:
     std::thread FReader;
     std::shared_ptr<std::atomic<bool>> FReaderDone = std::make_shared<std::atomic<bool>>(true);
     bool FReading = false;
+    TReadFinish FReadFinish;  // a read done before its window was known
+    TReadTarget FReadTarget;
     std::shared_ptr<std::atomic<bool>> FAlive = std::make_shared<std::atomic<bool>>(true);
 };

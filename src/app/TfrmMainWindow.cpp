@@ -196,17 +196,18 @@ int TfrmMainWindow::ChildWindowCount() const
     return count;
 }
 
+int TfrmMainWindow::FreeChannel() const
+{
+    if (ChildWindowCount() < MaxChannelWindows)
+        for (int c = 1; c <= MaxChannelWindows; ++c)
+            if (!ChannelOpen[c]) return c;
+    return -1;
+}
+
 int TfrmMainWindow::FindFreeChannel()
 {
     NOX_ASSERT_UI_THREAD();
-    int channel = -1;
-    if (ChildWindowCount() < MaxChannelWindows) {
-        for (int c = 1; c <= MaxChannelWindows; ++c)
-            if (!ChannelOpen[c]) {
-                channel = c;
-                break;
-            }
-    }
+    const int channel = FreeChannel();
     if (channel < 0) {
         // Ten windows, or (never in normal use) every flag set: no number outside 1..10.
         platform::dialogs().MessageBox(LookupText(FLanguageIndex, RowTenChannelsOnly),

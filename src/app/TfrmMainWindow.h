@@ -52,6 +52,9 @@ public:
     // ---- channel table
     // The lowest free channel 1..10, or -1 (ten channel windows: message text 339).
     int FindFreeChannel();
+    // The channel a new window would get (the lowest free number), or -1 with ten windows
+    // open; takes nothing and says nothing.
+    int FreeChannel() const;
     void CreateChannelWindow(const AnsiString& caption, int channel);
     void SetupChannelWindow(int channel);
     void SetChannelOpen(int channel, std::uint8_t flag);

@@ -167,15 +167,21 @@ bool TfrmFileReader::ImportFile(IDataFileView& window, const AnsiString& path)
     TQzvFile file;
     std::string error;
     const bool opened = file.Open(path, &error);
+    return ImportRead(window, path, opened ? &file : nullptr, error);
+}
+
+bool TfrmFileReader::ImportRead(IDataFileView& window, const AnsiString& path, TQzvFile* file, const std::string& error)
+{
+    NOX_ASSERT_UI_THREAD();
     show();
-    if (AnalyseQzvFile(opened ? &file : nullptr, path, window) != 1) return false;
-    if (!opened) {
+    if (AnalyseQzvFile(file, path, window) != 1) return false;
+    if (!file) {
         // The analysis prepares the window without a file; say why nothing came.
         AddInfo(Text(RowCannotOpenFile));
         AddInfo(error);
         return false;
     }
-    ReadQzvData(file);
+    ReadQzvData(*file);
     return true;
 }
 

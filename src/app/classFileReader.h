@@ -40,6 +40,9 @@ public:
     // when the analysis accepts it, reads the rows. A file that cannot be read is reported
     // in the memo. Returns whether rows were read.
     bool ImportFile(IDataFileView& window, const AnsiString& path);
+    // The same for a file read beforehand (on another thread): `file` nullptr when it could
+    // not be read, `error` then saying why.
+    bool ImportRead(IDataFileView& window, const AnsiString& path, TQzvFile* file, const std::string& error);
 
     // Reads lines 1 and 2 of `file` (nullptr: no file open) and prepares the tables, the
     // lists and the window's series names; returns ImportOk.

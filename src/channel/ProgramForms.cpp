@@ -1,5 +1,10 @@
 #include "channel/ProgramForms.h"
 
+#include <QApplication>
+#include <cstdlib>
+
+#include "app/RecordedDataWriter.h"
+#include "app/SingleInstanceLock.h"
 #include "app/TFileCommands.h"
 #include "app/TfrmMainWindow.h"
 #include "app/TfrmPanelControl.h"
@@ -33,4 +38,18 @@ TProgramForms::~TProgramForms()
     delete PanelControl;
     delete FileReader;
     MainWindow.reset();
+}
+
+int RunProgram(SingleInstanceLock& lock, int language)
+{
+    TProgramForms forms(language);
+    forms.MainWindow->showMaximized();
+    const int result = QApplication::exec();
+    // The text table was released with the main window's close; the window keeps its
+    // language.
+    if (!TDataFileSaveQueue::Instance().WaitIdleWithWindow(forms.MainWindow->LanguageIndex())) {
+        lock.Release();
+        std::_Exit(result);
+    }
+    return result;
 }

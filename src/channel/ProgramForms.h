@@ -8,6 +8,7 @@
 #include "channel/TmdiSubWindow.h"
 
 class TFileCommands;
+class SingleInstanceLock;
 class TProgrammerDialogs;
 class TfrmFileReader;
 class TfrmMainWindow;
@@ -32,3 +33,10 @@ public:
     // The automatic-start and single-ramp dialogs the main window and the panel call.
     std::unique_ptr<TProgrammerDialogs> ProgrammerDialogs;
 };
+
+// The program's run once it holds its single-instance lock: builds the forms, shows the main
+// window maximized and runs the event loop until File > Exit. Recording files still being
+// written are finished before it returns; when their drive does not answer and the user
+// ends without them, a worker hangs in a write, so nothing may wait for it: the lock goes
+// and the process ends at once. Returns the event loop's result.
+int RunProgram(SingleInstanceLock& lock, int language);

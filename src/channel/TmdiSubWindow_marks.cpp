@@ -45,6 +45,9 @@ void TmdiSubWindow::InstallMarkTextFilters()
 {
     // The programmer's planned curve draws its labels as they are.
     for (int i = 0; i < SeriesProgrammer; ++i)
-        if (TChartSeries* s = FSession->Series(i))
+        if (TChartSeries* s = FSession->Series(i)) {
             s->OnGetMarkText = [i](TChartSeries*, int, AnsiString& text) { FilterMarkText(i, text); };
+            // Every filter blanks numbers, so only labelled points can show a mark.
+            s->MarksOfLabelsOnly = true;
+        }
 }

@@ -310,6 +310,61 @@ TEST_F(RecordedDataFileTest, ShortSeriesUserFormatsAndBadTimeStepsKeepTheFileRea
     EXPECT_EQ(protocol[3], "Line 7: time step \"61\" is not 1 to 60 s, the previous interval is kept.");
 }
 
+// A fill that owns the parsed file gives each series its column whole, taking the values
+// over, a step holding as many series as its points allow; the window ends as a fill that
+// copies row by row leaves it. A file with a value missing is copied by both.
+TEST_F(RecordedDataFileTest, AFillOwningTheFileTakesItsColumnsOverAndLoadsTheSame)
+{
+    for (const bool missing : {false, true}) {
+        FakeDataFileView v;
+        v.Record(22, 1000, 46000.25);
+        v.series[0]->SetXLabel(5, "Error!");
+        v.series[2]->SetXLabel(7, "Ramp 1");
+        if (missing) v.series[4]->Delete(999);  // its last field stays empty
+        v.fileName = Path("owned");
+        ASSERT_TRUE(FileSave1Execute(&v, 1));
+        const TRecordedDataRead data = ReadRecordedDataFile(Path("owned_11.csv"));
+        ASSERT_EQ(data.Rows(), 1000);
+        EXPECT_EQ(data.EveryValuePresent, !missing);
+
+        FakeDataFileView copied, taken;
+        ASSERT_TRUE(ApplyRecordedData(copied, data, "owned_11.csv"));
+        auto owned = std::make_shared<TRecordedDataRead>(data);
+        TRecordedDataFill fill(taken, owned, "owned_11.csv");
+        ASSERT_TRUE(fill.Begin());
+        int steps = 0;
+        for (bool more = true; more;) {
+            more = fill.Step(3000);
+            ++steps;
+            if (!missing && more) {
+                EXPECT_EQ(taken.series[size_t(3 * steps - 1)]->Count(), 1000);
+                EXPECT_EQ(taken.series[size_t(3 * steps)]->Count(), 0);
+            }
+        }
+        fill.Finish();
+        EXPECT_EQ(steps, 8);  // three series a step, or 136 rows of 22 points
+        for (int s = 0; s < 22; ++s) {
+            const TChartSeries &a = *copied.series[size_t(s)], &b = *taken.series[size_t(s)];
+            ASSERT_EQ(b.Count(), a.Count()) << s;
+            EXPECT_EQ(b.Count(), missing && s == 4 ? 999 : 1000);
+            for (int i = 0; i < a.Count(); ++i) {
+                ASSERT_EQ(b.GetxValue(i), a.GetxValue(i)) << s << " " << i;
+                ASSERT_EQ(b.GetyValue(i), a.GetyValue(i)) << s << " " << i;
+                ASSERT_EQ(b.GetXLabel(i), a.GetXLabel(i)) << s << " " << i;
+            }
+            EXPECT_EQ(b.GetXLabel(5), "Error!");
+            EXPECT_EQ(b.GetXLabel(7), "Ramp 1");
+            EXPECT_EQ(b.Labels().Count(), a.Labels().Count());
+            EXPECT_TRUE(b.XValues()->IsOrdered());
+            EXPECT_EQ(b.YValues()->IsOrdered(), a.YValues()->IsOrdered());
+            // Taken over, not copied: the parsed column is left empty.
+            EXPECT_EQ(owned->Y[size_t(s)].empty(), !missing);
+        }
+        EXPECT_EQ(taken.memos[TDataFileMemo::Info], copied.memos[TDataFileMemo::Info]);
+        EXPECT_EQ(taken.memos[TDataFileMemo::SerialData].size(), copied.memos[TDataFileMemo::SerialData].size());
+    }
+}
+
 // Whatever the user typed and whatever the channel recorded comes back from the file as it
 // was: separators, quotes, lines that look like the file's own marks, characters beyond
 // Windows-1252, and values of any magnitude or none.
@@ -503,6 +558,32 @@ TEST_F(RecordedDataFileTest, PlainRowsReadAsTheGeneralWayReadsThem)
     EXPECT_TRUE(std::isnan(a.Y[1][2]));
     EXPECT_EQ(a.Y[0][3], 150.0);
     EXPECT_EQ(a.Y[2][7], 0.5);
+    // A row without a value for a series adds no point to it.
+    EXPECT_FALSE(a.EveryValuePresent);
+    FakeDataFileView view;
+    ASSERT_TRUE(ApplyRecordedData(view, a, "/x/plain.csv"));
+    EXPECT_EQ(view.series[0]->Count(), 8);
+    EXPECT_EQ(view.series[1]->Count(), 7);  // row 3 has none
+    EXPECT_EQ(view.series[2]->Count(), 7);  // row 6 has none
+    EXPECT_EQ(view.series[1]->GetxValue(2), a.X[3]);
+
+    // In a Windows-1252 file the one pass reads the bytes as they stand: a label and a faulty
+    // time beyond ASCII come back decoded, and the one-byte "§" still ends the rows.
+    const TRecordedDataRead c = ParseRecordedDataFile(
+        "\xA7;01.01.2020;10:00:00;\r\n[DATA];\r\nDate|Time;Error;TimeStep;A;B;\r\n46000,25;Pr\xFC"
+        "fung;1;20;21;\r\n\xB5"
+        "46000,5;0;1;20;21;\r\n46000,75;0;1;22;23;\r\n\xA7;\r\n$;\r\n");
+    ASSERT_EQ(c.Rows(), 2);
+    EXPECT_TRUE(c.EveryValuePresent);
+    EXPECT_EQ(c.Labels[0],
+              "Pr\xC3\xBC"
+              "fung");
+    EXPECT_EQ(c.Y[1], (std::vector<double>{21, 23}));
+    ASSERT_EQ(c.Problems.size(), 1u);
+    EXPECT_EQ(c.Problems[0].Line, 5);
+    EXPECT_EQ(c.Problems[0].Detail,
+              "\xC2\xB5"
+              "46000,5");
 }
 
 // Every file of the corpus loads as far as it is readable and reports what is wrong with it;

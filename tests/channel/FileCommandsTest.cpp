@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -112,6 +114,23 @@ protected:
         return dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
     }
 
+    // A measurement file of 15 value columns and 5 rows.
+    void WriteMeasurementFile(const char* name)
+    {
+        QString text = "c:\\old\\probe.qzv 12.05.2006 14:30 Probe1\r\nTime";
+        for (int k = 1; k < 16; ++k) text += QString("\tV%1").arg(k);
+        text += "\r\n";
+        for (int r = 0; r < 5; ++r) {
+            text += QString::number(r * 0.5);
+            for (int k = 1; k < 16; ++k) text += QString("\t%1").arg(k * 10 + r);
+            text += "\r\n";
+        }
+        QFile qzv(QString::fromStdString(Path(name)));
+        ASSERT_TRUE(qzv.open(QIODevice::WriteOnly));
+        qzv.write(text.toLatin1());
+        qzv.close();
+    }
+
     std::unique_ptr<TProgramForms> forms;
     TfrmMainWindow* main = nullptr;
 };
@@ -162,6 +181,50 @@ TEST_F(FileCommandsTest, RecordedPartsOpenIntoViewWindowsWithTheirValuesAndLabel
     }
     EXPECT_FALSE(frmWait->isVisible());
     EXPECT_TRUE(main->btnFileOpen->isEnabled());
+}
+
+// An opened file's marks (segment names on the setpoint, error marks on the values) draw
+// as they would if every point shown were asked for its text, which is made only for the
+// labelled ones.
+TEST_F(FileCommandsTest, OpenedFileDrawsTheMarksOfItsLabelledPointsAlone)
+{
+    FakeDataFileView v;
+    v.Record(22, 3000, EncodeDate(2026, 3, 27));
+    for (int row : {40, 1234, 2999}) v.series[0]->SetXLabel(row, "Error!");
+    for (int row : {0, 700, 2500}) v.series[2]->SetXLabel(row, "Ramp " + IntToStr(row));
+    v.fileName = Path("marks.csv");
+    v.part = 1;
+    ASSERT_TRUE(FileSave1Execute(&v, 1));
+    TmdiSubWindow* w = Open(Path("marks_11.csv"), true);
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(w->chkLabel->isChecked());
+    w->chkError->setChecked(true);
+    w->chkErrorClick();
+    TCustomChart* chart = w->graDataGraph;
+    chart->resize(1000, 600);
+    int asked = 0;
+    auto picture = [&](bool labelsOnly) {
+        for (int s = 0; s < 22; ++s) {
+            TChartSeries* series = w->Series(s);
+            series->MarksOfLabelsOnly = labelsOnly;
+            series->OnGetMarkText = [s, &asked](TChartSeries*, int, AnsiString& text) {
+                ++asked;
+                TmdiSubWindow::FilterMarkText(s, text);
+            };
+        }
+        asked = 0;
+        chart->Invalidate();
+        chart->PaintWindow();
+        return chart->WindowImage().copy();
+    };
+    // Series 0 to 2 are switched on, the others only in the legend.
+    const QImage each = picture(false);
+    EXPECT_EQ(asked, 3 * 3000);
+    EXPECT_TRUE(w->Series(2)->Marks()->GetVisible());
+    EXPECT_EQ(picture(true), each);
+    EXPECT_EQ(asked, 3 * 6);
+    for (TChartSeries* s : {w->Series(0), w->Series(2)}) s->Marks()->SetVisible(false);
+    EXPECT_NE(picture(true), each);
 }
 
 // A file's rows go into the view's series as they stand: times in order let the chart
@@ -313,13 +376,14 @@ TEST_F(FileCommandsTest, ALargeFileFillsTheViewInStepsBetweenOtherEvents)
     main->mnuVisualisierung->trigger();
     auto* w = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
     ASSERT_NE(w, nullptr);
-    std::set<int> partial;  // point counts seen while the rows went in
+    std::set<int> partial;  // point counts seen while the points went in
     int runsWhilePartial = 0;
     while (forms->FileCommands->Reading()) {
         const int before = timerRuns;
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        const int count = w->Series(21)->Count();
-        if (count > 0 && count < rows) {
+        int count = 0;
+        for (int s = 0; s < 22; ++s) count += w->Series(s)->Count();
+        if (count > 0 && count < 22 * rows) {
             partial.insert(count);
             runsWhilePartial += timerRuns - before;
             EXPECT_TRUE(frmWait->isVisible());
@@ -327,7 +391,7 @@ TEST_F(FileCommandsTest, ALargeFileFillsTheViewInStepsBetweenOtherEvents)
         }
     }
     other.stop();
-    // 22 series of 43200 rows: five steps of at most 200000 points.
+    // 22 series of 43200 rows: five steps of about 200000 points.
     EXPECT_GE(partial.size(), 3u);
     EXPECT_GT(runsWhilePartial, 0);
     for (int s = 0; s < 22; ++s) ASSERT_EQ(w->Series(s)->Count(), rows) << s;
@@ -335,6 +399,73 @@ TEST_F(FileCommandsTest, ALargeFileFillsTheViewInStepsBetweenOtherEvents)
     EXPECT_TRUE(w->memSerialData->toPlainText().contains("43200 data sets read!"));
     EXPECT_TRUE(w->graDataGraph->isVisibleTo(w));
     EXPECT_FALSE(frmWait->isVisible());
+}
+
+// A new view window is built while its file is read: the file is chosen first. Whichever
+// is done first waits for the other; a window closed before its file is read gets nothing,
+// and the buttons come back.
+TEST_F(FileCommandsTest, TheFileIsReadWhileItsWindowIsBuilt)
+{
+    const AnsiString path = WriteRecording(1, 3, 600);
+    {
+        // The read still going when the window is there.
+        support::HangingFileSystem share(
+            [path](const std::string& name, bool write) { return !write && name == path; });
+        support::TestDialogs().QueueFileName(path);
+        main->mnuVisualisierung->trigger();
+        ASSERT_TRUE(share.AwaitHang());
+        auto* w = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->ViewMode, vmView);
+        EXPECT_TRUE(forms->FileCommands->Reading());
+        EXPECT_TRUE(frmWait->isVisible());
+        EXPECT_FALSE(main->btnFileOpen->isEnabled());
+        share.Release();
+        forms->FileCommands->WaitIdle();
+        EXPECT_EQ(w->Series(2)->Count(), 600);
+        EXPECT_TRUE(w->graDataGraph->isVisibleTo(w));
+        w->FormClose();
+    }
+    QCoreApplication::processEvents();
+    ASSERT_EQ(main->ChildWindowCount(), 0);
+
+    // The file read before the window is there: it waits in the window's building.
+    bool waited = false;
+    std::function<void()> watch = [&] {
+        if (!forms->FileCommands->Reading()) {
+            QTimer::singleShot(0, watch);
+            return;
+        }
+        EXPECT_EQ(main->ChildWindowCount(), 0);
+        QDeadlineTimer deadline(10000);
+        while (!forms->FileCommands->ReadWaitsForWindow() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        waited = forms->FileCommands->ReadWaitsForWindow();
+    };
+    QTimer::singleShot(0, watch);
+    TmdiSubWindow* w = Open(path, false);  // File > Open with no window
+    ASSERT_TRUE(waited);
+    ASSERT_NE(w, nullptr);
+    EXPECT_FALSE(forms->FileCommands->ReadWaitsForWindow());
+    EXPECT_EQ(w->Series(2)->Count(), 600);
+    EXPECT_TRUE(w->memSerialData->toPlainText().contains("600 data sets read!"));
+    EXPECT_TRUE(main->btnFileOpen->isEnabled());
+
+    // The window closed while its file is read: nothing is filled, nothing is left waiting.
+    support::HangingFileSystem share([path](const std::string& name, bool write) { return !write && name == path; });
+    support::TestDialogs().QueueFileName(path);
+    main->mnuVisualisierung->trigger();
+    ASSERT_TRUE(share.AwaitHang());
+    auto* closing = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
+    ASSERT_TRUE(closing != nullptr && closing != w);
+    closing->FormClose();
+    share.Release();
+    forms->FileCommands->WaitIdle();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(main->ChildWindowCount(), 1);
+    EXPECT_FALSE(frmWait->isVisible());
+    EXPECT_TRUE(main->btnFileOpen->isEnabled());
+    EXPECT_EQ(w->Series(2)->Count(), 600);
 }
 
 // A read that hangs (a share that stops answering) does not keep the program from ending:
@@ -353,19 +484,7 @@ TEST_F(FileCommandsTest, TheProgramEndsWhileAReadHangs)
 
 TEST_F(FileCommandsTest, MeasurementFileOpensThroughTheImportForm)
 {
-    QString text = "c:\\old\\probe.qzv 12.05.2006 14:30 Probe1\r\nTime";
-    for (int k = 1; k < 16; ++k) text += QString("\tV%1").arg(k);
-    text += "\r\n";
-    for (int r = 0; r < 5; ++r) {
-        text += QString::number(r * 0.5);
-        for (int k = 1; k < 16; ++k) text += QString("\t%1").arg(k * 10 + r);
-        text += "\r\n";
-    }
-    QFile qzv(QString::fromStdString(Path("probe.qzv")));
-    ASSERT_TRUE(qzv.open(QIODevice::WriteOnly));
-    qzv.write(text.toLatin1());
-    qzv.close();
-
+    WriteMeasurementFile("probe.qzv");
     TmdiSubWindow* w = Open(Path("probe.qzv"), true);
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(forms->FileReader->isVisible());
@@ -387,6 +506,70 @@ TEST_F(FileCommandsTest, MeasurementFileOpensThroughTheImportForm)
     EXPECT_EQ(forms->FileReader->Window(), nullptr);
     forms->FileReader->lstLeftAxis->setCurrentRow(0);
     forms->FileReader->cmdRightClick();
+    forms->FileReader->cmdFileReaderOKClick();
+}
+
+// A measurement file is read off the user-interface thread as a recorded one is: while its
+// read hangs, the wait window shows and the event loop runs; the read that comes back is
+// imported. A window closed meanwhile is left alone, and a file that cannot be read is
+// reported in the import window.
+TEST_F(FileCommandsTest, AMeasurementFileIsReadWhileTheEventLoopRuns)
+{
+    WriteMeasurementFile("slow.qzv");
+    const AnsiString path = Path("slow.qzv");
+    {
+        support::HangingFileSystem share(
+            [path](const std::string& name, bool write) { return !write && name == path; });
+        support::TestDialogs().QueueFileName(path);
+        main->mnuVisualisierung->trigger();
+        ASSERT_TRUE(share.AwaitHang());
+        EXPECT_TRUE(forms->FileCommands->Reading());
+        EXPECT_TRUE(frmWait->isVisible());
+        EXPECT_FALSE(forms->FileReader->isVisible());
+        EXPECT_FALSE(main->btnFileOpen->isEnabled());
+        bool timerRan = false;
+        QTimer::singleShot(0, main, [&] { timerRan = true; });
+        EXPECT_TRUE(Await([&] { return timerRan; }));
+        share.Release();
+        forms->FileCommands->WaitIdle();
+    }
+    TmdiSubWindow* w = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
+    ASSERT_NE(w, nullptr);
+    EXPECT_FALSE(frmWait->isVisible());
+    EXPECT_TRUE(forms->FileReader->isVisible());
+    EXPECT_EQ(w->ImportedColumnCount, 16);
+    EXPECT_EQ(w->ImportedFile, 1);
+    EXPECT_EQ(w->Series(0)->Count(), 5);
+    EXPECT_DOUBLE_EQ(w->Series(4)->GetyValue(2), 52);
+    EXPECT_TRUE(w->graDataGraph->isVisibleTo(w));
+    EXPECT_TRUE(main->btnFileOpen->isEnabled());
+    forms->FileReader->cmdFileReaderOKClick();
+
+    {
+        support::HangingFileSystem share(
+            [path](const std::string& name, bool write) { return !write && name == path; });
+        support::TestDialogs().QueueFileName(path);
+        main->mnuVisualisierung->trigger();
+        ASSERT_TRUE(share.AwaitHang());
+        TmdiSubWindow* closing = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
+        ASSERT_NE(closing, nullptr);
+        ASSERT_NE(closing, w);
+        EXPECT_TRUE(closing->FormClose());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        share.Release();
+        forms->FileCommands->WaitIdle();
+        EXPECT_FALSE(forms->FileReader->isVisible());
+        EXPECT_FALSE(frmWait->isVisible());
+        EXPECT_TRUE(main->btnFileOpen->isEnabled());
+    }
+
+    // Not a regular file: nothing is read, and the import window says why.
+    ASSERT_EQ(::mkfifo(Path("pipe.qzv").c_str(), 0600), 0);
+    Open(Path("pipe.qzv"), true);
+    const std::vector<AnsiString> info = forms->FileReader->FileInfoLines();
+    ASSERT_GE(info.size(), 2u);
+    EXPECT_EQ(info[info.size() - 2], English(RowCannotOpenFile));
+    EXPECT_NE(info.back().find("not a regular file"), AnsiString::npos) << info.back();
     forms->FileReader->cmdFileReaderOKClick();
 }
 

@@ -229,7 +229,12 @@ void TChartSeries::AddXYs(const double* x, const double* y, int count)
     // take the one-by-one way.
     bool inOne = !OnBeforeAdd && FUpdateCount > 0 && !FColors && FValuesList.Count() == 2 && FX->Count() == FY->Count();
     const TChartListOrder order = FX->GetOrder();
-    if (inOne && order != loNone) {
+    // Points in order after the last one need no look at each (a NaN, which AddXY appends
+    // too, is looked at one by one).
+    const bool joinsInOrder = inOne && order != loNone &&
+                              (FX->Count() == 0 || (order == loAscending ? x[0] >= FX->Last() : x[0] <= FX->Last())) &&
+                              ChartValuesInOrder(x, count, order != loAscending);
+    if (inOne && order != loNone && !joinsInOrder) {
         int n = FX->Count();
         double last = n > 0 ? FX->Last() : 0;
         for (int i = 0; i < count && inOne; ++i, ++n) {
@@ -248,6 +253,36 @@ void TChartSeries::AddXYs(const double* x, const double* y, int count)
     FX->AppendRange(x, count);
     FY->AppendRange(y, count);
     FLabels.InsertEmpty(first, count);
+}
+
+void TChartSeries::AddXYs(const double* x, std::vector<double>&& y,
+                          const std::vector<std::pair<int, AnsiString>>& labels)
+{
+    const int count = int(y.size());
+    if (count == 0) return;
+    const bool empty = FX->Count() == 0 && FY->Count() == 0 && FLabels.Count() == 0;
+    const bool inOne = empty && !OnBeforeAdd && FUpdateCount > 0 && !FColors && FValuesList.Count() == 2 &&
+                       (FX->GetOrder() == loNone || ChartValuesInOrder(x, count, FX->GetOrder() != loAscending));
+    if (!inOne) {
+        // Point by point between the labelled ones, as AddXYs and AddXY add them.
+        int from = 0;
+        for (const auto& [index, label] : labels) {
+            if (index < from || index >= count) continue;
+            AddXYs(x + from, y.data() + from, index - from);
+            AddXY(x[index], y[size_t(index)], label);
+            from = index + 1;
+        }
+        AddXYs(x + from, y.data() + from, count - from);
+        return;
+    }
+    FX->TempValue = x[count - 1];
+    FY->TempValue = y.back();
+    FX->AppendRange(x, count);
+    FY->AdoptValues(std::move(y));
+    // Labels as AddXY gives them: from the first labelled point on the list covers every point.
+    for (const auto& [index, label] : labels)
+        if (index >= FLabels.Count() && index < count && !label.empty()) FLabels.AppendAt(index, label);
+    if (FLabels.Count() > 0) FLabels.InsertEmpty(FLabels.Count(), count - FLabels.Count());
 }
 
 int TChartSeries::Add(double value, const AnsiString& label, TColor color)

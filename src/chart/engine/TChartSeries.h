@@ -152,6 +152,10 @@ public:
     // Adds count points as AddXY(x[i], y[i]) would one by one, in one go where the points
     // go at the end while the series is being updated (the loaders' case).
     void AddXYs(const double* x, const double* y, int count);
+    // The same for y.size() points, those at `labels` (indices into x and y, ascending)
+    // with their label, as AddXY(x[i], y[i], label) adds them. An empty series takes the
+    // Y values over from `y` without a copy.
+    void AddXYs(const double* x, std::vector<double>&& y, const std::vector<std::pair<int, AnsiString>>& labels);
     virtual void Delete(int index);
     virtual void Delete(int start, int quantity, bool removeGap = false);
     virtual void Clear();
@@ -312,6 +316,10 @@ public:
     // far theirs reaches narrow it.
     virtual void CalcInFactOrderedRange();
     bool UseVisibleRange = true;
+    // The mark-text handler keeps nothing but point labels: any text that reads as a number
+    // (as a point's value does) it blanks. Marks in the label or value style are then made
+    // only for the points that have a label, however many points are shown.
+    bool MarksOfLabelsOnly = false;
     // Functions that fill this series leave the orders of its value lists alone.
     bool KeepValueListSettings = false;
     bool DrawPointBeyondRange = false;

@@ -122,7 +122,12 @@ void TChartSeries::DrawMarks()
     const int every = std::max(1, FMarks->GetDrawEvery());
     const int last = std::min(LastValueIndex, Count() - 1);
     TSeriesMarkPosition position;
-    for (int i = FirstValueIndex; i <= last; ++i) {
+    // A point without a label would only be given its value as text, which the handler
+    // blanks: such points are passed over without making it.
+    const bool labelsOnly =
+        MarksOfLabelsOnly && OnGetMarkText && (FMarks->GetStyle() == smsLabel || FMarks->GetStyle() == smsValue);
+    const auto next = [&](int i) { return labelsOnly ? FLabels.NextLabelled(i) : i; };
+    for (int i = next(FirstValueIndex); i >= 0 && i <= last; i = next(i + 1)) {
         if (i % every != 0 || IsNull(i)) continue;
         const AnsiString text = GetMarkText(i);
         if (text.empty()) continue;

@@ -49,6 +49,23 @@ void TChartValueList::Reserve(int length)
     if (length > Capacity()) FValue.reserve(static_cast<std::size_t>(length));
 }
 
+bool ChartValuesInOrder(const double* values, int count, bool descending)
+{
+    // In blocks without a branch per value (the compiler makes vector code of them); the
+    // first block out of order ends the walk. A NaN compares false both ways.
+    constexpr int kBlock = 256;
+    for (int start = 1; start < count; start += kBlock) {
+        const int stop = std::min(count, start + kBlock);
+        unsigned outOfOrder = 0;
+        if (descending)
+            for (int i = start; i < stop; ++i) outOfOrder |= !(values[i - 1] >= values[i]);
+        else
+            for (int i = start; i < stop; ++i) outOfOrder |= !(values[i - 1] <= values[i]);
+        if (outOfOrder) return false;
+    }
+    return true;
+}
+
 bool TChartValueList::InOrder(double a, double b) const
 {
     if (FOrder == loDescending) return a >= b;
@@ -133,15 +150,25 @@ void TChartValueList::AppendRange(const double* values, int count)
     const int first = FCount;
     FCount += count;
     if (FSortState != SortState::Ordered) return;
+    // The new values in order after the last of the old (which is no NaN in an ordered list).
     const double* p = FValue.data();
-    for (int i = first; i < FCount; ++i) {
-        const double v = p[i];
-        const bool inOrder = i == 0 || (FOrder == loDescending ? p[i - 1] >= v : p[i - 1] <= v);
-        if (std::isnan(v) || !inOrder) {
-            FSortState = SortState::Unordered;
-            return;
-        }
+    if ((first == 0 && std::isnan(p[0])) ||
+        !ChartValuesInOrder(p + std::max(first - 1, 0), FCount - std::max(first - 1, 0), FOrder == loDescending))
+        FSortState = SortState::Unordered;
+}
+
+void TChartValueList::AdoptValues(std::vector<double>&& values)
+{
+    if (FCount > 0 || values.empty()) {
+        AppendRange(values.data(), int(values.size()));
+        return;
     }
+    FValue = std::move(values);
+    FCount = int(FValue.size());
+    FStatsCount = -1;
+    FSortState = std::isnan(FValue[0]) || !ChartValuesInOrder(FValue.data(), FCount, FOrder == loDescending)
+                     ? SortState::Unordered
+                     : SortState::Ordered;
 }
 
 void TChartValueList::InsertChartValue(int index, double value)

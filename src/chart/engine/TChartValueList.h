@@ -113,6 +113,9 @@ public:
     // Appends values at the end as AddChartValue places each of them when it follows the
     // last in the list's order (the caller makes sure it does).
     void AppendRange(const double* values, int count);
+    // The values of an empty list become `values` (their storage taken over, no copy); a
+    // list that holds values appends them as AppendRange.
+    void AdoptValues(std::vector<double>&& values);
     void Reserve(int length);
 
 private:
@@ -156,6 +159,10 @@ private:
 
     mutable SortState FSortState = SortState::Ordered;
 };
+
+// Whether each of values[1..count) follows the one before in order (ascending, or descending
+// when `descending`): no value out of place and none but maybe the first a NaN.
+bool ChartValuesInOrder(const double* values, int count, bool descending);
 
 // The value lists of one series: X first, Y second, further lists after. Owns the lists.
 class TChartValueLists {

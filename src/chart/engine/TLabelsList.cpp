@@ -72,6 +72,12 @@ bool TLabelsList::IsNull(int index) const
     return it == FEntries.end() || it->index != index;
 }
 
+int TLabelsList::NextLabelled(int index) const
+{
+    const auto it = Find(index);
+    return it == FEntries.end() ? -1 : it->index;
+}
+
 void TLabelsList::SetLabel(int index, const AnsiString& text)
 {
     if (index < 0) return;
@@ -113,6 +119,13 @@ void TLabelsList::Append(const AnsiString& text)
 {
     if (!text.empty()) FEntries.push_back(Entry{FCount, Intern(text)});
     ++FCount;
+}
+
+void TLabelsList::AppendAt(int index, const AnsiString& text)
+{
+    if (index < FCount) return;
+    FCount = index;
+    Append(text);
 }
 
 void TLabelsList::DeleteLabel(int index)

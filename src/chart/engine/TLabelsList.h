@@ -24,6 +24,8 @@ public:
     const AnsiString& GetLabel(int index) const;
     const AnsiString& operator[](int index) const { return GetLabel(index); }
     bool IsNull(int index) const;
+    // The first index from `index` on that has a label, or -1 when none has.
+    int NextLabelled(int index) const;
     // A non-empty text extends the list with null entries up to index; an empty text
     // clears an existing entry and never extends. Repaints the owner.
     void SetLabel(int index, const AnsiString& text);
@@ -45,6 +47,9 @@ public:
     void ApplyPermutation(const std::vector<int>& perm);
     // Appends at the end without repainting (the series' additions repaint once).
     void Append(const AnsiString& text);
+    // A label at `index`, at or beyond the list's end, the entries before it null; without
+    // repainting.
+    void AppendAt(int index, const AnsiString& text);
     // Number of distinct texts in use (for tests and the memory estimate).
     int DistinctCount() const { return static_cast<int>(FIndex.size()); }
 

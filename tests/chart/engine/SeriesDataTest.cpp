@@ -102,6 +102,59 @@ TEST(SeriesData, BlockOfPointsAddsAsOneByOne)
     }
 }
 
+// A block whose Y values an empty series takes over (no copy) ends as the same points,
+// labels and order as AddXY one by one; where the points could not go in as one block (out
+// of their declared order, points already there, no update running) they go one by one.
+TEST(SeriesData, BlockTakingItsValuesAddsAsOneByOne)
+{
+    const double nan = std::nan("");
+    struct Case {
+        std::vector<double> before, x, y;
+        TChartListOrder order;
+        bool update, taken;
+    };
+    const Case cases[] = {
+        {{}, {1, 2, 2, 5, 6}, {4, -1, 3, 0, 2}, loAscending, true, true},
+        {{}, {1, 3, 2, 5, 6}, {4, -1, 3, 0, 2}, loNone, true, true},  // a time steps back
+        {{}, {1, 3, 2, 5, 6}, {4, -1, 3, 0, 2}, loAscending, true, false},
+        {{}, {1, 2, 3, 5, 6}, {4, nan, 3, 0, 2}, loNone, true, true},
+        {{0}, {1, 2, 3, 5, 6}, {4, -1, 3, 0, 2}, loNone, true, false},
+        {{}, {1, 2, 3, 5, 6}, {4, -1, 3, 0, 2}, loNone, false, false},
+    };
+    const std::vector<std::pair<int, AnsiString>> labels = {{1, "Error!"}, {3, "Ramp 1"}, {4, ""}};
+    for (const Case& c : cases) {
+        TChartSeries one, block;
+        for (TChartSeries* s : {&one, &block}) {
+            s->XValues()->SetOrder(c.order);
+            for (double x : c.before) s->AddXY(x, 1);
+            if (c.update) s->BeginUpdate();
+        }
+        for (std::size_t i = 0; i < c.x.size(); ++i) {
+            AnsiString label;
+            for (const auto& [index, text] : labels)
+                if (std::size_t(index) == i) label = text;
+            one.AddXY(c.x[i], c.y[i], label);
+        }
+        std::vector<double> ys = c.y;
+        const double* storage = ys.data();
+        block.AddXYs(c.x.data(), std::move(ys), labels);
+        EXPECT_EQ(block.YValues()->Data() + c.before.size() == storage, c.taken);
+        for (TChartSeries* s : {&one, &block})
+            if (c.update) s->EndUpdate();
+        ASSERT_EQ(block.Count(), one.Count());
+        for (int i = 0; i < one.Count(); ++i) {
+            EXPECT_EQ(block.GetxValue(i), one.GetxValue(i)) << i;
+            const double by = block.GetyValue(i), oy = one.GetyValue(i);
+            EXPECT_TRUE(by == oy || (std::isnan(by) && std::isnan(oy))) << i;
+            EXPECT_EQ(block.GetXLabel(i), one.GetXLabel(i)) << i;
+        }
+        EXPECT_EQ(block.Labels().Count(), one.Labels().Count());
+        EXPECT_EQ(block.XValues()->IsOrdered(), one.XValues()->IsOrdered());
+        EXPECT_EQ(block.YValues()->IsOrdered(), one.YValues()->IsOrdered());
+        EXPECT_EQ(block.YValues()->MaxValue(), one.YValues()->MaxValue());
+    }
+}
+
 TEST(SeriesData, ValueColorFallsBackToSeriesOrPaletteColour)
 {
     FakeChartHost chart;

@@ -7,6 +7,7 @@
 
 #include "AxisTestSupport.h"
 #include "chart/engine/TSeriesMarks.h"
+#include "platform/FormatSettings.h"
 
 namespace {
 
@@ -148,6 +149,47 @@ TEST_F(SeriesDrawTest, MarksAreLaidOutAboveEveryNthPointWithText)
     ASSERT_EQ(series.Laid.size(), 1u);
     EXPECT_EQ(series.Laid[0].position.Width, 13);
     EXPECT_EQ(series.Laid[0].position.Height, 11);
+}
+
+// A handler that keeps only labels lets the marks pass over points without one: the same
+// marks, without a text made for every point shown. Styles whose text for such a point is
+// no number (its X value) still ask for every point.
+TEST_F(SeriesDrawTest, MarksOfLabelsOnlyMakeTextsForLabelledPointsAlone)
+{
+    for (int i = 0; i < 2000; ++i)
+        series.AddXY(i * 0.005, 10, i == 7 || i == 1500 || i == 1503 ? "Segment" : i == 1200 ? "1,5" : "");
+    series.SetNull(1500);
+    series.Marks()->SetVisible(true);
+    series.Marks()->SetStyle(smsLabel);
+    int asked = 0;
+    series.OnGetMarkText = [&](TChartSeries*, int, AnsiString& text) {
+        ++asked;
+        double v;
+        if (TryStrToFloat(text, v)) text.clear();
+    };
+    auto laid = [&] {
+        series.Laid.clear();
+        asked = 0;
+        series.CalcFirstLastVisibleIndex();
+        series.DrawMarks();
+        std::vector<std::pair<int, AnsiString>> r;
+        for (const auto& m : series.Laid) r.emplace_back(m.index, m.text);
+        return r;
+    };
+    const auto all = laid();
+    EXPECT_EQ(asked, 1999);  // every point but the null one
+    series.MarksOfLabelsOnly = true;
+    EXPECT_EQ(laid(), all);
+    EXPECT_EQ(asked, 3);  // 7, 1200 and 1503
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[1], (std::pair<int, AnsiString>(1503, "Segment")));
+
+    series.Marks()->SetDrawEvery(2);
+    EXPECT_EQ(laid(), (std::vector<std::pair<int, AnsiString>>{}));
+    series.Marks()->SetDrawEvery(1);
+    series.Marks()->SetStyle(smsXValue);
+    laid();
+    EXPECT_EQ(asked, 1999);
 }
 
 class MarksDrawTest : public SeriesDrawTest {

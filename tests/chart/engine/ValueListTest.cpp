@@ -108,6 +108,27 @@ TEST(ValueList, WithoutDeclaredOrderKnowsWhetherItsValuesAscend)
     const double back[] = {4, 2.5};
     list.AppendRange(back, 2);
     EXPECT_FALSE(list.IsOrdered());
+
+    // Long runs, ascending or descending: a value out of place or a NaN anywhere in them,
+    // the first one against the list's last included, is noticed.
+    for (const TChartListOrder order : {loNone, loDescending})
+        for (const int at : {0, 1, 255, 256, 257, 700, 999})
+            for (const bool nan : {false, true}) {
+                TChartValueList l(nullptr, "X");
+                l.SetOrder(order);
+                const double sign = order == loDescending ? -1 : 1;
+                const double before = sign * -1;
+                l.AppendRange(&before, 1);
+                std::vector<double> longRun(1000);
+                for (int i = 0; i < 1000; ++i) longRun[size_t(i)] = sign * i;
+                l.AppendRange(longRun.data(), 1000);
+                EXPECT_TRUE(l.IsOrdered());
+                l.ClearValues();
+                l.AppendRange(&before, 1);
+                longRun[size_t(at)] = nan ? std::numeric_limits<double>::quiet_NaN() : sign * (at - 1.5);
+                l.AppendRange(longRun.data(), 1000);
+                EXPECT_FALSE(l.IsOrdered()) << order << " " << at << " " << nan;
+            }
 }
 
 TEST(ValueList, GrowthKeepsTheFixedStepAndThenAnEighth)

@@ -1,0 +1,170 @@
+// File > Exit while a file's read hangs, as a whole process: a child process (this test
+// program again) takes the single-instance lock and runs the program's own run, opens a
+// file whose read never comes back and is then told to exit. The parent sees the lock held
+// while the read hangs, the child end, and then takes the lock itself, as a second start of
+// the program would.
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/CLanguage.h"
+#include "app/ProgramStartup.h"
+#include "app/SingleInstanceLock.h"
+#include "app/TFileCommands.h"
+#include "app/TfrmMainWindow.h"
+#include "channel/ProgramForms.h"
+#include "support/HangingFileSystem.h"
+#include "support/ScriptedDialogs.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr const char* kChildEnv = "NOX_EXIT_CHILD";  // "lock folder;file"
+constexpr int kReportFd = 3;                         // child -> parent: what happened
+constexpr int kGoFd = 4;                             // parent -> child: exit now
+constexpr int kWaitMs = 30000;                       // bound of every wait of the parent
+
+TfrmMainWindow* MainWindow()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* main = dynamic_cast<TfrmMainWindow*>(w)) return main;
+    return nullptr;
+}
+
+// Reads lines from `fd` until `stop` holds for one or the pipe ends (false: the wait ran
+// out); every line read goes into `lines`.
+bool ReadLines(int fd, std::vector<std::string>& lines, const std::function<bool(const std::string&)>& stop)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+    std::string pending;
+    while (true) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return false;
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, int(left.count())) <= 0) continue;
+        char buf[256];
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n <= 0) return true;  // the child is gone
+        pending.append(buf, size_t(n));
+        for (size_t nl; (nl = pending.find('\n')) != std::string::npos;) {
+            lines.push_back(pending.substr(0, nl));
+            pending.erase(0, nl + 1);
+            if (stop(lines.back())) return true;
+        }
+    }
+}
+
+}  // namespace
+
+// The child: the program's run, scripted through its menus.
+TEST(ProgramExitTest, ChildExitsWhileAReadHangs)
+{
+    const char* env = std::getenv(kChildEnv);
+    if (!env) GTEST_SKIP() << "runs only as the child of ExitEndsTheProcessWhileAReadHangsAndFreesTheLock";
+    const std::string args(env);
+    const size_t semicolon = args.find(';');
+    ASSERT_NE(semicolon, std::string::npos);
+    const std::string lockFolder = args.substr(0, semicolon), file = args.substr(semicolon + 1);
+    FILE* report = ::fdopen(kReportFd, "w");
+    ASSERT_NE(report, nullptr);
+
+    SingleInstanceLock lock;
+    ASSERT_TRUE(startup::CheckSingleInstance(lock, lockFolder, CLanguage::English));
+    // The read hangs until the process ends: the stand-in is never released.
+    static auto* share =
+        new support::HangingFileSystem([file](const std::string& path, bool write) { return !write && path == file; });
+    QTimer::singleShot(0, [&] {
+        TfrmMainWindow* main = MainWindow();
+        ASSERT_NE(main, nullptr);
+        support::TestDialogs().QueueFileName(file);
+        main->mnuVisualisierung->trigger();
+        std::fprintf(report, share->AwaitHang() ? "hanging\n" : "no hang\n");
+        std::fflush(report);
+        char go = 0;
+        ASSERT_EQ(::read(kGoFd, &go, 1), 1);
+        support::TestDialogs().QueueAnswer(IDYES);  // close the view window and exit
+        main->mnuFileExitItem->trigger();
+    });
+    const int result = RunProgram(lock, CLanguage::English);
+    std::fprintf(report, "ended %d\n", result);
+    std::fflush(report);
+}
+
+TEST(ProgramExitTest, ExitEndsTheProcessWhileAReadHangsAndFreesTheLock)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const std::string lockFolder = folder.path().toStdString();
+    const std::string file = lockFolder + "/share.csv";
+    {
+        QFile f(QString::fromStdString(file));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("\xA7;01.01.2026;00:00:00;share.csv;;;;;;\r\n");
+    }
+
+    int report[2], go[2];
+    ASSERT_EQ(::pipe(report), 0);
+    ASSERT_EQ(::pipe(go), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, report[1], kReportFd);
+    posix_spawn_file_actions_adddup2(&actions, go[0], kGoFd);
+    posix_spawn_file_actions_addclose(&actions, report[0]);
+    posix_spawn_file_actions_addclose(&actions, go[1]);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    const std::string self = QCoreApplication::applicationFilePath().toStdString();
+    std::string filter = "--gtest_filter=ProgramExitTest.ChildExitsWhileAReadHangs";
+    char* argv[] = {const_cast<char*>(self.c_str()), filter.data(), nullptr};
+    std::vector<std::string> envStrings;
+    for (char** e = environ; *e; ++e) envStrings.emplace_back(*e);
+    envStrings.push_back(std::string(kChildEnv) + "=" + lockFolder + ";" + file);
+    std::vector<char*> env;
+    for (std::string& e : envStrings) env.push_back(e.data());
+    env.push_back(nullptr);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, self.c_str(), &actions, nullptr, argv, env.data());
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(report[1]);
+    ::close(go[0]);
+    ASSERT_EQ(spawned, 0);
+
+    std::vector<std::string> lines;
+    const bool hanging = ReadLines(report[0], lines, [](const std::string& l) { return l == "hanging"; });
+    EXPECT_TRUE(hanging && !lines.empty() && lines.back() == "hanging");
+    {
+        // While the child runs, the program cannot start a second time.
+        SingleInstanceLock second;
+        EXPECT_FALSE(second.Acquire(lockFolder));
+    }
+    ASSERT_EQ(::write(go[1], "x", 1), 1);
+    ::close(go[1]);
+    const bool ended = ReadLines(report[0], lines, [](const std::string&) { return false; });
+    ::close(report[0]);
+    if (!ended) ::kill(pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(ended) << "the process did not end after File > Exit";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(lines.back(), "ended 0");
+    // The lock went with the process: the program starts again.
+    SingleInstanceLock next;
+    EXPECT_TRUE(next.Acquire(lockFolder)) << next.Error();
+}
