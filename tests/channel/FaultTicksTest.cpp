@@ -259,8 +259,8 @@ TEST_F(FaultTicksTest, Rs485NeighboursWaitingBehindASilentSlaveRecordNoOldValueA
     // A silent exchange holds the bus far longer than a reply may take; the pause between
     // two steps is long enough to tick in it.
     comm::TCommTiming t = comm::Timing();
-    t.ReadTimeoutMs = 1000;
-    t.PollStepMs = 150;
+    t.ReadTimeoutMs = 600;
+    t.PollStepMs = 80;
     comm::SetTiming(t);
     support::SimulatedUnitLine line;
     std::vector<std::unique_ptr<CChannelSession>> sessions;
