@@ -104,6 +104,65 @@ void BM_OpenIntoViewWindow(benchmark::State& state)
 }
 BENCHMARK(BM_OpenIntoViewWindow)->Unit(benchmark::kMillisecond);
 
+// File > Open of a large measurement file (".qzv", 24 columns, 200,000 rows at 0.5 s,
+// about 30 MB) into a view window: the whole open until the import window has loaded it,
+// and the longest time the user-interface thread went without running its event loop
+// meanwhile (stall_ms), seen by a timer that fires whenever the loop runs.
+void BM_ImportMeasurementFile(benchmark::State& state)
+{
+    using Clock = std::chrono::steady_clock;
+    static const std::string path = [] {
+        const std::string name = g_fixture->dir.filePath("big.qzv").toStdString();
+        std::string text = "c:\\old\\big.qzv 12.05.2006 14:30 Probe1\r\nTime";
+        for (int k = 1; k < 24; ++k) text += "\tV" + std::to_string(k);
+        text += "\r\n";
+        char field[32];
+        for (int r = 0; r < 200000; ++r) {
+            std::snprintf(field, sizeof field, "%.1f", r * 0.5);
+            text += field;
+            for (int k = 1; k < 24; ++k) {
+                std::snprintf(field, sizeof field, "\t%.2f", 20 + k + (r % 1000) * 0.01);
+                text += field;
+            }
+            text += "\r\n";
+        }
+        std::ofstream(name, std::ios::binary) << text;
+        return name;
+    }();
+    TfrmMainWindow* main = g_fixture->forms->MainWindow.get();
+    double stall = 0;
+    double command = 0;
+    for (auto _ : state) {
+        g_fixture->dialogs.Path = path;
+        Clock::time_point last = Clock::now();
+        Clock::duration longest{};
+        QTimer beat;
+        QObject::connect(&beat, &QTimer::timeout, [&] {
+            const auto now = Clock::now();
+            longest = std::max(longest, now - last);
+            last = now;
+        });
+        beat.start(0);
+        main->mnuVisualisierung->trigger();
+        // The command itself (the view window built) is counted apart.
+        command = std::max(command, std::chrono::duration<double, std::milli>(Clock::now() - last).count());
+        last = Clock::now();
+        while (g_fixture->forms->FileCommands->Reading())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        longest = std::max(longest, Clock::now() - last);
+        beat.stop();
+        stall = std::max(stall, std::chrono::duration<double, std::milli>(longest).count());
+        state.PauseTiming();
+        for (int c = 1; c <= MaxChannelWindows; ++c)
+            if (IChannelForm* f = main->ChannelForm(c)) f->FormClose();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.counters["stall_ms"] = stall;
+    state.counters["command_ms"] = command;
+}
+BENCHMARK(BM_ImportMeasurementFile)->Unit(benchmark::kMillisecond);
+
 #ifdef NOX_HAVE_PEER_PLOT
 // A bare peer window: the file read whole, its data rows split at the semicolons, each
 // field (decimal comma) converted with std::from_chars, the 22 columns plotted over the

@@ -17,6 +17,8 @@ public:
     void SetText(std::string_view bytes);
     // The next line without its line end; false at the end of the file.
     bool ReadLine(AnsiString& line);
+    // Back to the first line.
+    void Rewind() { FPosition = 0; }
 
 private:
     std::vector<AnsiString> FLines;

@@ -361,7 +361,15 @@ bool OpenDataFile(IDataFileView& window, const AnsiString& path, TfrmFileReader*
 void ImportDataFile(IDataFileView& window, const AnsiString& path, TfrmFileReader* importer, TQzvFile* file,
                     const std::string& error)
 {
+    if (!BeginImportDataFile(window, path, importer, file, error, nullptr)) return;
+    while (importer->AddRows(std::numeric_limits<int>::max())) {}
+    importer->EndImport();
+}
+
+bool BeginImportDataFile(IDataFileView& window, const AnsiString& path, TfrmFileReader* importer, TQzvFile* file,
+                         const std::string& error, TQzvRows* rows)
+{
     window.SetImportedFile(true);
     window.SetTimeAxisLabel(CurrentText(RowTimeInSecondsAxis));
-    if (importer) importer->ImportRead(window, path, file, error);
+    return importer && importer->BeginImport(window, path, file, error, rows);
 }

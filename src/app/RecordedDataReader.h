@@ -15,6 +15,7 @@
 
 class TfrmFileReader;
 class TQzvFile;
+struct TQzvRows;
 
 // The loaded file's name as the chart title shows it: the last path component in upper case.
 AnsiString LoadedFileName(const AnsiString& path);
@@ -82,3 +83,7 @@ bool OpenDataFile(IDataFileView& window, const AnsiString& path, TfrmFileReader*
 // the file could not be read, `error` then saying why.
 void ImportDataFile(IDataFileView& window, const AnsiString& path, TfrmFileReader* importer, TQzvFile* file,
                     const std::string& error);
+// The same in steps, with the rows parsed beforehand (`rows`, nullptr: parsed here): true
+// when the import window has rows to add (TfrmFileReader::AddRows, then EndImport).
+bool BeginImportDataFile(IDataFileView& window, const AnsiString& path, TfrmFileReader* importer, TQzvFile* file,
+                         const std::string& error, TQzvRows* rows);

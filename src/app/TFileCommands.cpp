@@ -200,13 +200,18 @@ void TFileCommands::StartRead(const AnsiString& path)
                 [this, path, data](const TReadTarget& t) { FinishRead(t.Channel, t.Window, path, data, t.States); });
         });
     } else if (EndsWithNoCase(path, ".qzv")) {
-        // Read here; the import window analyses and loads it on this thread.
+        // Read and its rows parsed here; the import window analyses it and adds the rows in
+        // steps on this thread.
         ReadInBackground([this, path] {
             auto file = std::make_shared<TQzvFile>();
+            auto rows = std::make_shared<TQzvRows>();
             std::string error;
-            if (!file->Open(path, &error)) file.reset();
-            return TReadFinish([this, path, file, error](const TReadTarget& t) {
-                FinishImport(t.Channel, t.Window, path, file, error, t.States);
+            if (file->Open(path, &error))
+                *rows = TfrmFileReader::ParseRows(*file);
+            else
+                file.reset();
+            return TReadFinish([this, path, file, rows, error](const TReadTarget& t) {
+                FinishImport(t.Channel, t.Window, path, file, rows, error, t.States);
             });
         });
     }
@@ -269,19 +274,41 @@ void TFileCommands::ImportIntoView(int channel, IChannelForm* form, const AnsiSt
 }
 
 void TFileCommands::FinishImport(int channel, QPointer<QMdiSubWindow> window, const AnsiString& path,
-                                 std::shared_ptr<TQzvFile> file, const std::string& error, const TButtonStates& states)
+                                 std::shared_ptr<TQzvFile> file, std::shared_ptr<TQzvRows> rows,
+                                 const std::string& error, const TButtonStates& states)
 {
     // The window may have been closed while its file was read.
     if (!StillOpen(channel, window)) return EndRead(states);
-    if (frmWait) frmWait->hide();
     IChannelForm* form = FMain->ChannelForm(channel);
     // The import window shows, analyses and loads the file itself; while it is up, the arrow
     // buttons work on this window, which must be forgotten when it closes.
     IDataFileView* view = form->DataFileView();
-    ImportDataFile(*view, path, FImporter, file.get(), error);
+    const bool rowsFollow = BeginImportDataFile(*view, path, FImporter, file.get(), error, rows.get());
     if (FImporter)
         QObject::connect(window, &QObject::destroyed, FImporter,
                          [importer = FImporter, view] { importer->ForgetWindow(view); });
+    if (!rowsFollow) return EndImport(form, states);
+    ImportStep(channel, window, states);
+}
+
+void TFileCommands::ImportStep(int channel, QPointer<QMdiSubWindow> window, const TButtonStates& states)
+{
+    if (!StillOpen(channel, window)) return EndRead(states);
+    // The rows go in in steps as a recorded file's do, the event loop running in between.
+    if (FImporter->AddRows(FillPointsPerStep)) {
+        std::weak_ptr<std::atomic<bool>> alive = FAlive;
+        QTimer::singleShot(0, FMain, [this, alive, channel, window, states] {
+            auto a = alive.lock();
+            if (a && *a) ImportStep(channel, window, states);
+        });
+        return;
+    }
+    FImporter->EndImport();
+    EndImport(FMain->ChannelForm(channel), states);
+}
+
+void TFileCommands::EndImport(IChannelForm* form, const TButtonStates& states)
+{
     form->DataGraph()->show();
     KeepLoadedRanges(form);
     EndRead(states);

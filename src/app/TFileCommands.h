@@ -20,6 +20,7 @@ class QMdiSubWindow;
 class TCanvas;
 class TfrmFileReader;
 class TQzvFile;
+struct TQzvRows;
 class TRecordedDataFill;
 class TfrmMainWindow;
 class TPrinter;
@@ -112,7 +113,10 @@ private:
     void EndRead(const TButtonStates& states);
     void ImportIntoView(int channel, IChannelForm* form, const AnsiString& path, const TButtonStates& states);
     void FinishImport(int channel, QPointer<QMdiSubWindow> window, const AnsiString& path,
-                      std::shared_ptr<TQzvFile> file, const std::string& error, const TButtonStates& states);
+                      std::shared_ptr<TQzvFile> file, std::shared_ptr<TQzvRows> rows, const std::string& error,
+                      const TButtonStates& states);
+    void ImportStep(int channel, QPointer<QMdiSubWindow> window, const TButtonStates& states);
+    void EndImport(IChannelForm* form, const TButtonStates& states);
     // The loaded file's axis ranges become the window's stored ranges and its full range.
     static void KeepLoadedRanges(IChannelForm* form);
     // The print guard: the window's printing flag, text 317 while it is set.

@@ -9,6 +9,8 @@
 #include <QTextBlock>
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <utility>
 
 #include "app/CLanguage.h"
 #include "chart/engine/TChartSeries.h"
@@ -173,6 +175,16 @@ bool TfrmFileReader::ImportFile(IDataFileView& window, const AnsiString& path)
 bool TfrmFileReader::ImportRead(IDataFileView& window, const AnsiString& path, TQzvFile* file, const std::string& error)
 {
     NOX_ASSERT_UI_THREAD();
+    if (!BeginImport(window, path, file, error, nullptr)) return false;
+    while (AddRows(std::numeric_limits<int>::max())) {}
+    EndImport();
+    return true;
+}
+
+bool TfrmFileReader::BeginImport(IDataFileView& window, const AnsiString& path, TQzvFile* file,
+                                 const std::string& error, TQzvRows* rows)
+{
+    NOX_ASSERT_UI_THREAD();
     show();
     if (AnalyseQzvFile(file, path, window) != 1) return false;
     if (!file) {
@@ -181,8 +193,28 @@ bool TfrmFileReader::ImportRead(IDataFileView& window, const AnsiString& path, T
         AddInfo(error);
         return false;
     }
-    ReadQzvData(*file);
+    PrepareChart();
+    if (!FWindow) return false;
+    if (rows && rows->Y.size() == size_t(ValueColumns()))
+        FRows = std::move(*rows);
+    else
+        FRows = ReadQzvRows(*file, ValueColumns());
+    FNextRow = 0;
     return true;
+}
+
+TQzvRows TfrmFileReader::ParseRows(TQzvFile& file)
+{
+    // The lines the analysis reads before the rows.
+    AnsiString line;
+    file.ReadLine(line);
+    line.clear();
+    file.ReadLine(line);
+    const int columns = int(ReadQzvColumnNames(line).size());
+    TQzvRows rows;
+    if (IsKnownQzvColumnCount(columns)) rows = ReadQzvRows(file, std::clamp(columns - 1, 0, MaxValueColumns));
+    file.Rewind();
+    return rows;
 }
 
 unsigned char TfrmFileReader::AnalyseQzvFile(TQzvFile* file, const AnsiString& fileName, IDataFileView& window)
@@ -358,21 +390,44 @@ void TfrmFileReader::ReadQzvData(TQzvFile& file)
     NOX_ASSERT_UI_THREAD();
     PrepareChart();
     if (!FWindow) return;
+    FRows = ReadQzvRows(file, ValueColumns());
+    FNextRow = 0;
+    while (AddRows(std::numeric_limits<int>::max())) {}
+    EndImport();
+}
+
+bool TfrmFileReader::AddRows(int maxPoints)
+{
+    NOX_ASSERT_UI_THREAD();
+    // The window may have been closed between two steps.
+    if (!FWindow) return false;
     IDataFileView& w = *FWindow;
-    const TQzvRows rows = ReadQzvRows(file, ValueColumns());
+    const size_t rows = FRows.X.size();
     const int count = std::min(ValueColumns(), w.SeriesCount());
+    const size_t step = std::max<size_t>(1, size_t(std::max(1, maxPoints)) / size_t(std::max(1, count)));
+    const size_t to = rows - FNextRow > step ? FNextRow + step : rows;
     for (int k = 0; k < count; ++k) {
         TChartSeries* s = w.Series(k);
         if (!s) continue;
         const TColor color = s->GetSeriesColor();
         TSeriesUpdateGuard guard(*s);
-        const std::vector<double>& ys = rows.Y[size_t(k)];
-        for (size_t r = 0; r < ys.size(); ++r)
-            if (!std::isnan(ys[r])) s->AddXY(rows.X[r], ys[r], AnsiString(), color);
+        const std::vector<double>& ys = FRows.Y[size_t(k)];
+        for (size_t r = FNextRow; r < to; ++r)
+            if (!std::isnan(ys[r])) s->AddXY(FRows.X[r], ys[r], AnsiString(), color);
     }
+    FNextRow = to;
     // The bar advances by its step per row and starts again once full.
-    proProgress->setValue(int((rows.X.size() * kProgressStep) % (kProgressMaximum + 1)));
+    proProgress->setValue(int((FNextRow * kProgressStep) % (kProgressMaximum + 1)));
+    return FNextRow < rows;
+}
 
+void TfrmFileReader::EndImport()
+{
+    NOX_ASSERT_UI_THREAD();
+    const TQzvRows rows = std::exchange(FRows, {});
+    FNextRow = 0;
+    if (!FWindow) return;
+    IDataFileView& w = *FWindow;
     if (!rows.X.empty()) {
         w.SetBottomAxisRange(0, 0);
         const double first = rows.X.front();

@@ -44,6 +44,19 @@ public:
     // not be read, `error` then saying why.
     bool ImportRead(IDataFileView& window, const AnsiString& path, TQzvFile* file, const std::string& error);
 
+    // The import in steps, for a file read and its rows parsed beforehand (ParseRows, on
+    // another thread; `rows` nullptr: parsed here). BeginImport shows this window, analyses
+    // the file and prepares the chart: true when rows are to be added, which AddRows does up
+    // to `maxPoints` points at a time (true while rows remain); EndImport then completes the
+    // chart. ImportRead is the three at once.
+    bool BeginImport(IDataFileView& window, const AnsiString& path, TQzvFile* file, const std::string& error,
+                     TQzvRows* rows);
+    bool AddRows(int maxPoints);
+    void EndImport();
+    // The data rows of `file` for the value columns its column line names (none for a column
+    // count the import does not know), the file left at its start. Any thread.
+    static TQzvRows ParseRows(TQzvFile& file);
+
     // Reads lines 1 and 2 of `file` (nullptr: no file open) and prepares the tables, the
     // lists and the window's series names; returns ImportOk.
     unsigned char AnalyseQzvFile(TQzvFile* file, const AnsiString& fileName, IDataFileView& window);
@@ -96,6 +109,9 @@ private:
 
     CLanguage* FLanguage;
     IDataFileView* FWindow = nullptr;
+    // The rows being added, and the next of them.
+    TQzvRows FRows;
+    size_t FNextRow = 0;
 };
 
 // The import form of the program (set while it exists).

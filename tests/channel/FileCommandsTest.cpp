@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
+#include <QProgressBar>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTimer>
@@ -570,6 +571,86 @@ TEST_F(FileCommandsTest, AMeasurementFileIsReadWhileTheEventLoopRuns)
     ASSERT_GE(info.size(), 2u);
     EXPECT_EQ(info[info.size() - 2], English(RowCannotOpenFile));
     EXPECT_NE(info.back().find("not a regular file"), AnsiString::npos) << info.back();
+    forms->FileReader->cmdFileReaderOKClick();
+}
+
+// A large measurement file goes into its window in steps, the event loop (the recording
+// channels' timers among it) running between them, and arrives whole: every row, a row
+// whose value fields end early drawn up to there, the values as the file has them. A window
+// closed between two steps is left alone.
+TEST_F(FileCommandsTest, ALargeMeasurementFileIsAddedInStepsWithTheEventLoopRunning)
+{
+    // 15 value columns; rows enough for three steps.
+    const int rows = 2 * TFileCommands::FillPointsPerStep / 15 + 1000;
+    const int broken = rows / 2;  // its fourth value is no number
+    QByteArray text = "c:\\old\\big.qzv 12.05.2006 14:30 Probe1\r\nTime";
+    for (int k = 1; k < 16; ++k) text += "\tV" + QByteArray::number(k);
+    text += "\r\n";
+    for (int r = 0; r < rows; ++r) {
+        text += QByteArray::number(r);
+        for (int k = 1; k < 16; ++k)
+            text += r == broken && k == 4 ? "\tx" : "\t" + QByteArray::number(k * 1000 + r % 997);
+        text += "\r\n";
+    }
+    QFile qzv(QString::fromStdString(Path("big.qzv")));
+    ASSERT_TRUE(qzv.open(QIODevice::WriteOnly));
+    qzv.write(text);
+    qzv.close();
+
+    // Whether the loop ran with the window part filled, seen by a timer of its own.
+    auto openWatched = [&](const std::function<void(TmdiSubWindow*)>& partFilled) {
+        bool seen = false;
+        QTimer beat;
+        QObject::connect(&beat, &QTimer::timeout, [&] {
+            auto* w = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
+            if (seen || !w || !forms->FileCommands->Reading()) return;
+            const int count = w->Series(0)->Count();
+            if (count == 0 || count == rows) return;
+            seen = true;
+            EXPECT_TRUE(frmWait->isVisible());
+            EXPECT_FALSE(main->btnFileOpen->isEnabled());
+            if (partFilled) partFilled(w);
+        });
+        beat.start(0);
+        support::TestDialogs().QueueFileName(Path("big.qzv"));
+        main->mnuVisualisierung->trigger();
+        forms->FileCommands->WaitIdle();
+        return seen;
+    };
+
+    EXPECT_TRUE(openWatched(nullptr));
+    TmdiSubWindow* w = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
+    ASSERT_NE(w, nullptr);
+    EXPECT_FALSE(frmWait->isVisible());
+    EXPECT_TRUE(main->btnFileOpen->isEnabled());
+    EXPECT_TRUE(w->graDataGraph->isVisibleTo(w));
+    EXPECT_EQ(forms->FileReader->FileInfoLines().back(), English(RowUpdatingGraph));
+    EXPECT_EQ(forms->FileReader->proProgress->value(), forms->FileReader->proProgress->maximum());
+    for (int k = 0; k < 15; ++k) {
+        TChartSeries* s = w->Series(k);
+        ASSERT_EQ(s->Count(), k < 3 ? rows : rows - 1) << k;
+        for (int i : {0, 13332, 13333, broken - 1, broken, s->Count() - 1}) {
+            // Series from the fourth on have no point for the broken row.
+            const int row = k >= 3 && i >= broken ? i + 1 : i;
+            ASSERT_DOUBLE_EQ(s->GetxValue(i), row) << k << " " << i;
+            double y = (k + 1) * 1000 + row % 997;
+            if (k == 9) y -= 100;
+            if (k == 10) y *= 0.1;
+            ASSERT_DOUBLE_EQ(s->GetyValue(i), y) << k << " " << i;
+        }
+    }
+    forms->FileReader->cmdFileReaderOKClick();
+
+    TmdiSubWindow* closed = nullptr;
+    EXPECT_TRUE(openWatched([&](TmdiSubWindow* part) {
+        closed = part;
+        EXPECT_TRUE(part->FormClose());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }));
+    EXPECT_NE(closed, nullptr);
+    EXPECT_EQ(forms->FileReader->Window(), nullptr);
+    EXPECT_FALSE(frmWait->isVisible());
+    EXPECT_TRUE(main->btnFileOpen->isEnabled());
     forms->FileReader->cmdFileReaderOKClick();
 }
 
