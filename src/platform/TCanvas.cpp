@@ -1231,19 +1231,34 @@ bool TCanvas::DirectFill(const TRect& r)
     // Large areas are left to the painter, whose fill is as fast; small ones (the bands of
     // a gradient) cost it more to set up than to fill.
     if ((static_cast<long long>(r.Right) - r.Left) * (static_cast<long long>(r.Bottom) - r.Top) > 65536) return false;
+    DirectArea a;
+    if (!DirectAreaOf(r, a)) return false;
+    for (long long y = a.top; y < a.bottom && a.left < a.right; ++y)
+        std::fill_n(reinterpret_cast<QRgb*>(a.bits + y * a.stride) + a.left, a.right - a.left, color);
+    return true;
+}
+
+// The part of r that lies in the image, in image pixels, where the painter only moves by whole
+// pixels and r may be written straight into the image; false where the painter must draw.
+bool TCanvas::DirectAreaOf(const TRect& r, DirectArea& a)
+{
     const QTransform t = Transform();
     if (t.type() > QTransform::TxTranslate || t.dx() != std::floor(t.dx()) || t.dy() != std::floor(t.dy()) ||
         std::fabs(t.dx()) > 1e9 || std::fabs(t.dy()) > 1e9)
         return false;
     DirectPixels target;
     if (!DirectTarget(target)) return false;
+    a = DirectArea();
     if (!target.bits) return true;  // nothing of the image is visible
     const TRect& b = target.bounds;
-    const long long dx = static_cast<long long>(t.dx()), dy = static_cast<long long>(t.dy());
-    const long long left = std::max<long long>(r.Left + dx, b.Left), right = std::min<long long>(r.Right + dx, b.Right);
-    const long long top = std::max<long long>(r.Top + dy, b.Top), bottom = std::min<long long>(r.Bottom + dy, b.Bottom);
-    for (long long y = top; y < bottom && left < right; ++y)
-        std::fill_n(reinterpret_cast<QRgb*>(target.bits + y * target.stride) + left, right - left, color);
+    a.bits = target.bits;
+    a.stride = target.stride;
+    a.dx = static_cast<long long>(t.dx());
+    a.left = std::max<long long>(r.Left + a.dx, b.Left);
+    a.right = std::min<long long>(r.Right + a.dx, b.Right);
+    const long long dy = static_cast<long long>(t.dy());
+    a.top = std::max<long long>(r.Top + dy, b.Top);
+    a.bottom = std::min<long long>(r.Bottom + dy, b.Bottom);
     return true;
 }
 
@@ -1253,22 +1268,13 @@ bool TCanvas::FillColumns(const TRect& r, const QRgb* colours)
     const long long width = static_cast<long long>(r.Right) - r.Left;
     for (long long i = 0; i < width; ++i)
         if (qAlpha(colours[i]) != 255) return false;
-    const QTransform t = Transform();
-    if (t.type() > QTransform::TxTranslate || t.dx() != std::floor(t.dx()) || t.dy() != std::floor(t.dy()) ||
-        std::fabs(t.dx()) > 1e9 || std::fabs(t.dy()) > 1e9)
-        return false;
-    DirectPixels target;
-    if (!DirectTarget(target)) return false;
-    if (!target.bits) return true;  // nothing of the image is visible
-    const TRect& b = target.bounds;
-    const long long dx = static_cast<long long>(t.dx()), dy = static_cast<long long>(t.dy());
-    const long long left = std::max<long long>(r.Left + dx, b.Left), right = std::min<long long>(r.Right + dx, b.Right);
-    const long long top = std::max<long long>(r.Top + dy, b.Top), bottom = std::min<long long>(r.Bottom + dy, b.Bottom);
-    if (left >= right) return true;
-    const QRgb* from = colours + (left - (r.Left + dx));
-    for (long long y = top; y < bottom; ++y)
-        std::memcpy(reinterpret_cast<QRgb*>(target.bits + y * target.stride) + left, from,
-                    std::size_t(right - left) * sizeof(QRgb));
+    DirectArea a;
+    if (!DirectAreaOf(r, a)) return false;
+    if (a.left >= a.right) return true;
+    const QRgb* from = colours + (a.left - (r.Left + a.dx));
+    for (long long y = a.top; y < a.bottom; ++y)
+        std::memcpy(reinterpret_cast<QRgb*>(a.bits + y * a.stride) + a.left, from,
+                    std::size_t(a.right - a.left) * sizeof(QRgb));
     return true;
 }
 

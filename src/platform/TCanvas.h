@@ -328,6 +328,12 @@ private:
         RasterPen pen;
     };
     bool DirectTarget(DirectPixels& target);
+    struct DirectArea {
+        uchar* bits = nullptr;
+        qsizetype stride = 0;
+        long long dx = 0, left = 0, top = 0, right = 0, bottom = 0;
+    };
+    bool DirectAreaOf(const TRect& r, DirectArea& a);
     bool DirectFill(const TRect& r);
     void DirectSegment(const DirectPixels& target, const RasterPen& pen, long long x0, long long y0, long long x1,
                        long long y1);
