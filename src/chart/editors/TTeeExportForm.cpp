@@ -543,7 +543,7 @@ void TTeeExportFormBase::BSendClick()
         TTeeExportFormat* format = PictureFormat();
         if (!format) return;
         name = base + "." + format->FileExtension();
-        make = [&] { SavePicture(format, name); };
+        make = [this, format, &name] { SavePicture(format, name); };
     } else if (tab == TabNative) {
         name = base + "." + FTeeExtension;
         make = [&] { SaveNative(name); };

@@ -117,7 +117,8 @@ void TTeeCanvas3D::GradientFill(const TRect& Rect, TColor StartColor, TColor End
         return;
     }
     // The columns of a left-right gradient are one row copied to every row.
-    if ((Direction == gdLeftRight || Direction == gdRightLeft) && !r.IsEmpty() && r.Width() <= 65536) {
+    if ((Direction == gdLeftRight || Direction == gdRightLeft) && !r.IsEmpty() &&
+        static_cast<long long>(r.Right) - r.Left <= 65536) {
         ColumnSink columns(r);
         TeeGradientBands(r, StartColor, EndColor, Direction, Balance, Canvas->ClipRect(), columns);
         if (columns.Columns() && Canvas->FillColumns(r, columns.Row())) return;
