@@ -316,8 +316,13 @@ public:
     TPoint Map(const QPointF& p) const
     {
         const QPointF t = Transform().map(p);
+        return TPoint(Coordinate(t.x()), Coordinate(t.y()));
+    }
+    // A mapped coordinate, kept to a range the painter and regions can work in.
+    static int Coordinate(double v)
+    {
         constexpr double kLimit = kMaxCoordinate;
-        return TPoint(Round(std::clamp(t.x(), -kLimit, kLimit)), Round(std::clamp(t.y(), -kLimit, kLimit)));
+        return Round(std::clamp(v, -kLimit, kLimit));
     }
     TRect R(int l, int t, int r, int b) const
     {
@@ -362,8 +367,8 @@ public:
     {
         const QRectF logical(QPointF(std::min(l, r), std::min(t, b)), QPointF(std::max(l, r), std::max(t, b)));
         const QRectF target = (Transform() * CanvasTransform()).mapRect(logical);
-        const QRegion region(QRect(QPoint(Round(target.left()), Round(target.top())),
-                                   QPoint(Round(target.right()) - 1, Round(target.bottom()) - 1)));
+        const QRegion region(QRect(QPoint(Coordinate(target.left()), Coordinate(target.top())),
+                                   QPoint(Coordinate(target.right()) - 1, Coordinate(target.bottom()) - 1)));
         const QRegion current = FState.hasClip ? FState.clip : QRegion(CanvasBounds());
         FState.clip = exclude ? current.subtracted(region) : current.intersected(region);
         FState.hasClip = true;

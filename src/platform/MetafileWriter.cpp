@@ -475,12 +475,14 @@ protected:
         FOut.U32(1);  // RDH_RECTANGLES
         FOut.U32(std::uint32_t(n));
         FOut.U32(std::uint32_t(16 * n));
-        const QRect b = region->boundingRect();
-        if (n == 0)
-            Rect(TRect(0, 0, 0, 0));
-        else
-            Rect(TRect(b.left(), b.top(), b.right() + 1, b.bottom() + 1));
-        for (const QRect& r : *region) Rect(TRect(r.left(), r.top(), r.right() + 1, r.bottom() + 1));
+        // The format's rectangles end past their last pixel; one reaching the int range's end
+        // stops there.
+        const auto outer = [](const QRect& r) {
+            const auto past = [](int last) { return last == INT_MAX ? last : last + 1; };
+            return TRect(r.left(), r.top(), past(r.right()), past(r.bottom()));
+        };
+        Rect(n == 0 ? TRect(0, 0, 0, 0) : outer(region->boundingRect()));
+        for (const QRect& r : *region) Rect(outer(r));
         End();
     }
 
