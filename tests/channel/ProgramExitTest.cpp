@@ -31,6 +31,7 @@
 #include "channel/ProgramForms.h"
 #include "support/HangingFileSystem.h"
 #include "support/ScriptedDialogs.h"
+#include "support/SpawnSelf.h"
 
 extern char** environ;
 
@@ -130,17 +131,9 @@ TEST(ProgramExitTest, ExitEndsTheProcessWhileAReadHangsAndFreesTheLock)
     posix_spawn_file_actions_addclose(&actions, report[0]);
     posix_spawn_file_actions_addclose(&actions, go[1]);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    const std::string self = QCoreApplication::applicationFilePath().toStdString();
-    std::string filter = "--gtest_filter=ProgramExitTest.ChildExitsWhileAReadHangs";
-    char* argv[] = {const_cast<char*>(self.c_str()), filter.data(), nullptr};
-    std::vector<std::string> envStrings;
-    for (char** e = environ; *e; ++e) envStrings.emplace_back(*e);
-    envStrings.push_back(std::string(kChildEnv) + "=" + lockFolder + ";" + file);
-    std::vector<char*> env;
-    for (std::string& e : envStrings) env.push_back(e.data());
-    env.push_back(nullptr);
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, self.c_str(), &actions, nullptr, argv, env.data());
+    const int spawned = support::SpawnSelf("ProgramExitTest.ChildExitsWhileAReadHangs",
+                                           std::string(kChildEnv) + "=" + lockFolder + ";" + file, &actions, pid);
     posix_spawn_file_actions_destroy(&actions);
     ::close(report[1]);
     ::close(go[0]);

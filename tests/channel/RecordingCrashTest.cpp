@@ -20,6 +20,7 @@
 #include "app/RecordedDataFile.h"
 #include "app/RecordedDataWriter.h"
 #include "chart/series/TFastLineSeries.h"
+#include "support/SpawnSelf.h"
 
 extern char** environ;
 
@@ -108,19 +109,12 @@ std::vector<TRow> RunAndKill(const std::string& folder, const TScenario& sc)
     posix_spawn_file_actions_adddup2(&actions, fds[1], kReportFd);
     posix_spawn_file_actions_addclose(&actions, fds[0]);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    const std::string self = QCoreApplication::applicationFilePath().toStdString();
-    std::string filter = "--gtest_filter=RecordingCrashTest.ChildRecordsUntilKilled";
-    char* argv[] = {const_cast<char*>(self.c_str()), filter.data(), nullptr};
-    std::vector<std::string> envStrings;
-    for (char** e = environ; *e; ++e) envStrings.emplace_back(*e);
     const int ticks = sc.saveAt > 0 ? sc.saveAt + 100 : sc.killAfterRows + 200;
-    envStrings.push_back(std::string(kChildEnv) + "=" + folder + ";" + std::to_string(sc.interval) + ";" +
-                         std::to_string(ticks) + ";" + std::to_string(sc.saveAt));
-    std::vector<char*> env;
-    for (std::string& e : envStrings) env.push_back(e.data());
-    env.push_back(nullptr);
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, self.c_str(), &actions, nullptr, argv, env.data());
+    const int spawned = support::SpawnSelf("RecordingCrashTest.ChildRecordsUntilKilled",
+                                           std::string(kChildEnv) + "=" + folder + ";" + std::to_string(sc.interval) +
+                                               ";" + std::to_string(ticks) + ";" + std::to_string(sc.saveAt),
+                                           &actions, pid);
     posix_spawn_file_actions_destroy(&actions);
     ::close(fds[1]);
     std::vector<TRow> rows;
