@@ -159,8 +159,10 @@ TfrmPanelControl::TfrmPanelControl(TfrmMainWindow* owner)
 
     cmdKelvorStop = button("cmdKelvorStop", QStyle::SP_MediaStop, "Temperierung/Umwälzung ausschalten", 116, 18,
                            &TfrmPanelControl::cmdKelvorStopClick);
-    cmdTPStartStop = button("cmdTPStartStop", QStyle::SP_MediaSeekForward, "Temperierprogramm starten / beenden", 8,
-                            176, &TfrmPanelControl::cmdTPStartStopClick);
+    cmdTPStartStop = button("cmdTPStartStop", QStyle::SP_MediaSeekForward, "Temperierprogramm starten", 8, 176,
+                            &TfrmPanelControl::cmdTPStartStopClick);
+    cmdTPStartStop->Tag = 1;
+    FStartStopPressed.Watch(cmdTPStartStop, [this] { return cmdTPStartStop->Tag; });
     cmdNextSegment = button("cmdNextSegment", QStyle::SP_MediaSkipForward, "Segment abbrechen", 44, 176,
                             &TfrmPanelControl::cmdNextSegmentClick);
     cmdHoldSegment = button("cmdHoldSegment", QStyle::SP_MediaPause, "Segment halten / fortsetzen", 80, 176,
@@ -469,6 +471,12 @@ AnsiString TfrmPanelControl::SetpointTarget(int channel) const
            (label.empty() ? AnsiString() : " (" + label + ")");
 }
 
+AnsiString TfrmPanelControl::ChannelTarget(int channel) const
+{
+    const AnsiString label = ChannelLabel(channel);
+    return "\n\n" + Text(RowChannel) + IntToStr(channel) + (label.empty() ? AnsiString() : " (" + label + ")");
+}
+
 void TfrmPanelControl::ShowChannelLabel(int channel)
 {
     NOX_ASSERT_UI_THREAD();
@@ -478,24 +486,32 @@ void TfrmPanelControl::ShowChannelLabel(int channel)
 void TfrmPanelControl::cmdKelvorStartCirculationClick(QObject* Sender)
 {
     NOX_ASSERT_UI_THREAD();
-    ConfirmedCommand(Sender, scSpeedButton | scComboBox | scMenuItem, RowAskActivateCirculation,
-                     [this](int channel) { SendCommandText(channel, "G0DC*****"); });
+    // Each question names the channel and its label: with several channels open, the user
+    // sees which unit the command goes to.
+    ConfirmedCommand(
+        Sender, scSpeedButton | scComboBox | scMenuItem, RowAskActivateCirculation,
+        [this](int channel) { SendCommandText(channel, "G0DC*****"); },
+        [this](int channel) { return ChannelTarget(channel); });
 }
 
 void TfrmPanelControl::cmdKelvorStartClick(QObject* Sender)
 {
     NOX_ASSERT_UI_THREAD();
-    ConfirmedCommand(Sender, scSpeedButton | scComboBox | scMenuItem, RowAskActivateTemperatureControl,
-                     [this](int channel) {
-                         SendCommandText(channel, cmbTempMethod->currentIndex() == 1 ? "G0DE*****" : "G0DI*****");
-                     });
+    ConfirmedCommand(
+        Sender, scSpeedButton | scComboBox | scMenuItem, RowAskActivateTemperatureControl,
+        [this](int channel) {
+            SendCommandText(channel, cmbTempMethod->currentIndex() == 1 ? "G0DE*****" : "G0DI*****");
+        },
+        [this](int channel) { return ChannelTarget(channel); });
 }
 
 void TfrmPanelControl::cmdKelvorStopClick(QObject* Sender)
 {
     NOX_ASSERT_UI_THREAD();
-    ConfirmedCommand(Sender, scSpeedButton | scMenuItem, RowAskDeactivateControlOrCirculation,
-                     [this](int channel) { SendCommandText(channel, "G0DO*****"); });
+    ConfirmedCommand(
+        Sender, scSpeedButton | scMenuItem, RowAskDeactivateControlOrCirculation,
+        [this](int channel) { SendCommandText(channel, "G0DO*****"); },
+        [this](int channel) { return ChannelTarget(channel); });
 }
 
 void TfrmPanelControl::cmdDataToKelvorClick(QObject* Sender)

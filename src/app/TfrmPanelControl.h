@@ -14,6 +14,7 @@
 #include "app/IControlPanel.h"
 #include "platform/AnsiString.h"
 #include "platform/GraphicsTypes.h"
+#include "platform/PressedState.h"
 
 class QComboBox;
 class QGroupBox;
@@ -109,7 +110,11 @@ public:
     void edChannelLabelKeyDown(QObject* Sender, int Key);
     // The label field shows the label of the channel whose window became the active one.
     void ShowChannelLabel(int channel);
+    // Starts when the button reads "start" (Tag 1), stops when it reads "stop" (Tag 0), as it
+    // read when it was pressed.
     void cmdTPStartStopClick(QObject* Sender);
+    // The start/stop button's Tag, and its hint that says which of the two it does.
+    void SetStartStopTag(int tag);
     void cmdTPLoadClick(QObject* Sender);
     void cmdNextSegmentClick(QObject* Sender);
     void cmdHoldSegmentClick(QObject* Sender);
@@ -179,6 +184,8 @@ private:
     AnsiString ChannelLabel(int channel) const;
     // "Setpoint <edit> °C to channel n (label)", for the setpoint question.
     AnsiString SetpointTarget(int channel) const;
+    // "Channel n (label)" on a line of its own, for the questions of the other commands.
+    AnsiString ChannelTarget(int channel) const;
     // The setpoint of the edit to the channel, when it is a number the unit and its limits
     // take.
     void SendSetpoint(int channel);
@@ -197,6 +204,7 @@ private:
 
     TfrmMainWindow* FMainWindow = nullptr;
     ICalendarStartEntries* FCalendarEntries = nullptr;
+    platform::TPressedState FStartStopPressed;
 };
 
 // The panel of the process (set while it exists).

@@ -104,14 +104,17 @@ void TfrmPanelControl::cmdTPStartStopClick(QObject* Sender)
     NOX_ASSERT_UI_THREAD();
     platform::DialogOwnerScope owner(this);
     const int channel = CurrentChannel();
-    if (cmdTPStartStop->Tag == 1) {
-        if (!LookUp(channel)) return;
-        if (IPanelChannelWindow* window = PanelWindowOf(channel)) window->btnStartTPClick(Sender);
-    } else if (cmdTPStartStop->Tag == 0 && ChannelOpenFlag == 1) {
-        // The flag of the last look-up decides: a click on a closed channel's panel stops
-        // nothing.
-        if (IPanelChannelWindow* window = PanelWindowOf(channel)) window->btnStopTPClick(Sender);
-    }
+    // What the button read when it was pressed decides, not what a tick made of it since.
+    const int tag = FStartStopPressed.At(cmdTPStartStop->Tag);
+    // The active channel is looked up afresh for a stop too: a stop button that reads "stop"
+    // while the program runs must stop it, whatever channel the panel looked up last.
+    if (!LookUp(channel)) return;
+    IPanelChannelWindow* window = PanelWindowOf(channel);
+    if (!window) return;
+    if (tag == 1)
+        window->btnStartTPClick(Sender);
+    else if (tag == 0)
+        window->btnStopTPClick(Sender);
 }
 
 void TfrmPanelControl::LoadProgram(int channel)
@@ -173,7 +176,14 @@ void TfrmPanelControl::UnlockDeviceControls()
 {
     NOX_ASSERT_UI_THREAD();
     SetDeviceControlsEnabled(true);
-    cmdTPStartStop->Tag = 1;
+    SetStartStopTag(1);
+}
+
+void TfrmPanelControl::SetStartStopTag(int tag)
+{
+    NOX_ASSERT_UI_THREAD();
+    cmdTPStartStop->Tag = tag;
+    cmdTPStartStop->setToolTip(Q(Text(tag == 1 ? RowPanelStartProgram : RowPanelStopProgram)));
 }
 
 // ---------------------------------------------------------------- calendar start
@@ -250,12 +260,15 @@ void TfrmPanelControl::DisarmAutomaticStart(int channel)
 void TfrmPanelControl::ApplySingleRamp(int& channel, double& temperature, int& controlMode, int& seconds)
 {
     NOX_ASSERT_UI_THREAD();
-    // The dialog that hands the ramp over has closed already: nothing to report to.
+    // The channel window tells a ramp that fails on its way, with the unit's state; a failure
+    // that comes out of it still is told here, never dropped.
     try {
         if (IPanelChannelWindow* window = PanelWindowOf(channel))
             window->RunSingleRamp(temperature, seconds, controlMode);
         if (FMainWindow) FMainWindow->SetCalendarProgramName(CurrentText(RowRamp));
-    } catch (...) {}
+    } catch (const std::exception& e) {
+        platform::dialogs().MessageBox(Text(RowRampFailed) + e.what(), Text(RowError), MB_OK | MB_ICONERROR);
+    }
 }
 
 // ---------------------------------------------------------------- language
@@ -298,7 +311,7 @@ void TfrmPanelControl::SetLanguage(int language)
     cmdDataToKelvor->setToolTip(text(RowSetSetpoint));
     cmdKelvorStartCirculation->setToolTip(text(RowActivateCirculation));
     cmdTPLoad->setToolTip(text(RowPanelLoadProgram));
-    cmdTPStartStop->setToolTip(text(RowPanelStartStopProgram));
+    cmdTPStartStop->setToolTip(text(cmdTPStartStop->Tag == 1 ? RowPanelStartProgram : RowPanelStopProgram));
     cmdNextSegment->setToolTip(text(RowPanelCancelSegment));
     cmdHoldSegment->setToolTip(text(RowPanelHoldSegment));
     cmbTempMethod->setCurrentIndex(0);

@@ -38,6 +38,9 @@ inline constexpr int SeriesA = 22, SeriesB = 23, SeriesProgrammer = 24;
 
 // The memos of a channel. The first four are those of the data file.
 enum class TSessionMemo { SerialData, Protocol, Memo, Info, Connections };
+
+// What became of commands handed to the channel's poll thread.
+enum class TCommandHandOver { Taken, Waiting, Refused };
 inline constexpr int SessionMemoCount = 5;
 
 // What the connection page holds when the user connects. The channel classes read these
@@ -126,8 +129,9 @@ public:
     // such pairs are kept, in order, and handed over at the next tick, so nothing is lost
     // and no error is reported for them. A standing pair that is still waiting is replaced
     // by a newer one.
-    // True when the poll thread took the pair at once.
-    bool SendProgramCommands(const AnsiString& command, const AnsiString& outputs, bool once);
+    // Taken when the poll thread took the pair at once, Waiting when it is kept for a later
+    // tick, Refused when it cannot go out at all (no connection, no poll thread).
+    TCommandHandOver SendProgramCommands(const AnsiString& command, const AnsiString& outputs, bool once);
     // Asks the unit for its setpoint limits in one cycle, the same way.
     void RequestSetpointLimits();
     // A command of the control panel (frames built): queued with the program's commands, in

@@ -437,15 +437,16 @@ void CChannelSession::StartNewFilePart(int written, std::size_t protocolLines, T
 
 // ---------------------------------------------------------------- the program's commands
 
-bool CChannelSession::SendProgramCommands(const AnsiString& command, const AnsiString& outputs, bool once)
+TCommandHandOver CChannelSession::SendProgramCommands(const AnsiString& command, const AnsiString& outputs, bool once)
 {
     NOX_ASSERT_UI_THREAD();
-    if (!FConnected || !FChannelObject) return false;
+    if (!FConnected || !FChannelObject) return TCommandHandOver::Refused;
     const int address = FChannelObject->GetAddress();
-    QueueDeviceCommand(CTolvarProtocol::BuildDeviceFrame("[M" + IntToStr(address) + command, address),
-                       command.compare(0, 1, "L") == 0 ? 26 : 24,
-                       CTolvarProtocol::BuildDeviceFrame("[M" + IntToStr(address) + outputs, address), once);
-    return FCommands.Empty();
+    if (!QueueDeviceCommand(CTolvarProtocol::BuildDeviceFrame("[M" + IntToStr(address) + command, address),
+                            command.compare(0, 1, "L") == 0 ? 26 : 24,
+                            CTolvarProtocol::BuildDeviceFrame("[M" + IntToStr(address) + outputs, address), once))
+        return TCommandHandOver::Refused;
+    return FCommands.Empty() ? TCommandHandOver::Taken : TCommandHandOver::Waiting;
 }
 
 bool CChannelSession::QueueDeviceCommand(const AnsiString& frame, int replyLength, const AnsiString& followUp,

@@ -190,6 +190,8 @@ bool CProgramRun::RequestStart(TTreeNode* selected, const TRunSettings& settings
         return false;
     }
 
+    ++FRunSerial;
+    FSetpointSent = false;
     StartedProgram = node;
     Settings = settings;
     StartTemperature = start;
@@ -206,13 +208,20 @@ bool CProgramRun::RequestStart(TTreeNode* selected, const TRunSettings& settings
 void CProgramRun::RequestStop()
 {
     NOX_ASSERT_UI_THREAD();
-    if (!HasRun() || StopRequested) return;
+    // A run that has ended by itself has nothing left to stop: its end action stands.
+    if (!CanStop()) return;
+    const std::uint32_t run = FRunSerial;
     if (!ChannelAskYesNo(ChannelText(RowAskStopProgram))) return;
-    if (!HasRun() || StopRequested) return;
+    if (!CanStop() || run != FRunSerial) return;
     ProgramLine(ChannelText(RowCancelledByUser));
     // A stop clears the channel's timed start.
     SetCalendar({0, "none", Now(), 1});
     FSession.SetRecordingSuspended(false);
+    EndWhereItStands();
+}
+
+void CProgramRun::EndWhereItStands()
+{
     if (StartPending) {
         // The run has not begun: nothing went to the unit, the start is simply undone.
         UndoStart();
@@ -232,11 +241,15 @@ void CProgramRun::RequestStop()
 void CProgramRun::HoldOrResume()
 {
     NOX_ASSERT_UI_THREAD();
-    if (!HasRun() || StartPending || StopRequested || ProgramEnded) return;
+    if (!CanHold()) return;
+    // What the answer does is decided by what the user saw when asked: a run that the
+    // unit held meanwhile is not resumed by a "hold".
+    const bool held = SegmentHeld != 0;
+    const std::uint32_t run = FRunSerial;
     if (!ChannelAskYesNo(ChannelText(RowAskHoldContinueSegment))) return;
-    if (!HasRun() || StartPending || StopRequested || ProgramEnded) return;
+    if (!CanHold() || run != FRunSerial || (SegmentHeld != 0) != held) return;
     if (SegmentHeld)
-        Resume();
+        Resume(FCancelledSegment == FSegmentSerial ? 0 : HeldRemainingSteps);
     else
         Hold();
 }
@@ -244,7 +257,7 @@ void CProgramRun::HoldOrResume()
 void CProgramRun::HoldProgram()
 {
     NOX_ASSERT_UI_THREAD();
-    if (!HasRun() || SegmentHeld || StopRequested || ProgramEnded) return;
+    if (!CanHold() || SegmentHeld) return;
     Hold();
 }
 
@@ -257,7 +270,7 @@ void CProgramRun::Hold()
     Event(TRunEvent::Held);
 }
 
-void CProgramRun::Resume()
+void CProgramRun::Resume(int steps)
 {
     SegmentHeld = 0;
     HeldByUnitOff = 0;
@@ -268,17 +281,23 @@ void CProgramRun::Resume()
     // segment's target over the steps that were left when it was held.
     StartTemperature = ChannelValue(2);
     RunningSlot = CProgrammer::GetProgramIndex(StartedProgram);
-    FProgrammer.StartRamp(std::max(0, HeldRemainingSteps), FSession.SamplingInterval(),
-                          FProgrammer.GetCurrentSetpoint(), StartTemperature);
+    FProgrammer.StartRamp(std::max(0, steps), FSession.SamplingInterval(), FProgrammer.GetCurrentSetpoint(),
+                          StartTemperature);
     Event(TRunEvent::Resumed);
 }
 
 void CProgramRun::CancelSegment()
 {
     NOX_ASSERT_UI_THREAD();
-    if (!ProgramRunning || StopRequested) return;
+    if (!CanCancel()) return;
+    const std::uint32_t run = FRunSerial, segment = FSegmentSerial;
     if (!ChannelAskYesNo(ChannelText(RowAskCancelSegment))) return;
-    if (!ProgramRunning || StopRequested) return;
+    // The segment asked about may have ended by itself while the question was open: the
+    // one running now is not the one the user meant to cancel.
+    if (!CanCancel() || run != FRunSerial || segment != FSegmentSerial) return;
+    FCancelledSegment = segment;
+    // A held segment is cancelled too: the run goes on with the next one.
+    if (SegmentHeld) Resume(0);
     // The segment's planned time is over at the next tick; a temperature-stable segment
     // stops waiting. A time-stable one has no wait to end: the next tick goes on with the
     // next segment before it reads the flag, which would end that segment's wait instead.
@@ -318,6 +337,7 @@ void CProgramRun::ClearEndState()
     SegmentHeld = 0;
     HeldByUnitOff = 0;
     StopRequested = 0;
+    StoppedByUser = 0;
     ProgramEnded = 0;
 }
 
@@ -362,6 +382,25 @@ void CProgramRun::Tick()
         ~Leave() { --depth; }
     } leave{FTickDepth};
 
+    // An error half-way through a tick must not leave a run that goes on unseen with a
+    // segment half begun: the run ends where it stands (a start that waits is undone) and
+    // says so. An error with no run going is the recording's and goes to the handler's
+    // guard as before.
+    const bool running = CanStop();
+    try {
+        TickSteps();
+    } catch (const std::exception& e) {
+        if (!running) throw;
+        Fail(RowProgramFailed, e.what());
+    } catch (...) {
+        if (!running) throw;
+        Fail(RowProgramFailed, ChannelText(RowUnknownError));
+    }
+    UpdateStateFlags();
+}
+
+void CProgramRun::TickSteps()
+{
     const int interval = FSession.SamplingInterval();
     // 1. A run that sent its last frames is tidied up.
     if (ProgramFinished) TidyUp();
@@ -394,7 +433,25 @@ void CProgramRun::Tick()
     SendProgramFrames(RemainingSteps);
     // 8. A temperature-stable segment whose time is over waits for its setpoint.
     if (FProgrammer.GetRampActive() == 0 && ProgramRunning && SegmentActive) CheckSetpointReached();
-    UpdateStateFlags();
+}
+
+void CProgramRun::Fail(TextRow lead, const AnsiString& reason)
+{
+    NOX_ASSERT_UI_THREAD();
+    const bool sent = HasRun() && FSetpointSent;
+    AnsiString state = ChannelText(sent ? RowUnitKeepsSentSetpoint : RowUnitSetpointUnchanged);
+    if (const auto dollar = state.find('$'); dollar != AnsiString::npos)
+        state.replace(dollar, 1, FormatFloat("0.00", sent ? FLastSentSetpoint : ChannelValue(2)));
+    const AnsiString text = ChannelText(lead) + reason + ". " + state;
+    AddProtocolLine(Stamp() + " " + text);
+    // Nothing more is planned or sent but the "no change" frames: the unit stays where the
+    // run left it, and the user is told where that is.
+    if (CanStop()) {
+        SetCalendar({0, "none", Now(), 1});
+        FSession.SetRecordingSuspended(false);
+        EndWhereItStands();
+    }
+    Message(text, ChannelText(RowError));
 }
 
 void CProgramRun::UpdateRunningData()
@@ -494,6 +551,7 @@ int CProgramRun::StartProgram()
     LimitWarned = 0;
     ClearEndState();
     StartPending = 0;
+    ++FSegmentSerial;
     Event(TRunEvent::Started);
     return remaining;
 }

@@ -18,6 +18,7 @@
 #include "platform/AnsiString.h"
 #include "platform/DateTime.h"
 #include "programmer/IProgrammerWindow.h"
+#include "resources/TextRows.h"
 
 class CChannelSession;
 class CProgrammer;
@@ -90,8 +91,22 @@ public:
     void HoldOrResume();
     // Holds without asking (the unit's temperature control went off).
     void HoldProgram();
-    // Asks, then ends the running segment: the next ticks go on with the next one.
+    // Asks, then ends the running or held segment: the next ticks go on with the next one.
+    // The ticks go on while the question is open: a segment that ended meanwhile is not
+    // followed by a cancel of the next one.
     void CancelSegment();
+    // What a stop, a hold or resume and a cancel would act on now; a control that offers
+    // one is enabled only then.
+    bool CanStop() const { return HasRun() && !StopRequested && !ProgramEnded && !ProgramFinished; }
+    bool CanHold() const { return CanStop() && !StartPending; }
+    bool CanCancel() const
+    {
+        return CanHold() && (ProgramRunning || SegmentHeld) && FCancelledSegment != FSegmentSerial;
+    }
+    // The run cannot go on (an error on its way, its commands refused by the channel): it
+    // ends where it stands, so the unit keeps the setpoint it has, and the protocol and a
+    // message say so with that setpoint. Without a run only the failure is told.
+    void Fail(resources::TextRow lead, const AnsiString& reason);
 
     // ---- the programmer timer
     // One tick, in this order: tidy up a finished run; the programmer's run step; the
@@ -162,7 +177,11 @@ public:
     void AddProtocolLine(const AnsiString& line) override;
     void SetCurrentSegmentName(const AnsiString& name) override { SegmentName = name; }
     void SetRampPlotted() override { RampPlotted = 1; }
-    void SetSegmentActive() override { SegmentActive = 1; }
+    void SetSegmentActive() override
+    {
+        SegmentActive = 1;
+        ++FSegmentSerial;
+    }
     bool IsProgramRunning() const override { return ProgramRunning != 0; }
     void FinishProgram() override;
 
@@ -172,7 +191,12 @@ private:
     void Message(const AnsiString& text, const AnsiString& caption);
     void ProgramLine(const AnsiString& what);
     void Hold();
-    void Resume();
+    // The held segment goes on for the given steps (none: it is over at the next tick).
+    void Resume(int steps);
+    // Ends the run as a stop does (a start that has not begun is undone).
+    void EndWhereItStands();
+    // The tick's steps; Tick runs them under the guard that fails the run on an error.
+    void TickSteps();
     void TidyUp();
     // Neither held nor stopped nor ended: the state before a run and when it starts.
     void ClearEndState();
@@ -209,4 +233,12 @@ private:
     std::shared_ptr<bool> FLimitNoticeOpen = std::make_shared<bool>(false);
     int FRampPlottedTicks = 0;
     int FTickDepth = 0;
+    // Counted up at every start request and every segment that begins, so a question that
+    // was open while the ticks went on acts only on the run and segment it was asked for.
+    std::uint32_t FRunSerial = 0, FSegmentSerial = 0;
+    // The segment a cancel ended; its advance follows at the next tick(s).
+    std::uint32_t FCancelledSegment = ~0u;
+    // The setpoint the last frame of this run handed to the unit, once one was.
+    double FLastSentSetpoint = 0.0;
+    bool FSetpointSent = false;
 };

@@ -28,8 +28,15 @@ void CProgramRun::SendProgramFrames(int remainingSteps)
             } else {
                 // Switching the unit off goes out once; then the status poll stands again, so
                 // a unit the user switches on at its own panel stays on.
-                FSession.SendProgramCommands("G0DO*****", NoOutputChange, true);
+                const bool refused =
+                    FSession.SendProgramCommands("G0DO*****", NoOutputChange, true) == TCommandHandOver::Refused;
                 FSession.SendProgramCommands(NoChange, NoOutputChange, false);
+                ProgramFinished = 1;
+                ProgramEnded = 0;
+                // The protocol says the program ended; the user must learn that the unit
+                // was not switched off.
+                if (refused) Fail(RowProgramFailed, ChannelText(RowProgramCommandsRefused));
+                return;
             }
             ProgramFinished = 1;
             ProgramEnded = 0;
@@ -94,8 +101,21 @@ void CProgramRun::SendProgramFrames(int remainingSteps)
         LimitWarned = 0;
     }
     AnsiString digits;
-    if (!CTolvarProtocol::EncodeSetpoint(setpoint, UnsignedUnit(), digits)) return;
+    if (!CTolvarProtocol::EncodeSetpoint(setpoint, UnsignedUnit(), digits)) {
+        AnsiString reason = ChannelText(RowSetpointNotSendable);
+        if (const auto dollar = reason.find('$'); dollar != AnsiString::npos)
+            reason.replace(dollar, 1, FormatFloat("0.00", setpoint));
+        Fail(RowProgramFailed, reason);
+        return;
+    }
     // A frame that has to wait (a one-shot command goes first) may be replaced by the next
     // tick's before it goes out: the method letter then goes with that one.
-    if (FSession.SendProgramCommands("G0D" + letter + "*" + digits, "C14" + outputs, false)) MethodLetterForced = 0;
+    switch (FSession.SendProgramCommands("G0D" + letter + "*" + digits, "C14" + outputs, false)) {
+        case TCommandHandOver::Taken: MethodLetterForced = 0; [[fallthrough]];
+        case TCommandHandOver::Waiting:
+            FLastSentSetpoint = setpoint;
+            FSetpointSent = true;
+            break;
+        case TCommandHandOver::Refused: Fail(RowProgramFailed, ChannelText(RowProgramCommandsRefused)); break;
+    }
 }

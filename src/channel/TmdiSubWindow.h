@@ -29,6 +29,7 @@
 #include "channel/CProgramRun.h"
 #include "channel/LabelFile.h"
 #include "platform/MouseTypes.h"
+#include "platform/PressedState.h"
 #include "platform/TTreeNode.h"
 #include "programmer/ProgramFileCommands.h"
 
@@ -167,6 +168,8 @@ public:
     // What the chart and the control panel show of the program run.
     struct TProgramRunView {
         bool Running = false, Held = false, RampActive = false, CalendarArmed = false;
+        // A run from its start request to its tidy-up, and what can be done to it now.
+        bool HasRun = false, CanStop = false, CanHold = false, CanCancel = false;
         int RemainingSteps = 0;
     };
     TProgramRunView ProgramRunView() const;
@@ -330,8 +333,11 @@ public:
     // ---- the program run (TmdiSubWindow_programmer.cpp); null outside the programmer and
     // TP Scout views
     CProgramRun* ProgramRun() { return FRun.get(); }
+    // Starts when the button reads "start" (Tag 1), stops when it reads "stop" (Tag 0), as it
+    // read when it was pressed.
     void btnTPStartStopClick();
-    void mnuStartStopProgramClick() { btnTPStartStopClick(); }
+    // The menu item reads what the button reads.
+    void mnuStartStopProgramClick();
     void mnuStopProgramClick() { btnStopTPClick(nullptr); }
     void mnuPauseSegmentClick() { btnPauseSegmentClick(); }
     void mnuCancelSegmentClick() { btnCancelSegmentClick(); }
@@ -475,6 +481,9 @@ private:
     IControlPanel* FControlPanel = nullptr;
     std::unique_ptr<CProgrammer> FProgrammer;
     std::unique_ptr<CProgramRun> FRun;
+    // The single ramp's program, in place of the loaded one, and its start request.
+    void BuildAndStartSingleRamp(double temperature, int seconds, int controlMode, double start);
+    platform::TPressedState FStartStopPressed;
     TTreeNodes FProgramTree;
     TTreeNode* FSelectedNode = nullptr;
     bool FTreeUpdating = false;  // the tree widget is being filled from the program tree

@@ -61,6 +61,10 @@ TmdiSubWindow::TProgramRunView TmdiSubWindow::ProgramRunView() const
     run.Running = ProgramRunning != 0 && !run.Held;
     run.RampActive = FProgrammer && FProgrammer->GetRampActive() != 0;
     run.CalendarArmed = AutomaticStartArmed != 0;
+    run.HasRun = FRun && FRun->HasRun();
+    run.CanStop = FRun && FRun->CanStop();
+    run.CanHold = FRun && FRun->CanHold();
+    run.CanCancel = FRun && FRun->CanCancel();
     run.RemainingSteps = FRun ? FRun->RemainingSteps : 0;
     return run;
 }
@@ -166,11 +170,11 @@ void TmdiSubWindow::EnableControlPanel(bool enable, int channel)
     const bool programmer = w->ViewMode == vmProgrammer;
     const bool connected = !w->cmdEstablishConnection->isEnabled();
     TRow row{false, false, false, false, -1};
-    if (programmer && !run.CalendarArmed && run.Running && !run.Held)
-        row = {false, true, true, true, 0};
-    else if (programmer && !run.CalendarArmed && !run.Running && run.Held)
-        row = {false, true, false, true, 0};
-    else if (programmer && !run.CalendarArmed && !run.Running && connected)
+    // A run's buttons offer what can be done to it now: an ended run waiting for its last
+    // tick offers nothing, and its start/stop button still reads "stop".
+    if (programmer && run.HasRun)
+        row = {false, run.CanStop, run.CanCancel, run.CanHold, 0};
+    else if (programmer && !run.CalendarArmed && connected)
         row = {true, true, false, false, 1};
     else if (programmer && run.CalendarArmed)
         row = {false, false, false, false, -1};
@@ -180,7 +184,7 @@ void TmdiSubWindow::EnableControlPanel(bool enable, int channel)
     p->cmdTPStartStop->setEnabled(row.startStop);
     p->cmdNextSegment->setEnabled(row.next);
     p->cmdHoldSegment->setEnabled(row.hold);
-    if (row.tag >= 0) p->cmdTPStartStop->Tag = row.tag;
+    if (row.tag >= 0) p->SetStartStopTag(row.tag);
 
     p->cmbTempMethod->setEnabled(enable);
     p->edSetPoint->setEnabled(enable);

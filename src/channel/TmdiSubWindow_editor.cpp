@@ -235,7 +235,7 @@ void TmdiSubWindow::BuildProgramTree(QWidget* page)
     mnuPasteSegment = item("mnuPasteSegment", RowInsertSegment, &TmdiSubWindow::mnuPasteSegmentClick);
     mnuDeleteSegment = item("mnuDeleteSegment", RowDeleteSegment, &TmdiSubWindow::mnuDeleteSegmentClick);
     PopupProgrammer->addSeparator();
-    mnuStartStopProgram = item("mnuStartStopProgram", RowStartStopProgram, &TmdiSubWindow::mnuStartStopProgramClick);
+    mnuStartStopProgram = item("mnuStartStopProgram", RowPanelStartProgram, &TmdiSubWindow::mnuStartStopProgramClick);
     mnuCancelSegment = item("mnuCancelSegment", RowCancelSegment, &TmdiSubWindow::mnuCancelSegmentClick);
     mnuPauseSegment = item("mnuPauseSegment", RowHoldContinueSegment, &TmdiSubWindow::mnuPauseSegmentClick);
 
@@ -252,7 +252,8 @@ void TmdiSubWindow::BuildProgramTree(QWidget* page)
     btnAddSegment = button("btnAddSegment", RowAppendSegment, &TmdiSubWindow::mnuAddSegmentClick);
     btnDeleteSegment = button("btnDeleteSegment", RowDeleteSegment, &TmdiSubWindow::mnuDeleteSegmentClick);
     btnApplyValues = button("btnApplyValues", RowApplyValues, &TmdiSubWindow::btnApplyValuesClick);
-    btnTPStartStop = button("btnTPStartStop", RowShortStartStopProgram, &TmdiSubWindow::btnTPStartStopClick);
+    btnTPStartStop = button("btnTPStartStop", RowPanelStartProgram, &TmdiSubWindow::btnTPStartStopClick);
+    FStartStopPressed.Watch(btnTPStartStop, [this] { return btnTPStartStopTag; });
     btnPauseSegment = button("btnPauseSegment", RowHoldContinueSegment, &TmdiSubWindow::btnPauseSegmentClick);
     btnCancelSegment = button("btnCancelSegment", RowCancelSegment, &TmdiSubWindow::btnCancelSegmentClick);
 }

@@ -104,14 +104,12 @@ constexpr TControlText kCaptions[] = {
     {"btnLoadTP", RowShortLoadProgram},
     {"btnSaveTP", RowShortSaveProgram},
     {"btnAddSegment", RowAppendSegment},
-    {"btnTPStartStop", RowShortStartStopProgram},
     {"btnDeleteSegment", RowDeleteSegment},
     {"btnPauseSegment", RowHoldContinueSegment},
     {"mnuLoadProgram", RowLoadProgram},
     {"mnuSaveProgram", RowSaveProgram},
     {"mnuCreateProgram", RowCreateProgram},
     {"mnuDeleteProgram", RowDeleteProgram},
-    {"mnuStartStopProgram", RowStartStopProgram},
     {"mnuPasteSegment", RowInsertSegment},
     {"mnuDeleteSegment", RowDeleteSegment},
     {"mnuAddSegment", RowAppendSegment},
@@ -258,5 +256,7 @@ void TmdiSubWindow::SetLanguage(int language, int channel)
     // The editor's lists were reset: they show the selected program's values again, so
     // "apply values" never stores the reset choices into it.
     ShowEditorValues();
+    // The start/stop button and menu item say what they do next, in the new language.
+    UpdateProgramCommands();
     graDataGraph->Invalidate();
 }

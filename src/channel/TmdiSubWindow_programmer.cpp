@@ -64,10 +64,13 @@ TRunSettings TmdiSubWindow::RunSettings() const
 void TmdiSubWindow::tmrProgrammerTimer()
 {
     NOX_ASSERT_UI_THREAD();
-    if (FRun)
-        FRun->Tick();
-    else
+    if (!FRun) {
         FSession->Tick();
+        return;
+    }
+    FRun->Tick();
+    // A segment that began or a cancel that took effect changes what the run's controls offer.
+    UpdateProgramCommands();
 }
 
 void TmdiSubWindow::UpdateRunningData()
@@ -98,6 +101,18 @@ void TmdiSubWindow::btnStopTPClick(QObject*)
 void TmdiSubWindow::btnTPStartStopClick()
 {
     NOX_ASSERT_UI_THREAD();
+    // A tick may have turned "stop" into "start" between the press and the release: the
+    // click does what the button read when it was pressed. A stop with no run left stops
+    // nothing; a start while a run goes on is refused with a message.
+    if (FStartStopPressed.At(btnTPStartStopTag) == 1)
+        btnStartTPClick(btnTPStartStop);
+    else
+        btnStopTPClick(btnTPStartStop);
+}
+
+void TmdiSubWindow::mnuStartStopProgramClick()
+{
+    NOX_ASSERT_UI_THREAD();
     if (btnTPStartStopTag == 1)
         btnStartTPClick(btnTPStartStop);
     else
@@ -113,7 +128,9 @@ void TmdiSubWindow::btnPauseSegmentClick()
 void TmdiSubWindow::btnCancelSegmentClick()
 {
     NOX_ASSERT_UI_THREAD();
-    if (FRun) FRun->CancelSegment();
+    if (!FRun) return;
+    FRun->CancelSegment();
+    UpdateProgramCommands();
 }
 
 void TmdiSubWindow::RunSingleRamp(double& temperature, int& seconds, int& controlMode)
@@ -138,7 +155,19 @@ void TmdiSubWindow::RunSingleRamp(double& temperature, int& seconds, int& contro
         return;
     }
     const double start = recorded->GetyValue(recorded->Count() - 1);
+    // A ramp that fails on its way is told with the state the unit is left in, never
+    // dropped: a start that had not begun is undone, a run that had is ended where it stands.
+    try {
+        BuildAndStartSingleRamp(temperature, seconds, controlMode, start);
+    } catch (const std::exception& e) {
+        FRun->Fail(RowRampFailed, e.what());
+    } catch (...) {
+        FRun->Fail(RowRampFailed, ChannelText(RowUnknownError));
+    }
+}
 
+void TmdiSubWindow::BuildAndStartSingleRamp(double temperature, int seconds, int controlMode, double start)
+{
     // The ramp replaces a loaded program.
     if (!FProgrammer->IsSlotFree(0)) {
         FProgrammer->FreeProgram(0);
@@ -204,23 +233,36 @@ void TmdiSubWindow::UpdateProgramCommands()
     mnuDeleteSegment->setEnabled(!locked && segment);
     btnApplyValues->setEnabled(!locked && node);
 
-    // Start, stop, hold and cancel belong to the programmer view.
-    const bool stopping = run && (FRun->StopRequested || FRun->ProgramEnded || FRun->ProgramFinished);
+    // Start, stop, hold and cancel belong to the programmer view. The start/stop button and
+    // menu item read what they do next and do what they read: from the start request to the
+    // tidy-up they stop, and an ended run that waits for its last tick has nothing to stop.
     const bool startable = !armed && programs && FSession->IsConnected();
     btnTPStartStopTag = run ? 0 : 1;
     btnTPStartStop->setVisible(programmer);
     btnPauseSegment->setVisible(programmer);
     btnCancelSegment->setVisible(programmer);
-    btnTPStartStop->setEnabled(programmer && (run ? !stopping : startable));
-    mnuStartStopProgram->setEnabled(programmer && (run ? !stopping : startable));
-    btnTPStartStop->setText(Q(ChannelText(run ? RowPanelStopProgram : RowPanelStartProgram)));
-    const bool holdable = programmer && run && !FRun->StartPending && !stopping;
+    const bool startStop = programmer && (run ? FRun->CanStop() : startable);
+    btnTPStartStop->setEnabled(startStop);
+    mnuStartStopProgram->setEnabled(startStop);
+    const QString startStopText = Q(ChannelText(run ? RowPanelStopProgram : RowPanelStartProgram));
+    btnTPStartStop->setText(startStopText);
+    mnuStartStopProgram->setText(startStopText);
+    const bool holdable = programmer && run && FRun->CanHold();
     btnPauseSegment->setEnabled(holdable);
     mnuPauseSegment->setEnabled(holdable);
     btnPauseSegment->setText(Q(ChannelText(run && FRun->SegmentHeld ? RowContinueSegment : RowHoldContinueSegment)));
-    btnCancelSegment->setEnabled(holdable && !FRun->SegmentHeld);
-    mnuCancelSegment->setEnabled(holdable && !FRun->SegmentHeld);
+    // A held segment can be cancelled too: the run goes on with the next one.
+    const bool cancellable = programmer && run && FRun->CanCancel();
+    btnCancelSegment->setEnabled(cancellable);
+    mnuCancelSegment->setEnabled(cancellable);
     for (QAction* a : {mnuStartStopProgram, mnuCancelSegment, mnuPauseSegment}) a->setVisible(programmer);
+    // The panel's program buttons of the active window's run say and offer the same.
+    if (run && programmer && frmPanelControl && frmMainWindow && frmMainWindow->ActiveChannel() == FChannel) {
+        frmPanelControl->SetStartStopTag(0);
+        frmPanelControl->cmdTPStartStop->setEnabled(FRun->CanStop());
+        frmPanelControl->cmdNextSegment->setEnabled(cancellable);
+        frmPanelControl->cmdHoldSegment->setEnabled(holdable);
+    }
 }
 
 int TmdiSubWindow::QueueDeviceCommand(const AnsiString& frame, int replyLength, const AnsiString& followUp, bool once)
@@ -257,7 +299,7 @@ void TmdiSubWindow::ProgramRunEvent(TRunEvent event)
             DisableEditorControls();
             if (panel) {
                 panel->LockDeviceControls();
-                panel->cmdTPStartStop->Tag = 0;
+                panel->SetStartStopTag(0);
                 panel->cmdTPStartStop->setEnabled(true);
                 panel->cmdNextSegment->setEnabled(true);
                 panel->cmdHoldSegment->setEnabled(true);
@@ -271,7 +313,10 @@ void TmdiSubWindow::ProgramRunEvent(TRunEvent event)
         case TRunEvent::Started: MarkValuesModified(false); break;
         case TRunEvent::Ended:
         case TRunEvent::Stopped:
+            // Until the tidy-up the panel's start/stop button still reads "stop", with nothing
+            // left to stop.
             if (panel) {
+                panel->cmdTPStartStop->setEnabled(false);
                 panel->cmdNextSegment->setEnabled(false);
                 panel->cmdHoldSegment->setEnabled(false);
             }
@@ -303,7 +348,7 @@ void TmdiSubWindow::ProgramRunEvent(TRunEvent event)
             break;
         case TRunEvent::Held:
             if (panel) {
-                panel->cmdNextSegment->setEnabled(false);
+                panel->cmdNextSegment->setEnabled(FRun->CanCancel());
                 panel->cmdHoldSegment->setEnabled(true);
             }
             break;

@@ -445,6 +445,13 @@ constexpr std::string_view LanguageTable[] = {
     /* 429 */ "Ungespeichert lassen", "Leave unsaved", "",
     /* 430 */ "Dateien werden noch geschrieben: das Laufwerk antwortet nicht. Sie können weiter warten oder das Programm ohne sie beenden.", "Files are still being written: the drive does not answer. You can keep waiting or end the program without them.", "",
     /* 431 */ "Ohne sie beenden", "End without them", "",
+    /* 432 */ "Das Temperierprogramm wurde wegen eines Fehlers beendet: ", "The temperature program was ended because of an error: ", "",
+    /* 433 */ "Die Rampe konnte nicht gestartet werden: ", "The ramp could not be started: ", "",
+    /* 434 */ "Das Gerät behält den zuletzt gesendeten Sollwert $ °C.", "The unit keeps the setpoint it was sent last, $ °C.", "",
+    /* 435 */ "Der Sollwert des Geräts wurde nicht geändert ($ °C).", "The unit's setpoint was not changed ($ °C).", "",
+    /* 436 */ "der Kanal hat die Befehle des Programms nicht angenommen", "the channel did not take the program's commands", "",
+    /* 437 */ "der Sollwert $ °C kann nicht an das Gerät gesendet werden", "the setpoint $ °C cannot be sent to the unit", "",
+    /* 438 */ "unbekannter Fehler", "unknown error", "",
 };
 // clang-format on
 

@@ -439,8 +439,15 @@ enum TextRow : int {
     RowLeaveUnsaved = 429,                       // Leave unsaved
     RowFilesStillBeingWritten = 430,             // Files are still being written: the drive does not answer. ...
     RowEndWithoutThem = 431,                     // End without them
+    RowProgramFailed = 432,                      // The temperature program was ended because of an error:
+    RowRampFailed = 433,                         // The ramp could not be started:
+    RowUnitKeepsSentSetpoint = 434,              // The unit keeps the setpoint it was sent last, $ °C.
+    RowUnitSetpointUnchanged = 435,              // The unit's setpoint was not changed ($ °C).
+    RowProgramCommandsRefused = 436,             // the channel did not take the program's commands
+    RowSetpointNotSendable = 437,                // the setpoint $ °C cannot be sent to the unit
+    RowUnknownError = 438,                       // unknown error
 };
 
-static_assert(RowEndWithoutThem + 1 == LanguageTableRows, "every row of the table has a name");
+static_assert(RowUnknownError + 1 == LanguageTableRows, "every row of the table has a name");
 
 }  // namespace resources

@@ -112,10 +112,11 @@ TEST_F(PanelControlTest, DeviceCommandsAskThenHandOverOneShotFramesAtTheChannels
     EXPECT_EQ(unit.handed[0].followUp, "[M01C14*************D3\r");
     for (const auto& h : unit.handed) EXPECT_TRUE(h.frameLength == 16 && h.replyLength == 24 && h.followUpLength == 23);
     EXPECT_EQ(unit.oneShots, 2);
+    // Each question names the channel it acts on, and its label when it has one.
     auto shown = Messages();
     ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0].text, Row(1, RowAskActivateCirculation));
-    EXPECT_EQ(shown[1].text, Row(1, RowAskDeactivateControlOrCirculation));
+    EXPECT_EQ(shown[0].text, Row(1, RowAskActivateCirculation) + "\n\nChannel 1");
+    EXPECT_EQ(shown[1].text, Row(1, RowAskDeactivateControlOrCirculation) + "\n\nChannel 1");
 
     // Two-digit addresses get no "0"; the method list chooses internal or process control.
     RecordingChannel bus(Open(vmDataRecording)->Channel(), 12);
@@ -123,10 +124,14 @@ TEST_F(PanelControlTest, DeviceCommandsAskThenHandOverOneShotFramesAtTheChannels
     ASSERT_EQ(bus.handed.size(), 1u);
     EXPECT_EQ(bus.handed[0].frame, "[M12G0DO*****E7\r");
     RecordingChannel three(Open(vmDataRecording)->Channel(), 3);
+    panel->edChannelLabel->setText("Reactor B");
+    support::TestDialogs().QueueAnswer(IDYES);
+    panel->edChannelLabelKeyDown(panel->edChannelLabel, VK_RETURN);
     panel->cmdKelvorStartClick(panel->cmdKelvorStart);
     ASSERT_EQ(three.handed.size(), 1u);
     EXPECT_EQ(three.handed[0].frame, "[M03G0DI*****E1\r");
-    EXPECT_EQ(support::TestDialogs().LastMessage().text, Row(1, RowAskActivateTemperatureControl));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text,
+              Row(1, RowAskActivateTemperatureControl) + "\n\nChannel 3 (Reactor B)");
 }
 
 TEST_F(PanelControlTest, SetpointDigitsRangeAndLimits)
@@ -376,7 +381,11 @@ TEST_F(PanelControlTest, ChannelPanelsBringAWindowToTheFrontAndTakeLabels)
     EXPECT_EQ(panel->pnlChannel1->Caption(), "Bath A");
     EXPECT_EQ(panel->pnlChannel10->Caption(), "Channel 10");
     EXPECT_EQ(S(panel->windowTitle()), "Control");
-    EXPECT_EQ(S(panel->cmdTPStartStop->toolTip()), "Start or stop temperature program");
+    // The start/stop button's hint says which of the two it does.
+    EXPECT_EQ(S(panel->cmdTPStartStop->toolTip()), "Start temperature program");
+    panel->SetStartStopTag(0);
+    EXPECT_EQ(S(panel->cmdTPStartStop->toolTip()), "Stop temperature program");
+    panel->SetStartStopTag(1);
     EXPECT_EQ(panel->cmbTempMethod->currentIndex(), 0);
 }
 
@@ -427,10 +436,12 @@ TEST_F(PanelControlTest, ProgramButtonsLockingCalendarStartAndSingleRamp)
     panel->cmdTPLoadClick(panel->cmdTPLoad);
     EXPECT_EQ(programmer1->calls, (std::vector<AnsiString>{"start", "stop", "cancel", "pause", "load"}));
     EXPECT_EQ(programmer.names, std::vector<AnsiString>{"/data/programs/ramp.tp"});
-    // A click on a closed channel's panel leaves the stored flag 0: the stop does nothing.
+    // A click on a closed channel's panel before does not keep the stop from stopping the
+    // active channel's program.
     panel->SelectChannel(7);
     panel->cmdTPStartStopClick(panel->cmdTPStartStop);
-    EXPECT_EQ(programmer1->calls.size(), 5u);
+    EXPECT_EQ(programmer1->calls.size(), 6u);
+    EXPECT_EQ(programmer1->calls.back(), "stop");
 
     panel->LockDeviceControls();
     EXPECT_FALSE(panel->edSetPoint->isEnabled() || panel->cmdTPStartStop->isEnabled() ||
@@ -481,7 +492,7 @@ TEST_F(PanelControlTest, ProgramButtonsLockingCalendarStartAndSingleRamp)
     panel->ArmAutomaticStart(1);
     EXPECT_TRUE(recording->controls.empty());
 
-    // Single ramp: the window runs it, the calendar shows "Ramp"; a failure stays silent.
+    // Single ramp: the window runs it, the calendar shows "Ramp"; a failure is told.
     CLanguage::Instance()->SetCurrentLanguage(CLanguage::English);
     int channel = 2, mode = 1, seconds = 600;
     double temperature = 42.5;
@@ -491,7 +502,8 @@ TEST_F(PanelControlTest, ProgramButtonsLockingCalendarStartAndSingleRamp)
     programmer1->failRamp = true;
     support::TestDialogs().Clear();
     panel->ApplySingleRamp(channel, temperature, mode, seconds);
-    EXPECT_EQ(Messages().size(), 0u);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, "The ramp could not be started: ramp");
 }
 
 TEST_F(PanelControlTest, ClosingOnlyHidesAndTheMainWindowFindsThePanel)

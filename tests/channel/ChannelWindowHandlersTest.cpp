@@ -333,14 +333,22 @@ TEST_F(ChannelWindowHandlersTest, ActivationOffersTheCommandsOfEachViewAndColour
     EXPECT_EQ(panel->ChannelPanel(3)->Color(), TColor(0x002994B5));
     for (int c = 4; c <= 10; ++c) EXPECT_EQ(panel->ChannelPanel(c)->Color(), clSilver) << c;
 
-    // A running program locks the device commands and turns the program button into stop.
-    programmer->ProgramRunning = 1;
+    // A started program locks the device commands and turns the program button into stop;
+    // while its start waits for the recorded points, it can be stopped but not held or
+    // cancelled.
+    programmer->mnuCreateProgramClick();
+    programmer->mnuAddSegmentClick();
+    programmer->btnStartTPClick(nullptr);
+    ASSERT_EQ(programmer->ProgramRunning, 1);
     panel->SelectChannel(programmer->Channel());
-    check({false, true, true, true, false, false, true, true, true}, "running program");
+    check({false, true, true, true, false, false, true, false, false}, "started program");
     EXPECT_EQ(panel->cmdTPStartStop->Tag, 0);
+    EXPECT_EQ(panel->cmdTPStartStop->toolTip(), "Stop temperature program");
     EXPECT_EQ(panel->ChannelPanel(3)->Color(), TColor(0x0080FFFF));
     EXPECT_EQ(panel->ChannelPanel(2)->Color(), TColor(0x00008000));
-    programmer->ProgramRunning = 0;
+    support::TestDialogs().QueueAnswer(IDYES);
+    programmer->btnStopTPClick(nullptr);
+    ASSERT_EQ(programmer->ProgramRunning, 0);
 
     // A TP Scout window with an empty program tree: open, but nothing to save.
     TmdiSubWindow* scout = Open(&TfrmMainWindow::mnuTPScoutClick);

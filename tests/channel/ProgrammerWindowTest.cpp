@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTimeEdit>
 #include <QTimer>
@@ -19,6 +20,7 @@
 #include "channel/TmdiSubWindow.h"
 #include "chart/engine/TChartSeries.h"
 #include "chart/series/TFastLineSeries.h"
+#include "comm/CTolvarProtocol.h"
 #include "comm/TfrmIdentification.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSave.h"
@@ -782,4 +784,255 @@ TEST_F(ProgrammerWindowTest, SingleRampRefusedOnlyWhileAProgramRunsAndReplacesOn
     EXPECT_EQ(run->StartedProgram, tree.GetFirstNode());
     EXPECT_TRUE(tickUntilRunning(true));
     EXPECT_EQ(w->ProgramRunning, 1);
+}
+
+TEST_F(ProgrammerWindowTest, EverySegmentAfterACancelRunsAndNoControlReadingStopStarts)
+{
+    // A ramp and a hold of 30 s each (six ticks), ending with temperature control off. Each
+    // row runs the program once and acts at one moment: hold, resume, cancel or stop, with
+    // the ticks going on while a question is open where the row says so. The poll thread
+    // steps quickly: the rows take some 300 ticks.
+    comm::TCommTiming timing = comm::Timing();
+    timing.PollStepMs = 5;
+    comm::SetTiming(timing);
+    support::SimulatedUnitLine line;
+    support::UnitState unit;
+    unit.controlMode = 'I';
+    unit.setpoint = 25.0;
+    line.AddUnit(unit);
+    AnsiString error;
+    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+    TmdiSubWindow* w = Connected(line);
+    CProgramRun* run = w->ProgramRun();
+    TProgramFile file;
+    file.Settings.StartTemperature = "25";
+    file.Settings.EndAction = 0;
+    file.Segments.push_back({"Ramp", 30, 35.0, -1, 2, 0, 0, 0});
+    file.Segments.push_back({"Hold", 30, 35.0, -1, 2, 0, 0, 0});
+    ASSERT_TRUE(programfile::Write(Path("rh.tp"), file));
+    support::TestDialogs().QueueFileName(Path("rh.tp"));
+    w->mnuLoadProgramClick();
+    Tick(w, 2);
+    // A tick whose recording fails half-way (the chart's own step throws).
+    bool failTick = false;
+    w->Session().OnTicked = [&failTick, ticked = w->Session().OnTicked] {
+        if (std::exchange(failTick, false)) throw std::runtime_error("chart full");
+        if (ticked) ticked();
+    };
+
+    const AnsiString off = CTolvarProtocol::BuildCommandFrame("G0DO*****", 1);
+    const QString startText = "Start temperature program", stopText = "Stop temperature program";
+    auto lines = [&](const char* part) {
+        std::size_t n = 0;
+        for (const AnsiString& l : w->Session().Memo(TSessionMemo::Protocol)) n += l.find(part) != AnsiString::npos;
+        return n;
+    };
+    auto offFrames = [&] {
+        std::size_t n = 0;
+        for (const auto& f : line.Frames()) n += f.frame == off;
+        return n;
+    };
+    // Each start/stop control reads "start" or "stop", "stop" exactly while a run goes on,
+    // and does what it reads: one that reads "stop" and can be clicked asks, and on "no"
+    // starts nothing.
+    auto checkControls = [&](const std::string& stage) {
+        SCOPED_TRACE(stage);
+        const bool hadRun = run->HasRun();
+        const std::size_t started = lines(" was started.");
+        struct {
+            QString text;
+            bool enabled;
+            std::function<void()> click;
+        } controls[] = {
+            {w->btnTPStartStop->text(), w->btnTPStartStop->isEnabled(), [&] { w->btnTPStartStop->click(); }},
+            {w->mnuStartStopProgram->text(), w->mnuStartStopProgram->isEnabled(),
+             [&] { w->mnuStartStopProgram->trigger(); }},
+            {panel->cmdTPStartStop->toolTip(), panel->cmdTPStartStop->isEnabled(),
+             [&] { panel->cmdTPStartStop->click(); }},
+        };
+        for (auto& c : controls) {
+            EXPECT_EQ(c.text, hadRun ? stopText : startText);
+            if (c.text != stopText || !c.enabled) continue;
+            const std::size_t asked = support::TestDialogs().MessageCount();
+            support::TestDialogs().QueueAnswer(IDNO);
+            c.click();
+            EXPECT_EQ(support::TestDialogs().MessageCount(), asked + 1) << c.text.toStdString() << &c - controls;
+            EXPECT_TRUE(run->HasRun());
+            EXPECT_EQ(lines(" was started."), started);
+        }
+    };
+    // One tick; what the run does in it is logged for the row.
+    std::vector<std::pair<AnsiString, bool>> log;
+    auto step = [&](int n = 1) {
+        for (int i = 0; i < n; ++i) {
+            Tick(w);
+            log.emplace_back(w->Programmer()->GetCurrentSegmentName(), run->ProgramRunning != 0);
+            checkControls("tick " + std::to_string(log.size()) + " in " + log.back().first);
+        }
+    };
+    auto holdTicks = [&] { return std::count(log.begin(), log.end(), std::pair<AnsiString, bool>("Hold", true)); };
+    auto ticksWhileAsked = [&](int n) { support::TestDialogs().WhileShown = [&, n](const auto&) { step(n); }; };
+    // A press on a start/stop button, `ticks` ticks, then the release.
+    auto pressTicksRelease = [&](QAbstractButton* b, int ticks) {
+        const QPointF at = QRectF(b->rect()).center();
+        QMouseEvent press(QEvent::MouseButtonPress, at, b->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(b, &press);
+        step(ticks);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, b->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QCoreApplication::sendEvent(b, &release);
+    };
+    auto yes = [] { support::TestDialogs().QueueAnswer(IDYES); };
+
+    enum class TAct { None, Cancel, HoldResumeCancel, CancelHeld, Stop, StopHeld, StopWhileEnding, StopEnded, Fail };
+    enum class TAt { Pending, Start, Middle, Last, Ended };
+    struct TRow {
+        const char* what;
+        TAct act;
+        const char* segment;
+        TAt at;
+        bool holdRunsFully;
+        std::size_t offFrames;  // the end action "temperature control off"
+    };
+    const TRow rows[] = {
+        {"runs to its end", TAct::None, "Hold", TAt::Start, true, 1},
+        {"cancel at the ramp's start", TAct::Cancel, "Ramp", TAt::Start, true, 1},
+        {"cancel in the ramp's middle", TAct::Cancel, "Ramp", TAt::Middle, true, 1},
+        {"cancel in the ramp's last seconds, asked until it ended", TAct::Cancel, "Ramp", TAt::Last, true, 1},
+        {"hold, resume, cancel in the ramp's last seconds", TAct::HoldResumeCancel, "Ramp", TAt::Middle, true, 1},
+        {"cancel the held ramp from the panel", TAct::CancelHeld, "Ramp", TAt::Middle, true, 1},
+        {"cancel at the hold's start", TAct::Cancel, "Hold", TAt::Start, false, 1},
+        {"cancel in the hold's middle", TAct::Cancel, "Hold", TAt::Middle, false, 1},
+        {"cancel in the hold's last seconds, asked until the run ended", TAct::Cancel, "Hold", TAt::Last, true, 1},
+        {"stop while the start waits", TAct::Stop, "", TAt::Pending, false, 0},
+        {"stop in the ramp", TAct::Stop, "Ramp", TAt::Middle, false, 0},
+        {"stop the held hold from the panel", TAct::StopHeld, "Hold", TAt::Middle, false, 0},
+        {"stop in the hold's last seconds, asked until the run ended", TAct::StopWhileEnding, "Hold", TAt::Last, true,
+         1},
+        {"stop just after the run ended by itself", TAct::StopEnded, "", TAt::Ended, true, 1},
+        {"a start whose tick fails while it waits", TAct::Fail, "", TAt::Pending, false, 0},
+        {"the ramp's tick fails half-way", TAct::Fail, "Ramp", TAt::Middle, false, 0},
+    };
+    std::ptrdiff_t fullHold = 0;
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.what);
+        line.First().Update([](support::UnitState& s) { s.controlMode = 'I'; });
+        support::TestDialogs().Clear();
+        log.clear();
+        const std::size_t offBefore = offFrames(), startedBefore = lines(" was started.");
+        const std::size_t cancelledBefore = lines(" was canceled by the user.");
+        ASSERT_EQ(w->btnTPStartStop->text(), startText);
+        w->btnTPStartStop->click();
+        ASSERT_TRUE(run->StartPending);
+        checkControls("start requested");
+
+        // The moment of the row.
+        if (row.at == TAt::Start || row.at == TAt::Middle || row.at == TAt::Last) {
+            auto reached = [&] {
+                const AnsiString now = w->Programmer()->GetCurrentSegmentName();
+                if (!run->ProgramRunning || now != row.segment) return false;
+                const auto inSegment = std::count(log.begin(), log.end(), std::pair<AnsiString, bool>(now, true));
+                return row.at == TAt::Start    ? inSegment == 1
+                       : row.at == TAt::Middle ? inSegment == 3
+                                               : run->RemainingSteps == 0;
+            };
+            for (int i = 0; i < 40 && !reached(); ++i) step();
+            ASSERT_TRUE(reached());
+        } else if (row.at == TAt::Ended) {
+            for (int i = 0; i < 40 && !(run->HasRun() && (run->ProgramEnded || run->ProgramFinished)); ++i) step();
+            ASSERT_TRUE(run->HasRun() && (run->ProgramEnded || run->ProgramFinished));
+        }
+
+        switch (row.act) {
+            case TAct::None: break;
+            case TAct::Cancel:
+                if (row.at == TAt::Last) ticksWhileAsked(2);
+                yes();
+                w->btnCancelSegment->click();
+                break;
+            case TAct::HoldResumeCancel:
+                yes();
+                w->btnPauseSegment->click();
+                ASSERT_TRUE(run->SegmentHeld);
+                step(3);
+                yes();
+                w->btnPauseSegment->click();
+                ASSERT_FALSE(run->SegmentHeld);
+                for (int i = 0; i < 20 && run->RemainingSteps != 0; ++i) step();
+                ASSERT_EQ(w->Programmer()->GetCurrentSegmentName(), "Ramp");
+                ticksWhileAsked(2);
+                yes();
+                w->btnCancelSegment->click();
+                break;
+            case TAct::CancelHeld:
+                yes();
+                w->btnPauseSegment->click();
+                step(2);
+                ASSERT_TRUE(panel->cmdNextSegment->isEnabled());
+                yes();
+                panel->cmdNextSegmentClick(panel->cmdNextSegment);
+                EXPECT_FALSE(run->SegmentHeld);
+                break;
+            case TAct::Stop:
+                yes();
+                w->btnTPStartStop->click();
+                break;
+            case TAct::StopHeld:
+                yes();
+                w->btnPauseSegment->click();
+                step();
+                yes();
+                panel->cmdTPStartStop->click();
+                break;
+            case TAct::StopWhileEnding:
+                ticksWhileAsked(2);
+                yes();
+                w->mnuStartStopProgram->trigger();
+                break;
+            case TAct::StopEnded: {
+                // The run has ended by itself; its last tick comes between the press on the
+                // panel's button and the release. A stop now asks nothing and does nothing.
+                pressTicksRelease(panel->cmdTPStartStop, 2);
+                const std::size_t asked = support::TestDialogs().MessageCount();
+                w->btnStopTPClick(nullptr);
+                EXPECT_EQ(support::TestDialogs().MessageCount(), asked);
+                break;
+            }
+            case TAct::Fail:
+                // Pressed while it reads "stop"; the tick in between fails and ends the run (a
+                // start that waits is undone), so the button reads "start" at the release.
+                failTick = true;
+                pressTicksRelease(w->btnTPStartStop, 1);
+                break;
+        }
+        for (int i = 0; i < 40 && run->HasRun(); ++i) step();
+        ASSERT_FALSE(run->HasRun());
+        step(2);
+        ASSERT_TRUE(AwaitCycle(w->Session()));
+
+        // Every segment after a cancelled one runs its full time; nothing started a second
+        // run; the end action went out once when the run ended by itself, never after a stop.
+        if (row.act == TAct::None) fullHold = holdTicks();
+        ASSERT_GE(fullHold, 5);
+        if (row.holdRunsFully)
+            EXPECT_EQ(holdTicks(), fullHold);
+        else
+            EXPECT_LT(holdTicks(), fullHold);
+        EXPECT_EQ(lines(" was started."), startedBefore + 1);
+        EXPECT_EQ(offFrames() - offBefore, row.offFrames);
+        const bool stopped = row.act == TAct::Stop || row.act == TAct::StopHeld;
+        EXPECT_EQ(lines(" was canceled by the user."), cancelledBefore + (stopped ? 1 : 0));
+        EXPECT_FALSE(support::TestDialogs().WhileShown);
+        // A run that failed half-way says so, with the setpoint the unit was left at.
+        if (row.act == TAct::Fail) {
+            const AnsiString setpoint = FormatFloat("0.00", line.First().State().setpoint) + " °C";
+            const AnsiString said =
+                "The temperature program was ended because of an error: chart full. " +
+                (row.at == TAt::Pending ? "The unit's setpoint was not changed (" + setpoint + ")."
+                                        : "The unit keeps the setpoint it was sent last, " + setpoint + ".");
+            EXPECT_TRUE(Await([&] { return support::TestDialogs().Messages().back().text == said; }));
+            EXPECT_EQ(lines(said.c_str()), 1u);
+        }
+    }
 }

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QThread>
+#include <utility>
 
 namespace support {
 namespace {
@@ -26,13 +27,20 @@ int ScriptedDialogs::MessageBox(const AnsiString& text, const AnsiString& captio
 {
     QWidget* parent = ParentNow();
     const bool onTop = OnTopNow(parent);
-    std::lock_guard<std::mutex> l(mutex_);
-    messages_.push_back({text, caption, flags, platform::DialogOwner(), parent, onTop});
-    if (!answers_.empty()) {
-        int a = answers_.front();
-        answers_.pop_front();
-        return a;
+    const ShownMessage shown{text, caption, flags, platform::DialogOwner(), parent, onTop};
+    int answer = 0;
+    {
+        std::lock_guard<std::mutex> l(mutex_);
+        messages_.push_back(shown);
+        if (!answers_.empty()) {
+            answer = answers_.front();
+            answers_.pop_front();
+        }
     }
+    // The box's answer is taken when it is shown; boxes shown while it is open take the
+    // next ones. The hook runs once, for this box.
+    if (auto whileShown = std::exchange(WhileShown, nullptr)) whileShown(shown);
+    if (answer != 0) return answer;
     switch (flags & MB_TYPEMASK) {
         case MB_OKCANCEL: return (flags & MB_DEFBUTTON2) ? IDCANCEL : IDOK;
         case MB_YESNO:
@@ -187,6 +195,7 @@ void ScriptedDialogs::Clear()
     printerSetups_ = 0;
     OnPrinterSetup = nullptr;
     OnWait = nullptr;
+    WhileShown = nullptr;
     waits_.clear();
     fileDialogs_ = 0;
 }

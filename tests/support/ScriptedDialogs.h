@@ -38,6 +38,10 @@ public:
     // dialog's OK.
     std::function<bool(QPrinter*)> OnPrinterSetup;
 
+    // What goes on while the next box is open, before it is answered (timers keep running
+    // behind a real box); used once.
+    std::function<void(const ShownMessage&)> WhileShown;
+
     // Answers for the next boxes, in order; without one a box gets its default button.
     void QueueAnswer(int id);
     // File names for the next file dialogs; an empty name cancels. A filter index other
