@@ -885,7 +885,18 @@ TEST_F(ProgrammerWindowTest, EverySegmentAfterACancelRunsAndNoControlReadingStop
     };
     auto yes = [] { support::TestDialogs().QueueAnswer(IDYES); };
 
-    enum class TAct { None, Cancel, HoldResumeCancel, CancelHeld, Stop, StopHeld, StopWhileEnding, StopEnded, Fail };
+    enum class TAct {
+        None,
+        Cancel,
+        HoldResumeCancel,
+        CancelHeld,
+        HoldWhileUnitOff,
+        Stop,
+        StopHeld,
+        StopWhileEnding,
+        StopEnded,
+        Fail
+    };
     enum class TAt { Pending, Start, Middle, Last, Ended };
     struct TRow {
         const char* what;
@@ -902,6 +913,7 @@ TEST_F(ProgrammerWindowTest, EverySegmentAfterACancelRunsAndNoControlReadingStop
         {"cancel in the ramp's last seconds, asked until it ended", TAct::Cancel, "Ramp", TAt::Last, true, 1},
         {"hold, resume, cancel in the ramp's last seconds", TAct::HoldResumeCancel, "Ramp", TAt::Middle, true, 1},
         {"cancel the held ramp from the panel", TAct::CancelHeld, "Ramp", TAt::Middle, true, 1},
+        {"hold asked while the run is held for the unit", TAct::HoldWhileUnitOff, "Ramp", TAt::Middle, false, 0},
         {"cancel at the hold's start", TAct::Cancel, "Hold", TAt::Start, false, 1},
         {"cancel in the hold's middle", TAct::Cancel, "Hold", TAt::Middle, false, 1},
         {"cancel in the hold's last seconds, asked until the run ended", TAct::Cancel, "Hold", TAt::Last, true, 1},
@@ -974,6 +986,19 @@ TEST_F(ProgrammerWindowTest, EverySegmentAfterACancelRunsAndNoControlReadingStop
                 panel->cmdNextSegmentClick(panel->cmdNextSegment);
                 EXPECT_FALSE(run->SegmentHeld);
                 break;
+            case TAct::HoldWhileUnitOff:
+                // While the hold question is open the run is held as when the unit's control
+                // goes off: the "yes" to hold does not resume it. Then it is stopped.
+                support::TestDialogs().WhileShown = [&](const auto&) {
+                    run->HoldProgram();
+                    step();
+                };
+                yes();
+                w->btnPauseSegment->click();
+                EXPECT_TRUE(run->SegmentHeld);
+                yes();
+                w->btnTPStartStop->click();
+                break;
             case TAct::Stop:
                 yes();
                 w->btnTPStartStop->click();
@@ -986,17 +1011,18 @@ TEST_F(ProgrammerWindowTest, EverySegmentAfterACancelRunsAndNoControlReadingStop
                 panel->cmdTPStartStop->click();
                 break;
             case TAct::StopWhileEnding:
-                ticksWhileAsked(2);
+                // The run ends by itself in the tick while the question is open.
+                ticksWhileAsked(1);
                 yes();
                 w->mnuStartStopProgram->trigger();
                 break;
             case TAct::StopEnded: {
-                // The run has ended by itself; its last tick comes between the press on the
-                // panel's button and the release. A stop now asks nothing and does nothing.
-                pressTicksRelease(panel->cmdTPStartStop, 2);
+                // The run has ended by itself: a stop asks nothing and does nothing. Its last
+                // tick comes between a press on the panel's button and the release.
                 const std::size_t asked = support::TestDialogs().MessageCount();
                 w->btnStopTPClick(nullptr);
                 EXPECT_EQ(support::TestDialogs().MessageCount(), asked);
+                pressTicksRelease(panel->cmdTPStartStop, 2);
                 break;
             }
             case TAct::Fail:
@@ -1021,7 +1047,7 @@ TEST_F(ProgrammerWindowTest, EverySegmentAfterACancelRunsAndNoControlReadingStop
             EXPECT_LT(holdTicks(), fullHold);
         EXPECT_EQ(lines(" was started."), startedBefore + 1);
         EXPECT_EQ(offFrames() - offBefore, row.offFrames);
-        const bool stopped = row.act == TAct::Stop || row.act == TAct::StopHeld;
+        const bool stopped = row.act == TAct::Stop || row.act == TAct::StopHeld || row.act == TAct::HoldWhileUnitOff;
         EXPECT_EQ(lines(" was canceled by the user."), cancelledBefore + (stopped ? 1 : 0));
         EXPECT_FALSE(support::TestDialogs().WhileShown);
         // A run that failed half-way says so, with the setpoint the unit was left at.
