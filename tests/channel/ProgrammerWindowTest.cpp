@@ -11,6 +11,7 @@
 #include <QTimeEdit>
 #include <QTimer>
 #include <QTreeWidget>
+#include <map>
 #include <string_view>
 
 #include "ChannelTestSupport.h"
@@ -859,9 +860,32 @@ TEST_F(ProgrammerWindowTest, EverySegmentAfterACancelRunsAndNoControlReadingStop
         QMouseEvent release(QEvent::MouseButtonRelease, at, b->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, {});
         QCoreApplication::sendEvent(b, &release);
     };
-    auto yes = [](const std::function<void()>& act) {
-        support::TestDialogs().QueueAnswer(IDYES);
-        act();
+    auto yes = [] { support::TestDialogs().QueueAnswer(IDYES); };
+    auto& whileShown = support::TestDialogs().WhileShown;
+    const std::map<char, std::function<void()>> acts{
+        {'h', [&] { yes(), w->btnPauseSegment->click(); }},
+        {'c', [&] { yes(), w->btnCancelSegment->click(); }},
+        {'n', [&] { yes(), panel->cmdNextSegment->click(); }},
+        {'s', [&] { yes(), w->btnTPStartStop->click(); }},
+        {'p', [&] { yes(), panel->cmdTPStartStop->click(); }},
+        {'m', [&] { yes(), w->mnuStartStopProgram->trigger(); }},
+        {'x',
+         [&] {
+             const std::size_t asked = support::TestDialogs().MessageCount();
+             w->btnStopTPClick(nullptr);
+             EXPECT_EQ(support::TestDialogs().MessageCount(), asked);
+         }},
+        {'H', [&] { EXPECT_TRUE(run->SegmentHeld); }},
+        {'t', [&] { step(); }},
+        {'l',
+         [&] {
+             for (int i = 0; i < 20 && run->RemainingSteps != 0; ++i) step();
+         }},
+        {'1', [&] { whileShown = [&](const auto&) { step(); }; }},
+        {'2', [&] { whileShown = [&](const auto&) { step(), step(); }; }},
+        {'u', [&] { whileShown = [&](const auto&) { run->HoldProgram(), step(); }; }},
+        {'P', [&] { pressTicksRelease(panel->cmdTPStartStop, 2); }},
+        {'F', [&] { failTick = true, pressTicksRelease(w->btnTPStartStop, 1); }},
     };
     enum TAt { Pending, Begun, Middle, Last, Ended };
     struct TRow {
@@ -911,36 +935,7 @@ TEST_F(ProgrammerWindowTest, EverySegmentAfterACancelRunsAndNoControlReadingStop
         };
         for (int i = 0; i < 40 && !reached(); ++i) step();
         ASSERT_TRUE(reached());
-        for (const char* a = row.acts; *a; ++a) {
-            auto& whileShown = support::TestDialogs().WhileShown;
-            switch (*a) {
-                case 'h': yes([&] { w->btnPauseSegment->click(); }); break;
-                case 'c': yes([&] { w->btnCancelSegment->click(); }); break;
-                case 'n': yes([&] { panel->cmdNextSegment->click(); }); break;
-                case 's': yes([&] { w->btnTPStartStop->click(); }); break;
-                case 'p': yes([&] { panel->cmdTPStartStop->click(); }); break;
-                case 'm': yes([&] { w->mnuStartStopProgram->trigger(); }); break;
-                case 'x': {
-                    const std::size_t asked = support::TestDialogs().MessageCount();
-                    w->btnStopTPClick(nullptr);
-                    EXPECT_EQ(support::TestDialogs().MessageCount(), asked);
-                    break;
-                }
-                case 'H': EXPECT_TRUE(run->SegmentHeld); break;
-                case 't': step(); break;
-                case 'l':
-                    for (int i = 0; i < 20 && run->RemainingSteps != 0; ++i) step();
-                    break;
-                case '1': whileShown = [&](const auto&) { step(); }; break;
-                case '2': whileShown = [&](const auto&) { step(), step(); }; break;
-                case 'u': whileShown = [&](const auto&) { run->HoldProgram(), step(); }; break;
-                case 'P': pressTicksRelease(panel->cmdTPStartStop, 2); break;
-                case 'F':
-                    failTick = true;
-                    pressTicksRelease(w->btnTPStartStop, 1);
-                    break;
-            }
-        }
+        for (const char* a = row.acts; *a; ++a) acts.at (*a)();
         for (int i = 0; i < 40 && run->HasRun(); ++i) step();
         ASSERT_FALSE(run->HasRun());
         step(), step();
