@@ -116,10 +116,13 @@ bool CheckWritable(const std::string& path, std::string* error)
 
 namespace {
 
+std::atomic<std::uint64_t> gBytesWritten{0};
+
 bool WriteAll(int fd, std::string_view bytes, off_t offset, int& err)
 {
     size_t done = 0;
     while (done < bytes.size()) {
+        gBytesWritten += bytes.size() - done;
         const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, offset + off_t(done));
         if (n < 0) {
             if (errno == EINTR) continue;
@@ -403,6 +406,11 @@ void FileAccessPoint(const std::string& path, bool write)
         hook = Hook();
     }
     if (hook) hook(path, write);
+}
+
+std::uint64_t BytesWritten()
+{
+    return gBytesWritten.load();
 }
 
 void IgnoreFileSizeSignal()
