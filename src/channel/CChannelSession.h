@@ -274,6 +274,9 @@ private:
     void GrowPartFile(std::int64_t ticks);
     void CreatePartFile(std::int64_t ticks);
     void PartFileFailed(const AnsiString& name, const std::string& error, std::int64_t ticks);
+    // For work this session queues on the user-interface thread: an exception of it goes
+    // into the event protocol (while the session lives).
+    std::function<void(const std::string&)> QueuedWorkFailed();
     void ResetPartFile();
     void TitleChanged();
 

@@ -161,10 +161,21 @@ void CChannelSession::ShowNotice(const AnsiString& text, const AnsiString& capti
     }
     // After the tick: a box inside it would hold up this tick's work.
     std::weak_ptr<bool> alive = FAlive;
-    platform::UiDispatcher::Instance().Post([alive, text, caption, closed = std::move(closed)] {
-        platform::dialogs().MessageBox(text, caption, MB_OK);
-        if (auto a = alive.lock(); a && *a && closed) closed();
-    });
+    platform::UiDispatcher::Instance().Post(
+        [alive, text, caption, closed = std::move(closed)] {
+            platform::dialogs().MessageBox(text, caption, MB_OK);
+            if (auto a = alive.lock(); a && *a && closed) closed();
+        },
+        QueuedWorkFailed());
+}
+
+std::function<void(const std::string&)> CChannelSession::QueuedWorkFailed()
+{
+    std::weak_ptr<bool> alive = FAlive;
+    return [this, alive](const std::string& what) {
+        if (auto a = alive.lock(); a && *a)
+            AddProtocolLine(" " + ChannelText("Interner Fehler: ", "Internal error: ") + AnsiString(what));
+    };
 }
 
 void CChannelSession::AddProtocolLine(const AnsiString& text)
@@ -242,7 +253,7 @@ void CChannelSession::WriteCurrentPart(std::function<void(bool)> done, TPartFile
             }
             if (done) done(ok);
         },
-        use, quiet, failed);
+        use, quiet, failed, QueuedWorkFailed());
 }
 
 void CChannelSession::CheckDataFolder()
@@ -316,16 +327,17 @@ void CChannelSession::GrowPartFile(std::int64_t ticks)
     }
     std::weak_ptr<bool> alive = FAlive;
     const AnsiString name = FGrowingName;
-    TDataFileSaveQueue::Instance().Append(std::move(rows),
-                                          [this, alive, name, ticks](TGrowResult result, const std::string& error) {
-                                              auto a = alive.lock();
-                                              if (!a || !*a || name != FGrowingName || FPartFile != TPartFile::Growing)
-                                                  return;
-                                              if (result == TGrowResult::Rewrite)
-                                                  FPartFile = TPartFile::None;  // written whole at the next tick
-                                              else if (result == TGrowResult::Failed)
-                                                  PartFileFailed(name, error, ticks);
-                                          });
+    TDataFileSaveQueue::Instance().Append(
+        std::move(rows),
+        [this, alive, name, ticks](TGrowResult result, const std::string& error) {
+            auto a = alive.lock();
+            if (!a || !*a || name != FGrowingName || FPartFile != TPartFile::Growing) return;
+            if (result == TGrowResult::Rewrite)
+                FPartFile = TPartFile::None;  // written whole at the next tick
+            else if (result == TGrowResult::Failed)
+                PartFileFailed(name, error, ticks);
+        },
+        QueuedWorkFailed());
 }
 
 void CChannelSession::StartNewPartNow()
