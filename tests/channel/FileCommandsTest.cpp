@@ -312,8 +312,11 @@ TEST_F(FileCommandsTest, DamagedOrForeignFilesNameTheFaultAndOpenNothingHalf)
 TEST_F(FileCommandsTest, TwelveHourFileIsReadOnAWorkerBehindTheWaitWindow)
 {
     const AnsiString path = WriteRecording(1, 3, 43200);
+    // The reader is held until the test has looked, however fast the machine reads.
+    support::HangingFileSystem share([path](const std::string& name, bool write) { return !write && name == path; });
     support::TestDialogs().QueueFileName(path);
     main->mnuVisualisierung->trigger();
+    ASSERT_TRUE(share.AwaitHang());
     // The command has returned with the file still being read: the window stays usable, the
     // wait window says why, and a second open is not possible meanwhile.
     EXPECT_TRUE(forms->FileCommands->Reading());
@@ -321,6 +324,7 @@ TEST_F(FileCommandsTest, TwelveHourFileIsReadOnAWorkerBehindTheWaitWindow)
     EXPECT_EQ(frmWait->txtWait->text().toStdString(), English(RowFileLoadingPleaseWait));
     EXPECT_FALSE(main->btnFileOpen->isEnabled());
     EXPECT_FALSE(main->mnuOpenFile->isEnabled());
+    share.Release();
     forms->FileCommands->WaitIdle();
     auto* w = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
     ASSERT_NE(w, nullptr);

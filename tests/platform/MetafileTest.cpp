@@ -349,6 +349,44 @@ TEST(Metafile, DamagedAndForeignFilesAreRefusedAndChangeNothing)
             break;
         }
     EXPECT_TRUE(refused(orphan));
+
+    // A record of no size would leave the reading where it is, and a frame larger than any
+    // picture the program makes: both are refused by name.
+    const auto refusedFor = [&](const QByteArray& bytes) -> std::string {
+        try {
+            TMetafile any;
+            any.LoadFromBytes(View(bytes));
+        } catch (const EInvalidGraphic& e) {
+            return e.Message;
+        }
+        return "loaded";
+    };
+    const auto emf = [](std::int32_t frame, std::uint32_t pathRecordSize) {
+        meta::ByteWriter w;
+        w.U32(meta::EMR_HEADER);
+        w.U32(132);
+        for (std::int32_t v :
+             {0, 0, 99, 99, 0,    0,   frame, frame, std::int32_t(meta::kEmfSignature), 0x10000, 160, 3,
+              1, 0, 0,  0,  1920, 960, 508,   254})
+            w.I32(v);
+        while (w.Data().size() < 132) w.U32(0);
+        w.U32(59);  // a path begins
+        w.U32(pathRecordSize);
+        for (std::uint32_t v : {std::uint32_t(meta::EMR_EOF), 20u, 0u, 16u, 20u}) w.U32(v);
+        return w.Data();
+    };
+    EXPECT_EQ(refusedFor(emf(2645, 8)), "loaded");
+    ASSERT_EQ(emf(2645, 0).size(), 160);
+    EXPECT_NE(refusedFor(emf(2645, 0)).find("impossible size"), std::string::npos) << refusedFor(emf(2645, 0));
+    QByteArray wmf = m->Bytes(false);
+    for (int i = 0; i < 4; ++i) wmf[40 + i] = 0;
+    EXPECT_NE(refusedFor(wmf).find("impossible size"), std::string::npos) << refusedFor(wmf);
+    // 20 000 pixels wide; 10 000 by 10 000 pixels; an old-style frame of 200 by 150 inches.
+    QByteArray inches = m->Bytes(false);
+    inches[14] = 1;
+    inches[15] = 0;
+    for (const QByteArray& huge : {emf(529167, 8), emf(264583, 8), inches})
+        EXPECT_NE(refusedFor(huge).find("too large"), std::string::npos) << refusedFor(huge);
 }
 
 // Files of other programs use mapping modes, stock objects, saved states, rectangle clipping,
