@@ -445,6 +445,8 @@ constexpr std::string_view LanguageTable[] = {
     /* 429 */ "Ungespeichert lassen", "Leave unsaved", "",
     /* 430 */ "Dateien werden noch geschrieben: das Laufwerk antwortet nicht. Sie können weiter warten oder das Programm ohne sie beenden.", "Files are still being written: the drive does not answer. You can keep waiting or end the program without them.", "",
     /* 431 */ "Ohne sie beenden", "End without them", "",
+    /* 432 */ "Nicht gesendet, die Verbindung zum Gerät ist unterbrochen:", "Not sent, the connection to the unit is lost:", "",
+    /* 433 */ "Zu viele Befehle warten auf das Gerät. Nicht gesendet:", "Too many commands are waiting for the unit. Not sent:", "",
 };
 // clang-format on
 

@@ -439,8 +439,10 @@ enum TextRow : int {
     RowLeaveUnsaved = 429,                       // Leave unsaved
     RowFilesStillBeingWritten = 430,             // Files are still being written: the drive does not answer. ...
     RowEndWithoutThem = 431,                     // End without them
+    RowNotSentConnectionLost = 432,              // Not sent, the connection to the unit is lost:
+    RowNotSentTooManyWaiting = 433,              // Too many commands are waiting for the unit. Not sent:
 };
 
-static_assert(RowEndWithoutThem + 1 == LanguageTableRows, "every row of the table has a name");
+static_assert(RowNotSentTooManyWaiting + 1 == LanguageTableRows, "every row of the table has a name");
 
 }  // namespace resources
