@@ -139,8 +139,13 @@ public:
     // Asks the unit for its setpoint limits in one cycle, the same way.
     void RequestSetpointLimits();
     // A command of the control panel (frames built): queued with the program's commands, in
-    // the order given. False only when the channel has no poll thread to take it.
-    bool QueueDeviceCommand(const AnsiString& frame, int replyLength, const AnsiString& followUp, bool once);
+    // the order given. Refused when the channel has no poll thread to take it, when a
+    // one-shot command would wait for a lost link, or when too many wait already; the
+    // caller reports a refusal.
+    DeviceCommandQueue::TResult QueueDeviceCommand(const AnsiString& frame, int replyLength, const AnsiString& followUp,
+                                                   bool once);
+    // What a command frame does, in words for the user.
+    AnsiString CommandName(const AnsiString& frame) const;
     bool HasWaitingProgramCommands() const { return !FCommands.Empty(); }
     // While suspended, ticks poll the unit but record nothing (a timed start that was armed
     // to stop the recording until it fires).
@@ -215,6 +220,9 @@ public:
     // A message that must not hold up the tick; `closed` is to run once the user has read
     // it. Without a handler it is shown in a box after the tick.
     std::function<void(const AnsiString& text, const AnsiString& caption, std::function<void()> closed)> OnNotice;
+    // The label the user knows the channel by (the control panel's); without a handler the
+    // identified unit's name.
+    std::function<AnsiString()> OnChannelLabel;
     // The serial-number question; without a handler the dialogs' input query asks.
     std::function<int()> OnAskSerialNumber;
     // The window's socket component for a TCP/IP channel (nullptr: the channel keeps one).
@@ -240,6 +248,8 @@ public:
     double GetUpperSetpointLimit() const override { return FUpperSetpointLimit; }
     void SetSerialNumber(std::uint32_t number) override;
     void ReportOtherUnit(const AnsiString& message) override;
+    // The one-shot commands that had not gone out are dropped and named in one protocol line.
+    void ConnectionLost(const AnsiString& droppedCommand) override;
 
     // ---- IRecordedDataSource: what the data file is written from
     int SeriesCount() const override { return ChannelSeriesCount; }
@@ -281,6 +291,8 @@ private:
     // left waiting.
     bool FlushProgramCommands();
     void AddProtocolLine(const AnsiString& text);
+    // "Channel n (label)" for messages that must say which unit they are about.
+    AnsiString ChannelName() const;
     // The part's file: checked when a recording starts, written whole the first time and
     // when its texts changed, grown by the new rows otherwise.
     void CheckDataFolder();

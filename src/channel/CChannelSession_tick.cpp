@@ -184,7 +184,10 @@ void CChannelSession::CountErrorTick()
     if (FErrorTicks >= ErrorWarningSeconds / FSamplingInterval && !FWarningOpen) {
         FErrorTicks = -1;
         FWarningOpen = true;
-        ShowNotice(ChannelText(RowTooManyCommErrors), ChannelText(RowWarning), [this] {
+        // With several channels open the user must see which unit went silent, and the
+        // channel's own protocol keeps it.
+        AddProtocolLine(" " + ChannelText(RowTooManyCommErrors));
+        ShowNotice(ChannelName() + "\n\n" + ChannelText(RowTooManyCommErrors), ChannelText(RowWarning), [this] {
             FWarningOpen = false;
             FErrorTicks = 0;
         });
@@ -208,6 +211,12 @@ void CChannelSession::ShowNotice(const AnsiString& text, const AnsiString& capti
 void CChannelSession::AddProtocolLine(const AnsiString& text)
 {
     AddMemoLine(TSessionMemo::SerialData, CChannel::ErrorLine(text));
+}
+
+AnsiString CChannelSession::ChannelName() const
+{
+    const AnsiString label = OnChannelLabel ? OnChannelLabel() : FChannelLabel;
+    return ChannelText(RowChannel) + IntToStr(FChannel) + (label.empty() ? AnsiString() : " (" + label + ")");
 }
 
 // ---------------------------------------------------------------- parts and saves
@@ -538,18 +547,40 @@ bool CChannelSession::SendProgramCommands(const AnsiString& command, const AnsiS
     NOX_ASSERT_UI_THREAD();
     if (!FConnected || !FChannelObject) return false;
     const int address = FChannelObject->GetAddress();
-    QueueDeviceCommand(CTolvarProtocol::BuildDeviceFrame("[M" + IntToStr(address) + command, address),
-                       command.compare(0, 1, "L") == 0 ? 26 : 24,
-                       CTolvarProtocol::BuildDeviceFrame("[M" + IntToStr(address) + outputs, address), once);
+    const AnsiString frame = CTolvarProtocol::BuildDeviceFrame("[M" + IntToStr(address) + command, address);
+    const auto result =
+        QueueDeviceCommand(frame, command.compare(0, 1, "L") == 0 ? 26 : 24,
+                           CTolvarProtocol::BuildDeviceFrame("[M" + IntToStr(address) + outputs, address), once);
+    // The run goes on without the user at hand: what it could not give the unit is in the
+    // protocol. A standing command refused is given again with the next tick.
+    if (once && result == DeviceCommandQueue::TResult::LinkLost)
+        AddProtocolLine(" " + ChannelText(RowNotSentConnectionLost) + " " + CommandName(frame));
+    else if (once && result == DeviceCommandQueue::TResult::Full)
+        AddProtocolLine(" " + ChannelText(RowNotSentTooManyWaiting) + " " + CommandName(frame));
     return FCommands.Empty();
 }
 
-bool CChannelSession::QueueDeviceCommand(const AnsiString& frame, int replyLength, const AnsiString& followUp,
-                                         bool once)
+DeviceCommandQueue::TResult CChannelSession::QueueDeviceCommand(const AnsiString& frame, int replyLength,
+                                                                const AnsiString& followUp, bool once)
 {
     NOX_ASSERT_UI_THREAD();
-    if (!FConnected || !FChannelObject) return false;
+    if (!FConnected || !FChannelObject) return DeviceCommandQueue::TResult::NoPollThread;
     return FCommands.Add(*FChannelObject, {frame, followUp, replyLength, once});
+}
+
+AnsiString CChannelSession::CommandName(const AnsiString& frame) const
+{
+    return DeviceCommandQueue::CommandName(frame, FChannelObject && FChannelObject->IsUnsignedDevice());
+}
+
+void CChannelSession::ConnectionLost(const AnsiString& droppedCommand)
+{
+    NOX_ASSERT_UI_THREAD();
+    AnsiString names;
+    auto name = [&](const AnsiString& frame) { names += (names.empty() ? "" : "; ") + CommandName(frame); };
+    if (!droppedCommand.empty()) name(droppedCommand);
+    for (const DeviceCommandQueue::TCommand& c : FCommands.DropOneShots()) name(c.Frame);
+    if (!names.empty()) AddProtocolLine(" " + ChannelText(RowNotSentConnectionLost) + " " + names);
 }
 
 void CChannelSession::RequestSetpointLimits()

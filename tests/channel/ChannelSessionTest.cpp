@@ -296,7 +296,11 @@ TEST_F(ChannelSessionTest, SilentUnitGivesErrorTicksOneWarningAndRecordingResume
     errorTick();  // the third: 180 s of errors
     EXPECT_EQ(s.ErrorTicks(), -1);
     ASSERT_TRUE(Await([] { return support::TestDialogs().MessageCount() == 1; }));
-    EXPECT_EQ(support::TestDialogs().LastMessage().text, ChannelText(resources::RowTooManyCommErrors));
+    // The warning names the channel and its unit, and the channel's protocol keeps it.
+    ASSERT_FALSE(s.ChannelLabel().empty());
+    EXPECT_EQ(support::TestDialogs().LastMessage().text,
+              "Kanal 2 (" + s.ChannelLabel() + ")\n\n" + ChannelText(resources::RowTooManyCommErrors));
+    EXPECT_TRUE(HasLine(s, " " + ChannelText(resources::RowTooManyCommErrors)));
     EXPECT_EQ(s.ErrorTicks(), 0);  // counting starts again once it was read
     const int n = s.ValueSeries(0)->Count();
     EXPECT_EQ(s.ValueSeries(0)->GetXLabel(n - 1), "Fehler!");
