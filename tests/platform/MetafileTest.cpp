@@ -100,6 +100,10 @@ void DrawScene(TCanvas* c)
     c->Pen()->SetColor(clPurple);
     c->MoveTo(160, 110);
     c->ArcTo(160, 110, 190, 140, 190, 125, 160, 125);
+    // A hollow frame: its colour given after its style, as a chart's back wall does.
+    c->Brush()->SetStyle(bsClear);
+    c->Pen()->SetColor(clBlack);
+    c->Rectangle(150, 8, 198, 28);
 }
 
 std::unique_ptr<TMetafile> RecordScene()
@@ -227,6 +231,24 @@ TEST(Metafile, EnhancedFileCarriesFrameCountsAndItsOwnRecords)
     }
     EXPECT_TRUE(degrees);
     EXPECT_TRUE(rotated);
+    // What readers that are not ours rely on: a move is followed by the line that starts
+    // there (not by the pen it is drawn with), and a hollow brush is the stock one.
+    bool hollow = false;
+    std::map<std::uint32_t, std::uint32_t> brushStyles;
+    for (std::size_t i = 0; i + 1 < records.size(); ++i) {
+        const auto [type, at] = records[i];
+        if (type == meta::EMR_MOVETOEX) {
+            EXPECT_TRUE(records[i + 1].first == meta::EMR_POLYLINETO || records[i + 1].first == meta::EMR_LINETO)
+                << "record " << records[i + 1].first << " after a move";
+        }
+        if (type == meta::EMR_CREATEBRUSHINDIRECT) brushStyles[U32(b, at + 8)] = U32(b, at + 12);
+        if (type == meta::EMR_SELECTOBJECT) {
+            const std::uint32_t object = U32(b, at + 8);
+            hollow |= object == (meta::kStockObject | 5);
+            EXPECT_NE(brushStyles.count(object) ? brushStyles[object] : 0u, unsigned(meta::BS_NULL));
+        }
+    }
+    EXPECT_TRUE(hollow);
 }
 
 TEST(Metafile, OldStyleFileIsPlaceableWithChecksumAndWindow)

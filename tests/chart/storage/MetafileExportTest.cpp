@@ -128,8 +128,12 @@ protected:
             EXPECT_LT(l.mean, t.mean) << name << " " << kind;
             EXPECT_LT(l.far, t.far) << name << " " << kind;
             if (const char* keep = std::getenv("NOX_KEEP_METAFILES")) {
-                converted.save(QString::fromLocal8Bit(keep) + "/" + name + "_" + kind + ".png");
-                reference.save(QString::fromLocal8Bit(keep) + "/" + name + "_bitmap.png");
+                // The files too, for a look in other programs.
+                const QString kept = QString::fromLocal8Bit(keep) + "/" + name;
+                converted.save(kept + "_" + kind + ".png");
+                reference.save(kept + "_bitmap.png");
+                QFile::remove(kept + "." + kind);
+                QFile::copy(base + "." + kind, kept + "." + kind);
             }
         }
         // The program's own reader plays both files as the chart was drawn: hollow shapes (the
