@@ -588,6 +588,8 @@ void CChannelSession::ConnectionLost(const AnsiString& droppedCommand)
 void CChannelSession::RequestSetpointLimits()
 {
     NOX_ASSERT_UI_THREAD();
+    // A query only: without a link the limits known stay, as without a connection.
+    if (FChannelObject && FChannelObject->LinkLost()) return;
     SendProgramCommands("L0F********", "C14*************", true);
 }
 
