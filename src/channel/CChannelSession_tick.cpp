@@ -260,7 +260,8 @@ bool CChannelSession::NoteReplacedPartFile(bool giveUp)
     if (FPartNumber > 1) {
         // Looked for before the part's first write, so a file found is an earlier
         // recording's; on a thread of its own, as a drive that does not answer would hold
-        // every channel's ticks. Only the first look is waited for, briefly.
+        // every channel's ticks. It is waited for briefly when it starts and when the write
+        // can wait no longer; the ticks between only ask whether it came back.
         const bool fresh = !FReplacedLook;
         if (fresh) {
             const AnsiString name = PartFileName();
@@ -269,7 +270,8 @@ bool CChannelSession::NoteReplacedPartFile(bool giveUp)
                 return FileExists(name) ? std::string("exists") : std::string();
             });
         }
-        const bool answered = fresh ? FReplacedLook->Wait(platform::BriefFileLookMs) : FReplacedLook->Answered();
+        const bool answered =
+            fresh || giveUp ? FReplacedLook->Wait(platform::BriefFileLookMs) : FReplacedLook->Answered();
         if (!answered && !giveUp) return false;
         if (answered && !FReplacedLook->Answer().empty())
             AddProtocolLine(ChannelText(" Eine vorhandene Datei wird ersetzt: ", " An existing file is replaced: ") +

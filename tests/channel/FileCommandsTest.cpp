@@ -1087,7 +1087,7 @@ TEST_F(FileCommandsTest, ARememberedFolderThatHangsHoldsUpNoDialog)
     rec->cmdEstablishConnectionClick();
     ConfirmIdentification(rec->Session());
     EXPECT_TRUE(rec->IsConnected());
-    EXPECT_EQ(hung.Hanging(), 3);
+    EXPECT_TRUE(Await([&] { return hung.Hanging() == 3; }));
     EXPECT_EQ(hung.OnUiThread(), 0);
     support::TestDialogs().OnFileDialog = nullptr;
     hung.Release();
