@@ -110,6 +110,8 @@ public:
     void edChannelLabelKeyDown(QObject* Sender, int Key);
     // The label field shows the label of the channel whose window became the active one.
     void ShowChannelLabel(int channel);
+    // The label the channel's panel shows (a typed label or the device), else its device.
+    AnsiString ChannelLabel(int channel) const;
     // Starts when the button reads "start" (Tag 1), stops when it reads "stop" (Tag 0), as it
     // read when it was pressed.
     void cmdTPStartStopClick(QObject* Sender);
@@ -174,14 +176,16 @@ private:
     void ChannelWindowCommand(void (IPanelChannelWindow::*Command)());
     // The common first steps of a device command: the channel, when the command may go to it.
     bool CommandTarget(QObject* sender, unsigned accepted, int& channel);
+    // The channel's link to its unit is lost (or the unit not identified on it again).
+    bool LinkLost(int channel) const;
+    // Text 336 with caption 265: no command can go to the unit now.
+    void ShowNoActiveConnection();
     // A device command as the panel's buttons and the menu give it: the target channel,
     // the user's yes to the question, then send (questions and messages in front of the
     // panel, which stays on top).
     // `details`, when given, adds to the question what the command will do to the channel.
     void ConfirmedCommand(QObject* sender, unsigned accepted, int question, const std::function<void(int)>& send,
                           const std::function<AnsiString(int)>& details = {});
-    // The label the channel's panel shows (a typed label or the device), else its device.
-    AnsiString ChannelLabel(int channel) const;
     // "Setpoint <edit> °C to channel n (label)", for the setpoint question.
     AnsiString SetpointTarget(int channel) const;
     // "Channel n (label)" on a line of its own, for the questions of the other commands.

@@ -158,6 +158,12 @@ bool CChannel::OneShotInProgress() const
     return poll && (poll->OneShot == 1 || poll->RestorePending == 1);
 }
 
+bool CChannel::LinkLost() const
+{
+    const CTransceiver* poll = Transceiver();
+    return poll && poll->IsLinkLost();
+}
+
 AnsiString CChannel::DirectExchange(const AnsiString&, int, int, TfrmIdentification*)
 {
     return {};

@@ -439,13 +439,20 @@ enum TextRow : int {
     RowLeaveUnsaved = 429,                       // Leave unsaved
     RowFilesStillBeingWritten = 430,             // Files are still being written: the drive does not answer. ...
     RowEndWithoutThem = 431,                     // End without them
-    RowProgramFailed = 432,                      // The temperature program was ended because of an error:
-    RowRampFailed = 433,                         // The ramp could not be started:
-    RowUnitKeepsSentSetpoint = 434,              // The unit keeps the setpoint it was sent last, $ °C.
-    RowUnitSetpointUnchanged = 435,              // The unit's setpoint was not changed ($ °C).
-    RowProgramCommandsRefused = 436,             // the channel did not take the program's commands
-    RowSetpointNotSendable = 437,                // the setpoint $ °C cannot be sent to the unit
-    RowUnknownError = 438,                       // unknown error
+    RowNotSentConnectionLost = 432,              // Not sent, the connection to the unit is lost:
+    RowNotSentTooManyWaiting = 433,              // Too many commands are waiting for the unit. Not sent:
+    RowMissedTicks = 434,                        // No tick ran from $1 to $2: $3 missed ticks recorded as "Er...
+    RowNoTicksRecorded = 435,                    // No tick ran from $1 to $2: nothing was recorded in between.
+    RowReadTooManyLines = 436,                   // The file has too many lines for its size: reading it would...
+    RowReadOutOfMemory = 437,                    // There was not enough memory to read the file; the recordi...
+    RowMeasurementFileTooLarge = 438,            // The file is larger than 100 MB.
+    RowProgramFailed = 439,                      // The temperature program was ended because of an error:
+    RowRampFailed = 440,                         // The ramp could not be started:
+    RowUnitKeepsSentSetpoint = 441,              // The unit keeps the setpoint it was sent last, $ °C.
+    RowUnitSetpointUnchanged = 442,              // The unit's setpoint was not changed ($ °C).
+    RowProgramCommandsRefused = 443,             // the channel did not take the program's commands
+    RowSetpointNotSendable = 444,                // the setpoint $ °C cannot be sent to the unit
+    RowUnknownError = 445,                       // unknown error
 };
 
 static_assert(RowUnknownError + 1 == LanguageTableRows, "every row of the table has a name");

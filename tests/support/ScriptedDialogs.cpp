@@ -80,6 +80,7 @@ int ScriptedDialogs::MessageBoxAt(const AnsiString& text, const AnsiString& capt
 
 bool ScriptedDialogs::FileDialog(platform::FileDialogRequest& req)
 {
+    if (OnFileDialog) OnFileDialog(req);
     QWidget* parent = ParentNow();
     const bool onTop = OnTopNow(parent);
     std::lock_guard<std::mutex> l(mutex_);
@@ -196,6 +197,7 @@ void ScriptedDialogs::Clear()
     OnPrinterSetup = nullptr;
     OnWait = nullptr;
     WhileShown = nullptr;
+    OnFileDialog = nullptr;
     waits_.clear();
     fileDialogs_ = 0;
 }
