@@ -15,6 +15,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "app/DataFileView.h"
@@ -25,6 +27,9 @@
 #include "platform/AnsiString.h"
 #include "platform/DateTime.h"
 
+namespace platform {
+class TFileLook;
+}
 class CChannel;
 class QObject;
 class TChartSeries;
@@ -63,6 +68,9 @@ public:
     static constexpr int TicksBetweenSaves = 2400;
     static constexpr std::int64_t PartSeconds = 43200;
     static constexpr int ErrorWarningSeconds = 180;
+    // A gap between ticks up to this long is filled with error rows; a longer one (the
+    // computer slept) is only named in the event protocol.
+    static constexpr std::int64_t FilledGapSeconds = 3600;
 
     explicit CChannelSession(int channel);
     // Stops the threads and releases the port without saving (Close saves).
@@ -170,6 +178,8 @@ public:
     TDateTime PartStartTime() const { return FPartStartTime; }
     int TicksSinceSave() const { return FTicksSinceSave; }
     int TickCount() const { return FTickCount; }
+    // The data folder's check at the recording's start has not come back yet.
+    bool DataFolderCheckPending() const { return FFolderCheckPending; }
     int ErrorTicks() const { return FErrorTicks; }
     TDateTime TimeOrigin() const { return FTimeOrigin; }
     bool AbsoluteTimeAxis() const { return FAbsoluteTimeAxis; }
@@ -265,9 +275,12 @@ private:
     TDateTime ElapsedWallClock(std::int64_t ticks) const;
     void StartPartClock(TDateTime wall, std::int64_t ticks);
     void PartAndSaveDecision(std::int64_t ticks);
+    // The ticks the user-interface thread missed before this one become error rows.
+    void RecordMissedTicks(std::int64_t ticks);
     // A part's first write that replaces a file of an earlier recording says so in the
-    // event protocol.
-    void NoteReplacedPartFile();
+    // event protocol. The file is looked for off this thread; false while that look has not
+    // come back, unless `giveUp` (the write goes ahead and nothing is said).
+    bool NoteReplacedPartFile(bool giveUp);
     void WriteCurrentPart(std::function<void(bool)> done, TPartFileUse use, bool quiet);
     void BeginRollover(std::int64_t ticks);
     // The next part begins: the `written` first points of every series and the first
@@ -286,6 +299,8 @@ private:
     void GrowPartFile(std::int64_t ticks);
     void CreatePartFile(std::int64_t ticks);
     void PartFileFailed(const AnsiString& name, const std::string& error, std::int64_t ticks);
+    void ReportPartFileFailure(const AnsiString& name, const std::string& error);
+    void DataFolderChecked(const AnsiString& name, const std::string& error);
     void ResetPartFile();
     void TitleChanged();
 
@@ -330,11 +345,18 @@ private:
     bool FRecordingSuspended = false;
 
     bool FInTick = false;
-    bool FPartWritten = false;      // the current part's file was written at least once
-    bool FRolloverPending = false;  // the ending part is being written
-    bool FClosing = false;          // Close waits for the closing save
-    bool FRolloverFailed = false;   // its write failed: tried again at the next save check
-    bool FWarningOpen = false;      // the communication warning waits for its OK
+    // The data folder's check at the start runs off this thread; a failure to write found
+    // meanwhile waits for it, so the user hears of the folder once.
+    int FFolderChecks = 0;
+    bool FFolderCheckPending = false;
+    std::optional<std::pair<AnsiString, std::string>> FFailureAfterCheck;
+    std::shared_ptr<platform::TFileLook> FReplacedLook;  // the part's name looked for
+    std::int64_t FLastRowTicks = -1;                     // when the newest row was taken (-1: none yet)
+    bool FPartWritten = false;                           // the current part's file was written at least once
+    bool FRolloverPending = false;                       // the ending part is being written
+    bool FClosing = false;                               // Close waits for the closing save
+    bool FRolloverFailed = false;                        // its write failed: tried again at the next save check
+    bool FWarningOpen = false;                           // the communication warning waits for its OK
     // One more error tick towards the "too many communication errors" warning.
     void CountErrorTick();
     // A part whose write failed, kept for the close question.

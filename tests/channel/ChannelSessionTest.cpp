@@ -16,6 +16,7 @@
 #include "channel/LabelFile.h"
 #include "chart/series/TFastLineSeries.h"
 #include "comm/CTransceiver.h"
+#include "platform/FileFolders.h"
 #include "support/HangingFileSystem.h"
 
 using namespace channeltest;
@@ -352,6 +353,11 @@ TEST_F(ChannelSessionTest, PartsAreRewrittenEvery2400TicksAndRollOverAfterTwelve
     s.Tick();
     waitSaves();
     EXPECT_EQ(FileRows(part1), 4401);
+    // Too long a gap to fill (the computer slept): it is named in the ending part.
+    const std::vector<AnsiString> endedProtocol = ReadRecordedDataFile(part1).EventProtocol;
+    EXPECT_TRUE(std::any_of(endedProtocol.begin(), endedProtocol.end(), [](const AnsiString& l) {
+        return l.find(": dazwischen wurde nichts aufgezeichnet.") != AnsiString::npos;
+    }));
     EXPECT_EQ(s.PartNumber(), 2);
     EXPECT_EQ(s.ValueSeries(0)->Count(), 0);
     EXPECT_EQ(s.PartFileName(), part2);
@@ -388,6 +394,44 @@ TEST_F(ChannelSessionTest, PartsAreRewrittenEvery2400TicksAndRollOverAfterTwelve
     waitSaves();
     EXPECT_TRUE(HasLine(s, " Eine vorhandene Datei wird ersetzt: " + part3));
     EXPECT_EQ(FileRows(part3), 2400);
+}
+
+// A user-interface thread held for 5 s: the four ticks it missed are error rows at their
+// own times with the last values, named by one protocol line; a recording that waits for a
+// timed start misses nothing.
+TEST_F(ChannelSessionTest, TicksTheUserInterfaceMissedAreErrorRowsAtTheirOwnTimes)
+{
+    support::SimulatedUnitLine line;
+    CChannelSession s(4);
+    s.Settings.Interval = "1";
+    ASSERT_NO_FATAL_FAILURE(RecordIntoParts(line, s, "parts/run.csv"));
+    TickAfterCycle(s);
+    ASSERT_TRUE(AwaitCycle(s));
+    const TFastLineSeries* s0 = s.ValueSeries(0);
+    const int before = s0->Count();
+    const std::size_t lines = s.Memo(TSessionMemo::SerialData).size();
+    clock.AdvanceMs(5000);
+    s.Tick();
+    Ticks(s, 2);
+    TDataFileSaveQueue::Instance().WaitIdle();
+    const TRecordedDataRead file = ReadRecordedDataFile(s.PartFileName());
+    ASSERT_EQ(file.Rows(), before + 4 + 3);
+    for (int k = 0; k <= 4; ++k) {
+        const size_t row = size_t(before + k);
+        EXPECT_NEAR((file.X[row] - file.X[row - 1]) * 86400.0, 1.0, 1e-3) << k;
+        if (k == 4) break;
+        EXPECT_EQ(file.Labels[row], "Fehler!") << k;
+        EXPECT_DOUBLE_EQ(file.Y[0][row], file.Y[0][row - 1]) << k;
+    }
+    ASSERT_EQ(s.Memo(TSessionMemo::SerialData).size(), lines + 1);
+    EXPECT_NE(file.EventProtocol.back().find(": 4 fehlende Takte als \"Fehler!\" aufgezeichnet."), AnsiString::npos);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+
+    s.SetRecordingSuspended(true);
+    Ticks(s, 10);
+    s.SetRecordingSuspended(false);
+    Ticks(s, 1);
+    EXPECT_EQ(s0->Count(), before + 8);
 }
 
 TEST_F(ChannelSessionTest, PartsWrittenOnlyAsTheyEndHoldEveryPointAndTheirOwnProtocolOnce)
@@ -533,8 +577,11 @@ TEST_F(ChannelSessionTest, AClosingSaveThatHangsWaitsWithTheWindowWhileOtherChan
         const AnsiString tag = keepWaiting ? "wait" : "leave";
         Connect(healthy, Path(("healthy_" + tag).c_str()));
         Connect(stalled, Path(("stalled_" + tag).c_str()));
-        Ticks(healthy, 2);
-        Ticks(stalled, 2);
+        for (int i = 0; i < 2; ++i) {
+            clock.AdvanceMs(std::int64_t(healthy.SamplingInterval()) * 1000);
+            healthy.Tick();
+            stalled.Tick();
+        }
         TDataFileSaveQueue::Instance().WaitIdle();
         const AnsiString stalledFile = stalled.PartFileName();
         const int pointsBefore = healthy.ValueSeries(0)->Count();
@@ -673,6 +720,53 @@ TEST_F(ChannelSessionTest, AHungFileHoldsUpNoOtherChannelsFile)
     ASSERT_TRUE(healthy.Close());
     EXPECT_TRUE(sameRows(healthyFile, healthy));
     support::TestDialogs().Clear();
+}
+
+// A data folder on a share that stopped answering is looked at off the user-interface
+// thread, at the recording's start and at a part change, while the other channel's rows
+// reach the disk; the part's file follows once the share answers.
+TEST_F(ChannelSessionTest, AFolderThatHangsHoldsUpNoTickAtTheStartOrAtAPartChange)
+{
+    support::SimulatedUnitLine hungLine, healthyLine;
+    hungLine.AddUnit();
+    healthyLine.AddUnit();
+    AnsiString error;
+    ASSERT_TRUE(hungLine.StartTcp(0, &error)) << error;
+    ASSERT_TRUE(healthyLine.StartTcp(0, &error)) << error;
+    CChannelSession hung(1), healthy(2);
+    UseTcp(hung, hungLine.TcpPort());
+    UseTcp(healthy, healthyLine.TcpPort());
+    Connect(healthy, Path("local"));
+    ASSERT_TRUE(QDir(folder.path()).mkdir("share"));
+    platform::SetFolderPatienceMs(100);
+    TDataFileSaveQueue& queue = TDataFileSaveQueue::Instance();
+    for (const AnsiString& file : {Path("share/run_11.csv"), Path("share/run_12.csv")}) {
+        support::HangingFileSystem share(
+            [file](const std::string& path, bool write) { return !write && path == file; });
+        if (hung.IsConnected())
+            hung.StartNewPartNow();
+        else
+            Connect(hung, Path("share/run"));
+        queue.WaitIdle();
+        for (int i = 0; i < 3; ++i) {
+            clock.AdvanceMs(5000);
+            hung.Tick();
+            healthy.Tick();
+        }
+        EXPECT_TRUE(share.AwaitHang());
+        queue.WaitIdle();
+        EXPECT_EQ(FileRows(healthy.PartFileName()), healthy.ValueSeries(0)->Count());
+        EXPECT_EQ(share.OnUiThread(), 0);
+        share.Release();
+        ASSERT_TRUE(Await([&] {
+            hung.Tick();
+            queue.WaitIdle();
+            return !hung.DataFolderCheckPending() && FileRows(file) == hung.ValueSeries(0)->Count();
+        }));
+    }
+    EXPECT_EQ(hung.PartNumber(), 2);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+    platform::SetFolderPatienceMs(0);
 }
 
 TEST_F(ChannelSessionTest, FailedIdentificationIsRetriedAndCancelledDialogAsksBeforeReplacing)

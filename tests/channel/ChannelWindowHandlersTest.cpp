@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QWheelEvent>
-#include <functional>
 #include <utility>
 #include <vector>
 
@@ -77,14 +76,15 @@ protected:
         c->PaintWindow();
     }
     AnsiString Message() const { return support::TestDialogs().LastMessage().text; }
-    // A recording window on a unit "BATH 1", its timer stopped, after a tick's cycle; null
-    // when that failed.
-    TmdiSubWindow* OpenQuietWindow(support::SimulatedUnitLine& line, const char* file)
+    // A recording window on a unit of that name, its timer stopped, after a tick's cycle;
+    // null when that failed.
+    TmdiSubWindow* OpenQuietWindow(support::SimulatedUnitLine& line, const char* file, const char* name = "BATH 1",
+                                   const char* interval = "5")
     {
-        StartUnit(line, "BATH 1");
+        StartUnit(line, name);
         TmdiSubWindow* w = Open(&TfrmMainWindow::mnuDatenaufzeichnungClick);
         if (!w) return nullptr;
-        ConnectTcp(w, line.TcpPort(), file);
+        ConnectTcp(w, line.TcpPort(), file, false, interval);
         w->tmrDataUpdate->stop();
         Tick(w, 1);
         return !HasFatalFailure() && AwaitCycle(w->Session()) ? w : nullptr;
@@ -504,22 +504,11 @@ TEST_F(ChannelWindowHandlersTest, NoCommandGivenBeforeALossReachesTheUnitAfterIt
     ASSERT_TRUE(Await([&] { return ProtocolLines(w, notSent) > 0; }));
     EXPECT_EQ(ProtocolLines(w, notSent + "Activate circulation; Set setpoint 55,00 °C"), 1);
 
-    // Meanwhile every device command is refused before its question, from the panel and
-    // from the menu.
-    const std::pair<const char*, std::function<void()>> commands[] = {
-        {"circulation", [&] { panel->cmdKelvorStartCirculation->click(); }},
-        {"control on", [&] { panel->cmdKelvorStart->click(); }},
-        {"off", [&] { panel->cmdKelvorStop->click(); }},
-        {"setpoint", [&] { panel->cmdDataToKelvor->click(); }},
-        {"menu circulation", [&] { main->mnuCirculationONClick(); }},
-        {"menu control on", [&] { main->mnuDeviceONClick(); }},
-        {"menu off", [&] { main->mnuDeviceOFFClick(); }},
-        {"menu setpoint", [&] { main->mnuSetSetpointClick(); }},
-    };
-    for (const auto& [what, give] : commands) {
-        SCOPED_TRACE(what);
+    // Meanwhile every device command is refused before its question.
+    for (TSpeedButton* button :
+         {panel->cmdKelvorStartCirculation, panel->cmdKelvorStart, panel->cmdKelvorStop, panel->cmdDataToKelvor}) {
         support::TestDialogs().Clear();
-        give();
+        button->click();
         ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
         EXPECT_EQ(Message(), "No active connection available!");
         EXPECT_EQ(support::TestDialogs().LastMessage().caption, "Warning");
@@ -575,18 +564,12 @@ TEST_F(ChannelWindowHandlersTest, EveryCommandOfABurstReachesTheUnitInOrderOrIsR
 
 TEST_F(ChannelWindowHandlersTest, TheCommunicationWarningNamesItsChannelOpensOverItAndIsInItsProtocol)
 {
-    support::SimulatedUnitLine line1, line2;
-    StartUnit(line1, "BATH 1");
-    StartUnit(line2, "BATH 2");
     // At 60 s the warning is due after three error ticks.
-    TmdiSubWindow* silent = Open(&TfrmMainWindow::mnuDatenaufzeichnungClick);
+    support::SimulatedUnitLine line1, line2;
+    TmdiSubWindow* silent = OpenQuietWindow(line1, "silent", "BATH 1", "60");
     ASSERT_NE(silent, nullptr);
-    ConnectTcp(silent, line1.TcpPort(), "silent", false, "60");
-    TmdiSubWindow* active = Open(&TfrmMainWindow::mnuDatenaufzeichnungClick);
+    TmdiSubWindow* active = OpenQuietWindow(line2, "active", "BATH 2");
     ASSERT_NE(active, nullptr);
-    ConnectTcp(active, line2.TcpPort(), "active");
-    silent->tmrDataUpdate->stop();
-    active->tmrDataUpdate->stop();
     silent->setGeometry(0, 0, 400, 400);
     active->setGeometry(400, 0, 400, 400);
     ASSERT_EQ(main->ActiveChannel(), active->Channel());
