@@ -3,9 +3,12 @@
 // worker reads the file, then the window is filled and painted. Reported: the whole open
 // until the view window has painted, and how long the command itself keeps the
 // user-interface thread (command_ms), against the parse alone on the same file. When the
-// peer plotting library is installed (scripts/bench installs it), a bare peer window that
-// reads the same file with std::from_chars and plots its 22 columns until painted is the
-// yardstick: the goal is at most 1.2 times its time.
+// peer plotting library is installed (scripts/bench installs it), a peer window does the
+// same work as the program: a worker reads the same file (std::from_chars) while the window
+// with its 22 graphs is built, then the columns are plotted in a chart of the view
+// window's chart size until painted. It is the yardstick: the goal is at most 1.2 times its
+// time. Every benchmark names its own input; a run that did not read all rows is reported
+// as an error, and no ratio is printed for it.
 #include <benchmark/benchmark.h>
 
 #include <QAction>
@@ -17,14 +20,18 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/RecordedDataWriter.h"
 #include "app/TFileCommands.h"
 #include "app/TfrmMainWindow.h"
 #include "channel/ProgramForms.h"
+#include "channel/TmdiSubWindow.h"
+#include "chart/engine/TCustomChart.h"
 #include "platform/Dialogs.h"
 #include "support/FakeDataFileView.h"
 
@@ -54,7 +61,7 @@ struct OpenFixture {
         v.Record(22, 43200, 46000.25);
         v.fileName = dir.filePath("run.csv").toStdString();
         FileSave1Execute(&v, 1);
-        dialogs.Path = dir.filePath("run_11.csv").toStdString();
+        recording = dir.filePath("run_11.csv").toStdString();
         platform::SetDialogs(&dialogs);
         forms = std::make_unique<TProgramForms>(1);
         forms->MainWindow->tmrPopUp->stop();
@@ -67,15 +74,67 @@ struct OpenFixture {
         platform::SetDialogs(nullptr);
     }
     QTemporaryDir dir;
+    std::string recording;  // the 12-hour file
     ChooseFile dialogs;
     std::unique_ptr<TProgramForms> forms;
 };
 
 OpenFixture* g_fixture = nullptr;
+constexpr int kRows = 43200, kSeries = 22;
+
+void CloseChannelWindows()
+{
+    TfrmMainWindow* main = g_fixture->forms->MainWindow.get();
+    for (int c = 1; c <= MaxChannelWindows; ++c)
+        if (IChannelForm* f = main->ChannelForm(c)) f->FormClose();
+    QCoreApplication::processEvents();
+}
+
+// The view window File > Open made last.
+TmdiSubWindow* ViewWindow()
+{
+    TfrmMainWindow* main = g_fixture->forms->MainWindow.get();
+    return dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
+}
+
+// The points the view window shows.
+long ViewPoints()
+{
+    long points = 0;
+    if (TmdiSubWindow* w = ViewWindow())
+        for (int s = 0; s < kSeries; ++s)
+            if (TChartSeries* series = w->Series(s)) points += series->Count();
+    return points;
+}
+
+#ifdef NOX_HAVE_PEER_PLOT
+// The size of the chart in the view window the program opens the 12-hour file into.
+QSize ViewChartSize()
+{
+    static const QSize size = [] {
+        g_fixture->dialogs.Path = g_fixture->recording;
+        g_fixture->forms->MainWindow->mnuVisualisierung->trigger();
+        g_fixture->forms->FileCommands->WaitIdle();
+        QCoreApplication::processEvents();
+        TmdiSubWindow* w = ViewWindow();
+        const QSize chart = w ? w->graDataGraph->size() : g_fixture->forms->MainWindow->size();
+        CloseChannelWindows();
+        return chart;
+    }();
+    return size;
+}
+#endif
 
 void BM_Baseline_ReadAndParse(benchmark::State& state)
 {
-    for (auto _ : state) benchmark::DoNotOptimize(ReadRecordedDataFile(g_fixture->dialogs.Path).X.data());
+    for (auto _ : state) {
+        const auto data = ReadRecordedDataFile(g_fixture->recording);
+        if (data.X.size() != std::size_t(kRows)) {
+            state.SkipWithError("the recording did not read whole");
+            break;
+        }
+        benchmark::DoNotOptimize(data.X.data());
+    }
 }
 BENCHMARK(BM_Baseline_ReadAndParse)->Unit(benchmark::kMillisecond);
 
@@ -85,6 +144,7 @@ void BM_OpenIntoViewWindow(benchmark::State& state)
     TfrmMainWindow* main = g_fixture->forms->MainWindow.get();
     Clock::duration command{};
     for (auto _ : state) {
+        g_fixture->dialogs.Path = g_fixture->recording;
         const auto start = Clock::now();
         // The view item: a new view window each time, as a user opening file after file.
         main->mnuVisualisierung->trigger();
@@ -94,9 +154,12 @@ void BM_OpenIntoViewWindow(benchmark::State& state)
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents();
         state.PauseTiming();
-        for (int c = 1; c <= MaxChannelWindows; ++c)
-            if (IChannelForm* f = main->ChannelForm(c)) f->FormClose();
-        QCoreApplication::processEvents();
+        const long points = ViewPoints();
+        CloseChannelWindows();
+        if (points != long(kRows) * kSeries) {
+            state.SkipWithError("the view window did not get every point of the recording");
+            break;
+        }
         state.ResumeTiming();
     }
     state.counters["command_ms"] =
@@ -153,9 +216,7 @@ void BM_ImportMeasurementFile(benchmark::State& state)
         beat.stop();
         stall = std::max(stall, std::chrono::duration<double, std::milli>(longest).count());
         state.PauseTiming();
-        for (int c = 1; c <= MaxChannelWindows; ++c)
-            if (IChannelForm* f = main->ChannelForm(c)) f->FormClose();
-        QCoreApplication::processEvents();
+        CloseChannelWindows();
         state.ResumeTiming();
     }
     state.counters["stall_ms"] = stall;
@@ -164,56 +225,77 @@ void BM_ImportMeasurementFile(benchmark::State& state)
 BENCHMARK(BM_ImportMeasurementFile)->Unit(benchmark::kMillisecond);
 
 #ifdef NOX_HAVE_PEER_PLOT
-// A bare peer window: the file read whole, its data rows split at the semicolons, each
-// field (decimal comma) converted with std::from_chars, the 22 columns plotted over the
-// first, the window shown until painted.
+struct PeerColumns {
+    QVector<double> x;
+    std::vector<QVector<double>> y = std::vector<QVector<double>>(kSeries);
+};
+
+// The peer's reader: the file read whole, its data rows split at the semicolons, each field
+// (decimal comma) converted with std::from_chars.
+PeerColumns PeerRead(const std::string& path)
+{
+    PeerColumns out;
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    const std::string text = buffer.str();
+    std::size_t pos = text.find("[DATA]");
+    pos = pos == std::string::npos ? 0 : text.find('\n', pos) + 1;
+    const std::size_t end = text.find("[PROTOCOL]", pos);
+    char field[64];
+    double row[kSeries + 1];
+    while (pos < end && pos < text.size()) {
+        const std::size_t eol = std::min(text.find('\n', pos), text.size());
+        int n = 0;
+        std::size_t f = pos;
+        while (f < eol && n < kSeries + 1) {
+            std::size_t sep = text.find(';', f);
+            if (sep > eol) sep = eol;
+            std::size_t len = std::min<std::size_t>(sep - f, sizeof field);
+            for (std::size_t i = 0; i < len; ++i) field[i] = text[f + i] == ',' ? '.' : text[f + i];
+            while (len > 0 && (field[len - 1] == '\r' || field[len - 1] == ' ')) --len;
+            if (std::from_chars(field, field + len, row[n]).ec != std::errc()) break;
+            ++n;
+            f = sep + 1;
+        }
+        if (n == kSeries + 1) {
+            out.x.push_back(row[0]);
+            for (int c = 0; c < kSeries; ++c) out.y[std::size_t(c)].push_back(row[c + 1]);
+        }
+        pos = eol + 1;
+    }
+    return out;
+}
+
+// The peer window doing what the program does: a worker reads the 12-hour file while the
+// window and its 22 graphs are built, then the columns go into the graphs and the window,
+// of the size of the program's chart, is shown until painted.
 void BM_Peer_ParseAndPlot(benchmark::State& state)
 {
+    const QSize size = ViewChartSize();
+    state.counters["width"] = size.width();
+    state.counters["height"] = size.height();
     for (auto _ : state) {
-        std::ifstream in(g_fixture->dialogs.Path, std::ios::binary);
-        std::stringstream buffer;
-        buffer << in.rdbuf();
-        const std::string text = buffer.str();
-        QVector<double> x;
-        std::vector<QVector<double>> y(22);
-        std::size_t pos = text.find("[DATA]");
-        pos = pos == std::string::npos ? 0 : text.find('\n', pos) + 1;
-        const std::size_t end = text.find("[PROTOCOL]", pos);
-        char field[64];
-        double row[23];
-        while (pos < end && pos < text.size()) {
-            const std::size_t eol = std::min(text.find('\n', pos), text.size());
-            int n = 0;
-            std::size_t f = pos;
-            while (f < eol && n < 23) {
-                std::size_t sep = text.find(';', f);
-                if (sep > eol) sep = eol;
-                std::size_t len = std::min<std::size_t>(sep - f, sizeof field);
-                for (std::size_t i = 0; i < len; ++i) field[i] = text[f + i] == ',' ? '.' : text[f + i];
-                while (len > 0 && (field[len - 1] == '\r' || field[len - 1] == ' ')) --len;
-                if (std::from_chars(field, field + len, row[n]).ec != std::errc()) break;
-                ++n;
-                f = sep + 1;
-            }
-            if (n == 23) {
-                x.push_back(row[0]);
-                for (int c = 0; c < 22; ++c) y[std::size_t(c)].push_back(row[c + 1]);
-            }
-            pos = eol + 1;
-        }
+        PeerColumns columns;
+        std::thread reader([&columns] { columns = PeerRead(g_fixture->recording); });
         QCustomPlot plot;
-        plot.resize(g_fixture->forms->MainWindow->size());
+        plot.resize(size);
         plot.setNotAntialiasedElements(QCP::aeAll);
-        for (int c = 0; c < 22; ++c) plot.addGraph()->setData(x, y[std::size_t(c)], true);
+        for (int c = 0; c < kSeries; ++c) plot.addGraph();
+        reader.join();
+        for (int c = 0; c < kSeries; ++c) plot.graph(c)->setData(columns.x, columns.y[std::size_t(c)], true);
         plot.rescaleAxes();
         plot.show();
         plot.replot(QCustomPlot::rpImmediateRefresh);
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents();
-        benchmark::DoNotOptimize(x.size());
-        state.counters["rows"] = double(x.size());
+        benchmark::DoNotOptimize(columns.x.size());
         state.PauseTiming();
         plot.hide();
+        if (columns.x.size() != kRows) {
+            state.SkipWithError("the peer did not read every row of the recording");
+            break;
+        }
         state.ResumeTiming();
     }
 }
@@ -226,11 +308,15 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs)
+        for (const Run& r : runs) {
+            if (r.error_occurred) failed.insert(r.run_name.function_name);
             if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median")
                 medians[r.run_name.function_name] = r.GetAdjustedRealTime();
+        }
     }
+    bool Measured(const std::string& name) const { return medians.count(name) && !failed.count(name); }
     std::map<std::string, double> medians;
+    std::set<std::string> failed;
 };
 
 }  // namespace
@@ -252,10 +338,16 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const auto ours = reporter.medians.find("BM_OpenIntoViewWindow");
     const auto peer = reporter.medians.find("BM_Peer_ParseAndPlot");
-    if (ours != reporter.medians.end() && peer != reporter.medians.end() && peer->second > 0) {
+    // A benchmark that ended with an error measured something else: no ratio then.
+    if (reporter.Measured("BM_OpenIntoViewWindow") != reporter.Measured("BM_Peer_ParseAndPlot") ||
+        reporter.failed.size() > 0)
+        std::printf("\nno ratio: a benchmark did not measure the 12-hour file\n");
+    else if (ours != reporter.medians.end() && peer != reporter.medians.end() && peer->second > 0) {
         const double ratio = ours->second / peer->second;
-        std::printf("\nopen until painted %.1f ms, bare peer window %.1f ms: ratio %.2f, target 1.20 %s\n",
-                    ours->second, peer->second, ratio, ratio <= 1.2 ? "met" : "MISSED");
+        std::printf(
+            "\nopen until painted %.1f ms, peer window (read beside the window's build) %.1f ms: "
+            "ratio %.2f, target 1.20 %s\n",
+            ours->second, peer->second, ratio, ratio <= 1.2 ? "met" : "MISSED");
     }
     delete g_fixture;
     benchmark::Shutdown();

@@ -8,7 +8,9 @@
 #   chart/series
 #   chart/storage
 #   chart/editors
-#   app, channel, programmer
+#   app          (the main window, the panel, the data files)
+#   programmer   (temperature programs; uses app)
+#   channel      (the channel windows; use programmer and app)
 #   main.cpp
 # A test folder below tests/ has the layer of its source folder. Tests, fuzz targets and
 # benchmarks share their doubles through tests/support, never by reaching into a test folder
@@ -25,9 +27,9 @@ set(_layer_chart/series 3)
 set(_layer_chart/storage 4)
 set(_layer_chart/editors 5)
 set(_layer_app 6)
-set(_layer_channel 6)
-set(_layer_programmer 6)
-set(_top 7)
+set(_layer_programmer 7)
+set(_layer_channel 8)
+set(_top 9)
 
 # The folder of a path below src/ (or below tests/): "chart/<part>" or the first part.
 function(_folder_of path out)

@@ -5,6 +5,7 @@
 // implements it beside IChannelForm; the panel finds it on the form of a channel.
 #include <cstdint>
 
+#include "comm/DeviceCommandQueue.h"
 #include "platform/AnsiString.h"
 #include "platform/DateTime.h"
 #include "platform/GraphicsTypes.h"
@@ -48,9 +49,10 @@ public:
 
     // ---- device commands of the control panel
     // Queues the frames behind the commands still waiting to go out, in the order given;
-    // `once` sends them in two poll cycles, else they stay until replaced. 0 when the channel
-    // has no poll thread to take them, else 1.
-    virtual int QueueDeviceCommand(const AnsiString& frame, int replyLength, const AnsiString& followUp, bool once) = 0;
+    // `once` sends them in two poll cycles, else they stay until replaced. Taken, or why not:
+    // no poll thread, the link to the unit is lost, too many commands wait.
+    virtual DeviceCommandQueue::TResult QueueDeviceCommand(const AnsiString& frame, int replyLength,
+                                                           const AnsiString& followUp, bool once) = 0;
 
     // ---- program controls and tree
     virtual void SetProgramControlEnabled(TProgramControl control, bool enabled) = 0;

@@ -1,5 +1,6 @@
 #include "app/QzvFile.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <limits>
@@ -78,25 +79,38 @@ AnsiString FirstWord(std::string_view field)
 
 }  // namespace
 
-bool TQzvFile::Open(const std::string& path, std::string* error)
+bool TQzvFile::Open(const std::string& path, std::string* error, platform::TFileReadError* why)
 {
     std::string bytes;
-    if (!platform::ReadFileBytes(path, bytes, error)) return false;
+    if (!platform::ReadRegularFile(path, MaxRecordedDataFileBytes, bytes, error, why)) return false;
     SetText(bytes);
     return true;
 }
 
 void TQzvFile::SetText(std::string_view bytes)
 {
-    FLines = platform::SplitLines(platform::DecodeText(bytes));
+    FText = platform::DecodeText(bytes);
     FPosition = 0;
 }
 
 bool TQzvFile::ReadLine(AnsiString& line)
 {
-    if (FPosition >= FLines.size()) return false;
-    line = FLines[FPosition++];
+    // Lines as SplitLines makes them: one CR before the LF is dropped, a last line
+    // without an end is kept.
+    if (FPosition >= FText.size()) return false;
+    const std::size_t nl = FText.find('\n', FPosition);
+    const std::size_t end = nl == AnsiString::npos ? FText.size() : nl;
+    const std::size_t e = end > FPosition && FText[end - 1] == '\r' ? end - 1 : end;
+    line.assign(FText, FPosition, e - FPosition);
+    FPosition = nl == AnsiString::npos ? FText.size() : nl + 1;
     return true;
+}
+
+std::size_t TQzvFile::LinesLeft() const
+{
+    if (FPosition >= FText.size()) return 0;
+    const auto from = FText.begin() + std::ptrdiff_t(FPosition);
+    return std::size_t(std::count(from, FText.end(), '\n')) + (FText.back() == '\n' ? 0 : 1);
 }
 
 std::vector<TQzvHeaderItem> ClassifyQzvHeader(const AnsiString& line)
@@ -173,7 +187,14 @@ TQzvRows ReadQzvRows(TQzvFile& file, int valueColumns)
 {
     TQzvRows rows;
     if (valueColumns < 0) valueColumns = 0;
+    const std::size_t rowsAtMost = file.LinesLeft();
+    if (std::uint64_t(rowsAtMost) * sizeof(double) * std::uint64_t(1 + valueColumns) > MaxReadBuildBytes) {
+        rows.TooMany = true;
+        return rows;
+    }
+    rows.X.reserve(rowsAtMost);
     rows.Y.resize(size_t(valueColumns));
+    for (auto& y : rows.Y) y.reserve(rowsAtMost);
     const double missing = std::numeric_limits<double>::quiet_NaN();
     AnsiString line;
     while (file.ReadLine(line)) {

@@ -7,22 +7,26 @@
 #include <vector>
 
 #include "platform/AnsiString.h"
+#include "platform/TextCodec.h"
 
-// An open measurement file: its lines (Windows-1252 or UTF-8, CR LF or LF, any length)
-// and the position of the next line to read.
+// An open measurement file: its text (Windows-1252 or UTF-8, CR LF or LF, lines of any
+// length) and the position of the next line to read.
 class TQzvFile {
 public:
-    // False with the reason in `error` when the file cannot be read.
-    bool Open(const std::string& path, std::string* error = nullptr);
+    // False with the reason in `error` and `why` when the file cannot be read: it cannot be
+    // opened, is no regular file or is larger than MaxRecordedDataFileBytes.
+    bool Open(const std::string& path, std::string* error = nullptr, platform::TFileReadError* why = nullptr);
     void SetText(std::string_view bytes);
     // The next line without its line end; false at the end of the file.
     bool ReadLine(AnsiString& line);
     // Back to the first line.
     void Rewind() { FPosition = 0; }
+    // The lines from the position on: as many rows as are left at most.
+    std::size_t LinesLeft() const;
 
 private:
-    std::vector<AnsiString> FLines;
-    size_t FPosition = 0;
+    AnsiString FText;
+    std::size_t FPosition = 0;
 };
 
 enum class TQzvItemKind { PreviousPath, Date, Time, Comment, TestData };
@@ -51,9 +55,12 @@ bool IsKnownQzvColumnCount(int columns);
 struct TQzvRows {
     std::vector<double> X;
     std::vector<std::vector<double>> Y;  // per value column, each as long as X
+    // The rows the file may hold would take more than MaxReadBuildBytes: none was read.
+    bool TooMany = false;
 };
 // Reads rows from the file's position until the end or the first row whose time field is
-// not a number (an empty line is such a row).
+// not a number (an empty line is such a row). Refuses (TooMany) before reading anything
+// when the lines left could make rows that take more than MaxReadBuildBytes.
 TQzvRows ReadQzvRows(TQzvFile& file, int valueColumns);
 
 // A field as a number: the first "." is a decimal point like ","; blanks around allowed.

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <new>
 
 #include "platform/TextCodec.h"
 
@@ -766,6 +767,16 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
         converted = platform::Cp1252ToUtf8(line);
         return converted;
     };
+    // What the read builds is bounded before it is built: the line index first, then the
+    // rows, once the header has told how many values each holds.
+    const std::uint64_t lineCount = std::uint64_t(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
+    const auto tooMuch = [&r](std::uint64_t bytesToBuild) {
+        if (bytesToBuild <= MaxReadBuildBytes) return false;
+        r.Loaded = false;
+        r.Problems.assign(1, {TDataFileProblemKind::TooManyLines, 0, {}});
+        return true;
+    };
+    if (tooMuch(lineCount * sizeof(std::string_view))) return r;
     std::vector<std::string_view> lines = platform::SplitLineViews(bytes);
     // A file is written row by row while its recording runs: one cut off there (the program
     // or the computer stopped) ends in its data rows, its last line maybe half written.
@@ -805,6 +816,13 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
     // go in at once, and the columns are cut to the rows read at the end.
     r.Y.resize(size_t(r.SeriesColumns));
     const size_t rowsAtMost = lines.size() - std::min(lines.size(), lineNo);
+    const std::uint64_t rowBytes =
+        sizeof(double) + sizeof(AnsiString) + sizeof(double) * std::uint64_t(r.SeriesColumns);
+    if (tooMuch(lineCount * sizeof(std::string_view) + rowsAtMost * rowBytes)) {
+        r.SeriesTitles.clear();
+        r.Y.clear();
+        return r;
+    }
     r.X.reserve(rowsAtMost);
     r.Labels.reserve(rowsAtMost);
     std::vector<double*> values;
@@ -959,7 +977,9 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
     return r;
 }
 
-TRecordedDataRead ReadRecordedDataFile(const std::string& path)
+namespace {
+
+TRecordedDataRead ReadAndParse(const std::string& path)
 {
     std::string bytes;
     std::string error;
@@ -974,5 +994,23 @@ TRecordedDataRead ReadRecordedDataFile(const std::string& path)
             {kind, 0, kind == TDataFileProblemKind::CannotOpen ? AnsiString(error) : AnsiString(path)});
         return r;
     }
-    return ParseRecordedDataFile(bytes);
+    TRecordedDataRead r = ParseRecordedDataFile(bytes);
+    if (!r.Loaded && !r.Problems.empty() && r.Problems.front().Kind == TDataFileProblemKind::TooManyLines)
+        r.Problems.front().Detail = path;
+    return r;
+}
+
+}  // namespace
+
+TRecordedDataRead ReadRecordedDataFile(const std::string& path)
+{
+    // A file that needs more memory than there is is refused like one that is too large;
+    // the program and its recordings go on.
+    try {
+        return ReadAndParse(path);
+    } catch (const std::bad_alloc&) {
+        TRecordedDataRead r;
+        r.Problems.push_back({TDataFileProblemKind::OutOfMemory, 0, AnsiString(path)});
+        return r;
+    }
 }

@@ -174,6 +174,29 @@ void ReadInfoSection(IDataFileView& window, const TRecordedDataRead& data, const
     window.SetChartTitleLines(title);
 }
 
+AnsiString FileRefusalText(TDataFileProblemKind kind, const AnsiString& detail, bool recordedData)
+{
+    switch (kind) {
+        case TDataFileProblemKind::CannotOpen: return detail;
+        case TDataFileProblemKind::NotRegularFile:
+            return detail + "\n" +
+                   Pick("Das ist keine Datei, sondern ein Ger\xC3\xA4t, eine Pipe oder ein Ordner.",
+                        "This is no file but a device, a pipe or a folder.");
+        case TDataFileProblemKind::TooLarge:
+            if (!recordedData) return detail + "\n" + CurrentText(RowMeasurementFileTooLarge);
+            return detail + "\n" +
+                   Pick(
+                       "Die Datei ist gr\xC3\xB6\xC3\x9F"
+                       "er als 100 MB, mehr als eine Aufzeichnung schreibt "
+                       "(ein Teil von 24 Stunden bei 1 s hat etwa 20 MB).",
+                       "The file is larger than 100 MB, more than a recording writes (a part of 24 hours at "
+                       "1 s takes about 20 MB).");
+        case TDataFileProblemKind::TooManyLines: return detail + "\n" + CurrentText(RowReadTooManyLines);
+        case TDataFileProblemKind::OutOfMemory: return detail + "\n" + CurrentText(RowReadOutOfMemory);
+        default: return detail;
+    }
+}
+
 AnsiString DataFileProblemsText(const TRecordedDataRead& data)
 {
     if (data.Problems.empty()) return {};
@@ -181,21 +204,11 @@ AnsiString DataFileProblemsText(const TRecordedDataRead& data)
     for (const TDataFileProblem& p : data.Problems) {
         text += "\n";
         switch (p.Kind) {
-            case TDataFileProblemKind::CannotOpen: text += p.Detail; break;
+            case TDataFileProblemKind::CannotOpen:
             case TDataFileProblemKind::NotRegularFile:
-                text += p.Detail + "\n" +
-                        Pick("Das ist keine Datei, sondern ein Ger\xC3\xA4t, eine Pipe oder ein Ordner.",
-                             "This is no file but a device, a pipe or a folder.");
-                break;
             case TDataFileProblemKind::TooLarge:
-                text += p.Detail + "\n" +
-                        Pick(
-                            "Die Datei ist gr\xC3\xB6\xC3\x9F"
-                            "er als 100 MB, mehr als eine Aufzeichnung schreibt "
-                            "(ein Teil von 24 Stunden bei 1 s hat etwa 20 MB).",
-                            "The file is larger than 100 MB, more than a recording writes (a part of 24 hours at "
-                            "1 s takes about 20 MB).");
-                break;
+            case TDataFileProblemKind::TooManyLines:
+            case TDataFileProblemKind::OutOfMemory: text += FileRefusalText(p.Kind, p.Detail, true); break;
             case TDataFileProblemKind::NotDataFile:
                 text += Pick("Die Datei ist keine Datendatei (erstes Zeichen nicht \xC2\xA7).",
                              "The file is not a data file (its first character is not \xC2\xA7).");

@@ -31,6 +31,10 @@ void ReadProtocolSection(IDataFileView& window, const TRecordedDataRead& data);
 void ReadMemoSection(IDataFileView& window, const TRecordedDataRead& data);
 void ReadInfoSection(IDataFileView& window, const TRecordedDataRead& data, const AnsiString& loadedFileName);
 
+// Why a file was refused as a whole, in the current language: `detail` (the file's name,
+// or the system's reason naming it) and what it means. A measurement file (recordedData
+// false) is told its own size limit.
+AnsiString FileRefusalText(TDataFileProblemKind kind, const AnsiString& detail, bool recordedData);
 // The message for a file that could not be loaded or was damaged: text 152 or 153 and one
 // line per problem, in the current language. Empty when there is nothing to report.
 AnsiString DataFileProblemsText(const TRecordedDataRead& data);

@@ -7,11 +7,13 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTimer>
+#include <new>
 #include <utility>
 
 #include "app/DataFileView.h"
 #include "app/IChannelForm.h"
 #include "app/IPanelChannelWindow.h"
+#include "app/QzvFile.h"
 #include "app/RecordedDataReader.h"
 #include "app/TfrmMainWindow.h"
 #include "app/TfrmWait.h"
@@ -144,6 +146,7 @@ void TFileCommands::actFileOpenExecute(bool newView)
         if (windowForFile) form->FormClose();
         return;
     }
+    FWindowForFile = windowForFile;
     OpenChosen(channel, form, request.fileName, states);
 }
 
@@ -166,7 +169,10 @@ void TFileCommands::OpenIntoNewView(bool keepWindow)
     IChannelForm* form = FMain->ChannelForm(channel);
     const TButtonStates states{FMain->btnFileOpen->isEnabled(), FMain->btnFileSave->isEnabled()};
     RestoreButtons({});
-    if (form && form->ViewMode == vmView) return OpenChosen(channel, form, path, states);
+    if (form && form->ViewMode == vmView) {
+        FWindowForFile = !keepWindow;
+        return OpenChosen(channel, form, path, states);
+    }
     // No window could be made: the file has nowhere to go.
     if (FReading) return AwaitRead({true, 0, nullptr, states});
     RestoreButtons(states);
@@ -182,6 +188,7 @@ void TFileCommands::OpenChosen(int channel, IChannelForm* form, const AnsiString
         ImportIntoView(channel, form, path, states);
         return;
     }
+    FWindowForFile = false;
     // A name the filter let through by hand: say so rather than leave the window empty
     // without a word.
     platform::dialogs().MessageBox(Text(RowFaultyData) + "\n" + path, Text(RowErrorCaption), MB_OK);
@@ -196,8 +203,9 @@ void TFileCommands::StartRead(const AnsiString& path)
         // window changes before that, so a file that cannot be read leaves it as it was.
         ReadInBackground([this, path] {
             auto data = std::make_shared<TRecordedDataRead>(ReadRecordedDataFile(path));
-            return TReadFinish(
-                [this, path, data](const TReadTarget& t) { FinishRead(t.Channel, t.Window, path, data, t.States); });
+            return TReadFinish([this, path, data](const TReadTarget& t) {
+                FinishRead(t.Channel, t.Window, path, data, t.States, t.CloseIfRefused);
+            });
         });
     } else if (EndsWithNoCase(path, ".qzv")) {
         // Read and its rows parsed here; the import window analyses it and adds the rows in
@@ -206,12 +214,28 @@ void TFileCommands::StartRead(const AnsiString& path)
             auto file = std::make_shared<TQzvFile>();
             auto rows = std::make_shared<TQzvRows>();
             std::string error;
-            if (file->Open(path, &error))
-                *rows = TfrmFileReader::ParseRows(*file);
-            else
+            platform::TFileReadError why = platform::TFileReadError::None;
+            TDataFileProblemKind refused = TDataFileProblemKind::CannotOpen;
+            bool read = false;
+            try {
+                read = file->Open(path, &error, &why);
+                if (read) *rows = TfrmFileReader::ParseRows(*file);
+                if (rows->TooMany) refused = TDataFileProblemKind::TooManyLines;
+                if (why == platform::TFileReadError::NotRegularFile) refused = TDataFileProblemKind::NotRegularFile;
+                if (why == platform::TFileReadError::TooLarge) refused = TDataFileProblemKind::TooLarge;
+            } catch (const std::bad_alloc&) {
+                // A file that needs more memory than there is: refused, the recordings go on.
+                refused = TDataFileProblemKind::OutOfMemory;
+                read = false;
+            }
+            if (!read || rows->TooMany) {
                 file.reset();
-            return TReadFinish([this, path, file, rows, error](const TReadTarget& t) {
-                FinishImport(t.Channel, t.Window, path, file, rows, error, t.States);
+                rows.reset();
+                if (refused != TDataFileProblemKind::CannotOpen) error = path;
+            }
+            return TReadFinish([this, path, file, rows, error, refused](const TReadTarget& t) {
+                const std::string reason = file ? error : FileRefusalText(refused, error, false);
+                FinishImport(t.Channel, t.Window, path, file, rows, reason, t.States, t.CloseIfRefused);
             });
         });
     }
@@ -256,6 +280,7 @@ void TFileCommands::AwaitRead(TReadTarget target)
     }
     FReadTarget = std::move(target);
     FReadTarget.Set = true;
+    FReadTarget.CloseIfRefused = std::exchange(FWindowForFile, false);
     if (FReadFinish) ReadArrived(std::exchange(FReadFinish, nullptr));
 }
 
@@ -275,7 +300,7 @@ void TFileCommands::ImportIntoView(int channel, IChannelForm* form, const AnsiSt
 
 void TFileCommands::FinishImport(int channel, QPointer<QMdiSubWindow> window, const AnsiString& path,
                                  std::shared_ptr<TQzvFile> file, std::shared_ptr<TQzvRows> rows,
-                                 const std::string& error, const TButtonStates& states)
+                                 const std::string& error, const TButtonStates& states, bool closeIfRefused)
 {
     // The window may have been closed while its file was read.
     if (!StillOpen(channel, window)) return EndRead(states);
@@ -287,7 +312,13 @@ void TFileCommands::FinishImport(int channel, QPointer<QMdiSubWindow> window, co
     if (FImporter)
         QObject::connect(window, &QObject::destroyed, FImporter,
                          [importer = FImporter, view] { importer->ForgetWindow(view); });
-    if (!rowsFollow) return EndImport(form, states);
+    if (!rowsFollow) {
+        EndImport(form, states);
+        // A window made for a file that was not read is not left behind empty; the import
+        // window says why.
+        if (!file && closeIfRefused) form->FormClose();
+        return;
+    }
     ImportStep(channel, window, states);
 }
 
@@ -322,7 +353,8 @@ void TFileCommands::ReadIntoView(int channel, IChannelForm* form, const AnsiStri
 }
 
 void TFileCommands::FinishRead(int channel, QPointer<QMdiSubWindow> window, const AnsiString& path,
-                               std::shared_ptr<TRecordedDataRead> data, const TButtonStates& states)
+                               std::shared_ptr<TRecordedDataRead> data, const TButtonStates& states,
+                               bool closeIfRefused)
 {
     // The window may have been closed while its file was read.
     if (!StillOpen(channel, window)) return EndRead(states);
@@ -330,7 +362,11 @@ void TFileCommands::FinishRead(int channel, QPointer<QMdiSubWindow> window, cons
     auto fill = std::make_shared<TRecordedDataFill>(*form->DataFileView(), data, path);
     if (!fill->Begin()) {
         form->DataGraph()->show();
-        return EndRead(states);
+        EndRead(states);
+        // A window made for a file that was not loaded is not left behind empty; the
+        // message said why.
+        if (closeIfRefused) form->FormClose();
+        return;
     }
     FillStep(channel, window, fill, states);
 }

@@ -86,6 +86,7 @@ private:
         int Channel = 0;
         QPointer<QMdiSubWindow> Window;
         TButtonStates States;
+        bool CloseIfRefused = false;  // the window was made for the file (File > Open)
     };
     using TReadFinish = std::function<void(const TReadTarget&)>;
     void RestoreButtons(const TButtonStates& states);
@@ -107,14 +108,14 @@ private:
     bool StillOpen(int channel, const QPointer<QMdiSubWindow>& window) const;
     void ReadIntoView(int channel, IChannelForm* form, const AnsiString& path, const TButtonStates& states);
     void FinishRead(int channel, QPointer<QMdiSubWindow> window, const AnsiString& path,
-                    std::shared_ptr<TRecordedDataRead> data, const TButtonStates& states);
+                    std::shared_ptr<TRecordedDataRead> data, const TButtonStates& states, bool closeIfRefused);
     void FillStep(int channel, QPointer<QMdiSubWindow> window, std::shared_ptr<TRecordedDataFill> fill,
                   const TButtonStates& states);
     void EndRead(const TButtonStates& states);
     void ImportIntoView(int channel, IChannelForm* form, const AnsiString& path, const TButtonStates& states);
     void FinishImport(int channel, QPointer<QMdiSubWindow> window, const AnsiString& path,
                       std::shared_ptr<TQzvFile> file, std::shared_ptr<TQzvRows> rows, const std::string& error,
-                      const TButtonStates& states);
+                      const TButtonStates& states, bool closeIfRefused);
     void ImportStep(int channel, QPointer<QMdiSubWindow> window, const TButtonStates& states);
     void EndImport(IChannelForm* form, const TButtonStates& states);
     // The loaded file's axis ranges become the window's stored ranges and its full range.
@@ -134,5 +135,6 @@ private:
     bool FReading = false;
     TReadFinish FReadFinish;  // a read done before its window was known
     TReadTarget FReadTarget;
+    bool FWindowForFile = false;  // the next read's window was made for its file
     std::shared_ptr<std::atomic<bool>> FAlive = std::make_shared<std::atomic<bool>>(true);
 };

@@ -374,13 +374,25 @@ void TfrmPanelControl::HandOver(const AnsiString& frame, int /*frameLength*/, in
         return;
     }
     // The window queues the command behind those still going out, so commands given in
-    // quick succession all reach the unit in order; only a channel without a poll thread
-    // cannot take it.
+    // quick succession all reach the unit in order. What it cannot take the user hears of.
     IPanelChannelWindow* window = PanelWindowOf(channel);
+    CChannel* object = ChannelObjects[channel];
     // The frames go whole: the lengths the callers give are those of the texts.
-    const int taken =
-        window && ChannelObjects[channel] ? window->QueueDeviceCommand(frame, replyLength, followUpFrame, oneShot) : 0;
-    if (taken == 0) ShowError("Befehl konnte nicht übertragen werden!", "Transmission error!");
+    const auto result = window && object ? window->QueueDeviceCommand(frame, replyLength, followUpFrame, oneShot)
+                                         : DeviceCommandQueue::TResult::NoPollThread;
+    switch (result) {
+        case DeviceCommandQueue::TResult::Taken: break;
+        case DeviceCommandQueue::TResult::NoPollThread:
+            ShowError("Befehl konnte nicht übertragen werden!", "Transmission error!");
+            break;
+        // The link was lost while the user answered the question.
+        case DeviceCommandQueue::TResult::LinkLost: ShowNoActiveConnection(); break;
+        case DeviceCommandQueue::TResult::Full:
+            platform::dialogs().MessageBox(Text(RowNotSentTooManyWaiting) + " " +
+                                               DeviceCommandQueue::CommandName(frame, object->IsUnsignedDevice()),
+                                           Text(RowWarningCaption), MB_OK);
+            break;
+    }
 }
 
 void TfrmPanelControl::SendDeviceCommand(const AnsiString& frame, int frameLength, int replyLength, int channel,
@@ -402,7 +414,7 @@ void TfrmPanelControl::RequestSetpointLimits(int channel)
     NOX_ASSERT_UI_THREAD();
     if (!LookUp(channel)) return;
     IChannelForm* form = FormOf(channel);
-    if (!form || !form->IsConnected() || form->FileView != 0) return;
+    if (!form || !form->IsConnected() || form->FileView != 0 || LinkLost(channel)) return;
     const int address = ChannelObjects[channel] ? ChannelObjects[channel]->GetAddress() : 1;
     const AnsiString frame = BuildDeviceFrame("[M" + IntToStr(address) + "L0F********", channel);
     const AnsiString followUp = BuildDeviceFrame("[M" + IntToStr(address) + FollowUpCommand, channel);
@@ -426,11 +438,23 @@ bool TfrmPanelControl::CommandTarget(QObject* sender, unsigned accepted, int& ch
     channel = CurrentChannel();
     const bool open = LookUp(channel);
     IChannelForm* form = open ? FormOf(channel) : nullptr;
-    if (!form || !form->IsConnected() || form->FileView != 0 || (senderClass & accepted) == 0) {
-        platform::dialogs().MessageBox(Text(RowNoActiveConnection), Text(RowWarningCaption), MB_OK);
+    // While the link is lost, or the unit is not identified again after it came back, a
+    // command would wait and reach the unit at some moment nobody chose.
+    if (!form || !form->IsConnected() || form->FileView != 0 || (senderClass & accepted) == 0 || LinkLost(channel)) {
+        ShowNoActiveConnection();
         return false;
     }
     return true;
+}
+
+bool TfrmPanelControl::LinkLost(int channel) const
+{
+    return channel >= 1 && channel <= MaxChannels && ChannelObjects[channel] && ChannelObjects[channel]->LinkLost();
+}
+
+void TfrmPanelControl::ShowNoActiveConnection()
+{
+    platform::dialogs().MessageBox(Text(RowNoActiveConnection), Text(RowWarningCaption), MB_OK);
 }
 
 void TfrmPanelControl::SendCommandText(int channel, const AnsiString& command)

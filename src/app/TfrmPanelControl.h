@@ -109,6 +109,8 @@ public:
     void edChannelLabelKeyDown(QObject* Sender, int Key);
     // The label field shows the label of the channel whose window became the active one.
     void ShowChannelLabel(int channel);
+    // The label the channel's panel shows (a typed label or the device), else its device.
+    AnsiString ChannelLabel(int channel) const;
     void cmdTPStartStopClick(QObject* Sender);
     void cmdTPLoadClick(QObject* Sender);
     void cmdNextSegmentClick(QObject* Sender);
@@ -169,14 +171,16 @@ private:
     void ChannelWindowCommand(void (IPanelChannelWindow::*Command)());
     // The common first steps of a device command: the channel, when the command may go to it.
     bool CommandTarget(QObject* sender, unsigned accepted, int& channel);
+    // The channel's link to its unit is lost (or the unit not identified on it again).
+    bool LinkLost(int channel) const;
+    // Text 336 with caption 265: no command can go to the unit now.
+    void ShowNoActiveConnection();
     // A device command as the panel's buttons and the menu give it: the target channel,
     // the user's yes to the question, then send (questions and messages in front of the
     // panel, which stays on top).
     // `details`, when given, adds to the question what the command will do to the channel.
     void ConfirmedCommand(QObject* sender, unsigned accepted, int question, const std::function<void(int)>& send,
                           const std::function<AnsiString(int)>& details = {});
-    // The label the channel's panel shows (a typed label or the device), else its device.
-    AnsiString ChannelLabel(int channel) const;
     // "Setpoint <edit> °C to channel n (label)", for the setpoint question.
     AnsiString SetpointTarget(int channel) const;
     // The setpoint of the edit to the channel, when it is a number the unit and its limits

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "app/CLanguage.h"
+#include "app/RecordedDataReader.h"
 #include "chart/engine/TChartSeries.h"
 #include "platform/DateTime.h"
 #include "platform/TextLines.h"
@@ -190,7 +191,7 @@ bool TfrmFileReader::BeginImport(IDataFileView& window, const AnsiString& path, 
     if (!file) {
         // The analysis prepares the window without a file; say why nothing came.
         AddInfo(Text(RowCannotOpenFile));
-        AddInfo(error);
+        for (const AnsiString& l : SplitString(error, '\n')) AddInfo(l);
         return false;
     }
     PrepareChart();
@@ -199,6 +200,12 @@ bool TfrmFileReader::BeginImport(IDataFileView& window, const AnsiString& path, 
         FRows = std::move(*rows);
     else
         FRows = ReadQzvRows(*file, ValueColumns());
+    if (FRows.TooMany) {
+        AddInfo(Text(RowCannotOpenFile));
+        for (const AnsiString& l : SplitString(FileRefusalText(TDataFileProblemKind::TooManyLines, path, false), '\n'))
+            AddInfo(l);
+        return false;
+    }
     FNextRow = 0;
     return true;
 }

@@ -18,6 +18,7 @@
 #include "comm/SharedSerialPort.h"
 #include "platform/Dialogs.h"
 #include "platform/FileFolders.h"
+#include "platform/FileSave.h"
 #include "platform/UiThread.h"
 
 using namespace resources;
@@ -188,7 +189,15 @@ void CChannelSession::MakeDataFileName()
             const AnsiString folder = DefaultDataFolder.empty() ? QDir::homePath().toStdString() : DefaultDataFolder;
             ChooseDataFileBase(folder + "/default");
         }
-        if (!FileExists(FFirstPartFileName) || ChannelAskYesNo(ChannelText(RowAskOverwriteFile))) break;
+        // Looked for off this thread: a folder that stopped answering holds no channel's ticks,
+        // and a file that cannot be looked for in time is not asked about.
+        const AnsiString first = FFirstPartFileName;
+        platform::TFileLook look([first] {
+            platform::FileAccessPoint(first, false);
+            return FileExists(first) ? std::string("exists") : std::string();
+        });
+        const bool exists = look.WaitRunning(platform::FolderPatienceMs()) && !look.Answer().empty();
+        if (!exists || ChannelAskYesNo(ChannelText(RowAskOverwriteFile))) break;
     }
 }
 

@@ -15,6 +15,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "app/DataFileView.h"
@@ -25,6 +27,9 @@
 #include "platform/AnsiString.h"
 #include "platform/DateTime.h"
 
+namespace platform {
+class TFileLook;
+}
 class CChannel;
 class QObject;
 class TChartSeries;
@@ -63,6 +68,9 @@ public:
     static constexpr int TicksBetweenSaves = 2400;
     static constexpr std::int64_t PartSeconds = 43200;
     static constexpr int ErrorWarningSeconds = 180;
+    // A gap between ticks up to this long is filled with error rows; a longer one (the
+    // computer slept) is only named in the event protocol.
+    static constexpr std::int64_t FilledGapSeconds = 3600;
 
     explicit CChannelSession(int channel);
     // Stops the threads and releases the port without saving (Close saves).
@@ -131,8 +139,13 @@ public:
     // Asks the unit for its setpoint limits in one cycle, the same way.
     void RequestSetpointLimits();
     // A command of the control panel (frames built): queued with the program's commands, in
-    // the order given. False only when the channel has no poll thread to take it.
-    bool QueueDeviceCommand(const AnsiString& frame, int replyLength, const AnsiString& followUp, bool once);
+    // the order given. Refused when the channel has no poll thread to take it, when a
+    // one-shot command would wait for a lost link, or when too many wait already; the
+    // caller reports a refusal.
+    DeviceCommandQueue::TResult QueueDeviceCommand(const AnsiString& frame, int replyLength, const AnsiString& followUp,
+                                                   bool once);
+    // What a command frame does, in words for the user.
+    AnsiString CommandName(const AnsiString& frame) const;
     bool HasWaitingProgramCommands() const { return !FCommands.Empty(); }
     // While suspended, ticks poll the unit but record nothing (a timed start that was armed
     // to stop the recording until it fires).
@@ -165,6 +178,8 @@ public:
     TDateTime PartStartTime() const { return FPartStartTime; }
     int TicksSinceSave() const { return FTicksSinceSave; }
     int TickCount() const { return FTickCount; }
+    // The data folder's check at the recording's start has not come back yet.
+    bool DataFolderCheckPending() const { return FFolderCheckPending; }
     int ErrorTicks() const { return FErrorTicks; }
     TDateTime TimeOrigin() const { return FTimeOrigin; }
     bool AbsoluteTimeAxis() const { return FAbsoluteTimeAxis; }
@@ -205,6 +220,9 @@ public:
     // A message that must not hold up the tick; `closed` is to run once the user has read
     // it. Without a handler it is shown in a box after the tick.
     std::function<void(const AnsiString& text, const AnsiString& caption, std::function<void()> closed)> OnNotice;
+    // The label the user knows the channel by (the control panel's); without a handler the
+    // identified unit's name.
+    std::function<AnsiString()> OnChannelLabel;
     // The serial-number question; without a handler the dialogs' input query asks.
     std::function<int()> OnAskSerialNumber;
     // The window's socket component for a TCP/IP channel (nullptr: the channel keeps one).
@@ -230,6 +248,8 @@ public:
     double GetUpperSetpointLimit() const override { return FUpperSetpointLimit; }
     void SetSerialNumber(std::uint32_t number) override;
     void ReportOtherUnit(const AnsiString& message) override;
+    // The one-shot commands that had not gone out are dropped and named in one protocol line.
+    void ConnectionLost(const AnsiString& droppedCommand) override;
 
     // ---- IRecordedDataSource: what the data file is written from
     int SeriesCount() const override { return ChannelSeriesCount; }
@@ -255,9 +275,12 @@ private:
     TDateTime ElapsedWallClock(std::int64_t ticks) const;
     void StartPartClock(TDateTime wall, std::int64_t ticks);
     void PartAndSaveDecision(std::int64_t ticks);
+    // The ticks the user-interface thread missed before this one become error rows.
+    void RecordMissedTicks(std::int64_t ticks);
     // A part's first write that replaces a file of an earlier recording says so in the
-    // event protocol.
-    void NoteReplacedPartFile();
+    // event protocol. The file is looked for off this thread; false while that look has not
+    // come back, unless `giveUp` (the write goes ahead and nothing is said).
+    bool NoteReplacedPartFile(bool giveUp);
     void WriteCurrentPart(std::function<void(bool)> done, TPartFileUse use, bool quiet);
     void BeginRollover(std::int64_t ticks);
     // The next part begins: the `written` first points of every series and the first
@@ -268,12 +291,19 @@ private:
     // left waiting.
     bool FlushProgramCommands();
     void AddProtocolLine(const AnsiString& text);
+    // "Channel n (label)" for messages that must say which unit they are about.
+    AnsiString ChannelName() const;
     // The part's file: checked when a recording starts, written whole the first time and
     // when its texts changed, grown by the new rows otherwise.
     void CheckDataFolder();
     void GrowPartFile(std::int64_t ticks);
     void CreatePartFile(std::int64_t ticks);
     void PartFileFailed(const AnsiString& name, const std::string& error, std::int64_t ticks);
+    void ReportPartFileFailure(const AnsiString& name, const std::string& error);
+    void DataFolderChecked(const AnsiString& name, const std::string& error);
+    // For work this session queues on the user-interface thread: an exception of it goes
+    // into the event protocol (while the session lives).
+    std::function<void(const std::string&)> QueuedWorkFailed();
     void ResetPartFile();
     void TitleChanged();
 
@@ -318,11 +348,18 @@ private:
     bool FRecordingSuspended = false;
 
     bool FInTick = false;
-    bool FPartWritten = false;      // the current part's file was written at least once
-    bool FRolloverPending = false;  // the ending part is being written
-    bool FClosing = false;          // Close waits for the closing save
-    bool FRolloverFailed = false;   // its write failed: tried again at the next save check
-    bool FWarningOpen = false;      // the communication warning waits for its OK
+    // The data folder's check at the start runs off this thread; a failure to write found
+    // meanwhile waits for it, so the user hears of the folder once.
+    int FFolderChecks = 0;
+    bool FFolderCheckPending = false;
+    std::optional<std::pair<AnsiString, std::string>> FFailureAfterCheck;
+    std::shared_ptr<platform::TFileLook> FReplacedLook;  // the part's name looked for
+    std::int64_t FLastRowTicks = -1;                     // when the newest row was taken (-1: none yet)
+    bool FPartWritten = false;                           // the current part's file was written at least once
+    bool FRolloverPending = false;                       // the ending part is being written
+    bool FClosing = false;                               // Close waits for the closing save
+    bool FRolloverFailed = false;                        // its write failed: tried again at the next save check
+    bool FWarningOpen = false;                           // the communication warning waits for its OK
     // One more error tick towards the "too many communication errors" warning.
     void CountErrorTick();
     // A part whose write failed, kept for the close question.

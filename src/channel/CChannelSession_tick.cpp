@@ -15,6 +15,7 @@
 #include "comm/CChannel.h"
 #include "comm/CTolvarProtocol.h"
 #include "platform/Dialogs.h"
+#include "platform/FileFolders.h"
 #include "platform/FileSave.h"
 #include "platform/ScopedValue.h"
 #include "platform/UiDispatcher.h"
@@ -55,11 +56,13 @@ void CChannelSession::StartTimeAxis()
     FPartStartTime = now;
     FPartNumber = 1;
     FPartWritten = false;
+    FReplacedLook.reset();
     ResetPartFile();
     FGrowFailureShown = false;
     for (auto& s : FSeries)
         if (s) s->Clear();
     FTickCount = 0;
+    FLastRowTicks = -1;
     FAbsoluteTimeAxis = Settings.TimeAxisStyle == 1;
     // "relativ": X is the start date plus the time since the start; "absolut": the
     // sampling date-time itself.
@@ -91,11 +94,13 @@ bool CChannelSession::Tick()
     const AnsiString label = UpdateStatusText();
     const std::int64_t ticks = platform::clock().MilliTicks();
     if (FRecordingSuspended) {
+        FLastRowTicks = -1;  // a recording that waits misses nothing
         GrowPartFile(ticks);
         if (OnTicked) OnTicked();
         return false;
     }
 
+    RecordMissedTicks(ticks);
     const TDateTime x = ElapsedWallClock(ticks) - FTimeOrigin;
     const int recorded = std::min(FSeriesCount, ValueSeriesTotal);
     for (int k = 0; k < recorded; ++k) {
@@ -108,6 +113,39 @@ bool CChannelSession::Tick()
     ++FTickCount;
     if (OnTicked) OnTicked();
     return true;
+}
+
+void CChannelSession::RecordMissedTicks(std::int64_t ticks)
+{
+    const std::int64_t interval = std::int64_t(FSamplingInterval) * 1000;
+    const std::int64_t last = std::exchange(FLastRowTicks, ticks);
+    // A timer comes a little late now and then; a tick later by more than its interval
+    // means the user-interface thread was held (or the machine was short of memory) and
+    // at least one tick did not run at all.
+    if (last < 0 || ticks - last <= 2 * interval) return;
+    const bool filled = ticks - last <= FilledGapSeconds * 1000;
+    std::int64_t missed = 0;
+    if (filled) {
+        // Each missed tick gets its row at its own time, the values of the last replies
+        // repeated and marked as errors, as a tick without a reply gets them.
+        const AnsiString label = ChannelText(RowErrorExclamation);
+        const int recorded = std::min(FSeriesCount, ValueSeriesTotal);
+        // A tick due more than half an interval before this one did not run.
+        for (std::int64_t t = last + interval; 2 * (ticks - t) > interval; t += interval, ++missed) {
+            const TDateTime x = ElapsedWallClock(t) - FTimeOrigin;
+            for (int k = 0; k < recorded; ++k) {
+                TFastLineSeries* s = FSeries[std::size_t(k)];
+                if (s && s->Tag == 1) s->AddXY(x, FChannelObject->SeriesValue(k), label);
+            }
+        }
+    }
+    const char* format = filled ? "hh:nn:ss" : "dd.mm.yyyy hh:nn:ss";
+    AnsiString text = ChannelText(filled ? RowMissedTicks : RowNoTicksRecorded);
+    const AnsiString fields[] = {FormatDateTime(format, ElapsedWallClock(last)),
+                                 FormatDateTime(format, ElapsedWallClock(ticks)), IntToStr(missed)};
+    for (int i = 0; i < 3; ++i)
+        if (const auto at = text.find("$" + IntToStr(i + 1)); at != AnsiString::npos) text.replace(at, 2, fields[i]);
+    AddProtocolLine(" " + text);
 }
 
 AnsiString CChannelSession::UpdateStatusText()
@@ -148,7 +186,10 @@ void CChannelSession::CountErrorTick()
     if (FErrorTicks >= ErrorWarningSeconds / FSamplingInterval && !FWarningOpen) {
         FErrorTicks = -1;
         FWarningOpen = true;
-        ShowNotice(ChannelText(RowTooManyCommErrors), ChannelText(RowWarning), [this] {
+        // With several channels open the user must see which unit went silent, and the
+        // channel's own protocol keeps it.
+        AddProtocolLine(" " + ChannelText(RowTooManyCommErrors));
+        ShowNotice(ChannelName() + "\n\n" + ChannelText(RowTooManyCommErrors), ChannelText(RowWarning), [this] {
             FWarningOpen = false;
             FErrorTicks = 0;
         });
@@ -163,15 +204,32 @@ void CChannelSession::ShowNotice(const AnsiString& text, const AnsiString& capti
     }
     // After the tick: a box inside it would hold up this tick's work.
     std::weak_ptr<bool> alive = FAlive;
-    platform::UiDispatcher::Instance().Post([alive, text, caption, closed = std::move(closed)] {
-        platform::dialogs().MessageBox(text, caption, MB_OK);
-        if (auto a = alive.lock(); a && *a && closed) closed();
-    });
+    platform::UiDispatcher::Instance().Post(
+        [alive, text, caption, closed = std::move(closed)] {
+            platform::dialogs().MessageBox(text, caption, MB_OK);
+            if (auto a = alive.lock(); a && *a && closed) closed();
+        },
+        QueuedWorkFailed());
+}
+
+std::function<void(const std::string&)> CChannelSession::QueuedWorkFailed()
+{
+    std::weak_ptr<bool> alive = FAlive;
+    return [this, alive](const std::string& what) {
+        if (auto a = alive.lock(); a && *a)
+            AddProtocolLine(" " + ChannelText("Interner Fehler: ", "Internal error: ") + AnsiString(what));
+    };
 }
 
 void CChannelSession::AddProtocolLine(const AnsiString& text)
 {
     AddMemoLine(TSessionMemo::SerialData, CChannel::ErrorLine(text));
+}
+
+AnsiString CChannelSession::ChannelName() const
+{
+    const AnsiString label = OnChannelLabel ? OnChannelLabel() : FChannelLabel;
+    return ChannelText(RowChannel) + IntToStr(FChannel) + (label.empty() ? AnsiString() : " (" + label + ")");
 }
 
 // ---------------------------------------------------------------- parts and saves
@@ -198,17 +256,37 @@ void CChannelSession::PartAndSaveDecision(std::int64_t ticks)
     }
 }
 
-void CChannelSession::NoteReplacedPartFile()
+bool CChannelSession::NoteReplacedPartFile(bool giveUp)
 {
-    const AnsiString name = PartFileName();
-    if (!FPartWritten && FPartNumber > 1 && FileExists(name))
-        AddProtocolLine(ChannelText(" Eine vorhandene Datei wird ersetzt: ", " An existing file is replaced: ") + name);
+    if (FPartWritten) return true;
+    if (FPartNumber > 1) {
+        // Looked for before the part's first write, so a file found is an earlier
+        // recording's; on a thread of its own, as a drive that does not answer would hold
+        // every channel's ticks. It is waited for briefly when it starts and when the write
+        // can wait no longer; the ticks between only ask whether it came back.
+        const bool fresh = !FReplacedLook;
+        if (fresh) {
+            const AnsiString name = PartFileName();
+            FReplacedLook = std::make_shared<platform::TFileLook>([name] {
+                platform::FileAccessPoint(name, false);
+                return FileExists(name) ? std::string("exists") : std::string();
+            });
+        }
+        const bool answered =
+            fresh || giveUp ? FReplacedLook->Wait(platform::BriefFileLookMs) : FReplacedLook->Answered();
+        if (!answered && !giveUp) return false;
+        if (answered && !FReplacedLook->Answer().empty())
+            AddProtocolLine(ChannelText(" Eine vorhandene Datei wird ersetzt: ", " An existing file is replaced: ") +
+                            PartFileName());
+        FReplacedLook.reset();
+    }
     FPartWritten = true;
+    return true;
 }
 
 void CChannelSession::WriteCurrentPart(std::function<void(bool)> done, TPartFileUse use, bool quiet)
 {
-    NoteReplacedPartFile();
+    NoteReplacedPartFile(true);
     const AnsiString name = PartFileName();
     const std::int64_t ticks = platform::clock().MilliTicks();
     // The save takes the whole recording as it is now: the rows after it are appended.
@@ -244,14 +322,40 @@ void CChannelSession::WriteCurrentPart(std::function<void(bool)> done, TPartFile
             }
             if (done) done(ok);
         },
-        use, quiet, failed);
+        use, quiet, failed, QueuedWorkFailed());
 }
 
 void CChannelSession::CheckDataFolder()
 {
+    // On a thread of its own: a folder on a share that stopped answering would hold every
+    // channel's ticks. A drive that answers at all answers before the first row is written.
     const AnsiString name = PartFileName();
-    std::string error;
-    if (platform::CheckWritable(name, &error) && platform::CheckFreeSpace(name, MinimumFreeBytes, &error)) return;
+    const int check = ++FFolderChecks;
+    FFolderCheckPending = true;
+    FFailureAfterCheck.reset();
+    auto look = std::make_shared<platform::TFileLook>([name] {
+        platform::FileAccessPoint(name, false);
+        std::string error;
+        if (platform::CheckWritable(name, &error) && platform::CheckFreeSpace(name, MinimumFreeBytes, &error))
+            return std::string();
+        return error.empty() ? std::string("?") : error;
+    });
+    look->Wait(platform::BriefFileLookMs);
+    std::weak_ptr<bool> alive = FAlive;
+    look->WhenAnswered([this, alive, check, name](const std::string& error) {
+        auto a = alive.lock();
+        if (a && *a && check == FFolderChecks) DataFolderChecked(name, error);
+    });
+}
+
+void CChannelSession::DataFolderChecked(const AnsiString& name, const std::string& error)
+{
+    FFolderCheckPending = false;
+    const std::optional<std::pair<AnsiString, std::string>> failure = std::exchange(FFailureAfterCheck, std::nullopt);
+    if (error.empty()) {
+        if (failure) ReportPartFileFailure(failure->first, failure->second);
+        return;
+    }
     FGrowFailureShown = true;
     AddProtocolLine(" " + ChannelText(RowMakingFileFailed) + " " + name + " (" + error + ")");
     ShowNotice(ChannelText(RowMakingFileFailed) + "\n" + name + "\n" + error, ChannelText(RowError), {});
@@ -272,6 +376,17 @@ void CChannelSession::PartFileFailed(const AnsiString& name, const std::string& 
     FPartFile = TPartFile::Retry;
     FGrowRetryTicks = ticks + GrowRetryMs;
     if (FGrowFailureShown) return;
+    // The folder's own check says it first, when it finds the cause.
+    if (FFolderCheckPending) {
+        FFailureAfterCheck.emplace(name, error);
+        return;
+    }
+    ReportPartFileFailure(name, error);
+}
+
+void CChannelSession::ReportPartFileFailure(const AnsiString& name, const std::string& error)
+{
+    if (FGrowFailureShown) return;
     FGrowFailureShown = true;
     AddProtocolLine(" " + ChannelText(RowSavingFailed) + " " + name + " (" + error + ")");
     ShowNotice(ChannelText(RowSavingFailed) + "\n" + error, ChannelText(RowError), {});
@@ -290,8 +405,10 @@ void CChannelSession::GrowPartFile(std::int64_t ticks)
     // A timer may fire a little early: half an interval early counts as on time.
     if (FPartFile == TPartFile::Retry && ticks < FGrowRetryTicks - std::int64_t(FSamplingInterval) * 500) return;
     if (FPartFile != TPartFile::Growing) {
-        // The file is written whole the first time, and when it has to be again; quietly,
-        // as its failure is reported once (PartFileFailed).
+        // The file is written whole the first time (once it is known whether an earlier
+        // recording's file is replaced), and when it has to be again; quietly, as its
+        // failure is reported once (PartFileFailed).
+        if (!NoteReplacedPartFile(false)) return;
         WriteCurrentPart({}, TPartFileUse::Growing, true);
         return;
     }
@@ -318,16 +435,17 @@ void CChannelSession::GrowPartFile(std::int64_t ticks)
     }
     std::weak_ptr<bool> alive = FAlive;
     const AnsiString name = FGrowingName;
-    TDataFileSaveQueue::Instance().Append(std::move(rows),
-                                          [this, alive, name, ticks](TGrowResult result, const std::string& error) {
-                                              auto a = alive.lock();
-                                              if (!a || !*a || name != FGrowingName || FPartFile != TPartFile::Growing)
-                                                  return;
-                                              if (result == TGrowResult::Rewrite)
-                                                  FPartFile = TPartFile::None;  // written whole at the next tick
-                                              else if (result == TGrowResult::Failed)
-                                                  PartFileFailed(name, error, ticks);
-                                          });
+    TDataFileSaveQueue::Instance().Append(
+        std::move(rows),
+        [this, alive, name, ticks](TGrowResult result, const std::string& error) {
+            auto a = alive.lock();
+            if (!a || !*a || name != FGrowingName || FPartFile != TPartFile::Growing) return;
+            if (result == TGrowResult::Rewrite)
+                FPartFile = TPartFile::None;  // written whole at the next tick
+            else if (result == TGrowResult::Failed)
+                PartFileFailed(name, error, ticks);
+        },
+        QueuedWorkFailed());
 }
 
 void CChannelSession::StartNewPartNow()
@@ -355,7 +473,7 @@ void CChannelSession::BeginRollover(std::int64_t ticks)
     // part. Nothing is cleared before the write succeeded.
     FRolloverPending = true;
     // The note goes into the ending part's file only: it counts among the lines that leave.
-    NoteReplacedPartFile();
+    NoteReplacedPartFile(true);
     const int written = FSeries[0] ? FSeries[0]->Count() : 0;
     const std::size_t protocolLines = Memo(TSessionMemo::SerialData).size();
     const TDateTime partStart = ElapsedWallClock(ticks);
@@ -382,6 +500,7 @@ void CChannelSession::StartNewFilePart(int written, std::size_t protocolLines, T
     FPartStartTicks = ticks;
     ++FPartNumber;
     FPartWritten = false;
+    FReplacedLook.reset();
     ResetPartFile();
     FGrowFailureShown = false;
 
@@ -444,23 +563,47 @@ bool CChannelSession::SendProgramCommands(const AnsiString& command, const AnsiS
     NOX_ASSERT_UI_THREAD();
     if (!FConnected || !FChannelObject) return false;
     const int address = FChannelObject->GetAddress();
-    QueueDeviceCommand(CTolvarProtocol::BuildDeviceFrame("[M" + IntToStr(address) + command, address),
-                       command.compare(0, 1, "L") == 0 ? 26 : 24,
-                       CTolvarProtocol::BuildDeviceFrame("[M" + IntToStr(address) + outputs, address), once);
+    const AnsiString frame = CTolvarProtocol::BuildDeviceFrame("[M" + IntToStr(address) + command, address);
+    const auto result =
+        QueueDeviceCommand(frame, command.compare(0, 1, "L") == 0 ? 26 : 24,
+                           CTolvarProtocol::BuildDeviceFrame("[M" + IntToStr(address) + outputs, address), once);
+    // The run goes on without the user at hand: what it could not give the unit is in the
+    // protocol. A standing command refused is given again with the next tick.
+    if (once && result == DeviceCommandQueue::TResult::LinkLost)
+        AddProtocolLine(" " + ChannelText(RowNotSentConnectionLost) + " " + CommandName(frame));
+    else if (once && result == DeviceCommandQueue::TResult::Full)
+        AddProtocolLine(" " + ChannelText(RowNotSentTooManyWaiting) + " " + CommandName(frame));
     return FCommands.Empty();
 }
 
-bool CChannelSession::QueueDeviceCommand(const AnsiString& frame, int replyLength, const AnsiString& followUp,
-                                         bool once)
+DeviceCommandQueue::TResult CChannelSession::QueueDeviceCommand(const AnsiString& frame, int replyLength,
+                                                                const AnsiString& followUp, bool once)
 {
     NOX_ASSERT_UI_THREAD();
-    if (!FConnected || !FChannelObject) return false;
+    if (!FConnected || !FChannelObject) return DeviceCommandQueue::TResult::NoPollThread;
     return FCommands.Add(*FChannelObject, {frame, followUp, replyLength, once});
+}
+
+AnsiString CChannelSession::CommandName(const AnsiString& frame) const
+{
+    return DeviceCommandQueue::CommandName(frame, FChannelObject && FChannelObject->IsUnsignedDevice());
+}
+
+void CChannelSession::ConnectionLost(const AnsiString& droppedCommand)
+{
+    NOX_ASSERT_UI_THREAD();
+    AnsiString names;
+    auto name = [&](const AnsiString& frame) { names += (names.empty() ? "" : "; ") + CommandName(frame); };
+    if (!droppedCommand.empty()) name(droppedCommand);
+    for (const DeviceCommandQueue::TCommand& c : FCommands.DropOneShots()) name(c.Frame);
+    if (!names.empty()) AddProtocolLine(" " + ChannelText(RowNotSentConnectionLost) + " " + names);
 }
 
 void CChannelSession::RequestSetpointLimits()
 {
     NOX_ASSERT_UI_THREAD();
+    // A query only: without a link the limits known stay, as without a connection.
+    if (FChannelObject && FChannelObject->LinkLost()) return;
     SendProgramCommands("L0F********", "C14*************", true);
 }
 

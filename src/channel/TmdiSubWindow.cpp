@@ -13,11 +13,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScreen>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "app/TfrmPanelControl.h"
 #include "app/TfrmSerialNumber.h"
 #include "channel/ChannelTexts.h"
 #include "chart/engine/TCustomChart.h"
@@ -308,6 +311,7 @@ void TmdiSubWindow::ConnectSession()
     s.OnNotice = [this](const AnsiString& text, const AnsiString& caption, std::function<void()> closed) {
         ShowNotice(text, caption, std::move(closed));
     };
+    s.OnChannelLabel = [this] { return frmPanelControl ? frmPanelControl->ChannelLabel(Channel()) : DeviceText; };
     s.OnAskSerialNumber = [this]() -> int {
         if (dynamic_cast<platform::QtDialogs*>(&platform::dialogs())) return AskSerialNumber(this);
         AnsiString value = "00000";
@@ -404,11 +408,14 @@ void TmdiSubWindow::SetTimers(bool run)
 void TmdiSubWindow::ShowNotice(const AnsiString& text, const AnsiString& caption, std::function<void()> closed)
 {
     // Never inside the tick, and never holding up the timers: on screen the box is not
-    // modal; scripted dialogs answer after the tick.
+    // modal; scripted dialogs answer after the tick. The box opens over this channel's
+    // window, not over whichever window is active: it is about this channel's unit.
     if (dynamic_cast<platform::QtDialogs*>(&platform::dialogs())) {
         auto* box = new QMessageBox(QMessageBox::Warning, Q(caption), Q(text), QMessageBox::Ok, this);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setModal(false);
+        box->adjustSize();
+        box->move(NoticePlace(box->size()));
         platform::PrepareDialog(*box);
         connect(box, &QMessageBox::finished, this, [closed] {
             if (closed) closed();
@@ -419,9 +426,26 @@ void TmdiSubWindow::ShowNotice(const AnsiString& text, const AnsiString& caption
     QPointer<TmdiSubWindow> self(this);
     QTimer::singleShot(0, this, [self, text, caption, closed = std::move(closed)] {
         if (!self) return;
-        platform::dialogs().MessageBox(text, caption, MB_OK | MB_ICONWARNING);
+        QMessageBox sized(QMessageBox::Warning, Q(caption), Q(text), QMessageBox::Ok);
+        sized.adjustSize();
+        const QPoint at = self->NoticePlace(sized.size());
+        platform::dialogs().MessageBoxAt(text, caption, MB_OK | MB_ICONWARNING, at.x(), at.y());
         if (self && closed) closed();
     });
+}
+
+QPoint TmdiSubWindow::NoticePlace(const QSize& box) const
+{
+    // Centred over the window as it is on the screen (a minimised one by its icon), kept
+    // on the screen.
+    const QPoint centre = mapToGlobal(rect().center());
+    QPoint at(centre.x() - box.width() / 2, centre.y() - box.height() / 2);
+    if (const QScreen* display = screen()) {
+        const QRect area = display->availableGeometry();
+        at.setX(std::clamp(at.x(), area.x(), std::max(area.x(), area.x() + area.width() - box.width())));
+        at.setY(std::clamp(at.y(), area.y(), std::max(area.y(), area.y() + area.height() - box.height())));
+    }
+    return at;
 }
 
 bool TmdiSubWindow::LogFileChecked() const

@@ -402,7 +402,8 @@ public:
     void RunSingleRamp(double& temperature, int& seconds, int& controlMode) override;
     void DisableEditorControls() override;
     void SetProgramControlEnabled(TProgramControl control, bool enabled) override;
-    int QueueDeviceCommand(const AnsiString& frame, int replyLength, const AnsiString& followUp, bool once) override;
+    DeviceCommandQueue::TResult QueueDeviceCommand(const AnsiString& frame, int replyLength, const AnsiString& followUp,
+                                                   bool once) override;
     int ProgramTreeNodeCount() const override { return FProgramTree.Count(); }
     TColor ChartLabelColour() const override { return FChartLabelColour; }
     void SetChartLabelColour(TColor colour) override;
@@ -466,6 +467,8 @@ private:
     void ConnectionResult(int result);
     void TimeAxisStarted(TDateTime axisStart);
     void ShowNotice(const AnsiString& text, const AnsiString& caption, std::function<void()> closed);
+    // Where a box of that size opens so that it is centred over this window on the screen.
+    QPoint NoticePlace(const QSize& box) const;
     void SetTimers(bool run);
     TChartAxis* Axis(TChannelAxis axis) const;
 

@@ -223,10 +223,11 @@ void TmdiSubWindow::UpdateProgramCommands()
     for (QAction* a : {mnuStartStopProgram, mnuCancelSegment, mnuPauseSegment}) a->setVisible(programmer);
 }
 
-int TmdiSubWindow::QueueDeviceCommand(const AnsiString& frame, int replyLength, const AnsiString& followUp, bool once)
+DeviceCommandQueue::TResult TmdiSubWindow::QueueDeviceCommand(const AnsiString& frame, int replyLength,
+                                                              const AnsiString& followUp, bool once)
 {
     NOX_ASSERT_UI_THREAD();
-    return FSession->QueueDeviceCommand(frame, replyLength, followUp, once) ? 1 : 0;
+    return FSession->QueueDeviceCommand(frame, replyLength, followUp, once);
 }
 
 void TmdiSubWindow::SetProgramControlEnabled(TProgramControl control, bool enabled)

@@ -160,6 +160,12 @@ bool CChannel::OneShotInProgress() const
     return poll && poll->OneShotInProgress();
 }
 
+bool CChannel::LinkLost() const
+{
+    const CTransceiver* poll = Transceiver();
+    return poll && poll->IsLinkLost();
+}
+
 AnsiString CChannel::DirectExchange(const AnsiString&, int, int, TfrmIdentification*)
 {
     return {};

@@ -107,6 +107,9 @@ public:
     virtual bool HasPollThread(int channel) const;
     // A one-shot command has not yet gone out in both its poll cycles.
     bool OneShotInProgress() const;
+    // The link to the unit is lost, or it is back but the unit has not been identified on
+    // it again: no command may be given to the unit now.
+    bool LinkLost() const;
     // Direct exchanges of the identification: 0 when the unit answered, 1 when not.
     virtual int Query(char letter, int channel, const AnsiString& frame, int frameLength, int replyLength,
                       TfrmIdentification* window, AnsiString& reply);

@@ -81,6 +81,7 @@ void CTransceiver::RefillQueue()
     Position = 0;
     Protocol->SetRow(BaseCommand, 0, BaseReplyLength, BaseLength);
     if (FollowUpRow != -1) Protocol->SetRow(FollowUpCommand, FollowUpRow, FollowUpReplyLength, FollowUpLength);
+    oneShotQueued_ = OneShot == 1 || RestorePending == 1;
     if (OneShot == 1) {
         OneShot = 0;
         RestorePending = 1;
@@ -90,6 +91,41 @@ void CTransceiver::RefillQueue()
         BaseLength = StrToIntDef(Protocol->GetEntry(0, 1), 0);
         BaseReplyLength = StrToIntDef(Protocol->GetEntry(0, 2), 0);
     }
+}
+
+AnsiString CTransceiver::DropOneShot()
+{
+    NOX_ASSERT_UI_THREAD();
+    std::lock_guard<std::mutex> l(queueMutex_);
+    if (!Protocol) return {};
+    const AnsiString status = Protocol->GetEntry(0, 0);
+    const int statusLength = StrToIntDef(Protocol->GetEntry(0, 1), 0);
+    const int statusReplyLength = StrToIntDef(Protocol->GetEntry(0, 2), 0);
+    AnsiString dropped;
+    // Loaded into the cycle that has not begun yet.
+    if (oneShotQueued_ && Position == 0) {
+        dropped = Protocol->GetQueueEntry(0, 0);
+        Protocol->SetRow(status, 0, statusReplyLength, statusLength);
+        oneShotQueued_ = false;
+    }
+    // Waiting for its first or its second cycle.
+    if (OneShot == 1 || RestorePending == 1) {
+        dropped = BaseCommand;
+        BaseCommand = status;
+        BaseLength = statusLength;
+        BaseReplyLength = statusReplyLength;
+        OneShot = 0;
+        RestorePending = 0;
+    }
+    return dropped;
+}
+
+void CTransceiver::DropCommandsOnLoss()
+{
+    Sync([this] {
+        const AnsiString dropped = DropOneShot();
+        if (IChannelWindow* w = owner_->Window()) w->ConnectionLost(dropped);
+    });
 }
 
 void CTransceiver::NextCommand()
@@ -237,6 +273,7 @@ void CTransceiver::LinkLost(const AnsiString& line, const AnsiString& restored)
     nextReconnectMs_ = platform::clock().MilliTicks() + comm::ReconnectDelayMs(0);
     linkLost_ = true;
     DeliverError(line);
+    DropCommandsOnLoss();
 }
 
 void CTransceiver::CheckUnitFirst(const AnsiString& restored)
@@ -249,6 +286,7 @@ void CTransceiver::CheckUnitFirst(const AnsiString& restored)
     nextReconnectMs_ = platform::clock().MilliTicks();
     linkLost_ = true;
     Hand([this] { owner_->MarkValuesOutdated(); });
+    DropCommandsOnLoss();
 }
 
 CTransceiver::TUnitCheck CTransceiver::CheckUnit()

@@ -49,6 +49,10 @@ public:
     void UpdateCount();
     void RefillQueue();
     void NextCommand();
+    // The link is lost (user-interface thread): a one-shot command that has not gone out in
+    // both its cycles never goes out once the link is back, and the status poll stands
+    // again. Returns the dropped command frame, empty when there was none.
+    AnsiString DropOneShot();
 
     // The queue's tables and texts; callers on other threads take QueueLock().
     std::unique_ptr<CTolvarProtocol> Protocol;
@@ -195,6 +199,10 @@ private:
     // The last check found another unit: its ticks are errors, but no link errors.
     bool otherUnitFound_ = false;
     AnsiString restoredLine_;
+    // The queue's first row holds a one-shot command frame (loaded by the last refill).
+    bool oneShotQueued_ = false;
+    // After a loss is reported: drops what was to go out and tells the channel's window.
+    void DropCommandsOnLoss();
 };
 
 namespace comm {

@@ -63,6 +63,10 @@ public:
     // Another unit answers where the channel's unit was: the message is shown to the user
     // without holding up the recording (it comes in the middle of polling).
     virtual void ReportOtherUnit(const AnsiString& message) = 0;
+    // The link to the unit is lost, or it is back but the unit is not identified on it yet:
+    // commands that have not gone out must never reach the unit later. `droppedCommand` is
+    // the command frame the poll thread dropped (empty when it had none).
+    virtual void ConnectionLost(const AnsiString& /*droppedCommand*/) {}
 };
 
 // Services of the application shell (the main window and the text table).

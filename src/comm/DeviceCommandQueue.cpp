@@ -1,17 +1,40 @@
 #include "comm/DeviceCommandQueue.h"
 
 #include "comm/CChannel.h"
+#include "platform/Exception.h"
+#include "platform/FormatSettings.h"
 #include "platform/UiThread.h"
+#include "resources/TextRows.h"
 
-bool DeviceCommandQueue::Add(CChannel& channel, TCommand command)
+using namespace resources;
+
+DeviceCommandQueue::TResult DeviceCommandQueue::Add(CChannel& channel, TCommand command)
 {
     NOX_ASSERT_UI_THREAD();
-    if (!channel.HasPollThread(channel.Channel())) return false;
-    if (!command.Once && !FWaiting.empty() && !FWaiting.back().Once) FWaiting.pop_back();
-    if (FWaiting.size() >= MaxWaiting) FWaiting.pop_front();
+    if (!channel.HasPollThread(channel.Channel())) return TResult::NoPollThread;
+    if (command.Once && channel.LinkLost()) return TResult::LinkLost;
+    if (!command.Once && !FWaiting.empty() && !FWaiting.back().Once)
+        FWaiting.pop_back();
+    else if (FWaiting.size() >= MaxWaiting)
+        return TResult::Full;
     FWaiting.push_back(std::move(command));
     Flush(channel);
-    return true;
+    return TResult::Taken;
+}
+
+std::vector<DeviceCommandQueue::TCommand> DeviceCommandQueue::DropOneShots()
+{
+    NOX_ASSERT_UI_THREAD();
+    std::vector<TCommand> dropped;
+    for (auto it = FWaiting.begin(); it != FWaiting.end();) {
+        if (it->Once) {
+            dropped.push_back(std::move(*it));
+            it = FWaiting.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    return dropped;
 }
 
 bool DeviceCommandQueue::Flush(CChannel& channel)
@@ -33,4 +56,31 @@ bool DeviceCommandQueue::Flush(CChannel& channel)
         if (once) break;
     }
     return FWaiting.empty();
+}
+
+AnsiString DeviceCommandQueue::CommandName(const AnsiString& frame, bool unsignedDevice)
+{
+    // "[M" + two address digits + command + two checksum digits + CR. A G command carries
+    // the control mode at its fourth character and the setpoint in its last four.
+    const AnsiString text = frame.substr(0, frame.find('\r'));
+    const AnsiString command = text.size() > 6 ? text.substr(4, text.size() - 6) : text;
+    if (command.size() != 9 || command[0] != 'G') return command;
+    AnsiString name;
+    switch (command[3]) {
+        case 'C': name = LookupText(RowActivateCirculation); break;
+        case 'I': name = LookupText(RowActivateTemperatureControl) + " (Intern)"; break;
+        case 'E': name = LookupText(RowActivateTemperatureControl) + " (Extern)"; break;
+        case 'O': name = LookupText(RowDeactivateTemperatureControl); break;
+        default: break;
+    }
+    if (command.compare(5, 4, "****") != 0) {
+        try {
+            const AnsiString setpoint = LookupText(RowSetSetpoint) + " " +
+                                        FormatFloat("0.00", HexToValue(command, 6, unsignedDevice, 4)) + " °C";
+            name += (name.empty() ? "" : ", ") + setpoint;
+        } catch (const EConvertError&) {
+            return command;
+        }
+    }
+    return name.empty() ? command : name;
 }

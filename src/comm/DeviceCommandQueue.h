@@ -5,6 +5,7 @@
 // thread once the one before it is out. The owner hands the waiting ones over on every
 // recording tick.
 #include <deque>
+#include <vector>
 
 #include "platform/AnsiString.h"
 
@@ -19,15 +20,31 @@ public:
         bool Once = false;  // two poll cycles only, then the status poll again
     };
 
+    // What became of a command given to the queue. Every refusal is the caller's to report:
+    // the queue never drops a command it took.
+    enum class TResult {
+        Taken,         // waiting or handed over; it goes out in order
+        NoPollThread,  // the channel has no poll thread, so it cannot go out at all
+        LinkLost,      // a one-shot command while the link to the unit is lost: it would go
+                       // out at some later moment nobody asked for
+        Full,          // MaxWaiting commands wait already
+    };
+
     // Adds a command behind the waiting ones and hands over what the poll thread takes now.
     // A standing command still waiting is out of date: the newer one takes its place.
-    // False when the channel has no poll thread, so the command cannot go out at all.
-    bool Add(CChannel& channel, TCommand command);
+    TResult Add(CChannel& channel, TCommand command);
     // Hands the waiting commands over as far as the poll thread takes them; true when none
     // is left waiting.
     bool Flush(CChannel& channel);
     bool Empty() const { return FWaiting.empty(); }
     void Clear() { FWaiting.clear(); }
+    // The link to the unit is lost: the one-shot commands leave the queue (returned in the
+    // order given); a standing one stays, the next one given replaces it anyway.
+    std::vector<TCommand> DropOneShots();
+
+    // What a command frame does, for the user (the main window's language): "Activate
+    // circulation", "Set setpoint 55,00 °C", ...; a command without a name by its text.
+    static AnsiString CommandName(const AnsiString& frame, bool unsignedDevice);
 
     // A unit that never takes its commands must not make the queue grow without end.
     static constexpr std::size_t MaxWaiting = 16;

@@ -1,11 +1,23 @@
 #include "platform/FileFolders.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <thread>
 
+#include "platform/FileSave.h"
 #include "platform/TextLines.h"
+#include "platform/UiDispatcher.h"
 
 namespace platform {
 namespace {
@@ -25,12 +37,122 @@ QString Key(TFileKind kind)
     return QStringLiteral("Folders/Other");
 }
 
+std::atomic<int> gFolderPatienceMs{0};
+
+// Whether `folder` is a folder, asked of the file system on a thread of its own. A folder
+// whose last look has not come back yet is not asked again: that look answers for it.
+std::shared_ptr<TFileLook> LookForFolder(const QString& folder, bool* stillAsked = nullptr)
+{
+    static std::mutex mutex;
+    static std::map<QString, std::shared_ptr<TFileLook>> looks;
+    std::lock_guard<std::mutex> lock(mutex);
+    for (auto it = looks.begin(); it != looks.end();) it = it->second->Answered() ? looks.erase(it) : std::next(it);
+    if (stillAsked) *stillAsked = looks.count(folder) > 0;
+    if (auto it = looks.find(folder); it != looks.end()) return it->second;
+    auto look = std::make_shared<TFileLook>([folder] {
+        FileAccessPoint(folder.toStdString(), false);
+        return QFileInfo(folder).isDir() ? std::string("folder") : std::string();
+    });
+    looks.emplace(folder, look);
+    return look;
+}
+
 }  // namespace
+
+struct TFileLook::TState {
+    mutable std::mutex mutex;
+    std::condition_variable answered;
+    bool done = false;
+    std::string answer;
+    std::function<void(const std::string&)> then;
+};
+
+TFileLook::TFileLook(std::function<std::string()> look) : FState(std::make_shared<TState>())
+{
+    std::thread([state = FState, look = std::move(look)] {
+        std::string answer = look();
+        std::function<void(const std::string&)> then;
+        {
+            std::lock_guard<std::mutex> lock(state->mutex);
+            state->answer = answer;
+            state->done = true;
+            then = std::move(state->then);
+            state->answered.notify_all();
+        }
+        if (then) UiDispatcher::Instance().Post([then = std::move(then), answer] { then(answer); });
+        UiDispatcher::Instance().Wake();
+    }).detach();
+}
+
+bool TFileLook::Wait(int ms)
+{
+    std::unique_lock<std::mutex> lock(FState->mutex);
+    return FState->answered.wait_for(lock, std::chrono::milliseconds(ms), [&] { return FState->done; });
+}
+
+bool TFileLook::WaitRunning(int ms)
+{
+    const QDeadlineTimer deadline(ms);
+    if (Wait(std::min(ms, BriefFileLookMs)) || ms <= BriefFileLookMs) return Answered();
+    if (!QCoreApplication::instance() || !UiDispatcher::Instance().IsUiThread()) {
+        return Wait(int(deadline.remainingTime()));
+    }
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (Answered() || deadline.hasExpired()) loop.quit();
+    });
+    check.start(10);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    return Answered();
+}
+
+bool TFileLook::Answered() const
+{
+    std::lock_guard<std::mutex> lock(FState->mutex);
+    return FState->done;
+}
+
+std::string TFileLook::Answer() const
+{
+    std::lock_guard<std::mutex> lock(FState->mutex);
+    return FState->answer;
+}
+
+void TFileLook::WhenAnswered(std::function<void(const std::string&)> then)
+{
+    std::unique_lock<std::mutex> lock(FState->mutex);
+    if (!FState->done) {
+        FState->then = std::move(then);
+        return;
+    }
+    const std::string answer = FState->answer;
+    lock.unlock();
+    then(answer);
+}
+
+int FolderPatienceMs()
+{
+    const int ms = gFolderPatienceMs.load();
+    return ms > 0 ? ms : 2000;
+}
+
+void SetFolderPatienceMs(int ms)
+{
+    gFolderPatienceMs = ms;
+}
 
 AnsiString FileFolder(TFileKind kind)
 {
     const QString last = QSettings(kOrganisation, kApplication).value(Key(kind)).toString();
-    if (!last.isEmpty() && QFileInfo(last).isDir()) return A(last);
+    // A folder on a share that stopped answering would hold the window and every channel's
+    // ticks: it has a little while to answer, the event loop running, and is passed over
+    // otherwise, at once while an earlier look at it has not come back.
+    if (!last.isEmpty()) {
+        bool stillAsked = false;
+        const std::shared_ptr<TFileLook> look = LookForFolder(last, &stillAsked);
+        if (look->WaitRunning(stillAsked ? 0 : FolderPatienceMs()) && !look->Answer().empty()) return A(last);
+    }
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!documents.isEmpty() && QFileInfo(documents).isDir()) return A(documents);
     return A(QDir::homePath());
@@ -40,7 +162,9 @@ void RememberFileFolder(TFileKind kind, const AnsiString& chosenFile)
 {
     if (chosenFile.empty()) return;
     const QString folder = QFileInfo(Q(chosenFile)).absolutePath();
-    if (!QFileInfo(folder).isDir()) return;
+    // The dialog has just listed it; one that stopped answering since is not remembered.
+    const std::shared_ptr<TFileLook> look = LookForFolder(folder);
+    if (!look->Wait(BriefFileLookMs) || look->Answer().empty()) return;
     QSettings settings(kOrganisation, kApplication);
     if (!settings.isWritable()) return;
     settings.setValue(Key(kind), folder);

@@ -405,12 +405,13 @@ public:
         const BrushObj& brush = FState.brush.brush;
         TBrush* b = FCanvas->Brush();
         b->SetBitmap(brush.pattern.get());
+        // The colour first: a colour given to a clear brush makes it solid again.
+        b->SetColor(brush.color);
         switch (brush.style) {
             case BS_NULL: b->SetStyle(bsClear); break;
             case BS_HATCHED: b->SetStyle(TBrushStyle(int(bsHorizontal) + int(std::min(brush.hatch, 5u)))); break;
             default: b->SetStyle(bsSolid); break;
         }
-        b->SetColor(brush.color);
         const FontSpec& font = FState.font.font;
         TFont* f = FCanvas->Font();
         f->SetName(font.face.toStdString());
@@ -999,7 +1000,11 @@ void PlayEmf(const Bytes& b, TCanvas* canvas, const TRect& target, bool dry)
         QTransform::fromTranslate(target.Left, target.Top);
     Player p(canvas, dry, false, toTarget, double(h.device.width()) / h.millimetres.width());
     std::size_t at = 0;
-    for (;;) {
+    // Every record takes at least 8 bytes, so no file holds more than this many. A bound of
+    // its own, so that a record that does not move the reading on can never loop for ever.
+    const std::size_t mostRecords = b.Size() / 8;
+    for (std::size_t n = 0;; ++n) {
+        if (n > mostRecords) Damaged("it has more records than its size holds");
         if (!b.Has(at, 8)) Damaged("it ends before its last record");
         const std::uint32_t type = b.U32(at), size = b.U32(at + 4);
         if (size < 8 || size % 4 || !b.Has(at, size)) Damaged("a record has an impossible size");
@@ -1048,7 +1053,9 @@ bool LooksLikeWmf(const Bytes& b)
 template <typename F>
 void ForWmfRecords(const Bytes& b, std::size_t at, F&& f)
 {
-    for (;;) {
+    const std::size_t mostRecords = b.Size() / 6;  // as for enhanced files: a bound of its own
+    for (std::size_t n = 0;; ++n) {
+        if (n > mostRecords) Damaged("it has more records than its size holds");
         if (!b.Has(at, 6)) Damaged("it ends before its last record");
         const std::uint64_t size = std::uint64_t(b.U32(at)) * 2;
         if (size < 6 || !b.Has(at, std::size_t(size))) Damaged("a record has an impossible size");

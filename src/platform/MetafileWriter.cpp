@@ -443,7 +443,14 @@ protected:
             }
         }
     }
-    void EmitSelect(int index) override { Simple(EMR_SELECTOBJECT, std::uint32_t(index) + 1); }
+    // A hollow brush is selected as the stock one, which every reader knows: some take the
+    // style of a brush made hollow for solid and fill with the colour of the brush before.
+    void EmitSelect(int index) override
+    {
+        constexpr std::uint32_t kNullBrush = 5;
+        const bool hollow = KindOf(index) == ObjectKind::Brush && BrushOf(index).style == BS_NULL;
+        Simple(EMR_SELECTOBJECT, hollow ? kStockObject | kNullBrush : std::uint32_t(index) + 1);
+    }
     void EmitDelete(int index) override { Simple(EMR_DELETEOBJECT, std::uint32_t(index) + 1); }
     void EmitBkMode(int mode) override { Simple(EMR_SETBKMODE, std::uint32_t(mode)); }
     void EmitBkColor(TColor color) override { Simple(EMR_SETBKCOLOR, ColorRef(color)); }

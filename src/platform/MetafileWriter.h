@@ -133,6 +133,7 @@ protected:
     virtual void EmitClip(const std::optional<QRegion>& region) = 0;
     // The most objects the table held at once.
     int ObjectCount() const { return FMaxObjects; }
+    ObjectKind KindOf(int index) const { return FObjects[std::size_t(index)].kind; }
     const PenSpec& PenOf(int index) const { return FObjects[std::size_t(index)].pen; }
     const BrushSpec& BrushOf(int index) const { return FObjects[std::size_t(index)].brush; }
     const FontSpec& FontOf(int index) const { return FObjects[std::size_t(index)].font; }

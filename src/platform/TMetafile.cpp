@@ -271,8 +271,10 @@ void TMetafileCanvas::MoveWritersTo(TPoint p)
 
 void TMetafileCanvas::MoveTo(int X, int Y)
 {
-    if (Recording()) MoveWritersTo(TPoint(X, Y));
-    TCanvas::MoveTo(X, Y);  // the pen position only: nothing is drawn
+    // The pen position only: the move is written just before the drawing that starts there,
+    // after the pen it draws with, since some readers tie a move to the objects selected
+    // after it.
+    TCanvas::MoveTo(X, Y);
 }
 
 void TMetafileCanvas::LineTo(int X, int Y)
@@ -504,9 +506,8 @@ void TMetafileCanvas::ArcTo(int X1, int Y1, int X2, int Y2, int X3, int Y3, int 
         TCanvas::EndPath();
     });
     RecordPath(false, true);
-    const TPoint end = GetPenPos();
     TCanvas::AbortPath();
-    MoveWritersTo(end);
+    FWriterPos.reset();  // the next drawing from the pen position moves there first
 }
 
 void TMetafileCanvas::SetPixel(int X, int Y, TColor color)

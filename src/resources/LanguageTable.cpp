@@ -445,6 +445,13 @@ constexpr std::string_view LanguageTable[] = {
     /* 429 */ "Ungespeichert lassen", "Leave unsaved", "",
     /* 430 */ "Dateien werden noch geschrieben: das Laufwerk antwortet nicht. Sie können weiter warten oder das Programm ohne sie beenden.", "Files are still being written: the drive does not answer. You can keep waiting or end the program without them.", "",
     /* 431 */ "Ohne sie beenden", "End without them", "",
+    /* 432 */ "Nicht gesendet, die Verbindung zum Gerät ist unterbrochen:", "Not sent, the connection to the unit is lost:", "",
+    /* 433 */ "Zu viele Befehle warten auf das Gerät. Nicht gesendet:", "Too many commands are waiting for the unit. Not sent:", "",
+    /* 434 */ "Von $1 bis $2 lief kein Takt: $3 fehlende Takte als \"Fehler!\" aufgezeichnet.", "No tick ran from $1 to $2: $3 missed ticks recorded as \"Error!\".", "",
+    /* 435 */ "Von $1 bis $2 lief kein Takt: dazwischen wurde nichts aufgezeichnet.", "No tick ran from $1 to $2: nothing was recorded in between.", "",
+    /* 436 */ "Die Datei hat zu viele Zeilen für ihre Größe: sie zu lesen bräuchte mehr als 256 MB Speicher.", "The file has too many lines for its size: reading it would take more than 256 MB of memory.", "",
+    /* 437 */ "Der Speicher reichte nicht, um die Datei zu lesen; die Aufzeichnungen laufen weiter.", "There was not enough memory to read the file; the recordings go on.", "",
+    /* 438 */ "Die Datei ist größer als 100 MB.", "The file is larger than 100 MB.", "",
 };
 // clang-format on
 

@@ -439,8 +439,15 @@ enum TextRow : int {
     RowLeaveUnsaved = 429,                       // Leave unsaved
     RowFilesStillBeingWritten = 430,             // Files are still being written: the drive does not answer. ...
     RowEndWithoutThem = 431,                     // End without them
+    RowNotSentConnectionLost = 432,              // Not sent, the connection to the unit is lost:
+    RowNotSentTooManyWaiting = 433,              // Too many commands are waiting for the unit. Not sent:
+    RowMissedTicks = 434,                        // No tick ran from $1 to $2: $3 missed ticks recorded as "Er...
+    RowNoTicksRecorded = 435,                    // No tick ran from $1 to $2: nothing was recorded in between.
+    RowReadTooManyLines = 436,                   // The file has too many lines for its size: reading it would...
+    RowReadOutOfMemory = 437,                    // There was not enough memory to read the file; the recordi...
+    RowMeasurementFileTooLarge = 438,            // The file is larger than 100 MB.
 };
 
-static_assert(RowEndWithoutThem + 1 == LanguageTableRows, "every row of the table has a name");
+static_assert(RowMeasurementFileTooLarge + 1 == LanguageTableRows, "every row of the table has a name");
 
 }  // namespace resources

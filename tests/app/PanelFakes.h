@@ -36,10 +36,12 @@ public:
     int ProgramTreeNodeCount() const override { return treeNodes; }
     // As the channel window does: queued behind the commands still waiting, handed over as
     // the poll thread takes them and on every tick (FlushCommands).
-    int QueueDeviceCommand(const AnsiString& frame, int reply, const AnsiString& followUp, bool once) override
+    DeviceCommandQueue::TResult QueueDeviceCommand(const AnsiString& frame, int reply, const AnsiString& followUp,
+                                                   bool once) override
     {
         CChannel* object = ChannelObjects[Channel()];
-        return object && commands.Add(*object, {frame, followUp, reply, once}) ? 1 : 0;
+        return object ? commands.Add(*object, {frame, followUp, reply, once})
+                      : DeviceCommandQueue::TResult::NoPollThread;
     }
     void FlushCommands()
     {

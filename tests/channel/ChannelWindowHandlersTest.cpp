@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QWheelEvent>
+#include <utility>
+#include <vector>
 
 #include "ChannelTestSupport.h"
 #include "app/CLanguage.h"
@@ -22,6 +24,8 @@
 #include "chart/engine/TCustomChart.h"
 #include "chart/engine/TeeColorButton.h"
 #include "chart/series/TFastLineSeries.h"
+#include "comm/CTransceiver.h"
+#include "comm/DeviceCommandQueue.h"
 
 using namespace channeltest;
 
@@ -35,11 +39,12 @@ protected:
         return dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
     }
     // Connects a window to a unit on a loopback port; `absolute` chooses the time axis.
-    void ConnectTcp(TmdiSubWindow* w, int port, const char* file, bool absolute = false)
+    void ConnectTcp(TmdiSubWindow* w, int port, const char* file, bool absolute = false, const char* interval = "5")
     {
         w->cmbInterface->setCurrentIndex(w->cmbInterface->findText("TCP/IP"));
         w->edPort->setText(QString::number(port));
         w->cmbTimeAxisStyle->setCurrentIndex(absolute ? 1 : 0);
+        w->cmbActual->setCurrentText(interval);
         support::TestDialogs().QueueFileName(Path(file));
         w->cmdEstablishConnectionClick();
         ConfirmIdentification(w->Session());
@@ -71,6 +76,35 @@ protected:
         c->PaintWindow();
     }
     AnsiString Message() const { return support::TestDialogs().LastMessage().text; }
+    // A recording window on a unit of that name, its timer stopped, after a tick's cycle;
+    // null when that failed.
+    TmdiSubWindow* OpenQuietWindow(support::SimulatedUnitLine& line, const char* file, const char* name = "BATH 1",
+                                   const char* interval = "5")
+    {
+        StartUnit(line, name);
+        TmdiSubWindow* w = Open(&TfrmMainWindow::mnuDatenaufzeichnungClick);
+        if (!w) return nullptr;
+        ConnectTcp(w, line.TcpPort(), file, false, interval);
+        w->tmrDataUpdate->stop();
+        Tick(w, 1);
+        return !HasFatalFailure() && AwaitCycle(w->Session()) ? w : nullptr;
+    }
+    // The commands the unit received (command texts), the status poll left out.
+    static std::vector<AnsiString> Commands(const support::SimulatedUnitLine& line)
+    {
+        std::vector<AnsiString> commands;
+        for (const support::LoggedFrame& f : line.Frames())
+            if (f.frame.size() > 13 && f.frame[4] == 'G' && f.frame.compare(4, 9, "G0D******") != 0)
+                commands.push_back(f.frame.substr(4, 9));
+        return commands;
+    }
+    // Event-protocol lines of a window that hold `part`.
+    static int ProtocolLines(TmdiSubWindow* w, const AnsiString& part)
+    {
+        int n = 0;
+        for (const AnsiString& l : w->Session().Memo(TSessionMemo::SerialData)) n += l.find(part) != AnsiString::npos;
+        return n;
+    }
 };
 
 struct TRanges {
@@ -444,4 +478,121 @@ TEST_F(ChannelWindowHandlersTest, PanelCommandsReachTheSelectedUnitInOrderAndNam
     Tick(first, 3);
     EXPECT_TRUE(commands(line1).empty());
     EXPECT_EQ(line1.First().State().controlMode, 'O');
+}
+
+TEST_F(ChannelWindowHandlersTest, NoCommandGivenBeforeALossReachesTheUnitAfterItAndNoneIsTakenDuringIt)
+{
+    support::SimulatedUnitLine line;
+    TmdiSubWindow* w = OpenQuietWindow(line, "loss");
+    ASSERT_NE(w, nullptr);
+    CTransceiver* poll = TransceiverThreads[w->Channel()];
+    ASSERT_NE(poll, nullptr);
+
+    // Circulation is handed to the poll thread and the setpoint waits behind it; then the
+    // unit's network side goes away before either went out.
+    support::TestDialogs().Clear();
+    panel->cmdKelvorStartCirculation->click();
+    panel->edSetPoint->setText("55");
+    panel->cmdDataToKelvor->click();
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 2u);  // the two questions
+    line.StopListening();
+    line.ClearLog();
+    clock.AdvanceMs(5000);
+    w->tmrDataUpdateTimer();
+    ASSERT_TRUE(Await([&] { return poll->IsLinkLost(); }));
+    const AnsiString notSent = " Not sent, the connection to the unit is lost: ";
+    ASSERT_TRUE(Await([&] { return ProtocolLines(w, notSent) > 0; }));
+    EXPECT_EQ(ProtocolLines(w, notSent + "Activate circulation; Set setpoint 55,00 °C"), 1);
+
+    // Meanwhile every device command is refused before its question.
+    for (TSpeedButton* button :
+         {panel->cmdKelvorStartCirculation, panel->cmdKelvorStart, panel->cmdKelvorStop, panel->cmdDataToKelvor}) {
+        support::TestDialogs().Clear();
+        button->click();
+        ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+        EXPECT_EQ(Message(), "No active connection available!");
+        EXPECT_EQ(support::TestDialogs().LastMessage().caption, "Warning");
+    }
+
+    // The unit comes back and is identified again: it gets the status poll, none of the
+    // commands; one given now goes out as usual.
+    AnsiString error;
+    ASSERT_TRUE(line.ListenAgain(&error)) << error;
+    clock.AdvanceMs(comm::ReconnectDelayMs(0));
+    ASSERT_TRUE(Await([&] { return !poll->IsLinkLost(); }));
+    clock.AdvanceMs(5000);
+    w->tmrDataUpdateTimer();  // clears the error the loss left
+    Tick(w, 4);
+    ASSERT_TRUE(AwaitCycle(w->Session()));
+    EXPECT_TRUE(Commands(line).empty());
+    EXPECT_EQ(line.First().State().controlMode, 'O');
+    EXPECT_EQ(ProtocolLines(w, notSent), 1);
+    panel->cmdKelvorStop->click();
+    Tick(w, 3);
+    ASSERT_TRUE(AwaitCycle(w->Session()));
+    EXPECT_EQ(Commands(line), std::vector<AnsiString>(2, "G0DO*****"));
+}
+
+TEST_F(ChannelWindowHandlersTest, EveryCommandOfABurstReachesTheUnitInOrderOrIsRefusedWithAMessage)
+{
+    support::SimulatedUnitLine line;
+    TmdiSubWindow* w = OpenQuietWindow(line, "burst");
+    ASSERT_NE(w, nullptr);
+    line.ClearLog();
+
+    std::vector<AnsiString> taken;
+    for (int i = 0; i < 20; ++i) {
+        support::TestDialogs().Clear();
+        const AnsiString value = "20," + AnsiString(i < 10 ? "0" : "") + IntToStr(i);
+        panel->edSetPoint->setText(QString::fromStdString(value));
+        panel->cmdDataToKelvor->click();
+        if (support::TestDialogs().MessageCount() == 1) {  // the question only
+            taken.push_back("G0D**" + IntToHex(std::uint32_t(2000 + i), 4));
+            continue;
+        }
+        ASSERT_EQ(support::TestDialogs().MessageCount(), 2u) << i;
+        EXPECT_EQ(Message(), "Too many commands are waiting for the unit. Not sent: Set setpoint " + value + " °C");
+    }
+    EXPECT_EQ(taken.size(), DeviceCommandQueue::MaxWaiting + 1);
+    std::vector<AnsiString> expected;
+    for (const AnsiString& c : taken) expected.insert(expected.end(), 2, c);
+    for (int i = 0; i < 60 && Commands(line).size() < expected.size(); ++i) Tick(w, 1);
+    Tick(w, 2);
+    ASSERT_TRUE(AwaitCycle(w->Session()));
+    EXPECT_EQ(Commands(line), expected);
+}
+
+TEST_F(ChannelWindowHandlersTest, TheCommunicationWarningNamesItsChannelOpensOverItAndIsInItsProtocol)
+{
+    // At 60 s the warning is due after three error ticks.
+    support::SimulatedUnitLine line1, line2;
+    TmdiSubWindow* silent = OpenQuietWindow(line1, "silent", "BATH 1", "60");
+    ASSERT_NE(silent, nullptr);
+    TmdiSubWindow* active = OpenQuietWindow(line2, "active", "BATH 2");
+    ASSERT_NE(active, nullptr);
+    silent->setGeometry(0, 0, 400, 400);
+    active->setGeometry(400, 0, 400, 400);
+    ASSERT_EQ(main->ActiveChannel(), active->Channel());
+
+    support::TestDialogs().Clear();
+    line1.First().InjectFault(support::UnitFault::NoReply, -1);
+    CChannel* unit = silent->Session().ChannelObject();
+    silent->tmrDataUpdateTimer();  // asks for the cycle that goes unanswered
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(Await([&] { return unit->CommError == 1; }));
+        clock.AdvanceMs(60000);
+        silent->tmrDataUpdateTimer();
+        Tick(active, 1);
+    }
+    ASSERT_TRUE(Await([] { return support::TestDialogs().MessageCount() == 1; }));
+    const support::ShownMessage box = support::TestDialogs().LastMessage();
+    EXPECT_EQ(box.text, "Channel 1 (BATH 1)\n\nToo many communication errors detected. Please check the data link.");
+    // Over the silent window: a box centred over the active one would begin right of the
+    // silent window's middle.
+    EXPECT_TRUE(box.placed);
+    const QPoint middle = silent->mapToGlobal(silent->rect().center());
+    EXPECT_LE(box.left, middle.x());
+    EXPECT_LE(box.top, middle.y());
+    EXPECT_EQ(ProtocolLines(silent, " Too many communication errors detected. Please check the data link."), 1);
+    EXPECT_EQ(ProtocolLines(active, "Too many communication errors"), 0);
 }

@@ -185,12 +185,12 @@ TEST_F(ChannelWindowTest, ThreeBusWindowsOnOnePortOfferOnlyFreeAddresses)
         ConnectWindow(w, Path(("bus" + std::to_string(c)).c_str()));
         windows.push_back(w);
     }
-    for (int round = 0; round < 2; ++round)
-        for (TmdiSubWindow* w : windows) {
-            ASSERT_TRUE(AwaitCycle(w->Session()));
-            clock.AdvanceMs(5000);
-            w->tmrDataUpdateTimer();
-        }
+    // The three channels' timers fire together, one interval apart.
+    for (int round = 0; round < 2; ++round) {
+        for (TmdiSubWindow* w : windows) ASSERT_TRUE(AwaitCycle(w->Session()));
+        clock.AdvanceMs(5000);
+        for (TmdiSubWindow* w : windows) w->tmrDataUpdateTimer();
+    }
     for (int c = 0; c < 3; ++c) {
         ASSERT_TRUE(AwaitCycle(windows[std::size_t(c)]->Session()));
         EXPECT_DOUBLE_EQ(windows[std::size_t(c)]->Session().Series(0)->GetyValue(2), 21.0 + c) << c;

@@ -537,7 +537,8 @@ TEST_F(FaultTicksTest, TheWarningCountsFaultTicksButNotTheTicksThatWaitForTheCyc
         EXPECT_EQ(label(), err) << i;
     }
     ASSERT_TRUE(Await([] { return support::TestDialogs().MessageCount() == 1; }));
-    EXPECT_EQ(support::TestDialogs().LastMessage().text, ChannelText(resources::RowTooManyCommErrors));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text,
+              "Kanal 1 (" + s.ChannelLabel() + ")\n\n" + ChannelText(resources::RowTooManyCommErrors));
     ASSERT_TRUE(s.Close());
 }
 

@@ -1,6 +1,7 @@
 // The main window's file commands as a user runs them from the menus of the program's own
 // windows: opening recorded and imported files into view windows, printing to a PDF printer
 // and exporting the chart as pictures.
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
@@ -21,6 +23,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTimer>
+#include <cstring>
 #include <set>
 
 #include "ChannelTestSupport.h"
@@ -38,6 +41,7 @@
 #include "chart/engine/TCustomChart.h"
 #include "chart/engine/TeeGradient.h"
 #include "chart/series/TeeAxisToolTypes.h"
+#include "platform/FileFolders.h"
 #include "platform/FileSave.h"
 #include "platform/TPrinter.h"
 #include "platform/TextCodec.h"
@@ -312,8 +316,11 @@ TEST_F(FileCommandsTest, DamagedOrForeignFilesNameTheFaultAndOpenNothingHalf)
 TEST_F(FileCommandsTest, TwelveHourFileIsReadOnAWorkerBehindTheWaitWindow)
 {
     const AnsiString path = WriteRecording(1, 3, 43200);
+    // The reader is held until the test has looked, however fast the machine reads.
+    support::HangingFileSystem share([path](const std::string& name, bool write) { return !write && name == path; });
     support::TestDialogs().QueueFileName(path);
     main->mnuVisualisierung->trigger();
+    ASSERT_TRUE(share.AwaitHang());
     // The command has returned with the file still being read: the window stays usable, the
     // wait window says why, and a second open is not possible meanwhile.
     EXPECT_TRUE(forms->FileCommands->Reading());
@@ -321,6 +328,7 @@ TEST_F(FileCommandsTest, TwelveHourFileIsReadOnAWorkerBehindTheWaitWindow)
     EXPECT_EQ(frmWait->txtWait->text().toStdString(), English(RowFileLoadingPleaseWait));
     EXPECT_FALSE(main->btnFileOpen->isEnabled());
     EXPECT_FALSE(main->mnuOpenFile->isEnabled());
+    share.Release();
     forms->FileCommands->WaitIdle();
     auto* w = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
     ASSERT_NE(w, nullptr);
@@ -361,6 +369,37 @@ TEST_F(FileCommandsTest, OpeningReadsOnlyRegularFilesOfBoundedSize)
         EXPECT_EQ(w->Series(0)->Count(), 10);
         EXPECT_TRUE(main->btnFileOpen->isEnabled());
     }
+
+    // Just under the size limit, lines that would each cost a row of every column: a
+    // recording of empty lines, a measurement file of one-character rows. Refused before
+    // anything is built, saying why (a measurement file in the import window).
+    auto writeFile = [&](const std::string& path, std::string bytes, const char* line) {
+        std::string chunk;
+        while (chunk.size() < (1u << 20)) chunk += line;
+        while (bytes.size() + chunk.size() < MaxRecordedDataFileBytes) bytes += chunk;
+        QFile f(QString::fromStdString(path));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_EQ(f.write(bytes.data(), qint64(bytes.size())), qint64(bytes.size()));
+    };
+    std::string head = "\xA7;01.01.2026;00:00:00;x;;;;;;\r\n[DATA];\r\nDate|Time;Error;TimeStep;";
+    for (int k = 0; k < 24; ++k) head += "S" + std::to_string(k) + ";";
+    writeFile(Path("empty.csv"), head + "\r\n", "\r\n");
+    support::TestDialogs().Clear();
+    Open(Path("empty.csv"), false);
+    const AnsiString text = support::TestDialogs().LastMessage().text;
+    EXPECT_EQ(text, English(RowCannotOpenFile) + "\n" + Path("empty.csv") + "\n" + English(RowReadTooManyLines));
+    EXPECT_EQ(w->Series(0)->Count(), 10);
+    head = "probe 12.05.2006\r\nTime";
+    for (int k = 1; k < 24; ++k) head += "\tV" + std::to_string(k);
+    writeFile(Path("short.qzv"), head + "\r\n", "1\n");
+    Open(Path("short.qzv"), true);
+    const std::vector<AnsiString> info = forms->FileReader->FileInfoLines();
+    ASSERT_GE(info.size(), 2u);
+    EXPECT_EQ(info[info.size() - 2], Path("short.qzv"));
+    EXPECT_EQ(info.back(), English(RowReadTooManyLines));
+    struct rusage usage {};
+    ASSERT_EQ(::getrusage(RUSAGE_SELF, &usage), 0);
+    EXPECT_LT(usage.ru_maxrss, 1024L * 1024L) << "peak kB";
 }
 
 // A large file goes into the view in steps with the event loop running in between (the
@@ -568,9 +607,10 @@ TEST_F(FileCommandsTest, AMeasurementFileIsReadWhileTheEventLoopRuns)
     ASSERT_EQ(::mkfifo(Path("pipe.qzv").c_str(), 0600), 0);
     Open(Path("pipe.qzv"), true);
     const std::vector<AnsiString> info = forms->FileReader->FileInfoLines();
-    ASSERT_GE(info.size(), 2u);
-    EXPECT_EQ(info[info.size() - 2], English(RowCannotOpenFile));
-    EXPECT_NE(info.back().find("not a regular file"), AnsiString::npos) << info.back();
+    ASSERT_GE(info.size(), 3u);
+    EXPECT_EQ(info[info.size() - 3], English(RowCannotOpenFile));
+    EXPECT_EQ(info[info.size() - 2], Path("pipe.qzv"));
+    EXPECT_NE(info.back().find("no file but a device, a pipe or a folder"), AnsiString::npos) << info.back();
     forms->FileReader->cmdFileReaderOKClick();
 }
 
@@ -984,11 +1024,73 @@ TEST_F(FileCommandsTest, ACancelledOpenLeavesNoEmptyViewWindow)
     EXPECT_TRUE(main->mnuOpenFile->isEnabled());
     for (int c = 1; c <= 10; ++c) EXPECT_FALSE(main->IsChannelOpen(c)) << c;
 
-    // New > View asked for the window: it stays, and a cancelled open in it keeps it too.
+    // File > Open of a file that is refused: the window made for it goes again.
+    for (const char* name : {"refused.csv", "refused.qzv"}) {
+        ASSERT_EQ(::mkfifo(Path(name).c_str(), 0600), 0);
+        Open(Path(name), false);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(main->ChildWindowCount(), 0) << name;
+    }
+
+    // New > View asked for the window: it stays, and a cancelled open in it keeps it too,
+    // as does a refused one.
     support::TestDialogs().QueueFileName("");
     main->actFileOpenExecute(true);
     ASSERT_EQ(main->ChildWindowCount(), 1);
     support::TestDialogs().QueueFileName("");
     main->actFileOpenExecute();
     EXPECT_EQ(main->ChildWindowCount(), 1);
+    Open(Path("refused.csv"), true);
+    EXPECT_EQ(main->ChildWindowCount(), 2);
+}
+
+// A remembered folder on a share that stopped answering: the picture export, File > Open
+// and the recording's Save as open in the documents folder once it had its while to answer,
+// the event loop (and every channel's tick with it) running meanwhile, never waiting on it.
+TEST_F(FileCommandsTest, ARememberedFolderThatHangsHoldsUpNoDialog)
+{
+    TmdiSubWindow* w = Open(WriteRecording(1, 3, 10), true);
+    ASSERT_NE(w, nullptr);
+    w->graDataGraph->resize(320, 200);
+    const QString share = QString::fromStdString(Path("share"));
+    using platform::TFileKind;
+    for (TFileKind kind : {TFileKind::Picture, TFileKind::OpenFile, TFileKind::DataFile}) {
+        const QString sub = share + "/" + QString::number(int(kind));
+        ASSERT_TRUE(QDir().mkpath(sub));
+        platform::RememberFileFolder(kind, A(sub + "/x"));
+    }
+    const QString d = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const AnsiString documents = A(QFileInfo(d).isDir() ? d : QDir::homePath());
+    platform::SetFolderPatienceMs(200);
+    support::HangingFileSystem hung(
+        [s = share.toStdString()](const std::string& path, bool) { return path.rfind(s, 0) == 0; });
+    bool tickRan = false;
+    support::TestDialogs().OnFileDialog = [&](const platform::FileDialogRequest& req) {
+        EXPECT_EQ(req.initialDir, documents);
+        EXPECT_TRUE(tickRan) << "no event ran while the folder was waited for";
+        tickRan = false;
+        QTimer::singleShot(0, main, [&] { tickRan = true; });
+    };
+    QTimer::singleShot(0, main, [&] { tickRan = true; });
+    main->mnuExport->trigger();
+    main->mnuOpenFile->trigger();
+    support::SimulatedUnitLine line;
+    line.AddUnit(support::UnitState{});
+    AnsiString error;
+    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+    main->mnuDatenaufzeichnung->trigger();
+    auto* rec = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
+    ASSERT_NE(rec, nullptr);
+    rec->cmbInterface->setCurrentIndex(rec->cmbInterface->findText("TCP/IP"));
+    rec->edPort->setText(QString::number(line.TcpPort()));
+    support::TestDialogs().QueueFileName(Path("local"));
+    rec->cmdEstablishConnectionClick();
+    ConfirmIdentification(rec->Session());
+    EXPECT_TRUE(rec->IsConnected());
+    EXPECT_TRUE(Await([&] { return hung.Hanging() == 3; }));
+    EXPECT_EQ(hung.OnUiThread(), 0);
+    support::TestDialogs().OnFileDialog = nullptr;
+    hung.Release();
+    platform::SetFolderPatienceMs(0);
+    ASSERT_TRUE(rec->FormClose());
 }

@@ -61,6 +61,11 @@ TEST_F(FileFoldersTest, EachKindOpensWhereItsLastFileWasChosen)
     EXPECT_EQ(OpenedIn(TFileKind::OpenFile), Documents());
     // Kept in the settings: a new run (a fresh settings object) finds it.
     EXPECT_EQ(QSettings("NoxControl", "NoxControl").value("Folders/Programs").toString(), root.path() + "/programs");
+    // ... kept in a settings file of this test program alone, not in the test user's, which
+    // every test program running beside it shares.
+    EXPECT_FALSE(QSettings("NoxControl", "NoxControl")
+                     .fileName()
+                     .startsWith(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)));
 }
 
 TEST_F(FileFoldersTest, AGoneFolderFallsBackAndAFolderNamedByTheCallerStays)

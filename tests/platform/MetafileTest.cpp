@@ -100,6 +100,10 @@ void DrawScene(TCanvas* c)
     c->Pen()->SetColor(clPurple);
     c->MoveTo(160, 110);
     c->ArcTo(160, 110, 190, 140, 190, 125, 160, 125);
+    // A hollow frame: its colour given after its style, as a chart's back wall does.
+    c->Brush()->SetStyle(bsClear);
+    c->Pen()->SetColor(clBlack);
+    c->Rectangle(150, 8, 198, 28);
 }
 
 std::unique_ptr<TMetafile> RecordScene()
@@ -227,6 +231,24 @@ TEST(Metafile, EnhancedFileCarriesFrameCountsAndItsOwnRecords)
     }
     EXPECT_TRUE(degrees);
     EXPECT_TRUE(rotated);
+    // What readers that are not ours rely on: a move is followed by the line that starts
+    // there (not by the pen it is drawn with), and a hollow brush is the stock one.
+    bool hollow = false;
+    std::map<std::uint32_t, std::uint32_t> brushStyles;
+    for (std::size_t i = 0; i + 1 < records.size(); ++i) {
+        const auto [type, at] = records[i];
+        if (type == meta::EMR_MOVETOEX) {
+            EXPECT_TRUE(records[i + 1].first == meta::EMR_POLYLINETO || records[i + 1].first == meta::EMR_LINETO)
+                << "record " << records[i + 1].first << " after a move";
+        }
+        if (type == meta::EMR_CREATEBRUSHINDIRECT) brushStyles[U32(b, at + 8)] = U32(b, at + 12);
+        if (type == meta::EMR_SELECTOBJECT) {
+            const std::uint32_t object = U32(b, at + 8);
+            hollow |= object == (meta::kStockObject | 5);
+            EXPECT_NE(brushStyles.count(object) ? brushStyles[object] : 0u, unsigned(meta::BS_NULL));
+        }
+    }
+    EXPECT_TRUE(hollow);
 }
 
 TEST(Metafile, OldStyleFileIsPlaceableWithChecksumAndWindow)
@@ -349,6 +371,44 @@ TEST(Metafile, DamagedAndForeignFilesAreRefusedAndChangeNothing)
             break;
         }
     EXPECT_TRUE(refused(orphan));
+
+    // A record of no size would leave the reading where it is, and a frame larger than any
+    // picture the program makes: both are refused by name.
+    const auto refusedFor = [&](const QByteArray& bytes) -> std::string {
+        try {
+            TMetafile any;
+            any.LoadFromBytes(View(bytes));
+        } catch (const EInvalidGraphic& e) {
+            return e.Message;
+        }
+        return "loaded";
+    };
+    const auto emf = [](std::int32_t frame, std::uint32_t pathRecordSize) {
+        meta::ByteWriter w;
+        w.U32(meta::EMR_HEADER);
+        w.U32(132);
+        for (std::int32_t v :
+             {0, 0, 99, 99, 0,    0,   frame, frame, std::int32_t(meta::kEmfSignature), 0x10000, 160, 3,
+              1, 0, 0,  0,  1920, 960, 508,   254})
+            w.I32(v);
+        while (w.Data().size() < 132) w.U32(0);
+        w.U32(59);  // a path begins
+        w.U32(pathRecordSize);
+        for (std::uint32_t v : {std::uint32_t(meta::EMR_EOF), 20u, 0u, 16u, 20u}) w.U32(v);
+        return w.Data();
+    };
+    EXPECT_EQ(refusedFor(emf(2645, 8)), "loaded");
+    ASSERT_EQ(emf(2645, 0).size(), 160);
+    EXPECT_NE(refusedFor(emf(2645, 0)).find("impossible size"), std::string::npos) << refusedFor(emf(2645, 0));
+    QByteArray wmf = m->Bytes(false);
+    for (int i = 0; i < 4; ++i) wmf[40 + i] = 0;
+    EXPECT_NE(refusedFor(wmf).find("impossible size"), std::string::npos) << refusedFor(wmf);
+    // 20 000 pixels wide; 10 000 by 10 000 pixels; an old-style frame of 200 by 150 inches.
+    QByteArray inches = m->Bytes(false);
+    inches[14] = 1;
+    inches[15] = 0;
+    for (const QByteArray& huge : {emf(529167, 8), emf(264583, 8), inches})
+        EXPECT_NE(refusedFor(huge).find("too large"), std::string::npos) << refusedFor(huge);
 }
 
 // Files of other programs use mapping modes, stock objects, saved states, rectangle clipping,

@@ -72,6 +72,7 @@ int ScriptedDialogs::MessageBoxAt(const AnsiString& text, const AnsiString& capt
 
 bool ScriptedDialogs::FileDialog(platform::FileDialogRequest& req)
 {
+    if (OnFileDialog) OnFileDialog(req);
     QWidget* parent = ParentNow();
     const bool onTop = OnTopNow(parent);
     std::lock_guard<std::mutex> l(mutex_);
@@ -187,6 +188,7 @@ void ScriptedDialogs::Clear()
     printerSetups_ = 0;
     OnPrinterSetup = nullptr;
     OnWait = nullptr;
+    OnFileDialog = nullptr;
     waits_.clear();
     fileDialogs_ = 0;
 }

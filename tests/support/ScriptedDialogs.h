@@ -37,6 +37,8 @@ public:
     // What the user does in the printer settings (nothing when unset); the result is the
     // dialog's OK.
     std::function<bool(QPrinter*)> OnPrinterSetup;
+    // Runs as a file dialog opens, before it takes its queued answer.
+    std::function<void(const platform::FileDialogRequest&)> OnFileDialog;
 
     // Answers for the next boxes, in order; without one a box gets its default button.
     void QueueAnswer(int id);

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <cstdlib>
 
 #include "platform/Dialogs.h"
@@ -18,6 +20,12 @@ int main(int argc, char** argv)
     // Settings the program keeps (folders of file dialogs, editor options) go to the test
     // user's folders, never to the real user's.
     QStandardPaths::setTestModeEnabled(true);
+    // ... and to a folder of this process alone: test programs run side by side, and one
+    // that clears or writes the settings must not change what another reads.
+    static QTemporaryDir settings;
+    if (!settings.isValid()) return 2;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
     platform::UiDispatcher::Instance();
     // No test may ever block on a modal box: unscripted boxes answer with their default.
     static support::ScriptedDialogs dialogs;

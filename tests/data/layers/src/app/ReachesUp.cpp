@@ -1,0 +1,2 @@
+// Reaches up into the channel windows: the layer check must refuse it.
+#include "channel/TmdiSubWindow.h"
