@@ -21,6 +21,7 @@
 #include "app/RecordedDataWriter.h"
 #include "app/TFileCommands.h"
 #include "chart/engine/TChartSeries.h"
+#include "platform/FileSave.h"
 
 namespace {
 
@@ -270,6 +271,64 @@ void BM_Grow_TenChannelsTick(benchmark::State& state)
     std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_Grow_TenChannelsTick)->Arg(600)->Arg(43200)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+// A 12-hour part at 1 s recorded as a channel records it, with one protocol line per tick
+// (a unit that does not answer: one " Timeout !" per failed exchange): the file is written
+// whole at the start and every 2400 ticks and grows by the rows and lines of each tick in
+// between, through the program's own queue and files. `written_MB` is what was handed to
+// the system for it, `written_per_file_byte` that against the size of the file at the end.
+void BM_Grow_TwelveHourPartWithProtocol(benchmark::State& state)
+{
+    constexpr int kTicksBetweenSaves = 2400;
+    TDataFileSaveQueue& queue = TDataFileSaveQueue::Instance();
+    for (auto _ : state) {
+        char dir[] = "/tmp/nox_bench_partXXXXXX";
+        const std::string folder = mkdtemp(dir);
+        BenchView view;
+        for (int s = 0; s < kSeries; ++s) view.series[size_t(s)]->Tag = 1;
+        view.fileName = folder + "/run";
+        const std::string name = RecordedDataFileName(view, 1);
+        std::vector<AnsiString>& protocol = view.memos[TDataFileMemo::SerialData];
+        const std::uint64_t before = platform::BytesWritten();
+        int handed = 0;
+        size_t protocolHanded = 0;
+        view.Append(0);
+        auto save = [&] {
+            queue.Save(&view, 1, {}, TPartFileUse::Growing, true);
+            handed = view.series[0]->Count();
+            protocolHanded = protocol.size();
+        };
+        save();
+        for (int t = 1; t < kRows; ++t) {
+            view.Append(t);
+            protocol.push_back("08.12.2026 " + IntToStr(10 + t / 3600) + ":" + IntToStr(10 + t / 60 % 50) + ":" +
+                               IntToStr(10 + t % 50) + " Timeout !");
+            if (t % kTicksBetweenSaves == 0) {
+                save();
+                continue;
+            }
+            TGrowingRows r;
+            r.Path = name;
+            r.FirstRow = handed;
+            r.Ticks = std::int64_t(t) * 1000;
+            r.Data = CaptureRecordedRows(view, name, handed);
+            handed += int(r.Data.X.size());
+            r.ProtocolFrom = int(protocolHanded);
+            r.Data.EventProtocol.assign(protocol.begin() + std::ptrdiff_t(protocolHanded), protocol.end());
+            protocolHanded = protocol.size();
+            queue.Append(std::move(r), {});
+        }
+        queue.EndGrowing(name);
+        queue.WaitIdle();
+        const double written = double(platform::BytesWritten() - before);
+        const double size = double(std::filesystem::file_size(name));
+        state.counters["written_MB"] = written / 1e6;
+        state.counters["file_MB"] = size / 1e6;
+        state.counters["written_per_file_byte"] = written / size;
+        std::filesystem::remove_all(folder);
+    }
+}
+BENCHMARK(BM_Grow_TwelveHourPartWithProtocol)->Iterations(1)->Unit(benchmark::kSecond);
 
 // Prints as usual and keeps the time of every benchmark (the median when repeated).
 class TimeReporter : public benchmark::ConsoleReporter {

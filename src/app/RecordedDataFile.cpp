@@ -977,7 +977,9 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
     return r;
 }
 
-TRecordedDataRead ReadRecordedDataFile(const std::string& path)
+namespace {
+
+TRecordedDataRead ReadAndParse(const std::string& path)
 {
     std::string bytes;
     std::string error;
@@ -992,15 +994,21 @@ TRecordedDataRead ReadRecordedDataFile(const std::string& path)
             {kind, 0, kind == TDataFileProblemKind::CannotOpen ? AnsiString(error) : AnsiString(path)});
         return r;
     }
+    TRecordedDataRead r = ParseRecordedDataFile(bytes);
+    if (!r.Loaded && !r.Problems.empty() && r.Problems.front().Kind == TDataFileProblemKind::TooManyLines)
+        r.Problems.front().Detail = path;
+    return r;
+}
+
+}  // namespace
+
+TRecordedDataRead ReadRecordedDataFile(const std::string& path)
+{
     // A file that needs more memory than there is is refused like one that is too large;
     // the program and its recordings go on.
     try {
-        TRecordedDataRead r = ParseRecordedDataFile(bytes);
-        if (!r.Loaded && !r.Problems.empty() && r.Problems.front().Kind == TDataFileProblemKind::TooManyLines)
-            r.Problems.front().Detail = path;
-        return r;
+        return ReadAndParse(path);
     } catch (const std::bad_alloc&) {
-        bytes = std::string();
         TRecordedDataRead r;
         r.Problems.push_back({TDataFileProblemKind::OutOfMemory, 0, AnsiString(path)});
         return r;

@@ -1,6 +1,7 @@
 #include "app/RecordedDataWriter.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <deque>
 
 #include "app/CLanguage.h"
@@ -168,11 +169,17 @@ struct TDataFileSaveQueue::TGrowingFileState {
     bool RowsNeedUtf8 = false;  // a row's label does not fit Windows-1252
     bool TextsNeedUtf8 = false;
     int Rows = 0;
+    // Where the rows are in the file as it is meant to be (what is kept included).
     std::deque<std::uint64_t> RowStarts;  // of the last rows, up to KeptRowStarts
     std::uint64_t RowsEnd = 0;
     std::string Sections;
     bool SectionsStale = false;
-    std::int64_t DirtySince = -1;  // clock of the first write not yet synced
+    // What was appended and is not written yet: the file's bytes from KeptFrom on to
+    // RowsEnd, followed by the sections, replace what the file holds from KeptFrom on.
+    std::uint64_t KeptFrom = 0;
+    std::string Kept;
+    bool Unwritten = false;
+    std::int64_t DirtySince = -1;  // clock of the oldest data not yet on the disk
 };
 
 namespace {
@@ -253,7 +260,8 @@ void TDataFileSaveQueue::WakeWorker(int takenBySelf)
 }
 
 void TDataFileSaveQueue::Save(IRecordedDataSource* window, int channel, std::function<void(bool)> done,
-                              TPartFileUse use, bool quiet, std::function<void(const std::string&)> failed)
+                              TPartFileUse use, bool quiet, std::function<void(const std::string&)> failed,
+                              std::function<void(const std::string&)> thrown)
 {
     auto finish = [&done](bool ok) {
         if (done) done(ok);
@@ -271,16 +279,19 @@ void TDataFileSaveQueue::Save(IRecordedDataSource* window, int channel, std::fun
     job.failed = std::move(failed);
     job.use = use;
     job.quiet = quiet;
+    job.thrown = std::move(thrown);
     Queue(std::move(job));
 }
 
-void TDataFileSaveQueue::Append(TGrowingRows rows, std::function<void(TGrowResult, const std::string&)> done)
+void TDataFileSaveQueue::Append(TGrowingRows rows, std::function<void(TGrowResult, const std::string&)> done,
+                                std::function<void(const std::string&)> thrown)
 {
     Job job;
     job.kind = TJobKind::Append;
     job.path = rows.Path;
     job.rows = std::move(rows);
     job.grown = std::move(done);
+    job.thrown = std::move(thrown);
     Queue(std::move(job));
 }
 
@@ -292,16 +303,20 @@ void TDataFileSaveQueue::EndGrowing(const std::string& path)
     Queue(std::move(job));
 }
 
-void TDataFileSaveQueue::Finished(std::function<void()> onUiThread)
+void TDataFileSaveQueue::Finished(std::function<void()> onUiThread, std::function<void(const std::string&)> thrown)
 {
-    platform::UiDispatcher::Instance().Post([this, onUiThread = std::move(onUiThread)] {
-        if (onUiThread) onUiThread();
-        {
-            std::lock_guard<std::mutex> lock(FMutex);
-            --FPending;
-        }
-        platform::UiDispatcher::Instance().Wake();
-    });
+    platform::UiDispatcher::Instance().Post(
+        [this, onUiThread = std::move(onUiThread)] {
+            const TScopeExit done([this] {
+                {
+                    std::lock_guard<std::mutex> lock(FMutex);
+                    --FPending;
+                }
+                platform::UiDispatcher::Instance().Wake();
+            });
+            if (onUiThread) onUiThread();
+        },
+        std::move(thrown));
 }
 
 void TDataFileSaveQueue::Run()
@@ -324,6 +339,15 @@ void TDataFileSaveQueue::Run()
             case TJobKind::Save: RunSave(job, file.Growing); break;
             case TJobKind::Append: RunAppend(job, file.Growing); break;
             case TJobKind::End:
+                if (file.Growing) {
+                    // What was kept goes into the file; no one waits for the result.
+                    std::string error;
+                    try {
+                        if (!WriteKept(*file.Growing, path, error)) std::fprintf(stderr, "%s\n", error.c_str());
+                    } catch (...) {
+                        platform::UiDispatcher::ReportException(std::current_exception(), path.c_str());
+                    }
+                }
                 file.Growing.reset();
                 Finished({});
                 break;
@@ -368,6 +392,7 @@ void TDataFileSaveQueue::RunSave(Job& job, std::unique_ptr<TGrowingFileState>& g
                 const size_t kept = std::min(layout.RowStarts.size(), size_t(KeptRowStarts));
                 file->RowStarts.assign(layout.RowStarts.end() - std::ptrdiff_t(kept), layout.RowStarts.end());
                 file->RowsEnd = layout.RowsEnd;
+                file->KeptFrom = layout.RowsEnd;
                 file->Sections = bytes.substr(layout.RowsEnd);
                 file->Texts = TextsOf(job.data);
                 file->TextsNeedUtf8 = RecordedDataNeedsUtf8(file->Texts);
@@ -379,20 +404,22 @@ void TDataFileSaveQueue::RunSave(Job& job, std::unique_ptr<TGrowingFileState>& g
         }
     }
     const bool quiet = job.quiet;
-    Finished([this, result, error, quiet, done = std::move(job.done), failed = std::move(job.failed)] {
-        // The caller's bookkeeping (its protocol line, the next part) and the queue's
-        // own must not wait until someone closes the box.
-        const bool ok = result == TDataFileWriteResult::Written;
-        if (!ok && failed) failed(error);
-        if (done) done(ok);
-        // One failure box at a time: a drive that is full or gone fails every later save
-        // too, and an unattended recording must not pile up a box (and a nested event
-        // loop) per save. Each failure is in the channel's event protocol all the same.
-        if (!ok && !quiet && !FFailureShown) {
-            const TScopedValue shown(FFailureShown, true);
-            ReportSaveResult(result, error);
-        }
-    });
+    Finished(
+        [this, result, error, quiet, done = std::move(job.done), failed = std::move(job.failed)] {
+            // The caller's bookkeeping (its protocol line, the next part) and the queue's
+            // own must not wait until someone closes the box.
+            const bool ok = result == TDataFileWriteResult::Written;
+            if (!ok && failed) failed(error);
+            if (done) done(ok);
+            // One failure box at a time: a drive that is full or gone fails every later save
+            // too, and an unattended recording must not pile up a box (and a nested event
+            // loop) per save. Each failure is in the channel's event protocol all the same.
+            if (!ok && !quiet && !FFailureShown) {
+                const TScopedValue shown(FFailureShown, true);
+                ReportSaveResult(result, error);
+            }
+        },
+        std::move(job.thrown));
 }
 
 void TDataFileSaveQueue::RunAppend(Job& job, std::unique_ptr<TGrowingFileState>& growing)
@@ -416,9 +443,11 @@ void TDataFileSaveQueue::RunAppend(Job& job, std::unique_ptr<TGrowingFileState>&
         platform::UiDispatcher::Instance().Wake();
         return;
     }
-    Finished([result, error, done = std::move(job.grown)] {
-        if (done) done(result, error);
-    });
+    Finished(
+        [result, error, done = std::move(job.grown)] {
+            if (done) done(result, error);
+        },
+        std::move(job.thrown));
 }
 
 TGrowResult TDataFileSaveQueue::Append(TGrowingFileState& file, TGrowingRows& rows, std::string& error)
@@ -446,36 +475,34 @@ TGrowResult TDataFileSaveQueue::Append(TGrowingFileState& file, TGrowingRows& ro
     if (file.SectionsStale) file.TextsNeedUtf8 = RecordedDataNeedsUtf8(file.Texts);
     const bool rowsNeedUtf8 = file.RowsNeedUtf8 || LabelsNeedUtf8(data.Errors);
     if ((rowsNeedUtf8 || file.TextsNeedUtf8) != file.Utf8) return TGrowResult::Rewrite;
-    if (file.SectionsStale) {
-        file.Sections = BuildRecordedDataSections(file.Texts, file.Utf8);
-        file.SectionsStale = false;
-    }
 
     const bool anything = !data.X.empty() || rows.ProtocolFrom >= 0 || rows.OtherMemos;
     if (anything) {
-        // The rows written again (their labels changed) are cut off with the sections.
+        // The rows written again (their labels changed) replace everything from the first
+        // of them on, on the disk or among what is kept.
         const int again = file.Rows - rows.FirstRow;
         const std::uint64_t offset = again > 0 ? file.RowStarts[size_t(kept - again)] : file.RowsEnd;
         file.RowStarts.resize(size_t(kept - again));
-        std::vector<size_t> starts;
-        std::string bytes;
-        AppendRecordedDataRows(bytes, data, file.Utf8, &starts);
-        const size_t rowsBytes = bytes.size();
-        bytes += file.Sections;
-        if (!file.File.WriteFrom(offset, bytes, &error)) {
-            error = rows.Path + ": " + error;
-            return TGrowResult::Failed;
+        if (offset < file.KeptFrom) {
+            file.Kept.clear();
+            file.KeptFrom = offset;
+        } else {
+            file.Kept.resize(size_t(offset - file.KeptFrom));
         }
-        for (size_t start : starts) file.RowStarts.push_back(offset + start);
+        std::vector<size_t> starts;
+        const size_t keptBefore = file.Kept.size();
+        AppendRecordedDataRows(file.Kept, data, file.Utf8, &starts);
+        for (size_t start : starts) file.RowStarts.push_back(offset + (start - keptBefore));
         while (file.RowStarts.size() > size_t(KeptRowStarts)) file.RowStarts.pop_front();
         file.Rows = rows.FirstRow + int(data.X.size());
-        file.RowsEnd = offset + rowsBytes;
+        file.RowsEnd = file.KeptFrom + file.Kept.size();
         file.RowsNeedUtf8 = rowsNeedUtf8;
+        file.Unwritten = true;
         if (file.DirtySince < 0) file.DirtySince = rows.Ticks;
     }
-    // To the disk before the oldest data not yet there would be a minute old at the next
-    // tick; once per about a minute at the most.
-    if (file.DirtySince >= 0 && rows.Ticks - file.DirtySince + std::int64_t(data.TimeStep) * 1000 > SyncAfterMs) {
+    // Written and synced before the oldest data kept would be a minute old at the next tick.
+    if (file.DirtySince >= 0 && rows.Ticks - file.DirtySince + std::int64_t(data.TimeStep) * 1000 > WriteAfterMs) {
+        if (!WriteKept(file, rows.Path, error)) return TGrowResult::Failed;
         if (!file.File.SyncData(&error)) {
             error = rows.Path + ": " + error;
             return TGrowResult::Failed;
@@ -484,6 +511,24 @@ TGrowResult TDataFileSaveQueue::Append(TGrowingFileState& file, TGrowingRows& ro
         ++FSyncs;
     }
     return TGrowResult::Written;
+}
+
+bool TDataFileSaveQueue::WriteKept(TGrowingFileState& file, const std::string& path, std::string& error)
+{
+    if (!file.Unwritten) return true;
+    if (file.SectionsStale) {
+        file.Sections = BuildRecordedDataSections(file.Texts, file.Utf8);
+        file.SectionsStale = false;
+    }
+    file.Kept += file.Sections;
+    if (!file.File.WriteFrom(file.KeptFrom, file.Kept, &error)) {
+        error = path + ": " + error;
+        return false;
+    }
+    file.Kept.clear();
+    file.KeptFrom = file.RowsEnd;
+    file.Unwritten = false;
+    return true;
 }
 
 bool TDataFileSaveQueue::Idle() const

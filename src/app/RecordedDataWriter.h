@@ -92,13 +92,17 @@ enum class TGrowResult {
 // others keep going as long as fewer than that many files hang at once.
 //
 // Between saves a running recording's file grows by the rows taken since (Append), in the
-// same queue: the file on disk is then always the file a save would write, its prelude's
-// time aside. Appended data reach the disk (fdatasync) once the oldest of them would
-// otherwise be more than SyncAfterMs old at the next tick, so about once a minute per file
-// at the most.
+// same queue. The rows and the sections behind them are not written with every tick: the
+// sections follow the rows in the file, so each write rewrites them whole, and a tick that
+// adds a protocol line would make the bytes written grow with the square of the part's
+// length. Appended data are kept until the oldest of them would otherwise be more than
+// WriteAfterMs old at the next tick, then written together and synced to the disk
+// (fdatasync): about once a minute per file, so that a killed program or a power cut loses
+// less than a minute. Whenever it is written, the file on disk is the file a save of that
+// moment would write, its prelude's time aside; between writes it is that of the last write.
 class TDataFileSaveQueue {
 public:
-    static constexpr std::int64_t SyncAfterMs = 55000;
+    static constexpr std::int64_t WriteAfterMs = 55000;
     // The starts of this many last rows are kept: rows whose labels change after they were
     // written can be written again.
     static constexpr int KeptRowStarts = 64;
@@ -115,14 +119,18 @@ public:
     // user-interface thread with the result (also at once when nothing is written). While
     // the box of a failed save is open, later failures are not shown in boxes of their own.
     // With `use` Growing the written file takes the rows that Append hands over next; a
-    // `quiet` save shows no box when it fails (its caller reports the failure).
+    // `quiet` save shows no box when it fails (its caller reports the failure). An
+    // exception of a callback is handed to `thrown` (see UiDispatcher::Post).
     void Save(IRecordedDataSource* window, int channel, std::function<void(bool)> done = {},
               TPartFileUse use = TPartFileUse::Final, bool quiet = false,
-              std::function<void(const std::string& error)> failed = {});
-    // Appends rows to a file a Growing save wrote. `done` runs on the user-interface thread
-    // only when the result is not Written.
-    void Append(TGrowingRows rows, std::function<void(TGrowResult, const std::string& error)> done);
-    // The file of `path` grows no more (its recording closed).
+              std::function<void(const std::string& error)> failed = {},
+              std::function<void(const std::string& what)> thrown = {});
+    // Appends rows to a file a Growing save wrote (see above for when they are written).
+    // `done` runs on the user-interface thread only when the result is not Written.
+    void Append(TGrowingRows rows, std::function<void(TGrowResult, const std::string& error)> done,
+                std::function<void(const std::string& what)> thrown = {});
+    // The file of `path` grows no more (its recording closed); what was appended and not
+    // yet written is written first.
     void EndGrowing(const std::string& path);
     // User-interface thread: waits until every queued save has finished and its result was
     // handled (the program calls it before it ends).
@@ -148,6 +156,7 @@ private:
         bool quiet = false;
         TGrowingRows rows;
         std::function<void(TGrowResult, const std::string&)> grown;
+        std::function<void(const std::string&)> thrown;
     };
     // A file that grows: what it holds, touched only by the worker that serves the file.
     struct TGrowingFileState;
@@ -162,11 +171,15 @@ private:
     void RunSave(Job& job, std::unique_ptr<TGrowingFileState>& growing);
     void RunAppend(Job& job, std::unique_ptr<TGrowingFileState>& growing);
     TGrowResult Append(TGrowingFileState& file, TGrowingRows& rows, std::string& error);
+    // Writes what Append kept; false with the reason in `error` when that fails.
+    bool WriteKept(TGrowingFileState& file, const std::string& path, std::string& error);
     void Queue(Job job);
     // With FMutex held: wakes a worker for the files that wait (`takenBySelf` of them go to
     // the calling worker), starting one when too few are free.
     void WakeWorker(int takenBySelf);
-    void Finished(std::function<void()> onUiThread);
+    // Runs onUiThread on the user-interface thread and then counts the job as done, even
+    // when onUiThread throws.
+    void Finished(std::function<void()> onUiThread, std::function<void(const std::string&)> thrown = {});
 
     mutable std::mutex FMutex;
     std::condition_variable FWake;

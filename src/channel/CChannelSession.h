@@ -301,6 +301,9 @@ private:
     void PartFileFailed(const AnsiString& name, const std::string& error, std::int64_t ticks);
     void ReportPartFileFailure(const AnsiString& name, const std::string& error);
     void DataFolderChecked(const AnsiString& name, const std::string& error);
+    // For work this session queues on the user-interface thread: an exception of it goes
+    // into the event protocol (while the session lives).
+    std::function<void(const std::string&)> QueuedWorkFailed();
     void ResetPartFile();
     void TitleChanged();
 

@@ -90,7 +90,7 @@ bool CChannelSession::Tick()
     // waits for the unit, it takes the values of the latest replies.
     FlushProgramCommands();
     CChannel* channel = FChannelObject.get();
-    channel->PollRequest = 1;
+    channel->RequestPollCycle();
     const AnsiString label = UpdateStatusText();
     const std::int64_t ticks = platform::clock().MilliTicks();
     if (FRecordingSuspended) {
@@ -153,15 +153,17 @@ AnsiString CChannelSession::UpdateStatusText()
     NOX_ASSERT_UI_THREAD();
     FValuesShownCurrent = false;
     CChannel* channel = FChannelObject.get();
-    // A fault the poll thread reported since the last tick, or a request that has waited
-    // longer than its reply may take (at a short interval the time-out itself comes only
-    // after the next tick): both count towards the warning.
+    // A fault the poll thread reported since the last tick, a request that has waited out
+    // its time-out (at a short interval the time-out itself comes only after the next
+    // tick), or values older than the cycle may make them: all count towards the warning.
     if (channel && channel->CommError == 1) {
         channel->CommError = 0;
         CountErrorTick();
         return ChannelText(RowErrorExclamation);
     }
-    if (channel && channel->RequestOverdue()) {
+    // A request that has waited out its read time-out fails; values not renewed for longer
+    // than the unit's cycle may take are too old to be recorded as current.
+    if (channel && (channel->RequestOverdue() || channel->ValuesTooOld())) {
         CountErrorTick();
         return ChannelText(RowErrorExclamation);
     }
@@ -202,10 +204,21 @@ void CChannelSession::ShowNotice(const AnsiString& text, const AnsiString& capti
     }
     // After the tick: a box inside it would hold up this tick's work.
     std::weak_ptr<bool> alive = FAlive;
-    platform::UiDispatcher::Instance().Post([alive, text, caption, closed = std::move(closed)] {
-        platform::dialogs().MessageBox(text, caption, MB_OK);
-        if (auto a = alive.lock(); a && *a && closed) closed();
-    });
+    platform::UiDispatcher::Instance().Post(
+        [alive, text, caption, closed = std::move(closed)] {
+            platform::dialogs().MessageBox(text, caption, MB_OK);
+            if (auto a = alive.lock(); a && *a && closed) closed();
+        },
+        QueuedWorkFailed());
+}
+
+std::function<void(const std::string&)> CChannelSession::QueuedWorkFailed()
+{
+    std::weak_ptr<bool> alive = FAlive;
+    return [this, alive](const std::string& what) {
+        if (auto a = alive.lock(); a && *a)
+            AddProtocolLine(" " + ChannelText("Interner Fehler: ", "Internal error: ") + AnsiString(what));
+    };
 }
 
 void CChannelSession::AddProtocolLine(const AnsiString& text)
@@ -249,7 +262,8 @@ bool CChannelSession::NoteReplacedPartFile(bool giveUp)
     if (FPartNumber > 1) {
         // Looked for before the part's first write, so a file found is an earlier
         // recording's; on a thread of its own, as a drive that does not answer would hold
-        // every channel's ticks. Only the first look is waited for, briefly.
+        // every channel's ticks. It is waited for briefly when it starts and when the write
+        // can wait no longer; the ticks between only ask whether it came back.
         const bool fresh = !FReplacedLook;
         if (fresh) {
             const AnsiString name = PartFileName();
@@ -258,7 +272,8 @@ bool CChannelSession::NoteReplacedPartFile(bool giveUp)
                 return FileExists(name) ? std::string("exists") : std::string();
             });
         }
-        const bool answered = fresh ? FReplacedLook->Wait(platform::BriefFileLookMs) : FReplacedLook->Answered();
+        const bool answered =
+            fresh || giveUp ? FReplacedLook->Wait(platform::BriefFileLookMs) : FReplacedLook->Answered();
         if (!answered && !giveUp) return false;
         if (answered && !FReplacedLook->Answer().empty())
             AddProtocolLine(ChannelText(" Eine vorhandene Datei wird ersetzt: ", " An existing file is replaced: ") +
@@ -307,7 +322,7 @@ void CChannelSession::WriteCurrentPart(std::function<void(bool)> done, TPartFile
             }
             if (done) done(ok);
         },
-        use, quiet, failed);
+        use, quiet, failed, QueuedWorkFailed());
 }
 
 void CChannelSession::CheckDataFolder()
@@ -420,16 +435,17 @@ void CChannelSession::GrowPartFile(std::int64_t ticks)
     }
     std::weak_ptr<bool> alive = FAlive;
     const AnsiString name = FGrowingName;
-    TDataFileSaveQueue::Instance().Append(std::move(rows),
-                                          [this, alive, name, ticks](TGrowResult result, const std::string& error) {
-                                              auto a = alive.lock();
-                                              if (!a || !*a || name != FGrowingName || FPartFile != TPartFile::Growing)
-                                                  return;
-                                              if (result == TGrowResult::Rewrite)
-                                                  FPartFile = TPartFile::None;  // written whole at the next tick
-                                              else if (result == TGrowResult::Failed)
-                                                  PartFileFailed(name, error, ticks);
-                                          });
+    TDataFileSaveQueue::Instance().Append(
+        std::move(rows),
+        [this, alive, name, ticks](TGrowResult result, const std::string& error) {
+            auto a = alive.lock();
+            if (!a || !*a || name != FGrowingName || FPartFile != TPartFile::Growing) return;
+            if (result == TGrowResult::Rewrite)
+                FPartFile = TPartFile::None;  // written whole at the next tick
+            else if (result == TGrowResult::Failed)
+                PartFileFailed(name, error, ticks);
+        },
+        QueuedWorkFailed());
 }
 
 void CChannelSession::StartNewPartNow()
@@ -586,6 +602,8 @@ void CChannelSession::ConnectionLost(const AnsiString& droppedCommand)
 void CChannelSession::RequestSetpointLimits()
 {
     NOX_ASSERT_UI_THREAD();
+    // A query only: without a link the limits known stay, as without a connection.
+    if (FChannelObject && FChannelObject->LinkLost()) return;
     SendProgramCommands("L0F********", "C14*************", true);
 }
 

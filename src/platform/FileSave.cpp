@@ -1,5 +1,6 @@
 #include "platform/FileSave.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -7,17 +8,20 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <condition_variable>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <deque>
 #include <map>
 #include <mutex>
 #include <thread>
 #include <utility>
 
+#include "platform/ScopedValue.h"
 #include "platform/UiDispatcher.h"
 
 namespace platform {
@@ -116,10 +120,13 @@ bool CheckWritable(const std::string& path, std::string* error)
 
 namespace {
 
+std::atomic<std::uint64_t> gBytesWritten{0};
+
 bool WriteAll(int fd, std::string_view bytes, off_t offset, int& err)
 {
     size_t done = 0;
     while (done < bytes.size()) {
+        gBytesWritten += bytes.size() - done;
         const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, offset + off_t(done));
         if (n < 0) {
             if (errno == EINTR) continue;
@@ -131,6 +138,38 @@ bool WriteAll(int fd, std::string_view bytes, off_t offset, int& err)
     return true;
 }
 
+// When this process started: a temporary file of our pattern older than that is no save
+// of ours under way (an earlier run's that was killed), one made since may be.
+const std::time_t gProcessStart = std::time(nullptr);
+
+// Whether `name` is a temporary file name of our saves: a name, ".tmp" and the six letters
+// and digits that mkostemp puts in.
+bool IsTempName(std::string_view name)
+{
+    constexpr std::string_view kTmp = ".tmp";
+    if (name.size() <= kTmp.size() + 6) return false;
+    const std::string_view tail = name.substr(name.size() - 6);
+    return name.substr(name.size() - 6 - kTmp.size(), kTmp.size()) == kTmp &&
+           std::all_of(tail.begin(), tail.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+}
+
+// A save that was killed leaves its temporary file behind: those of our name pattern in
+// `folder` that are plain files of this user, last written before this process started, go.
+void RemoveTempLeftovers(const std::string& folder)
+{
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    const int fd = ::dirfd(dir);
+    while (const dirent* e = ::readdir(dir)) {
+        if (!IsTempName(e->d_name)) continue;
+        struct stat st {};
+        if (::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+            st.st_uid == ::geteuid() && st.st_mtime < gProcessStart)
+            ::unlinkat(fd, e->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
 // SaveFileAtomic; with `keptFd` the new file stays open for writing and its descriptor is
 // returned there.
 bool SaveAtomic(const std::string& path, std::string_view bytes, std::string* error, int* keptFd)
@@ -140,6 +179,7 @@ bool SaveAtomic(const std::string& path, std::string_view bytes, std::string* er
     std::string target;
     if (!ResolveLinks(path, target, error)) return false;
     if (!CheckResolved(path, target, error)) return false;
+    RemoveTempLeftovers(DirOf(target));
     std::string tmpl = target + ".tmpXXXXXX";
     int fd = mkostemp(tmpl.data(), O_CLOEXEC);
     if (fd < 0) return Fail(error, path, errno);
@@ -344,9 +384,11 @@ private:
             for (const TDeferredSave& s : job.Saves)
                 if (!SaveFileAtomic(s.Path, s.Bytes, &error)) break;
             UiDispatcher::Instance().Post([error, done = std::move(job.Done)] {
+                const TScopeExit counted([] {
+                    --gBackgroundSaves;
+                    UiDispatcher::Instance().Wake();
+                });
                 if (done) done(error);
-                --gBackgroundSaves;
-                UiDispatcher::Instance().Wake();
             });
             job = TJob();
             lock.lock();
@@ -403,6 +445,11 @@ void FileAccessPoint(const std::string& path, bool write)
         hook = Hook();
     }
     if (hook) hook(path, write);
+}
+
+std::uint64_t BytesWritten()
+{
+    return gBytesWritten.load();
 }
 
 void IgnoreFileSizeSignal()

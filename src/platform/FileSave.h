@@ -95,6 +95,10 @@ void SetFileAccessHook(TFileAccessHook hook);
 // Runs the hook, if one is set; the readers and writers of files call it.
 void FileAccessPoint(const std::string& path, bool write);
 
+// Bytes handed to the system by the saves and growing files of this process so far (the
+// write benchmarks read it).
+std::uint64_t BytesWritten();
+
 // Called once at start: a write beyond the file-size limit then fails with EFBIG and is
 // reported like any failed save, instead of the signal ending the program mid-save.
 void IgnoreFileSizeSignal();

@@ -20,3 +20,17 @@ private:
     T& FVariable;
     T FSaved;
 };
+
+// Runs a function when the scope ends, also when it is left through an exception: a count
+// of work under way drops whatever the work did.
+template <typename F>
+class TScopeExit {
+public:
+    explicit TScopeExit(F Fn) : FFn(std::move(Fn)) {}
+    ~TScopeExit() { FFn(); }
+    TScopeExit(const TScopeExit&) = delete;
+    TScopeExit& operator=(const TScopeExit&) = delete;
+
+private:
+    F FFn;
+};

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <exception>
 #include <memory>
 
@@ -97,20 +98,21 @@ void UiDispatcher::Send(std::function<void()> fn)
     auto state = std::make_shared<State>();
     {
         std::lock_guard<std::mutex> l(mutex_);
-        queue_.push_back([this, state, fn = std::move(fn)]() mutable {
-            try {
-                fn();
-            } catch (...) {
-                state->error = std::current_exception();
-            }
-            std::lock_guard<std::mutex> l2(mutex_);
-            state->done = true;
-            // The waiting thread owns what is left: the state (and an exception it carries)
-            // is released there, never here while that thread still reads the exception.
-            state.reset();
-            ++wakeCount_;
-            cv_.notify_all();
-        });
+        queue_.push_back({[this, state, fn = std::move(fn)]() mutable {
+                              try {
+                                  fn();
+                              } catch (...) {
+                                  state->error = std::current_exception();
+                              }
+                              std::lock_guard<std::mutex> l2(mutex_);
+                              state->done = true;
+                              // The waiting thread owns what is left: the state (and an exception it carries)
+                              // is released there, never here while that thread still reads the exception.
+                              state.reset();
+                              ++wakeCount_;
+                              cv_.notify_all();
+                          },
+                          {}});
         ScheduleDrain();
         cv_.notify_all();
     }
@@ -119,10 +121,10 @@ void UiDispatcher::Send(std::function<void()> fn)
     if (state->error) std::rethrow_exception(state->error);
 }
 
-void UiDispatcher::Post(std::function<void()> fn)
+void UiDispatcher::Post(std::function<void()> fn, std::function<void(const std::string&)> failed)
 {
     std::lock_guard<std::mutex> l(mutex_);
-    queue_.push_back(std::move(fn));
+    queue_.push_back({std::move(fn), std::move(failed)});
     ScheduleDrain();
     cv_.notify_all();
 }
@@ -131,15 +133,40 @@ int UiDispatcher::ProcessPending()
 {
     int n = 0;
     for (;;) {
-        std::function<void()> fn;
+        TQueued work;
         {
             std::lock_guard<std::mutex> l(mutex_);
             if (queue_.empty()) return n;
-            fn = std::move(queue_.front());
+            work = std::move(queue_.front());
             queue_.pop_front();
         }
-        fn();
+        // One call that fails must not take the event loop with it: the recordings would
+        // end without their closing saves.
+        try {
+            work.Fn();
+        } catch (...) {
+            ReportException(std::current_exception(), "queued work", work.Failed);
+        }
         ++n;
+    }
+}
+
+void UiDispatcher::ReportException(std::exception_ptr error, const char* where,
+                                   const std::function<void(const std::string&)>& failed)
+{
+    std::string what = "unknown exception";
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        what = e.what();
+    } catch (...) {}
+    std::fprintf(stderr, "%s failed: %s\n", where, what.c_str());
+    std::fflush(stderr);
+    if (!failed) return;
+    try {
+        failed(what);
+    } catch (...) {
+        std::fprintf(stderr, "%s: its owner could not take the failure\n", where);
     }
 }
 

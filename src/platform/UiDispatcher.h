@@ -6,8 +6,10 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <exception>
 #include <functional>
 #include <mutex>
+#include <string>
 #include <thread>
 
 namespace platform {
@@ -22,8 +24,11 @@ public:
     // Runs fn on the user-interface thread and waits; an exception fn raises is raised again
     // in the caller. Runs fn directly when called on the user-interface thread.
     void Send(std::function<void()> fn);
-    // Queues fn for the user-interface thread and returns at once.
-    void Post(std::function<void()> fn);
+    // Queues fn for the user-interface thread and returns at once. An exception fn raises
+    // ends neither the event loop nor the program: it is written to standard error and its
+    // text handed to `failed` (the owner of the work, say a channel that notes it in its
+    // protocol), and the queue goes on.
+    void Post(std::function<void()> fn, std::function<void(const std::string& what)> failed = {});
     // Runs every queued call now (user-interface thread only). Returns how many ran.
     int ProcessPending();
     // Waits on the user-interface thread until done() holds, running queued calls meanwhile.
@@ -32,7 +37,15 @@ public:
     // Wakes a WaitRunning so that it checks its condition again.
     void Wake();
 
+    // What Post does with an exception of queued work; `where` names the work.
+    static void ReportException(std::exception_ptr error, const char* where,
+                                const std::function<void(const std::string& what)>& failed = {});
+
 private:
+    struct TQueued {
+        std::function<void()> Fn;
+        std::function<void(const std::string&)> Failed;
+    };
     UiDispatcher();
     void ScheduleDrain();
     void CreateWakeUp();
@@ -40,7 +53,7 @@ private:
     std::thread::id uiThread_;
     std::mutex mutex_;
     std::condition_variable cv_;
-    std::deque<std::function<void()>> queue_;
+    std::deque<TQueued> queue_;
     bool drainScheduled_ = false;
     int wakeFd_ = -1;
     std::uint64_t wakeCount_ = 0;  // counts Wake() and finished Send() calls

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <QTemporaryDir>
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -14,6 +17,17 @@
 #include "platform/TextCodec.h"
 #include "support/FakeDataFileView.h"
 #include "support/ScriptedDialogs.h"
+
+// Every fdatasync of this test program passes here on its way to the system, so that a test
+// counts the syncs the writer really asks for.
+namespace {
+std::atomic<int> gDataSyncs{0};
+}  // namespace
+extern "C" int fdatasync(int fd)
+{
+    ++gDataSyncs;
+    return int(::syscall(SYS_fdatasync, fd));
+}
 
 namespace {
 
@@ -840,10 +854,11 @@ TGrowingRows NewRows(const FakeDataFileView& v, const std::string& path, int fro
 
 }  // namespace
 
-// The growing file is after every append the file a save of that moment writes, also when
-// rows are written again with a new label and the sections change; what it cannot follow
-// (other texts in the head, an encoding change, a gap, a file moved away) asks for a whole
-// write. Data go to the disk about once a minute, not with every row.
+// The growing file is written about once a minute, with the rows and lines appended since,
+// and synced then: between writes it stays as it was, and after each write it is the file a
+// save of that moment writes, also when rows are written again with a new label (kept ones
+// or ones already written) and the sections change. What it cannot follow (other texts in
+// the head, an encoding change, a gap, a file moved away) asks for a whole write.
 TEST_F(RecordedDataFileTest, AGrowingFileIsAlwaysTheFileASaveWrites)
 {
     TDataFileSaveQueue& queue = TDataFileSaveQueue::Instance();
@@ -863,46 +878,63 @@ TEST_F(RecordedDataFileTest, AGrowingFileIsAlwaysTheFileASaveWrites)
     };
     int handed = 3;
     std::int64_t ticks = 0;
+    int writes = 0;
+    // One tick each: the file is either untouched or written (and synced) whole and right.
     auto tick = [&](int n) {
         for (int i = 0; i < n; ++i) {
             const double x = 38752 + handed / 86400.0;
             for (int k = 0; k < 3; ++k) v.series[size_t(k)]->AddXY(x, handed * 0.5 + k);
-            ticks += 1000;
+            ticks += std::int64_t(v.interval) * 1000;
+            const std::string before = ReadBytes(path);
+            const std::int64_t syncs = queue.SyncCount();
             append(NewRows(v, path, handed, ticks));
             handed = v.series[0]->Count();
+            if (queue.SyncCount() == syncs) {
+                ASSERT_EQ(ReadBytes(path), before) << ticks;
+            } else {
+                ASSERT_EQ(ReadBytes(path), expected()) << ticks;
+                ++writes;
+            }
         }
     };
     const std::int64_t syncs = queue.SyncCount();
+    const int dataSyncs = gDataSyncs;
     tick(5);
-    EXPECT_EQ(ReadBytes(path), expected());
+    EXPECT_EQ(writes, 0);
 
     // A label set on the row before the newest, and new lines in the sections.
-    v.series[2]->SetXLabel(handed - 2, "Segment 2");
-    v.memos[TDataFileMemo::SerialData].push_back("03.02.2006 12:31:00 Timeout !");
-    v.memos[TDataFileMemo::Memo] = {"changed"};
-    TGrowingRows again = NewRows(v, path, handed - 2, ticks);
-    again.ProtocolFrom = 2;
-    again.Data.EventProtocol = {"03.02.2006 12:31:00 Timeout !"};
-    again.OtherMemos = true;
-    CaptureOtherMemos(v, again.Data);
-    append(std::move(again));
-    EXPECT_EQ(ReadBytes(path), expected());
-    EXPECT_TRUE(results.empty());
-
-    // Ten minutes at 1 s: the data went to the disk every 55 s or so.
+    auto changeLabelAndSections = [&](int row, const char* protocolLine) {
+        v.series[2]->SetXLabel(row, "Segment " + IntToStr(row));
+        v.memos[TDataFileMemo::SerialData].push_back(protocolLine);
+        v.memos[TDataFileMemo::Memo] = {protocolLine};
+        TGrowingRows again = NewRows(v, path, row, ticks);
+        again.ProtocolFrom = int(v.memos[TDataFileMemo::SerialData].size()) - 1;
+        again.Data.EventProtocol = {protocolLine};
+        again.OtherMemos = true;
+        CaptureOtherMemos(v, again.Data);
+        append(std::move(again));
+    };
+    changeLabelAndSections(handed - 2, "03.02.2006 12:31:00 Timeout !");
+    // Ten minutes at 1 s: the data went to the file and the disk every 55 s or so.
     tick(600);
-    EXPECT_EQ(ReadBytes(path), expected());
     EXPECT_GE(queue.SyncCount() - syncs, 10);
     EXPECT_LE(queue.SyncCount() - syncs, 11);
+    EXPECT_EQ(writes, queue.SyncCount() - syncs);
+    EXPECT_EQ(gDataSyncs - dataSyncs, queue.SyncCount() - syncs);
+    // A label on a row that is in the file already.
+    changeLabelAndSections(handed - 60, "03.02.2006 12:41:00 Timeout !");
+    const int writesBefore = writes;
+    tick(60);
+    EXPECT_EQ(writes, writesBefore + 1);
     EXPECT_TRUE(results.empty());
 
     // At 60 s every row goes to the disk at once.
     v.interval = 60;
     queue.Save(&v, 2, {}, TPartFileUse::Growing, true);
-    const std::int64_t before = queue.SyncCount();
+    queue.WaitIdle();
+    writes = 0;
     tick(3);
-    EXPECT_EQ(queue.SyncCount() - before, 3);
-    EXPECT_EQ(ReadBytes(path), expected());
+    EXPECT_EQ(writes, 3);
 
     // What asks for a whole write.
     auto rewriteAfter = [&](const std::function<void()>& change) {
@@ -914,20 +946,27 @@ TEST_F(RecordedDataFileTest, AGrowingFileIsAlwaysTheFileASaveWrites)
         tick(1);  // nothing more is written after it until the file is written whole
         EXPECT_EQ(results, std::vector<TGrowResult>{TGrowResult::Rewrite});
         queue.Save(&v, 2, {}, TPartFileUse::Growing, true);
+        queue.WaitIdle();
+        EXPECT_EQ(ReadBytes(path), expected());
         results.clear();
         tick(2);
         EXPECT_TRUE(results.empty());
-        EXPECT_EQ(ReadBytes(path), expected());
     };
     rewriteAfter([&] { v.series[0]->SetXLabel(--handed, "\xCE\xA9 out of Windows-1252"); });
     rewriteAfter([&] { v.series[1]->SetTitle("TExtern [K]"); });
     rewriteAfter([&] { v.interval = 5; });
     rewriteAfter([&] { handed -= 100; });  // further back than the rows it can find
+    rewriteAfter([&] { ++handed; });       // a row left out
     rewriteAfter([&] { std::filesystem::remove(path); });
-    EXPECT_EQ(ParseRecordedDataFile(ReadBytes(path)).Rows(), v.series[0]->Count());
+    // The two rows after the whole write wait for the next write, or for the file's end.
+    EXPECT_EQ(ParseRecordedDataFile(ReadBytes(path)).Rows(), v.series[0]->Count() - 2);
+    queue.EndGrowing(path);
+    queue.WaitIdle();
+    EXPECT_EQ(ReadBytes(path), expected());
 
     // A part that ends is written whole and grows no more.
     queue.Save(&v, 2, {}, TPartFileUse::Final);
+    queue.WaitIdle();
     tick(1);
     EXPECT_EQ(results, std::vector<TGrowResult>{TGrowResult::Rewrite});
     EXPECT_EQ(ParseRecordedDataFile(ReadBytes(path)).Rows(), v.series[0]->Count() - 1);

@@ -374,7 +374,9 @@ TEST_F(FileCommandsTest, OpeningReadsOnlyRegularFilesOfBoundedSize)
     // recording of empty lines, a measurement file of one-character rows. Refused before
     // anything is built, saying why (a measurement file in the import window).
     auto writeFile = [&](const std::string& path, std::string bytes, const char* line) {
-        while (bytes.size() < MaxRecordedDataFileBytes - 1000) bytes += line;
+        std::string chunk;
+        while (chunk.size() < (1u << 20)) chunk += line;
+        while (bytes.size() + chunk.size() < MaxRecordedDataFileBytes) bytes += chunk;
         QFile f(QString::fromStdString(path));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         ASSERT_EQ(f.write(bytes.data(), qint64(bytes.size())), qint64(bytes.size()));
@@ -1085,7 +1087,7 @@ TEST_F(FileCommandsTest, ARememberedFolderThatHangsHoldsUpNoDialog)
     rec->cmdEstablishConnectionClick();
     ConfirmIdentification(rec->Session());
     EXPECT_TRUE(rec->IsConnected());
-    EXPECT_EQ(hung.Hanging(), 3);
+    EXPECT_TRUE(Await([&] { return hung.Hanging() == 3; }));
     EXPECT_EQ(hung.OnUiThread(), 0);
     support::TestDialogs().OnFileDialog = nullptr;
     hung.Release();

@@ -1,8 +1,9 @@
-// File > Exit while a file's read hangs, as a whole process: a child process (this test
-// program again) takes the single-instance lock and runs the program's own run, opens a
-// file whose read never comes back and is then told to exit. The parent sees the lock held
-// while the read hangs, the child end, and then takes the lock itself, as a second start of
-// the program would.
+// File > Exit as a whole process: a child process (this test program again) takes the
+// single-instance lock and runs the program's own run, scripted through its windows, and is
+// then told to exit. The parent sees the child end, its files and its lock.
+//
+// While a file's read hangs: the parent sees the lock held while the read hangs, the child
+// end, and then takes the lock itself, as a second start of the program would.
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -11,24 +12,33 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "ChannelTestSupport.h"
 #include "app/CLanguage.h"
 #include "app/ProgramStartup.h"
+#include "app/RecordedDataFile.h"
+#include "app/RecordedDataWriter.h"
 #include "app/SingleInstanceLock.h"
 #include "app/TFileCommands.h"
 #include "app/TfrmMainWindow.h"
 #include "channel/ProgramForms.h"
+#include "chart/engine/TChartSeries.h"
+#include "platform/TextCodec.h"
 #include "support/HangingFileSystem.h"
 #include "support/ScriptedDialogs.h"
 #include "support/SpawnSelf.h"
@@ -37,10 +47,11 @@ extern char** environ;
 
 namespace {
 
-constexpr const char* kChildEnv = "NOX_EXIT_CHILD";  // "lock folder;file"
-constexpr int kReportFd = 3;                         // child -> parent: what happened
-constexpr int kGoFd = 4;                             // parent -> child: exit now
-constexpr int kWaitMs = 30000;                       // bound of every wait of the parent
+constexpr const char* kChildEnv = "NOX_EXIT_CHILD";                     // "lock folder;file"
+constexpr const char* kRecordingChildEnv = "NOX_EXIT_RECORDING_CHILD";  // "folder"
+constexpr int kReportFd = 3;                                            // child -> parent: what happened
+constexpr int kGoFd = 4;                                                // parent -> child: exit now
+constexpr int kWaitMs = 30000;                                          // bound of every wait of the parent
 
 TfrmMainWindow* MainWindow()
 {
@@ -160,4 +171,111 @@ TEST(ProgramExitTest, ExitEndsTheProcessWhileAReadHangsAndFreesTheLock)
     // The lock went with the process: the program starts again.
     SingleInstanceLock next;
     EXPECT_TRUE(next.Acquire(lockFolder)) << next.Error();
+}
+
+namespace {
+
+class ProgramExitRecordingTest : public channeltest::ChannelFixture {};
+
+}  // namespace
+
+// The child: records a simulated unit in a channel window of the program's run; queued work
+// throws, and so does the callback of the channel's save; the recording goes on and the
+// program is ended through File > Exit.
+TEST_F(ProgramExitRecordingTest, ChildRecordsThroughFailingWorkAndExits)
+{
+    const char* env = std::getenv(kRecordingChildEnv);
+    if (!env) GTEST_SKIP() << "runs only as the child of ExitAfterFailingQueuedWorkWritesTheClosingSaveAndFreesTheLock";
+    const std::string dir(env);
+    FILE* report = ::fdopen(kReportFd, "w");
+    ASSERT_NE(report, nullptr);
+    support::SimulatedUnitLine line;
+    line.AddUnit();
+    AnsiString error;
+    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+
+    SingleInstanceLock lock;
+    ASSERT_TRUE(startup::CheckSingleInstance(lock, dir, CLanguage::English));
+    TmdiSubWindow* w = nullptr;
+    auto tick = [&] {
+        ASSERT_TRUE(AwaitCycle(w->Session()));
+        clock.AdvanceMs(std::int64_t(w->Session().SamplingInterval()) * 1000);
+        w->tmrDataUpdateTimer();
+    };
+    QTimer::singleShot(0, [&] {
+        TfrmMainWindow* main = MainWindow();
+        ASSERT_NE(main, nullptr);
+        main->mnuDatenaufzeichnungClick();
+        w = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
+        ASSERT_NE(w, nullptr);
+        w->cmbInterface->setCurrentIndex(w->cmbInterface->findText("TCP/IP"));
+        w->edPort->setText(QString::number(line.TcpPort()));
+        support::TestDialogs().QueueFileName(dir + "/exit");
+        w->cmdEstablishConnectionClick();
+        ConfirmIdentification(w->Session());
+        ASSERT_TRUE(w->IsConnected());
+        w->tmrDataUpdate->stop();
+        for (int i = 0; i < 3; ++i) tick();
+        platform::UiDispatcher::Instance().Post([] { throw std::runtime_error("queued fault"); });
+        w->Session().SaveRecording([](bool) { throw std::runtime_error("save callback fault"); });
+        ASSERT_TRUE(channeltest::Await([] { return TDataFileSaveQueue::Instance().Idle(); }));
+        for (int i = 0; i < 3; ++i) tick();
+        std::fprintf(report, "rows %d\n", w->Session().Series(0)->Count());
+        std::fflush(report);
+        for (int i = 0; i < 3; ++i) support::TestDialogs().QueueAnswer(IDYES);  // close the channel and exit
+        main->mnuFileExitItem->trigger();
+    });
+    const int result = RunProgram(lock, CLanguage::English);
+    std::fprintf(report, "ended %d\n", result);
+    std::fflush(report);
+}
+
+// An exception in queued work or in a save's callback ends neither the recording nor the
+// program's end: File > Exit writes the closing save, the exception is in the channel's
+// protocol and on standard error, and the lock is free again.
+TEST(ProgramExitTest, ExitAfterFailingQueuedWorkWritesTheClosingSaveAndFreesTheLock)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const std::string dir = folder.path().toStdString();
+    int report[2];
+    ASSERT_EQ(::pipe(report), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, report[1], kReportFd);
+    posix_spawn_file_actions_addclose(&actions, report[0]);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    const std::string errors = dir + "/stderr.txt";
+    posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid = 0;
+    const int spawned = support::SpawnSelf("ProgramExitRecordingTest.ChildRecordsThroughFailingWorkAndExits",
+                                           std::string(kRecordingChildEnv) + "=" + dir, &actions, pid);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(report[1]);
+    ASSERT_EQ(spawned, 0);
+    std::vector<std::string> lines;
+    const bool ended = ReadLines(report[0], lines, [](const std::string&) { return false; });
+    ::close(report[0]);
+    if (!ended) ::kill(pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(ended) << "the process did not end after File > Exit";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines.back(), "ended 0");
+    int rows = 0;
+    ASSERT_EQ(std::sscanf(lines.front().c_str(), "rows %d", &rows), 1) << lines.front();
+
+    const TRecordedDataRead file = ReadRecordedDataFile(dir + "/exit_11.csv");
+    ASSERT_TRUE(file.Loaded);
+    EXPECT_FALSE(file.Damaged());
+    EXPECT_EQ(file.Rows(), rows);
+    EXPECT_NE(std::find_if(file.EventProtocol.begin(), file.EventProtocol.end(),
+                           [](const AnsiString& l) { return l.ends_with(" Internal error: save callback fault"); }),
+              file.EventProtocol.end());
+    std::string stderrText;
+    ASSERT_TRUE(platform::ReadFileBytes(errors, stderrText));
+    EXPECT_NE(stderrText.find("queued fault"), std::string::npos) << stderrText;
+    SingleInstanceLock next;
+    EXPECT_TRUE(next.Acquire(dir)) << next.Error();
 }

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -41,10 +42,16 @@ struct TRow {
 
 class RecordingCrashTest : public ChannelFixture {};
 
+// The protocol line the child adds after the row of `index`.
+AnsiString ProtocolLine(int index)
+{
+    return " Timeout ! after row " + IntToStr(index);
+}
+
 // The child: records until it is killed, one tick after the other on the injected clock.
-// After each tick the file work it caused is done, then the tick's row is reported; the
-// save asked for at tick `saveAt` is reported before it is done, so that the kill falls
-// into it.
+// Each tick adds a line to the event protocol (as a unit that does not answer does). After
+// each tick the file work it caused is done, then the tick's row is reported; the save
+// asked for at tick `saveAt` is reported before it is done, so that the kill falls into it.
 TEST_F(RecordingCrashTest, ChildRecordsUntilKilled)
 {
     const char* env = std::getenv(kChildEnv);
@@ -80,6 +87,7 @@ TEST_F(RecordingCrashTest, ChildRecordsUntilKilled)
         if (i % 50 == 0) AwaitCycle(s);  // fresh values now and then
         clock.AdvanceMs(std::int64_t(s.SamplingInterval()) * 1000);
         s.Tick();
+        s.AddMemoLine(TSessionMemo::SerialData, ProtocolLine(s.ValueSeries(0)->Count() - 1));
         if (i == saveAt) {
             s.SaveRecording();
             std::fprintf(report, "save\n");
@@ -149,11 +157,50 @@ std::vector<TRow> RunAndKill(const std::string& folder, const TScenario& sc)
     return rows;
 }
 
+// Every row older than a minute, and the protocol line after it, is in the part's file,
+// once, in order and with its values, and every file reads.
+void KillAndCheck(const std::string& dir, const TScenario& sc)
+{
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir)));
+    const std::vector<TRow> rows = RunAndKill(dir, sc);
+    ASSERT_GT(rows.size(), 10u);
+    const TRow& last = rows.back();
+    std::map<int, std::vector<TRow>> byPart;
+    for (const TRow& r : rows) byPart[r.part].push_back(r);
+    for (const auto& [part, taken] : byPart) {
+        SCOPED_TRACE("part " + std::to_string(part));
+        const TRecordedDataRead file = ReadRecordedDataFile(dir + "/run_1" + std::to_string(part) + ".csv");
+        ASSERT_TRUE(file.Loaded);
+        for (const TDataFileProblem& p : file.Problems) EXPECT_EQ(p.Kind, TDataFileProblemKind::MissingSections);
+        // A row the file holds is the row taken at its place; the rows older than a
+        // minute are all there.
+        ASSERT_LE(file.Rows(), int(taken.size()) + 1);
+        for (int i = 0; i < file.Rows() && i < int(taken.size()); ++i) {
+            ASSERT_EQ(taken[size_t(i)].index, i);
+            ASSERT_NEAR(file.X[size_t(i)], taken[size_t(i)].x, 1e-9) << i;
+            ASSERT_NEAR(file.Y[0][size_t(i)], taken[size_t(i)].y, 0.0006) << i;
+        }
+        int older = 0;
+        std::vector<AnsiString> olderLines;
+        for (const TRow& r : taken)
+            if (r.part < last.part || (last.x - r.x) * 86400.0 > 60.0) {
+                ++older;
+                // The line after a part's last row may go with the next part.
+                if (r.index > 0 && &r != &taken.back()) olderLines.push_back(ProtocolLine(r.index));
+            }
+        EXPECT_GE(file.Rows(), older);
+        std::set<std::string> inFile;
+        for (const AnsiString& l : file.EventProtocol)
+            if (const size_t at = l.find(ProtocolLine(0).substr(0, 10)); at != std::string::npos)
+                inFile.insert(l.substr(at));
+        for (const AnsiString& line : olderLines) ASSERT_TRUE(inFile.count(line)) << line;
+    }
+}
+
 }  // namespace
 
 // Killed in its first minute, in the middle of a part after a save, right after a part
-// change and during a save: every row older than a minute is in the part's file, once, in
-// order and with its values, and every file reads.
+// change and during a save.
 TEST_F(RecordingCrashTest, KilledRecordingsKeepEveryRowOlderThanAMinute)
 {
     const TScenario scenarios[] = {
@@ -166,31 +213,16 @@ TEST_F(RecordingCrashTest, KilledRecordingsKeepEveryRowOlderThanAMinute)
     for (const TScenario& sc : scenarios) {
         SCOPED_TRACE(sc.what);
         const std::string dir = folder.path().toStdString() + "/run" + std::to_string(++n);
-        ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir)));
-        const std::vector<TRow> rows = RunAndKill(dir, sc);
-        ASSERT_GT(rows.size(), 10u);
-        const TRow& last = rows.back();
-        std::map<int, std::vector<TRow>> byPart;
-        for (const TRow& r : rows) byPart[r.part].push_back(r);
-        for (const auto& [part, taken] : byPart) {
-            SCOPED_TRACE("part " + std::to_string(part));
-            const TRecordedDataRead file = ReadRecordedDataFile(dir + "/run_1" + std::to_string(part) + ".csv");
-            ASSERT_TRUE(file.Loaded);
-            for (const TDataFileProblem& p : file.Problems) EXPECT_EQ(p.Kind, TDataFileProblemKind::MissingSections);
-            // A row the file holds is the row taken at its place; the rows older than a
-            // minute are all there.
-            ASSERT_LE(file.Rows(), int(taken.size()) + 1);
-            for (int i = 0; i < file.Rows() && i < int(taken.size()); ++i) {
-                ASSERT_EQ(taken[size_t(i)].index, i);
-                ASSERT_NEAR(file.X[size_t(i)], taken[size_t(i)].x, 1e-9) << i;
-                ASSERT_NEAR(file.Y[0][size_t(i)], taken[size_t(i)].y, 0.0006) << i;
-            }
-            int older = 0;
-            for (const TRow& r : taken)
-                if (r.part < last.part || (last.x - r.x) * 86400.0 > 60.0) ++older;
-            EXPECT_GE(file.Rows(), older);
-            // This program writes each tick's row before the next tick: none is missing.
-            EXPECT_GE(file.Rows(), int(taken.size()));
-        }
+        KillAndCheck(dir, sc);
+    }
+}
+
+// The file is written about once a minute: a kill at any second of that minute loses less.
+TEST_F(RecordingCrashTest, AKillAtEverySecondOfAMinuteLosesLessThanAMinute)
+{
+    for (int second = 0; second < 60; ++second) {
+        SCOPED_TRACE("killed after " + std::to_string(120 + second) + " rows");
+        const TScenario sc{"a second of a minute", 1, 120 + second, 0};
+        KillAndCheck(folder.path().toStdString() + "/second" + std::to_string(second), sc);
     }
 }

@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -80,6 +81,30 @@ TEST(FileSave, WritesWindowsTextAndKeepsOldFileOnFailure)
     EXPECT_FALSE(SaveFileAtomic(dir.path().toStdString() + "/missing/x.csv", "x", &err));
     QDir d(dir.path());
     EXPECT_EQ(d.entryList(QDir::Files).size(), 1);  // only data.csv, no temporary left
+
+    // A save killed in an earlier run left its temporary file: the next save in the folder
+    // removes it, and nothing else, not even what looks like one.
+    const std::string folder = dir.path().toStdString() + "/";
+    auto plant = [&](const std::string& name, bool old) {
+        std::ofstream(folder + name) << "x";
+        if (old) {
+            const timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
+            utimensat(AT_FDCWD, (folder + name).c_str(), times, 0);
+        }
+    };
+    plant("data.csv.tmpAb12Z9", true);
+    plant("run_11.csv.tmpQWErty", true);
+    const std::vector<std::string> kept = {"data.csv.tmpAb12Z", "data.csv.tmpAb12Z9x", "data.csv.tmp-b12Z9",
+                                           "data.csvtmpAb12Z9", ".tmpAb12Z9"};
+    for (const std::string& name : kept) plant(name, true);
+    plant("new.csv.tmpAb12Z9", false);  // made since this process started: maybe a save under way
+    ASSERT_EQ(mkdir((folder + "old.tmpABCDEF").c_str(), 0755), 0);
+    ASSERT_EQ(symlink("data.csv", (folder + "link.tmpABCDEF").c_str()), 0);
+    ASSERT_TRUE(SaveFileAtomic(dir.path().toStdString() + "/other.csv", "y", &err)) << err;
+    QStringList expected = {"data.csv", "sub", "other.csv", "new.csv.tmpAb12Z9", "old.tmpABCDEF", "link.tmpABCDEF"};
+    for (const std::string& name : kept) expected << QString::fromStdString(name);
+    expected.sort();
+    EXPECT_EQ(d.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name), expected);
 }
 
 TEST(FileSave, RefusesReadOnlyFilesWritesThroughLinksAndReportsTheSizeLimit)

@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
 #include <QTimer>
 #include <atomic>
+#include <stdexcept>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/Dialogs.h"
 #include "platform/Exception.h"
+#include "platform/FileSave.h"
 #include "platform/TThread.h"
 #include "platform/UiDispatcher.h"
 #include "platform/UiThread.h"
@@ -112,7 +117,7 @@ TEST(TEvent, ManualAndAutoReset)
     EXPECT_EQ(autoEv.WaitFor(5000), wrSignaled);
 }
 
-TEST(Dispatcher, PostRunsOnUiThreadFromWorker)
+TEST(Dispatcher, PostRunsOnUiThreadFromWorkerAndOutlivesWorkThatThrows)
 {
     std::atomic<bool> ran{false};
     struct Poster : TThread {
@@ -128,6 +133,26 @@ TEST(Dispatcher, PostRunsOnUiThreadFromWorker)
     } p(ran);
     p.WaitFor();
     EXPECT_TRUE(platform::UiDispatcher::Instance().WaitRunning([&] { return ran.load(); }, 5000));
+
+    // Work that throws ends neither the queue nor its caller: its owner hears of it, the
+    // work after it runs, and a background save whose callback throws still counts as done.
+    auto& ui = platform::UiDispatcher::Instance();
+    std::vector<std::string> failures;
+    bool after = false;
+    ui.Post([] { throw std::runtime_error("queued fault"); },
+            [&](const std::string& what) { failures.push_back(what); });
+    ui.Post([] { throw 42; });
+    ui.Post([&] { after = true; });
+    EXPECT_NO_THROW(ui.ProcessPending());
+    EXPECT_EQ(failures, std::vector<std::string>{"queued fault"});
+    EXPECT_TRUE(after);
+    QTemporaryDir dir;
+    bool called = false;
+    platform::SaveInBackground({{dir.path().toStdString() + "/a.txt", "a"}}, [&](const std::string&) {
+        called = true;
+        throw std::runtime_error("callback fault");
+    });
+    EXPECT_TRUE(ui.WaitRunning([&] { return called && platform::BackgroundSavesIdle(); }, 5000));
 }
 
 #ifndef NDEBUG
