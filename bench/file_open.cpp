@@ -19,6 +19,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <set>
 #include <sstream>
@@ -90,6 +91,33 @@ void CloseChannelWindows()
     QCoreApplication::processEvents();
 }
 
+// Sees a widget paint; `done` says whether what it paints then is complete.
+class PaintWatch : public QObject {
+public:
+    PaintWatch(QWidget* widget, std::function<bool()> done) : FDone(std::move(done))
+    {
+        widget->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint && !Painted) Painted = FDone();
+        return false;
+    }
+    // Runs the event loop until the widget has painted complete, a bounded number of rounds.
+    bool Await()
+    {
+        for (int round = 0; round < 1000 && !Painted; ++round) {
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+        }
+        return Painted;
+    }
+    bool Painted = false;
+
+private:
+    std::function<bool()> FDone;
+};
+
 // The view window File > Open made last.
 TmdiSubWindow* ViewWindow()
 {
@@ -149,15 +177,19 @@ void BM_OpenIntoViewWindow(benchmark::State& state)
         // The view item: a new view window each time, as a user opening file after file.
         main->mnuVisualisierung->trigger();
         command += Clock::now() - start;
+        TmdiSubWindow* w = ViewWindow();
+        if (!w) {
+            state.SkipWithError("no view window");
+            break;
+        }
+        // Until the chart has painted every point of the file.
+        PaintWatch watch(w->graDataGraph, [] { return ViewPoints() == long(kRows) * kSeries; });
         g_fixture->forms->FileCommands->WaitIdle();
-        // Until the window has painted what it shows.
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
+        const bool painted = watch.Await();
         state.PauseTiming();
-        const long points = ViewPoints();
         CloseChannelWindows();
-        if (points != long(kRows) * kSeries) {
-            state.SkipWithError("the view window did not get every point of the recording");
+        if (!painted) {
+            state.SkipWithError("the view window did not paint every point of the recording");
             break;
         }
         state.ResumeTiming();
@@ -285,14 +317,14 @@ void BM_Peer_ParseAndPlot(benchmark::State& state)
         reader.join();
         for (int c = 0; c < kSeries; ++c) plot.graph(c)->setData(columns.x, columns.y[std::size_t(c)], true);
         plot.rescaleAxes();
+        PaintWatch watch(&plot, [] { return true; });
         plot.show();
         plot.replot(QCustomPlot::rpImmediateRefresh);
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
+        const bool painted = watch.Await();
         benchmark::DoNotOptimize(columns.x.size());
         state.PauseTiming();
         plot.hide();
-        if (columns.x.size() != kRows) {
+        if (!painted || columns.x.size() != kRows) {
             state.SkipWithError("the peer did not read every row of the recording");
             break;
         }

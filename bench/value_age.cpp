@@ -1,7 +1,10 @@
 // How old the values are that a recording labels good: ten minutes of recording at a
 // one-second interval, per transport (RS232, three RS485 slaves on one line, TCP/IP),
 // against the simulated unit with faults on the way (20 s of silence, 10 s of garbage,
-// 10 s of wrong checksums, 10 s of short replies and three single lost replies). The
+// 10 s of wrong checksums, 10 s of short replies and three single lost replies); and two
+// minutes without any fault per transport, with units that take their time (RS232 replies
+// after 900 ms, TCP/IP after 450 ms) and with four slaves on a 2400-Bd line (each reply
+// comes after its frames' time on such a line), where every error point is a false one. The
 // channel sessions, poll threads and ticks are the program's own; the device timing and
 // the program's clock run ten times faster than the wall clock, so the ten minutes take
 // one. The unit's values carry the time they were sent, so each good point's values give
@@ -114,15 +117,28 @@ double Percentile(std::vector<double>& v, double p)
     return v[std::min(v.size() - 1, std::size_t(p * double(v.size() - 1) + 0.5))];
 }
 
-void BM_ValueAgeOfGoodPoints(benchmark::State& state, Transport transport)
+// One recording: the transport, how many units, how long each takes to answer (program
+// milliseconds), the line's baud rate, and whether the faults are injected.
+struct Setup {
+    Transport transport;
+    int units = 1;
+    int replyDelayMs = 0;
+    const char* baud = "19200";
+    bool faults = true;
+    const char* name = "";
+};
+
+void BM_ValueAgeOfGoodPoints(benchmark::State& state, Setup setup)
 {
+    const Transport transport = setup.transport;
+    const int seconds = setup.faults ? kSeconds : 120;
+
     comm::TCommTiming timing;
     timing.PollStepMs = 300 / kSpeed;
     timing.IdentificationStepMs = 50 / kSpeed;
     timing.ReadTimeoutMs = 1000 / kSpeed;
     timing.ReplyWaitMs = 500 / kSpeed;
     timing.BusWaitMs = 1;
-    timing.ReplyAllowanceMs = timing.ReplyAllowanceMs / kSpeed;
     comm::SetTiming(timing);
     FastClock clock(EncodeDate(2026, 3, 28));
     platform::SetClock(&clock);
@@ -132,11 +148,13 @@ void BM_ValueAgeOfGoodPoints(benchmark::State& state, Transport transport)
 
     for (auto _ : state) {
         support::SimulatedUnitLine line;
-        const int units = transport == Transport::Rs485 ? 3 : 1;
+        const int units = setup.units;
         for (int a = 1; a <= units; ++a) {
             support::UnitState u;
             u.address = a;
             line.AddUnit(u);
+            if (setup.replyDelayMs > 0)
+                line.Unit(a)->InjectFault(support::UnitFault::LateReply, -1, setup.replyDelayMs / kSpeed);
         }
         AnsiString error;
         if (!(transport == Transport::Tcp ? line.StartTcp(0, &error) : line.StartPty(&error))) {
@@ -175,7 +193,7 @@ void BM_ValueAgeOfGoodPoints(benchmark::State& state, Transport transport)
                 // terminal does not speed up with the rest: the program's fastest rate keeps
                 // that allowance nearest to its share of a real line's second (it stays
                 // longer than that, so a late request is noticed later than on a real line).
-                s->Settings.BaudRate = "19200";
+                s->Settings.BaudRate = setup.baud;
                 s->Settings.Slave = IntToStr(a);
             }
             dialogs.file = folder.path().toStdString() + "/age" + std::to_string(a);
@@ -198,15 +216,20 @@ void BM_ValueAgeOfGoodPoints(benchmark::State& state, Transport transport)
         std::vector<double> ages;
         int good = 0, errors = 0, goodInFaults = 0, staleInFaults = 0;
         const std::int64_t start = clock.MilliTicks();
-        for (int second = 1; second <= kSeconds; ++second) {
+        for (int second = 1; second <= seconds; ++second) {
             Await([&] { return clock.MilliTicks() >= start + second * 1000; });
             bool inFault = false;
             double faultStart = 0;  // seconds
             for (const Fault& f : kFaults) {
+                if (!setup.faults) break;
                 if (second == f.from)
                     for (int a = 1; a <= units; ++a) line.Unit(a)->InjectFault(f.fault, f.count);
                 if (second == f.from + f.seconds && f.count < 0)
-                    for (int a = 1; a <= units; ++a) line.Unit(a)->ClearFaults();
+                    for (int a = 1; a <= units; ++a) {
+                        line.Unit(a)->ClearFaults();
+                        if (setup.replyDelayMs > 0)
+                            line.Unit(a)->InjectFault(support::UnitFault::LateReply, -1, setup.replyDelayMs / kSpeed);
+                    }
                 if (second > f.from && second <= f.from + f.seconds) {
                     inFault = true;
                     faultStart = f.from;
@@ -247,10 +270,7 @@ void BM_ValueAgeOfGoodPoints(benchmark::State& state, Transport transport)
         std::printf(
             "%s: value age of good points median %.1f s, p95 %.1f s, max %.1f s; %d good, %d error points, "
             "%d good points during faults, %d of them with a value from before the fault\n",
-            transport == Transport::Rs232   ? "RS232"
-            : transport == Transport::Rs485 ? "RS485 x3"
-                                            : "TCP/IP",
-            median, p95, max, good, errors, goodInFaults, staleInFaults);
+            setup.name, median, p95, max, good, errors, goodInFaults, staleInFaults);
     }
     platform::SetDialogs(nullptr);
     platform::SetClock(nullptr);
@@ -259,11 +279,20 @@ void BM_ValueAgeOfGoodPoints(benchmark::State& state, Transport transport)
 
 }  // namespace
 
-BENCHMARK_CAPTURE(BM_ValueAgeOfGoodPoints, rs232, Transport::Rs232)->Iterations(1)->Unit(benchmark::kSecond);
-BENCHMARK_CAPTURE(BM_ValueAgeOfGoodPoints, rs485_three_slaves, Transport::Rs485)
-    ->Iterations(1)
-    ->Unit(benchmark::kSecond);
-BENCHMARK_CAPTURE(BM_ValueAgeOfGoodPoints, tcp, Transport::Tcp)->Iterations(1)->Unit(benchmark::kSecond);
+#define NOX_VALUE_AGE(label, ...)                                                 \
+    BENCHMARK_CAPTURE(BM_ValueAgeOfGoodPoints, label, Setup{__VA_ARGS__, #label}) \
+        ->Iterations(1)                                                           \
+        ->Unit(benchmark::kSecond)
+NOX_VALUE_AGE(rs232, Transport::Rs232, 1, 0, "19200", true);
+NOX_VALUE_AGE(rs485_three_slaves, Transport::Rs485, 3, 0, "19200", true);
+NOX_VALUE_AGE(tcp, Transport::Tcp, 1, 0, "19200", true);
+NOX_VALUE_AGE(rs232_no_fault, Transport::Rs232, 1, 0, "19200", false);
+NOX_VALUE_AGE(rs485_three_slaves_no_fault, Transport::Rs485, 3, 0, "19200", false);
+NOX_VALUE_AGE(tcp_no_fault, Transport::Tcp, 1, 0, "19200", false);
+NOX_VALUE_AGE(rs232_replies_900ms_no_fault, Transport::Rs232, 1, 900, "19200", false);
+NOX_VALUE_AGE(tcp_replies_450ms_no_fault, Transport::Tcp, 1, 450, "19200", false);
+// 41 characters (a status frame and its reply) take 171 ms at 2400 Bd.
+NOX_VALUE_AGE(rs485_four_slaves_2400_bd_no_fault, Transport::Rs485, 4, 180, "2400", false);
 
 int main(int argc, char** argv)
 {

@@ -90,7 +90,7 @@ bool CChannelSession::Tick()
     // waits for the unit, it takes the values of the latest replies.
     FlushProgramCommands();
     CChannel* channel = FChannelObject.get();
-    channel->PollRequest = 1;
+    channel->RequestPollCycle();
     const AnsiString label = UpdateStatusText();
     const std::int64_t ticks = platform::clock().MilliTicks();
     if (FRecordingSuspended) {
@@ -153,15 +153,17 @@ AnsiString CChannelSession::UpdateStatusText()
     NOX_ASSERT_UI_THREAD();
     FValuesShownCurrent = false;
     CChannel* channel = FChannelObject.get();
-    // A fault the poll thread reported since the last tick, or a request that has waited
-    // longer than its reply may take (at a short interval the time-out itself comes only
-    // after the next tick): both count towards the warning.
+    // A fault the poll thread reported since the last tick, a request that has waited out
+    // its time-out (at a short interval the time-out itself comes only after the next
+    // tick), or values older than the cycle may make them: all count towards the warning.
     if (channel && channel->CommError == 1) {
         channel->CommError = 0;
         CountErrorTick();
         return ChannelText(RowErrorExclamation);
     }
-    if (channel && channel->RequestOverdue()) {
+    // A request that has waited out its read time-out fails; values not renewed for longer
+    // than the unit's cycle may take are too old to be recorded as current.
+    if (channel && (channel->RequestOverdue() || channel->ValuesTooOld())) {
         CountErrorTick();
         return ChannelText(RowErrorExclamation);
     }

@@ -1,5 +1,7 @@
 #include "comm/CChannel.h"
 
+#include <algorithm>
+#include <chrono>
 #include <initializer_list>
 
 #include "comm/CCommThread.h"
@@ -155,7 +157,7 @@ bool CChannel::HasPollThread(int) const
 bool CChannel::OneShotInProgress() const
 {
     const CTransceiver* poll = Transceiver();
-    return poll && (poll->OneShot == 1 || poll->RestorePending == 1);
+    return poll && poll->OneShotInProgress();
 }
 
 bool CChannel::LinkLost() const
@@ -325,33 +327,44 @@ void CChannel::MarkValuesOutdated()
     ValuesOutdated = 1;
 }
 
-void CChannel::RequestStarted()
+std::int64_t CChannel::SteadyMs()
 {
-    NOX_ASSERT_UI_THREAD();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void CChannel::RequestSent(int allowanceMs)
+{
+    allowanceMs_ = allowanceMs;
+    sentAtMs_ = SteadyMs();
+    replyIn_ = false;
     requestPending_ = true;
-    replyArrived_ = false;
-    replyLate_ = false;
 }
 
-void CChannel::RequestEnded()
+bool CChannel::RequestOverdue() const
+{
+    return requestPending_ && !replyIn_ && SteadyMs() - sentAtMs_ > allowanceMs_;
+}
+
+void CChannel::RequestPollCycle()
 {
     NOX_ASSERT_UI_THREAD();
-    // A late answer is still this cycle's, but the rows after it come later than their
-    // turn: a tick before they are answered would record older values as current.
-    if (requestPending_ && replyLate_) OutdateRowsAhead();
-    requestPending_ = false;
+    workPending_ = PollRequest != 0;
+    if (!workPending_) wantedSinceMs_ = SteadyMs();
+    PollRequest = 1;
 }
 
-void CChannel::CycleStarted()
+bool CChannel::ValuesTooOld() const
 {
     NOX_ASSERT_UI_THREAD();
-    cycleAnswered_ = 0;
+    if (!workPending_ || rowBoundMs_ <= 0) return false;
+    return SteadyMs() - std::max<std::int64_t>(lastProgressMs_, wantedSinceMs_) > rowBoundMs_;
 }
 
-void CChannel::OutdateRowsAhead()
+void CChannel::LogErrorLine(const AnsiString& line)
 {
-    groupsAnswered_ &= cycleAnswered_;
-    if ((polledGroups_ & ~groupsAnswered_) != 0) ValuesOutdated = 1;
+    NOX_ASSERT_UI_THREAD();
+    if (IChannelWindow* w = Window()) w->MemoAdd(TChannelMemo::memSerialData, line);
 }
 
 void CChannel::SynchronisationError()
@@ -389,10 +402,7 @@ void CChannel::OnReply(TThread*, const AnsiString& reply, int)
     try {
         DecodeReply(reply);
         lastReplyDecoded_ = true;
-        if (const int group = CommandGroupOf(reply); group >= 0) {
-            groupsAnswered_ |= 1u << group;
-            cycleAnswered_ |= 1u << group;
-        }
+        if (const int group = CommandGroupOf(reply); group >= 0) groupsAnswered_ |= 1u << group;
         if ((polledGroups_ & ~groupsAnswered_) == 0) ValuesOutdated = 0;
     } catch (const EConvertError&) {
         SynchronisationError();

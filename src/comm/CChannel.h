@@ -150,24 +150,37 @@ public:
     // The values are outdated without a fault of the link (another unit answers, or the
     // unit is checked again after another slave's thread reopened the shared port).
     void MarkValuesOutdated();
-    // A request of the poll cycle is due: it is pending from the moment the poll thread
-    // wants to send it (on a shared bus also while it waits for its turn) and ends with
-    // its answer or its failure.
-    void RequestStarted();
-    void RequestEnded();
+    // What the poll thread reports of the request under way (any thread): it has gone out
+    // and its reply may take allowanceMs (its frames' time on the line and the transport's
+    // read time-out), the reply's first bytes have come in, and (user-interface thread) the
+    // exchange's outcome has been handed over.
+    void RequestSent(int allowanceMs);
+    void NoteReplyArrived() { replyIn_ = true; }
+    void RequestEnded() { requestPending_ = false; }
     bool RequestPending() const { return requestPending_; }
-    // The poll thread begins a new pass through its send queue.
-    void CycleStarted();
-    // Called by the poll thread while the request waits for the bus or for its reply:
-    // bytes have come within the allowance (a reply that only waits for a busy
-    // user-interface thread is not late), or the request has waited longer than its reply
-    // may take and is not answered (a reply that comes after that was late all the same).
-    void NoteReplyArrived() { replyArrived_ = true; }
-    void NoteReplyLate() { replyLate_ = true; }
-    bool ReplyLate() const { return replyLate_ && !replyArrived_; }
-    // True while a request waits longer than its reply may take: the value it is to renew
-    // is not current any more, though the failure is not known yet.
-    bool RequestOverdue() const { return requestPending_ && ReplyLate(); }
+    // True while a request that went out has waited longer than its reply may take without
+    // an answer: it fails with the time-out, which the poll thread may not have reported yet.
+    bool RequestOverdue() const;
+    // The recording tick asks for a poll cycle.
+    void RequestPollCycle();
+    // The longest one row of the send queue may take while the unit and the line do what
+    // the transport allows: the loop's pause, the frames on the line, the read time-out and
+    // the neighbours' turns on a shared line. The poll thread keeps it up to date.
+    void SetRowBoundMs(int ms) { rowBoundMs_ = ms; }
+    int RowBoundMs() const { return rowBoundMs_; }
+    // Poll thread: an exchange has ended (answered or not).
+    void NoteProgress() { lastProgressMs_ = SteadyMs(); }
+    // True at a tick when the cycle asked for before it has made no progress for longer
+    // than a row may take: the unit has not been read for longer than its transport allows,
+    // though none of its exchanges failed (a neighbour holding a shared line, a stalled
+    // thread). As every row is renewed within its bound while a cycle is wanted, a good
+    // point's values are never older than the time between two ticks plus one row bound
+    // for each row of the send queue.
+    bool ValuesTooOld() const;
+    // An error line of the poll thread for the event protocol.
+    void LogErrorLine(const AnsiString& line);
+    // The poll thread's clock, in milliseconds.
+    static std::int64_t SteadyMs();
     // The command group (the rows of the command table: 0 G, 2..4 S1..S3, 5 C, 7 P, ...)
     // of a request frame or a reply: the letter at the fifth character and, for S, the
     // block digit at the eighth; -1 for anything else.
@@ -253,18 +266,20 @@ private:
 
     int channel_;
     bool lastReplyDecoded_ = false;
-    // A request of the cycle was late: the rows the cycle has not answered yet are renewed
-    // later than their turn, so their values are outdated until they are answered.
-    void OutdateRowsAhead();
 
-    // Command groups the poll cycle asks for, those answered since the last fault or late
-    // request, and those answered in the current pass through the send queue.
+    // Command groups the poll cycle asks for, and those answered since the last fault.
     unsigned polledGroups_ = 0;
     unsigned groupsAnswered_ = 0;
-    unsigned cycleAnswered_ = 0;
-    bool requestPending_ = false;
-    std::atomic<bool> replyArrived_{false};
-    std::atomic<bool> replyLate_{false};
+    // When the tick before the current one found the cycle it asked for still wanted, and
+    // since when that cycle has been wanted (SteadyMs); the poll thread's last progress.
+    bool workPending_ = false;
+    std::int64_t wantedSinceMs_ = 0;
+    std::atomic<std::int64_t> lastProgressMs_{0};
+    std::atomic<int> rowBoundMs_{0};
+    std::atomic<bool> requestPending_{false};
+    std::atomic<bool> replyIn_{false};
+    std::atomic<std::int64_t> sentAtMs_{0};
+    std::atomic<int> allowanceMs_{0};
     AnsiString identifiedName_;
     AnsiString otherUnit_;  // the other unit last reported, "name/serial"; empty: none
     IChannelWindow* window_ = nullptr;

@@ -9,6 +9,7 @@
 #include "comm/CommTiming.h"
 #include "platform/DateTime.h"
 #include "platform/Exception.h"
+#include "platform/UiDispatcher.h"
 #include "platform/UiThread.h"
 
 namespace comm {
@@ -34,38 +35,49 @@ CTransceiver::~CTransceiver()
 
 void CTransceiver::CreateProtocol(int channel)
 {
-    Protocol = std::make_unique<CTolvarProtocol>(channel);
-    Protocol->BuildCommandTable();
+    auto protocol = std::make_unique<CTolvarProtocol>(channel);
+    protocol->BuildCommandTable();
+    std::lock_guard<std::mutex> l(queueMutex_);
+    Protocol = std::move(protocol);
 }
 
 void CTransceiver::FreeProtocol()
 {
+    std::lock_guard<std::mutex> l(queueMutex_);
     Protocol.reset();
 }
 
 void CTransceiver::AppendCommand(const AnsiString& frame, int replyLength, int)
 {
+    std::lock_guard<std::mutex> l(queueMutex_);
     if (Protocol) Protocol->Append(frame, replyLength);
 }
 
 void CTransceiver::SetFollowUpRow(int row)
 {
+    std::lock_guard<std::mutex> l(queueMutex_);
     FollowUpRow = static_cast<std::int8_t>(row);
 }
 
 void CTransceiver::UpdateCount()
 {
-    NOX_ASSERT_UI_THREAD();
+    std::lock_guard<std::mutex> l(queueMutex_);
     if (Protocol) Count = Protocol->GetCount();
 }
 
 void CTransceiver::RefillQueue()
 {
-    NOX_ASSERT_UI_THREAD();
+    std::lock_guard<std::mutex> l(queueMutex_);
     if (!Protocol || Position != Count) return;
     // A request raised after the last frame went out is not this cycle's: it stays and
-    // starts the next one. An empty queue has nothing to send for any request.
-    if (owner_->PollRequest != 1 || Count == 0) owner_->PollRequest = 0;
+    // starts the next one (only a served request is cleared, in one step, so a tick that
+    // raises it meanwhile is never lost). An empty queue has nothing to send for any request.
+    if (Count == 0) {
+        owner_->PollRequest = 0;
+    } else {
+        std::uint8_t served = CChannel::PollRequestServed;
+        owner_->PollRequest.compare_exchange_strong(served, 0);
+    }
     Position = 0;
     Protocol->SetRow(BaseCommand, 0, BaseReplyLength, BaseLength);
     if (FollowUpRow != -1) Protocol->SetRow(FollowUpCommand, FollowUpRow, FollowUpReplyLength, FollowUpLength);
@@ -84,6 +96,7 @@ void CTransceiver::RefillQueue()
 AnsiString CTransceiver::DropOneShot()
 {
     NOX_ASSERT_UI_THREAD();
+    std::lock_guard<std::mutex> l(queueMutex_);
     if (!Protocol) return {};
     const AnsiString status = Protocol->GetEntry(0, 0);
     const int statusLength = StrToIntDef(Protocol->GetEntry(0, 1), 0);
@@ -117,14 +130,33 @@ void CTransceiver::DropCommandsOnLoss()
 
 void CTransceiver::NextCommand()
 {
-    NOX_ASSERT_UI_THREAD();
+    std::lock_guard<std::mutex> l(queueMutex_);
     if (!Protocol) return;
-    CurrentFrame = Protocol->GetQueueEntry(Position, 0);
-    CurrentLength = StrToIntDef(Protocol->GetQueueEntry(Position, 1), 0);
-    CurrentReplyLength = StrToIntDef(Protocol->GetQueueEntry(Position, 2), 0);
-    if (Position == 0) owner_->CycleStarted();
-    ++Position;
-    if (Position >= Count && owner_->PollRequest == 1) owner_->PollRequest = CChannel::PollRequestServed;
+    const int position = Position;
+    CurrentFrame = Protocol->GetQueueEntry(position, 0);
+    CurrentLength = StrToIntDef(Protocol->GetQueueEntry(position, 1), 0);
+    CurrentReplyLength = StrToIntDef(Protocol->GetQueueEntry(position, 2), 0);
+    Position = position + 1;
+    if (position + 1 >= Count) {
+        std::uint8_t asked = 1;
+        owner_->PollRequest.compare_exchange_strong(asked, CChannel::PollRequestServed);
+    }
+    owner_->SetRowBoundMs(RowBoundMs());
+}
+
+void CTransceiver::OnTerminateRequested()
+{
+    // Termination is asked for on the user-interface thread, where handed calls run: none
+    // runs after this, so none reaches a channel object that is about to go.
+    *handsAccepted_ = false;
+    comm::CCommThread::OnTerminateRequested();
+}
+
+void CTransceiver::Hand(std::function<void()> fn)
+{
+    platform::UiDispatcher::Instance().Post([accepted = handsAccepted_, fn = std::move(fn)] {
+        if (*accepted) fn();
+    });
 }
 
 bool CTransceiver::Sync(const std::function<void()>& fn)
@@ -140,28 +172,40 @@ bool CTransceiver::Sync(const std::function<void()>& fn)
     return ran;
 }
 
-void CTransceiver::Deliver(const AnsiString& text)
-{
-    Sync([this, text] { owner_->OnReply(this, text, owner_->Channel()); });
-}
-
 void CTransceiver::DeliverReply(const AnsiString& reply)
 {
     delivered_ = true;
-    Sync([this, reply] {
+    LastReply = reply;
+    owner_->NoteProgress();
+    Hand([this, reply] {
         owner_->RequestEnded();
-        LastReply = reply;
-        if (owner_->CommError == 0) owner_->OnReply(this, reply, owner_->Channel());
+        // Replies are decoded in the order they came; one that follows a fault of the same
+        // cycle (a checksum found wrong while this request was under way) is dropped.
+        if (owner_->CommError != 0) return;
+        try {
+            owner_->OnReply(this, reply, owner_->Channel());
+            exceptionShown_ = false;  // a decoded reply ends a run of failures
+        } catch (...) {
+            // The thread goes on: the error flag makes the next ticks show "Error!", and the
+            // message appears once for the whole run of failures.
+            owner_->ReportFault();
+            if (!exceptionShown_.exchange(true)) comm::ShowThreadException();
+        }
     });
 }
 
 void CTransceiver::DeliverError(const AnsiString& text)
 {
     delivered_ = true;
-    Sync([this, text] {
+    owner_->NoteProgress();
+    // The flag stops the cycle at once; the line and the outdated values follow on the
+    // user-interface thread.
+    owner_->CommError = 1;
+    const AnsiString line = CChannel::ErrorLine(text);
+    Hand([this, line] {
         owner_->RequestEnded();
-        owner_->ReportFault();
-        owner_->OnReply(this, CChannel::ErrorLine(text), owner_->Channel());
+        owner_->MarkValuesOutdated();
+        owner_->LogErrorLine(line);
     });
 }
 
@@ -176,7 +220,6 @@ void CTransceiver::SerialExchange(comm::IByteLink& link, const AnsiString& portN
     // A close does not wait out a silent or garbled exchange: the reads stop when asked.
     auto stop = [this] { return Terminated(); };
     int count = SerialRequest(link, frame, buffer.data(), wanted);
-    if (count > 0) NoteReplyArrived();
     if (count < 0) {
         // The port failed (an unplugged adapter): it is reopened once the device is back.
         LinkLost(" Port error: " + link.LastErrorText(), " Port " + portName + " reopened");
@@ -204,11 +247,11 @@ void CTransceiver::SerialExchange(comm::IByteLink& link, const AnsiString& portN
 int CTransceiver::SerialRequest(comm::IByteLink& link, const AnsiString& frame, char* buffer, std::size_t wanted)
 {
     if (!link.Purge() || !link.Write(frame)) return -1;
-    const TReplyWatch watch = WatchReply();
-    return comm::ReadFor(link, buffer, wanted, comm::Timing().ReadTimeoutMs, [&] {
-        watch();
-        return Terminated();
-    });
+    NoteRequestSent();
+    const int count =
+        comm::ReadFor(link, buffer, wanted, comm::Timing().ReadTimeoutMs, [this] { return Terminated(); });
+    if (count > 0) NoteReplyArrived();
+    return count;
 }
 
 bool CTransceiver::SerialAsk(comm::IByteLink& link, const AnsiString& frame, int replyLength, AnsiString& reply)
@@ -225,6 +268,7 @@ void CTransceiver::LinkLost(const AnsiString& line, const AnsiString& restored)
     if (linkLost_) return;
     restoredLine_ = restored;
     reconnectAttempts_ = 0;
+    delayStep_ = 0;
     reopenNeeded_ = true;
     nextReconnectMs_ = platform::clock().MilliTicks() + comm::ReconnectDelayMs(0);
     linkLost_ = true;
@@ -237,10 +281,11 @@ void CTransceiver::CheckUnitFirst(const AnsiString& restored)
     if (linkLost_) return;
     restoredLine_ = restored;
     reconnectAttempts_ = 0;
+    delayStep_ = 0;
     reopenNeeded_ = false;
     nextReconnectMs_ = platform::clock().MilliTicks();
     linkLost_ = true;
-    Sync([this] { owner_->MarkValuesOutdated(); });
+    Hand([this] { owner_->MarkValuesOutdated(); });
     DropCommandsOnLoss();
 }
 
@@ -302,9 +347,14 @@ bool CTransceiver::RecoverLink()
             });
             return true;
         }
-        // A link that failed during the check is reopened at the next attempt.
+        // A link that failed during the check is reopened at the next attempt. While another
+        // unit answers the link works: the wait does not grow, so the channel's own unit is
+        // taken back within a few seconds of its return however long the other one stayed.
         if (check == TUnitCheck::LinkDown) reopenNeeded_ = true;
-        nextReconnectMs_ = platform::clock().MilliTicks() + comm::ReconnectDelayMs(++reconnectAttempts_);
+        ++reconnectAttempts_;
+        if (check == TUnitCheck::Other) delayStep_ = 0;
+        nextReconnectMs_ =
+            platform::clock().MilliTicks() + comm::ReconnectDelayMs(check == TUnitCheck::Other ? 0 : ++delayStep_);
     }
     Sync([this] {
         // Another unit's values are never taken: the ticks record errors. They are not
@@ -320,39 +370,29 @@ bool CTransceiver::RecoverLink()
 
 bool CTransceiver::PrepareRequest()
 {
-    bool send = false;
-    if (!Sync([this] { UpdateCount(); })) return false;
-    if (!Sync([this] { RefillQueue(); })) return false;
-    // The flags are read on the user-interface thread, where the channel object lives.
-    const auto wanted = std::chrono::steady_clock::now();
-    if (!Sync([&] {
-            send = owner_->PollRequest != 0 && owner_->CommError == 0;
-            if (!send) return;
-            NextCommand();
-            owner_->RequestStarted();
-        }))
-        return false;
-    if (send) {
-        requestStart_ = wanted;
-        requestInProgress_ = true;
-    }
-    return send;
+    if (Terminated()) return false;
+    UpdateCount();
+    RefillQueue();
+    if (owner_->PollRequest == 0 || owner_->CommError != 0) return false;
+    NextCommand();
+    requestInProgress_ = true;
+    return true;
 }
 
-bool CTransceiver::RunStep()
+void CTransceiver::RunStep()
 {
-    // The request is taken before the line is: on a shared bus it is pending while it
-    // waits for its turn, so a neighbour that holds the bus makes it late like a slow
-    // reply would. A pass with nothing to send does not need the line at all.
+    // The request is taken before the line is; its reply's time starts only when it goes
+    // out, so a wait for the turn on a shared line does not count against it (the age of
+    // the values it renews does). A pass with nothing to send does not need the line.
     bool send = !linkLost_ && PrepareRequest();
-    if (!linkLost_ && !send) return false;
+    if (!linkLost_ && !send) return;
     struct RequestEnd {
         CTransceiver* t;
         ~RequestEnd() { t->requestInProgress_ = false; }
     } requestEnd{this};
     if (!BeginStep()) {
         if (send) EndUnsentRequest();
-        return false;
+        return;
     }
     // The step's end runs also when the step throws: an RS485 thread must never keep the
     // bus of the other slaves.
@@ -361,21 +401,22 @@ bool CTransceiver::RunStep()
         ~StepEnd() { t->EndStep(); }
     } stepEnd{this};
     if (linkLost_) {
-        if (!RecoverLink()) return false;
-        if (!PrepareRequest()) return false;
+        if (!RecoverLink()) return;
+        if (!PrepareRequest()) return;
     }
     delivered_ = false;
     Exchange();
     // An exchange that could not even be tried renews nothing either.
     if (!delivered_) EndUnsentRequest();
-    return true;
 }
 
 void CTransceiver::EndUnsentRequest()
 {
-    Sync([this] {
+    owner_->NoteProgress();
+    owner_->CommError = 1;
+    Hand([this] {
         owner_->RequestEnded();
-        owner_->ReportFault();
+        owner_->MarkValuesOutdated();
     });
 }
 
@@ -384,17 +425,15 @@ void CTransceiver::Execute()
     while (!Terminated()) {
         if (Active == 1) {
             try {
-                // Only an exchange that went through ends a run of failures; idle passes
-                // while the error flag holds do not.
-                if (RunStep()) exceptionShown_ = false;
+                RunStep();
             } catch (...) {
                 // The thread goes on: the error flag makes the next ticks show "Error!",
-                // and the message appears once for the whole run of failures.
+                // and the message appears once for the whole run of failures (a decoded
+                // reply ends it).
                 try {
                     EndUnsentRequest();
                 } catch (...) {}
-                if (!exceptionShown_) comm::ShowThreadException();
-                exceptionShown_ = true;
+                if (!exceptionShown_.exchange(true)) comm::ShowThreadException();
             }
         }
         ++PassCount;
@@ -402,39 +441,34 @@ void CTransceiver::Execute()
     }
 }
 
-int CTransceiver::ReplyAllowanceMs() const
+int CTransceiver::LineMs(int characters) const
 {
-    const comm::TCommTiming timing = comm::Timing();
-    // Frame and reply on the line at about ten bits a character, then the unit's own time.
     const int baud = LineBaud();
-    const int characters = std::max(0, CurrentLength) + std::clamp(CurrentReplyLength, 0, MaxReplyLength);
-    const int lineMs = baud > 0 ? static_cast<int>((std::int64_t(characters) * 10 * 1000 + baud - 1) / baud) : 0;
-    return std::min(lineMs + timing.ReplyAllowanceMs, ExchangeLimitMs());
+    return baud > 0 ? static_cast<int>((std::int64_t(std::max(0, characters)) * 10 * 1000 + baud - 1) / baud) : 0;
 }
 
-CTransceiver::TReplyWatch CTransceiver::WatchReply() const
+void CTransceiver::NoteRequestSent()
 {
-    // Only a request of the poll cycle is watched (not the checks of a reconnection), from
-    // the moment the thread wanted to send it.
-    if (!requestInProgress_) return [] {};
-    const auto start = requestStart_;
-    const auto allowance = std::chrono::milliseconds(ReplyAllowanceMs());
-    CChannel* owner = owner_;
-    return [owner, start, allowance] {
-        if (std::chrono::steady_clock::now() - start > allowance) owner->NoteReplyLate();
-    };
+    // Only a request of the poll cycle counts (not the checks of a reconnection).
+    if (!requestInProgress_) return;
+    // The frame and its reply on the line, then the read time-out: a reply within that is
+    // in time, however long the user-interface thread then takes to decode it.
+    const int characters = std::max(0, CurrentLength) + std::clamp(CurrentReplyLength, 0, MaxReplyLength);
+    owner_->RequestSent(LineMs(characters) + ExchangeLimitMs());
 }
 
 void CTransceiver::NoteReplyArrived()
 {
-    // Within its allowance the reply is not late, even when the thread looked at the clock
-    // only after it had come (a loaded machine); after it, it was late, however long it
-    // then waits to be decoded.
-    if (!requestInProgress_ ||
-        std::chrono::steady_clock::now() - requestStart_ <= std::chrono::milliseconds(ReplyAllowanceMs()))
-        owner_->NoteReplyArrived();
-    else
-        owner_->NoteReplyLate();
+    if (requestInProgress_) owner_->NoteReplyArrived();
+}
+
+int CTransceiver::RowBoundMs() const
+{
+    // The pause of the loop (twice: the pass that refills the queue comes on top once per
+    // cycle), the frame and the longest reply on the line, the read time-out, and the
+    // neighbours' turns on a shared line in between.
+    constexpr int kLongestRowCharacters = 64;
+    return 2 * comm::Timing().PollStepMs + LineMs(kLongestRowCharacters) + ExchangeLimitMs() + NeighbourHoldMs();
 }
 
 int CTransceiver::ExchangeLimitMs() const
@@ -498,6 +532,7 @@ int CTransceiver::SetPollCommands(const AnsiString& baseFrame, int baseLength, i
                                   const AnsiString& followUpFrame)
 {
     if (OneShot == 1) return 0;
+    std::lock_guard<std::mutex> l(queueMutex_);
     BaseCommand = baseFrame;
     BaseLength = baseLength;
     BaseReplyLength = baseReplyLength;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 #include "comm/ByteLink.h"
 #include "comm/CCommThread.h"
@@ -16,7 +17,12 @@
 
 class CChannel;
 
-// The loop shared by the RS232, RS485 and TCP/IP poll threads.
+// The loop shared by the RS232, RS485 and TCP/IP poll threads. The thread owns its send
+// queue and its exchanges and never waits for the user-interface thread before a request
+// goes out: the queue's steps run here under the queue's lock, and each reply (or error
+// line) is handed to the channel with the time it came in, without waiting for it to be
+// decoded. Only a reconnection (reopening the port or socket, asking who answers) waits
+// for the user-interface thread.
 class CTransceiver : public comm::CCommThread {
 public:
     // Created suspended, with the start values a channel's Open gives it.
@@ -36,8 +42,10 @@ public:
     // was taken; a standing command set after a one-shot cancels the pending restore.
     int SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int followUpLength,
                         const AnsiString& followUpFrame);
+    // A one-shot command has not yet gone out in both its cycles.
+    bool OneShotInProgress() const { return OneShot == 1 || RestorePending == 1; }
 
-    // Synchronised steps.
+    // Steps of the send queue (this thread; they take the queue's lock).
     void UpdateCount();
     void RefillQueue();
     void NextCommand();
@@ -46,7 +54,9 @@ public:
     // again. Returns the dropped command frame, empty when there was none.
     AnsiString DropOneShot();
 
+    // The queue's tables and texts; callers on other threads take QueueLock().
     std::unique_ptr<CTolvarProtocol> Protocol;
+    std::mutex& QueueLock() const { return queueMutex_; }
     AnsiString ChannelText;
     AnsiString LastReply;
     AnsiString BaseCommand;
@@ -58,8 +68,8 @@ public:
     std::int8_t FollowUpRow = -1;
     int CurrentLength = 0;
     int CurrentReplyLength = 0;
-    int Position = 0;
-    int Count = 5;
+    std::atomic<int> Position{0};
+    std::atomic<int> Count{5};
     int PollInterval = 0;
     int Address = 1;
     int BaseLength = 0;
@@ -82,19 +92,20 @@ public:
 
 protected:
     void Execute() override;
+    void OnTerminateRequested() override;
     // One exchange of CurrentFrame, on this thread.
     virtual void Exchange() = 0;
     // RS485 takes turns on the shared bus around each exchange; the others always run.
-    // While it waits, the request already taken is watched like a reply (WatchReply).
     virtual bool BeginStep() { return true; }
     virtual void EndStep() {}
 
-    // Runs fn on the user-interface thread unless the thread was asked to stop; false then.
+    // Runs fn on the user-interface thread and waits, unless the thread was asked to stop;
+    // false then.
     bool Sync(const std::function<void()>& fn);
-    // Hands a reply or an error line to the channel (synchronised).
-    void Deliver(const AnsiString& text);
-    // Keeps a unit's reply as the last one and hands it to the channel, unless an error of
-    // this cycle came first (synchronised).
+    // Runs fn on the user-interface thread later, unless the thread has been asked to stop
+    // by then; the thread goes on at once.
+    void Hand(std::function<void()> fn);
+    // Hands a unit's reply to the channel, unless an error of this cycle came first.
     void DeliverReply(const AnsiString& reply);
     // Sets the error flag and hands the error line with date and time to the channel.
     void DeliverError(const AnsiString& text);
@@ -116,21 +127,19 @@ protected:
                         const std::function<bool(const AnsiString&)>& foreign = {});
     // One attempt to get the link back, on this thread; true when it is back.
     virtual bool Reconnect() { return false; }
-    // How long the reply to the current frame may take: its time on the line and the
-    // unit's own answer time, never longer than the exchange waits for it. A request
-    // waiting longer makes the tick's values not current.
-    int ReplyAllowanceMs() const;
-    // Called while the reply to the current frame is awaited and incomplete: notes it as
-    // late with the channel once it has taken longer than ReplyAllowanceMs. The wait is
-    // the poll thread's own, like the read time-out.
-    using TReplyWatch = std::function<void()>;
-    TReplyWatch WatchReply() const;
-    // The reply to the current request has come in (or its first bytes): the channel learns
-    // whether it came within its allowance.
+    // The request of the poll cycle goes out now: from here its reply may take its frames'
+    // time on the line and the transport's read time-out, on this thread's clock.
+    void NoteRequestSent();
+    // The first bytes of the reply to the current request have come in.
     void NoteReplyArrived();
     // The line's baud rate (0: no serial line) and the longest wait of an exchange.
     virtual int LineBaud() const { return 0; }
     virtual int ExchangeLimitMs() const;
+    // The longest the other users of the line may hold it between two of this thread's
+    // exchanges (0: the line is this thread's alone).
+    virtual int NeighbourHoldMs() const { return 0; }
+    // Milliseconds `characters` take on the line at its baud rate, ten bits each.
+    int LineMs(int characters) const;
 
     // The link is back, but not through this thread's own reconnection (another slave's
     // thread reopened the shared port): the unit is identified again before the next frame.
@@ -156,11 +165,11 @@ private:
     // What answers on a link that came back.
     enum class TUnitCheck { Same, Other, NoAnswer, LinkDown };
 
-    bool RunStep();  // true when an exchange ran
+    void RunStep();
     // Refills the queue and takes the next request when a cycle is asked for and no error
-    // holds it back; true when there is one to send (it is pending from now on).
+    // holds it back; true when there is one to send.
     bool PrepareRequest();
-    // The request taken was not sent: it renews nothing.
+    // The request taken was not sent, or its exchange ended without a verdict: a fault.
     void EndUnsentRequest();
     // While the link is lost: an attempt when one is due; true when the link is back and
     // the same unit answers on it.
@@ -168,17 +177,23 @@ private:
     // Asks the unit on the link for its name and serial number (three tries each) and
     // compares them with what the identification found; another unit is reported.
     TUnitCheck CheckUnit();
+    // The longest one row of the send queue may take, neighbours on the line included.
+    int RowBoundMs() const;
 
     CChannel* owner_;
-    bool exceptionShown_ = false;
+    mutable std::mutex queueMutex_;
+    // Cleared on the user-interface thread when the thread is asked to stop: what it
+    // handed over and what has not run yet is dropped then.
+    std::shared_ptr<bool> handsAccepted_ = std::make_shared<bool>(true);
+    std::atomic<bool> exceptionShown_{false};
     std::atomic<bool> linkLost_{false};
     std::atomic<int> reconnectAttempts_{0};
+    int delayStep_ = 0;  // which wait of comm::ReconnectDelayMs the next attempt follows
     std::int64_t nextReconnectMs_ = 0;
     // Whether the current exchange handed its reply or its failure to the channel.
     bool delivered_ = false;
-    // The request of the cycle being sent, and when the thread wanted to send it.
+    // A request of the poll cycle is being sent (not a check of a reconnection).
     bool requestInProgress_ = false;
-    std::chrono::steady_clock::time_point requestStart_;
     // The link itself failed and must be reopened (not only the unit behind it checked).
     bool reopenNeeded_ = false;
     // The last check found another unit: its ticks are errors, but no link errors.
@@ -192,7 +207,8 @@ private:
 
 namespace comm {
 // The wait before reconnection attempt `attempt` (0 first) to a lost unit: a few seconds
-// at first, then doubling up to a minute.
+// at first, then doubling up to a minute. An attempt that found another unit answering
+// does not count: the channel's own unit is taken back within a few seconds of its return.
 int ReconnectDelayMs(int attempt);
 }  // namespace comm
 

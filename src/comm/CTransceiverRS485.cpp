@@ -19,13 +19,27 @@ bool IsReplyFromOtherSlave(const AnsiString& reply, int address)
 CTransceiverRS485::CTransceiverRS485(CChannel* owner, int channel, std::shared_ptr<comm::SharedSerialPort> port)
     : CTransceiver(owner, channel), port_(std::move(port))
 {
-    if (port_) Handle = port_->Link();
+    if (port_) {
+        Handle = port_->Link();
+        port_->Bus().AddUser();
+    }
 }
 
 CTransceiverRS485::~CTransceiverRS485()
 {
     Terminate();
     WaitFor();
+    if (port_) port_->Bus().RemoveUser();
+}
+
+int CTransceiverRS485::NeighbourHoldMs() const
+{
+    if (!port_) return 0;
+    // A neighbour's exchange: its frames on the line, its read time-out, and after a
+    // garbled reply the read that clears the line.
+    constexpr int kLongestRowCharacters = 64;
+    const int exchange = LineMs(kLongestRowCharacters) + 2 * comm::Timing().ReadTimeoutMs;
+    return std::max(0, port_->Bus().Users() - 1) * exchange;
 }
 
 bool CTransceiverRS485::BeginStep()
@@ -33,13 +47,12 @@ bool CTransceiverRS485::BeginStep()
     stepWaitMs_ = 0;
     if (!port_) return false;
     // Another slave's step holds the bus for one exchange at most; the wait is cut into
-    // slices so that a close does not wait it out. The request waiting for the bus is
-    // late once it has waited longer than its reply may take, like a reply that does
-    // not come: a silent neighbour holds the bus for its whole read time-out.
+    // slices so that a close does not wait it out. The wait is no part of the reply's time
+    // (a silent neighbour holds the bus for its whole read time-out); it ages the values
+    // the request is to renew, which the cycle bound allows for.
     const auto start = std::chrono::steady_clock::now();
     const auto slice = std::chrono::milliseconds(std::max(1, comm::Timing().BusWaitMs));
-    const TReplyWatch watch = WatchReply();
-    while (!(busHeld_ = port_->Bus().try_lock_for(slice)) && !Terminated()) watch();
+    while (!(busHeld_ = port_->Bus().try_lock_for(slice)) && !Terminated()) {}
     stepWaitMs_ = static_cast<int>(
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
     return busHeld_;

@@ -2,8 +2,7 @@
 // The poll thread of an RS485 channel. Several of them work on one shared port; each
 // exchange runs while the thread holds the port's bus lock. A thread that finds the bus
 // taken waits until it comes free and then takes its step, so three slaves on a line keep
-// the pace of a unit on a line of its own; its request counts as waiting from the moment
-// the thread took it, so a neighbour that keeps the bus makes it late.
+// the pace of a unit on a line of its own.
 #include <memory>
 #include <utility>
 
@@ -24,6 +23,7 @@ protected:
     void Exchange() override;
     bool Reconnect() override;
     int LineBaud() const override { return port_ ? port_->Settings().BaudRate : 0; }
+    int NeighbourHoldMs() const override;
     bool Ask(const AnsiString& frame, int replyLength, AnsiString& reply) override;
     AnsiString LinkName() const override { return port_ ? port_->PortName() : AnsiString(); }
     bool IsOwnReply(const AnsiString& reply) const override;

@@ -2,9 +2,11 @@
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 
 #include "comm/CChannel.h"
@@ -57,6 +59,58 @@ AnsiString SocketExchange(TZSocket* socket, const AnsiString& frame, int replyLe
     return reply;
 }
 
+TSocketResult SocketRequest(int fd, const AnsiString& frame, int replyLength, int waitMs,
+                            const std::function<bool()>& stop, AnsiString& reply, const std::function<void()>& sent,
+                            const std::function<void()>& arrived)
+{
+    reply.clear();
+    char buffer[512];
+    auto broken = [](ssize_t n) { return n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR); };
+    for (int i = 0; i < kMaxDrainReads; ++i) {
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (broken(n)) return TSocketResult::Broken;
+        if (n < 0) break;
+    }
+    for (std::size_t done = 0; done < frame.size();) {
+        const ssize_t n = ::send(fd, frame.data() + done, frame.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+            pollfd p{fd, POLLOUT, 0};
+            if (stop && stop()) return TSocketResult::Silent;
+            ::poll(&p, 1, kSliceMs);
+            continue;
+        }
+        if (n <= 0) return TSocketResult::Broken;
+        done += static_cast<std::size_t>(n);
+    }
+    if (sent) sent();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(0, waitMs));
+    const std::size_t wanted = replyLength > 0 ? static_cast<std::size_t>(replyLength) : 0;
+    for (;;) {
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n > 0) {
+            if (reply.empty() && arrived) arrived();
+            reply.append(buffer, static_cast<std::size_t>(n));
+            std::size_t cr = reply.find('\r');
+            if (cr != AnsiString::npos) {
+                reply.resize(cr + 1);
+                return TSocketResult::Reply;
+            }
+            if (wanted > 0 && reply.size() >= wanted) {
+                reply.resize(wanted);
+                return TSocketResult::Reply;
+            }
+            continue;
+        }
+        if (broken(n)) return reply.empty() ? TSocketResult::Broken : TSocketResult::Reply;
+        const int left = MsLeft(deadline);
+        if (left <= 0 || (stop && stop())) break;
+        // Slices, so a close does not wait out a silent unit.
+        pollfd p{fd, POLLIN, 0};
+        ::poll(&p, 1, std::min(left, kSliceMs * 10));
+    }
+    return reply.empty() ? TSocketResult::Silent : TSocketResult::Reply;
+}
+
 void ConnectDeviceSocket(TZSocket* socket)
 {
     socket->ZConnect();
@@ -102,36 +156,51 @@ CTransceiverTCPIP::~CTransceiverTCPIP()
     WaitFor();
 }
 
+int CTransceiverTCPIP::ConnectedSocket()
+{
+    if (fd_ >= 0) return fd_;
+    // Looked up once per connection: the socket is never closed or replaced under the
+    // running thread but by its own reconnection.
+    bool broken = true;
+    int fd = -1;
+    Sync([&] {
+        broken = !socket_ || socket_->ConnectionBroken();
+        if (!broken) fd = socket_->SocketHandle();
+    });
+    if (!broken) fd_ = fd;
+    return fd_;
+}
+
 void CTransceiverTCPIP::Exchange()
 {
-    bool broken = false;
-    AnsiString peer;
-    auto linkBroken = [&] {
-        Sync([&] {
-            broken = !socket_ || socket_->ConnectionBroken();
-            if (socket_) peer = socket_->RemoteAddr + ":" + socket_->RemotePort;
-        });
-        if (broken) LinkLost(" Connection to " + peer + " lost !", " Connection to " + peer + " restored");
-        return broken;
+    auto lost = [this] {
+        fd_ = -1;
+        AnsiString peer;
+        Sync([&] { peer = LinkName(); });
+        LinkLost(" Connection to " + peer + " lost !", " Connection to " + peer + " restored");
     };
-    if (linkBroken()) return;
+    const int fd = ConnectedSocket();
+    if (fd < 0) {
+        if (!Terminated()) lost();
+        return;
+    }
     const AnsiString frame = CurrentFrame.substr(0, static_cast<std::size_t>(std::max(0, CurrentLength)));
     const int wanted = std::clamp(CurrentReplyLength, 0, MaxReplyLength);
-    const TReplyWatch watch = WatchReply();
-    AnsiString reply = comm::SocketExchange(
-        socket_, frame, wanted, ReplyWait, [this](const std::function<void()>& fn) { return Sync(fn); },
-        [&](int ms) {
-            watch();
-            return Pause(ms);
-        });
-    if (!reply.empty()) NoteReplyArrived();
+    AnsiString reply;
+    const comm::TSocketResult result = comm::SocketRequest(
+        fd, frame, wanted, ReplyWait, [this] { return Terminated(); }, reply, [this] { NoteRequestSent(); },
+        [this] { NoteReplyArrived(); });
     if (Terminated()) return;
+    // Silence from a connection that is gone is its loss, not a time-out.
+    if (result == comm::TSocketResult::Broken) {
+        lost();
+        return;
+    }
     // The closing carriage return stays; line ends inside the reply become blanks.
     for (std::size_t i = 0; i + 1 < reply.size(); ++i)
         if (reply[i] == 10 || reply[i] == 12 || reply[i] == 13) reply[i] = ' ';
     if (reply.empty()) {
-        // Silence from a connection that is gone is its loss, not a time-out.
-        if (!linkBroken()) DeliverError(" Timeout !");
+        DeliverError(" Timeout !");
         return;
     }
     if (reply[0] != '[') {
@@ -148,17 +217,19 @@ AnsiString CTransceiverTCPIP::LinkName() const
 
 bool CTransceiverTCPIP::Ask(const AnsiString& frame, int replyLength, AnsiString& reply)
 {
-    bool broken = true;
-    auto ui = [this](const std::function<void()>& fn) { return Sync(fn); };
-    if (!Sync([&] { broken = !socket_ || socket_->ConnectionBroken(); }) || broken) return false;
-    reply = comm::SocketExchange(socket_, frame, std::clamp(replyLength, 0, MaxReplyLength), ReplyWait, ui,
-                                 [this](int ms) { return Pause(ms); });
-    // Silence from a connection that went away meanwhile is its loss.
-    return !reply.empty() || (Sync([&] { broken = socket_->ConnectionBroken(); }) && !broken);
+    const int fd = ConnectedSocket();
+    if (fd < 0) return false;
+    reply.clear();
+    const comm::TSocketResult result = comm::SocketRequest(
+        fd, frame, std::clamp(replyLength, 0, MaxReplyLength), ReplyWait, [this] { return Terminated(); }, reply);
+    if (result != comm::TSocketResult::Broken) return true;
+    fd_ = -1;
+    return false;
 }
 
 bool CTransceiverTCPIP::Reconnect()
 {
+    fd_ = -1;
     if (!socket_) return false;
     // A new connection to the same address and port; its failure is the socket's to
     // report, to whom the channel set up (never a box in the middle of a recording).

@@ -8,9 +8,6 @@ struct TCommTiming {
     int ReadTimeoutMs = 1000;       // total read time-out of a serial exchange
     int ReplyWaitMs = 500;          // TCP/IP: between sending and reading
     int BusWaitMs = 5;              // RS485: wait for the shared bus per attempt
-    // What a unit may take to answer besides the time its frames spend on the line: a
-    // request waiting longer makes the values it is to renew not current.
-    int ReplyAllowanceMs = 300;
 };
 
 // The timing in use; SetTiming replaces it (threads read it at each step).

@@ -12,6 +12,7 @@
 //
 // The bus lock makes the slaves take turns: whoever holds it is the only one exchanging
 // frames on the line, so the frames and replies of two slaves never interleave.
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -32,12 +33,17 @@ public:
     void unlock();
     // Threads waiting for the lock right now.
     int Waiting() const;
+    // The poll threads that take turns with it.
+    void AddUser() { ++users_; }
+    void RemoveUser() { --users_; }
+    int Users() const { return users_; }
 
 private:
     mutable std::mutex mutex_;
     std::condition_variable cv_;
     bool held_ = false;
     int waiting_ = 0;
+    std::atomic<int> users_{0};
 };
 
 class SharedSerialPort : public std::enable_shared_from_this<SharedSerialPort> {

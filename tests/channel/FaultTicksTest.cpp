@@ -3,6 +3,8 @@
 // before its tick, every tick of a fault is an error point, and once the unit answers
 // again the points are good as soon as every polled command has been answered.
 #include <array>
+#include <chrono>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -71,8 +73,6 @@ protected:
         comm::TCommTiming t = comm::Timing();
         t.ReadTimeoutMs = 250;
         t.ReplyWaitMs = 250;
-        // A reply is late well before the time-out: a tick can come in between.
-        t.ReplyAllowanceMs = 60;
         comm::SetTiming(t);
     }
 
@@ -124,14 +124,16 @@ protected:
         ++pattern;
     }
 
-    // One tick of one channel (the clock already moved on); the unit then gets the values
+    // One tick of one channel (the clock already moved on), with the unit given the values
     // of the next pattern. Returns true for an error point.
     bool TickRig(TRig& r, bool fault, bool mustBeGood)
     {
+        // The poll thread may start the tick's cycle at once: the unit has the next values
+        // before the tick asks for them.
+        SetPattern(*r.unit, pattern + 1);
         r.session->Tick();
         r.requestsAtTick = Requests(*r.unit);
         r.quietSince = -1;
-        SetPattern(*r.unit, pattern + 1);
         const int n = r.session->ValueSeries(0)->Count() - 1;
         const AnsiString label = r.session->ValueSeries(0)->GetXLabel(n);
         const bool error = label == ChannelText(resources::RowErrorExclamation);
@@ -228,6 +230,59 @@ protected:
         return bus && bus->SharedPort && bus->SharedPort->Bus().Waiting() > 0;
     }
 
+    // Recording at the program's own timing with units that answer every request within
+    // what their transport allows: `seconds` ticks one second apart on the poll threads'
+    // clock, the user-interface thread busy for busyMs of every second (a window drawing a
+    // large chart). No point may be an error.
+    void RecordWithoutFault(int seconds, int busyMs = 0)
+    {
+        const AnsiString err = ChannelText(resources::RowErrorExclamation);
+        std::int64_t next = CChannel::SteadyMs() + 1000;
+        for (int i = 0; i < seconds; ++i) {
+            ASSERT_TRUE(Await([&] { return CChannel::SteadyMs() >= next; }));
+            next += 1000;
+            clock.AdvanceMs(1000);
+            for (TRig& r : rigs) {
+                r.session->Tick();
+                const bool error = r.session->ValueSeries(0)->GetXLabel(r.session->ValueSeries(0)->Count() - 1) == err;
+                r.errorPoints += error;
+                EXPECT_FALSE(error) << "channel " << r.session->Channel() << " tick " << i << ": "
+                                    << int(r.session->ChannelObject()->ValuesOutdated) << " "
+                                    << r.session->ChannelObject()->ValuesTooOld() << " "
+                                    << r.session->ChannelObject()->RequestOverdue();
+            }
+            // Busy: nothing runs on this thread meanwhile, neither events nor handed steps.
+            if (busyMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(busyMs));
+        }
+        for (const TRig& r : rigs) EXPECT_GT(Requests(*r.unit), seconds) << r.session->Channel();
+    }
+    static void UseProgramTiming()
+    {
+        comm::TCommTiming t;
+        t.IdentificationStepMs = 1;
+        comm::SetTiming(t);
+    }
+    // Slaves on one pseudo-terminal at a baud rate, each answering after replyMs.
+    void AddSlaves(support::SimulatedUnitLine& line, std::vector<std::unique_ptr<CChannelSession>>& sessions, int count,
+                   int firstChannel, const char* baud, int replyMs)
+    {
+        for (int a = 1; a <= count; ++a) {
+            support::UnitState u;
+            u.address = a;
+            line.AddUnit(u);
+        }
+        AnsiString error;
+        ASSERT_TRUE(line.StartPty(&error)) << error;
+        for (int a = 1; a <= count; ++a) {
+            sessions.push_back(std::make_unique<CChannelSession>(firstChannel + a - 1));
+            UseSerial(*sessions.back(), "RS485", line.SlavePath(), a);
+            sessions.back()->Settings.BaudRate = baud;
+            Add(*sessions.back(), *line.Unit(a));
+        }
+        // From the recording on (an identification of slow units takes long).
+        for (int a = 1; a <= count; ++a) line.Unit(a)->InjectFault(support::UnitFault::LateReply, -1, replyMs);
+    }
+
     std::vector<TRig> rigs;
     int pattern = -1;
 };
@@ -256,11 +311,11 @@ TEST_F(FaultTicksTest, Rs485SlavesGoodPointsHoldOnlyTheCurrentCycleThroughEveryF
 
 TEST_F(FaultTicksTest, Rs485NeighboursWaitingBehindASilentSlaveRecordNoOldValueAsGood)
 {
-    // A silent exchange holds the bus far longer than a reply may take; the pause between
-    // two steps is long enough to tick in it.
+    // A silent exchange holds the bus for its whole read time-out; the pause between two
+    // steps is long enough to tick in it.
     comm::TCommTiming t = comm::Timing();
-    t.ReadTimeoutMs = 600;
-    t.PollStepMs = 80;
+    t.ReadTimeoutMs = 300;
+    t.PollStepMs = 40;
     comm::SetTiming(t);
     support::SimulatedUnitLine line;
     std::vector<std::unique_ptr<CChannelSession>> sessions;
@@ -270,38 +325,29 @@ TEST_F(FaultTicksTest, Rs485NeighboursWaitingBehindASilentSlaveRecordNoOldValueA
     TRig& silent = rigs[0];
     silent.unit->InjectFault(support::UnitFault::NoReply, -1);
     for (int round = 0; round < 4; ++round) {
-        // The silent slave's request has timed out, its neighbours' cycles are through.
+        // The silent slave's request has timed out, its neighbours' cycles are through:
+        // their points hold what their units sent since the tick before.
         ASSERT_TRUE(Await([&] { return AllQuiet(); })) << round;
         clock.AdvanceMs(1000);
-        // The silent slave is ticked first and its request takes the bus; the neighbours'
-        // last cycles came through, so their points are good.
         EXPECT_TRUE(TickRig(silent, true, false)) << round;
         ASSERT_TRUE(Await([&] { return Requests(*silent.unit) > silent.requestsAtTick; })) << round;
         for (std::size_t i = 1; i < rigs.size(); ++i) EXPECT_FALSE(TickRig(rigs[i], false, true)) << round;
         ++pattern;
-        // The neighbours' next requests wait behind the silent exchange, longer than a reply
-        // may take: the values they are to renew are not current.
-        ASSERT_TRUE(Await([&] { return OverdueBeforeSending(rigs[1]) && OverdueBeforeSending(rigs[2]); })) << round;
-        clock.AdvanceMs(1000);
-        for (TRig& r : rigs) EXPECT_TRUE(TickRig(r, &r == &silent, false)) << round;
-        ++pattern;
-        // A neighbour has had its late turn and pauses before its next row: the rows still
-        // to come hold values from before, so its points stay errors until its cycle is
-        // through. (The units keep their values over this tick: the cycle under way spans it.)
+        // The neighbours' requests wait behind the silent exchange: nothing of theirs failed,
+        // and their values are their own latest, well within what their cycle may take.
         ASSERT_TRUE(Await([&] {
-            CChannel* c = rigs[1].session->ChannelObject();
-            return !c->RequestPending() && c->PollRequest != 0 && Requests(*rigs[1].unit) > rigs[1].requestsAtTick;
+            return BusWaited(rigs[1]) && rigs[1].session->ChannelObject()->PollRequest != 0 &&
+                   silent.session->ChannelObject()->RequestPending();
         })) << round;
         clock.AdvanceMs(1000);
         for (TRig& r : rigs) {
+            // The units keep their values over this tick: the cycles under way span it.
             r.session->Tick();
-            EXPECT_EQ(r.session->ValueSeries(0)->GetXLabel(r.session->ValueSeries(0)->Count() - 1),
-                      ChannelText(resources::RowErrorExclamation))
-                << round << " " << r.session->Channel();
+            const bool error = r.session->ValueSeries(0)->GetXLabel(r.session->ValueSeries(0)->Count() - 1) ==
+                               ChannelText(resources::RowErrorExclamation);
+            EXPECT_EQ(error, &r == &silent) << round << " " << r.session->Channel();
         }
     }
-    // The silent slave's last request fails after the fault; its cycle then goes on after
-    // that row, so the rows before it are answered again only in the cycle after.
     silent.unit->ClearFaults();
     for (int i = 0; i < 2; ++i) TickAll(false, false, false);
     for (int i = 0; i < 3; ++i) TickAll(false, true, false);
@@ -310,12 +356,34 @@ TEST_F(FaultTicksTest, Rs485NeighboursWaitingBehindASilentSlaveRecordNoOldValueA
         EXPECT_EQ(r.falseErrors, 0) << r.session->Channel();
         EXPECT_EQ(r.goodFaultTicks, 0) << r.session->Channel();
     }
-    // The neighbours' error points are the ticks that found them waiting; nothing of theirs
-    // failed, and a good tick starts their count again.
-    EXPECT_EQ(rigs[1].errorPoints, 4);
-    EXPECT_EQ(rigs[2].errorPoints, 4);
+    EXPECT_EQ(rigs[1].errorPoints, 0);
+    EXPECT_EQ(rigs[2].errorPoints, 0);
     EXPECT_EQ(sessions[1]->ErrorTicks(), 0);
     EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+
+    // A neighbour that cannot have the line for longer than one row may take (the bus held
+    // here as a neighbour stuck in its exchange would): its cycle makes no progress, and the
+    // next tick after that bound is an error.
+    t.ReadTimeoutMs = 100;
+    t.PollStepMs = 20;
+    comm::SetTiming(t);
+    ASSERT_TRUE(Await([&] { return AllQuiet(); }));
+    comm::TBusLock& bus = dynamic_cast<CRS485*>(rigs[1].session->ChannelObject())->SharedPort->Bus();
+    bool taken = false;  // the condition may be asked more than once
+    ASSERT_TRUE(Await([&] { return taken || (taken = bus.try_lock()); }));
+    TRig& stuck = rigs[1];
+    clock.AdvanceMs(1000);
+    EXPECT_FALSE(TickRig(stuck, false, true));
+    const std::int64_t asked = CChannel::SteadyMs();
+    ASSERT_TRUE(Await([&] { return BusWaited(stuck); }));
+    const int bound = stuck.session->ChannelObject()->RowBoundMs();
+    EXPECT_LT(bound, 2000);
+    ASSERT_TRUE(Await([&] { return CChannel::SteadyMs() > asked + bound; }, bound + 10000));
+    clock.AdvanceMs(1000);
+    stuck.session->Tick();
+    EXPECT_EQ(stuck.session->ValueSeries(0)->GetXLabel(stuck.session->ValueSeries(0)->Count() - 1),
+              ChannelText(resources::RowErrorExclamation));
+    bus.unlock();
     for (const TRig& r : rigs) ASSERT_TRUE(r.session->Close());
 }
 
@@ -325,12 +393,11 @@ TEST_F(FaultTicksTest, NoErrorPointWithoutAFaultWhereverInTheCycleTheTickComes)
     // the slaves' requests keep waiting for the bus.
     comm::TCommTiming t = comm::Timing();
     t.ReadTimeoutMs = 1000;
-    t.ReplyAllowanceMs = comm::TCommTiming().ReplyAllowanceMs;
     comm::SetTiming(t);
     support::SimulatedUnitLine line;
     std::vector<std::unique_ptr<CChannelSession>> sessions;
     AddThreeSlaves(line, sessions);
-    for (TRig& r : rigs) r.unit->InjectFault(support::UnitFault::LateReply, -1, 15);
+    for (TRig& r : rigs) r.unit->InjectFault(support::UnitFault::LateReply, -1, 60);
     // The first slave runs a program: its setpoint and output frames stand in the cycle.
     auto programFrames = [&] { sessions[0]->SendProgramCommands("G0DI*07D0", "C14*************", false); };
     CChannel* first = sessions[0]->ChannelObject();
@@ -372,9 +439,9 @@ TEST_F(FaultTicksTest, TcpGoodPointsHoldOnlyTheCurrentCycleThroughEveryFault)
     RunFaults();
 }
 
-TEST_F(FaultTicksTest, AReplySlowerThanAReplyMayTakeMakesOnlyTheTickThatWaitsForItAnError)
+TEST_F(FaultTicksTest, AReplyWithinTheReadTimeOutIsNeverLateAndOneBeyondItFails)
 {
-    // The read waits long enough for the late reply; the reply itself is good.
+    // The read waits long enough for the slow reply; the reply itself is good.
     comm::TCommTiming t = comm::Timing();
     t.ReadTimeoutMs = 5000;
     comm::SetTiming(t);
@@ -388,21 +455,36 @@ TEST_F(FaultTicksTest, AReplySlowerThanAReplyMayTakeMakesOnlyTheTickThatWaitsFor
     TickAll(false, false, false);
     TickAll(false, true, false);
 
+    // A tick while the reply takes a second, well within the read time-out: the point holds
+    // the unit's latest values as far as they have come and is good. (The unit keeps its
+    // values over this tick: the cycle under way spans it.)
     line.First().InjectFault(support::UnitFault::LateReply, 1, 1000);
     TRig& r = rigs.front();
-    ASSERT_TRUE(Await([&] { return MidFlight(r); }));
+    CChannel* c = s.ChannelObject();
+    ASSERT_TRUE(Await([&] { return c->RequestPending() && Requests(*r.unit) > r.requestsAtTick; }));
+    // Half a second into the wait: far longer than the unit's usual answer.
+    const std::int64_t sent = CChannel::SteadyMs();
+    ASSERT_TRUE(Await([&] { return CChannel::SteadyMs() > sent + 500; }));
+    ASSERT_TRUE(c->RequestPending());
     clock.AdvanceMs(1000);
     s.Tick();
-    const int n = s.ValueSeries(0)->Count() - 1;
-    EXPECT_EQ(s.ValueSeries(0)->GetXLabel(n), ChannelText(resources::RowErrorExclamation));
-    EXPECT_EQ(s.ErrorTicks(), 1);
-    // The reply came after all and nothing failed: the next points are good again (the
-    // unit keeps its values over this tick, the late reply was built before it).
+    EXPECT_EQ(s.ValueSeries(0)->GetXLabel(s.ValueSeries(0)->Count() - 1), "");
+    EXPECT_TRUE(s.ValuesShownCurrent());
     TickAll(false, true, false);
     TickAll(false, true, false);
     EXPECT_EQ(r.staleGood, 0);
     EXPECT_EQ(r.falseErrors, 0);
     EXPECT_EQ(s.ErrorTicks(), 0);
+
+    // A reply that would come after the read time-out is a time-out, and the tick that finds
+    // its request waiting beyond it an error.
+    t.ReadTimeoutMs = 300;
+    comm::SetTiming(t);
+    line.First().InjectFault(support::UnitFault::LateReply, 1, 3000);
+    ASSERT_TRUE(Await([&] { return c->RequestOverdue() || c->CommError == 1; }));
+    clock.AdvanceMs(1000);
+    EXPECT_TRUE(TickRig(r, true, false));
+    EXPECT_EQ(s.ErrorTicks(), 1);
     ASSERT_TRUE(s.Close());
 }
 
@@ -458,4 +540,54 @@ TEST_F(FaultTicksTest, TheWarningCountsFaultTicksButNotTheTicksThatWaitForTheCyc
     EXPECT_EQ(support::TestDialogs().LastMessage().text,
               "Kanal 1 (" + s.ChannelLabel() + ")\n\n" + ChannelText(resources::RowTooManyCommErrors));
     ASSERT_TRUE(s.Close());
+}
+
+TEST_F(FaultTicksTest, SlowUnitsOnTheirOwnLinesRecordNoErrorPoint)
+{
+    // Replies within the read time-out (1 s) and the reply wait (500 ms), however slow.
+    UseProgramTiming();
+    support::SimulatedUnitLine serial, network;
+    serial.AddUnit();
+    network.AddUnit();
+    AnsiString error;
+    ASSERT_TRUE(serial.StartPty(&error)) << error;
+    ASSERT_TRUE(network.StartTcp(0, &error)) << error;
+    CChannelSession rs232(1), tcp(2);
+    UseSerial(rs232, "RS232", serial.SlavePath());
+    UseTcp(tcp, network.TcpPort());
+    Add(rs232, serial.First());
+    Add(tcp, network.First());
+    serial.First().InjectFault(support::UnitFault::LateReply, -1, 900);
+    network.First().InjectFault(support::UnitFault::LateReply, -1, 450);
+    RecordWithoutFault(12);
+    for (const TRig& r : rigs) ASSERT_TRUE(r.session->Close());
+}
+
+TEST_F(FaultTicksTest, SlavesOnASlowLineOrAnsweringSlowlyRecordNoErrorPoint)
+{
+    // Four slaves at 2400 Bd (each reply comes after its frames' time on such a line) and
+    // three slaves that take 250 ms to answer.
+    UseProgramTiming();
+    support::SimulatedUnitLine slowLine, slowUnits;
+    std::vector<std::unique_ptr<CChannelSession>> sessions;
+    AddSlaves(slowLine, sessions, 4, 1, "2400", 180);
+    AddSlaves(slowUnits, sessions, 3, 5, "9600", 250);
+    RecordWithoutFault(12);
+    for (const TRig& r : rigs) ASSERT_TRUE(r.session->Close());
+}
+
+TEST_F(FaultTicksTest, ABusyWindowMakesNoErrorPoint)
+{
+    UseProgramTiming();
+    support::SimulatedUnitLine bus, network;
+    std::vector<std::unique_ptr<CChannelSession>> sessions;
+    AddSlaves(bus, sessions, 3, 1, "9600", 5);
+    network.AddUnit();
+    AnsiString error;
+    ASSERT_TRUE(network.StartTcp(0, &error)) << error;
+    CChannelSession tcp(4);
+    UseTcp(tcp, network.TcpPort());
+    Add(tcp, network.First());
+    RecordWithoutFault(12, 600);
+    for (const TRig& r : rigs) ASSERT_TRUE(r.session->Close());
 }

@@ -3,9 +3,9 @@
 // damaged or foreign files are refused with a message, never half read.
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFile>
 #include <QMimeData>
+#include <QTemporaryDir>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -292,8 +292,10 @@ TEST(Metafile, OldStyleFileIsPlaceableWithChecksumAndWindow)
 TEST(Metafile, SavingWritesTheChosenFormatAndTheClipboardGetsBoth)
 {
     const auto m = RecordScene();
-    const QString dir = QDir::tempPath() + "/nox-metafile-test";
-    QDir().mkpath(dir);
+    // A folder of this run's own: test programs of other builds may run beside it.
+    QTemporaryDir temporary;
+    ASSERT_TRUE(temporary.isValid());
+    const QString dir = temporary.path();
     m->SaveToFile((dir + "/a.emf").toStdString());
     m->SetEnhanced(false);
     m->SaveToFile((dir + "/a.wmf").toStdString());
@@ -303,7 +305,6 @@ TEST(Metafile, SavingWritesTheChosenFormatAndTheClipboardGetsBoth)
     EXPECT_EQ(emf.readAll(), m->Bytes(true));
     EXPECT_EQ(wmf.readAll(), m->Bytes(false));
     EXPECT_THROW(m->SaveToFile((dir + "/missing/a.wmf").toStdString()), EInOutError);
-    QDir(dir).removeRecursively();
 
     std::unique_ptr<QMimeData> data(m->ClipboardData());
     EXPECT_EQ(data->data("image/x-emf"), m->Bytes(true));
