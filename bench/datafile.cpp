@@ -22,6 +22,7 @@
 #include "app/TFileCommands.h"
 #include "chart/engine/TChartSeries.h"
 #include "platform/FileSave.h"
+#include "platform/UiDispatcher.h"
 
 namespace {
 
@@ -347,6 +348,9 @@ public:
 
 int main(int argc, char** argv)
 {
+    // This thread is the user-interface thread, as in the program: the saves' results are
+    // handed to it (a worker must not be taken for it by asking first).
+    platform::UiDispatcher::Instance();
     benchmark::Initialize(&argc, argv);
     TimeReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
