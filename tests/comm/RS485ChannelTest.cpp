@@ -645,13 +645,17 @@ TEST_F(BusChannels, AdapterUnderANewNodeIsTakenOverWhileAStepWaitsForTheWindow)
 }
 
 namespace {
-// A poll thread whose exchange fails with an exception.
+// A poll thread whose exchange fails with an exception, or (untried) is not tried at all.
 class ThrowingRS485 : public CTransceiverRS485 {
 public:
     using CTransceiverRS485::CTransceiverRS485;
+    std::atomic<bool> untried{false};
 
 protected:
-    void Exchange() override { throw std::runtime_error("exchange failed"); }
+    void Exchange() override
+    {
+        if (!untried) throw std::runtime_error("exchange failed");
+    }
 };
 }  // namespace
 
@@ -680,6 +684,14 @@ TEST_F(BusChannels, FailingStepGivesTheBusBack)
     bool busTaken = false;
     EXPECT_TRUE(Await([&] { return busTaken || (busTaken = port->Bus().try_lock()); }));
     port->Bus().unlock();
+    // An exchange that could not even be tried renews nothing: the cycle stops as after a
+    // failed one, and the values are not current.
+    ASSERT_TRUE(Await([&] { return c.ValuesOutdated == 1; }));
+    poll.untried = true;
+    c.ValuesOutdated = 0;
+    c.CommError = 0;
+    c.PollRequest = 1;
+    EXPECT_TRUE(Await([&] { return c.CommError == 1 && c.ValuesOutdated == 1; }));
     poll.Terminate();
     poll.WaitFor();
     ASSERT_TRUE(Await([] { return support::TestDialogs().MessageCount() >= 1; }));
