@@ -506,6 +506,11 @@ bool CChannel::SerialNumberInReply(const AnsiString& reply, std::uint32_t& numbe
     return 8 + 8 - 1 <= dataEnd && ReadHex(reply, 8, 8, number);
 }
 
+bool CChannel::IsTrustedFrame(const AnsiString& reply)
+{
+    return IsSoundFrame(reply);
+}
+
 bool CChannel::IsSoundReply(const AnsiString& reply, char letter)
 {
     return IsSoundFrame(reply) && reply[4] == letter;

@@ -190,6 +190,8 @@ public:
     // True for a reply frame "[S" with the command letter at position 5 and a matching
     // checksum.
     static bool IsSoundReply(const AnsiString& reply, char letter);
+    // True for a reply frame "[S" long enough for a command letter whose checksum matches.
+    static bool IsTrustedFrame(const AnsiString& reply);
     // The device name of a name reply (V), without the blanks after it; may be empty.
     static AnsiString NameInReply(const AnsiString& reply);
     // The serial number of a number reply (F); false when the reply holds none.

@@ -177,6 +177,18 @@ void CTransceiver::DeliverReply(const AnsiString& reply)
     delivered_ = true;
     LastReply = reply;
     owner_->NoteProgress();
+    // A frame that cannot be trusted stops the cycle at once, as a time-out does; the line
+    // and the outdated values follow on the user-interface thread.
+    if (!CChannel::IsTrustedFrame(reply)) {
+        owner_->CommError = 1;
+        const AnsiString line = CChannel::ErrorLine(" Error in synchronising !");
+        Hand([this, line] {
+            owner_->RequestEnded();
+            owner_->MarkValuesOutdated();
+            owner_->LogErrorLine(line);
+        });
+        return;
+    }
     Hand([this, reply] {
         owner_->RequestEnded();
         // Replies are decoded in the order they came; one that follows a fault of the same
