@@ -407,10 +407,14 @@ TEST_F(FaultTicksTest, NoErrorPointWithoutAFaultWhereverInTheCycleTheTickComes)
         // Halfway through the cycle the tick asked for, while a slave waits for the bus: the
         // rows still to come hold the cycle before's values, which are current until their
         // turn comes. The tick's own request joins the cycle under way.
-        ASSERT_TRUE(Await([&] {
-            CTransceiver* poll = TransceiverThreads[1];
-            return first->PollRequest != 0 && poll->Position >= 3 && BusWaited(rigs[0]);
-        })) << i;
+        // The bus is held here as a neighbour's exchange would hold it, so the first slave is
+        // sure to be found waiting.
+        CTransceiver* poll = TransceiverThreads[1];
+        ASSERT_TRUE(Await([&] { return first->PollRequest != 0 && poll->Position >= 3 && poll->Position < 6; })) << i;
+        comm::TBusLock& bus = dynamic_cast<CRS485*>(first)->SharedPort->Bus();
+        bool taken = false;  // the condition may be asked more than once
+        ASSERT_TRUE(Await([&] { return taken || (taken = bus.try_lock()); })) << i;
+        const bool waiting = Await([&] { return BusWaited(rigs[0]); });
         clock.AdvanceMs(1000);
         programFrames();
         for (TRig& r : rigs) {
@@ -418,6 +422,8 @@ TEST_F(FaultTicksTest, NoErrorPointWithoutAFaultWhereverInTheCycleTheTickComes)
             const AnsiString label = r.session->ValueSeries(0)->GetXLabel(r.session->ValueSeries(0)->Count() - 1);
             EXPECT_NE(label, ChannelText(resources::RowErrorExclamation)) << i << " " << r.session->Channel();
         }
+        bus.unlock();
+        ASSERT_TRUE(waiting) << i;
     }
     for (const TRig& r : rigs) {
         EXPECT_EQ(r.staleGood, 0) << r.session->Channel();
@@ -581,7 +587,7 @@ TEST_F(FaultTicksTest, ABusyWindowMakesNoErrorPoint)
     UseProgramTiming();
     support::SimulatedUnitLine bus, network;
     std::vector<std::unique_ptr<CChannelSession>> sessions;
-    AddSlaves(bus, sessions, 3, 1, "9600", 5);
+    AddSlaves(bus, sessions, 3, 1, "9600", 200);
     network.AddUnit();
     AnsiString error;
     ASSERT_TRUE(network.StartTcp(0, &error)) << error;
