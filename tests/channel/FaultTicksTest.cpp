@@ -71,8 +71,9 @@ protected:
     {
         ChannelFixture::SetUp();
         comm::TCommTiming t = comm::Timing();
-        t.ReadTimeoutMs = 250;
-        t.ReplyWaitMs = 250;
+        // Generous: a loaded machine must not turn a reply into a time-out.
+        t.ReadTimeoutMs = 400;
+        t.ReplyWaitMs = 400;
         comm::SetTiming(t);
     }
 
