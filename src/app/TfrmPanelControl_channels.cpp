@@ -4,10 +4,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QCursor>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QToolTip>
 
 #include "app/CLanguage.h"
 #include "app/IChannelForm.h"
@@ -183,7 +185,11 @@ void TfrmPanelControl::SetStartStopTag(int tag)
 {
     NOX_ASSERT_UI_THREAD();
     cmdTPStartStop->Tag = tag;
-    cmdTPStartStop->setToolTip(Q(Text(tag == 1 ? RowPanelStartProgram : RowPanelStopProgram)));
+    const QString hint = Q(Text(tag == 1 ? RowPanelStartProgram : RowPanelStopProgram));
+    if (hint == cmdTPStartStop->toolTip()) return;
+    cmdTPStartStop->setToolTip(hint);
+    // A hint shown at the moment keeps its old text: the user is to read what a click does now.
+    if (QToolTip::isVisible() && cmdTPStartStop->underMouse()) QToolTip::showText(QCursor::pos(), hint, cmdTPStartStop);
 }
 
 // ---------------------------------------------------------------- calendar start
