@@ -808,7 +808,9 @@ TEST_F(ProgrammerWindowTest, EverySegmentAfterACancelRunsAndNoControlReadingStop
     ASSERT_TRUE(line.StartTcp(0, &error)) << error;
     TmdiSubWindow* w = Connected(line);
     CProgramRun* run = w->ProgramRun();
-    TProgramFile file{{0, 0, "25", 0, 0}, {{"Ramp", 30, 35.0, -1, 2, 0, 0, 0}, {"Hold", 30, 35.0, -1, 2, 0, 0, 0}}};
+    TProgramFile file;
+    file.Settings.StartTemperature = "25";
+    file.Segments = {{"Ramp", 30, 35.0, -1, 2, 0, 0, 0}, {"Hold", 30, 35.0, -1, 2, 0, 0, 0}};
     ASSERT_TRUE(programfile::Write(Path("rh.tp"), file));
     support::TestDialogs().QueueFileName(Path("rh.tp"));
     w->mnuLoadProgramClick();
