@@ -76,6 +76,17 @@ protected:
         t.ReplyWaitMs = 400;
         comm::SetTiming(t);
     }
+    // The read time-out of the exchanges from now on. Where every point must be good it is
+    // long, so that a machine loaded by a parallel test run cannot turn a reply into a real
+    // time-out; while a fault is on, short, so that the silent requests pass quickly.
+    static void ReplyTime(int ms)
+    {
+        comm::TCommTiming t = comm::Timing();
+        t.ReadTimeoutMs = ms;
+        t.ReplyWaitMs = ms;
+        comm::SetTiming(t);
+    }
+    static constexpr int kGenerousMs = 2000, kFaultMs = 400;
 
     void Add(CChannelSession& s, support::SimulatedUnit& unit)
     {
@@ -163,6 +174,7 @@ protected:
     {
         // From the cycle after the last good tick on: the first fault tick comes while
         // the first faulty request waits, before any failure is known.
+        ReplyTime(kFaultMs);
         for (TRig& r : rigs) r.unit->InjectFault(fault, -1);
         for (int i = 0; i < seconds; ++i) {
             // Every other tick while a request waits; the last one quiet, so no faulty
@@ -171,11 +183,13 @@ protected:
         }
         for (TRig& r : rigs) r.unit->ClearFaults();
         TickAll(false, false, false);
+        ReplyTime(kGenerousMs);
         for (int i = 0; i < 3; ++i) TickAll(false, true, false);
     }
 
     void RunFaults()
     {
+        ReplyTime(kGenerousMs);
         for (int i = 0; i < 4; ++i) TickAll(false, true, false);
         Fault(support::UnitFault::NoReply, 20);
         Fault(support::UnitFault::GarbageFirstByte, 10);
