@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QObject>
+#include <QTimer>
 #include <algorithm>
 #include <cstdint>
 

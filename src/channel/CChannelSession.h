@@ -32,6 +32,7 @@ class TFileLook;
 }
 class CChannel;
 class QObject;
+class QTimer;
 class TChartSeries;
 class TFastLineSeries;
 class TZSocket;
@@ -255,6 +256,8 @@ public:
     void ReportOtherUnit(const AnsiString& message) override;
     // The one-shot commands that had not gone out are dropped and named in one protocol line.
     void ConnectionLost(const AnsiString& droppedCommand) override;
+    // The next waiting command goes to the poll thread.
+    void ReadyForCommand() override { FlushProgramCommands(); }
 
     // ---- IRecordedDataSource: what the data file is written from
     int SeriesCount() const override { return ChannelSeriesCount; }
@@ -293,8 +296,12 @@ private:
     void StartNewFilePart(int written, std::size_t protocolLines, TDateTime partStart, std::int64_t ticks);
     void ShowNotice(const AnsiString& text, const AnsiString& caption, std::function<void()> closed);
     // Hands the waiting pairs over as far as the poll thread takes them; true when none is
-    // left waiting.
+    // left waiting. One-shot commands that waited too long are dropped, named in one
+    // protocol line and in a message.
     bool FlushProgramCommands();
+    // After a command was queued or handed over: reports what was dropped and watches the
+    // waiting ones' time while any wait.
+    void CommandsChanged();
     void AddProtocolLine(const AnsiString& text);
     // "Channel n (label)" for messages that must say which unit they are about.
     AnsiString ChannelName() const;
@@ -350,6 +357,8 @@ private:
     std::int64_t FPartStartTicks = 0;
 
     DeviceCommandQueue FCommands;
+    // Runs while commands wait: they are handed over or dropped in time, not at the next tick.
+    std::unique_ptr<QTimer> FCommandTimer;
     bool FRecordingSuspended = false;
 
     bool FInTick = false;

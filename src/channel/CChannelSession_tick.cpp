@@ -1,6 +1,7 @@
 // The recording: the tick from the unit's values to the series, the error count, the
 // recording file's parts and their saves, and closing.
 #include <QFileInfo>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -88,10 +89,11 @@ bool CChannelSession::Tick()
 
     // The poll thread sends the poll frames in its next steps; the tick itself never
     // waits for the unit, it takes the values of the latest replies.
-    FlushProgramCommands();
     CChannel* channel = FChannelObject.get();
     channel->RequestPollCycle();
     const AnsiString label = UpdateStatusText();
+    // The fault the tick has just counted no longer holds the waiting commands back.
+    FlushProgramCommands();
     const std::int64_t ticks = platform::clock().MilliTicks();
     if (FRecordingSuspended) {
         FLastRowTicks = -1;  // a recording that waits misses nothing
@@ -585,7 +587,9 @@ DeviceCommandQueue::TResult CChannelSession::QueueDeviceCommand(const AnsiString
 {
     NOX_ASSERT_UI_THREAD();
     if (!FConnected || !FChannelObject) return DeviceCommandQueue::TResult::NoPollThread;
-    return FCommands.Add(*FChannelObject, {frame, followUp, replyLength, once});
+    const auto result = FCommands.Add(*FChannelObject, {frame, followUp, replyLength, once});
+    CommandsChanged();
+    return result;
 }
 
 AnsiString CChannelSession::CommandName(const AnsiString& frame) const
@@ -601,6 +605,7 @@ void CChannelSession::ConnectionLost(const AnsiString& droppedCommand)
     if (!droppedCommand.empty()) name(droppedCommand);
     for (const DeviceCommandQueue::TCommand& c : FCommands.DropOneShots()) name(c.Frame);
     if (!names.empty()) AddProtocolLine(" " + ChannelText(RowNotSentConnectionLost) + " " + names);
+    CommandsChanged();
 }
 
 void CChannelSession::RequestSetpointLimits()
@@ -613,7 +618,35 @@ void CChannelSession::RequestSetpointLimits()
 
 bool CChannelSession::FlushProgramCommands()
 {
-    return !FChannelObject || FCommands.Flush(*FChannelObject);
+    NOX_ASSERT_UI_THREAD();
+    const bool none = !FChannelObject || FCommands.Flush(*FChannelObject);
+    CommandsChanged();
+    return none;
+}
+
+void CChannelSession::CommandsChanged()
+{
+    AnsiString names;
+    for (const DeviceCommandQueue::TCommand& c : FCommands.TakeDropped())
+        names += (names.empty() ? "" : "; ") + CommandName(c.Frame);
+    if (!names.empty()) {
+        AnsiString text = ChannelText(RowNotSentInTime);
+        if (const auto dollar = text.find('$'); dollar != AnsiString::npos)
+            text.replace(dollar, 1, IntToStr(DeviceCommandQueue::MaxWaitMs / 1000));
+        AddProtocolLine(" " + text + " " + names);
+        ShowNotice(ChannelName() + "\n\n" + text + " " + names, ChannelText(RowWarning), {});
+    }
+    if (FCommands.Empty()) {
+        if (FCommandTimer) FCommandTimer->stop();
+        return;
+    }
+    if (!FCommandTimer) {
+        FCommandTimer = std::make_unique<QTimer>();
+        FCommandTimer->setInterval(1000);
+        QObject::connect(FCommandTimer.get(), &QTimer::timeout,
+                         [this] { platform::GuardedCall([this] { FlushProgramCommands(); }); });
+    }
+    if (!FCommandTimer->isActive()) FCommandTimer->start();
 }
 
 // ---------------------------------------------------------------- closing
@@ -655,6 +688,7 @@ bool CChannelSession::Close()
     DeleteChannelObject();
     FConnected = false;
     FCommands.Clear();
+    if (FCommandTimer) FCommandTimer->stop();
     FRecordingSuspended = false;
     FUnsavedPart.reset();
     return true;

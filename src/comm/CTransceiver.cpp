@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 #include <vector>
 
 #include "comm/CChannel.h"
 #include "comm/CRS232.h"
 #include "comm/CommTiming.h"
+#include "comm/DeviceCommandQueue.h"
 #include "platform/DateTime.h"
 #include "platform/Exception.h"
 #include "platform/UiDispatcher.h"
@@ -67,30 +69,101 @@ void CTransceiver::UpdateCount()
 
 void CTransceiver::RefillQueue()
 {
+    bool finished = false;
+    {
+        std::lock_guard<std::mutex> l(queueMutex_);
+        if (!Protocol) return;
+        if (Position != Count) {
+            // No row of the coming cycle has gone out yet: a one-shot command given meanwhile
+            // takes the first row now rather than after a whole cycle of the old frames. A
+            // standing command loaded there and not sent yet (the program's frame with the
+            // control method) is not lost: it goes out first, in a cycle of its own.
+            if (Position == 0 && OneShot == 1 && Count > 0) {
+                if (standingUnsent_ && Protocol->GetQueueEntry(0, 0) != lastFirstRow_) {
+                    commandCycle_ = true;
+                    return;
+                }
+                Protocol->SetRow(BaseCommand, 0, BaseReplyLength, BaseLength);
+                if (FollowUpRow != -1)
+                    Protocol->SetRow(FollowUpCommand, FollowUpRow, FollowUpReplyLength, FollowUpLength);
+                LoadOneShot();
+            }
+            return;
+        }
+        // A request raised after the last frame went out is not this cycle's: it stays and
+        // starts the next one (only a served request is cleared, in one step, so a tick that
+        // raises it meanwhile is never lost). An empty queue has nothing to send for any request.
+        if (Count == 0) {
+            owner_->PollRequest = 0;
+        } else {
+            std::uint8_t served = CChannel::PollRequestServed;
+            owner_->PollRequest.compare_exchange_strong(served, 0);
+        }
+        Position = 0;
+        // A fault held the one-shot's first cycle back past the time a command may wait: it
+        // is not repeated that late.
+        if (RestorePending == 1 && platform::clock().MilliTicks() - oneShotLoadedMs_ > DeviceCommandQueue::MaxWaitMs) {
+            RestorePending = 0;
+            RestoreStatus();
+        }
+        Protocol->SetRow(BaseCommand, 0, BaseReplyLength, BaseLength);
+        if (FollowUpRow != -1) Protocol->SetRow(FollowUpCommand, FollowUpRow, FollowUpReplyLength, FollowUpLength);
+        const bool wasQueued = oneShotQueued_;
+        oneShotQueued_ = false;
+        standingUnsent_ = std::exchange(standingGiven_, false);
+        if (OneShot == 1) {
+            LoadOneShot();
+        } else if (RestorePending == 1) {
+            oneShotQueued_ = true;
+            RestorePending = 0;
+            RestoreStatus();
+        }
+        // The one-shot's second cycle follows its first at once.
+        commandCycle_ = oneShotQueued_ && Count > 0;
+        finished = wasQueued && !oneShotQueued_;
+    }
+    // The one-shot is out: the next command waiting for the unit can come now.
+    if (finished)
+        Hand([this] {
+            if (IChannelWindow* w = owner_->Window()) w->ReadyForCommand();
+        });
+}
+
+void CTransceiver::LoadOneShot()
+{
+    standingUnsent_ = false;
+    oneShotLoadedMs_ = platform::clock().MilliTicks();
+    OneShot = 0;
+    RestorePending = 1;
+    oneShotQueued_ = true;
+    commandCycle_ = Count > 0;
+    if (TakeFollowing()) RestorePending = 0;
+}
+
+void CTransceiver::RestoreStatus()
+{
+    BaseCommand = Protocol->GetEntry(0, 0);
+    BaseLength = StrToIntDef(Protocol->GetEntry(0, 1), 0);
+    BaseReplyLength = StrToIntDef(Protocol->GetEntry(0, 2), 0);
+}
+
+bool CTransceiver::TakeFollowing()
+{
+    if (!followingPending_) return false;
+    followingPending_ = false;
+    standingGiven_ = true;
+    BaseCommand = following_.Base;
+    BaseLength = following_.Length;
+    BaseReplyLength = following_.ReplyLength;
+    FollowUpCommand = following_.FollowUp;
+    FollowUpLength = following_.FollowUpLength;
+    return true;
+}
+
+bool CTransceiver::OneShotInProgress() const
+{
     std::lock_guard<std::mutex> l(queueMutex_);
-    if (!Protocol || Position != Count) return;
-    // A request raised after the last frame went out is not this cycle's: it stays and
-    // starts the next one (only a served request is cleared, in one step, so a tick that
-    // raises it meanwhile is never lost). An empty queue has nothing to send for any request.
-    if (Count == 0) {
-        owner_->PollRequest = 0;
-    } else {
-        std::uint8_t served = CChannel::PollRequestServed;
-        owner_->PollRequest.compare_exchange_strong(served, 0);
-    }
-    Position = 0;
-    Protocol->SetRow(BaseCommand, 0, BaseReplyLength, BaseLength);
-    if (FollowUpRow != -1) Protocol->SetRow(FollowUpCommand, FollowUpRow, FollowUpReplyLength, FollowUpLength);
-    oneShotQueued_ = OneShot == 1 || RestorePending == 1;
-    if (OneShot == 1) {
-        OneShot = 0;
-        RestorePending = 1;
-    } else if (RestorePending == 1) {
-        RestorePending = 0;
-        BaseCommand = Protocol->GetEntry(0, 0);
-        BaseLength = StrToIntDef(Protocol->GetEntry(0, 1), 0);
-        BaseReplyLength = StrToIntDef(Protocol->GetEntry(0, 2), 0);
-    }
+    return OneShot == 1 || RestorePending == 1 || oneShotQueued_;
 }
 
 AnsiString CTransceiver::DropOneShot()
@@ -108,7 +181,8 @@ AnsiString CTransceiver::DropOneShot()
         Protocol->SetRow(status, 0, statusReplyLength, statusLength);
         oneShotQueued_ = false;
     }
-    // Waiting for its first or its second cycle.
+    // Waiting for its first or its second cycle. A standing command given after it stands
+    // in its place.
     if (OneShot == 1 || RestorePending == 1) {
         dropped = BaseCommand;
         BaseCommand = status;
@@ -116,7 +190,9 @@ AnsiString CTransceiver::DropOneShot()
         BaseReplyLength = statusReplyLength;
         OneShot = 0;
         RestorePending = 0;
+        TakeFollowing();
     }
+    if (!oneShotQueued_) commandCycle_ = false;
     return dropped;
 }
 
@@ -137,7 +213,12 @@ void CTransceiver::NextCommand()
     CurrentLength = StrToIntDef(Protocol->GetQueueEntry(position, 1), 0);
     CurrentReplyLength = StrToIntDef(Protocol->GetQueueEntry(position, 2), 0);
     Position = position + 1;
+    if (position == 0) {
+        standingUnsent_ = false;
+        lastFirstRow_ = CurrentFrame;
+    }
     if (position + 1 >= Count) {
+        commandCycle_ = false;
         std::uint8_t asked = 1;
         owner_->PollRequest.compare_exchange_strong(asked, CChannel::PollRequestServed);
     }
@@ -385,7 +466,7 @@ bool CTransceiver::PrepareRequest()
     if (Terminated()) return false;
     UpdateCount();
     RefillQueue();
-    if (owner_->PollRequest == 0 || owner_->CommError != 0) return false;
+    if ((owner_->PollRequest == 0 && !commandCycle_) || owner_->CommError != 0) return false;
     NextCommand();
     requestInProgress_ = true;
     return true;
@@ -537,19 +618,29 @@ void CTransceiver::QueueCommand(char letter, const AnsiString& frame, int replyL
 
 void CTransceiver::RequestOneShot()
 {
-    if (OneShot == 0) OneShot = 1;
+    std::lock_guard<std::mutex> l(queueMutex_);
+    if (OneShot != 0) return;
+    // A refill between the command's hand-over and this call put it into a cycle that has
+    // begun since: that cycle is its first.
+    if (Protocol && Position > 0 && !oneShotQueued_ && Protocol->GetQueueEntry(0, 0) == BaseCommand) {
+        RestorePending = 1;
+        oneShotQueued_ = true;
+        oneShotLoadedMs_ = platform::clock().MilliTicks();
+        return;
+    }
+    // The frames set last are this command's, not a standing command's.
+    standingGiven_ = false;
+    OneShot = 1;
 }
 
 int CTransceiver::SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int followUpLength,
                                   const AnsiString& followUpFrame)
 {
-    if (OneShot == 1) return 0;
     std::lock_guard<std::mutex> l(queueMutex_);
-    BaseCommand = baseFrame;
-    BaseLength = baseLength;
-    BaseReplyLength = baseReplyLength;
-    FollowUpCommand = followUpFrame;
-    FollowUpLength = followUpLength;
+    following_ = {baseFrame, baseLength, baseReplyLength, followUpFrame, followUpLength};
+    followingPending_ = true;
+    if (OneShot == 1) return 1;
+    TakeFollowing();
     RestorePending = 0;
     return 1;
 }

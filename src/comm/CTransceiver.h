@@ -37,13 +37,16 @@ public:
     // What every channel type does to its poll thread for the matching channel operation.
     void StartPolling();
     void QueueCommand(char letter, const AnsiString& frame, int replyLength, int channel);
+    // A one-shot command does not wait for a recording tick: it goes into the coming cycle
+    // (at once when none is under way), and its cycles run whether a tick asked for them or not.
     void RequestOneShot();
-    // Refuses (0) while a one-shot command is pending, so its caller can report that nothing
-    // was taken; a standing command set after a one-shot cancels the pending restore.
+    // A standing command set after a one-shot takes over from the one-shot's second cycle:
+    // the one-shot then goes out in one cycle only, whenever the standing one was given.
     int SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int followUpLength,
                         const AnsiString& followUpFrame);
-    // A one-shot command has not yet gone out in both its cycles.
-    bool OneShotInProgress() const { return OneShot == 1 || RestorePending == 1; }
+    // A one-shot command is waiting for its cycle or its cycle has not ended yet: the next
+    // one-shot must wait (user-interface thread).
+    bool OneShotInProgress() const;
 
     // Steps of the send queue (this thread; they take the queue's lock).
     void UpdateCount();
@@ -201,6 +204,31 @@ private:
     AnsiString restoredLine_;
     // The queue's first row holds a one-shot command frame (loaded by the last refill).
     bool oneShotQueued_ = false;
+    // A standing command was given since the last refill, and the first row holds one that
+    // has not gone out yet (unless the same frame went out as the last cycle's first).
+    bool standingGiven_ = false;
+    bool standingUnsent_ = false;
+    AnsiString lastFirstRow_;
+    // When the one-shot command went into the first row for its first cycle (program clock).
+    std::int64_t oneShotLoadedMs_ = 0;
+    // The cycle with the one-shot command in its first row runs without a tick's request.
+    std::atomic<bool> commandCycle_{false};
+    // A standing command given while a one-shot waited for its first cycle: it follows that
+    // cycle.
+    struct TPollFrames {
+        AnsiString Base;
+        int Length = 0, ReplyLength = 0;
+        AnsiString FollowUp;
+        int FollowUpLength = 0;
+    };
+    bool followingPending_ = false;
+    TPollFrames following_;
+    // With the queue lock held: the one-shot command is in the first row for its first
+    // cycle; the status frame of the command table becomes the base command again; a
+    // standing command given after a one-shot becomes the base command (false: none waits).
+    void LoadOneShot();
+    void RestoreStatus();
+    bool TakeFollowing();
     // After a loss is reported: drops what was to go out and tells the channel's window.
     void DropCommandsOnLoss();
 };

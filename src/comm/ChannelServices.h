@@ -67,6 +67,9 @@ public:
     // commands that have not gone out must never reach the unit later. `droppedCommand` is
     // the command frame the poll thread dropped (empty when it had none).
     virtual void ConnectionLost(const AnsiString& /*droppedCommand*/) {}
+    // The poll thread has sent a one-shot command in all its cycles: the next command waiting
+    // for the unit can be handed over now.
+    virtual void ReadyForCommand() {}
 };
 
 // Services of the application shell (the main window and the text table).

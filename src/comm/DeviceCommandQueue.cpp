@@ -1,6 +1,7 @@
 #include "comm/DeviceCommandQueue.h"
 
 #include "comm/CChannel.h"
+#include "platform/DateTime.h"
 #include "platform/Exception.h"
 #include "platform/FormatSettings.h"
 #include "platform/UiThread.h"
@@ -17,6 +18,7 @@ DeviceCommandQueue::TResult DeviceCommandQueue::Add(CChannel& channel, TCommand 
         FWaiting.pop_back();
     else if (FWaiting.size() >= MaxWaiting)
         return TResult::Full;
+    command.GivenMs = platform::clock().MilliTicks();
     FWaiting.push_back(std::move(command));
     Flush(channel);
     return TResult::Taken;
@@ -41,19 +43,26 @@ bool DeviceCommandQueue::Flush(CChannel& channel)
 {
     NOX_ASSERT_UI_THREAD();
     const int number = channel.Channel();
+    const std::int64_t now = platform::clock().MilliTicks();
+    for (auto it = FWaiting.begin(); it != FWaiting.end();) {
+        if (it->Once && now - it->GivenMs > MaxWaitMs) {
+            FDropped.push_back(std::move(*it));
+            it = FWaiting.erase(it);
+        } else {
+            ++it;
+        }
+    }
     while (!FWaiting.empty()) {
         const TCommand& c = FWaiting.front();
-        // A one-shot command waits until the one before it has gone out in both its cycles:
-        // handed over earlier it would cut the earlier one's second cycle short.
-        if (c.Once && channel.OneShotInProgress()) return false;
+        // A one-shot command waits until the one before it has gone out in both its cycles
+        // (handed over earlier it would cut the earlier one's second cycle short), and while
+        // a fault holds the poll cycle back until the next tick, which may be a minute away.
+        if (c.Once && (channel.OneShotInProgress() || channel.CommError != 0)) return false;
         if (!channel.SetPollCommands(c.Frame, int(c.Frame.size()), c.ReplyLength, number, int(c.FollowUp.size()),
                                      c.FollowUp))
             return false;
-        const bool once = c.Once;
-        if (once) channel.SetOneShot(number);
+        if (c.Once) channel.SetOneShot(number);
         FWaiting.pop_front();
-        // What follows a one-shot waits until the one-shot has gone into a cycle.
-        if (once) break;
     }
     return FWaiting.empty();
 }

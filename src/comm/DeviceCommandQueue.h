@@ -2,9 +2,12 @@
 // The commands a channel's window and its control panel give the unit, in the order they
 // were given. The poll thread takes one one-shot command at a time and sends it in two poll
 // cycles; a command given meanwhile waits here instead of being lost, and goes to the poll
-// thread once the one before it is out. The owner hands the waiting ones over on every
-// recording tick.
+// thread as soon as the one before it is out (the owner hands the waiting ones over when
+// the poll thread says so, and on every recording tick). A one-shot command that could not
+// go within MaxWaitMs is never sent: it leaves the queue for the owner to report.
+#include <cstdint>
 #include <deque>
+#include <utility>
 #include <vector>
 
 #include "platform/AnsiString.h"
@@ -17,7 +20,8 @@ public:
         AnsiString Frame;     // the command frame, checksum and carriage return included
         AnsiString FollowUp;  // the outputs frame that goes with it
         int ReplyLength = 24;
-        bool Once = false;  // two poll cycles only, then the status poll again
+        bool Once = false;         // two poll cycles only, then the status poll again
+        std::int64_t GivenMs = 0;  // when it was given, on the program's clock
     };
 
     // What became of a command given to the queue. Every refusal is the caller's to report:
@@ -34,8 +38,12 @@ public:
     // A standing command still waiting is out of date: the newer one takes its place.
     TResult Add(CChannel& channel, TCommand command);
     // Hands the waiting commands over as far as the poll thread takes them; true when none
-    // is left waiting.
+    // is left waiting. A one-shot command goes only when the poll thread can send it at
+    // once: none before it is still going out and no fault holds the poll cycle back.
     bool Flush(CChannel& channel);
+    // The one-shot commands that waited longer than MaxWaitMs since the last call, in the
+    // order given.
+    std::vector<TCommand> TakeDropped() { return std::exchange(FDropped, {}); }
     bool Empty() const { return FWaiting.empty(); }
     void Clear() { FWaiting.clear(); }
     // The link to the unit is lost: the one-shot commands leave the queue (returned in the
@@ -48,7 +56,13 @@ public:
 
     // A unit that never takes its commands must not make the queue grow without end.
     static constexpr std::size_t MaxWaiting = 16;
+    // A one-shot goes out in two poll cycles of at most about five seconds each (six rows on
+    // the slowest link, TCP/IP), so one given behind two others, while a cycle is under way,
+    // still goes within this. A command later than that would reach the unit at a moment
+    // the user no longer expects it.
+    static constexpr std::int64_t MaxWaitMs = 30000;
 
 private:
     std::deque<TCommand> FWaiting;
+    std::vector<TCommand> FDropped;
 };

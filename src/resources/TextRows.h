@@ -453,8 +453,9 @@ enum TextRow : int {
     RowProgramCommandsRefused = 443,             // the channel did not take the program's commands
     RowSetpointNotSendable = 444,                // the setpoint $ °C cannot be sent to the unit
     RowUnknownError = 445,                       // unknown error
+    RowNotSentInTime = 446,                      // Not sent, the command could not go to the unit within $ s:
 };
 
-static_assert(RowUnknownError + 1 == LanguageTableRows, "every row of the table has a name");
+static_assert(RowNotSentInTime + 1 == LanguageTableRows, "every row of the table has a name");
 
 }  // namespace resources

@@ -132,20 +132,33 @@ protected:
         ASSERT_TRUE(WaitUntil([&] { return channel->PollRequest == 0 && line.FrameCount() >= 27 + 6; }));
         line.ClearLog();
     }
-    // Poll cycles as the window's ticks start them; the status-row frames of each cycle.
-    std::vector<AnsiString> Cycles(int n, std::vector<AnsiString>* followUps = nullptr)
+    // Poll cycles as the window's ticks start them, each after the one before has ended.
+    void Cycles(int n)
     {
-        std::vector<AnsiString> base;
         for (int i = 0; i < n; ++i) {
             const std::size_t before = line.FrameCount();
             // What the window's tick does: commands still waiting first, then the request.
             form->FlushCommands();
             channel->PollRequest = 1;
-            EXPECT_TRUE(WaitUntil([&] { return line.FrameCount() >= before + 6 && channel->PollRequest == 0; }));
-            auto frames = line.Frames();
-            if (frames.size() < before + 6) break;
-            base.push_back(frames[before].frame);
-            if (followUps) followUps->push_back(frames[before + 4].frame);
+            ASSERT_TRUE(WaitUntil([&] { return line.FrameCount() >= before + 6 && channel->PollRequest == 0; }));
+        }
+    }
+    // Waits, without a tick, until every command given has gone out in all its cycles.
+    void Settle()
+    {
+        ASSERT_TRUE(WaitUntil([&] { return form->commands.Empty() && !channel->OneShotInProgress(); }));
+    }
+    // The status-row frame of each cycle the unit got since the last call (every cycle has
+    // six rows, the follow-up fifth).
+    std::vector<AnsiString> Sent(std::vector<AnsiString>* followUps = nullptr)
+    {
+        const auto frames = line.Frames();
+        line.ClearLog();
+        EXPECT_EQ(frames.size() % 6, 0u);
+        std::vector<AnsiString> base;
+        for (std::size_t i = 0; i + 6 <= frames.size(); i += 6) {
+            base.push_back(frames[i].frame);
+            if (followUps) followUps->push_back(frames[i + 4].frame);
         }
         return base;
     }
@@ -168,21 +181,27 @@ TEST_F(PanelDeviceTest, CommandsGoOutForTwoCyclesAndChangeTheUnit)
     Connect();
     ASSERT_DOUBLE_EQ(form->UpperSetpointLimit, 200.0);
 
+    // No tick asks for a cycle: each command goes out at once, in two cycles of its own, and
+    // the ticks after them poll the status again.
     panel->edSetPoint->setText("30,5");
     panel->cmdDataToKelvor->click();
+    Settle();
+    Cycles(1);
     std::vector<AnsiString> followUps;
     const AnsiString setpoint = "[M01G0D**0BEA" + FrameChecksum("[M01G0D**0BEA") + "\r";
-    EXPECT_EQ(Cycles(4, &followUps), (std::vector<AnsiString>{kStatus, setpoint, setpoint, kStatus}));
-    EXPECT_EQ(followUps, std::vector<AnsiString>(4, kFollowUp));
+    EXPECT_EQ(Sent(&followUps), (std::vector<AnsiString>{setpoint, setpoint, kStatus}));
+    EXPECT_EQ(followUps, std::vector<AnsiString>(3, kFollowUp));
     EXPECT_DOUBLE_EQ(line.First().State().setpoint, 30.5);
 
     panel->cmbTempMethod->setCurrentIndex(1);
     panel->cmdKelvorStart->click();
-    EXPECT_EQ(Cycles(3)[1], "[M01G0DE*****DB\r");
+    Settle();
+    EXPECT_EQ(Sent(), std::vector<AnsiString>(2, "[M01G0DE*****DB\r"));
     EXPECT_EQ(line.First().State().controlMode, 'E');
 
     window->mnuCirculationONClick();
-    EXPECT_EQ(Cycles(3)[1], "[M01G0DC*****D9\r");
+    Settle();
+    EXPECT_EQ(Sent(), std::vector<AnsiString>(2, "[M01G0DC*****D9\r"));
     EXPECT_EQ(line.First().State().controlMode, 'C');
 
     // Commands given in quick succession all reach the unit, in order, each in its two
@@ -192,28 +211,31 @@ TEST_F(PanelDeviceTest, CommandsGoOutForTwoCyclesAndChangeTheUnit)
     panel->cmdKelvorStartCirculation->click();
     panel->cmdKelvorStart->click();
     EXPECT_EQ(support::TestDialogs().MessageCount(), 3u);  // the three questions only
-    auto base = Cycles(8);
+    Settle();
+    Cycles(1);
     const AnsiString stop = "[M01G0DO*****" + FrameChecksum("[M01G0DO*****") + "\r";
     const AnsiString circulation = "[M01G0DC*****D9\r", external = "[M01G0DE*****DB\r";
-    EXPECT_EQ(base,
-              (std::vector<AnsiString>{kStatus, stop, stop, circulation, circulation, external, external, kStatus}));
+    EXPECT_EQ(Sent(), (std::vector<AnsiString>{stop, stop, circulation, circulation, external, external, kStatus}));
     EXPECT_EQ(line.First().State().controlMode, 'E');
     panel->cmdKelvorStop->click();
-    Cycles(3);
+    Settle();
     EXPECT_EQ(line.First().State().controlMode, 'O');
+    Sent();
 
     // The identified upper limit is 200: 250 never reaches the unit.
     support::TestDialogs().Clear();
     panel->edSetPoint->setText("250");
     panel->cmdDataToKelvor->click();
     EXPECT_EQ(support::TestDialogs().LastMessage().text, "Set value out of limits!");
-    EXPECT_EQ(Cycles(3), std::vector<AnsiString>(3, kStatus));
+    Cycles(3);
+    EXPECT_EQ(Sent(), std::vector<AnsiString>(3, kStatus));
     EXPECT_DOUBLE_EQ(line.First().State().setpoint, 30.5);
 
     // The limit query updates what the window keeps.
     line.First().Update([](support::UnitState& s) { s.upperLimit = 150.0; });
     panel->RequestSetpointLimits(1);
-    EXPECT_EQ(Cycles(3)[1], CTolvarProtocol::BuildCommandFrame("L0F********", 1));
+    Settle();
+    EXPECT_EQ(Sent()[0], CTolvarProtocol::BuildCommandFrame("L0F********", 1));
     EXPECT_DOUBLE_EQ(form->UpperSetpointLimit, 150.0);
     EXPECT_EQ(channel->CommError, 0);
 }
@@ -238,7 +260,8 @@ TEST_F(PanelDeviceTest, ControlStatusFollowsTheCommandsThroughEveryState)
     };
     for (const auto& [press, letter] : steps) {
         press();
-        Cycles(3);
+        Settle();
+        Cycles(1);
         EXPECT_EQ(form->ControlStatus, letter);
         EXPECT_EQ(line.First().State().controlMode, letter[0]);
     }

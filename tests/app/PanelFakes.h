@@ -35,7 +35,8 @@ public:
     void SetProgramControlEnabled(TProgramControl c, bool enabled) override { controls[c] = enabled; }
     int ProgramTreeNodeCount() const override { return treeNodes; }
     // As the channel window does: queued behind the commands still waiting, handed over as
-    // the poll thread takes them and on every tick (FlushCommands).
+    // the poll thread takes them, when it says it can take the next, and on every tick
+    // (FlushCommands).
     DeviceCommandQueue::TResult QueueDeviceCommand(const AnsiString& frame, int reply, const AnsiString& followUp,
                                                    bool once) override
     {
@@ -47,6 +48,7 @@ public:
     {
         if (CChannel* object = ChannelObjects[Channel()]) commands.Flush(*object);
     }
+    void ReadyForCommand() override { FlushCommands(); }
     TColor ChartLabelColour() const override { return labelColour; }
     void SetChartLabelColour(TColor c) override
     {

@@ -497,7 +497,11 @@ TEST_F(ChannelWindowHandlersTest, NoCommandGivenBeforeALossReachesTheUnitAfterIt
     ASSERT_NE(poll, nullptr);
 
     // Circulation is handed to the poll thread and the setpoint waits behind it; then the
-    // unit's network side goes away before either went out.
+    // unit's network side goes away before either went out (the poll thread is held while
+    // they are given: it sends a command as soon as it has it).
+    poll->Active = 0;
+    const int passes = poll->PassCount;
+    ASSERT_TRUE(Await([&] { return poll->PassCount >= passes + 2; }));
     support::TestDialogs().Clear();
     panel->cmdKelvorStartCirculation->click();
     panel->edSetPoint->setText("55");
@@ -505,6 +509,7 @@ TEST_F(ChannelWindowHandlersTest, NoCommandGivenBeforeALossReachesTheUnitAfterIt
     EXPECT_EQ(support::TestDialogs().MessageCount(), 2u);  // the two questions
     line.StopListening();
     line.ClearLog();
+    poll->Active = 1;
     clock.AdvanceMs(5000);
     w->tmrDataUpdateTimer();
     ASSERT_TRUE(Await([&] { return poll->IsLinkLost(); }));
@@ -564,10 +569,58 @@ TEST_F(ChannelWindowHandlersTest, EveryCommandOfABurstReachesTheUnitInOrderOrIsR
     EXPECT_EQ(taken.size(), DeviceCommandQueue::MaxWaiting + 1);
     std::vector<AnsiString> expected;
     for (const AnsiString& c : taken) expected.insert(expected.end(), 2, c);
-    for (int i = 0; i < 60 && Commands(line).size() < expected.size(); ++i) Tick(w, 1);
+    // They go out one after the other without waiting for a tick.
+    ASSERT_TRUE(Await([&] { return Commands(line).size() >= expected.size(); }, 4 * kWaitMs));
     Tick(w, 2);
     ASSERT_TRUE(AwaitCycle(w->Session()));
     EXPECT_EQ(Commands(line), expected);
+}
+
+TEST_F(ChannelWindowHandlersTest, AtAMinutesIntervalCommandsGoOutAtOnceOrAreDroppedWithAMessage)
+{
+    support::SimulatedUnitLine line;
+    TmdiSubWindow* w = OpenQuietWindow(line, "minute", "BATH 1", "60");
+    ASSERT_NE(w, nullptr);
+    CChannel* unit = w->Session().ChannelObject();
+    const int points = w->Session().Series(0)->Count();
+    line.ClearLog();
+
+    // Two commands right after each other reach the unit in order, each in its two cycles,
+    // while the clock stays far from the next tick.
+    support::TestDialogs().Clear();
+    panel->edSetPoint->setText("42,5");
+    panel->cmdDataToKelvor->click();
+    panel->cmdKelvorStartCirculation->click();
+    ASSERT_TRUE(Await([&] { return Commands(line).size() >= 4; }));
+    EXPECT_EQ(Commands(line), (std::vector<AnsiString>{"G0D**109A", "G0D**109A", "G0DC*****", "G0DC*****"}));
+    EXPECT_DOUBLE_EQ(line.First().State().setpoint, 42.5);
+    EXPECT_EQ(line.First().State().controlMode, 'C');
+    EXPECT_EQ(w->Session().Series(0)->Count(), points);
+
+    // The unit stops answering: the cycle of the next command fails and holds the poll back
+    // until the next tick. A command given now waits; after 30 s it is dropped, said so in
+    // the protocol and a message, and never reaches the unit, nor does the held command's
+    // second cycle.
+    ASSERT_TRUE(Await([&] { return !unit->OneShotInProgress(); }));
+    line.ClearLog();
+    line.First().InjectFault(support::UnitFault::NoReply, -1);
+    panel->cmdKelvorStop->click();
+    ASSERT_TRUE(Await([&] { return unit->CommError == 1; }));
+    panel->edSetPoint->setText("30");
+    panel->cmdDataToKelvor->click();
+    support::TestDialogs().Clear();
+    clock.AdvanceMs(DeviceCommandQueue::MaxWaitMs + 1000);
+    const AnsiString notSent = "Not sent, the command could not go to the unit within 30 s: Set setpoint 30,00 °C";
+    ASSERT_TRUE(Await([&] { return support::TestDialogs().MessageCount() == 1; }));
+    EXPECT_EQ(Message(), "Channel 1 (BATH 1)\n\n" + notSent);
+    EXPECT_EQ(ProtocolLines(w, " " + notSent), 1);
+    line.First().ClearFaults();
+    clock.AdvanceMs(60000 - DeviceCommandQueue::MaxWaitMs);
+    w->tmrDataUpdateTimer();
+    Tick(w, 3);
+    ASSERT_TRUE(AwaitCycle(w->Session()));
+    EXPECT_EQ(Commands(line), std::vector<AnsiString>{"G0DO*****"});
+    EXPECT_DOUBLE_EQ(line.First().State().setpoint, 42.5);
 }
 
 TEST_F(ChannelWindowHandlersTest, TheCommunicationWarningNamesItsChannelOpensOverItAndIsInItsProtocol)
