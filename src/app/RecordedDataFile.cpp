@@ -8,6 +8,7 @@
 #include <limits>
 #include <new>
 
+#include "platform/FileSave.h"
 #include "platform/TextCodec.h"
 
 namespace {
@@ -984,7 +985,7 @@ TRecordedDataRead ReadAndParse(const std::string& path)
     std::string bytes;
     std::string error;
     platform::TFileReadError why = platform::TFileReadError::None;
-    if (!platform::ReadRegularFile(path, MaxRecordedDataFileBytes, bytes, &error, &why)) {
+    if (!platform::ReadGrowingFile(path, MaxRecordedDataFileBytes, bytes, &error, &why)) {
         TRecordedDataRead r;
         const TDataFileProblemKind kind =
             why == platform::TFileReadError::NotRegularFile ? TDataFileProblemKind::NotRegularFile

@@ -98,7 +98,8 @@ enum class TGrowResult {
 // length. Appended data are kept until the oldest of them would otherwise be more than
 // WriteAfterMs old at the next tick, then written together and synced to the disk
 // (fdatasync): about once a minute per file, so that a killed program or a power cut loses
-// less than a minute. Whenever it is written, the file on disk is the file a save of that
+// less than a minute, inside that write too (TGrowingFile keeps the new end beside the file
+// until it is on the disk). Whenever it is written, the file on disk is the file a save of that
 // moment would write, its prelude's time aside; between writes it is that of the last write.
 class TDataFileSaveQueue {
 public:

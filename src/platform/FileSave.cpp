@@ -7,11 +7,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <condition_variable>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -153,21 +155,176 @@ bool IsTempName(std::string_view name)
            std::all_of(tail.begin(), tail.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
 }
 
-// A save that was killed leaves its temporary file behind: those of our name pattern in
-// `folder` that are plain files of this user, last written before this process started, go.
-void RemoveTempLeftovers(const std::string& folder)
+void SyncFolder(const std::string& folder)
+{
+    const int dfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd < 0) return;
+    ::fsync(dfd);
+    ::close(dfd);
+}
+
+std::uint32_t Crc32(std::string_view bytes)
+{
+    static const std::array<std::uint32_t, 256> table = [] {
+        std::array<std::uint32_t, 256> t{};
+        for (std::uint32_t i = 0; i < 256; ++i) {
+            std::uint32_t c = i;
+            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[i] = c;
+        }
+        return t;
+    }();
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char b : bytes) crc = table[(crc ^ b) & 0xFF] ^ (crc >> 8);
+    return ~crc;
+}
+
+// The side file of a growing file's write that replaces bytes: a line naming the file
+// (device and inode), its size before the write, where the new end goes, the checksum of
+// the file's first bytes (up to kCheckedHead, and not beyond the offset) and that of the
+// new end; then the new end itself.
+constexpr const char* kPendingFormat =
+    "pending file end 1 dev=%llu ino=%llu size=%llu offset=%llu length=%llu "
+    "head=%x crc=%x\n";
+constexpr std::uint64_t kCheckedHead = 4096;
+
+struct TPendingWrite {
+    unsigned long long Dev = 0, Ino = 0, Size = 0, Offset = 0;
+    unsigned Head = 0;
+    std::string_view Bytes;
+};
+
+std::string PendingWriteRecord(const TPendingWrite& w)
+{
+    char line[256];
+    const int n = std::snprintf(line, sizeof line, kPendingFormat, w.Dev, w.Ino, w.Size, w.Offset,
+                                static_cast<unsigned long long>(w.Bytes.size()), w.Head, unsigned(Crc32(w.Bytes)));
+    std::string record(line, size_t(n));
+    record.append(w.Bytes);
+    return record;
+}
+
+// False for a record that is not whole (or not one of ours).
+bool ParsePendingWrite(std::string_view record, TPendingWrite& w)
+{
+    const size_t eol = record.find('\n');
+    if (eol == std::string_view::npos || eol > 250) return false;
+    const std::string line(record.substr(0, eol + 1));
+    unsigned long long length = 0;
+    unsigned crc = 0;
+    if (std::sscanf(line.c_str(), kPendingFormat, &w.Dev, &w.Ino, &w.Size, &w.Offset, &length, &w.Head, &crc) != 7)
+        return false;
+    w.Bytes = record.substr(eol + 1);
+    return w.Bytes.size() == length && Crc32(w.Bytes) == crc;
+}
+
+// Whether the write belongs to the file `st` describes, whose first bytes are `head`: the
+// same file, of a size the write leaves on its way, with the same beginning.
+bool PendingWriteFits(const TPendingWrite& w, const struct stat& st, std::string_view head)
+{
+    const std::uint64_t size = std::uint64_t(st.st_size);
+    const std::uint64_t checked = std::min<std::uint64_t>(w.Offset, kCheckedHead);
+    return S_ISREG(st.st_mode) && w.Dev == std::uint64_t(st.st_dev) && w.Ino == std::uint64_t(st.st_ino) &&
+           size >= w.Offset && size <= std::max<std::uint64_t>(w.Size, w.Offset + w.Bytes.size()) &&
+           head.size() >= checked && Crc32(head.substr(0, size_t(checked))) == w.Head;
+}
+
+bool ReadHead(int fd, std::uint64_t offset, std::string& head)
+{
+    head.resize(size_t(std::min<std::uint64_t>(offset, kCheckedHead)));
+    size_t done = 0;
+    while (done < head.size()) {
+        const ssize_t n = ::pread(fd, head.data() + done, head.size() - done, off_t(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += size_t(n);
+    }
+    return true;
+}
+
+std::string PendingPathOf(const std::string& path)
+{
+    char* real = ::realpath(path.c_str(), nullptr);
+    std::string resolved = real ? std::string(real) : path;
+    std::free(real);
+    return resolved + std::string(PendingWriteSuffix);
+}
+
+// Reads the side file `pending` when it is there: false when it is not, or is no record
+// of ours.
+bool ReadPendingWrite(const std::string& pending, std::string& record, TPendingWrite& w)
+{
+    struct stat st {};
+    if (::stat(pending.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    return ReadRegularFile(pending, MaxReadFileBytes, record) && ParsePendingWrite(record, w);
+}
+
+// Finishes the cut-off write that the side file `pending` holds on its file, and removes
+// the side file; one that does not belong to the file as it is goes too. A side file that
+// is no record of ours, or a write that fails, leaves everything as it is.
+void FinishPendingWrite(const std::string& pending)
+{
+    std::string record;
+    TPendingWrite w;
+    if (!ReadPendingWrite(pending, record, w)) return;
+    const std::string path = pending.substr(0, pending.size() - PendingWriteSuffix.size());
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd >= 0) {
+        struct stat st {};
+        std::string head;
+        bool done = true;
+        if (::fstat(fd, &st) == 0 && ReadHead(fd, w.Offset, head) && PendingWriteFits(w, st, head)) {
+            int err = 0;
+            done = WriteAll(fd, w.Bytes, off_t(w.Offset), err) &&
+                   ::ftruncate(fd, off_t(w.Offset + w.Bytes.size())) == 0 && ::fdatasync(fd) == 0;
+        }
+        ::close(fd);
+        if (!done) return;
+    }
+    ::unlink(pending.c_str());
+    SyncFolder(DirOf(pending));
+}
+
+bool IsPendingName(std::string_view name)
+{
+    return name.size() > PendingWriteSuffix.size() &&
+           name.substr(name.size() - PendingWriteSuffix.size()) == PendingWriteSuffix;
+}
+
+// What killed runs left in `folder`, in plain files of this user last written before this
+// process started (those of this process may belong to a save or a write under way): the
+// temporary files of our name pattern go, the side files of cut-off writes are finished.
+void TidyLeftovers(const std::string& folder)
 {
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) return;
     const int fd = ::dirfd(dir);
+    std::vector<std::string> pending;
     while (const dirent* e = ::readdir(dir)) {
-        if (!IsTempName(e->d_name)) continue;
+        const bool temp = IsTempName(e->d_name);
+        if (!temp && !IsPendingName(e->d_name)) continue;
         struct stat st {};
-        if (::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
-            st.st_uid == ::geteuid() && st.st_mtime < gProcessStart)
+        if (::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+            st.st_uid != ::geteuid() || st.st_mtime >= gProcessStart)
+            continue;
+        if (temp)
             ::unlinkat(fd, e->d_name, 0);
+        else
+            pending.push_back(folder + "/" + e->d_name);
     }
     ::closedir(dir);
+    for (const std::string& p : pending) FinishPendingWrite(p);
+}
+
+// After `target` was saved whole: a side file of a write to the file it replaced is no
+// longer true of it.
+void DropPendingWrite(const std::string& target)
+{
+    if (IsPendingName(target)) return;
+    const std::string pending = target + std::string(PendingWriteSuffix);
+    std::string record;
+    TPendingWrite w;
+    if (ReadPendingWrite(pending, record, w)) ::unlink(pending.c_str());
 }
 
 // SaveFileAtomic; with `keptFd` the new file stays open for writing and its descriptor is
@@ -179,7 +336,7 @@ bool SaveAtomic(const std::string& path, std::string_view bytes, std::string* er
     std::string target;
     if (!ResolveLinks(path, target, error)) return false;
     if (!CheckResolved(path, target, error)) return false;
-    RemoveTempLeftovers(DirOf(target));
+    TidyLeftovers(DirOf(target));
     std::string tmpl = target + ".tmpXXXXXX";
     int fd = mkostemp(tmpl.data(), O_CLOEXEC);
     if (fd < 0) return Fail(error, path, errno);
@@ -211,12 +368,9 @@ bool SaveAtomic(const std::string& path, std::string_view bytes, std::string* er
         ::unlink(tmpl.c_str());
         return Fail(error, path, renameError);
     }
+    DropPendingWrite(target);
     // Make the rename itself durable.
-    int dfd = ::open(DirOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
+    SyncFolder(DirOf(target));
     if (keptFd) *keptFd = fd;
     return true;
 }
@@ -255,18 +409,38 @@ bool TGrowingFile::Create(const std::string& path, std::string_view bytes, std::
         return false;
     }
     FPath = path;
+    FPendingPath = PendingPathOf(path);
     FSize = off_t(bytes.size());
+    FUnsynced = false;
     return true;
+}
+
+bool TGrowingFile::SavePendingWrite(std::uint64_t offset, std::string_view bytes, std::string* error)
+{
+    struct stat st {};
+    std::string head;
+    if (::fstat(FFd, &st) != 0) return Fail(error, "fstat", errno);
+    if (!ReadHead(FFd, offset, head)) return Fail(error, "read", errno ? errno : EIO);
+    const TPendingWrite w{static_cast<unsigned long long>(st.st_dev),
+                          static_cast<unsigned long long>(st.st_ino),
+                          static_cast<unsigned long long>(FSize),
+                          offset,
+                          unsigned(Crc32(head)),
+                          bytes};
+    return SaveAtomic(FPendingPath, PendingWriteRecord(w), error, nullptr);
 }
 
 bool TGrowingFile::WriteFrom(std::uint64_t offset, std::string_view bytes, std::string* error)
 {
     if (FFd < 0) return Fail(error, "(no file)", EBADF);
     FileAccessPoint(FPath, true);
+    const bool replaces = off_t(offset) < FSize;
+    if (replaces && !SavePendingWrite(offset, bytes, error)) return false;
     // Cut first: a write that stops half-way then leaves the file's first part and a
     // half-written end, never new bytes followed by old ones.
-    if (off_t(offset) < FSize && ::ftruncate(FFd, off_t(offset)) != 0) return Fail(error, "ftruncate", errno);
+    if (replaces && ::ftruncate(FFd, off_t(offset)) != 0) return Fail(error, "ftruncate", errno);
     FSize = std::min(FSize, off_t(offset));
+    FUnsynced = true;
     int err = 0;
     if (!WriteAll(FFd, bytes, off_t(offset), err)) {
         struct stat st {};
@@ -274,13 +448,20 @@ bool TGrowingFile::WriteFrom(std::uint64_t offset, std::string_view bytes, std::
         return Fail(error, "write", err);
     }
     FSize = off_t(offset + bytes.size());
+    if (!replaces) return true;
+    // The side file may go only once what it holds is on the disk in the file itself.
+    if (!SyncData(error)) return false;
+    ::unlink(FPendingPath.c_str());
+    SyncFolder(DirOf(FPendingPath));
     return true;
 }
 
 bool TGrowingFile::SyncData(std::string* error)
 {
     if (FFd < 0) return Fail(error, "(no file)", EBADF);
+    if (!FUnsynced) return true;
     if (::fdatasync(FFd) != 0) return Fail(error, "fdatasync", errno);
+    FUnsynced = false;
     return true;
 }
 
@@ -291,6 +472,35 @@ bool TGrowingFile::IsNamed(const std::string& path) const
     }, named{};
     if (::fstat(FFd, &mine) != 0 || mine.st_nlink == 0) return false;
     return ::stat(path.c_str(), &named) == 0 && named.st_dev == mine.st_dev && named.st_ino == mine.st_ino;
+}
+
+bool ReadGrowingFile(const std::string& path, std::uint64_t maxBytes, std::string& bytes, std::string* error,
+                     TFileReadError* why)
+{
+    const std::string pendingPath = PendingPathOf(path);
+    auto same = [](const struct stat& a, const struct stat& b) {
+        return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+               a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+    };
+    for (int attempt = 0;; ++attempt) {
+        // The side file is looked for after the file's state was taken and the file is read
+        // after both: a write that starts or ends in between changes the file's state.
+        struct stat before {
+        }, after{};
+        const bool known = ::stat(path.c_str(), &before) == 0;
+        std::string record;
+        TPendingWrite w;
+        const bool pending = ReadPendingWrite(pendingPath, record, w);
+        if (!ReadRegularFile(path, maxBytes, bytes, error, why)) return false;
+        const bool steady = known && ::stat(path.c_str(), &after) == 0 && same(before, after) &&
+                            bytes.size() == std::uint64_t(after.st_size);
+        if (!steady && attempt < 3) continue;
+        if (steady && pending && PendingWriteFits(w, after, bytes) && w.Offset + w.Bytes.size() <= maxBytes) {
+            bytes.resize(size_t(w.Offset));
+            bytes.append(w.Bytes);
+        }
+        return true;
+    }
 }
 
 void TGrowingFile::Close()

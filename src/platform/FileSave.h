@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/TextCodec.h"
+
 namespace platform {
 
 // Whether a save to `path` may go ahead: false, with the system's reason in `error`, when
@@ -21,7 +23,10 @@ namespace platform {
 bool CheckWritable(const std::string& path, std::string* error = nullptr);
 
 // False, with the reason in `error`, when anything fails; the old file is then unchanged
-// and no temporary file is left behind. A read-only target is refused (CheckWritable). A
+// and no temporary file is left behind. Before it writes, what killed runs of the program
+// left in the folder is tidied: temporary files of its saves go, and the cut-off writes
+// of growing files are finished (see TGrowingFile). A file saved whole has no cut-off
+// write any more: its side file goes. A read-only target is refused (CheckWritable). A
 // symbolic link the rules of CheckWritable let through is written through: the file it
 // points to is replaced, the link stays.
 bool SaveFileAtomic(const std::string& path, std::string_view bytes, std::string* error = nullptr);
@@ -34,6 +39,13 @@ bool CheckFreeSpace(const std::string& path, std::uint64_t bytes, std::string* e
 // for it), and then kept open to grow: each later write replaces everything from a given
 // offset on. A write cut off half-way leaves the bytes before the offset and a part of the
 // new ones, never old bytes behind new ones.
+//
+// A write that replaces bytes of the file first puts the new end, with where it goes and
+// which file it belongs to, into a side file named as the file with PendingWriteSuffix
+// behind (saved whole, as SaveFileAtomic saves), and removes that only once the file
+// itself is on the disk. So a kill or a power cut inside the write loses nothing that was
+// in the file before: ReadGrowingFile reads the file as the write would have left it, and
+// the next save into the folder finishes the write on the disk (see SaveFileAtomic).
 class TGrowingFile {
 public:
     TGrowingFile() = default;
@@ -43,19 +55,32 @@ public:
 
     bool Create(const std::string& path, std::string_view bytes, std::string* error = nullptr);
     bool IsOpen() const { return FFd >= 0; }
-    // Writes `bytes` at `offset` (at most the file's size) and ends the file after them.
+    // Writes `bytes` at `offset` (at most the file's size) and ends the file after them. A
+    // write that replaces bytes is on the disk when it returns true.
     bool WriteFrom(std::uint64_t offset, std::string_view bytes, std::string* error = nullptr);
-    // fdatasync: what was written is on the disk.
+    // fdatasync (when anything was written since): what was written is on the disk.
     bool SyncData(std::string* error = nullptr);
     // Whether `path` still names this file (it was not moved, deleted or replaced).
     bool IsNamed(const std::string& path) const;
     void Close();
 
 private:
+    bool SavePendingWrite(std::uint64_t offset, std::string_view bytes, std::string* error);
     int FFd = -1;
     off_t FSize = 0;
+    bool FUnsynced = false;
     std::string FPath;
+    std::string FPendingPath;  // the side file, beside the file itself (links followed)
 };
+
+inline constexpr std::string_view PendingWriteSuffix = ".recovery";
+
+// ReadRegularFile for a file that may be a TGrowingFile: when a write of it was cut off
+// (its side file is there, whole, and belongs to this very file as it is), `bytes` are
+// the file as that write leaves it. The file on the disk is not changed. A write of this
+// process that runs meanwhile is waited out by reading again.
+bool ReadGrowingFile(const std::string& path, std::uint64_t maxBytes, std::string& bytes, std::string* error = nullptr,
+                     TFileReadError* why = nullptr);
 
 // Whole-file saves moved off the user-interface thread. While a TDeferredSaves exists on a
 // thread, SaveFileAtomic on that thread writes nothing and reports success: it keeps the
