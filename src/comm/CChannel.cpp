@@ -154,6 +154,12 @@ bool CChannel::HasPollThread(int) const
     return Transceiver() != nullptr;
 }
 
+std::unique_lock<std::mutex> CChannel::HoldRefill()
+{
+    CTransceiver* poll = Transceiver();
+    return poll ? poll->HoldRefill() : std::unique_lock<std::mutex>();
+}
+
 bool CChannel::OneShotInProgress() const
 {
     const CTransceiver* poll = Transceiver();

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "comm/ChannelServices.h"
@@ -107,6 +108,9 @@ public:
     virtual bool HasPollThread(int channel) const;
     // A one-shot command has not yet gone out in both its poll cycles.
     bool OneShotInProgress() const;
+    // Keeps the poll thread from starting its next cycle while a command is handed over in
+    // its two calls (SetPollCommands, then SetOneShot). Empty without a poll thread.
+    std::unique_lock<std::mutex> HoldRefill();
     // The link to the unit is lost, or it is back but the unit has not been identified on
     // it again: no command may be given to the unit now.
     bool LinkLost() const;

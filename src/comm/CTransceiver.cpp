@@ -71,6 +71,7 @@ void CTransceiver::RefillQueue()
 {
     bool finished = false;
     {
+        std::lock_guard<std::mutex> hold(refillHold_);
         std::lock_guard<std::mutex> l(queueMutex_);
         if (!Protocol) return;
         if (Position != Count) {
@@ -620,14 +621,6 @@ void CTransceiver::RequestOneShot()
 {
     std::lock_guard<std::mutex> l(queueMutex_);
     if (OneShot != 0) return;
-    // A refill between the command's hand-over and this call put it into a cycle that has
-    // begun since: that cycle is its first.
-    if (Protocol && Position > 0 && !oneShotQueued_ && Protocol->GetQueueEntry(0, 0) == BaseCommand) {
-        RestorePending = 1;
-        oneShotQueued_ = true;
-        oneShotLoadedMs_ = platform::clock().MilliTicks();
-        return;
-    }
     // The frames set last are this command's, not a standing command's.
     standingGiven_ = false;
     OneShot = 1;

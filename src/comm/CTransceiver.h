@@ -60,6 +60,10 @@ public:
     // The queue's tables and texts; callers on other threads take QueueLock().
     std::unique_ptr<CTolvarProtocol> Protocol;
     std::mutex& QueueLock() const { return queueMutex_; }
+    // Held by the user-interface thread while it hands a command over in more than one call
+    // (its frames, then that it goes out once): no refill may load the frames in between as
+    // a standing command, which would send a one-shot in three cycles.
+    std::unique_lock<std::mutex> HoldRefill() { return std::unique_lock<std::mutex>(refillHold_); }
     AnsiString ChannelText;
     AnsiString LastReply;
     AnsiString BaseCommand;
@@ -185,6 +189,7 @@ private:
 
     CChannel* owner_;
     mutable std::mutex queueMutex_;
+    std::mutex refillHold_;  // taken before queueMutex_, never after it
     // Cleared on the user-interface thread when the thread is asked to stop: what it
     // handed over and what has not run yet is dropped then.
     std::shared_ptr<bool> handsAccepted_ = std::make_shared<bool>(true);

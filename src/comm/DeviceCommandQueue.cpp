@@ -58,6 +58,7 @@ bool DeviceCommandQueue::Flush(CChannel& channel)
         // (handed over earlier it would cut the earlier one's second cycle short), and while
         // a fault holds the poll cycle back until the next tick, which may be a minute away.
         if (c.Once && (channel.OneShotInProgress() || channel.CommError != 0)) return false;
+        const std::unique_lock<std::mutex> hold = channel.HoldRefill();
         if (!channel.SetPollCommands(c.Frame, int(c.Frame.size()), c.ReplyLength, number, int(c.FollowUp.size()),
                                      c.FollowUp))
             return false;
