@@ -580,14 +580,9 @@ TEST_F(ChannelSessionTest, AClosingSaveThatHangsWaitsWithTheWindowWhileOtherChan
     for (const bool keepWaiting : {true, false}) {
         SCOPED_TRACE(keepWaiting);
         support::SimulatedUnitLine healthyLine, stalledLine;
-        healthyLine.AddUnit();
-        stalledLine.AddUnit();
-        AnsiString error;
-        ASSERT_TRUE(healthyLine.StartTcp(0, &error)) << error;
-        ASSERT_TRUE(stalledLine.StartTcp(0, &error)) << error;
         CChannelSession healthy(1), stalled(2);
-        UseTcp(healthy, healthyLine.TcpPort());
-        UseTcp(stalled, stalledLine.TcpPort());
+        ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(healthyLine, healthy));
+        ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(stalledLine, stalled));
         const AnsiString tag = keepWaiting ? "wait" : "leave";
         Connect(healthy, Path(("healthy_" + tag).c_str()));
         Connect(stalled, Path(("stalled_" + tag).c_str()));
@@ -638,14 +633,9 @@ TEST_F(ChannelSessionTest, AClosingSaveThatHangsWaitsWithTheWindowWhileOtherChan
 TEST_F(ChannelSessionTest, AHungFileHoldsUpNoOtherChannelsFile)
 {
     support::SimulatedUnitLine hungLine, healthyLine;
-    hungLine.AddUnit();
-    healthyLine.AddUnit();
-    AnsiString error;
-    ASSERT_TRUE(hungLine.StartTcp(0, &error)) << error;
-    ASSERT_TRUE(healthyLine.StartTcp(0, &error)) << error;
     CChannelSession hung(1), healthy(2);
-    UseTcp(hung, hungLine.TcpPort());
-    UseTcp(healthy, healthyLine.TcpPort());
+    ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(hungLine, hung));
+    ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(healthyLine, healthy));
     ASSERT_TRUE(QDir(folder.path()).mkdir("share"));
     Connect(hung, Path("share/run"));
     Connect(healthy, Path("local"));
@@ -746,14 +736,9 @@ TEST_F(ChannelSessionTest, AHungFileHoldsUpNoOtherChannelsFile)
 TEST_F(ChannelSessionTest, AFolderThatHangsHoldsUpNoTickAtTheStartOrAtAPartChange)
 {
     support::SimulatedUnitLine hungLine, healthyLine;
-    hungLine.AddUnit();
-    healthyLine.AddUnit();
-    AnsiString error;
-    ASSERT_TRUE(hungLine.StartTcp(0, &error)) << error;
-    ASSERT_TRUE(healthyLine.StartTcp(0, &error)) << error;
     CChannelSession hung(1), healthy(2);
-    UseTcp(hung, hungLine.TcpPort());
-    UseTcp(healthy, healthyLine.TcpPort());
+    ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(hungLine, hung));
+    ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(healthyLine, healthy));
     Connect(healthy, Path("local"));
     ASSERT_TRUE(QDir(folder.path()).mkdir("share"));
     platform::SetFolderPatienceMs(100);
@@ -877,11 +862,8 @@ TEST_F(ChannelSessionTest, BusChannelsShareThePortAndTheAddressesInUse)
 TEST_F(ChannelSessionTest, NoPointAfterAReconnectionPassesOffValuesFromBeforeTheLossAsGood)
 {
     support::SimulatedUnitLine line;
-    line.AddUnit();
-    AnsiString error;
-    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
     CChannelSession s(5);
-    UseTcp(s, line.TcpPort());
+    ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(line, s));
     Connect(s, Path("loss.csv"));
     TickAfterCycle(s);
     CTransceiver* poll = TransceiverThreads[5];
@@ -899,6 +881,7 @@ TEST_F(ChannelSessionTest, NoPointAfterAReconnectionPassesOffValuesFromBeforeThe
         u.tu = 44.0;
         u.speed = 700;
     });
+    AnsiString error;
     ASSERT_TRUE(line.ListenAgain(&error)) << error;
     clock.AdvanceMs(comm::ReconnectDelayMs(0));
     ASSERT_TRUE(Await([&] { return !poll->IsLinkLost(); }));

@@ -102,6 +102,14 @@ protected:
         s.Settings.IPAddress = "127.000.000.001";
         s.Settings.TCPPort = IntToStr(port);
     }
+    // A unit of the session's own on a loopback port, and the session set to reach it.
+    static void UseOwnTcpUnit(support::SimulatedUnitLine& line, CChannelSession& s, const support::UnitState& unit = {})
+    {
+        line.AddUnit(unit);
+        AnsiString error;
+        ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+        UseTcp(s, line.TcpPort());
+    }
     static void UseSerial(CChannelSession& s, const char* interface, const AnsiString& port, int slave = 1)
     {
         s.Settings.Interface = interface;

@@ -84,6 +84,19 @@ bool ReadLines(int fd, std::vector<std::string>& lines, const std::function<bool
     }
 }
 
+// Reads the child's report to its end and reaps the child, which must have ended after
+// File > Exit with status 0; one that did not is killed.
+void AwaitExitedChild(int reportFd, pid_t pid, std::vector<std::string>& lines)
+{
+    const bool ended = ReadLines(reportFd, lines, [](const std::string&) { return false; });
+    ::close(reportFd);
+    if (!ended) ::kill(pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(ended) << "the process did not end after File > Exit";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
 }  // namespace
 
 // The child: the program's run, scripted through its menus.
@@ -160,13 +173,7 @@ TEST(ProgramExitTest, ExitEndsTheProcessWhileAReadHangsAndFreesTheLock)
     }
     ASSERT_EQ(::write(go[1], "x", 1), 1);
     ::close(go[1]);
-    const bool ended = ReadLines(report[0], lines, [](const std::string&) { return false; });
-    ::close(report[0]);
-    if (!ended) ::kill(pid, SIGKILL);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    ASSERT_TRUE(ended) << "the process did not end after File > Exit";
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    ASSERT_NO_FATAL_FAILURE(AwaitExitedChild(report[0], pid, lines));
     EXPECT_EQ(lines.back(), "ended 0");
     // The lock went with the process: the program starts again.
     SingleInstanceLock next;
@@ -254,13 +261,7 @@ TEST(ProgramExitTest, ExitAfterFailingQueuedWorkWritesTheClosingSaveAndFreesTheL
     ::close(report[1]);
     ASSERT_EQ(spawned, 0);
     std::vector<std::string> lines;
-    const bool ended = ReadLines(report[0], lines, [](const std::string&) { return false; });
-    ::close(report[0]);
-    if (!ended) ::kill(pid, SIGKILL);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    ASSERT_TRUE(ended) << "the process did not end after File > Exit";
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    ASSERT_NO_FATAL_FAILURE(AwaitExitedChild(report[0], pid, lines));
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines.back(), "ended 0");
     int rows = 0;

@@ -64,6 +64,20 @@ protected:
         w->tmrProgrammer->stop();
         return w;
     }
+    // The same, with the unit controlling its internal temperature already; null when the
+    // unit could not be started.
+    TmdiSubWindow* ConnectedToControllingUnit(support::SimulatedUnitLine& line)
+    {
+        support::UnitState unit;
+        unit.controlMode = 'I';
+        line.AddUnit(unit);
+        AnsiString error;
+        if (!line.StartTcp(0, &error)) {
+            ADD_FAILURE() << error;
+            return nullptr;
+        }
+        return Connected(line);
+    }
     void Tick(TmdiSubWindow* w, int n = 1)
     {
         for (int i = 0; i < n; ++i) {
@@ -275,12 +289,8 @@ TEST_F(ProgrammerWindowTest, SingleRampStartsFromTheLastRecordedSetpoint)
 TEST_F(ProgrammerWindowTest, AutomaticStartArmsAProgrammerChannelAndStartsItsProgram)
 {
     support::SimulatedUnitLine line;
-    support::UnitState unit;
-    unit.controlMode = 'I';
-    line.AddUnit(unit);
-    AnsiString error;
-    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
-    TmdiSubWindow* w = Connected(line);
+    TmdiSubWindow* w = ConnectedToControllingUnit(line);
+    ASSERT_NE(w, nullptr);
     Open(&TfrmMainWindow::mnuDatenaufzeichnungClick);
     TProgramFile file;
     file.Settings.StartTemperature = "20";
@@ -546,12 +556,8 @@ TEST_F(ProgrammerWindowTest, ACloseThatDoesNotGoThroughKeepsTheTimedStartArmed)
 TEST_F(ProgrammerWindowTest, BoxesAndDialogsOfWindowsThatStayOnTopOpenInFrontOfThem)
 {
     support::SimulatedUnitLine line;
-    support::UnitState unit;
-    unit.controlMode = 'I';
-    line.AddUnit(unit);
-    AnsiString error;
-    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
-    TmdiSubWindow* w = Connected(line);
+    TmdiSubWindow* w = ConnectedToControllingUnit(line);
+    ASSERT_NE(w, nullptr);
     Tick(w, 2);
     TProgramFile file;
     file.Settings.StartTemperature = "20";
@@ -704,12 +710,8 @@ TEST_F(ProgrammerWindowTest, ARunMessageInsideATickWaitsUntilTheTickIsDone)
 TEST_F(ProgrammerWindowTest, SingleRampRefusedOnlyWhileAProgramRunsAndReplacesOneThatEnded)
 {
     support::SimulatedUnitLine line;
-    support::UnitState unit;
-    unit.controlMode = 'I';
-    line.AddUnit(unit);
-    AnsiString error;
-    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
-    TmdiSubWindow* w = Connected(line);
+    TmdiSubWindow* w = ConnectedToControllingUnit(line);
+    ASSERT_NE(w, nullptr);
     CProgramRun* run = w->ProgramRun();
     TfrmSingleRamp* ramp = dialogs->SingleRamp();
     TTreeNodes& tree = w->ProgramTreeItems();
@@ -801,12 +803,8 @@ TEST_F(ProgrammerWindowTest, EverySegmentAfterACancelRunsAndNoControlReadingStop
     timing.PollStepMs = 5;
     comm::SetTiming(timing);
     support::SimulatedUnitLine line;
-    support::UnitState unit;
-    unit.controlMode = 'I';
-    line.AddUnit(unit);
-    AnsiString error;
-    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
-    TmdiSubWindow* w = Connected(line);
+    TmdiSubWindow* w = ConnectedToControllingUnit(line);
+    ASSERT_NE(w, nullptr);
     CProgramRun* run = w->ProgramRun();
     TProgramFile file;
     file.Settings.StartTemperature = "25";
