@@ -460,6 +460,7 @@ constexpr std::string_view LanguageTable[] = {
     /* 444 */ "der Sollwert $ °C kann nicht an das Gerät gesendet werden", "the setpoint $ °C cannot be sent to the unit", "",
     /* 445 */ "unbekannter Fehler", "unknown error", "",
     /* 446 */ "Nicht gesendet, der Befehl konnte nicht innerhalb von $ s an das Gerät gehen:", "Not sent, the command could not go to the unit within $ s:", "",
+    /* 447 */ "Der Ordner \"$\" antwortet nicht.", "The folder \"$\" does not answer.", "",
 };
 // clang-format on
 

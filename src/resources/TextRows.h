@@ -454,8 +454,9 @@ enum TextRow : int {
     RowSetpointNotSendable = 444,                // the setpoint $ °C cannot be sent to the unit
     RowUnknownError = 445,                       // unknown error
     RowNotSentInTime = 446,                      // Not sent, the command could not go to the unit within $ s:
+    RowFolderNotAnswering = 447,                 // The folder "$" does not answer.
 };
 
-static_assert(RowNotSentInTime + 1 == LanguageTableRows, "every row of the table has a name");
+static_assert(RowFolderNotAnswering + 1 == LanguageTableRows, "every row of the table has a name");
 
 }  // namespace resources
