@@ -319,17 +319,22 @@ bool QtDialogs::FileDialog(FileDialogRequest& req)
     // Looked at side by side with the folder the dialog opens in, and given the same while;
     // one whose earlier look has not come back is passed over at once.
     const QDeadlineTimer deadline(FolderPatienceMs());
+    bool startStillAsked = false;
+    const std::shared_ptr<TFileLook> startLook = folder.empty() ? nullptr : LookAtFolder(folder, &startStillAsked);
     QStringList keptFolders = kept.History;
     for (const QUrl& url : kept.Shortcuts)
         if (url.isLocalFile()) keptFolders << url.toLocalFile();
     std::map<QString, std::shared_ptr<TFileLook>> looks;
+    if (startLook && !startStillAsked) looks.emplace(Q(folder), startLook);
     for (const QString& entry : keptFolders) {
         bool stillAsked = false;
         if (entry.isEmpty() || looks.count(entry)) continue;
         std::shared_ptr<TFileLook> look = LookAtFolder(A(entry), &stillAsked);
         looks.emplace(entry, stillAsked ? nullptr : look);
     }
-    const AnsiString start = AnsweringFolder(folder);
+    const bool startAnswered =
+        startLook && startLook->WaitRunning(startStillAsked ? 0 : FolderPatienceMs()) && !startLook->Answer().empty();
+    const AnsiString start = startAnswered ? folder : DocumentsFolder();
     for (auto& [entry, look] : looks)
         if (look && !look->WaitRunning(int(std::max<qint64>(0, deadline.remainingTime())))) look.reset();
     const auto answered = [&](const QString& entry) {

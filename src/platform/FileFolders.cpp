@@ -57,13 +57,6 @@ std::shared_ptr<TFileLook> LookForFolder(const QString& folder, bool* stillAsked
     return look;
 }
 
-AnsiString DocumentsFolder()
-{
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (!documents.isEmpty() && QFileInfo(documents).isDir()) return A(documents);
-    return A(QDir::homePath());
-}
-
 }  // namespace
 
 struct TFileLook::TState {
@@ -147,6 +140,13 @@ int FolderPatienceMs()
 void SetFolderPatienceMs(int ms)
 {
     gFolderPatienceMs = ms;
+}
+
+AnsiString DocumentsFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir()) return A(documents);
+    return A(QDir::homePath());
 }
 
 std::shared_ptr<TFileLook> LookAtFolder(const AnsiString& folder, bool* stillAsked)

@@ -52,6 +52,9 @@ std::shared_ptr<TFileLook> LookAtFolder(const AnsiString& folder, bool* stillAsk
 // (the home folder where there is none).
 AnsiString AnsweringFolder(const AnsiString& folder);
 
+// The documents folder (the home folder where there is none).
+AnsiString DocumentsFolder();
+
 // The message that a folder does not answer ($ stands for the folder), in the program's
 // language once it has set it.
 AnsiString FolderNotAnsweringText(const AnsiString& folder);

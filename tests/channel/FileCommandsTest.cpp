@@ -831,7 +831,7 @@ TEST_F(FileCommandsTest, APrintToAFileOnAShareThatHangsHoldsUpNothing)
             return false;
         };
         commands.PrintProtocol(w->Channel());
-        ASSERT_EQ(waits.size(), 1u);
+        ASSERT_EQ(waits.size(), 1u) << support::TestDialogs().LastMessage().text;
         EXPECT_NE(waits[0].text.find(pdf.toStdString()), std::string::npos) << waits[0].text;
         EXPECT_EQ(w->Printing, 0);
         commands.PrintGraph(w->Channel());
