@@ -291,6 +291,7 @@ void TFileCommands::Export(int channel)
     if (!form) return;
     platform::FileDialogRequest request;
     request.save = true;
+    request.title = Text(RowSaveAs);
     request.filter = kPictureFilter;
     request.filterIndex = 2;
     request.defaultExt = "jpg";

@@ -349,7 +349,7 @@ bool QtDialogs::FileDialog(FileDialogRequest& req)
     if (!kept.Shortcuts.isEmpty()) {
         QList<QUrl> shortcuts;
         for (const QUrl& url : kept.Shortcuts)
-            if (!url.isLocalFile() || answered(url.toLocalFile())) shortcuts << url;
+            if (!url.isLocalFile() || url.toLocalFile().isEmpty() || answered(url.toLocalFile())) shortcuts << url;
         dlg.setSidebarUrls(shortcuts);
     }
     QStringList history;
