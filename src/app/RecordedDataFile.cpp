@@ -845,13 +845,27 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
     r.SeriesColumns = std::min(columnsInFile, DataFileMaxSeriesColumns);
     if (columnsInFile > DataFileMaxSeriesColumns)
         r.Problems.push_back({TDataFileProblemKind::ExtraColumns, int(lineNo), IntToStr(columnsInFile)});
-    // Each column has room for a value in every line that may be a row; the values of a row
-    // go in at once, and the columns are cut to the rows read at the end.
+    // Line ends, blanks and the markers below are the same bytes in both encodings; "§" is
+    // one byte in Windows-1252.
+    const auto beginsSection = [utf8](std::string_view l) {
+        return l[0] == '[' || l[0] == '$' ||
+               (utf8 ? l.substr(0, kSection.size()) == kSection : static_cast<unsigned char>(l[0]) == 0xA7);
+    };
+    // Each column has room for a value in every line that may be a row, up to the first that
+    // begins a section; the values of a row go in at once, and the columns are cut to the
+    // rows read at the end. Each line after them may be a line of a section.
     r.Y.resize(size_t(r.SeriesColumns));
-    const size_t rowsAtMost = lines.size() - std::min(lines.size(), lineNo);
+    size_t rowsEnd = std::min(lineNo, lines.size());
+    for (; rowsEnd < lines.size(); ++rowsEnd) {
+        const std::string_view l = TrimView(lines[rowsEnd]);
+        if (!l.empty() && beginsSection(l)) break;
+    }
+    const size_t rowsAtMost = rowsEnd - std::min(rowsEnd, lineNo);
     const std::uint64_t rowBytes =
         sizeof(double) + sizeof(AnsiString) + sizeof(double) * std::uint64_t(r.SeriesColumns);
-    if (tooMuch(lineCount * sizeof(std::string_view) + texts + rowsAtMost * rowBytes)) {
+    // A section's list of lines grows by doubling: three texts' room a line at the most.
+    const std::uint64_t sectionBytes = (lines.size() - rowsEnd) * 3 * sizeof(AnsiString);
+    if (tooMuch(lineCount * sizeof(std::string_view) + texts + rowsAtMost * rowBytes + sectionBytes)) {
         r.SeriesTitles.clear();
         r.Y.clear();
         return r;
@@ -869,12 +883,6 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
     const double missing = std::numeric_limits<double>::quiet_NaN();
     int badRows = 0;
     const size_t dataLinesEnd = lines.size() - (lastLineTorn && lineNo < lines.size() ? 1 : 0);
-    // Line ends, blanks and the markers below are the same bytes in both encodings; "§" is
-    // one byte in Windows-1252.
-    const auto beginsSection = [utf8](std::string_view l) {
-        return l[0] == '[' || l[0] == '$' ||
-               (utf8 ? l.substr(0, kSection.size()) == kSection : static_cast<unsigned char>(l[0]) == 0xA7);
-    };
     std::string_view head[3];
     bool gaps = false;  // a value is NaN (only rows read the general way can have one)
     for (; lineNo < dataLinesEnd; ++lineNo) {
