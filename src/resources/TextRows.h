@@ -454,8 +454,13 @@ enum TextRow : int {
     RowSetpointNotSendable = 444,                // the setpoint $ °C cannot be sent to the unit
     RowUnknownError = 445,                       // unknown error
     RowNotSentInTime = 446,                      // Not sent, the command could not go to the unit within $ s:
+    RowFileCutShort = 447,                       // The file ends after its data rows: it was cut short while...
+    RowPendingWriteWaits = 448,                  // An unfinished write of this file waits beside it in $. It...
+    RowPendingWriteApplied = 449,                // The last write of this file was cut off; the end it was w...
+    RowWritingResumed = 450,                     // The data file is written again:
+    RowDataFileRecreated = 451,                  // The data file was gone (deleted or moved); it was written ...
 };
 
-static_assert(RowNotSentInTime + 1 == LanguageTableRows, "every row of the table has a name");
+static_assert(RowDataFileRecreated + 1 == LanguageTableRows, "every row of the table has a name");
 
 }  // namespace resources
