@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -24,10 +25,15 @@
 // counts the syncs the writer really asks for.
 namespace {
 std::atomic<int> gDataSyncs{0};
+std::atomic<bool> gSyncFails{false};  // as a disk that fails: the write is cut off there
 }  // namespace
 extern "C" int fdatasync(int fd)
 {
     ++gDataSyncs;
+    if (gSyncFails) {
+        errno = EIO;
+        return -1;
+    }
     return int(::syscall(SYS_fdatasync, fd));
 }
 
@@ -880,13 +886,36 @@ TEST_F(RecordedDataFileTest, AFileCutOffAnywhereReadsEveryCompleteRow)
         << support::TestDialogs().LastMessage().text;
 }
 
-// A side file beside a file that it does not fit (here one of an earlier format) is kept,
-// and opening the file says that an unfinished write waits beside it, naming it.
+// A write cut off after its side file was saved is read whole, and the view's protocol
+// names the side file it was completed from. A side file beside a file that it does not
+// fit (here one of an earlier format) is kept, and opening the file says that an
+// unfinished write waits beside it, naming it.
 TEST_F(RecordedDataFileTest, AnUnfinishedWriteBesideAFileIsNamedWhenItIsOpened)
 {
     FakeDataFileView v;
     v.Record(3, 4);
     const std::string path = Path("run_11.csv"), pending = path + ".recovery";
+    {
+        TRecordedDataLayout layout;
+        const std::string whole = BuildRecordedDataFile(CaptureRecordedData(v, path), &layout);
+        platform::TGrowingFile file;
+        ASSERT_TRUE(file.Create(path, whole.substr(0, layout.RowStarts[2]) + "$;\r\n"));
+        gSyncFails = true;
+        EXPECT_FALSE(file.WriteFrom(layout.RowStarts[2], whole.substr(layout.RowStarts[2])));
+        gSyncFails = false;
+        ASSERT_TRUE(std::filesystem::exists(pending));
+        ASSERT_EQ(::truncate(path.c_str(), off_t(layout.RowStarts[3] + 5)), 0);
+        const TRecordedDataRead completed = ReadRecordedDataFile(path);
+        EXPECT_EQ(completed.Rows(), 4);
+        EXPECT_FALSE(completed.Damaged());
+        FakeDataFileView view;
+        EXPECT_TRUE(ApplyRecordedData(view, completed, path));
+        const std::vector<AnsiString>& protocol = view.memos[TDataFileMemo::SerialData];
+        EXPECT_NE(
+            std::find(protocol.begin(), protocol.end(),
+                      "The last write of this file was cut off; the end it was writing was read from " + pending + "."),
+            protocol.end());
+    }
     ASSERT_TRUE(platform::SaveFileAtomic(path, BuildRecordedDataFile(CaptureRecordedData(v, path))));
     ASSERT_TRUE(platform::SaveFileAtomic(pending,
                                          "pending file end 1 dev=1 ino=2 size=9 offset=3 length=1 "
