@@ -449,7 +449,7 @@ constexpr std::string_view LanguageTable[] = {
     /* 433 */ "Zu viele Befehle warten auf das Gerät. Nicht gesendet:", "Too many commands are waiting for the unit. Not sent:", "",
     /* 434 */ "Von $1 bis $2 lief kein Takt: $3 fehlende Takte als \"Fehler!\" aufgezeichnet.", "No tick ran from $1 to $2: $3 missed ticks recorded as \"Error!\".", "",
     /* 435 */ "Von $1 bis $2 lief kein Takt: dazwischen wurde nichts aufgezeichnet.", "No tick ran from $1 to $2: nothing was recorded in between.", "",
-    /* 436 */ "Die Datei hat zu viele Zeilen für ihre Größe: sie zu lesen bräuchte mehr als 256 MB Speicher.", "The file has too many lines for its size: reading it would take more than 256 MB of memory.", "",
+    /* 436 */ "Die Datei hat zu viele oder zu lange Zeilen für ihre Größe: sie zu lesen bräuchte mehr als das Sechsfache ihrer Größe an Speicher oder mehr als 256 MB.", "The file has too many or too long lines for its size: reading it would take more than six times its size in memory, or more than 256 MB.", "",
     /* 437 */ "Der Speicher reichte nicht, um die Datei zu lesen; die Aufzeichnungen laufen weiter.", "There was not enough memory to read the file; the recordings go on.", "",
     /* 438 */ "Die Datei ist größer als 100 MB.", "The file is larger than 100 MB.", "",
     /* 439 */ "Das Temperierprogramm wurde wegen eines Fehlers beendet: ", "The temperature program was ended because of an error: ", "",
@@ -460,7 +460,12 @@ constexpr std::string_view LanguageTable[] = {
     /* 444 */ "der Sollwert $ °C kann nicht an das Gerät gesendet werden", "the setpoint $ °C cannot be sent to the unit", "",
     /* 445 */ "unbekannter Fehler", "unknown error", "",
     /* 446 */ "Nicht gesendet, der Befehl konnte nicht innerhalb von $ s an das Gerät gehen:", "Not sent, the command could not go to the unit within $ s:", "",
-    /* 447 */ "Der Ordner \"$\" antwortet nicht.", "The folder \"$\" does not answer.", "",
+    /* 447 */ "Die Datei endet nach ihren Datenzeilen: sie wurde beim Schreiben abgeschnitten, Protokoll, Memo und Info fehlen. Gezeigt wird, was sie enthält.", "The file ends after its data rows: it was cut short while it was written, its protocol, memo and info are missing. What it holds is shown.", "",
+    /* 448 */ "Ein unvollendeter Schreibvorgang dieser Datei wartet daneben in $. Er passt nicht zur Datei, wie sie jetzt ist, und wurde nicht angewandt; er bleibt erhalten.", "An unfinished write of this file waits beside it in $. It does not fit the file as it is now and was not applied; it is kept.", "",
+    /* 449 */ "Der letzte Schreibvorgang dieser Datei wurde abgebrochen; das Ende, das er schrieb, wurde aus $ gelesen.", "The last write of this file was cut off; the end it was writing was read from $.", "",
+    /* 450 */ "Die Datendatei wird wieder geschrieben:", "The data file is written again:", "",
+    /* 451 */ "Die Datendatei war weg (gelöscht oder verschoben); sie wurde mit allen Zeilen dieses Teils neu geschrieben:", "The data file was gone (deleted or moved); it was written anew with every row of this part:", "",
+    /* 452 */ "Der Ordner \"$\" antwortet nicht.", "The folder \"$\" does not answer.", "",
 };
 // clang-format on
 

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -14,18 +15,25 @@
 #include "app/RecordedDataReader.h"
 #include "app/RecordedDataWriter.h"
 #include "platform/DateTime.h"
+#include "platform/FileSave.h"
 #include "platform/TextCodec.h"
 #include "support/FakeDataFileView.h"
+#include "support/PeakMemory.h"
 #include "support/ScriptedDialogs.h"
 
 // Every fdatasync of this test program passes here on its way to the system, so that a test
 // counts the syncs the writer really asks for.
 namespace {
 std::atomic<int> gDataSyncs{0};
+std::atomic<bool> gSyncFails{false};  // as a disk that fails: the write is cut off there
 }  // namespace
 extern "C" int fdatasync(int fd)
 {
     ++gDataSyncs;
+    if (gSyncFails) {
+        errno = EIO;
+        return -1;
+    }
     return int(::syscall(SYS_fdatasync, fd));
 }
 
@@ -678,6 +686,33 @@ TEST_F(RecordedDataFileTest, MalformedCorpusIsReportedClearly)
     EXPECT_TRUE(big.Damaged());
 }
 
+// A read builds no more than six times the file beside it, whatever its lines: a file of
+// empty lines is refused before its lines are listed, and of a line of millions of fields
+// (empty or numbers) only the fields that are read are kept. The process's memory shows
+// what was built (each would take 64 MB and more).
+TEST_F(RecordedDataFileTest, AReadBuildsLittleBesideTheFileWhateverItsLines)
+{
+    const std::string head = "\xC2\xA7;01.01.2026;00:00:00;x;;;;;;\r\n[DATA];\r\nDate|Time;Error;TimeStep;A;B;C;\r\n";
+    const size_t size = 8u << 20;
+    std::string numbers = "1;0;1;";
+    while (numbers.size() < size) numbers += "7;";
+    const struct {
+        std::string bytes;
+        bool loaded;
+    } cases[] = {{head + std::string(size, '\n'), false},
+                 {head + std::string(size, ';') + "\r\n", true},
+                 {head + numbers + "\r\n", true}};
+    for (const auto& c : cases) {
+        TRecordedDataRead read;
+        const std::int64_t growth = support::PeakGrowth([&] { read = ParseRecordedDataFile(c.bytes); });
+        EXPECT_EQ(read.Loaded, c.loaded);
+        if (!c.loaded) {
+            EXPECT_EQ(read.Problems.front().Kind, TDataFileProblemKind::TooManyLines);
+        }
+        EXPECT_LT(growth, std::int64_t(size / 4) * support::ResidentPerWrittenByte) << "bytes";
+    }
+}
+
 // Values are written in their axis's format exactly as the library's FormatFloat would
 // write them, whatever the magnitude, rounding case or picture, and times as FloatToStr
 // writes them; reading gives the numbers the written texts name.
@@ -798,8 +833,8 @@ TEST_F(RecordedDataFileTest, PiecesOfTheFileAreTheWholeFile)
 }
 
 // A file cut off anywhere while its rows are written reads with every row whose line end
-// was written, the half-written last line dropped without a word; only a cut in the sections
-// is reported, and then only as an incomplete file.
+// was written, the half-written last line dropped; the reader says that the file was cut
+// short, and a cut in the sections that the file is incomplete.
 TEST_F(RecordedDataFileTest, AFileCutOffAnywhereReadsEveryCompleteRow)
 {
     FakeDataFileView v;
@@ -822,21 +857,79 @@ TEST_F(RecordedDataFileTest, AFileCutOffAnywhereReadsEveryCompleteRow)
             ASSERT_EQ(r.X[size_t(i)], full.X[size_t(i)]) << cut;
             ASSERT_EQ(r.Y[2][size_t(i)], full.Y[2][size_t(i)]) << cut;
         }
-        if (cut <= layout.RowsEnd + 1)
-            EXPECT_FALSE(r.Damaged()) << cut;
-        else
+        if (cut <= layout.RowsEnd + 1) {
+            ASSERT_EQ(r.Problems.size(), 1u) << cut;
+            EXPECT_EQ(r.Problems[0].Kind, TDataFileProblemKind::CutShort) << cut;
+        } else
             for (const TDataFileProblem& p : r.Problems)
-                EXPECT_EQ(p.Kind, TDataFileProblemKind::MissingSections) << cut;
+                EXPECT_TRUE(p.Kind == TDataFileProblemKind::MissingSections || p.Kind == TDataFileProblemKind::CutShort)
+                    << cut;
     }
     // A power cut may leave zeros where the last writes did not reach the disk.
     const TRecordedDataRead zeros =
         ParseRecordedDataFile(whole.substr(0, layout.RowStarts[5]) + std::string(300, '\0'));
     EXPECT_EQ(zeros.Rows(), 5);
-    EXPECT_FALSE(zeros.Damaged());
+    ASSERT_EQ(zeros.Problems.size(), 1u);
+    EXPECT_EQ(zeros.Problems[0].Kind, TDataFileProblemKind::CutShort);
     const TRecordedDataRead torn =
         ReadRecordedDataFile(std::string(NOX_TEST_DATA_DIR) + "/datafile/truncated_in_row.csv");
     EXPECT_EQ(torn.Rows(), 2);
-    EXPECT_FALSE(torn.Damaged());
+    ASSERT_EQ(torn.Problems.size(), 1u);
+    EXPECT_EQ(torn.Problems[0].Kind, TDataFileProblemKind::CutShort);
+    // Opened, it shows what it holds and says that it was cut short.
+    FakeDataFileView view;
+    const size_t boxes = support::TestDialogs().MessageCount();
+    EXPECT_TRUE(ApplyRecordedData(view, ParseRecordedDataFile(whole.substr(0, layout.RowStarts[5])), Path("cut.csv")));
+    EXPECT_EQ(view.series[0]->Count(), 5);
+    ASSERT_EQ(support::TestDialogs().MessageCount(), boxes + 1);
+    EXPECT_NE(support::TestDialogs().LastMessage().text.find("cut short"), std::string::npos)
+        << support::TestDialogs().LastMessage().text;
+}
+
+// A write cut off after its side file was saved is read whole, and the view's protocol
+// names the side file it was completed from. A side file beside a file that it does not
+// fit (here one of an earlier format) is kept, and opening the file says that an
+// unfinished write waits beside it, naming it.
+TEST_F(RecordedDataFileTest, AnUnfinishedWriteBesideAFileIsNamedWhenItIsOpened)
+{
+    FakeDataFileView v;
+    v.Record(3, 4);
+    const std::string path = Path("run_11.csv"), pending = path + ".recovery";
+    {
+        TRecordedDataLayout layout;
+        const std::string whole = BuildRecordedDataFile(CaptureRecordedData(v, path), &layout);
+        platform::TGrowingFile file;
+        ASSERT_TRUE(file.Create(path, whole.substr(0, layout.RowStarts[2]) + "$;\r\n"));
+        gSyncFails = true;
+        EXPECT_FALSE(file.WriteFrom(layout.RowStarts[2], whole.substr(layout.RowStarts[2])));
+        gSyncFails = false;
+        ASSERT_TRUE(std::filesystem::exists(pending));
+        ASSERT_EQ(::truncate(path.c_str(), off_t(layout.RowStarts[3] + 5)), 0);
+        const TRecordedDataRead completed = ReadRecordedDataFile(path);
+        EXPECT_EQ(completed.Rows(), 4);
+        EXPECT_FALSE(completed.Damaged());
+        FakeDataFileView view;
+        EXPECT_TRUE(ApplyRecordedData(view, completed, path));
+        const std::vector<AnsiString>& protocol = view.memos[TDataFileMemo::SerialData];
+        EXPECT_NE(
+            std::find(protocol.begin(), protocol.end(),
+                      "The last write of this file was cut off; the end it was writing was read from " + pending + "."),
+            protocol.end());
+    }
+    ASSERT_TRUE(platform::SaveFileAtomic(path, BuildRecordedDataFile(CaptureRecordedData(v, path))));
+    ASSERT_TRUE(platform::SaveFileAtomic(pending,
+                                         "pending file end 1 dev=1 ino=2 size=9 offset=3 length=1 "
+                                         "head=0 crc=0\nx"));
+    const TRecordedDataRead r = ReadRecordedDataFile(path);
+    EXPECT_EQ(r.Rows(), 4);
+    ASSERT_EQ(r.Problems.size(), 1u);
+    EXPECT_EQ(r.Problems[0].Kind, TDataFileProblemKind::PendingWriteWaits);
+    FakeDataFileView view;
+    EXPECT_TRUE(ApplyRecordedData(view, r, path));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text,
+              "The file contains faulty data!\nAn unfinished write of this file waits beside it in " + pending +
+                  ". It does not fit the file as it is now and was not applied; it is kept.");
+    EXPECT_TRUE(std::filesystem::exists(pending));
 }
 
 namespace {
@@ -937,11 +1030,11 @@ TEST_F(RecordedDataFileTest, AGrowingFileIsAlwaysTheFileASaveWrites)
     EXPECT_EQ(writes, 3);
 
     // What asks for a whole write.
-    auto rewriteAfter = [&](const std::function<void()>& change) {
+    auto rewriteAfter = [&](const std::function<void()>& change, TGrowResult first = TGrowResult::Rewrite) {
         results.clear();
         change();
         tick(1);
-        EXPECT_EQ(results, std::vector<TGrowResult>{TGrowResult::Rewrite});
+        EXPECT_EQ(results, std::vector<TGrowResult>{first});
         results.clear();
         tick(1);  // nothing more is written after it until the file is written whole
         EXPECT_EQ(results, std::vector<TGrowResult>{TGrowResult::Rewrite});
@@ -957,7 +1050,8 @@ TEST_F(RecordedDataFileTest, AGrowingFileIsAlwaysTheFileASaveWrites)
     rewriteAfter([&] { v.interval = 5; });
     rewriteAfter([&] { handed -= 100; });  // further back than the rows it can find
     rewriteAfter([&] { ++handed; });       // a row left out
-    rewriteAfter([&] { std::filesystem::remove(path); });
+    // A file deleted by hand is told apart: the channel says that it was written anew.
+    rewriteAfter([&] { std::filesystem::remove(path); }, TGrowResult::Gone);
     // The two rows after the whole write wait for the next write, or for the file's end.
     EXPECT_EQ(ParseRecordedDataFile(ReadBytes(path)).Rows(), v.series[0]->Count() - 2);
     queue.EndGrowing(path);
