@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
@@ -299,6 +300,40 @@ private:
     }
 };
 
+// The toolkit's dialog reads its folders on a thread of its own, and its destruction waits for
+// that thread on the user-interface thread: a folder it showed that stopped answering would
+// hold the window there. So a dialog goes at once only when every folder it showed has
+// answered a look; otherwise it is hidden, belongs to no window (whose end would destroy it),
+// and goes once they all answer again.
+void DisposeFileDialog(QFileDialog* dlg)
+{
+    QStringList shown = dlg->history();
+    shown << dlg->directory().absolutePath();
+    for (const QUrl& url : dlg->sidebarUrls())
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty()) shown << url.toLocalFile();
+    shown.removeDuplicates();
+    std::vector<std::shared_ptr<TFileLook>> looks;
+    for (const QString& folder : shown) looks.push_back(LookAtFolder(A(folder)));
+    const QDeadlineTimer deadline(BriefFileLookMs);
+    const auto answered = [looks, &deadline] {
+        return std::all_of(looks.begin(), looks.end(), [&](const std::shared_ptr<TFileLook>& look) {
+            return look->Wait(int(std::max<qint64>(0, deadline.remainingTime())));
+        });
+    };
+    if (answered()) {
+        delete dlg;
+        return;
+    }
+    dlg->hide();
+    dlg->setParent(nullptr);
+    auto* check = new QTimer(dlg);
+    QObject::connect(check, &QTimer::timeout, dlg, [dlg, looks] {
+        if (std::all_of(looks.begin(), looks.end(), [](const auto& look) { return look->Answered(); }))
+            dlg->deleteLater();
+    });
+    check->start(500);
+}
+
 }  // namespace
 
 bool QtDialogs::FileDialog(FileDialogRequest& req)
@@ -311,10 +346,6 @@ bool QtDialogs::FileDialog(FileDialogRequest& req)
         name = QFileInfo(name).fileName();
     }
     MoveToolkitDialogState();
-    // What the dialog keeps of itself as it closes goes the same way.
-    struct TMoveAfterwards {
-        ~TMoveAfterwards() { MoveToolkitDialogState(); }
-    } moveAfterwards;
     const TToolkitDialogState kept = KeptToolkitDialogState();
     // Looked at side by side with the folder the dialog opens in, and given the same while;
     // one whose earlier look has not come back is passed over at once.
@@ -342,7 +373,9 @@ bool QtDialogs::FileDialog(FileDialogRequest& req)
         return it != looks.end() && it->second && it->second->Answered() && !it->second->Answer().empty();
     };
 
-    TFileDialog dlg(DialogParent(), Q(req.title), Q(start));
+    TFileDialog& dlg = *new TFileDialog(DialogParent(), Q(req.title), Q(start));
+    // What the dialog keeps of itself as it goes goes the same way.
+    QObject::connect(&dlg, &QObject::destroyed, [] { MoveToolkitDialogState(); });
     // The platform's own dialog would look at folders where none of this can see it.
     dlg.setOption(QFileDialog::DontUseNativeDialog);
     if (kept.ViewMode == QStringLiteral("Detail")) dlg.setViewMode(QFileDialog::Detail);
@@ -377,7 +410,7 @@ bool QtDialogs::FileDialog(FileDialogRequest& req)
             if (!suffix.isEmpty()) dlg.setDefaultSuffix(suffix);
         }
     }
-    if (!name.isEmpty()) dlg.selectFile(name);
+    if (!name.isEmpty()) dlg.selectFile(Q(start) + QLatin1Char('/') + name);
     if (!req.overwritePrompt) dlg.setOption(QFileDialog::DontConfirmOverwrite);
     QObject::connect(&dlg, &QFileDialog::filesSelected, &dlg, [&dlg](const QStringList& files) { dlg.Chosen = files; });
     PrepareDialog(dlg);
@@ -386,6 +419,7 @@ bool QtDialogs::FileDialog(FileDialogRequest& req)
         req.fileName = dlg.Chosen.first().toStdString();
         req.filterIndex = int(filters.indexOf(dlg.selectedNameFilter())) + 1;
     }
+    DisposeFileDialog(&dlg);
     return accepted;
 }
 
@@ -400,6 +434,14 @@ class TPrintDialog : public QPrintDialog {
 public:
     TPrintDialog(QPrinter* printer, QWidget* parent) : QPrintDialog(printer, parent)
     {
+        // The OK button runs the dialog's check of the file, then accepts it.
+        if (auto* buttons = findChild<QDialogButtonBox*>()) {
+            QObject::disconnect(buttons, &QDialogButtonBox::accepted, this, nullptr);
+            QObject::connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+                if (!FolderAnswers()) return;
+                if (!QMetaObject::invokeMethod(this, "_q_checkFields")) accept();
+            });
+        }
         if (auto* edit = FileNameEdit()) edit->setCompleter(nullptr);
         if (auto* browse = findChild<QAbstractButton*>(QStringLiteral("fileBrowser"))) {
             QObject::disconnect(browse, nullptr, nullptr, nullptr);
@@ -417,19 +459,17 @@ public:
         }
     }
 
-    void accept() override
+    // The print dialog checks its file on OK before it is accepted: the check waits here
+    // until the file's folder has answered a look.
+    bool FolderAnswers() const
     {
         const QLineEdit* edit = FileNameEdit();
-        if (edit && edit->isEnabled() && !edit->text().trimmed().isEmpty()) {
-            const QString folder = QFileInfo(edit->text().trimmed()).absolutePath();
-            const std::shared_ptr<TFileLook> look = LookAtFolder(A(folder));
-            if (!look->WaitRunning(FolderPatienceMs())) {
-                dialogs().MessageBox(FolderNotAnsweringText(A(QDir::toNativeSeparators(folder))), ApplicationTitle(),
-                                     MB_OK | MB_ICONWARNING);
-                return;
-            }
-        }
-        QPrintDialog::accept();
+        if (!edit || !edit->isEnabled() || edit->text().trimmed().isEmpty()) return true;
+        const QString folder = QFileInfo(edit->text().trimmed()).absolutePath();
+        if (LookAtFolder(A(folder))->WaitRunning(FolderPatienceMs())) return true;
+        dialogs().MessageBox(FolderNotAnsweringText(A(QDir::toNativeSeparators(folder))), ApplicationTitle(),
+                             MB_OK | MB_ICONWARNING);
+        return false;
     }
 
 private:

@@ -3,15 +3,25 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDeadlineTimer>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <optional>
+#include <thread>
 
 #include "platform/FileFolders.h"
 #include "platform/TextLines.h"
@@ -219,6 +229,90 @@ TEST_F(FileFoldersTest, TheToolkitsDialogTouchesNoFolderThatHangs)
     // ... and the toolkit's settings file keeps no folder for the next dialog or run.
     EXPECT_FALSE(QSettings(QSettings::UserScope, "QtProject").childGroups().contains("FileDialog"));
     hung.reset();
+}
+
+// The toolkit's dialog reads the folder it shows on a thread of its own, which a folder that
+// stops answering holds; the dialog closes at once all the same, the user-interface thread
+// never waiting for that thread, and goes once the folder answers again.
+TEST_F(FileFoldersTest, ADialogShowingAFolderThatStopsAnsweringClosesAtOnce)
+{
+    const QString share = root.path() + "/share";
+    ASSERT_TRUE(QDir().mkpath(share));
+    std::optional<support::HangingFolders> hung;
+    std::atomic<bool> closed{false};
+    std::atomic<bool> froze{false};
+    std::thread watchdog;
+    platform::FileDialogRequest req;
+    req.initialDir = A(share);
+    EXPECT_FALSE(ShowRealDialog(req, [&](QFileDialog* dlg) {
+        // A change in the folder has the dialog's thread read it again, once it has stopped answering.
+        QFile made(share + "/made.csv");
+        ASSERT_TRUE(made.open(QIODevice::WriteOnly));
+        made.close();
+        hung.emplace(share.toStdString());
+        QDeadlineTimer deadline(10000);
+        while (hung->Hanging() == 0 && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        ASSERT_GT(hung->Hanging(), 0);
+        // Were the window to wait for the dialog's thread, it would wait until the folder answers.
+        watchdog = std::thread([&] {
+            for (int i = 0; i < 200 && !closed; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (!closed) {
+                froze = true;
+                hung->Release();
+            }
+        });
+        dlg->reject();
+    }));
+    closed = true;
+    watchdog.join();
+    EXPECT_FALSE(froze) << "closing the dialog waited for the folder";
+    EXPECT_GT(hung->Hanging(), 0);
+    hung->Release();
+    const auto dialogLeft = [] {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        return std::any_of(windows.begin(), windows.end(), [](QWidget* w) { return qobject_cast<QFileDialog*>(w); });
+    };
+    QDeadlineTimer deadline(10000);
+    while (dialogLeft() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    EXPECT_FALSE(dialogLeft()) << "the dialog stays once the folder answers again";
+    hung.reset();
+}
+
+// The print dialog checks the file it prints to as its OK is pressed: a file in a folder that
+// does not answer gets a message after the folder's while, the dialog stays, the window waits
+// for nothing.
+TEST_F(FileFoldersTest, ThePrintDialogChecksNoFileInAFolderThatHangs)
+{
+    const QString share = root.path() + "/share";
+    ASSERT_TRUE(QDir().mkpath(share));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(share + "/out.pdf");
+    platform::SetFolderPatienceMs(200);
+    support::HangingFolders hung(share.toStdString());
+    support::TestDialogs().Clear();
+    platform::QtDialogs real;
+    QTimer poll;
+    bool acted = false;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* dlg = qobject_cast<QPrintDialog*>(w); dlg && dlg->isVisible() && !acted) {
+                acted = true;
+                dlg->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+                EXPECT_TRUE(dlg->isVisible());
+                EXPECT_NE(support::TestDialogs().LastMessage().text.find("does not answer"), std::string::npos);
+                EXPECT_EQ(hung.OnUiThread(), 0) << Listed(hung.UiThreadPaths());
+                dlg->reject();
+            }
+    });
+    poll.start(10);
+    EXPECT_FALSE(real.PrinterSetup(&printer));
+    EXPECT_TRUE(acted);
+    platform::SetFolderPatienceMs(0);
 }
 
 }  // namespace
