@@ -251,16 +251,15 @@ void CTransceiver::RunHanded()
     NOX_ASSERT_UI_THREAD();
     if (runningHanded_) return;
     runningHanded_ = true;
-    struct Leave {
-        bool& flag;
-        ~Leave() { flag = false; }
-    } leave{runningHanded_};
-    // Nothing handed runs once the thread has been asked to stop (the channel may be going).
-    while (*handsAccepted_) {
+    // Nothing handed runs once the thread has been asked to stop, and nothing of this object
+    // is touched after a step that stopped it (a channel closed while a box of the step was
+    // open): the thread may be gone then.
+    const std::shared_ptr<bool> accepted = handsAccepted_;
+    while (*accepted) {
         std::function<void()> fn;
         {
             std::lock_guard<std::mutex> l(handedMutex_);
-            if (handed_.empty()) return;
+            if (handed_.empty()) break;
             fn = std::move(handed_.front());
             handed_.pop_front();
         }
@@ -270,6 +269,7 @@ void CTransceiver::RunHanded()
             platform::UiDispatcher::ReportException(std::current_exception(), "poll thread's handed step");
         }
     }
+    if (*accepted) runningHanded_ = false;
 }
 
 bool CTransceiver::Sync(const std::function<void()>& fn)
