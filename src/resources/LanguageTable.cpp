@@ -460,6 +460,9 @@ constexpr std::string_view LanguageTable[] = {
     /* 444 */ "der Sollwert $ °C kann nicht an das Gerät gesendet werden", "the setpoint $ °C cannot be sent to the unit", "",
     /* 445 */ "unbekannter Fehler", "unknown error", "",
     /* 446 */ "Nicht gesendet, der Befehl konnte nicht innerhalb von $ s an das Gerät gehen:", "Not sent, the command could not go to the unit within $ s:", "",
+    /* 447 */ "Gesendet und vom Gerät beantwortet, dann wurde die Verbindung zum Gerät unterbrochen (kein zweites Mal gesendet):", "Sent and answered by the unit, then the connection to the unit was lost (not sent a second time):", "",
+    /* 448 */ "Gesendet ohne Antwort, die Verbindung zum Gerät ist unterbrochen; das Gerät hat den Befehl vielleicht übernommen:", "Sent without an answer, the connection to the unit is lost; the unit may have taken the command:", "",
+    /* 449 */ "Nicht gesendet, ein neuerer Sollwert tritt an seine Stelle:", "Not sent, a newer setpoint takes its place:", "",
 };
 // clang-format on
 

@@ -454,8 +454,11 @@ enum TextRow : int {
     RowSetpointNotSendable = 444,                // the setpoint $ °C cannot be sent to the unit
     RowUnknownError = 445,                       // unknown error
     RowNotSentInTime = 446,                      // Not sent, the command could not go to the unit within $ s:
+    RowSentAnsweredConnectionLost = 447,         // Sent and answered by the unit, then the connection to the...
+    RowSentUnansweredConnectionLost = 448,       // Sent without an answer, the connection to the unit is lost...
+    RowNotSentReplaced = 449,                    // Not sent, a newer setpoint takes its place:
 };
 
-static_assert(RowNotSentInTime + 1 == LanguageTableRows, "every row of the table has a name");
+static_assert(RowNotSentReplaced + 1 == LanguageTableRows, "every row of the table has a name");
 
 }  // namespace resources
