@@ -460,9 +460,14 @@ constexpr std::string_view LanguageTable[] = {
     /* 444 */ "der Sollwert $ °C kann nicht an das Gerät gesendet werden", "the setpoint $ °C cannot be sent to the unit", "",
     /* 445 */ "unbekannter Fehler", "unknown error", "",
     /* 446 */ "Nicht gesendet, der Befehl konnte nicht innerhalb von $ s an das Gerät gehen:", "Not sent, the command could not go to the unit within $ s:", "",
-    /* 447 */ "Gesendet und vom Gerät beantwortet, dann wurde die Verbindung zum Gerät unterbrochen (kein zweites Mal gesendet):", "Sent and answered by the unit, then the connection to the unit was lost (not sent a second time):", "",
-    /* 448 */ "Gesendet ohne Antwort, die Verbindung zum Gerät ist unterbrochen; das Gerät hat den Befehl vielleicht übernommen:", "Sent without an answer, the connection to the unit is lost; the unit may have taken the command:", "",
-    /* 449 */ "Nicht gesendet, ein neuerer Sollwert tritt an seine Stelle:", "Not sent, a newer setpoint takes its place:", "",
+    /* 447 */ "Die Datei endet nach ihren Datenzeilen: sie wurde beim Schreiben abgeschnitten, Protokoll, Memo und Info fehlen. Gezeigt wird, was sie enthält.", "The file ends after its data rows: it was cut short while it was written, its protocol, memo and info are missing. What it holds is shown.", "",
+    /* 448 */ "Ein unvollendeter Schreibvorgang dieser Datei wartet daneben in $. Er passt nicht zur Datei, wie sie jetzt ist, und wurde nicht angewandt; er bleibt erhalten.", "An unfinished write of this file waits beside it in $. It does not fit the file as it is now and was not applied; it is kept.", "",
+    /* 449 */ "Der letzte Schreibvorgang dieser Datei wurde abgebrochen; das Ende, das er schrieb, wurde aus $ gelesen.", "The last write of this file was cut off; the end it was writing was read from $.", "",
+    /* 450 */ "Die Datendatei wird wieder geschrieben:", "The data file is written again:", "",
+    /* 451 */ "Die Datendatei war weg (gelöscht oder verschoben); sie wurde mit allen Zeilen dieses Teils neu geschrieben:", "The data file was gone (deleted or moved); it was written anew with every row of this part:", "",
+    /* 452 */ "Gesendet und vom Gerät beantwortet, dann wurde die Verbindung zum Gerät unterbrochen (kein zweites Mal gesendet):", "Sent and answered by the unit, then the connection to the unit was lost (not sent a second time):", "",
+    /* 453 */ "Gesendet ohne Antwort, die Verbindung zum Gerät ist unterbrochen; das Gerät hat den Befehl vielleicht übernommen:", "Sent without an answer, the connection to the unit is lost; the unit may have taken the command:", "",
+    /* 454 */ "Nicht gesendet, ein neuerer Sollwert tritt an seine Stelle:", "Not sent, a newer setpoint takes its place:", "",
 };
 // clang-format on
 

@@ -990,6 +990,8 @@ TEST_F(ChannelSessionTest, AFolderThatCannotTakeTheFileIsReportedAtTheStartOnce)
         const QString dir = QString::fromStdString(Path(c.what));
         c.spoil(dir);
         CChannelSession s(++channel);
+        int withdrawn = 0;
+        s.OnFileNoticeStale = [&] { ++withdrawn; };
         UseSerial(s, "RS232", line.SlavePath());
         support::TestDialogs().Clear();
         Connect(s, Path(c.what) + "/run.csv");
@@ -1018,6 +1020,29 @@ TEST_F(ChannelSessionTest, AFolderThatCannotTakeTheFileIsReportedAtTheStartOnce)
         TDataFileSaveQueue::Instance().WaitIdle();
         EXPECT_TRUE(HoldsAllButTheLastMinute(file, s)) << FileRows(file);
         EXPECT_FALSE(ReadRecordedDataFile(file).Damaged());
+        EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
+        // The protocol says once that the file is written again; the box about it is
+        // withdrawn.
+        auto lines = [&](const AnsiString& part) {
+            int n = 0;
+            for (const AnsiString& l : s.Memo(TSessionMemo::SerialData)) n += l.find(part) != AnsiString::npos;
+            return n;
+        };
+        EXPECT_EQ(lines(" Die Datendatei wird wieder geschrieben: " + file), 1);
+        EXPECT_EQ(withdrawn, 1);
+
+        // A file deleted by hand is written anew at once, and the protocol says so.
+        ASSERT_TRUE(QFile::remove(QString::fromStdString(file)));
+        for (int i = 0; i < 3; ++i) {
+            Ticks(s, 1);
+            TDataFileSaveQueue::Instance().WaitIdle();
+        }
+        EXPECT_TRUE(HoldsAllButTheLastMinute(file, s)) << FileRows(file);
+        EXPECT_EQ(lines(" Die Datendatei war weg (gel\xC3\xB6scht oder verschoben); sie wurde mit allen Zeilen "
+                        "dieses Teils neu geschrieben: " +
+                        file),
+                  1);
+        EXPECT_EQ(lines(" Die Datendatei wird wieder geschrieben: "), 1);
         EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
         ASSERT_TRUE(s.Close());
     }
