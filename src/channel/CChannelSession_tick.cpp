@@ -89,9 +89,12 @@ bool CChannelSession::Tick()
     } leave{FInTick};
 
     // The poll thread sends the poll frames in its next steps; the tick itself never
-    // waits for the unit, it takes the values of the latest replies.
+    // waits for the unit, it takes the values of the latest replies: every one received
+    // before it, decoded now if the window has not come round to it yet. Their error lines
+    // go into the protocol before any of the tick's own.
     CChannel* channel = FChannelObject.get();
-    channel->RequestPollCycle();
+    channel->TakeReceivedReplies();
+    channel->RequestPollCycle(FSamplingInterval * 1000);
     const AnsiString label = UpdateStatusText();
     // The fault the tick has just counted no longer holds the waiting commands back.
     FlushProgramCommands();

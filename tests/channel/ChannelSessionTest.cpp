@@ -456,6 +456,17 @@ TEST_F(ChannelSessionTest, TicksTheUserInterfaceMissedAreErrorRowsAtTheirOwnTime
     Ticks(s, 1);
     EXPECT_EQ(s0->Count(), before + 8);
     EXPECT_EQ(gapLines(s.Memo(TSessionMemo::SerialData)), 1);
+
+    // Two hours without a tick (a computer that slept): nothing is made up for them, and the
+    // protocol names the gap with its dates.
+    const TDateTime lastTick = Now();
+    clock.AdvanceMs(2LL * 3600 * 1000);
+    s.Tick();
+    EXPECT_EQ(s0->Count(), before + 9);
+    EXPECT_EQ(gapLines(s.Memo(TSessionMemo::SerialData)), 1);
+    EXPECT_TRUE(HasLine(s, "Von " + FormatDateTime("dd.mm.yyyy hh:nn:ss", lastTick) + " bis " +
+                               FormatDateTime("dd.mm.yyyy hh:nn:ss", Now()) +
+                               " lief kein Takt: dazwischen wurde nichts aufgezeichnet."));
 }
 
 TEST_F(ChannelSessionTest, PartsWrittenOnlyAsTheyEndHoldEveryPointAndTheirOwnProtocolOnce)
