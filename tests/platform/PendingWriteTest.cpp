@@ -153,6 +153,12 @@ protected:
 // then removes the side file.
 TEST_F(PendingWriteTest, ACutOffWriteIsReadWholeAndFinishedBeforeItsSideFileGoes)
 {
+    // Also for a user whose file mask lets the group write new files.
+    const mode_t mask = ::umask(002);
+    struct Restore {
+        mode_t mask;
+        ~Restore() { ::umask(mask); }
+    } restore{mask};
     for (const int kept : {-1, 0, 9, int(newEnd.size())}) {
         SCOPED_TRACE(kept);
         KillInWrite(kept);
