@@ -18,6 +18,7 @@
 #include "platform/FileSave.h"
 #include "platform/TextCodec.h"
 #include "support/FakeDataFileView.h"
+#include "support/PeakMemory.h"
 #include "support/ScriptedDialogs.h"
 
 // Every fdatasync of this test program passes here on its way to the system, so that a test
@@ -683,6 +684,33 @@ TEST_F(RecordedDataFileTest, MalformedCorpusIsReportedClearly)
     EXPECT_DOUBLE_EQ(big.Y[0][2], 7);
     EXPECT_EQ(big.EventProtocol.front().size(), size_t(1 << 20));
     EXPECT_TRUE(big.Damaged());
+}
+
+// A read builds no more than six times the file beside it, whatever its lines: a file of
+// empty lines is refused before its lines are listed, and of a line of millions of fields
+// (empty or numbers) only the fields that are read are kept. The process's memory shows
+// what was built (each would take 64 MB and more).
+TEST_F(RecordedDataFileTest, AReadBuildsLittleBesideTheFileWhateverItsLines)
+{
+    const std::string head = "\xC2\xA7;01.01.2026;00:00:00;x;;;;;;\r\n[DATA];\r\nDate|Time;Error;TimeStep;A;B;C;\r\n";
+    const size_t size = 8u << 20;
+    std::string numbers = "1;0;1;";
+    while (numbers.size() < size) numbers += "7;";
+    const struct {
+        std::string bytes;
+        bool loaded;
+    } cases[] = {{head + std::string(size, '\n'), false},
+                 {head + std::string(size, ';') + "\r\n", true},
+                 {head + numbers + "\r\n", true}};
+    for (const auto& c : cases) {
+        TRecordedDataRead read;
+        const std::int64_t growth = support::PeakGrowth([&] { read = ParseRecordedDataFile(c.bytes); });
+        EXPECT_EQ(read.Loaded, c.loaded);
+        if (!c.loaded) {
+            EXPECT_EQ(read.Problems.front().Kind, TDataFileProblemKind::TooManyLines);
+        }
+        EXPECT_LT(growth, std::int64_t(size / 4) * support::ResidentPerWrittenByte) << "bytes";
+    }
 }
 
 // Values are written in their axis's format exactly as the library's FormatFloat would

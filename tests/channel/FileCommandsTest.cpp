@@ -284,7 +284,9 @@ TEST_F(FileCommandsTest, DamagedOrForeignFilesNameTheFaultAndOpenNothingHalf)
     Open(Path("foreign.csv"), false);
     ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
     EXPECT_EQ(support::TestDialogs().LastMessage().caption, English(RowErrorCaption));
-    EXPECT_TRUE(support::TestDialogs().LastMessage().text.find("not a data file") != AnsiString::npos);
+    EXPECT_EQ(support::TestDialogs().LastMessage().text,
+              English(RowCannotOpenFile) + "\n" + Path("foreign.csv") +
+                  "\nThe file is not a data file (its first character is not \xC2\xA7).");
     EXPECT_EQ(w->Series(0)->Count(), 10);
     EXPECT_TRUE(w->graDataGraph->isVisibleTo(w));
 
