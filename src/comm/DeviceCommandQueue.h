@@ -35,7 +35,9 @@ public:
     };
 
     // Adds a command behind the waiting ones and hands over what the poll thread takes now.
-    // A standing command still waiting is out of date: the newer one takes its place.
+    // A standing command still waiting is out of date: the newer one takes its place. So is
+    // a one-shot setpoint still waiting when another is given: the newer one takes its place
+    // in the order, and the older one is kept for the owner to report (TakeReplaced).
     TResult Add(CChannel& channel, TCommand command);
     // Hands the waiting commands over as far as the poll thread takes them; true when none
     // is left waiting. A one-shot command goes only when the poll thread can send it at
@@ -44,6 +46,8 @@ public:
     // The one-shot commands that waited longer than MaxWaitMs since the last call, in the
     // order given.
     std::vector<TCommand> TakeDropped() { return std::exchange(FDropped, {}); }
+    // The setpoints that a newer one replaced since the last call, in the order given.
+    std::vector<TCommand> TakeReplaced() { return std::exchange(FReplaced, {}); }
     bool Empty() const { return FWaiting.empty(); }
     void Clear() { FWaiting.clear(); }
     // The link to the unit is lost: the one-shot commands leave the queue (returned in the
@@ -65,4 +69,5 @@ public:
 private:
     std::deque<TCommand> FWaiting;
     std::vector<TCommand> FDropped;
+    std::vector<TCommand> FReplaced;
 };

@@ -465,6 +465,10 @@ constexpr std::string_view LanguageTable[] = {
     /* 449 */ "Der letzte Schreibvorgang dieser Datei wurde abgebrochen; das Ende, das er schrieb, wurde aus $ gelesen.", "The last write of this file was cut off; the end it was writing was read from $.", "",
     /* 450 */ "Die Datendatei wird wieder geschrieben:", "The data file is written again:", "",
     /* 451 */ "Die Datendatei war weg (gelöscht oder verschoben); sie wurde mit allen Zeilen dieses Teils neu geschrieben:", "The data file was gone (deleted or moved); it was written anew with every row of this part:", "",
+    /* 452 */ "Gesendet und vom Gerät beantwortet, dann wurde die Verbindung zum Gerät unterbrochen (kein zweites Mal gesendet):", "Sent and answered by the unit, then the connection to the unit was lost (not sent a second time):", "",
+    /* 453 */ "Gesendet ohne Antwort, die Verbindung zum Gerät ist unterbrochen; das Gerät hat den Befehl vielleicht übernommen:", "Sent without an answer, the connection to the unit is lost; the unit may have taken the command:", "",
+    /* 454 */ "Nicht gesendet, ein neuerer Sollwert tritt an seine Stelle:", "Not sent, a newer setpoint takes its place:", "",
+    /* 455 */ "Der Ordner \"$\" antwortet nicht.", "The folder \"$\" does not answer.", "",
 };
 // clang-format on
 

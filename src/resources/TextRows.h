@@ -459,8 +459,12 @@ enum TextRow : int {
     RowPendingWriteApplied = 449,                // The last write of this file was cut off; the end it was w...
     RowWritingResumed = 450,                     // The data file is written again:
     RowDataFileRecreated = 451,                  // The data file was gone (deleted or moved); it was written ...
+    RowSentAnsweredConnectionLost = 452,         // Sent and answered by the unit, then the connection to the...
+    RowSentUnansweredConnectionLost = 453,       // Sent without an answer, the connection to the unit is lost...
+    RowNotSentReplaced = 454,                    // Not sent, a newer setpoint takes its place:
+    RowFolderNotAnswering = 455,                 // The folder "$" does not answer.
 };
 
-static_assert(RowDataFileRecreated + 1 == LanguageTableRows, "every row of the table has a name");
+static_assert(RowFolderNotAnswering + 1 == LanguageTableRows, "every row of the table has a name");
 
 }  // namespace resources
