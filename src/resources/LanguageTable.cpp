@@ -325,7 +325,7 @@ constexpr std::string_view LanguageTable[] = {
     /* 309 */ "Thema: ", "Topic: ", "",
     /* 310 */ "Datum der Speicherung: ", "Date of storage: ", "",
     /* 311 */ " wurde gestartet.", " was started.", "",
-    /* 312 */ " wurde beendet.", " was stopped.", "",
+    /* 312 */ " wurde beendet.", " has ended after its last segment.", "",
     /* 313 */ "Für erweiterte Menüpunkte Rechtsklick durchführen!", "Perform a right click for extended options!", "",
     /* 314 */ "Ein Plateau kann nicht verzögert werden!", "Ramps may be paused only!", "",
     /* 315 */ "Neues Segment", "New segment", "",
@@ -460,6 +460,10 @@ constexpr std::string_view LanguageTable[] = {
     /* 444 */ "der Sollwert $ °C kann nicht an das Gerät gesendet werden", "the setpoint $ °C cannot be sent to the unit", "",
     /* 445 */ "unbekannter Fehler", "unknown error", "",
     /* 446 */ "Nicht gesendet, der Befehl konnte nicht innerhalb von $ s an das Gerät gehen:", "Not sent, the command could not go to the unit within $ s:", "",
+    /* 447 */ "Wollen Sie das Temperierprogramm \"$\" starten?", "Do you want to start the temperature program \"$\"?", "",
+    /* 448 */ "Wollen Sie das Segment anhalten?", "Do you want to hold this segment?", "",
+    /* 449 */ "Wollen Sie das angehaltene Segment fortsetzen?", "Do you want to continue the held segment?", "",
+    /* 450 */ "Das Temperierprogramm wartet auf seinen ersten Takt: es beginnt, sobald 5 Sollwerte aufgezeichnet sind.", "The temperature program waits for its first tick: it begins once 5 setpoints are recorded.", "",
 };
 // clang-format on
 

@@ -319,7 +319,7 @@ enum TextRow : int {
     RowTopic = 309,                              // Topic:
     RowDateOfStorage = 310,                      // Date of storage:
     RowWasStarted = 311,                         //  was started.
-    RowWasStopped = 312,                         //  was stopped.
+    RowWasStopped = 312,                         //  has ended after its last segment.
     RowRightClickForOptions = 313,               // Perform a right click for extended options!
     RowOnlyRampsPause = 314,                     // Ramps may be paused only!
     RowNewSegment = 315,                         // New segment
@@ -454,8 +454,12 @@ enum TextRow : int {
     RowSetpointNotSendable = 444,                // the setpoint $ °C cannot be sent to the unit
     RowUnknownError = 445,                       // unknown error
     RowNotSentInTime = 446,                      // Not sent, the command could not go to the unit within $ s:
+    RowAskStartProgram = 447,                    // Do you want to start the temperature program "$"?
+    RowAskHoldSegment = 448,                     // Do you want to hold this segment?
+    RowAskResumeSegment = 449,                   // Do you want to continue the held segment?
+    RowProgramWaitsForPoints = 450,              // The temperature program waits for its first tick: it begin...
 };
 
-static_assert(RowNotSentInTime + 1 == LanguageTableRows, "every row of the table has a name");
+static_assert(RowProgramWaitsForPoints + 1 == LanguageTableRows, "every row of the table has a name");
 
 }  // namespace resources
