@@ -928,7 +928,7 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
     for (auto& y : r.Y) y.resize(r.X.size());
     r.EveryValuePresent = !gaps;
     if (badRows > kMaxListedBadRows) r.Problems.push_back({TDataFileProblemKind::BadRow, 0, IntToStr(badRows)});
-    // A file that ends after sound rows is a recording cut short, not a damaged file.
+    // A file that ends after sound rows is a recording cut short: what it holds is read.
     const bool endsInData = hasHeader && lineNo >= dataLinesEnd && badRows == 0;
     if (hasHeader && lineNo >= dataLinesEnd) lineNo = lines.size();
 
@@ -974,7 +974,9 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
             case None: break;
         }
     }
-    if (!complete && !endsInData) r.Problems.push_back({TDataFileProblemKind::MissingSections, 0, {}});
+    if (!complete)
+        r.Problems.push_back(
+            {endsInData ? TDataFileProblemKind::CutShort : TDataFileProblemKind::MissingSections, 0, {}});
     return r;
 }
 
@@ -985,7 +987,8 @@ TRecordedDataRead ReadAndParse(const std::string& path)
     std::string bytes;
     std::string error;
     platform::TFileReadError why = platform::TFileReadError::None;
-    if (!platform::ReadGrowingFile(path, MaxRecordedDataFileBytes, bytes, &error, &why)) {
+    platform::TPendingWriteState pending = platform::TPendingWriteState::None;
+    if (!platform::ReadGrowingFile(path, MaxRecordedDataFileBytes, bytes, &error, &why, &pending)) {
         TRecordedDataRead r;
         const TDataFileProblemKind kind =
             why == platform::TFileReadError::NotRegularFile ? TDataFileProblemKind::NotRegularFile
@@ -998,6 +1001,10 @@ TRecordedDataRead ReadAndParse(const std::string& path)
     TRecordedDataRead r = ParseRecordedDataFile(bytes);
     if (!r.Loaded && !r.Problems.empty() && r.Problems.front().Kind == TDataFileProblemKind::TooManyLines)
         r.Problems.front().Detail = path;
+    const AnsiString sideFile = path + std::string(platform::PendingWriteSuffix);
+    if (pending == platform::TPendingWriteState::Applied) r.CompletedFrom = sideFile;
+    if (pending == platform::TPendingWriteState::Waiting)
+        r.Problems.push_back({TDataFileProblemKind::PendingWriteWaits, 0, sideFile});
     return r;
 }
 

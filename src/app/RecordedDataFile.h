@@ -89,16 +89,18 @@ inline constexpr std::uint64_t MaxReadBuildBytes = std::uint64_t(256) << 20;
 
 // Why a file could not be taken at all, or what was damaged in it.
 enum class TDataFileProblemKind {
-    CannotOpen,       // the file could not be read
-    NotRegularFile,   // a device, a pipe or a folder: never read
-    TooLarge,         // larger than MaxRecordedDataFileBytes: not read
-    TooManyLines,     // reading it would build more than MaxReadBuildBytes: not read
-    OutOfMemory,      // the memory ran out while it was read: nothing loaded
-    NotDataFile,      // does not start with "§"
-    BadRow,           // a data row with a field that is not a number, or too few values
-    BadTime,          // a data row whose time is no date and time a calendar can name
-    ExtraColumns,     // more series columns than the chart holds; the rest are not loaded
-    MissingSections,  // the file ends before its sections or without "$;"
+    CannotOpen,         // the file could not be read
+    NotRegularFile,     // a device, a pipe or a folder: never read
+    TooLarge,           // larger than MaxRecordedDataFileBytes: not read
+    TooManyLines,       // reading it would build more than MaxReadBuildBytes: not read
+    OutOfMemory,        // the memory ran out while it was read: nothing loaded
+    NotDataFile,        // does not start with "§"
+    BadRow,             // a data row with a field that is not a number, or too few values
+    BadTime,            // a data row whose time is no date and time a calendar can name
+    ExtraColumns,       // more series columns than the chart holds; the rest are not loaded
+    MissingSections,    // the file ends before its sections or without "$;"
+    CutShort,           // the file ends after sound rows: cut off while it was written
+    PendingWriteWaits,  // a side file of an unfinished write is beside it but does not fit it
 };
 
 struct TDataFileProblem {
@@ -134,6 +136,9 @@ struct TRecordedDataRead {
     std::vector<AnsiString> Memo;
     std::vector<AnsiString> Info;
     std::vector<TDataFileProblem> Problems;
+    // The file's last write was cut off and the end it was writing was read from its side
+    // file, whose name this is (empty: none).
+    AnsiString CompletedFrom;
 
     bool Damaged() const;
     int Rows() const { return static_cast<int>(X.size()); }

@@ -197,6 +197,17 @@ AnsiString FileRefusalText(TDataFileProblemKind kind, const AnsiString& detail, 
     }
 }
 
+namespace {
+
+// A text with "$" where a file's name goes.
+AnsiString TextWithName(AnsiString text, const AnsiString& name)
+{
+    if (const auto dollar = text.find('$'); dollar != AnsiString::npos) text.replace(dollar, 1, name);
+    return text;
+}
+
+}  // namespace
+
 AnsiString DataFileProblemsText(const TRecordedDataRead& data)
 {
     if (data.Problems.empty()) return {};
@@ -232,6 +243,10 @@ AnsiString DataFileProblemsText(const TRecordedDataRead& data)
             case TDataFileProblemKind::MissingSections:
                 text += Pick("Die Datei ist unvollst\xC3\xA4ndig (Ende \"$;\" fehlt).",
                              "The file is incomplete (its end \"$;\" is missing).");
+                break;
+            case TDataFileProblemKind::CutShort: text += CurrentText(RowFileCutShort); break;
+            case TDataFileProblemKind::PendingWriteWaits:
+                text += TextWithName(CurrentText(RowPendingWriteWaits), p.Detail);
                 break;
         }
     }
@@ -323,6 +338,9 @@ void TRecordedDataFill::Finish()
     window.AddMemoLine(TDataFileMemo::SerialData, FormatDateTime("dd.mm.yyyy", now) + " " +
                                                       FormatDateTime("hh:nn:ss", now) + " " + IntToStr(rows) +
                                                       CurrentText(RowDataSetsRead));
+    if (!data.CompletedFrom.empty())
+        window.AddMemoLine(TDataFileMemo::SerialData,
+                           TextWithName(CurrentText(RowPendingWriteApplied), data.CompletedFrom));
     for (const auto& [line, field] : data.RejectedTimeSteps)
         window.AddMemoLine(TDataFileMemo::SerialData, Pick("Zeile ", "Line ") + IntToStr(line) +
                                                           Pick(": Zeitschritt \"", ": time step \"") + field +

@@ -455,9 +455,9 @@ TGrowResult TDataFileSaveQueue::Append(TGrowingFileState& file, TGrowingRows& ro
     TRecordedData& data = rows.Data;
     // Rows missing in between, rows too far back to find, other texts in the head, or a file
     // someone moved, deleted or replaced: only a whole write gives the file a save writes.
+    if (!file.File.IsNamed(rows.Path)) return TGrowResult::Gone;
     const int kept = int(file.RowStarts.size());
-    if (rows.FirstRow > file.Rows || rows.FirstRow < file.Rows - kept || !SameHead(file.Texts, data) ||
-        !file.File.IsNamed(rows.Path))
+    if (rows.FirstRow > file.Rows || rows.FirstRow < file.Rows - kept || !SameHead(file.Texts, data))
         return TGrowResult::Rewrite;
     if (rows.ProtocolFrom >= 0) {
         if (size_t(rows.ProtocolFrom) > file.Texts.EventProtocol.size()) return TGrowResult::Rewrite;

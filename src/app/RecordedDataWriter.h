@@ -76,7 +76,8 @@ struct TGrowingRows {
 
 enum class TGrowResult {
     Written,
-    Rewrite,  // the file must be written whole again (its texts or encoding changed, or it is gone)
+    Rewrite,  // the file must be written whole again (its texts or encoding changed)
+    Gone,     // the same, as its name no longer names it (deleted, moved or replaced)
     Failed,   // the file could not be written; the error says why
 };
 

@@ -237,6 +237,11 @@ public:
     // A message that must not hold up the tick; `closed` is to run once the user has read
     // it. Without a handler it is shown in a box after the tick.
     std::function<void(const AnsiString& text, const AnsiString& caption, std::function<void()> closed)> OnNotice;
+    // A message about the running part's file (it cannot be made or written). A later one
+    // takes the place of one still open, and OnFileNoticeStale withdraws it once the file is
+    // written again. Without a handler it goes to OnNotice (or a box).
+    std::function<void(const AnsiString& text, const AnsiString& caption)> OnFileNotice;
+    std::function<void()> OnFileNoticeStale;
     // The label the user knows the channel by (the control panel's); without a handler the
     // identified unit's name.
     std::function<AnsiString()> OnChannelLabel;
@@ -322,6 +327,9 @@ private:
     void CreatePartFile(std::int64_t ticks);
     void PartFileFailed(const AnsiString& name, const std::string& error, std::int64_t ticks);
     void ReportPartFileFailure(const AnsiString& name, const std::string& error);
+    void ShowFileNotice(const AnsiString& text);
+    // The running part's file was written whole after it had failed or was gone.
+    void PartFileWrittenAgain(const AnsiString& name);
     void DataFolderChecked(const AnsiString& name, const std::string& error);
     // For work this session queues on the user-interface thread: an exception of it goes
     // into the event protocol (while the session lives).
@@ -403,4 +411,8 @@ private:
     bool FGrowProgrammerProtocol = false;
     std::int64_t FGrowRetryTicks = 0;  // when a file that failed is tried again
     bool FGrowFailureShown = false;    // its failure was reported; not again until it is written
+    // What happened to the running part's file since it was last written: the protocol
+    // says when it is written again.
+    enum class TPartFileTrouble { None, Failed, Gone };
+    TPartFileTrouble FPartFileTrouble = TPartFileTrouble::None;
 };

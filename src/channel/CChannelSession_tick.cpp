@@ -60,6 +60,7 @@ void CChannelSession::StartTimeAxis()
     FReplacedLook.reset();
     ResetPartFile();
     FGrowFailureShown = false;
+    FPartFileTrouble = TPartFileTrouble::None;
     for (auto& s : FSeries)
         if (s) s->Clear();
     FTickCount = 0;
@@ -88,9 +89,12 @@ bool CChannelSession::Tick()
     } leave{FInTick};
 
     // The poll thread sends the poll frames in its next steps; the tick itself never
-    // waits for the unit, it takes the values of the latest replies.
+    // waits for the unit, it takes the values of the latest replies: every one received
+    // before it, decoded now if the window has not come round to it yet. Their error lines
+    // go into the protocol before any of the tick's own.
     CChannel* channel = FChannelObject.get();
-    channel->RequestPollCycle();
+    channel->TakeReceivedReplies();
+    channel->RequestPollCycle(FSamplingInterval * 1000);
     const AnsiString label = UpdateStatusText();
     // The fault the tick has just counted no longer holds the waiting commands back.
     FlushProgramCommands();
@@ -315,7 +319,10 @@ void CChannelSession::WriteCurrentPart(std::function<void(bool)> done, TPartFile
             auto a = alive.lock();
             if (!a || !*a) return;
             if (!ok && !quiet) AddProtocolLine(" " + ChannelText(RowSavingFailed) + " " + name);
-            if (ok && name == FGrowingName) FGrowFailureShown = false;
+            if (ok && name == FGrowingName) {
+                FGrowFailureShown = false;
+                PartFileWrittenAgain(name);
+            }
             // The part is on disk after all: an end of it that failed before is not held
             // back until the next save check any more.
             if (ok && !quiet && name == PartFileName()) {
@@ -359,8 +366,26 @@ void CChannelSession::DataFolderChecked(const AnsiString& name, const std::strin
         return;
     }
     FGrowFailureShown = true;
+    FPartFileTrouble = TPartFileTrouble::Failed;
     AddProtocolLine(" " + ChannelText(RowMakingFileFailed) + " " + name + " (" + error + ")");
-    ShowNotice(ChannelText(RowMakingFileFailed) + "\n" + name + "\n" + error, ChannelText(RowError), {});
+    ShowFileNotice(ChannelText(RowMakingFileFailed) + "\n" + name + "\n" + error);
+}
+
+void CChannelSession::ShowFileNotice(const AnsiString& text)
+{
+    if (OnFileNotice)
+        OnFileNotice(text, ChannelText(RowError));
+    else
+        ShowNotice(text, ChannelText(RowError), {});
+}
+
+void CChannelSession::PartFileWrittenAgain(const AnsiString& name)
+{
+    const TPartFileTrouble trouble = std::exchange(FPartFileTrouble, TPartFileTrouble::None);
+    if (trouble == TPartFileTrouble::None) return;
+    AddProtocolLine(" " + ChannelText(trouble == TPartFileTrouble::Gone ? RowDataFileRecreated : RowWritingResumed) +
+                    " " + name);
+    if (OnFileNoticeStale) OnFileNoticeStale();
 }
 
 void CChannelSession::ResetPartFile()
@@ -376,6 +401,7 @@ void CChannelSession::PartFileFailed(const AnsiString& name, const std::string& 
 {
     if (name != FGrowingName) return;
     FPartFile = TPartFile::Retry;
+    FPartFileTrouble = TPartFileTrouble::Failed;
     FGrowRetryTicks = ticks + GrowRetryMs;
     if (FGrowFailureShown) return;
     // The folder's own check says it first, when it finds the cause.
@@ -391,7 +417,7 @@ void CChannelSession::ReportPartFileFailure(const AnsiString& name, const std::s
     if (FGrowFailureShown) return;
     FGrowFailureShown = true;
     AddProtocolLine(" " + ChannelText(RowSavingFailed) + " " + name + " (" + error + ")");
-    ShowNotice(ChannelText(RowSavingFailed) + "\n" + error, ChannelText(RowError), {});
+    ShowFileNotice(ChannelText(RowSavingFailed) + "\n" + error);
 }
 
 void CChannelSession::RecordedPointChanged(int index)
@@ -442,8 +468,10 @@ void CChannelSession::GrowPartFile(std::int64_t ticks)
         [this, alive, name, ticks](TGrowResult result, const std::string& error) {
             auto a = alive.lock();
             if (!a || !*a || name != FGrowingName || FPartFile != TPartFile::Growing) return;
-            if (result == TGrowResult::Rewrite)
+            if (result == TGrowResult::Rewrite || result == TGrowResult::Gone)
                 FPartFile = TPartFile::None;  // written whole at the next tick
+            if (result == TGrowResult::Gone && FPartFileTrouble == TPartFileTrouble::None)
+                FPartFileTrouble = TPartFileTrouble::Gone;
             else if (result == TGrowResult::Failed)
                 PartFileFailed(name, error, ticks);
         },

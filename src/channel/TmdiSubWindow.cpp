@@ -311,6 +311,13 @@ void TmdiSubWindow::ConnectSession()
     s.OnNotice = [this](const AnsiString& text, const AnsiString& caption, std::function<void()> closed) {
         ShowNotice(text, caption, std::move(closed));
     };
+    s.OnFileNotice = [this](const AnsiString& text, const AnsiString& caption) {
+        if (FFileNotice) FFileNotice->close();
+        ShowNotice(text, caption, {}, &FFileNotice);
+    };
+    s.OnFileNoticeStale = [this] {
+        if (FFileNotice) FFileNotice->close();
+    };
     s.OnChannelLabel = [this] { return frmPanelControl ? frmPanelControl->ChannelLabel(Channel()) : DeviceText; };
     s.OnAskSerialNumber = [this]() -> int {
         if (dynamic_cast<platform::QtDialogs*>(&platform::dialogs())) return AskSerialNumber(this);
@@ -405,7 +412,8 @@ void TmdiSubWindow::SetTimers(bool run)
         timer->stop();
 }
 
-void TmdiSubWindow::ShowNotice(const AnsiString& text, const AnsiString& caption, std::function<void()> closed)
+void TmdiSubWindow::ShowNotice(const AnsiString& text, const AnsiString& caption, std::function<void()> closed,
+                               QPointer<QMessageBox>* shown)
 {
     // Never inside the tick, and never holding up the timers: on screen the box is not
     // modal; scripted dialogs answer after the tick. The box opens over this channel's
@@ -421,6 +429,7 @@ void TmdiSubWindow::ShowNotice(const AnsiString& text, const AnsiString& caption
             if (closed) closed();
         });
         box->show();
+        if (shown) *shown = box;
         return;
     }
     QPointer<TmdiSubWindow> self(this);

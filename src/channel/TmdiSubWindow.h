@@ -17,6 +17,7 @@
 // program run's commands and what its controls do), _editor.cpp (the program tree and the
 // program editor), _tpscout.cpp (the TP Scout view).
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <array>
 #include <initializer_list>
 #include <memory>
@@ -41,6 +42,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QMessageBox;
 class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
@@ -477,7 +479,12 @@ private:
     // The session's identification answer, the window's side.
     void ConnectionResult(int result);
     void TimeAxisStarted(TDateTime axisStart);
-    void ShowNotice(const AnsiString& text, const AnsiString& caption, std::function<void()> closed);
+    // `shown` gets the box when one opens on the screen.
+    void ShowNotice(const AnsiString& text, const AnsiString& caption, std::function<void()> closed,
+                    QPointer<QMessageBox>* shown = nullptr);
+    // The box about the running part's file, while it is open: one at a time, closed once
+    // the file is written again.
+    QPointer<QMessageBox> FFileNotice;
     // Where a box of that size opens so that it is centred over this window on the screen.
     QPoint NoticePlace(const QSize& box) const;
     void SetTimers(bool run);

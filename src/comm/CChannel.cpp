@@ -362,12 +362,32 @@ bool CChannel::RequestOverdue() const
     return requestPending_ && !replyIn_ && SteadyMs() - sentAtMs_ > allowanceMs_;
 }
 
-void CChannel::RequestPollCycle()
+void CChannel::RequestPollCycle(int intervalMs)
 {
     NOX_ASSERT_UI_THREAD();
     workPending_ = PollRequest != 0;
     if (!workPending_) wantedSinceMs_ = SteadyMs();
+    askedAtMs_ = platform::clock().MilliTicks();
+    tickIntervalMs_ = intervalMs;
     PollRequest = 1;
+}
+
+void CChannel::AskCycleIfTickIsLate()
+{
+    const int interval = tickIntervalMs_;
+    if (interval <= 0 || PollRequest != 0) return;
+    // Timers run a little late now and then: half an interval, at most a second, is allowed
+    // before the thread asks itself.
+    const std::int64_t now = platform::clock().MilliTicks();
+    if (now - askedAtMs_ < interval + std::min(interval / 2, 1000)) return;
+    std::uint8_t none = 0;
+    if (PollRequest.compare_exchange_strong(none, 1)) askedAtMs_ = now;
+}
+
+void CChannel::TakeReceivedReplies()
+{
+    NOX_ASSERT_UI_THREAD();
+    if (CTransceiver* poll = Transceiver()) poll->RunHanded();
 }
 
 bool CChannel::ValuesTooOld() const

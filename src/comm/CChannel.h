@@ -171,8 +171,16 @@ public:
     // True while a request that went out has waited longer than its reply may take without
     // an answer: it fails with the time-out, which the poll thread may not have reported yet.
     bool RequestOverdue() const;
-    // The recording tick asks for a poll cycle.
-    void RequestPollCycle();
+    // The recording tick asks for a poll cycle; it comes every intervalMs (0: no interval).
+    void RequestPollCycle(int intervalMs = 0);
+    // Poll thread: while no tick asks for a cycle for clearly longer than the interval (the
+    // user-interface thread is held), the thread asks itself on the program's clock, so the
+    // values the first tick after the stall takes are as recent as at any other tick. A
+    // late tick comes only a little later: the cycles stay one per interval.
+    void AskCycleIfTickIsLate();
+    // The poll thread's replies and error lines received so far, decoded and logged now
+    // (a tick takes every reply that came before it).
+    void TakeReceivedReplies();
     // The longest one row of the send queue may take while the unit and the line do what
     // the transport allows: the loop's pause, the frames on the line, the read time-out and
     // the neighbours' turns on a shared line. The poll thread keeps it up to date.
@@ -286,6 +294,9 @@ private:
     // since when that cycle has been wanted (SteadyMs); the poll thread's last progress.
     bool workPending_ = false;
     std::int64_t wantedSinceMs_ = 0;
+    // When a cycle was last asked for (program clock) and how often ticks ask.
+    std::atomic<std::int64_t> askedAtMs_{0};
+    std::atomic<int> tickIntervalMs_{0};
     std::atomic<std::int64_t> lastProgressMs_{0};
     std::atomic<int> rowBoundMs_{0};
     std::atomic<bool> requestPending_{false};

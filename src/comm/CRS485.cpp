@@ -128,16 +128,26 @@ AnsiString CRS485::DirectExchange(const AnsiString& frame, int frameLength, int 
         std::unique_lock<comm::TBusLock> bus(port->Bus(), std::defer_lock);
         while (!stop() && !bus.try_lock_for(std::chrono::milliseconds(20)) &&
                std::chrono::steady_clock::now() < deadline) {}
+        if (bus.owns_lock()) port->AwaitOwedReply(stop);
         if (bus.owns_lock() && !stop()) {
             const std::shared_ptr<comm::IByteLink> link = port->Link();
             const std::size_t wanted =
                 static_cast<std::size_t>(std::clamp(replyLength, 0, CTransceiver::MaxReplyLength));
             std::vector<char> buffer(wanted + 1);
             int count = -1;
+            // Until the frames' time on the line and the read time-out are over, the reply may
+            // still come.
+            const int baud = std::max(1, port->Settings().BaudRate);
+            const auto lineMs = (std::int64_t(std::max(0, frameLength)) + std::int64_t(wanted)) * 10000 / baud + 1;
+            const auto due = std::chrono::steady_clock::now() +
+                             std::chrono::milliseconds(lineMs + std::max(0, timing.ReadTimeoutMs));
             if (link && link->Purge() &&
                 link->Write(frame.substr(0, static_cast<std::size_t>(std::max(0, frameLength)))))
                 count = comm::ReadFor(*link, buffer.data(), wanted, timing.ReadTimeoutMs, stop);
             if (count > 0) reply.assign(buffer.data(), static_cast<std::size_t>(count));
+            // Closed while the reply was due: the next slave on the line lets it come first.
+            if (count >= 0 && std::size_t(count) < wanted && stop())
+                port->LeaveReplyOwed(due, wanted - std::size_t(count));
         }
     }
     if (window) platform::UiDispatcher::Instance().Send([window] { window->StepIt(); });

@@ -258,9 +258,40 @@ void CTransceiver::OnTerminateRequested()
 
 void CTransceiver::Hand(std::function<void()> fn)
 {
-    platform::UiDispatcher::Instance().Post([accepted = handsAccepted_, fn = std::move(fn)] {
-        if (*accepted) fn();
+    {
+        std::lock_guard<std::mutex> l(handedMutex_);
+        handed_.push_back(std::move(fn));
+    }
+    // Whatever runs the queue first (this call, or a tick that wants the replies) runs it in order.
+    platform::UiDispatcher::Instance().Post([this, accepted = handsAccepted_] {
+        if (*accepted) RunHanded();
     });
+}
+
+void CTransceiver::RunHanded()
+{
+    NOX_ASSERT_UI_THREAD();
+    if (runningHanded_) return;
+    runningHanded_ = true;
+    struct Leave {
+        bool& flag;
+        ~Leave() { flag = false; }
+    } leave{runningHanded_};
+    // Nothing handed runs once the thread has been asked to stop (the channel may be going).
+    while (*handsAccepted_) {
+        std::function<void()> fn;
+        {
+            std::lock_guard<std::mutex> l(handedMutex_);
+            if (handed_.empty()) return;
+            fn = std::move(handed_.front());
+            handed_.pop_front();
+        }
+        try {
+            fn();
+        } catch (...) {
+            platform::UiDispatcher::ReportException(std::current_exception(), "poll thread's handed step");
+        }
+    }
 }
 
 bool CTransceiver::Sync(const std::function<void()>& fn)
@@ -346,8 +377,10 @@ void CTransceiver::SerialExchange(comm::IByteLink& link, const AnsiString& portN
     if (count > 0 && buffer[0] != '[') {
         DeliverError(" Error in synchronising !");
         link.Purge();
+        const auto due = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout);
         count = comm::ReadFor(link, buffer.data(), DiscardLength, timeout, stop);
         if (count < 0) count = 0;
+        if (count < DiscardLength && Terminated()) ReplyCutShort(due, std::size_t(DiscardLength - count));
     } else if (foreign && foreign(AnsiString(buffer.data(), static_cast<std::size_t>(count)))) {
         DeliverError(" Error in synchronising !");
         link.Purge();
@@ -364,9 +397,13 @@ int CTransceiver::SerialRequest(comm::IByteLink& link, const AnsiString& frame, 
 {
     if (!link.Purge() || !link.Write(frame)) return -1;
     NoteRequestSent();
-    const int count =
-        comm::ReadFor(link, buffer, wanted, comm::Timing().ReadTimeoutMs, [this] { return Terminated(); });
+    const int timeout = comm::Timing().ReadTimeoutMs;
+    const auto due = std::chrono::steady_clock::now() +
+                     std::chrono::milliseconds(LineMs(int(frame.size() + wanted)) + std::max(0, timeout));
+    const int count = comm::ReadFor(link, buffer, wanted, timeout, [this] { return Terminated(); });
     if (count > 0) NoteReplyArrived();
+    // A close does not wait for the reply; whoever takes the line next does.
+    if (count >= 0 && std::size_t(count) < wanted && Terminated()) ReplyCutShort(due, wanted - std::size_t(count));
     return count;
 }
 
@@ -489,6 +526,7 @@ bool CTransceiver::PrepareRequest()
     if (Terminated()) return false;
     UpdateCount();
     RefillQueue();
+    owner_->AskCycleIfTickIsLate();
     if ((owner_->PollRequest == 0 && !commandCycle_) || owner_->CommError != 0) return false;
     NextCommand();
     requestInProgress_ = true;

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -47,6 +48,11 @@ public:
     // A one-shot command is waiting for its cycle or its cycle has not ended yet: the next
     // one-shot must wait (user-interface thread).
     bool OneShotInProgress() const;
+    // Runs now, in the order they came, what the thread has handed to the user-interface
+    // thread and is still waiting there (replies to decode, error lines): a tick takes
+    // every reply received before it, and the protocol's lines stay in time order.
+    // User-interface thread; a call from inside a handed step returns at once.
+    void RunHanded();
 
     // Steps of the send queue (this thread; they take the queue's lock).
     void UpdateCount();
@@ -138,6 +144,9 @@ protected:
                         const std::function<bool(const AnsiString&)>& foreign = {});
     // One attempt to get the link back, on this thread; true when it is back.
     virtual bool Reconnect() { return false; }
+    // The thread was asked to stop while it read a reply: up to `bytes` more of it may
+    // still come until `until`. On a line of its own nobody else reads it.
+    virtual void ReplyCutShort(std::chrono::steady_clock::time_point /*until*/, std::size_t /*bytes*/) {}
     // The request of the poll cycle goes out now: from here its reply may take its frames'
     // time on the line and the transport's read time-out, on this thread's clock.
     void NoteRequestSent();
@@ -198,6 +207,10 @@ private:
     // handed over and what has not run yet is dropped then.
     std::shared_ptr<bool> handsAccepted_ = std::make_shared<bool>(true);
     std::atomic<bool> exceptionShown_{false};
+    // What Hand gave the user-interface thread and has not run yet, oldest first.
+    std::mutex handedMutex_;
+    std::deque<std::function<void()>> handed_;
+    bool runningHanded_ = false;
     std::atomic<bool> linkLost_{false};
     std::atomic<int> reconnectAttempts_{0};
     int delayStep_ = 0;  // which wait of comm::ReconnectDelayMs the next attempt follows

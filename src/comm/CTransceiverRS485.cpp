@@ -53,9 +53,16 @@ bool CTransceiverRS485::BeginStep()
     const auto start = std::chrono::steady_clock::now();
     const auto slice = std::chrono::milliseconds(std::max(1, comm::Timing().BusWaitMs));
     while (!(busHeld_ = port_->Bus().try_lock_for(slice)) && !Terminated()) {}
+    // A slave closed in the middle of its exchange: its reply is let through first.
+    if (busHeld_) port_->AwaitOwedReply([this] { return Terminated(); });
     stepWaitMs_ = static_cast<int>(
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
     return busHeld_;
+}
+
+void CTransceiverRS485::ReplyCutShort(std::chrono::steady_clock::time_point until, std::size_t bytes)
+{
+    if (port_) port_->LeaveReplyOwed(until, bytes);
 }
 
 void CTransceiverRS485::EndStep()

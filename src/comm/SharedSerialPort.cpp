@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "comm/CommTiming.h"
@@ -111,6 +112,34 @@ bool SharedSerialPort::Reopen(const std::shared_ptr<IByteLink>& failed)
     link_ = std::move(link);
     FollowDevice();
     return true;
+}
+
+void SharedSerialPort::LeaveReplyOwed(std::chrono::steady_clock::time_point until, std::size_t bytes)
+{
+    std::lock_guard<std::mutex> l(owedMutex_);
+    owedUntil_ = until;
+    owedBytes_ = bytes;
+}
+
+void SharedSerialPort::AwaitOwedReply(const std::function<bool()>& stop)
+{
+    std::size_t bytes = 0;
+    std::chrono::steady_clock::time_point until;
+    {
+        std::lock_guard<std::mutex> l(owedMutex_);
+        bytes = std::exchange(owedBytes_, 0);
+        until = owedUntil_;
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+    const std::shared_ptr<IByteLink> link = Link();
+    if (bytes == 0 || left.count() <= 0 || !link) return;
+    // The reply (or whatever the slave sends instead) is read and dropped as it comes; its
+    // time is up at the latest when its exchange's own read would have ended.
+    std::vector<char> dropped(bytes);
+    const int count = ReadFor(*link, dropped.data(), bytes, static_cast<int>(left.count()), stop);
+    // A holder that is itself asked to stop leaves the rest of the wait to the next one.
+    if (count >= 0 && static_cast<std::size_t>(count) < bytes && stop && stop())
+        LeaveReplyOwed(until, bytes - static_cast<std::size_t>(count));
 }
 
 void SharedSerialPort::FollowDevice()

@@ -15,6 +15,8 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -69,6 +71,13 @@ public:
     // caller holds the bus.
     bool Reopen(const std::shared_ptr<IByteLink>& failed);
 
+    // A slave's exchange ended before its reply was through (its channel closed meanwhile):
+    // up to `bytes` more may still come until `until`. The next holder of the bus lets that
+    // reply come and go before it writes (AwaitOwedReply), so it never reads it as the
+    // answer to its own request. Both are called with the bus held.
+    void LeaveReplyOwed(std::chrono::steady_clock::time_point until, std::size_t bytes);
+    void AwaitOwedReply(const std::function<bool()>& stop);
+
 private:
     // Registers the port under the device its name leads to now (called with the link
     // mutex held, after a reopen).
@@ -79,6 +88,9 @@ private:
     mutable std::mutex linkMutex_;
     std::shared_ptr<IByteLink> link_;
     TBusLock bus_;
+    std::mutex owedMutex_;
+    std::size_t owedBytes_ = 0;  // 0: no reply is owed
+    std::chrono::steady_clock::time_point owedUntil_;
 };
 
 // The open port for the device that settings.PortName names, opened with these settings

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -140,18 +141,22 @@ bool WriteAll(int fd, std::string_view bytes, off_t offset, int& err)
     return true;
 }
 
-// When this process started: a temporary file of our pattern older than that is no save
-// of ours under way (an earlier run's that was killed), one made since may be.
+// When this process started: a temporary file of ours older than that is no save under
+// way (an earlier run's that was killed), one made since may be.
 const std::time_t gProcessStart = std::time(nullptr);
 
-// Whether `name` is a temporary file name of our saves: a name, ".tmp" and the six letters
-// and digits that mkostemp puts in.
+std::atomic<long long> gOwnerForTests{-1};
+
+// The mark in the names of the temporary files of our saves: the saved file's name, the
+// mark, and the six letters and digits mkostemp puts in. No other program names its files
+// so, which is what lets a later run remove the ones a killed save left.
+constexpr std::string_view kTempMark = ".noxcontrol-save-";
+
 bool IsTempName(std::string_view name)
 {
-    constexpr std::string_view kTmp = ".tmp";
-    if (name.size() <= kTmp.size() + 6) return false;
+    if (name.size() <= kTempMark.size() + 6) return false;
     const std::string_view tail = name.substr(name.size() - 6);
-    return name.substr(name.size() - 6 - kTmp.size(), kTmp.size()) == kTmp &&
+    return name.substr(name.size() - 6 - kTempMark.size(), kTempMark.size()) == kTempMark &&
            std::all_of(tail.begin(), tail.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
 }
 
@@ -163,7 +168,9 @@ void SyncFolder(const std::string& folder)
     ::close(dfd);
 }
 
-std::uint32_t Crc32(std::string_view bytes)
+// The checksum of `bytes` following bytes whose checksum is `crc` (0 for none): the
+// checksum of a file can be carried on piece by piece.
+std::uint32_t Crc32(std::string_view bytes, std::uint32_t crc = 0)
 {
     static const std::array<std::uint32_t, 256> table = [] {
         std::array<std::uint32_t, 256> t{};
@@ -174,72 +181,140 @@ std::uint32_t Crc32(std::string_view bytes)
         }
         return t;
     }();
-    std::uint32_t crc = 0xFFFFFFFFu;
+    crc = ~crc;
     for (unsigned char b : bytes) crc = table[(crc ^ b) & 0xFF] ^ (crc >> 8);
     return ~crc;
 }
 
-// The side file of a growing file's write that replaces bytes: a line naming the file
-// (device and inode), its size before the write, where the new end goes, the checksum of
-// the file's first bytes (up to kCheckedHead, and not beyond the offset) and that of the
-// new end; then the new end itself.
-constexpr const char* kPendingFormat =
-    "pending file end 1 dev=%llu ino=%llu size=%llu offset=%llu length=%llu "
-    "head=%x crc=%x\n";
-constexpr std::uint64_t kCheckedHead = 4096;
-
-struct TPendingWrite {
-    unsigned long long Dev = 0, Ino = 0, Size = 0, Offset = 0;
-    unsigned Head = 0;
-    std::string_view Bytes;
-};
-
-std::string PendingWriteRecord(const TPendingWrite& w)
+bool ReadAt(int fd, std::uint64_t offset, size_t length, std::string& out)
 {
-    char line[256];
-    const int n = std::snprintf(line, sizeof line, kPendingFormat, w.Dev, w.Ino, w.Size, w.Offset,
-                                static_cast<unsigned long long>(w.Bytes.size()), w.Head, unsigned(Crc32(w.Bytes)));
-    std::string record(line, size_t(n));
-    record.append(w.Bytes);
-    return record;
-}
-
-// False for a record that is not whole (or not one of ours).
-bool ParsePendingWrite(std::string_view record, TPendingWrite& w)
-{
-    const size_t eol = record.find('\n');
-    if (eol == std::string_view::npos || eol > 250) return false;
-    const std::string line(record.substr(0, eol + 1));
-    unsigned long long length = 0;
-    unsigned crc = 0;
-    if (std::sscanf(line.c_str(), kPendingFormat, &w.Dev, &w.Ino, &w.Size, &w.Offset, &length, &w.Head, &crc) != 7)
-        return false;
-    w.Bytes = record.substr(eol + 1);
-    return w.Bytes.size() == length && Crc32(w.Bytes) == crc;
-}
-
-// Whether the write belongs to the file `st` describes, whose first bytes are `head`: the
-// same file, of a size the write leaves on its way, with the same beginning.
-bool PendingWriteFits(const TPendingWrite& w, const struct stat& st, std::string_view head)
-{
-    const std::uint64_t size = std::uint64_t(st.st_size);
-    const std::uint64_t checked = std::min<std::uint64_t>(w.Offset, kCheckedHead);
-    return S_ISREG(st.st_mode) && w.Dev == std::uint64_t(st.st_dev) && w.Ino == std::uint64_t(st.st_ino) &&
-           size >= w.Offset && size <= std::max<std::uint64_t>(w.Size, w.Offset + w.Bytes.size()) &&
-           head.size() >= checked && Crc32(head.substr(0, size_t(checked))) == w.Head;
-}
-
-bool ReadHead(int fd, std::uint64_t offset, std::string& head)
-{
-    head.resize(size_t(std::min<std::uint64_t>(offset, kCheckedHead)));
+    out.resize(length);
     size_t done = 0;
-    while (done < head.size()) {
-        const ssize_t n = ::pread(fd, head.data() + done, head.size() - done, off_t(done));
+    while (done < length) {
+        const ssize_t n = ::pread(fd, out.data() + done, length - done, off_t(offset + done));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         done += size_t(n);
     }
     return true;
+}
+
+// The side file of a growing file's write that replaces bytes: a line naming the file
+// (device and inode), its size and checksum before the write, where the new end goes, the
+// checksum of every byte before that and that of the new end; then the new end itself.
+// With the two checksums of the file the record proves that a file is in one of the two
+// states the write can leave: not begun (the file as it was), or cut and followed by a
+// beginning of the new end.
+constexpr const char* kPendingFormat =
+    "noxcontrol pending end 2 dev=%llu ino=%llu size=%llu whole=%08x offset=%llu head=%08x length=%llu "
+    "crc=%08x\n";
+// The same for reading it (the line read must print again as it stands).
+constexpr const char* kPendingScan =
+    "noxcontrol pending end 2 dev=%llu ino=%llu size=%llu whole=%x offset=%llu head=%x length=%llu crc=%x\n";
+constexpr size_t kMaxPendingLine = 250;
+
+struct TPendingWrite {
+    unsigned long long Dev = 0, Ino = 0, Size = 0, Offset = 0, Length = 0;
+    unsigned Whole = 0, Head = 0, Crc = 0;
+};
+
+std::string PendingWriteLine(const TPendingWrite& w)
+{
+    char line[kMaxPendingLine + 6];
+    const int n = std::snprintf(line, sizeof line, kPendingFormat, w.Dev, w.Ino, w.Size, w.Whole, w.Offset, w.Head,
+                                w.Length, w.Crc);
+    return std::string(line, size_t(std::max(n, 0)));
+}
+
+// The record's line as written, or false: what else has the name is no record of ours
+// (also a record of the earlier format, which proves too little to be applied).
+bool ParsePendingLine(std::string_view head, TPendingWrite& w, size_t& lineBytes)
+{
+    const size_t eol = head.find('\n');
+    if (eol == std::string_view::npos || eol > kMaxPendingLine) return false;
+    const std::string line(head.substr(0, eol + 1));
+    if (std::sscanf(line.c_str(), kPendingScan, &w.Dev, &w.Ino, &w.Size, &w.Whole, &w.Offset, &w.Head, &w.Length,
+                    &w.Crc) != 8)
+        return false;
+    lineBytes = eol + 1;
+    return PendingWriteLine(w) == line && w.Offset <= w.Size;
+}
+
+// What is found under a side file's name.
+enum class TSideFile { Missing, Foreign, NotARecord, Record };
+
+// A side file opened for reading: only a plain file (a link is not followed) of the user
+// who runs the program, which no one else may write, holding a record whose new end is as
+// long as the record says, and ends a file of at most `maxBytes`. Only its record's line is
+// read here.
+struct TOpenSideFile {
+    int Fd = -1;
+    struct stat St {};
+    TPendingWrite W;
+    size_t LineBytes = 0;
+    TOpenSideFile() = default;
+    TOpenSideFile(const TOpenSideFile&) = delete;
+    TOpenSideFile& operator=(const TOpenSideFile&) = delete;
+    ~TOpenSideFile()
+    {
+        if (Fd >= 0) ::close(Fd);
+    }
+    TSideFile Open(const std::string& pending, std::uint64_t maxBytes)
+    {
+        Fd = ::open(pending.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        if (Fd < 0) return errno == ENOENT ? TSideFile::Missing : TSideFile::Foreign;
+        if (::fstat(Fd, &St) != 0 || !S_ISREG(St.st_mode) || St.st_uid != FileOwnerUser() ||
+            (St.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+            return TSideFile::Foreign;
+        std::string head;
+        const std::uint64_t size = std::uint64_t(St.st_size);
+        if (!ReadAt(Fd, 0, size_t(std::min<std::uint64_t>(size, kMaxPendingLine + 1)), head) ||
+            !ParsePendingLine(head, W, LineBytes) || size != LineBytes + W.Length || W.Length > maxBytes ||
+            W.Offset > maxBytes - W.Length)
+            return TSideFile::NotARecord;
+        return TSideFile::Record;
+    }
+    // `length` bytes of the new end from its start.
+    bool NewEnd(size_t length, std::string& out) const { return ReadAt(Fd, LineBytes, length, out); }
+};
+
+// Whether the file `data` (with `st` its state) is in a state the side file's write leaves:
+// then `newEnd` gets what goes from the record's offset on.
+bool PendingWriteFits(const TOpenSideFile& side, std::string_view data, std::string& newEnd)
+{
+    const TPendingWrite& w = side.W;
+    const std::uint64_t size = data.size();
+    if (size < w.Offset) return false;
+    const std::uint32_t head = Crc32(data.substr(0, size_t(w.Offset)));
+    if (head != w.Head) return false;
+    // Not begun: the file as it was before the write.
+    const bool untouched = size == w.Size && Crc32(data.substr(size_t(w.Offset)), head) == w.Whole;
+    // Cut at the offset and followed by a beginning of the new end.
+    const std::uint64_t written = size - w.Offset;
+    if (!untouched) {
+        if (written > w.Length || !side.NewEnd(size_t(written), newEnd) || newEnd != data.substr(size_t(w.Offset)))
+            return false;
+    }
+    return side.NewEnd(size_t(w.Length), newEnd) && Crc32(newEnd) == w.Crc;
+}
+
+// Whether the name holds a file saved whole after the side file was written: another file
+// (same device, another inode) made after it. The side file's write is then no longer true
+// of what the name holds.
+bool NewerFileAtName(int fd, const TOpenSideFile& side)
+{
+    struct statx sx {};
+    if (::statx(fd, "", AT_EMPTY_PATH, STATX_INO | STATX_BTIME, &sx) != 0 || !(sx.stx_mask & STATX_BTIME)) return false;
+    const unsigned long long dev = makedev(sx.stx_dev_major, sx.stx_dev_minor);
+    const struct timespec& written = side.St.st_mtim;
+    const bool madeAfter = sx.stx_btime.tv_sec > written.tv_sec ||
+                           (sx.stx_btime.tv_sec == written.tv_sec && sx.stx_btime.tv_nsec > written.tv_nsec);
+    return dev == side.W.Dev && sx.stx_ino != side.W.Ino && madeAfter;
+}
+
+bool ReadWhole(int fd, const struct stat& st, std::string& bytes)
+{
+    return ReadAt(fd, 0, size_t(st.st_size), bytes);
 }
 
 std::string PendingPathOf(const std::string& path)
@@ -250,39 +325,49 @@ std::string PendingPathOf(const std::string& path)
     return resolved + std::string(PendingWriteSuffix);
 }
 
-// Reads the side file `pending` when it is there: false when it is not, or is no record
-// of ours.
-bool ReadPendingWrite(const std::string& pending, std::string& record, TPendingWrite& w)
+void RemoveSideFile(const std::string& pending)
 {
-    struct stat st {};
-    if (::stat(pending.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    return ReadRegularFile(pending, MaxReadFileBytes, record) && ParsePendingWrite(record, w);
+    ::unlink(pending.c_str());
+    SyncFolder(DirOf(pending));
 }
 
 // Finishes the cut-off write that the side file `pending` holds on its file, and removes
-// the side file; one that does not belong to the file as it is goes too. A side file that
-// is no record of ours, or a write that fails, leaves everything as it is.
+// the side file once its new end is on the disk in the file. A side file that is not ours,
+// or whose file is gone, cannot be written or is not in a state the write leaves, stays;
+// it goes without being applied only when its name holds a newer file.
 void FinishPendingWrite(const std::string& pending)
 {
-    std::string record;
-    TPendingWrite w;
-    if (!ReadPendingWrite(pending, record, w)) return;
+    TOpenSideFile side;
+    if (side.Open(pending, MaxReadFileBytes) != TSideFile::Record) return;
     const std::string path = pending.substr(0, pending.size() - PendingWriteSuffix.size());
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-    if (fd >= 0) {
-        struct stat st {};
-        std::string head;
-        bool done = true;
-        if (::fstat(fd, &st) == 0 && ReadHead(fd, w.Offset, head) && PendingWriteFits(w, st, head)) {
-            int err = 0;
-            done = WriteAll(fd, w.Bytes, off_t(w.Offset), err) &&
-                   ::ftruncate(fd, off_t(w.Offset + w.Bytes.size())) == 0 && ::fdatasync(fd) == 0;
-        }
-        ::close(fd);
-        if (!done) return;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return;
+    const TScopeExit closeFile([fd] { ::close(fd); });
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != FileOwnerUser()) return;
+    std::string data, newEnd;
+    const std::uint64_t size = std::uint64_t(st.st_size);
+    const bool fits = size <= std::max<std::uint64_t>(side.W.Size, side.W.Offset + side.W.Length) &&
+                      ReadWhole(fd, st, data) && PendingWriteFits(side, data, newEnd);
+    if (!fits) {
+        if (NewerFileAtName(fd, side)) RemoveSideFile(pending);
+        return;
     }
-    ::unlink(pending.c_str());
-    SyncFolder(DirOf(pending));
+    // A file nobody may write is left as it is, as a save leaves it, also by a privileged
+    // user; the side file waits until it can be written.
+    if ((st.st_mode & 0222) == 0) return;
+    const int out = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (out < 0) return;
+    const TScopeExit closeOut([out] { ::close(out); });
+    struct stat now {};
+    if (::fstat(out, &now) != 0 || now.st_dev != st.st_dev || now.st_ino != st.st_ino || now.st_size != st.st_size ||
+        now.st_mtim.tv_sec != st.st_mtim.tv_sec || now.st_mtim.tv_nsec != st.st_mtim.tv_nsec)
+        return;
+    int err = 0;
+    if (!WriteAll(out, newEnd, off_t(side.W.Offset), err) ||
+        ::ftruncate(out, off_t(side.W.Offset + newEnd.size())) != 0 || ::fdatasync(out) != 0)
+        return;
+    RemoveSideFile(pending);
 }
 
 bool IsPendingName(std::string_view name)
@@ -293,7 +378,7 @@ bool IsPendingName(std::string_view name)
 
 // What killed runs left in `folder`, in plain files of this user last written before this
 // process started (those of this process may belong to a save or a write under way): the
-// temporary files of our name pattern go, the side files of cut-off writes are finished.
+// temporary files of our saves go, the side files of cut-off writes are finished.
 void TidyLeftovers(const std::string& folder)
 {
     DIR* dir = ::opendir(folder.c_str());
@@ -305,7 +390,7 @@ void TidyLeftovers(const std::string& folder)
         if (!temp && !IsPendingName(e->d_name)) continue;
         struct stat st {};
         if (::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
-            st.st_uid != ::geteuid() || st.st_mtime >= gProcessStart)
+            st.st_uid != FileOwnerUser() || st.st_mtime >= gProcessStart)
             continue;
         if (temp)
             ::unlinkat(fd, e->d_name, 0);
@@ -322,9 +407,15 @@ void DropPendingWrite(const std::string& target)
 {
     if (IsPendingName(target)) return;
     const std::string pending = target + std::string(PendingWriteSuffix);
-    std::string record;
-    TPendingWrite w;
-    if (ReadPendingWrite(pending, record, w)) ::unlink(pending.c_str());
+    TOpenSideFile side;
+    const TSideFile found = side.Open(pending, MaxReadFileBytes);
+    if (found == TSideFile::Missing || found == TSideFile::Foreign) return;
+    // A record of ours, also one of the earlier format.
+    std::string start;
+    if (found == TSideFile::Record ||
+        (ReadAt(side.Fd, 0, size_t(std::min<off_t>(side.St.st_size, 32)), start) &&
+         (start.rfind("noxcontrol pending end ", 0) == 0 || start.rfind("pending file end 1 ", 0) == 0)))
+        RemoveSideFile(pending);
 }
 
 // SaveFileAtomic; with `keptFd` the new file stays open for writing and its descriptor is
@@ -336,8 +427,10 @@ bool SaveAtomic(const std::string& path, std::string_view bytes, std::string* er
     std::string target;
     if (!ResolveLinks(path, target, error)) return false;
     if (!CheckResolved(path, target, error)) return false;
-    TidyLeftovers(DirOf(target));
-    std::string tmpl = target + ".tmpXXXXXX";
+    // A side file is saved in the minute's write of a growing file, whose folder was tidied
+    // when the file was made.
+    if (!IsPendingName(target)) TidyLeftovers(DirOf(target));
+    std::string tmpl = target + std::string(kTempMark) + "XXXXXX";
     int fd = mkostemp(tmpl.data(), O_CLOEXEC);
     if (fd < 0) return Fail(error, path, errno);
     auto fail = [&](int err) {
@@ -345,9 +438,13 @@ bool SaveAtomic(const std::string& path, std::string_view bytes, std::string* er
         ::unlink(tmpl.c_str());
         return Fail(error, path, err);
     };
-    // Keep the permissions of the file being replaced, or the usual ones for a new file.
+    // Keep the permissions of the file being replaced, or the usual ones for a new file. A
+    // side file is the user's alone, whatever the user's file mask lets others do: it is
+    // trusted only then.
     struct stat st {};
-    if (stat(target.c_str(), &st) == 0)
+    if (IsPendingName(target))
+        fchmod(fd, 0600);
+    else if (stat(target.c_str(), &st) == 0)
         fchmod(fd, st.st_mode & 07777);
     else {
         mode_t mask = umask(0);
@@ -412,22 +509,66 @@ bool TGrowingFile::Create(const std::string& path, std::string_view bytes, std::
     FPendingPath = PendingPathOf(path);
     FSize = off_t(bytes.size());
     FUnsynced = false;
+    FMarks.assign(1, {0, 0});
+    Mark(0, 0, bytes);
     return true;
 }
 
-bool TGrowingFile::SavePendingWrite(std::uint64_t offset, std::string_view bytes, std::string* error)
+bool TGrowingFile::ChecksumBefore(std::uint64_t offset, std::uint32_t& crc) const
+{
+    // The last mark at or before the offset; the first is at the file's start.
+    auto after =
+        std::upper_bound(FMarks.begin(), FMarks.end(), offset,
+                         [](std::uint64_t v, const std::pair<std::uint64_t, std::uint32_t>& m) { return v < m.first; });
+    if (after == FMarks.begin()) return false;
+    std::uint64_t at = std::prev(after)->first;
+    crc = std::prev(after)->second;
+    std::string piece;
+    while (at < offset) {
+        const size_t n = size_t(std::min<std::uint64_t>(offset - at, std::uint64_t(1) << 20));
+        if (!ReadAt(FFd, at, n, piece)) return false;
+        crc = Crc32(piece, crc);
+        at += n;
+    }
+    return true;
+}
+
+void TGrowingFile::Mark(std::uint64_t offset, std::uint32_t crc, std::string_view bytes)
+{
+    constexpr size_t kEvery = size_t(64) << 10;
+    while (!FMarks.empty() && FMarks.back().first >= offset) FMarks.pop_back();
+    FMarks.emplace_back(offset, crc);
+    for (size_t done = 0; done < bytes.size();) {
+        const size_t n = std::min(kEvery, bytes.size() - done);
+        crc = Crc32(bytes.substr(done, n), crc);
+        done += n;
+        FMarks.emplace_back(offset + done, crc);
+    }
+}
+
+bool TGrowingFile::SavePendingWrite(std::uint64_t offset, std::uint32_t head, std::string_view bytes,
+                                    std::string* error)
 {
     struct stat st {};
-    std::string head;
     if (::fstat(FFd, &st) != 0) return Fail(error, "fstat", errno);
-    if (!ReadHead(FFd, offset, head)) return Fail(error, "read", errno ? errno : EIO);
-    const TPendingWrite w{static_cast<unsigned long long>(st.st_dev),
-                          static_cast<unsigned long long>(st.st_ino),
-                          static_cast<unsigned long long>(FSize),
-                          offset,
-                          unsigned(Crc32(head)),
-                          bytes};
-    return SaveAtomic(FPendingPath, PendingWriteRecord(w), error, nullptr);
+    TPendingWrite w;
+    w.Dev = static_cast<unsigned long long>(st.st_dev);
+    w.Ino = static_cast<unsigned long long>(st.st_ino);
+    w.Size = static_cast<unsigned long long>(FSize);
+    w.Offset = offset;
+    w.Head = head;
+    w.Length = bytes.size();
+    w.Crc = Crc32(bytes);
+    std::uint32_t whole = 0;
+    if (!ChecksumBefore(std::uint64_t(FSize), whole)) return Fail(error, "read", errno ? errno : EIO);
+    w.Whole = whole;
+    std::string record = PendingWriteLine(w);
+    record.append(bytes);
+    if (SaveAtomic(FPendingPath, record, error, nullptr)) return true;
+    // The reason is the file's: the side file is the program's own business.
+    const std::string prefix = FPendingPath + ": ";
+    if (error && error->rfind(prefix, 0) == 0) error->erase(0, prefix.size());
+    return false;
 }
 
 bool TGrowingFile::WriteFrom(std::uint64_t offset, std::string_view bytes, std::string* error)
@@ -435,7 +576,11 @@ bool TGrowingFile::WriteFrom(std::uint64_t offset, std::string_view bytes, std::
     if (FFd < 0) return Fail(error, "(no file)", EBADF);
     FileAccessPoint(FPath, true);
     const bool replaces = off_t(offset) < FSize;
-    if (replaces && !SavePendingWrite(offset, bytes, error)) return false;
+    std::uint32_t head = 0;
+    if (!ChecksumBefore(offset, head)) return Fail(error, "read", errno ? errno : EIO);
+    if (replaces && !SavePendingWrite(offset, head, bytes, error)) return false;
+    // What the file holds from the offset on is about to change.
+    while (!FMarks.empty() && FMarks.back().first > offset) FMarks.pop_back();
     // Cut first: a write that stops half-way then leaves the file's first part and a
     // half-written end, never new bytes followed by old ones.
     if (replaces && ::ftruncate(FFd, off_t(offset)) != 0) return Fail(error, "ftruncate", errno);
@@ -448,11 +593,11 @@ bool TGrowingFile::WriteFrom(std::uint64_t offset, std::string_view bytes, std::
         return Fail(error, "write", err);
     }
     FSize = off_t(offset + bytes.size());
+    Mark(offset, head, bytes);
     if (!replaces) return true;
     // The side file may go only once what it holds is on the disk in the file itself.
     if (!SyncData(error)) return false;
-    ::unlink(FPendingPath.c_str());
-    SyncFolder(DirOf(FPendingPath));
+    RemoveSideFile(FPendingPath);
     return true;
 }
 
@@ -475,8 +620,9 @@ bool TGrowingFile::IsNamed(const std::string& path) const
 }
 
 bool ReadGrowingFile(const std::string& path, std::uint64_t maxBytes, std::string& bytes, std::string* error,
-                     TFileReadError* why)
+                     TFileReadError* why, TPendingWriteState* state)
 {
+    if (state) *state = TPendingWriteState::None;
     const std::string pendingPath = PendingPathOf(path);
     auto same = [](const struct stat& a, const struct stat& b) {
         return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
@@ -488,17 +634,26 @@ bool ReadGrowingFile(const std::string& path, std::uint64_t maxBytes, std::strin
         struct stat before {
         }, after{};
         const bool known = ::stat(path.c_str(), &before) == 0;
-        std::string record;
-        TPendingWrite w;
-        const bool pending = ReadPendingWrite(pendingPath, record, w);
+        TOpenSideFile side;
+        const TSideFile found = side.Open(pendingPath, maxBytes);
         if (!ReadRegularFile(path, maxBytes, bytes, error, why)) return false;
         const bool steady = known && ::stat(path.c_str(), &after) == 0 && same(before, after) &&
                             bytes.size() == std::uint64_t(after.st_size);
         if (!steady && attempt < 3) continue;
-        if (steady && pending && PendingWriteFits(w, after, bytes) && w.Offset + w.Bytes.size() <= maxBytes) {
-            bytes.resize(size_t(w.Offset));
-            bytes.append(w.Bytes);
+        // Only the user's own file gets the user's side file.
+        if (found == TSideFile::Missing || found == TSideFile::Foreign || !known || before.st_uid != FileOwnerUser())
+            return true;
+        std::string newEnd;
+        if (found == TSideFile::Record && steady && PendingWriteFits(side, bytes, newEnd)) {
+            bytes.resize(size_t(side.W.Offset));
+            bytes.append(newEnd);
+            if (state) *state = TPendingWriteState::Applied;
+            return true;
         }
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        const bool stale = fd >= 0 && found == TSideFile::Record && NewerFileAtName(fd, side);
+        if (fd >= 0) ::close(fd);
+        if (state && !stale) *state = TPendingWriteState::Waiting;
         return true;
     }
 }
@@ -508,6 +663,18 @@ void TGrowingFile::Close()
     if (FFd >= 0) ::close(FFd);
     FFd = -1;
     FSize = 0;
+    FMarks.clear();
+}
+
+uid_t FileOwnerUser()
+{
+    const long long owner = gOwnerForTests.load();
+    return owner >= 0 ? uid_t(owner) : ::geteuid();
+}
+
+void SetFileOwnerUserForTests(long long uid)
+{
+    gOwnerForTests = uid;
 }
 
 namespace {

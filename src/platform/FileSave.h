@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/TextCodec.h"
@@ -23,12 +24,14 @@ namespace platform {
 bool CheckWritable(const std::string& path, std::string* error = nullptr);
 
 // False, with the reason in `error`, when anything fails; the old file is then unchanged
-// and no temporary file is left behind. Before it writes, what killed runs of the program
-// left in the folder is tidied: temporary files of its saves go, and the cut-off writes
-// of growing files are finished (see TGrowingFile). A file saved whole has no cut-off
-// write any more: its side file goes. A read-only target is refused (CheckWritable). A
-// symbolic link the rules of CheckWritable let through is written through: the file it
-// points to is replaced, the link stays.
+// and no temporary file is left behind. The temporary file's name is the file's with a
+// mark of the program's own and six letters or digits behind. Before it writes, what
+// killed runs of the program left in the folder is tidied: the temporary files of its
+// saves (by that mark; other programs' files stay whatever they are named), and the
+// cut-off writes of growing files are finished (see TGrowingFile). A file saved whole has
+// no cut-off write any more: its side file goes. A read-only target is refused
+// (CheckWritable). A symbolic link the rules of CheckWritable let through is written
+// through: the file it points to is replaced, the link stays.
 bool SaveFileAtomic(const std::string& path, std::string_view bytes, std::string* error = nullptr);
 
 // False, with the reason ("No space left on device") in `error`, when the file system that
@@ -41,11 +44,18 @@ bool CheckFreeSpace(const std::string& path, std::uint64_t bytes, std::string* e
 // new ones, never old bytes behind new ones.
 //
 // A write that replaces bytes of the file first puts the new end, with where it goes and
-// which file it belongs to, into a side file named as the file with PendingWriteSuffix
-// behind (saved whole, as SaveFileAtomic saves), and removes that only once the file
-// itself is on the disk. So a kill or a power cut inside the write loses nothing that was
-// in the file before: ReadGrowingFile reads the file as the write would have left it, and
-// the next save into the folder finishes the write on the disk (see SaveFileAtomic).
+// what the file held, into a side file named as the file with PendingWriteSuffix behind
+// (saved whole, as SaveFileAtomic saves), and removes that only once the file itself is on
+// the disk. The side file holds checksums of every byte of the file before the write and of
+// every byte before the offset: it proves whether a file is one of the two states the
+// write can leave (not begun, or cut at the offset and followed by a beginning of the new
+// end), wherever the file is and whatever inode it has now. So a kill or a power cut inside
+// the write loses nothing that was in the file before: ReadGrowingFile reads the file as
+// the write would have left it, and the next save into the folder finishes the write on
+// the disk (see SaveFileAtomic). A side file is trusted only when it is a plain file of the
+// user who runs the program and owns the file, which no one else may write; one that does
+// not prove the file as it is now is neither applied nor removed, unless its name holds a
+// file saved whole since (another inode of the same device, made after the side file).
 class TGrowingFile {
 public:
     TGrowingFile() = default;
@@ -65,22 +75,43 @@ public:
     void Close();
 
 private:
-    bool SavePendingWrite(std::uint64_t offset, std::string_view bytes, std::string* error);
+    bool SavePendingWrite(std::uint64_t offset, std::uint32_t head, std::string_view bytes, std::string* error);
+    // The checksum of the file's bytes before `offset` (at most its size), from the last
+    // mark before it and what the file holds from there.
+    bool ChecksumBefore(std::uint64_t offset, std::uint32_t& crc) const;
+    // Marks for `bytes` written at `offset`, behind whose bytes the checksum was `crc`.
+    void Mark(std::uint64_t offset, std::uint32_t crc, std::string_view bytes);
     int FFd = -1;
     off_t FSize = 0;
     bool FUnsynced = false;
     std::string FPath;
     std::string FPendingPath;  // the side file, beside the file itself (links followed)
+    // Positions in the file, in order, each with the checksum of the bytes before it: at the
+    // start, at every 64 KiB of what was written and at the end of each write.
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> FMarks;
 };
 
 inline constexpr std::string_view PendingWriteSuffix = ".recovery";
 
+// What ReadGrowingFile found beside the file: no side file of the user's (None), a side
+// file that proves the file, whose write the bytes read include (Applied), or a side file
+// of the user's that does not prove the file as it is now and waits beside it (Waiting).
+enum class TPendingWriteState { None, Applied, Waiting };
+
 // ReadRegularFile for a file that may be a TGrowingFile: when a write of it was cut off
-// (its side file is there, whole, and belongs to this very file as it is), `bytes` are
-// the file as that write leaves it. The file on the disk is not changed. A write of this
-// process that runs meanwhile is waited out by reading again.
+// (its side file is there, trusted and proving this very file as it is), `bytes` are the
+// file as that write leaves it. A side file is read only as far as its size allows: no
+// larger than its record line and a new end that leaves at most `maxBytes`. The file on
+// the disk is not changed. A write of this process that runs meanwhile is waited out by
+// reading again.
 bool ReadGrowingFile(const std::string& path, std::uint64_t maxBytes, std::string& bytes, std::string* error = nullptr,
-                     TFileReadError* why = nullptr);
+                     TFileReadError* why = nullptr, TPendingWriteState* state = nullptr);
+
+// The user whose files the program takes as its own when it trusts side files and tidies
+// leftovers: the user who runs it. Tests that run as a privileged user set another one
+// (a uid, or -1 for the user who runs the program).
+uid_t FileOwnerUser();
+void SetFileOwnerUserForTests(long long uid);
 
 // Whole-file saves moved off the user-interface thread. While a TDeferredSaves exists on a
 // thread, SaveFileAtomic on that thread writes nothing and reports success: it keeps the

@@ -460,10 +460,15 @@ constexpr std::string_view LanguageTable[] = {
     /* 444 */ "der Sollwert $ °C kann nicht an das Gerät gesendet werden", "the setpoint $ °C cannot be sent to the unit", "",
     /* 445 */ "unbekannter Fehler", "unknown error", "",
     /* 446 */ "Nicht gesendet, der Befehl konnte nicht innerhalb von $ s an das Gerät gehen:", "Not sent, the command could not go to the unit within $ s:", "",
-    /* 447 */ "Wollen Sie das Temperierprogramm \"$\" starten?", "Do you want to start the temperature program \"$\"?", "",
-    /* 448 */ "Wollen Sie das Segment anhalten?", "Do you want to hold this segment?", "",
-    /* 449 */ "Wollen Sie das angehaltene Segment fortsetzen?", "Do you want to continue the held segment?", "",
-    /* 450 */ "Das Temperierprogramm wartet auf seinen ersten Takt: es beginnt, sobald 5 Sollwerte aufgezeichnet sind.", "The temperature program waits for its first tick: it begins once 5 setpoints are recorded.", "",
+    /* 447 */ "Die Datei endet nach ihren Datenzeilen: sie wurde beim Schreiben abgeschnitten, Protokoll, Memo und Info fehlen. Gezeigt wird, was sie enthält.", "The file ends after its data rows: it was cut short while it was written, its protocol, memo and info are missing. What it holds is shown.", "",
+    /* 448 */ "Ein unvollendeter Schreibvorgang dieser Datei wartet daneben in $. Er passt nicht zur Datei, wie sie jetzt ist, und wurde nicht angewandt; er bleibt erhalten.", "An unfinished write of this file waits beside it in $. It does not fit the file as it is now and was not applied; it is kept.", "",
+    /* 449 */ "Der letzte Schreibvorgang dieser Datei wurde abgebrochen; das Ende, das er schrieb, wurde aus $ gelesen.", "The last write of this file was cut off; the end it was writing was read from $.", "",
+    /* 450 */ "Die Datendatei wird wieder geschrieben:", "The data file is written again:", "",
+    /* 451 */ "Die Datendatei war weg (gelöscht oder verschoben); sie wurde mit allen Zeilen dieses Teils neu geschrieben:", "The data file was gone (deleted or moved); it was written anew with every row of this part:", "",
+    /* 452 */ "Wollen Sie das Temperierprogramm \"$\" starten?", "Do you want to start the temperature program \"$\"?", "",
+    /* 453 */ "Wollen Sie das Segment anhalten?", "Do you want to hold this segment?", "",
+    /* 454 */ "Wollen Sie das angehaltene Segment fortsetzen?", "Do you want to continue the held segment?", "",
+    /* 455 */ "Das Temperierprogramm wartet auf seinen ersten Takt: es beginnt, sobald 5 Sollwerte aufgezeichnet sind.", "The temperature program waits for its first tick: it begins once 5 setpoints are recorded.", "",
 };
 // clang-format on
 

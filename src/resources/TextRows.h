@@ -454,10 +454,15 @@ enum TextRow : int {
     RowSetpointNotSendable = 444,                // the setpoint $ °C cannot be sent to the unit
     RowUnknownError = 445,                       // unknown error
     RowNotSentInTime = 446,                      // Not sent, the command could not go to the unit within $ s:
-    RowAskStartProgram = 447,                    // Do you want to start the temperature program "$"?
-    RowAskHoldSegment = 448,                     // Do you want to hold this segment?
-    RowAskResumeSegment = 449,                   // Do you want to continue the held segment?
-    RowProgramWaitsForPoints = 450,              // The temperature program waits for its first tick: it begin...
+    RowFileCutShort = 447,                       // The file ends after its data rows: it was cut short while...
+    RowPendingWriteWaits = 448,                  // An unfinished write of this file waits beside it in $. It...
+    RowPendingWriteApplied = 449,                // The last write of this file was cut off; the end it was w...
+    RowWritingResumed = 450,                     // The data file is written again:
+    RowDataFileRecreated = 451,                  // The data file was gone (deleted or moved); it was written ...
+    RowAskStartProgram = 452,                    // Do you want to start the temperature program "$"?
+    RowAskHoldSegment = 453,                     // Do you want to hold this segment?
+    RowAskResumeSegment = 454,                   // Do you want to continue the held segment?
+    RowProgramWaitsForPoints = 455,              // The temperature program waits for its first tick: it begin...
 };
 
 static_assert(RowProgramWaitsForPoints + 1 == LanguageTableRows, "every row of the table has a name");

@@ -14,6 +14,7 @@
 #include "app/RecordedDataReader.h"
 #include "app/RecordedDataWriter.h"
 #include "platform/DateTime.h"
+#include "platform/FileSave.h"
 #include "platform/TextCodec.h"
 #include "support/FakeDataFileView.h"
 #include "support/ScriptedDialogs.h"
@@ -798,8 +799,8 @@ TEST_F(RecordedDataFileTest, PiecesOfTheFileAreTheWholeFile)
 }
 
 // A file cut off anywhere while its rows are written reads with every row whose line end
-// was written, the half-written last line dropped without a word; only a cut in the sections
-// is reported, and then only as an incomplete file.
+// was written, the half-written last line dropped; the reader says that the file was cut
+// short, and a cut in the sections that the file is incomplete.
 TEST_F(RecordedDataFileTest, AFileCutOffAnywhereReadsEveryCompleteRow)
 {
     FakeDataFileView v;
@@ -822,21 +823,56 @@ TEST_F(RecordedDataFileTest, AFileCutOffAnywhereReadsEveryCompleteRow)
             ASSERT_EQ(r.X[size_t(i)], full.X[size_t(i)]) << cut;
             ASSERT_EQ(r.Y[2][size_t(i)], full.Y[2][size_t(i)]) << cut;
         }
-        if (cut <= layout.RowsEnd + 1)
-            EXPECT_FALSE(r.Damaged()) << cut;
-        else
+        if (cut <= layout.RowsEnd + 1) {
+            ASSERT_EQ(r.Problems.size(), 1u) << cut;
+            EXPECT_EQ(r.Problems[0].Kind, TDataFileProblemKind::CutShort) << cut;
+        } else
             for (const TDataFileProblem& p : r.Problems)
-                EXPECT_EQ(p.Kind, TDataFileProblemKind::MissingSections) << cut;
+                EXPECT_TRUE(p.Kind == TDataFileProblemKind::MissingSections || p.Kind == TDataFileProblemKind::CutShort)
+                    << cut;
     }
     // A power cut may leave zeros where the last writes did not reach the disk.
     const TRecordedDataRead zeros =
         ParseRecordedDataFile(whole.substr(0, layout.RowStarts[5]) + std::string(300, '\0'));
     EXPECT_EQ(zeros.Rows(), 5);
-    EXPECT_FALSE(zeros.Damaged());
+    ASSERT_EQ(zeros.Problems.size(), 1u);
+    EXPECT_EQ(zeros.Problems[0].Kind, TDataFileProblemKind::CutShort);
     const TRecordedDataRead torn =
         ReadRecordedDataFile(std::string(NOX_TEST_DATA_DIR) + "/datafile/truncated_in_row.csv");
     EXPECT_EQ(torn.Rows(), 2);
-    EXPECT_FALSE(torn.Damaged());
+    ASSERT_EQ(torn.Problems.size(), 1u);
+    EXPECT_EQ(torn.Problems[0].Kind, TDataFileProblemKind::CutShort);
+    // Opened, it shows what it holds and says that it was cut short.
+    FakeDataFileView view;
+    const size_t boxes = support::TestDialogs().MessageCount();
+    EXPECT_TRUE(ApplyRecordedData(view, ParseRecordedDataFile(whole.substr(0, layout.RowStarts[5])), Path("cut.csv")));
+    EXPECT_EQ(view.series[0]->Count(), 5);
+    ASSERT_EQ(support::TestDialogs().MessageCount(), boxes + 1);
+    EXPECT_NE(support::TestDialogs().LastMessage().text.find("cut short"), std::string::npos)
+        << support::TestDialogs().LastMessage().text;
+}
+
+// A side file beside a file that it does not fit (here one of an earlier format) is kept,
+// and opening the file says that an unfinished write waits beside it, naming it.
+TEST_F(RecordedDataFileTest, AnUnfinishedWriteBesideAFileIsNamedWhenItIsOpened)
+{
+    FakeDataFileView v;
+    v.Record(3, 4);
+    const std::string path = Path("run_11.csv"), pending = path + ".recovery";
+    ASSERT_TRUE(platform::SaveFileAtomic(path, BuildRecordedDataFile(CaptureRecordedData(v, path))));
+    ASSERT_TRUE(platform::SaveFileAtomic(pending,
+                                         "pending file end 1 dev=1 ino=2 size=9 offset=3 length=1 "
+                                         "head=0 crc=0\nx"));
+    const TRecordedDataRead r = ReadRecordedDataFile(path);
+    EXPECT_EQ(r.Rows(), 4);
+    ASSERT_EQ(r.Problems.size(), 1u);
+    EXPECT_EQ(r.Problems[0].Kind, TDataFileProblemKind::PendingWriteWaits);
+    FakeDataFileView view;
+    EXPECT_TRUE(ApplyRecordedData(view, r, path));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text,
+              "The file contains faulty data!\nAn unfinished write of this file waits beside it in " + pending +
+                  ". It does not fit the file as it is now and was not applied; it is kept.");
+    EXPECT_TRUE(std::filesystem::exists(pending));
 }
 
 namespace {
@@ -937,11 +973,11 @@ TEST_F(RecordedDataFileTest, AGrowingFileIsAlwaysTheFileASaveWrites)
     EXPECT_EQ(writes, 3);
 
     // What asks for a whole write.
-    auto rewriteAfter = [&](const std::function<void()>& change) {
+    auto rewriteAfter = [&](const std::function<void()>& change, TGrowResult first = TGrowResult::Rewrite) {
         results.clear();
         change();
         tick(1);
-        EXPECT_EQ(results, std::vector<TGrowResult>{TGrowResult::Rewrite});
+        EXPECT_EQ(results, std::vector<TGrowResult>{first});
         results.clear();
         tick(1);  // nothing more is written after it until the file is written whole
         EXPECT_EQ(results, std::vector<TGrowResult>{TGrowResult::Rewrite});
@@ -957,7 +993,8 @@ TEST_F(RecordedDataFileTest, AGrowingFileIsAlwaysTheFileASaveWrites)
     rewriteAfter([&] { v.interval = 5; });
     rewriteAfter([&] { handed -= 100; });  // further back than the rows it can find
     rewriteAfter([&] { ++handed; });       // a row left out
-    rewriteAfter([&] { std::filesystem::remove(path); });
+    // A file deleted by hand is told apart: the channel says that it was written anew.
+    rewriteAfter([&] { std::filesystem::remove(path); }, TGrowResult::Gone);
     // The two rows after the whole write wait for the next write, or for the file's end.
     EXPECT_EQ(ParseRecordedDataFile(ReadBytes(path)).Rows(), v.series[0]->Count() - 2);
     queue.EndGrowing(path);

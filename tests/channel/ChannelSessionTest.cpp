@@ -446,6 +446,17 @@ TEST_F(ChannelSessionTest, TicksTheUserInterfaceMissedAreErrorRowsAtTheirOwnTime
     Ticks(s, 1);
     EXPECT_EQ(s0->Count(), before + 8);
     EXPECT_EQ(gapLines(s.Memo(TSessionMemo::SerialData)), 1);
+
+    // Two hours without a tick (a computer that slept): nothing is made up for them, and the
+    // protocol names the gap with its dates.
+    const TDateTime lastTick = Now();
+    clock.AdvanceMs(2LL * 3600 * 1000);
+    s.Tick();
+    EXPECT_EQ(s0->Count(), before + 9);
+    EXPECT_EQ(gapLines(s.Memo(TSessionMemo::SerialData)), 1);
+    EXPECT_TRUE(HasLine(s, "Von " + FormatDateTime("dd.mm.yyyy hh:nn:ss", lastTick) + " bis " +
+                               FormatDateTime("dd.mm.yyyy hh:nn:ss", Now()) +
+                               " lief kein Takt: dazwischen wurde nichts aufgezeichnet."));
 }
 
 TEST_F(ChannelSessionTest, PartsWrittenOnlyAsTheyEndHoldEveryPointAndTheirOwnProtocolOnce)
@@ -980,6 +991,8 @@ TEST_F(ChannelSessionTest, AFolderThatCannotTakeTheFileIsReportedAtTheStartOnce)
         const QString dir = QString::fromStdString(Path(c.what));
         c.spoil(dir);
         CChannelSession s(++channel);
+        int withdrawn = 0;
+        s.OnFileNoticeStale = [&] { ++withdrawn; };
         UseSerial(s, "RS232", line.SlavePath());
         support::TestDialogs().Clear();
         Connect(s, Path(c.what) + "/run.csv");
@@ -1008,6 +1021,29 @@ TEST_F(ChannelSessionTest, AFolderThatCannotTakeTheFileIsReportedAtTheStartOnce)
         TDataFileSaveQueue::Instance().WaitIdle();
         EXPECT_TRUE(HoldsAllButTheLastMinute(file, s)) << FileRows(file);
         EXPECT_FALSE(ReadRecordedDataFile(file).Damaged());
+        EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
+        // The protocol says once that the file is written again; the box about it is
+        // withdrawn.
+        auto lines = [&](const AnsiString& part) {
+            int n = 0;
+            for (const AnsiString& l : s.Memo(TSessionMemo::SerialData)) n += l.find(part) != AnsiString::npos;
+            return n;
+        };
+        EXPECT_EQ(lines(" Die Datendatei wird wieder geschrieben: " + file), 1);
+        EXPECT_EQ(withdrawn, 1);
+
+        // A file deleted by hand is written anew at once, and the protocol says so.
+        ASSERT_TRUE(QFile::remove(QString::fromStdString(file)));
+        for (int i = 0; i < 3; ++i) {
+            Ticks(s, 1);
+            TDataFileSaveQueue::Instance().WaitIdle();
+        }
+        EXPECT_TRUE(HoldsAllButTheLastMinute(file, s)) << FileRows(file);
+        EXPECT_EQ(lines(" Die Datendatei war weg (gel\xC3\xB6scht oder verschoben); sie wurde mit allen Zeilen "
+                        "dieses Teils neu geschrieben: " +
+                        file),
+                  1);
+        EXPECT_EQ(lines(" Die Datendatei wird wieder geschrieben: "), 1);
         EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
         ASSERT_TRUE(s.Close());
     }

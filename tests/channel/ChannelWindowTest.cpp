@@ -3,7 +3,9 @@
 // simulated unit.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -28,6 +30,7 @@
 #include "chart/series/TeeLegendScrollBar.h"
 #include "chart/series/TeeSmoothFunction.h"
 #include "chart/storage/TeeStore.h"
+#include "platform/Dialogs.h"
 #include "platform/TStream.h"
 
 using namespace channeltest;
@@ -149,6 +152,55 @@ TEST_F(ChannelWindowTest, RecordingWindowConnectsDrawsTicksAndWritesOnClose)
     // The last window closed: the main window is back in its empty state.
     EXPECT_FALSE(main->mnuFileSaveItem->isEnabled());
     EXPECT_TRUE(main->mnuDatenaufzeichnung->isEnabled());
+}
+
+// The box about a running file that cannot be written opens once over its window, stays
+// the only one while the file keeps failing, and closes once the file is written again,
+// which the protocol says.
+TEST_F(ChannelWindowTest, TheBoxAboutAFailingRunningFileClosesWhenTheFileIsWrittenAgain)
+{
+    support::SimulatedUnitLine line;
+    line.AddUnit();
+    AnsiString error;
+    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+    ASSERT_TRUE(QDir(folder.path()).mkdir("share"));
+    TmdiSubWindow* w = OpenRecording();
+    ASSERT_NE(w, nullptr);
+    Choose(w->cmbInterface, "TCP/IP");
+    w->edPort->setText(QString::number(line.TcpPort()));
+    ConnectWindow(w, Path("share/run"));
+    w->tmrDataUpdate->stop();
+    auto ticks = [&](int n) {
+        for (int i = 0; i < n; ++i) {
+            clock.AdvanceMs(5000);
+            w->tmrDataUpdateTimer();
+            TDataFileSaveQueue::Instance().WaitIdle();
+            QCoreApplication::processEvents();
+        }
+    };
+    auto boxes = [&] {
+        int n = 0;
+        for (QMessageBox* box : w->findChildren<QMessageBox*>()) n += box->isVisible();
+        return n;
+    };
+    ticks(2);
+    platform::Dialogs* scripted = &platform::dialogs();
+    platform::QtDialogs screen;
+    platform::SetDialogs(&screen);
+    ASSERT_TRUE(QDir(folder.path()).rename("share", "gone"));
+    ticks(3);
+    EXPECT_EQ(boxes(), 1);
+    ticks(26);  // two more tries a minute apart
+    EXPECT_EQ(boxes(), 1);
+    ASSERT_TRUE(QDir(folder.path()).rename("gone", "share"));
+    ticks(13);
+    EXPECT_EQ(boxes(), 0);
+    const QString file = QString::fromStdString(Path("share/run_11.csv"));
+    EXPECT_EQ(w->memSerialData->toPlainText().count("The data file is written again: " + file), 1);
+    platform::SetDialogs(scripted);
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->close();
+    EXPECT_EQ(ReadRecordedDataFile(file.toStdString()).Rows(), 3 + 3 + 26 + 13);
 }
 
 TEST_F(ChannelWindowTest, ThreeBusWindowsOnOnePortOfferOnlyFreeAddresses)

@@ -428,6 +428,48 @@ TEST_F(BusChannels, ClosingNeverWaitsOutASilentExchangeOrTheBus)
     EXPECT_TRUE(support::TestDialogs().Messages().empty());
 }
 
+TEST_F(BusChannels, ASlaveClosedWhileItsReplyIsDueLeavesItsNeighbourNoError)
+{
+    // The slave answers late, well within a read time-out longer than any close takes.
+    comm::TCommTiming t = comm::Timing();
+    t.ReadTimeoutMs = 4000;
+    comm::SetTiming(t);
+    line.AddUnit(Slave(1, "ONE", 11));
+    line.AddUnit(Slave(2, "TWO", 22));
+    StartPty();
+    FakeChannelWindow& w2 = SerialWindow(2, "2");
+    CRS485 c2(2);
+    Open(c2);
+    c2.ResumeIdentification();
+    PressOk(w2, WaitForVerdict(c2));
+    for (int round = 0; round < 2; ++round) {
+        FakeChannelWindow& w1 = SerialWindow(1, "1");
+        w1.results.clear();
+        CRS485 c1(1);
+        Open(c1);
+        c1.ResumeIdentification();
+        PressOk(w1, WaitForVerdict(c1));
+        ASSERT_TRUE(Await([&] { return c1.PollRequest == 0 && c2.PollRequest == 0; })) << round;
+        line.Unit(1)->InjectFault(UnitFault::LateReply, -1, 1000);
+        const std::size_t before = line.FrameCount();
+        c1.PollRequest = 1;
+        ASSERT_TRUE(Await([&] {
+            const std::vector<support::LoggedFrame> frames = line.Frames();
+            return frames.size() > before && frames.back().address == 1;
+        })) << round;
+        // The neighbour waits for the line; it gets it when the closing slave's thread ends.
+        c2.PollRequest = 1;
+        c1.Close(3);
+        ChannelObjects[1] = nullptr;
+        ASSERT_TRUE(Await([&] { return c2.PollRequest == 0 || c2.CommError == 1; })) << round;
+        EXPECT_EQ(c2.CommError, 0) << round;
+        EXPECT_EQ(CountLines(w2, " Error in synchronising !"), 0u) << round;
+        EXPECT_EQ(CountLines(w2, " Timeout !"), 0u) << round;
+        line.Unit(1)->ClearFaults();
+    }
+    c2.Close(3);
+}
+
 TEST_F(BusChannels, PulledAdapterIsReopenedOnceForAllSlaves)
 {
     int opens = 0;

@@ -83,28 +83,64 @@ TEST(FileSave, WritesWindowsTextAndKeepsOldFileOnFailure)
     EXPECT_EQ(d.entryList(QDir::Files).size(), 1);  // only data.csv, no temporary left
 
     // A save killed in an earlier run left its temporary file: the next save in the folder
-    // removes it, and nothing else, not even what looks like one.
+    // removes it, by the program's own mark in its name, and nothing else: not other
+    // programs' temporary files, whatever they are named, not another user's, not a link or
+    // a folder, not one made since this process started (maybe a save under way).
     const std::string folder = dir.path().toStdString() + "/";
     auto plant = [&](const std::string& name, bool old) {
         std::ofstream(folder + name) << "x";
         if (old) {
             const timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
-            utimensat(AT_FDCWD, (folder + name).c_str(), times, 0);
+            utimensat(AT_FDCWD, (folder + name).c_str(), times, AT_SYMLINK_NOFOLLOW);
         }
     };
-    plant("data.csv.tmpAb12Z9", true);
-    plant("run_11.csv.tmpQWErty", true);
-    const std::vector<std::string> kept = {"data.csv.tmpAb12Z", "data.csv.tmpAb12Z9x", "data.csv.tmp-b12Z9",
-                                           "data.csvtmpAb12Z9", ".tmpAb12Z9"};
+    plant("data.csv.noxcontrol-save-Ab12Z9", true);
+    plant("run_11.csv.noxcontrol-save-QWErty", true);
+    const std::vector<std::string> kept = {"data.csv.noxcontrol-save-Ab12Z",
+                                           "data.csv.noxcontrol-save-Ab12Z9x",
+                                           "data.csv.noxcontrol-save-b12Z9-",
+                                           ".noxcontrol-save-Ab12Z9",
+                                           "data.csv.tmpAb12Z9",
+                                           "thesis.odt.tmpQWERTY",
+                                           "backup.tar.tmp2024ab",
+                                           "photo.jpg.tmp000001",
+                                           "notes.tmpbackup",
+                                           "mydata.tmpreport"};
     for (const std::string& name : kept) plant(name, true);
-    plant("new.csv.tmpAb12Z9", false);  // made since this process started: maybe a save under way
-    ASSERT_EQ(mkdir((folder + "old.tmpABCDEF").c_str(), 0755), 0);
-    ASSERT_EQ(symlink("data.csv", (folder + "link.tmpABCDEF").c_str()), 0);
-    ASSERT_TRUE(SaveFileAtomic(dir.path().toStdString() + "/other.csv", "y", &err)) << err;
-    QStringList expected = {"data.csv", "sub", "other.csv", "new.csv.tmpAb12Z9", "old.tmpABCDEF", "link.tmpABCDEF"};
+    plant("new.csv.noxcontrol-save-Ab12Z9", false);
+    plant("stranger.csv.noxcontrol-save-Ab12Z9", true);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(chown((folder + "stranger.csv.noxcontrol-save-Ab12Z9").c_str(), 4343, 4343), 0);
+    }
+    ASSERT_EQ(mkdir((folder + "old.noxcontrol-save-ABCDEF").c_str(), 0755), 0);
+    ASSERT_EQ(symlink("data.csv", (folder + "link.noxcontrol-save-ABCDEF").c_str()), 0);
+    for (const char* name : {"old.noxcontrol-save-ABCDEF", "link.noxcontrol-save-ABCDEF"}) {
+        const timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
+        utimensat(AT_FDCWD, (folder + name).c_str(), times, AT_SYMLINK_NOFOLLOW);
+    }
+    QStringList expected = {"data.csv",
+                            "sub",
+                            "other.csv",
+                            "new.csv.noxcontrol-save-Ab12Z9",
+                            "old.noxcontrol-save-ABCDEF",
+                            "link.noxcontrol-save-ABCDEF",
+                            "stranger.csv.noxcontrol-save-Ab12Z9"};
     for (const std::string& name : kept) expected << QString::fromStdString(name);
     expected.sort();
-    EXPECT_EQ(d.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name), expected);
+    const auto entries = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+    // Seen from another user, the temporary files of this one are a stranger's too.
+    SetFileOwnerUserForTests(4242);
+    ASSERT_TRUE(SaveFileAtomic(dir.path().toStdString() + "/other.csv", "y", &err)) << err;
+    SetFileOwnerUserForTests(-1);
+    QStringList all = expected;
+    all << "data.csv.noxcontrol-save-Ab12Z9"
+        << "run_11.csv.noxcontrol-save-QWErty";
+    all.sort();
+    EXPECT_EQ(d.entryList(entries, QDir::Name), all);
+    if (!root) expected.removeOne("stranger.csv.noxcontrol-save-Ab12Z9");  // the user's own then
+    ASSERT_TRUE(SaveFileAtomic(dir.path().toStdString() + "/other.csv", "y", &err)) << err;
+    EXPECT_EQ(d.entryList(entries, QDir::Name), expected);
 }
 
 TEST(FileSave, RefusesReadOnlyFilesWritesThroughLinksAndReportsTheSizeLimit)

@@ -1,0 +1,391 @@
+// The side file of a growing file's cut-off write: which side file is trusted and applied,
+// which is kept, and what a save into the folder removes. The test program's own pread,
+// fdatasync and unlink record what the code under test does with which file.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/FileSave.h"
+#include "platform/TextCodec.h"
+
+using namespace platform;
+
+namespace {
+
+std::atomic<bool> gKeepSideFiles{false};  // unlink of a side file does nothing (killed before it)
+std::atomic<bool> gRecord{false};
+std::atomic<std::uint64_t> gSideBytesRead{0};
+std::mutex gCallsMutex;
+std::vector<std::string> gCalls;
+
+std::string NameOf(int fd)
+{
+    char name[4096];
+    const ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), name, sizeof name - 1);
+    return std::string(name, n > 0 ? size_t(n) : 0);
+}
+
+bool EndsWith(const std::string& s, const std::string& end)
+{
+    return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
+}
+
+void Record(const std::string& call)
+{
+    if (!gRecord) return;
+    std::lock_guard<std::mutex> lock(gCallsMutex);
+    gCalls.push_back(call);
+}
+
+}  // namespace
+
+extern "C" ssize_t pread(int fd, void* buf, size_t count, off_t offset)
+{
+    const ssize_t n = ::syscall(SYS_pread64, fd, buf, count, offset);
+    if (n > 0 && EndsWith(NameOf(fd), ".recovery")) gSideBytesRead += std::uint64_t(n);
+    return n;
+}
+
+extern "C" int fdatasync(int fd)
+{
+    Record("sync " + NameOf(fd));
+    return int(::syscall(SYS_fdatasync, fd));
+}
+
+extern "C" int unlink(const char* path)
+{
+    const std::string name(path);
+    if (gKeepSideFiles && EndsWith(name, ".recovery")) return 0;
+    Record("unlink " + name);
+    return int(::syscall(SYS_unlinkat, AT_FDCWD, path, 0));
+}
+
+namespace {
+
+class PendingWriteTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    std::string base = dir.path().toStdString();
+    // The file of a write killed after its side file was saved: the file before the write,
+    // the file as the write leaves it, and where the write began.
+    std::string path = base + "/run_11.csv", pending = path + ".recovery";
+    const std::string before = "head\r\nrow 1\r\n[PROTOCOL];\r\nline 1;\r\n$;\r\n";
+    const std::string newEnd = "row 2\r\n[PROTOCOL];\r\nline 1;\r\nline 2;\r\n$;\r\n";
+    const size_t offset = 13;
+    std::string after = before.substr(0, offset) + newEnd;
+
+    void TearDown() override
+    {
+        SetFileOwnerUserForTests(-1);
+        gKeepSideFiles = false;
+        gRecord = false;
+    }
+
+    // Kills the write after its side file is on the disk; the file is left with `kept`
+    // bytes of the new end (-1: not cut, the file as it was).
+    void KillInWrite(int kept)
+    {
+        {
+            TGrowingFile file;
+            std::string err;
+            ASSERT_TRUE(file.Create(path, before, &err)) << err;
+            gKeepSideFiles = true;
+            ASSERT_TRUE(file.WriteFrom(offset, newEnd, &err)) << err;
+            gKeepSideFiles = false;
+        }
+        ASSERT_TRUE(QFileInfo::exists(QString::fromStdString(pending)));
+        if (kept < 0)
+            Overwrite(before);
+        else
+            ASSERT_EQ(::truncate(path.c_str(), off_t(offset + size_t(kept))), 0);
+        Age(pending);
+    }
+    // Writes `bytes` into the file in place (same inode), as an editor or cp does.
+    void Overwrite(const std::string& bytes, const std::string& file = {})
+    {
+        std::ofstream out(file.empty() ? path : file, std::ios::binary | std::ios::trunc);
+        out << bytes;
+    }
+    // Dated an hour back: left by an earlier run.
+    static void Age(const std::string& file)
+    {
+        const timespec earlier[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 3600, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), earlier, AT_SYMLINK_NOFOLLOW), 0);
+    }
+    std::string Read(TPendingWriteState* state = nullptr)
+    {
+        std::string bytes;
+        EXPECT_TRUE(ReadGrowingFile(path, 1 << 20, bytes, nullptr, nullptr, state));
+        return bytes;
+    }
+    std::string OnDisk(const std::string& file = {})
+    {
+        std::string bytes;
+        EXPECT_TRUE(ReadFileBytes(file.empty() ? path : file, bytes));
+        return bytes;
+    }
+    bool SideFileThere() const { return QFileInfo::exists(QString::fromStdString(pending)); }
+    // A save of another file into the folder: it tidies the folder first.
+    void SaveBeside() { ASSERT_TRUE(SaveFileAtomic(base + "/other.txt", "x")); }
+};
+
+}  // namespace
+
+// A write killed before it began, half-way and after its last byte is read as the write
+// leaves it, and the next save into the folder finishes it on the disk, syncs it and only
+// then removes the side file.
+TEST_F(PendingWriteTest, ACutOffWriteIsReadWholeAndFinishedBeforeItsSideFileGoes)
+{
+    // Also for a user whose file mask lets the group write new files.
+    const mode_t mask = ::umask(002);
+    struct Restore {
+        mode_t mask;
+        ~Restore() { ::umask(mask); }
+    } restore{mask};
+    for (const int kept : {-1, 0, 9, int(newEnd.size())}) {
+        SCOPED_TRACE(kept);
+        KillInWrite(kept);
+        TPendingWriteState state{};
+        EXPECT_EQ(Read(&state), after);
+        EXPECT_EQ(state, TPendingWriteState::Applied);
+        {
+            std::lock_guard<std::mutex> lock(gCallsMutex);
+            gCalls.clear();
+        }
+        gRecord = true;
+        SaveBeside();
+        gRecord = false;
+        EXPECT_EQ(OnDisk(), after);
+        EXPECT_FALSE(SideFileThere());
+        const auto sync = std::find(gCalls.begin(), gCalls.end(), "sync " + path);
+        const auto removal = std::find(gCalls.begin(), gCalls.end(), "unlink " + pending);
+        EXPECT_TRUE(sync < removal && removal != gCalls.end());
+    }
+
+    // The growing file's own write too: its side file goes once the file is synced.
+    TGrowingFile file;
+    ASSERT_TRUE(file.Create(path, before));
+    {
+        std::lock_guard<std::mutex> lock(gCallsMutex);
+        gCalls.clear();
+    }
+    gRecord = true;
+    ASSERT_TRUE(file.WriteFrom(offset, newEnd));
+    gRecord = false;
+    const auto sync = std::find(gCalls.begin(), gCalls.end(), "sync " + path);
+    const auto removal = std::find(gCalls.begin(), gCalls.end(), "unlink " + pending);
+    EXPECT_TRUE(sync < removal && removal != gCalls.end());
+    EXPECT_EQ(OnDisk(), after);
+}
+
+// Only a plain side file of the user who runs the program and owns the file, which no one
+// else may write, is applied; any other is neither applied nor finished nor removed.
+TEST_F(PendingWriteTest, OnlyTheOwnersPlainSideFileIsApplied)
+{
+    if (::geteuid() != 0) GTEST_SKIP() << "files of other users can only be made as root";
+    const uid_t stranger = 4343;
+    struct TCase {
+        const char* what;
+        std::function<void()> plant;
+        std::function<void()> undo;
+    };
+    const std::string elsewhere = base + "/elsewhere.recovery";
+    const std::vector<TCase> cases = {
+        {"another user's", [&] { ASSERT_EQ(::lchown(pending.c_str(), stranger, stranger), 0); },
+         [&] { ASSERT_EQ(::lchown(pending.c_str(), 0, 0), 0); }},
+        {"group-writable", [&] { ASSERT_EQ(::chmod(pending.c_str(), 0664), 0); },
+         [&] { ASSERT_EQ(::chmod(pending.c_str(), 0644), 0); }},
+        {"others-writable", [&] { ASSERT_EQ(::chmod(pending.c_str(), 0646), 0); },
+         [&] { ASSERT_EQ(::chmod(pending.c_str(), 0644), 0); }},
+        {"a link",
+         [&] {
+             ASSERT_EQ(std::rename(pending.c_str(), elsewhere.c_str()), 0);
+             ASSERT_EQ(::symlink(elsewhere.c_str(), pending.c_str()), 0);
+             Age(pending);
+         },
+         [&] { ASSERT_EQ(std::rename(elsewhere.c_str(), pending.c_str()), 0); }},
+        {"beside another user's file", [&] { ASSERT_EQ(::chown(path.c_str(), stranger, stranger), 0); },
+         [&] { ASSERT_EQ(::chown(path.c_str(), 0, 0), 0); }},
+        // Seen from another user, the files of this one (root) are a stranger's.
+        {"of a user who does not run the program", [&] { SetFileOwnerUserForTests(4242); },
+         [&] { SetFileOwnerUserForTests(-1); }},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        KillInWrite(5);
+        const std::string cut = OnDisk();
+        struct stat planted {};
+        c.plant();
+        ASSERT_EQ(::lstat(pending.c_str(), &planted), 0);
+        TPendingWriteState state{};
+        EXPECT_EQ(Read(&state), cut);
+        EXPECT_EQ(state, TPendingWriteState::None);
+        SaveBeside();
+        EXPECT_EQ(OnDisk(), cut);
+        struct stat still {};
+        EXPECT_EQ(::lstat(pending.c_str(), &still), 0);
+        EXPECT_EQ(still.st_ino, planted.st_ino);
+        c.undo();
+        // Made plain and the user's again, the same side file is applied.
+        EXPECT_EQ(Read(&state), after);
+        SaveBeside();
+        EXPECT_EQ(OnDisk(), after);
+        EXPECT_FALSE(SideFileThere());
+    }
+}
+
+// A file changed since its write was cut off (edited in place, an older copy put over it,
+// cut shorter, grown) is none of the states the write leaves: the side file is not applied,
+// and not removed either, however old it is, and the file keeps the change.
+TEST_F(PendingWriteTest, AFileChangedSinceTheKillKeepsItsChangeAndItsSideFile)
+{
+    struct TCase {
+        const char* what;
+        int kept;
+        std::function<std::string(std::string)> change;
+    };
+    const std::vector<TCase> cases = {
+        {"edited before the offset", 9, [](std::string s) { return s.replace(2, 1, "X"); }},
+        {"edited in the new end", 9, [&](std::string s) { return s.replace(offset + 3, 1, "X"); }},
+        {"edited in the old end", -1, [&](std::string s) { return s.replace(offset + 3, 1, "X"); }},
+        {"an older copy put over it", 9, [](std::string) { return std::string("head\r\nrow 1\r\n$;\r\n"); }},
+        {"cut before the offset", 9, [&](std::string s) { return s.substr(0, offset - 2); }},
+        {"a note added after the whole new end", int(newEnd.size()), [](std::string s) { return s + "note;\r\n"; }},
+        {"the old end grown", -1, [](std::string s) { return s + "note;\r\n"; }},
+        {"an edited head as long as the old file", -1, [](std::string s) { return s.replace(0, 4, "HEAD"); }},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        KillInWrite(c.kept);
+        const std::string changed = c.change(OnDisk());
+        Overwrite(changed);
+        TPendingWriteState state{};
+        EXPECT_EQ(Read(&state), changed);
+        EXPECT_EQ(state, TPendingWriteState::Waiting);
+        SaveBeside();
+        EXPECT_EQ(OnDisk(), changed);
+        EXPECT_TRUE(SideFileThere());
+        ASSERT_EQ(::unlink(pending.c_str()), 0);
+    }
+}
+
+// A file moved away, made read-only or given another inode keeps its side file until the
+// write can be finished; the side file goes without being applied only when a whole save
+// replaced the file.
+TEST_F(PendingWriteTest, ASideFileStaysUntilItsWriteIsFinishedOrTheFileWasSavedWhole)
+{
+    KillInWrite(5);
+    const std::string cut = OnDisk();
+    // Moved: the side file waits beside the name; moved back, the write is finished.
+    const std::string archive = base + "/archive";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(archive)));
+    ASSERT_EQ(std::rename(path.c_str(), (archive + "/run_11.csv").c_str()), 0);
+    SaveBeside();
+    EXPECT_TRUE(SideFileThere());
+    // Moved with its side file, it is read whole there.
+    ASSERT_EQ(std::rename(pending.c_str(), (archive + "/run_11.csv.recovery").c_str()), 0);
+    std::string bytes;
+    TPendingWriteState state{};
+    ASSERT_TRUE(ReadGrowingFile(archive + "/run_11.csv", 1 << 20, bytes, nullptr, nullptr, &state));
+    EXPECT_EQ(bytes, after);
+    EXPECT_EQ(state, TPendingWriteState::Applied);
+    ASSERT_EQ(std::rename((archive + "/run_11.csv").c_str(), path.c_str()), 0);
+    ASSERT_EQ(std::rename((archive + "/run_11.csv.recovery").c_str(), pending.c_str()), 0);
+
+    // Read-only (also for a privileged user): read whole, written once it may be written.
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    SaveBeside();
+    EXPECT_EQ(OnDisk(), cut);
+    EXPECT_TRUE(SideFileThere());
+    EXPECT_EQ(Read(&state), after);
+    EXPECT_EQ(state, TPendingWriteState::Applied);
+    ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+
+    // Another inode (a share mounted again, a copy put back): the content proves the file.
+    const std::string copy = base + "/copy.tmp";
+    Overwrite(cut, copy);
+    ASSERT_EQ(std::rename(copy.c_str(), path.c_str()), 0);
+    EXPECT_EQ(Read(&state), after);
+    EXPECT_EQ(state, TPendingWriteState::Applied);
+    SaveBeside();
+    EXPECT_EQ(OnDisk(), after);
+    EXPECT_FALSE(SideFileThere());
+
+    // A whole save of the file removes its side file at once, also one of this run's.
+    KillInWrite(5);
+    const timespec now[2] = {{0, UTIME_OMIT}, {0, UTIME_NOW}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, pending.c_str(), now, 0), 0);
+    ASSERT_TRUE(SaveFileAtomic(path, "saved whole"));
+    EXPECT_FALSE(SideFileThere());
+
+    // One of the earlier format proves too little: kept beside the file, never applied,
+    // until a whole save replaces the file.
+    Overwrite(cut);
+    Overwrite("pending file end 1 dev=1 ino=2 size=40 offset=13 length=5 head=0 crc=0\nrow 2", pending);
+    Age(pending);
+    EXPECT_EQ(Read(&state), cut);
+    EXPECT_EQ(state, TPendingWriteState::Waiting);
+    SaveBeside();
+    EXPECT_TRUE(SideFileThere());
+    ASSERT_TRUE(SaveFileAtomic(path, "saved whole"));
+    EXPECT_FALSE(SideFileThere());
+}
+
+// A side file is looked at by its size before it is read: one far larger than any file it
+// could end, or than the file it claims to end, is not read whole.
+TEST_F(PendingWriteTest, AHugeSideFileIsNotReadWhole)
+{
+    Overwrite(std::string(3000, 'x'));
+    const std::uint64_t huge = std::uint64_t(250) << 20;
+    for (const bool record : {false, true}) {
+        SCOPED_TRACE(record);
+        const std::string line =
+            "noxcontrol pending end 2 dev=1 ino=2 size=3000 whole=00000000 offset=0 "
+            "head=00000000 length=" +
+            std::to_string(huge) + " crc=00000000\n";
+        Overwrite(record ? line : std::string(), pending);
+        ASSERT_EQ(::truncate(pending.c_str(), off_t(huge + (record ? line.size() : 1))), 0);
+        Age(pending);
+        gSideBytesRead = 0;
+        std::string bytes;
+        ASSERT_TRUE(ReadGrowingFile(path, std::uint64_t(100) << 20, bytes));
+        EXPECT_EQ(bytes, std::string(3000, 'x'));
+        SaveBeside();
+        EXPECT_EQ(OnDisk(), std::string(3000, 'x'));
+        EXPECT_LT(gSideBytesRead.load(), 16384u);
+        EXPECT_TRUE(SideFileThere());
+    }
+}
+
+// A side file that cannot be saved stops the write before it touches the file, and the
+// reason names the system's cause, not the side file the user never made.
+TEST_F(PendingWriteTest, AWriteWhoseSideFileCannotBeSavedLeavesTheFileAsItWas)
+{
+    TGrowingFile file;
+    ASSERT_TRUE(file.Create(path, before));
+    ASSERT_EQ(::mkdir(pending.c_str(), 0755), 0);
+    std::string err;
+    EXPECT_FALSE(file.WriteFrom(offset, newEnd, &err));
+    EXPECT_EQ(err, std::strerror(EISDIR));
+    EXPECT_EQ(OnDisk(), before);
+    ASSERT_EQ(::rmdir(pending.c_str()), 0);
+    ASSERT_TRUE(file.WriteFrom(offset, newEnd, &err)) << err;
+    EXPECT_EQ(OnDisk(), after);
+}
