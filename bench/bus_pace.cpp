@@ -16,6 +16,7 @@
 #include <memory>
 #include <vector>
 
+#include "BenchVerdict.h"
 #include "comm/CRS232.h"
 #include "comm/CRS485.h"
 #include "comm/CTolvarProtocol.h"
@@ -169,7 +170,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    const bool ran = benchverdict::RunCases(nullptr);
     benchmark::Shutdown();
-    return 0;
+    return ran ? 0 : benchverdict::NoCaseRan();
 }

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchVerdict.h"
 #include "support/ChannelChartScene.h"
 
 #ifdef NOX_HAVE_PEER_PLOT
@@ -301,40 +302,25 @@ BENCHMARK_CAPTURE(PeerWindow30min, Peer_Smooth, true)->Unit(benchmark::kMillisec
 BENCHMARK_CAPTURE(PeerLiveTick, Peer_Smooth, true)->Unit(benchmark::kMillisecond);
 #endif
 
-// Prints as usual and keeps the median of every benchmark for the ratios.
-class MedianReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median")
-                medians[r.run_name.function_name] = r.GetAdjustedRealTime();
-    }
-    std::map<std::string, double> medians;
-};
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    std::vector<char*> args(argv, argv + argc);
     // Repeated and interleaved by default: the machine is shared, medians of interleaved
     // runs compare best.
-    std::string reps = "--benchmark_repetitions=7", interleave = "--benchmark_enable_random_interleaving=true";
-    bool hasReps = false;
-    for (int i = 1; i < argc; ++i)
-        if (std::string(argv[i]).rfind("--benchmark_repetitions", 0) == 0) hasReps = true;
-    if (!hasReps) {
-        args.push_back(reps.data());
-        args.push_back(interleave.data());
-    }
-    int n = static_cast<int>(args.size());
-    benchmark::Initialize(&n, args.data());
-    MedianReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchverdict::Arguments args(argc, argv, 7);
+    benchmark::Initialize(&args.Count, args.Values());
+    benchverdict::MedianReporter reporter;
+    const bool ran = benchverdict::RunCases(&reporter);
     benchmark::Shutdown();
+    if (!ran) {
+#ifdef NOX_HAVE_PEER_PLOT
+        for (auto& p : gPeer) p.reset();
+#endif
+        for (auto& o : gOurs) o.reset();
+        return benchverdict::NoCaseRan();
+    }
 #ifdef NOX_HAVE_PEER_PLOT
     if (gPeer[0])
         std::printf("\nlabels and grid lines over the 12 hours: bottom %d, left %d on both sides\n",
@@ -349,12 +335,16 @@ int main(int argc, char** argv)
     for (const char* data : {"Noisy", "Smooth"})
         for (const Target& t : {Target{"Full12h", "PeerFull12h", 0.5}, Target{"Window30min", "PeerWindow30min", 0.4},
                                 Target{"LiveTick", "PeerLiveTick", 0.4}}) {
-            const auto o = reporter.medians.find(std::string(t.ours) + "/Ours_" + data);
-            const auto p = reporter.medians.find(std::string(t.peer) + "/Peer_" + data);
-            if (o == reporter.medians.end() || p == reporter.medians.end() || p->second <= 0) continue;
-            const double ratio = o->second / p->second;
-            std::printf("%-20s %10.3f %10.3f %7.3f %7.2f %s\n", (std::string(t.ours) + " " + data).c_str(), o->second,
-                        p->second, ratio, t.limit, ratio <= t.limit ? "met" : "MISSED");
+            const double o = reporter.Time(std::string(t.ours) + "/Ours_" + data);
+            const double p = reporter.Time(std::string(t.peer) + "/Peer_" + data);
+            if (o <= 0 || p <= 0) {
+                std::printf("%-20s not measured on both sides: no verdict\n",
+                            (std::string(t.ours) + " " + data).c_str());
+                continue;
+            }
+            const double ratio = o / p;
+            std::printf("%-20s %10.3f %10.3f %7.3f %7.2f %s\n", (std::string(t.ours) + " " + data).c_str(), o, p, ratio,
+                        t.limit, ratio <= t.limit ? "met" : "MISSED");
         }
     std::printf("both sides unantialiased, same label and grid-line count per axis\n");
 #else

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "BenchVerdict.h"
 #include "chart/series/TFastLineSeries.h"
 
 namespace {
@@ -63,4 +64,4 @@ BENCHMARK(BM_Memory_TenChannelsWithColouredLabels)->Unit(benchmark::kMillisecond
 
 }  // namespace
 
-BENCHMARK_MAIN();
+NOX_BENCHMARK_MAIN();

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "BenchVerdict.h"
 #include "chart/engine/TChartSeries.h"
 
 namespace {
@@ -159,4 +160,4 @@ BENCHMARK(BM_LocateAndVisibleRange);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+NOX_BENCHMARK_MAIN();

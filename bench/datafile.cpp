@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchVerdict.h"
 #include "app/RecordedDataReader.h"
 #include "app/RecordedDataWriter.h"
 #include "app/TFileCommands.h"
@@ -331,19 +332,6 @@ void BM_Grow_TwelveHourPartWithProtocol(benchmark::State& state)
 }
 BENCHMARK(BM_Grow_TwelveHourPartWithProtocol)->Iterations(1)->Unit(benchmark::kSecond);
 
-// Prints as usual and keeps the time of every benchmark (the median when repeated).
-class TimeReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration ? !times.count(r.run_name.function_name) : r.aggregate_name == "median")
-                times[r.run_name.function_name] = r.GetAdjustedRealTime();
-    }
-    std::map<std::string, double> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -352,13 +340,13 @@ int main(int argc, char** argv)
     // handed to it (a worker must not be taken for it by asking first).
     platform::UiDispatcher::Instance();
     benchmark::Initialize(&argc, argv);
-    TimeReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    // The time of every case: the median when repeated.
+    benchverdict::MedianReporter reporter;
+    const bool ran = benchverdict::RunCases(&reporter);
     benchmark::Shutdown();
-    const auto t = [&](const char* name) {
-        const auto it = reporter.times.find(name);
-        return it == reporter.times.end() ? 0.0 : it->second;
-    };
+    if (!ran) return benchverdict::NoCaseRan();
+    const auto t = [&](const char* name) { return reporter.Time(name); };
     // Building against formatting the same values with std::to_chars; reading (parsing and
     // filling the series) in ms per 8 MB of file and against splitting the file into lines.
     const double build = t("BM_Write_Build"), toChars = t("BM_Baseline_ToChars");

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "BenchVerdict.h"
 #include "chart/series/TFastLineSeries.h"
 #include "platform/TBitmap.h"
 #include "support/FakeChartHost.h"
@@ -98,4 +99,4 @@ BENCHMARK(BM_FastLine_1000000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+NOX_BENCHMARK_MAIN();

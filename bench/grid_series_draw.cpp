@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <cmath>
 
+#include "BenchVerdict.h"
 #include "chart/engine/TChartLegend.h"
 #include "chart/engine/TCustomChart.h"
 #include "chart/engine/TView3DOptions.h"
@@ -98,7 +99,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
+    const bool ran = benchverdict::RunCases(nullptr);
     benchmark::Shutdown();
-    return 0;
+    return ran ? 0 : benchverdict::NoCaseRan();
 }

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <map>
 
+#include "BenchVerdict.h"
 #include "chart/engine/TCustomTeePanel.h"
 #include "chart/storage/TeePictureFormats.h"
 
@@ -103,33 +104,18 @@ BENCHMARK(BM_BMP)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_JPEG)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GIF)->Unit(benchmark::kMillisecond);
 
-// Prints each format's time as a ratio to drawing alone.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs) {
-            if (r.run_type != Run::RT_Iteration) continue;
-            const auto it = r.counters.find("file_bytes");
-            Results[r.benchmark_name()] = {r.GetAdjustedRealTime(), it == r.counters.end() ? 0.0 : double(it->second)};
-        }
+// Each format's time as a ratio to drawing alone, from the medians of the repetitions.
+void PrintRatios(const benchverdict::MedianReporter& r)
+{
+    const double base = r.Time("BM_Baseline_DrawChart");
+    if (base <= 0) return;
+    for (const char* name : {"BM_BMP", "BM_JPEG", "BM_GIF"}) {
+        if (!r.Measured(name)) continue;
+        const double bytes = r.Counter(name, "file_bytes");
+        std::printf("%s: time / drawing %.2f, %.0f bytes (%.3f bytes per pixel)\n", name, r.Time(name) / base, bytes,
+                    bytes / (double(kWidth) * kHeight));
     }
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        const auto base = Results.find("BM_Baseline_DrawChart");
-        if (base == Results.end() || base->second.first <= 0) return;
-        for (const char* name : {"BM_BMP", "BM_JPEG", "BM_GIF"}) {
-            const auto it = Results.find(name);
-            if (it == Results.end()) continue;
-            std::printf("%s: time / drawing %.2f, %.0f bytes (%.3f bytes per pixel)\n", name,
-                        it->second.first / base->second.first, it->second.second,
-                        it->second.second / (double(kWidth) * kHeight));
-        }
-    }
-    std::map<std::string, std::pair<double, double>> Results;
-};
+}
 
 }  // namespace
 
@@ -139,8 +125,10 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchverdict::MedianReporter reporter;
+    const bool ran = benchverdict::RunCases(&reporter);
     benchmark::Shutdown();
+    if (!ran) return benchverdict::NoCaseRan();
+    PrintRatios(reporter);
     return 0;
 }

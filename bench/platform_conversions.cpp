@@ -1,6 +1,7 @@
 // Number and date conversions run for every value written to or read from a data file.
 #include <benchmark/benchmark.h>
 
+#include "BenchVerdict.h"
 #include "platform/DateTime.h"
 #include "platform/FormatSettings.h"
 
@@ -30,4 +31,4 @@ static void BM_FormatDateTime(benchmark::State& state)
 }
 BENCHMARK(BM_FormatDateTime);
 
-BENCHMARK_MAIN();
+NOX_BENCHMARK_MAIN();

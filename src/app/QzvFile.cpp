@@ -55,17 +55,20 @@ bool ScanThree(std::string_view s, char sep)
     return ScanInt(s, p, a) && ScanLiteral(s, p, sep) && ScanInt(s, p, b) && ScanLiteral(s, p, sep) && ScanInt(s, p, c);
 }
 
-std::vector<std::string_view> SplitOn(std::string_view s, char sep)
+// The parts of `s` between the separators that are not empty, the first `keep` of them in
+// `parts` (a line may hold millions); returns how many there are in all.
+size_t SplitOn(std::string_view s, char sep, std::vector<std::string_view>& parts, size_t keep)
 {
-    std::vector<std::string_view> parts;
+    parts.clear();
+    size_t count = 0;
     size_t start = 0;
     while (start <= s.size()) {
         size_t end = s.find(sep, start);
         if (end == std::string_view::npos) end = s.size();
-        if (end > start) parts.push_back(s.substr(start, end - start));
+        if (end > start && count++ < keep) parts.push_back(s.substr(start, end - start));
         start = end + 1;
     }
-    return parts;
+    return count;
 }
 
 AnsiString FirstWord(std::string_view field)
@@ -113,13 +116,25 @@ std::size_t TQzvFile::LinesLeft() const
     return std::size_t(std::count(from, FText.end(), '\n')) + (FText.back() == '\n' ? 0 : 1);
 }
 
+std::size_t TQzvFile::LongestLineLeft() const
+{
+    std::size_t longest = 0;
+    for (std::size_t start = FPosition; start < FText.size();) {
+        const std::size_t nl = FText.find('\n', start);
+        const std::size_t end = nl == AnsiString::npos ? FText.size() : nl;
+        longest = std::max(longest, end - start);
+        start = end + 1;
+    }
+    return longest;
+}
+
 std::vector<TQzvHeaderItem> ClassifyQzvHeader(const AnsiString& line)
 {
     std::vector<TQzvHeaderItem> items;
     bool dateSeen = false;
-    int examined = 0;
-    for (std::string_view item : SplitOn(line, ' ')) {
-        if (++examined > 100) break;
+    std::vector<std::string_view> parts;
+    SplitOn(line, ' ', parts, 100);
+    for (std::string_view item : parts) {
         // Tabs and line ends are not separators of the header but never belong to an item.
         while (!item.empty() && (item.back() == '\r' || item.back() == '\n' || item.back() == '\t'))
             item.remove_suffix(1);
@@ -159,10 +174,13 @@ std::vector<TQzvHeaderItem> ClassifyQzvHeader(const AnsiString& line)
     return items;
 }
 
-std::vector<AnsiString> ReadQzvColumnNames(const AnsiString& line)
+std::vector<AnsiString> ReadQzvColumnNames(const AnsiString& line, std::size_t* count)
 {
+    std::vector<std::string_view> fields;
+    const std::size_t all = SplitOn(line, '\t', fields, std::size_t(QzvFaultyFieldCount));
+    if (count) *count = all;
     std::vector<AnsiString> names;
-    for (std::string_view field : SplitOn(line, '\t')) names.push_back(FirstWord(field));
+    for (std::string_view field : fields) names.push_back(FirstWord(field));
     return names;
 }
 
@@ -188,7 +206,10 @@ TQzvRows ReadQzvRows(TQzvFile& file, int valueColumns)
     TQzvRows rows;
     if (valueColumns < 0) valueColumns = 0;
     const std::size_t rowsAtMost = file.LinesLeft();
-    if (std::uint64_t(rowsAtMost) * sizeof(double) * std::uint64_t(1 + valueColumns) > MaxReadBuildBytes) {
+    // A line is copied before it is read; only the fields that are read are kept.
+    const std::uint64_t build =
+        std::uint64_t(rowsAtMost) * sizeof(double) * std::uint64_t(1 + valueColumns) + file.LongestLineLeft();
+    if (build > ReadBuildBudget(file.Size())) {
         rows.TooMany = true;
         return rows;
     }
@@ -197,8 +218,9 @@ TQzvRows ReadQzvRows(TQzvFile& file, int valueColumns)
     for (auto& y : rows.Y) y.reserve(rowsAtMost);
     const double missing = std::numeric_limits<double>::quiet_NaN();
     AnsiString line;
+    std::vector<std::string_view> fields;
     while (file.ReadLine(line)) {
-        const std::vector<std::string_view> fields = SplitOn(line, '\t');
+        SplitOn(line, '\t', fields, size_t(valueColumns) + 1);
         double x = 0;
         if (!fields.empty() && !QzvNumber(fields[0], x)) break;
         if (fields.empty() && line.empty()) break;  // an empty line ends the data

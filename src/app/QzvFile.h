@@ -23,6 +23,10 @@ public:
     void Rewind() { FPosition = 0; }
     // The lines from the position on: as many rows as are left at most.
     std::size_t LinesLeft() const;
+    // The bytes of the longest of them.
+    std::size_t LongestLineLeft() const;
+    // The bytes of the text.
+    std::size_t Size() const { return FText.size(); }
 
 private:
     AnsiString FText;
@@ -42,8 +46,9 @@ struct TQzvHeaderItem {
 // are passed over.
 std::vector<TQzvHeaderItem> ClassifyQzvHeader(const AnsiString& line);
 
-// Line 2: the first word of each tab-separated field, the time column's included.
-std::vector<AnsiString> ReadQzvColumnNames(const AnsiString& line);
+// Line 2: the first word of each tab-separated field, the time column's included, for the
+// first QzvFaultyFieldCount fields; `count` gets the number of fields in all.
+std::vector<AnsiString> ReadQzvColumnNames(const AnsiString& line, std::size_t* count = nullptr);
 // A column line of 99 fields or more is taken as faulty data.
 inline constexpr int QzvFaultyFieldCount = 99;
 // Column counts (time column included) that the import knows.
@@ -55,12 +60,12 @@ bool IsKnownQzvColumnCount(int columns);
 struct TQzvRows {
     std::vector<double> X;
     std::vector<std::vector<double>> Y;  // per value column, each as long as X
-    // The rows the file may hold would take more than MaxReadBuildBytes: none was read.
+    // The rows the file may hold would take more than ReadBuildBudget allows: none was read.
     bool TooMany = false;
 };
 // Reads rows from the file's position until the end or the first row whose time field is
 // not a number (an empty line is such a row). Refuses (TooMany) before reading anything
-// when the lines left could make rows that take more than MaxReadBuildBytes.
+// when the lines left could make rows that take more than ReadBuildBudget allows for the file.
 TQzvRows ReadQzvRows(TQzvFile& file, int valueColumns);
 
 // A field as a number: the first "." is a decimal point like ","; blanks around allowed.

@@ -234,10 +234,20 @@ size_t FieldEnd(std::string_view line, size_t start)
 }
 
 // Splits a line at the ";" outside quotes. Data rows pass over empty fields (so ";;" takes
-// the next field in its place); the header keeps them.
-void SplitRow(std::string_view line, std::vector<std::string_view>& fields, bool keepEmpty = false)
+// the next field in its place); the header keeps them. The first `keep` fields go to
+// `fields` (a line may hold millions of ";", and a read looks at no more than 30 fields of
+// one); returns how many there are in all. `lastBlank` gets whether the last is blank.
+size_t SplitRow(std::string_view line, std::vector<std::string_view>& fields, bool keepEmpty, size_t keep,
+                bool* lastBlank = nullptr)
 {
     fields.clear();
+    size_t count = 0;
+    std::string_view last;
+    const auto add = [&](std::string_view f) {
+        last = f;
+        if (!keepEmpty && TrimView(f).empty()) return;
+        if (count++ < keep) fields.push_back(f);
+    };
     if (line.find('"') == std::string_view::npos) {
         // No quotes (every data row the program writes): each ";" ends a field.
         const char* const begin = line.data();
@@ -245,19 +255,20 @@ void SplitRow(std::string_view line, std::vector<std::string_view>& fields, bool
         const char* start = begin;
         for (const char* p = begin;; ++p) {
             if (p != end && *p != ';') continue;
-            const std::string_view f(start, size_t(p - start));
-            if (keepEmpty || !TrimView(f).empty()) fields.push_back(f);
-            if (p == end) return;
+            add(std::string_view(start, size_t(p - start)));
+            if (p == end) break;
             start = p + 1;
         }
+    } else {
+        size_t start = 0;
+        while (start <= line.size()) {
+            const size_t end = FieldEnd(line, start);
+            add(line.substr(start, end - start));
+            start = end + 1;
+        }
     }
-    size_t start = 0;
-    while (start <= line.size()) {
-        const size_t end = FieldEnd(line, start);
-        std::string_view f = line.substr(start, end - start);
-        if (keepEmpty || !TrimView(f).empty()) fields.push_back(f);
-        start = end + 1;
-    }
+    if (lastBlank) *lastBlank = TrimView(last).empty();
+    return count;
 }
 
 // A text in quotes at the start of `s` with its doubled quotes made single; `rest` gets what
@@ -624,6 +635,11 @@ AnsiString DataFileNameForPart(const AnsiString& name, int channel, int part)
     return base + "_" + IntToStr(channel) + IntToStr(part) + ext;
 }
 
+std::uint64_t ReadBuildBudget(std::uint64_t fileBytes)
+{
+    return std::min(MaxReadBuildBytes, std::max(MinReadBuildBytes, ReadBuildBytesPerFileByte * fileBytes));
+}
+
 bool TRecordedDataRead::Damaged() const
 {
     return !Problems.empty();
@@ -768,16 +784,31 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
         converted = platform::Cp1252ToUtf8(line);
         return converted;
     };
-    // What the read builds is bounded before it is built: the line index first, then the
-    // rows, once the header has told how many values each holds.
-    const std::uint64_t lineCount = std::uint64_t(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
-    const auto tooMuch = [&r](std::uint64_t bytesToBuild) {
-        if (bytesToBuild <= MaxReadBuildBytes) return false;
+    // What the read builds is bounded before it is built: the line index and the texts it
+    // copies first, then the rows, once the header has told how many values each holds.
+    // Only the fields of a line that are read are kept, however many it has.
+    std::uint64_t lineCount = 1;
+    size_t longestLine = 0;
+    for (size_t start = 0;;) {
+        const size_t nl = bytes.find('\n', start);
+        longestLine = std::max(longestLine, (nl == std::string_view::npos ? bytes.size() : nl) - start);
+        if (nl == std::string_view::npos) break;
+        ++lineCount;
+        start = nl + 1;
+    }
+    // The labels and the section lines, each line once, and from the widest line the texts
+    // taken out of it, with its copy in UTF-8 in a Windows-1252 file (up to twice its bytes,
+    // while the copy of the line before goes).
+    const std::uint64_t texts =
+        utf8 ? bytes.size() + 3 * std::uint64_t(longestLine) : 2 * (bytes.size() + 4 * std::uint64_t(longestLine));
+    const std::uint64_t budget = ReadBuildBudget(bytes.size());
+    const auto tooMuch = [&r, budget](std::uint64_t bytesToBuild) {
+        if (bytesToBuild <= budget) return false;
         r.Loaded = false;
         r.Problems.assign(1, {TDataFileProblemKind::TooManyLines, 0, {}});
         return true;
     };
-    if (tooMuch(lineCount * sizeof(std::string_view))) return r;
+    if (tooMuch(lineCount * sizeof(std::string_view) + texts)) return r;
     std::vector<std::string_view> lines = platform::SplitLineViews(bytes);
     // A file is written row by row while its recording runs: one cut off there (the program
     // or the computer stopped) ends in its data rows, its last line maybe half written.
@@ -791,7 +822,7 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
 
     // Prelude: the storage date is its second field.
     std::vector<std::string_view> fields;
-    SplitRow(decoded(lines[0]), fields, true);
+    SplitRow(decoded(lines[0]), fields, true, 2);
     if (fields.size() > 1) r.StorageDate = FieldText(fields[1]);
 
     // Header: after the prelude and "[DATA];", passing over up to two empty lines.
@@ -803,23 +834,38 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
     int columnsInFile = 0;
     const bool hasHeader = lineNo < lines.size();
     if (hasHeader) {
-        SplitRow(decoded(lines[lineNo]), fields, true);
-        if (!fields.empty() && TrimView(fields.back()).empty()) fields.pop_back();
-        for (size_t k = 0; k < fields.size() && k < header.size(); ++k) header[k] = FieldText(fields[k]);
-        columnsInFile = std::max(0, int(fields.size()) - 3);
+        bool lastBlank = false;
+        size_t count = SplitRow(decoded(lines[lineNo]), fields, true, header.size(), &lastBlank);
+        if (lastBlank) fields.resize(std::min(fields.size(), --count));
+        for (size_t k = 0; k < fields.size(); ++k) header[k] = FieldText(fields[k]);
+        columnsInFile = int(std::max<size_t>(count, 3) - 3);
         ++lineNo;
     }
     r.SeriesTitles.assign(header.begin() + 3, header.begin() + 3 + DataFileValueSeries);
     r.SeriesColumns = std::min(columnsInFile, DataFileMaxSeriesColumns);
     if (columnsInFile > DataFileMaxSeriesColumns)
         r.Problems.push_back({TDataFileProblemKind::ExtraColumns, int(lineNo), IntToStr(columnsInFile)});
-    // Each column has room for a value in every line that may be a row; the values of a row
-    // go in at once, and the columns are cut to the rows read at the end.
+    // Line ends, blanks and the markers below are the same bytes in both encodings; "§" is
+    // one byte in Windows-1252.
+    const auto beginsSection = [utf8](std::string_view l) {
+        return l[0] == '[' || l[0] == '$' ||
+               (utf8 ? l.substr(0, kSection.size()) == kSection : static_cast<unsigned char>(l[0]) == 0xA7);
+    };
+    // Each column has room for a value in every line that may be a row, up to the first that
+    // begins a section; the values of a row go in at once, and the columns are cut to the
+    // rows read at the end. Each line after them may be a line of a section.
     r.Y.resize(size_t(r.SeriesColumns));
-    const size_t rowsAtMost = lines.size() - std::min(lines.size(), lineNo);
+    size_t rowsEnd = std::min(lineNo, lines.size());
+    for (; rowsEnd < lines.size(); ++rowsEnd) {
+        const std::string_view l = TrimView(lines[rowsEnd]);
+        if (!l.empty() && beginsSection(l)) break;
+    }
+    const size_t rowsAtMost = rowsEnd - std::min(rowsEnd, lineNo);
     const std::uint64_t rowBytes =
         sizeof(double) + sizeof(AnsiString) + sizeof(double) * std::uint64_t(r.SeriesColumns);
-    if (tooMuch(lineCount * sizeof(std::string_view) + rowsAtMost * rowBytes)) {
+    // A section's list of lines grows by doubling: three texts' room a line at the most.
+    const std::uint64_t sectionBytes = (lines.size() - rowsEnd) * 3 * sizeof(AnsiString);
+    if (tooMuch(lineCount * sizeof(std::string_view) + texts + rowsAtMost * rowBytes + sectionBytes)) {
         r.SeriesTitles.clear();
         r.Y.clear();
         return r;
@@ -837,12 +883,6 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
     const double missing = std::numeric_limits<double>::quiet_NaN();
     int badRows = 0;
     const size_t dataLinesEnd = lines.size() - (lastLineTorn && lineNo < lines.size() ? 1 : 0);
-    // Line ends, blanks and the markers below are the same bytes in both encodings; "§" is
-    // one byte in Windows-1252.
-    const auto beginsSection = [utf8](std::string_view l) {
-        return l[0] == '[' || l[0] == '$' ||
-               (utf8 ? l.substr(0, kSection.size()) == kSection : static_cast<unsigned char>(l[0]) == 0xA7);
-    };
     std::string_view head[3];
     bool gaps = false;  // a value is NaN (only rows read the general way can have one)
     for (; lineNo < dataLinesEnd; ++lineNo) {
@@ -864,12 +904,13 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
         size_t headFields = 3;
         if (!written) {
             const std::string_view line = TrimView(decoded(lines[lineNo]));
-            SplitRow(line, fields, true);
-            if (!fields.empty() && TrimView(fields.back()).empty()) fields.pop_back();
-            byPosition = fields.size() == 3 + columns && !TrimView(fields[0]).empty() && !TrimView(fields[1]).empty() &&
+            bool lastBlank = false;
+            size_t count = SplitRow(line, fields, true, 3 + columns + 1, &lastBlank);
+            if (lastBlank) fields.resize(std::min(fields.size(), --count));
+            byPosition = count == 3 + columns && !TrimView(fields[0]).empty() && !TrimView(fields[1]).empty() &&
                          !TrimView(fields[2]).empty();
-            if (!byPosition) SplitRow(line, fields);
-            if (fields.empty()) {
+            if (!byPosition) count = SplitRow(line, fields, false, 3 + columns);
+            if (count == 0) {
                 AddBadRow(r, badRows, fileLine, {});
                 continue;
             }
@@ -999,7 +1040,10 @@ TRecordedDataRead ReadAndParse(const std::string& path)
         return r;
     }
     TRecordedDataRead r = ParseRecordedDataFile(bytes);
-    if (!r.Loaded && !r.Problems.empty() && r.Problems.front().Kind == TDataFileProblemKind::TooManyLines)
+    // A file refused as a whole is named in the message.
+    if (!r.Loaded && !r.Problems.empty() &&
+        (r.Problems.front().Kind == TDataFileProblemKind::TooManyLines ||
+         r.Problems.front().Kind == TDataFileProblemKind::NotDataFile))
         r.Problems.front().Detail = path;
     const AnsiString sideFile = path + std::string(platform::PendingWriteSuffix);
     if (pending == platform::TPendingWriteState::Applied) r.CompletedFrom = sideFile;

@@ -79,20 +79,24 @@ AnsiString DataFileNameForPart(const AnsiString& name, int channel, int part);
 
 // The largest file the open command reads. A part of 24 hours at 1 s, the longest a
 // recording writes in the usual way, takes about 20 MB with every series recorded; this is
-// five times that, and keeps the memory an open takes (about three times the file) bounded.
+// five times that.
 inline constexpr std::uint64_t MaxRecordedDataFileBytes = std::uint64_t(100) * 1000 * 1000;
-// The most a read may build beside the file's bytes: the index of its lines and the values
-// of its rows. A file of the largest size written by a recording (rows of every series)
-// takes about its own size; one of empty lines or of very short rows would take a hundred
-// times its size and more, and is refused before anything is built.
+// What a read may build beside the file's bytes (the index of its lines, the values of its
+// rows, the texts it copies): six times the file, at least 16 MB, never more than 256 MB.
+// A file a recording writes takes two to four times its size; one of empty lines or of
+// very short rows would take a hundred times its size and more, and is refused before
+// anything is built. An open so never takes more than seven times the file.
 inline constexpr std::uint64_t MaxReadBuildBytes = std::uint64_t(256) << 20;
+inline constexpr std::uint64_t MinReadBuildBytes = std::uint64_t(16) << 20;
+inline constexpr std::uint64_t ReadBuildBytesPerFileByte = 6;
+std::uint64_t ReadBuildBudget(std::uint64_t fileBytes);
 
 // Why a file could not be taken at all, or what was damaged in it.
 enum class TDataFileProblemKind {
     CannotOpen,         // the file could not be read
     NotRegularFile,     // a device, a pipe or a folder: never read
     TooLarge,           // larger than MaxRecordedDataFileBytes: not read
-    TooManyLines,       // reading it would build more than MaxReadBuildBytes: not read
+    TooManyLines,       // reading it would build more than ReadBuildBudget allows
     OutOfMemory,        // the memory ran out while it was read: nothing loaded
     NotDataFile,        // does not start with "§"
     BadRow,             // a data row with a field that is not a number, or too few values

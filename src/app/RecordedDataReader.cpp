@@ -221,6 +221,7 @@ AnsiString DataFileProblemsText(const TRecordedDataRead& data)
             case TDataFileProblemKind::TooManyLines:
             case TDataFileProblemKind::OutOfMemory: text += FileRefusalText(p.Kind, p.Detail, true); break;
             case TDataFileProblemKind::NotDataFile:
+                if (!p.Detail.empty()) text += p.Detail + "\n";
                 text += Pick("Die Datei ist keine Datendatei (erstes Zeichen nicht \xC2\xA7).",
                              "The file is not a data file (its first character is not \xC2\xA7).");
                 break;

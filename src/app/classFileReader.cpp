@@ -217,9 +217,10 @@ TQzvRows TfrmFileReader::ParseRows(TQzvFile& file)
     file.ReadLine(line);
     line.clear();
     file.ReadLine(line);
-    const int columns = int(ReadQzvColumnNames(line).size());
+    std::size_t columns = 0;
+    ReadQzvColumnNames(line, &columns);
     TQzvRows rows;
-    if (IsKnownQzvColumnCount(columns)) rows = ReadQzvRows(file, std::clamp(columns - 1, 0, MaxValueColumns));
+    if (IsKnownQzvColumnCount(int(columns))) rows = ReadQzvRows(file, std::clamp(int(columns) - 1, 0, MaxValueColumns));
     file.Rewind();
     return rows;
 }
@@ -275,7 +276,8 @@ unsigned char TfrmFileReader::AnalyseQzvFile(TQzvFile* file, const AnsiString& f
 
     line.clear();
     file->ReadLine(line);
-    const std::vector<AnsiString> names = ReadQzvColumnNames(line);
+    std::size_t count = 0;
+    const std::vector<AnsiString> names = ReadQzvColumnNames(line, &count);
     // Names beyond the chart's 24 value series are counted but stored nowhere.
     for (size_t f = 1; f < names.size() && f <= size_t(MaxValueColumns); ++f) {
         const int k = int(f) - 1;
@@ -283,10 +285,10 @@ unsigned char TfrmFileReader::AnalyseQzvFile(TQzvFile* file, const AnsiString& f
         if (k < window.SeriesCount())
             if (TChartSeries* s = window.Series(k)) s->SetTitle(names[f]);
     }
-    ImportColumnCount = int(names.size());
+    ImportColumnCount = int(count);
     AddInfo(IntToStr(ImportColumnCount) + Text(RowValueRowsIdentified));
 
-    if (int(names.size()) >= QzvFaultyFieldCount) {
+    if (ImportColumnCount >= QzvFaultyFieldCount) {
         memFileInfo->clear();
         AddInfo(Text(RowFaultyFile));
         AnsiString next;

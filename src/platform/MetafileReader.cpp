@@ -99,6 +99,8 @@ QImage DecodeDib(const Bytes& info, const Bytes& bits)
     const unsigned bitCount = info.U16(14);
     const std::uint32_t compression = info.U32(16);
     std::uint32_t colours = info.U32(32);
+    // A height of INT_MIN has no positive counterpart: refused before it is turned round.
+    if (height == std::numeric_limits<int>::min()) Damaged("a bitmap has an impossible size");
     const int h = height < 0 ? -height : height;
     if (width <= 0 || h <= 0 || width > kMaxSide || h > kMaxSide || std::int64_t(width) * h > MaximumPicturePixels)
         Damaged("a bitmap has an impossible size");

@@ -209,8 +209,9 @@ bool ReadRegularFile(const std::string& path, std::uint64_t maxBytes, std::strin
     if (::fstat(fd, &st) != 0) return fail(TFileReadError::CannotRead, std::strerror(errno));
     if (!S_ISREG(st.st_mode)) return fail(TFileReadError::NotRegularFile, "not a regular file");
     if (std::uint64_t(st.st_size) > maxBytes) return fail(TFileReadError::TooLarge, "file too large");
+    // One byte beyond the size finds the end without making room for a file twice as large.
     std::string data;
-    data.resize(size_t(st.st_size));
+    data.resize(size_t(st.st_size) + 1);
     size_t done = 0;
     while (true) {
         // A file that grows while it is read is read up to one byte beyond the limit.

@@ -449,7 +449,7 @@ constexpr std::string_view LanguageTable[] = {
     /* 433 */ "Zu viele Befehle warten auf das Gerät. Nicht gesendet:", "Too many commands are waiting for the unit. Not sent:", "",
     /* 434 */ "Von $1 bis $2 lief kein Takt: $3 fehlende Takte als \"Fehler!\" aufgezeichnet.", "No tick ran from $1 to $2: $3 missed ticks recorded as \"Error!\".", "",
     /* 435 */ "Von $1 bis $2 lief kein Takt: dazwischen wurde nichts aufgezeichnet.", "No tick ran from $1 to $2: nothing was recorded in between.", "",
-    /* 436 */ "Die Datei hat zu viele Zeilen für ihre Größe: sie zu lesen bräuchte mehr als 256 MB Speicher.", "The file has too many lines for its size: reading it would take more than 256 MB of memory.", "",
+    /* 436 */ "Die Datei hat zu viele oder zu lange Zeilen für ihre Größe: sie zu lesen bräuchte mehr als das Sechsfache ihrer Größe an Speicher oder mehr als 256 MB.", "The file has too many or too long lines for its size: reading it would take more than six times its size in memory, or more than 256 MB.", "",
     /* 437 */ "Der Speicher reichte nicht, um die Datei zu lesen; die Aufzeichnungen laufen weiter.", "There was not enough memory to read the file; the recordings go on.", "",
     /* 438 */ "Die Datei ist größer als 100 MB.", "The file is larger than 100 MB.", "",
     /* 439 */ "Das Temperierprogramm wurde wegen eines Fehlers beendet: ", "The temperature program was ended because of an error: ", "",

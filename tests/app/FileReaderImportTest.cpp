@@ -2,6 +2,7 @@
 
 #include <QListWidget>
 #include <QProgressBar>
+#include <algorithm>
 
 #include "app/CLanguage.h"
 #include "app/QzvFile.h"
@@ -9,6 +10,7 @@
 #include "app/classFileReader.h"
 #include "platform/DateTime.h"
 #include "support/FakeDataFileView.h"
+#include "support/PeakMemory.h"
 
 namespace {
 
@@ -146,6 +148,27 @@ TEST_F(FileReaderImportTest, UnknownAndFaultyFilesAreReportedAndNotRead)
 
     EXPECT_FALSE(reader.ImportFile(view, File("does_not_exist.qzv")));
     EXPECT_EQ(reader.FileInfoLines().front(), "The file cannot be opened!");
+
+    // A header of millions of items, a column line and a row of millions of fields: counted,
+    // and only what is read kept (each would take 64 MB and more); a line is copied once.
+    const size_t size = 8u << 20;
+    AnsiString items, names = "Time", values = "1", fifteen = "probe\r\nTime";
+    while (items.size() < size) items += "x ";
+    while (names.size() < size) names += "\tV";
+    while (values.size() < size) values += "\t7";
+    for (int k = 1; k < 15; ++k) fifteen += "\tV";
+    TQzvFile wide, longRow;
+    wide.SetText(items + "\r\n" + names + "\r\n");
+    longRow.SetText(fifteen + "\r\n" + values + "\r\n");
+    TQzvRows rows;
+    const std::int64_t growth = support::PeakGrowth([&] {
+        EXPECT_EQ(reader.AnalyseQzvFile(&wide, "wide.qzv", view), 0);
+        rows = TfrmFileReader::ParseRows(longRow);
+    });
+    EXPECT_EQ(ImportColumnCount, int(std::count(names.begin(), names.end(), '\t')) + 1);
+    ASSERT_EQ(rows.X.size(), 1u);
+    EXPECT_EQ(rows.Y[13][0], 7);
+    EXPECT_LT(growth, std::int64_t(2 * size) * support::ResidentPerWrittenByte) << "bytes";
 }
 
 TEST_F(FileReaderImportTest, HeaderItemsAndChannelNames)

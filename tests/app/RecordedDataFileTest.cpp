@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -17,16 +18,22 @@
 #include "platform/FileSave.h"
 #include "platform/TextCodec.h"
 #include "support/FakeDataFileView.h"
+#include "support/PeakMemory.h"
 #include "support/ScriptedDialogs.h"
 
 // Every fdatasync of this test program passes here on its way to the system, so that a test
 // counts the syncs the writer really asks for.
 namespace {
 std::atomic<int> gDataSyncs{0};
+std::atomic<bool> gSyncFails{false};  // as a disk that fails: the write is cut off there
 }  // namespace
 extern "C" int fdatasync(int fd)
 {
     ++gDataSyncs;
+    if (gSyncFails) {
+        errno = EIO;
+        return -1;
+    }
     return int(::syscall(SYS_fdatasync, fd));
 }
 
@@ -679,6 +686,33 @@ TEST_F(RecordedDataFileTest, MalformedCorpusIsReportedClearly)
     EXPECT_TRUE(big.Damaged());
 }
 
+// A read builds no more than six times the file beside it, whatever its lines: a file of
+// empty lines is refused before its lines are listed, and of a line of millions of fields
+// (empty or numbers) only the fields that are read are kept. The process's memory shows
+// what was built (each would take 64 MB and more).
+TEST_F(RecordedDataFileTest, AReadBuildsLittleBesideTheFileWhateverItsLines)
+{
+    const std::string head = "\xC2\xA7;01.01.2026;00:00:00;x;;;;;;\r\n[DATA];\r\nDate|Time;Error;TimeStep;A;B;C;\r\n";
+    const size_t size = 8u << 20;
+    std::string numbers = "1;0;1;";
+    while (numbers.size() < size) numbers += "7;";
+    const struct {
+        std::string bytes;
+        bool loaded;
+    } cases[] = {{head + std::string(size, '\n'), false},
+                 {head + std::string(size, ';') + "\r\n", true},
+                 {head + numbers + "\r\n", true}};
+    for (const auto& c : cases) {
+        TRecordedDataRead read;
+        const std::int64_t growth = support::PeakGrowth([&] { read = ParseRecordedDataFile(c.bytes); });
+        EXPECT_EQ(read.Loaded, c.loaded);
+        if (!c.loaded) {
+            EXPECT_EQ(read.Problems.front().Kind, TDataFileProblemKind::TooManyLines);
+        }
+        EXPECT_LT(growth, std::int64_t(size / 4) * support::ResidentPerWrittenByte) << "bytes";
+    }
+}
+
 // Values are written in their axis's format exactly as the library's FormatFloat would
 // write them, whatever the magnitude, rounding case or picture, and times as FloatToStr
 // writes them; reading gives the numbers the written texts name.
@@ -852,13 +886,36 @@ TEST_F(RecordedDataFileTest, AFileCutOffAnywhereReadsEveryCompleteRow)
         << support::TestDialogs().LastMessage().text;
 }
 
-// A side file beside a file that it does not fit (here one of an earlier format) is kept,
-// and opening the file says that an unfinished write waits beside it, naming it.
+// A write cut off after its side file was saved is read whole, and the view's protocol
+// names the side file it was completed from. A side file beside a file that it does not
+// fit (here one of an earlier format) is kept, and opening the file says that an
+// unfinished write waits beside it, naming it.
 TEST_F(RecordedDataFileTest, AnUnfinishedWriteBesideAFileIsNamedWhenItIsOpened)
 {
     FakeDataFileView v;
     v.Record(3, 4);
     const std::string path = Path("run_11.csv"), pending = path + ".recovery";
+    {
+        TRecordedDataLayout layout;
+        const std::string whole = BuildRecordedDataFile(CaptureRecordedData(v, path), &layout);
+        platform::TGrowingFile file;
+        ASSERT_TRUE(file.Create(path, whole.substr(0, layout.RowStarts[2]) + "$;\r\n"));
+        gSyncFails = true;
+        EXPECT_FALSE(file.WriteFrom(layout.RowStarts[2], whole.substr(layout.RowStarts[2])));
+        gSyncFails = false;
+        ASSERT_TRUE(std::filesystem::exists(pending));
+        ASSERT_EQ(::truncate(path.c_str(), off_t(layout.RowStarts[3] + 5)), 0);
+        const TRecordedDataRead completed = ReadRecordedDataFile(path);
+        EXPECT_EQ(completed.Rows(), 4);
+        EXPECT_FALSE(completed.Damaged());
+        FakeDataFileView view;
+        EXPECT_TRUE(ApplyRecordedData(view, completed, path));
+        const std::vector<AnsiString>& protocol = view.memos[TDataFileMemo::SerialData];
+        EXPECT_NE(
+            std::find(protocol.begin(), protocol.end(),
+                      "The last write of this file was cut off; the end it was writing was read from " + pending + "."),
+            protocol.end());
+    }
     ASSERT_TRUE(platform::SaveFileAtomic(path, BuildRecordedDataFile(CaptureRecordedData(v, path))));
     ASSERT_TRUE(platform::SaveFileAtomic(pending,
                                          "pending file end 1 dev=1 ino=2 size=9 offset=3 length=1 "

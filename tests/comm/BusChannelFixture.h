@@ -121,7 +121,7 @@ protected:
     }
     void Answer(FakeChannelWindow& w, int channel)
     {
-        w.onConnectionEstablished = [this, channel](int, int result) {
+        w.onConnectionEstablished = [channel](int, int result) {
             CChannel* c = ChannelObjects[channel];
             if (result != 1 || !c) return;
             AnsiString status = CTolvarProtocol::BuildCommandFrame("G0D******", c->GetAddress());

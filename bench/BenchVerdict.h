@@ -1,0 +1,131 @@
+#pragma once
+// What every benchmark's verdict is drawn from: the median of each case's repetitions (its
+// one run when it is not repeated) as the console prints them, the cases that ended in an
+// error, and whether any case ran at all. A filter that matches none of a program's cases
+// measures nothing: no verdict then, and the program fails.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace benchverdict {
+
+// A case's name as the verdicts look it up: "BM_Name" or "Function/Capture".
+inline std::string CaseName(const benchmark::BenchmarkReporter::Run& r)
+{
+    return r.run_name.args.empty() ? r.run_name.function_name : r.run_name.function_name + "/" + r.run_name.args;
+}
+
+class MedianReporter : public benchmark::ConsoleReporter {
+public:
+    struct Figure {
+        double time = 0;  // real time per iteration in the case's unit
+        double cpu = 0;   // CPU time of the benchmark's thread per iteration, same unit
+        std::map<std::string, double> counters;
+        bool median = false;
+    };
+
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& r : runs) {
+            const std::string name = CaseName(r);
+            if (r.error_occurred) {
+                failed.insert(name);
+                continue;
+            }
+            const bool median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
+            // A repeated case's median comes after its repetitions and replaces them.
+            if (!median && (r.run_type != Run::RT_Iteration || figures[name].median)) continue;
+            Figure& f = figures[name];
+            f.time = r.GetAdjustedRealTime();
+            f.cpu = r.GetAdjustedCPUTime();
+            f.median = median;
+            f.counters.clear();
+            for (const auto& [key, counter] : r.counters) f.counters[key] = counter.value;
+        }
+    }
+
+    // Whether the case ran to its end: a case that ended in an error measured something else.
+    bool Measured(const std::string& name) const
+    {
+        const auto it = figures.find(name);
+        return it != figures.end() && !failed.count(name) && it->second.time > 0;
+    }
+    double Time(const std::string& name) const { return Measured(name) ? figures.at(name).time : 0.0; }
+    double CpuTime(const std::string& name) const { return Measured(name) ? figures.at(name).cpu : 0.0; }
+    double Counter(const std::string& name, const std::string& counter) const
+    {
+        if (!Measured(name)) return 0.0;
+        const auto& c = figures.at(name).counters;
+        const auto it = c.find(counter);
+        return it == c.end() ? 0.0 : it->second;
+    }
+
+    std::map<std::string, Figure> figures;
+    std::set<std::string> failed;
+};
+
+// The exit code of a run in which no case ran (scripts/bench tells it from a failure).
+inline constexpr int kNoCaseRan = 2;
+
+// Said when the filter matched none of the cases; the program then returns this.
+inline int NoCaseRan()
+{
+    std::printf("\nno case ran (the filter matches none of this benchmark's cases): nothing measured, no verdict\n");
+    std::fflush(stdout);
+    return kNoCaseRan;
+}
+
+// The arguments with a default number of repetitions (interleaved, so that the machine's
+// moods fall on every case alike) unless the caller gave one. The strings live as long as
+// the returned pointers are used.
+class Arguments {
+public:
+    Arguments(int argc, char** argv, int repetitions)
+        : FArgs(argv, argv + argc),
+          FReps("--benchmark_repetitions=" + std::to_string(repetitions)),
+          FInterleave("--benchmark_enable_random_interleaving=true")
+    {
+        bool given = false;
+        for (int i = 1; i < argc; ++i)
+            if (std::string(argv[i]).rfind("--benchmark_repetitions", 0) == 0) given = true;
+        if (!given && repetitions > 1) {
+            FArgs.push_back(FReps.data());
+            FArgs.push_back(FInterleave.data());
+        }
+        Count = int(FArgs.size());
+        FArgs.push_back(nullptr);
+    }
+    int Count = 0;
+    char** Values() { return FArgs.data(); }
+
+private:
+    std::vector<char*> FArgs;
+    std::string FReps, FInterleave;
+};
+
+// Runs the selected cases with the reporter; false (after saying so) when none ran.
+inline bool RunCases(benchmark::BenchmarkReporter* reporter)
+{
+    const std::size_t ran =
+        reporter ? benchmark::RunSpecifiedBenchmarks(reporter) : benchmark::RunSpecifiedBenchmarks();
+    return ran > 0;
+}
+
+}  // namespace benchverdict
+
+// The main of a benchmark without a verdict of its own: fails when no case ran.
+#define NOX_BENCHMARK_MAIN()                                              \
+    int main(int argc, char** argv)                                       \
+    {                                                                     \
+        benchmark::Initialize(&argc, argv);                               \
+        if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1; \
+        const bool ran = benchverdict::RunCases(nullptr);                 \
+        benchmark::Shutdown();                                            \
+        return ran ? 0 : benchverdict::NoCaseRan();                       \
+    }                                                                     \
+    int main(int, char**)

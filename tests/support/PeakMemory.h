@@ -1,0 +1,61 @@
+#pragma once
+// How far the process's resident memory rises above what it was while a piece of code runs:
+// the kernel's high-water mark is set back to the present first ("5" to
+// /proc/self/clear_refs). Each test case runs in a process of its own.
+#include <cstdint>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+
+#if defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define NOX_PEAK_MEMORY_TSAN 1
+#endif
+#endif
+
+namespace support {
+
+// What a byte the code writes costs in resident memory: the thread sanitizer keeps four
+// bytes of shadow and more beside each.
+#if defined(__SANITIZE_THREAD__) || defined(NOX_PEAK_MEMORY_TSAN)
+inline constexpr std::int64_t ResidentPerWrittenByte = 6;
+#else
+inline constexpr std::int64_t ResidentPerWrittenByte = 1;
+#endif
+
+// Resident bytes now and at the high-water mark; false when they cannot be read.
+inline bool ResidentBytes(std::int64_t& now, std::int64_t& peak)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    now = peak = -1;
+    while (std::getline(status, line)) {
+        std::istringstream in(line);
+        std::string key;
+        std::int64_t kB = 0;
+        in >> key >> kB;
+        if (key == "VmRSS:") now = kB * 1024;
+        if (key == "VmHWM:") peak = kB * 1024;
+    }
+    return now >= 0 && peak >= 0;
+}
+
+// The rise of the high-water mark over the resident memory before `run`; -1 when the mark
+// cannot be set back on this system.
+inline std::int64_t PeakGrowth(const std::function<void()>& run)
+{
+    std::int64_t before = 0, peak = 0;
+    {
+        std::ofstream reset("/proc/self/clear_refs");
+        reset << "5";
+    }
+    // The mark set back is at most a little above the memory now.
+    if (!ResidentBytes(before, peak) || peak > before + (std::int64_t(4) << 20)) return -1;
+    run();
+    std::int64_t now = 0;
+    if (!ResidentBytes(now, peak)) return -1;
+    return peak - before;
+}
+
+}  // namespace support
