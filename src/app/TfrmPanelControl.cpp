@@ -469,11 +469,13 @@ void TfrmPanelControl::SendCommandText(int channel, const AnsiString& command)
 
 void TfrmPanelControl::ConfirmedCommand(QObject* sender, unsigned accepted, int question,
                                         const std::function<void(int)>& send,
-                                        const std::function<AnsiString(int)>& details)
+                                        const std::function<AnsiString(int)>& details,
+                                        const std::function<bool(int)>& check)
 {
     platform::DialogOwnerScope owner(this);
     int channel = 0;
     if (!CommandTarget(sender, accepted, channel)) return;
+    if (check && !check(channel)) return;
     if (!FMainWindow->AskYesNo(Text(question) + (details ? details(channel) : AnsiString()))) return;
     send(channel);
 }
@@ -542,30 +544,33 @@ void TfrmPanelControl::cmdDataToKelvorClick(QObject* Sender)
 {
     NOX_ASSERT_UI_THREAD();
     // The question names the value and the unit it goes to: a user who switched windows
-    // sees which channel would get the edit's value.
+    // sees which channel would get the edit's value. A value that cannot go is refused
+    // before the question, so the user never confirms what is then not sent.
+    AnsiString digits;
     ConfirmedCommand(
-        Sender, scSpeedButton | scEdit | scMenuItem, RowAskSetSetpoint, [this](int channel) { SendSetpoint(channel); },
-        [this](int channel) { return SetpointTarget(channel); });
+        Sender, scSpeedButton | scEdit | scMenuItem, RowAskSetSetpoint,
+        [this, &digits](int channel) { SendCommandText(channel, "G0D**" + digits); },
+        [this](int channel) { return SetpointTarget(channel); },
+        [this, &digits](int channel) { return SetpointDigits(channel, digits); });
 }
 
-void TfrmPanelControl::SendSetpoint(int channel)
+bool TfrmPanelControl::SetpointDigits(int channel, AnsiString& digits)
 {
     double setpoint = 0.0;
     if (!TryStrToFloat(edSetPoint->text().toStdString(), setpoint)) {
         ShowError("Fehlerhafte Sollwertvorgabe!", "Faulty Setpoint!");
-        return;
+        return false;
     }
     // A value the unit cannot represent is never sent (its low 16 bits would set another
     // temperature), nor one beyond the unit's identified limits.
     const CChannel* object = ChannelObjects[channel];
-    AnsiString digits;
     IChannelForm* form = FormOf(channel);
     if (!CTolvarProtocol::EncodeSetpoint(setpoint, object && object->IsUnsignedDevice(), digits) ||
         (form && (setpoint > form->UnitUpperSetpointLimit() || setpoint < form->UnitLowerSetpointLimit()))) {
         platform::dialogs().MessageBox(Text(RowSetpointOutOfLimits), LanguageIndex() == 1 ? "Error" : "Fehler", MB_OK);
-        return;
+        return false;
     }
-    SendCommandText(channel, "G0D**" + digits);
+    return true;
 }
 
 void TfrmPanelControl::edSetPointKeyDown(QObject* Sender, int Key)

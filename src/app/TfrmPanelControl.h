@@ -187,16 +187,18 @@ private:
     // A device command as the panel's buttons and the menu give it: the target channel,
     // the user's yes to the question, then send (questions and messages in front of the
     // panel, which stays on top).
-    // `details`, when given, adds to the question what the command will do to the channel.
+    // `details`, when given, adds to the question what the command will do to the channel;
+    // `check`, when given, refuses a command before its question (it shows why).
     void ConfirmedCommand(QObject* sender, unsigned accepted, int question, const std::function<void(int)>& send,
-                          const std::function<AnsiString(int)>& details = {});
+                          const std::function<AnsiString(int)>& details = {},
+                          const std::function<bool(int)>& check = {});
     // "Setpoint <edit> °C to channel n (label)", for the setpoint question.
     AnsiString SetpointTarget(int channel) const;
     // "Channel n (label)" on a line of its own, for the questions of the other commands.
     AnsiString ChannelTarget(int channel) const;
-    // The setpoint of the edit to the channel, when it is a number the unit and its limits
-    // take.
-    void SendSetpoint(int channel);
+    // The four setpoint digits of the edit's value for the channel; false, after a message,
+    // when it is not a number the unit and its limits take.
+    bool SetpointDigits(int channel, AnsiString& digits);
     void SendCommandText(int channel, const AnsiString& command);
     // The device buttons, the setpoint edit and the device menu items.
     void SetDeviceControlsEnabled(bool enabled);

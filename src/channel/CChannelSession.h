@@ -271,7 +271,7 @@ public:
     void SetSerialNumber(std::uint32_t number) override;
     void ReportOtherUnit(const AnsiString& message) override;
     // The one-shot commands that had not gone out are dropped and named in one protocol line.
-    void ConnectionLost(const AnsiString& droppedCommand) override;
+    void ConnectionLost(const TCommandOnLoss& command) override;
     // The next waiting command goes to the poll thread.
     void ReadyForCommand() override { FlushProgramCommands(); }
 

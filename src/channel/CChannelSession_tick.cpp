@@ -162,8 +162,8 @@ AnsiString CChannelSession::UpdateStatusText()
     // A fault the poll thread reported since the last tick, a request that has waited out
     // its time-out (at a short interval the time-out itself comes only after the next
     // tick), or values older than the cycle may make them: all count towards the warning.
-    if (channel && channel->CommError == 1) {
-        channel->CommError = 0;
+    const bool faultCleared = channel && channel->FaultUncounted.exchange(0) != 0;
+    if (channel && (channel->CommError.exchange(0) != 0 || faultCleared)) {
         CountErrorTick();
         return ChannelText(RowErrorExclamation);
     }
@@ -654,14 +654,31 @@ AnsiString CChannelSession::CommandName(const AnsiString& frame) const
     return DeviceCommandQueue::CommandName(frame, FChannelObject && FChannelObject->IsUnsignedDevice());
 }
 
-void CChannelSession::ConnectionLost(const AnsiString& droppedCommand)
+void CChannelSession::ConnectionLost(const TCommandOnLoss& command)
 {
     NOX_ASSERT_UI_THREAD();
-    AnsiString names;
-    auto name = [&](const AnsiString& frame) { names += (names.empty() ? "" : "; ") + CommandName(frame); };
-    if (!droppedCommand.empty()) name(droppedCommand);
-    for (const DeviceCommandQueue::TCommand& c : FCommands.DropOneShots()) name(c.Frame);
-    if (!names.empty()) AddProtocolLine(" " + ChannelText(RowNotSentConnectionLost) + " " + names);
+    // Each command the loss cut off is named with what the unit got of it: nothing, the
+    // frame without an answer (it may have taken it), or the frame and its answer (the
+    // second cycle no longer goes). The user who confirmed it hears of it as of one that
+    // could not go in time.
+    AnsiString notSent, unanswered, answered;
+    auto add = [&](AnsiString& names, const AnsiString& frame) {
+        names += (names.empty() ? "" : "; ") + CommandName(frame);
+    };
+    if (!command.Frame.empty())
+        add(command.Sent == 0 ? notSent : command.Answered > 0 ? answered : unanswered, command.Frame);
+    for (const DeviceCommandQueue::TCommand& c : FCommands.DropOneShots()) add(notSent, c.Frame);
+    AnsiString message;
+    const std::pair<TextRow, AnsiString> fates[] = {{RowNotSentConnectionLost, notSent},
+                                                    {RowSentUnansweredConnectionLost, unanswered},
+                                                    {RowSentAnsweredConnectionLost, answered}};
+    for (const auto& [row, names] : fates) {
+        if (names.empty()) continue;
+        const AnsiString line = ChannelText(row) + " " + names;
+        AddProtocolLine(" " + line);
+        message += (message.empty() ? "" : "\n") + line;
+    }
+    if (!message.empty()) ShowNotice(ChannelName() + "\n\n" + message, ChannelText(RowWarning), {});
     CommandsChanged();
 }
 
@@ -683,6 +700,10 @@ bool CChannelSession::FlushProgramCommands()
 
 void CChannelSession::CommandsChanged()
 {
+    AnsiString replaced;
+    for (const DeviceCommandQueue::TCommand& c : FCommands.TakeReplaced())
+        replaced += (replaced.empty() ? "" : "; ") + CommandName(c.Frame);
+    if (!replaced.empty()) AddProtocolLine(" " + ChannelText(RowNotSentReplaced) + " " + replaced);
     AnsiString names;
     for (const DeviceCommandQueue::TCommand& c : FCommands.TakeDropped())
         names += (names.empty() ? "" : "; ") + CommandName(c.Frame);

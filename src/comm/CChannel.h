@@ -232,6 +232,9 @@ public:
     std::atomic<std::uint8_t> PollRequest{1};
     static constexpr std::uint8_t PollRequestServed = 2;
     std::atomic<std::uint8_t> CommError{0};
+    // 1: the poll thread cleared a fault itself to send a command (it does not wait for the
+    // tick then); the next tick counts that fault as if it had found the error flag set.
+    std::atomic<std::uint8_t> FaultUncounted{0};
     // 1 from any fault until every polled command has been answered again: the cycle goes
     // on after the row that failed (and a restored link where the loss interrupted it), so
     // the rows ahead of it still hold older values, and the ticks mark their points as

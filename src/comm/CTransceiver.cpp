@@ -143,6 +143,8 @@ void CTransceiver::LoadOneShot()
 {
     standingUnsent_ = false;
     oneShotLoadedMs_ = platform::clock().MilliTicks();
+    oneShotSent_ = 0;
+    oneShotAnswered_ = 0;
     OneShot = 0;
     RestorePending = 1;
     oneShotQueued_ = true;
@@ -176,7 +178,7 @@ bool CTransceiver::OneShotInProgress() const
     return OneShot == 1 || RestorePending == 1 || oneShotQueued_;
 }
 
-AnsiString CTransceiver::DropOneShot(const AnsiString& only)
+TCommandOnLoss CTransceiver::DropOneShot(const AnsiString& only)
 {
     NOX_ASSERT_UI_THREAD();
     std::lock_guard<std::mutex> l(queueMutex_);
@@ -187,17 +189,23 @@ AnsiString CTransceiver::DropOneShot(const AnsiString& only)
     const AnsiString status = Protocol->GetEntry(0, 0);
     const int statusLength = StrToIntDef(Protocol->GetEntry(0, 1), 0);
     const int statusReplyLength = StrToIntDef(Protocol->GetEntry(0, 2), 0);
-    AnsiString dropped;
+    TCommandOnLoss lost;
+    // Handed over, not loaded into a cycle yet: nothing of it went out.
+    const bool waiting = OneShot == 1;
+    if (waiting || RestorePending == 1)
+        lost.Frame = BaseCommand;
+    else if (oneShotQueued_)
+        lost.Frame = Protocol->GetQueueEntry(0, 0);
+    lost.Sent = waiting ? 0 : oneShotSent_.load();
+    lost.Answered = waiting ? 0 : oneShotAnswered_.load();
     // Loaded into the cycle that has not begun yet.
     if (oneShotQueued_ && Position == 0) {
-        dropped = Protocol->GetQueueEntry(0, 0);
         Protocol->SetRow(status, 0, statusReplyLength, statusLength);
         oneShotQueued_ = false;
     }
     // Waiting for its first or its second cycle. A standing command given after it stands
     // in its place.
     if (OneShot == 1 || RestorePending == 1) {
-        dropped = BaseCommand;
         BaseCommand = status;
         BaseLength = statusLength;
         BaseReplyLength = statusReplyLength;
@@ -206,7 +214,10 @@ AnsiString CTransceiver::DropOneShot(const AnsiString& only)
         TakeFollowing();
     }
     if (!oneShotQueued_) commandCycle_ = false;
-    return dropped;
+    // Out in both its cycles and answered: the unit has it as any other command.
+    if (lost.Sent >= 2 && lost.Answered > 0) lost.Frame.clear();
+    if (lost.Frame.empty()) lost = {};
+    return lost;
 }
 
 void CTransceiver::LoadStandingNow()
@@ -222,7 +233,7 @@ void CTransceiver::LoadStandingNow()
 void CTransceiver::DropCommandsOnLoss()
 {
     Sync([this] {
-        const AnsiString dropped = DropOneShot();
+        const TCommandOnLoss dropped = DropOneShot();
         if (IChannelWindow* w = owner_->Window()) w->ConnectionLost(dropped);
     });
 }
@@ -236,6 +247,7 @@ void CTransceiver::NextCommand()
     CurrentLength = StrToIntDef(Protocol->GetQueueEntry(position, 1), 0);
     CurrentReplyLength = StrToIntDef(Protocol->GetQueueEntry(position, 2), 0);
     Position = position + 1;
+    currentIsOneShot_ = position == 0 && oneShotQueued_;
     if (position == 0) {
         standingUnsent_ = false;
         lastFirstRow_ = CurrentFrame;
@@ -273,16 +285,15 @@ void CTransceiver::RunHanded()
     NOX_ASSERT_UI_THREAD();
     if (runningHanded_) return;
     runningHanded_ = true;
-    struct Leave {
-        bool& flag;
-        ~Leave() { flag = false; }
-    } leave{runningHanded_};
-    // Nothing handed runs once the thread has been asked to stop (the channel may be going).
-    while (*handsAccepted_) {
+    // Nothing handed runs once the thread has been asked to stop, and nothing of this object
+    // is touched after a step that stopped it (a channel closed while a box of the step was
+    // open): the thread may be gone then.
+    const std::shared_ptr<bool> accepted = handsAccepted_;
+    while (*accepted) {
         std::function<void()> fn;
         {
             std::lock_guard<std::mutex> l(handedMutex_);
-            if (handed_.empty()) return;
+            if (handed_.empty()) break;
             fn = std::move(handed_.front());
             handed_.pop_front();
         }
@@ -292,6 +303,7 @@ void CTransceiver::RunHanded()
             platform::UiDispatcher::ReportException(std::current_exception(), "poll thread's handed step");
         }
     }
+    if (*accepted) runningHanded_ = false;
 }
 
 bool CTransceiver::Sync(const std::function<void()>& fn)
@@ -324,6 +336,7 @@ void CTransceiver::DeliverReply(const AnsiString& reply)
         });
         return;
     }
+    if (requestInProgress_ && currentIsOneShot_) ++oneShotAnswered_;
     Hand([this, reply] {
         owner_->RequestEnded();
         // Replies are decoded in the order they came; one that follows a fault of the same
@@ -527,9 +540,24 @@ bool CTransceiver::PrepareRequest()
     UpdateCount();
     RefillQueue();
     owner_->AskCycleIfTickIsLate();
-    if ((owner_->PollRequest == 0 && !commandCycle_) || owner_->CommError != 0) return false;
+    if (owner_->CommError == 0)
+        faultSeenPass_ = -1;
+    else if (!GoOnAfterFault())
+        return false;
+    if (owner_->PollRequest == 0 && !commandCycle_) return false;
     NextCommand();
     requestInProgress_ = true;
+    return true;
+}
+
+bool CTransceiver::GoOnAfterFault()
+{
+    const int pass = PassCount;
+    if (faultSeenPass_ < 0) faultSeenPass_ = pass;
+    if (pass - faultSeenPass_ < FaultRetryPasses || !OneShotInProgress()) return false;
+    faultSeenPass_ = -1;
+    // The tick that comes next counts the fault as it would have found it.
+    if (owner_->CommError.exchange(0) != 0) owner_->FaultUncounted = 1;
     return true;
 }
 
@@ -605,6 +633,7 @@ void CTransceiver::NoteRequestSent()
 {
     // Only a request of the poll cycle counts (not the checks of a reconnection).
     if (!requestInProgress_) return;
+    if (currentIsOneShot_) ++oneShotSent_;
     // The frame and its reply on the line, then the read time-out: a reply within that is
     // in time, however long the user-interface thread then takes to decode it.
     const int characters = std::max(0, CurrentLength) + std::clamp(CurrentReplyLength, 0, MaxReplyLength);
@@ -683,6 +712,8 @@ void CTransceiver::RequestOneShot()
     if (OneShot != 0) return;
     // The frames set last are this command's, not a standing command's.
     standingGiven_ = false;
+    oneShotSent_ = 0;
+    oneShotAnswered_ = 0;
     OneShot = 1;
 }
 

@@ -14,6 +14,7 @@
 #include "comm/ByteLink.h"
 #include "comm/CCommThread.h"
 #include "comm/CTolvarProtocol.h"
+#include "comm/ChannelServices.h"
 #include "platform/AnsiString.h"
 
 class CChannel;
@@ -60,9 +61,10 @@ public:
     void NextCommand();
     // The link is lost (user-interface thread): a one-shot command that has not gone out in
     // both its cycles never goes out once the link is back, and the status poll stands
-    // again. Returns the dropped command frame, empty when there was none. With `only`, the
-    // one-shot is dropped only when it is that frame (a program's frame its hold withdraws).
-    AnsiString DropOneShot(const AnsiString& only = {});
+    // again. Returns that command and what the unit got of it (an empty frame when none
+    // was under way or it had gone out in both its cycles). With `only`, the one-shot is
+    // dropped only when it is that frame (a program's frame its hold withdraws).
+    TCommandOnLoss DropOneShot(const AnsiString& only = {});
     // The standing command given last replaces the one loaded into a cycle that has not
     // begun (and no one-shot is loaded): what was loaded is out of date and never goes.
     void LoadStandingNow();
@@ -189,6 +191,12 @@ private:
     // Refills the queue and takes the next request when a cycle is asked for and no error
     // holds it back; true when there is one to send.
     bool PrepareRequest();
+    // A fault holds the cycle back until the next tick, which may be a minute away; a
+    // one-shot command does not wait for it: a few passes after the fault the cycle goes on,
+    // so the command goes out as soon as the unit answers again. The fault is still counted
+    // by the tick. True when the cycle goes on now.
+    bool GoOnAfterFault();
+    static constexpr int FaultRetryPasses = 3;
     // The request taken was not sent, or its exchange ended without a verdict: a fault.
     void EndUnsentRequest();
     // While the link is lost: an attempt when one is due; true when the link is back and
@@ -233,6 +241,13 @@ private:
     AnsiString lastFirstRow_;
     // When the one-shot command went into the first row for its first cycle (program clock).
     std::int64_t oneShotLoadedMs_ = 0;
+    // How often the one-shot command under way went out and how often the unit answered it,
+    // and whether the current request is that command's frame.
+    std::atomic<int> oneShotSent_{0};
+    std::atomic<int> oneShotAnswered_{0};
+    bool currentIsOneShot_ = false;
+    // The pass at which the fault holding the cycle back was first seen; -1: none.
+    int faultSeenPass_ = -1;
     // The cycle with the one-shot command in its first row runs without a tick's request.
     std::atomic<bool> commandCycle_{false};
     // A standing command given while a one-shot waited for its first cycle: it follows that

@@ -28,6 +28,15 @@ enum class TChannelMemo {
     memInfo,         // information memo
 };
 
+// A one-shot command the poll thread had under way when the link to the unit was lost. It
+// never goes out again; what the unit got of it is told by how often its frame went out
+// and how often the unit answered it.
+struct TCommandOnLoss {
+    AnsiString Frame;  // empty: none was under way, or it had gone out in both its cycles
+    int Sent = 0;
+    int Answered = 0;
+};
+
 // The channel window as the device layer sees it.
 class IChannelWindow {
 public:
@@ -64,9 +73,9 @@ public:
     // without holding up the recording (it comes in the middle of polling).
     virtual void ReportOtherUnit(const AnsiString& message) = 0;
     // The link to the unit is lost, or it is back but the unit is not identified on it yet:
-    // commands that have not gone out must never reach the unit later. `droppedCommand` is
-    // the command frame the poll thread dropped (empty when it had none).
-    virtual void ConnectionLost(const AnsiString& /*droppedCommand*/) {}
+    // commands that have not gone out must never reach the unit later. `command` is the
+    // one-shot command the poll thread had under way and what became of it.
+    virtual void ConnectionLost(const TCommandOnLoss& /*command*/) {}
     // The poll thread has sent a one-shot command in all its cycles: the next command waiting
     // for the unit can be handed over now.
     virtual void ReadyForCommand() {}

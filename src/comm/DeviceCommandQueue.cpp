@@ -9,16 +9,36 @@
 
 using namespace resources;
 
+namespace {
+
+// A command that sets the setpoint and nothing else ("G0D**" + four digits).
+bool SetsOnlySetpoint(const DeviceCommandQueue::TCommand& c)
+{
+    const AnsiString& f = c.Frame;
+    return c.Once && f.size() >= 13 && f.compare(4, 5, "G0D**") == 0 && f.compare(9, 4, "****") != 0;
+}
+
+}  // namespace
+
 DeviceCommandQueue::TResult DeviceCommandQueue::Add(CChannel& channel, TCommand command)
 {
     NOX_ASSERT_UI_THREAD();
     if (!channel.HasPollThread(channel.Channel())) return TResult::NoPollThread;
     if (command.Once && channel.LinkLost()) return TResult::LinkLost;
+    command.GivenMs = platform::clock().MilliTicks();
+    // A newer setpoint takes the place of an older one still waiting: the unit ends on the
+    // last value given, and it does not wait behind values it would only pass through.
+    if (SetsOnlySetpoint(command))
+        for (TCommand& waiting : FWaiting)
+            if (SetsOnlySetpoint(waiting)) {
+                FReplaced.push_back(std::exchange(waiting, std::move(command)));
+                Flush(channel);
+                return TResult::Taken;
+            }
     if (!command.Once && !FWaiting.empty() && !FWaiting.back().Once)
         FWaiting.pop_back();
     else if (FWaiting.size() >= MaxWaiting)
         return TResult::Full;
-    command.GivenMs = platform::clock().MilliTicks();
     FWaiting.push_back(std::move(command));
     Flush(channel);
     return TResult::Taken;
@@ -71,9 +91,9 @@ bool DeviceCommandQueue::Flush(CChannel& channel)
     while (!FWaiting.empty()) {
         const TCommand& c = FWaiting.front();
         // A one-shot command waits until the one before it has gone out in both its cycles
-        // (handed over earlier it would cut the earlier one's second cycle short), and while
-        // a fault holds the poll cycle back until the next tick, which may be a minute away.
-        if (c.Once && (channel.OneShotInProgress() || channel.CommError != 0)) return false;
+        // (handed over earlier it would cut the earlier one's second cycle short). A fault
+        // does not hold it back: the poll thread goes on for it without waiting for a tick.
+        if (c.Once && channel.OneShotInProgress()) return false;
         const std::unique_lock<std::mutex> hold = channel.HoldRefill();
         if (!channel.SetPollCommands(c.Frame, int(c.Frame.size()), c.ReplyLength, number, int(c.FollowUp.size()),
                                      c.FollowUp))

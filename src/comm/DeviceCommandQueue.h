@@ -36,7 +36,9 @@ public:
     };
 
     // Adds a command behind the waiting ones and hands over what the poll thread takes now.
-    // A standing command still waiting is out of date: the newer one takes its place.
+    // A standing command still waiting is out of date: the newer one takes its place. So is
+    // a one-shot setpoint still waiting when another is given: the newer one takes its place
+    // in the order, and the older one is kept for the owner to report (TakeReplaced).
     TResult Add(CChannel& channel, TCommand command);
     // Hands the waiting commands over as far as the poll thread takes them; true when none
     // is left waiting. A one-shot command goes only when the poll thread can send it at
@@ -45,6 +47,8 @@ public:
     // The one-shot commands that waited longer than MaxWaitMs since the last call, in the
     // order given.
     std::vector<TCommand> TakeDropped() { return std::exchange(FDropped, {}); }
+    // The setpoints that a newer one replaced since the last call, in the order given.
+    std::vector<TCommand> TakeReplaced() { return std::exchange(FReplaced, {}); }
     bool Empty() const { return FWaiting.empty(); }
     void Clear() { FWaiting.clear(); }
     // A program's hold or stop: its frames still waiting leave the queue, and the standing
@@ -73,4 +77,5 @@ private:
     // The frame of the last program one-shot handed to the poll thread.
     AnsiString FHandedProgram;
     std::vector<TCommand> FDropped;
+    std::vector<TCommand> FReplaced;
 };

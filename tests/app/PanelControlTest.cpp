@@ -165,17 +165,18 @@ TEST_F(PanelControlTest, SetpointDigitsRangeAndLimits)
         panel->edSetPoint->setText(c.text);
         panel->cmdDataToKelvorClick(panel->cmdDataToKelvor);
         auto shown = Messages();
-        ASSERT_FALSE(shown.empty());
-        // The question comes first, and names the value and the channel it goes to.
-        EXPECT_EQ(shown[0].text, Row(1, RowAskSetSetpoint) + "\n\nSetpoint " + Trim(c.text) + " °C\nto channel 1");
+        ASSERT_EQ(shown.size(), 1u);
         if (c.digits) {
+            // The question names the value and the channel it goes to.
+            EXPECT_EQ(shown[0].text, Row(1, RowAskSetSetpoint) + "\n\nSetpoint " + Trim(c.text) + " °C\nto channel 1");
             ASSERT_EQ(unit.handed.size(), 1u);
             EXPECT_EQ(unit.handed[0].frame.substr(0, 13), AnsiString("[M01G0D**") + c.digits);
         } else {
+            // A value that cannot go is refused before any question: the user never
+            // confirms a setpoint that is then not sent.
             EXPECT_TRUE(unit.handed.empty());
-            ASSERT_EQ(shown.size(), 2u);
-            EXPECT_EQ(shown[1].text, c.message);
-            EXPECT_EQ(shown[1].caption, "Error");
+            EXPECT_EQ(shown[0].text, c.message);
+            EXPECT_EQ(shown[0].caption, "Error");
         }
     }
 
@@ -216,11 +217,19 @@ TEST_F(PanelControlTest, SetpointDigitsRangeAndLimits)
         panel->cmdDataToKelvorClick(panel->cmdDataToKelvor);
     }
     auto shown = Messages();
-    ASSERT_EQ(shown.size(), 6u);
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[0].text, "Sollwertvorgabe überschreitet Sollwertgrenzen des Geräts!");
     EXPECT_EQ(shown[1].text, "Sollwertvorgabe überschreitet Sollwertgrenzen des Geräts!");
-    EXPECT_EQ(shown[3].text, "Sollwertvorgabe überschreitet Sollwertgrenzen des Geräts!");
-    EXPECT_EQ(shown[5].text, "Fehlerhafte Sollwertvorgabe!");
-    EXPECT_EQ(shown[5].caption, "Fehler");
+    EXPECT_EQ(shown[2].text, "Fehlerhafte Sollwertvorgabe!");
+    EXPECT_EQ(shown[2].caption, "Fehler");
+    // A mistyped value: refused with the message alone, no question.
+    support::TestDialogs().Clear();
+    unit.handed.clear();
+    panel->edSetPoint->setText("4x2,5");
+    panel->cmdDataToKelvorClick(panel->cmdDataToKelvor);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, "Fehlerhafte Sollwertvorgabe!");
+    EXPECT_TRUE(unit.handed.empty());
 }
 
 TEST_F(PanelControlTest, CommandsRefusedWithoutAConnectionAFileViewOrTheRightSender)

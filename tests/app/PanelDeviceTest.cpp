@@ -78,7 +78,9 @@ protected:
         comm::TCommTiming t;
         t.PollStepMs = 5;
         t.IdentificationStepMs = 1;
-        t.ReadTimeoutMs = 150;
+        // Every reply must come in time, also on a loaded machine: a time-out would hold the
+        // cycle back until a tick that these tests never give.
+        t.ReadTimeoutMs = 2000;
         comm::SetTiming(t);
         support::TestDialogs().Clear();
         comm::SetSerialLinkFactory([](const comm::TSerialLinkSettings& s, AnsiString& error) {

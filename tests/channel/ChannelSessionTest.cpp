@@ -138,13 +138,23 @@ protected:
         EXPECT_NE(message.find("12345678"), AnsiString::npos) << message;
         EXPECT_EQ(s.ErrorTicks(), errorTicks) << "another unit is no fault of the data link";
 
-        // The recorded unit comes back: checked, then recorded again.
+        // The recorded unit comes back: checked, then recorded again. However often the
+        // other unit answered, the checks stay a few seconds apart: one has just found it,
+        // and the recorded unit is back within the first two waits (the second for a port
+        // that has to be opened again).
+        const int attempts = poll->ReconnectAttempts();
+        clock.AdvanceMs(60000);
+        ASSERT_TRUE(Await([&] { return poll->ReconnectAttempts() > attempts; }));
+        const int passes = poll->PassCount;
+        ASSERT_TRUE(Await([&] { return poll->PassCount >= passes + 2; }));
         swapBack();
-        ASSERT_TRUE(Await([&] {
-            if (!poll->IsLinkLost()) return true;
-            clock.AdvanceMs(60000);
-            return false;
-        }));
+        for (int waited = 0; poll->IsLinkLost() && waited < comm::ReconnectDelayMs(0) + comm::ReconnectDelayMs(1);
+             waited += 1000) {
+            clock.AdvanceMs(1000);
+            const int pass = poll->PassCount;
+            ASSERT_TRUE(Await([&] { return poll->PassCount >= pass + 2; }));
+        }
+        ASSERT_FALSE(poll->IsLinkLost());
         s.Tick();
         int good = 0;
         for (int i = 0; i < 4; ++i) {

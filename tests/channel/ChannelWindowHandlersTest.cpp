@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QWheelEvent>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -516,8 +517,13 @@ TEST_F(ChannelWindowHandlersTest, NoCommandGivenBeforeALossReachesTheUnitAfterIt
     const AnsiString notSent = " Not sent, the connection to the unit is lost: ";
     ASSERT_TRUE(Await([&] { return ProtocolLines(w, notSent) > 0; }));
     EXPECT_EQ(ProtocolLines(w, notSent + "Activate circulation; Set setpoint 55,00 °C"), 1);
+    ASSERT_TRUE(Await([] { return support::TestDialogs().MessageCount() == 3; }));
+    EXPECT_EQ(Message(),
+              "Channel 1 (BATH 1)\n\nNot sent, the connection to the unit is lost: Activate circulation; "
+              "Set setpoint 55,00 °C");
 
-    // Meanwhile every device command is refused before its question.
+    // Meanwhile every device command is refused before its question, and a program's
+    // one-shot command is refused by the window's queue itself, named in the protocol.
     for (TSpeedButton* button :
          {panel->cmdKelvorStartCirculation, panel->cmdKelvorStart, panel->cmdKelvorStop, panel->cmdDataToKelvor}) {
         support::TestDialogs().Clear();
@@ -526,6 +532,8 @@ TEST_F(ChannelWindowHandlersTest, NoCommandGivenBeforeALossReachesTheUnitAfterIt
         EXPECT_EQ(Message(), "No active connection available!");
         EXPECT_EQ(support::TestDialogs().LastMessage().caption, "Warning");
     }
+    EXPECT_EQ(w->Session().SendProgramCommands("G0D**0CE4", "C14*************", true), TCommandHandOver::Refused);
+    EXPECT_EQ(ProtocolLines(w, notSent + "Set setpoint 33,00 °C"), 1);
 
     // The unit comes back and is identified again: it gets the status poll, none of the
     // commands; one given now goes out as usual.
@@ -539,11 +547,97 @@ TEST_F(ChannelWindowHandlersTest, NoCommandGivenBeforeALossReachesTheUnitAfterIt
     ASSERT_TRUE(AwaitCycle(w->Session()));
     EXPECT_TRUE(Commands(line).empty());
     EXPECT_EQ(line.First().State().controlMode, 'O');
-    EXPECT_EQ(ProtocolLines(w, notSent), 1);
+    EXPECT_EQ(ProtocolLines(w, notSent), 2);
     panel->cmdKelvorStop->click();
     Tick(w, 3);
     ASSERT_TRUE(AwaitCycle(w->Session()));
     EXPECT_EQ(Commands(line), std::vector<AnsiString>(2, "G0DO*****"));
+
+    // The link goes while the question is open: the Yes is refused, and the command never
+    // reaches the unit once it is back.
+    line.ClearLog();
+    support::TestDialogs().Clear();
+    support::TestDialogs().WhileShown = [&](const support::ShownMessage&) {
+        line.StopListening();
+        clock.AdvanceMs(5000);
+        w->tmrDataUpdateTimer();
+        ASSERT_TRUE(Await([&] { return poll->IsLinkLost(); }));
+    };
+    panel->cmdKelvorStartCirculation->click();
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 2u);
+    EXPECT_EQ(Message(), "No active connection available!");
+    ASSERT_TRUE(line.ListenAgain(&error)) << error;
+    clock.AdvanceMs(comm::ReconnectDelayMs(0));
+    ASSERT_TRUE(Await([&] { return !poll->IsLinkLost(); }));
+    clock.AdvanceMs(5000);
+    w->tmrDataUpdateTimer();  // clears the error the loss left
+    Tick(w, 4);
+    ASSERT_TRUE(AwaitCycle(w->Session()));
+    EXPECT_TRUE(Commands(line).empty());
+}
+
+TEST_F(ChannelWindowHandlersTest, ALinkLostAtAnyStepOfACommandsTwoCyclesIsReportedAsTheUnitGotIt)
+{
+    support::SimulatedUnitLine line;
+    TmdiSubWindow* w = OpenQuietWindow(line, "steps");
+    ASSERT_NE(w, nullptr);
+    CChannel* unit = w->Session().ChannelObject();
+    CTransceiver* poll = TransceiverThreads[w->Channel()];
+    ASSERT_NE(poll, nullptr);
+    const int rows = poll->Count;
+    ASSERT_GE(rows, 2);
+    const AnsiString notSent = "Not sent, the connection to the unit is lost: ";
+    const AnsiString unanswered =
+        "Sent without an answer, the connection to the unit is lost; the unit may have taken the command: ";
+    const AnsiString answered =
+        "Sent and answered by the unit, then the connection to the unit was lost (not sent a second time): ";
+    // Step -1: the connection is gone before the command's first frame. Step n: the unit
+    // takes the n-th frame from the command's first on, then drops the connection instead
+    // of answering (0: the command itself, `rows`: its second cycle's frame).
+    for (int step = -1; step < 2 * rows; ++step) {
+        SCOPED_TRACE(step);
+        ASSERT_TRUE(Await([&] { return !poll->IsLinkLost() && !unit->OneShotInProgress() && unit->PollRequest == 0; }));
+        line.ClearLog();
+        support::TestDialogs().Clear();
+        if (step < 0) {
+            line.DropConnection();
+            ASSERT_TRUE(Await([&] { return line.ClientCount() == 0; }));
+        } else {
+            if (step > 0) line.First().InjectFault(support::UnitFault::None, step);
+            line.First().InjectFault(support::UnitFault::DropConnection, 1);
+        }
+        const int hundredths = 3101 + step;
+        const AnsiString value = "31," + IntToStr(hundredths - 3100 + 100).substr(1);
+        panel->edSetPoint->setText(QString::fromStdString(value));
+        panel->cmdDataToKelvor->click();
+        ASSERT_TRUE(Await([&] { return poll->IsLinkLost(); }));
+        clock.AdvanceMs(comm::ReconnectDelayMs(0));
+        ASSERT_TRUE(Await([&] { return !poll->IsLinkLost(); }));
+        // The cycle the loss cut short ends, and ticks' cycles follow: none brings the
+        // command again.
+        clock.AdvanceMs(5000);
+        w->tmrDataUpdateTimer();
+        Tick(w, 2);
+        ASSERT_TRUE(AwaitCycle(w->Session()));
+
+        const std::vector<AnsiString> commands = Commands(line);
+        const auto received = std::count(commands.begin(), commands.end(), "G0D**" + IntToHex(hundredths, 4));
+        EXPECT_EQ(received, step < 0 ? 0 : step < rows ? 1 : 2);
+        EXPECT_EQ(commands.size(), std::size_t(received));
+        // Out in both cycles, the command went as any other: nothing to report.
+        const AnsiString report = step < 0 ? notSent : step == 0 ? unanswered : step < rows ? answered : AnsiString();
+        const AnsiString name = "Set setpoint " + value + " °C";
+        for (const AnsiString& text : {notSent, unanswered, answered})
+            EXPECT_EQ(ProtocolLines(w, " " + text + name), text == report ? 1 : 0) << text;
+        // The user who confirmed it is told in a box, as of a command that could not go in time.
+        if (!report.empty()) {
+            ASSERT_TRUE(Await([] { return support::TestDialogs().MessageCount() == 2; }));
+        }
+        ASSERT_EQ(support::TestDialogs().MessageCount(), report.empty() ? 1u : 2u);
+        if (!report.empty()) {
+            EXPECT_EQ(Message(), "Channel 1 (BATH 1)\n\n" + report + name);
+        }
+    }
 }
 
 TEST_F(ChannelWindowHandlersTest, EveryCommandOfABurstReachesTheUnitInOrderOrIsRefusedWithAMessage)
@@ -556,15 +650,15 @@ TEST_F(ChannelWindowHandlersTest, EveryCommandOfABurstReachesTheUnitInOrderOrIsR
     std::vector<AnsiString> taken;
     for (int i = 0; i < 20; ++i) {
         support::TestDialogs().Clear();
-        const AnsiString value = "20," + AnsiString(i < 10 ? "0" : "") + IntToStr(i);
-        panel->edSetPoint->setText(QString::fromStdString(value));
-        panel->cmdDataToKelvor->click();
+        const bool circulation = i % 2 == 0;
+        (circulation ? panel->cmdKelvorStartCirculation : panel->cmdKelvorStart)->click();
         if (support::TestDialogs().MessageCount() == 1) {  // the question only
-            taken.push_back("G0D**" + IntToHex(std::uint32_t(2000 + i), 4));
+            taken.push_back(circulation ? "G0DC*****" : "G0DI*****");
             continue;
         }
         ASSERT_EQ(support::TestDialogs().MessageCount(), 2u) << i;
-        EXPECT_EQ(Message(), "Too many commands are waiting for the unit. Not sent: Set setpoint " + value + " °C");
+        EXPECT_EQ(Message(), AnsiString("Too many commands are waiting for the unit. Not sent: ") +
+                                 (circulation ? "Activate circulation" : "Activate temperature control (Intern)"));
     }
     EXPECT_EQ(taken.size(), DeviceCommandQueue::MaxWaiting + 1);
     std::vector<AnsiString> expected;
@@ -574,6 +668,77 @@ TEST_F(ChannelWindowHandlersTest, EveryCommandOfABurstReachesTheUnitInOrderOrIsR
     Tick(w, 2);
     ASSERT_TRUE(AwaitCycle(w->Session()));
     EXPECT_EQ(Commands(line), expected);
+
+    // Twenty setpoints confirmed while the first goes out: each newer one takes the place
+    // of the one still waiting, so the unit ends on the last value confirmed, without a
+    // refusal; the protocol names the values that never went.
+    ASSERT_TRUE(Await([&] { return !w->Session().ChannelObject()->OneShotInProgress(); }));
+    line.ClearLog();
+    support::TestDialogs().Clear();
+    for (int i = 1; i <= 20; ++i) {
+        panel->edSetPoint->setText(QString::fromStdString("30," + IntToStr(100 + i).substr(1)));
+        panel->cmdDataToKelvor->click();
+    }
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 20u);  // the questions only
+    ASSERT_TRUE(Await([&] { return Commands(line).size() >= 4; }));
+    Tick(w, 2);
+    ASSERT_TRUE(AwaitCycle(w->Session()));
+    EXPECT_EQ(Commands(line), (std::vector<AnsiString>{"G0D**0BB9", "G0D**0BB9", "G0D**0BCC", "G0D**0BCC"}));
+    EXPECT_DOUBLE_EQ(line.First().State().setpoint, 30.20);
+    for (int i = 2; i < 20; ++i)
+        EXPECT_EQ(ProtocolLines(w, " Not sent, a newer setpoint takes its place: Set setpoint 30," +
+                                       IntToStr(100 + i).substr(1) + " °C"),
+                  1)
+            << i;
+}
+
+TEST_F(ChannelWindowHandlersTest, AtAMinutesIntervalACommandGoesAsSoonAsTheUnitAnswersAgain)
+{
+    support::SimulatedUnitLine line;
+    TmdiSubWindow* w = OpenQuietWindow(line, "again", "BATH 1", "60");
+    ASSERT_NE(w, nullptr);
+    CChannel* unit = w->Session().ChannelObject();
+    CTransceiver* poll = TransceiverThreads[w->Channel()];
+    ASSERT_NE(poll, nullptr);
+
+    // One reply of a tick's cycle is lost; the next tick is a minute away. A setpoint given
+    // now goes out within the poll thread's few passes, in both its cycles, and is not
+    // dropped: the unit answers again.
+    line.ClearLog();
+    line.First().InjectFault(support::UnitFault::NoReply, 1);
+    clock.AdvanceMs(60000);
+    w->tmrDataUpdateTimer();
+    ASSERT_TRUE(Await([&] { return unit->CommError == 1; }));
+    support::TestDialogs().Clear();
+    panel->edSetPoint->setText("41");
+    panel->cmdDataToKelvor->click();
+    ASSERT_TRUE(Await([&] { return Commands(line).size() >= 2; }));
+    EXPECT_EQ(Commands(line), std::vector<AnsiString>(2, "G0D**1004"));
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);  // the question
+    // The fault is still the next tick's to count.
+    clock.AdvanceMs(60000);
+    w->tmrDataUpdateTimer();
+    EXPECT_EQ(w->Session().Series(0)->GetXLabel(w->Session().Series(0)->Count() - 1), "Error!");
+
+    // The link is lost in a tick's cycle and comes back two attempts later: a setpoint
+    // given once the unit is identified again goes out at once, not with the next tick.
+    ASSERT_TRUE(Await([&] { return !unit->OneShotInProgress() && unit->PollRequest == 0; }));
+    line.StopListening();
+    clock.AdvanceMs(60000);
+    w->tmrDataUpdateTimer();
+    ASSERT_TRUE(Await([&] { return poll->IsLinkLost(); }));
+    clock.AdvanceMs(comm::ReconnectDelayMs(0));
+    ASSERT_TRUE(Await([&] { return poll->ReconnectAttempts() == 1; }));
+    AnsiString error;
+    ASSERT_TRUE(line.ListenAgain(&error)) << error;
+    clock.AdvanceMs(comm::ReconnectDelayMs(1));
+    ASSERT_TRUE(Await([&] { return !poll->IsLinkLost(); }));
+    line.ClearLog();
+    panel->edSetPoint->setText("43");
+    panel->cmdDataToKelvor->click();
+    ASSERT_TRUE(Await([&] { return Commands(line).size() >= 2; }));
+    EXPECT_EQ(Commands(line), std::vector<AnsiString>(2, "G0D**10CC"));
+    EXPECT_DOUBLE_EQ(line.First().State().setpoint, 43.0);
 }
 
 TEST_F(ChannelWindowHandlersTest, AtAMinutesIntervalCommandsGoOutAtOnceOrAreDroppedWithAMessage)

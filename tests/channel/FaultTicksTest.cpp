@@ -494,10 +494,10 @@ TEST_F(FaultTicksTest, AReplyWithinTheReadTimeOutIsNeverLateAndOneBeyondItFails)
     TickAll(false, false, false);
     TickAll(false, true, false);
 
-    // A tick while the reply takes a second, well within the read time-out: the point holds
-    // the unit's latest values as far as they have come and is good. (The unit keeps its
-    // values over this tick: the cycle under way spans it.)
-    line.First().InjectFault(support::UnitFault::LateReply, 1, 1000);
+    // A tick while the reply takes two and a half seconds, well within the read time-out:
+    // the point holds the unit's latest values as far as they have come and is good. (The
+    // unit keeps its values over this tick: the cycle under way spans it.)
+    line.First().InjectFault(support::UnitFault::LateReply, 1, 2500);
     TRig& r = rigs.front();
     CChannel* c = s.ChannelObject();
     ASSERT_TRUE(Await([&] { return c->RequestPending() && Requests(*r.unit) > r.requestsAtTick; }));

@@ -312,9 +312,12 @@ TEST_F(SerialChannel, DirectExchangesCheckTheReplyBeforeReadingIt)
 {
     StartLine();
     CRS232 c(1);
-    Connect(c);
-    // Hold the identification at its first stage: the direct exchanges below are ours.
-    c.Close(2);
+    // Opened without starting the identification: the direct exchanges below are ours, and
+    // each reads for its whole time-out (a close would cut the reads short).
+    channelObject = &c;
+    ChannelObjects[1] = &c;
+    ASSERT_EQ(c.ReadSettings(), 1);
+    ASSERT_EQ(c.Open(), 1);
     ASSERT_TRUE(c.IsOpen());
     AnsiString reply;
     const AnsiString s2 = CTolvarProtocol::BuildCommandFrame("S082", 1);

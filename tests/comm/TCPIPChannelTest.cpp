@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <thread>
 
 #include "BusChannelFixture.h"
@@ -209,7 +210,18 @@ TEST_F(TcpChannel, WrongChecksumIsReportedAsSynchronisationError)
     const double before = c.SeriesValue(sTIntern);
     line.Unit(1)->Update([](support::UnitState& s) { s.internalTemp = 55; });
     line.Unit(1)->InjectFault(UnitFault::WrongChecksum);
+    // The poll thread itself stops the cycle at the faulty reply: no further request goes
+    // out, even while the user-interface thread is too busy to look at the reply.
+    CTransceiverTCPIP* poll = c.PollThread();
+    line.ClearLog();
     Tick(c);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    while (line.FrameCount() == 0 && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+    ASSERT_EQ(line.FrameCount(), 1u);
+    const int passes = poll->PassCount;
+    while (poll->PassCount < passes + 5 && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+    ASSERT_GE(poll->PassCount, passes + 5);
+    EXPECT_EQ(line.FrameCount(), 1u);
     ASSERT_TRUE(Await([&] { return c.CommError == 1; }));
     EXPECT_EQ(c.SeriesValue(sTIntern), before);
     ASSERT_EQ(w.Memo(TChannelMemo::memSerialData).size(), 1u);
