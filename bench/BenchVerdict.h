@@ -80,12 +80,12 @@ inline int NoCaseRan()
     return kNoCaseRan;
 }
 
-// The arguments with a default number of repetitions (interleaved, so that the machine's
-// moods fall on every case alike) unless the caller gave one. The strings live as long as
-// the returned pointers are used.
+// The arguments with a default number of repetitions (interleaved unless the cases must
+// run in their order, so that the machine's moods fall on every case alike) unless the
+// caller gave one. The strings live as long as the returned pointers are used.
 class Arguments {
 public:
-    Arguments(int argc, char** argv, int repetitions)
+    Arguments(int argc, char** argv, int repetitions, bool interleaved = true)
         : FArgs(argv, argv + argc),
           FReps("--benchmark_repetitions=" + std::to_string(repetitions)),
           FInterleave("--benchmark_enable_random_interleaving=true")
@@ -95,7 +95,7 @@ public:
             if (std::string(argv[i]).rfind("--benchmark_repetitions", 0) == 0) given = true;
         if (!given && repetitions > 1) {
             FArgs.push_back(FReps.data());
-            FArgs.push_back(FInterleave.data());
+            if (interleaved) FArgs.push_back(FInterleave.data());
         }
         Count = int(FArgs.size());
         FArgs.push_back(nullptr);

@@ -468,10 +468,11 @@ constexpr std::string_view LanguageTable[] = {
     /* 452 */ "Gesendet und vom Gerät beantwortet, dann wurde die Verbindung zum Gerät unterbrochen (kein zweites Mal gesendet):", "Sent and answered by the unit, then the connection to the unit was lost (not sent a second time):", "",
     /* 453 */ "Gesendet ohne Antwort, die Verbindung zum Gerät ist unterbrochen; das Gerät hat den Befehl vielleicht übernommen:", "Sent without an answer, the connection to the unit is lost; the unit may have taken the command:", "",
     /* 454 */ "Nicht gesendet, ein neuerer Sollwert tritt an seine Stelle:", "Not sent, a newer setpoint takes its place:", "",
-    /* 455 */ "Wollen Sie das Temperierprogramm \"$\" starten?", "Do you want to start the temperature program \"$\"?", "",
-    /* 456 */ "Wollen Sie das Segment anhalten?", "Do you want to hold this segment?", "",
-    /* 457 */ "Wollen Sie das angehaltene Segment fortsetzen?", "Do you want to continue the held segment?", "",
-    /* 458 */ "Das Temperierprogramm wartet auf seinen ersten Takt: es beginnt, sobald 5 Sollwerte aufgezeichnet sind.", "The temperature program waits for its first tick: it begins once 5 setpoints are recorded.", "",
+    /* 455 */ "Der Ordner \"$\" antwortet nicht.", "The folder \"$\" does not answer.", "",
+    /* 456 */ "Wollen Sie das Temperierprogramm \"$\" starten?", "Do you want to start the temperature program \"$\"?", "",
+    /* 457 */ "Wollen Sie das Segment anhalten?", "Do you want to hold this segment?", "",
+    /* 458 */ "Wollen Sie das angehaltene Segment fortsetzen?", "Do you want to continue the held segment?", "",
+    /* 459 */ "Das Temperierprogramm wartet auf seinen ersten Takt: es beginnt, sobald 5 Sollwerte aufgezeichnet sind.", "The temperature program waits for its first tick: it begins once 5 setpoints are recorded.", "",
 };
 // clang-format on
 

@@ -462,10 +462,11 @@ enum TextRow : int {
     RowSentAnsweredConnectionLost = 452,         // Sent and answered by the unit, then the connection to the...
     RowSentUnansweredConnectionLost = 453,       // Sent without an answer, the connection to the unit is lost...
     RowNotSentReplaced = 454,                    // Not sent, a newer setpoint takes its place:
-    RowAskStartProgram = 455,                    // Do you want to start the temperature program "$"?
-    RowAskHoldSegment = 456,                     // Do you want to hold this segment?
-    RowAskResumeSegment = 457,                   // Do you want to continue the held segment?
-    RowProgramWaitsForPoints = 458,              // The temperature program waits for its first tick: it begin...
+    RowFolderNotAnswering = 455,                 // The folder "$" does not answer.
+    RowAskStartProgram = 456,                    // Do you want to start the temperature program "$"?
+    RowAskHoldSegment = 457,                     // Do you want to hold this segment?
+    RowAskResumeSegment = 458,                   // Do you want to continue the held segment?
+    RowProgramWaitsForPoints = 459,              // The temperature program waits for its first tick: it begin...
 };
 
 static_assert(RowProgramWaitsForPoints + 1 == LanguageTableRows, "every row of the table has a name");
