@@ -6,13 +6,16 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -300,38 +303,33 @@ private:
     }
 };
 
-// The toolkit's dialog reads its folders on a thread of its own, and its destruction waits for
-// that thread on the user-interface thread: a folder it showed that stopped answering would
-// hold the window there. So a dialog goes at once only when every folder it showed has
-// answered a look; otherwise it is hidden, belongs to no window (whose end would destroy it),
-// and goes once they all answer again.
+// The toolkit's dialog reads folders on a thread of its own (the one it shows, those it offers
+// to complete a typed name, everything beside them), and its destruction waits for that
+// thread on the user-interface thread: a folder among them that stopped answering would hold
+// the window there. So a closed dialog is hidden, belongs to no window (whose end would
+// destroy it), and asks its thread to read a folder of its own; it goes once that has been
+// read, as everything asked before has been read by then.
 void DisposeFileDialog(QFileDialog* dlg)
 {
-    QStringList shown = dlg->history();
-    shown << dlg->directory().absolutePath();
-    for (const QUrl& url : dlg->sidebarUrls())
-        if (url.isLocalFile() && !url.toLocalFile().isEmpty()) shown << url.toLocalFile();
-    shown.removeDuplicates();
-    std::vector<std::shared_ptr<TFileLook>> looks;
-    for (const QString& folder : shown) looks.push_back(LookAtFolder(A(folder)));
-    const QDeadlineTimer deadline(BriefFileLookMs);
-    const auto answered = [looks, &deadline] {
-        return std::all_of(looks.begin(), looks.end(), [&](const std::shared_ptr<TFileLook>& look) {
-            return look->Wait(int(std::max<qint64>(0, deadline.remainingTime())));
-        });
-    };
-    if (answered()) {
+    static const QTemporaryDir probe(QDir::tempPath() + QStringLiteral("/noxcontrol-dialog-XXXXXX"));
+    auto* model = dlg->findChild<QFileSystemModel*>();
+    if (!model || !probe.isValid()) {
         delete dlg;
         return;
     }
     dlg->hide();
     dlg->setParent(nullptr);
-    auto* check = new QTimer(dlg);
-    QObject::connect(check, &QTimer::timeout, dlg, [dlg, looks] {
-        if (std::all_of(looks.begin(), looks.end(), [](const auto& look) { return look->Answered(); }))
-            dlg->deleteLater();
+    const QString folder = probe.path();
+    // Right after, before anything else can be asked of the thread: a deferred deletion could
+    // wait for an event loop that comes much later.
+    QObject::connect(model, &QFileSystemModel::directoryLoaded, dlg, [dlg, folder](const QString& path) {
+        if (path == folder)
+            QTimer::singleShot(0, QCoreApplication::instance(),
+                               [dialog = QPointer<QFileDialog>(dlg)] { delete dialog.data(); });
     });
-    check->start(500);
+    // Asked beside what the dialog shows: a new root would have its views ask for the old one
+    // again, after the probe.
+    model->fetchMore(model->index(folder));
 }
 
 }  // namespace
