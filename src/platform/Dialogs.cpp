@@ -75,6 +75,9 @@ bool BelongsTo(const QWidget* window, const QWidget* modal)
 QWidget* DialogParent()
 {
     QWidget* parent = g_owner && g_owner->isVisible() ? g_owner : QApplication::activeWindow();
+    // A hidden window is on its way out (a closed file dialog kept until its thread is done):
+    // what is shown in front of it would go with it.
+    if (parent && !parent->isVisible()) parent = nullptr;
     QWidget* modal = QApplication::activeModalWidget();
     if (modal && modal->isVisible() && !BelongsTo(parent ? parent->window() : nullptr, modal)) parent = modal;
     return parent;
