@@ -15,6 +15,7 @@
 #include "app/RecordedDataFile.h"
 #include "platform/AnsiString.h"
 #include "platform/Dialogs.h"
+#include "platform/FileSave.h"
 
 class QMdiSubWindow;
 class TCanvas;
@@ -125,6 +126,10 @@ private:
     void PrintText(int channel, const AnsiString& title, bool memo);
     // False when the printer writes to a file that exists and the user keeps it.
     bool ConfirmPrintFile();
+    // Writes what a print to a PDF file made (`files`, from a TDeferredSaves) on the
+    // background saver, waiting for it as for a save; a failure is reported. Clears the
+    // window's printing flag.
+    void FinishPrint(IChannelForm* form, std::vector<platform::TDeferredSave> files, bool printed);
     AnsiString Text(int row) const;
 
     TfrmMainWindow* FMain;

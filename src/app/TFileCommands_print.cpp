@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/DataFileView.h"
+#include "app/FileSaveWait.h"
 #include "app/IChannelForm.h"
 #include "app/IPanelChannelWindow.h"
 #include "app/TFileCommands.h"
@@ -165,12 +166,35 @@ bool TFileCommands::ConfirmPrintFile()
     const QPrinter* device = GetPrinter()->Device();
     if (!device || device->outputFormat() != QPrinter::PdfFormat || device->outputFileName().isEmpty()) return true;
     const QString file = device->outputFileName();
-    if (!QFileInfo::exists(file)) return true;
-    const bool english = FMain->LanguageIndex() == 1;
     const AnsiString name = QDir::toNativeSeparators(file).toStdString();
+    // Looked for off this thread: a file on a drive that does not answer holds up neither the
+    // window nor the recordings; it is not printed to.
+    platform::TFileLook look([path = file.toStdString()] {
+        platform::FileAccessPoint(path, false);
+        return QFileInfo::exists(QString::fromStdString(path)) ? std::string("exists") : std::string();
+    });
+    if (!look.WaitRunning(platform::FolderPatienceMs())) {
+        const AnsiString folder = QDir::toNativeSeparators(QFileInfo(file).path()).toStdString();
+        platform::dialogs().MessageBox(platform::FolderNotAnsweringText(folder), Text(RowWarningCaption), MB_OK);
+        return false;
+    }
+    if (look.Answer().empty()) return true;
+    const bool english = FMain->LanguageIndex() == 1;
     const AnsiString text = english ? "The file \"" + name + "\" already exists. Do you want to replace it?"
                                     : "Die Datei \"" + name + "\" ist bereits vorhanden. Möchten Sie sie ersetzen?";
     return platform::dialogs().MessageBox(text, Text(RowWarningCaption), MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void TFileCommands::FinishPrint(IChannelForm* form, std::vector<platform::TDeferredSave> files, bool printed)
+{
+    // The window stays in print until its file is written: a second print of it waits.
+    std::string error;
+    const TSaveResult result =
+        printed ? SaveAndWait(std::move(files), FMain->LanguageIndex(), &error) : TSaveResult::Saved;
+    form->Printing = 0;
+    if (!printed || result == TSaveResult::Failed)
+        platform::dialogs().MessageBox(Text(RowPrinterError) + (error.empty() ? "" : "\n" + error),
+                                       Text(RowWarningCaption), MB_OK);
 }
 
 void TFileCommands::PrintProtocol(int channel)
@@ -195,7 +219,11 @@ void TFileCommands::PrintText(int channel, const AnsiString& title, bool memo)
     TPrinter* printer = GetPrinter();
     TFont* font = nullptr;
     int oldHeight = 0;
+    std::vector<platform::TDeferredSave> files;
+    bool printed = true;
     try {
+        // A PDF file is written by the background saver, not here.
+        platform::TDeferredSaves deferred;
         printer->Title = title;
         printer->BeginDoc();
         TCanvas* canvas = printer->Canvas();
@@ -214,15 +242,14 @@ void TFileCommands::PrintText(int channel, const AnsiString& title, bool memo)
         }
         printer->EndDoc();
         font->SetHeight(oldHeight);
+        files = deferred.Take();
     } catch (const std::exception&) {
         // A job that failed half-way is aborted rather than printed in part.
         printer->Abort();
         if (font) font->SetHeight(oldHeight);
-        form->Printing = 0;
-        platform::dialogs().MessageBox(Text(RowPrinterError), Text(RowWarningCaption), MB_OK);
-        return;
+        printed = false;
     }
-    form->Printing = 0;
+    FinishPrint(form, std::move(files), printed);
 }
 
 void TFileCommands::PrintGraph(int channel)
@@ -234,15 +261,18 @@ void TFileCommands::PrintGraph(int channel)
     TChartPrintLook look(chart, dynamic_cast<IPanelChannelWindow*>(form), form->GridBandTool());
     look.Apply();
     bool printed = true;
+    std::vector<platform::TDeferredSave> files;
     try {
+        // A PDF file is written by the background saver, not here.
+        platform::TDeferredSaves deferred;
         GetPrinter();
         chart->PrintLandscape();
+        files = deferred.Take();
     } catch (const std::exception&) {
         printed = false;
     }
     look.Restore();
-    form->Printing = 0;
-    if (!printed) platform::dialogs().MessageBox(Text(RowPrinterError), Text(RowWarningCaption), MB_OK);
+    FinishPrint(form, std::move(files), printed);
 }
 
 void TFileCommands::PrinterSetup()
@@ -261,6 +291,7 @@ void TFileCommands::Export(int channel)
     if (!form) return;
     platform::FileDialogRequest request;
     request.save = true;
+    request.title = Text(RowSaveAs);
     request.filter = kPictureFilter;
     request.filterIndex = 2;
     request.defaultExt = "jpg";

@@ -25,6 +25,7 @@
 #include "app/TfrmWait.h"
 #include "platform/DateTime.h"
 #include "platform/Dialogs.h"
+#include "platform/FileFolders.h"
 #include "platform/FormatSettings.h"
 #include "platform/TextLines.h"
 #include "platform/UiDispatcher.h"
@@ -130,12 +131,14 @@ TfrmMainWindow::TfrmMainWindow(IChannelFormFactory* factory, int language, QWidg
 
     FormCreate();
     SetApplicationServices(this);
+    platform::SetFolderNotAnsweringText([this] { return LookupText(FLanguageIndex, RowFolderNotAnswering); });
     tmrPopUp->start();
 }
 
 TfrmMainWindow::~TfrmMainWindow()
 {
     NOX_ASSERT_UI_THREAD();
+    platform::SetFolderNotAnsweringText({});
     tmrPopUp->stop();
     tmrKillThread->stop();
     if (FLogoThread) {

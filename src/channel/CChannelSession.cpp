@@ -180,6 +180,8 @@ void CChannelSession::MakeDataFileName()
     for (;;) {
         platform::FileDialogRequest request;
         request.save = true;
+        // The main window's save dialog, with its caption in the program's language.
+        request.title = ChannelText(RowSaveDataFile);
         request.filter = "CSV-Datei|*.csv";
         request.fileName = FSerialNumber ? IntToStr(std::int64_t(FSerialNumber)) : AnsiString("default");
         // The part files are checked below; the chosen name itself is never written.

@@ -1,20 +1,32 @@
 #include "platform/Dialogs.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <map>
+#include <memory>
 
 #include "platform/Exception.h"
+#include "platform/FileFolders.h"
 #include "platform/TextLines.h"
 
 namespace platform {
@@ -204,9 +216,177 @@ int QtDialogs::ShowBox(const AnsiString& text, const AnsiString& caption, int fl
     return buttons.front().id;
 }
 
+namespace {
+
+// What the toolkit's file dialog keeps of itself between dialogs (how it shows the files,
+// the folders it was in, the bookmarks beside the list). The dialog keeps it in the toolkit's
+// own settings file, with the folder it was in last, and on its construction goes to that
+// folder and to every bookmark and earlier folder, on the user-interface thread: a folder
+// there on a share that stopped answering would hold the window and every channel's ticks.
+// So the toolkit's settings file keeps none of it between dialogs: it is moved into the
+// program's settings, and a dialog gets back only what has just answered a look, after it is
+// built; the last folder is never kept (a dialog opens in the folder it is asked to).
+struct TToolkitDialogState {
+    QString ViewMode;
+    QStringList History;  // folders
+    QList<QUrl> Shortcuts;
+};
+
+const char* const kStateGroup = "FileDialogState";
+
+void MoveToolkitDialogState()
+{
+    QSettings toolkit(QSettings::UserScope, QStringLiteral("QtProject"));
+    if (!toolkit.childGroups().contains(QStringLiteral("FileDialog")) && !toolkit.contains("Qt/filedialog")) return;
+    toolkit.beginGroup(QStringLiteral("FileDialog"));
+    const QVariant viewMode = toolkit.value("viewMode");
+    const QVariant history = toolkit.value("history");
+    const QVariant shortcuts = toolkit.value("shortcuts");
+    toolkit.endGroup();
+    toolkit.remove(QStringLiteral("FileDialog"));
+    toolkit.remove(QStringLiteral("Qt/filedialog"));
+    toolkit.sync();
+    QSettings own("NoxControl", "NoxControl");
+    own.beginGroup(kStateGroup);
+    if (viewMode.isValid()) own.setValue("viewMode", viewMode);
+    if (history.isValid()) own.setValue("history", history);
+    if (shortcuts.isValid()) own.setValue("shortcuts", shortcuts);
+    own.endGroup();
+    own.sync();
+}
+
+TToolkitDialogState KeptToolkitDialogState()
+{
+    TToolkitDialogState state;
+    QSettings own("NoxControl", "NoxControl");
+    own.beginGroup(kStateGroup);
+    state.ViewMode = own.value("viewMode").toString();
+    for (const QString& entry : own.value("history").toStringList())
+        if (const QUrl url(entry); url.isLocalFile()) state.History << url.toLocalFile();
+    for (const QVariant& entry : own.value("shortcuts").toList()) state.Shortcuts << entry.toUrl();
+    return state;
+}
+
+// The file dialog of the toolkit with two changes: it is accepted only once the folder of the
+// chosen file has answered a look made off this thread (the dialog's own checks of the file
+// then run on a folder that has just answered), and it hands the chosen files over as it is
+// accepted, so that nobody asks it again (which would look at the files once more).
+class TFileDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+    QStringList Chosen;
+
+    void accept() override
+    {
+        const QString folder = ChosenFolder();
+        const std::shared_ptr<TFileLook> look = LookAtFolder(A(folder));
+        if (!look->WaitRunning(FolderPatienceMs())) {
+            dialogs().MessageBox(FolderNotAnsweringText(A(QDir::toNativeSeparators(folder))), ApplicationTitle(),
+                                 MB_OK | MB_ICONWARNING);
+            return;
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    // The folder of the name in the file-name field, worked out from the text alone.
+    QString ChosenFolder() const
+    {
+        const QString current = directory().absolutePath();
+        const auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QString text = edit ? edit->text().trimmed() : QString();
+        if (text.startsWith(QLatin1Char('"'))) text = text.section(QLatin1Char('"'), 1, 1);
+        if (text.startsWith(QStringLiteral("~/")) || text == QStringLiteral("~")) text = QDir::homePath() + text.mid(1);
+        if (text.isEmpty()) return current;
+        const QString path = QDir::isAbsolutePath(text) ? text : current + QLatin1Char('/') + text;
+        return QDir::cleanPath(QFileInfo(path).path());
+    }
+};
+
+// The toolkit's dialog reads folders on a thread of its own (the one it shows, those it offers
+// to complete a typed name, everything beside them), and its destruction waits for that
+// thread on the user-interface thread: a folder among them that stopped answering would hold
+// the window there. So a closed dialog is hidden, belongs to no window (whose end would
+// destroy it), and asks its thread to read a folder of its own; it goes once that has been
+// read, as everything asked before has been read by then.
+void DisposeFileDialog(QFileDialog* dlg)
+{
+    static const QTemporaryDir probe(QDir::tempPath() + QStringLiteral("/noxcontrol-dialog-XXXXXX"));
+    auto* model = dlg->findChild<QFileSystemModel*>();
+    if (!model || !probe.isValid()) {
+        delete dlg;
+        return;
+    }
+    dlg->hide();
+    dlg->setParent(nullptr);
+    const QString folder = probe.path();
+    // Right after, before anything else can be asked of the thread: a deferred deletion could
+    // wait for an event loop that comes much later.
+    QObject::connect(model, &QFileSystemModel::directoryLoaded, dlg, [dlg, folder](const QString& path) {
+        if (path == folder)
+            QTimer::singleShot(0, QCoreApplication::instance(),
+                               [dialog = QPointer<QFileDialog>(dlg)] { delete dialog.data(); });
+    });
+    // Asked beside what the dialog shows: a new root would have its views ask for the old one
+    // again, after the probe.
+    model->fetchMore(model->index(folder));
+}
+
+}  // namespace
+
 bool QtDialogs::FileDialog(FileDialogRequest& req)
 {
-    QFileDialog dlg(DialogParent(), Q(req.title), Q(req.initialDir));
+    // A proposed name with a folder opens in that folder.
+    QString name = Q(req.fileName);
+    AnsiString folder = req.initialDir;
+    if (!name.isEmpty() && QDir::isAbsolutePath(name)) {
+        folder = A(QFileInfo(name).path());
+        name = QFileInfo(name).fileName();
+    }
+    MoveToolkitDialogState();
+    const TToolkitDialogState kept = KeptToolkitDialogState();
+    // Looked at side by side with the folder the dialog opens in, and given the same while;
+    // one whose earlier look has not come back is passed over at once.
+    const QDeadlineTimer deadline(FolderPatienceMs());
+    bool startStillAsked = false;
+    const std::shared_ptr<TFileLook> startLook = folder.empty() ? nullptr : LookAtFolder(folder, &startStillAsked);
+    QStringList keptFolders = kept.History;
+    for (const QUrl& url : kept.Shortcuts)
+        if (url.isLocalFile()) keptFolders << url.toLocalFile();
+    std::map<QString, std::shared_ptr<TFileLook>> looks;
+    if (startLook && !startStillAsked) looks.emplace(Q(folder), startLook);
+    for (const QString& entry : keptFolders) {
+        bool stillAsked = false;
+        if (entry.isEmpty() || looks.count(entry)) continue;
+        std::shared_ptr<TFileLook> look = LookAtFolder(A(entry), &stillAsked);
+        looks.emplace(entry, stillAsked ? nullptr : look);
+    }
+    const bool startAnswered =
+        startLook && startLook->WaitRunning(startStillAsked ? 0 : FolderPatienceMs()) && !startLook->Answer().empty();
+    const AnsiString start = startAnswered ? folder : DocumentsFolder();
+    for (auto& [entry, look] : looks)
+        if (look && !look->WaitRunning(int(std::max<qint64>(0, deadline.remainingTime())))) look.reset();
+    const auto answered = [&](const QString& entry) {
+        const auto it = looks.find(entry);
+        return it != looks.end() && it->second && it->second->Answered() && !it->second->Answer().empty();
+    };
+
+    TFileDialog& dlg = *new TFileDialog(DialogParent(), Q(req.title), Q(start));
+    // What the dialog keeps of itself as it goes goes the same way.
+    QObject::connect(&dlg, &QObject::destroyed, [] { MoveToolkitDialogState(); });
+    // The platform's own dialog would look at folders where none of this can see it.
+    dlg.setOption(QFileDialog::DontUseNativeDialog);
+    if (kept.ViewMode == QStringLiteral("Detail")) dlg.setViewMode(QFileDialog::Detail);
+    if (!kept.Shortcuts.isEmpty()) {
+        QList<QUrl> shortcuts;
+        for (const QUrl& url : kept.Shortcuts)
+            if (!url.isLocalFile() || url.toLocalFile().isEmpty() || answered(url.toLocalFile())) shortcuts << url;
+        dlg.setSidebarUrls(shortcuts);
+    }
+    QStringList history;
+    for (const QString& entry : kept.History)
+        if (answered(entry)) history << entry;
+    dlg.setHistory(history);
     dlg.setAcceptMode(req.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dlg.setFileMode(req.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     QStringList filters = QtNameFilters(req.filter);
@@ -228,19 +408,78 @@ bool QtDialogs::FileDialog(FileDialogRequest& req)
             if (!suffix.isEmpty()) dlg.setDefaultSuffix(suffix);
         }
     }
-    if (!req.fileName.empty()) dlg.selectFile(Q(req.fileName));
+    if (!name.isEmpty()) dlg.selectFile(Q(start) + QLatin1Char('/') + name);
     if (!req.overwritePrompt) dlg.setOption(QFileDialog::DontConfirmOverwrite);
+    QObject::connect(&dlg, &QFileDialog::filesSelected, &dlg, [&dlg](const QStringList& files) { dlg.Chosen = files; });
     PrepareDialog(dlg);
-    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
-    req.fileName = dlg.selectedFiles().first().toStdString();
-    req.filterIndex = int(filters.indexOf(dlg.selectedNameFilter())) + 1;
-    return true;
+    const bool accepted = dlg.exec() == QDialog::Accepted && !dlg.Chosen.isEmpty();
+    if (accepted) {
+        req.fileName = dlg.Chosen.first().toStdString();
+        req.filterIndex = int(filters.indexOf(dlg.selectedNameFilter())) + 1;
+    }
+    DisposeFileDialog(&dlg);
+    return accepted;
 }
+
+namespace {
+
+// The toolkit's print dialog with its file output kept off folders that do not answer: the
+// dialog checks the file it prints to on the user-interface thread as it is accepted, so it
+// is accepted only once that file's folder has answered a look; the file name's completion
+// (which looks at every folder typed) is off, and its browse button opens the program's own
+// file dialog.
+class TPrintDialog : public QPrintDialog {
+public:
+    TPrintDialog(QPrinter* printer, QWidget* parent) : QPrintDialog(printer, parent)
+    {
+        // The OK button runs the dialog's check of the file, then accepts it.
+        if (auto* buttons = findChild<QDialogButtonBox*>()) {
+            QObject::disconnect(buttons, &QDialogButtonBox::accepted, this, nullptr);
+            QObject::connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+                if (!FolderAnswers()) return;
+                if (!QMetaObject::invokeMethod(this, "_q_checkFields")) accept();
+            });
+        }
+        if (auto* edit = FileNameEdit()) edit->setCompleter(nullptr);
+        if (auto* browse = findChild<QAbstractButton*>(QStringLiteral("fileBrowser"))) {
+            QObject::disconnect(browse, nullptr, nullptr, nullptr);
+            QObject::connect(browse, &QAbstractButton::clicked, this, [this] {
+                QLineEdit* edit = FileNameEdit();
+                if (!edit) return;
+                FileDialogRequest req;
+                req.save = true;
+                req.filter = "PDF (*.pdf)|*.pdf";
+                req.defaultExt = "pdf";
+                req.fileName = A(edit->text());
+                req.overwritePrompt = false;
+                if (dialogs().FileDialog(req)) edit->setText(Q(req.fileName));
+            });
+        }
+    }
+
+    // The print dialog checks its file on OK before it is accepted: the check waits here
+    // until the file's folder has answered a look.
+    bool FolderAnswers() const
+    {
+        const QLineEdit* edit = FileNameEdit();
+        if (!edit || !edit->isEnabled() || edit->text().trimmed().isEmpty()) return true;
+        const QString folder = QFileInfo(edit->text().trimmed()).absolutePath();
+        if (LookAtFolder(A(folder))->WaitRunning(FolderPatienceMs())) return true;
+        dialogs().MessageBox(FolderNotAnsweringText(A(QDir::toNativeSeparators(folder))), ApplicationTitle(),
+                             MB_OK | MB_ICONWARNING);
+        return false;
+    }
+
+private:
+    QLineEdit* FileNameEdit() const { return findChild<QLineEdit*>(QStringLiteral("filename")); }
+};
+
+}  // namespace
 
 bool QtDialogs::PrinterSetup(QPrinter* printer)
 {
     if (!printer) return false;
-    QPrintDialog dlg(printer, DialogParent());
+    TPrintDialog dlg(printer, DialogParent());
     PrepareDialog(dlg);
     return dlg.exec() == QDialog::Accepted;
 }
@@ -248,7 +487,7 @@ bool QtDialogs::PrinterSetup(QPrinter* printer)
 bool QtDialogs::PrintPageRange(QPrinter* printer, int& From, int& To, int MinPage, int MaxPage)
 {
     if (!printer) return false;
-    QPrintDialog dlg(printer, DialogParent());
+    TPrintDialog dlg(printer, DialogParent());
     dlg.setMinMax(MinPage, MaxPage);
     dlg.setOption(QAbstractPrintDialog::PrintPageRange, true);
     dlg.setFromTo(From, To);

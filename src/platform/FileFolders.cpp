@@ -142,29 +142,66 @@ void SetFolderPatienceMs(int ms)
     gFolderPatienceMs = ms;
 }
 
-AnsiString FileFolder(TFileKind kind)
+AnsiString DocumentsFolder()
 {
-    const QString last = QSettings(kOrganisation, kApplication).value(Key(kind)).toString();
-    // A folder on a share that stopped answering would hold the window and every channel's
-    // ticks: it has a little while to answer, the event loop running, and is passed over
-    // otherwise, at once while an earlier look at it has not come back.
-    if (!last.isEmpty()) {
-        bool stillAsked = false;
-        const std::shared_ptr<TFileLook> look = LookForFolder(last, &stillAsked);
-        if (look->WaitRunning(stillAsked ? 0 : FolderPatienceMs()) && !look->Answer().empty()) return A(last);
-    }
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!documents.isEmpty() && QFileInfo(documents).isDir()) return A(documents);
     return A(QDir::homePath());
 }
 
+std::shared_ptr<TFileLook> LookAtFolder(const AnsiString& folder, bool* stillAsked)
+{
+    return LookForFolder(Q(folder), stillAsked);
+}
+
+namespace {
+std::mutex gNotAnsweringMutex;
+std::function<AnsiString()> gNotAnswering;
+}  // namespace
+
+AnsiString FolderNotAnsweringText(const AnsiString& folder)
+{
+    AnsiString text;
+    {
+        std::lock_guard<std::mutex> lock(gNotAnsweringMutex);
+        if (gNotAnswering) text = gNotAnswering();
+    }
+    if (text.empty()) text = "The folder \"$\" does not answer.";
+    if (const auto dollar = text.find('$'); dollar != AnsiString::npos) text.replace(dollar, 1, folder);
+    return text;
+}
+
+void SetFolderNotAnsweringText(std::function<AnsiString()> text)
+{
+    std::lock_guard<std::mutex> lock(gNotAnsweringMutex);
+    gNotAnswering = std::move(text);
+}
+
+AnsiString AnsweringFolder(const AnsiString& folder)
+{
+    // A folder on a share that stopped answering would hold the window and every channel's
+    // ticks: it has a little while to answer, the event loop running, and is passed over
+    // otherwise, at once while an earlier look at it has not come back.
+    if (!folder.empty()) {
+        bool stillAsked = false;
+        const std::shared_ptr<TFileLook> look = LookForFolder(Q(folder), &stillAsked);
+        if (look->WaitRunning(stillAsked ? 0 : FolderPatienceMs()) && !look->Answer().empty()) return folder;
+    }
+    return DocumentsFolder();
+}
+
+AnsiString FileFolder(TFileKind kind)
+{
+    return AnsweringFolder(A(QSettings(kOrganisation, kApplication).value(Key(kind)).toString()));
+}
+
 void RememberFileFolder(TFileKind kind, const AnsiString& chosenFile)
 {
     if (chosenFile.empty()) return;
+    // No look of its own: the dialog looked at the folder as the file was chosen, and one
+    // made now would on a busy machine not come back in a time the window may stand still
+    // for, and the folder would be forgotten for nothing.
     const QString folder = QFileInfo(Q(chosenFile)).absolutePath();
-    // The dialog has just listed it; one that stopped answering since is not remembered.
-    const std::shared_ptr<TFileLook> look = LookForFolder(folder);
-    if (!look->Wait(BriefFileLookMs) || look->Answer().empty()) return;
     QSettings settings(kOrganisation, kApplication);
     if (!settings.isWritable()) return;
     settings.setValue(Key(kind), folder);

@@ -43,6 +43,23 @@ int FolderPatienceMs();
 // For tests: a shorter patience (<= 0: the program's own).
 void SetFolderPatienceMs(int ms);
 
+// A look at whether `folder` is a folder, on a thread of its own; its answer is "folder" when
+// it is one. A look at the folder that has not come back yet is shared, not asked again.
+// `stillAsked` tells whether it is such an earlier look.
+std::shared_ptr<TFileLook> LookAtFolder(const AnsiString& folder, bool* stillAsked = nullptr);
+// `folder` when it answers as a folder within FolderPatienceMs (the window's event loop runs
+// meanwhile; at once when an earlier look at it has not come back), else the documents folder
+// (the home folder where there is none).
+AnsiString AnsweringFolder(const AnsiString& folder);
+
+// The documents folder (the home folder where there is none).
+AnsiString DocumentsFolder();
+
+// The message that a folder does not answer ($ stands for the folder), in the program's
+// language once it has set it.
+AnsiString FolderNotAnsweringText(const AnsiString& folder);
+void SetFolderNotAnsweringText(std::function<AnsiString()> text);
+
 // The kinds of file the program asks for.
 enum class TFileKind { DataFile, OpenFile, Program, Picture };
 
@@ -50,7 +67,8 @@ enum class TFileKind { DataFile, OpenFile, Program, Picture };
 // exists and answers within FolderPatienceMs (the window's event loop runs meanwhile), else
 // the documents folder (the home folder where there is none).
 AnsiString FileFolder(TFileKind kind);
-// Remembers the folder of a chosen file for its kind.
+// Remembers the folder of a chosen file for its kind: the dialog the user chose it in has
+// just looked at it. A folder that stops answering later is passed over by FileFolder.
 void RememberFileFolder(TFileKind kind, const AnsiString& chosenFile);
 
 // The file dialog of `req` (through dialogs()) in the kind's folder, unless the request

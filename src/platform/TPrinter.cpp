@@ -1,8 +1,12 @@
 #include "platform/TPrinter.h"
 
+#include <QDir>
+#include <QFile>
 #include <QPainter>
 #include <QPrinterInfo>
+#include <QTemporaryFile>
 
+#include "platform/FileSave.h"
 #include "platform/TCanvas.h"
 
 TPrinter::TPrinter() : TPrinter(std::make_unique<QPrinter>(QPrinter::HighResolution)) {}
@@ -58,6 +62,15 @@ void TPrinter::Recover()
     if (state == QPrinter::Active || state == QPrinter::Error) Renew();
 }
 
+void TPrinter::EndSpool()
+{
+    // A device renewed after a failed job took the temporary file's name with it.
+    if (FSpoolFile.isEmpty()) return;
+    if (FDevice) FDevice->setOutputFileName(FSpoolTarget);
+    QFile::remove(FSpoolFile);
+    FSpoolFile.clear();
+}
+
 void TPrinter::BeginDoc()
 {
     if (FPrinting) throw EPrinter("Printing in progress");
@@ -65,6 +78,14 @@ void TPrinter::BeginDoc()
     CheckValid();
     FDevice->setDocName(QString::fromStdString(Title));
     FAborted = false;
+    if (FDevice->outputFormat() == QPrinter::PdfFormat && !FDevice->outputFileName().isEmpty()) {
+        QTemporaryFile spool(QDir::tempPath() + QStringLiteral("/noxcontrol-print-XXXXXX.pdf"));
+        if (!spool.open()) throw EPrinter("Printing could not be started: " + spool.errorString().toStdString());
+        spool.setAutoRemove(false);
+        FSpoolTarget = FDevice->outputFileName();
+        FSpoolFile = spool.fileName();
+        FDevice->setOutputFileName(FSpoolFile);
+    }
     TCanvas* c = Canvas();
     QPainter* p = c->Painter();
     if (!p || !p->isActive()) {
@@ -72,6 +93,7 @@ void TPrinter::BeginDoc()
         // The job never started, but the device may think it did: the next job and the
         // printer settings must find it usable.
         Renew();
+        EndSpool();
         throw EPrinter("Printing could not be started");
     }
     FPrinting = true;
@@ -87,9 +109,22 @@ void TPrinter::EndDoc()
         FCanvas->Release();
         if (!ok) {
             Recover();
+            EndSpool();
             throw EPrinter("Printing could not be finished");
         }
     }
+    if (FSpoolFile.isEmpty()) return;
+    QFile spool(FSpoolFile);
+    const bool read = spool.open(QIODevice::ReadOnly);
+    const QByteArray bytes = read ? spool.readAll() : QByteArray();
+    const std::string reason = spool.errorString().toStdString();
+    spool.close();
+    const std::string target = FSpoolTarget.toStdString();
+    EndSpool();
+    if (!read) throw EPrinter("Printing could not be finished: " + reason);
+    std::string error;
+    if (!platform::SaveFileAtomic(target, std::string_view(bytes.constData(), std::size_t(bytes.size())), &error))
+        throw EPrinter(error);
 }
 
 void TPrinter::NewPage()
@@ -107,6 +142,7 @@ void TPrinter::Abort()
     FAborted = true;
     // Not every print engine can abort: one that stays busy is replaced.
     Recover();
+    EndSpool();
 }
 
 TPrinterOrientation TPrinter::GetOrientation() const

@@ -2,6 +2,11 @@
 // The printer: a print job on a QPrinter with a canvas on its pages. The page size is the
 // printable area in device pixels. A job that cannot start (no printer, no output file)
 // raises EPrinter instead of printing nothing.
+//
+// A job to a PDF file is made in a temporary file of the local temporary folder, and the
+// file named only written when the job ends, whole, as a save writes (SaveFileAtomic): a
+// TDeferredSaves on the printing thread then takes it for the background saver, so that a
+// file on a drive that does not answer holds up neither the windows nor the recordings.
 #include <QPrinter>
 #include <memory>
 #include <vector>
@@ -61,6 +66,8 @@ public:
 
 private:
     void CheckValid() const;
+    // The PDF file of the job back in the device's settings, and the temporary file gone.
+    void EndSpool();
     // A fresh device with the old one's settings: a print engine whose job could not start
     // stays "active" for good and refuses every later job and every change of its settings.
     void Renew();
@@ -70,6 +77,9 @@ private:
     bool FAborted = false;
     // The PDF file this printer was given, kept while a system printer is chosen.
     QString FPdfFile;
+    // While a job to a PDF file runs: the file it is for, and the temporary file it is made in.
+    QString FSpoolTarget;
+    QString FSpoolFile;
 };
 
 // The process-wide printer (created on first use).

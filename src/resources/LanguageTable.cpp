@@ -468,6 +468,7 @@ constexpr std::string_view LanguageTable[] = {
     /* 452 */ "Gesendet und vom Gerät beantwortet, dann wurde die Verbindung zum Gerät unterbrochen (kein zweites Mal gesendet):", "Sent and answered by the unit, then the connection to the unit was lost (not sent a second time):", "",
     /* 453 */ "Gesendet ohne Antwort, die Verbindung zum Gerät ist unterbrochen; das Gerät hat den Befehl vielleicht übernommen:", "Sent without an answer, the connection to the unit is lost; the unit may have taken the command:", "",
     /* 454 */ "Nicht gesendet, ein neuerer Sollwert tritt an seine Stelle:", "Not sent, a newer setpoint takes its place:", "",
+    /* 455 */ "Der Ordner \"$\" antwortet nicht.", "The folder \"$\" does not answer.", "",
 };
 // clang-format on
 

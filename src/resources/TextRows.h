@@ -462,8 +462,9 @@ enum TextRow : int {
     RowSentAnsweredConnectionLost = 452,         // Sent and answered by the unit, then the connection to the...
     RowSentUnansweredConnectionLost = 453,       // Sent without an answer, the connection to the unit is lost...
     RowNotSentReplaced = 454,                    // Not sent, a newer setpoint takes its place:
+    RowFolderNotAnswering = 455,                 // The folder "$" does not answer.
 };
 
-static_assert(RowNotSentReplaced + 1 == LanguageTableRows, "every row of the table has a name");
+static_assert(RowFolderNotAnswering + 1 == LanguageTableRows, "every row of the table has a name");
 
 }  // namespace resources

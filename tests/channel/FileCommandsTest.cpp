@@ -48,6 +48,7 @@
 #include "resources/TextRows.h"
 #include "support/FakeDataFileView.h"
 #include "support/HangingFileSystem.h"
+#include "support/HangingFolders.h"
 #include "support/RunProgram.h"
 #include "support/Sanitizers.h"
 #include "support/SimulatedUnitLine.h"
@@ -797,6 +798,68 @@ TEST_F(FileCommandsTest, ProtocolMemoAndChartPrintOnTheirPages)
     EXPECT_EQ(support::TestDialogs().LastMessage().text, English(RowPrinterError));
     EXPECT_EQ(w->Printing, 0);
     EXPECT_TRUE(chart->GetGradient()->GetVisible());
+}
+
+// A print to a PDF file on a share that stops answering: the real printer makes the file in a
+// local temporary file and the background saver writes it, the wait window naming it, so that
+// the windows and the recordings go on; a share that does not even answer whether the file is
+// there gets no print, with a message, after its while.
+TEST_F(FileCommandsTest, APrintToAFileOnAShareThatHangsHoldsUpNothing)
+{
+    TmdiSubWindow* w = Open(WriteRecording(1, 3, 10), true);
+    ASSERT_NE(w, nullptr);
+    w->graDataGraph->resize(320, 200);
+    w->SetMemoLines(TDataFileMemo::SerialData, {"Event 1", "Event 2"});
+    const QString share = QString::fromStdString(Path("share"));
+    ASSERT_TRUE(QDir().mkpath(share));
+    const QString pdf = share + "/print.pdf";
+    auto printer = PdfPrinter(pdf);
+    SetPrinter(printer.get());
+    TFileCommands commands(main, nullptr);
+    support::TestDialogs().Clear();
+    bool tickRan = false;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { tickRan = true; });
+    tick.start(20);
+
+    {
+        // Its writes hang: the user leaves the file unsaved once the wait window names it.
+        support::HangingFolders hung(share.toStdString(), support::HangingFolders::THang::Writes);
+        std::vector<platform::WaitRequest> waits;
+        support::TestDialogs().OnWait = [&](const platform::WaitRequest& wait) {
+            waits.push_back(wait);
+            EXPECT_TRUE(hung.AwaitHang());
+            tickRan = false;
+            EXPECT_TRUE(Await([&] { return tickRan; })) << "no timer ran while the file was being written";
+            return false;
+        };
+        commands.PrintProtocol(w->Channel());
+        ASSERT_EQ(waits.size(), 1u) << support::TestDialogs().LastMessage().text;
+        EXPECT_NE(waits[0].text.find(pdf.toStdString()), std::string::npos) << waits[0].text;
+        EXPECT_EQ(w->Printing, 0);
+        commands.PrintGraph(w->Channel());
+        EXPECT_EQ(waits.size(), 2u);
+        EXPECT_EQ(hung.OnUiThread(), 0) << hung.UiThreadPaths().front();
+        support::TestDialogs().OnWait = nullptr;
+        hung.Release();
+        EXPECT_TRUE(Await([] { return platform::BackgroundSavesIdle(); }));
+    }
+    // Written whole once the share answered again: the chart's page.
+    EXPECT_EQ(PdfPages(pdf), QStringList({"0 0 842 595"}));
+
+    {
+        // It does not answer at all: no print, and the message names its folder.
+        platform::SetFolderPatienceMs(200);
+        support::HangingFolders hung(share.toStdString());
+        support::TestDialogs().Clear();
+        commands.PrintMemo(w->Channel());
+        EXPECT_EQ(support::TestDialogs().LastMessage().text,
+                  "The folder \"" + share.toStdString() + "\" does not answer.");
+        EXPECT_EQ(w->Printing, 0);
+        EXPECT_EQ(hung.OnUiThread(), 0) << hung.UiThreadPaths().front();
+        platform::SetFolderPatienceMs(0);
+    }
+    SetPrinter(nullptr);
 }
 
 namespace {

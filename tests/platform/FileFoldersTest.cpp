@@ -2,13 +2,31 @@
 // user's settings; the first time, and when that folder is gone, in the documents folder.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <optional>
+#include <thread>
 
 #include "platform/FileFolders.h"
 #include "platform/TextLines.h"
+#include "support/HangingFileSystem.h"
+#include "support/HangingFolders.h"
 #include "support/ScriptedDialogs.h"
 
 namespace {
@@ -71,7 +89,15 @@ TEST_F(FileFoldersTest, EachKindOpensWhereItsLastFileWasChosen)
 TEST_F(FileFoldersTest, AGoneFolderFallsBackAndAFolderNamedByTheCallerStays)
 {
     using platform::TFileKind;
-    OpenedIn(TFileKind::DataFile, In("programs", "run.csv"));
+    {
+        // A folder chosen in a dialog is remembered however long a look at it would take on
+        // a busy machine.
+        support::HangingFileSystem slow(
+            [&](const std::string& path, bool) { return path.find("/programs") != std::string::npos; });
+        OpenedIn(TFileKind::DataFile, In("programs", "run.csv"));
+        EXPECT_EQ(QSettings("NoxControl", "NoxControl").value("Folders/DataFiles").toString(),
+                  root.path() + "/programs");
+    }
     ASSERT_EQ(platform::FileFolder(TFileKind::DataFile), A(root.path() + "/programs"));
     QDir(root.path() + "/programs").removeRecursively();
     EXPECT_EQ(platform::FileFolder(TFileKind::DataFile), Documents());
@@ -81,6 +107,218 @@ TEST_F(FileFoldersTest, AGoneFolderFallsBackAndAFolderNamedByTheCallerStays)
     req.initialDir = A(root.path());
     platform::ChooseFile(req, TFileKind::DataFile);
     EXPECT_EQ(support::TestDialogs().LastFileRequest().initialDir, A(root.path()));
+}
+
+// The toolkit's own file dialog, shown by the program's dialogs; `act` runs once it is up,
+// as the user.
+bool ShowRealDialog(platform::FileDialogRequest& req, const std::function<void(QFileDialog*)>& act)
+{
+    platform::QtDialogs real;
+    QTimer poll;
+    bool acted = false;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* dlg = qobject_cast<QFileDialog*>(w); dlg && dlg->isVisible() && !acted) {
+                acted = true;
+                act(dlg);
+            }
+    });
+    poll.start(10);
+    return real.FileDialog(req);
+}
+
+// Until the dialogs closed before are gone (they go once their thread has read what it was
+// asked; each writes what the toolkit keeps of it as it goes).
+bool DialogsGone()
+{
+    const auto left = [] {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        return std::any_of(windows.begin(), windows.end(), [](QWidget* w) { return qobject_cast<QFileDialog*>(w); });
+    };
+    QDeadlineTimer deadline(10000);
+    while (left() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    return !left();
+}
+
+void Accept(QFileDialog* dlg, const QString& name)
+{
+    dlg->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(name);
+    QMetaObject::invokeMethod(dlg, "accept");
+}
+
+std::string Listed(const std::vector<std::string>& paths)
+{
+    std::string out;
+    for (const std::string& p : paths) out += p + "\n";
+    return out;
+}
+
+// The toolkit's file dialog keeps the folders it was in, in its own settings file and in the
+// process, and goes to them as it is built. A folder on a share that stopped answering, shown
+// in an earlier dialog, kept from an earlier run, remembered by the program or proposed by the
+// caller, is never touched on the user-interface thread: a dialog opens in a folder that has
+// just answered, and is accepted only once the chosen file's folder has answered.
+TEST_F(FileFoldersTest, TheToolkitsDialogTouchesNoFolderThatHangs)
+{
+    using platform::TFileKind;
+    const QString share = root.path() + "/share";
+    const QString local = root.path() + "/local";
+    ASSERT_TRUE(QDir().mkpath(share + "/sub"));
+    ASSERT_TRUE(QDir().mkpath(local));
+    // The program's own patience: a folder that answers does so within it on a loaded machine.
+    std::optional<support::HangingFolders> hung;
+
+    // Shown while it answers; it stops answering before the user's OK.
+    platform::FileDialogRequest shown;
+    shown.save = true;
+    shown.initialDir = A(share + "/sub");
+    EXPECT_FALSE(ShowRealDialog(shown, [&](QFileDialog* dlg) {
+        EXPECT_EQ(dlg->directory().absolutePath(), share + "/sub");
+        dlg->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText("y.jpg");
+        hung.emplace(share.toStdString());
+        QMetaObject::invokeMethod(dlg, "accept");
+        EXPECT_TRUE(dlg->isVisible()) << "accepted a file in a folder that does not answer";
+        EXPECT_NE(support::TestDialogs().LastMessage().text.find("does not answer"), std::string::npos);
+        EXPECT_EQ(hung->OnUiThread(), 0) << Listed(hung->UiThreadPaths());
+        hung->Release();
+        dlg->reject();
+    }));
+    hung.reset();
+    // The look the hang held comes back.
+    EXPECT_TRUE(platform::LookAtFolder(A(share + "/sub"))->Wait(10000));
+
+    // It stops answering as the user's OK is taken: the chosen name is not asked for again.
+    platform::FileDialogRequest chosen;
+    chosen.save = true;
+    chosen.initialDir = A(share + "/sub");
+    EXPECT_TRUE(ShowRealDialog(chosen, [&](QFileDialog* dlg) {
+        EXPECT_EQ(dlg->directory().absolutePath(), share + "/sub");
+        QObject::connect(dlg, &QFileDialog::filesSelected, dlg,
+                         [&] { hung.emplace(share.toStdString(), support::HangingFolders::THang::Nothing); });
+        Accept(dlg, "w.jpg");
+    }));
+    EXPECT_EQ(chosen.fileName, A(share + "/sub/w.jpg"));
+    ASSERT_TRUE(hung);
+    EXPECT_EQ(hung->OnUiThread(), 0) << Listed(hung->UiThreadPaths());
+    hung.reset();
+
+    // A new run finds the share in the toolkit's own settings too, and the program remembers it.
+    ASSERT_TRUE(DialogsGone());
+    {
+        QSettings toolkit(QSettings::UserScope, "QtProject");
+        toolkit.beginGroup("FileDialog");
+        toolkit.setValue("lastVisited", QUrl::fromLocalFile(share + "/sub").toString());
+        toolkit.setValue("history", QStringList{QUrl::fromLocalFile(share + "/sub").toString(),
+                                                QUrl::fromLocalFile(local).toString()});
+        toolkit.setValue("shortcuts",
+                         QVariantList{QUrl("file:"), QUrl::fromLocalFile(local), QUrl::fromLocalFile(share)});
+    }
+    platform::RememberFileFolder(TFileKind::Picture, A(share + "/sub/x.jpg"));
+    hung.emplace(share.toStdString());
+    platform::FileDialogRequest req;
+    req.save = true;
+    req.initialDir = platform::FileFolder(TFileKind::Picture);
+    EXPECT_EQ(req.initialDir, Documents());
+    EXPECT_TRUE(ShowRealDialog(req, [&](QFileDialog* dlg) {
+        EXPECT_EQ(dlg->directory().absolutePath(), Q(Documents()));
+        // The bookmarks and earlier folders that answered stay.
+        EXPECT_TRUE(dlg->sidebarUrls().contains(QUrl::fromLocalFile(local)));
+        EXPECT_FALSE(dlg->sidebarUrls().contains(QUrl::fromLocalFile(share)));
+        EXPECT_TRUE(dlg->history().contains(local));
+        EXPECT_FALSE(dlg->history().contains(share + "/sub"));
+        if (hung->OnUiThread() > 0) hung->Release();  // the toolkit's own threads may wait on it
+        Accept(dlg, local + "/x.jpg");
+    }));
+    EXPECT_EQ(req.fileName, A(local + "/x.jpg"));
+
+    // A proposed name in the share: the dialog opens elsewhere.
+    platform::FileDialogRequest proposed;
+    proposed.fileName = A(share + "/sub/z.jpg");
+    EXPECT_FALSE(ShowRealDialog(proposed, [&](QFileDialog* dlg) {
+        EXPECT_EQ(dlg->directory().absolutePath(), Q(Documents()));
+        if (hung->OnUiThread() > 0) hung->Release();
+        dlg->reject();
+    }));
+    EXPECT_EQ(hung->OnUiThread(), 0) << Listed(hung->UiThreadPaths());
+    // ... and the toolkit's settings file keeps no folder for the next dialog or run.
+    EXPECT_FALSE(QSettings(QSettings::UserScope, "QtProject").childGroups().contains("FileDialog"));
+    hung.reset();
+}
+
+// The toolkit's dialog reads what it shows on a thread of its own, which a folder that stops
+// answering holds (one in the folder shown, a share mounted there); the dialog closes at once
+// all the same, the user-interface thread never waiting for that thread, and goes once the
+// folder answers again.
+TEST_F(FileFoldersTest, ADialogShowingAFolderThatStopsAnsweringClosesAtOnce)
+{
+    const QString share = root.path() + "/share";
+    ASSERT_TRUE(QDir().mkpath(share));
+    std::optional<support::HangingFolders> hung;
+    std::atomic<bool> closed{false};
+    std::atomic<bool> froze{false};
+    std::thread watchdog;
+    // It shows the folder beside it, which the dialog's thread looks at to list it.
+    platform::FileDialogRequest req;
+    req.initialDir = A(root.path());
+    EXPECT_FALSE(ShowRealDialog(req, [&](QFileDialog* dlg) {
+        // A change in the folder has the dialog's thread read it again, once it has stopped answering.
+        QFile made(root.path() + "/made.csv");
+        ASSERT_TRUE(made.open(QIODevice::WriteOnly));
+        made.close();
+        hung.emplace(share.toStdString());
+        QDeadlineTimer deadline(10000);
+        while (hung->Hanging() == 0 && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        ASSERT_GT(hung->Hanging(), 0);
+        // Were the window to wait for the dialog's thread, it would wait until the folder answers.
+        watchdog = std::thread([&] {
+            for (int i = 0; i < 200 && !closed; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (!closed) {
+                froze = true;
+                hung->Release();
+            }
+        });
+        dlg->reject();
+    }));
+    closed = true;
+    watchdog.join();
+    EXPECT_FALSE(froze) << "closing the dialog waited for the folder";
+    hung->Release();
+    EXPECT_TRUE(DialogsGone()) << "the dialog stays once the folder answers again";
+    hung.reset();
+}
+
+// The print dialog checks the file it prints to as its OK is pressed: a file in a folder that
+// does not answer gets a message after the folder's while, the dialog stays, the window waits
+// for nothing.
+TEST_F(FileFoldersTest, ThePrintDialogChecksNoFileInAFolderThatHangs)
+{
+    const QString share = root.path() + "/share";
+    ASSERT_TRUE(QDir().mkpath(share));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(share + "/out.pdf");
+    platform::SetFolderPatienceMs(200);
+    support::HangingFolders hung(share.toStdString());
+    support::TestDialogs().Clear();
+    platform::QtDialogs real;
+    QTimer poll;
+    bool acted = false;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* dlg = qobject_cast<QPrintDialog*>(w); dlg && dlg->isVisible() && !acted) {
+                acted = true;
+                dlg->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+                EXPECT_TRUE(dlg->isVisible());
+                EXPECT_NE(support::TestDialogs().LastMessage().text.find("does not answer"), std::string::npos);
+                EXPECT_EQ(hung.OnUiThread(), 0) << Listed(hung.UiThreadPaths());
+                dlg->reject();
+            }
+    });
+    poll.start(10);
+    EXPECT_FALSE(real.PrinterSetup(&printer));
+    EXPECT_TRUE(acted);
+    platform::SetFolderPatienceMs(0);
 }
 
 }  // namespace

@@ -11,15 +11,20 @@
 #if defined(__has_feature)
 #if __has_feature(thread_sanitizer)
 #define NOX_PEAK_MEMORY_TSAN 1
+#elif __has_feature(address_sanitizer)
+#define NOX_PEAK_MEMORY_ASAN 1
 #endif
 #endif
 
 namespace support {
 
 // What a byte the code writes costs in resident memory: the thread sanitizer keeps four
-// bytes of shadow and more beside each.
+// bytes of shadow and more beside each, the address sanitizer keeps memory given back for a
+// while before it is used again.
 #if defined(__SANITIZE_THREAD__) || defined(NOX_PEAK_MEMORY_TSAN)
 inline constexpr std::int64_t ResidentPerWrittenByte = 6;
+#elif defined(__SANITIZE_ADDRESS__) || defined(NOX_PEAK_MEMORY_ASAN)
+inline constexpr std::int64_t ResidentPerWrittenByte = 2;
 #else
 inline constexpr std::int64_t ResidentPerWrittenByte = 1;
 #endif

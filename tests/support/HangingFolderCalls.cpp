@@ -1,0 +1,78 @@
+// The file-system calls of the C library that the toolkit and the program use, defined in the
+// test executable so that they come first: each asks HangingFolders whether its path hangs,
+// then goes to the C library's own. This file includes no header that declares these calls,
+// so their pointer arguments can be passed on untyped. (unlink is left out: a test of the
+// growing files defines its own.)
+#include <dlfcn.h>
+
+#include <cstdarg>
+
+namespace support {
+void HangingFolderCall(const char* path, bool write);
+void HangingFolderCallsLinked() {}
+}  // namespace support
+
+namespace {
+
+template <typename F>
+F Next(const char* name)
+{
+    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
+}
+
+}  // namespace
+
+#define NOX_HANGING_CALL(Ret, Name, Write, Params, Args) \
+    extern "C" Ret Name Params                           \
+    {                                                    \
+        support::HangingFolderCall(path, Write);         \
+        using F = Ret(*) Params;                         \
+        static const F next = Next<F>(#Name);            \
+        return next Args;                                \
+    }
+
+NOX_HANGING_CALL(int, access, false, (const char* path, int mode), (path, mode))
+NOX_HANGING_CALL(int, stat, false, (const char* path, void* buf), (path, buf))
+NOX_HANGING_CALL(int, stat64, false, (const char* path, void* buf), (path, buf))
+NOX_HANGING_CALL(int, lstat, false, (const char* path, void* buf), (path, buf))
+NOX_HANGING_CALL(int, lstat64, false, (const char* path, void* buf), (path, buf))
+NOX_HANGING_CALL(int, statx, false, (int dir, const char* path, int flags, unsigned mask, void* buf),
+                 (dir, path, flags, mask, buf))
+NOX_HANGING_CALL(void*, opendir, false, (const char* path), (path))
+NOX_HANGING_CALL(long, readlink, false, (const char* path, char* buf, unsigned long size), (path, buf, size))
+NOX_HANGING_CALL(char*, realpath, false, (const char* path, char* resolved), (path, resolved))
+NOX_HANGING_CALL(int, statvfs, false, (const char* path, void* buf), (path, buf))
+NOX_HANGING_CALL(int, statvfs64, false, (const char* path, void* buf), (path, buf))
+NOX_HANGING_CALL(int, inotify_add_watch, false, (int fd, const char* path, unsigned mask), (fd, path, mask))
+NOX_HANGING_CALL(int, mkdir, true, (const char* path, unsigned mode), (path, mode))
+NOX_HANGING_CALL(void*, fopen, mode[0] != 'r' || mode[1] == '+', (const char* path, const char* mode), (path, mode))
+NOX_HANGING_CALL(void*, fopen64, mode[0] != 'r' || mode[1] == '+', (const char* path, const char* mode), (path, mode))
+
+// open takes its mode only when it makes a file (O_CREAT, O_TMPFILE).
+#define NOX_HANGING_OPEN(Name)                                                      \
+    extern "C" int Name(const char* path, int flags, ...)                           \
+    {                                                                               \
+        unsigned mode = 0;                                                          \
+        if ((flags & 0100) != 0 || (flags & 020200000) == 020200000) {              \
+            va_list args;                                                           \
+            va_start(args, flags);                                                  \
+            mode = va_arg(args, unsigned);                                          \
+            va_end(args);                                                           \
+        }                                                                           \
+        support::HangingFolderCall(path, (flags & 03) != 0 || (flags & 0100) != 0); \
+        using F = int (*)(const char*, int, ...);                                   \
+        static const F next = Next<F>(#Name);                                       \
+        return next(path, flags, mode);                                             \
+    }
+
+NOX_HANGING_OPEN(open)
+NOX_HANGING_OPEN(open64)
+
+extern "C" int rename(const char* from, const char* to)
+{
+    support::HangingFolderCall(from, true);
+    support::HangingFolderCall(to, true);
+    using F = int (*)(const char*, const char*);
+    static const F next = Next<F>("rename");
+    return next(from, to);
+}
