@@ -159,7 +159,7 @@ TfrmPanelControl::TfrmPanelControl(TfrmMainWindow* owner)
 
     cmdKelvorStop = button("cmdKelvorStop", QStyle::SP_MediaStop, "Temperierung/Umwälzung ausschalten", 116, 18,
                            &TfrmPanelControl::cmdKelvorStopClick);
-    cmdTPStartStop = button("cmdTPStartStop", QStyle::SP_MediaSeekForward, "Temperierprogramm starten", 8, 176,
+    cmdTPStartStop = button("cmdTPStartStop", StartProgramGlyph, "Temperierprogramm starten", 8, 176,
                             &TfrmPanelControl::cmdTPStartStopClick);
     cmdTPStartStop->Tag = 1;
     FStartStopPressed.Watch(cmdTPStartStop, [this] { return cmdTPStartStop->Tag; });

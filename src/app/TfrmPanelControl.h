@@ -7,6 +7,7 @@
 // connection and program run.
 #include <QDialog>
 #include <QLabel>
+#include <QStyle>
 #include <QToolButton>
 #include <cstdint>
 #include <functional>
@@ -59,6 +60,9 @@ public:
     // Registers itself with the main window (owner; frmMainWindow when null) and as
     // frmPanelControl.
     explicit TfrmPanelControl(TfrmMainWindow* owner = nullptr);
+    // The pictures of the program start/stop button: a start, and a stop.
+    static constexpr QStyle::StandardPixmap StartProgramGlyph = QStyle::SP_MediaSeekForward;
+    static constexpr QStyle::StandardPixmap StopProgramGlyph = QStyle::SP_BrowserStop;
     ~TfrmPanelControl() override;
 
     // ---- components, in declaration order

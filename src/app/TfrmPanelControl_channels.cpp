@@ -185,6 +185,9 @@ void TfrmPanelControl::SetStartStopTag(int tag)
 {
     NOX_ASSERT_UI_THREAD();
     cmdTPStartStop->Tag = tag;
+    // Start and stop look different, not only in their hint: a click on the picture of a
+    // start never means a stop.
+    cmdTPStartStop->setIcon(style()->standardIcon(tag == 1 ? StartProgramGlyph : StopProgramGlyph));
     const QString hint = Q(Text(tag == 1 ? RowPanelStartProgram : RowPanelStopProgram));
     if (hint == cmdTPStartStop->toolTip()) return;
     cmdTPStartStop->setToolTip(hint);

@@ -9,6 +9,8 @@ class TfrmWait : public QDialog {
 public:
     explicit TfrmWait(QWidget* owner = nullptr);
     ~TfrmWait() override;
+    // Shows the box with the text, grown to hold all of it in the box's font.
+    void ShowText(const QString& text);
     QLabel* txtWait = nullptr;
 };
 

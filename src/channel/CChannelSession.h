@@ -142,6 +142,17 @@ public:
     // tick, Refused when it cannot go out at all (no connection, no poll thread) or a pair
     // sent once was not kept (the link is lost, too many wait).
     TCommandHandOver SendProgramCommands(const AnsiString& command, const AnsiString& outputs, bool once);
+    // A program's pair that must reach the unit now, not at the next tick (a resumed or
+    // cancelled segment, a start): it goes at once in two poll cycles of its own, as a
+    // device command does, and then stands. A one-shot that cannot go (the link is lost,
+    // too many wait) is named in the protocol; the pair still stands. Refused as above.
+    // "Channel n (label)" for messages that must say which unit they are about.
+    AnsiString ChannelName() const;
+    TCommandHandOver SendProgramCommandsAtOnce(const AnsiString& command, const AnsiString& outputs);
+    // A program's hold or stop: the program's frames still waiting are withdrawn, and the
+    // pair ("no change") stands at once, also in a poll cycle that is loaded and has not
+    // begun, so no frame computed before reaches the unit.
+    void WithdrawProgramCommands(const AnsiString& command, const AnsiString& outputs);
     // Asks the unit for its setpoint limits in one cycle, the same way.
     void RequestSetpointLimits();
     // A command of the control panel (frames built): queued with the program's commands, in
@@ -149,7 +160,7 @@ public:
     // one-shot command would wait for a lost link, or when too many wait already; the
     // caller reports a refusal.
     DeviceCommandQueue::TResult QueueDeviceCommand(const AnsiString& frame, int replyLength, const AnsiString& followUp,
-                                                   bool once);
+                                                   bool once, bool program = false);
     // What a command frame does, in words for the user.
     AnsiString CommandName(const AnsiString& frame) const;
     bool HasWaitingProgramCommands() const { return !FCommands.Empty(); }
@@ -307,9 +318,8 @@ private:
     // After a command was queued or handed over: reports what was dropped and watches the
     // waiting ones' time while any wait.
     void CommandsChanged();
+    TCommandHandOver SendProgramPair(const AnsiString& command, const AnsiString& outputs, bool once, bool program);
     void AddProtocolLine(const AnsiString& text);
-    // "Channel n (label)" for messages that must say which unit they are about.
-    AnsiString ChannelName() const;
     // The part's file: checked when a recording starts, written whole the first time and
     // when its texts changed, grown by the new rows otherwise.
     void CheckDataFolder();

@@ -590,13 +590,42 @@ void CChannelSession::StartNewFilePart(int written, std::size_t protocolLines, T
 
 TCommandHandOver CChannelSession::SendProgramCommands(const AnsiString& command, const AnsiString& outputs, bool once)
 {
+    return SendProgramPair(command, outputs, once, false);
+}
+
+TCommandHandOver CChannelSession::SendProgramCommandsAtOnce(const AnsiString& command, const AnsiString& outputs)
+{
+    NOX_ASSERT_UI_THREAD();
+    if (!FConnected || !FChannelObject) return TCommandHandOver::Refused;
+    // The pair stands at once in place of anything the program gave before (a cycle loaded
+    // with an older frame carries this one), then goes in cycles of its own.
+    WithdrawProgramCommands(command, outputs);
+    SendProgramPair(command, outputs, true, true);
+    return SendProgramPair(command, outputs, false, true);
+}
+
+void CChannelSession::WithdrawProgramCommands(const AnsiString& command, const AnsiString& outputs)
+{
+    NOX_ASSERT_UI_THREAD();
+    if (!FConnected || !FChannelObject) return;
+    const int address = FChannelObject->GetAddress();
+    FCommands.ReplaceStanding(
+        *FChannelObject,
+        {CTolvarProtocol::BuildDeviceFrame("[M" + IntToStr(address) + command, address),
+         CTolvarProtocol::BuildDeviceFrame("[M" + IntToStr(address) + outputs, address), 24, false, true});
+    CommandsChanged();
+}
+
+TCommandHandOver CChannelSession::SendProgramPair(const AnsiString& command, const AnsiString& outputs, bool once,
+                                                  bool program)
+{
     NOX_ASSERT_UI_THREAD();
     if (!FConnected || !FChannelObject) return TCommandHandOver::Refused;
     const int address = FChannelObject->GetAddress();
     const AnsiString frame = CTolvarProtocol::BuildDeviceFrame("[M" + IntToStr(address) + command, address);
-    const auto result =
-        QueueDeviceCommand(frame, command.compare(0, 1, "L") == 0 ? 26 : 24,
-                           CTolvarProtocol::BuildDeviceFrame("[M" + IntToStr(address) + outputs, address), once);
+    const auto result = QueueDeviceCommand(
+        frame, command.compare(0, 1, "L") == 0 ? 26 : 24,
+        CTolvarProtocol::BuildDeviceFrame("[M" + IntToStr(address) + outputs, address), once, program);
     // The run goes on without the user at hand: what it could not give the unit is in the
     // protocol. A standing command refused is given again with the next tick.
     if (once && result == DeviceCommandQueue::TResult::LinkLost)
@@ -611,11 +640,11 @@ TCommandHandOver CChannelSession::SendProgramCommands(const AnsiString& command,
 }
 
 DeviceCommandQueue::TResult CChannelSession::QueueDeviceCommand(const AnsiString& frame, int replyLength,
-                                                                const AnsiString& followUp, bool once)
+                                                                const AnsiString& followUp, bool once, bool program)
 {
     NOX_ASSERT_UI_THREAD();
     if (!FConnected || !FChannelObject) return DeviceCommandQueue::TResult::NoPollThread;
-    const auto result = FCommands.Add(*FChannelObject, {frame, followUp, replyLength, once});
+    const auto result = FCommands.Add(*FChannelObject, {frame, followUp, replyLength, once, program});
     CommandsChanged();
     return result;
 }

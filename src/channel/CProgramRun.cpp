@@ -11,6 +11,7 @@
 #include "comm/CTolvarProtocol.h"
 #include "platform/Dialogs.h"
 #include "platform/Round.h"
+#include "platform/ScopedValue.h"
 #include "platform/TTreeNode.h"
 #include "platform/UiThread.h"
 #include "programmer/CProgrammer.h"
@@ -189,6 +190,21 @@ bool CProgramRun::RequestStart(TTreeNode* selected, const TRunSettings& settings
         Message(ChannelText(RowValueOutOfBounds), caption);
         return false;
     }
+    // A start switches the unit's control on and drives it: the user confirms it, naming
+    // the program and the unit, as switching control on is confirmed. A click meant for a
+    // "stop" that a tick had just turned into "start" ends here. A timed start was
+    // confirmed when it was armed.
+    if (!FTimedStart) {
+        AnsiString question = ChannelText(RowAskStartProgram);
+        if (const auto dollar = question.find('$'); dollar != AnsiString::npos)
+            question.replace(dollar, 1, FProgrammer.GetProgramName(slot));
+        if (!ChannelAskYesNo(question + "\n\n" + FSession.ChannelName())) return false;
+        // The ticks went on while the question was open.
+        if (HasRun() || ProgramRunning || StartPending || !FTree.Contains(node) || !FSession.IsConnected() ||
+            FProgrammer.GetProgramNode(slot) != node || !FProgrammer.GetProgramHead(slot) ||
+            !FProgrammer.GetProgramHead(slot)->next)
+            return false;
+    }
 
     ++FRunSerial;
     FSetpointSent = false;
@@ -202,25 +218,57 @@ bool CProgramRun::RequestStart(TTreeNode* selected, const TRunSettings& settings
     Event(TRunEvent::StartRequested);
     FSession.SetSetpointLimits(-999.9, 999.9);
     ProgramLine(ChannelText(RowWasStarted));
+    // With enough recorded points the run begins now and its first frame goes at once;
+    // otherwise the protocol says that it waits. Inside a tick (a timed start) the tick
+    // begins it.
+    if (FTickDepth == 0) {
+        if (Recorded() && Recorded()->Count() >= PointsBeforeStart)
+            BeginRun();
+        else
+            AddProtocolLine(Stamp() + " " + ChannelText(RowProgramWaitsForPoints));
+    }
     return true;
 }
 
-void CProgramRun::RequestStop()
+void CProgramRun::BeginRun()
+{
+    RemainingSteps = StartProgram();
+    LimitsQueryDue = ProgramRunning;
+    if (ProgramRunning) SendProgramFrames(RemainingSteps, true);
+}
+
+AnsiString CProgramRun::Question(TextRow row) const
+{
+    return ChannelText(row) + "\n\n" + FSession.ChannelName();
+}
+
+void CProgramRun::SendAtOnce()
+{
+    if (RecordedSetpointLastX() != 0.0) {
+        RemainingSteps =
+            CProgrammer::ElapsedSteps(PlannedSetpointLastX(), RecordedSetpointLastX(), FSession.SamplingInterval());
+        if (!SegmentHeld) HeldRemainingSteps = RemainingSteps;
+    }
+    SendProgramFrames(RemainingSteps, true);
+}
+
+void CProgramRun::RequestStop(std::uint32_t seenRun)
 {
     NOX_ASSERT_UI_THREAD();
-    // A run that has ended by itself has nothing left to stop: its end action stands.
-    if (!CanStop()) return;
+    // A run that has ended by itself has nothing left to stop: its end action stands. A
+    // control that offered the stop of another run stops nothing.
+    if (!CanStop() || (seenRun != CurrentRun && seenRun != FRunSerial)) return;
     const std::uint32_t run = FRunSerial;
-    if (!ChannelAskYesNo(ChannelText(RowAskStopProgram))) return;
+    if (!ChannelAskYesNo(Question(RowAskStopProgram))) return;
     if (!CanStop() || run != FRunSerial) return;
     ProgramLine(ChannelText(RowCancelledByUser));
     // A stop clears the channel's timed start.
     SetCalendar({0, "none", Now(), 1});
     FSession.SetRecordingSuspended(false);
-    EndWhereItStands();
+    EndWhereItStands(true);
 }
 
-void CProgramRun::EndWhereItStands()
+void CProgramRun::EndWhereItStands(bool withdraw)
 {
     if (StartPending) {
         // The run has not begun: nothing went to the unit, the start is simply undone.
@@ -235,7 +283,14 @@ void CProgramRun::EndWhereItStands()
     SegmentHeld = 0;
     HeldByUnitOff = 0;
     FProgrammer.SetRampActive(0);
+    // Nothing computed for the run before reaches the unit: it keeps the setpoint it has.
+    if (withdraw) WithdrawFrames();
     Event(TRunEvent::Stopped);
+}
+
+void CProgramRun::WithdrawFrames()
+{
+    FSession.WithdrawProgramCommands(NoChangeCommand, NoOutputChangeCommand);
 }
 
 void CProgramRun::HoldOrResume()
@@ -246,12 +301,15 @@ void CProgramRun::HoldOrResume()
     // unit held meanwhile is not resumed by a "hold".
     const bool held = SegmentHeld != 0;
     const std::uint32_t run = FRunSerial;
-    if (!ChannelAskYesNo(ChannelText(RowAskHoldContinueSegment))) return;
+    if (!ChannelAskYesNo(Question(held ? RowAskResumeSegment : RowAskHoldSegment))) return;
     if (!CanHold() || run != FRunSerial || (SegmentHeld != 0) != held) return;
-    if (SegmentHeld)
+    if (SegmentHeld) {
         Resume(FCancelledSegment == FSegmentSerial ? 0 : HeldRemainingSteps);
-    else
+        // The rest of the segment reaches the unit now, not at the next tick.
+        SendAtOnce();
+    } else {
         Hold();
+    }
 }
 
 void CProgramRun::HoldProgram()
@@ -267,6 +325,8 @@ void CProgramRun::Hold()
     FProgrammer.SetRampActive(0);
     ProgramRunning = 0;
     TruncatePlannedCurve();
+    // The unit stays where it is: no step computed before the hold follows.
+    WithdrawFrames();
     Event(TRunEvent::Held);
 }
 
@@ -291,18 +351,26 @@ void CProgramRun::CancelSegment()
     NOX_ASSERT_UI_THREAD();
     if (!CanCancel()) return;
     const std::uint32_t run = FRunSerial, segment = FSegmentSerial;
-    if (!ChannelAskYesNo(ChannelText(RowAskCancelSegment))) return;
+    if (!ChannelAskYesNo(Question(RowAskCancelSegment))) return;
     // The segment asked about may have ended by itself while the question was open: the
     // one running now is not the one the user meant to cancel.
     if (!CanCancel() || run != FRunSerial || segment != FSegmentSerial) return;
     FCancelledSegment = segment;
     // A held segment is cancelled too: the run goes on with the next one.
     if (SegmentHeld) Resume(0);
-    // The segment's planned time is over at the next tick; a temperature-stable segment
-    // stops waiting. A time-stable one has no wait to end: the next tick goes on with the
-    // next segment before it reads the flag, which would end that segment's wait instead.
+    // The segment's planned time is over now; a temperature-stable segment stops waiting
+    // (a time-stable one has no wait to end: the next segment's own wait stands).
     TruncatePlannedCurve();
-    if (FProgrammer.GetHoldFlag() != 0) SetpointReachedFlag = 1;
+    if (FProgrammer.GetHoldFlag() != 0) {
+        FProgrammer.SetHoldFlag(0);
+        SetpointReachedFlag = 0;
+        SegmentActive = 0;
+    }
+    // The run goes on with the next segment (or ends) now, as the next tick would, and
+    // the unit gets its setpoint at once.
+    if (ProgramRunning && RecordedSetpointLastX() != 0.0)
+        FProgrammer.RunStep(FSession.SamplingInterval(), RunningSlot, PlannedSetpointLastX(), RecordedSetpointLastX());
+    SendAtOnce();
 }
 
 void CProgramRun::FinishProgram()
@@ -412,25 +480,26 @@ void CProgramRun::TickSteps()
         RemainingSteps = CProgrammer::ElapsedSteps(PlannedSetpointLastX(), RecordedSetpointLastX(), interval);
         if (!SegmentHeld) HeldRemainingSteps = RemainingSteps;
     }
-    // 4. The recording.
-    UpdateRunningData();
-    // 5. A requested start begins once the recorded setpoint has enough points.
+    // 4. The unit's setpoint limits, asked once after a start: the one-shot query goes
+    // first, the standing frames take over after it.
     if (LimitsQueryDue) {
         LimitsQueryDue = 0;
         FSession.RequestSetpointLimits();
     }
-    if (StartRequested && Recorded() && Recorded()->Count() >= PointsBeforeStart) {
-        RemainingSteps = StartProgram();
-        LimitsQueryDue = ProgramRunning;
-    }
-    // 6. A reached setpoint (or a cancelled segment) ends the segment's wait.
+    // The frames for the unit, before the recording asks for this tick's poll cycle: the
+    // cycle carries this tick's setpoint, not the one of the tick before.
+    SendProgramFrames(RemainingSteps);
+    // 5. The recording.
+    UpdateRunningData();
+    // 6. A requested start begins once the recorded setpoint has enough points; its first
+    // frame goes at once.
+    if (StartRequested && Recorded() && Recorded()->Count() >= PointsBeforeStart) BeginRun();
+    // 7. A reached setpoint ends the segment's wait.
     if (SetpointReachedFlag) {
         FProgrammer.SetHoldFlag(0);
         SetpointReachedFlag = 0;
         SegmentActive = 0;
     }
-    // 7. The frames for the unit.
-    SendProgramFrames(RemainingSteps);
     // 8. A temperature-stable segment whose time is over waits for its setpoint.
     if (FProgrammer.GetRampActive() == 0 && ProgramRunning && SegmentActive) CheckSetpointReached();
 }
@@ -449,7 +518,8 @@ void CProgramRun::Fail(TextRow lead, const AnsiString& reason)
     if (CanStop()) {
         SetCalendar({0, "none", Now(), 1});
         FSession.SetRecordingSuspended(false);
-        EndWhereItStands();
+        // The frame handed over last still goes: the unit keeps the setpoint named here.
+        EndWhereItStands(false);
     }
     Message(text, ChannelText(RowError));
 }
@@ -512,6 +582,8 @@ void CProgramRun::CalendarStep(TDateTime now)
         *FCalendar.RecordingActive = 1;
     }
     UpdateStateFlags();
+    // The user armed it for this moment: it starts without a question.
+    const TScopedValue timed(FTimedStart, true);
     if (OnCalendarStart) OnCalendarStart();
 }
 

@@ -82,11 +82,17 @@ public:
 
     // ---- commands (the window's buttons, its pop-up menu and the control panel's)
     // The start request of the selected node's program (a segment node stands for its
-    // program; without a selection the first program). True when the start is requested;
-    // otherwise the user was told why and nothing changed.
+    // program; without a selection the first program), confirmed by the user first (not a
+    // timed start). With enough recorded points the run begins at once and its first frame
+    // goes to the unit now. True when the start is requested; otherwise the user was told
+    // why or said no, and nothing changed.
     bool RequestStart(TTreeNode* selected, const TRunSettings& settings);
-    // Asks, then stops the run (or cancels a start that has not begun yet).
-    void RequestStop();
+    // Asks, then stops the run (or cancels a start that has not begun yet). With a run's
+    // serial (RunSerial, taken when a control offered the stop), only that run is stopped.
+    static constexpr std::uint32_t CurrentRun = ~0u;
+    void RequestStop(std::uint32_t seenRun = CurrentRun);
+    // Counted up at every start request.
+    std::uint32_t RunSerial() const { return FRunSerial; }
     // Asks, then holds the running segment or resumes the held one.
     void HoldOrResume();
     // Holds without asking (the unit's temperature control went off).
@@ -120,7 +126,12 @@ public:
 
     // ---- parts of the tick, also used by the window
     int StartProgram();
-    void SendProgramFrames(int remainingSteps);
+    // The frames for the unit: standing ones, handed over before the tick's poll cycle;
+    // atOnce, they go in poll cycles of their own now (a resume, a cancel, a start).
+    void SendProgramFrames(int remainingSteps, bool atOnce = false);
+    // The unit's status poll; also what a held or stopped run sends: nothing changes.
+    static constexpr const char* NoChangeCommand = "G0D******";
+    static constexpr const char* NoOutputChangeCommand = "C14*************";
     void CheckSetpointReached();
     // Deletes the planned points beyond the last recorded time, so the running segment's
     // planned time is over.
@@ -187,14 +198,23 @@ public:
 
 private:
     void Event(TRunEvent event);
+    // The run begins now: the programmer's first segment, its first frame at once.
+    void BeginRun();
+    // The frames of the running step, now.
+    void SendAtOnce();
+    // The run's frames still on their way are withdrawn; "no change" stands.
+    void WithdrawFrames();
+    // A question about this run, naming the channel and its label.
+    AnsiString Question(resources::TextRow row) const;
     // A message box outside a tick; inside one a notice that does not hold the tick up.
     void Message(const AnsiString& text, const AnsiString& caption);
     void ProgramLine(const AnsiString& what);
     void Hold();
     // The held segment goes on for the given steps (none: it is over at the next tick).
     void Resume(int steps);
-    // Ends the run as a stop does (a start that has not begun is undone).
-    void EndWhereItStands();
+    // Ends the run as a stop does (a start that has not begun is undone); with `withdraw`
+    // the run's frames still on their way are withdrawn at once.
+    void EndWhereItStands(bool withdraw);
     // The tick's steps; Tick runs them under the guard that fails the run on an error.
     void TickSteps();
     void TidyUp();
@@ -232,6 +252,8 @@ private:
     // program that crosses a limit on every repeat would otherwise stack one box per cycle.
     std::shared_ptr<bool> FLimitNoticeOpen = std::make_shared<bool>(false);
     int FRampPlottedTicks = 0;
+    // A timed start fires: the start asks no question.
+    bool FTimedStart = false;
     int FTickDepth = 0;
     // Counted up at every start request and every segment that begins, so a question that
     // was open while the ticks went on acts only on the run and segment it was asked for.

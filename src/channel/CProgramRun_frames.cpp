@@ -12,19 +12,20 @@ using namespace resources;
 
 namespace {
 
-// The unit's status poll; also what a held or stopped run sends: nothing changes at the unit.
-constexpr const char* NoChange = "G0D******";
-constexpr const char* NoOutputChange = "C14*************";
+constexpr const char* NoChange = CProgramRun::NoChangeCommand;
+constexpr const char* NoOutputChange = CProgramRun::NoOutputChangeCommand;
 
 }  // namespace
 
-void CProgramRun::SendProgramFrames(int remainingSteps)
+void CProgramRun::SendProgramFrames(int remainingSteps, bool atOnce)
 {
     NOX_ASSERT_UI_THREAD();
     if (!ProgramRunning) {
+        // Nothing changes at the unit any more: the run's frames still on their way are
+        // withdrawn with it.
         if (ProgramEnded && !StoppedByUser) {
             if (EndActionContinue) {
-                FSession.SendProgramCommands(NoChange, NoOutputChange, false);
+                WithdrawFrames();
             } else {
                 // Switching the unit off goes out once; then the status poll stands again, so
                 // a unit the user switches on at its own panel stays on.
@@ -45,9 +46,9 @@ void CProgramRun::SendProgramFrames(int remainingSteps)
             ProgramFinished = 1;
             ProgramEnded = 0;
             StoppedByUser = 0;
-            FSession.SendProgramCommands(NoChange, NoOutputChange, false);
+            WithdrawFrames();
         } else if (SegmentHeld) {
-            FSession.SendProgramCommands(NoChange, NoOutputChange, false);
+            WithdrawFrames();
         }
         return;
     }
@@ -110,9 +111,14 @@ void CProgramRun::SendProgramFrames(int remainingSteps)
     }
     // A frame that has to wait (a one-shot command goes first) may be replaced by the next
     // tick's before it goes out: the method letter then goes with that one.
-    switch (FSession.SendProgramCommands("G0D" + letter + "*" + digits, "C14" + outputs, false)) {
+    const AnsiString command = "G0D" + letter + "*" + digits;
+    // Sent at once, the method letter goes with the one-shot even while the standing pair
+    // waits behind it.
+    switch (atOnce ? FSession.SendProgramCommandsAtOnce(command, "C14" + outputs)
+                   : FSession.SendProgramCommands(command, "C14" + outputs, false)) {
         case TCommandHandOver::Taken: MethodLetterForced = 0; [[fallthrough]];
         case TCommandHandOver::Waiting:
+            if (atOnce) MethodLetterForced = 0;
             FLastSentSetpoint = setpoint;
             FSetpointSent = true;
             break;

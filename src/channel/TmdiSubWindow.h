@@ -118,6 +118,11 @@ public:
                 *btnAddSegment = nullptr, *btnDeleteSegment = nullptr, *btnApplyValues = nullptr,
                 *btnTPStartStop = nullptr, *btnPauseSegment = nullptr, *btnCancelSegment = nullptr;
     int btnTPStartStopTag = 1;  // 1: the next press starts the program, 0: it stops it
+    // What the pop-up menu's start/stop item offered when the menu opened (-1: not open
+    // since its last use), and the run it was about.
+    int FMenuStartStopTag = -1;
+    std::uint32_t FMenuRun = 0;
+    bool FMenuOpen = false;
     QGroupBox *grpScout = nullptr, *grpProgrammeditor = nullptr, *grpSegment = nullptr, *grpProgram = nullptr;
     QLabel *txtSegmentProperties = nullptr, *txtProgramProperties = nullptr;
     QLineEdit *txtCurrentSegment = nullptr, *edDuration = nullptr, *edTemperature = nullptr, *edStirrer = nullptr,

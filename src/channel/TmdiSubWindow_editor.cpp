@@ -238,6 +238,17 @@ void TmdiSubWindow::BuildProgramTree(QWidget* page)
     mnuStartStopProgram = item("mnuStartStopProgram", RowPanelStartProgram, &TmdiSubWindow::mnuStartStopProgramClick);
     mnuCancelSegment = item("mnuCancelSegment", RowCancelSegment, &TmdiSubWindow::mnuCancelSegmentClick);
     mnuPauseSegment = item("mnuPauseSegment", RowHoldContinueSegment, &TmdiSubWindow::mnuPauseSegmentClick);
+    // The menu offers what the run was when it opened, and its start/stop item does that:
+    // a tick that ends the run while the menu is open changes neither.
+    connect(PopupProgrammer, &QMenu::aboutToShow, this, [this] {
+        FMenuStartStopTag = btnTPStartStopTag;
+        FMenuRun = FRun ? FRun->RunSerial() : 0;
+        FMenuOpen = true;
+    });
+    connect(PopupProgrammer, &QMenu::aboutToHide, this, [this] {
+        FMenuOpen = false;
+        platform::GuardedCall([this] { UpdateProgramCommands(); });
+    });
 
     auto button = [this, page](const char* name, TextRow row, void (TmdiSubWindow::*handler)()) {
         auto* b = new QPushButton(Q(ChannelText(row)), page);

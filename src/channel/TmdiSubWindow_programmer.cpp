@@ -1,10 +1,13 @@
 // The programmer view's run: its commands (the window's buttons, its pop-up menu and the
 // control panel's program buttons), the programmer timer, what the run's stages do to the
 // window's, the panel's and the main window's controls, and the single ramp.
+#include <utility>
+
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -113,10 +116,13 @@ void TmdiSubWindow::btnTPStartStopClick()
 void TmdiSubWindow::mnuStartStopProgramClick()
 {
     NOX_ASSERT_UI_THREAD();
-    if (btnTPStartStopTag == 1)
+    // The item does what it read when the menu opened, to the run it was about; a start
+    // asks first either way.
+    const int tag = std::exchange(FMenuStartStopTag, -1);
+    if ((tag == -1 ? btnTPStartStopTag : tag) == 1)
         btnStartTPClick(btnTPStartStop);
-    else
-        btnStopTPClick(btnTPStartStop);
+    else if (FRun)
+        FRun->RequestStop(tag == -1 ? CProgramRun::CurrentRun : FMenuRun);
 }
 
 void TmdiSubWindow::btnPauseSegmentClick()
@@ -242,20 +248,27 @@ void TmdiSubWindow::UpdateProgramCommands()
     btnPauseSegment->setVisible(programmer);
     btnCancelSegment->setVisible(programmer);
     const bool startStop = programmer && (run ? FRun->CanStop() : startable);
+    // An open pop-up menu keeps what it offered when it opened: an item never changes
+    // under the pointer.
+    const bool menuOpen = FMenuOpen;
     btnTPStartStop->setEnabled(startStop);
-    mnuStartStopProgram->setEnabled(startStop);
     const QString startStopText = Q(ChannelText(run ? RowPanelStopProgram : RowPanelStartProgram));
     btnTPStartStop->setText(startStopText);
-    mnuStartStopProgram->setText(startStopText);
+    // A start that waits for its recorded points says so where the user looks.
+    btnTPStartStop->setToolTip(run && FRun->StartPending ? Q(ChannelText(RowProgramWaitsForPoints)) : QString());
     const bool holdable = programmer && run && FRun->CanHold();
     btnPauseSegment->setEnabled(holdable);
-    mnuPauseSegment->setEnabled(holdable);
     btnPauseSegment->setText(Q(ChannelText(run && FRun->SegmentHeld ? RowContinueSegment : RowHoldContinueSegment)));
     // A held segment can be cancelled too: the run goes on with the next one.
     const bool cancellable = programmer && run && FRun->CanCancel();
     btnCancelSegment->setEnabled(cancellable);
-    mnuCancelSegment->setEnabled(cancellable);
-    for (QAction* a : {mnuStartStopProgram, mnuCancelSegment, mnuPauseSegment}) a->setVisible(programmer);
+    if (!menuOpen) {
+        mnuStartStopProgram->setEnabled(startStop);
+        mnuStartStopProgram->setText(startStopText);
+        mnuPauseSegment->setEnabled(holdable);
+        mnuCancelSegment->setEnabled(cancellable);
+        for (QAction* a : {mnuStartStopProgram, mnuCancelSegment, mnuPauseSegment}) a->setVisible(programmer);
+    }
     // The panel's program buttons of the active window's run say and offer the same.
     if (run && programmer && frmPanelControl && frmMainWindow && frmMainWindow->ActiveChannel() == FChannel) {
         frmPanelControl->SetStartStopTag(0);
@@ -321,10 +334,8 @@ void TmdiSubWindow::ProgramRunEvent(TRunEvent event)
                 panel->cmdNextSegment->setEnabled(false);
                 panel->cmdHoldSegment->setEnabled(false);
             }
-            if (event == TRunEvent::Stopped && frmWait && dynamic_cast<platform::QtDialogs*>(&platform::dialogs())) {
-                frmWait->txtWait->setText(Q(ChannelText(RowProgramIsStopped)));
-                frmWait->show();
-            }
+            if (event == TRunEvent::Stopped && frmWait && dynamic_cast<platform::QtDialogs*>(&platform::dialogs()))
+                frmWait->ShowText(Q(ChannelText(RowProgramIsStopped)));
             break;
         case TRunEvent::TidiedUp:
             if (panel) {

@@ -154,6 +154,16 @@ bool CChannel::HasPollThread(int) const
     return Transceiver() != nullptr;
 }
 
+void CChannel::WithdrawOneShot(const AnsiString& frame)
+{
+    if (CTransceiver* poll = Transceiver(); poll && !frame.empty()) poll->DropOneShot(frame);
+}
+
+void CChannel::LoadStandingNow()
+{
+    if (CTransceiver* poll = Transceiver()) poll->LoadStandingNow();
+}
+
 std::unique_lock<std::mutex> CChannel::HoldRefill()
 {
     CTransceiver* poll = Transceiver();

@@ -102,6 +102,12 @@ public:
     virtual void OnReply(TThread* thread, const AnsiString& reply, int channel);
     virtual void IdentificationDone(int channel, int result);
     virtual void SetOneShot(int channel);
+    // The one-shot command `frame` does not go out (any more) if its cycles have not all
+    // begun; another one-shot stays. A standing command given after it stands in its place.
+    void WithdrawOneShot(const AnsiString& frame);
+    // The standing command given last goes in the next cycle even if that cycle was loaded
+    // with an older one already (see CTransceiver::LoadStandingNow).
+    void LoadStandingNow();
     virtual int SetPollCommands(const AnsiString& baseFrame, int baseLength, int baseReplyLength, int channel,
                                 int followUpLength, const AnsiString& followUpFrame);
     // The channel has a poll thread that can take commands.

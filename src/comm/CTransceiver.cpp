@@ -88,6 +88,15 @@ void CTransceiver::RefillQueue()
                 if (FollowUpRow != -1)
                     Protocol->SetRow(FollowUpCommand, FollowUpRow, FollowUpReplyLength, FollowUpLength);
                 LoadOneShot();
+            } else if (Position == 0 && standingGiven_ && !oneShotQueued_ && Count > 0) {
+                // A standing command given after this cycle was loaded, before it began, goes
+                // in it: the cycle never carries a frame the owner has replaced (a program's
+                // next step after its hold or stop, or one a tick ago).
+                Protocol->SetRow(BaseCommand, 0, BaseReplyLength, BaseLength);
+                if (FollowUpRow != -1)
+                    Protocol->SetRow(FollowUpCommand, FollowUpRow, FollowUpReplyLength, FollowUpLength);
+                standingGiven_ = false;
+                standingUnsent_ = true;
             }
             return;
         }
@@ -169,11 +178,14 @@ bool CTransceiver::OneShotInProgress() const
     return OneShot == 1 || RestorePending == 1 || oneShotQueued_;
 }
 
-TCommandOnLoss CTransceiver::DropOneShot()
+TCommandOnLoss CTransceiver::DropOneShot(const AnsiString& only)
 {
     NOX_ASSERT_UI_THREAD();
     std::lock_guard<std::mutex> l(queueMutex_);
     if (!Protocol) return {};
+    if (!only.empty() && !(oneShotQueued_ && Position == 0 && Protocol->GetQueueEntry(0, 0) == only) &&
+        !((OneShot == 1 || RestorePending == 1) && BaseCommand == only))
+        return {};
     const AnsiString status = Protocol->GetEntry(0, 0);
     const int statusLength = StrToIntDef(Protocol->GetEntry(0, 1), 0);
     const int statusReplyLength = StrToIntDef(Protocol->GetEntry(0, 2), 0);
@@ -206,6 +218,16 @@ TCommandOnLoss CTransceiver::DropOneShot()
     if (lost.Sent >= 2 && lost.Answered > 0) lost.Frame.clear();
     if (lost.Frame.empty()) lost = {};
     return lost;
+}
+
+void CTransceiver::LoadStandingNow()
+{
+    std::lock_guard<std::mutex> l(queueMutex_);
+    if (!Protocol || OneShot == 1 || oneShotQueued_ || Position != 0 || Count == 0) return;
+    Protocol->SetRow(BaseCommand, 0, BaseReplyLength, BaseLength);
+    if (FollowUpRow != -1) Protocol->SetRow(FollowUpCommand, FollowUpRow, FollowUpReplyLength, FollowUpLength);
+    standingGiven_ = false;
+    standingUnsent_ = false;
 }
 
 void CTransceiver::DropCommandsOnLoss()

@@ -62,8 +62,12 @@ public:
     // The link is lost (user-interface thread): a one-shot command that has not gone out in
     // both its cycles never goes out once the link is back, and the status poll stands
     // again. Returns that command and what the unit got of it (an empty frame when none
-    // was under way or it had gone out in both its cycles).
-    TCommandOnLoss DropOneShot();
+    // was under way or it had gone out in both its cycles). With `only`, the one-shot is
+    // dropped only when it is that frame (a program's frame its hold withdraws).
+    TCommandOnLoss DropOneShot(const AnsiString& only = {});
+    // The standing command given last replaces the one loaded into a cycle that has not
+    // begun (and no one-shot is loaded): what was loaded is out of date and never goes.
+    void LoadStandingNow();
 
     // The queue's tables and texts; callers on other threads take QueueLock().
     std::unique_ptr<CTolvarProtocol> Protocol;

@@ -59,6 +59,22 @@ std::vector<DeviceCommandQueue::TCommand> DeviceCommandQueue::DropOneShots()
     return dropped;
 }
 
+bool DeviceCommandQueue::ReplaceStanding(CChannel& channel, TCommand command)
+{
+    NOX_ASSERT_UI_THREAD();
+    std::erase_if(FWaiting, [](const TCommand& c) { return !c.Once || c.Program; });
+    if (!channel.HasPollThread(channel.Channel())) return false;
+    // No refill may load what is withdrawn between the two steps.
+    const std::unique_lock<std::mutex> hold = channel.HoldRefill();
+    // A program frame handed over as a one-shot does not go either, unless it is out.
+    channel.WithdrawOneShot(std::exchange(FHandedProgram, {}));
+    if (channel.SetPollCommands(command.Frame, int(command.Frame.size()), command.ReplyLength, channel.Channel(),
+                                int(command.FollowUp.size()), command.FollowUp) == 0)
+        return false;
+    channel.LoadStandingNow();
+    return true;
+}
+
 bool DeviceCommandQueue::Flush(CChannel& channel)
 {
     NOX_ASSERT_UI_THREAD();
@@ -82,7 +98,10 @@ bool DeviceCommandQueue::Flush(CChannel& channel)
         if (!channel.SetPollCommands(c.Frame, int(c.Frame.size()), c.ReplyLength, number, int(c.FollowUp.size()),
                                      c.FollowUp))
             return false;
-        if (c.Once) channel.SetOneShot(number);
+        if (c.Once) {
+            channel.SetOneShot(number);
+            FHandedProgram = c.Program ? c.Frame : AnsiString();
+        }
         FWaiting.pop_front();
     }
     return FWaiting.empty();

@@ -21,6 +21,7 @@ public:
         AnsiString FollowUp;  // the outputs frame that goes with it
         int ReplyLength = 24;
         bool Once = false;         // two poll cycles only, then the status poll again
+        bool Program = false;      // a program run's frame: its hold or stop withdraws it
         std::int64_t GivenMs = 0;  // when it was given, on the program's clock
     };
 
@@ -50,6 +51,11 @@ public:
     std::vector<TCommand> TakeReplaced() { return std::exchange(FReplaced, {}); }
     bool Empty() const { return FWaiting.empty(); }
     void Clear() { FWaiting.clear(); }
+    // A program's hold or stop: its frames still waiting leave the queue, and the standing
+    // command goes to the poll thread at once, ahead of one-shot commands still waiting, so
+    // no cycle carries a frame of the program computed before: it replaces the command loaded
+    // into a cycle that has not begun, too. False without a poll thread.
+    bool ReplaceStanding(CChannel& channel, TCommand command);
     // The link to the unit is lost: the one-shot commands leave the queue (returned in the
     // order given); a standing one stays, the next one given replaces it anyway.
     std::vector<TCommand> DropOneShots();
@@ -68,6 +74,8 @@ public:
 
 private:
     std::deque<TCommand> FWaiting;
+    // The frame of the last program one-shot handed to the poll thread.
+    AnsiString FHandedProgram;
     std::vector<TCommand> FDropped;
     std::vector<TCommand> FReplaced;
 };

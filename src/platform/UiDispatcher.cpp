@@ -18,8 +18,11 @@ namespace platform {
 
 UiDispatcher& UiDispatcher::Instance()
 {
-    static UiDispatcher instance;
-    return instance;
+    // Never destroyed: a detached worker (a look at a folder that may hang) can still hand
+    // over its answer or wake the user-interface thread while the process exits, and must
+    // not meet a dispatcher the exit has already taken down.
+    static UiDispatcher* const instance = new UiDispatcher;
+    return *instance;
 }
 
 UiDispatcher::UiDispatcher()

@@ -325,7 +325,7 @@ constexpr std::string_view LanguageTable[] = {
     /* 309 */ "Thema: ", "Topic: ", "",
     /* 310 */ "Datum der Speicherung: ", "Date of storage: ", "",
     /* 311 */ " wurde gestartet.", " was started.", "",
-    /* 312 */ " wurde beendet.", " was stopped.", "",
+    /* 312 */ " wurde beendet.", " has ended after its last segment.", "",
     /* 313 */ "Für erweiterte Menüpunkte Rechtsklick durchführen!", "Perform a right click for extended options!", "",
     /* 314 */ "Ein Plateau kann nicht verzögert werden!", "Ramps may be paused only!", "",
     /* 315 */ "Neues Segment", "New segment", "",
@@ -469,6 +469,10 @@ constexpr std::string_view LanguageTable[] = {
     /* 453 */ "Gesendet ohne Antwort, die Verbindung zum Gerät ist unterbrochen; das Gerät hat den Befehl vielleicht übernommen:", "Sent without an answer, the connection to the unit is lost; the unit may have taken the command:", "",
     /* 454 */ "Nicht gesendet, ein neuerer Sollwert tritt an seine Stelle:", "Not sent, a newer setpoint takes its place:", "",
     /* 455 */ "Der Ordner \"$\" antwortet nicht.", "The folder \"$\" does not answer.", "",
+    /* 456 */ "Wollen Sie das Temperierprogramm \"$\" starten?", "Do you want to start the temperature program \"$\"?", "",
+    /* 457 */ "Wollen Sie das Segment anhalten?", "Do you want to hold this segment?", "",
+    /* 458 */ "Wollen Sie das angehaltene Segment fortsetzen?", "Do you want to continue the held segment?", "",
+    /* 459 */ "Das Temperierprogramm wartet auf seinen ersten Takt: es beginnt, sobald 5 Sollwerte aufgezeichnet sind.", "The temperature program waits for its first tick: it begins once 5 setpoints are recorded.", "",
 };
 // clang-format on
 

@@ -319,7 +319,7 @@ enum TextRow : int {
     RowTopic = 309,                              // Topic:
     RowDateOfStorage = 310,                      // Date of storage:
     RowWasStarted = 311,                         //  was started.
-    RowWasStopped = 312,                         //  was stopped.
+    RowWasStopped = 312,                         //  has ended after its last segment.
     RowRightClickForOptions = 313,               // Perform a right click for extended options!
     RowOnlyRampsPause = 314,                     // Ramps may be paused only!
     RowNewSegment = 315,                         // New segment
@@ -463,8 +463,12 @@ enum TextRow : int {
     RowSentUnansweredConnectionLost = 453,       // Sent without an answer, the connection to the unit is lost...
     RowNotSentReplaced = 454,                    // Not sent, a newer setpoint takes its place:
     RowFolderNotAnswering = 455,                 // The folder "$" does not answer.
+    RowAskStartProgram = 456,                    // Do you want to start the temperature program "$"?
+    RowAskHoldSegment = 457,                     // Do you want to hold this segment?
+    RowAskResumeSegment = 458,                   // Do you want to continue the held segment?
+    RowProgramWaitsForPoints = 459,              // The temperature program waits for its first tick: it begin...
 };
 
-static_assert(RowFolderNotAnswering + 1 == LanguageTableRows, "every row of the table has a name");
+static_assert(RowProgramWaitsForPoints + 1 == LanguageTableRows, "every row of the table has a name");
 
 }  // namespace resources

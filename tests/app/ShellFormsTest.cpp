@@ -15,6 +15,7 @@
 #include "app/TfrmMainWindow.h"
 #include "app/TfrmSerialNumber.h"
 #include "app/TfrmTitleControl.h"
+#include "app/TfrmWait.h"
 #include "platform/Dialogs.h"
 #include "platform/UiDispatcher.h"
 #include "resources/TextRows.h"
@@ -202,4 +203,26 @@ TEST(YesNoBoxTest, ButtonsSpeakTheProgramLanguage)
     EXPECT_EQ(english.caption, "Warning");
     EXPECT_TRUE(english.buttons.contains("&Yes") && english.buttons.contains("&No"));
     EXPECT_TRUE(second);
+}
+
+TEST(WaitBoxTest, HoldsItsWholeTextInBothLanguages)
+{
+    // The box of a program's stop grows with its text: the German one was cut at its end.
+    TfrmWait box;
+    AnsiString text;
+    for (int language : {CLanguage::German, CLanguage::English}) {
+        CLanguage::Instance()->LookupText(language, RowProgramIsStopped, text);
+        const QString shown = QString::fromStdString(text);
+        box.ShowText(shown);
+        const QLabel* label = box.txtWait;
+        EXPECT_EQ(label->text(), shown);
+        EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(shown)) << text;
+        EXPECT_LE(label->geometry().right(), box.width()) << text;
+        box.hide();
+    }
+    // A longer text grows it further.
+    const QString longer = QString(3, 'W') + QString::fromStdString(text) + QString(3, 'W');
+    box.ShowText(longer);
+    EXPECT_GE(box.txtWait->width(), box.txtWait->fontMetrics().horizontalAdvance(longer));
+    box.hide();
 }

@@ -123,6 +123,16 @@ protected:
         return Await([&] { return s.ChannelObject() && s.ChannelObject()->PollRequest == 0; });
     }
 
+    // The poll cycle a tick asked for is done, and so are the commands given meanwhile (a
+    // program's frames that go at once): the next tick finds the poll thread idle.
+    static bool AwaitCommandsOut(CChannelSession& s)
+    {
+        return Await([&] {
+            const CChannel* c = s.ChannelObject();
+            return c && c->PollRequest == 0 && !c->OneShotInProgress() && !s.HasWaitingProgramCommands();
+        });
+    }
+
     // One tick one sampling interval later, after the poll cycle of the tick before.
     void TickAfterCycle(CChannelSession& s)
     {

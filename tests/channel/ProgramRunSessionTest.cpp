@@ -45,12 +45,13 @@ protected:
         programmer.SetSegmentValues(node, duration, std::uint8_t(wait), std::uint8_t(mode), 2, -1, setpoint);
         return node;
     }
-    // One programmer tick, one sampling interval after the last, once the unit has answered.
+    // One programmer tick, one sampling interval after the last, once the unit has answered
+    // and the program's commands given at once have gone out.
     void Tick(int n = 1)
     {
         for (int i = 0; i < n; ++i) {
-            ASSERT_TRUE(AwaitCycle(session));
-            clock.AdvanceMs(5000);
+            ASSERT_TRUE(AwaitCommandsOut(session));
+            clock.AdvanceMs(std::int64_t(session.SamplingInterval()) * 1000);
             run.Tick();
         }
     }
@@ -62,6 +63,18 @@ protected:
             if (f.frame.size() > 13 && f.frame.compare(4, 3, "G0D") == 0) out.push_back(f.frame.substr(7, 6));
         return out;
     }
+    // The setpoint frames' bodies the unit received from the n-th frame of its log on.
+    std::vector<AnsiString> SetpointFramesFrom(std::size_t n) const
+    {
+        std::vector<AnsiString> out;
+        const auto frames = line.Frames();
+        for (std::size_t i = n; i < frames.size(); ++i)
+            if (frames[i].frame.size() > 13 && frames[i].frame.compare(4, 3, "G0D") == 0)
+                out.push_back(frames[i].frame.substr(7, 6));
+        return out;
+    }
+    static double Hundredths(const AnsiString& body) { return std::stoi(body.substr(2), nullptr, 16) / 100.0; }
+    double UnitSetpoint() { return line.First().State().setpoint; }
     std::size_t Count(const AnsiString& frame) const
     {
         std::size_t n = 0;
@@ -101,6 +114,10 @@ TEST_F(ProgramRunSessionTest, RampWaitForSetpointAndEndActionOff)
     Segment("Hold", 0, 30.0, 1);
     ASSERT_TRUE(run.RequestStart(program->Item(1), settings));
     EXPECT_TRUE(run.StartRequested);
+    // The start was confirmed; it waits for its points, and the protocol says so.
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
+    EXPECT_NE(session.Memo(TSessionMemo::Protocol).back().find("wartet auf seinen ersten Takt"), AnsiString::npos);
+    support::TestDialogs().Clear();
 
     // The run waits for five recorded setpoints; meanwhile only the status poll goes out.
     while (Recorded() < 4) Tick();
@@ -125,6 +142,8 @@ TEST_F(ProgramRunSessionTest, RampWaitForSetpointAndEndActionOff)
     while (!frames.empty() && frames.front() == "******") frames.erase(frames.begin());
     ASSERT_GE(frames.size(), 10u);
     EXPECT_EQ(frames.front(), "I*0823");
+    // The first step goes at once, and stands until the next tick: it may go more than once.
+    while (frames.size() > 1 && frames[1] == frames.front()) frames.erase(frames.begin() + 1);
     int previous = 0;
     for (std::size_t i = 1; i < frames.size(); ++i) {
         EXPECT_EQ(frames[i].substr(0, 2), "**") << i;
@@ -354,4 +373,141 @@ TEST_F(ProgramRunSessionTest, RefusedStartsChangeNothing)
     Tick(6);
     EXPECT_FALSE(run.ProgramRunning);
     for (const AnsiString& body : SetpointFrames()) EXPECT_EQ(body, "******");
+
+    // A start after a run that ended by itself asks again, naming program and channel;
+    // "no" sends the unit nothing.
+    programmer.SetSegmentValues(program->Item(0), 10, 0, 0, 2, -1, 30.0);
+    support::TestDialogs().QueueAnswer(IDYES);
+    ASSERT_TRUE(run.RequestStart(program, settings));
+    for (int i = 0; i < 20 && run.HasRun(); ++i) Tick();
+    ASSERT_FALSE(run.HasRun());
+    EXPECT_NE(session.Memo(TSessionMemo::Protocol).back().find("P wurde beendet."), AnsiString::npos);
+    ASSERT_TRUE(AwaitCycle(session));
+    const std::size_t frames = line.FrameCount();
+    support::TestDialogs().QueueAnswer(IDNO);
+    EXPECT_FALSE(run.RequestStart(program, settings));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text,
+              "Wollen Sie das Temperierprogramm \"P\" starten?\n\nKanal 1 (SIMULATOR UNIT 200)");
+    EXPECT_FALSE(run.HasRun());
+    Tick(3);
+    ASSERT_TRUE(AwaitCycle(session));
+    for (const AnsiString& body : SetpointFramesFrom(frames)) EXPECT_EQ(body, "******");
+
+    // A program's command that cannot go because the link is lost is named in the
+    // protocol; the run goes on and gives it again when the unit is back.
+    Segment("Second", 60, 40.0, 0);
+    support::TestDialogs().QueueAnswer(IDYES);
+    ASSERT_TRUE(run.RequestStart(program, settings));
+    Tick();
+    ASSERT_TRUE(AwaitCycle(session));
+    line.StopListening();
+    clock.AdvanceMs(5000);
+    run.Tick();
+    ASSERT_TRUE(Await([&] { return session.ChannelObject()->LinkLost(); }));
+    support::TestDialogs().QueueAnswer(IDYES);
+    run.CancelSegment();
+    EXPECT_TRUE(run.ProgramRunning);
+    EXPECT_EQ(programmer.GetCurrentSegmentName(), "Second");
+    const AnsiString named = session.Memo(TSessionMemo::SerialData).back();
+    EXPECT_NE(named.find(" Nicht gesendet, die Verbindung zum Gerät ist unterbrochen:"), AnsiString::npos) << named;
+    EXPECT_NE(named.find(" 30,83 °C"), AnsiString::npos) << named;
+}
+
+TEST_F(ProgramRunSessionTest, HoldCancelAndStopReachTheUnitAtOnceAt30And60Seconds)
+{
+    // A ramp of 300 s from 20 to 30 °C, then one to 50 °C; each scenario starts the run,
+    // lets `moment` ticks go by and answers a hold, a cancel or a stop between two ticks.
+    // The unit must show the effect before the next tick, and after a hold or a stop no
+    // frame of the run may move its setpoint again.
+    support::UnitState unit;
+    unit.controlMode = 'I';
+    unit.setpoint = 20.0;
+    Start(unit);
+    Segment("Ramp", 300, 30.0, 0);
+    Segment("Next", 300, 50.0, 0);
+    settings.EndAction = 1;
+    const AnsiString question = "Wollen Sie das Temperierprogramm \"P\" starten?\n\nKanal 1 (SIMULATOR UNIT 200)";
+    for (const int interval : {30, 60}) {
+        session.SetSamplingInterval(interval);
+        while (Recorded() < CProgramRun::PointsBeforeStart) Tick();
+        const int steps = 300 / interval;
+        const double rise = 10.0 / steps, next = 30.0 + 20.0 / steps;
+        for (const char action : {'h', 'c', 's'}) {
+            for (const int moment : {1, steps / 2, steps - 1}) {
+                SCOPED_TRACE(std::to_string(interval) + " s, " + action + " after tick " + std::to_string(moment));
+                // The start asks, naming program and channel; on "yes" the run begins now and
+                // its first step reaches the unit before the next tick.
+                support::TestDialogs().Clear();
+                support::TestDialogs().QueueAnswer(IDYES);
+                ASSERT_TRUE(run.RequestStart(program, settings));
+                EXPECT_EQ(support::TestDialogs().LastMessage().text, question);
+                ASSERT_TRUE(run.ProgramRunning);
+                EXPECT_TRUE(Await([&] { return std::abs(UnitSetpoint() - (20.0 + rise)) < 0.005; }));
+                Tick(moment);
+                ASSERT_TRUE(AwaitCycle(session));
+                // Where the ramp has brought the unit when the user answers.
+                const double reached = UnitSetpoint();
+                EXPECT_GE(reached, 20.0 + rise - 0.005);
+                EXPECT_LE(reached, 20.0 + rise * moment + 0.005);
+                const std::size_t answered = line.FrameCount();
+                support::TestDialogs().QueueAnswer(IDYES);
+                if (action == 'h')
+                    run.HoldOrResume();
+                else if (action == 'c')
+                    run.CancelSegment();
+                else
+                    run.RequestStop();
+                const AnsiString asked = support::TestDialogs().LastMessage().text;
+                EXPECT_EQ(asked.substr(asked.find('\n')), "\n\nKanal 1 (SIMULATOR UNIT 200)") << asked;
+                if (action == 'c') {
+                    // The next segment's ramp, before the next tick.
+                    EXPECT_TRUE(Await([&] { return UnitSetpoint() >= next - 0.005; })) << UnitSetpoint();
+                }
+                Tick(2);
+                ASSERT_TRUE(AwaitCycle(session));
+                const auto after = SetpointFramesFrom(answered);
+                ASSERT_FALSE(after.empty());
+                for (const AnsiString& body : after) {
+                    if (action == 'c') {
+                        EXPECT_TRUE(body.substr(2) == "****" || Hundredths(body) >= next - 0.005) << body;
+                    } else {
+                        EXPECT_EQ(body, "******");
+                    }
+                }
+                if (action != 'c') {
+                    EXPECT_DOUBLE_EQ(UnitSetpoint(), reached);
+                }
+                if (run.CanStop()) {
+                    support::TestDialogs().QueueAnswer(IDYES);
+                    run.RequestStop();
+                }
+                Tick(2);
+                ASSERT_FALSE(run.HasRun());
+            }
+        }
+    }
+
+    // A cancel, and a hold at once after it, while the poll thread waits for a late reply:
+    // the cancel's frame was handed to the poll thread but had not gone, and never goes.
+    support::TestDialogs().QueueAnswer(IDYES);
+    ASSERT_TRUE(run.RequestStart(program, settings));
+    Tick(2);
+    ASSERT_TRUE(AwaitCycle(session));
+    const double reached = UnitSetpoint();
+    const std::size_t before = line.FrameCount();
+    line.First().InjectFault(support::UnitFault::LateReply, 1, 250);
+    clock.AdvanceMs(60 * 1000);
+    run.Tick();
+    support::TestDialogs().QueueAnswer(IDYES);
+    run.CancelSegment();
+    ASSERT_EQ(programmer.GetCurrentSegmentName(), "Next");
+    support::TestDialogs().QueueAnswer(IDYES);
+    run.HoldOrResume();
+    ASSERT_TRUE(run.SegmentHeld);
+    Tick(2);
+    ASSERT_TRUE(AwaitCycle(session));
+    // The tick's own step may have gone before the hold; the next segment's never.
+    EXPECT_LE(UnitSetpoint(), reached + 2.0 + 0.005);
+    for (const AnsiString& body : SetpointFramesFrom(before))
+        EXPECT_TRUE(body.substr(2) == "****" || Hundredths(body) <= 30.0) << body;
 }

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTimeEdit>
@@ -81,7 +82,7 @@ protected:
     void Tick(TmdiSubWindow* w, int n = 1)
     {
         for (int i = 0; i < n; ++i) {
-            ASSERT_TRUE(AwaitCycle(w->Session()));
+            ASSERT_TRUE(AwaitCommandsOut(w->Session()));
             clock.AdvanceMs(5000);
             w->tmrProgrammerTimer();
         }
@@ -260,17 +261,16 @@ TEST_F(ProgrammerWindowTest, SingleRampStartsFromTheLastRecordedSetpoint)
         EXPECT_DOUBLE_EQ(w->Programmer()->GetStartTemperature(0), unitSetpoint);
         EXPECT_EQ(w->Programmer()->GetEndAction(0), 1);
         EXPECT_TRUE(run->HasRun());
-        // The panel is locked for the run, without an error box.
+        // The panel is locked for the run, without an error box; the start was confirmed
+        // and began at once.
         EXPECT_FALSE(panel->cmdKelvorStart->isEnabled());
         EXPECT_EQ(panel->cmdTPStartStop->Tag, 0);
+        ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+        EXPECT_EQ(Last().find("Do you want to start the temperature program \"Single ramp\"?"), 0u) << Last();
         while (!run->ProgramRunning) Tick(w);
-        EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
-        // A segment of 00:00 lasts three intervals, planned from the tick the run began.
-        TChartSeries* planned = w->Session().Series(SeriesProgrammer);
-        const TDateTime now = w->Session().Series(2)->GetxValue(w->Session().Series(2)->Count() - 1);
-        int planPoints = 0;
-        for (int i = 0; i < planned->Count(); ++i) planPoints += planned->GetxValue(i) >= now;
-        EXPECT_EQ(planPoints, 3);
+        EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
+        // A segment of 00:00 lasts three intervals.
+        EXPECT_EQ(w->Programmer()->GetRampStepCount(), 3);
         for (int i = 0; i < 6 && run->HasRun(); ++i) Tick(w);
         EXPECT_FALSE(run->HasRun());
         EXPECT_EQ(panel->cmdTPStartStop->Tag, 1);
@@ -767,11 +767,12 @@ TEST_F(ProgrammerWindowTest, SingleRampRefusedOnlyWhileAProgramRunsAndReplacesOn
     ASSERT_TRUE(run->HasRun());
     EXPECT_TRUE(offered());
     runRamp("25");
-    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+    // Only the start's question.
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
     ASSERT_EQ(tree.TopLevelCount(), 1);
     EXPECT_EQ(tree.GetFirstNode()->Text, "Single ramp");
     EXPECT_EQ(run->StartedProgram, tree.GetFirstNode());
-    EXPECT_TRUE(run->StartPending);
+    EXPECT_TRUE(run->HasRun());
 
     // A ramp that has reached its end is over, though not yet let go: the next ramp replaces it.
     ASSERT_TRUE(tickUntilRunning(true));
@@ -780,7 +781,7 @@ TEST_F(ProgrammerWindowTest, SingleRampRefusedOnlyWhileAProgramRunsAndReplacesOn
     EXPECT_EQ(w->ProgramRunning, 1);
     EXPECT_TRUE(offered());
     runRamp("26");
-    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
     ASSERT_EQ(tree.TopLevelCount(), 1);
     TTreeNode* segment = tree.GetFirstNode()->GetFirstChild();
     ASSERT_NE(segment, nullptr);
@@ -922,8 +923,15 @@ TEST_F(ProgrammerWindowTest, EverySegmentAfterACancelRunsAndNoControlReadingStop
         log.clear();
         const auto offBefore = offFrames(), startedBefore = protocol(" was started."),
                    cancelledBefore = protocol(" was canceled by the user.");
+        // A start with five recorded setpoints begins at once; one that is to wait for them
+        // follows a new part, which begins with one.
+        if (row.at == Pending && w->Session().Series(2)->Count() >= CProgramRun::PointsBeforeStart) {
+            const int part = w->Session().PartNumber();
+            w->Session().StartNewPartNow();
+            ASSERT_TRUE(Await([&] { return w->Session().PartNumber() == part + 1; }));
+        }
         w->btnTPStartStop->click();
-        ASSERT_TRUE(run->StartPending);
+        ASSERT_TRUE(row.at == Pending ? run->StartPending != 0 : run->HasRun());
         auto inSegment = [&] {
             return std::count(log.begin(), log.end(), std::pair<AnsiString, bool>(row.segment, true));
         };
@@ -960,5 +968,80 @@ TEST_F(ProgrammerWindowTest, EverySegmentAfterACancelRunsAndNoControlReadingStop
             EXPECT_TRUE(Await([&] { return support::TestDialogs().Messages().back().text == said; }));
             EXPECT_EQ(protocol(said), 1);
         }
+    }
+}
+
+TEST_F(ProgrammerWindowTest, AStartAfterARunEndedByItselfAsksAndNoSendsNothing)
+{
+    // A run ends by itself while the tree's pop-up menu is open on its "stop"; then each
+    // start/stop control (window button, panel button, pop-up menu) reads "start": a click
+    // asks first, naming program and channel, and "no" sends the unit nothing.
+    support::SimulatedUnitLine line;
+    TmdiSubWindow* w = ConnectedToControllingUnit(line);
+    ASSERT_NE(w, nullptr);
+    CProgramRun* run = w->ProgramRun();
+    TProgramFile file;
+    file.Settings.StartTemperature = "25";
+    file.Settings.EndAction = 1;
+    file.Segments = {{"Ramp", 20, 35.0, -1, 2, 0, 0, 0}};
+    ASSERT_TRUE(programfile::Write(Path("end.tp"), file));
+    support::TestDialogs().QueueFileName(Path("end.tp"));
+    w->mnuLoadProgramClick();
+    Tick(w, 5);
+    const QImage startPicture = panel->cmdTPStartStop->icon().pixmap(16).toImage();
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->btnTPStartStop->click();
+    ASSERT_TRUE(run->ProgramRunning);
+    EXPECT_EQ(support::TestDialogs().LastMessage().text.find("Do you want to start the temperature program"), 0u);
+    // The panel's stop looks different from its start.
+    EXPECT_NE(panel->cmdTPStartStop->icon().pixmap(16).toImage(), startPicture);
+
+    w->PopupProgrammer->popup(w->treeTProgram->mapToGlobal(QPoint(4, 4)));
+    ASSERT_TRUE(w->PopupProgrammer->isVisible());
+    for (int i = 0; i < 20 && run->HasRun(); ++i) Tick(w);
+    ASSERT_FALSE(run->HasRun());
+    // The protocol says it ended by itself, not that it was stopped.
+    const auto& lines = w->Session().Memo(TSessionMemo::Protocol);
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const AnsiString& l) {
+        return l.find(" has ended after its last segment.") != AnsiString::npos;
+    }));
+    // The open menu still offers what it offered, and does that: a stop of a run that is
+    // over, which asks nothing and does nothing.
+    EXPECT_EQ(w->mnuStartStopProgram->text(), "Stop temperature program");
+    std::size_t asked = support::TestDialogs().MessageCount();
+    w->mnuStartStopProgram->trigger();
+    EXPECT_EQ(support::TestDialogs().MessageCount(), asked);
+    EXPECT_FALSE(run->HasRun());
+    w->PopupProgrammer->hide();
+    Tick(w);
+    EXPECT_EQ(panel->cmdTPStartStop->icon().pixmap(16).toImage(), startPicture);
+
+    const std::function<void()> clicks[] = {
+        [&] { w->btnTPStartStop->click(); },
+        [&] { panel->cmdTPStartStop->click(); },
+        [&] {
+            w->PopupProgrammer->popup(w->treeTProgram->mapToGlobal(QPoint(4, 4)));
+            w->mnuStartStopProgram->trigger();
+            w->PopupProgrammer->hide();
+        },
+    };
+    for (const auto& click : clicks) {
+        ASSERT_TRUE(AwaitCycle(w->Session()));
+        const std::size_t frames = line.FrameCount();
+        asked = support::TestDialogs().MessageCount();
+        support::TestDialogs().QueueAnswer(IDNO);
+        click();
+        ASSERT_EQ(support::TestDialogs().MessageCount(), asked + 1);
+        const AnsiString question = support::TestDialogs().LastMessage().text;
+        EXPECT_EQ(question.find("Do you want to start the temperature program"), 0u) << question;
+        EXPECT_NE(question.find("\n\nChannel 1"), AnsiString::npos) << question;
+        EXPECT_FALSE(run->HasRun());
+        Tick(w, 2);
+        ASSERT_TRUE(AwaitCycle(w->Session()));
+        const auto log = line.Frames();
+        for (std::size_t i = frames; i < log.size(); ++i)
+            if (log[i].frame.compare(4, 3, "G0D") == 0) {
+                EXPECT_EQ(log[i].frame.substr(7, 6), "******");
+            }
     }
 }
