@@ -323,9 +323,15 @@ void DisposeFileDialog(QFileDialog* dlg)
     // Right after, before anything else can be asked of the thread: a deferred deletion could
     // wait for an event loop that comes much later.
     QObject::connect(model, &QFileSystemModel::directoryLoaded, dlg, [dlg, folder](const QString& path) {
-        if (path == folder)
-            QTimer::singleShot(0, QCoreApplication::instance(),
-                               [dialog = QPointer<QFileDialog>(dlg)] { delete dialog.data(); });
+        if (path != folder) return;
+        dlg->setProperty("noxProbeRead", true);
+        QTimer::singleShot(0, QCoreApplication::instance(),
+                           [dialog = QPointer<QFileDialog>(dlg)] { delete dialog.data(); });
+    });
+    // The program's end does not wait for a dialog still held, but takes every other one with
+    // it, before the toolkit goes whose thread they still run.
+    QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, dlg, [dlg] {
+        if (dlg->property("noxProbeRead").toBool()) delete dlg;
     });
     // Asked beside what the dialog shows: a new root would have its views ask for the old one
     // again, after the probe.

@@ -241,8 +241,9 @@ TEST_F(FileFoldersTest, TheToolkitsDialogTouchesNoFolderThatHangs)
     }));
     EXPECT_EQ(hung->OnUiThread(), 0) << Listed(hung->UiThreadPaths());
     // ... and the toolkit's settings file keeps no folder for the next dialog or run.
-    EXPECT_FALSE(QSettings(QSettings::UserScope, "QtProject").childGroups().contains("FileDialog"));
     hung.reset();
+    EXPECT_TRUE(DialogsGone());
+    EXPECT_FALSE(QSettings(QSettings::UserScope, "QtProject").childGroups().contains("FileDialog"));
 }
 
 // The toolkit's dialog reads what it shows on a thread of its own, which a folder that stops
