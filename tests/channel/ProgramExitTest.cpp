@@ -22,6 +22,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -84,17 +85,39 @@ bool ReadLines(int fd, std::vector<std::string>& lines, const std::function<bool
     }
 }
 
+// What the child's test printed (its failures), for the parent's messages.
+std::string ChildOutput(const std::string& file)
+{
+    std::string text;
+    if (!platform::ReadFileBytes(file, text)) return "(no output of the child)";
+    return "the child's output:\n" + text;
+}
+
 // Reads the child's report to its end and reaps the child, which must have ended after
-// File > Exit with status 0; one that did not is killed.
-void AwaitExitedChild(int reportFd, pid_t pid, std::vector<std::string>& lines)
+// File > Exit with status 0; one that did not is killed. `output` is the file of the
+// child's standard output, shown when it failed.
+void AwaitExitedChild(int reportFd, pid_t pid, std::vector<std::string>& lines, const std::string& output)
 {
     const bool ended = ReadLines(reportFd, lines, [](const std::string&) { return false; });
     ::close(reportFd);
     if (!ended) ::kill(pid, SIGKILL);
     int status = 0;
     ::waitpid(pid, &status, 0);
-    ASSERT_TRUE(ended) << "the process did not end after File > Exit";
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    ASSERT_TRUE(ended) << "the process did not end after File > Exit; " << ChildOutput(output);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << "; " << ChildOutput(output);
+}
+
+// Runs a child's scripted steps inside the program's run. A step that fails (a wait that
+// ran out) ends the child at once, with its failure on its output: the program would
+// otherwise run on with no one left to end it, and the parent would see only a child
+// that did not exit.
+void RunChildScript(const std::function<void()>& steps)
+{
+    steps();
+    if (::testing::Test::HasFatalFailure()) {
+        std::fflush(stdout);
+        std::_Exit(3);
+    }
 }
 
 }  // namespace
@@ -117,16 +140,18 @@ TEST(ProgramExitTest, ChildExitsWhileAReadHangs)
     static auto* share =
         new support::HangingFileSystem([file](const std::string& path, bool write) { return !write && path == file; });
     QTimer::singleShot(0, [&] {
-        TfrmMainWindow* main = MainWindow();
-        ASSERT_NE(main, nullptr);
-        support::TestDialogs().QueueFileName(file);
-        main->mnuVisualisierung->trigger();
-        std::fprintf(report, share->AwaitHang() ? "hanging\n" : "no hang\n");
-        std::fflush(report);
-        char go = 0;
-        ASSERT_EQ(::read(kGoFd, &go, 1), 1);
-        support::TestDialogs().QueueAnswer(IDYES);  // close the view window and exit
-        main->mnuFileExitItem->trigger();
+        RunChildScript([&] {
+            TfrmMainWindow* main = MainWindow();
+            ASSERT_NE(main, nullptr);
+            support::TestDialogs().QueueFileName(file);
+            main->mnuVisualisierung->trigger();
+            std::fprintf(report, share->AwaitHang() ? "hanging\n" : "no hang\n");
+            std::fflush(report);
+            char go = 0;
+            ASSERT_EQ(::read(kGoFd, &go, 1), 1);
+            support::TestDialogs().QueueAnswer(IDYES);  // close the view window and exit
+            main->mnuFileExitItem->trigger();
+        });
     });
     const int result = RunProgram(lock, CLanguage::English);
     std::fprintf(report, "ended %d\n", result);
@@ -154,7 +179,8 @@ TEST(ProgramExitTest, ExitEndsTheProcessWhileAReadHangsAndFreesTheLock)
     posix_spawn_file_actions_adddup2(&actions, go[0], kGoFd);
     posix_spawn_file_actions_addclose(&actions, report[0]);
     posix_spawn_file_actions_addclose(&actions, go[1]);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    const std::string output = lockFolder + "/stdout.txt";
+    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = 0;
     const int spawned = support::SpawnSelf("ProgramExitTest.ChildExitsWhileAReadHangs",
                                            std::string(kChildEnv) + "=" + lockFolder + ";" + file, &actions, pid);
@@ -173,7 +199,7 @@ TEST(ProgramExitTest, ExitEndsTheProcessWhileAReadHangsAndFreesTheLock)
     }
     ASSERT_EQ(::write(go[1], "x", 1), 1);
     ::close(go[1]);
-    ASSERT_NO_FATAL_FAILURE(AwaitExitedChild(report[0], pid, lines));
+    ASSERT_NO_FATAL_FAILURE(AwaitExitedChild(report[0], pid, lines, output));
     EXPECT_EQ(lines.back(), "ended 0");
     // The lock went with the process: the program starts again.
     SingleInstanceLock next;
@@ -196,6 +222,11 @@ TEST_F(ProgramExitRecordingTest, ChildRecordsThroughFailingWorkAndExits)
     const std::string dir(env);
     FILE* report = ::fdopen(kReportFd, "w");
     ASSERT_NE(report, nullptr);
+    // A reply held up by a loaded machine must not become a time-out: the channel would
+    // wait for the (still) clock before it asks again, and the next cycle would not come.
+    comm::TCommTiming timing = comm::Timing();
+    timing.ReadTimeoutMs = timing.ReplyWaitMs = 5000;
+    comm::SetTiming(timing);
     support::SimulatedUnitLine line;
     line.AddUnit();
     AnsiString error;
@@ -210,27 +241,31 @@ TEST_F(ProgramExitRecordingTest, ChildRecordsThroughFailingWorkAndExits)
         w->tmrDataUpdateTimer();
     };
     QTimer::singleShot(0, [&] {
-        TfrmMainWindow* main = MainWindow();
-        ASSERT_NE(main, nullptr);
-        main->mnuDatenaufzeichnungClick();
-        w = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
-        ASSERT_NE(w, nullptr);
-        w->cmbInterface->setCurrentIndex(w->cmbInterface->findText("TCP/IP"));
-        w->edPort->setText(QString::number(line.TcpPort()));
-        support::TestDialogs().QueueFileName(dir + "/exit");
-        w->cmdEstablishConnectionClick();
-        ConfirmIdentification(w->Session());
-        ASSERT_TRUE(w->IsConnected());
-        w->tmrDataUpdate->stop();
-        for (int i = 0; i < 3; ++i) tick();
-        platform::UiDispatcher::Instance().Post([] { throw std::runtime_error("queued fault"); });
-        w->Session().SaveRecording([](bool) { throw std::runtime_error("save callback fault"); });
-        ASSERT_TRUE(channeltest::Await([] { return TDataFileSaveQueue::Instance().Idle(); }));
-        for (int i = 0; i < 3; ++i) tick();
-        std::fprintf(report, "rows %d\n", w->Session().Series(0)->Count());
-        std::fflush(report);
-        for (int i = 0; i < 3; ++i) support::TestDialogs().QueueAnswer(IDYES);  // close the channel and exit
-        main->mnuFileExitItem->trigger();
+        RunChildScript([&] {
+            TfrmMainWindow* main = MainWindow();
+            ASSERT_NE(main, nullptr);
+            main->mnuDatenaufzeichnungClick();
+            w = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
+            ASSERT_NE(w, nullptr);
+            w->cmbInterface->setCurrentIndex(w->cmbInterface->findText("TCP/IP"));
+            w->edPort->setText(QString::number(line.TcpPort()));
+            support::TestDialogs().QueueFileName(dir + "/exit");
+            w->cmdEstablishConnectionClick();
+            ASSERT_NO_FATAL_FAILURE(ConfirmIdentification(w->Session()));
+            ASSERT_TRUE(w->IsConnected());
+            w->tmrDataUpdate->stop();
+            for (int i = 0; i < 3; ++i) ASSERT_NO_FATAL_FAILURE(tick());
+            platform::UiDispatcher::Instance().Post([] { throw std::runtime_error("queued fault"); });
+            w->Session().SaveRecording([](bool) { throw std::runtime_error("save callback fault"); });
+            ASSERT_TRUE(channeltest::Await([] { return TDataFileSaveQueue::Instance().Idle(); }));
+            // A reply held up (as on a busy machine) is waited for.
+            line.First().InjectFault(support::UnitFault::LateReply, 1, 600);
+            for (int i = 0; i < 3; ++i) ASSERT_NO_FATAL_FAILURE(tick());
+            std::fprintf(report, "rows %d\n", w->Session().Series(0)->Count());
+            std::fflush(report);
+            for (int i = 0; i < 3; ++i) support::TestDialogs().QueueAnswer(IDYES);  // close the channel and exit
+            main->mnuFileExitItem->trigger();
+        });
     });
     const int result = RunProgram(lock, CLanguage::English);
     std::fprintf(report, "ended %d\n", result);
@@ -251,7 +286,8 @@ TEST(ProgramExitTest, ExitAfterFailingQueuedWorkWritesTheClosingSaveAndFreesTheL
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, report[1], kReportFd);
     posix_spawn_file_actions_addclose(&actions, report[0]);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    const std::string output = dir + "/stdout.txt";
+    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const std::string errors = dir + "/stderr.txt";
     posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = 0;
@@ -261,8 +297,8 @@ TEST(ProgramExitTest, ExitAfterFailingQueuedWorkWritesTheClosingSaveAndFreesTheL
     ::close(report[1]);
     ASSERT_EQ(spawned, 0);
     std::vector<std::string> lines;
-    ASSERT_NO_FATAL_FAILURE(AwaitExitedChild(report[0], pid, lines));
-    ASSERT_EQ(lines.size(), 2u);
+    ASSERT_NO_FATAL_FAILURE(AwaitExitedChild(report[0], pid, lines, output));
+    ASSERT_EQ(lines.size(), 2u) << ChildOutput(output);
     EXPECT_EQ(lines.back(), "ended 0");
     int rows = 0;
     ASSERT_EQ(std::sscanf(lines.front().c_str(), "rows %d", &rows), 1) << lines.front();
