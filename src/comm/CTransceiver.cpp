@@ -128,8 +128,11 @@ void CTransceiver::RefillQueue()
             RestorePending = 0;
             RestoreStatus();
         }
-        // The one-shot's second cycle follows its first at once.
-        commandCycle_ = oneShotQueued_ && Count > 0;
+        // The one-shot's second cycle follows its first at once. So does a standing command
+        // given while the cycle that has just ended was under way: that cycle may have served
+        // the tick that gave it (a one-shot's cycle runs whether a tick asked or not), and the
+        // next tick would replace it before it ever went out.
+        commandCycle_ = (oneShotQueued_ || standingUnsent_) && Count > 0;
         finished = wasQueued && !oneShotQueued_;
     }
     // The one-shot is out: the next command waiting for the unit can come now.
@@ -176,6 +179,12 @@ bool CTransceiver::OneShotInProgress() const
 {
     std::lock_guard<std::mutex> l(queueMutex_);
     return OneShot == 1 || RestorePending == 1 || oneShotQueued_;
+}
+
+bool CTransceiver::CycleUnderWayOrDue() const
+{
+    std::lock_guard<std::mutex> l(queueMutex_);
+    return owner_->PollRequest != 0 || commandCycle_ || Position != 0;
 }
 
 TCommandOnLoss CTransceiver::DropOneShot(const AnsiString& only)

@@ -49,6 +49,8 @@ public:
     // A one-shot command is waiting for its cycle or its cycle has not ended yet: the next
     // one-shot must wait (user-interface thread).
     bool OneShotInProgress() const;
+    // A poll cycle is under way, or one is due (a tick's request, a command's cycle).
+    bool CycleUnderWayOrDue() const;
     // Runs now, in the order they came, what the thread has handed to the user-interface
     // thread and is still waiting there (replies to decode, error lines): a tick takes
     // every reply received before it, and the protocol's lines stay in time order.
