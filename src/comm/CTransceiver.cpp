@@ -88,15 +88,6 @@ void CTransceiver::RefillQueue()
                 if (FollowUpRow != -1)
                     Protocol->SetRow(FollowUpCommand, FollowUpRow, FollowUpReplyLength, FollowUpLength);
                 LoadOneShot();
-            } else if (Position == 0 && standingGiven_ && !oneShotQueued_ && Count > 0) {
-                // A standing command given after this cycle was loaded, before it began, goes
-                // in it: the cycle never carries a frame the owner has replaced (a program's
-                // next step after its hold or stop, or one a tick ago).
-                Protocol->SetRow(BaseCommand, 0, BaseReplyLength, BaseLength);
-                if (FollowUpRow != -1)
-                    Protocol->SetRow(FollowUpCommand, FollowUpRow, FollowUpReplyLength, FollowUpLength);
-                standingGiven_ = false;
-                standingUnsent_ = true;
             }
             return;
         }
@@ -249,9 +240,20 @@ void CTransceiver::DropCommandsOnLoss()
 
 void CTransceiver::NextCommand()
 {
+    std::lock_guard<std::mutex> hold(refillHold_);
     std::lock_guard<std::mutex> l(queueMutex_);
     if (!Protocol) return;
     const int position = Position;
+    if (position == 0 && standingGiven_ && !oneShotQueued_ && Count > 0) {
+        // A standing command given after this cycle was loaded goes in it: the cycle never
+        // carries a frame the owner has replaced (a program's next step after its hold or
+        // stop, or the step of a tick ago). It is loaded here, with the frame taken, and not
+        // when the queue is refilled: a tick gives its frame, then asks for the cycle, and
+        // may do both between a refill and the look at its request.
+        Protocol->SetRow(BaseCommand, 0, BaseReplyLength, BaseLength);
+        if (FollowUpRow != -1) Protocol->SetRow(FollowUpCommand, FollowUpRow, FollowUpReplyLength, FollowUpLength);
+        standingGiven_ = false;
+    }
     CurrentFrame = Protocol->GetQueueEntry(position, 0);
     CurrentLength = StrToIntDef(Protocol->GetQueueEntry(position, 1), 0);
     CurrentReplyLength = StrToIntDef(Protocol->GetQueueEntry(position, 2), 0);
@@ -719,8 +721,13 @@ void CTransceiver::RequestOneShot()
 {
     std::lock_guard<std::mutex> l(queueMutex_);
     if (OneShot != 0) return;
-    // The frames set last are this command's, not a standing command's.
+    // The frames set last are this command's, not a standing command's; a standing command
+    // they took the place of before it was loaded follows this one, unless a newer one does.
     standingGiven_ = false;
+    if (std::exchange(displacedPending_, false) && !followingPending_) {
+        following_ = displaced_;
+        followingPending_ = true;
+    }
     oneShotSent_ = 0;
     oneShotAnswered_ = 0;
     OneShot = 1;
@@ -733,6 +740,8 @@ int CTransceiver::SetPollCommands(const AnsiString& baseFrame, int baseLength, i
     following_ = {baseFrame, baseLength, baseReplyLength, followUpFrame, followUpLength};
     followingPending_ = true;
     if (OneShot == 1) return 1;
+    displacedPending_ = standingGiven_;
+    if (standingGiven_) displaced_ = {BaseCommand, BaseLength, BaseReplyLength, FollowUpCommand, FollowUpLength};
     TakeFollowing();
     RestorePending = 0;
     return 1;

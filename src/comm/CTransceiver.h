@@ -262,6 +262,11 @@ private:
     };
     bool followingPending_ = false;
     TPollFrames following_;
+    // A standing command given and not yet loaded into a cycle when the next frames were
+    // set: if those turn out to be a one-shot's, the standing one follows the one-shot
+    // instead of being lost (a program's frame for the tick, then a command the tick let go).
+    bool displacedPending_ = false;
+    TPollFrames displaced_;
     // With the queue lock held: the one-shot command is in the first row for its first
     // cycle; the status frame of the command table becomes the base command again; a
     // standing command given after a one-shot becomes the base command (false: none waits).

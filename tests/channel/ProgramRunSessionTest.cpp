@@ -505,6 +505,36 @@ TEST_F(ProgramRunSessionTest, HoldCancelAndStopReachTheUnitAtOnceAt30And60Second
         }
     }
 
+    // A tick that comes while a cycle is under way (the poll thread asked for it itself, the
+    // tick being late), and a setpoint the user gives before that cycle ends: the user's
+    // setpoint goes, and the tick's step follows it at once instead of being lost.
+    {
+        support::TestDialogs().QueueAnswer(IDYES);
+        ASSERT_TRUE(run.RequestStart(program, settings));
+        Tick(2);
+        ASSERT_TRUE(AwaitCommandsOut(session));
+        ASSERT_TRUE(Await([&] { return !session.ChannelObject()->CycleUnderWayOrDue(); }));
+        const double step = UnitSetpoint() + 2.0;
+        line.First().InjectFault(support::UnitFault::LateReply, 6, 250);
+        const std::size_t before = line.FrameCount();
+        clock.AdvanceMs(61 * 1000);
+        ASSERT_TRUE(line.WaitForFrames(before + 1, kWaitMs));
+        run.Tick();
+        const AnsiString setpoint = CTolvarProtocol::BuildCommandFrame("G0D**0FA0", 1);
+        ASSERT_EQ(
+            session.QueueDeviceCommand(setpoint, 24, CTolvarProtocol::BuildCommandFrame("C14*************", 1), true),
+            DeviceCommandQueue::TResult::Taken);
+        EXPECT_TRUE(Await([&] { return std::abs(UnitSetpoint() - step) < 0.005 && Count(setpoint) > 0; }))
+            << UnitSetpoint();
+        const auto after = SetpointFramesFrom(before);
+        ASSERT_FALSE(after.empty());
+        EXPECT_NEAR(Hundredths(after.back()), step, 0.005);
+        support::TestDialogs().QueueAnswer(IDYES);
+        run.RequestStop();
+        Tick(2);
+        ASSERT_FALSE(run.HasRun());
+    }
+
     // A cancel, and a hold at once after it, while the poll thread waits for a late reply:
     // the cancel's frame was handed to the poll thread but had not gone, and never goes.
     support::TestDialogs().QueueAnswer(IDYES);
