@@ -197,7 +197,7 @@ public:
     bool ValuesTooOld() const;
     // An error line of the poll thread for the event protocol.
     void LogErrorLine(const AnsiString& line);
-    // The poll thread's clock, in milliseconds.
+    // The poll thread's clock, in milliseconds (comm::SteadyMs).
     static std::int64_t SteadyMs();
     // The command group (the rows of the command table: 0 G, 2..4 S1..S3, 5 C, 7 P, ...)
     // of a request frame or a reply: the letter at the fifth character and, for S, the
