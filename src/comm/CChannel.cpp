@@ -478,6 +478,7 @@ void CChannel::DecodeReply(const AnsiString& reply)
     switch (reply[4]) {
         case 'G':
             store({{vTIntern, 14, 4, 1}, {vTExtern, 18, 4, 1}, {vSollwert, 10, 4, 1}});
+            setpointRead_ = true;
             if (w) w->SetControlStatus(reply.substr(7, 1));
             break;
         case 'L': {
