@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <QStyle>
 #include <algorithm>
+#include <cmath>
 
 #include "app/CLanguage.h"
 #include "app/IChannelForm.h"
@@ -145,7 +146,7 @@ TfrmPanelControl::TfrmPanelControl(TfrmMainWindow* owner)
     txtSetPointEnter = new QLabel(QString::fromUtf8("Sollwert [°C]"), grpFunctions);
     txtSetPointEnter->setObjectName("txtSetPointEnter");
     txtSetPointEnter->setGeometry(8, 90, 145, 14);
-    edSetPoint = new QLineEdit("+20,00", grpFunctions);
+    edSetPoint = new QLineEdit(FShownSetpoint, grpFunctions);
     edSetPoint->setObjectName("edSetPoint");
     edSetPoint->setGeometry(8, 104, 145, 21);
 
@@ -507,6 +508,31 @@ void TfrmPanelControl::ShowChannelLabel(int channel)
 {
     NOX_ASSERT_UI_THREAD();
     edChannelLabel->setText(QString::fromStdString(ChannelLabel(channel)));
+    // A label is the user's name for a channel, whatever its window shows or does.
+    edChannelLabel->setEnabled(channel >= 1 && channel <= MaxChannelWindows);
+}
+
+void TfrmPanelControl::ShowUnitSetpoint(const std::optional<double>& setpoint)
+{
+    NOX_ASSERT_UI_THREAD();
+    FShownSetpoint = setpoint ? QString::fromStdString(FormatFloat("0.00", *setpoint)) : QString();
+    if (edSetPoint->text() != FShownSetpoint) edSetPoint->setText(FShownSetpoint);
+}
+
+void TfrmPanelControl::FollowUnitSetpoint(int channel, const std::optional<double>& setpoint)
+{
+    NOX_ASSERT_UI_THREAD();
+    if (!setpoint || channel != CurrentChannel()) return;
+    const QString text = edSetPoint->text();
+    if (text != FShownSetpoint) {
+        // The user's own value: it stays until the unit has it (then it reads as the unit
+        // tells it), and while the user is still at it.
+        double typed = 0.0;
+        if (edSetPoint->hasFocus() || !TryStrToFloat(Trim(text.toStdString()), typed) ||
+            std::llround(typed * 100.0) != std::llround(*setpoint * 100.0))
+            return;
+    }
+    ShowUnitSetpoint(setpoint);
 }
 
 void TfrmPanelControl::cmdKelvorStartCirculationClick(QObject* Sender)

@@ -11,6 +11,7 @@
 #include <QToolButton>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "app/IControlPanel.h"
 #include "platform/AnsiString.h"
@@ -112,8 +113,17 @@ public:
     void SelectChannel(int channel);
     void pnlChannelMouseDown(int channel) { SelectChannel(channel); }
     void edChannelLabelKeyDown(QObject* Sender, int Key);
-    // The label field shows the label of the channel whose window became the active one.
+    // The label field shows the label of the channel whose window became the active one,
+    // and takes a new one while a channel window is active.
     void ShowChannelLabel(int channel);
+    // The setpoint field shows the active unit's setpoint as its replies tell it, empty while
+    // it is not known: never a value of another channel, nor one the unit no longer has.
+    // ShowUnitSetpoint puts it there whatever the field holds (another channel became the
+    // active one, a program run takes the setpoint over or gives it back).
+    void ShowUnitSetpoint(const std::optional<double>& setpoint);
+    // At each tick of a channel: the active channel's field follows its unit, except that a
+    // value the user put there stays until the unit has it.
+    void FollowUnitSetpoint(int channel, const std::optional<double>& setpoint);
     // The label the channel's panel shows (a typed label or the device), else its device.
     AnsiString ChannelLabel(int channel) const;
     // Starts when the button reads "start" (Tag 1), stops when it reads "stop" (Tag 0), as it
@@ -214,6 +224,8 @@ private:
 
     TfrmMainWindow* FMainWindow = nullptr;
     ICalendarStartEntries* FCalendarEntries = nullptr;
+    // What the panel itself last put into the setpoint field; any other text is the user's.
+    QString FShownSetpoint = "+20,00";
     platform::TPressedState FStartStopPressed;
 };
 

@@ -125,6 +125,9 @@ public:
     // False while the newest tick labelled its points as errors: the channel's values are
     // then not what the unit measures now, and the window shows none.
     bool ValuesShownCurrent() const { return FValuesShownCurrent; }
+    // The unit's setpoint as its replies told it, while the newest tick's values are
+    // current; none before the unit has told it, without a connection and during a fault.
+    std::optional<double> UnitSetpoint() const;
     // The part and save decision after TicksSinceSave was counted up for this tick.
     void PartAndSaveDecision();
     // Writes the current part in the background; `done` hears whether it was written.

@@ -186,6 +186,14 @@ AnsiString CChannelSession::UpdateStatusText()
     return {};
 }
 
+std::optional<double> CChannelSession::UnitSetpoint() const
+{
+    NOX_ASSERT_UI_THREAD();
+    const CChannel* channel = FChannelObject.get();
+    if (!FConnected || !channel || !channel->SetpointRead() || !FValuesShownCurrent) return std::nullopt;
+    return channel->SeriesValue(2);
+}
+
 void CChannelSession::CountErrorTick()
 {
     if (FErrorTicks != -1) ++FErrorTicks;

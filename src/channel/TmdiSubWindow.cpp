@@ -307,6 +307,7 @@ void TmdiSubWindow::ConnectSession()
         ScrollTimeAxis();
         if (chkAutomaticScaleY->isChecked()) AutoRangeAxis();
         ShowNewSegments();
+        if (frmPanelControl) frmPanelControl->FollowUnitSetpoint(FChannel, FSession->UnitSetpoint());
     };
     s.OnNotice = [this](const AnsiString& text, const AnsiString& caption, std::function<void()> closed) {
         ShowNotice(text, caption, std::move(closed));

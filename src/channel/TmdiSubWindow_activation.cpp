@@ -146,8 +146,11 @@ void TmdiSubWindow::FormActivate()
     }
     m->LastActivatedChannel = c;
     ColourChannelPanels(c);
-    // The label field never keeps the previously active channel's label.
-    if (frmPanelControl) frmPanelControl->ShowChannelLabel(c);
+    // The label and setpoint fields never keep what the previously active channel showed.
+    if (frmPanelControl) {
+        frmPanelControl->ShowChannelLabel(c);
+        frmPanelControl->ShowUnitSetpoint(FSession->UnitSetpoint());
+    }
 }
 
 void TmdiSubWindow::EnableControlPanel(bool enable, int channel)

@@ -313,6 +313,8 @@ void TmdiSubWindow::ProgramRunEvent(TRunEvent event)
             DisableEditorControls();
             if (panel) {
                 panel->LockDeviceControls();
+                // The run sets the unit's setpoint from now on: the locked field follows it.
+                panel->ShowUnitSetpoint(FSession->UnitSetpoint());
                 panel->SetStartStopTag(0);
                 panel->cmdTPStartStop->setEnabled(true);
                 panel->cmdNextSegment->setEnabled(true);

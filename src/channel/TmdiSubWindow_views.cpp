@@ -264,6 +264,11 @@ bool TmdiSubWindow::CloseChannelWindow()
                                m->cmdTotalFocus, m->cmdSeriesShowLeft, m->cmdSeriesShowRight, m->cmdSaveZoom})
                 a->setEnabled(false);
             m->mnuPrint->menuAction()->setEnabled(false);
+            if (frmPanelControl) {
+                // No channel to name or to show a setpoint of.
+                frmPanelControl->ShowChannelLabel(0);
+                frmPanelControl->ShowUnitSetpoint(std::nullopt);
+            }
             if (FControlPanel) FControlPanel->SetVisible(false);
             m->mnuControlPanel->setEnabled(false);
         } else {

@@ -3,6 +3,7 @@
 // read with a total time-out. The serial port satisfies it; tests put it over a
 // pseudo-terminal.
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -27,6 +28,8 @@ public:
 // Reads like IByteLink::Read with a total time-out, but in short slices, so that a
 // thread asked to stop (stop() true) gives up at once instead of after the whole time-out.
 int ReadFor(IByteLink& link, char* buffer, std::size_t n, int timeoutMs, const std::function<bool()>& stop);
+// The same until deadlineMs on the device layer's clock (comm::SteadyMs).
+int ReadUntil(IByteLink& link, char* buffer, std::size_t n, std::int64_t deadlineMs, const std::function<bool()>& stop);
 
 // Line settings of a serial link: item indexes as the channel window's boxes hold them.
 struct TSerialLinkSettings {

@@ -7,6 +7,7 @@
 #include "comm/CCommThread.h"
 #include "comm/CIdentification.h"
 #include "comm/CTransceiver.h"
+#include "comm/CommTiming.h"
 
 #include "platform/DateTime.h"
 #include "platform/Dialogs.h"
@@ -351,8 +352,7 @@ void CChannel::MarkValuesOutdated()
 
 std::int64_t CChannel::SteadyMs()
 {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
+    return comm::SteadyMs();
 }
 
 void CChannel::RequestSent(int allowanceMs)
@@ -484,6 +484,7 @@ void CChannel::DecodeReply(const AnsiString& reply)
     switch (reply[4]) {
         case 'G':
             store({{vTIntern, 14, 4, 1}, {vTExtern, 18, 4, 1}, {vSollwert, 10, 4, 1}});
+            setpointRead_ = true;
             if (w) w->SetControlStatus(reply.substr(7, 1));
             break;
         case 'L': {

@@ -138,6 +138,8 @@ public:
     // True when the last reply handed to OnReply was a frame whose fields were decoded
     // (false for error lines and for replies dropped or found faulty).
     bool LastReplyDecoded() const { return lastReplyDecoded_; }
+    // True once a status reply has told the unit's setpoint (the value of series 2).
+    bool SetpointRead() const { return setpointRead_; }
     // The window this channel reads its settings from and reports to. Without one the
     // channel asks the application services for the window of its channel number.
     void SetWindow(IChannelWindow* window) { window_ = window; }
@@ -199,7 +201,7 @@ public:
     bool ValuesTooOld() const;
     // An error line of the poll thread for the event protocol.
     void LogErrorLine(const AnsiString& line);
-    // The poll thread's clock, in milliseconds.
+    // The poll thread's clock, in milliseconds (comm::SteadyMs).
     static std::int64_t SteadyMs();
     // The command group (the rows of the command table: 0 G, 2..4 S1..S3, 5 C, 7 P, ...)
     // of a request frame or a reply: the letter at the fifth character and, for S, the
@@ -291,6 +293,7 @@ private:
 
     int channel_;
     bool lastReplyDecoded_ = false;
+    bool setpointRead_ = false;
 
     // Command groups the poll cycle asks for, and those answered since the last fault.
     unsigned polledGroups_ = 0;

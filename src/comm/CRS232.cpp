@@ -108,9 +108,11 @@ AnsiString CRS232::DirectExchange(const AnsiString& frame, int frameLength, int 
         const std::size_t wanted = static_cast<std::size_t>(std::clamp(replyLength, 0, CTransceiver::MaxReplyLength));
         std::vector<char> buffer(wanted + 1);
         int count = -1;
-        if (Handle->Purge() && Handle->Write(frame.substr(0, static_cast<std::size_t>(std::max(0, frameLength)))))
-            count = comm::ReadFor(*Handle, buffer.data(), wanted, comm::Timing().ReadTimeoutMs,
-                                  [this] { return stopExchanges_.load(); });
+        // The read's end is fixed as the frame goes out.
+        const std::int64_t sent = Handle->Purge() ? comm::SteadyMs() : -1;
+        if (sent >= 0 && Handle->Write(frame.substr(0, static_cast<std::size_t>(std::max(0, frameLength)))))
+            count = comm::ReadUntil(*Handle, buffer.data(), wanted, sent + std::max(0, comm::Timing().ReadTimeoutMs),
+                                    [this] { return stopExchanges_.load(); });
         if (count > 0) reply.assign(buffer.data(), static_cast<std::size_t>(count));
     }
     if (window) platform::UiDispatcher::Instance().Send([window] { window->StepIt(); });

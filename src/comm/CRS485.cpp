@@ -123,11 +123,9 @@ AnsiString CRS485::DirectExchange(const AnsiString& frame, int frameLength, int 
         // A poll step of another slave holds the bus for one exchange at most (its read
         // and, after garbage, the discard read); waiting longer means the bus is stuck. The
         // wait is cut into slices, so a close does not wait it out.
-        const auto deadline =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(2 * std::max(0, timing.ReadTimeoutMs) + 500);
+        const std::int64_t deadline = comm::SteadyMs() + 2 * std::max(0, timing.ReadTimeoutMs) + 500;
         std::unique_lock<comm::TBusLock> bus(port->Bus(), std::defer_lock);
-        while (!stop() && !bus.try_lock_for(std::chrono::milliseconds(20)) &&
-               std::chrono::steady_clock::now() < deadline) {}
+        while (!stop() && !bus.try_lock_for(std::chrono::milliseconds(20)) && comm::SteadyMs() < deadline) {}
         if (bus.owns_lock()) port->AwaitOwedReply(stop);
         if (bus.owns_lock() && !stop()) {
             const std::shared_ptr<comm::IByteLink> link = port->Link();
@@ -139,11 +137,12 @@ AnsiString CRS485::DirectExchange(const AnsiString& frame, int frameLength, int 
             // still come.
             const int baud = std::max(1, port->Settings().BaudRate);
             const auto lineMs = (std::int64_t(std::max(0, frameLength)) + std::int64_t(wanted)) * 10000 / baud + 1;
-            const auto due = std::chrono::steady_clock::now() +
-                             std::chrono::milliseconds(lineMs + std::max(0, timing.ReadTimeoutMs));
+            const std::int64_t start = comm::SteadyMs();
+            const std::int64_t due = start + lineMs + std::max(0, timing.ReadTimeoutMs);
+            // The read's end is fixed as the frame goes out.
             if (link && link->Purge() &&
                 link->Write(frame.substr(0, static_cast<std::size_t>(std::max(0, frameLength)))))
-                count = comm::ReadFor(*link, buffer.data(), wanted, timing.ReadTimeoutMs, stop);
+                count = comm::ReadUntil(*link, buffer.data(), wanted, start + std::max(0, timing.ReadTimeoutMs), stop);
             if (count > 0) reply.assign(buffer.data(), static_cast<std::size_t>(count));
             // Closed while the reply was due: the next slave on the line lets it come first.
             if (count >= 0 && std::size_t(count) < wanted && stop())

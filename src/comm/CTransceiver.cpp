@@ -399,10 +399,12 @@ void CTransceiver::SerialExchange(comm::IByteLink& link, const AnsiString& portN
     for (int i = 0; i < count; ++i)
         if (buffer[i] == 10 || buffer[i] == 12 || buffer[i] == 13) buffer[i] = ' ';
     if (count > 0 && buffer[0] != '[') {
+        // The read that clears the line ends a read time-out from now (fixed before the
+        // error is known, so whoever sees the error knows when the line is clear).
+        const std::int64_t due = comm::SteadyMs() + std::max(0, timeout);
         DeliverError(" Error in synchronising !");
         link.Purge();
-        const auto due = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout);
-        count = comm::ReadFor(link, buffer.data(), DiscardLength, timeout, stop);
+        count = comm::ReadUntil(link, buffer.data(), DiscardLength, due, stop);
         if (count < 0) count = 0;
         if (count < DiscardLength && Terminated()) ReplyCutShort(due, std::size_t(DiscardLength - count));
     } else if (foreign && foreign(AnsiString(buffer.data(), static_cast<std::size_t>(count)))) {
@@ -419,12 +421,15 @@ void CTransceiver::SerialExchange(comm::IByteLink& link, const AnsiString& portN
 
 int CTransceiver::SerialRequest(comm::IByteLink& link, const AnsiString& frame, char* buffer, std::size_t wanted)
 {
-    if (!link.Purge() || !link.Write(frame)) return -1;
+    if (!link.Purge()) return -1;
+    // The read's end is fixed as the frame goes out: whoever sees the request on the line
+    // or waiting knows when its time-out comes.
+    const std::int64_t sent = comm::SteadyMs();
+    if (!link.Write(frame)) return -1;
+    const int timeout = std::max(0, comm::Timing().ReadTimeoutMs);
+    const std::int64_t due = sent + LineMs(int(frame.size() + wanted)) + timeout;
     NoteRequestSent();
-    const int timeout = comm::Timing().ReadTimeoutMs;
-    const auto due = std::chrono::steady_clock::now() +
-                     std::chrono::milliseconds(LineMs(int(frame.size() + wanted)) + std::max(0, timeout));
-    const int count = comm::ReadFor(link, buffer, wanted, timeout, [this] { return Terminated(); });
+    const int count = comm::ReadUntil(link, buffer, wanted, sent + timeout, [this] { return Terminated(); });
     if (count > 0) NoteReplyArrived();
     // A close does not wait for the reply; whoever takes the line next does.
     if (count >= 0 && std::size_t(count) < wanted && Terminated()) ReplyCutShort(due, wanted - std::size_t(count));

@@ -149,8 +149,8 @@ protected:
     // One attempt to get the link back, on this thread; true when it is back.
     virtual bool Reconnect() { return false; }
     // The thread was asked to stop while it read a reply: up to `bytes` more of it may
-    // still come until `until`. On a line of its own nobody else reads it.
-    virtual void ReplyCutShort(std::chrono::steady_clock::time_point /*until*/, std::size_t /*bytes*/) {}
+    // still come until `untilMs` (comm::SteadyMs). On a line of its own nobody else reads it.
+    virtual void ReplyCutShort(std::int64_t /*untilMs*/, std::size_t /*bytes*/) {}
     // The request of the poll cycle goes out now: from here its reply may take its frames'
     // time on the line and the transport's read time-out, on this thread's clock.
     void NoteRequestSent();

@@ -60,9 +60,9 @@ bool CTransceiverRS485::BeginStep()
     return busHeld_;
 }
 
-void CTransceiverRS485::ReplyCutShort(std::chrono::steady_clock::time_point until, std::size_t bytes)
+void CTransceiverRS485::ReplyCutShort(std::int64_t untilMs, std::size_t bytes)
 {
-    if (port_) port_->LeaveReplyOwed(until, bytes);
+    if (port_) port_->LeaveReplyOwed(untilMs, bytes);
 }
 
 void CTransceiverRS485::EndStep()

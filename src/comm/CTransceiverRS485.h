@@ -28,7 +28,7 @@ protected:
     AnsiString LinkName() const override { return port_ ? port_->PortName() : AnsiString(); }
     bool IsOwnReply(const AnsiString& reply) const override;
     int TakeStepWaitMs() override { return std::exchange(stepWaitMs_, 0); }
-    void ReplyCutShort(std::chrono::steady_clock::time_point until, std::size_t bytes) override;
+    void ReplyCutShort(std::int64_t untilMs, std::size_t bytes) override;
 
     // The link of the last exchange (the port's link can change when it is reopened).
     std::shared_ptr<comm::IByteLink> Handle;

@@ -10,6 +10,7 @@
 #include <chrono>
 
 #include "comm/CChannel.h"
+#include "comm/CommTiming.h"
 #include "comm/TZSocket.h"
 
 namespace comm {
@@ -21,10 +22,10 @@ constexpr int kSliceMs = 5;
 // when a peer keeps sending.
 constexpr int kMaxDrainReads = 64;
 
-int MsLeft(std::chrono::steady_clock::time_point deadline)
+// Milliseconds until a deadline on the device layer's clock.
+int MsLeft(std::int64_t deadlineMs)
 {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    return static_cast<int>(std::max<std::int64_t>(0, left.count()));
+    return static_cast<int>(std::clamp<std::int64_t>(deadlineMs - SteadyMs(), 0, 1 << 30));
 }
 }  // namespace
 
@@ -32,12 +33,14 @@ AnsiString SocketExchange(TZSocket* socket, const AnsiString& frame, int replyLe
                           const TPause& pause)
 {
     if (!socket) return {};
+    // The wait's end is fixed as the frame goes out.
+    std::int64_t deadline = 0;
     if (!ui([&] {
             for (int i = 0; i < kMaxDrainReads && !socket->GetText().empty(); ++i) {}
+            deadline = SteadyMs() + std::max(0, waitMs);
             socket->SetText(frame);
         }))
         return {};
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(0, waitMs));
     const std::size_t wanted = replyLength > 0 ? static_cast<std::size_t>(replyLength) : 0;
     AnsiString reply;
     for (;;) {
@@ -71,19 +74,23 @@ TSocketResult SocketRequest(int fd, const AnsiString& frame, int replyLength, in
         if (broken(n)) return TSocketResult::Broken;
         if (n < 0) break;
     }
+    // The wait's end is fixed as the frame goes out: whoever sees the request on the line
+    // or waiting knows when its time-out comes.
+    // (A send that had to wait for room starts the wait when it is through.)
+    std::int64_t deadline = SteadyMs() + std::max(0, waitMs);
     for (std::size_t done = 0; done < frame.size();) {
         const ssize_t n = ::send(fd, frame.data() + done, frame.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
             pollfd p{fd, POLLOUT, 0};
             if (stop && stop()) return TSocketResult::Silent;
             ::poll(&p, 1, kSliceMs);
+            deadline = SteadyMs() + std::max(0, waitMs);
             continue;
         }
         if (n <= 0) return TSocketResult::Broken;
         done += static_cast<std::size_t>(n);
     }
     if (sent) sent();
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(0, waitMs));
     const std::size_t wanted = replyLength > 0 ? static_cast<std::size_t>(replyLength) : 0;
     for (;;) {
         const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
@@ -124,7 +131,7 @@ void ConnectDeviceSocket(TZSocket* socket)
 bool WaitForSocketConnection(TZSocket* socket, int waitMs, const TUiCall& ui, const TPause& pause)
 {
     if (!socket) return false;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(0, waitMs));
+    const std::int64_t deadline = SteadyMs() + std::max(0, waitMs);
     for (;;) {
         bool connected = false, failed = false;
         if (!ui([&] {

@@ -114,29 +114,28 @@ bool SharedSerialPort::Reopen(const std::shared_ptr<IByteLink>& failed)
     return true;
 }
 
-void SharedSerialPort::LeaveReplyOwed(std::chrono::steady_clock::time_point until, std::size_t bytes)
+void SharedSerialPort::LeaveReplyOwed(std::int64_t untilMs, std::size_t bytes)
 {
     std::lock_guard<std::mutex> l(owedMutex_);
-    owedUntil_ = until;
+    owedUntilMs_ = untilMs;
     owedBytes_ = bytes;
 }
 
 void SharedSerialPort::AwaitOwedReply(const std::function<bool()>& stop)
 {
     std::size_t bytes = 0;
-    std::chrono::steady_clock::time_point until;
+    std::int64_t until = 0;
     {
         std::lock_guard<std::mutex> l(owedMutex_);
         bytes = std::exchange(owedBytes_, 0);
-        until = owedUntil_;
+        until = owedUntilMs_;
     }
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
     const std::shared_ptr<IByteLink> link = Link();
-    if (bytes == 0 || left.count() <= 0 || !link) return;
+    if (bytes == 0 || until <= SteadyMs() || !link) return;
     // The reply (or whatever the slave sends instead) is read and dropped as it comes; its
     // time is up at the latest when its exchange's own read would have ended.
     std::vector<char> dropped(bytes);
-    const int count = ReadFor(*link, dropped.data(), bytes, static_cast<int>(left.count()), stop);
+    const int count = ReadUntil(*link, dropped.data(), bytes, until, stop);
     // A holder that is itself asked to stop leaves the rest of the wait to the next one.
     if (count >= 0 && static_cast<std::size_t>(count) < bytes && stop && stop())
         LeaveReplyOwed(until, bytes - static_cast<std::size_t>(count));
@@ -167,11 +166,11 @@ namespace {
 bool WaitForBus(std::unique_lock<TBusLock>& bus, int waitMs)
 {
     platform::UiDispatcher& ui = platform::UiDispatcher::Instance();
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    const std::int64_t deadline = SteadyMs() + waitMs;
     for (;;) {
         if (ui.IsUiThread()) ui.ProcessPending();
         if (bus.try_lock_for(std::chrono::milliseconds(5))) return true;
-        if (std::chrono::steady_clock::now() >= deadline) return false;
+        if (SteadyMs() >= deadline) return false;
     }
 }
 }  // namespace

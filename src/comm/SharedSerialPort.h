@@ -72,10 +72,10 @@ public:
     bool Reopen(const std::shared_ptr<IByteLink>& failed);
 
     // A slave's exchange ended before its reply was through (its channel closed meanwhile):
-    // up to `bytes` more may still come until `until`. The next holder of the bus lets that
+    // up to `bytes` more may still come until `untilMs` (comm::SteadyMs). The next holder of the bus lets that
     // reply come and go before it writes (AwaitOwedReply), so it never reads it as the
     // answer to its own request. Both are called with the bus held.
-    void LeaveReplyOwed(std::chrono::steady_clock::time_point until, std::size_t bytes);
+    void LeaveReplyOwed(std::int64_t untilMs, std::size_t bytes);
     void AwaitOwedReply(const std::function<bool()>& stop);
 
 private:
@@ -89,8 +89,8 @@ private:
     std::shared_ptr<IByteLink> link_;
     TBusLock bus_;
     std::mutex owedMutex_;
-    std::size_t owedBytes_ = 0;  // 0: no reply is owed
-    std::chrono::steady_clock::time_point owedUntil_;
+    std::size_t owedBytes_ = 0;     // 0: no reply is owed
+    std::int64_t owedUntilMs_ = 0;  // comm::SteadyMs
 };
 
 // The open port for the device that settings.PortName names, opened with these settings

@@ -348,6 +348,8 @@ TEST_F(ChannelWindowHandlersTest, ActivationOffersTheCommandsOfEachViewAndColour
         EXPECT_EQ(panel->cmdTPStartStop->isEnabled(), e.startStop);
         EXPECT_EQ(panel->cmdNextSegment->isEnabled(), e.next);
         EXPECT_EQ(panel->cmdHoldSegment->isEnabled(), e.hold);
+        // A label can be given to whatever channel is active, whatever it does.
+        EXPECT_TRUE(panel->edChannelLabel->isEnabled());
     };
     // Not connected yet: nothing to open, save, print or send; a program can be loaded.
     check({false, false, false, false, false, true, false, false, false}, "unconnected programmer");
@@ -397,6 +399,7 @@ TEST_F(ChannelWindowHandlersTest, ActivationOffersTheCommandsOfEachViewAndColour
     EXPECT_FALSE(m->mnuFileSaveItem->isEnabled());
     EXPECT_FALSE(m->mnuDeviceON->isEnabled());
     EXPECT_TRUE(m->mnuDatenaufzeichnung->isEnabled());
+    EXPECT_FALSE(panel->edChannelLabel->isEnabled());
 }
 
 TEST_F(ChannelWindowHandlersTest, LanguageSwitchRecaptionsWindowsAndKeepsRecordingsAsTheyRun)
@@ -444,27 +447,44 @@ TEST_F(ChannelWindowHandlersTest, PanelCommandsReachTheSelectedUnitInOrderAndNam
     support::SimulatedUnitLine line1, line2;
     StartUnit(line1, "BATH 1");
     StartUnit(line2, "BATH 2");
+    line2.First().Update([](support::UnitState& s) { s.setpoint = 30.0; });
     TmdiSubWindow* first = Open(&TfrmMainWindow::mnuDatenaufzeichnungClick);
     ASSERT_NE(first, nullptr);
+    EXPECT_EQ(panel->edSetPoint->text().toStdString(), "");  // nothing known of the unit yet
     ConnectTcp(first, line1.TcpPort(), "first");
     TmdiSubWindow* second = Open(&TfrmMainWindow::mnuDatenaufzeichnungClick);
     ASSERT_NE(second, nullptr);
     ConnectTcp(second, line2.TcpPort(), "second");
     first->tmrDataUpdate->stop();
     second->tmrDataUpdate->stop();
+    Tick(first, 1);
+    Tick(second, 1);
+    EXPECT_EQ(panel->edSetPoint->text().toStdString(), "30,00");
 
-    // The label field shows the label of the window the user selects, never the one before.
+    // The label and setpoint fields show those of the window the user selects, never the
+    // one before.
     panel->SelectChannel(first->Channel());
     EXPECT_EQ(panel->edChannelLabel->text(), "BATH 1");
+    EXPECT_EQ(panel->edSetPoint->text().toStdString(), "25,00");
     panel->SelectChannel(second->Channel());
     EXPECT_EQ(panel->edChannelLabel->text(), "BATH 2");
+    EXPECT_EQ(panel->edSetPoint->text().toStdString(), "30,00");
+    // A setpoint set at the unit itself shows at the next ticks; the other unit's ticks
+    // leave the field alone.
+    line2.First().Update([](support::UnitState& s) { s.setpoint = 31.5; });
+    Tick(second, 2);
+    Tick(first, 1);
+    EXPECT_EQ(panel->edSetPoint->text().toStdString(), "31,50");
 
-    // The setpoint question says which value goes to which unit.
+    // The setpoint question says which value goes to which unit. The value the user typed
+    // stays while the unit has another one.
     support::TestDialogs().Clear();
     support::TestDialogs().QueueAnswer(IDNO);
     panel->edSetPoint->setText("35,5");
     panel->cmdDataToKelvor->click();
     EXPECT_EQ(Message(), "Do you really want to set the current setpoint?\n\nSetpoint 35,5 °C\nto channel 2 (BATH 2)");
+    Tick(second, 2);
+    EXPECT_EQ(panel->edSetPoint->text().toStdString(), "35,5");
 
     // Circulation, then control on before the poll thread took the first: both reach the
     // unit, in order, each in two cycles, without an error box; the other unit gets none.
@@ -487,6 +507,18 @@ TEST_F(ChannelWindowHandlersTest, PanelCommandsReachTheSelectedUnitInOrderAndNam
     Tick(first, 3);
     EXPECT_TRUE(commands(line1).empty());
     EXPECT_EQ(line1.First().State().controlMode, 'O');
+
+    // Once the unit has the typed value, the field reads it as the unit tells it; another
+    // channel's value never stays behind when the user selects it.
+    EXPECT_EQ(panel->edSetPoint->text().toStdString(), "35,5");
+    support::TestDialogs().QueueAnswer(IDYES);
+    panel->cmdDataToKelvor->click();
+    Tick(second, 3);
+    EXPECT_DOUBLE_EQ(line2.First().State().setpoint, 35.5);
+    EXPECT_EQ(panel->edSetPoint->text().toStdString(), "35,50");
+    panel->edSetPoint->setText("40");
+    panel->SelectChannel(first->Channel());
+    EXPECT_EQ(panel->edSetPoint->text().toStdString(), "25,00");
 }
 
 TEST_F(ChannelWindowHandlersTest, NoCommandGivenBeforeALossReachesTheUnitAfterItAndNoneIsTakenDuringIt)

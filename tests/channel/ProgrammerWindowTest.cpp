@@ -27,6 +27,7 @@
 #include "comm/TfrmIdentification.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSave.h"
+#include "platform/FormatSettings.h"
 #include "programmer/CProgramFile.h"
 #include "programmer/CProgrammer.h"
 #include "programmer/ProgrammerDialogs.h"
@@ -246,6 +247,8 @@ TEST_F(ProgrammerWindowTest, SingleRampStartsFromTheLastRecordedSetpoint)
         SCOPED_TRACE(text);
         const TChartSeries* recorded = w->Session().Series(2);
         const double unitSetpoint = recorded->GetyValue(recorded->Count() - 1);
+        // A value typed but never sent is not kept through the ramp.
+        panel->edSetPoint->setText("40");
         support::TestDialogs().Clear();
         main->cmdRampClick();
         EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
@@ -265,6 +268,7 @@ TEST_F(ProgrammerWindowTest, SingleRampStartsFromTheLastRecordedSetpoint)
         // and began at once.
         EXPECT_FALSE(panel->cmdKelvorStart->isEnabled());
         EXPECT_EQ(panel->cmdTPStartStop->Tag, 0);
+        EXPECT_EQ(panel->edSetPoint->text().toStdString(), FormatFloat("0.00", unitSetpoint));
         ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
         EXPECT_EQ(Last().find("Do you want to start the temperature program \"Single ramp\"?"), 0u) << Last();
         while (!run->ProgramRunning) Tick(w);
@@ -275,6 +279,9 @@ TEST_F(ProgrammerWindowTest, SingleRampStartsFromTheLastRecordedSetpoint)
         EXPECT_FALSE(run->HasRun());
         EXPECT_EQ(panel->cmdTPStartStop->Tag, 1);
         EXPECT_TRUE(panel->cmdKelvorStart->isEnabled());
+        // The setpoint field reads what the ramp left at the unit.
+        Tick(w, 2);
+        EXPECT_EQ(panel->edSetPoint->text().toStdString(), FormatFloat("0.00", line.First().State().setpoint));
     }
 
     // No unit takes 700 °C; the loaded ramp stays.

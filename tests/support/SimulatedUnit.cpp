@@ -287,7 +287,10 @@ void SimulatedUnit::ApplyFault(UnitResponse& r)
             b[n - 2] = 'Z';
             break;
         case UnitFault::GarbageFirstByte: b[0] = '#'; break;
-        case UnitFault::Truncated: b.resize(param > 0 ? std::min<std::size_t>(param, n) : n / 2); break;
+        case UnitFault::Truncated:
+            b.resize(param > 0 ? std::min<std::size_t>(param, n) : n / 2);
+            r.cut = b.size() < n;
+            break;
         case UnitFault::WrongLetter:
             b[4] = b[4] == 'X' ? 'Y' : 'X';
             rechecksum();

@@ -78,6 +78,7 @@ struct UnitResponse {
     int delayMs = 0;
     int segments = 1;
     bool drop = false;
+    bool cut = false;  // the bytes are only the start of the reply
 };
 
 class SimulatedUnit {

@@ -45,7 +45,33 @@ void WriteAll(int fd, const char* p, std::size_t n)
 }
 }  // namespace
 
-SimulatedUnitLine::SimulatedUnitLine() : start_(std::chrono::steady_clock::now()) {}
+namespace {
+std::function<std::int64_t()>& DefaultReplyClock()
+{
+    static std::function<std::int64_t()> clock;
+    return clock;
+}
+
+std::function<void()>& DefaultUnansweredHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+}  // namespace
+
+void SimulatedUnitLine::SetDefaultReplyClock(std::function<std::int64_t()> nowMs)
+{
+    DefaultReplyClock() = std::move(nowMs);
+}
+
+void SimulatedUnitLine::SetDefaultUnansweredHook(std::function<void()> hook)
+{
+    DefaultUnansweredHook() = std::move(hook);
+}
+
+SimulatedUnitLine::SimulatedUnitLine()
+    : replyClock_(DefaultReplyClock()), unanswered_(DefaultUnansweredHook()), start_(std::chrono::steady_clock::now())
+{}
 
 SimulatedUnitLine::~SimulatedUnitLine()
 {
@@ -301,6 +327,7 @@ bool SimulatedUnitLine::HandleBytes(int fd, AnsiString& buffer, const char* data
         }
         buffer += c;
         if (c == '\r') {
+            const std::int64_t received = ReplyClockMs();
             AnsiString frame;
             frame.swap(buffer);
             LoggedFrame logged;
@@ -318,7 +345,7 @@ bool SimulatedUnitLine::HandleBytes(int fd, AnsiString& buffer, const char* data
                 log_.push_back(logged);
             }
             logCv_.notify_all();
-            if (!Answer(fd, response)) return false;
+            if (!Answer(fd, response, received)) return false;
         } else if (buffer.size() > kMaxFrame) {
             discarded_ += buffer.size();
             buffer.clear();
@@ -327,11 +354,35 @@ bool SimulatedUnitLine::HandleBytes(int fd, AnsiString& buffer, const char* data
     return true;
 }
 
-bool SimulatedUnitLine::Answer(int fd, const UnitResponse& r)
+std::int64_t SimulatedUnitLine::ReplyClockMs() const
+{
+    if (replyClock_) return replyClock_();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+bool SimulatedUnitLine::WaitReplyDue(std::int64_t dueMs)
+{
+    holding_ = true;
+    bool stopped = false;
+    for (;;) {
+        const std::int64_t left = dueMs - ReplyClockMs();
+        if (left <= 0) break;
+        // In short slices: a clock the test moves is looked at again soon.
+        if ((stopped = WaitStop(static_cast<int>(std::min<std::int64_t>(left, 5))))) break;
+    }
+    holding_ = false;
+    return stopped || stop_.load();
+}
+
+bool SimulatedUnitLine::Answer(int fd, const UnitResponse& r, std::int64_t receivedMs)
 {
     if (r.drop) return false;
-    if (!r.reply) return true;
-    if (r.delayMs > 0 && WaitStop(r.delayMs)) return true;
+    if (!r.reply) {
+        if (unanswered_) unanswered_();
+        return true;
+    }
+    if (r.delayMs > 0 && WaitReplyDue(receivedMs + r.delayMs)) return true;
     const std::size_t total = r.bytes.size();
     const std::size_t parts = static_cast<std::size_t>(std::max(1, r.segments));
     std::size_t done = 0;
@@ -342,6 +393,8 @@ bool SimulatedUnitLine::Answer(int fd, const UnitResponse& r)
         done += len;
         if (p + 1 < parts && WaitStop(20)) return true;
     }
+    ++repliesWritten_;
+    if (r.cut && unanswered_) unanswered_();
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -70,6 +71,21 @@ public:
     std::size_t DiscardedBytes() const { return discarded_.load(); }
     // Write calls made for replies (a split reply takes several).
     std::size_t WriteCount() const { return writes_.load(); }
+    // A late reply is waiting for its time (the request's arrival is stamped by then).
+    bool HoldsReply() const { return holding_.load(); }
+    // Replies written whole (counted once their last byte is on the line).
+    std::size_t RepliesWritten() const { return repliesWritten_.load(); }
+    // The clock a late reply waits on, in milliseconds (the steady clock by default): a
+    // reply `delayMs` late goes out once it has moved on that far from the request's
+    // arrival. Set before the line starts.
+    void SetReplyClock(std::function<std::int64_t()> nowMs) { replyClock_ = std::move(nowMs); }
+    // The reply clock of the lines made from now on (nullptr: the steady clock).
+    static void SetDefaultReplyClock(std::function<std::int64_t()> nowMs);
+    // Called on the line's thread when a frame goes unanswered or only the start of a
+    // reply went out: the exchange can only end by its time-out. A test whose clock stands
+    // still moves it on there. The hook of the lines made from now on is the default one.
+    void SetUnansweredHook(std::function<void()> hook) { unanswered_ = std::move(hook); }
+    static void SetDefaultUnansweredHook(std::function<void()> hook);
 
 private:
     // A TCP connection with the bytes of its unfinished frame.
@@ -80,7 +96,10 @@ private:
     void Run();
     // False when the connection is to be closed.
     bool HandleBytes(int fd, AnsiString& buffer, const char* data, std::size_t n);
-    bool Answer(int fd, const UnitResponse& r);
+    bool Answer(int fd, const UnitResponse& r, std::int64_t receivedMs);
+    std::int64_t ReplyClockMs() const;
+    // Waits until the reply clock reads dueMs; true when the line was stopped first.
+    bool WaitReplyDue(std::int64_t dueMs);
     bool OpenPty(AnsiString* error);
     bool Listen(int port, AnsiString* error);
     void StartThread();
@@ -104,6 +123,10 @@ private:
     int tcpPort_ = 0;
     std::atomic<std::size_t> discarded_{0};
     std::atomic<std::size_t> writes_{0};
+    std::atomic<std::size_t> repliesWritten_{0};
+    std::atomic<bool> holding_{false};
+    std::function<std::int64_t()> replyClock_;
+    std::function<void()> unanswered_;
     std::chrono::steady_clock::time_point start_;
 
     mutable std::mutex logMutex_;
