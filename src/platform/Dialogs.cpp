@@ -1,13 +1,19 @@
 #include "platform/Dialogs.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QCompleter>
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QInputDialog>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -270,41 +276,316 @@ TToolkitDialogState KeptToolkitDialogState()
     return state;
 }
 
-// The file dialog of the toolkit with two changes: it is accepted only once the folder of the
-// chosen file has answered a look made off this thread (the dialog's own checks of the file
-// then run on a folder that has just answered), and it hands the chosen files over as it is
-// accepted, so that nobody asks it again (which would look at the files once more).
+// Takes a signal with a place (from a class the toolkit keeps to itself, so that no member
+// function of it can be named) to a function.
+class TUrlRelay : public QObject {
+    Q_OBJECT
+public:
+    TUrlRelay(QObject* parent, std::function<void(const QUrl&)> go) : QObject(parent), FGo(std::move(go)) {}
+
+public Q_SLOTS:
+    void Go(const QUrl& url) { FGo(url); }
+
+private:
+    std::function<void(const QUrl&)> FGo;
+};
+
+// Completes a typed name from the dialog's list of files, as the toolkit's completion does, but
+// goes into a folder only once it has answered a look made off this thread (the completion
+// has the dialog list each folder of the name): within a brief wait, else it offers nothing
+// and completes the name again once the look has come back.
+class TNameCompleter : public QCompleter {
+public:
+    TNameCompleter(QFileSystemModel* model, QObject* parent) : QCompleter(model, parent), FModel(model) {}
+
+    QStringList splitPath(const QString& path) const override
+    {
+        QString name = path;
+        if (name.startsWith(QStringLiteral("~/")) || name == QStringLiteral("~")) name = QDir::homePath() + name.mid(1);
+        if (!QDir::isAbsolutePath(name)) name = FModel->rootPath() + QLatin1Char('/') + name;
+        const QString folder = QDir::cleanPath(name.left(std::max<qsizetype>(1, name.lastIndexOf(QLatin1Char('/')))));
+        const std::shared_ptr<TFileLook> look = LookAtFolder(A(folder));
+        if (!look->Wait(BriefFileLookMs)) {
+            look->WhenAnswered(
+                [self = QPointer<QCompleter>(const_cast<TNameCompleter*>(this)), path](const std::string&) {
+                    if (!self || self->completionPrefix() != path) return;
+                    self->setCompletionPrefix(path);
+                    if (self->widget() && self->widget()->hasFocus()) self->complete();
+                });
+            // A first part no folder has: the search ends before it.
+            return {QStringLiteral("\n"), QString()};
+        }
+        QStringList parts = name.split(QLatin1Char('/'));
+        parts[0] = QStringLiteral("/");
+        return parts;
+    }
+
+    QString pathFromIndex(const QModelIndex& index) const override
+    {
+        const QString shown = FModel->rootPath();
+        QString path = index.data(QFileSystemModel::FilePathRole).toString();
+        if (shown.isEmpty() || !path.startsWith(shown)) return path;
+        return path.remove(0, shown.size() + (shown.endsWith(QLatin1Char('/')) ? 0 : 1));
+    }
+
+private:
+    QFileSystemModel* FModel;
+};
+
+// The file dialog of the toolkit, kept off folders that do not answer. The toolkit looks at a
+// folder on the user-interface thread as it goes there (an entry of the list, a typed name and
+// OK, the look-in list, a bookmark, up, back, forward and their keys), and at the folder
+// shown and the files named in the file-name field or chosen in the list whenever these
+// change (to complete the name, to enable OK) and as it is accepted. Each of these steps of
+// the toolkit runs only once what it looks at has answered a look made off this thread: a
+// move or OK waits for the folder's while, the window's events going on, and stays with a
+// message when the folder does not answer; the dialog's updates for a changed name or choice
+// follow once the looks have come back, and never while they have not. The chosen files are
+// handed over as the dialog is accepted, so that nobody asks it again (which would look at
+// the files once more).
 class TFileDialog : public QFileDialog {
 public:
     using QFileDialog::QFileDialog;
     QStringList Chosen;
 
+    // Routes the toolkit's steps through the looks; once the dialog has its widgets and its
+    // first folder.
+    void GuardFolders();
+
     void accept() override
     {
-        const QString folder = ChosenFolder();
-        const std::shared_ptr<TFileLook> look = LookAtFolder(A(folder));
-        if (!look->WaitRunning(FolderPatienceMs())) {
-            dialogs().MessageBox(FolderNotAnsweringText(A(QDir::toNativeSeparators(folder))), ApplicationTitle(),
-                                 MB_OK | MB_ICONWARNING);
-            return;
+        if (Answers(LookedAt())) QFileDialog::accept();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // The keys the toolkit's views take for up and back.
+        if (event->type() == QEvent::KeyPress && FViews.contains(watched)) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Backspace) {
+                Up();
+                return true;
+            }
+            if (key->key() == Qt::Key_Back || (key->key() == Qt::Key_Left && key->modifiers() == Qt::AltModifier)) {
+                Back();
+                return true;
+            }
         }
-        QFileDialog::accept();
+        return QFileDialog::eventFilter(watched, event);
     }
 
 private:
-    // The folder of the name in the file-name field, worked out from the text alone.
-    QString ChosenFolder() const
+    // The steps of the toolkit that follow a change, each waiting for looks of its own.
+    enum TUpdate { NameChanged, ChoiceChanged, CurrentChanged, UpdateKinds };
+
+    QFileSystemModel* Model() const { return findChild<QFileSystemModel*>(); }
+
+    // What the toolkit looks at for the chosen files, worked out from the text alone: the
+    // folder shown, the entries chosen in the list and the names in the file-name field (below
+    // the folder shown, as typed, below the working folder), each with its folder; folders
+    // first, so that a message names the folder rather than a file in it.
+    QStringList LookedAt() const
     {
-        const QString current = directory().absolutePath();
+        QStringList paths;
+        if (const auto* view = findChild<QAbstractItemView*>(QStringLiteral("listView"));
+            view && view->selectionModel())
+            for (const QModelIndex& index : view->selectionModel()->selectedRows())
+                paths << index.data(QFileSystemModel::FilePathRole).toString();
         const auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        QString text = edit ? edit->text().trimmed() : QString();
-        if (text.startsWith(QLatin1Char('"'))) text = text.section(QLatin1Char('"'), 1, 1);
-        if (text.startsWith(QStringLiteral("~/")) || text == QStringLiteral("~")) text = QDir::homePath() + text.mid(1);
-        if (text.isEmpty()) return current;
-        const QString path = QDir::isAbsolutePath(text) ? text : current + QLatin1Char('/') + text;
-        return QDir::cleanPath(QFileInfo(path).path());
+        const QString text = edit ? edit->text() : QString();
+        QStringList names;
+        if (text.contains(QLatin1Char('"'))) {
+            const QStringList parts = text.split(QLatin1Char('"'));
+            for (qsizetype i = 1; i < parts.size(); i += 2) names << parts[i];
+        } else {
+            names << text;
+        }
+        const QString shown = Model() ? Model()->rootPath() : directory().absolutePath();
+        for (QString name : names) {
+            if (name.isEmpty()) continue;
+            paths << shown + QLatin1Char('/') + name;
+            if (name.startsWith(QStringLiteral("~/")) || name == QStringLiteral("~"))
+                name = QDir::homePath() + name.mid(1);
+            paths << (QDir::isAbsolutePath(name) ? name : QDir::currentPath() + QLatin1Char('/') + name);
+        }
+        QStringList looked{shown};
+        for (const QString& path : paths) looked << QFileInfo(QDir::cleanPath(path)).path();
+        for (const QString& path : paths) looked << QDir::cleanPath(path);
+        looked.removeAll(QString());
+        looked.removeDuplicates();
+        return looked;
     }
+
+    // True when each of `paths` answers a look made off this thread within the folder's while
+    // (the window's events go on meanwhile); else a message names the first that does not.
+    bool Answers(const QStringList& paths) const
+    {
+        std::vector<std::shared_ptr<TFileLook>> looks;
+        for (const QString& path : paths) looks.push_back(path.isEmpty() ? nullptr : LookAtFolder(A(path)));
+        const QDeadlineTimer deadline(FolderPatienceMs());
+        for (std::size_t i = 0; i < looks.size(); ++i) {
+            if (!looks[i] || looks[i]->WaitRunning(int(std::max<qint64>(0, deadline.remainingTime())))) continue;
+            dialogs().MessageBox(FolderNotAnsweringText(A(QDir::toNativeSeparators(paths[int(i)]))), ApplicationTitle(),
+                                 MB_OK | MB_ICONWARNING);
+            return false;
+        }
+        return true;
+    }
+
+    // Runs the toolkit's `step` for a change once what it looks at has answered: at once when
+    // that takes no more than a brief wait, else when the looks have come back, if no newer
+    // change of its kind came meanwhile (what it looks at may have changed then: it is looked
+    // at first).
+    void AfterLooks(TUpdate kind, std::function<void()> step)
+    {
+        const QStringList paths = LookedAt();
+        const int generation = ++FGenerations[kind];
+        std::vector<std::shared_ptr<TFileLook>> looks;
+        for (const QString& path : paths) looks.push_back(LookAtFolder(A(path)));
+        const QDeadlineTimer deadline(BriefFileLookMs);
+        if (std::all_of(looks.begin(), looks.end(), [&](const std::shared_ptr<TFileLook>& look) {
+                return look->Wait(int(std::max<qint64>(0, deadline.remainingTime())));
+            })) {
+            step();
+            return;
+        }
+        const auto ran = std::make_shared<bool>(false);
+        for (const std::shared_ptr<TFileLook>& look : looks) {
+            look->WhenAnswered(
+                [self = QPointer<TFileDialog>(this), kind, generation, paths, looks, ran, step](const std::string&) {
+                    if (*ran || !self || self->FGenerations[kind] != generation) return;
+                    if (!std::all_of(looks.begin(), looks.end(), [](const auto& l) { return l->Answered(); })) return;
+                    *ran = true;
+                    if (self->LookedAt() == paths)
+                        step();
+                    else
+                        self->AfterLooks(kind, step);
+                });
+        }
+    }
+
+    void Invoke(const char* step) { QMetaObject::invokeMethod(this, step); }
+
+    // Up, back and forward, to where the toolkit would go.
+    void Up()
+    {
+        QString shown = Model() ? Model()->rootPath() : QString();
+        if (shown.isEmpty()) shown = QDir::currentPath();
+        const QString parent =
+            shown == QStringLiteral("/") ? QString() : QDir::cleanPath(shown + QStringLiteral("/.."));
+        if (Answers({parent})) Invoke("_q_navigateToParent");
+    }
+    void Back()
+    {
+        if (FAt <= 0 || !Answers({FVisited[FAt - 1]})) return;
+        --FAt;
+        Invoke("_q_navigateBackward");
+    }
+    void Forward()
+    {
+        if (FAt + 1 >= FVisited.size() || !Answers({FVisited[FAt + 1]})) return;
+        ++FAt;
+        Invoke("_q_navigateForward");
+    }
+
+    // The folders the dialog has shown, as the toolkit keeps them for back and forward.
+    QStringList FVisited;
+    qsizetype FAt = -1;
+    QList<QObject*> FViews;
+    int FGenerations[UpdateKinds] = {};
 };
+
+void TFileDialog::GuardFolders()
+{
+    QFileSystemModel* model = Model();
+    if (!model) return;
+    // Each step of the toolkit is taken over only where it was found where it is looked for.
+    const auto takeOver = [this](QObject* sender, const char* signal, const char* step) {
+        return sender && QObject::disconnect(sender, signal, this, step);
+    };
+    FVisited = {model->rootPath()};
+    FAt = 0;
+    QObject::connect(model, &QFileSystemModel::rootPathChanged, this, [this](const QString& path) {
+        if (FAt >= 0 && FVisited.value(FAt) == path) return;
+        while (FAt + 1 < FVisited.size()) FVisited.removeLast();
+        FVisited << path;
+        FAt = FVisited.size() - 1;
+    });
+
+    if (auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        takeOver(edit, SIGNAL(textChanged(QString)), SLOT(_q_autoCompleteFileName(QString)))) {
+        edit->setCompleter(new TNameCompleter(model, this));
+        QObject::disconnect(edit, SIGNAL(textChanged(QString)), this, SLOT(_q_updateOkButton()));
+        QObject::connect(edit, &QLineEdit::textChanged, this, [this, edit] {
+            AfterLooks(NameChanged, [this, edit] {
+                QMetaObject::invokeMethod(this, "_q_autoCompleteFileName", Q_ARG(QString, edit->text()));
+                Invoke("_q_updateOkButton");
+            });
+        });
+    }
+    for (const char* name : {"listView", "treeView"}) {
+        auto* view = findChild<QAbstractItemView*>(QLatin1String(name));
+        if (!takeOver(view, SIGNAL(activated(QModelIndex)), SLOT(_q_enterDirectory(QModelIndex)))) continue;
+        QObject::connect(view, &QAbstractItemView::activated, this, [this](const QModelIndex& index) {
+            const QPersistentModelIndex entry(index);
+            if (Answers({index.data(QFileSystemModel::FilePathRole).toString()}) && entry.isValid())
+                QMetaObject::invokeMethod(this, "_q_enterDirectory", Q_ARG(QModelIndex, QModelIndex(entry)));
+        });
+        view->installEventFilter(this);
+        FViews << view;
+    }
+    // The list and the detailed view share their choice.
+    if (auto* view = findChild<QAbstractItemView*>(QStringLiteral("listView")); view && view->selectionModel()) {
+        QItemSelectionModel* choice = view->selectionModel();
+        if (takeOver(choice, SIGNAL(selectionChanged(QItemSelection, QItemSelection)), SLOT(_q_selectionChanged())))
+            QObject::connect(choice, &QItemSelectionModel::selectionChanged, this,
+                             [this] { AfterLooks(ChoiceChanged, [this] { Invoke("_q_selectionChanged"); }); });
+        if (takeOver(choice, SIGNAL(currentChanged(QModelIndex, QModelIndex)), SLOT(_q_currentChanged(QModelIndex))))
+            QObject::connect(choice, &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
+                const QPersistentModelIndex entry(current);
+                AfterLooks(CurrentChanged, [this, entry] {
+                    QMetaObject::invokeMethod(this, "_q_currentChanged", Q_ARG(QModelIndex, QModelIndex(entry)));
+                });
+            });
+    }
+    const auto button = [this](const char* name) { return findChild<QAbstractButton*>(QLatin1String(name)); };
+    if (auto* up = button("toParentButton"); takeOver(up, SIGNAL(clicked()), SLOT(_q_navigateToParent())))
+        QObject::connect(up, &QAbstractButton::clicked, this, [this] { Up(); });
+    if (auto* back = button("backButton"); takeOver(back, SIGNAL(clicked()), SLOT(_q_navigateBackward())))
+        QObject::connect(back, &QAbstractButton::clicked, this, [this] { Back(); });
+    if (auto* forward = button("forwardButton"); takeOver(forward, SIGNAL(clicked()), SLOT(_q_navigateForward())))
+        QObject::connect(forward, &QAbstractButton::clicked, this, [this] { Forward(); });
+    // The dialog's own shortcuts.
+    for (QAction* action : actions()) {
+        if (takeOver(action, SIGNAL(triggered()), SLOT(_q_navigateToParent())))
+            QObject::connect(action, &QAction::triggered, this, [this] { Up(); });
+        else if (takeOver(action, SIGNAL(triggered()), SLOT(_q_goHome())))
+            QObject::connect(action, &QAction::triggered, this, [this] {
+                if (Answers({QDir::homePath()})) Invoke("_q_goHome");
+            });
+    }
+    if (auto* lookIn = findChild<QComboBox*>(QStringLiteral("lookInCombo"));
+        takeOver(lookIn, SIGNAL(textActivated(QString)), SLOT(_q_goToDirectory(QString)))) {
+        QObject::connect(lookIn, &QComboBox::textActivated, this, [this, lookIn](const QString& text) {
+            // The place the entry stands for, else its text, as the toolkit takes it.
+            QString folder = text;
+            for (int role = Qt::UserRole; role <= Qt::UserRole + 2; ++role)
+                if (const QVariant place = lookIn->currentData(role); place.typeId() == QMetaType::QUrl) {
+                    folder = place.toUrl().toLocalFile();
+                    break;
+                }
+            if (Answers({folder})) QMetaObject::invokeMethod(this, "_q_goToDirectory", Q_ARG(QString, text));
+        });
+    }
+    if (auto* sidebar = findChild<QWidget*>(QStringLiteral("sidebar"));
+        takeOver(sidebar, SIGNAL(goToUrl(QUrl)), SLOT(_q_goToUrl(QUrl)))) {
+        auto* relay = new TUrlRelay(this, [this](const QUrl& place) {
+            if (Answers({place.toLocalFile()})) QMetaObject::invokeMethod(this, "_q_goToUrl", Q_ARG(QUrl, place));
+        });
+        QObject::connect(sidebar, SIGNAL(goToUrl(QUrl)), relay, SLOT(Go(QUrl)));
+    }
+}
 
 // The toolkit's dialog reads folders on a thread of its own (the one it shows, those it offers
 // to complete a typed name, everything beside them), and its destruction waits for that
@@ -420,6 +701,7 @@ bool QtDialogs::FileDialog(FileDialogRequest& req)
     if (!name.isEmpty()) dlg.selectFile(Q(start) + QLatin1Char('/') + name);
     if (!req.overwritePrompt) dlg.setOption(QFileDialog::DontConfirmOverwrite);
     QObject::connect(&dlg, &QFileDialog::filesSelected, &dlg, [&dlg](const QStringList& files) { dlg.Chosen = files; });
+    dlg.GuardFolders();
     PrepareDialog(dlg);
     const bool accepted = dlg.exec() == QDialog::Accepted && !dlg.Chosen.isEmpty();
     if (accepted) {
@@ -596,3 +878,5 @@ bool GuardedCall(const std::function<void()>& handler)
 }
 
 }  // namespace platform
+
+#include "Dialogs.moc"

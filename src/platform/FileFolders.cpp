@@ -14,6 +14,7 @@
 #include <map>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "platform/FileSave.h"
 #include "platform/TextLines.h"
@@ -64,22 +65,22 @@ struct TFileLook::TState {
     std::condition_variable answered;
     bool done = false;
     std::string answer;
-    std::function<void(const std::string&)> then;
+    std::vector<std::function<void(const std::string&)>> thens;
 };
 
 TFileLook::TFileLook(std::function<std::string()> look) : FState(std::make_shared<TState>())
 {
     std::thread([state = FState, look = std::move(look)] {
         std::string answer = look();
-        std::function<void(const std::string&)> then;
+        std::vector<std::function<void(const std::string&)>> thens;
         {
             std::lock_guard<std::mutex> lock(state->mutex);
             state->answer = answer;
             state->done = true;
-            then = std::move(state->then);
+            thens = std::move(state->thens);
             state->answered.notify_all();
         }
-        if (then) UiDispatcher::Instance().Post([then = std::move(then), answer] { then(answer); });
+        for (auto& then : thens) UiDispatcher::Instance().Post([then = std::move(then), answer] { then(answer); });
         UiDispatcher::Instance().Wake();
     }).detach();
 }
@@ -123,7 +124,7 @@ void TFileLook::WhenAnswered(std::function<void(const std::string&)> then)
 {
     std::unique_lock<std::mutex> lock(FState->mutex);
     if (!FState->done) {
-        FState->then = std::move(then);
+        FState->thens.push_back(std::move(then));
         return;
     }
     const std::string answer = FState->answer;

@@ -27,7 +27,7 @@ public:
     // The answer (empty until it is there).
     std::string Answer() const;
     // `then` gets the answer on the user-interface thread: at once when it is there, else
-    // when it comes.
+    // when it comes (each of several given meanwhile).
     void WhenAnswered(std::function<void(const std::string&)> then);
 
 private:

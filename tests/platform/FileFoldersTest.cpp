@@ -2,13 +2,20 @@
 // user's settings; the first time, and when that folder is gone, in the documents folder.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QCompleter>
 #include <QDeadlineTimer>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QListView>
+#include <QMouseEvent>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -287,6 +294,160 @@ TEST_F(FileFoldersTest, ADialogShowingAFolderThatStopsAnsweringClosesAtOnce)
     hung->Release();
     EXPECT_TRUE(DialogsGone()) << "the dialog stays once the folder answers again";
     hung.reset();
+}
+
+// A key pressed and let go on `target`, as the user's.
+void Press(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = {})
+{
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+    QApplication::sendEvent(target, &release);
+}
+
+void Type(QWidget* target, const QString& text)
+{
+    for (const QChar c : text) Press(target, c.toUpper().unicode(), Qt::NoModifier, QString(c));
+}
+
+// A click (twice: a double click) on the entry `index` of `view`.
+void Click(QAbstractItemView* view, const QModelIndex& index, bool twice = false)
+{
+    const QPoint at = view->visualRect(index).center();
+    QWidget* port = view->viewport();
+    const auto send = [&](QEvent::Type type, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, at, port->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(port, &event);
+    };
+    send(QEvent::MouseButtonPress, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, Qt::NoButton);
+    if (!twice) return;
+    send(QEvent::MouseButtonDblClick, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, Qt::NoButton);
+}
+
+// Inside an open dialog, every way of moving into a folder that stopped answering (an entry of
+// the list, a typed name, the look-in list's recent places, the bookmarks, up, back, the
+// keyboard's shortcuts) looks at it off the user-interface thread first: the dialog stays
+// where it is with a message once the folder's while is over, and goes where the folder
+// answers.
+TEST_F(FileFoldersTest, MovingIntoAFolderThatHangsInsideTheDialogHoldsUpNothing)
+{
+    const QString share = root.path() + "/share";
+    const QString local = root.path() + "/local";
+    ASSERT_TRUE(QDir().mkpath(share + "/sub"));
+    ASSERT_TRUE(QDir().mkpath(local));
+    std::optional<support::HangingFolders> hung;
+    platform::FileDialogRequest req;
+    req.save = true;
+    req.initialDir = A(root.path());
+    bool acted = false;
+    EXPECT_FALSE(ShowRealDialog(req, [&](QFileDialog* dlg) {
+        auto* model = dlg->findChild<QFileSystemModel*>();
+        auto* view = dlg->findChild<QListView*>(QStringLiteral("listView"));
+        auto* edit = dlg->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        auto* sidebar = dlg->findChild<QListView*>(QStringLiteral("sidebar"));
+        auto* lookIn = dlg->findChild<QComboBox*>(QStringLiteral("lookInCombo"));
+        ASSERT_TRUE(model && view && edit && sidebar && lookIn);
+        const auto button = [&](const char* name) { return dlg->findChild<QAbstractButton*>(QLatin1String(name)); };
+        const auto entry = [&](const QString& path) {
+            QDeadlineTimer deadline(10000);
+            while (!model->index(path).isValid() && !deadline.hasExpired())
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            return model->index(path);
+        };
+        // The user has been in the share while it answered; it has a bookmark.
+        dlg->setSidebarUrls({QUrl::fromLocalFile(local), QUrl::fromLocalFile(share)});
+        dlg->setHistory({share + "/sub"});
+        ASSERT_TRUE(entry(share).isValid() && entry(local).isValid());
+        const auto loaded = [&](const QString& folder) {
+            bool done = false;
+            const auto connection = QObject::connect(model, &QFileSystemModel::directoryLoaded,
+                                                     [&](const QString& path) { done = done || path == folder; });
+            dlg->setDirectory(folder);
+            QDeadlineTimer deadline(10000);
+            while (!done && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            QObject::disconnect(connection);
+            QCoreApplication::processEvents();
+            return done;
+        };
+        ASSERT_TRUE(loaded(share));
+        ASSERT_TRUE(loaded(share + "/sub"));
+        hung.emplace(share.toStdString());
+        std::size_t messages = support::TestDialogs().MessageCount();
+        const auto stays = [&](const char* how, const QString& folder) {
+            EXPECT_EQ(dlg->directory().absolutePath(), folder) << how;
+            EXPECT_EQ(support::TestDialogs().MessageCount(), ++messages) << how;
+            EXPECT_NE(support::TestDialogs().LastMessage().text.find("does not answer"), std::string::npos) << how;
+            EXPECT_EQ(hung->OnUiThread(), 0) << how << "\n" << Listed(hung->UiThreadPaths());
+        };
+        platform::SetFolderPatienceMs(200);
+        button("toParentButton")->click();
+        stays("up", share + "/sub");
+        Press(view, Qt::Key_Backspace);
+        stays("up with the keyboard", share + "/sub");
+        button("backButton")->click();
+        stays("back", share + "/sub");
+        // The back button's shortcut clicks it a moment later.
+        Press(view, Qt::Key_Left, Qt::AltModifier);
+        QDeadlineTimer deadline(10000);
+        while (support::TestDialogs().MessageCount() == messages && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        stays("back with the keyboard", share + "/sub");
+
+        // Away to a folder that answers, up, back and forward.
+        platform::SetFolderPatienceMs(0);
+        Click(sidebar, sidebar->model()->index(0, 0));
+        EXPECT_EQ(dlg->directory().absolutePath(), local);
+        button("toParentButton")->click();
+        EXPECT_EQ(dlg->directory().absolutePath(), root.path());
+        button("backButton")->click();
+        EXPECT_EQ(dlg->directory().absolutePath(), local);
+        button("forwardButton")->click();
+        EXPECT_EQ(dlg->directory().absolutePath(), root.path());
+        EXPECT_EQ(support::TestDialogs().MessageCount(), messages);
+        platform::SetFolderPatienceMs(200);
+
+        Click(view, entry(share));
+        EXPECT_EQ(hung->OnUiThread(), 0) << "chosen in the list\n" << Listed(hung->UiThreadPaths());
+        Click(view, entry(share), true);
+        stays("double click", root.path());
+        Press(view, Qt::Key_Return);
+        stays("Enter in the list", root.path());
+        // A name is completed from a folder that answers, and typed into one that does not.
+        edit->setFocus();
+        Type(edit, "lo");
+        EXPECT_EQ(edit->completer()->currentCompletion(), "local");
+        edit->clear();
+        Type(edit, share + "/sub");
+        EXPECT_EQ(hung->OnUiThread(), 0) << "typed\n" << Listed(hung->UiThreadPaths());
+        Press(edit, Qt::Key_Return);
+        stays("typed and Enter", root.path());
+        edit->clear();
+        Type(edit, "share");
+        Press(edit, Qt::Key_Return);
+        stays("typed without its folder", root.path());
+        edit->clear();
+        Click(sidebar, sidebar->model()->index(1, 0));
+        stays("a bookmark", root.path());
+        lookIn->showPopup();
+        int recent = -1;
+        for (int i = 0; i < lookIn->count(); ++i)
+            if (lookIn->itemText(i) == share + "/sub") recent = i;
+        ASSERT_GE(recent, 0);
+        lookIn->hidePopup();
+        lookIn->setCurrentIndex(recent);
+        emit lookIn->textActivated(lookIn->itemText(recent));
+        stays("a recent place", root.path());
+        acted = true;
+        hung->Release();
+        platform::SetFolderPatienceMs(0);
+        dlg->reject();
+    }));
+    EXPECT_TRUE(acted);
+    hung.reset();
+    platform::SetFolderPatienceMs(0);
+    EXPECT_TRUE(DialogsGone());
 }
 
 // The print dialog checks the file it prints to as its OK is pressed: a file in a folder that
