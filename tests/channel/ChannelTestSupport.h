@@ -7,8 +7,6 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <functional>
 
@@ -53,14 +51,6 @@ protected:
         t.ReadTimeoutMs = 400;
         t.ReplyWaitMs = 300;
         comm::SetTiming(t);
-        // The time-outs come only when a test moves the device layer's clock on: a reply
-        // is in time however late a loaded machine lets it come (a unit's late reply takes
-        // real time). A frame the unit leaves unanswered (or answers only in part) times
-        // out at once.
-        comm::SetDeviceClock(&deviceClock);
-        support::SimulatedUnitLine::SetDefaultUnansweredHook([this] {
-            if (timeOutUnanswered) deviceClock.AdvanceMs(LongestWaitMs());
-        });
         clock.Set(EncodeDate(2026, 3, 28) + EncodeTime(22, 0, 0, 0));
         platform::SetClock(&clock);
         support::TestDialogs().Clear();
@@ -74,8 +64,6 @@ protected:
     {
         comm::SetSerialLinkFactory(nullptr);
         comm::ResetTiming();
-        comm::SetDeviceClock(nullptr);
-        support::SimulatedUnitLine::SetDefaultUnansweredHook(nullptr);
         platform::SetClock(nullptr);
         CChannelSession::DefaultDataFolder.clear();
         support::TestDialogs().Clear();
@@ -154,18 +142,10 @@ protected:
         s.Tick();
     }
 
-    // The longest a reply may take on any transport: moved on by that, the device layer's
-    // clock ends every read and wait for a reply that had begun.
-    static int LongestWaitMs()
-    {
-        const comm::TCommTiming t = comm::Timing();
-        return std::max(t.ReadTimeoutMs, t.ReplyWaitMs) + 1;
-    }
-
+    // The time-outs come only when the test moves the device layer's clock on.
+    support::StoppedDeviceTime deviceTime;
+    support::ManualDeviceClock& deviceClock = deviceTime.clock;
     platform::ManualClock clock;
-    support::ManualDeviceClock deviceClock;
-    // Off where a test lets a silent exchange's time-out come itself.
-    std::atomic<bool> timeOutUnanswered{true};
     QTemporaryDir folder;
 };
 

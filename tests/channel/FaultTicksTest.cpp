@@ -96,7 +96,7 @@ protected:
         // end is fixed when the error is raised. Every rig has the fault then.
         if (clearGarbage && c && c->CommError == 1 && !r.lineCleared) {
             r.lineCleared = true;
-            deviceClock.AdvanceMs(LongestWaitMs());
+            deviceClock.AdvanceMs(support::StoppedDeviceTime::LongestWaitMs());
         }
         const bool idle = c && poll && !c->RequestPending() && (c->PollRequest == 0 || c->CommError == 1);
         if (!idle) {
@@ -341,7 +341,7 @@ TEST_F(FaultTicksTest, Rs485NeighboursWaitingBehindASilentSlaveRecordNoOldValueA
     TRig& silent = rigs[0];
     // The silent slave's requests wait until the test lets them time out, each once it is
     // on the line (only that exchange is under way then: it holds the bus).
-    timeOutUnanswered = false;
+    deviceTime.timeOutUnanswered = false;
     int timedOut = 0;
     auto timeOutSilent = [&] {
         const int n = Requests(*silent.unit);
@@ -383,7 +383,7 @@ TEST_F(FaultTicksTest, Rs485NeighboursWaitingBehindASilentSlaveRecordNoOldValueA
         return AllQuiet();
     }));
     silent.unit->ClearFaults();
-    timeOutUnanswered = true;
+    deviceTime.timeOutUnanswered = true;
     for (int i = 0; i < 2; ++i) TickAll(false, false, false);
     for (int i = 0; i < 3; ++i) TickAll(false, true, false);
     for (const TRig& r : rigs) {

@@ -13,6 +13,7 @@
 #include "comm/CommTiming.h"
 #include "platform/DateTime.h"
 #include "platform/UiDispatcher.h"
+#include "support/DeviceClock.h"
 #include "support/FakeChannelServices.h"
 #include "support/PtyLink.h"
 #include "support/ScriptedDialogs.h"
@@ -171,6 +172,9 @@ protected:
         return n;
     }
 
+    // The time-outs come only when the test moves the device layer's clock on (made before
+    // the line, gone after it).
+    support::StoppedDeviceTime deviceTime;
     platform::ManualClock clock;
     ServicesScope scope;
     support::SimulatedUnitLine line;

@@ -13,6 +13,7 @@
 #include "comm/CommTiming.h"
 #include "platform/DateTime.h"
 #include "platform/UiDispatcher.h"
+#include "support/DeviceClock.h"
 #include "support/FakeChannelServices.h"
 #include "support/PtyLink.h"
 #include "support/ScriptedDialogs.h"
@@ -145,6 +146,9 @@ protected:
         return out;
     }
 
+    // The time-outs come only when the test moves the device layer's clock on (made before
+    // the line, gone after it).
+    support::StoppedDeviceTime deviceTime;
     platform::ManualClock clock;
     ServicesScope scope;
     FakeChannelWindow& window = scope.Window(1);

@@ -241,6 +241,7 @@ TEST_F(TcpChannel, RefusedConnectionIsReportedWithItsReasonInOneBox)
     ::getsockname(blocker, reinterpret_cast<sockaddr*>(&sa), &len);
     const int port = ntohs(sa.sin_port);
     FakeChannelWindow& w = TcpWindow(1, port);
+    deviceTime.RunOnSteadyClock();
     for (int language : {1, 0}) {
         scope.services.language = language;
         w.results.clear();
@@ -290,6 +291,9 @@ TEST_F(TcpChannel, FailedIdentificationSaysWhatTheUnitDid)
             scope.services.language = language;
             w.results.clear();
             line.Unit(1)->InjectFault(k.fault, -1);
+            // Once the unit has closed the connection nothing can answer any more: the
+            // identification's further queries end by their time-outs, whenever they come.
+            if (k.fault == UnitFault::DropConnection) deviceTime.RunOnSteadyClock();
             CTCPIP c(1);
             Open(c);
             c.ResumeIdentification();
@@ -411,11 +415,17 @@ TEST_F(TcpChannel, LateReplyIsNotTakenForTheNextOne)
     AnsiString reply;
     const AnsiString g = Frame("G0D******");
     const AnsiString v = Frame("V07");
-    line.Unit(1)->InjectFault(UnitFault::LateReply, 1, 450);  // after the 300 ms wait
-    const std::size_t writes = line.WriteCount();
-    EXPECT_EQ(c.Query('G', 1, g, static_cast<int>(g.size()), 24, nullptr, reply), 1);
+    // The reply is held until the wait for it is over.
+    line.Unit(1)->InjectFault(UnitFault::LateReply, 1, 450);
+    const std::size_t written = line.RepliesWritten();
+    {
+        support::ClockMover timeOut(deviceTime.clock, support::StoppedDeviceTime::LongestWaitMs(),
+                                    [&] { return line.HoldsReply(); });
+        EXPECT_EQ(c.Query('G', 1, g, static_cast<int>(g.size()), 24, nullptr, reply), 1);
+    }
     EXPECT_TRUE(reply.empty());
-    ASSERT_TRUE(Await([&] { return line.WriteCount() > writes; }));
+    // It is on the line before the next request goes.
+    ASSERT_TRUE(Await([&] { return line.RepliesWritten() > written; }));
     ASSERT_EQ(c.Query('V', 1, v, static_cast<int>(v.size()), 50, nullptr, reply), 0);
     EXPECT_EQ(reply.substr(0, 5), "[S01V");
     EXPECT_EQ(reply.size(), 50u);

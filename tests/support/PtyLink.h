@@ -56,15 +56,17 @@ public:
             auto left =
                 std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now())
                     .count();
-            if (left <= 0) break;
+            // As the serial port does, what has come is read even when the time is up.
             pollfd p{fd_, POLLIN, 0};
-            int r = ::poll(&p, 1, static_cast<int>(left));
-            if (r <= 0) continue;
-            ssize_t k = ::read(fd_, buffer + got, n - got);
-            if (k > 0)
-                got += static_cast<std::size_t>(k);
-            else if (k < 0 && errno != EAGAIN)
-                return got ? static_cast<int>(got) : -1;
+            int r = ::poll(&p, 1, static_cast<int>(std::max<long long>(0, left)));
+            if (r > 0) {
+                ssize_t k = ::read(fd_, buffer + got, n - got);
+                if (k > 0)
+                    got += static_cast<std::size_t>(k);
+                else if (k < 0 && errno != EAGAIN)
+                    return got ? static_cast<int>(got) : -1;
+            }
+            if (left <= 0) break;
         }
         return static_cast<int>(got);
     }

@@ -377,7 +377,10 @@ bool SimulatedUnitLine::WaitReplyDue(std::int64_t dueMs)
 
 bool SimulatedUnitLine::Answer(int fd, const UnitResponse& r, std::int64_t receivedMs)
 {
-    if (r.drop) return false;
+    if (r.drop) {
+        if (unanswered_) unanswered_();
+        return false;
+    }
     if (!r.reply) {
         if (unanswered_) unanswered_();
         return true;

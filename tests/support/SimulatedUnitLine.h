@@ -81,8 +81,9 @@ public:
     void SetReplyClock(std::function<std::int64_t()> nowMs) { replyClock_ = std::move(nowMs); }
     // The reply clock of the lines made from now on (nullptr: the steady clock).
     static void SetDefaultReplyClock(std::function<std::int64_t()> nowMs);
-    // Called on the line's thread when a frame goes unanswered or only the start of a
-    // reply went out: the exchange can only end by its time-out. A test whose clock stands
+    // Called on the line's thread when a frame goes unanswered (the connection may be
+    // closed instead) or only the start of a reply went out: the exchange can only end by
+    // its time-out. A test whose clock stands
     // still moves it on there. The hook of the lines made from now on is the default one.
     void SetUnansweredHook(std::function<void()> hook) { unanswered_ = std::move(hook); }
     static void SetDefaultUnansweredHook(std::function<void()> hook);
