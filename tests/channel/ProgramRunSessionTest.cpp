@@ -185,6 +185,69 @@ TEST_F(ProgramRunSessionTest, RampWaitForSetpointAndEndActionOff)
     EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
 }
 
+// With control left on, a run that ends by itself leaves the unit at its last step, also when
+// a poll cycle outlasts the interval (a slow link at 1 s): the last step, given while a cycle
+// was under way, and the end in the next tick, before that cycle is over. Then "no change"
+// stands. A program of two segments, and a single ramp down from the unit's setpoint.
+TEST_F(ProgramRunSessionTest, ARunEndedByItselfLeavesTheUnitAtItsLastStepThoughACycleOutlastsTheInterval)
+{
+    line.SetReplyClock([this] { return deviceClock.NowMs(); });
+    support::UnitState unit;
+    unit.controlMode = 'I';
+    unit.setpoint = 20.0;
+    Start(unit);
+    session.SetSamplingInterval(1);
+    Segment("Ramp", 6, 25.0, 0);
+    Segment("Last", 8, 30.0, 0);
+    TTreeNode* ramp = tree.Add(nullptr, "R");
+    programmer.CreateProgram(1, ramp, "R");
+    programmer.AddSegment(tree.AddChild(ramp, "Ramp"), "Ramp", 1);
+    programmer.SetSegmentValues(ramp->Item(0), 8, 0, 0, 2, -1, 26.0);
+    struct TCase {
+        TTreeNode* node;
+        const char* last;
+        const char* start;
+        double target;
+    };
+    for (const TCase& c : {TCase{program, "Last", "20", 30.0}, TCase{ramp, "Ramp", "30", 26.0}}) {
+        SCOPED_TRACE(c.last);
+        settings = {c.start, 0, 1};
+        support::TestDialogs().QueueAnswer(IDYES);
+        ASSERT_TRUE(run.RequestStart(c.node, settings));
+        for (int i = 0;
+             i < 40 && !(run.ProgramRunning && programmer.GetCurrentSegmentName() == c.last && run.RemainingSteps == 1);
+             ++i)
+            Tick();
+        ASSERT_EQ(run.RemainingSteps, 1);
+        ASSERT_TRUE(AwaitCommandsOut(session));
+        ASSERT_TRUE(Await([&] { return !session.ChannelObject()->CycleUnderWayOrDue(); }));
+        // A cycle under way whose first reply takes longer than the interval.
+        const std::size_t held = line.FrameCount();
+        line.First().InjectFault(support::UnitFault::LateReply, 1, 100);
+        session.ChannelObject()->RequestPollCycle(1000);
+        ASSERT_TRUE(Await([&] { return line.HoldsReply(); }));
+        clock.AdvanceMs(1000);
+        run.Tick();
+        ASSERT_TRUE(run.ProgramRunning);
+        ASSERT_EQ(run.RemainingSteps, 0);
+        clock.AdvanceMs(1000);
+        run.Tick();
+        ASSERT_FALSE(run.HasRun());
+        deviceClock.AdvanceMs(100);
+        Tick(3);
+        ASSERT_TRUE(AwaitCommandsOut(session));
+        EXPECT_NEAR(UnitSetpoint(), c.target, 0.005);
+        const auto frames = SetpointFramesFrom(held);
+        ASSERT_GE(frames.size(), 2u);
+        EXPECT_EQ(frames.back(), "******");
+        const auto last =
+            std::find_if(frames.rbegin(), frames.rend(), [](const AnsiString& f) { return f != "******"; });
+        ASSERT_NE(last, frames.rend());
+        EXPECT_NEAR(Hundredths(*last), c.target, 0.005);
+        support::TestDialogs().Clear();
+    }
+}
+
 TEST_F(ProgramRunSessionTest, CancelledTimedSegmentLeavesTheNextOneWaitingForItsSetpoint)
 {
     support::UnitState unit;
