@@ -306,6 +306,9 @@ public:
         const QString folder = QDir::cleanPath(name.left(std::max<qsizetype>(1, name.lastIndexOf(QLatin1Char('/')))));
         const std::shared_ptr<TFileLook> look = LookAtFolder(A(folder));
         if (!look->Wait(BriefFileLookMs)) {
+            // Asked again once, with a new look, when this one comes back.
+            if (FAskedAgain == path) return {QStringLiteral("\n"), QString()};
+            FAskedAgain = path;
             look->WhenAnswered(
                 [self = QPointer<QCompleter>(const_cast<TNameCompleter*>(this)), path](const std::string&) {
                     if (!self || self->completionPrefix() != path) return;
@@ -330,6 +333,7 @@ public:
 
 private:
     QFileSystemModel* FModel;
+    mutable QString FAskedAgain;
 };
 
 // The file dialog of the toolkit, kept off folders that do not answer. The toolkit looks at a
@@ -433,34 +437,33 @@ private:
         return true;
     }
 
-    // Runs the toolkit's `step` for a change once what it looks at has answered: at once when
-    // that takes no more than a brief wait, else when the looks have come back, if no newer
-    // change of its kind came meanwhile (what it looks at may have changed then: it is looked
-    // at first).
-    void AfterLooks(TUpdate kind, std::function<void()> step)
+    // Runs the toolkit's `step` for a change once what it looks at has just answered a look:
+    // at once when that takes no more than a brief wait, else once the looks have come back
+    // and a new look answers in turn (the folder may have stopped answering meanwhile), with a
+    // little more patience each round, for a few rounds; never after a newer change of its
+    // kind.
+    void AfterLooks(TUpdate kind, std::function<void()> step, int round = 0)
     {
         const QStringList paths = LookedAt();
         const int generation = ++FGenerations[kind];
         std::vector<std::shared_ptr<TFileLook>> looks;
         for (const QString& path : paths) looks.push_back(LookAtFolder(A(path)));
-        const QDeadlineTimer deadline(BriefFileLookMs);
+        const QDeadlineTimer deadline(BriefFileLookMs << std::min(round, 2));
         if (std::all_of(looks.begin(), looks.end(), [&](const std::shared_ptr<TFileLook>& look) {
                 return look->Wait(int(std::max<qint64>(0, deadline.remainingTime())));
             })) {
             step();
             return;
         }
-        const auto ran = std::make_shared<bool>(false);
+        if (round >= 3) return;
+        const auto asked = std::make_shared<bool>(false);
         for (const std::shared_ptr<TFileLook>& look : looks) {
             look->WhenAnswered(
-                [self = QPointer<TFileDialog>(this), kind, generation, paths, looks, ran, step](const std::string&) {
-                    if (*ran || !self || self->FGenerations[kind] != generation) return;
+                [self = QPointer<TFileDialog>(this), kind, generation, looks, asked, step, round](const std::string&) {
+                    if (*asked || !self || self->FGenerations[kind] != generation) return;
                     if (!std::all_of(looks.begin(), looks.end(), [](const auto& l) { return l->Answered(); })) return;
-                    *ran = true;
-                    if (self->LookedAt() == paths)
-                        step();
-                    else
-                        self->AfterLooks(kind, step);
+                    *asked = true;
+                    self->AfterLooks(kind, step, round + 1);
                 });
         }
     }
