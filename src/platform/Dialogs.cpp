@@ -21,6 +21,7 @@
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QSettings>
+#include <QShortcut>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
@@ -504,8 +505,8 @@ void TFileDialog::GuardFolders()
     QFileSystemModel* model = Model();
     if (!model) return;
     // Each step of the toolkit is taken over only where it was found where it is looked for.
-    const auto takeOver = [this](QObject* sender, const char* signal, const char* step) {
-        return sender && QObject::disconnect(sender, signal, this, step);
+    const auto takeOver = [this](QObject* sender, const char* signal, const QByteArray& step) {
+        return sender && QObject::disconnect(sender, signal, this, step.constData());
     };
     FVisited = {model->rootPath()};
     FAt = 0;
@@ -559,15 +560,31 @@ void TFileDialog::GuardFolders()
         QObject::connect(back, &QAbstractButton::clicked, this, [this] { Back(); });
     if (auto* forward = button("forwardButton"); takeOver(forward, SIGNAL(clicked()), SLOT(_q_navigateForward())))
         QObject::connect(forward, &QAbstractButton::clicked, this, [this] { Forward(); });
-    // The dialog's own shortcuts.
-    for (QAction* action : actions()) {
+    // The dialog's own shortcuts, and what it does in the folder shown (a new folder, a
+    // deletion, a renaming, from its button, its context menu and its keys): these go once the
+    // folder shown and the entries chosen answer.
+    const auto inFolder = [this](const char* step) {
+        return [this, step] {
+            if (Answers(LookedAt())) Invoke(step);
+        };
+    };
+    for (QAction* action : findChildren<QAction*>()) {
         if (takeOver(action, SIGNAL(triggered()), SLOT(_q_navigateToParent())))
             QObject::connect(action, &QAction::triggered, this, [this] { Up(); });
         else if (takeOver(action, SIGNAL(triggered()), SLOT(_q_goHome())))
             QObject::connect(action, &QAction::triggered, this, [this] {
                 if (Answers({QDir::homePath()})) Invoke("_q_goHome");
             });
+        else
+            for (const char* step : {"_q_createDirectory", "_q_deleteCurrent", "_q_renameCurrent"})
+                if (takeOver(action, SIGNAL(triggered()), QByteArray("1") + step + "()"))
+                    QObject::connect(action, &QAction::triggered, this, inFolder(step));
     }
+    for (QShortcut* shortcut : findChildren<QShortcut*>())
+        if (takeOver(shortcut, SIGNAL(activated()), SLOT(_q_deleteCurrent())))
+            QObject::connect(shortcut, &QShortcut::activated, this, inFolder("_q_deleteCurrent"));
+    if (auto* create = button("newFolderButton"); takeOver(create, SIGNAL(clicked()), SLOT(_q_createDirectory())))
+        QObject::connect(create, &QAbstractButton::clicked, this, inFolder("_q_createDirectory"));
     if (auto* lookIn = findChild<QComboBox*>(QStringLiteral("lookInCombo"));
         takeOver(lookIn, SIGNAL(textActivated(QString)), SLOT(_q_goToDirectory(QString)))) {
         QObject::connect(lookIn, &QComboBox::textActivated, this, [this, lookIn](const QString& text) {

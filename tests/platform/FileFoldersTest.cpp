@@ -395,6 +395,11 @@ TEST_F(FileFoldersTest, MovingIntoAFolderThatHangsInsideTheDialogHoldsUpNothing)
         while (support::TestDialogs().MessageCount() == messages && !deadline.hasExpired())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         stays("back with the keyboard", share + "/sub");
+        // Nothing is made or deleted in the folder shown once it has stopped answering.
+        Press(view, Qt::Key_Delete);
+        stays("a deletion", share + "/sub");
+        button("newFolderButton")->click();
+        stays("a new folder", share + "/sub");
 
         // Away to a folder that answers, up, back and forward.
         platform::SetFolderPatienceMs(0);
