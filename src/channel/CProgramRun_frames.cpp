@@ -37,10 +37,14 @@ void CProgramRun::SendProgramFrames(int remainingSteps, bool atOnce)
                 // The protocol says the program ended; the user must learn that the unit
                 // was not switched off.
                 if (refused) Fail(RowProgramFailed, ChannelText(RowProgramCommandsRefused));
+                // The run is over now that its end action is handed over: its controls offer a
+                // start at once, not a stop with nothing left to stop until the next tick.
+                if (ProgramFinished) TidyUp();
                 return;
             }
             ProgramFinished = 1;
             ProgramEnded = 0;
+            TidyUp();
         } else if (StoppedByUser) {
             // Tested before the hold: a stop ends a held run as well.
             ProgramFinished = 1;

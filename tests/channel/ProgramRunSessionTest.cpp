@@ -25,6 +25,7 @@ protected:
     void TearDown() override
     {
         run.OnRunEvent = nullptr;
+        session.OnTicked = nullptr;
         if (session.IsConnected()) session.Close();
         TDataFileSaveQueue::Instance().WaitIdle();
         ChannelFixture::TearDown();
@@ -51,10 +52,14 @@ protected:
     {
         for (int i = 0; i < n; ++i) {
             ASSERT_TRUE(AwaitCommandsOut(session));
+            ASSERT_TRUE(Await([&] { return !session.ChannelObject()->CycleUnderWayOrDue(); }));
             clock.AdvanceMs(std::int64_t(session.SamplingInterval()) * 1000);
+            ticked = line.FrameCount();
             run.Tick();
         }
     }
+    // The unit's frame count when the last tick began.
+    std::size_t ticked = 0;
     // The body of every setpoint frame the unit received (method letter, '*', digits).
     std::vector<AnsiString> SetpointFrames() const
     {
@@ -426,6 +431,12 @@ TEST_F(ProgramRunSessionTest, HoldCancelAndStopReachTheUnitAtOnceAt30And60Second
     Segment("Ramp", 300, 30.0, 0);
     Segment("Next", 300, 50.0, 0);
     settings.EndAction = 1;
+    // The poll thread begins the cycle a tick asks for while the tick is still running: a
+    // frame the tick gave after its request would miss the cycle.
+    session.OnTicked = [&] {
+        const std::size_t frames = line.FrameCount();
+        EXPECT_TRUE(line.WaitForFrames(frames + 1, kWaitMs));
+    };
     const AnsiString question = "Wollen Sie das Temperierprogramm \"P\" starten?\n\nKanal 1 (SIMULATOR UNIT 200)";
     for (const int interval : {30, 60}) {
         session.SetSamplingInterval(interval);
@@ -443,12 +454,19 @@ TEST_F(ProgramRunSessionTest, HoldCancelAndStopReachTheUnitAtOnceAt30And60Second
                 EXPECT_EQ(support::TestDialogs().LastMessage().text, question);
                 ASSERT_TRUE(run.ProgramRunning);
                 EXPECT_TRUE(Await([&] { return std::abs(UnitSetpoint() - (20.0 + rise)) < 0.005; }));
-                Tick(moment);
+                // Every tick's step goes in that tick's own cycle: the first setpoint frame the
+                // unit gets after the tick is the tick's, also behind the limits query that the
+                // first tick after a start sends, and the unit is at that step before the next tick.
+                for (int k = 1; k <= moment; ++k) {
+                    Tick();
+                    const double step = 20.0 + rise * k;
+                    ASSERT_TRUE(Await([&] { return !SetpointFramesFrom(ticked).empty(); })) << "tick " << k;
+                    EXPECT_NEAR(Hundredths(SetpointFramesFrom(ticked).front()), step, 0.005) << "tick " << k;
+                    EXPECT_TRUE(Await([&] { return std::abs(UnitSetpoint() - step) < 0.005; }))
+                        << "tick " << k << ": " << UnitSetpoint();
+                }
                 ASSERT_TRUE(AwaitCycle(session));
-                // Where the ramp has brought the unit when the user answers.
                 const double reached = UnitSetpoint();
-                EXPECT_GE(reached, 20.0 + rise - 0.005);
-                EXPECT_LE(reached, 20.0 + rise * moment + 0.005);
                 const std::size_t answered = line.FrameCount();
                 support::TestDialogs().QueueAnswer(IDYES);
                 if (action == 'h')
@@ -485,6 +503,36 @@ TEST_F(ProgramRunSessionTest, HoldCancelAndStopReachTheUnitAtOnceAt30And60Second
                 ASSERT_FALSE(run.HasRun());
             }
         }
+    }
+
+    // A tick that comes while a cycle is under way (the poll thread asked for it itself, the
+    // tick being late), and a setpoint the user gives before that cycle ends: the user's
+    // setpoint goes, and the tick's step follows it at once instead of being lost.
+    {
+        support::TestDialogs().QueueAnswer(IDYES);
+        ASSERT_TRUE(run.RequestStart(program, settings));
+        Tick(2);
+        ASSERT_TRUE(AwaitCommandsOut(session));
+        ASSERT_TRUE(Await([&] { return !session.ChannelObject()->CycleUnderWayOrDue(); }));
+        const double step = UnitSetpoint() + 2.0;
+        line.First().InjectFault(support::UnitFault::LateReply, 6, 250);
+        const std::size_t before = line.FrameCount();
+        clock.AdvanceMs(61 * 1000);
+        ASSERT_TRUE(line.WaitForFrames(before + 1, kWaitMs));
+        run.Tick();
+        const AnsiString setpoint = CTolvarProtocol::BuildCommandFrame("G0D**0FA0", 1);
+        ASSERT_EQ(
+            session.QueueDeviceCommand(setpoint, 24, CTolvarProtocol::BuildCommandFrame("C14*************", 1), true),
+            DeviceCommandQueue::TResult::Taken);
+        EXPECT_TRUE(Await([&] { return std::abs(UnitSetpoint() - step) < 0.005 && Count(setpoint) > 0; }))
+            << UnitSetpoint();
+        const auto after = SetpointFramesFrom(before);
+        ASSERT_FALSE(after.empty());
+        EXPECT_NEAR(Hundredths(after.back()), step, 0.005);
+        support::TestDialogs().QueueAnswer(IDYES);
+        run.RequestStop();
+        Tick(2);
+        ASSERT_FALSE(run.HasRun());
     }
 
     // A cancel, and a hold at once after it, while the poll thread waits for a late reply:
