@@ -304,6 +304,10 @@ public:
         QString name = path;
         if (name.startsWith(QStringLiteral("~/")) || name == QStringLiteral("~")) name = QDir::homePath() + name.mid(1);
         if (!QDir::isAbsolutePath(name)) name = FModel->rootPath() + QLatin1Char('/') + name;
+        // A name that ends in a slash is completed inside its folder.
+        const bool inside = name.endsWith(QLatin1Char('/'));
+        name = QDir::cleanPath(name);
+        if (inside && name != QStringLiteral("/")) name += QLatin1Char('/');
         const QString folder = QDir::cleanPath(name.left(std::max<qsizetype>(1, name.lastIndexOf(QLatin1Char('/')))));
         const std::shared_ptr<TFileLook> look = LookAtFolder(A(folder));
         if (!look->Wait(BriefFileLookMs)) {
