@@ -279,6 +279,8 @@ void CProgramRun::EndWhereItStands(bool withdraw)
     ProgramEnded = 1;
     StoppedByUser = 1;
     StopRequested = 1;
+    // The limits query of the run's first tick is not asked for a run that is stopped.
+    LimitsQueryDue = 0;
     // A stop ends a held run too: the hold is over with it.
     SegmentHeld = 0;
     HeldByUnitOff = 0;
@@ -413,6 +415,7 @@ void CProgramRun::TidyUp()
 {
     FProgrammer.SetRampActive(0);
     ProgramRunning = 0;
+    LimitsQueryDue = 0;
     StartedProgram = nullptr;
     ClearEndState();
     ProgramFinished = 0;
