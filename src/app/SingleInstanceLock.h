@@ -1,7 +1,9 @@
 #pragma once
 // One running program per user: an exclusive lock on a file in the user's runtime
 // directory. The lock belongs to the open file, so it ends with the process however the
-// process ends, and a lock file left behind by a crash never blocks the next start.
+// process ends, and a lock file left behind by a crash never blocks the next start. A held
+// lock is also released as the process ends through exit() or a termination signal, before
+// a thread stuck on a share that does not answer could keep the process's files open.
 #include "platform/AnsiString.h"
 
 class SingleInstanceLock {

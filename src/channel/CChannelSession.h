@@ -144,7 +144,10 @@ public:
     // Taken when the poll thread took the pair at once, Waiting when it is kept for a later
     // tick, Refused when it cannot go out at all (no connection, no poll thread) or a pair
     // sent once was not kept (the link is lost, too many wait).
-    TCommandHandOver SendProgramCommands(const AnsiString& command, const AnsiString& outputs, bool once);
+    // A program's pair (`program`) is withdrawn with the program's other frames by a
+    // later hold, stop or start while it waits.
+    TCommandHandOver SendProgramCommands(const AnsiString& command, const AnsiString& outputs, bool once,
+                                         bool program = false);
     // A program's pair that must reach the unit now, not at the next tick (a resumed or
     // cancelled segment, a start): it goes at once in two poll cycles of its own, as a
     // device command does, and then stands. A one-shot that cannot go (the link is lost,

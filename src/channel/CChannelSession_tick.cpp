@@ -596,9 +596,10 @@ void CChannelSession::StartNewFilePart(int written, std::size_t protocolLines, T
 
 // ---------------------------------------------------------------- the program's commands
 
-TCommandHandOver CChannelSession::SendProgramCommands(const AnsiString& command, const AnsiString& outputs, bool once)
+TCommandHandOver CChannelSession::SendProgramCommands(const AnsiString& command, const AnsiString& outputs, bool once,
+                                                      bool program)
 {
-    return SendProgramPair(command, outputs, once, false);
+    return SendProgramPair(command, outputs, once, program);
 }
 
 TCommandHandOver CChannelSession::SendProgramCommandsAtOnce(const AnsiString& command, const AnsiString& outputs)

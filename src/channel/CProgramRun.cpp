@@ -396,7 +396,7 @@ bool CProgramRun::TidyUpRunOver()
     if (!RunOver()) return false;
     // The end action or the "no change" frames of a stop go out as the tick would send them.
     if (!ProgramFinished) SendProgramFrames(0);
-    TidyUp();
+    if (HasRun()) TidyUp();
     return true;
 }
 

@@ -263,4 +263,6 @@ private:
     // The setpoint the last frame of this run handed to the unit, once one was.
     double FLastSentSetpoint = 0.0;
     bool FSetpointSent = false;
+    // The pair of that frame: a run that ends by itself leaves the unit there.
+    AnsiString FLastCommand, FLastOutputs;
 };

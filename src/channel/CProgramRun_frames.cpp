@@ -25,7 +25,16 @@ void CProgramRun::SendProgramFrames(int remainingSteps, bool atOnce)
         // withdrawn with it.
         if (ProgramEnded && !StoppedByUser) {
             if (EndActionContinue) {
-                WithdrawFrames();
+                if (atOnce || !FSetpointSent) {
+                    // A cancel of the last segment: the unit keeps the setpoint it has.
+                    WithdrawFrames();
+                } else {
+                    // The run leaves the unit at its last step. That step's frame may still
+                    // wait for a cycle (one under way when it was given can outlast the
+                    // interval): it goes once more, and "no change" stands only after it.
+                    FSession.SendProgramCommands(FLastCommand, FLastOutputs, true, true);
+                    FSession.SendProgramCommands(NoChange, NoOutputChange, false);
+                }
             } else {
                 // Switching the unit off goes out once; then the status poll stands again, so
                 // a unit the user switches on at its own panel stays on.
@@ -37,10 +46,14 @@ void CProgramRun::SendProgramFrames(int remainingSteps, bool atOnce)
                 // The protocol says the program ended; the user must learn that the unit
                 // was not switched off.
                 if (refused) Fail(RowProgramFailed, ChannelText(RowProgramCommandsRefused));
+                // The run is over now that its end action is handed over: its controls offer a
+                // start at once, not a stop with nothing left to stop until the next tick.
+                if (ProgramFinished) TidyUp();
                 return;
             }
             ProgramFinished = 1;
             ProgramEnded = 0;
+            TidyUp();
         } else if (StoppedByUser) {
             // Tested before the hold: a stop ends a held run as well.
             ProgramFinished = 1;
@@ -121,6 +134,8 @@ void CProgramRun::SendProgramFrames(int remainingSteps, bool atOnce)
             if (atOnce) MethodLetterForced = 0;
             FLastSentSetpoint = setpoint;
             FSetpointSent = true;
+            FLastCommand = command;
+            FLastOutputs = "C14" + outputs;
             break;
         case TCommandHandOver::Refused: Fail(RowProgramFailed, ChannelText(RowProgramCommandsRefused)); break;
     }

@@ -177,6 +177,12 @@ bool CChannel::OneShotInProgress() const
     return poll && poll->OneShotInProgress();
 }
 
+bool CChannel::CycleUnderWayOrDue() const
+{
+    const CTransceiver* poll = Transceiver();
+    return poll && poll->CycleUnderWayOrDue();
+}
+
 bool CChannel::LinkLost() const
 {
     const CTransceiver* poll = Transceiver();

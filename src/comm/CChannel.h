@@ -114,6 +114,8 @@ public:
     virtual bool HasPollThread(int channel) const;
     // A one-shot command has not yet gone out in both its poll cycles.
     bool OneShotInProgress() const;
+    // The poll thread has a cycle under way, or one is due.
+    bool CycleUnderWayOrDue() const;
     // Keeps the poll thread from starting its next cycle while a command is handed over in
     // its two calls (SetPollCommands, then SetOneShot). Empty without a poll thread.
     std::unique_lock<std::mutex> HoldRefill();

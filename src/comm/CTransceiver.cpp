@@ -88,15 +88,6 @@ void CTransceiver::RefillQueue()
                 if (FollowUpRow != -1)
                     Protocol->SetRow(FollowUpCommand, FollowUpRow, FollowUpReplyLength, FollowUpLength);
                 LoadOneShot();
-            } else if (Position == 0 && standingGiven_ && !oneShotQueued_ && Count > 0) {
-                // A standing command given after this cycle was loaded, before it began, goes
-                // in it: the cycle never carries a frame the owner has replaced (a program's
-                // next step after its hold or stop, or one a tick ago).
-                Protocol->SetRow(BaseCommand, 0, BaseReplyLength, BaseLength);
-                if (FollowUpRow != -1)
-                    Protocol->SetRow(FollowUpCommand, FollowUpRow, FollowUpReplyLength, FollowUpLength);
-                standingGiven_ = false;
-                standingUnsent_ = true;
             }
             return;
         }
@@ -128,8 +119,11 @@ void CTransceiver::RefillQueue()
             RestorePending = 0;
             RestoreStatus();
         }
-        // The one-shot's second cycle follows its first at once.
-        commandCycle_ = oneShotQueued_ && Count > 0;
+        // The one-shot's second cycle follows its first at once. So does a standing command
+        // given while the cycle that has just ended was under way: that cycle may have served
+        // the tick that gave it (a one-shot's cycle runs whether a tick asked or not), and the
+        // next tick would replace it before it ever went out.
+        commandCycle_ = (oneShotQueued_ || standingUnsent_) && Count > 0;
         finished = wasQueued && !oneShotQueued_;
     }
     // The one-shot is out: the next command waiting for the unit can come now.
@@ -176,6 +170,12 @@ bool CTransceiver::OneShotInProgress() const
 {
     std::lock_guard<std::mutex> l(queueMutex_);
     return OneShot == 1 || RestorePending == 1 || oneShotQueued_;
+}
+
+bool CTransceiver::CycleUnderWayOrDue() const
+{
+    std::lock_guard<std::mutex> l(queueMutex_);
+    return owner_->PollRequest != 0 || commandCycle_ || Position != 0;
 }
 
 TCommandOnLoss CTransceiver::DropOneShot(const AnsiString& only)
@@ -240,9 +240,20 @@ void CTransceiver::DropCommandsOnLoss()
 
 void CTransceiver::NextCommand()
 {
+    std::lock_guard<std::mutex> hold(refillHold_);
     std::lock_guard<std::mutex> l(queueMutex_);
     if (!Protocol) return;
     const int position = Position;
+    if (position == 0 && standingGiven_ && !oneShotQueued_ && Count > 0) {
+        // A standing command given after this cycle was loaded goes in it: the cycle never
+        // carries a frame the owner has replaced (a program's next step after its hold or
+        // stop, or the step of a tick ago). It is loaded here, with the frame taken, and not
+        // when the queue is refilled: a tick gives its frame, then asks for the cycle, and
+        // may do both between a refill and the look at its request.
+        Protocol->SetRow(BaseCommand, 0, BaseReplyLength, BaseLength);
+        if (FollowUpRow != -1) Protocol->SetRow(FollowUpCommand, FollowUpRow, FollowUpReplyLength, FollowUpLength);
+        standingGiven_ = false;
+    }
     CurrentFrame = Protocol->GetQueueEntry(position, 0);
     CurrentLength = StrToIntDef(Protocol->GetQueueEntry(position, 1), 0);
     CurrentReplyLength = StrToIntDef(Protocol->GetQueueEntry(position, 2), 0);
@@ -715,8 +726,13 @@ void CTransceiver::RequestOneShot()
 {
     std::lock_guard<std::mutex> l(queueMutex_);
     if (OneShot != 0) return;
-    // The frames set last are this command's, not a standing command's.
+    // The frames set last are this command's, not a standing command's; a standing command
+    // they took the place of before it was loaded follows this one, unless a newer one does.
     standingGiven_ = false;
+    if (std::exchange(displacedPending_, false) && !followingPending_) {
+        following_ = displaced_;
+        followingPending_ = true;
+    }
     oneShotSent_ = 0;
     oneShotAnswered_ = 0;
     OneShot = 1;
@@ -729,6 +745,8 @@ int CTransceiver::SetPollCommands(const AnsiString& baseFrame, int baseLength, i
     following_ = {baseFrame, baseLength, baseReplyLength, followUpFrame, followUpLength};
     followingPending_ = true;
     if (OneShot == 1) return 1;
+    displacedPending_ = standingGiven_;
+    if (standingGiven_) displaced_ = {BaseCommand, BaseLength, BaseReplyLength, FollowUpCommand, FollowUpLength};
     TakeFollowing();
     RestorePending = 0;
     return 1;

@@ -49,6 +49,8 @@ public:
     // A one-shot command is waiting for its cycle or its cycle has not ended yet: the next
     // one-shot must wait (user-interface thread).
     bool OneShotInProgress() const;
+    // A poll cycle is under way, or one is due (a tick's request, a command's cycle).
+    bool CycleUnderWayOrDue() const;
     // Runs now, in the order they came, what the thread has handed to the user-interface
     // thread and is still waiting there (replies to decode, error lines): a tick takes
     // every reply received before it, and the protocol's lines stay in time order.
@@ -260,6 +262,11 @@ private:
     };
     bool followingPending_ = false;
     TPollFrames following_;
+    // A standing command given and not yet loaded into a cycle when the next frames were
+    // set: if those turn out to be a one-shot's, the standing one follows the one-shot
+    // instead of being lost (a program's frame for the tick, then a command the tick let go).
+    bool displacedPending_ = false;
+    TPollFrames displaced_;
     // With the queue lock held: the one-shot command is in the first row for its first
     // cycle; the status frame of the command table becomes the base command again; a
     // standing command given after a one-shot becomes the base command (false: none waits).

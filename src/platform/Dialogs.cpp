@@ -21,6 +21,7 @@
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QSettings>
+#include <QShortcut>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
@@ -303,9 +304,16 @@ public:
         QString name = path;
         if (name.startsWith(QStringLiteral("~/")) || name == QStringLiteral("~")) name = QDir::homePath() + name.mid(1);
         if (!QDir::isAbsolutePath(name)) name = FModel->rootPath() + QLatin1Char('/') + name;
+        // A name that ends in a slash is completed inside its folder.
+        const bool inside = name.endsWith(QLatin1Char('/'));
+        name = QDir::cleanPath(name);
+        if (inside && name != QStringLiteral("/")) name += QLatin1Char('/');
         const QString folder = QDir::cleanPath(name.left(std::max<qsizetype>(1, name.lastIndexOf(QLatin1Char('/')))));
         const std::shared_ptr<TFileLook> look = LookAtFolder(A(folder));
         if (!look->Wait(BriefFileLookMs)) {
+            // Asked again once, with a new look, when this one comes back.
+            if (FAskedAgain == path) return {QStringLiteral("\n"), QString()};
+            FAskedAgain = path;
             look->WhenAnswered(
                 [self = QPointer<QCompleter>(const_cast<TNameCompleter*>(this)), path](const std::string&) {
                     if (!self || self->completionPrefix() != path) return;
@@ -330,6 +338,7 @@ public:
 
 private:
     QFileSystemModel* FModel;
+    mutable QString FAskedAgain;
 };
 
 // The file dialog of the toolkit, kept off folders that do not answer. The toolkit looks at a
@@ -433,34 +442,33 @@ private:
         return true;
     }
 
-    // Runs the toolkit's `step` for a change once what it looks at has answered: at once when
-    // that takes no more than a brief wait, else when the looks have come back, if no newer
-    // change of its kind came meanwhile (what it looks at may have changed then: it is looked
-    // at first).
-    void AfterLooks(TUpdate kind, std::function<void()> step)
+    // Runs the toolkit's `step` for a change once what it looks at has just answered a look:
+    // at once when that takes no more than a brief wait, else once the looks have come back
+    // and a new look answers in turn (the folder may have stopped answering meanwhile), with a
+    // little more patience each round, for a few rounds; never after a newer change of its
+    // kind.
+    void AfterLooks(TUpdate kind, std::function<void()> step, int round = 0)
     {
         const QStringList paths = LookedAt();
         const int generation = ++FGenerations[kind];
         std::vector<std::shared_ptr<TFileLook>> looks;
         for (const QString& path : paths) looks.push_back(LookAtFolder(A(path)));
-        const QDeadlineTimer deadline(BriefFileLookMs);
+        const QDeadlineTimer deadline(BriefFileLookMs << std::min(round, 2));
         if (std::all_of(looks.begin(), looks.end(), [&](const std::shared_ptr<TFileLook>& look) {
                 return look->Wait(int(std::max<qint64>(0, deadline.remainingTime())));
             })) {
             step();
             return;
         }
-        const auto ran = std::make_shared<bool>(false);
+        if (round >= 3) return;
+        const auto asked = std::make_shared<bool>(false);
         for (const std::shared_ptr<TFileLook>& look : looks) {
             look->WhenAnswered(
-                [self = QPointer<TFileDialog>(this), kind, generation, paths, looks, ran, step](const std::string&) {
-                    if (*ran || !self || self->FGenerations[kind] != generation) return;
+                [self = QPointer<TFileDialog>(this), kind, generation, looks, asked, step, round](const std::string&) {
+                    if (*asked || !self || self->FGenerations[kind] != generation) return;
                     if (!std::all_of(looks.begin(), looks.end(), [](const auto& l) { return l->Answered(); })) return;
-                    *ran = true;
-                    if (self->LookedAt() == paths)
-                        step();
-                    else
-                        self->AfterLooks(kind, step);
+                    *asked = true;
+                    self->AfterLooks(kind, step, round + 1);
                 });
         }
     }
@@ -501,8 +509,8 @@ void TFileDialog::GuardFolders()
     QFileSystemModel* model = Model();
     if (!model) return;
     // Each step of the toolkit is taken over only where it was found where it is looked for.
-    const auto takeOver = [this](QObject* sender, const char* signal, const char* step) {
-        return sender && QObject::disconnect(sender, signal, this, step);
+    const auto takeOver = [this](QObject* sender, const char* signal, const QByteArray& step) {
+        return sender && QObject::disconnect(sender, signal, this, step.constData());
     };
     FVisited = {model->rootPath()};
     FAt = 0;
@@ -556,15 +564,31 @@ void TFileDialog::GuardFolders()
         QObject::connect(back, &QAbstractButton::clicked, this, [this] { Back(); });
     if (auto* forward = button("forwardButton"); takeOver(forward, SIGNAL(clicked()), SLOT(_q_navigateForward())))
         QObject::connect(forward, &QAbstractButton::clicked, this, [this] { Forward(); });
-    // The dialog's own shortcuts.
-    for (QAction* action : actions()) {
+    // The dialog's own shortcuts, and what it does in the folder shown (a new folder, a
+    // deletion, a renaming, from its button, its context menu and its keys): these go once the
+    // folder shown and the entries chosen answer.
+    const auto inFolder = [this](const char* step) {
+        return [this, step] {
+            if (Answers(LookedAt())) Invoke(step);
+        };
+    };
+    for (QAction* action : findChildren<QAction*>()) {
         if (takeOver(action, SIGNAL(triggered()), SLOT(_q_navigateToParent())))
             QObject::connect(action, &QAction::triggered, this, [this] { Up(); });
         else if (takeOver(action, SIGNAL(triggered()), SLOT(_q_goHome())))
             QObject::connect(action, &QAction::triggered, this, [this] {
                 if (Answers({QDir::homePath()})) Invoke("_q_goHome");
             });
+        else
+            for (const char* step : {"_q_createDirectory", "_q_deleteCurrent", "_q_renameCurrent"})
+                if (takeOver(action, SIGNAL(triggered()), QByteArray("1") + step + "()"))
+                    QObject::connect(action, &QAction::triggered, this, inFolder(step));
     }
+    for (QShortcut* shortcut : findChildren<QShortcut*>())
+        if (takeOver(shortcut, SIGNAL(activated()), SLOT(_q_deleteCurrent())))
+            QObject::connect(shortcut, &QShortcut::activated, this, inFolder("_q_deleteCurrent"));
+    if (auto* create = button("newFolderButton"); takeOver(create, SIGNAL(clicked()), SLOT(_q_createDirectory())))
+        QObject::connect(create, &QAbstractButton::clicked, this, inFolder("_q_createDirectory"));
     if (auto* lookIn = findChild<QComboBox*>(QStringLiteral("lookInCombo"));
         takeOver(lookIn, SIGNAL(textActivated(QString)), SLOT(_q_goToDirectory(QString)))) {
         QObject::connect(lookIn, &QComboBox::textActivated, this, [this, lookIn](const QString& text) {

@@ -25,6 +25,7 @@ protected:
     void TearDown() override
     {
         run.OnRunEvent = nullptr;
+        session.OnTicked = nullptr;
         if (session.IsConnected()) session.Close();
         TDataFileSaveQueue::Instance().WaitIdle();
         ChannelFixture::TearDown();
@@ -51,10 +52,14 @@ protected:
     {
         for (int i = 0; i < n; ++i) {
             ASSERT_TRUE(AwaitCommandsOut(session));
+            ASSERT_TRUE(Await([&] { return !session.ChannelObject()->CycleUnderWayOrDue(); }));
             clock.AdvanceMs(std::int64_t(session.SamplingInterval()) * 1000);
+            ticked = line.FrameCount();
             run.Tick();
         }
     }
+    // The unit's frame count when the last tick began.
+    std::size_t ticked = 0;
     // The body of every setpoint frame the unit received (method letter, '*', digits).
     std::vector<AnsiString> SetpointFrames() const
     {
@@ -178,6 +183,69 @@ TEST_F(ProgramRunSessionTest, RampWaitForSetpointAndEndActionOff)
     EXPECT_EQ(frames.back(), "******");
     EXPECT_EQ(line.First().State().controlMode, 'O');
     EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+}
+
+// With control left on, a run that ends by itself leaves the unit at its last step, also when
+// a poll cycle outlasts the interval (a slow link at 1 s): the last step, given while a cycle
+// was under way, and the end in the next tick, before that cycle is over. Then "no change"
+// stands. A program of two segments, and a single ramp down from the unit's setpoint.
+TEST_F(ProgramRunSessionTest, ARunEndedByItselfLeavesTheUnitAtItsLastStepThoughACycleOutlastsTheInterval)
+{
+    line.SetReplyClock([this] { return deviceClock.NowMs(); });
+    support::UnitState unit;
+    unit.controlMode = 'I';
+    unit.setpoint = 20.0;
+    Start(unit);
+    session.SetSamplingInterval(1);
+    Segment("Ramp", 6, 25.0, 0);
+    Segment("Last", 8, 30.0, 0);
+    TTreeNode* ramp = tree.Add(nullptr, "R");
+    programmer.CreateProgram(1, ramp, "R");
+    programmer.AddSegment(tree.AddChild(ramp, "Ramp"), "Ramp", 1);
+    programmer.SetSegmentValues(ramp->Item(0), 8, 0, 0, 2, -1, 26.0);
+    struct TCase {
+        TTreeNode* node;
+        const char* last;
+        const char* start;
+        double target;
+    };
+    for (const TCase& c : {TCase{program, "Last", "20", 30.0}, TCase{ramp, "Ramp", "30", 26.0}}) {
+        SCOPED_TRACE(c.last);
+        settings = {c.start, 0, 1};
+        support::TestDialogs().QueueAnswer(IDYES);
+        ASSERT_TRUE(run.RequestStart(c.node, settings));
+        for (int i = 0;
+             i < 40 && !(run.ProgramRunning && programmer.GetCurrentSegmentName() == c.last && run.RemainingSteps == 1);
+             ++i)
+            Tick();
+        ASSERT_EQ(run.RemainingSteps, 1);
+        ASSERT_TRUE(AwaitCommandsOut(session));
+        ASSERT_TRUE(Await([&] { return !session.ChannelObject()->CycleUnderWayOrDue(); }));
+        // A cycle under way whose first reply takes longer than the interval.
+        const std::size_t held = line.FrameCount();
+        line.First().InjectFault(support::UnitFault::LateReply, 1, 100);
+        session.ChannelObject()->RequestPollCycle(1000);
+        ASSERT_TRUE(Await([&] { return line.HoldsReply(); }));
+        clock.AdvanceMs(1000);
+        run.Tick();
+        ASSERT_TRUE(run.ProgramRunning);
+        ASSERT_EQ(run.RemainingSteps, 0);
+        clock.AdvanceMs(1000);
+        run.Tick();
+        ASSERT_FALSE(run.HasRun());
+        deviceClock.AdvanceMs(100);
+        Tick(3);
+        ASSERT_TRUE(AwaitCommandsOut(session));
+        EXPECT_NEAR(UnitSetpoint(), c.target, 0.005);
+        const auto frames = SetpointFramesFrom(held);
+        ASSERT_GE(frames.size(), 2u);
+        EXPECT_EQ(frames.back(), "******");
+        const auto last =
+            std::find_if(frames.rbegin(), frames.rend(), [](const AnsiString& f) { return f != "******"; });
+        ASSERT_NE(last, frames.rend());
+        EXPECT_NEAR(Hundredths(*last), c.target, 0.005);
+        support::TestDialogs().Clear();
+    }
 }
 
 TEST_F(ProgramRunSessionTest, CancelledTimedSegmentLeavesTheNextOneWaitingForItsSetpoint)
@@ -426,6 +494,12 @@ TEST_F(ProgramRunSessionTest, HoldCancelAndStopReachTheUnitAtOnceAt30And60Second
     Segment("Ramp", 300, 30.0, 0);
     Segment("Next", 300, 50.0, 0);
     settings.EndAction = 1;
+    // The poll thread begins the cycle a tick asks for while the tick is still running: a
+    // frame the tick gave after its request would miss the cycle.
+    session.OnTicked = [&] {
+        const std::size_t frames = line.FrameCount();
+        EXPECT_TRUE(line.WaitForFrames(frames + 1, kWaitMs));
+    };
     const AnsiString question = "Wollen Sie das Temperierprogramm \"P\" starten?\n\nKanal 1 (SIMULATOR UNIT 200)";
     for (const int interval : {30, 60}) {
         session.SetSamplingInterval(interval);
@@ -443,12 +517,19 @@ TEST_F(ProgramRunSessionTest, HoldCancelAndStopReachTheUnitAtOnceAt30And60Second
                 EXPECT_EQ(support::TestDialogs().LastMessage().text, question);
                 ASSERT_TRUE(run.ProgramRunning);
                 EXPECT_TRUE(Await([&] { return std::abs(UnitSetpoint() - (20.0 + rise)) < 0.005; }));
-                Tick(moment);
+                // Every tick's step goes in that tick's own cycle: the first setpoint frame the
+                // unit gets after the tick is the tick's, also behind the limits query that the
+                // first tick after a start sends, and the unit is at that step before the next tick.
+                for (int k = 1; k <= moment; ++k) {
+                    Tick();
+                    const double step = 20.0 + rise * k;
+                    ASSERT_TRUE(Await([&] { return !SetpointFramesFrom(ticked).empty(); })) << "tick " << k;
+                    EXPECT_NEAR(Hundredths(SetpointFramesFrom(ticked).front()), step, 0.005) << "tick " << k;
+                    EXPECT_TRUE(Await([&] { return std::abs(UnitSetpoint() - step) < 0.005; }))
+                        << "tick " << k << ": " << UnitSetpoint();
+                }
                 ASSERT_TRUE(AwaitCycle(session));
-                // Where the ramp has brought the unit when the user answers.
                 const double reached = UnitSetpoint();
-                EXPECT_GE(reached, 20.0 + rise - 0.005);
-                EXPECT_LE(reached, 20.0 + rise * moment + 0.005);
                 const std::size_t answered = line.FrameCount();
                 support::TestDialogs().QueueAnswer(IDYES);
                 if (action == 'h')
@@ -485,6 +566,36 @@ TEST_F(ProgramRunSessionTest, HoldCancelAndStopReachTheUnitAtOnceAt30And60Second
                 ASSERT_FALSE(run.HasRun());
             }
         }
+    }
+
+    // A tick that comes while a cycle is under way (the poll thread asked for it itself, the
+    // tick being late), and a setpoint the user gives before that cycle ends: the user's
+    // setpoint goes, and the tick's step follows it at once instead of being lost.
+    {
+        support::TestDialogs().QueueAnswer(IDYES);
+        ASSERT_TRUE(run.RequestStart(program, settings));
+        Tick(2);
+        ASSERT_TRUE(AwaitCommandsOut(session));
+        ASSERT_TRUE(Await([&] { return !session.ChannelObject()->CycleUnderWayOrDue(); }));
+        const double step = UnitSetpoint() + 2.0;
+        line.First().InjectFault(support::UnitFault::LateReply, 6, 250);
+        const std::size_t before = line.FrameCount();
+        clock.AdvanceMs(61 * 1000);
+        ASSERT_TRUE(line.WaitForFrames(before + 1, kWaitMs));
+        run.Tick();
+        const AnsiString setpoint = CTolvarProtocol::BuildCommandFrame("G0D**0FA0", 1);
+        ASSERT_EQ(
+            session.QueueDeviceCommand(setpoint, 24, CTolvarProtocol::BuildCommandFrame("C14*************", 1), true),
+            DeviceCommandQueue::TResult::Taken);
+        EXPECT_TRUE(Await([&] { return std::abs(UnitSetpoint() - step) < 0.005 && Count(setpoint) > 0; }))
+            << UnitSetpoint();
+        const auto after = SetpointFramesFrom(before);
+        ASSERT_FALSE(after.empty());
+        EXPECT_NEAR(Hundredths(after.back()), step, 0.005);
+        support::TestDialogs().QueueAnswer(IDYES);
+        run.RequestStop();
+        Tick(2);
+        ASSERT_FALSE(run.HasRun());
     }
 
     // A cancel, and a hold at once after it, while the poll thread waits for a late reply:

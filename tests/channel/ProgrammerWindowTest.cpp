@@ -781,11 +781,11 @@ TEST_F(ProgrammerWindowTest, SingleRampRefusedOnlyWhileAProgramRunsAndReplacesOn
     EXPECT_EQ(run->StartedProgram, tree.GetFirstNode());
     EXPECT_TRUE(run->HasRun());
 
-    // A ramp that has reached its end is over, though not yet let go: the next ramp replaces it.
+    // A ramp that has reached its end is let go in the same tick: the next ramp replaces it.
     ASSERT_TRUE(tickUntilRunning(true));
     ASSERT_TRUE(tickUntilRunning(false));
-    ASSERT_TRUE(run->HasRun());
-    EXPECT_EQ(w->ProgramRunning, 1);
+    ASSERT_FALSE(run->HasRun());
+    EXPECT_EQ(w->ProgramRunning, 0);
     EXPECT_TRUE(offered());
     runRamp("26");
     EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
@@ -804,8 +804,8 @@ TEST_F(ProgrammerWindowTest, EverySegmentAfterACancelRunsAndNoControlReadingStop
     // the program and acts at one moment of a segment (start, middle or its last tick):
     //   h hold or resume, c cancel, n cancel on the panel, s stop, p stop on the panel,
     //   m stop in the menu, x a stop that asks nothing; t one tick, l ticks to the segment's
-    //   last; H the run is held; 1 2 u: the next question stays open for 1 or 2 ticks, or
-    //   while the run is held for the unit; P a press on the panel's button with 2 ticks before the release, F one
+    //   last; H the run is held; N the next question is answered "no"; 1 2 u: the next
+    //   question stays open for 1 or 2 ticks, or while the run is held for the unit; P a press on the panel's button with 2 ticks before the release, F one
     //   on the window's with a failing tick (the chart's step throws) before it.
     comm::TCommTiming timing = comm::Timing();
     timing.PollStepMs = 5;
@@ -883,6 +883,7 @@ TEST_F(ProgrammerWindowTest, EverySegmentAfterACancelRunsAndNoControlReadingStop
              w->btnStopTPClick(nullptr);
              EXPECT_EQ(support::TestDialogs().MessageCount(), asked);
          }},
+        {'N', [&] { support::TestDialogs().QueueAnswer(IDNO); }},
         {'H', [&] { EXPECT_TRUE(run->SegmentHeld); }},
         {'t', [&] { step(); }},
         {'l',
@@ -918,7 +919,7 @@ TEST_F(ProgrammerWindowTest, EverySegmentAfterACancelRunsAndNoControlReadingStop
         {"stop in the ramp", "Ramp", Middle, "s", false, 0, 1},
         {"stop the held hold on the panel", "Hold", Middle, "htp", false, 0, 1},
         {"stop in the hold's last tick, asked until the run ended", "Hold", Last, "1m", true, 1, 0},
-        {"stop just after the run ended by itself", "", Ended, "xP", true, 1, 0},
+        {"stop just after the run ended by itself", "", Ended, "xNP", true, 1, 0},
         {"a start whose tick fails while it waits", "", Pending, "F", false, 0, 0},
         {"a ramp whose tick fails half-way", "Ramp", Middle, "F", false, 0, 0},
     };
@@ -943,7 +944,7 @@ TEST_F(ProgrammerWindowTest, EverySegmentAfterACancelRunsAndNoControlReadingStop
             return std::count(log.begin(), log.end(), std::pair<AnsiString, bool>(row.segment, true));
         };
         auto reached = [&] {
-            if (row.at == Ended) return run->HasRun() && (run->ProgramEnded || run->ProgramFinished);
+            if (row.at == Ended) return !run->HasRun();
             if (!run->ProgramRunning || w->Programmer()->GetCurrentSegmentName() != row.segment)
                 return row.at == Pending;
             return row.at == Begun ? inSegment() == 1 : row.at == Middle ? inSegment() == 3 : run->RemainingSteps == 0;
@@ -1005,8 +1006,14 @@ TEST_F(ProgrammerWindowTest, AStartAfterARunEndedByItselfAsksAndNoSendsNothing)
 
     w->PopupProgrammer->popup(w->treeTProgram->mapToGlobal(QPoint(4, 4)));
     ASSERT_TRUE(w->PopupProgrammer->isVisible());
-    for (int i = 0; i < 20 && run->HasRun(); ++i) Tick(w);
+    for (int i = 0; i < 20 && run->HasRun() && !run->ProgramEnded && !run->ProgramFinished; ++i) Tick(w);
+    // The tick that hands over the end action ends the run: at once, not one tick later, the
+    // window's button and the panel's offer a start, with the start picture.
     ASSERT_FALSE(run->HasRun());
+    EXPECT_EQ(w->btnTPStartStop->text(), "Start temperature program");
+    EXPECT_TRUE(w->btnTPStartStop->isEnabled());
+    EXPECT_EQ(panel->cmdTPStartStop->icon().pixmap(16).toImage(), startPicture);
+    EXPECT_TRUE(panel->cmdTPStartStop->isEnabled());
     // The protocol says it ended by itself, not that it was stopped.
     const auto& lines = w->Session().Memo(TSessionMemo::Protocol);
     EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const AnsiString& l) {
@@ -1020,6 +1027,8 @@ TEST_F(ProgrammerWindowTest, AStartAfterARunEndedByItselfAsksAndNoSendsNothing)
     EXPECT_EQ(support::TestDialogs().MessageCount(), asked);
     EXPECT_FALSE(run->HasRun());
     w->PopupProgrammer->hide();
+    EXPECT_EQ(w->mnuStartStopProgram->text(), "Start temperature program");
+    EXPECT_TRUE(w->mnuStartStopProgram->isEnabled());
     Tick(w);
     EXPECT_EQ(panel->cmdTPStartStop->icon().pixmap(16).toImage(), startPicture);
 

@@ -256,12 +256,14 @@ TEST_F(SerialChannel, StandingCommandAfterOneShotIsNotOverwritten)
     AnsiString standing = CTolvarProtocol::BuildCommandFrame("G0D**0FA0", 1);
     line.ClearLog();
     // The programmer's standing command right behind a one-shot: the one-shot goes out in
-    // one cycle, and the standing command stays from then on instead of the status frame.
+    // one cycle, the standing command follows it at once, without waiting for a tick, and
+    // stays from then on instead of the status frame.
     ASSERT_EQ(c.SetPollCommands(oneShot, static_cast<int>(oneShot.size()), 24, 1, 0, ""), 1);
     c.SetOneShot(1);
     ASSERT_EQ(c.SetPollCommands(standing, static_cast<int>(standing.size()), 24, 1, 0, ""), 1);
-    ASSERT_TRUE(WaitUntil([&] { return line.FrameCount() >= 1 && !c.OneShotInProgress(); }));
-    for (int cycle = 1; cycle < 5; ++cycle) {
+    ASSERT_TRUE(WaitUntil([&] { return line.FrameCount() >= 2 && !c.OneShotInProgress() && !c.CycleUnderWayOrDue(); }));
+    EXPECT_EQ(CommandsSince(0), (std::vector<AnsiString>{"G0DI*0BB8", "G0D**0FA0"}));
+    for (int cycle = 2; cycle < 5; ++cycle) {
         c.PollRequest = 1;
         ASSERT_TRUE(
             WaitUntil([&] { return line.FrameCount() >= static_cast<std::size_t>(cycle + 1) && c.PollRequest == 0; }));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QCompleter>
@@ -394,6 +395,11 @@ TEST_F(FileFoldersTest, MovingIntoAFolderThatHangsInsideTheDialogHoldsUpNothing)
         while (support::TestDialogs().MessageCount() == messages && !deadline.hasExpired())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         stays("back with the keyboard", share + "/sub");
+        // Nothing is made or deleted in the folder shown once it has stopped answering.
+        Press(view, Qt::Key_Delete);
+        stays("a deletion", share + "/sub");
+        button("newFolderButton")->click();
+        stays("a new folder", share + "/sub");
 
         // Away to a folder that answers, up, back and forward.
         platform::SetFolderPatienceMs(0);
@@ -417,7 +423,11 @@ TEST_F(FileFoldersTest, MovingIntoAFolderThatHangsInsideTheDialogHoldsUpNothing)
         // A name is completed from a folder that answers, and typed into one that does not.
         edit->setFocus();
         Type(edit, "lo");
+        QDeadlineTimer completed(10000);
+        while (edit->completer()->currentCompletion() != "local" && !completed.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         EXPECT_EQ(edit->completer()->currentCompletion(), "local");
+        edit->completer()->popup()->hide();
         edit->clear();
         Type(edit, share + "/sub");
         EXPECT_EQ(hung->OnUiThread(), 0) << "typed\n" << Listed(hung->UiThreadPaths());
