@@ -172,11 +172,8 @@ protected:
     // A recording of a unit on a pseudo-terminal into `file` of a new folder "parts".
     void RecordIntoParts(support::SimulatedUnitLine& line, CChannelSession& s, const char* file)
     {
-        line.AddUnit();
-        AnsiString error;
-        ASSERT_TRUE(line.StartPty(&error)) << error;
+        ASSERT_NO_FATAL_FAILURE(UseOwnSerialUnit(line, s));
         ASSERT_TRUE(QDir(folder.path()).mkdir("parts"));
-        UseSerial(s, "RS232", line.SlavePath());
         Connect(s, Path(file));
     }
 };
@@ -250,11 +247,8 @@ TEST_F(ChannelSessionTest, Rs232RecordingTakesTheLabelFileTitles)
     ASSERT_TRUE(QDir::setCurrent(folder.path()));
 
     support::SimulatedUnitLine line;
-    line.AddUnit();
-    AnsiString error;
-    ASSERT_TRUE(line.StartPty(&error)) << error;
     CChannelSession s(1);
-    UseSerial(s, "RS232", line.SlavePath());
+    ASSERT_NO_FATAL_FAILURE(UseOwnSerialUnit(line, s));
     // The part number never goes into a folder's name.
     ASSERT_TRUE(QDir(folder.path()).mkdir("data.csv"));
     Connect(s, Path("data.csv/run"));
@@ -282,11 +276,8 @@ TEST_F(ChannelSessionTest, Rs232RecordingTakesTheLabelFileTitles)
 TEST_F(ChannelSessionTest, SilentUnitGivesErrorTicksOneWarningAndRecordingResumes)
 {
     support::SimulatedUnitLine line;
-    line.AddUnit();
-    AnsiString error;
-    ASSERT_TRUE(line.StartPty(&error)) << error;
     CChannelSession s(2);
-    UseSerial(s, "RS232", line.SlavePath());
+    ASSERT_NO_FATAL_FAILURE(UseOwnSerialUnit(line, s));
     // At 60 s the warning comes after three error ticks (180 s).
     s.Settings.Interval = "60";
     Connect(s, Path("silent"));
@@ -342,12 +333,9 @@ TEST_F(ChannelSessionTest, SilentUnitGivesErrorTicksOneWarningAndRecordingResume
 TEST_F(ChannelSessionTest, PartsAreRewrittenEvery2400TicksAndRollOverAfterTwelveHoursOrAnyGap)
 {
     support::SimulatedUnitLine line;
-    line.AddUnit();
-    AnsiString error;
-    ASSERT_TRUE(line.StartPty(&error)) << error;
     ASSERT_TRUE(QDir(folder.path()).mkdir("parts"));
     CChannelSession s(3);
-    UseSerial(s, "RS232", line.SlavePath());
+    ASSERT_NO_FATAL_FAILURE(UseOwnSerialUnit(line, s));
     Connect(s, Path("parts/run.csv"));
     const AnsiString part1 = Path("parts/run_31.csv"), part2 = Path("parts/run_32.csv"),
                      part3 = Path("parts/run_33.csv");
@@ -798,11 +786,8 @@ TEST_F(ChannelSessionTest, FailedIdentificationIsRetriedAndCancelledDialogAsksBe
     support::SimulatedUnitLine line;
     support::UnitState mute;
     mute.answers = 0;
-    line.AddUnit(mute);
-    AnsiString error;
-    ASSERT_TRUE(line.StartPty(&error)) << error;
     CChannelSession s(2);
-    UseSerial(s, "RS232", line.SlavePath());
+    ASSERT_NO_FATAL_FAILURE(UseOwnSerialUnit(line, s, mute));
     ASSERT_TRUE(s.EstablishConnection());
     ConfirmIdentification(s);
     EXPECT_FALSE(s.IsConnected());

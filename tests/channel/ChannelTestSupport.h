@@ -111,6 +111,15 @@ protected:
         ASSERT_TRUE(line.StartTcp(0, &error)) << error;
         UseTcp(s, line.TcpPort());
     }
+    // A unit of the session's own on a pseudo-terminal, and the session set to reach it.
+    static void UseOwnSerialUnit(support::SimulatedUnitLine& line, CChannelSession& s,
+                                 const support::UnitState& unit = {})
+    {
+        line.AddUnit(unit);
+        AnsiString error;
+        ASSERT_TRUE(line.StartPty(&error)) << error;
+        UseSerial(s, "RS232", line.SlavePath());
+    }
     static void UseSerial(CChannelSession& s, const char* interface, const AnsiString& port, int slave = 1)
     {
         s.Settings.Interface = interface;

@@ -80,9 +80,9 @@ protected:
     // A recording window on a unit of that name, its timer stopped, after a tick's cycle;
     // null when that failed.
     TmdiSubWindow* OpenQuietWindow(support::SimulatedUnitLine& line, const char* file, const char* name = "BATH 1",
-                                   const char* interval = "5")
+                                   const char* interval = "5", double tc = 11.25)
     {
-        StartUnit(line, name);
+        StartUnit(line, name, tc);
         TmdiSubWindow* w = Open(&TfrmMainWindow::mnuDatenaufzeichnungClick);
         if (!w) return nullptr;
         ConnectTcp(w, line.TcpPort(), file, false, interval);
@@ -123,12 +123,9 @@ TRanges RangesOf(TChart* c)
 TEST_F(ChannelWindowHandlersTest, LegendShowsNoValueWhileTheUnitsPointsAreErrors)
 {
     support::SimulatedUnitLine line;
-    StartUnit(line, "BATH 1", 23.45);
-    TmdiSubWindow* w = Open(&TfrmMainWindow::mnuDatenaufzeichnungClick);
+    TmdiSubWindow* w = OpenQuietWindow(line, "legendfault", "BATH 1", "5", 23.45);
     ASSERT_NE(w, nullptr);
-    ConnectTcp(w, line.TcpPort(), "legendfault");
-    w->tmrDataUpdate->stop();
-    Tick(w, 2);
+    Tick(w, 1);
     auto legend = [&] {
         AnsiString text = "TC [°C]";
         w->graDataGraphGetLegendText(4, text);
@@ -156,12 +153,9 @@ TEST_F(ChannelWindowHandlersTest, LegendShowsNoValueWhileTheUnitsPointsAreErrors
 TEST_F(ChannelWindowHandlersTest, LegendReadOutAndZoomActOnTheirOwnChartWithinTheDepthLimit)
 {
     support::SimulatedUnitLine line;
-    StartUnit(line, "BATH 1", 23.45);
-    TmdiSubWindow* w = Open(&TfrmMainWindow::mnuDatenaufzeichnungClick);
+    TmdiSubWindow* w = OpenQuietWindow(line, "legend", "BATH 1", "5", 23.45);
     ASSERT_NE(w, nullptr);
-    ConnectTcp(w, line.TcpPort(), "legend");
-    w->tmrDataUpdate->stop();
-    Tick(w, 8);
+    Tick(w, 7);
     // A second window takes the front: the first one's chart still answers for itself.
     TmdiSubWindow* other = Open(&TfrmMainWindow::mnuDatenaufzeichnungClick);
     ASSERT_EQ(main->ActiveChannel(), other->Channel());

@@ -308,11 +308,8 @@ protected:
 TEST_F(FaultTicksTest, Rs232GoodPointsHoldOnlyTheCurrentCycleThroughEveryFault)
 {
     support::SimulatedUnitLine line;
-    line.AddUnit();
-    AnsiString error;
-    ASSERT_TRUE(line.StartPty(&error)) << error;
     CChannelSession s(1);
-    UseSerial(s, "RS232", line.SlavePath());
+    ASSERT_NO_FATAL_FAILURE(UseOwnSerialUnit(line, s));
     Add(s, line.First());
     RunFaults();
 }
@@ -488,11 +485,8 @@ TEST_F(FaultTicksTest, NoErrorPointWithoutAFaultWhereverInTheCycleTheTickComes)
 TEST_F(FaultTicksTest, TcpGoodPointsHoldOnlyTheCurrentCycleThroughEveryFault)
 {
     support::SimulatedUnitLine line;
-    line.AddUnit();
-    AnsiString error;
-    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
     CChannelSession s(4);
-    UseTcp(s, line.TcpPort());
+    ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(line, s));
     Add(s, line.First());
     RunFaults();
 }
@@ -504,11 +498,8 @@ TEST_F(FaultTicksTest, AReplyWithinTheReadTimeOutIsNeverLateAndOneBeyondItFails)
     t.ReadTimeoutMs = 5000;
     comm::SetTiming(t);
     support::SimulatedUnitLine line;
-    line.AddUnit();
-    AnsiString error;
-    ASSERT_TRUE(line.StartPty(&error)) << error;
     CChannelSession s(1);
-    UseSerial(s, "RS232", line.SlavePath());
+    ASSERT_NO_FATAL_FAILURE(UseOwnSerialUnit(line, s));
     Add(s, line.First());
     TickAll(false, false, false);
     TickAll(false, true, false);
@@ -551,11 +542,8 @@ TEST_F(FaultTicksTest, AReplyWithinTheReadTimeOutIsNeverLateAndOneBeyondItFails)
 TEST_F(FaultTicksTest, TheWarningCountsFaultTicksButNotTheTicksThatWaitForTheCycleToComeRound)
 {
     support::SimulatedUnitLine line;
-    line.AddUnit();
-    AnsiString error;
-    ASSERT_TRUE(line.StartPty(&error)) << error;
     CChannelSession s(1);
-    UseSerial(s, "RS232", line.SlavePath());
+    ASSERT_NO_FATAL_FAILURE(UseOwnSerialUnit(line, s));
     s.Settings.Interval = "60";
     Connect(s, Path("glitches"));
     rigs.push_back({&s, &line.First()});
@@ -605,11 +593,8 @@ TEST_F(FaultTicksTest, TheWarningCountsFaultTicksButNotTheTicksThatWaitForTheCyc
 TEST_F(FaultTicksTest, WhileTheWindowIsHeldThePollingGoesOnAndItsRepliesAndLinesComeBeforeTheNextTick)
 {
     support::SimulatedUnitLine line;
-    line.AddUnit();
-    AnsiString error;
-    ASSERT_TRUE(line.StartPty(&error)) << error;
     CChannelSession s(1);
-    UseSerial(s, "RS232", line.SlavePath());
+    ASSERT_NO_FATAL_FAILURE(UseOwnSerialUnit(line, s));
     Add(s, line.First());
     for (int i = 0; i < 3; ++i) TickAll(false, true, false);
     TRig& r = rigs.front();
@@ -692,23 +677,17 @@ TEST_F(FaultTicksTest, WhileTheWindowIsHeldThePollingGoesOnAndItsRepliesAndLines
 TEST_F(FaultTicksTest, SlowUnitsOnTheirOwnLinesRecordNoErrorPoint)
 {
     // Units as slow as those in the field (900 ms on a serial line, 450 ms over the network),
-    // each answering well within its transport's time-out: a reply that comes in time is in
-    // time, however long the window takes to decode it. The time-outs leave a loaded
-    // machine more than half a second of margin.
+    // each answering within its transport's time-out: a reply that comes in time is in time,
+    // however long the window takes to decode it.
     UseProgramTiming();
     comm::TCommTiming t = comm::Timing();
     t.ReadTimeoutMs = 1600;
     t.ReplyWaitMs = 1100;
     comm::SetTiming(t);
     support::SimulatedUnitLine serial, network;
-    serial.AddUnit();
-    network.AddUnit();
-    AnsiString error;
-    ASSERT_TRUE(serial.StartPty(&error)) << error;
-    ASSERT_TRUE(network.StartTcp(0, &error)) << error;
     CChannelSession rs232(1), tcp(2);
-    UseSerial(rs232, "RS232", serial.SlavePath());
-    UseTcp(tcp, network.TcpPort());
+    ASSERT_NO_FATAL_FAILURE(UseOwnSerialUnit(serial, rs232));
+    ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(network, tcp));
     Add(rs232, serial.First());
     Add(tcp, network.First());
     serial.First().InjectFault(support::UnitFault::LateReply, -1, 900);
@@ -736,11 +715,8 @@ TEST_F(FaultTicksTest, ABusyWindowMakesNoErrorPoint)
     support::SimulatedUnitLine bus, network;
     std::vector<std::unique_ptr<CChannelSession>> sessions;
     AddSlaves(bus, sessions, 3, 1, "9600", 200);
-    network.AddUnit();
-    AnsiString error;
-    ASSERT_TRUE(network.StartTcp(0, &error)) << error;
     CChannelSession tcp(4);
-    UseTcp(tcp, network.TcpPort());
+    ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(network, tcp));
     Add(tcp, network.First());
     RecordWithoutFault(12, 600);
     for (const TRig& r : rigs) ASSERT_TRUE(r.session->Close());

@@ -49,8 +49,8 @@
 #include "support/FakeDataFileView.h"
 #include "support/HangingFileSystem.h"
 #include "support/HangingFolders.h"
+#include "support/PeakMemory.h"
 #include "support/RunProgram.h"
-#include "support/Sanitizers.h"
 #include "support/SimulatedUnitLine.h"
 
 using namespace channeltest;

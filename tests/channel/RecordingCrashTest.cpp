@@ -14,6 +14,7 @@
 #include <QFile>
 #include <atomic>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +24,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "ChannelTestSupport.h"
@@ -59,7 +61,7 @@ using namespace channeltest;
 namespace {
 
 // What the child is told, through its environment.
-constexpr const char* kChildEnv = "NOX_RECORDING_CHILD";  // "folder;interval;ticks;saveAt;cutWrite"
+constexpr const char* kChildEnv = "NOX_RECORDING_CHILD";  // "folder;interval;ticks;saveAt;cutWrite;holdAt"
 constexpr int kReportFd = 3;
 
 struct TRow {
@@ -81,6 +83,8 @@ AnsiString ProtocolLine(int index)
 // Each tick adds a line to the event protocol (as a unit that does not answer does). After
 // each tick the file work it caused is done, then the tick's row is reported; the save
 // asked for at tick `saveAt` is reported before it is done, so that the kill falls into it.
+// After the row the parent kills at (the `holdAt`-th, or the one after the save) the child
+// records no more: however late the parent comes to kill, it finds it there.
 TEST_F(RecordingCrashTest, ChildRecordsUntilKilled)
 {
     const char* env = std::getenv(kChildEnv);
@@ -88,8 +92,8 @@ TEST_F(RecordingCrashTest, ChildRecordsUntilKilled)
     std::vector<std::string> args;
     std::stringstream in(env);
     for (std::string a; std::getline(in, a, ';');) args.push_back(a);
-    ASSERT_EQ(args.size(), 5u);
-    const int ticks = std::stoi(args[2]), saveAt = std::stoi(args[3]);
+    ASSERT_EQ(args.size(), 6u);
+    const int ticks = std::stoi(args[2]), saveAt = std::stoi(args[3]), holdAt = std::stoi(args[5]);
     gCutWrite = std::stoi(args[4]);
     FILE* report = fdopen(kReportFd, "w");
     ASSERT_NE(report, nullptr);
@@ -112,6 +116,10 @@ TEST_F(RecordingCrashTest, ChildRecordsUntilKilled)
         std::fprintf(report, "row %d %d %.17g %.17g\n", row.part, row.index, row.x, row.y);
         std::fflush(report);
     };
+    // Waits for the kill (bounded: a parent that never kills fails the child).
+    auto hold = [&] {
+        for (int waited = 0; waited < 600; ++waited) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    };
     tick();  // the first point, taken as the recording started
     for (int i = 1; i < ticks; ++i) {
         if (i % 50 == 0) AwaitCycle(s);  // fresh values now and then
@@ -124,6 +132,7 @@ TEST_F(RecordingCrashTest, ChildRecordsUntilKilled)
             std::fflush(report);
         }
         tick();
+        if ((holdAt > 0 && i + 1 == holdAt) || (saveAt > 0 && i == saveAt)) hold();
     }
     std::fprintf(report, "end\n");
     std::fflush(report);
@@ -153,7 +162,8 @@ std::vector<TRow> RunAndKill(const std::string& folder, const TScenario& sc)
     const int spawned = support::SpawnSelf("RecordingCrashTest.ChildRecordsUntilKilled",
                                            std::string(kChildEnv) + "=" + folder + ";" + std::to_string(sc.interval) +
                                                ";" + std::to_string(ticks) + ";" + std::to_string(sc.saveAt) + ";" +
-                                               std::to_string(sc.cutWrite),
+                                               std::to_string(sc.cutWrite) + ";" +
+                                               std::to_string(sc.saveAt > 0 || sc.cutWrite > 0 ? 0 : sc.killAfterRows),
                                            &actions, pid);
     posix_spawn_file_actions_destroy(&actions);
     ::close(fds[1]);

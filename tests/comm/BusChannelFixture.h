@@ -4,9 +4,16 @@
 // layer's timing is shortened; every wait is bounded by a condition.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <QCoreApplication>
+#include <algorithm>
 #include <atomic>
+#include <filesystem>
+#include <initializer_list>
 #include <map>
+#include <string>
+#include <utility>
 
 #include "SerialChannelFixture.h"
 #include "comm/CIdentification.h"
@@ -102,6 +109,7 @@ protected:
 
     void TearDown() override
     {
+        if (!adapterFolder_.empty()) std::filesystem::remove_all(adapterFolder_);
         comm::SetSerialLinkFactory(nullptr);
         comm::ResetTiming();
         platform::SetClock(nullptr);
@@ -164,6 +172,30 @@ protected:
         ASSERT_TRUE(Await([&] { return !w.Results().empty(); }));
     }
 
+    // Opens each channel, lets its identification run and confirms it, one after another;
+    // then waits until the first poll cycle of every one is through.
+    void ConnectInTurn(std::initializer_list<std::pair<CChannel*, FakeChannelWindow*>> channels)
+    {
+        for (const auto& [c, w] : channels) {
+            ASSERT_NO_FATAL_FAILURE(Open(*c));
+            c->ResumeIdentification();
+            ASSERT_NO_FATAL_FAILURE(PressOk(*w, WaitForVerdict(*c)));
+        }
+        ASSERT_TRUE(Await([&] {
+            return std::all_of(channels.begin(), channels.end(),
+                               [](const auto& k) { return k.first->PollRequest == 0; });
+        }));
+    }
+
+    // The path of a link in a folder of the process's own, named as a udev rule names an
+    // adapter; the folder goes with the fixture.
+    AnsiString AdapterLink(const char* folder, const char* name)
+    {
+        adapterFolder_ = ::testing::TempDir() + "/" + folder + "-" + std::to_string(::getpid());
+        std::filesystem::create_directories(adapterFolder_);
+        return adapterFolder_ + "/" + name;
+    }
+
     static std::size_t CountLines(const FakeChannelWindow& w, const AnsiString& ending)
     {
         std::size_t n = 0;
@@ -183,6 +215,9 @@ protected:
     bool qtEvents = false;
     std::vector<std::shared_ptr<RecordingLink>> links;
     std::vector<comm::TSerialLinkSettings> opened;
+
+private:
+    std::string adapterFolder_;
 };
 
 }  // namespace testfakes

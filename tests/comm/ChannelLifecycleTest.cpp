@@ -106,11 +106,11 @@ TEST_F(SerialChannel, APortThatCannotBeOpenedIsNamedWithTheSystemsReason)
 {
     // The platform's own serial port, as the program opens it.
     comm::SetSerialLinkFactory(nullptr);
-    const AnsiString regularFile = ::testing::TempDir() + "not-a-port";
+    const AnsiString regularFile = ::testing::TempDir() + "not-a-port-" + std::to_string(::getpid());
     std::ofstream(regularFile) << "x";
     // A path whose opening is refused for lack of permission. As root a chmod'ed file opens
     // anyway; the kernel's read-only attribute and setting files refuse writing to root too.
-    const AnsiString lockedFile = ::testing::TempDir() + "locked-port";
+    const AnsiString lockedFile = ::testing::TempDir() + "locked-port-" + std::to_string(::getpid());
     std::ofstream(lockedFile) << "x";
     ::chmod(lockedFile.c_str(), 0);
     AnsiString refused;

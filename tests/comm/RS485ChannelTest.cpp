@@ -335,13 +335,7 @@ TEST_F(BusChannels, ThreeSlavesEachCompleteTheirCycleInAsManyStepsAsAUnitAlone)
     FakeChannelWindow* w[4] = {nullptr, &SerialWindow(1, "1"), &SerialWindow(2, "2"), &SerialWindow(3, "3")};
     CRS485 c1(1), c2(2), c3(3);
     CRS485* c[4] = {nullptr, &c1, &c2, &c3};
-    for (int i = 1; i <= 3; ++i) {
-        Open(*c[i]);
-        c[i]->ResumeIdentification();
-        PressOk(*w[i], WaitForVerdict(*c[i]));
-    }
-    auto served = [&] { return c1.PollRequest == 0 && c2.PollRequest == 0 && c3.PollRequest == 0; };
-    ASSERT_TRUE(Await(served));
+    ASSERT_NO_FATAL_FAILURE(ConnectInTurn({{&c1, w[1]}, {&c2, w[2]}, {&c3, w[3]}}));
     const int rows = c1.PollThread()->Count;
     ASSERT_EQ(rows, 6);
     // A unit alone clears the request in the pass after its last row: the passes counted
@@ -491,20 +485,13 @@ TEST_F(BusChannels, PulledAdapterIsReopenedOnceForAllSlaves)
     });
     line.AddUnit(Slave(1, "ONE", 11));
     line.AddUnit(Slave(2, "TWO", 22));
-    const std::string dir = ::testing::TempDir() + "/nox-bus-adapter-" + std::to_string(::getpid());
-    std::filesystem::create_directories(dir);
     AnsiString error;
-    ASSERT_TRUE(line.StartPty(&error, dir + "/ttyUSB0")) << error;
+    ASSERT_TRUE(line.StartPty(&error, AdapterLink("nox-bus-adapter", "ttyUSB0"))) << error;
     portPath = line.SlavePath();
     FakeChannelWindow* w[3] = {nullptr, &SerialWindow(1, "1"), &SerialWindow(2, "2")};
     CRS485 c1(1), c2(2);
     CRS485* c[3] = {nullptr, &c1, &c2};
-    for (int i = 1; i <= 2; ++i) {
-        Open(*c[i]);
-        c[i]->ResumeIdentification();
-        PressOk(*w[i], WaitForVerdict(*c[i]));
-    }
-    ASSERT_TRUE(Await([&] { return c1.PollRequest == 0 && c2.PollRequest == 0; }));
+    ASSERT_NO_FATAL_FAILURE(ConnectInTurn({{&c1, w[1]}, {&c2, w[2]}}));
     line.UnplugPty();
     for (int i = 1; i <= 2; ++i) c[i]->PollRequest = 1;
     ASSERT_TRUE(Await([&] { return c1.PollThread()->IsLinkLost() && c2.PollThread()->IsLinkLost(); }));
@@ -524,7 +511,6 @@ TEST_F(BusChannels, PulledAdapterIsReopenedOnceForAllSlaves)
     c1.Close(3);
     c2.Close(3);
     line.Stop();
-    std::filesystem::remove_all(dir);
 }
 
 TEST_F(BusChannels, SlavesOfAnotherBusBehindAReopenedPortAreNeverPolled)
@@ -540,20 +526,13 @@ TEST_F(BusChannels, SlavesOfAnotherBusBehindAReopenedPortAreNeverPolled)
         u.serialNumber = 90000000 + std::uint32_t(a);
         other.AddUnit(u);
     }
-    const std::string dir = ::testing::TempDir() + "/nox-bus-swap-" + std::to_string(::getpid());
-    std::filesystem::create_directories(dir);
     AnsiString error;
-    ASSERT_TRUE(line.StartPty(&error, dir + "/ttyUSB0")) << error;
+    ASSERT_TRUE(line.StartPty(&error, AdapterLink("nox-bus-swap", "ttyUSB0"))) << error;
     portPath = line.SlavePath();
     FakeChannelWindow* w[3] = {nullptr, &SerialWindow(1, "1"), &SerialWindow(2, "2")};
     CRS485 c1(1), c2(2);
     CRS485* c[3] = {nullptr, &c1, &c2};
-    for (int i = 1; i <= 2; ++i) {
-        Open(*c[i]);
-        c[i]->ResumeIdentification();
-        PressOk(*w[i], WaitForVerdict(*c[i]));
-    }
-    ASSERT_TRUE(Await([&] { return c1.PollRequest == 0 && c2.PollRequest == 0; }));
+    ASSERT_NO_FATAL_FAILURE(ConnectInTurn({{&c1, w[1]}, {&c2, w[2]}}));
     line.UnplugPty();
     c1.PollRequest = 1;
     ASSERT_TRUE(Await([&] { return c1.PollThread()->IsLinkLost(); }));
@@ -587,7 +566,6 @@ TEST_F(BusChannels, SlavesOfAnotherBusBehindAReopenedPortAreNeverPolled)
     c2.Close(3);
     other.Stop();
     line.Stop();
-    std::filesystem::remove_all(dir);
 }
 
 TEST_F(BusChannels, AnAdapterBackUnderAnotherNodeIsSharedByEitherName)
@@ -598,9 +576,7 @@ TEST_F(BusChannels, AnAdapterBackUnderAnotherNodeIsSharedByEitherName)
         return std::static_pointer_cast<comm::IByteLink>(comm::SerialPortLink::Open(s, error));
     });
     for (int a = 1; a <= 3; ++a) line.AddUnit(Slave(a, "UNIT", a));
-    const std::string dir = ::testing::TempDir() + "/nox-bus-node-" + std::to_string(::getpid());
-    std::filesystem::create_directories(dir);
-    const AnsiString stable = dir + "/by-id-adapter";
+    const AnsiString stable = AdapterLink("nox-bus-node", "by-id-adapter");
     AnsiString error;
     ASSERT_TRUE(line.StartPty(&error, stable)) << error;
     const auto pull = [&](std::initializer_list<CRS485*> polling) {
@@ -656,15 +632,12 @@ TEST_F(BusChannels, AnAdapterBackUnderAnotherNodeIsSharedByEitherName)
     for (CRS485* c : {&c1, &c2, &c3}) c->Close(3);
     EXPECT_FALSE(comm::IsSharedSerialPortOpen(stable));
     line.Stop();
-    std::filesystem::remove_all(dir);
 }
 
 TEST_F(BusChannels, AdapterUnderANewNodeIsTakenOverWhileAStepWaitsForTheWindow)
 {
     line.AddUnit(Slave(1, "ONE", 11));
-    const std::string dir = ::testing::TempDir() + "/nox-bus-wait-" + std::to_string(::getpid());
-    std::filesystem::create_directories(dir);
-    const AnsiString stable = dir + "/by-id-adapter";
+    const AnsiString stable = AdapterLink("nox-bus-wait", "by-id-adapter");
     AnsiString error;
     ASSERT_TRUE(line.StartPty(&error, stable)) << error;
     comm::TSerialLinkSettings settings;
@@ -695,7 +668,6 @@ TEST_F(BusChannels, AdapterUnderANewNodeIsTakenOverWhileAStepWaitsForTheWindow)
     again.reset();
     port.reset();
     line.Stop();
-    std::filesystem::remove_all(dir);
 }
 
 namespace {

@@ -1,18 +1,24 @@
 #pragma once
 // How far the process's resident memory rises above what it was while a piece of code runs:
 // the kernel's high-water mark is set back to the present first ("5" to
-// /proc/self/clear_refs). Each test case runs in a process of its own.
+// /proc/self/clear_refs). Each test case runs in a process of its own. And what a sanitizer
+// build adds to the process: bounds on memory measured by a test allow for its shadow
+// memory and bookkeeping there, and stay as they are in every other build.
 #include <cstdint>
 #include <fstream>
 #include <functional>
 #include <sstream>
 #include <string>
 
-#if defined(__has_feature)
+#if defined(__SANITIZE_THREAD__)
+#define NOX_TEST_TSAN 1
+#elif defined(__SANITIZE_ADDRESS__)
+#define NOX_TEST_ASAN 1
+#elif defined(__has_feature)
 #if __has_feature(thread_sanitizer)
-#define NOX_PEAK_MEMORY_TSAN 1
+#define NOX_TEST_TSAN 1
 #elif __has_feature(address_sanitizer)
-#define NOX_PEAK_MEMORY_ASAN 1
+#define NOX_TEST_ASAN 1
 #endif
 #endif
 
@@ -21,12 +27,19 @@ namespace support {
 // What a byte the code writes costs in resident memory: the thread sanitizer keeps four
 // bytes of shadow and more beside each, the address sanitizer keeps memory given back for a
 // while before it is used again.
-#if defined(__SANITIZE_THREAD__) || defined(NOX_PEAK_MEMORY_TSAN)
+#if defined(NOX_TEST_TSAN)
 inline constexpr std::int64_t ResidentPerWrittenByte = 6;
-#elif defined(__SANITIZE_ADDRESS__) || defined(NOX_PEAK_MEMORY_ASAN)
+#elif defined(NOX_TEST_ASAN)
 inline constexpr std::int64_t ResidentPerWrittenByte = 2;
 #else
 inline constexpr std::int64_t ResidentPerWrittenByte = 1;
+#endif
+
+// The factor on a bound of the whole process's peak memory.
+#if defined(NOX_TEST_TSAN) || defined(NOX_TEST_ASAN)
+inline constexpr long kSanitizerMemoryFactor = 2;
+#else
+inline constexpr long kSanitizerMemoryFactor = 1;
 #endif
 
 // Resident bytes now and at the high-water mark; false when they cannot be read.
