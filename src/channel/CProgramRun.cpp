@@ -266,6 +266,12 @@ void CProgramRun::RequestStop(std::uint32_t seenRun)
     SetCalendar({0, "none", Now(), 1});
     FSession.SetRecordingSuspended(false);
     EndWhereItStands(true);
+    // The "no change" frames stand now in place of the run's: the stop is done, and the run
+    // is let go at once, not a tick or two later (its controls offer a start).
+    if (HasRun()) {
+        ProgramFinished = 1;
+        TidyUp();
+    }
 }
 
 void CProgramRun::EndWhereItStands(bool withdraw)

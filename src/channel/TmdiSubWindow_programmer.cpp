@@ -19,6 +19,7 @@
 #include "channel/ChannelTexts.h"
 #include "channel/TmdiSubWindow.h"
 #include "chart/engine/TChartSeries.h"
+#include "chart/engine/TCustomChart.h"
 #include "chart/series/TAreaSeries.h"
 #include "chart/series/TFastLineSeries.h"
 #include "platform/Dialogs.h"
@@ -336,8 +337,11 @@ void TmdiSubWindow::ProgramRunEvent(TRunEvent event)
                 panel->cmdNextSegment->setEnabled(false);
                 panel->cmdHoldSegment->setEnabled(false);
             }
-            if (event == TRunEvent::Stopped && frmWait && dynamic_cast<platform::QtDialogs*>(&platform::dialogs()))
+            if (event == TRunEvent::Stopped && frmWait && dynamic_cast<platform::QtDialogs*>(&platform::dialogs())) {
                 frmWait->ShowText(Q(ChannelText(RowProgramIsStopped)));
+                // Over the window of the channel whose run it is.
+                frmWait->move(mapToGlobal(rect().center()) - frmWait->rect().center());
+            }
             break;
         case TRunEvent::TidiedUp:
             if (panel) {
@@ -351,6 +355,8 @@ void TmdiSubWindow::ProgramRunEvent(TRunEvent event)
                 frmMainWindow->mnuOpenFile->setEnabled(true);
             }
             if (frmWait) frmWait->hide();
+            // The remaining time under the legend says that no segment runs any more.
+            graDataGraph->Invalidate();
             RefreshProgramTree();
             if (FSelectedNode && FSelectedNode->Parent())
                 EnableEditorControls();

@@ -767,11 +767,18 @@ TEST_F(ProgrammerWindowTest, SingleRampRefusedOnlyWhileAProgramRunsAndReplacesOn
     EXPECT_FALSE(offered());
     EXPECT_EQ(Last(), stopFirst);
 
-    // Just stopped, it runs no more, though its window lets it go only on the next ticks:
-    // the ramp is offered and replaces it.
+    // A stop is done once its "no change" frames stand: the run is let go at once, not a
+    // tick or two later. The window's button and the panel's offer a start, the remaining
+    // time says that no segment runs, and the ramp is offered and replaces it.
+    EXPECT_NE(w->RemainingTimeLines().first, "Remaining time: --:--");
     support::TestDialogs().QueueAnswer(IDYES);
     w->btnStopTPClick(nullptr);
-    ASSERT_TRUE(run->HasRun());
+    ASSERT_FALSE(run->HasRun());
+    EXPECT_EQ(w->btnTPStartStop->text(), "Start temperature program");
+    EXPECT_TRUE(w->btnTPStartStop->isEnabled());
+    EXPECT_EQ(panel->cmdTPStartStop->Tag, 1);
+    EXPECT_TRUE(panel->cmdTPStartStop->isEnabled());
+    EXPECT_EQ(w->RemainingTimeLines().first, "Remaining time: --:--");
     EXPECT_TRUE(offered());
     runRamp("25");
     // Only the start's question.
