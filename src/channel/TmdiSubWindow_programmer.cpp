@@ -211,6 +211,12 @@ bool TmdiSubWindow::ReleaseEndedProgram()
 
 // ---------------------------------------------------------------- what the run's stages enable
 
+std::pair<std::uint32_t, bool> TmdiSubWindow::ProgramLockSeen() const
+{
+    const bool run = FRun && FRun->HasRun();
+    return {run ? FRun->RunSerial() : 0, run || AutomaticStartArmed != 0};
+}
+
 void TmdiSubWindow::UpdateProgramCommands()
 {
     NOX_ASSERT_UI_THREAD();
@@ -225,20 +231,25 @@ void TmdiSubWindow::UpdateProgramCommands()
     const bool slotFree = FProgrammer && FProgrammer->FindFreeSlot() >= 0;
     const bool canCreate = !locked && slotFree && (!programmer || !programs);
 
+    // An open pop-up menu keeps what it offered when it opened: an item never changes
+    // under the pointer.
+    const bool menuOpen = FMenuOpen;
     btnCreateTP->setEnabled(canCreate);
-    mnuCreateProgram->setEnabled(canCreate);
-    for (QAction* a : {mnuDeleteProgram}) a->setEnabled(!locked && node);
     btnDeleteTP->setEnabled(!locked && node);
     btnLoadTP->setEnabled(!locked && (programmer || slotFree));
-    mnuLoadProgram->setEnabled(!locked && (programmer || slotFree));
     btnSaveTP->setEnabled(node != nullptr);
-    mnuSaveProgram->setEnabled(node != nullptr);
     btnAddSegment->setEnabled(!locked && node);
-    mnuAddSegment->setEnabled(!locked && node);
-    mnuPasteSegment->setEnabled(!locked && segment);
     btnDeleteSegment->setEnabled(!locked && segment);
-    mnuDeleteSegment->setEnabled(!locked && segment);
     btnApplyValues->setEnabled(!locked && node);
+    if (!menuOpen) {
+        mnuCreateProgram->setEnabled(canCreate);
+        mnuDeleteProgram->setEnabled(!locked && node);
+        mnuLoadProgram->setEnabled(!locked && (programmer || slotFree));
+        mnuSaveProgram->setEnabled(node != nullptr);
+        mnuAddSegment->setEnabled(!locked && node);
+        mnuPasteSegment->setEnabled(!locked && segment);
+        mnuDeleteSegment->setEnabled(!locked && segment);
+    }
 
     // Start, stop, hold and cancel belong to the programmer view. The start/stop button and
     // menu item read what they do next and do what they read: from the start request to the
@@ -249,9 +260,6 @@ void TmdiSubWindow::UpdateProgramCommands()
     btnPauseSegment->setVisible(programmer);
     btnCancelSegment->setVisible(programmer);
     const bool startStop = programmer && (run ? FRun->CanStop() : startable);
-    // An open pop-up menu keeps what it offered when it opened: an item never changes
-    // under the pointer.
-    const bool menuOpen = FMenuOpen;
     btnTPStartStop->setEnabled(startStop);
     const QString startStopText = Q(ChannelText(run ? RowPanelStopProgram : RowPanelStartProgram));
     btnTPStartStop->setText(startStopText);
@@ -295,11 +303,22 @@ void TmdiSubWindow::SetProgramControlEnabled(TProgramControl control, bool enabl
         case TProgramControl::btnTPStartStop: btnTPStartStop->setEnabled(enabled); break;
         case TProgramControl::btnPauseSegment: btnPauseSegment->setEnabled(enabled); break;
         case TProgramControl::btnCancelSegment: btnCancelSegment->setEnabled(enabled); break;
-        case TProgramControl::mnuDeleteProgram: mnuDeleteProgram->setEnabled(enabled); break;
-        case TProgramControl::mnuLoadProgram: mnuLoadProgram->setEnabled(enabled); break;
-        case TProgramControl::mnuStartStopProgram: mnuStartStopProgram->setEnabled(enabled); break;
-        case TProgramControl::mnuCancelSegment: mnuCancelSegment->setEnabled(enabled); break;
-        case TProgramControl::mnuPauseSegment: mnuPauseSegment->setEnabled(enabled); break;
+        // The pop-up menu's items stay as they were while it is open.
+        case TProgramControl::mnuDeleteProgram:
+            if (!FMenuOpen) mnuDeleteProgram->setEnabled(enabled);
+            break;
+        case TProgramControl::mnuLoadProgram:
+            if (!FMenuOpen) mnuLoadProgram->setEnabled(enabled);
+            break;
+        case TProgramControl::mnuStartStopProgram:
+            if (!FMenuOpen) mnuStartStopProgram->setEnabled(enabled);
+            break;
+        case TProgramControl::mnuCancelSegment:
+            if (!FMenuOpen) mnuCancelSegment->setEnabled(enabled);
+            break;
+        case TProgramControl::mnuPauseSegment:
+            if (!FMenuOpen) mnuPauseSegment->setEnabled(enabled);
+            break;
     }
 }
 

@@ -1013,6 +1013,11 @@ TEST_F(ProgrammerWindowTest, AStartAfterARunEndedByItselfAsksAndNoSendsNothing)
 
     w->PopupProgrammer->popup(w->treeTProgram->mapToGlobal(QPoint(4, 4)));
     ASSERT_TRUE(w->PopupProgrammer->isVisible());
+    const std::vector<QAction*> editing = {w->mnuDeleteProgram, w->mnuLoadProgram, w->mnuAddSegment,
+                                           w->mnuDeleteSegment, w->mnuCreateProgram};
+    std::vector<bool> offeredEditing;
+    for (QAction* a : editing) offeredEditing.push_back(a->isEnabled());
+    EXPECT_FALSE(w->mnuLoadProgram->isEnabled());
     for (int i = 0; i < 20 && run->HasRun() && !run->ProgramEnded && !run->ProgramFinished; ++i) Tick(w);
     // The tick that hands over the end action ends the run: at once, not one tick later, the
     // window's button and the panel's offer a start, with the start picture.
@@ -1033,9 +1038,34 @@ TEST_F(ProgrammerWindowTest, AStartAfterARunEndedByItselfAsksAndNoSendsNothing)
     w->mnuStartStopProgram->trigger();
     EXPECT_EQ(support::TestDialogs().MessageCount(), asked);
     EXPECT_FALSE(run->HasRun());
+    // Its editing items too stay as they were offered while the run went on, and do nothing.
+    for (std::size_t i = 0; i < editing.size(); ++i) {
+        EXPECT_EQ(editing[i]->isEnabled(), offeredEditing[i]) << editing[i]->objectName().toStdString();
+        editing[i]->trigger();
+    }
+    EXPECT_EQ(support::TestDialogs().MessageCount(), asked);
+    EXPECT_EQ(w->ProgramTreeItems().TopLevelCount(), 1);
     w->PopupProgrammer->hide();
     EXPECT_EQ(w->mnuStartStopProgram->text(), "Start temperature program");
     EXPECT_TRUE(w->mnuStartStopProgram->isEnabled());
+    EXPECT_TRUE(w->mnuLoadProgram->isEnabled());
+
+    // The other way round: offered with no run going, an editing item does nothing once a
+    // run has begun under the open menu.
+    w->PopupProgrammer->popup(w->treeTProgram->mapToGlobal(QPoint(4, 4)));
+    ASSERT_TRUE(w->mnuDeleteProgram->isEnabled());
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->btnTPStartStop->click();
+    ASSERT_TRUE(run->HasRun());
+    asked = support::TestDialogs().MessageCount();
+    w->mnuDeleteProgram->trigger();
+    EXPECT_EQ(support::TestDialogs().MessageCount(), asked);
+    EXPECT_EQ(w->ProgramTreeItems().TopLevelCount(), 1);
+    w->PopupProgrammer->hide();
+    EXPECT_FALSE(w->mnuDeleteProgram->isEnabled());
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->btnTPStartStop->click();
+    ASSERT_FALSE(run->HasRun());
     Tick(w);
     EXPECT_EQ(panel->cmdTPStartStop->icon().pixmap(16).toImage(), startPicture);
 
