@@ -279,8 +279,9 @@ TEST_F(ProgrammerWindowTest, SingleRampStartsFromTheLastRecordedSetpoint)
         EXPECT_FALSE(run->HasRun());
         EXPECT_EQ(panel->cmdTPStartStop->Tag, 1);
         EXPECT_TRUE(panel->cmdKelvorStart->isEnabled());
-        // The setpoint field reads what the ramp left at the unit.
+        // The ramp left the unit at its target, and the setpoint field reads it.
         Tick(w, 2);
+        EXPECT_DOUBLE_EQ(line.First().State().setpoint, 25.5);
         EXPECT_EQ(panel->edSetPoint->text().toStdString(), FormatFloat("0.00", line.First().State().setpoint));
     }
 
