@@ -266,6 +266,12 @@ void CProgramRun::RequestStop(std::uint32_t seenRun)
     SetCalendar({0, "none", Now(), 1});
     FSession.SetRecordingSuspended(false);
     EndWhereItStands(true);
+    // The "no change" frames stand now in place of the run's: the stop is done, and the run
+    // is let go at once, not a tick or two later (its controls offer a start).
+    if (HasRun()) {
+        ProgramFinished = 1;
+        TidyUp();
+    }
 }
 
 void CProgramRun::EndWhereItStands(bool withdraw)
@@ -279,6 +285,8 @@ void CProgramRun::EndWhereItStands(bool withdraw)
     ProgramEnded = 1;
     StoppedByUser = 1;
     StopRequested = 1;
+    // The limits query of the run's first tick is not asked for a run that is stopped.
+    LimitsQueryDue = 0;
     // A stop ends a held run too: the hold is over with it.
     SegmentHeld = 0;
     HeldByUnitOff = 0;
@@ -413,6 +421,7 @@ void CProgramRun::TidyUp()
 {
     FProgrammer.SetRampActive(0);
     ProgramRunning = 0;
+    LimitsQueryDue = 0;
     StartedProgram = nullptr;
     ClearEndState();
     ProgramFinished = 0;

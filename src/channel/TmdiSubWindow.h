@@ -123,6 +123,9 @@ public:
     int FMenuStartStopTag = -1;
     std::uint32_t FMenuRun = 0;
     bool FMenuOpen = false;
+    // The program editing was locked (which run, or a timed start armed) when the menu opened.
+    std::pair<std::uint32_t, bool> FMenuLocked{0, false};
+    std::pair<std::uint32_t, bool> ProgramLockSeen() const;
     QGroupBox *grpScout = nullptr, *grpProgrammeditor = nullptr, *grpSegment = nullptr, *grpProgram = nullptr;
     QLabel *txtSegmentProperties = nullptr, *txtProgramProperties = nullptr;
     QLineEdit *txtCurrentSegment = nullptr, *edDuration = nullptr, *edTemperature = nullptr, *edStirrer = nullptr,

@@ -226,14 +226,26 @@ void TmdiSubWindow::BuildProgramTree(QWidget* page)
         connect(a, &QAction::triggered, this, platform::GuardedSlot(this, handler));
         return a;
     };
-    mnuCreateProgram = item("mnuCreateProgram", RowCreateProgram, &TmdiSubWindow::mnuCreateProgramClick);
-    mnuDeleteProgram = item("mnuDeleteProgram", RowDeleteProgram, &TmdiSubWindow::mnuDeleteProgramClick);
-    mnuLoadProgram = item("mnuLoadProgram", RowLoadProgram, &TmdiSubWindow::mnuLoadProgramClick);
+    // An editing item offered while no run went on (or while one did) does nothing once a run
+    // has begun or ended since the menu opened: it acts on what the user saw.
+    auto editItem = [this](const char* name, TextRow row, void (TmdiSubWindow::*handler)()) {
+        QAction* a = PopupProgrammer->addAction(Q(ChannelText(row)));
+        a->setObjectName(name);
+        connect(a, &QAction::triggered, this, [this, handler] {
+            platform::GuardedCall([this, handler] {
+                if (ProgramLockSeen() == FMenuLocked) (this->*handler)();
+            });
+        });
+        return a;
+    };
+    mnuCreateProgram = editItem("mnuCreateProgram", RowCreateProgram, &TmdiSubWindow::mnuCreateProgramClick);
+    mnuDeleteProgram = editItem("mnuDeleteProgram", RowDeleteProgram, &TmdiSubWindow::mnuDeleteProgramClick);
+    mnuLoadProgram = editItem("mnuLoadProgram", RowLoadProgram, &TmdiSubWindow::mnuLoadProgramClick);
     mnuSaveProgram = item("mnuSaveProgram", RowSaveProgram, &TmdiSubWindow::mnuSaveProgramClick);
     PopupProgrammer->addSeparator();
-    mnuAddSegment = item("mnuAddSegment", RowAppendSegment, &TmdiSubWindow::mnuAddSegmentClick);
-    mnuPasteSegment = item("mnuPasteSegment", RowInsertSegment, &TmdiSubWindow::mnuPasteSegmentClick);
-    mnuDeleteSegment = item("mnuDeleteSegment", RowDeleteSegment, &TmdiSubWindow::mnuDeleteSegmentClick);
+    mnuAddSegment = editItem("mnuAddSegment", RowAppendSegment, &TmdiSubWindow::mnuAddSegmentClick);
+    mnuPasteSegment = editItem("mnuPasteSegment", RowInsertSegment, &TmdiSubWindow::mnuPasteSegmentClick);
+    mnuDeleteSegment = editItem("mnuDeleteSegment", RowDeleteSegment, &TmdiSubWindow::mnuDeleteSegmentClick);
     PopupProgrammer->addSeparator();
     mnuStartStopProgram = item("mnuStartStopProgram", RowPanelStartProgram, &TmdiSubWindow::mnuStartStopProgramClick);
     mnuCancelSegment = item("mnuCancelSegment", RowCancelSegment, &TmdiSubWindow::mnuCancelSegmentClick);
@@ -243,6 +255,7 @@ void TmdiSubWindow::BuildProgramTree(QWidget* page)
     connect(PopupProgrammer, &QMenu::aboutToShow, this, [this] {
         FMenuStartStopTag = btnTPStartStopTag;
         FMenuRun = FRun ? FRun->RunSerial() : 0;
+        FMenuLocked = ProgramLockSeen();
         FMenuOpen = true;
     });
     connect(PopupProgrammer, &QMenu::aboutToHide, this, [this] {

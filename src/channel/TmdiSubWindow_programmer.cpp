@@ -19,6 +19,7 @@
 #include "channel/ChannelTexts.h"
 #include "channel/TmdiSubWindow.h"
 #include "chart/engine/TChartSeries.h"
+#include "chart/engine/TCustomChart.h"
 #include "chart/series/TAreaSeries.h"
 #include "chart/series/TFastLineSeries.h"
 #include "platform/Dialogs.h"
@@ -210,6 +211,12 @@ bool TmdiSubWindow::ReleaseEndedProgram()
 
 // ---------------------------------------------------------------- what the run's stages enable
 
+std::pair<std::uint32_t, bool> TmdiSubWindow::ProgramLockSeen() const
+{
+    const bool run = FRun && FRun->HasRun();
+    return {run ? FRun->RunSerial() : 0, run || AutomaticStartArmed != 0};
+}
+
 void TmdiSubWindow::UpdateProgramCommands()
 {
     NOX_ASSERT_UI_THREAD();
@@ -224,20 +231,25 @@ void TmdiSubWindow::UpdateProgramCommands()
     const bool slotFree = FProgrammer && FProgrammer->FindFreeSlot() >= 0;
     const bool canCreate = !locked && slotFree && (!programmer || !programs);
 
+    // An open pop-up menu keeps what it offered when it opened: an item never changes
+    // under the pointer.
+    const bool menuOpen = FMenuOpen;
     btnCreateTP->setEnabled(canCreate);
-    mnuCreateProgram->setEnabled(canCreate);
-    for (QAction* a : {mnuDeleteProgram}) a->setEnabled(!locked && node);
     btnDeleteTP->setEnabled(!locked && node);
     btnLoadTP->setEnabled(!locked && (programmer || slotFree));
-    mnuLoadProgram->setEnabled(!locked && (programmer || slotFree));
     btnSaveTP->setEnabled(node != nullptr);
-    mnuSaveProgram->setEnabled(node != nullptr);
     btnAddSegment->setEnabled(!locked && node);
-    mnuAddSegment->setEnabled(!locked && node);
-    mnuPasteSegment->setEnabled(!locked && segment);
     btnDeleteSegment->setEnabled(!locked && segment);
-    mnuDeleteSegment->setEnabled(!locked && segment);
     btnApplyValues->setEnabled(!locked && node);
+    if (!menuOpen) {
+        mnuCreateProgram->setEnabled(canCreate);
+        mnuDeleteProgram->setEnabled(!locked && node);
+        mnuLoadProgram->setEnabled(!locked && (programmer || slotFree));
+        mnuSaveProgram->setEnabled(node != nullptr);
+        mnuAddSegment->setEnabled(!locked && node);
+        mnuPasteSegment->setEnabled(!locked && segment);
+        mnuDeleteSegment->setEnabled(!locked && segment);
+    }
 
     // Start, stop, hold and cancel belong to the programmer view. The start/stop button and
     // menu item read what they do next and do what they read: from the start request to the
@@ -248,9 +260,6 @@ void TmdiSubWindow::UpdateProgramCommands()
     btnPauseSegment->setVisible(programmer);
     btnCancelSegment->setVisible(programmer);
     const bool startStop = programmer && (run ? FRun->CanStop() : startable);
-    // An open pop-up menu keeps what it offered when it opened: an item never changes
-    // under the pointer.
-    const bool menuOpen = FMenuOpen;
     btnTPStartStop->setEnabled(startStop);
     const QString startStopText = Q(ChannelText(run ? RowPanelStopProgram : RowPanelStartProgram));
     btnTPStartStop->setText(startStopText);
@@ -294,11 +303,22 @@ void TmdiSubWindow::SetProgramControlEnabled(TProgramControl control, bool enabl
         case TProgramControl::btnTPStartStop: btnTPStartStop->setEnabled(enabled); break;
         case TProgramControl::btnPauseSegment: btnPauseSegment->setEnabled(enabled); break;
         case TProgramControl::btnCancelSegment: btnCancelSegment->setEnabled(enabled); break;
-        case TProgramControl::mnuDeleteProgram: mnuDeleteProgram->setEnabled(enabled); break;
-        case TProgramControl::mnuLoadProgram: mnuLoadProgram->setEnabled(enabled); break;
-        case TProgramControl::mnuStartStopProgram: mnuStartStopProgram->setEnabled(enabled); break;
-        case TProgramControl::mnuCancelSegment: mnuCancelSegment->setEnabled(enabled); break;
-        case TProgramControl::mnuPauseSegment: mnuPauseSegment->setEnabled(enabled); break;
+        // The pop-up menu's items stay as they were while it is open.
+        case TProgramControl::mnuDeleteProgram:
+            if (!FMenuOpen) mnuDeleteProgram->setEnabled(enabled);
+            break;
+        case TProgramControl::mnuLoadProgram:
+            if (!FMenuOpen) mnuLoadProgram->setEnabled(enabled);
+            break;
+        case TProgramControl::mnuStartStopProgram:
+            if (!FMenuOpen) mnuStartStopProgram->setEnabled(enabled);
+            break;
+        case TProgramControl::mnuCancelSegment:
+            if (!FMenuOpen) mnuCancelSegment->setEnabled(enabled);
+            break;
+        case TProgramControl::mnuPauseSegment:
+            if (!FMenuOpen) mnuPauseSegment->setEnabled(enabled);
+            break;
     }
 }
 
@@ -336,8 +356,11 @@ void TmdiSubWindow::ProgramRunEvent(TRunEvent event)
                 panel->cmdNextSegment->setEnabled(false);
                 panel->cmdHoldSegment->setEnabled(false);
             }
-            if (event == TRunEvent::Stopped && frmWait && dynamic_cast<platform::QtDialogs*>(&platform::dialogs()))
+            if (event == TRunEvent::Stopped && frmWait && dynamic_cast<platform::QtDialogs*>(&platform::dialogs())) {
                 frmWait->ShowText(Q(ChannelText(RowProgramIsStopped)));
+                // Over the window of the channel whose run it is.
+                frmWait->move(mapToGlobal(rect().center()) - frmWait->rect().center());
+            }
             break;
         case TRunEvent::TidiedUp:
             if (panel) {
@@ -351,6 +374,8 @@ void TmdiSubWindow::ProgramRunEvent(TRunEvent event)
                 frmMainWindow->mnuOpenFile->setEnabled(true);
             }
             if (frmWait) frmWait->hide();
+            // The remaining time under the legend says that no segment runs any more.
+            graDataGraph->Invalidate();
             RefreshProgramTree();
             if (FSelectedNode && FSelectedNode->Parent())
                 EnableEditorControls();

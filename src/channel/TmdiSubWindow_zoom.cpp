@@ -257,7 +257,8 @@ std::pair<AnsiString, AnsiString> TmdiSubWindow::RemainingTimeLines() const
         const int s = (run.RemainingSteps + 2) * FSession->SamplingInterval();
         const int hh = s / 3600, mm = (s % 3600) / 60;
         const bool zero = hh == 0 && mm == 0;
-        if ((zero && !run.Running && !run.Held) || hh < 0 || mm < 0) {
+        // Without a run (stopped, ended and let go) no segment has time left.
+        if (((zero || !run.HasRun) && !run.Running && !run.Held) || hh < 0 || mm < 0) {
             if (run.CalendarArmed)
                 return {ChannelText(RowAutomaticStartActive),
                         FormatDateTime(FormatSettings().ShortDateFormat + " " + FormatSettings().LongTimeFormat,

@@ -568,6 +568,26 @@ TEST_F(ProgramRunSessionTest, HoldCancelAndStopReachTheUnitAtOnceAt30And60Second
         }
     }
 
+    // A stop answered before the first tick after the start: the limits query that tick
+    // would ask goes no more, nor anything else of the run.
+    {
+        const AnsiString query = CTolvarProtocol::BuildCommandFrame("L0F********", 1);
+        const std::size_t queries = Count(query);
+        support::TestDialogs().QueueAnswer(IDYES);
+        ASSERT_TRUE(run.RequestStart(program, settings));
+        ASSERT_TRUE(run.ProgramRunning);
+        ASSERT_TRUE(AwaitCommandsOut(session));
+        ASSERT_TRUE(Await([&] { return !session.ChannelObject()->CycleUnderWayOrDue(); }));
+        const std::size_t stopped = line.FrameCount();
+        support::TestDialogs().QueueAnswer(IDYES);
+        run.RequestStop();
+        Tick(2);
+        ASSERT_TRUE(AwaitCommandsOut(session));
+        EXPECT_EQ(Count(query), queries);
+        for (const AnsiString& body : SetpointFramesFrom(stopped)) EXPECT_EQ(body, "******");
+        ASSERT_FALSE(run.HasRun());
+    }
+
     // A tick that comes while a cycle is under way (the poll thread asked for it itself, the
     // tick being late), and a setpoint the user gives before that cycle ends: the user's
     // setpoint goes, and the tick's step follows it at once instead of being lost.

@@ -767,11 +767,18 @@ TEST_F(ProgrammerWindowTest, SingleRampRefusedOnlyWhileAProgramRunsAndReplacesOn
     EXPECT_FALSE(offered());
     EXPECT_EQ(Last(), stopFirst);
 
-    // Just stopped, it runs no more, though its window lets it go only on the next ticks:
-    // the ramp is offered and replaces it.
+    // A stop is done once its "no change" frames stand: the run is let go at once, not a
+    // tick or two later. The window's button and the panel's offer a start, the remaining
+    // time says that no segment runs, and the ramp is offered and replaces it.
+    EXPECT_NE(w->RemainingTimeLines().first, "Remaining time: --:--");
     support::TestDialogs().QueueAnswer(IDYES);
     w->btnStopTPClick(nullptr);
-    ASSERT_TRUE(run->HasRun());
+    ASSERT_FALSE(run->HasRun());
+    EXPECT_EQ(w->btnTPStartStop->text(), "Start temperature program");
+    EXPECT_TRUE(w->btnTPStartStop->isEnabled());
+    EXPECT_EQ(panel->cmdTPStartStop->Tag, 1);
+    EXPECT_TRUE(panel->cmdTPStartStop->isEnabled());
+    EXPECT_EQ(w->RemainingTimeLines().first, "Remaining time: --:--");
     EXPECT_TRUE(offered());
     runRamp("25");
     // Only the start's question.
@@ -1006,6 +1013,11 @@ TEST_F(ProgrammerWindowTest, AStartAfterARunEndedByItselfAsksAndNoSendsNothing)
 
     w->PopupProgrammer->popup(w->treeTProgram->mapToGlobal(QPoint(4, 4)));
     ASSERT_TRUE(w->PopupProgrammer->isVisible());
+    const std::vector<QAction*> editing = {w->mnuDeleteProgram, w->mnuLoadProgram, w->mnuAddSegment,
+                                           w->mnuDeleteSegment, w->mnuCreateProgram};
+    std::vector<bool> offeredEditing;
+    for (QAction* a : editing) offeredEditing.push_back(a->isEnabled());
+    EXPECT_FALSE(w->mnuLoadProgram->isEnabled());
     for (int i = 0; i < 20 && run->HasRun() && !run->ProgramEnded && !run->ProgramFinished; ++i) Tick(w);
     // The tick that hands over the end action ends the run: at once, not one tick later, the
     // window's button and the panel's offer a start, with the start picture.
@@ -1026,9 +1038,34 @@ TEST_F(ProgrammerWindowTest, AStartAfterARunEndedByItselfAsksAndNoSendsNothing)
     w->mnuStartStopProgram->trigger();
     EXPECT_EQ(support::TestDialogs().MessageCount(), asked);
     EXPECT_FALSE(run->HasRun());
+    // Its editing items too stay as they were offered while the run went on, and do nothing.
+    for (std::size_t i = 0; i < editing.size(); ++i) {
+        EXPECT_EQ(editing[i]->isEnabled(), offeredEditing[i]) << editing[i]->objectName().toStdString();
+        editing[i]->trigger();
+    }
+    EXPECT_EQ(support::TestDialogs().MessageCount(), asked);
+    EXPECT_EQ(w->ProgramTreeItems().TopLevelCount(), 1);
     w->PopupProgrammer->hide();
     EXPECT_EQ(w->mnuStartStopProgram->text(), "Start temperature program");
     EXPECT_TRUE(w->mnuStartStopProgram->isEnabled());
+    EXPECT_TRUE(w->mnuLoadProgram->isEnabled());
+
+    // The other way round: offered with no run going, an editing item does nothing once a
+    // run has begun under the open menu.
+    w->PopupProgrammer->popup(w->treeTProgram->mapToGlobal(QPoint(4, 4)));
+    ASSERT_TRUE(w->mnuDeleteProgram->isEnabled());
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->btnTPStartStop->click();
+    ASSERT_TRUE(run->HasRun());
+    asked = support::TestDialogs().MessageCount();
+    w->mnuDeleteProgram->trigger();
+    EXPECT_EQ(support::TestDialogs().MessageCount(), asked);
+    EXPECT_EQ(w->ProgramTreeItems().TopLevelCount(), 1);
+    w->PopupProgrammer->hide();
+    EXPECT_FALSE(w->mnuDeleteProgram->isEnabled());
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->btnTPStartStop->click();
+    ASSERT_FALSE(run->HasRun());
     Tick(w);
     EXPECT_EQ(panel->cmdTPStartStop->icon().pixmap(16).toImage(), startPicture);
 
