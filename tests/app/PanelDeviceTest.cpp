@@ -17,6 +17,7 @@
 #include "comm/CommTiming.h"
 #include "comm/TfrmIdentification.h"
 #include "platform/UiDispatcher.h"
+#include "support/DeviceClock.h"
 #include "support/PtyLink.h"
 #include "support/ScriptedDialogs.h"
 #include "support/SimulatedUnitLine.h"
@@ -79,7 +80,8 @@ protected:
         t.PollStepMs = 5;
         t.IdentificationStepMs = 1;
         // Every reply must come in time, also on a loaded machine: a time-out would hold the
-        // cycle back until a tick that these tests never give.
+        // cycle back until a tick that these tests never give. The device layer's clock
+        // stands still (deviceTime), so none comes unless a unit leaves a frame unanswered.
         t.ReadTimeoutMs = 2000;
         comm::SetTiming(t);
         support::TestDialogs().Clear();
@@ -165,6 +167,7 @@ protected:
         return base;
     }
 
+    support::StoppedDeviceTime deviceTime;  // made before the line, gone after it
     support::SimulatedUnitLine line;
     SerialFormFactory factory;
     std::unique_ptr<TfrmMainWindow> window;

@@ -199,6 +199,7 @@ TEST_F(SerialChannel, ClosingAPollingChannelIsPromptAndLeavesNothingOpen)
     Connect(c);
     PressOkAndWaitForResult(WaitForVerdict(c));
     // Close in the middle of a cycle, while the thread waits for a reply that never comes.
+    deviceTime.timeOutUnanswered = false;
     comm::TCommTiming slow = comm::Timing();
     slow.ReadTimeoutMs = 20000;
     comm::SetTiming(slow);
@@ -223,6 +224,7 @@ TEST_F(SerialChannel, ClosingDuringIdentificationReportsNothing)
 {
     StartLine();
     line.First().Update([](support::UnitState& s) { s.answers = 0; });  // every try waits its time-out
+    deviceTime.timeOutUnanswered = false;                               // which does not come
     comm::TCommTiming slow = comm::Timing();
     slow.ReadTimeoutMs = 20000;
     comm::SetTiming(slow);

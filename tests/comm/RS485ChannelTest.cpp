@@ -385,6 +385,8 @@ TEST_F(BusChannels, ClosingNeverWaitsOutASilentExchangeOrTheBus)
         t.ReadTimeoutMs = ms;
         comm::SetTiming(t);
     };
+    // The silent exchanges wait until the close: their time-outs do not come.
+    deviceTime.timeOutUnanswered = false;
     auto closePromptly = [](CRS485& c) {
         const auto start = std::chrono::steady_clock::now();
         c.Close(3);

@@ -46,7 +46,7 @@ protected:
         comm::TCommTiming t;
         t.PollStepMs = kStepMs;
         t.IdentificationStepMs = 1;
-        t.ReadTimeoutMs = 250;  // generous: a loaded machine must not turn a reply into a time-out
+        t.ReadTimeoutMs = 250;  // on the stopped device clock (deviceTime): moved on by the tests
         comm::SetTiming(t);
         clock.Set(EncodeDate(2026, 12, 7) + EncodeTime(9, 15, 30, 0));
         platform::SetClock(&clock);

@@ -21,6 +21,9 @@ using namespace support;
 
 namespace {
 
+// Bound of every wait for what the line sends or logs; never reached when things work.
+constexpr int kLineWaitMs = 10000;
+
 AnsiString Frame(const char* command, int address = 1)
 {
     return CTolvarProtocol::BuildCommandFrame(command, address);
@@ -161,7 +164,7 @@ TEST(SimulatedUnit, MalformedControlFramesAreIgnored)
         EXPECT_TRUE(r.rejected && !r.accepted && !r.reply) << command;
         Send(fd, Frame(command));
     }
-    ASSERT_TRUE(line.WaitForFrames(std::size(malformed), 2000));
+    ASSERT_TRUE(line.WaitForFrames(std::size(malformed), kLineWaitMs));
     EXPECT_EQ(ReadBytes(fd, 1, 100), "");
     for (const LoggedFrame& f : line.Frames()) EXPECT_TRUE(f.valid && f.rejected) << f.frame;
     const UnitState after = unit.State();
@@ -285,16 +288,16 @@ TEST(SimulatedUnitLine, PseudoTerminalServesSeveralSlavesAndLogsFrames)
     ASSERT_GE(fd, 0);
 
     Send(fd, Frame("V07", 12));
-    AnsiString reply = ReadBytes(fd, 50, 2000);
+    AnsiString reply = ReadBytes(fd, 50, kLineWaitMs);
     EXPECT_EQ(reply, SimulatedUnit::BuildReply(UnitCommand::V, line.Unit(12)->State()));
     Send(fd, "noise" + Frame("G0D******", 3));
-    EXPECT_EQ(ReadBytes(fd, 24, 2000).substr(0, 5), "[S03G");
+    EXPECT_EQ(ReadBytes(fd, 24, kLineWaitMs).substr(0, 5), "[S03G");
     // Nobody at address 7; a bad checksum is logged as rejected and not answered.
     Send(fd, Frame("G0D******", 7));
     AnsiString bad = Frame("G0D******", 3);
     bad[14] = 'F';
     Send(fd, bad);
-    ASSERT_TRUE(line.WaitForFrames(4, 2000));
+    ASSERT_TRUE(line.WaitForFrames(4, kLineWaitMs));
     EXPECT_EQ(ReadBytes(fd, 1, 100), "");
     auto frames = line.Frames();
     ASSERT_EQ(frames.size(), 4u);
@@ -309,7 +312,7 @@ TEST(SimulatedUnitLine, PseudoTerminalServesSeveralSlavesAndLogsFrames)
     // The line survives the port being closed and opened again.
     fd = OpenPty(line.SlavePath());
     Send(fd, Frame("F07", 3));
-    EXPECT_EQ(ReadBytes(fd, 38, 2000).size(), 38u);
+    EXPECT_EQ(ReadBytes(fd, 38, kLineWaitMs).size(), 38u);
     ::close(fd);
 }
 
@@ -322,20 +325,20 @@ TEST(SimulatedUnitLine, TcpSplitsRepliesAndDropsConnections)
     int fd = ConnectTcp(line.TcpPort());
     ASSERT_GE(fd, 0);
     Send(fd, Frame("G0D******"));  // a reply without fault comes in one write
-    EXPECT_EQ(ReadBytes(fd, 24, 2000), line.First().BuildReply(UnitCommand::G));
+    EXPECT_EQ(ReadBytes(fd, 24, kLineWaitMs), line.First().BuildReply(UnitCommand::G));
     EXPECT_EQ(line.WriteCount(), 1u);
     line.First().InjectFault(UnitFault::SplitSegments, 1, 3);
     // Three writes; together they are the whole reply.
     std::size_t writes = line.WriteCount();
     Send(fd, Frame("S082"));
-    EXPECT_EQ(ReadBytes(fd, 31, 2000), line.First().BuildReply(UnitCommand::S2));
+    EXPECT_EQ(ReadBytes(fd, 31, kLineWaitMs), line.First().BuildReply(UnitCommand::S2));
     EXPECT_EQ(line.WriteCount() - writes, 3u);
 
     line.First().InjectFault(UnitFault::DropConnection);
     Send(fd, Frame("G0D******"));
     char c;
     pollfd p{fd, POLLIN, 0};
-    ASSERT_EQ(::poll(&p, 1, 2000), 1);
+    ASSERT_EQ(::poll(&p, 1, kLineWaitMs), 1);
     EXPECT_EQ(::read(fd, &c, 1), 0);  // closed by the unit
     ::close(fd);
 
@@ -344,14 +347,14 @@ TEST(SimulatedUnitLine, TcpSplitsRepliesAndDropsConnections)
     int second = ConnectTcp(line.TcpPort());
     ASSERT_GE(second, 0);
     Send(second, Frame("V07"));
-    EXPECT_EQ(ReadBytes(second, 50, 2000).size(), 50u);
+    EXPECT_EQ(ReadBytes(second, 50, kLineWaitMs).size(), 50u);
     Send(fd, Frame("G0D******"));
-    EXPECT_EQ(ReadBytes(fd, 24, 2000).size(), 24u);
+    EXPECT_EQ(ReadBytes(fd, 24, kLineWaitMs).size(), 24u);
     EXPECT_EQ(line.ClientCount(), 2u);
     line.DropConnection();
     for (int s : {fd, second}) {
         pollfd q{s, POLLIN, 0};
-        ASSERT_EQ(::poll(&q, 1, 2000), 1);
+        ASSERT_EQ(::poll(&q, 1, kLineWaitMs), 1);
         EXPECT_EQ(::read(s, &c, 1), 0);
         ::close(s);
     }
