@@ -2,6 +2,8 @@
 // the unit receives tick by tick, waiting for a setpoint, the end action, the unit's own
 // control status, holding, stopping and the timed start. Time comes from the injected clock;
 // every tick follows the poll cycle of the tick before.
+#include <utility>
+
 #include "ChannelTestSupport.h"
 #include "app/RecordedDataWriter.h"
 #include "channel/CProgramRun.h"
@@ -486,7 +488,9 @@ TEST_F(ProgramRunSessionTest, HoldCancelAndStopReachTheUnitAtOnceAt30And60Second
     // A ramp of 300 s from 20 to 30 °C, then one to 50 °C; each scenario starts the run,
     // lets `moment` ticks go by and answers a hold, a cancel or a stop between two ticks.
     // The unit must show the effect before the next tick, and after a hold or a stop no
-    // frame of the run may move its setpoint again.
+    // frame of the run may move its setpoint again. A late reply waits until the test lets
+    // it go, however late the machine runs the test.
+    line.SetReplyClock([this] { return deviceClock.NowMs(); });
     support::UnitState unit;
     unit.controlMode = 'I';
     unit.setpoint = 20.0;
@@ -598,15 +602,19 @@ TEST_F(ProgramRunSessionTest, HoldCancelAndStopReachTheUnitAtOnceAt30And60Second
         ASSERT_TRUE(AwaitCommandsOut(session));
         ASSERT_TRUE(Await([&] { return !session.ChannelObject()->CycleUnderWayOrDue(); }));
         const double step = UnitSetpoint() + 2.0;
-        line.First().InjectFault(support::UnitFault::LateReply, 6, 250);
+        line.First().InjectFault(support::UnitFault::LateReply, 1, 250);
         const std::size_t before = line.FrameCount();
         clock.AdvanceMs(61 * 1000);
-        ASSERT_TRUE(line.WaitForFrames(before + 1, kWaitMs));
+        ASSERT_TRUE(Await([&] { return line.HoldsReply(); }));
+        // The tick's cycle can only begin once the held reply has gone.
+        auto onTicked = std::exchange(session.OnTicked, nullptr);
         run.Tick();
+        session.OnTicked = std::move(onTicked);
         const AnsiString setpoint = CTolvarProtocol::BuildCommandFrame("G0D**0FA0", 1);
         ASSERT_EQ(
             session.QueueDeviceCommand(setpoint, 24, CTolvarProtocol::BuildCommandFrame("C14*************", 1), true),
             DeviceCommandQueue::TResult::Taken);
+        deviceClock.AdvanceMs(250);
         EXPECT_TRUE(Await([&] { return std::abs(UnitSetpoint() - step) < 0.005 && Count(setpoint) > 0; }))
             << UnitSetpoint();
         const auto after = SetpointFramesFrom(before);
@@ -629,12 +637,14 @@ TEST_F(ProgramRunSessionTest, HoldCancelAndStopReachTheUnitAtOnceAt30And60Second
     line.First().InjectFault(support::UnitFault::LateReply, 1, 250);
     clock.AdvanceMs(60 * 1000);
     run.Tick();
+    ASSERT_TRUE(Await([&] { return line.HoldsReply(); }));
     support::TestDialogs().QueueAnswer(IDYES);
     run.CancelSegment();
     ASSERT_EQ(programmer.GetCurrentSegmentName(), "Next");
     support::TestDialogs().QueueAnswer(IDYES);
     run.HoldOrResume();
     ASSERT_TRUE(run.SegmentHeld);
+    deviceClock.AdvanceMs(250);
     Tick(2);
     ASSERT_TRUE(AwaitCycle(session));
     // The tick's own step may have gone before the hold; the next segment's never.
