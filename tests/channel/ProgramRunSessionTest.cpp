@@ -41,6 +41,16 @@ protected:
         UseTcp(session, line.TcpPort());
         Connect(session, Path("prog"));
     }
+    // A unit controlling at 20 °C whose late replies wait on the device clock: a late reply
+    // goes only once the test moves that clock on, however late the machine runs the test.
+    void StartControllingWithHeldReplies()
+    {
+        line.SetReplyClock([this] { return deviceClock.NowMs(); });
+        support::UnitState unit;
+        unit.controlMode = 'I';
+        unit.setpoint = 20.0;
+        Start(unit);
+    }
     TTreeNode* Segment(const char* name, int duration, double setpoint, int wait, int mode = 0)
     {
         TTreeNode* node = tree.AddChild(program, name);
@@ -193,11 +203,7 @@ TEST_F(ProgramRunSessionTest, RampWaitForSetpointAndEndActionOff)
 // stands. A program of two segments, and a single ramp down from the unit's setpoint.
 TEST_F(ProgramRunSessionTest, ARunEndedByItselfLeavesTheUnitAtItsLastStepThoughACycleOutlastsTheInterval)
 {
-    line.SetReplyClock([this] { return deviceClock.NowMs(); });
-    support::UnitState unit;
-    unit.controlMode = 'I';
-    unit.setpoint = 20.0;
-    Start(unit);
+    StartControllingWithHeldReplies();
     session.SetSamplingInterval(1);
     Segment("Ramp", 6, 25.0, 0);
     Segment("Last", 8, 30.0, 0);
@@ -488,13 +494,8 @@ TEST_F(ProgramRunSessionTest, HoldCancelAndStopReachTheUnitAtOnceAt30And60Second
     // A ramp of 300 s from 20 to 30 °C, then one to 50 °C; each scenario starts the run,
     // lets `moment` ticks go by and answers a hold, a cancel or a stop between two ticks.
     // The unit must show the effect before the next tick, and after a hold or a stop no
-    // frame of the run may move its setpoint again. A late reply waits until the test lets
-    // it go, however late the machine runs the test.
-    line.SetReplyClock([this] { return deviceClock.NowMs(); });
-    support::UnitState unit;
-    unit.controlMode = 'I';
-    unit.setpoint = 20.0;
-    Start(unit);
+    // frame of the run may move its setpoint again.
+    StartControllingWithHeldReplies();
     Segment("Ramp", 300, 30.0, 0);
     Segment("Next", 300, 50.0, 0);
     settings.EndAction = 1;
