@@ -467,8 +467,9 @@ enum TextRow : int {
     RowAskHoldSegment = 457,                     // Do you want to hold this segment?
     RowAskResumeSegment = 458,                   // Do you want to continue the held segment?
     RowProgramWaitsForPoints = 459,              // The temperature program waits for its first tick: it begin...
-    RowProgramStartsIn = 460,                    // Start in about (the time)
-    RowProgramAlreadyEnded = 461,                // The temperature program "$" has already ended.
+    RowSideFileBlocked = 460,                    // The crash protection file of $2 cannot be written: $1 hold...
+    RowProgramStartsIn = 461,                    // Start in about (the time)
+    RowProgramAlreadyEnded = 462,                // The temperature program "$" has already ended.
 };
 
 static_assert(RowProgramAlreadyEnded + 1 == LanguageTableRows, "every row of the table has a name");
