@@ -473,6 +473,7 @@ constexpr std::string_view LanguageTable[] = {
     /* 457 */ "Wollen Sie das Segment anhalten?", "Do you want to hold this segment?", "",
     /* 458 */ "Wollen Sie das angehaltene Segment fortsetzen?", "Do you want to continue the held segment?", "",
     /* 459 */ "Das Temperierprogramm wartet auf seinen ersten Takt: es beginnt, sobald 5 Sollwerte aufgezeichnet sind.", "The temperature program waits for its first tick: it begins once 5 setpoints are recorded.", "",
+    /* 460 */ "Die Datei \"$\" antwortet nicht.", "The file \"$\" does not answer.", "",
 };
 // clang-format on
 
