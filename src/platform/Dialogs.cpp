@@ -322,7 +322,9 @@ public:
                         if (!self) return;
                         self->FAnswered = folder;
                         self->FAnsweredAt.start();
-                        if (self->completionPrefix() != path) return;
+                        // Nothing to complete once another name is typed.
+                        const auto* edit = qobject_cast<QLineEdit*>(self->widget());
+                        if (self->completionPrefix() != path || !edit || edit->text() != path) return;
                         self->setCompletionPrefix(path);
                         if (self->widget() && self->widget()->hasFocus()) self->complete();
                     });
@@ -506,7 +508,7 @@ private:
         const auto take = [self, generation, shown] {
             if (!self || self->FAsked != generation) return false;
             ++self->FAsked;
-            return self->Shown() == shown;
+            return self->isVisible() && self->Shown() == shown;
         };
         const auto answered = [looks] {
             return std::all_of(looks->begin(), looks->end(), [](const auto& look) { return look.second->Answered(); });
@@ -546,7 +548,8 @@ private:
         for (const std::shared_ptr<TFileLook>& look : *looks)
             look->WhenAnswered(
                 [self = QPointer<TFileDialog>(this), kind, generation, paths, looks, taken, step](const std::string&) {
-                    if (*taken || !self || self->FGenerations[kind] != generation) return;
+                    // A dialog closed meanwhile has nothing to update.
+                    if (*taken || !self || !self->isVisible() || self->FGenerations[kind] != generation) return;
                     if (!std::all_of(looks->begin(), looks->end(), [](const auto& l) { return l->Answered(); })) return;
                     *taken = true;
                     if (self->LookedAt() != paths) return self->AfterLooks(kind, step);

@@ -191,6 +191,9 @@ TEST_F(FileFoldersTest, TheToolkitsDialogTouchesNoFolderThatHangs)
     EXPECT_FALSE(ShowRealDialog(shown, [&](QFileDialog* dlg) {
         EXPECT_EQ(dlg->directory().absolutePath(), share + "/sub");
         dlg->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText("y.jpg");
+        // The dialog's update for the name comes once its looks have answered.
+        const QPushButton* save = dlg->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save);
+        ASSERT_TRUE(Until([&] { return save->isEnabled(); }));
         hung.emplace(share.toStdString());
         const std::size_t messages = support::TestDialogs().MessageCount();
         QMetaObject::invokeMethod(dlg, "accept");
