@@ -467,7 +467,8 @@ enum TextRow : int {
     RowAskHoldSegment = 457,                     // Do you want to hold this segment?
     RowAskResumeSegment = 458,                   // Do you want to continue the held segment?
     RowProgramWaitsForPoints = 459,              // The temperature program waits for its first tick: it begin...
-    RowFileNotAnswering = 460,                   // The file "$" does not answer.
+    RowSideFileBlocked = 460,                    // The crash protection file of $2 cannot be written: $1 hold...
+    RowFileNotAnswering = 461,                   // The file "$" does not answer.
 };
 
 static_assert(RowFileNotAnswering + 1 == LanguageTableRows, "every row of the table has a name");
