@@ -467,8 +467,9 @@ enum TextRow : int {
     RowAskHoldSegment = 457,                     // Do you want to hold this segment?
     RowAskResumeSegment = 458,                   // Do you want to continue the held segment?
     RowProgramWaitsForPoints = 459,              // The temperature program waits for its first tick: it begin...
+    RowSideFileBlocked = 460,                    // The crash protection file of $2 cannot be written: $1 hold...
 };
 
-static_assert(RowProgramWaitsForPoints + 1 == LanguageTableRows, "every row of the table has a name");
+static_assert(RowSideFileBlocked + 1 == LanguageTableRows, "every row of the table has a name");
 
 }  // namespace resources
