@@ -474,7 +474,9 @@ constexpr std::string_view LanguageTable[] = {
     /* 458 */ "Wollen Sie das angehaltene Segment fortsetzen?", "Do you want to continue the held segment?", "",
     /* 459 */ "Das Temperierprogramm wartet auf seinen ersten Takt: es beginnt, sobald 5 Sollwerte aufgezeichnet sind.", "The temperature program waits for its first tick: it begins once 5 setpoints are recorded.", "",
     /* 460 */ "Die Absturzsicherungsdatei von $2 kann nicht geschrieben werden: $1 belegt ihren Namen und gehört nicht dem Programm (ein symbolischer Link oder die Datei eines anderen Benutzers); es bleibt, wie es ist. Der Absturzschutz dieser Datendatei ist aus, bis $1 entfernt ist.", "The crash protection file of $2 cannot be written: $1 holds its name and is not the program's own (a symbolic link or another user's file); it is left as it is. The crash protection of this data file is off until $1 is removed.", "",
-    /* 461 */ "Die Datei \"$\" antwortet nicht.", "The file \"$\" does not answer.", "",
+    /* 461 */ "Start in ca. ", "Start in about ", "",
+    /* 462 */ "Das Temperierprogramm \"$\" ist bereits beendet.", "The temperature program \"$\" has already ended.", "",
+    /* 463 */ "Die Datei \"$\" antwortet nicht.", "The file \"$\" does not answer.", "",
 };
 // clang-format on
 

@@ -468,7 +468,9 @@ enum TextRow : int {
     RowAskResumeSegment = 458,                   // Do you want to continue the held segment?
     RowProgramWaitsForPoints = 459,              // The temperature program waits for its first tick: it begin...
     RowSideFileBlocked = 460,                    // The crash protection file of $2 cannot be written: $1 hold...
-    RowFileNotAnswering = 461,                   // The file "$" does not answer.
+    RowProgramStartsIn = 461,                    // Start in about (the time)
+    RowProgramAlreadyEnded = 462,                // The temperature program "$" has already ended.
+    RowFileNotAnswering = 463,                   // The file "$" does not answer.
 };
 
 static_assert(RowFileNotAnswering + 1 == LanguageTableRows, "every row of the table has a name");
