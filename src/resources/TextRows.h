@@ -470,8 +470,9 @@ enum TextRow : int {
     RowSideFileBlocked = 460,                    // The crash protection file of $2 cannot be written: $1 hold...
     RowProgramStartsIn = 461,                    // Start in about (the time)
     RowProgramAlreadyEnded = 462,                // The temperature program "$" has already ended.
+    RowFileNotAnswering = 463,                   // The file "$" does not answer.
 };
 
-static_assert(RowProgramAlreadyEnded + 1 == LanguageTableRows, "every row of the table has a name");
+static_assert(RowFileNotAnswering + 1 == LanguageTableRows, "every row of the table has a name");
 
 }  // namespace resources
