@@ -473,6 +473,9 @@ constexpr std::string_view LanguageTable[] = {
     /* 457 */ "Wollen Sie das Segment anhalten?", "Do you want to hold this segment?", "",
     /* 458 */ "Wollen Sie das angehaltene Segment fortsetzen?", "Do you want to continue the held segment?", "",
     /* 459 */ "Das Temperierprogramm wartet auf seinen ersten Takt: es beginnt, sobald 5 Sollwerte aufgezeichnet sind.", "The temperature program waits for its first tick: it begins once 5 setpoints are recorded.", "",
+    /* 460 */ "Das Programm wurde von außen beendet ($): die Aufzeichnung endet hier, alle Zeilen wurden geschrieben.", "The program was ended from outside ($): the recording ends here, every row was written.", "",
+    /* 461 */ "Die Verbindung zur Anzeige des Programms ist abgebrochen: die Aufzeichnung endet hier, alle Zeilen wurden geschrieben.", "The connection to the program's display broke: the recording ends here, every row was written.", "",
+    /* 462 */ "Ein früherer Start des Programms (Prozess $1) wurde beendet, kann sein Ende aber nicht abschließen: ein Thread von ihm wartet auf einen Ordner, der nicht antwortet$2. In seinem Fenster wird nichts mehr aufgezeichnet; das Fenster verschwindet, sobald der Ordner antwortet. Das Programm startet jetzt.", "An earlier start of the program (process $1) was ended but cannot finish ending: a thread of it waits for a folder that does not answer$2. Nothing records in its window any more; the window goes once the folder answers. The program starts now.", "",
 };
 // clang-format on
 
