@@ -473,6 +473,7 @@ constexpr std::string_view LanguageTable[] = {
     /* 457 */ "Wollen Sie das Segment anhalten?", "Do you want to hold this segment?", "",
     /* 458 */ "Wollen Sie das angehaltene Segment fortsetzen?", "Do you want to continue the held segment?", "",
     /* 459 */ "Das Temperierprogramm wartet auf seinen ersten Takt: es beginnt, sobald 5 Sollwerte aufgezeichnet sind.", "The temperature program waits for its first tick: it begins once 5 setpoints are recorded.", "",
+    /* 460 */ "Gesendet ohne Antwort, das Gerät antwortet nicht; das Gerät hat den Befehl vielleicht übernommen:", "Sent without an answer, the unit does not answer; the unit may have taken the command:", "",
 };
 // clang-format on
 

@@ -467,8 +467,9 @@ enum TextRow : int {
     RowAskHoldSegment = 457,                     // Do you want to hold this segment?
     RowAskResumeSegment = 458,                   // Do you want to continue the held segment?
     RowProgramWaitsForPoints = 459,              // The temperature program waits for its first tick: it begin...
+    RowSentUnansweredUnitSilent = 460,           // Sent without an answer, the unit does not answer; the uni...
 };
 
-static_assert(RowProgramWaitsForPoints + 1 == LanguageTableRows, "every row of the table has a name");
+static_assert(RowSentUnansweredUnitSilent + 1 == LanguageTableRows, "every row of the table has a name");
 
 }  // namespace resources
