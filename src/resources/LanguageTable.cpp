@@ -476,7 +476,8 @@ constexpr std::string_view LanguageTable[] = {
     /* 460 */ "Die Absturzsicherungsdatei von $2 kann nicht geschrieben werden: $1 belegt ihren Namen und gehört nicht dem Programm (ein symbolischer Link oder die Datei eines anderen Benutzers); es bleibt, wie es ist. Der Absturzschutz dieser Datendatei ist aus, bis $1 entfernt ist.", "The crash protection file of $2 cannot be written: $1 holds its name and is not the program's own (a symbolic link or another user's file); it is left as it is. The crash protection of this data file is off until $1 is removed.", "",
     /* 461 */ "Start in ca. ", "Start in about ", "",
     /* 462 */ "Das Temperierprogramm \"$\" ist bereits beendet.", "The temperature program \"$\" has already ended.", "",
-    /* 463 */ "Gesendet ohne Antwort, das Gerät antwortet nicht; das Gerät hat den Befehl vielleicht übernommen:", "Sent without an answer, the unit does not answer; the unit may have taken the command:", "",
+    /* 463 */ "Die Datei \"$\" antwortet nicht.", "The file \"$\" does not answer.", "",
+    /* 464 */ "Gesendet ohne Antwort, das Gerät antwortet nicht; das Gerät hat den Befehl vielleicht übernommen:", "Sent without an answer, the unit does not answer; the unit may have taken the command:", "",
 };
 // clang-format on
 

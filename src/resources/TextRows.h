@@ -470,7 +470,8 @@ enum TextRow : int {
     RowSideFileBlocked = 460,                    // The crash protection file of $2 cannot be written: $1 hold...
     RowProgramStartsIn = 461,                    // Start in about (the time)
     RowProgramAlreadyEnded = 462,                // The temperature program "$" has already ended.
-    RowSentUnansweredUnitSilent = 463,           // Sent without an answer, the unit does not answer; the uni...
+    RowFileNotAnswering = 463,                   // The file "$" does not answer.
+    RowSentUnansweredUnitSilent = 464,           // Sent without an answer, the unit does not answer; the uni...
 };
 
 static_assert(RowSentUnansweredUnitSilent + 1 == LanguageTableRows, "every row of the table has a name");
