@@ -477,9 +477,10 @@ constexpr std::string_view LanguageTable[] = {
     /* 461 */ "Start in ca. ", "Start in about ", "",
     /* 462 */ "Das Temperierprogramm \"$\" ist bereits beendet.", "The temperature program \"$\" has already ended.", "",
     /* 463 */ "Die Datei \"$\" antwortet nicht.", "The file \"$\" does not answer.", "",
-    /* 464 */ "Das Programm wurde von außen beendet ($): die Aufzeichnung endet hier, alle Zeilen wurden geschrieben.", "The program was ended from outside ($): the recording ends here, every row was written.", "",
-    /* 465 */ "Die Verbindung zur Anzeige des Programms ist abgebrochen: die Aufzeichnung endet hier, alle Zeilen wurden geschrieben.", "The connection to the program's display broke: the recording ends here, every row was written.", "",
-    /* 466 */ "Ein früherer Start des Programms (Prozess $1) wurde beendet, kann sein Ende aber nicht abschließen: ein Thread von ihm wartet auf einen Ordner, der nicht antwortet$2. In seinem Fenster wird nichts mehr aufgezeichnet; das Fenster verschwindet, sobald der Ordner antwortet. Das Programm startet jetzt.", "An earlier start of the program (process $1) was ended but cannot finish ending: a thread of it waits for a folder that does not answer$2. Nothing records in its window any more; the window goes once the folder answers. The program starts now.", "",
+    /* 464 */ "Gesendet ohne Antwort, das Gerät antwortet nicht; das Gerät hat den Befehl vielleicht übernommen:", "Sent without an answer, the unit does not answer; the unit may have taken the command:", "",
+    /* 465 */ "Das Programm wurde von außen beendet ($): die Aufzeichnung endet hier, alle Zeilen wurden geschrieben.", "The program was ended from outside ($): the recording ends here, every row was written.", "",
+    /* 466 */ "Die Verbindung zur Anzeige des Programms ist abgebrochen: die Aufzeichnung endet hier, alle Zeilen wurden geschrieben.", "The connection to the program's display broke: the recording ends here, every row was written.", "",
+    /* 467 */ "Ein früherer Start des Programms (Prozess $1) wurde beendet, kann sein Ende aber nicht abschließen: ein Thread von ihm wartet auf einen Ordner, der nicht antwortet$2. In seinem Fenster wird nichts mehr aufgezeichnet; das Fenster verschwindet, sobald der Ordner antwortet. Das Programm startet jetzt.", "An earlier start of the program (process $1) was ended but cannot finish ending: a thread of it waits for a folder that does not answer$2. Nothing records in its window any more; the window goes once the folder answers. The program starts now.", "",
 };
 // clang-format on
 
