@@ -148,7 +148,14 @@ bool CProgramRun::SetpointSendable(double value) const
 
 // ---------------------------------------------------------------- commands
 
-bool CProgramRun::RequestStart(TTreeNode* selected, const TRunSettings& settings)
+bool CProgramRun::ConfirmStart(const AnsiString& programName) const
+{
+    AnsiString question = ChannelText(RowAskStartProgram);
+    if (const auto dollar = question.find('$'); dollar != AnsiString::npos) question.replace(dollar, 1, programName);
+    return ChannelAskYesNo(question + "\n\n" + FSession.ChannelName());
+}
+
+bool CProgramRun::RequestStart(TTreeNode* selected, const TRunSettings& settings, bool confirmed)
 {
     NOX_ASSERT_UI_THREAD();
     const AnsiString caption = ChannelText(RowWarning);
@@ -194,11 +201,8 @@ bool CProgramRun::RequestStart(TTreeNode* selected, const TRunSettings& settings
     // the program and the unit, as switching control on is confirmed. A click meant for a
     // "stop" that a tick had just turned into "start" ends here. A timed start was
     // confirmed when it was armed.
-    if (!FTimedStart) {
-        AnsiString question = ChannelText(RowAskStartProgram);
-        if (const auto dollar = question.find('$'); dollar != AnsiString::npos)
-            question.replace(dollar, 1, FProgrammer.GetProgramName(slot));
-        if (!ChannelAskYesNo(question + "\n\n" + FSession.ChannelName())) return false;
+    if (!FTimedStart && !confirmed) {
+        if (!ConfirmStart(FProgrammer.GetProgramName(slot))) return false;
         // The ticks went on while the question was open.
         if (HasRun() || ProgramRunning || StartPending || !FTree.Contains(node) || !FSession.IsConnected() ||
             FProgrammer.GetProgramNode(slot) != node || !FProgrammer.GetProgramHead(slot) ||

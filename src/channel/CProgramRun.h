@@ -86,7 +86,10 @@ public:
     // timed start). With enough recorded points the run begins at once and its first frame
     // goes to the unit now. True when the start is requested; otherwise the user was told
     // why or said no, and nothing changed.
-    bool RequestStart(TTreeNode* selected, const TRunSettings& settings);
+    // `confirmed`: the user has already said yes to ConfirmStart for this program.
+    bool RequestStart(TTreeNode* selected, const TRunSettings& settings, bool confirmed = false);
+    // The start question for the program of this name, naming the channel; true for yes.
+    bool ConfirmStart(const AnsiString& programName) const;
     // Asks, then stops the run (or cancels a start that has not begun yet). With a run's
     // serial (RunSerial, taken when a control offered the stop), only that run is stopped.
     static constexpr std::uint32_t CurrentRun = ~0u;
