@@ -467,8 +467,13 @@ enum TextRow : int {
     RowAskHoldSegment = 457,                     // Do you want to hold this segment?
     RowAskResumeSegment = 458,                   // Do you want to continue the held segment?
     RowProgramWaitsForPoints = 459,              // The temperature program waits for its first tick: it begin...
+    RowBusAddressInUse = 460,                    // Address $1 on $2 is already in use: $3 is connected to it.
+    RowProgramStillRunning = 461,                // The temperature program "$" is running and is not run to...
+    RowControlStaysOn = 462,                     // Its temperature control stays on.
+    RowChannelClosedDuringRun = 463,             // Channel window closed; the temperature program "$" was not...
+    RowAskChangeLabelOfChannel = 464,            // Do you want to change the label of channel $1 to "$2"?
 };
 
-static_assert(RowProgramWaitsForPoints + 1 == LanguageTableRows, "every row of the table has a name");
+static_assert(RowAskChangeLabelOfChannel + 1 == LanguageTableRows, "every row of the table has a name");
 
 }  // namespace resources
