@@ -99,9 +99,7 @@ void CProgramRun::Message(const AnsiString& text, const AnsiString& caption)
 
 void CProgramRun::ProgramLine(const AnsiString& what)
 {
-    const int slot = StartedProgram ? CProgrammer::GetProgramIndex(StartedProgram) : -1;
-    const AnsiString name = slot >= 0 ? FProgrammer.GetProgramName(slot) : AnsiString();
-    AddProtocolLine(Stamp() + ChannelText(RowTheProgram) + name + what);
+    AddProtocolLine(Stamp() + ChannelText(RowTheProgram) + RunProgramName() + what);
 }
 
 TChartSeries* CProgramRun::Planned() const
@@ -517,14 +515,44 @@ void CProgramRun::TickSteps()
     if (FProgrammer.GetRampActive() == 0 && ProgramRunning && SegmentActive) CheckSetpointReached();
 }
 
-void CProgramRun::Fail(TextRow lead, const AnsiString& reason)
+AnsiString CProgramRun::SetpointLeftText() const
 {
-    NOX_ASSERT_UI_THREAD();
     const bool sent = HasRun() && FSetpointSent;
     AnsiString state = ChannelText(sent ? RowUnitKeepsSentSetpoint : RowUnitSetpointUnchanged);
     if (const auto dollar = state.find('$'); dollar != AnsiString::npos)
         state.replace(dollar, 1, FormatFloat("0.00", sent ? FLastSentSetpoint : ChannelValue(2)));
-    const AnsiString text = ChannelText(lead) + reason + ". " + state;
+    return state;
+}
+
+AnsiString CProgramRun::UnitLeftText() const
+{
+    NOX_ASSERT_UI_THREAD();
+    AnsiString text = SetpointLeftText();
+    const AnsiString status = FSession.ControlStatus();
+    if (status == "E" || status == "I") text += " " + ChannelText(RowControlStaysOn);
+    return text;
+}
+
+AnsiString CProgramRun::RunProgramName() const
+{
+    const int slot = StartedProgram ? CProgrammer::GetProgramIndex(StartedProgram) : -1;
+    return slot >= 0 ? FProgrammer.GetProgramName(slot) : AnsiString();
+}
+
+void CProgramRun::ChannelClosing()
+{
+    NOX_ASSERT_UI_THREAD();
+    if (!HasRun()) return;
+    const AnsiString text = ChannelText(RowChannelClosedDuringRun, {RunProgramName()}) + " " + UnitLeftText();
+    // Beside the run's own lines, and in the event protocol, which the data file always keeps.
+    AddProtocolLine(Stamp() + " " + text);
+    FSession.AddMemoLine(TSessionMemo::SerialData, CChannel::ErrorLine(" " + text));
+}
+
+void CProgramRun::Fail(TextRow lead, const AnsiString& reason)
+{
+    NOX_ASSERT_UI_THREAD();
+    const AnsiString text = ChannelText(lead) + reason + ". " + SetpointLeftText();
     AddProtocolLine(Stamp() + " " + text);
     // Nothing more is planned or sent but the "no change" frames: the unit stays where the
     // run left it, and the user is told where that is.

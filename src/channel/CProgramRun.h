@@ -116,6 +116,15 @@ public:
     // ends where it stands, so the unit keeps the setpoint it has, and the protocol and a
     // message say so with that setpoint. Without a run only the failure is told.
     void Fail(resources::TextRow lead, const AnsiString& reason);
+    // The name of the program of the run; empty without one.
+    AnsiString RunProgramName() const;
+    // What the unit is left doing when the run is no longer driven (its window closes): the
+    // setpoint it was sent last (its own when the run sent none), and that its temperature
+    // control stays on when it is on.
+    AnsiString UnitLeftText() const;
+    // The channel window closes while the run goes on: the protocol says so, and what the
+    // unit is left doing.
+    void ChannelClosing();
 
     // ---- the programmer timer
     // One tick, in this order: tidy up a finished run; the programmer's run step; the
@@ -201,6 +210,8 @@ public:
 
 private:
     void Event(TRunEvent event);
+    // The setpoint part of UnitLeftText.
+    AnsiString SetpointLeftText() const;
     // The run begins now: the programmer's first segment, its first frame at once.
     void BeginRun();
     // The frames of the running step, now.

@@ -902,6 +902,58 @@ TEST_F(ProgrammerWindowTest, SingleRampAsksBeforeItReplacesAnEditedProgramAndANo
     EXPECT_TRUE(run->HasRun());
 }
 
+TEST_F(ProgrammerWindowTest, ClosingDuringARunNamesTheProgramAndWhereTheUnitIsLeft)
+{
+    support::SimulatedUnitLine line;
+    TmdiSubWindow* w = ConnectedToControllingUnit(line);
+    ASSERT_NE(w, nullptr);
+    CProgramRun* run = w->ProgramRun();
+    TProgramFile file;
+    file.Settings.StartTemperature = "20";
+    file.Segments.push_back({"Up", 600, 30.0, -1, 2, 0, 0, 0});
+    ASSERT_TRUE(programfile::Write(Path("slow.tp"), file));
+    support::TestDialogs().QueueFileName(Path("slow.tp"));
+    w->mnuLoadProgramClick();
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->btnStartTPClick(nullptr);
+    for (int i = 0; i < 20 && !run->ProgramRunning; ++i) Tick(w);
+    ASSERT_TRUE(run->ProgramRunning);
+    Tick(w, 3);
+    ASSERT_TRUE(AwaitCycle(w->Session()));
+
+    // "No": the window and the run stay.
+    support::TestDialogs().Clear();
+    support::TestDialogs().QueueAnswer(IDNO);
+    w->close();
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+    const AnsiString question = Last();
+    ASSERT_TRUE(main->IsChannelOpen(1));
+    EXPECT_TRUE(run->ProgramRunning);
+    // "Yes": the protocol in the file says it too.
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->close();
+    EXPECT_FALSE(main->IsChannelOpen(1));
+    TDataFileSaveQueue::Instance().WaitIdle();
+    // What was said is where the unit is left, on the ramp, controlling.
+    const support::UnitState unit = line.First().State();
+    EXPECT_GT(unit.setpoint, 20.0);
+    EXPECT_LT(unit.setpoint, 30.0);
+    EXPECT_EQ(unit.controlMode, 'I');
+    const AnsiString left = "The unit keeps the setpoint it was sent last, " + FormatFloat("0.00", unit.setpoint) +
+                            " °C. Its temperature control stays on.";
+    EXPECT_EQ(question,
+              "Really close data channel 1?\n\nThe temperature program \"SLOW\" is running and is not run to "
+              "its end. " +
+                  left);
+    const QByteArray saved = Bytes(Path("prog_11.csv"));
+    // The file is written in Windows-1252, a line with quotes as a quoted field.
+    EXPECT_TRUE(saved.contains(
+        QString::fromStdString(" Channel window closed; the temperature program \"\"SLOW\"\" was not run to its end. " +
+                               left)
+            .toLatin1()))
+        << QString::fromLatin1(saved.right(600)).toStdString();
+}
+
 TEST_F(ProgrammerWindowTest, EverySegmentAfterACancelRunsAndNoControlReadingStopStarts)
 {
     // A ramp and a hold of six ticks each, ending with temperature control off. Each row runs
