@@ -573,7 +573,9 @@ void AppendRecordedDataRows(std::string& out, const TRecordedData& data, bool ut
         if (rowStarts) rowStarts->push_back(out.size());
         AppendTime(out, data.X[row], fs);
         out += ';';
-        if (row < data.Errors.size())
+        // A blank label would be a blank field, which a reader passes over: the row's
+        // later fields would move up by one. "0" is what the window writes for no label.
+        if (row < data.Errors.size() && !TrimView(data.Errors[row]).empty())
             AppendField(out, data.Errors[row], enc);
         else
             out += "0;";

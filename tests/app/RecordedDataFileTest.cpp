@@ -464,6 +464,46 @@ TEST_F(RecordedDataFileTest, AwkwardTextsAndValuesComeBackAsWritten)
     EXPECT_NE(support::TestDialogs().LastMessage().text.find("Line 5: not a valid time (1E300)"), std::string::npos);
 }
 
+// A row without a label, or with one of blanks only, is written with the "0" of no label:
+// a blank field would be passed over by the reader and move the row's values up by one.
+// Read, written and read again, such a file gives the same rows.
+TEST_F(RecordedDataFileTest, ARowWithoutALabelReadsBackAsItWasWritten)
+{
+    TRecordedData data;
+    data.Formats = FormatSettings();
+    data.TimeStep = 1;
+    data.X = {43831.6, 43831.7, 43831.8, 43831.9};
+    data.Errors = {"", "  ", "\r\n", "Error!"};
+    data.Columns = {{"A", "#,##0.###", {11, 12, 13, 14}}, {"B", "#,##0.###", {21, 22, 23, 24}}};
+    const TRecordedDataRead read = ParseRecordedDataFile(BuildRecordedDataFile(data));
+    EXPECT_TRUE(read.Problems.empty());
+    EXPECT_EQ(read.X, data.X);
+    EXPECT_EQ(read.Labels, (std::vector<AnsiString>{"0", "0", "0", "Error!"}));
+    EXPECT_EQ(read.LastTimeStep, 1);
+    ASSERT_EQ(read.SeriesColumns, 2);
+    EXPECT_EQ(read.Y[0], data.Columns[0].Values);
+    EXPECT_EQ(read.Y[1], data.Columns[1].Values);
+
+    // The smallest file the fuzzer found: its empty quoted label is read as an empty one.
+    const TRecordedDataRead found = ParseRecordedDataFile(
+        "\xA7;d;t;;;;;;;\r\n[DATA];\r\nDate|Time;Error;TimeStep;A;B;\r\n43831,6;\"\";1;11;21;\r\n"
+        "[PROTOCOL];\r\n\xA7;\r\n$;\r\n");
+    ASSERT_EQ(found.Rows(), 1);
+    TRecordedData again;
+    again.Formats = FormatSettings();
+    again.TimeStep = found.LastTimeStep;
+    again.X = found.X;
+    again.Errors = found.Labels;
+    again.Columns = {{"A", "#,##0.###", found.Y[0]}, {"B", "#,##0.###", found.Y[1]}};
+    const TRecordedDataRead back = ParseRecordedDataFile(BuildRecordedDataFile(again));
+    EXPECT_TRUE(back.Problems.empty());
+    EXPECT_EQ(back.X, found.X);
+    EXPECT_EQ(back.LastTimeStep, 1);
+    ASSERT_EQ(back.SeriesColumns, 2);
+    EXPECT_EQ(back.Y[0], (std::vector<double>{11}));
+    EXPECT_EQ(back.Y[1], (std::vector<double>{21}));
+}
+
 // A file of another program may hold a carriage return alone inside a line: the reader
 // keeps it (only a line feed ends a line), and a save writes it back as it was instead of
 // splitting the memo line or blanking the label. Line feeds still end lines or fields.
