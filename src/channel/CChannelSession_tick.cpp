@@ -174,9 +174,10 @@ AnsiString CChannelSession::UpdateStatusText()
         return ChannelText(RowErrorExclamation);
     }
     // After a fault, until every polled command has been answered again, some values are
-    // older than this cycle. The count neither grows nor starts again: these ticks are
-    // errors, but no new fault was seen.
-    if (channel && channel->ValuesOutdated == 1) return ChannelText(RowErrorExclamation);
+    // older than this cycle; so are all of them after the whole process was held (stopped,
+    // or the computer slept) until then, and while the poll thread has not run since. The
+    // count neither grows nor starts again: these ticks are errors, but no new fault was seen.
+    if (channel && (channel->ValuesOutdated == 1 || channel->PollThreadHeld())) return ChannelText(RowErrorExclamation);
     FValuesShownCurrent = true;
     if (FTickCount == 0) {
         AddMemoLine(TSessionMemo::SerialData, CChannel::ErrorLine(ChannelText(RowNewRecordingStarted)));
