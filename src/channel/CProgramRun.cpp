@@ -564,12 +564,6 @@ AnsiString CProgramRun::UnitLeftText() const
     return text;
 }
 
-AnsiString CProgramRun::RunProgramName() const
-{
-    const int slot = StartedProgram ? CProgrammer::GetProgramIndex(StartedProgram) : -1;
-    return slot >= 0 ? FProgrammer.GetProgramName(slot) : AnsiString();
-}
-
 void CProgramRun::ChannelClosing()
 {
     NOX_ASSERT_UI_THREAD();

@@ -122,8 +122,6 @@ public:
     // ends where it stands, so the unit keeps the setpoint it has, and the protocol and a
     // message say so with that setpoint. Without a run only the failure is told.
     void Fail(resources::TextRow lead, const AnsiString& reason);
-    // The name of the program of the run; empty without one.
-    AnsiString RunProgramName() const;
     // What the unit is left doing when the run is no longer driven (its window closes): the
     // setpoint it was sent last (its own when the run sent none), and that its temperature
     // control stays on when it is on.
