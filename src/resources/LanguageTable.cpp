@@ -476,11 +476,12 @@ constexpr std::string_view LanguageTable[] = {
     /* 460 */ "Die Absturzsicherungsdatei von $2 kann nicht geschrieben werden: $1 belegt ihren Namen und gehört nicht dem Programm (ein symbolischer Link oder die Datei eines anderen Benutzers); es bleibt, wie es ist. Der Absturzschutz dieser Datendatei ist aus, bis $1 entfernt ist.", "The crash protection file of $2 cannot be written: $1 holds its name and is not the program's own (a symbolic link or another user's file); it is left as it is. The crash protection of this data file is off until $1 is removed.", "",
     /* 461 */ "Start in ca. ", "Start in about ", "",
     /* 462 */ "Das Temperierprogramm \"$\" ist bereits beendet.", "The temperature program \"$\" has already ended.", "",
-    /* 463 */ "Die Adresse $1 an $2 ist schon belegt: $3 ist mit ihr verbunden.", "Address $1 on $2 is already in use: $3 is connected to it.", "",
-    /* 464 */ "Das Temperierprogramm \"$1\" läuft und wird nicht zu Ende geführt.", "The temperature program \"$1\" is running and is not run to its end.", "",
-    /* 465 */ "Die Temperierung bleibt eingeschaltet.", "Its temperature control stays on.", "",
-    /* 466 */ "Kanalfenster geschlossen, das Temperierprogramm \"$1\" wurde nicht zu Ende geführt.", "Channel window closed; the temperature program \"$1\" was not run to its end.", "",
-    /* 467 */ "Wollen Sie die Bezeichnung von Kanal $1 in \"$2\" ändern?", "Do you want to change the label of channel $1 to \"$2\"?", "",
+    /* 463 */ "Die Datei \"$\" antwortet nicht.", "The file \"$\" does not answer.", "",
+    /* 464 */ "Die Adresse $1 an $2 ist schon belegt: $3 ist mit ihr verbunden.", "Address $1 on $2 is already in use: $3 is connected to it.", "",
+    /* 465 */ "Das Temperierprogramm \"$1\" läuft und wird nicht zu Ende geführt.", "The temperature program \"$1\" is running and is not run to its end.", "",
+    /* 466 */ "Die Temperierung bleibt eingeschaltet.", "Its temperature control stays on.", "",
+    /* 467 */ "Kanalfenster geschlossen, das Temperierprogramm \"$1\" wurde nicht zu Ende geführt.", "Channel window closed; the temperature program \"$1\" was not run to its end.", "",
+    /* 468 */ "Wollen Sie die Bezeichnung von Kanal $1 in \"$2\" ändern?", "Do you want to change the label of channel $1 to \"$2\"?", "",
 };
 // clang-format on
 
