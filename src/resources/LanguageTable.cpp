@@ -477,11 +477,12 @@ constexpr std::string_view LanguageTable[] = {
     /* 461 */ "Start in ca. ", "Start in about ", "",
     /* 462 */ "Das Temperierprogramm \"$\" ist bereits beendet.", "The temperature program \"$\" has already ended.", "",
     /* 463 */ "Die Datei \"$\" antwortet nicht.", "The file \"$\" does not answer.", "",
-    /* 464 */ "Die Adresse $1 an $2 ist schon belegt: $3 ist mit ihr verbunden.", "Address $1 on $2 is already in use: $3 is connected to it.", "",
-    /* 465 */ "Das Temperierprogramm \"$1\" läuft und wird nicht zu Ende geführt.", "The temperature program \"$1\" is running and is not run to its end.", "",
-    /* 466 */ "Die Temperierung bleibt eingeschaltet.", "Its temperature control stays on.", "",
-    /* 467 */ "Kanalfenster geschlossen, das Temperierprogramm \"$1\" wurde nicht zu Ende geführt.", "Channel window closed; the temperature program \"$1\" was not run to its end.", "",
-    /* 468 */ "Wollen Sie die Bezeichnung von Kanal $1 in \"$2\" ändern?", "Do you want to change the label of channel $1 to \"$2\"?", "",
+    /* 464 */ "Gesendet ohne Antwort, das Gerät antwortet nicht; das Gerät hat den Befehl vielleicht übernommen:", "Sent without an answer, the unit does not answer; the unit may have taken the command:", "",
+    /* 465 */ "Die Adresse $1 an $2 ist schon belegt: $3 ist mit ihr verbunden.", "Address $1 on $2 is already in use: $3 is connected to it.", "",
+    /* 466 */ "Das Temperierprogramm \"$1\" läuft und wird nicht zu Ende geführt.", "The temperature program \"$1\" is running and is not run to its end.", "",
+    /* 467 */ "Die Temperierung bleibt eingeschaltet.", "Its temperature control stays on.", "",
+    /* 468 */ "Kanalfenster geschlossen, das Temperierprogramm \"$1\" wurde nicht zu Ende geführt.", "Channel window closed; the temperature program \"$1\" was not run to its end.", "",
+    /* 469 */ "Wollen Sie die Bezeichnung von Kanal $1 in \"$2\" ändern?", "Do you want to change the label of channel $1 to \"$2\"?", "",
 };
 // clang-format on
 

@@ -471,11 +471,12 @@ enum TextRow : int {
     RowProgramStartsIn = 461,                    // Start in about (the time)
     RowProgramAlreadyEnded = 462,                // The temperature program "$" has already ended.
     RowFileNotAnswering = 463,                   // The file "$" does not answer.
-    RowBusAddressInUse = 464,                    // Address $1 on $2 is already in use: $3 is connected to it.
-    RowProgramStillRunning = 465,                // The temperature program "$1" is running and is not run t...
-    RowControlStaysOn = 466,                     // Its temperature control stays on.
-    RowChannelClosedDuringRun = 467,             // Channel window closed; the temperature program "$1" was no...
-    RowAskChangeLabelOfChannel = 468,            // Do you want to change the label of channel $1 to "$2"?
+    RowSentUnansweredUnitSilent = 464,           // Sent without an answer, the unit does not answer; the uni...
+    RowBusAddressInUse = 465,                    // Address $1 on $2 is already in use: $3 is connected to it.
+    RowProgramStillRunning = 466,                // The temperature program "$1" is running and is not run t...
+    RowControlStaysOn = 467,                     // Its temperature control stays on.
+    RowChannelClosedDuringRun = 468,             // Channel window closed; the temperature program "$1" was no...
+    RowAskChangeLabelOfChannel = 469,            // Do you want to change the label of channel $1 to "$2"?
 };
 
 static_assert(RowAskChangeLabelOfChannel + 1 == LanguageTableRows, "every row of the table has a name");
