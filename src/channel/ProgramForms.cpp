@@ -1,8 +1,10 @@
 #include "channel/ProgramForms.h"
 
 #include <QApplication>
+#include <QDir>
 #include <cstdlib>
 
+#include "app/ProgramStartup.h"
 #include "app/RecordedDataWriter.h"
 #include "app/SingleInstanceLock.h"
 #include "app/TFileCommands.h"
@@ -11,6 +13,8 @@
 #include "app/TfrmSerialNumber.h"
 #include "app/TfrmTitleControl.h"
 #include "app/classFileReader.h"
+#include "channel/CChannelSession.h"
+#include "platform/FileFolders.h"
 #include "programmer/ProgrammerDialogs.h"
 
 TProgramForms::TProgramForms(int language)
@@ -44,6 +48,13 @@ int RunProgram(SingleInstanceLock& lock, int language)
 {
     TProgramForms forms(language);
     forms.MainWindow->showMaximized();
+    // The folders data files were last chosen in for a recording and opened from, and the
+    // one a recording goes to when none is chosen.
+    startup::FinishCutWritesAtStart({platform::RememberedFileFolder(platform::TFileKind::DataFile),
+                                     platform::RememberedFileFolder(platform::TFileKind::OpenFile),
+                                     CChannelSession::DefaultDataFolder.empty()
+                                         ? AnsiString(QDir::homePath().toStdString())
+                                         : CChannelSession::DefaultDataFolder});
     const int result = QApplication::exec();
     // The text table was released with the main window's close; the window keeps its
     // language.

@@ -460,7 +460,7 @@ constexpr std::string_view LanguageTable[] = {
     /* 444 */ "der Sollwert $ °C kann nicht an das Gerät gesendet werden", "the setpoint $ °C cannot be sent to the unit", "",
     /* 445 */ "unbekannter Fehler", "unknown error", "",
     /* 446 */ "Nicht gesendet, der Befehl konnte nicht innerhalb von $ s an das Gerät gehen:", "Not sent, the command could not go to the unit within $ s:", "",
-    /* 447 */ "Die Datei endet nach ihren Datenzeilen: sie wurde beim Schreiben abgeschnitten, Protokoll, Memo und Info fehlen. Gezeigt wird, was sie enthält.", "The file ends after its data rows: it was cut short while it was written, its protocol, memo and info are missing. What it holds is shown.", "",
+    /* 447 */ "Die Datei endet nach ihren Datenzeilen: sie wurde beim Schreiben abgeschnitten, Protokoll, Memo und Info fehlen. Gezeigt wird, was sie enthält. Wurde die Datei verschoben, kann das Ende ihres letzten Schreibvorgangs an ihrem alten Ort als $ warten.", "The file ends after its data rows: it was cut short while it was written, its protocol, memo and info are missing. What it holds is shown. If the file was moved, the end of its last write may wait at its old place as $.", "",
     /* 448 */ "Ein unvollendeter Schreibvorgang dieser Datei wartet daneben in $. Er passt nicht zur Datei, wie sie jetzt ist, und wurde nicht angewandt; er bleibt erhalten.", "An unfinished write of this file waits beside it in $. It does not fit the file as it is now and was not applied; it is kept.", "",
     /* 449 */ "Der letzte Schreibvorgang dieser Datei wurde abgebrochen; das Ende, das er schrieb, wurde aus $ gelesen.", "The last write of this file was cut off; the end it was writing was read from $.", "",
     /* 450 */ "Die Datendatei wird wieder geschrieben:", "The data file is written again:", "",
@@ -473,6 +473,8 @@ constexpr std::string_view LanguageTable[] = {
     /* 457 */ "Wollen Sie das Segment anhalten?", "Do you want to hold this segment?", "",
     /* 458 */ "Wollen Sie das angehaltene Segment fortsetzen?", "Do you want to continue the held segment?", "",
     /* 459 */ "Das Temperierprogramm wartet auf seinen ersten Takt: es beginnt, sobald 5 Sollwerte aufgezeichnet sind.", "The temperature program waits for its first tick: it begins once 5 setpoints are recorded.", "",
+    /* 460 */ "Ein unvollendeter Schreibvorgang einer früheren Datei dieses Namens wurde als $ aufbewahrt: seine Datei wurde verschoben oder ersetzt. Neben diese Datei gelegt und wie sie mit \".recovery\" dahinter benannt, wird er beim Öffnen der Datei gelesen.", "An unfinished write of an earlier file of this name was kept as $: its file was moved or replaced. Put beside that file and named like it with \".recovery\" added, it is read when the file is opened.", "",
+    /* 461 */ "Der abgebrochene letzte Schreibvorgang von $ wurde vollendet: sein Ende wurde aus der Nebendatei in die Datei geschrieben und die Nebendatei entfernt.", "The cut-off last write of $ was finished: its end was written into the file from its side file, which was removed.", "",
 };
 // clang-format on
 

@@ -467,8 +467,10 @@ enum TextRow : int {
     RowAskHoldSegment = 457,                     // Do you want to hold this segment?
     RowAskResumeSegment = 458,                   // Do you want to continue the held segment?
     RowProgramWaitsForPoints = 459,              // The temperature program waits for its first tick: it begin...
+    RowSideFileKeptAside = 460,                  // An unfinished write of an earlier file of this name was ke...
+    RowCutWriteFinished = 461,                   // The cut-off last write of $ was finished: its end was writ...
 };
 
-static_assert(RowProgramWaitsForPoints + 1 == LanguageTableRows, "every row of the table has a name");
+static_assert(RowCutWriteFinished + 1 == LanguageTableRows, "every row of the table has a name");
 
 }  // namespace resources
