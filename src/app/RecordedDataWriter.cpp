@@ -507,7 +507,11 @@ TGrowResult TDataFileSaveQueue::Append(TGrowingFileState& file, TGrowingRows& ro
     }
     // Written and synced before the oldest data kept would be a minute old at the next tick.
     if (file.DirtySince >= 0 && rows.Ticks - file.DirtySince + std::int64_t(data.TimeStep) * 1000 > WriteAfterMs) {
-        if (!WriteKept(file, rows.Path, error)) return TGrowResult::Failed;
+        if (!WriteKept(file, rows.Path, error)) {
+            if (!file.File.SideFileBlocked()) return TGrowResult::Failed;
+            error = file.File.SideFilePath();
+            return TGrowResult::SideFileBlocked;
+        }
         if (!file.File.SyncData(&error)) {
             error = rows.Path + ": " + error;
             return TGrowResult::Failed;

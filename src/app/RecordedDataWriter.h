@@ -80,6 +80,9 @@ enum class TGrowResult {
     Rewrite,  // the file must be written whole again (its texts or encoding changed)
     Gone,     // the same, as its name no longer names it (deleted, moved or replaced)
     Failed,   // the file could not be written; the error says why
+    // The file could not be written as its side file's name is held by what is not the
+    // program's own (TGrowingFile::SideFileBlocked); the error is that name.
+    SideFileBlocked,
 };
 
 // Saves that do not hold up the user-interface thread: the recording is taken from the

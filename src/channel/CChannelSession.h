@@ -333,6 +333,7 @@ private:
     void CreatePartFile(std::int64_t ticks);
     void PartFileFailed(const AnsiString& name, const std::string& error, std::int64_t ticks);
     void ReportPartFileFailure(const AnsiString& name, const std::string& error);
+    void SideFileBlocked(const AnsiString& name, const std::string& blocker);
     void ShowFileNotice(const AnsiString& text);
     // The running part's file was written whole after it had failed or was gone.
     void PartFileWrittenAgain(const AnsiString& name);
@@ -417,6 +418,7 @@ private:
     bool FGrowProgrammerProtocol = false;
     std::int64_t FGrowRetryTicks = 0;  // when a file that failed is tried again
     bool FGrowFailureShown = false;    // its failure was reported; not again until it is written
+    std::string FSideFileBlocker;      // what holds its side file's name, as last reported
     // What happened to the running part's file since it was last written: the protocol
     // says when it is written again.
     enum class TPartFileTrouble { None, Failed, Gone };

@@ -174,9 +174,10 @@ AnsiString CChannelSession::UpdateStatusText()
         return ChannelText(RowErrorExclamation);
     }
     // After a fault, until every polled command has been answered again, some values are
-    // older than this cycle. The count neither grows nor starts again: these ticks are
-    // errors, but no new fault was seen.
-    if (channel && channel->ValuesOutdated == 1) return ChannelText(RowErrorExclamation);
+    // older than this cycle; so are all of them after the whole process was held (stopped,
+    // or the computer slept) until then, and while the poll thread has not run since. The
+    // count neither grows nor starts again: these ticks are errors, but no new fault was seen.
+    if (channel && (channel->ValuesOutdated == 1 || channel->PollThreadHeld())) return ChannelText(RowErrorExclamation);
     FValuesShownCurrent = true;
     if (FTickCount == 0) {
         AddMemoLine(TSessionMemo::SerialData, CChannel::ErrorLine(ChannelText(RowNewRecordingStarted)));
@@ -442,6 +443,22 @@ void CChannelSession::ReportPartFileFailure(const AnsiString& name, const std::s
     ShowFileNotice(ChannelText(RowSavingFailed) + "\n" + error);
 }
 
+void CChannelSession::SideFileBlocked(const AnsiString& name, const std::string& blocker)
+{
+    // A whole write never goes through the side file's name: the file is written whole at
+    // the next tick, and so at every write until what is in the way is removed. The user
+    // hears of it once for each file in the way.
+    FPartFile = TPartFile::None;
+    if (FSideFileBlocker == blocker) return;
+    FSideFileBlocker = blocker;
+    AnsiString text = ChannelText(RowSideFileBlocked);
+    for (const auto& [mark, value] : {std::pair<const char*, AnsiString>("$1", blocker), {"$2", name}})
+        for (auto at = text.find(mark); at != AnsiString::npos; at = text.find(mark, at + value.size()))
+            text.replace(at, 2, value);
+    AddProtocolLine(" " + text);
+    ShowFileNotice(text);
+}
+
 void CChannelSession::RecordedPointChanged(int index)
 {
     NOX_ASSERT_UI_THREAD();
@@ -496,6 +513,8 @@ void CChannelSession::GrowPartFile(std::int64_t ticks)
                 FPartFileTrouble = TPartFileTrouble::Gone;
             else if (result == TGrowResult::Failed)
                 PartFileFailed(name, error, ticks);
+            else if (result == TGrowResult::SideFileBlocked)
+                SideFileBlocked(name, error);
         },
         QueuedWorkFailed());
 }

@@ -99,9 +99,7 @@ void CProgramRun::Message(const AnsiString& text, const AnsiString& caption)
 
 void CProgramRun::ProgramLine(const AnsiString& what)
 {
-    const int slot = StartedProgram ? CProgrammer::GetProgramIndex(StartedProgram) : -1;
-    const AnsiString name = slot >= 0 ? FProgrammer.GetProgramName(slot) : AnsiString();
-    AddProtocolLine(Stamp() + ChannelText(RowTheProgram) + name + what);
+    AddProtocolLine(Stamp() + ChannelText(RowTheProgram) + RunProgramName() + what);
 }
 
 TChartSeries* CProgramRun::Planned() const
@@ -244,20 +242,50 @@ AnsiString CProgramRun::Question(TextRow row) const
 
 void CProgramRun::SendAtOnce()
 {
-    if (RecordedSetpointLastX() != 0.0) {
+    if (RecordedSetpointLastX() != 0.0)
         RemainingSteps =
             CProgrammer::ElapsedSteps(PlannedSetpointLastX(), RecordedSetpointLastX(), FSession.SamplingInterval());
-        if (!SegmentHeld) HeldRemainingSteps = RemainingSteps;
-    }
     SendProgramFrames(RemainingSteps, true);
 }
 
-void CProgramRun::RequestStop(std::uint32_t seenRun)
+int CProgramRun::StepsStillPlanned() const
+{
+    // Measured now, not taken from the last tick: a hold before the run's first tick, or one
+    // right after a resume, has the whole plan still ahead of it.
+    const TDateTime planned = PlannedSetpointLastX(), recorded = RecordedSetpointLastX();
+    if (recorded == 0.0 || planned <= recorded) return 0;
+    const std::int64_t steps = Round64((planned - recorded) * SecsPerDay / std::max(1, FSession.SamplingInterval()));
+    return int(std::clamp<std::int64_t>(steps, 0, 0x7fffffff));
+}
+
+AnsiString CProgramRun::RunProgramName() const
+{
+    NOX_ASSERT_UI_THREAD();
+    const int slot = StartedProgram ? CProgrammer::GetProgramIndex(StartedProgram) : -1;
+    return slot >= 0 ? FProgrammer.GetProgramName(slot) : AnsiString();
+}
+
+int CProgramRun::SecondsUntilStart() const
+{
+    NOX_ASSERT_UI_THREAD();
+    if (!HasRun() || !StartPending) return -1;
+    const int recorded = Recorded() ? Recorded()->Count() : 0;
+    return std::max(0, PointsBeforeStart - recorded) * FSession.SamplingInterval();
+}
+
+void CProgramRun::RequestStop(std::uint32_t seenRun, const AnsiString& seenProgram)
 {
     NOX_ASSERT_UI_THREAD();
     // A run that has ended by itself has nothing left to stop: its end action stands. A
-    // control that offered the stop of another run stops nothing.
-    if (!CanStop() || (seenRun != CurrentRun && seenRun != FRunSerial)) return;
+    // control that offered the stop of another run stops nothing. A control that offered
+    // the stop of a run that is over since says so: the user learns why nothing happens.
+    if (seenRun != CurrentRun && (seenRun != FRunSerial || !CanStop())) {
+        AnsiString text = ChannelText(RowProgramAlreadyEnded);
+        if (const auto dollar = text.find('$'); dollar != AnsiString::npos) text.replace(dollar, 1, seenProgram);
+        Message(text + "\n\n" + FSession.ChannelName(), ChannelText(RowNotice));
+        return;
+    }
+    if (!CanStop()) return;
     const std::uint32_t run = FRunSerial;
     if (!ChannelAskYesNo(Question(RowAskStopProgram))) return;
     if (!CanStop() || run != FRunSerial) return;
@@ -329,6 +357,8 @@ void CProgramRun::HoldProgram()
 
 void CProgramRun::Hold()
 {
+    // The segment keeps the time it still had: the resume plans the rest over as many steps.
+    HeldRemainingSteps = StepsStillPlanned();
     SegmentHeld = 1;
     FProgrammer.SetRampActive(0);
     ProgramRunning = 0;
@@ -487,7 +517,6 @@ void CProgramRun::TickSteps()
     if (RecordedSetpointLastX() != 0.0) {
         if (ProgramRunning) FProgrammer.RunStep(interval, RunningSlot, PlannedSetpointLastX(), RecordedSetpointLastX());
         RemainingSteps = CProgrammer::ElapsedSteps(PlannedSetpointLastX(), RecordedSetpointLastX(), interval);
-        if (!SegmentHeld) HeldRemainingSteps = RemainingSteps;
     }
     // 4. The unit's setpoint limits, asked once after a start: the one-shot query goes
     // first, the standing frames take over after it.

@@ -88,11 +88,17 @@ public:
     // why or said no, and nothing changed.
     bool RequestStart(TTreeNode* selected, const TRunSettings& settings);
     // Asks, then stops the run (or cancels a start that has not begun yet). With a run's
-    // serial (RunSerial, taken when a control offered the stop), only that run is stopped.
+    // serial (RunSerial, taken when a control offered the stop), only that run is stopped;
+    // when it is over already, the user is told so, with `seenProgram`, its program's name.
     static constexpr std::uint32_t CurrentRun = ~0u;
-    void RequestStop(std::uint32_t seenRun = CurrentRun);
+    void RequestStop(std::uint32_t seenRun = CurrentRun, const AnsiString& seenProgram = {});
     // Counted up at every start request.
     std::uint32_t RunSerial() const { return FRunSerial; }
+    // The name of the program of the run going on (from its start request); empty without one.
+    AnsiString RunProgramName() const;
+    // While a start waits for its recorded points: about how many seconds until it begins (one
+    // tick per missing point); -1 otherwise.
+    int SecondsUntilStart() const;
     // Asks, then holds the running segment or resumes the held one.
     void HoldOrResume();
     // Holds without asking (the unit's temperature control went off).
@@ -157,6 +163,7 @@ public:
     TTreeNode* FirstSegment = nullptr;
     int RunningSlot = 0;
     int RemainingSteps = 0;
+    // The steps the held segment still had when it was held; its resume plans the rest over them.
     int HeldRemainingSteps = 0;
     double StartTemperature = 20.0;
     double SegmentSetpoint = 0.0;
@@ -202,6 +209,9 @@ private:
     void BeginRun();
     // The frames of the running step, now.
     void SendAtOnce();
+    // The steps of the running segment's plan after the last recorded point: the time the
+    // segment still has.
+    int StepsStillPlanned() const;
     // The run's frames still on their way are withdrawn; "no change" stands.
     void WithdrawFrames();
     // A question about this run, naming the channel and its label.

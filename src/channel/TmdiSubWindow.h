@@ -108,6 +108,8 @@ public:
     // Programmer pages: the program tree with its pop-up menu and buttons, the editor's
     // segment and program controls; the profile chart with its legend, and the protocol.
     QLabel *txtHint1 = nullptr, *txtHint2 = nullptr;
+    // Under the run's buttons: a start that waits for its recorded points, and about how long.
+    QLabel* txtRunWaits = nullptr;
     QTreeWidget* treeTProgram = nullptr;
     QMenu* PopupProgrammer = nullptr;
     QAction *mnuCreateProgram = nullptr, *mnuDeleteProgram = nullptr, *mnuLoadProgram = nullptr,
@@ -122,6 +124,7 @@ public:
     // since its last use), and the run it was about.
     int FMenuStartStopTag = -1;
     std::uint32_t FMenuRun = 0;
+    AnsiString FMenuProgram;
     bool FMenuOpen = false;
     // The program editing was locked (which run, or a timed start armed) when the menu opened.
     std::pair<std::uint32_t, bool> FMenuLocked{0, false};
@@ -181,6 +184,9 @@ public:
         // A run from its start request to its tidy-up, and what can be done to it now.
         bool HasRun = false, CanStop = false, CanHold = false, CanCancel = false;
         int RemainingSteps = 0;
+        // A start that waits for its recorded points begins in about this many seconds; -1
+        // without one.
+        int StartsInSeconds = -1;
     };
     TProgramRunView ProgramRunView() const;
     // Chart: zoom, undo zoom, mouse, wheel, zoom limit, legend, remaining time
@@ -196,6 +202,8 @@ public:
     void graDataGraphAfterDraw();
     // The two lines under the legend of a programmer window (the second may be empty).
     std::pair<AnsiString, AnsiString> RemainingTimeLines() const;
+    // "Start in about mm:ss" of a start that waits for its recorded points.
+    static AnsiString StartsInText(int seconds);
     // Mark texts
     static void FilterMarkText(int series, AnsiString& text);
     // Options page

@@ -66,6 +66,7 @@ TmdiSubWindow::TProgramRunView TmdiSubWindow::ProgramRunView() const
     run.CanHold = FRun && FRun->CanHold();
     run.CanCancel = FRun && FRun->CanCancel();
     run.RemainingSteps = FRun ? FRun->RemainingSteps : 0;
+    run.StartsInSeconds = FRun ? FRun->SecondsUntilStart() : -1;
     return run;
 }
 

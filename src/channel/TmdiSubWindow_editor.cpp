@@ -126,6 +126,11 @@ void TmdiSubWindow::BuildProgrammerPages()
     txtHint1->setObjectName("txtHint1");
     txtHint2 = new QLabel(Q(ChannelText(RowTemporaryChanges2)), tabScout);
     txtHint2->setObjectName("txtHint2");
+    txtRunWaits = new QLabel(tabScout);
+    txtRunWaits->setObjectName("txtRunWaits");
+    txtRunWaits->setWordWrap(true);
+    txtRunWaits->setStyleSheet("QLabel { color: #a00000; font-weight: bold; }");
+    txtRunWaits->setVisible(false);
 
     auto* treeButtons = new QGridLayout;
     int i = 0;
@@ -156,6 +161,7 @@ void TmdiSubWindow::BuildProgrammerPages()
     right->addLayout(properties);
     right->addWidget(btnApplyValues);
     right->addLayout(runButtons);
+    right->addWidget(txtRunWaits);
     right->addWidget(txtHint1);
     right->addWidget(txtHint2);
     right->addStretch(1);
@@ -255,6 +261,7 @@ void TmdiSubWindow::BuildProgramTree(QWidget* page)
     connect(PopupProgrammer, &QMenu::aboutToShow, this, [this] {
         FMenuStartStopTag = btnTPStartStopTag;
         FMenuRun = FRun ? FRun->RunSerial() : 0;
+        FMenuProgram = FRun ? FRun->RunProgramName() : AnsiString();
         FMenuLocked = ProgramLockSeen();
         FMenuOpen = true;
     });

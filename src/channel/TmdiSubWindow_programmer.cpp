@@ -123,7 +123,7 @@ void TmdiSubWindow::mnuStartStopProgramClick()
     if ((tag == -1 ? btnTPStartStopTag : tag) == 1)
         btnStartTPClick(btnTPStartStop);
     else if (FRun)
-        FRun->RequestStop(tag == -1 ? CProgramRun::CurrentRun : FMenuRun);
+        FRun->RequestStop(tag == -1 ? CProgramRun::CurrentRun : FMenuRun, FMenuProgram);
 }
 
 void TmdiSubWindow::btnPauseSegmentClick()
@@ -263,8 +263,16 @@ void TmdiSubWindow::UpdateProgramCommands()
     btnTPStartStop->setEnabled(startStop);
     const QString startStopText = Q(ChannelText(run ? RowPanelStopProgram : RowPanelStartProgram));
     btnTPStartStop->setText(startStopText);
-    // A start that waits for its recorded points says so where the user looks.
-    btnTPStartStop->setToolTip(run && FRun->StartPending ? Q(ChannelText(RowProgramWaitsForPoints)) : QString());
+    // A start that waits for its recorded points says so where the user looks: under the
+    // run's buttons, with about how long it still waits (at long intervals minutes), and in
+    // the button's hint.
+    const int startsIn = run ? FRun->SecondsUntilStart() : -1;
+    btnTPStartStop->setToolTip(startsIn >= 0 ? Q(ChannelText(RowProgramWaitsForPoints)) : QString());
+    if (txtRunWaits) {
+        txtRunWaits->setVisible(programmer && startsIn >= 0);
+        txtRunWaits->setText(startsIn >= 0 ? Q(ChannelText(RowProgramWaitsForPoints) + " " + StartsInText(startsIn))
+                                           : QString());
+    }
     const bool holdable = programmer && run && FRun->CanHold();
     btnPauseSegment->setEnabled(holdable);
     btnPauseSegment->setText(Q(ChannelText(run && FRun->SegmentHeld ? RowContinueSegment : RowHoldContinueSegment)));

@@ -248,12 +248,20 @@ void TmdiSubWindow::graDataGraphGetLegendRect(TRect& rect)
 
 // ---------------------------------------------------------------- remaining time
 
+AnsiString TmdiSubWindow::StartsInText(int seconds)
+{
+    char time[16];
+    std::snprintf(time, sizeof time, "%02i:%02i", seconds / 60, seconds % 60);
+    return ChannelText(RowProgramStartsIn) + time;
+}
+
 std::pair<AnsiString, AnsiString> TmdiSubWindow::RemainingTimeLines() const
 {
     NOX_ASSERT_UI_THREAD();
     const AnsiString remaining = ChannelText(RowRemainingTime);
     try {
         const TProgramRunView run = ProgramRunView();
+        if (run.StartsInSeconds >= 0) return {StartsInText(run.StartsInSeconds), {}};
         const int s = (run.RemainingSteps + 2) * FSession->SamplingInterval();
         const int hh = s / 3600, mm = (s % 3600) / 60;
         const bool zero = hh == 0 && mm == 0;

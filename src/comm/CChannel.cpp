@@ -378,8 +378,24 @@ void CChannel::RequestPollCycle(int intervalMs)
     PollRequest = 1;
 }
 
+int CChannel::HeldLimitMs() const
+{
+    const int interval = tickIntervalMs_, row = rowBoundMs_;
+    if (interval <= 0 || row <= 0) return 0;
+    return interval + std::min(interval / 2, 1000) + row;
+}
+
 void CChannel::AskCycleIfTickIsLate()
 {
+    // The hold is noticed before the pass is noted: a tick that finds this pass finds the
+    // notice too, and takes every reply handed over before it (the one of an exchange the
+    // hold fell into among them) before it marks the values outdated.
+    const std::int64_t passed = SteadyMs();
+    const std::int64_t before = pollPassMs_;
+    const int limit = HeldLimitMs();
+    if (before > 0 && limit > 0 && passed - before > limit) holdNoticed_ = true;
+    pollPassMs_ = passed;
+
     const int interval = tickIntervalMs_;
     if (interval <= 0 || PollRequest != 0) return;
     // Timers run a little late now and then: half an interval, at most a second, is allowed
@@ -393,7 +409,16 @@ void CChannel::AskCycleIfTickIsLate()
 void CChannel::TakeReceivedReplies()
 {
     NOX_ASSERT_UI_THREAD();
+    // Both read before the replies are taken: a pass noted after this has not handed over
+    // anything this call takes, and the notice of a hold comes with its pass.
+    const std::int64_t passed = pollPassMs_;
+    const bool held = holdNoticed_.exchange(false);
     if (CTransceiver* poll = Transceiver()) poll->RunHanded();
+    // Every reply fetched before the hold (and the one the hold fell into) is taken now; the
+    // values are current again once every polled command has been answered after it.
+    if (held) MarkValuesOutdated();
+    const int limit = HeldLimitMs();
+    pollThreadHeld_ = passed > 0 && limit > 0 && SteadyMs() - passed > limit;
 }
 
 bool CChannel::ValuesTooOld() const

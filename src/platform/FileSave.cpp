@@ -49,24 +49,39 @@ bool Fail(std::string* error, const std::string& what, int err)
 
 // Why a save does not follow a symbolic link, for the message the user gets.
 const char* const PlantedLinkReason =
-    "a symbolic link that another user put into a shared folder is not followed (it may point to any of your files)";
+    "a symbolic link that another user could have put there is not followed (it may point to any of your files)";
 const char* const DanglingLinkReason = "a symbolic link to a file that does not exist yet is not followed";
+// Why a file of the program's own (a side file) is not saved under its name.
+const char* const OwnNameLinkReason =
+    "a symbolic link holds the name of the program's own file; it is not followed and left as it is";
+const char* const OwnNameForeignReason =
+    "the name of the program's own file is held by another user's file; it is left as it is";
 
-// The kernel's rule for links in a shared folder (world-writable and sticky, like /tmp): a
-// link there is followed only when it belongs to the user or to the folder's owner. The
-// save resolves the last links itself, so it must apply the rule itself too.
-bool MayFollowLink(const std::string& link, const struct stat& linkStat)
+const char* const ReplacedWhileWrittenReason =
+    "the file was replaced by another one while it was written (someone else may write its folder)";
+
+// The user and the system: whoever else may have put a link somewhere is another user.
+bool TrustedUser(uid_t uid)
 {
-    struct stat folder {};
-    if (::stat(DirOf(link).c_str(), &folder) != 0) return false;
-    const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
-    return !shared || linkStat.st_uid == ::geteuid() || linkStat.st_uid == folder.st_uid;
+    return uid == FileOwnerUser() || uid == 0;
+}
+
+// A link is followed only when no other user could have put it there: it is the user's
+// own, or nobody but the user may write its folder. A folder that its group or others may
+// write (by its mode, or by an ACL, which then shows in the group bits) is shared whoever
+// owns it, and so is another user's folder, whose owner may change its mode at will.
+bool MayFollowLink(const struct stat& linkStat, const struct stat& folder)
+{
+    if (TrustedUser(linkStat.st_uid)) return true;
+    return TrustedUser(folder.st_uid) && (folder.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
 // The file a save to `path` really writes: symbolic links are followed, each by the rule
 // above, and only to a file that exists: a file made new is never made through a link, so
 // a link planted where a file is about to appear cannot choose where it goes. `error`
-// gets the reason when the save must not go ahead.
+// gets the reason, naming the link, when the save must not go ahead. Each link is opened
+// as itself in its opened folder, and what was opened is judged and read: a link put in
+// place of the one judged is never the one followed.
 bool ResolveLinks(const std::string& path, std::string& target, std::string* error)
 {
     target = path;
@@ -78,14 +93,39 @@ bool ResolveLinks(const std::string& path, std::string& target, std::string* err
             return Fail(error, path, errno);
         }
         if (!S_ISLNK(st.st_mode)) return true;
-        if (!MayFollowLink(target, st)) return FailWith(error, path, PlantedLinkReason);
-        std::string link(size_t(st.st_size > 0 ? st.st_size : 4095) + 1, '\0');
-        const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
-        if (n < 0) return Fail(error, path, errno);
+        const size_t slash = target.rfind('/');
+        const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+        const int dfd = ::open(DirOf(target).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (dfd < 0) return Fail(error, target, errno);
+        const TScopeExit closeFolder([dfd] { ::close(dfd); });
+        const int lfd = ::openat(dfd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+        if (lfd < 0) return Fail(error, target, errno);
+        const TScopeExit closeLink([lfd] { ::close(lfd); });
+        struct stat folder {
+        }, opened{};
+        if (::fstat(dfd, &folder) != 0 || ::fstat(lfd, &opened) != 0) return Fail(error, target, errno);
+        if (!S_ISLNK(opened.st_mode)) continue;  // replaced meanwhile: looked at again
+        if (!MayFollowLink(opened, folder)) return FailWith(error, target, PlantedLinkReason);
+        std::string link(4096, '\0');
+        const ssize_t n = ::readlinkat(lfd, "", link.data(), link.size());
+        if (n < 0) return Fail(error, target, errno);
+        if (size_t(n) >= link.size()) return Fail(error, target, ENAMETOOLONG);
         link.resize(size_t(n));
         target = !link.empty() && link[0] == '/' ? link : DirOf(target) + "/" + link;
     }
     return Fail(error, path, ELOOP);
+}
+
+// A name of the program's own (a side file) is never written through a link nor over what
+// is not the user's: whoever put that there, in a folder others may write, would choose
+// what the write destroys. `error` names what holds the name.
+bool CheckOwnName(const std::string& path, std::string* error)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT || Fail(error, path, errno);
+    if (S_ISLNK(st.st_mode)) return FailWith(error, path, OwnNameLinkReason);
+    if (st.st_uid != FileOwnerUser()) return FailWith(error, path, OwnNameForeignReason);
+    return true;
 }
 
 // errno-style reason why `path` may not be written, 0 when it may.
@@ -140,15 +180,16 @@ bool WriteAll(int fd, std::string_view bytes, off_t offset, int& err)
     return true;
 }
 
-// When this process started: a temporary file of ours older than that is no save under
-// way (an earlier run's that was killed), one made since may be.
+// When this process started: a temporary file of ours older than that is no save of this
+// run, one made since may be.
 const std::time_t gProcessStart = std::time(nullptr);
 
 std::atomic<long long> gOwnerForTests{-1};
 
-// The mark in the names of the temporary files of our saves: the saved file's name, the
-// mark, and the six letters and digits mkostemp puts in. No other program names its files
-// so, which is what lets a later run remove the ones a killed save left.
+// The mark in the names of the temporary files of our saves: the saved file's name (its
+// start, when the whole would not fit), the mark, and the six letters and digits mkostemp
+// puts in. No other program names its files so, which is what lets a later run remove the
+// ones a killed save left.
 constexpr std::string_view kTempMark = ".noxcontrol-save-";
 
 bool IsTempName(std::string_view name)
@@ -157,6 +198,70 @@ bool IsTempName(std::string_view name)
     const std::string_view tail = name.substr(name.size() - 6);
     return name.substr(name.size() - 6 - kTempMark.size(), kTempMark.size()) == kTempMark &&
            std::all_of(tail.begin(), tail.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+}
+
+// The longest file name the file system of `folder` takes.
+size_t NameMax(const std::string& folder)
+{
+    const long max = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    return max > 0 ? size_t(max) : size_t(NAME_MAX);
+}
+
+std::string BaseName(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The template for mkostemp of a temporary file beside `target`. Its name is cut at its end
+// (at a whole character) where name and mark would be too long for the file system: a
+// temporary file can be made whenever the file itself can.
+std::string TempTemplate(const std::string& target)
+{
+    std::string name = BaseName(target);
+    const size_t max = NameMax(DirOf(target)), mark = kTempMark.size() + 6;
+    if (name.size() + mark > max) {
+        size_t cut = max > mark ? max - mark : 1;
+        while (cut > 1 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+        name.resize(std::max<size_t>(cut, 1));
+    }
+    return target.substr(0, target.size() - BaseName(target).size()) + name + std::string(kTempMark) + "XXXXXX";
+}
+
+// A save holds a lock on its temporary file for as long as it writes it: a lock of the open
+// file, which other processes and other descriptors of this one see, on a network share too
+// where it passes locks on. Another run's tidying knows a save under way by it.
+void LockTemporaryFile(int fd, bool locked)
+{
+    struct flock lock {};
+    lock.l_type = locked ? F_WRLCK : F_UNLCK;
+    lock.l_whence = SEEK_SET;
+    ::fcntl(fd, F_OFD_SETLK, &lock);
+}
+
+// A temporary file of ours untouched for this long and not locked is a leftover, also on a
+// share that keeps its locks to each machine; where the file system takes no locks at all,
+// only one untouched far longer than any save takes.
+constexpr std::time_t kUnlockedLeftoverAge = 3600;
+constexpr std::time_t kLocklessLeftoverAge = 7 * 24 * 3600;
+
+// Whether the temporary file `name` in the folder `dirFd` (with `st` its state) is what a
+// killed save left: no save under way holds its lock.
+bool IsLeftoverTemp(int dirFd, const char* name, const struct stat& st)
+{
+    const std::time_t age = std::time(nullptr) - st.st_mtime;
+    if (age < kUnlockedLeftoverAge) return false;
+    const int fd = ::openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return false;
+    const TScopeExit closeFile([fd] { ::close(fd); });
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0 || opened.st_dev != st.st_dev || opened.st_ino != st.st_ino) return false;
+    struct flock lock {};
+    lock.l_type = F_RDLCK;
+    lock.l_whence = SEEK_SET;
+    if (::fcntl(fd, F_OFD_SETLK, &lock) == 0) return true;
+    if (errno == EAGAIN || errno == EACCES || errno == EINTR) return false;
+    return age > kLocklessLeftoverAge;
 }
 
 void SyncFolder(const std::string& folder)
@@ -323,12 +428,6 @@ bool Before(const struct timespec& a, const struct timespec& b)
     return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
 }
 
-std::string NameOf(const std::string& path)
-{
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::mutex gWrittenMutex;
 std::vector<TFileIdentity> gOwnSideFiles;
 std::deque<std::pair<std::string, TFileIdentity>> gWholeSaves;  // the last ones, by file name
@@ -355,7 +454,7 @@ bool TakeOwnSideFile(const struct stat& st)
 void NoteWholeSave(const std::string& target, const struct stat& st)
 {
     std::lock_guard<std::mutex> lock(gWrittenMutex);
-    gWholeSaves.emplace_back(NameOf(target), IdentityOf(st));
+    gWholeSaves.emplace_back(BaseName(target), IdentityOf(st));
     if (gWholeSaves.size() > kKeptWholeSaves) gWholeSaves.pop_front();
 }
 
@@ -365,7 +464,7 @@ void NoteWholeSave(const std::string& target, const struct stat& st)
 bool SavedWholeSince(const std::string& path, const struct stat& st, const TOpenSideFile& side)
 {
     if (!Before(side.St.st_mtim, st.st_mtim)) return false;
-    const std::string name = NameOf(path);
+    const std::string name = BaseName(path);
     const TFileIdentity now = IdentityOf(st);
     std::lock_guard<std::mutex> lock(gWrittenMutex);
     return std::any_of(gWholeSaves.begin(), gWholeSaves.end(),
@@ -452,7 +551,8 @@ bool IsPendingName(std::string_view name)
 
 // What killed runs left in `folder`, in plain files of this user last written before this
 // process started (those of this process may belong to a save or a write under way): the
-// temporary files of our saves go, the side files of cut-off writes are finished.
+// temporary files of our saves that no save under way holds go, the side files of cut-off
+// writes are finished.
 void TidyLeftovers(const std::string& folder)
 {
     DIR* dir = ::opendir(folder.c_str());
@@ -466,9 +566,10 @@ void TidyLeftovers(const std::string& folder)
         if (::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
             st.st_uid != FileOwnerUser() || st.st_mtime >= gProcessStart)
             continue;
-        if (temp)
-            ::unlinkat(fd, e->d_name, 0);
-        else
+        if (temp) {
+            // Another run's save may still be writing it (another machine on the same share).
+            if (IsLeftoverTemp(fd, e->d_name, st)) ::unlinkat(fd, e->d_name, 0);
+        } else
             pending.push_back(folder + "/" + e->d_name);
     }
     ::closedir(dir);
@@ -536,30 +637,48 @@ void DropPendingWrite(const std::string& target)
 }
 
 // SaveFileAtomic; with `keptFd` the new file stays open for writing and its descriptor is
-// returned there.
-bool SaveAtomic(const std::string& path, std::string_view bytes, std::string* error, int* keptFd)
+// returned there. A name of the program's own (`ownName`: a side file) is written as
+// itself, never through a link, and never over what is not the user's own file.
+bool SaveAtomic(const std::string& path, std::string_view bytes, std::string* error, int* keptFd, bool ownName = false)
 {
     if (path.empty()) return Fail(error, "(no file name)", ENOENT);
     FileAccessPoint(path, true);
-    std::string target;
-    if (!ResolveLinks(path, target, error)) return false;
-    if (!CheckResolved(path, target, error)) return false;
+    std::string target = path;
+    if (ownName) {
+        if (!CheckOwnName(path, error)) return false;
+        const std::string folder = DirOf(path);
+        if (int err = NotWritableReason(folder, W_OK | X_OK)) return Fail(error, folder, err);
+    } else {
+        if (!ResolveLinks(path, target, error)) return false;
+        if (!CheckResolved(path, target, error)) return false;
+    }
     // A side file is saved in the minute's write of a growing file, whose folder was tidied
     // when the file was made.
     if (!IsPendingName(target)) TidyLeftovers(DirOf(target));
-    std::string tmpl = target + std::string(kTempMark) + "XXXXXX";
+    // Made new (never through a link) and held locked while it is written.
+    std::string tmpl = TempTemplate(target);
     int fd = mkostemp(tmpl.data(), O_CLOEXEC);
     if (fd < 0) return Fail(error, path, errno);
+    LockTemporaryFile(fd, true);
+    // The lock lasts until the file is in its place, also when `fd` is closed before that,
+    // and no longer: a file kept open to grow is not locked for others.
+    const int lockFd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    const TScopeExit unlock([lockFd] {
+        if (lockFd < 0) return;
+        LockTemporaryFile(lockFd, false);
+        ::close(lockFd);
+    });
     auto fail = [&](int err) {
         ::close(fd);
         ::unlink(tmpl.c_str());
         return Fail(error, path, err);
     };
+    FileAccessPoint(tmpl, true);
     // Keep the permissions of the file being replaced, or the usual ones for a new file. A
     // side file is the user's alone, whatever the user's file mask lets others do: it is
     // trusted only then.
     struct stat st {};
-    if (IsPendingName(target))
+    if (ownName || IsPendingName(target))
         fchmod(fd, 0600);
     else if (stat(target.c_str(), &st) == 0)
         fchmod(fd, st.st_mode & 07777);
@@ -571,8 +690,8 @@ bool SaveAtomic(const std::string& path, std::string_view bytes, std::string* er
     int err = 0;
     if (!WriteAll(fd, bytes, 0, err)) return fail(err);
     if (::fsync(fd) != 0) return fail(errno);
-    struct stat saved {};
-    if (::fstat(fd, &saved) != 0) return fail(errno);
+    struct stat written {};
+    if (::fstat(fd, &written) != 0) return fail(errno);
     if (!keptFd && ::close(fd) != 0) {
         const int closeError = errno;
         ::unlink(tmpl.c_str());
@@ -584,7 +703,14 @@ bool SaveAtomic(const std::string& path, std::string_view bytes, std::string* er
         ::unlink(tmpl.c_str());
         return Fail(error, path, renameError);
     }
-    if (!IsPendingName(target)) NoteWholeSave(target, saved);
+    // What was put in place is the file written: in a folder others may write, another user
+    // could have put something else under the temporary name meanwhile.
+    struct stat placed {};
+    if (::lstat(target.c_str(), &placed) != 0 || placed.st_dev != written.st_dev || placed.st_ino != written.st_ino) {
+        if (keptFd) ::close(fd);
+        return FailWith(error, path, ReplacedWhileWrittenReason);
+    }
+    if (!IsPendingName(target)) NoteWholeSave(target, written);
     DropPendingWrite(target);
     // Make the rename itself durable.
     SyncFolder(DirOf(target));
@@ -627,6 +753,8 @@ bool TGrowingFile::Create(const std::string& path, std::string_view bytes, std::
     }
     FPath = path;
     FPendingPath = PendingPathOf(path);
+    FSideFileFits = BaseName(FPendingPath).size() <= NameMax(DirOf(FPendingPath));
+    FSideFileBlocked = false;
     FSize = off_t(bytes.size());
     FUnsynced = false;
     FMarks.assign(1, {0, 0});
@@ -684,7 +812,13 @@ bool TGrowingFile::SavePendingWrite(std::uint64_t offset, std::uint32_t head, st
     w.Whole = whole;
     std::string record = PendingWriteLine(w);
     record.append(bytes);
-    if (SaveAtomic(FPendingPath, record, error, nullptr)) {
+    // What holds the side file's name and is not the user's own is left alone; the file is
+    // then not written in place, and the caller hears what is in the way.
+    if (!CheckOwnName(FPendingPath, error)) {
+        FSideFileBlocked = true;
+        return false;
+    }
+    if (SaveAtomic(FPendingPath, record, error, nullptr, true)) {
         NoteOwnSideFile(FPendingPath);
         return true;
     }
@@ -698,9 +832,11 @@ bool TGrowingFile::WriteFrom(std::uint64_t offset, std::string_view bytes, std::
 {
     if (FFd < 0) return Fail(error, "(no file)", EBADF);
     FileAccessPoint(FPath, true);
+    FSideFileBlocked = false;
     const bool replaces = off_t(offset) < FSize;
     std::uint32_t head = 0;
     if (!ChecksumBefore(offset, head)) return Fail(error, "read", errno ? errno : EIO);
+    if (replaces && !FSideFileFits) return ReplaceWhole(offset, head, bytes, error);
     if (replaces && !SavePendingWrite(offset, head, bytes, error)) return false;
     // What the file holds from the offset on is about to change.
     while (!FMarks.empty() && FMarks.back().first > offset) FMarks.pop_back();
@@ -721,6 +857,27 @@ bool TGrowingFile::WriteFrom(std::uint64_t offset, std::string_view bytes, std::
     // The side file may go only once what it holds is on the disk in the file itself.
     if (!SyncData(error)) return false;
     RemoveSideFile(FPendingPath);
+    return true;
+}
+
+bool TGrowingFile::ReplaceWhole(std::uint64_t offset, std::uint32_t head, std::string_view bytes, std::string* error)
+{
+    std::string whole;
+    if (offset > 0 && !ReadAt(FFd, 0, size_t(offset), whole)) return Fail(error, "read", errno ? errno : EIO);
+    whole.resize(size_t(offset));
+    whole.append(bytes);
+    int fd = -1;
+    if (!SaveAtomic(FPath, whole, error, &fd)) {
+        // The reason is the file's, whose name the caller gives.
+        const std::string prefix = FPath + ": ";
+        if (error && error->rfind(prefix, 0) == 0) error->erase(0, prefix.size());
+        return false;
+    }
+    ::close(FFd);
+    FFd = fd;
+    FSize = off_t(whole.size());
+    FUnsynced = false;
+    Mark(offset, head, bytes);
     return true;
 }
 

@@ -17,17 +17,19 @@ namespace platform {
 // Whether a save to `path` may go ahead: false, with the system's reason in `error`, when
 // the file (or, for a new file, its folder) is not writable. A file or folder that nobody
 // may write counts as read-only even for a privileged user, who passes every access check.
-// A symbolic link is judged by what it points to; it is refused, with the reason, when it
-// points to no file (a file made new is never made through a link) or when another user put
-// it into a shared folder (world-writable and sticky, like /tmp) that is not theirs, the
-// kernel's own rule for such links.
+// A symbolic link is judged by what it points to; it is refused, with the reason and its
+// name, when it points to no file (a file made new is never made through a link) or when
+// another user could have put it there: it is followed only when it is the user's own (or
+// the system's), or when nobody but the user may write its folder.
 bool CheckWritable(const std::string& path, std::string* error = nullptr);
 
 // False, with the reason in `error`, when anything fails; the old file is then unchanged
-// and no temporary file is left behind. The temporary file's name is the file's with a
-// mark of the program's own and six letters or digits behind. Before it writes, what
-// killed runs of the program left in the folder is tidied: the temporary files of its
-// saves (by that mark; other programs' files stay whatever they are named), and the
+// and no temporary file is left behind. The temporary file's name is the file's (cut short
+// where it would not fit) with a mark of the program's own and six letters or digits
+// behind; the save holds a lock on it while it writes. Before it writes, what killed runs
+// of the program left in the folder is tidied: the temporary files of its saves (by that
+// mark, and only those no save under way holds; other programs' files stay whatever they
+// are named), and the
 // cut-off writes of growing files are finished (see TGrowingFile). A file saved whole has
 // no cut-off write any more: its side file goes, or is set aside when this process did not
 // write it (see TGrowingFile). A read-only target is refused
@@ -59,6 +61,9 @@ bool CheckFreeSpace(const std::string& path, std::uint64_t bytes, std::string* e
 // the file whole under its name since (a file made new by another program, an editor or a
 // tool that renames its output over the file, is no proof of that). A whole save under the
 // name removes only a side file this process wrote; any other is set aside (TSideFileNote).
+// The side file is never written through a link nor over what is not the user's (see
+// SideFileBlocked). A file whose side file's name would be too long for the file system
+// is saved whole at each write that replaces bytes instead.
 class TGrowingFile {
 public:
     TGrowingFile() = default;
@@ -76,9 +81,19 @@ public:
     // Whether `path` still names this file (it was not moved, deleted or replaced).
     bool IsNamed(const std::string& path) const;
     void Close();
+    // After a WriteFrom that failed: whether the side file's name is held by what is not the
+    // program's own (a link, another user's file or folder), which is left as it is. The
+    // error names it; the file was not written. Until it is removed, no write that
+    // replaces bytes can go ahead.
+    bool SideFileBlocked() const { return FSideFileBlocked; }
+    const std::string& SideFilePath() const { return FPendingPath; }
 
 private:
     bool SavePendingWrite(std::uint64_t offset, std::uint32_t head, std::string_view bytes, std::string* error);
+    // A write that replaces bytes of a file whose side file's name is too long for the file
+    // system: the file is saved whole again instead (as SaveFileAtomic saves), so a cut-off
+    // write leaves the file as it was.
+    bool ReplaceWhole(std::uint64_t offset, std::uint32_t head, std::string_view bytes, std::string* error);
     // The checksum of the file's bytes before `offset` (at most its size), from the last
     // mark before it and what the file holds from there.
     bool ChecksumBefore(std::uint64_t offset, std::uint32_t& crc) const;
@@ -88,7 +103,9 @@ private:
     off_t FSize = 0;
     bool FUnsynced = false;
     std::string FPath;
-    std::string FPendingPath;  // the side file, beside the file itself (links followed)
+    std::string FPendingPath;   // the side file, beside the file itself (links followed)
+    bool FSideFileFits = true;  // its name is not too long for the file system
+    bool FSideFileBlocked = false;
     // Positions in the file, in order, each with the checksum of the bytes before it: at the
     // start, at every 64 KiB of what was written and at the end of each write.
     std::vector<std::pair<std::uint64_t, std::uint32_t>> FMarks;

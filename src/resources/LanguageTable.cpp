@@ -473,8 +473,11 @@ constexpr std::string_view LanguageTable[] = {
     /* 457 */ "Wollen Sie das Segment anhalten?", "Do you want to hold this segment?", "",
     /* 458 */ "Wollen Sie das angehaltene Segment fortsetzen?", "Do you want to continue the held segment?", "",
     /* 459 */ "Das Temperierprogramm wartet auf seinen ersten Takt: es beginnt, sobald 5 Sollwerte aufgezeichnet sind.", "The temperature program waits for its first tick: it begins once 5 setpoints are recorded.", "",
-    /* 460 */ "Ein unvollendeter Schreibvorgang einer früheren Datei dieses Namens wurde als $ aufbewahrt: seine Datei wurde verschoben oder ersetzt. Neben diese Datei gelegt und wie sie mit \".recovery\" dahinter benannt, wird er beim Öffnen der Datei gelesen.", "An unfinished write of an earlier file of this name was kept as $: its file was moved or replaced. Put beside that file and named like it with \".recovery\" added, it is read when the file is opened.", "",
-    /* 461 */ "Der abgebrochene letzte Schreibvorgang von $ wurde vollendet: sein Ende wurde aus der Nebendatei in die Datei geschrieben und die Nebendatei entfernt.", "The cut-off last write of $ was finished: its end was written into the file from its side file, which was removed.", "",
+    /* 460 */ "Die Absturzsicherungsdatei von $2 kann nicht geschrieben werden: $1 belegt ihren Namen und gehört nicht dem Programm (ein symbolischer Link oder die Datei eines anderen Benutzers); es bleibt, wie es ist. Der Absturzschutz dieser Datendatei ist aus, bis $1 entfernt ist.", "The crash protection file of $2 cannot be written: $1 holds its name and is not the program's own (a symbolic link or another user's file); it is left as it is. The crash protection of this data file is off until $1 is removed.", "",
+    /* 461 */ "Start in ca. ", "Start in about ", "",
+    /* 462 */ "Das Temperierprogramm \"$\" ist bereits beendet.", "The temperature program \"$\" has already ended.", "",
+    /* 463 */ "Ein unvollendeter Schreibvorgang einer früheren Datei dieses Namens wurde als $ aufbewahrt: seine Datei wurde verschoben oder ersetzt. Neben diese Datei gelegt und wie sie mit \".recovery\" dahinter benannt, wird er beim Öffnen der Datei gelesen.", "An unfinished write of an earlier file of this name was kept as $: its file was moved or replaced. Put beside that file and named like it with \".recovery\" added, it is read when the file is opened.", "",
+    /* 464 */ "Der abgebrochene letzte Schreibvorgang von $ wurde vollendet: sein Ende wurde aus der Nebendatei in die Datei geschrieben und die Nebendatei entfernt.", "The cut-off last write of $ was finished: its end was written into the file from its side file, which was removed.", "",
 };
 // clang-format on
 

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -1064,6 +1065,49 @@ TEST_F(ChannelSessionTest, ConnectingAndClosingFiftyTimesLeaksNoDescriptor)
     }
     TDataFileSaveQueue::Instance().WaitIdle();
     EXPECT_EQ(OpenDescriptors(), before);
+}
+
+// A link at the name of the running file's side file (put there by anyone who may write the
+// folder): neither the link nor the file it points to is written, the user hears once what
+// is in the way and that the crash protection is off, and the rows go on reaching the
+// file, written whole.
+TEST_F(ChannelSessionTest, ALinkAtTheSideFilesNameIsLeftAloneAndNamedOnce)
+{
+    support::SimulatedUnitLine line;
+    line.AddUnit();
+    AnsiString error;
+    ASSERT_TRUE(line.StartPty(&error)) << error;
+    const AnsiString victim = Path("thesis.odt");
+    QFile thesis(QString::fromStdString(victim));
+    ASSERT_TRUE(thesis.open(QIODevice::WriteOnly));
+    thesis.write("my thesis");
+    thesis.close();
+    const AnsiString file = Path("run_11.csv");
+    const AnsiString side = QFileInfo(folder.path()).canonicalFilePath().toStdString() + "/run_11.csv.recovery";
+    ASSERT_EQ(::symlink(victim.c_str(), side.c_str()), 0);
+    CChannelSession s(1);
+    UseSerial(s, "RS232", line.SlavePath());
+    support::TestDialogs().Clear();
+    Connect(s, Path("run.csv"));
+    for (int tick = 0; tick < 180; ++tick) {
+        Ticks(s, 1);
+        TDataFileSaveQueue::Instance().WaitIdle();
+        QCoreApplication::processEvents();
+    }
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+    const AnsiString text = support::TestDialogs().LastMessage().text;
+    EXPECT_NE(text.find(side), AnsiString::npos) << text;
+    EXPECT_NE(text.find(file), AnsiString::npos) << text;
+    EXPECT_NE(text.find("Absturzschutz dieser Datendatei ist aus"), AnsiString::npos) << text;
+    int lines = 0;
+    for (const AnsiString& l : s.Memo(TSessionMemo::SerialData)) lines += l.find(side) != AnsiString::npos;
+    EXPECT_EQ(lines, 1);
+    EXPECT_TRUE(HoldsAllButTheLastMinute(file, s)) << FileRows(file);
+    EXPECT_FALSE(ReadRecordedDataFile(file).Damaged());
+    ASSERT_TRUE(thesis.open(QIODevice::ReadOnly));
+    EXPECT_EQ(thesis.readAll(), QByteArray("my thesis"));
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(side)).isSymLink());
+    ASSERT_TRUE(s.Close());
 }
 
 TEST(LabelFile, SectionsCountTheirLinesAndHeadersMustBeFreeOfHashes)

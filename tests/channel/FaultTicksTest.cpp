@@ -674,6 +674,50 @@ TEST_F(FaultTicksTest, WhileTheWindowIsHeldThePollingGoesOnAndItsRepliesAndLines
     ASSERT_TRUE(s.Close());
 }
 
+TEST_F(FaultTicksTest, AfterTheWholeProgramWasHeldNoPointHoldsAValueFromBeforeTheHold)
+{
+    support::SimulatedUnitLine serial, network;
+    CChannelSession rs232(1), tcp(2);
+    ASSERT_NO_FATAL_FAILURE(UseOwnSerialUnit(serial, rs232));
+    ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(network, tcp));
+    Add(rs232, serial.First());
+    Add(tcp, network.First());
+    for (int i = 0; i < 3; ++i) TickAll(false, true, false);
+    // The computer sleeps (or the process is stopped) for ten seconds with every thread
+    // between two passes: both clocks move on at once, the units' values change meanwhile.
+    // The first tick comes at once, before the poll threads run again, then once they
+    // have passed (each has noticed the hold itself); a good point only ever holds values
+    // fetched after the hold.
+    for (const bool threadsFirst : {false, true}) {
+        ASSERT_TRUE(Await([&] { return AllQuiet(); }));
+        for (TRig& r : rigs) SetPattern(*r.unit, pattern + 1);
+        ++pattern;
+        deviceClock.AdvanceMs(10000);
+        clock.AdvanceMs(10000);
+        if (threadsFirst) {
+            std::vector<int> passes;
+            for (TRig& r : rigs) passes.push_back(TransceiverThreads[r.session->Channel()]->PassCount);
+            ASSERT_TRUE(Await([&] {
+                for (std::size_t i = 0; i < rigs.size(); ++i)
+                    if (TransceiverThreads[rigs[i].session->Channel()]->PassCount < passes[i] + 2) return false;
+                return true;
+            }));
+        }
+        for (TRig& r : rigs) EXPECT_TRUE(TickRig(r, false, false)) << threadsFirst;
+        ++pattern;
+        // A cycle after the hold makes the values current again.
+        for (int i = 0; i < 2; ++i) TickAll(false, false, false);
+        for (int i = 0; i < 3; ++i) TickAll(false, true, false);
+    }
+    for (const TRig& r : rigs) {
+        EXPECT_EQ(r.staleGood, 0) << r.session->Channel();
+        EXPECT_EQ(r.falseErrors, 0) << r.session->Channel();
+        // Not a fault of the link: no warning is due for it.
+        EXPECT_EQ(r.session->ErrorTicks(), 0) << r.session->Channel();
+    }
+    for (const TRig& r : rigs) ASSERT_TRUE(r.session->Close());
+}
+
 TEST_F(FaultTicksTest, SlowUnitsOnTheirOwnLinesRecordNoErrorPoint)
 {
     // Units as slow as those in the field (900 ms on a serial line, 450 ms over the network),

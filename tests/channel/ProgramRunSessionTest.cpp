@@ -105,6 +105,115 @@ protected:
         return n;
     }
     int Recorded() const { return session.Series(2)->Count(); }
+    std::size_t ProtocolLines(const AnsiString& part) const
+    {
+        std::size_t n = 0;
+        for (const auto& l : session.Memo(TSessionMemo::Protocol)) n += l.find(part) != AnsiString::npos;
+        return n;
+    }
+    // A program of two ramps, A (4 steps, 20 -> 24 °C) and B (3 steps, to 27 °C), ending with
+    // control off, held and resumed at one moment of its run after another: before its first
+    // tick, right after the tick that asks for the limits, between two ticks, in B, right
+    // after a resume, and in a run that follows a stopped one. Each hold lasts one tick. The
+    // held segment goes on from the unit's setpoint over the steps it still had when it was
+    // held (the resume's frame at once), B runs as planned, and the end action comes one tick
+    // after the planned end for every tick held.
+    void HoldsKeepThePace(int interval)
+    {
+        StartControllingWithHeldReplies();
+        session.SetSamplingInterval(interval);
+        constexpr int NA = 4, NB = 3;
+        Segment("A", NA * interval, 24.0, 0);
+        Segment("B", NB * interval, 27.0, 0);
+        settings = {"20", 0, 0};
+        const AnsiString off = CTolvarProtocol::BuildCommandFrame("G0DO*****", 1);
+        while (Recorded() < CProgramRun::PointsBeforeStart) Tick();
+        enum TAt { BeforeFirstTick, AfterLimitsQuery, BetweenTicks, InLaterSegment, AfterResume, AfterStoppedRun };
+        const char* names[] = {"before the first tick", "after the limits query", "between ticks",
+                               "in the later segment",  "right after a resume",   "after a stopped run"};
+        for (const TAt at :
+             {BeforeFirstTick, AfterLimitsQuery, BetweenTicks, InLaterSegment, AfterResume, AfterStoppedRun}) {
+            SCOPED_TRACE(std::to_string(interval) + " s, hold " + names[at]);
+            line.First().Update([](support::UnitState& s) {
+                s.controlMode = 'I';
+                s.setpoint = 20.0;
+            });
+            Tick();
+            if (at == AfterStoppedRun) {
+                support::TestDialogs().QueueAnswer(IDYES);
+                ASSERT_TRUE(run.RequestStart(program, settings));
+                Tick(3);
+                support::TestDialogs().QueueAnswer(IDYES);
+                run.RequestStop();
+                ASSERT_FALSE(run.HasRun());
+                Tick();
+            }
+            const std::size_t offs = Count(off), ended = ProtocolLines(" wurde beendet.");
+            support::TestDialogs().QueueAnswer(IDYES);
+            ASSERT_TRUE(run.RequestStart(program, settings));
+            ASSERT_TRUE(run.ProgramRunning);
+            int tick = 0;
+            auto step = [&] {
+                Tick();
+                ++tick;
+            };
+            // The tick the hold follows, and what its segment still has then.
+            const int held = at == AfterLimitsQuery                    ? 1
+                             : at == BetweenTicks || at == AfterResume ? 2
+                             : at == InLaterSegment                    ? NA + 1
+                                                                       : 0;
+            while (tick < held) step();
+            if (held > 1) {
+                ASSERT_TRUE(AwaitCommandsOut(session));
+            }
+            const bool inB = at == InLaterSegment;
+            const double target = inB ? 27.0 : 24.0;
+            const int left = (inB ? NA + NB : NA) - held;
+            int heldTicks = 0;
+            double from = 0.0;
+            auto holdAndResume = [&] {
+                support::TestDialogs().QueueAnswer(IDYES);
+                run.HoldOrResume();
+                ASSERT_TRUE(run.SegmentHeld);
+                EXPECT_EQ(run.HeldRemainingSteps, left);
+                step();
+                ++heldTicks;
+                ASSERT_TRUE(AwaitCommandsOut(session));
+                for (const AnsiString& body : SetpointFramesFrom(ticked)) EXPECT_EQ(body, "******");
+                from = UnitSetpoint();
+                const std::size_t resumed = line.FrameCount();
+                support::TestDialogs().QueueAnswer(IDYES);
+                run.HoldOrResume();
+                ASSERT_FALSE(run.SegmentHeld);
+                // The resume's first step reaches the unit at once, not at the next tick.
+                ASSERT_TRUE(AwaitCommandsOut(session));
+                std::vector<AnsiString> frames = SetpointFramesFrom(resumed);
+                std::erase(frames, AnsiString("******"));
+                ASSERT_FALSE(frames.empty());
+                EXPECT_NEAR(Hundredths(frames.front()), from + (target - from) / left, 0.011);
+            };
+            holdAndResume();
+            if (at == AfterResume) holdAndResume();
+            auto stepExpecting = [&](const char* segment, double setpoint) {
+                step();
+                ASSERT_TRUE(Await([&] { return !SetpointFramesFrom(ticked).empty(); }));
+                EXPECT_NEAR(Hundredths(SetpointFramesFrom(ticked).front()), setpoint, 0.011) << "tick " << tick;
+                EXPECT_EQ(programmer.GetCurrentSegmentName(), segment) << "tick " << tick;
+                EXPECT_EQ(Count(off), offs) << "tick " << tick;
+                EXPECT_EQ(ProtocolLines(" wurde beendet."), ended) << "tick " << tick;
+            };
+            for (int k = 1; k <= left; ++k) stepExpecting(inB ? "B" : "A", from + (target - from) * k / left);
+            if (!inB)
+                for (int k = 1; k <= NB; ++k) stepExpecting("B", 24.0 + k);
+            // The planned end, later by the ticks held: the end action, and the protocol says
+            // that the program ended after its last segment.
+            EXPECT_EQ(tick, NA + NB + heldTicks);
+            step();
+            EXPECT_TRUE(Await([&] { return Count(off) == offs + 1; }));
+            EXPECT_EQ(ProtocolLines(" wurde beendet."), ended + 1);
+            ASSERT_FALSE(run.HasRun());
+        }
+    }
 
     support::SimulatedUnitLine line;
     CChannelSession session{1};
@@ -373,14 +482,18 @@ TEST_F(ProgramRunSessionTest, TimedStartFiresInItsWindowSuspendsAndDisarmsWhenLa
     Tick(5);
 
     // Armed for T with the recording going on: the tick at T + 10 s starts the program.
+    // It was confirmed when it was armed: the start asks nothing (a question would hold an
+    // unattended start at a box).
     TDateTime start = Now() + 12.0 / SecsPerDay;
     run.SetCalendar({1, "P.tp", start, 1});
+    support::TestDialogs().Clear();
     Tick(2);
     EXPECT_FALSE(run.HasRun());
     EXPECT_EQ(run.Calendar().Armed, 1);
     Tick();
     EXPECT_EQ(run.Calendar().Armed, 0);
     EXPECT_TRUE(run.ProgramRunning);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
     support::TestDialogs().QueueAnswer(IDYES);
     run.RequestStop();
     Tick(2);
@@ -391,12 +504,14 @@ TEST_F(ProgramRunSessionTest, TimedStartFiresInItsWindowSuspendsAndDisarmsWhenLa
     const int points = Recorded();
     start = Now() + 12.0 / SecsPerDay;
     run.SetCalendar({1, "P.tp", start, 0});
+    support::TestDialogs().Clear();
     Tick(2);
     EXPECT_EQ(Recorded(), points);
     Tick();
     ASSERT_TRUE(Await([&] { return session.PartNumber() == 2; }));
     EXPECT_EQ(run.Calendar().RecordingActive, 1);
     EXPECT_TRUE(run.HasRun());
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
     EXPECT_LT(Recorded(), points);
     support::TestDialogs().QueueAnswer(IDYES);
     run.RequestStop();
@@ -652,4 +767,106 @@ TEST_F(ProgramRunSessionTest, HoldCancelAndStopReachTheUnitAtOnceAt30And60Second
     EXPECT_LE(UnitSetpoint(), reached + 2.0 + 0.005);
     for (const AnsiString& body : SetpointFramesFrom(before))
         EXPECT_TRUE(body.substr(2) == "****" || Hundredths(body) <= 30.0) << body;
+}
+
+TEST_F(ProgramRunSessionTest, AHoldAtAnyMomentKeepsTheRampsPaceAt5Seconds)
+{
+    HoldsKeepThePace(5);
+}
+
+TEST_F(ProgramRunSessionTest, AHoldAtAnyMomentKeepsTheRampsPaceAt30Seconds)
+{
+    HoldsKeepThePace(30);
+}
+
+TEST_F(ProgramRunSessionTest, AHoldAtAnyMomentKeepsTheRampsPaceAt60Seconds)
+{
+    HoldsKeepThePace(60);
+}
+
+// A hold or a stop while a user's command is under way: the run's frames that wait behind
+// that command (a cancel's first step of the next segment) leave the queue and never reach
+// the unit; the user's command goes.
+TEST_F(ProgramRunSessionTest, AHoldOrStopBehindAUsersCommandDropsTheRunsWaitingFrames)
+{
+    StartControllingWithHeldReplies();
+    session.SetSamplingInterval(30);
+    Segment("Ramp", 300, 30.0, 0);
+    Segment("Next", 300, 50.0, 0);
+    settings.EndAction = 1;
+    while (Recorded() < CProgramRun::PointsBeforeStart) Tick();
+    const AnsiString user = CTolvarProtocol::BuildCommandFrame("G0D**0A8C", 1);  // 27,00 °C
+    const AnsiString outputs = CTolvarProtocol::BuildCommandFrame("C14*************", 1);
+    for (const char action : {'h', 's'}) {
+        SCOPED_TRACE(action == 'h' ? "hold" : "stop");
+        support::TestDialogs().QueueAnswer(IDYES);
+        ASSERT_TRUE(run.RequestStart(program, settings));
+        Tick(2);
+        ASSERT_TRUE(AwaitCommandsOut(session));
+        ASSERT_LT(UnitSetpoint(), 27.0);
+        // The unit holds its reply to the user's setpoint: the command is under way.
+        line.First().InjectFault(support::UnitFault::LateReply, 1, 250);
+        ASSERT_EQ(session.QueueDeviceCommand(user, 24, outputs, true), DeviceCommandQueue::TResult::Taken);
+        ASSERT_TRUE(Await([&] { return line.HoldsReply(); }));
+        const std::size_t before = line.FrameCount();
+        support::TestDialogs().QueueAnswer(IDYES);
+        run.CancelSegment();
+        ASSERT_EQ(programmer.GetCurrentSegmentName(), "Next");
+        ASSERT_TRUE(session.HasWaitingProgramCommands());
+        support::TestDialogs().QueueAnswer(IDYES);
+        if (action == 'h')
+            run.HoldOrResume();
+        else
+            run.RequestStop();
+        ASSERT_TRUE(action == 'h' ? run.SegmentHeld != 0 : !run.HasRun());
+        deviceClock.AdvanceMs(250);
+        Tick(2);
+        ASSERT_TRUE(AwaitCommandsOut(session));
+        EXPECT_GT(Count(user), 0u);
+        EXPECT_NEAR(UnitSetpoint(), 27.0, 0.005);
+        for (const AnsiString& body : SetpointFramesFrom(before))
+            EXPECT_TRUE(body.substr(2) == "****" || Hundredths(body) <= 30.0) << body;
+        if (run.CanStop()) {
+            support::TestDialogs().QueueAnswer(IDYES);
+            run.RequestStop();
+        }
+        Tick();
+        ASSERT_FALSE(run.HasRun());
+    }
+}
+
+// The start's question is open while the ticks and the other controls go on. A run started
+// meanwhile (from another control, its own question answered) is the only one: the "yes" to
+// the first question starts nothing more. A run started and stopped meanwhile leaves none
+// going: that "yes" starts the program then, once.
+TEST_F(ProgramRunSessionTest, AStartAnsweredAfterAnotherRunBeganMeanwhileStartsNoSecondRun)
+{
+    StartControllingWithHeldReplies();
+    Segment("Ramp", 60, 30.0, 0);
+    while (Recorded() < CProgramRun::PointsBeforeStart) Tick();
+    for (const bool stopped : {false, true}) {
+        SCOPED_TRACE(stopped ? "started and stopped meanwhile" : "started meanwhile");
+        const std::uint32_t serial = run.RunSerial();
+        const std::size_t started = ProtocolLines(" wurde gestartet.");
+        support::TestDialogs().WhileShown = [&](const support::ShownMessage&) {
+            Tick();
+            support::TestDialogs().QueueAnswer(IDYES);
+            EXPECT_TRUE(run.RequestStart(program, settings));
+            Tick();
+            if (stopped) {
+                support::TestDialogs().QueueAnswer(IDYES);
+                run.RequestStop();
+                EXPECT_FALSE(run.HasRun());
+            }
+        };
+        support::TestDialogs().QueueAnswer(IDYES);
+        EXPECT_EQ(run.RequestStart(program, settings), stopped);
+        EXPECT_TRUE(run.ProgramRunning);
+        EXPECT_EQ(run.RunSerial(), serial + (stopped ? 2 : 1));
+        EXPECT_EQ(ProtocolLines(" wurde gestartet."), started + (stopped ? 2 : 1));
+        support::TestDialogs().QueueAnswer(IDYES);
+        run.RequestStop();
+        Tick();
+        ASSERT_FALSE(run.HasRun());
+    }
 }

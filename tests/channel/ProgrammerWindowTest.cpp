@@ -344,13 +344,15 @@ TEST_F(ProgrammerWindowTest, AutomaticStartArmsAProgrammerChannelAndStartsItsPro
     EXPECT_FALSE(w->btnTPStartStop->isEnabled());
 
     // The channel's own tick after the start moment starts its program, though another
-    // window is active.
+    // window is active, and without a question: it was confirmed when it was armed.
     ASSERT_NE(main->ActiveChannel(), w->Channel());
+    support::TestDialogs().Clear();
     Tick(w, 2);
     EXPECT_FALSE(w->ProgramRun()->HasRun());
     Tick(w);
     EXPECT_TRUE(w->ProgramRun()->HasRun());
     EXPECT_EQ(w->AutomaticStartArmed, 0);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
 }
 
 TEST_F(ProgrammerWindowTest, FailedIdentificationLeavesNoStartedProgram)
@@ -1033,12 +1035,16 @@ TEST_F(ProgrammerWindowTest, AStartAfterARunEndedByItselfAsksAndNoSendsNothing)
         return l.find(" has ended after its last segment.") != AnsiString::npos;
     }));
     // The open menu still offers what it offered, and does that: a stop of a run that is
-    // over, which asks nothing and does nothing.
+    // over, which asks nothing, stops nothing and says that the program has ended.
     EXPECT_EQ(w->mnuStartStopProgram->text(), "Stop temperature program");
     std::size_t asked = support::TestDialogs().MessageCount();
     w->mnuStartStopProgram->trigger();
-    EXPECT_EQ(support::TestDialogs().MessageCount(), asked);
+    ASSERT_EQ(support::TestDialogs().MessageCount(), asked + 1);
+    const AnsiString ended = "The temperature program \"" + w->Programmer()->GetProgramName(0) +
+                             "\" has already ended.\n\nChannel 1 (SIMULATOR UNIT 200)";
+    EXPECT_EQ(Last(), ended);
     EXPECT_FALSE(run->HasRun());
+    asked = support::TestDialogs().MessageCount();
     // Its editing items too stay as they were offered while the run went on, and do nothing.
     for (std::size_t i = 0; i < editing.size(); ++i) {
         EXPECT_EQ(editing[i]->isEnabled(), offeredEditing[i]) << editing[i]->objectName().toStdString();
@@ -1050,6 +1056,29 @@ TEST_F(ProgrammerWindowTest, AStartAfterARunEndedByItselfAsksAndNoSendsNothing)
     EXPECT_EQ(w->mnuStartStopProgram->text(), "Start temperature program");
     EXPECT_TRUE(w->mnuStartStopProgram->isEnabled());
     EXPECT_TRUE(w->mnuLoadProgram->isEnabled());
+
+    // Opened for a run that ended under it while another run began: its stop is for the run
+    // it was opened for, so the new run goes on, and the user is told why nothing stopped.
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->btnTPStartStop->click();
+    ASSERT_TRUE(run->ProgramRunning);
+    w->PopupProgrammer->popup(w->treeTProgram->mapToGlobal(QPoint(4, 4)));
+    ASSERT_EQ(w->mnuStartStopProgram->text(), "Stop temperature program");
+    for (int i = 0; i < 20 && run->HasRun(); ++i) Tick(w);
+    ASSERT_FALSE(run->HasRun());
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->btnTPStartStop->click();
+    ASSERT_TRUE(run->ProgramRunning);
+    asked = support::TestDialogs().MessageCount();
+    w->mnuStartStopProgram->trigger();
+    EXPECT_TRUE(run->ProgramRunning);
+    ASSERT_EQ(support::TestDialogs().MessageCount(), asked + 1);
+    EXPECT_EQ(Last(), ended);
+    w->PopupProgrammer->hide();
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->btnTPStartStop->click();
+    ASSERT_FALSE(run->HasRun());
+    Tick(w);
 
     // The other way round: offered with no run going, an editing item does nothing once a
     // run has begun under the open menu.
@@ -1097,5 +1126,128 @@ TEST_F(ProgrammerWindowTest, AStartAfterARunEndedByItselfAsksAndNoSendsNothing)
             if (log[i].frame.compare(4, 3, "G0D") == 0) {
                 EXPECT_EQ(log[i].frame.substr(7, 6), "******");
             }
+    }
+}
+
+// A start at 30 s with fewer than five recorded setpoints waits for minutes before its first
+// frame: the programmer page says so under the run's buttons, and the chart under its legend,
+// with about how long it still waits, until the run begins.
+TEST_F(ProgrammerWindowTest, AStartThatWaitsForItsPointsSaysSoWhereTheRunIsShown)
+{
+    support::SimulatedUnitLine line;
+    TmdiSubWindow* w = ConnectedToControllingUnit(line);
+    ASSERT_NE(w, nullptr);
+    CProgramRun* run = w->ProgramRun();
+    TProgramFile file;
+    file.Settings.StartTemperature = "25";
+    file.Segments = {{"Ramp", 300, 35.0, -1, 2, 0, 0, 0}};
+    ASSERT_TRUE(programfile::Write(Path("wait.tp"), file));
+    support::TestDialogs().QueueFileName(Path("wait.tp"));
+    w->mnuLoadProgramClick();
+    w->Session().SetSamplingInterval(30);
+    Tick(w);
+    const int part = w->Session().PartNumber();
+    w->Session().StartNewPartNow();
+    ASSERT_TRUE(Await([&] { return w->Session().PartNumber() == part + 1; }));
+    EXPECT_TRUE(w->txtRunWaits->isHidden());
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->btnTPStartStop->click();
+    ASSERT_TRUE(run->StartPending);
+    const AnsiString waits =
+        "The temperature program waits for its first tick: it begins once 5 setpoints are recorded.";
+    for (int i = 0; i < 8 && run->StartPending; ++i) {
+        const int missing = CProgramRun::PointsBeforeStart - w->Session().Series(2)->Count();
+        ASSERT_GT(missing, 0);
+        const AnsiString in =
+            "Start in about " + FormatFloat("00", missing * 30 / 60) + ":" + FormatFloat("00", missing * 30 % 60);
+        EXPECT_FALSE(w->txtRunWaits->isHidden());
+        EXPECT_EQ(w->txtRunWaits->text().toStdString(), waits + " " + in);
+        EXPECT_EQ(w->RemainingTimeLines().first, in);
+        ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+        clock.AdvanceMs(30000);
+        w->tmrProgrammerTimer();
+    }
+    ASSERT_TRUE(run->ProgramRunning);
+    EXPECT_TRUE(w->txtRunWaits->isHidden());
+    EXPECT_EQ(w->RemainingTimeLines().first.find("Remaining time: "), 0u);
+}
+
+// The single ramp from the tool bar, held in its first seconds (before its first tick, and
+// again right after the resume) at 5 s and 30 s: the ramp goes on from the unit's setpoint
+// over its whole planned time, and it ends, leaving the unit at its target, later by the
+// ticks held, not at once.
+TEST_F(ProgrammerWindowTest, ASingleRampHeldInItsFirstSecondsKeepsItsPace)
+{
+    support::SimulatedUnitLine line;
+    TmdiSubWindow* w = ConnectedToControllingUnit(line);
+    ASSERT_NE(w, nullptr);
+    CProgramRun* run = w->ProgramRun();
+    TfrmSingleRamp* ramp = dialogs->SingleRamp();
+    auto ended = [&] {
+        const auto& lines = w->Session().Memo(TSessionMemo::Protocol);
+        return std::count_if(lines.begin(), lines.end(), [](const AnsiString& l) {
+            return l.find(" has ended after its last segment.") != AnsiString::npos;
+        });
+    };
+    std::size_t ticked = 0;
+    auto setpointsSinceTick = [&] {
+        std::vector<double> out;
+        const auto frames = line.Frames();
+        for (std::size_t i = ticked; i < frames.size(); ++i)
+            if (frames[i].frame.size() > 13 && frames[i].frame.compare(4, 3, "G0D") == 0 &&
+                frames[i].frame.compare(9, 4, "****") != 0)
+                out.push_back(std::stoi(frames[i].frame.substr(9, 4), nullptr, 16) / 100.0);
+        return out;
+    };
+    for (const int interval : {5, 30}) {
+        w->Session().SetSamplingInterval(interval);
+        auto tick = [&] {
+            ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+            clock.AdvanceMs(std::int64_t(interval) * 1000);
+            ticked = line.FrameCount();
+            w->tmrProgrammerTimer();
+        };
+        for (int i = 0; i < CProgramRun::PointsBeforeStart; ++i) tick();
+        // One minute at 5 s, three at 30 s.
+        const int steps = interval == 5 ? 12 : 6;
+        for (const bool twice : {false, true}) {
+            SCOPED_TRACE(std::to_string(interval) + (twice ? " s, held again right after the resume" : " s"));
+            ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+            const double target = line.First().State().setpoint - 3.0;
+            const auto endings = ended();
+            main->cmdRampClick();
+            ramp->edSingleTemperature->setText(QString::fromStdString(FormatFloat("0.00", target)));
+            ramp->edSingleDuration->setText(interval == 5 ? "00:01" : "00:03");
+            support::TestDialogs().QueueAnswer(IDYES);
+            ramp->btnOKClick();
+            ASSERT_TRUE(run->ProgramRunning);
+            int held = 0;
+            double from = 0.0;
+            for (int hold = 0; hold < (twice ? 2 : 1); ++hold) {
+                support::TestDialogs().QueueAnswer(IDYES);
+                w->btnPauseSegmentClick();
+                ASSERT_TRUE(run->SegmentHeld);
+                tick();
+                ++held;
+                ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+                from = line.First().State().setpoint;
+                support::TestDialogs().QueueAnswer(IDYES);
+                w->btnPauseSegmentClick();
+                ASSERT_FALSE(run->SegmentHeld);
+            }
+            for (int k = 1; k <= steps; ++k) {
+                tick();
+                ASSERT_TRUE(Await([&] { return !setpointsSinceTick().empty(); })) << "tick " << k;
+                EXPECT_NEAR(setpointsSinceTick().front(), from + (target - from) * k / steps, 0.011) << "tick " << k;
+                EXPECT_TRUE(run->ProgramRunning) << "tick " << k;
+                EXPECT_EQ(ended(), endings) << "tick " << k;
+            }
+            tick();
+            EXPECT_FALSE(run->HasRun());
+            EXPECT_EQ(ended(), endings + 1);
+            ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+            EXPECT_NEAR(line.First().State().setpoint, target, 0.005);
+            EXPECT_GE(held, 1);
+        }
     }
 }

@@ -1,0 +1,286 @@
+// Saves into folders that other users may write: what another user put there (a link, a
+// file, something under a temporary file's name) never makes a save write anything but the
+// program's own files, and the tidying of one run never takes a save of another that is
+// still under way. Also names as long as the file system takes.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "platform/FileSave.h"
+#include "platform/TextCodec.h"
+
+using namespace platform;
+
+namespace {
+
+constexpr uid_t kStranger = 4343;
+
+class SharedFolderTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    const std::string base = dir.path().toStdString();
+    const std::string victim = base + "/thesis.odt";
+    const bool root = ::geteuid() == 0;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        std::ofstream(victim) << "my thesis";
+        ASSERT_EQ(::chmod(victim.c_str(), 0600), 0);
+        // Without root no file can be given to another user: the user's own then count as
+        // another user's (and the user's folders as folders others may write).
+        if (!root) SetFileOwnerUserForTests(4242);
+    }
+    void TearDown() override
+    {
+        SetFileOwnerUserForTests(-1);
+        SetFileAccessHook({});
+    }
+    // What another user makes is that user's.
+    void Stranger(const std::string& path) const
+    {
+        if (root) {
+            EXPECT_EQ(::lchown(path.c_str(), kStranger, kStranger), 0) << path;
+        }
+    }
+    std::string PlantLink(const std::string& at, const std::string& to) const
+    {
+        EXPECT_EQ(::symlink(to.c_str(), at.c_str()), 0) << at;
+        Stranger(at);
+        return at;
+    }
+    // A lab's data folder that the user's group may write (set-gid), and a world-writable
+    // sticky folder of the other user.
+    std::string Folder(const char* name, bool sticky) const
+    {
+        const std::string folder = base + "/" + name;
+        EXPECT_EQ(::mkdir(folder.c_str(), 0700), 0);
+        if (sticky) {
+            EXPECT_EQ(::chmod(folder.c_str(), 01777), 0);
+            Stranger(folder);
+        } else {
+            if (root) {
+                EXPECT_EQ(::chown(folder.c_str(), ::geteuid(), kStranger), 0);
+            }
+            EXPECT_EQ(::chmod(folder.c_str(), 02775), 0);
+        }
+        return folder;
+    }
+    static std::string Bytes(const std::string& path)
+    {
+        std::string bytes;
+        return ReadFileBytes(path, bytes) ? bytes : std::string("(unreadable)");
+    }
+    static bool IsLink(const std::string& path)
+    {
+        struct stat st {};
+        return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+    }
+};
+
+}  // namespace
+
+TEST_F(SharedFolderTest, NothingIsWrittenThroughWhatAnotherUserPutIntoTheFolder)
+{
+    for (const bool sticky : {false, true}) {
+        SCOPED_TRACE(sticky ? "world-writable sticky folder" : "group-writable folder");
+        const std::string folder = Folder(sticky ? "sticky" : "group", sticky);
+        std::string err;
+
+        // A link at the side file's name: the recording's minute write refuses it, names it
+        // and leaves it (the file itself is not written either: the write waits for a whole
+        // save), and the file it points to is as it was.
+        const std::string part = folder + "/tcp_11.csv";
+        const std::string side = PlantLink(part + ".recovery", victim);
+        TGrowingFile file;
+        ASSERT_TRUE(file.Create(part, "head\r\nend\r\n", &err)) << err;
+        EXPECT_FALSE(file.WriteFrom(6, "row 1\r\nend\r\n", &err));
+        EXPECT_TRUE(file.SideFileBlocked());
+        EXPECT_NE(err.find(side), std::string::npos) << err;
+        EXPECT_EQ(file.SideFilePath(), side);
+        EXPECT_TRUE(IsLink(side));
+        EXPECT_EQ(Bytes(part), "head\r\nend\r\n");
+        // So is another user's plain file there: it is not replaced.
+        const std::string taken = folder + "/tcp_21.csv.recovery";
+        std::ofstream(taken) << "theirs";
+        Stranger(taken);
+        TGrowingFile second;
+        ASSERT_TRUE(second.Create(folder + "/tcp_21.csv", "head\r\nend\r\n", &err)) << err;
+        EXPECT_FALSE(second.WriteFrom(6, "row 1\r\nend\r\n", &err));
+        EXPECT_TRUE(second.SideFileBlocked());
+        EXPECT_NE(err.find(taken), std::string::npos) << err;
+        EXPECT_EQ(Bytes(taken), "theirs");
+        // A write that only appends needs no side file.
+        EXPECT_TRUE(second.WriteFrom(11, "more\r\n", &err)) << err;
+        EXPECT_FALSE(second.SideFileBlocked());
+
+        // A link at a data file's name (the next part's): neither made through it nor saved
+        // through it; the message names the link.
+        const std::string next = PlantLink(folder + "/tcp_12.csv", victim);
+        EXPECT_FALSE(CheckWritable(next, &err));
+        EXPECT_NE(err.find(next), std::string::npos) << err;
+        TGrowingFile nextPart;
+        EXPECT_FALSE(nextPart.Create(next, "head\r\n", &err));
+        EXPECT_NE(err.find("another user"), std::string::npos) << err;
+        EXPECT_FALSE(SaveFileAtomic(next, "overwritten", &err));
+        EXPECT_TRUE(IsLink(next));
+
+        // Something put under a temporary file's name while the save writes it (another user
+        // may rename and delete in such a folder) is not put in the file's place as if it
+        // were the file written.
+        for (const std::string& target : {folder + "/tcp_31.csv", folder + "/tcp_41.csv"}) {
+            SetFileAccessHook([&](const std::string& path, bool write) {
+                if (!write || path.find(".noxcontrol-save-") == std::string::npos) return;
+                ::unlink(path.c_str());
+                PlantLink(path, victim);
+            });
+            if (target == folder + "/tcp_31.csv") {
+                EXPECT_FALSE(SaveFileAtomic(target, "data", &err));
+            } else {
+                SetFileAccessHook({});
+                TGrowingFile grown;
+                ASSERT_TRUE(grown.Create(target, "head\r\nend\r\n", &err)) << err;
+                SetFileAccessHook([&](const std::string& path, bool write) {
+                    if (!write || path.find(".recovery.noxcontrol-save-") == std::string::npos) return;
+                    ::unlink(path.c_str());
+                    PlantLink(path, victim);
+                });
+                EXPECT_FALSE(grown.WriteFrom(6, "row 1\r\nend\r\n", &err));
+            }
+            SetFileAccessHook({});
+            EXPECT_NE(err.find("replaced"), std::string::npos) << err;
+        }
+        EXPECT_EQ(Bytes(victim), "my thesis");
+        struct stat st {};
+        ASSERT_EQ(::stat(victim.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0600u);
+    }
+    if (!root) return;
+
+    // Links no other user could have put there are followed as before: the user's own in a
+    // shared folder, and another user's in a folder only the user may write.
+    std::string err;
+    const std::string own = base + "/sticky/own.csv";
+    ASSERT_EQ(::symlink(victim.c_str(), own.c_str()), 0);
+    EXPECT_TRUE(SaveFileAtomic(own, "through the user's own link", &err)) << err;
+    EXPECT_EQ(Bytes(victim), "through the user's own link");
+    const std::string privateFolder = base + "/mine";
+    ASSERT_EQ(::mkdir(privateFolder.c_str(), 0755), 0);
+    const std::string old = PlantLink(privateFolder + "/old.csv", victim);
+    EXPECT_TRUE(SaveFileAtomic(old, "through an old link", &err)) << err;
+    EXPECT_EQ(Bytes(victim), "through an old link");
+    EXPECT_TRUE(IsLink(old));
+}
+
+// Another run of the program (on another machine, on the same share) saves a file slowly;
+// this run's tidying of the folder leaves that save's temporary file alone, also when it is
+// older than this run, and removes only a leftover that no save holds.
+TEST_F(SharedFolderTest, TheTidyingLeavesAnotherRunsSaveUnderWay)
+{
+    SetFileOwnerUserForTests(-1);
+    const std::string slow = base + "/slow.csv";
+    std::mutex m;
+    std::condition_variable cv;
+    std::string temporary;
+    bool release = false;
+    SetFileAccessHook([&](const std::string& path, bool write) {
+        if (!write || path.rfind(slow + ".noxcontrol-save-", 0) != 0) return;
+        std::unique_lock<std::mutex> lock(m);
+        temporary = path;
+        cv.notify_all();
+        cv.wait(lock, [&] { return release; });
+    });
+    std::string slowError;
+    bool saved = false;
+    std::thread other([&] { saved = SaveFileAtomic(slow, "the other run's data", &slowError); });
+    {
+        std::unique_lock<std::mutex> lock(m);
+        ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(10), [&] { return !temporary.empty(); }));
+    }
+    // Begun long before this run, as far as the tidying can tell; beside it a leftover of a
+    // killed save of the same age.
+    const std::string leftover = base + "/killed.csv.noxcontrol-save-Ab12Z9";
+    std::ofstream(leftover) << "x";
+    const timespec longAgo[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, temporary.c_str(), longAgo, 0), 0);
+    ASSERT_EQ(::utimensat(AT_FDCWD, leftover.c_str(), longAgo, 0), 0);
+    std::string err;
+    EXPECT_TRUE(SaveFileAtomic(base + "/mine.csv", "mine", &err)) << err;
+    EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(temporary)));
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(leftover)));
+    {
+        std::lock_guard<std::mutex> lock(m);
+        release = true;
+        cv.notify_all();
+    }
+    other.join();
+    EXPECT_TRUE(saved) << slowError;
+    EXPECT_EQ(Bytes(slow), "the other run's data");
+}
+
+// A name as long as the file system takes is saved, and a growing file under it keeps its
+// crash protection: a write cut off (here by the file-size limit, in a child) leaves the
+// file whole or with its new end beside it, never just cut. A name whose side file's name
+// would be too long is saved whole at each such write.
+TEST_F(SharedFolderTest, LongNamesAreSavedAndKeepTheirCrashProtection)
+{
+    SetFileOwnerUserForTests(-1);
+    for (const size_t length : {size_t(232), size_t(250), size_t(255)}) {
+        SCOPED_TRACE(length);
+        const std::string name = std::string(length - 4, 'n') + ".csv";
+        const std::string path = base + "/" + name;
+        std::string err;
+        ASSERT_TRUE(SaveFileAtomic(path, "saved", &err)) << err;
+        EXPECT_EQ(Bytes(path), "saved");
+        const std::string before = "head\r\n" + std::string(3000, 'r') + "\r\nend\r\n";
+        const std::string newEnd = std::string(2000, 's') + "\r\nend\r\n";
+        auto cutOffWrite = [&] {
+            TGrowingFile file;
+            std::string reason;
+            if (!file.Create(path, before, &reason)) std::_Exit(2);
+            IgnoreFileSizeSignal();
+            rlimit limit{};
+            limit.rlim_cur = limit.rlim_max = 4500;
+            setrlimit(RLIMIT_FSIZE, &limit);
+            std::_Exit(file.WriteFrom(3000, newEnd, &reason) ? 3 : 0);
+        };
+        EXPECT_EXIT(cutOffWrite(), ::testing::ExitedWithCode(0), "");
+        std::string bytes;
+        TPendingWriteState state = TPendingWriteState::None;
+        ASSERT_TRUE(ReadGrowingFile(path, 1 << 20, bytes, &err, nullptr, &state)) << err;
+        const std::string written = before.substr(0, 3000) + newEnd;
+        if (length <= 246) {
+            EXPECT_EQ(state, TPendingWriteState::Applied);
+            EXPECT_EQ(bytes, written);
+        } else {
+            EXPECT_EQ(bytes, before);
+        }
+        // Written to its end without a limit.
+        TGrowingFile file;
+        ASSERT_TRUE(file.Create(path, before, &err)) << err;
+        ASSERT_TRUE(file.WriteFrom(3000, newEnd, &err)) << err;
+        ASSERT_TRUE(file.WriteFrom(written.size() - 5, "end!\r\n", &err)) << err;
+        EXPECT_TRUE(file.IsNamed(path));
+        EXPECT_EQ(Bytes(path), written.substr(0, written.size() - 5) + "end!\r\n");
+        file.Close();
+        ASSERT_TRUE(QFile::remove(QString::fromStdString(path)));
+        QFile::remove(QString::fromStdString(path + ".recovery"));
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);  // the thesis only
+}
