@@ -592,13 +592,24 @@ void AppendRecordedDataRows(std::string& out, const TRecordedData& data, bool ut
     }
 }
 
-std::string BuildRecordedDataSections(const TRecordedData& data, bool utf8)
+std::string_view RecordedDataProtocolMarker()
+{
+    return "[PROTOCOL];\r\n";
+}
+
+void AppendRecordedDataProtocolLines(std::string& out, const std::vector<AnsiString>& lines, size_t from, bool utf8)
+{
+    TTextEncoding enc;
+    enc.Utf8 = utf8;
+    for (size_t i = from; i < lines.size(); ++i) AppendMemoLine(out, lines[i], false, enc);
+}
+
+std::string BuildRecordedDataSectionsAfterProtocol(const TRecordedData& data, bool utf8)
 {
     TTextEncoding enc;
     enc.Utf8 = utf8;
     std::string out;
     const std::string sectionEnd = std::string(enc.Section()) + ";\r\n";
-    AppendSection(out, "[PROTOCOL];", data.EventProtocol, false, enc);
     for (const AnsiString& l : data.ProgrammerProtocol) AppendMemoLine(out, l, true, enc);
     out += sectionEnd;
     AppendSection(out, "[MEMO];", data.Memo, true, enc);
@@ -606,6 +617,14 @@ std::string BuildRecordedDataSections(const TRecordedData& data, bool utf8)
     AppendSection(out, "[INFO];", data.Info, true, enc);
     out += sectionEnd;
     out += "$;\r\n";
+    return out;
+}
+
+std::string BuildRecordedDataSections(const TRecordedData& data, bool utf8)
+{
+    std::string out(RecordedDataProtocolMarker());
+    AppendRecordedDataProtocolLines(out, data.EventProtocol, 0, utf8);
+    out += BuildRecordedDataSectionsAfterProtocol(data, utf8);
     return out;
 }
 

@@ -68,6 +68,12 @@ std::string BuildRecordedDataHead(const TRecordedData& data, bool utf8);
 void AppendRecordedDataRows(std::string& out, const TRecordedData& data, bool utf8,
                             std::vector<size_t>* rowStarts = nullptr);
 std::string BuildRecordedDataSections(const TRecordedData& data, bool utf8);
+// The same sections in pieces, so that a file that grows adds its new protocol lines without
+// building what it has again: the event protocol's marker line, its lines from `from` on
+// (appended to `out`), and everything after them.
+std::string_view RecordedDataProtocolMarker();
+void AppendRecordedDataProtocolLines(std::string& out, const std::vector<AnsiString>& lines, size_t from, bool utf8);
+std::string BuildRecordedDataSectionsAfterProtocol(const TRecordedData& data, bool utf8);
 
 // The name a part is written to: "_", the channel and the part number go in front of the
 // ".csv" extension ("/data/run.csv", channel 3, part 1 -> "/data/run_31.csv"). A name
