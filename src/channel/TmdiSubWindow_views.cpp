@@ -184,6 +184,8 @@ void TmdiSubWindow::FormCloseQuery(bool ask, bool& canClose)
     canClose = false;
     // The save of a program file is being waited for: the window closes after it.
     if (FProgramSaving) return;
+    // A view window that shows no file has no channel to close and nothing to lose.
+    if (ask && ViewMode == vmView && !ShowsPoints()) ask = false;
     if (ask) {
         AnsiString question = ChannelText(RowAskCloseChannel);
         if (auto dollar = question.find('$'); dollar != AnsiString::npos)
@@ -196,6 +198,13 @@ void TmdiSubWindow::FormCloseQuery(bool ask, bool& canClose)
     if (!CloseChannelWindow()) return;
     if (frmMainWindow) frmMainWindow->LastActivatedChannel = -1;
     canClose = true;
+}
+
+bool TmdiSubWindow::ShowsPoints() const
+{
+    for (int k = 0; k < ValueSeriesTotal; ++k)
+        if (const TChartSeries* series = FSession->Series(k); series && series->Count() > 0) return true;
+    return false;
 }
 
 bool TmdiSubWindow::FormClose()

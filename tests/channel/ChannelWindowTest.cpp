@@ -294,6 +294,29 @@ TEST_F(ChannelWindowTest, UnconnectedWindowsOpenAndCloseWithoutTrace)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(main->TPScoutOpen, 0);
 
+    // A view window closed by the user: without a file it has no channel to ask about; with
+    // one it asks as any window does.
+    support::TestDialogs().Clear();
+    main->mnuVisualisierungClick();
+    view = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(1));
+    ASSERT_NE(view, nullptr);
+    view->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u) << support::TestDialogs().LastMessage().text;
+    EXPECT_EQ(main->ChildWindowCount(), 0);
+    main->mnuVisualisierungClick();
+    view = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(1));
+    ASSERT_NE(view, nullptr);
+    view->Session().Series(0)->AddXY(46000.0, 20.0);
+    support::TestDialogs().QueueAnswer(IDNO);
+    view->close();
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, "Really close data channel 1?");
+    EXPECT_EQ(main->ChildWindowCount(), 1);
+    support::TestDialogs().QueueAnswer(IDYES);
+    view->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(main->ChildWindowCount(), 0);
+
     // A port that is not there: the channel reports it, the window stays ready to retry.
     TmdiSubWindow* w = OpenRecording();
     w->cmbPort->setEditText("/nonexistent/tty");
