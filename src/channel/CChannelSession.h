@@ -280,6 +280,10 @@ public:
     void ConnectionLost(const TCommandOnLoss& command) override;
     // The next waiting command goes to the poll thread.
     void ReadyForCommand() override { FlushProgramCommands(); }
+    // The user (or the run that gave it) hears of it as of a command cut off by a loss.
+    void CommandUnanswered(const AnsiString& frame) override;
+    // Counted at once towards the warning, as the fault of the coming tick.
+    void FaultPassed() override;
 
     // ---- IRecordedDataSource: what the data file is written from
     int SeriesCount() const override { return ChannelSeriesCount; }
@@ -359,6 +363,8 @@ private:
     int FSeriesCount = ValueSeriesTotal;
     int FPartNumber = 0;
     int FErrorTicks = 0;
+    // A fault of the coming tick has been counted already, when the poll thread went past it.
+    bool FFaultCounted = false;
     // False while the newest tick's points are error points: the values it shows are not
     // the unit's current ones.
     bool FValuesShownCurrent = true;

@@ -371,10 +371,24 @@ bool CChannel::RequestOverdue() const
 void CChannel::RequestPollCycle(int intervalMs)
 {
     NOX_ASSERT_UI_THREAD();
-    workPending_ = PollRequest != 0;
-    if (!workPending_) wantedSinceMs_ = SteadyMs();
-    askedAtMs_ = platform::clock().MilliTicks();
     tickIntervalMs_ = intervalMs;
+    workPending_ = PollRequest != 0;
+    const std::int64_t now = platform::clock().MilliTicks();
+    const std::int64_t selfAsked = selfAskedAtMs_.exchange(-1);
+    // A late tick takes what the cycle the poll thread asked for itself fetches, rather than
+    // asking for another: one cycle per interval. The next tick's values are then older than
+    // the time between the two ticks by as much as that cycle began before this tick: within
+    // one row bound for each row of the queue, and a small part of the interval (a tick held
+    // far longer asks for a cycle of its own).
+    const CTransceiver* poll = Transceiver();
+    const std::int64_t stand =
+        poll ? std::min<std::int64_t>(intervalMs / 2, std::int64_t(poll->Count) * rowBoundMs_) : 0;
+    if (selfAsked >= 0 && now - selfAsked <= stand) {
+        if (workPending_) wantedSinceMs_ = selfAskedSteadyMs_;
+        return;
+    }
+    if (!workPending_) wantedSinceMs_ = SteadyMs();
+    askedAtMs_ = now;
     PollRequest = 1;
 }
 
@@ -402,8 +416,14 @@ void CChannel::AskCycleIfTickIsLate()
     // before the thread asks itself.
     const std::int64_t now = platform::clock().MilliTicks();
     if (now - askedAtMs_ < interval + std::min(interval / 2, 1000)) return;
+    // Noted before the request is raised: a tick that finds it raised knows whose it is.
+    selfAskedSteadyMs_ = SteadyMs();
+    selfAskedAtMs_ = now;
     std::uint8_t none = 0;
-    if (PollRequest.compare_exchange_strong(none, 1)) askedAtMs_ = now;
+    if (PollRequest.compare_exchange_strong(none, 1))
+        askedAtMs_ = now;
+    else
+        selfAskedAtMs_ = -1;  // a tick asked meanwhile
 }
 
 void CChannel::TakeReceivedReplies()

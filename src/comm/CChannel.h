@@ -176,12 +176,15 @@ public:
     // an answer: it fails with the time-out, which the poll thread may not have reported yet.
     bool RequestOverdue() const;
     // The recording tick asks for a poll cycle; it comes every intervalMs (0: no interval).
+    // A late tick asks for none when the poll thread has asked for one itself since the
+    // tick before, recently enough (AskCycleIfTickIsLate).
     void RequestPollCycle(int intervalMs = 0);
     // Poll thread, at every pass of its loop while the link is up: while no tick asks for a
     // cycle for clearly longer than the interval (the user-interface thread is held), the
     // thread asks itself on the program's clock, so the values the first tick after the stall
-    // takes are as recent as at any other tick. A late tick comes only a little later: the
-    // cycles stay one per interval.
+    // takes are as recent as at any other tick. A tick that comes a little later takes that
+    // cycle's values and asks for none of its own (see RequestPollCycle): the cycles stay one
+    // per interval.
     // The pass is also noted: passes further apart than HeldLimitMs mean that the thread did
     // not run (the whole process was stopped, or the computer slept), and every value it
     // fetched before is as old as that hold.
@@ -256,7 +259,8 @@ public:
     static constexpr std::uint8_t PollRequestServed = 2;
     std::atomic<std::uint8_t> CommError{0};
     // 1: the poll thread cleared a fault itself to send a command (it does not wait for the
-    // tick then); the next tick counts that fault as if it had found the error flag set.
+    // tick then). The window counts that fault at once (IChannelWindow::FaultPassed), or the
+    // next tick does; the tick's point is an error only if its values are not all renewed.
     std::atomic<std::uint8_t> FaultUncounted{0};
     // 1 from any fault until every polled command has been answered again: the cycle goes
     // on after the row that failed (and a restored link where the loss interrupted it), so
@@ -324,6 +328,10 @@ private:
     // When a cycle was last asked for (program clock) and how often ticks ask.
     std::atomic<std::int64_t> askedAtMs_{0};
     std::atomic<int> tickIntervalMs_{0};
+    // When the poll thread last asked itself for a cycle, since the last tick (program
+    // clock; -1: it did not), and the same moment on SteadyMs.
+    std::atomic<std::int64_t> selfAskedAtMs_{-1};
+    std::atomic<std::int64_t> selfAskedSteadyMs_{0};
     std::atomic<std::int64_t> lastProgressMs_{0};
     std::atomic<int> rowBoundMs_{0};
     // The poll thread's last pass (SteadyMs; 0: none since the link came up), and that it

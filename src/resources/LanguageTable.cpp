@@ -477,8 +477,9 @@ constexpr std::string_view LanguageTable[] = {
     /* 461 */ "Start in ca. ", "Start in about ", "",
     /* 462 */ "Das Temperierprogramm \"$\" ist bereits beendet.", "The temperature program \"$\" has already ended.", "",
     /* 463 */ "Die Datei \"$\" antwortet nicht.", "The file \"$\" does not answer.", "",
-    /* 464 */ "Ein unvollendeter Schreibvorgang einer früheren Datei dieses Namens wurde als $ aufbewahrt: seine Datei wurde verschoben oder ersetzt. Neben diese Datei gelegt und wie sie mit \".recovery\" dahinter benannt, wird er beim Öffnen der Datei gelesen.", "An unfinished write of an earlier file of this name was kept as $: its file was moved or replaced. Put beside that file and named like it with \".recovery\" added, it is read when the file is opened.", "",
-    /* 465 */ "Der abgebrochene letzte Schreibvorgang von $ wurde vollendet: sein Ende wurde aus der Nebendatei in die Datei geschrieben und die Nebendatei entfernt.", "The cut-off last write of $ was finished: its end was written into the file from its side file, which was removed.", "",
+    /* 464 */ "Gesendet ohne Antwort, das Gerät antwortet nicht; das Gerät hat den Befehl vielleicht übernommen:", "Sent without an answer, the unit does not answer; the unit may have taken the command:", "",
+    /* 465 */ "Ein unvollendeter Schreibvorgang einer früheren Datei dieses Namens wurde als $ aufbewahrt: seine Datei wurde verschoben oder ersetzt. Neben diese Datei gelegt und wie sie mit \".recovery\" dahinter benannt, wird er beim Öffnen der Datei gelesen.", "An unfinished write of an earlier file of this name was kept as $: its file was moved or replaced. Put beside that file and named like it with \".recovery\" added, it is read when the file is opened.", "",
+    /* 466 */ "Der abgebrochene letzte Schreibvorgang von $ wurde vollendet: sein Ende wurde aus der Nebendatei in die Datei geschrieben und die Nebendatei entfernt.", "The cut-off last write of $ was finished: its end was written into the file from its side file, which was removed.", "",
 };
 // clang-format on
 
