@@ -478,6 +478,14 @@ constexpr std::string_view LanguageTable[] = {
     /* 462 */ "Das Temperierprogramm \"$\" ist bereits beendet.", "The temperature program \"$\" has already ended.", "",
     /* 463 */ "Die Datei \"$\" antwortet nicht.", "The file \"$\" does not answer.", "",
     /* 464 */ "Gesendet ohne Antwort, das Gerät antwortet nicht; das Gerät hat den Befehl vielleicht übernommen:", "Sent without an answer, the unit does not answer; the unit may have taken the command:", "",
+    /* 465 */ "Die Adresse $1 an $2 ist schon belegt: $3 ist mit ihr verbunden.", "Address $1 on $2 is already in use: $3 is connected to it.", "",
+    /* 466 */ "Das Temperierprogramm \"$1\" läuft und wird nicht zu Ende geführt.", "The temperature program \"$1\" is running and is not run to its end.", "",
+    /* 467 */ "Die Temperierung bleibt eingeschaltet.", "Its temperature control stays on.", "",
+    /* 468 */ "Kanalfenster geschlossen, das Temperierprogramm \"$1\" wurde nicht zu Ende geführt.", "Channel window closed; the temperature program \"$1\" was not run to its end.", "",
+    /* 469 */ "Wollen Sie die Bezeichnung von Kanal $1 in \"$2\" ändern?", "Do you want to change the label of channel $1 to \"$2\"?", "",
+    /* 470 */ "Das Programm wurde von außen beendet ($): die Aufzeichnung endet hier, alle Zeilen wurden geschrieben.", "The program was ended from outside ($): the recording ends here, every row was written.", "",
+    /* 471 */ "Die Verbindung zur Anzeige des Programms ist abgebrochen: die Aufzeichnung endet hier, alle Zeilen wurden geschrieben.", "The connection to the program's display broke: the recording ends here, every row was written.", "",
+    /* 472 */ "Ein früherer Start des Programms (Prozess $1) wurde beendet, kann sein Ende aber nicht abschließen: ein Thread von ihm wartet auf einen Ordner, der nicht antwortet$2. In seinem Fenster wird nichts mehr aufgezeichnet; das Fenster verschwindet, sobald der Ordner antwortet. Das Programm startet jetzt.", "An earlier start of the program (process $1) was ended but cannot finish ending: a thread of it waits for a folder that does not answer$2. Nothing records in its window any more; the window goes once the folder answers. The program starts now.", "",
 };
 // clang-format on
 
