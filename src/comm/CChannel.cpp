@@ -396,7 +396,7 @@ int CChannel::HeldLimitMs() const
 {
     const int interval = tickIntervalMs_, row = rowBoundMs_;
     if (interval <= 0 || row <= 0) return 0;
-    return interval + std::min(interval / 2, 1000) + row;
+    return row + std::min(interval / 2, 1000);
 }
 
 void CChannel::AskCycleIfTickIsLate()

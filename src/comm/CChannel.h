@@ -198,9 +198,10 @@ public:
     // HeldLimitMs, so the process has just been let go on and the tick runs before the
     // thread: the values are those of before the hold.
     bool PollThreadHeld() const { return pollThreadHeld_; }
-    // The longest two passes of the poll thread lie apart while the process runs: a cycle
-    // asked for late (the interval and a late timer's allowance) and one row on top. 0 until
-    // a tick has given the interval and a row its bound.
+    // The longest two passes of the poll thread lie apart while the process runs: one row
+    // (its pause, its exchange, the neighbours' turns), and half an interval, at most a second,
+    // for a thread run late on a busy machine. 0 until a tick has given the interval and a row
+    // its bound.
     int HeldLimitMs() const;
     // The longest one row of the send queue may take while the unit and the line do what
     // the transport allows: the loop's pause, the frames on the line, the read time-out and
