@@ -5,7 +5,9 @@
 // measures nothing: no verdict then, and the program fails.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdio>
+#include <initializer_list>
 #include <map>
 #include <set>
 #include <string>
@@ -37,6 +39,10 @@ public:
                 failed.insert(name);
                 continue;
             }
+            if (r.run_type == Run::RT_Iteration) {
+                cpuRuns[name].push_back(r.GetAdjustedCPUTime());
+                realRuns[name].push_back(r.GetAdjustedRealTime());
+            }
             const bool median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
             // A repeated case's median comes after its repetitions and replaces them.
             if (!median && (r.run_type != Run::RT_Iteration || figures[name].median)) continue;
@@ -65,12 +71,79 @@ public:
         return it == c.end() ? 0.0 : it->second;
     }
 
+    // How many repetitions of the case ran, and how much their CPU times vary (their
+    // coefficient of variation): on a machine whose cores share caches and units with other
+    // work even one thread's CPU time varies, and a verdict from repetitions that disagree is
+    // none.
+    int Repetitions(const std::string& name) const
+    {
+        const auto it = cpuRuns.find(name);
+        return it == cpuRuns.end() ? 0 : int(it->second.size());
+    }
+    double Variation(const std::string& name, bool realTime = false) const
+    {
+        const auto& runs = realTime ? realRuns : cpuRuns;
+        const auto it = runs.find(name);
+        if (it == runs.end() || it->second.size() < 2) return 0.0;
+        double mean = 0, square = 0;
+        for (double v : it->second) mean += v;
+        mean /= double(it->second.size());
+        for (double v : it->second) square += (v - mean) * (v - mean);
+        return mean > 0 ? std::sqrt(square / double(it->second.size() - 1)) / mean : 0.0;
+    }
+    // Why the named cases' CPU-time medians (or, for a case that reports its own time, those
+    // times) cannot be judged, empty when they can: too few repetitions to tell a stray one,
+    // or repetitions that vary more than `limit`.
+    std::string Unjudged(std::initializer_list<std::string> names, double limit = kSoundVariation,
+                         bool realTime = false) const
+    {
+        for (const std::string& n : names) {
+            if (Repetitions(n) < kFewestRepetitions) {
+                char text[200];
+                std::snprintf(text, sizeof text, "not judged: %s ran %d repetition(s), a verdict needs %d", n.c_str(),
+                              Repetitions(n), kFewestRepetitions);
+                return text;
+            }
+            if (Variation(n, realTime) > limit) {
+                char text[240];
+                std::snprintf(text, sizeof text,
+                              "not judged: the repetitions of %s vary by %.0f %%, more than %.0f %% "
+                              "(the machine's other work slowed them unevenly)",
+                              n.c_str(), Variation(n, realTime) * 100, limit * 100);
+                return text;
+            }
+        }
+        return {};
+    }
+    // "met", "MISSED" or why the figure is not judged.
+    std::string Verdict(bool met, std::initializer_list<std::string> names, double limit = kSoundVariation,
+                        bool realTime = false) const
+    {
+        const std::string why = Unjudged(names, limit, realTime);
+        return !why.empty() ? why : met ? "met" : "MISSED";
+    }
+
+    static constexpr int kFewestRepetitions = 3;
+    static constexpr double kSoundVariation = 0.10;
+
     std::map<std::string, Figure> figures;
+    std::map<std::string, std::vector<double>> cpuRuns, realRuns;
     std::set<std::string> failed;
 };
 
 // The exit code of a run in which no case ran (scripts/bench tells it from a failure).
 inline constexpr int kNoCaseRan = 2;
+
+// The exit code of a run one of whose cases the machine spoilt (held its threads, changed
+// its load): its figures judge nothing, and scripts/bench says so instead of counting it.
+inline constexpr int kNotSound = 3;
+
+inline int NotSound()
+{
+    std::printf("\nmeasurement not sound (see above): no verdict\n");
+    std::fflush(stdout);
+    return kNotSound;
+}
 
 // Said when the filter matched none of the cases; the program then returns this.
 inline int NoCaseRan()

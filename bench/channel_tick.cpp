@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -270,27 +271,29 @@ private:
 Program* gProgram = nullptr;
 
 struct Figure {
-    std::vector<double> meansMs;  // one per repetition
-    double longestMs = 0;         // all ten windows' ticks
-    double longestWindowMs = 0;   // one window's tick
+    std::vector<double> meansMs;    // one per repetition
+    std::vector<double> longestMs;  // all ten windows' ticks: the longest of each repetition
+    double longestWindowMs = 0;     // one window's tick
     int points = 0;
     QSize chart;
     std::string unsound;  // why the case gave no figure
     bool Ran() const { return !meansMs.empty() && unsound.empty(); }
-    // How far the repetitions' means lie apart (largest / smallest).
-    double Spread() const
+    // How far the repetitions' figures lie apart (largest / smallest).
+    static double Spread(const std::vector<double>& figures)
     {
-        if (meansMs.empty()) return 1.0;
-        const auto [low, high] = std::minmax_element(meansMs.begin(), meansMs.end());
+        if (figures.empty()) return 1.0;
+        const auto [low, high] = std::minmax_element(figures.begin(), figures.end());
         return *low > 0 ? *high / *low : 1.0;
     }
-    double MedianMs() const
+    static double Median(std::vector<double> v)
     {
-        std::vector<double> v = meansMs;
         std::sort(v.begin(), v.end());
         const std::size_t n = v.size();
         return n == 0 ? 0.0 : n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
     }
+    double Spread() const { return Spread(meansMs); }
+    double MedianMs() const { return Median(meansMs); }
+    double LongestMs() const { return Median(longestMs); }
 };
 std::map<std::string, Figure> gFigures;
 
@@ -320,7 +323,7 @@ void Measure(benchmark::State& state, int seconds, bool maximised, const char* n
         ++n;
     }
     if (n > 0) f.meansMs.push_back(total / n * 1000.0);
-    f.longestMs = std::max(f.longestMs, longest * 1000.0);
+    f.longestMs.push_back(longest * 1000.0);
     f.longestWindowMs = std::max(f.longestWindowMs, p.LongestWindow * 1000.0);
     f.points = p.Points();
     f.chart = p.ChartSize();
@@ -383,7 +386,8 @@ bool PrintSummary()
             if (!f.Ran()) continue;
             const double growth = zero.Ran() ? f.MedianMs() / zero.MedianMs() : 0;
             std::printf("%-10s %6s %10d %10.2f%% %7.2fx %11.2f %11.2f %6dx%d\n", size, hours, f.points,
-                        f.MedianMs() / 10.0, growth, f.longestMs, f.longestWindowMs, f.chart.width(), f.chart.height());
+                        f.MedianMs() / 10.0, growth, f.LongestMs(), f.longestWindowMs, f.chart.width(),
+                        f.chart.height());
             if (std::string(hours) == "12h") {
                 met = met && f.MedianMs() / 10.0 <= 5.0;
                 // Repetitions of one case that lie far apart mean the machine's load changed
@@ -403,7 +407,23 @@ bool PrintSummary()
                     met = met && growth <= 1.5;
                 }
             }
-            met = met && f.longestMs <= 20.0;
+            // The longest tick is the median of each repetition's longest: one tick a busy
+            // machine held up in one repetition does not decide, and repetitions whose longest
+            // ticks lie far apart decide nothing.
+            if (int(f.longestMs.size()) < benchverdict::MedianReporter::kFewestRepetitions) {
+                unjudged.push_back(std::string("longest tick ") + size + " " + hours + " (" +
+                                   std::to_string(f.longestMs.size()) + " repetition(s), a verdict needs " +
+                                   std::to_string(benchverdict::MedianReporter::kFewestRepetitions) + ")");
+            } else if (Figure::Spread(f.longestMs) > kSoundSpread) {
+                char text[200];
+                std::snprintf(text, sizeof text,
+                              "longest tick %s %s: the repetitions' longest ticks lie %.2fx apart (the machine's "
+                              "load changed)",
+                              size, hours, Figure::Spread(f.longestMs));
+                unjudged.push_back(text);
+            } else {
+                met = met && f.LongestMs() <= 20.0;
+            }
         }
         if (!gFigures[std::string(size) + " 12h"].Ran()) unjudged.push_back(std::string(size) + " 12 h (not run)");
     }
@@ -424,11 +444,18 @@ bool PrintSummary()
 
 int main(int argc, char** argv)
 {
-    // The screen the program is measured on, unless one is given.
-    if (qgetenv("QT_QPA_PLATFORM").isEmpty())
-        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" NOX_SCREENS_DIR "/1920x1080.json");
+    // The screen the program is measured on, whatever the caller's environment names: a
+    // tick's cost follows what its windows paint, and a smaller screen hides most of them.
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" NOX_SCREENS_DIR "/1920x1080.json");
     platform::IgnoreFileSizeSignal();
     QApplication app(argc, argv);
+    const QSize screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize();
+    if (screen != QSize(1920, 1080)) {
+        std::printf("not measured: the screen is %dx%d, not the 1920x1080 the goals are for\n", screen.width(),
+                    screen.height());
+        return 1;
+    }
+    std::printf("screen %dx%d\n", screen.width(), screen.height());
     ResetFormatSettings();
     platform::UiDispatcher::Instance();
     // Three repetitions of each case by default, in order; the verdict takes their medians.

@@ -12,6 +12,7 @@
 // time. Every benchmark names its own input; a run that did not read all rows is reported
 // as an error, and no ratio is printed for it.
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 #include <QAction>
 #include <QApplication>
@@ -136,12 +137,19 @@ OpenFixture* Fixture()
     return g_fixture_;
 }
 
-void CloseChannelWindows()
+// Closes the view windows and deletes them, as the program's event loop would: a closed
+// window goes with a deferred delete, which no loop delivers here unless asked. Windows
+// left behind would make every later open slower and the process grow by a file each time.
+// The number of view windows still there; 0 when all went.
+int CloseChannelWindows()
 {
     TfrmMainWindow* main = Fixture()->forms->MainWindow.get();
     for (int c = 1; c <= MaxChannelWindows; ++c)
         if (IChannelForm* f = main->ChannelForm(c)) f->FormClose();
     QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const QWidgetList all = QApplication::allWidgets();
+    return int(std::count_if(all.begin(), all.end(), [](QWidget* w) { return dynamic_cast<TmdiSubWindow*>(w); }));
 }
 
 // Sees a widget paint; `done` says whether what it paints then is complete.
@@ -240,7 +248,11 @@ void BM_OpenIntoViewWindow(benchmark::State& state)
         Fixture()->forms->FileCommands->WaitIdle();
         const bool painted = watch.Await();
         state.PauseTiming();
-        CloseChannelWindows();
+        if (const int left = CloseChannelWindows()) {
+            const std::string text = std::to_string(left) + " closed view window(s) not deleted";
+            state.SkipWithError(text.c_str());
+            break;
+        }
         if (!painted) {
             state.SkipWithError("the view window did not paint every point of the recording");
             break;
@@ -412,12 +424,21 @@ int main(int argc, char** argv)
     if (!reporter.failed.empty())
         std::printf("\nno ratio: a benchmark did not measure the 12-hour file\n");
     else if (ours > 0 && peer > 0)
+        // Wall time: the open is a worker's read beside the window's build; the repetitions
+        // must agree for the ratio to be judged.
         std::printf(
             "\nopen until painted %.1f ms, peer window (read beside the window's build) %.1f ms: "
             "ratio %.2f, target 1.20 %s\n",
-            ours, peer, ours / peer, ours / peer <= 1.2 ? "met" : "MISSED");
+            ours, peer, ours / peer,
+            reporter
+                .Verdict(ours / peer <= 1.2, {"BM_OpenIntoViewWindow", "BM_Peer_ParseAndPlot"},
+                         benchverdict::MedianReporter::kSoundVariation, true)
+                .c_str());
     else
         std::printf("\nno ratio: the program's open and the peer's were not both measured\n");
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("peak memory of the benchmark's process: %.0f MB\n", double(usage.ru_maxrss) / 1024.0);
     delete g_fixture_;
     benchmark::Shutdown();
     return 0;

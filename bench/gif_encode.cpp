@@ -258,37 +258,11 @@ BENCHMARK(BM_RLE_Chart)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Baseline_LZW_Noise)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RLE_Noise)->Unit(benchmark::kMillisecond);
 
-// The medians, and the spread of each case's repetitions in CPU time (their coefficient of
-// variation): on a machine whose cores share their caches and units with other work, even a
-// single thread's CPU time varies, and a verdict from repetitions that vary much is none.
-class SpreadReporter : public benchverdict::MedianReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        MedianReporter::ReportRuns(runs);
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration && !r.error_occurred)
-                cpu[benchverdict::CaseName(r)].push_back(r.GetAdjustedCPUTime());
-    }
-    double Variation(const std::string& name) const
-    {
-        const auto it = cpu.find(name);
-        if (it == cpu.end() || it->second.size() < 2) return 0.0;
-        double mean = 0, square = 0;
-        for (double v : it->second) mean += v;
-        mean /= double(it->second.size());
-        for (double v : it->second) square += (v - mean) * (v - mean);
-        return mean > 0 ? std::sqrt(square / double(it->second.size() - 1)) / mean : 0.0;
-    }
-    std::map<std::string, std::vector<double>> cpu;
-};
-constexpr double kSoundVariation = 0.10;
-
 // The run-length coder's time and file size as ratios to the LZW baseline, and the verdict
 // against giflib: all from the medians of the repetitions printed above, in CPU time (each
 // coder is one thread; on a shared machine the wall time also holds the time the thread
 // waited for a core).
-int PrintRatios(const SpreadReporter& r)
+int PrintRatios(const benchverdict::MedianReporter& r)
 {
     const auto time = [&](const std::string& name) { return r.CpuTime(name); };
     const auto bytes = [&](const std::string& name) { return r.Counter(name, "file_bytes"); };
@@ -303,21 +277,11 @@ int PrintRatios(const SpreadReporter& r)
                           peer = std::string("BM_Peer_giflib_") + picture;
         if (time(ours) <= 0 || time(peer) <= 0) continue;
         const double ratio = time(ours) / time(peer);
-        const double variation = std::max(r.Variation(ours), r.Variation(peer));
-        const bool sound = variation <= kSoundVariation;
         std::printf(
             "%s picture: LZW / giflib time ratio %.2f (target 1.00 %s), file size ratio %.3f; wall time %.1f / "
             "%.1f ms\n",
-            picture, ratio,
-            !sound         ? "not judged: measurement not sound"
-            : ratio <= 1.0 ? "met"
-                           : "MISSED",
-            bytes(ours) / bytes(peer), r.Time(ours), r.Time(peer));
-        if (!sound)
-            std::printf(
-                "  (the repetitions' CPU times vary by %.0f %%, more than %.0f %%: the machine's other work "
-                "slowed them unevenly)\n",
-                variation * 100, kSoundVariation * 100);
+            picture, ratio, r.Verdict(ratio <= 1.0, {ours, peer}).c_str(), bytes(ours) / bytes(peer), r.Time(ours),
+            r.Time(peer));
     }
     const std::string lzw = "BM_Baseline_LZW_Chart";
     if (time(lzw) <= 0 || bytes(lzw) <= 0) return 0;
@@ -337,7 +301,7 @@ int main(int argc, char** argv)
     benchverdict::Arguments args(argc, argv, 5);
     benchmark::Initialize(&args.Count, args.Values());
     if (benchmark::ReportUnrecognizedArguments(args.Count, args.Values())) return 1;
-    SpreadReporter reporter;
+    benchverdict::MedianReporter reporter;
     const bool ran = benchverdict::RunCases(&reporter);
     benchmark::Shutdown();
     if (!ran) return benchverdict::NoCaseRan();

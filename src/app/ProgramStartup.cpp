@@ -2,10 +2,17 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <string>
+#include <utility>
 
+#include "app/CLanguage.h"
 #include "app/SingleInstanceLock.h"
 #include "platform/Dialogs.h"
+#include "platform/FileFolders.h"
+#include "platform/FileSave.h"
+#include "resources/TextRows.h"
 
 namespace startup {
 
@@ -41,6 +48,23 @@ bool CheckSingleInstance(SingleInstanceLock& lock, const AnsiString& directory, 
         // twice is less harm than refusing to run at all.
         return true;
     }
+    // A holder that was ended but cannot finish ending (a thread of it waits on a share
+    // that does not answer) runs none of the program any more, though its window may still
+    // be seen: the user hears why, and the program starts.
+    if (const TLockHolder holder = lock.Holder(); holder.BeingEnded) {
+        AnsiString text;
+        CLanguage::Instance()->LookupText(language, resources::RowEarlierStartStillEnding, text);
+        AnsiString folders;
+        for (const AnsiString& folder : holder.Folders) folders += (folders.empty() ? ": \"" : ", \"") + folder + "\"";
+        for (const auto& [mark, value] : {std::pair{"$1", std::to_string(holder.Pid)}, std::pair{"$2", folders}})
+            if (const auto at = text.find(mark); at != AnsiString::npos) text.replace(at, 2, value);
+        if (lock.TakeOverFromEndingHolder()) {
+            AnsiString caption;
+            platform::dialogs().MessageBox(
+                text, CLanguage::Instance()->LookupText(language, resources::RowNotice, caption), MB_OK);
+            return true;
+        }
+    }
     if (language == 0)
         platform::dialogs().MessageBox("Anwendung wurde bereits gestartet!", "Hinweis", MB_OK);
     else
@@ -70,6 +94,38 @@ bool WarnAboutLowMemory(std::uint64_t totalBytes, int language)
             "cause severe system problems!",
             "Warning", MB_OK);
     return true;
+}
+
+void FinishCutWritesAtStart(std::vector<AnsiString> folders,
+                            std::function<void(const std::vector<AnsiString>& files)> finished)
+{
+    platform::TFileLook look([folders = std::move(folders)] {
+        platform::TSideFileNotes notes;
+        std::vector<AnsiString> done;
+        for (const AnsiString& folder : folders)
+            if (!folder.empty() && std::find(done.begin(), done.end(), folder) == done.end()) {
+                done.push_back(folder);
+                platform::FinishCutWrites(folder);
+            }
+        // One name a line: a name with a line feed in it is no data file of the program's.
+        std::string files;
+        for (const platform::TSideFileNote& n : notes.Take())
+            if (n.Kind == platform::TSideFileNote::TKind::Finished) files += n.File + "\n";
+        return files;
+    });
+    look.WhenAnswered([finished = std::move(finished)](const std::string& answer) {
+        std::vector<AnsiString> files;
+        AnsiString text;
+        for (size_t at = 0, end = 0; (end = answer.find('\n', at)) != std::string::npos; at = end + 1) {
+            files.push_back(answer.substr(at, end - at));
+            AnsiString line = CurrentText(resources::RowCutWriteFinished);
+            if (const auto dollar = line.find('$'); dollar != AnsiString::npos) line.replace(dollar, 1, files.back());
+            text += (text.empty() ? "" : "\n") + line;
+        }
+        if (files.empty()) return;
+        if (finished) finished(files);
+        platform::dialogs().MessageBox(text, CurrentText(resources::RowNotice), MB_OK);
+    });
 }
 
 }  // namespace startup

@@ -592,13 +592,24 @@ void AppendRecordedDataRows(std::string& out, const TRecordedData& data, bool ut
     }
 }
 
-std::string BuildRecordedDataSections(const TRecordedData& data, bool utf8)
+std::string_view RecordedDataProtocolMarker()
+{
+    return "[PROTOCOL];\r\n";
+}
+
+void AppendRecordedDataProtocolLines(std::string& out, const std::vector<AnsiString>& lines, size_t from, bool utf8)
+{
+    TTextEncoding enc;
+    enc.Utf8 = utf8;
+    for (size_t i = from; i < lines.size(); ++i) AppendMemoLine(out, lines[i], false, enc);
+}
+
+std::string BuildRecordedDataSectionsAfterProtocol(const TRecordedData& data, bool utf8)
 {
     TTextEncoding enc;
     enc.Utf8 = utf8;
     std::string out;
     const std::string sectionEnd = std::string(enc.Section()) + ";\r\n";
-    AppendSection(out, "[PROTOCOL];", data.EventProtocol, false, enc);
     for (const AnsiString& l : data.ProgrammerProtocol) AppendMemoLine(out, l, true, enc);
     out += sectionEnd;
     AppendSection(out, "[MEMO];", data.Memo, true, enc);
@@ -606,6 +617,14 @@ std::string BuildRecordedDataSections(const TRecordedData& data, bool utf8)
     AppendSection(out, "[INFO];", data.Info, true, enc);
     out += sectionEnd;
     out += "$;\r\n";
+    return out;
+}
+
+std::string BuildRecordedDataSections(const TRecordedData& data, bool utf8)
+{
+    std::string out(RecordedDataProtocolMarker());
+    AppendRecordedDataProtocolLines(out, data.EventProtocol, 0, utf8);
+    out += BuildRecordedDataSectionsAfterProtocol(data, utf8);
     return out;
 }
 
@@ -1048,6 +1067,12 @@ TRecordedDataRead ReadAndParse(const std::string& path)
          r.Problems.front().Kind == TDataFileProblemKind::NotDataFile))
         r.Problems.front().Detail = path;
     const AnsiString sideFile = path + std::string(platform::PendingWriteSuffix);
+    // A file moved without its side file: the end of its last write may wait in the
+    // folder it was moved from, under its name.
+    const size_t slash = sideFile.rfind('/');
+    for (TDataFileProblem& p : r.Problems)
+        if (p.Kind == TDataFileProblemKind::CutShort)
+            p.Detail = slash == AnsiString::npos ? sideFile : sideFile.substr(slash + 1);
     if (pending == platform::TPendingWriteState::Applied) r.CompletedFrom = sideFile;
     if (pending == platform::TPendingWriteState::Waiting)
         r.Problems.push_back({TDataFileProblemKind::PendingWriteWaits, 0, sideFile});
@@ -1055,6 +1080,13 @@ TRecordedDataRead ReadAndParse(const std::string& path)
 }
 
 }  // namespace
+
+TRecordedDataRead OpenRecordedDataFile(const std::string& path)
+{
+    TRecordedDataRead r = ReadRecordedDataFile(path);
+    if (!r.CompletedFrom.empty()) r.CompletedOnDisk = platform::FinishCutWrite(path);
+    return r;
+}
 
 TRecordedDataRead ReadRecordedDataFile(const std::string& path)
 {

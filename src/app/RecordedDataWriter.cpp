@@ -172,8 +172,16 @@ struct TDataFileSaveQueue::TGrowingFileState {
     // Where the rows are in the file as it is meant to be (what is kept included).
     std::deque<std::uint64_t> RowStarts;  // of the last rows, up to KeptRowStarts
     std::uint64_t RowsEnd = 0;
-    std::string Sections;
+    // The sections as the file ends with them: the event protocol's marker and lines (the
+    // first ProtocolLines of them; later ones are added as they come) and what follows.
+    // A tick costs what it adds, not what the part holds: a long protocol is neither
+    // encoded nor checked again for each new line.
+    std::string Protocol;
+    size_t ProtocolLines = 0;
+    std::string AfterProtocol;
     bool SectionsStale = false;
+    bool AfterProtocolStale = false;
+    bool TextsRecheck = false;  // lines went or were replaced: check every text again
     // What was appended and is not written yet: the file's bytes from KeptFrom on to
     // RowsEnd, followed by the sections, replace what the file holds from KeptFrom on.
     std::uint64_t KeptFrom = 0;
@@ -261,7 +269,8 @@ void TDataFileSaveQueue::WakeWorker(int takenBySelf)
 
 void TDataFileSaveQueue::Save(IRecordedDataSource* window, int channel, std::function<void(bool)> done,
                               TPartFileUse use, bool quiet, std::function<void(const std::string&)> failed,
-                              std::function<void(const std::string&)> thrown)
+                              std::function<void(const std::string&)> thrown,
+                              std::function<void(const std::vector<platform::TSideFileNote>&)> noted)
 {
     auto finish = [&done](bool ok) {
         if (done) done(ok);
@@ -277,6 +286,7 @@ void TDataFileSaveQueue::Save(IRecordedDataSource* window, int channel, std::fun
     job.data = CaptureRecordedData(*window, name);
     job.done = std::move(done);
     job.failed = std::move(failed);
+    job.noted = std::move(noted);
     job.use = use;
     job.quiet = quiet;
     job.thrown = std::move(thrown);
@@ -374,6 +384,7 @@ void TDataFileSaveQueue::RunSave(Job& job, std::unique_ptr<TGrowingFileState>& g
     growing.reset();
     std::string error;
     TDataFileWriteResult result = TDataFileWriteResult::Written;
+    platform::TSideFileNotes notes;
     if (job.use == TPartFileUse::Final) {
         result = BuildAndWrite(job.path, job.data, error);
     } else {
@@ -393,8 +404,11 @@ void TDataFileSaveQueue::RunSave(Job& job, std::unique_ptr<TGrowingFileState>& g
                 file->RowStarts.assign(layout.RowStarts.end() - std::ptrdiff_t(kept), layout.RowStarts.end());
                 file->RowsEnd = layout.RowsEnd;
                 file->KeptFrom = layout.RowsEnd;
-                file->Sections = bytes.substr(layout.RowsEnd);
                 file->Texts = TextsOf(job.data);
+                file->Protocol = RecordedDataProtocolMarker();
+                AppendRecordedDataProtocolLines(file->Protocol, file->Texts.EventProtocol, 0, layout.Utf8);
+                file->ProtocolLines = file->Texts.EventProtocol.size();
+                file->AfterProtocol = BuildRecordedDataSectionsAfterProtocol(file->Texts, layout.Utf8);
                 file->TextsNeedUtf8 = RecordedDataNeedsUtf8(file->Texts);
                 growing = std::move(file);
             }
@@ -405,7 +419,9 @@ void TDataFileSaveQueue::RunSave(Job& job, std::unique_ptr<TGrowingFileState>& g
     }
     const bool quiet = job.quiet;
     Finished(
-        [this, result, error, quiet, done = std::move(job.done), failed = std::move(job.failed)] {
+        [this, result, error, quiet, done = std::move(job.done), failed = std::move(job.failed),
+         noted = std::move(job.noted), sideFiles = notes.Take()] {
+            if (noted && !sideFiles.empty()) noted(sideFiles);
             // The caller's bookkeeping (its protocol line, the next part) and the queue's
             // own must not wait until someone closes the box.
             const bool ok = result == TDataFileWriteResult::Written;
@@ -460,10 +476,22 @@ TGrowResult TDataFileSaveQueue::Append(TGrowingFileState& file, TGrowingRows& ro
     if (rows.FirstRow > file.Rows || rows.FirstRow < file.Rows - kept || !SameHead(file.Texts, data))
         return TGrowResult::Rewrite;
     if (rows.ProtocolFrom >= 0) {
-        if (size_t(rows.ProtocolFrom) > file.Texts.EventProtocol.size()) return TGrowResult::Rewrite;
-        file.Texts.EventProtocol.resize(size_t(rows.ProtocolFrom));
-        file.Texts.EventProtocol.insert(file.Texts.EventProtocol.end(), data.EventProtocol.begin(),
-                                        data.EventProtocol.end());
+        std::vector<AnsiString>& protocol = file.Texts.EventProtocol;
+        const size_t from = size_t(rows.ProtocolFrom);
+        if (from > protocol.size()) return TGrowResult::Rewrite;
+        if (from < protocol.size()) {
+            // Lines replaced: what was encoded of them goes, and a line that did not fit
+            // Windows-1252 may be among them.
+            protocol.resize(from);
+            file.TextsRecheck = true;
+        } else if (!file.TextsNeedUtf8) {
+            file.TextsNeedUtf8 = LabelsNeedUtf8(data.EventProtocol);
+        }
+        if (file.ProtocolLines > protocol.size()) {
+            file.Protocol = RecordedDataProtocolMarker();
+            file.ProtocolLines = 0;
+        }
+        protocol.insert(protocol.end(), data.EventProtocol.begin(), data.EventProtocol.end());
         file.SectionsStale = true;
     }
     if (rows.OtherMemos) {
@@ -471,8 +499,13 @@ TGrowResult TDataFileSaveQueue::Append(TGrowingFileState& file, TGrowingRows& ro
         file.Texts.Info = std::move(data.Info);
         file.Texts.ProgrammerProtocol = std::move(data.ProgrammerProtocol);
         file.SectionsStale = true;
+        file.AfterProtocolStale = true;
+        file.TextsRecheck = true;
     }
-    if (file.SectionsStale) file.TextsNeedUtf8 = RecordedDataNeedsUtf8(file.Texts);
+    if (file.TextsRecheck) {
+        file.TextsNeedUtf8 = RecordedDataNeedsUtf8(file.Texts);
+        file.TextsRecheck = false;
+    }
     const bool rowsNeedUtf8 = file.RowsNeedUtf8 || LabelsNeedUtf8(data.Errors);
     if ((rowsNeedUtf8 || file.TextsNeedUtf8) != file.Utf8) return TGrowResult::Rewrite;
 
@@ -521,10 +554,14 @@ bool TDataFileSaveQueue::WriteKept(TGrowingFileState& file, const std::string& p
 {
     if (!file.Unwritten) return true;
     if (file.SectionsStale) {
-        file.Sections = BuildRecordedDataSections(file.Texts, file.Utf8);
+        AppendRecordedDataProtocolLines(file.Protocol, file.Texts.EventProtocol, file.ProtocolLines, file.Utf8);
+        file.ProtocolLines = file.Texts.EventProtocol.size();
+        if (file.AfterProtocolStale) file.AfterProtocol = BuildRecordedDataSectionsAfterProtocol(file.Texts, file.Utf8);
+        file.AfterProtocolStale = false;
         file.SectionsStale = false;
     }
-    file.Kept += file.Sections;
+    file.Kept += file.Protocol;
+    file.Kept += file.AfterProtocol;
     if (!file.File.WriteFrom(file.KeptFrom, file.Kept, &error)) {
         error = path + ": " + error;
         return false;

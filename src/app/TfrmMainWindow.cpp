@@ -132,6 +132,7 @@ TfrmMainWindow::TfrmMainWindow(IChannelFormFactory* factory, int language, QWidg
     FormCreate();
     SetApplicationServices(this);
     platform::SetFolderNotAnsweringText([this] { return LookupText(FLanguageIndex, RowFolderNotAnswering); });
+    platform::SetFileNotAnsweringText([this] { return LookupText(FLanguageIndex, RowFileNotAnswering); });
     tmrPopUp->start();
 }
 
@@ -139,6 +140,7 @@ TfrmMainWindow::~TfrmMainWindow()
 {
     NOX_ASSERT_UI_THREAD();
     platform::SetFolderNotAnsweringText({});
+    platform::SetFileNotAnsweringText({});
     tmrPopUp->stop();
     tmrKillThread->stop();
     if (FLogoThread) {

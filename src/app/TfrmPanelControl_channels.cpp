@@ -81,22 +81,31 @@ void TfrmPanelControl::edChannelLabelKeyDown(QObject*, int Key)
     NOX_ASSERT_UI_THREAD();
     platform::DialogOwnerScope owner(this);
     if (Key != VK_RETURN) return;
-    // The edit is emptied whatever happens in between.
-    struct ClearEdit {
-        QLineEdit* edit;
-        ~ClearEdit() { edit->clear(); }
-    } clear{edChannelLabel};
+    const int channel = CurrentChannel();
+    TChannelPanel* panel = ChannelPanel(channel);
+    if (!panel) return;
+    // Afterwards the field shows the channel's label, the new one or the one it kept.
+    struct ShowLabel {
+        TfrmPanelControl* form;
+        int channel;
+        ~ShowLabel() { form->ShowChannelLabel(channel); }
+    } show{this, channel};
 
     const AnsiString label = edChannelLabel->text().toStdString();
     if (label.empty()) {
         platform::dialogs().MessageBox(Text(RowNoChannelLabel), Text(RowAttention), MB_OK);
         return;
     }
-    if (!FMainWindow || !FMainWindow->AskYesNo(Text(RowAskChangeChannelLabel))) return;
-    if (TChannelPanel* panel = ChannelPanel(CurrentChannel())) {
-        panel->SetCaption(label);
-        panel->Tag = 2;
-    }
+    // The question names the channel as it is labelled now, and the new label.
+    const AnsiString old = ChannelLabel(channel);
+    AnsiString question = Text(RowAskChangeLabelOfChannel);
+    const AnsiString fields[] = {IntToStr(channel) + (old.empty() ? AnsiString() : " (" + old + ")"), label};
+    for (int i = 0; i < 2; ++i)
+        if (const auto at = question.find("$" + IntToStr(i + 1)); at != AnsiString::npos)
+            question.replace(at, 2, fields[i]);
+    if (!FMainWindow || !FMainWindow->AskYesNo(question)) return;
+    panel->SetCaption(label);
+    panel->Tag = 2;
 }
 
 // ---------------------------------------------------------------- program buttons

@@ -20,6 +20,7 @@
 #include "platform/Dialogs.h"
 #include "platform/FileFolders.h"
 #include "platform/FileSave.h"
+#include "platform/SerialPort.h"
 #include "platform/UiThread.h"
 
 using namespace resources;
@@ -111,6 +112,20 @@ bool CChannelSession::EstablishConnection()
         FIdle = true;
         DeleteChannelObject();
         return false;
+    }
+    // One unit per address on a line: a second channel on it would poll and command the
+    // same unit as the first.
+    if (Settings.Interface == "RS485") {
+        const AnsiString port = FChannelObject->GetPortName();
+        const int address = FChannelObject->GetAddress();
+        if (const int holder = BusAddressHolder(port, address, FChannel)) {
+            FIdle = true;
+            DeleteChannelObject();
+            platform::dialogs().MessageBox(
+                ChannelText(RowBusAddressInUse, {IntToStr(address), port, Of(holder)->ChannelName()}),
+                ChannelText(RowError), MB_OK);
+            return false;
+        }
     }
     if (FChannelObject->Open() != 1) {
         // The channel object has told the user why.
@@ -216,18 +231,29 @@ void CChannelSession::ChooseDataFileBase(const AnsiString& chosen)
 
 std::vector<int> CChannelSession::BusAddressesInUse(const AnsiString& port, int exceptChannel)
 {
-    // By device, not by name: a link and its target, or a stable name and the node an
-    // adapter came back under, are one bus.
-    const AnsiString device = comm::SharedSerialPortKey(port);
     std::vector<int> addresses;
-    for (int c = 1; c <= MaxChannels; ++c) {
-        CChannelSession* s = Of(c);
-        if (c == exceptChannel || !s || !s->FConnected || !s->FChannelObject) continue;
-        CChannel* object = s->FChannelObject.get();
-        if (object->GetTypeName() == "RS485" && comm::SharedSerialPortKey(object->GetPortName()) == device)
-            addresses.push_back(object->GetAddress());
-    }
+    for (int c = 1; c <= MaxChannels; ++c)
+        if (CChannelSession* s = Of(c); s && c != exceptChannel && s->UsesBus(port))
+            addresses.push_back(s->FChannelObject->GetAddress());
     return addresses;
+}
+
+int CChannelSession::BusAddressHolder(const AnsiString& port, int address, int exceptChannel)
+{
+    for (int c = 1; c <= MaxChannels; ++c)
+        if (CChannelSession* s = Of(c);
+            s && c != exceptChannel && s->UsesBus(port) && s->FChannelObject->GetAddress() == address)
+            return c;
+    return 0;
+}
+
+bool CChannelSession::UsesBus(const AnsiString& port) const
+{
+    // A channel being identified holds its address as a connected one does. The bus is
+    // known by its device, not by its name: a link and its target, a name typed another
+    // way, or a stable name and the node an adapter came back under are one bus.
+    if (FIdle || !FChannelObject || FChannelObject->GetTypeName() != "RS485") return false;
+    return platform::SameSerialDevice(Trim(FChannelObject->GetPortName()), Trim(port));
 }
 
 bool CChannelSession::IsSharedBusPort(const AnsiString& port, int exceptChannel)

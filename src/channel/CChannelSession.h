@@ -107,8 +107,11 @@ public:
     bool IsIdle() const { return FIdle; }
     bool IsConnected() const { return FConnected; }
     bool IsCleanupPending() const { return FCleanupPending; }
-    // The RS485 addresses other connected channels use on `port` (one per channel).
+    // The RS485 addresses other channels use on the device `port` names (one per channel),
+    // connected or being identified.
     static std::vector<int> BusAddressesInUse(const AnsiString& port, int exceptChannel);
+    // The other channel that uses `address` on the device `port` names; 0 when none does.
+    static int BusAddressHolder(const AnsiString& port, int address, int exceptChannel);
     // A port of this program's open RS485 channels: offered even though it cannot be opened.
     static bool IsSharedBusPort(const AnsiString& port, int exceptChannel);
 
@@ -196,6 +199,11 @@ public:
     // part (and a part whose write failed before), and releases the channel. When the write
     // fails the user is asked whether to close anyway; false means the session goes on.
     bool Close();
+    // The program is being ended from outside (a termination signal, its display gone) and
+    // can neither ask nor show a window: the ticks stop, `why` goes into the event protocol
+    // and the part is written as Close writes it; `done` hears the result on the
+    // user-interface thread. False, and `done` is not called, when nothing records.
+    bool EndFromOutside(const AnsiString& why, std::function<void(bool)> done);
 
     // ---- state
     TDateTime PartStartTime() const { return FPartStartTime; }
@@ -280,6 +288,10 @@ public:
     void ConnectionLost(const TCommandOnLoss& command) override;
     // The next waiting command goes to the poll thread.
     void ReadyForCommand() override { FlushProgramCommands(); }
+    // The user (or the run that gave it) hears of it as of a command cut off by a loss.
+    void CommandUnanswered(const AnsiString& frame) override;
+    // Counted at once towards the warning, as the fault of the coming tick.
+    void FaultPassed() override;
 
     // ---- IRecordedDataSource: what the data file is written from
     int SeriesCount() const override { return ChannelSeriesCount; }
@@ -296,6 +308,9 @@ public:
     bool LogFileChecked() const override { return Settings.LogFile; }
 
 private:
+    // This channel uses the RS485 line on the device `port` names (connected or connecting).
+    bool UsesBus(const AnsiString& port) const;
+
     void CreateSeries();
     void DeleteChannelObject();
     void MakeDataFileName();
@@ -359,6 +374,8 @@ private:
     int FSeriesCount = ValueSeriesTotal;
     int FPartNumber = 0;
     int FErrorTicks = 0;
+    // A fault of the coming tick has been counted already, when the poll thread went past it.
+    bool FFaultCounted = false;
     // False while the newest tick's points are error points: the values it shows are not
     // the unit's current ones.
     bool FValuesShownCurrent = true;

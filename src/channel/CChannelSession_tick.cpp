@@ -161,22 +161,28 @@ AnsiString CChannelSession::UpdateStatusText()
     CChannel* channel = FChannelObject.get();
     // A fault the poll thread reported since the last tick, a request that has waited out
     // its time-out (at a short interval the time-out itself comes only after the next
-    // tick), or values older than the cycle may make them: all count towards the warning.
-    const bool faultCleared = channel && channel->FaultUncounted.exchange(0) != 0;
-    if (channel && (channel->CommError.exchange(0) != 0 || faultCleared)) {
-        CountErrorTick();
+    // tick), or values older than the cycle may make them: all count towards the warning,
+    // once for the tick (a fault the poll thread went past was counted when it did).
+    const bool counted = std::exchange(FFaultCounted, false);
+    const bool passed = channel && channel->FaultUncounted.exchange(0) != 0;
+    if (passed && !counted) CountErrorTick();
+    if (channel && channel->CommError.exchange(0) != 0) {
+        if (!counted && !passed) CountErrorTick();
         return ChannelText(RowErrorExclamation);
     }
     // A request that has waited out its read time-out fails; values not renewed for longer
     // than the unit's cycle may take are too old to be recorded as current.
     if (channel && (channel->RequestOverdue() || channel->ValuesTooOld())) {
-        CountErrorTick();
+        if (!counted && !passed) CountErrorTick();
         return ChannelText(RowErrorExclamation);
     }
     // After a fault, until every polled command has been answered again, some values are
-    // older than this cycle. The count neither grows nor starts again: these ticks are
-    // errors, but no new fault was seen.
-    if (channel && channel->ValuesOutdated == 1) return ChannelText(RowErrorExclamation);
+    // older than this cycle; so are all of them after the whole process was held (stopped,
+    // or the computer slept) until then, and while the poll thread has not run since. The
+    // count neither grows nor starts again: these ticks are errors, but no new fault was seen.
+    // A fault the poll thread went past is no error of this point by itself: once every
+    // polled command has been answered after it, the values are the unit's current ones.
+    if (channel && (channel->ValuesOutdated == 1 || channel->PollThreadHeld())) return ChannelText(RowErrorExclamation);
     FValuesShownCurrent = true;
     if (FTickCount == 0) {
         AddMemoLine(TSessionMemo::SerialData, CChannel::ErrorLine(ChannelText(RowNewRecordingStarted)));
@@ -192,6 +198,13 @@ std::optional<double> CChannelSession::UnitSetpoint() const
     const CChannel* channel = FChannelObject.get();
     if (!FConnected || !channel || !channel->SetpointRead() || !FValuesShownCurrent) return std::nullopt;
     return channel->SeriesValue(2);
+}
+
+void CChannelSession::FaultPassed()
+{
+    NOX_ASSERT_UI_THREAD();
+    if (!FConnected || !FChannelObject || FChannelObject->FaultUncounted.exchange(0) == 0) return;
+    if (!std::exchange(FFaultCounted, true)) CountErrorTick();
 }
 
 void CChannelSession::CountErrorTick()
@@ -321,6 +334,20 @@ void CChannelSession::WriteCurrentPart(std::function<void(bool)> done, TPartFile
         if (!quiet) FGrowFailureShown = true;
         PartFileFailed(name, error, ticks);
     };
+    // What the save did with the side files of cut-off writes in the folder goes into the
+    // protocol: a write of an earlier run finished, or an earlier file's unfinished write,
+    // which fits no file under the name any more, kept under a name of its own.
+    auto noted = [this, alive](const std::vector<platform::TSideFileNote>& notes) {
+        auto a = alive.lock();
+        if (!a || !*a) return;
+        for (const platform::TSideFileNote& n : notes) {
+            const bool aside = n.Kind == platform::TSideFileNote::TKind::SetAside;
+            AnsiString text = ChannelText(aside ? RowSideFileKeptAside : RowCutWriteFinished);
+            if (const auto dollar = text.find('$'); dollar != AnsiString::npos)
+                text.replace(dollar, 1, aside ? n.SideFile : n.File);
+            AddProtocolLine(" " + text);
+        }
+    };
     TDataFileSaveQueue::Instance().Save(
         this, FChannel,
         [this, alive, name, quiet, done = std::move(done)](bool ok) {
@@ -339,7 +366,7 @@ void CChannelSession::WriteCurrentPart(std::function<void(bool)> done, TPartFile
             }
             if (done) done(ok);
         },
-        use, quiet, failed, QueuedWorkFailed());
+        use, quiet, failed, QueuedWorkFailed(), noted);
 }
 
 void CChannelSession::CheckDataFolder()
@@ -709,6 +736,18 @@ void CChannelSession::ConnectionLost(const TCommandOnLoss& command)
     CommandsChanged();
 }
 
+void CChannelSession::CommandUnanswered(const AnsiString& frame)
+{
+    NOX_ASSERT_UI_THREAD();
+    // A query (the limits, the name) changes nothing at the unit: its silence is a fault of
+    // the recording only, which the ticks show.
+    const int group = CChannel::CommandGroupOf(frame);
+    if (group == 1 || group == 6 || group == 8) return;
+    const AnsiString line = ChannelText(RowSentUnansweredUnitSilent) + " " + CommandName(frame);
+    AddProtocolLine(" " + line);
+    ShowNotice(ChannelName() + "\n\n" + line, ChannelText(RowWarning), {});
+}
+
 void CChannelSession::RequestSetpointLimits()
 {
     NOX_ASSERT_UI_THREAD();
@@ -796,5 +835,15 @@ bool CChannelSession::Close()
     if (FCommandTimer) FCommandTimer->stop();
     FRecordingSuspended = false;
     FUnsavedPart.reset();
+    return true;
+}
+
+bool CChannelSession::EndFromOutside(const AnsiString& why, std::function<void(bool)> done)
+{
+    NOX_ASSERT_UI_THREAD();
+    if (!FConnected) return false;
+    if (OnTimers) OnTimers(false);
+    AddProtocolLine(" " + why);
+    TDataFileSaveQueue::Instance().Save(this, FChannel, std::move(done), TPartFileUse::Final, true);
     return true;
 }

@@ -146,7 +146,14 @@ bool CProgramRun::SetpointSendable(double value) const
 
 // ---------------------------------------------------------------- commands
 
-bool CProgramRun::RequestStart(TTreeNode* selected, const TRunSettings& settings)
+bool CProgramRun::ConfirmStart(const AnsiString& programName) const
+{
+    AnsiString question = ChannelText(RowAskStartProgram);
+    if (const auto dollar = question.find('$'); dollar != AnsiString::npos) question.replace(dollar, 1, programName);
+    return ChannelAskYesNo(question + "\n\n" + FSession.ChannelName());
+}
+
+bool CProgramRun::RequestStart(TTreeNode* selected, const TRunSettings& settings, bool confirmed)
 {
     NOX_ASSERT_UI_THREAD();
     const AnsiString caption = ChannelText(RowWarning);
@@ -192,11 +199,8 @@ bool CProgramRun::RequestStart(TTreeNode* selected, const TRunSettings& settings
     // the program and the unit, as switching control on is confirmed. A click meant for a
     // "stop" that a tick had just turned into "start" ends here. A timed start was
     // confirmed when it was armed.
-    if (!FTimedStart) {
-        AnsiString question = ChannelText(RowAskStartProgram);
-        if (const auto dollar = question.find('$'); dollar != AnsiString::npos)
-            question.replace(dollar, 1, FProgrammer.GetProgramName(slot));
-        if (!ChannelAskYesNo(question + "\n\n" + FSession.ChannelName())) return false;
+    if (!FTimedStart && !confirmed) {
+        if (!ConfirmStart(FProgrammer.GetProgramName(slot))) return false;
         // The ticks went on while the question was open.
         if (HasRun() || ProgramRunning || StartPending || !FTree.Contains(node) || !FSession.IsConnected() ||
             FProgrammer.GetProgramNode(slot) != node || !FProgrammer.GetProgramHead(slot) ||
@@ -542,14 +546,38 @@ void CProgramRun::TickSteps()
     if (FProgrammer.GetRampActive() == 0 && ProgramRunning && SegmentActive) CheckSetpointReached();
 }
 
-void CProgramRun::Fail(TextRow lead, const AnsiString& reason)
+AnsiString CProgramRun::SetpointLeftText() const
 {
-    NOX_ASSERT_UI_THREAD();
     const bool sent = HasRun() && FSetpointSent;
     AnsiString state = ChannelText(sent ? RowUnitKeepsSentSetpoint : RowUnitSetpointUnchanged);
     if (const auto dollar = state.find('$'); dollar != AnsiString::npos)
         state.replace(dollar, 1, FormatFloat("0.00", sent ? FLastSentSetpoint : ChannelValue(2)));
-    const AnsiString text = ChannelText(lead) + reason + ". " + state;
+    return state;
+}
+
+AnsiString CProgramRun::UnitLeftText() const
+{
+    NOX_ASSERT_UI_THREAD();
+    AnsiString text = SetpointLeftText();
+    const AnsiString status = FSession.ControlStatus();
+    if (status == "E" || status == "I") text += " " + ChannelText(RowControlStaysOn);
+    return text;
+}
+
+void CProgramRun::ChannelClosing()
+{
+    NOX_ASSERT_UI_THREAD();
+    if (!HasRun()) return;
+    const AnsiString text = ChannelText(RowChannelClosedDuringRun, {RunProgramName()}) + " " + UnitLeftText();
+    // Beside the run's own lines, and in the event protocol, which the data file always keeps.
+    AddProtocolLine(Stamp() + " " + text);
+    FSession.AddMemoLine(TSessionMemo::SerialData, CChannel::ErrorLine(" " + text));
+}
+
+void CProgramRun::Fail(TextRow lead, const AnsiString& reason)
+{
+    NOX_ASSERT_UI_THREAD();
+    const AnsiString text = ChannelText(lead) + reason + ". " + SetpointLeftText();
     AddProtocolLine(Stamp() + " " + text);
     // Nothing more is planned or sent but the "no change" frames: the unit stays where the
     // run left it, and the user is told where that is.

@@ -86,7 +86,10 @@ public:
     // timed start). With enough recorded points the run begins at once and its first frame
     // goes to the unit now. True when the start is requested; otherwise the user was told
     // why or said no, and nothing changed.
-    bool RequestStart(TTreeNode* selected, const TRunSettings& settings);
+    // `confirmed`: the user has already said yes to ConfirmStart for this program.
+    bool RequestStart(TTreeNode* selected, const TRunSettings& settings, bool confirmed = false);
+    // The start question for the program of this name, naming the channel; true for yes.
+    bool ConfirmStart(const AnsiString& programName) const;
     // Asks, then stops the run (or cancels a start that has not begun yet). With a run's
     // serial (RunSerial, taken when a control offered the stop), only that run is stopped;
     // when it is over already, the user is told so, with `seenProgram`, its program's name.
@@ -119,6 +122,13 @@ public:
     // ends where it stands, so the unit keeps the setpoint it has, and the protocol and a
     // message say so with that setpoint. Without a run only the failure is told.
     void Fail(resources::TextRow lead, const AnsiString& reason);
+    // What the unit is left doing when the run is no longer driven (its window closes): the
+    // setpoint it was sent last (its own when the run sent none), and that its temperature
+    // control stays on when it is on.
+    AnsiString UnitLeftText() const;
+    // The channel window closes while the run goes on: the protocol says so, and what the
+    // unit is left doing.
+    void ChannelClosing();
 
     // ---- the programmer timer
     // One tick, in this order: tidy up a finished run; the programmer's run step; the
@@ -205,6 +215,8 @@ public:
 
 private:
     void Event(TRunEvent event);
+    // The setpoint part of UnitLeftText.
+    AnsiString SetpointLeftText() const;
     // The run begins now: the programmer's first segment, its first frame at once.
     void BeginRun();
     // The frames of the running step, now.

@@ -249,6 +249,10 @@ void TmdiSubWindow::BuildConnectionPage()
     connect(cmbPort, &QComboBox::currentIndexChanged, this, [this] {
         if (!FSettingUp) platform::GuardedCall([this] { cmbPortChange(); });
     });
+    // A port typed into the field (a pseudo-terminal, a stable name) is another line too.
+    connect(cmbPort, &QComboBox::editTextChanged, this, [this] {
+        if (!FSettingUp && cmbPort->isEnabled()) platform::GuardedCall([this] { cmbPortChange(); });
+    });
 }
 
 void TmdiSubWindow::BuildGraphPage()

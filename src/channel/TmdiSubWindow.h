@@ -236,6 +236,8 @@ public:
     void FormCreate();
     // Asks, unless the main window closes every channel, then does the close work.
     void FormCloseQuery(bool ask, bool& canClose);
+    // Whether the window's chart holds points (a view window: whether it shows a file).
+    bool ShowsPoints() const;
     // The close work: timers stopped, the recording written, the connection closed, the
     // programmer freed, the open flag cleared. False when the user kept the window open
     // because its recording could not be written.

@@ -147,8 +147,11 @@ void TmdiSubWindow::RunSingleRamp(double& temperature, int& seconds, int& contro
     const AnsiString caption = ChannelText(RowWarning);
     // A ramp starts from the unit's recorded setpoint: without a connection and a recorded
     // point there is none.
-    const TChartSeries* recorded = FSession->Series(2);
-    if (!FSession->IsConnected() || !recorded || recorded->Count() == 0) {
+    auto recordedSetpoint = [this]() -> const TChartSeries* {
+        const TChartSeries* recorded = FSession->Series(2);
+        return FSession->IsConnected() && recorded && recorded->Count() > 0 ? recorded : nullptr;
+    };
+    if (!recordedSetpoint()) {
         platform::dialogs().MessageBox(ChannelText(RowNoActiveConnection), caption, MB_OK);
         return;
     }
@@ -161,6 +164,14 @@ void TmdiSubWindow::RunSingleRamp(double& temperature, int& seconds, int& contro
         platform::dialogs().MessageBox(ChannelText(RowValueOutOfBounds), caption, MB_OK);
         return;
     }
+    // The loaded program (perhaps edited and not saved) goes only with the user's yes, as
+    // when another program is loaded over it, and only once the start is confirmed too: a
+    // "no" to either leaves it as it is.
+    if (FProgramTree.TopLevelCount() > 0 && !ChannelAskYesNo(ChannelText(RowAskReplaceLoadedProgram))) return;
+    if (!FRun->ConfirmStart(ChannelText(RowSingleRamp))) return;
+    // The ticks went on while the questions were open.
+    const TChartSeries* recorded = recordedSetpoint();
+    if (!recorded || FRun->HasRun() || AutomaticStartArmed) return;
     const double start = recorded->GetyValue(recorded->Count() - 1);
     // A ramp that fails on its way is told with the state the unit is left in, never
     // dropped: a start that had not begun is undone, a run that had is ended where it stands.
@@ -200,7 +211,8 @@ void TmdiSubWindow::BuildAndStartSingleRamp(double temperature, int seconds, int
     RefreshProgramTree();
     ShowProgramValues(segment);
     ShowSegmentValues(segment);
-    btnStartTPClick(nullptr);
+    // The user has confirmed this start before the program was built.
+    FRun->RequestStart(FSelectedNode, RunSettings(), true);
 }
 
 bool TmdiSubWindow::ReleaseEndedProgram()

@@ -17,6 +17,7 @@
 #include "app/IControlPanel.h"
 #include "app/TfrmMainWindow.h"
 #include "app/TfrmPanelControl.h"
+#include "channel/CProgramRun.h"
 #include "channel/ChannelTexts.h"
 #include "channel/TmdiSubWindow.h"
 #include "chart/engine/TChartAxis.h"
@@ -184,10 +185,17 @@ void TmdiSubWindow::FormCloseQuery(bool ask, bool& canClose)
     canClose = false;
     // The save of a program file is being waited for: the window closes after it.
     if (FProgramSaving) return;
+    // A view window that shows no file has no channel to close and nothing to lose.
+    if (ask && ViewMode == vmView && !ShowsPoints()) ask = false;
     if (ask) {
         AnsiString question = ChannelText(RowAskCloseChannel);
         if (auto dollar = question.find('$'); dollar != AnsiString::npos)
             question.replace(dollar, 1, IntToStr(FChannel));
+        // A run goes no further once its window is gone: the user hears which program and
+        // where the unit is left before saying yes.
+        if (FRun && FRun->HasRun())
+            question +=
+                "\n\n" + ChannelText(RowProgramStillRunning, {FRun->RunProgramName()}) + " " + FRun->UnitLeftText();
         if (!ChannelAskYesNo(question)) {
             if (frmMainWindow) frmMainWindow->LastActivatedChannel = -1;
             return;
@@ -196,6 +204,13 @@ void TmdiSubWindow::FormCloseQuery(bool ask, bool& canClose)
     if (!CloseChannelWindow()) return;
     if (frmMainWindow) frmMainWindow->LastActivatedChannel = -1;
     canClose = true;
+}
+
+bool TmdiSubWindow::ShowsPoints() const
+{
+    for (int k = 0; k < ValueSeriesTotal; ++k)
+        if (const TChartSeries* series = FSession->Series(k); series && series->Count() > 0) return true;
+    return false;
 }
 
 bool TmdiSubWindow::FormClose()
@@ -222,6 +237,8 @@ bool TmdiSubWindow::CloseChannelWindow()
             tmrProgrammer->stop();
         }
         if (frmMainWindow) frmMainWindow->SetSaveEnabled(false);
+        // Into the protocol before the closing save, so the file says it too.
+        if (FRun) FRun->ChannelClosing();
         const bool closed = FSession->Close();
         if (frmMainWindow) frmMainWindow->SetSaveEnabled(true);
         // A window that stays open (its recording could not be written and the user kept

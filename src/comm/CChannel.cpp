@@ -371,29 +371,74 @@ bool CChannel::RequestOverdue() const
 void CChannel::RequestPollCycle(int intervalMs)
 {
     NOX_ASSERT_UI_THREAD();
-    workPending_ = PollRequest != 0;
-    if (!workPending_) wantedSinceMs_ = SteadyMs();
-    askedAtMs_ = platform::clock().MilliTicks();
     tickIntervalMs_ = intervalMs;
+    workPending_ = PollRequest != 0;
+    const std::int64_t now = platform::clock().MilliTicks();
+    const std::int64_t selfAsked = selfAskedAtMs_.exchange(-1);
+    // A late tick takes what the cycle the poll thread asked for itself fetches, rather than
+    // asking for another: one cycle per interval. The next tick's values are then older than
+    // the time between the two ticks by as much as that cycle began before this tick: within
+    // one row bound for each row of the queue, and a small part of the interval (a tick held
+    // far longer asks for a cycle of its own).
+    const CTransceiver* poll = Transceiver();
+    const std::int64_t stand =
+        poll ? std::min<std::int64_t>(intervalMs / 2, std::int64_t(poll->Count) * rowBoundMs_) : 0;
+    if (selfAsked >= 0 && now - selfAsked <= stand) {
+        if (workPending_) wantedSinceMs_ = selfAskedSteadyMs_;
+        return;
+    }
+    if (!workPending_) wantedSinceMs_ = SteadyMs();
+    askedAtMs_ = now;
     PollRequest = 1;
+}
+
+int CChannel::HeldLimitMs() const
+{
+    const int interval = tickIntervalMs_, row = rowBoundMs_;
+    if (interval <= 0 || row <= 0) return 0;
+    return interval + std::min(interval / 2, 1000) + row;
 }
 
 void CChannel::AskCycleIfTickIsLate()
 {
+    // The hold is noticed before the pass is noted: a tick that finds this pass finds the
+    // notice too, and takes every reply handed over before it (the one of an exchange the
+    // hold fell into among them) before it marks the values outdated.
+    const std::int64_t passed = SteadyMs();
+    const std::int64_t before = pollPassMs_;
+    const int limit = HeldLimitMs();
+    if (before > 0 && limit > 0 && passed - before > limit) holdNoticed_ = true;
+    pollPassMs_ = passed;
+
     const int interval = tickIntervalMs_;
     if (interval <= 0 || PollRequest != 0) return;
     // Timers run a little late now and then: half an interval, at most a second, is allowed
     // before the thread asks itself.
     const std::int64_t now = platform::clock().MilliTicks();
     if (now - askedAtMs_ < interval + std::min(interval / 2, 1000)) return;
+    // Noted before the request is raised: a tick that finds it raised knows whose it is.
+    selfAskedSteadyMs_ = SteadyMs();
+    selfAskedAtMs_ = now;
     std::uint8_t none = 0;
-    if (PollRequest.compare_exchange_strong(none, 1)) askedAtMs_ = now;
+    if (PollRequest.compare_exchange_strong(none, 1))
+        askedAtMs_ = now;
+    else
+        selfAskedAtMs_ = -1;  // a tick asked meanwhile
 }
 
 void CChannel::TakeReceivedReplies()
 {
     NOX_ASSERT_UI_THREAD();
+    // Both read before the replies are taken: a pass noted after this has not handed over
+    // anything this call takes, and the notice of a hold comes with its pass.
+    const std::int64_t passed = pollPassMs_;
+    const bool held = holdNoticed_.exchange(false);
     if (CTransceiver* poll = Transceiver()) poll->RunHanded();
+    // Every reply fetched before the hold (and the one the hold fell into) is taken now; the
+    // values are current again once every polled command has been answered after it.
+    if (held) MarkValuesOutdated();
+    const int limit = HeldLimitMs();
+    pollThreadHeld_ = passed > 0 && limit > 0 && SteadyMs() - passed > limit;
 }
 
 bool CChannel::ValuesTooOld() const

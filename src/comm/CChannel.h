@@ -176,15 +176,32 @@ public:
     // an answer: it fails with the time-out, which the poll thread may not have reported yet.
     bool RequestOverdue() const;
     // The recording tick asks for a poll cycle; it comes every intervalMs (0: no interval).
+    // A late tick asks for none when the poll thread has asked for one itself since the
+    // tick before, recently enough (AskCycleIfTickIsLate).
     void RequestPollCycle(int intervalMs = 0);
-    // Poll thread: while no tick asks for a cycle for clearly longer than the interval (the
-    // user-interface thread is held), the thread asks itself on the program's clock, so the
-    // values the first tick after the stall takes are as recent as at any other tick. A
-    // late tick comes only a little later: the cycles stay one per interval.
+    // Poll thread, at every pass of its loop while the link is up: while no tick asks for a
+    // cycle for clearly longer than the interval (the user-interface thread is held), the
+    // thread asks itself on the program's clock, so the values the first tick after the stall
+    // takes are as recent as at any other tick. A tick that comes a little later takes that
+    // cycle's values and asks for none of its own (see RequestPollCycle): the cycles stay one
+    // per interval.
+    // The pass is also noted: passes further apart than HeldLimitMs mean that the thread did
+    // not run (the whole process was stopped, or the computer slept), and every value it
+    // fetched before is as old as that hold.
     void AskCycleIfTickIsLate();
     // The poll thread's replies and error lines received so far, decoded and logged now
-    // (a tick takes every reply that came before it).
+    // (a tick takes every reply that came before it). A hold the poll thread has noticed
+    // makes the values outdated after the replies it handed over before noticing it (the
+    // reply of an exchange the hold fell into may hold values from before it).
     void TakeReceivedReplies();
+    // Set by TakeReceivedReplies: the poll thread has not passed for longer than
+    // HeldLimitMs, so the process has just been let go on and the tick runs before the
+    // thread: the values are those of before the hold.
+    bool PollThreadHeld() const { return pollThreadHeld_; }
+    // The longest two passes of the poll thread lie apart while the process runs: a cycle
+    // asked for late (the interval and a late timer's allowance) and one row on top. 0 until
+    // a tick has given the interval and a row its bound.
+    int HeldLimitMs() const;
     // The longest one row of the send queue may take while the unit and the line do what
     // the transport allows: the loop's pause, the frames on the line, the read time-out and
     // the neighbours' turns on a shared line. The poll thread keeps it up to date.
@@ -224,8 +241,13 @@ public:
     // or the address): the event protocol gets a line and the user a message naming both
     // units, once for as long as that unit answers there.
     void OtherUnitAnswers(const AnsiString& where, const AnsiString& name, const AnsiString& serial);
-    // This channel's unit answered again after a reconnection.
-    void SameUnitAnswers() { otherUnit_.clear(); }
+    // This channel's unit answered again after a reconnection (the passes of the poll thread
+    // while it tried to reconnect are no measure of a hold).
+    void SameUnitAnswers()
+    {
+        otherUnit_.clear();
+        pollPassMs_ = 0;
+    }
 
     AnsiString DeviceName;
     AnsiString DeviceNumber;
@@ -237,7 +259,8 @@ public:
     static constexpr std::uint8_t PollRequestServed = 2;
     std::atomic<std::uint8_t> CommError{0};
     // 1: the poll thread cleared a fault itself to send a command (it does not wait for the
-    // tick then); the next tick counts that fault as if it had found the error flag set.
+    // tick then). The window counts that fault at once (IChannelWindow::FaultPassed), or the
+    // next tick does; the tick's point is an error only if its values are not all renewed.
     std::atomic<std::uint8_t> FaultUncounted{0};
     // 1 from any fault until every polled command has been answered again: the cycle goes
     // on after the row that failed (and a restored link where the loss interrupted it), so
@@ -305,8 +328,17 @@ private:
     // When a cycle was last asked for (program clock) and how often ticks ask.
     std::atomic<std::int64_t> askedAtMs_{0};
     std::atomic<int> tickIntervalMs_{0};
+    // When the poll thread last asked itself for a cycle, since the last tick (program
+    // clock; -1: it did not), and the same moment on SteadyMs.
+    std::atomic<std::int64_t> selfAskedAtMs_{-1};
+    std::atomic<std::int64_t> selfAskedSteadyMs_{0};
     std::atomic<std::int64_t> lastProgressMs_{0};
     std::atomic<int> rowBoundMs_{0};
+    // The poll thread's last pass (SteadyMs; 0: none since the link came up), and that it
+    // found its passes held apart since the last tick.
+    std::atomic<std::int64_t> pollPassMs_{0};
+    std::atomic<bool> holdNoticed_{false};
+    bool pollThreadHeld_ = false;
     std::atomic<bool> requestPending_{false};
     std::atomic<bool> replyIn_{false};
     std::atomic<std::int64_t> sentAtMs_{0};

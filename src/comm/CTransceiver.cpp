@@ -70,6 +70,7 @@ void CTransceiver::UpdateCount()
 void CTransceiver::RefillQueue()
 {
     bool finished = false;
+    AnsiString unanswered;
     {
         std::lock_guard<std::mutex> hold(refillHold_);
         std::lock_guard<std::mutex> l(queueMutex_);
@@ -125,11 +126,18 @@ void CTransceiver::RefillQueue()
         // next tick would replace it before it ever went out.
         commandCycle_ = (oneShotQueued_ || standingUnsent_) && Count > 0;
         finished = wasQueued && !oneShotQueued_;
+        // A unit that answered none of the command's frames was silent on a working link: it
+        // may have taken the command or not, which its owner must hear (a lost link is
+        // reported when it is lost).
+        if (finished && std::exchange(oneShotWatched_, false) && oneShotSent_ > 0 && oneShotAnswered_ == 0)
+            unanswered = oneShotFrame_;
     }
     // The one-shot is out: the next command waiting for the unit can come now.
     if (finished)
-        Hand([this] {
-            if (IChannelWindow* w = owner_->Window()) w->ReadyForCommand();
+        Hand([this, unanswered] {
+            IChannelWindow* w = owner_->Window();
+            if (w && !unanswered.empty()) w->CommandUnanswered(unanswered);
+            if (w) w->ReadyForCommand();
         });
 }
 
@@ -139,6 +147,8 @@ void CTransceiver::LoadOneShot()
     oneShotLoadedMs_ = platform::clock().MilliTicks();
     oneShotSent_ = 0;
     oneShotAnswered_ = 0;
+    oneShotFrame_ = BaseCommand;
+    oneShotWatched_ = true;
     OneShot = 0;
     RestorePending = 1;
     oneShotQueued_ = true;
@@ -214,6 +224,8 @@ TCommandOnLoss CTransceiver::DropOneShot(const AnsiString& only)
         TakeFollowing();
     }
     if (!oneShotQueued_) commandCycle_ = false;
+    // The loss reports it, whatever the cycle under way still does.
+    if (only.empty()) oneShotWatched_ = false;
     // Out in both its cycles and answered: the unit has it as any other command.
     if (lost.Sent >= 2 && lost.Answered > 0) lost.Frame.clear();
     if (lost.Frame.empty()) lost = {};
@@ -572,8 +584,14 @@ bool CTransceiver::GoOnAfterFault()
     if (faultSeenPass_ < 0) faultSeenPass_ = pass;
     if (pass - faultSeenPass_ < FaultRetryPasses || !OneShotInProgress()) return false;
     faultSeenPass_ = -1;
-    // The tick that comes next counts the fault as it would have found it.
-    if (owner_->CommError.exchange(0) != 0) owner_->FaultUncounted = 1;
+    // The fault is counted now, when it happened: by the next tick the unit may have answered
+    // again, and that tick's values renewed since.
+    if (owner_->CommError.exchange(0) != 0) {
+        owner_->FaultUncounted = 1;
+        Hand([this] {
+            if (IChannelWindow* w = owner_->Window()) w->FaultPassed();
+        });
+    }
     return true;
 }
 

@@ -195,8 +195,8 @@ private:
     bool PrepareRequest();
     // A fault holds the cycle back until the next tick, which may be a minute away; a
     // one-shot command does not wait for it: a few passes after the fault the cycle goes on,
-    // so the command goes out as soon as the unit answers again. The fault is still counted
-    // by the tick. True when the cycle goes on now.
+    // so the command goes out as soon as the unit answers again. The fault is counted at
+    // once (IChannelWindow::FaultPassed). True when the cycle goes on now.
     bool GoOnAfterFault();
     static constexpr int FaultRetryPasses = 3;
     // The request taken was not sent, or its exchange ended without a verdict: a fault.
@@ -247,6 +247,10 @@ private:
     // and whether the current request is that command's frame.
     std::atomic<int> oneShotSent_{0};
     std::atomic<int> oneShotAnswered_{0};
+    // The one-shot command's frame, and whether its end is still to be looked at (a loss
+    // reports it itself).
+    AnsiString oneShotFrame_;
+    bool oneShotWatched_ = false;
     bool currentIsOneShot_ = false;
     // The pass at which the fault holding the cycle back was first seen; -1: none.
     int faultSeenPass_ = -1;

@@ -76,9 +76,15 @@ public:
     // commands that have not gone out must never reach the unit later. `command` is the
     // one-shot command the poll thread had under way and what became of it.
     virtual void ConnectionLost(const TCommandOnLoss& /*command*/) {}
+    // A one-shot command went out in its cycles on a working link and the unit answered none
+    // of its frames: it may or may not have taken it. Comes before ReadyForCommand.
+    virtual void CommandUnanswered(const AnsiString& /*frame*/) {}
     // The poll thread has sent a one-shot command in all its cycles: the next command waiting
     // for the unit can be handed over now.
     virtual void ReadyForCommand() {}
+    // The poll thread went past a fault without waiting for a tick (a command waited for the
+    // cycle): the fault is counted now, as of when it happened (CChannel::FaultUncounted).
+    virtual void FaultPassed() {}
 };
 
 // Services of the application shell (the main window and the text table).

@@ -1,7 +1,8 @@
 #include "comm/CommTiming.h"
 
+#include <time.h>
+
 #include <atomic>
-#include <chrono>
 #include <mutex>
 
 namespace comm {
@@ -31,8 +32,12 @@ void ResetTiming()
 std::int64_t SteadyMs()
 {
     if (const IDeviceClock* clock = g_clock.load()) return clock->NowMs();
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
+    // The boot-time clock: it goes on while the computer sleeps, as it does while the process
+    // is stopped, so that a reply or a pass of a poll thread from before either is as old as
+    // it really is.
+    timespec ts{};
+    clock_gettime(CLOCK_BOOTTIME, &ts);
+    return std::int64_t(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
 void SetDeviceClock(const IDeviceClock* clock)

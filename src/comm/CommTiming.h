@@ -19,7 +19,8 @@ void ResetTiming();
 
 // The clock every time-out of the device layer is measured on: when the read of a reply
 // ends, how long a request has waited and how old the values are, how long the shared
-// line may be held. The steady clock, unless a test has set a clock it moves itself, so
+// line may be held. A monotonic clock that also counts the time the computer slept and the
+// time the process was stopped, unless a test has set a clock it moves itself, so
 // that a time-out comes exactly when the test lets it, however busy the machine is. The
 // pauses between steps always take real time.
 class IDeviceClock {

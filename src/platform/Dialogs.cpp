@@ -9,6 +9,7 @@
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QInputDialog>
@@ -292,9 +293,9 @@ private:
 };
 
 // Completes a typed name from the dialog's list of files, as the toolkit's completion does, but
-// goes into a folder only once it has answered a look made off this thread (the completion
-// has the dialog list each folder of the name): within a brief wait, else it offers nothing
-// and completes the name again once the look has come back.
+// goes into a folder only once it has just answered a look made off this thread (the
+// completion has the dialog list each folder of the name): until the look comes back it offers
+// nothing, and it completes the name again as it does.
 class TNameCompleter : public QCompleter {
 public:
     TNameCompleter(QFileSystemModel* model, QObject* parent) : QCompleter(model, parent), FModel(model) {}
@@ -309,17 +310,25 @@ public:
         name = QDir::cleanPath(name);
         if (inside && name != QStringLiteral("/")) name += QLatin1Char('/');
         const QString folder = QDir::cleanPath(name.left(std::max<qsizetype>(1, name.lastIndexOf(QLatin1Char('/')))));
-        const std::shared_ptr<TFileLook> look = LookAtFolder(A(folder));
-        if (!look->Wait(BriefFileLookMs)) {
-            // Asked again once, with a new look, when this one comes back.
-            if (FAskedAgain == path) return {QStringLiteral("\n"), QString()};
-            FAskedAgain = path;
-            look->WhenAnswered(
-                [self = QPointer<QCompleter>(const_cast<TNameCompleter*>(this)), path](const std::string&) {
-                    if (!self || self->completionPrefix() != path) return;
-                    self->setCompletionPrefix(path);
-                    if (self->widget() && self->widget()->hasFocus()) self->complete();
-                });
+        // A folder that answered a moment ago is taken as answering: each key typed in it would
+        // otherwise take the offer away until its own look came back.
+        if (folder != FAnswered || !FAnsweredAt.isValid() || FAnsweredAt.elapsed() > kAnsweredMs) {
+            // Asked again once, when the look comes back.
+            if (FAskedAgain != path) {
+                FAskedAgain = path;
+                LookAtFolder(A(folder))->WhenAnswered(
+                    [self = QPointer<TNameCompleter>(const_cast<TNameCompleter*>(this)), path,
+                     folder](const std::string&) {
+                        if (!self) return;
+                        self->FAnswered = folder;
+                        self->FAnsweredAt.start();
+                        // Nothing to complete once another name is typed.
+                        const auto* edit = qobject_cast<QLineEdit*>(self->widget());
+                        if (self->completionPrefix() != path || !edit || edit->text() != path) return;
+                        self->setCompletionPrefix(path);
+                        if (self->widget() && self->widget()->hasFocus()) self->complete();
+                    });
+            }
             // A first part no folder has: the search ends before it.
             return {QStringLiteral("\n"), QString()};
         }
@@ -337,8 +346,11 @@ public:
     }
 
 private:
+    static constexpr qint64 kAnsweredMs = 1000;
     QFileSystemModel* FModel;
     mutable QString FAskedAgain;
+    QString FAnswered;
+    QElapsedTimer FAnsweredAt;
 };
 
 // The file dialog of the toolkit, kept off folders that do not answer. The toolkit looks at a
@@ -346,10 +358,10 @@ private:
 // OK, the look-in list, a bookmark, up, back, forward and their keys), and at the folder
 // shown and the files named in the file-name field or chosen in the list whenever these
 // change (to complete the name, to enable OK) and as it is accepted. Each of these steps of
-// the toolkit runs only once what it looks at has answered a look made off this thread: a
-// move or OK waits for the folder's while, the window's events going on, and stays with a
-// message when the folder does not answer; the dialog's updates for a changed name or choice
-// follow once the looks have come back, and never while they have not. The chosen files are
+// the toolkit runs only once what it looks at has answered a look made off this thread, as
+// the answer comes: the window never waits for a look. A move or OK that has no answer within
+// the folder's while is dropped with a message; the dialog's updates for a changed name or
+// choice follow once the looks have come back, and never while they have not. The chosen files are
 // handed over as the dialog is accepted, so that nobody asks it again (which would look at
 // the files once more).
 class TFileDialog : public QFileDialog {
@@ -363,7 +375,11 @@ public:
 
     void accept() override
     {
-        if (Answers(LookedAt())) QFileDialog::accept();
+        const QStringList looked = LookedAt();
+        OnceAnswered(looked, [this, looked] {
+            // A name changed meanwhile is another OK's to take.
+            if (LookedAt() == looked) QFileDialog::accept();
+        });
     }
 
 protected:
@@ -389,6 +405,56 @@ private:
     enum TUpdate { NameChanged, ChoiceChanged, CurrentChanged, UpdateKinds };
 
     QFileSystemModel* Model() const { return findChild<QFileSystemModel*>(); }
+    QString Shown() const { return Model() ? Model()->rootPath() : directory().absolutePath(); }
+
+    // Whether `path` is a file, as far as the dialog knows without asking the file system:
+    // an entry its list knows as a file, or a name typed (not ending in a slash) that its list
+    // does not know as a folder.
+    bool KnownFile(const QString& path) const
+    {
+        QFileSystemModel* model = Model();
+        if (!model) return false;
+        const QString clean = QDir::cleanPath(path);
+        QModelIndex at;
+        bool known = true;
+        QStringList parts = clean.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        parts.prepend(QStringLiteral("/"));
+        for (const QString& part : parts) {
+            QModelIndex next;
+            for (int row = 0; row < model->rowCount(at) && !next.isValid(); ++row)
+                if (const QModelIndex child = model->index(row, 0, at);
+                    child.data(QFileSystemModel::FileNameRole).toString() == part ||
+                    (part == QStringLiteral("/") && child.data(QFileSystemModel::FilePathRole).toString() == part))
+                    next = child;
+            if (!next.isValid()) {
+                known = false;
+                break;
+            }
+            at = next;
+        }
+        if (known) return !model->fileInfo(at).isDir() && model->fileInfo(at).exists();
+        // Not listed: a name typed or chosen is a file unless it names a folder.
+        const auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        const QString typed = edit ? edit->text().trimmed() : QString();
+        if (typed.endsWith(QLatin1Char('/')) || clean == QDir::cleanPath(Shown())) return false;
+        const QStringList looked = LookedAt();
+        return std::none_of(looked.begin(), looked.end(),
+                            [&](const QString& other) { return other != clean && QFileInfo(other).path() == clean; });
+    }
+
+    // The look-in list names the folder shown (after a move it was asked for and refused).
+    void ShowFolderInLookIn()
+    {
+        auto* lookIn = findChild<QComboBox*>(QStringLiteral("lookInCombo"));
+        if (!lookIn || lookIn->count() == 0) return;
+        const QUrl shown = QUrl::fromLocalFile(Shown());
+        for (int i = 0; i < lookIn->count(); ++i)
+            for (int role = Qt::UserRole; role <= Qt::UserRole + 2; ++role)
+                if (lookIn->itemData(i, role).toUrl() == shown) {
+                    lookIn->setCurrentIndex(i);
+                    return;
+                }
+    }
 
     // What the toolkit looks at for the chosen files, worked out from the text alone: the
     // folder shown, the entries chosen in the list and the names in the file-name field (below
@@ -426,51 +492,69 @@ private:
         return looked;
     }
 
-    // True when each of `paths` answers a look made off this thread within the folder's while
-    // (the window's events go on meanwhile); else a message names the first that does not.
-    bool Answers(const QStringList& paths) const
+    // Runs `step` once each of `paths` has answered a look made off this thread, as the answers
+    // come back: the window waits for none of them. When they have not all answered within
+    // the folder's while, a message names the first that has not and the step is dropped; a
+    // newer step asked meanwhile, or another folder shown by then, drops it as well.
+    void OnceAnswered(const QStringList& paths, std::function<void()> step)
     {
-        std::vector<std::shared_ptr<TFileLook>> looks;
-        for (const QString& path : paths) looks.push_back(path.isEmpty() ? nullptr : LookAtFolder(A(path)));
-        const QDeadlineTimer deadline(FolderPatienceMs());
-        for (std::size_t i = 0; i < looks.size(); ++i) {
-            if (!looks[i] || looks[i]->WaitRunning(int(std::max<qint64>(0, deadline.remainingTime())))) continue;
-            dialogs().MessageBox(FolderNotAnsweringText(A(QDir::toNativeSeparators(paths[int(i)]))), ApplicationTitle(),
-                                 MB_OK | MB_ICONWARNING);
-            return false;
-        }
-        return true;
+        const int generation = ++FAsked;
+        const QString shown = Shown();
+        auto looks = std::make_shared<std::vector<std::pair<QString, std::shared_ptr<TFileLook>>>>();
+        for (const QString& path : paths)
+            if (!path.isEmpty()) looks->emplace_back(path, LookAtFolder(A(path)));
+        const QPointer<TFileDialog> self(this);
+        // Taken once: the answer that completes the looks, or the end of the while.
+        const auto take = [self, generation, shown] {
+            if (!self || self->FAsked != generation) return false;
+            ++self->FAsked;
+            return self->isVisible() && self->Shown() == shown;
+        };
+        const auto answered = [looks] {
+            return std::all_of(looks->begin(), looks->end(), [](const auto& look) { return look.second->Answered(); });
+        };
+        QTimer::singleShot(FolderPatienceMs(), this, [this, looks, answered, take, step] {
+            if (!take()) return;
+            if (answered()) return step();
+            for (const auto& [path, look] : *looks)
+                if (!look->Answered()) return Refuse(path);
+        });
+        for (const auto& entry : *looks)
+            entry.second->WhenAnswered([answered, take, step](const std::string&) {
+                if (answered() && take()) step();
+            });
+        if (looks->empty() && take()) step();
     }
 
-    // Runs the toolkit's `step` for a change once what it looks at has just answered a look:
-    // at once when that takes no more than a brief wait, else once the looks have come back
-    // and a new look answers in turn (the folder may have stopped answering meanwhile), with a
-    // little more patience each round, for a few rounds; never after a newer change of its
-    // kind.
-    void AfterLooks(TUpdate kind, std::function<void()> step, int round = 0)
+    // The message that `path` does not answer; the look-in list shows the folder shown again.
+    void Refuse(const QString& path)
     {
-        const QStringList paths = LookedAt();
+        const AnsiString shown = A(QDir::toNativeSeparators(path));
+        dialogs().MessageBox(KnownFile(path) ? FileNotAnsweringText(shown) : FolderNotAnsweringText(shown),
+                             ApplicationTitle(), MB_OK | MB_ICONWARNING);
+        ShowFolderInLookIn();
+    }
+
+    // Runs the toolkit's `step` for a change once what it looks at has answered a look, as the
+    // answers come back; never after a newer change of its kind. What it looks at may have
+    // changed meanwhile (another name, another choice): that is looked at first.
+    void AfterLooks(TUpdate kind, std::function<void()> step)
+    {
         const int generation = ++FGenerations[kind];
-        std::vector<std::shared_ptr<TFileLook>> looks;
-        for (const QString& path : paths) looks.push_back(LookAtFolder(A(path)));
-        const QDeadlineTimer deadline(BriefFileLookMs << std::min(round, 2));
-        if (std::all_of(looks.begin(), looks.end(), [&](const std::shared_ptr<TFileLook>& look) {
-                return look->Wait(int(std::max<qint64>(0, deadline.remainingTime())));
-            })) {
-            step();
-            return;
-        }
-        if (round >= 3) return;
-        const auto asked = std::make_shared<bool>(false);
-        for (const std::shared_ptr<TFileLook>& look : looks) {
+        const QStringList paths = LookedAt();
+        auto looks = std::make_shared<std::vector<std::shared_ptr<TFileLook>>>();
+        for (const QString& path : paths) looks->push_back(LookAtFolder(A(path)));
+        auto taken = std::make_shared<bool>(false);
+        for (const std::shared_ptr<TFileLook>& look : *looks)
             look->WhenAnswered(
-                [self = QPointer<TFileDialog>(this), kind, generation, looks, asked, step, round](const std::string&) {
-                    if (*asked || !self || self->FGenerations[kind] != generation) return;
-                    if (!std::all_of(looks.begin(), looks.end(), [](const auto& l) { return l->Answered(); })) return;
-                    *asked = true;
-                    self->AfterLooks(kind, step, round + 1);
+                [self = QPointer<TFileDialog>(this), kind, generation, paths, looks, taken, step](const std::string&) {
+                    // A dialog closed meanwhile has nothing to update.
+                    if (*taken || !self || !self->isVisible() || self->FGenerations[kind] != generation) return;
+                    if (!std::all_of(looks->begin(), looks->end(), [](const auto& l) { return l->Answered(); })) return;
+                    *taken = true;
+                    if (self->LookedAt() != paths) return self->AfterLooks(kind, step);
+                    step();
                 });
-        }
     }
 
     void Invoke(const char* step) { QMetaObject::invokeMethod(this, step); }
@@ -478,23 +562,31 @@ private:
     // Up, back and forward, to where the toolkit would go.
     void Up()
     {
-        QString shown = Model() ? Model()->rootPath() : QString();
+        QString shown = Shown();
         if (shown.isEmpty()) shown = QDir::currentPath();
         const QString parent =
             shown == QStringLiteral("/") ? QString() : QDir::cleanPath(shown + QStringLiteral("/.."));
-        if (Answers({parent})) Invoke("_q_navigateToParent");
+        OnceAnswered({parent}, [this] { Invoke("_q_navigateToParent"); });
     }
     void Back()
     {
-        if (FAt <= 0 || !Answers({FVisited[FAt - 1]})) return;
-        --FAt;
-        Invoke("_q_navigateBackward");
+        const qsizetype at = FAt;
+        if (at <= 0) return;
+        OnceAnswered({FVisited[at - 1]}, [this, at] {
+            if (FAt != at) return;
+            --FAt;
+            Invoke("_q_navigateBackward");
+        });
     }
     void Forward()
     {
-        if (FAt + 1 >= FVisited.size() || !Answers({FVisited[FAt + 1]})) return;
-        ++FAt;
-        Invoke("_q_navigateForward");
+        const qsizetype at = FAt;
+        if (at + 1 >= FVisited.size()) return;
+        OnceAnswered({FVisited[at + 1]}, [this, at] {
+            if (FAt != at) return;
+            ++FAt;
+            Invoke("_q_navigateForward");
+        });
     }
 
     // The folders the dialog has shown, as the toolkit keeps them for back and forward.
@@ -502,6 +594,8 @@ private:
     qsizetype FAt = -1;
     QList<QObject*> FViews;
     int FGenerations[UpdateKinds] = {};
+    // Counts the moves and OKs asked: only the last one asked is taken.
+    int FAsked = 0;
 };
 
 void TFileDialog::GuardFolders()
@@ -537,8 +631,10 @@ void TFileDialog::GuardFolders()
         if (!takeOver(view, SIGNAL(activated(QModelIndex)), SLOT(_q_enterDirectory(QModelIndex)))) continue;
         QObject::connect(view, &QAbstractItemView::activated, this, [this](const QModelIndex& index) {
             const QPersistentModelIndex entry(index);
-            if (Answers({index.data(QFileSystemModel::FilePathRole).toString()}) && entry.isValid())
-                QMetaObject::invokeMethod(this, "_q_enterDirectory", Q_ARG(QModelIndex, QModelIndex(entry)));
+            OnceAnswered({index.data(QFileSystemModel::FilePathRole).toString()}, [this, entry] {
+                if (entry.isValid())
+                    QMetaObject::invokeMethod(this, "_q_enterDirectory", Q_ARG(QModelIndex, QModelIndex(entry)));
+            });
         });
         view->installEventFilter(this);
         FViews << view;
@@ -568,17 +664,14 @@ void TFileDialog::GuardFolders()
     // deletion, a renaming, from its button, its context menu and its keys): these go once the
     // folder shown and the entries chosen answer.
     const auto inFolder = [this](const char* step) {
-        return [this, step] {
-            if (Answers(LookedAt())) Invoke(step);
-        };
+        return [this, step] { OnceAnswered(LookedAt(), [this, step] { Invoke(step); }); };
     };
     for (QAction* action : findChildren<QAction*>()) {
         if (takeOver(action, SIGNAL(triggered()), SLOT(_q_navigateToParent())))
             QObject::connect(action, &QAction::triggered, this, [this] { Up(); });
         else if (takeOver(action, SIGNAL(triggered()), SLOT(_q_goHome())))
-            QObject::connect(action, &QAction::triggered, this, [this] {
-                if (Answers({QDir::homePath()})) Invoke("_q_goHome");
-            });
+            QObject::connect(action, &QAction::triggered, this,
+                             [this] { OnceAnswered({QDir::homePath()}, [this] { Invoke("_q_goHome"); }); });
         else
             for (const char* step : {"_q_createDirectory", "_q_deleteCurrent", "_q_renameCurrent"})
                 if (takeOver(action, SIGNAL(triggered()), QByteArray("1") + step + "()"))
@@ -599,13 +692,15 @@ void TFileDialog::GuardFolders()
                     folder = place.toUrl().toLocalFile();
                     break;
                 }
-            if (Answers({folder})) QMetaObject::invokeMethod(this, "_q_goToDirectory", Q_ARG(QString, text));
+            OnceAnswered({folder},
+                         [this, text] { QMetaObject::invokeMethod(this, "_q_goToDirectory", Q_ARG(QString, text)); });
         });
     }
     if (auto* sidebar = findChild<QWidget*>(QStringLiteral("sidebar"));
         takeOver(sidebar, SIGNAL(goToUrl(QUrl)), SLOT(_q_goToUrl(QUrl)))) {
         auto* relay = new TUrlRelay(this, [this](const QUrl& place) {
-            if (Answers({place.toLocalFile()})) QMetaObject::invokeMethod(this, "_q_goToUrl", Q_ARG(QUrl, place));
+            OnceAnswered({place.toLocalFile()},
+                         [this, place] { QMetaObject::invokeMethod(this, "_q_goToUrl", Q_ARG(QUrl, place)); });
         });
         QObject::connect(sidebar, SIGNAL(goToUrl(QUrl)), relay, SLOT(Go(QUrl)));
     }
@@ -675,11 +770,11 @@ bool QtDialogs::FileDialog(FileDialogRequest& req)
         std::shared_ptr<TFileLook> look = LookAtFolder(A(entry), &stillAsked);
         looks.emplace(entry, stillAsked ? nullptr : look);
     }
-    const bool startAnswered =
-        startLook && startLook->WaitRunning(startStillAsked ? 0 : FolderPatienceMs()) && !startLook->Answer().empty();
+    const bool startAnswered = startLook && startLook->WaitRunning(startStillAsked ? 0 : FolderPatienceMs(), 0) &&
+                               !startLook->Answer().empty();
     const AnsiString start = startAnswered ? folder : DocumentsFolder();
     for (auto& [entry, look] : looks)
-        if (look && !look->WaitRunning(int(std::max<qint64>(0, deadline.remainingTime())))) look.reset();
+        if (look && !look->WaitRunning(int(std::max<qint64>(0, deadline.remainingTime())), 0)) look.reset();
     const auto answered = [&](const QString& entry) {
         const auto it = looks.find(entry);
         return it != looks.end() && it->second && it->second->Answered() && !it->second->Answer().empty();
@@ -751,8 +846,9 @@ public:
         if (auto* buttons = findChild<QDialogButtonBox*>()) {
             QObject::disconnect(buttons, &QDialogButtonBox::accepted, this, nullptr);
             QObject::connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-                if (!FolderAnswers()) return;
-                if (!QMetaObject::invokeMethod(this, "_q_checkFields")) accept();
+                OnceFolderAnswers([this] {
+                    if (!QMetaObject::invokeMethod(this, "_q_checkFields")) accept();
+                });
             });
         }
         if (auto* edit = FileNameEdit()) edit->setCompleter(nullptr);
@@ -772,21 +868,39 @@ public:
         }
     }
 
-    // The print dialog checks its file on OK before it is accepted: the check waits here
-    // until the file's folder has answered a look.
-    bool FolderAnswers() const
+    // The print dialog checks its file on OK before it is accepted: the check runs once the
+    // file's folder has answered a look, as the answer comes back (the window waits for
+    // nothing); a folder that has not answered within its while gets a message instead, and
+    // a newer OK or another file named meanwhile drops the check.
+    void OnceFolderAnswers(std::function<void()> then)
     {
         const QLineEdit* edit = FileNameEdit();
-        if (!edit || !edit->isEnabled() || edit->text().trimmed().isEmpty()) return true;
-        const QString folder = QFileInfo(edit->text().trimmed()).absolutePath();
-        if (LookAtFolder(A(folder))->WaitRunning(FolderPatienceMs())) return true;
-        dialogs().MessageBox(FolderNotAnsweringText(A(QDir::toNativeSeparators(folder))), ApplicationTitle(),
-                             MB_OK | MB_ICONWARNING);
-        return false;
+        if (!edit || !edit->isEnabled() || edit->text().trimmed().isEmpty()) return then();
+        const QString file = edit->text().trimmed();
+        const QString folder = QFileInfo(file).absolutePath();
+        const std::shared_ptr<TFileLook> look = LookAtFolder(A(folder));
+        const int generation = ++FAsked;
+        const auto take = [self = QPointer<TPrintDialog>(this), generation, file] {
+            if (!self || self->FAsked != generation) return false;
+            ++self->FAsked;
+            const QLineEdit* now = self->FileNameEdit();
+            return now && now->text().trimmed() == file;
+        };
+        QTimer::singleShot(FolderPatienceMs(), this, [look, take, folder, then] {
+            if (!take()) return;
+            if (look->Answered()) return then();
+            dialogs().MessageBox(FolderNotAnsweringText(A(QDir::toNativeSeparators(folder))), ApplicationTitle(),
+                                 MB_OK | MB_ICONWARNING);
+        });
+        look->WhenAnswered([take, then](const std::string&) {
+            if (take()) then();
+        });
     }
 
 private:
     QLineEdit* FileNameEdit() const { return findChild<QLineEdit*>(QStringLiteral("filename")); }
+    // Counts the OKs pressed: only the last one is taken.
+    int FAsked = 0;
 };
 
 }  // namespace

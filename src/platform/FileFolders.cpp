@@ -1,13 +1,17 @@
 #include "platform/FileFolders.h"
 
+#include <dirent.h>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTimer>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -39,6 +43,7 @@ QString Key(TFileKind kind)
 }
 
 std::atomic<int> gFolderPatienceMs{0};
+std::atomic<int> gUiThreadLookWaits{0};
 
 // Whether `folder` is a folder, asked of the file system on a thread of its own. A folder
 // whose last look has not come back yet is not asked again: that look answers for it.
@@ -52,7 +57,16 @@ std::shared_ptr<TFileLook> LookForFolder(const QString& folder, bool* stillAsked
     if (auto it = looks.find(folder); it != looks.end()) return it->second;
     auto look = std::make_shared<TFileLook>([folder] {
         FileAccessPoint(folder.toStdString(), false);
-        return QFileInfo(folder).isDir() ? std::string("folder") : std::string();
+        const QFileInfo info(folder);
+        if (!info.exists()) return std::string();
+        // A share that stopped answering still describes its entries from what the system
+        // keeps of them for a while (a mount point above all, whose folder lists it): the
+        // look asks what only the share itself answers, as the toolkit does once it goes
+        // there (the entry's permissions, a folder opened).
+        info.permissions();
+        if (!info.isDir()) return std::string();
+        if (DIR* opened = ::opendir(QFile::encodeName(folder).constData())) ::closedir(opened);
+        return std::string("folder");
     });
     looks.emplace(folder, look);
     return look;
@@ -88,23 +102,27 @@ TFileLook::TFileLook(std::function<std::string()> look) : FState(std::make_share
 bool TFileLook::Wait(int ms)
 {
     std::unique_lock<std::mutex> lock(FState->mutex);
+    if (!FState->done && ms > 0 && UiDispatcher::Instance().IsUiThread()) ++gUiThreadLookWaits;
     return FState->answered.wait_for(lock, std::chrono::milliseconds(ms), [&] { return FState->done; });
 }
 
-bool TFileLook::WaitRunning(int ms)
+bool TFileLook::WaitRunning(int ms, int briefMs)
 {
     const QDeadlineTimer deadline(ms);
-    if (Wait(std::min(ms, BriefFileLookMs)) || ms <= BriefFileLookMs) return Answered();
+    if (Wait(std::min(ms, briefMs)) || ms <= briefMs) return Answered();
     if (!QCoreApplication::instance() || !UiDispatcher::Instance().IsUiThread()) {
         return Wait(int(deadline.remainingTime()));
     }
     QEventLoop loop;
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (Answered() || deadline.hasExpired()) loop.quit();
+    QTimer over;
+    over.setSingleShot(true);
+    QObject::connect(&over, &QTimer::timeout, &loop, &QEventLoop::quit);
+    over.start(int(std::max<qint64>(0, deadline.remainingTime())));
+    // The answer ends the wait as it comes; a loop ended before goes unnoticed by it.
+    WhenAnswered([running = QPointer<QEventLoop>(&loop)](const std::string&) {
+        if (running) running->quit();
     });
-    check.start(10);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (!Answered()) loop.exec(QEventLoop::ExcludeUserInputEvents);
     return Answered();
 }
 
@@ -130,6 +148,11 @@ void TFileLook::WhenAnswered(std::function<void(const std::string&)> then)
     const std::string answer = FState->answer;
     lock.unlock();
     then(answer);
+}
+
+int UiThreadLookWaits()
+{
+    return gUiThreadLookWaits.load();
 }
 
 int FolderPatienceMs()
@@ -158,24 +181,41 @@ std::shared_ptr<TFileLook> LookAtFolder(const AnsiString& folder, bool* stillAsk
 namespace {
 std::mutex gNotAnsweringMutex;
 std::function<AnsiString()> gNotAnswering;
+std::function<AnsiString()> gFileNotAnswering;
+
+AnsiString NotAnsweringText(const std::function<AnsiString()>& text, const char* fallback, const AnsiString& path)
+{
+    AnsiString shown;
+    {
+        std::lock_guard<std::mutex> lock(gNotAnsweringMutex);
+        if (text) shown = text();
+    }
+    if (shown.empty()) shown = fallback;
+    if (const auto dollar = shown.find('$'); dollar != AnsiString::npos) shown.replace(dollar, 1, path);
+    return shown;
+}
 }  // namespace
 
 AnsiString FolderNotAnsweringText(const AnsiString& folder)
 {
-    AnsiString text;
-    {
-        std::lock_guard<std::mutex> lock(gNotAnsweringMutex);
-        if (gNotAnswering) text = gNotAnswering();
-    }
-    if (text.empty()) text = "The folder \"$\" does not answer.";
-    if (const auto dollar = text.find('$'); dollar != AnsiString::npos) text.replace(dollar, 1, folder);
-    return text;
+    return NotAnsweringText(gNotAnswering, "The folder \"$\" does not answer.", folder);
 }
 
 void SetFolderNotAnsweringText(std::function<AnsiString()> text)
 {
     std::lock_guard<std::mutex> lock(gNotAnsweringMutex);
     gNotAnswering = std::move(text);
+}
+
+AnsiString FileNotAnsweringText(const AnsiString& file)
+{
+    return NotAnsweringText(gFileNotAnswering, "The file \"$\" does not answer.", file);
+}
+
+void SetFileNotAnsweringText(std::function<AnsiString()> text)
+{
+    std::lock_guard<std::mutex> lock(gNotAnsweringMutex);
+    gFileNotAnswering = std::move(text);
 }
 
 AnsiString AnsweringFolder(const AnsiString& folder)
@@ -191,9 +231,14 @@ AnsiString AnsweringFolder(const AnsiString& folder)
     return DocumentsFolder();
 }
 
+AnsiString RememberedFileFolder(TFileKind kind)
+{
+    return A(QSettings(kOrganisation, kApplication).value(Key(kind)).toString());
+}
+
 AnsiString FileFolder(TFileKind kind)
 {
-    return AnsweringFolder(A(QSettings(kOrganisation, kApplication).value(Key(kind)).toString()));
+    return AnsweringFolder(RememberedFileFolder(kind));
 }
 
 void RememberFileFolder(TFileKind kind, const AnsiString& chosenFile)

@@ -11,6 +11,10 @@
 
 namespace platform {
 
+// What the user-interface thread waits at most, without its event loop, for a look that a
+// drive answering at all answers at once.
+inline constexpr int BriefFileLookMs = 100;
+
 // A look at files or folders that may not answer (a share that stopped answering), made on
 // a thread of its own: the user-interface thread waits for it only as long as it chooses.
 // A look that never comes back costs a thread, nothing else. The answer is text: empty for
@@ -21,8 +25,9 @@ public:
     // Waits at most `ms` for the answer; true when it is there.
     bool Wait(int ms);
     // The same with the event loop running meanwhile (timers and queued calls; user input
-    // waits), for waits longer than a user may see the window stand still.
-    bool WaitRunning(int ms);
+    // waits), for waits longer than a user may see the window stand still; the first
+    // `briefMs` without it, for an answer that a drive answering at all gives at once.
+    bool WaitRunning(int ms, int briefMs = BriefFileLookMs);
     bool Answered() const;
     // The answer (empty until it is there).
     std::string Answer() const;
@@ -35,9 +40,9 @@ private:
     std::shared_ptr<TState> FState;
 };
 
-// What the user-interface thread waits at most, without its event loop, for a look that a
-// drive answering at all answers at once.
-inline constexpr int BriefFileLookMs = 100;
+// How often the user-interface thread has waited for a look that had not answered yet (a
+// stall of the window however brief; for tests).
+int UiThreadLookWaits();
 // How long a remembered folder has to answer before its dialog opens elsewhere.
 int FolderPatienceMs();
 // For tests: a shorter patience (<= 0: the program's own).
@@ -59,6 +64,9 @@ AnsiString DocumentsFolder();
 // language once it has set it.
 AnsiString FolderNotAnsweringText(const AnsiString& folder);
 void SetFolderNotAnsweringText(std::function<AnsiString()> text);
+// The same for a file ($ stands for the file).
+AnsiString FileNotAnsweringText(const AnsiString& file);
+void SetFileNotAnsweringText(std::function<AnsiString()> text);
 
 // The kinds of file the program asks for.
 enum class TFileKind { DataFile, OpenFile, Program, Picture };
@@ -67,6 +75,9 @@ enum class TFileKind { DataFile, OpenFile, Program, Picture };
 // exists and answers within FolderPatienceMs (the window's event loop runs meanwhile), else
 // the documents folder (the home folder where there is none).
 AnsiString FileFolder(TFileKind kind);
+// The folder last chosen for this kind of file as the settings hold it, without a look at
+// it (empty: none yet).
+AnsiString RememberedFileFolder(TFileKind kind);
 // Remembers the folder of a chosen file for its kind: the dialog the user chose it in has
 // just looked at it. A folder that stops answering later is passed over by FileFolder.
 void RememberFileFolder(TFileKind kind, const AnsiString& chosenFile);

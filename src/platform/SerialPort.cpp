@@ -495,4 +495,15 @@ std::string ResolveSerialPortPath(const std::string& path)
     return r;
 }
 
+bool SameSerialDevice(const std::string& a, const std::string& b)
+{
+    if (a.empty() || b.empty()) return false;
+    if (ResolveSerialPortPath(a) == ResolveSerialPortPath(b)) return true;
+    struct stat sa {};
+    struct stat sb {};
+    if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
+    if (S_ISCHR(sa.st_mode) && S_ISCHR(sb.st_mode)) return sa.st_rdev == sb.st_rdev;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 }  // namespace platform

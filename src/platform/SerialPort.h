@@ -108,5 +108,8 @@ std::vector<std::string> ListSerialPortsIn(const std::string& devDir, const std:
 // The real device behind a path (symbolic links resolved), so that two names of one device
 // compare equal; the path itself when it cannot be resolved.
 std::string ResolveSerialPortPath(const std::string& path);
+// Whether two paths name one device: the same real path, the same character device
+// (another node of it), or the same file.
+bool SameSerialDevice(const std::string& a, const std::string& b);
 
 }  // namespace platform

@@ -460,7 +460,7 @@ constexpr std::string_view LanguageTable[] = {
     /* 444 */ "der Sollwert $ °C kann nicht an das Gerät gesendet werden", "the setpoint $ °C cannot be sent to the unit", "",
     /* 445 */ "unbekannter Fehler", "unknown error", "",
     /* 446 */ "Nicht gesendet, der Befehl konnte nicht innerhalb von $ s an das Gerät gehen:", "Not sent, the command could not go to the unit within $ s:", "",
-    /* 447 */ "Die Datei endet nach ihren Datenzeilen: sie wurde beim Schreiben abgeschnitten, Protokoll, Memo und Info fehlen. Gezeigt wird, was sie enthält.", "The file ends after its data rows: it was cut short while it was written, its protocol, memo and info are missing. What it holds is shown.", "",
+    /* 447 */ "Die Datei endet nach ihren Datenzeilen: sie wurde beim Schreiben abgeschnitten, Protokoll, Memo und Info fehlen. Gezeigt wird, was sie enthält. Wurde die Datei verschoben, kann das Ende ihres letzten Schreibvorgangs an ihrem alten Ort als $ warten.", "The file ends after its data rows: it was cut short while it was written, its protocol, memo and info are missing. What it holds is shown. If the file was moved, the end of its last write may wait at its old place as $.", "",
     /* 448 */ "Ein unvollendeter Schreibvorgang dieser Datei wartet daneben in $. Er passt nicht zur Datei, wie sie jetzt ist, und wurde nicht angewandt; er bleibt erhalten.", "An unfinished write of this file waits beside it in $. It does not fit the file as it is now and was not applied; it is kept.", "",
     /* 449 */ "Der letzte Schreibvorgang dieser Datei wurde abgebrochen; das Ende, das er schrieb, wurde aus $ gelesen.", "The last write of this file was cut off; the end it was writing was read from $.", "",
     /* 450 */ "Die Datendatei wird wieder geschrieben:", "The data file is written again:", "",
@@ -476,6 +476,18 @@ constexpr std::string_view LanguageTable[] = {
     /* 460 */ "Die Absturzsicherungsdatei von $2 kann nicht geschrieben werden: $1 belegt ihren Namen und gehört nicht dem Programm (ein symbolischer Link oder die Datei eines anderen Benutzers); es bleibt, wie es ist. Der Absturzschutz dieser Datendatei ist aus, bis $1 entfernt ist.", "The crash protection file of $2 cannot be written: $1 holds its name and is not the program's own (a symbolic link or another user's file); it is left as it is. The crash protection of this data file is off until $1 is removed.", "",
     /* 461 */ "Start in ca. ", "Start in about ", "",
     /* 462 */ "Das Temperierprogramm \"$\" ist bereits beendet.", "The temperature program \"$\" has already ended.", "",
+    /* 463 */ "Die Datei \"$\" antwortet nicht.", "The file \"$\" does not answer.", "",
+    /* 464 */ "Gesendet ohne Antwort, das Gerät antwortet nicht; das Gerät hat den Befehl vielleicht übernommen:", "Sent without an answer, the unit does not answer; the unit may have taken the command:", "",
+    /* 465 */ "Die Adresse $1 an $2 ist schon belegt: $3 ist mit ihr verbunden.", "Address $1 on $2 is already in use: $3 is connected to it.", "",
+    /* 466 */ "Das Temperierprogramm \"$1\" läuft und wird nicht zu Ende geführt.", "The temperature program \"$1\" is running and is not run to its end.", "",
+    /* 467 */ "Die Temperierung bleibt eingeschaltet.", "Its temperature control stays on.", "",
+    /* 468 */ "Kanalfenster geschlossen, das Temperierprogramm \"$1\" wurde nicht zu Ende geführt.", "Channel window closed; the temperature program \"$1\" was not run to its end.", "",
+    /* 469 */ "Wollen Sie die Bezeichnung von Kanal $1 in \"$2\" ändern?", "Do you want to change the label of channel $1 to \"$2\"?", "",
+    /* 470 */ "Das Programm wurde von außen beendet ($): die Aufzeichnung endet hier, alle Zeilen wurden geschrieben.", "The program was ended from outside ($): the recording ends here, every row was written.", "",
+    /* 471 */ "Die Verbindung zur Anzeige des Programms ist abgebrochen: die Aufzeichnung endet hier, alle Zeilen wurden geschrieben.", "The connection to the program's display broke: the recording ends here, every row was written.", "",
+    /* 472 */ "Ein früherer Start des Programms (Prozess $1) wurde beendet, kann sein Ende aber nicht abschließen: ein Thread von ihm wartet auf einen Ordner, der nicht antwortet$2. In seinem Fenster wird nichts mehr aufgezeichnet; das Fenster verschwindet, sobald der Ordner antwortet. Das Programm startet jetzt.", "An earlier start of the program (process $1) was ended but cannot finish ending: a thread of it waits for a folder that does not answer$2. Nothing records in its window any more; the window goes once the folder answers. The program starts now.", "",
+    /* 473 */ "Ein unvollendeter Schreibvorgang einer früheren Datei dieses Namens wurde als $ aufbewahrt: seine Datei wurde verschoben oder ersetzt. Neben diese Datei gelegt und wie sie mit \".recovery\" dahinter benannt, wird er beim Öffnen der Datei gelesen.", "An unfinished write of an earlier file of this name was kept as $: its file was moved or replaced. Put beside that file and named like it with \".recovery\" added, it is read when the file is opened.", "",
+    /* 474 */ "Der abgebrochene letzte Schreibvorgang von $ wurde vollendet: sein Ende wurde aus der Nebendatei in die Datei geschrieben und die Nebendatei entfernt.", "The cut-off last write of $ was finished: its end was written into the file from its side file, which was removed.", "",
 };
 // clang-format on
 

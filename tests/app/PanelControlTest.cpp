@@ -134,6 +134,34 @@ TEST_F(PanelControlTest, DeviceCommandsAskThenHandOverOneShotFramesAtTheChannels
               Row(1, RowAskActivateTemperatureControl) + "\n\nChannel 3 (Reactor B)");
 }
 
+TEST_F(PanelControlTest, TheLabelQuestionNamesChannelAndLabelAndTheFieldKeepsTheLabel)
+{
+    Open(vmDataRecording);
+    Open(vmDataRecording);
+    ASSERT_EQ(window->ActiveChannel(), 2);
+    auto enter = [&](const char* label, int answer) {
+        support::TestDialogs().Clear();
+        if (answer != 0) support::TestDialogs().QueueAnswer(answer);
+        panel->edChannelLabel->setText(label);
+        PressKey(panel->edChannelLabel, Qt::Key_Return);
+        return support::TestDialogs().MessageCount() == 1 ? support::TestDialogs().LastMessage().text : AnsiString();
+    };
+    EXPECT_EQ(enter("Bath A", IDYES), "Do you want to change the label of channel 2 to \"Bath A\"?");
+    EXPECT_EQ(panel->ChannelPanel(2)->Caption(), "Bath A");
+    EXPECT_EQ(S(panel->edChannelLabel->text()), "Bath A");
+    // A "no" keeps the label, and the field shows it again.
+    EXPECT_EQ(enter("Bath B", IDNO), "Do you want to change the label of channel 2 (Bath A) to \"Bath B\"?");
+    EXPECT_EQ(panel->ChannelPanel(2)->Caption(), "Bath A");
+    EXPECT_EQ(S(panel->edChannelLabel->text()), "Bath A");
+    EXPECT_EQ(enter("", 0), "You didn't enter a channel label!");
+    EXPECT_EQ(S(panel->edChannelLabel->text()), "Bath A");
+    window->mnuGermanClick();
+    EXPECT_EQ(enter("Bad C", IDYES), "Wollen Sie die Bezeichnung von Kanal 2 (Bath A) in \"Bad C\" ändern?");
+    EXPECT_EQ(S(panel->edChannelLabel->text()), "Bad C");
+    EXPECT_EQ(panel->ChannelPanel(2)->Caption(), "Bad C");
+    EXPECT_NE(panel->ChannelPanel(1)->Caption(), "Bad C");
+}
+
 TEST_F(PanelControlTest, SetpointDigitsRangeAndLimits)
 {
     FakePanelChannelForm* form = Open(vmDataRecording);
@@ -364,7 +392,8 @@ TEST_F(PanelControlTest, ChannelPanelsBringAWindowToTheFrontAndTakeLabels)
     EXPECT_EQ(first->labelColours, (std::vector<TColor>{clBtnFace, clYellow}));
     EXPECT_FALSE(window->pnlBigPanel->isVisible());
 
-    // Labels: an empty one is refused; the edit is cleared after every Enter.
+    // Labels: an empty one is refused; after every Enter the edit shows the channel's label.
+    panel->edChannelLabel->clear();
     PressKey(panel->edChannelLabel, Qt::Key_Return);
     EXPECT_EQ(support::TestDialogs().LastMessage().text, Row(1, RowNoChannelLabel));
     EXPECT_EQ(support::TestDialogs().LastMessage().caption, Row(1, RowAttention));
@@ -372,12 +401,12 @@ TEST_F(PanelControlTest, ChannelPanelsBringAWindowToTheFrontAndTakeLabels)
     support::TestDialogs().QueueAnswer(IDNO);
     PressKey(panel->edChannelLabel, Qt::Key_Return);
     EXPECT_EQ(panel->pnlChannel1->Caption(), "Record data");
-    EXPECT_TRUE(panel->edChannelLabel->text().isEmpty());
+    EXPECT_EQ(panel->edChannelLabel->text().toStdString(), panel->ChannelLabel(1));
     panel->edChannelLabel->setText("Bath A");
     PressKey(panel->edChannelLabel, Qt::Key_Return);
     EXPECT_EQ(panel->pnlChannel1->Caption(), "Bath A");
     EXPECT_EQ(panel->pnlChannel1->Tag, 2);
-    EXPECT_TRUE(panel->edChannelLabel->text().isEmpty());
+    EXPECT_EQ(S(panel->edChannelLabel->text()), "Bath A");
 
     // The language switch re-captions the free and used panels, not the label.
     panel->SetLanguage(0);

@@ -1061,6 +1061,38 @@ TEST_F(RecordedDataFileTest, AGrowingFileIsAlwaysTheFileASaveWrites)
     EXPECT_EQ(writes, writesBefore + 1);
     EXPECT_TRUE(results.empty());
 
+    // Protocol lines replaced, the first of them written already, the second not yet: the
+    // next write holds the new ones, and the lines after them follow as before.
+    auto replaceProtocol = [&](int back, std::vector<AnsiString> lines) {
+        std::vector<AnsiString>& protocol = v.memos[TDataFileMemo::SerialData];
+        const int from = int(protocol.size()) - back;
+        protocol.resize(size_t(from));
+        protocol.insert(protocol.end(), lines.begin(), lines.end());
+        TGrowingRows again = NewRows(v, path, handed, ticks);
+        again.ProtocolFrom = from;
+        again.Data.EventProtocol = std::move(lines);
+        append(std::move(again));
+    };
+    replaceProtocol(0, {"03.02.2006 12:42:00 Timeout !"});
+    replaceProtocol(2, {"03.02.2006 12:42:01 Replaced", "03.02.2006 12:42:02 Replaced too"});
+    tick(60);
+    EXPECT_EQ(writes, writesBefore + 2);
+    // A new line out of Windows-1252 asks for a whole write in UTF-8; one replaced by a line
+    // that fits again lets the next whole write go back to Windows-1252.
+    replaceProtocol(0, {"03.02.2006 12:43:00 \xCE\xA9 out of Windows-1252"});
+    EXPECT_EQ(results, std::vector<TGrowResult>{TGrowResult::Rewrite});
+    results.clear();
+    queue.Save(&v, 2, {}, TPartFileUse::Growing, true);
+    queue.WaitIdle();
+    ASSERT_EQ(ReadBytes(path), expected());
+    replaceProtocol(1, {"03.02.2006 12:43:00 fits again"});
+    EXPECT_EQ(results, std::vector<TGrowResult>{TGrowResult::Rewrite});
+    results.clear();
+    queue.Save(&v, 2, {}, TPartFileUse::Growing, true);
+    queue.WaitIdle();
+    ASSERT_EQ(ReadBytes(path), expected());
+    EXPECT_EQ(ReadBytes(path).rfind("\xEF\xBB\xBF", 0), std::string::npos);
+
     // At 60 s every row goes to the disk at once.
     v.interval = 60;
     queue.Save(&v, 2, {}, TPartFileUse::Growing, true);

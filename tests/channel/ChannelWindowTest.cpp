@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -258,6 +259,104 @@ TEST_F(ChannelWindowTest, ThreeBusWindowsOnOnePortOfferOnlyFreeAddresses)
             3);
 }
 
+TEST_F(ChannelWindowTest, ABusAddressInUseIsRefusedHoweverThePortIsWritten)
+{
+    support::SimulatedUnitLine line;
+    for (int a = 1; a <= 2; ++a) {
+        support::UnitState u;
+        u.address = a;
+        line.AddUnit(u);
+    }
+    AnsiString error;
+    // A link names the pseudo-terminal, as a stable name names an adapter.
+    ASSERT_TRUE(line.StartPty(&error, Path("adapter"))) << error;
+    const QString link = QString::fromStdString(line.SlavePath());
+    const QString device = QFileInfo(link).canonicalFilePath();
+    ASSERT_FALSE(device.isEmpty());
+    ASSERT_NE(device, link);
+
+    // A bus window with its port typed in and an address chosen: the address list follows
+    // what is typed.
+    auto busWindow = [&](const QString& port, int address) {
+        TmdiSubWindow* w = OpenRecording();
+        Choose(w->cmbInterface, "RS485");
+        w->cmbPort->setEditText(port);
+        w->cmbSlave->setCurrentIndex(w->cmbSlave->findText(QString::number(address)));
+        EXPECT_EQ(w->cmbSlave->currentText(), QString::number(address));
+        return w;
+    };
+    auto offers = [](TmdiSubWindow* w, int address) { return w->cmbSlave->findText(QString::number(address)) >= 0; };
+    // Windows made ready while address 1 was still free, each naming the line another way.
+    TmdiSubWindow* first = busWindow(device, 1);
+    TmdiSubWindow* typed = busWindow(device, 1);
+    TmdiSubWindow* linked = busWindow(link, 1);
+    TmdiSubWindow* roundabout = busWindow("/dev/.." + device, 1);
+    TmdiSubWindow* selected = OpenRecording();
+    Choose(selected->cmbInterface, "RS485");
+
+    // Taken while the first channel is still being identified.
+    support::TestDialogs().QueueFileName(Path("first"));
+    first->cmdEstablishConnectionClick();
+    support::TestDialogs().Clear();
+    const AnsiString refused = "Address 1 on " + device.toStdString() + " is already in use: Channel 1";
+    typed->cmdEstablishConnectionClick();
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+    EXPECT_EQ(support::TestDialogs().LastMessage().text.find(refused), 0u) << support::TestDialogs().LastMessage().text;
+    EXPECT_TRUE(typed->Session().IsIdle());
+    EXPECT_EQ(typed->Session().ChannelObject(), nullptr);
+    ConfirmIdentification(first->Session());
+    ASSERT_TRUE(first->IsConnected());
+
+    // Connected: refused through the link and a roundabout path too, each naming the
+    // channel that has it (with its unit now).
+    for (TmdiSubWindow* w : {typed, linked, roundabout}) {
+        support::TestDialogs().Clear();
+        w->cmdEstablishConnectionClick();
+        ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+        const AnsiString text = support::TestDialogs().LastMessage().text;
+        EXPECT_NE(text.find(" is already in use: Channel 1 (SIMULATOR UNIT 200) is connected to it."), AnsiString::npos)
+            << text;
+        EXPECT_FALSE(w->IsConnected());
+        EXPECT_TRUE(w->Session().IsIdle());
+        EXPECT_TRUE(w->cmdEstablishConnection->isEnabled());
+    }
+    // Chosen from the list, the port the first channel holds comes without its address; an
+    // address picked before it was taken is refused all the same.
+    selected->cmbPortDropDown();
+    ASSERT_GE(selected->cmbPort->findText(device), 0);
+    selected->cmbPort->setCurrentIndex(selected->cmbPort->findText(device));
+    EXPECT_FALSE(offers(selected, 1));
+    selected->cmbSlave->insertItem(0, "1");
+    selected->cmbSlave->setCurrentIndex(0);
+    support::TestDialogs().Clear();
+    selected->cmdEstablishConnectionClick();
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+    EXPECT_FALSE(selected->IsConnected());
+    // Typed in now, by any of its names, the list leaves the address out.
+    for (const QString& port : {device, link}) {
+        typed->cmbPort->setEditText("");
+        EXPECT_TRUE(offers(typed, 1));
+        typed->cmbPort->setEditText(port);
+        EXPECT_FALSE(offers(typed, 1)) << port.toStdString();
+        EXPECT_TRUE(offers(typed, 2));
+    }
+
+    // German, and another address on the same line through the link is taken.
+    main->mnuGermanClick();
+    support::TestDialogs().Clear();
+    linked->cmdEstablishConnectionClick();
+    EXPECT_EQ(support::TestDialogs().LastMessage().text.find("Die Adresse 1 an " + link.toStdString() +
+                                                             " ist schon belegt: Kanal 1 (SIMULATOR UNIT 200)"),
+              0u)
+        << support::TestDialogs().LastMessage().text;
+    main->mnuEnglishClick();
+    linked->cmbSlave->setCurrentIndex(linked->cmbSlave->findText("2"));
+    ConnectWindow(linked, Path("second"));
+    EXPECT_EQ(linked->Session().ChannelObject()->GetAddress(), 2);
+    support::TestDialogs().QueueAnswer(IDYES);
+    EXPECT_TRUE(main->FormCloseQueryMain());
+}
+
 TEST_F(ChannelWindowTest, UnconnectedWindowsOpenAndCloseWithoutTrace)
 {
     for (int i = 0; i < 50; ++i) {
@@ -293,6 +392,29 @@ TEST_F(ChannelWindowTest, UnconnectedWindowsOpenAndCloseWithoutTrace)
     for (TmdiSubWindow* v : {view, programmer, scout}) EXPECT_TRUE(v->FormClose());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(main->TPScoutOpen, 0);
+
+    // A view window closed by the user: without a file it has no channel to ask about; with
+    // one it asks as any window does.
+    support::TestDialogs().Clear();
+    main->mnuVisualisierungClick();
+    view = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(1));
+    ASSERT_NE(view, nullptr);
+    view->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u) << support::TestDialogs().LastMessage().text;
+    EXPECT_EQ(main->ChildWindowCount(), 0);
+    main->mnuVisualisierungClick();
+    view = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(1));
+    ASSERT_NE(view, nullptr);
+    view->Session().Series(0)->AddXY(46000.0, 20.0);
+    support::TestDialogs().QueueAnswer(IDNO);
+    view->close();
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, "Really close data channel 1?");
+    EXPECT_EQ(main->ChildWindowCount(), 1);
+    support::TestDialogs().QueueAnswer(IDYES);
+    view->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(main->ChildWindowCount(), 0);
 
     // A port that is not there: the channel reports it, the window stays ready to retry.
     TmdiSubWindow* w = OpenRecording();

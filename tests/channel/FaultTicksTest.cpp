@@ -13,6 +13,7 @@
 #include "channel/ChannelTexts.h"
 #include "chart/series/TFastLineSeries.h"
 #include "comm/CRS485.h"
+#include "comm/CTolvarProtocol.h"
 #include "comm/CTransceiver.h"
 #include "comm/CTransceiverRS485.h"
 
@@ -674,6 +675,50 @@ TEST_F(FaultTicksTest, WhileTheWindowIsHeldThePollingGoesOnAndItsRepliesAndLines
     ASSERT_TRUE(s.Close());
 }
 
+TEST_F(FaultTicksTest, AfterTheWholeProgramWasHeldNoPointHoldsAValueFromBeforeTheHold)
+{
+    support::SimulatedUnitLine serial, network;
+    CChannelSession rs232(1), tcp(2);
+    ASSERT_NO_FATAL_FAILURE(UseOwnSerialUnit(serial, rs232));
+    ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(network, tcp));
+    Add(rs232, serial.First());
+    Add(tcp, network.First());
+    for (int i = 0; i < 3; ++i) TickAll(false, true, false);
+    // The computer sleeps (or the process is stopped) for ten seconds with every thread
+    // between two passes: both clocks move on at once, the units' values change meanwhile.
+    // The first tick comes at once, before the poll threads run again, then once they
+    // have passed (each has noticed the hold itself); a good point only ever holds values
+    // fetched after the hold.
+    for (const bool threadsFirst : {false, true}) {
+        ASSERT_TRUE(Await([&] { return AllQuiet(); }));
+        for (TRig& r : rigs) SetPattern(*r.unit, pattern + 1);
+        ++pattern;
+        deviceClock.AdvanceMs(10000);
+        clock.AdvanceMs(10000);
+        if (threadsFirst) {
+            std::vector<int> passes;
+            for (TRig& r : rigs) passes.push_back(TransceiverThreads[r.session->Channel()]->PassCount);
+            ASSERT_TRUE(Await([&] {
+                for (std::size_t i = 0; i < rigs.size(); ++i)
+                    if (TransceiverThreads[rigs[i].session->Channel()]->PassCount < passes[i] + 2) return false;
+                return true;
+            }));
+        }
+        for (TRig& r : rigs) EXPECT_TRUE(TickRig(r, false, false)) << threadsFirst;
+        ++pattern;
+        // A cycle after the hold makes the values current again.
+        for (int i = 0; i < 2; ++i) TickAll(false, false, false);
+        for (int i = 0; i < 3; ++i) TickAll(false, true, false);
+    }
+    for (const TRig& r : rigs) {
+        EXPECT_EQ(r.staleGood, 0) << r.session->Channel();
+        EXPECT_EQ(r.falseErrors, 0) << r.session->Channel();
+        // Not a fault of the link: no warning is due for it.
+        EXPECT_EQ(r.session->ErrorTicks(), 0) << r.session->Channel();
+    }
+    for (const TRig& r : rigs) ASSERT_TRUE(r.session->Close());
+}
+
 TEST_F(FaultTicksTest, SlowUnitsOnTheirOwnLinesRecordNoErrorPoint)
 {
     // Units as slow as those in the field (900 ms on a serial line, 450 ms over the network),
@@ -720,4 +765,132 @@ TEST_F(FaultTicksTest, ABusyWindowMakesNoErrorPoint)
     Add(tcp, network.First());
     RecordWithoutFault(12, 600);
     for (const TRig& r : rigs) ASSERT_TRUE(r.session->Close());
+}
+
+TEST_F(FaultTicksTest, AFaultThePollThreadWentPastForACommandCountsWhenItHappenedAndRenewedValuesAreGood)
+{
+    // At 60 s the warning is due after three fault ticks.
+    support::SimulatedUnitLine line;
+    CChannelSession s(1);
+    ASSERT_NO_FATAL_FAILURE(UseOwnSerialUnit(line, s));
+    s.Settings.Interval = "60";
+    Connect(s, Path("passed"));
+    rigs.push_back({&s, &line.First()});
+    TRig& r = rigs.front();
+    auto tick = [&](bool mustBeGood) {
+        EXPECT_TRUE(Await([&] { return Quiet(r); }));
+        clock.AdvanceMs(60000);
+        const bool error = TickRig(r, false, mustBeGood);
+        ++pattern;
+        return error;
+    };
+    const AnsiString warning = ChannelText(resources::RowTooManyCommErrors);
+    auto warningLines = [&] {
+        int n = 0;
+        for (const AnsiString& l : s.Memo(TSessionMemo::SerialData)) n += l.find(warning) != AnsiString::npos;
+        return n;
+    };
+    tick(false);
+    tick(true);
+
+    // The unit is silent for two ticks' cycles: two fault ticks.
+    ASSERT_TRUE(Await([&] { return Quiet(r); }));
+    r.unit->InjectFault(support::UnitFault::NoReply, -1);
+    tick(true);
+    EXPECT_TRUE(tick(false));
+    EXPECT_TRUE(tick(false));
+    EXPECT_EQ(s.ErrorTicks(), 2);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+
+    // It answers again, but nothing asks it until the next tick, a minute away. A setpoint
+    // given now makes the poll thread go past the fault of the last cycle: that fault, the
+    // third, brings the warning at once, not after the unit has answered a whole cycle.
+    ASSERT_TRUE(Await([&] { return Quiet(r) && s.ChannelObject()->CommError == 1; }));
+    r.unit->ClearFaults();
+    const AnsiString frame = CTolvarProtocol::BuildDeviceFrame("[M1G0D**0C1D", 1);
+    ASSERT_EQ(s.QueueDeviceCommand(frame, 24, CTolvarProtocol::BuildDeviceFrame("[M1C14*************", 1), true),
+              DeviceCommandQueue::TResult::Taken);
+    ASSERT_TRUE(Await([] { return support::TestDialogs().MessageCount() == 1; }));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, "Kanal 1 (" + s.ChannelLabel() + ")\n\n" + warning);
+    EXPECT_EQ(warningLines(), 1);
+
+    // Every polled command has been answered since: the next tick's point is good, and no
+    // further warning comes.
+    ASSERT_TRUE(Await([&] { return !s.ChannelObject()->OneShotInProgress(); }));
+    EXPECT_FALSE(tick(true));
+    EXPECT_FALSE(tick(true));
+    EXPECT_EQ(s.ErrorTicks(), 0);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
+    EXPECT_EQ(warningLines(), 1);
+    EXPECT_EQ(r.staleGood, 0);
+    EXPECT_EQ(r.falseErrors, 0);
+    EXPECT_DOUBLE_EQ(r.unit->State().setpoint, 31.01);
+    ASSERT_TRUE(s.Close());
+}
+
+TEST_F(FaultTicksTest, ALateTickTakesTheCycleThePollThreadAskedForItselfAndAsksForNoOther)
+{
+    support::SimulatedUnitLine line;
+    CChannelSession s(1);
+    ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(line, s));
+    s.Settings.Interval = "60";
+    Connect(s, Path("late"));
+    rigs.push_back({&s, &line.First()});
+    TRig& r = rigs.front();
+    CChannel* c = s.ChannelObject();
+    CTransceiver* poll = TransceiverThreads[s.Channel()];
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(Await([&] { return Quiet(r); }));
+        clock.AdvanceMs(60000);
+        TickRig(r, false, i > 0);
+        ++pattern;
+    }
+    // How long before a late tick the thread's own cycle may have begun for the values it
+    // fetched to serve the next tick as well: a row bound for each row.
+    const int stand = c->RowBoundMs() * poll->Count;
+    ASSERT_GT(stand, 1000);
+    ASSERT_LT(stand, 30000);
+
+    for (const int lateMs : {stand / 2, stand + 1000}) {
+        SCOPED_TRACE(lateMs);
+        // The window is held past the interval: the poll thread asks for the cycle itself
+        // and the unit's values of now come in.
+        ASSERT_TRUE(Await([&] { return Quiet(r); }));
+        SetPattern(*r.unit, ++pattern);
+        const int before = Requests(*r.unit);
+        clock.AdvanceMs(61000);
+        ASSERT_TRUE(Await([&] { return Requests(*r.unit) >= before + poll->Count && Quiet(r); }));
+        // The tick comes late: its point holds those values.
+        clock.AdvanceMs(lateMs);
+        EXPECT_FALSE(TickRig(r, false, true));
+        ++pattern;
+        const int afterLate = Requests(*r.unit);
+        const bool asked = c->PollRequest != 0;
+        // Shortly after the thread's cycle the tick asks for no other; long after it, it does.
+        const int passes = poll->PassCount;
+        ASSERT_TRUE(Await([&] { return poll->PassCount >= passes + 5 && Quiet(r); }));
+        if (lateMs < stand) {
+            EXPECT_FALSE(asked);
+            EXPECT_EQ(Requests(*r.unit), afterLate);
+            // The next tick, on time again, takes the values the thread's cycle fetched.
+            clock.AdvanceMs(60000 - 1000 - lateMs);
+            s.Tick();
+            const int n = s.ValueSeries(0)->Count() - 1;
+            EXPECT_EQ(s.ValueSeries(0)->GetXLabel(n), "");
+            EXPECT_EQ(s.ValueSeries(sTIntern)->GetyValue(n), Expected(sTIntern, pattern - 1));
+            r.requestsAtTick = Requests(*r.unit);
+        } else {
+            EXPECT_EQ(Requests(*r.unit), afterLate + poll->Count);
+        }
+        // The ticks go on as before.
+        for (int i = 0; i < 2; ++i) {
+            ASSERT_TRUE(Await([&] { return Quiet(r); }));
+            clock.AdvanceMs(60000);
+            EXPECT_FALSE(TickRig(r, false, true));
+            ++pattern;
+        }
+    }
+    EXPECT_EQ(r.staleGood, 0);
+    EXPECT_EQ(r.falseErrors, 0);
+    ASSERT_TRUE(s.Close());
 }

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -11,6 +12,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QToolBar>
 #include <map>
@@ -230,4 +232,42 @@ TEST_F(MainWindowActionsTest, CloseCommandClosesAgainAfterTheLastWindowWasClosed
         main->mnuFileCloseItem->trigger();
         EXPECT_EQ(main->ChildWindowCount(), 0);
     }
+}
+
+// Every menu path the README names ("File ▸ New ▸ Record data") leads through the English
+// menus of the started program, each step an item of the menu before it: a renamed or
+// missing item, or a README that names a menu the program does not have, fails here. The
+// README ends a path before any lower-case word that is not part of the item's name
+// ("File ▸ Open (Ctrl+O) reads", not "File ▸ Open reads").
+TEST_F(MainWindowActionsTest, EveryMenuPathTheReadmeNamesIsInTheMenus)
+{
+    QFile readme(QStringLiteral(NOX_TEST_DATA_DIR "/../../README.md"));
+    ASSERT_TRUE(readme.open(QIODevice::ReadOnly));
+    // A path may run across a line break of the text.
+    const QString text =
+        QString::fromUtf8(readme.readAll()).replace(QRegularExpression(QStringLiteral("\\s*\n\\s*")), " ");
+    // A step is a capitalised word and the lower-case words after it.
+    const QString step = QStringLiteral("[A-Z][A-Za-z]*(?: [a-z][A-Za-z]*)*");
+    const QRegularExpression path(step + QStringLiteral("(?: \u25B8 ") + step + QStringLiteral(")+"));
+    Start(TStartState::Started);
+    const auto plain = [](QString s) { return s.remove('&').remove(QStringLiteral("...")).trimmed(); };
+    std::vector<std::string> missing;
+    int paths = 0;
+    for (auto m = path.globalMatch(text); m.hasNext();) {
+        const QString found = m.next().captured(0);
+        ++paths;
+        QList<QAction*> items = main->menuBar()->actions();
+        bool ok = true;
+        const QStringList steps = found.split(QStringLiteral(" \u25B8 "));
+        for (int i = 0; ok && i < steps.size(); ++i) {
+            const auto it =
+                std::find_if(items.begin(), items.end(), [&](QAction* a) { return plain(a->text()) == steps[i]; });
+            QAction* item = it == items.end() ? nullptr : *it;
+            ok = item != nullptr;
+            items = item && item->menu() ? item->menu()->actions() : QList<QAction*>();
+        }
+        if (!ok) missing.push_back(found.toStdString());
+    }
+    EXPECT_GE(paths, 8);
+    EXPECT_EQ(missing, std::vector<std::string>{});
 }

@@ -254,7 +254,15 @@ TEST_F(ProgrammerWindowTest, SingleRampStartsFromTheLastRecordedSetpoint)
         EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
         ramp->edSingleTemperature->setText(text);
         ramp->edSingleDuration->setText("00:00");
+        // The ramp of the first pass is loaded in the second: it is replaced with a yes.
+        const bool replaces = w->ProgramTreeItems().TopLevelCount() > 0;
         ramp->btnOKClick();
+        const size_t asked = replaces ? 2u : 1u;
+        if (replaces) {
+            ASSERT_GE(support::TestDialogs().MessageCount(), 1u);
+            EXPECT_EQ(support::TestDialogs().Messages()[0].text,
+                      "Do you want to replace the existing temperature program?");
+        }
         TTreeNodes& tree = w->ProgramTreeItems();
         ASSERT_EQ(tree.TopLevelCount(), 1);
         TTreeNode* segment = tree.GetFirstNode()->GetFirstChild();
@@ -269,10 +277,10 @@ TEST_F(ProgrammerWindowTest, SingleRampStartsFromTheLastRecordedSetpoint)
         EXPECT_FALSE(panel->cmdKelvorStart->isEnabled());
         EXPECT_EQ(panel->cmdTPStartStop->Tag, 0);
         EXPECT_EQ(panel->edSetPoint->text().toStdString(), FormatFloat("0.00", unitSetpoint));
-        ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+        ASSERT_EQ(support::TestDialogs().MessageCount(), asked);
         EXPECT_EQ(Last().find("Do you want to start the temperature program \"Single ramp\"?"), 0u) << Last();
         while (!run->ProgramRunning) Tick(w);
-        EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
+        EXPECT_EQ(support::TestDialogs().MessageCount(), asked);
         // A segment of 00:00 lasts three intervals.
         EXPECT_EQ(w->Programmer()->GetRampStepCount(), 3);
         for (int i = 0; i < 6 && run->HasRun(); ++i) Tick(w);
@@ -784,8 +792,8 @@ TEST_F(ProgrammerWindowTest, SingleRampRefusedOnlyWhileAProgramRunsAndReplacesOn
     EXPECT_EQ(w->RemainingTimeLines().first, "Remaining time: --:--");
     EXPECT_TRUE(offered());
     runRamp("25");
-    // Only the start's question.
-    EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
+    // The question before the loaded program is replaced, and the start's.
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 2u);
     ASSERT_EQ(tree.TopLevelCount(), 1);
     EXPECT_EQ(tree.GetFirstNode()->Text, "Single ramp");
     EXPECT_EQ(run->StartedProgram, tree.GetFirstNode());
@@ -798,7 +806,7 @@ TEST_F(ProgrammerWindowTest, SingleRampRefusedOnlyWhileAProgramRunsAndReplacesOn
     EXPECT_EQ(w->ProgramRunning, 0);
     EXPECT_TRUE(offered());
     runRamp("26");
-    EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 2u);
     ASSERT_EQ(tree.TopLevelCount(), 1);
     TTreeNode* segment = tree.GetFirstNode()->GetFirstChild();
     ASSERT_NE(segment, nullptr);
@@ -806,6 +814,146 @@ TEST_F(ProgrammerWindowTest, SingleRampRefusedOnlyWhileAProgramRunsAndReplacesOn
     EXPECT_EQ(run->StartedProgram, tree.GetFirstNode());
     EXPECT_TRUE(tickUntilRunning(true));
     EXPECT_EQ(w->ProgramRunning, 1);
+}
+
+TEST_F(ProgrammerWindowTest, SingleRampAsksBeforeItReplacesAnEditedProgramAndANoKeepsIt)
+{
+    support::SimulatedUnitLine line;
+    TmdiSubWindow* w = ConnectedToControllingUnit(line);
+    ASSERT_NE(w, nullptr);
+    CProgramRun* run = w->ProgramRun();
+    CProgrammer* p = w->Programmer();
+    TfrmSingleRamp* ramp = dialogs->SingleRamp();
+    TTreeNodes& tree = w->ProgramTreeItems();
+    TProgramFile file;
+    file.Settings.StartTemperature = "20";
+    file.Segments.push_back({"Warm", 60, 30.0, -1, 2, 0, 0, 0});
+    ASSERT_TRUE(programfile::Write(Path("edited.tp"), file));
+    Tick(w, 2);
+    support::TestDialogs().QueueFileName(Path("edited.tp"));
+    w->mnuLoadProgramClick();
+    ASSERT_EQ(tree.TopLevelCount(), 1);
+    // A second segment added and its values applied, not saved.
+    w->mnuAddSegmentClick();
+    w->edTemperature->setText("33");
+    w->btnApplyValuesClick();
+    ASSERT_FALSE(p->IsProgramSaved(0));
+    // What the program is: its name, its segments with their setpoints, as the tree and
+    // the programmer hold them.
+    auto program = [&] {
+        AnsiString text;
+        for (int i = 0; i < tree.TopLevelCount(); ++i) {
+            TTreeNode* head = tree.TopLevelItem(i);
+            text += head->Text + "=" + p->GetProgramName(i) + ":";
+            for (int k = 0; k < head->Count(); ++k)
+                text += head->Item(k)->Text + "@" + FormatFloat("0.00", p->GetSegmentSetpoint(head->Item(k))) + ";";
+        }
+        for (int i = 0; i < w->treeTProgram->topLevelItemCount(); ++i)
+            text += "|" + w->treeTProgram->topLevelItem(i)->text(0).toStdString();
+        return text;
+    };
+    const AnsiString edited = program();
+    ASSERT_EQ(edited.find("EDITED=EDITED:Warm@30,00;"), 0u) << edited;
+    ASSERT_NE(edited.find("@33,00;"), AnsiString::npos) << edited;
+    // Setpoint frames the unit received ("G0D" with four digits, not "no change").
+    auto setpointFrames = [&] {
+        std::size_t n = 0;
+        for (const support::LoggedFrame& f : line.Frames())
+            if (f.frame.size() > 13 && f.frame.compare(4, 3, "G0D") == 0 && f.frame.compare(9, 4, "****") != 0) ++n;
+        return n;
+    };
+    ASSERT_EQ(setpointFrames(), 0u);
+    // The second question's hook, when given, runs while it is open.
+    auto rampOver = [&](std::initializer_list<int> answers, std::function<void()> whileSecond = {}) {
+        support::TestDialogs().Clear();
+        main->cmdRampClick();
+        ramp->edSingleTemperature->setText("27");
+        ramp->edSingleDuration->setText("00:03");
+        for (int a : answers) support::TestDialogs().QueueAnswer(a);
+        if (whileSecond)
+            support::TestDialogs().WhileShown = [whileSecond](const support::ShownMessage&) {
+                support::TestDialogs().WhileShown = [whileSecond](const support::ShownMessage&) { whileSecond(); };
+            };
+        ramp->btnOKClick();
+    };
+
+    // "No" to the replacement: nothing else is asked, the program stays as it was.
+    rampOver({IDNO});
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+    EXPECT_EQ(Last(), "Do you want to replace the existing temperature program?");
+    EXPECT_EQ(program(), edited);
+    EXPECT_FALSE(run->HasRun());
+
+    // "Yes" to it and "no" to the start: while the start is asked, the tree still shows
+    // the edited program, and afterwards it is there as it was; nothing went to the unit.
+    AnsiString behindStart;
+    rampOver({IDYES, IDNO}, [&] { behindStart = program(); });
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 2u);
+    EXPECT_EQ(Last().find("Do you want to start the temperature program \"Single ramp\"?"), 0u) << Last();
+    EXPECT_EQ(behindStart, edited);
+    EXPECT_EQ(program(), edited);
+    EXPECT_FALSE(run->HasRun());
+    Tick(w, 2);
+    EXPECT_EQ(setpointFrames(), 0u);
+
+    // Two yeses: the ramp takes its place and runs.
+    rampOver({IDYES, IDYES});
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 2u);
+    ASSERT_EQ(tree.TopLevelCount(), 1);
+    EXPECT_EQ(tree.GetFirstNode()->Text, "Single ramp");
+    EXPECT_TRUE(run->HasRun());
+}
+
+TEST_F(ProgrammerWindowTest, ClosingDuringARunNamesTheProgramAndWhereTheUnitIsLeft)
+{
+    support::SimulatedUnitLine line;
+    TmdiSubWindow* w = ConnectedToControllingUnit(line);
+    ASSERT_NE(w, nullptr);
+    CProgramRun* run = w->ProgramRun();
+    TProgramFile file;
+    file.Settings.StartTemperature = "20";
+    file.Segments.push_back({"Up", 600, 30.0, -1, 2, 0, 0, 0});
+    ASSERT_TRUE(programfile::Write(Path("slow.tp"), file));
+    support::TestDialogs().QueueFileName(Path("slow.tp"));
+    w->mnuLoadProgramClick();
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->btnStartTPClick(nullptr);
+    for (int i = 0; i < 20 && !run->ProgramRunning; ++i) Tick(w);
+    ASSERT_TRUE(run->ProgramRunning);
+    Tick(w, 3);
+    ASSERT_TRUE(AwaitCycle(w->Session()));
+
+    // "No": the window and the run stay.
+    support::TestDialogs().Clear();
+    support::TestDialogs().QueueAnswer(IDNO);
+    w->close();
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+    const AnsiString question = Last();
+    ASSERT_TRUE(main->IsChannelOpen(1));
+    EXPECT_TRUE(run->ProgramRunning);
+    // "Yes": the protocol in the file says it too.
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->close();
+    EXPECT_FALSE(main->IsChannelOpen(1));
+    TDataFileSaveQueue::Instance().WaitIdle();
+    // What was said is where the unit is left, on the ramp, controlling.
+    const support::UnitState unit = line.First().State();
+    EXPECT_GT(unit.setpoint, 20.0);
+    EXPECT_LT(unit.setpoint, 30.0);
+    EXPECT_EQ(unit.controlMode, 'I');
+    const AnsiString left = "The unit keeps the setpoint it was sent last, " + FormatFloat("0.00", unit.setpoint) +
+                            " °C. Its temperature control stays on.";
+    EXPECT_EQ(question,
+              "Really close data channel 1?\n\nThe temperature program \"SLOW\" is running and is not run to "
+              "its end. " +
+                  left);
+    const QByteArray saved = Bytes(Path("prog_11.csv"));
+    // The file is written in Windows-1252, a line with quotes as a quoted field.
+    EXPECT_TRUE(saved.contains(
+        QString::fromStdString(" Channel window closed; the temperature program \"\"SLOW\"\" was not run to its end. " +
+                               left)
+            .toLatin1()))
+        << QString::fromLatin1(saved.right(600)).toStdString();
 }
 
 TEST_F(ProgrammerWindowTest, EverySegmentAfterACancelRunsAndNoControlReadingStopStarts)

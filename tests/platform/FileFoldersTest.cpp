@@ -154,6 +154,14 @@ void Accept(QFileDialog* dlg, const QString& name)
     QMetaObject::invokeMethod(dlg, "accept");
 }
 
+// Runs the event loop until `done` holds (at most ten seconds).
+bool Until(const std::function<bool()>& done)
+{
+    QDeadlineTimer deadline(10000);
+    while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
 std::string Listed(const std::vector<std::string>& paths)
 {
     std::string out;
@@ -183,8 +191,13 @@ TEST_F(FileFoldersTest, TheToolkitsDialogTouchesNoFolderThatHangs)
     EXPECT_FALSE(ShowRealDialog(shown, [&](QFileDialog* dlg) {
         EXPECT_EQ(dlg->directory().absolutePath(), share + "/sub");
         dlg->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText("y.jpg");
+        // The dialog's update for the name comes once its looks have answered.
+        const QPushButton* save = dlg->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save);
+        ASSERT_TRUE(Until([&] { return save->isEnabled(); }));
         hung.emplace(share.toStdString());
+        const std::size_t messages = support::TestDialogs().MessageCount();
         QMetaObject::invokeMethod(dlg, "accept");
+        EXPECT_TRUE(Until([&] { return support::TestDialogs().MessageCount() > messages; }));
         EXPECT_TRUE(dlg->isVisible()) << "accepted a file in a folder that does not answer";
         EXPECT_NE(support::TestDialogs().LastMessage().text.find("does not answer"), std::string::npos);
         EXPECT_EQ(hung->OnUiThread(), 0) << Listed(hung->UiThreadPaths());
@@ -329,9 +342,9 @@ void Click(QAbstractItemView* view, const QModelIndex& index, bool twice = false
 
 // Inside an open dialog, every way of moving into a folder that stopped answering (an entry of
 // the list, a typed name, the look-in list's recent places, the bookmarks, up, back, the
-// keyboard's shortcuts) looks at it off the user-interface thread first: the dialog stays
-// where it is with a message once the folder's while is over, and goes where the folder
-// answers.
+// keyboard's shortcuts) looks at it off the user-interface thread first, and the window waits
+// for no look: the dialog stays where it is with a message once the folder's while is over
+// (its look-in list naming where it stays), and goes where the folder answers.
 TEST_F(FileFoldersTest, MovingIntoAFolderThatHangsInsideTheDialogHoldsUpNothing)
 {
     const QString share = root.path() + "/share";
@@ -376,7 +389,11 @@ TEST_F(FileFoldersTest, MovingIntoAFolderThatHangsInsideTheDialogHoldsUpNothing)
         ASSERT_TRUE(loaded(share + "/sub"));
         hung.emplace(share.toStdString());
         std::size_t messages = support::TestDialogs().MessageCount();
+        const int waits = platform::UiThreadLookWaits();
         const auto stays = [&](const char* how, const QString& folder) {
+            EXPECT_TRUE(Until([&] { return support::TestDialogs().MessageCount() > messages; })) << how;
+            EXPECT_EQ(platform::UiThreadLookWaits(), waits) << how << ": the window waited for a look";
+            EXPECT_EQ(lookIn->currentText(), QDir::toNativeSeparators(folder)) << how;
             EXPECT_EQ(dlg->directory().absolutePath(), folder) << how;
             EXPECT_EQ(support::TestDialogs().MessageCount(), ++messages) << how;
             EXPECT_NE(support::TestDialogs().LastMessage().text.find("does not answer"), std::string::npos) << how;
@@ -391,9 +408,6 @@ TEST_F(FileFoldersTest, MovingIntoAFolderThatHangsInsideTheDialogHoldsUpNothing)
         stays("back", share + "/sub");
         // The back button's shortcut clicks it a moment later.
         Press(view, Qt::Key_Left, Qt::AltModifier);
-        QDeadlineTimer deadline(10000);
-        while (support::TestDialogs().MessageCount() == messages && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         stays("back with the keyboard", share + "/sub");
         // Nothing is made or deleted in the folder shown once it has stopped answering.
         Press(view, Qt::Key_Delete);
@@ -403,14 +417,17 @@ TEST_F(FileFoldersTest, MovingIntoAFolderThatHangsInsideTheDialogHoldsUpNothing)
 
         // Away to a folder that answers, up, back and forward.
         platform::SetFolderPatienceMs(0);
+        const auto goes = [&](const QString& folder) {
+            return Until([&] { return dlg->directory().absolutePath() == folder; });
+        };
         Click(sidebar, sidebar->model()->index(0, 0));
-        EXPECT_EQ(dlg->directory().absolutePath(), local);
+        EXPECT_TRUE(goes(local));
         button("toParentButton")->click();
-        EXPECT_EQ(dlg->directory().absolutePath(), root.path());
+        EXPECT_TRUE(goes(root.path()));
         button("backButton")->click();
-        EXPECT_EQ(dlg->directory().absolutePath(), local);
+        EXPECT_TRUE(goes(local));
         button("forwardButton")->click();
-        EXPECT_EQ(dlg->directory().absolutePath(), root.path());
+        EXPECT_TRUE(goes(root.path()));
         EXPECT_EQ(support::TestDialogs().MessageCount(), messages);
         platform::SetFolderPatienceMs(200);
 
@@ -460,9 +477,94 @@ TEST_F(FileFoldersTest, MovingIntoAFolderThatHangsInsideTheDialogHoldsUpNothing)
     EXPECT_TRUE(DialogsGone());
 }
 
+// A share that stopped answering whose mount point the system still describes from memory (its
+// folder lists it): a double click on it, Up onto it from a folder inside it and a path typed
+// into it each leave the dialog where it is with its message, and the window waits for
+// nothing meanwhile, neither for a look nor for the share. A name typed in a folder that
+// answers, which itself does not, is named as the file it is.
+TEST_F(FileFoldersTest, AMountPointOfAShareThatHangsIsNeverEnteredAndTheWindowWaitsForNothing)
+{
+    const QString share = root.path() + "/share";
+    ASSERT_TRUE(QDir().mkpath(share + "/sub"));
+    std::optional<support::HangingFolders> hung;
+    platform::FileDialogRequest req;
+    req.save = true;
+    req.initialDir = A(root.path());
+    bool acted = false;
+    EXPECT_FALSE(ShowRealDialog(req, [&](QFileDialog* dlg) {
+        auto* model = dlg->findChild<QFileSystemModel*>();
+        auto* view = dlg->findChild<QListView*>(QStringLiteral("listView"));
+        auto* edit = dlg->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        auto* lookIn = dlg->findChild<QComboBox*>(QStringLiteral("lookInCombo"));
+        ASSERT_TRUE(model && view && edit && lookIn);
+        const auto loaded = [&](const QString& folder) {
+            bool done = false;
+            const auto connection = QObject::connect(model, &QFileSystemModel::directoryLoaded,
+                                                     [&](const QString& path) { done = done || path == folder; });
+            dlg->setDirectory(folder);
+            Until([&] { return done; });
+            QObject::disconnect(connection);
+            QCoreApplication::processEvents();
+            return done;
+        };
+        ASSERT_TRUE(loaded(share + "/sub"));
+        ASSERT_TRUE(loaded(root.path()));
+        ASSERT_TRUE(Until([&] { return model->index(share).isValid(); }));
+        platform::SetFolderPatienceMs(200);
+        std::size_t messages = support::TestDialogs().MessageCount();
+        int waits = platform::UiThreadLookWaits();
+        const auto stays = [&](const char* how, const QString& folder, const char* named) {
+            EXPECT_TRUE(Until([&] { return support::TestDialogs().MessageCount() > messages; })) << how;
+            EXPECT_EQ(support::TestDialogs().MessageCount(), ++messages) << how;
+            EXPECT_EQ(support::TestDialogs().LastMessage().text, named) << how;
+            EXPECT_EQ(dlg->directory().absolutePath(), folder) << how;
+            EXPECT_EQ(lookIn->currentText(), QDir::toNativeSeparators(folder)) << how;
+            EXPECT_EQ(platform::UiThreadLookWaits(), waits) << how << ": the window waited for a look";
+            EXPECT_EQ(hung->OnUiThread(), 0) << how << "\n" << Listed(hung->UiThreadPaths());
+        };
+        const std::string folderText = "The folder \"" + A(share) + "\" does not answer.";
+
+        hung.emplace(share.toStdString(), support::HangingFolders::THang::AllButAttributes);
+        Click(view, model->index(share), true);
+        stays("double click on the mount point", root.path(), folderText.c_str());
+        // Typed into it, key by key: the completion offers nothing, Enter gives the message.
+        edit->setFocus();
+        Type(edit, share + "/sub/");
+        EXPECT_EQ(platform::UiThreadLookWaits(), waits) << "typed: the window waited for a look";
+        Press(edit, Qt::Key_Return);
+        stays("typed and Enter", root.path(), folderText.c_str());
+        edit->clear();
+        hung.reset();
+
+        // Up onto it from a folder inside it.
+        ASSERT_TRUE(loaded(share + "/sub"));
+        hung.emplace(share.toStdString(), support::HangingFolders::THang::AllButAttributes);
+        dlg->findChild<QAbstractButton*>(QStringLiteral("toParentButton"))->click();
+        stays("up onto the mount point", share + "/sub", folderText.c_str());
+        hung.reset();
+
+        // A name in a folder that answers, the name itself not.
+        ASSERT_TRUE(loaded(share));
+        hung.emplace((share + "/x.pdf").toStdString());
+        edit->setFocus();
+        Type(edit, "x.pdf");
+        Press(edit, Qt::Key_Return);
+        const std::string fileText = "The file \"" + A(share) + "/x.pdf\" does not answer.";
+        stays("a file typed", share, fileText.c_str());
+        acted = true;
+        hung->Release();
+        platform::SetFolderPatienceMs(0);
+        dlg->reject();
+    }));
+    EXPECT_TRUE(acted);
+    hung.reset();
+    platform::SetFolderPatienceMs(0);
+    EXPECT_TRUE(DialogsGone());
+}
+
 // The print dialog checks the file it prints to as its OK is pressed: a file in a folder that
 // does not answer gets a message after the folder's while, the dialog stays, the window waits
-// for nothing.
+// for nothing, not even for the look.
 TEST_F(FileFoldersTest, ThePrintDialogChecksNoFileInAFolderThatHangs)
 {
     const QString share = root.path() + "/share";
@@ -480,7 +582,11 @@ TEST_F(FileFoldersTest, ThePrintDialogChecksNoFileInAFolderThatHangs)
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* dlg = qobject_cast<QPrintDialog*>(w); dlg && dlg->isVisible() && !acted) {
                 acted = true;
+                const std::size_t messages = support::TestDialogs().MessageCount();
+                const int waits = platform::UiThreadLookWaits();
                 dlg->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+                EXPECT_TRUE(Until([&] { return support::TestDialogs().MessageCount() > messages; }));
+                EXPECT_EQ(platform::UiThreadLookWaits(), waits) << "the window waited for a look";
                 EXPECT_TRUE(dlg->isVisible());
                 EXPECT_NE(support::TestDialogs().LastMessage().text.find("does not answer"), std::string::npos);
                 EXPECT_EQ(hung.OnUiThread(), 0) << Listed(hung.UiThreadPaths());

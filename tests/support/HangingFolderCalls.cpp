@@ -6,9 +6,10 @@
 #include <dlfcn.h>
 
 #include <cstdarg>
+#include <cstddef>
 
 namespace support {
-void HangingFolderCall(const char* path, bool write);
+void HangingFolderCall(const char* path, bool write, bool attributes);
 void HangingFolderCallsLinked() {}
 }  // namespace support
 
@@ -20,15 +21,27 @@ F Next(const char* name)
     return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
 }
 
+// The calls that ask only for what the system may keep of an entry (its attributes).
+constexpr bool AttributesOnly(const char* name)
+{
+    const char* const calls[] = {"stat", "stat64", "lstat", "lstat64", "statx"};
+    for (const char* call : calls) {
+        std::size_t i = 0;
+        while (call[i] && call[i] == name[i]) ++i;
+        if (!call[i] && !name[i]) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
-#define NOX_HANGING_CALL(Ret, Name, Write, Params, Args) \
-    extern "C" Ret Name Params                           \
-    {                                                    \
-        support::HangingFolderCall(path, Write);         \
-        using F = Ret(*) Params;                         \
-        static const F next = Next<F>(#Name);            \
-        return next Args;                                \
+#define NOX_HANGING_CALL(Ret, Name, Write, Params, Args)                \
+    extern "C" Ret Name Params                                          \
+    {                                                                   \
+        support::HangingFolderCall(path, Write, AttributesOnly(#Name)); \
+        using F = Ret(*) Params;                                        \
+        static const F next = Next<F>(#Name);                           \
+        return next Args;                                               \
     }
 
 NOX_HANGING_CALL(int, access, false, (const char* path, int mode), (path, mode))
@@ -49,20 +62,20 @@ NOX_HANGING_CALL(void*, fopen, mode[0] != 'r' || mode[1] == '+', (const char* pa
 NOX_HANGING_CALL(void*, fopen64, mode[0] != 'r' || mode[1] == '+', (const char* path, const char* mode), (path, mode))
 
 // open takes its mode only when it makes a file (O_CREAT, O_TMPFILE).
-#define NOX_HANGING_OPEN(Name)                                                      \
-    extern "C" int Name(const char* path, int flags, ...)                           \
-    {                                                                               \
-        unsigned mode = 0;                                                          \
-        if ((flags & 0100) != 0 || (flags & 020200000) == 020200000) {              \
-            va_list args;                                                           \
-            va_start(args, flags);                                                  \
-            mode = va_arg(args, unsigned);                                          \
-            va_end(args);                                                           \
-        }                                                                           \
-        support::HangingFolderCall(path, (flags & 03) != 0 || (flags & 0100) != 0); \
-        using F = int (*)(const char*, int, ...);                                   \
-        static const F next = Next<F>(#Name);                                       \
-        return next(path, flags, mode);                                             \
+#define NOX_HANGING_OPEN(Name)                                                             \
+    extern "C" int Name(const char* path, int flags, ...)                                  \
+    {                                                                                      \
+        unsigned mode = 0;                                                                 \
+        if ((flags & 0100) != 0 || (flags & 020200000) == 020200000) {                     \
+            va_list args;                                                                  \
+            va_start(args, flags);                                                         \
+            mode = va_arg(args, unsigned);                                                 \
+            va_end(args);                                                                  \
+        }                                                                                  \
+        support::HangingFolderCall(path, (flags & 03) != 0 || (flags & 0100) != 0, false); \
+        using F = int (*)(const char*, int, ...);                                          \
+        static const F next = Next<F>(#Name);                                              \
+        return next(path, flags, mode);                                                    \
     }
 
 NOX_HANGING_OPEN(open)
@@ -70,8 +83,8 @@ NOX_HANGING_OPEN(open64)
 
 extern "C" int rename(const char* from, const char* to)
 {
-    support::HangingFolderCall(from, true);
-    support::HangingFolderCall(to, true);
+    support::HangingFolderCall(from, true, false);
+    support::HangingFolderCall(to, true, false);
     using F = int (*)(const char*, const char*);
     static const F next = Next<F>("rename");
     return next(from, to);

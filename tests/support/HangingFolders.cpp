@@ -13,6 +13,7 @@ struct HangingFolders::TState {
     std::string folder;
     bool writesOnly = false;
     bool countOnly = false;
+    bool attributesAnswer = false;
     std::thread::id creator;
     mutable std::mutex mutex;
     mutable std::condition_variable changed;
@@ -40,7 +41,7 @@ bool Under(const std::string& path, const std::string& folder)
 }  // namespace
 
 // Called by every intercepted file-system call before it goes to the C library.
-void HangingFolderCall(const char* path, bool write)
+void HangingFolderCall(const char* path, bool write, bool attributes)
 {
     if (!gActive.load(std::memory_order_acquire) || !path) return;
     std::shared_ptr<HangingFolders::TState> state;
@@ -55,7 +56,7 @@ void HangingFolderCall(const char* path, bool write)
         state->onUiThread.emplace_back(path);
         return;
     }
-    if (state->countOnly) return;
+    if (state->countOnly || (state->attributesAnswer && attributes)) return;
     ++state->hanging;
     state->changed.notify_all();
     state->changed.wait(lock, [&] { return state->released; });
@@ -69,6 +70,7 @@ HangingFolders::HangingFolders(std::string folder, THang hang) : FState(std::mak
 {
     FState->writesOnly = hang == THang::Writes;
     FState->countOnly = hang == THang::Nothing;
+    FState->attributesAnswer = hang == THang::AllButAttributes;
     HangingFolderCallsLinked();
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
     FState->folder = std::move(folder);

@@ -16,10 +16,13 @@ namespace support {
 class HangingFolders {
 public:
     // What stops answering: every call, or only those that change files (a share that still
-    // lists and reads, but whose writes hang); or nothing, where only the calls on the
-    // thread that made the stand-in are counted (as the toolkit's own threads go on, a
-    // window that closes does not wait for them).
-    enum class THang { Everything, Writes, Nothing };
+    // lists and reads, but whose writes hang); or every call but those for an entry's
+    // attributes (stat and its kin), which the system still answers from what it keeps of a
+    // share that stopped answering (its mount point above all); or nothing, where only the
+    // calls on the thread that made the stand-in are counted (as the toolkit's own threads go
+    // on, a window that closes does not wait for them). Calls on that thread are counted
+    // whatever stops answering.
+    enum class THang { Everything, Writes, AllButAttributes, Nothing };
     explicit HangingFolders(std::string folder, THang hang = THang::Everything);
     // Lets every blocked call go on and uninstalls the stand-in.
     ~HangingFolders();
