@@ -441,6 +441,60 @@ void CChannel::TakeReceivedReplies()
     pollThreadHeld_ = passed > 0 && limit > 0 && SteadyMs() - passed > limit;
 }
 
+bool CChannel::IsSetpointFrame(const AnsiString& frame)
+{
+    return frame.size() >= 13 && frame.compare(0, 2, "[M") == 0 && frame.compare(4, 3, "G0D") == 0 && frame[8] == '*' &&
+           frame.compare(9, 4, "****") != 0;
+}
+
+void CChannel::ExpectSetpoint(const AnsiString& frame)
+{
+    NOX_ASSERT_UI_THREAD();
+    if (!IsSetpointFrame(frame)) return;
+    try {
+        expectedSetpoint_ = ToHundredths(HexToValue(frame, 10, IsUnsignedDevice(), 4));
+    } catch (const EConvertError&) {
+        return;
+    }
+    expectedFrame_ = frame;
+    expected_ = TExpected::Given;
+}
+
+void CChannel::SetpointFrameWithdrawn()
+{
+    NOX_ASSERT_UI_THREAD();
+    // Not gone out, it never will: the unit keeps what its replies tell. One on its way is
+    // told by its own answer.
+    if (expected_ == TExpected::Given) expected_ = TExpected::None;
+}
+
+void CChannel::ForgetExpectedSetpoint(const AnsiString& frame)
+{
+    NOX_ASSERT_UI_THREAD();
+    if (frame.empty() || (frame == expectedFrame_ && expected_ == TExpected::Given)) expected_ = TExpected::None;
+}
+
+std::optional<double> CChannel::ExpectedSetpoint() const
+{
+    NOX_ASSERT_UI_THREAD();
+    if (expected_ == TExpected::None) return std::nullopt;
+    return expectedSetpoint_;
+}
+
+void CChannel::NoteFrameSent(const AnsiString& frame)
+{
+    NOX_ASSERT_UI_THREAD();
+    if (expected_ == TExpected::Given && frame == expectedFrame_) expected_ = TExpected::Sent;
+}
+
+void CChannel::NoteFrameAnswered(const AnsiString& frame)
+{
+    NOX_ASSERT_UI_THREAD();
+    // A status reply after the frame went out (its own answer, or a later one when it got
+    // none) tells the unit's setpoint as it is now.
+    if (expected_ == TExpected::Sent && CommandGroupOf(frame) == 0) expected_ = TExpected::None;
+}
+
 bool CChannel::ValuesTooOld() const
 {
     NOX_ASSERT_UI_THREAD();

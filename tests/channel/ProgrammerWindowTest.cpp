@@ -24,6 +24,7 @@
 #include "chart/engine/TChartSeries.h"
 #include "chart/series/TFastLineSeries.h"
 #include "comm/CTolvarProtocol.h"
+#include "comm/CTransceiver.h"
 #include "comm/TfrmIdentification.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSave.h"
@@ -954,6 +955,69 @@ TEST_F(ProgrammerWindowTest, ClosingDuringARunNamesTheProgramAndWhereTheUnitIsLe
                                left)
             .toLatin1()))
         << QString::fromLatin1(saved.right(600)).toStdString();
+}
+
+TEST_F(ProgrammerWindowTest, ThePanelShowsTheStepARunGaveNotAnOlderPollAndNotAWithdrawnOne)
+{
+    support::SimulatedUnitLine line;
+    TmdiSubWindow* w = ConnectedToControllingUnit(line);
+    ASSERT_NE(w, nullptr);
+    CProgramRun* run = w->ProgramRun();
+    TProgramFile file;
+    file.Settings.StartTemperature = "20";
+    file.Segments.push_back({"Up", 600, 30.0, -1, 2, 0, 0, 0});
+    ASSERT_TRUE(programfile::Write(Path("steps.tp"), file));
+    support::TestDialogs().QueueFileName(Path("steps.tp"));
+    w->mnuLoadProgramClick();
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->btnStartTPClick(nullptr);
+    for (int i = 0; i < 20 && !run->ProgramRunning; ++i) Tick(w);
+    ASSERT_TRUE(run->ProgramRunning);
+    Tick(w, 2);
+    ASSERT_TRUE(AwaitCycle(w->Session()));
+    ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+    auto field = [&] { return panel->edSetPoint->text().toStdString(); };
+    auto unitHas = [&] { return FormatFloat("0.00", line.First().State().setpoint); };
+    ASSERT_EQ(field(), unitHas());
+    // The next step is given while the poll thread is held: the field shows it, not the
+    // unit's last reply from before it.
+    CTransceiver* poll = TransceiverThreads[w->Channel()];
+    ASSERT_NE(poll, nullptr);
+    auto hold = [&] {
+        poll->Active = 0;
+        const int passes = poll->PassCount;
+        ASSERT_TRUE(Await([&] { return poll->PassCount >= passes + 2; }));
+    };
+    hold();
+    const AnsiString before = unitHas();
+    clock.AdvanceMs(5000);
+    w->tmrProgrammerTimer();
+    const AnsiString given = field();
+    EXPECT_NE(given, before);
+    poll->Active = 1;
+    ASSERT_TRUE(AwaitCycle(w->Session()));
+    ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+    EXPECT_EQ(unitHas(), given);
+    Tick(w);
+    ASSERT_TRUE(AwaitCycle(w->Session()));
+    EXPECT_EQ(field(), unitHas());
+
+    // A stop before the step given last went out: the step never reaches the unit, and the
+    // field the user may now send from shows what the unit has.
+    hold();
+    const AnsiString kept = unitHas();
+    clock.AdvanceMs(5000);
+    w->tmrProgrammerTimer();
+    EXPECT_NE(field(), kept);
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->btnStopTPClick(nullptr);
+    ASSERT_FALSE(run->HasRun());
+    EXPECT_EQ(field(), kept);
+    poll->Active = 1;
+    Tick(w, 2);
+    ASSERT_TRUE(AwaitCycle(w->Session()));
+    EXPECT_EQ(unitHas(), kept);
+    EXPECT_EQ(field(), kept);
 }
 
 TEST_F(ProgrammerWindowTest, EverySegmentAfterACancelRunsAndNoControlReadingStopStarts)
