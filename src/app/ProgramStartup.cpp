@@ -3,9 +3,13 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <string>
+#include <utility>
 
+#include "app/CLanguage.h"
 #include "app/SingleInstanceLock.h"
 #include "platform/Dialogs.h"
+#include "resources/TextRows.h"
 
 namespace startup {
 
@@ -40,6 +44,23 @@ bool CheckSingleInstance(SingleInstanceLock& lock, const AnsiString& directory, 
         // No lock file can be made (a read-only or missing runtime directory): running
         // twice is less harm than refusing to run at all.
         return true;
+    }
+    // A holder that was ended but cannot finish ending (a thread of it waits on a share
+    // that does not answer) runs none of the program any more, though its window may still
+    // be seen: the user hears why, and the program starts.
+    if (const TLockHolder holder = lock.Holder(); holder.BeingEnded) {
+        AnsiString text;
+        CLanguage::Instance()->LookupText(language, resources::RowEarlierStartStillEnding, text);
+        AnsiString folders;
+        for (const AnsiString& folder : holder.Folders) folders += (folders.empty() ? ": \"" : ", \"") + folder + "\"";
+        for (const auto& [mark, value] : {std::pair{"$1", std::to_string(holder.Pid)}, std::pair{"$2", folders}})
+            if (const auto at = text.find(mark); at != AnsiString::npos) text.replace(at, 2, value);
+        if (lock.TakeOverFromEndingHolder()) {
+            AnsiString caption;
+            platform::dialogs().MessageBox(
+                text, CLanguage::Instance()->LookupText(language, resources::RowNotice, caption), MB_OK);
+            return true;
+        }
     }
     if (language == 0)
         platform::dialogs().MessageBox("Anwendung wurde bereits gestartet!", "Hinweis", MB_OK);

@@ -1,16 +1,28 @@
 #include "app/SingleInstanceLock.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <mutex>
+#include <sstream>
+#include <string>
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
 
 namespace {
 
@@ -22,17 +34,52 @@ namespace {
 // lost its display) and a termination signal, which ends the process as before.
 std::atomic<int> gHeldFd{-1};
 
+// The orderly end on a termination signal: the handler only notes the signal and writes a
+// byte into the pipe, which wakes the user-interface thread. The end it runs there is given
+// its time by an alarm; a second signal or the alarm ends the process at once.
+std::atomic<int> gEndPipe{-1};   // the pipe's writing end while an orderly end is armed
+std::atomic<int> gEndSignal{0};  // the first termination signal that came
+std::atomic<unsigned> gEndPatience{0};
+
 void CloseHeldLock()
 {
     const int fd = gHeldFd.exchange(-1);
     if (fd >= 0) ::close(fd);
 }
 
-extern "C" void CloseHeldLockAndEnd(int signal)
+void CloseHeldLockAndEndNow(int signal)
 {
     CloseHeldLock();
     std::signal(signal, SIG_DFL);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    ::pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
     std::raise(signal);
+}
+
+extern "C" void CloseHeldLockAndEnd(int signal)
+{
+    const int saved = errno;
+    int none = 0;
+    const int pipeFd = gEndPipe.load();
+    if (pipeFd >= 0 && gEndSignal.compare_exchange_strong(none, signal)) {
+        ::alarm(gEndPatience.load());
+        const char wake = 1;
+        [[maybe_unused]] const ssize_t written = ::write(pipeFd, &wake, 1);
+        errno = saved;
+        return;
+    }
+    // No orderly end armed, or it was asked for already: the process ends as the first
+    // signal would end it.
+    CloseHeldLockAndEndNow(none != 0 ? none : signal);
+}
+
+// The orderly end took longer than its time.
+extern "C" void EndWithoutWaiting(int)
+{
+    const int first = gEndSignal.load();
+    CloseHeldLockAndEndNow(first != 0 ? first : SIGTERM);
 }
 
 void CloseHeldLockAtTheEnd()
@@ -53,6 +100,103 @@ void CloseHeldLockAtTheEnd()
     });
 }
 
+AnsiString ReadLink(const std::string& link)
+{
+    char target[4096];
+    const ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
+    return n > 0 ? AnsiString(target, size_t(n)) : AnsiString();
+}
+
+// The value of a "Name:\tvalue" line of a status file under /proc.
+std::string StatusField(const std::string& file, const std::string& name)
+{
+    std::ifstream in(file);
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind(name + ":", 0) == 0) {
+            const size_t value = line.find_first_not_of(" \t", name.size() + 1);
+            return value == std::string::npos ? std::string() : line.substr(value);
+        }
+    return {};
+}
+
+// The process holding the flock on the file (device, inode), from the kernel's list of locks.
+int FlockHolder(dev_t device, ino_t inode)
+{
+    std::ifstream in("/proc/locks");
+    for (std::string line; std::getline(in, line);) {
+        // "1: FLOCK  ADVISORY  WRITE 4711 fe:00:10961183 0 EOF"; a waiting one has "->".
+        std::istringstream fields(line);
+        std::string number, kind, mode, access, pid, file;
+        if (!(fields >> number >> kind) || kind != "FLOCK") continue;
+        if (!(fields >> mode >> access >> pid >> file)) continue;
+        unsigned deviceMajor = 0, deviceMinor = 0;
+        unsigned long long node = 0;
+        if (std::sscanf(file.c_str(), "%x:%x:%llu", &deviceMajor, &deviceMinor, &node) != 3) continue;
+        if (deviceMajor == major(device) && deviceMinor == minor(device) && node == inode)
+            return std::atoi(pid.c_str());
+    }
+    return 0;
+}
+
+// True for the calls whose first argument is the file or folder they work on.
+bool WorksOnItsFirstArgument(long call)
+{
+    switch (call) {
+        case SYS_read:
+        case SYS_write:
+        case SYS_pread64:
+        case SYS_pwrite64:
+        case SYS_readv:
+        case SYS_writev:
+        case SYS_preadv:
+        case SYS_pwritev:
+        case SYS_fsync:
+        case SYS_fdatasync:
+        case SYS_ftruncate:
+        case SYS_fallocate:
+        case SYS_sync_file_range:
+        case SYS_fstat:
+        case SYS_flock:
+        case SYS_close:
+        case SYS_getdents64:
+        case SYS_openat:
+        case SYS_newfstatat:
+        case SYS_statx:
+        case SYS_unlinkat:
+        case SYS_renameat:
+        case SYS_renameat2:
+        case SYS_mkdirat:
+        case SYS_faccessat:
+        case SYS_readlinkat:
+        case SYS_utimensat: return true;
+    }
+    return false;
+}
+
+// Where a thread of a process waits: the folder of the file its call works on, read from
+// the kernel's view of the call and of the process's files, never from the folder itself
+// (which may not answer).
+AnsiString FolderOfWaitingCall(const std::string& task)
+{
+    std::ifstream in(task + "/syscall");
+    long call = -1;
+    std::string first;
+    if (!(in >> call) || call < 0 || !WorksOnItsFirstArgument(call) || !(in >> first)) return {};
+    const long long fd = std::stoll(first, nullptr, 16);
+    const bool inFolder = call == SYS_getdents64 || call == SYS_openat || call == SYS_newfstatat || call == SYS_statx ||
+                          call == SYS_unlinkat || call == SYS_renameat || call == SYS_renameat2 ||
+                          call == SYS_mkdirat || call == SYS_faccessat || call == SYS_readlinkat ||
+                          call == SYS_utimensat;
+    AnsiString path;
+    if (inFolder && int(fd) == AT_FDCWD) return ReadLink(task + "/cwd");
+    if (fd < 0 || fd > 1 << 24) return {};
+    path = ReadLink(task + "/fd/" + std::to_string(fd));
+    if (path.empty() || path[0] != '/') return {};
+    if (inFolder) return path;
+    const size_t slash = path.rfind('/');
+    return slash == 0 ? AnsiString("/") : path.substr(0, slash);
+}
+
 }  // namespace
 
 SingleInstanceLock::~SingleInstanceLock()
@@ -65,6 +209,7 @@ bool SingleInstanceLock::Acquire(const AnsiString& directory)
     Release();
     error_.clear();
     const AnsiString path = directory + "/noxcontrol.lock";
+    path_ = path;
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) {
         error_ = path + ": " + std::strerror(errno);
@@ -93,6 +238,79 @@ void SingleInstanceLock::Release()
     }
 }
 
+TLockHolder SingleInstanceLock::Holder() const
+{
+    TLockHolder holder;
+    struct stat file {};
+    if (path_.empty() || ::stat(path_.c_str(), &file) != 0) return holder;
+    holder.Pid = FlockHolder(file.st_dev, file.st_ino);
+    if (holder.Pid <= 0 || holder.Pid == ::getpid()) return holder;
+    const std::string process = "/proc/" + std::to_string(holder.Pid);
+    // Its main thread has ended while the process lives on (only the stuck threads are
+    // left), or a kill is pending that it cannot act on.
+    const std::string state = StatusField(process + "/status", "State");
+    if (state.empty()) return holder;
+    holder.BeingEnded = state[0] == 'Z' || state[0] == 'X';
+    constexpr unsigned long long Kill = 1ull << (SIGKILL - 1);
+    std::vector<std::string> tasks;
+    if (DIR* dir = ::opendir((process + "/task").c_str())) {
+        while (const dirent* entry = ::readdir(dir))
+            if (entry->d_name[0] != '.') tasks.push_back(process + "/task/" + entry->d_name);
+        ::closedir(dir);
+    }
+    for (const std::string& task : tasks) {
+        const std::string status = task + "/status";
+        for (const char* pending : {"SigPnd", "ShdPnd"})
+            if (std::strtoull(StatusField(status, pending).c_str(), nullptr, 16) & Kill) holder.BeingEnded = true;
+    }
+    if (!holder.BeingEnded) return holder;
+    for (const std::string& task : tasks) {
+        const std::string taskState = StatusField(task + "/status", "State");
+        if (taskState.empty() || taskState[0] == 'Z' || taskState[0] == 'X') continue;
+        const AnsiString folder = FolderOfWaitingCall(task);
+        if (!folder.empty() && std::find(holder.Folders.begin(), holder.Folders.end(), folder) == holder.Folders.end())
+            holder.Folders.push_back(folder);
+    }
+    return holder;
+}
+
+bool SingleInstanceLock::TakeOverFromEndingHolder()
+{
+    if (fd_ >= 0) return true;
+    if (path_.empty()) return false;
+    // Two starts at once must not both replace the file: the replacement is done by one
+    // start at a time, under a lock of its own that nobody holds for longer.
+    const AnsiString guardPath = path_ + ".replace";
+    const int guard = ::open(guardPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (guard < 0 || ::flock(guard, LOCK_EX) != 0) {
+        if (guard >= 0) ::close(guard);
+        return false;
+    }
+    bool taken = false;
+    const int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        taken = true;  // the holder has gone meanwhile
+    } else if (fd >= 0 && Holder().BeingEnded) {
+        ::close(fd);
+        ::unlink(path_.c_str());
+        const int fresh = ::open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fresh >= 0 && ::flock(fresh, LOCK_EX | LOCK_NB) == 0) {
+            fd_ = fresh;
+            taken = true;
+        } else if (fresh >= 0) {
+            ::close(fresh);
+        }
+    } else if (fd >= 0) {
+        ::close(fd);
+    }
+    if (taken && fd_ < 0) fd_ = fd;
+    ::close(guard);
+    if (!taken) return false;
+    gHeldFd = fd_;
+    CloseHeldLockAtTheEnd();
+    return true;
+}
+
 AnsiString SingleInstanceLock::RuntimeDirectory()
 {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
@@ -101,4 +319,53 @@ AnsiString SingleInstanceLock::RuntimeDirectory()
     AnsiString dir = AnsiString(tmp && *tmp ? tmp : "/tmp") + "/noxcontrol-" + std::to_string(::getuid());
     ::mkdir(dir.c_str(), 0700);
     return dir;
+}
+
+void SingleInstanceLock::EndOrderlyOnSignals(std::function<void(int signal)> end, unsigned patienceSeconds)
+{
+    static int writeFd = -1;
+    static std::function<void(int)>* ending = nullptr;
+    static std::once_flag armed;
+    std::call_once(armed, [] {
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return;
+        struct sigaction now {};
+        if (::sigaction(SIGALRM, nullptr, &now) == 0 && now.sa_handler == SIG_DFL) {
+            struct sigaction over {};
+            over.sa_handler = EndWithoutWaiting;
+            sigemptyset(&over.sa_mask);
+            ::sigaction(SIGALRM, &over, nullptr);
+        }
+        ending = new std::function<void(int)>;
+        auto* notifier = new QSocketNotifier(fds[0], QSocketNotifier::Read, QCoreApplication::instance());
+        QObject::connect(notifier, &QSocketNotifier::activated, notifier, [readFd = fds[0]] {
+            char wake[16];
+            while (::read(readFd, wake, sizeof wake) > 0) {}
+            const int signal = gEndSignal.load();
+            if (signal == 0) return;
+            // Whatever the end meets, the process ends as the signal asked.
+            try {
+                if (*ending) (*ending)(signal);
+            } catch (...) {}
+            EndBySignal(signal);
+        });
+        writeFd = fds[1];
+    });
+    if (!ending) return;
+    if (!end) {
+        // Signals end the process at once again.
+        gEndPipe = -1;
+        *ending = nullptr;
+        return;
+    }
+    CloseHeldLockAtTheEnd();
+    *ending = std::move(end);
+    gEndPatience = patienceSeconds;
+    gEndPipe = writeFd;
+}
+
+void SingleInstanceLock::EndBySignal(int signal)
+{
+    CloseHeldLockAndEndNow(signal);
+    std::_Exit(128 + signal);  // the signal is handled elsewhere: the end comes all the same
 }

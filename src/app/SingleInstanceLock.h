@@ -4,7 +4,21 @@
 // process ends, and a lock file left behind by a crash never blocks the next start. A held
 // lock is also released as the process ends through exit() or a termination signal, before
 // a thread stuck on a share that does not answer could keep the process's files open.
+#include <functional>
+#include <vector>
+
 #include "platform/AnsiString.h"
+
+// The process that holds the lock, as a refused start finds it.
+struct TLockHolder {
+    int Pid = 0;  // 0: not found
+    // It was ended (killed, or its main thread is gone) but has not finished ending: a
+    // thread of it is stuck, as in a file-system call on a share that does not answer. It
+    // runs none of the program any more.
+    bool BeingEnded = false;
+    // The folders its threads wait in, as far as they can be found.
+    std::vector<AnsiString> Folders;
+};
 
 class SingleInstanceLock {
 public:
@@ -21,10 +35,29 @@ public:
     const AnsiString& Error() const { return error_; }
     void Release();
 
+    // After an Acquire that another instance's lock refused: who holds it.
+    TLockHolder Holder() const;
+    // Takes the lock from a holder that is being ended: such a process keeps its lock until
+    // its stuck thread returns, which may be never. Its lock file is replaced by a new one;
+    // a holder that is not being ended keeps its lock. True when the lock is held now.
+    bool TakeOverFromEndingHolder();
+
     // $XDG_RUNTIME_DIR; without one a private directory below the temporary directory.
     static AnsiString RuntimeDirectory();
+
+    // An orderly end on a termination signal (SIGTERM, SIGINT, SIGHUP) while the lock is
+    // held: the first such signal runs `end` on the user-interface thread, from its event
+    // loop, and then ends the process as the signal would (EndBySignal). Should that not
+    // come within `patienceSeconds` of the signal (the thread is held up), or another
+    // signal come, the lock goes and the process ends at once, as without this. Call on the
+    // user-interface thread; a later call replaces `end`, and an empty `end` makes the
+    // signals end the process at once again.
+    static void EndOrderlyOnSignals(std::function<void(int signal)> end, unsigned patienceSeconds);
+    // Releases the held lock and ends the process as `signal` ends it.
+    [[noreturn]] static void EndBySignal(int signal);
 
 private:
     int fd_ = -1;
     AnsiString error_;
+    AnsiString path_;  // the lock file of the last Acquire
 };

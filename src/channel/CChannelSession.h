@@ -199,6 +199,11 @@ public:
     // part (and a part whose write failed before), and releases the channel. When the write
     // fails the user is asked whether to close anyway; false means the session goes on.
     bool Close();
+    // The program is being ended from outside (a termination signal, its display gone) and
+    // can neither ask nor show a window: the ticks stop, `why` goes into the event protocol
+    // and the part is written as Close writes it; `done` hears the result on the
+    // user-interface thread. False, and `done` is not called, when nothing records.
+    bool EndFromOutside(const AnsiString& why, std::function<void(bool)> done);
 
     // ---- state
     TDateTime PartStartTime() const { return FPartStartTime; }

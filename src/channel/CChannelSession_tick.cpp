@@ -832,3 +832,13 @@ bool CChannelSession::Close()
     FUnsavedPart.reset();
     return true;
 }
+
+bool CChannelSession::EndFromOutside(const AnsiString& why, std::function<void(bool)> done)
+{
+    NOX_ASSERT_UI_THREAD();
+    if (!FConnected) return false;
+    if (OnTimers) OnTimers(false);
+    AddProtocolLine(" " + why);
+    TDataFileSaveQueue::Instance().Save(this, FChannel, std::move(done), TPartFileUse::Final, true);
+    return true;
+}

@@ -1,7 +1,12 @@
 #include "channel/ProgramForms.h"
 
 #include <QApplication>
+#include <QString>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <utility>
 
 #include "app/RecordedDataWriter.h"
 #include "app/SingleInstanceLock.h"
@@ -11,6 +16,11 @@
 #include "app/TfrmSerialNumber.h"
 #include "app/TfrmTitleControl.h"
 #include "app/classFileReader.h"
+#include "channel/CChannelSession.h"
+#include "channel/ChannelTexts.h"
+#include "comm/CChannel.h"
+#include "platform/Dialogs.h"
+#include "platform/UiDispatcher.h"
 #include "programmer/ProgrammerDialogs.h"
 
 TProgramForms::TProgramForms(int language)
@@ -40,9 +50,78 @@ TProgramForms::~TProgramForms()
     MainWindow.reset();
 }
 
+namespace {
+
+// An end from outside waits this long for the files still being written; the process ends
+// this long after a termination signal in any case.
+constexpr int OutsideEndWriteMs = 10000;
+constexpr unsigned OutsideEndPatienceSeconds = 20;
+
+// Writes what every recording holds when the program is ended from outside: nobody may be
+// there to answer and the display may be gone, so nothing asks, nothing shows and the event
+// loop does not run (the display's connection would end the process from inside it).
+// Queued work still runs. A file that does not answer within OutsideEndWriteMs is left, as
+// File > Exit leaves it when the user ends without it.
+void WriteRecordingsAtOutsideEnd(const AnsiString& why)
+{
+    // Boxes that queued work may still show are answered with their default button.
+    platform::SetDialogs(nullptr);
+    auto unwritten = std::make_shared<int>(0);
+    for (int c = 1; c <= MaxChannels; ++c)
+        if (CChannelSession* session = CChannelSession::Of(c))
+            if (session->EndFromOutside(why, [unwritten](bool) { --*unwritten; })) ++*unwritten;
+    if (!platform::UiDispatcher::Instance().WaitRunning([unwritten] { return *unwritten == 0; }, OutsideEndWriteMs)) {
+        std::fprintf(stderr, "%d recording file(s) could not be written in time\n", *unwritten);
+    }
+}
+
+const char* SignalName(int signal)
+{
+    switch (signal) {
+        case SIGTERM: return "SIGTERM";
+        case SIGINT: return "SIGINT";
+        case SIGHUP: return "SIGHUP";
+    }
+    return "?";
+}
+
+AnsiString EndedFromOutsideLine(int signal)
+{
+    AnsiString line = ChannelText(resources::RowEndedFromOutside);
+    if (const auto dollar = line.find('$'); dollar != AnsiString::npos) line.replace(dollar, 1, SignalName(signal));
+    return line;
+}
+
+// The display's connection broke: the platform plugin says so and ends the process with
+// exit() from inside the event loop, with no way to keep it from that. Its message is the
+// last moment the program still runs as it was; the recordings are written there.
+SingleInstanceLock* gLockAtDisplayLoss = nullptr;
+QtMessageHandler gEarlierMessageHandler = nullptr;
+
+void WatchForTheDisplay(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (gEarlierMessageHandler) gEarlierMessageHandler(type, context, text);
+    if (type != QtWarningMsg || !gLockAtDisplayLoss || !platform::UiDispatcher::Instance().IsUiThread()) return;
+    if (!text.startsWith(QLatin1String("The X11 connection broke")) &&
+        !text.startsWith(QLatin1String("The Wayland connection broke")))
+        return;
+    SingleInstanceLock* lock = std::exchange(gLockAtDisplayLoss, nullptr);
+    WriteRecordingsAtOutsideEnd(ChannelText(resources::RowDisplayConnectionBroke));
+    // As the plugin would end it, but without waiting for a file that does not answer.
+    lock->Release();
+    std::fflush(nullptr);
+    std::_Exit(1);
+}
+
+}  // namespace
+
 int RunProgram(SingleInstanceLock& lock, int language)
 {
     TProgramForms forms(language);
+    SingleInstanceLock::EndOrderlyOnSignals(
+        [](int signal) { WriteRecordingsAtOutsideEnd(EndedFromOutsideLine(signal)); }, OutsideEndPatienceSeconds);
+    gLockAtDisplayLoss = &lock;
+    gEarlierMessageHandler = qInstallMessageHandler(WatchForTheDisplay);
     forms.MainWindow->showMaximized();
     const int result = QApplication::exec();
     // The text table was released with the main window's close; the window keeps its
@@ -51,5 +130,8 @@ int RunProgram(SingleInstanceLock& lock, int language)
         lock.Release();
         std::_Exit(result);
     }
+    qInstallMessageHandler(gEarlierMessageHandler);
+    gLockAtDisplayLoss = nullptr;
+    SingleInstanceLock::EndOrderlyOnSignals(nullptr, 0);
     return result;
 }

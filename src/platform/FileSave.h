@@ -14,6 +14,12 @@
 
 namespace platform {
 
+// The checksum (CRC-32, as in ZIP and PNG) of `bytes` following bytes whose checksum is
+// `crc` (0 for none): the checksum of a file can be carried on piece by piece.
+std::uint32_t Crc32(std::string_view bytes, std::uint32_t crc = 0);
+// The checksum of bytes A followed by bytes B, from A's and B's checksums and B's length.
+std::uint32_t Crc32Combine(std::uint32_t crcA, std::uint32_t crcB, std::uint64_t lengthB);
+
 // Whether a save to `path` may go ahead: false, with the system's reason in `error`, when
 // the file (or, for a new file, its folder) is not writable. A file or folder that nobody
 // may write counts as read-only even for a privileged user, who passes every access check.
@@ -86,7 +92,9 @@ public:
     const std::string& SideFilePath() const { return FPendingPath; }
 
 private:
-    bool SavePendingWrite(std::uint64_t offset, std::uint32_t head, std::string_view bytes, std::string* error);
+    // `bytesCrc` is the checksum of `bytes` alone.
+    bool SavePendingWrite(std::uint64_t offset, std::uint32_t head, std::string_view bytes, std::uint32_t bytesCrc,
+                          std::string* error);
     // A write that replaces bytes of a file whose side file's name is too long for the file
     // system: the file is saved whole again instead (as SaveFileAtomic saves), so a cut-off
     // write leaves the file as it was.
@@ -96,6 +104,8 @@ private:
     bool ChecksumBefore(std::uint64_t offset, std::uint32_t& crc) const;
     // Marks for `bytes` written at `offset`, behind whose bytes the checksum was `crc`.
     void Mark(std::uint64_t offset, std::uint32_t crc, std::string_view bytes);
+    // The same from the checksums of the bytes' pieces (see PieceCrcs), `length` bytes in all.
+    void Mark(std::uint64_t offset, std::uint32_t crc, size_t length, const std::vector<std::uint32_t>& pieces);
     int FFd = -1;
     off_t FSize = 0;
     bool FUnsynced = false;

@@ -483,6 +483,9 @@ constexpr std::string_view LanguageTable[] = {
     /* 467 */ "Die Temperierung bleibt eingeschaltet.", "Its temperature control stays on.", "",
     /* 468 */ "Kanalfenster geschlossen, das Temperierprogramm \"$1\" wurde nicht zu Ende geführt.", "Channel window closed; the temperature program \"$1\" was not run to its end.", "",
     /* 469 */ "Wollen Sie die Bezeichnung von Kanal $1 in \"$2\" ändern?", "Do you want to change the label of channel $1 to \"$2\"?", "",
+    /* 470 */ "Das Programm wurde von außen beendet ($): die Aufzeichnung endet hier, alle Zeilen wurden geschrieben.", "The program was ended from outside ($): the recording ends here, every row was written.", "",
+    /* 471 */ "Die Verbindung zur Anzeige des Programms ist abgebrochen: die Aufzeichnung endet hier, alle Zeilen wurden geschrieben.", "The connection to the program's display broke: the recording ends here, every row was written.", "",
+    /* 472 */ "Ein früherer Start des Programms (Prozess $1) wurde beendet, kann sein Ende aber nicht abschließen: ein Thread von ihm wartet auf einen Ordner, der nicht antwortet$2. In seinem Fenster wird nichts mehr aufgezeichnet; das Fenster verschwindet, sobald der Ordner antwortet. Das Programm startet jetzt.", "An earlier start of the program (process $1) was ended but cannot finish ending: a thread of it waits for a folder that does not answer$2. Nothing records in its window any more; the window goes once the folder answers. The program starts now.", "",
 };
 // clang-format on
 

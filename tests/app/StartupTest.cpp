@@ -2,6 +2,8 @@
 #include <poll.h>
 #include <sched.h>
 #include <signal.h>
+#include <sys/ptrace.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,9 +11,13 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -181,5 +187,149 @@ TEST_F(StartupTest, TheLockGoesWithTheProgramWhileAThreadOfItIsStuck)
         SingleInstanceLock next;
         EXPECT_TRUE(next.Acquire(folder)) << how << ": the lock stayed with the stuck thread";
         ::kill(stuck, SIGKILL);
+    }
+}
+
+namespace {
+
+constexpr const char* kHolderChildEnv = "NOX_LOCK_HOLDER_CHILD";  // "lock folder;share folder or empty"
+
+// Starts the holder child and reads its report line ("locked", "waiting <tid>").
+pid_t StartHolder(const std::string& lockFolder, const std::string& share, std::string& reported)
+{
+    int report[2];
+    if (::pipe(report) != 0) return 0;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, report[1], kLockEndReportFd);
+    posix_spawn_file_actions_addclose(&actions, report[0]);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const int spawned =
+        support::SpawnSelf("StartupEndTest.ChildHoldsTheLock",
+                           std::string(kHolderChildEnv) + "=" + lockFolder + ";" + share, &actions, pid);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(report[1]);
+    char c = 0;
+    pollfd p{report[0], POLLIN, 0};
+    while (spawned == 0 && reported.find('\n') == std::string::npos && ::poll(&p, 1, 10000) > 0 &&
+           ::read(report[0], &c, 1) == 1)
+        reported += c;
+    ::close(report[0]);
+    return spawned == 0 ? pid : 0;
+}
+
+// The state letter of a process, from /proc ('?' when it is gone).
+char ProcessState(pid_t pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("State:", 0) == 0 && line.size() > 7) return line[7];
+    return '?';
+}
+
+}  // namespace
+
+// The child: takes the lock and says so. Given a share folder, a thread of it waits there
+// for a reply that never comes (a read of a pipe in that folder), and its main thread ends:
+// what is left is a process that runs none of the program and keeps the lock, as one killed
+// while a thread of it waits on a share that does not answer.
+TEST(StartupEndTest, ChildHoldsTheLock)
+{
+    const char* env = std::getenv(kHolderChildEnv);
+    if (!env) GTEST_SKIP() << "runs only as the child of AStartBesideAnInstanceThatCannotFinishEndingSaysSoAndStarts";
+    const std::string args(env);
+    const std::string folder = args.substr(0, args.find(';')), share = args.substr(args.find(';') + 1);
+    SingleInstanceLock lock;
+    ASSERT_TRUE(lock.Acquire(folder));
+    if (share.empty()) {
+        ASSERT_EQ(::write(kLockEndReportFd, "locked\n", 7), 7);
+        for (;;) ::pause();
+    }
+    const std::string fifo = share + "/reply";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    static std::atomic<bool> opened{false};
+    std::thread([fifo] {
+        const int fd = ::open(fifo.c_str(), O_RDWR | O_CLOEXEC);
+        const std::string line = "waiting " + std::to_string(::syscall(SYS_gettid)) + "\n";
+        if (fd < 0 || ::write(kLockEndReportFd, line.data(), line.size()) != ssize_t(line.size())) std::abort();
+        opened = true;
+        char reply = 0;
+        [[maybe_unused]] const ssize_t n = ::read(fd, &reply, 1);
+        std::abort();
+    }).detach();
+    while (!opened) std::this_thread::yield();
+    ::syscall(SYS_exit, 0);  // the main thread alone
+}
+
+// A start beside an instance that is alive is refused. A start beside one that was killed but
+// cannot finish ending (ptrace holds it in its end, as a call that cannot be broken off
+// would) or whose main thread is gone while a thread waits in a folder says so, naming the
+// process and the folder where it can be found, and starts.
+TEST_F(StartupTest, AStartBesideAnInstanceThatCannotFinishEndingSaysSoAndStarts)
+{
+    for (const bool waitsInAFolder : {false, true}) {
+        SCOPED_TRACE(waitsInAFolder ? "main thread gone, a thread waits in a folder" : "killed, held in its end");
+        support::TestDialogs().Clear();
+        QTemporaryDir dir;
+        ASSERT_TRUE(dir.isValid());
+        const std::string folder = dir.path().toStdString(), share = folder + "/share";
+        ASSERT_EQ(::mkdir(share.c_str(), 0700), 0);
+        std::string reported;
+        const pid_t pid = StartHolder(folder, waitsInAFolder ? share : std::string(), reported);
+        ASSERT_GT(pid, 0);
+        ASSERT_EQ(reported.substr(0, 6), waitsInAFolder ? "waitin" : "locked") << reported;
+        if (!waitsInAFolder) {
+            SingleInstanceLock alive;
+            EXPECT_FALSE(startup::CheckSingleInstance(alive, folder, 1));
+            EXPECT_EQ(support::TestDialogs().LastMessage().text, "Program is already running!");
+            EXPECT_FALSE(alive.Holder().BeingEnded);
+            EXPECT_EQ(alive.Holder().Pid, pid);
+            support::TestDialogs().Clear();
+        }
+        bool traced = false;
+        if (waitsInAFolder) {
+            // The main thread has ended; the waiting thread keeps the process and its lock,
+            // and waits in its read.
+            const pid_t waiting = pid_t(std::atoi(reported.c_str() + 8));
+            ASSERT_GT(waiting, 0);
+            const std::string task = "/proc/" + std::to_string(pid) + "/task/" + std::to_string(waiting) + "/syscall";
+            auto waitsInRead = [&] {
+                std::ifstream in(task);
+                long call = -1;
+                return ProcessState(pid) == 'Z' && (in >> call) && call == SYS_read;
+            };
+            for (int i = 0; i < 1000 && !waitsInRead(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            ASSERT_TRUE(waitsInRead());
+        } else {
+            ASSERT_EQ(::ptrace(PTRACE_SEIZE, pid, nullptr, reinterpret_cast<void*>(PTRACE_O_TRACEEXIT)), 0)
+                << std::strerror(errno);
+            traced = true;
+            ASSERT_EQ(::kill(pid, SIGKILL), 0);
+            int status = 0;
+            ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+            ASSERT_EQ(status >> 8, SIGTRAP | (PTRACE_EVENT_EXIT << 8)) << status;
+        }
+        SingleInstanceLock next;
+        EXPECT_TRUE(startup::CheckSingleInstance(next, folder, 1));
+        EXPECT_TRUE(next.Held());
+        ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+        const AnsiString text = support::TestDialogs().LastMessage().text;
+        EXPECT_NE(text.find("(process " + std::to_string(pid) + ") was ended but cannot finish ending"),
+                  AnsiString::npos)
+            << text;
+        EXPECT_NE(text.find("The program starts now."), AnsiString::npos) << text;
+        if (waitsInAFolder) {
+            EXPECT_NE(text.find("does not answer: \"" + share + "\"."), AnsiString::npos) << text;
+        }
+        {
+            // Now the new start holds the lock, and the one after it is refused.
+            SingleInstanceLock third;
+            EXPECT_FALSE(startup::CheckSingleInstance(third, folder, 1));
+            EXPECT_EQ(support::TestDialogs().LastMessage().text, "Program is already running!");
+        }
+        if (traced) ::ptrace(PTRACE_DETACH, pid, nullptr, nullptr);
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
     }
 }

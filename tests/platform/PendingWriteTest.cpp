@@ -389,3 +389,25 @@ TEST_F(PendingWriteTest, AWriteWhoseSideFileCannotBeSavedLeavesTheFileAsItWas)
     ASSERT_TRUE(file.WriteFrom(offset, newEnd, &err)) << err;
     EXPECT_EQ(OnDisk(), after);
 }
+
+// The side file's checksums are those of ZIP and PNG, whatever the length and alignment of
+// the bytes (side files written by earlier versions must still prove their write), and the
+// checksum of two pieces joined is that of the whole.
+TEST(FileChecksumTest, IsTheStandardChecksumAndJoinsPieces)
+{
+    EXPECT_EQ(platform::Crc32("123456789"), 0xCBF43926u);
+    EXPECT_EQ(platform::Crc32(""), 0u);
+    std::string bytes(200000, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = char((i * 7 + 3) % 256);
+    EXPECT_EQ(platform::Crc32(bytes), 0xDEFA9E47u);
+    for (size_t start : {size_t(0), size_t(1), size_t(5), size_t(65536), size_t(199999)})
+        for (size_t cut : {start, start + 1, start + 7, start + 65536, bytes.size()}) {
+            if (cut > bytes.size()) continue;
+            const std::string_view a = std::string_view(bytes).substr(start, cut - start);
+            const std::string_view b = std::string_view(bytes).substr(cut);
+            const std::uint32_t whole = platform::Crc32(std::string_view(bytes).substr(start));
+            EXPECT_EQ(platform::Crc32(b, platform::Crc32(a)), whole) << start << " " << cut;
+            EXPECT_EQ(platform::Crc32Combine(platform::Crc32(a), platform::Crc32(b), b.size()), whole)
+                << start << " " << cut;
+        }
+}

@@ -1,0 +1,224 @@
+// The program ended from outside while it records: a child process (this test program
+// again) runs the program's own run with a channel recording a simulated unit and reports
+// every row it took; the parent ends it at a random row with a termination signal, or the
+// child loses its display there (as the display's plugin does it: its warning, then
+// exit()). The parent reads the file back with the program's own reader.
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTimer>
+#include <charconv>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ChannelTestSupport.h"
+#include "app/CLanguage.h"
+#include "app/ProgramStartup.h"
+#include "app/RecordedDataFile.h"
+#include "app/SingleInstanceLock.h"
+#include "app/TfrmMainWindow.h"
+#include "channel/ProgramForms.h"
+#include "chart/series/TFastLineSeries.h"
+#include "platform/FileSave.h"
+#include "support/ScriptedDialogs.h"
+#include "support/SpawnSelf.h"
+
+namespace {
+
+constexpr const char* kChildEnv = "NOX_OUTSIDE_END_CHILD";  // "folder;display row" (0: the parent ends it)
+constexpr int kReportFd = 3;
+constexpr int kMaxRows = 400;  // a child nobody ends stops here
+
+class OutsideEndTest : public channeltest::ChannelFixture {};
+
+TfrmMainWindow* MainWindow()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* main = dynamic_cast<TfrmMainWindow*>(w)) return main;
+    return nullptr;
+}
+
+// A step of the child that failed ends it at once, with its failure on its output.
+void EndOnFailure()
+{
+    if (!::testing::Test::HasFatalFailure()) return;
+    std::fflush(stdout);
+    std::_Exit(3);
+}
+
+struct TRow {
+    int index = 0;
+    double x = 0, y = 0;
+};
+
+}  // namespace
+
+// The child: records one tick after the other on the injected clock, the event loop running
+// between them, and reports each row once it is taken.
+TEST_F(OutsideEndTest, ChildRecordsUntilEndedFromOutside)
+{
+    const char* env = std::getenv(kChildEnv);
+    if (!env) GTEST_SKIP() << "runs only as the child of EndedFromOutsideTheProgramWritesEveryRowAndSaysHow";
+    const std::string args(env);
+    const std::string dir = args.substr(0, args.find(';'));
+    const int displayLostAt = std::atoi(args.c_str() + args.find(';') + 1);
+    FILE* report = ::fdopen(kReportFd, "w");
+    ASSERT_NE(report, nullptr);
+    // A reply held up by a loaded machine must not become a time-out.
+    comm::TCommTiming timing = comm::Timing();
+    timing.ReadTimeoutMs = timing.ReplyWaitMs = 5000;
+    comm::SetTiming(timing);
+    support::SimulatedUnitLine line;
+    line.AddUnit();
+    AnsiString error;
+    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+
+    SingleInstanceLock lock;
+    ASSERT_TRUE(startup::CheckSingleInstance(lock, dir, CLanguage::English));
+    TmdiSubWindow* w = nullptr;
+    int reported = 0;
+    std::function<void()> step = [&] {
+        ASSERT_TRUE(AwaitCycle(w->Session()));
+        clock.AdvanceMs(std::int64_t(w->Session().SamplingInterval()) * 1000);
+        w->tmrDataUpdateTimer();
+        const TFastLineSeries* s0 = w->Session().ValueSeries(0);
+        const int n = s0->Count();
+        std::fprintf(report, "row %d %.17g %.17g\n", n - 1, s0->GetxValue(n - 1), s0->GetyValue(n - 1));
+        std::fflush(report);
+        if (++reported == displayLostAt) {
+            qWarning("The X11 connection broke: I/O error (code 1)");
+            std::exit(1);
+        }
+        ASSERT_LT(n, kMaxRows) << "not ended";
+        QTimer::singleShot(0, [&] {
+            step();
+            EndOnFailure();
+        });
+    };
+    QTimer::singleShot(0, [&] {
+        TfrmMainWindow* main = MainWindow();
+        ASSERT_NE(main, nullptr);
+        main->mnuDatenaufzeichnungClick();
+        w = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
+        ASSERT_NE(w, nullptr);
+        w->cmbInterface->setCurrentIndex(w->cmbInterface->findText("TCP/IP"));
+        w->edPort->setText(QString::number(line.TcpPort()));
+        support::TestDialogs().QueueFileName(dir + "/end");
+        w->cmdEstablishConnectionClick();
+        ASSERT_NO_FATAL_FAILURE(ConfirmIdentification(w->Session()));
+        ASSERT_TRUE(w->IsConnected());
+        w->tmrDataUpdate->stop();
+        step();
+        EndOnFailure();
+    });
+    EndOnFailure();
+    RunProgram(lock, CLanguage::English);
+    FAIL() << "the program's run ended by itself";
+}
+
+// SIGTERM, SIGHUP and SIGINT at a random row, and the display lost there: the file holds
+// every row the recording took, its protocol ends with how the program ended, and the lock
+// is free again. The process ends as the signal (or the display's plugin) ends it.
+TEST(OutsideEndProcessTest, EndedFromOutsideTheProgramWritesEveryRowAndSaysHow)
+{
+    std::random_device seed;
+    std::mt19937 random(seed());
+    // Before and after the first minute's write.
+    std::uniform_int_distribution<int> rows(3, 80);
+    for (const int how : {SIGTERM, SIGHUP, SIGINT, 0}) {
+        const int endAt = rows(random);
+        SCOPED_TRACE((how ? std::string(strsignal(how)) : std::string("display lost")) + " after " +
+                     std::to_string(endAt) + " rows");
+        QTemporaryDir folder;
+        ASSERT_TRUE(folder.isValid());
+        const std::string dir = folder.path().toStdString();
+        int report[2];
+        ASSERT_EQ(::pipe(report), 0);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, report[1], kReportFd);
+        posix_spawn_file_actions_addclose(&actions, report[0]);
+        const std::string output = dir + "/stdout.txt";
+        posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        pid_t pid = 0;
+        const int spawned = support::SpawnSelf(
+            "OutsideEndTest.ChildRecordsUntilEndedFromOutside",
+            std::string(kChildEnv) + "=" + dir + ";" + std::to_string(how ? 0 : endAt), &actions, pid);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(report[1]);
+        ASSERT_EQ(spawned, 0);
+
+        // The rows as the child reports them; the signal goes after the endAt-th.
+        std::vector<TRow> taken;
+        std::string pending;
+        bool sent = false, ended = false;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+        while (std::chrono::steady_clock::now() < deadline) {
+            pollfd p{report[0], POLLIN, 0};
+            if (::poll(&p, 1, 1000) <= 0) continue;
+            char buf[512];
+            const ssize_t n = ::read(report[0], buf, sizeof buf);
+            if (n <= 0) {
+                ended = true;
+                break;
+            }
+            pending.append(buf, size_t(n));
+            for (size_t nl; (nl = pending.find('\n')) != std::string::npos; pending.erase(0, nl + 1)) {
+                std::istringstream in(pending.substr(0, nl));
+                std::string word, x, y;
+                TRow r;
+                if (!(in >> word >> r.index >> x >> y) || word != "row") continue;
+                std::from_chars(x.data(), x.data() + x.size(), r.x);
+                std::from_chars(y.data(), y.data() + y.size(), r.y);
+                taken.push_back(r);
+            }
+            if (how && !sent && int(taken.size()) >= endAt) {
+                ::kill(pid, how);
+                sent = true;
+            }
+        }
+        ::close(report[0]);
+        if (!ended) ::kill(pid, SIGKILL);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        std::string childOutput;
+        platform::ReadFileBytes(output, childOutput);
+        ASSERT_TRUE(ended) << "the child did not end; its output:\n" << childOutput;
+        if (how)
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == how) << status << "\n" << childOutput;
+        else
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status << "\n" << childOutput;
+        ASSERT_GE(int(taken.size()), endAt) << childOutput;
+
+        const TRecordedDataRead file = ReadRecordedDataFile(dir + "/end_11.csv");
+        ASSERT_TRUE(file.Loaded);
+        EXPECT_FALSE(file.Damaged());
+        ASSERT_GE(file.Rows(), int(taken.size()));
+        for (const TRow& r : taken) {
+            ASSERT_NEAR(file.X[size_t(r.index)], r.x, 1e-9) << r.index;
+            ASSERT_NEAR(file.Y[0][size_t(r.index)], r.y, 0.0006) << r.index;
+        }
+        ASSERT_FALSE(file.EventProtocol.empty());
+        const AnsiString expected = how ? "The program was ended from outside (SIG" + std::string(sigabbrev_np(how)) +
+                                              "): the recording ends here, every row was written."
+                                        : "The connection to the program's display broke: the recording ends here, "
+                                          "every row was written.";
+        EXPECT_TRUE(file.EventProtocol.back().ends_with(" " + expected)) << file.EventProtocol.back();
+        SingleInstanceLock next;
+        EXPECT_TRUE(next.Acquire(dir)) << next.Error();
+    }
+}
