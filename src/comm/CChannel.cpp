@@ -451,13 +451,15 @@ void CChannel::ExpectSetpoint(const AnsiString& frame)
 {
     NOX_ASSERT_UI_THREAD();
     if (!IsSetpointFrame(frame)) return;
+    double value = 0.0;
     try {
-        expectedSetpoint_ = ToHundredths(HexToValue(frame, 10, IsUnsignedDevice(), 4));
+        value = ToHundredths(HexToValue(frame, 10, IsUnsignedDevice(), 4));
     } catch (const EConvertError&) {
         return;
     }
+    expectedSetpoint_ = value;
     expectedFrame_ = frame;
-    expected_ = TExpected::Given;
+    expectedOut_ = 0;
 }
 
 void CChannel::SetpointFrameWithdrawn()
@@ -465,34 +467,31 @@ void CChannel::SetpointFrameWithdrawn()
     NOX_ASSERT_UI_THREAD();
     // Not gone out, it never will: the unit keeps what its replies tell. One on its way is
     // told by its own answer.
-    if (expected_ == TExpected::Given) expected_ = TExpected::None;
+    if (expectedOut_ == 0) expectedFrame_.clear();
 }
 
 void CChannel::ForgetExpectedSetpoint(const AnsiString& frame)
 {
     NOX_ASSERT_UI_THREAD();
-    if (frame.empty() || (frame == expectedFrame_ && expected_ == TExpected::Given)) expected_ = TExpected::None;
+    if (frame.empty() || (frame == expectedFrame_ && expectedOut_ == 0)) expectedFrame_.clear();
 }
 
 std::optional<double> CChannel::ExpectedSetpoint() const
 {
     NOX_ASSERT_UI_THREAD();
-    if (expected_ == TExpected::None) return std::nullopt;
+    if (expectedFrame_.empty()) return std::nullopt;
     return expectedSetpoint_;
 }
 
-void CChannel::NoteFrameSent(const AnsiString& frame)
+void CChannel::NoteExchangeEnded(const AnsiString& frame, bool answered)
 {
     NOX_ASSERT_UI_THREAD();
-    if (expected_ == TExpected::Given && frame == expectedFrame_) expected_ = TExpected::Sent;
-}
-
-void CChannel::NoteFrameAnswered(const AnsiString& frame)
-{
-    NOX_ASSERT_UI_THREAD();
-    // A status reply after the frame went out (its own answer, or a later one when it got
-    // none) tells the unit's setpoint as it is now.
-    if (expected_ == TExpected::Sent && CommandGroupOf(frame) == 0) expected_ = TExpected::None;
+    ++exchangesEnded_;
+    if (expectedFrame_.empty()) return;
+    if (expectedOut_ == 0 && frame == expectedFrame_) expectedOut_ = exchangesEnded_;
+    // A status reply of the exchange that took the frame out or of a later one (its own
+    // answer, or a later one when it got none) tells the unit's setpoint as it is now.
+    if (answered && expectedOut_ != 0 && CommandGroupOf(frame) == 0) expectedFrame_.clear();
 }
 
 bool CChannel::ValuesTooOld() const

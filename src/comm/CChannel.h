@@ -230,10 +230,8 @@ public:
     void ForgetExpectedSetpoint(const AnsiString& frame = {});
     // The setpoint given and not yet told back by the unit, if any.
     std::optional<double> ExpectedSetpoint() const;
-    // What the poll thread hands over, in order with the replies: a request went out, a
-    // request was answered.
-    void NoteFrameSent(const AnsiString& frame);
-    void NoteFrameAnswered(const AnsiString& frame);
+    // An exchange of the poll cycle ended, answered or not (handed over in order).
+    void NoteExchangeEnded(const AnsiString& frame, bool answered);
     // A frame "[Mnn" + "G0D" + method + "*" + four digits: it sets the unit's setpoint.
     static bool IsSetpointFrame(const AnsiString& frame);
 
@@ -364,9 +362,11 @@ private:
     std::atomic<bool> replyIn_{false};
     std::atomic<std::int64_t> sentAtMs_{0};
     std::atomic<int> allowanceMs_{0};
-    enum class TExpected { None, Given, Sent };
-    TExpected expected_ = TExpected::None;
+    // The setpoint frame given last and not yet told back (empty: none), and the number of
+    // the exchange that took it out (0: none yet), counted as the exchanges end.
     AnsiString expectedFrame_;
+    std::uint64_t expectedOut_ = 0;
+    std::uint64_t exchangesEnded_ = 0;
     double expectedSetpoint_ = 0.0;
     AnsiString identifiedName_;
     AnsiString otherUnit_;  // the other unit last reported, "name/serial"; empty: none

@@ -362,7 +362,7 @@ void CTransceiver::DeliverReply(const AnsiString& reply)
     if (requestInProgress_ && currentIsOneShot_) ++oneShotAnswered_;
     Hand([this, reply, frame = CurrentFrame] {
         owner_->RequestEnded();
-        owner_->NoteFrameAnswered(frame);
+        owner_->NoteExchangeEnded(frame, true);
         // Replies are decoded in the order they came; one that follows a fault of the same
         // cycle (a checksum found wrong while this request was under way) is dropped.
         if (owner_->CommError != 0) return;
@@ -386,7 +386,8 @@ void CTransceiver::DeliverError(const AnsiString& text)
     // user-interface thread.
     owner_->CommError = 1;
     const AnsiString line = CChannel::ErrorLine(text);
-    Hand([this, line] {
+    Hand([this, line, frame = CurrentFrame] {
+        owner_->NoteExchangeEnded(frame, false);
         owner_->RequestEnded();
         owner_->MarkValuesOutdated();
         owner_->LogErrorLine(line);
@@ -673,8 +674,6 @@ void CTransceiver::NoteRequestSent()
     // in time, however long the user-interface thread then takes to decode it.
     const int characters = std::max(0, CurrentLength) + std::clamp(CurrentReplyLength, 0, MaxReplyLength);
     owner_->RequestSent(LineMs(characters) + ExchangeLimitMs());
-    // In order with the replies: the owner learns when a setpoint it gave has gone out.
-    Hand([this, frame = CurrentFrame] { owner_->NoteFrameSent(frame); });
 }
 
 void CTransceiver::NoteReplyArrived()
