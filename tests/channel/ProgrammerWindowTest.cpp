@@ -1337,6 +1337,13 @@ TEST_F(ProgrammerWindowTest, ASingleRampHeldInItsFirstSecondsKeepsItsPace)
             return l.find(" has ended after its last segment.") != AnsiString::npos;
         });
     };
+    // The poll thread is idle: the tick's cycle is out and so is any cycle it set off without
+    // a tick (a standing command's own, a one-shot's second), which would otherwise carry its
+    // frame past the next tick under load.
+    auto settled = [&] {
+        return AwaitCommandsOut(w->Session()) &&
+               Await([&] { return !w->Session().ChannelObject()->CycleUnderWayOrDue(); });
+    };
     std::size_t ticked = 0;
     auto setpointsSinceTick = [&] {
         std::vector<double> out;
@@ -1350,7 +1357,7 @@ TEST_F(ProgrammerWindowTest, ASingleRampHeldInItsFirstSecondsKeepsItsPace)
     for (const int interval : {5, 30}) {
         w->Session().SetSamplingInterval(interval);
         auto tick = [&] {
-            ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+            ASSERT_TRUE(settled());
             clock.AdvanceMs(std::int64_t(interval) * 1000);
             ticked = line.FrameCount();
             w->tmrProgrammerTimer();
@@ -1360,7 +1367,7 @@ TEST_F(ProgrammerWindowTest, ASingleRampHeldInItsFirstSecondsKeepsItsPace)
         const int steps = interval == 5 ? 12 : 6;
         for (const bool twice : {false, true}) {
             SCOPED_TRACE(std::to_string(interval) + (twice ? " s, held again right after the resume" : " s"));
-            ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+            ASSERT_TRUE(settled());
             const double target = line.First().State().setpoint - 3.0;
             const auto endings = ended();
             main->cmdRampClick();
@@ -1377,7 +1384,7 @@ TEST_F(ProgrammerWindowTest, ASingleRampHeldInItsFirstSecondsKeepsItsPace)
                 ASSERT_TRUE(run->SegmentHeld);
                 tick();
                 ++held;
-                ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+                ASSERT_TRUE(settled());
                 from = line.First().State().setpoint;
                 support::TestDialogs().QueueAnswer(IDYES);
                 w->btnPauseSegmentClick();
@@ -1393,7 +1400,7 @@ TEST_F(ProgrammerWindowTest, ASingleRampHeldInItsFirstSecondsKeepsItsPace)
             tick();
             EXPECT_FALSE(run->HasRun());
             EXPECT_EQ(ended(), endings + 1);
-            ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+            ASSERT_TRUE(settled());
             EXPECT_NEAR(line.First().State().setpoint, target, 0.005);
             EXPECT_GE(held, 1);
         }
