@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -9,6 +10,8 @@
 #include "app/CLanguage.h"
 #include "app/SingleInstanceLock.h"
 #include "platform/Dialogs.h"
+#include "platform/FileFolders.h"
+#include "platform/FileSave.h"
 #include "resources/TextRows.h"
 
 namespace startup {
@@ -91,6 +94,38 @@ bool WarnAboutLowMemory(std::uint64_t totalBytes, int language)
             "cause severe system problems!",
             "Warning", MB_OK);
     return true;
+}
+
+void FinishCutWritesAtStart(std::vector<AnsiString> folders,
+                            std::function<void(const std::vector<AnsiString>& files)> finished)
+{
+    platform::TFileLook look([folders = std::move(folders)] {
+        platform::TSideFileNotes notes;
+        std::vector<AnsiString> done;
+        for (const AnsiString& folder : folders)
+            if (!folder.empty() && std::find(done.begin(), done.end(), folder) == done.end()) {
+                done.push_back(folder);
+                platform::FinishCutWrites(folder);
+            }
+        // One name a line: a name with a line feed in it is no data file of the program's.
+        std::string files;
+        for (const platform::TSideFileNote& n : notes.Take())
+            if (n.Kind == platform::TSideFileNote::TKind::Finished) files += n.File + "\n";
+        return files;
+    });
+    look.WhenAnswered([finished = std::move(finished)](const std::string& answer) {
+        std::vector<AnsiString> files;
+        AnsiString text;
+        for (size_t at = 0, end = 0; (end = answer.find('\n', at)) != std::string::npos; at = end + 1) {
+            files.push_back(answer.substr(at, end - at));
+            AnsiString line = CurrentText(resources::RowCutWriteFinished);
+            if (const auto dollar = line.find('$'); dollar != AnsiString::npos) line.replace(dollar, 1, files.back());
+            text += (text.empty() ? "" : "\n") + line;
+        }
+        if (files.empty()) return;
+        if (finished) finished(files);
+        platform::dialogs().MessageBox(text, CurrentText(resources::RowNotice), MB_OK);
+    });
 }
 
 }  // namespace startup

@@ -2,7 +2,9 @@
 // What the program entry decides before any window exists: the language of its own
 // messages, whether another instance runs, and whether the computer has little memory.
 #include <cstdint>
+#include <functional>
 #include <string_view>
+#include <vector>
 
 #include "platform/AnsiString.h"
 
@@ -31,5 +33,14 @@ bool CheckSingleInstance(SingleInstanceLock& lock, const AnsiString& directory, 
 std::uint64_t PhysicalMemory();
 // Shows the little-memory warning below 100 MiB (whole MiB) and returns true when shown.
 bool WarnAboutLowMemory(std::uint64_t totalBytes, int language);
+
+// A write of a data file cut off by a kill or a power cut stays cut on the disk until its
+// side file is written into it. At start the program finishes those that an earlier run
+// left in `folders` (the folders it knows data files in) and whose side files prove their
+// files (platform::FinishCutWrites): on a thread of its own, as a folder on a share may not
+// answer. On the user-interface thread a notice then names each file finished, and
+// `finished`, when given, gets their names.
+void FinishCutWritesAtStart(std::vector<AnsiString> folders,
+                            std::function<void(const std::vector<AnsiString>& files)> finished = {});
 
 }  // namespace startup

@@ -1067,6 +1067,12 @@ TRecordedDataRead ReadAndParse(const std::string& path)
          r.Problems.front().Kind == TDataFileProblemKind::NotDataFile))
         r.Problems.front().Detail = path;
     const AnsiString sideFile = path + std::string(platform::PendingWriteSuffix);
+    // A file moved without its side file: the end of its last write may wait in the
+    // folder it was moved from, under its name.
+    const size_t slash = sideFile.rfind('/');
+    for (TDataFileProblem& p : r.Problems)
+        if (p.Kind == TDataFileProblemKind::CutShort)
+            p.Detail = slash == AnsiString::npos ? sideFile : sideFile.substr(slash + 1);
     if (pending == platform::TPendingWriteState::Applied) r.CompletedFrom = sideFile;
     if (pending == platform::TPendingWriteState::Waiting)
         r.Problems.push_back({TDataFileProblemKind::PendingWriteWaits, 0, sideFile});
@@ -1074,6 +1080,13 @@ TRecordedDataRead ReadAndParse(const std::string& path)
 }
 
 }  // namespace
+
+TRecordedDataRead OpenRecordedDataFile(const std::string& path)
+{
+    TRecordedDataRead r = ReadRecordedDataFile(path);
+    if (!r.CompletedFrom.empty()) r.CompletedOnDisk = platform::FinishCutWrite(path);
+    return r;
+}
 
 TRecordedDataRead ReadRecordedDataFile(const std::string& path)
 {

@@ -109,7 +109,8 @@ enum class TDataFileProblemKind {
     BadTime,            // a data row whose time is no date and time a calendar can name
     ExtraColumns,       // more series columns than the chart holds; the rest are not loaded
     MissingSections,    // the file ends before its sections or without "$;"
-    CutShort,           // the file ends after sound rows: cut off while it was written
+    CutShort,           // the file ends after sound rows: cut off while it was written (Detail: the
+                        // name its side file would have)
     PendingWriteWaits,  // a side file of an unfinished write is beside it but does not fit it
 };
 
@@ -149,6 +150,8 @@ struct TRecordedDataRead {
     // The file's last write was cut off and the end it was writing was read from its side
     // file, whose name this is (empty: none).
     AnsiString CompletedFrom;
+    // That end was written into the file on the disk too, and the side file removed.
+    bool CompletedOnDisk = false;
 
     bool Damaged() const;
     int Rows() const { return static_cast<int>(X.size()); }
@@ -163,3 +166,7 @@ bool ReadNumberField(std::string_view field, double& value);
 TRecordedDataRead ParseRecordedDataFile(std::string_view bytes);
 // Reads and parses a file; safe to call on any thread.
 TRecordedDataRead ReadRecordedDataFile(const std::string& path);
+// The same for the open command: a file whose end was read from the side file of a write
+// an earlier run left cut off gets that end on the disk too (platform::FinishCutWrite), so
+// that every program reading it sees what the view shows.
+TRecordedDataRead OpenRecordedDataFile(const std::string& path);

@@ -9,6 +9,7 @@
 #include "chart/engine/TChartSeries.h"
 #include "platform/DateTime.h"
 #include "platform/Dialogs.h"
+#include "platform/FileSave.h"
 #include "resources/TextRows.h"
 
 using namespace resources;
@@ -245,7 +246,10 @@ AnsiString DataFileProblemsText(const TRecordedDataRead& data)
                 text += Pick("Die Datei ist unvollst\xC3\xA4ndig (Ende \"$;\" fehlt).",
                              "The file is incomplete (its end \"$;\" is missing).");
                 break;
-            case TDataFileProblemKind::CutShort: text += CurrentText(RowFileCutShort); break;
+            case TDataFileProblemKind::CutShort:
+                text += TextWithName(CurrentText(RowFileCutShort),
+                                     p.Detail.empty() ? "*" + std::string(platform::PendingWriteSuffix) : p.Detail);
+                break;
             case TDataFileProblemKind::PendingWriteWaits:
                 text += TextWithName(CurrentText(RowPendingWriteWaits), p.Detail);
                 break;
@@ -342,6 +346,8 @@ void TRecordedDataFill::Finish()
     if (!data.CompletedFrom.empty())
         window.AddMemoLine(TDataFileMemo::SerialData,
                            TextWithName(CurrentText(RowPendingWriteApplied), data.CompletedFrom));
+    if (data.CompletedOnDisk)
+        window.AddMemoLine(TDataFileMemo::SerialData, TextWithName(CurrentText(RowCutWriteFinished), FPath));
     for (const auto& [line, field] : data.RejectedTimeSteps)
         window.AddMemoLine(TDataFileMemo::SerialData, Pick("Zeile ", "Line ") + IntToStr(line) +
                                                           Pick(": Zeitschritt \"", ": time step \"") + field +

@@ -269,7 +269,8 @@ void TDataFileSaveQueue::WakeWorker(int takenBySelf)
 
 void TDataFileSaveQueue::Save(IRecordedDataSource* window, int channel, std::function<void(bool)> done,
                               TPartFileUse use, bool quiet, std::function<void(const std::string&)> failed,
-                              std::function<void(const std::string&)> thrown)
+                              std::function<void(const std::string&)> thrown,
+                              std::function<void(const std::vector<platform::TSideFileNote>&)> noted)
 {
     auto finish = [&done](bool ok) {
         if (done) done(ok);
@@ -285,6 +286,7 @@ void TDataFileSaveQueue::Save(IRecordedDataSource* window, int channel, std::fun
     job.data = CaptureRecordedData(*window, name);
     job.done = std::move(done);
     job.failed = std::move(failed);
+    job.noted = std::move(noted);
     job.use = use;
     job.quiet = quiet;
     job.thrown = std::move(thrown);
@@ -382,6 +384,7 @@ void TDataFileSaveQueue::RunSave(Job& job, std::unique_ptr<TGrowingFileState>& g
     growing.reset();
     std::string error;
     TDataFileWriteResult result = TDataFileWriteResult::Written;
+    platform::TSideFileNotes notes;
     if (job.use == TPartFileUse::Final) {
         result = BuildAndWrite(job.path, job.data, error);
     } else {
@@ -416,7 +419,9 @@ void TDataFileSaveQueue::RunSave(Job& job, std::unique_ptr<TGrowingFileState>& g
     }
     const bool quiet = job.quiet;
     Finished(
-        [this, result, error, quiet, done = std::move(job.done), failed = std::move(job.failed)] {
+        [this, result, error, quiet, done = std::move(job.done), failed = std::move(job.failed),
+         noted = std::move(job.noted), sideFiles = notes.Take()] {
+            if (noted && !sideFiles.empty()) noted(sideFiles);
             // The caller's bookkeeping (its protocol line, the next part) and the queue's
             // own must not wait until someone closes the box.
             const bool ok = result == TDataFileWriteResult::Written;

@@ -19,6 +19,7 @@
 
 #include "app/DataFileView.h"
 #include "app/RecordedDataFile.h"
+#include "platform/FileSave.h"
 
 class TChartSeries;
 
@@ -125,11 +126,14 @@ public:
     // the box of a failed save is open, later failures are not shown in boxes of their own.
     // With `use` Growing the written file takes the rows that Append hands over next; a
     // `quiet` save shows no box when it fails (its caller reports the failure). An
-    // exception of a callback is handed to `thrown` (see UiDispatcher::Post).
+    // exception of a callback is handed to `thrown` (see UiDispatcher::Post). `noted` gets,
+    // before `done`, what the save did with side files of cut-off writes in the folder
+    // (finished ones, and one of an earlier file under the name that was set aside).
     void Save(IRecordedDataSource* window, int channel, std::function<void(bool)> done = {},
               TPartFileUse use = TPartFileUse::Final, bool quiet = false,
               std::function<void(const std::string& error)> failed = {},
-              std::function<void(const std::string& what)> thrown = {});
+              std::function<void(const std::string& what)> thrown = {},
+              std::function<void(const std::vector<platform::TSideFileNote>&)> noted = {});
     // Appends rows to a file a Growing save wrote (see above for when they are written).
     // `done` runs on the user-interface thread only when the result is not Written.
     void Append(TGrowingRows rows, std::function<void(TGrowResult, const std::string& error)> done,
@@ -157,6 +161,7 @@ private:
         TRecordedData data;
         std::function<void(bool)> done;
         std::function<void(const std::string&)> failed;
+        std::function<void(const std::vector<platform::TSideFileNote>&)> noted;
         TPartFileUse use = TPartFileUse::Final;
         bool quiet = false;
         TGrowingRows rows;

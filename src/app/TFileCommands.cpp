@@ -202,7 +202,7 @@ void TFileCommands::StartRead(const AnsiString& path)
         // Read and parsed here; the window is filled in steps on this thread. Nothing in the
         // window changes before that, so a file that cannot be read leaves it as it was.
         ReadInBackground([this, path] {
-            auto data = std::make_shared<TRecordedDataRead>(ReadRecordedDataFile(path));
+            auto data = std::make_shared<TRecordedDataRead>(OpenRecordedDataFile(path));
             return TReadFinish([this, path, data](const TReadTarget& t) {
                 FinishRead(t.Channel, t.Window, path, data, t.States, t.CloseIfRefused);
             });

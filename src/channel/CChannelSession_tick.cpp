@@ -334,6 +334,20 @@ void CChannelSession::WriteCurrentPart(std::function<void(bool)> done, TPartFile
         if (!quiet) FGrowFailureShown = true;
         PartFileFailed(name, error, ticks);
     };
+    // What the save did with the side files of cut-off writes in the folder goes into the
+    // protocol: a write of an earlier run finished, or an earlier file's unfinished write,
+    // which fits no file under the name any more, kept under a name of its own.
+    auto noted = [this, alive](const std::vector<platform::TSideFileNote>& notes) {
+        auto a = alive.lock();
+        if (!a || !*a) return;
+        for (const platform::TSideFileNote& n : notes) {
+            const bool aside = n.Kind == platform::TSideFileNote::TKind::SetAside;
+            AnsiString text = ChannelText(aside ? RowSideFileKeptAside : RowCutWriteFinished);
+            if (const auto dollar = text.find('$'); dollar != AnsiString::npos)
+                text.replace(dollar, 1, aside ? n.SideFile : n.File);
+            AddProtocolLine(" " + text);
+        }
+    };
     TDataFileSaveQueue::Instance().Save(
         this, FChannel,
         [this, alive, name, quiet, done = std::move(done)](bool ok) {
@@ -352,7 +366,7 @@ void CChannelSession::WriteCurrentPart(std::function<void(bool)> done, TPartFile
             }
             if (done) done(ok);
         },
-        use, quiet, failed, QueuedWorkFailed());
+        use, quiet, failed, QueuedWorkFailed(), noted);
 }
 
 void CChannelSession::CheckDataFolder()

@@ -1,6 +1,7 @@
 #include "channel/ProgramForms.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QString>
 #include <csignal>
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include <memory>
 #include <utility>
 
+#include "app/ProgramStartup.h"
 #include "app/RecordedDataWriter.h"
 #include "app/SingleInstanceLock.h"
 #include "app/TFileCommands.h"
@@ -20,6 +22,7 @@
 #include "channel/ChannelTexts.h"
 #include "comm/CChannel.h"
 #include "platform/Dialogs.h"
+#include "platform/FileFolders.h"
 #include "platform/UiDispatcher.h"
 #include "programmer/ProgrammerDialogs.h"
 
@@ -123,6 +126,13 @@ int RunProgram(SingleInstanceLock& lock, int language)
     gLockAtDisplayLoss = &lock;
     gEarlierMessageHandler = qInstallMessageHandler(WatchForTheDisplay);
     forms.MainWindow->showMaximized();
+    // The folders data files were last chosen in for a recording and opened from, and the
+    // one a recording goes to when none is chosen.
+    startup::FinishCutWritesAtStart({platform::RememberedFileFolder(platform::TFileKind::DataFile),
+                                     platform::RememberedFileFolder(platform::TFileKind::OpenFile),
+                                     CChannelSession::DefaultDataFolder.empty()
+                                         ? AnsiString(QDir::homePath().toStdString())
+                                         : CChannelSession::DefaultDataFolder});
     const int result = QApplication::exec();
     // The text table was released with the main window's close; the window keeps its
     // language.

@@ -231,9 +231,14 @@ AnsiString AnsweringFolder(const AnsiString& folder)
     return DocumentsFolder();
 }
 
+AnsiString RememberedFileFolder(TFileKind kind)
+{
+    return A(QSettings(kOrganisation, kApplication).value(Key(kind)).toString());
+}
+
 AnsiString FileFolder(TFileKind kind)
 {
-    return AnsweringFolder(A(QSettings(kOrganisation, kApplication).value(Key(kind)).toString()));
+    return AnsweringFolder(RememberedFileFolder(kind));
 }
 
 void RememberFileFolder(TFileKind kind, const AnsiString& chosenFile)

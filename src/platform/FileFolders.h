@@ -75,6 +75,9 @@ enum class TFileKind { DataFile, OpenFile, Program, Picture };
 // exists and answers within FolderPatienceMs (the window's event loop runs meanwhile), else
 // the documents folder (the home folder where there is none).
 AnsiString FileFolder(TFileKind kind);
+// The folder last chosen for this kind of file as the settings hold it, without a look at
+// it (empty: none yet).
+AnsiString RememberedFileFolder(TFileKind kind);
 // Remembers the folder of a chosen file for its kind: the dialog the user chose it in has
 // just looked at it. A folder that stops answering later is passed over by FileFolder.
 void RememberFileFolder(TFileKind kind, const AnsiString& chosenFile);

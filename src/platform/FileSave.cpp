@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -470,18 +469,80 @@ bool PendingWriteFits(const TOpenSideFile& side, std::string_view data, std::str
     return side.NewEnd(size_t(w.Length), newEnd) && Crc32(newEnd) == w.Crc;
 }
 
-// Whether the name holds a file saved whole after the side file was written: another file
-// (same device, another inode) made after it. The side file's write is then no longer true
-// of what the name holds.
-bool NewerFileAtName(int fd, const TOpenSideFile& side)
+// What this process wrote itself, told apart from what earlier runs, other instances or
+// other programs left: the side files it saved and has not removed yet, and the files it
+// saved whole (by name, with the state the save left them in). A file's inode alone proves
+// nothing: an editor or a tool that writes a new file and renames it makes a new one too.
+struct TFileIdentity {
+    dev_t Dev = 0;
+    ino_t Ino = 0;
+    off_t Size = 0;
+    struct timespec MTime {};
+    bool operator==(const TFileIdentity& o) const
+    {
+        return Dev == o.Dev && Ino == o.Ino && Size == o.Size && MTime.tv_sec == o.MTime.tv_sec &&
+               MTime.tv_nsec == o.MTime.tv_nsec;
+    }
+};
+
+TFileIdentity IdentityOf(const struct stat& st)
 {
-    struct statx sx {};
-    if (::statx(fd, "", AT_EMPTY_PATH, STATX_INO | STATX_BTIME, &sx) != 0 || !(sx.stx_mask & STATX_BTIME)) return false;
-    const unsigned long long dev = makedev(sx.stx_dev_major, sx.stx_dev_minor);
-    const struct timespec& written = side.St.st_mtim;
-    const bool madeAfter = sx.stx_btime.tv_sec > written.tv_sec ||
-                           (sx.stx_btime.tv_sec == written.tv_sec && sx.stx_btime.tv_nsec > written.tv_nsec);
-    return dev == side.W.Dev && sx.stx_ino != side.W.Ino && madeAfter;
+    return {st.st_dev, st.st_ino, st.st_size, st.st_mtim};
+}
+
+bool Before(const struct timespec& a, const struct timespec& b)
+{
+    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+
+std::mutex gWrittenMutex;
+std::vector<TFileIdentity> gOwnSideFiles;
+std::deque<std::pair<std::string, TFileIdentity>> gWholeSaves;  // the last ones, by file name
+constexpr size_t kKeptWholeSaves = 4096;
+
+void NoteOwnSideFile(const std::string& pending)
+{
+    struct stat st {};
+    if (::lstat(pending.c_str(), &st) != 0) return;
+    std::lock_guard<std::mutex> lock(gWrittenMutex);
+    gOwnSideFiles.push_back(IdentityOf(st));
+}
+
+// Whether this process saved the side file `st` (and forgets it: it is about to go).
+bool TakeOwnSideFile(const struct stat& st)
+{
+    std::lock_guard<std::mutex> lock(gWrittenMutex);
+    const auto it = std::find(gOwnSideFiles.begin(), gOwnSideFiles.end(), IdentityOf(st));
+    if (it == gOwnSideFiles.end()) return false;
+    gOwnSideFiles.erase(it);
+    return true;
+}
+
+void NoteWholeSave(const std::string& target, const struct stat& st)
+{
+    std::lock_guard<std::mutex> lock(gWrittenMutex);
+    gWholeSaves.emplace_back(BaseName(target), IdentityOf(st));
+    if (gWholeSaves.size() > kKeptWholeSaves) gWholeSaves.pop_front();
+}
+
+// Whether the file `path` (with `st` its state) is a file this process saved whole under
+// that name, unchanged since, after the side file was written: the side file's write is
+// then no longer true of what the name holds.
+bool SavedWholeSince(const std::string& path, const struct stat& st, const TOpenSideFile& side)
+{
+    if (!Before(side.St.st_mtim, st.st_mtim)) return false;
+    const std::string name = BaseName(path);
+    const TFileIdentity now = IdentityOf(st);
+    std::lock_guard<std::mutex> lock(gWrittenMutex);
+    return std::any_of(gWholeSaves.begin(), gWholeSaves.end(),
+                       [&](const auto& saved) { return saved.first == name && saved.second == now; });
+}
+
+thread_local TSideFileNotes* tNotes = nullptr;
+
+void Note(TSideFileNote::TKind kind, const std::string& file, const std::string& sideFile)
+{
+    if (tNotes) tNotes->Add({kind, file, sideFile});
 }
 
 bool ReadWhole(int fd, const struct stat& st, std::string& bytes)
@@ -499,47 +560,54 @@ std::string PendingPathOf(const std::string& path)
 
 void RemoveSideFile(const std::string& pending)
 {
-    ::unlink(pending.c_str());
+    struct stat st {};
+    const bool known = ::lstat(pending.c_str(), &st) == 0;
+    if (::unlink(pending.c_str()) == 0 && known) TakeOwnSideFile(st);
     SyncFolder(DirOf(pending));
 }
 
 // Finishes the cut-off write that the side file `pending` holds on its file, and removes
-// the side file once its new end is on the disk in the file. A side file that is not ours,
-// or whose file is gone, cannot be written or is not in a state the write leaves, stays;
-// it goes without being applied only when its name holds a newer file.
-void FinishPendingWrite(const std::string& pending)
+// the side file once its new end is on the disk in the file; true then. A side file that is
+// not ours, or whose file is gone, cannot be written or is not in a state the write leaves,
+// stays; it goes without being applied only when this process saved the file whole under
+// its name since.
+bool FinishPendingWrite(const std::string& pending)
 {
     TOpenSideFile side;
-    if (side.Open(pending, MaxReadFileBytes) != TSideFile::Record) return;
+    if (side.Open(pending, MaxReadFileBytes) != TSideFile::Record) return false;
     const std::string path = pending.substr(0, pending.size() - PendingWriteSuffix.size());
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return;
+    if (fd < 0) return false;
     const TScopeExit closeFile([fd] { ::close(fd); });
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != FileOwnerUser()) return;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != FileOwnerUser()) return false;
     std::string data, newEnd;
     const std::uint64_t size = std::uint64_t(st.st_size);
     const bool fits = size <= std::max<std::uint64_t>(side.W.Size, side.W.Offset + side.W.Length) &&
                       ReadWhole(fd, st, data) && PendingWriteFits(side, data, newEnd);
     if (!fits) {
-        if (NewerFileAtName(fd, side)) RemoveSideFile(pending);
-        return;
+        if (SavedWholeSince(path, st, side)) RemoveSideFile(pending);
+        return false;
     }
     // A file nobody may write is left as it is, as a save leaves it, also by a privileged
     // user; the side file waits until it can be written.
-    if ((st.st_mode & 0222) == 0) return;
+    if ((st.st_mode & 0222) == 0) return false;
     const int out = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (out < 0) return;
+    if (out < 0) return false;
     const TScopeExit closeOut([out] { ::close(out); });
     struct stat now {};
-    if (::fstat(out, &now) != 0 || now.st_dev != st.st_dev || now.st_ino != st.st_ino || now.st_size != st.st_size ||
-        now.st_mtim.tv_sec != st.st_mtim.tv_sec || now.st_mtim.tv_nsec != st.st_mtim.tv_nsec)
-        return;
+    if (::fstat(out, &now) != 0 || !(IdentityOf(now) == IdentityOf(st))) return false;
+    // Cut first, as the write itself does: whenever this is stopped, the file is cut at the
+    // offset and followed by a beginning of the new end, which the side file still proves.
+    const std::string_view written = std::string_view(data).substr(size_t(side.W.Offset));
+    const bool begun = std::string_view(newEnd).substr(0, written.size()) == written;
     int err = 0;
-    if (!WriteAll(out, newEnd, off_t(side.W.Offset), err) ||
+    if ((!begun && ::ftruncate(out, off_t(side.W.Offset)) != 0) || !WriteAll(out, newEnd, off_t(side.W.Offset), err) ||
         ::ftruncate(out, off_t(side.W.Offset + newEnd.size())) != 0 || ::fdatasync(out) != 0)
-        return;
+        return false;
     RemoveSideFile(pending);
+    Note(TSideFileNote::TKind::Finished, path, pending);
+    return true;
 }
 
 bool IsPendingName(std::string_view name)
@@ -575,8 +643,44 @@ void TidyLeftovers(const std::string& folder)
     for (const std::string& p : pending) FinishPendingWrite(p);
 }
 
+// The name a side file is set aside under: its own with the local time it was written
+// behind, and a number when that is taken.
+std::string SetAsideName(const std::string& pending, const struct stat& st, int attempt)
+{
+    struct tm local {};
+    const std::time_t written = st.st_mtim.tv_sec;
+    ::localtime_r(&written, &local);
+    char stamp[40];
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H-%M-%S", &local);
+    return pending + "." + stamp + (attempt > 1 ? "-" + std::to_string(attempt) : std::string());
+}
+
+// Renames the side file `pending` to a name of its own that nothing has yet; the name, or
+// empty when that fails (the side file then stays where it is).
+std::string SetAside(const std::string& pending, const struct stat& st)
+{
+    for (int attempt = 1; attempt < 100; ++attempt) {
+        const std::string name = SetAsideName(pending, st, attempt);
+        int done = ::renameat2(AT_FDCWD, pending.c_str(), AT_FDCWD, name.c_str(), RENAME_NOREPLACE);
+        // A file system that cannot rename without replacing: a second name, then the first goes.
+        if (done != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            done = ::link(pending.c_str(), name.c_str());
+            if (done == 0) ::unlink(pending.c_str());
+        }
+        if (done == 0) {
+            SyncFolder(DirOf(pending));
+            return name;
+        }
+        if (errno != EEXIST) return {};
+    }
+    return {};
+}
+
 // After `target` was saved whole: a side file of a write to the file it replaced is no
-// longer true of it.
+// longer true of what the name holds. When this process wrote it, what it held is in the
+// file just saved, and it goes; any other (of an earlier run, beside a file that was moved,
+// edited or replaced since) holds an end that may be in no file at all: it is set aside
+// under a name of its own, never removed.
 void DropPendingWrite(const std::string& target)
 {
     if (IsPendingName(target)) return;
@@ -586,10 +690,17 @@ void DropPendingWrite(const std::string& target)
     if (found == TSideFile::Missing || found == TSideFile::Foreign) return;
     // A record of ours, also one of the earlier format.
     std::string start;
-    if (found == TSideFile::Record ||
-        (ReadAt(side.Fd, 0, size_t(std::min<off_t>(side.St.st_size, 32)), start) &&
-         (start.rfind("noxcontrol pending end ", 0) == 0 || start.rfind("pending file end 1 ", 0) == 0)))
-        RemoveSideFile(pending);
+    if (found != TSideFile::Record &&
+        !(ReadAt(side.Fd, 0, size_t(std::min<off_t>(side.St.st_size, 32)), start) &&
+          (start.rfind("noxcontrol pending end ", 0) == 0 || start.rfind("pending file end 1 ", 0) == 0)))
+        return;
+    if (TakeOwnSideFile(side.St)) {
+        ::unlink(pending.c_str());
+        SyncFolder(DirOf(pending));
+        return;
+    }
+    const std::string aside = SetAside(pending, side.St);
+    if (!aside.empty()) Note(TSideFileNote::TKind::SetAside, target, aside);
 }
 
 // SaveFileAtomic; with `keptFd` the new file stays open for writing and its descriptor is
@@ -666,6 +777,7 @@ bool SaveAtomic(const std::string& path, std::string_view bytes, std::string* er
         if (keptFd) ::close(fd);
         return FailWith(error, path, ReplacedWhileWrittenReason);
     }
+    if (!IsPendingName(target)) NoteWholeSave(target, written);
     DropPendingWrite(target);
     // Make the rename itself durable.
     SyncFolder(DirOf(target));
@@ -777,7 +889,10 @@ bool TGrowingFile::SavePendingWrite(std::uint64_t offset, std::uint32_t head, st
         FSideFileBlocked = true;
         return false;
     }
-    if (SaveAtomic(FPendingPath, record, error, nullptr, true)) return true;
+    if (SaveAtomic(FPendingPath, record, error, nullptr, true)) {
+        NoteOwnSideFile(FPendingPath);
+        return true;
+    }
     // The reason is the file's: the side file is the program's own business.
     const std::string prefix = FPendingPath + ": ";
     if (error && error->rfind(prefix, 0) == 0) error->erase(0, prefix.size());
@@ -887,12 +1002,54 @@ bool ReadGrowingFile(const std::string& path, std::uint64_t maxBytes, std::strin
             if (state) *state = TPendingWriteState::Applied;
             return true;
         }
-        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-        const bool stale = fd >= 0 && found == TSideFile::Record && NewerFileAtName(fd, side);
-        if (fd >= 0) ::close(fd);
+        const bool stale = found == TSideFile::Record && steady && SavedWholeSince(path, after, side);
         if (state && !stale) *state = TPendingWriteState::Waiting;
         return true;
     }
+}
+
+bool FinishCutWrite(const std::string& path)
+{
+    const std::string pending = PendingPathOf(path);
+    struct stat st {};
+    return ::lstat(pending.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == FileOwnerUser() &&
+           st.st_mtime < gProcessStart && FinishPendingWrite(pending);
+}
+
+int FinishCutWrites(const std::string& folder)
+{
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return 0;
+    const int fd = ::dirfd(dir);
+    std::vector<std::string> pending;
+    while (const dirent* e = ::readdir(dir)) {
+        struct stat st {};
+        if (IsPendingName(e->d_name) && ::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode) && st.st_uid == FileOwnerUser() && st.st_mtime < gProcessStart)
+            pending.push_back(folder + "/" + e->d_name);
+    }
+    ::closedir(dir);
+    return int(std::count_if(pending.begin(), pending.end(), FinishPendingWrite));
+}
+
+TSideFileNotes::TSideFileNotes() : FOuter(tNotes)
+{
+    tNotes = this;
+}
+
+TSideFileNotes::~TSideFileNotes()
+{
+    tNotes = FOuter;
+}
+
+void TSideFileNotes::Add(TSideFileNote note)
+{
+    FNotes.push_back(std::move(note));
+}
+
+std::vector<TSideFileNote> TSideFileNotes::Take()
+{
+    return std::exchange(FNotes, {});
 }
 
 void TGrowingFile::Close()

@@ -37,7 +37,8 @@ bool CheckWritable(const std::string& path, std::string* error = nullptr);
 // mark, and only those no save under way holds; other programs' files stay whatever they
 // are named), and the
 // cut-off writes of growing files are finished (see TGrowingFile). A file saved whole has
-// no cut-off write any more: its side file goes. A read-only target is refused
+// no cut-off write any more: its side file goes, or is set aside when this process did not
+// write it (see TGrowingFile). A read-only target is refused
 // (CheckWritable). A symbolic link the rules of CheckWritable let through is written
 // through: the file it points to is replaced, the link stays.
 bool SaveFileAtomic(const std::string& path, std::string_view bytes, std::string* error = nullptr);
@@ -62,9 +63,11 @@ bool CheckFreeSpace(const std::string& path, std::uint64_t bytes, std::string* e
 // the write would have left it, and the next save into the folder finishes the write on
 // the disk (see SaveFileAtomic). A side file is trusted only when it is a plain file of the
 // user who runs the program and owns the file, which no one else may write; one that does
-// not prove the file as it is now is neither applied nor removed, unless its name holds a
-// file saved whole since (another inode of the same device, made after the side file). The
-// side file is never written through a link nor over what is not the user's (see
+// not prove the file as it is now is neither applied nor removed, unless this process saved
+// the file whole under its name since (a file made new by another program, an editor or a
+// tool that renames its output over the file, is no proof of that). A whole save under the
+// name removes only a side file this process wrote; any other is set aside (TSideFileNote).
+// The side file is never written through a link nor over what is not the user's (see
 // SideFileBlocked). A file whose side file's name would be too long for the file system
 // is saved whole at each write that replaces bytes instead.
 class TGrowingFile {
@@ -133,6 +136,40 @@ enum class TPendingWriteState { None, Applied, Waiting };
 // reading again.
 bool ReadGrowingFile(const std::string& path, std::uint64_t maxBytes, std::string& bytes, std::string* error = nullptr,
                      TFileReadError* why = nullptr, TPendingWriteState* state = nullptr);
+
+// What became of side files of cut-off writes: one finished (its new end written into
+// its file and the side file removed), or one set aside under a name of its own (its
+// `<file>.recovery` name with the local time it was written behind, "2026-03-27_14-05-09"),
+// as its end fits no file under its name any more and may be in no file at all.
+struct TSideFileNote {
+    enum class TKind { Finished, SetAside };
+    TKind Kind;
+    std::string File;      // the data file
+    std::string SideFile;  // the side file finished, or the name it was set aside under
+};
+// While one exists on a thread, the saves and finishings on that thread note there what
+// they did with side files (SaveFileAtomic, TGrowingFile::Create, FinishCutWrite(s)), for
+// the caller to tell the user.
+class TSideFileNotes {
+public:
+    TSideFileNotes();
+    ~TSideFileNotes();
+    TSideFileNotes(const TSideFileNotes&) = delete;
+    TSideFileNotes& operator=(const TSideFileNotes&) = delete;
+    void Add(TSideFileNote note);
+    std::vector<TSideFileNote> Take();
+
+private:
+    TSideFileNotes* FOuter;
+    std::vector<TSideFileNote> FNotes;
+};
+
+// Finishes the cut-off write of `path` on the disk, as a save into its folder does: when its
+// side file, left by an earlier run, is ours and proves the file as it is, the new end is
+// written into the file, synced, and the side file removed. True then.
+bool FinishCutWrite(const std::string& path);
+// The same for every side file an earlier run left in `folder`; how many were finished.
+int FinishCutWrites(const std::string& folder);
 
 // The user whose files the program takes as its own when it trusts side files and tidies
 // leftovers: the user who runs it. Tests that run as a privileged user set another one

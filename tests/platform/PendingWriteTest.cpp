@@ -31,6 +31,7 @@ namespace {
 
 std::atomic<bool> gKeepSideFiles{false};  // unlink of a side file does nothing (killed before it)
 std::atomic<bool> gRecord{false};
+std::atomic<bool> gSyncFails{false};  // fdatasync fails as on a disk that fails
 std::atomic<std::uint64_t> gSideBytesRead{0};
 std::mutex gCallsMutex;
 std::vector<std::string> gCalls;
@@ -66,6 +67,10 @@ extern "C" ssize_t pread(int fd, void* buf, size_t count, off_t offset)
 extern "C" int fdatasync(int fd)
 {
     Record("sync " + NameOf(fd));
+    if (gSyncFails) {
+        errno = EIO;
+        return -1;
+    }
     return int(::syscall(SYS_fdatasync, fd));
 }
 
@@ -95,6 +100,7 @@ protected:
     {
         SetFileOwnerUserForTests(-1);
         gKeepSideFiles = false;
+        gSyncFails = false;
         gRecord = false;
     }
 
@@ -287,8 +293,8 @@ TEST_F(PendingWriteTest, AFileChangedSinceTheKillKeepsItsChangeAndItsSideFile)
 }
 
 // A file moved away, made read-only or given another inode keeps its side file until the
-// write can be finished; the side file goes without being applied only when a whole save
-// replaced the file.
+// write can be finished; a whole save under the name removes only a side file this process
+// wrote, and keeps any other under a name of its own.
 TEST_F(PendingWriteTest, ASideFileStaysUntilItsWriteIsFinishedOrTheFileWasSavedWhole)
 {
     KillInWrite(5);
@@ -328,15 +334,35 @@ TEST_F(PendingWriteTest, ASideFileStaysUntilItsWriteIsFinishedOrTheFileWasSavedW
     EXPECT_EQ(OnDisk(), after);
     EXPECT_FALSE(SideFileThere());
 
-    // A whole save of the file removes its side file at once, also one of this run's.
+    // A whole save of the file removes a side file this process wrote: what it held is in
+    // what was saved.
+    {
+        TGrowingFile own;
+        ASSERT_TRUE(own.Create(path, before));
+        gSyncFails = true;
+        EXPECT_FALSE(own.WriteFrom(offset, newEnd));
+        gSyncFails = false;
+    }
+    ASSERT_TRUE(SideFileThere());
+    ASSERT_TRUE(SaveFileAtomic(path, "saved whole"));
+    EXPECT_FALSE(SideFileThere());
+    EXPECT_EQ(QDir(QString::fromStdString(base)).entryList({"run_11.csv.recovery.*"}, QDir::Files).size(), 0);
+
+    // Any other side file, also one of this run's time, may hold an end that is in no file:
+    // the save keeps it under a name of its own, with the time it was written.
     KillInWrite(5);
     const timespec now[2] = {{0, UTIME_OMIT}, {0, UTIME_NOW}};
     ASSERT_EQ(::utimensat(AT_FDCWD, pending.c_str(), now, 0), 0);
+    const std::string record = OnDisk(pending);
     ASSERT_TRUE(SaveFileAtomic(path, "saved whole"));
     EXPECT_FALSE(SideFileThere());
+    const QStringList kept = QDir(QString::fromStdString(base)).entryList({"run_11.csv.recovery.*"}, QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(OnDisk(base + "/" + kept[0].toStdString()), record);
+    ASSERT_EQ(::unlink((base + "/" + kept[0].toStdString()).c_str()), 0);
 
     // One of the earlier format proves too little: kept beside the file, never applied,
-    // until a whole save replaces the file.
+    // until a whole save replaces the file, which keeps it under a name of its own.
     Overwrite(cut);
     Overwrite("pending file end 1 dev=1 ino=2 size=40 offset=13 length=5 head=0 crc=0\nrow 2", pending);
     Age(pending);
@@ -346,6 +372,7 @@ TEST_F(PendingWriteTest, ASideFileStaysUntilItsWriteIsFinishedOrTheFileWasSavedW
     EXPECT_TRUE(SideFileThere());
     ASSERT_TRUE(SaveFileAtomic(path, "saved whole"));
     EXPECT_FALSE(SideFileThere());
+    EXPECT_EQ(QDir(QString::fromStdString(base)).entryList({"run_11.csv.recovery.*"}, QDir::Files).size(), 1);
 }
 
 // A side file is looked at by its size before it is read: one far larger than any file it

@@ -15,9 +15,14 @@
 
 namespace {
 volatile std::sig_atomic_t g_stop = 0;
+volatile std::sig_atomic_t g_silenceToggles = 0;
 void OnSignal(int)
 {
     g_stop = 1;
+}
+void OnSilenceSignal(int)
+{
+    g_silenceToggles = g_silenceToggles + 1;
 }
 
 int Usage()
@@ -34,7 +39,9 @@ int Usage()
                  "  --time-constant SECONDS\n"
                  "               how fast the controlled temperature follows the setpoint\n"
                  "               (first-order lag; default 180)\n"
-                 "  --slaves     bus addresses (1..30) of the units on the line; default 1\n");
+                 "  --slaves     bus addresses (1..30) of the units on the line; default 1\n"
+                 "SIGUSR1 makes the units silent (they neither answer nor take a frame) and,\n"
+                 "sent again, lets them answer again; each change is printed among the frames.\n");
     return 2;
 }
 }  // namespace
@@ -119,8 +126,18 @@ int main(int argc, char** argv)
 
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
+    std::signal(SIGUSR1, OnSilenceSignal);
     std::size_t shown = 0;
+    int silenceToggles = 0;
     while (!g_stop) {
+        if (silenceToggles != g_silenceToggles) {
+            silenceToggles = g_silenceToggles;
+            const bool silent = silenceToggles % 2 == 1;
+            for (int addr : slaves)
+                line.Unit(addr)->Update(
+                    [silent](support::UnitState& u) { u.answers = silent ? 0 : support::AllCommands; });
+            std::printf("            -- %s\n", silent ? "silent from here" : "answering again from here");
+        }
         line.WaitForFrames(shown + 1, 200);
         auto frames = line.Frames();
         for (; shown < frames.size(); ++shown) {

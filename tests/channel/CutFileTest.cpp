@@ -1,0 +1,254 @@
+// A recording killed inside its minute's write leaves its file cut and the new end in the
+// side file beside it. What then happens to that side file when another tool rewrites the
+// file, when the file is moved away and a new recording takes its name, and when the file
+// is opened or the program starts again. The kill is real: a child process (this test
+// program again, as the crash tests run it) records and kills itself inside the write.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "ChannelTestSupport.h"
+#include "app/ProgramStartup.h"
+#include "app/RecordedDataFile.h"
+#include "app/TFileCommands.h"
+#include "channel/ProgramForms.h"
+#include "chart/engine/TChartSeries.h"
+#include "platform/FileSave.h"
+#include "platform/TextCodec.h"
+#include "resources/TextRows.h"
+#include "support/SpawnSelf.h"
+
+using namespace channeltest;
+
+namespace {
+
+AnsiString English(int row)
+{
+    AnsiString s;
+    return CLanguage::Instance()->LookupText(CLanguage::English, row, s);
+}
+
+AnsiString WithName(AnsiString text, const AnsiString& name)
+{
+    text.replace(text.find('$'), 1, name);
+    return text;
+}
+
+std::string OnDisk(const std::string& path)
+{
+    std::string bytes;
+    EXPECT_TRUE(platform::ReadFileBytes(path, bytes)) << path;
+    return bytes;
+}
+
+bool Exists(const std::string& path)
+{
+    return QFile::exists(QString::fromStdString(path));
+}
+
+// The names in `dir` that start with `start`.
+std::vector<std::string> NamesStartingWith(const std::string& dir, const std::string& start)
+{
+    std::vector<std::string> names;
+    for (const QString& n : QDir(QString::fromStdString(dir)).entryList(QDir::Files | QDir::Hidden))
+        if (n.toStdString().rfind(start, 0) == 0) names.push_back(n.toStdString());
+    return names;
+}
+
+class CutFileTest : public ChannelFixture {
+protected:
+    void SetUp() override
+    {
+        ChannelFixture::SetUp();
+        CLanguage::Instance()->SetCurrentLanguage(CLanguage::English);
+    }
+    void TearDown() override
+    {
+        forms.reset();
+        CLanguage::Instance()->SetCurrentLanguage(CLanguage::German);
+        ChannelFixture::TearDown();
+    }
+
+    // A recording into `dir`/run_11.csv, one row a second, killed inside its first write in
+    // place; the side file is dated back to an earlier run. Returns the file as the side
+    // file completes it.
+    std::string KillInsideTheFirstWrite(const std::string& dir)
+    {
+        EXPECT_TRUE(QDir().mkpath(QString::fromStdString(dir)));
+        int fds[2];
+        if (::pipe(fds) != 0) return {};
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
+        posix_spawn_file_actions_addclose(&actions, fds[0]);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        pid_t pid = 0;
+        // folder; interval; ticks; save at; the write to kill in; the row to hold at
+        const int spawned = support::SpawnSelf("RecordingCrashTest.ChildRecordsUntilKilled",
+                                               "NOX_RECORDING_CHILD=" + dir + ";1;200;0;1;0", &actions, pid);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(fds[1]);
+        if (spawned == 0) {
+            // What it reports is read to its end, which comes with the kill.
+            char buf[256];
+            FILE* in = fdopen(fds[0], "r");
+            while (std::fgets(buf, sizeof buf, in)) {}
+            std::fclose(in);
+            int status = 0;
+            ::waitpid(pid, &status, 0);
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        } else {
+            ::close(fds[0]);
+            ADD_FAILURE() << "no child";
+        }
+        const std::string file = dir + "/run_11.csv", pending = file + ".recovery";
+        EXPECT_TRUE(Exists(pending));
+        const timespec earlier[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 3600, 0}};
+        EXPECT_EQ(::utimensat(AT_FDCWD, pending.c_str(), earlier, 0), 0);
+        std::string whole;
+        EXPECT_TRUE(platform::ReadGrowingFile(file, 1 << 30, whole));
+        EXPECT_NE(whole, OnDisk(file));
+        return whole;
+    }
+
+    // File > Open of `path` as the user does it; the message box it brought up, if any.
+    TmdiSubWindow* Open(const std::string& path)
+    {
+        if (!forms) {
+            forms = std::make_unique<TProgramForms>(CLanguage::English);
+            forms->MainWindow->tmrPopUp->stop();
+            forms->PanelControl->setUpdatesEnabled(false);
+        }
+        support::TestDialogs().Clear();
+        support::TestDialogs().QueueFileName(path);
+        forms->MainWindow->mnuOpenFile->trigger();
+        forms->FileCommands->WaitIdle();
+        return dynamic_cast<TmdiSubWindow*>(forms->MainWindow->ChannelForm(forms->MainWindow->ActiveChannel()));
+    }
+    AnsiString LastMessage() { return support::TestDialogs().LastMessage().text; }
+
+    std::unique_ptr<TProgramForms> forms;
+};
+
+}  // namespace
+
+// A tool that writes a new file and renames it over the cut one (sed -i, an editor, a
+// spreadsheet, rsync) gives the file a new inode: that proves no whole save of the program.
+// The side file, the only copy of the file's end, stays, later saves into the folder keep
+// it, and opening the file says that an unfinished write waits beside it.
+TEST_F(CutFileTest, ACutFileReplacedByAnotherToolKeepsItsSideFile)
+{
+    const std::string dir = folder.path().toStdString() + "/sed";
+    KillInsideTheFirstWrite(dir);
+    const std::string file = dir + "/run_11.csv", pending = file + ".recovery";
+    const std::string record = OnDisk(pending);
+    std::string edited = OnDisk(file);
+    edited.replace(edited.find("Date|Time"), 4, "DATE");
+    {
+        std::ofstream out(dir + "/sedXYZ12", std::ios::binary);
+        out << edited;
+    }
+    ASSERT_EQ(std::rename((dir + "/sedXYZ12").c_str(), file.c_str()), 0);
+
+    Open(file);
+    EXPECT_NE(LastMessage().find(WithName(English(resources::RowPendingWriteWaits), pending)), std::string::npos)
+        << LastMessage();
+    EXPECT_EQ(OnDisk(file), edited);
+    ASSERT_TRUE(platform::SaveFileAtomic(dir + "/other.txt", "x"));
+    EXPECT_EQ(OnDisk(pending), record);
+    EXPECT_EQ(OnDisk(file), edited);
+}
+
+// A file moved away without its side file opens as cut short, and the message says where
+// the end of its last write may wait. A new recording under the old name keeps that side
+// file under a name of its own, with the time it was written, and its protocol says where;
+// put beside the moved file under its side file's name, it completes that file again.
+TEST_F(CutFileTest, AMovedFilesSideFileSurvivesANewRecordingUnderItsName)
+{
+    const std::string dir = folder.path().toStdString() + "/moved";
+    const std::string whole = KillInsideTheFirstWrite(dir);
+    const std::string file = dir + "/run_11.csv", pending = file + ".recovery";
+    const std::string record = OnDisk(pending);
+    const std::string archive = dir + "/archive";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(archive)));
+    ASSERT_EQ(std::rename(file.c_str(), (archive + "/run_11.csv").c_str()), 0);
+    Open(archive + "/run_11.csv");
+    EXPECT_NE(LastMessage().find(WithName(English(resources::RowFileCutShort), "run_11.csv.recovery")),
+              std::string::npos)
+        << LastMessage();
+    forms.reset();
+
+    support::SimulatedUnitLine line;
+    CChannelSession s(1);
+    UseOwnSerialUnit(line, s);
+    Connect(s, dir + "/run.csv");
+    clock.AdvanceMs(1000);
+    s.Tick();
+    ASSERT_TRUE(Await([&] { return !NamesStartingWith(dir, "run_11.csv.recovery.").empty(); }));
+    const std::vector<std::string> kept = NamesStartingWith(dir, "run_11.csv.recovery.");
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].size(), std::string("run_11.csv.recovery.2026-03-28_22-00-00").size()) << kept[0];
+    EXPECT_EQ(OnDisk(dir + "/" + kept[0]), record);
+    EXPECT_FALSE(Exists(pending));
+    // The channel speaks its own language: the line is found by the name it gives.
+    const std::vector<AnsiString>& protocol = s.Memo(TSessionMemo::SerialData);
+    EXPECT_TRUE(Await([&] {
+        return std::any_of(protocol.begin(), protocol.end(), [&](const AnsiString& l) {
+            return l.find(" als " + dir + "/" + kept[0] + " aufbewahrt") != AnsiString::npos;
+        });
+    })) << protocol.back();
+    ASSERT_TRUE(s.Close());
+
+    ASSERT_EQ(std::rename((dir + "/" + kept[0]).c_str(), (archive + "/run_11.csv.recovery").c_str()), 0);
+    std::string bytes;
+    platform::TPendingWriteState state{};
+    ASSERT_TRUE(platform::ReadGrowingFile(archive + "/run_11.csv", 1 << 30, bytes, nullptr, nullptr, &state));
+    EXPECT_EQ(state, platform::TPendingWriteState::Applied);
+    EXPECT_EQ(bytes, whole);
+}
+
+// A side file of an earlier run that proves its file is written into it when the file is
+// opened (the read has just proved it fits) and when the program starts (in the folders it
+// knows): the file on the disk is then what the view shows, the side file is gone, and the
+// view's protocol or a notice says so.
+TEST_F(CutFileTest, AFittingSideFileIsFinishedWhenItsFileIsOpenedAndAtStart)
+{
+    const std::string opened = folder.path().toStdString() + "/opened";
+    const std::string whole = KillInsideTheFirstWrite(opened);
+    const std::string file = opened + "/run_11.csv", pending = file + ".recovery";
+    TmdiSubWindow* view = Open(file);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(OnDisk(file), whole);
+    EXPECT_FALSE(Exists(pending));
+    const std::vector<AnsiString> protocol = view->MemoLines(TDataFileMemo::SerialData);
+    EXPECT_NE(std::find(protocol.begin(), protocol.end(), WithName(English(resources::RowCutWriteFinished), file)),
+              protocol.end());
+    const TRecordedDataRead read = ReadRecordedDataFile(file);
+    EXPECT_FALSE(read.Damaged());
+    EXPECT_EQ(read.Rows(), view->Series(0)->Count());
+
+    const std::string started = folder.path().toStdString() + "/started";
+    const std::string startedWhole = KillInsideTheFirstWrite(started);
+    const std::string startedFile = started + "/run_11.csv";
+    std::vector<AnsiString> finished;
+    support::TestDialogs().Clear();
+    startup::FinishCutWritesAtStart({folder.path().toStdString(), started, started},
+                                    [&](const std::vector<AnsiString>& files) { finished = files; });
+    ASSERT_TRUE(Await([&] { return !finished.empty(); }));
+    EXPECT_EQ(finished, std::vector<AnsiString>{startedFile});
+    EXPECT_EQ(OnDisk(startedFile), startedWhole);
+    EXPECT_FALSE(Exists(startedFile + ".recovery"));
+    ASSERT_TRUE(Await([&] { return support::TestDialogs().MessageCount() == 1; }));
+    EXPECT_EQ(LastMessage(), WithName(English(resources::RowCutWriteFinished), startedFile));
+}
