@@ -316,8 +316,12 @@ private:
     void MakeDataFileName();
     void ChooseDataFileBase(const AnsiString& chosen);
     // One reading of the clocks: the wall-clock date-time the time axis started at plus
-    // the monotonic time since.
+    // the monotonic time since, and the steps of the wall clock the rows follow.
     TDateTime ElapsedWallClock(std::int64_t ticks) const;
+    // A wall clock set forward or back by more than a second since the last tick (a clock
+    // corrected after the computer was paused) is named in the protocol; the rows follow it
+    // as far as their times keep increasing.
+    void FollowWallClock(std::int64_t ticks);
     void StartPartClock(TDateTime wall, std::int64_t ticks);
     void PartAndSaveDecision(std::int64_t ticks);
     // The ticks the user-interface thread missed before this one become error rows.
@@ -396,6 +400,11 @@ private:
     // clock at that moment. X values and part ages follow the monotonic clock from there.
     TDateTime FAxisStartWall = 0;
     std::int64_t FAxisStartTicks = 0;
+    // The wall clock in UTC when the axis started; how far it has been set ahead of the
+    // monotonic clock since (negative: back), and how far the rows' times have followed it.
+    TDateTime FAxisStartUtc = 0;
+    std::int64_t FWallClockStepsMs = 0;
+    std::int64_t FAxisShiftMs = 0;
     std::int64_t FPartStartTicks = 0;
 
     DeviceCommandQueue FCommands;

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -18,6 +19,7 @@
 #include "platform/Dialogs.h"
 #include "platform/FileFolders.h"
 #include "platform/FileSave.h"
+#include "platform/Round.h"
 #include "platform/ScopedValue.h"
 #include "platform/UiDispatcher.h"
 #include "platform/UiThread.h"
@@ -35,7 +37,47 @@ bool FileExists(const AnsiString& path)
 
 TDateTime CChannelSession::ElapsedWallClock(std::int64_t ticks) const
 {
-    return FAxisStartWall + double(ticks - FAxisStartTicks) / MSecsPerDay;
+    return FAxisStartWall + double(ticks - FAxisStartTicks + FAxisShiftMs) / MSecsPerDay;
+}
+
+void CChannelSession::FollowWallClock(std::int64_t ticks)
+{
+    // Both clocks since the axis started; the wall clock in UTC, so that a change of
+    // daylight-saving time is no step (the points keep their times over it).
+    const std::int64_t steps =
+        Round64((platform::clock().UtcNow() - FAxisStartUtc) * MSecsPerDay) - (ticks - FAxisStartTicks);
+    const std::int64_t step = steps - FWallClockStepsMs;
+    if (std::abs(step) <= 1000) return;
+    FWallClockStepsMs = steps;
+    // A step forward moves the rows with it. A data file's times only ever increase, so a
+    // step back is not followed: the rows keep their pace and stay ahead of the wall clock
+    // by that much, until a later step forward has made up for it. Ahead rather than a run
+    // of rows at one time, and never a row before the one taken earlier.
+    const std::int64_t shift = std::max(FAxisShiftMs, steps);
+    const double moved = double(shift - FAxisShiftMs) / MSecsPerDay;
+    FAxisShiftMs = shift;
+    // The programmer's planned points run ahead of the recording on the same axis: they
+    // move with it, so a program's segments keep their length.
+    if (moved > 0)
+        for (int k = ValueSeriesTotal; k < ChannelSeriesCount; ++k)
+            if (TFastLineSeries* s = FSeries[std::size_t(k)])
+                for (int i = 0; i < s->Count(); ++i) s->SetXValue(i, s->GetxValue(i) + moved);
+    const AnsiString by = FormatFloat("0.0", double(std::abs(step)) / 1000.0);
+    AnsiString text = step > 0 ? ChannelText(" Die Uhr des Computers wurde um $1 s vorgestellt",
+                                             " The computer's clock was set forward by $1 s")
+                               : ChannelText(" Die Uhr des Computers wurde um $1 s zurückgestellt",
+                                             " The computer's clock was set back by $1 s");
+    if (shift == steps) {
+        text += ChannelText(": die Zeiten der Punkte folgen ihr von hier an.",
+                            ": the points' times follow it from here on.");
+    } else {
+        text += ChannelText(": die Zeiten der Punkte gehen nicht zurück und bleiben ihr $2 s voraus.",
+                            ": the points' times do not go back and stay $2 s ahead of it.");
+    }
+    const AnsiString fields[] = {by, FormatFloat("0.0", double(shift - steps) / 1000.0)};
+    for (int i = 0; i < 2; ++i)
+        if (const auto at = text.find("$" + IntToStr(i + 1)); at != AnsiString::npos) text.replace(at, 2, fields[i]);
+    AddProtocolLine(text);
 }
 
 AnsiString CChannelSession::PartFileName() const
@@ -53,6 +95,9 @@ void CChannelSession::StartTimeAxis()
     const std::int64_t ticks = platform::clock().MilliTicks();
     FAxisStartWall = now;
     FAxisStartTicks = ticks;
+    FAxisStartUtc = platform::clock().UtcNow();
+    FWallClockStepsMs = 0;
+    FAxisShiftMs = 0;
     FPartStartTicks = ticks;
     FPartStartTime = now;
     FPartNumber = 1;
@@ -101,12 +146,14 @@ bool CChannelSession::Tick()
     const std::int64_t ticks = platform::clock().MilliTicks();
     if (FRecordingSuspended) {
         FLastRowTicks = -1;  // a recording that waits misses nothing
+        FollowWallClock(ticks);
         GrowPartFile(ticks);
         if (OnTicked) OnTicked();
         return false;
     }
 
     RecordMissedTicks(ticks);
+    FollowWallClock(ticks);
     const TDateTime x = ElapsedWallClock(ticks) - FTimeOrigin;
     const int recorded = std::min(FSeriesCount, ValueSeriesTotal);
     for (int k = 0; k < recorded; ++k) {

@@ -338,6 +338,14 @@ TDateTime SystemClock::Now() const
     return d + tm;
 }
 
+TDateTime SystemClock::UtcNow() const
+{
+    using namespace std::chrono;
+    // Day 25569 is 1 January 1970.
+    const std::int64_t ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+    return 25569.0 + double(ms) / MSecsPerDay;
+}
+
 std::int64_t SystemClock::MilliTicks() const
 {
     // The boot-time clock goes on while the computer sleeps, as real time does: a recording's

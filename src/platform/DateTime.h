@@ -44,6 +44,10 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual TDateTime Now() const = 0;
+    // The same moment in UTC: the wall clock without the changes of daylight-saving time,
+    // for telling a clock that was set (stepped) from one that only changed its zone time.
+    // A clock without zones gives Now().
+    virtual TDateTime UtcNow() const { return Now(); }
     // Milliseconds of a monotonic clock that also counts the time the computer slept (for
     // pacing, time-outs and the recording's elapsed time).
     virtual std::int64_t MilliTicks() const = 0;
@@ -52,6 +56,7 @@ public:
 class SystemClock : public Clock {
 public:
     TDateTime Now() const override;
+    TDateTime UtcNow() const override;
     std::int64_t MilliTicks() const override;
 };
 

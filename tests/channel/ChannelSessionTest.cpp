@@ -458,6 +458,61 @@ TEST_F(ChannelSessionTest, TicksTheUserInterfaceMissedAreErrorRowsAtTheirOwnTime
                                " lief kein Takt: dazwischen wurde nichts aufgezeichnet."));
 }
 
+// The wall clock set while the program's own clock ran on (a paused virtual machine, then a
+// time correction): each step of more than a second is one protocol line, the rows follow a
+// step forward and never go back for a step back.
+TEST_F(ChannelSessionTest, RowsFollowTheWallClockSetForwardAndNeverGoBack)
+{
+    support::SimulatedUnitLine line;
+    CChannelSession s(2);
+    ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(line, s));
+    s.Settings.Interval = "1";
+    s.Settings.TimeAxisStyle = 1;  // the points' times are date-times
+    Connect(s, Path("steps.csv"));
+    const TFastLineSeries* s0 = s.ValueSeries(0);
+    auto lastX = [&] { return s0->GetxValue(s0->Count() - 1); };
+    auto seconds = [](TDateTime a, TDateTime b) { return (a - b) * SecsPerDay; };
+    auto stepLines = [&] {
+        return std::count_if(
+            s.Memo(TSessionMemo::SerialData).begin(), s.Memo(TSessionMemo::SerialData).end(),
+            [](const AnsiString& l) { return l.find(" Die Uhr des Computers wurde um ") != AnsiString::npos; });
+    };
+    // Steps: forward 20 s, back 30 s, forward 50 s (20 s more than the rows are ahead), and a
+    // wobble of half a second. How far the rows move at each, and how far they are ahead of
+    // the wall clock after it.
+    const double steps[] = {20, -30, 50, 0.5}, moved[] = {20, 0, 20, 0}, ahead[] = {0, 30, 0, -0.5};
+    Ticks(s, 3);
+    EXPECT_NEAR(seconds(lastX(), Now()), 0, 0.001);
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        const TDateTime before = lastX();
+        clock.Set(clock.Now() + steps[i] / SecsPerDay);
+        Ticks(s, 1);
+        EXPECT_NEAR(seconds(lastX(), before), 1 + moved[i], 0.001);
+        Ticks(s, 2);
+        EXPECT_NEAR(seconds(lastX(), Now()), ahead[i], 0.001);
+    }
+    EXPECT_EQ(stepLines(), 3);
+    EXPECT_TRUE(HasLine(
+        s, " Die Uhr des Computers wurde um 20,0 s vorgestellt: die Zeiten der Punkte folgen ihr von hier an."));
+    EXPECT_TRUE(HasLine(s,
+                        " Die Uhr des Computers wurde um 30,0 s zurückgestellt: die Zeiten der Punkte gehen nicht "
+                        "zurück und bleiben ihr 30,0 s voraus."));
+    EXPECT_TRUE(HasLine(
+        s, " Die Uhr des Computers wurde um 50,0 s vorgestellt: die Zeiten der Punkte folgen ihr von hier an."));
+
+    // The file holds the rows in increasing time, and the protocol lines with them.
+    ASSERT_TRUE(s.Close());
+    const TRecordedDataRead file = ReadRecordedDataFile(Path("steps_21.csv"));
+    ASSERT_TRUE(file.Loaded);
+    ASSERT_EQ(file.Rows(), 16);
+    for (int r = 1; r < file.Rows(); ++r) EXPECT_GT(file.X[size_t(r)], file.X[size_t(r - 1)]) << r;
+    EXPECT_EQ(std::count_if(
+                  file.EventProtocol.begin(), file.EventProtocol.end(),
+                  [](const AnsiString& l) { return l.find(" Die Uhr des Computers wurde um ") != AnsiString::npos; }),
+              3);
+}
+
 TEST_F(ChannelSessionTest, PartsWrittenOnlyAsTheyEndHoldEveryPointAndTheirOwnProtocolOnce)
 {
     support::SimulatedUnitLine line;

@@ -386,6 +386,29 @@ TEST_F(ProgramRunSessionTest, CancelledTimedSegmentLeavesTheNextOneWaitingForIts
     EXPECT_EQ(programmer.GetHoldFlag(), 1);
 }
 
+// The wall clock set forward by a minute in the middle of a segment (a corrected clock): the
+// points' times follow it, the program's planned points with them, and the segment keeps its
+// length in ticks.
+TEST_F(ProgramRunSessionTest, AWallClockSetForwardShortensNoSegment)
+{
+    support::UnitState unit;
+    unit.controlMode = 'I';
+    Start(unit);
+    Segment("Ramp", 60, 40.0, 0);
+    Segment("Hold", 0, 60.0, 1);
+    ASSERT_TRUE(run.RequestStart(program, settings));
+    while (!run.ProgramRunning) Tick();
+    Tick(2);
+    const TDateTime before = session.Series(2)->GetxValue(Recorded() - 1);
+    clock.Set(clock.Now() + 60.0 / SecsPerDay);
+    Tick();
+    EXPECT_NEAR((session.Series(2)->GetxValue(Recorded() - 1) - before) * SecsPerDay, 65.0, 0.001);
+    Tick(6);
+    EXPECT_EQ(programmer.GetCurrentSegmentName(), "Ramp");
+    Tick(6);
+    EXPECT_EQ(programmer.GetCurrentSegmentName(), "Hold");
+}
+
 TEST_F(ProgramRunSessionTest, EndlessProgramPastTheUnitsLimitKeepsOneWarningOpen)
 {
     support::UnitState unit;
