@@ -36,7 +36,7 @@ std::atomic<int> gHeldFd{-1};
 
 // The orderly end on a termination signal: the handler only notes the signal and writes a
 // byte into the pipe, which wakes the user-interface thread. The end it runs there is given
-// its time by an alarm; a second signal or the alarm ends the process at once.
+// its time by an alarm, which ends the process at once when the time is over.
 std::atomic<int> gEndPipe{-1};   // the pipe's writing end while an orderly end is armed
 std::atomic<int> gEndSignal{0};  // the first termination signal that came
 std::atomic<unsigned> gEndPatience{0};
@@ -60,19 +60,23 @@ void CloseHeldLockAndEndNow(int signal)
 
 extern "C" void CloseHeldLockAndEnd(int signal)
 {
-    const int saved = errno;
-    int none = 0;
     const int pipeFd = gEndPipe.load();
-    if (pipeFd >= 0 && gEndSignal.compare_exchange_strong(none, signal)) {
-        ::alarm(gEndPatience.load());
-        const char wake = 1;
-        [[maybe_unused]] const ssize_t written = ::write(pipeFd, &wake, 1);
+    if (pipeFd >= 0) {
+        // A later signal leaves the end under way alone: a shutdown or a logout often sends
+        // more than one (SIGHUP as the terminal goes, SIGTERM from the session), and the
+        // alarm ends the process in time all the same.
+        const int saved = errno;
+        int none = 0;
+        if (gEndSignal.compare_exchange_strong(none, signal)) {
+            ::alarm(gEndPatience.load());
+            const char wake = 1;
+            [[maybe_unused]] const ssize_t written = ::write(pipeFd, &wake, 1);
+        }
         errno = saved;
         return;
     }
-    // No orderly end armed, or it was asked for already: the process ends as the first
-    // signal would end it.
-    CloseHeldLockAndEndNow(none != 0 ? none : signal);
+    // No orderly end armed: the process ends as the signal would end it.
+    CloseHeldLockAndEndNow(signal);
 }
 
 // The orderly end took longer than its time.

@@ -47,11 +47,11 @@ public:
 
     // An orderly end on a termination signal (SIGTERM, SIGINT, SIGHUP) while the lock is
     // held: the first such signal runs `end` on the user-interface thread, from its event
-    // loop, and then ends the process as the signal would (EndBySignal). Should that not
-    // come within `patienceSeconds` of the signal (the thread is held up), or another
-    // signal come, the lock goes and the process ends at once, as without this. Call on the
-    // user-interface thread; a later call replaces `end`, and an empty `end` makes the
-    // signals end the process at once again.
+    // loop, and then ends the process as the signal would (EndBySignal); further signals
+    // leave it alone. Should that not come within `patienceSeconds` of the signal (the
+    // thread is held up), the lock goes and the process ends at once, as without this.
+    // Call on the user-interface thread; a later call replaces `end`, and an empty `end`
+    // makes the signals end the process at once again.
     static void EndOrderlyOnSignals(std::function<void(int signal)> end, unsigned patienceSeconds);
     // Releases the held lock and ends the process as `signal` ends it.
     [[noreturn]] static void EndBySignal(int signal);
