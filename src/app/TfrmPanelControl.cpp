@@ -367,14 +367,14 @@ AnsiString TfrmPanelControl::BuildDeviceFrame(const AnsiString& text, int channe
     return CTolvarProtocol::BuildDeviceFrame(text, address);
 }
 
-void TfrmPanelControl::HandOver(const AnsiString& frame, int /*frameLength*/, int replyLength, int channel,
+bool TfrmPanelControl::HandOver(const AnsiString& frame, int /*frameLength*/, int replyLength, int channel,
                                 int /*followUpLength*/, const AnsiString& followUpFrame, bool oneShot)
 {
     const bool open = LookUp(channel);
     IChannelForm* form = open ? FormOf(channel) : nullptr;
     if (!form || !form->IsConnected()) {
         ShowError("Keine Datenverbindung vorhanden!", "No data connection available!");
-        return;
+        return false;
     }
     // The window queues the command behind those still going out, so commands given in
     // quick succession all reach the unit in order. What it cannot take the user hears of.
@@ -396,6 +396,7 @@ void TfrmPanelControl::HandOver(const AnsiString& frame, int /*frameLength*/, in
                                            Text(RowWarningCaption), MB_OK);
             break;
     }
+    return result == DeviceCommandQueue::TResult::Taken;
 }
 
 void TfrmPanelControl::SendDeviceCommand(const AnsiString& frame, int frameLength, int replyLength, int channel,
@@ -460,12 +461,13 @@ void TfrmPanelControl::ShowNoActiveConnection()
     platform::dialogs().MessageBox(Text(RowNoActiveConnection), Text(RowWarningCaption), MB_OK);
 }
 
-void TfrmPanelControl::SendCommandText(int channel, const AnsiString& command)
+bool TfrmPanelControl::SendCommandText(int channel, const AnsiString& command)
 {
+    NOX_ASSERT_UI_THREAD();
     const int address = ChannelObjects[channel] ? ChannelObjects[channel]->GetAddress() : 1;
     const AnsiString frame = BuildDeviceFrame("[M" + IntToStr(address) + command, channel);
     const AnsiString followUp = BuildDeviceFrame("[M" + IntToStr(address) + FollowUpCommand, channel);
-    SendDeviceCommandPair(frame, Length(frame), 24, channel, Length(followUp), followUp);
+    return HandOver(frame, Length(frame), 24, channel, Length(followUp), followUp, true);
 }
 
 void TfrmPanelControl::ConfirmedCommand(QObject* sender, unsigned accepted, int question,
@@ -575,7 +577,11 @@ void TfrmPanelControl::cmdDataToKelvorClick(QObject* Sender)
     AnsiString digits;
     ConfirmedCommand(
         Sender, scSpeedButton | scEdit | scMenuItem, RowAskSetSetpoint,
-        [this, &digits](int channel) { SendCommandText(channel, "G0D**" + digits); },
+        [this, &digits](int channel) {
+            // Given to the unit, the value is no longer the user's own: the field follows
+            // what becomes of it (the unit's answer, or its own setpoint when it does not go).
+            if (SendCommandText(channel, "G0D**" + digits)) FShownSetpoint = edSetPoint->text();
+        },
         [this](int channel) { return SetpointTarget(channel); },
         [this, &digits](int channel) { return SetpointDigits(channel, digits); });
 }

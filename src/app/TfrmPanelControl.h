@@ -209,11 +209,12 @@ private:
     // The four setpoint digits of the edit's value for the channel; false, after a message,
     // when it is not a number the unit and its limits take.
     bool SetpointDigits(int channel, AnsiString& digits);
-    void SendCommandText(int channel, const AnsiString& command);
+    // True when the channel took the command.
+    bool SendCommandText(int channel, const AnsiString& command);
     // The device buttons, the setpoint edit and the device menu items.
     void SetDeviceControlsEnabled(bool enabled);
     // The senders' common work; oneShot marks the frames to go out in two poll cycles only.
-    void HandOver(const AnsiString& frame, int frameLength, int replyLength, int channel, int followUpLength,
+    bool HandOver(const AnsiString& frame, int frameLength, int replyLength, int channel, int followUpLength,
                   const AnsiString& followUpFrame, bool oneShot);
     void ShowError(const char* german, const char* english);
     int LanguageIndex() const;

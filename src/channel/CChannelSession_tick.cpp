@@ -243,7 +243,10 @@ std::optional<double> CChannelSession::UnitSetpoint() const
 {
     NOX_ASSERT_UI_THREAD();
     const CChannel* channel = FChannelObject.get();
-    if (!FConnected || !channel || !channel->SetpointRead() || !FValuesShownCurrent) return std::nullopt;
+    if (!FConnected || !channel) return std::nullopt;
+    // A setpoint just given is what the unit is getting: an older reply does not say otherwise.
+    if (const std::optional<double> given = channel->ExpectedSetpoint()) return given;
+    if (!channel->SetpointRead() || !FValuesShownCurrent) return std::nullopt;
     return channel->SeriesValue(2);
 }
 
@@ -710,6 +713,7 @@ void CChannelSession::WithdrawProgramCommands(const AnsiString& command, const A
     NOX_ASSERT_UI_THREAD();
     if (!FConnected || !FChannelObject) return;
     const int address = FChannelObject->GetAddress();
+    FChannelObject->SetpointFrameWithdrawn();
     FCommands.ReplaceStanding(
         *FChannelObject,
         {CTolvarProtocol::BuildDeviceFrame("[M" + IntToStr(address) + command, address),
@@ -746,6 +750,7 @@ DeviceCommandQueue::TResult CChannelSession::QueueDeviceCommand(const AnsiString
     NOX_ASSERT_UI_THREAD();
     if (!FConnected || !FChannelObject) return DeviceCommandQueue::TResult::NoPollThread;
     const auto result = FCommands.Add(*FChannelObject, {frame, followUp, replyLength, once, program});
+    if (result == DeviceCommandQueue::TResult::Taken) FChannelObject->ExpectSetpoint(frame);
     CommandsChanged();
     return result;
 }
@@ -766,6 +771,8 @@ void CChannelSession::ConnectionLost(const TCommandOnLoss& command)
     auto add = [&](AnsiString& names, const AnsiString& frame) {
         names += (names.empty() ? "" : "; ") + CommandName(frame);
     };
+    // What the unit has now only its replies tell, once it answers again.
+    if (FChannelObject) FChannelObject->ForgetExpectedSetpoint();
     if (!command.Frame.empty())
         add(command.Sent == 0 ? notSent : command.Answered > 0 ? answered : unanswered, command.Frame);
     for (const DeviceCommandQueue::TCommand& c : FCommands.DropOneShots()) add(notSent, c.Frame);
@@ -818,8 +825,10 @@ void CChannelSession::CommandsChanged()
         replaced += (replaced.empty() ? "" : "; ") + CommandName(c.Frame);
     if (!replaced.empty()) AddProtocolLine(" " + ChannelText(RowNotSentReplaced) + " " + replaced);
     AnsiString names;
-    for (const DeviceCommandQueue::TCommand& c : FCommands.TakeDropped())
+    for (const DeviceCommandQueue::TCommand& c : FCommands.TakeDropped()) {
         names += (names.empty() ? "" : "; ") + CommandName(c.Frame);
+        if (FChannelObject) FChannelObject->ForgetExpectedSetpoint(c.Frame);
+    }
     if (!names.empty()) {
         AnsiString text = ChannelText(RowNotSentInTime);
         if (const auto dollar = text.find('$'); dollar != AnsiString::npos)

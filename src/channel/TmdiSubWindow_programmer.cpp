@@ -385,6 +385,9 @@ void TmdiSubWindow::ProgramRunEvent(TRunEvent event)
         case TRunEvent::TidiedUp:
             if (panel) {
                 panel->UnlockDeviceControls();
+                // The field the user may now send from shows what the unit was last given
+                // or told back, never an older poll.
+                if (const std::optional<double> setpoint = FSession->UnitSetpoint()) panel->ShowUnitSetpoint(setpoint);
                 panel->cmdTPStartStop->setEnabled(true);
                 panel->cmdNextSegment->setEnabled(false);
                 panel->cmdHoldSegment->setEnabled(false);

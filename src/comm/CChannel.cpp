@@ -441,6 +441,59 @@ void CChannel::TakeReceivedReplies()
     pollThreadHeld_ = passed > 0 && limit > 0 && SteadyMs() - passed > limit;
 }
 
+bool CChannel::IsSetpointFrame(const AnsiString& frame)
+{
+    return frame.size() >= 13 && frame.compare(0, 2, "[M") == 0 && frame.compare(4, 3, "G0D") == 0 && frame[8] == '*' &&
+           frame.compare(9, 4, "****") != 0;
+}
+
+void CChannel::ExpectSetpoint(const AnsiString& frame)
+{
+    NOX_ASSERT_UI_THREAD();
+    if (!IsSetpointFrame(frame)) return;
+    double value = 0.0;
+    try {
+        value = ToHundredths(HexToValue(frame, 10, IsUnsignedDevice(), 4));
+    } catch (const EConvertError&) {
+        return;
+    }
+    expectedSetpoint_ = value;
+    expectedFrame_ = frame;
+    expectedOut_ = 0;
+}
+
+void CChannel::SetpointFrameWithdrawn()
+{
+    NOX_ASSERT_UI_THREAD();
+    // Not gone out, it never will: the unit keeps what its replies tell. One on its way is
+    // told by its own answer.
+    if (expectedOut_ == 0) expectedFrame_.clear();
+}
+
+void CChannel::ForgetExpectedSetpoint(const AnsiString& frame)
+{
+    NOX_ASSERT_UI_THREAD();
+    if (frame.empty() || (frame == expectedFrame_ && expectedOut_ == 0)) expectedFrame_.clear();
+}
+
+std::optional<double> CChannel::ExpectedSetpoint() const
+{
+    NOX_ASSERT_UI_THREAD();
+    if (expectedFrame_.empty()) return std::nullopt;
+    return expectedSetpoint_;
+}
+
+void CChannel::NoteExchangeEnded(const AnsiString& frame, bool answered)
+{
+    NOX_ASSERT_UI_THREAD();
+    ++exchangesEnded_;
+    if (expectedFrame_.empty()) return;
+    if (expectedOut_ == 0 && frame == expectedFrame_) expectedOut_ = exchangesEnded_;
+    // A status reply of the exchange that took the frame out or of a later one (its own
+    // answer, or a later one when it got none) tells the unit's setpoint as it is now.
+    if (answered && expectedOut_ != 0 && CommandGroupOf(frame) == 0) expectedFrame_.clear();
+}
+
 bool CChannel::ValuesTooOld() const
 {
     NOX_ASSERT_UI_THREAD();

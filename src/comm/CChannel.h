@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "comm/ChannelServices.h"
@@ -217,6 +218,24 @@ public:
     // point's values are never older than the time between two ticks plus one row bound
     // for each row of the send queue.
     bool ValuesTooOld() const;
+    // ---- the setpoint the unit is being sent (user-interface thread)
+    // A frame that sets the unit's setpoint was given: until the unit has answered it, or a
+    // status reply that came after it went out tells the unit's setpoint, its value is the
+    // setpoint known, not an older reply's.
+    void ExpectSetpoint(const AnsiString& frame);
+    // The frame given last does not go out any more (withdrawn) unless it is on its way
+    // already: then its answer tells the unit's setpoint, else the replies do at once.
+    void SetpointFrameWithdrawn();
+    // The frame will never go (dropped, the link lost; empty: whatever was given): the
+    // replies tell the unit's setpoint at once.
+    void ForgetExpectedSetpoint(const AnsiString& frame = {});
+    // The setpoint given and not yet told back by the unit, if any.
+    std::optional<double> ExpectedSetpoint() const;
+    // An exchange of the poll cycle ended, answered or not (handed over in order).
+    void NoteExchangeEnded(const AnsiString& frame, bool answered);
+    // A frame "[Mnn" + "G0D" + method + "*" + four digits: it sets the unit's setpoint.
+    static bool IsSetpointFrame(const AnsiString& frame);
+
     // An error line of the poll thread for the event protocol.
     void LogErrorLine(const AnsiString& line);
     // The poll thread's clock, in milliseconds (comm::SteadyMs).
@@ -344,6 +363,12 @@ private:
     std::atomic<bool> replyIn_{false};
     std::atomic<std::int64_t> sentAtMs_{0};
     std::atomic<int> allowanceMs_{0};
+    // The setpoint frame given last and not yet told back (empty: none), and the number of
+    // the exchange that took it out (0: none yet), counted as the exchanges end.
+    AnsiString expectedFrame_;
+    std::uint64_t expectedOut_ = 0;
+    std::uint64_t exchangesEnded_ = 0;
+    double expectedSetpoint_ = 0.0;
     AnsiString identifiedName_;
     AnsiString otherUnit_;  // the other unit last reported, "name/serial"; empty: none
     IChannelWindow* window_ = nullptr;

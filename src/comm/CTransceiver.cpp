@@ -360,8 +360,9 @@ void CTransceiver::DeliverReply(const AnsiString& reply)
         return;
     }
     if (requestInProgress_ && currentIsOneShot_) ++oneShotAnswered_;
-    Hand([this, reply] {
+    Hand([this, reply, frame = CurrentFrame] {
         owner_->RequestEnded();
+        owner_->NoteExchangeEnded(frame, true);
         // Replies are decoded in the order they came; one that follows a fault of the same
         // cycle (a checksum found wrong while this request was under way) is dropped.
         if (owner_->CommError != 0) return;
@@ -385,7 +386,8 @@ void CTransceiver::DeliverError(const AnsiString& text)
     // user-interface thread.
     owner_->CommError = 1;
     const AnsiString line = CChannel::ErrorLine(text);
-    Hand([this, line] {
+    Hand([this, line, frame = CurrentFrame] {
+        owner_->NoteExchangeEnded(frame, false);
         owner_->RequestEnded();
         owner_->MarkValuesOutdated();
         owner_->LogErrorLine(line);

@@ -577,6 +577,8 @@ TEST_F(ChannelWindowHandlersTest, NoCommandGivenBeforeALossReachesTheUnitAfterIt
     unitBackWithoutCommands();
     if (HasFatalFailure()) return;
     EXPECT_EQ(line.First().State().controlMode, 'O');
+    // The setpoint that was not sent gives way to the unit's own.
+    EXPECT_EQ(panel->edSetPoint->text().toStdString(), FormatFloat("0.00", line.First().State().setpoint));
     EXPECT_EQ(ProtocolLines(w, notSent), 2);
     panel->cmdKelvorStop->click();
     Tick(w, 3);

@@ -24,6 +24,7 @@
 #include "chart/engine/TChartSeries.h"
 #include "chart/series/TFastLineSeries.h"
 #include "comm/CTolvarProtocol.h"
+#include "comm/CTransceiver.h"
 #include "comm/TfrmIdentification.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSave.h"
@@ -956,6 +957,69 @@ TEST_F(ProgrammerWindowTest, ClosingDuringARunNamesTheProgramAndWhereTheUnitIsLe
         << QString::fromLatin1(saved.right(600)).toStdString();
 }
 
+TEST_F(ProgrammerWindowTest, ThePanelShowsTheStepARunGaveNotAnOlderPollAndNotAWithdrawnOne)
+{
+    support::SimulatedUnitLine line;
+    TmdiSubWindow* w = ConnectedToControllingUnit(line);
+    ASSERT_NE(w, nullptr);
+    CProgramRun* run = w->ProgramRun();
+    TProgramFile file;
+    file.Settings.StartTemperature = "20";
+    file.Segments.push_back({"Up", 600, 30.0, -1, 2, 0, 0, 0});
+    ASSERT_TRUE(programfile::Write(Path("steps.tp"), file));
+    support::TestDialogs().QueueFileName(Path("steps.tp"));
+    w->mnuLoadProgramClick();
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->btnStartTPClick(nullptr);
+    for (int i = 0; i < 20 && !run->ProgramRunning; ++i) Tick(w);
+    ASSERT_TRUE(run->ProgramRunning);
+    Tick(w, 2);
+    ASSERT_TRUE(AwaitCycle(w->Session()));
+    ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+    auto field = [&] { return panel->edSetPoint->text().toStdString(); };
+    auto unitHas = [&] { return FormatFloat("0.00", line.First().State().setpoint); };
+    ASSERT_EQ(field(), unitHas());
+    // The next step is given while the poll thread is held: the field shows it, not the
+    // unit's last reply from before it.
+    CTransceiver* poll = TransceiverThreads[w->Channel()];
+    ASSERT_NE(poll, nullptr);
+    auto hold = [&] {
+        poll->Active = 0;
+        const int passes = poll->PassCount;
+        ASSERT_TRUE(Await([&] { return poll->PassCount >= passes + 2; }));
+    };
+    hold();
+    const AnsiString before = unitHas();
+    clock.AdvanceMs(5000);
+    w->tmrProgrammerTimer();
+    const AnsiString given = field();
+    EXPECT_NE(given, before);
+    poll->Active = 1;
+    ASSERT_TRUE(AwaitCycle(w->Session()));
+    ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+    EXPECT_EQ(unitHas(), given);
+    Tick(w);
+    ASSERT_TRUE(AwaitCycle(w->Session()));
+    EXPECT_EQ(field(), unitHas());
+
+    // A stop before the step given last went out: the step never reaches the unit, and the
+    // field the user may now send from shows what the unit has.
+    hold();
+    const AnsiString kept = unitHas();
+    clock.AdvanceMs(5000);
+    w->tmrProgrammerTimer();
+    EXPECT_NE(field(), kept);
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->btnStopTPClick(nullptr);
+    ASSERT_FALSE(run->HasRun());
+    EXPECT_EQ(field(), kept);
+    poll->Active = 1;
+    Tick(w, 2);
+    ASSERT_TRUE(AwaitCycle(w->Session()));
+    EXPECT_EQ(unitHas(), kept);
+    EXPECT_EQ(field(), kept);
+}
+
 TEST_F(ProgrammerWindowTest, EverySegmentAfterACancelRunsAndNoControlReadingStopStarts)
 {
     // A ramp and a hold of six ticks each, ending with temperature control off. Each row runs
@@ -1337,6 +1401,13 @@ TEST_F(ProgrammerWindowTest, ASingleRampHeldInItsFirstSecondsKeepsItsPace)
             return l.find(" has ended after its last segment.") != AnsiString::npos;
         });
     };
+    // The poll thread is idle: the tick's cycle is out and so is any cycle it set off without
+    // a tick (a standing command's own, a one-shot's second), which would otherwise carry its
+    // frame past the next tick under load.
+    auto settled = [&] {
+        return AwaitCommandsOut(w->Session()) &&
+               Await([&] { return !w->Session().ChannelObject()->CycleUnderWayOrDue(); });
+    };
     std::size_t ticked = 0;
     auto setpointsSinceTick = [&] {
         std::vector<double> out;
@@ -1350,7 +1421,7 @@ TEST_F(ProgrammerWindowTest, ASingleRampHeldInItsFirstSecondsKeepsItsPace)
     for (const int interval : {5, 30}) {
         w->Session().SetSamplingInterval(interval);
         auto tick = [&] {
-            ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+            ASSERT_TRUE(settled());
             clock.AdvanceMs(std::int64_t(interval) * 1000);
             ticked = line.FrameCount();
             w->tmrProgrammerTimer();
@@ -1360,7 +1431,7 @@ TEST_F(ProgrammerWindowTest, ASingleRampHeldInItsFirstSecondsKeepsItsPace)
         const int steps = interval == 5 ? 12 : 6;
         for (const bool twice : {false, true}) {
             SCOPED_TRACE(std::to_string(interval) + (twice ? " s, held again right after the resume" : " s"));
-            ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+            ASSERT_TRUE(settled());
             const double target = line.First().State().setpoint - 3.0;
             const auto endings = ended();
             main->cmdRampClick();
@@ -1377,7 +1448,7 @@ TEST_F(ProgrammerWindowTest, ASingleRampHeldInItsFirstSecondsKeepsItsPace)
                 ASSERT_TRUE(run->SegmentHeld);
                 tick();
                 ++held;
-                ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+                ASSERT_TRUE(settled());
                 from = line.First().State().setpoint;
                 support::TestDialogs().QueueAnswer(IDYES);
                 w->btnPauseSegmentClick();
@@ -1403,7 +1474,7 @@ TEST_F(ProgrammerWindowTest, ASingleRampHeldInItsFirstSecondsKeepsItsPace)
             tick();
             EXPECT_FALSE(run->HasRun());
             EXPECT_EQ(ended(), endings + 1);
-            ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+            ASSERT_TRUE(settled());
             EXPECT_NEAR(line.First().State().setpoint, target, 0.005);
             EXPECT_GE(held, 1);
         }
