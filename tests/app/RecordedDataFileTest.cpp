@@ -29,13 +29,14 @@
 // counts the syncs the writer really asks for.
 namespace {
 std::atomic<int> gDataSyncs{0};
-std::atomic<bool> gSyncFails{false};      // as a disk that fails: the write is cut off there
-std::function<void(int fd)> gBeforeSync;  // looks at the file as it is about to be synced
+std::atomic<bool> gSyncFails{false};  // as a disk that fails: the write is cut off there
+// Looks at a file as it is about to be synced.
+std::atomic<std::function<void(int fd)>*> gBeforeSync{nullptr};
 }  // namespace
 extern "C" int fdatasync(int fd)
 {
     ++gDataSyncs;
-    if (gBeforeSync) gBeforeSync(fd);
+    if (auto* look = gBeforeSync.load()) (*look)(fd);
     if (gSyncFails) {
         errno = EIO;
         return -1;
@@ -1019,7 +1020,7 @@ TEST_F(RecordedDataFileTest, AGrowingFileIsAlwaysTheFileASaveWrites)
     std::string beforeWrite;
     int proven = 0;
     std::vector<std::string> unproven;
-    gBeforeSync = [&](int fd) {
+    std::function<void(int)> prove = [&](int fd) {
         struct stat synced {
         }, named{};
         if (::fstat(fd, &synced) != 0 || ::stat(path.c_str(), &named) != 0 || synced.st_ino != named.st_ino ||
@@ -1040,6 +1041,7 @@ TEST_F(RecordedDataFileTest, AGrowingFileIsAlwaysTheFileASaveWrites)
         }
         ++proven;
     };
+    gBeforeSync = &prove;
     const TScopeExit noMoreProofs([] { gBeforeSync = nullptr; });
     std::vector<TGrowResult> results;
     auto append = [&](TGrowingRows rows) {
