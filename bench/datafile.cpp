@@ -13,6 +13,7 @@
 #include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -93,13 +94,26 @@ public:
     AnsiString fileName;
 };
 
+// A new folder for a case's files in the folder for temporary files (TMPDIR, else /tmp).
+std::string NewTempFolder(const std::string& stem)
+{
+    std::string folder = (std::filesystem::temp_directory_path() / (stem + "XXXXXX")).string();
+    if (!mkdtemp(folder.data())) {
+        std::perror(folder.c_str());
+        std::exit(1);
+    }
+    return folder;
+}
+
+std::string g_recordedFolder;  // Recorded()'s, removed when the program ends
+
 BenchView& Recorded()
 {
     static BenchView* view = [] {
         auto* v = new BenchView;
         v->Record();
-        char dir[] = "/tmp/nox_bench_datafileXXXXXX";
-        v->fileName = AnsiString(mkdtemp(dir)) + "/run";
+        g_recordedFolder = NewTempFolder("nox_bench_datafile");
+        v->fileName = g_recordedFolder + "/run";
         return v;
     }();
     return *view;
@@ -233,8 +247,7 @@ void BM_Grow_TenChannelsTick(benchmark::State& state)
 {
     constexpr int kChannels = 10;
     const int rows = int(state.range(0));
-    char dir[] = "/tmp/nox_bench_growXXXXXX";
-    const std::string folder = mkdtemp(dir);
+    const std::string folder = NewTempFolder("nox_bench_grow");
     TDataFileSaveQueue& queue = TDataFileSaveQueue::Instance();
     std::vector<std::unique_ptr<BenchView>> views;
     std::vector<AnsiString> names;
@@ -300,8 +313,7 @@ void BM_Grow_TwelveHourPartWithProtocol(benchmark::State& state)
     constexpr int kTicksBetweenSaves = 2400;
     TDataFileSaveQueue& queue = TDataFileSaveQueue::Instance();
     for (auto _ : state) {
-        char dir[] = "/tmp/nox_bench_partXXXXXX";
-        const std::string folder = mkdtemp(dir);
+        const std::string folder = NewTempFolder("nox_bench_part");
         BenchView view;
         for (int s = 0; s < kSeries; ++s) view.series[size_t(s)]->Tag = 1;
         view.fileName = folder + "/run";
@@ -369,8 +381,7 @@ void BM_Grow_SilentUnitTick(benchmark::State& state)
 {
     const int rows = int(state.range(0));
     TDataFileSaveQueue& queue = TDataFileSaveQueue::Instance();
-    char dir[] = "/tmp/nox_bench_silentXXXXXX";
-    const std::string folder = mkdtemp(dir);
+    const std::string folder = NewTempFolder("nox_bench_silent");
     BenchView view;
     for (int s = 0; s < kSeries; ++s) view.series[size_t(s)]->Tag = 1;
     view.fileName = folder + "/run";
@@ -472,5 +483,6 @@ int main(int argc, char** argv)
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("peak memory of the benchmark's process: %.0f MB\n", double(usage.ru_maxrss) / 1024.0);
+    if (!g_recordedFolder.empty()) std::filesystem::remove_all(g_recordedFolder);
     return 0;
 }
