@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "app/CLanguage.h"
+#include "app/RecordedDataWriter.h"
 #include "app/TfrmMainWindow.h"
 #include "app/TfrmPanelControl.h"
 #include "channel/CChannelSession.h"
@@ -63,6 +64,9 @@ protected:
     }
     void TearDown() override
     {
+        // The saves of the windows and sessions the test closed are written before their
+        // folder goes: a save that came after would make the folder anew and leave it behind.
+        TDataFileSaveQueue::Instance().WaitIdle();
         comm::SetSerialLinkFactory(nullptr);
         comm::ResetTiming();
         platform::SetClock(nullptr);

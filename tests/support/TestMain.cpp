@@ -2,7 +2,10 @@
 // and the user-interface dispatcher work without a display.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <QApplication>
+#include <QDir>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -11,6 +14,13 @@
 #include "platform/Dialogs.h"
 #include "platform/UiDispatcher.h"
 #include "support/ScriptedDialogs.h"
+
+namespace {
+
+// The settings folder of the test program that started this one.
+constexpr const char* kSettingsParentVariable = "NOX_TEST_SETTINGS_PARENT";
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -21,9 +31,24 @@ int main(int argc, char** argv)
     // user's folders, never to the real user's.
     QStandardPaths::setTestModeEnabled(true);
     // ... and to a folder of this process alone: test programs run side by side, and one
-    // that clears or writes the settings must not change what another reads.
-    static QTemporaryDir settings;
+    // that clears or writes the settings must not change what another reads. A test program
+    // started by another (a child that records until it is killed, a death test run anew)
+    // gets its folder inside its parent's, which goes with the parent's however the child
+    // ends; only the process that made a folder removes it (a forked child that ends through
+    // exit() leaves its parent's alone).
+    const QString parent = qEnvironmentVariable(kSettingsParentVariable);
+    static QTemporaryDir settings(parent.isEmpty() ? QDir::tempPath() + QStringLiteral("/NoxControlTest-XXXXXX")
+                                                   : parent + QStringLiteral("/child-XXXXXX"));
     if (!settings.isValid()) return 2;
+    settings.setAutoRemove(false);
+    static const struct OwnFolderRemoval {
+        pid_t owner = ::getpid();
+        ~OwnFolderRemoval()
+        {
+            if (::getpid() == owner) settings.remove();
+        }
+    } removal;
+    ::setenv(kSettingsParentVariable, settings.path().toLocal8Bit().constData(), 1);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
     platform::UiDispatcher::Instance();
