@@ -30,6 +30,24 @@ namespace {
 constexpr int kSeries = 22;
 constexpr int kRows = 43200;
 
+// A folder of the benchmark's own in the temporary directory; it goes, with what was
+// written into it, when the object does.
+struct TempFolder {
+    explicit TempFolder(const std::string& prefix)
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "XXXXXX")).string();
+        if (::mkdtemp(pattern.data())) path = pattern;
+    }
+    ~TempFolder()
+    {
+        std::error_code ignored;
+        if (!path.empty()) std::filesystem::remove_all(path, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    std::string path;
+};
+
 class BenchView : public IDataFileView {
 public:
     BenchView()
@@ -96,8 +114,9 @@ BenchView& Recorded()
     static BenchView* view = [] {
         auto* v = new BenchView;
         v->Record();
-        char dir[] = "/tmp/nox_bench_datafileXXXXXX";
-        v->fileName = AnsiString(mkdtemp(dir)) + "/run";
+        // Removed at the end of the process; the view stays for every benchmark of the run.
+        static const TempFolder folder("nox_bench_datafile");
+        v->fileName = folder.path + "/run";
         return v;
     }();
     return *view;
@@ -222,8 +241,8 @@ void BM_Grow_TenChannelsTick(benchmark::State& state)
 {
     constexpr int kChannels = 10;
     const int rows = int(state.range(0));
-    char dir[] = "/tmp/nox_bench_growXXXXXX";
-    const std::string folder = mkdtemp(dir);
+    const TempFolder temp("nox_bench_grow");
+    const std::string& folder = temp.path;
     TDataFileSaveQueue& queue = TDataFileSaveQueue::Instance();
     std::vector<std::unique_ptr<BenchView>> views;
     std::vector<AnsiString> names;
@@ -270,7 +289,6 @@ void BM_Grow_TenChannelsTick(benchmark::State& state)
     if (appends.count() > 0) state.counters["ratio_to_appends"] = double(grow.count()) / double(appends.count());
     for (int c = 0; c < kChannels; ++c) queue.EndGrowing(names[size_t(c)]);
     queue.WaitIdle();
-    std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_Grow_TenChannelsTick)->Arg(600)->Arg(43200)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
@@ -284,8 +302,8 @@ void BM_Grow_TwelveHourPartWithProtocol(benchmark::State& state)
     constexpr int kTicksBetweenSaves = 2400;
     TDataFileSaveQueue& queue = TDataFileSaveQueue::Instance();
     for (auto _ : state) {
-        char dir[] = "/tmp/nox_bench_partXXXXXX";
-        const std::string folder = mkdtemp(dir);
+        const TempFolder temp("nox_bench_part");
+        const std::string& folder = temp.path;
         BenchView view;
         for (int s = 0; s < kSeries; ++s) view.series[size_t(s)]->Tag = 1;
         view.fileName = folder + "/run";
@@ -327,7 +345,6 @@ void BM_Grow_TwelveHourPartWithProtocol(benchmark::State& state)
         state.counters["written_MB"] = written / 1e6;
         state.counters["file_MB"] = size / 1e6;
         state.counters["written_per_file_byte"] = written / size;
-        std::filesystem::remove_all(folder);
     }
 }
 // Once: it measures bytes written, not time.
@@ -344,8 +361,8 @@ void BM_Grow_SilentUnitTick(benchmark::State& state)
 {
     const int rows = int(state.range(0));
     TDataFileSaveQueue& queue = TDataFileSaveQueue::Instance();
-    char dir[] = "/tmp/nox_bench_silentXXXXXX";
-    const std::string folder = mkdtemp(dir);
+    const TempFolder temp("nox_bench_silent");
+    const std::string& folder = temp.path;
     BenchView view;
     for (int s = 0; s < kSeries; ++s) view.series[size_t(s)]->Tag = 1;
     view.fileName = folder + "/run";
@@ -388,7 +405,6 @@ void BM_Grow_SilentUnitTick(benchmark::State& state)
     }
     queue.EndGrowing(name);
     queue.WaitIdle();
-    std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_Grow_SilentUnitTick)
     ->Arg(3600)

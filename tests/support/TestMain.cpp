@@ -2,8 +2,6 @@
 // and the user-interface dispatcher work without a display.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <QApplication>
 #include <QDir>
 #include <QSettings>
@@ -34,20 +32,11 @@ int main(int argc, char** argv)
     // that clears or writes the settings must not change what another reads. A test program
     // started by another (a child that records until it is killed, a death test run anew)
     // gets its folder inside its parent's, which goes with the parent's however the child
-    // ends; only the process that made a folder removes it (a forked child that ends through
-    // exit() leaves its parent's alone).
+    // ends.
     const QString parent = qEnvironmentVariable(kSettingsParentVariable);
     static QTemporaryDir settings(parent.isEmpty() ? QDir::tempPath() + QStringLiteral("/NoxControlTest-XXXXXX")
                                                    : parent + QStringLiteral("/child-XXXXXX"));
     if (!settings.isValid()) return 2;
-    settings.setAutoRemove(false);
-    static const struct OwnFolderRemoval {
-        pid_t owner = ::getpid();
-        ~OwnFolderRemoval()
-        {
-            if (::getpid() == owner) settings.remove();
-        }
-    } removal;
     ::setenv(kSettingsParentVariable, settings.path().toLocal8Bit().constData(), 1);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
