@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <initializer_list>
 #include <map>
 #include <set>
@@ -180,6 +181,31 @@ private:
     std::vector<char*> FArgs;
     std::string FReps, FInterleave;
 };
+
+// Takes "--<name>=N" out of the arguments before Qt or the benchmark library sees them:
+// N, or `fallback` when it is not given. A check shortens a benchmark's run this way.
+inline int TakeCount(int& argc, char** argv, const std::string& name, int fallback)
+{
+    const std::string prefix = "--" + name + "=";
+    int value = fallback, kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]).rfind(prefix, 0) == 0)
+            value = std::atoi(argv[i] + prefix.size());
+        else
+            argv[kept++] = argv[i];
+    }
+    argc = kept;
+    argv[argc] = nullptr;
+    return value;
+}
+
+// Says at once that a measured window begins: a check that stops the process within the
+// window waits for this line.
+inline void WindowBegins(const std::string& what, int ticks)
+{
+    std::printf("%s: measuring %d ticks\n", what.c_str(), ticks);
+    std::fflush(stdout);
+}
 
 // Runs the selected cases with the reporter; false (after saying so) when none ran.
 inline bool RunCases(benchmark::BenchmarkReporter* reporter)

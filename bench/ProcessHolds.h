@@ -24,6 +24,8 @@ public:
     ProcessHolds()
         : FWatcher([this] {
               auto last = std::chrono::steady_clock::now();
+              FWatching = true;
+              FWatching.notify_one();
               while (!FStop) {
                   std::this_thread::sleep_for(std::chrono::milliseconds(2));
                   const auto now = std::chrono::steady_clock::now();
@@ -32,9 +34,13 @@ public:
                   last = now;
                   std::int64_t seen = FSleepHeldUs.load();
                   while (held > seen && !FSleepHeldUs.compare_exchange_weak(seen, held)) {}
+                  ++FRounds;
               }
           })
     {
+        // A hold from here on is seen: one that came before the watcher's first look at the
+        // clock would pass unnoticed.
+        FWatching.wait(false);
         WaitedMsSinceLast();
     }
     ~ProcessHolds()
@@ -48,6 +54,10 @@ public:
     // The longest hold (real milliseconds) any thread of the process met since the last
     // call: the watcher's longest overshoot, or the most one thread waited for a core.
     double HeldMsSinceLast() { return std::max(double(FSleepHeldUs.exchange(0)) / 1000.0, WaitedMsSinceLast()); }
+
+    // How many times the watcher has noted the time since it started: once this grows, a
+    // hold that ended before is counted.
+    std::uint64_t Rounds() const { return FRounds; }
 
     // Whether the kernel's per-thread waiting times can be read here.
     bool SeesEveryThread() const { return FReadable; }
@@ -86,7 +96,9 @@ private:
     }
 
     std::atomic<bool> FStop{false};
+    std::atomic<bool> FWatching{false};
     std::atomic<std::int64_t> FSleepHeldUs{0};
+    std::atomic<std::uint64_t> FRounds{0};
     std::map<std::string, std::uint64_t> FWaitedNs;
     bool FReadable = false;
     std::thread FWatcher;

@@ -42,6 +42,7 @@ constexpr int kWarmUpTicks = 15;
 constexpr double kHeldProgramMs = 50;
 constexpr int kSettleMs = 2 * kTickMs;
 constexpr int kTicks = 250;
+int gTicks = kTicks;  // the ticks measured after the warm-up ("--ticks=N" for a short run)
 
 // The rows a fully identified unit is polled for, in the identification's order.
 constexpr int kPolledRows[] = {0, 2, 3, 4, 5, 7};  // G, S1, S2, S3, C, P
@@ -67,7 +68,7 @@ struct TAges {
     std::vector<double> seconds;
     int errorTicks = 0;
     int heldTicks = 0;  // set apart: a thread of the process was held before them
-    bool Sound() const { return heldTicks * 10 <= kTicks; }
+    bool Sound() const { return heldTicks * 10 <= gTicks; }
     double Percentile(double p) const
     {
         if (seconds.empty()) return 0;
@@ -82,7 +83,7 @@ struct TAges {
 // Connects `units` channels of the class (RS485 slaves 1.., or one RS232 unit), polls them
 // at the shortened pace and collects the ages the ticks would record.
 template <class Channel>
-TAges Record(int units)
+TAges Record(const char* name, int units)
 {
     comm::TCommTiming timing;
     timing.PollStepMs = timing.PollStepMs / kScale;
@@ -129,7 +130,10 @@ TAges Record(int units)
     benchverdict::ProcessHolds holds;
     Clock::time_point heldUntil{};
     Clock::time_point next = Clock::now();
-    for (int tick = 0; tick < kWarmUpTicks + kTicks; ++tick) {
+    // A short run warms up in proportion.
+    const int warmUp = std::min(kWarmUpTicks, gTicks / 5);
+    for (int tick = 0; tick < warmUp + gTicks; ++tick) {
+        if (tick == warmUp) benchverdict::WindowBegins(name, gTicks);
         next += std::chrono::milliseconds(kTickMs);
         while (Clock::now() < next)
             ui.WaitRunning([&] { return Clock::now() >= next; },
@@ -139,9 +143,9 @@ TAges Record(int units)
             std::max(holds.HeldMsSinceLast(), std::chrono::duration<double, std::milli>(now - next).count());
         if (heldMs * kScale > kHeldProgramMs) heldUntil = now + std::chrono::milliseconds(kSettleMs);
         const bool held = now < heldUntil;
-        if (held && tick >= kWarmUpTicks) ++ages.heldTicks;
+        if (held && tick >= warmUp) ++ages.heldTicks;
         for (auto& channel : channels) {
-            if (tick >= kWarmUpTicks && !held) {
+            if (tick >= warmUp && !held) {
                 if (channel->CommError == 1) ++ages.errorTicks;
                 for (const auto& [kind, at] : channel->decoded)
                     ages.seconds.push_back(std::chrono::duration<double>(now - at).count() * kScale);
@@ -171,8 +175,8 @@ void BM_ValueAgeBusAgainstOwnLine(benchmark::State& state)
 {
     TAges own, bus;
     for (auto _ : state) {
-        own = Record<CRS232>(1);
-        bus = Record<CRS485>(3);
+        own = Record<CRS232>("RS232", 1);
+        bus = Record<CRS485>("RS485", 3);
     }
     Report(state, "rs232", own);
     Report(state, "rs485", bus);
@@ -182,7 +186,7 @@ void BM_ValueAgeBusAgainstOwnLine(benchmark::State& state)
         std::printf(
             "measurement not sound: the machine held the benchmark's threads at %d (RS232) and %d (RS485) "
             "of %d ticks\n",
-            own.heldTicks, bus.heldTicks, kTicks);
+            own.heldTicks, bus.heldTicks, gTicks);
         gUnsound = true;
         state.SkipWithError("the machine did not keep the benchmark's timing");
     }
@@ -194,6 +198,7 @@ BENCHMARK(BM_ValueAgeBusAgainstOwnLine)->Iterations(1)->Unit(benchmark::kSecond)
 
 int main(int argc, char** argv)
 {
+    gTicks = benchverdict::TakeCount(argc, argv, "ticks", kTicks);
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);

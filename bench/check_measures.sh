@@ -7,6 +7,12 @@
 #     its process stays under the limit (500 MB unless given)
 #   check_measures.sh one_repetition <bench_datafile>
 #     a verdict drawn from one repetition is no verdict
+#   check_measures.sh gif_one_repetition <bench_gif_encode>
+#     the GIF encoding's verdict against giflib is not drawn from one repetition either
+#   check_measures.sh stopped_window <benchmark> [arguments]
+#     a benchmark whose measured window holds a half-second stop of the whole process says
+#     that its measurement was not sound and exits with 3 (the check stops it as soon as it
+#     says that its window begins)
 check=$1
 bench=$2
 case $check in
@@ -30,6 +36,42 @@ case $check in
     echo "$out"
     [ $rc -eq 0 ] || exit 1
     echo "$out" | grep -q '^build / to_chars loop .*not judged: .* ran 1 repetition'
+    ;;
+  gif_one_repetition)
+    out=$("$bench" '--benchmark_filter=BM_Baseline_LZW_Chart|BM_Peer_giflib_Chart' --benchmark_repetitions=1 \
+      --benchmark_min_time=0.01 2>&1)
+    rc=$?
+    echo "$out"
+    [ $rc -eq 0 ] || exit 1
+    echo "$out" | grep -q '^Chart picture: LZW / giflib time ratio .*not judged: .* ran 1 repetition' || exit 1
+    if echo "$out" | grep -Eq '(met|MISSED)\)'; then exit 1; fi
+    ;;
+  stopped_window)
+    shift 2
+    dir=$(mktemp -d) || exit 1
+    trap 'rm -rf "$dir"' EXIT
+    mkfifo "$dir/out" || exit 1
+    "$bench" "$@" >"$dir/out" 2>&1 &
+    pid=$!
+    # Never leave it stopped, whatever ends this check.
+    trap 'kill -CONT $pid 2>/dev/null; rm -rf "$dir"' EXIT
+    exec 3<"$dir/out"
+    stopped=no
+    : >"$dir/log"
+    while IFS= read -r line <&3; do
+      echo "$line" | tee -a "$dir/log"
+      case $line in
+        *": measuring "*" ticks")
+          if [ $stopped = no ]; then
+            kill -STOP $pid && sleep 0.5 && kill -CONT $pid && stopped=yes
+          fi
+          ;;
+      esac
+    done
+    wait $pid
+    rc=$?
+    echo "exit code $rc, stopped in the window: $stopped"
+    [ $stopped = yes ] && [ $rc -eq 3 ] && grep -q 'measurement not sound' "$dir/log"
     ;;
   *)
     echo "unknown check: $check" >&2

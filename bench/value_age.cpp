@@ -52,9 +52,9 @@ constexpr double kHeldMs = 50;  // program ms a thread of the benchmark may be h
 // interval and the longest time a row of the poll cycle may take.
 constexpr std::int64_t kSettleMs = 2500;
 constexpr int kSeconds = 600;
-constexpr int kWrap = 30000;
-bool gUnsound =
-    false;  // a case whose measurement the machine spoilt  // tenths of a second the encoded send time runs through
+constexpr int kWrap = 30000;  // tenths of a second the encoded send time runs through
+bool gUnsound = false;        // a case whose measurement the machine spoilt
+int gSeconds = 0;             // program seconds each recording takes when given (a short run)
 
 // The program's clock, kSpeed times as fast as the wall clock.
 class FastClock : public platform::Clock {
@@ -146,7 +146,7 @@ struct Setup {
 void BM_ValueAgeOfGoodPoints(benchmark::State& state, Setup setup)
 {
     const Transport transport = setup.transport;
-    const int seconds = setup.faults ? kSeconds : 120;
+    const int seconds = gSeconds > 0 ? gSeconds : setup.faults ? kSeconds : 120;
 
     comm::TCommTiming timing;
     timing.PollStepMs = 300 / kSpeed;
@@ -250,6 +250,7 @@ void BM_ValueAgeOfGoodPoints(benchmark::State& state, Setup setup)
         const std::int64_t start = clock.MilliTicks();
         heldUs = 0;
         holds.HeldMsSinceLast();
+        benchverdict::WindowBegins(setup.name, seconds * units);
         for (int second = 1; second <= seconds; ++second) {
             Await([&] { return clock.MilliTicks() >= start + second * 1000; });
             // Program milliseconds the tick came late, or the stamping thread was held since
@@ -353,6 +354,9 @@ NOX_VALUE_AGE(rs485_four_slaves_2400_bd_no_fault, Transport::Rs485, 4, 180, "240
 
 int main(int argc, char** argv)
 {
+    // "--seconds=N": each recording takes N program seconds (the faults that fall later are
+    // not met).
+    gSeconds = benchverdict::TakeCount(argc, argv, "seconds", 0);
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);

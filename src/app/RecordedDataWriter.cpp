@@ -162,6 +162,38 @@ bool SaveDataFileOnDemand(IRecordedDataSource& window, int channel, bool confirm
     return ok;
 }
 
+namespace {
+
+// Text that is only added to at its end, or assigned anew, with the checksum of what it
+// holds: each minute's write of a growing file writes the event protocol again, and a tick
+// must not cost a pass over all of it.
+class TChecksummedText {
+public:
+    const std::string& Bytes() const { return FBytes; }
+    // Only ever appended to.
+    std::string& ToAppend() { return FBytes; }
+    void Assign(std::string bytes)
+    {
+        FBytes = std::move(bytes);
+        FCrc = 0;
+        FChecked = 0;
+    }
+    // The checksum carried on over what was added since it was last asked for.
+    std::uint32_t Crc()
+    {
+        FCrc = platform::Crc32(std::string_view(FBytes).substr(FChecked), FCrc);
+        FChecked = FBytes.size();
+        return FCrc;
+    }
+
+private:
+    std::string FBytes;
+    std::uint32_t FCrc = 0;
+    size_t FChecked = 0;
+};
+
+}  // namespace
+
 struct TDataFileSaveQueue::TGrowingFileState {
     platform::TGrowingFile File;
     TRecordedData Texts;  // the head's texts and the sections' lines; no rows
@@ -176,9 +208,9 @@ struct TDataFileSaveQueue::TGrowingFileState {
     // first ProtocolLines of them; later ones are added as they come) and what follows.
     // A tick costs what it adds, not what the part holds: a long protocol is neither
     // encoded nor checked again for each new line.
-    std::string Protocol;
+    TChecksummedText Protocol;
     size_t ProtocolLines = 0;
-    std::string AfterProtocol;
+    TChecksummedText AfterProtocol;
     bool SectionsStale = false;
     bool AfterProtocolStale = false;
     bool TextsRecheck = false;  // lines went or were replaced: check every text again
@@ -405,10 +437,10 @@ void TDataFileSaveQueue::RunSave(Job& job, std::unique_ptr<TGrowingFileState>& g
                 file->RowsEnd = layout.RowsEnd;
                 file->KeptFrom = layout.RowsEnd;
                 file->Texts = TextsOf(job.data);
-                file->Protocol = RecordedDataProtocolMarker();
-                AppendRecordedDataProtocolLines(file->Protocol, file->Texts.EventProtocol, 0, layout.Utf8);
+                file->Protocol.Assign(std::string(RecordedDataProtocolMarker()));
+                AppendRecordedDataProtocolLines(file->Protocol.ToAppend(), file->Texts.EventProtocol, 0, layout.Utf8);
                 file->ProtocolLines = file->Texts.EventProtocol.size();
-                file->AfterProtocol = BuildRecordedDataSectionsAfterProtocol(file->Texts, layout.Utf8);
+                file->AfterProtocol.Assign(BuildRecordedDataSectionsAfterProtocol(file->Texts, layout.Utf8));
                 file->TextsNeedUtf8 = RecordedDataNeedsUtf8(file->Texts);
                 growing = std::move(file);
             }
@@ -488,7 +520,7 @@ TGrowResult TDataFileSaveQueue::Append(TGrowingFileState& file, TGrowingRows& ro
             file.TextsNeedUtf8 = LabelsNeedUtf8(data.EventProtocol);
         }
         if (file.ProtocolLines > protocol.size()) {
-            file.Protocol = RecordedDataProtocolMarker();
+            file.Protocol.Assign(std::string(RecordedDataProtocolMarker()));
             file.ProtocolLines = 0;
         }
         protocol.insert(protocol.end(), data.EventProtocol.begin(), data.EventProtocol.end());
@@ -554,15 +586,20 @@ bool TDataFileSaveQueue::WriteKept(TGrowingFileState& file, const std::string& p
 {
     if (!file.Unwritten) return true;
     if (file.SectionsStale) {
-        AppendRecordedDataProtocolLines(file.Protocol, file.Texts.EventProtocol, file.ProtocolLines, file.Utf8);
+        AppendRecordedDataProtocolLines(file.Protocol.ToAppend(), file.Texts.EventProtocol, file.ProtocolLines,
+                                        file.Utf8);
         file.ProtocolLines = file.Texts.EventProtocol.size();
-        if (file.AfterProtocolStale) file.AfterProtocol = BuildRecordedDataSectionsAfterProtocol(file.Texts, file.Utf8);
+        if (file.AfterProtocolStale)
+            file.AfterProtocol.Assign(BuildRecordedDataSectionsAfterProtocol(file.Texts, file.Utf8));
         file.AfterProtocolStale = false;
         file.SectionsStale = false;
     }
-    file.Kept += file.Protocol;
-    file.Kept += file.AfterProtocol;
-    if (!file.File.WriteFrom(file.KeptFrom, file.Kept, &error)) {
+    // The rows, then the sections, whose checksums were carried on as they grew.
+    if (!file.File.WriteFrom(file.KeptFrom,
+                             {{file.Kept, {}},
+                              {file.Protocol.Bytes(), file.Protocol.Crc()},
+                              {file.AfterProtocol.Bytes(), file.AfterProtocol.Crc()}},
+                             &error)) {
         error = path + ": " + error;
         return false;
     }

@@ -20,6 +20,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <span>
 #include <thread>
 #include <utility>
 
@@ -337,25 +338,9 @@ std::uint32_t Crc32Combine(std::uint32_t crcA, std::uint32_t crcB, std::uint64_t
 
 namespace {
 
-// The checksum of each piece of `bytes` that a mark ends, each on its own: one pass over
-// the bytes gives the marks of a write and the checksum of its new end alike.
+// Marks go every so many bytes of what is written without a checksum: the checksum before
+// any offset then needs at most this much read back from the file.
 constexpr size_t kMarkEvery = size_t(64) << 10;
-
-std::vector<std::uint32_t> PieceCrcs(std::string_view bytes)
-{
-    std::vector<std::uint32_t> pieces;
-    pieces.reserve(bytes.size() / kMarkEvery + 1);
-    for (size_t done = 0; done < bytes.size(); done += kMarkEvery)
-        pieces.push_back(Crc32(bytes.substr(done, kMarkEvery)));
-    return pieces;
-}
-
-std::uint32_t CrcOfPieces(const std::vector<std::uint32_t>& pieces, size_t length, std::uint32_t crc = 0)
-{
-    for (size_t i = 0; i < pieces.size(); ++i)
-        crc = Crc32Combine(crc, pieces[i], std::min(kMarkEvery, length - i * kMarkEvery));
-    return crc;
-}
 
 bool ReadAt(int fd, std::uint64_t offset, size_t length, std::string& out)
 {
@@ -706,7 +691,9 @@ void DropPendingWrite(const std::string& target)
 // SaveFileAtomic; with `keptFd` the new file stays open for writing and its descriptor is
 // returned there. A name of the program's own (`ownName`: a side file) is written as
 // itself, never through a link, and never over what is not the user's own file.
-bool SaveAtomic(const std::string& path, std::string_view bytes, std::string* error, int* keptFd, bool ownName = false)
+// The file's bytes are `parts`, one after the other.
+bool SaveAtomic(const std::string& path, std::span<const std::string_view> parts, std::string* error, int* keptFd,
+                bool ownName = false)
 {
     if (path.empty()) return Fail(error, "(no file name)", ENOENT);
     FileAccessPoint(path, true);
@@ -755,7 +742,11 @@ bool SaveAtomic(const std::string& path, std::string_view bytes, std::string* er
         fchmod(fd, 0666 & ~mask);
     }
     int err = 0;
-    if (!WriteAll(fd, bytes, 0, err)) return fail(err);
+    off_t at = 0;
+    for (std::string_view part : parts) {
+        if (!WriteAll(fd, part, at, err)) return fail(err);
+        at += off_t(part.size());
+    }
     if (::fsync(fd) != 0) return fail(errno);
     struct stat written {};
     if (::fstat(fd, &written) != 0) return fail(errno);
@@ -783,6 +774,11 @@ bool SaveAtomic(const std::string& path, std::string_view bytes, std::string* er
     SyncFolder(DirOf(target));
     if (keptFd) *keptFd = fd;
     return true;
+}
+
+bool SaveAtomic(const std::string& path, std::string_view bytes, std::string* error, int* keptFd)
+{
+    return SaveAtomic(path, std::span(&bytes, 1), error, keptFd);
 }
 
 }  // namespace
@@ -825,7 +821,7 @@ bool TGrowingFile::Create(const std::string& path, std::string_view bytes, std::
     FSize = off_t(bytes.size());
     FUnsynced = false;
     FMarks.assign(1, {0, 0});
-    Mark(0, 0, bytes);
+    Mark(0, 0, SpansOf({{bytes, {}}}));
     return true;
 }
 
@@ -848,25 +844,36 @@ bool TGrowingFile::ChecksumBefore(std::uint64_t offset, std::uint32_t& crc) cons
     return true;
 }
 
-void TGrowingFile::Mark(std::uint64_t offset, std::uint32_t crc, std::string_view bytes)
+std::vector<TGrowingFile::TSpan> TGrowingFile::SpansOf(std::initializer_list<TWritePiece> pieces)
 {
-    Mark(offset, crc, bytes.size(), PieceCrcs(bytes));
+    std::vector<TSpan> spans;
+    for (const TWritePiece& piece : pieces) {
+        if (piece.Bytes.empty()) continue;
+        if (piece.Crc) {
+            spans.push_back({piece.Bytes.size(), *piece.Crc});
+            continue;
+        }
+        for (size_t done = 0; done < piece.Bytes.size(); done += kMarkEvery) {
+            const std::string_view part = piece.Bytes.substr(done, kMarkEvery);
+            spans.push_back({part.size(), Crc32(part)});
+        }
+    }
+    return spans;
 }
 
-void TGrowingFile::Mark(std::uint64_t offset, std::uint32_t crc, size_t length,
-                        const std::vector<std::uint32_t>& pieces)
+void TGrowingFile::Mark(std::uint64_t offset, std::uint32_t crc, const std::vector<TSpan>& spans)
 {
     while (!FMarks.empty() && FMarks.back().first >= offset) FMarks.pop_back();
     FMarks.emplace_back(offset, crc);
-    for (size_t i = 0; i < pieces.size(); ++i) {
-        const size_t n = std::min(kMarkEvery, length - i * kMarkEvery);
-        crc = Crc32Combine(crc, pieces[i], n);
-        FMarks.emplace_back(offset + i * kMarkEvery + n, crc);
+    for (const TSpan& span : spans) {
+        crc = Crc32Combine(crc, span.Crc, span.Length);
+        offset += span.Length;
+        FMarks.emplace_back(offset, crc);
     }
 }
 
-bool TGrowingFile::SavePendingWrite(std::uint64_t offset, std::uint32_t head, std::string_view bytes,
-                                    std::uint32_t bytesCrc, std::string* error)
+bool TGrowingFile::SavePendingWrite(std::uint64_t offset, std::uint32_t head, std::initializer_list<TWritePiece> pieces,
+                                    std::uint64_t length, const std::vector<TSpan>& spans, std::string* error)
 {
     struct stat st {};
     if (::fstat(FFd, &st) != 0) return Fail(error, "fstat", errno);
@@ -876,13 +883,17 @@ bool TGrowingFile::SavePendingWrite(std::uint64_t offset, std::uint32_t head, st
     w.Size = static_cast<unsigned long long>(FSize);
     w.Offset = offset;
     w.Head = head;
-    w.Length = bytes.size();
-    w.Crc = bytesCrc;
+    w.Length = length;
+    std::uint32_t crc = 0;
+    for (const TSpan& span : spans) crc = Crc32Combine(crc, span.Crc, span.Length);
+    w.Crc = crc;
     std::uint32_t whole = 0;
     if (!ChecksumBefore(std::uint64_t(FSize), whole)) return Fail(error, "read", errno ? errno : EIO);
     w.Whole = whole;
-    std::string record = PendingWriteLine(w);
-    record.append(bytes);
+    // The record's line, then the new end.
+    const std::string line = PendingWriteLine(w);
+    std::vector<std::string_view> record{line};
+    for (const TWritePiece& piece : pieces) record.push_back(piece.Bytes);
     // What holds the side file's name and is not the user's own is left alone; the file is
     // then not written in place, and the caller hears what is in the way.
     if (!CheckOwnName(FPendingPath, error)) {
@@ -901,15 +912,22 @@ bool TGrowingFile::SavePendingWrite(std::uint64_t offset, std::uint32_t head, st
 
 bool TGrowingFile::WriteFrom(std::uint64_t offset, std::string_view bytes, std::string* error)
 {
+    return WriteFrom(offset, {{bytes, {}}}, error);
+}
+
+bool TGrowingFile::WriteFrom(std::uint64_t offset, std::initializer_list<TWritePiece> pieces, std::string* error)
+{
     if (FFd < 0) return Fail(error, "(no file)", EBADF);
     FileAccessPoint(FPath, true);
     FSideFileBlocked = false;
     const bool replaces = off_t(offset) < FSize;
     std::uint32_t head = 0;
     if (!ChecksumBefore(offset, head)) return Fail(error, "read", errno ? errno : EIO);
-    if (replaces && !FSideFileFits) return ReplaceWhole(offset, head, bytes, error);
-    const std::vector<std::uint32_t> pieces = PieceCrcs(bytes);
-    if (replaces && !SavePendingWrite(offset, head, bytes, CrcOfPieces(pieces, bytes.size()), error)) return false;
+    const std::vector<TSpan> spans = SpansOf(pieces);
+    if (replaces && !FSideFileFits) return ReplaceWhole(offset, head, pieces, spans, error);
+    std::uint64_t length = 0;
+    for (const TWritePiece& piece : pieces) length += piece.Bytes.size();
+    if (replaces && !SavePendingWrite(offset, head, pieces, length, spans, error)) return false;
     // What the file holds from the offset on is about to change.
     while (!FMarks.empty() && FMarks.back().first > offset) FMarks.pop_back();
     // Cut first: a write that stops half-way then leaves the file's first part and a
@@ -918,13 +936,17 @@ bool TGrowingFile::WriteFrom(std::uint64_t offset, std::string_view bytes, std::
     FSize = std::min(FSize, off_t(offset));
     FUnsynced = true;
     int err = 0;
-    if (!WriteAll(FFd, bytes, off_t(offset), err)) {
-        struct stat st {};
-        if (::fstat(FFd, &st) == 0) FSize = st.st_size;
-        return Fail(error, "write", err);
+    std::uint64_t at = offset;
+    for (const TWritePiece& piece : pieces) {
+        if (!WriteAll(FFd, piece.Bytes, off_t(at), err)) {
+            struct stat st {};
+            if (::fstat(FFd, &st) == 0) FSize = st.st_size;
+            return Fail(error, "write", err);
+        }
+        at += piece.Bytes.size();
     }
-    FSize = off_t(offset + bytes.size());
-    Mark(offset, head, bytes.size(), pieces);
+    FSize = off_t(at);
+    Mark(offset, head, spans);
     if (!replaces) return true;
     // The side file may go only once what it holds is on the disk in the file itself.
     if (!SyncData(error)) return false;
@@ -932,12 +954,13 @@ bool TGrowingFile::WriteFrom(std::uint64_t offset, std::string_view bytes, std::
     return true;
 }
 
-bool TGrowingFile::ReplaceWhole(std::uint64_t offset, std::uint32_t head, std::string_view bytes, std::string* error)
+bool TGrowingFile::ReplaceWhole(std::uint64_t offset, std::uint32_t head, std::initializer_list<TWritePiece> pieces,
+                                const std::vector<TSpan>& spans, std::string* error)
 {
     std::string whole;
     if (offset > 0 && !ReadAt(FFd, 0, size_t(offset), whole)) return Fail(error, "read", errno ? errno : EIO);
     whole.resize(size_t(offset));
-    whole.append(bytes);
+    for (const TWritePiece& piece : pieces) whole.append(piece.Bytes);
     int fd = -1;
     if (!SaveAtomic(FPath, whole, error, &fd)) {
         // The reason is the file's, whose name the caller gives.
@@ -949,7 +972,7 @@ bool TGrowingFile::ReplaceWhole(std::uint64_t offset, std::uint32_t head, std::s
     FFd = fd;
     FSize = off_t(whole.size());
     FUnsynced = false;
-    Mark(offset, head, bytes);
+    Mark(offset, head, spans);
     return true;
 }
 

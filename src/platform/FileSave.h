@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -47,6 +49,14 @@ bool SaveFileAtomic(const std::string& path, std::string_view bytes, std::string
 // `path` would be written to has less than `bytes` free for the user.
 bool CheckFreeSpace(const std::string& path, std::uint64_t bytes, std::string* error = nullptr);
 
+// A piece of what TGrowingFile::WriteFrom writes, with the checksum of its bytes alone
+// (Crc32) when the caller knows it already: bytes written again minute after minute need
+// not be read through again.
+struct TWritePiece {
+    std::string_view Bytes;
+    std::optional<std::uint32_t> Crc;
+};
+
 // A file that is written whole once, as SaveFileAtomic writes it (so the same rules hold
 // for it), and then kept open to grow: each later write replaces everything from a given
 // offset on. A write cut off half-way leaves the bytes before the offset and a part of the
@@ -82,6 +92,10 @@ public:
     // Writes `bytes` at `offset` (at most the file's size) and ends the file after them. A
     // write that replaces bytes is on the disk when it returns true.
     bool WriteFrom(std::uint64_t offset, std::string_view bytes, std::string* error = nullptr);
+    // The same for the pieces' bytes one after the other, as if they were one string. A
+    // checksum given with a piece is taken as it is: the side file's record and the marks
+    // of the file are made from it.
+    bool WriteFrom(std::uint64_t offset, std::initializer_list<TWritePiece> pieces, std::string* error = nullptr);
     // fdatasync (when anything was written since): what was written is on the disk.
     bool SyncData(std::string* error = nullptr);
     // Whether `path` still names this file (it was not moved, deleted or replaced).
@@ -95,20 +109,27 @@ public:
     const std::string& SideFilePath() const { return FPendingPath; }
 
 private:
-    // `bytesCrc` is the checksum of `bytes` alone.
-    bool SavePendingWrite(std::uint64_t offset, std::uint32_t head, std::string_view bytes, std::uint32_t bytesCrc,
-                          std::string* error);
+    // The checksums of a write's new end, piece by piece: each of `Length` bytes.
+    struct TSpan {
+        size_t Length;
+        std::uint32_t Crc;
+    };
+    // The checksums of `pieces`: a given one as it is, the others every 64 KiB.
+    static std::vector<TSpan> SpansOf(std::initializer_list<TWritePiece> pieces);
+    // `spans` are the checksums of `pieces`, `length` bytes in all.
+    bool SavePendingWrite(std::uint64_t offset, std::uint32_t head, std::initializer_list<TWritePiece> pieces,
+                          std::uint64_t length, const std::vector<TSpan>& spans, std::string* error);
     // A write that replaces bytes of a file whose side file's name is too long for the file
     // system: the file is saved whole again instead (as SaveFileAtomic saves), so a cut-off
     // write leaves the file as it was.
-    bool ReplaceWhole(std::uint64_t offset, std::uint32_t head, std::string_view bytes, std::string* error);
+    bool ReplaceWhole(std::uint64_t offset, std::uint32_t head, std::initializer_list<TWritePiece> pieces,
+                      const std::vector<TSpan>& spans, std::string* error);
     // The checksum of the file's bytes before `offset` (at most its size), from the last
     // mark before it and what the file holds from there.
     bool ChecksumBefore(std::uint64_t offset, std::uint32_t& crc) const;
-    // Marks for `bytes` written at `offset`, behind whose bytes the checksum was `crc`.
-    void Mark(std::uint64_t offset, std::uint32_t crc, std::string_view bytes);
-    // The same from the checksums of the bytes' pieces (see PieceCrcs), `length` bytes in all.
-    void Mark(std::uint64_t offset, std::uint32_t crc, size_t length, const std::vector<std::uint32_t>& pieces);
+    // Marks for `spans` written at `offset`, behind whose bytes the checksum was `crc`: one
+    // at the end of each.
+    void Mark(std::uint64_t offset, std::uint32_t crc, const std::vector<TSpan>& spans);
     int FFd = -1;
     off_t FSize = 0;
     bool FUnsynced = false;
@@ -117,7 +138,8 @@ private:
     bool FSideFileFits = true;  // its name is not too long for the file system
     bool FSideFileBlocked = false;
     // Positions in the file, in order, each with the checksum of the bytes before it: at the
-    // start, at every 64 KiB of what was written and at the end of each write.
+    // start, at every 64 KiB of what was written without a checksum, at the end of each
+    // piece and so of each write.
     std::vector<std::pair<std::uint64_t, std::uint32_t>> FMarks;
 };
 

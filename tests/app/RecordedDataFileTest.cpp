@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -9,6 +10,8 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 
 #include "app/CLanguage.h"
 #include "app/QzvFile.h"
@@ -16,6 +19,7 @@
 #include "app/RecordedDataWriter.h"
 #include "platform/DateTime.h"
 #include "platform/FileSave.h"
+#include "platform/ScopedValue.h"
 #include "platform/TextCodec.h"
 #include "support/FakeDataFileView.h"
 #include "support/PeakMemory.h"
@@ -26,10 +30,13 @@
 namespace {
 std::atomic<int> gDataSyncs{0};
 std::atomic<bool> gSyncFails{false};  // as a disk that fails: the write is cut off there
+// Looks at a file as it is about to be synced.
+std::atomic<std::function<void(int fd)>*> gBeforeSync{nullptr};
 }  // namespace
 extern "C" int fdatasync(int fd)
 {
     ++gDataSyncs;
+    if (auto* look = gBeforeSync.load()) (*look)(fd);
     if (gSyncFails) {
         errno = EIO;
         return -1;
@@ -1004,8 +1011,41 @@ TEST_F(RecordedDataFileTest, AGrowingFileIsAlwaysTheFileASaveWrites)
     queue.WaitIdle();
     ASSERT_TRUE(saved);
     auto expected = [&] { return BuildRecordedDataFile(CaptureRecordedData(v, path)); };
+    // Each write's side file proves both states a kill inside the write leaves (the file as
+    // it was, and cut at the offset and followed by the whole new end): the checksums the
+    // writer carries on for the sections are those of what it writes. Checked as the writer
+    // syncs the file, on copies of the file's states beside a copy of the side file.
+    QTemporaryDir proofs;
+    const std::string proof = proofs.filePath("proof.csv").toStdString();
+    std::string beforeWrite;
+    int proven = 0;
+    std::vector<std::string> unproven;
+    std::function<void(int)> prove = [&](int fd) {
+        struct stat synced {
+        }, named{};
+        if (::fstat(fd, &synced) != 0 || ::stat(path.c_str(), &named) != 0 || synced.st_ino != named.st_ino ||
+            !std::filesystem::exists(path + ".recovery"))
+            return;
+        const std::string written = ReadBytes(path);
+        for (const bool begun : {false, true}) {
+            const std::string& state = begun ? written : beforeWrite;
+            std::filesystem::copy_file(path + ".recovery", proof + ".recovery",
+                                       std::filesystem::copy_options::overwrite_existing);
+            std::ofstream(proof, std::ios::binary | std::ios::trunc) << state;
+            std::string read;
+            platform::TPendingWriteState found{};
+            if (!platform::ReadGrowingFile(proof, 1 << 24, read, nullptr, nullptr, &found) ||
+                found != platform::TPendingWriteState::Applied || read != written)
+                unproven.push_back(std::string(begun ? "written" : "not begun") + " at write " +
+                                   std::to_string(proven));
+        }
+        ++proven;
+    };
+    gBeforeSync = &prove;
+    const TScopeExit noMoreProofs([] { gBeforeSync = nullptr; });
     std::vector<TGrowResult> results;
     auto append = [&](TGrowingRows rows) {
+        beforeWrite = ReadBytes(path);
         queue.Append(std::move(rows), [&](TGrowResult r, const std::string&) { results.push_back(r); });
         queue.WaitIdle();
     };
@@ -1126,9 +1166,12 @@ TEST_F(RecordedDataFileTest, AGrowingFileIsAlwaysTheFileASaveWrites)
     rewriteAfter([&] { std::filesystem::remove(path); }, TGrowResult::Gone);
     // The two rows after the whole write wait for the next write, or for the file's end.
     EXPECT_EQ(ParseRecordedDataFile(ReadBytes(path)).Rows(), v.series[0]->Count() - 2);
+    beforeWrite = ReadBytes(path);
     queue.EndGrowing(path);
     queue.WaitIdle();
     EXPECT_EQ(ReadBytes(path), expected());
+    EXPECT_GE(proven, 15);
+    EXPECT_EQ(unproven, std::vector<std::string>{});
 
     // A part that ends is written whole and grows no more.
     queue.Save(&v, 2, {}, TPartFileUse::Final);

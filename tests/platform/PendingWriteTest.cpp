@@ -201,6 +201,59 @@ TEST_F(PendingWriteTest, ACutOffWriteIsReadWholeAndFinishedBeforeItsSideFileGoes
     EXPECT_EQ(OnDisk(), after);
 }
 
+// A growing file written piece by piece, some pieces with the checksum the caller carried
+// on (the sections written again each time), over several writes that start at a piece's
+// end, inside a piece and across the file's 64 KiB marks: a write killed at any point of
+// the last one is read whole and finished, so the side file's checksums are the file's.
+TEST_F(PendingWriteTest, AWriteInPiecesWithGivenChecksumsIsRecoveredWhereverItIsCut)
+{
+    auto text = [](char c, size_t n) {
+        std::string s(n, c);
+        for (size_t i = 0; i < n; i += 97) s[i] = char('a' + i % 26);
+        return s;
+    };
+    const std::string head = text('h', 100000), rows1 = text('1', 3000), rows2 = text('2', 70000);
+    const std::string protocol1 = text('p', 150000), protocol2 = protocol1 + text('q', 40000);
+    const std::string after1 = "$;\r\n", after2 = "[MEMO];\r\nnote;\r\n$;\r\n";
+    auto known = [](const std::string& s) { return TWritePiece{s, Crc32(s)}; };
+    const size_t offset3 = head.size() + rows1.size() + rows2.size();
+    const std::string before3 = head + rows1 + rows2 + protocol2 + after1;
+    const std::string newEnd3 = "row 3\r\n" + protocol2 + "line;\r\n" + after2;
+    const std::string after3 = before3.substr(0, offset3) + newEnd3;
+    for (const int kept : {-1, 0, 90000, int(newEnd3.size())}) {
+        SCOPED_TRACE(kept);
+        {
+            TGrowingFile file;
+            std::string err;
+            ASSERT_TRUE(file.Create(path, head + protocol1 + after1, &err)) << err;
+            ASSERT_TRUE(file.WriteFrom(head.size(), {{rows1, {}}, known(protocol1), {"", {}}, known(after1)}, &err))
+                << err;
+            // Rows written again from inside the last write's rows.
+            ASSERT_TRUE(
+                file.WriteFrom(head.size() + 5, {{rows1.substr(5) + rows2, {}}, known(protocol2), known(after1)}, &err))
+                << err;
+            ASSERT_EQ(OnDisk(), before3);
+            gKeepSideFiles = true;
+            ASSERT_TRUE(
+                file.WriteFrom(offset3, {{"row 3\r\n", {}}, known(protocol2), known("line;\r\n"), known(after2)}, &err))
+                << err;
+            gKeepSideFiles = false;
+        }
+        ASSERT_TRUE(SideFileThere());
+        if (kept < 0)
+            Overwrite(before3);
+        else
+            ASSERT_EQ(::truncate(path.c_str(), off_t(offset3 + size_t(kept))), 0);
+        Age(pending);
+        TPendingWriteState state{};
+        EXPECT_TRUE(Read(&state) == after3);
+        EXPECT_EQ(state, TPendingWriteState::Applied);
+        SaveBeside();
+        EXPECT_TRUE(OnDisk() == after3);
+        EXPECT_FALSE(SideFileThere());
+    }
+}
+
 // Only a plain side file of the user who runs the program and owns the file, which no one
 // else may write, is applied; any other is neither applied nor finished nor removed.
 TEST_F(PendingWriteTest, OnlyTheOwnersPlainSideFileIsApplied)
