@@ -1278,6 +1278,50 @@ bool TCanvas::FillColumns(const TRect& r, const QRgb* colours)
     return true;
 }
 
+namespace {
+
+// Pixels x0..x1-1 of line mixed with the colour (colourBytes: the colour repeated, one per
+// pixel from x0) as MixChannel gives each channel, and made opaque. A pixel the same as
+// the one before mixes to the same result: a run of one colour (a row of a gradient or of
+// a plain wall under a band) is mixed once and filled; other stretches are mixed as
+// vectors of bytes.
+void MixRow(QRgb* line, long long x0, long long x1, const std::uint8_t* colourBytes, std::uint16_t aBefore,
+            std::uint16_t aColor)
+{
+    constexpr long long kRun = 8;       // shorter runs are mixed pixel by pixel
+    constexpr long long kStretch = 64;  // pixels mixed before a run is looked for again
+    const auto mix = [&](long long from, long long to) {
+        auto* px = reinterpret_cast<std::uint8_t*>(line + from);
+        const std::uint8_t* c = colourBytes + (from - x0) * 4;
+        const std::size_t bytes = std::size_t(to - from) * 4;
+        for (std::size_t i = 0; i < bytes; ++i) px[i] = MixChannel(px[i], c[i], aBefore, aColor);
+        for (long long x = from; x < to; ++x) line[x] |= 0xFF000000u;
+    };
+    long long x = x0;
+    while (x < x1) {
+        const QRgb first = line[x];
+        long long end = x + 1;
+        while (end + kRun <= x1) {
+            bool same = true;
+            for (long long k = 0; k < kRun; ++k) same &= line[end + k] == first;
+            if (!same) break;
+            end += kRun;
+        }
+        while (end < x1 && line[end] == first) ++end;
+        if (end - x >= kRun) {
+            mix(x, x + 1);
+            std::fill(line + x + 1, line + end, line[x]);
+            x = end;
+            continue;
+        }
+        const long long to = std::min(x1, std::max(end, x + kStretch));
+        mix(x, to);
+        x = to;
+    }
+}
+
+}  // namespace
+
 bool TCanvas::FillRectangleMixed(const TRect& R, const TRect& Area, unsigned alphaBefore)
 {
     if (FPathOpen || alphaBefore > 255 || FPen->GetStyle() != psClear || FBrush->GetStyle() != bsSolid) return false;
@@ -1311,10 +1355,7 @@ bool TCanvas::FillRectangleMixed(const TRect& R, const TRect& Area, unsigned alp
         const long long a = mixRow ? std::clamp(mixLeft, left, right) : right;
         const long long z = mixRow ? std::clamp(mixRight, a, right) : right;
         std::fill(line + left, line + a, color);
-        auto* px = reinterpret_cast<std::uint8_t*>(line + a);
-        const std::size_t bytes = std::size_t(z - a) * 4;
-        for (std::size_t i = 0; i < bytes; ++i) px[i] = MixChannel(px[i], colourBytes[i], aBefore, aColor);
-        for (long long x = a; x < z; ++x) line[x] |= 0xFF000000u;
+        MixRow(line, a, z, colourBytes, aBefore, aColor);
         std::fill(line + z, line + right, color);
     }
     return true;

@@ -356,4 +356,54 @@ TEST(TeeCanvasDrawing, OnePassTranslucentRectangleMatchesTheBlendSteps)
     EXPECT_FALSE(TeeBlendRectangle(&canvas, TRect(1, 1, 5, 5), TRect(1, 1, 6, 5), 35));
 }
 
+// Over a background of runs of one colour (a gradient's rows, a plain wall) as over a
+// varied one the one-pass rectangle gives the pixels of the three steps: runs shorter and
+// longer than the stretches it mixes at once, ending at the rectangle's edge or one pixel
+// before it, a row of one colour, a row of one colour but for its last pixel.
+TEST(TeeCanvasDrawing, OnePassTranslucentRectangleOverRunsOfOneColourMatchesTheBlendSteps)
+{
+    constexpr int W = 230, H = 12;
+    const auto background = [](int x, int y) -> TColor {
+        switch (y) {
+            case 0: return RGB(200, 40, 7);
+            case 1: return x == W - 1 ? RGB(1, 2, 3) : RGB(200, 40, 7);
+            case 2: return (x / 7) % 2 ? RGB(10, 250, 30) : RGB(90, 91, 92);
+            case 3: return (x / 9) % 2 ? RGB(10, 250, 30) : RGB(90, 91, 92);
+            case 4: return (x / 65) % 2 ? RGB(0, 0, 0) : RGB(255, 255, 255);
+            case 5: return x % 3 ? RGB(17, 34, 51) : RGB(x, 255 - x, 128);
+            case 6: return x < 70 ? RGB(x, x, x) : RGB(5, 6, 7);
+            case 7: return x == 64 || x == 130 ? RGB(250, 0, 250) : RGB(44, 55, 66);
+            default: return RGB((y * 30) % 256, 128, 255 - y * 10);
+        }
+    };
+    for (const TRect& blend : {TRect(0, 0, W, H), TRect(3, 1, W - 1, H - 2), TRect(1, 0, 150, H)}) {
+        const auto draw = [&](bool onePass) {
+            TTeeCanvas3D canvas;
+            TBitmap screen;
+            screen.SetSize(W, H);
+            canvas.InitWindow(screen.Canvas(), nullptr, clWhite, false, TRect(0, 0, W, H));
+            for (int y = 0; y < H; ++y)
+                for (int x = 0; x < W; ++x) canvas.Canvas->SetPixel(x, y, background(x, y));
+            canvas.Brush->SetStyle(bsSolid);
+            canvas.Brush->SetColor(RGB(192, 160, 96));
+            canvas.Pen->SetStyle(psClear);
+            const TRect filled(blend.Left, blend.Top, blend.Right + 1, blend.Bottom);
+            if (onePass) {
+                EXPECT_TRUE(TeeBlendRectangle(&canvas, blend, filled, 35));
+            } else {
+                TTeeBlend steps(&canvas, blend);
+                canvas.Rectangle(filled);
+                steps.DoBlend(35);
+            }
+            canvas.Canvas->Release();
+            return canvas.Bitmap->Image().copy();
+        };
+        const QImage steps = draw(false), onePass = draw(true);
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x)
+                ASSERT_EQ(onePass.pixel(x, y), steps.pixel(x, y))
+                    << "pixel " << x << "," << y << " of the rectangle from " << blend.Left << "," << blend.Top;
+    }
+}
+
 #include "TeCanvasStateTest.moc"
