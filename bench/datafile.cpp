@@ -13,7 +13,6 @@
 #include <charconv>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -32,6 +31,24 @@ namespace {
 
 constexpr int kSeries = 22;
 constexpr int kRows = 43200;
+
+// A folder of the benchmark's own in the temporary directory; it goes, with what was
+// written into it, when the object does.
+struct TempFolder {
+    explicit TempFolder(const std::string& prefix)
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "XXXXXX")).string();
+        if (::mkdtemp(pattern.data())) path = pattern;
+    }
+    ~TempFolder()
+    {
+        std::error_code ignored;
+        if (!path.empty()) std::filesystem::remove_all(path, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    std::string path;
+};
 
 class BenchView : public IDataFileView {
 public:
@@ -94,26 +111,14 @@ public:
     AnsiString fileName;
 };
 
-// A new folder for a case's files in the folder for temporary files (TMPDIR, else /tmp).
-std::string NewTempFolder(const std::string& stem)
-{
-    std::string folder = (std::filesystem::temp_directory_path() / (stem + "XXXXXX")).string();
-    if (!mkdtemp(folder.data())) {
-        std::perror(folder.c_str());
-        std::exit(1);
-    }
-    return folder;
-}
-
-std::string g_recordedFolder;  // Recorded()'s, removed when the program ends
-
 BenchView& Recorded()
 {
     static BenchView* view = [] {
         auto* v = new BenchView;
         v->Record();
-        g_recordedFolder = NewTempFolder("nox_bench_datafile");
-        v->fileName = g_recordedFolder + "/run";
+        // Removed at the end of the process; the view stays for every benchmark of the run.
+        static const TempFolder folder("nox_bench_datafile");
+        v->fileName = folder.path + "/run";
         return v;
     }();
     return *view;
@@ -247,7 +252,8 @@ void BM_Grow_TenChannelsTick(benchmark::State& state)
 {
     constexpr int kChannels = 10;
     const int rows = int(state.range(0));
-    const std::string folder = NewTempFolder("nox_bench_grow");
+    const TempFolder temp("nox_bench_grow");
+    const std::string& folder = temp.path;
     TDataFileSaveQueue& queue = TDataFileSaveQueue::Instance();
     std::vector<std::unique_ptr<BenchView>> views;
     std::vector<AnsiString> names;
@@ -294,7 +300,6 @@ void BM_Grow_TenChannelsTick(benchmark::State& state)
     if (appends.count() > 0) state.counters["ratio_to_appends"] = double(grow.count()) / double(appends.count());
     for (int c = 0; c < kChannels; ++c) queue.EndGrowing(names[size_t(c)]);
     queue.WaitIdle();
-    std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_Grow_TenChannelsTick)
     ->Arg(600)
@@ -313,7 +318,8 @@ void BM_Grow_TwelveHourPartWithProtocol(benchmark::State& state)
     constexpr int kTicksBetweenSaves = 2400;
     TDataFileSaveQueue& queue = TDataFileSaveQueue::Instance();
     for (auto _ : state) {
-        const std::string folder = NewTempFolder("nox_bench_part");
+        const TempFolder temp("nox_bench_part");
+        const std::string& folder = temp.path;
         BenchView view;
         for (int s = 0; s < kSeries; ++s) view.series[size_t(s)]->Tag = 1;
         view.fileName = folder + "/run";
@@ -360,7 +366,6 @@ void BM_Grow_TwelveHourPartWithProtocol(benchmark::State& state)
         state.counters["written_MB"] = written / 1e6;
         state.counters["file_MB"] = size / 1e6;
         state.counters["written_per_file_byte"] = written / size;
-        std::filesystem::remove_all(folder);
     }
 }
 // Once: it measures bytes written, not time.
@@ -381,7 +386,8 @@ void BM_Grow_SilentUnitTick(benchmark::State& state)
 {
     const int rows = int(state.range(0));
     TDataFileSaveQueue& queue = TDataFileSaveQueue::Instance();
-    const std::string folder = NewTempFolder("nox_bench_silent");
+    const TempFolder temp("nox_bench_silent");
+    const std::string& folder = temp.path;
     BenchView view;
     for (int s = 0; s < kSeries; ++s) view.series[size_t(s)]->Tag = 1;
     view.fileName = folder + "/run";
@@ -429,7 +435,6 @@ void BM_Grow_SilentUnitTick(benchmark::State& state)
     for (auto _ : state) state.SetIterationTime(std::max(handOver(), 1e-9));
     queue.EndGrowing(name);
     queue.WaitIdle();
-    std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_Grow_SilentUnitTick)
     ->Arg(3600)
@@ -483,6 +488,5 @@ int main(int argc, char** argv)
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("peak memory of the benchmark's process: %.0f MB\n", double(usage.ru_maxrss) / 1024.0);
-    if (!g_recordedFolder.empty()) std::filesystem::remove_all(g_recordedFolder);
     return 0;
 }

@@ -187,10 +187,20 @@ AnsiString FolderOfWaitingCall(const std::string& task)
     std::string first;
     if (!(in >> call) || call < 0 || !WorksOnItsFirstArgument(call) || !(in >> first)) return {};
     const long long fd = std::stoll(first, nullptr, 16);
-    const bool inFolder = call == SYS_getdents64 || call == SYS_openat || call == SYS_newfstatat || call == SYS_statx ||
-                          call == SYS_unlinkat || call == SYS_renameat || call == SYS_renameat2 ||
-                          call == SYS_mkdirat || call == SYS_faccessat || call == SYS_readlinkat ||
-                          call == SYS_utimensat;
+    unsigned long long more[3] = {};
+    for (unsigned long long& argument : more) {
+        std::string text;
+        if (in >> text) argument = std::stoull(text, nullptr, 16);
+    }
+    // The C library's fstat and futimens are these calls on the file the descriptor stands
+    // for (an empty name with AT_EMPTY_PATH, no name at all), not on a name in its folder.
+    const bool onTheFileItself = (call == SYS_newfstatat && (more[2] & AT_EMPTY_PATH)) ||
+                                 (call == SYS_statx && (more[1] & AT_EMPTY_PATH)) ||
+                                 (call == SYS_utimensat && more[0] == 0);
+    const bool inFolder = !onTheFileItself && (call == SYS_getdents64 || call == SYS_openat || call == SYS_newfstatat ||
+                                               call == SYS_statx || call == SYS_unlinkat || call == SYS_renameat ||
+                                               call == SYS_renameat2 || call == SYS_mkdirat || call == SYS_faccessat ||
+                                               call == SYS_readlinkat || call == SYS_utimensat);
     AnsiString path;
     if (inFolder && int(fd) == AT_FDCWD) return ReadLink(task + "/cwd");
     if (fd < 0 || fd > 1 << 24) return {};

@@ -526,12 +526,14 @@ private:
         if (looks->empty() && take()) step();
     }
 
-    // The message that `path` does not answer; the look-in list shows the folder shown again.
+    // The message that `path` does not answer; the look-in list shows the folder shown again,
+    // already while the message is read.
     void Refuse(const QString& path)
     {
         const AnsiString shown = A(QDir::toNativeSeparators(path));
-        dialogs().MessageBox(KnownFile(path) ? FileNotAnsweringText(shown) : FolderNotAnsweringText(shown),
-                             ApplicationTitle(), MB_OK | MB_ICONWARNING);
+        const AnsiString text = KnownFile(path) ? FileNotAnsweringText(shown) : FolderNotAnsweringText(shown);
+        ShowFolderInLookIn();
+        dialogs().MessageBox(text, ApplicationTitle(), MB_OK | MB_ICONWARNING);
         ShowFolderInLookIn();
     }
 

@@ -246,16 +246,22 @@ TEST(StartupEndTest, ChildHoldsTheLock)
         ASSERT_EQ(::write(kLockEndReportFd, "locked\n", 7), 7);
         for (;;) ::pause();
     }
-    const std::string fifo = share + "/reply";
+    const std::string fifo = share + "/reply", data = share + "/data.csv";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     static std::atomic<bool> opened{false};
-    std::thread([fifo] {
+    std::thread([fifo, data] {
         const int fd = ::open(fifo.c_str(), O_RDWR | O_CLOEXEC);
+        const int file = ::open(data.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         const std::string line = "waiting " + std::to_string(::syscall(SYS_gettid)) + "\n";
-        if (fd < 0 || ::write(kLockEndReportFd, line.data(), line.size()) != ssize_t(line.size())) std::abort();
+        if (fd < 0 || file < 0 || ::write(kLockEndReportFd, line.data(), line.size()) != ssize_t(line.size()))
+            std::abort();
         opened = true;
         char reply = 0;
         [[maybe_unused]] const ssize_t n = ::read(fd, &reply, 1);
+        // Given a reply, it looks at its data file as the C library's fstat does (and the
+        // test holds it in that call).
+        struct stat st {};
+        ::syscall(SYS_newfstatat, file, "", &st, AT_EMPTY_PATH);
         std::abort();
     }).detach();
     while (!opened) std::this_thread::yield();
@@ -332,4 +338,57 @@ TEST_F(StartupTest, AStartBesideAnInstanceThatCannotFinishEndingSaysSoAndStarts)
         ::kill(pid, SIGKILL);
         ::waitpid(pid, nullptr, 0);
     }
+}
+
+// A thread of the ended instance that waits on a file (its data file, as the minute's write
+// looks at it) makes the new start name the file's folder, not the file as a folder. The
+// thread is held by ptrace at the start of that call, as a share that does not answer holds it.
+TEST_F(StartupTest, AStartBesideAnInstanceWaitingOnAFileNamesTheFolderOfTheFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string folder = dir.path().toStdString(), share = folder + "/share";
+    ASSERT_EQ(::mkdir(share.c_str(), 0700), 0);
+    std::string reported;
+    const pid_t pid = StartHolder(folder, share, reported);
+    ASSERT_GT(pid, 0);
+    ASSERT_EQ(reported.substr(0, 8), "waiting ") << reported;
+    const pid_t waiting = pid_t(std::atoi(reported.c_str() + 8));
+    ASSERT_GT(waiting, 0);
+    const std::string task = "/proc/" + std::to_string(pid) + "/task/" + std::to_string(waiting) + "/syscall";
+    const auto waitsIn = [&](long wanted) {
+        std::ifstream in(task);
+        long call = -1;
+        return (in >> call) && call == wanted;
+    };
+    for (int i = 0; i < 1000 && !(ProcessState(pid) == 'Z' && waitsIn(SYS_read)); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(ProcessState(pid), 'Z');
+    ASSERT_EQ(::ptrace(PTRACE_SEIZE, waiting, nullptr, nullptr), 0) << std::strerror(errno);
+    ASSERT_EQ(::ptrace(PTRACE_INTERRUPT, waiting, nullptr, nullptr), 0) << std::strerror(errno);
+    ASSERT_EQ(::waitpid(waiting, nullptr, __WALL), waiting);
+    {
+        const int reply = ::open((share + "/reply").c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        ASSERT_GE(reply, 0);
+        ASSERT_EQ(::write(reply, "x", 1), 1);
+        ::close(reply);
+    }
+    // Step from call to call until it stands at the start of its look at the file.
+    bool held = false;
+    for (int stop = 0; stop < 20 && !held; ++stop) {
+        ASSERT_EQ(::ptrace(PTRACE_SYSCALL, waiting, nullptr, nullptr), 0) << std::strerror(errno);
+        ASSERT_EQ(::waitpid(waiting, nullptr, __WALL), waiting);
+        held = waitsIn(SYS_newfstatat);
+    }
+    ASSERT_TRUE(held);
+
+    SingleInstanceLock next;
+    EXPECT_TRUE(startup::CheckSingleInstance(next, folder, 1));
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+    const AnsiString text = support::TestDialogs().LastMessage().text;
+    EXPECT_NE(text.find("does not answer: \"" + share + "\"."), AnsiString::npos) << text;
+
+    ::kill(pid, SIGKILL);
+    ::waitpid(waiting, nullptr, __WALL);
+    ::waitpid(pid, nullptr, 0);
 }

@@ -7,10 +7,12 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <functional>
 
 #include "app/CLanguage.h"
+#include "app/RecordedDataWriter.h"
 #include "app/TfrmMainWindow.h"
 #include "app/TfrmPanelControl.h"
 #include "channel/CChannelSession.h"
@@ -62,6 +64,9 @@ protected:
     }
     void TearDown() override
     {
+        // The saves of the windows and sessions the test closed are written before their
+        // folder goes: a save that came after would make the folder anew and leave it behind.
+        TDataFileSaveQueue::Instance().WaitIdle();
         comm::SetSerialLinkFactory(nullptr);
         comm::ResetTiming();
         platform::SetClock(nullptr);
@@ -127,19 +132,40 @@ protected:
         s.Settings.Slave = IntToStr(slave);
     }
 
-    // The first poll cycle after a tick has gone out and come back.
-    static bool AwaitCycle(CChannelSession& s)
+    // Waits until `idle` holds for the session's channel and still holds once every reply the
+    // poll thread handed over meanwhile has been taken in: the thread hands a reply on before
+    // it marks its cycle done, so that reply may still be queued when `idle` first holds.
+    static bool AwaitSettled(CChannelSession& s, const std::function<bool(const CChannel&)>& idle)
     {
-        return Await([&] { return s.ChannelObject() && s.ChannelObject()->PollRequest == 0; });
+        auto holds = [&] {
+            const CChannel* c = s.ChannelObject();
+            return c && idle(*c);
+        };
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+        for (;;) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            if (!Await(holds, int(std::max<std::int64_t>(left.count(), 0)))) return false;
+            platform::UiDispatcher::Instance().ProcessPending();
+            if (holds()) return true;
+        }
     }
 
-    // The poll cycle a tick asked for is done, and so are the commands given meanwhile (a
-    // program's frames that go at once): the next tick finds the poll thread idle.
+    // The poll cycle a tick asked for has gone out and come back, and the poll thread is idle:
+    // no cycle it set off without a tick (a one-shot's second, a standing command's own) is
+    // under way or due, so what the unit holds and what the window shows have settled.
+    static bool AwaitCycle(CChannelSession& s)
+    {
+        return AwaitSettled(s, [](const CChannel& c) { return c.PollRequest == 0 && !c.CycleUnderWayOrDue(); });
+    }
+
+    // The same, and the commands given meanwhile (a program's frames that go at once) are out
+    // too: the next tick finds the poll thread idle.
     static bool AwaitCommandsOut(CChannelSession& s)
     {
-        return Await([&] {
-            const CChannel* c = s.ChannelObject();
-            return c && c->PollRequest == 0 && !c->OneShotInProgress() && !s.HasWaitingProgramCommands();
+        return AwaitSettled(s, [&s](const CChannel& c) {
+            return c.PollRequest == 0 && !c.OneShotInProgress() && !s.HasWaitingProgramCommands() &&
+                   !c.CycleUnderWayOrDue();
         });
     }
 

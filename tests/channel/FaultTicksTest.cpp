@@ -140,8 +140,9 @@ protected:
         // The poll thread may start the tick's cycle at once: the unit has the next values
         // before the tick asks for them.
         SetPattern(*r.unit, pattern + 1);
-        r.session->Tick();
+        // Counted before the tick: its cycle may begin, and send, before the tick returns.
         r.requestsAtTick = Requests(*r.unit);
+        r.session->Tick();
         r.quietSince = -1;
         r.lineCleared = false;
         const int n = r.session->ValueSeries(0)->Count() - 1;
@@ -554,8 +555,8 @@ TEST_F(FaultTicksTest, TheWarningCountsFaultTicksButNotTheTicksThatWaitForTheCyc
         ASSERT_TRUE(Await([&] { return Quiet(r) || (midFlight && MidFlight(r)); }));
         r.quietSince = -1;
         clock.AdvanceMs(60000);
-        s.Tick();
         r.requestsAtTick = Requests(line.First());
+        s.Tick();
     };
     auto label = [&] { return s.ValueSeries(0)->GetXLabel(s.ValueSeries(0)->Count() - 1); };
     const AnsiString err = ChannelText(resources::RowErrorExclamation);
@@ -864,7 +865,7 @@ TEST_F(FaultTicksTest, ALateTickTakesTheCycleThePollThreadAskedForItselfAndAsksF
         clock.AdvanceMs(lateMs);
         EXPECT_FALSE(TickRig(r, false, true));
         ++pattern;
-        const int afterLate = Requests(*r.unit);
+        const int afterLate = r.requestsAtTick;
         const bool asked = c->PollRequest != 0;
         // Shortly after the thread's cycle the tick asks for no other; long after it, it does.
         const int passes = poll->PassCount;
@@ -874,11 +875,11 @@ TEST_F(FaultTicksTest, ALateTickTakesTheCycleThePollThreadAskedForItselfAndAsksF
             EXPECT_EQ(Requests(*r.unit), afterLate);
             // The next tick, on time again, takes the values the thread's cycle fetched.
             clock.AdvanceMs(60000 - 1000 - lateMs);
+            r.requestsAtTick = Requests(*r.unit);
             s.Tick();
             const int n = s.ValueSeries(0)->Count() - 1;
             EXPECT_EQ(s.ValueSeries(0)->GetXLabel(n), "");
             EXPECT_EQ(s.ValueSeries(sTIntern)->GetyValue(n), Expected(sTIntern, pattern - 1));
-            r.requestsAtTick = Requests(*r.unit);
         } else {
             EXPECT_EQ(Requests(*r.unit), afterLate + poll->Count);
         }

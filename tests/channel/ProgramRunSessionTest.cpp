@@ -64,7 +64,6 @@ protected:
     {
         for (int i = 0; i < n; ++i) {
             ASSERT_TRUE(AwaitCommandsOut(session));
-            ASSERT_TRUE(Await([&] { return !session.ChannelObject()->CycleUnderWayOrDue(); }));
             clock.AdvanceMs(std::int64_t(session.SamplingInterval()) * 1000);
             ticked = line.FrameCount();
             run.Tick();
@@ -337,7 +336,6 @@ TEST_F(ProgramRunSessionTest, ARunEndedByItselfLeavesTheUnitAtItsLastStepThoughA
             Tick();
         ASSERT_EQ(run.RemainingSteps, 1);
         ASSERT_TRUE(AwaitCommandsOut(session));
-        ASSERT_TRUE(Await([&] { return !session.ChannelObject()->CycleUnderWayOrDue(); }));
         // A cycle under way whose first reply takes longer than the interval.
         const std::size_t held = line.FrameCount();
         line.First().InjectFault(support::UnitFault::LateReply, 1, 100);
@@ -720,7 +718,6 @@ TEST_F(ProgramRunSessionTest, HoldCancelAndStopReachTheUnitAtOnceAt30And60Second
         ASSERT_TRUE(run.RequestStart(program, settings));
         ASSERT_TRUE(run.ProgramRunning);
         ASSERT_TRUE(AwaitCommandsOut(session));
-        ASSERT_TRUE(Await([&] { return !session.ChannelObject()->CycleUnderWayOrDue(); }));
         const std::size_t stopped = line.FrameCount();
         support::TestDialogs().QueueAnswer(IDYES);
         run.RequestStop();
@@ -739,7 +736,6 @@ TEST_F(ProgramRunSessionTest, HoldCancelAndStopReachTheUnitAtOnceAt30And60Second
         ASSERT_TRUE(run.RequestStart(program, settings));
         Tick(2);
         ASSERT_TRUE(AwaitCommandsOut(session));
-        ASSERT_TRUE(Await([&] { return !session.ChannelObject()->CycleUnderWayOrDue(); }));
         const double step = UnitSetpoint() + 2.0;
         line.First().InjectFault(support::UnitFault::LateReply, 1, 250);
         const std::size_t before = line.FrameCount();

@@ -973,15 +973,8 @@ TEST_F(ProgrammerWindowTest, ThePanelShowsTheStepARunGaveNotAnOlderPollAndNotAWi
     w->btnStartTPClick(nullptr);
     for (int i = 0; i < 20 && !run->ProgramRunning; ++i) Tick(w);
     ASSERT_TRUE(run->ProgramRunning);
-    // The poll thread is idle: the tick's cycle is out and so is any cycle it set off without
-    // a tick (a one-shot's second), which under load still carries the tick's step when the
-    // field and the unit are compared.
-    auto settled = [&] {
-        return AwaitCycle(w->Session()) && AwaitCommandsOut(w->Session()) &&
-               Await([&] { return !w->Session().ChannelObject()->CycleUnderWayOrDue(); });
-    };
     Tick(w, 2);
-    ASSERT_TRUE(settled());
+    ASSERT_TRUE(AwaitCommandsOut(w->Session()));
     auto field = [&] { return panel->edSetPoint->text().toStdString(); };
     auto unitHas = [&] { return FormatFloat("0.00", line.First().State().setpoint); };
     ASSERT_EQ(field(), unitHas());
@@ -1001,10 +994,10 @@ TEST_F(ProgrammerWindowTest, ThePanelShowsTheStepARunGaveNotAnOlderPollAndNotAWi
     const AnsiString given = field();
     EXPECT_NE(given, before);
     poll->Active = 1;
-    ASSERT_TRUE(settled());
+    ASSERT_TRUE(AwaitCommandsOut(w->Session()));
     EXPECT_EQ(unitHas(), given);
     Tick(w);
-    ASSERT_TRUE(settled());
+    ASSERT_TRUE(AwaitCommandsOut(w->Session()));
     EXPECT_EQ(field(), unitHas());
 
     // A stop before the step given last went out: the step never reaches the unit, and the
@@ -1020,7 +1013,7 @@ TEST_F(ProgrammerWindowTest, ThePanelShowsTheStepARunGaveNotAnOlderPollAndNotAWi
     EXPECT_EQ(field(), kept);
     poll->Active = 1;
     Tick(w, 2);
-    ASSERT_TRUE(settled());
+    ASSERT_TRUE(AwaitCommandsOut(w->Session()));
     EXPECT_EQ(unitHas(), kept);
     EXPECT_EQ(field(), kept);
 }
@@ -1406,13 +1399,6 @@ TEST_F(ProgrammerWindowTest, ASingleRampHeldInItsFirstSecondsKeepsItsPace)
             return l.find(" has ended after its last segment.") != AnsiString::npos;
         });
     };
-    // The poll thread is idle: the tick's cycle is out and so is any cycle it set off without
-    // a tick (a standing command's own, a one-shot's second), which would otherwise carry its
-    // frame past the next tick under load.
-    auto settled = [&] {
-        return AwaitCommandsOut(w->Session()) &&
-               Await([&] { return !w->Session().ChannelObject()->CycleUnderWayOrDue(); });
-    };
     std::size_t ticked = 0;
     auto setpointsSinceTick = [&] {
         std::vector<double> out;
@@ -1426,7 +1412,7 @@ TEST_F(ProgrammerWindowTest, ASingleRampHeldInItsFirstSecondsKeepsItsPace)
     for (const int interval : {5, 30}) {
         w->Session().SetSamplingInterval(interval);
         auto tick = [&] {
-            ASSERT_TRUE(settled());
+            ASSERT_TRUE(AwaitCommandsOut(w->Session()));
             clock.AdvanceMs(std::int64_t(interval) * 1000);
             ticked = line.FrameCount();
             w->tmrProgrammerTimer();
@@ -1436,7 +1422,7 @@ TEST_F(ProgrammerWindowTest, ASingleRampHeldInItsFirstSecondsKeepsItsPace)
         const int steps = interval == 5 ? 12 : 6;
         for (const bool twice : {false, true}) {
             SCOPED_TRACE(std::to_string(interval) + (twice ? " s, held again right after the resume" : " s"));
-            ASSERT_TRUE(settled());
+            ASSERT_TRUE(AwaitCommandsOut(w->Session()));
             const double target = line.First().State().setpoint - 3.0;
             const auto endings = ended();
             main->cmdRampClick();
@@ -1453,7 +1439,7 @@ TEST_F(ProgrammerWindowTest, ASingleRampHeldInItsFirstSecondsKeepsItsPace)
                 ASSERT_TRUE(run->SegmentHeld);
                 tick();
                 ++held;
-                ASSERT_TRUE(settled());
+                ASSERT_TRUE(AwaitCommandsOut(w->Session()));
                 from = line.First().State().setpoint;
                 support::TestDialogs().QueueAnswer(IDYES);
                 w->btnPauseSegmentClick();
@@ -1479,7 +1465,7 @@ TEST_F(ProgrammerWindowTest, ASingleRampHeldInItsFirstSecondsKeepsItsPace)
             tick();
             EXPECT_FALSE(run->HasRun());
             EXPECT_EQ(ended(), endings + 1);
-            ASSERT_TRUE(settled());
+            ASSERT_TRUE(AwaitCommandsOut(w->Session()));
             EXPECT_NEAR(line.First().State().setpoint, target, 0.005);
             EXPECT_GE(held, 1);
         }

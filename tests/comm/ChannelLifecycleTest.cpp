@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QPushButton>
 
+#include <atomic>
 #include <cerrno>
 #include <fstream>
 
@@ -349,6 +350,7 @@ TEST_F(SerialChannel, DirectExchangesCheckTheReplyBeforeReadingIt)
 TEST_F(SerialChannel, TwoIdentificationsAtOnceKeepTheirOwnResults)
 {
     StartLine();
+    std::atomic<bool> goodDone{false};  // outlives the silent line, whose thread reads it
     support::SimulatedUnitLine silent;
     support::UnitState s;
     s.answers = 0;
@@ -359,6 +361,14 @@ TEST_F(SerialChannel, TwoIdentificationsAtOnceKeepTheirOwnResults)
     second.indexes = window.indexes;
     second.texts[TChannelControl::cmbPort] = silent.SlavePath();
 
+    // Both lines run on one device clock: a time-out moved on for the silent unit would also
+    // end a read of the good unit whose reply the machine has not delivered yet. The silent
+    // unit's requests time out once the good unit's identification has its verdict (each
+    // read's end is fixed before its request reaches the unit, so the move after the verdict
+    // ends the request waiting then).
+    silent.SetUnansweredHook([&] {
+        if (goodDone) deviceTime.clock.AdvanceMs(support::StoppedDeviceTime::LongestWaitMs());
+    });
     CRS232 good(1), bad(2);
     ChannelObjects[2] = &bad;
     ASSERT_EQ(bad.ReadSettings(), 1);
@@ -366,6 +376,8 @@ TEST_F(SerialChannel, TwoIdentificationsAtOnceKeepTheirOwnResults)
     bad.ResumeIdentification();
     Connect(good);
     TfrmIdentification* w1 = WaitForVerdict(good);
+    goodDone = true;
+    deviceTime.clock.AdvanceMs(support::StoppedDeviceTime::LongestWaitMs());
     TfrmIdentification* w2 = WaitForVerdict(bad);
     ASSERT_NE(w1, nullptr);
     ASSERT_NE(w2, nullptr);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QTemporaryDir>
+
 #include "SerialChannelFixture.h"
 #include "comm/CIdentification.h"
 #include "comm/CRS232.h"
@@ -354,9 +356,9 @@ TEST_F(SerialChannel, PulledAdapterIsReopenedWithItsLineSettings)
         opens.push_back(s);
         return std::static_pointer_cast<comm::IByteLink>(comm::SerialPortLink::Open(s, error));
     });
-    char dir[] = "/tmp/nox-adapter-XXXXXX";
-    ASSERT_NE(::mkdtemp(dir), nullptr);
-    const AnsiString adapter = AnsiString(dir) + "/ttyUSB0";
+    QTemporaryDir dir;  // goes with the test however it ends
+    ASSERT_TRUE(dir.isValid());
+    const AnsiString adapter = dir.path().toStdString() + "/ttyUSB0";
     AnsiString error;
     ASSERT_TRUE(line.StartPty(&error, adapter)) << error;
     window.texts[TChannelControl::cmbPort] = adapter;
@@ -410,5 +412,4 @@ TEST_F(SerialChannel, PulledAdapterIsReopenedWithItsLineSettings)
     EXPECT_TRUE(support::TestDialogs().Messages().empty());
     c.Close(3);
     line.Stop();
-    ::rmdir(dir);
 }

@@ -464,8 +464,14 @@ TEST_F(FileFoldersTest, MovingIntoAFolderThatHangsInsideTheDialogHoldsUpNothing)
         ASSERT_GE(recent, 0);
         lookIn->hidePopup();
         lookIn->setCurrentIndex(recent);
+        // The look-in list names the folder shown while the message is read, too.
+        QString lookInWhileShown;
+        support::TestDialogs().WhileShown = [&](const support::ShownMessage&) {
+            lookInWhileShown = lookIn->currentText();
+        };
         emit lookIn->textActivated(lookIn->itemText(recent));
         stays("a recent place", root.path());
+        EXPECT_EQ(lookInWhileShown.toStdString(), QDir::toNativeSeparators(root.path()).toStdString());
         acted = true;
         hung->Release();
         platform::SetFolderPatienceMs(0);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -15,17 +16,23 @@
 int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // A folder of this process alone, for its settings (below) and as its temporary
+    // directory: every temporary file or folder of its tests and of the programs it starts
+    // (a child that records until it is killed, a death test run anew, each with a folder of
+    // its own in there) goes with it, however those end. Set before any thread runs.
+    static QTemporaryDir own(QDir::tempPath() + QStringLiteral("/NoxControlTest-XXXXXX"));
+    if (!own.isValid()) return 2;
+    ::setenv("TMPDIR", own.path().toLocal8Bit().constData(), 1);
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName("NoxControlTest");
     // Settings the program keeps (folders of file dialogs, editor options) go to the test
-    // user's folders, never to the real user's.
+    // user's folders, never to the real user's, and to this process's own folder: test
+    // programs run side by side, and one that clears or writes the settings must not change
+    // what another reads.
     QStandardPaths::setTestModeEnabled(true);
-    // ... and to a folder of this process alone: test programs run side by side, and one
-    // that clears or writes the settings must not change what another reads.
-    static QTemporaryDir settings;
-    if (!settings.isValid()) return 2;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+    const QString settings = own.path();
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings);
     platform::UiDispatcher::Instance();
     // No test may ever block on a modal box: unscripted boxes answer with their default.
     static support::ScriptedDialogs dialogs;

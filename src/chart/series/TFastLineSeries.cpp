@@ -205,7 +205,8 @@ void TFastLineSeries::DrawAllValues()
     if (mx.Linear && my.Linear && FSettings.IgnoreNulls && FSettings.DrawAllPoints) {
         // DrawPoint's steps for this case with the column and the pen in locals: points on
         // the pen's column only widen its strokes (one on the pen itself changes nothing).
-        // Blocks of Y values are mapped first (loops of vector code).
+        // Without order, blocks of Y values are mapped first (loops of vector code); in
+        // order, a column's run of Y values is mapped only at its extremes.
         const double* xs = XValues()->Data();
         const double* ys = YValues()->Data();
         constexpr int kBlock = 512;
@@ -213,6 +214,13 @@ void TFastLineSeries::DrawAllValues()
         TColumnStrokes column;
         int lastX = LastX, lastY = LastY;
         const auto line = [this](int x, int y) { LineTo(x, y); };
+        const auto mapY = [&my](double v) { return my.Map(v); };
+        // Widens the column by the pixels of vs[0..count-1] (count <= kBlock).
+        const auto widen = [&](const double* vs, int count) {
+            if (column.AddValues(vs, count, mapY)) return;
+            my.MapBlock(vs, count, py);
+            column.AddRange(py, count);
+        };
         // A point on a new column: the column before is drawn, then the step to the point.
         const auto enter = [&](int x, int y) {
             column.Flush(line);
@@ -228,9 +236,9 @@ void TFastLineSeries::DrawAllValues()
         int guess = 1;
         for (int i = from; i <= last; i += kBlock) {
             const int n = std::min(kBlock, last - i + 1);
-            my.MapBlock(ys + i, n, py);
             if (!ordered || guess < 4) {
                 // Every X mapped: unordered values, or few points per column.
+                my.MapBlock(ys + i, n, py);
                 mx.MapBlock(xs + i, n, px);
                 int columns = 0;
                 for (int k = 0; k < n; ++k) {
@@ -248,6 +256,7 @@ void TFastLineSeries::DrawAllValues()
                 continue;
             }
             const double* bx = xs + i;
+            const double* by = ys + i;
             // The search below reads X values one after another: their lines are asked
             // for at once.
             for (int j = 0; j < n; j += 8) __builtin_prefetch(bx + j);
@@ -275,18 +284,19 @@ void TFastLineSeries::DrawAllValues()
                     step *= 2;
                 }
                 while (hi - lo > 1) probe(lo + (hi - lo) / 2);
-                const int y = py[k];
                 if (x == lastX) {
                     if (!column.Active()) column.Begin(lastX, lastY);
-                    column.AddRange(py + k, lo - k + 1);
+                    widen(by + k, lo - k + 1);
+                    lastY = column.Last();
                 } else {
+                    const int y = my.Map(by[k]);
                     enter(x, y);
                     if (lo > k) {
                         column.Begin(x, y);
-                        column.AddRange(py + k + 1, lo - k);
+                        widen(by + k + 1, lo - k);
+                        lastY = column.Last();
                     }
                 }
-                lastY = py[lo];
                 guess = lo - k + 1;
                 k = lo + 1;
                 x = hiX;

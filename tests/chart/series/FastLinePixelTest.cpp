@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 #include "chart/series/TFastLineSeries.h"
@@ -10,14 +12,14 @@
 namespace {
 
 struct BitmapChart {
-    BitmapChart()
+    explicit BitmapChart(int width = 500, int height = 340)
     {
-        bitmap.SetSize(500, 340);
+        bitmap.SetSize(width, height);
         canvas.BufferedDisplay = false;
-        canvas.InitWindow(bitmap.Canvas(), nullptr, clWhite, false, TRect(0, 0, 500, 340));
+        canvas.InitWindow(bitmap.Canvas(), nullptr, clWhite, false, TRect(0, 0, width, height));
         canvas.ResetState();
         canvas.Pen->SetStyle(psClear);
-        canvas.FillRect(TRect(0, 0, 500, 340));
+        canvas.FillRect(TRect(0, 0, width, height));
         canvas.Pen->SetStyle(psSolid);
         chart.Canvas = &canvas;
         chart.CreateStandardAxes();
@@ -78,6 +80,51 @@ TEST(FastLinePixels, ManyPointsPerColumnDrawTheSamePixelsAsEverySegment)
         EXPECT_EQ(s.XValues()->IsOrdered(), ordered);
         EXPECT_EQ(DifferingPixels(fast.bitmap.Image(), plain.bitmap.Image()), 0) << ordered;
     }
+}
+
+// Twelve hours of one point per second over a date-time axis on a wide chart, a slow lab
+// trace in hundredths (long runs on one pixel, turns within a column, single-sample spikes
+// up and down) and a noisy walk: the fast line's strokes per column give the pixels of
+// every point joined one segment at a time.
+TEST(FastLinePixels, LongSmoothAndNoisyCurvesDrawTheSamePixelsAsEverySegment)
+{
+    constexpr int kPoints = 43200;
+    constexpr double kDay = 46000.0, kSecond = 1.0 / 86400.0;
+    BitmapChart fast(1900, 400), plain(1900, 400);
+    fast.chart.AxesList.BottomAxis()->SetMinMax(kDay, kDay + kPoints * kSecond);
+    fast.chart.AxesList.LeftAxis()->SetMinMax(10, 50);
+    fast.chart.CalcAxisPositions();
+    TFastLineSeries smooth, noisy;
+    std::uint32_t seed = 5;
+    double walk = 30;
+    for (int i = 0; i < kPoints; ++i) {
+        const double t = i;
+        double v = 30 + 8 * std::sin(t * 6.283 / 3900) + 2 * std::sin(t * 6.283 / 600) + 0.00002 * t;
+        if (i % 1733 == 900) v += (i / 1733) % 2 ? 0.9 : -0.9;
+        smooth.AddXY(kDay + i * kSecond, std::round(v * 100) / 100);
+        seed = seed * 1664525u + 1013904223u;
+        walk = std::clamp(walk + (double(seed >> 8) / 16777216.0 - 0.5), 12.0, 48.0);
+        noisy.AddXY(kDay + i * kSecond, walk);
+    }
+    for (TFastLineSeries* s : {&smooth, &noisy}) {
+        s->XValues()->SetDateTime(true);
+        s->SetParentChart(&fast.chart);
+        s->SetSeriesColor(s == &smooth ? clBlue : clRed);
+        s->CalcFirstLastVisibleIndex();
+        s->DrawAllValues();
+
+        int x = 0, y = 0;
+        plain.canvas.Pen->SetColor(s->GetSeriesColor());
+        for (int i = s->FirstValueIndex; i <= s->LastValueIndex; ++i) {
+            s->CalcPosition(i, x, y);
+            if (i == s->FirstValueIndex)
+                plain.canvas.MoveTo(x, y);
+            else
+                plain.canvas.LineTo(x, y);
+        }
+        s->SetParentChart(nullptr);
+    }
+    EXPECT_EQ(DifferingPixels(fast.bitmap.Image(), plain.bitmap.Image()), 0);
 }
 
 // Drawing only the first point of each pixel column (as the recording window draws its
