@@ -241,6 +241,20 @@ bool SameHead(const TRecordedData& a, const TRecordedData& b)
     return true;
 }
 
+bool SameFormats(const TFormatSettings& a, const TFormatSettings& b)
+{
+    if (a.DecimalSeparator != b.DecimalSeparator || a.ThousandSeparator != b.ThousandSeparator ||
+        a.ListSeparator != b.ListSeparator || a.DateSeparator != b.DateSeparator ||
+        a.TimeSeparator != b.TimeSeparator || a.ShortDateFormat != b.ShortDateFormat ||
+        a.LongTimeFormat != b.LongTimeFormat || a.ShortTimeFormat != b.ShortTimeFormat ||
+        a.CurrencyString != b.CurrencyString || a.TimeAMString != b.TimeAMString || a.TimePMString != b.TimePMString)
+        return false;
+    return std::equal(std::begin(a.ShortMonthNames), std::end(a.ShortMonthNames), std::begin(b.ShortMonthNames)) &&
+           std::equal(std::begin(a.LongMonthNames), std::end(a.LongMonthNames), std::begin(b.LongMonthNames)) &&
+           std::equal(std::begin(a.ShortDayNames), std::end(a.ShortDayNames), std::begin(b.ShortDayNames)) &&
+           std::equal(std::begin(a.LongDayNames), std::end(a.LongDayNames), std::begin(b.LongDayNames));
+}
+
 // The data without its rows.
 TRecordedData TextsOf(const TRecordedData& data)
 {
@@ -315,7 +329,7 @@ void TDataFileSaveQueue::Save(IRecordedDataSource* window, int channel, std::fun
     }
     Job job;
     job.path = name;
-    job.data = CaptureRecordedData(*window, name);
+    job.rows.Data = CaptureRecordedData(*window, name);
     job.done = std::move(done);
     job.failed = std::move(failed);
     job.noted = std::move(noted);
@@ -328,12 +342,22 @@ void TDataFileSaveQueue::Save(IRecordedDataSource* window, int channel, std::fun
 void TDataFileSaveQueue::Append(TGrowingRows rows, std::function<void(TGrowResult, const std::string&)> done,
                                 std::function<void(const std::string&)> thrown)
 {
+    {
+        std::lock_guard<std::mutex> lock(FMutex);
+        const auto file = FFiles.find(rows.Path);
+        if (file != FFiles.end() && !file->second.Jobs.empty() && file->second.Jobs.back().kind == TJobKind::Append &&
+            MergeAppend(file->second.Jobs.back(), rows)) {
+            file->second.Jobs.back().grown.push_back({std::move(done), std::move(thrown)});
+            ++FPending;
+            return;
+        }
+    }
     Job job;
     job.kind = TJobKind::Append;
     job.path = rows.Path;
+    job.dirtyTicks = rows.Ticks;
     job.rows = std::move(rows);
-    job.grown = std::move(done);
-    job.thrown = std::move(thrown);
+    job.grown.push_back({std::move(done), std::move(thrown)});
     Queue(std::move(job));
 }
 
@@ -418,25 +442,26 @@ void TDataFileSaveQueue::RunSave(Job& job, std::unique_ptr<TGrowingFileState>& g
     TDataFileWriteResult result = TDataFileWriteResult::Written;
     platform::TSideFileNotes notes;
     if (job.use == TPartFileUse::Final) {
-        result = BuildAndWrite(job.path, job.data, error);
+        result = BuildAndWrite(job.path, job.rows.Data, error);
     } else {
         try {
             auto file = std::make_unique<TGrowingFileState>();
             TRecordedDataLayout layout;
-            const std::string bytes = BuildRecordedDataFile(job.data, &layout);
+            const TRecordedData& data = job.rows.Data;
+            const std::string bytes = BuildRecordedDataFile(data, &layout);
             if (!platform::CheckWritable(job.path, &error))
                 result = TDataFileWriteResult::CannotCreate;
             else if (!file->File.Create(job.path, bytes, &error))
                 result = TDataFileWriteResult::WriteFailed;
             if (result == TDataFileWriteResult::Written) {
                 file->Utf8 = layout.Utf8;
-                file->RowsNeedUtf8 = LabelsNeedUtf8(job.data.Errors);
-                file->Rows = int(job.data.X.size());
+                file->RowsNeedUtf8 = LabelsNeedUtf8(data.Errors);
+                file->Rows = int(data.X.size());
                 const size_t kept = std::min(layout.RowStarts.size(), size_t(KeptRowStarts));
                 file->RowStarts.assign(layout.RowStarts.end() - std::ptrdiff_t(kept), layout.RowStarts.end());
                 file->RowsEnd = layout.RowsEnd;
                 file->KeptFrom = layout.RowsEnd;
-                file->Texts = TextsOf(job.data);
+                file->Texts = TextsOf(data);
                 file->Protocol.Assign(std::string(RecordedDataProtocolMarker()));
                 AppendRecordedDataProtocolLines(file->Protocol.ToAppend(), file->Texts.EventProtocol, 0, layout.Utf8);
                 file->ProtocolLines = file->Texts.EventProtocol.size();
@@ -476,7 +501,7 @@ void TDataFileSaveQueue::RunAppend(Job& job, std::unique_ptr<TGrowingFileState>&
     TGrowResult result = TGrowResult::Rewrite;
     if (growing) {
         try {
-            result = Append(*growing, job.rows, error);
+            result = Append(*growing, job, error);
         } catch (const std::exception& e) {
             error = e.what();
             result = TGrowResult::Failed;
@@ -486,20 +511,77 @@ void TDataFileSaveQueue::RunAppend(Job& job, std::unique_ptr<TGrowingFileState>&
     if (result == TGrowResult::Written) {
         {
             std::lock_guard<std::mutex> lock(FMutex);
-            --FPending;
+            FPending -= int(job.grown.size());
         }
         platform::UiDispatcher::Instance().Wake();
         return;
     }
-    Finished(
-        [result, error, done = std::move(job.grown)] {
-            if (done) done(result, error);
-        },
-        std::move(job.thrown));
+    // Every append merged into the job hears its result, in the order they came, as each
+    // would have (after a failure the file grows no more: later appends hear Rewrite, and
+    // the caller heeds the first result it hears).
+    for (TGrownCallback& grown : job.grown)
+        Finished(
+            [result, error, done = std::move(grown.done)] {
+                if (done) done(result, error);
+            },
+            std::move(grown.thrown));
 }
 
-TGrowResult TDataFileSaveQueue::Append(TGrowingFileState& file, TGrowingRows& rows, std::string& error)
+bool TDataFileSaveQueue::MergeAppend(Job& into, TGrowingRows& rows)
 {
+    TGrowingRows& first = into.rows;
+    TRecordedData& a = first.Data;
+    TRecordedData& b = rows.Data;
+    // Lines from the first on or other memos make the writer look at every text again, which
+    // may change the file's encoding halfway; such an append takes no later one.
+    if (first.OtherMemos || first.ProtocolFrom == 0) return false;
+    // The later rows continue the earlier ones or write a few of them again (a label changed);
+    // they never reach back before them nor further than the writer can find.
+    const int kept = rows.FirstRow - first.FirstRow;
+    if (kept < 0 || kept > int(a.X.size()) || int(a.X.size()) - kept > KeptRowStarts) return false;
+    if (!SameHead(a, b) || !SameFormats(a.Formats, b.Formats)) return false;
+    // A field left empty at the end of the earlier rows would take a later value.
+    if (a.Errors.size() < size_t(kept) && !b.Errors.empty()) return false;
+    for (size_t k = 0; k < a.Columns.size(); ++k)
+        if (a.Columns[k].Values.size() < size_t(kept) && !b.Columns[k].Values.empty()) return false;
+    // Protocol lines only follow those of the earlier append.
+    if (first.ProtocolFrom >= 0 && rows.ProtocolFrom >= 0 &&
+        size_t(rows.ProtocolFrom) != size_t(first.ProtocolFrom) + a.EventProtocol.size())
+        return false;
+
+    if (a.X.empty() && first.ProtocolFrom < 0) into.dirtyTicks = rows.Ticks;
+    if (a.Errors.size() > size_t(kept)) {
+        into.droppedNeedUtf8 =
+            into.droppedNeedUtf8 || !std::all_of(a.Errors.begin() + kept, a.Errors.end(),
+                                                 [](const AnsiString& l) { return platform::FitsCp1252(l); });
+        a.Errors.resize(size_t(kept));
+    }
+    a.Errors.insert(a.Errors.end(), b.Errors.begin(), b.Errors.end());
+    a.X.resize(size_t(kept));
+    a.X.insert(a.X.end(), b.X.begin(), b.X.end());
+    for (size_t k = 0; k < a.Columns.size(); ++k) {
+        std::vector<double>& values = a.Columns[k].Values;
+        if (values.size() > size_t(kept)) values.resize(size_t(kept));
+        values.insert(values.end(), b.Columns[k].Values.begin(), b.Columns[k].Values.end());
+    }
+    if (rows.ProtocolFrom >= 0) {
+        if (first.ProtocolFrom < 0) first.ProtocolFrom = rows.ProtocolFrom;
+        a.EventProtocol.insert(a.EventProtocol.end(), std::make_move_iterator(b.EventProtocol.begin()),
+                               std::make_move_iterator(b.EventProtocol.end()));
+    }
+    if (rows.OtherMemos) {
+        first.OtherMemos = true;
+        a.Memo = std::move(b.Memo);
+        a.Info = std::move(b.Info);
+        a.ProgrammerProtocol = std::move(b.ProgrammerProtocol);
+    }
+    first.Ticks = rows.Ticks;
+    return true;
+}
+
+TGrowResult TDataFileSaveQueue::Append(TGrowingFileState& file, Job& job, std::string& error)
+{
+    TGrowingRows& rows = job.rows;
     TRecordedData& data = rows.Data;
     // Rows missing in between, rows too far back to find, other texts in the head, or a file
     // someone moved, deleted or replaced: only a whole write gives the file a save writes.
@@ -538,7 +620,7 @@ TGrowResult TDataFileSaveQueue::Append(TGrowingFileState& file, TGrowingRows& ro
         file.TextsNeedUtf8 = RecordedDataNeedsUtf8(file.Texts);
         file.TextsRecheck = false;
     }
-    const bool rowsNeedUtf8 = file.RowsNeedUtf8 || LabelsNeedUtf8(data.Errors);
+    const bool rowsNeedUtf8 = file.RowsNeedUtf8 || job.droppedNeedUtf8 || LabelsNeedUtf8(data.Errors);
     if ((rowsNeedUtf8 || file.TextsNeedUtf8) != file.Utf8) return TGrowResult::Rewrite;
 
     const bool anything = !data.X.empty() || rows.ProtocolFrom >= 0 || rows.OtherMemos;
@@ -563,7 +645,7 @@ TGrowResult TDataFileSaveQueue::Append(TGrowingFileState& file, TGrowingRows& ro
         file.RowsEnd = file.KeptFrom + file.Kept.size();
         file.RowsNeedUtf8 = rowsNeedUtf8;
         file.Unwritten = true;
-        if (file.DirtySince < 0) file.DirtySince = rows.Ticks;
+        if (file.DirtySince < 0) file.DirtySince = job.dirtyTicks;
     }
     // Written and synced before the oldest data kept would be a minute old at the next tick.
     if (file.DirtySince >= 0 && rows.Ticks - file.DirtySince + std::int64_t(data.TimeStep) * 1000 > WriteAfterMs) {
@@ -607,6 +689,14 @@ bool TDataFileSaveQueue::WriteKept(TGrowingFileState& file, const std::string& p
     file.KeptFrom = file.RowsEnd;
     file.Unwritten = false;
     return true;
+}
+
+int TDataFileSaveQueue::WaitingJobs() const
+{
+    std::lock_guard<std::mutex> lock(FMutex);
+    int waiting = 0;
+    for (const auto& [path, file] : FFiles) waiting += int(file.Jobs.size());
+    return waiting;
 }
 
 bool TDataFileSaveQueue::Idle() const

@@ -106,6 +106,9 @@ enum class TGrowResult {
 // less than a minute, inside that write too (TGrowingFile keeps the new end beside the file
 // until it is on the disk). Whenever it is written, the file on disk is the file a save of that
 // moment would write, its prelude's time aside; between writes it is that of the last write.
+// While a file's worker is held (a share that does not answer) its appends wait; one that
+// follows another waiting append of the file is merged into it, so that what waits grows
+// with the rows and not by a job per tick. Each append's `done` still hears the result.
 class TDataFileSaveQueue {
 public:
     static constexpr std::int64_t WriteAfterMs = 55000;
@@ -150,23 +153,36 @@ public:
     // `language`, the main window's language at its end.
     bool WaitIdleWithWindow(int language);
     bool Idle() const;
+    // Jobs waiting for a worker, over all files (those running not counted).
+    int WaitingJobs() const;
     // How many times appended data were synced to the disk.
     std::int64_t SyncCount() const { return FSyncs.load(); }
 
 private:
     enum class TJobKind { Save, Append, End };
+    struct TGrownCallback {
+        std::function<void(TGrowResult, const std::string&)> done;
+        std::function<void(const std::string&)> thrown;
+    };
     struct Job {
         TJobKind kind = TJobKind::Save;
         std::string path;
-        TRecordedData data;
+        // A save's recording is rows.Data; an append's rows are those of every append merged
+        // into it, rows.Ticks the last one's.
+        TGrowingRows rows;
         std::function<void(bool)> done;
         std::function<void(const std::string&)> failed;
         std::function<void(const std::vector<platform::TSideFileNote>&)> noted;
         TPartFileUse use = TPartFileUse::Final;
         bool quiet = false;
-        TGrowingRows rows;
-        std::function<void(TGrowResult, const std::string&)> grown;
         std::function<void(const std::string&)> thrown;
+        // Append: one for each append merged into the job, told its result in turn.
+        std::vector<TGrownCallback> grown;
+        // Append: the ticks of the first merged append that brought anything (the age of the
+        // data), and whether rows it brought and a later one replaced had labels out of
+        // Windows-1252 (the file's encoding counts them as if written one by one).
+        std::int64_t dirtyTicks = 0;
+        bool droppedNeedUtf8 = false;
     };
     // A file that grows: what it holds, touched only by the worker that serves the file.
     struct TGrowingFileState;
@@ -180,7 +196,11 @@ private:
     void Run();
     void RunSave(Job& job, std::unique_ptr<TGrowingFileState>& growing);
     void RunAppend(Job& job, std::unique_ptr<TGrowingFileState>& growing);
-    TGrowResult Append(TGrowingFileState& file, TGrowingRows& rows, std::string& error);
+    TGrowResult Append(TGrowingFileState& file, Job& job, std::string& error);
+    // Merges an append into the append that waits last for its file, when writing them as
+    // one gives the file and the results writing them one by one gives; false (nothing
+    // changed) when it may not.
+    static bool MergeAppend(Job& into, TGrowingRows& rows);
     // Writes what Append kept; false with the reason in `error` when that fails.
     bool WriteKept(TGrowingFileState& file, const std::string& path, std::string& error);
     void Queue(Job job);

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <numeric>
 
 #include "app/CLanguage.h"
 #include "app/QzvFile.h"
@@ -22,6 +23,7 @@
 #include "platform/ScopedValue.h"
 #include "platform/TextCodec.h"
 #include "support/FakeDataFileView.h"
+#include "support/HangingFileSystem.h"
 #include "support/PeakMemory.h"
 #include "support/ScriptedDialogs.h"
 
@@ -1179,4 +1181,100 @@ TEST_F(RecordedDataFileTest, AGrowingFileIsAlwaysTheFileASaveWrites)
     tick(1);
     EXPECT_EQ(results, std::vector<TGrowResult>{TGrowResult::Rewrite});
     EXPECT_EQ(ParseRecordedDataFile(ReadBytes(path)).Rows(), v.series[0]->Count() - 1);
+}
+
+// While the drive of two files does not answer, the appends of each wait as one job, so that
+// what waits grows with the rows and not by a job per tick. Let go, the file is the file the
+// appends write one by one, synced as often at most, and every append hears its result in
+// turn. Appends are never merged across a whole save or the end of growing.
+TEST_F(RecordedDataFileTest, AppendsToAFileThatDoesNotAnswerWaitAsOne)
+{
+    TDataFileSaveQueue& queue = TDataFileSaveQueue::Instance();
+    FakeDataFileView v, w;
+    FillSample(v);
+    FillSample(w);
+    const std::string path = Path("run_21.csv");
+    const std::string other = Path("run_31.csv");
+    auto expected = [&] { return BuildRecordedDataFile(CaptureRecordedData(v, path)); };
+    int handed = 3, handedOther = 3;
+    std::int64_t ticks = 0;
+    // What each file's appends hear: the append's number for Rewrite, -1 for anything else.
+    std::vector<int> heard, heardOther;
+    int appended = 0, appendedOther = 0;
+    auto append = [&](FakeDataFileView& view, const std::string& name, int from,
+                      const std::function<void(TGrowingRows&)>& change = {}) {
+        TGrowingRows rows = NewRows(view, name, from, ticks);
+        if (change) change(rows);
+        const bool first = &view == &v;
+        std::vector<int>& results = first ? heard : heardOther;
+        const int index = (first ? appended : appendedOther)++;
+        queue.Append(std::move(rows), [&results, index](TGrowResult r, const std::string&) {
+            results.push_back(r == TGrowResult::Rewrite ? index : -1);
+        });
+    };
+    auto tick = [&](bool both) {
+        ticks += 1000;
+        const double x = 38752 + double(ticks) / 86400000.0;
+        for (int k = 0; k < 3; ++k) v.series[size_t(k)]->AddXY(x, double(ticks) / 2000 + k);
+        append(v, path, handed);
+        handed = v.series[0]->Count();
+        if (!both) return;
+        for (int k = 0; k < 3; ++k) w.series[size_t(k)]->AddXY(x, k);
+        append(w, other, handedOther);
+        handedOther = w.series[0]->Count();
+    };
+    // A new label on the row before the newest, and protocol lines, the second following the first.
+    auto labelAndLine = [&](const char* line) {
+        v.series[2]->SetXLabel(handed - 2, line);
+        std::vector<AnsiString>& protocol = v.memos[TDataFileMemo::SerialData];
+        protocol.push_back(line);
+        append(v, path, handed - 2, [&](TGrowingRows& rows) {
+            rows.ProtocolFrom = int(protocol.size()) - 1;
+            rows.Data.EventProtocol = {line};
+        });
+    };
+
+    // The first file grows; the other's part was written whole and grows no more (its appends
+    // ask for a whole write). Both writes hang.
+    {
+        support::HangingFileSystem share(
+            [&](const std::string& p, bool write) { return write && (p == path || p == other); });
+        queue.Save(&v, 2, {}, TPartFileUse::Growing, true);
+        queue.Save(&w, 3, {}, TPartFileUse::Final, true);
+        ASSERT_TRUE(share.AwaitHang(2));
+        const std::int64_t syncs = queue.SyncCount();
+        for (int i = 0; i < 60; ++i) {
+            tick(true);
+            if (i == 20) labelAndLine("03.02.2006 12:31:00 Timeout !");
+            if (i == 40) labelAndLine("03.02.2006 12:31:20 Timeout !");
+        }
+        EXPECT_EQ(queue.WaitingJobs(), 2);
+        EXPECT_TRUE(heard.empty() && heardOther.empty());
+        share.Release();
+        queue.WaitIdle();
+        // The data were more than a minute old: they went to the file and the disk, once.
+        EXPECT_EQ(queue.SyncCount() - syncs, 1);
+        EXPECT_EQ(ReadBytes(path), expected());
+        EXPECT_EQ(heard, std::vector<int>{});
+        std::vector<int> inTurn(60);
+        std::iota(inTurn.begin(), inTurn.end(), 0);
+        EXPECT_EQ(heardOther, inTurn);
+    }
+
+    // A save and the end of growing part the appends that wait around them.
+    support::HangingFileSystem share([&](const std::string& p, bool write) { return write && p == path; });
+    queue.Save(&v, 2, {}, TPartFileUse::Growing, true);
+    ASSERT_TRUE(share.AwaitHang());
+    for (int i = 0; i < 3; ++i) tick(false);
+    queue.Save(&v, 2, {}, TPartFileUse::Growing, true);
+    for (int i = 0; i < 2; ++i) tick(false);
+    queue.EndGrowing(path);
+    const std::string whole = expected();
+    tick(false);
+    EXPECT_EQ(queue.WaitingJobs(), 5);
+    share.Release();
+    queue.WaitIdle();
+    EXPECT_EQ(ReadBytes(path), whole);
+    // The append after the end hears that the file must be written whole.
+    EXPECT_EQ(heard, std::vector<int>{appended - 1});
 }

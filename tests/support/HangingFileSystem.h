@@ -44,11 +44,11 @@ public:
     HangingFileSystem(const HangingFileSystem&) = delete;
     HangingFileSystem& operator=(const HangingFileSystem&) = delete;
 
-    // Waits (at most ten seconds) until an access hangs.
-    bool AwaitHang()
+    // Waits (at most ten seconds) until `count` accesses hang.
+    bool AwaitHang(int count = 1)
     {
         std::unique_lock<std::mutex> lock(FState->mutex);
-        return FState->changed.wait_for(lock, std::chrono::seconds(10), [&] { return FState->hanging > 0; });
+        return FState->changed.wait_for(lock, std::chrono::seconds(10), [&] { return FState->hanging >= count; });
     }
     int Hanging() const
     {
