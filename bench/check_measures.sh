@@ -7,6 +7,11 @@
 #     its process stays under the limit (500 MB unless given)
 #   check_measures.sh one_repetition <bench_datafile>
 #     a verdict drawn from one repetition is no verdict
+#   check_measures.sh datafile_part_paced <bench_datafile> [limit MB]
+#     the 12-hour part is handed over tick by tick as the program hands it, not queued whole
+#     (hundreds of MB of waiting jobs): the process stays under the limit (120 MB unless
+#     given). Written to memory where it can be (/dev/shm), as the part's minute syncs
+#     would make the run wait for the disk.
 #   check_measures.sh gif_one_repetition <bench_gif_encode>
 #     the GIF encoding's verdict against giflib is not drawn from one repetition either
 #   check_measures.sh stopped_window <benchmark> [arguments]
@@ -72,6 +77,15 @@ case $check in
     rc=$?
     echo "exit code $rc, stopped in the window: $stopped"
     [ $stopped = yes ] && [ $rc -eq 3 ] && grep -q 'measurement not sound' "$dir/log"
+    ;;
+  datafile_part_paced)
+    if [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
+    out=$("$bench" --benchmark_filter=BM_Grow_TwelveHourPartWithProtocol 2>&1)
+    rc=$?
+    echo "$out"
+    [ $rc -eq 0 ] || exit 1
+    echo "$out" | awk -v limit="${3:-120}" \
+      '/^peak memory/ { found = 1; if ($(NF - 1) + 0 > limit + 0) bad = 1 } END { exit !(found && !bad) }'
     ;;
   *)
     echo "unknown check: $check" >&2
