@@ -1,5 +1,4 @@
 #include <fcntl.h>
-#include <poll.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/ptrace.h>
@@ -105,7 +104,7 @@ TEST_F(StartupTest, LowMemoryWarningBelowHundredMiB)
 namespace {
 
 constexpr const char* kLockEndChildEnv = "NOX_LOCK_END_CHILD";  // "folder;exit" or "folder;signal"
-constexpr int kLockEndReportFd = 3;
+constexpr int kLockEndReportFd = support::kChildReportFd;
 
 // Until `pid` (a child) has ended, at most ten seconds; -1 when it did not.
 int AwaitEnd(pid_t pid)
@@ -156,26 +155,12 @@ TEST_F(StartupTest, TheLockGoesWithTheProgramWhileAThreadOfItIsStuck)
         QTemporaryDir dir;
         ASSERT_TRUE(dir.isValid());
         const std::string folder = dir.path().toStdString();
-        int report[2];
-        ASSERT_EQ(::pipe(report), 0);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, report[1], kLockEndReportFd);
-        posix_spawn_file_actions_addclose(&actions, report[0]);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
         pid_t pid = 0;
-        const int spawned = support::SpawnSelf("StartupEndTest.ChildEndsWithAStuckThread",
-                                               std::string(kLockEndChildEnv) + "=" + folder + ";" + how, &actions, pid);
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(report[1]);
-        ASSERT_EQ(spawned, 0);
+        const int report = support::SpawnSelfReporting("StartupEndTest.ChildEndsWithAStuckThread",
+                                                       std::string(kLockEndChildEnv) + "=" + folder + ";" + how, pid);
+        ASSERT_GE(report, 0);
         // The stand-in keeps the pipe open too: the line ends the read, not the pipe's end.
-        std::string line;
-        char c = 0;
-        pollfd p{report[0], POLLIN, 0};
-        while (line.find('\n') == std::string::npos && ::poll(&p, 1, 10000) > 0 && ::read(report[0], &c, 1) == 1)
-            line += c;
-        ::close(report[0]);
+        const std::string line = support::ReadReport(report);
         const pid_t stuck = line.rfind("stuck ", 0) == 0 ? pid_t(std::atoi(line.c_str() + 6)) : 0;
         ASSERT_GT(stuck, 0) << how << ": " << line;
         if (how == "signal") ::kill(pid, SIGTERM);
@@ -197,26 +182,12 @@ constexpr const char* kHolderChildEnv = "NOX_LOCK_HOLDER_CHILD";  // "lock folde
 // Starts the holder child and reads its report line ("locked", "waiting <tid>").
 pid_t StartHolder(const std::string& lockFolder, const std::string& share, std::string& reported)
 {
-    int report[2];
-    if (::pipe(report) != 0) return 0;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, report[1], kLockEndReportFd);
-    posix_spawn_file_actions_addclose(&actions, report[0]);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     pid_t pid = 0;
-    const int spawned =
-        support::SpawnSelf("StartupEndTest.ChildHoldsTheLock",
-                           std::string(kHolderChildEnv) + "=" + lockFolder + ";" + share, &actions, pid);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(report[1]);
-    char c = 0;
-    pollfd p{report[0], POLLIN, 0};
-    while (spawned == 0 && reported.find('\n') == std::string::npos && ::poll(&p, 1, 10000) > 0 &&
-           ::read(report[0], &c, 1) == 1)
-        reported += c;
-    ::close(report[0]);
-    return spawned == 0 ? pid : 0;
+    const int report = support::SpawnSelfReporting("StartupEndTest.ChildHoldsTheLock",
+                                                   std::string(kHolderChildEnv) + "=" + lockFolder + ";" + share, pid);
+    if (report < 0) return 0;
+    reported += support::ReadReport(report);
+    return pid;
 }
 
 // The state letter of a process, from /proc ('?' when it is gone).

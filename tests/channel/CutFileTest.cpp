@@ -86,30 +86,20 @@ protected:
     std::string KillInsideTheFirstWrite(const std::string& dir)
     {
         EXPECT_TRUE(QDir().mkpath(QString::fromStdString(dir)));
-        int fds[2];
-        if (::pipe(fds) != 0) return {};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
         pid_t pid = 0;
         // folder; interval; ticks; save at; the write to kill in; the row to hold at
-        const int spawned = support::SpawnSelf("RecordingCrashTest.ChildRecordsUntilKilled",
-                                               "NOX_RECORDING_CHILD=" + dir + ";1;200;0;1;0", &actions, pid);
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(fds[1]);
-        if (spawned == 0) {
+        const int report = support::SpawnSelfReporting("RecordingCrashTest.ChildRecordsUntilKilled",
+                                                       "NOX_RECORDING_CHILD=" + dir + ";1;200;0;1;0", pid);
+        if (report >= 0) {
             // What it reports is read to its end, which comes with the kill.
             char buf[256];
-            FILE* in = fdopen(fds[0], "r");
+            FILE* in = fdopen(report, "r");
             while (std::fgets(buf, sizeof buf, in)) {}
             std::fclose(in);
             int status = 0;
             ::waitpid(pid, &status, 0);
             EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
         } else {
-            ::close(fds[0]);
             ADD_FAILURE() << "no child";
         }
         const std::string file = dir + "/run_11.csv", pending = file + ".recovery";

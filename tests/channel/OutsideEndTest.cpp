@@ -40,7 +40,7 @@
 namespace {
 
 constexpr const char* kChildEnv = "NOX_OUTSIDE_END_CHILD";  // "folder;display row" (0: the parent ends it)
-constexpr int kReportFd = 3;
+constexpr int kReportFd = support::kChildReportFd;
 constexpr int kMaxRows = 400;  // a child nobody ends stops here
 
 class OutsideEndTest : public channeltest::ChannelFixture {};
@@ -147,21 +147,12 @@ TEST(OutsideEndProcessTest, EndedFromOutsideTheProgramWritesEveryRowAndSaysHow)
         QTemporaryDir folder;
         ASSERT_TRUE(folder.isValid());
         const std::string dir = folder.path().toStdString();
-        int report[2];
-        ASSERT_EQ(::pipe(report), 0);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, report[1], kReportFd);
-        posix_spawn_file_actions_addclose(&actions, report[0]);
         const std::string output = dir + "/stdout.txt";
-        posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         pid_t pid = 0;
-        const int spawned = support::SpawnSelf(
+        const int report = support::SpawnSelfReporting(
             "OutsideEndTest.ChildRecordsUntilEndedFromOutside",
-            std::string(kChildEnv) + "=" + dir + ";" + std::to_string(how ? 0 : endAt), &actions, pid);
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(report[1]);
-        ASSERT_EQ(spawned, 0);
+            std::string(kChildEnv) + "=" + dir + ";" + std::to_string(how ? 0 : endAt), pid, output);
+        ASSERT_GE(report, 0);
 
         // The rows as the child reports them; the signal goes after the endAt-th.
         std::vector<TRow> taken;
@@ -169,10 +160,10 @@ TEST(OutsideEndProcessTest, EndedFromOutsideTheProgramWritesEveryRowAndSaysHow)
         bool sent = false, ended = false;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
         while (std::chrono::steady_clock::now() < deadline) {
-            pollfd p{report[0], POLLIN, 0};
+            pollfd p{report, POLLIN, 0};
             if (::poll(&p, 1, 1000) <= 0) continue;
             char buf[512];
-            const ssize_t n = ::read(report[0], buf, sizeof buf);
+            const ssize_t n = ::read(report, buf, sizeof buf);
             if (n <= 0) {
                 ended = true;
                 break;
@@ -194,7 +185,7 @@ TEST(OutsideEndProcessTest, EndedFromOutsideTheProgramWritesEveryRowAndSaysHow)
                 sent = true;
             }
         }
-        ::close(report[0]);
+        ::close(report);
         if (!ended) ::kill(pid, SIGKILL);
         int status = 0;
         ::waitpid(pid, &status, 0);

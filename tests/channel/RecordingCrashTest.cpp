@@ -62,7 +62,7 @@ namespace {
 
 // What the child is told, through its environment.
 constexpr const char* kChildEnv = "NOX_RECORDING_CHILD";  // "folder;interval;ticks;saveAt;cutWrite;holdAt"
-constexpr int kReportFd = 3;
+constexpr int kReportFd = support::kChildReportFd;
 
 struct TRow {
     int part = 0;
@@ -150,29 +150,17 @@ struct TScenario {
 // Starts the child, kills it when the scenario says, and returns the rows it reported.
 std::vector<TRow> RunAndKill(const std::string& folder, const TScenario& sc)
 {
-    int fds[2];
-    if (::pipe(fds) != 0) return {};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], kReportFd);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     const int ticks = sc.saveAt > 0 ? sc.saveAt + 100 : sc.killAfterRows + 200;
     pid_t pid = 0;
-    const int spawned = support::SpawnSelf("RecordingCrashTest.ChildRecordsUntilKilled",
-                                           std::string(kChildEnv) + "=" + folder + ";" + std::to_string(sc.interval) +
-                                               ";" + std::to_string(ticks) + ";" + std::to_string(sc.saveAt) + ";" +
-                                               std::to_string(sc.cutWrite) + ";" +
-                                               std::to_string(sc.saveAt > 0 || sc.cutWrite > 0 ? 0 : sc.killAfterRows),
-                                           &actions, pid);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(fds[1]);
+    const int report = support::SpawnSelfReporting(
+        "RecordingCrashTest.ChildRecordsUntilKilled",
+        std::string(kChildEnv) + "=" + folder + ";" + std::to_string(sc.interval) + ";" + std::to_string(ticks) + ";" +
+            std::to_string(sc.saveAt) + ";" + std::to_string(sc.cutWrite) + ";" +
+            std::to_string(sc.saveAt > 0 || sc.cutWrite > 0 ? 0 : sc.killAfterRows),
+        pid);
     std::vector<TRow> rows;
-    if (spawned != 0) {
-        ::close(fds[0]);
-        return rows;
-    }
-    FILE* in = fdopen(fds[0], "r");
+    if (report < 0) return rows;
+    FILE* in = fdopen(report, "r");
     char buf[256];
     bool killed = false;
     while (std::fgets(buf, sizeof buf, in)) {

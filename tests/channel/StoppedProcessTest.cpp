@@ -31,7 +31,7 @@ using namespace channeltest;
 namespace {
 
 constexpr const char* kChildEnv = "NOX_STOPPED_CHILD";  // "tcpPort;tcpPort;ptyPath"
-constexpr int kReportFd = 3;
+constexpr int kReportFd = support::kChildReportFd;
 // The series of three polled command groups (G, S1, S3) the units fill with the time.
 constexpr int kTimed[] = {sTIntern, sT0, sTU};
 
@@ -132,21 +132,12 @@ TEST_F(StoppedProcessTest, NoGoodPointAfterAStopHoldsAValueFromBeforeIt)
         }
     } join{running, clockUnits};
 
-    int fds[2];
-    ASSERT_EQ(::pipe(fds), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], kReportFd);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     pid_t pid = 0;
-    const int spawned = support::SpawnSelf("StoppedProcessTest.ChildRecordsUntilKilled",
-                                           std::string(kChildEnv) + "=" + std::to_string(tcp1.TcpPort()) + ";" +
-                                               std::to_string(tcp2.TcpPort()) + ";" + pty.SlavePath(),
-                                           &actions, pid);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(fds[1]);
-    ASSERT_EQ(spawned, 0);
+    const int report = support::SpawnSelfReporting("StoppedProcessTest.ChildRecordsUntilKilled",
+                                                   std::string(kChildEnv) + "=" + std::to_string(tcp1.TcpPort()) + ";" +
+                                                       std::to_string(tcp2.TcpPort()) + ";" + pty.SlavePath(),
+                                                   pid);
+    ASSERT_GE(report, 0);
     struct Reap {
         pid_t pid;
         ~Reap()
@@ -158,7 +149,7 @@ TEST_F(StoppedProcessTest, NoGoodPointAfterAStopHoldsAValueFromBeforeIt)
         }
     } reap{pid};
 
-    FILE* rows = fdopen(fds[0], "r");
+    FILE* rows = fdopen(report, "r");
     ASSERT_NE(rows, nullptr);
     std::vector<TStop> stops;
     int ticksSinceStop = 0, badRows = 0;

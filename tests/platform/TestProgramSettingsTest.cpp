@@ -4,10 +4,7 @@
 // suite run.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,7 +12,6 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <string>
@@ -25,7 +21,7 @@
 namespace {
 
 constexpr const char* kChildEnv = "NOX_SETTINGS_CHILD";
-constexpr int kReportFd = 3;
+constexpr int kReportFd = support::kChildReportFd;
 
 std::string SettingsFile()
 {
@@ -68,26 +64,11 @@ TEST(TestProgramSettings, ASpawnedTestProgramKeepsItsFoldersInsideItsParentsOwn)
     const std::string own = SettingsFolder();
     ASSERT_EQ(QDir::tempPath().toStdString(), own);
 
-    int report[2];
-    ASSERT_EQ(::pipe(report), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, report[1], kReportFd);
-    posix_spawn_file_actions_addclose(&actions, report[0]);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     pid_t pid = 0;
-    const int spawned = support::SpawnSelf("TestProgramSettingsChild.ReportsItsFoldersAndWaits",
-                                           std::string(kChildEnv) + "=1", &actions, pid);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(report[1]);
-    ASSERT_EQ(spawned, 0);
-    std::string lines;
-    char c = 0;
-    pollfd p{report[0], POLLIN, 0};
-    while (std::count(lines.begin(), lines.end(), '\n') < 2 && ::poll(&p, 1, 10000) > 0 &&
-           ::read(report[0], &c, 1) == 1)
-        lines += c;
-    ::close(report[0]);
+    const int report = support::SpawnSelfReporting("TestProgramSettingsChild.ReportsItsFoldersAndWaits",
+                                                   std::string(kChildEnv) + "=1", pid);
+    ASSERT_GE(report, 0);
+    const std::string lines = support::ReadReport(report, 2);
     // Killed, as a recording child is: it removes nothing, and what it made is inside the
     // parent's folder, which the parent's end removes.
     ::kill(pid, SIGKILL);
