@@ -117,7 +117,7 @@ public:
 
     // ---- recording
     // The start of a recording after the identification: series set up for recording,
-    // part 1 started and the first tick run.
+    // part 1 started and the first tick run (at once, or once the values are renewed).
     void SetupGraphAxes();
     void StartTimeAxis();
     // One recording tick (the data timer's work). A call while one runs is ignored. True
@@ -410,6 +410,13 @@ private:
     DeviceCommandQueue FCommands;
     // Runs while commands wait: they are handed over or dropped in time, not at the next tick.
     std::unique_ptr<QTimer> FCommandTimer;
+    // A recording whose start found older values than a good point may hold takes its first
+    // point once the poll cycle asked for at the start has renewed them, or when its next
+    // tick is due (FFirstPointDueTicks), whichever comes first; the timer looks meanwhile.
+    std::unique_ptr<QTimer> FFirstPointTimer;
+    std::int64_t FFirstPointDueTicks = 0;
+    void AwaitFirstPoint(std::int64_t ticks);
+    void TakeAwaitedFirstPoint();
     bool FRecordingSuspended = false;
 
     bool FInTick = false;

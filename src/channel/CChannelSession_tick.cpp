@@ -118,9 +118,47 @@ void CChannelSession::StartTimeAxis()
     // A folder that cannot take the file is reported now, not when the first rows are due.
     CheckDataFolder();
     // In programmer mode the window's programmer tick (UpdateRunningData) runs the
-    // recording; the first point is taken at once either way.
-    Tick();
+    // recording; the first point is taken at once either way, when the values at hand may
+    // make a good one (an immediate start after the identification). Values from longer
+    // ago (the file dialog stayed open) are not recorded: the first point waits for them.
+    CChannel* channel = FChannelObject.get();
+    const std::int64_t age = channel ? channel->PolledValuesAgeMs() : 0;
+    if (!channel || (age >= 0 && age <= channel->ValuesBoundMs(FSamplingInterval * 1000)))
+        Tick();
+    else
+        AwaitFirstPoint(ticks);
     AddProtocolLine(" " + ChannelText(RowFileName) + " " + PartFileName());
+}
+
+void CChannelSession::AwaitFirstPoint(std::int64_t ticks)
+{
+    // The values are outdated until the cycle asked for now has answered every polled
+    // command: a point taken before then is an error point, though no fault was seen.
+    CChannel* channel = FChannelObject.get();
+    channel->MarkValuesOutdated();
+    channel->RequestPollCycle(FSamplingInterval * 1000);
+    FFirstPointDueTicks = ticks + std::int64_t(FSamplingInterval) * 1000;
+    if (!FFirstPointTimer) {
+        FFirstPointTimer = std::make_unique<QTimer>();
+        FFirstPointTimer->setInterval(10);
+        QObject::connect(FFirstPointTimer.get(), &QTimer::timeout,
+                         [this] { platform::GuardedCall([this] { TakeAwaitedFirstPoint(); }); });
+    }
+    FFirstPointTimer->start();
+}
+
+void CChannelSession::TakeAwaitedFirstPoint()
+{
+    NOX_ASSERT_UI_THREAD();
+    CChannel* channel = FChannelObject.get();
+    // A tick of the window's timer may have taken it meanwhile, as any tick would.
+    if (!FConnected || !channel || FTickCount != 0) {
+        FFirstPointTimer->stop();
+        return;
+    }
+    if (channel->ValuesOutdated != 0 && platform::clock().MilliTicks() < FFirstPointDueTicks) return;
+    FFirstPointTimer->stop();
+    Tick();
 }
 
 bool CChannelSession::Tick()

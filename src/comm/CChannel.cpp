@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <initializer_list>
+#include <iterator>
 
 #include "comm/CCommThread.h"
 #include "comm/CIdentification.h"
@@ -109,6 +110,7 @@ std::uint32_t HexToInt(const AnsiString& reply, int position, int /*channel*/, i
 CChannel::CChannel(int channel) : channel_(channel)
 {
     DeviceName = LookupText(RowUnknown);
+    std::fill(std::begin(groupAnsweredAtMs_), std::end(groupAnsweredAtMs_), -1);
 }
 
 CChannel::~CChannel() = default;
@@ -501,6 +503,26 @@ bool CChannel::ValuesTooOld() const
     return SteadyMs() - std::max<std::int64_t>(lastProgressMs_, wantedSinceMs_) > rowBoundMs_;
 }
 
+std::int64_t CChannel::PolledValuesAgeMs() const
+{
+    NOX_ASSERT_UI_THREAD();
+    const std::int64_t now = platform::clock().MilliTicks();
+    std::int64_t age = 0;
+    for (int group = 0; group < 16; ++group) {
+        if ((polledGroups_ & (1u << group)) == 0) continue;
+        if (groupAnsweredAtMs_[group] < 0) return -1;
+        age = std::max(age, now - groupAnsweredAtMs_[group]);
+    }
+    return age;
+}
+
+int CChannel::ValuesBoundMs(int intervalMs) const
+{
+    // Before the poll thread has run, the row bound is not known yet: the interval alone.
+    const CTransceiver* poll = Transceiver();
+    return intervalMs + (poll ? poll->Count * rowBoundMs_ : 0);
+}
+
 void CChannel::LogErrorLine(const AnsiString& line)
 {
     NOX_ASSERT_UI_THREAD();
@@ -542,7 +564,10 @@ void CChannel::OnReply(TThread*, const AnsiString& reply, int)
     try {
         DecodeReply(reply);
         lastReplyDecoded_ = true;
-        if (const int group = CommandGroupOf(reply); group >= 0) groupsAnswered_ |= 1u << group;
+        if (const int group = CommandGroupOf(reply); group >= 0) {
+            groupsAnswered_ |= 1u << group;
+            groupAnsweredAtMs_[group] = platform::clock().MilliTicks();
+        }
         if ((polledGroups_ & ~groupsAnswered_) == 0) ValuesOutdated = 0;
     } catch (const EConvertError&) {
         SynchronisationError();

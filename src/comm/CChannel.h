@@ -218,6 +218,13 @@ public:
     // point's values are never older than the time between two ticks plus one row bound
     // for each row of the send queue.
     bool ValuesTooOld() const;
+    // How old the oldest of the values the poll cycle renews is: the time (program clock) since
+    // the reply of the polled command answered longest ago was decoded, the identification's
+    // replies included. -1 while a polled command has not been answered at all.
+    std::int64_t PolledValuesAgeMs() const;
+    // The longest a good point's values may be old: the interval plus one row bound for each
+    // row of the send queue (the interval alone until the poll thread has run).
+    int ValuesBoundMs(int intervalMs) const;
     // ---- the setpoint the unit is being sent (user-interface thread)
     // A frame that sets the unit's setpoint was given: until the unit has answered it, or a
     // status reply that came after it went out tells the unit's setpoint, its value is the
@@ -341,6 +348,8 @@ private:
     // Command groups the poll cycle asks for, and those answered since the last fault.
     unsigned polledGroups_ = 0;
     unsigned groupsAnswered_ = 0;
+    // When each command group's reply was last decoded (program clock; -1: never).
+    std::int64_t groupAnsweredAtMs_[16];
     // When the tick before the current one found the cycle it asked for still wanted, and
     // since when that cycle has been wanted (SteadyMs); the poll thread's last progress.
     bool workPending_ = false;

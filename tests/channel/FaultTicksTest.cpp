@@ -895,3 +895,54 @@ TEST_F(FaultTicksTest, ALateTickTakesTheCycleThePollThreadAskedForItselfAndAsksF
     EXPECT_EQ(r.falseErrors, 0);
     ASSERT_TRUE(s.Close());
 }
+
+TEST_F(FaultTicksTest, AFirstPointHoldsNoValueFromBeforeALongFileDialog)
+{
+    // The identification reads the unit's values (pattern 1); the user then takes a while in
+    // the data file's dialog, during which the unit's values change (pattern 2). Started at
+    // once, the recording's first point is taken at once from the identification's values;
+    // after 30 s in the dialog it holds the values of a cycle after the dialog, or, while no
+    // cycle comes back, is an error point taken when the next tick is due.
+    enum class Start { AtOnce, Late, LateUnitSilent };
+    int channel = 0;
+    for (const Start start : {Start::AtOnce, Start::Late, Start::LateUnitSilent}) {
+        SCOPED_TRACE(int(start));
+        support::SimulatedUnitLine line;
+        CChannelSession s(++channel);
+        ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(line, s));
+        support::SimulatedUnit& unit = line.First();
+        s.Settings.Interval = "1";
+        SetPattern(unit, 1);
+        support::TestDialogs().OnFileDialog = [&](const platform::FileDialogRequest&) {
+            if (start == Start::AtOnce) return;
+            clock.AdvanceMs(30000);
+            deviceClock.AdvanceMs(30000);
+            SetPattern(unit, 2);
+            if (start == Start::LateUnitSilent) unit.InjectFault(support::UnitFault::NoReply, -1);
+        };
+        support::TestDialogs().QueueFileName(Path(("late" + std::to_string(channel)).c_str()));
+        ASSERT_TRUE(s.EstablishConnection());
+        ASSERT_NO_FATAL_FAILURE(ConfirmIdentification(s));
+        support::TestDialogs().OnFileDialog = nullptr;
+        ASSERT_TRUE(s.IsConnected());
+        TFastLineSeries* first = s.ValueSeries(0);
+        if (start == Start::AtOnce) {
+            ASSERT_EQ(first->Count(), 1);
+        } else if (start == Start::LateUnitSilent) {
+            // The cycle fails; no point is taken before the next tick is due.
+            ASSERT_TRUE(Await([&] { return s.ChannelObject()->CommError == 1; }));
+            platform::UiDispatcher::Instance().ProcessPending();
+            EXPECT_EQ(first->Count(), 0);
+            clock.AdvanceMs(1000);
+        }
+        ASSERT_TRUE(Await([&] { return first->Count() >= 1; }));
+        const bool error = first->GetXLabel(0) == ChannelText(resources::RowErrorExclamation);
+        EXPECT_EQ(error, start == Start::LateUnitSilent);
+        if (!error) {
+            for (int k : kWatched)
+                EXPECT_EQ(s.ValueSeries(k)->GetyValue(0), Expected(k, start == Start::AtOnce ? 1 : 2)) << k;
+        }
+        unit.ClearFaults();
+        ASSERT_TRUE(s.Close());
+    }
+}
