@@ -89,6 +89,21 @@ protected:
             w->tmrProgrammerTimer();
         }
     }
+    // Writes `file` as `name` in the test's folder and opens it in the window, as the user does.
+    void LoadProgram(TmdiSubWindow* w, const char* name, const TProgramFile& file)
+    {
+        ASSERT_TRUE(programfile::Write(Path(name), file));
+        support::TestDialogs().QueueFileName(Path(name));
+        w->mnuLoadProgramClick();
+    }
+    // Starts the loaded program with the window's button, answering yes, and ticks until it runs.
+    void StartLoadedProgram(TmdiSubWindow* w)
+    {
+        support::TestDialogs().QueueAnswer(IDYES);
+        w->btnStartTPClick(nullptr);
+        for (int i = 0; i < 20 && !w->ProgramRun()->ProgramRunning; ++i) Tick(w);
+        ASSERT_TRUE(w->ProgramRun()->ProgramRunning);
+    }
     static AnsiString Last() { return support::TestDialogs().LastMessage().text; }
     static QByteArray Bytes(const AnsiString& path)
     {
@@ -914,13 +929,8 @@ TEST_F(ProgrammerWindowTest, ClosingDuringARunNamesTheProgramAndWhereTheUnitIsLe
     TProgramFile file;
     file.Settings.StartTemperature = "20";
     file.Segments.push_back({"Up", 600, 30.0, -1, 2, 0, 0, 0});
-    ASSERT_TRUE(programfile::Write(Path("slow.tp"), file));
-    support::TestDialogs().QueueFileName(Path("slow.tp"));
-    w->mnuLoadProgramClick();
-    support::TestDialogs().QueueAnswer(IDYES);
-    w->btnStartTPClick(nullptr);
-    for (int i = 0; i < 20 && !run->ProgramRunning; ++i) Tick(w);
-    ASSERT_TRUE(run->ProgramRunning);
+    ASSERT_NO_FATAL_FAILURE(LoadProgram(w, "slow.tp", file));
+    ASSERT_NO_FATAL_FAILURE(StartLoadedProgram(w));
     Tick(w, 3);
     ASSERT_TRUE(AwaitCycle(w->Session()));
 
@@ -966,13 +976,8 @@ TEST_F(ProgrammerWindowTest, ThePanelShowsTheStepARunGaveNotAnOlderPollAndNotAWi
     TProgramFile file;
     file.Settings.StartTemperature = "20";
     file.Segments.push_back({"Up", 600, 30.0, -1, 2, 0, 0, 0});
-    ASSERT_TRUE(programfile::Write(Path("steps.tp"), file));
-    support::TestDialogs().QueueFileName(Path("steps.tp"));
-    w->mnuLoadProgramClick();
-    support::TestDialogs().QueueAnswer(IDYES);
-    w->btnStartTPClick(nullptr);
-    for (int i = 0; i < 20 && !run->ProgramRunning; ++i) Tick(w);
-    ASSERT_TRUE(run->ProgramRunning);
+    ASSERT_NO_FATAL_FAILURE(LoadProgram(w, "steps.tp", file));
+    ASSERT_NO_FATAL_FAILURE(StartLoadedProgram(w));
     Tick(w, 2);
     ASSERT_TRUE(AwaitCommandsOut(w->Session()));
     auto field = [&] { return panel->edSetPoint->text().toStdString(); };
@@ -1037,9 +1042,7 @@ TEST_F(ProgrammerWindowTest, EverySegmentAfterACancelRunsAndNoControlReadingStop
     TProgramFile file;
     file.Settings.StartTemperature = "25";
     file.Segments = {{"Ramp", 30, 35.0, -1, 2, 0, 0, 0}, {"Hold", 30, 35.0, -1, 2, 0, 0, 0}};
-    ASSERT_TRUE(programfile::Write(Path("rh.tp"), file));
-    support::TestDialogs().QueueFileName(Path("rh.tp"));
-    w->mnuLoadProgramClick();
+    ASSERT_NO_FATAL_FAILURE(LoadProgram(w, "rh.tp", file));
     bool failTick = false;
     w->Session().OnTicked = [&failTick, ticked = w->Session().OnTicked] {
         if (std::exchange(failTick, false)) throw std::runtime_error("chart full");
@@ -1212,9 +1215,7 @@ TEST_F(ProgrammerWindowTest, AStartAfterARunEndedByItselfAsksAndNoSendsNothing)
     file.Settings.StartTemperature = "25";
     file.Settings.EndAction = 1;
     file.Segments = {{"Ramp", 20, 35.0, -1, 2, 0, 0, 0}};
-    ASSERT_TRUE(programfile::Write(Path("end.tp"), file));
-    support::TestDialogs().QueueFileName(Path("end.tp"));
-    w->mnuLoadProgramClick();
+    ASSERT_NO_FATAL_FAILURE(LoadProgram(w, "end.tp", file));
     Tick(w, 5);
     const QImage startPicture = panel->cmdTPStartStop->icon().pixmap(16).toImage();
     support::TestDialogs().QueueAnswer(IDYES);
@@ -1351,9 +1352,7 @@ TEST_F(ProgrammerWindowTest, AStartThatWaitsForItsPointsSaysSoWhereTheRunIsShown
     TProgramFile file;
     file.Settings.StartTemperature = "25";
     file.Segments = {{"Ramp", 300, 35.0, -1, 2, 0, 0, 0}};
-    ASSERT_TRUE(programfile::Write(Path("wait.tp"), file));
-    support::TestDialogs().QueueFileName(Path("wait.tp"));
-    w->mnuLoadProgramClick();
+    ASSERT_NO_FATAL_FAILURE(LoadProgram(w, "wait.tp", file));
     w->Session().SetSamplingInterval(30);
     Tick(w);
     const int part = w->Session().PartNumber();
