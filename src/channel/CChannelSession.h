@@ -411,12 +411,15 @@ private:
     // Runs while commands wait: they are handed over or dropped in time, not at the next tick.
     std::unique_ptr<QTimer> FCommandTimer;
     // A recording whose start found older values than a good point may hold takes its first
-    // point once the poll cycle asked for at the start has renewed them, or when its next
-    // tick is due (FFirstPointDueTicks), whichever comes first; the timer looks meanwhile.
+    // point once the poll cycle asked for at the start has renewed them, or as an error point
+    // once they are older than a good point's may be (FirstPointDue), whichever comes first;
+    // the timer looks meanwhile. A tick before then leaves the first point to it.
     std::unique_ptr<QTimer> FFirstPointTimer;
-    std::int64_t FFirstPointDueTicks = 0;
+    bool FFirstPointAwaited = false;
+    std::int64_t FFirstPointAskedTicks = 0;
     void AwaitFirstPoint(std::int64_t ticks);
     void TakeAwaitedFirstPoint();
+    bool FirstPointDue(std::int64_t ticks) const;
     bool FRecordingSuspended = false;
 
     bool FInTick = false;

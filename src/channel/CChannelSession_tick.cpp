@@ -110,6 +110,7 @@ void CChannelSession::StartTimeAxis()
         if (s) s->Clear();
     FTickCount = 0;
     FLastRowTicks = -1;
+    FFirstPointAwaited = false;
     FAbsoluteTimeAxis = Settings.TimeAxisStyle == 1;
     // "relativ": X is the start date plus the time since the start; "absolut": the
     // sampling date-time itself.
@@ -137,7 +138,8 @@ void CChannelSession::AwaitFirstPoint(std::int64_t ticks)
     CChannel* channel = FChannelObject.get();
     channel->MarkValuesOutdated();
     channel->RequestPollCycle(FSamplingInterval * 1000);
-    FFirstPointDueTicks = ticks + std::int64_t(FSamplingInterval) * 1000;
+    FFirstPointAwaited = true;
+    FFirstPointAskedTicks = ticks;
     if (!FFirstPointTimer) {
         FFirstPointTimer = std::make_unique<QTimer>();
         FFirstPointTimer->setInterval(10);
@@ -147,17 +149,27 @@ void CChannelSession::AwaitFirstPoint(std::int64_t ticks)
     FFirstPointTimer->start();
 }
 
+bool CChannelSession::FirstPointDue(std::int64_t ticks) const
+{
+    // A cycle of many rows may take longer than the interval; its values are then as old as
+    // a regular tick's may be: the interval plus one row bound for each row of the send
+    // queue. The row bound is known once the poll thread has taken a row (the thread starts
+    // after the recording has), so the bound is looked at anew each time.
+    const CChannel* channel = FChannelObject.get();
+    if (!channel) return true;
+    if (channel->ValuesOutdated == 0) return true;
+    return ticks - FFirstPointAskedTicks > channel->ValuesBoundMs(FSamplingInterval * 1000);
+}
+
 void CChannelSession::TakeAwaitedFirstPoint()
 {
     NOX_ASSERT_UI_THREAD();
-    CChannel* channel = FChannelObject.get();
-    // A tick of the window's timer may have taken it meanwhile, as any tick would.
-    if (!FConnected || !channel || FTickCount != 0) {
+    if (!FFirstPointAwaited || !FConnected || !FChannelObject) {
+        FFirstPointAwaited = false;
         FFirstPointTimer->stop();
         return;
     }
-    if (channel->ValuesOutdated != 0 && platform::clock().MilliTicks() < FFirstPointDueTicks) return;
-    FFirstPointTimer->stop();
+    if (!FirstPointDue(platform::clock().MilliTicks())) return;
     Tick();
 }
 
@@ -170,6 +182,17 @@ bool CChannelSession::Tick()
         bool& flag;
         ~Leave() { flag = false; }
     } leave{FInTick};
+
+    if (FFirstPointAwaited) {
+        // A tick of the window's timer (or the programmer's) while the first point waits for
+        // the cycle asked for at the start: the values at hand are older than a good point's
+        // may be, so it takes no point and does nothing else; the first point follows as soon
+        // as the cycle has renewed them, or as an error point once its bound has passed.
+        FChannelObject->TakeReceivedReplies();
+        if (!FirstPointDue(platform::clock().MilliTicks())) return false;
+        FFirstPointAwaited = false;
+        if (FFirstPointTimer) FFirstPointTimer->stop();
+    }
 
     // The poll thread sends the poll frames in its next steps; the tick itself never
     // waits for the unit, it takes the values of the latest replies: every one received

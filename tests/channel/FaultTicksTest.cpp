@@ -902,7 +902,8 @@ TEST_F(FaultTicksTest, AFirstPointHoldsNoValueFromBeforeALongFileDialog)
     // the data file's dialog, during which the unit's values change (pattern 2). Started at
     // once, the recording's first point is taken at once from the identification's values;
     // after 30 s in the dialog it holds the values of a cycle after the dialog, or, while no
-    // cycle comes back, is an error point taken when the next tick is due.
+    // cycle comes back, is an error point taken once the values are older than a good point's
+    // may be.
     enum class Start { AtOnce, Late, LateUnitSilent };
     int channel = 0;
     for (const Start start : {Start::AtOnce, Start::Late, Start::LateUnitSilent}) {
@@ -929,11 +930,11 @@ TEST_F(FaultTicksTest, AFirstPointHoldsNoValueFromBeforeALongFileDialog)
         if (start == Start::AtOnce) {
             ASSERT_EQ(first->Count(), 1);
         } else if (start == Start::LateUnitSilent) {
-            // The cycle fails; no point is taken before the next tick is due.
+            // The cycle fails; no point is taken before the values' bound has passed.
             ASSERT_TRUE(Await([&] { return s.ChannelObject()->CommError == 1; }));
             platform::UiDispatcher::Instance().ProcessPending();
             EXPECT_EQ(first->Count(), 0);
-            clock.AdvanceMs(1000);
+            clock.AdvanceMs(s.ChannelObject()->ValuesBoundMs(1000) + 1);
         }
         ASSERT_TRUE(Await([&] { return first->Count() >= 1; }));
         const bool error = first->GetXLabel(0) == ChannelText(resources::RowErrorExclamation);
@@ -943,6 +944,83 @@ TEST_F(FaultTicksTest, AFirstPointHoldsNoValueFromBeforeALongFileDialog)
                 EXPECT_EQ(s.ValueSeries(k)->GetyValue(0), Expected(k, start == Start::AtOnce ? 1 : 2)) << k;
         }
         unit.ClearFaults();
+        ASSERT_TRUE(s.Close());
+    }
+}
+
+TEST_F(FaultTicksTest, AFirstPointWaitsForACycleLongerThanTheIntervalAfterALongFileDialog)
+{
+    // A unit whose poll cycle takes longer than the interval: each of its replies comes 300 ms
+    // after the request, six rows to a cycle. After 30 s in the file dialog the cycle asked for
+    // at the start cannot be through within one interval. The window's tick in the meantime
+    // takes no point; the first point is good and holds the values of that cycle (not the
+    // identification's) once it is through. A silent unit's first point is an error point,
+    // once the values are older than a regular tick's may be, and not before.
+    int channel = 0;
+    for (const bool silent : {false, true}) {
+        SCOPED_TRACE(silent);
+        support::SimulatedUnitLine line;
+        line.SetReplyClock([this] { return deviceClock.NowMs(); });
+        CChannelSession s(++channel);
+        ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(line, s));
+        support::SimulatedUnit& unit = line.First();
+        s.Settings.Interval = "1";
+        SetPattern(unit, 1);
+        support::TestDialogs().OnFileDialog = [&](const platform::FileDialogRequest&) {
+            clock.AdvanceMs(30000);
+            deviceClock.AdvanceMs(30000);
+            SetPattern(unit, 2);
+            unit.InjectFault(silent ? support::UnitFault::NoReply : support::UnitFault::LateReply, -1, 300);
+        };
+        support::TestDialogs().QueueFileName(Path(("slow" + std::to_string(channel)).c_str()));
+        ASSERT_TRUE(s.EstablishConnection());
+        ASSERT_NO_FATAL_FAILURE(ConfirmIdentification(s));
+        support::TestDialogs().OnFileDialog = nullptr;
+        ASSERT_TRUE(s.IsConnected());
+        TFastLineSeries* first = s.ValueSeries(0);
+        CChannel* c = s.ChannelObject();
+        if (silent) {
+            // The cycle fails at its first row. The window's ticks until the bound take nothing.
+            ASSERT_TRUE(Await([&] { return c->CommError == 1 && c->RowBoundMs() > 0; }));
+            const std::int64_t bound = c->ValuesBoundMs(1000);
+            EXPECT_GE(bound, 1000 + 6 * c->RowBoundMs());
+            clock.AdvanceMs(1000);
+            EXPECT_FALSE(s.Tick());
+            clock.AdvanceMs(bound - 1000);
+            EXPECT_FALSE(s.Tick());
+            platform::UiDispatcher::Instance().ProcessPending();
+            EXPECT_EQ(first->Count(), 0);
+            clock.AdvanceMs(1);
+            ASSERT_TRUE(Await([&] { return first->Count() >= 1; }));
+            EXPECT_EQ(first->GetXLabel(0), ChannelText(resources::RowErrorExclamation));
+        } else {
+            // Each reply is let go 300 ms (on both clocks) after its request came in; the
+            // window's tick comes one second after the start, while rows are still due.
+            std::int64_t waited = 0;
+            int requests = 0;
+            bool windowTicked = false;
+            for (;;) {
+                ASSERT_TRUE(
+                    Await([&] { return first->Count() > 0 || (line.HoldsReply() && Requests(unit) > requests); }));
+                if (first->Count() > 0) break;
+                requests = Requests(unit);
+                clock.AdvanceMs(300);
+                deviceClock.AdvanceMs(300);
+                waited += 300;
+                if (!windowTicked && waited >= 1000) {
+                    windowTicked = true;
+                    EXPECT_FALSE(s.Tick());
+                    EXPECT_EQ(first->Count(), 0);
+                }
+                ASSERT_LT(waited, c->ValuesBoundMs(1000));
+            }
+            EXPECT_TRUE(windowTicked);
+            EXPECT_NE(first->GetXLabel(0), ChannelText(resources::RowErrorExclamation));
+            EXPECT_TRUE(s.ValuesShownCurrent());
+            for (int k : kWatched) EXPECT_EQ(s.ValueSeries(k)->GetyValue(0), Expected(k, 2)) << k;
+        }
+        unit.ClearFaults();
+        deviceClock.AdvanceMs(support::StoppedDeviceTime::LongestWaitMs());
         ASSERT_TRUE(s.Close());
     }
 }
