@@ -20,6 +20,7 @@
 #include "app/RecordedDataWriter.h"
 #include "app/TfrmMainWindow.h"
 #include "app/TfrmPanelControl.h"
+#include "channel/ChannelTexts.h"
 #include "channel/TmdiSubWindow.h"
 #include "chart/engine/TChartSeries.h"
 #include "chart/series/TFastLineSeries.h"
@@ -1469,4 +1470,93 @@ TEST_F(ProgrammerWindowTest, ASingleRampHeldInItsFirstSecondsKeepsItsPace)
             EXPECT_GE(held, 1);
         }
     }
+}
+
+// The unit's replies each come 300 ms after the request (a cycle of six rows is longer than
+// the 1 s interval) and the file dialog stayed open 30 s: the programmer's tick one second
+// after the start takes no point, the first point is good and holds the unit's values of
+// the cycle after the start, and a program asked to start meanwhile waits for its points.
+TEST_F(ProgrammerWindowTest, AProgrammerTickWhileTheFirstPointWaitsForASlowCycleTakesNoPoint)
+{
+    support::SimulatedUnitLine line;
+    line.SetReplyClock([this] { return deviceClock.NowMs(); });
+    line.AddUnit({});
+    AnsiString error;
+    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+    support::SimulatedUnit& unit = line.First();
+    unit.Update([](support::UnitState& u) {
+        u.internalTemp = 21.5;
+        u.speed = 2001;
+    });
+    support::TestDialogs().OnFileDialog = [&](const platform::FileDialogRequest&) {
+        clock.AdvanceMs(30000);
+        deviceClock.AdvanceMs(30000);
+        unit.Update([](support::UnitState& u) {
+            u.internalTemp = 42.5;
+            u.speed = 2002;
+        });
+        unit.InjectFault(support::UnitFault::LateReply, -1, 300);
+    };
+    TmdiSubWindow* w = Open(&TfrmMainWindow::mnuProgrammgeberClick);
+    w->cmbInterface->setCurrentIndex(w->cmbInterface->findText("TCP/IP"));
+    w->edPort->setText(QString::number(line.TcpPort()));
+    w->cmbActual->setCurrentText("1");
+    support::TestDialogs().QueueFileName(Path("slow"));
+    w->cmdEstablishConnectionClick();
+    ConfirmIdentification(w->Session());
+    w->tmrProgrammer->stop();
+    support::TestDialogs().OnFileDialog = nullptr;
+    CChannelSession& s = w->Session();
+    ASSERT_TRUE(s.IsConnected());
+    ASSERT_EQ(s.SamplingInterval(), 1);
+    CProgramRun* run = w->ProgramRun();
+    TProgramFile file;
+    file.Settings.StartTemperature = "25";
+    file.Segments = {{"Ramp", 300, 35.0, -1, 2, 0, 0, 0}};
+    ASSERT_NO_FATAL_FAILURE(LoadProgram(w, "slow.tp", file));
+    auto requests = [&] {
+        int n = 0;
+        for (int c = 0; c < support::UnitCommandCount; ++c) n += unit.RequestCount(support::UnitCommand(c));
+        return n;
+    };
+    TChartSeries* first = s.Series(0);
+    std::int64_t waited = 0;
+    int asked = 0;
+    bool ticked = false;
+    for (;;) {
+        ASSERT_TRUE(Await([&] { return first->Count() > 0 || (line.HoldsReply() && requests() > asked); }));
+        if (first->Count() > 0) break;
+        asked = requests();
+        clock.AdvanceMs(300);
+        deviceClock.AdvanceMs(300);
+        waited += 300;
+        if (!ticked && waited >= 1000) {
+            ticked = true;
+            support::TestDialogs().QueueAnswer(IDYES);
+            w->btnTPStartStop->click();
+            EXPECT_TRUE(run->StartPending);
+            w->tmrProgrammerTimer();
+            EXPECT_EQ(first->Count(), 0);
+            EXPECT_TRUE(run->StartPending);
+        }
+        ASSERT_LT(waited, 10000);
+    }
+    EXPECT_TRUE(ticked);
+    EXPECT_NE(first->GetXLabel(0), ChannelText(resources::RowErrorExclamation));
+    EXPECT_TRUE(s.ValuesShownCurrent());
+    EXPECT_EQ(first->GetyValue(0), 42.5);
+    EXPECT_EQ(s.ValueSeries(sDrehzahl)->GetyValue(0), 2002);
+    EXPECT_TRUE(run->StartPending);
+    EXPECT_FALSE(run->ProgramRunning);
+    // The unit answers at once again: the run begins with its fifth recorded setpoint.
+    unit.ClearFaults();
+    deviceClock.AdvanceMs(300);
+    for (int i = 1; i < CProgramRun::PointsBeforeStart; ++i) {
+        EXPECT_FALSE(run->ProgramRunning) << i;
+        ASSERT_TRUE(AwaitCommandsOut(s));
+        clock.AdvanceMs(1000);
+        w->tmrProgrammerTimer();
+    }
+    EXPECT_EQ(s.Series(2)->Count(), CProgramRun::PointsBeforeStart);
+    EXPECT_TRUE(run->ProgramRunning);
 }
