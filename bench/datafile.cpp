@@ -308,6 +308,23 @@ BENCHMARK(BM_Grow_TenChannelsTick)
     ->Unit(benchmark::kMicrosecond)
     ->Teardown(ReturnFreedHeap);
 
+// The rows and protocol lines a channel hands its growing file at tick `t` (seconds): all
+// since the last hand-over, whose counts move on.
+TGrowingRows NewRows(BenchView& view, const std::string& name, int& handed, size_t& protocolHanded, int t)
+{
+    const std::vector<AnsiString>& protocol = view.memos[TDataFileMemo::SerialData];
+    TGrowingRows r;
+    r.Path = name;
+    r.FirstRow = handed;
+    r.Ticks = std::int64_t(t) * 1000;
+    r.Data = CaptureRecordedRows(view, name, handed);
+    handed += int(r.Data.X.size());
+    r.ProtocolFrom = int(protocolHanded);
+    r.Data.EventProtocol.assign(protocol.begin() + std::ptrdiff_t(protocolHanded), protocol.end());
+    protocolHanded = protocol.size();
+    return r;
+}
+
 // A 12-hour part at 1 s recorded as a channel records it, with one protocol line per tick
 // (a unit that does not answer: one " Timeout !" per failed exchange): the file is written
 // whole at the start and every 2400 ticks and grows by the rows and lines of each tick in
@@ -344,16 +361,7 @@ void BM_Grow_TwelveHourPartWithProtocol(benchmark::State& state)
                 save();
                 continue;
             }
-            TGrowingRows r;
-            r.Path = name;
-            r.FirstRow = handed;
-            r.Ticks = std::int64_t(t) * 1000;
-            r.Data = CaptureRecordedRows(view, name, handed);
-            handed += int(r.Data.X.size());
-            r.ProtocolFrom = int(protocolHanded);
-            r.Data.EventProtocol.assign(protocol.begin() + std::ptrdiff_t(protocolHanded), protocol.end());
-            protocolHanded = protocol.size();
-            queue.Append(std::move(r), {});
+            queue.Append(NewRows(view, name, handed, protocolHanded, t), {});
             // The program hands a tick over a second after the last, long after the worker
             // wrote it: 12 hours of ticks queued at once would be a backlog it never has
             // (and hundreds of MB of queued jobs). A minute's ticks at most wait.
@@ -413,15 +421,7 @@ void BM_Grow_SilentUnitTick(benchmark::State& state)
     // One tick handed over and written; the CPU time the other threads spent meanwhile.
     auto handOver = [&] {
         tick(t);
-        TGrowingRows r;
-        r.Path = name;
-        r.FirstRow = handed;
-        r.Ticks = std::int64_t(t) * 1000;
-        r.Data = CaptureRecordedRows(view, name, handed);
-        handed += int(r.Data.X.size());
-        r.ProtocolFrom = int(protocolHanded);
-        r.Data.EventProtocol.assign(protocol.begin() + std::ptrdiff_t(protocolHanded), protocol.end());
-        protocolHanded = protocol.size();
+        TGrowingRows r = NewRows(view, name, handed, protocolHanded, t);
         const double others0 = cpu(CLOCK_PROCESS_CPUTIME_ID) - cpu(CLOCK_THREAD_CPUTIME_ID);
         queue.Append(std::move(r), {});
         queue.WaitIdle();

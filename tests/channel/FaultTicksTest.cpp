@@ -79,11 +79,15 @@ protected:
         comm::SetTiming(t);
     }
 
-    void Add(CChannelSession& s, support::SimulatedUnit& unit)
+    // A channel recording at `interval` seconds into a file of its own, as a rig (the
+    // reference holds until the next rig is added).
+    TRig& Add(CChannelSession& s, support::SimulatedUnit& unit, const char* interval = "1", std::string name = {})
     {
-        s.Settings.Interval = "1";
-        Connect(s, Path(("faults" + std::to_string(s.Channel())).c_str()));
+        s.Settings.Interval = interval;
+        if (name.empty()) name = "faults" + std::to_string(s.Channel());
+        Connect(s, Path(name.c_str()));
         rigs.push_back({&s, &unit});
+        return rigs.back();
     }
 
     // The poll thread will send nothing before the next tick: the cycle is through or
@@ -546,9 +550,7 @@ TEST_F(FaultTicksTest, TheWarningCountsFaultTicksButNotTheTicksThatWaitForTheCyc
     support::SimulatedUnitLine line;
     CChannelSession s(1);
     ASSERT_NO_FATAL_FAILURE(UseOwnSerialUnit(line, s));
-    s.Settings.Interval = "60";
-    Connect(s, Path("glitches"));
-    rigs.push_back({&s, &line.First()});
+    Add(s, line.First(), "60", "glitches");
     // A tick once the poll thread is quiet or, with midFlight, while a request waits.
     auto tick = [&](bool midFlight = false) {
         TRig& r = rigs.front();
@@ -774,10 +776,7 @@ TEST_F(FaultTicksTest, AFaultThePollThreadWentPastForACommandCountsWhenItHappene
     support::SimulatedUnitLine line;
     CChannelSession s(1);
     ASSERT_NO_FATAL_FAILURE(UseOwnSerialUnit(line, s));
-    s.Settings.Interval = "60";
-    Connect(s, Path("passed"));
-    rigs.push_back({&s, &line.First()});
-    TRig& r = rigs.front();
+    TRig& r = Add(s, line.First(), "60", "passed");
     auto tick = [&](bool mustBeGood) {
         EXPECT_TRUE(Await([&] { return Quiet(r); }));
         clock.AdvanceMs(60000);
@@ -834,10 +833,7 @@ TEST_F(FaultTicksTest, ALateTickTakesTheCycleThePollThreadAskedForItselfAndAsksF
     support::SimulatedUnitLine line;
     CChannelSession s(1);
     ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(line, s));
-    s.Settings.Interval = "60";
-    Connect(s, Path("late"));
-    rigs.push_back({&s, &line.First()});
-    TRig& r = rigs.front();
+    TRig& r = Add(s, line.First(), "60", "late");
     CChannel* c = s.ChannelObject();
     CTransceiver* poll = TransceiverThreads[s.Channel()];
     for (int i = 0; i < 2; ++i) {

@@ -90,6 +90,14 @@ protected:
             w->tmrProgrammerTimer();
         }
     }
+    // One segment from 20 to 30 °C over a minute.
+    static TProgramFile WarmProgram()
+    {
+        TProgramFile file;
+        file.Settings.StartTemperature = "20";
+        file.Segments.push_back({"Warm", 60, 30.0, -1, 2, 0, 0, 0});
+        return file;
+    }
     // Writes `file` as `name` in the test's folder and opens it in the window, as the user does.
     void LoadProgram(TmdiSubWindow* w, const char* name, const TProgramFile& file)
     {
@@ -750,10 +758,7 @@ TEST_F(ProgrammerWindowTest, SingleRampRefusedOnlyWhileAProgramRunsAndReplacesOn
     CProgramRun* run = w->ProgramRun();
     TfrmSingleRamp* ramp = dialogs->SingleRamp();
     TTreeNodes& tree = w->ProgramTreeItems();
-    TProgramFile file;
-    file.Settings.StartTemperature = "20";
-    file.Segments.push_back({"Warm", 60, 30.0, -1, 2, 0, 0, 0});
-    ASSERT_TRUE(programfile::Write(Path("warm.tp"), file));
+    ASSERT_TRUE(programfile::Write(Path("warm.tp"), WarmProgram()));
     Tick(w, 2);
     const AnsiString stopFirst = "For this operation you have to stop the current temperature program.";
     // The ramp is asked for; true when its dialog came up without a word.
@@ -842,10 +847,7 @@ TEST_F(ProgrammerWindowTest, SingleRampAsksBeforeItReplacesAnEditedProgramAndANo
     CProgrammer* p = w->Programmer();
     TfrmSingleRamp* ramp = dialogs->SingleRamp();
     TTreeNodes& tree = w->ProgramTreeItems();
-    TProgramFile file;
-    file.Settings.StartTemperature = "20";
-    file.Segments.push_back({"Warm", 60, 30.0, -1, 2, 0, 0, 0});
-    ASSERT_TRUE(programfile::Write(Path("edited.tp"), file));
+    ASSERT_TRUE(programfile::Write(Path("edited.tp"), WarmProgram()));
     Tick(w, 2);
     support::TestDialogs().QueueFileName(Path("edited.tp"));
     w->mnuLoadProgramClick();
