@@ -535,12 +535,13 @@ bool ReadWhole(int fd, const struct stat& st, std::string& bytes)
     return ReadAt(fd, 0, size_t(st.st_size), bytes);
 }
 
+// The side file of `path` is beside the name as the caller gives it, never beside where a
+// link at that name points: in a folder others may write, whoever swaps a link in for a
+// moment would otherwise choose where every side file of the file goes (and which file of
+// the user's each of them replaces and removes).
 std::string PendingPathOf(const std::string& path)
 {
-    char* real = ::realpath(path.c_str(), nullptr);
-    std::string resolved = real ? std::string(real) : path;
-    std::free(real);
-    return resolved + std::string(PendingWriteSuffix);
+    return path + std::string(PendingWriteSuffix);
 }
 
 void RemoveSideFile(const std::string& pending)
@@ -669,7 +670,8 @@ std::string SetAside(const std::string& pending, const struct stat& st)
 void DropPendingWrite(const std::string& target)
 {
     if (IsPendingName(target)) return;
-    const std::string pending = target + std::string(PendingWriteSuffix);
+    const std::string pending = PendingPathOf(target);
+    FileAccessPoint(pending, false);
     TOpenSideFile side;
     const TSideFile found = side.Open(pending, MaxReadFileBytes);
     if (found == TSideFile::Missing || found == TSideFile::Foreign) return;
@@ -768,8 +770,8 @@ bool SaveAtomic(const std::string& path, std::span<const std::string_view> parts
         if (keptFd) ::close(fd);
         return FailWith(error, path, ReplacedWhileWrittenReason);
     }
-    if (!IsPendingName(target)) NoteWholeSave(target, written);
-    DropPendingWrite(target);
+    if (!IsPendingName(target)) NoteWholeSave(path, written);
+    DropPendingWrite(path);
     // Make the rename itself durable.
     SyncFolder(DirOf(target));
     if (keptFd) *keptFd = fd;

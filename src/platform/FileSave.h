@@ -134,7 +134,7 @@ private:
     off_t FSize = 0;
     bool FUnsynced = false;
     std::string FPath;
-    std::string FPendingPath;   // the side file, beside the file itself (links followed)
+    std::string FPendingPath;   // the side file, beside the file's name as given (never through a link)
     bool FSideFileFits = true;  // its name is not too long for the file system
     bool FSideFileBlocked = false;
     // Positions in the file, in order, each with the checksum of the bytes before it: at the
