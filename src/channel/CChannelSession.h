@@ -352,7 +352,7 @@ private:
     void CreatePartFile(std::int64_t ticks);
     void PartFileFailed(const AnsiString& name, const std::string& error, std::int64_t ticks);
     void ReportPartFileFailure(const AnsiString& name, const std::string& error);
-    void SideFileBlocked(const AnsiString& name, const std::string& blocker);
+    void SideFileBlocked(const AnsiString& name, const std::string& blocker, bool earlierWrite);
     void ShowFileNotice(const AnsiString& text);
     // The running part's file was written whole after it had failed or was gone.
     void PartFileWrittenAgain(const AnsiString& name);

@@ -302,9 +302,21 @@ TEST_F(SharedFolderTest, LongNamesAreSavedAndKeepTheirCrashProtection)
         } else {
             EXPECT_EQ(bytes, before);
         }
-        // Written to its end without a limit.
+        // Written to its end without a limit, by a new file under the name: the cut write's
+        // side file, whose name with the time it was written would be too long, is kept
+        // under a shorter one.
+        std::string cutEnd;
+        ReadFileBytes(path + ".recovery", cutEnd);
         TGrowingFile file;
         ASSERT_TRUE(file.Create(path, before, &err)) << err;
+        const QStringList kept = QDir(dir.path()).entryList({"n*.recovery.2*"}, QDir::Files);
+        ASSERT_EQ(kept.size(), cutEnd.empty() ? 0 : 1);
+        for (const QString& keptName : kept) {
+            const std::string aside = base + "/" + keptName.toStdString();
+            EXPECT_EQ(Bytes(aside), cutEnd);
+            EXPECT_EQ(keptName.toStdString().substr(0, 200), name.substr(0, 200));
+            ASSERT_TRUE(QFile::remove(QString::fromStdString(aside)));
+        }
         ASSERT_TRUE(file.WriteFrom(3000, newEnd, &err)) << err;
         ASSERT_TRUE(file.WriteFrom(written.size() - 5, "end!\r\n", &err)) << err;
         EXPECT_TRUE(file.IsNamed(path));
