@@ -125,6 +125,9 @@ public:
     bool Tick();
     // The status text of this tick's points; counts error ticks.
     AnsiString UpdateStatusText();
+    // The label of an error point, in either language (a recording keeps its labels over a
+    // switch of the language).
+    static bool IsErrorLabel(const AnsiString& label);
     // False while the newest tick labelled its points as errors: the channel's values are
     // then not what the unit measures now, and the window shows none.
     bool ValuesShownCurrent() const { return FValuesShownCurrent; }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <utility>
 
+#include "app/CLanguage.h"
 #include "app/FileSaveWait.h"
 #include "app/RecordedDataWriter.h"
 #include "channel/CChannelSession.h"
@@ -298,6 +299,14 @@ AnsiString CChannelSession::UpdateStatusText()
     }
     if (!FWarningOpen) FErrorTicks = 0;
     return {};
+}
+
+bool CChannelSession::IsErrorLabel(const AnsiString& label)
+{
+    AnsiString text;
+    for (int language : {0, 1})
+        if (label == CLanguage::Instance()->LookupText(language, RowErrorExclamation, text)) return true;
+    return false;
 }
 
 std::optional<double> CChannelSession::UnitSetpoint() const
