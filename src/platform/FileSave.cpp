@@ -62,6 +62,10 @@ const char* const OwnNameEarlierWriteReason =
     "the name of the program's own file holds the unfinished write of an earlier file of this name, which could "
     "not be kept under a name of its own; it is left as it is";
 
+// Why a file is not saved under a name another user's file holds (a sticky folder lets
+// nobody but its owner replace it).
+const char* const ForeignFileReason = "the name is held by another user's file; it is left as it is";
+
 const char* const ReplacedWhileWrittenReason =
     "the file was replaced by another one while it was written (someone else may write its folder)";
 
@@ -147,7 +151,8 @@ bool CheckResolved(const std::string& path, const std::string& target, std::stri
     struct stat st {};
     if (::stat(target.c_str(), &st) == 0) {
         if (S_ISREG(st.st_mode))
-            if (int err = NotWritableReason(target, W_OK)) return Fail(error, path, err);
+            if (int err = NotWritableReason(target, W_OK))
+                return st.st_uid != FileOwnerUser() ? FailWith(error, path, ForeignFileReason) : Fail(error, path, err);
     } else if (errno != ENOENT) {
         return Fail(error, path, errno);
     }
@@ -156,6 +161,28 @@ bool CheckResolved(const std::string& path, const std::string& target, std::stri
     return true;
 }
 }  // namespace
+
+bool HeldByAnotherUser(const std::string& path)
+{
+    struct stat st {
+    }, folder{};
+    if (::lstat(path.c_str(), &st) != 0) return false;
+    if (!S_ISLNK(st.st_mode)) return st.st_uid != FileOwnerUser();
+    return ::stat(DirOf(path).c_str(), &folder) == 0 && !MayFollowLink(st, folder);
+}
+
+std::string FreeNameBeside(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    const size_t dot = path.rfind('.');
+    const size_t at = dot == std::string::npos || (slash != std::string::npos && dot < slash) ? path.size() : dot;
+    for (int n = 2; n < 1000; ++n) {
+        const std::string name = path.substr(0, at) + "-" + std::to_string(n) + path.substr(at);
+        struct stat st {};
+        if (::lstat(name.c_str(), &st) != 0 && errno == ENOENT) return name;
+    }
+    return {};
+}
 
 bool CheckWritable(const std::string& path, std::string* error)
 {
@@ -816,10 +843,14 @@ bool SaveAtomic(const std::string& path, std::span<const std::string_view> parts
         return Fail(error, path, closeError);
     }
     if (::rename(tmpl.c_str(), target.c_str()) != 0) {
-        if (keptFd) return fail(errno);
         const int renameError = errno;
+        // A sticky folder keeps another user's file from being replaced.
+        struct stat held {};
+        const bool foreign = (renameError == EPERM || renameError == EACCES) && ::lstat(target.c_str(), &held) == 0 &&
+                             held.st_uid != FileOwnerUser();
+        if (keptFd) ::close(fd);
         ::unlink(tmpl.c_str());
-        return Fail(error, path, renameError);
+        return foreign ? FailWith(error, path, ForeignFileReason) : Fail(error, path, renameError);
     }
     // What was put in place is the file written: in a folder others may write, another user
     // could have put something else under the temporary name meanwhile.
