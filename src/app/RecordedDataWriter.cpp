@@ -449,6 +449,8 @@ void TDataFileSaveQueue::RunSave(Job& job, std::unique_ptr<TGrowingFileState>& g
         result = BuildAndWrite(job.path, job.rows.Data, error);
         if (result != TDataFileWriteResult::Written && platform::HeldByAnotherUser(job.path))
             if (const std::string free = FreeNameFor(job.path); !free.empty()) {
+                // The file names the name it was written to, where its side file is.
+                job.rows.Data.FileName = free;
                 std::string freeError;
                 if (BuildAndWrite(free, job.rows.Data, freeError) == TDataFileWriteResult::Written) {
                     result = TDataFileWriteResult::Written;
@@ -460,18 +462,22 @@ void TDataFileSaveQueue::RunSave(Job& job, std::unique_ptr<TGrowingFileState>& g
             auto file = std::make_unique<TGrowingFileState>();
             TRecordedDataLayout layout;
             const TRecordedData& data = job.rows.Data;
-            const std::string bytes = BuildRecordedDataFile(data, &layout);
-            const auto create = [&](const std::string& path, std::string& why) {
+            const auto create = [&](const std::string& path, const TRecordedData& named, std::string& why) {
+                const std::string bytes = BuildRecordedDataFile(named, &layout);
                 if (!platform::CheckWritable(path, &why)) return TDataFileWriteResult::CannotCreate;
                 if (!file->File.Create(path, bytes, &why)) return TDataFileWriteResult::WriteFailed;
                 file->Path = path;
                 return TDataFileWriteResult::Written;
             };
-            result = create(job.path, error);
+            result = create(job.path, data, error);
             if (result != TDataFileWriteResult::Written && platform::HeldByAnotherUser(job.path))
                 if (const std::string free = FreeNameFor(job.path); !free.empty()) {
+                    // The file names the name it was written to, where its side file is; its
+                    // appends still come with the part's own name.
+                    TRecordedData named = data;
+                    named.FileName = free;
                     std::string freeError;
-                    if (create(free, freeError) == TDataFileWriteResult::Written) {
+                    if (create(free, named, freeError) == TDataFileWriteResult::Written) {
                         result = TDataFileWriteResult::Written;
                         notes.Add({platform::TSideFileNote::TKind::SavedUnderFreeName, job.path, free});
                     }

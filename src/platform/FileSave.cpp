@@ -214,7 +214,20 @@ bool WriteAll(int fd, std::string_view bytes, off_t offset, int& err)
 
 // When this process started: a temporary file of ours older than that is no save of this
 // run, one made since may be.
-const std::time_t gProcessStart = std::time(nullptr);
+// On the clock the file system dates files by (its coarse one: a file written after this is
+// never dated before it), to the nanosecond: a run that starts again at once (a supervisor's
+// restart) still tells what its predecessor left from what it writes itself.
+const struct timespec gProcessStart = [] {
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+    return now;
+}();
+
+bool BeforeProcessStart(const struct stat& st)
+{
+    return st.st_mtim.tv_sec < gProcessStart.tv_sec ||
+           (st.st_mtim.tv_sec == gProcessStart.tv_sec && st.st_mtim.tv_nsec < gProcessStart.tv_nsec);
+}
 
 std::atomic<long long> gOwnerForTests{-1};
 
@@ -281,7 +294,7 @@ constexpr std::time_t kLocklessLeftoverAge = 7 * 24 * 3600;
 // killed save left: no save under way holds its lock.
 bool IsLeftoverTemp(int dirFd, const char* name, const struct stat& st)
 {
-    const std::time_t age = std::time(nullptr) - st.st_mtime;
+    const std::time_t age = std::time(nullptr) - st.st_mtim.tv_sec;
     if (age < kUnlockedLeftoverAge) return false;
     const int fd = ::openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) return false;
@@ -596,6 +609,23 @@ void RemoveSideFile(const std::string& pending)
 // not ours, or whose file is gone, cannot be written or is not in a state the write leaves,
 // stays; it goes without being applied only when this process saved the file whole under
 // its name since.
+// Side files found not to fit their files, with the states of both then: a save into the
+// folder reads each such file once per change of it or of its side file, not at every save
+// (a file written whole each minute saves into its folder each minute).
+struct TNoFit {
+    TFileIdentity Side, File;
+    struct timespec SideChanged {
+    }, FileChanged{};
+    bool Same(const struct stat& side, const struct stat& file) const
+    {
+        return Side == IdentityOf(side) && File == IdentityOf(file) && !Before(SideChanged, side.st_ctim) &&
+               !Before(side.st_ctim, SideChanged) && !Before(FileChanged, file.st_ctim) &&
+               !Before(file.st_ctim, FileChanged);
+    }
+};
+std::map<std::string, TNoFit> gNoFits;  // by the side file's name, guarded by gWrittenMutex
+constexpr size_t kKeptNoFits = 4096;
+
 bool FinishPendingWrite(const std::string& pending)
 {
     TOpenSideFile side;
@@ -608,10 +638,21 @@ bool FinishPendingWrite(const std::string& pending)
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != FileOwnerUser()) return false;
     std::string data, newEnd;
     const std::uint64_t size = std::uint64_t(st.st_size);
-    const bool fits = size <= std::max<std::uint64_t>(side.W.Size, side.W.Offset + side.W.Length) &&
+    const auto knownNoFit = [&] {
+        std::lock_guard<std::mutex> lock(gWrittenMutex);
+        const auto it = gNoFits.find(pending);
+        return it != gNoFits.end() && it->second.Same(side.St, st);
+    };
+    const bool fits = !knownNoFit() && size <= std::max<std::uint64_t>(side.W.Size, side.W.Offset + side.W.Length) &&
                       ReadWhole(fd, st, data) && PendingWriteFits(side, data, newEnd);
     if (!fits) {
-        if (SavedWholeSince(path, st, side)) RemoveSideFile(pending);
+        if (SavedWholeSince(path, st, side)) {
+            RemoveSideFile(pending);
+            return false;
+        }
+        std::lock_guard<std::mutex> lock(gWrittenMutex);
+        if (gNoFits.size() >= kKeptNoFits) gNoFits.clear();
+        gNoFits[pending] = {IdentityOf(side.St), IdentityOf(st), side.St.st_ctim, st.st_ctim};
         return false;
     }
     // A file nobody may write is left as it is, as a save leaves it, also by a privileged
@@ -656,7 +697,7 @@ void TidyLeftovers(const std::string& folder)
         if (!temp && !IsPendingName(e->d_name)) continue;
         struct stat st {};
         if (::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
-            st.st_uid != FileOwnerUser() || st.st_mtime >= gProcessStart)
+            st.st_uid != FileOwnerUser() || !BeforeProcessStart(st))
             continue;
         if (temp) {
             // Another run's save may still be writing it (another machine on the same share).
@@ -1143,7 +1184,7 @@ bool FinishCutWrite(const std::string& path)
     const std::string pending = PendingPathOf(path);
     struct stat st {};
     return ::lstat(pending.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == FileOwnerUser() &&
-           st.st_mtime < gProcessStart && FinishPendingWrite(pending);
+           BeforeProcessStart(st) && FinishPendingWrite(pending);
 }
 
 int FinishCutWrites(const std::string& folder)
@@ -1155,7 +1196,7 @@ int FinishCutWrites(const std::string& folder)
     while (const dirent* e = ::readdir(dir)) {
         struct stat st {};
         if (IsPendingName(e->d_name) && ::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(st.st_mode) && st.st_uid == FileOwnerUser() && st.st_mtime < gProcessStart)
+            S_ISREG(st.st_mode) && st.st_uid == FileOwnerUser() && BeforeProcessStart(st))
             pending.push_back(folder + "/" + e->d_name);
     }
     ::closedir(dir);
@@ -1188,6 +1229,11 @@ void TGrowingFile::Close()
     FFd = -1;
     FSize = 0;
     FMarks.clear();
+}
+
+struct timespec ProcessStartTime()
+{
+    return gProcessStart;
 }
 
 uid_t FileOwnerUser()

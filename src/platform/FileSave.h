@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <initializer_list>
 #include <optional>
@@ -208,6 +209,10 @@ private:
 bool FinishCutWrite(const std::string& path);
 // The same for every side file an earlier run left in `folder`; how many were finished.
 int FinishCutWrites(const std::string& folder);
+
+// When this process started, on the clock the file system dates files by: side files and
+// temporary files dated before it are an earlier run's.
+struct timespec ProcessStartTime();
 
 // The user whose files the program takes as its own when it trusts side files and tidies
 // leftovers: the user who runs it. Tests that run as a privileged user set another one

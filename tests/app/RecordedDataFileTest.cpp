@@ -1329,3 +1329,24 @@ TEST_F(RecordedDataFileTest, WaitingAppendsThatDoNotContinueEachOtherStayApart)
         queue.WaitIdle();
     }
 }
+
+// A cut file moved under a new name without its side file: the message on opening it names
+// the side file by the name it has in the folder the file came from.
+TEST_F(RecordedDataFileTest, ACutFileMovedUnderANewNameNamesItsSideFileByItsOldName)
+{
+    FakeDataFileView v;
+    FillSample(v);
+    TRecordedDataLayout layout;
+    const std::string bytes = BuildRecordedDataFile(CaptureRecordedData(v, "/data/old/run_11.csv"), &layout);
+    const std::string moved = Path("renamed.csv");
+    {
+        std::ofstream out(moved, std::ios::binary);
+        out << bytes.substr(0, layout.RowsEnd);
+    }
+    const TRecordedDataRead read = ReadRecordedDataFile(moved);
+    const auto cut = std::find_if(read.Problems.begin(), read.Problems.end(),
+                                  [](const TDataFileProblem& p) { return p.Kind == TDataFileProblemKind::CutShort; });
+    ASSERT_NE(cut, read.Problems.end());
+    EXPECT_EQ(cut->Detail, "run_11.csv.recovery");
+    EXPECT_EQ(read.Rows(), 3);
+}

@@ -401,6 +401,8 @@ TEST_F(CutFileTest, APartWhoseNameAnotherUserHoldsIsSavedUnderAFreeName)
     EXPECT_FALSE(second.Damaged());
     EXPECT_EQ(second.Rows(), s.ValueSeries(0)->Count());
     EXPECT_GT(second.Rows(), 80);
+    // It names the name it was written to: where its side file is, were it cut.
+    EXPECT_EQ(second.WrittenName, dir + "/run_12-2.csv");
     EXPECT_TRUE(isLink(dir + "/run_11.csv"));
     EXPECT_TRUE(isLink(dir + "/run_12.csv"));
     EXPECT_EQ(OnDisk(victim), "my thesis");

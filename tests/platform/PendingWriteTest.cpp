@@ -35,6 +35,7 @@ std::atomic<bool> gSyncFails{false};  // fdatasync fails as on a disk that fails
 // A file system that can neither rename without replacing nor give a file a second name.
 std::atomic<bool> gNoRenameNoReplace{false};
 std::atomic<std::uint64_t> gSideBytesRead{0};
+std::atomic<std::uint64_t> gDataBytesRead{0};  // of run_11.csv
 std::mutex gCallsMutex;
 std::vector<std::string> gCalls;
 
@@ -76,6 +77,7 @@ extern "C" ssize_t pread(int fd, void* buf, size_t count, off_t offset)
     }
     const ssize_t n = ::syscall(SYS_pread64, fd, buf, count, offset);
     if (n > 0 && EndsWith(NameOf(fd), ".recovery")) gSideBytesRead += std::uint64_t(n);
+    if (n > 0 && EndsWith(NameOf(fd), "/run_11.csv")) gDataBytesRead += std::uint64_t(n);
     return n;
 }
 
@@ -576,6 +578,59 @@ TEST_F(PendingWriteTest, TheFinisherWritesOnlyTheFileItProvedAndOnlyWritesOfEarl
         gReplaceOnRead.clear();
     }
     EXPECT_EQ(OnDisk(), longBefore + "edited;\r\n");
+    EXPECT_TRUE(SideFileThere());
+}
+
+// A program started again at once (a supervisor's restart) finds a side file its
+// predecessor wrote in the second it starts in: dated before its start, it is an earlier
+// run's, finished by a save into the folder and by the open command.
+TEST_F(PendingWriteTest, ASideFileOfTheSecondThisRunStartedInIsAnEarlierRunsWhenDatedBeforeIt)
+{
+    timespec justBefore = ProcessStartTime();
+    if (justBefore.tv_nsec > 0) {
+        --justBefore.tv_nsec;
+    } else {
+        --justBefore.tv_sec;
+        justBefore.tv_nsec = 999999999;
+    }
+    const timespec times[2] = {{0, UTIME_OMIT}, justBefore};
+    for (const bool opened : {true, false}) {
+        SCOPED_TRACE(opened ? "opened" : "a save into the folder");
+        KillInWrite(5);
+        ASSERT_EQ(::utimensat(AT_FDCWD, pending.c_str(), times, 0), 0);
+        if (opened)
+            EXPECT_TRUE(FinishCutWrite(path));
+        else
+            SaveBeside();
+        EXPECT_EQ(OnDisk(), after);
+        EXPECT_FALSE(SideFileThere());
+    }
+}
+
+// A side file that does not fit its file (edited in place since) keeps its file from being
+// read again at every save into the folder: it is read once for each change of either.
+TEST_F(PendingWriteTest, AFileThatItsSideFileDoesNotFitIsReadOncePerChange)
+{
+    KillInWrite(5);
+    std::string edited = OnDisk();
+    edited[2] = 'X';
+    Overwrite(edited);
+    gDataBytesRead = 0;
+    SaveBeside();
+    EXPECT_GE(gDataBytesRead.load(), edited.size());
+    gDataBytesRead = 0;
+    SaveBeside();
+    SaveBeside();
+    EXPECT_EQ(gDataBytesRead.load(), 0u);
+    EXPECT_TRUE(SideFileThere());
+    // Edited again (as long as before, dated apart): read again.
+    edited[3] = 'Y';
+    Overwrite(edited);
+    const timespec later[2] = {{0, UTIME_OMIT}, {std::time(nullptr) + 5, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), later, 0), 0);
+    SaveBeside();
+    EXPECT_GE(gDataBytesRead.load(), edited.size());
+    EXPECT_EQ(OnDisk(), edited);
     EXPECT_TRUE(SideFileThere());
 }
 
