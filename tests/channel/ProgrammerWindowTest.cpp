@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "ChannelTestSupport.h"
+#include "HoldTimeline.h"
 #include "app/CLanguage.h"
 #include "app/RecordedDataWriter.h"
 #include "app/TfrmMainWindow.h"
@@ -118,6 +119,74 @@ protected:
     {
         QFile f(QString::fromStdString(path));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    // A single ramp from the unit's 25 °C up 6 K over 12 intervals (whole minutes), held and resumed in
+    // each sequence of holds with the window's button: the unit's setpoints keep to the plan
+    // moved later by the time held, and the ramp ends at its planned end plus the time held.
+    void SingleRampHoldSequences(int interval)
+    {
+        ShortPollSteps();
+        support::SimulatedUnitLine line;
+        TmdiSubWindow* w = ConnectedToControllingUnit(line);
+        ASSERT_NE(w, nullptr);
+        CProgramRun* run = w->ProgramRun();
+        TfrmSingleRamp* ramp = dialogs->SingleRamp();
+        w->Session().SetSamplingInterval(interval);
+        auto tick = [&] {
+            ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+            w->tmrProgrammerTimer();
+        };
+        auto tickLater = [&] {
+            ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+            clock.AdvanceMs(std::int64_t(interval) * 1000);
+            tick();
+        };
+        auto startRamp = [&] {
+            main->cmdRampClick();
+            ramp->edSingleTemperature->setText("31");
+            ramp->edSingleDuration->setText(QString("00:%1").arg(interval / 5, 2, 10, QChar('0')));
+            // The ramp replaces the one before it: that is asked first.
+            if (w->ProgramTreeItems().TopLevelCount() > 0) support::TestDialogs().QueueAnswer(IDYES);
+            support::TestDialogs().QueueAnswer(IDYES);
+            ramp->btnOKClick();
+            ASSERT_TRUE(run->ProgramRunning);
+        };
+        const std::vector<holdtimeline::TSegment> segments = {{"Ramp", 12 * interval, 31.0}};
+        for (const holdtimeline::TScenario& scenario : holdtimeline::Scenarios()) {
+            SCOPED_TRACE(std::to_string(interval) + " s, " + scenario.name);
+            line.First().Update([](support::UnitState& s) { s.setpoint = 25.0; });
+            for (int i = 0; i < CProgramRun::PointsBeforeStart; ++i) tickLater();
+            if (scenario.afterStoppedRun) {
+                startRamp();
+                tickLater();
+                tickLater();
+                support::TestDialogs().QueueAnswer(IDYES);
+                w->btnStopTPClick(nullptr);
+                ASSERT_FALSE(run->HasRun());
+                line.First().Update([](support::UnitState& s) { s.setpoint = 25.0; });
+                tickLater();
+                tickLater();
+            }
+            ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+            holdtimeline::THooks hooks;
+            hooks.tick = tick;
+            hooks.start = startRamp;
+            hooks.holdOrResume = [&] {
+                support::TestDialogs().QueueAnswer(IDYES);
+                w->btnPauseSegmentClick();
+            };
+            hooks.held = [&] { return run->SegmentHeld != 0; };
+            hooks.unitSetpoint = [&] {
+                EXPECT_TRUE(AwaitCommandsOut(w->Session()));
+                return line.First().State().setpoint;
+            };
+            hooks.segment = [&] { return w->Programmer()->GetCurrentSegmentName(); };
+            hooks.ended = [&] { return !run->HasRun(); };
+            holdtimeline::Run(clock, interval, 25.0, segments, scenario, hooks);
+            // The ramp's end leaves the unit at its end temperature.
+            EXPECT_NEAR(line.First().State().setpoint, 31.0, 0.005);
+        }
     }
 
     std::unique_ptr<TProgrammerDialogs> dialogs;
@@ -1035,9 +1104,7 @@ TEST_F(ProgrammerWindowTest, EverySegmentAfterACancelRunsAndNoControlReadingStop
     //   last; H the run is held; N the next question is answered "no"; 1 2 u: the next
     //   question stays open for 1 or 2 ticks, or while the run is held for the unit; P a press on the panel's button with 2 ticks before the release, F one
     //   on the window's with a failing tick (the chart's step throws) before it.
-    comm::TCommTiming timing = comm::Timing();
-    timing.PollStepMs = 5;
-    comm::SetTiming(timing);
+    ShortPollSteps();
     support::SimulatedUnitLine line;
     TmdiSubWindow* w = ConnectedToControllingUnit(line);
     ASSERT_NE(w, nullptr);
@@ -1561,4 +1628,19 @@ TEST_F(ProgrammerWindowTest, AProgrammerTickWhileTheFirstPointWaitsForASlowCycle
     }
     EXPECT_EQ(s.Series(2)->Count(), CProgramRun::PointsBeforeStart);
     EXPECT_TRUE(run->ProgramRunning);
+}
+
+TEST_F(ProgrammerWindowTest, SingleRampHoldSequencesKeepThePlanMovedByTheTimeHeldAt5Seconds)
+{
+    SingleRampHoldSequences(5);
+}
+
+TEST_F(ProgrammerWindowTest, SingleRampHoldSequencesKeepThePlanMovedByTheTimeHeldAt30Seconds)
+{
+    SingleRampHoldSequences(30);
+}
+
+TEST_F(ProgrammerWindowTest, SingleRampHoldSequencesKeepThePlanMovedByTheTimeHeldAt60Seconds)
+{
+    SingleRampHoldSequences(60);
 }
