@@ -488,6 +488,13 @@ constexpr std::string_view LanguageTable[] = {
     /* 472 */ "Ein früherer Start des Programms (Prozess $1) wurde beendet, kann sein Ende aber nicht abschließen: ein Thread von ihm wartet auf einen Ordner, der nicht antwortet$2. In seinem Fenster wird nichts mehr aufgezeichnet; das Fenster verschwindet, sobald der Ordner antwortet. Das Programm startet jetzt.", "An earlier start of the program (process $1) was ended but cannot finish ending: a thread of it waits for a folder that does not answer$2. Nothing records in its window any more; the window goes once the folder answers. The program starts now.", "",
     /* 473 */ "Ein unvollendeter Schreibvorgang einer früheren Datei dieses Namens wurde als $ aufbewahrt: seine Datei wurde verschoben oder ersetzt. Neben diese Datei gelegt und wie sie mit \".recovery\" dahinter benannt, wird er beim Öffnen der Datei gelesen.", "An unfinished write of an earlier file of this name was kept as $: its file was moved or replaced. Put beside that file and named like it with \".recovery\" added, it is read when the file is opened.", "",
     /* 474 */ "Der abgebrochene letzte Schreibvorgang von $ wurde vollendet: sein Ende wurde aus der Nebendatei in die Datei geschrieben und die Nebendatei entfernt.", "The cut-off last write of $ was finished: its end was written into the file from its side file, which was removed.", "",
+    /* 475 */ "Nicht gesendet, der Kanal wurde geschlossen:", "Not sent, the channel was closed:", "",
+    /* 476 */ "Warten noch auf das Gerät und werden nach dem Schließen nicht mehr gesendet:", "Still waiting for the unit, not sent once the channel is closed:", "",
+    /* 477 */ "Welchen Sollwert das Gerät hat, ist nicht bekannt: seine Antworten sagen es nicht.", "Which setpoint the unit has is not known: its replies do not tell it.", "",
+    /* 478 */ "Das Temperierprogramm \"$1\" ist angehalten und wird nicht zu Ende geführt.", "The temperature program \"$1\" is held and is not run to its end.", "",
+    /* 479 */ "$1 ist schon mit dem Gerät an $2 verbunden. Trotzdem mit ihm verbinden?", "$1 is already connected to the unit at $2. Connect to it anyway?", "",
+    /* 480 */ "\"$\" ist keine Zeitangabe: geben Sie die Dauer der Rampe in Stunden und Minuten an (hh:mm, Minuten unter 60).", "\"$\" is not a time: give the ramp's duration as hours and minutes (hh:mm, minutes below 60).", "",
+    /* 481 */ "Die Adresse $1 an $2 ist schon belegt: $3 wird an ihr gerade identifiziert.", "Address $1 on $2 is already in use: $3 is being identified on it.", "",
 };
 // clang-format on
 
