@@ -202,6 +202,8 @@ void TmdiSubWindow::FormCloseQuery(bool ask, bool& canClose)
         // Commands the user confirmed and that have not gone out go no more.
         if (const AnsiString unsent = FSession->UnsentCommandNames(); !unsent.empty())
             question += "\n\n" + ChannelText(RowCommandsWaitingOnClose) + " " + unsent;
+        // So does an armed timed start, which goes with the window.
+        if (FRun && AutomaticStartArmed) question += "\n\n" + FRun->CalendarDroppedText();
         if (!ChannelAskYesNo(question)) {
             if (frmMainWindow) frmMainWindow->LastActivatedChannel = -1;
             return;
