@@ -607,7 +607,16 @@ AnsiString CProgramRun::SetpointLeftText() const
 AnsiString CProgramRun::UnitLeftText() const
 {
     NOX_ASSERT_UI_THREAD();
-    AnsiString text = SetpointLeftText();
+    // What the unit took, as its replies tell it: a frame handed over may not have gone
+    // out, and the control panel's commands go past the run.
+    AnsiString text;
+    if (const std::optional<double> taken = FSession.SetpointTaken()) {
+        text = ChannelText(HasRun() && FSetpointSent ? RowUnitKeepsSentSetpoint : RowUnitSetpointUnchanged);
+        if (const auto dollar = text.find('$'); dollar != AnsiString::npos)
+            text.replace(dollar, 1, FormatFloat("0.00", *taken));
+    } else {
+        text = ChannelText(RowUnitSetpointNotKnown);
+    }
     const AnsiString status = FSession.ControlStatus();
     if (status == "E" || status == "I") text += " " + ChannelText(RowControlStaysOn);
     return text;

@@ -123,8 +123,8 @@ public:
     // message say so with that setpoint. Without a run only the failure is told.
     void Fail(resources::TextRow lead, const AnsiString& reason);
     // What the unit is left doing when the run is no longer driven (its window closes): the
-    // setpoint it was sent last (its own when the run sent none), and that its temperature
-    // control stays on when it is on.
+    // setpoint it has taken as its replies tell it (or that this is not known), and that
+    // its temperature control stays on when it is on.
     AnsiString UnitLeftText() const;
     // The channel window closes while the run goes on: the protocol says so, and what the
     // unit is left doing.
@@ -218,7 +218,7 @@ public:
 
 private:
     void Event(TRunEvent event);
-    // The setpoint part of UnitLeftText.
+    // The setpoint a failed run leaves the unit with (its frame handed over last still goes).
     AnsiString SetpointLeftText() const;
     // The run begins now: the programmer's first segment, its first frame at once.
     void BeginRun();

@@ -139,6 +139,13 @@ protected:
         EXPECT_TRUE(picker->RowChecked(channel));
     }
     static AnsiString Last() { return support::TestDialogs().LastMessage().text; }
+    // A protocol line's text as the file holds it: its quotes doubled.
+    static std::string CsvQuoted(const AnsiString& text)
+    {
+        std::string out;
+        for (const char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+        return out;
+    }
     static QByteArray Bytes(const AnsiString& path)
     {
         QFile f(QString::fromStdString(path));
@@ -1238,6 +1245,145 @@ TEST_F(ProgrammerWindowTest, ClosingDuringARunNamesTheProgramAndWhereTheUnitIsLe
                                left)
             .toLatin1()))
         << QString::fromLatin1(saved.right(600)).toStdString();
+}
+
+// The user gives the unit a setpoint from the panel during a run and holds the segment: the
+// close names the setpoint the unit took (not the run's last step), says that it is not
+// known while a setpoint went out unanswered, and names a command that has not gone out;
+// the run's own protocol and the event protocol in the file both say so.
+TEST_F(ProgrammerWindowTest, ClosingAHeldRunNamesTheSetpointTheUnitTookAndWhatWasNotSent)
+{
+    support::SimulatedUnitLine line;
+    TmdiSubWindow* w = ConnectedToControllingUnit(line);
+    ASSERT_NE(w, nullptr);
+    CProgramRun* run = w->ProgramRun();
+    TProgramFile file;
+    file.Settings.StartTemperature = "20";
+    file.Segments.push_back({"Up", 600, 30.0, -1, 2, 0, 0, 0});
+    ASSERT_NO_FATAL_FAILURE(LoadProgram(w, "slow.tp", file));
+    ASSERT_NO_FATAL_FAILURE(StartLoadedProgram(w));
+    Tick(w, 3);
+    auto giveSetpoint = [&](const char* value) {
+        panel->edSetPoint->setText(value);
+        support::TestDialogs().QueueAnswer(IDYES);
+        panel->cmdDataToKelvorClick(static_cast<QObject*>(panel->cmdDataToKelvor));
+    };
+    support::TestDialogs().Clear();
+    giveSetpoint("20,06");
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->btnPauseSegmentClick();
+    ASSERT_TRUE(run->SegmentHeld);
+    Tick(w, 2);
+    ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+    ASSERT_DOUBLE_EQ(line.First().State().setpoint, 20.06);
+    const AnsiString held =
+        "Really close data channel 1?\n\nThe temperature program \"SLOW\" is held and is not run to "
+        "its end. ";
+    const AnsiString left = "The unit keeps the setpoint it was sent last, 20,06 °C. Its temperature control stays on.";
+    auto closeAnswering = [&](int answer) {
+        support::TestDialogs().Clear();
+        support::TestDialogs().QueueAnswer(answer);
+        w->close();
+        return support::TestDialogs().Messages().front().text;
+    };
+    EXPECT_EQ(closeAnswering(IDNO), held + left);
+    std::vector<AnsiString> runProtocol;
+    w->Session().OnMemoLineAdded = [&, shown = w->Session().OnMemoLineAdded](TSessionMemo memo, const AnsiString& l) {
+        if (memo == TSessionMemo::Protocol) runProtocol.push_back(l);
+        shown(memo, l);
+    };
+
+    // The unit goes silent and a setpoint goes out in both its cycles without an answer:
+    // what the unit has is not known until it answers again.
+    line.First().Update([](support::UnitState& u) { u.answers = 0; });
+    giveSetpoint("21");
+    ASSERT_TRUE(Await([&] { return !w->Session().ChannelObject()->OneShotInProgress(); }));
+    ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+    EXPECT_EQ(closeAnswering(IDNO),
+              held +
+                  "Which setpoint the unit has is not known: its replies do not tell it. Its temperature "
+                  "control stays on.");
+    line.First().Update([](support::UnitState& u) { u.answers = support::AllCommands; });
+    Tick(w, 3);
+    ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+    EXPECT_EQ(closeAnswering(IDNO), held + left);
+
+    // A setpoint the poll thread has not sent yet when the user closes never goes: the
+    // question and the protocol name it.
+    CTransceiver* poll = TransceiverThreads[w->Channel()];
+    ASSERT_NE(poll, nullptr);
+    poll->Active = 0;
+    const int passes = poll->PassCount;
+    ASSERT_TRUE(Await([&] { return poll->PassCount >= passes + 2; }));
+    giveSetpoint("20,5");
+    EXPECT_EQ(
+        closeAnswering(IDYES),
+        held + left + "\n\nStill waiting for the unit, not sent once the channel is closed: Set setpoint 20,50 °C");
+    EXPECT_FALSE(main->IsChannelOpen(1));
+    TDataFileSaveQueue::Instance().WaitIdle();
+    EXPECT_DOUBLE_EQ(line.First().State().setpoint, 20.06);
+    const QByteArray saved = Bytes(Path("prog_11.csv"));
+    EXPECT_EQ(saved.count(QString::fromUtf8(" Not sent, the channel was closed: Set setpoint 20,50 °C").toLatin1()), 1)
+        << QString::fromLatin1(saved.right(900)).toStdString();
+    // In the event protocol, which the file keeps, and in the run's own protocol.
+    const AnsiString closed =
+        " Channel window closed; the temperature program \"SLOW\" was not run to its end. " + left;
+    EXPECT_EQ(saved.count(QString::fromUtf8(CsvQuoted(closed)).toLatin1()), 1)
+        << QString::fromLatin1(saved.right(900)).toStdString();
+    EXPECT_EQ(std::count_if(runProtocol.begin(), runProtocol.end(),
+                            [&](const AnsiString& l) { return l.size() > closed.size() && l.ends_with(closed); }),
+              1);
+}
+
+// Ended from outside during a run, with a setpoint that has not gone out: both protocols in
+// the file say which program was cut off and where the unit is left, and the command is
+// named as not sent, before the file is written.
+TEST_F(ProgrammerWindowTest, EndedFromOutsideDuringARunTheFileSaysWhereTheUnitIsLeft)
+{
+    support::SimulatedUnitLine line;
+    TmdiSubWindow* w = ConnectedToControllingUnit(line);
+    ASSERT_NE(w, nullptr);
+    TProgramFile file;
+    file.Settings.StartTemperature = "20";
+    file.Segments.push_back({"Up", 600, 40.0, -1, 2, 0, 0, 0});
+    ASSERT_NO_FATAL_FAILURE(LoadProgram(w, "up.tp", file));
+    ASSERT_NO_FATAL_FAILURE(StartLoadedProgram(w));
+    Tick(w, 3);
+    ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+    const AnsiString unitHas = FormatFloat("0.00", line.First().State().setpoint);
+    CTransceiver* poll = TransceiverThreads[w->Channel()];
+    ASSERT_NE(poll, nullptr);
+    poll->Active = 0;
+    const int passes = poll->PassCount;
+    ASSERT_TRUE(Await([&] { return poll->PassCount >= passes + 2; }));
+    panel->edSetPoint->setText("33");
+    support::TestDialogs().QueueAnswer(IDYES);
+    panel->cmdDataToKelvorClick(static_cast<QObject*>(panel->cmdDataToKelvor));
+
+    bool written = false, done = false;
+    ASSERT_TRUE(w->Session().EndFromOutside(" Ended from outside.", [&](bool ok) {
+        written = ok;
+        done = true;
+    }));
+    ASSERT_TRUE(Await([&] { return done; }));
+    EXPECT_TRUE(written);
+    const QByteArray saved = Bytes(Path("prog_11.csv"));
+    const QByteArray ended = " Ended from outside.";
+    const QByteArray notSent = QString::fromUtf8(" Not sent, the channel was closed: Set setpoint 33,00 °C").toLatin1();
+    const AnsiString cut =
+        " Channel window closed; the temperature program \"UP\" was not run to its end. The unit "
+        "keeps the setpoint it was sent last, " +
+        unitHas + " °C. Its temperature control stays on.";
+    EXPECT_EQ(saved.count(ended), 1);
+    EXPECT_EQ(saved.count(notSent), 1);
+    EXPECT_EQ(saved.count(QString::fromUtf8(CsvQuoted(cut)).toLatin1()), 1)
+        << QString::fromLatin1(saved.right(900)).toStdString();
+    EXPECT_LT(saved.indexOf(ended), saved.indexOf(notSent));
+    const auto& runProtocol = w->Session().Memo(TSessionMemo::Protocol);
+    EXPECT_EQ(std::count_if(runProtocol.begin(), runProtocol.end(),
+                            [&](const AnsiString& l) { return l.size() > cut.size() && l.ends_with(cut); }),
+              1);
+    poll->Active = 1;
 }
 
 TEST_F(ProgrammerWindowTest, ThePanelShowsTheStepARunGaveNotAnOlderPollAndNotAWithdrawnOne)
