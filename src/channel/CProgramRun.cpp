@@ -234,6 +234,13 @@ bool CProgramRun::RequestStart(TTreeNode* selected, const TRunSettings& settings
 
 void CProgramRun::BeginRun()
 {
+    // The run's steps are watched from here: the unit has taken none of them yet. A start
+    // while the link is lost says so before its first segment is named.
+    FSendingSinceMs = platform::clock().MilliTicks();
+    const CChannel* channel = FSession.ChannelObject();
+    FTakenBeforeRun = channel ? channel->SetpointTaken().Count : 0;
+    FStepsMissing = false;
+    if (channel && channel->LinkLost()) StepsMissing(true);
     RemainingSteps = StartProgram();
     LimitsQueryDue = ProgramRunning;
     if (ProgramRunning) SendProgramFrames(RemainingSteps, true);
@@ -379,6 +386,7 @@ void CProgramRun::Resume(int steps)
     FProgrammer.SetRampActive(1);
     ProgramRunning = 1;
     MethodLetterNeeded = 1;
+    FSendingSinceMs = platform::clock().MilliTicks();
     // The rest of the segment is planned anew, from the unit's present setpoint to the
     // segment's target over the steps that were left when it was held.
     StartTemperature = ChannelValue(2);
@@ -420,7 +428,10 @@ void CProgramRun::FinishProgram()
     NOX_ASSERT_UI_THREAD();
     ProgramRunning = 0;
     ProgramEnded = 1;
-    if (StartedProgram) ProgramLine(ChannelText(RowWasStopped));
+    // The plan is over; whether the unit followed it is another matter.
+    if (StartedProgram)
+        ProgramLine(FStepsMissing ? ChannelText(RowPlanEndedNotReaching) + " " + LastStepText()
+                                  : ChannelText(RowWasStopped));
     Event(TRunEvent::Ended);
 }
 
@@ -457,6 +468,7 @@ void CProgramRun::TidyUp()
     ProgramRunning = 0;
     LimitsQueryDue = 0;
     StartedProgram = nullptr;
+    FStepsMissing = false;
     ClearEndState();
     ProgramFinished = 0;
     TruncatePlannedCurve();
@@ -515,6 +527,8 @@ void CProgramRun::TickSteps()
     const int interval = FSession.SamplingInterval();
     // 1. A run that sent its last frames is tidied up.
     if (ProgramFinished) TidyUp();
+    // Whether the unit takes the run's steps, before the step names a segment.
+    WatchSteps();
     // 2. The programmer's step, and 3. the steps still to run in the segment (frozen while
     // it is held); both measure the plan against the recording, so they wait for a
     // recorded point.
@@ -568,10 +582,81 @@ void CProgramRun::ChannelClosing()
 {
     NOX_ASSERT_UI_THREAD();
     if (!HasRun()) return;
-    const AnsiString text = ChannelText(RowChannelClosedDuringRun, {RunProgramName()}) + " " + UnitLeftText();
+    ProtocolsLine(ChannelText(RowChannelClosedDuringRun, {RunProgramName()}) + " " + UnitLeftText());
+}
+
+void CProgramRun::ProtocolsLine(const AnsiString& text)
+{
     // Beside the run's own lines, and in the event protocol, which the data file always keeps.
     AddProtocolLine(Stamp() + " " + text);
     FSession.AddMemoLine(TSessionMemo::SerialData, CChannel::ErrorLine(" " + text));
+}
+
+bool CProgramRun::UnitAnswers()
+{
+    CChannel* channel = FSession.ChannelObject();
+    if (!FSession.IsConnected() || !channel || channel->LinkLost()) return false;
+    auto answers = [&] {
+        const std::int64_t age = channel->PolledValuesAgeMs();
+        return age >= 0 && age <= channel->ValuesBoundMs(FSession.SamplingInterval() * 1000);
+    };
+    // Replies the window has not come round to yet (it was busy) count: the tick would take them.
+    if (answers()) return true;
+    channel->TakeReceivedReplies();
+    return answers();
+}
+
+AnsiString CProgramRun::LastStepText() const
+{
+    const CChannel* channel = FSession.ChannelObject();
+    if (!channel || channel->SetpointTaken().Count <= FTakenBeforeRun) return ChannelText(RowNoStepTaken);
+    const CChannel::TSetpointTaken& taken = channel->SetpointTaken();
+    return ChannelText(RowLastStepTaken, {FormatFloat("0.00", taken.Value), TimeToStr(taken.At)});
+}
+
+void CProgramRun::WatchSteps()
+{
+    CChannel* channel = FSession.ChannelObject();
+    if (!channel || !HasRun() || (!FStepsMissing && !ProgramRunning)) return;
+    const CChannel::TSetpointTaken& taken = channel->SetpointTaken();
+    // A good point's values are no older than this: a step not taken within it is missed,
+    // not merely on its way behind a slow cycle or a single time-out. Only a run that sends
+    // its steps misses them (not one held, waiting to begin or ended).
+    auto missing = [&] {
+        if (FStepsMissing) return taken.Count == FTakenWhenMissing || channel->LinkLost();
+        const std::int64_t since = std::max(FSendingSinceMs, taken.AtMs);
+        return channel->LinkLost() ||
+               platform::clock().MilliTicks() - since > channel->ValuesBoundMs(FSession.SamplingInterval() * 1000);
+    };
+    // Replies the window has not come round to yet (it was busy) count: the tick would take them.
+    if (missing() && !channel->LinkLost()) channel->TakeReceivedReplies();
+    if (!FStepsMissing) {
+        if (missing()) StepsMissing(channel->LinkLost());
+        return;
+    }
+    if (missing()) return;
+    // The unit took a step again: the one the plan has for now, after those it missed.
+    FStepsMissing = false;
+    AnsiString text =
+        ChannelText(RowStepsReachUnitAgain, {RunProgramName(), FormatFloat("0.00", taken.Value), TimeToStr(taken.At)});
+    if (FStepBeforeMissing) text += " " + ChannelText(RowStepTakenBefore, {FormatFloat("0.00", *FStepBeforeMissing)});
+    ProtocolsLine(text);
+    Message(text + "\n\n" + FSession.ChannelName(), ChannelText(RowNotice));
+}
+
+void CProgramRun::StepsMissing(bool linkLost)
+{
+    const CChannel* channel = FSession.ChannelObject();
+    FStepsMissing = true;
+    FTakenWhenMissing = channel ? channel->SetpointTaken().Count : 0;
+    FStepBeforeMissing.reset();
+    if (channel && FTakenWhenMissing > FTakenBeforeRun) FStepBeforeMissing = channel->SetpointTaken().Value;
+    const AnsiString text =
+        ChannelText(RowStepsDoNotReachUnit,
+                    {RunProgramName(), ChannelText(linkLost ? RowReasonConnectionLost : RowReasonUnitSilent)}) +
+        " " + LastStepText() + " " + ChannelText(RowProgramKeepsTiming);
+    ProtocolsLine(text);
+    Message(text + "\n\n" + FSession.ChannelName(), ChannelText(RowWarning));
 }
 
 void CProgramRun::Fail(TextRow lead, const AnsiString& reason)
@@ -634,11 +719,34 @@ void CProgramRun::CalendarStep(TDateTime now)
         FSession.SetRecordingSuspended(*FCalendar.RecordingActive == 0 && !HasRun());
         return;
     }
+    const bool waited = FCalendarWaitingFor && *FCalendarWaitingFor == *FCalendar.StartTime;
     if (late > CalendarWindowSeconds) {
-        // No tick came in time (the machine slept, the clock was set): a program that
-        // starts late might run at a time nobody planned for, so the start is dropped.
-        DisarmCalendar();
+        // No tick came in time (the machine slept, the clock was set), or the unit did not
+        // answer in time: a program that starts late might run at a time nobody planned for,
+        // so the start is dropped.
+        DisarmCalendar(waited);
         return;
+    }
+    if (!UnitAnswers()) {
+        // Nobody watches an unattended start: begun now, its plan would run against nothing
+        // and be reported done. It waits for the unit, within its window.
+        if (!waited) {
+            FCalendarWaitingFor = *FCalendar.StartTime;
+            const CChannel* channel = FSession.ChannelObject();
+            const AnsiString text = ChannelText(
+                RowCalendarWaitsForUnit,
+                {*FCalendar.ProgramName,
+                 ChannelText(channel && channel->LinkLost() ? RowReasonConnectionLost : RowReasonUnitSilent),
+                 TimeToStr(*FCalendar.StartTime + double(CalendarWindowSeconds) / SecsPerDay)});
+            AddProtocolLine(Stamp() + " " + text);
+            Message(text + "\n\n" + FSession.ChannelName(), ChannelText(RowWarning));
+        }
+        return;
+    }
+    if (waited) {
+        FCalendarWaitingFor.reset();
+        AddProtocolLine(Stamp() + " " +
+                        ChannelText(RowCalendarBeginsLate, {*FCalendar.ProgramName, IntToStr(Round64(late))}));
     }
     *FCalendar.Armed = 0;
     if (*FCalendar.RecordingActive == 0) {
@@ -653,15 +761,23 @@ void CProgramRun::CalendarStep(TDateTime now)
     if (OnCalendarStart) OnCalendarStart();
 }
 
-void CProgramRun::DisarmCalendar()
+void CProgramRun::DisarmCalendar(bool unitSilent)
 {
     const AnsiString name = *FCalendar.ProgramName;
+    const TDateTime until = *FCalendar.StartTime + double(CalendarWindowSeconds) / SecsPerDay;
     SetCalendar({0, "none", *FCalendar.StartTime, 1});
     FSession.SetRecordingSuspended(false);
-    const AnsiString text = ChannelText("Der Kalenderstart wurde nicht ausgeführt: zur Startzeit lief kein Takt.",
-                                        "The automatic start was not carried out: no tick came at the start time.");
-    AddProtocolLine(Stamp() + " " + text + " (" + name + ")");
-    FSession.Notice(text, ChannelText(RowNotice));
+    FCalendarWaitingFor.reset();
+    if (unitSilent) {
+        const AnsiString text = ChannelText(RowCalendarUnitNeverAnswered, {name, TimeToStr(until)});
+        AddProtocolLine(Stamp() + " " + text);
+        FSession.Notice(text + "\n\n" + FSession.ChannelName(), ChannelText(RowWarning));
+    } else {
+        const AnsiString text = ChannelText("Der Kalenderstart wurde nicht ausgeführt: zur Startzeit lief kein Takt.",
+                                            "The automatic start was not carried out: no tick came at the start time.");
+        AddProtocolLine(Stamp() + " " + text + " (" + name + ")");
+        FSession.Notice(text, ChannelText(RowNotice));
+    }
     Event(TRunEvent::CalendarDisarmed);
 }
 

@@ -449,17 +449,22 @@ bool CChannel::IsSetpointFrame(const AnsiString& frame)
            frame.compare(9, 4, "****") != 0;
 }
 
+std::optional<double> CChannel::SetpointInFrame(const AnsiString& frame) const
+{
+    if (!IsSetpointFrame(frame)) return std::nullopt;
+    try {
+        return ToHundredths(HexToValue(frame, 10, IsUnsignedDevice(), 4));
+    } catch (const EConvertError&) {
+        return std::nullopt;
+    }
+}
+
 void CChannel::ExpectSetpoint(const AnsiString& frame)
 {
     NOX_ASSERT_UI_THREAD();
-    if (!IsSetpointFrame(frame)) return;
-    double value = 0.0;
-    try {
-        value = ToHundredths(HexToValue(frame, 10, IsUnsignedDevice(), 4));
-    } catch (const EConvertError&) {
-        return;
-    }
-    expectedSetpoint_ = value;
+    const std::optional<double> value = SetpointInFrame(frame);
+    if (!value) return;
+    expectedSetpoint_ = *value;
     expectedFrame_ = frame;
     expectedOut_ = 0;
 }
@@ -489,6 +494,14 @@ void CChannel::NoteExchangeEnded(const AnsiString& frame, bool answered)
 {
     NOX_ASSERT_UI_THREAD();
     ++exchangesEnded_;
+    if (answered) {
+        if (const std::optional<double> value = SetpointInFrame(frame)) {
+            ++setpointTaken_.Count;
+            setpointTaken_.Value = *value;
+            setpointTaken_.AtMs = platform::clock().MilliTicks();
+            setpointTaken_.At = Now();
+        }
+    }
     if (expectedFrame_.empty()) return;
     if (expectedOut_ == 0 && frame == expectedFrame_) expectedOut_ = exchangesEnded_;
     // A status reply of the exchange that took the frame out or of a later one (its own

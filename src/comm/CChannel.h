@@ -12,6 +12,7 @@
 
 #include "comm/ChannelServices.h"
 #include "platform/AnsiString.h"
+#include "platform/DateTime.h"
 
 class CIdentification;
 class CTransceiver;
@@ -240,6 +241,15 @@ public:
     std::optional<double> ExpectedSetpoint() const;
     // An exchange of the poll cycle ended, answered or not (handed over in order).
     void NoteExchangeEnded(const AnsiString& frame, bool answered);
+    // The setpoints the unit took: every frame that sets the setpoint and that the unit
+    // answered counts, with its value and when its answer was taken in (program clock).
+    struct TSetpointTaken {
+        std::uint64_t Count = 0;
+        double Value = 0.0;
+        std::int64_t AtMs = 0;
+        TDateTime At = 0.0;
+    };
+    const TSetpointTaken& SetpointTaken() const { return setpointTaken_; }
     // A frame "[Mnn" + "G0D" + method + "*" + four digits: it sets the unit's setpoint.
     static bool IsSetpointFrame(const AnsiString& frame);
 
@@ -338,6 +348,8 @@ protected:
     std::unique_ptr<CIdentification> identification_;
 
 private:
+    // The setpoint a setpoint frame carries; none when its digits cannot be read.
+    std::optional<double> SetpointInFrame(const AnsiString& frame) const;
     void DecodeReply(const AnsiString& reply);
     void DecodeName(const AnsiString& reply);
 
@@ -378,6 +390,7 @@ private:
     std::uint64_t expectedOut_ = 0;
     std::uint64_t exchangesEnded_ = 0;
     double expectedSetpoint_ = 0.0;
+    TSetpointTaken setpointTaken_;
     AnsiString identifiedName_;
     AnsiString otherUnit_;  // the other unit last reported, "name/serial"; empty: none
     IChannelWindow* window_ = nullptr;

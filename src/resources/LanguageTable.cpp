@@ -488,6 +488,19 @@ constexpr std::string_view LanguageTable[] = {
     /* 472 */ "Ein früherer Start des Programms (Prozess $1) wurde beendet, kann sein Ende aber nicht abschließen: ein Thread von ihm wartet auf einen Ordner, der nicht antwortet$2. In seinem Fenster wird nichts mehr aufgezeichnet; das Fenster verschwindet, sobald der Ordner antwortet. Das Programm startet jetzt.", "An earlier start of the program (process $1) was ended but cannot finish ending: a thread of it waits for a folder that does not answer$2. Nothing records in its window any more; the window goes once the folder answers. The program starts now.", "",
     /* 473 */ "Ein unvollendeter Schreibvorgang einer früheren Datei dieses Namens wurde als $ aufbewahrt: seine Datei wurde verschoben oder ersetzt. Neben diese Datei gelegt und wie sie mit \".recovery\" dahinter benannt, wird er beim Öffnen der Datei gelesen.", "An unfinished write of an earlier file of this name was kept as $: its file was moved or replaced. Put beside that file and named like it with \".recovery\" added, it is read when the file is opened.", "",
     /* 474 */ "Der abgebrochene letzte Schreibvorgang von $ wurde vollendet: sein Ende wurde aus der Nebendatei in die Datei geschrieben und die Nebendatei entfernt.", "The cut-off last write of $ was finished: its end was written into the file from its side file, which was removed.", "",
+    /* 475 */ "Die Schritte des Temperierprogramms \"$1\" erreichen das Gerät nicht: $2.", "The steps of the temperature program \"$1\" do not reach the unit: $2.", "",
+    /* 476 */ "die Verbindung zum Gerät ist unterbrochen", "the connection to the unit is lost", "",
+    /* 477 */ "das Gerät antwortet nicht", "the unit does not answer", "",
+    /* 478 */ "Den letzten Schritt nahm das Gerät um $2 an: $1 °C.", "The last step the unit took was $1 °C, at $2.", "",
+    /* 479 */ "Das Gerät hat noch keinen Schritt des Programms angenommen.", "The unit has taken none of the program's steps.", "",
+    /* 480 */ "Das Programm behält seinen Zeitplan: das Gerät erhält den dann geplanten Sollwert, sobald es wieder antwortet.", "The program keeps its timing: the unit gets the setpoint planned for that moment as soon as it answers again.", "",
+    /* 481 */ "Die Schritte des Temperierprogramms \"$1\" erreichen das Gerät wieder: es hat um $3 den Sollwert $2 °C angenommen.", "The steps of the temperature program \"$1\" reach the unit again: it took the setpoint $2 °C at $3.", "",
+    /* 482 */ "Davor hatte es zuletzt $1 °C angenommen.", "The last step it had taken before was $1 °C.", "",
+    /* 483 */ " ist an der Reihe; die Schritte des Programms erreichen das Gerät nicht.", " is due; the program's steps do not reach the unit.", "",
+    /* 484 */ " hat das Ende seines Plans erreicht, aber seine Schritte erreichen das Gerät nicht.", " has reached the end of its plan, but its steps do not reach the unit.", "",
+    /* 485 */ "Der Kalenderstart von \"$1\" wartet auf das Gerät: $2. Er beginnt, sobald das Gerät antwortet, spätestens bis $3.", "The automatic start of \"$1\" waits for the unit: $2. It begins as soon as the unit answers, until $3 at the latest.", "",
+    /* 486 */ "Der Kalenderstart von \"$1\" beginnt jetzt, $2 s nach seiner Startzeit: das Gerät antwortet wieder.", "The automatic start of \"$1\" begins now, $2 s after its start time: the unit answers again.", "",
+    /* 487 */ "Der Kalenderstart von \"$1\" wurde nicht ausgeführt: das Gerät antwortete bis $2 nicht.", "The automatic start of \"$1\" was not carried out: the unit did not answer until $2.", "",
 };
 // clang-format on
 
