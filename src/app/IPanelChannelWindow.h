@@ -39,8 +39,9 @@ public:
     virtual void btnPauseSegmentClick() = 0;
     // Lets the user choose a program file (dlgOpenDialog2) and loads it.
     virtual void mnuLoadProgramClick() = 0;
-    // The file name that dlgOpenDialog2 holds (the last one chosen).
-    virtual AnsiString ProgramDialogFileName() const = 0;
+    // The file (name without folder) of the program the window holds; empty when it holds
+    // none. A timed start runs this program.
+    virtual AnsiString LoadedProgramFile() const = 0;
     // In programmer mode: a one-segment program to the temperature in the given time and
     // control mode, started at once.
     virtual void RunSingleRamp(double& temperature, int& seconds, int& controlMode) = 0;

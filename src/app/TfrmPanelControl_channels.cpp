@@ -135,7 +135,8 @@ void TfrmPanelControl::LoadProgram(int channel)
     IPanelChannelWindow* window = PanelWindowOf(channel);
     if (!window) return;
     window->mnuLoadProgramClick();
-    if (FMainWindow) FMainWindow->SetCalendarProgramName(window->ProgramDialogFileName());
+    // What the window holds now: a load that was cancelled or refused leaves its program.
+    if (FMainWindow) FMainWindow->SetCalendarProgramName(window->LoadedProgramFile());
 }
 
 void TfrmPanelControl::cmdTPLoadClick(QObject*)
@@ -257,6 +258,13 @@ void TfrmPanelControl::ArmAutomaticStart(int channel)
     } else if (!form->ProgramRunning) {
         EnableProgramControls(channel);
     }
+}
+
+AnsiString TfrmPanelControl::ChannelProgramFile(int channel) const
+{
+    NOX_ASSERT_UI_THREAD();
+    const IPanelChannelWindow* window = PanelWindowOf(channel);
+    return window ? window->LoadedProgramFile() : AnsiString();
 }
 
 void TfrmPanelControl::DisarmAutomaticStart(int channel)

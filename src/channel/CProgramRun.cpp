@@ -694,14 +694,28 @@ void CProgramRun::UpdateRunningData()
     const TDateTime x = recorded && recorded->Count() > 0 ? recorded->GetxValue(recorded->Count() - 1) : 0.0;
     if (FProgrammer.GetRampActive() == 0 && Planned()) Planned()->AddXY(x, ProgramSetpoint, AnsiString(), clWhite);
 
-    // The third tick after a ramp was planned labels the setpoint curve with the segment.
-    if (RampPlotted && ++FRampPlottedTicks >= 3) {
-        RampPlotted = 0;
-        FRampPlottedTicks = 0;
-        if (TChartSeries* s = Recorded(); s && s->Count() >= 2) {
-            s->SetXLabel(s->Count() - 2, SegmentName);
-            FSession.RecordedPointChanged(s->Count() - 2);
+    // The third tick after a ramp was planned labels the setpoint curve with the segment. An
+    // error point keeps its mark (its values are not the unit's of that moment, and a reader
+    // keeps a mark only when the field is the mark alone): the name goes to the next good point.
+    TChartSeries* s = Recorded();
+    if (RampPlotted) {
+        // A ramp planned anew names its own point; one still waiting for a good point is dropped.
+        if (++FRampPlottedTicks == 1) FSegmentLabelPending = false;
+        if (FRampPlottedTicks >= 3) {
+            RampPlotted = 0;
+            FRampPlottedTicks = 0;
+            if (s && s->Count() >= 2 && !CChannelSession::IsErrorLabel(s->GetXLabel(s->Count() - 2))) {
+                s->SetXLabel(s->Count() - 2, SegmentName);
+                FSession.RecordedPointChanged(s->Count() - 2);
+            } else {
+                FSegmentLabelPending = true;
+            }
         }
+    }
+    if (FSegmentLabelPending && s && s->Count() > 0 && !CChannelSession::IsErrorLabel(s->GetXLabel(s->Count() - 1))) {
+        FSegmentLabelPending = false;
+        s->SetXLabel(s->Count() - 1, SegmentName);
+        FSession.RecordedPointChanged(s->Count() - 1);
     }
 }
 

@@ -291,6 +291,8 @@ private:
     // program that crosses a limit on every repeat would otherwise stack one box per cycle.
     std::shared_ptr<bool> FLimitNoticeOpen = std::make_shared<bool>(false);
     int FRampPlottedTicks = 0;
+    // The segment's name waits for a good point of the setpoint curve.
+    bool FSegmentLabelPending = false;
     // A timed start fires: the start asks no question.
     bool FTimedStart = false;
     int FTickDepth = 0;

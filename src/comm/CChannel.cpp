@@ -690,6 +690,13 @@ bool CChannel::IsTrustedFrame(const AnsiString& reply)
     return IsSoundFrame(reply);
 }
 
+bool CChannel::AnswersRequest(const AnsiString& reply, const AnsiString& frame)
+{
+    if (reply.size() < 5 || frame.size() < 5 || reply.compare(2, 2, frame, 2, 2) != 0 || reply[4] != frame[4])
+        return false;
+    return reply[4] != 'S' || (reply.size() >= 8 && frame.size() >= 8 && reply[7] == frame[7]);
+}
+
 bool CChannel::IsSoundReply(const AnsiString& reply, char letter)
 {
     return IsSoundFrame(reply) && reply[4] == letter;
