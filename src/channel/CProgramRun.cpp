@@ -25,10 +25,14 @@ double RoundTo2(double value)
     return double(Round64(value * 100.0)) / 100.0;
 }
 
+AnsiString StampOf(TDateTime t)
+{
+    return DateToStr(t) + " " + TimeToStr(t);
+}
+
 AnsiString Stamp()
 {
-    const TDateTime now = Now();
-    return DateToStr(now) + " " + TimeToStr(now);
+    return StampOf(Now());
 }
 
 }  // namespace
@@ -46,16 +50,17 @@ CProgramRun::~CProgramRun()
 }
 
 void CProgramRun::BindCalendar(std::uint8_t& armed, AnsiString& programName, TDateTime& startTime,
-                               std::uint8_t& recordingActive)
+                               std::uint8_t& recordingActive, TDateTime& armedAt)
 {
     NOX_ASSERT_UI_THREAD();
-    FCalendar = {&armed, &programName, &startTime, &recordingActive};
+    FCalendar = {&armed, &programName, &startTime, &recordingActive, &armedAt};
 }
 
 TCalendarStart CProgramRun::Calendar() const
 {
     NOX_ASSERT_UI_THREAD();
-    return {*FCalendar.Armed, *FCalendar.ProgramName, *FCalendar.StartTime, *FCalendar.RecordingActive};
+    return {*FCalendar.Armed, *FCalendar.ProgramName, *FCalendar.StartTime, *FCalendar.RecordingActive,
+            *FCalendar.ArmedAt};
 }
 
 void CProgramRun::SetCalendar(const TCalendarStart& calendar)
@@ -65,6 +70,7 @@ void CProgramRun::SetCalendar(const TCalendarStart& calendar)
     *FCalendar.ProgramName = calendar.ProgramName;
     *FCalendar.StartTime = calendar.StartTime;
     *FCalendar.RecordingActive = calendar.RecordingActive;
+    *FCalendar.ArmedAt = calendar.ArmedAt;
 }
 
 void CProgramRun::BindStateFlags(std::uint8_t* running, std::uint8_t* starting)
@@ -219,7 +225,10 @@ bool CProgramRun::RequestStart(TTreeNode* selected, const TRunSettings& settings
     StartPending = 1;
     Event(TRunEvent::StartRequested);
     FSession.SetSetpointLimits(-999.9, 999.9);
-    ProgramLine(ChannelText(RowWasStarted));
+    // A timed start says so, with the moment it was set for and when it was armed.
+    ProgramLine(FTimedStart ? ChannelText(RowWasStartedAutomatically,
+                                          {StampOf(*FCalendar.StartTime), StampOf(*FCalendar.ArmedAt)})
+                            : ChannelText(RowWasStarted));
     // With enough recorded points the run begins now and its first frame goes at once;
     // otherwise the protocol says that it waits. Inside a tick (a timed start) the tick
     // begins it.
@@ -581,6 +590,7 @@ AnsiString CProgramRun::UnitLeftText() const
 void CProgramRun::ChannelClosing()
 {
     NOX_ASSERT_UI_THREAD();
+    if (const AnsiString dropped = CalendarDroppedText(); !dropped.empty()) ProtocolsLine(dropped);
     if (!HasRun()) return;
     ProtocolsLine(ChannelText(RowChannelClosedDuringRun, {RunProgramName()}) + " " + UnitLeftText());
 }
@@ -721,6 +731,12 @@ void CProgramRun::UpdateRunningData()
 
 void CProgramRun::CalendarStep(TDateTime now)
 {
+    const std::int64_t ticks = platform::clock().MilliTicks();
+    // Where the wall clock would stand had it kept pace with the ticks since the last step.
+    const TDateTime paced =
+        FCalendarStepTicks < 0 ? now : FCalendarStepWall + double(ticks - FCalendarStepTicks) / MSecsPerDay;
+    FCalendarStepWall = now;
+    FCalendarStepTicks = ticks;
     if (!*FCalendar.Armed) {
         FSession.SetRecordingSuspended(false);
         return;
@@ -737,8 +753,12 @@ void CProgramRun::CalendarStep(TDateTime now)
     if (late > CalendarWindowSeconds) {
         // No tick came in time (the machine slept, the clock was set), or the unit did not
         // answer in time: a program that starts late might run at a time nobody planned for,
-        // so the start is dropped.
-        DisarmCalendar(waited);
+        // so the start is dropped. The ticks came on time when, at their pace, this step is
+        // still within the start's window: then the clock was set forward past it.
+        DisarmCalendar(waited ? TCalendarDrop::UnitSilent
+                       : (paced - *FCalendar.StartTime) * SecsPerDay <= CalendarWindowSeconds
+                           ? TCalendarDrop::ClockSetForward
+                           : TCalendarDrop::NoTick);
         return;
     }
     if (!UnitAnswers()) {
@@ -749,18 +769,19 @@ void CProgramRun::CalendarStep(TDateTime now)
             const CChannel* channel = FSession.ChannelObject();
             const AnsiString text = ChannelText(
                 RowCalendarWaitsForUnit,
-                {*FCalendar.ProgramName,
+                {FSession.ChannelName(), ExtractFileName(*FCalendar.ProgramName), StampOf(*FCalendar.StartTime),
                  ChannelText(channel && channel->LinkLost() ? RowReasonConnectionLost : RowReasonUnitSilent),
-                 TimeToStr(*FCalendar.StartTime + double(CalendarWindowSeconds) / SecsPerDay)});
-            AddProtocolLine(Stamp() + " " + text);
-            Message(text + "\n\n" + FSession.ChannelName(), ChannelText(RowWarning));
+                 TimeToStr(CalendarWindowEnd())});
+            ProtocolsLine(text);
+            Message(text, ChannelText(RowWarning));
         }
         return;
     }
     if (waited) {
         FCalendarWaitingFor.reset();
-        AddProtocolLine(Stamp() + " " +
-                        ChannelText(RowCalendarBeginsLate, {*FCalendar.ProgramName, IntToStr(Round64(late))}));
+        ProtocolsLine(
+            ChannelText(RowCalendarBeginsLate, {FSession.ChannelName(), ExtractFileName(*FCalendar.ProgramName),
+                                                StampOf(*FCalendar.StartTime), IntToStr(Round64(late))}));
     }
     *FCalendar.Armed = 0;
     if (*FCalendar.RecordingActive == 0) {
@@ -775,24 +796,32 @@ void CProgramRun::CalendarStep(TDateTime now)
     if (OnCalendarStart) OnCalendarStart();
 }
 
-void CProgramRun::DisarmCalendar(bool unitSilent)
+void CProgramRun::DisarmCalendar(TCalendarDrop why)
 {
-    const AnsiString name = *FCalendar.ProgramName;
-    const TDateTime until = *FCalendar.StartTime + double(CalendarWindowSeconds) / SecsPerDay;
+    const TextRow row = why == TCalendarDrop::UnitSilent        ? RowCalendarUnitNeverAnswered
+                        : why == TCalendarDrop::ClockSetForward ? RowCalendarClockStepped
+                                                                : RowCalendarNoTick;
+    const AnsiString text = ChannelText(row, {FSession.ChannelName(), ExtractFileName(*FCalendar.ProgramName),
+                                              StampOf(*FCalendar.StartTime), TimeToStr(CalendarWindowEnd())});
     SetCalendar({0, "none", *FCalendar.StartTime, 1});
     FSession.SetRecordingSuspended(false);
     FCalendarWaitingFor.reset();
-    if (unitSilent) {
-        const AnsiString text = ChannelText(RowCalendarUnitNeverAnswered, {name, TimeToStr(until)});
-        AddProtocolLine(Stamp() + " " + text);
-        FSession.Notice(text + "\n\n" + FSession.ChannelName(), ChannelText(RowWarning));
-    } else {
-        const AnsiString text = ChannelText("Der Kalenderstart wurde nicht ausgeführt: zur Startzeit lief kein Takt.",
-                                            "The automatic start was not carried out: no tick came at the start time.");
-        AddProtocolLine(Stamp() + " " + text + " (" + name + ")");
-        FSession.Notice(text, ChannelText(RowNotice));
-    }
+    ProtocolsLine(text);
+    FSession.Notice(text, ChannelText(why == TCalendarDrop::UnitSilent ? RowWarning : RowNotice));
     Event(TRunEvent::CalendarDisarmed);
+}
+
+TDateTime CProgramRun::CalendarWindowEnd() const
+{
+    return *FCalendar.StartTime + double(CalendarWindowSeconds) / SecsPerDay;
+}
+
+AnsiString CProgramRun::CalendarDroppedText() const
+{
+    NOX_ASSERT_UI_THREAD();
+    if (!*FCalendar.Armed) return AnsiString();
+    return ChannelText(RowCalendarStartDropped,
+                       {ExtractFileName(*FCalendar.ProgramName), StampOf(*FCalendar.StartTime)});
 }
 
 int CProgramRun::StartProgram()

@@ -506,9 +506,9 @@ constexpr std::string_view LanguageTable[] = {
     /* 490 */ "Davor hatte es zuletzt $1 °C angenommen.", "The last step it had taken before was $1 °C.", "",
     /* 491 */ " ist an der Reihe; die Schritte des Programms erreichen das Gerät nicht.", " is due; the program's steps do not reach the unit.", "",
     /* 492 */ " hat das Ende seines Plans erreicht, aber seine Schritte erreichen das Gerät nicht.", " has reached the end of its plan, but its steps do not reach the unit.", "",
-    /* 493 */ "Der Kalenderstart von \"$1\" wartet auf das Gerät: $2. Er beginnt, sobald das Gerät antwortet, spätestens bis $3.", "The automatic start of \"$1\" waits for the unit: $2. It begins as soon as the unit answers, until $3 at the latest.", "",
-    /* 494 */ "Der Kalenderstart von \"$1\" beginnt jetzt, $2 s nach seiner Startzeit: das Gerät antwortet wieder.", "The automatic start of \"$1\" begins now, $2 s after its start time: the unit answers again.", "",
-    /* 495 */ "Der Kalenderstart von \"$1\" wurde nicht ausgeführt: das Gerät antwortete bis $2 nicht.", "The automatic start of \"$1\" was not carried out: the unit did not answer until $2.", "",
+    /* 493 */ "Der Kalenderstart von $1 (Temperierprogramm \"$2\", Start $3) wartet auf das Gerät: $4. Er beginnt, sobald das Gerät antwortet, spätestens bis $5.", "The automatic start of $1 (temperature program \"$2\", start $3) waits for the unit: $4. It begins as soon as the unit answers, until $5 at the latest.", "",
+    /* 494 */ "Der Kalenderstart von $1 (Temperierprogramm \"$2\", Start $3) beginnt jetzt, $4 s nach seiner Startzeit: das Gerät antwortet wieder.", "The automatic start of $1 (temperature program \"$2\", start $3) begins now, $4 s after its start time: the unit answers again.", "",
+    /* 495 */ "Der Kalenderstart von $1 (Temperierprogramm \"$2\", Start $3) wurde nicht ausgeführt: das Gerät antwortete bis $4 nicht.", "The automatic start of $1 (temperature program \"$2\", start $3) was not carried out: the unit did not answer until $4.", "",
 };
 // clang-format on
 

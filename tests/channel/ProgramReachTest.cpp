@@ -112,6 +112,7 @@ protected:
     }
     double UnitSetpoint() { return line.First().State().setpoint; }
     static AnsiString Degrees(double value) { return FormatFloat("0.00", value) + " °C"; }
+    static AnsiString Stamp(TDateTime t) { return DateToStr(t) + " " + TimeToStr(t); }
 
     support::SimulatedUnitLine line;
     CChannelSession session{1};
@@ -258,7 +259,8 @@ TEST_F(ProgramReachTest, ATimedStartWaitsForItsUnitOrIsNotCarriedOut)
     for (int i = 0; i < 5; ++i) Tick();
     const AnsiString waits = "wartet auf das Gerät: die Verbindung zum Gerät ist unterbrochen.";
 
-    run.SetCalendar({1, "TB.tp", Now() + 12.0 / SecsPerDay, 1});
+    TDateTime armed = Now() + 12.0 / SecsPerDay;
+    run.SetCalendar({1, "TB.tp", armed, 1});
     line.StopListening();
     for (int i = 0; i < 8; ++i) Tick();
     ASSERT_TRUE(LinkLost());
@@ -277,7 +279,7 @@ TEST_F(ProgramReachTest, ATimedStartWaitsForItsUnitOrIsNotCarriedOut)
     ASSERT_TRUE(run.ProgramRunning);
     EXPECT_FALSE(LinkLost());
     EXPECT_EQ(run.Calendar().Armed, 0);
-    EXPECT_EQ(ProtocolLines("Der Kalenderstart von \"TB.tp\" beginnt jetzt"), 1u);
+    EXPECT_EQ(ProtocolLines(" (Temperierprogramm \"TB.tp\", Start " + Stamp(armed) + ") beginnt jetzt, "), 1u);
     Tick();
     Tick();
     ASSERT_TRUE(AwaitCycle(session));
@@ -291,14 +293,17 @@ TEST_F(ProgramReachTest, ATimedStartWaitsForItsUnitOrIsNotCarriedOut)
 
     // Cut through the whole window: not carried out, said once; nothing starts afterwards.
     const std::size_t started = ProtocolLines(" wurde gestartet."), waited = ProtocolLines(waits);
-    run.SetCalendar({1, "TB.tp", Now() + 12.0 / SecsPerDay, 1});
+    armed = Now() + 12.0 / SecsPerDay;
+    run.SetCalendar({1, "TB.tp", armed, 1});
     line.StopListening();
     for (int i = 0; i < 4; ++i) Tick();
     ASSERT_TRUE(LinkLost());
     EXPECT_EQ(ProtocolLines(waits), waited + 1);
     for (int i = 0; i < 6 && run.Calendar().Armed; ++i) Tick(60);
     EXPECT_EQ(run.Calendar().Armed, 0);
-    const AnsiString notDone = "Der Kalenderstart von \"TB.tp\" wurde nicht ausgeführt: das Gerät antwortete bis ";
+    const AnsiString notDone = "(Temperierprogramm \"TB.tp\", Start " + Stamp(armed) +
+                               ") wurde nicht ausgeführt: das Gerät antwortete bis " +
+                               TimeToStr(armed + 300.0 / SecsPerDay) + " nicht.";
     EXPECT_EQ(ProtocolLines(notDone), 1u);
     EXPECT_EQ(Lines(notices, notDone), 1u);
     ASSERT_TRUE(line.ListenAgain(&error)) << error;

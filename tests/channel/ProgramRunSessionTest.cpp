@@ -637,18 +637,46 @@ TEST_F(ProgramRunSessionTest, TimedStartFiresInItsWindowSuspendsAndDisarmsWhenLa
     run.RequestStop();
     Tick(2);
 
-    // A timed start whose window passed without a tick is dropped, with a line and a notice.
-    run.SetCalendar({1, "P.tp", Now() + 1.0 / SecsPerDay, 0});
+    // A timed start whose window passed without a tick is dropped, with a line and a notice
+    // that name the channel, the program and the start.
+    const auto dropped = [&](TDateTime due, const char* why) {
+        return "Der Kalenderstart von " + session.ChannelName() + " (Temperierprogramm \"P.tp\", Start " +
+               DateToStr(due) + " " + TimeToStr(due) + ") wurde nicht ausgeführt: " + why;
+    };
+    start = Now() + 1.0 / SecsPerDay;
+    run.SetCalendar({1, Path("P.tp"), start, 0});
+    support::TestDialogs().Clear();
     ASSERT_TRUE(AwaitCycle(session));
     clock.AdvanceMs(302 * 1000);
     run.Tick();
     EXPECT_EQ(run.Calendar().Armed, 0);
     EXPECT_EQ(run.Calendar().RecordingActive, 1);
     EXPECT_FALSE(run.HasRun());
-    EXPECT_NE(session.Memo(TSessionMemo::Protocol).back().find("P.tp"), AnsiString::npos);
+    const AnsiString noTick = dropped(start, "zur Startzeit lief kein Takt.");
+    EXPECT_NE(session.Memo(TSessionMemo::Protocol).back().find(noTick), AnsiString::npos);
     ASSERT_TRUE(Await([] { return support::TestDialogs().MessageCount() > 0; }));
-    EXPECT_EQ(support::TestDialogs().LastMessage().text,
-              "Der Kalenderstart wurde nicht ausgeführt: zur Startzeit lief kein Takt.");
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, noTick);
+
+    // The ticks come on time, but the clock is set forward an hour past the start: that is
+    // the reason given, in the event protocol as well, where the clock's step is told too.
+    start = Now() + 60.0 / SecsPerDay;
+    run.SetCalendar({1, Path("P.tp"), start, 1});
+    support::TestDialogs().Clear();
+    Tick();
+    clock.Set(Now() + 1.0 / 24);
+    Tick();
+    EXPECT_EQ(run.Calendar().Armed, 0);
+    EXPECT_FALSE(run.HasRun());
+    const AnsiString stepped = dropped(start, "die Uhr des Computers wurde über die Startzeit hinaus vorgestellt.");
+    EXPECT_NE(session.Memo(TSessionMemo::Protocol).back().find(stepped), AnsiString::npos);
+    const auto events = session.Memo(TSessionMemo::SerialData);
+    ASSERT_GE(events.size(), 2u);
+    const AnsiString lastTwo = events[events.size() - 2] + "\n" + events.back();
+    EXPECT_NE(lastTwo.find(stepped), AnsiString::npos) << lastTwo;
+    EXPECT_NE(lastTwo.find("Die Uhr des Computers wurde um 3600,0 s vorgestellt"), AnsiString::npos) << lastTwo;
+    ASSERT_TRUE(Await([] { return support::TestDialogs().MessageCount() > 0; }));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, stepped);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
 
     // Armed with "suspend" while a program runs: the recording, which times the run, goes on.
     ASSERT_TRUE(run.RequestStart(program, settings));

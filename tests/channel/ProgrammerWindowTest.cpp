@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimeEdit>
 #include <QTimer>
@@ -531,6 +532,61 @@ TEST_F(ProgrammerWindowTest, TheAutomaticStartRowShowsAndArmsTheProgramItsWindow
     picker->SetRowChecked(1, true);
     EXPECT_FALSE(picker->RowChecked(1));
     picker->btnCancelClick();
+}
+
+TEST_F(ProgrammerWindowTest, AnArmedStartIsToldWhenItStartsAndWhenItsWindowClosesWithIt)
+{
+    support::SimulatedUnitLine line;
+    TmdiSubWindow* w = ConnectedToControllingUnit(line);
+    ASSERT_NE(w, nullptr);
+    Tick(w, 2);
+    ASSERT_TRUE(programfile::Write(Path("auto.tp"), WarmProgram()));
+    const auto stamp = [](TDateTime t) { return DateToStr(t) + " " + TimeToStr(t); };
+
+    // The start's line says it was the automatic start, set for when and armed when.
+    TfrmDateTimePicker* picker = OpenAutomaticStart();
+    MarkRow(picker, 1, 12, Path("auto.tp"));
+    const TDateTime armedAt = Now();
+    ASSERT_TRUE(picker->btnExitClick());
+    const TDateTime due = w->CalendarStartTime;
+    Tick(w);
+    // Exit again as it stands: the start keeps the moment it was armed.
+    picker = OpenAutomaticStart();
+    ASSERT_TRUE(picker->btnExitClick());
+    for (int i = 0; i < 4 && !w->ProgramRun()->HasRun(); ++i) Tick(w);
+    ASSERT_TRUE(w->ProgramRun()->HasRun());
+    EXPECT_TRUE(w->memProtocol->toPlainText().contains(
+        QString::fromStdString(" The temperature program AUTO was started by the automatic start set for " +
+                               stamp(due) + " (armed at " + stamp(armedAt) + ").")))
+        << w->memProtocol->toPlainText().toStdString();
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->btnStopTPClick(nullptr);
+    for (int i = 0; i < 6 && w->ProgramRun()->HasRun(); ++i) Tick(w);
+    ASSERT_FALSE(w->ProgramRun()->HasRun());
+
+    // Armed again; the close question says that the start goes with the window, and so does
+    // the protocol in the data file.
+    picker = OpenAutomaticStart();
+    MarkRow(picker, 1, 600);
+    ASSERT_TRUE(picker->btnExitClick());
+    const TDateTime dueAgain = w->CalendarStartTime;
+    const AnsiString dropped =
+        "The automatic start of the temperature program \"auto.tp\" at " + stamp(dueAgain) + " is dropped.";
+    support::TestDialogs().Clear();
+    support::TestDialogs().QueueAnswer(IDNO);
+    w->close();
+    EXPECT_EQ(Last(), "Really close data channel 1?\n\n" + dropped);
+    ASSERT_TRUE(main->IsChannelOpen(1));
+    EXPECT_EQ(w->AutomaticStartArmed, 1);
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->close();
+    EXPECT_FALSE(main->IsChannelOpen(1));
+    TDataFileSaveQueue::Instance().WaitIdle();
+    const QByteArray saved = Bytes(Path("prog_11.csv"));
+    // The file is written in Windows-1252, a line with quotes as a quoted field.
+    EXPECT_TRUE(saved.contains(QByteArray::fromStdString(
+        "The automatic start of the temperature program \"\"auto.tp\"\" at " + stamp(dueAgain) + " is dropped.")))
+        << QString::fromLatin1(saved.right(600)).toStdString();
 }
 
 TEST_F(ProgrammerWindowTest, FailedIdentificationLeavesNoStartedProgram)
