@@ -14,6 +14,9 @@
 #     would make the run wait for the disk.
 #   check_measures.sh gif_one_repetition <bench_gif_encode>
 #     the GIF encoding's verdict against giflib is not drawn from one repetition either
+#   check_measures.sh runs_through <benchmark> [arguments]
+#     a short run left alone ends with a verdict or says that it was not sound (exit 0 or 3),
+#     never with a crash; it must have measured ticks
 #   check_measures.sh stopped_window <benchmark> [arguments]
 #     a benchmark whose measured window holds a half-second stop of the whole process says
 #     that its measurement was not sound and exits with 3 (the check stops it as soon as it
@@ -50,6 +53,15 @@ case $check in
     [ $rc -eq 0 ] || exit 1
     echo "$out" | grep -q '^Chart picture: LZW / giflib time ratio .*not judged: .* ran 1 repetition' || exit 1
     if echo "$out" | grep -Eq '(met|MISSED)\)'; then exit 1; fi
+    ;;
+  runs_through)
+    shift 2
+    out=$("$bench" "$@" 2>&1)
+    rc=$?
+    echo "$out"
+    echo "exit code $rc"
+    [ $rc -eq 0 ] || [ $rc -eq 3 ] || exit 1
+    echo "$out" | grep -q ': measuring [1-9][0-9]* ticks'
     ;;
   stopped_window)
     shift 2

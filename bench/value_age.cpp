@@ -9,9 +9,10 @@
 // the program's clock run five times faster than the wall clock, so the ten minutes take
 // two. The unit's values carry the time they were sent, so each good point's values give
 // their age at the tick (to a tenth of a second). Reported: median, 95th percentile and
-// maximum age in seconds, the counts of good and error points, the good points taken
-// while a fault lasted (at its start a slave whose turn has not come yet still has a
-// current cycle) and those of them that hold a value sent before the fault began.
+// maximum age in seconds, the counts of good and error points and of ticks that took no
+// point, the good points taken while a fault lasted (at its start a slave whose turn has
+// not come yet still has a current cycle) and those of them that hold a value sent before
+// the fault began.
 // The faster clock shrinks the real time the program's allowances leave (a 300 ms poll
 // step is 60 ms), and a loaded machine may hold a thread longer than that: then it is the
 // benchmark's own timing that was missed, not the program's. A thread of the benchmark
@@ -240,7 +241,7 @@ void BM_ValueAgeOfGoodPoints(benchmark::State& state, Setup setup)
         }
 
         std::vector<double> ages;
-        int good = 0, errors = 0, goodInFaults = 0, staleInFaults = 0, heldTicks = 0;
+        int good = 0, errors = 0, goodInFaults = 0, staleInFaults = 0, heldTicks = 0, noPointTicks = 0;
         double longestHeldMs = 0;
         // A tick judges the program only when no thread of the process was held in the time
         // a good point's values may take to come in before it (the interval and a row's
@@ -279,11 +280,18 @@ void BM_ValueAgeOfGoodPoints(benchmark::State& state, Setup setup)
                 }
             }
             for (auto& s : sessions) {
+                const int before = s->ValueSeries(0)->Count();
                 s->Tick();
                 const std::int64_t tenths = (clock.MilliTicks() / 100) % kWrap;
                 const int n = s->ValueSeries(0)->Count() - 1;
                 if (timingMissed) {
                     ++heldTicks;
+                    continue;
+                }
+                // A tick may take no point (the first one waits for a cycle that is under
+                // way): there is nothing of it to judge.
+                if (n < before) {
+                    ++noPointTicks;
                     continue;
                 }
                 if (!s->ValueSeries(0)->GetXLabel(n).empty()) {
@@ -315,11 +323,13 @@ void BM_ValueAgeOfGoodPoints(benchmark::State& state, Setup setup)
         state.counters["good_points_in_faults"] = goodInFaults;
         state.counters["stale_good_points_in_faults"] = staleInFaults;
         state.counters["held_ticks"] = heldTicks;
+        state.counters["ticks_without_point"] = noPointTicks;
         std::printf(
             "%s: value age of good points median %.1f s, p95 %.1f s, max %.1f s; %d good, %d error points, "
             "%d good points during faults, %d of them with a value from before the fault; %d held ticks "
-            "(longest hold %.0f program ms)\n",
-            setup.name, median, p95, max, good, errors, goodInFaults, staleInFaults, heldTicks, longestHeldMs);
+            "(longest hold %.0f program ms); %d ticks took no point\n",
+            setup.name, median, p95, max, good, errors, goodInFaults, staleInFaults, heldTicks, longestHeldMs,
+            noPointTicks);
         const int ticks = seconds * units;
         if (heldTicks * 10 > ticks) {
             std::printf(

@@ -232,6 +232,15 @@ TCommandOnLoss CTransceiver::DropOneShot(const AnsiString& only)
     return lost;
 }
 
+AnsiString CTransceiver::UnsentOneShot() const
+{
+    std::lock_guard<std::mutex> l(queueMutex_);
+    if (!Protocol) return {};
+    if (OneShot == 1) return BaseCommand;
+    if (oneShotQueued_ && oneShotSent_ == 0) return Protocol->GetQueueEntry(0, 0);
+    return {};
+}
+
 void CTransceiver::LoadStandingNow()
 {
     std::lock_guard<std::mutex> l(queueMutex_);
@@ -394,8 +403,7 @@ void CTransceiver::DeliverError(const AnsiString& text)
     });
 }
 
-void CTransceiver::SerialExchange(comm::IByteLink& link, const AnsiString& portName,
-                                  const std::function<bool(const AnsiString&)>& foreign)
+void CTransceiver::SerialExchange(comm::IByteLink& link, const AnsiString& portName)
 {
     const int timeout = comm::Timing().ReadTimeoutMs;
     const AnsiString frame = CurrentFrame.substr(0, static_cast<std::size_t>(std::max(0, CurrentLength)));
@@ -421,7 +429,10 @@ void CTransceiver::SerialExchange(comm::IByteLink& link, const AnsiString& portN
         count = comm::ReadUntil(link, buffer.data(), DiscardLength, due, stop);
         if (count < 0) count = 0;
         if (count < DiscardLength && Terminated()) ReplyCutShort(due, std::size_t(DiscardLength - count));
-    } else if (foreign && foreign(AnsiString(buffer.data(), static_cast<std::size_t>(count)))) {
+    } else if (count > 0 && !CChannel::AnswersRequest(AnsiString(buffer.data(), std::size_t(count)), frame)) {
+        // The answer to an earlier request that came after its time-out, or another slave's:
+        // never this request's values. It is dropped with whatever else of it is on the line.
+        LastReply.assign(buffer.data(), static_cast<std::size_t>(count));
         DeliverError(" Error in synchronising !");
         link.Purge();
         return;
@@ -499,7 +510,7 @@ CTransceiver::TUnitCheck CTransceiver::CheckUnit()
         const AnsiString frame = CTolvarProtocol::BuildCommandFrame(CTolvarProtocol::CommandText[row], Address);
         for (int i = 0; i < 3 && !Terminated(); ++i) {
             if (!Ask(frame, CTolvarProtocol::ReplyLength[row], reply)) return -1;
-            if (CChannel::IsSoundReply(reply, letter) && IsOwnReply(reply)) return 1;
+            if (CChannel::IsSoundReply(reply, letter) && CChannel::AnswersRequest(reply, frame)) return 1;
         }
         return 0;
     };

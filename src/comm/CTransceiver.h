@@ -67,6 +67,8 @@ public:
     // was under way or it had gone out in both its cycles). With `only`, the one-shot is
     // dropped only when it is that frame (a program's frame its hold withdraws).
     TCommandOnLoss DropOneShot(const AnsiString& only = {});
+    // The one-shot command handed over of which nothing has gone out yet; empty: none.
+    AnsiString UnsentOneShot() const;
     // The standing command given last replaces the one loaded into a cycle that has not
     // begun (and no one-shot is loaded): what was loaded is out of date and never goes.
     void LoadStandingNow();
@@ -142,10 +144,9 @@ protected:
     void LinkLost(const AnsiString& line, const AnsiString& restored);
     // One exchange of the current frame on a serial link: the reply, a synchronisation
     // error or a time-out goes to the channel; a failed port is reported as lost (portName
-    // names it in the protocol). A reply `foreign` accepts is another slave's answer on a
-    // shared line: it is dropped with whatever else that slave left on the line.
-    void SerialExchange(comm::IByteLink& link, const AnsiString& portName,
-                        const std::function<bool(const AnsiString&)>& foreign = {});
+    // names it in the protocol). A reply that is not the request's (CChannel::AnswersRequest)
+    // is a synchronisation error.
+    void SerialExchange(comm::IByteLink& link, const AnsiString& portName);
     // One attempt to get the link back, on this thread; true when it is back.
     virtual bool Reconnect() { return false; }
     // The thread was asked to stop while it read a reply: up to `bytes` more of it may
@@ -174,8 +175,6 @@ protected:
     virtual bool Ask(const AnsiString& frame, int replyLength, AnsiString& reply) = 0;
     // The port or address the link goes to, as the protocol names it (user-interface thread).
     virtual AnsiString LinkName() const = 0;
-    // False for a reply that is plainly not this unit's (another slave's on a shared line).
-    virtual bool IsOwnReply(const AnsiString&) const { return true; }
     // Writes a frame on a serial link and reads up to `wanted` bytes of the reply: the
     // count, or -1 when the link failed.
     int SerialRequest(comm::IByteLink& link, const AnsiString& frame, char* buffer, std::size_t wanted);

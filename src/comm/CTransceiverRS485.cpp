@@ -84,9 +84,9 @@ void CTransceiverRS485::Exchange()
     }
     Handle = link;
     if (!Handle) return;
-    // Another slave's late answer must not be decoded as this unit's values.
-    SerialExchange(*Handle, port_ ? port_->PortName() : AnsiString(),
-                   [this](const AnsiString& reply) { return IsReplyFromOtherSlave(reply, Address); });
+    // Another slave's late answer is never decoded as this unit's values (the reply check
+    // of every exchange).
+    SerialExchange(*Handle, port_ ? port_->PortName() : AnsiString());
 }
 
 bool CTransceiverRS485::Ask(const AnsiString& frame, int replyLength, AnsiString& reply)
@@ -94,11 +94,6 @@ bool CTransceiverRS485::Ask(const AnsiString& frame, int replyLength, AnsiString
     // Runs inside a step, so this thread holds the bus.
     if (port_) Handle = port_->Link();
     return Handle && SerialAsk(*Handle, frame, replyLength, reply);
-}
-
-bool CTransceiverRS485::IsOwnReply(const AnsiString& reply) const
-{
-    return !IsReplyFromOtherSlave(reply, Address);
 }
 
 bool CTransceiverRS485::Reconnect()

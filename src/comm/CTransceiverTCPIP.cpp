@@ -210,7 +210,8 @@ void CTransceiverTCPIP::Exchange()
         DeliverError(" Timeout !");
         return;
     }
-    if (reply[0] != '[') {
+    // The late answer to an earlier request is not this one's (nor any frame but its answer).
+    if (reply[0] != '[' || !CChannel::AnswersRequest(reply, frame)) {
         DeliverError(" Error in synchronising !");
         return;
     }

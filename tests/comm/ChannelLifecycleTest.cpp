@@ -355,20 +355,21 @@ TEST_F(SerialChannel, TwoIdentificationsAtOnceKeepTheirOwnResults)
     support::UnitState s;
     s.answers = 0;
     silent.AddUnit(s);
+    // Both lines run on one device clock: a time-out moved on for the silent unit would also
+    // end a read of the good unit whose reply the machine has not delivered yet. The silent
+    // unit's requests time out once the good unit's identification has its verdict (each
+    // read's end is fixed before its request reaches the unit, so the move after the verdict
+    // ends the request waiting then).
+    // The hook is the line thread's: it is set before that thread starts.
+    silent.SetUnansweredHook([&] {
+        if (goodDone) deviceTime.clock.AdvanceMs(support::StoppedDeviceTime::LongestWaitMs());
+    });
     ASSERT_TRUE(silent.StartPty());
     FakeChannelWindow& second = scope.Window(2);
     second.texts = window.texts;
     second.indexes = window.indexes;
     second.texts[TChannelControl::cmbPort] = silent.SlavePath();
 
-    // Both lines run on one device clock: a time-out moved on for the silent unit would also
-    // end a read of the good unit whose reply the machine has not delivered yet. The silent
-    // unit's requests time out once the good unit's identification has its verdict (each
-    // read's end is fixed before its request reaches the unit, so the move after the verdict
-    // ends the request waiting then).
-    silent.SetUnansweredHook([&] {
-        if (goodDone) deviceTime.clock.AdvanceMs(support::StoppedDeviceTime::LongestWaitMs());
-    });
     CRS232 good(1), bad(2);
     ChannelObjects[2] = &bad;
     ASSERT_EQ(bad.ReadSettings(), 1);

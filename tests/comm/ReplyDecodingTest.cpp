@@ -1,6 +1,7 @@
 // Checking and decoding of device replies.
 #include <gtest/gtest.h>
 
+#include "comm/CTolvarProtocol.h"
 #include "platform/DateTime.h"
 #include "support/FakeChannelServices.h"
 #include "support/SimulatedUnit.h"
@@ -439,4 +440,29 @@ TEST_F(ReplyDecoding, RepliesOfTheSimulatedUnitDecodeToItsValues)
     EXPECT_EQ(w.ControlStatus, AnsiString(1, s.controlMode));
     EXPECT_EQ(w.SerialNumber, s.serialNumber);
     EXPECT_EQ(d.DeviceNumber, "12345678");
+}
+
+// Only a reply with the request's address and command (an S reply with its block) answers
+// it: a late reply to another command, another block or another slave's never does.
+TEST(ReplyMatching, AReplyAnswersOnlyItsOwnRequest)
+{
+    support::UnitState s;
+    const AnsiString g = CTolvarProtocol::BuildCommandFrame("G0D******", 1);
+    const AnsiString s1 = CTolvarProtocol::BuildCommandFrame("S081", 1);
+    const AnsiString s2 = CTolvarProtocol::BuildCommandFrame("S082", 1);
+    const AnsiString setpoint = CTolvarProtocol::BuildCommandFrame("G0DI*0BB8", 1);
+    const AnsiString status = support::SimulatedUnit::BuildReply(UnitCommand::G, s);
+    const AnsiString block1 = support::SimulatedUnit::BuildReply(UnitCommand::S1, s);
+    EXPECT_TRUE(CChannel::AnswersRequest(status, g));
+    EXPECT_TRUE(CChannel::AnswersRequest(status, setpoint));
+    EXPECT_TRUE(CChannel::AnswersRequest(block1, s1));
+    EXPECT_FALSE(CChannel::AnswersRequest(status, s1));
+    EXPECT_FALSE(CChannel::AnswersRequest(block1, g));
+    EXPECT_FALSE(CChannel::AnswersRequest(block1, s2));
+    EXPECT_FALSE(CChannel::AnswersRequest(block1.substr(0, 7), s1));  // no block digit
+    EXPECT_FALSE(CChannel::AnswersRequest(status.substr(0, 4), g));
+    s.address = 2;
+    EXPECT_FALSE(CChannel::AnswersRequest(support::SimulatedUnit::BuildReply(UnitCommand::G, s), g));
+    EXPECT_TRUE(CChannel::AnswersRequest(support::SimulatedUnit::BuildReply(UnitCommand::G, s),
+                                         CTolvarProtocol::BuildCommandFrame("G0D******", 2)));
 }

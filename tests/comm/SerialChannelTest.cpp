@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QTemporaryDir>
+#include <atomic>
 
 #include "SerialChannelFixture.h"
 #include "comm/CIdentification.h"
@@ -344,6 +345,61 @@ TEST_F(SerialChannel, TimeoutSynchronisationAndPortErrors)
     c.CommError = 0;
     ASSERT_TRUE(WaitUntil([&] { return line.FrameCount() > before; }));
     EXPECT_TRUE(support::TestDialogs().Messages().empty());
+    c.Close(3);
+}
+
+// A unit that answers after the read time-out: its late answer comes while the next request
+// waits, and is never taken for that request's, nor decoded.
+TEST_F(SerialChannel, LateReplyIsASynchronisationErrorOfTheNextRequest)
+{
+    // The late replies go out when the test says so.
+    std::atomic<std::int64_t> replyNow{0};
+    line.SetReplyClock([&] { return replyNow.load(); });
+    StartLine();
+    CRS232 c(1);
+    Connect(c);
+    PressOkAndWaitForResult(WaitForVerdict(c));
+    CTransceiverRS232* poll = c.PollThread();
+    ASSERT_TRUE(WaitUntil([&] { return c.PollRequest == 0 && poll->Position == 0; }));
+    ASSERT_DOUBLE_EQ(c.SeriesValue(sTIntern), 24.5);
+
+    // The status and the first sensor block are both answered late.
+    line.First().Update([](support::UnitState& s) {
+        s.internalTemp = 77.0;
+        s.t0 = 88.0;
+    });
+    line.First().InjectFault(UnitFault::LateReply, 2, 1000);
+    line.ClearLog();
+    c.PollRequest = 1;
+    ASSERT_TRUE(WaitUntil([&] { return line.HoldsReply(); }));
+    deviceTime.clock.AdvanceMs(support::StoppedDeviceTime::LongestWaitMs());
+    ASSERT_TRUE(WaitUntil([&] { return c.CommError == 1 && !c.RequestPending(); }));
+    EXPECT_EQ(window.Memo(TChannelMemo::memSerialData).back(), "07.12.2026 09:15:30 Timeout !");
+    // The tick: the first sensor block goes out while the status reply is still held.
+    c.CommError = 0;
+    ASSERT_TRUE(WaitUntil([&] { return poll->Position == 2 && c.RequestPending(); }));
+    const std::size_t written = line.RepliesWritten();
+    replyNow += 1000;
+    // The status reply is on the line, and the sensor block's own is held in turn; its read
+    // ends with the status reply alone.
+    ASSERT_TRUE(WaitUntil([&] { return line.RepliesWritten() > written && line.HoldsReply(); }));
+    deviceTime.clock.AdvanceMs(support::StoppedDeviceTime::LongestWaitMs());
+    ASSERT_TRUE(WaitUntil([&] { return c.CommError == 1 && !c.RequestPending(); }));
+    EXPECT_EQ(poll->LastReply.substr(0, 5), "[S01G");
+    EXPECT_EQ(window.Memo(TChannelMemo::memSerialData).back(), "07.12.2026 09:15:30 Error in synchronising !");
+    EXPECT_DOUBLE_EQ(c.SeriesValue(sTIntern), 24.5);
+    EXPECT_DOUBLE_EQ(c.SeriesValue(sT0), 10.5);
+    EXPECT_EQ(CommandsSince(0), (std::vector<AnsiString>{"G0D******", "S081"}));
+    replyNow += 1000;
+    ASSERT_TRUE(WaitUntil([&] { return !line.HoldsReply(); }));
+
+    // Answered in time again, the cycle goes on with the unit's own replies.
+    c.CommError = 0;
+    ASSERT_TRUE(WaitUntil([&] { return c.PollRequest == 0 && line.FrameCount() >= 6; }));
+    c.PollRequest = 1;
+    ASSERT_TRUE(WaitUntil([&] { return c.PollRequest == 0 && c.SeriesValue(sTIntern) == 77.0; }));
+    EXPECT_EQ(c.CommError, 0);
+    EXPECT_DOUBLE_EQ(c.SeriesValue(sT0), 88.0);
     c.Close(3);
 }
 

@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -431,6 +432,49 @@ TEST_F(TcpChannel, LateReplyIsNotTakenForTheNextOne)
     EXPECT_EQ(reply.size(), 50u);
     EXPECT_EQ(c.Query('G', 1, g, static_cast<int>(g.size()), 24, nullptr, reply), 0);
     EXPECT_EQ(reply.substr(0, 5), "[S01G");
+    c.Close(3);
+}
+
+// In polling, a reply that comes after its wait is over reaches the next request: it is a
+// synchronisation error there, not that request's values.
+TEST_F(TcpChannel, LateReplyInPollingIsASynchronisationError)
+{
+    // The late replies go out when the test says so.
+    std::atomic<std::int64_t> replyNow{0};
+    line.SetReplyClock([&] { return replyNow.load(); });
+    StartTcp();
+    FakeChannelWindow& w = TcpWindow(1, line.TcpPort());
+    CTCPIP c(1);
+    ConnectAndPoll(c, w);
+    CTransceiverTCPIP* poll = c.PollThread();
+    ASSERT_DOUBLE_EQ(c.SeriesValue(sTIntern), 24.5);
+    line.Unit(1)->Update([](support::UnitState& s) {
+        s.internalTemp = 77.0;
+        s.t0 = 88.0;
+    });
+    line.Unit(1)->InjectFault(UnitFault::LateReply, 2, 1000);
+    Tick(c);
+    ASSERT_TRUE(Await([&] { return line.HoldsReply(); }));
+    deviceTime.clock.AdvanceMs(support::StoppedDeviceTime::LongestWaitMs());
+    ASSERT_TRUE(Await([&] { return c.CommError == 1 && !c.RequestPending(); }));
+    EXPECT_EQ(CountLines(w, " Timeout !"), 1u);
+    // The next tick's request (the first sensor block) is out when the status reply comes.
+    c.CommError = 0;
+    ASSERT_TRUE(Await([&] { return poll->Position == 2 && c.RequestPending(); }));
+    replyNow += 1000;
+    ASSERT_TRUE(Await([&] { return c.CommError == 1 && !c.RequestPending(); }));
+    EXPECT_EQ(CountLines(w, " Error in synchronising !"), 1u);
+    EXPECT_DOUBLE_EQ(c.SeriesValue(sTIntern), 24.5);
+    EXPECT_DOUBLE_EQ(c.SeriesValue(sT0), 10.5);
+    replyNow += 1000;
+    ASSERT_TRUE(Await([&] { return !line.HoldsReply(); }));
+    // Answered in time again: the unit's own values.
+    c.CommError = 0;
+    ASSERT_TRUE(Await([&] { return c.PollRequest == 0 && poll->Position == 0; }));
+    Tick(c);
+    ASSERT_TRUE(Await([&] { return c.PollRequest == 0 && c.SeriesValue(sTIntern) == 77.0; }));
+    EXPECT_EQ(c.CommError, 0);
+    EXPECT_DOUBLE_EQ(c.SeriesValue(sT0), 88.0);
     c.Close(3);
 }
 

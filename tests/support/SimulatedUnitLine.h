@@ -84,7 +84,8 @@ public:
     // Called on the line's thread when a frame goes unanswered (the connection may be
     // closed instead) or only the start of a reply went out: the exchange can only end by
     // its time-out. A test whose clock stands
-    // still moves it on there. The hook of the lines made from now on is the default one.
+    // still moves it on there. Set before the line starts (its thread reads the hook
+    // unguarded). The hook of the lines made from now on is the default one.
     void SetUnansweredHook(std::function<void()> hook) { unanswered_ = std::move(hook); }
     static void SetDefaultUnansweredHook(std::function<void()> hook);
 
