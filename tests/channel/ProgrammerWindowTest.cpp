@@ -1192,6 +1192,25 @@ TEST_F(ProgrammerWindowTest, SingleRampAsksBeforeItReplacesAnEditedProgramAndANo
     Tick(w, 2);
     EXPECT_EQ(setpointFrames(), 0u);
 
+    // Two yeses, and while the start is asked the user starts the loaded program in the
+    // window (with a yes of its own): that run goes on with its program, the ramp replaces
+    // nothing.
+    rampOver({IDYES, IDYES, IDYES}, [&] { w->btnStartTPClick(nullptr); });
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 3u);
+    EXPECT_EQ(program(), edited);
+    ASSERT_TRUE(run->HasRun());
+    EXPECT_EQ(run->RunProgramName(), "EDITED");
+    EXPECT_EQ(run->StartedProgram, tree.GetFirstNode());
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->btnStopTPClick(nullptr);
+    ASSERT_FALSE(run->HasRun());
+
+    // The same with a timed start armed meanwhile: its program stays for it.
+    rampOver({IDYES, IDYES}, [&] { w->AutomaticStartArmed = 1; });
+    EXPECT_EQ(program(), edited);
+    EXPECT_FALSE(run->HasRun());
+    w->AutomaticStartArmed = 0;
+
     // Two yeses: the ramp takes its place and runs.
     rampOver({IDYES, IDYES});
     EXPECT_EQ(support::TestDialogs().MessageCount(), 2u);
