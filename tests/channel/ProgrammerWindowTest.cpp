@@ -13,8 +13,10 @@
 #include <QTimeEdit>
 #include <QTimer>
 #include <QTreeWidget>
+#include <chrono>
 #include <map>
 #include <string_view>
+#include <thread>
 
 #include "ChannelTestSupport.h"
 #include "HoldTimeline.h"
@@ -831,6 +833,58 @@ TEST_F(ProgrammerWindowTest, AProgramSaveThatHangsWaitsWithTheWindowWhileARecord
         }
     }
     EXPECT_TRUE(rec->IsConnected());
+}
+
+TEST_F(ProgrammerWindowTest, AProgramLeftUnsavedOnAHangingDriveIsNotWrittenLaterOrTheUserIsTold)
+{
+    TmdiSubWindow* scout = Open(&TfrmMainWindow::mnuTPScoutClick);
+    ASSERT_NE(scout, nullptr);
+    scout->mnuCreateProgramClick();
+    scout->mnuAddSegmentClick();
+    CProgrammer* programmer = scout->Programmer();
+    // An older file of that name on the share.
+    const AnsiString file = Path("share") + ".tp";
+    ASSERT_TRUE(programfile::Write(file, WarmProgram()));
+    const QByteArray older = Bytes(file);
+    ASSERT_FALSE(older.isEmpty());
+
+    for (const bool answersFirst : {false, true}) {
+        SCOPED_TRACE(answersFirst ? "the drive answers as the user leaves" : "the drive still hangs");
+        support::HangingFileSystem drive([file](const std::string& path, bool write) { return write && path == file; });
+        support::TestDialogs().Clear();
+        support::TestDialogs().OnWait = [&](const platform::WaitRequest&) {
+            EXPECT_TRUE(drive.AwaitHang());
+            if (answersFirst) {
+                // The file is put in place before "Leave unsaved" takes effect; the saver's
+                // result has not come through yet.
+                drive.Release();
+                const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+                while (Bytes(file) == older && std::chrono::steady_clock::now() < deadline)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                EXPECT_NE(Bytes(file), older);
+            }
+            return false;  // "Leave unsaved"
+        };
+        support::TestDialogs().QueueFileName(Path("share"));
+        scout->mnuSaveProgramClick();
+        support::TestDialogs().OnWait = nullptr;
+        EXPECT_FALSE(programmer->IsProgramSaved(0));
+        // The drive answers later.
+        drive.Release();
+        ASSERT_TRUE(Await([] { return platform::BackgroundSavesIdle(); }));
+        if (answersFirst) {
+            ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+            EXPECT_EQ(Last(), "The file\n" + file +
+                                  "\nwas written after all: the drive answered before the write could be called off.");
+        } else {
+            // Nothing written over the older file, and nothing left beside it.
+            EXPECT_EQ(Bytes(file), older);
+            EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).filter("share").size(), 1);
+            EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+        }
+    }
+    support::TestDialogs().QueueAnswer(IDNO);  // the unsaved program is not saved at the close
+    EXPECT_TRUE(scout->FormClose());
 }
 
 TEST_F(ProgrammerWindowTest, ACloseThatDoesNotGoThroughKeepsTheTimedStartArmed)
