@@ -1,6 +1,7 @@
 #include "app/RecordedDataWriter.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <deque>
 
@@ -304,8 +305,38 @@ void TDataFileSaveQueue::Queue(Job job)
     }
 }
 
+void TDataFileSaveQueue::JoinEnded()
+{
+    // An ended worker released the lock for the last time as it ended: the join waits only
+    // for its thread to finish.
+    for (const std::thread::id id : FEnded) {
+        const auto worker =
+            std::find_if(FWorkers.begin(), FWorkers.end(), [id](const std::thread& t) { return t.get_id() == id; });
+        if (worker == FWorkers.end()) continue;
+        worker->join();
+        FWorkers.erase(worker);
+    }
+    FEnded.clear();
+}
+
+int TDataFileSaveQueue::Workers() const
+{
+    std::lock_guard<std::mutex> lock(FMutex);
+    return int(FWorkers.size() - FEnded.size());
+}
+
+void TDataFileSaveQueue::SetIdleWorkerEndMs(int ms)
+{
+    {
+        std::lock_guard<std::mutex> lock(FMutex);
+        FIdleEndMs = ms > 0 ? ms : IdleWorkerEndMs;
+    }
+    FWake.notify_all();
+}
+
 void TDataFileSaveQueue::WakeWorker(int takenBySelf)
 {
+    JoinEnded();
     // Another worker when more files wait than workers are free to take them: the busy ones
     // may be held by a drive that does not answer.
     if (!FStop && int(FReady.size()) - takenBySelf > FIdleWorkers && int(FWorkers.size()) < MaxWorkers)
@@ -390,10 +421,20 @@ void TDataFileSaveQueue::Run()
     std::unique_lock<std::mutex> lock(FMutex);
     while (true) {
         ++FIdleWorkers;
-        FWake.wait(lock, [this] { return FStop || !FReady.empty(); });
+        for (;;) {
+            // The wait starts again when the idle time is changed (tests).
+            const int idleEndMs = FIdleEndMs;
+            const bool woken = FWake.wait_for(lock, std::chrono::milliseconds(idleEndMs),
+                                              [&] { return FStop || !FReady.empty() || FIdleEndMs != idleEndMs; });
+            if (!woken || FStop || !FReady.empty()) break;
+        }
         --FIdleWorkers;
-        // Saves still queued when the program ends are written all the same.
-        if (FReady.empty()) return;
+        // Saves still queued when the program ends are written all the same. A worker with
+        // nothing to do ends; the next file that waits starts one again.
+        if (FReady.empty()) {
+            if (!FStop) FEnded.push_back(std::this_thread::get_id());
+            return;
+        }
         const std::string path = std::move(FReady.front());
         FReady.pop_front();
         TFileJobs& file = FFiles[path];
