@@ -39,8 +39,9 @@ public:
     virtual void btnPauseSegmentClick() = 0;
     // Lets the user choose a program file (dlgOpenDialog2) and loads it.
     virtual void mnuLoadProgramClick() = 0;
-    // The file name that dlgOpenDialog2 holds (the last one chosen).
-    virtual AnsiString ProgramDialogFileName() const = 0;
+    // The file (name without folder) of the program the window holds; empty when it holds
+    // none. A timed start runs this program.
+    virtual AnsiString LoadedProgramFile() const = 0;
     // In programmer mode: a one-segment program to the temperature in the given time and
     // control mode, started at once.
     virtual void RunSingleRamp(double& temperature, int& seconds, int& controlMode) = 0;
@@ -68,6 +69,7 @@ public:
     AnsiString CalendarProgramName = "none";
     TDateTime CalendarStartTime = 0.0;
     std::uint8_t RecordingActive = 1;  // 1 the recording goes on, 0 it stops
+    TDateTime CalendarArmedAt = 0.0;   // when the user armed it
 };
 
 // The timed start of a channel: armed, the program file chosen for it, the start moment and
@@ -78,6 +80,7 @@ struct TCalendarStart {
     AnsiString ProgramName = "none";
     TDateTime StartTime = 0.0;
     std::uint8_t RecordingActive = 1;
+    TDateTime ArmedAt = 0.0;
 };
 
 // The calendar-start form's entries, as the control panel reads them when it arms a

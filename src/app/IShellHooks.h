@@ -32,7 +32,7 @@ class IProgrammerDialogs {
 public:
     virtual ~IProgrammerDialogs() = default;
     virtual void ClearOverview() = 0;
-    virtual void SetChannelState(int channel, int connected, int automaticStart, const AnsiString& deviceText,
+    virtual void SetChannelState(int channel, int connected, int automaticStart, const AnsiString& programFile,
                                  int programRunning, int viewMode) = 0;
     virtual void ShowDateTimePicker() = 0;
     virtual void SetProgramName(const AnsiString& fileName) = 0;

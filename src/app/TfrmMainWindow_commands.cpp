@@ -15,6 +15,7 @@
 
 #include "app/CLogoThread.h"
 #include "app/IControlPanel.h"
+#include "app/IPanelChannelWindow.h"
 #include "app/IShellHooks.h"
 #include "app/TfrmMainWindow.h"
 #include "app/TfrmTitleControl.h"
@@ -323,9 +324,12 @@ void TfrmMainWindow::cmdAutomaticStartClick()
     FProgrammerDialogs->ClearOverview();
     for (int c = 1; c <= MaxChannelWindows; ++c) {
         IChannelForm* form = ChannelOpen[c] ? ChannelForm(c) : nullptr;
+        // Each row shows the program its window holds: that is the program a timed start runs.
+        const auto* window = dynamic_cast<const IPanelChannelWindow*>(form);
         if (form)
             FProgrammerDialogs->SetChannelState(c, form->IsConnected() ? 1 : 0, form->AutomaticStartArmed,
-                                                form->DeviceText, form->ProgramRunning, form->ViewMode);
+                                                window ? window->LoadedProgramFile() : AnsiString(),
+                                                form->ProgramRunning, form->ViewMode);
         else
             FProgrammerDialogs->SetChannelState(c, 0, 0, AnsiString(), 0, vmNotUsed);
     }

@@ -139,6 +139,8 @@ public:
     void LoadProgram(int channel);
     void ArmAutomaticStart(int channel);
     void DisarmAutomaticStart(int channel);
+    // The file of the program the channel's window holds ("" when none or no window).
+    AnsiString ChannelProgramFile(int channel) const;
     void ApplySingleRamp(int& channel, double& temperature, int& controlMode, int& seconds);
     // The calendar-start form whose entries ArmAutomaticStart copies.
     void SetCalendarStartEntries(ICalendarStartEntries* entries) { FCalendarEntries = entries; }

@@ -135,7 +135,8 @@ void TfrmPanelControl::LoadProgram(int channel)
     IPanelChannelWindow* window = PanelWindowOf(channel);
     if (!window) return;
     window->mnuLoadProgramClick();
-    if (FMainWindow) FMainWindow->SetCalendarProgramName(window->ProgramDialogFileName());
+    // What the window holds now: a load that was cancelled or refused leaves its program.
+    if (FMainWindow) FMainWindow->SetCalendarProgramName(window->LoadedProgramFile());
 }
 
 void TfrmPanelControl::cmdTPLoadClick(QObject*)
@@ -236,6 +237,10 @@ void TfrmPanelControl::ArmAutomaticStart(int channel)
     IPanelChannelWindow* window = PanelWindowOf(channel);
     if (!form || !window || !FCalendarEntries) return;
     const TCalendarStart entry = FCalendarEntries->CalendarEntry(channel);
+    // A start armed again as it was keeps the moment it was armed.
+    if (!form->AutomaticStartArmed || window->CalendarProgramName != entry.ProgramName ||
+        window->CalendarStartTime != entry.StartTime)
+        window->CalendarArmedAt = Now();
     form->AutomaticStartArmed = entry.Armed;
     window->CalendarProgramName = entry.ProgramName;
     window->CalendarStartTime = entry.StartTime;
@@ -257,6 +262,13 @@ void TfrmPanelControl::ArmAutomaticStart(int channel)
     } else if (!form->ProgramRunning) {
         EnableProgramControls(channel);
     }
+}
+
+AnsiString TfrmPanelControl::ChannelProgramFile(int channel) const
+{
+    NOX_ASSERT_UI_THREAD();
+    const IPanelChannelWindow* window = PanelWindowOf(channel);
+    return window ? window->LoadedProgramFile() : AnsiString();
 }
 
 void TfrmPanelControl::DisarmAutomaticStart(int channel)

@@ -125,6 +125,9 @@ public:
     bool Tick();
     // The status text of this tick's points; counts error ticks.
     AnsiString UpdateStatusText();
+    // The label of an error point, in either language (a recording keeps its labels over a
+    // switch of the language).
+    static bool IsErrorLabel(const AnsiString& label);
     // False while the newest tick labelled its points as errors: the channel's values are
     // then not what the unit measures now, and the window shows none.
     bool ValuesShownCurrent() const { return FValuesShownCurrent; }
@@ -352,7 +355,7 @@ private:
     void CreatePartFile(std::int64_t ticks);
     void PartFileFailed(const AnsiString& name, const std::string& error, std::int64_t ticks);
     void ReportPartFileFailure(const AnsiString& name, const std::string& error);
-    void SideFileBlocked(const AnsiString& name, const std::string& blocker);
+    void SideFileBlocked(const AnsiString& name, const std::string& blocker, bool earlierWrite);
     void ShowFileNotice(const AnsiString& text);
     // The running part's file was written whole after it had failed or was gone.
     void PartFileWrittenAgain(const AnsiString& name);

@@ -9,6 +9,7 @@
 #include <optional>
 #include <utility>
 
+#include "app/CLanguage.h"
 #include "app/FileSaveWait.h"
 #include "app/RecordedDataWriter.h"
 #include "channel/CChannelSession.h"
@@ -300,6 +301,14 @@ AnsiString CChannelSession::UpdateStatusText()
     return {};
 }
 
+bool CChannelSession::IsErrorLabel(const AnsiString& label)
+{
+    AnsiString text;
+    for (int language : {0, 1})
+        if (label == CLanguage::Instance()->LookupText(language, RowErrorExclamation, text)) return true;
+    return false;
+}
+
 std::optional<double> CChannelSession::UnitSetpoint() const
 {
     NOX_ASSERT_UI_THREAD();
@@ -566,7 +575,7 @@ void CChannelSession::ReportPartFileFailure(const AnsiString& name, const std::s
     ShowFileNotice(ChannelText(RowSavingFailed) + "\n" + error);
 }
 
-void CChannelSession::SideFileBlocked(const AnsiString& name, const std::string& blocker)
+void CChannelSession::SideFileBlocked(const AnsiString& name, const std::string& blocker, bool earlierWrite)
 {
     // A whole write never goes through the side file's name: the file is written whole at
     // the next tick, and so at every write until what is in the way is removed. The user
@@ -574,7 +583,7 @@ void CChannelSession::SideFileBlocked(const AnsiString& name, const std::string&
     FPartFile = TPartFile::None;
     if (FSideFileBlocker == blocker) return;
     FSideFileBlocker = blocker;
-    AnsiString text = ChannelText(RowSideFileBlocked);
+    AnsiString text = ChannelText(earlierWrite ? RowEarlierWriteInTheWay : RowSideFileBlocked);
     for (const auto& [mark, value] : {std::pair<const char*, AnsiString>("$1", blocker), {"$2", name}})
         for (auto at = text.find(mark); at != AnsiString::npos; at = text.find(mark, at + value.size()))
             text.replace(at, 2, value);
@@ -636,8 +645,8 @@ void CChannelSession::GrowPartFile(std::int64_t ticks)
                 FPartFileTrouble = TPartFileTrouble::Gone;
             else if (result == TGrowResult::Failed)
                 PartFileFailed(name, error, ticks);
-            else if (result == TGrowResult::SideFileBlocked)
-                SideFileBlocked(name, error);
+            else if (result == TGrowResult::SideFileBlocked || result == TGrowResult::EarlierWriteInTheWay)
+                SideFileBlocked(name, error, result == TGrowResult::EarlierWriteInTheWay);
         },
         QueuedWorkFailed());
 }

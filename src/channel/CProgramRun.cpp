@@ -25,10 +25,14 @@ double RoundTo2(double value)
     return double(Round64(value * 100.0)) / 100.0;
 }
 
+AnsiString StampOf(TDateTime t)
+{
+    return DateToStr(t) + " " + TimeToStr(t);
+}
+
 AnsiString Stamp()
 {
-    const TDateTime now = Now();
-    return DateToStr(now) + " " + TimeToStr(now);
+    return StampOf(Now());
 }
 
 }  // namespace
@@ -46,16 +50,17 @@ CProgramRun::~CProgramRun()
 }
 
 void CProgramRun::BindCalendar(std::uint8_t& armed, AnsiString& programName, TDateTime& startTime,
-                               std::uint8_t& recordingActive)
+                               std::uint8_t& recordingActive, TDateTime& armedAt)
 {
     NOX_ASSERT_UI_THREAD();
-    FCalendar = {&armed, &programName, &startTime, &recordingActive};
+    FCalendar = {&armed, &programName, &startTime, &recordingActive, &armedAt};
 }
 
 TCalendarStart CProgramRun::Calendar() const
 {
     NOX_ASSERT_UI_THREAD();
-    return {*FCalendar.Armed, *FCalendar.ProgramName, *FCalendar.StartTime, *FCalendar.RecordingActive};
+    return {*FCalendar.Armed, *FCalendar.ProgramName, *FCalendar.StartTime, *FCalendar.RecordingActive,
+            *FCalendar.ArmedAt};
 }
 
 void CProgramRun::SetCalendar(const TCalendarStart& calendar)
@@ -65,6 +70,7 @@ void CProgramRun::SetCalendar(const TCalendarStart& calendar)
     *FCalendar.ProgramName = calendar.ProgramName;
     *FCalendar.StartTime = calendar.StartTime;
     *FCalendar.RecordingActive = calendar.RecordingActive;
+    *FCalendar.ArmedAt = calendar.ArmedAt;
 }
 
 void CProgramRun::BindStateFlags(std::uint8_t* running, std::uint8_t* starting)
@@ -219,7 +225,10 @@ bool CProgramRun::RequestStart(TTreeNode* selected, const TRunSettings& settings
     StartPending = 1;
     Event(TRunEvent::StartRequested);
     FSession.SetSetpointLimits(-999.9, 999.9);
-    ProgramLine(ChannelText(RowWasStarted));
+    // A timed start says so, with the moment it was set for and when it was armed.
+    ProgramLine(FTimedStart ? ChannelText(RowWasStartedAutomatically,
+                                          {StampOf(*FCalendar.StartTime), StampOf(*FCalendar.ArmedAt)})
+                            : ChannelText(RowWasStarted));
     // With enough recorded points the run begins now and its first frame goes at once;
     // otherwise the protocol says that it waits. Inside a tick (a timed start) the tick
     // begins it.
@@ -567,6 +576,10 @@ AnsiString CProgramRun::UnitLeftText() const
 void CProgramRun::ChannelClosing()
 {
     NOX_ASSERT_UI_THREAD();
+    if (const AnsiString dropped = CalendarDroppedText(); !dropped.empty()) {
+        AddProtocolLine(Stamp() + " " + dropped);
+        FSession.AddMemoLine(TSessionMemo::SerialData, CChannel::ErrorLine(" " + dropped));
+    }
     if (!HasRun()) return;
     const AnsiString text = ChannelText(RowChannelClosedDuringRun, {RunProgramName()}) + " " + UnitLeftText();
     // Beside the run's own lines, and in the event protocol, which the data file always keeps.
@@ -609,19 +622,39 @@ void CProgramRun::UpdateRunningData()
     const TDateTime x = recorded && recorded->Count() > 0 ? recorded->GetxValue(recorded->Count() - 1) : 0.0;
     if (FProgrammer.GetRampActive() == 0 && Planned()) Planned()->AddXY(x, ProgramSetpoint, AnsiString(), clWhite);
 
-    // The third tick after a ramp was planned labels the setpoint curve with the segment.
-    if (RampPlotted && ++FRampPlottedTicks >= 3) {
-        RampPlotted = 0;
-        FRampPlottedTicks = 0;
-        if (TChartSeries* s = Recorded(); s && s->Count() >= 2) {
-            s->SetXLabel(s->Count() - 2, SegmentName);
-            FSession.RecordedPointChanged(s->Count() - 2);
+    // The third tick after a ramp was planned labels the setpoint curve with the segment. An
+    // error point keeps its mark (its values are not the unit's of that moment, and a reader
+    // keeps a mark only when the field is the mark alone): the name goes to the next good point.
+    TChartSeries* s = Recorded();
+    if (RampPlotted) {
+        // A ramp planned anew names its own point; one still waiting for a good point is dropped.
+        if (++FRampPlottedTicks == 1) FSegmentLabelPending = false;
+        if (FRampPlottedTicks >= 3) {
+            RampPlotted = 0;
+            FRampPlottedTicks = 0;
+            if (s && s->Count() >= 2 && !CChannelSession::IsErrorLabel(s->GetXLabel(s->Count() - 2))) {
+                s->SetXLabel(s->Count() - 2, SegmentName);
+                FSession.RecordedPointChanged(s->Count() - 2);
+            } else {
+                FSegmentLabelPending = true;
+            }
         }
+    }
+    if (FSegmentLabelPending && s && s->Count() > 0 && !CChannelSession::IsErrorLabel(s->GetXLabel(s->Count() - 1))) {
+        FSegmentLabelPending = false;
+        s->SetXLabel(s->Count() - 1, SegmentName);
+        FSession.RecordedPointChanged(s->Count() - 1);
     }
 }
 
 void CProgramRun::CalendarStep(TDateTime now)
 {
+    const std::int64_t ticks = platform::clock().MilliTicks();
+    // Where the wall clock would stand had it kept pace with the ticks since the last step.
+    const TDateTime paced =
+        FCalendarStepTicks < 0 ? now : FCalendarStepWall + double(ticks - FCalendarStepTicks) / MSecsPerDay;
+    FCalendarStepWall = now;
+    FCalendarStepTicks = ticks;
     if (!*FCalendar.Armed) {
         FSession.SetRecordingSuspended(false);
         return;
@@ -636,8 +669,10 @@ void CProgramRun::CalendarStep(TDateTime now)
     }
     if (late > CalendarWindowSeconds) {
         // No tick came in time (the machine slept, the clock was set): a program that
-        // starts late might run at a time nobody planned for, so the start is dropped.
-        DisarmCalendar();
+        // starts late might run at a time nobody planned for, so the start is dropped. The
+        // ticks came on time when, at their pace, this step is still within the start's window:
+        // then the clock was set forward past it.
+        DisarmCalendar((paced - *FCalendar.StartTime) * SecsPerDay <= CalendarWindowSeconds);
         return;
     }
     *FCalendar.Armed = 0;
@@ -653,16 +688,25 @@ void CProgramRun::CalendarStep(TDateTime now)
     if (OnCalendarStart) OnCalendarStart();
 }
 
-void CProgramRun::DisarmCalendar()
+void CProgramRun::DisarmCalendar(bool clockSetForward)
 {
-    const AnsiString name = *FCalendar.ProgramName;
+    const AnsiString text =
+        ChannelText(clockSetForward ? RowCalendarClockStepped : RowCalendarNoTick,
+                    {FSession.ChannelName(), ExtractFileName(*FCalendar.ProgramName), StampOf(*FCalendar.StartTime)});
     SetCalendar({0, "none", *FCalendar.StartTime, 1});
     FSession.SetRecordingSuspended(false);
-    const AnsiString text = ChannelText("Der Kalenderstart wurde nicht ausgeführt: zur Startzeit lief kein Takt.",
-                                        "The automatic start was not carried out: no tick came at the start time.");
-    AddProtocolLine(Stamp() + " " + text + " (" + name + ")");
+    AddProtocolLine(Stamp() + " " + text);
+    FSession.AddMemoLine(TSessionMemo::SerialData, CChannel::ErrorLine(" " + text));
     FSession.Notice(text, ChannelText(RowNotice));
     Event(TRunEvent::CalendarDisarmed);
+}
+
+AnsiString CProgramRun::CalendarDroppedText() const
+{
+    NOX_ASSERT_UI_THREAD();
+    if (!*FCalendar.Armed) return AnsiString();
+    return ChannelText(RowCalendarStartDropped,
+                       {ExtractFileName(*FCalendar.ProgramName), StampOf(*FCalendar.StartTime)});
 }
 
 int CProgramRun::StartProgram()

@@ -61,8 +61,8 @@ public:
     // The window's own fields this run reads and writes (the control panel and the main
     // window read and set them there): the timed start and the two program-state flags.
     // Until they are bound, the run keeps them itself.
-    void BindCalendar(std::uint8_t& armed, AnsiString& programName, TDateTime& startTime,
-                      std::uint8_t& recordingActive);
+    void BindCalendar(std::uint8_t& armed, AnsiString& programName, TDateTime& startTime, std::uint8_t& recordingActive,
+                      TDateTime& armedAt);
     TCalendarStart Calendar() const;
     void SetCalendar(const TCalendarStart& calendar);
     void BindStateFlags(std::uint8_t* running, std::uint8_t* starting);
@@ -129,6 +129,9 @@ public:
     // The channel window closes while the run goes on: the protocol says so, and what the
     // unit is left doing.
     void ChannelClosing();
+    // That the armed timed start (program, time) is dropped with the window; empty when none
+    // is armed.
+    AnsiString CalendarDroppedText() const;
 
     // ---- the programmer timer
     // One tick, in this order: tidy up a finished run; the programmer's run step; the
@@ -244,7 +247,9 @@ private:
     void ClearEndState();
     // A start that never reached the unit is undone.
     void UndoStart();
-    void DisarmCalendar();
+    // The start's window passed: dropped, with why (the clock was set past it, or no tick
+    // came in it), naming the channel and the program.
+    void DisarmCalendar(bool clockSetForward);
     void CalendarStep(TDateTime now);
     void UpdateStateFlags();
     TChartSeries* Planned() const;
@@ -260,10 +265,15 @@ private:
         AnsiString* ProgramName;
         TDateTime* StartTime;
         std::uint8_t* RecordingActive;
+        TDateTime* ArmedAt;
     };
     TCalendarStart FOwnCalendar;
     TCalendarFields FCalendar{&FOwnCalendar.Armed, &FOwnCalendar.ProgramName, &FOwnCalendar.StartTime,
-                              &FOwnCalendar.RecordingActive};
+                              &FOwnCalendar.RecordingActive, &FOwnCalendar.ArmedAt};
+    // Where both clocks stood at the last calendar step: a start whose window passed between
+    // two steps is told apart as a clock set forward or as ticks that did not come.
+    TDateTime FCalendarStepWall = 0.0;
+    std::int64_t FCalendarStepTicks = -1;
     std::uint8_t FOwnRunning = 0, FOwnStarting = 0;
     std::uint8_t* FRunningFlag = &FOwnRunning;
     std::uint8_t* FStartingFlag = &FOwnStarting;
@@ -274,6 +284,8 @@ private:
     // program that crosses a limit on every repeat would otherwise stack one box per cycle.
     std::shared_ptr<bool> FLimitNoticeOpen = std::make_shared<bool>(false);
     int FRampPlottedTicks = 0;
+    // The segment's name waits for a good point of the setpoint curve.
+    bool FSegmentLabelPending = false;
     // A timed start fires: the start asks no question.
     bool FTimedStart = false;
     int FTickDepth = 0;

@@ -424,7 +424,7 @@ public:
     void btnCancelSegmentClick() override;
     void btnPauseSegmentClick() override;
     void mnuLoadProgramClick() override;
-    AnsiString ProgramDialogFileName() const override { return FProgramDialogFileName; }
+    AnsiString LoadedProgramFile() const override;
     void RunSingleRamp(double& temperature, int& seconds, int& controlMode) override;
     void DisableEditorControls() override;
     void SetProgramControlEnabled(TProgramControl control, bool enabled) override;
@@ -515,7 +515,6 @@ private:
     TTreeNodes FProgramTree;
     TTreeNode* FSelectedNode = nullptr;
     bool FTreeUpdating = false;  // the tree widget is being filled from the program tree
-    AnsiString FProgramDialogFileName;
     TColor FChartLabelColour = clWhite;
     TPen* FLineColour = nullptr;  // the colour clbLineColor shows and edits
     QWidget* FClient = nullptr;   // holds the page control, which the resize rule places

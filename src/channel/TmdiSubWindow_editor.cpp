@@ -947,7 +947,12 @@ void TmdiSubWindow::SetProgramFileName(const AnsiString& name)
 {
     NOX_ASSERT_UI_THREAD();
     ProgramFileName = name;
-    FProgramDialogFileName = name;
+}
+
+AnsiString TmdiSubWindow::LoadedProgramFile() const
+{
+    NOX_ASSERT_UI_THREAD();
+    return FProgramTree.TopLevelCount() > 0 ? ProgramFileName : AnsiString();
 }
 
 void TmdiSubWindow::ProgramFileLoaded(TTreeNode* lastSegment)

@@ -196,6 +196,8 @@ void TmdiSubWindow::FormCloseQuery(bool ask, bool& canClose)
         if (FRun && FRun->HasRun())
             question +=
                 "\n\n" + ChannelText(RowProgramStillRunning, {FRun->RunProgramName()}) + " " + FRun->UnitLeftText();
+        // So does an armed timed start, which goes with the window.
+        if (FRun && AutomaticStartArmed) question += "\n\n" + FRun->CalendarDroppedText();
         if (!ChannelAskYesNo(question)) {
             if (frmMainWindow) frmMainWindow->LastActivatedChannel = -1;
             return;

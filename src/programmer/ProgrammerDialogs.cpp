@@ -38,10 +38,10 @@ void TProgrammerDialogs::ClearOverview()
     FPicker->ClearOverview();
 }
 
-void TProgrammerDialogs::SetChannelState(int channel, int connected, int automaticStart, const AnsiString& deviceText,
+void TProgrammerDialogs::SetChannelState(int channel, int connected, int automaticStart, const AnsiString& programFile,
                                          int programRunning, int viewMode)
 {
-    FPicker->SetChannelState(channel, connected, automaticStart, deviceText, programRunning, viewMode);
+    FPicker->SetChannelState(channel, connected, automaticStart, programFile, programRunning, viewMode);
 }
 
 void TProgrammerDialogs::ShowDateTimePicker()

@@ -23,7 +23,7 @@ public:
     TfrmSingleRamp* SingleRamp() { return FSingleRamp.get(); }
 
     void ClearOverview() override;
-    void SetChannelState(int channel, int connected, int automaticStart, const AnsiString& deviceText,
+    void SetChannelState(int channel, int connected, int automaticStart, const AnsiString& programFile,
                          int programRunning, int viewMode) override;
     void ShowDateTimePicker() override;
     void SetProgramName(const AnsiString& fileName) override;

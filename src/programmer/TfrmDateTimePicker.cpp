@@ -181,7 +181,7 @@ void TfrmDateTimePicker::ClearOverview()
     for (int c = 1; c <= Channels; ++c) BuildRow(c);
 }
 
-void TfrmDateTimePicker::SetChannelState(int channel, int deviceRecognised, int armed, const AnsiString&,
+void TfrmDateTimePicker::SetChannelState(int channel, int deviceRecognised, int armed, const AnsiString& programFile,
                                          int programRunning, int mode)
 {
     if (channel < 1 || channel > Channels) return;
@@ -190,6 +190,9 @@ void TfrmDateTimePicker::SetChannelState(int channel, int deviceRecognised, int 
     ProgramRunning[c] = programRunning ? 1 : 0;
     Mode[c] = mode;
     Armed[c] = armed ? 1 : 0;
+    // The row shows the program the channel's window holds now, never one left from an
+    // earlier arming or from a window of this number that was closed since.
+    ProgramFile[c] = mode == vmProgrammer ? programFile : AnsiString();
     BuildRow(channel);
 }
 
@@ -240,6 +243,8 @@ void TfrmDateTimePicker::BuildRow(int channel)
 
 void TfrmDateTimePicker::FormShow()
 {
+    // What Cancel returns to.
+    FShown = {StartDate, StartDateTime, Option, Armed, EntryEdited};
     setWindowTitle(Q(CurrentText(RowAutomaticStart)));
     grpNotice->setTitle(Q(CurrentText(RowParameters)));
     rgpOptions->setTitle(Q(CurrentText(RowOptions)));
@@ -391,26 +396,59 @@ void TfrmDateTimePicker::optContinueRecordClick()
     UpdateEntry();
 }
 
+AnsiString TfrmDateTimePicker::ArmingRefusal(int channel, TDateTime now)
+{
+    const auto c = std::size_t(channel);
+    const AnsiString name = CurrentText(TextRow(RowChannel1 - 1 + channel));
+    if (StartDateTime[c] < now) return CurrentText(RowStartBeforeNow) + "\n\n" + name;
+    // A timed start runs the program the window holds: the row must name that one.
+    const AnsiString held = frmPanelControl ? frmPanelControl->ChannelProgramFile(channel) : ProgramFile[c];
+    if (held == ProgramFile[c]) return AnsiString();
+    AnsiString text = CurrentText(RowArmedProgramNotHeld);
+    const AnsiString fields[] = {name, ExtractFileName(ProgramFile[c]), held.empty() ? AnsiString("---") : held};
+    for (int i = 0; i < 3; ++i)
+        if (const auto at = text.find("$" + IntToStr(i + 1)); at != AnsiString::npos) text.replace(at, 2, fields[i]);
+    ProgramFile[c] = held;
+    return text;
+}
+
 bool TfrmDateTimePicker::btnExitClick()
 {
     platform::DialogOwnerScope owner(this);
     const TDateTime now = Now();
+    // Every marked channel is looked at before any is armed: a refused one leaves all
+    // channels as they were, so Cancel after it changes nothing.
     for (int channel = 1; channel <= Channels; ++channel) {
         const auto c = std::size_t(channel);
-        if (Armed[c] && StartDateTime[c] >= now) {
-            if (frmPanelControl) frmPanelControl->ArmAutomaticStart(channel);
-        } else if (Armed[c]) {
-            platform::dialogs().MessageBox(CurrentText(RowStartBeforeNow), CurrentText(RowNotice),
-                                           MB_OK | MB_ICONINFORMATION);
-            Armed[c] = 0;
-            BuildRow(channel);
-            return false;
-        } else if (frmPanelControl) {
+        if (!Armed[c]) continue;
+        const AnsiString refusal = ArmingRefusal(channel, now);
+        if (refusal.empty()) continue;
+        platform::dialogs().MessageBox(refusal, CurrentText(RowNotice), MB_OK | MB_ICONINFORMATION);
+        Armed[c] = 0;
+        BuildRow(channel);
+        return false;
+    }
+    for (int channel = 1; channel <= Channels && frmPanelControl; ++channel) {
+        if (Armed[std::size_t(channel)])
+            frmPanelControl->ArmAutomaticStart(channel);
+        else
             frmPanelControl->DisarmAutomaticStart(channel);
-        }
     }
     accept();
     return true;
+}
+
+void TfrmDateTimePicker::reject()
+{
+    // Cancel (or closing the form) leaves every entry as it was when the form was shown;
+    // nothing was armed or disarmed meanwhile.
+    StartDate = FShown.StartDate;
+    StartDateTime = FShown.StartDateTime;
+    Option = FShown.Option;
+    Armed = FShown.Armed;
+    EntryEdited = FShown.EntryEdited;
+    for (int c = 1; c <= Channels; ++c) BuildRow(c);
+    QDialog::reject();
 }
 
 TCalendarStart TfrmDateTimePicker::CalendarEntry(int channel) const

@@ -70,10 +70,13 @@ public:
     // The checkbox of a channel's row; only an armable channel keeps it.
     void SetRowChecked(int channel, bool checked);
     bool RowChecked(int channel) const;
-    // Arms every marked channel and disarms the others; a marked start in the past stops
-    // the pass with a notice and the form stays open. True when the form closed.
+    // Arms every marked channel and disarms the others, or, when a marked channel cannot be
+    // armed (its start has passed, its window holds another program), changes nothing and
+    // names that channel; the form then stays open. True when the form closed.
     bool btnExitClick();
     void btnCancelClick() { reject(); }
+    // Cancel: the entries go back to what they were when the form was shown.
+    void reject() override;
 
     // ---- ICalendarStartEntries
     TCalendarStart CalendarEntry(int channel) const override;
@@ -86,6 +89,13 @@ private:
     bool Armable(int channel) const;
     void ShowEntry(int channel);
     QTreeWidgetItem* Row(int channel) const;
+    // Why the marked channel cannot be armed now (empty: it can); a row that names another
+    // program than its window holds is set to the window's.
+    AnsiString ArmingRefusal(int channel, TDateTime now);
 
     bool FFilling = false;
+    struct TShownEntries {
+        std::array<TDateTime, Channels + 1> StartDate{}, StartDateTime{};
+        std::array<std::uint8_t, Channels + 1> Option{}, Armed{}, EntryEdited{};
+    } FShown;
 };

@@ -25,7 +25,7 @@ public:
         calls.push_back("load");
         dialogFileName = "/data/programs/ramp.tp";
     }
-    AnsiString ProgramDialogFileName() const override { return dialogFileName; }
+    AnsiString LoadedProgramFile() const override { return dialogFileName; }
     void RunSingleRamp(double& temperature, int& seconds, int& mode) override
     {
         if (failRamp) throw std::runtime_error("ramp");

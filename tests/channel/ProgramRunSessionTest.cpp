@@ -384,6 +384,105 @@ TEST_F(ProgramRunSessionTest, CancelledTimedSegmentLeavesTheNextOneWaitingForIts
     EXPECT_EQ(programmer.GetHoldFlag(), 1);
 }
 
+// A ramp planned while the unit does not answer (the run's start, as a single ramp starts, the
+// next segment, a resume): the points taken meanwhile are error points and keep their mark on
+// the setpoint curve too, so the data file's rows say "Fehler!"; the segment's name goes to the
+// first good point after the unit answers again.
+TEST_F(ProgramRunSessionTest, ASegmentsNameGoesToAGoodPointNeverOverAnErrorMark)
+{
+    support::UnitState unit;
+    unit.controlMode = 'I';
+    unit.setpoint = 20.0;
+    Start(unit);
+    Segment("Ramp", 60, 30.0, 0);
+    Segment("Next", 60, 25.0, 0);
+    while (Recorded() < CProgramRun::PointsBeforeStart) Tick();
+    bool quiet = false, asked = false;
+    auto silent = [&](bool on) {
+        if (on) {
+            ASSERT_TRUE(AwaitCommandsOut(session));
+        }
+        quiet = on;
+        asked = false;
+        if (on)
+            line.First().InjectFault(support::UnitFault::NoReply, -1);
+        else
+            line.First().ClearFaults();
+    };
+    // While the unit is silent a tick follows the fault of the cycle before (the program's
+    // frames wait); then as every other tick.
+    auto tick = [&](int n) {
+        for (int i = 0; i < n; ++i) {
+            if (!quiet) {
+                Tick();
+                continue;
+            }
+            const CChannel* c = session.ChannelObject();
+            if (asked) {
+                ASSERT_TRUE(Await([c] { return c->CommError == 1 && !c->RequestPending(); }));
+            }
+            asked = true;
+            clock.AdvanceMs(std::int64_t(session.SamplingInterval()) * 1000);
+            run.Tick();
+        }
+    };
+    // Every point labelled with `name` is a good one, there are `count` of them, and every
+    // error point is an error point on the setpoint curve as well.
+    auto named = [&](const char* name, int count) {
+        const TChartSeries* values = session.Series(0);
+        const TChartSeries* setpoints = session.Series(2);
+        int n = 0;
+        for (int i = 0; i < setpoints->Count(); ++i) {
+            const bool error = CChannelSession::IsErrorLabel(values->GetXLabel(i));
+            EXPECT_TRUE(!error || CChannelSession::IsErrorLabel(setpoints->GetXLabel(i))) << name << " " << i;
+            if (setpoints->GetXLabel(i) != name) continue;
+            ++n;
+            EXPECT_FALSE(error) << name << " " << i;
+        }
+        EXPECT_EQ(n, count) << name;
+    };
+
+    // The start: silent from the tick before it to the fifth tick after it.
+    silent(true);
+    tick(1);
+    support::TestDialogs().QueueAnswer(IDYES);
+    ASSERT_TRUE(run.RequestStart(program, settings));
+    ASSERT_TRUE(run.ProgramRunning);
+    tick(5);
+    named("Ramp", 0);
+    silent(false);
+    tick(3);
+    named("Ramp", 1);
+
+    // The next segment begins while the unit is silent.
+    ASSERT_EQ(programmer.GetCurrentSegmentName(), "Ramp");
+    silent(true);
+    for (int i = 0; i < 8 && programmer.GetCurrentSegmentName() == "Ramp"; ++i) tick(1);
+    ASSERT_EQ(programmer.GetCurrentSegmentName(), "Next");
+    tick(3);
+    named("Next", 0);
+    silent(false);
+    tick(3);
+    named("Next", 1);
+
+    // Held, and resumed while the unit is silent.
+    support::TestDialogs().QueueAnswer(IDYES);
+    run.HoldOrResume();
+    ASSERT_TRUE(run.SegmentHeld);
+    tick(1);
+    silent(true);
+    tick(1);
+    support::TestDialogs().QueueAnswer(IDYES);
+    run.HoldOrResume();
+    ASSERT_FALSE(run.SegmentHeld);
+    tick(4);
+    named("Next", 1);
+    silent(false);
+    tick(3);
+    named("Ramp", 1);
+    named("Next", 2);
+}
+
 // The wall clock set forward by a minute in the middle of a segment (a corrected clock): the
 // points' times follow it, the program's planned points with them, and the segment keeps its
 // length in ticks.
@@ -538,18 +637,46 @@ TEST_F(ProgramRunSessionTest, TimedStartFiresInItsWindowSuspendsAndDisarmsWhenLa
     run.RequestStop();
     Tick(2);
 
-    // A timed start whose window passed without a tick is dropped, with a line and a notice.
-    run.SetCalendar({1, "P.tp", Now() + 1.0 / SecsPerDay, 0});
+    // A timed start whose window passed without a tick is dropped, with a line and a notice
+    // that name the channel, the program and the start.
+    const auto dropped = [&](TDateTime due, const char* why) {
+        return "Der Kalenderstart von " + session.ChannelName() + " (Temperierprogramm \"P.tp\", Start " +
+               DateToStr(due) + " " + TimeToStr(due) + ") wurde nicht ausgeführt: " + why;
+    };
+    start = Now() + 1.0 / SecsPerDay;
+    run.SetCalendar({1, Path("P.tp"), start, 0});
+    support::TestDialogs().Clear();
     ASSERT_TRUE(AwaitCycle(session));
     clock.AdvanceMs(302 * 1000);
     run.Tick();
     EXPECT_EQ(run.Calendar().Armed, 0);
     EXPECT_EQ(run.Calendar().RecordingActive, 1);
     EXPECT_FALSE(run.HasRun());
-    EXPECT_NE(session.Memo(TSessionMemo::Protocol).back().find("P.tp"), AnsiString::npos);
+    const AnsiString noTick = dropped(start, "zur Startzeit lief kein Takt.");
+    EXPECT_NE(session.Memo(TSessionMemo::Protocol).back().find(noTick), AnsiString::npos);
     ASSERT_TRUE(Await([] { return support::TestDialogs().MessageCount() > 0; }));
-    EXPECT_EQ(support::TestDialogs().LastMessage().text,
-              "Der Kalenderstart wurde nicht ausgeführt: zur Startzeit lief kein Takt.");
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, noTick);
+
+    // The ticks come on time, but the clock is set forward an hour past the start: that is
+    // the reason given, in the event protocol as well, where the clock's step is told too.
+    start = Now() + 60.0 / SecsPerDay;
+    run.SetCalendar({1, Path("P.tp"), start, 1});
+    support::TestDialogs().Clear();
+    Tick();
+    clock.Set(Now() + 1.0 / 24);
+    Tick();
+    EXPECT_EQ(run.Calendar().Armed, 0);
+    EXPECT_FALSE(run.HasRun());
+    const AnsiString stepped = dropped(start, "die Uhr des Computers wurde über die Startzeit hinaus vorgestellt.");
+    EXPECT_NE(session.Memo(TSessionMemo::Protocol).back().find(stepped), AnsiString::npos);
+    const auto events = session.Memo(TSessionMemo::SerialData);
+    ASSERT_GE(events.size(), 2u);
+    const AnsiString lastTwo = events[events.size() - 2] + "\n" + events.back();
+    EXPECT_NE(lastTwo.find(stepped), AnsiString::npos) << lastTwo;
+    EXPECT_NE(lastTwo.find("Die Uhr des Computers wurde um 3600,0 s vorgestellt"), AnsiString::npos) << lastTwo;
+    ASSERT_TRUE(Await([] { return support::TestDialogs().MessageCount() > 0; }));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, stepped);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
 
     // Armed with "suspend" while a program runs: the recording, which times the run, goes on.
     ASSERT_TRUE(run.RequestStart(program, settings));

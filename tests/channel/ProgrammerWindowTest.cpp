@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimeEdit>
 #include <QTimer>
@@ -112,6 +113,29 @@ protected:
         w->btnStartTPClick(nullptr);
         for (int i = 0; i < 20 && !w->ProgramRun()->ProgramRunning; ++i) Tick(w);
         ASSERT_TRUE(w->ProgramRun()->ProgramRunning);
+    }
+    // Opens the automatic start as the main window's command does.
+    TfrmDateTimePicker* OpenAutomaticStart()
+    {
+        main->cmdAutomaticStartClick();
+        TfrmDateTimePicker* picker = dialogs->DateTimePicker();
+        EXPECT_TRUE(picker->isVisible());
+        return picker;
+    }
+    // Marks the row of `channel` for a start `seconds` from now (a program file, when given,
+    // chosen through the row's directory button first).
+    static void MarkRow(TfrmDateTimePicker* picker, int channel, int seconds, const AnsiString& file = AnsiString())
+    {
+        picker->lstOverviewMouseDown(channel);
+        if (!file.empty()) {
+            support::TestDialogs().QueueFileName(file);
+            picker->btnDirectoryClick();
+        }
+        int h = 0, m = 0, s = 0, ms = 0;
+        DecodeTime(Now(), h, m, s, ms);
+        picker->dtpTime->setTime(QTime(h, m, s).addSecs(seconds));
+        picker->SetRowChecked(channel, true);
+        EXPECT_TRUE(picker->RowChecked(channel));
     }
     static AnsiString Last() { return support::TestDialogs().LastMessage().text; }
     static QByteArray Bytes(const AnsiString& path)
@@ -367,7 +391,7 @@ TEST_F(ProgrammerWindowTest, AutomaticStartArmsAProgrammerChannelAndStartsItsPro
     picker->dtpTime->setTime(QTime(h, m, s).addSecs(-60));
     picker->SetRowChecked(1, true);
     EXPECT_FALSE(picker->btnExitClick());
-    EXPECT_EQ(Last(), "Start time is lower than current system time!");
+    EXPECT_EQ(Last(), "Start time is lower than current system time!\n\nChannel 1");
     EXPECT_FALSE(picker->RowChecked(1));
 
     picker->dtpTime->setTime(QTime(h, m, s).addSecs(12));
@@ -386,6 +410,183 @@ TEST_F(ProgrammerWindowTest, AutomaticStartArmsAProgrammerChannelAndStartsItsPro
     EXPECT_TRUE(w->ProgramRun()->HasRun());
     EXPECT_EQ(w->AutomaticStartArmed, 0);
     EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+}
+
+TEST_F(ProgrammerWindowTest, AnAutomaticStartThatIsRefusedArmsNoChannelAndCancelKeepsTheArmingAsItWas)
+{
+    support::SimulatedUnitLine line1, line2;
+    TmdiSubWindow* w1 = ConnectedToControllingUnit(line1);
+    ASSERT_NE(w1, nullptr);
+    TmdiSubWindow* w2 = ConnectedToControllingUnit(line2);
+    ASSERT_NE(w2, nullptr);
+    ASSERT_EQ(w2->Channel(), 2);
+    ASSERT_TRUE(programfile::Write(Path("one.tp"), WarmProgram()));
+    ASSERT_TRUE(programfile::Write(Path("two.tp"), WarmProgram()));
+
+    // Channel 1 ahead, channel 2 in the past: Exit names channel 2 and arms neither.
+    TfrmDateTimePicker* picker = OpenAutomaticStart();
+    MarkRow(picker, 1, 90, Path("one.tp"));
+    MarkRow(picker, 2, -60, Path("two.tp"));
+    support::TestDialogs().Clear();
+    EXPECT_FALSE(picker->btnExitClick());
+    EXPECT_EQ(Last(), "Start time is lower than current system time!\n\nChannel 2");
+    EXPECT_TRUE(picker->isVisible());
+    EXPECT_EQ(w1->AutomaticStartArmed, 0);
+    EXPECT_EQ(w2->AutomaticStartArmed, 0);
+    EXPECT_TRUE(w1->btnLoadTP->isEnabled());
+    picker->btnCancelClick();
+    EXPECT_FALSE(picker->isVisible());
+    EXPECT_EQ(w1->AutomaticStartArmed, 0);
+    // Past channel 1's time nothing starts that the user did not ask for.
+    support::TestDialogs().Clear();
+    Tick(w1, 20);
+    EXPECT_FALSE(w1->ProgramRun()->HasRun());
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+
+    // Armed for ten minutes ahead, then changed and unmarked in the form and cancelled: the
+    // channel stays armed for its time, and the form shows that time again.
+    picker = OpenAutomaticStart();
+    MarkRow(picker, 1, 600);
+    ASSERT_TRUE(picker->btnExitClick());
+    ASSERT_EQ(w1->AutomaticStartArmed, 1);
+    const TDateTime armedFor = w1->CalendarStartTime;
+    picker = OpenAutomaticStart();
+    const QString shownFor = picker->lstOverview->topLevelItem(0)->text(1);
+    EXPECT_TRUE(picker->RowChecked(1));
+    picker->lstOverviewMouseDown(1);
+    picker->dtpTime->setTime(picker->dtpTime->time().addSecs(1200));
+    picker->SetRowChecked(1, false);
+    picker->btnCancelClick();
+    EXPECT_EQ(w1->AutomaticStartArmed, 1);
+    EXPECT_EQ(w1->CalendarStartTime, armedFor);
+    picker = OpenAutomaticStart();
+    EXPECT_TRUE(picker->RowChecked(1));
+    EXPECT_EQ(picker->lstOverview->topLevelItem(0)->text(1), shownFor);
+    // Exit as shown keeps it as it is.
+    ASSERT_TRUE(picker->btnExitClick());
+    EXPECT_EQ(w1->AutomaticStartArmed, 1);
+    EXPECT_EQ(w1->CalendarStartTime, armedFor);
+}
+
+TEST_F(ProgrammerWindowTest, TheAutomaticStartRowShowsAndArmsTheProgramItsWindowHolds)
+{
+    support::SimulatedUnitLine line;
+    TmdiSubWindow* w = ConnectedToControllingUnit(line);
+    ASSERT_NE(w, nullptr);
+    Tick(w, 2);
+    ASSERT_TRUE(programfile::Write(Path("tc.tp"), WarmProgram()));
+    ASSERT_TRUE(programfile::Write(Path("share.tp"), WarmProgram()));
+    const auto shownProgram = [](TfrmDateTimePicker* picker) { return picker->lstOverview->topLevelItem(0)->text(3); };
+
+    // Armed with tc.tp, then disarmed; the window loads share.tp: the row shows share.tp.
+    TfrmDateTimePicker* picker = OpenAutomaticStart();
+    MarkRow(picker, 1, 600, Path("tc.tp"));
+    ASSERT_TRUE(picker->btnExitClick());
+    EXPECT_EQ(w->CalendarProgramName, "tc.tp");
+    picker = OpenAutomaticStart();
+    picker->SetRowChecked(1, false);
+    ASSERT_TRUE(picker->btnExitClick());
+    ASSERT_EQ(w->AutomaticStartArmed, 0);
+    support::TestDialogs().QueueAnswer(IDYES);  // replace the loaded program
+    support::TestDialogs().QueueFileName(Path("share.tp"));
+    w->mnuLoadProgramClick();
+    picker = OpenAutomaticStart();
+    EXPECT_EQ(shownProgram(picker), "share.tp");
+    picker->btnCancelClick();
+
+    // The window loads another program while the form shows share.tp marked: Exit refuses,
+    // names the channel and both programs, and the row shows the window's program.
+    picker = OpenAutomaticStart();
+    MarkRow(picker, 1, 12);
+    support::TestDialogs().QueueAnswer(IDYES);
+    support::TestDialogs().QueueFileName(Path("tc.tp"));
+    w->mnuLoadProgramClick();
+    support::TestDialogs().Clear();
+    EXPECT_FALSE(picker->btnExitClick());
+    EXPECT_EQ(Last(),
+              "Channel 1 holds the temperature program \"tc.tp\", not \"share.tp\": the row now shows the "
+              "window's program. Mark it again to start that one at the set time.");
+    EXPECT_EQ(w->AutomaticStartArmed, 0);
+    EXPECT_FALSE(picker->RowChecked(1));
+    EXPECT_EQ(shownProgram(picker), "tc.tp");
+    // Marked again, it is armed with the program that then runs.
+    MarkRow(picker, 1, 12);
+    ASSERT_TRUE(picker->btnExitClick());
+    EXPECT_EQ(w->AutomaticStartArmed, 1);
+    EXPECT_EQ(w->CalendarProgramName, "tc.tp");
+    support::TestDialogs().Clear();
+    for (int i = 0; i < 4 && !w->ProgramRun()->HasRun(); ++i) Tick(w);
+    ASSERT_TRUE(w->ProgramRun()->HasRun());
+    EXPECT_EQ(w->ProgramRun()->RunProgramName(), "TC");
+
+    // A window closed and another one opened on its channel: the row shows what the new
+    // window holds, nothing of the closed one.
+    support::TestDialogs().QueueAnswer(IDYES);
+    EXPECT_TRUE(w->FormClose());
+    support::SimulatedUnitLine line2;
+    TmdiSubWindow* next = ConnectedToControllingUnit(line2);
+    ASSERT_NE(next, nullptr);
+    ASSERT_EQ(next->Channel(), 1);
+    picker = OpenAutomaticStart();
+    EXPECT_EQ(shownProgram(picker), "---");
+    picker->SetRowChecked(1, true);
+    EXPECT_FALSE(picker->RowChecked(1));
+    picker->btnCancelClick();
+}
+
+TEST_F(ProgrammerWindowTest, AnArmedStartIsToldWhenItStartsAndWhenItsWindowClosesWithIt)
+{
+    support::SimulatedUnitLine line;
+    TmdiSubWindow* w = ConnectedToControllingUnit(line);
+    ASSERT_NE(w, nullptr);
+    Tick(w, 2);
+    ASSERT_TRUE(programfile::Write(Path("auto.tp"), WarmProgram()));
+    const auto stamp = [](TDateTime t) { return DateToStr(t) + " " + TimeToStr(t); };
+
+    // The start's line says it was the automatic start, set for when and armed when.
+    TfrmDateTimePicker* picker = OpenAutomaticStart();
+    MarkRow(picker, 1, 12, Path("auto.tp"));
+    const TDateTime armedAt = Now();
+    ASSERT_TRUE(picker->btnExitClick());
+    const TDateTime due = w->CalendarStartTime;
+    Tick(w);
+    // Exit again as it stands: the start keeps the moment it was armed.
+    picker = OpenAutomaticStart();
+    ASSERT_TRUE(picker->btnExitClick());
+    for (int i = 0; i < 4 && !w->ProgramRun()->HasRun(); ++i) Tick(w);
+    ASSERT_TRUE(w->ProgramRun()->HasRun());
+    EXPECT_TRUE(w->memProtocol->toPlainText().contains(
+        QString::fromStdString(" The temperature program AUTO was started by the automatic start set for " +
+                               stamp(due) + " (armed at " + stamp(armedAt) + ").")))
+        << w->memProtocol->toPlainText().toStdString();
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->btnStopTPClick(nullptr);
+    for (int i = 0; i < 6 && w->ProgramRun()->HasRun(); ++i) Tick(w);
+    ASSERT_FALSE(w->ProgramRun()->HasRun());
+
+    // Armed again; the close question says that the start goes with the window, and so does
+    // the protocol in the data file.
+    picker = OpenAutomaticStart();
+    MarkRow(picker, 1, 600);
+    ASSERT_TRUE(picker->btnExitClick());
+    const TDateTime dueAgain = w->CalendarStartTime;
+    const AnsiString dropped =
+        "The automatic start of the temperature program \"auto.tp\" at " + stamp(dueAgain) + " is dropped.";
+    support::TestDialogs().Clear();
+    support::TestDialogs().QueueAnswer(IDNO);
+    w->close();
+    EXPECT_EQ(Last(), "Really close data channel 1?\n\n" + dropped);
+    ASSERT_TRUE(main->IsChannelOpen(1));
+    EXPECT_EQ(w->AutomaticStartArmed, 1);
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->close();
+    EXPECT_FALSE(main->IsChannelOpen(1));
+    TDataFileSaveQueue::Instance().WaitIdle();
+    const QByteArray saved = Bytes(Path("prog_11.csv"));
+    // The file is written in Windows-1252, a line with quotes as a quoted field.
+    EXPECT_TRUE(saved.contains(QByteArray::fromStdString(
+        "The automatic start of the temperature program \"\"auto.tp\"\" at " + stamp(dueAgain) + " is dropped.")))
+        << QString::fromLatin1(saved.right(600)).toStdString();
 }
 
 TEST_F(ProgrammerWindowTest, FailedIdentificationLeavesNoStartedProgram)
