@@ -1,7 +1,6 @@
 #include "app/RecordedDataWriter.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <deque>
 
@@ -325,15 +324,6 @@ int TDataFileSaveQueue::Workers() const
     return int(FWorkers.size() - FEnded.size());
 }
 
-void TDataFileSaveQueue::SetIdleWorkerEndMs(int ms)
-{
-    {
-        std::lock_guard<std::mutex> lock(FMutex);
-        FIdleEndMs = ms > 0 ? ms : IdleWorkerEndMs;
-    }
-    FWake.notify_all();
-}
-
 void TDataFileSaveQueue::WakeWorker(int takenBySelf)
 {
     JoinEnded();
@@ -420,21 +410,17 @@ void TDataFileSaveQueue::Run()
 {
     std::unique_lock<std::mutex> lock(FMutex);
     while (true) {
-        ++FIdleWorkers;
-        for (;;) {
-            // The wait starts again when the idle time is changed (tests).
-            const int idleEndMs = FIdleEndMs;
-            const bool woken = FWake.wait_for(lock, std::chrono::milliseconds(idleEndMs),
-                                              [&] { return FStop || !FReady.empty() || FIdleEndMs != idleEndMs; });
-            if (!woken || FStop || !FReady.empty()) break;
-        }
-        --FIdleWorkers;
-        // Saves still queued when the program ends are written all the same. A worker with
-        // nothing to do ends; the next file that waits starts one again.
-        if (FReady.empty()) {
-            if (!FStop) FEnded.push_back(std::this_thread::get_id());
+        // One worker waits for the next file; another with nothing to do ends (a file that
+        // comes while the waiting one is busy starts one again).
+        if (FReady.empty() && !FStop && FIdleWorkers > 0) {
+            FEnded.push_back(std::this_thread::get_id());
             return;
         }
+        ++FIdleWorkers;
+        FWake.wait(lock, [this] { return FStop || !FReady.empty(); });
+        --FIdleWorkers;
+        // Saves still queued when the program ends are written all the same.
+        if (FReady.empty()) return;
         const std::string path = std::move(FReady.front());
         FReady.pop_front();
         TFileJobs& file = FFiles[path];

@@ -120,9 +120,6 @@ public:
     static constexpr int KeptRowStarts = 64;
     // One per channel: a recording writes one file at a time.
     static constexpr int MaxWorkers = 10;
-    // A worker that found nothing to do for this long ends: those started while a drive did
-    // not answer (or when many files came at once) are not kept for the rest of a long run.
-    static constexpr int IdleWorkerEndMs = 120000;
 
     static TDataFileSaveQueue& Instance();
     TDataFileSaveQueue() = default;
@@ -163,10 +160,10 @@ public:
     int WaitingJobs() const;
     // How many times appended data were synced to the disk.
     std::int64_t SyncCount() const { return FSyncs.load(); }
-    // Workers running now (busy or idle).
+    // Workers running now (busy or idle). One waits for work; the others end once they find
+    // none (those started while a drive did not answer, or when many files came at once, are
+    // not kept for the rest of a long run).
     int Workers() const;
-    // How long an idle worker waits before it ends (tests; 0 restores IdleWorkerEndMs).
-    void SetIdleWorkerEndMs(int ms);
 
 private:
     enum class TJobKind { Save, Append, End };
@@ -229,12 +226,11 @@ private:
     std::deque<std::string> FReady;  // files with jobs that no worker serves, in turn
     int FPending = 0;                // queued, running, or waiting for its result on the user-interface thread
     int FIdleWorkers = 0;
-    int FIdleEndMs = IdleWorkerEndMs;
     bool FStop = false;
     bool FFailureShown = false;  // user-interface thread: a failed save's box is open
     std::atomic<std::int64_t> FSyncs{0};
     std::vector<std::thread> FWorkers;
-    // Workers that ended idle and are still to be joined (guarded by FMutex).
+    // Workers that ended and are still to be joined (guarded by FMutex).
     std::vector<std::thread::id> FEnded;
     // With FMutex held: joins the workers that ended.
     void JoinEnded();

@@ -1282,26 +1282,21 @@ TEST_F(RecordedDataFileTest, AppendsToAFileThatDoesNotAnswerWaitAsOne)
 }
 
 // The workers started while files did not answer end once they have nothing to do: a long
-// run keeps no thread for each hang it met; the next file starts a worker again.
+// run keeps no thread for each hang it met, only one that waits for the next file.
 TEST_F(RecordedDataFileTest, WorkersStartedWhileFilesHungEndOnceIdle)
 {
     TDataFileSaveQueue& queue = TDataFileSaveQueue::Instance();
     queue.WaitIdle();
-    queue.SetIdleWorkerEndMs(50);
-    struct Restore {
-        TDataFileSaveQueue& q;
-        ~Restore() { q.SetIdleWorkerEndMs(0); }
-    } restore{queue};
     FakeDataFileView views[3];
     for (FakeDataFileView& v : views) FillSample(v);
     const std::vector<std::string> hung = {Path("run_21.csv"), Path("run_31.csv"), Path("run_41.csv")};
-    auto allEnded = [&] {
-        for (int i = 0; i < 1000 && queue.Workers() > 0; ++i)
+    // The workers end as they come back from their last job, a moment after its result.
+    auto oneLeft = [&] {
+        for (int i = 0; i < 1000 && queue.Workers() > 1; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        return queue.Workers() == 0;
+        return queue.Workers() <= 1;
     };
-    // The workers of earlier saves end first.
-    ASSERT_TRUE(allEnded()) << queue.Workers() << " workers left";
+    ASSERT_TRUE(oneLeft()) << queue.Workers() << " workers left by earlier saves";
     for (int round = 0; round < 2; ++round) {
         {
             support::HangingFileSystem share([&](const std::string& p, bool write) {
@@ -1309,11 +1304,11 @@ TEST_F(RecordedDataFileTest, WorkersStartedWhileFilesHungEndOnceIdle)
             });
             for (int i = 0; i < 3; ++i) queue.Save(&views[i], 2 + i, {}, TPartFileUse::Final, true);
             ASSERT_TRUE(share.AwaitHang(3)) << round;
-            EXPECT_EQ(queue.Workers(), 3) << round;
+            EXPECT_GE(queue.Workers(), 3) << round;
             share.Release();
             queue.WaitIdle();
         }
-        EXPECT_TRUE(allEnded()) << round << ": " << queue.Workers() << " workers left";
+        EXPECT_TRUE(oneLeft()) << round << ": " << queue.Workers() << " workers left";
         for (const std::string& p : hung) EXPECT_FALSE(ReadBytes(p).empty()) << p;
     }
 }
