@@ -1698,7 +1698,9 @@ TEST_F(ProgrammerWindowTest, AProgrammerTickWhileTheFirstPointWaitsForASlowCycle
             u.internalTemp = 42.5;
             u.speed = 2002;
         });
-        unit.InjectFault(support::UnitFault::LateReply, -1, 300);
+        // Due a moment before the wait for it ends: the clock moved on to the reply's time does
+        // not end the wait in the same step.
+        unit.InjectFault(support::UnitFault::LateReply, -1, 299);
     };
     TmdiSubWindow* w = Open(&TfrmMainWindow::mnuProgrammgeberClick);
     w->cmbInterface->setCurrentIndex(w->cmbInterface->findText("TCP/IP"));
@@ -1731,7 +1733,10 @@ TEST_F(ProgrammerWindowTest, AProgrammerTickWhileTheFirstPointWaitsForASlowCycle
         if (first->Count() > 0) break;
         asked = requests();
         clock.AdvanceMs(300);
-        deviceClock.AdvanceMs(300);
+        const std::size_t written = line.RepliesWritten();
+        deviceClock.AdvanceMs(299);
+        ASSERT_TRUE(Await([&] { return line.RepliesWritten() > written; }));
+        deviceClock.AdvanceMs(1);
         waited += 300;
         if (!ticked && waited >= 1000) {
             ticked = true;
