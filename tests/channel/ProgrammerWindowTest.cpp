@@ -1317,6 +1317,39 @@ TEST_F(ProgrammerWindowTest, EndedFromOutsideDuringARunTheFileSaysWhereTheUnitIs
     poll->Active = 1;
 }
 
+// A unit that falls silent right after a run began: the run's query of the setpoint limits
+// goes out unanswered, and nobody is told of it as of a command the unit may have taken
+// (a query changes nothing at the unit).
+TEST_F(ProgrammerWindowTest, AnUnansweredLimitsQueryOfARunIsNotReported)
+{
+    support::SimulatedUnitLine line;
+    TmdiSubWindow* w = ConnectedToControllingUnit(line);
+    ASSERT_NE(w, nullptr);
+    ASSERT_NO_FATAL_FAILURE(LoadProgram(w, "warm.tp", WarmProgram()));
+    ASSERT_NO_FATAL_FAILURE(StartLoadedProgram(w));
+    ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+    line.ClearLog();
+    line.First().Update([](support::UnitState& u) { u.answers = 0; });
+    support::TestDialogs().Clear();
+    clock.AdvanceMs(5000);
+    w->tmrProgrammerTimer();
+    // The query goes out at once, without an answer.
+    auto queries = [&] {
+        const auto frames = line.Frames();
+        return std::count_if(frames.begin(), frames.end(),
+                             [](const support::LoggedFrame& f) { return f.frame.find("L0F") != AnsiString::npos; });
+    };
+    ASSERT_TRUE(Await([&] { return queries() >= 1 && !w->Session().ChannelObject()->OneShotInProgress(); }));
+    // What the poll thread handed over after the query's last cycle has run.
+    const int passes = TransceiverThreads[w->Channel()]->PassCount;
+    ASSERT_TRUE(Await([&] { return TransceiverThreads[w->Channel()]->PassCount >= passes + 2; }));
+    platform::UiDispatcher::Instance().ProcessPending();
+    for (const support::ShownMessage& m : support::TestDialogs().Messages())
+        EXPECT_EQ(m.text.find("Sent without an answer"), AnsiString::npos) << m.text;
+    for (const AnsiString& l : w->Session().Memo(TSessionMemo::SerialData))
+        EXPECT_EQ(l.find("Sent without an answer"), AnsiString::npos) << l;
+}
+
 TEST_F(ProgrammerWindowTest, ThePanelShowsTheStepARunGaveNotAnOlderPollAndNotAWithdrawnOne)
 {
     support::SimulatedUnitLine line;
