@@ -253,11 +253,16 @@ AnsiString CProgramRun::Question(TextRow row) const
     return ChannelText(row) + "\n\n" + FSession.ChannelName();
 }
 
-void CProgramRun::SendAtOnce()
+void CProgramRun::UpdateRemainingSteps()
 {
     if (RecordedSetpointLastX() != 0.0)
         RemainingSteps =
             CProgrammer::ElapsedSteps(PlannedSetpointLastX(), RecordedSetpointLastX(), FSession.SamplingInterval());
+}
+
+void CProgramRun::SendAtOnce()
+{
+    UpdateRemainingSteps();
     SendProgramFrames(RemainingSteps, true);
 }
 
@@ -353,9 +358,11 @@ void CProgramRun::HoldOrResume()
     if (!ChannelAskYesNo(Question(held ? RowAskResumeSegment : RowAskHoldSegment))) return;
     if (!CanHold() || run != FRunSerial || (SegmentHeld != 0) != held) return;
     if (SegmentHeld) {
-        Resume(FCancelledSegment == FSegmentSerial ? 0 : HeldRemainingSteps);
-        // The rest of the segment reaches the unit now, not at the next tick.
-        SendAtOnce();
+        Resume(FCancelledSegment != FSegmentSerial);
+        // What the plan holds for this moment reaches the unit now; the step after it
+        // follows at its own tick.
+        UpdateRemainingSteps();
+        if (ProgramRunning) SendPlanStep(FPlanValue, FPlanX, true);
     } else {
         Hold();
     }
@@ -370,8 +377,19 @@ void CProgramRun::HoldProgram()
 
 void CProgramRun::Hold()
 {
-    // The segment keeps the time it still had: the resume plans the rest over as many steps.
+    // The segment keeps the time it still had.
     HeldRemainingSteps = StepsStillPlanned();
+    // The plan from the step the unit was handed last on (a step handed over at once before
+    // its tick, as at the start, included): the resume lays it out again. A segment that
+    // waits for its setpoint has nothing planned ahead.
+    FHeldPlan.assign(1, FPlanValue);
+    FHeldPlanX = FPlanX;
+    if (const TChartSeries* planned = Planned(); planned && FProgrammer.GetRampActive() == 1) {
+        const TDateTime after = FPlanX + 0.5 * std::max(1, FSession.SamplingInterval()) / SecsPerDay;
+        for (int i = 0; i < planned->Count(); ++i)
+            if (planned->GetxValue(i) > after) FHeldPlan.push_back(planned->GetyValue(i));
+    }
+    FHeldSince = Now();
     SegmentHeld = 1;
     FProgrammer.SetRampActive(0);
     ProgramRunning = 0;
@@ -381,19 +399,41 @@ void CProgramRun::Hold()
     Event(TRunEvent::Held);
 }
 
-void CProgramRun::Resume(int steps)
+void CProgramRun::Resume(bool withRest)
 {
     SegmentHeld = 0;
     HeldByUnitOff = 0;
     FProgrammer.SetRampActive(1);
     ProgramRunning = 1;
     MethodLetterNeeded = 1;
-    // The rest of the segment is planned anew, from the unit's present setpoint to the
-    // segment's target over the steps that were left when it was held.
-    StartTemperature = ChannelValue(2);
     RunningSlot = CProgrammer::GetProgramIndex(StartedProgram);
-    FProgrammer.StartRamp(std::max(0, steps), FSession.SamplingInterval(), FProgrammer.GetCurrentSetpoint(),
-                          StartTemperature);
+    // The rest of the segment keeps its steps, later by the time the run was held, in whole
+    // intervals: the total decides, so short holds add up instead of each being lost or
+    // each counting a whole interval. Neither the unit's read-back setpoint (a poll behind
+    // what it was sent) nor a step the plan holds for later is taken as where it stands.
+    const int interval = std::max(1, FSession.SamplingInterval());
+    const double step = interval / SecsPerDay;
+    FHeldSeconds += std::max(0.0, (Now() - FHeldSince) * SecsPerDay);
+    const std::int64_t shifted = Round64(FHeldSeconds / interval);
+    const TDateTime anchor = FHeldPlanX + double(shifted - FShiftedSteps) * step;
+    FShiftedSteps = shifted;
+    const int last = withRest ? int(FHeldPlan.size()) - 1 : 0;
+    // The step of the moved plan for a time: before its first step, the step the unit was
+    // held on; after its last, the last.
+    auto position = [&](TDateTime x) { return int(std::clamp<std::int64_t>(Round64((x - anchor) / step), 0, last)); };
+    // The last tick's step is what the plan holds now; the ticks to come get theirs.
+    const TDateTime recorded = RecordedSetpointLastX() != 0.0 ? RecordedSetpointLastX() : anchor;
+    const int due = position(recorded);
+    FPlanValue = FHeldPlan[std::size_t(due)];
+    FPlanX = anchor + due * step;
+    if (withRest) {
+        const std::int64_t points = Round64((anchor + last * step - recorded) / step);
+        for (std::int64_t q = 1; q <= points; ++q) {
+            const TDateTime x = recorded + double(q) * step;
+            AddPlannedSetpoint(x, FHeldPlan[std::size_t(position(x))]);
+        }
+    }
+    SetRampPlotted();
     Event(TRunEvent::Resumed);
 }
 
@@ -408,7 +448,7 @@ void CProgramRun::CancelSegment()
     if (!CanCancel() || run != FRunSerial || segment != FSegmentSerial) return;
     FCancelledSegment = segment;
     // A held segment is cancelled too: the run goes on with the next one.
-    if (SegmentHeld) Resume(0);
+    if (SegmentHeld) Resume(false);
     // The segment's planned time is over now; a temperature-stable segment stops waiting
     // (a time-stable one has no wait to end: the next segment's own wait stands).
     TruncatePlannedCurve();
@@ -743,6 +783,11 @@ int CProgramRun::StartProgram()
     ClearEndState();
     StartPending = 0;
     ++FSegmentSerial;
+    FPlanValue = StartTemperature;
+    FPlanX = RecordedSetpointLastX();
+    FPlanSegment = FSegmentSerial;
+    FHeldSeconds = 0.0;
+    FShiftedSteps = 0;
     Event(TRunEvent::Started);
     return remaining;
 }

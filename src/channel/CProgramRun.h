@@ -176,7 +176,7 @@ public:
     TTreeNode* FirstSegment = nullptr;
     int RunningSlot = 0;
     int RemainingSteps = 0;
-    // The steps the held segment still had when it was held; its resume plans the rest over them.
+    // The steps the held segment still had when it was held.
     int HeldRemainingSteps = 0;
     double StartTemperature = 20.0;
     double SegmentSetpoint = 0.0;
@@ -224,6 +224,10 @@ private:
     void BeginRun();
     // The frames of the running step, now.
     void SendAtOnce();
+    // The steps still to run in the segment, measured now.
+    void UpdateRemainingSteps();
+    // The frames for the unit with this step of the plan, planned for `x`.
+    void SendPlanStep(double setpoint, TDateTime x, bool atOnce);
     // The steps of the running segment's plan after the last recorded point: the time the
     // segment still has.
     int StepsStillPlanned() const;
@@ -235,8 +239,9 @@ private:
     void Message(const AnsiString& text, const AnsiString& caption);
     void ProgramLine(const AnsiString& what);
     void Hold();
-    // The held segment goes on for the given steps (none: it is over at the next tick).
-    void Resume(int steps);
+    // The held segment goes on with the rest of its plan, later by the time held (without
+    // its rest: it is over at the next tick).
+    void Resume(bool withRest);
     // Ends the run as a stop does (a start that has not begun is undone); with `withdraw`
     // the run's frames still on their way are withdrawn at once.
     void EndWhereItStands(bool withdraw);
@@ -299,4 +304,18 @@ private:
     bool FSetpointSent = false;
     // The pair of that frame: a run that ends by itself leaves the unit there.
     AnsiString FLastCommand, FLastOutputs;
+    // The step of the plan the unit was handed last (the one it holds while the run is
+    // held), its planned time and the segment it belongs to.
+    double FPlanValue = 0.0;
+    TDateTime FPlanX = 0.0;
+    std::uint32_t FPlanSegment = ~0u;
+    // A hold keeps that step and the steps planned after it; the resume lays them out
+    // again from the step's time on, later by the time held.
+    std::vector<double> FHeldPlan;
+    TDateTime FHeldPlanX = 0.0;
+    TDateTime FHeldSince = 0.0;
+    // The time the run was held in all, and the whole intervals its plan was moved later
+    // for it: every resume moves it by what the total, not that hold alone, adds.
+    double FHeldSeconds = 0.0;
+    std::int64_t FShiftedSteps = 0;
 };

@@ -536,6 +536,8 @@ bool SavedWholeSince(const std::string& path, const struct stat& st, const TOpen
 }
 
 thread_local TSideFileNotes* tNotes = nullptr;
+// Set by the background saver while it writes the saves of a job the user may call off.
+thread_local const std::atomic<bool>* tCalledOff = nullptr;
 
 void Note(TSideFileNote::TKind kind, const std::string& file, const std::string& sideFile)
 {
@@ -814,6 +816,13 @@ bool SaveAtomic(const std::string& path, std::span<const std::string_view> parts
         const int closeError = errno;
         ::unlink(tmpl.c_str());
         return Fail(error, path, closeError);
+    }
+    // A save the user called off while its drive hung is not put in place: the file there
+    // stays as it was.
+    if (tCalledOff && tCalledOff->load()) {
+        if (keptFd) ::close(fd);
+        ::unlink(tmpl.c_str());
+        return Fail(error, path, ECANCELED);
     }
     if (::rename(tmpl.c_str(), target.c_str()) != 0) {
         if (keptFd) return fail(errno);
@@ -1211,7 +1220,8 @@ public:
         static auto* saver = new TBackgroundSaver();  // never destroyed: see above
         return *saver;
     }
-    void Queue(std::vector<TDeferredSave> saves, std::function<void(const std::string&)> done)
+    void Queue(std::vector<TDeferredSave> saves, std::function<void(const std::string&)> done,
+               std::shared_ptr<const std::atomic<bool>> calledOff)
     {
         std::lock_guard<std::mutex> lock(FMutex);
         ++gBackgroundSaves;
@@ -1219,7 +1229,7 @@ public:
         TFileJobs& file = FFiles[key];
         // A file that is served or already waits comes up again once its job is done.
         if (!file.Served && file.Jobs.empty()) FReady.push_back(key);
-        file.Jobs.push_back({std::move(saves), std::move(done)});
+        file.Jobs.push_back({std::move(saves), std::move(done), std::move(calledOff)});
         if (int(FReady.size()) > FIdleWorkers && FWorkers < MaxWorkers) {
             ++FWorkers;
             std::thread([this] { Run(); }).detach();
@@ -1231,6 +1241,7 @@ private:
     struct TJob {
         std::vector<TDeferredSave> Saves;
         std::function<void(const std::string&)> Done;
+        std::shared_ptr<const std::atomic<bool>> CalledOff;
     };
     struct TFileJobs {
         std::deque<TJob> Jobs;
@@ -1251,8 +1262,11 @@ private:
             file.Jobs.pop_front();
             lock.unlock();
             std::string error;
-            for (const TDeferredSave& s : job.Saves)
-                if (!SaveFileAtomic(s.Path, s.Bytes, &error)) break;
+            {
+                const TScopedValue calledOff(tCalledOff, job.CalledOff.get());
+                for (const TDeferredSave& s : job.Saves)
+                    if (!SaveFileAtomic(s.Path, s.Bytes, &error)) break;
+            }
             UiDispatcher::Instance().Post([error, done = std::move(job.Done)] {
                 const TScopeExit counted([] {
                     --gBackgroundSaves;
@@ -1278,9 +1292,10 @@ private:
 };
 }  // namespace
 
-void SaveInBackground(std::vector<TDeferredSave> saves, std::function<void(const std::string& error)> done)
+void SaveInBackground(std::vector<TDeferredSave> saves, std::function<void(const std::string& error)> done,
+                      std::shared_ptr<const std::atomic<bool>> calledOff)
 {
-    TBackgroundSaver::Instance().Queue(std::move(saves), std::move(done));
+    TBackgroundSaver::Instance().Queue(std::move(saves), std::move(done), std::move(calledOff));
 }
 
 bool BackgroundSavesIdle()

@@ -3,9 +3,11 @@
 // target, which is flushed, synced and then renamed over it.
 #include <sys/types.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -230,8 +232,10 @@ private:
 // Writes the saves on a background saver's thread (SaveFileAtomic each; the first failure
 // ends it), after the saves queued before to the same first file; saves to other files do
 // not wait for a file whose drive hangs. `done` runs on the user-interface thread with the
-// error, empty on success.
-void SaveInBackground(std::vector<TDeferredSave> saves, std::function<void(const std::string& error)> done);
+// error, empty on success. Once `calledOff` holds, a file not yet put in its place is not
+// put there (the save fails), and the file of that name stays as it was.
+void SaveInBackground(std::vector<TDeferredSave> saves, std::function<void(const std::string& error)> done,
+                      std::shared_ptr<const std::atomic<bool>> calledOff = nullptr);
 // Whether no background save is waiting, running or has its result still to hand over.
 bool BackgroundSavesIdle();
 

@@ -13,10 +13,13 @@
 #include <QTimeEdit>
 #include <QTimer>
 #include <QTreeWidget>
+#include <chrono>
 #include <map>
 #include <string_view>
+#include <thread>
 
 #include "ChannelTestSupport.h"
+#include "HoldTimeline.h"
 #include "app/CLanguage.h"
 #include "app/RecordedDataWriter.h"
 #include "app/TfrmMainWindow.h"
@@ -149,6 +152,74 @@ protected:
     {
         QFile f(QString::fromStdString(path));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    // A single ramp from the unit's 25 °C up 6 K over 12 intervals (whole minutes), held and resumed in
+    // each sequence of holds with the window's button: the unit's setpoints keep to the plan
+    // moved later by the time held, and the ramp ends at its planned end plus the time held.
+    void SingleRampHoldSequences(int interval)
+    {
+        ShortPollSteps();
+        support::SimulatedUnitLine line;
+        TmdiSubWindow* w = ConnectedToControllingUnit(line);
+        ASSERT_NE(w, nullptr);
+        CProgramRun* run = w->ProgramRun();
+        TfrmSingleRamp* ramp = dialogs->SingleRamp();
+        w->Session().SetSamplingInterval(interval);
+        auto tick = [&] {
+            ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+            w->tmrProgrammerTimer();
+        };
+        auto tickLater = [&] {
+            ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+            clock.AdvanceMs(std::int64_t(interval) * 1000);
+            tick();
+        };
+        auto startRamp = [&] {
+            main->cmdRampClick();
+            ramp->edSingleTemperature->setText("31");
+            ramp->edSingleDuration->setText(QString("00:%1").arg(interval / 5, 2, 10, QChar('0')));
+            // The ramp replaces the one before it: that is asked first.
+            if (w->ProgramTreeItems().TopLevelCount() > 0) support::TestDialogs().QueueAnswer(IDYES);
+            support::TestDialogs().QueueAnswer(IDYES);
+            ramp->btnOKClick();
+            ASSERT_TRUE(run->ProgramRunning);
+        };
+        const std::vector<holdtimeline::TSegment> segments = {{"Ramp", 12 * interval, 31.0}};
+        for (const holdtimeline::TScenario& scenario : holdtimeline::Scenarios()) {
+            SCOPED_TRACE(std::to_string(interval) + " s, " + scenario.name);
+            line.First().Update([](support::UnitState& s) { s.setpoint = 25.0; });
+            for (int i = 0; i < CProgramRun::PointsBeforeStart; ++i) tickLater();
+            if (scenario.afterStoppedRun) {
+                startRamp();
+                tickLater();
+                tickLater();
+                support::TestDialogs().QueueAnswer(IDYES);
+                w->btnStopTPClick(nullptr);
+                ASSERT_FALSE(run->HasRun());
+                line.First().Update([](support::UnitState& s) { s.setpoint = 25.0; });
+                tickLater();
+                tickLater();
+            }
+            ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+            holdtimeline::THooks hooks;
+            hooks.tick = tick;
+            hooks.start = startRamp;
+            hooks.holdOrResume = [&] {
+                support::TestDialogs().QueueAnswer(IDYES);
+                w->btnPauseSegmentClick();
+            };
+            hooks.held = [&] { return run->SegmentHeld != 0; };
+            hooks.unitSetpoint = [&] {
+                EXPECT_TRUE(AwaitCommandsOut(w->Session()));
+                return line.First().State().setpoint;
+            };
+            hooks.segment = [&] { return w->Programmer()->GetCurrentSegmentName(); };
+            hooks.ended = [&] { return !run->HasRun(); };
+            holdtimeline::Run(clock, interval, 25.0, segments, scenario, hooks);
+            // The ramp's end leaves the unit at its end temperature.
+            EXPECT_NEAR(line.First().State().setpoint, 31.0, 0.005);
+        }
     }
 
     std::unique_ptr<TProgrammerDialogs> dialogs;
@@ -764,6 +835,58 @@ TEST_F(ProgrammerWindowTest, AProgramSaveThatHangsWaitsWithTheWindowWhileARecord
     EXPECT_TRUE(rec->IsConnected());
 }
 
+TEST_F(ProgrammerWindowTest, AProgramLeftUnsavedOnAHangingDriveIsNotWrittenLaterOrTheUserIsTold)
+{
+    TmdiSubWindow* scout = Open(&TfrmMainWindow::mnuTPScoutClick);
+    ASSERT_NE(scout, nullptr);
+    scout->mnuCreateProgramClick();
+    scout->mnuAddSegmentClick();
+    CProgrammer* programmer = scout->Programmer();
+    // An older file of that name on the share.
+    const AnsiString file = Path("share") + ".tp";
+    ASSERT_TRUE(programfile::Write(file, WarmProgram()));
+    const QByteArray older = Bytes(file);
+    ASSERT_FALSE(older.isEmpty());
+
+    for (const bool answersFirst : {false, true}) {
+        SCOPED_TRACE(answersFirst ? "the drive answers as the user leaves" : "the drive still hangs");
+        support::HangingFileSystem drive([file](const std::string& path, bool write) { return write && path == file; });
+        support::TestDialogs().Clear();
+        support::TestDialogs().OnWait = [&](const platform::WaitRequest&) {
+            EXPECT_TRUE(drive.AwaitHang());
+            if (answersFirst) {
+                // The file is put in place before "Leave unsaved" takes effect; the saver's
+                // result has not come through yet.
+                drive.Release();
+                const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+                while (Bytes(file) == older && std::chrono::steady_clock::now() < deadline)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                EXPECT_NE(Bytes(file), older);
+            }
+            return false;  // "Leave unsaved"
+        };
+        support::TestDialogs().QueueFileName(Path("share"));
+        scout->mnuSaveProgramClick();
+        support::TestDialogs().OnWait = nullptr;
+        EXPECT_FALSE(programmer->IsProgramSaved(0));
+        // The drive answers later.
+        drive.Release();
+        ASSERT_TRUE(Await([] { return platform::BackgroundSavesIdle(); }));
+        if (answersFirst) {
+            ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+            EXPECT_EQ(Last(), "The file\n" + file +
+                                  "\nwas written after all: the drive answered before the write could be called off.");
+        } else {
+            // Nothing written over the older file, and nothing left beside it.
+            EXPECT_EQ(Bytes(file), older);
+            EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).filter("share").size(), 1);
+            EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+        }
+    }
+    support::TestDialogs().QueueAnswer(IDNO);  // the unsaved program is not saved at the close
+    EXPECT_TRUE(scout->FormClose());
+}
+
 TEST_F(ProgrammerWindowTest, ACloseThatDoesNotGoThroughKeepsTheTimedStartArmed)
 {
     support::SimulatedUnitLine line;
@@ -1123,6 +1246,25 @@ TEST_F(ProgrammerWindowTest, SingleRampAsksBeforeItReplacesAnEditedProgramAndANo
     Tick(w, 2);
     EXPECT_EQ(setpointFrames(), 0u);
 
+    // Two yeses, and while the start is asked the user starts the loaded program in the
+    // window (with a yes of its own): that run goes on with its program, the ramp replaces
+    // nothing.
+    rampOver({IDYES, IDYES, IDYES}, [&] { w->btnStartTPClick(nullptr); });
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 3u);
+    EXPECT_EQ(program(), edited);
+    ASSERT_TRUE(run->HasRun());
+    EXPECT_EQ(run->RunProgramName(), "EDITED");
+    EXPECT_EQ(run->StartedProgram, tree.GetFirstNode());
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->btnStopTPClick(nullptr);
+    ASSERT_FALSE(run->HasRun());
+
+    // The same with a timed start armed meanwhile: its program stays for it.
+    rampOver({IDYES, IDYES}, [&] { w->AutomaticStartArmed = 1; });
+    EXPECT_EQ(program(), edited);
+    EXPECT_FALSE(run->HasRun());
+    w->AutomaticStartArmed = 0;
+
     // Two yeses: the ramp takes its place and runs.
     rampOver({IDYES, IDYES});
     EXPECT_EQ(support::TestDialogs().MessageCount(), 2u);
@@ -1415,9 +1557,7 @@ TEST_F(ProgrammerWindowTest, EverySegmentAfterACancelRunsAndNoControlReadingStop
     //   last; H the run is held; N the next question is answered "no"; 1 2 u: the next
     //   question stays open for 1 or 2 ticks, or while the run is held for the unit; P a press on the panel's button with 2 ticks before the release, F one
     //   on the window's with a failing tick (the chart's step throws) before it.
-    comm::TCommTiming timing = comm::Timing();
-    timing.PollStepMs = 5;
-    comm::SetTiming(timing);
+    ShortPollSteps();
     support::SimulatedUnitLine line;
     TmdiSubWindow* w = ConnectedToControllingUnit(line);
     ASSERT_NE(w, nullptr);
@@ -1941,4 +2081,19 @@ TEST_F(ProgrammerWindowTest, AProgrammerTickWhileTheFirstPointWaitsForASlowCycle
     }
     EXPECT_EQ(s.Series(2)->Count(), CProgramRun::PointsBeforeStart);
     EXPECT_TRUE(run->ProgramRunning);
+}
+
+TEST_F(ProgrammerWindowTest, SingleRampHoldSequencesKeepThePlanMovedByTheTimeHeldAt5Seconds)
+{
+    SingleRampHoldSequences(5);
+}
+
+TEST_F(ProgrammerWindowTest, SingleRampHoldSequencesKeepThePlanMovedByTheTimeHeldAt30Seconds)
+{
+    SingleRampHoldSequences(30);
+}
+
+TEST_F(ProgrammerWindowTest, SingleRampHoldSequencesKeepThePlanMovedByTheTimeHeldAt60Seconds)
+{
+    SingleRampHoldSequences(60);
 }
