@@ -1459,6 +1459,39 @@ TEST_F(ProgrammerWindowTest, EndedFromOutsideDuringARunTheFileSaysWhereTheUnitIs
     poll->Active = 1;
 }
 
+// A unit that falls silent right after a run began: the run's query of the setpoint limits
+// goes out unanswered, and nobody is told of it as of a command the unit may have taken
+// (a query changes nothing at the unit).
+TEST_F(ProgrammerWindowTest, AnUnansweredLimitsQueryOfARunIsNotReported)
+{
+    support::SimulatedUnitLine line;
+    TmdiSubWindow* w = ConnectedToControllingUnit(line);
+    ASSERT_NE(w, nullptr);
+    ASSERT_NO_FATAL_FAILURE(LoadProgram(w, "warm.tp", WarmProgram()));
+    ASSERT_NO_FATAL_FAILURE(StartLoadedProgram(w));
+    ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+    line.ClearLog();
+    line.First().Update([](support::UnitState& u) { u.answers = 0; });
+    support::TestDialogs().Clear();
+    clock.AdvanceMs(5000);
+    w->tmrProgrammerTimer();
+    // The query goes out at once, without an answer.
+    auto queries = [&] {
+        const auto frames = line.Frames();
+        return std::count_if(frames.begin(), frames.end(),
+                             [](const support::LoggedFrame& f) { return f.frame.find("L0F") != AnsiString::npos; });
+    };
+    ASSERT_TRUE(Await([&] { return queries() >= 1 && !w->Session().ChannelObject()->OneShotInProgress(); }));
+    // What the poll thread handed over after the query's last cycle has run.
+    const int passes = TransceiverThreads[w->Channel()]->PassCount;
+    ASSERT_TRUE(Await([&] { return TransceiverThreads[w->Channel()]->PassCount >= passes + 2; }));
+    platform::UiDispatcher::Instance().ProcessPending();
+    for (const support::ShownMessage& m : support::TestDialogs().Messages())
+        EXPECT_EQ(m.text.find("Sent without an answer"), AnsiString::npos) << m.text;
+    for (const AnsiString& l : w->Session().Memo(TSessionMemo::SerialData))
+        EXPECT_EQ(l.find("Sent without an answer"), AnsiString::npos) << l;
+}
+
 TEST_F(ProgrammerWindowTest, ThePanelShowsTheStepARunGaveNotAnOlderPollAndNotAWithdrawnOne)
 {
     support::SimulatedUnitLine line;
@@ -1984,7 +2017,9 @@ TEST_F(ProgrammerWindowTest, AProgrammerTickWhileTheFirstPointWaitsForASlowCycle
             u.internalTemp = 42.5;
             u.speed = 2002;
         });
-        unit.InjectFault(support::UnitFault::LateReply, -1, 300);
+        // Due a moment before the wait for it ends: the clock moved on to the reply's time does
+        // not end the wait in the same step.
+        unit.InjectFault(support::UnitFault::LateReply, -1, 299);
     };
     TmdiSubWindow* w = Open(&TfrmMainWindow::mnuProgrammgeberClick);
     w->cmbInterface->setCurrentIndex(w->cmbInterface->findText("TCP/IP"));
@@ -2017,7 +2052,10 @@ TEST_F(ProgrammerWindowTest, AProgrammerTickWhileTheFirstPointWaitsForASlowCycle
         if (first->Count() > 0) break;
         asked = requests();
         clock.AdvanceMs(300);
-        deviceClock.AdvanceMs(300);
+        const std::size_t written = line.RepliesWritten();
+        deviceClock.AdvanceMs(299);
+        ASSERT_TRUE(Await([&] { return line.RepliesWritten() > written; }));
+        deviceClock.AdvanceMs(1);
         waited += 300;
         if (!ticked && waited >= 1000) {
             ticked = true;
