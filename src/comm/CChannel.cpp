@@ -14,6 +14,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Exception.h"
 #include "platform/Round.h"
+#include "platform/TextCodec.h"
 #include "platform/UiThread.h"
 #include "resources/TextRows.h"
 
@@ -701,7 +702,7 @@ AnsiString CChannel::NameInReply(const AnsiString& reply)
         end = static_cast<int>(length);
     AnsiString name = end >= 8 ? reply.substr(7, static_cast<std::size_t>(end - 7)) : AnsiString();
     while (!name.empty() && name.back() == ' ') name.pop_back();
-    return name;
+    return platform::IsValidUtf8(name) ? name : platform::Cp1252ToUtf8(name);
 }
 
 bool CChannel::SerialNumberInReply(const AnsiString& reply, std::uint32_t& number)

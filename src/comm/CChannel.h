@@ -280,7 +280,9 @@ public:
     // digit too). Anything else that comes while a request waits is not its answer: the late
     // answer to an earlier request, or another slave's on a shared line.
     static bool AnswersRequest(const AnsiString& reply, const AnsiString& frame);
-    // The device name of a name reply (V), without the blanks after it; may be empty.
+    // The device name of a name reply (V), without the blanks after it; may be empty. The
+    // unit sends 8-bit text: its bytes are read as UTF-8 when they are valid UTF-8, else as
+    // Windows-1252, like a text file of the program's own formats.
     static AnsiString NameInReply(const AnsiString& reply);
     // The serial number of a number reply (F); false when the reply holds none.
     static bool SerialNumberInReply(const AnsiString& reply, std::uint32_t& number);
