@@ -295,6 +295,9 @@ public:
     void CommandUnanswered(const AnsiString& frame) override;
     // Counted at once towards the warning, as the fault of the coming tick.
     void FaultPassed() override;
+    // One protocol line names the hold: this one, or the line of the tick after it that
+    // records the ticks due meanwhile as missed.
+    void ProcessHeld(std::int64_t fromTicks, std::int64_t toTicks) override;
 
     // ---- IRecordedDataSource: what the data file is written from
     int SeriesCount() const override { return ChannelSeriesCount; }
@@ -327,8 +330,14 @@ private:
     void FollowWallClock(std::int64_t ticks);
     void StartPartClock(TDateTime wall, std::int64_t ticks);
     void PartAndSaveDecision(std::int64_t ticks);
-    // The ticks the user-interface thread missed before this one become error rows.
-    void RecordMissedTicks(std::int64_t ticks);
+    // The ticks the user-interface thread missed before this one become error rows, and so
+    // does a tick due while the whole program was held, also when it comes less than half an
+    // interval late. False when this tick is such a late one: its row is at its own time.
+    bool RecordMissedTicks(std::int64_t ticks);
+    struct THeldSpan {
+        std::int64_t From = 0, To = 0;
+    };
+    void AddHoldLine(const THeldSpan& hold);
     // A part's first write that replaces a file of an earlier recording says so in the
     // event protocol. The file is looked for off this thread; false while that look has not
     // come back, unless `giveUp` (the write goes ahead and nothing is said).
@@ -433,11 +442,14 @@ private:
     std::optional<std::pair<AnsiString, std::string>> FFailureAfterCheck;
     std::shared_ptr<platform::TFileLook> FReplacedLook;  // the part's name looked for
     std::int64_t FLastRowTicks = -1;                     // when the newest row was taken (-1: none yet)
-    bool FPartWritten = false;                           // the current part's file was written at least once
-    bool FRolloverPending = false;                       // the ending part is being written
-    bool FClosing = false;                               // Close waits for the closing save
-    bool FRolloverFailed = false;                        // its write failed: tried again at the next save check
-    bool FWarningOpen = false;                           // the communication warning waits for its OK
+    // A hold during which a tick was due: the tick after it names it.
+    std::optional<THeldSpan> FHoldOwed;
+    std::int64_t FGapLineUntil = -1;  // the end of the last gap a tick named
+    bool FPartWritten = false;        // the current part's file was written at least once
+    bool FRolloverPending = false;    // the ending part is being written
+    bool FClosing = false;            // Close waits for the closing save
+    bool FRolloverFailed = false;     // its write failed: tried again at the next save check
+    bool FWarningOpen = false;        // the communication warning waits for its OK
     // One more error tick towards the "too many communication errors" warning.
     void CountErrorTick();
     // A part whose write failed, kept for the close question.

@@ -111,6 +111,7 @@ void CChannelSession::StartTimeAxis()
         if (s) s->Clear();
     FTickCount = 0;
     FLastRowTicks = -1;
+    FHoldOwed.reset();
     FFirstPointAwaited = false;
     FAbsoluteTimeAxis = Settings.TimeAxisStyle == 1;
     // "relativ": X is the start date plus the time since the start; "absolut": the
@@ -214,13 +215,15 @@ bool CChannelSession::Tick()
         return false;
     }
 
-    RecordMissedTicks(ticks);
+    const bool ownRow = RecordMissedTicks(ticks);
     FollowWallClock(ticks);
-    const TDateTime x = ElapsedWallClock(ticks) - FTimeOrigin;
-    const int recorded = std::min(FSeriesCount, ValueSeriesTotal);
-    for (int k = 0; k < recorded; ++k) {
-        TFastLineSeries* s = FSeries[std::size_t(k)];
-        if (s && s->Tag == 1) s->AddXY(x, channel->SeriesValue(k), label);
+    if (ownRow) {
+        const TDateTime x = ElapsedWallClock(ticks) - FTimeOrigin;
+        const int recorded = std::min(FSeriesCount, ValueSeriesTotal);
+        for (int k = 0; k < recorded; ++k) {
+            TFastLineSeries* s = FSeries[std::size_t(k)];
+            if (s && s->Tag == 1) s->AddXY(x, channel->SeriesValue(k), label);
+        }
     }
     ++FTicksSinceSave;
     PartAndSaveDecision(ticks);
@@ -230,37 +233,92 @@ bool CChannelSession::Tick()
     return true;
 }
 
-void CChannelSession::RecordMissedTicks(std::int64_t ticks)
+bool CChannelSession::RecordMissedTicks(std::int64_t ticks)
 {
     const std::int64_t interval = std::int64_t(FSamplingInterval) * 1000;
     const std::int64_t last = std::exchange(FLastRowTicks, ticks);
+    // The whole program was held (the poll thread has not run since, or it found a hold
+    // during which a tick was due).
+    std::optional<THeldSpan> held = std::exchange(FHoldOwed, std::nullopt);
+    // (Without a link the thread notes no passes: that is no hold.)
+    if (FChannelObject && FChannelObject->PollThreadHeld() && !FChannelObject->LinkLost())
+        held = THeldSpan{FChannelObject->HeldSinceTicks(), ticks};
     // A timer comes a little late now and then; a tick later by more than its interval
     // means the user-interface thread was held (or the machine was short of memory) and
-    // at least one tick did not run at all.
-    if (last < 0 || ticks - last <= 2 * interval) return;
+    // at least one tick did not run at all: a tick due more than half an interval before
+    // this one. A tick due while the whole program was held did not run either, when this
+    // one comes later than a timer may be (half an interval, at most a second): the rows
+    // keep their times also at a long interval.
+    const std::int64_t lateAfterHold = std::min<std::int64_t>(interval / 2, 1000);
+    const bool stalled = last >= 0 && ticks - last > 2 * interval;
+    auto missed = [&](std::int64_t t) {
+        if (held && t >= held->From && t <= held->To && ticks - t > lateAfterHold) return true;
+        return stalled && 2 * (ticks - t) > interval;
+    };
+    if (last < 0 || !missed(last + interval)) {
+        if (held && held->From >= FGapLineUntil) AddHoldLine(*held);
+        return true;
+    }
     const bool filled = ticks - last <= FilledGapSeconds * 1000;
-    std::int64_t missed = 0;
+    std::int64_t count = 0, lastMissed = last;
     if (filled) {
         // Each missed tick gets its row at its own time, the values of the last replies
         // repeated and marked as errors, as a tick without a reply gets them.
         const AnsiString label = ChannelText(RowErrorExclamation);
         const int recorded = std::min(FSeriesCount, ValueSeriesTotal);
-        // A tick due more than half an interval before this one did not run.
-        for (std::int64_t t = last + interval; 2 * (ticks - t) > interval; t += interval, ++missed) {
+        for (std::int64_t t = last + interval; t < ticks && missed(t); t += interval, ++count) {
             const TDateTime x = ElapsedWallClock(t) - FTimeOrigin;
             for (int k = 0; k < recorded; ++k) {
                 TFastLineSeries* s = FSeries[std::size_t(k)];
                 if (s && s->Tag == 1) s->AddXY(x, FChannelObject->SeriesValue(k), label);
             }
+            lastMissed = t;
         }
     }
     const char* format = filled ? "hh:nn:ss" : "dd.mm.yyyy hh:nn:ss";
     AnsiString text = ChannelText(filled ? RowMissedTicks : RowNoTicksRecorded);
     const AnsiString fields[] = {FormatDateTime(format, ElapsedWallClock(last)),
-                                 FormatDateTime(format, ElapsedWallClock(ticks)), IntToStr(missed)};
+                                 FormatDateTime(format, ElapsedWallClock(ticks)), IntToStr(count)};
     for (int i = 0; i < 3; ++i)
         if (const auto at = text.find("$" + IntToStr(i + 1)); at != AnsiString::npos) text.replace(at, 2, fields[i]);
     AddProtocolLine(" " + text);
+    FGapLineUntil = ticks;
+    // This tick is the late one of the last tick missed: that row stands for it.
+    if (count > 0 && 2 * (ticks - lastMissed) <= interval) {
+        FLastRowTicks = lastMissed;
+        return false;
+    }
+    return true;
+}
+
+void CChannelSession::ProcessHeld(std::int64_t fromTicks, std::int64_t toTicks)
+{
+    NOX_ASSERT_UI_THREAD();
+    if (!FConnected) return;
+    // The line of a tick that ran after the hold names it already (that tick ran before the
+    // poll thread), or will: a tick was due during it.
+    if (fromTicks < FGapLineUntil) return;
+    const THeldSpan hold{fromTicks, toTicks};
+    if (FLastRowTicks >= 0 && !FRecordingSuspended &&
+        FLastRowTicks + std::int64_t(FSamplingInterval) * 1000 <= toTicks) {
+        FHoldOwed = hold;
+        return;
+    }
+    AddHoldLine(hold);
+}
+
+void CChannelSession::AddHoldLine(const THeldSpan& hold)
+{
+    FGapLineUntil = hold.To;
+    AnsiString text =
+        ChannelText(" Das Programm stand von $1 bis $2 still ($3 s): die Werte des Geräts werden neu abgefragt.",
+                    " The program was held from $1 to $2 ($3 s): the unit's values are fetched anew.");
+    const AnsiString fields[] = {FormatDateTime("hh:nn:ss", ElapsedWallClock(hold.From)),
+                                 FormatDateTime("hh:nn:ss", ElapsedWallClock(hold.To)),
+                                 FormatFloat("0.0", double(hold.To - hold.From) / 1000.0)};
+    for (int i = 0; i < 3; ++i)
+        if (const auto at = text.find("$" + IntToStr(i + 1)); at != AnsiString::npos) text.replace(at, 2, fields[i]);
+    AddProtocolLine(text);
 }
 
 AnsiString CChannelSession::UpdateStatusText()

@@ -571,7 +571,11 @@ bool CTransceiver::PrepareRequest()
     if (Terminated()) return false;
     UpdateCount();
     RefillQueue();
-    owner_->AskCycleIfTickIsLate();
+    // A hold is handed over before the pass is noted: a tick that finds this pass finds the
+    // hold handed over too.
+    const std::optional<CChannel::THold> hold = owner_->HoldBeforeThisPass();
+    if (hold) Hand([this, h = *hold] { owner_->HoldPassed(h); });
+    owner_->AskCycleIfTickIsLate(hold.has_value());
     if (owner_->CommError == 0)
         faultSeenPass_ = -1;
     else if (!GoOnAfterFault())
