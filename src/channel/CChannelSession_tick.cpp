@@ -121,12 +121,13 @@ void CChannelSession::StartTimeAxis()
     // A folder that cannot take the file is reported now, not when the first rows are due.
     CheckDataFolder();
     // In programmer mode the window's programmer tick (UpdateRunningData) runs the
-    // recording; the first point is taken at once either way, when the values at hand may
-    // make a good one (an immediate start after the identification). Values from longer
-    // ago (the file dialog stayed open) are not recorded: the first point waits for them.
+    // recording; the first point is taken at once either way, when the values at hand are
+    // those of an immediate start after the identification (as young as a good point's at a
+    // one-second interval). Values from longer ago (the file dialog stayed open), at any
+    // interval, are not recorded: the first point waits for the cycle asked for now.
     CChannel* channel = FChannelObject.get();
     const std::int64_t age = channel ? channel->PolledValuesAgeMs() : 0;
-    if (!channel || (age >= 0 && age <= channel->ValuesBoundMs(FSamplingInterval * 1000)))
+    if (!channel || (age >= 0 && age <= channel->ValuesBoundMs(1000)))
         Tick();
     else
         AwaitFirstPoint(ticks);
@@ -172,7 +173,9 @@ void CChannelSession::TakeAwaitedFirstPoint()
         return;
     }
     if (!FirstPointDue(platform::clock().MilliTicks())) return;
-    Tick();
+    // Taken as the cycle came back, between the window's ticks: they follow one interval
+    // after it, so the rows keep the interval from the first on.
+    if (Tick() && OnTimers) OnTimers(true);
 }
 
 bool CChannelSession::Tick()

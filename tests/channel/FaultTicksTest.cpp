@@ -904,48 +904,55 @@ TEST_F(FaultTicksTest, AFirstPointHoldsNoValueFromBeforeALongFileDialog)
     // after 30 s in the dialog it holds the values of a cycle after the dialog, or, while no
     // cycle comes back, is an error point taken once the values are older than a good point's
     // may be.
+    // So at a one-second interval and at 60 s, where 30 s old values are still younger than
+    // a regular tick's may be. Taken as its cycle came back, between the window's ticks, the
+    // first point has the window's timer start anew: the next tick is an interval after it.
     enum class Start { AtOnce, Late, LateUnitSilent };
     int channel = 0;
-    for (const Start start : {Start::AtOnce, Start::Late, Start::LateUnitSilent}) {
-        SCOPED_TRACE(int(start));
-        support::SimulatedUnitLine line;
-        CChannelSession s(++channel);
-        ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(line, s));
-        support::SimulatedUnit& unit = line.First();
-        s.Settings.Interval = "1";
-        SetPattern(unit, 1);
-        support::TestDialogs().OnFileDialog = [&](const platform::FileDialogRequest&) {
-            if (start == Start::AtOnce) return;
-            clock.AdvanceMs(30000);
-            deviceClock.AdvanceMs(30000);
-            SetPattern(unit, 2);
-            if (start == Start::LateUnitSilent) unit.InjectFault(support::UnitFault::NoReply, -1);
-        };
-        support::TestDialogs().QueueFileName(Path(("late" + std::to_string(channel)).c_str()));
-        ASSERT_TRUE(s.EstablishConnection());
-        ASSERT_NO_FATAL_FAILURE(ConfirmIdentification(s));
-        support::TestDialogs().OnFileDialog = nullptr;
-        ASSERT_TRUE(s.IsConnected());
-        TFastLineSeries* first = s.ValueSeries(0);
-        if (start == Start::AtOnce) {
-            ASSERT_EQ(first->Count(), 1);
-        } else if (start == Start::LateUnitSilent) {
-            // The cycle fails; no point is taken before the values' bound has passed.
-            ASSERT_TRUE(Await([&] { return s.ChannelObject()->CommError == 1; }));
-            platform::UiDispatcher::Instance().ProcessPending();
-            EXPECT_EQ(first->Count(), 0);
-            clock.AdvanceMs(s.ChannelObject()->ValuesBoundMs(1000) + 1);
+    for (const int interval : {1, 60})
+        for (const Start start : {Start::AtOnce, Start::Late, Start::LateUnitSilent}) {
+            SCOPED_TRACE(std::to_string(interval) + " s, " + std::to_string(int(start)));
+            support::SimulatedUnitLine line;
+            CChannelSession s(++channel);
+            ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(line, s));
+            support::SimulatedUnit& unit = line.First();
+            s.Settings.Interval = IntToStr(interval);
+            int restarts = 0;
+            s.OnTimers = [&](bool run) { restarts += run; };
+            SetPattern(unit, 1);
+            support::TestDialogs().OnFileDialog = [&](const platform::FileDialogRequest&) {
+                if (start == Start::AtOnce) return;
+                clock.AdvanceMs(30000);
+                deviceClock.AdvanceMs(30000);
+                SetPattern(unit, 2);
+                if (start == Start::LateUnitSilent) unit.InjectFault(support::UnitFault::NoReply, -1);
+            };
+            support::TestDialogs().QueueFileName(Path(("late" + std::to_string(channel)).c_str()));
+            ASSERT_TRUE(s.EstablishConnection());
+            ASSERT_NO_FATAL_FAILURE(ConfirmIdentification(s));
+            support::TestDialogs().OnFileDialog = nullptr;
+            ASSERT_TRUE(s.IsConnected());
+            TFastLineSeries* first = s.ValueSeries(0);
+            if (start == Start::AtOnce) {
+                ASSERT_EQ(first->Count(), 1);
+            } else if (start == Start::LateUnitSilent) {
+                // The cycle fails; no point is taken before the values' bound has passed.
+                ASSERT_TRUE(Await([&] { return s.ChannelObject()->CommError == 1; }));
+                platform::UiDispatcher::Instance().ProcessPending();
+                EXPECT_EQ(first->Count(), 0);
+                clock.AdvanceMs(s.ChannelObject()->ValuesBoundMs(interval * 1000) + 1);
+            }
+            ASSERT_TRUE(Await([&] { return first->Count() >= 1; }));
+            const bool error = first->GetXLabel(0) == ChannelText(resources::RowErrorExclamation);
+            EXPECT_EQ(error, start == Start::LateUnitSilent);
+            EXPECT_EQ(restarts, start == Start::AtOnce ? 0 : 1);
+            if (!error) {
+                for (int k : kWatched)
+                    EXPECT_EQ(s.ValueSeries(k)->GetyValue(0), Expected(k, start == Start::AtOnce ? 1 : 2)) << k;
+            }
+            unit.ClearFaults();
+            ASSERT_TRUE(s.Close());
         }
-        ASSERT_TRUE(Await([&] { return first->Count() >= 1; }));
-        const bool error = first->GetXLabel(0) == ChannelText(resources::RowErrorExclamation);
-        EXPECT_EQ(error, start == Start::LateUnitSilent);
-        if (!error) {
-            for (int k : kWatched)
-                EXPECT_EQ(s.ValueSeries(k)->GetyValue(0), Expected(k, start == Start::AtOnce ? 1 : 2)) << k;
-        }
-        unit.ClearFaults();
-        ASSERT_TRUE(s.Close());
-    }
 }
 
 TEST_F(FaultTicksTest, AFirstPointWaitsForACycleLongerThanTheIntervalAfterALongFileDialog)
