@@ -1,5 +1,6 @@
 #include "app/FileSaveWait.h"
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -38,11 +39,26 @@ TSaveResult SaveAndWait(std::vector<platform::TDeferredSave> files, int language
     NOX_ASSERT_UI_THREAD();
     if (files.empty()) return TSaveResult::Saved;
     const AnsiString name = files.front().Path;
-    // Shared with the saver: a result that comes after the user left the file unsaved goes
-    // nowhere.
+    // Shared with the saver. Left unsaved, the save is called off: its file is not put in
+    // place once the drive answers. Only when the drive answered just before that is the file
+    // written after all, and the user is told so.
     auto result = std::make_shared<std::optional<std::string>>();
-    platform::SaveInBackground(std::move(files), [result](const std::string& reason) { *result = reason; });
-    if (!WaitForFileSave([result] { return result->has_value(); }, name, language)) return TSaveResult::LeftUnsaved;
+    auto calledOff = std::make_shared<std::atomic<bool>>(false);
+    platform::SaveInBackground(
+        std::move(files),
+        [result, calledOff, name, language](const std::string& reason) {
+            *result = reason;
+            if (!calledOff->load() || !reason.empty()) return;
+            AnsiString text = Text(language, RowFileWrittenAfterAll);
+            if (const auto dollar = text.find('$'); dollar != AnsiString::npos) text.replace(dollar, 1, name);
+            platform::dialogs().MessageBox(text, Text(language, RowNotice), MB_OK | MB_ICONINFORMATION);
+        },
+        calledOff);
+    // A result that came while the user chose to leave the file stands.
+    if (!WaitForFileSave([result] { return result->has_value(); }, name, language) && !result->has_value()) {
+        calledOff->store(true);
+        return TSaveResult::LeftUnsaved;
+    }
     if ((*result)->empty()) return TSaveResult::Saved;
     if (error) *error = **result;
     return TSaveResult::Failed;

@@ -69,6 +69,7 @@ public:
     AnsiString CalendarProgramName = "none";
     TDateTime CalendarStartTime = 0.0;
     std::uint8_t RecordingActive = 1;  // 1 the recording goes on, 0 it stops
+    TDateTime CalendarArmedAt = 0.0;   // when the user armed it
 };
 
 // The timed start of a channel: armed, the program file chosen for it, the start moment and
@@ -79,6 +80,7 @@ struct TCalendarStart {
     AnsiString ProgramName = "none";
     TDateTime StartTime = 0.0;
     std::uint8_t RecordingActive = 1;
+    TDateTime ArmedAt = 0.0;
 };
 
 // The calendar-start form's entries, as the control panel reads them when it arms a

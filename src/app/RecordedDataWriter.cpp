@@ -652,7 +652,8 @@ TGrowResult TDataFileSaveQueue::Append(TGrowingFileState& file, Job& job, std::s
         if (!WriteKept(file, rows.Path, error)) {
             if (!file.File.SideFileBlocked()) return TGrowResult::Failed;
             error = file.File.SideFilePath();
-            return TGrowResult::SideFileBlocked;
+            return file.File.SideFileHoldsEarlierWrite() ? TGrowResult::EarlierWriteInTheWay
+                                                         : TGrowResult::SideFileBlocked;
         }
         if (!file.File.SyncData(&error)) {
             error = rows.Path + ": " + error;

@@ -83,6 +83,9 @@ enum class TGrowResult {
     // The file could not be written as its side file's name is held by what is not the
     // program's own (TGrowingFile::SideFileBlocked); the error is that name.
     SideFileBlocked,
+    // The same, as the side file's name holds the unfinished write of an earlier file of the
+    // name, which is never written over (TGrowingFile::SideFileHoldsEarlierWrite).
+    EarlierWriteInTheWay,
 };
 
 // Saves that do not hold up the user-interface thread: the recording is taken from the

@@ -537,6 +537,14 @@ void TfrmPanelControl::FollowUnitSetpoint(int channel, const std::optional<doubl
     ShowUnitSetpoint(setpoint);
 }
 
+void TfrmPanelControl::SetpointNotSent(int channel, const std::optional<double>& setpoint)
+{
+    NOX_ASSERT_UI_THREAD();
+    if (channel != CurrentChannel()) return;
+    if (edSetPoint->hasFocus() && edSetPoint->text() != FShownSetpoint) return;
+    ShowUnitSetpoint(setpoint);
+}
+
 void TfrmPanelControl::cmdKelvorStartCirculationClick(QObject* Sender)
 {
     NOX_ASSERT_UI_THREAD();

@@ -124,6 +124,9 @@ public:
     // At each tick of a channel: the active channel's field follows its unit, except that a
     // value the user put there stays until the unit has it.
     void FollowUnitSetpoint(int channel, const std::optional<double>& setpoint);
+    // A setpoint given to that channel was not sent: the field shows the unit's own value
+    // at once, unless the user is typing another one.
+    void SetpointNotSent(int channel, const std::optional<double>& setpoint);
     // The label the channel's panel shows (a typed label or the device), else its device.
     AnsiString ChannelLabel(int channel) const;
     // Starts when the button reads "start" (Tag 1), stops when it reads "stop" (Tag 0), as it

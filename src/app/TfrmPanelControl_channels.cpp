@@ -237,6 +237,10 @@ void TfrmPanelControl::ArmAutomaticStart(int channel)
     IPanelChannelWindow* window = PanelWindowOf(channel);
     if (!form || !window || !FCalendarEntries) return;
     const TCalendarStart entry = FCalendarEntries->CalendarEntry(channel);
+    // A start armed again as it was keeps the moment it was armed.
+    if (!form->AutomaticStartArmed || window->CalendarProgramName != entry.ProgramName ||
+        window->CalendarStartTime != entry.StartTime)
+        window->CalendarArmedAt = Now();
     form->AutomaticStartArmed = entry.Armed;
     window->CalendarProgramName = entry.ProgramName;
     window->CalendarStartTime = entry.StartTime;

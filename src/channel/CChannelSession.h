@@ -134,6 +134,9 @@ public:
     // The unit's setpoint as its replies told it, while the newest tick's values are
     // current; none before the unit has told it, without a connection and during a fault.
     std::optional<double> UnitSetpoint() const;
+    // The setpoint the unit is getting (one given and not yet told back) or else the one its
+    // last reply told, current or not; none before the unit has told one.
+    std::optional<double> LastKnownUnitSetpoint() const;
     // The part and save decision after TicksSinceSave was counted up for this tick.
     void PartAndSaveDecision();
     // Writes the current part in the background; `done` hears whether it was written.
@@ -176,6 +179,15 @@ public:
     // What a command frame does, in words for the user.
     AnsiString CommandName(const AnsiString& frame) const;
     bool HasWaitingProgramCommands() const { return !FCommands.Empty(); }
+    // The one-shot commands given to the unit of which nothing has gone out yet (the one
+    // handed to the poll thread, then those waiting), in words, "; " between them; queries
+    // are left out (they change nothing at the unit). Empty: none.
+    AnsiString UnsentCommandNames() const;
+    // The channel ends (closed, or the program ended from outside): those commands never
+    // go, and the event protocol names them.
+    void DropUnsentCommands();
+    // The setpoint the unit has taken, as its replies tell it; none when that is not known.
+    std::optional<double> SetpointTaken() const;
     // While suspended, ticks poll the unit but record nothing (a timed start that was armed
     // to stop the recording until it fires).
     void SetRecordingSuspended(bool suspended) { FRecordingSuspended = suspended; }
@@ -269,6 +281,12 @@ public:
     // The channel's timers must stop (false) or run again (true) around work that must
     // not be interrupted by a tick.
     std::function<void(bool run)> OnTimers;
+    // Commands given to the unit were named as not sent (the link lost, not in time): a
+    // setpoint among them is not what the unit has.
+    std::function<void()> OnCommandsNotSent;
+    // The program is being ended from outside: what the window must add to the protocols
+    // (a program run cut off) before the part is written.
+    std::function<void()> OnEndingFromOutside;
 
     // ---- IChannelWindow: the channel object's view of its window
     AnsiString ControlText(TChannelControl control) const override;
@@ -314,6 +332,8 @@ public:
     bool LogFileChecked() const override { return Settings.LogFile; }
 
 private:
+    // The names of UnsentCommandNames, with `handed` as the one handed to the poll thread.
+    AnsiString UnsentCommandNames(const AnsiString& handed) const;
     // This channel uses the RS485 line on the device `port` names (connected or connecting).
     bool UsesBus(const AnsiString& port) const;
 
@@ -364,7 +384,7 @@ private:
     void CreatePartFile(std::int64_t ticks);
     void PartFileFailed(const AnsiString& name, const std::string& error, std::int64_t ticks);
     void ReportPartFileFailure(const AnsiString& name, const std::string& error);
-    void SideFileBlocked(const AnsiString& name, const std::string& blocker);
+    void SideFileBlocked(const AnsiString& name, const std::string& blocker, bool earlierWrite);
     void ShowFileNotice(const AnsiString& text);
     // The running part's file was written whole after it had failed or was gone.
     void PartFileWrittenAgain(const AnsiString& name);

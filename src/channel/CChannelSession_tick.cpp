@@ -381,6 +381,16 @@ std::optional<double> CChannelSession::UnitSetpoint() const
     return channel->SeriesValue(2);
 }
 
+std::optional<double> CChannelSession::LastKnownUnitSetpoint() const
+{
+    NOX_ASSERT_UI_THREAD();
+    const CChannel* channel = FChannelObject.get();
+    if (!FConnected || !channel) return std::nullopt;
+    if (const std::optional<double> given = channel->ExpectedSetpoint()) return given;
+    if (!channel->SetpointRead()) return std::nullopt;
+    return channel->SeriesValue(2);
+}
+
 void CChannelSession::FaultPassed()
 {
     NOX_ASSERT_UI_THREAD();
@@ -636,7 +646,7 @@ void CChannelSession::ReportPartFileFailure(const AnsiString& name, const std::s
     ShowFileNotice(ChannelText(RowSavingFailed) + "\n" + error);
 }
 
-void CChannelSession::SideFileBlocked(const AnsiString& name, const std::string& blocker)
+void CChannelSession::SideFileBlocked(const AnsiString& name, const std::string& blocker, bool earlierWrite)
 {
     // A whole write never goes through the side file's name: the file is written whole at
     // the next tick, and so at every write until what is in the way is removed. The user
@@ -644,7 +654,7 @@ void CChannelSession::SideFileBlocked(const AnsiString& name, const std::string&
     FPartFile = TPartFile::None;
     if (FSideFileBlocker == blocker) return;
     FSideFileBlocker = blocker;
-    AnsiString text = ChannelText(RowSideFileBlocked);
+    AnsiString text = ChannelText(earlierWrite ? RowEarlierWriteInTheWay : RowSideFileBlocked);
     for (const auto& [mark, value] : {std::pair<const char*, AnsiString>("$1", blocker), {"$2", name}})
         for (auto at = text.find(mark); at != AnsiString::npos; at = text.find(mark, at + value.size()))
             text.replace(at, 2, value);
@@ -706,8 +716,8 @@ void CChannelSession::GrowPartFile(std::int64_t ticks)
                 FPartFileTrouble = TPartFileTrouble::Gone;
             else if (result == TGrowResult::Failed)
                 PartFileFailed(name, error, ticks);
-            else if (result == TGrowResult::SideFileBlocked)
-                SideFileBlocked(name, error);
+            else if (result == TGrowResult::SideFileBlocked || result == TGrowResult::EarlierWriteInTheWay)
+                SideFileBlocked(name, error, result == TGrowResult::EarlierWriteInTheWay);
         },
         QueuedWorkFailed());
 }
@@ -886,6 +896,44 @@ DeviceCommandQueue::TResult CChannelSession::QueueDeviceCommand(const AnsiString
     return result;
 }
 
+AnsiString CChannelSession::UnsentCommandNames(const AnsiString& handed) const
+{
+    AnsiString names;
+    auto add = [&](const AnsiString& frame) {
+        const int group = CChannel::CommandGroupOf(frame);
+        if (frame.empty() || group == 1 || group == 6 || group == 8) return;
+        names += (names.empty() ? "" : "; ") + CommandName(frame);
+    };
+    add(handed);
+    for (const DeviceCommandQueue::TCommand& c : FCommands.Waiting())
+        if (c.Once) add(c.Frame);
+    return names;
+}
+
+AnsiString CChannelSession::UnsentCommandNames() const
+{
+    NOX_ASSERT_UI_THREAD();
+    if (!FConnected || !FChannelObject) return {};
+    return UnsentCommandNames(FChannelObject->UnsentOneShot());
+}
+
+void CChannelSession::DropUnsentCommands()
+{
+    NOX_ASSERT_UI_THREAD();
+    if (!FConnected || !FChannelObject) return;
+    // Nothing more is handed over, and the one handed over last does not go either.
+    const AnsiString names = UnsentCommandNames(FChannelObject->DropUnsentOneShot());
+    FCommands.Clear();
+    if (FCommandTimer) FCommandTimer->stop();
+    if (!names.empty()) AddProtocolLine(" " + ChannelText(RowNotSentChannelClosed) + " " + names);
+}
+
+std::optional<double> CChannelSession::SetpointTaken() const
+{
+    NOX_ASSERT_UI_THREAD();
+    return FConnected && FChannelObject ? FChannelObject->SetpointTaken() : std::nullopt;
+}
+
 AnsiString CChannelSession::CommandName(const AnsiString& frame) const
 {
     return DeviceCommandQueue::CommandName(frame, FChannelObject && FChannelObject->IsUnsignedDevice());
@@ -917,6 +965,7 @@ void CChannelSession::ConnectionLost(const TCommandOnLoss& command)
         AddProtocolLine(" " + line);
         message += (message.empty() ? "" : "\n") + line;
     }
+    if (!notSent.empty() && OnCommandsNotSent) OnCommandsNotSent();
     if (!message.empty()) ShowNotice(ChannelName() + "\n\n" + message, ChannelText(RowWarning), {});
     CommandsChanged();
 }
@@ -965,6 +1014,7 @@ void CChannelSession::CommandsChanged()
         if (const auto dollar = text.find('$'); dollar != AnsiString::npos)
             text.replace(dollar, 1, IntToStr(DeviceCommandQueue::MaxWaitMs / 1000));
         AddProtocolLine(" " + text + " " + names);
+        if (OnCommandsNotSent) OnCommandsNotSent();
         ShowNotice(ChannelName() + "\n\n" + text + " " + names, ChannelText(RowWarning), {});
     }
     if (FCommands.Empty()) {
@@ -1031,6 +1081,8 @@ bool CChannelSession::EndFromOutside(const AnsiString& why, std::function<void(b
     if (!FConnected) return false;
     if (OnTimers) OnTimers(false);
     AddProtocolLine(" " + why);
+    DropUnsentCommands();
+    if (OnEndingFromOutside) OnEndingFromOutside();
     TDataFileSaveQueue::Instance().Save(this, FChannel, std::move(done), TPartFileUse::Final, true);
     return true;
 }

@@ -25,10 +25,14 @@ double RoundTo2(double value)
     return double(Round64(value * 100.0)) / 100.0;
 }
 
+AnsiString StampOf(TDateTime t)
+{
+    return DateToStr(t) + " " + TimeToStr(t);
+}
+
 AnsiString Stamp()
 {
-    const TDateTime now = Now();
-    return DateToStr(now) + " " + TimeToStr(now);
+    return StampOf(Now());
 }
 
 }  // namespace
@@ -46,16 +50,17 @@ CProgramRun::~CProgramRun()
 }
 
 void CProgramRun::BindCalendar(std::uint8_t& armed, AnsiString& programName, TDateTime& startTime,
-                               std::uint8_t& recordingActive)
+                               std::uint8_t& recordingActive, TDateTime& armedAt)
 {
     NOX_ASSERT_UI_THREAD();
-    FCalendar = {&armed, &programName, &startTime, &recordingActive};
+    FCalendar = {&armed, &programName, &startTime, &recordingActive, &armedAt};
 }
 
 TCalendarStart CProgramRun::Calendar() const
 {
     NOX_ASSERT_UI_THREAD();
-    return {*FCalendar.Armed, *FCalendar.ProgramName, *FCalendar.StartTime, *FCalendar.RecordingActive};
+    return {*FCalendar.Armed, *FCalendar.ProgramName, *FCalendar.StartTime, *FCalendar.RecordingActive,
+            *FCalendar.ArmedAt};
 }
 
 void CProgramRun::SetCalendar(const TCalendarStart& calendar)
@@ -65,6 +70,7 @@ void CProgramRun::SetCalendar(const TCalendarStart& calendar)
     *FCalendar.ProgramName = calendar.ProgramName;
     *FCalendar.StartTime = calendar.StartTime;
     *FCalendar.RecordingActive = calendar.RecordingActive;
+    *FCalendar.ArmedAt = calendar.ArmedAt;
 }
 
 void CProgramRun::BindStateFlags(std::uint8_t* running, std::uint8_t* starting)
@@ -219,7 +225,10 @@ bool CProgramRun::RequestStart(TTreeNode* selected, const TRunSettings& settings
     StartPending = 1;
     Event(TRunEvent::StartRequested);
     FSession.SetSetpointLimits(-999.9, 999.9);
-    ProgramLine(ChannelText(RowWasStarted));
+    // A timed start says so, with the moment it was set for and when it was armed.
+    ProgramLine(FTimedStart ? ChannelText(RowWasStartedAutomatically,
+                                          {StampOf(*FCalendar.StartTime), StampOf(*FCalendar.ArmedAt)})
+                            : ChannelText(RowWasStarted));
     // With enough recorded points the run begins now and its first frame goes at once;
     // otherwise the protocol says that it waits. Inside a tick (a timed start) the tick
     // begins it.
@@ -244,11 +253,16 @@ AnsiString CProgramRun::Question(TextRow row) const
     return ChannelText(row) + "\n\n" + FSession.ChannelName();
 }
 
-void CProgramRun::SendAtOnce()
+void CProgramRun::UpdateRemainingSteps()
 {
     if (RecordedSetpointLastX() != 0.0)
         RemainingSteps =
             CProgrammer::ElapsedSteps(PlannedSetpointLastX(), RecordedSetpointLastX(), FSession.SamplingInterval());
+}
+
+void CProgramRun::SendAtOnce()
+{
+    UpdateRemainingSteps();
     SendProgramFrames(RemainingSteps, true);
 }
 
@@ -344,9 +358,11 @@ void CProgramRun::HoldOrResume()
     if (!ChannelAskYesNo(Question(held ? RowAskResumeSegment : RowAskHoldSegment))) return;
     if (!CanHold() || run != FRunSerial || (SegmentHeld != 0) != held) return;
     if (SegmentHeld) {
-        Resume(FCancelledSegment == FSegmentSerial ? 0 : HeldRemainingSteps);
-        // The rest of the segment reaches the unit now, not at the next tick.
-        SendAtOnce();
+        Resume(FCancelledSegment != FSegmentSerial);
+        // What the plan holds for this moment reaches the unit now; the step after it
+        // follows at its own tick.
+        UpdateRemainingSteps();
+        if (ProgramRunning) SendPlanStep(FPlanValue, FPlanX, true);
     } else {
         Hold();
     }
@@ -361,8 +377,19 @@ void CProgramRun::HoldProgram()
 
 void CProgramRun::Hold()
 {
-    // The segment keeps the time it still had: the resume plans the rest over as many steps.
+    // The segment keeps the time it still had.
     HeldRemainingSteps = StepsStillPlanned();
+    // The plan from the step the unit was handed last on (a step handed over at once before
+    // its tick, as at the start, included): the resume lays it out again. A segment that
+    // waits for its setpoint has nothing planned ahead.
+    FHeldPlan.assign(1, FPlanValue);
+    FHeldPlanX = FPlanX;
+    if (const TChartSeries* planned = Planned(); planned && FProgrammer.GetRampActive() == 1) {
+        const TDateTime after = FPlanX + 0.5 * std::max(1, FSession.SamplingInterval()) / SecsPerDay;
+        for (int i = 0; i < planned->Count(); ++i)
+            if (planned->GetxValue(i) > after) FHeldPlan.push_back(planned->GetyValue(i));
+    }
+    FHeldSince = Now();
     SegmentHeld = 1;
     FProgrammer.SetRampActive(0);
     ProgramRunning = 0;
@@ -372,19 +399,41 @@ void CProgramRun::Hold()
     Event(TRunEvent::Held);
 }
 
-void CProgramRun::Resume(int steps)
+void CProgramRun::Resume(bool withRest)
 {
     SegmentHeld = 0;
     HeldByUnitOff = 0;
     FProgrammer.SetRampActive(1);
     ProgramRunning = 1;
     MethodLetterNeeded = 1;
-    // The rest of the segment is planned anew, from the unit's present setpoint to the
-    // segment's target over the steps that were left when it was held.
-    StartTemperature = ChannelValue(2);
     RunningSlot = CProgrammer::GetProgramIndex(StartedProgram);
-    FProgrammer.StartRamp(std::max(0, steps), FSession.SamplingInterval(), FProgrammer.GetCurrentSetpoint(),
-                          StartTemperature);
+    // The rest of the segment keeps its steps, later by the time the run was held, in whole
+    // intervals: the total decides, so short holds add up instead of each being lost or
+    // each counting a whole interval. Neither the unit's read-back setpoint (a poll behind
+    // what it was sent) nor a step the plan holds for later is taken as where it stands.
+    const int interval = std::max(1, FSession.SamplingInterval());
+    const double step = interval / SecsPerDay;
+    FHeldSeconds += std::max(0.0, (Now() - FHeldSince) * SecsPerDay);
+    const std::int64_t shifted = Round64(FHeldSeconds / interval);
+    const TDateTime anchor = FHeldPlanX + double(shifted - FShiftedSteps) * step;
+    FShiftedSteps = shifted;
+    const int last = withRest ? int(FHeldPlan.size()) - 1 : 0;
+    // The step of the moved plan for a time: before its first step, the step the unit was
+    // held on; after its last, the last.
+    auto position = [&](TDateTime x) { return int(std::clamp<std::int64_t>(Round64((x - anchor) / step), 0, last)); };
+    // The last tick's step is what the plan holds now; the ticks to come get theirs.
+    const TDateTime recorded = RecordedSetpointLastX() != 0.0 ? RecordedSetpointLastX() : anchor;
+    const int due = position(recorded);
+    FPlanValue = FHeldPlan[std::size_t(due)];
+    FPlanX = anchor + due * step;
+    if (withRest) {
+        const std::int64_t points = Round64((anchor + last * step - recorded) / step);
+        for (std::int64_t q = 1; q <= points; ++q) {
+            const TDateTime x = recorded + double(q) * step;
+            AddPlannedSetpoint(x, FHeldPlan[std::size_t(position(x))]);
+        }
+    }
+    SetRampPlotted();
     Event(TRunEvent::Resumed);
 }
 
@@ -399,7 +448,7 @@ void CProgramRun::CancelSegment()
     if (!CanCancel() || run != FRunSerial || segment != FSegmentSerial) return;
     FCancelledSegment = segment;
     // A held segment is cancelled too: the run goes on with the next one.
-    if (SegmentHeld) Resume(0);
+    if (SegmentHeld) Resume(false);
     // The segment's planned time is over now; a temperature-stable segment stops waiting
     // (a time-stable one has no wait to end: the next segment's own wait stands).
     TruncatePlannedCurve();
@@ -558,7 +607,16 @@ AnsiString CProgramRun::SetpointLeftText() const
 AnsiString CProgramRun::UnitLeftText() const
 {
     NOX_ASSERT_UI_THREAD();
-    AnsiString text = SetpointLeftText();
+    // What the unit took, as its replies tell it: a frame handed over may not have gone
+    // out, and the control panel's commands go past the run.
+    AnsiString text;
+    if (const std::optional<double> taken = FSession.SetpointTaken()) {
+        text = ChannelText(HasRun() && FSetpointSent ? RowUnitKeepsSentSetpoint : RowUnitSetpointUnchanged);
+        if (const auto dollar = text.find('$'); dollar != AnsiString::npos)
+            text.replace(dollar, 1, FormatFloat("0.00", *taken));
+    } else {
+        text = ChannelText(RowUnitSetpointNotKnown);
+    }
     const AnsiString status = FSession.ControlStatus();
     if (status == "E" || status == "I") text += " " + ChannelText(RowControlStaysOn);
     return text;
@@ -567,6 +625,10 @@ AnsiString CProgramRun::UnitLeftText() const
 void CProgramRun::ChannelClosing()
 {
     NOX_ASSERT_UI_THREAD();
+    if (const AnsiString dropped = CalendarDroppedText(); !dropped.empty()) {
+        AddProtocolLine(Stamp() + " " + dropped);
+        FSession.AddMemoLine(TSessionMemo::SerialData, CChannel::ErrorLine(" " + dropped));
+    }
     if (!HasRun()) return;
     const AnsiString text = ChannelText(RowChannelClosedDuringRun, {RunProgramName()}) + " " + UnitLeftText();
     // Beside the run's own lines, and in the event protocol, which the data file always keeps.
@@ -636,6 +698,12 @@ void CProgramRun::UpdateRunningData()
 
 void CProgramRun::CalendarStep(TDateTime now)
 {
+    const std::int64_t ticks = platform::clock().MilliTicks();
+    // Where the wall clock would stand had it kept pace with the ticks since the last step.
+    const TDateTime paced =
+        FCalendarStepTicks < 0 ? now : FCalendarStepWall + double(ticks - FCalendarStepTicks) / MSecsPerDay;
+    FCalendarStepWall = now;
+    FCalendarStepTicks = ticks;
     if (!*FCalendar.Armed) {
         FSession.SetRecordingSuspended(false);
         return;
@@ -650,8 +718,10 @@ void CProgramRun::CalendarStep(TDateTime now)
     }
     if (late > CalendarWindowSeconds) {
         // No tick came in time (the machine slept, the clock was set): a program that
-        // starts late might run at a time nobody planned for, so the start is dropped.
-        DisarmCalendar();
+        // starts late might run at a time nobody planned for, so the start is dropped. The
+        // ticks came on time when, at their pace, this step is still within the start's window:
+        // then the clock was set forward past it.
+        DisarmCalendar((paced - *FCalendar.StartTime) * SecsPerDay <= CalendarWindowSeconds);
         return;
     }
     *FCalendar.Armed = 0;
@@ -667,16 +737,25 @@ void CProgramRun::CalendarStep(TDateTime now)
     if (OnCalendarStart) OnCalendarStart();
 }
 
-void CProgramRun::DisarmCalendar()
+void CProgramRun::DisarmCalendar(bool clockSetForward)
 {
-    const AnsiString name = *FCalendar.ProgramName;
+    const AnsiString text =
+        ChannelText(clockSetForward ? RowCalendarClockStepped : RowCalendarNoTick,
+                    {FSession.ChannelName(), ExtractFileName(*FCalendar.ProgramName), StampOf(*FCalendar.StartTime)});
     SetCalendar({0, "none", *FCalendar.StartTime, 1});
     FSession.SetRecordingSuspended(false);
-    const AnsiString text = ChannelText("Der Kalenderstart wurde nicht ausgeführt: zur Startzeit lief kein Takt.",
-                                        "The automatic start was not carried out: no tick came at the start time.");
-    AddProtocolLine(Stamp() + " " + text + " (" + name + ")");
+    AddProtocolLine(Stamp() + " " + text);
+    FSession.AddMemoLine(TSessionMemo::SerialData, CChannel::ErrorLine(" " + text));
     FSession.Notice(text, ChannelText(RowNotice));
     Event(TRunEvent::CalendarDisarmed);
+}
+
+AnsiString CProgramRun::CalendarDroppedText() const
+{
+    NOX_ASSERT_UI_THREAD();
+    if (!*FCalendar.Armed) return AnsiString();
+    return ChannelText(RowCalendarStartDropped,
+                       {ExtractFileName(*FCalendar.ProgramName), StampOf(*FCalendar.StartTime)});
 }
 
 int CProgramRun::StartProgram()
@@ -704,6 +783,11 @@ int CProgramRun::StartProgram()
     ClearEndState();
     StartPending = 0;
     ++FSegmentSerial;
+    FPlanValue = StartTemperature;
+    FPlanX = RecordedSetpointLastX();
+    FPlanSegment = FSegmentSerial;
+    FHeldSeconds = 0.0;
+    FShiftedSteps = 0;
     Event(TRunEvent::Started);
     return remaining;
 }

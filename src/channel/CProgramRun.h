@@ -61,8 +61,8 @@ public:
     // The window's own fields this run reads and writes (the control panel and the main
     // window read and set them there): the timed start and the two program-state flags.
     // Until they are bound, the run keeps them itself.
-    void BindCalendar(std::uint8_t& armed, AnsiString& programName, TDateTime& startTime,
-                      std::uint8_t& recordingActive);
+    void BindCalendar(std::uint8_t& armed, AnsiString& programName, TDateTime& startTime, std::uint8_t& recordingActive,
+                      TDateTime& armedAt);
     TCalendarStart Calendar() const;
     void SetCalendar(const TCalendarStart& calendar);
     void BindStateFlags(std::uint8_t* running, std::uint8_t* starting);
@@ -123,12 +123,15 @@ public:
     // message say so with that setpoint. Without a run only the failure is told.
     void Fail(resources::TextRow lead, const AnsiString& reason);
     // What the unit is left doing when the run is no longer driven (its window closes): the
-    // setpoint it was sent last (its own when the run sent none), and that its temperature
-    // control stays on when it is on.
+    // setpoint it has taken as its replies tell it (or that this is not known), and that
+    // its temperature control stays on when it is on.
     AnsiString UnitLeftText() const;
     // The channel window closes while the run goes on: the protocol says so, and what the
     // unit is left doing.
     void ChannelClosing();
+    // That the armed timed start (program, time) is dropped with the window; empty when none
+    // is armed.
+    AnsiString CalendarDroppedText() const;
 
     // ---- the programmer timer
     // One tick, in this order: tidy up a finished run; the programmer's run step; the
@@ -173,7 +176,7 @@ public:
     TTreeNode* FirstSegment = nullptr;
     int RunningSlot = 0;
     int RemainingSteps = 0;
-    // The steps the held segment still had when it was held; its resume plans the rest over them.
+    // The steps the held segment still had when it was held.
     int HeldRemainingSteps = 0;
     double StartTemperature = 20.0;
     double SegmentSetpoint = 0.0;
@@ -215,12 +218,16 @@ public:
 
 private:
     void Event(TRunEvent event);
-    // The setpoint part of UnitLeftText.
+    // The setpoint a failed run leaves the unit with (its frame handed over last still goes).
     AnsiString SetpointLeftText() const;
     // The run begins now: the programmer's first segment, its first frame at once.
     void BeginRun();
     // The frames of the running step, now.
     void SendAtOnce();
+    // The steps still to run in the segment, measured now.
+    void UpdateRemainingSteps();
+    // The frames for the unit with this step of the plan, planned for `x`.
+    void SendPlanStep(double setpoint, TDateTime x, bool atOnce);
     // The steps of the running segment's plan after the last recorded point: the time the
     // segment still has.
     int StepsStillPlanned() const;
@@ -232,8 +239,9 @@ private:
     void Message(const AnsiString& text, const AnsiString& caption);
     void ProgramLine(const AnsiString& what);
     void Hold();
-    // The held segment goes on for the given steps (none: it is over at the next tick).
-    void Resume(int steps);
+    // The held segment goes on with the rest of its plan, later by the time held (without
+    // its rest: it is over at the next tick).
+    void Resume(bool withRest);
     // Ends the run as a stop does (a start that has not begun is undone); with `withdraw`
     // the run's frames still on their way are withdrawn at once.
     void EndWhereItStands(bool withdraw);
@@ -244,7 +252,9 @@ private:
     void ClearEndState();
     // A start that never reached the unit is undone.
     void UndoStart();
-    void DisarmCalendar();
+    // The start's window passed: dropped, with why (the clock was set past it, or no tick
+    // came in it), naming the channel and the program.
+    void DisarmCalendar(bool clockSetForward);
     void CalendarStep(TDateTime now);
     void UpdateStateFlags();
     TChartSeries* Planned() const;
@@ -260,10 +270,15 @@ private:
         AnsiString* ProgramName;
         TDateTime* StartTime;
         std::uint8_t* RecordingActive;
+        TDateTime* ArmedAt;
     };
     TCalendarStart FOwnCalendar;
     TCalendarFields FCalendar{&FOwnCalendar.Armed, &FOwnCalendar.ProgramName, &FOwnCalendar.StartTime,
-                              &FOwnCalendar.RecordingActive};
+                              &FOwnCalendar.RecordingActive, &FOwnCalendar.ArmedAt};
+    // Where both clocks stood at the last calendar step: a start whose window passed between
+    // two steps is told apart as a clock set forward or as ticks that did not come.
+    TDateTime FCalendarStepWall = 0.0;
+    std::int64_t FCalendarStepTicks = -1;
     std::uint8_t FOwnRunning = 0, FOwnStarting = 0;
     std::uint8_t* FRunningFlag = &FOwnRunning;
     std::uint8_t* FStartingFlag = &FOwnStarting;
@@ -289,4 +304,18 @@ private:
     bool FSetpointSent = false;
     // The pair of that frame: a run that ends by itself leaves the unit there.
     AnsiString FLastCommand, FLastOutputs;
+    // The step of the plan the unit was handed last (the one it holds while the run is
+    // held), its planned time and the segment it belongs to.
+    double FPlanValue = 0.0;
+    TDateTime FPlanX = 0.0;
+    std::uint32_t FPlanSegment = ~0u;
+    // A hold keeps that step and the steps planned after it; the resume lays them out
+    // again from the step's time on, later by the time held.
+    std::vector<double> FHeldPlan;
+    TDateTime FHeldPlanX = 0.0;
+    TDateTime FHeldSince = 0.0;
+    // The time the run was held in all, and the whole intervals its plan was moved later
+    // for it: every resume moves it by what the total, not that hold alone, adds.
+    double FHeldSeconds = 0.0;
+    std::int64_t FShiftedSteps = 0;
 };

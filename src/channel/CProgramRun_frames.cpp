@@ -4,6 +4,7 @@
 #include "channel/CChannelSession.h"
 #include "channel/CProgramRun.h"
 #include "channel/ChannelTexts.h"
+#include "chart/engine/TChartSeries.h"
 #include "comm/CTolvarProtocol.h"
 #include "platform/UiThread.h"
 #include "programmer/CProgrammer.h"
@@ -65,9 +66,16 @@ void CProgramRun::SendProgramFrames(int remainingSteps, bool atOnce)
         }
         return;
     }
+    const int index = FProgrammer.ActiveSetpointIndex(remainingSteps);
+    const TChartSeries* planned = Planned();
+    SendPlanStep(FProgrammer.GetActiveSetpoint(remainingSteps),
+                 index >= 0 && planned ? planned->GetxValue(index) : RecordedSetpointLastX(), atOnce);
+}
+
+void CProgramRun::SendPlanStep(double setpoint, TDateTime x, bool atOnce)
+{
     if (!FSession.IsConnected()) return;
 
-    const double setpoint = FProgrammer.GetActiveSetpoint(remainingSteps);
     const int output = FProgrammer.GetCurrentAnalogOutput();
     AnsiString outputs = output != -1 ? IntToHex(std::uint32_t(output) & 0xFFFFu, 4) + "********" : "************";
     switch (FProgrammer.GetCurrentContact()) {
@@ -136,6 +144,9 @@ void CProgramRun::SendProgramFrames(int remainingSteps, bool atOnce)
             FSetpointSent = true;
             FLastCommand = command;
             FLastOutputs = "C14" + outputs;
+            FPlanValue = setpoint;
+            FPlanX = x;
+            FPlanSegment = FSegmentSerial;
             break;
         case TCommandHandOver::Refused: Fail(RowProgramFailed, ChannelText(RowProgramCommandsRefused)); break;
     }

@@ -334,6 +334,12 @@ void TmdiSubWindow::ConnectSession()
     };
     s.OnSocket = [this] { return ZTCPSocket; };
     s.OnTimers = [this](bool run) { SetTimers(run); };
+    s.OnCommandsNotSent = [this] {
+        if (frmPanelControl) frmPanelControl->SetpointNotSent(FChannel, FSession->LastKnownUnitSetpoint());
+    };
+    s.OnEndingFromOutside = [this] {
+        if (FRun) FRun->ChannelClosing();
+    };
 }
 
 QPlainTextEdit* TmdiSubWindow::MemoWidget(TSessionMemo memo) const

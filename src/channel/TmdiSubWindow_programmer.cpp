@@ -35,7 +35,7 @@ void TmdiSubWindow::CreateProgrammer()
     if (FProgrammer) return;
     FProgrammer = std::make_unique<CProgrammer>(FChannel);
     FRun = std::make_unique<CProgramRun>(*FSession, *FProgrammer, FProgramTree);
-    FRun->BindCalendar(AutomaticStartArmed, CalendarProgramName, CalendarStartTime, RecordingActive);
+    FRun->BindCalendar(AutomaticStartArmed, CalendarProgramName, CalendarStartTime, RecordingActive, CalendarArmedAt);
     FRun->BindStateFlags(&ProgramRunning, &ProgramStarting);
     FRun->SetProfileSeries(Series1);
     FRun->OnRunEvent = [this](TRunEvent event) { ProgramRunEvent(event); };

@@ -193,9 +193,17 @@ void TmdiSubWindow::FormCloseQuery(bool ask, bool& canClose)
             question.replace(dollar, 1, IntToStr(FChannel));
         // A run goes no further once its window is gone: the user hears which program and
         // where the unit is left before saying yes.
-        if (FRun && FRun->HasRun())
-            question +=
-                "\n\n" + ChannelText(RowProgramStillRunning, {FRun->RunProgramName()}) + " " + FRun->UnitLeftText();
+        if (FRun && FRun->HasRun()) {
+            const bool held = FRun->SegmentHeld || FRun->HeldByUnitOff;
+            question += "\n\n" +
+                        ChannelText(held ? RowProgramHeldNotEnded : RowProgramStillRunning, {FRun->RunProgramName()}) +
+                        " " + FRun->UnitLeftText();
+        }
+        // Commands the user confirmed and that have not gone out go no more.
+        if (const AnsiString unsent = FSession->UnsentCommandNames(); !unsent.empty())
+            question += "\n\n" + ChannelText(RowCommandsWaitingOnClose) + " " + unsent;
+        // So does an armed timed start, which goes with the window.
+        if (FRun && AutomaticStartArmed) question += "\n\n" + FRun->CalendarDroppedText();
         if (!ChannelAskYesNo(question)) {
             if (frmMainWindow) frmMainWindow->LastActivatedChannel = -1;
             return;
@@ -238,6 +246,7 @@ bool TmdiSubWindow::CloseChannelWindow()
         }
         if (frmMainWindow) frmMainWindow->SetSaveEnabled(false);
         // Into the protocol before the closing save, so the file says it too.
+        FSession->DropUnsentCommands();
         if (FRun) FRun->ChannelClosing();
         const bool closed = FSession->Close();
         if (frmMainWindow) frmMainWindow->SetSaveEnabled(true);

@@ -162,6 +162,22 @@ void CChannel::WithdrawOneShot(const AnsiString& frame)
     if (CTransceiver* poll = Transceiver(); poll && !frame.empty()) poll->DropOneShot(frame);
 }
 
+AnsiString CChannel::UnsentOneShot() const
+{
+    const CTransceiver* poll = Transceiver();
+    return poll ? poll->UnsentOneShot() : AnsiString();
+}
+
+AnsiString CChannel::DropUnsentOneShot()
+{
+    CTransceiver* poll = Transceiver();
+    const AnsiString frame = poll ? poll->UnsentOneShot() : AnsiString();
+    if (frame.empty()) return {};
+    // Gone out meanwhile, it is the unit's as any command sent.
+    const TCommandOnLoss dropped = poll->DropOneShot(frame);
+    return dropped.Sent == 0 ? dropped.Frame : AnsiString();
+}
+
 void CChannel::LoadStandingNow()
 {
     if (CTransceiver* poll = Transceiver()) poll->LoadStandingNow();
@@ -504,10 +520,18 @@ std::optional<double> CChannel::ExpectedSetpoint() const
     return expectedSetpoint_;
 }
 
+std::optional<double> CChannel::SetpointTaken() const
+{
+    NOX_ASSERT_UI_THREAD();
+    if (!setpointRead_ || setpointUncertain_) return std::nullopt;
+    return SeriesValue(2);
+}
+
 void CChannel::NoteExchangeEnded(const AnsiString& frame, bool answered)
 {
     NOX_ASSERT_UI_THREAD();
     ++exchangesEnded_;
+    if (!answered && IsSetpointFrame(frame)) setpointUncertain_ = true;
     if (expectedFrame_.empty()) return;
     if (expectedOut_ == 0 && frame == expectedFrame_) expectedOut_ = exchangesEnded_;
     // A status reply of the exchange that took the frame out or of a later one (its own
@@ -627,6 +651,7 @@ void CChannel::DecodeReply(const AnsiString& reply)
         case 'G':
             store({{vTIntern, 14, 4, 1}, {vTExtern, 18, 4, 1}, {vSollwert, 10, 4, 1}});
             setpointRead_ = true;
+            setpointUncertain_ = false;
             if (w) w->SetControlStatus(reply.substr(7, 1));
             break;
         case 'L': {

@@ -106,6 +106,10 @@ public:
     // The one-shot command `frame` does not go out (any more) if its cycles have not all
     // begun; another one-shot stays. A standing command given after it stands in its place.
     void WithdrawOneShot(const AnsiString& frame);
+    // The one-shot command handed to the poll thread of which nothing has gone out; empty:
+    // none. DropUnsentOneShot takes it back (a channel that ends): it never goes.
+    AnsiString UnsentOneShot() const;
+    AnsiString DropUnsentOneShot();
     // The standing command given last goes in the next cycle even if that cycle was loaded
     // with an older one already (see CTransceiver::LoadStandingNow).
     void LoadStandingNow();
@@ -252,6 +256,10 @@ public:
     void NoteExchangeEnded(const AnsiString& frame, bool answered);
     // A frame "[Mnn" + "G0D" + method + "*" + four digits: it sets the unit's setpoint.
     static bool IsSetpointFrame(const AnsiString& frame);
+    // The setpoint the unit has taken, as its replies tell it: none before a status reply
+    // told it, nor while a setpoint frame that went out without an answer was not followed
+    // by one (the unit may or may not have taken that frame).
+    std::optional<double> SetpointTaken() const;
 
     // An error line of the poll thread for the event protocol.
     void LogErrorLine(const AnsiString& line);
@@ -393,6 +401,9 @@ private:
     std::uint64_t expectedOut_ = 0;
     std::uint64_t exchangesEnded_ = 0;
     double expectedSetpoint_ = 0.0;
+    // A setpoint frame went out without an answer and no status reply has told the
+    // unit's setpoint since.
+    bool setpointUncertain_ = false;
     AnsiString identifiedName_;
     AnsiString otherUnit_;  // the other unit last reported, "name/serial"; empty: none
     IChannelWindow* window_ = nullptr;

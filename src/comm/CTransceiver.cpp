@@ -232,6 +232,15 @@ TCommandOnLoss CTransceiver::DropOneShot(const AnsiString& only)
     return lost;
 }
 
+AnsiString CTransceiver::UnsentOneShot() const
+{
+    std::lock_guard<std::mutex> l(queueMutex_);
+    if (!Protocol) return {};
+    if (OneShot == 1) return BaseCommand;
+    if (oneShotQueued_ && oneShotSent_ == 0) return Protocol->GetQueueEntry(0, 0);
+    return {};
+}
+
 void CTransceiver::LoadStandingNow()
 {
     std::lock_guard<std::mutex> l(queueMutex_);

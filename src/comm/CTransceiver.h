@@ -67,6 +67,8 @@ public:
     // was under way or it had gone out in both its cycles). With `only`, the one-shot is
     // dropped only when it is that frame (a program's frame its hold withdraws).
     TCommandOnLoss DropOneShot(const AnsiString& only = {});
+    // The one-shot command handed over of which nothing has gone out yet; empty: none.
+    AnsiString UnsentOneShot() const;
     // The standing command given last replaces the one loaded into a cycle that has not
     // begun (and no one-shot is loaded): what was loaded is out of date and never goes.
     void LoadStandingNow();

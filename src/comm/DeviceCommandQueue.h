@@ -50,6 +50,7 @@ public:
     // The setpoints that a newer one replaced since the last call, in the order given.
     std::vector<TCommand> TakeReplaced() { return std::exchange(FReplaced, {}); }
     bool Empty() const { return FWaiting.empty(); }
+    const std::deque<TCommand>& Waiting() const { return FWaiting; }
     void Clear() { FWaiting.clear(); }
     // A program's hold or stop: its frames still waiting leave the queue, and the standing
     // command goes to the poll thread at once, ahead of one-shot commands still waiting, so

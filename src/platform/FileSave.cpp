@@ -58,6 +58,10 @@ const char* const OwnNameLinkReason =
 const char* const OwnNameForeignReason =
     "the name of the program's own file is held by another user's file; it is left as it is";
 
+const char* const OwnNameEarlierWriteReason =
+    "the name of the program's own file holds the unfinished write of an earlier file of this name, which could "
+    "not be kept under a name of its own; it is left as it is";
+
 const char* const ReplacedWhileWrittenReason =
     "the file was replaced by another one while it was written (someone else may write its folder)";
 
@@ -493,6 +497,12 @@ void NoteOwnSideFile(const std::string& pending)
     gOwnSideFiles.push_back(IdentityOf(st));
 }
 
+bool IsOwnSideFile(const struct stat& st)
+{
+    std::lock_guard<std::mutex> lock(gWrittenMutex);
+    return std::find(gOwnSideFiles.begin(), gOwnSideFiles.end(), IdentityOf(st)) != gOwnSideFiles.end();
+}
+
 // Whether this process saved the side file `st` (and forgets it: it is about to go).
 bool TakeOwnSideFile(const struct stat& st)
 {
@@ -515,7 +525,9 @@ void NoteWholeSave(const std::string& target, const struct stat& st)
 // then no longer true of what the name holds.
 bool SavedWholeSince(const std::string& path, const struct stat& st, const TOpenSideFile& side)
 {
-    if (!Before(side.St.st_mtim, st.st_mtim)) return false;
+    // Only an end this process wrote itself can be in what it saved; any other side file may
+    // hold rows that are in no file at all.
+    if (!Before(side.St.st_mtim, st.st_mtim) || !IsOwnSideFile(side.St)) return false;
     const std::string name = BaseName(path);
     const TFileIdentity now = IdentityOf(st);
     std::lock_guard<std::mutex> lock(gWrittenMutex);
@@ -524,6 +536,8 @@ bool SavedWholeSince(const std::string& path, const struct stat& st, const TOpen
 }
 
 thread_local TSideFileNotes* tNotes = nullptr;
+// Set by the background saver while it writes the saves of a job the user may call off.
+thread_local const std::atomic<bool>* tCalledOff = nullptr;
 
 void Note(TSideFileNote::TKind kind, const std::string& file, const std::string& sideFile)
 {
@@ -535,12 +549,13 @@ bool ReadWhole(int fd, const struct stat& st, std::string& bytes)
     return ReadAt(fd, 0, size_t(st.st_size), bytes);
 }
 
+// The side file of `path` is beside the name as the caller gives it, never beside where a
+// link at that name points: in a folder others may write, whoever swaps a link in for a
+// moment would otherwise choose where every side file of the file goes (and which file of
+// the user's each of them replaces and removes).
 std::string PendingPathOf(const std::string& path)
 {
-    char* real = ::realpath(path.c_str(), nullptr);
-    std::string resolved = real ? std::string(real) : path;
-    std::free(real);
-    return resolved + std::string(PendingWriteSuffix);
+    return path + std::string(PendingWriteSuffix);
 }
 
 void RemoveSideFile(const std::string& pending)
@@ -629,7 +644,10 @@ void TidyLeftovers(const std::string& folder)
 }
 
 // The name a side file is set aside under: its own with the local time it was written
-// behind, and a number when that is taken.
+// behind, and a number when that is taken (`attempt` > 1), or six letters and digits for
+// mkostemp (`attempt` 0). Where that would be too long for the file system, the data
+// file's part of the name is cut at its end (at a whole character): a side file can always
+// be set aside.
 std::string SetAsideName(const std::string& pending, const struct stat& st, int attempt)
 {
     struct tm local {};
@@ -637,27 +655,70 @@ std::string SetAsideName(const std::string& pending, const struct stat& st, int 
     ::localtime_r(&written, &local);
     char stamp[40];
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H-%M-%S", &local);
-    return pending + "." + stamp + (attempt > 1 ? "-" + std::to_string(attempt) : std::string());
+    const std::string tail = std::string(PendingWriteSuffix) + "." + stamp +
+                             (attempt == 0  ? std::string("-XXXXXX")
+                              : attempt > 1 ? "-" + std::to_string(attempt)
+                                            : std::string());
+    const std::string folder = pending.substr(0, pending.size() - BaseName(pending).size());
+    std::string name = BaseName(pending);
+    name.resize(name.size() - PendingWriteSuffix.size());
+    const size_t max = NameMax(DirOf(pending));
+    if (name.size() + tail.size() > max) {
+        size_t cut = max > tail.size() + 1 ? max - tail.size() : 1;
+        while (cut > 1 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+        name.resize(cut);
+    }
+    return folder + name + tail;
 }
 
-// Renames the side file `pending` to a name of its own that nothing has yet; the name, or
-// empty when that fails (the side file then stays where it is).
+// Copies the side file `pending` (with `st` its state) into the new file `fd`, synced, and
+// removes it once the copy is on the disk: for a file system that can neither rename without
+// replacing nor give a file a second name.
+bool CopyAside(const std::string& pending, const struct stat& st, int fd)
+{
+    const int in = ::open(pending.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (in < 0) return false;
+    const TScopeExit closeIn([in] { ::close(in); });
+    struct stat opened {};
+    std::string bytes;
+    int err = 0;
+    if (::fstat(in, &opened) != 0 || opened.st_dev != st.st_dev || opened.st_ino != st.st_ino ||
+        !ReadWhole(in, opened, bytes) || !WriteAll(fd, bytes, 0, err) || ::fsync(fd) != 0)
+        return false;
+    return ::unlink(pending.c_str()) == 0;
+}
+
+// Moves the side file `pending` to a name of its own that nothing has yet; the name, or
+// empty when that fails (the side file then stays where it is). Nothing under another
+// name is ever replaced: the names tried are taken only when free, and when all of them
+// are taken (another user may have put files there), a name with six letters and digits
+// is made new for it.
 std::string SetAside(const std::string& pending, const struct stat& st)
 {
+    const auto done = [&pending](const std::string& name) {
+        SyncFolder(DirOf(pending));
+        return name;
+    };
     for (int attempt = 1; attempt < 100; ++attempt) {
         const std::string name = SetAsideName(pending, st, attempt);
-        int done = ::renameat2(AT_FDCWD, pending.c_str(), AT_FDCWD, name.c_str(), RENAME_NOREPLACE);
+        if (::renameat2(AT_FDCWD, pending.c_str(), AT_FDCWD, name.c_str(), RENAME_NOREPLACE) == 0) return done(name);
+        if (errno == EEXIST) continue;
+        if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) break;
         // A file system that cannot rename without replacing: a second name, then the first goes.
-        if (done != 0 && (errno == EINVAL || errno == ENOSYS)) {
-            done = ::link(pending.c_str(), name.c_str());
-            if (done == 0) ::unlink(pending.c_str());
+        if (::link(pending.c_str(), name.c_str()) == 0) {
+            ::unlink(pending.c_str());
+            return done(name);
         }
-        if (done == 0) {
-            SyncFolder(DirOf(pending));
-            return name;
-        }
-        if (errno != EEXIST) return {};
+        if (errno != EEXIST) break;
     }
+    // A new file of its own under a name nobody had, which the side file then replaces, or
+    // into which it is copied where it cannot be renamed.
+    std::string name = SetAsideName(pending, st, 0);
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) return {};
+    const TScopeExit closeFile([fd] { ::close(fd); });
+    if (::rename(pending.c_str(), name.c_str()) == 0 || CopyAside(pending, st, fd)) return done(name);
+    ::unlink(name.c_str());
     return {};
 }
 
@@ -669,7 +730,8 @@ std::string SetAside(const std::string& pending, const struct stat& st)
 void DropPendingWrite(const std::string& target)
 {
     if (IsPendingName(target)) return;
-    const std::string pending = target + std::string(PendingWriteSuffix);
+    const std::string pending = PendingPathOf(target);
+    FileAccessPoint(pending, false);
     TOpenSideFile side;
     const TSideFile found = side.Open(pending, MaxReadFileBytes);
     if (found == TSideFile::Missing || found == TSideFile::Foreign) return;
@@ -755,6 +817,13 @@ bool SaveAtomic(const std::string& path, std::span<const std::string_view> parts
         ::unlink(tmpl.c_str());
         return Fail(error, path, closeError);
     }
+    // A save the user called off while its drive hung is not put in place: the file there
+    // stays as it was.
+    if (tCalledOff && tCalledOff->load()) {
+        if (keptFd) ::close(fd);
+        ::unlink(tmpl.c_str());
+        return Fail(error, path, ECANCELED);
+    }
     if (::rename(tmpl.c_str(), target.c_str()) != 0) {
         if (keptFd) return fail(errno);
         const int renameError = errno;
@@ -768,8 +837,8 @@ bool SaveAtomic(const std::string& path, std::span<const std::string_view> parts
         if (keptFd) ::close(fd);
         return FailWith(error, path, ReplacedWhileWrittenReason);
     }
-    if (!IsPendingName(target)) NoteWholeSave(target, written);
-    DropPendingWrite(target);
+    if (!IsPendingName(target)) NoteWholeSave(path, written);
+    DropPendingWrite(path);
     // Make the rename itself durable.
     SyncFolder(DirOf(target));
     if (keptFd) *keptFd = fd;
@@ -784,6 +853,18 @@ bool SaveAtomic(const std::string& path, std::string_view bytes, std::string* er
 }  // namespace
 
 bool DeferSave(const std::string& path, std::string_view bytes);
+
+namespace {
+// A side file's name that holds a side file of the user's which this process did not write
+// (an earlier write's, that a whole save could not set aside, or one put back there by
+// hand) is never written over: its end may be in no file at all.
+bool CheckNoEarlierWrite(const std::string& pending, std::string* error)
+{
+    struct stat st {};
+    if (::lstat(pending.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || IsOwnSideFile(st)) return true;
+    return FailWith(error, pending, OwnNameEarlierWriteReason);
+}
+}  // namespace
 
 bool SaveFileAtomic(const std::string& path, std::string_view bytes, std::string* error)
 {
@@ -817,7 +898,7 @@ bool TGrowingFile::Create(const std::string& path, std::string_view bytes, std::
     FPath = path;
     FPendingPath = PendingPathOf(path);
     FSideFileFits = BaseName(FPendingPath).size() <= NameMax(DirOf(FPendingPath));
-    FSideFileBlocked = false;
+    FSideFileBlocked = FSideFileHoldsEarlierWrite = false;
     FSize = off_t(bytes.size());
     FUnsynced = false;
     FMarks.assign(1, {0, 0});
@@ -900,6 +981,10 @@ bool TGrowingFile::SavePendingWrite(std::uint64_t offset, std::uint32_t head, st
         FSideFileBlocked = true;
         return false;
     }
+    if (!CheckNoEarlierWrite(FPendingPath, error)) {
+        FSideFileBlocked = FSideFileHoldsEarlierWrite = true;
+        return false;
+    }
     if (SaveAtomic(FPendingPath, record, error, nullptr, true)) {
         NoteOwnSideFile(FPendingPath);
         return true;
@@ -919,7 +1004,7 @@ bool TGrowingFile::WriteFrom(std::uint64_t offset, std::initializer_list<TWriteP
 {
     if (FFd < 0) return Fail(error, "(no file)", EBADF);
     FileAccessPoint(FPath, true);
-    FSideFileBlocked = false;
+    FSideFileBlocked = FSideFileHoldsEarlierWrite = false;
     const bool replaces = off_t(offset) < FSize;
     std::uint32_t head = 0;
     if (!ChecksumBefore(offset, head)) return Fail(error, "read", errno ? errno : EIO);
@@ -1135,7 +1220,8 @@ public:
         static auto* saver = new TBackgroundSaver();  // never destroyed: see above
         return *saver;
     }
-    void Queue(std::vector<TDeferredSave> saves, std::function<void(const std::string&)> done)
+    void Queue(std::vector<TDeferredSave> saves, std::function<void(const std::string&)> done,
+               std::shared_ptr<const std::atomic<bool>> calledOff)
     {
         std::lock_guard<std::mutex> lock(FMutex);
         ++gBackgroundSaves;
@@ -1143,7 +1229,7 @@ public:
         TFileJobs& file = FFiles[key];
         // A file that is served or already waits comes up again once its job is done.
         if (!file.Served && file.Jobs.empty()) FReady.push_back(key);
-        file.Jobs.push_back({std::move(saves), std::move(done)});
+        file.Jobs.push_back({std::move(saves), std::move(done), std::move(calledOff)});
         if (int(FReady.size()) > FIdleWorkers && FWorkers < MaxWorkers) {
             ++FWorkers;
             std::thread([this] { Run(); }).detach();
@@ -1155,6 +1241,7 @@ private:
     struct TJob {
         std::vector<TDeferredSave> Saves;
         std::function<void(const std::string&)> Done;
+        std::shared_ptr<const std::atomic<bool>> CalledOff;
     };
     struct TFileJobs {
         std::deque<TJob> Jobs;
@@ -1175,8 +1262,11 @@ private:
             file.Jobs.pop_front();
             lock.unlock();
             std::string error;
-            for (const TDeferredSave& s : job.Saves)
-                if (!SaveFileAtomic(s.Path, s.Bytes, &error)) break;
+            {
+                const TScopedValue calledOff(tCalledOff, job.CalledOff.get());
+                for (const TDeferredSave& s : job.Saves)
+                    if (!SaveFileAtomic(s.Path, s.Bytes, &error)) break;
+            }
             UiDispatcher::Instance().Post([error, done = std::move(job.Done)] {
                 const TScopeExit counted([] {
                     --gBackgroundSaves;
@@ -1202,9 +1292,10 @@ private:
 };
 }  // namespace
 
-void SaveInBackground(std::vector<TDeferredSave> saves, std::function<void(const std::string& error)> done)
+void SaveInBackground(std::vector<TDeferredSave> saves, std::function<void(const std::string& error)> done,
+                      std::shared_ptr<const std::atomic<bool>> calledOff)
 {
-    TBackgroundSaver::Instance().Queue(std::move(saves), std::move(done));
+    TBackgroundSaver::Instance().Queue(std::move(saves), std::move(done), std::move(calledOff));
 }
 
 bool BackgroundSavesIdle()

@@ -3,9 +3,11 @@
 // target, which is flushed, synced and then renamed over it.
 #include <sys/types.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -73,10 +75,11 @@ struct TWritePiece {
 // the write would have left it, and the next save into the folder finishes the write on
 // the disk (see SaveFileAtomic). A side file is trusted only when it is a plain file of the
 // user who runs the program and owns the file, which no one else may write; one that does
-// not prove the file as it is now is neither applied nor removed, unless this process saved
-// the file whole under its name since (a file made new by another program, an editor or a
-// tool that renames its output over the file, is no proof of that). A whole save under the
-// name removes only a side file this process wrote; any other is set aside (TSideFileNote).
+// not prove the file as it is now is neither applied nor removed, unless this process wrote
+// it and saved the file whole under its name since (a file made new by another program, an
+// editor or a tool that renames its output over the file, is no proof of that). A whole save
+// under the name removes only a side file this process wrote; any other is set aside
+// (TSideFileNote), and one that cannot be is never written over (SideFileBlocked).
 // The side file is never written through a link nor over what is not the user's (see
 // SideFileBlocked). A file whose side file's name would be too long for the file system
 // is saved whole at each write that replaces bytes instead.
@@ -106,6 +109,10 @@ public:
     // error names it; the file was not written. Until it is removed, no write that
     // replaces bytes can go ahead.
     bool SideFileBlocked() const { return FSideFileBlocked; }
+    // What holds it is a side file of the user's that this process did not write: an earlier
+    // write's end, which may be in no file and is never written over (it could not be set
+    // aside when the file was made).
+    bool SideFileHoldsEarlierWrite() const { return FSideFileHoldsEarlierWrite; }
     const std::string& SideFilePath() const { return FPendingPath; }
 
 private:
@@ -134,9 +141,10 @@ private:
     off_t FSize = 0;
     bool FUnsynced = false;
     std::string FPath;
-    std::string FPendingPath;   // the side file, beside the file itself (links followed)
+    std::string FPendingPath;   // the side file, beside the file's name as given (never through a link)
     bool FSideFileFits = true;  // its name is not too long for the file system
     bool FSideFileBlocked = false;
+    bool FSideFileHoldsEarlierWrite = false;
     // Positions in the file, in order, each with the checksum of the bytes before it: at the
     // start, at every 64 KiB of what was written without a checksum, at the end of each
     // piece and so of each write.
@@ -224,8 +232,10 @@ private:
 // Writes the saves on a background saver's thread (SaveFileAtomic each; the first failure
 // ends it), after the saves queued before to the same first file; saves to other files do
 // not wait for a file whose drive hangs. `done` runs on the user-interface thread with the
-// error, empty on success.
-void SaveInBackground(std::vector<TDeferredSave> saves, std::function<void(const std::string& error)> done);
+// error, empty on success. Once `calledOff` holds, a file not yet put in its place is not
+// put there (the save fails), and the file of that name stays as it was.
+void SaveInBackground(std::vector<TDeferredSave> saves, std::function<void(const std::string& error)> done,
+                      std::shared_ptr<const std::atomic<bool>> calledOff = nullptr);
 // Whether no background save is waiting, running or has its result still to hand over.
 bool BackgroundSavesIdle();
 

@@ -145,6 +145,8 @@ public:
     // While a ramp runs, the planned setpoint `stepsBack` points before the last planned one
     // (the setpoint of the current interval); otherwise the current segment's setpoint.
     double GetActiveSetpoint(int stepsBack) const;
+    // The index in the planned curve of that setpoint; -1 when it is the segment's own.
+    int ActiveSetpointIndex(int stepsBack) const;
     // Draws the slot's program into the profile chart: the start temperature at X 1, segment
     // n at X n + 1, the legend lines "n - name", the temperature axis at the extremes ± 2.
     void DrawProfile(int slot, double startTemperature);

@@ -198,17 +198,19 @@ bool CProgrammer::SetpointReached(double processTemperature, double internalTemp
     return setpoint - 1.0 < measured && measured < setpoint + 1.0;
 }
 
+int CProgrammer::ActiveSetpointIndex(int stepsBack) const
+{
+    if (FRampActive != 1 || !FWindow) return -1;
+    const int count = FWindow->PlannedSetpointCount();
+    if (count == 0) return -1;
+    // A caller's count past either end of the curve reads its nearest point.
+    return std::clamp(count - 1 - std::max(0, stepsBack), 0, count - 1);
+}
+
 double CProgrammer::GetActiveSetpoint(int stepsBack) const
 {
-    if (FRampActive == 1 && FWindow) {
-        const int count = FWindow->PlannedSetpointCount();
-        if (count > 0) {
-            // A caller's count past either end of the curve reads its nearest point.
-            const int index = std::clamp(count - 1 - std::max(0, stepsBack), 0, count - 1);
-            return FWindow->PlannedSetpointY(index);
-        }
-    }
-    return GetCurrentSetpoint();
+    const int index = ActiveSetpointIndex(stepsBack);
+    return index >= 0 ? FWindow->PlannedSetpointY(index) : GetCurrentSetpoint();
 }
 
 AnsiString CProgrammer::GetCurrentModeLetter() const

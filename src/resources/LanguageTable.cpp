@@ -494,6 +494,15 @@ constexpr std::string_view LanguageTable[] = {
     /* 478 */ "Der Kalenderstart des Temperierprogramms \"$1\" um $2 entfällt.", "The automatic start of the temperature program \"$1\" at $2 is dropped.", "",
     /* 479 */ " wurde durch den Kalenderstart für $1 gestartet (eingerichtet um $2).", " was started by the automatic start set for $1 (armed at $2).", "",
     /* 480 */ "Die Datei\n$\nwurde doch geschrieben: das Laufwerk hat geantwortet, bevor das Schreiben abgebrochen werden konnte.", "The file\n$\nwas written after all: the drive answered before the write could be called off.", "",
+    /* 481 */ "Die Absturzsicherungsdatei von $2 kann nicht geschrieben werden: $1 enthält den unvollendeten Schreibvorgang einer früheren Datei dieses Namens, der nicht unter einem eigenen Namen aufbewahrt werden konnte; sie bleibt, wie sie ist. Die Datendatei wird jedes Mal ganz geschrieben, bis $1 an einen anderen Ort gelegt ist.", "The crash protection file of $2 cannot be written: $1 holds the unfinished write of an earlier file of this name, which could not be kept under a name of its own; it is left as it is. The data file is written whole each time until $1 is moved elsewhere.", "",
+    /* 482 */ "Der Name $1 ist von der Datei oder dem Link eines anderen Benutzers belegt, die bleiben, wie sie sind: die Aufzeichnung wurde als $2 gespeichert.", "The name $1 is held by another user's file or link, which is left as it is: the recording was saved as $2.", "",
+    /* 483 */ "Nicht gesendet, der Kanal wurde geschlossen:", "Not sent, the channel was closed:", "",
+    /* 484 */ "Warten noch auf das Gerät und werden nach dem Schließen nicht mehr gesendet:", "Still waiting for the unit, not sent once the channel is closed:", "",
+    /* 485 */ "Welchen Sollwert das Gerät hat, ist nicht bekannt: seine Antworten sagen es nicht.", "Which setpoint the unit has is not known: its replies do not tell it.", "",
+    /* 486 */ "Das Temperierprogramm \"$1\" ist angehalten und wird nicht zu Ende geführt.", "The temperature program \"$1\" is held and is not run to its end.", "",
+    /* 487 */ "$1 ist schon mit dem Gerät an $2 verbunden. Trotzdem mit ihm verbinden?", "$1 is already connected to the unit at $2. Connect to it anyway?", "",
+    /* 488 */ "\"$\" ist keine Zeitangabe: geben Sie die Dauer der Rampe in Stunden und Minuten an (hh:mm, Minuten unter 60).", "\"$\" is not a time: give the ramp's duration as hours and minutes (hh:mm, minutes below 60).", "",
+    /* 489 */ "Die Adresse $1 an $2 ist schon belegt: $3 wird an ihr gerade identifiziert.", "Address $1 on $2 is already in use: $3 is being identified on it.", "",
 };
 // clang-format on
 

@@ -75,6 +75,13 @@ protected:
     }
 
     AnsiString Path(const char* name) const { return folder.path().toStdString() + "/" + name; }
+    // For tests of many ticks: the poll thread's steps are short.
+    static void ShortPollSteps()
+    {
+        comm::TCommTiming timing = comm::Timing();
+        timing.PollStepMs = 5;
+        comm::SetTiming(timing);
+    }
 
     // Presses OK on the identification's verdict and waits for the session's answer.
     static void ConfirmIdentification(CChannelSession& s)

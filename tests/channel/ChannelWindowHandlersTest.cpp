@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -599,6 +600,108 @@ TEST_F(ChannelWindowHandlersTest, NoCommandGivenBeforeALossReachesTheUnitAfterIt
     ASSERT_EQ(support::TestDialogs().MessageCount(), 2u);
     EXPECT_EQ(Message(), "No active connection available!");
     unitBackWithoutCommands();
+}
+
+// Setpoints the user confirmed that have not gone out when the channel is closed: the close
+// question names them; a "No" lets them go, a "Yes" drops them and the protocol in the file
+// names them as not sent.
+TEST_F(ChannelWindowHandlersTest, ClosingNamesTheConfirmedCommandsThatHaveNotGoneOut)
+{
+    support::SimulatedUnitLine line;
+    TmdiSubWindow* w = OpenQuietWindow(line, "waiting", "BATH 1", "1");
+    ASSERT_NE(w, nullptr);
+    CTransceiver* poll = TransceiverThreads[w->Channel()];
+    ASSERT_NE(poll, nullptr);
+    auto hold = [&] {
+        poll->Active = 0;
+        const int passes = poll->PassCount;
+        ASSERT_TRUE(Await([&] { return poll->PassCount >= passes + 2; }));
+    };
+    auto give = [&](const char* value) {
+        panel->edSetPoint->setText(value);
+        support::TestDialogs().QueueAnswer(IDYES);
+        panel->cmdDataToKelvor->click();
+    };
+    const AnsiString waiting =
+        "Really close data channel 1?\n\nStill waiting for the unit, not sent once the channel "
+        "is closed: Set setpoint 20,37 °C; Set setpoint 20,42 °C";
+    // The first is handed to the poll thread, the second waits behind it.
+    hold();
+    give("20,37");
+    give("20,42");
+    support::TestDialogs().Clear();
+    support::TestDialogs().QueueAnswer(IDNO);
+    w->close();
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+    EXPECT_EQ(Message(), waiting);
+    poll->Active = 1;
+    ASSERT_TRUE(Await([&] { return Commands(line).size() >= 4; }));
+    ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+    EXPECT_DOUBLE_EQ(line.First().State().setpoint, 20.42);
+
+    hold();
+    line.ClearLog();
+    give("20,37");
+    give("20,42");
+    support::TestDialogs().Clear();
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->close();
+    EXPECT_EQ(support::TestDialogs().Messages().front().text, waiting);
+    EXPECT_FALSE(main->IsChannelOpen(1));
+    TDataFileSaveQueue::Instance().WaitIdle();
+    EXPECT_TRUE(Commands(line).empty());
+    EXPECT_DOUBLE_EQ(line.First().State().setpoint, 20.42);
+    QFile file(QString::fromStdString(Path("waiting_11.csv")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().count(
+                  QString::fromUtf8(" Not sent, the channel was closed: Set setpoint 20,37 °C; Set setpoint 20,42 °C")
+                      .toLatin1()),
+              1);
+}
+
+// RS232 at a minute's interval: the unit is silent, control on goes out unanswered and a
+// setpoint waits behind it; the port goes away. The field gives the value named "not sent"
+// up for the unit's own at once, not at a tick a minute later.
+TEST_F(ChannelWindowHandlersTest, ASetpointNotSentBehindAnUnansweredCommandLeavesTheFieldAtOnce)
+{
+    support::SimulatedUnitLine line;
+    line.AddUnit();
+    AnsiString error;
+    ASSERT_TRUE(line.StartPty(&error)) << error;
+    TmdiSubWindow* w = Open(&TfrmMainWindow::mnuDatenaufzeichnungClick);
+    ASSERT_NE(w, nullptr);
+    w->cmbInterface->setCurrentIndex(w->cmbInterface->findText("RS232"));
+    w->cmbPort->setEditText(QString::fromStdString(line.SlavePath()));
+    w->cmbActual->setCurrentText("60");
+    support::TestDialogs().QueueFileName(Path("field"));
+    w->cmdEstablishConnectionClick();
+    ConfirmIdentification(w->Session());
+    ASSERT_TRUE(w->IsConnected());
+    w->tmrDataUpdate->stop();
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(AwaitCycle(w->Session()));
+        clock.AdvanceMs(60000);
+        w->tmrDataUpdateTimer();
+    }
+    ASSERT_TRUE(AwaitCycle(w->Session()));
+    ASSERT_EQ(panel->edSetPoint->text().toStdString(), "25,00");
+
+    line.ClearLog();
+    line.First().Update([](support::UnitState& u) { u.answers = 0; });
+    support::TestDialogs().Clear();
+    panel->cmdKelvorStart->click();
+    ASSERT_TRUE(Await([&] { return !Commands(line).empty(); }));
+    panel->edSetPoint->setText("36,6");
+    panel->cmdDataToKelvor->click();
+    EXPECT_EQ(panel->edSetPoint->text().toStdString(), "36,6");
+    line.UnplugPty();
+    ASSERT_TRUE(Await(
+        [&] { return ProtocolLines(w, " Not sent, the connection to the unit is lost: Set setpoint 36,60 °C") == 1; }));
+    EXPECT_EQ(panel->edSetPoint->text().toStdString(), "25,00");
+    EXPECT_DOUBLE_EQ(line.First().State().setpoint, 25.0);
+    clock.AdvanceMs(10000);
+    ASSERT_TRUE(Await([] { return true; }));
+    EXPECT_EQ(panel->edSetPoint->text().toStdString(), "25,00");
 }
 
 TEST_F(ChannelWindowHandlersTest, ALinkLostAtAnyStepOfACommandsTwoCyclesIsReportedAsTheUnitGotIt)

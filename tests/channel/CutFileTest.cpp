@@ -24,6 +24,7 @@
 #include "app/TFileCommands.h"
 #include "channel/ProgramForms.h"
 #include "chart/engine/TChartSeries.h"
+#include "chart/series/TFastLineSeries.h"
 #include "platform/FileSave.h"
 #include "platform/TextCodec.h"
 #include "resources/TextRows.h"
@@ -241,4 +242,89 @@ TEST_F(CutFileTest, AFittingSideFileIsFinishedWhenItsFileIsOpenedAndAtStart)
     EXPECT_FALSE(Exists(startedFile + ".recovery"));
     ASSERT_TRUE(Await([&] { return support::TestDialogs().MessageCount() == 1; }));
     EXPECT_EQ(LastMessage(), WithName(English(resources::RowCutWriteFinished), startedFile));
+}
+
+// The side file of an earlier write under the name a new recording takes survives it and
+// its protocol says where: kept under a shorter name where the dated one would be too long,
+// and, when it is at the recording's own side file's name (put back there by hand, or where
+// it could not be set aside), never written over or removed by the minute's writes, the
+// saves into the folder or the recording's end: the file is written whole meanwhile.
+TEST_F(CutFileTest, AnEarlierWritesSideFileSurvivesANewRecordingUnderItsName)
+{
+    const std::string dir = folder.path().toStdString() + "/earlier";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir)));
+    // A record of a write whose file is no longer what it wrote.
+    const std::string earlierEnd =
+        "noxcontrol pending end 2 dev=1 ino=2 size=3 whole=00000000 offset=0 head=00000000 length=12 "
+        "crc=00000000\nrows 1 to 29";
+    const auto putEarlierEnd = [&](const std::string& pending) {
+        {
+            std::ofstream out(pending, std::ios::binary);
+            out << earlierEnd;
+        }
+        ASSERT_EQ(::chmod(pending.c_str(), 0600), 0);
+        const timespec earlier[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 3600, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, pending.c_str(), earlier, 0), 0);
+    };
+    const auto protocolNames = [](const CChannelSession& s, const std::string& name) {
+        const std::vector<AnsiString>& protocol = s.Memo(TSessionMemo::SerialData);
+        return std::any_of(protocol.begin(), protocol.end(),
+                           [&](const AnsiString& l) { return l.find(name) != AnsiString::npos; });
+    };
+    support::SimulatedUnitLine line;
+    CChannelSession s(1);
+    UseOwnSerialUnit(line, s);
+
+    // A name of 240 characters: the dated name would be longer than the file system takes.
+    const std::string base = std::string(236, 'l');
+    const std::string file = dir + "/" + base + "_11.csv";
+    {
+        std::ofstream(file) << "an edited earlier recording";
+    }
+    putEarlierEnd(file + ".recovery");
+    Connect(s, dir + "/" + base + ".csv");
+    clock.AdvanceMs(1000);
+    s.Tick();
+    ASSERT_TRUE(Await([&] { return !Exists(file + ".recovery"); }));
+    const std::vector<std::string> kept = NamesStartingWith(dir, base.substr(0, 200));
+    const auto aside = std::find_if(kept.begin(), kept.end(),
+                                    [](const std::string& n) { return n.find(".recovery.") != std::string::npos; });
+    ASSERT_NE(aside, kept.end());
+    EXPECT_EQ(OnDisk(dir + "/" + *aside), earlierEnd);
+    EXPECT_TRUE(Await([&] { return protocolNames(s, dir + "/" + *aside); }));
+
+    // Put back at its name while the recording runs: the minute's write does not replace it
+    // and says so, and the file's next whole write keeps it under a name of its own.
+    const std::string pending = file + ".recovery";
+    putEarlierEnd(pending);
+    support::TestDialogs().Clear();
+    for (int i = 0; i < 130; ++i) {
+        clock.AdvanceMs(1000);
+        s.Tick();
+        TDataFileSaveQueue::Instance().WaitIdle();
+    }
+    // In the channel's own language.
+    bool told = false;
+    for (const int language : {CLanguage::German, CLanguage::English}) {
+        AnsiString blocked;
+        CLanguage::Instance()->LookupText(language, resources::RowEarlierWriteInTheWay, blocked);
+        blocked.replace(blocked.find("$2"), 2, file);
+        blocked.replace(blocked.find("$1"), 2, pending);
+        told = told || LastMessage().find(blocked.substr(0, blocked.find("$1"))) != AnsiString::npos;
+    }
+    EXPECT_TRUE(told) << LastMessage();
+    std::vector<std::string> keptLater;
+    for (const std::string& n : NamesStartingWith(dir, base.substr(0, 200)))
+        if (n.find(".recovery") != std::string::npos && n != *aside) keptLater.push_back(dir + "/" + n);
+    ASSERT_EQ(keptLater.size(), 1u);
+    EXPECT_EQ(OnDisk(keptLater[0]), earlierEnd);
+    EXPECT_TRUE(protocolNames(s, keptLater[0]));
+    // A save into the folder and the recording's end leave it too, and the recording's file
+    // holds every row.
+    ASSERT_TRUE(platform::SaveFileAtomic(dir + "/other.txt", "x"));
+    ASSERT_TRUE(s.Close());
+    EXPECT_EQ(OnDisk(keptLater[0]), earlierEnd);
+    const TRecordedDataRead read = ReadRecordedDataFile(file);
+    EXPECT_FALSE(read.Damaged());
+    EXPECT_EQ(read.Rows(), s.ValueSeries(0)->Count());
 }

@@ -841,11 +841,18 @@ TEST_F(FileCommandsTest, APrintToAFileOnAShareThatHangsHoldsUpNothing)
         EXPECT_EQ(waits.size(), 2u);
         EXPECT_EQ(hung.OnUiThread(), 0) << hung.UiThreadPaths().front();
         support::TestDialogs().OnWait = nullptr;
+        support::TestDialogs().Clear();
         hung.Release();
         EXPECT_TRUE(Await([] { return platform::BackgroundSavesIdle(); }));
     }
-    // Written whole once the share answered again: the chart's page.
-    EXPECT_EQ(PdfPages(pdf), QStringList({"0 0 842 595"}));
+    // The protocol's file was being put in place (renamed) when the share stopped answering:
+    // it is there whole once the share answered again, and the user, who left it unsaved, is
+    // told. The chart's print, left while it waited behind it, is not written.
+    EXPECT_EQ(PdfPages(pdf), QStringList({"0 0 595 842"}));
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+    EXPECT_EQ(support::TestDialogs().LastMessage().text,
+              "The file\n" + pdf.toStdString() +
+                  "\nwas written after all: the drive answered before the write could be called off.");
 
     {
         // It does not answer at all: no print, and the message names its folder.

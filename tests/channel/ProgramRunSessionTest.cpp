@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "ChannelTestSupport.h"
+#include "HoldTimeline.h"
 #include "app/RecordedDataWriter.h"
 #include "channel/CProgramRun.h"
 #include "chart/engine/TChartSeries.h"
@@ -114,9 +115,9 @@ protected:
     // control off, held and resumed at one moment of its run after another: before its first
     // tick, right after the tick that asks for the limits, between two ticks, in B, right
     // after a resume, and in a run that follows a stopped one. Each hold lasts one tick. The
-    // held segment goes on from the unit's setpoint over the steps it still had when it was
-    // held (the resume's frame at once), B runs as planned, and the end action comes one tick
-    // after the planned end for every tick held.
+    // held segment goes on where the plan was held, one tick later: the resume's frame at
+    // once carries the step the unit was held on, each tick after it the plan's next step,
+    // and the end action comes one tick after the planned end for every tick held.
     void HoldsKeepThePace(int interval)
     {
         StartControllingWithHeldReplies();
@@ -166,10 +167,11 @@ protected:
                 ASSERT_TRUE(AwaitCommandsOut(session));
             }
             const bool inB = at == InLaterSegment;
-            const double target = inB ? 27.0 : 24.0;
             const int left = (inB ? NA + NB : NA) - held;
             int heldTicks = 0;
-            double from = 0.0;
+            // The step the plan gives at the k-th tick of the run (the first step goes at once
+            // at the start, and again at the first tick).
+            auto plan = [&](int k) { return k <= NA ? 20.0 + k : 24.0 + (k - NA); };
             auto holdAndResume = [&] {
                 support::TestDialogs().QueueAnswer(IDYES);
                 run.HoldOrResume();
@@ -179,17 +181,16 @@ protected:
                 ++heldTicks;
                 ASSERT_TRUE(AwaitCommandsOut(session));
                 for (const AnsiString& body : SetpointFramesFrom(ticked)) EXPECT_EQ(body, "******");
-                from = UnitSetpoint();
                 const std::size_t resumed = line.FrameCount();
                 support::TestDialogs().QueueAnswer(IDYES);
                 run.HoldOrResume();
                 ASSERT_FALSE(run.SegmentHeld);
-                // The resume's first step reaches the unit at once, not at the next tick.
+                // The step the unit was held on goes to it at once, not the next one.
                 ASSERT_TRUE(AwaitCommandsOut(session));
                 std::vector<AnsiString> frames = SetpointFramesFrom(resumed);
                 std::erase(frames, AnsiString("******"));
                 ASSERT_FALSE(frames.empty());
-                EXPECT_NEAR(Hundredths(frames.front()), from + (target - from) / left, 0.011);
+                EXPECT_NEAR(Hundredths(frames.front()), plan(std::max(held, 1)), 0.011);
             };
             holdAndResume();
             if (at == AfterResume) holdAndResume();
@@ -201,9 +202,7 @@ protected:
                 EXPECT_EQ(Count(off), offs) << "tick " << tick;
                 EXPECT_EQ(ProtocolLines(" wurde beendet."), ended) << "tick " << tick;
             };
-            for (int k = 1; k <= left; ++k) stepExpecting(inB ? "B" : "A", from + (target - from) * k / left);
-            if (!inB)
-                for (int k = 1; k <= NB; ++k) stepExpecting("B", 24.0 + k);
+            for (int k = held + 1; k <= NA + NB; ++k) stepExpecting(k <= NA ? "A" : "B", plan(k));
             // The planned end, later by the ticks held: the end action, and the protocol says
             // that the program ended after its last segment.
             EXPECT_EQ(tick, NA + NB + heldTicks);
@@ -211,6 +210,65 @@ protected:
             EXPECT_TRUE(Await([&] { return Count(off) == offs + 1; }));
             EXPECT_EQ(ProtocolLines(" wurde beendet."), ended + 1);
             ASSERT_FALSE(run.HasRun());
+        }
+    }
+
+    // A program of two ramps, 25 -> 28 °C over 8 intervals and -> 30 °C over 5, ending with
+    // control off, held and resumed in each sequence of holds; the unit's setpoints keep to
+    // the plan moved later by the time held, and so do the second segment and the end.
+    void HoldSequences(int interval)
+    {
+        ShortPollSteps();
+        StartControllingWithHeldReplies();
+        session.SetSamplingInterval(interval);
+        const std::vector<holdtimeline::TSegment> segments = {{"Rampe1", 8 * interval, 28.0},
+                                                              {"Rampe2", 5 * interval, 30.0}};
+        for (const auto& s : segments) Segment(s.name.c_str(), s.duration, s.setpoint, 0);
+        settings = {"25", 0, 0};
+        while (Recorded() < CProgramRun::PointsBeforeStart) Tick();
+        const AnsiString off = CTolvarProtocol::BuildCommandFrame("G0DO*****", 1);
+        for (const holdtimeline::TScenario& scenario : holdtimeline::Scenarios()) {
+            SCOPED_TRACE(std::to_string(interval) + " s, " + scenario.name);
+            line.First().Update([](support::UnitState& s) {
+                s.controlMode = 'I';
+                s.setpoint = 25.0;
+            });
+            Tick();
+            if (scenario.afterStoppedRun) {
+                support::TestDialogs().QueueAnswer(IDYES);
+                ASSERT_TRUE(run.RequestStart(program, settings));
+                Tick(2);
+                support::TestDialogs().QueueAnswer(IDYES);
+                run.RequestStop();
+                ASSERT_FALSE(run.HasRun());
+                Tick();
+            }
+            ASSERT_TRUE(AwaitCommandsOut(session));
+            const std::size_t offs = Count(off);
+            holdtimeline::THooks hooks;
+            hooks.tick = [&] {
+                ASSERT_TRUE(AwaitCommandsOut(session));
+                ticked = line.FrameCount();
+                run.Tick();
+            };
+            hooks.start = [&] {
+                support::TestDialogs().QueueAnswer(IDYES);
+                ASSERT_TRUE(run.RequestStart(program, settings));
+                ASSERT_TRUE(run.ProgramRunning);
+            };
+            hooks.holdOrResume = [&] {
+                support::TestDialogs().QueueAnswer(IDYES);
+                run.HoldOrResume();
+            };
+            hooks.held = [&] { return run.SegmentHeld != 0; };
+            hooks.unitSetpoint = [&] {
+                EXPECT_TRUE(AwaitCommandsOut(session));
+                return UnitSetpoint();
+            };
+            hooks.segment = [&] { return programmer.GetCurrentSegmentName(); };
+            hooks.ended = [&] { return !run.HasRun(); };
+            holdtimeline::Run(clock, interval, 25.0, segments, scenario, hooks);
+            EXPECT_EQ(Count(off), offs + 1);
         }
     }
 
@@ -557,8 +615,10 @@ TEST_F(ProgramRunSessionTest, UnitSwitchedOffHoldsResumeReplansStopWhileHeldEnds
     EXPECT_EQ(run.HeldRemainingSteps, held);
     EXPECT_EQ(Shown(notice), 1u);
 
-    // Resuming plans the held steps anew, from the unit's present setpoint to the target,
-    // and switches the unit's control on again.
+    // Resuming goes on with the plan where the hold left it, later by the time held, and
+    // switches the unit's control on again: the step of the tick that found the unit off is
+    // due now and goes at once, over the setpoint someone gave the unit meanwhile; the held
+    // steps after it follow at their ticks (600 s at 5 s from 20 to 40 °C: 1/6 K a step).
     line.First().Update([](support::UnitState& s) { s.setpoint = 25.0; });
     Tick();
     ASSERT_TRUE(AwaitCycle(session));
@@ -569,9 +629,11 @@ TEST_F(ProgramRunSessionTest, UnitSwitchedOffHoldsResumeReplansStopWhileHeldEnds
     const TDateTime lastRecorded = session.Series(2)->GetxValue(Recorded() - 1);
     int ahead = 0;
     for (int i = 0; i < planned->Count(); ++i) ahead += planned->GetxValue(i) > lastRecorded;
-    EXPECT_EQ(ahead, held);
-    EXPECT_NEAR(planned->GetyValue(planned->Count() - ahead), 25.0 + 15.0 / held, 1e-9);
+    EXPECT_EQ(ahead, held - 1);
+    EXPECT_NEAR(planned->GetyValue(planned->Count() - ahead), 40.0 - 20.0 / 120 * (ahead - 1), 1e-9);
     EXPECT_DOUBLE_EQ(planned->GetyValue(planned->Count() - 1), 40.0);
+    ASSERT_TRUE(AwaitCommandsOut(session));
+    EXPECT_NEAR(UnitSetpoint(), 40.0 - 20.0 / 120 * ahead, 0.006);
     Tick(3);
     ASSERT_TRUE(AwaitCycle(session));
     EXPECT_EQ(line.First().State().controlMode, 'I');
@@ -637,18 +699,46 @@ TEST_F(ProgramRunSessionTest, TimedStartFiresInItsWindowSuspendsAndDisarmsWhenLa
     run.RequestStop();
     Tick(2);
 
-    // A timed start whose window passed without a tick is dropped, with a line and a notice.
-    run.SetCalendar({1, "P.tp", Now() + 1.0 / SecsPerDay, 0});
+    // A timed start whose window passed without a tick is dropped, with a line and a notice
+    // that name the channel, the program and the start.
+    const auto dropped = [&](TDateTime due, const char* why) {
+        return "Der Kalenderstart von " + session.ChannelName() + " (Temperierprogramm \"P.tp\", Start " +
+               DateToStr(due) + " " + TimeToStr(due) + ") wurde nicht ausgeführt: " + why;
+    };
+    start = Now() + 1.0 / SecsPerDay;
+    run.SetCalendar({1, Path("P.tp"), start, 0});
+    support::TestDialogs().Clear();
     ASSERT_TRUE(AwaitCycle(session));
     clock.AdvanceMs(302 * 1000);
     run.Tick();
     EXPECT_EQ(run.Calendar().Armed, 0);
     EXPECT_EQ(run.Calendar().RecordingActive, 1);
     EXPECT_FALSE(run.HasRun());
-    EXPECT_NE(session.Memo(TSessionMemo::Protocol).back().find("P.tp"), AnsiString::npos);
+    const AnsiString noTick = dropped(start, "zur Startzeit lief kein Takt.");
+    EXPECT_NE(session.Memo(TSessionMemo::Protocol).back().find(noTick), AnsiString::npos);
     ASSERT_TRUE(Await([] { return support::TestDialogs().MessageCount() > 0; }));
-    EXPECT_EQ(support::TestDialogs().LastMessage().text,
-              "Der Kalenderstart wurde nicht ausgeführt: zur Startzeit lief kein Takt.");
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, noTick);
+
+    // The ticks come on time, but the clock is set forward an hour past the start: that is
+    // the reason given, in the event protocol as well, where the clock's step is told too.
+    start = Now() + 60.0 / SecsPerDay;
+    run.SetCalendar({1, Path("P.tp"), start, 1});
+    support::TestDialogs().Clear();
+    Tick();
+    clock.Set(Now() + 1.0 / 24);
+    Tick();
+    EXPECT_EQ(run.Calendar().Armed, 0);
+    EXPECT_FALSE(run.HasRun());
+    const AnsiString stepped = dropped(start, "die Uhr des Computers wurde über die Startzeit hinaus vorgestellt.");
+    EXPECT_NE(session.Memo(TSessionMemo::Protocol).back().find(stepped), AnsiString::npos);
+    const auto events = session.Memo(TSessionMemo::SerialData);
+    ASSERT_GE(events.size(), 2u);
+    const AnsiString lastTwo = events[events.size() - 2] + "\n" + events.back();
+    EXPECT_NE(lastTwo.find(stepped), AnsiString::npos) << lastTwo;
+    EXPECT_NE(lastTwo.find("Die Uhr des Computers wurde um 3600,0 s vorgestellt"), AnsiString::npos) << lastTwo;
+    ASSERT_TRUE(Await([] { return support::TestDialogs().MessageCount() > 0; }));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, stepped);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
 
     // Armed with "suspend" while a program runs: the recording, which times the run, goes on.
     ASSERT_TRUE(run.RequestStart(program, settings));
@@ -987,4 +1077,19 @@ TEST_F(ProgramRunSessionTest, AStartAnsweredAfterAnotherRunBeganMeanwhileStartsN
         Tick();
         ASSERT_FALSE(run.HasRun());
     }
+}
+
+TEST_F(ProgramRunSessionTest, HoldSequencesKeepThePlanMovedByTheTimeHeldAt5Seconds)
+{
+    HoldSequences(5);
+}
+
+TEST_F(ProgramRunSessionTest, HoldSequencesKeepThePlanMovedByTheTimeHeldAt30Seconds)
+{
+    HoldSequences(30);
+}
+
+TEST_F(ProgramRunSessionTest, HoldSequencesKeepThePlanMovedByTheTimeHeldAt60Seconds)
+{
+    HoldSequences(60);
 }

@@ -8,14 +8,18 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimeEdit>
 #include <QTimer>
 #include <QTreeWidget>
+#include <chrono>
 #include <map>
 #include <string_view>
+#include <thread>
 
 #include "ChannelTestSupport.h"
+#include "HoldTimeline.h"
 #include "app/CLanguage.h"
 #include "app/RecordedDataWriter.h"
 #include "app/TfrmMainWindow.h"
@@ -137,10 +141,85 @@ protected:
         EXPECT_TRUE(picker->RowChecked(channel));
     }
     static AnsiString Last() { return support::TestDialogs().LastMessage().text; }
+    // A protocol line's text as the file holds it: its quotes doubled.
+    static std::string CsvQuoted(const AnsiString& text)
+    {
+        std::string out;
+        for (const char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+        return out;
+    }
     static QByteArray Bytes(const AnsiString& path)
     {
         QFile f(QString::fromStdString(path));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    // A single ramp from the unit's 25 °C up 6 K over 12 intervals (whole minutes), held and resumed in
+    // each sequence of holds with the window's button: the unit's setpoints keep to the plan
+    // moved later by the time held, and the ramp ends at its planned end plus the time held.
+    void SingleRampHoldSequences(int interval)
+    {
+        ShortPollSteps();
+        support::SimulatedUnitLine line;
+        TmdiSubWindow* w = ConnectedToControllingUnit(line);
+        ASSERT_NE(w, nullptr);
+        CProgramRun* run = w->ProgramRun();
+        TfrmSingleRamp* ramp = dialogs->SingleRamp();
+        w->Session().SetSamplingInterval(interval);
+        auto tick = [&] {
+            ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+            w->tmrProgrammerTimer();
+        };
+        auto tickLater = [&] {
+            ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+            clock.AdvanceMs(std::int64_t(interval) * 1000);
+            tick();
+        };
+        auto startRamp = [&] {
+            main->cmdRampClick();
+            ramp->edSingleTemperature->setText("31");
+            ramp->edSingleDuration->setText(QString("00:%1").arg(interval / 5, 2, 10, QChar('0')));
+            // The ramp replaces the one before it: that is asked first.
+            if (w->ProgramTreeItems().TopLevelCount() > 0) support::TestDialogs().QueueAnswer(IDYES);
+            support::TestDialogs().QueueAnswer(IDYES);
+            ramp->btnOKClick();
+            ASSERT_TRUE(run->ProgramRunning);
+        };
+        const std::vector<holdtimeline::TSegment> segments = {{"Ramp", 12 * interval, 31.0}};
+        for (const holdtimeline::TScenario& scenario : holdtimeline::Scenarios()) {
+            SCOPED_TRACE(std::to_string(interval) + " s, " + scenario.name);
+            line.First().Update([](support::UnitState& s) { s.setpoint = 25.0; });
+            for (int i = 0; i < CProgramRun::PointsBeforeStart; ++i) tickLater();
+            if (scenario.afterStoppedRun) {
+                startRamp();
+                tickLater();
+                tickLater();
+                support::TestDialogs().QueueAnswer(IDYES);
+                w->btnStopTPClick(nullptr);
+                ASSERT_FALSE(run->HasRun());
+                line.First().Update([](support::UnitState& s) { s.setpoint = 25.0; });
+                tickLater();
+                tickLater();
+            }
+            ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+            holdtimeline::THooks hooks;
+            hooks.tick = tick;
+            hooks.start = startRamp;
+            hooks.holdOrResume = [&] {
+                support::TestDialogs().QueueAnswer(IDYES);
+                w->btnPauseSegmentClick();
+            };
+            hooks.held = [&] { return run->SegmentHeld != 0; };
+            hooks.unitSetpoint = [&] {
+                EXPECT_TRUE(AwaitCommandsOut(w->Session()));
+                return line.First().State().setpoint;
+            };
+            hooks.segment = [&] { return w->Programmer()->GetCurrentSegmentName(); };
+            hooks.ended = [&] { return !run->HasRun(); };
+            holdtimeline::Run(clock, interval, 25.0, segments, scenario, hooks);
+            // The ramp's end leaves the unit at its end temperature.
+            EXPECT_NEAR(line.First().State().setpoint, 31.0, 0.005);
+        }
     }
 
     std::unique_ptr<TProgrammerDialogs> dialogs;
@@ -533,6 +612,61 @@ TEST_F(ProgrammerWindowTest, TheAutomaticStartRowShowsAndArmsTheProgramItsWindow
     picker->btnCancelClick();
 }
 
+TEST_F(ProgrammerWindowTest, AnArmedStartIsToldWhenItStartsAndWhenItsWindowClosesWithIt)
+{
+    support::SimulatedUnitLine line;
+    TmdiSubWindow* w = ConnectedToControllingUnit(line);
+    ASSERT_NE(w, nullptr);
+    Tick(w, 2);
+    ASSERT_TRUE(programfile::Write(Path("auto.tp"), WarmProgram()));
+    const auto stamp = [](TDateTime t) { return DateToStr(t) + " " + TimeToStr(t); };
+
+    // The start's line says it was the automatic start, set for when and armed when.
+    TfrmDateTimePicker* picker = OpenAutomaticStart();
+    MarkRow(picker, 1, 12, Path("auto.tp"));
+    const TDateTime armedAt = Now();
+    ASSERT_TRUE(picker->btnExitClick());
+    const TDateTime due = w->CalendarStartTime;
+    Tick(w);
+    // Exit again as it stands: the start keeps the moment it was armed.
+    picker = OpenAutomaticStart();
+    ASSERT_TRUE(picker->btnExitClick());
+    for (int i = 0; i < 4 && !w->ProgramRun()->HasRun(); ++i) Tick(w);
+    ASSERT_TRUE(w->ProgramRun()->HasRun());
+    EXPECT_TRUE(w->memProtocol->toPlainText().contains(
+        QString::fromStdString(" The temperature program AUTO was started by the automatic start set for " +
+                               stamp(due) + " (armed at " + stamp(armedAt) + ").")))
+        << w->memProtocol->toPlainText().toStdString();
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->btnStopTPClick(nullptr);
+    for (int i = 0; i < 6 && w->ProgramRun()->HasRun(); ++i) Tick(w);
+    ASSERT_FALSE(w->ProgramRun()->HasRun());
+
+    // Armed again; the close question says that the start goes with the window, and so does
+    // the protocol in the data file.
+    picker = OpenAutomaticStart();
+    MarkRow(picker, 1, 600);
+    ASSERT_TRUE(picker->btnExitClick());
+    const TDateTime dueAgain = w->CalendarStartTime;
+    const AnsiString dropped =
+        "The automatic start of the temperature program \"auto.tp\" at " + stamp(dueAgain) + " is dropped.";
+    support::TestDialogs().Clear();
+    support::TestDialogs().QueueAnswer(IDNO);
+    w->close();
+    EXPECT_EQ(Last(), "Really close data channel 1?\n\n" + dropped);
+    ASSERT_TRUE(main->IsChannelOpen(1));
+    EXPECT_EQ(w->AutomaticStartArmed, 1);
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->close();
+    EXPECT_FALSE(main->IsChannelOpen(1));
+    TDataFileSaveQueue::Instance().WaitIdle();
+    const QByteArray saved = Bytes(Path("prog_11.csv"));
+    // The file is written in Windows-1252, a line with quotes as a quoted field.
+    EXPECT_TRUE(saved.contains(QByteArray::fromStdString(
+        "The automatic start of the temperature program \"\"auto.tp\"\" at " + stamp(dueAgain) + " is dropped.")))
+        << QString::fromLatin1(saved.right(600)).toStdString();
+}
+
 TEST_F(ProgrammerWindowTest, FailedIdentificationLeavesNoStartedProgram)
 {
     support::SimulatedUnitLine line;
@@ -699,6 +833,58 @@ TEST_F(ProgrammerWindowTest, AProgramSaveThatHangsWaitsWithTheWindowWhileARecord
         }
     }
     EXPECT_TRUE(rec->IsConnected());
+}
+
+TEST_F(ProgrammerWindowTest, AProgramLeftUnsavedOnAHangingDriveIsNotWrittenLaterOrTheUserIsTold)
+{
+    TmdiSubWindow* scout = Open(&TfrmMainWindow::mnuTPScoutClick);
+    ASSERT_NE(scout, nullptr);
+    scout->mnuCreateProgramClick();
+    scout->mnuAddSegmentClick();
+    CProgrammer* programmer = scout->Programmer();
+    // An older file of that name on the share.
+    const AnsiString file = Path("share") + ".tp";
+    ASSERT_TRUE(programfile::Write(file, WarmProgram()));
+    const QByteArray older = Bytes(file);
+    ASSERT_FALSE(older.isEmpty());
+
+    for (const bool answersFirst : {false, true}) {
+        SCOPED_TRACE(answersFirst ? "the drive answers as the user leaves" : "the drive still hangs");
+        support::HangingFileSystem drive([file](const std::string& path, bool write) { return write && path == file; });
+        support::TestDialogs().Clear();
+        support::TestDialogs().OnWait = [&](const platform::WaitRequest&) {
+            EXPECT_TRUE(drive.AwaitHang());
+            if (answersFirst) {
+                // The file is put in place before "Leave unsaved" takes effect; the saver's
+                // result has not come through yet.
+                drive.Release();
+                const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+                while (Bytes(file) == older && std::chrono::steady_clock::now() < deadline)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                EXPECT_NE(Bytes(file), older);
+            }
+            return false;  // "Leave unsaved"
+        };
+        support::TestDialogs().QueueFileName(Path("share"));
+        scout->mnuSaveProgramClick();
+        support::TestDialogs().OnWait = nullptr;
+        EXPECT_FALSE(programmer->IsProgramSaved(0));
+        // The drive answers later.
+        drive.Release();
+        ASSERT_TRUE(Await([] { return platform::BackgroundSavesIdle(); }));
+        if (answersFirst) {
+            ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+            EXPECT_EQ(Last(), "The file\n" + file +
+                                  "\nwas written after all: the drive answered before the write could be called off.");
+        } else {
+            // Nothing written over the older file, and nothing left beside it.
+            EXPECT_EQ(Bytes(file), older);
+            EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).filter("share").size(), 1);
+            EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+        }
+    }
+    support::TestDialogs().QueueAnswer(IDNO);  // the unsaved program is not saved at the close
+    EXPECT_TRUE(scout->FormClose());
 }
 
 TEST_F(ProgrammerWindowTest, ACloseThatDoesNotGoThroughKeepsTheTimedStartArmed)
@@ -1115,6 +1301,145 @@ TEST_F(ProgrammerWindowTest, ClosingDuringARunNamesTheProgramAndWhereTheUnitIsLe
         << QString::fromLatin1(saved.right(600)).toStdString();
 }
 
+// The user gives the unit a setpoint from the panel during a run and holds the segment: the
+// close names the setpoint the unit took (not the run's last step), says that it is not
+// known while a setpoint went out unanswered, and names a command that has not gone out;
+// the run's own protocol and the event protocol in the file both say so.
+TEST_F(ProgrammerWindowTest, ClosingAHeldRunNamesTheSetpointTheUnitTookAndWhatWasNotSent)
+{
+    support::SimulatedUnitLine line;
+    TmdiSubWindow* w = ConnectedToControllingUnit(line);
+    ASSERT_NE(w, nullptr);
+    CProgramRun* run = w->ProgramRun();
+    TProgramFile file;
+    file.Settings.StartTemperature = "20";
+    file.Segments.push_back({"Up", 600, 30.0, -1, 2, 0, 0, 0});
+    ASSERT_NO_FATAL_FAILURE(LoadProgram(w, "slow.tp", file));
+    ASSERT_NO_FATAL_FAILURE(StartLoadedProgram(w));
+    Tick(w, 3);
+    auto giveSetpoint = [&](const char* value) {
+        panel->edSetPoint->setText(value);
+        support::TestDialogs().QueueAnswer(IDYES);
+        panel->cmdDataToKelvorClick(static_cast<QObject*>(panel->cmdDataToKelvor));
+    };
+    support::TestDialogs().Clear();
+    giveSetpoint("20,06");
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->btnPauseSegmentClick();
+    ASSERT_TRUE(run->SegmentHeld);
+    Tick(w, 2);
+    ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+    ASSERT_DOUBLE_EQ(line.First().State().setpoint, 20.06);
+    const AnsiString held =
+        "Really close data channel 1?\n\nThe temperature program \"SLOW\" is held and is not run to "
+        "its end. ";
+    const AnsiString left = "The unit keeps the setpoint it was sent last, 20,06 °C. Its temperature control stays on.";
+    auto closeAnswering = [&](int answer) {
+        support::TestDialogs().Clear();
+        support::TestDialogs().QueueAnswer(answer);
+        w->close();
+        return support::TestDialogs().Messages().front().text;
+    };
+    EXPECT_EQ(closeAnswering(IDNO), held + left);
+    std::vector<AnsiString> runProtocol;
+    w->Session().OnMemoLineAdded = [&, shown = w->Session().OnMemoLineAdded](TSessionMemo memo, const AnsiString& l) {
+        if (memo == TSessionMemo::Protocol) runProtocol.push_back(l);
+        shown(memo, l);
+    };
+
+    // The unit goes silent and a setpoint goes out in both its cycles without an answer:
+    // what the unit has is not known until it answers again.
+    line.First().Update([](support::UnitState& u) { u.answers = 0; });
+    giveSetpoint("21");
+    ASSERT_TRUE(Await([&] { return !w->Session().ChannelObject()->OneShotInProgress(); }));
+    ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+    EXPECT_EQ(closeAnswering(IDNO),
+              held +
+                  "Which setpoint the unit has is not known: its replies do not tell it. Its temperature "
+                  "control stays on.");
+    line.First().Update([](support::UnitState& u) { u.answers = support::AllCommands; });
+    Tick(w, 3);
+    ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+    EXPECT_EQ(closeAnswering(IDNO), held + left);
+
+    // A setpoint the poll thread has not sent yet when the user closes never goes: the
+    // question and the protocol name it.
+    CTransceiver* poll = TransceiverThreads[w->Channel()];
+    ASSERT_NE(poll, nullptr);
+    poll->Active = 0;
+    const int passes = poll->PassCount;
+    ASSERT_TRUE(Await([&] { return poll->PassCount >= passes + 2; }));
+    giveSetpoint("20,5");
+    EXPECT_EQ(
+        closeAnswering(IDYES),
+        held + left + "\n\nStill waiting for the unit, not sent once the channel is closed: Set setpoint 20,50 °C");
+    EXPECT_FALSE(main->IsChannelOpen(1));
+    TDataFileSaveQueue::Instance().WaitIdle();
+    EXPECT_DOUBLE_EQ(line.First().State().setpoint, 20.06);
+    const QByteArray saved = Bytes(Path("prog_11.csv"));
+    EXPECT_EQ(saved.count(QString::fromUtf8(" Not sent, the channel was closed: Set setpoint 20,50 °C").toLatin1()), 1)
+        << QString::fromLatin1(saved.right(900)).toStdString();
+    // In the event protocol, which the file keeps, and in the run's own protocol.
+    const AnsiString closed =
+        " Channel window closed; the temperature program \"SLOW\" was not run to its end. " + left;
+    EXPECT_EQ(saved.count(QString::fromUtf8(CsvQuoted(closed)).toLatin1()), 1)
+        << QString::fromLatin1(saved.right(900)).toStdString();
+    EXPECT_EQ(std::count_if(runProtocol.begin(), runProtocol.end(),
+                            [&](const AnsiString& l) { return l.size() > closed.size() && l.ends_with(closed); }),
+              1);
+}
+
+// Ended from outside during a run, with a setpoint that has not gone out: both protocols in
+// the file say which program was cut off and where the unit is left, and the command is
+// named as not sent, before the file is written.
+TEST_F(ProgrammerWindowTest, EndedFromOutsideDuringARunTheFileSaysWhereTheUnitIsLeft)
+{
+    support::SimulatedUnitLine line;
+    TmdiSubWindow* w = ConnectedToControllingUnit(line);
+    ASSERT_NE(w, nullptr);
+    TProgramFile file;
+    file.Settings.StartTemperature = "20";
+    file.Segments.push_back({"Up", 600, 40.0, -1, 2, 0, 0, 0});
+    ASSERT_NO_FATAL_FAILURE(LoadProgram(w, "up.tp", file));
+    ASSERT_NO_FATAL_FAILURE(StartLoadedProgram(w));
+    Tick(w, 3);
+    ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+    const AnsiString unitHas = FormatFloat("0.00", line.First().State().setpoint);
+    CTransceiver* poll = TransceiverThreads[w->Channel()];
+    ASSERT_NE(poll, nullptr);
+    poll->Active = 0;
+    const int passes = poll->PassCount;
+    ASSERT_TRUE(Await([&] { return poll->PassCount >= passes + 2; }));
+    panel->edSetPoint->setText("33");
+    support::TestDialogs().QueueAnswer(IDYES);
+    panel->cmdDataToKelvorClick(static_cast<QObject*>(panel->cmdDataToKelvor));
+
+    bool written = false, done = false;
+    ASSERT_TRUE(w->Session().EndFromOutside(" Ended from outside.", [&](bool ok) {
+        written = ok;
+        done = true;
+    }));
+    ASSERT_TRUE(Await([&] { return done; }));
+    EXPECT_TRUE(written);
+    const QByteArray saved = Bytes(Path("prog_11.csv"));
+    const QByteArray ended = " Ended from outside.";
+    const QByteArray notSent = QString::fromUtf8(" Not sent, the channel was closed: Set setpoint 33,00 °C").toLatin1();
+    const AnsiString cut =
+        " Channel window closed; the temperature program \"UP\" was not run to its end. The unit "
+        "keeps the setpoint it was sent last, " +
+        unitHas + " °C. Its temperature control stays on.";
+    EXPECT_EQ(saved.count(ended), 1);
+    EXPECT_EQ(saved.count(notSent), 1);
+    EXPECT_EQ(saved.count(QString::fromUtf8(CsvQuoted(cut)).toLatin1()), 1)
+        << QString::fromLatin1(saved.right(900)).toStdString();
+    EXPECT_LT(saved.indexOf(ended), saved.indexOf(notSent));
+    const auto& runProtocol = w->Session().Memo(TSessionMemo::Protocol);
+    EXPECT_EQ(std::count_if(runProtocol.begin(), runProtocol.end(),
+                            [&](const AnsiString& l) { return l.size() > cut.size() && l.ends_with(cut); }),
+              1);
+    poll->Active = 1;
+}
+
 TEST_F(ProgrammerWindowTest, ThePanelShowsTheStepARunGaveNotAnOlderPollAndNotAWithdrawnOne)
 {
     support::SimulatedUnitLine line;
@@ -1180,9 +1505,7 @@ TEST_F(ProgrammerWindowTest, EverySegmentAfterACancelRunsAndNoControlReadingStop
     //   last; H the run is held; N the next question is answered "no"; 1 2 u: the next
     //   question stays open for 1 or 2 ticks, or while the run is held for the unit; P a press on the panel's button with 2 ticks before the release, F one
     //   on the window's with a failing tick (the chart's step throws) before it.
-    comm::TCommTiming timing = comm::Timing();
-    timing.PollStepMs = 5;
-    comm::SetTiming(timing);
+    ShortPollSteps();
     support::SimulatedUnitLine line;
     TmdiSubWindow* w = ConnectedToControllingUnit(line);
     ASSERT_NE(w, nullptr);
@@ -1706,4 +2029,19 @@ TEST_F(ProgrammerWindowTest, AProgrammerTickWhileTheFirstPointWaitsForASlowCycle
     }
     EXPECT_EQ(s.Series(2)->Count(), CProgramRun::PointsBeforeStart);
     EXPECT_TRUE(run->ProgramRunning);
+}
+
+TEST_F(ProgrammerWindowTest, SingleRampHoldSequencesKeepThePlanMovedByTheTimeHeldAt5Seconds)
+{
+    SingleRampHoldSequences(5);
+}
+
+TEST_F(ProgrammerWindowTest, SingleRampHoldSequencesKeepThePlanMovedByTheTimeHeldAt30Seconds)
+{
+    SingleRampHoldSequences(30);
+}
+
+TEST_F(ProgrammerWindowTest, SingleRampHoldSequencesKeepThePlanMovedByTheTimeHeldAt60Seconds)
+{
+    SingleRampHoldSequences(60);
 }

@@ -32,6 +32,8 @@ namespace {
 std::atomic<bool> gKeepSideFiles{false};  // unlink of a side file does nothing (killed before it)
 std::atomic<bool> gRecord{false};
 std::atomic<bool> gSyncFails{false};  // fdatasync fails as on a disk that fails
+// A file system that can neither rename without replacing nor give a file a second name.
+std::atomic<bool> gNoRenameNoReplace{false};
 std::atomic<std::uint64_t> gSideBytesRead{0};
 std::mutex gCallsMutex;
 std::vector<std::string> gCalls;
@@ -82,6 +84,24 @@ extern "C" int unlink(const char* path)
     return int(::syscall(SYS_unlinkat, AT_FDCWD, path, 0));
 }
 
+extern "C" int renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned flags)
+{
+    if (gNoRenameNoReplace && (flags & RENAME_NOREPLACE)) {
+        errno = EINVAL;
+        return -1;
+    }
+    return int(::syscall(SYS_renameat2, fromDir, from, toDir, to, flags));
+}
+
+extern "C" int link(const char* from, const char* to)
+{
+    if (gNoRenameNoReplace) {
+        errno = EPERM;
+        return -1;
+    }
+    return int(::syscall(SYS_linkat, AT_FDCWD, from, AT_FDCWD, to, 0));
+}
+
 namespace {
 
 class PendingWriteTest : public ::testing::Test {
@@ -102,6 +122,7 @@ protected:
         gKeepSideFiles = false;
         gSyncFails = false;
         gRecord = false;
+        gNoRenameNoReplace = false;
     }
 
     // Kills the write after its side file is on the disk; the file is left with `kept`
@@ -426,6 +447,72 @@ TEST_F(PendingWriteTest, ASideFileStaysUntilItsWriteIsFinishedOrTheFileWasSavedW
     ASSERT_TRUE(SaveFileAtomic(path, "saved whole"));
     EXPECT_FALSE(SideFileThere());
     EXPECT_EQ(QDir(QString::fromStdString(base)).entryList({"run_11.csv.recovery.*"}, QDir::Files).size(), 1);
+}
+
+// A side file of an earlier write whose file was edited since holds an end that may be in no
+// file: a new file under the name keeps it under a name of its own also where that is hard
+// (a file system without renames that do not replace and without second names, every
+// dated name taken by another user), and one that is still at its name when the new file
+// is written (put back by hand) is never written over or removed: the write is refused.
+TEST_F(PendingWriteTest, AnEarlierWritesSideFileIsKeptWhateverHoldsItsNames)
+{
+    const auto keptNames = [&] {
+        return QDir(QString::fromStdString(base)).entryList({"run_11.csv.recovery.*"}, QDir::Files);
+    };
+    for (const bool namesTaken : {false, true}) {
+        SCOPED_TRACE(namesTaken ? "every dated name taken" : "no renames without replacing, no links");
+        KillInWrite(5);
+        Overwrite(OnDisk() + "edited;\r\n");
+        const std::string record = OnDisk(pending);
+        std::vector<std::string> planted;
+        if (namesTaken) {
+            struct stat st {};
+            ASSERT_EQ(::stat(pending.c_str(), &st), 0);
+            struct tm local {};
+            ::localtime_r(&st.st_mtim.tv_sec, &local);
+            char stamp[40];
+            std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H-%M-%S", &local);
+            for (int n = 1; n < 100; ++n) {
+                planted.push_back(pending + "." + stamp + (n > 1 ? "-" + std::to_string(n) : std::string()));
+                Overwrite("theirs", planted.back());
+            }
+        } else {
+            gNoRenameNoReplace = true;
+        }
+        TSideFileNotes notes;
+        TGrowingFile file;
+        ASSERT_TRUE(file.Create(path, before));
+        gNoRenameNoReplace = false;
+        EXPECT_FALSE(SideFileThere());
+        const std::vector<TSideFileNote> noted = notes.Take();
+        ASSERT_EQ(noted.size(), 1u);
+        EXPECT_EQ(noted[0].Kind, TSideFileNote::TKind::SetAside);
+        EXPECT_EQ(OnDisk(noted[0].SideFile), record);
+        for (const std::string& p : planted) EXPECT_EQ(OnDisk(p), "theirs") << p;
+        std::string err;
+        ASSERT_TRUE(file.WriteFrom(offset, newEnd, &err)) << err;
+        EXPECT_EQ(OnDisk(noted[0].SideFile), record);
+        for (const QString& n : keptNames()) ASSERT_EQ(::unlink((base + "/" + n.toStdString()).c_str()), 0);
+    }
+
+    // Put back at its name while the new file is written.
+    TGrowingFile file;
+    ASSERT_TRUE(file.Create(path, before));
+    Overwrite("noxcontrol pending end 2 an earlier write's end", pending);
+    ASSERT_EQ(::chmod(pending.c_str(), 0600), 0);
+    std::string err;
+    EXPECT_FALSE(file.WriteFrom(offset, newEnd, &err));
+    EXPECT_TRUE(file.SideFileBlocked());
+    EXPECT_TRUE(file.SideFileHoldsEarlierWrite());
+    EXPECT_NE(err.find(pending), std::string::npos) << err;
+    EXPECT_EQ(OnDisk(pending), "noxcontrol pending end 2 an earlier write's end");
+    EXPECT_EQ(OnDisk(), before);
+    // A write that only appends needs no side file; once it is moved away, the writes go on.
+    EXPECT_TRUE(file.WriteFrom(before.size(), "more\r\n", &err)) << err;
+    ASSERT_EQ(std::rename(pending.c_str(), (base + "/kept.recovery").c_str()), 0);
+    EXPECT_TRUE(file.WriteFrom(offset, newEnd, &err)) << err;
+    EXPECT_FALSE(file.SideFileHoldsEarlierWrite());
+    EXPECT_EQ(OnDisk(), after);
 }
 
 // A side file is looked at by its size before it is read: one far larger than any file it

@@ -3,9 +3,11 @@
 // program's own files, and the tidying of one run never takes a save of another that is
 // still under way. Also names as long as the file system takes.
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -21,6 +23,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/FileSave.h"
 #include "platform/TextCodec.h"
@@ -67,9 +70,10 @@ protected:
     }
     // A lab's data folder that the user's group may write (set-gid), and a world-writable
     // sticky folder of the other user.
-    std::string Folder(const char* name, bool sticky) const
+    std::string Folder(const char* name, bool sticky) const { return Folder(base, name, sticky); }
+    std::string Folder(const std::string& in, const char* name, bool sticky) const
     {
-        const std::string folder = base + "/" + name;
+        const std::string folder = in + "/" + name;
         EXPECT_EQ(::mkdir(folder.c_str(), 0700), 0);
         if (sticky) {
             EXPECT_EQ(::chmod(folder.c_str(), 01777), 0);
@@ -86,6 +90,33 @@ protected:
     {
         std::string bytes;
         return ReadFileBytes(path, bytes) ? bytes : std::string("(unreadable)");
+    }
+    // Runs `act` as the other user: in a child with that user's ids when the test may take
+    // them, else here (the owner seam then makes the user's own files count as another's).
+    template <typename F>
+    void AsStranger(F act) const
+    {
+        if (!root) {
+            act();
+            return;
+        }
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (::setgroups(0, nullptr) != 0 || ::setgid(kStranger) != 0 || ::setuid(kStranger) != 0) ::_exit(3);
+            ::_exit(act() ? 0 : 4);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    static std::vector<std::string> Listing(const std::string& folder)
+    {
+        std::vector<std::string> names;
+        for (const QString& n : QDir(QString::fromStdString(folder))
+                                    .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
+            names.push_back(n.toStdString() + "=" + Bytes(folder + "/" + n.toStdString()));
+        return names;
     }
     static bool IsLink(const std::string& path)
     {
@@ -271,9 +302,21 @@ TEST_F(SharedFolderTest, LongNamesAreSavedAndKeepTheirCrashProtection)
         } else {
             EXPECT_EQ(bytes, before);
         }
-        // Written to its end without a limit.
+        // Written to its end without a limit, by a new file under the name: the cut write's
+        // side file, whose name with the time it was written would be too long, is kept
+        // under a shorter one.
+        std::string cutEnd;
+        ReadFileBytes(path + ".recovery", cutEnd);
         TGrowingFile file;
         ASSERT_TRUE(file.Create(path, before, &err)) << err;
+        const QStringList kept = QDir(dir.path()).entryList({"n*.recovery.2*"}, QDir::Files);
+        ASSERT_EQ(kept.size(), cutEnd.empty() ? 0 : 1);
+        for (const QString& keptName : kept) {
+            const std::string aside = base + "/" + keptName.toStdString();
+            EXPECT_EQ(Bytes(aside), cutEnd);
+            EXPECT_EQ(keptName.toStdString().substr(0, 200), name.substr(0, 200));
+            ASSERT_TRUE(QFile::remove(QString::fromStdString(aside)));
+        }
         ASSERT_TRUE(file.WriteFrom(3000, newEnd, &err)) << err;
         ASSERT_TRUE(file.WriteFrom(written.size() - 5, "end!\r\n", &err)) << err;
         EXPECT_TRUE(file.IsNamed(path));
@@ -283,4 +326,63 @@ TEST_F(SharedFolderTest, LongNamesAreSavedAndKeepTheirCrashProtection)
         QFile::remove(QString::fromStdString(path + ".recovery"));
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);  // the thesis only
+}
+
+// Another user who may write the folder watches it, renames each new data file aside, puts a
+// link to a file in the user's private folder at its name and puts the file back a moment
+// later. The side files of the file's writes stay in its folder all the same: nothing
+// outside it is written, replaced or removed, and reading the file meanwhile names no side
+// file but its own.
+TEST_F(SharedFolderTest, ALinkSwappedInAtADataFilesNameChoosesNoPlaceForItsSideFiles)
+{
+    // The other user must reach the folders: the test's own folder is the user's alone, and
+    // so may be the folders above it.
+    QTemporaryDir reachable(QStringLiteral("/tmp/nox-shared-XXXXXX"));
+    ASSERT_TRUE(reachable.isValid());
+    const std::string top = reachable.path().toStdString();
+    ASSERT_EQ(::chmod(top.c_str(), 0711), 0);
+    const std::string privateFolder = top + "/private";
+    ASSERT_EQ(::mkdir(privateFolder.c_str(), 0700), 0);
+    const std::string notes = privateFolder + "/notes";
+    std::ofstream(notes) << "my notes";
+    std::ofstream(notes + ".recovery") << "the end of another recording";
+    ASSERT_EQ(::chmod((notes + ".recovery").c_str(), 0600), 0);
+    const std::vector<std::string> privateBefore = Listing(privateFolder);
+    for (const bool sticky : {false, true}) {
+        SCOPED_TRACE(sticky ? "world-writable sticky folder" : "group-writable folder");
+        const std::string folder = Folder(top, sticky ? "sticky" : "group", sticky);
+        const std::string part = folder + "/run_11.csv";
+        const std::string aside = folder + "/aside";
+        std::vector<std::string> written;
+        bool swapped = false;
+        TPendingWriteState state = TPendingWriteState::None;
+        // The swap comes as the file has just got its name; while the link is there, the
+        // file is read.
+        SetFileAccessHook([&](const std::string& path, bool write) {
+            if (write) written.push_back(path);
+            if (write || swapped || path != part + ".recovery") return;
+            swapped = true;
+            AsStranger([&] {
+                return ::rename(part.c_str(), aside.c_str()) == 0 && ::symlink(notes.c_str(), part.c_str()) == 0;
+            });
+            std::string bytes, err;
+            ReadGrowingFile(part, 1 << 20, bytes, &err, nullptr, &state);
+        });
+        TGrowingFile file;
+        std::string err;
+        ASSERT_TRUE(file.Create(part, "head\r\nend\r\n", &err)) << err;
+        ASSERT_TRUE(swapped);
+        EXPECT_EQ(state, TPendingWriteState::None);
+        AsStranger([&] { return ::rename(aside.c_str(), part.c_str()) == 0; });
+        // Each minute's write replaces the end of the file.
+        for (const char* row : {"row 1\r\n", "row 2\r\n"}) {
+            EXPECT_TRUE(file.WriteFrom(file.IsNamed(part) ? 6 : 0, std::string(row) + "end\r\n", &err)) << err;
+        }
+        SetFileAccessHook({});
+        EXPECT_TRUE(file.IsNamed(part));
+        EXPECT_EQ(Bytes(part), "head\r\nrow 2\r\nend\r\n");
+        EXPECT_EQ(file.SideFilePath(), part + ".recovery");
+        for (const std::string& path : written) EXPECT_EQ(path.rfind(folder + "/", 0), 0u) << path;
+        EXPECT_EQ(Listing(privateFolder), privateBefore);
+    }
 }
