@@ -371,9 +371,10 @@ void CChannelSession::ReportOtherUnit(const AnsiString& message)
 
 // ---------------------------------------------------------------- memos
 
-void CChannelSession::AddMemoLine(TSessionMemo memo, const AnsiString& line)
+void CChannelSession::AddMemoLine(TSessionMemo memo, const AnsiString& added)
 {
     NOX_ASSERT_UI_THREAD();
+    const AnsiString line = memo == TSessionMemo::SerialData ? StampedOnRowsClock(added) : added;
     FMemos[std::size_t(memo)].push_back(line);
     if (memo != TSessionMemo::SerialData && memo != TSessionMemo::Connections) ++FMemoChanges;
     if (OnMemoLineAdded) OnMemoLineAdded(memo, line);

@@ -281,6 +281,10 @@ public:
     // The channel's timers must stop (false) or run again (true) around work that must
     // not be interrupted by a tick.
     std::function<void(bool run)> OnTimers;
+    // The first point was taken as the cycle it waited for came back, between two ticks of
+    // the window's timer: a timer that runs starts anew, so the next tick follows one
+    // interval after it.
+    std::function<void()> OnFirstPointTaken;
     // Commands given to the unit were named as not sent (the link lost, not in time): a
     // setpoint among them is not what the unit has.
     std::function<void()> OnCommandsNotSent;
@@ -344,10 +348,22 @@ private:
     // One reading of the clocks: the wall-clock date-time the time axis started at plus
     // the monotonic time since, and the steps of the wall clock the rows follow.
     TDateTime ElapsedWallClock(std::int64_t ticks) const;
+    // The program's monotonic clock and the wall clock at one moment: read again when the
+    // program was held between the reads, so that neither is read before a hold and the
+    // other after it.
+    struct TClocks {
+        std::int64_t Ticks = 0;
+        TDateTime Utc = 0, Wall = 0;
+    };
+    static TClocks ReadClocks();
     // A wall clock set forward or back by more than a second since the last tick (a clock
-    // corrected after the computer was paused) is named in the protocol; the rows follow it
-    // as far as their times keep increasing.
-    void FollowWallClock(std::int64_t ticks);
+    // corrected after the computer was paused) is named in the protocol; on the absolute
+    // time axis the rows follow it as far as their times keep increasing. On the relative
+    // axis a row's time is the time since the start, which no step of the clock changes.
+    void FollowWallClock(const TClocks& clocks);
+    // An event-protocol line stamped with the time of the rows while a recording runs, so
+    // that lines and rows tell one time (also after the wall clock was set back).
+    AnsiString StampedOnRowsClock(const AnsiString& line) const;
     void StartPartClock(TDateTime wall, std::int64_t ticks);
     void PartAndSaveDecision(std::int64_t ticks);
     // The ticks the user-interface thread missed before this one become error rows, and so

@@ -41,12 +41,35 @@ TDateTime CChannelSession::ElapsedWallClock(std::int64_t ticks) const
     return FAxisStartWall + double(ticks - FAxisStartTicks + FAxisShiftMs) / MSecsPerDay;
 }
 
-void CChannelSession::FollowWallClock(std::int64_t ticks)
+CChannelSession::TClocks CChannelSession::ReadClocks()
+{
+    const platform::Clock& c = platform::clock();
+    TClocks read;
+    for (int i = 0; i < 3; ++i) {
+        read.Ticks = c.MilliTicks();
+        read.Utc = c.UtcNow();
+        read.Wall = c.Now();
+        if (c.MilliTicks() - read.Ticks <= 100) break;
+    }
+    return read;
+}
+
+AnsiString CChannelSession::StampedOnRowsClock(const AnsiString& line) const
+{
+    if (!FConnected || FAxisStartWall == 0) return line;
+    const std::size_t length = CChannel::ErrorLine("").size();
+    TDateTime stamped = 0;
+    if (line.size() < length || !TryStrToDateTime(line.substr(0, length), stamped)) return line;
+    const TDateTime at = ElapsedWallClock(platform::clock().MilliTicks());
+    return DateToStr(at) + " " + TimeToStr(at) + line.substr(length);
+}
+
+void CChannelSession::FollowWallClock(const TClocks& clocks)
 {
     // Both clocks since the axis started; the wall clock in UTC, so that a change of
     // daylight-saving time is no step (the points keep their times over it).
-    const std::int64_t steps =
-        Round64((platform::clock().UtcNow() - FAxisStartUtc) * MSecsPerDay) - (ticks - FAxisStartTicks);
+    const std::int64_t ticks = clocks.Ticks;
+    const std::int64_t steps = Round64((clocks.Utc - FAxisStartUtc) * MSecsPerDay) - (ticks - FAxisStartTicks);
     const std::int64_t step = steps - FWallClockStepsMs;
     if (std::abs(step) <= 1000) return;
     FWallClockStepsMs = steps;
@@ -54,7 +77,7 @@ void CChannelSession::FollowWallClock(std::int64_t ticks)
     // step back is not followed: the rows keep their pace and stay ahead of the wall clock
     // by that much, until a later step forward has made up for it. Ahead rather than a run
     // of rows at one time, and never a row before the one taken earlier.
-    const std::int64_t shift = std::max(FAxisShiftMs, steps);
+    const std::int64_t shift = FAbsoluteTimeAxis ? std::max(FAxisShiftMs, steps) : FAxisShiftMs;
     const double moved = double(shift - FAxisShiftMs) / MSecsPerDay;
     FAxisShiftMs = shift;
     // The programmer's planned points run ahead of the recording on the same axis: they
@@ -68,7 +91,10 @@ void CChannelSession::FollowWallClock(std::int64_t ticks)
                                              " The computer's clock was set forward by $1 s")
                                : ChannelText(" Die Uhr des Computers wurde um $1 s zurückgestellt",
                                              " The computer's clock was set back by $1 s");
-    if (shift == steps) {
+    if (!FAbsoluteTimeAxis) {
+        text += ChannelText(": die Zeiten der Punkte seit dem Start bleiben, wie sie sind.",
+                            ": the points' times since the start stay as they are.");
+    } else if (shift == steps) {
         text += ChannelText(": die Zeiten der Punkte folgen ihr von hier an.",
                             ": the points' times follow it from here on.");
     } else {
@@ -92,11 +118,12 @@ void CChannelSession::StartTimeAxis()
     // One reading of each clock: the points' times follow the monotonic clock from here,
     // so a clock set by hand or a daylight-saving change neither moves them nor ends a
     // part early.
-    const TDateTime now = Now();
-    const std::int64_t ticks = platform::clock().MilliTicks();
+    const TClocks clocks = ReadClocks();
+    const TDateTime now = clocks.Wall;
+    const std::int64_t ticks = clocks.Ticks;
     FAxisStartWall = now;
     FAxisStartTicks = ticks;
-    FAxisStartUtc = platform::clock().UtcNow();
+    FAxisStartUtc = clocks.Utc;
     FWallClockStepsMs = 0;
     FAxisShiftMs = 0;
     FPartStartTicks = ticks;
@@ -175,7 +202,7 @@ void CChannelSession::TakeAwaitedFirstPoint()
     if (!FirstPointDue(platform::clock().MilliTicks())) return;
     // Taken as the cycle came back, between the window's ticks: they follow one interval
     // after it, so the rows keep the interval from the first on.
-    if (Tick() && OnTimers) OnTimers(true);
+    if (Tick() && OnFirstPointTaken) OnFirstPointTaken();
 }
 
 bool CChannelSession::Tick()
@@ -209,17 +236,18 @@ bool CChannelSession::Tick()
     const AnsiString label = UpdateStatusText();
     // The fault the tick has just counted no longer holds the waiting commands back.
     FlushProgramCommands();
-    const std::int64_t ticks = platform::clock().MilliTicks();
+    const TClocks clocks = ReadClocks();
+    const std::int64_t ticks = clocks.Ticks;
     if (FRecordingSuspended) {
         FLastRowTicks = -1;  // a recording that waits misses nothing
-        FollowWallClock(ticks);
+        FollowWallClock(clocks);
         GrowPartFile(ticks);
         if (OnTicked) OnTicked();
         return false;
     }
 
     const bool ownRow = RecordMissedTicks(ticks);
-    FollowWallClock(ticks);
+    FollowWallClock(clocks);
     if (ownRow) {
         const TDateTime x = ElapsedWallClock(ticks) - FTimeOrigin;
         const int recorded = std::min(FSeriesCount, ValueSeriesTotal);
@@ -355,7 +383,7 @@ AnsiString CChannelSession::UpdateStatusText()
     if (channel && (channel->ValuesOutdated == 1 || channel->PollThreadHeld())) return ChannelText(RowErrorExclamation);
     FValuesShownCurrent = true;
     if (FTickCount == 0) {
-        AddMemoLine(TSessionMemo::SerialData, CChannel::ErrorLine(ChannelText(RowNewRecordingStarted)));
+        AddProtocolLine(ChannelText(RowNewRecordingStarted));
         return FSeries[0] && FSeries[0]->Count() > 0 ? ChannelText(RowNewDataRecording) : AnsiString();
     }
     if (!FWarningOpen) FErrorTicks = 0;
@@ -1068,6 +1096,7 @@ bool CChannelSession::Close()
     FChannelObject->Close(3);
     DeleteChannelObject();
     FConnected = false;
+    FAxisStartWall = 0;
     FCommands.Clear();
     if (FCommandTimer) FCommandTimer->stop();
     FRecordingSuspended = false;

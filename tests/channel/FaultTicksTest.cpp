@@ -918,7 +918,7 @@ TEST_F(FaultTicksTest, AFirstPointHoldsNoValueFromBeforeALongFileDialog)
             support::SimulatedUnit& unit = line.First();
             s.Settings.Interval = IntToStr(interval);
             int restarts = 0;
-            s.OnTimers = [&](bool run) { restarts += run; };
+            s.OnFirstPointTaken = [&] { ++restarts; };
             SetPattern(unit, 1);
             support::TestDialogs().OnFileDialog = [&](const platform::FileDialogRequest&) {
                 if (start == Start::AtOnce) return;
