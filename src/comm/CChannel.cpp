@@ -702,10 +702,10 @@ bool CChannel::IsTrustedFrame(const AnsiString& reply)
     return IsSoundFrame(reply);
 }
 
-bool CChannel::AnswersRequest(const AnsiString& reply, const AnsiString& frame)
+bool CChannel::AnswersRequest(const AnsiString& reply, const AnsiString& frame, bool address)
 {
-    if (reply.size() < 5 || frame.size() < 5 || reply.compare(2, 2, frame, 2, 2) != 0 || reply[4] != frame[4])
-        return false;
+    if (reply.size() < 5 || frame.size() < 5 || reply[4] != frame[4]) return false;
+    if (address && reply.compare(2, 2, frame, 2, 2) != 0) return false;
     return reply[4] != 'S' || (reply.size() >= 8 && frame.size() >= 8 && reply[7] == frame[7]);
 }
 

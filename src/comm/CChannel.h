@@ -266,10 +266,11 @@ public:
     static bool IsSoundReply(const AnsiString& reply, char letter);
     // True for a reply frame "[S" long enough for a command letter whose checksum matches.
     static bool IsTrustedFrame(const AnsiString& reply);
-    // True when the reply carries the request frame's address and command (for S, its block
-    // digit too). Anything else that comes while a request waits is not its answer: the late
-    // answer to an earlier request, or another slave's on a shared line.
-    static bool AnswersRequest(const AnsiString& reply, const AnsiString& frame);
+    // True when the reply carries the request frame's command (for S, its block digit too)
+    // and, with `address` (a shared line), its address. Anything else that comes while a
+    // request waits is not its answer: the late answer to an earlier request, or another
+    // slave's on a shared line.
+    static bool AnswersRequest(const AnsiString& reply, const AnsiString& frame, bool address);
     // The device name of a name reply (V), without the blanks after it; may be empty.
     static AnsiString NameInReply(const AnsiString& reply);
     // The serial number of a number reply (F); false when the reply holds none.
