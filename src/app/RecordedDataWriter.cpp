@@ -76,9 +76,9 @@ TRecordedData CaptureRecordedRows(const IRecordedDataSource& window, const AnsiS
         const bool anyLabels = s0->Labels().Count() > 0 || (s2 && s2->Labels().Count() > 0);
         for (int i = first; i < first + int(d.X.size()); ++i) {
             if (!anyLabels)
-                d.Errors.emplace_back("0");
+                d.Errors.emplace_back();
             else
-                d.Errors.push_back(ErrorColumnText(s0->GetXLabel(i), s2 ? s2->GetXLabel(i) : AnsiString()));
+                d.Errors.push_back(RowLabelOfPoints(s0->GetXLabel(i), s2 ? s2->GetXLabel(i) : AnsiString()));
         }
     }
     for (int i = 0; i < seriesCount; ++i) {

@@ -520,6 +520,17 @@ TEST_F(ProgrammerWindowTest, AnAutomaticStartThatIsRefusedArmsNoChannelAndCancel
     Tick(w1, 20);
     EXPECT_FALSE(w1->ProgramRun()->HasRun());
     EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+    // Shown again, the rows that are not armed propose a start ahead of now, which is what
+    // Exit would arm, never one that has passed.
+    picker = OpenAutomaticStart();
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, ms = 0;
+    DecodeDate(Now(), y, mo, d);
+    DecodeTime(Now(), h, mi, s, ms);
+    const QDateTime now(QDate(y, mo, d), QTime(h, mi, s));
+    for (int row = 0; row < 2; ++row)
+        EXPECT_GT(QDateTime::fromString(picker->lstOverview->topLevelItem(row)->text(1), "dd.MM.yyyy hh:mm:ss"), now)
+            << picker->lstOverview->topLevelItem(row)->text(1).toStdString();
+    picker->btnCancelClick();
 
     // Armed for ten minutes ahead, then changed and unmarked in the form and cancelled: the
     // channel stays armed for its time, and the form shows that time again.
