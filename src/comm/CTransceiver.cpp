@@ -359,13 +359,13 @@ void CTransceiver::DeliverReply(const AnsiString& reply)
     // A frame that cannot be trusted stops the cycle at once, as a time-out does; the line
     // and the outdated values follow on the user-interface thread.
     if (!CChannel::IsTrustedFrame(reply)) {
-        owner_->CommError = 1;
         const AnsiString line = CChannel::ErrorLine(" Error in synchronising !");
         Hand([this, line] {
             owner_->RequestEnded();
             owner_->MarkValuesOutdated();
             owner_->LogErrorLine(line);
         });
+        owner_->CommError = 1;
         return;
     }
     if (requestInProgress_ && currentIsOneShot_) ++oneShotAnswered_;
@@ -391,9 +391,9 @@ void CTransceiver::DeliverError(const AnsiString& text)
 {
     delivered_ = true;
     owner_->NoteProgress();
-    // The flag stops the cycle at once; the line and the outdated values follow on the
-    // user-interface thread.
-    owner_->CommError = 1;
+    // The flag stops the cycle; the line and the outdated values follow on the user-interface
+    // thread. The flag is raised once they are handed over: a tick that sees it takes the line
+    // with the replies, before a line of its own.
     const AnsiString line = CChannel::ErrorLine(text);
     Hand([this, line, frame = CurrentFrame] {
         owner_->NoteExchangeEnded(frame, false);
@@ -401,6 +401,7 @@ void CTransceiver::DeliverError(const AnsiString& text)
         owner_->MarkValuesOutdated();
         owner_->LogErrorLine(line);
     });
+    owner_->CommError = 1;
 }
 
 void CTransceiver::SerialExchange(comm::IByteLink& link, const AnsiString& portName)

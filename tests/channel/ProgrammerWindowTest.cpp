@@ -521,6 +521,17 @@ TEST_F(ProgrammerWindowTest, AnAutomaticStartThatIsRefusedArmsNoChannelAndCancel
     Tick(w1, 20);
     EXPECT_FALSE(w1->ProgramRun()->HasRun());
     EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+    // Shown again, the rows that are not armed propose a start ahead of now, which is what
+    // Exit would arm, never one that has passed.
+    picker = OpenAutomaticStart();
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, ms = 0;
+    DecodeDate(Now(), y, mo, d);
+    DecodeTime(Now(), h, mi, s, ms);
+    const QDateTime now(QDate(y, mo, d), QTime(h, mi, s));
+    for (int row = 0; row < 2; ++row)
+        EXPECT_GT(QDateTime::fromString(picker->lstOverview->topLevelItem(row)->text(1), "dd.MM.yyyy hh:mm:ss"), now)
+            << picker->lstOverview->topLevelItem(row)->text(1).toStdString();
+    picker->btnCancelClick();
 
     // Armed for ten minutes ahead, then changed and unmarked in the form and cancelled: the
     // channel stays armed for its time, and the form shows that time again.
@@ -2039,7 +2050,9 @@ TEST_F(ProgrammerWindowTest, AProgrammerTickWhileTheFirstPointWaitsForASlowCycle
             u.internalTemp = 42.5;
             u.speed = 2002;
         });
-        unit.InjectFault(support::UnitFault::LateReply, -1, 300);
+        // Due a moment before the wait for it ends: the clock moved on to the reply's time does
+        // not end the wait in the same step.
+        unit.InjectFault(support::UnitFault::LateReply, -1, 299);
     };
     TmdiSubWindow* w = Open(&TfrmMainWindow::mnuProgrammgeberClick);
     w->cmbInterface->setCurrentIndex(w->cmbInterface->findText("TCP/IP"));
@@ -2072,7 +2085,10 @@ TEST_F(ProgrammerWindowTest, AProgrammerTickWhileTheFirstPointWaitsForASlowCycle
         if (first->Count() > 0) break;
         asked = requests();
         clock.AdvanceMs(300);
-        deviceClock.AdvanceMs(300);
+        const std::size_t written = line.RepliesWritten();
+        deviceClock.AdvanceMs(299);
+        ASSERT_TRUE(Await([&] { return line.RepliesWritten() > written; }));
+        deviceClock.AdvanceMs(1);
         waited += 300;
         if (!ticked && waited >= 1000) {
             ticked = true;
