@@ -112,6 +112,9 @@ public:
     static std::vector<int> BusAddressesInUse(const AnsiString& port, int exceptChannel);
     // The other channel that uses `address` on the device `port` names; 0 when none does.
     static int BusAddressHolder(const AnsiString& port, int address, int exceptChannel);
+    // The other channel connected or being identified on the TCP/IP unit at `address` (as
+    // normalised) and `port`; 0 when none is.
+    static int TcpUnitHolder(const AnsiString& address, const AnsiString& port, int exceptChannel);
     // A port of this program's open RS485 channels: offered even though it cannot be opened.
     static bool IsSharedBusPort(const AnsiString& port, int exceptChannel);
 

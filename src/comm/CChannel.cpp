@@ -14,6 +14,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Exception.h"
 #include "platform/Round.h"
+#include "platform/TextCodec.h"
 #include "platform/UiThread.h"
 #include "resources/TextRows.h"
 
@@ -484,17 +485,22 @@ bool CChannel::IsSetpointFrame(const AnsiString& frame)
            frame.compare(9, 4, "****") != 0;
 }
 
+std::optional<double> CChannel::SetpointInFrame(const AnsiString& frame) const
+{
+    if (!IsSetpointFrame(frame)) return std::nullopt;
+    try {
+        return ToHundredths(HexToValue(frame, 10, IsUnsignedDevice(), 4));
+    } catch (const EConvertError&) {
+        return std::nullopt;
+    }
+}
+
 void CChannel::ExpectSetpoint(const AnsiString& frame)
 {
     NOX_ASSERT_UI_THREAD();
-    if (!IsSetpointFrame(frame)) return;
-    double value = 0.0;
-    try {
-        value = ToHundredths(HexToValue(frame, 10, IsUnsignedDevice(), 4));
-    } catch (const EConvertError&) {
-        return;
-    }
-    expectedSetpoint_ = value;
+    const std::optional<double> value = SetpointInFrame(frame);
+    if (!value) return;
+    expectedSetpoint_ = *value;
     expectedFrame_ = frame;
     expectedOut_ = 0;
 }
@@ -531,6 +537,14 @@ void CChannel::NoteExchangeEnded(const AnsiString& frame, bool answered)
 {
     NOX_ASSERT_UI_THREAD();
     ++exchangesEnded_;
+    if (answered) {
+        if (const std::optional<double> value = SetpointInFrame(frame)) {
+            ++answeredSetpoints_.Count;
+            answeredSetpoints_.Value = *value;
+            answeredSetpoints_.AtMs = platform::clock().MilliTicks();
+            answeredSetpoints_.At = Now();
+        }
+    }
     if (!answered && IsSetpointFrame(frame)) setpointUncertain_ = true;
     if (expectedFrame_.empty()) return;
     if (expectedOut_ == 0 && frame == expectedFrame_) expectedOut_ = exchangesEnded_;
@@ -707,7 +721,7 @@ AnsiString CChannel::NameInReply(const AnsiString& reply)
         end = static_cast<int>(length);
     AnsiString name = end >= 8 ? reply.substr(7, static_cast<std::size_t>(end - 7)) : AnsiString();
     while (!name.empty() && name.back() == ' ') name.pop_back();
-    return name;
+    return platform::IsValidUtf8(name) ? name : platform::Cp1252ToUtf8(name);
 }
 
 bool CChannel::SerialNumberInReply(const AnsiString& reply, std::uint32_t& number)
@@ -721,10 +735,10 @@ bool CChannel::IsTrustedFrame(const AnsiString& reply)
     return IsSoundFrame(reply);
 }
 
-bool CChannel::AnswersRequest(const AnsiString& reply, const AnsiString& frame)
+bool CChannel::AnswersRequest(const AnsiString& reply, const AnsiString& frame, bool address)
 {
-    if (reply.size() < 5 || frame.size() < 5 || reply.compare(2, 2, frame, 2, 2) != 0 || reply[4] != frame[4])
-        return false;
+    if (reply.size() < 5 || frame.size() < 5 || reply[4] != frame[4]) return false;
+    if (address && reply.compare(2, 2, frame, 2, 2) != 0) return false;
     return reply[4] != 'S' || (reply.size() >= 8 && frame.size() >= 8 && reply[7] == frame[7]);
 }
 

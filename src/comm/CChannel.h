@@ -12,6 +12,7 @@
 
 #include "comm/ChannelServices.h"
 #include "platform/AnsiString.h"
+#include "platform/DateTime.h"
 
 class CIdentification;
 class CTransceiver;
@@ -254,6 +255,15 @@ public:
     std::optional<double> ExpectedSetpoint() const;
     // An exchange of the poll cycle ended, answered or not (handed over in order).
     void NoteExchangeEnded(const AnsiString& frame, bool answered);
+    // The setpoints the unit took: every frame that sets the setpoint and that the unit
+    // answered counts, with its value and when its answer was taken in (program clock).
+    struct TAnsweredSetpoints {
+        std::uint64_t Count = 0;
+        double Value = 0.0;
+        std::int64_t AtMs = 0;
+        TDateTime At = 0.0;
+    };
+    const TAnsweredSetpoints& AnsweredSetpoints() const { return answeredSetpoints_; }
     // A frame "[Mnn" + "G0D" + method + "*" + four digits: it sets the unit's setpoint.
     static bool IsSetpointFrame(const AnsiString& frame);
     // The setpoint the unit has taken, as its replies tell it: none before a status reply
@@ -276,11 +286,14 @@ public:
     static bool IsSoundReply(const AnsiString& reply, char letter);
     // True for a reply frame "[S" long enough for a command letter whose checksum matches.
     static bool IsTrustedFrame(const AnsiString& reply);
-    // True when the reply carries the request frame's address and command (for S, its block
-    // digit too). Anything else that comes while a request waits is not its answer: the late
-    // answer to an earlier request, or another slave's on a shared line.
-    static bool AnswersRequest(const AnsiString& reply, const AnsiString& frame);
-    // The device name of a name reply (V), without the blanks after it; may be empty.
+    // True when the reply carries the request frame's command (for S, its block digit too)
+    // and, with `address` (a shared line), its address. Anything else that comes while a
+    // request waits is not its answer: the late answer to an earlier request, or another
+    // slave's on a shared line.
+    static bool AnswersRequest(const AnsiString& reply, const AnsiString& frame, bool address);
+    // The device name of a name reply (V), without the blanks after it; may be empty. The
+    // unit sends 8-bit text: its bytes are read as UTF-8 when they are valid UTF-8, else as
+    // Windows-1252, like a text file of the program's own formats.
     static AnsiString NameInReply(const AnsiString& reply);
     // The serial number of a number reply (F); false when the reply holds none.
     static bool SerialNumberInReply(const AnsiString& reply, std::uint32_t& number);
@@ -360,6 +373,8 @@ protected:
     std::unique_ptr<CIdentification> identification_;
 
 private:
+    // The setpoint a setpoint frame carries; none when its digits cannot be read.
+    std::optional<double> SetpointInFrame(const AnsiString& frame) const;
     void DecodeReply(const AnsiString& reply);
     void DecodeName(const AnsiString& reply);
 
@@ -401,6 +416,7 @@ private:
     std::uint64_t expectedOut_ = 0;
     std::uint64_t exchangesEnded_ = 0;
     double expectedSetpoint_ = 0.0;
+    TAnsweredSetpoints answeredSetpoints_;
     // A setpoint frame went out without an answer and no status reply has told the
     // unit's setpoint since.
     bool setpointUncertain_ = false;
