@@ -430,7 +430,8 @@ void CTransceiver::SerialExchange(comm::IByteLink& link, const AnsiString& portN
         count = comm::ReadUntil(link, buffer.data(), DiscardLength, due, stop);
         if (count < 0) count = 0;
         if (count < DiscardLength && Terminated()) ReplyCutShort(due, std::size_t(DiscardLength - count));
-    } else if (count > 0 && !CChannel::AnswersRequest(AnsiString(buffer.data(), std::size_t(count)), frame)) {
+    } else if (count > 0 &&
+               !CChannel::AnswersRequest(AnsiString(buffer.data(), std::size_t(count)), frame, BusAddressed())) {
         // The answer to an earlier request that came after its time-out, or another slave's:
         // never this request's values. It is dropped with whatever else of it is on the line.
         LastReply.assign(buffer.data(), static_cast<std::size_t>(count));
@@ -511,7 +512,8 @@ CTransceiver::TUnitCheck CTransceiver::CheckUnit()
         const AnsiString frame = CTolvarProtocol::BuildCommandFrame(CTolvarProtocol::CommandText[row], Address);
         for (int i = 0; i < 3 && !Terminated(); ++i) {
             if (!Ask(frame, CTolvarProtocol::ReplyLength[row], reply)) return -1;
-            if (CChannel::IsSoundReply(reply, letter) && CChannel::AnswersRequest(reply, frame)) return 1;
+            if (CChannel::IsSoundReply(reply, letter) && CChannel::AnswersRequest(reply, frame, BusAddressed()))
+                return 1;
         }
         return 0;
     };
@@ -581,7 +583,11 @@ bool CTransceiver::PrepareRequest()
     if (Terminated()) return false;
     UpdateCount();
     RefillQueue();
-    owner_->AskCycleIfTickIsLate();
+    // A hold is handed over before the pass is noted: a tick that finds this pass finds the
+    // hold handed over too.
+    const std::optional<CChannel::THold> hold = owner_->HoldBeforeThisPass();
+    if (hold) Hand([this, h = *hold] { owner_->HoldPassed(h); });
+    owner_->AskCycleIfTickIsLate(hold.has_value());
     if (owner_->CommError == 0)
         faultSeenPass_ = -1;
     else if (!GoOnAfterFault())
