@@ -266,6 +266,15 @@ void CProgramRun::SendAtOnce()
     SendProgramFrames(RemainingSteps, true);
 }
 
+bool CProgramRun::LastStepSkipped() const
+{
+    const TDateTime planned = PlannedSetpointLastX();
+    if (FProgrammer.GetRampActive() != 1 || FDueSegment != FSegmentSerial ||
+        Round64((planned - RecordedSetpointLastX()) * SecsPerDay) > 0)
+        return false;
+    return FDueX < planned - 0.5 * std::max(1, FSession.SamplingInterval()) / SecsPerDay;
+}
+
 int CProgramRun::StepsStillPlanned() const
 {
     // Measured now, not taken from the last tick: a hold before the run's first tick, or one
@@ -426,12 +435,16 @@ void CProgramRun::Resume(bool withRest)
     const int due = position(recorded);
     FPlanValue = FHeldPlan[std::size_t(due)];
     FPlanX = anchor + due * step;
+    // The step due now is picked; with nothing left after it the segment is over.
+    FDueX = FPlanX;
+    FDueSegment = FSegmentSerial;
     if (withRest) {
         const std::int64_t points = Round64((anchor + last * step - recorded) / step);
         for (std::int64_t q = 1; q <= points; ++q) {
             const TDateTime x = recorded + double(q) * step;
             AddPlannedSetpoint(x, FHeldPlan[std::size_t(position(x))]);
         }
+        if (points <= 0) FDueX = std::max(FDueX, PlannedSetpointLastX());
     }
     SetRampPlotted();
     Event(TRunEvent::Resumed);
@@ -568,7 +581,11 @@ void CProgramRun::TickSteps()
     // it is held); both measure the plan against the recording, so they wait for a
     // recorded point.
     if (RecordedSetpointLastX() != 0.0) {
-        if (ProgramRunning) FProgrammer.RunStep(interval, RunningSlot, PlannedSetpointLastX(), RecordedSetpointLastX());
+        // A tick that came late (the user-interface thread was held for more than half an
+        // interval) may find the segment's time over before any tick picked its last step,
+        // the target: this tick picks it, and the segment ends at the next one.
+        if (ProgramRunning && !LastStepSkipped())
+            FProgrammer.RunStep(interval, RunningSlot, PlannedSetpointLastX(), RecordedSetpointLastX());
         RemainingSteps = CProgrammer::ElapsedSteps(PlannedSetpointLastX(), RecordedSetpointLastX(), interval);
     }
     // 4. The unit's setpoint limits, asked once after a start: the one-shot query goes
