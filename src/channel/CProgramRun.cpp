@@ -266,6 +266,19 @@ void CProgramRun::SendAtOnce()
     SendProgramFrames(RemainingSteps, true);
 }
 
+void CProgramRun::NoteSkippedSteps(double setpoint, TDateTime x)
+{
+    // The plan goes by the clock: after a time in which no tick ran (the process was
+    // stopped, the computer slept) or none reached the unit, the step due now follows the
+    // last one the unit got at once, however far apart they are.
+    const int interval = std::max(1, FSession.SamplingInterval());
+    const std::int64_t skipped = Round64((x - FPlanX) * SecsPerDay) - interval;
+    if (FPlanSegment != FSegmentSerial || 2 * skipped <= interval || std::abs(setpoint - FPlanValue) < 0.005) return;
+    AddProtocolLine(Stamp() + " " +
+                    ChannelText(RowSetpointJumps, {FProgrammer.GetCurrentSegmentName(), IntToStr(skipped),
+                                                   FormatFloat("0.00", FPlanValue), FormatFloat("0.00", setpoint)}));
+}
+
 bool CProgramRun::LastStepSkipped() const
 {
     const TDateTime planned = PlannedSetpointLastX();

@@ -226,6 +226,9 @@ private:
     void SendAtOnce();
     // The steps still to run in the segment, measured now.
     void UpdateRemainingSteps();
+    // A tick's step handed to the unit: when steps of the segment went by unsent before it,
+    // the protocol names the jump.
+    void NoteSkippedSteps(double setpoint, TDateTime x);
     // The running segment's time is over by the clock, but no tick picked its last step.
     bool LastStepSkipped() const;
     // The frames for the unit with this step of the plan, planned for `x`.

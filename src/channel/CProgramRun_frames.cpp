@@ -147,6 +147,7 @@ void CProgramRun::SendPlanStep(double setpoint, TDateTime x, bool atOnce)
             FSetpointSent = true;
             FLastCommand = command;
             FLastOutputs = "C14" + outputs;
+            if (!atOnce) NoteSkippedSteps(setpoint, x);
             FPlanValue = setpoint;
             FPlanX = x;
             FPlanSegment = FSegmentSerial;

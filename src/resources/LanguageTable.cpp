@@ -503,6 +503,7 @@ constexpr std::string_view LanguageTable[] = {
     /* 487 */ "$1 ist schon mit dem Gerät an $2 verbunden. Trotzdem mit ihm verbinden?", "$1 is already connected to the unit at $2. Connect to it anyway?", "",
     /* 488 */ "\"$\" ist keine Zeitangabe: geben Sie die Dauer der Rampe in Stunden und Minuten an (hh:mm, Minuten unter 60).", "\"$\" is not a time: give the ramp's duration as hours and minutes (hh:mm, minutes below 60).", "",
     /* 489 */ "Die Adresse $1 an $2 ist schon belegt: $3 wird an ihr gerade identifiziert.", "Address $1 on $2 is already in use: $3 is being identified on it.", "",
+    /* 490 */ "Das Segment \"$1\" hält sich an seine Zeiten: $2 s lang ging kein Schritt an das Gerät, sein Sollwert springt von $3 °C auf $4 °C.", "The segment \"$1\" keeps to its times: no step went to the unit for $2 s, its setpoint jumps from $3 °C to $4 °C.", "",
 };
 // clang-format on
 

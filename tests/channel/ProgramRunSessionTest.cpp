@@ -269,6 +269,8 @@ protected:
             hooks.ended = [&] { return !run.HasRun(); };
             holdtimeline::Run(clock, interval, 25.0, segments, scenario, hooks);
             EXPECT_EQ(Count(off), offs + 1);
+            // No step of the plan was left out.
+            EXPECT_EQ(ProtocolLines(" springt von "), 0u);
         }
     }
 
@@ -1136,4 +1138,41 @@ TEST_F(ProgramRunSessionTest, ALateTickNearTheEndLeavesTheUnitAtTheTarget)
             EXPECT_EQ(Count(off), offs + (endAction == 0 ? 1 : 0));
         }
     }
+}
+
+// The process stopped for 10 s during a ramp of 17.5 K/min at 1 s: the ramp goes on by the
+// clock, so the unit gets the step due then at once, and the programmer protocol names that
+// jump. The ticks before and after it leave nothing out and say nothing.
+TEST_F(ProgramRunSessionTest, AStepsJumpAfterTheProcessStoodStillIsNamedInTheProtocol)
+{
+    ShortPollSteps();
+    StartControllingWithHeldReplies();
+    session.SetSamplingInterval(1);
+    Segment("Rampe", 60, 42.5, 0);
+    settings = {"25", 0, 1};
+    while (Recorded() < CProgramRun::PointsBeforeStart) Tick();
+    support::TestDialogs().QueueAnswer(IDYES);
+    ASSERT_TRUE(run.RequestStart(program, settings));
+    Tick(5);
+    EXPECT_EQ(ProtocolLines(" springt von "), 0u);
+    // No tick for 10 s: the tick after it picks the step after the one before, the next one
+    // the step due by the clock.
+    ASSERT_TRUE(AwaitCommandsOut(session));
+    clock.AdvanceMs(10000);
+    Tick();
+    ASSERT_TRUE(AwaitCommandsOut(session));
+    const double from = UnitSetpoint();
+    Tick();
+    ASSERT_TRUE(AwaitCommandsOut(session));
+    const double to = UnitSetpoint();
+    EXPECT_NEAR(to - from, 17.5 / 60 * 11, 0.011);
+    ASSERT_EQ(ProtocolLines(" springt von "), 1u);
+    const AnsiString named = session.Memo(TSessionMemo::Protocol).back();
+    EXPECT_NE(named.find(" Das Segment \"Rampe\" hält sich an seine Zeiten: 10 s lang ging kein Schritt an das Gerät, "
+                         "sein Sollwert springt von " +
+                         FormatFloat("0.00", from) + " °C auf " + FormatFloat("0.00", to) + " °C."),
+              AnsiString::npos)
+        << named;
+    Tick(3);
+    EXPECT_EQ(ProtocolLines(" springt von "), 1u);
 }
