@@ -15,7 +15,9 @@
 // growth to 12 h at most 1.5 x and no tick longer than 20 ms. Goals are judged only from
 // the cases that ran; a run in which none ran fails. The growth is not judged when the
 // repetitions of its 0 h or 12 h stage lie more than 1.5 x apart (the machine's load
-// changed while the stages ran, one after the other).
+// changed while the stages ran, one after the other). The longest tick is judged only where
+// every repetition lies 1.5 x clear of its goal, below or above: whole runs on one machine
+// differ that much, and a verdict closer to the goal would not repeat.
 #include <benchmark/benchmark.h>
 
 #include <QAction>
@@ -34,6 +36,7 @@
 #include <ctime>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -100,6 +103,8 @@ public:
         for (TmdiSubWindow* w : windows) w->tmrDataUpdate->stop();
         Settle();
         opened = windows.back()->SubWindow()->geometry();
+        // What the windows are measured on, as the main window has it (not what was asked for).
+        std::printf("main window %dx%d\n", main->width(), main->height());
     }
     ~Program()
     {
@@ -363,6 +368,20 @@ BENCHMARK(BM_TenWindows_Maximised_12h)->UseManualTime()->Iterations(kTicks)->Uni
 
 // The table and the verdict, from the cases that ran; false when none did.
 constexpr double kSoundSpread = 1.5;
+constexpr double kLongestTickMs = 20.0;
+
+// A longest tick is the tail of one run: the repetitions of a run agree, but whole runs on one
+// machine lie up to kSoundSpread apart (another load on the machine for the minutes the run
+// takes). A verdict is drawn only where it holds for every repetition however far within that
+// spread a run lands: true when each is under the goal by the spread, false when each is over
+// it by the spread, nothing otherwise.
+std::optional<bool> RepeatsWithin(const std::vector<double>& figures, double goal)
+{
+    if (figures.empty()) return std::nullopt;
+    if (std::all_of(figures.begin(), figures.end(), [&](double f) { return f * kSoundSpread <= goal; })) return true;
+    if (std::all_of(figures.begin(), figures.end(), [&](double f) { return f / kSoundSpread > goal; })) return false;
+    return std::nullopt;
+}
 bool PrintSummary()
 {
     bool any = false;
@@ -421,8 +440,15 @@ bool PrintSummary()
                               "load changed)",
                               size, hours, Figure::Spread(f.longestMs));
                 unjudged.push_back(text);
+            } else if (const std::optional<bool> within = RepeatsWithin(f.longestMs, kLongestTickMs); within) {
+                met = met && *within;
             } else {
-                met = met && f.LongestMs() <= 20.0;
+                char text[240];
+                std::snprintf(text, sizeof text,
+                              "longest tick %s %s: %.1f ms lies within %.1fx of the %.0f ms goal (runs on one "
+                              "machine differ that much; the verdict would not repeat)",
+                              size, hours, f.LongestMs(), kSoundSpread, kLongestTickMs);
+                unjudged.push_back(text);
             }
         }
         if (!gFigures[std::string(size) + " 12h"].Ran()) unjudged.push_back(std::string(size) + " 12 h (not run)");
@@ -432,7 +458,8 @@ bool PrintSummary()
         return true;
     }
     std::printf(
-        "goals: 12 h <= 5 %% of a core, growth 0 h -> 12 h <= 1.5x, longest tick of all ten <= 20 ms: %s%s\n"
+        "goals: 12 h <= 5 %% of a core, growth 0 h -> 12 h <= 1.5x, longest tick of all ten <= 20 ms (judged only\n"
+        "where it lies 1.5x clear of 20 ms): %s%s\n"
         "(\"longest ms\": all ten windows ticking in the same second; \"one window\": the longest single\n"
         "window's timer event with its repaint, as the event loop meets them when the timers fall apart)\n",
         met ? "met" : "MISSED", unjudged.empty() ? "" : " (of what was judged)");

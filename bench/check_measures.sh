@@ -1,7 +1,9 @@
 #!/bin/sh
 # Short runs that check what a benchmark measures, not how fast: run by CTest.
-#   check_measures.sh channel_tick_screen <bench_channel_tick>
-#     the recording tick measures on the 1920x1080 screen it names, whatever the caller set
+#   check_measures.sh channel_tick_screen <bench_channel_tick> <screen configuration>
+#     the recording tick measures on the 1920x1080 screen it names, whatever the caller set:
+#     asked for another screen (the configuration given), its main window still fills 1920
+#     pixels across in a short case
 #   check_measures.sh file_open_frees <bench_file_open> [limit MB]
 #     the file opening deletes the windows it closes (it fails a case that leaves one) and
 #     its process stays under the limit (500 MB unless given)
@@ -17,6 +19,8 @@
 #   check_measures.sh runs_through <benchmark> [arguments]
 #     a short run left alone ends with a verdict or says that it was not sound (exit 0 or 3),
 #     never with a crash; it must have measured ticks
+#   check_measures.sh long_run_short <bench_long_run>
+#     an hour of the long run goes through with its table line and gives no verdict
 #   check_measures.sh stopped_window <benchmark> [arguments]
 #     a benchmark whose measured window holds a half-second stop of the whole process says
 #     that its measurement was not sound and exits with 3 (the check stops it as soon as it
@@ -25,9 +29,13 @@ check=$1
 bench=$2
 case $check in
   channel_tick_screen)
-    out=$("$bench" --benchmark_filter='^no_such_case$' 2>&1)
+    out=$(QT_QPA_PLATFORM="offscreen:configfile=$3" "$bench" '--benchmark_filter=BM_TenWindows_Opened_0h/' \
+      --benchmark_repetitions=1 2>&1)
+    rc=$?
     echo "$out"
-    echo "$out" | grep -q '^screen 1920x1080$'
+    [ $rc -eq 0 ] || exit 1
+    echo "$out" | awk '/^main window [0-9]+x[0-9]+$/ { split($3, size, "x"); found = 1; wide = size[1] >= 1900 }
+      END { exit !(found && wide) }'
     ;;
   file_open_frees)
     out=$("$bench" --benchmark_filter=OpenIntoViewWindow --benchmark_repetitions=2 2>&1)
@@ -62,6 +70,14 @@ case $check in
     echo "exit code $rc"
     [ $rc -eq 0 ] || [ $rc -eq 3 ] || exit 1
     echo "$out" | grep -q ': measuring [1-9][0-9]* ticks'
+    ;;
+  long_run_short)
+    out=$("$bench" --hours=1 2>&1)
+    rc=$?
+    echo "$out"
+    [ $rc -eq 0 ] || exit 1
+    echo "$out" | grep -q '^hour  1: .* threads, .* kB anonymous' &&
+      echo "$out" | grep -q '^long run: not judged'
     ;;
   stopped_window)
     shift 2

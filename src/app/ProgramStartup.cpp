@@ -40,9 +40,36 @@ int SystemLanguage()
     return LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
 }
 
+namespace {
+
+// Tells the user that an earlier start was ended but has not finished ending, naming its
+// process(es) and the folders its threads wait in.
+void ShowEarlierStartStillEnding(const TLockHolder& holder, const AnsiString& pids, int language)
+{
+    AnsiString text;
+    CLanguage::Instance()->LookupText(language, resources::RowEarlierStartStillEnding, text);
+    AnsiString folders;
+    for (const AnsiString& folder : holder.Folders) folders += (folders.empty() ? ": \"" : ", \"") + folder + "\"";
+    for (const auto& [mark, value] : {std::pair{"$1", pids}, std::pair{"$2", folders}})
+        if (const auto at = text.find(mark); at != AnsiString::npos) text.replace(at, 2, value);
+    AnsiString caption;
+    platform::dialogs().MessageBox(text, CLanguage::Instance()->LookupText(language, resources::RowNotice, caption),
+                                   MB_OK);
+}
+
+}  // namespace
+
 bool CheckSingleInstance(SingleInstanceLock& lock, const AnsiString& directory, int language)
 {
-    if (lock.Acquire(directory)) return true;
+    if (lock.Acquire(directory)) {
+        // An earlier instance gave the lock up as it was ended but has not ended yet: its end
+        // is under way, or a thread of it waits on a share that does not answer. The user
+        // hears of it, whatever ended it, and the program starts.
+        AnsiString pids;
+        if (const TLockHolder ending = lock.EndingInstances(&pids); ending.BeingEnded)
+            ShowEarlierStartStillEnding(ending, pids, language);
+        return true;
+    }
     if (!lock.Error().empty()) {
         // No lock file can be made (a read-only or missing runtime directory): running
         // twice is less harm than refusing to run at all.
@@ -51,19 +78,9 @@ bool CheckSingleInstance(SingleInstanceLock& lock, const AnsiString& directory, 
     // A holder that was ended but cannot finish ending (a thread of it waits on a share
     // that does not answer) runs none of the program any more, though its window may still
     // be seen: the user hears why, and the program starts.
-    if (const TLockHolder holder = lock.Holder(); holder.BeingEnded) {
-        AnsiString text;
-        CLanguage::Instance()->LookupText(language, resources::RowEarlierStartStillEnding, text);
-        AnsiString folders;
-        for (const AnsiString& folder : holder.Folders) folders += (folders.empty() ? ": \"" : ", \"") + folder + "\"";
-        for (const auto& [mark, value] : {std::pair{"$1", std::to_string(holder.Pid)}, std::pair{"$2", folders}})
-            if (const auto at = text.find(mark); at != AnsiString::npos) text.replace(at, 2, value);
-        if (lock.TakeOverFromEndingHolder()) {
-            AnsiString caption;
-            platform::dialogs().MessageBox(
-                text, CLanguage::Instance()->LookupText(language, resources::RowNotice, caption), MB_OK);
-            return true;
-        }
+    if (const TLockHolder holder = lock.Holder(); holder.BeingEnded && lock.TakeOverFromEndingHolder()) {
+        ShowEarlierStartStillEnding(holder, std::to_string(holder.Pid), language);
+        return true;
     }
     if (language == 0)
         platform::dialogs().MessageBox("Anwendung wurde bereits gestartet!", "Hinweis", MB_OK);

@@ -122,15 +122,28 @@ bool HoldsSeparatorOrQuote(std::string_view text)
     return text.find_first_of(";\"") != std::string_view::npos;
 }
 
-// A text that goes into one field: quoted when it holds the separator or a quote; a line
-// feed would break the row, so it becomes a blank. A carriage return alone ends no line for
-// the reader and stays (a file of another program may hold one).
-void AppendField(std::string& out, std::string_view utf8, const TTextEncoding& enc)
+// A row's label that a bare field would not give back: the reader takes a bare field
+// without the blanks and control characters at its ends, and "0" to "3" as the numbers of
+// the marks (no label, error, new recording, new segment), not as a text such as the name
+// of a program's segment. In quotes it reads as it stands.
+bool LabelNeedsQuotes(std::string_view bytes)
+{
+    if (bytes.empty()) return false;
+    return static_cast<unsigned char>(bytes.front()) <= ' ' || static_cast<unsigned char>(bytes.back()) <= ' ' ||
+           (bytes.size() == 1 && bytes[0] >= '0' && bytes[0] <= '3');
+}
+
+// A text that goes into one field: quoted when it holds the separator or a quote, or is a
+// row's label that needs quotes to read back; a line feed would break the row, so it
+// becomes a blank. A carriage return alone ends no line for the reader and stays (a file of
+// another program may hold one).
+void AppendField(std::string& out, std::string_view utf8, const TTextEncoding& enc, bool label = false)
 {
     // Plain ASCII without separators, quotes or line ends (the error column) goes as it is.
-    if (std::all_of(utf8.begin(), utf8.end(), [](char c) {
-            return static_cast<unsigned char>(c) >= ' ' && static_cast<unsigned char>(c) < 0x80 && c != ';' && c != '"';
-        })) {
+    const bool plain = std::all_of(utf8.begin(), utf8.end(), [](char c) {
+        return static_cast<unsigned char>(c) >= ' ' && static_cast<unsigned char>(c) < 0x80 && c != ';' && c != '"';
+    });
+    if (plain && !(label && LabelNeedsQuotes(utf8))) {
         out += utf8;
         out += ';';
         return;
@@ -138,7 +151,7 @@ void AppendField(std::string& out, std::string_view utf8, const TTextEncoding& e
     std::string bytes = enc.Bytes(utf8);
     for (size_t i = 0; i < bytes.size(); ++i)
         if (bytes[i] == '\n' || (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) bytes[i] = ' ';
-    if (HoldsSeparatorOrQuote(bytes))
+    if (HoldsSeparatorOrQuote(bytes) || (label && LabelNeedsQuotes(bytes)))
         AppendQuoted(out, bytes);
     else
         out += bytes;
@@ -291,12 +304,18 @@ bool Unquote(std::string_view s, AnsiString& text, std::string_view& rest)
     return false;
 }
 
+// The content of a field in quotes (blanks around the quotes allowed); false for any other.
+bool QuotedField(std::string_view field, AnsiString& text)
+{
+    std::string_view rest;
+    return Unquote(TrimView(field), text, rest) && TrimView(rest).empty();
+}
+
 // A field's text: the content of a quoted field, any other field as it stands.
 AnsiString FieldText(std::string_view field)
 {
     AnsiString text;
-    std::string_view rest;
-    if (Unquote(TrimView(field), text, rest) && TrimView(rest).empty()) return text;
+    if (QuotedField(field, text)) return text;
     return AnsiString(field);
 }
 
@@ -524,11 +543,9 @@ AnsiString FileValueFormat(const AnsiString& axisFormat)
     return digits ? axisFormat : AnsiString("#,##0.###");
 }
 
-AnsiString ErrorColumnText(const AnsiString& label0, const AnsiString& label2)
+AnsiString RowLabelOfPoints(const AnsiString& label0, const AnsiString& label2)
 {
-    if (!label2.empty()) return label2;
-    if (!label0.empty()) return label0;
-    return "0";
+    return label2.empty() ? label0 : label2;
 }
 
 bool RecordedDataNeedsUtf8(const TRecordedData& data)
@@ -574,9 +591,9 @@ void AppendRecordedDataRows(std::string& out, const TRecordedData& data, bool ut
         AppendTime(out, data.X[row], fs);
         out += ';';
         // A blank label would be a blank field, which a reader passes over: the row's
-        // later fields would move up by one. "0" is what the window writes for no label.
+        // later fields would move up by one. "0" is what the file holds for no label.
         if (row < data.Errors.size() && !TrimView(data.Errors[row]).empty())
-            AppendField(out, data.Errors[row], enc);
+            AppendField(out, data.Errors[row], enc, true);
         else
             out += "0;";
         out += timeStep;
@@ -793,16 +810,22 @@ bool ReadNumberField(std::string_view field, double& value)
 TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
 {
     TRecordedDataRead r;
-    // The file is UTF-8 when it is valid UTF-8 (behind a byte-order mark or not), else
-    // Windows-1252. Its lines are split as they stand and each is made UTF-8 when it is
-    // read: only lines with bytes beyond ASCII in a Windows-1252 file need a copy (the data
-    // rows are ASCII), and line ends are the same bytes in both encodings.
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-    const bool utf8 = platform::IsValidUtf8(bytes);
+    // The file is UTF-8 when it starts with a byte-order mark (the writer puts one in front
+    // of every UTF-8 file) or is valid UTF-8 up to a character its end may have cut in two
+    // (a write cut off); else Windows-1252. Its lines are split as they stand and each is
+    // made UTF-8 when it is read: only lines with bytes beyond ASCII in a Windows-1252 file
+    // need a copy (the data rows are ASCII), and line ends are the same bytes in both
+    // encodings. In a UTF-8 file a line with a byte that is no UTF-8 (a half character at a
+    // cut end, a raw byte an older version wrote) takes that byte as Windows-1252.
+    const bool marked = bytes.substr(0, 3) == "\xEF\xBB\xBF";
+    if (marked) bytes.remove_prefix(3);
+    const bool valid = platform::IsValidUtf8(bytes.substr(0, bytes.size() - platform::CutUtf8Tail(bytes)));
+    const bool utf8 = marked || valid;
     std::string converted;
     const auto decoded = [&](std::string_view line) -> std::string_view {
-        if (utf8 || platform::IsAscii(line)) return line;
-        converted = platform::Cp1252ToUtf8(line);
+        if (platform::IsAscii(line)) return line;
+        if (utf8 && platform::IsValidUtf8(line)) return line;
+        converted = utf8 ? platform::Utf8WithCp1252Bytes(line) : platform::Cp1252ToUtf8(line);
         return converted;
     };
     // What the read builds is bounded before it is built: the line index and the texts it
@@ -821,7 +844,7 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
     // taken out of it, with its copy in UTF-8 in a Windows-1252 file (up to twice its bytes,
     // while the copy of the line before goes).
     const std::uint64_t texts =
-        utf8 ? bytes.size() + 3 * std::uint64_t(longestLine) : 2 * (bytes.size() + 4 * std::uint64_t(longestLine));
+        valid ? bytes.size() + 3 * std::uint64_t(longestLine) : 2 * (bytes.size() + 4 * std::uint64_t(longestLine));
     const std::uint64_t budget = ReadBuildBudget(bytes.size());
     const auto tooMuch = [&r, budget](std::uint64_t bytesToBuild) {
         if (bytesToBuild <= budget) return false;
@@ -841,10 +864,11 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
     }
     r.Loaded = true;
 
-    // Prelude: the storage date is its second field.
+    // Prelude: the storage date is its second field, the device's name its sixth.
     std::vector<std::string_view> fields;
-    SplitRow(decoded(lines[0]), fields, true, 2);
+    SplitRow(decoded(lines[0]), fields, true, 6);
     if (fields.size() > 1) r.StorageDate = FieldText(fields[1]);
+    if (fields.size() > 5) r.DeviceName = FieldText(fields[5]);
 
     // Header: after the prelude and "[DATA];", passing over up to two empty lines.
     std::vector<AnsiString> header(30);
@@ -914,9 +938,11 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
         const size_t row = r.X.size();
         // A row as the program writes it is read as it stands: its values are digits, and
         // only its first fields (the label) might need decoding.
-        const bool written =
-            ReadWrittenRow(raw, columns, head, values.data(), row) &&
-            (utf8 || (platform::IsAscii(head[0]) && platform::IsAscii(head[1]) && platform::IsAscii(head[2])));
+        const auto asItStands = [utf8](std::string_view f) {
+            return platform::IsAscii(f) || (utf8 && platform::IsValidUtf8(f));
+        };
+        const bool written = ReadWrittenRow(raw, columns, head, values.data(), row) && asItStands(head[0]) &&
+                             asItStands(head[1]) && asItStands(head[2]);
         // The writer leaves the field of a series without a value empty, so a row with all
         // its fields is read by position and an empty field is no value for that series
         // alone. A row with fields missing or added passes over empty fields instead, each
@@ -954,11 +980,15 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
             continue;
         }
         r.X.push_back(x);
-        // A written row's label has no quotes to take off.
-        if (written)
+        // A written row's label has no quotes to take off. A label in quotes is taken as it
+        // stands, its blanks and a number that would mean a mark included.
+        AnsiString quoted;
+        if (!written && QuotedField(head[1], quoted)) {
+            r.LiteralLabels.push_back(row);
+            r.Labels.push_back(std::move(quoted));
+        } else {
             r.Labels.emplace_back(TrimView(head[1]));
-        else
-            r.Labels.emplace_back(TrimView(FieldText(head[1])));
+        }
         // A sampling interval is 1 to 60 seconds; any other keeps the previous one, so the
         // time axis never gets a zero or negative increment.
         const double wholeStep = std::trunc(step);

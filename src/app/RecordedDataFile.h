@@ -30,7 +30,8 @@ struct TRecordedData {
     AnsiString DeviceName;    // prelude field 6
     int TimeStep = 0;         // sampling interval in seconds
     std::vector<double> X;    // X values of series 0; one row each
-    // The Error column of each row (see ErrorColumnText); rows beyond it get "0".
+    // The label of each row (see RowLabelOfPoints), written in the Error column; an empty
+    // or blank one, and rows beyond it, get the "0" of no label.
     std::vector<AnsiString> Errors;
     std::vector<TRecordedDataColumn> Columns;
     std::vector<AnsiString> EventProtocol;       // written as they stand
@@ -40,8 +41,9 @@ struct TRecordedData {
     TFormatSettings Formats;  // decimal comma, no thousands separator
 };
 
-// The Error column from the point labels of series 0 and series 2 at one row.
-AnsiString ErrorColumnText(const AnsiString& label0, const AnsiString& label2);
+// A row's label from the point labels of series 0 and series 2: series 2's where it has
+// one, else series 0's; empty for none.
+AnsiString RowLabelOfPoints(const AnsiString& label0, const AnsiString& label2);
 
 // The value format a series is written in: its axis's format when that is a plain picture
 // of digit places ("#,##0.###", "0.00"), which writes numbers the reader parses; the chart
@@ -127,12 +129,17 @@ inline constexpr int DataFileMaxSeriesColumns = 24;
 struct TRecordedDataRead {
     bool Loaded = false;     // false: nothing may be loaded (see Problems)
     AnsiString StorageDate;  // prelude field 2
+    AnsiString DeviceName;   // prelude field 6
     // Titles of the 22 value series: header fields 3 .. 24, with the defaults of the
     // later series where the header is shorter.
     std::vector<AnsiString> SeriesTitles;
     int SeriesColumns = 0;  // number of series columns loaded (at most 24)
     std::vector<double> X;
     std::vector<AnsiString> Labels;  // the Error field of each row as written
+    // The rows whose label was written in quotes, in order: a text to show as it stands,
+    // never one of the numbers of a mark ("0" no label, "1" error, "2" new recording, "3"
+    // new segment), which only a bare field is.
+    std::vector<size_t> LiteralLabels;
     // Values per series column, one per row; NaN where a row has no value for the series.
     std::vector<std::vector<double>> Y;
     // Set by the parser when no value of Y is NaN: the rows then go in without a look at each.

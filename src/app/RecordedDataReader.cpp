@@ -82,7 +82,12 @@ void RowLabels(const TRecordedDataRead& data, std::vector<AnsiString>& labels, s
     labels.clear();
     labelled.clear();
     labels.reserve(data.Labels.size());
-    for (const AnsiString& l : data.Labels) labels.push_back(RowLabel(l));
+    auto literal = data.LiteralLabels.begin();
+    for (size_t row = 0; row < data.Labels.size(); ++row) {
+        const bool asItStands = literal != data.LiteralLabels.end() && *literal == row;
+        if (asItStands) ++literal;
+        labels.push_back(asItStands ? data.Labels[row] : RowLabel(data.Labels[row]));
+    }
     for (size_t row = 0; row < labels.size(); ++row)
         if (!labels[row].empty()) labelled.push_back(row);
 }

@@ -76,9 +76,9 @@ TRecordedData CaptureRecordedRows(const IRecordedDataSource& window, const AnsiS
         const bool anyLabels = s0->Labels().Count() > 0 || (s2 && s2->Labels().Count() > 0);
         for (int i = first; i < first + int(d.X.size()); ++i) {
             if (!anyLabels)
-                d.Errors.emplace_back("0");
+                d.Errors.emplace_back();
             else
-                d.Errors.push_back(ErrorColumnText(s0->GetXLabel(i), s2 ? s2->GetXLabel(i) : AnsiString()));
+                d.Errors.push_back(RowLabelOfPoints(s0->GetXLabel(i), s2 ? s2->GetXLabel(i) : AnsiString()));
         }
     }
     for (int i = 0; i < seriesCount; ++i) {
@@ -304,8 +304,29 @@ void TDataFileSaveQueue::Queue(Job job)
     }
 }
 
+void TDataFileSaveQueue::JoinEnded()
+{
+    // An ended worker released the lock for the last time as it ended: the join waits only
+    // for its thread to finish.
+    for (const std::thread::id id : FEnded) {
+        const auto worker =
+            std::find_if(FWorkers.begin(), FWorkers.end(), [id](const std::thread& t) { return t.get_id() == id; });
+        if (worker == FWorkers.end()) continue;
+        worker->join();
+        FWorkers.erase(worker);
+    }
+    FEnded.clear();
+}
+
+int TDataFileSaveQueue::Workers() const
+{
+    std::lock_guard<std::mutex> lock(FMutex);
+    return int(FWorkers.size() - FEnded.size());
+}
+
 void TDataFileSaveQueue::WakeWorker(int takenBySelf)
 {
+    JoinEnded();
     // Another worker when more files wait than workers are free to take them: the busy ones
     // may be held by a drive that does not answer.
     if (!FStop && int(FReady.size()) - takenBySelf > FIdleWorkers && int(FWorkers.size()) < MaxWorkers)
@@ -389,6 +410,12 @@ void TDataFileSaveQueue::Run()
 {
     std::unique_lock<std::mutex> lock(FMutex);
     while (true) {
+        // One worker waits for the next file; another with nothing to do ends (a file that
+        // comes while the waiting one is busy starts one again).
+        if (FReady.empty() && !FStop && FIdleWorkers > 0) {
+            FEnded.push_back(std::this_thread::get_id());
+            return;
+        }
         ++FIdleWorkers;
         FWake.wait(lock, [this] { return FStop || !FReady.empty(); });
         --FIdleWorkers;

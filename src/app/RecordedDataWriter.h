@@ -160,6 +160,10 @@ public:
     int WaitingJobs() const;
     // How many times appended data were synced to the disk.
     std::int64_t SyncCount() const { return FSyncs.load(); }
+    // Workers running now (busy or idle). One waits for work; the others end once they find
+    // none (those started while a drive did not answer, or when many files came at once, are
+    // not kept for the rest of a long run).
+    int Workers() const;
 
 private:
     enum class TJobKind { Save, Append, End };
@@ -226,4 +230,8 @@ private:
     bool FFailureShown = false;  // user-interface thread: a failed save's box is open
     std::atomic<std::int64_t> FSyncs{0};
     std::vector<std::thread> FWorkers;
+    // Workers that ended and are still to be joined (guarded by FMutex).
+    std::vector<std::thread::id> FEnded;
+    // With FMutex held: joins the workers that ended.
+    void JoinEnded();
 };

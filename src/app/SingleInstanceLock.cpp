@@ -33,6 +33,9 @@ namespace {
 // The program's own end releases the lock; these cover an end through exit() (a library that
 // lost its display) and a termination signal, which ends the process as before.
 std::atomic<int> gHeldFd{-1};
+// The lock's descriptor once CloseHeldLock closed it, so that its owner does not close the
+// number again (it may stand for another file by then).
+std::atomic<int> gClosedFd{-1};
 
 // The orderly end on a termination signal: the handler only notes the signal and writes a
 // byte into the pipe, which wakes the user-interface thread. The end it runs there is given
@@ -44,7 +47,9 @@ std::atomic<unsigned> gEndPatience{0};
 void CloseHeldLock()
 {
     const int fd = gHeldFd.exchange(-1);
-    if (fd >= 0) ::close(fd);
+    if (fd < 0) return;
+    gClosedFd = fd;
+    ::close(fd);
 }
 
 void CloseHeldLockAndEndNow(int signal)
@@ -68,6 +73,9 @@ extern "C" void CloseHeldLockAndEnd(int signal)
         const int saved = errno;
         int none = 0;
         if (gEndSignal.compare_exchange_strong(none, signal)) {
+            // The instance is ending: a start beside it runs (and is told so), rather than
+            // being refused while the end writes its files, which may take their time.
+            CloseHeldLock();
             ::alarm(gEndPatience.load());
             const char wake = 1;
             [[maybe_unused]] const ssize_t written = ::write(pipeFd, &wake, 1);
@@ -123,9 +131,12 @@ std::string StatusField(const std::string& file, const std::string& name)
     return {};
 }
 
-// The process holding the flock on the file (device, inode), from the kernel's list of locks.
-int FlockHolder(dev_t device, ino_t inode)
+// The processes holding a flock on the file (device, inode), from the kernel's list of
+// locks: each as the process that took it, which may have ended while a task sharing its
+// files keeps it.
+std::vector<int> FlockHolders(dev_t device, ino_t inode)
 {
+    std::vector<int> holders;
     std::ifstream in("/proc/locks");
     for (std::string line; std::getline(in, line);) {
         // "1: FLOCK  ADVISORY  WRITE 4711 fe:00:10961183 0 EOF"; a waiting one has "->".
@@ -137,9 +148,20 @@ int FlockHolder(dev_t device, ino_t inode)
         unsigned long long node = 0;
         if (std::sscanf(file.c_str(), "%x:%x:%llu", &deviceMajor, &deviceMinor, &node) != 3) continue;
         if (deviceMajor == major(device) && deviceMinor == minor(device) && node == inode)
-            return std::atoi(pid.c_str());
+            holders.push_back(std::atoi(pid.c_str()));
     }
-    return 0;
+    return holders;
+}
+
+int FlockHolder(dev_t device, ino_t inode)
+{
+    const std::vector<int> holders = FlockHolders(device, inode);
+    return holders.empty() ? 0 : holders.front();
+}
+
+AnsiString PresencePath(const AnsiString& lockPath)
+{
+    return lockPath.substr(0, lockPath.rfind('/') + 1) + "noxcontrol.running";
 }
 
 // True for the calls whose first argument is the file or folder they work on.
@@ -211,11 +233,54 @@ AnsiString FolderOfWaitingCall(const std::string& task)
     return slash == 0 ? AnsiString("/") : path.substr(0, slash);
 }
 
+// The tasks (threads) of a process, as their folders under /proc.
+std::vector<std::string> TasksOf(int pid)
+{
+    const std::string process = "/proc/" + std::to_string(pid);
+    std::vector<std::string> tasks;
+    if (DIR* dir = ::opendir((process + "/task").c_str())) {
+        while (const dirent* entry = ::readdir(dir))
+            if (entry->d_name[0] != '.') tasks.push_back(process + "/task/" + entry->d_name);
+        ::closedir(dir);
+    }
+    return tasks;
+}
+
+// The folders the live tasks wait in, added to `folders` once each.
+void AddWaitingFolders(const std::vector<std::string>& tasks, std::vector<AnsiString>& folders)
+{
+    for (const std::string& task : tasks) {
+        const std::string taskState = StatusField(task + "/status", "State");
+        if (taskState.empty() || taskState[0] == 'Z' || taskState[0] == 'X') continue;
+        const AnsiString folder = FolderOfWaitingCall(task);
+        if (!folder.empty() && std::find(folders.begin(), folders.end(), folder) == folders.end())
+            folders.push_back(folder);
+    }
+}
+
 }  // namespace
 
 SingleInstanceLock::~SingleInstanceLock()
 {
+    // The instance ends as a whole: the shared lock goes before the lock, so that no start
+    // takes it for one that is ending.
+    if (presence_ >= 0) ::close(presence_);
+    presence_ = -1;
     Release();
+}
+
+void SingleInstanceLock::TakePresence(const AnsiString& directory)
+{
+    if (presence_ >= 0) return;
+    const AnsiString path = PresencePath(directory + "/noxcontrol.lock");
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return;
+    // Shared: every instance holds it, and none waits for it.
+    if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
+        ::close(fd);
+        return;
+    }
+    presence_ = fd;
 }
 
 bool SingleInstanceLock::Acquire(const AnsiString& directory)
@@ -239,6 +304,7 @@ bool SingleInstanceLock::Acquire(const AnsiString& directory)
     fd_ = fd;
     gHeldFd = fd;
     CloseHeldLockAtTheEnd();
+    TakePresence(directory);
     return true;
 }
 
@@ -246,8 +312,10 @@ void SingleInstanceLock::Release()
 {
     if (fd_ >= 0) {
         int held = fd_;
-        gHeldFd.compare_exchange_strong(held, -1);
-        ::close(fd_);  // closing drops the lock; the file stays for the next start
+        // Closed already when a termination signal came (its number may be another file's).
+        int closed = fd_;
+        if (gHeldFd.compare_exchange_strong(held, -1) || !gClosedFd.compare_exchange_strong(closed, -1))
+            ::close(fd_);  // closing drops the lock; the file stays for the next start
         fd_ = -1;
     }
 }
@@ -266,26 +334,31 @@ TLockHolder SingleInstanceLock::Holder() const
     if (state.empty()) return holder;
     holder.BeingEnded = state[0] == 'Z' || state[0] == 'X';
     constexpr unsigned long long Kill = 1ull << (SIGKILL - 1);
-    std::vector<std::string> tasks;
-    if (DIR* dir = ::opendir((process + "/task").c_str())) {
-        while (const dirent* entry = ::readdir(dir))
-            if (entry->d_name[0] != '.') tasks.push_back(process + "/task/" + entry->d_name);
-        ::closedir(dir);
-    }
+    const std::vector<std::string> tasks = TasksOf(holder.Pid);
     for (const std::string& task : tasks) {
         const std::string status = task + "/status";
         for (const char* pending : {"SigPnd", "ShdPnd"})
             if (std::strtoull(StatusField(status, pending).c_str(), nullptr, 16) & Kill) holder.BeingEnded = true;
     }
     if (!holder.BeingEnded) return holder;
-    for (const std::string& task : tasks) {
-        const std::string taskState = StatusField(task + "/status", "State");
-        if (taskState.empty() || taskState[0] == 'Z' || taskState[0] == 'X') continue;
-        const AnsiString folder = FolderOfWaitingCall(task);
-        if (!folder.empty() && std::find(holder.Folders.begin(), holder.Folders.end(), folder) == holder.Folders.end())
-            holder.Folders.push_back(folder);
-    }
+    AddWaitingFolders(tasks, holder.Folders);
     return holder;
+}
+
+TLockHolder SingleInstanceLock::EndingInstances(AnsiString* pidsText) const
+{
+    TLockHolder ending;
+    if (pidsText) pidsText->clear();
+    struct stat file {};
+    if (path_.empty() || ::stat(PresencePath(path_).c_str(), &file) != 0) return ending;
+    for (const int pid : FlockHolders(file.st_dev, file.st_ino)) {
+        if (pid <= 0 || pid == ::getpid()) continue;
+        if (ending.Pid == 0) ending.Pid = pid;
+        if (pidsText) *pidsText += (pidsText->empty() ? "" : ", ") + std::to_string(pid);
+        AddWaitingFolders(TasksOf(pid), ending.Folders);
+    }
+    ending.BeingEnded = ending.Pid != 0;
+    return ending;
 }
 
 bool SingleInstanceLock::TakeOverFromEndingHolder()
@@ -322,6 +395,7 @@ bool SingleInstanceLock::TakeOverFromEndingHolder()
     if (!taken) return false;
     gHeldFd = fd_;
     CloseHeldLockAtTheEnd();
+    TakePresence(path_.substr(0, path_.rfind('/')));
     return true;
 }
 

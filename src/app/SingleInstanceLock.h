@@ -3,7 +3,13 @@
 // directory. The lock belongs to the open file, so it ends with the process however the
 // process ends, and a lock file left behind by a crash never blocks the next start. A held
 // lock is also released as the process ends through exit() or a termination signal, before
-// a thread stuck on a share that does not answer could keep the process's files open.
+// a thread stuck on a share that does not answer could keep the process's files open; and
+// as soon as a termination signal comes, so that a start beside the ending instance runs.
+//
+// Beside it each instance holds a shared lock on a second file ("noxcontrol.running") that
+// it never gives up before its end: it goes only when the last thread of the process has
+// ended. A start that finds it held by another process while it got the lock itself is
+// beside an instance that is ending or cannot finish ending, whatever ended it.
 #include <functional>
 #include <vector>
 
@@ -37,6 +43,10 @@ public:
 
     // After an Acquire that another instance's lock refused: who holds it.
     TLockHolder Holder() const;
+    // After an Acquire: the other processes of the program that gave up the lock but have
+    // not ended (their end is under way, or a thread of theirs is stuck), as one holder
+    // (BeingEnded set, Pid the first of them; none: Pid 0). PidsText names each of them.
+    TLockHolder EndingInstances(AnsiString* pidsText = nullptr) const;
     // Takes the lock from a holder that is being ended: such a process keeps its lock until
     // its stuck thread returns, which may be never. Its lock file is replaced by a new one;
     // a holder that is not being ended keeps its lock. True when the lock is held now.
@@ -57,7 +67,11 @@ public:
     [[noreturn]] static void EndBySignal(int signal);
 
 private:
+    // Takes the shared lock of the running instance in directory (once).
+    void TakePresence(const AnsiString& directory);
+
     int fd_ = -1;
+    int presence_ = -1;  // never released before the end (see above)
     AnsiString error_;
     AnsiString path_;  // the lock file of the last Acquire
 };

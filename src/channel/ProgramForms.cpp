@@ -24,6 +24,7 @@
 #include "platform/Dialogs.h"
 #include "platform/FileFolders.h"
 #include "platform/UiDispatcher.h"
+#include "platform/UiThread.h"
 #include "programmer/ProgrammerDialogs.h"
 
 TProgramForms::TProgramForms(int language)
@@ -78,6 +79,17 @@ void WriteRecordingsAtOutsideEnd(const AnsiString& why)
     }
 }
 
+// Ended from outside, the program is gone for the user at once: its windows leave the
+// screen before it waits for any file. A thread waiting on a share that does not answer
+// keeps the process, and its connection to the display, past its end: its windows would
+// stay on the screen, not repainting, until the share answers.
+void TakeWindowsOffTheScreen()
+{
+    NOX_ASSERT_UI_THREAD();
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible()) window->hide();
+}
+
 const char* SignalName(int signal)
 {
     switch (signal) {
@@ -122,7 +134,11 @@ int RunProgram(SingleInstanceLock& lock, int language)
 {
     TProgramForms forms(language);
     SingleInstanceLock::EndOrderlyOnSignals(
-        [](int signal) { WriteRecordingsAtOutsideEnd(EndedFromOutsideLine(signal)); }, OutsideEndPatienceSeconds);
+        [](int signal) {
+            TakeWindowsOffTheScreen();
+            WriteRecordingsAtOutsideEnd(EndedFromOutsideLine(signal));
+        },
+        OutsideEndPatienceSeconds);
     gLockAtDisplayLoss = &lock;
     gEarlierMessageHandler = qInstallMessageHandler(WatchForTheDisplay);
     forms.MainWindow->showMaximized();

@@ -156,6 +156,41 @@ bool IsValidUtf8(std::string_view bytes)
     return true;
 }
 
+AnsiString Utf8WithCp1252Bytes(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 8);
+    for (size_t i = 0; i < bytes.size();) {
+        const size_t ascii = AsciiRun(bytes.substr(i));
+        out.append(bytes.data() + i, ascii);
+        i += ascii;
+        if (i == bytes.size()) break;
+        char32_t cp;
+        const size_t len = DecodeUtf8(bytes, i, cp);
+        if (len > 0) {
+            out.append(bytes.data() + i, len);
+            i += len;
+            continue;
+        }
+        const unsigned char c = static_cast<unsigned char>(bytes[i++]);
+        AppendUtf8(out, c < 0xA0 ? kHigh[c - 0x80] : c);
+    }
+    return out;
+}
+
+size_t CutUtf8Tail(std::string_view bytes)
+{
+    // A lead byte among the last three whose sequence would run past the end, with only
+    // continuation bytes after it.
+    for (size_t back = 1; back <= 3 && back <= bytes.size(); ++back) {
+        const unsigned char c = static_cast<unsigned char>(bytes[bytes.size() - back]);
+        if ((c & 0xC0) == 0x80) continue;
+        const size_t len = (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+        return len > back ? back : 0;
+    }
+    return 0;
+}
+
 AnsiString DecodeText(std::string_view bytes)
 {
     if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);

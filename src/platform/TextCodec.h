@@ -19,6 +19,13 @@ std::string Utf8ToCp1252(std::string_view utf8);
 // True when Utf8ToCp1252 keeps every character of the text.
 bool FitsCp1252(std::string_view utf8);
 bool IsValidUtf8(std::string_view bytes);
+// UTF-8 with a byte here and there that starts no valid sequence (a raw byte of a device
+// or of an older file): the valid sequences as they are, each other byte taken as the
+// Windows-1252 character it is, as Utf8ToCp1252 writes it back.
+AnsiString Utf8WithCp1252Bytes(std::string_view bytes);
+// How many bytes at the end begin a UTF-8 sequence and stop before its end (0 to 3): what
+// a write cut off inside a character leaves.
+size_t CutUtf8Tail(std::string_view bytes);
 // True when every byte is below 0x80 (the same text in either encoding).
 bool IsAscii(std::string_view bytes);
 // UTF-8 when the bytes are valid UTF-8 (a BOM is dropped), Windows-1252 otherwise.

@@ -193,6 +193,8 @@ void TfrmDateTimePicker::SetChannelState(int channel, int deviceRecognised, int 
     // The row shows the program the channel's window holds now, never one left from an
     // earlier arming or from a window of this number that was closed since.
     ProgramFile[c] = mode == vmProgrammer ? programFile : AnsiString();
+    // Nor a start that has passed: the row shows what Exit would arm once it is marked.
+    ProposeStart(channel);
     BuildRow(channel);
 }
 
@@ -295,16 +297,21 @@ void TfrmDateTimePicker::LimitDates()
     dtpDate->setDateRange(today, today.addDays(DaysAhead));
 }
 
+void TfrmDateTimePicker::ProposeStart(int channel)
+{
+    const auto c = std::size_t(channel);
+    if (Armed[c] || StartDateTime[c] >= Now()) return;
+    // A start that is not armed is proposed a few minutes ahead on a full minute, never in
+    // the past, where Exit would refuse it.
+    constexpr double MinutesPerDay = 24.0 * 60.0;
+    StartDateTime[c] = std::ceil((Now() + ProposedLeadMinutes / MinutesPerDay) * MinutesPerDay) / MinutesPerDay;
+    StartDate[c] = std::floor(StartDateTime[c]);
+}
+
 void TfrmDateTimePicker::ShowEntry(int channel)
 {
     const auto c = std::size_t(channel);
-    if (!Armed[c] && StartDateTime[c] < Now()) {
-        // A start that is not armed is proposed a few minutes ahead on a full minute, never
-        // in the past, where Exit would refuse it.
-        constexpr double MinutesPerDay = 24.0 * 60.0;
-        StartDateTime[c] = std::ceil((Now() + ProposedLeadMinutes / MinutesPerDay) * MinutesPerDay) / MinutesPerDay;
-        StartDate[c] = std::floor(StartDateTime[c]);
-    }
+    ProposeStart(channel);
     FFilling = true;
     edTProgram->setText(Q(ExtractFileName(ProgramFile[c])));
     LimitDates();

@@ -88,6 +88,8 @@ private:
     void FitOverview();
     bool Armable(int channel) const;
     void ShowEntry(int channel);
+    // An unarmed start that has passed becomes one a few minutes ahead.
+    void ProposeStart(int channel);
     QTreeWidgetItem* Row(int channel) const;
     // Why the marked channel cannot be armed now (empty: it can); a row that names another
     // program than its window holds is set to the window's.

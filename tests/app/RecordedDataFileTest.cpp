@@ -8,11 +8,13 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <numeric>
+#include <thread>
 
 #include "app/CLanguage.h"
 #include "app/QzvFile.h"
@@ -1277,4 +1279,36 @@ TEST_F(RecordedDataFileTest, AppendsToAFileThatDoesNotAnswerWaitAsOne)
     EXPECT_EQ(ReadBytes(path), whole);
     // The append after the end hears that the file must be written whole.
     EXPECT_EQ(heard, std::vector<int>{appended - 1});
+}
+
+// The workers started while files did not answer end once they have nothing to do: a long
+// run keeps no thread for each hang it met, only one that waits for the next file.
+TEST_F(RecordedDataFileTest, WorkersStartedWhileFilesHungEndOnceIdle)
+{
+    TDataFileSaveQueue& queue = TDataFileSaveQueue::Instance();
+    queue.WaitIdle();
+    FakeDataFileView views[3];
+    for (FakeDataFileView& v : views) FillSample(v);
+    const std::vector<std::string> hung = {Path("run_21.csv"), Path("run_31.csv"), Path("run_41.csv")};
+    // The workers end as they come back from their last job, a moment after its result.
+    auto oneLeft = [&] {
+        for (int i = 0; i < 1000 && queue.Workers() > 1; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return queue.Workers() <= 1;
+    };
+    ASSERT_TRUE(oneLeft()) << queue.Workers() << " workers left by earlier saves";
+    for (int round = 0; round < 2; ++round) {
+        {
+            support::HangingFileSystem share([&](const std::string& p, bool write) {
+                return write && std::find(hung.begin(), hung.end(), p) != hung.end();
+            });
+            for (int i = 0; i < 3; ++i) queue.Save(&views[i], 2 + i, {}, TPartFileUse::Final, true);
+            ASSERT_TRUE(share.AwaitHang(3)) << round;
+            EXPECT_GE(queue.Workers(), 3) << round;
+            share.Release();
+            queue.WaitIdle();
+        }
+        EXPECT_TRUE(oneLeft()) << round << ": " << queue.Workers() << " workers left";
+        for (const std::string& p : hung) EXPECT_FALSE(ReadBytes(p).empty()) << p;
+    }
 }

@@ -171,6 +171,15 @@ TEST_F(StartupTest, TheLockGoesWithTheProgramWhileAThreadOfItIsStuck)
             EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
         SingleInstanceLock next;
         EXPECT_TRUE(next.Acquire(folder)) << how << ": the lock stayed with the stuck thread";
+        // The program is not gone while the stuck thread is left: a start says so.
+        next.Release();
+        support::TestDialogs().Clear();
+        SingleInstanceLock told;
+        EXPECT_TRUE(startup::CheckSingleInstance(told, folder, 1));
+        ASSERT_EQ(support::TestDialogs().MessageCount(), 1u) << how;
+        EXPECT_NE(support::TestDialogs().LastMessage().text.find("(process " + std::to_string(pid) + ") was ended"),
+                  AnsiString::npos)
+            << how << ": " << support::TestDialogs().LastMessage().text;
         ::kill(stuck, SIGKILL);
     }
 }
@@ -305,6 +314,15 @@ TEST_F(StartupTest, AStartBesideAnInstanceThatCannotFinishEndingSaysSoAndStarts)
             EXPECT_FALSE(startup::CheckSingleInstance(third, folder, 1));
             EXPECT_EQ(support::TestDialogs().LastMessage().text, "Program is already running!");
         }
+        // Once the new start has ended, the next one is told of the earlier start all the same.
+        next.Release();
+        support::TestDialogs().Clear();
+        SingleInstanceLock later;
+        EXPECT_TRUE(startup::CheckSingleInstance(later, folder, 1));
+        ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+        EXPECT_NE(support::TestDialogs().LastMessage().text.find("(process " + std::to_string(pid) + ") was ended"),
+                  AnsiString::npos)
+            << support::TestDialogs().LastMessage().text;
         if (traced) ::ptrace(PTRACE_DETACH, pid, nullptr, nullptr);
         ::kill(pid, SIGKILL);
         ::waitpid(pid, nullptr, 0);

@@ -922,12 +922,15 @@ TEST_F(ChannelWindowHandlersTest, AtAMinutesIntervalCommandsGoOutAtOnceOrAreDrop
             << text;
         EXPECT_EQ(ProtocolLines(w, " " + text), 1);
     }
+    // The dropped setpoint is not what the unit has, neither now nor after it answers again.
+    EXPECT_EQ(panel->edSetPoint->text().toStdString(), "42,50");
     line.First().ClearFaults();
     clock.AdvanceMs(60000 - DeviceCommandQueue::MaxWaitMs);
     w->tmrDataUpdateTimer();
     Tick(w, 3);
     ASSERT_TRUE(AwaitCycle(w->Session()));
     EXPECT_EQ(Commands(line), std::vector<AnsiString>{"G0DO*****"});
+    EXPECT_EQ(panel->edSetPoint->text().toStdString(), "42,50");
     EXPECT_DOUBLE_EQ(line.First().State().setpoint, 42.5);
 }
 

@@ -388,7 +388,8 @@ TEST_F(ProgrammerWindowTest, SingleRampStartsFromTheLastRecordedSetpoint)
         if (replaces) {
             ASSERT_GE(support::TestDialogs().MessageCount(), 1u);
             EXPECT_EQ(support::TestDialogs().Messages()[0].text,
-                      "Do you want to replace the existing temperature program?");
+                      "Do you want to replace the existing temperature program?\n\nChannel 1 (" +
+                          w->Session().ChannelLabel() + "): \"Single ramp\"");
         }
         TTreeNodes& tree = w->ProgramTreeItems();
         ASSERT_EQ(tree.TopLevelCount(), 1);
@@ -520,6 +521,17 @@ TEST_F(ProgrammerWindowTest, AnAutomaticStartThatIsRefusedArmsNoChannelAndCancel
     Tick(w1, 20);
     EXPECT_FALSE(w1->ProgramRun()->HasRun());
     EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+    // Shown again, the rows that are not armed propose a start ahead of now, which is what
+    // Exit would arm, never one that has passed.
+    picker = OpenAutomaticStart();
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, ms = 0;
+    DecodeDate(Now(), y, mo, d);
+    DecodeTime(Now(), h, mi, s, ms);
+    const QDateTime now(QDate(y, mo, d), QTime(h, mi, s));
+    for (int row = 0; row < 2; ++row)
+        EXPECT_GT(QDateTime::fromString(picker->lstOverview->topLevelItem(row)->text(1), "dd.MM.yyyy hh:mm:ss"), now)
+            << picker->lstOverview->topLevelItem(row)->text(1).toStdString();
+    picker->btnCancelClick();
 
     // Armed for ten minutes ahead, then changed and unmarked in the form and cancelled: the
     // channel stays armed for its time, and the form shows that time again.
@@ -1227,10 +1239,31 @@ TEST_F(ProgrammerWindowTest, SingleRampAsksBeforeItReplacesAnEditedProgramAndANo
         ramp->btnOKClick();
     };
 
-    // "No" to the replacement: nothing else is asked, the program stays as it was.
+    // A duration that is no time is refused with the form open, before any question.
+    for (const char* typed : {"120", "1:30", "00:75"}) {
+        SCOPED_TRACE(typed);
+        support::TestDialogs().Clear();
+        main->cmdRampClick();
+        ramp->edSingleTemperature->setText("27");
+        ramp->edSingleDuration->setText(typed);
+        const AnsiString shown = ramp->edSingleDuration->text().trimmed().toStdString();
+        ramp->btnOKClick();
+        ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+        EXPECT_EQ(Last(), "\"" + shown +
+                              "\" is not a time: give the ramp's duration as hours and minutes (hh:mm, minutes "
+                              "below 60).");
+        EXPECT_TRUE(ramp->isVisible());
+        EXPECT_EQ(program(), edited);
+        ramp->reject();
+    }
+    EXPECT_EQ(setpointFrames(), 0u);
+
+    // "No" to the replacement: nothing else is asked, the program stays as it was. The
+    // question names the channel and the program.
     rampOver({IDNO});
     ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
-    EXPECT_EQ(Last(), "Do you want to replace the existing temperature program?");
+    EXPECT_EQ(Last(), "Do you want to replace the existing temperature program?\n\nChannel 1 (" +
+                          w->Session().ChannelLabel() + "): \"EDITED\"");
     EXPECT_EQ(program(), edited);
     EXPECT_FALSE(run->HasRun());
 
@@ -1457,6 +1490,39 @@ TEST_F(ProgrammerWindowTest, EndedFromOutsideDuringARunTheFileSaysWhereTheUnitIs
                             [&](const AnsiString& l) { return l.size() > cut.size() && l.ends_with(cut); }),
               1);
     poll->Active = 1;
+}
+
+// A unit that falls silent right after a run began: the run's query of the setpoint limits
+// goes out unanswered, and nobody is told of it as of a command the unit may have taken
+// (a query changes nothing at the unit).
+TEST_F(ProgrammerWindowTest, AnUnansweredLimitsQueryOfARunIsNotReported)
+{
+    support::SimulatedUnitLine line;
+    TmdiSubWindow* w = ConnectedToControllingUnit(line);
+    ASSERT_NE(w, nullptr);
+    ASSERT_NO_FATAL_FAILURE(LoadProgram(w, "warm.tp", WarmProgram()));
+    ASSERT_NO_FATAL_FAILURE(StartLoadedProgram(w));
+    ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+    line.ClearLog();
+    line.First().Update([](support::UnitState& u) { u.answers = 0; });
+    support::TestDialogs().Clear();
+    clock.AdvanceMs(5000);
+    w->tmrProgrammerTimer();
+    // The query goes out at once, without an answer.
+    auto queries = [&] {
+        const auto frames = line.Frames();
+        return std::count_if(frames.begin(), frames.end(),
+                             [](const support::LoggedFrame& f) { return f.frame.find("L0F") != AnsiString::npos; });
+    };
+    ASSERT_TRUE(Await([&] { return queries() >= 1 && !w->Session().ChannelObject()->OneShotInProgress(); }));
+    // What the poll thread handed over after the query's last cycle has run.
+    const int passes = TransceiverThreads[w->Channel()]->PassCount;
+    ASSERT_TRUE(Await([&] { return TransceiverThreads[w->Channel()]->PassCount >= passes + 2; }));
+    platform::UiDispatcher::Instance().ProcessPending();
+    for (const support::ShownMessage& m : support::TestDialogs().Messages())
+        EXPECT_EQ(m.text.find("Sent without an answer"), AnsiString::npos) << m.text;
+    for (const AnsiString& l : w->Session().Memo(TSessionMemo::SerialData))
+        EXPECT_EQ(l.find("Sent without an answer"), AnsiString::npos) << l;
 }
 
 TEST_F(ProgrammerWindowTest, ThePanelShowsTheStepARunGaveNotAnOlderPollAndNotAWithdrawnOne)
@@ -1984,7 +2050,9 @@ TEST_F(ProgrammerWindowTest, AProgrammerTickWhileTheFirstPointWaitsForASlowCycle
             u.internalTemp = 42.5;
             u.speed = 2002;
         });
-        unit.InjectFault(support::UnitFault::LateReply, -1, 300);
+        // Due a moment before the wait for it ends: the clock moved on to the reply's time does
+        // not end the wait in the same step.
+        unit.InjectFault(support::UnitFault::LateReply, -1, 299);
     };
     TmdiSubWindow* w = Open(&TfrmMainWindow::mnuProgrammgeberClick);
     w->cmbInterface->setCurrentIndex(w->cmbInterface->findText("TCP/IP"));
@@ -2017,7 +2085,10 @@ TEST_F(ProgrammerWindowTest, AProgrammerTickWhileTheFirstPointWaitsForASlowCycle
         if (first->Count() > 0) break;
         asked = requests();
         clock.AdvanceMs(300);
-        deviceClock.AdvanceMs(300);
+        const std::size_t written = line.RepliesWritten();
+        deviceClock.AdvanceMs(299);
+        ASSERT_TRUE(Await([&] { return line.RepliesWritten() > written; }));
+        deviceClock.AdvanceMs(1);
         waited += 300;
         if (!ticked && waited >= 1000) {
             ticked = true;

@@ -145,10 +145,12 @@ TEST_P(SilentUnitCommandTest, WhatTheUnitGotOfACommandIsWhatTheUserIsTold)
     EXPECT_EQ(support::TestDialogs().Messages().front().text, "Kanal 1 (" + s.ChannelLabel() + ")\n\n" + line3101);
     EXPECT_DOUBLE_EQ(unit->State().setpoint, 25.0);
 
-    // The unit answers again; it takes a command in one of its two cycles: that command went
-    // as any other, nothing is reported.
+    // The unit answers again; its status replies, not the setpoint given, tell what it has.
+    // It takes a command in one of its two cycles: that command went as any other, nothing
+    // is reported.
     unit->Update([](support::UnitState& u) { u.answers = support::AllCommands; });
     TicksUntilGood(s, interval);
+    EXPECT_EQ(s.UnitSetpoint(), std::optional<double>(25.0));
     for (const char* pattern : {"0", "10"}) {
         SCOPED_TRACE(pattern);
         ASSERT_TRUE(AwaitCommandsOut(s));

@@ -606,3 +606,61 @@ TEST_F(FileFoldersTest, ThePrintDialogChecksNoFileInAFolderThatHangs)
 }
 
 }  // namespace
+
+// A move or an OK that waits for a folder's answer acts only on the dialog as it was asked:
+// an answer that comes after the user went elsewhere or closed the dialog does nothing.
+TEST_F(FileFoldersTest, ALateAnswerActsOnlyOnTheDialogAsItWasAsked)
+{
+    const QString share = root.path() + "/share";
+    const QString local = root.path() + "/local";
+    ASSERT_TRUE(QDir().mkpath(share + "/sub"));
+    ASSERT_TRUE(QDir().mkpath(local));
+    std::optional<support::HangingFolders> hung;
+    // The answers come long before the folder's while is over.
+    platform::SetFolderPatienceMs(60000);
+    // Lets the share answer; true once what waited for its answer has had its turn (the
+    // answer's calls run in the order they were asked).
+    const auto answer = [&] {
+        bool seen = false;
+        platform::LookAtFolder(A(share))->WhenAnswered([&](const std::string&) { seen = true; });
+        hung->Release();
+        return Until([&] { return seen; });
+    };
+
+    // Up waits for the share; meanwhile the dialog is taken to another folder.
+    platform::FileDialogRequest moved;
+    moved.save = true;
+    moved.initialDir = A(share + "/sub");
+    EXPECT_FALSE(ShowRealDialog(moved, [&](QFileDialog* dlg) {
+        ASSERT_EQ(dlg->directory().absolutePath(), share + "/sub");
+        hung.emplace(share.toStdString());
+        dlg->findChild<QAbstractButton*>(QStringLiteral("toParentButton"))->click();
+        ASSERT_TRUE(hung->AwaitHang());
+        dlg->setDirectory(local);
+        ASSERT_TRUE(Until([&] { return dlg->directory().absolutePath() == local; }));
+        EXPECT_TRUE(answer());
+        EXPECT_EQ(dlg->directory().absolutePath().toStdString(), local.toStdString())
+            << "went up from where the dialog went meanwhile";
+        dlg->reject();
+    }));
+    hung.reset();
+    ASSERT_TRUE(DialogsGone());
+
+    // OK waits for the share; meanwhile the user cancels.
+    platform::FileDialogRequest closed;
+    closed.save = true;
+    closed.initialDir = A(share + "/sub");
+    EXPECT_FALSE(ShowRealDialog(closed, [&](QFileDialog* dlg) {
+        ASSERT_EQ(dlg->directory().absolutePath(), share + "/sub");
+        dlg->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText("y.jpg");
+        hung.emplace(share.toStdString());
+        QMetaObject::invokeMethod(dlg, "accept");
+        ASSERT_TRUE(hung->AwaitHang());
+        dlg->reject();
+        EXPECT_TRUE(answer());
+    })) << "a cancelled dialog was accepted by a late answer";
+    EXPECT_TRUE(closed.fileName.empty());
+    hung.reset();
+    platform::SetFolderPatienceMs(0);
+    EXPECT_TRUE(DialogsGone());
+}

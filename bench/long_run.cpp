@@ -1,0 +1,376 @@
+// Ten recording windows over a long run, in hours of the program's clock: what a week
+// unattended would pile up. The main window shown on a 1920 x 1080 screen, File > New >
+// Record data ten times, each window connected over TCP/IP to a simulated unit at a
+// 10-second interval; the program's clock moves on by the interval at each tick (the
+// benchmark ticks the windows itself) and every tick waits for the poll cycles it asked for,
+// so the recordings take real replies, error rows and protocol lines as they would. Over
+// the run: a setpoint command to a unit that answers; a unit that falls silent for good,
+// with a setpoint command it leaves unanswered; the share of two channels hanging for half
+// an hour and answering again; a five-minute stop of the whole program (the ticks it missed
+// come late at once); the same again in the second part (a part ends after 12 hours and
+// the next starts empty).
+// Measured at the end of each hour: the process's threads, its anonymous memory, the points
+// the windows hold, and the user-interface thread's CPU time per tick (the windows' timer
+// handlers and the repaints that follow). The goal is flat: after the faults the threads
+// come back to what they were, a part's memory grows by the points it holds and the next
+// part's stays within the first's, and a tick of the second part costs what the same hour
+// of the first cost. "--hours=N" sets the length (26 by default: both parts and two hours of
+// a third); a run shorter than 14 hours gives no verdict.
+#include <benchmark/benchmark.h>
+
+#include <dirent.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "BenchVerdict.h"
+#include "app/CLanguage.h"
+#include "app/RecordedDataWriter.h"
+#include "app/TfrmMainWindow.h"
+#include "channel/CChannelSession.h"
+#include "channel/ChartClasses.h"
+#include "channel/ProgramForms.h"
+#include "channel/TmdiSubWindow.h"
+#include "chart/series/TFastLineSeries.h"
+#include "comm/CChannel.h"
+#include "comm/CIdentification.h"
+#include "comm/CommTiming.h"
+#include "comm/TfrmIdentification.h"
+#include "platform/DateTime.h"
+#include "platform/FileSave.h"
+#include "platform/FormatSettings.h"
+#include "platform/UiDispatcher.h"
+#include "support/HangingFileSystem.h"
+#include "support/ScriptedDialogs.h"
+#include "support/SimulatedUnitLine.h"
+
+namespace {
+
+constexpr int kWindows = 10;
+constexpr int kIntervalS = 10;
+constexpr int kTicksPerHour = 3600 / kIntervalS;
+constexpr int kPartHours = 12;
+int gHours = 26;
+
+double ThreadCpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+bool Await(const std::function<bool()>& done, int timeoutMs = 30000)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
+        if (platform::UiDispatcher::Instance().WaitRunning(done, 2)) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return done();
+    }
+}
+
+int Threads()
+{
+    int n = 0;
+    if (DIR* d = opendir("/proc/self/task")) {
+        while (dirent* e = readdir(d))
+            if (e->d_name[0] != '.') ++n;
+        closedir(d);
+    }
+    return n;
+}
+
+long AnonymousKb()
+{
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    long value = 0;
+    while (status >> key) {
+        if (key == "RssAnon:") {
+            status >> value;
+            return value;
+        }
+        status.ignore(1 << 12, '\n');
+    }
+    return -1;
+}
+
+struct Hour {
+    int hour = 0;
+    int threads = 0;
+    long anonKb = 0;
+    long points = 0;
+    double uiMsPerTick = 0;
+};
+
+class Program {
+public:
+    Program()
+    {
+        comm::TCommTiming timing;
+        timing.PollStepMs = 2;
+        timing.IdentificationStepMs = 1;
+        timing.ReadTimeoutMs = 40;
+        timing.ReplyWaitMs = 40;
+        timing.BusWaitMs = 1;
+        comm::SetTiming(timing);
+        clock.Set(EncodeDate(2026, 3, 28) + EncodeTime(6, 0, 0, 0));
+        platform::SetClock(&clock);
+        platform::SetDialogs(&dialogs);
+        CChannelSession::DefaultDataFolder = folder.path().toStdString();
+        RegisterChartClasses();
+        forms = std::make_unique<TProgramForms>(CLanguage::English);
+        TfrmMainWindow* main = forms->MainWindow.get();
+        main->tmrPopUp->stop();
+        main->showMaximized();
+        Await([] { return false; }, 200);
+        for (int c = 0; c < kWindows; ++c) Open(c);
+        for (TmdiSubWindow* w : windows) w->tmrDataUpdate->stop();
+        Await([] { return false; }, 300);
+    }
+    ~Program()
+    {
+        hung.reset();
+        for (TmdiSubWindow* w : windows) w->Session().Close();
+        forms.reset();
+        for (auto& l : lines) l->Stop();
+        platform::SetDialogs(nullptr);
+        platform::SetClock(nullptr);
+        comm::ResetTiming();
+    }
+
+    // One tick of every window, then the poll cycles it asked for; the user-interface
+    // thread's CPU seconds of the windows' handlers and repaints.
+    double Tick(int lateMs = 0)
+    {
+        clock.AdvanceMs(std::int64_t(kIntervalS) * 1000 + lateMs);
+        double total = 0;
+        for (TmdiSubWindow* w : windows) {
+            const double t0 = ThreadCpuSeconds();
+            w->tmrDataUpdateTimer();
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+            total += ThreadCpuSeconds() - t0;
+        }
+        // The simulated units run in this process: what they log of the frames is not the
+        // program's memory.
+        for (auto& l : lines) l->ClearLog();
+        // The cycles run on the poll threads; a silent unit's ends with its time-out.
+        Await([this] {
+            for (TmdiSubWindow* w : windows) {
+                CChannel* c = w->Session().ChannelObject();
+                if (c && c->CycleUnderWayOrDue() && c->CommError == 0) return false;
+            }
+            return true;
+        });
+        return total;
+    }
+
+    void Command(int window, const char* setpoint)
+    {
+        windows[std::size_t(window)]->Session().SendProgramCommands(AnsiString("G0D**") + setpoint, "C14*************",
+                                                                    true);
+    }
+    void Silence(int window)
+    {
+        lines[std::size_t(window)]->First().Update([](support::UnitState& s) { s.answers = 0; });
+    }
+    // The share of the last two windows stops answering (their files' writes hang) or
+    // answers again.
+    void HangShare(bool on)
+    {
+        if (!on) {
+            hung.reset();
+            return;
+        }
+        const std::string folderPath = folder.path().toStdString();
+        hung = std::make_unique<support::HangingFileSystem>([folderPath](const std::string& path, bool write) {
+            return write && (path.find("/rec9") != std::string::npos || path.find("/rec10") != std::string::npos);
+        });
+    }
+
+    long Points() const
+    {
+        long n = 0;
+        for (TmdiSubWindow* w : windows)
+            for (int k = 0; k < ValueSeriesTotal; ++k)
+                if (const TFastLineSeries* s = w->Session().ValueSeries(k)) n += s->Count();
+        return n;
+    }
+
+private:
+    void Open(int c)
+    {
+        auto line = std::make_unique<support::SimulatedUnitLine>();
+        support::UnitState unit;
+        unit.deviceName = "BATH " + std::to_string(c + 1);
+        unit.controlMode = 'I';
+        line->AddUnit(unit);
+        line->First().SetClock(&clock);
+        AnsiString error;
+        if (!line->StartTcp(0, &error)) std::fprintf(stderr, "simulated unit: %s\n", error.c_str());
+        TfrmMainWindow* main = forms->MainWindow.get();
+        main->mnuDatenaufzeichnung->trigger();
+        auto* w = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
+        if (!w) {
+            std::fprintf(stderr, "no channel window opened\n");
+            std::exit(1);
+        }
+        w->cmbInterface->setCurrentIndex(w->cmbInterface->findText("TCP/IP"));
+        w->edPort->setText(QString::number(line->TcpPort()));
+        w->cmbActual->setCurrentIndex(w->cmbActual->findText(QString::number(kIntervalS)));
+        dialogs.QueueFileName(folder.path().toStdString() + "/rec" + std::to_string(c + 1));
+        w->cmdEstablishConnectionClick();
+        CChannel* channel = w->Session().ChannelObject();
+        CIdentification* id = channel ? channel->Identification : nullptr;
+        const bool identified = id && Await([&] {
+                                    TfrmIdentification* f = id->IdentificationWindow();
+                                    return f && f->OkEnabled();
+                                });
+        if (identified) id->IdentificationWindow()->bitOKClick();
+        if (!identified || !Await([&] { return w->IsConnected(); })) {
+            std::fprintf(stderr, "channel %d did not connect\n", c + 1);
+            std::exit(1);
+        }
+        if (w->Session().SamplingInterval() != kIntervalS)
+            std::fprintf(stderr, "channel %d: interval not %d s\n", c + 1, kIntervalS);
+        lines.push_back(std::move(line));
+        windows.push_back(w);
+    }
+
+    platform::ManualClock clock;
+    support::ScriptedDialogs dialogs;
+    QTemporaryDir folder;
+    std::vector<std::unique_ptr<support::SimulatedUnitLine>> lines;
+    std::unique_ptr<TProgramForms> forms;
+    std::vector<TmdiSubWindow*> windows;
+    std::unique_ptr<support::HangingFileSystem> hung;
+};
+
+std::vector<Hour> gHoursSeen;
+
+void BM_TenWindowsLongRun(benchmark::State& state)
+{
+    for (auto _ : state) {
+        gHoursSeen.clear();
+        Program p;
+        TDataFileSaveQueue::Instance().WaitIdle();
+        Hour start;
+        start.threads = Threads();
+        start.anonKb = AnonymousKb();
+        start.points = p.Points();
+        gHoursSeen.push_back(start);
+        for (int hour = 1; hour <= gHours; ++hour) {
+            // What happens in this hour of its part (the second part repeats the first's).
+            const int inPart = (hour - 1) % kPartHours;
+            double cpu = 0;
+            for (int tick = 0; tick < kTicksPerHour; ++tick) {
+                const int minute = tick * kIntervalS / 60;
+                const bool first = tick * kIntervalS % 60 == 0;
+                if (first && inPart == 0 && minute == 30) p.Command(hour <= kPartHours ? 0 : 1, "0BB8");
+                if (first && inPart == 1 && minute == 0 && hour <= kPartHours) {
+                    p.Silence(3);
+                    p.Command(3, "0FA0");
+                }
+                if (first && inPart == 1 && minute == 30) p.Command(3, "0C80");
+                if (first && inPart == 2 && minute == 0) p.HangShare(true);
+                if (first && inPart == 2 && minute == 30) p.HangShare(false);
+                cpu += p.Tick(first && inPart == 3 && minute == 0 ? 300000 : 0);
+            }
+            // Counted once the saves of the hour are written and their workers have come back:
+            // a worker still busy with a file is no thread that stays.
+            TDataFileSaveQueue& saves = TDataFileSaveQueue::Instance();
+            saves.WaitIdle();
+            Await([&] { return saves.Workers() <= 1; }, 5000);
+            Hour h;
+            h.hour = hour;
+            h.threads = Threads();
+            h.anonKb = AnonymousKb();
+            h.points = p.Points();
+            h.uiMsPerTick = cpu / kTicksPerHour * 1000.0;
+            gHoursSeen.push_back(h);
+            std::printf("hour %2d: %3d threads, %7ld kB anonymous, %8ld points, %6.2f ms a tick\n", h.hour, h.threads,
+                        h.anonKb, h.points, h.uiMsPerTick);
+            std::fflush(stdout);
+        }
+        const Hour& last = gHoursSeen.back();
+        state.counters["threads"] = last.threads;
+        state.counters["anonymous_kB"] = double(last.anonKb);
+        state.counters["ui_ms_per_tick"] = last.uiMsPerTick;
+    }
+}
+BENCHMARK(BM_TenWindowsLongRun)->Iterations(1)->Unit(benchmark::kSecond);
+
+// The verdict from the hours seen; false when none were.
+bool PrintSummary()
+{
+    if (gHoursSeen.size() < 2) return false;
+    const std::vector<Hour>& h = gHoursSeen;
+    const int hours = int(h.size()) - 1;
+    // The bytes each point held adds while the first part grows (its first hour set apart:
+    // the windows' and the toolkit's own start).
+    if (hours >= kPartHours && h[kPartHours].points > h[1].points)
+        std::printf("memory per point in the first part: %.0f bytes\n",
+                    double(h[kPartHours].anonKb - h[1].anonKb) * 1024.0 / double(h[kPartHours].points - h[1].points));
+    if (hours < kPartHours + 2) {
+        std::printf("long run: not judged, %d hours run (a verdict needs %d: a part and the next one's start)\n", hours,
+                    kPartHours + 2);
+        return true;
+    }
+    // Threads: every hour after the first part's faults (its hour 4 on) ends with no more
+    // threads than the first hour.
+    int threadsMost = 0;
+    for (int i = 4; i <= hours; ++i) threadsMost = std::max(threadsMost, h[std::size_t(i)].threads);
+    const bool threadsFlat = threadsMost <= h[1].threads;
+    // Memory: every hour of a later part within the first part's largest.
+    long firstPart = 0, later = 0;
+    for (int i = 1; i <= kPartHours; ++i) firstPart = std::max(firstPart, h[std::size_t(i)].anonKb);
+    for (int i = kPartHours + 1; i <= hours; ++i) later = std::max(later, h[std::size_t(i)].anonKb);
+    const bool memoryFlat = later <= firstPart + firstPart / 20;
+    // The user-interface thread: each hour of a later part against the same hour of the first
+    // (the same points in view).
+    double ratio = 0;
+    for (int i = kPartHours + 1; i <= hours; ++i) {
+        const Hour& same = h[std::size_t((i - 1) % kPartHours + 1)];
+        if (same.uiMsPerTick > 0) ratio = std::max(ratio, h[std::size_t(i)].uiMsPerTick / same.uiMsPerTick);
+    }
+    const bool uiFlat = ratio <= 1.5;
+    std::printf("threads: %d after the first hour, at most %d after the faults: %s\n", h[1].threads, threadsMost,
+                threadsFlat ? "flat" : "GROW");
+    std::printf("anonymous memory: first part at most %ld kB, later parts at most %ld kB: %s\n", firstPart, later,
+                memoryFlat ? "flat" : "GROWS");
+    std::printf("user-interface thread: a later part's tick at most %.2fx the same hour of the first part's: %s\n",
+                ratio, uiFlat ? "flat" : "GROWS");
+    std::printf("long run: %s\n", threadsFlat && memoryFlat && uiFlat ? "flat" : "GROWS");
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    gHours = benchverdict::TakeCount(argc, argv, "hours", gHours);
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" NOX_SCREENS_DIR "/1920x1080.json");
+    platform::IgnoreFileSizeSignal();
+    QApplication app(argc, argv);
+    ResetFormatSettings();
+    platform::UiDispatcher::Instance();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    const bool ran = benchverdict::RunCases(nullptr) && PrintSummary();
+    benchmark::Shutdown();
+    return ran ? 0 : benchverdict::NoCaseRan();
+}

@@ -1,0 +1,216 @@
+// The program ended from outside while its data file is on a share that does not answer: a
+// child process (this test program again) runs the program's own run with a channel
+// recording a simulated unit; its share then stops answering, and the parent sends a
+// termination signal. The end's write waits on the share; meanwhile the parent looks at
+// what the child shows and starts the program beside it, then lets the share answer.
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "ChannelTestSupport.h"
+#include "app/CLanguage.h"
+#include "app/ProgramStartup.h"
+#include "app/RecordedDataFile.h"
+#include "app/SingleInstanceLock.h"
+#include "app/TfrmMainWindow.h"
+#include "channel/ProgramForms.h"
+#include "platform/FileSave.h"
+#include "platform/UiDispatcher.h"
+#include "support/HangingFileSystem.h"
+#include "support/ScriptedDialogs.h"
+#include "support/SpawnSelf.h"
+
+namespace {
+
+constexpr const char* kChildEnv = "NOX_HUNG_SHARE_END_CHILD";  // the folder of lock and data file
+constexpr int kReportFd = support::kChildReportFd;             // child -> parent: what it shows
+constexpr int kGoFd = 4;                                       // parent -> child: the share answers
+
+class OutsideEndHungShareTest : public channeltest::ChannelFixture {};
+
+TfrmMainWindow* MainWindow()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* main = dynamic_cast<TfrmMainWindow*>(w)) return main;
+    return nullptr;
+}
+
+int VisibleWindows()
+{
+    int visible = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible()) ++visible;
+    return visible;
+}
+
+void Report(const std::string& line)
+{
+    const std::string text = line + "\n";
+    if (::write(kReportFd, text.data(), text.size()) != ssize_t(text.size())) std::_Exit(4);
+}
+
+void EndOnFailure()
+{
+    if (!::testing::Test::HasFatalFailure()) return;
+    std::fflush(stdout);
+    std::_Exit(3);
+}
+
+// A line of the child's report, at most 30 seconds away; empty when none came.
+std::string NextLine(int fd)
+{
+    std::string line;
+    char c = 0;
+    pollfd p{fd, POLLIN, 0};
+    while (::poll(&p, 1, 30000) > 0 && ::read(fd, &c, 1) == 1 && c != '\n') line += c;
+    return line;
+}
+
+}  // namespace
+
+// The child: records a few ticks, then its share stops answering for writes. The first write
+// that waits on it tells the parent how many windows are seen at that moment.
+TEST_F(OutsideEndHungShareTest, ChildRecordsOnAShareThatStopsAnswering)
+{
+    const char* env = std::getenv(kChildEnv);
+    if (!env) GTEST_SKIP() << "runs only as the child of AnOutsideEndTakesTheWindowsOffFirstAndAStartBesideItSaysSo";
+    const std::string dir(env);
+    comm::TCommTiming timing = comm::Timing();
+    timing.ReadTimeoutMs = timing.ReplyWaitMs = 5000;
+    comm::SetTiming(timing);
+    support::SimulatedUnitLine line;
+    line.AddUnit();
+    AnsiString error;
+    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+
+    static std::atomic<bool> stopped{false}, told{false};
+    static auto* share = new support::HangingFileSystem([dir](const std::string& path, bool write) {
+        if (!stopped || !write || path.rfind(dir + "/end", 0) != 0) return false;
+        if (!told.exchange(true))
+            platform::UiDispatcher::Instance().Post([] { Report("hung " + std::to_string(VisibleWindows())); });
+        return true;
+    });
+    // The parent's word lets the share answer again.
+    std::thread([] {
+        char go = 0;
+        if (::read(kGoFd, &go, 1) == 1) share->Release();
+    }).detach();
+
+    SingleInstanceLock lock;
+    ASSERT_TRUE(startup::CheckSingleInstance(lock, dir, CLanguage::English));
+    QTimer::singleShot(0, [&] {
+        TfrmMainWindow* main = MainWindow();
+        ASSERT_NE(main, nullptr);
+        main->mnuDatenaufzeichnungClick();
+        auto* w = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
+        ASSERT_NE(w, nullptr);
+        w->cmbInterface->setCurrentIndex(w->cmbInterface->findText("TCP/IP"));
+        w->edPort->setText(QString::number(line.TcpPort()));
+        support::TestDialogs().QueueFileName(dir + "/end");
+        w->cmdEstablishConnectionClick();
+        ASSERT_NO_FATAL_FAILURE(ConfirmIdentification(w->Session()));
+        ASSERT_TRUE(w->IsConnected());
+        w->tmrDataUpdate->stop();
+        for (int tick = 0; tick < 3; ++tick) {
+            ASSERT_TRUE(AwaitCycle(w->Session()));
+            clock.AdvanceMs(std::int64_t(w->Session().SamplingInterval()) * 1000);
+            w->tmrDataUpdateTimer();
+        }
+        ASSERT_TRUE(platform::UiDispatcher::Instance().WaitRunning([] { return TDataFileSaveQueue::Instance().Idle(); },
+                                                                   10000));
+        stopped = true;
+        Report("recording " + std::to_string(VisibleWindows()));
+    });
+    QTimer::singleShot(0, [] { EndOnFailure(); });
+    RunProgram(lock, CLanguage::English);
+    FAIL() << "the program's run ended by itself";
+}
+
+// SIGTERM and SIGHUP while the end's write waits on the share: the windows are off the
+// screen before the write waits, a start beside the ending instance says that an earlier
+// start is still ending (naming its process) and starts, rather than being refused; once
+// the share answers, the ending instance writes its file and ends as the signal ends it.
+TEST(OutsideEndHungShareProcessTest, AnOutsideEndTakesTheWindowsOffFirstAndAStartBesideItSaysSo)
+{
+    for (const int how : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(strsignal(how));
+        support::TestDialogs().Clear();
+        QTemporaryDir folder;
+        ASSERT_TRUE(folder.isValid());
+        const std::string dir = folder.path().toStdString(), output = dir + "/stdout.txt";
+        int report[2], go[2];
+        ASSERT_EQ(::pipe(report), 0);
+        ASSERT_EQ(::pipe(go), 0);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, report[1], kReportFd);
+        posix_spawn_file_actions_adddup2(&actions, go[0], kGoFd);
+        posix_spawn_file_actions_addclose(&actions, report[0]);
+        posix_spawn_file_actions_addclose(&actions, go[1]);
+        posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        pid_t pid = 0;
+        const int spawned = support::SpawnSelf("OutsideEndHungShareTest.ChildRecordsOnAShareThatStopsAnswering",
+                                               std::string(kChildEnv) + "=" + dir, &actions, pid);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(report[1]);
+        ::close(go[0]);
+        ASSERT_EQ(spawned, 0);
+        const auto childOutput = [&] {
+            std::string text;
+            platform::ReadFileBytes(output, text);
+            return text;
+        };
+
+        const std::string recording = NextLine(report[0]);
+        EXPECT_TRUE(recording.rfind("recording ", 0) == 0 && recording != "recording 0") << recording << childOutput();
+        {
+            // While it runs, the program does not start a second time.
+            SingleInstanceLock second;
+            EXPECT_FALSE(startup::CheckSingleInstance(second, dir, 1));
+            EXPECT_EQ(support::TestDialogs().LastMessage().text, "Program is already running!");
+        }
+        ASSERT_EQ(::kill(pid, how), 0);
+        EXPECT_EQ(NextLine(report[0]), "hung 0") << childOutput();
+
+        support::TestDialogs().Clear();
+        {
+            SingleInstanceLock beside;
+            EXPECT_TRUE(startup::CheckSingleInstance(beside, dir, 1));
+            ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+            const AnsiString text = support::TestDialogs().LastMessage().text;
+            EXPECT_NE(text.find("(process " + std::to_string(pid) + ") was ended"), AnsiString::npos) << text;
+            EXPECT_NE(text.find("The program starts now."), AnsiString::npos) << text;
+        }
+
+        ASSERT_EQ(::write(go[1], "x", 1), 1);
+        ::close(go[1]);
+        while (NextLine(report[0]) != "") {}
+        ::close(report[0]);
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == how) << status << "\n" << childOutput();
+        const TRecordedDataRead file = ReadRecordedDataFile(dir + "/end_11.csv");
+        EXPECT_TRUE(file.Loaded);
+        EXPECT_GE(file.Rows(), 3);
+        // Ended, it is beside no start any more.
+        support::TestDialogs().Clear();
+        SingleInstanceLock next;
+        EXPECT_TRUE(startup::CheckSingleInstance(next, dir, 1));
+        EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+    }
+}
