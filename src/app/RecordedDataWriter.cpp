@@ -727,6 +727,13 @@ int TDataFileSaveQueue::WaitingJobs() const
     return waiting;
 }
 
+int TDataFileSaveQueue::PendingJobs(const std::string& path) const
+{
+    std::lock_guard<std::mutex> lock(FMutex);
+    const auto it = FFiles.find(path);
+    return it == FFiles.end() ? 0 : int(it->second.Jobs.size()) + (it->second.Served ? 1 : 0);
+}
+
 bool TDataFileSaveQueue::Idle() const
 {
     std::lock_guard<std::mutex> lock(FMutex);

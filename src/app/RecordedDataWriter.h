@@ -158,6 +158,8 @@ public:
     bool Idle() const;
     // Jobs waiting for a worker, over all files (those running not counted).
     int WaitingJobs() const;
+    // Jobs of the file of `path` that wait or run: a file whose drive does not answer keeps one.
+    int PendingJobs(const std::string& path) const;
     // How many times appended data were synced to the disk.
     std::int64_t SyncCount() const { return FSyncs.load(); }
     // Workers running now (busy or idle). One waits for work; the others end once they find

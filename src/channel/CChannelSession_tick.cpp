@@ -611,6 +611,7 @@ void CChannelSession::GrowPartFile(std::int64_t ticks)
 {
     // While the ending part is written, what the ticks take belongs to the next part.
     if (FRolloverPending || !FConnected) return;
+    NoteFileBehind(ticks);
     // A timer may fire a little early: half an interval early counts as on time.
     if (FPartFile == TPartFile::Retry && ticks < FGrowRetryTicks - std::int64_t(FSamplingInterval) * 500) return;
     if (FPartFile != TPartFile::Growing) {
@@ -659,6 +660,23 @@ void CChannelSession::GrowPartFile(std::int64_t ticks)
                 SideFileBlocked(name, error, result == TGrowResult::EarlierWriteInTheWay);
         },
         QueuedWorkFailed());
+}
+
+void CChannelSession::NoteFileBehind(std::int64_t ticks)
+{
+    // A drive that stopped answering holds the file's write, and the rows wait in the
+    // program: the user hears of it once it has held them a minute, and when they are written.
+    if (FGrowingName.empty()) return;
+    if (TDataFileSaveQueue::Instance().PendingJobs(FGrowingName) == 0) {
+        FBehindSince = -1;
+        if (std::exchange(FFileBehind, false))
+            AddProtocolLine(" " + ChannelText(RowWritingResumed) + " " + FGrowingName);
+        return;
+    }
+    if (FBehindSince < 0) FBehindSince = ticks;
+    if (FFileBehind || ticks - FBehindSince < FileBehindMs) return;
+    FFileBehind = true;
+    AddProtocolLine(" " + ChannelText(RowDataFileBehind) + " " + FGrowingName);
 }
 
 void CChannelSession::StartNewPartNow()

@@ -503,6 +503,8 @@ constexpr std::string_view LanguageTable[] = {
     /* 487 */ "$1 ist schon mit dem Gerät an $2 verbunden. Trotzdem mit ihm verbinden?", "$1 is already connected to the unit at $2. Connect to it anyway?", "",
     /* 488 */ "\"$\" ist keine Zeitangabe: geben Sie die Dauer der Rampe in Stunden und Minuten an (hh:mm, Minuten unter 60).", "\"$\" is not a time: give the ramp's duration as hours and minutes (hh:mm, minutes below 60).", "",
     /* 489 */ "Die Adresse $1 an $2 ist schon belegt: $3 wird an ihr gerade identifiziert.", "Address $1 on $2 is already in use: $3 is being identified on it.", "",
+    /* 490 */ "Die Datendatei hängt nach: ihr Laufwerk antwortet seit einer Minute nicht; ihre Zeilen werden behalten und geschrieben, sobald es antwortet:", "The data file is behind: its drive has not answered for a minute; its rows are kept and written once it answers:", "",
+    /* 491 */ "Visualisierung / Kanal $ WIRKLICH schließen?", "Really close view channel $?", "",
 };
 // clang-format on
 
