@@ -165,6 +165,9 @@ public:
             QCoreApplication::processEvents();
             total += ThreadCpuSeconds() - t0;
         }
+        // The simulated units run in this process: what they log of the frames is not the
+        // program's memory.
+        for (auto& l : lines) l->ClearLog();
         // The cycles run on the poll threads; a silent unit's ends with its time-out.
         Await([this] {
             for (TmdiSubWindow* w : windows) {

@@ -121,12 +121,26 @@ bool CChannelSession::EstablishConnection()
         if (const int holder = BusAddressHolder(port, address, FChannel)) {
             FIdle = true;
             DeleteChannelObject();
+            // A channel still being identified has not connected to the unit yet.
+            const CChannelSession* other = Of(holder);
             platform::dialogs().MessageBox(
-                ChannelText(RowBusAddressInUse, {IntToStr(address), port, Of(holder)->ChannelName()}),
+                ChannelText(other->IsConnected() ? RowBusAddressInUse : RowBusAddressBeingIdentified,
+                            {IntToStr(address), port, other->ChannelName()}),
                 ChannelText(RowError), MB_OK);
             return false;
         }
     }
+    // A unit on the network may take several connections, but two channels on one unit
+    // poll and command it twice: the user decides, knowing which channel has it.
+    if (const auto* tcp = dynamic_cast<const CTCPIP*>(FChannelObject.get()))
+        if (const int holder = TcpUnitHolder(tcp->IPAddress, tcp->TCPPort, FChannel);
+            holder != 0 &&
+            !ChannelAskYesNo(ChannelText(RowAskConnectSameTcpUnit,
+                                         {Of(holder)->ChannelName(), tcp->IPAddress + ":" + tcp->TCPPort}))) {
+            FIdle = true;
+            DeleteChannelObject();
+            return false;
+        }
     if (FChannelObject->Open() != 1) {
         // The channel object has told the user why.
         FIdle = true;
@@ -244,6 +258,18 @@ int CChannelSession::BusAddressHolder(const AnsiString& port, int address, int e
         if (CChannelSession* s = Of(c);
             s && c != exceptChannel && s->UsesBus(port) && s->FChannelObject->GetAddress() == address)
             return c;
+    return 0;
+}
+
+int CChannelSession::TcpUnitHolder(const AnsiString& address, const AnsiString& port, int exceptChannel)
+{
+    for (int c = 1; c <= MaxChannels; ++c) {
+        const CChannelSession* s = Of(c);
+        if (!s || c == exceptChannel || s->FIdle) continue;
+        if (const auto* tcp = dynamic_cast<const CTCPIP*>(s->FChannelObject.get());
+            tcp && tcp->IPAddress == address && tcp->TCPPort == port)
+            return c;
+    }
     return 0;
 }
 
@@ -371,9 +397,10 @@ void CChannelSession::ReportOtherUnit(const AnsiString& message)
 
 // ---------------------------------------------------------------- memos
 
-void CChannelSession::AddMemoLine(TSessionMemo memo, const AnsiString& line)
+void CChannelSession::AddMemoLine(TSessionMemo memo, const AnsiString& added)
 {
     NOX_ASSERT_UI_THREAD();
+    const AnsiString line = memo == TSessionMemo::SerialData ? StampedOnRowsClock(added) : added;
     FMemos[std::size_t(memo)].push_back(line);
     if (memo != TSessionMemo::SerialData && memo != TSessionMemo::Connections) ++FMemoChanges;
     if (OnMemoLineAdded) OnMemoLineAdded(memo, line);

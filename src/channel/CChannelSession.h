@@ -112,6 +112,9 @@ public:
     static std::vector<int> BusAddressesInUse(const AnsiString& port, int exceptChannel);
     // The other channel that uses `address` on the device `port` names; 0 when none does.
     static int BusAddressHolder(const AnsiString& port, int address, int exceptChannel);
+    // The other channel connected or being identified on the TCP/IP unit at `address` (as
+    // normalised) and `port`; 0 when none is.
+    static int TcpUnitHolder(const AnsiString& address, const AnsiString& port, int exceptChannel);
     // A port of this program's open RS485 channels: offered even though it cannot be opened.
     static bool IsSharedBusPort(const AnsiString& port, int exceptChannel);
 
@@ -281,6 +284,10 @@ public:
     // The channel's timers must stop (false) or run again (true) around work that must
     // not be interrupted by a tick.
     std::function<void(bool run)> OnTimers;
+    // The first point was taken as the cycle it waited for came back, between two ticks of
+    // the window's timer: a timer that runs starts anew, so the next tick follows one
+    // interval after it.
+    std::function<void()> OnFirstPointTaken;
     // Commands given to the unit were named as not sent (the link lost, not in time): a
     // setpoint among them is not what the unit has.
     std::function<void()> OnCommandsNotSent;
@@ -313,6 +320,9 @@ public:
     void CommandUnanswered(const AnsiString& frame) override;
     // Counted at once towards the warning, as the fault of the coming tick.
     void FaultPassed() override;
+    // One protocol line names the hold: this one, or the line of the tick after it that
+    // records the ticks due meanwhile as missed.
+    void ProcessHeld(std::int64_t fromTicks, std::int64_t toTicks) override;
 
     // ---- IRecordedDataSource: what the data file is written from
     int SeriesCount() const override { return ChannelSeriesCount; }
@@ -341,14 +351,32 @@ private:
     // One reading of the clocks: the wall-clock date-time the time axis started at plus
     // the monotonic time since, and the steps of the wall clock the rows follow.
     TDateTime ElapsedWallClock(std::int64_t ticks) const;
+    // The program's monotonic clock and the wall clock at one moment: read again when the
+    // program was held between the reads, so that neither is read before a hold and the
+    // other after it.
+    struct TClocks {
+        std::int64_t Ticks = 0;
+        TDateTime Utc = 0, Wall = 0;
+    };
+    static TClocks ReadClocks();
     // A wall clock set forward or back by more than a second since the last tick (a clock
-    // corrected after the computer was paused) is named in the protocol; the rows follow it
-    // as far as their times keep increasing.
-    void FollowWallClock(std::int64_t ticks);
+    // corrected after the computer was paused) is named in the protocol; on the absolute
+    // time axis the rows follow it as far as their times keep increasing. On the relative
+    // axis a row's time is the time since the start, which no step of the clock changes.
+    void FollowWallClock(const TClocks& clocks);
+    // An event-protocol line stamped with the time of the rows while a recording runs, so
+    // that lines and rows tell one time (also after the wall clock was set back).
+    AnsiString StampedOnRowsClock(const AnsiString& line) const;
     void StartPartClock(TDateTime wall, std::int64_t ticks);
     void PartAndSaveDecision(std::int64_t ticks);
-    // The ticks the user-interface thread missed before this one become error rows.
-    void RecordMissedTicks(std::int64_t ticks);
+    // The ticks the user-interface thread missed before this one become error rows, and so
+    // does a tick due while the whole program was held, also when it comes less than half an
+    // interval late. False when this tick is such a late one: its row is at its own time.
+    bool RecordMissedTicks(std::int64_t ticks);
+    struct THeldSpan {
+        std::int64_t From = 0, To = 0;
+    };
+    void AddHoldLine(const THeldSpan& hold);
     // A part's first write that replaces a file of an earlier recording says so in the
     // event protocol. The file is looked for off this thread; false while that look has not
     // come back, unless `giveUp` (the write goes ahead and nothing is said).
@@ -453,11 +481,14 @@ private:
     std::optional<std::pair<AnsiString, std::string>> FFailureAfterCheck;
     std::shared_ptr<platform::TFileLook> FReplacedLook;  // the part's name looked for
     std::int64_t FLastRowTicks = -1;                     // when the newest row was taken (-1: none yet)
-    bool FPartWritten = false;                           // the current part's file was written at least once
-    bool FRolloverPending = false;                       // the ending part is being written
-    bool FClosing = false;                               // Close waits for the closing save
-    bool FRolloverFailed = false;                        // its write failed: tried again at the next save check
-    bool FWarningOpen = false;                           // the communication warning waits for its OK
+    // A hold during which a tick was due: the tick after it names it.
+    std::optional<THeldSpan> FHoldOwed;
+    std::int64_t FGapLineUntil = -1;  // the end of the last gap a tick named
+    bool FPartWritten = false;        // the current part's file was written at least once
+    bool FRolloverPending = false;    // the ending part is being written
+    bool FClosing = false;            // Close waits for the closing save
+    bool FRolloverFailed = false;     // its write failed: tried again at the next save check
+    bool FWarningOpen = false;        // the communication warning waits for its OK
     // One more error tick towards the "too many communication errors" warning.
     void CountErrorTick();
     // A part whose write failed, kept for the close question.

@@ -41,12 +41,35 @@ TDateTime CChannelSession::ElapsedWallClock(std::int64_t ticks) const
     return FAxisStartWall + double(ticks - FAxisStartTicks + FAxisShiftMs) / MSecsPerDay;
 }
 
-void CChannelSession::FollowWallClock(std::int64_t ticks)
+CChannelSession::TClocks CChannelSession::ReadClocks()
+{
+    const platform::Clock& c = platform::clock();
+    TClocks read;
+    for (int i = 0; i < 3; ++i) {
+        read.Ticks = c.MilliTicks();
+        read.Utc = c.UtcNow();
+        read.Wall = c.Now();
+        if (c.MilliTicks() - read.Ticks <= 100) break;
+    }
+    return read;
+}
+
+AnsiString CChannelSession::StampedOnRowsClock(const AnsiString& line) const
+{
+    if (!FConnected || FAxisStartWall == 0) return line;
+    const std::size_t length = CChannel::ErrorLine("").size();
+    TDateTime stamped = 0;
+    if (line.size() < length || !TryStrToDateTime(line.substr(0, length), stamped)) return line;
+    const TDateTime at = ElapsedWallClock(platform::clock().MilliTicks());
+    return DateToStr(at) + " " + TimeToStr(at) + line.substr(length);
+}
+
+void CChannelSession::FollowWallClock(const TClocks& clocks)
 {
     // Both clocks since the axis started; the wall clock in UTC, so that a change of
     // daylight-saving time is no step (the points keep their times over it).
-    const std::int64_t steps =
-        Round64((platform::clock().UtcNow() - FAxisStartUtc) * MSecsPerDay) - (ticks - FAxisStartTicks);
+    const std::int64_t ticks = clocks.Ticks;
+    const std::int64_t steps = Round64((clocks.Utc - FAxisStartUtc) * MSecsPerDay) - (ticks - FAxisStartTicks);
     const std::int64_t step = steps - FWallClockStepsMs;
     if (std::abs(step) <= 1000) return;
     FWallClockStepsMs = steps;
@@ -54,7 +77,7 @@ void CChannelSession::FollowWallClock(std::int64_t ticks)
     // step back is not followed: the rows keep their pace and stay ahead of the wall clock
     // by that much, until a later step forward has made up for it. Ahead rather than a run
     // of rows at one time, and never a row before the one taken earlier.
-    const std::int64_t shift = std::max(FAxisShiftMs, steps);
+    const std::int64_t shift = FAbsoluteTimeAxis ? std::max(FAxisShiftMs, steps) : FAxisShiftMs;
     const double moved = double(shift - FAxisShiftMs) / MSecsPerDay;
     FAxisShiftMs = shift;
     // The programmer's planned points run ahead of the recording on the same axis: they
@@ -68,7 +91,10 @@ void CChannelSession::FollowWallClock(std::int64_t ticks)
                                              " The computer's clock was set forward by $1 s")
                                : ChannelText(" Die Uhr des Computers wurde um $1 s zurückgestellt",
                                              " The computer's clock was set back by $1 s");
-    if (shift == steps) {
+    if (!FAbsoluteTimeAxis) {
+        text += ChannelText(": die Zeiten der Punkte seit dem Start bleiben, wie sie sind.",
+                            ": the points' times since the start stay as they are.");
+    } else if (shift == steps) {
         text += ChannelText(": die Zeiten der Punkte folgen ihr von hier an.",
                             ": the points' times follow it from here on.");
     } else {
@@ -92,11 +118,12 @@ void CChannelSession::StartTimeAxis()
     // One reading of each clock: the points' times follow the monotonic clock from here,
     // so a clock set by hand or a daylight-saving change neither moves them nor ends a
     // part early.
-    const TDateTime now = Now();
-    const std::int64_t ticks = platform::clock().MilliTicks();
+    const TClocks clocks = ReadClocks();
+    const TDateTime now = clocks.Wall;
+    const std::int64_t ticks = clocks.Ticks;
     FAxisStartWall = now;
     FAxisStartTicks = ticks;
-    FAxisStartUtc = platform::clock().UtcNow();
+    FAxisStartUtc = clocks.Utc;
     FWallClockStepsMs = 0;
     FAxisShiftMs = 0;
     FPartStartTicks = ticks;
@@ -111,6 +138,7 @@ void CChannelSession::StartTimeAxis()
         if (s) s->Clear();
     FTickCount = 0;
     FLastRowTicks = -1;
+    FHoldOwed.reset();
     FFirstPointAwaited = false;
     FAbsoluteTimeAxis = Settings.TimeAxisStyle == 1;
     // "relativ": X is the start date plus the time since the start; "absolut": the
@@ -120,12 +148,13 @@ void CChannelSession::StartTimeAxis()
     // A folder that cannot take the file is reported now, not when the first rows are due.
     CheckDataFolder();
     // In programmer mode the window's programmer tick (UpdateRunningData) runs the
-    // recording; the first point is taken at once either way, when the values at hand may
-    // make a good one (an immediate start after the identification). Values from longer
-    // ago (the file dialog stayed open) are not recorded: the first point waits for them.
+    // recording; the first point is taken at once either way, when the values at hand are
+    // those of an immediate start after the identification (as young as a good point's at a
+    // one-second interval). Values from longer ago (the file dialog stayed open), at any
+    // interval, are not recorded: the first point waits for the cycle asked for now.
     CChannel* channel = FChannelObject.get();
     const std::int64_t age = channel ? channel->PolledValuesAgeMs() : 0;
-    if (!channel || (age >= 0 && age <= channel->ValuesBoundMs(FSamplingInterval * 1000)))
+    if (!channel || (age >= 0 && age <= channel->ValuesBoundMs(1000)))
         Tick();
     else
         AwaitFirstPoint(ticks);
@@ -171,7 +200,9 @@ void CChannelSession::TakeAwaitedFirstPoint()
         return;
     }
     if (!FirstPointDue(platform::clock().MilliTicks())) return;
-    Tick();
+    // Taken as the cycle came back, between the window's ticks: they follow one interval
+    // after it, so the rows keep the interval from the first on.
+    if (Tick() && OnFirstPointTaken) OnFirstPointTaken();
 }
 
 bool CChannelSession::Tick()
@@ -205,22 +236,25 @@ bool CChannelSession::Tick()
     const AnsiString label = UpdateStatusText();
     // The fault the tick has just counted no longer holds the waiting commands back.
     FlushProgramCommands();
-    const std::int64_t ticks = platform::clock().MilliTicks();
+    const TClocks clocks = ReadClocks();
+    const std::int64_t ticks = clocks.Ticks;
     if (FRecordingSuspended) {
         FLastRowTicks = -1;  // a recording that waits misses nothing
-        FollowWallClock(ticks);
+        FollowWallClock(clocks);
         GrowPartFile(ticks);
         if (OnTicked) OnTicked();
         return false;
     }
 
-    RecordMissedTicks(ticks);
-    FollowWallClock(ticks);
-    const TDateTime x = ElapsedWallClock(ticks) - FTimeOrigin;
-    const int recorded = std::min(FSeriesCount, ValueSeriesTotal);
-    for (int k = 0; k < recorded; ++k) {
-        TFastLineSeries* s = FSeries[std::size_t(k)];
-        if (s && s->Tag == 1) s->AddXY(x, channel->SeriesValue(k), label);
+    const bool ownRow = RecordMissedTicks(ticks);
+    FollowWallClock(clocks);
+    if (ownRow) {
+        const TDateTime x = ElapsedWallClock(ticks) - FTimeOrigin;
+        const int recorded = std::min(FSeriesCount, ValueSeriesTotal);
+        for (int k = 0; k < recorded; ++k) {
+            TFastLineSeries* s = FSeries[std::size_t(k)];
+            if (s && s->Tag == 1) s->AddXY(x, channel->SeriesValue(k), label);
+        }
     }
     ++FTicksSinceSave;
     PartAndSaveDecision(ticks);
@@ -230,37 +264,92 @@ bool CChannelSession::Tick()
     return true;
 }
 
-void CChannelSession::RecordMissedTicks(std::int64_t ticks)
+bool CChannelSession::RecordMissedTicks(std::int64_t ticks)
 {
     const std::int64_t interval = std::int64_t(FSamplingInterval) * 1000;
     const std::int64_t last = std::exchange(FLastRowTicks, ticks);
+    // The whole program was held (the poll thread has not run since, or it found a hold
+    // during which a tick was due).
+    std::optional<THeldSpan> held = std::exchange(FHoldOwed, std::nullopt);
+    // (Without a link the thread notes no passes: that is no hold.)
+    if (FChannelObject && FChannelObject->PollThreadHeld() && !FChannelObject->LinkLost())
+        held = THeldSpan{FChannelObject->HeldSinceTicks(), ticks};
     // A timer comes a little late now and then; a tick later by more than its interval
     // means the user-interface thread was held (or the machine was short of memory) and
-    // at least one tick did not run at all.
-    if (last < 0 || ticks - last <= 2 * interval) return;
+    // at least one tick did not run at all: a tick due more than half an interval before
+    // this one. A tick due while the whole program was held did not run either, when this
+    // one comes later than a timer may be (half an interval, at most a second): the rows
+    // keep their times also at a long interval.
+    const std::int64_t lateAfterHold = std::min<std::int64_t>(interval / 2, 1000);
+    const bool stalled = last >= 0 && ticks - last > 2 * interval;
+    auto missed = [&](std::int64_t t) {
+        if (held && t >= held->From && t <= held->To && ticks - t > lateAfterHold) return true;
+        return stalled && 2 * (ticks - t) > interval;
+    };
+    if (last < 0 || !missed(last + interval)) {
+        if (held && held->From >= FGapLineUntil) AddHoldLine(*held);
+        return true;
+    }
     const bool filled = ticks - last <= FilledGapSeconds * 1000;
-    std::int64_t missed = 0;
+    std::int64_t count = 0, lastMissed = last;
     if (filled) {
         // Each missed tick gets its row at its own time, the values of the last replies
         // repeated and marked as errors, as a tick without a reply gets them.
         const AnsiString label = ChannelText(RowErrorExclamation);
         const int recorded = std::min(FSeriesCount, ValueSeriesTotal);
-        // A tick due more than half an interval before this one did not run.
-        for (std::int64_t t = last + interval; 2 * (ticks - t) > interval; t += interval, ++missed) {
+        for (std::int64_t t = last + interval; t < ticks && missed(t); t += interval, ++count) {
             const TDateTime x = ElapsedWallClock(t) - FTimeOrigin;
             for (int k = 0; k < recorded; ++k) {
                 TFastLineSeries* s = FSeries[std::size_t(k)];
                 if (s && s->Tag == 1) s->AddXY(x, FChannelObject->SeriesValue(k), label);
             }
+            lastMissed = t;
         }
     }
     const char* format = filled ? "hh:nn:ss" : "dd.mm.yyyy hh:nn:ss";
     AnsiString text = ChannelText(filled ? RowMissedTicks : RowNoTicksRecorded);
     const AnsiString fields[] = {FormatDateTime(format, ElapsedWallClock(last)),
-                                 FormatDateTime(format, ElapsedWallClock(ticks)), IntToStr(missed)};
+                                 FormatDateTime(format, ElapsedWallClock(ticks)), IntToStr(count)};
     for (int i = 0; i < 3; ++i)
         if (const auto at = text.find("$" + IntToStr(i + 1)); at != AnsiString::npos) text.replace(at, 2, fields[i]);
     AddProtocolLine(" " + text);
+    FGapLineUntil = ticks;
+    // This tick is the late one of the last tick missed: that row stands for it.
+    if (count > 0 && 2 * (ticks - lastMissed) <= interval) {
+        FLastRowTicks = lastMissed;
+        return false;
+    }
+    return true;
+}
+
+void CChannelSession::ProcessHeld(std::int64_t fromTicks, std::int64_t toTicks)
+{
+    NOX_ASSERT_UI_THREAD();
+    if (!FConnected) return;
+    // The line of a tick that ran after the hold names it already (that tick ran before the
+    // poll thread), or will: a tick was due during it.
+    if (fromTicks < FGapLineUntil) return;
+    const THeldSpan hold{fromTicks, toTicks};
+    if (FLastRowTicks >= 0 && !FRecordingSuspended &&
+        FLastRowTicks + std::int64_t(FSamplingInterval) * 1000 <= toTicks) {
+        FHoldOwed = hold;
+        return;
+    }
+    AddHoldLine(hold);
+}
+
+void CChannelSession::AddHoldLine(const THeldSpan& hold)
+{
+    FGapLineUntil = hold.To;
+    AnsiString text =
+        ChannelText(" Das Programm stand von $1 bis $2 still ($3 s): die Werte des Geräts werden neu abgefragt.",
+                    " The program was held from $1 to $2 ($3 s): the unit's values are fetched anew.");
+    const AnsiString fields[] = {FormatDateTime("hh:nn:ss", ElapsedWallClock(hold.From)),
+                                 FormatDateTime("hh:nn:ss", ElapsedWallClock(hold.To)),
+                                 FormatFloat("0.0", double(hold.To - hold.From) / 1000.0)};
+    for (int i = 0; i < 3; ++i)
+        if (const auto at = text.find("$" + IntToStr(i + 1)); at != AnsiString::npos) text.replace(at, 2, fields[i]);
+    AddProtocolLine(text);
 }
 
 AnsiString CChannelSession::UpdateStatusText()
@@ -294,7 +383,7 @@ AnsiString CChannelSession::UpdateStatusText()
     if (channel && (channel->ValuesOutdated == 1 || channel->PollThreadHeld())) return ChannelText(RowErrorExclamation);
     FValuesShownCurrent = true;
     if (FTickCount == 0) {
-        AddMemoLine(TSessionMemo::SerialData, CChannel::ErrorLine(ChannelText(RowNewRecordingStarted)));
+        AddProtocolLine(ChannelText(RowNewRecordingStarted));
         return FSeries[0] && FSeries[0]->Count() > 0 ? ChannelText(RowNewDataRecording) : AnsiString();
     }
     if (!FWarningOpen) FErrorTicks = 0;
@@ -1025,6 +1114,7 @@ bool CChannelSession::Close()
     FChannelObject->Close(3);
     DeleteChannelObject();
     FConnected = false;
+    FAxisStartWall = 0;
     FCommands.Clear();
     if (FCommandTimer) FCommandTimer->stop();
     FRecordingSuspended = false;

@@ -243,6 +243,13 @@ bool CProgramRun::RequestStart(TTreeNode* selected, const TRunSettings& settings
 
 void CProgramRun::BeginRun()
 {
+    // The run's steps are watched from here: the unit has taken none of them yet. A start
+    // while the link is lost says so before its first segment is named.
+    FSendingSinceMs = platform::clock().MilliTicks();
+    const CChannel* channel = FSession.ChannelObject();
+    FTakenBeforeRun = channel ? channel->AnsweredSetpoints().Count : 0;
+    FStepsMissing = false;
+    if (channel && channel->LinkLost()) StepsMissing(true);
     RemainingSteps = StartProgram();
     LimitsQueryDue = ProgramRunning;
     if (ProgramRunning) SendProgramFrames(RemainingSteps, true);
@@ -406,6 +413,7 @@ void CProgramRun::Resume(bool withRest)
     FProgrammer.SetRampActive(1);
     ProgramRunning = 1;
     MethodLetterNeeded = 1;
+    FSendingSinceMs = platform::clock().MilliTicks();
     RunningSlot = CProgrammer::GetProgramIndex(StartedProgram);
     // The rest of the segment keeps its steps, later by the time the run was held, in whole
     // intervals: the total decides, so short holds add up instead of each being lost or
@@ -469,7 +477,10 @@ void CProgramRun::FinishProgram()
     NOX_ASSERT_UI_THREAD();
     ProgramRunning = 0;
     ProgramEnded = 1;
-    if (StartedProgram) ProgramLine(ChannelText(RowWasStopped));
+    // The plan is over; whether the unit followed it is another matter.
+    if (StartedProgram)
+        ProgramLine(FStepsMissing ? ChannelText(RowPlanEndedNotReaching) + " " + LastStepText()
+                                  : ChannelText(RowWasStopped));
     Event(TRunEvent::Ended);
 }
 
@@ -506,6 +517,7 @@ void CProgramRun::TidyUp()
     ProgramRunning = 0;
     LimitsQueryDue = 0;
     StartedProgram = nullptr;
+    FStepsMissing = false;
     ClearEndState();
     ProgramFinished = 0;
     TruncatePlannedCurve();
@@ -564,6 +576,8 @@ void CProgramRun::TickSteps()
     const int interval = FSession.SamplingInterval();
     // 1. A run that sent its last frames is tidied up.
     if (ProgramFinished) TidyUp();
+    // Whether the unit takes the run's steps, before the step names a segment.
+    WatchSteps();
     // 2. The programmer's step, and 3. the steps still to run in the segment (frozen while
     // it is held); both measure the plan against the recording, so they wait for a
     // recorded point.
@@ -625,15 +639,83 @@ AnsiString CProgramRun::UnitLeftText() const
 void CProgramRun::ChannelClosing()
 {
     NOX_ASSERT_UI_THREAD();
-    if (const AnsiString dropped = CalendarDroppedText(); !dropped.empty()) {
-        AddProtocolLine(Stamp() + " " + dropped);
-        FSession.AddMemoLine(TSessionMemo::SerialData, CChannel::ErrorLine(" " + dropped));
-    }
+    if (const AnsiString dropped = CalendarDroppedText(); !dropped.empty()) ProtocolsLine(dropped);
     if (!HasRun()) return;
-    const AnsiString text = ChannelText(RowChannelClosedDuringRun, {RunProgramName()}) + " " + UnitLeftText();
+    ProtocolsLine(ChannelText(RowChannelClosedDuringRun, {RunProgramName()}) + " " + UnitLeftText());
+}
+
+void CProgramRun::ProtocolsLine(const AnsiString& text)
+{
     // Beside the run's own lines, and in the event protocol, which the data file always keeps.
     AddProtocolLine(Stamp() + " " + text);
     FSession.AddMemoLine(TSessionMemo::SerialData, CChannel::ErrorLine(" " + text));
+}
+
+bool CProgramRun::UnitAnswers()
+{
+    CChannel* channel = FSession.ChannelObject();
+    if (!FSession.IsConnected() || !channel || channel->LinkLost()) return false;
+    auto answers = [&] {
+        const std::int64_t age = channel->PolledValuesAgeMs();
+        return age >= 0 && age <= channel->ValuesBoundMs(FSession.SamplingInterval() * 1000);
+    };
+    // Replies the window has not come round to yet (it was busy) count: the tick would take them.
+    if (answers()) return true;
+    channel->TakeReceivedReplies();
+    return answers();
+}
+
+AnsiString CProgramRun::LastStepText() const
+{
+    const CChannel* channel = FSession.ChannelObject();
+    if (!channel || channel->AnsweredSetpoints().Count <= FTakenBeforeRun) return ChannelText(RowNoStepTaken);
+    const CChannel::TAnsweredSetpoints& taken = channel->AnsweredSetpoints();
+    return ChannelText(RowLastStepTaken, {FormatFloat("0.00", taken.Value), TimeToStr(taken.At)});
+}
+
+void CProgramRun::WatchSteps()
+{
+    CChannel* channel = FSession.ChannelObject();
+    if (!channel || !HasRun() || (!FStepsMissing && !ProgramRunning)) return;
+    const CChannel::TAnsweredSetpoints& taken = channel->AnsweredSetpoints();
+    // A good point's values are no older than this: a step not taken within it is missed,
+    // not merely on its way behind a slow cycle or a single time-out. Only a run that sends
+    // its steps misses them (not one held, waiting to begin or ended).
+    auto missing = [&] {
+        if (FStepsMissing) return taken.Count == FTakenWhenMissing || channel->LinkLost();
+        const std::int64_t since = std::max(FSendingSinceMs, taken.AtMs);
+        return channel->LinkLost() ||
+               platform::clock().MilliTicks() - since > channel->ValuesBoundMs(FSession.SamplingInterval() * 1000);
+    };
+    // Replies the window has not come round to yet (it was busy) count: the tick would take them.
+    if (missing() && !channel->LinkLost()) channel->TakeReceivedReplies();
+    if (!FStepsMissing) {
+        if (missing()) StepsMissing(channel->LinkLost());
+        return;
+    }
+    if (missing()) return;
+    // The unit took a step again: the one the plan has for now, after those it missed.
+    FStepsMissing = false;
+    AnsiString text =
+        ChannelText(RowStepsReachUnitAgain, {RunProgramName(), FormatFloat("0.00", taken.Value), TimeToStr(taken.At)});
+    if (FStepBeforeMissing) text += " " + ChannelText(RowStepTakenBefore, {FormatFloat("0.00", *FStepBeforeMissing)});
+    ProtocolsLine(text);
+    Message(text + "\n\n" + FSession.ChannelName(), ChannelText(RowNotice));
+}
+
+void CProgramRun::StepsMissing(bool linkLost)
+{
+    const CChannel* channel = FSession.ChannelObject();
+    FStepsMissing = true;
+    FTakenWhenMissing = channel ? channel->AnsweredSetpoints().Count : 0;
+    FStepBeforeMissing.reset();
+    if (channel && FTakenWhenMissing > FTakenBeforeRun) FStepBeforeMissing = channel->AnsweredSetpoints().Value;
+    const AnsiString text =
+        ChannelText(RowStepsDoNotReachUnit,
+                    {RunProgramName(), ChannelText(linkLost ? RowReasonConnectionLost : RowReasonUnitSilent)}) +
+        " " + LastStepText() + " " + ChannelText(RowProgramKeepsTiming);
+    ProtocolsLine(text);
+    Message(text + "\n\n" + FSession.ChannelName(), ChannelText(RowWarning));
 }
 
 void CProgramRun::Fail(TextRow lead, const AnsiString& reason)
@@ -716,13 +798,39 @@ void CProgramRun::CalendarStep(TDateTime now)
         FSession.SetRecordingSuspended(*FCalendar.RecordingActive == 0 && !HasRun());
         return;
     }
+    const bool waited = FCalendarWaitingFor && *FCalendarWaitingFor == *FCalendar.StartTime;
     if (late > CalendarWindowSeconds) {
-        // No tick came in time (the machine slept, the clock was set): a program that
-        // starts late might run at a time nobody planned for, so the start is dropped. The
-        // ticks came on time when, at their pace, this step is still within the start's window:
-        // then the clock was set forward past it.
-        DisarmCalendar((paced - *FCalendar.StartTime) * SecsPerDay <= CalendarWindowSeconds);
+        // No tick came in time (the machine slept, the clock was set), or the unit did not
+        // answer in time: a program that starts late might run at a time nobody planned for,
+        // so the start is dropped. The ticks came on time when, at their pace, this step is
+        // still within the start's window: then the clock was set forward past it.
+        DisarmCalendar(waited ? TCalendarDrop::UnitSilent
+                       : (paced - *FCalendar.StartTime) * SecsPerDay <= CalendarWindowSeconds
+                           ? TCalendarDrop::ClockSetForward
+                           : TCalendarDrop::NoTick);
         return;
+    }
+    if (!UnitAnswers()) {
+        // Nobody watches an unattended start: begun now, its plan would run against nothing
+        // and be reported done. It waits for the unit, within its window.
+        if (!waited) {
+            FCalendarWaitingFor = *FCalendar.StartTime;
+            const CChannel* channel = FSession.ChannelObject();
+            const AnsiString text = ChannelText(
+                RowCalendarWaitsForUnit,
+                {FSession.ChannelName(), ExtractFileName(*FCalendar.ProgramName), StampOf(*FCalendar.StartTime),
+                 ChannelText(channel && channel->LinkLost() ? RowReasonConnectionLost : RowReasonUnitSilent),
+                 TimeToStr(CalendarWindowEnd())});
+            ProtocolsLine(text);
+            Message(text, ChannelText(RowWarning));
+        }
+        return;
+    }
+    if (waited) {
+        FCalendarWaitingFor.reset();
+        ProtocolsLine(
+            ChannelText(RowCalendarBeginsLate, {FSession.ChannelName(), ExtractFileName(*FCalendar.ProgramName),
+                                                StampOf(*FCalendar.StartTime), IntToStr(Round64(late))}));
     }
     *FCalendar.Armed = 0;
     if (*FCalendar.RecordingActive == 0) {
@@ -737,17 +845,24 @@ void CProgramRun::CalendarStep(TDateTime now)
     if (OnCalendarStart) OnCalendarStart();
 }
 
-void CProgramRun::DisarmCalendar(bool clockSetForward)
+void CProgramRun::DisarmCalendar(TCalendarDrop why)
 {
-    const AnsiString text =
-        ChannelText(clockSetForward ? RowCalendarClockStepped : RowCalendarNoTick,
-                    {FSession.ChannelName(), ExtractFileName(*FCalendar.ProgramName), StampOf(*FCalendar.StartTime)});
+    const TextRow row = why == TCalendarDrop::UnitSilent        ? RowCalendarUnitNeverAnswered
+                        : why == TCalendarDrop::ClockSetForward ? RowCalendarClockStepped
+                                                                : RowCalendarNoTick;
+    const AnsiString text = ChannelText(row, {FSession.ChannelName(), ExtractFileName(*FCalendar.ProgramName),
+                                              StampOf(*FCalendar.StartTime), TimeToStr(CalendarWindowEnd())});
     SetCalendar({0, "none", *FCalendar.StartTime, 1});
     FSession.SetRecordingSuspended(false);
-    AddProtocolLine(Stamp() + " " + text);
-    FSession.AddMemoLine(TSessionMemo::SerialData, CChannel::ErrorLine(" " + text));
-    FSession.Notice(text, ChannelText(RowNotice));
+    FCalendarWaitingFor.reset();
+    ProtocolsLine(text);
+    FSession.Notice(text, ChannelText(why == TCalendarDrop::UnitSilent ? RowWarning : RowNotice));
     Event(TRunEvent::CalendarDisarmed);
+}
+
+TDateTime CProgramRun::CalendarWindowEnd() const
+{
+    return *FCalendar.StartTime + double(CalendarWindowSeconds) / SecsPerDay;
 }
 
 AnsiString CProgramRun::CalendarDroppedText() const

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/IPanelChannelWindow.h"
@@ -214,6 +215,7 @@ public:
         ++FSegmentSerial;
     }
     bool IsProgramRunning() const override { return ProgramRunning != 0; }
+    bool StepsReachUnit() const override { return !FStepsMissing; }
     void FinishProgram() override;
 
 private:
@@ -252,10 +254,26 @@ private:
     void ClearEndState();
     // A start that never reached the unit is undone.
     void UndoStart();
-    // The start's window passed: dropped, with why (the clock was set past it, or no tick
-    // came in it), naming the channel and the program.
-    void DisarmCalendar(bool clockSetForward);
+    // The start's window passed: dropped, with why (the unit did not answer in it, the clock
+    // was set past it, or no tick came in it), naming the channel and the program.
+    enum class TCalendarDrop { UnitSilent, ClockSetForward, NoTick };
+    void DisarmCalendar(TCalendarDrop why);
+    // The last moment a timed start may begin.
+    TDateTime CalendarWindowEnd() const;
     void CalendarStep(TDateTime now);
+    // The unit answers: its link is up and every value it is polled for is as recent as a
+    // good point's values may be.
+    bool UnitAnswers();
+    // Whether the run's steps reach the unit, looked at before each tick's step: they do not
+    // while the link is lost, or while the unit has taken none of them for longer than a good
+    // point's values may be old. The programmer protocol, the event protocol and a box say
+    // so once, and again when the unit takes a step, naming it.
+    void WatchSteps();
+    void StepsMissing(bool linkLost);
+    // "The last step the unit took was ..." (of this run), or that it took none.
+    AnsiString LastStepText() const;
+    // A line for both protocols: the programmer's and the event protocol.
+    void ProtocolsLine(const AnsiString& text);
     void UpdateStateFlags();
     TChartSeries* Planned() const;
     TChartSeries* Recorded() const;
@@ -318,4 +336,13 @@ private:
     // for it: every resume moves it by what the total, not that hold alone, adds.
     double FHeldSeconds = 0.0;
     std::int64_t FShiftedSteps = 0;
+    // The run's steps do not reach the unit (reported). Since when the run sends them (its
+    // start, its resume), how many setpoints the unit had taken before the run, and when
+    // the steps were found missing; the step the unit took last before that, if any.
+    bool FStepsMissing = false;
+    std::int64_t FSendingSinceMs = 0;
+    std::uint64_t FTakenBeforeRun = 0, FTakenWhenMissing = 0;
+    std::optional<double> FStepBeforeMissing;
+    // The start moment of a timed start that waits for its unit (reported once).
+    std::optional<TDateTime> FCalendarWaitingFor;
 };

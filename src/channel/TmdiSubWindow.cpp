@@ -334,6 +334,10 @@ void TmdiSubWindow::ConnectSession()
     };
     s.OnSocket = [this] { return ZTCPSocket; };
     s.OnTimers = [this](bool run) { SetTimers(run); };
+    s.OnFirstPointTaken = [this] {
+        QTimer* timer = FSession->ProgrammerMode() ? tmrProgrammer : tmrDataUpdate;
+        if (timer->isActive()) timer->start();
+    };
     s.OnCommandsNotSent = [this] {
         if (frmPanelControl) frmPanelControl->SetpointNotSent(FChannel, FSession->LastKnownUnitSetpoint());
     };

@@ -167,7 +167,11 @@ void TmdiSubWindow::RunSingleRamp(double& temperature, int& seconds, int& contro
     // The loaded program (perhaps edited and not saved) goes only with the user's yes, as
     // when another program is loaded over it, and only once the start is confirmed too: a
     // "no" to either leaves it as it is.
-    if (FProgramTree.TopLevelCount() > 0 && !ChannelAskYesNo(ChannelText(RowAskReplaceLoadedProgram))) return;
+    // The question says which channel's program would go.
+    if (FProgramTree.TopLevelCount() > 0 &&
+        !ChannelAskYesNo(ChannelText(RowAskReplaceLoadedProgram) + "\n\n" + FSession->ChannelName() + ": \"" +
+                         FProgramTree.TopLevelItem(0)->Text + "\""))
+        return;
     if (!FRun->ConfirmStart(ChannelText(RowSingleRamp))) return;
     // The ticks went on while the questions were open.
     const TChartSeries* recorded = recordedSetpoint();

@@ -418,22 +418,44 @@ int CChannel::HeldLimitMs() const
     return row + std::min(interval / 2, 1000);
 }
 
-void CChannel::AskCycleIfTickIsLate()
+std::optional<CChannel::THold> CChannel::HoldBeforeThisPass() const
 {
-    // The hold is noticed before the pass is noted: a tick that finds this pass finds the
-    // notice too, and takes every reply handed over before it (the one of an exchange the
-    // hold fell into among them) before it marks the values outdated.
-    const std::int64_t passed = SteadyMs();
     const std::int64_t before = pollPassMs_;
     const int limit = HeldLimitMs();
-    if (before > 0 && limit > 0 && passed - before > limit) holdNoticed_ = true;
-    pollPassMs_ = passed;
+    if (before <= 0 || limit <= 0 || SteadyMs() - before <= limit) return std::nullopt;
+    return THold{pollPassTicks_};
+}
+
+void CChannel::HoldPassed(const THold& hold)
+{
+    NOX_ASSERT_UI_THREAD();
+    // Every reply fetched before the hold (and the one the hold fell into) has been taken;
+    // the values are current again once every polled command has been answered after it.
+    MarkValuesOutdated();
+    // It ended just before the thread passed; the handed step runs moments after that.
+    if (IChannelWindow* w = Window()) w->ProcessHeld(hold.FromTicks, platform::clock().MilliTicks());
+}
+
+void CChannel::AskCycleIfTickIsLate(bool afterHold)
+{
+    pollPassTicks_ = platform::clock().MilliTicks();
+    pollPassMs_ = SteadyMs();
 
     const int interval = tickIntervalMs_;
-    if (interval <= 0 || PollRequest != 0) return;
+    if (interval <= 0) return;
+    const std::int64_t now = platform::clock().MilliTicks();
+    // After a hold every value is as old as the hold: a cycle fetches them anew at once, not
+    // at the next tick, which may be most of an interval away (a cycle under way goes on).
+    // It is one more cycle: the next tick still asks for its own.
+    if (afterHold) {
+        std::uint8_t served = PollRequestServed, none = 0;
+        if (PollRequest.compare_exchange_strong(served, 1) || PollRequest.compare_exchange_strong(none, 1))
+            askedAtMs_ = now;
+        return;
+    }
+    if (PollRequest != 0) return;
     // Timers run a little late now and then: half an interval, at most a second, is allowed
     // before the thread asks itself.
-    const std::int64_t now = platform::clock().MilliTicks();
     if (now - askedAtMs_ < interval + std::min(interval / 2, 1000)) return;
     // Noted before the request is raised: a tick that finds it raised knows whose it is.
     selfAskedSteadyMs_ = SteadyMs();
@@ -448,14 +470,11 @@ void CChannel::AskCycleIfTickIsLate()
 void CChannel::TakeReceivedReplies()
 {
     NOX_ASSERT_UI_THREAD();
-    // Both read before the replies are taken: a pass noted after this has not handed over
-    // anything this call takes, and the notice of a hold comes with its pass.
+    // Read before the replies are taken: a pass noted after this has not handed over
+    // anything this call takes, and a hold it noticed is handed over before that pass.
     const std::int64_t passed = pollPassMs_;
-    const bool held = holdNoticed_.exchange(false);
+    heldSinceTicks_ = pollPassTicks_;
     if (CTransceiver* poll = Transceiver()) poll->RunHanded();
-    // Every reply fetched before the hold (and the one the hold fell into) is taken now; the
-    // values are current again once every polled command has been answered after it.
-    if (held) MarkValuesOutdated();
     const int limit = HeldLimitMs();
     pollThreadHeld_ = passed > 0 && limit > 0 && SteadyMs() - passed > limit;
 }
@@ -466,17 +485,22 @@ bool CChannel::IsSetpointFrame(const AnsiString& frame)
            frame.compare(9, 4, "****") != 0;
 }
 
+std::optional<double> CChannel::SetpointInFrame(const AnsiString& frame) const
+{
+    if (!IsSetpointFrame(frame)) return std::nullopt;
+    try {
+        return ToHundredths(HexToValue(frame, 10, IsUnsignedDevice(), 4));
+    } catch (const EConvertError&) {
+        return std::nullopt;
+    }
+}
+
 void CChannel::ExpectSetpoint(const AnsiString& frame)
 {
     NOX_ASSERT_UI_THREAD();
-    if (!IsSetpointFrame(frame)) return;
-    double value = 0.0;
-    try {
-        value = ToHundredths(HexToValue(frame, 10, IsUnsignedDevice(), 4));
-    } catch (const EConvertError&) {
-        return;
-    }
-    expectedSetpoint_ = value;
+    const std::optional<double> value = SetpointInFrame(frame);
+    if (!value) return;
+    expectedSetpoint_ = *value;
     expectedFrame_ = frame;
     expectedOut_ = 0;
 }
@@ -513,6 +537,14 @@ void CChannel::NoteExchangeEnded(const AnsiString& frame, bool answered)
 {
     NOX_ASSERT_UI_THREAD();
     ++exchangesEnded_;
+    if (answered) {
+        if (const std::optional<double> value = SetpointInFrame(frame)) {
+            ++answeredSetpoints_.Count;
+            answeredSetpoints_.Value = *value;
+            answeredSetpoints_.AtMs = platform::clock().MilliTicks();
+            answeredSetpoints_.At = Now();
+        }
+    }
     if (!answered && IsSetpointFrame(frame)) setpointUncertain_ = true;
     if (expectedFrame_.empty()) return;
     if (expectedOut_ == 0 && frame == expectedFrame_) expectedOut_ = exchangesEnded_;
@@ -703,10 +735,10 @@ bool CChannel::IsTrustedFrame(const AnsiString& reply)
     return IsSoundFrame(reply);
 }
 
-bool CChannel::AnswersRequest(const AnsiString& reply, const AnsiString& frame)
+bool CChannel::AnswersRequest(const AnsiString& reply, const AnsiString& frame, bool address)
 {
-    if (reply.size() < 5 || frame.size() < 5 || reply.compare(2, 2, frame, 2, 2) != 0 || reply[4] != frame[4])
-        return false;
+    if (reply.size() < 5 || frame.size() < 5 || reply[4] != frame[4]) return false;
+    if (address && reply.compare(2, 2, frame, 2, 2) != 0) return false;
     return reply[4] != 'S' || (reply.size() >= 8 && frame.size() >= 8 && reply[7] == frame[7]);
 }
 

@@ -12,6 +12,7 @@
 
 #include "comm/ChannelServices.h"
 #include "platform/AnsiString.h"
+#include "platform/DateTime.h"
 
 class CIdentification;
 class CTransceiver;
@@ -190,19 +191,29 @@ public:
     // takes are as recent as at any other tick. A tick that comes a little later takes that
     // cycle's values and asks for none of its own (see RequestPollCycle): the cycles stay one
     // per interval.
-    // The pass is also noted: passes further apart than HeldLimitMs mean that the thread did
-    // not run (the whole process was stopped, or the computer slept), and every value it
-    // fetched before is as old as that hold.
-    void AskCycleIfTickIsLate();
+    // The pass is also noted. `afterHold`: the pass comes after a hold (HoldBeforeThisPass);
+    // the thread asks itself for a cycle at once.
+    void AskCycleIfTickIsLate(bool afterHold = false);
+    // Poll thread, before the pass is noted: passes further apart than HeldLimitMs mean that
+    // the thread did not run (the whole process was stopped, or the computer slept), and
+    // every value it fetched before is as old as that hold. The hold, from the last pass on
+    // the program's clock, is handed over to HoldPassed in order with the replies: after
+    // those fetched before it, before those of the cycle asked for after it.
+    struct THold {
+        std::int64_t FromTicks = 0;
+    };
+    std::optional<THold> HoldBeforeThisPass() const;
+    // User-interface thread: the values are outdated, and the window hears of the hold.
+    void HoldPassed(const THold& hold);
     // The poll thread's replies and error lines received so far, decoded and logged now
-    // (a tick takes every reply that came before it). A hold the poll thread has noticed
-    // makes the values outdated after the replies it handed over before noticing it (the
-    // reply of an exchange the hold fell into may hold values from before it).
+    // (a tick takes every reply that came before it).
     void TakeReceivedReplies();
     // Set by TakeReceivedReplies: the poll thread has not passed for longer than
     // HeldLimitMs, so the process has just been let go on and the tick runs before the
-    // thread: the values are those of before the hold.
+    // thread: the values are those of before the hold, which began at HeldSinceTicks (the
+    // program's clock at the thread's last pass).
     bool PollThreadHeld() const { return pollThreadHeld_; }
+    std::int64_t HeldSinceTicks() const { return heldSinceTicks_; }
     // The longest two passes of the poll thread lie apart while the process runs: one row
     // (its pause, its exchange, the neighbours' turns), and half an interval, at most a second,
     // for a thread run late on a busy machine. 0 until a tick has given the interval and a row
@@ -244,6 +255,15 @@ public:
     std::optional<double> ExpectedSetpoint() const;
     // An exchange of the poll cycle ended, answered or not (handed over in order).
     void NoteExchangeEnded(const AnsiString& frame, bool answered);
+    // The setpoints the unit took: every frame that sets the setpoint and that the unit
+    // answered counts, with its value and when its answer was taken in (program clock).
+    struct TAnsweredSetpoints {
+        std::uint64_t Count = 0;
+        double Value = 0.0;
+        std::int64_t AtMs = 0;
+        TDateTime At = 0.0;
+    };
+    const TAnsweredSetpoints& AnsweredSetpoints() const { return answeredSetpoints_; }
     // A frame "[Mnn" + "G0D" + method + "*" + four digits: it sets the unit's setpoint.
     static bool IsSetpointFrame(const AnsiString& frame);
     // The setpoint the unit has taken, as its replies tell it: none before a status reply
@@ -266,10 +286,11 @@ public:
     static bool IsSoundReply(const AnsiString& reply, char letter);
     // True for a reply frame "[S" long enough for a command letter whose checksum matches.
     static bool IsTrustedFrame(const AnsiString& reply);
-    // True when the reply carries the request frame's address and command (for S, its block
-    // digit too). Anything else that comes while a request waits is not its answer: the late
-    // answer to an earlier request, or another slave's on a shared line.
-    static bool AnswersRequest(const AnsiString& reply, const AnsiString& frame);
+    // True when the reply carries the request frame's command (for S, its block digit too)
+    // and, with `address` (a shared line), its address. Anything else that comes while a
+    // request waits is not its answer: the late answer to an earlier request, or another
+    // slave's on a shared line.
+    static bool AnswersRequest(const AnsiString& reply, const AnsiString& frame, bool address);
     // The device name of a name reply (V), without the blanks after it; may be empty. The
     // unit sends 8-bit text: its bytes are read as UTF-8 when they are valid UTF-8, else as
     // Windows-1252, like a text file of the program's own formats.
@@ -352,6 +373,8 @@ protected:
     std::unique_ptr<CIdentification> identification_;
 
 private:
+    // The setpoint a setpoint frame carries; none when its digits cannot be read.
+    std::optional<double> SetpointInFrame(const AnsiString& frame) const;
     void DecodeReply(const AnsiString& reply);
     void DecodeName(const AnsiString& reply);
 
@@ -380,8 +403,9 @@ private:
     // The poll thread's last pass (SteadyMs; 0: none since the link came up), and that it
     // found its passes held apart since the last tick.
     std::atomic<std::int64_t> pollPassMs_{0};
-    std::atomic<bool> holdNoticed_{false};
+    std::atomic<std::int64_t> pollPassTicks_{0};  // the same pass on the program's clock
     bool pollThreadHeld_ = false;
+    std::int64_t heldSinceTicks_ = 0;
     std::atomic<bool> requestPending_{false};
     std::atomic<bool> replyIn_{false};
     std::atomic<std::int64_t> sentAtMs_{0};
@@ -392,6 +416,7 @@ private:
     std::uint64_t expectedOut_ = 0;
     std::uint64_t exchangesEnded_ = 0;
     double expectedSetpoint_ = 0.0;
+    TAnsweredSetpoints answeredSetpoints_;
     // A setpoint frame went out without an answer and no status reply has told the
     // unit's setpoint since.
     bool setpointUncertain_ = false;

@@ -359,13 +359,13 @@ void CTransceiver::DeliverReply(const AnsiString& reply)
     // A frame that cannot be trusted stops the cycle at once, as a time-out does; the line
     // and the outdated values follow on the user-interface thread.
     if (!CChannel::IsTrustedFrame(reply)) {
-        owner_->CommError = 1;
         const AnsiString line = CChannel::ErrorLine(" Error in synchronising !");
         Hand([this, line] {
             owner_->RequestEnded();
             owner_->MarkValuesOutdated();
             owner_->LogErrorLine(line);
         });
+        owner_->CommError = 1;
         return;
     }
     if (requestInProgress_ && currentIsOneShot_) ++oneShotAnswered_;
@@ -391,9 +391,9 @@ void CTransceiver::DeliverError(const AnsiString& text)
 {
     delivered_ = true;
     owner_->NoteProgress();
-    // The flag stops the cycle at once; the line and the outdated values follow on the
-    // user-interface thread.
-    owner_->CommError = 1;
+    // The flag stops the cycle; the line and the outdated values follow on the user-interface
+    // thread. The flag is raised once they are handed over: a tick that sees it takes the line
+    // with the replies, before a line of its own.
     const AnsiString line = CChannel::ErrorLine(text);
     Hand([this, line, frame = CurrentFrame] {
         owner_->NoteExchangeEnded(frame, false);
@@ -401,6 +401,7 @@ void CTransceiver::DeliverError(const AnsiString& text)
         owner_->MarkValuesOutdated();
         owner_->LogErrorLine(line);
     });
+    owner_->CommError = 1;
 }
 
 void CTransceiver::SerialExchange(comm::IByteLink& link, const AnsiString& portName)
@@ -429,7 +430,8 @@ void CTransceiver::SerialExchange(comm::IByteLink& link, const AnsiString& portN
         count = comm::ReadUntil(link, buffer.data(), DiscardLength, due, stop);
         if (count < 0) count = 0;
         if (count < DiscardLength && Terminated()) ReplyCutShort(due, std::size_t(DiscardLength - count));
-    } else if (count > 0 && !CChannel::AnswersRequest(AnsiString(buffer.data(), std::size_t(count)), frame)) {
+    } else if (count > 0 &&
+               !CChannel::AnswersRequest(AnsiString(buffer.data(), std::size_t(count)), frame, BusAddressed())) {
         // The answer to an earlier request that came after its time-out, or another slave's:
         // never this request's values. It is dropped with whatever else of it is on the line.
         LastReply.assign(buffer.data(), static_cast<std::size_t>(count));
@@ -510,7 +512,8 @@ CTransceiver::TUnitCheck CTransceiver::CheckUnit()
         const AnsiString frame = CTolvarProtocol::BuildCommandFrame(CTolvarProtocol::CommandText[row], Address);
         for (int i = 0; i < 3 && !Terminated(); ++i) {
             if (!Ask(frame, CTolvarProtocol::ReplyLength[row], reply)) return -1;
-            if (CChannel::IsSoundReply(reply, letter) && CChannel::AnswersRequest(reply, frame)) return 1;
+            if (CChannel::IsSoundReply(reply, letter) && CChannel::AnswersRequest(reply, frame, BusAddressed()))
+                return 1;
         }
         return 0;
     };
@@ -580,7 +583,11 @@ bool CTransceiver::PrepareRequest()
     if (Terminated()) return false;
     UpdateCount();
     RefillQueue();
-    owner_->AskCycleIfTickIsLate();
+    // A hold is handed over before the pass is noted: a tick that finds this pass finds the
+    // hold handed over too.
+    const std::optional<CChannel::THold> hold = owner_->HoldBeforeThisPass();
+    if (hold) Hand([this, h = *hold] { owner_->HoldPassed(h); });
+    owner_->AskCycleIfTickIsLate(hold.has_value());
     if (owner_->CommError == 0)
         faultSeenPass_ = -1;
     else if (!GoOnAfterFault())

@@ -175,6 +175,9 @@ protected:
     virtual bool Ask(const AnsiString& frame, int replyLength, AnsiString& reply) = 0;
     // The port or address the link goes to, as the protocol names it (user-interface thread).
     virtual AnsiString LinkName() const = 0;
+    // A reply answers only with the request's bus address (several slaves on the line); a
+    // unit on a line of its own is known by the line.
+    virtual bool BusAddressed() const { return false; }
     // Writes a frame on a serial link and reads up to `wanted` bytes of the reply: the
     // count, or -1 when the link failed.
     int SerialRequest(comm::IByteLink& link, const AnsiString& frame, char* buffer, std::size_t wanted);

@@ -26,6 +26,7 @@ protected:
     int NeighbourHoldMs() const override;
     bool Ask(const AnsiString& frame, int replyLength, AnsiString& reply) override;
     AnsiString LinkName() const override { return port_ ? port_->PortName() : AnsiString(); }
+    bool BusAddressed() const override { return true; }
     int TakeStepWaitMs() override { return std::exchange(stepWaitMs_, 0); }
     void ReplyCutShort(std::int64_t untilMs, std::size_t bytes) override;
 

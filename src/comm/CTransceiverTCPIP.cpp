@@ -211,7 +211,7 @@ void CTransceiverTCPIP::Exchange()
         return;
     }
     // The late answer to an earlier request is not this one's (nor any frame but its answer).
-    if (reply[0] != '[' || !CChannel::AnswersRequest(reply, frame)) {
+    if (reply[0] != '[' || !CChannel::AnswersRequest(reply, frame, BusAddressed())) {
         DeliverError(" Error in synchronising !");
         return;
     }

@@ -85,6 +85,9 @@ public:
     // The poll thread went past a fault without waiting for a tick (a command waited for the
     // cycle): the fault is counted now, as of when it happened (CChannel::FaultUncounted).
     virtual void FaultPassed() {}
+    // The whole program was held (stopped, or the computer slept) from one program-clock
+    // moment to another, as the poll thread found.
+    virtual void ProcessHeld(std::int64_t /*fromTicks*/, std::int64_t /*toTicks*/) {}
 };
 
 // Services of the application shell (the main window and the text table).

@@ -261,7 +261,7 @@ void CProgrammer::WriteSegmentProtocol()
     if (!s) return;
     const TDateTime now = Now();
     FWindow->AddProtocolLine(DateToStr(now) + " " + TimeToStr(now) + Text(RowTheSegment) + s->name +
-                             Text(RowIsExecuted));
+                             Text(FWindow->StepsReachUnit() ? RowIsExecuted : RowSegmentDueNotReaching));
     FWindow->AddProtocolLine(Text(RowAnalogueValue) +
                              (s->analogOutput == -1 ? Text(RowUnchanged) : IntToStr(s->analogOutput)));
     AnsiString contact;

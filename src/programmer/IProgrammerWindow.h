@@ -43,6 +43,9 @@ public:
     virtual void SetSegmentActive() = 0;
     // The window's running flag.
     virtual bool IsProgramRunning() const = 0;
+    // False while the run's steps are known not to reach the unit (its link is lost, it does
+    // not answer): the protocol then calls a segment that begins due, not executed.
+    virtual bool StepsReachUnit() const { return true; }
     // The program passed its last segment without repeat: the window ends the run.
     virtual void FinishProgram() = 0;
 };

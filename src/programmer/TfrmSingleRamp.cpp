@@ -88,11 +88,25 @@ void TfrmSingleRamp::btnOKClick()
     const int point = text.indexOf('.');
     if (point >= 0) text[point] = QChar(FormatSettings().DecimalSeparator);
     double temperature = 0.0;
-    const QStringList parts = edSingleDuration->text().split(':');
-    bool okHours = false, okMinutes = false;
-    const int hours = parts.size() == 2 ? parts[0].trimmed().toInt(&okHours) : 0;
-    const int minutes = parts.size() == 2 ? parts[1].trimmed().toInt(&okMinutes) : 0;
-    if (!TryStrToFloat(text.toStdString(), temperature) || !okHours || !okMinutes) {
+    // Two digits each side of the colon, the minutes below 60: the mask fills what was not
+    // typed with blanks, and "120" typed in would otherwise read as twelve hours.
+    const QString duration = edSingleDuration->text();
+    const QStringList parts = duration.split(':');
+    auto twoDigits = [](const QString& part) {
+        auto digit = [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); };
+        return part.size() == 2 && digit(part[0]) && digit(part[1]) ? part.toInt() : -1;
+    };
+    const int hours = parts.size() == 2 ? twoDigits(parts[0]) : -1;
+    const int minutes = parts.size() == 2 ? twoDigits(parts[1]) : -1;
+    if (hours < 0 || minutes < 0 || minutes > 59) {
+        // The form stays open with what was typed, for the user to put right.
+        AnsiString message = CurrentText(RowNotATime);
+        if (const auto dollar = message.find('$'); dollar != AnsiString::npos)
+            message.replace(dollar, 1, duration.trimmed().toStdString());
+        platform::dialogs().MessageBox(message, CurrentText(RowAttention), MB_OK);
+        return;
+    }
+    if (!TryStrToFloat(text.toStdString(), temperature)) {
         // Said in front of the form, which then closes without a ramp.
         platform::dialogs().MessageBox(CurrentText(RowInputMaskError), CurrentText(RowAttention), MB_OK);
         accept();

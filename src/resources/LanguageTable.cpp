@@ -503,8 +503,21 @@ constexpr std::string_view LanguageTable[] = {
     /* 487 */ "$1 ist schon mit dem Gerät an $2 verbunden. Trotzdem mit ihm verbinden?", "$1 is already connected to the unit at $2. Connect to it anyway?", "",
     /* 488 */ "\"$\" ist keine Zeitangabe: geben Sie die Dauer der Rampe in Stunden und Minuten an (hh:mm, Minuten unter 60).", "\"$\" is not a time: give the ramp's duration as hours and minutes (hh:mm, minutes below 60).", "",
     /* 489 */ "Die Adresse $1 an $2 ist schon belegt: $3 wird an ihr gerade identifiziert.", "Address $1 on $2 is already in use: $3 is being identified on it.", "",
-    /* 490 */ "Die Datendatei hängt nach: ihr Laufwerk antwortet seit einer Minute nicht; ihre Zeilen werden behalten und geschrieben, sobald es antwortet:", "The data file is behind: its drive has not answered for a minute; its rows are kept and written once it answers:", "",
-    /* 491 */ "Visualisierung / Kanal $ WIRKLICH schließen?", "Really close view channel $?", "",
+    /* 490 */ "Die Schritte des Temperierprogramms \"$1\" erreichen das Gerät nicht: $2.", "The steps of the temperature program \"$1\" do not reach the unit: $2.", "",
+    /* 491 */ "die Verbindung zum Gerät ist unterbrochen", "the connection to the unit is lost", "",
+    /* 492 */ "das Gerät antwortet nicht", "the unit does not answer", "",
+    /* 493 */ "Den letzten Schritt nahm das Gerät um $2 an: $1 °C.", "The last step the unit took was $1 °C, at $2.", "",
+    /* 494 */ "Das Gerät hat noch keinen Schritt des Programms angenommen.", "The unit has taken none of the program's steps.", "",
+    /* 495 */ "Das Programm behält seinen Zeitplan: das Gerät erhält den dann geplanten Sollwert, sobald es wieder antwortet.", "The program keeps its timing: the unit gets the setpoint planned for that moment as soon as it answers again.", "",
+    /* 496 */ "Die Schritte des Temperierprogramms \"$1\" erreichen das Gerät wieder: es hat um $3 den Sollwert $2 °C angenommen.", "The steps of the temperature program \"$1\" reach the unit again: it took the setpoint $2 °C at $3.", "",
+    /* 497 */ "Davor hatte es zuletzt $1 °C angenommen.", "The last step it had taken before was $1 °C.", "",
+    /* 498 */ " ist an der Reihe; die Schritte des Programms erreichen das Gerät nicht.", " is due; the program's steps do not reach the unit.", "",
+    /* 499 */ " hat das Ende seines Plans erreicht, aber seine Schritte erreichen das Gerät nicht.", " has reached the end of its plan, but its steps do not reach the unit.", "",
+    /* 500 */ "Der Kalenderstart von $1 (Temperierprogramm \"$2\", Start $3) wartet auf das Gerät: $4. Er beginnt, sobald das Gerät antwortet, spätestens bis $5.", "The automatic start of $1 (temperature program \"$2\", start $3) waits for the unit: $4. It begins as soon as the unit answers, until $5 at the latest.", "",
+    /* 501 */ "Der Kalenderstart von $1 (Temperierprogramm \"$2\", Start $3) beginnt jetzt, $4 s nach seiner Startzeit: das Gerät antwortet wieder.", "The automatic start of $1 (temperature program \"$2\", start $3) begins now, $4 s after its start time: the unit answers again.", "",
+    /* 502 */ "Der Kalenderstart von $1 (Temperierprogramm \"$2\", Start $3) wurde nicht ausgeführt: das Gerät antwortete bis $4 nicht.", "The automatic start of $1 (temperature program \"$2\", start $3) was not carried out: the unit did not answer until $4.", "",
+    /* 503 */ "Die Datendatei hängt nach: ihr Laufwerk antwortet seit einer Minute nicht; ihre Zeilen werden behalten und geschrieben, sobald es antwortet:", "The data file is behind: its drive has not answered for a minute; its rows are kept and written once it answers:", "",
+    /* 504 */ "Visualisierung / Kanal $ WIRKLICH schließen?", "Really close view channel $?", "",
 };
 // clang-format on
 

@@ -513,6 +513,99 @@ TEST_F(ChannelSessionTest, RowsFollowTheWallClockSetForwardAndNeverGoBack)
               3);
 }
 
+// On the relative time axis a row's time is the time since the start: a wall clock set forward
+// leaves no hole in the rows, and the protocol says the step changed nothing of them.
+TEST_F(ChannelSessionTest, AClockStepLeavesNoHoleOnTheRelativeAxis)
+{
+    support::SimulatedUnitLine line;
+    CChannelSession s(3);
+    ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(line, s));
+    s.Settings.Interval = "1";
+    Connect(s, Path("relative.csv"));
+    const TFastLineSeries* s0 = s.ValueSeries(0);
+    Ticks(s, 3);
+    clock.Set(clock.Now() + 20.0 / SecsPerDay);
+    Ticks(s, 3);
+    for (int i = 1; i < s0->Count(); ++i)
+        EXPECT_NEAR((s0->GetxValue(i) - s0->GetxValue(i - 1)) * SecsPerDay, 1.0, 0.001) << i;
+    EXPECT_TRUE(HasLine(s,
+                        " Die Uhr des Computers wurde um 20,0 s vorgestellt: die Zeiten der Punkte seit dem Start "
+                        "bleiben, wie sie sind."));
+}
+
+namespace {
+// The fixture's clock, held once for `holdMs` between two of the tick's reads when armed: at
+// the next read of the wall clock in UTC, after the program's clock was read.
+class HeldBetweenReads : public platform::Clock {
+public:
+    explicit HeldBetweenReads(platform::ManualClock& clock) : clock_(&clock) {}
+    TDateTime Now() const override { return clock_->Now(); }
+    TDateTime UtcNow() const override
+    {
+        if (holdMs > 0) clock_->AdvanceMs(std::exchange(holdMs, 0));
+        return clock_->Now();
+    }
+    std::int64_t MilliTicks() const override { return clock_->MilliTicks(); }
+    mutable std::int64_t holdMs = 0;
+
+private:
+    platform::ManualClock* clock_;
+};
+}  // namespace
+
+// The times of the rows and of the protocol's lines on the absolute axis: a hold of the
+// program between the tick's reads of its clocks is no step of the wall clock; after the
+// wall clock was set back, the lines tell the time of the rows (which do not go back); and a
+// second recording in the window starts at the wall clock, not ahead of it by an earlier
+// recording's step.
+TEST_F(ChannelSessionTest, RowsAndProtocolLinesTellOneTimeOverHoldsAndClockSteps)
+{
+    support::SimulatedUnitLine line;
+    CChannelSession s(2);
+    ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(line, s));
+    s.Settings.Interval = "5";
+    s.Settings.TimeAxisStyle = 1;
+    HeldBetweenReads held(clock);
+    platform::SetClock(&held);
+    Connect(s, Path("onetime.csv"));
+    const TFastLineSeries* s0 = s.ValueSeries(0);
+    auto lastX = [&] { return s0->GetxValue(s0->Count() - 1); };
+    auto stepLines = [&] {
+        return std::count_if(
+            s.Memo(TSessionMemo::SerialData).begin(), s.Memo(TSessionMemo::SerialData).end(),
+            [](const AnsiString& l) { return l.find(" Die Uhr des Computers wurde um ") != AnsiString::npos; });
+    };
+    Ticks(s, 2);
+    held.holdMs = 3000;
+    Ticks(s, 1);
+    EXPECT_EQ(held.holdMs, 0);
+    Ticks(s, 2);
+    EXPECT_EQ(stepLines(), 0);
+    EXPECT_NEAR((lastX() - Now()) * SecsPerDay, 0, 0.001);
+
+    // Set back by two hours: the rows stay ahead, and so do the lines.
+    clock.Set(clock.Now() - 2.0 / 24.0);
+    Ticks(s, 2);
+    EXPECT_EQ(stepLines(), 1);
+    clock.AdvanceMs(20000);
+    s.Tick();
+    const AnsiString rowTime = FormatDateTime("dd.mm.yyyy hh:nn:ss", lastX());
+    const auto gap = std::find_if(s.Memo(TSessionMemo::SerialData).begin(), s.Memo(TSessionMemo::SerialData).end(),
+                                  [](const AnsiString& l) { return l.find("fehlende Takte als") != AnsiString::npos; });
+    ASSERT_NE(gap, s.Memo(TSessionMemo::SerialData).end());
+    EXPECT_EQ(gap->substr(0, 19), rowTime) << *gap;
+    EXPECT_NE(gap->find(" bis " + rowTime.substr(11)), AnsiString::npos) << *gap;
+
+    // The next recording in the window.
+    clock.Set(clock.Now() + 2.0 / 24.0 + 60.0 / SecsPerDay);
+    Ticks(s, 2);
+    s.StartTimeAxis();
+    ASSERT_TRUE(Await([&] { return s0->Count() >= 1; }));
+    EXPECT_NEAR((s0->GetxValue(0) - Now()) * SecsPerDay, 0, 0.001);
+    ASSERT_TRUE(s.Close());
+    platform::SetClock(&clock);
+}
+
 TEST_F(ChannelSessionTest, PartsWrittenOnlyAsTheyEndHoldEveryPointAndTheirOwnProtocolOnce)
 {
     support::SimulatedUnitLine line;

@@ -302,6 +302,8 @@ TEST_F(ChannelWindowTest, ABusAddressInUseIsRefusedHoweverThePortIsWritten)
     typed->cmdEstablishConnectionClick();
     ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
     EXPECT_EQ(support::TestDialogs().LastMessage().text.find(refused), 0u) << support::TestDialogs().LastMessage().text;
+    EXPECT_NE(support::TestDialogs().LastMessage().text.find(" is being identified on it."), AnsiString::npos)
+        << support::TestDialogs().LastMessage().text;
     EXPECT_TRUE(typed->Session().IsIdle());
     EXPECT_EQ(typed->Session().ChannelObject(), nullptr);
     ConfirmIdentification(first->Session());
@@ -355,6 +357,43 @@ TEST_F(ChannelWindowTest, ABusAddressInUseIsRefusedHoweverThePortIsWritten)
     EXPECT_EQ(linked->Session().ChannelObject()->GetAddress(), 2);
     support::TestDialogs().QueueAnswer(IDYES);
     EXPECT_TRUE(main->FormCloseQueryMain());
+}
+
+// A second channel set to the unit a first one is connected to over TCP/IP (however the
+// address is written) is asked about, naming the channel that has it; "No" leaves it idle.
+TEST_F(ChannelWindowTest, ASecondChannelToTheSameNetworkUnitIsAskedAbout)
+{
+    support::SimulatedUnitLine line;
+    line.AddUnit();
+    AnsiString error;
+    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+    auto tcpWindow = [&](const char* address) {
+        TmdiSubWindow* w = OpenRecording();
+        Choose(w->cmbInterface, "TCP/IP");
+        w->edIPAddress->setText(address);
+        w->edPort->setText(QString::number(line.TcpPort()));
+        return w;
+    };
+    TmdiSubWindow* first = tcpWindow("127.0.0.1");
+    ASSERT_NO_FATAL_FAILURE(ConnectWindow(first, Path("first")));
+    TmdiSubWindow* second = tcpWindow("127.000.000.001");
+    support::TestDialogs().Clear();
+    support::TestDialogs().QueueAnswer(IDNO);
+    second->cmdEstablishConnectionClick();
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+    EXPECT_EQ(support::TestDialogs().LastMessage().text,
+              "Channel 1 (SIMULATOR UNIT 200) is already connected to the unit at 127.0.0.1:" +
+                  IntToStr(line.TcpPort()) + ". Connect to it anyway?");
+    EXPECT_TRUE(second->Session().IsIdle());
+    EXPECT_EQ(second->Session().ChannelObject(), nullptr);
+    // Another port on the same address is another unit: nothing is asked.
+    support::SimulatedUnitLine other;
+    other.AddUnit();
+    ASSERT_TRUE(other.StartTcp(0, &error)) << error;
+    second->edPort->setText(QString::number(other.TcpPort()));
+    support::TestDialogs().Clear();
+    ASSERT_NO_FATAL_FAILURE(ConnectWindow(second, Path("second")));
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
 }
 
 TEST_F(ChannelWindowTest, UnconnectedWindowsOpenAndCloseWithoutTrace)

@@ -2,9 +2,11 @@
 // fault, a point without the error label holds exactly what the unit sent in the cycle
 // before its tick, every tick of a fault is an error point, and once the unit answers
 // again the points are good as soon as every polled command has been answered.
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <functional>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -689,8 +691,9 @@ TEST_F(FaultTicksTest, AfterTheWholeProgramWasHeldNoPointHoldsAValueFromBeforeTh
     for (int i = 0; i < 3; ++i) TickAll(false, true, false);
     // The computer sleeps (or the process is stopped) for ten seconds with every thread
     // between two passes: both clocks move on at once, the units' values change meanwhile.
-    // The first tick comes at once, before the poll threads run again, then once they
-    // have passed (each has noticed the hold itself); a good point only ever holds values
+    // The first tick comes at once, before the poll threads run again (an error point), then
+    // once they have passed: each has noticed the hold itself and fetched the values anew at
+    // once, so the tick after that cycle is good. A good point only ever holds values
     // fetched after the hold.
     for (const bool threadsFirst : {false, true}) {
         ASSERT_TRUE(Await([&] { return AllQuiet(); }));
@@ -706,8 +709,9 @@ TEST_F(FaultTicksTest, AfterTheWholeProgramWasHeldNoPointHoldsAValueFromBeforeTh
                     if (TransceiverThreads[rigs[i].session->Channel()]->PassCount < passes[i] + 2) return false;
                 return true;
             }));
+            ASSERT_TRUE(Await([&] { return AllQuiet(); }));
         }
-        for (TRig& r : rigs) EXPECT_TRUE(TickRig(r, false, false)) << threadsFirst;
+        for (TRig& r : rigs) EXPECT_EQ(TickRig(r, false, threadsFirst), !threadsFirst);
         ++pattern;
         // A cycle after the hold makes the values current again.
         for (int i = 0; i < 2; ++i) TickAll(false, false, false);
@@ -900,48 +904,55 @@ TEST_F(FaultTicksTest, AFirstPointHoldsNoValueFromBeforeALongFileDialog)
     // after 30 s in the dialog it holds the values of a cycle after the dialog, or, while no
     // cycle comes back, is an error point taken once the values are older than a good point's
     // may be.
+    // So at a one-second interval and at 60 s, where 30 s old values are still younger than
+    // a regular tick's may be. Taken as its cycle came back, between the window's ticks, the
+    // first point has the window's timer start anew: the next tick is an interval after it.
     enum class Start { AtOnce, Late, LateUnitSilent };
     int channel = 0;
-    for (const Start start : {Start::AtOnce, Start::Late, Start::LateUnitSilent}) {
-        SCOPED_TRACE(int(start));
-        support::SimulatedUnitLine line;
-        CChannelSession s(++channel);
-        ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(line, s));
-        support::SimulatedUnit& unit = line.First();
-        s.Settings.Interval = "1";
-        SetPattern(unit, 1);
-        support::TestDialogs().OnFileDialog = [&](const platform::FileDialogRequest&) {
-            if (start == Start::AtOnce) return;
-            clock.AdvanceMs(30000);
-            deviceClock.AdvanceMs(30000);
-            SetPattern(unit, 2);
-            if (start == Start::LateUnitSilent) unit.InjectFault(support::UnitFault::NoReply, -1);
-        };
-        support::TestDialogs().QueueFileName(Path(("late" + std::to_string(channel)).c_str()));
-        ASSERT_TRUE(s.EstablishConnection());
-        ASSERT_NO_FATAL_FAILURE(ConfirmIdentification(s));
-        support::TestDialogs().OnFileDialog = nullptr;
-        ASSERT_TRUE(s.IsConnected());
-        TFastLineSeries* first = s.ValueSeries(0);
-        if (start == Start::AtOnce) {
-            ASSERT_EQ(first->Count(), 1);
-        } else if (start == Start::LateUnitSilent) {
-            // The cycle fails; no point is taken before the values' bound has passed.
-            ASSERT_TRUE(Await([&] { return s.ChannelObject()->CommError == 1; }));
-            platform::UiDispatcher::Instance().ProcessPending();
-            EXPECT_EQ(first->Count(), 0);
-            clock.AdvanceMs(s.ChannelObject()->ValuesBoundMs(1000) + 1);
+    for (const int interval : {1, 60})
+        for (const Start start : {Start::AtOnce, Start::Late, Start::LateUnitSilent}) {
+            SCOPED_TRACE(std::to_string(interval) + " s, " + std::to_string(int(start)));
+            support::SimulatedUnitLine line;
+            CChannelSession s(++channel);
+            ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(line, s));
+            support::SimulatedUnit& unit = line.First();
+            s.Settings.Interval = IntToStr(interval);
+            int restarts = 0;
+            s.OnFirstPointTaken = [&] { ++restarts; };
+            SetPattern(unit, 1);
+            support::TestDialogs().OnFileDialog = [&](const platform::FileDialogRequest&) {
+                if (start == Start::AtOnce) return;
+                clock.AdvanceMs(30000);
+                deviceClock.AdvanceMs(30000);
+                SetPattern(unit, 2);
+                if (start == Start::LateUnitSilent) unit.InjectFault(support::UnitFault::NoReply, -1);
+            };
+            support::TestDialogs().QueueFileName(Path(("late" + std::to_string(channel)).c_str()));
+            ASSERT_TRUE(s.EstablishConnection());
+            ASSERT_NO_FATAL_FAILURE(ConfirmIdentification(s));
+            support::TestDialogs().OnFileDialog = nullptr;
+            ASSERT_TRUE(s.IsConnected());
+            TFastLineSeries* first = s.ValueSeries(0);
+            if (start == Start::AtOnce) {
+                ASSERT_EQ(first->Count(), 1);
+            } else if (start == Start::LateUnitSilent) {
+                // The cycle fails; no point is taken before the values' bound has passed.
+                ASSERT_TRUE(Await([&] { return s.ChannelObject()->CommError == 1; }));
+                platform::UiDispatcher::Instance().ProcessPending();
+                EXPECT_EQ(first->Count(), 0);
+                clock.AdvanceMs(s.ChannelObject()->ValuesBoundMs(interval * 1000) + 1);
+            }
+            ASSERT_TRUE(Await([&] { return first->Count() >= 1; }));
+            const bool error = first->GetXLabel(0) == ChannelText(resources::RowErrorExclamation);
+            EXPECT_EQ(error, start == Start::LateUnitSilent);
+            EXPECT_EQ(restarts, start == Start::AtOnce ? 0 : 1);
+            if (!error) {
+                for (int k : kWatched)
+                    EXPECT_EQ(s.ValueSeries(k)->GetyValue(0), Expected(k, start == Start::AtOnce ? 1 : 2)) << k;
+            }
+            unit.ClearFaults();
+            ASSERT_TRUE(s.Close());
         }
-        ASSERT_TRUE(Await([&] { return first->Count() >= 1; }));
-        const bool error = first->GetXLabel(0) == ChannelText(resources::RowErrorExclamation);
-        EXPECT_EQ(error, start == Start::LateUnitSilent);
-        if (!error) {
-            for (int k : kWatched)
-                EXPECT_EQ(s.ValueSeries(k)->GetyValue(0), Expected(k, start == Start::AtOnce ? 1 : 2)) << k;
-        }
-        unit.ClearFaults();
-        ASSERT_TRUE(s.Close());
-    }
 }
 
 TEST_F(FaultTicksTest, AFirstPointWaitsForACycleLongerThanTheIntervalAfterALongFileDialog)
@@ -1017,6 +1028,120 @@ TEST_F(FaultTicksTest, AFirstPointWaitsForACycleLongerThanTheIntervalAfterALongF
         }
         unit.ClearFaults();
         deviceClock.AdvanceMs(support::StoppedDeviceTime::LongestWaitMs());
+        ASSERT_TRUE(s.Close());
+    }
+}
+
+// Stops of the whole program between two ticks (the device layer's clock and the program's
+// move on at once, the poll thread between two passes): at 60 s one of 3 s, at 10 s two of
+// 5 s, shorter than the interval. The values are fetched anew as soon as the program runs
+// again, so the next tick's point is good and holds the unit's values of after the stop, and
+// one protocol line names each stop.
+TEST_F(FaultTicksTest, AStopBetweenTwoTicksCostsNoPointAndIsNamedOnce)
+{
+    struct TCase {
+        const char* interval;
+        int stopMs, stops;
+    };
+    int channel = 0;
+    for (const TCase c : {TCase{"60", 3000, 1}, TCase{"10", 5000, 2}}) {
+        SCOPED_TRACE(c.interval);
+        support::SimulatedUnitLine line;
+        CChannelSession s(++channel);
+        ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(line, s));
+        rigs.clear();
+        pattern = -1;
+        TRig& r = Add(s, line.First(), c.interval, "stop" + std::to_string(channel));
+        const std::int64_t interval = std::stoi(c.interval) * 1000;
+        auto tick = [&](std::int64_t ms, bool mustBeGood) {
+            EXPECT_TRUE(Await([&] { return Quiet(r); }));
+            clock.AdvanceMs(ms);
+            EXPECT_FALSE(TickRig(r, false, mustBeGood) && mustBeGood);
+            ++pattern;
+        };
+        tick(interval, false);
+        tick(interval, true);
+        for (int i = 0; i < c.stops; ++i) {
+            ASSERT_TRUE(Await([&] { return Quiet(r); }));
+            SetPattern(*r.unit, ++pattern);
+            const int before = Requests(*r.unit);
+            deviceClock.AdvanceMs(c.stopMs);
+            clock.AdvanceMs(c.stopMs);
+            EXPECT_TRUE(Await([&] { return Requests(*r.unit) >= before + TransceiverThreads[channel]->Count; }));
+            tick(interval - c.stopMs, true);
+            tick(interval, true);
+        }
+        EXPECT_EQ(r.staleGood, 0);
+        EXPECT_EQ(r.falseErrors, 0);
+        int lines = 0;
+        for (const AnsiString& l : s.Memo(TSessionMemo::SerialData))
+            lines += l.find(" Das Programm stand von ") != AnsiString::npos;
+        EXPECT_EQ(lines, c.stops);
+        EXPECT_TRUE(std::any_of(
+            s.Memo(TSessionMemo::SerialData).begin(), s.Memo(TSessionMemo::SerialData).end(), [&](const AnsiString& l) {
+                return l.find(" (" + FormatFloat("0.0", c.stopMs / 1000.0) +
+                              " s): die Werte des Geräts werden neu abgefragt.") != AnsiString::npos;
+            }));
+        ASSERT_TRUE(s.Close());
+    }
+}
+
+// A tick due while the whole program was stopped did not run: its row is an error point at its
+// own time, named by one protocol line, also when the tick comes less than half an interval
+// late once the program runs again. The next tick is on time and good. At 60 s stopped 6 s
+// before a tick for 20 s, at 5 s stopped 2 s after a tick for 5 s.
+TEST_F(FaultTicksTest, ATickDueDuringAStopIsAnErrorRowAtItsOwnTimeWithItsLine)
+{
+    struct TCase {
+        const char* interval;
+        int stopAfterMs, stopMs;
+    };
+    int channel = 0;
+    for (const TCase c : {TCase{"60", 54000, 20000}, TCase{"5", 2000, 5000}}) {
+        SCOPED_TRACE(c.interval);
+        support::SimulatedUnitLine line;
+        CChannelSession s(++channel);
+        ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(line, s));
+        rigs.clear();
+        pattern = -1;
+        TRig& r = Add(s, line.First(), c.interval, "due" + std::to_string(channel));
+        const std::int64_t interval = std::stoi(c.interval) * 1000;
+        const TFastLineSeries* first = s.ValueSeries(0);
+        for (int i = 0; i < 2; ++i) {
+            ASSERT_TRUE(Await([&] { return Quiet(r); }));
+            clock.AdvanceMs(interval);
+            TickRig(r, false, i > 0);
+            ++pattern;
+        }
+        const int rows = first->Count();
+        const TDateTime lastX = first->GetxValue(rows - 1);
+        // The device layer's clock first: a pass of the poll thread between the two finds the
+        // stop beginning where it did.
+        ASSERT_TRUE(Await([&] { return Quiet(r); }));
+        deviceClock.AdvanceMs(c.stopMs);
+        clock.AdvanceMs(c.stopAfterMs + c.stopMs);
+        s.Tick();
+        ASSERT_EQ(first->Count(), rows + 1);
+        EXPECT_NEAR((first->GetxValue(rows) - lastX) * SecsPerDay, double(interval) / 1000.0, 0.001);
+        EXPECT_EQ(first->GetXLabel(rows), ChannelText(resources::RowErrorExclamation));
+        // The next tick, on time: good, with the values the unit had after the stop.
+        ASSERT_TRUE(Await([&] { return Quiet(r); }));
+        clock.AdvanceMs(2 * interval - c.stopAfterMs - c.stopMs);
+        EXPECT_FALSE(TickRig(r, false, true));
+        ++pattern;
+        ASSERT_EQ(first->Count(), rows + 2);
+        EXPECT_NEAR((first->GetxValue(rows + 1) - lastX) * SecsPerDay, 2.0 * double(interval) / 1000.0, 0.001);
+        const AnsiString gap = ChannelText(resources::RowMissedTicks);
+        const AnsiString gapEnd = gap.substr(gap.find("$3") + 2);
+        int gaps = 0, holds = 0;
+        for (const AnsiString& l : s.Memo(TSessionMemo::SerialData)) {
+            gaps += l.find(gapEnd) != AnsiString::npos;
+            holds += l.find(" Das Programm stand von ") != AnsiString::npos;
+        }
+        EXPECT_EQ(gaps, 1);
+        EXPECT_EQ(holds, 0);
+        EXPECT_EQ(r.staleGood, 0);
+        EXPECT_EQ(r.falseErrors, 0);
         ASSERT_TRUE(s.Close());
     }
 }

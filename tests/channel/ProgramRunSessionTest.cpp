@@ -548,6 +548,7 @@ TEST_F(ProgramRunSessionTest, AWallClockSetForwardShortensNoSegment)
 {
     support::UnitState unit;
     unit.controlMode = 'I';
+    session.Settings.TimeAxisStyle = 1;  // the points' times are date-times
     Start(unit);
     Segment("Ramp", 60, 40.0, 0);
     Segment("Hold", 0, 60.0, 1);

@@ -388,7 +388,8 @@ TEST_F(ProgrammerWindowTest, SingleRampStartsFromTheLastRecordedSetpoint)
         if (replaces) {
             ASSERT_GE(support::TestDialogs().MessageCount(), 1u);
             EXPECT_EQ(support::TestDialogs().Messages()[0].text,
-                      "Do you want to replace the existing temperature program?");
+                      "Do you want to replace the existing temperature program?\n\nChannel 1 (" +
+                          w->Session().ChannelLabel() + "): \"Single ramp\"");
         }
         TTreeNodes& tree = w->ProgramTreeItems();
         ASSERT_EQ(tree.TopLevelCount(), 1);
@@ -1238,10 +1239,31 @@ TEST_F(ProgrammerWindowTest, SingleRampAsksBeforeItReplacesAnEditedProgramAndANo
         ramp->btnOKClick();
     };
 
-    // "No" to the replacement: nothing else is asked, the program stays as it was.
+    // A duration that is no time is refused with the form open, before any question.
+    for (const char* typed : {"120", "1:30", "00:75"}) {
+        SCOPED_TRACE(typed);
+        support::TestDialogs().Clear();
+        main->cmdRampClick();
+        ramp->edSingleTemperature->setText("27");
+        ramp->edSingleDuration->setText(typed);
+        const AnsiString shown = ramp->edSingleDuration->text().trimmed().toStdString();
+        ramp->btnOKClick();
+        ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+        EXPECT_EQ(Last(), "\"" + shown +
+                              "\" is not a time: give the ramp's duration as hours and minutes (hh:mm, minutes "
+                              "below 60).");
+        EXPECT_TRUE(ramp->isVisible());
+        EXPECT_EQ(program(), edited);
+        ramp->reject();
+    }
+    EXPECT_EQ(setpointFrames(), 0u);
+
+    // "No" to the replacement: nothing else is asked, the program stays as it was. The
+    // question names the channel and the program.
     rampOver({IDNO});
     ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
-    EXPECT_EQ(Last(), "Do you want to replace the existing temperature program?");
+    EXPECT_EQ(Last(), "Do you want to replace the existing temperature program?\n\nChannel 1 (" +
+                          w->Session().ChannelLabel() + "): \"EDITED\"");
     EXPECT_EQ(program(), edited);
     EXPECT_FALSE(run->HasRun());
 

@@ -453,16 +453,21 @@ TEST(ReplyMatching, AReplyAnswersOnlyItsOwnRequest)
     const AnsiString setpoint = CTolvarProtocol::BuildCommandFrame("G0DI*0BB8", 1);
     const AnsiString status = support::SimulatedUnit::BuildReply(UnitCommand::G, s);
     const AnsiString block1 = support::SimulatedUnit::BuildReply(UnitCommand::S1, s);
-    EXPECT_TRUE(CChannel::AnswersRequest(status, g));
-    EXPECT_TRUE(CChannel::AnswersRequest(status, setpoint));
-    EXPECT_TRUE(CChannel::AnswersRequest(block1, s1));
-    EXPECT_FALSE(CChannel::AnswersRequest(status, s1));
-    EXPECT_FALSE(CChannel::AnswersRequest(block1, g));
-    EXPECT_FALSE(CChannel::AnswersRequest(block1, s2));
-    EXPECT_FALSE(CChannel::AnswersRequest(block1.substr(0, 7), s1));  // no block digit
-    EXPECT_FALSE(CChannel::AnswersRequest(status.substr(0, 4), g));
+    for (const bool bus : {false, true}) {
+        EXPECT_TRUE(CChannel::AnswersRequest(status, g, bus));
+        EXPECT_TRUE(CChannel::AnswersRequest(status, setpoint, bus));
+        EXPECT_TRUE(CChannel::AnswersRequest(block1, s1, bus));
+        EXPECT_FALSE(CChannel::AnswersRequest(status, s1, bus));
+        EXPECT_FALSE(CChannel::AnswersRequest(block1, g, bus));
+        EXPECT_FALSE(CChannel::AnswersRequest(block1, s2, bus));
+        EXPECT_FALSE(CChannel::AnswersRequest(block1.substr(0, 7), s1, bus));  // no block digit
+        EXPECT_FALSE(CChannel::AnswersRequest(status.substr(0, 4), g, bus));
+    }
+    // Another address answers on a shared line only for its own slave; a unit on a line of
+    // its own answers whatever address it was set to.
     s.address = 2;
-    EXPECT_FALSE(CChannel::AnswersRequest(support::SimulatedUnit::BuildReply(UnitCommand::G, s), g));
-    EXPECT_TRUE(CChannel::AnswersRequest(support::SimulatedUnit::BuildReply(UnitCommand::G, s),
-                                         CTolvarProtocol::BuildCommandFrame("G0D******", 2)));
+    const AnsiString second = support::SimulatedUnit::BuildReply(UnitCommand::G, s);
+    EXPECT_FALSE(CChannel::AnswersRequest(second, g, true));
+    EXPECT_TRUE(CChannel::AnswersRequest(second, CTolvarProtocol::BuildCommandFrame("G0D******", 2), true));
+    EXPECT_TRUE(CChannel::AnswersRequest(second, g, false));
 }

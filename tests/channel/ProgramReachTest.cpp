@@ -1,0 +1,314 @@
+// A temperature program whose steps do not reach its unit for a while: the unit falls silent
+// on a working link, its serial port goes away (the adapter pulled), its TCP connection is
+// cut. The run keeps its timing, but says once that its steps do not reach the unit and once
+// that they do again, with the setpoint the unit then took; no segment is called executed
+// meanwhile. A timed start whose unit cannot be reached waits for it within its window, or is
+// not carried out. Against the simulated unit, on a clock the test moves.
+#include <algorithm>
+#include <vector>
+
+#include "ChannelTestSupport.h"
+#include "channel/CProgramRun.h"
+#include "channel/ChannelTexts.h"
+#include "chart/engine/TChartSeries.h"
+#include "comm/CTransceiver.h"
+#include "platform/TTreeNode.h"
+#include "programmer/CProgrammer.h"
+
+using namespace channeltest;
+
+namespace {
+
+enum class TLoss { SilentUnit, PortClosed, TcpCut };
+
+class ProgramReachTest : public ChannelFixture {
+protected:
+    void SetUp() override
+    {
+        ChannelFixture::SetUp();
+        session.SetProgrammerMode(true);
+        session.OnNotice = [this](const AnsiString& text, const AnsiString&, std::function<void()>) {
+            notices.push_back(text);
+        };
+        run.OnCalendarStart = [this] { run.RequestStart(program, settings); };
+    }
+    void TearDown() override
+    {
+        session.OnNotice = nullptr;
+        if (session.IsConnected()) session.Close();
+        TDataFileSaveQueue::Instance().WaitIdle();
+        ChannelFixture::TearDown();
+    }
+
+    // A unit controlling at 25 °C, on a loopback port or behind an adapter's name.
+    void Open(TLoss loss)
+    {
+        support::UnitState unit;
+        unit.controlMode = 'I';
+        unit.setpoint = 25.0;
+        line.AddUnit(unit);
+        AnsiString error;
+        if (loss == TLoss::PortClosed) {
+            ASSERT_TRUE(line.StartPty(&error, Path("ttyUSB0"))) << error;
+            UseSerial(session, "RS232", line.SlavePath());
+        } else {
+            ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+            UseTcp(session, line.TcpPort());
+        }
+        Connect(session, Path("reach"));
+    }
+    void Segment(const char* name, int duration, double setpoint)
+    {
+        TTreeNode* node = tree.AddChild(program, name);
+        programmer.AddSegment(node, name, 0);
+        programmer.SetSegmentValues(node, duration, 0, 0, 2, -1, setpoint);
+    }
+
+    // One programmer tick one sampling interval (or `seconds`) later, once the poll cycle of
+    // the tick before is through, has stopped at a fault, or the link is lost; the poll
+    // thread has looked at the new time (a reconnection due) before the tick.
+    void Tick(int seconds = 0)
+    {
+        ASSERT_TRUE(AwaitSettled(session, [this](const CChannel& c) {
+            return !c.OneShotInProgress() && !session.HasWaitingProgramCommands() &&
+                   (c.LinkLost() || (c.PollRequest == 0 && !c.CycleUnderWayOrDue()) ||
+                    (c.CommError == 1 && !c.RequestPending()));
+        }));
+        clock.AdvanceMs(std::int64_t(seconds > 0 ? seconds : session.SamplingInterval()) * 1000);
+        const CTransceiver* poll = TransceiverThreads[session.Channel()];
+        const int passes = poll->PassCount;
+        ASSERT_TRUE(Await([&] { return poll->PassCount >= passes + 2; }));
+        run.Tick();
+    }
+    bool LinkLost() const { return session.ChannelObject()->LinkLost(); }
+
+    static std::size_t Lines(const std::vector<AnsiString>& lines, const AnsiString& part)
+    {
+        return std::size_t(std::count_if(lines.begin(), lines.end(),
+                                         [&](const AnsiString& l) { return l.find(part) != AnsiString::npos; }));
+    }
+    std::size_t ProtocolLines(const AnsiString& part) const
+    {
+        return Lines(session.Memo(TSessionMemo::Protocol), part);
+    }
+    std::size_t EventLines(const AnsiString& part) const { return Lines(session.Memo(TSessionMemo::SerialData), part); }
+    AnsiString ProtocolLine(const AnsiString& part) const
+    {
+        for (const AnsiString& l : session.Memo(TSessionMemo::Protocol))
+            if (l.find(part) != AnsiString::npos) return l;
+        return {};
+    }
+    // The setpoints of the setpoint frames the unit received from the n-th frame of its log on.
+    std::vector<double> SetpointsFrom(std::size_t n) const
+    {
+        std::vector<double> out;
+        const auto frames = line.Frames();
+        for (std::size_t i = n; i < frames.size(); ++i) {
+            const AnsiString& f = frames[i].frame;
+            if (f.size() > 13 && f.compare(4, 3, "G0D") == 0 && f.compare(9, 4, "****") != 0)
+                out.push_back(std::stoi(f.substr(9, 4), nullptr, 16) / 100.0);
+        }
+        return out;
+    }
+    double UnitSetpoint() { return line.First().State().setpoint; }
+    static AnsiString Degrees(double value) { return FormatFloat("0.00", value) + " °C"; }
+    static AnsiString Stamp(TDateTime t) { return DateToStr(t) + " " + TimeToStr(t); }
+
+    support::SimulatedUnitLine line;
+    CChannelSession session{1};
+    CProgrammer programmer{1};
+    TTreeNodes tree;
+    TTreeNode* program = [this] {
+        TTreeNode* node = tree.Add(nullptr, "P");
+        programmer.CreateProgram(0, node, "P");
+        return node;
+    }();
+    CProgramRun run{session, programmer, tree};
+    TRunSettings settings{"25", 0, 1};
+    std::vector<AnsiString> notices;
+};
+
+class StepsReachTest : public ProgramReachTest, public ::testing::WithParamInterface<TLoss> {};
+
+const char* const Missing = "erreichen das Gerät nicht:";
+const char* const Again = "erreichen das Gerät wieder:";
+
+}  // namespace
+
+// Mid-ramp the unit is lost for longer than a segment has left: the run goes on by the clock,
+// says once that its steps do not reach the unit (naming the last step the unit took) and,
+// when the unit is back and takes the step the plan has for then, says so with that setpoint
+// and the one it took before. The segment that began meanwhile is not called executed.
+TEST_P(StepsReachTest, OneReportWhenTheStepsStopReachingTheUnitAndOneWhenTheyReachItAgain)
+{
+    const TLoss loss = GetParam();
+    ASSERT_NO_FATAL_FAILURE(Open(loss));
+    Segment("Rampe1", 30, 27.0);
+    Segment("Rampe2", 180, 30.0);
+    while (session.Series(2)->Count() < CProgramRun::PointsBeforeStart) Tick();
+    ASSERT_TRUE(run.RequestStart(program, settings, true));
+    ASSERT_TRUE(run.ProgramRunning);
+    Tick();
+    Tick();
+    ASSERT_TRUE(AwaitCycle(session));
+    const double held = UnitSetpoint();
+    ASSERT_GT(held, 25.0);
+    EXPECT_EQ(ProtocolLines(Missing), 0u);
+
+    switch (loss) {
+        case TLoss::SilentUnit: line.First().Update([](support::UnitState& u) { u.answers = 0; }); break;
+        case TLoss::PortClosed: line.UnplugPty(); break;
+        case TLoss::TcpCut: line.StopListening(); break;
+    }
+    for (int i = 0; i < 8; ++i) Tick();
+    if (loss != TLoss::SilentUnit) {
+        ASSERT_TRUE(LinkLost());
+    }
+    EXPECT_EQ(programmer.GetCurrentSegmentName(), "Rampe2");
+    EXPECT_DOUBLE_EQ(UnitSetpoint(), held);
+
+    // One report, in both protocols and a box, naming the run, why and the last step taken.
+    const AnsiString reason =
+        ChannelText(loss == TLoss::SilentUnit ? resources::RowReasonUnitSilent : resources::RowReasonConnectionLost);
+    EXPECT_EQ(ProtocolLines(Missing), 1u);
+    EXPECT_EQ(EventLines(Missing), 1u);
+    const AnsiString report = ProtocolLine(Missing);
+    EXPECT_NE(report.find("\"P\" " + AnsiString(Missing) + " " + reason + "."), AnsiString::npos) << report;
+    EXPECT_NE(report.find(": " + Degrees(held) + "."), AnsiString::npos) << report;
+    ASSERT_EQ(Lines(notices, Missing), 1u);
+    EXPECT_NE(notices.back().find("\n\n" + session.ChannelName()), AnsiString::npos) << notices.back();
+    // The segment that began meanwhile is due, not executed.
+    EXPECT_EQ(ProtocolLines("Rampe2 wird ausgeführt."), 0u);
+    EXPECT_EQ(ProtocolLines("Rampe2 ist an der Reihe; die Schritte des Programms erreichen das Gerät nicht."), 1u);
+
+    const std::size_t restored = line.FrameCount();
+    AnsiString error;
+    switch (loss) {
+        case TLoss::SilentUnit:
+            line.First().Update([](support::UnitState& u) { u.answers = support::AllCommands; });
+            break;
+        case TLoss::PortClosed: ASSERT_TRUE(line.ReplugPty(&error)) << error; break;
+        case TLoss::TcpCut: ASSERT_TRUE(line.ListenAgain(&error)) << error; break;
+    }
+    for (int i = 0; i < 20 && ProtocolLines(Again) == 0; ++i) Tick();
+    ASSERT_EQ(ProtocolLines(Again), 1u);
+    EXPECT_EQ(EventLines(Again), 1u);
+    EXPECT_TRUE(run.ProgramRunning);
+    // The unit took the step the plan had for then: a jump from the step it held.
+    const std::vector<double> sent = SetpointsFrom(restored);
+    ASSERT_FALSE(sent.empty());
+    const AnsiString back = ProtocolLine(Again);
+    const auto took = std::find_if(sent.begin(), sent.end(),
+                                   [&](double v) { return back.find(" " + Degrees(v) + " ") != AnsiString::npos; });
+    ASSERT_NE(took, sent.end()) << back;
+    EXPECT_GT(*took, held + 1.0) << back;
+    EXPECT_NE(back.find("Davor hatte es zuletzt " + Degrees(held) + " angenommen."), AnsiString::npos) << back;
+    ASSERT_EQ(Lines(notices, Again), 1u);
+
+    // The rest of the run reaches the unit: the program ends as it always does, and nothing
+    // more is reported.
+    for (int i = 0; i < 40 && run.HasRun(); ++i) Tick();
+    EXPECT_FALSE(run.HasRun());
+    EXPECT_EQ(ProtocolLines(" wurde beendet."), 1u);
+    EXPECT_EQ(ProtocolLines(Missing), 1u);
+    EXPECT_EQ(ProtocolLines(Again), 1u);
+    EXPECT_NEAR(UnitSetpoint(), 30.0, 0.005);
+}
+
+namespace {
+
+std::string LossName(const ::testing::TestParamInfo<TLoss>& loss)
+{
+    const char* names[] = {"SilentUnit", "PortClosed", "TcpCut"};
+    return names[int(loss.param)];
+}
+
+}  // namespace
+
+INSTANTIATE_TEST_SUITE_P(Losses, StepsReachTest, ::testing::Values(TLoss::SilentUnit, TLoss::PortClosed, TLoss::TcpCut),
+                         LossName);
+
+// A run whose link is lost until after its plan is over does not report itself done.
+TEST_F(ProgramReachTest, ARunThatEndsWhileItsStepsDoNotReachTheUnitIsNotReportedDone)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(TLoss::TcpCut));
+    Segment("Rampe1", 20, 27.0);
+    while (session.Series(2)->Count() < CProgramRun::PointsBeforeStart) Tick();
+    ASSERT_TRUE(run.RequestStart(program, settings, true));
+    Tick();
+    ASSERT_TRUE(AwaitCycle(session));
+    const double held = UnitSetpoint();
+    line.StopListening();
+    for (int i = 0; i < 12 && run.HasRun(); ++i) Tick();
+    EXPECT_FALSE(run.HasRun());
+    EXPECT_EQ(ProtocolLines(" wurde beendet."), 0u);
+    const AnsiString end = ProtocolLine("hat das Ende seines Plans erreicht");
+    EXPECT_NE(end.find(" P hat das Ende seines Plans erreicht, aber seine Schritte erreichen das Gerät nicht."),
+              AnsiString::npos)
+        << end;
+    EXPECT_NE(end.find(Degrees(held)), AnsiString::npos) << end;
+}
+
+// Armed for a moment at which the unit's TCP connection is cut: the start waits for the unit
+// (a line and a box, once) and begins when it answers again, within its window; the run's
+// first step then reaches the unit. Cut for the whole window, the start is not carried out.
+TEST_F(ProgramReachTest, ATimedStartWaitsForItsUnitOrIsNotCarriedOut)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(TLoss::TcpCut));
+    Segment("Rampe1", 60, 27.0);
+    for (int i = 0; i < 5; ++i) Tick();
+    const AnsiString waits = "wartet auf das Gerät: die Verbindung zum Gerät ist unterbrochen.";
+
+    TDateTime armed = Now() + 12.0 / SecsPerDay;
+    run.SetCalendar({1, "TB.tp", armed, 1});
+    line.StopListening();
+    for (int i = 0; i < 8; ++i) Tick();
+    ASSERT_TRUE(LinkLost());
+    EXPECT_FALSE(run.HasRun());
+    EXPECT_EQ(run.Calendar().Armed, 1);
+    EXPECT_EQ(ProtocolLines(waits), 1u);
+    EXPECT_EQ(Lines(notices, waits), 1u);
+    EXPECT_EQ(ProtocolLines(" wurde gestartet."), 0u);
+    EXPECT_EQ(ProtocolLines(" wird ausgeführt."), 0u);
+    EXPECT_EQ(EventLines(ChannelText(resources::RowNotSentConnectionLost)), 0u);
+
+    // Back within the window: the start begins once the unit answers, saying how late.
+    AnsiString error;
+    ASSERT_TRUE(line.ListenAgain(&error)) << error;
+    for (int i = 0; i < 40 && !run.HasRun(); ++i) Tick();
+    ASSERT_TRUE(run.ProgramRunning);
+    EXPECT_FALSE(LinkLost());
+    EXPECT_EQ(run.Calendar().Armed, 0);
+    EXPECT_EQ(ProtocolLines(" (Temperierprogramm \"TB.tp\", Start " + Stamp(armed) + ") beginnt jetzt, "), 1u);
+    Tick();
+    Tick();
+    ASSERT_TRUE(AwaitCycle(session));
+    EXPECT_GT(UnitSetpoint(), 25.0);
+    EXPECT_EQ(ProtocolLines(Missing), 0u);
+    EXPECT_EQ(ProtocolLines(waits), 1u);
+    support::TestDialogs().QueueAnswer(IDYES);
+    run.RequestStop();
+    Tick();
+    ASSERT_FALSE(run.HasRun());
+
+    // Cut through the whole window: not carried out, said once; nothing starts afterwards.
+    const std::size_t started = ProtocolLines(" wurde gestartet."), waited = ProtocolLines(waits);
+    armed = Now() + 12.0 / SecsPerDay;
+    run.SetCalendar({1, "TB.tp", armed, 1});
+    line.StopListening();
+    for (int i = 0; i < 4; ++i) Tick();
+    ASSERT_TRUE(LinkLost());
+    EXPECT_EQ(ProtocolLines(waits), waited + 1);
+    for (int i = 0; i < 6 && run.Calendar().Armed; ++i) Tick(60);
+    EXPECT_EQ(run.Calendar().Armed, 0);
+    const AnsiString notDone = "(Temperierprogramm \"TB.tp\", Start " + Stamp(armed) +
+                               ") wurde nicht ausgeführt: das Gerät antwortete bis " +
+                               TimeToStr(armed + 300.0 / SecsPerDay) + " nicht.";
+    EXPECT_EQ(ProtocolLines(notDone), 1u);
+    EXPECT_EQ(Lines(notices, notDone), 1u);
+    ASSERT_TRUE(line.ListenAgain(&error)) << error;
+    for (int i = 0; i < 6; ++i) Tick(60);
+    EXPECT_FALSE(LinkLost());
+    EXPECT_FALSE(run.HasRun());
+    EXPECT_EQ(ProtocolLines(" wurde gestartet."), started);
+}
