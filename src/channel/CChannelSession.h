@@ -515,12 +515,11 @@ private:
     std::string FSideFileBlocker;      // what holds its side file's name, as last reported
     // What happened to the running part's file since it was last written: the protocol
     // says when it is written again.
-    enum class TPartFileTrouble { None, Failed, Gone };
+    // Behind: a write of it has waited a minute for a drive that does not answer.
+    enum class TPartFileTrouble { None, Failed, Gone, Behind };
     // Says in the protocol when the file's write has waited a minute on a drive that does not
-    // answer, and when it is written again.
+    // answer; PartFileWrittenAgain says when it is written.
     void NoteFileBehind(std::int64_t ticks);
     static constexpr std::int64_t FileBehindMs = 60000;
-    std::int64_t FBehindSince = -1;  // clock of the first tick that found the file's write waiting
-    bool FFileBehind = false;
     TPartFileTrouble FPartFileTrouble = TPartFileTrouble::None;
 };

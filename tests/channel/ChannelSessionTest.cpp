@@ -863,7 +863,7 @@ TEST_F(ChannelSessionTest, AHungFileHoldsUpNoOtherChannelsFile)
     EXPECT_TRUE(sameRows(hungFile, hung, false));
     EXPECT_TRUE(HoldsAllButTheLastMinute(hungFile, hung));
     EXPECT_EQ(hung.ValueSeries(0)->Count(), pointsBefore + 25);
-    // Once the drive answers, the next tick says that the file is written again.
+    // Once the drive answers and the held rows are in the file, the protocol says so.
     tickBoth(1);
     EXPECT_TRUE(HasLine(hung, ChannelText(resources::RowWritingResumed) + " " + hungFile));
 
