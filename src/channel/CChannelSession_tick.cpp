@@ -277,15 +277,11 @@ bool CChannelSession::RecordMissedTicks(std::int64_t ticks)
     // A timer comes a little late now and then; a tick later by more than its interval
     // means the user-interface thread was held (or the machine was short of memory) and
     // at least one tick did not run at all: a tick due more than half an interval before
-    // this one. A tick due while the whole program was held did not run either, when this
-    // one comes later than a timer may be (half an interval, at most a second): the rows
-    // keep their times also at a long interval.
-    const std::int64_t lateAfterHold = std::min<std::int64_t>(interval / 2, 1000);
+    // this one. No tick due while the whole program was held ran either (this one is the
+    // timer's overdue one): the rows keep their times also at a long interval.
     const bool stalled = last >= 0 && ticks - last > 2 * interval;
-    auto missed = [&](std::int64_t t) {
-        if (held && t >= held->From && t <= held->To && ticks - t > lateAfterHold) return true;
-        return stalled && 2 * (ticks - t) > interval;
-    };
+    auto inHold = [&](std::int64_t t) { return held && t >= held->From && t <= held->To && t < ticks; };
+    auto missed = [&](std::int64_t t) { return inHold(t) || (stalled && 2 * (ticks - t) > interval); };
     if (last < 0 || !missed(last + interval)) {
         if (held && held->From >= FGapLineUntil) AddHoldLine(*held);
         return true;
@@ -314,8 +310,9 @@ bool CChannelSession::RecordMissedTicks(std::int64_t ticks)
         if (const auto at = text.find("$" + IntToStr(i + 1)); at != AnsiString::npos) text.replace(at, 2, fields[i]);
     AddProtocolLine(" " + text);
     FGapLineUntil = ticks;
-    // This tick is the late one of the last tick missed: that row stands for it.
-    if (count > 0 && 2 * (ticks - lastMissed) <= interval) {
+    // This tick is the timer's overdue one of the last tick missed in the hold (or comes
+    // within half an interval of it): that row stands for it.
+    if (count > 0 && (2 * (ticks - lastMissed) <= interval || (inHold(lastMissed) && ticks - lastMissed < interval))) {
         FLastRowTicks = lastMissed;
         return false;
     }

@@ -1089,7 +1089,8 @@ TEST_F(FaultTicksTest, AStopBetweenTwoTicksCostsNoPointAndIsNamedOnce)
 // A tick due while the whole program was stopped did not run: its row is an error point at its
 // own time, named by one protocol line, also when the tick comes less than half an interval
 // late once the program runs again. The next tick is on time and good. At 60 s stopped 6 s
-// before a tick for 20 s, at 5 s stopped 2 s after a tick for 5 s.
+// before a tick for 20 s, at 5 s stopped 2 s after a tick for 5 s, and 1 s after a tick for
+// 7 s (the timer's overdue tick comes more than half an interval late).
 TEST_F(FaultTicksTest, ATickDueDuringAStopIsAnErrorRowAtItsOwnTimeWithItsLine)
 {
     struct TCase {
@@ -1097,7 +1098,7 @@ TEST_F(FaultTicksTest, ATickDueDuringAStopIsAnErrorRowAtItsOwnTimeWithItsLine)
         int stopAfterMs, stopMs;
     };
     int channel = 0;
-    for (const TCase c : {TCase{"60", 54000, 20000}, TCase{"5", 2000, 5000}}) {
+    for (const TCase c : {TCase{"60", 54000, 20000}, TCase{"5", 2000, 5000}, TCase{"5", 1000, 7000}}) {
         SCOPED_TRACE(c.interval);
         support::SimulatedUnitLine line;
         CChannelSession s(++channel);
