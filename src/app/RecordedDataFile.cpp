@@ -864,10 +864,12 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
     }
     r.Loaded = true;
 
-    // Prelude: the storage date is its second field, the device's name its sixth.
+    // Prelude: the storage date is its second field, the name written to its fourth, the
+    // device's name its sixth.
     std::vector<std::string_view> fields;
     SplitRow(decoded(lines[0]), fields, true, 6);
     if (fields.size() > 1) r.StorageDate = FieldText(fields[1]);
+    if (fields.size() > 3) r.WrittenName = FieldText(fields[3]);
     if (fields.size() > 5) r.DeviceName = FieldText(fields[5]);
 
     // Header: after the prelude and "[DATA];", passing over up to two empty lines.
@@ -1098,11 +1100,13 @@ TRecordedDataRead ReadAndParse(const std::string& path)
         r.Problems.front().Detail = path;
     const AnsiString sideFile = path + std::string(platform::PendingWriteSuffix);
     // A file moved without its side file: the end of its last write may wait in the
-    // folder it was moved from, under its name.
-    const size_t slash = sideFile.rfind('/');
+    // folder it was moved from, under the name the file was written to there.
+    const AnsiString written =
+        (r.WrittenName.empty() ? AnsiString(path) : r.WrittenName) + std::string(platform::PendingWriteSuffix);
+    const size_t slash = written.rfind('/');
     for (TDataFileProblem& p : r.Problems)
         if (p.Kind == TDataFileProblemKind::CutShort)
-            p.Detail = slash == AnsiString::npos ? sideFile : sideFile.substr(slash + 1);
+            p.Detail = slash == AnsiString::npos ? written : written.substr(slash + 1);
     if (pending == platform::TPendingWriteState::Applied) r.CompletedFrom = sideFile;
     if (pending == platform::TPendingWriteState::Waiting)
         r.Problems.push_back({TDataFileProblemKind::PendingWriteWaits, 0, sideFile});

@@ -129,6 +129,7 @@ inline constexpr int DataFileMaxSeriesColumns = 24;
 struct TRecordedDataRead {
     bool Loaded = false;     // false: nothing may be loaded (see Problems)
     AnsiString StorageDate;  // prelude field 2
+    AnsiString WrittenName;  // prelude field 4: the full name the file was written to
     AnsiString DeviceName;   // prelude field 6
     // Titles of the 22 value series: header fields 3 .. 24, with the defaults of the
     // later series where the header is shorter.

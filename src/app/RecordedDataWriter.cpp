@@ -1,5 +1,7 @@
 #include "app/RecordedDataWriter.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <deque>
@@ -196,6 +198,7 @@ private:
 
 struct TDataFileSaveQueue::TGrowingFileState {
     platform::TGrowingFile File;
+    std::string Path;     // the name written to: the file's own, or the free name beside it
     TRecordedData Texts;  // the head's texts and the sections' lines; no rows
     bool Utf8 = false;
     bool RowsNeedUtf8 = false;  // a row's label does not fit Windows-1252
@@ -436,7 +439,8 @@ void TDataFileSaveQueue::Run()
                     // What was kept goes into the file; no one waits for the result.
                     std::string error;
                     try {
-                        if (!WriteKept(*file.Growing, path, error)) std::fprintf(stderr, "%s\n", error.c_str());
+                        if (!WriteKept(*file.Growing, file.Growing->Path, error))
+                            std::fprintf(stderr, "%s\n", error.c_str());
                     } catch (...) {
                         platform::UiDispatcher::ReportException(std::current_exception(), path.c_str());
                     }
@@ -470,16 +474,41 @@ void TDataFileSaveQueue::RunSave(Job& job, std::unique_ptr<TGrowingFileState>& g
     platform::TSideFileNotes notes;
     if (job.use == TPartFileUse::Final) {
         result = BuildAndWrite(job.path, job.rows.Data, error);
+        if (result != TDataFileWriteResult::Written && platform::HeldByAnotherUser(job.path))
+            if (const std::string free = FreeNameFor(job.path); !free.empty()) {
+                // The file names the name it was written to, where its side file is.
+                job.rows.Data.FileName = free;
+                std::string freeError;
+                if (BuildAndWrite(free, job.rows.Data, freeError) == TDataFileWriteResult::Written) {
+                    result = TDataFileWriteResult::Written;
+                    notes.Add({platform::TSideFileNote::TKind::SavedUnderFreeName, job.path, free});
+                }
+            }
     } else {
         try {
             auto file = std::make_unique<TGrowingFileState>();
             TRecordedDataLayout layout;
             const TRecordedData& data = job.rows.Data;
-            const std::string bytes = BuildRecordedDataFile(data, &layout);
-            if (!platform::CheckWritable(job.path, &error))
-                result = TDataFileWriteResult::CannotCreate;
-            else if (!file->File.Create(job.path, bytes, &error))
-                result = TDataFileWriteResult::WriteFailed;
+            const auto create = [&](const std::string& path, const TRecordedData& named, std::string& why) {
+                const std::string bytes = BuildRecordedDataFile(named, &layout);
+                if (!platform::CheckWritable(path, &why)) return TDataFileWriteResult::CannotCreate;
+                if (!file->File.Create(path, bytes, &why)) return TDataFileWriteResult::WriteFailed;
+                file->Path = path;
+                return TDataFileWriteResult::Written;
+            };
+            result = create(job.path, data, error);
+            if (result != TDataFileWriteResult::Written && platform::HeldByAnotherUser(job.path))
+                if (const std::string free = FreeNameFor(job.path); !free.empty()) {
+                    // The file names the name it was written to, where its side file is; its
+                    // appends still come with the part's own name.
+                    TRecordedData named = data;
+                    named.FileName = free;
+                    std::string freeError;
+                    if (create(free, named, freeError) == TDataFileWriteResult::Written) {
+                        result = TDataFileWriteResult::Written;
+                        notes.Add({platform::TSideFileNote::TKind::SavedUnderFreeName, job.path, free});
+                    }
+                }
             if (result == TDataFileWriteResult::Written) {
                 file->Utf8 = layout.Utf8;
                 file->RowsNeedUtf8 = LabelsNeedUtf8(data.Errors);
@@ -612,7 +641,7 @@ TGrowResult TDataFileSaveQueue::Append(TGrowingFileState& file, Job& job, std::s
     TRecordedData& data = rows.Data;
     // Rows missing in between, rows too far back to find, other texts in the head, or a file
     // someone moved, deleted or replaced: only a whole write gives the file a save writes.
-    if (!file.File.IsNamed(rows.Path)) return TGrowResult::Gone;
+    if (!file.File.IsNamed(file.Path)) return TGrowResult::Gone;
     const int kept = int(file.RowStarts.size());
     if (rows.FirstRow > file.Rows || rows.FirstRow < file.Rows - kept || !SameHead(file.Texts, data))
         return TGrowResult::Rewrite;
@@ -676,14 +705,14 @@ TGrowResult TDataFileSaveQueue::Append(TGrowingFileState& file, Job& job, std::s
     }
     // Written and synced before the oldest data kept would be a minute old at the next tick.
     if (file.DirtySince >= 0 && rows.Ticks - file.DirtySince + std::int64_t(data.TimeStep) * 1000 > WriteAfterMs) {
-        if (!WriteKept(file, rows.Path, error)) {
+        if (!WriteKept(file, file.Path, error)) {
             if (!file.File.SideFileBlocked()) return TGrowResult::Failed;
             error = file.File.SideFilePath();
             return file.File.SideFileHoldsEarlierWrite() ? TGrowResult::EarlierWriteInTheWay
                                                          : TGrowResult::SideFileBlocked;
         }
         if (!file.File.SyncData(&error)) {
-            error = rows.Path + ": " + error;
+            error = file.Path + ": " + error;
             return TGrowResult::Failed;
         }
         file.DirtySince = -1;
@@ -717,6 +746,18 @@ bool TDataFileSaveQueue::WriteKept(TGrowingFileState& file, const std::string& p
     file.KeptFrom = file.RowsEnd;
     file.Unwritten = false;
     return true;
+}
+
+std::string TDataFileSaveQueue::FreeNameFor(const std::string& path)
+{
+    std::lock_guard<std::mutex> lock(FMutex);
+    std::string& free = FFreeNames[path];
+    // The name taken before goes on being written while it is still free or the user's own.
+    struct stat st {};
+    const bool taken = !free.empty() && ::lstat(free.c_str(), &st) == 0;
+    if (free.empty() || (taken && (!S_ISREG(st.st_mode) || platform::HeldByAnotherUser(free))))
+        free = platform::FreeNameBeside(path);
+    return free;
 }
 
 int TDataFileSaveQueue::WaitingJobs() const

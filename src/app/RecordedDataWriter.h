@@ -208,6 +208,9 @@ private:
     // one gives the file and the results writing them one by one gives; false (nothing
     // changed) when it may not.
     static bool MergeAppend(Job& into, TGrowingRows& rows);
+    // The free name beside `path` its saves go to while another user holds `path`: the one
+    // taken before as long as it is still free or the user's own file.
+    std::string FreeNameFor(const std::string& path);
     // Writes what Append kept; false with the reason in `error` when that fails.
     bool WriteKept(TGrowingFileState& file, const std::string& path, std::string& error);
     void Queue(Job job);
@@ -223,8 +226,9 @@ private:
     // Guarded by FMutex, except an entry's Growing (its serving worker's); an entry stays
     // while it has jobs, is served or grows.
     std::map<std::string, TFileJobs> FFiles;
-    std::deque<std::string> FReady;  // files with jobs that no worker serves, in turn
-    int FPending = 0;                // queued, running, or waiting for its result on the user-interface thread
+    std::deque<std::string> FReady;                 // files with jobs that no worker serves, in turn
+    std::map<std::string, std::string> FFreeNames;  // guarded by FMutex; see FreeNameFor
+    int FPending = 0;  // queued, running, or waiting for its result on the user-interface thread
     int FIdleWorkers = 0;
     bool FStop = false;
     bool FFailureShown = false;  // user-interface thread: a failed save's box is open

@@ -405,6 +405,9 @@ private:
     void ReportPartFileFailure(const AnsiString& name, const std::string& error);
     void SideFileBlocked(const AnsiString& name, const std::string& blocker, bool earlierWrite);
     void ShowFileNotice(const AnsiString& text);
+    // The callback that tells the user what a save did with side files, or that it saved
+    // under a free name.
+    std::function<void(const std::vector<platform::TSideFileNote>&)> SaveNoted();
     // The running part's file was written whole after it had failed or was gone.
     void PartFileWrittenAgain(const AnsiString& name);
     void DataFolderChecked(const AnsiString& name, const std::string& error);
@@ -424,6 +427,7 @@ private:
     // Recording state, named as the window's members of the same meaning.
     TDateTime FPartStartTime = 0;
     AnsiString FDataFileShortName, FDataFileBase, FFirstPartFileName, FChannelLabel;
+    AnsiString FFreeNameShown;  // the free name a part was last saved under (SaveNoted)
     AnsiString FLeftAxisTitle, FRightAxisTitle;
     std::uint32_t FSerialNumber = 0;
     int FSeriesCount = ValueSeriesTotal;

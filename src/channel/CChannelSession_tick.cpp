@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <optional>
@@ -550,20 +551,6 @@ void CChannelSession::WriteCurrentPart(std::function<void(bool)> done, TPartFile
         if (!quiet) FGrowFailureShown = true;
         PartFileFailed(name, error, ticks);
     };
-    // What the save did with the side files of cut-off writes in the folder goes into the
-    // protocol: a write of an earlier run finished, or an earlier file's unfinished write,
-    // which fits no file under the name any more, kept under a name of its own.
-    auto noted = [this, alive](const std::vector<platform::TSideFileNote>& notes) {
-        auto a = alive.lock();
-        if (!a || !*a) return;
-        for (const platform::TSideFileNote& n : notes) {
-            const bool aside = n.Kind == platform::TSideFileNote::TKind::SetAside;
-            AnsiString text = ChannelText(aside ? RowSideFileKeptAside : RowCutWriteFinished);
-            if (const auto dollar = text.find('$'); dollar != AnsiString::npos)
-                text.replace(dollar, 1, aside ? n.SideFile : n.File);
-            AddProtocolLine(" " + text);
-        }
-    };
     TDataFileSaveQueue::Instance().Save(
         this, FChannel,
         [this, alive, name, quiet, done = std::move(done)](bool ok) {
@@ -582,7 +569,38 @@ void CChannelSession::WriteCurrentPart(std::function<void(bool)> done, TPartFile
             }
             if (done) done(ok);
         },
-        use, quiet, failed, QueuedWorkFailed(), noted);
+        use, quiet, failed, QueuedWorkFailed(), SaveNoted());
+}
+
+std::function<void(const std::vector<platform::TSideFileNote>&)> CChannelSession::SaveNoted()
+{
+    // What the save did with the side files of cut-off writes in the folder goes into the
+    // protocol: a write of an earlier run finished, or an earlier file's unfinished write,
+    // which fits no file under the name any more, kept under a name of its own. A part
+    // saved under a free name, as another user holds its own, is also shown in a box, once
+    // for each name.
+    std::weak_ptr<bool> alive = FAlive;
+    return [this, alive](const std::vector<platform::TSideFileNote>& notes) {
+        auto a = alive.lock();
+        if (!a || !*a) return;
+        for (const platform::TSideFileNote& n : notes) {
+            if (n.Kind == platform::TSideFileNote::TKind::SavedUnderFreeName) {
+                if (FFreeNameShown == n.SideFile) continue;
+                FFreeNameShown = n.SideFile;
+                AnsiString text = ChannelText(RowSavedUnderFreeName);
+                for (const auto& [mark, value] : {std::pair<const char*, AnsiString>("$1", n.File), {"$2", n.SideFile}})
+                    if (const auto at = text.find(mark); at != AnsiString::npos) text.replace(at, 2, value);
+                AddProtocolLine(" " + text);
+                ShowFileNotice(text);
+                continue;
+            }
+            const bool aside = n.Kind == platform::TSideFileNote::TKind::SetAside;
+            AnsiString text = ChannelText(aside ? RowSideFileKeptAside : RowCutWriteFinished);
+            if (const auto dollar = text.find('$'); dollar != AnsiString::npos)
+                text.replace(dollar, 1, aside ? n.SideFile : n.File);
+            AddProtocolLine(" " + text);
+        }
+    };
 }
 
 void CChannelSession::CheckDataFolder()
@@ -1076,7 +1094,8 @@ bool CChannelSession::Close()
     // user keep waiting or leave the file unsaved; the recording stays in memory until then.
     const AnsiString name = PartFileName();
     auto result = std::make_shared<std::optional<bool>>();
-    TDataFileSaveQueue::Instance().Save(this, FChannel, [result](bool ok) { *result = ok; });
+    TDataFileSaveQueue::Instance().Save(
+        this, FChannel, [result](bool ok) { *result = ok; }, TPartFileUse::Final, false, {}, {}, SaveNoted());
     const bool waited = WaitForFileSave([result] { return result->has_value(); }, name, ChannelLanguage(),
                                         resources::RowRecordingStaysInMemory);
     const bool written = waited && **result;
@@ -1109,6 +1128,17 @@ bool CChannelSession::EndFromOutside(const AnsiString& why, std::function<void(b
     AddProtocolLine(" " + why);
     DropUnsentCommands();
     if (OnEndingFromOutside) OnEndingFromOutside();
-    TDataFileSaveQueue::Instance().Save(this, FChannel, std::move(done), TPartFileUse::Final, true);
+    // Nobody may be there to see a box: a save that failed is said on the standard error
+    // output, and in the channel's protocol for a later save of it.
+    const AnsiString name = PartFileName();
+    std::weak_ptr<bool> alive = FAlive;
+    auto failed = [this, alive, name](const std::string& error) {
+        std::fprintf(stderr, "The recording of channel %d could not be saved to %s: %s\n", FChannel, name.c_str(),
+                     error.c_str());
+        auto a = alive.lock();
+        if (a && *a) AddProtocolLine(" " + ChannelText(RowSavingFailed) + " " + name + " (" + error + ")");
+    };
+    TDataFileSaveQueue::Instance().Save(this, FChannel, std::move(done), TPartFileUse::Final, true, failed, {},
+                                        SaveNoted());
     return true;
 }

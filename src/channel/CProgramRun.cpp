@@ -273,6 +273,28 @@ void CProgramRun::SendAtOnce()
     SendProgramFrames(RemainingSteps, true);
 }
 
+void CProgramRun::NoteSkippedSteps(double setpoint, TDateTime x)
+{
+    // The plan goes by the clock: after a time in which no tick ran (the process was
+    // stopped, the computer slept) or none reached the unit, the step due now follows the
+    // last one the unit got at once, however far apart they are.
+    const int interval = std::max(1, FSession.SamplingInterval());
+    const std::int64_t skipped = Round64((x - FPlanX) * SecsPerDay) - interval;
+    if (FPlanSegment != FSegmentSerial || 2 * skipped <= interval || std::abs(setpoint - FPlanValue) < 0.005) return;
+    AddProtocolLine(Stamp() + " " +
+                    ChannelText(RowSetpointJumps, {FProgrammer.GetCurrentSegmentName(), IntToStr(skipped),
+                                                   FormatFloat("0.00", FPlanValue), FormatFloat("0.00", setpoint)}));
+}
+
+bool CProgramRun::LastStepSkipped() const
+{
+    const TDateTime planned = PlannedSetpointLastX();
+    if (FProgrammer.GetRampActive() != 1 || FDueSegment != FSegmentSerial ||
+        Round64((planned - RecordedSetpointLastX()) * SecsPerDay) > 0)
+        return false;
+    return FDueX < planned - 0.5 * std::max(1, FSession.SamplingInterval()) / SecsPerDay;
+}
+
 int CProgramRun::StepsStillPlanned() const
 {
     // Measured now, not taken from the last tick: a hold before the run's first tick, or one
@@ -434,12 +456,16 @@ void CProgramRun::Resume(bool withRest)
     const int due = position(recorded);
     FPlanValue = FHeldPlan[std::size_t(due)];
     FPlanX = anchor + due * step;
+    // The step due now is picked; with nothing left after it the segment is over.
+    FDueX = FPlanX;
+    FDueSegment = FSegmentSerial;
     if (withRest) {
         const std::int64_t points = Round64((anchor + last * step - recorded) / step);
         for (std::int64_t q = 1; q <= points; ++q) {
             const TDateTime x = recorded + double(q) * step;
             AddPlannedSetpoint(x, FHeldPlan[std::size_t(position(x))]);
         }
+        if (points <= 0) FDueX = std::max(FDueX, PlannedSetpointLastX());
     }
     SetRampPlotted();
     Event(TRunEvent::Resumed);
@@ -582,7 +608,11 @@ void CProgramRun::TickSteps()
     // it is held); both measure the plan against the recording, so they wait for a
     // recorded point.
     if (RecordedSetpointLastX() != 0.0) {
-        if (ProgramRunning) FProgrammer.RunStep(interval, RunningSlot, PlannedSetpointLastX(), RecordedSetpointLastX());
+        // A tick that came late (the user-interface thread was held for more than half an
+        // interval) may find the segment's time over before any tick picked its last step,
+        // the target: this tick picks it, and the segment ends at the next one.
+        if (ProgramRunning && !LastStepSkipped())
+            FProgrammer.RunStep(interval, RunningSlot, PlannedSetpointLastX(), RecordedSetpointLastX());
         RemainingSteps = CProgrammer::ElapsedSteps(PlannedSetpointLastX(), RecordedSetpointLastX(), interval);
     }
     // 4. The unit's setpoint limits, asked once after a start: the one-shot query goes

@@ -228,6 +228,11 @@ private:
     void SendAtOnce();
     // The steps still to run in the segment, measured now.
     void UpdateRemainingSteps();
+    // A tick's step handed to the unit: when steps of the segment went by unsent before it,
+    // the protocol names the jump.
+    void NoteSkippedSteps(double setpoint, TDateTime x);
+    // The running segment's time is over by the clock, but no tick picked its last step.
+    bool LastStepSkipped() const;
     // The frames for the unit with this step of the plan, planned for `x`.
     void SendPlanStep(double setpoint, TDateTime x, bool atOnce);
     // The steps of the running segment's plan after the last recorded point: the time the
@@ -327,6 +332,9 @@ private:
     double FPlanValue = 0.0;
     TDateTime FPlanX = 0.0;
     std::uint32_t FPlanSegment = ~0u;
+    // The planned time of the step the last tick picked (sent or not) and its segment.
+    TDateTime FDueX = 0.0;
+    std::uint32_t FDueSegment = ~0u;
     // A hold keeps that step and the steps planned after it; the resume lays them out
     // again from the step's time on, later by the time held.
     std::vector<double> FHeldPlan;

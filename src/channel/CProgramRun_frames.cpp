@@ -37,8 +37,10 @@ void CProgramRun::SendProgramFrames(int remainingSteps, bool atOnce)
                     FSession.SendProgramCommands(NoChange, NoOutputChange, false);
                 }
             } else {
-                // Switching the unit off goes out once; then the status poll stands again, so
+                // The last step may still wait for a cycle, as above: it goes first. Switching
+                // the unit off goes out once after it; then the status poll stands again, so
                 // a unit the user switches on at its own panel stays on.
+                if (!atOnce && FSetpointSent) FSession.SendProgramCommands(FLastCommand, FLastOutputs, true, true);
                 const bool refused =
                     FSession.SendProgramCommands("G0DO*****", NoOutputChange, true) == TCommandHandOver::Refused;
                 FSession.SendProgramCommands(NoChange, NoOutputChange, false);
@@ -68,8 +70,9 @@ void CProgramRun::SendProgramFrames(int remainingSteps, bool atOnce)
     }
     const int index = FProgrammer.ActiveSetpointIndex(remainingSteps);
     const TChartSeries* planned = Planned();
-    SendPlanStep(FProgrammer.GetActiveSetpoint(remainingSteps),
-                 index >= 0 && planned ? planned->GetxValue(index) : RecordedSetpointLastX(), atOnce);
+    FDueX = index >= 0 && planned ? planned->GetxValue(index) : RecordedSetpointLastX();
+    FDueSegment = FSegmentSerial;
+    SendPlanStep(FProgrammer.GetActiveSetpoint(remainingSteps), FDueX, atOnce);
 }
 
 void CProgramRun::SendPlanStep(double setpoint, TDateTime x, bool atOnce)
@@ -144,6 +147,7 @@ void CProgramRun::SendPlanStep(double setpoint, TDateTime x, bool atOnce)
             FSetpointSent = true;
             FLastCommand = command;
             FLastOutputs = "C14" + outputs;
+            if (!atOnce) NoteSkippedSteps(setpoint, x);
             FPlanValue = setpoint;
             FPlanX = x;
             FPlanSegment = FSegmentSerial;

@@ -71,12 +71,19 @@ void WriteRecordingsAtOutsideEnd(const AnsiString& why)
     // Boxes that queued work may still show are answered with their default button.
     platform::SetDialogs(nullptr);
     auto unwritten = std::make_shared<int>(0);
+    auto failed = std::make_shared<int>(0);
     for (int c = 1; c <= MaxChannels; ++c)
         if (CChannelSession* session = CChannelSession::Of(c))
-            if (session->EndFromOutside(why, [unwritten](bool) { --*unwritten; })) ++*unwritten;
+            if (session->EndFromOutside(why, [unwritten, failed](bool ok) {
+                    --*unwritten;
+                    if (!ok) ++*failed;
+                }))
+                ++*unwritten;
     if (!platform::UiDispatcher::Instance().WaitRunning([unwritten] { return *unwritten == 0; }, OutsideEndWriteMs)) {
         std::fprintf(stderr, "%d recording file(s) could not be written in time\n", *unwritten);
     }
+    // Each failed save has said why (CChannelSession::EndFromOutside).
+    if (*failed > 0) std::fprintf(stderr, "%d recording file(s) could not be saved\n", *failed);
 }
 
 // Ended from outside, the program is gone for the user at once: its windows leave the

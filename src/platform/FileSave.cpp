@@ -62,6 +62,10 @@ const char* const OwnNameEarlierWriteReason =
     "the name of the program's own file holds the unfinished write of an earlier file of this name, which could "
     "not be kept under a name of its own; it is left as it is";
 
+// Why a file is not saved under a name another user's file holds (a sticky folder lets
+// nobody but its owner replace it).
+const char* const ForeignFileReason = "the name is held by another user's file; it is left as it is";
+
 const char* const ReplacedWhileWrittenReason =
     "the file was replaced by another one while it was written (someone else may write its folder)";
 
@@ -147,7 +151,8 @@ bool CheckResolved(const std::string& path, const std::string& target, std::stri
     struct stat st {};
     if (::stat(target.c_str(), &st) == 0) {
         if (S_ISREG(st.st_mode))
-            if (int err = NotWritableReason(target, W_OK)) return Fail(error, path, err);
+            if (int err = NotWritableReason(target, W_OK))
+                return st.st_uid != FileOwnerUser() ? FailWith(error, path, ForeignFileReason) : Fail(error, path, err);
     } else if (errno != ENOENT) {
         return Fail(error, path, errno);
     }
@@ -156,6 +161,28 @@ bool CheckResolved(const std::string& path, const std::string& target, std::stri
     return true;
 }
 }  // namespace
+
+bool HeldByAnotherUser(const std::string& path)
+{
+    struct stat st {
+    }, folder{};
+    if (::lstat(path.c_str(), &st) != 0) return false;
+    if (!S_ISLNK(st.st_mode)) return st.st_uid != FileOwnerUser();
+    return ::stat(DirOf(path).c_str(), &folder) == 0 && !MayFollowLink(st, folder);
+}
+
+std::string FreeNameBeside(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    const size_t dot = path.rfind('.');
+    const size_t at = dot == std::string::npos || (slash != std::string::npos && dot < slash) ? path.size() : dot;
+    for (int n = 2; n < 1000; ++n) {
+        const std::string name = path.substr(0, at) + "-" + std::to_string(n) + path.substr(at);
+        struct stat st {};
+        if (::lstat(name.c_str(), &st) != 0 && errno == ENOENT) return name;
+    }
+    return {};
+}
 
 bool CheckWritable(const std::string& path, std::string* error)
 {
@@ -187,7 +214,20 @@ bool WriteAll(int fd, std::string_view bytes, off_t offset, int& err)
 
 // When this process started: a temporary file of ours older than that is no save of this
 // run, one made since may be.
-const std::time_t gProcessStart = std::time(nullptr);
+// On the clock the file system dates files by (its coarse one: a file written after this is
+// never dated before it), to the nanosecond: a run that starts again at once (a supervisor's
+// restart) still tells what its predecessor left from what it writes itself.
+const struct timespec gProcessStart = [] {
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+    return now;
+}();
+
+bool BeforeProcessStart(const struct stat& st)
+{
+    return st.st_mtim.tv_sec < gProcessStart.tv_sec ||
+           (st.st_mtim.tv_sec == gProcessStart.tv_sec && st.st_mtim.tv_nsec < gProcessStart.tv_nsec);
+}
 
 std::atomic<long long> gOwnerForTests{-1};
 
@@ -254,7 +294,7 @@ constexpr std::time_t kLocklessLeftoverAge = 7 * 24 * 3600;
 // killed save left: no save under way holds its lock.
 bool IsLeftoverTemp(int dirFd, const char* name, const struct stat& st)
 {
-    const std::time_t age = std::time(nullptr) - st.st_mtime;
+    const std::time_t age = std::time(nullptr) - st.st_mtim.tv_sec;
     if (age < kUnlockedLeftoverAge) return false;
     const int fd = ::openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) return false;
@@ -571,6 +611,23 @@ void RemoveSideFile(const std::string& pending)
 // not ours, or whose file is gone, cannot be written or is not in a state the write leaves,
 // stays; it goes without being applied only when this process saved the file whole under
 // its name since.
+// Side files found not to fit their files, with the states of both then: a save into the
+// folder reads each such file once per change of it or of its side file, not at every save
+// (a file written whole each minute saves into its folder each minute).
+struct TNoFit {
+    TFileIdentity Side, File;
+    struct timespec SideChanged {
+    }, FileChanged{};
+    bool Same(const struct stat& side, const struct stat& file) const
+    {
+        return Side == IdentityOf(side) && File == IdentityOf(file) && !Before(SideChanged, side.st_ctim) &&
+               !Before(side.st_ctim, SideChanged) && !Before(FileChanged, file.st_ctim) &&
+               !Before(file.st_ctim, FileChanged);
+    }
+};
+std::map<std::string, TNoFit> gNoFits;  // by the side file's name, guarded by gWrittenMutex
+constexpr size_t kKeptNoFits = 4096;
+
 bool FinishPendingWrite(const std::string& pending)
 {
     TOpenSideFile side;
@@ -583,10 +640,21 @@ bool FinishPendingWrite(const std::string& pending)
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != FileOwnerUser()) return false;
     std::string data, newEnd;
     const std::uint64_t size = std::uint64_t(st.st_size);
-    const bool fits = size <= std::max<std::uint64_t>(side.W.Size, side.W.Offset + side.W.Length) &&
+    const auto knownNoFit = [&] {
+        std::lock_guard<std::mutex> lock(gWrittenMutex);
+        const auto it = gNoFits.find(pending);
+        return it != gNoFits.end() && it->second.Same(side.St, st);
+    };
+    const bool fits = !knownNoFit() && size <= std::max<std::uint64_t>(side.W.Size, side.W.Offset + side.W.Length) &&
                       ReadWhole(fd, st, data) && PendingWriteFits(side, data, newEnd);
     if (!fits) {
-        if (SavedWholeSince(path, st, side)) RemoveSideFile(pending);
+        if (SavedWholeSince(path, st, side)) {
+            RemoveSideFile(pending);
+            return false;
+        }
+        std::lock_guard<std::mutex> lock(gWrittenMutex);
+        if (gNoFits.size() >= kKeptNoFits) gNoFits.clear();
+        gNoFits[pending] = {IdentityOf(side.St), IdentityOf(st), side.St.st_ctim, st.st_ctim};
         return false;
     }
     // A file nobody may write is left as it is, as a save leaves it, also by a privileged
@@ -631,7 +699,7 @@ void TidyLeftovers(const std::string& folder)
         if (!temp && !IsPendingName(e->d_name)) continue;
         struct stat st {};
         if (::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
-            st.st_uid != FileOwnerUser() || st.st_mtime >= gProcessStart)
+            st.st_uid != FileOwnerUser() || !BeforeProcessStart(st))
             continue;
         if (temp) {
             // Another run's save may still be writing it (another machine on the same share).
@@ -825,10 +893,14 @@ bool SaveAtomic(const std::string& path, std::span<const std::string_view> parts
         return Fail(error, path, ECANCELED);
     }
     if (::rename(tmpl.c_str(), target.c_str()) != 0) {
-        if (keptFd) return fail(errno);
         const int renameError = errno;
+        // A sticky folder keeps another user's file from being replaced.
+        struct stat held {};
+        const bool foreign = (renameError == EPERM || renameError == EACCES) && ::lstat(target.c_str(), &held) == 0 &&
+                             held.st_uid != FileOwnerUser();
+        if (keptFd) ::close(fd);
         ::unlink(tmpl.c_str());
-        return Fail(error, path, renameError);
+        return foreign ? FailWith(error, path, ForeignFileReason) : Fail(error, path, renameError);
     }
     // What was put in place is the file written: in a folder others may write, another user
     // could have put something else under the temporary name meanwhile.
@@ -1121,7 +1193,7 @@ bool FinishCutWrite(const std::string& path)
     const std::string pending = PendingPathOf(path);
     struct stat st {};
     return ::lstat(pending.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == FileOwnerUser() &&
-           st.st_mtime < gProcessStart && FinishPendingWrite(pending);
+           BeforeProcessStart(st) && FinishPendingWrite(pending);
 }
 
 int FinishCutWrites(const std::string& folder)
@@ -1133,7 +1205,7 @@ int FinishCutWrites(const std::string& folder)
     while (const dirent* e = ::readdir(dir)) {
         struct stat st {};
         if (IsPendingName(e->d_name) && ::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(st.st_mode) && st.st_uid == FileOwnerUser() && st.st_mtime < gProcessStart)
+            S_ISREG(st.st_mode) && st.st_uid == FileOwnerUser() && BeforeProcessStart(st))
             pending.push_back(folder + "/" + e->d_name);
     }
     ::closedir(dir);
@@ -1166,6 +1238,11 @@ void TGrowingFile::Close()
     FFd = -1;
     FSize = 0;
     FMarks.clear();
+}
+
+struct timespec ProcessStartTime()
+{
+    return gProcessStart;
 }
 
 uid_t FileOwnerUser()

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -46,6 +47,13 @@ bool CheckWritable(const std::string& path, std::string* error = nullptr);
 // (CheckWritable). A symbolic link the rules of CheckWritable let through is written
 // through: the file it points to is replaced, the link stays.
 bool SaveFileAtomic(const std::string& path, std::string_view bytes, std::string* error = nullptr);
+
+// Whether the name `path` is held by what another user put there, which a save leaves as it
+// is: a symbolic link that CheckWritable does not follow, or another user's file or folder.
+bool HeldByAnotherUser(const std::string& path);
+// The first name beside `path` that nothing holds, with "-2", "-3", ... in front of its
+// extension ("/data/run_12.csv" -> "/data/run_12-2.csv"); empty when there is none.
+std::string FreeNameBeside(const std::string& path);
 
 // False, with the reason ("No space left on device") in `error`, when the file system that
 // `path` would be written to has less than `bytes` free for the user.
@@ -172,10 +180,13 @@ bool ReadGrowingFile(const std::string& path, std::uint64_t maxBytes, std::strin
 // `<file>.recovery` name with the local time it was written behind, "2026-03-27_14-05-09"),
 // as its end fits no file under its name any more and may be in no file at all.
 struct TSideFileNote {
-    enum class TKind { Finished, SetAside };
+    // SavedUnderFreeName: not a side file's business, but told the same way: the file could
+    // not be saved under its name, which another user holds (HeldByAnotherUser), and was
+    // saved under the free name SideFile instead.
+    enum class TKind { Finished, SetAside, SavedUnderFreeName };
     TKind Kind;
     std::string File;      // the data file
-    std::string SideFile;  // the side file finished, or the name it was set aside under
+    std::string SideFile;  // the side file finished, or the name it was set aside (or saved) under
 };
 // While one exists on a thread, the saves and finishings on that thread note there what
 // they did with side files (SaveFileAtomic, TGrowingFile::Create, FinishCutWrite(s)), for
@@ -200,6 +211,10 @@ private:
 bool FinishCutWrite(const std::string& path);
 // The same for every side file an earlier run left in `folder`; how many were finished.
 int FinishCutWrites(const std::string& folder);
+
+// When this process started, on the clock the file system dates files by: side files and
+// temporary files dated before it are an earlier run's.
+struct timespec ProcessStartTime();
 
 // The user whose files the program takes as its own when it trusts side files and tidies
 // leftovers: the user who runs it. Tests that run as a privileged user set another one

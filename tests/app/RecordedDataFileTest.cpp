@@ -1281,6 +1281,78 @@ TEST_F(RecordedDataFileTest, AppendsToAFileThatDoesNotAnswerWaitAsOne)
     EXPECT_EQ(heard, std::vector<int>{appended - 1});
 }
 
+// Appends that wait for a file that does not answer are merged only where the later one
+// continues the earlier one: rows that leave a gap behind the earlier ones, or protocol lines
+// that do not follow its lines, are no continuation. Such an append is handed over alone and
+// hears that the file must be written whole, as it would have without the wait.
+TEST_F(RecordedDataFileTest, WaitingAppendsThatDoNotContinueEachOtherStayApart)
+{
+    TDataFileSaveQueue& queue = TDataFileSaveQueue::Instance();
+    for (const bool rowGap : {true, false}) {
+        SCOPED_TRACE(rowGap ? "rows with a gap" : "protocol lines with a gap");
+        FakeDataFileView v;
+        FillSample(v);
+        v.fileName = Path(rowGap ? "gap" : "lines");
+        const std::string path = Path(rowGap ? "gap_21.csv" : "lines_21.csv");
+        support::HangingFileSystem share([&](const std::string& p, bool write) { return write && p == path; });
+        queue.Save(&v, 2, {}, TPartFileUse::Growing, true);
+        ASSERT_TRUE(share.AwaitHang());
+        std::vector<AnsiString>& protocol = v.memos[TDataFileMemo::SerialData];
+        const int handed = v.series[0]->Count();
+        for (int i = 1; i <= 4; ++i)
+            for (int k = 0; k < 3; ++k) v.series[size_t(k)]->AddXY(38752 + i / 86400.0, i + k);
+        protocol.push_back("line 1");
+        protocol.push_back("line 2");
+        std::vector<TGrowResult> heard(2, TGrowResult::Written);
+        TGrowingRows first = NewRows(v, path, handed, 1000);
+        first.Data.X.resize(1);
+        first.Data.Errors.resize(1);
+        for (auto& c : first.Data.Columns) c.Values.resize(1);
+        first.ProtocolFrom = int(protocol.size()) - 2;
+        first.Data.EventProtocol = {"line 1"};
+        // The second append begins two rows behind the first one's (with a line and no rows
+        // of its own), or its line is the one after "line 2" while "line 2" never came.
+        TGrowingRows second = NewRows(v, path, rowGap ? handed + 2 : handed + 1, 2000);
+        if (rowGap) {
+            second.Data.X.clear();
+            second.Data.Errors.clear();
+            for (auto& c : second.Data.Columns) c.Values.clear();
+        }
+        second.ProtocolFrom = int(protocol.size()) - (rowGap ? 1 : 0);
+        second.Data.EventProtocol = {rowGap ? "line 2" : "line 3"};
+        queue.Append(std::move(first), [&](TGrowResult r, const std::string&) { heard[0] = r; });
+        queue.Append(std::move(second), [&](TGrowResult r, const std::string&) { heard[1] = r; });
+        EXPECT_EQ(queue.WaitingJobs(), 2);
+        share.Release();
+        queue.WaitIdle();
+        EXPECT_EQ(heard[0], TGrowResult::Written);
+        EXPECT_EQ(heard[1], TGrowResult::Rewrite);
+        queue.EndGrowing(path);
+        queue.WaitIdle();
+    }
+}
+
+// A cut file moved under a new name without its side file: the message on opening it names
+// the side file by the name it has in the folder the file came from.
+TEST_F(RecordedDataFileTest, ACutFileMovedUnderANewNameNamesItsSideFileByItsOldName)
+{
+    FakeDataFileView v;
+    FillSample(v);
+    TRecordedDataLayout layout;
+    const std::string bytes = BuildRecordedDataFile(CaptureRecordedData(v, "/data/old/run_11.csv"), &layout);
+    const std::string moved = Path("renamed.csv");
+    {
+        std::ofstream out(moved, std::ios::binary);
+        out << bytes.substr(0, layout.RowsEnd);
+    }
+    const TRecordedDataRead read = ReadRecordedDataFile(moved);
+    const auto cut = std::find_if(read.Problems.begin(), read.Problems.end(),
+                                  [](const TDataFileProblem& p) { return p.Kind == TDataFileProblemKind::CutShort; });
+    ASSERT_NE(cut, read.Problems.end());
+    EXPECT_EQ(cut->Detail, "run_11.csv.recovery");
+    EXPECT_EQ(read.Rows(), 3);
+}
+
 // The workers started while files did not answer end once they have nothing to do: a long
 // run keeps no thread for each hang it met, only one that waits for the next file.
 TEST_F(RecordedDataFileTest, WorkersStartedWhileFilesHungEndOnceIdle)

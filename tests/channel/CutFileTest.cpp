@@ -328,3 +328,83 @@ TEST_F(CutFileTest, AnEarlierWritesSideFileSurvivesANewRecordingUnderItsName)
     EXPECT_FALSE(read.Damaged());
     EXPECT_EQ(read.Rows(), s.ValueSeries(0)->Count());
 }
+
+// Another user who may write the folder puts a link at the name of a part before it is
+// written (the first part's, or the next one's): the link is neither followed nor replaced,
+// and the part's rows go into a free name beside it, which the protocol and a box name,
+// through the minute's writes, the part's end and the channel's close.
+TEST_F(CutFileTest, APartWhoseNameAnotherUserHoldsIsSavedUnderAFreeName)
+{
+    const bool root = ::geteuid() == 0;
+    // Without root no link can be given to another user: the user's own then count as
+    // another user's.
+    if (!root) platform::SetFileOwnerUserForTests(4242);
+    const std::string dir = folder.path().toStdString() + "/shared";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir)));
+    ASSERT_EQ(::chmod(dir.c_str(), 01777), 0);
+    const std::string victim = folder.path().toStdString() + "/thesis.odt";
+    {
+        std::ofstream(victim) << "my thesis";
+    }
+    const auto plant = [&](const std::string& at) {
+        ASSERT_EQ(::symlink(victim.c_str(), at.c_str()), 0);
+        if (root) {
+            ASSERT_EQ(::lchown(at.c_str(), 4343, 4343), 0);
+        }
+    };
+    const auto told = [&](const CChannelSession& s, const std::string& held, const std::string& free) {
+        for (const int language : {CLanguage::German, CLanguage::English}) {
+            AnsiString text;
+            CLanguage::Instance()->LookupText(language, resources::RowSavedUnderFreeName, text);
+            text.replace(text.find("$1"), 2, held);
+            text.replace(text.find("$2"), 2, free);
+            const std::vector<AnsiString>& protocol = s.Memo(TSessionMemo::SerialData);
+            if (std::any_of(protocol.begin(), protocol.end(),
+                            [&](const AnsiString& l) { return l.find(text) != AnsiString::npos; }) &&
+                support::TestDialogs().LastMessage().text.find(text) != AnsiString::npos)
+                return true;
+        }
+        return false;
+    };
+    const auto isLink = [](const std::string& path) {
+        struct stat st {};
+        return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+    };
+    plant(dir + "/run_11.csv");
+    plant(dir + "/run_12.csv");
+    support::SimulatedUnitLine line;
+    CChannelSession s(1);
+    UseOwnSerialUnit(line, s);
+    Connect(s, dir + "/run.csv");
+    const auto tick = [&](int n) {
+        for (int i = 0; i < n; ++i) {
+            clock.AdvanceMs(1000);
+            s.Tick();
+            TDataFileSaveQueue::Instance().WaitIdle();
+        }
+    };
+    tick(70);
+    EXPECT_TRUE(told(s, dir + "/run_11.csv", dir + "/run_11-2.csv")) << support::TestDialogs().LastMessage().text;
+    const int firstPart = s.ValueSeries(0)->Count();
+    EXPECT_GE(ReadRecordedDataFile(dir + "/run_11-2.csv").Rows(), firstPart - 60);
+
+    // The next part: its name is held too.
+    s.StartNewPartNow();
+    TDataFileSaveQueue::Instance().WaitIdle();
+    EXPECT_EQ(ReadRecordedDataFile(dir + "/run_11-2.csv").Rows(), firstPart);
+    tick(90);
+    EXPECT_TRUE(told(s, dir + "/run_12.csv", dir + "/run_12-2.csv")) << support::TestDialogs().LastMessage().text;
+    const size_t boxes = support::TestDialogs().MessageCount();
+    ASSERT_TRUE(s.Close());
+    EXPECT_EQ(support::TestDialogs().MessageCount(), boxes);  // said once
+    const TRecordedDataRead second = ReadRecordedDataFile(dir + "/run_12-2.csv");
+    EXPECT_FALSE(second.Damaged());
+    EXPECT_EQ(second.Rows(), s.ValueSeries(0)->Count());
+    EXPECT_GT(second.Rows(), 80);
+    // It names the name it was written to: where its side file is, were it cut.
+    EXPECT_EQ(second.WrittenName, dir + "/run_12-2.csv");
+    EXPECT_TRUE(isLink(dir + "/run_11.csv"));
+    EXPECT_TRUE(isLink(dir + "/run_12.csv"));
+    EXPECT_EQ(OnDisk(victim), "my thesis");
+    platform::SetFileOwnerUserForTests(-1);
+}

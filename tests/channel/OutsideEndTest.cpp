@@ -219,3 +219,35 @@ TEST(OutsideEndProcessTest, EndedFromOutsideTheProgramWritesEveryRowAndSaysHow)
         EXPECT_TRUE(next.Acquire(dir)) << next.Error();
     }
 }
+
+// A save that fails at the end from outside (here the file's name was taken by a folder) is
+// said on the standard error output, with the file and the reason, and counted there.
+TEST(OutsideEndProcessTest, ASaveThatFailsAtTheEndFromOutsideIsSaid)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const std::string dir = folder.path().toStdString();
+    const std::string errors = dir + "/stderr.txt";
+    pid_t pid = 0;
+    const int report = support::SpawnSelfReporting("OutsideEndTest.ChildRecordsUntilEndedFromOutside",
+                                                   std::string(kChildEnv) + "=" + dir + ";0", pid, "/dev/null", errors);
+    ASSERT_GE(report, 0);
+    // Two rows, then the file's name is taken and the program ended.
+    const std::string file = dir + "/end_11.csv";
+    support::ReadReport(::dup(report), 2);
+    ASSERT_EQ(std::rename(file.c_str(), (dir + "/moved.csv").c_str()), 0);
+    ASSERT_EQ(::mkdir(file.c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir((file + "/in").c_str(), 0755), 0);
+    ::kill(pid, SIGTERM);
+    char buf[512];
+    pollfd p{report, POLLIN, 0};
+    while (::poll(&p, 1, 60000) > 0 && ::read(report, buf, sizeof buf) > 0) {}
+    ::close(report);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    std::string said;
+    platform::ReadFileBytes(errors, said);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status << "\n" << said;
+    EXPECT_NE(said.find("The recording of channel 1 could not be saved to " + file + ": "), std::string::npos) << said;
+    EXPECT_NE(said.find("1 recording file(s) could not be saved"), std::string::npos) << said;
+}

@@ -269,6 +269,8 @@ protected:
             hooks.ended = [&] { return !run.HasRun(); };
             holdtimeline::Run(clock, interval, 25.0, segments, scenario, hooks);
             EXPECT_EQ(Count(off), offs + 1);
+            // No step of the plan was left out.
+            EXPECT_EQ(ProtocolLines(" springt von "), 0u);
         }
     }
 
@@ -383,42 +385,46 @@ TEST_F(ProgramRunSessionTest, ARunEndedByItselfLeavesTheUnitAtItsLastStepThoughA
         const char* start;
         double target;
     };
-    for (const TCase& c : {TCase{program, "Last", "20", 30.0}, TCase{ramp, "Ramp", "30", 26.0}}) {
-        SCOPED_TRACE(c.last);
-        settings = {c.start, 0, 1};
-        support::TestDialogs().QueueAnswer(IDYES);
-        ASSERT_TRUE(run.RequestStart(c.node, settings));
-        for (int i = 0;
-             i < 40 && !(run.ProgramRunning && programmer.GetCurrentSegmentName() == c.last && run.RemainingSteps == 1);
-             ++i)
-            Tick();
-        ASSERT_EQ(run.RemainingSteps, 1);
-        ASSERT_TRUE(AwaitCommandsOut(session));
-        // A cycle under way whose first reply takes longer than the interval.
-        const std::size_t held = line.FrameCount();
-        line.First().InjectFault(support::UnitFault::LateReply, 1, 100);
-        session.ChannelObject()->RequestPollCycle(1000);
-        ASSERT_TRUE(Await([&] { return line.HoldsReply(); }));
-        clock.AdvanceMs(1000);
-        run.Tick();
-        ASSERT_TRUE(run.ProgramRunning);
-        ASSERT_EQ(run.RemainingSteps, 0);
-        clock.AdvanceMs(1000);
-        run.Tick();
-        ASSERT_FALSE(run.HasRun());
-        deviceClock.AdvanceMs(100);
-        Tick(3);
-        ASSERT_TRUE(AwaitCommandsOut(session));
-        EXPECT_NEAR(UnitSetpoint(), c.target, 0.005);
-        const auto frames = SetpointFramesFrom(held);
-        ASSERT_GE(frames.size(), 2u);
-        EXPECT_EQ(frames.back(), "******");
-        const auto last =
-            std::find_if(frames.rbegin(), frames.rend(), [](const AnsiString& f) { return f != "******"; });
-        ASSERT_NE(last, frames.rend());
-        EXPECT_NEAR(Hundredths(*last), c.target, 0.005);
-        support::TestDialogs().Clear();
-    }
+    // The end action "off" too: the last step reaches the unit before its control goes off.
+    for (const int endAction : {1, 0})
+        for (const TCase& c : {TCase{program, "Last", "20", 30.0}, TCase{ramp, "Ramp", "30", 26.0}}) {
+            SCOPED_TRACE(std::string(c.last) + ", end action " + std::to_string(endAction));
+            line.First().Update([](support::UnitState& s) { s.controlMode = 'I'; });
+            settings = {c.start, 0, endAction};
+            support::TestDialogs().QueueAnswer(IDYES);
+            ASSERT_TRUE(run.RequestStart(c.node, settings));
+            for (int i = 0; i < 40 && !(run.ProgramRunning && programmer.GetCurrentSegmentName() == c.last &&
+                                        run.RemainingSteps == 1);
+                 ++i)
+                Tick();
+            ASSERT_EQ(run.RemainingSteps, 1);
+            ASSERT_TRUE(AwaitCommandsOut(session));
+            // A cycle under way whose first reply takes longer than the interval.
+            const std::size_t held = line.FrameCount();
+            line.First().InjectFault(support::UnitFault::LateReply, 1, 100);
+            session.ChannelObject()->RequestPollCycle(1000);
+            ASSERT_TRUE(Await([&] { return line.HoldsReply(); }));
+            clock.AdvanceMs(1000);
+            run.Tick();
+            ASSERT_TRUE(run.ProgramRunning);
+            ASSERT_EQ(run.RemainingSteps, 0);
+            clock.AdvanceMs(1000);
+            run.Tick();
+            ASSERT_FALSE(run.HasRun());
+            deviceClock.AdvanceMs(100);
+            Tick(3);
+            ASSERT_TRUE(AwaitCommandsOut(session));
+            EXPECT_NEAR(UnitSetpoint(), c.target, 0.005);
+            EXPECT_EQ(line.First().State().controlMode, endAction == 0 ? 'O' : 'I');
+            const auto frames = SetpointFramesFrom(held);
+            ASSERT_GE(frames.size(), 2u);
+            EXPECT_EQ(frames.back(), "******");
+            const auto last =
+                std::find_if(frames.rbegin(), frames.rend(), [](const AnsiString& f) { return f.substr(2) != "****"; });
+            ASSERT_NE(last, frames.rend());
+            EXPECT_NEAR(Hundredths(*last), c.target, 0.005);
+            support::TestDialogs().Clear();
+        }
 }
 
 TEST_F(ProgramRunSessionTest, CancelledTimedSegmentLeavesTheNextOneWaitingForItsSetpoint)
@@ -784,7 +790,8 @@ TEST_F(ProgramRunSessionTest, RefusedStartsChangeNothing)
     for (int i = 0; i < 20 && run.HasRun(); ++i) Tick();
     ASSERT_FALSE(run.HasRun());
     EXPECT_NE(session.Memo(TSessionMemo::Protocol).back().find("P wurde beendet."), AnsiString::npos);
-    ASSERT_TRUE(AwaitCycle(session));
+    // The end's frames (the last step once more, then "off") have gone out.
+    ASSERT_TRUE(AwaitCommandsOut(session));
     const std::size_t frames = line.FrameCount();
     support::TestDialogs().QueueAnswer(IDNO);
     EXPECT_FALSE(run.RequestStart(program, settings));
@@ -1093,4 +1100,80 @@ TEST_F(ProgramRunSessionTest, HoldSequencesKeepThePlanMovedByTheTimeHeldAt30Seco
 TEST_F(ProgramRunSessionTest, HoldSequencesKeepThePlanMovedByTheTimeHeldAt60Seconds)
 {
     HoldSequences(60);
+}
+
+// At 1 s a tick that comes late by more than half an interval (the user-interface thread was
+// held) near the end of the last ramp: the program still ends with its target at the unit,
+// with the end action "off" as with "continue", wherever the late tick falls.
+TEST_F(ProgramRunSessionTest, ALateTickNearTheEndLeavesTheUnitAtTheTarget)
+{
+    ShortPollSteps();
+    StartControllingWithHeldReplies();
+    session.SetSamplingInterval(1);
+    constexpr int Steps = 12;
+    Segment("Ramp", Steps, 28.0, 0);
+    const AnsiString off = CTolvarProtocol::BuildCommandFrame("G0DO*****", 1);
+    while (Recorded() < CProgramRun::PointsBeforeStart) Tick();
+    for (const int endAction : {0, 1}) {
+        for (int late = Steps - 3; late <= Steps + 1; ++late) {
+            SCOPED_TRACE("end action " + std::to_string(endAction) + ", tick " + std::to_string(late) + " late");
+            line.First().Update([](support::UnitState& s) {
+                s.controlMode = 'I';
+                s.setpoint = 25.0;
+            });
+            Tick();
+            ASSERT_TRUE(AwaitCommandsOut(session));
+            const std::size_t offs = Count(off);
+            settings = {"25", 0, endAction};
+            support::TestDialogs().QueueAnswer(IDYES);
+            ASSERT_TRUE(run.RequestStart(program, settings));
+            // The late tick comes 600 ms after its time, the next one on time again.
+            for (int tick = 1; tick < 30 && run.HasRun(); ++tick) {
+                ASSERT_TRUE(AwaitCommandsOut(session));
+                clock.AdvanceMs(tick == late ? 1600 : tick == late + 1 ? 400 : 1000);
+                run.Tick();
+            }
+            ASSERT_FALSE(run.HasRun());
+            ASSERT_TRUE(AwaitCommandsOut(session));
+            EXPECT_NEAR(UnitSetpoint(), 28.0, 0.005);
+            EXPECT_EQ(Count(off), offs + (endAction == 0 ? 1 : 0));
+        }
+    }
+}
+
+// The process stopped for 10 s during a ramp of 17.5 K/min at 1 s: the ramp goes on by the
+// clock, so the unit gets the step due then at once, and the programmer protocol names that
+// jump. The ticks before and after it leave nothing out and say nothing.
+TEST_F(ProgramRunSessionTest, AStepsJumpAfterTheProcessStoodStillIsNamedInTheProtocol)
+{
+    ShortPollSteps();
+    StartControllingWithHeldReplies();
+    session.SetSamplingInterval(1);
+    Segment("Rampe", 60, 42.5, 0);
+    settings = {"25", 0, 1};
+    while (Recorded() < CProgramRun::PointsBeforeStart) Tick();
+    support::TestDialogs().QueueAnswer(IDYES);
+    ASSERT_TRUE(run.RequestStart(program, settings));
+    Tick(5);
+    EXPECT_EQ(ProtocolLines(" springt von "), 0u);
+    // No tick for 10 s: the tick after it picks the step after the one before, the next one
+    // the step due by the clock.
+    ASSERT_TRUE(AwaitCommandsOut(session));
+    clock.AdvanceMs(10000);
+    Tick();
+    ASSERT_TRUE(AwaitCommandsOut(session));
+    const double from = UnitSetpoint();
+    Tick();
+    ASSERT_TRUE(AwaitCommandsOut(session));
+    const double to = UnitSetpoint();
+    EXPECT_NEAR(to - from, 17.5 / 60 * 11, 0.011);
+    ASSERT_EQ(ProtocolLines(" springt von "), 1u);
+    const AnsiString named = session.Memo(TSessionMemo::Protocol).back();
+    EXPECT_NE(named.find(" Das Segment \"Rampe\" hält sich an seine Zeiten: 10 s lang ging kein Schritt an das Gerät, "
+                         "sein Sollwert springt von " +
+                         FormatFloat("0.00", from) + " °C auf " + FormatFloat("0.00", to) + " °C."),
+              AnsiString::npos)
+        << named;
+    Tick(3);
+    EXPECT_EQ(ProtocolLines(" springt von "), 1u);
 }

@@ -35,6 +35,7 @@ std::atomic<bool> gSyncFails{false};  // fdatasync fails as on a disk that fails
 // A file system that can neither rename without replacing nor give a file a second name.
 std::atomic<bool> gNoRenameNoReplace{false};
 std::atomic<std::uint64_t> gSideBytesRead{0};
+std::atomic<std::uint64_t> gDataBytesRead{0};  // of run_11.csv
 std::mutex gCallsMutex;
 std::vector<std::string> gCalls;
 
@@ -59,10 +60,24 @@ void Record(const std::string& call)
 
 }  // namespace
 
+// Set: the data file is replaced by the file of this name (as an editor saves it) when its
+// bytes are first read, once.
+std::string gReplaceOnRead;
+std::mutex gReplaceMutex;
+
 extern "C" ssize_t pread(int fd, void* buf, size_t count, off_t offset)
 {
+    {
+        std::lock_guard<std::mutex> lock(gReplaceMutex);
+        const std::string name = gReplaceOnRead.empty() ? std::string() : NameOf(fd);
+        if (!gReplaceOnRead.empty() && EndsWith(name, "/run_11.csv")) {
+            ::syscall(SYS_renameat, AT_FDCWD, gReplaceOnRead.c_str(), AT_FDCWD, name.c_str());
+            gReplaceOnRead.clear();
+        }
+    }
     const ssize_t n = ::syscall(SYS_pread64, fd, buf, count, offset);
     if (n > 0 && EndsWith(NameOf(fd), ".recovery")) gSideBytesRead += std::uint64_t(n);
+    if (n > 0 && EndsWith(NameOf(fd), "/run_11.csv")) gDataBytesRead += std::uint64_t(n);
     return n;
 }
 
@@ -123,6 +138,8 @@ protected:
         gSyncFails = false;
         gRecord = false;
         gNoRenameNoReplace = false;
+        std::lock_guard<std::mutex> lock(gReplaceMutex);
+        gReplaceOnRead.clear();
     }
 
     // Kills the write after its side file is on the disk; the file is left with `kept`
@@ -513,6 +530,127 @@ TEST_F(PendingWriteTest, AnEarlierWritesSideFileIsKeptWhateverHoldsItsNames)
     EXPECT_TRUE(file.WriteFrom(offset, newEnd, &err)) << err;
     EXPECT_FALSE(file.SideFileHoldsEarlierWrite());
     EXPECT_EQ(OnDisk(), after);
+}
+
+// The finisher of a cut-off write writes the side file's end into the very file it read and
+// proved, and leaves nothing of what was there behind it: a new end shorter than the old one
+// ends the file; a file replaced between the read and the write (an editor saving it) is not
+// written; a write this process still has under way (its side file is of this run) is left
+// to it, also by the open command.
+TEST_F(PendingWriteTest, TheFinisherWritesOnlyTheFileItProvedAndOnlyWritesOfEarlierRuns)
+{
+    // The old end longer than the new one, the file as it was before the write.
+    const std::string longBefore = before.substr(0, offset) + std::string(200, 'o') + "\r\n$;\r\n";
+    const std::string shortEnd = "row 2\r\n$;\r\n";
+    auto cutShort = [&] {
+        TGrowingFile file;
+        ASSERT_TRUE(file.Create(path, longBefore));
+        gKeepSideFiles = true;
+        ASSERT_TRUE(file.WriteFrom(offset, shortEnd));
+        gKeepSideFiles = false;
+        file.Close();
+        Overwrite(longBefore);
+    };
+    cutShort();
+    // Of this run: neither a save into the folder nor the open command finishes it.
+    SaveBeside();
+    EXPECT_FALSE(FinishCutWrite(path));
+    EXPECT_EQ(OnDisk(), longBefore);
+    EXPECT_TRUE(SideFileThere());
+    Age(pending);
+    EXPECT_TRUE(FinishCutWrite(path));
+    EXPECT_EQ(OnDisk(), longBefore.substr(0, offset) + shortEnd);
+    EXPECT_FALSE(SideFileThere());
+
+    // Replaced while it is read.
+    cutShort();
+    Age(pending);
+    const std::string edited = base + "/edited.tmp";
+    Overwrite(longBefore + "edited;\r\n", edited);
+    {
+        std::lock_guard<std::mutex> lock(gReplaceMutex);
+        gReplaceOnRead = edited;
+    }
+    EXPECT_FALSE(FinishCutWrite(path));
+    {
+        std::lock_guard<std::mutex> lock(gReplaceMutex);
+        EXPECT_TRUE(gReplaceOnRead.empty());
+        gReplaceOnRead.clear();
+    }
+    EXPECT_EQ(OnDisk(), longBefore + "edited;\r\n");
+    EXPECT_TRUE(SideFileThere());
+}
+
+// A program started again at once (a supervisor's restart) finds a side file its
+// predecessor wrote in the second it starts in: dated before its start, it is an earlier
+// run's, finished by a save into the folder and by the open command.
+TEST_F(PendingWriteTest, ASideFileOfTheSecondThisRunStartedInIsAnEarlierRunsWhenDatedBeforeIt)
+{
+    timespec justBefore = ProcessStartTime();
+    if (justBefore.tv_nsec > 0) {
+        --justBefore.tv_nsec;
+    } else {
+        --justBefore.tv_sec;
+        justBefore.tv_nsec = 999999999;
+    }
+    const timespec times[2] = {{0, UTIME_OMIT}, justBefore};
+    for (const bool opened : {true, false}) {
+        SCOPED_TRACE(opened ? "opened" : "a save into the folder");
+        KillInWrite(5);
+        ASSERT_EQ(::utimensat(AT_FDCWD, pending.c_str(), times, 0), 0);
+        if (opened)
+            EXPECT_TRUE(FinishCutWrite(path));
+        else
+            SaveBeside();
+        EXPECT_EQ(OnDisk(), after);
+        EXPECT_FALSE(SideFileThere());
+    }
+}
+
+// A side file that does not fit its file (edited in place since) keeps its file from being
+// read again at every save into the folder: it is read once for each change of either.
+TEST_F(PendingWriteTest, AFileThatItsSideFileDoesNotFitIsReadOncePerChange)
+{
+    KillInWrite(5);
+    std::string edited = OnDisk();
+    edited[2] = 'X';
+    Overwrite(edited);
+    gDataBytesRead = 0;
+    SaveBeside();
+    EXPECT_GE(gDataBytesRead.load(), edited.size());
+    gDataBytesRead = 0;
+    SaveBeside();
+    SaveBeside();
+    EXPECT_EQ(gDataBytesRead.load(), 0u);
+    EXPECT_TRUE(SideFileThere());
+    // Edited again (as long as before, dated apart): read again.
+    edited[3] = 'Y';
+    Overwrite(edited);
+    const timespec later[2] = {{0, UTIME_OMIT}, {std::time(nullptr) + 5, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), later, 0), 0);
+    SaveBeside();
+    EXPECT_GE(gDataBytesRead.load(), edited.size());
+    EXPECT_EQ(OnDisk(), edited);
+    EXPECT_TRUE(SideFileThere());
+}
+
+// Two side files of one file set aside within the same second keep a name each.
+TEST_F(PendingWriteTest, SideFilesSetAsideWithinASecondKeepANameEach)
+{
+    const timespec sameSecond[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 3600, 0}};
+    for (const char* end : {"noxcontrol pending end 2 first", "noxcontrol pending end 2 second"}) {
+        Overwrite(end, pending);
+        ASSERT_EQ(::chmod(pending.c_str(), 0600), 0);
+        ASSERT_EQ(::utimensat(AT_FDCWD, pending.c_str(), sameSecond, 0), 0);
+        ASSERT_TRUE(SaveFileAtomic(path, "saved whole"));
+        EXPECT_FALSE(SideFileThere());
+    }
+    const QStringList kept = QDir(QString::fromStdString(base)).entryList({"run_11.csv.recovery.*"}, QDir::Files);
+    ASSERT_EQ(kept.size(), 2);
+    std::vector<std::string> ends;
+    for (const QString& n : kept) ends.push_back(OnDisk(base + "/" + n.toStdString()));
+    std::sort(ends.begin(), ends.end());
+    EXPECT_EQ(ends, (std::vector<std::string>{"noxcontrol pending end 2 first", "noxcontrol pending end 2 second"}));
 }
 
 // A side file is looked at by its size before it is read: one far larger than any file it

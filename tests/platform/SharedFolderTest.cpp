@@ -386,3 +386,32 @@ TEST_F(SharedFolderTest, ALinkSwappedInAtADataFilesNameChoosesNoPlaceForItsSideF
         EXPECT_EQ(Listing(privateFolder), privateBefore);
     }
 }
+
+// In a sticky folder nobody but the owner of a file may replace it: a save under a name that
+// another user's file holds, whatever that file's mode, says that another user's file holds
+// the name, and leaves that file as it is.
+TEST_F(SharedFolderTest, ASaveUnderANameAnotherUsersFileHoldsSaysSo)
+{
+    if (!root) GTEST_SKIP() << "needs a second user";
+    QTemporaryDir reachable(QStringLiteral("/tmp/nox-shared-XXXXXX"));
+    ASSERT_TRUE(reachable.isValid());
+    const std::string top = reachable.path().toStdString();
+    ASSERT_EQ(::chmod(top.c_str(), 0711), 0);
+    const std::string folder = top + "/sticky";
+    ASSERT_EQ(::mkdir(folder.c_str(), 01777), 0);
+    ASSERT_EQ(::chmod(folder.c_str(), 01777), 0);
+    for (const mode_t mode : {mode_t(0644), mode_t(0666)}) {
+        SCOPED_TRACE(mode);
+        const std::string held = folder + "/run_12.csv";
+        std::ofstream(held) << "theirs";
+        ASSERT_EQ(::chmod(held.c_str(), mode), 0);
+        // The user who records is the other one here; the file is the test's own.
+        AsStranger([&] {
+            std::string err;
+            return !SaveFileAtomic(held, "mine", &err) &&
+                   err == held + ": the name is held by another user's file; it is left as it is";
+        });
+        EXPECT_EQ(Bytes(held), "theirs");
+        ASSERT_EQ(::unlink(held.c_str()), 0);
+    }
+}

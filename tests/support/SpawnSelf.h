@@ -37,10 +37,10 @@ inline int SpawnSelf(const std::string& Test, const std::string& EnvEntry, const
 inline constexpr int kChildReportFd = 3;
 
 // Starts the child as SpawnSelf does, its descriptor kChildReportFd writing into a pipe and
-// its standard output going to the file `Output`. Returns the pipe's reading end, or -1 when
-// no child was started.
+// its standard output going to the file `Output` (and its standard error to `ErrorOutput`,
+// when one is given). Returns the pipe's reading end, or -1 when no child was started.
 inline int SpawnSelfReporting(const std::string& Test, const std::string& EnvEntry, pid_t& Pid,
-                              const std::string& Output = "/dev/null")
+                              const std::string& Output = "/dev/null", const std::string& ErrorOutput = {})
 {
     int fds[2];
     if (::pipe(fds) != 0) return -1;
@@ -49,6 +49,8 @@ inline int SpawnSelfReporting(const std::string& Test, const std::string& EnvEnt
     posix_spawn_file_actions_adddup2(&actions, fds[1], kChildReportFd);
     posix_spawn_file_actions_addclose(&actions, fds[0]);
     posix_spawn_file_actions_addopen(&actions, 1, Output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (!ErrorOutput.empty())
+        posix_spawn_file_actions_addopen(&actions, 2, ErrorOutput.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int spawned = SpawnSelf(Test, EnvEntry, &actions, Pid);
     posix_spawn_file_actions_destroy(&actions);
     ::close(fds[1]);
