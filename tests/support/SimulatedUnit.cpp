@@ -224,13 +224,26 @@ void SimulatedUnit::ApplyControl(UnitCommand c, const AnsiString& command)
     }
 }
 
-UnitResponse SimulatedUnit::HandleFrame(const AnsiString& frame)
+UnitResponse SimulatedUnit::HandleFrame(const AnsiString& frame,
+                                        const std::function<void(const UnitResponse&)>& handled)
 {
-    UnitResponse r;
     int address = 0;
     AnsiString command;
-    if (!ParseFrame(frame, address, command)) return r;
+    if (!ParseFrame(frame, address, command)) {
+        UnitResponse r;
+        if (handled) handled(r);
+        return r;
+    }
     std::lock_guard<std::mutex> l(mutex_);
+    UnitResponse r = HandleLocked(address, command);
+    // Under the same lock as the state's change: whoever sees the one sees the other.
+    if (handled) handled(r);
+    return r;
+}
+
+UnitResponse SimulatedUnit::HandleLocked(int address, const AnsiString& command)
+{
+    UnitResponse r;
     if (address != state_.address) return r;
     if (clock_) {
         // The time since the last frame ran under the commands given before it.

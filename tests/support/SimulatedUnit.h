@@ -93,8 +93,9 @@ public:
     AnsiString BuildReply(UnitCommand c) const;
     static AnsiString BuildReply(UnitCommand c, const UnitState& s);
 
-    // Checks one frame (from '[' to the carriage return) and answers it.
-    UnitResponse HandleFrame(const AnsiString& frame);
+    // Checks one frame (from '[' to the carriage return) and answers it. `handled` is called
+    // with the answer before the unit's state can be seen changed by anyone else.
+    UnitResponse HandleFrame(const AnsiString& frame, const std::function<void(const UnitResponse&)>& handled = {});
     // True when the frame is framed right and its checksum matches; address and command
     // text are returned.
     static bool ParseFrame(const AnsiString& frame, int& address, AnsiString& command);
@@ -127,6 +128,7 @@ private:
         int count;
         int param;
     };
+    UnitResponse HandleLocked(int address, const AnsiString& command);
     void ApplyControl(UnitCommand c, const AnsiString& command);
     void ApplyFault(UnitResponse& r);
 

@@ -337,13 +337,18 @@ bool SimulatedUnitLine::HandleBytes(int fd, AnsiString& buffer, const char* data
             logged.valid = SimulatedUnit::ParseFrame(frame, logged.address, command);
             if (!logged.valid) logged.address = -1;
             UnitResponse response;
-            if (logged.valid)
-                if (SimulatedUnit* u = Unit(logged.address)) response = u->HandleFrame(frame);
-            logged.rejected = response.rejected;
-            {
+            // The frame is in the log by the time its effect on the unit can be seen, and
+            // the other way round.
+            auto log = [&](const UnitResponse& r) {
+                logged.rejected = r.rejected;
                 std::lock_guard<std::mutex> l(logMutex_);
                 log_.push_back(logged);
-            }
+            };
+            SimulatedUnit* unit = logged.valid ? Unit(logged.address) : nullptr;
+            if (unit)
+                response = unit->HandleFrame(frame, log);
+            else
+                log(response);
             logCv_.notify_all();
             if (!Answer(fd, response, received)) return false;
         } else if (buffer.size() > kMaxFrame) {
