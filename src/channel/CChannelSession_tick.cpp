@@ -88,23 +88,12 @@ void CChannelSession::FollowWallClock(const TClocks& clocks)
             if (TFastLineSeries* s = FSeries[std::size_t(k)])
                 for (int i = 0; i < s->Count(); ++i) s->SetXValue(i, s->GetxValue(i) + moved);
     const AnsiString by = FormatFloat("0.0", double(std::abs(step)) / 1000.0);
-    AnsiString text = step > 0 ? ChannelText(" Die Uhr des Computers wurde um $1 s vorgestellt",
-                                             " The computer's clock was set forward by $1 s")
-                               : ChannelText(" Die Uhr des Computers wurde um $1 s zurückgestellt",
-                                             " The computer's clock was set back by $1 s");
-    if (!FAbsoluteTimeAxis) {
-        text += ChannelText(": die Zeiten der Punkte seit dem Start bleiben, wie sie sind.",
-                            ": the points' times since the start stay as they are.");
-    } else if (shift == steps) {
-        text += ChannelText(": die Zeiten der Punkte folgen ihr von hier an.",
-                            ": the points' times follow it from here on.");
-    } else {
-        text += ChannelText(": die Zeiten der Punkte gehen nicht zurück und bleiben ihr $2 s voraus.",
-                            ": the points' times do not go back and stay $2 s ahead of it.");
-    }
-    const AnsiString fields[] = {by, FormatFloat("0.0", double(shift - steps) / 1000.0)};
-    for (int i = 0; i < 2; ++i)
-        if (const auto at = text.find("$" + IntToStr(i + 1)); at != AnsiString::npos) text.replace(at, 2, fields[i]);
+    const AnsiString ahead = FormatFloat("0.0", double(shift - steps) / 1000.0);
+    const TextRow times = !FAbsoluteTimeAxis ? RowClockStepTimesStay
+                          : shift == steps   ? RowClockStepTimesFollow
+                                             : RowClockStepTimesAhead;
+    const AnsiString text =
+        ChannelText(step > 0 ? RowClockSetForward : RowClockSetBack, {by}) + ChannelText(times, {by, ahead});
     AddProtocolLine(text);
 }
 
@@ -304,12 +293,9 @@ bool CChannelSession::RecordMissedTicks(std::int64_t ticks)
         }
     }
     const char* format = filled ? "hh:nn:ss" : "dd.mm.yyyy hh:nn:ss";
-    AnsiString text = ChannelText(filled ? RowMissedTicks : RowNoTicksRecorded);
-    const AnsiString fields[] = {FormatDateTime(format, ElapsedWallClock(last)),
-                                 FormatDateTime(format, ElapsedWallClock(ticks)), IntToStr(count)};
-    for (int i = 0; i < 3; ++i)
-        if (const auto at = text.find("$" + IntToStr(i + 1)); at != AnsiString::npos) text.replace(at, 2, fields[i]);
-    AddProtocolLine(" " + text);
+    AddProtocolLine(" " + ChannelText(filled ? RowMissedTicks : RowNoTicksRecorded,
+                                      {FormatDateTime(format, ElapsedWallClock(last)),
+                                       FormatDateTime(format, ElapsedWallClock(ticks)), IntToStr(count)}));
     FGapLineUntil = ticks;
     // This tick is the timer's overdue one of the last tick missed in the hold (or comes
     // within half an interval of it): that row stands for it.
@@ -339,15 +325,9 @@ void CChannelSession::ProcessHeld(std::int64_t fromTicks, std::int64_t toTicks)
 void CChannelSession::AddHoldLine(const THeldSpan& hold)
 {
     FGapLineUntil = hold.To;
-    AnsiString text =
-        ChannelText(" Das Programm stand von $1 bis $2 still ($3 s): die Werte des Geräts werden neu abgefragt.",
-                    " The program was held from $1 to $2 ($3 s): the unit's values are fetched anew.");
-    const AnsiString fields[] = {FormatDateTime("hh:nn:ss", ElapsedWallClock(hold.From)),
-                                 FormatDateTime("hh:nn:ss", ElapsedWallClock(hold.To)),
-                                 FormatFloat("0.0", double(hold.To - hold.From) / 1000.0)};
-    for (int i = 0; i < 3; ++i)
-        if (const auto at = text.find("$" + IntToStr(i + 1)); at != AnsiString::npos) text.replace(at, 2, fields[i]);
-    AddProtocolLine(text);
+    AddProtocolLine(ChannelText(RowProgramWasHeld, {FormatDateTime("hh:nn:ss", ElapsedWallClock(hold.From)),
+                                                    FormatDateTime("hh:nn:ss", ElapsedWallClock(hold.To)),
+                                                    FormatFloat("0.0", double(hold.To - hold.From) / 1000.0)}));
 }
 
 AnsiString CChannelSession::UpdateStatusText()
