@@ -73,6 +73,8 @@ struct TGrowingRows {
     TRecordedData Data;
     int ProtocolFrom = -1;
     bool OtherMemos = false;
+    // The caller hears Written as well (otherwise only what went wrong).
+    bool ReportWritten = false;
 };
 
 enum class TGrowResult {
@@ -158,6 +160,9 @@ public:
     bool Idle() const;
     // Jobs waiting for a worker, over all files (those running not counted).
     int WaitingJobs() const;
+    // The clock's ticks when a worker took the job it runs now for the file of `path`; -1 while
+    // none runs. A write on a drive that stopped answering keeps its start.
+    std::int64_t RunningSince(const std::string& path) const;
     // How many times appended data were synced to the disk.
     std::int64_t SyncCount() const { return FSyncs.load(); }
     // Workers running now (busy or idle). One waits for work; the others end once they find
@@ -190,13 +195,15 @@ private:
         // Windows-1252 (the file's encoding counts them as if written one by one).
         std::int64_t dirtyTicks = 0;
         bool droppedNeedUtf8 = false;
+        bool reportWritten = false;  // Append: a merged append asked to hear Written
     };
     // A file that grows: what it holds, touched only by the worker that serves the file.
     struct TGrowingFileState;
     // The jobs of one file, waiting in the order they came.
     struct TFileJobs {
         std::deque<Job> Jobs;
-        bool Served = false;  // a worker runs one of its jobs
+        bool Served = false;            // a worker runs one of its jobs
+        std::int64_t ServedSince = -1;  // the clock's ticks when it took that job
         std::unique_ptr<TGrowingFileState> Growing;
     };
 

@@ -515,6 +515,11 @@ private:
     std::string FSideFileBlocker;      // what holds its side file's name, as last reported
     // What happened to the running part's file since it was last written: the protocol
     // says when it is written again.
-    enum class TPartFileTrouble { None, Failed, Gone };
+    // Behind: a write of it has waited a minute for a drive that does not answer.
+    enum class TPartFileTrouble { None, Failed, Gone, Behind };
+    // Says in the protocol when the file's write has waited a minute on a drive that does not
+    // answer; PartFileWrittenAgain says when it is written.
+    void NoteFileBehind(std::int64_t ticks);
+    static constexpr std::int64_t FileBehindMs = 60000;
     TPartFileTrouble FPartFileTrouble = TPartFileTrouble::None;
 };

@@ -634,7 +634,8 @@ void CChannelSession::PartFileWrittenAgain(const AnsiString& name)
     if (trouble == TPartFileTrouble::None) return;
     AddProtocolLine(" " + ChannelText(trouble == TPartFileTrouble::Gone ? RowDataFileRecreated : RowWritingResumed) +
                     " " + name);
-    if (OnFileNoticeStale) OnFileNoticeStale();
+    // A file that was only behind had no box.
+    if (OnFileNoticeStale && trouble != TPartFileTrouble::Behind) OnFileNoticeStale();
 }
 
 void CChannelSession::ResetPartFile()
@@ -695,6 +696,7 @@ void CChannelSession::GrowPartFile(std::int64_t ticks)
 {
     // While the ending part is written, what the ticks take belongs to the next part.
     if (FRolloverPending || !FConnected) return;
+    NoteFileBehind(ticks);
     // A timer may fire a little early: half an interval early counts as on time.
     if (FPartFile == TPartFile::Retry && ticks < FGrowRetryTicks - std::int64_t(FSamplingInterval) * 500) return;
     if (FPartFile != TPartFile::Growing) {
@@ -709,6 +711,7 @@ void CChannelSession::GrowPartFile(std::int64_t ticks)
     rows.Path = FGrowingName;
     rows.FirstRow = FGrowRows;
     rows.Ticks = ticks;
+    rows.ReportWritten = FPartFileTrouble == TPartFileTrouble::Behind;
     rows.Data = CaptureRecordedRows(*this, FGrowingName, FGrowRows);
     FGrowRows += int(rows.Data.X.size());
     const std::vector<AnsiString>& protocol = Memo(TSessionMemo::SerialData);
@@ -733,9 +736,12 @@ void CChannelSession::GrowPartFile(std::int64_t ticks)
         [this, alive, name, ticks](TGrowResult result, const std::string& error) {
             auto a = alive.lock();
             if (!a || !*a || name != FGrowingName || FPartFile != TPartFile::Growing) return;
+            if (result == TGrowResult::Written && FPartFileTrouble == TPartFileTrouble::Behind)
+                PartFileWrittenAgain(name);
             if (result == TGrowResult::Rewrite || result == TGrowResult::Gone)
                 FPartFile = TPartFile::None;  // written whole at the next tick
-            if (result == TGrowResult::Gone && FPartFileTrouble == TPartFileTrouble::None)
+            if (result == TGrowResult::Gone &&
+                (FPartFileTrouble == TPartFileTrouble::None || FPartFileTrouble == TPartFileTrouble::Behind))
                 FPartFileTrouble = TPartFileTrouble::Gone;
             else if (result == TGrowResult::Failed)
                 PartFileFailed(name, error, ticks);
@@ -743,6 +749,18 @@ void CChannelSession::GrowPartFile(std::int64_t ticks)
                 SideFileBlocked(name, error, result == TGrowResult::EarlierWriteInTheWay);
         },
         QueuedWorkFailed());
+}
+
+void CChannelSession::NoteFileBehind(std::int64_t ticks)
+{
+    // A drive that stopped answering holds the file's write, and the rows wait in the
+    // program: the user hears of it once it has held them a minute, and when they are written.
+    // A write that fails is no write that waits: its failure was reported already.
+    if (FGrowingName.empty() || FPartFileTrouble != TPartFileTrouble::None) return;
+    const std::int64_t since = TDataFileSaveQueue::Instance().RunningSince(FGrowingName);
+    if (since < 0 || ticks - since < FileBehindMs) return;
+    FPartFileTrouble = TPartFileTrouble::Behind;
+    AddProtocolLine(" " + ChannelText(RowDataFileBehind) + " " + FGrowingName);
 }
 
 void CChannelSession::StartNewPartNow()
