@@ -89,10 +89,74 @@ bool MayFollowLink(const struct stat& linkStat, const struct stat& folder)
 
 // A folder opened as itself: what is then done by a name in it is done in that folder,
 // whatever is put at the folder's path meanwhile (another user who may write a folder
-// above it could rename it and put a link in its place).
-int OpenFolder(const std::string& folder)
+// above it could rename it and put a link in its place). Each name on the way is opened in
+// the folder opened before it, and a link on the way is followed only by the rule for a
+// link at a file's name (MayFollowLink): a link that another user could have put in place
+// of a folder on the way chooses nothing. -1 with errno when it cannot be opened; a link
+// that is not followed gives EPERM and its path in `planted`.
+int OpenFolder(const std::string& folder, std::string* planted = nullptr)
 {
-    return ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const bool absolute = !folder.empty() && folder[0] == '/';
+    int dir = ::open(absolute ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return -1;
+    std::string walked = absolute ? "" : ".";  // the way so far, for the message
+    std::deque<std::string> names;
+    const auto take = [&names](const std::string& path) {
+        std::vector<std::string> parts;
+        for (size_t at = 0; at < path.size();) {
+            const size_t slash = std::min(path.find('/', at), path.size());
+            if (slash > at) parts.push_back(path.substr(at, slash - at));
+            at = slash + 1;
+        }
+        names.insert(names.begin(), parts.begin(), parts.end());
+    };
+    const auto fail = [&dir](int err) {
+        ::close(dir);
+        errno = err;
+        return -1;
+    };
+    take(folder);
+    int links = 0;
+    while (!names.empty()) {
+        const std::string name = std::move(names.front());
+        names.pop_front();
+        if (name == ".") continue;
+        const int next = ::openat(dir, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+        if (next < 0) return fail(errno);
+        struct stat st {
+        }, in{};
+        if (::fstat(next, &st) != 0) {
+            const int err = errno;
+            ::close(next);
+            return fail(err);
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            ::close(dir);
+            dir = next;
+            walked += "/" + name;
+            if (!S_ISDIR(st.st_mode)) return fail(ENOTDIR);
+            continue;
+        }
+        std::string link(4096, '\0');
+        const ssize_t n = ::readlinkat(next, "", link.data(), link.size());
+        const int readError = errno;
+        ::close(next);
+        if (::fstat(dir, &in) != 0 || !MayFollowLink(st, in)) {
+            if (planted) *planted = walked + "/" + name;
+            return fail(EPERM);
+        }
+        if (n < 0) return fail(readError);
+        if (n == 0 || size_t(n) >= link.size() || ++links > 40) return fail(n == 0 ? ENOENT : ELOOP);
+        link.resize(size_t(n));
+        if (link[0] == '/') {
+            ::close(dir);
+            dir = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
+            if (dir < 0) return -1;
+            walked.clear();
+        }
+        take(link);
+    }
+    return dir;
 }
 
 std::string BaseName(const std::string& path)
@@ -121,8 +185,10 @@ bool ResolveLinksAt(int dir, const std::string& name, const std::string& path, s
         int dfd = dir;
         std::string at = name;
         if (hops > 0) {
-            dfd = OpenFolder(DirOf(target));
+            std::string planted;
+            dfd = OpenFolder(DirOf(target), &planted);
             at = BaseName(target);
+            if (dfd < 0 && !planted.empty()) return FailWith(error, planted, PlantedLinkReason);
             if (dfd < 0)
                 return errno == ENOENT ? FailWith(error, path, DanglingLinkReason) : Fail(error, target, errno);
         }
@@ -199,7 +265,7 @@ bool CheckResolved(int dir, const std::string& name, const std::string& path, co
 // A folder held open for as long as a check or a save of a file in it runs.
 class TFolder {
 public:
-    explicit TFolder(const std::string& folder) : FFd(OpenFolder(folder)), FError(FFd < 0 ? errno : 0) {}
+    explicit TFolder(const std::string& folder) : FFd(OpenFolder(folder, &FPlanted)), FError(FFd < 0 ? errno : 0) {}
     ~TFolder()
     {
         if (FFd >= 0) ::close(FFd);
@@ -207,9 +273,14 @@ public:
     TFolder(const TFolder&) = delete;
     TFolder& operator=(const TFolder&) = delete;
     int Fd() const { return FFd; }
-    int Error() const { return FError; }
+    // False with why it could not be opened (`what`: the folder, as the caller names it).
+    bool Fail(std::string* error, const std::string& what) const
+    {
+        return FPlanted.empty() ? platform::Fail(error, what, FError) : FailWith(error, FPlanted, PlantedLinkReason);
+    }
 
 private:
+    std::string FPlanted;  // declared first: OpenFolder fills it in
     int FFd;
     int FError;
 };
@@ -233,11 +304,11 @@ TNameAt Beside(const TNameAt& at, const std::string& name)
 bool ResolveAndCheck(const std::string& path, std::string& target, std::string* error)
 {
     const TFolder folder(DirOf(path));
-    if (folder.Fd() < 0) return Fail(error, DirOf(path), folder.Error());
+    if (folder.Fd() < 0) return folder.Fail(error, DirOf(path));
     if (!ResolveLinksAt(folder.Fd(), BaseName(path), path, target, error)) return false;
     if (target == path) return CheckResolved(folder.Fd(), BaseName(path), path, DirOf(path), error);
     const TFolder targetFolder(DirOf(target));
-    if (targetFolder.Fd() < 0) return Fail(error, DirOf(target), targetFolder.Error());
+    if (targetFolder.Fd() < 0) return targetFolder.Fail(error, DirOf(target));
     return CheckResolved(targetFolder.Fd(), BaseName(target), path, DirOf(target), error);
 }
 }  // namespace
@@ -943,7 +1014,7 @@ bool SaveAtomicAt(const TNameAt& at, std::span<const std::string_view> parts, st
         if (!ResolveLinksAt(at.Dir, at.Name, path, resolved, error)) return false;
         if (resolved != path) {
             linkedFolder.emplace(DirOf(resolved));
-            if (linkedFolder->Fd() < 0) return Fail(error, DirOf(resolved), linkedFolder->Error());
+            if (linkedFolder->Fd() < 0) return linkedFolder->Fail(error, DirOf(resolved));
             target = {linkedFolder->Fd(), BaseName(resolved), resolved};
         }
         if (!CheckResolved(target.Dir, target.Name, path, DirOf(target.Path), error)) return false;
@@ -1037,7 +1108,7 @@ bool SaveAtomic(const std::string& path, std::string_view bytes, std::string* er
 {
     if (path.empty()) return Fail(error, "(no file name)", ENOENT);
     const TFolder folder(DirOf(path));
-    if (folder.Fd() < 0) return Fail(error, DirOf(path), folder.Error());
+    if (folder.Fd() < 0) return folder.Fail(error, DirOf(path));
     return SaveAtomicAt({folder.Fd(), BaseName(path), path}, std::span(&bytes, 1), error, nullptr);
 }
 
@@ -1088,8 +1159,10 @@ bool TGrowingFile::Create(const std::string& path, std::string_view bytes, std::
     if (path.empty()) return Fail(error, "(no file name)", ENOENT);
     // Held for as long as the file is: the side files go where the file was made, whatever
     // is put at the folder's path later.
-    FDir = OpenFolder(DirOf(path));
-    if (FDir < 0) return Fail(error, DirOf(path), errno);
+    std::string planted;
+    FDir = OpenFolder(DirOf(path), &planted);
+    if (FDir < 0)
+        return planted.empty() ? Fail(error, DirOf(path), errno) : FailWith(error, planted, PlantedLinkReason);
     FName = BaseName(path);
     if (!SaveAtomicAt({FDir, FName, path}, std::span(&bytes, 1), error, &FFd)) {
         FFd = -1;

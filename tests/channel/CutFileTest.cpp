@@ -413,7 +413,7 @@ TEST_F(CutFileTest, APartWhoseNameAnotherUserHoldsIsSavedUnderAFreeName)
 // link to the user's private folder is put in its place (another user may write the folder
 // above it). The part goes on growing, side files and all, in the folder it was made in;
 // the protocol and a box say so once; nothing in the private folder changes, not even
-// another recording's side file of the part's name.
+// another recording's side file of the part's name, also when the part is saved by its name.
 TEST_F(CutFileTest, ARunningPartWhoseFolderIsReplacedByALinkGoesOnInTheFolderItWasMadeIn)
 {
     const std::string shared = folder.path().toStdString() + "/shared";
@@ -441,6 +441,12 @@ TEST_F(CutFileTest, ARunningPartWhoseFolderIsReplacedByALinkGoesOnInTheFolderItW
     support::TestDialogs().Clear();
     ASSERT_EQ(::rename(mine.c_str(), moved.c_str()), 0);
     ASSERT_EQ(::symlink(privateFolder.c_str(), mine.c_str()), 0);
+    // Another user's link, in a folder that others may write.
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::lchown(mine.c_str(), 4343, 4343), 0);
+    }
+    ASSERT_EQ(::chmod(shared.c_str(), 0777), 0);
     tick(130);
     const std::string file = mine + "/run_11.csv";
     // In the channel's own language.
@@ -462,6 +468,21 @@ TEST_F(CutFileTest, ARunningPartWhoseFolderIsReplacedByALinkGoesOnInTheFolderItW
     EXPECT_EQ(NamesStartingWith(moved, "run_11"), std::vector<std::string>{"run_11.csv"});
     EXPECT_EQ(NamesStartingWith(privateFolder, ""), std::vector<std::string>{"run_11.csv.recovery"});
     EXPECT_EQ(OnDisk(otherEnd), "the end of another recording");
+
+    // A save of the part by its name (File > Save) follows no link that another user put in
+    // place of a folder on its way: it is refused, and the private folder stays as it is.
+    // (Without root no link can be another user's.)
+    bool answered = false, saved = !root;
+    if (root) {
+        s.SaveRecording([&](bool ok) {
+            answered = true;
+            saved = ok;
+        });
+        ASSERT_TRUE(Await([&] { return answered; }));
+        EXPECT_FALSE(saved);
+        EXPECT_NE(LastMessage().find(mine + ": "), AnsiString::npos) << LastMessage();
+        EXPECT_EQ(NamesStartingWith(privateFolder, ""), std::vector<std::string>{"run_11.csv.recovery"});
+    }
 
     // The folder back at its place: the channel's end writes every row there.
     ASSERT_EQ(::unlink(mine.c_str()), 0);

@@ -403,7 +403,8 @@ TEST_F(SharedFolderTest, ALinkSwappedInAtADataFilesNameChoosesNoPlaceForItsSideF
 // between two minute writes (or inside one) and puts a link to the user's private folder in
 // its place. The file goes on growing, with its side files, in the folder it was made in,
 // and says that this is no longer the folder at its path: nothing in the private folder is
-// written, replaced or removed, not even another recording's side file of the same name.
+// written, replaced or removed, not even another recording's side file of the same name, nor
+// by a whole save under the file's path.
 TEST_F(SharedFolderTest, AFolderReplacedByALinkBetweenTwoWritesTakesNoSideFileOutOfIt)
 {
     const std::string top = ReachableTop();
@@ -448,6 +449,17 @@ TEST_F(SharedFolderTest, AFolderReplacedByALinkBetweenTwoWritesTakesNoSideFileOu
             EXPECT_TRUE(file.FolderReplaced());
             EXPECT_EQ(file.SideFilePath(), part + ".recovery");
             file.Close();
+            // A whole save by the name, or a new file of it, goes through no link that
+            // another user could have put on its way.
+            const std::string planted =
+                mine +
+                ": a symbolic link that another user could have put there is not followed (it may point to "
+                "any of your files)";
+            EXPECT_FALSE(SaveFileAtomic(part, "whole", &err));
+            EXPECT_EQ(err, planted);
+            EXPECT_FALSE(file.Create(part, "whole", &err));
+            EXPECT_EQ(err, planted);
+            EXPECT_FALSE(CheckWritable(part, &err));
             EXPECT_FALSE(privateTouched);
             EXPECT_EQ(Listing(privateFolder), privateBefore);
             EXPECT_EQ(Listing(moved), std::vector<std::string>{"run_11.csv=head\r\nrow 1\r\nrow 2\r\nend\r\n"});
