@@ -517,6 +517,7 @@ constexpr std::string_view LanguageTable[] = {
     /* 501 */ "Der Kalenderstart von $1 (Temperierprogramm \"$2\", Start $3) beginnt jetzt, $4 s nach seiner Startzeit: das Gerät antwortet wieder.", "The automatic start of $1 (temperature program \"$2\", start $3) begins now, $4 s after its start time: the unit answers again.", "",
     /* 502 */ "Der Kalenderstart von $1 (Temperierprogramm \"$2\", Start $3) wurde nicht ausgeführt: das Gerät antwortete bis $4 nicht.", "The automatic start of $1 (temperature program \"$2\", start $3) was not carried out: the unit did not answer until $4.", "",
     /* 503 */ "Das Segment \"$1\" hält sich an seine Zeiten: $2 s lang ging kein Schritt an das Gerät, sein Sollwert springt von $3 °C auf $4 °C.", "The segment \"$1\" keeps to its times: no step went to the unit for $2 s, its setpoint jumps from $3 °C to $4 °C.", "",
+    /* 504 */ "Fehler seit $1.", "Errors since $1.", "",
 };
 // clang-format on
 

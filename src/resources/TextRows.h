@@ -511,8 +511,9 @@ enum TextRow : int {
     RowCalendarBeginsLate = 501,                 // The automatic start of $1 (temperature program "$2", star...
     RowCalendarUnitNeverAnswered = 502,          // The automatic start of $1 (temperature program "$2", star...
     RowSetpointJumps = 503,                      // The segment "$1" keeps to its times: no step went to the ...
+    RowCommErrorsSince = 504,                    // Errors since $1.
 };
 
-static_assert(RowSetpointJumps + 1 == LanguageTableRows, "every row of the table has a name");
+static_assert(RowCommErrorsSince + 1 == LanguageTableRows, "every row of the table has a name");
 
 }  // namespace resources
