@@ -10,6 +10,7 @@
 #include "app/FileSaveWait.h"
 #include "chart/engine/TChartAxis.h"
 #include "chart/engine/TChartSeries.h"
+#include "platform/DateTime.h"
 #include "platform/Dialogs.h"
 #include "platform/Exception.h"
 #include "platform/FileSave.h"
@@ -369,9 +370,11 @@ void TDataFileSaveQueue::Append(TGrowingRows rows, std::function<void(TGrowResul
     {
         std::lock_guard<std::mutex> lock(FMutex);
         const auto file = FFiles.find(rows.Path);
+        const bool reportWritten = rows.ReportWritten;
         if (file != FFiles.end() && !file->second.Jobs.empty() && file->second.Jobs.back().kind == TJobKind::Append &&
             MergeAppend(file->second.Jobs.back(), rows)) {
             file->second.Jobs.back().grown.push_back({std::move(done), std::move(thrown)});
+            file->second.Jobs.back().reportWritten |= reportWritten;
             ++FPending;
             return;
         }
@@ -380,6 +383,7 @@ void TDataFileSaveQueue::Append(TGrowingRows rows, std::function<void(TGrowResul
     job.kind = TJobKind::Append;
     job.path = rows.Path;
     job.dirtyTicks = rows.Ticks;
+    job.reportWritten = rows.ReportWritten;
     job.rows = std::move(rows);
     job.grown.push_back({std::move(done), std::move(thrown)});
     Queue(std::move(job));
@@ -428,6 +432,7 @@ void TDataFileSaveQueue::Run()
         FReady.pop_front();
         TFileJobs& file = FFiles[path];
         file.Served = true;
+        file.ServedSince = platform::clock().MilliTicks();
         Job job = std::move(file.Jobs.front());
         file.Jobs.pop_front();
         lock.unlock();
@@ -562,9 +567,9 @@ void TDataFileSaveQueue::RunAppend(Job& job, std::unique_ptr<TGrowingFileState>&
             error = e.what();
             result = TGrowResult::Failed;
         }
-        if (result != TGrowResult::Written) growing.reset();
+        if (result != TGrowResult::Written && result != TGrowResult::FolderReplaced) growing.reset();
     }
-    if (result == TGrowResult::Written) {
+    if (result == TGrowResult::Written && !job.reportWritten) {
         {
             std::lock_guard<std::mutex> lock(FMutex);
             FPending -= int(job.grown.size());
@@ -641,7 +646,7 @@ TGrowResult TDataFileSaveQueue::Append(TGrowingFileState& file, Job& job, std::s
     TRecordedData& data = rows.Data;
     // Rows missing in between, rows too far back to find, other texts in the head, or a file
     // someone moved, deleted or replaced: only a whole write gives the file a save writes.
-    if (!file.File.IsNamed(file.Path)) return TGrowResult::Gone;
+    if (!file.File.IsNamed()) return TGrowResult::Gone;
     const int kept = int(file.RowStarts.size());
     if (rows.FirstRow > file.Rows || rows.FirstRow < file.Rows - kept || !SameHead(file.Texts, data))
         return TGrowResult::Rewrite;
@@ -718,6 +723,11 @@ TGrowResult TDataFileSaveQueue::Append(TGrowingFileState& file, Job& job, std::s
         file.DirtySince = -1;
         ++FSyncs;
     }
+    if (file.File.FolderReplaced()) {
+        const size_t slash = file.Path.rfind('/');
+        error = slash == std::string::npos ? std::string(".") : file.Path.substr(0, std::max<size_t>(slash, 1));
+        return TGrowResult::FolderReplaced;
+    }
     return TGrowResult::Written;
 }
 
@@ -766,6 +776,13 @@ int TDataFileSaveQueue::WaitingJobs() const
     int waiting = 0;
     for (const auto& [path, file] : FFiles) waiting += int(file.Jobs.size());
     return waiting;
+}
+
+std::int64_t TDataFileSaveQueue::RunningSince(const std::string& path) const
+{
+    std::lock_guard<std::mutex> lock(FMutex);
+    const auto it = FFiles.find(path);
+    return it == FFiles.end() || !it->second.Served ? -1 : it->second.ServedSince;
 }
 
 bool TDataFileSaveQueue::Idle() const

@@ -73,6 +73,8 @@ struct TGrowingRows {
     TRecordedData Data;
     int ProtocolFrom = -1;
     bool OtherMemos = false;
+    // The caller hears Written as well (otherwise only what went wrong).
+    bool ReportWritten = false;
 };
 
 enum class TGrowResult {
@@ -86,6 +88,10 @@ enum class TGrowResult {
     // The same, as the side file's name holds the unfinished write of an earlier file of the
     // name, which is never written over (TGrowingFile::SideFileHoldsEarlierWrite).
     EarlierWriteInTheWay,
+    // Written, in the folder the file was made in, which is no longer the folder at its path
+    // (TGrowingFile::FolderReplaced); the error is that folder's path. The file goes on
+    // growing there.
+    FolderReplaced,
 };
 
 // Saves that do not hold up the user-interface thread: the recording is taken from the
@@ -158,6 +164,9 @@ public:
     bool Idle() const;
     // Jobs waiting for a worker, over all files (those running not counted).
     int WaitingJobs() const;
+    // The clock's ticks when a worker took the job it runs now for the file of `path`; -1 while
+    // none runs. A write on a drive that stopped answering keeps its start.
+    std::int64_t RunningSince(const std::string& path) const;
     // How many times appended data were synced to the disk.
     std::int64_t SyncCount() const { return FSyncs.load(); }
     // Workers running now (busy or idle). One waits for work; the others end once they find
@@ -190,13 +199,15 @@ private:
         // Windows-1252 (the file's encoding counts them as if written one by one).
         std::int64_t dirtyTicks = 0;
         bool droppedNeedUtf8 = false;
+        bool reportWritten = false;  // Append: a merged append asked to hear Written
     };
     // A file that grows: what it holds, touched only by the worker that serves the file.
     struct TGrowingFileState;
     // The jobs of one file, waiting in the order they came.
     struct TFileJobs {
         std::deque<Job> Jobs;
-        bool Served = false;  // a worker runs one of its jobs
+        bool Served = false;            // a worker runs one of its jobs
+        std::int64_t ServedSince = -1;  // the clock's ticks when it took that job
         std::unique_ptr<TGrowingFileState> Growing;
     };
 

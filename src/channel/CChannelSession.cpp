@@ -211,7 +211,7 @@ void CChannelSession::MakeDataFileName()
         request.save = true;
         // The main window's save dialog, with its caption in the program's language.
         request.title = ChannelText(RowSaveDataFile);
-        request.filter = "CSV-Datei|*.csv";
+        request.filter = ChannelText(RowSaveDataFileFilter);
         request.fileName = FSerialNumber ? IntToStr(std::int64_t(FSerialNumber)) : AnsiString("default");
         // The part files are checked below; the chosen name itself is never written.
         request.overwritePrompt = false;

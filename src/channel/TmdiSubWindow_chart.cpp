@@ -71,7 +71,7 @@ void TmdiSubWindow::SetupChart()
     legend->GetSymbol()->GetPen()->SetWidth(7);
     legend->GetSymbol()->GetPen()->SetEndStyle(esFlat);
     legend->SetTopPos(7);
-    legend->GetTitle()->SetCaption("Wertereihen");
+    legend->GetTitle()->SetCaption(ChannelText(resources::RowValueSeriesPlural2));
     legend->GetTitle()->GetFont()->SetName("Tahoma");
     legend->GetTitle()->GetFont()->SetColor(clWhite);
     legend->GetTitle()->SetTransparent(false);
@@ -100,7 +100,7 @@ void TmdiSubWindow::SetupChart()
     bottom->SetLabelStyle(talValue);
     bottom->SetMinorTickCount(4);
     bottom->SetTickInnerLength(2);
-    Title(bottom, "Zeit in hh:mm:ss");
+    Title(bottom, ChannelText(resources::RowTimeInHhMmSsAxis).c_str());
 
     TChartAxis* left = c->LeftAxis();
     left->SetAutomatic(false);
@@ -110,7 +110,8 @@ void TmdiSubWindow::SetupChart()
     left->SetLabelsOnAxis(false);
     left->SetLabelStyle(talValue);
     left->GetTicks()->SetColor(0x00400000);
-    Title(left, "Temperatur in °C");
+    // The window's language; a unit's identification or a labels file may give others.
+    Title(left, ChannelText(resources::RowTemperatureInDegrees).c_str());
 
     TChartAxis* right = c->RightAxis();
     right->SetAutomatic(false);
@@ -118,7 +119,7 @@ void TmdiSubWindow::SetupChart()
     right->SetDesiredIncrement(0.01);
     right->GetGrid()->SetColor(0x00400000);
     right->GetGrid()->SetVisible(false);
-    Title(right, "Angabe in %");
+    Title(right, ChannelText(resources::RowIncrementInPercent).c_str());
     right->GetTitle()->SetAngle(90);
 
     for (int i = 0; i < ChannelSeriesCount; ++i) c->AddSeries(FSession->Series(i));

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <algorithm>
+#include <tuple>
 
 #include "app/CLanguage.h"
 #include "app/IControlPanel.h"
@@ -223,6 +224,19 @@ void TmdiSubWindow::SetLanguage(int language, int channel)
     if (title.find("Daten") != AnsiString::npos || title.find("Data") != AnsiString::npos)
         FSession->SetTitleLines({text(RowDataRecordingTitle).toStdString()});
     graDataGraph->GetLegend()->GetTitle()->SetCaption(text(RowValueSeriesPlural2).toStdString());
+    // Value axes that still have the table's titles (no unit's labels file gave others) take
+    // them in the new language.
+    for (const auto& [axis, edit, row] :
+         {std::tuple{graDataGraph->LeftAxis(), edTempAxisLabel, RowTemperatureInDegrees},
+          std::tuple{graDataGraph->RightAxis(), edPowerAxisLabel, RowIncrementInPercent}}) {
+        AnsiString german, english;
+        table->LookupText(CLanguage::German, row, german);
+        table->LookupText(CLanguage::English, row, english);
+        const AnsiString now = axis->GetTitle()->GetCaption();
+        if (now != german && now != english) continue;
+        axis->GetTitle()->SetCaption(text(row).toStdString());
+        if (edit->text().toStdString() == now) edit->setText(text(row));
+    }
     if (graProgrammerGraph) {
         graProgrammerGraph->LeftAxis()->GetTitle()->SetCaption(text(RowTemperatureAxisTitle).toStdString());
         graProgrammerGraph->BottomAxis()->GetTitle()->SetCaption(text(RowSegmentNumber).toStdString());

@@ -89,7 +89,7 @@ void TmdiSubWindow::PrepareView(int mode, int channel)
             edLineName->setText(cmbLineSeries->itemText(0));
             TChartAxis* bottom = graDataGraph->BottomAxis();
             bottom->SetDateTimeFormat("hh:nn:ss");
-            bottom->GetTitle()->SetCaption("Zeit in hh:mm:ss");
+            bottom->GetTitle()->SetCaption(ChannelText(RowTimeInHhMmSsAxis));
             for (int k = 0; k < ValueSeriesTotal; ++k) {
                 TChartSeries* s = FSession->Series(k);
                 s->Marks()->SetClip(true);
@@ -188,7 +188,8 @@ void TmdiSubWindow::FormCloseQuery(bool ask, bool& canClose)
     // A view window that shows no file has no channel to close and nothing to lose.
     if (ask && ViewMode == vmView && !ShowsPoints()) ask = false;
     if (ask) {
-        AnsiString question = ChannelText(RowAskCloseChannel);
+        // A view window shows a file; it is no data channel.
+        AnsiString question = ChannelText(ViewMode == vmView ? RowAskCloseView : RowAskCloseChannel);
         if (auto dollar = question.find('$'); dollar != AnsiString::npos)
             question.replace(dollar, 1, IntToStr(FChannel));
         // A run goes no further once its window is gone: the user hears which program and

@@ -295,6 +295,9 @@ bool TZComm::EscapeComm(unsigned function)
 
 unsigned TZComm::GetQCountIn()
 {
+    // Taken with the receive thread's hand-over lock: a byte it has read from the port but
+    // not yet put into the queue would otherwise be counted in neither place.
+    std::lock_guard<std::mutex> hold(rxMutex_);
     std::size_t queued;
     {
         std::lock_guard<std::mutex> l(mutex_);

@@ -133,8 +133,9 @@ private:
 
     // Shared with the receive thread.
     std::mutex mutex_;
-    // Held by the receive thread from its read to the hand-over into the queue, and by a purge:
-    // bytes the thread has taken from the port can then never reappear after the purge.
+    // Held by the receive thread from its read to the hand-over into the queue, by a purge and
+    // by the count of what came: bytes the thread has taken from the port can then never
+    // reappear after the purge, nor be missing from the count.
     std::mutex rxMutex_;
     std::string input_;           // received, not yet read
     std::size_t inputLimit_ = 0;  // taken from InputQueueSize when the port opens

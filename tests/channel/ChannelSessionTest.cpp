@@ -853,12 +853,20 @@ TEST_F(ChannelSessionTest, AHungFileHoldsUpNoOtherChannelsFile)
         const int healthyRowsLater = FileRows(healthyFile);
         tickBoth(12);
         EXPECT_TRUE(Await([&] { return grew(healthyFile, healthyRowsLater); }));
+        // Its write has waited more than a minute: the hung file's protocol says that it is
+        // behind, the other's does not.
+        const AnsiString behind = ChannelText(resources::RowDataFileBehind) + " " + hungFile;
+        EXPECT_TRUE(HasLine(hung, behind));
+        EXPECT_FALSE(HasLine(healthy, ChannelText(resources::RowDataFileBehind)));
         share.Release();
         queue.WaitIdle();
     }
     EXPECT_TRUE(sameRows(hungFile, hung, false));
     EXPECT_TRUE(HoldsAllButTheLastMinute(hungFile, hung));
     EXPECT_EQ(hung.ValueSeries(0)->Count(), pointsBefore + 25);
+    // Once the drive answers and the held rows are in the file, the protocol says so.
+    tickBoth(1);
+    EXPECT_TRUE(HasLine(hung, ChannelText(resources::RowWritingResumed) + " " + hungFile));
 
     // Closing the channel whose drive hangs: its wait window is up while the other
     // channel's rows go on reaching the disk; the file is left unsaved.

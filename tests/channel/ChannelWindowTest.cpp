@@ -188,7 +188,10 @@ TEST_F(ChannelWindowTest, TheBoxAboutAFailingRunningFileClosesWhenTheFileIsWritt
     platform::Dialogs* scripted = &platform::dialogs();
     platform::QtDialogs screen;
     platform::SetDialogs(&screen);
+    // The share's folder goes, and the file with it (a file whose folder is merely moved
+    // goes on growing there).
     ASSERT_TRUE(QDir(folder.path()).rename("share", "gone"));
+    ASSERT_TRUE(QFile::remove(folder.path() + "/gone/run_11.csv"));
     ticks(3);
     EXPECT_EQ(boxes(), 1);
     ticks(26);  // two more tries a minute apart
@@ -433,7 +436,7 @@ TEST_F(ChannelWindowTest, UnconnectedWindowsOpenAndCloseWithoutTrace)
     EXPECT_EQ(main->TPScoutOpen, 0);
 
     // A view window closed by the user: without a file it has no channel to ask about; with
-    // one it asks as any window does.
+    // one it asks about the view (it shows a file; it is no data channel).
     support::TestDialogs().Clear();
     main->mnuVisualisierungClick();
     view = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(1));
@@ -448,7 +451,7 @@ TEST_F(ChannelWindowTest, UnconnectedWindowsOpenAndCloseWithoutTrace)
     view->Session().Series(0)->AddXY(46000.0, 20.0);
     support::TestDialogs().QueueAnswer(IDNO);
     view->close();
-    EXPECT_EQ(support::TestDialogs().LastMessage().text, "Really close data channel 1?");
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, "Really close view channel 1?");
     EXPECT_EQ(main->ChildWindowCount(), 1);
     support::TestDialogs().QueueAnswer(IDYES);
     view->close();

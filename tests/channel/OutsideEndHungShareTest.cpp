@@ -5,7 +5,6 @@
 // what the child shows and starts the program beside it, then lets the share answer.
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -32,6 +31,7 @@
 #include "platform/FileSave.h"
 #include "platform/UiDispatcher.h"
 #include "support/HangingFileSystem.h"
+#include "support/ProgramChild.h"
 #include "support/ScriptedDialogs.h"
 #include "support/SpawnSelf.h"
 
@@ -39,16 +39,9 @@ namespace {
 
 constexpr const char* kChildEnv = "NOX_HUNG_SHARE_END_CHILD";  // the folder of lock and data file
 constexpr int kReportFd = support::kChildReportFd;             // child -> parent: what it shows
-constexpr int kGoFd = 4;                                       // parent -> child: the share answers
+constexpr int kGoFd = support::kChildGoFd;                     // parent -> child: the share answers
 
 class OutsideEndHungShareTest : public channeltest::ChannelFixture {};
-
-TfrmMainWindow* MainWindow()
-{
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* main = dynamic_cast<TfrmMainWindow*>(w)) return main;
-    return nullptr;
-}
 
 int VisibleWindows()
 {
@@ -62,13 +55,6 @@ void Report(const std::string& line)
 {
     const std::string text = line + "\n";
     if (::write(kReportFd, text.data(), text.size()) != ssize_t(text.size())) std::_Exit(4);
-}
-
-void EndOnFailure()
-{
-    if (!::testing::Test::HasFatalFailure()) return;
-    std::fflush(stdout);
-    std::_Exit(3);
 }
 
 // A line of the child's report, at most 30 seconds away; empty when none came.
@@ -114,7 +100,7 @@ TEST_F(OutsideEndHungShareTest, ChildRecordsOnAShareThatStopsAnswering)
     SingleInstanceLock lock;
     ASSERT_TRUE(startup::CheckSingleInstance(lock, dir, CLanguage::English));
     QTimer::singleShot(0, [&] {
-        TfrmMainWindow* main = MainWindow();
+        TfrmMainWindow* main = support::MainWindow();
         ASSERT_NE(main, nullptr);
         main->mnuDatenaufzeichnungClick();
         auto* w = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
@@ -136,7 +122,7 @@ TEST_F(OutsideEndHungShareTest, ChildRecordsOnAShareThatStopsAnswering)
         stopped = true;
         Report("recording " + std::to_string(VisibleWindows()));
     });
-    QTimer::singleShot(0, [] { EndOnFailure(); });
+    QTimer::singleShot(0, [] { support::EndChildOnFailure(); });
     RunProgram(lock, CLanguage::English);
     FAIL() << "the program's run ended by itself";
 }
@@ -153,30 +139,19 @@ TEST(OutsideEndHungShareProcessTest, AnOutsideEndTakesTheWindowsOffFirstAndAStar
         QTemporaryDir folder;
         ASSERT_TRUE(folder.isValid());
         const std::string dir = folder.path().toStdString(), output = dir + "/stdout.txt";
-        int report[2], go[2];
-        ASSERT_EQ(::pipe(report), 0);
-        ASSERT_EQ(::pipe(go), 0);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, report[1], kReportFd);
-        posix_spawn_file_actions_adddup2(&actions, go[0], kGoFd);
-        posix_spawn_file_actions_addclose(&actions, report[0]);
-        posix_spawn_file_actions_addclose(&actions, go[1]);
-        posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         pid_t pid = 0;
-        const int spawned = support::SpawnSelf("OutsideEndHungShareTest.ChildRecordsOnAShareThatStopsAnswering",
-                                               std::string(kChildEnv) + "=" + dir, &actions, pid);
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(report[1]);
-        ::close(go[0]);
-        ASSERT_EQ(spawned, 0);
+        int goWriter = -1;
+        const int reportReader =
+            support::SpawnSelfReporting("OutsideEndHungShareTest.ChildRecordsOnAShareThatStopsAnswering",
+                                        std::string(kChildEnv) + "=" + dir, pid, output, {}, &goWriter);
+        ASSERT_GE(reportReader, 0);
         const auto childOutput = [&] {
             std::string text;
             platform::ReadFileBytes(output, text);
             return text;
         };
 
-        const std::string recording = NextLine(report[0]);
+        const std::string recording = NextLine(reportReader);
         EXPECT_TRUE(recording.rfind("recording ", 0) == 0 && recording != "recording 0") << recording << childOutput();
         {
             // While it runs, the program does not start a second time.
@@ -185,7 +160,7 @@ TEST(OutsideEndHungShareProcessTest, AnOutsideEndTakesTheWindowsOffFirstAndAStar
             EXPECT_EQ(support::TestDialogs().LastMessage().text, "Program is already running!");
         }
         ASSERT_EQ(::kill(pid, how), 0);
-        EXPECT_EQ(NextLine(report[0]), "hung 0") << childOutput();
+        EXPECT_EQ(NextLine(reportReader), "hung 0") << childOutput();
 
         support::TestDialogs().Clear();
         {
@@ -197,10 +172,10 @@ TEST(OutsideEndHungShareProcessTest, AnOutsideEndTakesTheWindowsOffFirstAndAStar
             EXPECT_NE(text.find("The program starts now."), AnsiString::npos) << text;
         }
 
-        ASSERT_EQ(::write(go[1], "x", 1), 1);
-        ::close(go[1]);
-        while (NextLine(report[0]) != "") {}
-        ::close(report[0]);
+        ASSERT_EQ(::write(goWriter, "x", 1), 1);
+        ::close(goWriter);
+        while (NextLine(reportReader) != "") {}
+        ::close(reportReader);
         int status = 0;
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == how) << status << "\n" << childOutput();

@@ -5,7 +5,6 @@
 // exit()). The parent reads the file back with the program's own reader.
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -34,6 +33,7 @@
 #include "channel/ProgramForms.h"
 #include "chart/series/TFastLineSeries.h"
 #include "platform/FileSave.h"
+#include "support/ProgramChild.h"
 #include "support/ScriptedDialogs.h"
 #include "support/SpawnSelf.h"
 
@@ -44,21 +44,6 @@ constexpr int kReportFd = support::kChildReportFd;
 constexpr int kMaxRows = 400;  // a child nobody ends stops here
 
 class OutsideEndTest : public channeltest::ChannelFixture {};
-
-TfrmMainWindow* MainWindow()
-{
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* main = dynamic_cast<TfrmMainWindow*>(w)) return main;
-    return nullptr;
-}
-
-// A step of the child that failed ends it at once, with its failure on its output.
-void EndOnFailure()
-{
-    if (!::testing::Test::HasFatalFailure()) return;
-    std::fflush(stdout);
-    std::_Exit(3);
-}
 
 struct TRow {
     int index = 0;
@@ -106,11 +91,11 @@ TEST_F(OutsideEndTest, ChildRecordsUntilEndedFromOutside)
         ASSERT_LT(n, kMaxRows) << "not ended";
         QTimer::singleShot(0, [&] {
             step();
-            EndOnFailure();
+            support::EndChildOnFailure();
         });
     };
     QTimer::singleShot(0, [&] {
-        TfrmMainWindow* main = MainWindow();
+        TfrmMainWindow* main = support::MainWindow();
         ASSERT_NE(main, nullptr);
         main->mnuDatenaufzeichnungClick();
         w = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
@@ -123,9 +108,9 @@ TEST_F(OutsideEndTest, ChildRecordsUntilEndedFromOutside)
         ASSERT_TRUE(w->IsConnected());
         w->tmrDataUpdate->stop();
         step();
-        EndOnFailure();
+        support::EndChildOnFailure();
     });
-    EndOnFailure();
+    support::EndChildOnFailure();
     RunProgram(lock, CLanguage::English);
     FAIL() << "the program's run ended by itself";
 }

@@ -6,7 +6,6 @@
 // end, and then takes the lock itself, as a second start of the program would.
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -41,25 +40,17 @@
 #include "chart/engine/TChartSeries.h"
 #include "platform/TextCodec.h"
 #include "support/HangingFileSystem.h"
+#include "support/ProgramChild.h"
 #include "support/ScriptedDialogs.h"
 #include "support/SpawnSelf.h"
-
-extern char** environ;
 
 namespace {
 
 constexpr const char* kChildEnv = "NOX_EXIT_CHILD";                     // "lock folder;file"
 constexpr const char* kRecordingChildEnv = "NOX_EXIT_RECORDING_CHILD";  // "folder"
-constexpr int kReportFd = 3;                                            // child -> parent: what happened
-constexpr int kGoFd = 4;                                                // parent -> child: exit now
+constexpr int kReportFd = support::kChildReportFd;                      // child -> parent: what happened
+constexpr int kGoFd = support::kChildGoFd;                              // parent -> child: exit now
 constexpr int kWaitMs = 30000;                                          // bound of every wait of the parent
-
-TfrmMainWindow* MainWindow()
-{
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* main = dynamic_cast<TfrmMainWindow*>(w)) return main;
-    return nullptr;
-}
 
 // Reads lines from `fd` until `stop` holds for one or the pipe ends (false: the wait ran
 // out); every line read goes into `lines`.
@@ -114,10 +105,7 @@ void AwaitExitedChild(int reportFd, pid_t pid, std::vector<std::string>& lines, 
 void RunChildScript(const std::function<void()>& steps)
 {
     steps();
-    if (::testing::Test::HasFatalFailure()) {
-        std::fflush(stdout);
-        std::_Exit(3);
-    }
+    support::EndChildOnFailure();
 }
 
 }  // namespace
@@ -141,7 +129,7 @@ TEST(ProgramExitTest, ChildExitsWhileAReadHangs)
         new support::HangingFileSystem([file](const std::string& path, bool write) { return !write && path == file; });
     QTimer::singleShot(0, [&] {
         RunChildScript([&] {
-            TfrmMainWindow* main = MainWindow();
+            TfrmMainWindow* main = support::MainWindow();
             ASSERT_NE(main, nullptr);
             support::TestDialogs().QueueFileName(file);
             main->mnuVisualisierung->trigger();
@@ -170,36 +158,25 @@ TEST(ProgramExitTest, ExitEndsTheProcessWhileAReadHangsAndFreesTheLock)
         f.write("\xA7;01.01.2026;00:00:00;share.csv;;;;;;\r\n");
     }
 
-    int report[2], go[2];
-    ASSERT_EQ(::pipe(report), 0);
-    ASSERT_EQ(::pipe(go), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, report[1], kReportFd);
-    posix_spawn_file_actions_adddup2(&actions, go[0], kGoFd);
-    posix_spawn_file_actions_addclose(&actions, report[0]);
-    posix_spawn_file_actions_addclose(&actions, go[1]);
     const std::string output = lockFolder + "/stdout.txt";
-    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = 0;
-    const int spawned = support::SpawnSelf("ProgramExitTest.ChildExitsWhileAReadHangs",
-                                           std::string(kChildEnv) + "=" + lockFolder + ";" + file, &actions, pid);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(report[1]);
-    ::close(go[0]);
-    ASSERT_EQ(spawned, 0);
+    int goWriter = -1;
+    const int reportReader =
+        support::SpawnSelfReporting("ProgramExitTest.ChildExitsWhileAReadHangs",
+                                    std::string(kChildEnv) + "=" + lockFolder + ";" + file, pid, output, {}, &goWriter);
+    ASSERT_GE(reportReader, 0);
 
     std::vector<std::string> lines;
-    const bool hanging = ReadLines(report[0], lines, [](const std::string& l) { return l == "hanging"; });
+    const bool hanging = ReadLines(reportReader, lines, [](const std::string& l) { return l == "hanging"; });
     EXPECT_TRUE(hanging && !lines.empty() && lines.back() == "hanging");
     {
         // While the child runs, the program cannot start a second time.
         SingleInstanceLock second;
         EXPECT_FALSE(second.Acquire(lockFolder));
     }
-    ASSERT_EQ(::write(go[1], "x", 1), 1);
-    ::close(go[1]);
-    ASSERT_NO_FATAL_FAILURE(AwaitExitedChild(report[0], pid, lines, output));
+    ASSERT_EQ(::write(goWriter, "x", 1), 1);
+    ::close(goWriter);
+    ASSERT_NO_FATAL_FAILURE(AwaitExitedChild(reportReader, pid, lines, output));
     EXPECT_EQ(lines.back(), "ended 0");
     // The lock went with the process: the program starts again.
     SingleInstanceLock next;
@@ -242,7 +219,7 @@ TEST_F(ProgramExitRecordingTest, ChildRecordsThroughFailingWorkAndExits)
     };
     QTimer::singleShot(0, [&] {
         RunChildScript([&] {
-            TfrmMainWindow* main = MainWindow();
+            TfrmMainWindow* main = support::MainWindow();
             ASSERT_NE(main, nullptr);
             main->mnuDatenaufzeichnungClick();
             w = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
@@ -280,24 +257,14 @@ TEST(ProgramExitTest, ExitAfterFailingQueuedWorkWritesTheClosingSaveAndFreesTheL
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     const std::string dir = folder.path().toStdString();
-    int report[2];
-    ASSERT_EQ(::pipe(report), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, report[1], kReportFd);
-    posix_spawn_file_actions_addclose(&actions, report[0]);
-    const std::string output = dir + "/stdout.txt";
-    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const std::string errors = dir + "/stderr.txt";
-    posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const std::string output = dir + "/stdout.txt", errors = dir + "/stderr.txt";
     pid_t pid = 0;
-    const int spawned = support::SpawnSelf("ProgramExitRecordingTest.ChildRecordsThroughFailingWorkAndExits",
-                                           std::string(kRecordingChildEnv) + "=" + dir, &actions, pid);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(report[1]);
-    ASSERT_EQ(spawned, 0);
+    const int reportReader =
+        support::SpawnSelfReporting("ProgramExitRecordingTest.ChildRecordsThroughFailingWorkAndExits",
+                                    std::string(kRecordingChildEnv) + "=" + dir, pid, output, errors);
+    ASSERT_GE(reportReader, 0);
     std::vector<std::string> lines;
-    ASSERT_NO_FATAL_FAILURE(AwaitExitedChild(report[0], pid, lines, output));
+    ASSERT_NO_FATAL_FAILURE(AwaitExitedChild(reportReader, pid, lines, output));
     ASSERT_EQ(lines.size(), 2u) << ChildOutput(output);
     EXPECT_EQ(lines.back(), "ended 0");
     int rows = 0;

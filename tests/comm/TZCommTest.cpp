@@ -128,14 +128,21 @@ TEST(TZComm, AtMostOneNotificationInFlight)
             for (const char* chunk : {"b", "c", "d"}) {
                 unsigned before = c->GetQCountIn();
                 pty.Send(chunk);
-                // Wait until the thread has moved it out of the driver's queue.
-                WaitUntil(
+                // Wait until the thread has moved it into the component's queue: the byte has
+                // come (it is counted, in the driver's queue or in the component's), then it
+                // has left the driver's queue, so the thread has read it, and a last count,
+                // which waits for the thread's hand-over, finds it handed over. The driver is
+                // asked after the count: a byte still on its way to the driver's queue when
+                // it was asked first would be counted there just after.
+                ASSERT_TRUE(WaitUntil([&] { return c->GetQCountIn() > before; }, 5000, false));
+                ASSERT_TRUE(WaitUntil(
                     [&] {
                         int driver = -1;
                         ioctl(pty.slave, FIONREAD, &driver);
-                        return c->GetQCountIn() > before && driver == 0;
+                        return driver == 0;
                     },
-                    5000, false);
+                    5000, false));
+                ASSERT_EQ(c->GetQCountIn(), before + 1);
             }
             platform::UiDispatcher::Instance().ProcessPending();  // nothing may be queued
         }
