@@ -595,6 +595,10 @@ TEST_F(ChannelSessionTest, RowsAndProtocolLinesTellOneTimeOverHoldsAndClockSteps
     ASSERT_NE(gap, s.Memo(TSessionMemo::SerialData).end());
     EXPECT_EQ(gap->substr(0, 19), rowTime) << *gap;
     EXPECT_NE(gap->find(" bis " + rowTime.substr(11)), AnsiString::npos) << *gap;
+    // A line of the programmer's protocol, stamped as a run stamps it (by the wall clock),
+    // tells the rows' time as well.
+    s.AddMemoLine(TSessionMemo::Protocol, CChannel::ErrorLine(" Segment 2 beginnt"));
+    EXPECT_EQ(s.Memo(TSessionMemo::Protocol).back(), rowTime + " Segment 2 beginnt");
 
     // The next recording in the window.
     clock.Set(clock.Now() + 2.0 / 24.0 + 60.0 / SecsPerDay);
