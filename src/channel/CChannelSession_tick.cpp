@@ -699,10 +699,22 @@ void CChannelSession::SideFileBlocked(const AnsiString& name, const std::string&
     // the next tick, and so at every write until what is in the way is removed. The user
     // hears of it once for each file in the way.
     FPartFile = TPartFile::None;
-    if (FSideFileBlocker == blocker) return;
-    FSideFileBlocker = blocker;
-    AnsiString text = ChannelText(earlierWrite ? RowEarlierWriteInTheWay : RowSideFileBlocked);
-    for (const auto& [mark, value] : {std::pair<const char*, AnsiString>("$1", blocker), {"$2", name}})
+    FileNoticeOnce(FSideFileBlocker, blocker, earlierWrite ? RowEarlierWriteInTheWay : RowSideFileBlocked, blocker,
+                   name);
+}
+
+void CChannelSession::PartFolderReplaced(const AnsiString& name, const std::string& folder)
+{
+    FileNoticeOnce(FReplacedFolder, std::string(name) + "\n" + folder, RowFolderReplaced, folder, name);
+}
+
+void CChannelSession::FileNoticeOnce(std::string& last, const std::string& key, resources::TextRow row,
+                                     const std::string& one, const AnsiString& two)
+{
+    if (last == key) return;
+    last = key;
+    AnsiString text = ChannelText(row);
+    for (const auto& [mark, value] : {std::pair<const char*, AnsiString>("$1", one), {"$2", two}})
         for (auto at = text.find(mark); at != AnsiString::npos; at = text.find(mark, at + value.size()))
             text.replace(at, 2, value);
     AddProtocolLine(" " + text);
@@ -770,6 +782,8 @@ void CChannelSession::GrowPartFile(std::int64_t ticks)
                 PartFileFailed(name, error, ticks);
             else if (result == TGrowResult::SideFileBlocked || result == TGrowResult::EarlierWriteInTheWay)
                 SideFileBlocked(name, error, result == TGrowResult::EarlierWriteInTheWay);
+            else if (result == TGrowResult::FolderReplaced)
+                PartFolderReplaced(name, error);
         },
         QueuedWorkFailed());
 }

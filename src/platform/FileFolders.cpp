@@ -44,6 +44,7 @@ QString Key(TFileKind kind)
 
 std::atomic<int> gFolderPatienceMs{0};
 std::atomic<int> gUiThreadLookWaits{0};
+std::atomic<int> gLooksUnanswered{0};
 
 // Whether `folder` is a folder, asked of the file system on a thread of its own. A folder
 // whose last look has not come back yet is not asked again: that look answers for it.
@@ -84,6 +85,7 @@ struct TFileLook::TState {
 
 TFileLook::TFileLook(std::function<std::string()> look) : FState(std::make_shared<TState>())
 {
+    ++gLooksUnanswered;
     std::thread([state = FState, look = std::move(look)] {
         std::string answer = look();
         std::vector<std::function<void(const std::string&)>> thens;
@@ -95,6 +97,7 @@ TFileLook::TFileLook(std::function<std::string()> look) : FState(std::make_share
             state->answered.notify_all();
         }
         for (auto& then : thens) UiDispatcher::Instance().Post([then = std::move(then), answer] { then(answer); });
+        --gLooksUnanswered;
         UiDispatcher::Instance().Wake();
     }).detach();
 }
@@ -153,6 +156,11 @@ void TFileLook::WhenAnswered(std::function<void(const std::string&)> then)
 int UiThreadLookWaits()
 {
     return gUiThreadLookWaits.load();
+}
+
+int FileLooksUnanswered()
+{
+    return gLooksUnanswered.load();
 }
 
 int FolderPatienceMs()

@@ -43,6 +43,10 @@ private:
 // How often the user-interface thread has waited for a look that had not answered yet (a
 // stall of the window however brief; for tests).
 int UiThreadLookWaits();
+// How many looks have not answered yet, or have answered but not yet handed their answer to
+// the user-interface thread (for tests: once none has, the steps that waited for an answer
+// are queued there).
+int FileLooksUnanswered();
 // How long a remembered folder has to answer before its dialog opens elsewhere.
 int FolderPatienceMs();
 // For tests: a shorter patience (<= 0: the program's own).

@@ -513,8 +513,9 @@ enum TextRow : int {
     RowSetpointJumps = 503,                      // The segment "$1" keeps to its times: no step went to the ...
     RowDataFileBehind = 504,                     // The data file is behind: its drive has not answered for a...
     RowAskCloseView = 505,                       // Really close view channel $?
+    RowFolderReplaced = 506,                     // The folder of $2 is no longer the one the file was made in...
 };
 
-static_assert(RowAskCloseView + 1 == LanguageTableRows, "every row of the table has a name");
+static_assert(RowFolderReplaced + 1 == LanguageTableRows, "every row of the table has a name");
 
 }  // namespace resources
