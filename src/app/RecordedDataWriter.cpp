@@ -567,7 +567,7 @@ void TDataFileSaveQueue::RunAppend(Job& job, std::unique_ptr<TGrowingFileState>&
             error = e.what();
             result = TGrowResult::Failed;
         }
-        if (result != TGrowResult::Written) growing.reset();
+        if (result != TGrowResult::Written && result != TGrowResult::FolderReplaced) growing.reset();
     }
     if (result == TGrowResult::Written && !job.reportWritten) {
         {
@@ -646,7 +646,7 @@ TGrowResult TDataFileSaveQueue::Append(TGrowingFileState& file, Job& job, std::s
     TRecordedData& data = rows.Data;
     // Rows missing in between, rows too far back to find, other texts in the head, or a file
     // someone moved, deleted or replaced: only a whole write gives the file a save writes.
-    if (!file.File.IsNamed(file.Path)) return TGrowResult::Gone;
+    if (!file.File.IsNamed()) return TGrowResult::Gone;
     const int kept = int(file.RowStarts.size());
     if (rows.FirstRow > file.Rows || rows.FirstRow < file.Rows - kept || !SameHead(file.Texts, data))
         return TGrowResult::Rewrite;
@@ -722,6 +722,11 @@ TGrowResult TDataFileSaveQueue::Append(TGrowingFileState& file, Job& job, std::s
         }
         file.DirtySince = -1;
         ++FSyncs;
+    }
+    if (file.File.FolderReplaced()) {
+        const size_t slash = file.Path.rfind('/');
+        error = slash == std::string::npos ? std::string(".") : file.Path.substr(0, std::max<size_t>(slash, 1));
+        return TGrowResult::FolderReplaced;
     }
     return TGrowResult::Written;
 }

@@ -88,6 +88,10 @@ enum class TGrowResult {
     // The same, as the side file's name holds the unfinished write of an earlier file of the
     // name, which is never written over (TGrowingFile::SideFileHoldsEarlierWrite).
     EarlierWriteInTheWay,
+    // Written, in the folder the file was made in, which is no longer the folder at its path
+    // (TGrowingFile::FolderReplaced); the error is that folder's path. The file goes on
+    // growing there.
+    FolderReplaced,
 };
 
 // Saves that do not hold up the user-interface thread: the recording is taken from the

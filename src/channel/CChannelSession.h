@@ -26,6 +26,7 @@
 #include "comm/DeviceCommandQueue.h"
 #include "platform/AnsiString.h"
 #include "platform/DateTime.h"
+#include "resources/TextRows.h"
 
 namespace platform {
 class TFileLook;
@@ -404,6 +405,13 @@ private:
     void PartFileFailed(const AnsiString& name, const std::string& error, std::int64_t ticks);
     void ReportPartFileFailure(const AnsiString& name, const std::string& error);
     void SideFileBlocked(const AnsiString& name, const std::string& blocker, bool earlierWrite);
+    // The running part's file goes on growing in the folder it was made in, which is no
+    // longer the folder at its path (`folder`).
+    void PartFolderReplaced(const AnsiString& name, const std::string& folder);
+    // The protocol line and the box of `row` with $1 and $2 put in; once for each `key`, which
+    // `last` keeps.
+    void FileNoticeOnce(std::string& last, const std::string& key, resources::TextRow row, const std::string& one,
+                        const AnsiString& two);
     void ShowFileNotice(const AnsiString& text);
     // The callback that tells the user what a save did with side files, or that it saved
     // under a free name.
@@ -513,6 +521,7 @@ private:
     std::int64_t FGrowRetryTicks = 0;  // when a file that failed is tried again
     bool FGrowFailureShown = false;    // its failure was reported; not again until it is written
     std::string FSideFileBlocker;      // what holds its side file's name, as last reported
+    std::string FReplacedFolder;       // the running part's folder no longer at its path, as last reported
     // What happened to the running part's file since it was last written: the protocol
     // says when it is written again.
     // Behind: a write of it has waited a minute for a drive that does not answer.

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <csignal>
 #include <cstdio>
@@ -20,6 +21,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <random>
 #include <span>
 #include <thread>
 #include <utility>
@@ -85,35 +87,65 @@ bool MayFollowLink(const struct stat& linkStat, const struct stat& folder)
     return TrustedUser(folder.st_uid) && (folder.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
-// The file a save to `path` really writes: symbolic links are followed, each by the rule
-// above, and only to a file that exists: a file made new is never made through a link, so
-// a link planted where a file is about to appear cannot choose where it goes. `error`
-// gets the reason, naming the link, when the save must not go ahead. Each link is opened
-// as itself in its opened folder, and what was opened is judged and read: a link put in
-// place of the one judged is never the one followed.
-bool ResolveLinks(const std::string& path, std::string& target, std::string* error)
+// A folder opened as itself: what is then done by a name in it is done in that folder,
+// whatever is put at the folder's path meanwhile (another user who may write a folder
+// above it could rename it and put a link in its place).
+int OpenFolder(const std::string& folder)
+{
+    return ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+}
+
+std::string BaseName(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// `path` without its last name, as given: "/data/" for "/data/run.csv", "" for "run.csv".
+std::string FolderPrefix(const std::string& path)
+{
+    return path.substr(0, path.size() - BaseName(path).size());
+}
+
+// The file a save to `path` (the name `name` in the opened folder `dir`) really writes:
+// symbolic links are followed, each by the rule above, and only to a file that exists: a
+// file made new is never made through a link, so a link planted where a file is about to
+// appear cannot choose where it goes. `target` is `path` when no link was followed. `error`
+// gets the reason, naming the link, when the save must not go ahead. Each link is opened as
+// itself in its opened folder, and what was opened is judged and read: a link put in place
+// of the one judged is never the one followed.
+bool ResolveLinksAt(int dir, const std::string& name, const std::string& path, std::string& target, std::string* error)
 {
     target = path;
     for (int hops = 0; hops < 40; ++hops) {
+        int dfd = dir;
+        std::string at = name;
+        if (hops > 0) {
+            dfd = OpenFolder(DirOf(target));
+            at = BaseName(target);
+            if (dfd < 0)
+                return errno == ENOENT ? FailWith(error, path, DanglingLinkReason) : Fail(error, target, errno);
+        }
+        const TScopeExit closeFolder([dfd, dir] {
+            if (dfd != dir) ::close(dfd);
+        });
         struct stat st {};
-        if (::lstat(target.c_str(), &st) != 0) {
+        if (::fstatat(dfd, at.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno == ENOENT && hops == 0) return true;
             if (errno == ENOENT) return FailWith(error, path, DanglingLinkReason);
             return Fail(error, path, errno);
         }
         if (!S_ISLNK(st.st_mode)) return true;
-        const size_t slash = target.rfind('/');
-        const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-        const int dfd = ::open(DirOf(target).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-        if (dfd < 0) return Fail(error, target, errno);
-        const TScopeExit closeFolder([dfd] { ::close(dfd); });
-        const int lfd = ::openat(dfd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+        const int lfd = ::openat(dfd, at.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
         if (lfd < 0) return Fail(error, target, errno);
         const TScopeExit closeLink([lfd] { ::close(lfd); });
         struct stat folder {
         }, opened{};
         if (::fstat(dfd, &folder) != 0 || ::fstat(lfd, &opened) != 0) return Fail(error, target, errno);
-        if (!S_ISLNK(opened.st_mode)) continue;  // replaced meanwhile: looked at again
+        if (!S_ISLNK(opened.st_mode)) {  // replaced meanwhile: looked at again
+            if (hops == 0) return true;
+            continue;
+        }
         if (!MayFollowLink(opened, folder)) return FailWith(error, target, PlantedLinkReason);
         std::string link(4096, '\0');
         const ssize_t n = ::readlinkat(lfd, "", link.data(), link.size());
@@ -128,37 +160,85 @@ bool ResolveLinks(const std::string& path, std::string& target, std::string* err
 // A name of the program's own (a side file) is never written through a link nor over what
 // is not the user's: whoever put that there, in a folder others may write, would choose
 // what the write destroys. `error` names what holds the name.
-bool CheckOwnName(const std::string& path, std::string* error)
+bool CheckOwnName(int dir, const std::string& name, const std::string& path, std::string* error)
 {
     struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT || Fail(error, path, errno);
+    if (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno == ENOENT || Fail(error, path, errno);
     if (S_ISLNK(st.st_mode)) return FailWith(error, path, OwnNameLinkReason);
     if (st.st_uid != FileOwnerUser()) return FailWith(error, path, OwnNameForeignReason);
     return true;
 }
 
-// errno-style reason why `path` may not be written, 0 when it may.
-int NotWritableReason(const std::string& path, int mode)
+// errno-style reason why `name` in the folder `dir` ("." for the folder itself) may not be
+// written, 0 when it may.
+int NotWritableReason(int dir, const std::string& name, int mode)
 {
-    if (::faccessat(AT_FDCWD, path.c_str(), mode, AT_EACCESS) != 0) return errno;
+    if (::faccessat(dir, name.c_str(), mode, AT_EACCESS) != 0) return errno;
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0 && (st.st_mode & 0222) == 0) return EACCES;
+    if (::fstatat(dir, name.c_str(), &st, 0) == 0 && (st.st_mode & 0222) == 0) return EACCES;
     return 0;
 }
 
-bool CheckResolved(const std::string& path, const std::string& target, std::string* error)
+// Whether the file `name` in `dir` (what a save to `path` writes, in the folder `folder`) and
+// its folder may be written.
+bool CheckResolved(int dir, const std::string& name, const std::string& path, const std::string& folder,
+                   std::string* error)
 {
     struct stat st {};
-    if (::stat(target.c_str(), &st) == 0) {
+    if (::fstatat(dir, name.c_str(), &st, 0) == 0) {
         if (S_ISREG(st.st_mode))
-            if (int err = NotWritableReason(target, W_OK))
+            if (int err = NotWritableReason(dir, name, W_OK))
                 return st.st_uid != FileOwnerUser() ? FailWith(error, path, ForeignFileReason) : Fail(error, path, err);
     } else if (errno != ENOENT) {
         return Fail(error, path, errno);
     }
-    const std::string folder = DirOf(target);
-    if (int err = NotWritableReason(folder, W_OK | X_OK)) return Fail(error, folder, err);
+    if (int err = NotWritableReason(dir, ".", W_OK | X_OK)) return Fail(error, folder, err);
     return true;
+}
+
+// A folder held open for as long as a check or a save of a file in it runs.
+class TFolder {
+public:
+    explicit TFolder(const std::string& folder) : FFd(OpenFolder(folder)), FError(FFd < 0 ? errno : 0) {}
+    ~TFolder()
+    {
+        if (FFd >= 0) ::close(FFd);
+    }
+    TFolder(const TFolder&) = delete;
+    TFolder& operator=(const TFolder&) = delete;
+    int Fd() const { return FFd; }
+    int Error() const { return FError; }
+
+private:
+    int FFd;
+    int FError;
+};
+
+// A name in an opened folder, with its path as the caller gave it (for messages, the access
+// hook and what the user is told).
+struct TNameAt {
+    int Dir;
+    std::string Name;
+    std::string Path;
+};
+
+// Another name in the same folder.
+TNameAt Beside(const TNameAt& at, const std::string& name)
+{
+    return {at.Dir, name, FolderPrefix(at.Path) + name};
+}
+
+// ResolveLinksAt and CheckResolved for `path` by its name: what a check of a save to it
+// finds.
+bool ResolveAndCheck(const std::string& path, std::string& target, std::string* error)
+{
+    const TFolder folder(DirOf(path));
+    if (folder.Fd() < 0) return Fail(error, DirOf(path), folder.Error());
+    if (!ResolveLinksAt(folder.Fd(), BaseName(path), path, target, error)) return false;
+    if (target == path) return CheckResolved(folder.Fd(), BaseName(path), path, DirOf(path), error);
+    const TFolder targetFolder(DirOf(target));
+    if (targetFolder.Fd() < 0) return Fail(error, DirOf(target), targetFolder.Error());
+    return CheckResolved(targetFolder.Fd(), BaseName(target), path, DirOf(target), error);
 }
 }  // namespace
 
@@ -188,8 +268,7 @@ bool CheckWritable(const std::string& path, std::string* error)
 {
     if (path.empty()) return Fail(error, "(no file name)", ENOENT);
     std::string target;
-    if (!ResolveLinks(path, target, error)) return false;
-    return CheckResolved(path, target, error);
+    return ResolveAndCheck(path, target, error);
 }
 
 namespace {
@@ -245,32 +324,43 @@ bool IsTempName(std::string_view name)
            std::all_of(tail.begin(), tail.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
 }
 
-// The longest file name the file system of `folder` takes.
-size_t NameMax(const std::string& folder)
+// The longest file name the file system of the folder `dir` takes.
+size_t NameMax(int dir)
 {
-    const long max = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    const long max = ::fpathconf(dir, _PC_NAME_MAX);
     return max > 0 ? size_t(max) : size_t(NAME_MAX);
 }
 
-std::string BaseName(const std::string& path)
+// The template for MakeTemporaryFile of a temporary file beside the file `name` in a folder
+// whose names may be `max` bytes long. Its name is cut at its end (at a whole character)
+// where name and mark would be too long: a temporary file can be made whenever the file
+// itself can.
+std::string TempTemplate(std::string name, size_t max)
 {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// The template for mkostemp of a temporary file beside `target`. Its name is cut at its end
-// (at a whole character) where name and mark would be too long for the file system: a
-// temporary file can be made whenever the file itself can.
-std::string TempTemplate(const std::string& target)
-{
-    std::string name = BaseName(target);
-    const size_t max = NameMax(DirOf(target)), mark = kTempMark.size() + 6;
+    const size_t mark = kTempMark.size() + 6;
     if (name.size() + mark > max) {
         size_t cut = max > mark ? max - mark : 1;
         while (cut > 1 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
         name.resize(std::max<size_t>(cut, 1));
     }
-    return target.substr(0, target.size() - BaseName(target).size()) + name + std::string(kTempMark) + "XXXXXX";
+    return name + std::string(kTempMark) + "XXXXXX";
+}
+
+// As mkostemp, in the folder `dir`: the six X at the end of `name` become letters and digits
+// that make a name nothing has yet, and the new file (0600) is opened for writing.
+int MakeTemporaryFile(int dir, std::string& name)
+{
+    static constexpr std::string_view letters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937_64 random(std::random_device{}() ^ (std::uint64_t(::getpid()) << 32) ^
+                                        std::uint64_t(std::chrono::steady_clock::now().time_since_epoch().count()));
+    const size_t at = name.size() - 6;
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        for (size_t k = 0; k < 6; ++k) name[at + k] = letters[random() % letters.size()];
+        const int fd = ::openat(dir, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    errno = EEXIST;
+    return -1;
 }
 
 // A save holds a lock on its temporary file for as long as it writes it: a lock of the open
@@ -309,9 +399,9 @@ bool IsLeftoverTemp(int dirFd, const char* name, const struct stat& st)
     return age > kLocklessLeftoverAge;
 }
 
-void SyncFolder(const std::string& folder)
+void SyncFolder(int dir)
 {
-    const int dfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dfd = ::openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd < 0) return;
     ::fsync(dfd);
     ::close(dfd);
@@ -459,9 +549,9 @@ struct TOpenSideFile {
     {
         if (Fd >= 0) ::close(Fd);
     }
-    TSideFile Open(const std::string& pending, std::uint64_t maxBytes)
+    TSideFile Open(const TNameAt& pending, std::uint64_t maxBytes)
     {
-        Fd = ::open(pending.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        Fd = ::openat(pending.Dir, pending.Name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
         if (Fd < 0) return errno == ENOENT ? TSideFile::Missing : TSideFile::Foreign;
         if (::fstat(Fd, &St) != 0 || !S_ISREG(St.st_mode) || St.st_uid != FileOwnerUser() ||
             (St.st_mode & (S_IWGRP | S_IWOTH)) != 0)
@@ -529,10 +619,10 @@ std::vector<TFileIdentity> gOwnSideFiles;
 std::deque<std::pair<std::string, TFileIdentity>> gWholeSaves;  // the last ones, by file name
 constexpr size_t kKeptWholeSaves = 4096;
 
-void NoteOwnSideFile(const std::string& pending)
+void NoteOwnSideFile(const TNameAt& pending)
 {
     struct stat st {};
-    if (::lstat(pending.c_str(), &st) != 0) return;
+    if (::fstatat(pending.Dir, pending.Name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return;
     std::lock_guard<std::mutex> lock(gWrittenMutex);
     gOwnSideFiles.push_back(IdentityOf(st));
 }
@@ -589,21 +679,27 @@ bool ReadWhole(int fd, const struct stat& st, std::string& bytes)
     return ReadAt(fd, 0, size_t(st.st_size), bytes);
 }
 
-// The side file of `path` is beside the name as the caller gives it, never beside where a
-// link at that name points: in a folder others may write, whoever swaps a link in for a
-// moment would otherwise choose where every side file of the file goes (and which file of
-// the user's each of them replaces and removes).
-std::string PendingPathOf(const std::string& path)
+// The side file of a file is beside the name as the caller gives it, in the folder opened
+// for it, never beside where a link at that name points: in a folder others may write,
+// whoever swaps a link in for a moment would otherwise choose where every side file of the
+// file goes (and which file of the user's each of them replaces and removes).
+TNameAt PendingOf(const TNameAt& file)
 {
-    return path + std::string(PendingWriteSuffix);
+    return Beside(file, file.Name + std::string(PendingWriteSuffix));
 }
 
-void RemoveSideFile(const std::string& pending)
+// The data file a side file belongs to.
+TNameAt FileOfPending(const TNameAt& pending)
+{
+    return Beside(pending, pending.Name.substr(0, pending.Name.size() - PendingWriteSuffix.size()));
+}
+
+void RemoveSideFile(const TNameAt& pending)
 {
     struct stat st {};
-    const bool known = ::lstat(pending.c_str(), &st) == 0;
-    if (::unlink(pending.c_str()) == 0 && known) TakeOwnSideFile(st);
-    SyncFolder(DirOf(pending));
+    const bool known = ::fstatat(pending.Dir, pending.Name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    if (::unlinkat(pending.Dir, pending.Name.c_str(), 0) == 0 && known) TakeOwnSideFile(st);
+    SyncFolder(pending.Dir);
 }
 
 // Finishes the cut-off write that the side file `pending` holds on its file, and removes
@@ -628,12 +724,13 @@ struct TNoFit {
 std::map<std::string, TNoFit> gNoFits;  // by the side file's name, guarded by gWrittenMutex
 constexpr size_t kKeptNoFits = 4096;
 
-bool FinishPendingWrite(const std::string& pending)
+bool FinishPendingWrite(const TNameAt& pending)
 {
     TOpenSideFile side;
     if (side.Open(pending, MaxReadFileBytes) != TSideFile::Record) return false;
-    const std::string path = pending.substr(0, pending.size() - PendingWriteSuffix.size());
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const TNameAt file = FileOfPending(pending);
+    const std::string& path = file.Path;
+    const int fd = ::openat(file.Dir, file.Name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) return false;
     const TScopeExit closeFile([fd] { ::close(fd); });
     struct stat st {};
@@ -642,7 +739,7 @@ bool FinishPendingWrite(const std::string& pending)
     const std::uint64_t size = std::uint64_t(st.st_size);
     const auto knownNoFit = [&] {
         std::lock_guard<std::mutex> lock(gWrittenMutex);
-        const auto it = gNoFits.find(pending);
+        const auto it = gNoFits.find(pending.Path);
         return it != gNoFits.end() && it->second.Same(side.St, st);
     };
     const bool fits = !knownNoFit() && size <= std::max<std::uint64_t>(side.W.Size, side.W.Offset + side.W.Length) &&
@@ -654,13 +751,13 @@ bool FinishPendingWrite(const std::string& pending)
         }
         std::lock_guard<std::mutex> lock(gWrittenMutex);
         if (gNoFits.size() >= kKeptNoFits) gNoFits.clear();
-        gNoFits[pending] = {IdentityOf(side.St), IdentityOf(st), side.St.st_ctim, st.st_ctim};
+        gNoFits[pending.Path] = {IdentityOf(side.St), IdentityOf(st), side.St.st_ctim, st.st_ctim};
         return false;
     }
     // A file nobody may write is left as it is, as a save leaves it, also by a privileged
     // user; the side file waits until it can be written.
     if ((st.st_mode & 0222) == 0) return false;
-    const int out = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int out = ::openat(file.Dir, file.Name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (out < 0) return false;
     const TScopeExit closeOut([out] { ::close(out); });
     struct stat now {};
@@ -674,7 +771,7 @@ bool FinishPendingWrite(const std::string& pending)
         ::ftruncate(out, off_t(side.W.Offset + newEnd.size())) != 0 || ::fdatasync(out) != 0)
         return false;
     RemoveSideFile(pending);
-    Note(TSideFileNote::TKind::Finished, path, pending);
+    Note(TSideFileNote::TKind::Finished, path, pending.Path);
     return true;
 }
 
@@ -688,10 +785,15 @@ bool IsPendingName(std::string_view name)
 // process started (those of this process may belong to a save or a write under way): the
 // temporary files of our saves that no save under way holds go, the side files of cut-off
 // writes are finished.
-void TidyLeftovers(const std::string& folder)
+void TidyLeftovers(int folderFd, const std::string& folder)
 {
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return;
+    const int listed = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listed < 0) return;
+    DIR* dir = ::fdopendir(listed);
+    if (!dir) {
+        ::close(listed);
+        return;
+    }
     const int fd = ::dirfd(dir);
     std::vector<std::string> pending;
     while (const dirent* e = ::readdir(dir)) {
@@ -705,10 +807,10 @@ void TidyLeftovers(const std::string& folder)
             // Another run's save may still be writing it (another machine on the same share).
             if (IsLeftoverTemp(fd, e->d_name, st)) ::unlinkat(fd, e->d_name, 0);
         } else
-            pending.push_back(folder + "/" + e->d_name);
+            pending.push_back(e->d_name);
     }
     ::closedir(dir);
-    for (const std::string& p : pending) FinishPendingWrite(p);
+    for (const std::string& p : pending) FinishPendingWrite({folderFd, p, folder + "/" + p});
 }
 
 // The name a side file is set aside under: its own with the local time it was written
@@ -716,7 +818,7 @@ void TidyLeftovers(const std::string& folder)
 // mkostemp (`attempt` 0). Where that would be too long for the file system, the data
 // file's part of the name is cut at its end (at a whole character): a side file can always
 // be set aside.
-std::string SetAsideName(const std::string& pending, const struct stat& st, int attempt)
+std::string SetAsideName(const TNameAt& pending, const struct stat& st, int attempt)
 {
     struct tm local {};
     const std::time_t written = st.st_mtim.tv_sec;
@@ -727,24 +829,24 @@ std::string SetAsideName(const std::string& pending, const struct stat& st, int 
                              (attempt == 0  ? std::string("-XXXXXX")
                               : attempt > 1 ? "-" + std::to_string(attempt)
                                             : std::string());
-    const std::string folder = pending.substr(0, pending.size() - BaseName(pending).size());
-    std::string name = BaseName(pending);
+    std::string name = pending.Name;
     name.resize(name.size() - PendingWriteSuffix.size());
-    const size_t max = NameMax(DirOf(pending));
+    const size_t max = NameMax(pending.Dir);
     if (name.size() + tail.size() > max) {
         size_t cut = max > tail.size() + 1 ? max - tail.size() : 1;
         while (cut > 1 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
         name.resize(cut);
     }
-    return folder + name + tail;
+    return name + tail;
 }
 
 // Copies the side file `pending` (with `st` its state) into the new file `fd`, synced, and
 // removes it once the copy is on the disk: for a file system that can neither rename without
 // replacing nor give a file a second name.
-bool CopyAside(const std::string& pending, const struct stat& st, int fd)
+bool CopyAside(const TNameAt& pending, const struct stat& st, int fd)
 {
-    const int in = ::open(pending.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int in =
+        ::openat(pending.Dir, pending.Name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (in < 0) return false;
     const TScopeExit closeIn([in] { ::close(in); });
     struct stat opened {};
@@ -753,7 +855,7 @@ bool CopyAside(const std::string& pending, const struct stat& st, int fd)
     if (::fstat(in, &opened) != 0 || opened.st_dev != st.st_dev || opened.st_ino != st.st_ino ||
         !ReadWhole(in, opened, bytes) || !WriteAll(fd, bytes, 0, err) || ::fsync(fd) != 0)
         return false;
-    return ::unlink(pending.c_str()) == 0;
+    return ::unlinkat(pending.Dir, pending.Name.c_str(), 0) == 0;
 }
 
 // Moves the side file `pending` to a name of its own that nothing has yet; the name, or
@@ -761,20 +863,22 @@ bool CopyAside(const std::string& pending, const struct stat& st, int fd)
 // name is ever replaced: the names tried are taken only when free, and when all of them
 // are taken (another user may have put files there), a name with six letters and digits
 // is made new for it.
-std::string SetAside(const std::string& pending, const struct stat& st)
+std::string SetAside(const TNameAt& pending, const struct stat& st)
 {
+    const int dir = pending.Dir;
+    const char* const from = pending.Name.c_str();
     const auto done = [&pending](const std::string& name) {
-        SyncFolder(DirOf(pending));
-        return name;
+        SyncFolder(pending.Dir);
+        return Beside(pending, name).Path;
     };
     for (int attempt = 1; attempt < 100; ++attempt) {
         const std::string name = SetAsideName(pending, st, attempt);
-        if (::renameat2(AT_FDCWD, pending.c_str(), AT_FDCWD, name.c_str(), RENAME_NOREPLACE) == 0) return done(name);
+        if (::renameat2(dir, from, dir, name.c_str(), RENAME_NOREPLACE) == 0) return done(name);
         if (errno == EEXIST) continue;
         if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) break;
         // A file system that cannot rename without replacing: a second name, then the first goes.
-        if (::link(pending.c_str(), name.c_str()) == 0) {
-            ::unlink(pending.c_str());
+        if (::linkat(dir, from, dir, name.c_str(), 0) == 0) {
+            ::unlinkat(dir, from, 0);
             return done(name);
         }
         if (errno != EEXIST) break;
@@ -782,11 +886,11 @@ std::string SetAside(const std::string& pending, const struct stat& st)
     // A new file of its own under a name nobody had, which the side file then replaces, or
     // into which it is copied where it cannot be renamed.
     std::string name = SetAsideName(pending, st, 0);
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    const int fd = MakeTemporaryFile(dir, name);
     if (fd < 0) return {};
     const TScopeExit closeFile([fd] { ::close(fd); });
-    if (::rename(pending.c_str(), name.c_str()) == 0 || CopyAside(pending, st, fd)) return done(name);
-    ::unlink(name.c_str());
+    if (::renameat(dir, from, dir, name.c_str()) == 0 || CopyAside(pending, st, fd)) return done(name);
+    ::unlinkat(dir, name.c_str(), 0);
     return {};
 }
 
@@ -795,11 +899,11 @@ std::string SetAside(const std::string& pending, const struct stat& st)
 // file just saved, and it goes; any other (of an earlier run, beside a file that was moved,
 // edited or replaced since) holds an end that may be in no file at all: it is set aside
 // under a name of its own, never removed.
-void DropPendingWrite(const std::string& target)
+void DropPendingWrite(const TNameAt& target)
 {
-    if (IsPendingName(target)) return;
-    const std::string pending = PendingPathOf(target);
-    FileAccessPoint(pending, false);
+    if (IsPendingName(target.Name)) return;
+    const TNameAt pending = PendingOf(target);
+    FileAccessPoint(pending.Path, false);
     TOpenSideFile side;
     const TSideFile found = side.Open(pending, MaxReadFileBytes);
     if (found == TSideFile::Missing || found == TSideFile::Foreign) return;
@@ -810,38 +914,47 @@ void DropPendingWrite(const std::string& target)
           (start.rfind("noxcontrol pending end ", 0) == 0 || start.rfind("pending file end 1 ", 0) == 0)))
         return;
     if (TakeOwnSideFile(side.St)) {
-        ::unlink(pending.c_str());
-        SyncFolder(DirOf(pending));
+        ::unlinkat(pending.Dir, pending.Name.c_str(), 0);
+        SyncFolder(pending.Dir);
         return;
     }
     const std::string aside = SetAside(pending, side.St);
-    if (!aside.empty()) Note(TSideFileNote::TKind::SetAside, target, aside);
+    if (!aside.empty()) Note(TSideFileNote::TKind::SetAside, target.Path, aside);
 }
 
-// SaveFileAtomic; with `keptFd` the new file stays open for writing and its descriptor is
-// returned there. A name of the program's own (`ownName`: a side file) is written as
-// itself, never through a link, and never over what is not the user's own file.
-// The file's bytes are `parts`, one after the other.
-bool SaveAtomic(const std::string& path, std::span<const std::string_view> parts, std::string* error, int* keptFd,
-                bool ownName = false)
+// SaveFileAtomic of the name `at.Name` in the opened folder `at.Dir`; with `keptFd` the new
+// file stays open for writing and its descriptor is returned there. A name of the program's
+// own (`ownName`: a side file) is written as itself, never through a link, and never over
+// what is not the user's own file. The file's bytes are `parts`, one after the other.
+bool SaveAtomicAt(const TNameAt& at, std::span<const std::string_view> parts, std::string* error, int* keptFd,
+                  bool ownName = false)
 {
-    if (path.empty()) return Fail(error, "(no file name)", ENOENT);
+    const std::string& path = at.Path;
     FileAccessPoint(path, true);
-    std::string target = path;
+    // What is written: the name itself, or the file a link there points to (in a folder of
+    // its own, opened here).
+    TNameAt target = at;
+    std::optional<TFolder> linkedFolder;
     if (ownName) {
-        if (!CheckOwnName(path, error)) return false;
-        const std::string folder = DirOf(path);
-        if (int err = NotWritableReason(folder, W_OK | X_OK)) return Fail(error, folder, err);
+        if (!CheckOwnName(at.Dir, at.Name, path, error)) return false;
+        if (int err = NotWritableReason(at.Dir, ".", W_OK | X_OK)) return Fail(error, DirOf(path), err);
     } else {
-        if (!ResolveLinks(path, target, error)) return false;
-        if (!CheckResolved(path, target, error)) return false;
+        std::string resolved;
+        if (!ResolveLinksAt(at.Dir, at.Name, path, resolved, error)) return false;
+        if (resolved != path) {
+            linkedFolder.emplace(DirOf(resolved));
+            if (linkedFolder->Fd() < 0) return Fail(error, DirOf(resolved), linkedFolder->Error());
+            target = {linkedFolder->Fd(), BaseName(resolved), resolved};
+        }
+        if (!CheckResolved(target.Dir, target.Name, path, DirOf(target.Path), error)) return false;
     }
+    const int dir = target.Dir;
     // A side file is saved in the minute's write of a growing file, whose folder was tidied
     // when the file was made.
-    if (!IsPendingName(target)) TidyLeftovers(DirOf(target));
+    if (!IsPendingName(target.Name)) TidyLeftovers(dir, DirOf(target.Path));
     // Made new (never through a link) and held locked while it is written.
-    std::string tmpl = TempTemplate(target);
-    int fd = mkostemp(tmpl.data(), O_CLOEXEC);
+    std::string tmp = TempTemplate(target.Name, NameMax(dir));
+    int fd = MakeTemporaryFile(dir, tmp);
     if (fd < 0) return Fail(error, path, errno);
     LockTemporaryFile(fd, true);
     // The lock lasts until the file is in its place, also when `fd` is closed before that,
@@ -854,17 +967,17 @@ bool SaveAtomic(const std::string& path, std::span<const std::string_view> parts
     });
     auto fail = [&](int err) {
         ::close(fd);
-        ::unlink(tmpl.c_str());
+        ::unlinkat(dir, tmp.c_str(), 0);
         return Fail(error, path, err);
     };
-    FileAccessPoint(tmpl, true);
+    FileAccessPoint(Beside(target, tmp).Path, true);
     // Keep the permissions of the file being replaced, or the usual ones for a new file. A
     // side file is the user's alone, whatever the user's file mask lets others do: it is
     // trusted only then.
     struct stat st {};
-    if (ownName || IsPendingName(target))
+    if (ownName || IsPendingName(target.Name))
         fchmod(fd, 0600);
-    else if (stat(target.c_str(), &st) == 0)
+    else if (::fstatat(dir, target.Name.c_str(), &st, 0) == 0)
         fchmod(fd, st.st_mode & 07777);
     else {
         mode_t mask = umask(0);
@@ -872,54 +985,60 @@ bool SaveAtomic(const std::string& path, std::span<const std::string_view> parts
         fchmod(fd, 0666 & ~mask);
     }
     int err = 0;
-    off_t at = 0;
+    off_t offset = 0;
     for (std::string_view part : parts) {
-        if (!WriteAll(fd, part, at, err)) return fail(err);
-        at += off_t(part.size());
+        if (!WriteAll(fd, part, offset, err)) return fail(err);
+        offset += off_t(part.size());
     }
     if (::fsync(fd) != 0) return fail(errno);
     struct stat written {};
     if (::fstat(fd, &written) != 0) return fail(errno);
     if (!keptFd && ::close(fd) != 0) {
         const int closeError = errno;
-        ::unlink(tmpl.c_str());
+        ::unlinkat(dir, tmp.c_str(), 0);
         return Fail(error, path, closeError);
     }
     // A save the user called off while its drive hung is not put in place: the file there
     // stays as it was.
     if (tCalledOff && tCalledOff->load()) {
         if (keptFd) ::close(fd);
-        ::unlink(tmpl.c_str());
+        ::unlinkat(dir, tmp.c_str(), 0);
         return Fail(error, path, ECANCELED);
     }
-    if (::rename(tmpl.c_str(), target.c_str()) != 0) {
+    if (::renameat(dir, tmp.c_str(), dir, target.Name.c_str()) != 0) {
         const int renameError = errno;
         // A sticky folder keeps another user's file from being replaced.
         struct stat held {};
-        const bool foreign = (renameError == EPERM || renameError == EACCES) && ::lstat(target.c_str(), &held) == 0 &&
+        const bool foreign = (renameError == EPERM || renameError == EACCES) &&
+                             ::fstatat(dir, target.Name.c_str(), &held, AT_SYMLINK_NOFOLLOW) == 0 &&
                              held.st_uid != FileOwnerUser();
         if (keptFd) ::close(fd);
-        ::unlink(tmpl.c_str());
+        ::unlinkat(dir, tmp.c_str(), 0);
         return foreign ? FailWith(error, path, ForeignFileReason) : Fail(error, path, renameError);
     }
     // What was put in place is the file written: in a folder others may write, another user
     // could have put something else under the temporary name meanwhile.
     struct stat placed {};
-    if (::lstat(target.c_str(), &placed) != 0 || placed.st_dev != written.st_dev || placed.st_ino != written.st_ino) {
+    if (::fstatat(dir, target.Name.c_str(), &placed, AT_SYMLINK_NOFOLLOW) != 0 || placed.st_dev != written.st_dev ||
+        placed.st_ino != written.st_ino) {
         if (keptFd) ::close(fd);
         return FailWith(error, path, ReplacedWhileWrittenReason);
     }
-    if (!IsPendingName(target)) NoteWholeSave(path, written);
-    DropPendingWrite(path);
+    if (!IsPendingName(target.Name)) NoteWholeSave(path, written);
+    DropPendingWrite(at);
     // Make the rename itself durable.
-    SyncFolder(DirOf(target));
+    SyncFolder(dir);
     if (keptFd) *keptFd = fd;
     return true;
 }
 
-bool SaveAtomic(const std::string& path, std::string_view bytes, std::string* error, int* keptFd)
+// SaveAtomicAt for `path` by its name, in its folder as it is now.
+bool SaveAtomic(const std::string& path, std::string_view bytes, std::string* error)
 {
-    return SaveAtomic(path, std::span(&bytes, 1), error, keptFd);
+    if (path.empty()) return Fail(error, "(no file name)", ENOENT);
+    const TFolder folder(DirOf(path));
+    if (folder.Fd() < 0) return Fail(error, DirOf(path), folder.Error());
+    return SaveAtomicAt({folder.Fd(), BaseName(path), path}, std::span(&bytes, 1), error, nullptr);
 }
 
 }  // namespace
@@ -930,24 +1049,27 @@ namespace {
 // A side file's name that holds a side file of the user's which this process did not write
 // (an earlier write's, that a whole save could not set aside, or one put back there by
 // hand) is never written over: its end may be in no file at all.
-bool CheckNoEarlierWrite(const std::string& pending, std::string* error)
+bool CheckNoEarlierWrite(const TNameAt& pending, std::string* error)
 {
     struct stat st {};
-    if (::lstat(pending.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || IsOwnSideFile(st)) return true;
-    return FailWith(error, pending, OwnNameEarlierWriteReason);
+    if (::fstatat(pending.Dir, pending.Name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+        IsOwnSideFile(st))
+        return true;
+    return FailWith(error, pending.Path, OwnNameEarlierWriteReason);
 }
 }  // namespace
 
 bool SaveFileAtomic(const std::string& path, std::string_view bytes, std::string* error)
 {
     if (DeferSave(path, bytes)) return true;
-    return SaveAtomic(path, bytes, error, nullptr);
+    return SaveAtomic(path, bytes, error);
 }
 
 bool CheckFreeSpace(const std::string& path, std::uint64_t bytes, std::string* error)
 {
-    std::string target;
-    if (!ResolveLinks(path, target, error)) return false;
+    std::string target = path;
+    const TFolder given(DirOf(path));
+    if (given.Fd() >= 0 && !ResolveLinksAt(given.Fd(), BaseName(path), path, target, error)) return false;
     const std::string folder = DirOf(target);
     struct statvfs fs {};
     if (::statvfs(folder.c_str(), &fs) != 0) return Fail(error, folder, errno);
@@ -963,13 +1085,20 @@ TGrowingFile::~TGrowingFile()
 bool TGrowingFile::Create(const std::string& path, std::string_view bytes, std::string* error)
 {
     Close();
-    if (!SaveAtomic(path, bytes, error, &FFd)) {
+    if (path.empty()) return Fail(error, "(no file name)", ENOENT);
+    // Held for as long as the file is: the side files go where the file was made, whatever
+    // is put at the folder's path later.
+    FDir = OpenFolder(DirOf(path));
+    if (FDir < 0) return Fail(error, DirOf(path), errno);
+    FName = BaseName(path);
+    if (!SaveAtomicAt({FDir, FName, path}, std::span(&bytes, 1), error, &FFd)) {
         FFd = -1;
+        Close();
         return false;
     }
     FPath = path;
-    FPendingPath = PendingPathOf(path);
-    FSideFileFits = BaseName(FPendingPath).size() <= NameMax(DirOf(FPendingPath));
+    FPendingPath = path + std::string(PendingWriteSuffix);
+    FSideFileFits = FName.size() + PendingWriteSuffix.size() <= NameMax(FDir);
     FSideFileBlocked = FSideFileHoldsEarlierWrite = false;
     FSize = off_t(bytes.size());
     FUnsynced = false;
@@ -1049,16 +1178,17 @@ bool TGrowingFile::SavePendingWrite(std::uint64_t offset, std::uint32_t head, st
     for (const TWritePiece& piece : pieces) record.push_back(piece.Bytes);
     // What holds the side file's name and is not the user's own is left alone; the file is
     // then not written in place, and the caller hears what is in the way.
-    if (!CheckOwnName(FPendingPath, error)) {
+    const TNameAt pending = PendingOf({FDir, FName, FPath});
+    if (!CheckOwnName(pending.Dir, pending.Name, pending.Path, error)) {
         FSideFileBlocked = true;
         return false;
     }
-    if (!CheckNoEarlierWrite(FPendingPath, error)) {
+    if (!CheckNoEarlierWrite(pending, error)) {
         FSideFileBlocked = FSideFileHoldsEarlierWrite = true;
         return false;
     }
-    if (SaveAtomic(FPendingPath, record, error, nullptr, true)) {
-        NoteOwnSideFile(FPendingPath);
+    if (SaveAtomicAt(pending, record, error, nullptr, true)) {
+        NoteOwnSideFile(pending);
         return true;
     }
     // The reason is the file's: the side file is the program's own business.
@@ -1107,7 +1237,7 @@ bool TGrowingFile::WriteFrom(std::uint64_t offset, std::initializer_list<TWriteP
     if (!replaces) return true;
     // The side file may go only once what it holds is on the disk in the file itself.
     if (!SyncData(error)) return false;
-    RemoveSideFile(FPendingPath);
+    RemoveSideFile(PendingOf({FDir, FName, FPath}));
     return true;
 }
 
@@ -1119,7 +1249,8 @@ bool TGrowingFile::ReplaceWhole(std::uint64_t offset, std::uint32_t head, std::i
     whole.resize(size_t(offset));
     for (const TWritePiece& piece : pieces) whole.append(piece.Bytes);
     int fd = -1;
-    if (!SaveAtomic(FPath, whole, error, &fd)) {
+    const std::string_view bytes = whole;
+    if (!SaveAtomicAt({FDir, FName, FPath}, std::span(&bytes, 1), error, &fd)) {
         // The reason is the file's, whose name the caller gives.
         const std::string prefix = FPath + ": ";
         if (error && error->rfind(prefix, 0) == 0) error->erase(0, prefix.size());
@@ -1142,20 +1273,31 @@ bool TGrowingFile::SyncData(std::string* error)
     return true;
 }
 
-bool TGrowingFile::IsNamed(const std::string& path) const
+bool TGrowingFile::IsNamed() const
 {
     if (FFd < 0) return false;
     struct stat mine {
     }, named{};
     if (::fstat(FFd, &mine) != 0 || mine.st_nlink == 0) return false;
-    return ::stat(path.c_str(), &named) == 0 && named.st_dev == mine.st_dev && named.st_ino == mine.st_ino;
+    return ::fstatat(FDir, FName.c_str(), &named, 0) == 0 && named.st_dev == mine.st_dev && named.st_ino == mine.st_ino;
+}
+
+bool TGrowingFile::FolderReplaced() const
+{
+    if (FDir < 0) return false;
+    struct stat held {
+    }, now{};
+    return ::fstat(FDir, &held) != 0 || ::stat(DirOf(FPath).c_str(), &now) != 0 || held.st_dev != now.st_dev ||
+           held.st_ino != now.st_ino;
 }
 
 bool ReadGrowingFile(const std::string& path, std::uint64_t maxBytes, std::string& bytes, std::string* error,
                      TFileReadError* why, TPendingWriteState* state)
 {
     if (state) *state = TPendingWriteState::None;
-    const std::string pendingPath = PendingPathOf(path);
+    const TFolder folder(DirOf(path));
+    const TNameAt pending{folder.Fd(), BaseName(path) + std::string(PendingWriteSuffix),
+                          path + std::string(PendingWriteSuffix)};
     auto same = [](const struct stat& a, const struct stat& b) {
         return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
                a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
@@ -1167,7 +1309,7 @@ bool ReadGrowingFile(const std::string& path, std::uint64_t maxBytes, std::strin
         }, after{};
         const bool known = ::stat(path.c_str(), &before) == 0;
         TOpenSideFile side;
-        const TSideFile found = side.Open(pendingPath, maxBytes);
+        const TSideFile found = folder.Fd() < 0 ? TSideFile::Missing : side.Open(pending, maxBytes);
         if (!ReadRegularFile(path, maxBytes, bytes, error, why)) return false;
         const bool steady = known && ::stat(path.c_str(), &after) == 0 && same(before, after) &&
                             bytes.size() == std::uint64_t(after.st_size);
@@ -1188,28 +1330,43 @@ bool ReadGrowingFile(const std::string& path, std::uint64_t maxBytes, std::strin
     }
 }
 
+namespace {
+// Whether `name` in `dir` is a side file an earlier run left: a plain file of the user's,
+// last written before this process started.
+bool EarlierSideFile(int dir, const char* name)
+{
+    struct stat st {};
+    return IsPendingName(name) && ::fstatat(dir, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+           st.st_uid == FileOwnerUser() && BeforeProcessStart(st);
+}
+}  // namespace
+
 bool FinishCutWrite(const std::string& path)
 {
-    const std::string pending = PendingPathOf(path);
-    struct stat st {};
-    return ::lstat(pending.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == FileOwnerUser() &&
-           BeforeProcessStart(st) && FinishPendingWrite(pending);
+    const TFolder folder(DirOf(path));
+    const TNameAt pending{folder.Fd(), BaseName(path) + std::string(PendingWriteSuffix),
+                          path + std::string(PendingWriteSuffix)};
+    return folder.Fd() >= 0 && EarlierSideFile(pending.Dir, pending.Name.c_str()) && FinishPendingWrite(pending);
 }
 
 int FinishCutWrites(const std::string& folder)
 {
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return 0;
-    const int fd = ::dirfd(dir);
-    std::vector<std::string> pending;
-    while (const dirent* e = ::readdir(dir)) {
-        struct stat st {};
-        if (IsPendingName(e->d_name) && ::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(st.st_mode) && st.st_uid == FileOwnerUser() && BeforeProcessStart(st))
-            pending.push_back(folder + "/" + e->d_name);
+    const TFolder opened(folder);
+    if (opened.Fd() < 0) return 0;
+    const int listed = ::openat(opened.Fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listed < 0) return 0;
+    DIR* dir = ::fdopendir(listed);
+    if (!dir) {
+        ::close(listed);
+        return 0;
     }
+    std::vector<std::string> pending;
+    while (const dirent* e = ::readdir(dir))
+        if (EarlierSideFile(::dirfd(dir), e->d_name)) pending.push_back(e->d_name);
     ::closedir(dir);
-    return int(std::count_if(pending.begin(), pending.end(), FinishPendingWrite));
+    return int(std::count_if(pending.begin(), pending.end(), [&](const std::string& name) {
+        return FinishPendingWrite({opened.Fd(), name, folder + "/" + name});
+    }));
 }
 
 TSideFileNotes::TSideFileNotes() : FOuter(tNotes)
@@ -1236,6 +1393,8 @@ void TGrowingFile::Close()
 {
     if (FFd >= 0) ::close(FFd);
     FFd = -1;
+    if (FDir >= 0) ::close(FDir);
+    FDir = -1;
     FSize = 0;
     FMarks.clear();
 }

@@ -89,7 +89,7 @@ struct TWritePiece {
 // under the name removes only a side file this process wrote; any other is set aside
 // (TSideFileNote), and one that cannot be is never written over (SideFileBlocked).
 // The side file is never written through a link nor over what is not the user's (see
-// SideFileBlocked). A file whose side file's name would be too long for the file system
+// SideFileBlocked), and stays in the folder the file was made in (see FolderReplaced). A file whose side file's name would be too long for the file system
 // is saved whole at each write that replaces bytes instead.
 class TGrowingFile {
 public:
@@ -109,8 +109,14 @@ public:
     bool WriteFrom(std::uint64_t offset, std::initializer_list<TWritePiece> pieces, std::string* error = nullptr);
     // fdatasync (when anything was written since): what was written is on the disk.
     bool SyncData(std::string* error = nullptr);
-    // Whether `path` still names this file (it was not moved, deleted or replaced).
-    bool IsNamed(const std::string& path) const;
+    // Whether the name it was made under still names this file in the folder it was made in
+    // (it was not moved, deleted or replaced).
+    bool IsNamed() const;
+    // Whether the folder at its path is no longer the folder it was made in: moved, or
+    // replaced by another folder or a link to one. The file and its side files stay in the
+    // folder it was made in all the same: what is at that path now may be another user's
+    // choice.
+    bool FolderReplaced() const;
     void Close();
     // After a WriteFrom that failed: whether the side file's name is held by what is not the
     // program's own (a link, another user's file or folder), which is left as it is. The
@@ -146,6 +152,10 @@ private:
     // at the end of each.
     void Mark(std::uint64_t offset, std::uint32_t crc, const std::vector<TSpan>& spans);
     int FFd = -1;
+    // The folder it was made in (opened as itself), in which every side file of it is made,
+    // written, set aside and removed, and in which its name is looked up.
+    int FDir = -1;
+    std::string FName;  // its name in that folder
     off_t FSize = 0;
     bool FUnsynced = false;
     std::string FPath;

@@ -188,7 +188,10 @@ TEST_F(ChannelWindowTest, TheBoxAboutAFailingRunningFileClosesWhenTheFileIsWritt
     platform::Dialogs* scripted = &platform::dialogs();
     platform::QtDialogs screen;
     platform::SetDialogs(&screen);
+    // The share's folder goes, and the file with it (a file whose folder is merely moved
+    // goes on growing there).
     ASSERT_TRUE(QDir(folder.path()).rename("share", "gone"));
+    ASSERT_TRUE(QFile::remove(folder.path() + "/gone/run_11.csv"));
     ticks(3);
     EXPECT_EQ(boxes(), 1);
     ticks(26);  // two more tries a minute apart

@@ -91,12 +91,17 @@ extern "C" int fdatasync(int fd)
     return int(::syscall(SYS_fdatasync, fd));
 }
 
-extern "C" int unlink(const char* path)
+extern "C" int unlinkat(int dir, const char* path, int flags)
 {
-    const std::string name(path);
+    const std::string name = path[0] == '/' || dir == AT_FDCWD ? std::string(path) : NameOf(dir) + "/" + path;
     if (gKeepSideFiles && EndsWith(name, ".recovery")) return 0;
     Record("unlink " + name);
-    return int(::syscall(SYS_unlinkat, AT_FDCWD, path, 0));
+    return int(::syscall(SYS_unlinkat, dir, path, flags));
+}
+
+extern "C" int unlink(const char* path)
+{
+    return unlinkat(AT_FDCWD, path, 0);
 }
 
 extern "C" int renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned flags)
@@ -108,13 +113,13 @@ extern "C" int renameat2(int fromDir, const char* from, int toDir, const char* t
     return int(::syscall(SYS_renameat2, fromDir, from, toDir, to, flags));
 }
 
-extern "C" int link(const char* from, const char* to)
+extern "C" int linkat(int fromDir, const char* from, int toDir, const char* to, int flags)
 {
     if (gNoRenameNoReplace) {
         errno = EPERM;
         return -1;
     }
-    return int(::syscall(SYS_linkat, AT_FDCWD, from, AT_FDCWD, to, 0));
+    return int(::syscall(SYS_linkat, fromDir, from, toDir, to, flags));
 }
 
 namespace {

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "platform/FileSave.h"
+#include "platform/ScopedValue.h"
 #include "platform/TextCodec.h"
 
 using namespace platform;
@@ -109,6 +110,23 @@ protected:
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
         ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    // A folder the other user may reach: the test's own folder is the user's alone, and so
+    // may be the folders above it.
+    QTemporaryDir reachable{QStringLiteral("/tmp/nox-shared-XXXXXX")};
+    std::string ReachableTop() const
+    {
+        EXPECT_TRUE(reachable.isValid());
+        const std::string top = reachable.path().toStdString();
+        EXPECT_EQ(::chmod(top.c_str(), 0711), 0);
+        return top;
+    }
+    // A folder of the user's in it that nobody else may enter.
+    std::string PrivateFolder() const
+    {
+        const std::string folder = ReachableTop() + "/private";
+        EXPECT_EQ(::mkdir(folder.c_str(), 0700), 0);
+        return folder;
     }
     static std::vector<std::string> Listing(const std::string& folder)
     {
@@ -319,7 +337,7 @@ TEST_F(SharedFolderTest, LongNamesAreSavedAndKeepTheirCrashProtection)
         }
         ASSERT_TRUE(file.WriteFrom(3000, newEnd, &err)) << err;
         ASSERT_TRUE(file.WriteFrom(written.size() - 5, "end!\r\n", &err)) << err;
-        EXPECT_TRUE(file.IsNamed(path));
+        EXPECT_TRUE(file.IsNamed());
         EXPECT_EQ(Bytes(path), written.substr(0, written.size() - 5) + "end!\r\n");
         file.Close();
         ASSERT_TRUE(QFile::remove(QString::fromStdString(path)));
@@ -335,14 +353,8 @@ TEST_F(SharedFolderTest, LongNamesAreSavedAndKeepTheirCrashProtection)
 // file but its own.
 TEST_F(SharedFolderTest, ALinkSwappedInAtADataFilesNameChoosesNoPlaceForItsSideFiles)
 {
-    // The other user must reach the folders: the test's own folder is the user's alone, and
-    // so may be the folders above it.
-    QTemporaryDir reachable(QStringLiteral("/tmp/nox-shared-XXXXXX"));
-    ASSERT_TRUE(reachable.isValid());
-    const std::string top = reachable.path().toStdString();
-    ASSERT_EQ(::chmod(top.c_str(), 0711), 0);
-    const std::string privateFolder = top + "/private";
-    ASSERT_EQ(::mkdir(privateFolder.c_str(), 0700), 0);
+    const std::string top = ReachableTop();
+    const std::string privateFolder = PrivateFolder();
     const std::string notes = privateFolder + "/notes";
     std::ofstream(notes) << "my notes";
     std::ofstream(notes + ".recovery") << "the end of another recording";
@@ -376,15 +388,70 @@ TEST_F(SharedFolderTest, ALinkSwappedInAtADataFilesNameChoosesNoPlaceForItsSideF
         AsStranger([&] { return ::rename(aside.c_str(), part.c_str()) == 0; });
         // Each minute's write replaces the end of the file.
         for (const char* row : {"row 1\r\n", "row 2\r\n"}) {
-            EXPECT_TRUE(file.WriteFrom(file.IsNamed(part) ? 6 : 0, std::string(row) + "end\r\n", &err)) << err;
+            EXPECT_TRUE(file.WriteFrom(file.IsNamed() ? 6 : 0, std::string(row) + "end\r\n", &err)) << err;
         }
         SetFileAccessHook({});
-        EXPECT_TRUE(file.IsNamed(part));
+        EXPECT_TRUE(file.IsNamed());
         EXPECT_EQ(Bytes(part), "head\r\nrow 2\r\nend\r\n");
         EXPECT_EQ(file.SideFilePath(), part + ".recovery");
         for (const std::string& path : written) EXPECT_EQ(path.rfind(folder + "/", 0), 0u) << path;
         EXPECT_EQ(Listing(privateFolder), privateBefore);
     }
+}
+
+// Another user who may write the folder above the user's data folder renames that folder
+// between two minute writes (or inside one) and puts a link to the user's private folder in
+// its place. The file goes on growing, with its side files, in the folder it was made in,
+// and says that this is no longer the folder at its path: nothing in the private folder is
+// written, replaced or removed, not even another recording's side file of the same name.
+TEST_F(SharedFolderTest, AFolderReplacedByALinkBetweenTwoWritesTakesNoSideFileOutOfIt)
+{
+    const std::string top = ReachableTop();
+    const std::string privateFolder = PrivateFolder();
+    std::ofstream(privateFolder + "/run_11.csv") << "another recording";
+    std::ofstream(privateFolder + "/run_11.csv.recovery") << "the end of another recording";
+    ASSERT_EQ(::chmod((privateFolder + "/run_11.csv.recovery").c_str(), 0600), 0);
+    const std::vector<std::string> privateBefore = Listing(privateFolder);
+    for (const bool sticky : {false, true})
+        for (const bool inWrite : {false, true}) {
+            const std::string name = std::string(sticky ? "sticky" : "group") + (inWrite ? "-in-write" : "");
+            SCOPED_TRACE(name);
+            const std::string shared = Folder(top, name.c_str(), sticky);
+            const std::string mine = shared + "/mine", moved = shared + "/moved";
+            ASSERT_EQ(::mkdir(mine.c_str(), 0755), 0);
+            const std::string part = mine + "/run_11.csv";
+            bool swapped = false, privateTouched = false, looking = false;
+            const auto swap = [&] {
+                swapped = true;
+                AsStranger([&] {
+                    return ::rename(mine.c_str(), moved.c_str()) == 0 &&
+                           ::symlink(privateFolder.c_str(), mine.c_str()) == 0;
+                });
+            };
+            TGrowingFile file;
+            std::string err;
+            ASSERT_TRUE(file.Create(part, "head\r\nend\r\n", &err)) << err;
+            ASSERT_TRUE(file.WriteFrom(6, "row 1\r\nend\r\n", &err)) << err;
+            EXPECT_FALSE(file.FolderReplaced());
+            // At every step of the second write once the link is there, the private folder is as it was.
+            SetFileAccessHook([&](const std::string& path, bool write) {
+                if (looking) return;
+                const TScopedValue look(looking, true);
+                if (inWrite && !swapped && write && path == part + ".recovery") swap();
+                if (swapped && Listing(privateFolder) != privateBefore) privateTouched = true;
+            });
+            if (!inWrite) swap();
+            EXPECT_TRUE(file.WriteFrom(13, "row 2\r\nend\r\n", &err)) << err;
+            SetFileAccessHook({});
+            EXPECT_TRUE(swapped);
+            EXPECT_TRUE(file.IsNamed());
+            EXPECT_TRUE(file.FolderReplaced());
+            EXPECT_EQ(file.SideFilePath(), part + ".recovery");
+            file.Close();
+            EXPECT_FALSE(privateTouched);
+            EXPECT_EQ(Listing(privateFolder), privateBefore);
+            EXPECT_EQ(Listing(moved), std::vector<std::string>{"run_11.csv=head\r\nrow 1\r\nrow 2\r\nend\r\n"});
+        }
 }
 
 // In a sticky folder nobody but the owner of a file may replace it: a save under a name that
@@ -393,11 +460,7 @@ TEST_F(SharedFolderTest, ALinkSwappedInAtADataFilesNameChoosesNoPlaceForItsSideF
 TEST_F(SharedFolderTest, ASaveUnderANameAnotherUsersFileHoldsSaysSo)
 {
     if (!root) GTEST_SKIP() << "needs a second user";
-    QTemporaryDir reachable(QStringLiteral("/tmp/nox-shared-XXXXXX"));
-    ASSERT_TRUE(reachable.isValid());
-    const std::string top = reachable.path().toStdString();
-    ASSERT_EQ(::chmod(top.c_str(), 0711), 0);
-    const std::string folder = top + "/sticky";
+    const std::string folder = ReachableTop() + "/sticky";
     ASSERT_EQ(::mkdir(folder.c_str(), 01777), 0);
     ASSERT_EQ(::chmod(folder.c_str(), 01777), 0);
     for (const mode_t mode : {mode_t(0644), mode_t(0666)}) {

@@ -274,11 +274,11 @@ TEST(FileSave, GrowingFilesReplaceTheirEndAndKnowTheirName)
     std::string bytes;
     ASSERT_TRUE(ReadFileBytes(path, bytes));
     EXPECT_EQ(bytes, "head\r\nrow 1\r\nrow 2b\r\ne\r\n");
-    EXPECT_TRUE(file.IsNamed(path));
+    EXPECT_TRUE(file.IsNamed());
     ASSERT_EQ(std::rename(path.c_str(), (path + ".moved").c_str()), 0);
-    EXPECT_FALSE(file.IsNamed(path));
+    EXPECT_FALSE(file.IsNamed());
     ASSERT_TRUE(SaveFileAtomic(path, "another", &err));
-    EXPECT_FALSE(file.IsNamed(path));
+    EXPECT_FALSE(file.IsNamed());
     file.Close();
     EXPECT_FALSE(file.WriteFrom(0, "x", &err));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);  // no temporary left

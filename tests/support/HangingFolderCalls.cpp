@@ -1,8 +1,9 @@
 // The file-system calls of the C library that the toolkit and the program use, defined in the
 // test executable so that they come first: each asks HangingFolders whether its path hangs,
 // then goes to the C library's own. This file includes no header that declares these calls,
-// so their pointer arguments can be passed on untyped. (unlink is left out: a test of the
-// growing files defines its own.)
+// so their pointer arguments can be passed on untyped. (unlink, unlinkat, linkat and renameat2
+// are left out: a test of the growing files defines its own.) A call that takes a name in an
+// opened folder asks for the path that folder was opened by, with the name behind.
 #include <dlfcn.h>
 
 #include <cstdarg>
@@ -57,7 +58,7 @@ F Libc(const char* name)
 // The calls that ask only for what the system may keep of an entry (its attributes).
 constexpr bool AttributesOnly(const char* name)
 {
-    const char* const calls[] = {"stat", "stat64", "lstat", "lstat64", "statx"};
+    const char* const calls[] = {"stat", "stat64", "lstat", "lstat64", "statx", "fstatat", "fstatat64"};
     for (const char* call : calls) {
         std::size_t i = 0;
         while (call[i] && call[i] == name[i]) ++i;
@@ -65,6 +66,39 @@ constexpr bool AttributesOnly(const char* name)
     }
     return false;
 }
+
+constexpr int kCurrentFolder = -100;  // AT_FDCWD
+
+// The path a call reaches that takes `name` in the folder opened as `dir`: the path the folder
+// was opened by (as the system tells it), a slash and the name.
+class TNameInFolder {
+public:
+    TNameInFolder(int dir, const char* name) : FPath(name)
+    {
+        if (!name || name[0] == '/' || dir == kCurrentFolder || dir < 0) return;
+        char link[32] = "/proc/self/fd/";
+        unsigned long at = 14;
+        char digits[12];
+        int n = 0;
+        for (unsigned value = unsigned(dir); n == 0 || value != 0; value /= 10) digits[n++] = char('0' + value % 10);
+        while (n > 0) link[at++] = digits[--n];
+        link[at] = 0;
+        using F = long (*)(const char*, char*, unsigned long);
+        static const F readFolderLink = Next<F>("readlink");
+        const long length = readFolderLink(link, FBuffer, sizeof FBuffer - 2);
+        if (length <= 0) return;
+        unsigned long end = static_cast<unsigned long>(length);
+        if (name[0] != 0) FBuffer[end++] = '/';
+        for (const char* c = name; *c && end < sizeof FBuffer - 1; ++c) FBuffer[end++] = *c;
+        FBuffer[end] = 0;
+        FPath = FBuffer;
+    }
+    const char* Get() const { return FPath; }
+
+private:
+    char FBuffer[8192];
+    const char* FPath;
+};
 
 }  // namespace
 
@@ -94,17 +128,21 @@ NOX_HANGING_CALL(int, mkdir, true, (const char* path, unsigned mode), (path, mod
 NOX_HANGING_CALL(void*, fopen, mode[0] != 'r' || mode[1] == '+', (const char* path, const char* mode), (path, mode))
 NOX_HANGING_CALL(void*, fopen64, mode[0] != 'r' || mode[1] == '+', (const char* path, const char* mode), (path, mode))
 
-// open takes its mode only when it makes a file (O_CREAT, O_TMPFILE).
+// open takes its mode only when it makes a file (O_CREAT, O_TMPFILE): `mode`, from the
+// arguments after `flags`.
+#define NOX_OPEN_MODE(flags)                                       \
+    unsigned mode = 0;                                             \
+    if ((flags & 0100) != 0 || (flags & 020200000) == 020200000) { \
+        va_list args;                                              \
+        va_start(args, flags);                                     \
+        mode = va_arg(args, unsigned);                             \
+        va_end(args);                                              \
+    }
+
 #define NOX_HANGING_OPEN(Name)                                                             \
     extern "C" int Name(const char* path, int flags, ...)                                  \
     {                                                                                      \
-        unsigned mode = 0;                                                                 \
-        if ((flags & 0100) != 0 || (flags & 020200000) == 020200000) {                     \
-            va_list args;                                                                  \
-            va_start(args, flags);                                                         \
-            mode = va_arg(args, unsigned);                                                 \
-            va_end(args);                                                                  \
-        }                                                                                  \
+        NOX_OPEN_MODE(flags);                                                              \
         support::HangingFolderCall(path, (flags & 03) != 0 || (flags & 0100) != 0, false); \
         using F = int (*)(const char*, int, ...);                                          \
         NOX_ONWARD(F, #Name);                                                              \
@@ -113,6 +151,45 @@ NOX_HANGING_CALL(void*, fopen64, mode[0] != 'r' || mode[1] == '+', (const char* 
 
 NOX_HANGING_OPEN(open)
 NOX_HANGING_OPEN(open64)
+
+#define NOX_HANGING_AT_CALL(Ret, Name, Write, Params, Args)                                       \
+    extern "C" Ret Name Params                                                                    \
+    {                                                                                             \
+        support::HangingFolderCall(TNameInFolder(dir, path).Get(), Write, AttributesOnly(#Name)); \
+        using F = Ret(*) Params;                                                                  \
+        NOX_ONWARD(F, #Name);                                                                     \
+        return onward Args;                                                                       \
+    }
+
+NOX_HANGING_AT_CALL(int, fstatat, false, (int dir, const char* path, void* buf, int flags), (dir, path, buf, flags))
+NOX_HANGING_AT_CALL(int, fstatat64, false, (int dir, const char* path, void* buf, int flags), (dir, path, buf, flags))
+NOX_HANGING_AT_CALL(int, faccessat, false, (int dir, const char* path, int mode, int flags), (dir, path, mode, flags))
+
+#define NOX_HANGING_OPENAT(Name)                                                                                 \
+    extern "C" int Name(int dir, const char* path, int flags, ...)                                               \
+    {                                                                                                            \
+        NOX_OPEN_MODE(flags);                                                                                    \
+        if ((flags & 0200) == 0)                                                                                 \
+            support::HangingFolderCall(TNameInFolder(dir, path).Get(), (flags & 03) != 0 || (flags & 0100) != 0, \
+                                       false);                                                                   \
+        using F = int (*)(int, const char*, int, ...);                                                           \
+        NOX_ONWARD(F, #Name);                                                                                    \
+        return onward(dir, path, flags, mode);                                                                   \
+    }
+
+// A file made new under a name nothing has (O_EXCL: a save's temporary file) is let through,
+// as mkostemp's is: a save that hangs, hangs as it puts its file in place.
+NOX_HANGING_OPENAT(openat)
+NOX_HANGING_OPENAT(openat64)
+
+extern "C" int renameat(int fromDir, const char* from, int toDir, const char* to)
+{
+    support::HangingFolderCall(TNameInFolder(fromDir, from).Get(), true, false);
+    support::HangingFolderCall(TNameInFolder(toDir, to).Get(), true, false);
+    using F = int (*)(int, const char*, int, const char*);
+    NOX_ONWARD(F, "renameat");
+    return onward(fromDir, from, toDir, to);
+}
 
 extern "C" int rename(const char* from, const char* to)
 {
