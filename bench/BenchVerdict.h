@@ -5,11 +5,13 @@
 // measures nothing: no verdict then, and the program fails.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -131,6 +133,40 @@ public:
     std::map<std::string, std::vector<double>> cpuRuns, realRuns;
     std::set<std::string> failed;
 };
+
+// The verdict on a figure that is the tail of a run, such as its longest tick, measured once per
+// repetition. The repetitions of one run agree, but whole runs on one machine lie up to `spread`
+// apart (another load on the machine for the minutes a run takes): a verdict is drawn only where
+// it holds for every repetition however far within that spread a run lands. `Met` is true when
+// each repetition is under the goal by the spread, false when each is over it by the spread, and
+// empty otherwise, with `Why` saying why (too few repetitions, repetitions that lie further apart
+// than the spread, or a figure too close to the goal). Figures and goal in milliseconds.
+struct TailVerdict {
+    std::optional<bool> Met;
+    std::string Why;
+};
+
+inline TailVerdict JudgeTail(const std::vector<double>& repetitions, double goal, double spread,
+                             int fewest = MedianReporter::kFewestRepetitions)
+{
+    char text[240];
+    if (int(repetitions.size()) < fewest) {
+        std::snprintf(text, sizeof text, "%d repetition(s), a verdict needs %d", int(repetitions.size()), fewest);
+        return {std::nullopt, text};
+    }
+    const auto [low, high] = std::minmax_element(repetitions.begin(), repetitions.end());
+    if (*low > 0 && *high / *low > spread) {
+        std::snprintf(text, sizeof text, "the repetitions lie %.2fx apart (the machine's load changed)", *high / *low);
+        return {std::nullopt, text};
+    }
+    if (*high * spread <= goal) return {true, {}};
+    if (*low / spread > goal) return {false, {}};
+    std::snprintf(text, sizeof text,
+                  "%.1f ms to %.1f ms lie within %.1fx of the %.0f ms goal (runs on one machine differ that much; "
+                  "the verdict would not repeat)",
+                  *low, *high, spread, goal);
+    return {std::nullopt, text};
+}
 
 // The exit code of a run in which no case ran (scripts/bench tells it from a failure).
 inline constexpr int kNoCaseRan = 2;

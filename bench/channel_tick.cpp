@@ -370,18 +370,6 @@ BENCHMARK(BM_TenWindows_Maximised_12h)->UseManualTime()->Iterations(kTicks)->Uni
 constexpr double kSoundSpread = 1.5;
 constexpr double kLongestTickMs = 20.0;
 
-// A longest tick is the tail of one run: the repetitions of a run agree, but whole runs on one
-// machine lie up to kSoundSpread apart (another load on the machine for the minutes the run
-// takes). A verdict is drawn only where it holds for every repetition however far within that
-// spread a run lands: true when each is under the goal by the spread, false when each is over
-// it by the spread, nothing otherwise.
-std::optional<bool> RepeatsWithin(const std::vector<double>& figures, double goal)
-{
-    if (figures.empty()) return std::nullopt;
-    if (std::all_of(figures.begin(), figures.end(), [&](double f) { return f * kSoundSpread <= goal; })) return true;
-    if (std::all_of(figures.begin(), figures.end(), [&](double f) { return f / kSoundSpread > goal; })) return false;
-    return std::nullopt;
-}
 bool PrintSummary()
 {
     bool any = false;
@@ -429,27 +417,11 @@ bool PrintSummary()
             // The longest tick is the median of each repetition's longest: one tick a busy
             // machine held up in one repetition does not decide, and repetitions whose longest
             // ticks lie far apart decide nothing.
-            if (int(f.longestMs.size()) < benchverdict::MedianReporter::kFewestRepetitions) {
-                unjudged.push_back(std::string("longest tick ") + size + " " + hours + " (" +
-                                   std::to_string(f.longestMs.size()) + " repetition(s), a verdict needs " +
-                                   std::to_string(benchverdict::MedianReporter::kFewestRepetitions) + ")");
-            } else if (Figure::Spread(f.longestMs) > kSoundSpread) {
-                char text[200];
-                std::snprintf(text, sizeof text,
-                              "longest tick %s %s: the repetitions' longest ticks lie %.2fx apart (the machine's "
-                              "load changed)",
-                              size, hours, Figure::Spread(f.longestMs));
-                unjudged.push_back(text);
-            } else if (const std::optional<bool> within = RepeatsWithin(f.longestMs, kLongestTickMs); within) {
-                met = met && *within;
-            } else {
-                char text[240];
-                std::snprintf(text, sizeof text,
-                              "longest tick %s %s: %.1f ms lies within %.1fx of the %.0f ms goal (runs on one "
-                              "machine differ that much; the verdict would not repeat)",
-                              size, hours, f.LongestMs(), kSoundSpread, kLongestTickMs);
-                unjudged.push_back(text);
-            }
+            const benchverdict::TailVerdict tail = benchverdict::JudgeTail(f.longestMs, kLongestTickMs, kSoundSpread);
+            if (tail.Met)
+                met = met && *tail.Met;
+            else
+                unjudged.push_back("longest tick " + name + ": " + tail.Why);
         }
         if (!gFigures[std::string(size) + " 12h"].Ran()) unjudged.push_back(std::string(size) + " 12 h (not run)");
     }

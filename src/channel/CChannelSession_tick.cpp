@@ -88,23 +88,12 @@ void CChannelSession::FollowWallClock(const TClocks& clocks)
             if (TFastLineSeries* s = FSeries[std::size_t(k)])
                 for (int i = 0; i < s->Count(); ++i) s->SetXValue(i, s->GetxValue(i) + moved);
     const AnsiString by = FormatFloat("0.0", double(std::abs(step)) / 1000.0);
-    AnsiString text = step > 0 ? ChannelText(" Die Uhr des Computers wurde um $1 s vorgestellt",
-                                             " The computer's clock was set forward by $1 s")
-                               : ChannelText(" Die Uhr des Computers wurde um $1 s zurückgestellt",
-                                             " The computer's clock was set back by $1 s");
-    if (!FAbsoluteTimeAxis) {
-        text += ChannelText(": die Zeiten der Punkte seit dem Start bleiben, wie sie sind.",
-                            ": the points' times since the start stay as they are.");
-    } else if (shift == steps) {
-        text += ChannelText(": die Zeiten der Punkte folgen ihr von hier an.",
-                            ": the points' times follow it from here on.");
-    } else {
-        text += ChannelText(": die Zeiten der Punkte gehen nicht zurück und bleiben ihr $2 s voraus.",
-                            ": the points' times do not go back and stay $2 s ahead of it.");
-    }
-    const AnsiString fields[] = {by, FormatFloat("0.0", double(shift - steps) / 1000.0)};
-    for (int i = 0; i < 2; ++i)
-        if (const auto at = text.find("$" + IntToStr(i + 1)); at != AnsiString::npos) text.replace(at, 2, fields[i]);
+    const AnsiString ahead = FormatFloat("0.0", double(shift - steps) / 1000.0);
+    const TextRow times = !FAbsoluteTimeAxis ? RowClockStepTimesStay
+                          : shift == steps   ? RowClockStepTimesFollow
+                                             : RowClockStepTimesAhead;
+    const AnsiString text =
+        ChannelText(step > 0 ? RowClockSetForward : RowClockSetBack, {by}) + ChannelText(times, {by, ahead});
     AddProtocolLine(text);
 }
 
@@ -278,15 +267,11 @@ bool CChannelSession::RecordMissedTicks(std::int64_t ticks)
     // A timer comes a little late now and then; a tick later by more than its interval
     // means the user-interface thread was held (or the machine was short of memory) and
     // at least one tick did not run at all: a tick due more than half an interval before
-    // this one. A tick due while the whole program was held did not run either, when this
-    // one comes later than a timer may be (half an interval, at most a second): the rows
-    // keep their times also at a long interval.
-    const std::int64_t lateAfterHold = std::min<std::int64_t>(interval / 2, 1000);
+    // this one. No tick due while the whole program was held ran either (this one is the
+    // timer's overdue one): the rows keep their times also at a long interval.
     const bool stalled = last >= 0 && ticks - last > 2 * interval;
-    auto missed = [&](std::int64_t t) {
-        if (held && t >= held->From && t <= held->To && ticks - t > lateAfterHold) return true;
-        return stalled && 2 * (ticks - t) > interval;
-    };
+    auto inHold = [&](std::int64_t t) { return held && t >= held->From && t <= held->To && t < ticks; };
+    auto missed = [&](std::int64_t t) { return inHold(t) || (stalled && 2 * (ticks - t) > interval); };
     if (last < 0 || !missed(last + interval)) {
         if (held && held->From >= FGapLineUntil) AddHoldLine(*held);
         return true;
@@ -308,15 +293,13 @@ bool CChannelSession::RecordMissedTicks(std::int64_t ticks)
         }
     }
     const char* format = filled ? "hh:nn:ss" : "dd.mm.yyyy hh:nn:ss";
-    AnsiString text = ChannelText(filled ? RowMissedTicks : RowNoTicksRecorded);
-    const AnsiString fields[] = {FormatDateTime(format, ElapsedWallClock(last)),
-                                 FormatDateTime(format, ElapsedWallClock(ticks)), IntToStr(count)};
-    for (int i = 0; i < 3; ++i)
-        if (const auto at = text.find("$" + IntToStr(i + 1)); at != AnsiString::npos) text.replace(at, 2, fields[i]);
-    AddProtocolLine(" " + text);
+    AddProtocolLine(" " + ChannelText(filled ? RowMissedTicks : RowNoTicksRecorded,
+                                      {FormatDateTime(format, ElapsedWallClock(last)),
+                                       FormatDateTime(format, ElapsedWallClock(ticks)), IntToStr(count)}));
     FGapLineUntil = ticks;
-    // This tick is the late one of the last tick missed: that row stands for it.
-    if (count > 0 && 2 * (ticks - lastMissed) <= interval) {
+    // This tick is the timer's overdue one of the last tick missed in the hold (or comes
+    // within half an interval of it): that row stands for it.
+    if (count > 0 && (2 * (ticks - lastMissed) <= interval || (inHold(lastMissed) && ticks - lastMissed < interval))) {
         FLastRowTicks = lastMissed;
         return false;
     }
@@ -342,15 +325,9 @@ void CChannelSession::ProcessHeld(std::int64_t fromTicks, std::int64_t toTicks)
 void CChannelSession::AddHoldLine(const THeldSpan& hold)
 {
     FGapLineUntil = hold.To;
-    AnsiString text =
-        ChannelText(" Das Programm stand von $1 bis $2 still ($3 s): die Werte des Geräts werden neu abgefragt.",
-                    " The program was held from $1 to $2 ($3 s): the unit's values are fetched anew.");
-    const AnsiString fields[] = {FormatDateTime("hh:nn:ss", ElapsedWallClock(hold.From)),
-                                 FormatDateTime("hh:nn:ss", ElapsedWallClock(hold.To)),
-                                 FormatFloat("0.0", double(hold.To - hold.From) / 1000.0)};
-    for (int i = 0; i < 3; ++i)
-        if (const auto at = text.find("$" + IntToStr(i + 1)); at != AnsiString::npos) text.replace(at, 2, fields[i]);
-    AddProtocolLine(text);
+    AddProtocolLine(ChannelText(RowProgramWasHeld, {FormatDateTime("hh:nn:ss", ElapsedWallClock(hold.From)),
+                                                    FormatDateTime("hh:nn:ss", ElapsedWallClock(hold.To)),
+                                                    FormatFloat("0.0", double(hold.To - hold.From) / 1000.0)}));
 }
 
 AnsiString CChannelSession::UpdateStatusText()

@@ -520,6 +520,12 @@ constexpr std::string_view LanguageTable[] = {
     /* 504 */ "Die Datendatei hängt nach: ihr Laufwerk antwortet seit einer Minute nicht; ihre Zeilen werden behalten und geschrieben, sobald es antwortet:", "The data file is behind: its drive has not answered for a minute; its rows are kept and written once it answers:", "",
     /* 505 */ "Visualisierung / Kanal $ WIRKLICH schließen?", "Really close view channel $?", "",
     /* 506 */ "Der Ordner von $2 ist nicht mehr der, in dem die Datei angelegt wurde (er wurde verschoben oder durch einen anderen Ordner oder eine Verknüpfung ersetzt): $1. Die Datei und ihre Absturzsicherung werden weiter im Ordner geschrieben, in dem sie angelegt wurde, nicht in dem, was jetzt an seiner Stelle steht.", "The folder of $2 is no longer the one the file was made in (it was moved, or replaced by another folder or a link): $1. The file and its crash protection go on being written in the folder it was made in, not in what is at that place now.", "",
+    /* 507 */ " Das Programm stand von $1 bis $2 still ($3 s): die Werte des Geräts werden neu abgefragt.", " The program was held from $1 to $2 ($3 s): the unit's values are fetched anew.", "",
+    /* 508 */ " Die Uhr des Computers wurde um $1 s vorgestellt", " The computer's clock was set forward by $1 s", "",
+    /* 509 */ " Die Uhr des Computers wurde um $1 s zurückgestellt", " The computer's clock was set back by $1 s", "",
+    /* 510 */ ": die Zeiten der Punkte seit dem Start bleiben, wie sie sind.", ": the points' times since the start stay as they are.", "",
+    /* 511 */ ": die Zeiten der Punkte folgen ihr von hier an.", ": the points' times follow it from here on.", "",
+    /* 512 */ ": die Zeiten der Punkte gehen nicht zurück und bleiben ihr $2 s voraus.", ": the points' times do not go back and stay $2 s ahead of it.", "",
 };
 // clang-format on
 

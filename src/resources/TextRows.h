@@ -514,8 +514,14 @@ enum TextRow : int {
     RowDataFileBehind = 504,                     // The data file is behind: its drive has not answered for a...
     RowAskCloseView = 505,                       // Really close view channel $?
     RowFolderReplaced = 506,                     // The folder of $2 is no longer the one the file was made in...
+    RowProgramWasHeld = 507,                     //  The program was held from $1 to $2 ($3 s): the unit's va...
+    RowClockSetForward = 508,                    //  The computer's clock was set forward by $1 s
+    RowClockSetBack = 509,                       //  The computer's clock was set back by $1 s
+    RowClockStepTimesStay = 510,                 // : the points' times since the start stay as they are.
+    RowClockStepTimesFollow = 511,               // : the points' times follow it from here on.
+    RowClockStepTimesAhead = 512,                // : the points' times do not go back and stay $2 s ahead of...
 };
 
-static_assert(RowFolderReplaced + 1 == LanguageTableRows, "every row of the table has a name");
+static_assert(RowClockStepTimesAhead + 1 == LanguageTableRows, "every row of the table has a name");
 
 }  // namespace resources

@@ -5,6 +5,7 @@
 #include "app/CLanguage.h"
 #include "platform/TextCodec.h"
 #include "resources/LanguageTable.h"
+#include "resources/TextRows.h"
 
 namespace {
 
@@ -58,6 +59,11 @@ TEST_F(CLanguageTest, RowsKeepTheirExactTexts)
     EXPECT_EQ(Text(0, 280), "  Analoge Stellgröße (in %): ");
     EXPECT_EQ(Text(1, 119), " Start of new data recording!");
     EXPECT_EQ(Text(1, 4), "S&prache / &Language");
+    EXPECT_EQ(Text(1, resources::RowProgramWasHeld),
+              " The program was held from $1 to $2 ($3 s): the unit's values are fetched anew.");
+    EXPECT_EQ(Text(0, resources::RowClockSetBack) + Text(0, resources::RowClockStepTimesAhead),
+              " Die Uhr des Computers wurde um $1 s zurückgestellt: die Zeiten der Punkte gehen nicht zurück und "
+              "bleiben ihr $2 s voraus.");
     EXPECT_EQ(Text(0, 43), "Öffnen|Datei öffnen");
     EXPECT_EQ(Text(1, 361), "Data files (*.csv,*.qzv)|*.csv;*.qzv");
     // The rows on either side of the unused ones stay in place.

@@ -695,24 +695,35 @@ TEST_F(FaultTicksTest, AfterTheWholeProgramWasHeldNoPointHoldsAValueFromBeforeTh
     // once they have passed: each has noticed the hold itself and fetched the values anew at
     // once, so the tick after that cycle is good. A good point only ever holds values
     // fetched after the hold.
+    // Every poll thread has passed twice from now on (a step it was in has ended).
+    auto awaitTwoPasses = [&] {
+        std::vector<int> passes;
+        for (TRig& r : rigs) passes.push_back(TransceiverThreads[r.session->Channel()]->PassCount);
+        return Await([&] {
+            for (std::size_t i = 0; i < rigs.size(); ++i)
+                if (TransceiverThreads[rigs[i].session->Channel()]->PassCount < passes[i] + 2) return false;
+            return true;
+        });
+    };
     for (const bool threadsFirst : {false, true}) {
         ASSERT_TRUE(Await([&] { return AllQuiet(); }));
+        // The tick that comes first finds the poll threads held until it has run: a thread let
+        // on at once might notice the hold and run its cycle before the tick.
+        if (!threadsFirst) {
+            for (TRig& r : rigs) TransceiverThreads[r.session->Channel()]->Active = 0;
+            ASSERT_TRUE(awaitTwoPasses());
+        }
         for (TRig& r : rigs) SetPattern(*r.unit, pattern + 1);
         ++pattern;
         deviceClock.AdvanceMs(10000);
         clock.AdvanceMs(10000);
         if (threadsFirst) {
-            std::vector<int> passes;
-            for (TRig& r : rigs) passes.push_back(TransceiverThreads[r.session->Channel()]->PassCount);
-            ASSERT_TRUE(Await([&] {
-                for (std::size_t i = 0; i < rigs.size(); ++i)
-                    if (TransceiverThreads[rigs[i].session->Channel()]->PassCount < passes[i] + 2) return false;
-                return true;
-            }));
+            ASSERT_TRUE(awaitTwoPasses());
             ASSERT_TRUE(Await([&] { return AllQuiet(); }));
         }
         for (TRig& r : rigs) EXPECT_EQ(TickRig(r, false, threadsFirst), !threadsFirst);
         ++pattern;
+        for (TRig& r : rigs) TransceiverThreads[r.session->Channel()]->Active = 1;
         // A cycle after the hold makes the values current again.
         for (int i = 0; i < 2; ++i) TickAll(false, false, false);
         for (int i = 0; i < 3; ++i) TickAll(false, true, false);
@@ -1089,7 +1100,8 @@ TEST_F(FaultTicksTest, AStopBetweenTwoTicksCostsNoPointAndIsNamedOnce)
 // A tick due while the whole program was stopped did not run: its row is an error point at its
 // own time, named by one protocol line, also when the tick comes less than half an interval
 // late once the program runs again. The next tick is on time and good. At 60 s stopped 6 s
-// before a tick for 20 s, at 5 s stopped 2 s after a tick for 5 s.
+// before a tick for 20 s, at 5 s stopped 2 s after a tick for 5 s, and 1 s after a tick for
+// 7 s (the timer's overdue tick comes more than half an interval late).
 TEST_F(FaultTicksTest, ATickDueDuringAStopIsAnErrorRowAtItsOwnTimeWithItsLine)
 {
     struct TCase {
@@ -1097,7 +1109,7 @@ TEST_F(FaultTicksTest, ATickDueDuringAStopIsAnErrorRowAtItsOwnTimeWithItsLine)
         int stopAfterMs, stopMs;
     };
     int channel = 0;
-    for (const TCase c : {TCase{"60", 54000, 20000}, TCase{"5", 2000, 5000}}) {
+    for (const TCase c : {TCase{"60", 54000, 20000}, TCase{"5", 2000, 5000}, TCase{"5", 1000, 7000}}) {
         SCOPED_TRACE(c.interval);
         support::SimulatedUnitLine line;
         CChannelSession s(++channel);
