@@ -408,3 +408,64 @@ TEST_F(CutFileTest, APartWhoseNameAnotherUserHoldsIsSavedUnderAFreeName)
     EXPECT_EQ(OnDisk(victim), "my thesis");
     platform::SetFileOwnerUserForTests(-1);
 }
+
+// The folder a part is written into is renamed while the part grows minute by minute, and a
+// link to the user's private folder is put in its place (another user may write the folder
+// above it). The part goes on growing, side files and all, in the folder it was made in;
+// the protocol and a box say so once; nothing in the private folder changes, not even
+// another recording's side file of the part's name.
+TEST_F(CutFileTest, ARunningPartWhoseFolderIsReplacedByALinkGoesOnInTheFolderItWasMadeIn)
+{
+    const std::string shared = folder.path().toStdString() + "/shared";
+    const std::string mine = shared + "/mine", moved = shared + "/moved";
+    const std::string privateFolder = folder.path().toStdString() + "/private";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(mine)));
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(privateFolder)));
+    const std::string otherEnd = privateFolder + "/run_11.csv.recovery";
+    {
+        std::ofstream(otherEnd) << "the end of another recording";
+    }
+    ASSERT_EQ(::chmod(otherEnd.c_str(), 0600), 0);
+    support::SimulatedUnitLine line;
+    CChannelSession s(1);
+    UseOwnSerialUnit(line, s);
+    Connect(s, mine + "/run.csv");
+    const auto tick = [&](int n) {
+        for (int i = 0; i < n; ++i) {
+            clock.AdvanceMs(1000);
+            s.Tick();
+            TDataFileSaveQueue::Instance().WaitIdle();
+        }
+    };
+    tick(70);
+    support::TestDialogs().Clear();
+    ASSERT_EQ(::rename(mine.c_str(), moved.c_str()), 0);
+    ASSERT_EQ(::symlink(privateFolder.c_str(), mine.c_str()), 0);
+    tick(130);
+    const std::string file = mine + "/run_11.csv";
+    // In the channel's own language.
+    int said = 0;
+    for (const int language : {CLanguage::German, CLanguage::English}) {
+        AnsiString text;
+        CLanguage::Instance()->LookupText(language, resources::RowFolderReplaced, text);
+        text.replace(text.find("$2"), 2, file);
+        text.replace(text.find("$1"), 2, mine);
+        const std::vector<AnsiString>& protocol = s.Memo(TSessionMemo::SerialData);
+        if (LastMessage().find(text) == AnsiString::npos) continue;
+        said += int(std::count_if(protocol.begin(), protocol.end(),
+                                  [&](const AnsiString& l) { return l.find(text) != AnsiString::npos; }));
+    }
+    EXPECT_EQ(said, 1) << LastMessage();
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
+    const int rows = s.ValueSeries(0)->Count();
+    EXPECT_GE(ReadRecordedDataFile(moved + "/run_11.csv").Rows(), rows - 60);
+    EXPECT_EQ(NamesStartingWith(moved, "run_11"), std::vector<std::string>{"run_11.csv"});
+    EXPECT_EQ(NamesStartingWith(privateFolder, ""), std::vector<std::string>{"run_11.csv.recovery"});
+    EXPECT_EQ(OnDisk(otherEnd), "the end of another recording");
+
+    // The folder back at its place: the channel's end writes every row there.
+    ASSERT_EQ(::unlink(mine.c_str()), 0);
+    ASSERT_EQ(::rename(moved.c_str(), mine.c_str()), 0);
+    ASSERT_TRUE(s.Close());
+    EXPECT_EQ(ReadRecordedDataFile(file).Rows(), s.ValueSeries(0)->Count());
+}
