@@ -308,7 +308,8 @@ TEST_F(ChannelSessionTest, SilentUnitGivesErrorTicksOneWarningAndRecordingResume
     // The warning names the channel and its unit, and the channel's protocol keeps it.
     ASSERT_FALSE(s.ChannelLabel().empty());
     EXPECT_EQ(support::TestDialogs().LastMessage().text,
-              "Kanal 2 (" + s.ChannelLabel() + ")\n\n" + ChannelText(resources::RowTooManyCommErrors));
+              "Kanal 2 (" + s.ChannelLabel() + ")\n\n" + ChannelText(resources::RowTooManyCommErrors) +
+                  " Fehler seit 22:00:00.");  // when the first reply did not come
     EXPECT_TRUE(HasLine(s, " " + ChannelText(resources::RowTooManyCommErrors)));
     EXPECT_EQ(s.ErrorTicks(), 0);  // counting starts again once it was read
     const int n = s.ValueSeries(0)->Count();
