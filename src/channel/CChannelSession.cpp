@@ -400,7 +400,9 @@ void CChannelSession::ReportOtherUnit(const AnsiString& message)
 void CChannelSession::AddMemoLine(TSessionMemo memo, const AnsiString& added)
 {
     NOX_ASSERT_UI_THREAD();
-    const AnsiString line = memo == TSessionMemo::SerialData ? StampedOnRowsClock(added) : added;
+    // The event protocol's and the programmer's lines tell the time of the rows.
+    const AnsiString line =
+        memo == TSessionMemo::SerialData || memo == TSessionMemo::Protocol ? StampedOnRowsClock(added) : added;
     FMemos[std::size_t(memo)].push_back(line);
     if (memo != TSessionMemo::SerialData && memo != TSessionMemo::Connections) ++FMemoChanges;
     if (OnMemoLineAdded) OnMemoLineAdded(memo, line);

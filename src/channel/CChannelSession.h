@@ -441,6 +441,9 @@ private:
     int FSeriesCount = ValueSeriesTotal;
     int FPartNumber = 0;
     int FErrorTicks = 0;
+    // When the faults of the error ticks counted now began (program clock; -1: no error tick
+    // since the last good one).
+    std::int64_t FErrorsSinceTicks = -1;
     // A fault of the coming tick has been counted already, when the poll thread went past it.
     bool FFaultCounted = false;
     // False while the newest tick's points are error points: the values it shows are not

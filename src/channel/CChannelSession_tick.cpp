@@ -349,6 +349,8 @@ AnsiString CChannelSession::UpdateStatusText()
     // A request that has waited out its read time-out fails; values not renewed for longer
     // than the unit's cycle may take are too old to be recorded as current.
     if (channel && (channel->RequestOverdue() || channel->ValuesTooOld())) {
+        // The unit is not being read now: whatever it answered before does not end the errors.
+        channel->NoteFault();
         if (!counted && !passed) CountErrorTick();
         return ChannelText(RowErrorExclamation);
     }
@@ -364,7 +366,11 @@ AnsiString CChannelSession::UpdateStatusText()
         AddProtocolLine(ChannelText(RowNewRecordingStarted));
         return FSeries[0] && FSeries[0]->Count() > 0 ? ChannelText(RowNewDataRecording) : AnsiString();
     }
-    if (!FWarningOpen) FErrorTicks = 0;
+    if (!FWarningOpen) {
+        FErrorTicks = 0;
+        FErrorsSinceTicks = -1;
+        if (channel) channel->TakeFirstFaultTicks();
+    }
     return {};
 }
 
@@ -406,14 +412,27 @@ void CChannelSession::FaultPassed()
 
 void CChannelSession::CountErrorTick()
 {
+    CChannel* channel = FChannelObject.get();
+    const std::int64_t now = platform::clock().MilliTicks();
+    const std::int64_t firstFault = channel ? channel->TakeFirstFaultTicks() : -1;
+    if (FErrorsSinceTicks < 0) FErrorsSinceTicks = firstFault >= 0 ? std::min(firstFault, now) : now;
     if (FErrorTicks != -1) ++FErrorTicks;
+    // A tick or a command may count a fault long after it happened (a minute's interval):
+    // a unit that has answered since is back, and the warning would send the user to a link
+    // that works. Were it silent again, the next error tick warns.
+    if (channel && channel->AnsweredSinceFault()) return;
     if (FErrorTicks >= ErrorWarningSeconds / FSamplingInterval && !FWarningOpen) {
         FErrorTicks = -1;
         FWarningOpen = true;
         // With several channels open the user must see which unit went silent, and the
-        // channel's own protocol keeps it.
-        AddProtocolLine(" " + ChannelText(RowTooManyCommErrors));
-        ShowNotice(ChannelName() + "\n\n" + ChannelText(RowTooManyCommErrors), ChannelText(RowWarning), [this] {
+        // channel's own protocol keeps it; both say since when.
+        const TDateTime since = ElapsedWallClock(FErrorsSinceTicks);
+        const bool sameDay = int(since) == int(ElapsedWallClock(now));
+        AnsiString text = ChannelText(RowTooManyCommErrors) + " " + ChannelText(RowCommErrorsSince);
+        if (const auto at = text.find("$1"); at != AnsiString::npos)
+            text.replace(at, 2, FormatDateTime(sameDay ? "hh:nn:ss" : "dd.mm.yyyy hh:nn:ss", since));
+        AddProtocolLine(" " + text);
+        ShowNotice(ChannelName() + "\n\n" + text, ChannelText(RowWarning), [this] {
             FWarningOpen = false;
             FErrorTicks = 0;
         });

@@ -3,6 +3,7 @@
 #include "channel/CProgramRun.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "channel/CChannelSession.h"
 #include "channel/ChannelTexts.h"
@@ -439,12 +440,14 @@ void CProgramRun::Resume(bool withRest)
     RunningSlot = CProgrammer::GetProgramIndex(StartedProgram);
     // The rest of the segment keeps its steps, later by the time the run was held, in whole
     // intervals: the total decides, so short holds add up instead of each being lost or
-    // each counting a whole interval. Neither the unit's read-back setpoint (a poll behind
-    // what it was sent) nor a step the plan holds for later is taken as where it stands.
+    // each counting a whole interval. The total is rounded up: a step then comes up to an
+    // interval after its time plus the holds, never before it. Neither the unit's read-back
+    // setpoint (a poll behind what it was sent) nor a step the plan holds for later is taken
+    // as where it stands.
     const int interval = std::max(1, FSession.SamplingInterval());
     const double step = interval / SecsPerDay;
     FHeldSeconds += std::max(0.0, (Now() - FHeldSince) * SecsPerDay);
-    const std::int64_t shifted = Round64(FHeldSeconds / interval);
+    const std::int64_t shifted = std::int64_t(std::ceil(FHeldSeconds / interval - 1e-6));
     const TDateTime anchor = FHeldPlanX + double(shifted - FShiftedSteps) * step;
     FShiftedSteps = shifted;
     const int last = withRest ? int(FHeldPlan.size()) - 1 : 0;

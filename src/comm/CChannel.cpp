@@ -358,8 +358,16 @@ int CChannel::CommandGroupOf(const AnsiString& frame)
 void CChannel::ReportFault()
 {
     NOX_ASSERT_UI_THREAD();
+    NoteFault();
     CommError = 1;
     MarkValuesOutdated();
+}
+
+void CChannel::NoteFault()
+{
+    lastFaultStamp_ = ++eventStamps_;
+    std::int64_t none = -1;
+    firstFaultTicks_.compare_exchange_strong(none, platform::clock().MilliTicks());
 }
 
 void CChannel::MarkValuesOutdated()

@@ -226,6 +226,14 @@ public:
     int RowBoundMs() const { return rowBoundMs_; }
     // Poll thread: an exchange has ended (answered or not).
     void NoteProgress() { lastProgressMs_ = SteadyMs(); }
+    // Faults and answers in the order they happened (any thread; a fault where the error
+    // flag is raised, an answer where a sound reply or the unit's check after a reconnection
+    // comes in): the unit has answered again when its last answer came after its last fault.
+    void NoteFault();
+    void NoteAnswer() { lastAnswerStamp_ = ++eventStamps_; }
+    bool AnsweredSinceFault() const { return lastAnswerStamp_.load() > lastFaultStamp_.load(); }
+    // When the first fault not yet taken happened (program clock; -1: none), and forgets it.
+    std::int64_t TakeFirstFaultTicks() { return firstFaultTicks_.exchange(-1); }
     // True at a tick when the cycle asked for before it has made no progress for longer
     // than a row may take: the unit has not been read for longer than its transport allows,
     // though none of its exchanges failed (a neighbour holding a shared line, a stalled
@@ -399,6 +407,10 @@ private:
     std::atomic<std::int64_t> selfAskedAtMs_{-1};
     std::atomic<std::int64_t> selfAskedSteadyMs_{0};
     std::atomic<std::int64_t> lastProgressMs_{0};
+    std::atomic<std::uint64_t> eventStamps_{0};
+    std::atomic<std::uint64_t> lastFaultStamp_{0};
+    std::atomic<std::uint64_t> lastAnswerStamp_{0};
+    std::atomic<std::int64_t> firstFaultTicks_{-1};
     std::atomic<int> rowBoundMs_{0};
     // The poll thread's last pass (SteadyMs; 0: none since the link came up), and that it
     // found its passes held apart since the last tick.

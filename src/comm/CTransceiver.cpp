@@ -365,10 +365,12 @@ void CTransceiver::DeliverReply(const AnsiString& reply)
             owner_->MarkValuesOutdated();
             owner_->LogErrorLine(line);
         });
+        owner_->NoteFault();
         owner_->CommError = 1;
         return;
     }
     if (requestInProgress_ && currentIsOneShot_) ++oneShotAnswered_;
+    owner_->NoteAnswer();
     Hand([this, reply, frame = CurrentFrame] {
         owner_->RequestEnded();
         owner_->NoteExchangeEnded(frame, true);
@@ -401,6 +403,7 @@ void CTransceiver::DeliverError(const AnsiString& text)
         owner_->MarkValuesOutdated();
         owner_->LogErrorLine(line);
     });
+    owner_->NoteFault();
     owner_->CommError = 1;
 }
 
@@ -546,6 +549,7 @@ bool CTransceiver::RecoverLink()
         }
         otherUnitFound_ = check == TUnitCheck::Other;
         if (check == TUnitCheck::Same) {
+            owner_->NoteAnswer();
             linkLost_ = false;
             // The cycle goes on where the loss interrupted it; the values stay outdated (since
             // the loss) until every polled command has been answered again.
@@ -649,6 +653,7 @@ void CTransceiver::RunStep()
 void CTransceiver::EndUnsentRequest()
 {
     owner_->NoteProgress();
+    owner_->NoteFault();
     owner_->CommError = 1;
     Hand([this] {
         owner_->RequestEnded();

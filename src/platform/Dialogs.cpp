@@ -35,6 +35,7 @@
 
 #include "platform/Exception.h"
 #include "platform/FileFolders.h"
+#include "platform/FileSave.h"
 #include "platform/TextLines.h"
 
 namespace platform {
@@ -376,7 +377,8 @@ public:
     void accept() override
     {
         const QStringList looked = LookedAt();
-        OnceAnswered(looked, [this, looked] {
+        const bool opens = acceptMode() == AcceptOpen && fileMode() != Directory;
+        OnceAnswered(opens ? LookedAt(true) : looked, [this, looked] {
             // A name changed meanwhile is another OK's to take.
             if (LookedAt() == looked) QFileDialog::accept();
         });
@@ -459,8 +461,12 @@ private:
     // What the toolkit looks at for the chosen files, worked out from the text alone: the
     // folder shown, the entries chosen in the list and the names in the file-name field (below
     // the folder shown, as typed, below the working folder), each with its folder; folders
-    // first, so that a message names the folder rather than a file in it.
-    QStringList LookedAt() const
+    // first, so that a message names the folder rather than a file in it. With `sideFiles`,
+    // each file's side file comes before it: a file opened is read with the side file an
+    // unfinished write of it may have left, and a side file that does not answer holds the read
+    // as the file would. It is the one a message names, also where the file's own look waits
+    // for it (a share that answers one call at a time).
+    QStringList LookedAt(bool sideFiles = false) const
     {
         QStringList paths;
         if (const auto* view = findChild<QAbstractItemView*>(QStringLiteral("listView"));
@@ -486,7 +492,12 @@ private:
         }
         QStringList looked{shown};
         for (const QString& path : paths) looked << QFileInfo(QDir::cleanPath(path)).path();
-        for (const QString& path : paths) looked << QDir::cleanPath(path);
+        for (const QString& path : paths) {
+            if (sideFiles && !path.endsWith(QLatin1Char('/')))
+                looked << QDir::cleanPath(path) +
+                              QString::fromUtf8(PendingWriteSuffix.data(), qsizetype(PendingWriteSuffix.size()));
+            looked << QDir::cleanPath(path);
+        }
         looked.removeAll(QString());
         looked.removeDuplicates();
         return looked;

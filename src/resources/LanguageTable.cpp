@@ -526,6 +526,7 @@ constexpr std::string_view LanguageTable[] = {
     /* 510 */ ": die Zeiten der Punkte seit dem Start bleiben, wie sie sind.", ": the points' times since the start stay as they are.", "",
     /* 511 */ ": die Zeiten der Punkte folgen ihr von hier an.", ": the points' times follow it from here on.", "",
     /* 512 */ ": die Zeiten der Punkte gehen nicht zurück und bleiben ihr $2 s voraus.", ": the points' times do not go back and stay $2 s ahead of it.", "",
+    /* 513 */ "Fehler seit $1.", "Errors since $1.", "",
 };
 // clang-format on
 

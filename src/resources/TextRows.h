@@ -520,8 +520,9 @@ enum TextRow : int {
     RowClockStepTimesStay = 510,                 // : the points' times since the start stay as they are.
     RowClockStepTimesFollow = 511,               // : the points' times follow it from here on.
     RowClockStepTimesAhead = 512,                // : the points' times do not go back and stay $2 s ahead of...
+    RowCommErrorsSince = 513,                    // Errors since $1.
 };
 
-static_assert(RowClockStepTimesAhead + 1 == LanguageTableRows, "every row of the table has a name");
+static_assert(RowCommErrorsSince + 1 == LanguageTableRows, "every row of the table has a name");
 
 }  // namespace resources

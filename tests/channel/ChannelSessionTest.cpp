@@ -308,7 +308,8 @@ TEST_F(ChannelSessionTest, SilentUnitGivesErrorTicksOneWarningAndRecordingResume
     // The warning names the channel and its unit, and the channel's protocol keeps it.
     ASSERT_FALSE(s.ChannelLabel().empty());
     EXPECT_EQ(support::TestDialogs().LastMessage().text,
-              "Kanal 2 (" + s.ChannelLabel() + ")\n\n" + ChannelText(resources::RowTooManyCommErrors));
+              "Kanal 2 (" + s.ChannelLabel() + ")\n\n" + ChannelText(resources::RowTooManyCommErrors) +
+                  " Fehler seit 22:00:00.");  // when the first reply did not come
     EXPECT_TRUE(HasLine(s, " " + ChannelText(resources::RowTooManyCommErrors)));
     EXPECT_EQ(s.ErrorTicks(), 0);  // counting starts again once it was read
     const int n = s.ValueSeries(0)->Count();
@@ -595,6 +596,10 @@ TEST_F(ChannelSessionTest, RowsAndProtocolLinesTellOneTimeOverHoldsAndClockSteps
     ASSERT_NE(gap, s.Memo(TSessionMemo::SerialData).end());
     EXPECT_EQ(gap->substr(0, 19), rowTime) << *gap;
     EXPECT_NE(gap->find(" bis " + rowTime.substr(11)), AnsiString::npos) << *gap;
+    // A line of the programmer's protocol, stamped as a run stamps it (by the wall clock),
+    // tells the rows' time as well.
+    s.AddMemoLine(TSessionMemo::Protocol, CChannel::ErrorLine(" Segment 2 beginnt"));
+    EXPECT_EQ(s.Memo(TSessionMemo::Protocol).back(), rowTime + " Segment 2 beginnt");
 
     // The next recording in the window.
     clock.Set(clock.Now() + 2.0 / 24.0 + 60.0 / SecsPerDay);
@@ -798,15 +803,19 @@ TEST_F(ChannelSessionTest, AHungFileHoldsUpNoOtherChannelsFile)
     Connect(hung, Path("share/run"));
     Connect(healthy, Path("local"));
     ASSERT_EQ(hung.SamplingInterval(), healthy.SamplingInterval());
+    // Each channel's whole file is written once; from then on its rows are appended.
+    TDataFileSaveQueue& queue = TDataFileSaveQueue::Instance();
+    // The clock moves on only while no write of the healthy file is under way: on a loaded
+    // machine a write that takes real time would otherwise seem to have waited many seconds
+    // on the test's clock, as the hung one does.
     auto tickBoth = [&](int n) {
         for (int i = 0; i < n; ++i) {
+            ASSERT_TRUE(Await([&] { return queue.RunningSince(healthy.PartFileName()) < 0; }));
             clock.AdvanceMs(std::int64_t(healthy.SamplingInterval()) * 1000);
             hung.Tick();
             healthy.Tick();
         }
     };
-    // Each channel's whole file is written once; from then on its rows are appended.
-    TDataFileSaveQueue& queue = TDataFileSaveQueue::Instance();
     tickBoth(2);
     queue.WaitIdle();
     const AnsiString hungFile = hung.PartFileName(), healthyFile = healthy.PartFileName();

@@ -950,21 +950,101 @@ TEST_F(ChannelWindowHandlersTest, TheCommunicationWarningNamesItsChannelOpensOve
     line1.First().InjectFault(support::UnitFault::NoReply, -1);
     CChannel* unit = silent->Session().ChannelObject();
     silent->tmrDataUpdateTimer();  // asks for the cycle that goes unanswered
+    AnsiString since;
     for (int i = 0; i < 3; ++i) {
         ASSERT_TRUE(Await([&] { return unit->CommError == 1; }));
+        if (i == 0) since = FormatDateTime("hh:nn:ss", clock.Now());
         clock.AdvanceMs(60000);
         silent->tmrDataUpdateTimer();
         Tick(active, 1);
     }
     ASSERT_TRUE(Await([] { return support::TestDialogs().MessageCount() == 1; }));
     const support::ShownMessage box = support::TestDialogs().LastMessage();
-    EXPECT_EQ(box.text, "Channel 1 (BATH 1)\n\nToo many communication errors detected. Please check the data link.");
+    EXPECT_EQ(box.text,
+              "Channel 1 (BATH 1)\n\nToo many communication errors detected. Please check the data link. "
+              "Errors since " +
+                  since + ".");
     // Over the silent window: a box centred over the active one would begin right of the
     // silent window's middle.
     EXPECT_TRUE(box.placed);
     const QPoint middle = silent->mapToGlobal(silent->rect().center());
     EXPECT_LE(box.left, middle.x());
     EXPECT_LE(box.top, middle.y());
-    EXPECT_EQ(ProtocolLines(silent, " Too many communication errors detected. Please check the data link."), 1);
+    EXPECT_EQ(ProtocolLines(silent,
+                            " Too many communication errors detected. Please check the data link. Errors "
+                            "since " +
+                                since + "."),
+              1);
     EXPECT_EQ(ProtocolLines(active, "Too many communication errors"), 0);
+}
+
+TEST_F(ChannelWindowHandlersTest, TheCommunicationWarningComesOnlyWhileTheUnitHasNotAnsweredAgain)
+{
+    // At 60 s the third error tick is due three minutes after the link went away. The link
+    // comes back 12 s after the second: the third tick (48 s later) or a setpoint given 15 s
+    // after the return counts the errors of the loss, but the unit has answered since. Last,
+    // the link stays away: the warning comes, saying since when.
+    support::SimulatedUnitLine line;
+    TmdiSubWindow* w = OpenQuietWindow(line, "answersagain", "BATH 1", "60");
+    ASSERT_NE(w, nullptr);
+    CChannel* unit = w->Session().ChannelObject();
+    CTransceiver* poll = TransceiverThreads[w->Channel()];
+    ASSERT_NE(poll, nullptr);
+    enum class TEnd { TickAfterReturn, CommandAfterReturn, StaysAway };
+    for (const TEnd end : {TEnd::TickAfterReturn, TEnd::CommandAfterReturn, TEnd::StaysAway}) {
+        SCOPED_TRACE(int(end));
+        ASSERT_TRUE(Await([&] { return !unit->OneShotInProgress() && unit->PollRequest == 0; }));
+        ASSERT_EQ(w->Session().ErrorTicks(), 0);
+        support::TestDialogs().Clear();
+        line.ClearLog();
+        line.StopListening();
+        clock.AdvanceMs(60000);
+        const AnsiString since = FormatDateTime("hh:nn:ss", clock.Now());
+        w->tmrDataUpdateTimer();
+        ASSERT_TRUE(Await([&] { return poll->IsLinkLost() && unit->CommError == 1; }));
+        // Each tick finds a failed attempt to reconnect (counted from the loss) and the fault it
+        // left.
+        for (int i = 1; i <= 2; ++i) {
+            clock.AdvanceMs(60000);
+            w->tmrDataUpdateTimer();
+            ASSERT_EQ(w->Session().ErrorTicks(), i);
+            ASSERT_TRUE(Await([&] { return poll->ReconnectAttempts() == i && unit->CommError == 1; }));
+        }
+        if (end != TEnd::StaysAway) {
+            AnsiString error;
+            ASSERT_TRUE(line.ListenAgain(&error)) << error;
+            clock.AdvanceMs(comm::ReconnectDelayMs(2));
+            ASSERT_TRUE(Await([&] { return !poll->IsLinkLost(); }));
+        }
+        if (end == TEnd::CommandAfterReturn) {
+            clock.AdvanceMs(15000);
+            panel->edSetPoint->setText("33");
+            panel->cmdDataToKelvor->click();
+            ASSERT_TRUE(Await([&] { return Commands(line).size() >= 2 && w->Session().ErrorTicks() == 3; }));
+            EXPECT_DOUBLE_EQ(line.First().State().setpoint, 33.0);
+            ASSERT_TRUE(Await([&] { return !unit->OneShotInProgress(); }));
+            clock.AdvanceMs(60000 - comm::ReconnectDelayMs(2) - 15000);
+        } else {
+            clock.AdvanceMs(60000 - (end == TEnd::StaysAway ? 0 : comm::ReconnectDelayMs(2)));
+        }
+        w->tmrDataUpdateTimer();
+        ASSERT_TRUE(Await([] { return true; }));
+        const AnsiString warning = "Too many communication errors detected. Please check the data link.";
+        if (end == TEnd::StaysAway) {
+            ASSERT_TRUE(Await([] { return support::TestDialogs().MessageCount() == 1; }));
+            EXPECT_EQ(Message(), "Channel 1 (BATH 1)\n\n" + warning + " Errors since " + since + ".");
+            EXPECT_EQ(ProtocolLines(w, " " + warning + " Errors since " + since + "."), 1);
+            break;
+        }
+        EXPECT_EQ(support::TestDialogs().MessageCount(), end == TEnd::CommandAfterReturn ? 1u : 0u);  // the question
+        EXPECT_EQ(ProtocolLines(w, warning), 0);
+        // The unit answers the ticks' cycles (the first goes on where the loss cut it short):
+        // the count starts anew.
+        for (int i = 0; i < 2; ++i) {
+            ASSERT_TRUE(AwaitCycle(w->Session()));
+            clock.AdvanceMs(60000);
+            w->tmrDataUpdateTimer();
+        }
+        EXPECT_EQ(w->Session().ErrorTicks(), 0);
+    }
 }

@@ -591,8 +591,9 @@ TEST_F(FaultTicksTest, TheWarningCountsFaultTicksButNotTheTicksThatWaitForTheCyc
         EXPECT_EQ(label(), err) << i;
     }
     ASSERT_TRUE(Await([] { return support::TestDialogs().MessageCount() == 1; }));
-    EXPECT_EQ(support::TestDialogs().LastMessage().text,
-              "Kanal 1 (" + s.ChannelLabel() + ")\n\n" + ChannelText(resources::RowTooManyCommErrors));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, "Kanal 1 (" + s.ChannelLabel() + ")\n\n" +
+                                                             ChannelText(resources::RowTooManyCommErrors) +
+                                                             " Fehler seit 22:05:00.");
     ASSERT_TRUE(s.Close());
 }
 
@@ -826,7 +827,10 @@ TEST_F(FaultTicksTest, AFaultThePollThreadWentPastForACommandCountsWhenItHappene
     ASSERT_EQ(s.QueueDeviceCommand(frame, 24, CTolvarProtocol::BuildDeviceFrame("[M1C14*************", 1), true),
               DeviceCommandQueue::TResult::Taken);
     ASSERT_TRUE(Await([] { return support::TestDialogs().MessageCount() == 1; }));
-    EXPECT_EQ(support::TestDialogs().LastMessage().text, "Kanal 1 (" + s.ChannelLabel() + ")\n\n" + warning);
+    // The unit has not answered since that fault (it will the command): the warning says
+    // since when the errors are.
+    EXPECT_EQ(support::TestDialogs().LastMessage().text,
+              "Kanal 1 (" + s.ChannelLabel() + ")\n\n" + warning + " Fehler seit 22:03:00.");
     EXPECT_EQ(warningLines(), 1);
 
     // Every polled command has been answered since: the next tick's point is good, and no

@@ -620,6 +620,41 @@ TEST_F(FileFoldersTest, ThePrintDialogChecksNoFileInAFolderThatHangs)
     platform::SetFolderPatienceMs(0);
 }
 
+// A file chosen to be opened whose side file (the end of an unfinished write of it) does not
+// answer: the read would wait for the side file, so the dialog takes no OK, and its message
+// names the side file, not the file that answers. A file whose side file answers opens.
+TEST_F(FileFoldersTest, AFileWhoseSideFileHangsIsRefusedNamingTheSideFile)
+{
+    const QString share = root.path() + "/share";
+    ASSERT_TRUE(QDir().mkpath(share));
+    const QString file = share + "/two_31.csv", side = file + ".recovery";
+    for (const QString& name : {file, side}) {
+        QFile f(name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("x");
+    }
+    platform::SetFolderPatienceMs(200);
+    std::optional<support::HangingFolders> hung;
+    platform::FileDialogRequest open;
+    open.initialDir = A(share);
+    EXPECT_FALSE(ShowRealDialog(open, [&](QFileDialog* dlg) {
+        hung.emplace(side.toStdString());
+        const std::size_t messages = support::TestDialogs().MessageCount();
+        Accept(dlg, "two_31.csv");
+        EXPECT_TRUE(Until([&] { return support::TestDialogs().MessageCount() > messages; }));
+        EXPECT_TRUE(dlg->isVisible()) << "accepted a file whose side file does not answer";
+        EXPECT_EQ(support::TestDialogs().LastMessage().text, "The file \"" + A(side) + "\" does not answer.");
+        hung->Release();
+        dlg->reject();
+    }));
+    hung.reset();
+    platform::FileDialogRequest again;
+    again.initialDir = A(share);
+    EXPECT_TRUE(ShowRealDialog(again, [&](QFileDialog* dlg) { Accept(dlg, "two_31.csv"); }));
+    EXPECT_EQ(again.fileName, A(file));
+    platform::SetFolderPatienceMs(0);
+}
+
 }  // namespace
 
 // A move or an OK that waits for a folder's answer acts only on the dialog as it was asked:
