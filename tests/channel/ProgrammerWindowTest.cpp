@@ -197,6 +197,9 @@ protected:
                 support::TestDialogs().QueueAnswer(IDYES);
                 w->btnStopTPClick(nullptr);
                 ASSERT_FALSE(run->HasRun());
+                // The last tick's step may still be on its way to the unit: the unit is put
+                // back only after it, or it would arrive over the 25 °C.
+                ASSERT_TRUE(AwaitCommandsOut(w->Session()));
                 line.First().Update([](support::UnitState& s) { s.setpoint = 25.0; });
                 tickLater();
                 tickLater();
