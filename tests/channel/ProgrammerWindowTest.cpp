@@ -924,7 +924,10 @@ TEST_F(ProgrammerWindowTest, ACloseThatDoesNotGoThroughKeepsTheTimedStartArmed)
     w->CalendarStartTime = start;
     w->RecordingActive = 0;
 
-    // The drive is gone: the closing save fails and the user keeps the window.
+    // The drive is gone: the closing save fails and the user keeps the window. The writes
+    // of the ticks are done first: a file still being made as the folder goes would be made
+    // in the folder under its new name, and the close would write it there.
+    TDataFileSaveQueue::Instance().WaitIdle();
     ASSERT_TRUE(QDir(folder.path()).rename("drive", "gone"));
     support::TestDialogs().Clear();
     support::TestDialogs().QueueAnswer(IDOK);  // the save error
