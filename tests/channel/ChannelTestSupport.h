@@ -4,7 +4,9 @@
 // scripted dialogs. Every wait is bounded by a condition.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -97,6 +99,24 @@ protected:
         }));
         id->IdentificationWindow()->bitOKClick();
         ASSERT_TRUE(Await([&] { return s.IsConnected() || s.IsIdle(); }));
+    }
+
+    // In the program's run (a child process): File > New > Record data, connected over TCP/IP
+    // to the unit at `port`, recording to `file`, identified, its timer stopped (the caller
+    // ticks it).
+    static void OpenRecordingOverTcp(TfrmMainWindow* main, int port, const std::string& file, TmdiSubWindow*& w)
+    {
+        ASSERT_NE(main, nullptr);
+        main->mnuDatenaufzeichnungClick();
+        w = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
+        ASSERT_NE(w, nullptr);
+        w->cmbInterface->setCurrentIndex(w->cmbInterface->findText("TCP/IP"));
+        w->edPort->setText(QString::number(port));
+        support::TestDialogs().QueueFileName(file);
+        w->cmdEstablishConnectionClick();
+        ASSERT_NO_FATAL_FAILURE(ConfirmIdentification(w->Session()));
+        ASSERT_TRUE(w->IsConnected());
+        w->tmrDataUpdate->stop();
     }
 
     // Connects a session to the unit behind its settings: the file dialog answers with

@@ -100,18 +100,8 @@ TEST_F(OutsideEndHungShareTest, ChildRecordsOnAShareThatStopsAnswering)
     SingleInstanceLock lock;
     ASSERT_TRUE(startup::CheckSingleInstance(lock, dir, CLanguage::English));
     QTimer::singleShot(0, [&] {
-        TfrmMainWindow* main = support::MainWindow();
-        ASSERT_NE(main, nullptr);
-        main->mnuDatenaufzeichnungClick();
-        auto* w = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
-        ASSERT_NE(w, nullptr);
-        w->cmbInterface->setCurrentIndex(w->cmbInterface->findText("TCP/IP"));
-        w->edPort->setText(QString::number(line.TcpPort()));
-        support::TestDialogs().QueueFileName(dir + "/end");
-        w->cmdEstablishConnectionClick();
-        ASSERT_NO_FATAL_FAILURE(ConfirmIdentification(w->Session()));
-        ASSERT_TRUE(w->IsConnected());
-        w->tmrDataUpdate->stop();
+        TmdiSubWindow* w = nullptr;
+        ASSERT_NO_FATAL_FAILURE(OpenRecordingOverTcp(support::MainWindow(), line.TcpPort(), dir + "/end", w));
         for (int tick = 0; tick < 3; ++tick) {
             ASSERT_TRUE(AwaitCycle(w->Session()));
             clock.AdvanceMs(std::int64_t(w->Session().SamplingInterval()) * 1000);

@@ -95,18 +95,7 @@ TEST_F(OutsideEndTest, ChildRecordsUntilEndedFromOutside)
         });
     };
     QTimer::singleShot(0, [&] {
-        TfrmMainWindow* main = support::MainWindow();
-        ASSERT_NE(main, nullptr);
-        main->mnuDatenaufzeichnungClick();
-        w = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
-        ASSERT_NE(w, nullptr);
-        w->cmbInterface->setCurrentIndex(w->cmbInterface->findText("TCP/IP"));
-        w->edPort->setText(QString::number(line.TcpPort()));
-        support::TestDialogs().QueueFileName(dir + "/end");
-        w->cmdEstablishConnectionClick();
-        ASSERT_NO_FATAL_FAILURE(ConfirmIdentification(w->Session()));
-        ASSERT_TRUE(w->IsConnected());
-        w->tmrDataUpdate->stop();
+        ASSERT_NO_FATAL_FAILURE(OpenRecordingOverTcp(support::MainWindow(), line.TcpPort(), dir + "/end", w));
         step();
         support::EndChildOnFailure();
     });

@@ -219,18 +219,7 @@ TEST_F(ProgramExitRecordingTest, ChildRecordsThroughFailingWorkAndExits)
     };
     QTimer::singleShot(0, [&] {
         RunChildScript([&] {
-            TfrmMainWindow* main = support::MainWindow();
-            ASSERT_NE(main, nullptr);
-            main->mnuDatenaufzeichnungClick();
-            w = dynamic_cast<TmdiSubWindow*>(main->ChannelForm(main->ActiveChannel()));
-            ASSERT_NE(w, nullptr);
-            w->cmbInterface->setCurrentIndex(w->cmbInterface->findText("TCP/IP"));
-            w->edPort->setText(QString::number(line.TcpPort()));
-            support::TestDialogs().QueueFileName(dir + "/exit");
-            w->cmdEstablishConnectionClick();
-            ASSERT_NO_FATAL_FAILURE(ConfirmIdentification(w->Session()));
-            ASSERT_TRUE(w->IsConnected());
-            w->tmrDataUpdate->stop();
+            ASSERT_NO_FATAL_FAILURE(OpenRecordingOverTcp(support::MainWindow(), line.TcpPort(), dir + "/exit", w));
             for (int i = 0; i < 3; ++i) ASSERT_NO_FATAL_FAILURE(tick());
             platform::UiDispatcher::Instance().Post([] { throw std::runtime_error("queued fault"); });
             w->Session().SaveRecording([](bool) { throw std::runtime_error("save callback fault"); });
@@ -241,7 +230,7 @@ TEST_F(ProgramExitRecordingTest, ChildRecordsThroughFailingWorkAndExits)
             std::fprintf(report, "rows %d\n", w->Session().Series(0)->Count());
             std::fflush(report);
             for (int i = 0; i < 3; ++i) support::TestDialogs().QueueAnswer(IDYES);  // close the channel and exit
-            main->mnuFileExitItem->trigger();
+            support::MainWindow()->mnuFileExitItem->trigger();
         });
     });
     const int result = RunProgram(lock, CLanguage::English);
