@@ -223,7 +223,10 @@ TCommandOnLoss CTransceiver::DropOneShot(const AnsiString& only)
         RestorePending = 0;
         TakeFollowing();
     }
-    if (!oneShotQueued_) commandCycle_ = false;
+    // Without the one-shot in the coming cycle no cycle is due without a tick. One that has
+    // begun (a standing command's own, which no tick asked for) runs to its end all the same:
+    // stopped there, it would wait for the next tick with only some of its rows renewed.
+    if (!oneShotQueued_ && Position == 0) commandCycle_ = false;
     // The loss reports it, whatever the cycle under way still does.
     if (only.empty()) oneShotWatched_ = false;
     // Out in both its cycles and answered: the unit has it as any other command.

@@ -11,6 +11,7 @@
 #include "comm/CRS232.h"
 #include "comm/CTransceiver.h"
 #include "comm/CommTiming.h"
+#include "comm/DeviceCommandQueue.h"
 #include "comm/SerialPortLink.h"
 #include "platform/DateTime.h"
 #include "platform/UiDispatcher.h"
@@ -273,6 +274,61 @@ TEST_F(SerialChannel, StandingCommandAfterOneShotIsNotOverwritten)
     }
     auto commands = CommandsSince(0);
     EXPECT_EQ(commands, (std::vector<AnsiString>{"G0DI*0BB8", "G0D**0FA0", "G0D**0FA0", "G0D**0FA0", "G0D**0FA0"}));
+    c.Close(3);
+}
+
+// A program's step handed over while a standing command's own cycle is under way, and
+// withdrawn at once by a hold that gives a standing command of its own: the cycle under way
+// runs to its end without a tick (the next may be a minute away), the hold's command follows
+// in a cycle of its own, and the withdrawn step never goes out.
+TEST_F(SerialChannel, AStepWithdrawnWhileAStandingCommandsCycleIsUnderWayLetsThatCycleEnd)
+{
+    // Every reply waits until the test lets it go: the poll thread stands where the test wants.
+    std::atomic<std::int64_t> replyNow{0};
+    line.SetReplyClock([&] { return replyNow.load(); });
+    StartLine();
+    CRS232 c(1);
+    Connect(c);
+    PressOkAndWaitForResult(WaitForVerdict(c));
+    ASSERT_TRUE(WaitUntil([&] { return c.PollRequest == 0 && !c.CycleUnderWayOrDue(); }));
+    line.First().InjectFault(UnitFault::LateReply, 1000, 10);
+    auto idle = [&] { return c.PollRequest == 0 && !c.CycleUnderWayOrDue(); };
+    // Lets the held reply go once its request is in.
+    auto release = [&] {
+        ASSERT_TRUE(WaitUntil([&] { return line.HoldsReply(); }));
+        const std::size_t written = line.RepliesWritten();
+        replyNow += 10;
+        ASSERT_TRUE(WaitUntil([&] { return line.RepliesWritten() > written; }));
+    };
+    auto frame = [](const char* command) { return CTolvarProtocol::BuildCommandFrame(command, 1); };
+    const AnsiString follow = frame("C14*************");
+    const AnsiString standing = frame("G0D**0FA0"), step = frame("G0D**1194"), held = frame("G0D**0BB8");
+
+    line.ClearLog();
+    c.PollRequest = 1;
+    ASSERT_TRUE(WaitUntil([&] { return line.HoldsReply(); }));
+    // Given while the tick's cycle is under way: it goes in a cycle of its own after that one.
+    ASSERT_EQ(c.SetPollCommands(standing, int(standing.size()), 24, 1, int(follow.size()), follow), 1);
+    for (int row = 0; row < 6; ++row) ASSERT_NO_FATAL_FAILURE(release());
+    ASSERT_TRUE(WaitUntil([&] { return line.FrameCount() == 7 && line.HoldsReply(); }));
+    ASSERT_EQ(CommandsSince(6), std::vector<AnsiString>{"G0D**0FA0"});
+    ASSERT_EQ(c.PollRequest, 0);
+
+    DeviceCommandQueue commands;
+    ASSERT_EQ(commands.Add(c, {step, follow, 24, true, true}), DeviceCommandQueue::TResult::Taken);
+    ASSERT_TRUE(commands.ReplaceStanding(c, {held, follow, 24, false, true}));
+    for (int i = 0; i < 20 && !idle(); ++i) {
+        ASSERT_TRUE(WaitUntil([&] { return line.HoldsReply() || idle(); }))
+            << "the cycle stopped after " << CommandsSince(6).size() << " frames";
+        if (line.HoldsReply()) {
+            ASSERT_NO_FATAL_FAILURE(release());
+        }
+    }
+    ASSERT_TRUE(WaitUntil(idle));
+    EXPECT_EQ(CommandsSince(6),
+              (std::vector<AnsiString>{"G0D**0FA0", "S081", "S082", "S083", "C14*************", "P10*********",
+                                       "G0D**0BB8", "S081", "S082", "S083", "C14*************", "P10*********"}));
+    line.First().ClearFaults();
     c.Close(3);
 }
 
