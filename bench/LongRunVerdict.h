@@ -35,6 +35,9 @@ struct Hour {
     long listKb = 0;    // room of the series' value lists and label entries
     long points = 0;
     double uiMsPerTick = 0;
+    // The thread's CPU milliseconds for a fixed job just after the hour: what the machine's
+    // other work made of its time (0: not measured).
+    double referenceMs = 0;
 };
 
 struct Verdict {
@@ -94,10 +97,12 @@ inline Verdict Judge(const std::vector<Hour>& h)
             }
         }
     // The user-interface thread: each hour of a later part against the same hour of the first
-    // (about the same points in view).
+    // (about the same points in view), both in references where both hours have one.
     for (int i = kPartHours + 1; i <= v.HoursRun; ++i) {
         const Hour& same = at((i - 1) % kPartHours + 1);
-        if (same.uiMsPerTick > 0) v.UiRatio = std::max(v.UiRatio, at(i).uiMsPerTick / same.uiMsPerTick);
+        const bool referenced = same.referenceMs > 0 && at(i).referenceMs > 0;
+        const auto cost = [&](const Hour& x) { return referenced ? x.uiMsPerTick / x.referenceMs : x.uiMsPerTick; };
+        if (cost(same) > 0) v.UiRatio = std::max(v.UiRatio, cost(at(i)) / cost(same));
     }
     return v;
 }

@@ -111,10 +111,16 @@ TEST(LongRunVerdict, WhatAWeekWouldPileUpIsSeen)
     EXPECT_FALSE(Judge(thread).ThreadsFlat());
     EXPECT_TRUE(Judge(thread).MemoryFlat());
     EXPECT_FALSE(Judge(descriptor).DescriptorsFlat());
-    // A tick of the third part that costs 1.6 times the first part's.
+    // A tick of the third part that costs 1.6 times the first part's: dearer, unless the
+    // machine's other work made the reference job as much dearer in that hour.
     std::vector<Hour> slower = run;
     slower[30].uiMsPerTick = slower[6].uiMsPerTick * 1.6;
     EXPECT_FALSE(Judge(slower).UiFlat());
+    std::vector<Hour> busier = slower;
+    for (Hour& x : busier) x.referenceMs = 20.0;
+    EXPECT_FALSE(Judge(busier).UiFlat());
+    busier[30].referenceMs = 20.0 * 1.6;
+    EXPECT_TRUE(Judge(busier).UiFlat()) << Judge(busier).UiRatio;
     for (const auto* h : {&perPart, &perPoint, &thread, &descriptor, &slower}) EXPECT_FALSE(Judge(*h).Flat());
 }
 
