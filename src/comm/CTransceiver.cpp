@@ -620,7 +620,8 @@ bool CTransceiver::GoOnAfterFault()
     // The fault is counted now, when it happened: by the next tick the unit may have answered
     // again, and that tick's values renewed since.
     if (owner_->CommError.exchange(0) != 0) {
-        owner_->FaultUncounted = 1;
+        owner_->FaultUncounted =
+            owner_->AnsweredSinceFault() ? CChannel::FaultPassedAnswered : CChannel::FaultPassedSilent;
         Hand([this] {
             if (IChannelWindow* w = owner_->Window()) w->FaultPassed();
         });
