@@ -504,8 +504,9 @@ private:
     bool FClosing = false;            // Close waits for the closing save
     bool FRolloverFailed = false;     // its write failed: tried again at the next save check
     bool FWarningOpen = false;        // the communication warning waits for its OK
-    // One more error tick towards the "too many communication errors" warning.
-    void CountErrorTick();
+    // One more error tick towards the "too many communication errors" warning; none comes
+    // while the unit has answered again since its last fault.
+    void CountErrorTick(bool answeredAgain);
     // A part whose write failed, kept for the close question.
     std::optional<AnsiString> FUnsavedPart;
     // Saves asked for while the ending part is written: they hear that write's result.

@@ -340,10 +340,11 @@ AnsiString CChannelSession::UpdateStatusText()
     // tick), or values older than the cycle may make them: all count towards the warning,
     // once for the tick (a fault the poll thread went past was counted when it did).
     const bool counted = std::exchange(FFaultCounted, false);
-    const bool passed = channel && channel->FaultUncounted.exchange(0) != 0;
-    if (passed && !counted) CountErrorTick();
+    const std::uint8_t passedFault = channel ? channel->FaultUncounted.exchange(0) : 0;
+    const bool passed = passedFault != 0;
+    if (passed && !counted) CountErrorTick(passedFault == CChannel::FaultPassedAnswered);
     if (channel && channel->CommError.exchange(0) != 0) {
-        if (!counted && !passed) CountErrorTick();
+        if (!counted && !passed) CountErrorTick(channel->AnsweredSinceFault());
         return ChannelText(RowErrorExclamation);
     }
     // A request that has waited out its read time-out fails; values not renewed for longer
@@ -351,7 +352,7 @@ AnsiString CChannelSession::UpdateStatusText()
     if (channel && (channel->RequestOverdue() || channel->ValuesTooOld())) {
         // The unit is not being read now: whatever it answered before does not end the errors.
         channel->NoteFault();
-        if (!counted && !passed) CountErrorTick();
+        if (!counted && !passed) CountErrorTick(channel->AnsweredSinceFault());
         return ChannelText(RowErrorExclamation);
     }
     // After a fault, until every polled command has been answered again, some values are
@@ -406,11 +407,13 @@ std::optional<double> CChannelSession::LastKnownUnitSetpoint() const
 void CChannelSession::FaultPassed()
 {
     NOX_ASSERT_UI_THREAD();
-    if (!FConnected || !FChannelObject || FChannelObject->FaultUncounted.exchange(0) == 0) return;
-    if (!std::exchange(FFaultCounted, true)) CountErrorTick();
+    if (!FConnected || !FChannelObject) return;
+    const std::uint8_t passed = FChannelObject->FaultUncounted.exchange(0);
+    if (passed == 0) return;
+    if (!std::exchange(FFaultCounted, true)) CountErrorTick(passed == CChannel::FaultPassedAnswered);
 }
 
-void CChannelSession::CountErrorTick()
+void CChannelSession::CountErrorTick(bool answeredAgain)
 {
     CChannel* channel = FChannelObject.get();
     const std::int64_t now = platform::clock().MilliTicks();
@@ -420,7 +423,7 @@ void CChannelSession::CountErrorTick()
     // A tick or a command may count a fault long after it happened (a minute's interval):
     // a unit that has answered since is back, and the warning would send the user to a link
     // that works. Were it silent again, the next error tick warns.
-    if (channel && channel->AnsweredSinceFault()) return;
+    if (answeredAgain) return;
     if (FErrorTicks >= ErrorWarningSeconds / FSamplingInterval && !FWarningOpen) {
         FErrorTicks = -1;
         FWarningOpen = true;

@@ -328,10 +328,14 @@ public:
     std::atomic<std::uint8_t> PollRequest{1};
     static constexpr std::uint8_t PollRequestServed = 2;
     std::atomic<std::uint8_t> CommError{0};
-    // 1: the poll thread cleared a fault itself to send a command (it does not wait for the
-    // tick then). The window counts that fault at once (IChannelWindow::FaultPassed), or the
-    // next tick does; the tick's point is an error only if its values are not all renewed.
+    // Not 0: the poll thread cleared a fault itself to send a command (it does not wait for
+    // the tick then). The window counts that fault at once (IChannelWindow::FaultPassed), or
+    // the next tick does; the tick's point is an error only if its values are not all
+    // renewed. The value says whether the unit had answered again when the thread went past
+    // the fault: the command's own reply may come in before the window counts it.
     std::atomic<std::uint8_t> FaultUncounted{0};
+    static constexpr std::uint8_t FaultPassedSilent = 1;
+    static constexpr std::uint8_t FaultPassedAnswered = 2;
     // 1 from any fault until every polled command has been answered again: the cycle goes
     // on after the row that failed (and a restored link where the loss interrupted it), so
     // the rows ahead of it still hold older values, and the ticks mark their points as

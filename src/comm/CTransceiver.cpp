@@ -223,7 +223,10 @@ TCommandOnLoss CTransceiver::DropOneShot(const AnsiString& only)
         RestorePending = 0;
         TakeFollowing();
     }
-    if (!oneShotQueued_) commandCycle_ = false;
+    // Without the one-shot in the coming cycle no cycle is due without a tick. One that has
+    // begun (a standing command's own, which no tick asked for) runs to its end all the same:
+    // stopped there, it would wait for the next tick with only some of its rows renewed.
+    if (!oneShotQueued_ && Position == 0) commandCycle_ = false;
     // The loss reports it, whatever the cycle under way still does.
     if (only.empty()) oneShotWatched_ = false;
     // Out in both its cycles and answered: the unit has it as any other command.
@@ -259,11 +262,15 @@ void CTransceiver::DropCommandsOnLoss()
     });
 }
 
-void CTransceiver::NextCommand()
+bool CTransceiver::NextCommand()
 {
     std::lock_guard<std::mutex> hold(refillHold_);
     std::lock_guard<std::mutex> l(queueMutex_);
-    if (!Protocol) return;
+    if (!Protocol) return false;
+    // Looked at again under the lock: a hold on the user-interface thread may have withdrawn
+    // the one-shot whose cycle the pass found due. A frame taken anyway would begin a cycle
+    // that nothing asks to go on, and it would stand half sent until the next tick.
+    if (owner_->PollRequest == 0 && !commandCycle_) return false;
     const int position = Position;
     if (position == 0 && standingGiven_ && !oneShotQueued_ && Count > 0) {
         // A standing command given after this cycle was loaded goes in it: the cycle never
@@ -290,6 +297,7 @@ void CTransceiver::NextCommand()
         owner_->PollRequest.compare_exchange_strong(asked, CChannel::PollRequestServed);
     }
     owner_->SetRowBoundMs(RowBoundMs());
+    return true;
 }
 
 void CTransceiver::OnTerminateRequested()
@@ -597,7 +605,8 @@ bool CTransceiver::PrepareRequest()
     else if (!GoOnAfterFault())
         return false;
     if (owner_->PollRequest == 0 && !commandCycle_) return false;
-    NextCommand();
+    if (BeforeFrameTaken) BeforeFrameTaken();
+    if (!NextCommand()) return false;
     requestInProgress_ = true;
     return true;
 }
@@ -611,7 +620,8 @@ bool CTransceiver::GoOnAfterFault()
     // The fault is counted now, when it happened: by the next tick the unit may have answered
     // again, and that tick's values renewed since.
     if (owner_->CommError.exchange(0) != 0) {
-        owner_->FaultUncounted = 1;
+        owner_->FaultUncounted =
+            owner_->AnsweredSinceFault() ? CChannel::FaultPassedAnswered : CChannel::FaultPassedSilent;
         Hand([this] {
             if (IChannelWindow* w = owner_->Window()) w->FaultPassed();
         });

@@ -947,11 +947,25 @@ TEST_F(ChannelWindowHandlersTest, TheCommunicationWarningNamesItsChannelOpensOve
     ASSERT_EQ(main->ActiveChannel(), active->Channel());
 
     support::TestDialogs().Clear();
+    // Both windows' exchanges wait on the one device clock: moved on for the silent unit's
+    // request while the active unit's reply is still on its way, it would time that out too
+    // (and the active window's cycle would wait for a tick that the test gives only after it).
+    // The silent request times out when the active window is idle.
+    deviceTime.timeOutUnanswered = false;
+    std::size_t silentFrames = line1.Frames().size();
+    auto timeOutSilentRequest = [&] {
+        // Its wait's end is fixed before it goes out: once the unit has it, the move ends it.
+        ASSERT_TRUE(Await([&] { return line1.Frames().size() > silentFrames; }));
+        ASSERT_TRUE(AwaitCycle(active->Session()));
+        deviceClock.AdvanceMs(support::StoppedDeviceTime::LongestWaitMs());
+        silentFrames = line1.Frames().size();
+    };
     line1.First().InjectFault(support::UnitFault::NoReply, -1);
     CChannel* unit = silent->Session().ChannelObject();
     silent->tmrDataUpdateTimer();  // asks for the cycle that goes unanswered
     AnsiString since;
     for (int i = 0; i < 3; ++i) {
+        ASSERT_NO_FATAL_FAILURE(timeOutSilentRequest());
         ASSERT_TRUE(Await([&] { return unit->CommError == 1; }));
         if (i == 0) since = FormatDateTime("hh:nn:ss", clock.Now());
         clock.AdvanceMs(60000);

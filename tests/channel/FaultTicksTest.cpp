@@ -826,9 +826,15 @@ TEST_F(FaultTicksTest, AFaultThePollThreadWentPastForACommandCountsWhenItHappene
     const AnsiString frame = CTolvarProtocol::BuildDeviceFrame("[M1G0D**0C1D", 1);
     ASSERT_EQ(s.QueueDeviceCommand(frame, 24, CTolvarProtocol::BuildDeviceFrame("[M1C14*************", 1), true),
               DeviceCommandQueue::TResult::Taken);
+    // The window is busy meanwhile: the command's reply is in before it counts the fault
+    // the poll thread went past (the thread hands that count over without waiting for it).
+    const auto busyUntil = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+    while (!s.ChannelObject()->AnsweredSinceFault() && std::chrono::steady_clock::now() < busyUntil)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(s.ChannelObject()->AnsweredSinceFault());
     ASSERT_TRUE(Await([] { return support::TestDialogs().MessageCount() == 1; }));
-    // The unit has not answered since that fault (it will the command): the warning says
-    // since when the errors are.
+    // The unit had not answered since that fault when the thread went past it (it answered
+    // the command after): the warning says since when the errors are.
     EXPECT_EQ(support::TestDialogs().LastMessage().text,
               "Kanal 1 (" + s.ChannelLabel() + ")\n\n" + warning + " Fehler seit 22:03:00.");
     EXPECT_EQ(warningLines(), 1);

@@ -5,12 +5,16 @@
 
 #include <QTemporaryDir>
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <utility>
 
 #include "SerialChannelFixture.h"
 #include "comm/CIdentification.h"
 #include "comm/CRS232.h"
 #include "comm/CTransceiver.h"
 #include "comm/CommTiming.h"
+#include "comm/DeviceCommandQueue.h"
 #include "comm/SerialPortLink.h"
 #include "platform/DateTime.h"
 #include "platform/UiDispatcher.h"
@@ -273,6 +277,126 @@ TEST_F(SerialChannel, StandingCommandAfterOneShotIsNotOverwritten)
     }
     auto commands = CommandsSince(0);
     EXPECT_EQ(commands, (std::vector<AnsiString>{"G0DI*0BB8", "G0D**0FA0", "G0D**0FA0", "G0D**0FA0", "G0D**0FA0"}));
+    c.Close(3);
+}
+
+// A program's step handed over while a standing command's own cycle is under way, and
+// withdrawn at once by a hold that gives a standing command of its own: the cycle under way
+// runs to its end without a tick (the next may be a minute away), the hold's command follows
+// in a cycle of its own, and the withdrawn step never goes out.
+TEST_F(SerialChannel, AStepWithdrawnWhileAStandingCommandsCycleIsUnderWayLetsThatCycleEnd)
+{
+    // Every reply waits until the test lets it go: the poll thread stands where the test wants.
+    std::atomic<std::int64_t> replyNow{0};
+    line.SetReplyClock([&] { return replyNow.load(); });
+    StartLine();
+    CRS232 c(1);
+    Connect(c);
+    PressOkAndWaitForResult(WaitForVerdict(c));
+    ASSERT_TRUE(WaitUntil([&] { return c.PollRequest == 0 && !c.CycleUnderWayOrDue(); }));
+    line.First().InjectFault(UnitFault::LateReply, 1000, 10);
+    auto idle = [&] { return c.PollRequest == 0 && !c.CycleUnderWayOrDue(); };
+    // Lets the held reply go once its request is in.
+    auto release = [&] {
+        ASSERT_TRUE(WaitUntil([&] { return line.HoldsReply(); }));
+        const std::size_t written = line.RepliesWritten();
+        replyNow += 10;
+        ASSERT_TRUE(WaitUntil([&] { return line.RepliesWritten() > written; }));
+    };
+    auto frame = [](const char* command) { return CTolvarProtocol::BuildCommandFrame(command, 1); };
+    const AnsiString follow = frame("C14*************");
+    const AnsiString standing = frame("G0D**0FA0"), step = frame("G0D**1194"), held = frame("G0D**0BB8");
+
+    line.ClearLog();
+    c.PollRequest = 1;
+    ASSERT_TRUE(WaitUntil([&] { return line.HoldsReply(); }));
+    // Given while the tick's cycle is under way: it goes in a cycle of its own after that one.
+    ASSERT_EQ(c.SetPollCommands(standing, int(standing.size()), 24, 1, int(follow.size()), follow), 1);
+    for (int row = 0; row < 6; ++row) ASSERT_NO_FATAL_FAILURE(release());
+    ASSERT_TRUE(WaitUntil([&] { return line.FrameCount() == 7 && line.HoldsReply(); }));
+    ASSERT_EQ(CommandsSince(6), std::vector<AnsiString>{"G0D**0FA0"});
+    ASSERT_EQ(c.PollRequest, 0);
+
+    DeviceCommandQueue commands;
+    ASSERT_EQ(commands.Add(c, {step, follow, 24, true, true}), DeviceCommandQueue::TResult::Taken);
+    ASSERT_TRUE(commands.ReplaceStanding(c, {held, follow, 24, false, true}));
+    for (int i = 0; i < 20 && !idle(); ++i) {
+        ASSERT_TRUE(WaitUntil([&] { return line.HoldsReply() || idle(); }))
+            << "the cycle stopped after " << CommandsSince(6).size() << " frames";
+        if (line.HoldsReply()) {
+            ASSERT_NO_FATAL_FAILURE(release());
+        }
+    }
+    ASSERT_TRUE(WaitUntil(idle));
+    EXPECT_EQ(CommandsSince(6),
+              (std::vector<AnsiString>{"G0D**0FA0", "S081", "S082", "S083", "C14*************", "P10*********",
+                                       "G0D**0BB8", "S081", "S082", "S083", "C14*************", "P10*********"}));
+    line.First().ClearFaults();
+    c.Close(3);
+}
+
+// A program's step handed over as a one-shot, and withdrawn by a hold just as the poll thread
+// has found its cycle due and is about to take the first frame: no frame goes, and no cycle
+// stands half sent until the next tick. The hold's command goes with that tick.
+TEST_F(SerialChannel, AStepWithdrawnAsItsCycleIsAboutToBeginLeavesNoCycleHalfSent)
+{
+    // The poll thread waits where the test armed it, until the test lets it go on.
+    std::mutex m;
+    std::condition_variable cv;
+    bool armed = false, reached = false, released = false;
+    StartLine();
+    CRS232 c(1);
+    Connect(c);
+    CTransceiverRS232* poll = c.PollThread();
+    ASSERT_NE(poll, nullptr);
+    poll->BeforeFrameTaken = [&] {
+        std::unique_lock<std::mutex> l(m);
+        if (!std::exchange(armed, false)) return;
+        reached = true;
+        cv.notify_all();
+        cv.wait_for(l, std::chrono::seconds(10), [&] { return released; });
+    };
+    struct Release {
+        std::mutex& m;
+        std::condition_variable& cv;
+        bool& released;
+        void operator()()
+        {
+            const std::lock_guard<std::mutex> l(m);
+            released = true;
+            cv.notify_all();
+        }
+        ~Release() { (*this)(); }
+    } release{m, cv, released};
+    PressOkAndWaitForResult(WaitForVerdict(c));
+    auto idle = [&] { return c.PollRequest == 0 && !c.CycleUnderWayOrDue(); };
+    ASSERT_TRUE(WaitUntil(idle));
+    auto frame = [](const char* command) { return CTolvarProtocol::BuildCommandFrame(command, 1); };
+    const AnsiString follow = frame("C14*************");
+    const AnsiString step = frame("G0D**1194"), held = frame("G0D**0BB8");
+
+    line.ClearLog();
+    {
+        const std::lock_guard<std::mutex> l(m);
+        armed = true;
+    }
+    DeviceCommandQueue commands;
+    ASSERT_EQ(commands.Add(c, {step, follow, 24, true, true}), DeviceCommandQueue::TResult::Taken);
+    {
+        std::unique_lock<std::mutex> l(m);
+        ASSERT_TRUE(cv.wait_for(l, std::chrono::seconds(10), [&] { return reached; }));
+    }
+    ASSERT_TRUE(commands.ReplaceStanding(c, {held, follow, 24, false, true}));
+    release();
+    const int passes = poll->PassCount;
+    ASSERT_TRUE(WaitUntil([&] { return poll->PassCount >= passes + 2; }));
+    EXPECT_TRUE(idle()) << "the cycle stands at row " << int(poll->Position);
+    EXPECT_EQ(line.FrameCount(), 0u);
+
+    c.PollRequest = 1;
+    ASSERT_TRUE(WaitUntil([&] { return idle() && line.FrameCount() >= 6; }));
+    EXPECT_EQ(CommandsSince(0),
+              (std::vector<AnsiString>{"G0D**0BB8", "S081", "S082", "S083", "C14*************", "P10*********"}));
     c.Close(3);
 }
 
