@@ -262,11 +262,15 @@ void CTransceiver::DropCommandsOnLoss()
     });
 }
 
-void CTransceiver::NextCommand()
+bool CTransceiver::NextCommand()
 {
     std::lock_guard<std::mutex> hold(refillHold_);
     std::lock_guard<std::mutex> l(queueMutex_);
-    if (!Protocol) return;
+    if (!Protocol) return false;
+    // Looked at again under the lock: a hold on the user-interface thread may have withdrawn
+    // the one-shot whose cycle the pass found due. A frame taken anyway would begin a cycle
+    // that nothing asks to go on, and it would stand half sent until the next tick.
+    if (owner_->PollRequest == 0 && !commandCycle_) return false;
     const int position = Position;
     if (position == 0 && standingGiven_ && !oneShotQueued_ && Count > 0) {
         // A standing command given after this cycle was loaded goes in it: the cycle never
@@ -293,6 +297,7 @@ void CTransceiver::NextCommand()
         owner_->PollRequest.compare_exchange_strong(asked, CChannel::PollRequestServed);
     }
     owner_->SetRowBoundMs(RowBoundMs());
+    return true;
 }
 
 void CTransceiver::OnTerminateRequested()
@@ -600,7 +605,8 @@ bool CTransceiver::PrepareRequest()
     else if (!GoOnAfterFault())
         return false;
     if (owner_->PollRequest == 0 && !commandCycle_) return false;
-    NextCommand();
+    if (BeforeFrameTaken) BeforeFrameTaken();
+    if (!NextCommand()) return false;
     requestInProgress_ = true;
     return true;
 }

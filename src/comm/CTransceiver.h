@@ -60,7 +60,9 @@ public:
     // Steps of the send queue (this thread; they take the queue's lock).
     void UpdateCount();
     void RefillQueue();
-    void NextCommand();
+    // Takes the next frame of the cycle; false when no cycle is due any more (a one-shot's
+    // cycle withdrawn since the pass looked).
+    bool NextCommand();
     // The link is lost (user-interface thread): a one-shot command that has not gone out in
     // both its cycles never goes out once the link is back, and the status poll stands
     // again. Returns that command and what the unit got of it (an empty frame when none
@@ -101,6 +103,9 @@ public:
 
     // Passes of the loop so far (for watching the thread; the loop does not use it).
     std::atomic<int> PassCount{0};
+    // Called on this thread when a pass has found a cycle due, just before it takes the
+    // frame, so a test can hold the thread there. Set before polling starts.
+    std::function<void()> BeforeFrameTaken;
 
     // True while the link to the unit is lost (a port that failed, a dropped connection)
     // and the thread tries to get it back.

@@ -5,6 +5,9 @@
 
 #include <QTemporaryDir>
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <utility>
 
 #include "SerialChannelFixture.h"
 #include "comm/CIdentification.h"
@@ -329,6 +332,71 @@ TEST_F(SerialChannel, AStepWithdrawnWhileAStandingCommandsCycleIsUnderWayLetsTha
               (std::vector<AnsiString>{"G0D**0FA0", "S081", "S082", "S083", "C14*************", "P10*********",
                                        "G0D**0BB8", "S081", "S082", "S083", "C14*************", "P10*********"}));
     line.First().ClearFaults();
+    c.Close(3);
+}
+
+// A program's step handed over as a one-shot, and withdrawn by a hold just as the poll thread
+// has found its cycle due and is about to take the first frame: no frame goes, and no cycle
+// stands half sent until the next tick. The hold's command goes with that tick.
+TEST_F(SerialChannel, AStepWithdrawnAsItsCycleIsAboutToBeginLeavesNoCycleHalfSent)
+{
+    // The poll thread waits where the test armed it, until the test lets it go on.
+    std::mutex m;
+    std::condition_variable cv;
+    bool armed = false, reached = false, released = false;
+    StartLine();
+    CRS232 c(1);
+    Connect(c);
+    CTransceiverRS232* poll = c.PollThread();
+    ASSERT_NE(poll, nullptr);
+    poll->BeforeFrameTaken = [&] {
+        std::unique_lock<std::mutex> l(m);
+        if (!std::exchange(armed, false)) return;
+        reached = true;
+        cv.notify_all();
+        cv.wait_for(l, std::chrono::seconds(10), [&] { return released; });
+    };
+    struct Release {
+        std::mutex& m;
+        std::condition_variable& cv;
+        bool& released;
+        void operator()()
+        {
+            const std::lock_guard<std::mutex> l(m);
+            released = true;
+            cv.notify_all();
+        }
+        ~Release() { (*this)(); }
+    } release{m, cv, released};
+    PressOkAndWaitForResult(WaitForVerdict(c));
+    auto idle = [&] { return c.PollRequest == 0 && !c.CycleUnderWayOrDue(); };
+    ASSERT_TRUE(WaitUntil(idle));
+    auto frame = [](const char* command) { return CTolvarProtocol::BuildCommandFrame(command, 1); };
+    const AnsiString follow = frame("C14*************");
+    const AnsiString step = frame("G0D**1194"), held = frame("G0D**0BB8");
+
+    line.ClearLog();
+    {
+        const std::lock_guard<std::mutex> l(m);
+        armed = true;
+    }
+    DeviceCommandQueue commands;
+    ASSERT_EQ(commands.Add(c, {step, follow, 24, true, true}), DeviceCommandQueue::TResult::Taken);
+    {
+        std::unique_lock<std::mutex> l(m);
+        ASSERT_TRUE(cv.wait_for(l, std::chrono::seconds(10), [&] { return reached; }));
+    }
+    ASSERT_TRUE(commands.ReplaceStanding(c, {held, follow, 24, false, true}));
+    release();
+    const int passes = poll->PassCount;
+    ASSERT_TRUE(WaitUntil([&] { return poll->PassCount >= passes + 2; }));
+    EXPECT_TRUE(idle()) << "the cycle stands at row " << int(poll->Position);
+    EXPECT_EQ(line.FrameCount(), 0u);
+
+    c.PollRequest = 1;
+    ASSERT_TRUE(WaitUntil([&] { return idle() && line.FrameCount() >= 6; }));
+    EXPECT_EQ(CommandsSince(0),
+              (std::vector<AnsiString>{"G0D**0BB8", "S081", "S082", "S083", "C14*************", "P10*********"}));
     c.Close(3);
 }
 

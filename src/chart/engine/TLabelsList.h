@@ -52,6 +52,8 @@ public:
     void AppendAt(int index, const AnsiString& text);
     // Number of distinct texts in use (for tests and the memory estimate).
     int DistinctCount() const { return static_cast<int>(FIndex.size()); }
+    // Room of the entry array (reserved, not filled), for the memory estimate.
+    int EntryCapacity() const { return static_cast<int>(FEntries.capacity()); }
 
 private:
     struct Entry {
