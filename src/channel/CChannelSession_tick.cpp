@@ -189,7 +189,17 @@ void CChannelSession::TakeAwaitedFirstPoint()
         FFirstPointTimer->stop();
         return;
     }
-    if (!FirstPointDue(platform::clock().MilliTicks())) return;
+    // Read before the replies are taken: the poll thread hands a cycle's replies over before
+    // it marks the cycle done.
+    CChannel* channel = FChannelObject.get();
+    const bool pollIdle = channel->PollRequest == 0 && !channel->CycleUnderWayOrDue();
+    channel->TakeReceivedReplies();
+    if (!FirstPointDue(platform::clock().MilliTicks())) {
+        // The cycle asked for at the start was one already under way: the rows it had answered
+        // before the start are not renewed, and nothing else asks before the next interval.
+        if (pollIdle) channel->RequestPollCycle(FSamplingInterval * 1000);
+        return;
+    }
     // Taken as the cycle came back, between the window's ticks: they follow one interval
     // after it, so the rows keep the interval from the first on.
     if (Tick() && OnFirstPointTaken) OnFirstPointTaken();

@@ -1053,6 +1053,47 @@ TEST_F(FaultTicksTest, AFirstPointWaitsForACycleLongerThanTheIntervalAfterALongF
     }
 }
 
+// A new recording in the window (its time axis starts anew) a minute after the last tick,
+// while the cycle asked for then has answered its first row only: that cycle goes on, but
+// the first point waits for every row to be answered after the start, the first row too,
+// and holds the unit's values of then; it comes without a tick.
+TEST_F(FaultTicksTest, ARecordingStartedWhileACycleIsUnderWayTakesItsFirstPointFromAWholeCycleAfterIt)
+{
+    support::SimulatedUnitLine line;
+    line.SetReplyClock([this] { return deviceClock.NowMs(); });
+    CChannelSession s(1);
+    ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(line, s));
+    support::SimulatedUnit& unit = line.First();
+    s.Settings.Interval = "5";
+    SetPattern(unit, 1);
+    Connect(s, Path("again"));
+    ASSERT_TRUE(AwaitCycle(s));
+
+    // The next cycle is slow: each reply comes 299 ms after its request, with the unit's
+    // values of the request's arrival. Those of the first row are older than the start.
+    unit.InjectFault(support::UnitFault::LateReply, -1, 299);
+    const int before = Requests(unit);
+    clock.AdvanceMs(60000);
+    s.Tick();
+    ASSERT_TRUE(Await([&] { return line.HoldsReply() && Requests(unit) > before; }));
+    SetPattern(unit, 2);
+    const std::size_t written = line.RepliesWritten();
+    deviceClock.AdvanceMs(299);
+    ASSERT_TRUE(
+        Await([&] { return line.RepliesWritten() > written && line.HoldsReply() && Requests(unit) > before + 1; }));
+    // The first row's reply is taken before the start; the second row waits for its reply.
+    platform::UiDispatcher::Instance().ProcessPending();
+    s.StartTimeAxis();
+    TFastLineSeries* first = s.ValueSeries(0);
+    EXPECT_EQ(first->Count(), 0);
+    unit.ClearFaults();
+    deviceClock.AdvanceMs(299);
+    ASSERT_TRUE(Await([&] { return first->Count() >= 1; }));
+    EXPECT_NE(first->GetXLabel(0), ChannelText(resources::RowErrorExclamation));
+    for (int k : kWatched) EXPECT_EQ(s.ValueSeries(k)->GetyValue(0), Expected(k, 2)) << k;
+    ASSERT_TRUE(s.Close());
+}
+
 // Stops of the whole program between two ticks (the device layer's clock and the program's
 // move on at once, the poll thread between two passes): at 60 s one of 3 s, at 10 s two of
 // 5 s, shorter than the interval. The values are fetched anew as soon as the program runs
