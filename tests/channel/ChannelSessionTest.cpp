@@ -561,12 +561,22 @@ private:
 // recording's step.
 TEST_F(ChannelSessionTest, RowsAndProtocolLinesTellOneTimeOverHoldsAndClockSteps)
 {
+    // The clock outlives the session's threads and the saves it set off, which read it, also
+    // when the test stops early: it is given back once they are done.
+    HeldBetweenReads held(clock);
+    struct GiveBack {
+        platform::Clock* clock;
+        ~GiveBack()
+        {
+            TDataFileSaveQueue::Instance().WaitIdle();
+            platform::SetClock(clock);
+        }
+    } giveBack{&clock};
     support::SimulatedUnitLine line;
     CChannelSession s(2);
     ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(line, s));
     s.Settings.Interval = "5";
     s.Settings.TimeAxisStyle = 1;
-    HeldBetweenReads held(clock);
     platform::SetClock(&held);
     Connect(s, Path("onetime.csv"));
     const TFastLineSeries* s0 = s.ValueSeries(0);
@@ -608,7 +618,6 @@ TEST_F(ChannelSessionTest, RowsAndProtocolLinesTellOneTimeOverHoldsAndClockSteps
     ASSERT_TRUE(Await([&] { return s0->Count() >= 1; }));
     EXPECT_NEAR((s0->GetxValue(0) - Now()) * SecsPerDay, 0, 0.001);
     ASSERT_TRUE(s.Close());
-    platform::SetClock(&clock);
 }
 
 TEST_F(ChannelSessionTest, PartsWrittenOnlyAsTheyEndHoldEveryPointAndTheirOwnProtocolOnce)
