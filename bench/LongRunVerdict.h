@@ -35,8 +35,8 @@ struct Hour {
     long listKb = 0;    // room of the series' value lists and label entries
     long points = 0;
     double uiMsPerTick = 0;
-    // The thread's CPU milliseconds for a fixed job just after the hour: what the machine's
-    // other work made of its time (0: not measured).
+    // The thread's CPU milliseconds for a fixed job, the mean of its runs through the hour:
+    // what the machine's other work made of the thread's time (0: not measured).
     double referenceMs = 0;
 };
 
