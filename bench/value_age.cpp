@@ -34,6 +34,7 @@
 
 #include "BenchVerdict.h"
 #include "ProcessHolds.h"
+#include "app/RecordedDataWriter.h"
 #include "channel/CChannelSession.h"
 #include "chart/series/TFastLineSeries.h"
 #include "comm/CChannel.h"
@@ -341,6 +342,8 @@ void BM_ValueAgeOfGoodPoints(benchmark::State& state, Setup setup)
         }
     }
     platform::SetDialogs(nullptr);
+    // The saves the closed sessions set off read the clock: it goes only once they are done.
+    TDataFileSaveQueue::Instance().WaitIdle();
     platform::SetClock(nullptr);
     comm::ResetTiming();
 }
