@@ -23,6 +23,7 @@
 #include "app/ProgramStartup.h"
 #include "app/TfrmTitleControl.h"
 #include "app/TfrmWait.h"
+#include "app/ToolkitTranslation.h"
 #include "platform/DateTime.h"
 #include "platform/Dialogs.h"
 #include "platform/FileFolders.h"
@@ -157,6 +158,8 @@ TfrmMainWindow::~TfrmMainWindow()
     QObject::disconnect(mdiArea, nullptr, this, nullptr);
     if (ApplicationServices() == this) SetApplicationServices(nullptr);
     if (frmMainWindow == this) frmMainWindow = nullptr;
+    // The toolkit's texts go back to its own with the window that chose their language.
+    UseToolkitTranslation(CLanguage::English);
 }
 
 void TfrmMainWindow::FixFormats()

@@ -14,6 +14,7 @@
 #include "app/ProgramPictures.h"
 #include "app/TfrmMainWindow.h"
 #include "app/TfrmWait.h"
+#include "app/ToolkitTranslation.h"
 #include "platform/Dialogs.h"
 #include "platform/TextLines.h"
 #include "platform/UiThread.h"
@@ -196,6 +197,8 @@ void TfrmMainWindow::ApplyLanguage(int language)
     Language = CLanguage::Instance();
     Language->SetCurrentLanguage(language);
     FLanguageIndex = language;
+    // The toolkit's dialogs and the key names of the menus' shortcuts follow.
+    UseToolkitTranslation(language);
     auto text = [&](int row) {
         AnsiString out;
         return Language->LookupText(language, row, out);

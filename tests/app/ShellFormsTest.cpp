@@ -2,10 +2,14 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <set>
 
@@ -16,6 +20,7 @@
 #include "app/TfrmSerialNumber.h"
 #include "app/TfrmTitleControl.h"
 #include "app/TfrmWait.h"
+#include "app/ToolkitTranslation.h"
 #include "platform/Dialogs.h"
 #include "platform/UiDispatcher.h"
 #include "resources/TextRows.h"
@@ -225,4 +230,61 @@ TEST(WaitBoxTest, HoldsItsWholeTextInBothLanguages)
     box.ShowText(longer);
     EXPECT_GE(box.txtWait->width(), box.txtWait->fontMetrics().horizontalAdvance(longer));
     box.hide();
+}
+
+namespace {
+
+// The toolkit's texts of a file dialog opened now: its cancel button and its folder label.
+QStringList FileDialogTexts()
+{
+    QFileDialog dialog(nullptr, "?");
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    const auto* box = dialog.findChild<QDialogButtonBox*>();
+    const auto* lookIn = dialog.findChild<QLabel*>("lookInLabel");
+    if (!box || !box->button(QDialogButtonBox::Cancel) || !lookIn) return {};
+    return {box->button(QDialogButtonBox::Cancel)->text(), lookIn->text()};
+}
+
+}  // namespace
+
+// The toolkit's own parts of the dialogs and its key names follow the program's language:
+// German with the German window, its own English again after a switch to English, and the
+// menus' shortcuts are named as the program's hints name them.
+TEST(ToolkitTextsTest, DialogsAndKeyNamesFollowTheProgramLanguage)
+{
+    FakeChannelFactory factory;
+    std::unique_ptr<TfrmMainWindow> window = std::make_unique<TfrmMainWindow>(&factory, CLanguage::German);
+    window->tmrPopUp->stop();
+    auto shortcutName = [](const QAction* a) { return a->shortcut().toString(QKeySequence::NativeText); };
+    // Each zoom button's hint names the key of its menu item.
+    auto hintsNameTheShortcuts = [&] {
+        const std::pair<QAction*, QAction*> pairs[] = {{window->cmdTotalFocus, window->mnuTotalFocus},
+                                                       {window->cmdSeriesShowLeft, window->mnuSeriesShowLeft},
+                                                       {window->cmdSeriesShowRight, window->mnuSeriesShowRight},
+                                                       {window->cmdSaveZoom, window->mnuSaveZoom}};
+        for (const auto& [button, item] : pairs)
+            if (!button->toolTip().contains("(" + shortcutName(item) + ")"))
+                return button->toolTip() + " / " + shortcutName(item);
+        return QString();
+    };
+
+    EXPECT_TRUE(ToolkitTranslationLoaded());
+    EXPECT_EQ(FileDialogTexts(), QStringList({"Abbrechen", "Suchen in:"}));
+    EXPECT_EQ(shortcutName(window->mnuOpenFile), "Strg+O");
+    EXPECT_EQ(shortcutName(window->mnuSeriesShowRight), "Strg+Alt+W");
+    EXPECT_EQ(hintsNameTheShortcuts(), "");
+
+    window->mnuEnglishClick();
+    EXPECT_FALSE(ToolkitTranslationLoaded());
+    EXPECT_EQ(FileDialogTexts(), QStringList({"Cancel", "Look in:"}));
+    EXPECT_EQ(shortcutName(window->mnuOpenFile), "Ctrl+O");
+    EXPECT_EQ(hintsNameTheShortcuts(), "");
+
+    window->mnuGermanClick();
+    EXPECT_EQ(FileDialogTexts(), QStringList({"Abbrechen", "Suchen in:"}));
+    // The window that chose the language takes the toolkit's translation with it.
+    window.reset();
+    EXPECT_FALSE(ToolkitTranslationLoaded());
+    EXPECT_EQ(FileDialogTexts(), QStringList({"Cancel", "Look in:"}));
+    CLanguage::Instance()->SetCurrentLanguage(CLanguage::German);
 }
