@@ -472,8 +472,7 @@ std::function<void(const std::string&)> CChannelSession::QueuedWorkFailed()
 {
     std::weak_ptr<bool> alive = FAlive;
     return [this, alive](const std::string& what) {
-        if (auto a = alive.lock(); a && *a)
-            AddProtocolLine(" " + ChannelText("Interner Fehler: ", "Internal error: ") + AnsiString(what));
+        if (auto a = alive.lock(); a && *a) AddProtocolLine(ChannelText(RowInternalError, {AnsiString(what)}));
     };
 }
 
@@ -532,8 +531,7 @@ bool CChannelSession::NoteReplacedPartFile(bool giveUp)
             fresh || giveUp ? FReplacedLook->Wait(platform::BriefFileLookMs) : FReplacedLook->Answered();
         if (!answered && !giveUp) return false;
         if (answered && !FReplacedLook->Answer().empty())
-            AddProtocolLine(ChannelText(" Eine vorhandene Datei wird ersetzt: ", " An existing file is replaced: ") +
-                            PartFileName());
+            AddProtocolLine(ChannelText(RowExistingFileReplaced, {PartFileName()}));
         FReplacedLook.reset();
     }
     FPartWritten = true;
@@ -1144,11 +1142,7 @@ bool CChannelSession::Close()
                                         resources::RowRecordingStaysInMemory);
     const bool written = waited && **result;
     if (!waited) AddProtocolLine(" " + ChannelText(resources::RowSavingFailed) + " " + name);
-    if (waited && !written &&
-        !ChannelAskYesNo(ChannelText("Die Aufzeichnung konnte nicht gespeichert werden. Kanal trotzdem "
-                                     "schließen und die Daten verwerfen?",
-                                     "The recording could not be saved. Close the channel anyway and "
-                                     "discard the data?"))) {
+    if (waited && !written && !ChannelAskYesNo(ChannelText(resources::RowAskDiscardUnsavedRecording))) {
         if (OnTimers) OnTimers(true);
         return false;
     }

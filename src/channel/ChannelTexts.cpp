@@ -19,18 +19,7 @@ AnsiString ChannelText(resources::TextRow row)
 
 AnsiString ChannelText(resources::TextRow row, std::initializer_list<AnsiString> fields)
 {
-    AnsiString text = ChannelText(row);
-    int n = 0;
-    for (const AnsiString& field : fields) {
-        const AnsiString mark = "$" + IntToStr(++n);
-        if (const auto at = text.find(mark); at != AnsiString::npos) text.replace(at, mark.size(), field);
-    }
-    return text;
-}
-
-AnsiString ChannelText(const char* german, const char* english)
-{
-    return ChannelLanguage() == CLanguage::English ? english : german;
+    return FillTextFields(ChannelText(row), fields);
 }
 
 bool ChannelAskYesNo(const AnsiString& text)

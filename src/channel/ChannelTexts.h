@@ -9,8 +9,6 @@
 int ChannelLanguage();
 // A row of the text table in that language.
 AnsiString ChannelText(resources::TextRow row);
-// The text in German or English as the language says.
-AnsiString ChannelText(const char* german, const char* english);
 // A row with its fields "$1", "$2", ... filled in.
 AnsiString ChannelText(resources::TextRow row, std::initializer_list<AnsiString> fields);
 // The main window's yes/no question (caption "Warnung"/"Warning"); true for yes.

@@ -762,27 +762,16 @@ void CChannel::OtherUnitAnswers(const AnsiString& where, const AnsiString& name,
     if (found == otherUnit_) return;
     otherUnit_ = found;
     auto unit = [](const AnsiString& number, const AnsiString& unitName) {
-        return LanguageText("Seriennummer ", "serial number ") +
-               (number.empty() ? LanguageText("unbekannt", "unknown") : number) + " (" + unitName + ")";
+        return LookupText(RowUnitBySerialNumber,
+                          {number.empty() ? LookupText(RowSerialNumberUnknown) : number, unitName});
     };
     const AnsiString expected = unit(DeviceNumber, identifiedName_);
     const AnsiString other = unit(serial, name);
     IChannelWindow* w = Window();
     if (!w) return;
-    w->MemoAdd(TChannelMemo::memSerialData,
-               ErrorLine(LanguageText(" Anderes Gerät an ", " Another unit on ") + where + ": " + other +
-                         LanguageText(" statt ", " instead of ") + expected +
-                         LanguageText(", seine Werte werden nicht aufgezeichnet", ", its values are not recorded")));
-    w->ReportOtherUnit(LanguageText("Kanal ", "Channel ") + IntToStr(channel_) + ": " +
-                       LanguageText("An ", "Another unit answers on ") + where +
-                       LanguageText(" antwortet ein anderes Gerät.", ".") + "\n" +
-                       LanguageText("Erwartet: ", "Expected: ") + expected + "\n" +
-                       LanguageText("Gefunden: ", "Found: ") + other + "\n" +
-                       LanguageText("Seine Werte werden nicht aufgezeichnet; die Punkte sind mit \"",
-                                    "Its values are not recorded; the points are marked \"") +
-                       LookupText(RowErrorExclamation) +
-                       LanguageText("\" markiert, bis das erwartete Gerät wieder antwortet.",
-                                    "\" until the expected unit answers again."));
+    w->MemoAdd(TChannelMemo::memSerialData, ErrorLine(LookupText(RowOtherUnitLine, {where, other, expected})));
+    w->ReportOtherUnit(
+        LookupText(RowOtherUnitMessage, {IntToStr(channel_), where, expected, other, LookupText(RowErrorExclamation)}));
 }
 
 void CChannel::DecodeName(const AnsiString& reply)

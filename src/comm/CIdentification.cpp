@@ -210,8 +210,7 @@ void CIdentification::Evaluate(Stage s)
             if (channel->LastReplyDecoded() && !channel->GetDeviceNumber().empty())
                 memo(LookupText(RowSerialNumberIs) + channel->GetDeviceNumber());
             else
-                memo(LanguageText("Das Gerät hat keine Seriennummer gemeldet.",
-                                  "The device did not report a serial number."));
+                memo(LookupText(RowNoSerialNumberReported));
             SupportedList += kStages[s].listed;
             break;
         case stG:
@@ -230,8 +229,7 @@ void CIdentification::Evaluate(Stage s)
                 memo(LookupText(RowLowerLimit) + FloatToStr(channel->GetLowerLimit(ch)) + kDegrees);
             } else {
                 // The checks keep their wide defaults; they are no limits of the unit.
-                memo(LanguageText("Das Gerät hat keine Sollwertgrenzen gemeldet.",
-                                  "The device did not report setpoint limits."));
+                memo(LookupText(RowNoSetpointLimitsReported));
             }
             SupportedList += kStages[s].listed;
             break;

@@ -12,6 +12,9 @@
 #include "comm/TZSocket.h"
 #include "platform/UiDispatcher.h"
 #include "platform/UiThread.h"
+#include "resources/TextRows.h"
+
+using namespace resources;
 
 namespace {
 
@@ -149,31 +152,25 @@ AnsiString CTCPIP::ConnectionFailureText()
     const AnsiString where = IPAddress + ":" + TCPPort;
     // A send after the unit closed the connection fails like one after a reset: the
     // orderly end the socket saw is what happened.
-    if (connected_ && socket_ && socket_->ClosedByPeer())
-        return LanguageText("Das Gerät unter ", "The unit at ") + where +
-               LanguageText(" hat die Verbindung beendet.", " closed the connection.");
-    if (connected_ && socketError_ == 0 && answered_)
-        return LanguageText("Das Gerät unter ", "The unit at ") + where +
-               LanguageText(" antwortet, aber nicht mit gültigen Antworten.", " answers, but not with valid replies.");
-    if (connected_ && socketError_ == 0)
-        return LanguageText("Das Gerät unter ", "The unit at ") + where +
-               LanguageText(" antwortet nicht.", " does not answer.");
+    if (connected_ && socket_ && socket_->ClosedByPeer()) return LookupText(RowUnitClosedConnection, {where});
+    if (connected_ && socketError_ == 0 && answered_) return LookupText(RowUnitAnswersInvalidly, {where});
+    if (connected_ && socketError_ == 0) return LookupText(RowUnitAtDoesNotAnswer, {where});
     AnsiString reason;
     switch (socketError_) {
-        case 10061: reason = LanguageText("Verbindung abgelehnt", "connection refused"); break;
+        case 10061: reason = LookupText(RowConnectionRefused); break;
         case 10050:
         case 10051:
         case 10064:
-        case 10065: reason = LanguageText("nicht erreichbar", "unreachable"); break;
-        case 10060: reason = LanguageText("Zeitüberschreitung", "timed out"); break;
+        case 10065: reason = LookupText(RowHostUnreachable); break;
+        case 10060: reason = LookupText(RowConnectionTimedOut); break;
         case TZSocket::errNoHost:
         case 11001:
         case 11002:
-        case 11004: reason = LanguageText("Host nicht gefunden", "host not found"); break;
-        case 0: reason = LanguageText("Zeitüberschreitung", "timed out"); break;
+        case 11004: reason = LookupText(RowHostNotFound); break;
+        case 0: reason = LookupText(RowConnectionTimedOut); break;
         default: reason = TZSocket::SocketErrorText(socketError_); break;
     }
-    return LanguageText("Keine Verbindung zu ", "No connection to ") + where + ": " + reason;
+    return LookupText(RowNoConnectionTo, {where, reason});
 }
 
 AnsiString CTCPIP::DirectExchange(const AnsiString& frame, int frameLength, int replyLength, TfrmIdentification* window)

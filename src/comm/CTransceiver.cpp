@@ -13,6 +13,7 @@
 #include "platform/Exception.h"
 #include "platform/UiDispatcher.h"
 #include "platform/UiThread.h"
+#include "resources/TextRows.h"
 
 namespace comm {
 int ReconnectDelayMs(int attempt)
@@ -397,6 +398,27 @@ void CTransceiver::DeliverReply(const AnsiString& reply)
     });
 }
 
+AnsiString TLinkLine::Text() const
+{
+    return Row < 0 ? AnsiString() : LookupText(Row, {Name});
+}
+
+void CTransceiver::DeliverError(const TLinkLine& line)
+{
+    delivered_ = true;
+    owner_->NoteProgress();
+    // As for a fixed line; the words are looked up where the line is written.
+    const AnsiString stamp = CChannel::ErrorLine("");
+    Hand([this, stamp, line, frame = CurrentFrame] {
+        owner_->NoteExchangeEnded(frame, false);
+        owner_->RequestEnded();
+        owner_->MarkValuesOutdated();
+        owner_->LogErrorLine(stamp + line.Text());
+    });
+    owner_->NoteFault();
+    owner_->CommError = 1;
+}
+
 void CTransceiver::DeliverError(const AnsiString& text)
 {
     delivered_ = true;
@@ -427,7 +449,7 @@ void CTransceiver::SerialExchange(comm::IByteLink& link, const AnsiString& portN
     int count = SerialRequest(link, frame, buffer.data(), wanted);
     if (count < 0) {
         // The port failed (an unplugged adapter): it is reopened once the device is back.
-        LinkLost(" Port error: " + link.LastErrorText(), " Port " + portName + " reopened");
+        LinkLost({resources::RowPortError, link.LastErrorText()}, {resources::RowPortReopened, portName});
         return;
     }
     for (int i = 0; i < count; ++i)
@@ -483,7 +505,7 @@ bool CTransceiver::SerialAsk(comm::IByteLink& link, const AnsiString& frame, int
     return true;
 }
 
-void CTransceiver::LinkLost(const AnsiString& line, const AnsiString& restored)
+void CTransceiver::LinkLost(const TLinkLine& line, const TLinkLine& restored)
 {
     if (linkLost_) return;
     restoredLine_ = restored;
@@ -496,7 +518,7 @@ void CTransceiver::LinkLost(const AnsiString& line, const AnsiString& restored)
     DropCommandsOnLoss();
 }
 
-void CTransceiver::CheckUnitFirst(const AnsiString& restored)
+void CTransceiver::CheckUnitFirst(const TLinkLine& restored)
 {
     if (linkLost_) return;
     restoredLine_ = restored;
@@ -564,8 +586,8 @@ bool CTransceiver::RecoverLink()
             Sync([this] {
                 owner_->SameUnitAnswers();
                 owner_->MarkValuesOutdated();
-                if (IChannelWindow* w = owner_->Window(); w && !restoredLine_.empty())
-                    w->MemoAdd(TChannelMemo::memSerialData, CChannel::ErrorLine(restoredLine_));
+                if (IChannelWindow* w = owner_->Window(); w && restoredLine_.Row >= 0)
+                    w->MemoAdd(TChannelMemo::memSerialData, CChannel::ErrorLine(restoredLine_.Text()));
             });
             return true;
         }

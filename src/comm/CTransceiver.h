@@ -19,6 +19,15 @@
 
 class CChannel;
 
+// A protocol line of the text table about the link, with the name of the port or address it
+// tells of. It is put into words on the user-interface thread when it is written, in the
+// window's language then.
+struct TLinkLine {
+    int Row = -1;  // -1: no line
+    AnsiString Name;
+    AnsiString Text() const;
+};
+
 // The loop shared by the RS232, RS485 and TCP/IP poll threads. The thread owns its send
 // queue and its exchanges and never waits for the user-interface thread before a request
 // goes out: the queue's steps run here under the queue's lock, and each reply (or error
@@ -137,6 +146,8 @@ protected:
     void DeliverReply(const AnsiString& reply);
     // Sets the error flag and hands the error line with date and time to the channel.
     void DeliverError(const AnsiString& text);
+    // The same for a line of the text table.
+    void DeliverError(const TLinkLine& line);
     CChannel* Owner() const { return owner_; }
 
     // The link to the unit is gone: `line` goes to the protocol once, the ticks show the
@@ -146,7 +157,7 @@ protected:
     // the same commands. Whatever answers on a reopened port or a new connection may be
     // another unit (two adapters plugged back in the other order, another unit at the
     // address): until it has given the same name and serial number, no point is good.
-    void LinkLost(const AnsiString& line, const AnsiString& restored);
+    void LinkLost(const TLinkLine& line, const TLinkLine& restored);
     // One exchange of the current frame on a serial link: the reply, a synchronisation
     // error or a time-out goes to the channel; a failed port is reported as lost (portName
     // names it in the protocol). A reply that is not the request's (CChannel::AnswersRequest)
@@ -173,7 +184,7 @@ protected:
 
     // The link is back, but not through this thread's own reconnection (another slave's
     // thread reopened the shared port): the unit is identified again before the next frame.
-    void CheckUnitFirst(const AnsiString& restored);
+    void CheckUnitFirst(const TLinkLine& restored);
 
     // One request of the unit check on this thread's link: the reply as read (empty when
     // none came); false when the link failed.
@@ -240,7 +251,7 @@ private:
     bool reopenNeeded_ = false;
     // The last check found another unit: its ticks are errors, but no link errors.
     bool otherUnitFound_ = false;
-    AnsiString restoredLine_;
+    TLinkLine restoredLine_;
     // The queue's first row holds a one-shot command frame (loaded by the last refill).
     bool oneShotQueued_ = false;
     // A standing command was given since the last refill, and the first row holds one that

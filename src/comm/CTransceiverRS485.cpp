@@ -6,6 +6,7 @@
 
 #include "comm/CChannel.h"
 #include "comm/CommTiming.h"
+#include "resources/TextRows.h"
 
 bool IsReplyFromOtherSlave(const AnsiString& reply, int address)
 {
@@ -79,7 +80,7 @@ void CTransceiverRS485::Exchange()
         // Another holder reopened the port since this slave's last exchange: whatever
         // answers at the address now is identified before it is polled.
         Handle = link;
-        CheckUnitFirst(" Port " + port_->PortName() + " reopened");
+        CheckUnitFirst({resources::RowPortReopened, port_->PortName()});
         return;
     }
     Handle = link;

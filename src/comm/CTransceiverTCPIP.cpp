@@ -12,6 +12,7 @@
 #include "comm/CChannel.h"
 #include "comm/CommTiming.h"
 #include "comm/TZSocket.h"
+#include "resources/TextRows.h"
 
 namespace comm {
 
@@ -184,7 +185,7 @@ void CTransceiverTCPIP::Exchange()
         fd_ = -1;
         AnsiString peer;
         Sync([&] { peer = LinkName(); });
-        LinkLost(" Connection to " + peer + " lost !", " Connection to " + peer + " restored");
+        LinkLost({resources::RowConnectionToLost, peer}, {resources::RowConnectionToRestored, peer});
     };
     const int fd = ConnectedSocket();
     if (fd < 0) {

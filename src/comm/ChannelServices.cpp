@@ -29,10 +29,25 @@ AnsiString LookupText(int row)
     return s ? s->LookupText(s->LanguageIndex(), row) : AnsiString();
 }
 
-AnsiString LanguageText(const char* german, const char* english)
+AnsiString LookupText(int row, std::initializer_list<AnsiString> fields)
 {
-    IApplicationServices* s = ApplicationServices();
-    return (s && s->LanguageIndex() == 0) ? german : english;
+    return FillTextFields(LookupText(row), fields);
+}
+
+AnsiString FillTextFields(const AnsiString& text, std::initializer_list<AnsiString> fields)
+{
+    AnsiString out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::size_t n = i + 1 < text.size() ? std::size_t(text[i + 1] - '1') : fields.size();
+        if (text[i] == '$' && n < fields.size() && n < 9) {
+            out += fields.begin()[n];
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
 }
 
 int CurrentChannel()

@@ -2,6 +2,7 @@
 // What the device layer needs of the layers above it. The main window and the channel
 // window implement these interfaces; the device layer never includes their headers.
 #include <cstdint>
+#include <initializer_list>
 
 #include "platform/AnsiString.h"
 
@@ -120,9 +121,11 @@ void SetApplicationServices(IApplicationServices* services);
 int ShowMessageBox(const AnsiString& text, const AnsiString& caption, int flags);
 // Text of a row in the main window's current language; empty without services.
 AnsiString LookupText(int row);
-// The German or the English text, by the main window's current language (English without
-// services); for the device layer's own texts that have no row.
-AnsiString LanguageText(const char* german, const char* english);
+// The same with its fields "$1", "$2", ... filled in (a field's own text is not searched
+// for marks again).
+AnsiString LookupText(int row, std::initializer_list<AnsiString> fields);
+// Fills the marks "$1", "$2", ... of `text` with `fields`; a mark without a field stays.
+AnsiString FillTextFields(const AnsiString& text, std::initializer_list<AnsiString> fields);
 int CurrentChannel();
 // Channel window of a channel, or nullptr.
 IChannelWindow* ChannelWindowOf(int channel);

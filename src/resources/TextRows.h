@@ -521,8 +521,29 @@ enum TextRow : int {
     RowClockStepTimesFollow = 511,               // : the points' times follow it from here on.
     RowClockStepTimesAhead = 512,                // : the points' times do not go back and stay $2 s ahead of...
     RowCommErrorsSince = 513,                    // Errors since $1.
+    RowConnectionToLost = 514,                   //  Connection to $1 lost !
+    RowConnectionToRestored = 515,               //  Connection to $1 restored
+    RowPortError = 516,                          //  Port error: $1
+    RowPortReopened = 517,                       //  Port $1 reopened
+    RowOtherUnitLine = 518,                      //  Another unit on $1: $2 instead of $3, its values are not...
+    RowUnitBySerialNumber = 519,                 // serial number $1 ($2)
+    RowSerialNumberUnknown = 520,                // unknown
+    RowOtherUnitMessage = 521,                   // Channel $1: Another unit answers on $2. Expected: $3 Foun...
+    RowNoSerialNumberReported = 522,             // The device did not report a serial number.
+    RowNoSetpointLimitsReported = 523,           // The device did not report setpoint limits.
+    RowUnitClosedConnection = 524,               // The unit at $1 closed the connection.
+    RowUnitAnswersInvalidly = 525,               // The unit at $1 answers, but not with valid replies.
+    RowUnitAtDoesNotAnswer = 526,                // The unit at $1 does not answer.
+    RowNoConnectionTo = 527,                     // No connection to $1: $2
+    RowConnectionRefused = 528,                  // connection refused
+    RowHostUnreachable = 529,                    // unreachable
+    RowConnectionTimedOut = 530,                 // timed out
+    RowHostNotFound = 531,                       // host not found
+    RowInternalError = 532,                      //  Internal error: $1
+    RowExistingFileReplaced = 533,               //  An existing file is replaced: $1
+    RowAskDiscardUnsavedRecording = 534,         // The recording could not be saved. Close the channel anywa...
 };
 
-static_assert(RowCommErrorsSince + 1 == LanguageTableRows, "every row of the table has a name");
+static_assert(RowAskDiscardUnsavedRecording + 1 == LanguageTableRows, "every row of the table has a name");
 
 }  // namespace resources

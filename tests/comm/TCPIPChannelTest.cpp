@@ -377,6 +377,40 @@ TEST_F(TcpChannel, LostConnectionIsReconnectedInTheBackground)
     c.Close(3);
 }
 
+// The lines of a lost and a restored link are written in the window's language as it is
+// when each comes: German for the loss, English for the return after a switch.
+TEST_F(TcpChannel, LinkLinesSpeakTheWindowsLanguage)
+{
+    StartTcp();
+    scope.services.language = 0;
+    FakeChannelWindow& w = TcpWindow(1, line.TcpPort());
+    CTCPIP c(1);
+    ConnectAndPoll(c, w);
+    CTransceiverTCPIP* poll = c.PollThread();
+    w.memos.clear();
+    const AnsiString where = "127.0.0.1:" + IntToStr(line.TcpPort());
+    // Without the date and time in front.
+    auto protocol = [&] {
+        std::vector<AnsiString> lines;
+        for (const AnsiString& l : w.Memo(TChannelMemo::memSerialData)) lines.push_back(l.substr(19));
+        return lines;
+    };
+
+    line.StopListening();
+    Tick(c);
+    ASSERT_TRUE(Await([&] { return c.CommError == 1 && poll->IsLinkLost(); }));
+    EXPECT_EQ(protocol(), std::vector<AnsiString>{" Verbindung zu " + where + " unterbrochen !"});
+
+    scope.services.language = 1;
+    AnsiString error;
+    ASSERT_TRUE(line.ListenAgain(&error)) << error;
+    clock.AdvanceMs(comm::ReconnectDelayMs(0));
+    ASSERT_TRUE(Await([&] { return !poll->IsLinkLost(); }));
+    EXPECT_EQ(protocol(), (std::vector<AnsiString>{" Verbindung zu " + where + " unterbrochen !",
+                                                   " Connection to " + where + " restored"}));
+    c.Close(3);
+}
+
 TEST_F(TcpChannel, ReplyInTwoPiecesIsOneReply)
 {
     SplittingServer server;

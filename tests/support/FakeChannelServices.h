@@ -6,6 +6,7 @@
 
 #include "comm/CChannel.h"
 #include "platform/Dialogs.h"
+#include "resources/LanguageTable.h"
 
 namespace testfakes {
 
@@ -101,7 +102,8 @@ public:
     mutable std::mutex mutex;
 };
 
-// Main-window services with the few text rows the device layer uses, in both languages.
+// Main-window services with the text table's rows in both languages (a test may give a row
+// another text).
 class FakeApplicationServices : public IApplicationServices {
 public:
     FakeApplicationServices()
@@ -137,8 +139,11 @@ public:
     AnsiString LookupText(int lang, int row) const override
     {
         auto it = rows.find(row);
-        if (it == rows.end()) return "<row " + IntToStr(row) + ">";
-        return lang == 0 ? it->second.first : it->second.second;
+        if (it != rows.end()) return lang == 0 ? it->second.first : it->second.second;
+        // The rest as the table has them.
+        if (row < 0 || row >= resources::LanguageTableRows || lang < 0 || lang > 1)
+            return "<row " + IntToStr(row) + ">";
+        return AnsiString(resources::LanguageTable[resources::LanguageTableColumns * row + lang]);
     }
     int MessageBox(const AnsiString& text, const AnsiString& caption, int flags) override
     {
