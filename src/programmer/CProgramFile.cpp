@@ -4,13 +4,18 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/CLanguage.h"
+#include "comm/ChannelServices.h"
 #include "platform/FormatSettings.h"
 #include "platform/TextCodec.h"
 #include "programmer/CProgrammer.h"
+#include "resources/TextRows.h"
 
 namespace programfile {
 
 namespace {
+
+using namespace resources;
 
 const char* const SectionMark = "§";
 
@@ -64,77 +69,83 @@ public:
         TProgramFile p;
         if (!Prelude() || !Section("[INIT]") || !Settings(p.Settings) || !Section("[DATA]")) return false;
         while (true) {
-            if (line_ >= count_) return Fail("the file ends before \"§;\"");
+            if (line_ >= count_) return Fail(RowProgramFileEndsEarly);
             const std::vector<AnsiString> f = Fields(lines_[line_]);
             if (Trim(f[0]) == SectionMark) break;
             if (int(p.Segments.size()) >= CProgrammer::MaxSegments)
-                return Fail("more than " + IntToStr(CProgrammer::MaxSegments) + " segments");
+                return Fail(RowProgramFileTooManySegments, {IntToStr(CProgrammer::MaxSegments)});
             TProgramFileSegment seg;
             if (!Segment(f, seg)) return false;
             p.Segments.push_back(std::move(seg));
             ++line_;
         }
         if (!Mark(SectionMark) || !Mark("$")) return false;
-        if (line_ < count_) return Fail("text after the end mark \"$;\"");
+        if (line_ < count_) return Fail(RowProgramFileTextAfterEnd);
         out = std::move(p);
         return true;
     }
 
 private:
-    bool Fail(const AnsiString& reason)
+    // The line and the reason, in the window's language.
+    bool Fail(TextRow reason, std::initializer_list<AnsiString> fields = {})
     {
-        if (error_) *error_ = "line " + IntToStr(int64_t(line_ + 1)) + ": " + reason;
+        if (error_)
+            *error_ = FillTextFields(CurrentText(RowProgramFileLine),
+                                     {IntToStr(int64_t(line_ + 1)), FillTextFields(CurrentText(reason), fields)});
         return false;
     }
 
     bool Prelude()
     {
-        if (line_ >= count_) return Fail("the file is empty");
+        if (line_ >= count_) return Fail(RowProgramFileEmpty);
         // The recorded path may itself hold ';', so the header is found from the end.
         std::vector<AnsiString> f = SplitString(lines_[line_], ';');
         if (!f.empty() && Trim(f.back()).empty()) f.pop_back();
         if (f.size() < 5 || Trim(f.front()) != SectionMark || Trim(f.back()) != Header)
-            return Fail("no program-file header \"" + AnsiString(Header) + "\"");
+            return Fail(RowProgramFileNoHeader, {Header});
         ++line_;
         return true;
     }
 
     bool Section(const char* name)
     {
-        if (line_ >= count_) return Fail(AnsiString("missing section ") + name);
+        if (line_ >= count_) return Fail(RowProgramFileMissingSection, {name});
         const std::vector<AnsiString> f = Fields(lines_[line_]);
-        if (f.size() != 1 || Trim(f[0]) != name) return Fail(AnsiString("expected section ") + name);
+        if (f.size() != 1 || Trim(f[0]) != name) return Fail(RowProgramFileExpectedSection, {name});
         ++line_;
         return true;
     }
 
     bool Mark(const char* mark)
     {
-        if (line_ >= count_) return Fail(AnsiString("missing end mark \"") + mark + ";\"");
+        if (line_ >= count_) return Fail(RowProgramFileMissingEndMark, {mark});
         const std::vector<AnsiString> f = Fields(lines_[line_]);
-        if (f.size() != 1 || Trim(f[0]) != mark) return Fail(AnsiString("expected \"") + mark + ";\"");
+        if (f.size() != 1 || Trim(f[0]) != mark) return Fail(RowProgramFileExpectedEndMark, {mark});
         ++line_;
         return true;
     }
 
-    bool Choice(const AnsiString& field, int max, int& value, const char* what)
+    bool Choice(const AnsiString& field, int max, int& value, TextRow what)
     {
         if (!ParseInt(field, value) || value < 0 || value > max)
-            return Fail(AnsiString(what) + " \"" + field + "\" is not 0.." + IntToStr(max));
+            return Fail(RowProgramFileChoiceOutside, {CurrentText(what), field, IntToStr(max)});
         return true;
     }
 
     bool Settings(TProgramFileSettings& s)
     {
-        if (line_ >= count_) return Fail("missing program settings");
+        if (line_ >= count_) return Fail(RowProgramFileNoSettings);
         const std::vector<AnsiString> f = Fields(lines_[line_]);
-        if (f.size() != 5) return Fail("program settings need 5 fields, found " + IntToStr(int64_t(f.size())));
-        if (!Choice(f[0], 1, s.RepeatMode, "repeat mode") || !Choice(f[1], 1, s.EndAction, "end action")) return false;
+        if (f.size() != 5) return Fail(RowProgramFileSettingsFields, {IntToStr(int64_t(f.size()))});
+        if (!Choice(f[0], 1, s.RepeatMode, RowProgramFileRepeatMode) ||
+            !Choice(f[1], 1, s.EndAction, RowProgramFileEndAction))
+            return false;
         if (!ValidStartTemperature(f[2]))
-            return Fail("start temperature \"" + f[2] + "\" is not a number within " + SetpointToText(MinSetpoint) +
-                        " .. " + SetpointToText(MaxSetpoint));
+            return Fail(RowProgramFileStartTemperature,
+                        {f[2], SetpointToText(MinSetpoint), SetpointToText(MaxSetpoint)});
         s.StartTemperature = Trim(f[2]);
-        if (!Choice(f[3], 1, s.StirrerUsed, "stirrer choice") || !Choice(f[4], 1, s.ContactUsed, "contact choice"))
+        if (!Choice(f[3], 1, s.StirrerUsed, RowProgramFileStirrerChoice) ||
+            !Choice(f[4], 1, s.ContactUsed, RowProgramFileContactChoice))
             return false;
         ++line_;
         return true;
@@ -142,21 +153,21 @@ private:
 
     bool Segment(const std::vector<AnsiString>& f, TProgramFileSegment& seg)
     {
-        if (f.size() != 9) return Fail("a segment needs 9 fields, found " + IntToStr(int64_t(f.size())));
+        if (f.size() != 9) return Fail(RowProgramFileSegmentFields, {IntToStr(int64_t(f.size()))});
         int number = 0;
-        if (!ParseInt(f[0], number)) return Fail("segment number \"" + f[0] + "\" is not a number");
+        if (!ParseInt(f[0], number)) return Fail(RowProgramFileSegmentNumber, {f[0]});
         seg.Name = f[1];
         if (!ParseInt(f[2], seg.Duration) || seg.Duration < 0 || seg.Duration > MaxDuration)
-            return Fail("duration \"" + f[2] + "\" is not 0.." + IntToStr(MaxDuration) + " s");
+            return Fail(RowProgramFileDuration, {f[2], IntToStr(MaxDuration)});
         if (!TryStrToFloat(f[3], seg.Setpoint) || seg.Setpoint < MinSetpoint || seg.Setpoint > MaxSetpoint)
-            return Fail("setpoint \"" + f[3] + "\" is not a number within " + SetpointToText(MinSetpoint) + " .. " +
-                        SetpointToText(MaxSetpoint));
+            return Fail(RowProgramFileSetpoint, {f[3], SetpointToText(MinSetpoint), SetpointToText(MaxSetpoint)});
         if (!ParseInt(f[4], seg.AnalogOutput) || seg.AnalogOutput < MinAnalogOutput ||
             seg.AnalogOutput > MaxAnalogOutput)
-            return Fail("analogue output \"" + f[4] + "\" is not -1..1000");
-        if (!Choice(f[5], 2, seg.Contact, "floating contact")) return false;
+            return Fail(RowProgramFileAnalogueOutput, {f[4]});
+        if (!Choice(f[5], 2, seg.Contact, RowProgramFileFloatingContact)) return false;
         seg.Reserved = 0;  // never read: nothing in the program uses it
-        if (!Choice(f[7], 1, seg.ControlMode, "control mode") || !Choice(f[8], 1, seg.WaitFlag, "wait flag"))
+        if (!Choice(f[7], 1, seg.ControlMode, RowProgramFileControlMode) ||
+            !Choice(f[8], 1, seg.WaitFlag, RowProgramFileWaitFlag))
             return false;
         return true;
     }
@@ -236,7 +247,7 @@ bool Read(const std::string& path, TProgramFile& program, bool* readable, AnsiSt
     }
     if (size > MaxFileSize) {
         if (readable) *readable = true;
-        if (error) *error = "the file is too large for a program file";
+        if (error) *error = CurrentText(RowProgramFileTooLarge);
         return false;
     }
     std::vector<AnsiString> lines;

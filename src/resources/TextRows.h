@@ -542,8 +542,35 @@ enum TextRow : int {
     RowInternalError = 532,                      //  Internal error: $1
     RowExistingFileReplaced = 533,               //  An existing file is replaced: $1
     RowAskDiscardUnsavedRecording = 534,         // The recording could not be saved. Close the channel anywa...
+    RowProgramFileLine = 535,                    // line $1: $2
+    RowProgramFileEndsEarly = 536,               // the file ends before "§;"
+    RowProgramFileTooManySegments = 537,         // more than $1 segments
+    RowProgramFileTextAfterEnd = 538,            // text after the end mark "$;"
+    RowProgramFileEmpty = 539,                   // the file is empty
+    RowProgramFileNoHeader = 540,                // no program-file header "$1"
+    RowProgramFileMissingSection = 541,          // missing section $1
+    RowProgramFileExpectedSection = 542,         // expected section $1
+    RowProgramFileMissingEndMark = 543,          // missing end mark "$1;"
+    RowProgramFileExpectedEndMark = 544,         // expected "$1;"
+    RowProgramFileChoiceOutside = 545,           // $1 "$2" is not 0..$3
+    RowProgramFileRepeatMode = 546,              // repeat mode
+    RowProgramFileEndAction = 547,               // end action
+    RowProgramFileStirrerChoice = 548,           // stirrer choice
+    RowProgramFileContactChoice = 549,           // contact choice
+    RowProgramFileFloatingContact = 550,         // floating contact
+    RowProgramFileControlMode = 551,             // control mode
+    RowProgramFileWaitFlag = 552,                // wait flag
+    RowProgramFileNoSettings = 553,              // missing program settings
+    RowProgramFileSettingsFields = 554,          // program settings need 5 fields, found $1
+    RowProgramFileStartTemperature = 555,        // start temperature "$1" is not a number within $2 .. $3
+    RowProgramFileSegmentFields = 556,           // a segment needs 9 fields, found $1
+    RowProgramFileSegmentNumber = 557,           // segment number "$1" is not a number
+    RowProgramFileDuration = 558,                // duration "$1" is not 0..$2 s
+    RowProgramFileSetpoint = 559,                // setpoint "$1" is not a number within $2 .. $3
+    RowProgramFileAnalogueOutput = 560,          // analogue output "$1" is not -1..1000
+    RowProgramFileTooLarge = 561,                // the file is too large for a program file
 };
 
-static_assert(RowAskDiscardUnsavedRecording + 1 == LanguageTableRows, "every row of the table has a name");
+static_assert(RowProgramFileTooLarge + 1 == LanguageTableRows, "every row of the table has a name");
 
 }  // namespace resources

@@ -244,6 +244,8 @@ TEST(ProgramFileFormat, EncodingsAndLineEndsReadAlike)
 
 TEST(ProgramFileFormat, EveryMalformedFileIsRefusedWholeAtItsFault)
 {
+    // The reasons in the English window's words.
+    CLanguage::Instance()->SetCurrentLanguage(CLanguage::English);
     // Each file of the corpus with the line and the field that make it faulty.
     const std::map<std::string, std::string> faults = {
         {"analog_output_above_range.tp", "line 5: analogue output"},
@@ -299,10 +301,39 @@ TEST(ProgramFileFormat, EveryMalformedFileIsRefusedWholeAtItsFault)
         EXPECT_EQ(error.rfind(faults.at(p.filename().string()), 0), 0u) << error;
         ExpectSameProgram(program, Example());
     }
+    CLanguage::Instance()->SetCurrentLanguage(CLanguage::German);
+}
+
+// The details of a file that does not parse are in the window's language, in German with
+// the German window.
+TEST(ProgramFileFormat, TheFaultIsToldInTheWindowsLanguage)
+{
+    const struct {
+        const char* file;
+        const char* german;
+        const char* english;
+    } cases[] = {
+        {"segment_line_too_long.tp", "Zeile 5: ein Segment braucht 9 Felder, gefunden 10",
+         "line 5: a segment needs 9 fields, found 10"},
+        {"settings_repeat_2.tp", "Zeile 3: Wiederholung \"2\" liegt nicht in 0..1",
+         "line 3: repeat mode \"2\" is not 0..1"},
+        {"two_programs.tp", "Zeile 8: Text nach der Endmarke \"$;\"", "line 8: text after the end mark \"$;\""},
+    };
+    for (const auto& c : cases) {
+        for (int language : {CLanguage::German, CLanguage::English}) {
+            CLanguage::Instance()->SetCurrentLanguage(language);
+            TProgramFile program;
+            AnsiString error;
+            EXPECT_FALSE(programfile::Read((Corpus / "bad" / c.file).string(), program, nullptr, &error));
+            EXPECT_EQ(error, language == CLanguage::German ? c.german : c.english);
+        }
+    }
+    CLanguage::Instance()->SetCurrentLanguage(CLanguage::German);
 }
 
 TEST(ProgramFileFormat, TwoHundredSegmentsAreAProgramTwoHundredAndOneAreNot)
 {
+    CLanguage::Instance()->SetCurrentLanguage(CLanguage::English);
     TProgramFile f = Example();
     f.Segments.assign(200, {"Step", 60, 20.5, -1, 2, 0, 0, 0});
     std::vector<AnsiString> lines = programfile::BuildLines(f, 0.0, "x.tp");
@@ -313,6 +344,7 @@ TEST(ProgramFileFormat, TwoHundredSegmentsAreAProgramTwoHundredAndOneAreNot)
     AnsiString error;
     EXPECT_FALSE(programfile::ParseLines(lines, back, &error));
     EXPECT_NE(error.find("segments"), AnsiString::npos) << error;
+    CLanguage::Instance()->SetCurrentLanguage(CLanguage::German);
 }
 
 TEST(ProgramFileFormat, NamesCannotBreakTheLineTheyStandIn)
