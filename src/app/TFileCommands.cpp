@@ -137,6 +137,13 @@ void TFileCommands::actFileOpenExecute(bool newView)
     if (form->ViewMode != vmView) {
         RestoreButtons(states);
         FMain->pnlBigPanel->hide();
+        // A recording window takes no file: say so rather than do nothing (New > View has
+        // said already why it opened no window).
+        if (!newView) {
+            AnsiString text = Text(RowOpenRefusedRecording);
+            if (FMain->ChildWindowCount() >= MaxChannelWindows) text += " " + Text(RowOpenRefusedTenWindows);
+            platform::dialogs().MessageBox(text, Text(RowNotice), MB_OK | MB_ICONINFORMATION);
+        }
         return;
     }
 

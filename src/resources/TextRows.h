@@ -569,8 +569,10 @@ enum TextRow : int {
     RowProgramFileSetpoint = 559,                // setpoint "$1" is not a number within $2 .. $3
     RowProgramFileAnalogueOutput = 560,          // analogue output "$1" is not -1..1000
     RowProgramFileTooLarge = 561,                // the file is too large for a program file
+    RowOpenRefusedRecording = 562,               // The active window records data: no file is opened in it. ...
+    RowOpenRefusedTenWindows = 563,              // 10 windows are open already, no more can be opened: close...
 };
 
-static_assert(RowProgramFileTooLarge + 1 == LanguageTableRows, "every row of the table has a name");
+static_assert(RowOpenRefusedTenWindows + 1 == LanguageTableRows, "every row of the table has a name");
 
 }  // namespace resources

@@ -234,6 +234,33 @@ TEST_F(MainWindowActionsTest, CloseCommandClosesAgainAfterTheLastWindowWasClosed
     }
 }
 
+// File > Open while a recording window is the active one opens no view: a box says why, and
+// with ten windows open that no more can be opened.
+TEST_F(MainWindowActionsTest, OpenBesideARecordingWindowSaysWhyNoViewIsOpened)
+{
+    Start(TStartState::Started);
+    AnsiString refused, ten;
+    CLanguage::Instance()->LookupText(CLanguage::English, resources::RowOpenRefusedRecording, refused);
+    CLanguage::Instance()->LookupText(CLanguage::English, resources::RowOpenRefusedTenWindows, ten);
+    for (int windows = 1; windows <= MaxChannelWindows; ++windows) {
+        main->mnuDatenaufzeichnung->trigger();
+        Settle();
+        ASSERT_EQ(main->ChildWindowCount(), windows);
+        if (windows != 1 && windows != MaxChannelWindows) continue;
+        for (QAction* open : {main->mnuOpenFile, main->btnFileOpen}) {
+            support::TestDialogs().Clear();
+            open->trigger();
+            Settle();
+            EXPECT_EQ(support::TestDialogs().FileDialogCount(), 0);
+            ASSERT_EQ(support::TestDialogs().MessageCount(), 1u) << windows;
+            EXPECT_EQ(support::TestDialogs().LastMessage().text,
+                      windows == MaxChannelWindows ? refused + " " + ten : refused);
+            EXPECT_EQ(main->ChildWindowCount(), windows);
+            EXPECT_TRUE(open->isEnabled());
+        }
+    }
+}
+
 // Every menu path the README names ("File ▸ New ▸ Record data") leads through the English
 // menus of the started program, each step an item of the menu before it: a renamed or
 // missing item, or a README that names a menu the program does not have, fails here. The
