@@ -396,6 +396,8 @@ public:
     void ShowSegmentValues(TTreeNode* node);
     // The selected node's values (segment and program) in the editor, nothing modified.
     void ShowEditorValues();
+    // The chart's title lines the window wrote (labels, captions) in `language`.
+    void RetitleChart(int language);
     void ShowProgramValues(TTreeNode* node);
     void ClearSegmentEditor();
     void EnableEditorControls();

@@ -173,6 +173,40 @@ constexpr TCaptionPrefix kCaptionPrefixes[] = {
 
 }  // namespace
 
+void TmdiSubWindow::RetitleChart(int language)
+{
+    const CLanguage* table = CLanguage::Instance();
+    // The row's text in the window's language when `line` has it in either language, as the
+    // whole line or in front of what the line names.
+    auto retitled = [table, language](AnsiString& line, TextRow row, bool whole) {
+        for (int was : {CLanguage::German, CLanguage::English}) {
+            AnsiString label;
+            table->LookupText(was, row, label);
+            if (label.empty() || !(whole ? line == label : line.rfind(label, 0) == 0)) continue;
+            AnsiString now;
+            line = table->LookupText(language, row, now) + line.substr(label.size());
+            return true;
+        }
+        return false;
+    };
+    std::vector<AnsiString> lines = FSession->TitleLines();
+    // A chart titled as a recording that has not started takes the recording's title alone.
+    if (!lines.empty() && retitled(lines.front(), RowDataRecordingTitle, true)) {
+        FSession->SetTitleLines({lines.front()});
+        return;
+    }
+    // The labels the window put before a file name, a date and a serial number, and an empty
+    // view's caption, take the new language; the names and numbers after them stay.
+    bool changed = false;
+    for (AnsiString& line : lines)
+        for (TextRow row : {RowCurrentFileName, RowDateOfStorage, RowSerialNumberLabel, RowViewChannelCaption2})
+            if (retitled(line, row, false)) {
+                changed = true;
+                break;
+            }
+    if (changed) FSession->SetTitleLines(lines);
+}
+
 void TmdiSubWindow::SetLanguage(int language, int channel)
 {
     NOX_ASSERT_UI_THREAD();
@@ -218,11 +252,7 @@ void TmdiSubWindow::SetLanguage(int language, int channel)
     const QString timeTitle = text(ImportedFile ? RowTimeInSecondsAxis : RowTimeInHhMmSs);
     graDataGraph->BottomAxis()->GetTitle()->SetCaption(timeTitle.toStdString());
     edTimeAxisLabel->setText(timeTitle);
-    // A chart titled as a recording takes the recording's title; a file name stays.
-    AnsiString title;
-    for (const AnsiString& line : FSession->TitleLines()) title += line + "\r\n";
-    if (title.find("Daten") != AnsiString::npos || title.find("Data") != AnsiString::npos)
-        FSession->SetTitleLines({text(RowDataRecordingTitle).toStdString()});
+    RetitleChart(language);
     graDataGraph->GetLegend()->GetTitle()->SetCaption(text(RowValueSeriesPlural2).toStdString());
     // Value axes that still have the table's titles (no unit's labels file gave others) take
     // them in the new language.

@@ -12,6 +12,7 @@
 #include "channel/ProgramForms.h"
 #include "chart/engine/TChartAxis.h"
 #include "chart/engine/TChartLegend.h"
+#include "chart/engine/TChartTitle.h"
 #include "chart/engine/TCustomChart.h"
 #include "chart/series/TFastLineSeries.h"
 #include "support/FakeDataFileView.h"
@@ -112,4 +113,66 @@ TEST_F(ViewWindowTextsTest, TheDataFileDialogsTypeIsInTheProgramsLanguage)
     w->cmdEstablishConnectionClick();
     ASSERT_NO_FATAL_FAILURE(ConfirmIdentification(w->Session()));
     EXPECT_EQ(support::TestDialogs().LastFileRequest().filter, "Data files (*.csv)|*.csv");
+}
+
+// The chart titles that the windows built before a language switch (an empty view's, a
+// view's of a file, a running recording's) take the new language's words at the switch;
+// the names and numbers in them stay.
+TEST_F(ViewWindowTextsTest, ChartTitlesTakeTheLanguageOfASwitch)
+{
+    // The session's title lines, which the chart shows.
+    auto titles = [](TmdiSubWindow* w) {
+        const std::vector<AnsiString> lines = w->Session().TitleLines();
+        QStringList shown;
+        for (const AnsiString& l : lines) shown << QString::fromStdString(l);
+        EXPECT_EQ(w->graDataGraph->GetTitle()->GetTextList(), shown);
+        return lines;
+    };
+    // The English labels of `lines` in German.
+    auto german = [](std::vector<AnsiString> lines) {
+        const std::pair<AnsiString, AnsiString> labels[] = {{"Current file name: ", "Aktueller Dateiname: "},
+                                                            {"Date of storage: ", "Datum der Speicherung: "},
+                                                            {"Serial number: ", "Seriennummer: "}};
+        for (AnsiString& line : lines)
+            for (const auto& [english, inGerman] : labels)
+                if (line.rfind(english, 0) == 0) line = inGerman + line.substr(english.size());
+        return lines;
+    };
+    TmdiSubWindow* empty = OpenView("");
+    ASSERT_NE(empty, nullptr);
+    const std::string number = std::to_string(main->ActiveChannel());
+    FakeDataFileView v;
+    v.Record(3, 4, EncodeDate(2026, 3, 27));
+    v.fileName = Path("view.csv");
+    ASSERT_TRUE(FileSave1Execute(&v, 1));
+    TmdiSubWindow* shown = OpenView(Path("view_11.csv"));
+    ASSERT_NE(shown, nullptr);
+    support::SimulatedUnitLine line;
+    line.AddUnit();
+    AnsiString error;
+    ASSERT_TRUE(line.StartTcp(0, &error)) << error;
+    TmdiSubWindow* recording = nullptr;
+    ASSERT_NO_FATAL_FAILURE(OpenRecordingOverTcp(main, line.TcpPort(), Path("rec"), recording));
+
+    EXPECT_EQ(titles(empty), std::vector<AnsiString>{"View / Channel " + number});
+    const std::vector<AnsiString> view = titles(shown);
+    ASSERT_GE(view.size(), 2u);
+    EXPECT_EQ(view[0], "Current file name: view_11.csv");
+    EXPECT_EQ(view[1].rfind("Date of storage: ", 0), 0u) << view[1];
+    const std::vector<AnsiString> rec = titles(recording);
+    ASSERT_EQ(rec.size(), 3u);
+    EXPECT_EQ(rec[1].rfind("Current file name: rec", 0), 0u) << rec[1];
+    EXPECT_EQ(rec[2].rfind("Serial number: ", 0), 0u) << rec[2];
+
+    main->mnuGermanClick();
+    EXPECT_EQ(titles(empty), std::vector<AnsiString>{"Visualisierung / Kanal " + number});
+    EXPECT_EQ(titles(shown), german(view));
+    EXPECT_NE(german(view), view);
+    EXPECT_EQ(titles(recording), german(rec));
+    EXPECT_EQ(titles(recording)[0], rec[0]);
+
+    main->mnuEnglishClick();
+    EXPECT_EQ(titles(empty), std::vector<AnsiString>{"View / Channel " + number});
+    EXPECT_EQ(titles(shown), view);
+    EXPECT_EQ(titles(recording), rec);
 }
