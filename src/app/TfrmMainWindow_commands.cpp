@@ -138,19 +138,24 @@ void TfrmMainWindow::ArrangeAxis(bool left)
         maximum = std::max(maximum, s->MaxYValue());
         minimum = std::min(minimum, s->MinYValue());
     }
+    // Curves that hold nothing but zeros get the fixed range below.
+    const bool onlyZeros = maximum == 0.0 && minimum == 0.0;
+    // The margin is at least one step of its rounding: one rounded down to nothing put a
+    // curve on the axis' edge (its top label below the curve, the curve cut off there), and a
+    // flat curve left the axis where it was, possibly away from the curve.
     double margin = (maximum - minimum) * 0.05;
     if (left) {
-        margin = Round(margin * 10.0) / 10.0;
+        margin = std::max(Round(margin * 10.0) / 10.0, 0.1);
         maximum += margin;
         minimum -= margin;
     } else {
-        margin = Round(margin);
+        margin = std::max(double(Round(margin)), 1.0);
         maximum = Round(maximum + margin);
         minimum = Round(minimum - margin);
     }
     const TChannelAxis which = left ? TChannelAxis::Left : TChannelAxis::Right;
-    if (maximum != minimum) form->SetAxisLimits(which, maximum, minimum);
-    if (maximum == 0.0) {
+    if (maximum != minimum && !onlyZeros) form->SetAxisLimits(which, maximum, minimum);
+    if (maximum == 0.0 || onlyZeros) {
         if (left)
             form->SetAxisLimits(which, 41.0, -61.0);
         else

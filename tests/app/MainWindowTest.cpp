@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QTimer>
 #include <QToolBar>
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -356,6 +357,38 @@ TEST_F(MainWindowTest, AxisArrangementOnTheActiveChart)
     EXPECT_DOUBLE_EQ(f->ZoomLimits.LeftMin, -1.6);
     window->cmdTotalFocusClick();
     EXPECT_EQ(f->axes[TChannelAxis::Right], std::make_pair(1000.0, -110.0));
+}
+
+// Arranged axes hold their curves with room at both edges: curves close together (a
+// running file's values at 24,90 and 25,00) or flat ones, on either axis.
+TEST_F(MainWindowTest, ArrangedAxesHoldTheirCurvesInside)
+{
+    window->mnuVisualisierungClick();
+    FakeChannelForm* f = Form(1);
+    for (auto& s : f->series) s->SetActive(false);
+    const struct {
+        bool left;
+        std::vector<double> values;
+    } cases[] = {{true, {24.9, 25.0, 25.0}}, {true, {25.0, 25.0}},  {true, {80.0}},       {true, {-0.01, 0.0}},
+                 {false, {25.4, 25.4}},      {false, {40.0, 45.0}}, {false, {-7.6, -7.2}}};
+    for (const auto& c : cases) {
+        TChartSeries* s = f->series[c.left ? 0 : 8].get();
+        for (auto& other : f->series) other->SetActive(false);
+        s->SetActive(true);
+        s->SetVertAxis(c.left ? ChartDataEnums::aLeftAxis : ChartDataEnums::aRightAxis);
+        s->Clear();
+        for (size_t i = 0; i < c.values.size(); ++i) s->AddXY(double(i), c.values[i]);
+        const TChannelAxis axis = c.left ? TChannelAxis::Left : TChannelAxis::Right;
+        f->SetAxisLimits(axis, 200.0, 100.0);
+        if (c.left)
+            window->cmdSeriesShowLeftClick();
+        else
+            window->cmdSeriesShowRightClick();
+        const auto [maximum, minimum] = f->axes[axis];
+        const auto [low, high] = std::minmax_element(c.values.begin(), c.values.end());
+        EXPECT_GT(maximum, *high) << c.left << " " << *high;
+        EXPECT_LT(minimum, *low) << c.left << " " << *low;
+    }
 }
 
 TEST_F(MainWindowTest, ImportedViewArrangesOnlyTheImportedColumns)
