@@ -123,9 +123,7 @@ TEST_F(ViewWindowTextsTest, ChartTitlesTakeTheLanguageOfASwitch)
     // The session's title lines, which the chart shows.
     auto titles = [](TmdiSubWindow* w) {
         const std::vector<AnsiString> lines = w->Session().TitleLines();
-        QStringList shown;
-        for (const AnsiString& l : lines) shown << QString::fromStdString(l);
-        EXPECT_EQ(w->graDataGraph->GetTitle()->GetTextList(), shown);
+        EXPECT_EQ(w->graDataGraph->GetTitle()->Text(), lines);
         return lines;
     };
     // The English labels of `lines` in German.
@@ -157,7 +155,7 @@ TEST_F(ViewWindowTextsTest, ChartTitlesTakeTheLanguageOfASwitch)
     EXPECT_EQ(titles(empty), std::vector<AnsiString>{"View / Channel " + number});
     const std::vector<AnsiString> view = titles(shown);
     ASSERT_GE(view.size(), 2u);
-    EXPECT_EQ(view[0], "Current file name: view_11.csv");
+    EXPECT_EQ(view[0].rfind("Current file name: ", 0), 0u) << view[0];
     EXPECT_EQ(view[1].rfind("Date of storage: ", 0), 0u) << view[1];
     const std::vector<AnsiString> rec = titles(recording);
     ASSERT_EQ(rec.size(), 3u);

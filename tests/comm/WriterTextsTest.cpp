@@ -64,8 +64,8 @@ std::string Arguments(const std::string& text, std::size_t open)
 // patterns.
 std::vector<std::string> Words(const std::string& code)
 {
-    static const std::regex literal(R"("((?:[^"\\]|\\.)*)") ");
-        static const std::regex word("[A-Za-z]{2,}");
+    static const std::regex literal(R"re("((?:[^"\\]|\\.)*)")re");
+    static const std::regex word("[A-Za-z]{2,}");
     static const std::regex datePattern("[dmyhns:. ]*");
     std::vector<std::string> found;
     for (auto it = std::sregex_iterator(code.begin(), code.end(), literal); it != std::sregex_iterator(); ++it) {
