@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "platform/Dialogs.h"
+#include "resources/LanguageTable.h"
 
 namespace {
 std::atomic<IApplicationServices*> g_services{nullptr};
@@ -26,7 +27,10 @@ int ShowMessageBox(const AnsiString& text, const AnsiString& caption, int flags)
 AnsiString LookupText(int row)
 {
     IApplicationServices* s = ApplicationServices();
-    return s ? s->LookupText(s->LanguageIndex(), row) : AnsiString();
+    if (s) return s->LookupText(s->LanguageIndex(), row);
+    // Without the main window (a channel on its own) the table's English text.
+    if (row < 0 || row >= resources::LanguageTableRows) return {};
+    return AnsiString(resources::LanguageTable[resources::LanguageTableColumns * row + 1]);
 }
 
 AnsiString LookupText(int row, std::initializer_list<AnsiString> fields)

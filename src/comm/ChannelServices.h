@@ -119,7 +119,7 @@ void SetApplicationServices(IApplicationServices* services);
 
 // The application's message box, or the platform's one without services.
 int ShowMessageBox(const AnsiString& text, const AnsiString& caption, int flags);
-// Text of a row in the main window's current language; empty without services.
+// Text of a row in the main window's current language; English without services.
 AnsiString LookupText(int row);
 // The same with its fields "$1", "$2", ... filled in (a field's own text is not searched
 // for marks again).

@@ -575,7 +575,7 @@ constexpr std::string_view LanguageTable[] = {
     /* 559 */ "Sollwert \"$1\" ist keine Zahl von $2 bis $3", "setpoint \"$1\" is not a number within $2 .. $3", "",
     /* 560 */ "Analogausgang \"$1\" liegt nicht in -1..1000", "analogue output \"$1\" is not -1..1000", "",
     /* 561 */ "die Datei ist zu groß für eine Programmdatei", "the file is too large for a program file", "",
-    /* 562 */ "Das aktive Fenster zeichnet Daten auf: in ihm wird keine Datei geöffnet. Eine Datendatei öffnet sich in einem Visualisierungsfenster (Datei ▸ Neu ▸ Visualisierung).", "The active window records data: no file is opened in it. A data file opens in a view window (File ▸ New ▸ View).", "",
+    /* 562 */ "Das aktive Fenster zeichnet Daten auf: in ihm wird keine Datei geöffnet. Eine Datendatei öffnet sich in einem Visualisierungsfenster (Datei > Neu > Visualisierung).", "The active window records data: no file is opened in it. A data file opens in a view window (File > New > View).", "",
     /* 563 */ "Es sind schon 10 Fenster offen, es kann kein weiteres geöffnet werden: schließen Sie zuerst ein Fenster.", "10 windows are open already, no more can be opened: close a window first.", "",
 };
 // clang-format on
