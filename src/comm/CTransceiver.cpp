@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -430,6 +431,10 @@ void CTransceiver::SerialExchange(comm::IByteLink& link, const AnsiString& portN
         LinkLost(" Port error: " + link.LastErrorText(), " Port " + portName + " reopened");
         return;
     }
+    // Looked at before the line ends become blanks: a reply that runs into another is never
+    // this request's, however well its checksum fits.
+    const bool oneReply =
+        CChannel::IsOneReply(std::string_view(buffer.data(), std::size_t(std::max(count, 0))), wanted);
     for (int i = 0; i < count; ++i)
         if (buffer[i] == 10 || buffer[i] == 12 || buffer[i] == 13) buffer[i] = ' ';
     if (count > 0 && buffer[0] != '[') {
@@ -441,10 +446,11 @@ void CTransceiver::SerialExchange(comm::IByteLink& link, const AnsiString& portN
         count = comm::ReadUntil(link, buffer.data(), DiscardLength, due, stop);
         if (count < 0) count = 0;
         if (count < DiscardLength && Terminated()) ReplyCutShort(due, std::size_t(DiscardLength - count));
-    } else if (count > 0 &&
-               !CChannel::AnswersRequest(AnsiString(buffer.data(), std::size_t(count)), frame, BusAddressed())) {
-        // The answer to an earlier request that came after its time-out, or another slave's:
-        // never this request's values. It is dropped with whatever else of it is on the line.
+    } else if (count > 0 && (!oneReply || !CChannel::AnswersRequest(AnsiString(buffer.data(), std::size_t(count)),
+                                                                    frame, BusAddressed()))) {
+        // The answer to an earlier request that came after its time-out, or another slave's,
+        // or parts of two replies: never this request's values. It is dropped with whatever
+        // else of it is on the line.
         LastReply.assign(buffer.data(), static_cast<std::size_t>(count));
         DeliverError(" Error in synchronising !");
         link.Purge();
