@@ -1208,3 +1208,48 @@ TEST_F(FaultTicksTest, ATickDueDuringAStopIsAnErrorRowAtItsOwnTimeWithItsLine)
         ASSERT_TRUE(s.Close());
     }
 }
+
+// The window's tick was due already when the whole program was stopped: the user-interface
+// thread had not come round to it, then the process stood for 3 s. It runs after the stop,
+// within the time a timer may be late, and after the poll thread has told the hold: its row is
+// its own (no tick was due in the stop), and the hold the tick owes its line to gets it.
+TEST_F(FaultTicksTest, AStopThatBeganAfterATickWasDueIsNamedByThatTick)
+{
+    support::SimulatedUnitLine line;
+    CChannelSession s(1);
+    ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(line, s));
+    TRig& r = Add(s, line.First(), "5", "owed");
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(Await([&] { return Quiet(r); }));
+        clock.AdvanceMs(5000);
+        TickRig(r, false, i > 0);
+        ++pattern;
+    }
+    const TFastLineSeries* first = s.ValueSeries(0);
+    const int rows = first->Count();
+    ASSERT_TRUE(Await([&] { return Quiet(r); }));
+    // The tick is due; the poll thread passes at that time, then the process stands still.
+    clock.AdvanceMs(5500);
+    CTransceiver* poll = TransceiverThreads[1];
+    const int passes = poll->PassCount;
+    ASSERT_TRUE(Await([&] { return poll->PassCount >= passes + 2; }));
+    SetPattern(*r.unit, ++pattern);
+    const int before = Requests(*r.unit);
+    deviceClock.AdvanceMs(3000);
+    clock.AdvanceMs(3000);
+    // The thread finds the hold and fetches the values anew before the late tick runs.
+    ASSERT_TRUE(Await([&] { return Requests(*r.unit) >= before + poll->Count && Quiet(r); }));
+    platform::UiDispatcher::Instance().ProcessPending();
+    clock.AdvanceMs(100);
+    EXPECT_FALSE(TickRig(r, false, true));
+    ++pattern;
+    EXPECT_EQ(first->Count(), rows + 1);
+    int holds = 0;
+    for (const AnsiString& l : s.Memo(TSessionMemo::SerialData))
+        holds += l.find(" Das Programm stand von ") != AnsiString::npos &&
+                 l.find(" (3,0 s): die Werte des Geräts werden neu abgefragt.") != AnsiString::npos;
+    EXPECT_EQ(holds, 1);
+    EXPECT_EQ(r.staleGood, 0);
+    EXPECT_EQ(r.falseErrors, 0);
+    ASSERT_TRUE(s.Close());
+}
