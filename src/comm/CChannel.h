@@ -249,6 +249,18 @@ public:
     // The longest a good point's values may be old: the interval plus one row bound for each
     // row of the send queue (the interval alone until the poll thread has run).
     int ValuesBoundMs(int intervalMs) const;
+    // ---- a recording's start
+    // User-interface thread, as a recording starts: until the unit has answered every row of
+    // the send queue after it, a fault does not hold the poll back until the next tick (a
+    // minute away at a long interval). The poll thread asks the unit again at the pace it
+    // retries a lost link, at most half an interval apart, and cycle after cycle until every
+    // row has been answered: a unit silent at the start is read again soon after it answers,
+    // and the first tick after that is good.
+    void AskAgainUntilAnswered() { ++startsAsked_; }
+    // How many starts asked for it (poll thread: a new one begins the count of answered rows
+    // anew), and the interval the ticks ask for cycles at (0 before the first).
+    std::uint64_t StartsAsked() const { return startsAsked_; }
+    int TickIntervalMs() const { return tickIntervalMs_; }
     // ---- the setpoint the unit is being sent (user-interface thread)
     // A frame that sets the unit's setpoint was given: until the unit has answered it, or a
     // status reply that came after it went out tells the unit's setpoint, its value is the
@@ -413,6 +425,7 @@ private:
     // When a cycle was last asked for (program clock) and how often ticks ask.
     std::atomic<std::int64_t> askedAtMs_{0};
     std::atomic<int> tickIntervalMs_{0};
+    std::atomic<std::uint64_t> startsAsked_{0};
     // When the poll thread last asked itself for a cycle, since the last tick (program
     // clock; -1: it did not), and the same moment on SteadyMs.
     std::atomic<std::int64_t> selfAskedAtMs_{-1};
