@@ -521,8 +521,10 @@ enum TextRow : int {
     RowClockStepTimesFollow = 511,               // : the points' times follow it from here on.
     RowClockStepTimesAhead = 512,                // : the points' times do not go back and stay $2 s ahead of...
     RowCommErrorsSince = 513,                    // Errors since $1.
+    RowSavedInFolderMadeIn = 514,                // $2 was saved in the folder the recording was made in, whi...
+    RowAskSaveElsewhere = 515,                   // The recording could not be saved as $1: $2 Save it in ano...
 };
 
-static_assert(RowCommErrorsSince + 1 == LanguageTableRows, "every row of the table has a name");
+static_assert(RowAskSaveElsewhere + 1 == LanguageTableRows, "every row of the table has a name");
 
 }  // namespace resources
