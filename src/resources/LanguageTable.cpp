@@ -527,6 +527,8 @@ constexpr std::string_view LanguageTable[] = {
     /* 511 */ ": die Zeiten der Punkte folgen ihr von hier an.", ": the points' times follow it from here on.", "",
     /* 512 */ ": die Zeiten der Punkte gehen nicht zurück und bleiben ihr $2 s voraus.", ": the points' times do not go back and stay $2 s ahead of it.", "",
     /* 513 */ "Fehler seit $1.", "Errors since $1.", "",
+    /* 514 */ "$1 ist mit dem Temperierprogramm \"$2\" für seinen Kalenderstart aktiviert; solange das so ist, bleibt sein Programm. Um ein anderes zu wählen, entfernen Sie die Markierung der Zeile, klicken Sie auf Beenden und öffnen Sie den Kalenderstart erneut.", "$1 is armed for its automatic start with the temperature program \"$2\"; while it is, its program stays. To choose another one, remove the row's mark, click Exit and open the automatic start again.", "",
+    /* 515 */ "(im Fenster geändert, nicht gespeichert)", "(changed in the window, not saved)", "",
 };
 // clang-format on
 

@@ -521,8 +521,10 @@ enum TextRow : int {
     RowClockStepTimesFollow = 511,               // : the points' times follow it from here on.
     RowClockStepTimesAhead = 512,                // : the points' times do not go back and stay $2 s ahead of...
     RowCommErrorsSince = 513,                    // Errors since $1.
+    RowArmedWindowKeepsProgram = 514,            // $1 is armed for its automatic start with the temperature p...
+    RowProgramChangedNotSaved = 515,             // (changed in the window, not saved)
 };
 
-static_assert(RowCommErrorsSince + 1 == LanguageTableRows, "every row of the table has a name");
+static_assert(RowProgramChangedNotSaved + 1 == LanguageTableRows, "every row of the table has a name");
 
 }  // namespace resources
