@@ -521,8 +521,12 @@ enum TextRow : int {
     RowClockStepTimesFollow = 511,               // : the points' times follow it from here on.
     RowClockStepTimesAhead = 512,                // : the points' times do not go back and stay $2 s ahead of...
     RowCommErrorsSince = 513,                    // Errors since $1.
+    RowArmedWindowKeepsProgram = 514,            // $1 is armed for its automatic start with the temperature p...
+    RowProgramChangedNotSaved = 515,             // (changed in the window, not saved)
+    RowSavedInFolderMadeIn = 516,                // $2 was saved in the folder the recording was made in, whi...
+    RowAskSaveElsewhere = 517,                   // The recording could not be saved as $1: $2 Save it in ano...
 };
 
-static_assert(RowCommErrorsSince + 1 == LanguageTableRows, "every row of the table has a name");
+static_assert(RowAskSaveElsewhere + 1 == LanguageTableRows, "every row of the table has a name");
 
 }  // namespace resources
