@@ -527,6 +527,15 @@ constexpr std::string_view LanguageTable[] = {
     /* 511 */ ": die Zeiten der Punkte folgen ihr von hier an.", ": the points' times follow it from here on.", "",
     /* 512 */ ": die Zeiten der Punkte gehen nicht zurück und bleiben ihr $2 s voraus.", ": the points' times do not go back and stay $2 s ahead of it.", "",
     /* 513 */ "Fehler seit $1.", "Errors since $1.", "",
+    /* 514 */ "Die Temperierung des Geräts ist aus, wie sein letzter Status meldet: Geht das Programm weiter, schaltet es sie mit dem nächsten Schritt, den es sendet, wieder ein.", "The unit's temperature control is off, as its last status says: if the program goes on, it switches it on again with the next step it sends.", "",
+    /* 515 */ "Die Temperierung des Geräts war aus: das Temperierprogramm \"$1\" geht weiter und schaltet sie wieder ein.", "The unit's temperature control was off: the temperature program \"$1\" goes on and switches it on again.", "",
+    /* 516 */ "Das Segment \"$1\" wurde vom Benutzer abgebrochen.", "The segment \"$1\" was cancelled by the user.", "",
+    /* 517 */ "Vor diesem Schritt meldete seine erste Antwort nach der Rückkehr den Sollwert $1 °C.", "Before that step, its first reply after its return told the setpoint $1 °C.", "",
+    /* 518 */ "Welchen Sollwert es vor diesem Schritt hatte, ist nicht bekannt: schon seine erste Antwort nach der Rückkehr enthielt den Schritt.", "Which setpoint it held before that step is not known: its first reply after its return already carried the step.", "",
+    /* 519 */ "Keiner der Schritte des Segments \"$1\", das um $2 begann, hat das Gerät erreicht.", "None of the steps of the segment \"$1\", which began at $2, has reached the unit.", "",
+    /* 520 */ "Das Temperierprogramm \"$1\" wurde wegen eines Fehlers beendet: ", "The temperature program \"$1\" was ended because of an error: ", "",
+    /* 521 */ "seine Endaktion (die Temperierung des Geräts ausschalten) konnte nicht gesendet werden: ", "its end action (switching the unit's temperature control off) could not be sent: ", "",
+    /* 522 */ "$1: Die Endaktion des Temperierprogramms \"$2\", die Temperierung des Geräts auszuschalten, wurde nicht ausgeführt: Das Gerät antwortet wieder, seine Temperierung ist eingeschaltet, mit dem Sollwert $3 °C.", "$1: the end action of the temperature program \"$2\", switching the unit's temperature control off, was not carried out: the unit answers again and its temperature control is on, with the setpoint $3 °C.", "",
 };
 // clang-format on
 
