@@ -232,6 +232,8 @@ public:
     bool DataFolderCheckPending() const { return FFolderCheckPending; }
     int ErrorTicks() const { return FErrorTicks; }
     TDateTime TimeOrigin() const { return FTimeOrigin; }
+    // The time a row taken now would have on the time axis.
+    TDateTime RecordedTimeNow() const;
     bool AbsoluteTimeAxis() const { return FAbsoluteTimeAxis; }
     AnsiString DataFileBase() const { return FDataFileBase; }
     AnsiString DataFileShortName() const { return FDataFileShortName; }

@@ -42,6 +42,12 @@ TDateTime CChannelSession::ElapsedWallClock(std::int64_t ticks) const
     return FAxisStartWall + double(ticks - FAxisStartTicks + FAxisShiftMs) / MSecsPerDay;
 }
 
+TDateTime CChannelSession::RecordedTimeNow() const
+{
+    NOX_ASSERT_UI_THREAD();
+    return ElapsedWallClock(platform::clock().MilliTicks()) - FTimeOrigin;
+}
+
 CChannelSession::TClocks CChannelSession::ReadClocks()
 {
     const platform::Clock& c = platform::clock();

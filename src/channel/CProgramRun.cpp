@@ -254,6 +254,16 @@ void CProgramRun::BeginRun()
     FStepsMissing = false;
     if (channel && channel->LinkLost()) StepsMissing(true);
     RemainingSteps = StartProgram();
+    // The first step goes now, and again at the tick its planned time falls on: the plan's
+    // steps, segment changes and end come that much after the start. A start on a tick's
+    // own moment counts as begun on that tick, as a start inside a tick is: no lag.
+    if (ProgramRunning) {
+        const std::int64_t intervalMs = std::int64_t(std::max(1, FSession.SamplingInterval())) * 1000;
+        const TDateTime firstStep = PlannedSetpointLastX() - double(RemainingSteps) * intervalMs / MSecsPerDay;
+        FStartLagMs =
+            std::clamp<std::int64_t>(Round64((firstStep - FSession.RecordedTimeNow()) * MSecsPerDay), 0, intervalMs);
+        if (FStartLagMs >= intervalMs) FStartLagMs = 0;
+    }
     LimitsQueryDue = ProgramRunning;
     if (ProgramRunning) SendProgramFrames(RemainingSteps, true);
 }
@@ -481,14 +491,18 @@ void CProgramRun::Resume(bool withRest)
     RunningSlot = CProgrammer::GetProgramIndex(StartedProgram);
     // The rest of the segment keeps its steps, later by the time the run was held, in whole
     // intervals: the total decides, so short holds add up instead of each being lost or
-    // each counting a whole interval. The total is rounded up: a step then comes up to an
-    // interval after its time plus the holds, never before it. Neither the unit's read-back
-    // setpoint (a poll behind what it was sent) nor a step the plan holds for later is taken
-    // as where it stands.
+    // each counting a whole interval. The ticks already come after the start by the run's
+    // lag: the plan moves by the fewest whole intervals that, with the lag, cover the total,
+    // so a step (and a segment's end) comes at or after its time plus the holds, never before
+    // it, and less than an interval later. Neither the unit's read-back setpoint (a poll behind
+    // what it was sent) nor a step the plan holds for later is taken as where it stands.
     const int interval = std::max(1, FSession.SamplingInterval());
     const double step = interval / SecsPerDay;
     FHeldSeconds += std::max(0.0, (Now() - FHeldSince) * SecsPerDay);
-    const std::int64_t shifted = std::int64_t(std::ceil(FHeldSeconds / interval - 1e-6));
+    const std::int64_t uncovered = Round64(FHeldSeconds * 1000.0) - FStartLagMs;
+    const std::int64_t intervalMs = std::int64_t(interval) * 1000;
+    const std::int64_t shifted =
+        std::max<std::int64_t>(FShiftedSteps, uncovered > 0 ? (uncovered + intervalMs - 1) / intervalMs : 0);
     const TDateTime anchor = FHeldPlanX + double(shifted - FShiftedSteps) * step;
     FShiftedSteps = shifted;
     const int last = withRest ? int(FHeldPlan.size()) - 1 : 0;

@@ -365,6 +365,9 @@ private:
     // for it: every resume moves it by what the total, not that hold alone, adds.
     double FHeldSeconds = 0.0;
     std::int64_t FShiftedSteps = 0;
+    // How long after the run's start its first step's tick comes (less than an interval):
+    // the time held within it needs no move of the plan.
+    std::int64_t FStartLagMs = 0;
     // The run's steps do not reach the unit (reported). Since when the run sends them (its
     // start, its resume), how many setpoints the unit had taken before the run, and when
     // the steps were found missing; the step the unit took last before that, if any.
