@@ -250,6 +250,7 @@ void CProgramRun::BeginRun()
     // while the link is lost says so before its first segment is named.
     FSendingSinceMs = platform::clock().MilliTicks();
     const CChannel* channel = FSession.ChannelObject();
+    FSendingSinceLineMs = channel ? channel->LineHeldByOthersMs() : 0;
     FTakenBeforeRun = channel ? channel->AnsweredSetpoints().Count : 0;
     FStepsMissing = false;
     if (channel && channel->LinkLost()) StepsMissing(true);
@@ -488,6 +489,7 @@ void CProgramRun::Resume(bool withRest)
     ProgramRunning = 1;
     MethodLetterNeeded = 1;
     FSendingSinceMs = platform::clock().MilliTicks();
+    if (const CChannel* channel = FSession.ChannelObject()) FSendingSinceLineMs = channel->LineHeldByOthersMs();
     RunningSlot = CProgrammer::GetProgramIndex(StartedProgram);
     // The rest of the segment keeps its steps, later by the time the run was held, in whole
     // intervals: the total decides, so short holds add up instead of each being lost or
@@ -824,14 +826,19 @@ void CProgramRun::WatchSteps()
     CChannel* channel = FSession.ChannelObject();
     if (!channel || !HasRun() || (!FStepsMissing && !ProgramRunning)) return;
     const CChannel::TAnsweredSetpoints& taken = channel->AnsweredSetpoints();
-    // A good point's values are no older than this: a step not taken within it is missed,
-    // not merely on its way behind a slow cycle or a single time-out. Only a run that sends
-    // its steps misses them (not one held, waiting to begin or ended).
+    // The unit's own exchanges renew a good point's values within this: a step not taken
+    // within it is missed, not merely on its way behind a slow cycle or a single time-out.
+    // The time other slaves had a shared line meanwhile is not the unit's: it is judged as
+    // fast as a unit on a line of its own. Only a run that sends its steps misses them (not
+    // one held, waiting to begin or ended).
     auto missing = [&] {
         if (FStepsMissing) return taken.Count == FTakenWhenMissing || channel->LinkLost();
-        const std::int64_t since = std::max(FSendingSinceMs, taken.AtMs);
-        return channel->LinkLost() ||
-               platform::clock().MilliTicks() - since > channel->ValuesBoundMs(FSession.SamplingInterval() * 1000);
+        const bool sinceSending = FSendingSinceMs >= taken.AtMs;
+        const std::int64_t since = sinceSending ? FSendingSinceMs : taken.AtMs;
+        const std::int64_t others = std::max<std::int64_t>(
+            0, channel->LineHeldByOthersMs() - (sinceSending ? FSendingSinceLineMs : taken.LineMs));
+        return channel->LinkLost() || platform::clock().MilliTicks() - since - others >
+                                          channel->OwnValuesBoundMs(FSession.SamplingInterval() * 1000);
     };
     // Replies the window has not come round to yet (it was busy) count: the tick would take them.
     if (missing() && !channel->LinkLost()) channel->TakeReceivedReplies();

@@ -373,6 +373,7 @@ private:
     // the steps were found missing; the step the unit took last before that, if any.
     bool FStepsMissing = false;
     std::int64_t FSendingSinceMs = 0;
+    std::int64_t FSendingSinceLineMs = 0;  // CChannel::LineHeldByOthersMs then
     std::uint64_t FTakenBeforeRun = 0, FTakenWhenMissing = 0;
     std::optional<double> FStepBeforeMissing;
     // The unit's status replies when the steps were found missing: the first one after it

@@ -1,6 +1,8 @@
 // The programmer and TP Scout windows as a user drives them: the program editor, the
 // program tree, saving and loading, the single ramp and the automatic start, opened from
 // the main window's menu and, where a unit is needed, connected to the simulated unit.
+#include <sys/stat.h>
+
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialog>
@@ -948,13 +950,14 @@ TEST_F(ProgrammerWindowTest, ACloseThatDoesNotGoThroughKeepsTheTimedStartArmed)
     w->CalendarStartTime = start;
     w->RecordingActive = 0;
 
-    // The drive is gone: the closing save fails and the user keeps the window. The writes
-    // of the ticks are done first: a file still being made as the folder goes would be made
-    // in the folder under its new name, and the close would write it there.
+    // The drive takes no file any more (nobody may write its folder): the closing save
+    // fails and the user keeps the window. The writes of the ticks are done first.
     TDataFileSaveQueue::Instance().WaitIdle();
-    ASSERT_TRUE(QDir(folder.path()).rename("drive", "gone"));
+    const std::string drive = Path("drive");
+    ASSERT_EQ(::chmod(drive.c_str(), 0555), 0);
     support::TestDialogs().Clear();
     support::TestDialogs().QueueAnswer(IDOK);  // the save error
+    support::TestDialogs().QueueAnswer(IDNO);  // save it in another place? No
     support::TestDialogs().QueueAnswer(IDNO);  // close anyway and discard the data? No
     EXPECT_FALSE(w->FormClose());
     EXPECT_EQ(Last(), "The recording could not be saved. Close the channel anyway and discard the data?");
@@ -965,7 +968,7 @@ TEST_F(ProgrammerWindowTest, ACloseThatDoesNotGoThroughKeepsTheTimedStartArmed)
     EXPECT_EQ(w->CalendarStartTime, start);
     EXPECT_EQ(w->RecordingActive, 0);
 
-    ASSERT_TRUE(QDir(folder.path()).rename("gone", "drive"));
+    ASSERT_EQ(::chmod(drive.c_str(), 0755), 0);
     EXPECT_TRUE(w->FormClose());
 }
 
