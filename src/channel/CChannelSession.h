@@ -506,8 +506,9 @@ private:
     std::unique_ptr<QTimer> FCommandTimer;
     // A recording whose start found older values than a good point may hold takes its first
     // point once the poll cycle asked for at the start has renewed them, or as an error point
-    // once they are older than a good point's may be (FirstPointDue), whichever comes first;
-    // the timer looks meanwhile. A tick before then leaves the first point to it.
+    // as soon as that cycle fails or once they are older than a good point's may be
+    // (FirstPointDue), whichever comes first; the timer looks meanwhile. A tick before then
+    // leaves the first point to it.
     std::unique_ptr<QTimer> FFirstPointTimer;
     bool FFirstPointAwaited = false;
     std::int64_t FFirstPointAskedTicks = 0;

@@ -152,6 +152,9 @@ void CChannelSession::StartTimeAxis()
     // one-second interval). Values from longer ago (the file dialog stayed open), at any
     // interval, are not recorded: the first point waits for the cycle asked for now.
     CChannel* channel = FChannelObject.get();
+    // A unit that fails the first cycle is asked again within seconds, not only at the next
+    // tick: the first tick after it has answered again is good, also at a long interval.
+    if (channel) channel->AskAgainUntilAnswered();
     const std::int64_t age = channel ? channel->PolledValuesAgeMs() : 0;
     if (!channel || (age >= 0 && age <= channel->ValuesBoundMs(1000)))
         Tick();
@@ -187,6 +190,10 @@ bool CChannelSession::FirstPointDue(std::int64_t ticks) const
     const CChannel* channel = FChannelObject.get();
     if (!channel) return true;
     if (channel->ValuesOutdated == 0) return true;
+    // The cycle failed (a fault, also one the poll thread went past, or a request that has
+    // waited out its time-out): the point is an error point, taken now, and the ticks follow
+    // it at their own times while the unit is asked again.
+    if (channel->CommError != 0 || channel->FaultUncounted != 0 || channel->RequestOverdue()) return true;
     return ticks - FFirstPointAskedTicks > channel->ValuesBoundMs(FSamplingInterval * 1000);
 }
 
