@@ -1080,6 +1080,40 @@ AnsiString CChannelSession::CommandName(const AnsiString& frame) const
     return DeviceCommandQueue::CommandName(frame, FChannelObject && FChannelObject->IsUnsignedDevice());
 }
 
+void CChannelSession::SetControlStatus(const AnsiString& status)
+{
+    NOX_ASSERT_UI_THREAD();
+    FControlStatus = status;
+    // The reply's values are stored before its status is handed over.
+    ++FStatusReplies;
+    if (FStatusSetpoints.size() >= 8) FStatusSetpoints.erase(FStatusSetpoints.begin());
+    FStatusSetpoints.emplace_back(FStatusReplies, FChannelObject ? FChannelObject->SeriesValue(2) : 0.0);
+}
+
+std::optional<double> CChannelSession::StatusReplySetpoint(std::uint64_t number) const
+{
+    NOX_ASSERT_UI_THREAD();
+    for (const auto& [n, value] : FStatusSetpoints)
+        if (n == number) return value;
+    return std::nullopt;
+}
+
+void CChannelSession::NoteUnanswered(const AnsiString& frame)
+{
+    ++FUnansweredCommands;
+    if (FUnansweredFrames.size() >= 8) FUnansweredFrames.erase(FUnansweredFrames.begin());
+    FUnansweredFrames.emplace_back(FUnansweredCommands, frame);
+}
+
+std::vector<AnsiString> CChannelSession::UnansweredCommandsSince(std::uint64_t mark) const
+{
+    NOX_ASSERT_UI_THREAD();
+    std::vector<AnsiString> out;
+    for (const auto& [n, frame] : FUnansweredFrames)
+        if (n > mark) out.push_back(frame);
+    return out;
+}
+
 void CChannelSession::ConnectionLost(const TCommandOnLoss& command)
 {
     NOX_ASSERT_UI_THREAD();
@@ -1093,9 +1127,14 @@ void CChannelSession::ConnectionLost(const TCommandOnLoss& command)
     };
     // What the unit has now only its replies tell, once it answers again.
     if (FChannelObject) FChannelObject->ForgetExpectedSetpoint();
-    if (!command.Frame.empty())
+    if (!command.Frame.empty()) {
         add(command.Sent == 0 ? notSent : command.Answered > 0 ? answered : unanswered, command.Frame);
-    for (const DeviceCommandQueue::TCommand& c : FCommands.DropOneShots()) add(notSent, c.Frame);
+        if (command.Answered == 0) NoteUnanswered(command.Frame);
+    }
+    for (const DeviceCommandQueue::TCommand& c : FCommands.DropOneShots()) {
+        add(notSent, c.Frame);
+        NoteUnanswered(c.Frame);
+    }
     AnsiString message;
     const std::pair<TextRow, AnsiString> fates[] = {{RowNotSentConnectionLost, notSent},
                                                     {RowSentUnansweredConnectionLost, unanswered},
@@ -1118,6 +1157,7 @@ void CChannelSession::CommandUnanswered(const AnsiString& frame)
     // the recording only, which the ticks show.
     const int group = CChannel::CommandGroupOf(frame);
     if (group == 1 || group == 6 || group == 8) return;
+    NoteUnanswered(frame);
     const AnsiString line = ChannelText(RowSentUnansweredUnitSilent) + " " + CommandName(frame);
     AddProtocolLine(" " + line);
     ShowNotice(ChannelName() + "\n\n" + line, ChannelText(RowWarning), {});
