@@ -27,7 +27,7 @@ int main(int argc, char** argv)
 
     const int language = startup::SystemLanguage();
     SingleInstanceLock lock;
-    if (!startup::CheckSingleInstance(lock, SingleInstanceLock::RuntimeDirectory(), language)) return 0;
+    if (!startup::CheckSingleInstance(lock, startup::LockFolder(language), language)) return 0;
     if (const auto memory = startup::PhysicalMemory()) startup::WarnAboutLowMemory(memory, language);
 
     RegisterChartClasses();

@@ -527,6 +527,7 @@ constexpr std::string_view LanguageTable[] = {
     /* 511 */ ": die Zeiten der Punkte folgen ihr von hier an.", ": the points' times follow it from here on.", "",
     /* 512 */ ": die Zeiten der Punkte gehen nicht zurück und bleiben ihr $2 s voraus.", ": the points' times do not go back and stay $2 s ahead of it.", "",
     /* 513 */ "Fehler seit $1.", "Errors since $1.", "",
+    /* 514 */ "Der Ordner $1 ist kein privater Ordner dieses Benutzers (ein anderer Benutzer hat ihn angelegt, er ist ein Link oder andere dürfen ihn öffnen). Die Sperre gegen einen zweiten Start des Programms liegt von jetzt an in $2.", "The folder $1 is not a private folder of this user's (another user made it, it is a link, or others may open it). The lock against a second start of the program is kept in $2 from now on.", "",
 };
 // clang-format on
 
