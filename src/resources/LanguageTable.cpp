@@ -527,7 +527,11 @@ constexpr std::string_view LanguageTable[] = {
     /* 511 */ ": die Zeiten der Punkte folgen ihr von hier an.", ": the points' times follow it from here on.", "",
     /* 512 */ ": die Zeiten der Punkte gehen nicht zurück und bleiben ihr $2 s voraus.", ": the points' times do not go back and stay $2 s ahead of it.", "",
     /* 513 */ "Fehler seit $1.", "Errors since $1.", "",
-    /* 514 */ "Der Ordner $1 ist kein privater Ordner dieses Benutzers (ein anderer Benutzer hat ihn angelegt, er ist ein Link oder andere dürfen ihn öffnen). Die Sperre gegen einen zweiten Start des Programms liegt von jetzt an in $2.", "The folder $1 is not a private folder of this user's (another user made it, it is a link, or others may open it). The lock against a second start of the program is kept in $2 from now on.", "",
+    /* 514 */ "$1 ist mit dem Temperierprogramm \"$2\" für seinen Kalenderstart aktiviert; solange das so ist, bleibt sein Programm. Um ein anderes zu wählen, entfernen Sie die Markierung der Zeile, klicken Sie auf Beenden und öffnen Sie den Kalenderstart erneut.", "$1 is armed for its automatic start with the temperature program \"$2\"; while it is, its program stays. To choose another one, remove the row's mark, click Exit and open the automatic start again.", "",
+    /* 515 */ "(im Fenster geändert, nicht gespeichert)", "(changed in the window, not saved)", "",
+    /* 516 */ "$2 wurde in dem Ordner gespeichert, in dem die Aufzeichnung angelegt wurde; er steht nicht mehr an seinem Pfad (er wurde verschoben oder durch einen anderen Ordner oder eine Verknüpfung ersetzt) und ist jetzt $1.", "$2 was saved in the folder the recording was made in, which is no longer at its path (it was moved, or replaced by another folder or a link): it is now $1.", "",
+    /* 517 */ "Die Aufzeichnung konnte nicht als $1 gespeichert werden:\n$2\nAn einem anderen Ort speichern?", "The recording could not be saved as $1:\n$2\nSave it in another place?", "",
+    /* 518 */ "Der Ordner $1 ist kein privater Ordner dieses Benutzers (ein anderer Benutzer hat ihn angelegt, er ist ein Link oder andere dürfen ihn öffnen). Die Sperre gegen einen zweiten Start des Programms liegt von jetzt an in $2.", "The folder $1 is not a private folder of this user's (another user made it, it is a link, or others may open it). The lock against a second start of the program is kept in $2 from now on.", "",
 };
 // clang-format on
 
