@@ -531,6 +531,16 @@ constexpr std::string_view LanguageTable[] = {
     /* 515 */ "(im Fenster geändert, nicht gespeichert)", "(changed in the window, not saved)", "",
     /* 516 */ "$2 wurde in dem Ordner gespeichert, in dem die Aufzeichnung angelegt wurde; er steht nicht mehr an seinem Pfad (er wurde verschoben oder durch einen anderen Ordner oder eine Verknüpfung ersetzt) und ist jetzt $1.", "$2 was saved in the folder the recording was made in, which is no longer at its path (it was moved, or replaced by another folder or a link): it is now $1.", "",
     /* 517 */ "Die Aufzeichnung konnte nicht als $1 gespeichert werden:\n$2\nAn einem anderen Ort speichern?", "The recording could not be saved as $1:\n$2\nSave it in another place?", "",
+    /* 518 */ "Die Temperierung des Geräts ist aus, wie sein letzter Status meldet: Geht das Programm weiter, schaltet es sie mit dem nächsten Schritt, den es sendet, wieder ein.", "The unit's temperature control is off, as its last status says: if the program goes on, it switches it on again with the next step it sends.", "",
+    /* 519 */ "Die Temperierung des Geräts war aus: das Temperierprogramm \"$1\" geht weiter und schaltet sie wieder ein.", "The unit's temperature control was off: the temperature program \"$1\" goes on and switches it on again.", "",
+    /* 520 */ "Das Segment \"$1\" wurde vom Benutzer abgebrochen.", "The segment \"$1\" was cancelled by the user.", "",
+    /* 521 */ "Vor diesem Schritt meldete seine erste Antwort nach der Rückkehr den Sollwert $1 °C.", "Before that step, its first reply after its return told the setpoint $1 °C.", "",
+    /* 522 */ "Welchen Sollwert es vor diesem Schritt hatte, ist nicht bekannt: schon seine erste Antwort nach der Rückkehr enthielt den Schritt.", "Which setpoint it held before that step is not known: its first reply after its return already carried the step.", "",
+    /* 523 */ "Keiner der Schritte des Segments \"$1\", das um $2 begann, hat das Gerät erreicht.", "None of the steps of the segment \"$1\", which began at $2, has reached the unit.", "",
+    /* 524 */ "Das Temperierprogramm \"$1\" wurde wegen eines Fehlers beendet: ", "The temperature program \"$1\" was ended because of an error: ", "",
+    /* 525 */ "seine Endaktion (die Temperierung des Geräts ausschalten) konnte nicht gesendet werden: ", "its end action (switching the unit's temperature control off) could not be sent: ", "",
+    /* 526 */ "$1: Die Endaktion des Temperierprogramms \"$2\", die Temperierung des Geräts auszuschalten, wurde nicht ausgeführt: Das Gerät antwortet wieder, seine Temperierung ist eingeschaltet, mit dem Sollwert $3 °C.", "$1: the end action of the temperature program \"$2\", switching the unit's temperature control off, was not carried out: the unit answers again and its temperature control is on, with the setpoint $3 °C.", "",
+    /* 527 */ "Der Ordner $1 ist kein privater Ordner dieses Benutzers (ein anderer Benutzer hat ihn angelegt, er ist ein Link oder andere dürfen ihn öffnen). Die Sperre gegen einen zweiten Start des Programms liegt von jetzt an in $2.", "The folder $1 is not a private folder of this user's (another user made it, it is a link, or others may open it). The lock against a second start of the program is kept in $2 from now on.", "",
 };
 // clang-format on
 

@@ -440,6 +440,169 @@ TEST_F(FaultTicksTest, Rs485NeighboursWaitingBehindASilentSlaveRecordNoOldValueA
     for (const TRig& r : rigs) ASSERT_TRUE(r.session->Close());
 }
 
+// A stop of the whole program is a hold for every slave on a shared RS485 line, however many
+// neighbours it has. At 5 s with two and with eight slaves: a stop of 2 s between two ticks
+// costs no point, each channel names it once, and its next point holds what the unit had
+// after it (its thread fetched the values anew at once); a stop of 5 s across a tick makes
+// that tick an error row at its own time, named by the missed-ticks line, and the tick after
+// is good.
+TEST_F(FaultTicksTest, Rs485SlavesTakeAStopOfTheWholeProgramAsAHoldWhateverTheirNeighbours)
+{
+    const AnsiString held = " Das Programm stand von ";
+    const AnsiString gap = ChannelText(resources::RowMissedTicks);
+    const AnsiString gapEnd = gap.substr(gap.find("$3") + 2);
+    for (const int slaves : {2, 8}) {
+        SCOPED_TRACE(slaves);
+        support::SimulatedUnitLine line;
+        for (int a = 1; a <= slaves; ++a) {
+            support::UnitState u;
+            u.address = a;
+            line.AddUnit(u);
+        }
+        AnsiString error;
+        ASSERT_TRUE(line.StartPty(&error)) << error;
+        std::vector<std::unique_ptr<CChannelSession>> sessions;
+        rigs.clear();
+        rigs.reserve(std::size_t(slaves));
+        pattern = -1;
+        for (int a = 1; a <= slaves; ++a) {
+            sessions.push_back(std::make_unique<CChannelSession>(a));
+            UseSerial(*sessions.back(), "RS485", line.SlavePath(), a);
+            Add(*sessions.back(), *line.Unit(a), "5", "line" + std::to_string(slaves) + "-" + std::to_string(a));
+        }
+        constexpr std::int64_t interval = 5000;
+        auto tickAll = [&](std::int64_t ms, bool mustBeGood) {
+            EXPECT_TRUE(Await([&] { return AllQuiet(); }));
+            clock.AdvanceMs(ms);
+            for (TRig& r : rigs) EXPECT_FALSE(TickRig(r, false, mustBeGood) && mustBeGood);
+            ++pattern;
+        };
+        tickAll(interval, false);
+        tickAll(interval, true);
+
+        // Stopped 1 s after a tick for 2 s.
+        ASSERT_TRUE(Await([&] { return AllQuiet(); }));
+        ++pattern;
+        std::vector<int> before;
+        for (TRig& r : rigs) {
+            SetPattern(*r.unit, pattern);
+            before.push_back(Requests(*r.unit));
+        }
+        clock.AdvanceMs(1000);
+        // Every thread has passed at that time before the stop begins.
+        std::vector<int> passes;
+        for (TRig& r : rigs) passes.push_back(TransceiverThreads[r.session->Channel()]->PassCount);
+        ASSERT_TRUE(Await([&] {
+            for (std::size_t i = 0; i < rigs.size(); ++i)
+                if (TransceiverThreads[rigs[i].session->Channel()]->PassCount < passes[i] + 2) return false;
+            return true;
+        }));
+        deviceClock.AdvanceMs(2000);
+        clock.AdvanceMs(2000);
+        for (std::size_t i = 0; i < rigs.size(); ++i)
+            EXPECT_TRUE(Await([&] {
+                return Requests(*rigs[i].unit) >= before[i] + TransceiverThreads[rigs[i].session->Channel()]->Count;
+            })) << i;
+        tickAll(interval - 3000, true);
+        tickAll(interval, true);
+        for (const TRig& r : rigs) {
+            int lines = 0;
+            for (const AnsiString& l : r.session->Memo(TSessionMemo::SerialData))
+                lines += l.find(held) != AnsiString::npos;
+            EXPECT_EQ(lines, 1) << r.session->Channel();
+            EXPECT_TRUE(std::any_of(r.session->Memo(TSessionMemo::SerialData).begin(),
+                                    r.session->Memo(TSessionMemo::SerialData).end(),
+                                    [](const AnsiString& l) {
+                                        return l.find(" (" + FormatFloat("0.0", 2.0) + " s): ") != AnsiString::npos;
+                                    }))
+                << r.session->Channel();
+        }
+
+        // Stopped 2 s after a tick for 5 s, the units' values changed meanwhile: the tick due
+        // in it runs at once when the program goes on, whether or not a poll thread has run.
+        std::vector<int> rows;
+        std::vector<TDateTime> lastX;
+        for (TRig& r : rigs) {
+            rows.push_back(r.session->ValueSeries(0)->Count());
+            lastX.push_back(r.session->ValueSeries(0)->GetxValue(rows.back() - 1));
+        }
+        ASSERT_TRUE(Await([&] { return AllQuiet(); }));
+        ++pattern;
+        for (TRig& r : rigs) SetPattern(*r.unit, pattern);
+        deviceClock.AdvanceMs(5000);
+        clock.AdvanceMs(7000);
+        for (TRig& r : rigs) r.session->Tick();
+        for (std::size_t i = 0; i < rigs.size(); ++i) {
+            const TFastLineSeries* first = rigs[i].session->ValueSeries(0);
+            ASSERT_EQ(first->Count(), rows[i] + 1) << i;
+            EXPECT_NEAR((first->GetxValue(rows[i]) - lastX[i]) * SecsPerDay, 5.0, 0.001) << i;
+            EXPECT_EQ(first->GetXLabel(rows[i]), ChannelText(resources::RowErrorExclamation)) << i;
+        }
+        tickAll(2 * interval - 7000, true);
+        for (const TRig& r : rigs) {
+            int gaps = 0, holds = 0;
+            for (const AnsiString& l : r.session->Memo(TSessionMemo::SerialData)) {
+                gaps += l.find(gapEnd) != AnsiString::npos;
+                holds += l.find(held) != AnsiString::npos;
+            }
+            EXPECT_EQ(gaps, 1) << r.session->Channel();
+            EXPECT_EQ(holds, 1) << r.session->Channel();
+            EXPECT_EQ(r.staleGood, 0) << r.session->Channel();
+            EXPECT_EQ(r.falseErrors, 0) << r.session->Channel();
+        }
+        for (const TRig& r : rigs) ASSERT_TRUE(r.session->Close());
+    }
+}
+
+// Slaves that are all silent hold the shared line in turn, each for its read time-out. A slave
+// whose turn comes only after its neighbours have had theirs several times over (its thread
+// kept from its steps meanwhile, as the line's lock may keep a waiting slave behind its
+// neighbours) has waited for the line, it was not held: its rows are the communication faults
+// they are, and no channel says that the program was held.
+TEST_F(FaultTicksTest, Rs485SlavesThatAreAllSilentWriteNoHoldLine)
+{
+    support::SimulatedUnitLine line;
+    std::vector<std::unique_ptr<CChannelSession>> sessions;
+    AddThreeSlaves(line, sessions);
+    for (int i = 0; i < 2; ++i) TickAll(false, true, false);
+    for (TRig& r : rigs) r.unit->InjectFault(support::UnitFault::NoReply, -1);
+    for (std::size_t late = 0; late < rigs.size(); ++late) {
+        CTransceiver* poll = TransceiverThreads[rigs[late].session->Channel()];
+        ASSERT_TRUE(Await([&] { return AllQuiet(); }));
+        poll->Active = 0;
+        // Each tick, every neighbour's request times out: ten of them before the late slave
+        // takes a step again.
+        for (int tick = 0; tick < 5; ++tick) {
+            const int passes = poll->PassCount;
+            ASSERT_TRUE(Await([&] {
+                bool quiet = poll->PassCount >= passes + 2;
+                for (std::size_t i = 0; i < rigs.size(); ++i)
+                    if (i != late) quiet = Quiet(rigs[i]) && quiet;
+                return quiet;
+            })) << late
+                << " " << tick;
+            clock.AdvanceMs(1000);
+            for (TRig& r : rigs) TickRig(r, true, false);
+            ++pattern;
+        }
+        poll->Active = 1;
+        TickAll(true, false, false);
+    }
+    for (TRig& r : rigs) r.unit->ClearFaults();
+    for (int i = 0; i < 2; ++i) TickAll(false, false, false);
+    for (int i = 0; i < 3; ++i) TickAll(false, true, false);
+    for (const TRig& r : rigs) {
+        int holds = 0;
+        for (const AnsiString& l : r.session->Memo(TSessionMemo::SerialData))
+            holds += l.find(" Das Programm stand von ") != AnsiString::npos;
+        EXPECT_EQ(holds, 0) << r.session->Channel();
+        EXPECT_EQ(r.staleGood, 0) << r.session->Channel();
+        EXPECT_EQ(r.goodFaultTicks, 0) << r.session->Channel();
+        EXPECT_EQ(r.falseErrors, 0) << r.session->Channel();
+    }
+    for (const TRig& r : rigs) ASSERT_TRUE(r.session->Close());
+}
+
 TEST_F(FaultTicksTest, NoErrorPointWithoutAFaultWhereverInTheCycleTheTickComes)
 {
     // The allowance a reply has in the program; replies take a while, as on a real line, so
@@ -922,9 +1085,8 @@ TEST_F(FaultTicksTest, AFirstPointHoldsNoValueFromBeforeALongFileDialog)
     // The identification reads the unit's values (pattern 1); the user then takes a while in
     // the data file's dialog, during which the unit's values change (pattern 2). Started at
     // once, the recording's first point is taken at once from the identification's values;
-    // after 30 s in the dialog it holds the values of a cycle after the dialog, or, while no
-    // cycle comes back, is an error point taken once the values are older than a good point's
-    // may be.
+    // after 30 s in the dialog it holds the values of a cycle after the dialog, or, when that
+    // cycle fails, is an error point taken at once.
     // So at a one-second interval and at 60 s, where 30 s old values are still younger than
     // a regular tick's may be. Taken as its cycle came back, between the window's ticks, the
     // first point has the window's timer start anew: the next tick is an interval after it.
@@ -956,13 +1118,9 @@ TEST_F(FaultTicksTest, AFirstPointHoldsNoValueFromBeforeALongFileDialog)
             TFastLineSeries* first = s.ValueSeries(0);
             if (start == Start::AtOnce) {
                 ASSERT_EQ(first->Count(), 1);
-            } else if (start == Start::LateUnitSilent) {
-                // The cycle fails; no point is taken before the values' bound has passed.
-                ASSERT_TRUE(Await([&] { return s.ChannelObject()->CommError == 1; }));
-                platform::UiDispatcher::Instance().ProcessPending();
-                EXPECT_EQ(first->Count(), 0);
-                clock.AdvanceMs(s.ChannelObject()->ValuesBoundMs(interval * 1000) + 1);
             }
+            // A cycle that fails makes the first point an error point at once, at the start:
+            // it does not wait for the values' bound (the program's clock stands still).
             ASSERT_TRUE(Await([&] { return first->Count() >= 1; }));
             const bool error = first->GetXLabel(0) == ChannelText(resources::RowErrorExclamation);
             EXPECT_EQ(error, start == Start::LateUnitSilent);
@@ -982,8 +1140,8 @@ TEST_F(FaultTicksTest, AFirstPointWaitsForACycleLongerThanTheIntervalAfterALongF
     // after the request, six rows to a cycle. After 30 s in the file dialog the cycle asked for
     // at the start cannot be through within one interval. The window's tick in the meantime
     // takes no point; the first point is good and holds the values of that cycle (not the
-    // identification's) once it is through. A silent unit's first point is an error point,
-    // once the values are older than a regular tick's may be, and not before.
+    // identification's) once it is through. A silent unit's first point is an error point as
+    // soon as the cycle has failed.
     int channel = 0;
     for (const bool silent : {false, true}) {
         SCOPED_TRACE(silent);
@@ -1008,19 +1166,11 @@ TEST_F(FaultTicksTest, AFirstPointWaitsForACycleLongerThanTheIntervalAfterALongF
         TFastLineSeries* first = s.ValueSeries(0);
         CChannel* c = s.ChannelObject();
         if (silent) {
-            // The cycle fails at its first row. The window's ticks until the bound take nothing.
-            ASSERT_TRUE(Await([&] { return c->CommError == 1 && c->RowBoundMs() > 0; }));
-            const std::int64_t bound = c->ValuesBoundMs(1000);
-            EXPECT_GE(bound, 1000 + 6 * c->RowBoundMs());
-            clock.AdvanceMs(1000);
-            EXPECT_FALSE(s.Tick());
-            clock.AdvanceMs(bound - 1000);
-            EXPECT_FALSE(s.Tick());
-            platform::UiDispatcher::Instance().ProcessPending();
-            EXPECT_EQ(first->Count(), 0);
-            clock.AdvanceMs(1);
-            ASSERT_TRUE(Await([&] { return first->Count() >= 1; }));
+            // The cycle fails at its first row: the first point is an error point at once, not
+            // once the values are older than a regular tick's may be (the clock stands still).
+            ASSERT_TRUE(Await([&] { return first->Count() >= 1 && c->RowBoundMs() > 0; }));
             EXPECT_EQ(first->GetXLabel(0), ChannelText(resources::RowErrorExclamation));
+            EXPECT_GE(c->ValuesBoundMs(1000), 1000 + 6 * c->RowBoundMs());
         } else {
             // Each reply is let go 300 ms (on both clocks) after its request came in; the
             // window's tick comes one second after the start, while rows are still due.
@@ -1205,6 +1355,140 @@ TEST_F(FaultTicksTest, ATickDueDuringAStopIsAnErrorRowAtItsOwnTimeWithItsLine)
         EXPECT_EQ(holds, 0);
         EXPECT_EQ(r.staleGood, 0);
         EXPECT_EQ(r.falseErrors, 0);
+        ASSERT_TRUE(s.Close());
+    }
+}
+
+// The window's tick was due already when the whole program was stopped: the user-interface
+// thread had not come round to it, then the process stood for 3 s. It runs after the stop,
+// within the time a timer may be late, and after the poll thread has told the hold: its row is
+// its own (no tick was due in the stop), and the hold the tick owes its line to gets it.
+TEST_F(FaultTicksTest, AStopThatBeganAfterATickWasDueIsNamedByThatTick)
+{
+    support::SimulatedUnitLine line;
+    CChannelSession s(1);
+    ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(line, s));
+    TRig& r = Add(s, line.First(), "5", "owed");
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(Await([&] { return Quiet(r); }));
+        clock.AdvanceMs(5000);
+        TickRig(r, false, i > 0);
+        ++pattern;
+    }
+    const TFastLineSeries* first = s.ValueSeries(0);
+    const int rows = first->Count();
+    ASSERT_TRUE(Await([&] { return Quiet(r); }));
+    // The tick is due; the poll thread passes at that time, then the process stands still.
+    clock.AdvanceMs(5500);
+    CTransceiver* poll = TransceiverThreads[1];
+    const int passes = poll->PassCount;
+    ASSERT_TRUE(Await([&] { return poll->PassCount >= passes + 2; }));
+    SetPattern(*r.unit, ++pattern);
+    const int before = Requests(*r.unit);
+    deviceClock.AdvanceMs(3000);
+    clock.AdvanceMs(3000);
+    // The thread finds the hold and fetches the values anew before the late tick runs.
+    ASSERT_TRUE(Await([&] { return Requests(*r.unit) >= before + poll->Count && Quiet(r); }));
+    platform::UiDispatcher::Instance().ProcessPending();
+    clock.AdvanceMs(100);
+    EXPECT_FALSE(TickRig(r, false, true));
+    ++pattern;
+    EXPECT_EQ(first->Count(), rows + 1);
+    int holds = 0;
+    for (const AnsiString& l : s.Memo(TSessionMemo::SerialData))
+        holds += l.find(" Das Programm stand von ") != AnsiString::npos &&
+                 l.find(" (3,0 s): die Werte des Geräts werden neu abgefragt.") != AnsiString::npos;
+    EXPECT_EQ(holds, 1);
+    EXPECT_EQ(r.staleGood, 0);
+    EXPECT_EQ(r.falseErrors, 0);
+    ASSERT_TRUE(s.Close());
+}
+
+// A unit silent from inside the data file's dialog until 5 s after the recording's start, at
+// 5 s and at 60 s: the first point is an error point as soon as the first cycle has failed,
+// the unit is asked again within seconds and not only at the next tick, each tick while it
+// is silent is an error row at its own time after its time-out line, and the first tick after
+// it has answered again is good and holds its values of then.
+TEST_F(FaultTicksTest, AUnitSilentAtTheStartIsAskedAgainAndTheFirstTickAfterItAnswersIsGood)
+{
+    int channel = 0;
+    for (const int interval : {5, 60}) {
+        SCOPED_TRACE(interval);
+        support::SimulatedUnitLine line;
+        CChannelSession s(++channel);
+        ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(line, s));
+        support::SimulatedUnit& unit = line.First();
+        s.Settings.Interval = IntToStr(interval);
+        SetPattern(unit, 1);
+        support::TestDialogs().OnFileDialog = [&](const platform::FileDialogRequest&) {
+            clock.AdvanceMs(30000);
+            deviceClock.AdvanceMs(30000);
+            SetPattern(unit, 2);
+            unit.InjectFault(support::UnitFault::NoReply, -1);
+        };
+        support::TestDialogs().QueueFileName(Path(("silent" + std::to_string(channel)).c_str()));
+        ASSERT_TRUE(s.EstablishConnection());
+        ASSERT_NO_FATAL_FAILURE(ConfirmIdentification(s));
+        support::TestDialogs().OnFileDialog = nullptr;
+        ASSERT_TRUE(s.IsConnected());
+        CChannel* c = s.ChannelObject();
+        TFastLineSeries* first = s.ValueSeries(0);
+        const AnsiString err = ChannelText(resources::RowErrorExclamation);
+        // Requests after `before` went out, the last one failed, none waits, and the poll thread
+        // has seen the fault (it passed twice since).
+        CTransceiver* poll = TransceiverThreads[channel];
+        auto failed = [&](int before) {
+            if (!Await([&] { return Requests(unit) > before && c->CommError == 1 && !c->RequestPending(); }))
+                return false;
+            const int passes = poll->PassCount;
+            return Await([&] { return poll->PassCount >= passes + 2; });
+        };
+        auto timeouts = [&] {
+            int n = 0;
+            for (const AnsiString& l : s.Memo(TSessionMemo::SerialData)) n += l.find(" Timeout !") != AnsiString::npos;
+            return n;
+        };
+        // The first point: an error point at the start, as soon as the first request failed.
+        ASSERT_TRUE(Await([&] { return first->Count() >= 1; }));
+        EXPECT_EQ(first->GetXLabel(0), err);
+        const TDateTime start = first->GetxValue(0);
+        ASSERT_TRUE(failed(0));
+        EXPECT_GE(timeouts(), 1);
+        // Asked again after a few seconds, though the next tick is further away.
+        int before = Requests(unit);
+        clock.AdvanceMs(interval == 5 ? 2500 : 3000);
+        ASSERT_TRUE(failed(before));
+        if (interval == 5) {
+            // A tick while it is silent: an error row at its own time, its time-out named.
+            clock.AdvanceMs(2500);
+            before = Requests(unit);
+            const int lines = timeouts();
+            s.Tick();
+            ASSERT_EQ(first->Count(), 2);
+            EXPECT_EQ(first->GetXLabel(1), err);
+            EXPECT_NEAR((first->GetxValue(1) - start) * SecsPerDay, 5.0, 0.001);
+            EXPECT_GE(lines, 2);
+            ASSERT_TRUE(failed(before));
+        } else {
+            clock.AdvanceMs(2000);
+        }
+        // The unit answers again 5 s after the start; it is asked again and its every row is
+        // answered well before the next tick.
+        unit.ClearFaults();
+        SetPattern(unit, 3);
+        clock.AdvanceMs(interval == 5 ? 2500 : 4000);
+        ASSERT_TRUE(AwaitSettled(s, [](const CChannel& ch) {
+            return ch.CommError == 0 && ch.ValuesOutdated == 0 && ch.PollRequest == 0 && !ch.CycleUnderWayOrDue();
+        }));
+        clock.AdvanceMs(interval == 5 ? 2500 : 51000);
+        SetPattern(unit, 4);
+        s.Tick();
+        const int n = first->Count() - 1;
+        ASSERT_EQ(n, interval == 5 ? 2 : 1);
+        EXPECT_NEAR((first->GetxValue(n) - start) * SecsPerDay, interval == 5 ? 10.0 : 60.0, 0.001);
+        EXPECT_EQ(first->GetXLabel(n), "");
+        EXPECT_TRUE(s.ValuesShownCurrent());
+        for (int k : kWatched) EXPECT_EQ(s.ValueSeries(k)->GetyValue(n), Expected(k, 3)) << k;
         ASSERT_TRUE(s.Close());
     }
 }
