@@ -531,6 +531,7 @@ constexpr std::string_view LanguageTable[] = {
     /* 515 */ "(im Fenster geändert, nicht gespeichert)", "(changed in the window, not saved)", "",
     /* 516 */ "$2 wurde in dem Ordner gespeichert, in dem die Aufzeichnung angelegt wurde; er steht nicht mehr an seinem Pfad (er wurde verschoben oder durch einen anderen Ordner oder eine Verknüpfung ersetzt) und ist jetzt $1.", "$2 was saved in the folder the recording was made in, which is no longer at its path (it was moved, or replaced by another folder or a link): it is now $1.", "",
     /* 517 */ "Die Aufzeichnung konnte nicht als $1 gespeichert werden:\n$2\nAn einem anderen Ort speichern?", "The recording could not be saved as $1:\n$2\nSave it in another place?", "",
+    /* 518 */ " Die Werte des Geräts sind seit $1 nicht alle erneuert: die Punkte sind Fehlerpunkte, bis jeder Wert wieder abgefragt ist.", " The unit's values have not all been renewed since $1: the points are error points until every value has been fetched again.", "",
 };
 // clang-format on
 

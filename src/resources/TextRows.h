@@ -525,8 +525,9 @@ enum TextRow : int {
     RowProgramChangedNotSaved = 515,             // (changed in the window, not saved)
     RowSavedInFolderMadeIn = 516,                // $2 was saved in the folder the recording was made in, whi...
     RowAskSaveElsewhere = 517,                   // The recording could not be saved as $1: $2 Save it in ano...
+    RowValuesNotRenewed = 518,                   //  The unit's values have not all been renewed since $1: th...
 };
 
-static_assert(RowAskSaveElsewhere + 1 == LanguageTableRows, "every row of the table has a name");
+static_assert(RowValuesNotRenewed + 1 == LanguageTableRows, "every row of the table has a name");
 
 }  // namespace resources
