@@ -1103,6 +1103,40 @@ AnsiString CChannelSession::CommandName(const AnsiString& frame) const
     return DeviceCommandQueue::CommandName(frame, FChannelObject && FChannelObject->IsUnsignedDevice());
 }
 
+void CChannelSession::SetControlStatus(const AnsiString& status)
+{
+    NOX_ASSERT_UI_THREAD();
+    FControlStatus = status;
+    // The reply's values are stored before its status is handed over.
+    ++FStatusReplies;
+    if (FStatusSetpoints.size() >= 8) FStatusSetpoints.erase(FStatusSetpoints.begin());
+    FStatusSetpoints.emplace_back(FStatusReplies, FChannelObject ? FChannelObject->SeriesValue(2) : 0.0);
+}
+
+std::optional<double> CChannelSession::StatusReplySetpoint(std::uint64_t number) const
+{
+    NOX_ASSERT_UI_THREAD();
+    for (const auto& [n, value] : FStatusSetpoints)
+        if (n == number) return value;
+    return std::nullopt;
+}
+
+void CChannelSession::NoteUnanswered(const AnsiString& frame)
+{
+    ++FUnansweredCommands;
+    if (FUnansweredFrames.size() >= 8) FUnansweredFrames.erase(FUnansweredFrames.begin());
+    FUnansweredFrames.emplace_back(FUnansweredCommands, frame);
+}
+
+std::vector<AnsiString> CChannelSession::UnansweredCommandsSince(std::uint64_t mark) const
+{
+    NOX_ASSERT_UI_THREAD();
+    std::vector<AnsiString> out;
+    for (const auto& [n, frame] : FUnansweredFrames)
+        if (n > mark) out.push_back(frame);
+    return out;
+}
+
 void CChannelSession::ConnectionLost(const TCommandOnLoss& command)
 {
     NOX_ASSERT_UI_THREAD();
@@ -1116,9 +1150,14 @@ void CChannelSession::ConnectionLost(const TCommandOnLoss& command)
     };
     // What the unit has now only its replies tell, once it answers again.
     if (FChannelObject) FChannelObject->ForgetExpectedSetpoint();
-    if (!command.Frame.empty())
+    if (!command.Frame.empty()) {
         add(command.Sent == 0 ? notSent : command.Answered > 0 ? answered : unanswered, command.Frame);
-    for (const DeviceCommandQueue::TCommand& c : FCommands.DropOneShots()) add(notSent, c.Frame);
+        if (command.Answered == 0) NoteUnanswered(command.Frame);
+    }
+    for (const DeviceCommandQueue::TCommand& c : FCommands.DropOneShots()) {
+        add(notSent, c.Frame);
+        NoteUnanswered(c.Frame);
+    }
     AnsiString message;
     const std::pair<TextRow, AnsiString> fates[] = {{RowNotSentConnectionLost, notSent},
                                                     {RowSentUnansweredConnectionLost, unanswered},
@@ -1141,6 +1180,7 @@ void CChannelSession::CommandUnanswered(const AnsiString& frame)
     // the recording only, which the ticks show.
     const int group = CChannel::CommandGroupOf(frame);
     if (group == 1 || group == 6 || group == 8) return;
+    NoteUnanswered(frame);
     const AnsiString line = ChannelText(RowSentUnansweredUnitSilent) + " " + CommandName(frame);
     AddProtocolLine(" " + line);
     ShowNotice(ChannelName() + "\n\n" + line, ChannelText(RowWarning), {});
@@ -1267,19 +1307,33 @@ bool CChannelSession::EndFromOutside(const AnsiString& why, std::function<void(b
     NOX_ASSERT_UI_THREAD();
     if (!FConnected) return false;
     if (OnTimers) OnTimers(false);
-    AddProtocolLine(" " + why);
+    // `why` says that every row was written: it goes into the file with the rows, and into
+    // the protocol here only once they are written, never before a failure of their save.
+    const AnsiString ended = StampedOnRowsClock(CChannel::ErrorLine(" " + why));
+    const std::size_t endedAt = Memo(TSessionMemo::SerialData).size();
     DropUnsentCommands();
     if (OnEndingFromOutside) OnEndingFromOutside();
     // Nobody may be there to see a box: a save that failed is said on the standard error
     // output, and in the channel's protocol for a later save of it.
     const AnsiString name = PartFileName();
     std::weak_ptr<bool> alive = FAlive;
+    done = [this, alive, ended, endedAt, done = std::move(done)](bool ok) {
+        auto a = alive.lock();
+        if (ok && a && *a) {
+            std::vector<AnsiString> protocol = Memo(TSessionMemo::SerialData);
+            protocol.insert(protocol.begin() + std::ptrdiff_t(std::min(endedAt, protocol.size())), ended);
+            SetMemo(TSessionMemo::SerialData, protocol);
+        }
+        if (done) done(ok);
+    };
     auto failed = [this, alive, name](const std::string& error) {
         std::fprintf(stderr, "The recording of channel %d could not be saved to %s: %s\n", FChannel, name.c_str(),
                      error.c_str());
         auto a = alive.lock();
         if (a && *a) AddProtocolLine(" " + ChannelText(RowSavingFailed) + " " + name + " (" + error + ")");
     };
+    const TScopedValue endedLine(FEndedLine, ended);
+    const TScopedValue endedLineAt(FEndedLineAt, endedAt);
     TDataFileSaveQueue::Instance().Save(this, FChannel, std::move(done), TPartFileUse::Final, true, failed, {},
                                         SaveNoted(), FRecordingFolder);
     return true;
