@@ -1277,7 +1277,8 @@ bool CChannelSession::Close()
         result->reset();
         why->clear();
         TDataFileSaveQueue::Instance().SaveAs(
-            this, chosen, [result](bool ok) { *result = ok; }, [why](const std::string& error) { *why = error; });
+            this, chosen, WrittenPartFileName(), [result](bool ok) { *result = ok; },
+            [why](const std::string& error) { *why = error; });
         waited = WaitForFileSave([result] { return result->has_value(); }, chosen, ChannelLanguage(),
                                  resources::RowRecordingStaysInMemory);
         written = waited && **result;
