@@ -527,6 +527,7 @@ constexpr std::string_view LanguageTable[] = {
     /* 511 */ ": die Zeiten der Punkte folgen ihr von hier an.", ": the points' times follow it from here on.", "",
     /* 512 */ ": die Zeiten der Punkte gehen nicht zurück und bleiben ihr $2 s voraus.", ": the points' times do not go back and stay $2 s ahead of it.", "",
     /* 513 */ "Fehler seit $1.", "Errors since $1.", "",
+    /* 514 */ "Die Datei endet in ihrem Protokoll, Memo und Info: sie wurde beim Schreiben abgeschnitten, was nach dieser Stelle folgte, fehlt. Gezeigt wird, was sie enthält. Wurde die Datei verschoben, kann das Ende ihres letzten Schreibvorgangs an ihrem alten Ort als $ warten.", "The file ends inside its protocol, memo and info: it was cut short while it was written, what followed the cut is missing. What it holds is shown. If the file was moved, the end of its last write may wait at its old place as $.", "",
 };
 // clang-format on
 

@@ -521,8 +521,9 @@ enum TextRow : int {
     RowClockStepTimesFollow = 511,               // : the points' times follow it from here on.
     RowClockStepTimesAhead = 512,                // : the points' times do not go back and stay $2 s ahead of...
     RowCommErrorsSince = 513,                    // Errors since $1.
+    RowFileCutInSections = 514,                  // The file ends inside its protocol, memo and info: it was c...
 };
 
-static_assert(RowCommErrorsSince + 1 == LanguageTableRows, "every row of the table has a name");
+static_assert(RowFileCutInSections + 1 == LanguageTableRows, "every row of the table has a name");
 
 }  // namespace resources
