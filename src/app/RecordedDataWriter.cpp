@@ -413,18 +413,29 @@ void TDataFileSaveQueue::Finished(std::function<void()> onUiThread, std::functio
         std::move(thrown));
 }
 
+bool TDataFileSaveQueue::SpareWorker() const
+{
+    // Each file in the queue's care (one that grows, waits or is written) may want a worker
+    // at the next tick; those beyond them, and beyond the one that waits, are spare.
+    const size_t running = FWorkers.size() - FEnded.size();
+    return FIdleWorkers > 1 && running > std::max<size_t>(1, FFiles.size());
+}
+
 void TDataFileSaveQueue::Run()
 {
     std::unique_lock<std::mutex> lock(FMutex);
     while (true) {
-        // One worker waits for the next file; another with nothing to do ends (a file that
-        // comes while the waiting one is busy starts one again).
-        if (FReady.empty() && !FStop && FIdleWorkers > 0) {
+        // One worker waits for the next file, and one for each other file that grows or waits;
+        // another with nothing to do ends (one started while a drive did not answer, or when
+        // many files came at once). Workers are not started and ended at every tick of the
+        // growing files.
+        ++FIdleWorkers;
+        FWake.wait(lock, [this] { return FStop || !FReady.empty() || SpareWorker(); });
+        if (FReady.empty() && !FStop) {
+            --FIdleWorkers;
             FEnded.push_back(std::this_thread::get_id());
             return;
         }
-        ++FIdleWorkers;
-        FWake.wait(lock, [this] { return FStop || !FReady.empty(); });
         --FIdleWorkers;
         // Saves still queued when the program ends are written all the same.
         if (FReady.empty()) return;
@@ -465,8 +476,11 @@ void TDataFileSaveQueue::Run()
             // This worker takes the first file that waits; another one may have to take
             // this one, in case the first hangs.
             WakeWorker(1);
-        } else if (!file.Growing)
+        } else if (!file.Growing) {
             FFiles.erase(path);
+            // Workers that waited for this file's ticks are spare now.
+            if (SpareWorker()) FWake.notify_all();
+        }
     }
 }
 

@@ -169,9 +169,10 @@ public:
     std::int64_t RunningSince(const std::string& path) const;
     // How many times appended data were synced to the disk.
     std::int64_t SyncCount() const { return FSyncs.load(); }
-    // Workers running now (busy or idle). One waits for work; the others end once they find
-    // none (those started while a drive did not answer, or when many files came at once, are
-    // not kept for the rest of a long run).
+    // Workers running now (busy or idle). One waits for work, and one for each other file
+    // that grows or waits; the others end once they find none (those started while a drive
+    // did not answer, or when many files came at once, are not kept for the rest of a long
+    // run, nor those of recordings that ended).
     int Workers() const;
 
 private:
@@ -249,4 +250,6 @@ private:
     std::vector<std::thread::id> FEnded;
     // With FMutex held: joins the workers that ended.
     void JoinEnded();
+    // With FMutex held, by a worker that waits: whether it may end (see Run).
+    bool SpareWorker() const;
 };
