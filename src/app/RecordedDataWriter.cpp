@@ -333,8 +333,10 @@ void TDataFileSaveQueue::WakeWorker(int takenBySelf)
     JoinEnded();
     // Another worker when more files wait than workers are free to take them: the busy ones
     // may be held by a drive that does not answer.
-    if (!FStop && int(FReady.size()) - takenBySelf > FIdleWorkers && int(FWorkers.size()) < MaxWorkers)
+    if (!FStop && int(FReady.size()) - takenBySelf > FIdleWorkers && int(FWorkers.size()) < MaxWorkers) {
         FWorkers.emplace_back([this] { Run(); });
+        ++FStarted;
+    }
     FWake.notify_one();
 }
 
@@ -424,12 +426,12 @@ bool TDataFileSaveQueue::SpareWorker() const
 void TDataFileSaveQueue::Run()
 {
     std::unique_lock<std::mutex> lock(FMutex);
+    ++FIdleWorkers;
     while (true) {
         // One worker waits for the next file, and one for each other file that grows or waits;
         // another with nothing to do ends (one started while a drive did not answer, or when
         // many files came at once). Workers are not started and ended at every tick of the
         // growing files.
-        ++FIdleWorkers;
         FWake.wait(lock, [this] { return FStop || !FReady.empty() || SpareWorker(); });
         if (FReady.empty() && !FStop) {
             --FIdleWorkers;
@@ -447,9 +449,10 @@ void TDataFileSaveQueue::Run()
         Job job = std::move(file.Jobs.front());
         file.Jobs.pop_front();
         lock.unlock();
+        int handed = 0;  // results no one waits for: done once this worker waits again
         switch (job.kind) {
             case TJobKind::Save: RunSave(job, file.Growing); break;
-            case TJobKind::Append: RunAppend(job, file.Growing); break;
+            case TJobKind::Append: handed = RunAppend(job, file.Growing); break;
             case TJobKind::End:
                 if (file.Growing) {
                     // What was kept goes into the file; no one waits for the result.
@@ -478,8 +481,17 @@ void TDataFileSaveQueue::Run()
             WakeWorker(1);
         } else if (!file.Growing) {
             FFiles.erase(path);
-            // Workers that waited for this file's ticks are spare now.
-            if (SpareWorker()) FWake.notify_all();
+        }
+        // This worker waits again before what it wrote counts as done: whoever finds the
+        // queue idle finds it waiting, and the next tick's files need start no other.
+        ++FIdleWorkers;
+        // Workers that waited for the ticks of a file that ended are spare now.
+        if (SpareWorker()) FWake.notify_all();
+        if (handed > 0) {
+            FPending -= handed;
+            lock.unlock();
+            platform::UiDispatcher::Instance().Wake();
+            lock.lock();
         }
     }
 }
@@ -570,7 +582,7 @@ void TDataFileSaveQueue::RunSave(Job& job, std::unique_ptr<TGrowingFileState>& g
         std::move(job.thrown));
 }
 
-void TDataFileSaveQueue::RunAppend(Job& job, std::unique_ptr<TGrowingFileState>& growing)
+int TDataFileSaveQueue::RunAppend(Job& job, std::unique_ptr<TGrowingFileState>& growing)
 {
     std::string error;
     TGrowResult result = TGrowResult::Rewrite;
@@ -583,14 +595,9 @@ void TDataFileSaveQueue::RunAppend(Job& job, std::unique_ptr<TGrowingFileState>&
         }
         if (result != TGrowResult::Written && result != TGrowResult::FolderReplaced) growing.reset();
     }
-    if (result == TGrowResult::Written && !job.reportWritten) {
-        {
-            std::lock_guard<std::mutex> lock(FMutex);
-            FPending -= int(job.grown.size());
-        }
-        platform::UiDispatcher::Instance().Wake();
-        return;
-    }
+    // Written is told to no one unless asked for: the appends are done once the worker waits
+    // again (see Run).
+    if (result == TGrowResult::Written && !job.reportWritten) return int(job.grown.size());
     // Every append merged into the job hears its result, in the order they came, as each
     // would have (after a failure the file grows no more: later appends hear Rewrite, and
     // the caller heeds the first result it hears).
@@ -600,6 +607,7 @@ void TDataFileSaveQueue::RunAppend(Job& job, std::unique_ptr<TGrowingFileState>&
                 if (done) done(result, error);
             },
             std::move(grown.thrown));
+    return 0;
 }
 
 bool TDataFileSaveQueue::MergeAppend(Job& into, TGrowingRows& rows)
