@@ -81,6 +81,13 @@ public:
     // TfrmMainWindow::SetChannelOpen; then the window frees itself. False when the window
     // stays open (its recording could not be written and the user kept it).
     virtual bool FormClose() = 0;
+    // What closing the window ends: the program it runs or holds and where the unit is left
+    // (`named`: after the channel's name); empty when no program runs.
+    virtual AnsiString RunEndedByCloseText(bool named = false) const
+    {
+        (void)named;
+        return AnsiString();
+    }
 
     // ---- the chart, for the zoom commands
     virtual int ChartSeriesCount() const = 0;

@@ -42,6 +42,8 @@ public:
     // The file (name without folder) of the program the window holds; empty when it holds
     // none. A timed start runs this program.
     virtual AnsiString LoadedProgramFile() const = 0;
+    // That program was changed in the window since it was loaded or saved.
+    virtual bool LoadedProgramChanged() const { return false; }
     // In programmer mode: a one-segment program to the temperature in the given time and
     // control mode, started at once.
     virtual void RunSingleRamp(double& temperature, int& seconds, int& controlMode) = 0;

@@ -1,5 +1,6 @@
 #include "app/RecordedDataWriter.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -108,21 +109,44 @@ AnsiString RecordedDataFileName(const IRecordedDataSource& window, int channel)
     return DataFileNameForPart(window.DataFileName(), channel, window.PartNumber());
 }
 
-TDataFileWriteResult WriteRecordedDataBytes(const std::string& path, const std::string& bytes, std::string* error)
+TDataFileWriteResult WriteRecordedDataBytes(const std::string& path, const std::string& bytes, std::string* error,
+                                            const platform::THeldFolder* folder)
 {
     // A folder that is missing or not writable, or a file the user made read-only, means
     // the file cannot be made at all.
-    if (!platform::CheckWritable(path, error)) return TDataFileWriteResult::CannotCreate;
-    if (!platform::SaveFileAtomic(path, bytes, error)) return TDataFileWriteResult::WriteFailed;
+    if (!(folder ? platform::CheckWritableIn(*folder, path, error) : platform::CheckWritable(path, error)))
+        return TDataFileWriteResult::CannotCreate;
+    if (!(folder ? platform::SaveFileAtomicIn(*folder, path, bytes, error)
+                 : platform::SaveFileAtomic(path, bytes, error)))
+        return TDataFileWriteResult::WriteFailed;
     return TDataFileWriteResult::Written;
 }
 
 namespace {
 
-TDataFileWriteResult BuildAndWrite(const std::string& path, const TRecordedData& data, std::string& error)
+std::string FolderOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// Whether a free name taken before may still be written: nothing is there, or a plain file
+// of the user's (what an earlier save wrote).
+bool FreeNameStillOurs(const std::string& free, const platform::THeldFolder* folder)
+{
+    struct stat st {};
+    const std::string name = free.substr(free.rfind('/') + 1);
+    const bool taken =
+        folder ? ::fstatat(folder->Fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 : ::lstat(free.c_str(), &st) == 0;
+    return !taken || (S_ISREG(st.st_mode) && !platform::HeldByAnotherUser(free, folder));
+}
+
+TDataFileWriteResult BuildAndWrite(const std::string& path, const TRecordedData& data, std::string& error,
+                                   const platform::THeldFolder* folder = nullptr)
 {
     try {
-        return WriteRecordedDataBytes(path, BuildRecordedDataFile(data), &error);
+        return WriteRecordedDataBytes(path, BuildRecordedDataFile(data), &error, folder);
     } catch (const std::exception& e) {
         error = e.what();
         return TDataFileWriteResult::WriteFailed;
@@ -278,6 +302,33 @@ TRecordedData TextsOf(const TRecordedData& data)
 
 }  // namespace
 
+std::shared_ptr<const platform::THeldFolder> TRecordingFolder::FolderFor(const std::string& path, std::string* error)
+{
+    const std::string folder = FolderOf(path);
+    {
+        std::lock_guard<std::mutex> lock(FMutex);
+        if (FFolder && FFolder->Path() == folder && !FFolder->Removed()) return FFolder;
+    }
+    std::shared_ptr<const platform::THeldFolder> opened = platform::THeldFolder::Open(folder, error);
+    if (!opened) return nullptr;
+    std::lock_guard<std::mutex> lock(FMutex);
+    if (!FFolder || FFolder->Path() != folder || FFolder->Removed()) FFolder = std::move(opened);
+    return FFolder;
+}
+
+std::string TRecordingFolder::FreeName(const std::string& path) const
+{
+    std::lock_guard<std::mutex> lock(FMutex);
+    const auto it = FFreeNames.find(path);
+    return it == FFreeNames.end() ? std::string() : it->second;
+}
+
+void TRecordingFolder::SetFreeName(const std::string& path, const std::string& free)
+{
+    std::lock_guard<std::mutex> lock(FMutex);
+    FFreeNames[path] = free;
+}
+
 TDataFileSaveQueue& TDataFileSaveQueue::Instance()
 {
     static TDataFileSaveQueue queue;
@@ -343,7 +394,8 @@ void TDataFileSaveQueue::WakeWorker(int takenBySelf)
 void TDataFileSaveQueue::Save(IRecordedDataSource* window, int channel, std::function<void(bool)> done,
                               TPartFileUse use, bool quiet, std::function<void(const std::string&)> failed,
                               std::function<void(const std::string&)> thrown,
-                              std::function<void(const std::vector<platform::TSideFileNote>&)> noted)
+                              std::function<void(const std::vector<platform::TSideFileNote>&)> noted,
+                              std::shared_ptr<TRecordingFolder> recording)
 {
     auto finish = [&done](bool ok) {
         if (done) done(ok);
@@ -360,9 +412,26 @@ void TDataFileSaveQueue::Save(IRecordedDataSource* window, int channel, std::fun
     job.done = std::move(done);
     job.failed = std::move(failed);
     job.noted = std::move(noted);
+    job.recording = std::move(recording);
     job.use = use;
     job.quiet = quiet;
     job.thrown = std::move(thrown);
+    Queue(std::move(job));
+}
+
+void TDataFileSaveQueue::SaveAs(IRecordedDataSource* window, const std::string& path, std::function<void(bool)> done,
+                                std::function<void(const std::string&)> failed)
+{
+    if (!window) {
+        if (done) done(false);
+        return;
+    }
+    Job job;
+    job.path = path;
+    job.rows.Data = CaptureRecordedData(*window, path);
+    job.done = std::move(done);
+    job.failed = std::move(failed);
+    job.quiet = true;
     Queue(std::move(job));
 }
 
@@ -503,59 +572,80 @@ void TDataFileSaveQueue::RunSave(Job& job, std::unique_ptr<TGrowingFileState>& g
     std::string error;
     TDataFileWriteResult result = TDataFileWriteResult::Written;
     platform::TSideFileNotes notes;
-    if (job.use == TPartFileUse::Final) {
-        result = BuildAndWrite(job.path, job.rows.Data, error);
-        if (result != TDataFileWriteResult::Written && platform::HeldByAnotherUser(job.path))
-            if (const std::string free = FreeNameFor(job.path); !free.empty()) {
-                // The file names the name it was written to, where its side file is.
-                job.rows.Data.FileName = free;
-                std::string freeError;
-                if (BuildAndWrite(free, job.rows.Data, freeError) == TDataFileWriteResult::Written) {
-                    result = TDataFileWriteResult::Written;
-                    notes.Add({platform::TSideFileNote::TKind::SavedUnderFreeName, job.path, free});
-                }
-            }
-    } else {
+    // A recording's file goes into the folder its files were made in, whatever is at that
+    // folder's path now.
+    std::shared_ptr<const platform::THeldFolder> held;
+    if (job.recording) {
+        held = job.recording->FolderFor(job.path, &error);
+        if (!held) result = TDataFileWriteResult::CannotCreate;
+    }
+    const platform::THeldFolder* folder = held.get();
+    auto file = std::make_unique<TGrowingFileState>();
+    TRecordedDataLayout layout;
+    // Writes the file under `path`, which it names.
+    const auto write = [&](const std::string& path, std::string& why) {
+        TRecordedData named;
+        const bool renamed = path != job.rows.Data.FileName;
+        if (renamed) {
+            named = job.rows.Data;
+            named.FileName = path;
+        }
+        const TRecordedData& data = renamed ? named : job.rows.Data;
+        if (job.use == TPartFileUse::Final) return BuildAndWrite(path, data, why, folder);
         try {
-            auto file = std::make_unique<TGrowingFileState>();
-            TRecordedDataLayout layout;
-            const TRecordedData& data = job.rows.Data;
-            const auto create = [&](const std::string& path, const TRecordedData& named, std::string& why) {
-                const std::string bytes = BuildRecordedDataFile(named, &layout);
-                if (!platform::CheckWritable(path, &why)) return TDataFileWriteResult::CannotCreate;
-                if (!file->File.Create(path, bytes, &why)) return TDataFileWriteResult::WriteFailed;
-                file->Path = path;
-                return TDataFileWriteResult::Written;
-            };
-            result = create(job.path, data, error);
-            if (result != TDataFileWriteResult::Written && platform::HeldByAnotherUser(job.path))
-                if (const std::string free = FreeNameFor(job.path); !free.empty()) {
+            const std::string bytes = BuildRecordedDataFile(data, &layout);
+            if (!(folder ? platform::CheckWritableIn(*folder, path, &why) : platform::CheckWritable(path, &why)))
+                return TDataFileWriteResult::CannotCreate;
+            if (!file->File.Create(path, bytes, &why, folder)) return TDataFileWriteResult::WriteFailed;
+            file->Path = path;
+            return TDataFileWriteResult::Written;
+        } catch (const std::exception& e) {
+            why = e.what();
+            return TDataFileWriteResult::WriteFailed;
+        }
+    };
+    std::string written = job.path;
+    if (result == TDataFileWriteResult::Written) {
+        // A part saved under a free name keeps it to its end: the user was told of that name.
+        const std::string kept = job.recording ? job.recording->FreeName(job.path) : std::string();
+        if (!kept.empty() && FreeNameStillOurs(kept, folder)) {
+            written = kept;
+            result = write(kept, error);
+        } else {
+            result = write(job.path, error);
+            if (result != TDataFileWriteResult::Written && platform::HeldByAnotherUser(job.path, folder))
+                if (const std::string free = FreeNameFor(job.path, job.recording.get(), folder); !free.empty()) {
                     // The file names the name it was written to, where its side file is; its
                     // appends still come with the part's own name.
-                    TRecordedData named = data;
-                    named.FileName = free;
                     std::string freeError;
-                    if (create(free, named, freeError) == TDataFileWriteResult::Written) {
+                    if (write(free, freeError) == TDataFileWriteResult::Written) {
                         result = TDataFileWriteResult::Written;
-                        notes.Add({platform::TSideFileNote::TKind::SavedUnderFreeName, job.path, free});
+                        written = free;
                     }
                 }
-            if (result == TDataFileWriteResult::Written) {
-                file->Utf8 = layout.Utf8;
-                file->RowsNeedUtf8 = LabelsNeedUtf8(data.Errors);
-                file->Rows = int(data.X.size());
-                const size_t kept = std::min(layout.RowStarts.size(), size_t(KeptRowStarts));
-                file->RowStarts.assign(layout.RowStarts.end() - std::ptrdiff_t(kept), layout.RowStarts.end());
-                file->RowsEnd = layout.RowsEnd;
-                file->KeptFrom = layout.RowsEnd;
-                file->Texts = TextsOf(data);
-                file->Protocol.Assign(std::string(RecordedDataProtocolMarker()));
-                AppendRecordedDataProtocolLines(file->Protocol.ToAppend(), file->Texts.EventProtocol, 0, layout.Utf8);
-                file->ProtocolLines = file->Texts.EventProtocol.size();
-                file->AfterProtocol.Assign(BuildRecordedDataSectionsAfterProtocol(file->Texts, layout.Utf8));
-                file->TextsNeedUtf8 = RecordedDataNeedsUtf8(file->Texts);
-                growing = std::move(file);
-            }
+        }
+        if (result == TDataFileWriteResult::Written && written != job.path)
+            notes.Add({platform::TSideFileNote::TKind::SavedUnderFreeName, job.path, written});
+        if (result == TDataFileWriteResult::Written && folder && folder->Replaced())
+            notes.Add({platform::TSideFileNote::TKind::SavedInFolderMadeIn, written, folder->WhereNow()});
+    }
+    if (result == TDataFileWriteResult::Written && job.use == TPartFileUse::Growing) {
+        try {
+            const TRecordedData& data = job.rows.Data;
+            file->Utf8 = layout.Utf8;
+            file->RowsNeedUtf8 = LabelsNeedUtf8(data.Errors);
+            file->Rows = int(data.X.size());
+            const size_t kept = std::min(layout.RowStarts.size(), size_t(KeptRowStarts));
+            file->RowStarts.assign(layout.RowStarts.end() - std::ptrdiff_t(kept), layout.RowStarts.end());
+            file->RowsEnd = layout.RowsEnd;
+            file->KeptFrom = layout.RowsEnd;
+            file->Texts = TextsOf(data);
+            file->Protocol.Assign(std::string(RecordedDataProtocolMarker()));
+            AppendRecordedDataProtocolLines(file->Protocol.ToAppend(), file->Texts.EventProtocol, 0, layout.Utf8);
+            file->ProtocolLines = file->Texts.EventProtocol.size();
+            file->AfterProtocol.Assign(BuildRecordedDataSectionsAfterProtocol(file->Texts, layout.Utf8));
+            file->TextsNeedUtf8 = RecordedDataNeedsUtf8(file->Texts);
+            growing = std::move(file);
         } catch (const std::exception& e) {
             error = e.what();
             result = TDataFileWriteResult::WriteFailed;
@@ -780,15 +870,24 @@ bool TDataFileSaveQueue::WriteKept(TGrowingFileState& file, const std::string& p
     return true;
 }
 
-std::string TDataFileSaveQueue::FreeNameFor(const std::string& path)
+std::string TDataFileSaveQueue::FreeNameFor(const std::string& path, TRecordingFolder* recording,
+                                            const platform::THeldFolder* folder)
 {
-    std::lock_guard<std::mutex> lock(FMutex);
-    std::string& free = FFreeNames[path];
+    std::string free;
+    if (recording) {
+        free = recording->FreeName(path);
+    } else {
+        std::lock_guard<std::mutex> lock(FMutex);
+        free = FFreeNames[path];
+    }
     // The name taken before goes on being written while it is still free or the user's own.
-    struct stat st {};
-    const bool taken = !free.empty() && ::lstat(free.c_str(), &st) == 0;
-    if (free.empty() || (taken && (!S_ISREG(st.st_mode) || platform::HeldByAnotherUser(free))))
-        free = platform::FreeNameBeside(path);
+    if (free.empty() || !FreeNameStillOurs(free, folder)) free = platform::FreeNameBeside(path, folder);
+    if (recording) {
+        recording->SetFreeName(path, free);
+    } else {
+        std::lock_guard<std::mutex> lock(FMutex);
+        FFreeNames[path] = free;
+    }
     return free;
 }
 

@@ -42,8 +42,33 @@ AnsiString RecordedDataFileName(const IRecordedDataSource& window, int channel);
 
 // Outcome of writing bytes to a file, for the message the user gets.
 enum class TDataFileWriteResult { Written, CannotCreate, WriteFailed };
-// Writes the bytes atomically; `error` gets the system's reason on failure.
-TDataFileWriteResult WriteRecordedDataBytes(const std::string& path, const std::string& bytes, std::string* error);
+// Writes the bytes atomically; `error` gets the system's reason on failure. With `folder`,
+// the file goes into that folder (held open), whatever is at its path now.
+TDataFileWriteResult WriteRecordedDataBytes(const std::string& path, const std::string& bytes, std::string* error,
+                                            const platform::THeldFolder* folder = nullptr);
+
+// Where one recording's files go. The folder its first file was made in is held open: its
+// parts, saves and end go on in that folder when the folder at its path is renamed or
+// replaced while it runs (another user who may write the folder above could put a link
+// there), as the minute's writes of its running file do. A folder that was removed is
+// looked up by its path again. A part saved under a free name, as another user holds its
+// own, keeps that name to its end. The channel keeps one for each recording; the save
+// queue's workers fill it in.
+class TRecordingFolder {
+public:
+    // The folder a file of the recording at `path` goes into: the held one while the path
+    // names a file in it, else the folder at the path now, held from then on. nullptr, with
+    // the reason in `error`, when that cannot be opened.
+    std::shared_ptr<const platform::THeldFolder> FolderFor(const std::string& path, std::string* error);
+    // The free name the part of `path` was saved under (empty: none).
+    std::string FreeName(const std::string& path) const;
+    void SetFreeName(const std::string& path, const std::string& free);
+
+private:
+    mutable std::mutex FMutex;
+    std::shared_ptr<const platform::THeldFolder> FFolder;
+    std::map<std::string, std::string> FFreeNames;
+};
 
 // Writes the file of `channel` (1..10) from `window` (nullptr: no channel window open:
 // nothing happens). Shows text 149 when the channel is not connected or the file cannot be
@@ -140,12 +165,19 @@ public:
     // `quiet` save shows no box when it fails (its caller reports the failure). An
     // exception of a callback is handed to `thrown` (see UiDispatcher::Post). `noted` gets,
     // before `done`, what the save did with side files of cut-off writes in the folder
-    // (finished ones, and one of an earlier file under the name that was set aside).
+    // (finished ones, and one of an earlier file under the name that was set aside), that it
+    // saved under a free name, and that it saved in the recording's folder, which is no longer
+    // at its path. With `recording`, the file goes where that recording's files go.
     void Save(IRecordedDataSource* window, int channel, std::function<void(bool)> done = {},
               TPartFileUse use = TPartFileUse::Final, bool quiet = false,
               std::function<void(const std::string& error)> failed = {},
               std::function<void(const std::string& what)> thrown = {},
-              std::function<void(const std::vector<platform::TSideFileNote>&)> noted = {});
+              std::function<void(const std::vector<platform::TSideFileNote>&)> noted = {},
+              std::shared_ptr<TRecordingFolder> recording = nullptr);
+    // The recording of `window` saved whole (Final) under the name `path` the user chose for
+    // it (its own could not be written); `done` as for Save, `failed` hears why it failed.
+    void SaveAs(IRecordedDataSource* window, const std::string& path, std::function<void(bool)> done,
+                std::function<void(const std::string& error)> failed = {});
     // Appends rows to a file a Growing save wrote (see above for when they are written).
     // `done` runs on the user-interface thread only when the result is not Written.
     void Append(TGrowingRows rows, std::function<void(TGrowResult, const std::string& error)> done,
@@ -192,6 +224,7 @@ private:
         std::function<void(bool)> done;
         std::function<void(const std::string&)> failed;
         std::function<void(const std::vector<platform::TSideFileNote>&)> noted;
+        std::shared_ptr<TRecordingFolder> recording;
         TPartFileUse use = TPartFileUse::Final;
         bool quiet = false;
         std::function<void(const std::string&)> thrown;
@@ -225,7 +258,7 @@ private:
     static bool MergeAppend(Job& into, TGrowingRows& rows);
     // The free name beside `path` its saves go to while another user holds `path`: the one
     // taken before as long as it is still free or the user's own file.
-    std::string FreeNameFor(const std::string& path);
+    std::string FreeNameFor(const std::string& path, TRecordingFolder* recording, const platform::THeldFolder* folder);
     // Writes what Append kept; false with the reason in `error` when that fails.
     bool WriteKept(TGrowingFileState& file, const std::string& path, std::string& error);
     void Queue(Job job);

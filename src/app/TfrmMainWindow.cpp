@@ -380,7 +380,18 @@ bool TfrmMainWindow::FormCloseQueryMain()
 {
     NOX_ASSERT_UI_THREAD();
     if (ChildWindowCount() > 0) {
-        if (!AskYesNo(LookupText(FLanguageIndex, RowAskCloseAllAndExit))) return false;
+        // The programs that go no further are named, each with where its unit is left, as
+        // closing one channel names its own; then Enter keeps the program open.
+        AnsiString question = LookupText(FLanguageIndex, RowAskCloseAllAndExit);
+        bool runs = false;
+        for (int c = 1; c <= MaxChannelWindows; ++c) {
+            const IChannelForm* form = ChannelOpen[c] ? ChannelForm(c) : nullptr;
+            const AnsiString run = form ? form->RunEndedByCloseText(true) : AnsiString();
+            if (run.empty()) continue;
+            question += "\n\n" + run;
+            runs = true;
+        }
+        if (!AskYesNo(question, runs)) return false;
         for (int c = 1; c <= MaxChannelWindows; ++c) {
             if (!ChannelOpen[c]) continue;
             IChannelForm* form = ChannelForm(c);
@@ -423,7 +434,7 @@ void TfrmMainWindow::actFileCloseExecute()
 
 // ---------------------------------------------------------------- services
 
-bool TfrmMainWindow::AskYesNo(const AnsiString& text)
+bool TfrmMainWindow::AskYesNo(const AnsiString& text, bool defaultNo)
 {
     NOX_ASSERT_UI_THREAD();
     const AnsiString caption = LookupText(FLanguageIndex, RowWarning);
@@ -434,13 +445,14 @@ bool TfrmMainWindow::AskYesNo(const AnsiString& text)
         QMessageBox box(QMessageBox::Warning, Q(caption), Q(text), QMessageBox::NoButton, parent ? parent : this);
         QPushButton* yes = box.addButton(Q(LookupText(FLanguageIndex, RowYes)), QMessageBox::YesRole);
         QPushButton* no = box.addButton(Q(LookupText(FLanguageIndex, RowNo)), QMessageBox::NoRole);
-        box.setDefaultButton(yes);
+        box.setDefaultButton(defaultNo ? no : yes);
         box.setEscapeButton(no);
         platform::PrepareDialog(box);
         box.exec();
         return box.clickedButton() == yes;
     }
-    return platform::dialogs().MessageBox(text, caption, MB_YESNO | MB_ICONWARNING) == IDYES;
+    return platform::dialogs().MessageBox(text, caption, MB_YESNO | MB_ICONWARNING | (defaultNo ? MB_DEFBUTTON2 : 0)) ==
+           IDYES;
 }
 
 // Any thread may look texts up (the table does not change) and show a message box (the

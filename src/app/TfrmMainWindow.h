@@ -66,7 +66,8 @@ public:
     QMdiArea* MdiArea() const { return mdiArea; }
 
     // ---- services of other windows
-    bool AskYesNo(const AnsiString& text);
+    // With `defaultNo`, Enter answers no: for a question whose yes gives up something running.
+    bool AskYesNo(const AnsiString& text, bool defaultNo = false);
     void SetCalendarProgramName(const AnsiString& name);
     // The data file of a channel (the channel windows call it when they save).
     void FileSave1Execute(int channel);

@@ -144,6 +144,8 @@ public:
     void DisarmAutomaticStart(int channel);
     // The file of the program the channel's window holds ("" when none or no window).
     AnsiString ChannelProgramFile(int channel) const;
+    // That program was changed in its window and not saved.
+    bool ChannelProgramChanged(int channel) const;
     void ApplySingleRamp(int& channel, double& temperature, int& controlMode, int& seconds);
     // The calendar-start form whose entries ArmAutomaticStart copies.
     void SetCalendarStartEntries(ICalendarStartEntries* entries) { FCalendarEntries = entries; }

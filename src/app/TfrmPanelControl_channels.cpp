@@ -271,6 +271,13 @@ AnsiString TfrmPanelControl::ChannelProgramFile(int channel) const
     return window ? window->LoadedProgramFile() : AnsiString();
 }
 
+bool TfrmPanelControl::ChannelProgramChanged(int channel) const
+{
+    NOX_ASSERT_UI_THREAD();
+    const IPanelChannelWindow* window = PanelWindowOf(channel);
+    return window && window->LoadedProgramChanged();
+}
+
 void TfrmPanelControl::DisarmAutomaticStart(int channel)
 {
     NOX_ASSERT_UI_THREAD();

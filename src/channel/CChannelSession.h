@@ -232,12 +232,17 @@ public:
     bool DataFolderCheckPending() const { return FFolderCheckPending; }
     int ErrorTicks() const { return FErrorTicks; }
     TDateTime TimeOrigin() const { return FTimeOrigin; }
+    // The time a row taken now would have on the time axis.
+    TDateTime RecordedTimeNow() const;
     bool AbsoluteTimeAxis() const { return FAbsoluteTimeAxis; }
     AnsiString DataFileBase() const { return FDataFileBase; }
     AnsiString DataFileShortName() const { return FDataFileShortName; }
     AnsiString FirstPartFileName() const { return FFirstPartFileName; }
     // The file the current part is written to.
     AnsiString PartFileName() const;
+    // The file its rows really went to: a free name beside it while another user holds its
+    // own (the part keeps that name to its end), else PartFileName.
+    AnsiString WrittenPartFileName() const { return FPartWrittenAs.empty() ? PartFileName() : FPartWrittenAs; }
     AnsiString ChannelLabel() const { return FChannelLabel; }
     std::uint32_t UnitSerialNumber() const { return FSerialNumber; }
     AnsiString ControlStatus() const { return FControlStatus; }
@@ -418,6 +423,12 @@ private:
     std::function<void(const std::vector<platform::TSideFileNote>&)> SaveNoted();
     // The running part's file was written whole after it had failed or was gone.
     void PartFileWrittenAgain(const AnsiString& name);
+    // The current part was saved under the free name `free`: the window's title, the
+    // information memo and the lines from now on name it.
+    void PartSavedAs(const AnsiString& free);
+    // A notice about where the recording's data went, which stays until the user closes it
+    // (a modal box while the channel closes, whose window goes).
+    void ShowWhereNotice(const AnsiString& text);
     void DataFolderChecked(const AnsiString& name, const std::string& error);
     // For work this session queues on the user-interface thread: an exception of it goes
     // into the event protocol (while the session lives).
@@ -436,6 +447,9 @@ private:
     TDateTime FPartStartTime = 0;
     AnsiString FDataFileShortName, FDataFileBase, FFirstPartFileName, FChannelLabel;
     AnsiString FFreeNameShown;  // the free name a part was last saved under (SaveNoted)
+    AnsiString FPartWrittenAs;  // the free name the current part was saved under (empty: none)
+    // Where this recording's files go: the folder they were made in and the parts' free names.
+    std::shared_ptr<TRecordingFolder> FRecordingFolder = std::make_shared<TRecordingFolder>();
     AnsiString FLeftAxisTitle, FRightAxisTitle;
     std::uint32_t FSerialNumber = 0;
     int FSeriesCount = ValueSeriesTotal;
@@ -526,6 +540,7 @@ private:
     bool FGrowFailureShown = false;    // its failure was reported; not again until it is written
     std::string FSideFileBlocker;      // what holds its side file's name, as last reported
     std::string FReplacedFolder;       // the running part's folder no longer at its path, as last reported
+    std::string FSavedInFolderShown;   // a save into the recording's folder no longer at its path, as last told
     // What happened to the running part's file since it was last written: the protocol
     // says when it is written again.
     // Behind: a write of it has waited a minute for a drive that does not answer.

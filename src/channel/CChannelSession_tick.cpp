@@ -42,6 +42,12 @@ TDateTime CChannelSession::ElapsedWallClock(std::int64_t ticks) const
     return FAxisStartWall + double(ticks - FAxisStartTicks + FAxisShiftMs) / MSecsPerDay;
 }
 
+TDateTime CChannelSession::RecordedTimeNow() const
+{
+    NOX_ASSERT_UI_THREAD();
+    return ElapsedWallClock(platform::clock().MilliTicks()) - FTimeOrigin;
+}
+
 CChannelSession::TClocks CChannelSession::ReadClocks()
 {
     const platform::Clock& c = platform::clock();
@@ -120,6 +126,9 @@ void CChannelSession::StartTimeAxis()
     FPartStartTime = now;
     FPartNumber = 1;
     FPartWritten = false;
+    FPartWrittenAs.clear();
+    // A new recording's files go into the folder at its path now.
+    FRecordingFolder = std::make_shared<TRecordingFolder>();
     FReplacedLook.reset();
     ResetPartFile();
     FGrowFailureShown = false;
@@ -581,7 +590,7 @@ void CChannelSession::WriteCurrentPart(std::function<void(bool)> done, TPartFile
             }
             if (done) done(ok);
         },
-        use, quiet, failed, QueuedWorkFailed(), SaveNoted());
+        use, quiet, failed, QueuedWorkFailed(), SaveNoted(), FRecordingFolder);
 }
 
 std::function<void(const std::vector<platform::TSideFileNote>&)> CChannelSession::SaveNoted()
@@ -597,13 +606,23 @@ std::function<void(const std::vector<platform::TSideFileNote>&)> CChannelSession
         if (!a || !*a) return;
         for (const platform::TSideFileNote& n : notes) {
             if (n.Kind == platform::TSideFileNote::TKind::SavedUnderFreeName) {
+                if (n.File == PartFileName()) PartSavedAs(n.SideFile);
                 if (FFreeNameShown == n.SideFile) continue;
                 FFreeNameShown = n.SideFile;
                 AnsiString text = ChannelText(RowSavedUnderFreeName);
                 for (const auto& [mark, value] : {std::pair<const char*, AnsiString>("$1", n.File), {"$2", n.SideFile}})
                     if (const auto at = text.find(mark); at != AnsiString::npos) text.replace(at, 2, value);
                 AddProtocolLine(" " + text);
-                ShowFileNotice(text);
+                ShowWhereNotice(text);
+                continue;
+            }
+            if (n.Kind == platform::TSideFileNote::TKind::SavedInFolderMadeIn) {
+                const std::string key = n.File + "\n" + n.SideFile;
+                if (FSavedInFolderShown == key) continue;
+                FSavedInFolderShown = key;
+                const AnsiString text = ChannelText(RowSavedInFolderMadeIn, {n.SideFile, n.File});
+                AddProtocolLine(" " + text);
+                ShowWhereNotice(text);
                 continue;
             }
             const bool aside = n.Kind == platform::TSideFileNote::TKind::SetAside;
@@ -626,7 +645,11 @@ void CChannelSession::CheckDataFolder()
     auto look = std::make_shared<platform::TFileLook>([name] {
         platform::FileAccessPoint(name, false);
         std::string error;
-        if (platform::CheckWritable(name, &error) && platform::CheckFreeSpace(name, MinimumFreeBytes, &error))
+        // A name another user holds is left as it is and the part is saved under a free name
+        // beside it, which its save tells: only the folder must take a new file.
+        const std::string checked =
+            platform::HeldByAnotherUser(name) ? std::string(name.substr(0, name.rfind('/') + 1)) : std::string(name);
+        if (platform::CheckWritable(checked, &error) && platform::CheckFreeSpace(checked, MinimumFreeBytes, &error))
             return std::string();
         return error.empty() ? std::string("?") : error;
     });
@@ -665,9 +688,33 @@ void CChannelSession::PartFileWrittenAgain(const AnsiString& name)
     const TPartFileTrouble trouble = std::exchange(FPartFileTrouble, TPartFileTrouble::None);
     if (trouble == TPartFileTrouble::None) return;
     AddProtocolLine(" " + ChannelText(trouble == TPartFileTrouble::Gone ? RowDataFileRecreated : RowWritingResumed) +
-                    " " + name);
+                    " " + (name == PartFileName() ? WrittenPartFileName() : name));
     // A file that was only behind had no box.
     if (OnFileNoticeStale && trouble != TPartFileTrouble::Behind) OnFileNoticeStale();
+}
+
+void CChannelSession::PartSavedAs(const AnsiString& free)
+{
+    if (FPartWrittenAs == free) return;
+    const AnsiString was = WrittenPartFileName();
+    FPartWrittenAs = free;
+    std::vector<AnsiString> info = Memo(TSessionMemo::Info);
+    for (AnsiString& line : info)
+        if (line == was) line = free;
+    SetMemo(TSessionMemo::Info, info);
+    const AnsiString current = ChannelText(RowCurrentFileName);
+    for (AnsiString& line : FTitleLines)
+        if (line.rfind(current, 0) == 0) line = current + free.substr(free.rfind('/') + 1);
+    TitleChanged();
+}
+
+void CChannelSession::ShowWhereNotice(const AnsiString& text)
+{
+    // Not the file notice, which a later write withdraws: the user must learn where the data are.
+    if (FClosing)
+        platform::dialogs().MessageBox(text, ChannelText(RowNotice), MB_OK | MB_ICONINFORMATION);
+    else
+        ShowNotice(text, ChannelText(RowNotice), {});
 }
 
 void CChannelSession::ResetPartFile()
@@ -806,7 +853,8 @@ void CChannelSession::NoteFileBehind(std::int64_t ticks)
     const std::int64_t since = TDataFileSaveQueue::Instance().RunningSince(FGrowingName);
     if (since < 0 || ticks - since < FileBehindMs) return;
     FPartFileTrouble = TPartFileTrouble::Behind;
-    AddProtocolLine(" " + ChannelText(RowDataFileBehind) + " " + FGrowingName);
+    AddProtocolLine(" " + ChannelText(RowDataFileBehind) + " " +
+                    (FGrowingName == PartFileName() ? WrittenPartFileName() : FGrowingName));
 }
 
 void CChannelSession::StartNewPartNow()
@@ -861,6 +909,7 @@ void CChannelSession::StartNewFilePart(int written, std::size_t protocolLines, T
     FPartStartTicks = ticks;
     ++FPartNumber;
     FPartWritten = false;
+    FPartWrittenAs.clear();
     FReplacedLook.reset();
     ResetPartFile();
     FGrowFailureShown = false;
@@ -1138,12 +1187,33 @@ bool CChannelSession::Close()
     // user keep waiting or leave the file unsaved; the recording stays in memory until then.
     const AnsiString name = PartFileName();
     auto result = std::make_shared<std::optional<bool>>();
+    auto why = std::make_shared<std::string>();
     TDataFileSaveQueue::Instance().Save(
-        this, FChannel, [result](bool ok) { *result = ok; }, TPartFileUse::Final, false, {}, {}, SaveNoted());
-    const bool waited = WaitForFileSave([result] { return result->has_value(); }, name, ChannelLanguage(),
-                                        resources::RowRecordingStaysInMemory);
-    const bool written = waited && **result;
+        this, FChannel, [result](bool ok) { *result = ok; }, TPartFileUse::Final, false,
+        [why](const std::string& error) { *why = error; }, {}, SaveNoted(), FRecordingFolder);
+    bool waited = WaitForFileSave([result] { return result->has_value(); }, name, ChannelLanguage(),
+                                  resources::RowRecordingStaysInMemory);
+    bool written = waited && **result;
     if (!waited) AddProtocolLine(" " + ChannelText(resources::RowSavingFailed) + " " + name);
+    // Nowhere to write it: the user may choose another place before anything is discarded.
+    while (waited && !written && ChannelAskYesNo(ChannelText(RowAskSaveElsewhere, {name, *why}))) {
+        platform::FileDialogRequest request;
+        request.save = true;
+        request.title = ChannelText(RowSaveDataFile);
+        request.filter = ChannelText(RowSaveDataFileFilter);
+        request.defaultExt = "csv";
+        request.fileName = name.substr(name.rfind('/') + 1);
+        if (!platform::ChooseFile(request, platform::TFileKind::DataFile) || request.fileName.empty()) break;
+        AnsiString chosen = request.fileName;
+        if (chosen.size() < 4 || UpperCase(chosen.substr(chosen.size() - 4)) != ".CSV") chosen += ".csv";
+        result->reset();
+        why->clear();
+        TDataFileSaveQueue::Instance().SaveAs(
+            this, chosen, [result](bool ok) { *result = ok; }, [why](const std::string& error) { *why = error; });
+        waited = WaitForFileSave([result] { return result->has_value(); }, chosen, ChannelLanguage(),
+                                 resources::RowRecordingStaysInMemory);
+        written = waited && **result;
+    }
     if (waited && !written &&
         !ChannelAskYesNo(ChannelText("Die Aufzeichnung konnte nicht gespeichert werden. Kanal trotzdem "
                                      "schließen und die Daten verwerfen?",
@@ -1183,6 +1253,6 @@ bool CChannelSession::EndFromOutside(const AnsiString& why, std::function<void(b
         if (a && *a) AddProtocolLine(" " + ChannelText(RowSavingFailed) + " " + name + " (" + error + ")");
     };
     TDataFileSaveQueue::Instance().Save(this, FChannel, std::move(done), TPartFileUse::Final, true, failed, {},
-                                        SaveNoted());
+                                        SaveNoted(), FRecordingFolder);
     return true;
 }

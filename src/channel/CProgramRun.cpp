@@ -248,10 +248,21 @@ void CProgramRun::BeginRun()
     // while the link is lost says so before its first segment is named.
     FSendingSinceMs = platform::clock().MilliTicks();
     const CChannel* channel = FSession.ChannelObject();
+    FSendingSinceLineMs = channel ? channel->LineHeldByOthersMs() : 0;
     FTakenBeforeRun = channel ? channel->AnsweredSetpoints().Count : 0;
     FStepsMissing = false;
     if (channel && channel->LinkLost()) StepsMissing(true);
     RemainingSteps = StartProgram();
+    // The first step goes now, and again at the tick its planned time falls on: the plan's
+    // steps, segment changes and end come that much after the start. A start on a tick's
+    // own moment counts as begun on that tick, as a start inside a tick is: no lag.
+    if (ProgramRunning) {
+        const std::int64_t intervalMs = std::int64_t(std::max(1, FSession.SamplingInterval())) * 1000;
+        const TDateTime firstStep = PlannedSetpointLastX() - double(RemainingSteps) * intervalMs / MSecsPerDay;
+        FStartLagMs =
+            std::clamp<std::int64_t>(Round64((firstStep - FSession.RecordedTimeNow()) * MSecsPerDay), 0, intervalMs);
+        if (FStartLagMs >= intervalMs) FStartLagMs = 0;
+    }
     LimitsQueryDue = ProgramRunning;
     if (ProgramRunning) SendProgramFrames(RemainingSteps, true);
 }
@@ -437,17 +448,22 @@ void CProgramRun::Resume(bool withRest)
     ProgramRunning = 1;
     MethodLetterNeeded = 1;
     FSendingSinceMs = platform::clock().MilliTicks();
+    if (const CChannel* channel = FSession.ChannelObject()) FSendingSinceLineMs = channel->LineHeldByOthersMs();
     RunningSlot = CProgrammer::GetProgramIndex(StartedProgram);
     // The rest of the segment keeps its steps, later by the time the run was held, in whole
     // intervals: the total decides, so short holds add up instead of each being lost or
-    // each counting a whole interval. The total is rounded up: a step then comes up to an
-    // interval after its time plus the holds, never before it. Neither the unit's read-back
-    // setpoint (a poll behind what it was sent) nor a step the plan holds for later is taken
-    // as where it stands.
+    // each counting a whole interval. The ticks already come after the start by the run's
+    // lag: the plan moves by the fewest whole intervals that, with the lag, cover the total,
+    // so a step (and a segment's end) comes at or after its time plus the holds, never before
+    // it, and less than an interval later. Neither the unit's read-back setpoint (a poll behind
+    // what it was sent) nor a step the plan holds for later is taken as where it stands.
     const int interval = std::max(1, FSession.SamplingInterval());
     const double step = interval / SecsPerDay;
     FHeldSeconds += std::max(0.0, (Now() - FHeldSince) * SecsPerDay);
-    const std::int64_t shifted = std::int64_t(std::ceil(FHeldSeconds / interval - 1e-6));
+    const std::int64_t uncovered = Round64(FHeldSeconds * 1000.0) - FStartLagMs;
+    const std::int64_t intervalMs = std::int64_t(interval) * 1000;
+    const std::int64_t shifted =
+        std::max<std::int64_t>(FShiftedSteps, uncovered > 0 ? (uncovered + intervalMs - 1) / intervalMs : 0);
     const TDateTime anchor = FHeldPlanX + double(shifted - FShiftedSteps) * step;
     FShiftedSteps = shifted;
     const int last = withRest ? int(FHeldPlan.size()) - 1 : 0;
@@ -711,14 +727,19 @@ void CProgramRun::WatchSteps()
     CChannel* channel = FSession.ChannelObject();
     if (!channel || !HasRun() || (!FStepsMissing && !ProgramRunning)) return;
     const CChannel::TAnsweredSetpoints& taken = channel->AnsweredSetpoints();
-    // A good point's values are no older than this: a step not taken within it is missed,
-    // not merely on its way behind a slow cycle or a single time-out. Only a run that sends
-    // its steps misses them (not one held, waiting to begin or ended).
+    // The unit's own exchanges renew a good point's values within this: a step not taken
+    // within it is missed, not merely on its way behind a slow cycle or a single time-out.
+    // The time other slaves had a shared line meanwhile is not the unit's: it is judged as
+    // fast as a unit on a line of its own. Only a run that sends its steps misses them (not
+    // one held, waiting to begin or ended).
     auto missing = [&] {
         if (FStepsMissing) return taken.Count == FTakenWhenMissing || channel->LinkLost();
-        const std::int64_t since = std::max(FSendingSinceMs, taken.AtMs);
-        return channel->LinkLost() ||
-               platform::clock().MilliTicks() - since > channel->ValuesBoundMs(FSession.SamplingInterval() * 1000);
+        const bool sinceSending = FSendingSinceMs >= taken.AtMs;
+        const std::int64_t since = sinceSending ? FSendingSinceMs : taken.AtMs;
+        const std::int64_t others = std::max<std::int64_t>(
+            0, channel->LineHeldByOthersMs() - (sinceSending ? FSendingSinceLineMs : taken.LineMs));
+        return channel->LinkLost() || platform::clock().MilliTicks() - since - others >
+                                          channel->OwnValuesBoundMs(FSession.SamplingInterval() * 1000);
     };
     // Replies the window has not come round to yet (it was busy) count: the tick would take them.
     if (missing() && !channel->LinkLost()) channel->TakeReceivedReplies();

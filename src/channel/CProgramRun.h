@@ -344,11 +344,15 @@ private:
     // for it: every resume moves it by what the total, not that hold alone, adds.
     double FHeldSeconds = 0.0;
     std::int64_t FShiftedSteps = 0;
+    // How long after the run's start its first step's tick comes (less than an interval):
+    // the time held within it needs no move of the plan.
+    std::int64_t FStartLagMs = 0;
     // The run's steps do not reach the unit (reported). Since when the run sends them (its
     // start, its resume), how many setpoints the unit had taken before the run, and when
     // the steps were found missing; the step the unit took last before that, if any.
     bool FStepsMissing = false;
     std::int64_t FSendingSinceMs = 0;
+    std::int64_t FSendingSinceLineMs = 0;  // CChannel::LineHeldByOthersMs then
     std::uint64_t FTakenBeforeRun = 0, FTakenWhenMissing = 0;
     std::optional<double> FStepBeforeMissing;
     // The start moment of a timed start that waits for its unit (reported once).

@@ -33,8 +33,9 @@ AnsiString ChannelText(const char* german, const char* english)
     return ChannelLanguage() == CLanguage::English ? english : german;
 }
 
-bool ChannelAskYesNo(const AnsiString& text)
+bool ChannelAskYesNo(const AnsiString& text, bool defaultNo)
 {
-    if (frmMainWindow) return frmMainWindow->AskYesNo(text);
-    return platform::dialogs().MessageBox(text, ChannelText(resources::RowWarning), MB_YESNO | MB_ICONWARNING) == IDYES;
+    if (frmMainWindow) return frmMainWindow->AskYesNo(text, defaultNo);
+    return platform::dialogs().MessageBox(text, ChannelText(resources::RowWarning),
+                                          MB_YESNO | MB_ICONWARNING | (defaultNo ? MB_DEFBUTTON2 : 0)) == IDYES;
 }

@@ -13,5 +13,6 @@ AnsiString ChannelText(resources::TextRow row);
 AnsiString ChannelText(const char* german, const char* english);
 // A row with its fields "$1", "$2", ... filled in.
 AnsiString ChannelText(resources::TextRow row, std::initializer_list<AnsiString> fields);
-// The main window's yes/no question (caption "Warnung"/"Warning"); true for yes.
-bool ChannelAskYesNo(const AnsiString& text);
+// The main window's yes/no question (caption "Warnung"/"Warning"); true for yes. With
+// `defaultNo`, Enter answers no.
+bool ChannelAskYesNo(const AnsiString& text, bool defaultNo = false);

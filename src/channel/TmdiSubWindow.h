@@ -299,6 +299,7 @@ public:
     void SetViewMode(int channel, int openFlag, bool activate) override;
     void FocusConnectButton() override;
     bool FormClose() override;
+    AnsiString RunEndedByCloseText(bool named = false) const override;
     int ChartSeriesCount() const override { return ChannelSeriesCount; }
     TChartSeries* ChartSeries(int index) override { return FSession->Series(index); }
     double AxisMaximum(TChannelAxis axis) const override;
@@ -425,6 +426,7 @@ public:
     void btnPauseSegmentClick() override;
     void mnuLoadProgramClick() override;
     AnsiString LoadedProgramFile() const override;
+    bool LoadedProgramChanged() const override;
     void RunSingleRamp(double& temperature, int& seconds, int& controlMode) override;
     void DisableEditorControls() override;
     void SetProgramControlEnabled(TProgramControl control, bool enabled) override;

@@ -186,7 +186,8 @@ void TmdiSubWindow::BuildProgrammerPages()
     memProtocol = new QPlainTextEdit(tabProgrammerGraph);
     memProtocol->setObjectName("memProtocol");
     memProtocol->setReadOnly(true);
-    memProtocol->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Its lines are sentences the user reads whole: they wrap at the pane's edge.
+    memProtocol->setLineWrapMode(QPlainTextEdit::WidgetWidth);
 
     grpProgrammerGraph = new QGroupBox(Q(ChannelText(RowProgramProfileTitle)), tabProgrammerGraph);
     grpProgrammerGraph->setObjectName("grpProgrammerGraph");
@@ -886,7 +887,10 @@ void TmdiSubWindow::mnuLoadProgramClick()
     NOX_ASSERT_UI_THREAD();
     if (!FProgrammer || AutomaticStartArmed || (FRun && FRun->HasRun())) return;
     const bool replace = ViewMode == vmProgrammer && FProgramTree.TopLevelCount() > 0;
-    if (replace && !ChannelAskYesNo(ChannelText(RowAskReplaceLoadedProgram))) return;
+    // The question says which channel's program would go, as the single ramp's does.
+    if (replace && !ChannelAskYesNo(ChannelText(RowAskReplaceLoadedProgram) + "\n\n" + FSession->ChannelName() +
+                                    ": \"" + FProgramTree.TopLevelItem(0)->Text + "\""))
+        return;
     const int slot = FProgrammer->FindFreeSlot();
     if (slot < 0) {
         Warn(RowMaxProgramsShown);
@@ -953,6 +957,14 @@ AnsiString TmdiSubWindow::LoadedProgramFile() const
 {
     NOX_ASSERT_UI_THREAD();
     return FProgramTree.TopLevelCount() > 0 ? ProgramFileName : AnsiString();
+}
+
+bool TmdiSubWindow::LoadedProgramChanged() const
+{
+    NOX_ASSERT_UI_THREAD();
+    const TTreeNode* program = FProgramTree.TopLevelCount() > 0 ? FProgramTree.TopLevelItem(0) : nullptr;
+    return program && FProgrammer && !ProgramFileName.empty() &&
+           !FProgrammer->IsProgramSaved(CProgrammer::GetProgramIndex(program));
 }
 
 void TmdiSubWindow::ProgramFileLoaded(TTreeNode* lastSegment)

@@ -193,19 +193,15 @@ void TmdiSubWindow::FormCloseQuery(bool ask, bool& canClose)
         if (auto dollar = question.find('$'); dollar != AnsiString::npos)
             question.replace(dollar, 1, IntToStr(FChannel));
         // A run goes no further once its window is gone: the user hears which program and
-        // where the unit is left before saying yes.
-        if (FRun && FRun->HasRun()) {
-            const bool held = FRun->SegmentHeld || FRun->HeldByUnitOff;
-            question += "\n\n" +
-                        ChannelText(held ? RowProgramHeldNotEnded : RowProgramStillRunning, {FRun->RunProgramName()}) +
-                        " " + FRun->UnitLeftText();
-        }
+        // where the unit is left before saying yes, and Enter keeps the window.
+        const AnsiString runEnds = RunEndedByCloseText();
+        if (!runEnds.empty()) question += "\n\n" + runEnds;
         // Commands the user confirmed and that have not gone out go no more.
         if (const AnsiString unsent = FSession->UnsentCommandNames(); !unsent.empty())
             question += "\n\n" + ChannelText(RowCommandsWaitingOnClose) + " " + unsent;
         // So does an armed timed start, which goes with the window.
         if (FRun && AutomaticStartArmed) question += "\n\n" + FRun->CalendarDroppedText();
-        if (!ChannelAskYesNo(question)) {
+        if (!ChannelAskYesNo(question, !runEnds.empty())) {
             if (frmMainWindow) frmMainWindow->LastActivatedChannel = -1;
             return;
         }
@@ -213,6 +209,16 @@ void TmdiSubWindow::FormCloseQuery(bool ask, bool& canClose)
     if (!CloseChannelWindow()) return;
     if (frmMainWindow) frmMainWindow->LastActivatedChannel = -1;
     canClose = true;
+}
+
+AnsiString TmdiSubWindow::RunEndedByCloseText(bool named) const
+{
+    NOX_ASSERT_UI_THREAD();
+    if (!FRun || !FRun->HasRun()) return AnsiString();
+    const bool held = FRun->SegmentHeld || FRun->HeldByUnitOff;
+    return (named ? FSession->ChannelName() + ": " : AnsiString()) +
+           ChannelText(held ? RowProgramHeldNotEnded : RowProgramStillRunning, {FRun->RunProgramName()}) + " " +
+           FRun->UnitLeftText();
 }
 
 bool TmdiSubWindow::ShowsPoints() const

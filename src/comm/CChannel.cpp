@@ -421,16 +421,18 @@ void CChannel::RequestPollCycle(int intervalMs)
 
 int CChannel::HeldLimitMs() const
 {
-    const int interval = tickIntervalMs_, row = rowBoundMs_;
+    const int interval = tickIntervalMs_, row = ownRowBoundMs_;
     if (interval <= 0 || row <= 0) return 0;
     return row + std::min(interval / 2, 1000);
 }
 
-std::optional<CChannel::THold> CChannel::HoldBeforeThisPass() const
+std::optional<CChannel::THold> CChannel::HoldBeforeThisPass(std::int64_t lineMs) const
 {
     const std::int64_t before = pollPassMs_;
     const int limit = HeldLimitMs();
-    if (before <= 0 || limit <= 0 || SteadyMs() - before <= limit) return std::nullopt;
+    // The turns of the other slaves on a shared line are no time of this thread's own.
+    const std::int64_t others = std::max<std::int64_t>(0, lineMs - pollPassLineMs_);
+    if (before <= 0 || limit <= 0 || SteadyMs() - before - others <= limit) return std::nullopt;
     return THold{pollPassTicks_};
 }
 
@@ -444,10 +446,13 @@ void CChannel::HoldPassed(const THold& hold)
     if (IChannelWindow* w = Window()) w->ProcessHeld(hold.FromTicks, platform::clock().MilliTicks());
 }
 
-void CChannel::AskCycleIfTickIsLate(bool afterHold)
+void CChannel::AskCycleIfTickIsLate(bool afterHold, std::int64_t lineMs)
 {
     pollPassTicks_ = platform::clock().MilliTicks();
     pollPassMs_ = SteadyMs();
+    // After the pass itself: whoever reads the line's time first and then the pass never
+    // pairs a later line time with an earlier pass.
+    pollPassLineMs_ = lineMs;
 
     const int interval = tickIntervalMs_;
     if (interval <= 0) return;
@@ -480,11 +485,15 @@ void CChannel::TakeReceivedReplies()
     NOX_ASSERT_UI_THREAD();
     // Read before the replies are taken: a pass noted after this has not handed over
     // anything this call takes, and a hold it noticed is handed over before that pass.
+    const std::int64_t passedLine = pollPassLineMs_;
     const std::int64_t passed = pollPassMs_;
     heldSinceTicks_ = pollPassTicks_;
-    if (CTransceiver* poll = Transceiver()) poll->RunHanded();
+    CTransceiver* poll = Transceiver();
+    if (poll) poll->RunHanded();
     const int limit = HeldLimitMs();
-    pollThreadHeld_ = passed > 0 && limit > 0 && SteadyMs() - passed > limit;
+    // A thread waiting for its turn on a shared line behind its neighbours is not held.
+    const std::int64_t others = poll ? std::max<std::int64_t>(0, poll->LineHeldByOthersMs() - passedLine) : 0;
+    pollThreadHeld_ = passed > 0 && limit > 0 && SteadyMs() - passed - others > limit;
 }
 
 bool CChannel::IsSetpointFrame(const AnsiString& frame)
@@ -550,6 +559,7 @@ void CChannel::NoteExchangeEnded(const AnsiString& frame, bool answered)
             ++answeredSetpoints_.Count;
             answeredSetpoints_.Value = *value;
             answeredSetpoints_.AtMs = platform::clock().MilliTicks();
+            answeredSetpoints_.LineMs = LineHeldByOthersMs();
             answeredSetpoints_.At = Now();
         }
     }
@@ -586,6 +596,18 @@ int CChannel::ValuesBoundMs(int intervalMs) const
     // Before the poll thread has run, the row bound is not known yet: the interval alone.
     const CTransceiver* poll = Transceiver();
     return intervalMs + (poll ? poll->Count * rowBoundMs_ : 0);
+}
+
+int CChannel::OwnValuesBoundMs(int intervalMs) const
+{
+    const CTransceiver* poll = Transceiver();
+    return intervalMs + (poll ? poll->Count * ownRowBoundMs_ : 0);
+}
+
+std::int64_t CChannel::LineHeldByOthersMs() const
+{
+    const CTransceiver* poll = Transceiver();
+    return poll ? poll->LineHeldByOthersMs() : 0;
 }
 
 void CChannel::LogErrorLine(const AnsiString& line)

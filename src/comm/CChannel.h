@@ -191,18 +191,21 @@ public:
     // takes are as recent as at any other tick. A tick that comes a little later takes that
     // cycle's values and asks for none of its own (see RequestPollCycle): the cycles stay one
     // per interval.
-    // The pass is also noted. `afterHold`: the pass comes after a hold (HoldBeforeThisPass);
-    // the thread asks itself for a cycle at once.
-    void AskCycleIfTickIsLate(bool afterHold = false);
-    // Poll thread, before the pass is noted: passes further apart than HeldLimitMs mean that
-    // the thread did not run (the whole process was stopped, or the computer slept), and
-    // every value it fetched before is as old as that hold. The hold, from the last pass on
-    // the program's clock, is handed over to HoldPassed in order with the replies: after
-    // those fetched before it, before those of the cycle asked for after it.
+    // The pass is also noted, with the time the shared line has been taken by others so far
+    // (`lineMs`, CTransceiver::LineHeldByOthersMs). `afterHold`: the pass comes after a hold
+    // (HoldBeforeThisPass); the thread asks itself for a cycle at once.
+    void AskCycleIfTickIsLate(bool afterHold = false, std::int64_t lineMs = 0);
+    // Poll thread, before the pass is noted: passes further apart than HeldLimitMs, not
+    // counting the time the thread waited while others had the shared line (`lineMs` now
+    // against `lineMs` at the last pass), mean that the thread did not run (the whole process
+    // was stopped, or the computer slept), and every value it fetched before is as old as
+    // that hold. The hold, from the last pass on the program's clock, is handed over to
+    // HoldPassed in order with the replies: after those fetched before it, before those of
+    // the cycle asked for after it.
     struct THold {
         std::int64_t FromTicks = 0;
     };
-    std::optional<THold> HoldBeforeThisPass() const;
+    std::optional<THold> HoldBeforeThisPass(std::int64_t lineMs = 0) const;
     // User-interface thread: the values are outdated, and the window hears of the hold.
     void HoldPassed(const THold& hold);
     // The poll thread's replies and error lines received so far, decoded and logged now
@@ -214,11 +217,14 @@ public:
     // program's clock at the thread's last pass).
     bool PollThreadHeld() const { return pollThreadHeld_; }
     std::int64_t HeldSinceTicks() const { return heldSinceTicks_; }
-    // The longest two passes of the poll thread lie apart while the process runs: one row
-    // (its pause, its exchange, the neighbours' turns), and half an interval, at most a second,
-    // for a thread run late on a busy machine. 0 until a tick has given the interval and a row
-    // its bound.
+    // The longest two passes of the poll thread lie apart while the process runs, beside the
+    // time others had the shared line: its own row (its pause, its exchange), and half an
+    // interval, at most a second, for a thread run late on a busy machine. 0 until a tick has
+    // given the interval and a row its bound. However many neighbours share the line, a stop
+    // of the whole process over this limit is a hold for every channel.
     int HeldLimitMs() const;
+    // The bound of the thread's own row alone (RowBoundMs without the neighbours' turns).
+    void SetOwnRowBoundMs(int ms) { ownRowBoundMs_ = ms; }
     // The longest one row of the send queue may take while the unit and the line do what
     // the transport allows: the loop's pause, the frames on the line, the read time-out and
     // the neighbours' turns on a shared line. The poll thread keeps it up to date.
@@ -248,6 +254,13 @@ public:
     // The longest a good point's values may be old: the interval plus one row bound for each
     // row of the send queue (the interval alone until the poll thread has run).
     int ValuesBoundMs(int intervalMs) const;
+    // The same for the unit's own exchanges alone: the interval plus one bound of its own row
+    // for each row, without the neighbours' turns on a shared line (those are counted apart,
+    // LineHeldByOthersMs). Over TCP, RS232 and RS485 alike.
+    int OwnValuesBoundMs(int intervalMs) const;
+    // How long other slaves have had the shared line the unit is on, in total so far
+    // (comm::SteadyMs; 0 on a line of its own or without a poll thread).
+    std::int64_t LineHeldByOthersMs() const;
     // ---- the setpoint the unit is being sent (user-interface thread)
     // A frame that sets the unit's setpoint was given: until the unit has answered it, or a
     // status reply that came after it went out tells the unit's setpoint, its value is the
@@ -270,6 +283,7 @@ public:
         double Value = 0.0;
         std::int64_t AtMs = 0;
         TDateTime At = 0.0;
+        std::int64_t LineMs = 0;  // LineHeldByOthersMs then
     };
     const TAnsweredSetpoints& AnsweredSetpoints() const { return answeredSetpoints_; }
     // A frame "[Mnn" + "G0D" + method + "*" + four digits: it sets the unit's setpoint.
@@ -416,10 +430,12 @@ private:
     std::atomic<std::uint64_t> lastAnswerStamp_{0};
     std::atomic<std::int64_t> firstFaultTicks_{-1};
     std::atomic<int> rowBoundMs_{0};
+    std::atomic<int> ownRowBoundMs_{0};
     // The poll thread's last pass (SteadyMs; 0: none since the link came up), and that it
     // found its passes held apart since the last tick.
     std::atomic<std::int64_t> pollPassMs_{0};
-    std::atomic<std::int64_t> pollPassTicks_{0};  // the same pass on the program's clock
+    std::atomic<std::int64_t> pollPassTicks_{0};   // the same pass on the program's clock
+    std::atomic<std::int64_t> pollPassLineMs_{0};  // the shared line's time taken by others then
     bool pollThreadHeld_ = false;
     std::int64_t heldSinceTicks_ = 0;
     std::atomic<bool> requestPending_{false};

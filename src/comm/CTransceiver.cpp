@@ -297,6 +297,7 @@ bool CTransceiver::NextCommand()
         owner_->PollRequest.compare_exchange_strong(asked, CChannel::PollRequestServed);
     }
     owner_->SetRowBoundMs(RowBoundMs());
+    owner_->SetOwnRowBoundMs(RowBoundMs() - NeighbourHoldMs());
     return true;
 }
 
@@ -462,6 +463,7 @@ int CTransceiver::SerialRequest(comm::IByteLink& link, const AnsiString& frame, 
     if (!link.Purge()) return -1;
     // The read's end is fixed as the frame goes out: whoever sees the request on the line
     // or waiting knows when its time-out comes.
+    RequestOnLine();
     const std::int64_t sent = comm::SteadyMs();
     if (!link.Write(frame)) return -1;
     const int timeout = std::max(0, comm::Timing().ReadTimeoutMs);
@@ -597,9 +599,10 @@ bool CTransceiver::PrepareRequest()
     RefillQueue();
     // A hold is handed over before the pass is noted: a tick that finds this pass finds the
     // hold handed over too.
-    const std::optional<CChannel::THold> hold = owner_->HoldBeforeThisPass();
+    const std::int64_t lineMs = LineHeldByOthersMs();
+    const std::optional<CChannel::THold> hold = owner_->HoldBeforeThisPass(lineMs);
     if (hold) Hand([this, h = *hold] { owner_->HoldPassed(h); });
-    owner_->AskCycleIfTickIsLate(hold.has_value());
+    owner_->AskCycleIfTickIsLate(hold.has_value(), lineMs);
     if (owner_->CommError == 0)
         faultSeenPass_ = -1;
     else if (!GoOnAfterFault())

@@ -107,6 +107,11 @@ public:
     // frame, so a test can hold the thread there. Set before polling starts.
     std::function<void()> BeforeFrameTaken;
 
+    // How long others have had the shared line this thread polls on, in total so far
+    // (comm::SteadyMs; 0 on a line of its own): the time this thread may have waited for its
+    // turn, which is no hold of the thread (any thread).
+    virtual std::int64_t LineHeldByOthersMs() const { return 0; }
+
     // True while the link to the unit is lost (a port that failed, a dropped connection)
     // and the thread tries to get it back.
     bool IsLinkLost() const { return linkLost_.load(); }
@@ -170,6 +175,8 @@ protected:
     virtual int NeighbourHoldMs() const { return 0; }
     // Milliseconds `characters` take on the line at its baud rate, ten bits each.
     int LineMs(int characters) const;
+    // A request (of the poll cycle or of a unit check) goes out on the line now.
+    virtual void RequestOnLine() {}
 
     // The link is back, but not through this thread's own reconnection (another slave's
     // thread reopened the shared port): the unit is identified again before the next frame.

@@ -32,14 +32,30 @@ CTransceiverRS485::~CTransceiverRS485()
     if (port_) port_->Bus().RemoveUser();
 }
 
+int CTransceiverRS485::ExchangeHoldMs() const
+{
+    constexpr int kLongestRowCharacters = 64;
+    return LineMs(kLongestRowCharacters) + 2 * std::max(0, comm::Timing().ReadTimeoutMs);
+}
+
 int CTransceiverRS485::NeighbourHoldMs() const
 {
     if (!port_) return 0;
-    // A neighbour's exchange: its frames on the line, its read time-out, and after a
-    // garbled reply the read that clears the line.
-    constexpr int kLongestRowCharacters = 64;
-    const int exchange = LineMs(kLongestRowCharacters) + 2 * comm::Timing().ReadTimeoutMs;
-    return std::max(0, port_->Bus().Users() - 1) * exchange;
+    // A neighbour's exchange at a time.
+    return std::max(0, port_->Bus().Users() - 1) * ExchangeHoldMs();
+}
+
+std::int64_t CTransceiverRS485::LineHeldByOthersMs() const
+{
+    if (!port_) return 0;
+    return port_->Bus().HeldByOthersMs(this) + owedWaitMs_;
+}
+
+void CTransceiverRS485::RequestOnLine()
+{
+    // Every exchange of the step (the unit check of a reconnection asks more than once) may
+    // hold the line as long as one exchange does.
+    if (busHeld_ && ++requestsInHold_ > 1) port_->Bus().ExtendHold(ExchangeHoldMs());
 }
 
 bool CTransceiverRS485::BeginStep()
@@ -53,8 +69,18 @@ bool CTransceiverRS485::BeginStep()
     const auto start = std::chrono::steady_clock::now();
     const auto slice = std::chrono::milliseconds(std::max(1, comm::Timing().BusWaitMs));
     while (!(busHeld_ = port_->Bus().try_lock_for(slice)) && !Terminated()) {}
-    // A slave closed in the middle of its exchange: its reply is let through first.
-    if (busHeld_) port_->AwaitOwedReply([this] { return Terminated(); });
+    // A slave closed in the middle of its exchange: its reply is let through first. That
+    // wait is the neighbour's turn, up to the time its reply could take, and so is no part of
+    // this step's hold of the line.
+    if (busHeld_) {
+        const std::int64_t owedFrom = comm::SteadyMs();
+        port_->AwaitOwedReply([this] { return Terminated(); });
+        const std::int64_t owed = std::clamp<std::int64_t>(comm::SteadyMs() - owedFrom, 0,
+                                                           LineMs(MaxReplyLength) + comm::Timing().ReadTimeoutMs);
+        owedWaitMs_ += owed;
+        requestsInHold_ = 0;
+        port_->Bus().DeclareHolder(this, ExchangeHoldMs() + int(owed));
+    }
     stepWaitMs_ = static_cast<int>(
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
     return busHeld_;

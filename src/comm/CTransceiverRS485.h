@@ -3,6 +3,7 @@
 // exchange runs while the thread holds the port's bus lock. A thread that finds the bus
 // taken waits until it comes free and then takes its step, so three slaves on a line keep
 // the pace of a unit on a line of its own.
+#include <atomic>
 #include <memory>
 #include <utility>
 
@@ -16,6 +17,7 @@ public:
 
     // The shared port; the thread holds it, so the port stays open while the thread runs.
     const std::shared_ptr<comm::SharedSerialPort>& Port() const { return port_; }
+    std::int64_t LineHeldByOthersMs() const override;
 
 protected:
     bool BeginStep() override;
@@ -24,6 +26,7 @@ protected:
     bool Reconnect() override;
     int LineBaud() const override { return port_ ? port_->Settings().BaudRate : 0; }
     int NeighbourHoldMs() const override;
+    void RequestOnLine() override;
     bool Ask(const AnsiString& frame, int replyLength, AnsiString& reply) override;
     AnsiString LinkName() const override { return port_ ? port_->PortName() : AnsiString(); }
     bool BusAddressed() const override { return true; }
@@ -35,8 +38,15 @@ protected:
 
 private:
     std::shared_ptr<comm::SharedSerialPort> port_;
+    // The longest one exchange holds the line: its frames, its read time-out, and after a
+    // garbled reply the read that clears the line.
+    int ExchangeHoldMs() const;
+
     bool busHeld_ = false;
     int stepWaitMs_ = 0;
+    int requestsInHold_ = 0;
+    // The time this thread's steps let a closed neighbour's owed reply come and go.
+    std::atomic<std::int64_t> owedWaitMs_{0};
 };
 
 // True when the reply carries another bus address than the one asked: on a shared line

@@ -34,6 +34,9 @@ void TBusLock::lock()
     cv_.wait(l, [this] { return !held_; });
     --waiting_;
     held_ = true;
+    heldSinceMs_ = SteadyMs();
+    holder_ = nullptr;
+    holdBoundMs_ = 0;
 }
 
 bool TBusLock::try_lock()
@@ -41,6 +44,9 @@ bool TBusLock::try_lock()
     std::lock_guard<std::mutex> l(mutex_);
     if (held_) return false;
     held_ = true;
+    heldSinceMs_ = SteadyMs();
+    holder_ = nullptr;
+    holdBoundMs_ = 0;
     return true;
 }
 
@@ -52,6 +58,9 @@ bool TBusLock::try_lock_for(std::chrono::milliseconds wait)
     --waiting_;
     if (!free) return false;
     held_ = true;
+    heldSinceMs_ = SteadyMs();
+    holder_ = nullptr;
+    holdBoundMs_ = 0;
     return true;
 }
 
@@ -65,9 +74,42 @@ void TBusLock::unlock()
 {
     {
         std::lock_guard<std::mutex> l(mutex_);
+        const std::int64_t counted = HoldCountMs(SteadyMs() - heldSinceMs_);
+        heldTotalMs_ += counted;
+        if (holder_) heldByMs_[holder_] += counted;
         held_ = false;
+        holder_ = nullptr;
+        holdBoundMs_ = 0;
     }
     cv_.notify_one();
+}
+
+void TBusLock::DeclareHolder(const void* holder, int boundMs)
+{
+    std::lock_guard<std::mutex> l(mutex_);
+    holder_ = holder;
+    holdBoundMs_ = std::max(1, boundMs);
+}
+
+void TBusLock::ExtendHold(int ms)
+{
+    std::lock_guard<std::mutex> l(mutex_);
+    if (holdBoundMs_ > 0) holdBoundMs_ += std::max(0, ms);
+}
+
+std::int64_t TBusLock::HoldCountMs(std::int64_t ms) const
+{
+    ms = std::max<std::int64_t>(0, ms);
+    return holdBoundMs_ > 0 && ms > holdBoundMs_ ? 0 : ms;
+}
+
+std::int64_t TBusLock::HeldByOthersMs(const void* self) const
+{
+    std::lock_guard<std::mutex> l(mutex_);
+    std::int64_t ms = heldTotalMs_;
+    if (const auto own = heldByMs_.find(self); own != heldByMs_.end()) ms -= own->second;
+    if (held_ && (holder_ != self || !self)) ms += HoldCountMs(SteadyMs() - heldSinceMs_);
+    return ms;
 }
 
 SharedSerialPort::SharedSerialPort(AnsiString key, std::shared_ptr<IByteLink> link, TSerialLinkSettings settings)

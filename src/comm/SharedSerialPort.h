@@ -17,6 +17,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 
@@ -40,12 +41,32 @@ public:
     void RemoveUser() { --users_; }
     int Users() const { return users_; }
 
+    // ---- How long the line was taken by others, for a waiting poll thread's own clock.
+    // A poll step that holds the lock names itself and the longest its hold may take
+    // (comm::SteadyMs); each further exchange in the same hold adds to that bound.
+    void DeclareHolder(const void* holder, int boundMs);
+    void ExtendHold(int ms);
+    // The time the lock has been held by anybody but `self` since it was made: each hold as
+    // long as it took, a hold that is under way as far as it has gone. A holder that went
+    // beyond the bound it declared did not run its step (the process or the machine was
+    // held): its hold counts nothing, so whoever waited behind it finds the hold in its own
+    // time. Holds of no declared holder (the identification's exchanges) count in full.
+    std::int64_t HeldByOthersMs(const void* self) const;
+
 private:
+    // With mutex_ held: what the hold under way counts when it has lasted `ms`.
+    std::int64_t HoldCountMs(std::int64_t ms) const;
+
     mutable std::mutex mutex_;
     std::condition_variable cv_;
     bool held_ = false;
     int waiting_ = 0;
     std::atomic<int> users_{0};
+    std::int64_t heldSinceMs_ = 0;
+    const void* holder_ = nullptr;
+    std::int64_t holdBoundMs_ = 0;  // 0: no bound declared
+    std::int64_t heldTotalMs_ = 0;
+    std::map<const void*, std::int64_t> heldByMs_;  // the part of the total each holder made
 };
 
 class SharedSerialPort : public std::enable_shared_from_this<SharedSerialPort> {

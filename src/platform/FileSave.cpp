@@ -315,28 +315,99 @@ bool ResolveAndCheck(const std::string& path, std::string& target, std::string* 
     if (targetFolder.Fd() < 0) return targetFolder.Fail(error, DirOf(target));
     return CheckResolved(targetFolder.Fd(), BaseName(target), path, DirOf(target), error);
 }
+
+size_t NameMax(int dir);
+int MakeTemporaryFile(int dir, std::string& name, std::string_view extension = {}, mode_t mode = 0600);
 }  // namespace
 
-bool HeldByAnotherUser(const std::string& path)
+std::shared_ptr<const THeldFolder> THeldFolder::Open(const std::string& folder, std::string* error)
+{
+    std::string planted;
+    const int fd = OpenFolder(folder, &planted);
+    if (fd < 0) {
+        if (planted.empty())
+            Fail(error, folder, errno);
+        else
+            FailWith(error, planted, PlantedLinkReason);
+        return nullptr;
+    }
+    return std::shared_ptr<const THeldFolder>(new THeldFolder(fd, folder));
+}
+
+THeldFolder::~THeldFolder()
+{
+    ::close(FFd);
+}
+
+bool THeldFolder::Replaced() const
+{
+    struct stat held {
+    }, now{};
+    return ::fstat(FFd, &held) != 0 || ::stat(FPath.c_str(), &now) != 0 || held.st_dev != now.st_dev ||
+           held.st_ino != now.st_ino;
+}
+
+bool THeldFolder::Removed() const
+{
+    struct stat held {};
+    return ::fstat(FFd, &held) != 0 || held.st_nlink == 0;
+}
+
+std::string THeldFolder::WhereNow() const
+{
+    std::string where(4096, '\0');
+    const ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(FFd)).c_str(), where.data(), where.size());
+    if (n <= 0 || size_t(n) >= where.size()) return FPath;
+    where.resize(size_t(n));
+    return where;
+}
+
+bool CheckWritableIn(const THeldFolder& folder, const std::string& path, std::string* error)
+{
+    if (path.empty()) return Fail(error, "(no file name)", ENOENT);
+    std::string target;
+    if (!ResolveLinksAt(folder.Fd(), BaseName(path), path, target, error)) return false;
+    if (target == path) return CheckResolved(folder.Fd(), BaseName(path), path, DirOf(path), error);
+    const TFolder targetFolder(DirOf(target));
+    if (targetFolder.Fd() < 0) return targetFolder.Fail(error, DirOf(target));
+    return CheckResolved(targetFolder.Fd(), BaseName(target), path, DirOf(target), error);
+}
+
+bool HeldByAnotherUser(const std::string& path, const THeldFolder* in)
 {
     struct stat st {
     }, folder{};
-    if (::lstat(path.c_str(), &st) != 0) return false;
+    if (in ? ::fstatat(in->Fd(), BaseName(path).c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0
+           : ::lstat(path.c_str(), &st) != 0)
+        return false;
     if (!S_ISLNK(st.st_mode)) return st.st_uid != FileOwnerUser();
-    return ::stat(DirOf(path).c_str(), &folder) == 0 && !MayFollowLink(st, folder);
+    return (in ? ::fstat(in->Fd(), &folder) : ::stat(DirOf(path).c_str(), &folder)) == 0 && !MayFollowLink(st, folder);
 }
 
-std::string FreeNameBeside(const std::string& path)
+std::string FreeNameBeside(const std::string& path, const THeldFolder* in)
 {
     const size_t slash = path.rfind('/');
     const size_t dot = path.rfind('.');
     const size_t at = dot == std::string::npos || (slash != std::string::npos && dot < slash) ? path.size() : dot;
+    const std::string folderPath = DirOf(path);
+    const TFolder opened(in ? std::string("/") : folderPath);
+    const int dir = in ? in->Fd() : opened.Fd();
+    if (dir < 0) return {};
     for (int n = 2; n < 1000; ++n) {
         const std::string name = path.substr(0, at) + "-" + std::to_string(n) + path.substr(at);
         struct stat st {};
-        if (::lstat(name.c_str(), &st) != 0 && errno == ENOENT) return name;
+        if (::fstatat(dir, BaseName(name).c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT) return name;
     }
-    return {};
+    // Every numbered name is held (another user may have put them all there): a name nobody
+    // could foresee, made new so that it is the user's before anyone else can take it. The
+    // file mask applies as to any new file: the save keeps that mode.
+    std::string name = BaseName(path.substr(0, at)) + "-XXXXXX";
+    const std::string extension = path.substr(at);
+    if (name.size() + extension.size() > NameMax(dir)) return {};
+    const int fd = MakeTemporaryFile(dir, name, extension, 0666);
+    if (fd < 0) return {};
+    ::close(fd);
+    return FolderPrefix(path) + name;
 }
 
 bool CheckWritable(const std::string& path, std::string* error)
@@ -422,16 +493,19 @@ std::string TempTemplate(std::string name, size_t max)
 }
 
 // As mkostemp, in the folder `dir`: the six X at the end of `name` become letters and digits
-// that make a name nothing has yet, and the new file (0600) is opened for writing.
-int MakeTemporaryFile(int dir, std::string& name)
+// that make a name nothing has yet, and the new file (0600) is opened for writing. With
+// `extension`, that goes behind them (in `name` too), and the file gets `mode` (the file
+// mask applies).
+int MakeTemporaryFile(int dir, std::string& name, std::string_view extension, mode_t mode)
 {
+    name += extension;
     static constexpr std::string_view letters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     thread_local std::mt19937_64 random(std::random_device{}() ^ (std::uint64_t(::getpid()) << 32) ^
                                         std::uint64_t(std::chrono::steady_clock::now().time_since_epoch().count()));
-    const size_t at = name.size() - 6;
+    const size_t at = name.size() - extension.size() - 6;
     for (int attempt = 0; attempt < 1000; ++attempt) {
         for (size_t k = 0; k < 6; ++k) name[at + k] = letters[random() % letters.size()];
-        const int fd = ::openat(dir, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        const int fd = ::openat(dir, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     errno = EEXIST;
@@ -1140,6 +1214,12 @@ bool SaveFileAtomic(const std::string& path, std::string_view bytes, std::string
     return SaveAtomic(path, bytes, error);
 }
 
+bool SaveFileAtomicIn(const THeldFolder& folder, const std::string& path, std::string_view bytes, std::string* error)
+{
+    if (path.empty()) return Fail(error, "(no file name)", ENOENT);
+    return SaveAtomicAt({folder.Fd(), BaseName(path), path}, std::span(&bytes, 1), error, nullptr);
+}
+
 bool CheckFreeSpace(const std::string& path, std::uint64_t bytes, std::string* error)
 {
     std::string target = path;
@@ -1157,14 +1237,15 @@ TGrowingFile::~TGrowingFile()
     Close();
 }
 
-bool TGrowingFile::Create(const std::string& path, std::string_view bytes, std::string* error)
+bool TGrowingFile::Create(const std::string& path, std::string_view bytes, std::string* error,
+                          const THeldFolder* folder)
 {
     Close();
     if (path.empty()) return Fail(error, "(no file name)", ENOENT);
     // Held for as long as the file is: the side files go where the file was made, whatever
     // is put at the folder's path later.
     std::string planted;
-    FDir = OpenFolder(DirOf(path), &planted);
+    FDir = folder ? ::fcntl(folder->Fd(), F_DUPFD_CLOEXEC, 0) : OpenFolder(DirOf(path), &planted);
     if (FDir < 0)
         return planted.empty() ? Fail(error, DirOf(path), errno) : FailWith(error, planted, PlantedLinkReason);
     FName = BaseName(path);

@@ -34,8 +34,41 @@ std::uint32_t Crc32Combine(std::uint32_t crcA, std::uint32_t crcB, std::uint64_t
 // the system's), or when nobody but the user (or the system) may write its folder, or when
 // nobody but the folder's owner may write it and the link is that owner's. The same holds for a link
 // in place of a folder on the way to the file (another user who may write the folder above
-// could have renamed the folder and put a link there).
+// could have renamed the folder and put a link there). A path that ends in "/" checks only
+// that a new file may be made in that folder.
 bool CheckWritable(const std::string& path, std::string* error = nullptr);
+
+// A folder held open as itself, as a save's path walk finds it (links on the way only by the
+// rule of CheckWritable): a file saved "in" it goes into that folder, whatever is put at the
+// folder's path later (another user who may write the folder above could rename it and put
+// a link there). The functions below that take one look up the last name of their path in
+// it; the rest of the path only names it in messages.
+class THeldFolder {
+public:
+    // nullptr, with the reason in `error`, when the folder cannot be opened.
+    static std::shared_ptr<const THeldFolder> Open(const std::string& folder, std::string* error = nullptr);
+    ~THeldFolder();
+    THeldFolder(const THeldFolder&) = delete;
+    THeldFolder& operator=(const THeldFolder&) = delete;
+    int Fd() const { return FFd; }
+    // The path it was opened by.
+    const std::string& Path() const { return FPath; }
+    // Whether the folder at its path is no longer this one (moved, or replaced by another
+    // folder or a link to one).
+    bool Replaced() const;
+    // Whether it was removed: nothing can be made in it any more.
+    bool Removed() const;
+    // Where it is now, as the system names it (its path, when it was not moved).
+    std::string WhereNow() const;
+
+private:
+    THeldFolder(int fd, std::string path) : FFd(fd), FPath(std::move(path)) {}
+    int FFd;
+    std::string FPath;
+};
+
+// CheckWritable of the file `path` whose folder is `folder` (held open).
+bool CheckWritableIn(const THeldFolder& folder, const std::string& path, std::string* error = nullptr);
 
 // False, with the reason in `error`, when anything fails; the old file is then unchanged
 // and no temporary file is left behind. The temporary file's name is the file's (cut short
@@ -50,13 +83,21 @@ bool CheckWritable(const std::string& path, std::string* error = nullptr);
 // (CheckWritable). A symbolic link the rules of CheckWritable let through is written
 // through: the file it points to is replaced, the link stays.
 bool SaveFileAtomic(const std::string& path, std::string_view bytes, std::string* error = nullptr);
+// The same for the file `path` whose folder is `folder` (held open).
+bool SaveFileAtomicIn(const THeldFolder& folder, const std::string& path, std::string_view bytes,
+                      std::string* error = nullptr);
 
 // Whether the name `path` is held by what another user put there, which a save leaves as it
 // is: a symbolic link that CheckWritable does not follow, or another user's file or folder.
-bool HeldByAnotherUser(const std::string& path);
+// With `folder`, the name is looked up in that folder (held open).
+bool HeldByAnotherUser(const std::string& path, const THeldFolder* folder = nullptr);
 // The first name beside `path` that nothing holds, with "-2", "-3", ... in front of its
-// extension ("/data/run_12.csv" -> "/data/run_12-2.csv"); empty when there is none.
-std::string FreeNameBeside(const std::string& path);
+// extension ("/data/run_12.csv" -> "/data/run_12-2.csv"). When another user holds all of
+// them up to "-999", a name with six letters and digits there that nobody could foresee
+// ("/data/run_12-k3Xq9a.csv"), made new as an empty file of the user's (so that nobody else
+// can take it in a folder whose sticky bit keeps others' files). Empty when there is none.
+// With `folder`, the names are those in that folder (held open).
+std::string FreeNameBeside(const std::string& path, const THeldFolder* folder = nullptr);
 
 // False, with the reason ("No space left on device") in `error`, when the file system that
 // `path` would be written to has less than `bytes` free for the user.
@@ -101,7 +142,9 @@ public:
     TGrowingFile(const TGrowingFile&) = delete;
     TGrowingFile& operator=(const TGrowingFile&) = delete;
 
-    bool Create(const std::string& path, std::string_view bytes, std::string* error = nullptr);
+    // With `folder`, the file is made in that folder (held open), whatever is at its path.
+    bool Create(const std::string& path, std::string_view bytes, std::string* error = nullptr,
+                const THeldFolder* folder = nullptr);
     bool IsOpen() const { return FFd >= 0; }
     // Writes `bytes` at `offset` (at most the file's size) and ends the file after them. A
     // write that replaces bytes is on the disk when it returns true.
@@ -196,7 +239,9 @@ struct TSideFileNote {
     // SavedUnderFreeName: not a side file's business, but told the same way: the file could
     // not be saved under its name, which another user holds (HeldByAnotherUser), and was
     // saved under the free name SideFile instead.
-    enum class TKind { Finished, SetAside, SavedUnderFreeName };
+    // SavedInFolderMadeIn: the same for a save into the folder the file's recording was made
+    // in, which is no longer the folder at the file's path; SideFile is where it is now.
+    enum class TKind { Finished, SetAside, SavedUnderFreeName, SavedInFolderMadeIn };
     TKind Kind;
     std::string File;      // the data file
     std::string SideFile;  // the side file finished, or the name it was set aside (or saved) under

@@ -163,5 +163,7 @@ int ReadProgramFile(IProgramFileWindow& window, int slot)
     }
     window.SelectProgramNode(last ? last : programNode);
     window.ProgramFileLoaded(last);
+    // The program is what its file holds until it is changed.
+    programmer->SetProgramSaved(slot);
     return 1;
 }

@@ -190,6 +190,7 @@ void TfrmDateTimePicker::SetChannelState(int channel, int deviceRecognised, int 
     ProgramRunning[c] = programRunning ? 1 : 0;
     Mode[c] = mode;
     Armed[c] = armed ? 1 : 0;
+    WindowArmed[c] = Armed[c];
     // The row shows the program the channel's window holds now, never one left from an
     // earlier arming or from a window of this number that was closed since.
     ProgramFile[c] = mode == vmProgrammer ? programFile : AnsiString();
@@ -223,6 +224,9 @@ void TfrmDateTimePicker::BuildRow(int channel)
             if (StartDateTime[c] == 0.0) StartDateTime[c] = Now();
             start = FormatDateTime("dd.mm.yyyy hh:nn:ss", StartDateTime[c]);
             program = ExtractFileName(ProgramFile[c]);
+            // A program changed in the window runs as it is there, not as its file holds it.
+            if (frmPanelControl && frmPanelControl->ChannelProgramChanged(channel))
+                program += " " + CurrentText(RowProgramChangedNotSaved);
             programStatus = "standby";
         } else {
             start = CurrentText(RowNoStartDateSet);
@@ -378,6 +382,18 @@ void TfrmDateTimePicker::btnDirectoryClick()
     // The form stays on top: the file dialog and the questions of the loading go in front
     // of it, not behind it where they could not be answered.
     platform::DialogOwnerScope owner(this);
+    // An armed window keeps the program it is armed with: the user learns why nothing is
+    // loaded and how to choose another one.
+    if (const auto c = std::size_t(CurrentChannel); WindowArmed[c]) {
+        AnsiString text = CurrentText(RowArmedWindowKeepsProgram);
+        const AnsiString fields[] = {CurrentText(TextRow(RowChannel1 - 1 + CurrentChannel)),
+                                     ExtractFileName(ProgramFile[c])};
+        for (int i = 0; i < 2; ++i)
+            if (const auto at = text.find("$" + IntToStr(i + 1)); at != AnsiString::npos)
+                text.replace(at, 2, fields[i]);
+        platform::dialogs().MessageBox(text, CurrentText(RowNotice), MB_OK | MB_ICONINFORMATION);
+        return;
+    }
     // The channel window loads the program; the main window hands its name back here.
     if (frmPanelControl) frmPanelControl->LoadProgram(CurrentChannel);
 }

@@ -50,6 +50,8 @@ public:
     std::array<std::uint8_t, Channels + 1> Option{};  // 1 continue recording, 0 suspend until the start
     std::array<std::uint8_t, Channels + 1> Armed{}, EntryEdited{}, DeviceRecognised{}, ProgramRunning{};
     std::array<int, Channels + 1> Mode{};
+    // The channel's window was armed when the form was shown: its program stays as it is.
+    std::array<std::uint8_t, Channels + 1> WindowArmed{};
     int CurrentChannel = 0;
 
     // What the main window reports of a channel before the form is shown.

@@ -99,10 +99,20 @@ void TfrmSingleRamp::btnOKClick()
     const int hours = parts.size() == 2 ? twoDigits(parts[0]) : -1;
     const int minutes = parts.size() == 2 ? twoDigits(parts[1]) : -1;
     if (hours < 0 || minutes < 0 || minutes > 59) {
-        // The form stays open with what was typed, for the user to put right.
+        // The form stays open with what was typed, for the user to put right. The refusal
+        // quotes what was typed: digits typed on past the hours went over the mask's colon
+        // ("120" shows as "12:0"); a colon typed before two hours digits is the user's own.
+        const QString shown = edSingleDuration->displayText();
+        const qsizetype colon = shown.indexOf(':');
+        QString typed = shown.trimmed();
+        if (colon >= 0 && shown.count(' ') > 0) {
+            const QString before = shown.left(colon), after = shown.mid(colon + 1);
+            const QString h = QString(before).remove(' '), m = QString(after).remove(' ');
+            typed = m.isEmpty() ? h : h.size() == before.size() ? h + m : h + ':' + m;
+        }
         AnsiString message = CurrentText(RowNotATime);
         if (const auto dollar = message.find('$'); dollar != AnsiString::npos)
-            message.replace(dollar, 1, duration.trimmed().toStdString());
+            message.replace(dollar, 1, typed.toStdString());
         platform::dialogs().MessageBox(message, CurrentText(RowAttention), MB_OK);
         return;
     }

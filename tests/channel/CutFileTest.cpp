@@ -469,24 +469,297 @@ TEST_F(CutFileTest, ARunningPartWhoseFolderIsReplacedByALinkGoesOnInTheFolderItW
     EXPECT_EQ(NamesStartingWith(privateFolder, ""), std::vector<std::string>{"run_11.csv.recovery"});
     EXPECT_EQ(OnDisk(otherEnd), "the end of another recording");
 
-    // A save of the part by its name (File > Save) follows no link that another user put in
-    // place of a folder on its way: it is refused, and the private folder stays as it is.
-    // (Without root no link can be another user's.)
-    bool answered = false, saved = !root;
-    if (root) {
-        s.SaveRecording([&](bool ok) {
-            answered = true;
-            saved = ok;
-        });
-        ASSERT_TRUE(Await([&] { return answered; }));
-        EXPECT_FALSE(saved);
-        EXPECT_NE(LastMessage().find(mine + ": "), AnsiString::npos) << LastMessage();
-        EXPECT_EQ(NamesStartingWith(privateFolder, ""), std::vector<std::string>{"run_11.csv.recovery"});
-    }
+    // A save of the part (File > Save) goes into the folder it was made in as well, never
+    // through the link, and says where that folder is now; the private folder stays as it is.
+    bool answered = false, saved = false;
+    s.SaveRecording([&](bool ok) {
+        answered = true;
+        saved = ok;
+    });
+    ASSERT_TRUE(Await([&] { return answered; }));
+    EXPECT_TRUE(saved);
+    ASSERT_TRUE(Await([&] { return LastMessage().find(moved) != AnsiString::npos; })) << LastMessage();
+    EXPECT_EQ(NamesStartingWith(privateFolder, ""), std::vector<std::string>{"run_11.csv.recovery"});
+    EXPECT_EQ(ReadRecordedDataFile(moved + "/run_11.csv").Rows(), s.ValueSeries(0)->Count());
 
     // The folder back at its place: the channel's end writes every row there.
     ASSERT_EQ(::unlink(mine.c_str()), 0);
     ASSERT_EQ(::rename(moved.c_str(), mine.c_str()), 0);
     ASSERT_TRUE(s.Close());
     EXPECT_EQ(ReadRecordedDataFile(file).Rows(), s.ValueSeries(0)->Count());
+}
+
+namespace {
+
+// A link of another user at `at` (pointing to `to`): given to another user as root; without
+// root the test takes the user's own links for another user's (SetFileOwnerUserForTests).
+void PlantLink(const std::string& to, const std::string& at)
+{
+    ASSERT_EQ(::symlink(to.c_str(), at.c_str()), 0) << at;
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::lchown(at.c_str(), 4343, 4343), 0);
+    }
+}
+
+// Whether the channel's protocol has a line holding `text`.
+bool ProtocolHas(const CChannelSession& s, const AnsiString& text)
+{
+    const std::vector<AnsiString>& protocol = s.Memo(TSessionMemo::SerialData);
+    return std::any_of(protocol.begin(), protocol.end(),
+                       [&](const AnsiString& l) { return l.find(text) != AnsiString::npos; });
+}
+
+// The text of `row` in the channel's language (German, as no window set another), with $1
+// and $2 put in.
+AnsiString ChannelRow(resources::TextRow row, const AnsiString& one, const AnsiString& two)
+{
+    AnsiString text;
+    CLanguage::Instance()->LookupText(CLanguage::German, row, text);
+    text.replace(text.find("$1"), 2, one);
+    text.replace(text.find("$2"), 2, two);
+    return text;
+}
+
+}  // namespace
+
+// The folder a recording writes into is renamed while it runs, between two of its minute's
+// writes. The minute's writes, the part's end, a save and the channel's close all go into
+// the folder the recording was made in, and the protocol and a box say where it is now:
+// every row of both parts is on the disk there, and nothing is made at the old path.
+TEST_F(CutFileTest, ARecordingWhoseFolderIsRenamedWritesEveryRowIntoIt)
+{
+    const std::string data = folder.path().toStdString() + "/data";
+    const std::string rec = data + "/rec", old = data + "/rec-old";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(rec)));
+    support::SimulatedUnitLine line;
+    CChannelSession s(1);
+    UseOwnSerialUnit(line, s);
+    Connect(s, rec + "/run.csv");
+    const auto tick = [&](int n) {
+        for (int i = 0; i < n; ++i) {
+            clock.AdvanceMs(1000);
+            s.Tick();
+            TDataFileSaveQueue::Instance().WaitIdle();
+        }
+    };
+    tick(40);
+    ASSERT_EQ(::rename(rec.c_str(), old.c_str()), 0);
+    tick(40);
+    const int firstPart = s.ValueSeries(0)->Count();
+    EXPECT_GE(ReadRecordedDataFile(old + "/run_11.csv").Rows(), firstPart - 60);
+    support::TestDialogs().Clear();
+    s.StartNewPartNow();
+    TDataFileSaveQueue::Instance().WaitIdle();
+    const TRecordedDataRead first = ReadRecordedDataFile(old + "/run_11.csv");
+    EXPECT_FALSE(first.Damaged());
+    EXPECT_EQ(first.Rows(), firstPart);
+    EXPECT_FALSE(s.HasUnsavedPart());
+    EXPECT_TRUE(ProtocolHas(s, ChannelRow(resources::RowSavedInFolderMadeIn, old, rec + "/run_11.csv")));
+    ASSERT_TRUE(Await([&] { return LastMessage().find(old) != AnsiString::npos; })) << LastMessage();
+
+    tick(70);
+    bool answered = false, saved = false;
+    s.SaveRecording([&](bool ok) {
+        answered = true;
+        saved = ok;
+    });
+    ASSERT_TRUE(Await([&] { return answered; }));
+    EXPECT_TRUE(saved);
+    tick(10);
+    ASSERT_TRUE(s.Close());
+    const TRecordedDataRead second = ReadRecordedDataFile(old + "/run_12.csv");
+    EXPECT_FALSE(second.Damaged());
+    EXPECT_EQ(second.Rows(), s.ValueSeries(0)->Count());
+    EXPECT_GT(second.Rows(), 75);
+    EXPECT_FALSE(Exists(rec));
+}
+
+// A recording whose folder is gone altogether cannot be saved anywhere it was: the close
+// offers another place before anything is discarded, and writes every row there.
+TEST_F(CutFileTest, AClosingRecordingThatCannotBeSavedIsOfferedAnotherPlace)
+{
+    const std::string rec = folder.path().toStdString() + "/rec";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(rec)));
+    support::SimulatedUnitLine line;
+    CChannelSession s(1);
+    UseOwnSerialUnit(line, s);
+    Connect(s, rec + "/run.csv");
+    for (int i = 0; i < 70; ++i) {
+        clock.AdvanceMs(1000);
+        s.Tick();
+        TDataFileSaveQueue::Instance().WaitIdle();
+    }
+    ASSERT_TRUE(QDir(QString::fromStdString(rec)).removeRecursively());
+    const std::string elsewhere = folder.path().toStdString() + "/elsewhere.csv";
+    support::TestDialogs().Clear();
+    support::TestDialogs().QueueAnswer(IDOK);   // the save's error
+    support::TestDialogs().QueueAnswer(IDYES);  // save it in another place?
+    support::TestDialogs().QueueFileName(elsewhere);
+    support::TestDialogs().QueueAnswer(IDNO);  // (close anyway and discard the data? No)
+    ASSERT_TRUE(s.Close());
+    bool asked = false;
+    for (const auto& m : support::TestDialogs().Messages())
+        asked = asked || m.text.find(rec + "/run_11.csv") != AnsiString::npos;
+    EXPECT_TRUE(asked);
+    const TRecordedDataRead read = ReadRecordedDataFile(elsewhere);
+    EXPECT_FALSE(read.Damaged());
+    EXPECT_EQ(read.Rows(), s.ValueSeries(0)->Count());
+    EXPECT_EQ(read.WrittenName, elsewhere);
+}
+
+// Another user holds every numbered name beside a part's (-2 to -999): the part goes to a
+// name nobody could foresee, made new, which the protocol and a box name; its rows are all
+// there at the close, and nothing of the other user's changed.
+TEST_F(CutFileTest, APartWhoseNumberedNamesAreAllHeldGoesToANameNobodyForesaw)
+{
+    if (::geteuid() != 0) platform::SetFileOwnerUserForTests(4242);
+    const std::string dir = folder.path().toStdString() + "/shared";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir)));
+    ASSERT_EQ(::chmod(dir.c_str(), 01777), 0);
+    const std::string victim = folder.path().toStdString() + "/thesis.odt";
+    {
+        std::ofstream(victim) << "my thesis";
+    }
+    PlantLink(victim, dir + "/run_11.csv");
+    for (int n = 2; n < 1000; ++n) PlantLink(victim, dir + "/run_11-" + std::to_string(n) + ".csv");
+    support::SimulatedUnitLine line;
+    CChannelSession s(1);
+    UseOwnSerialUnit(line, s);
+    Connect(s, dir + "/run.csv");
+    for (int i = 0; i < 70; ++i) {
+        clock.AdvanceMs(1000);
+        s.Tick();
+        TDataFileSaveQueue::Instance().WaitIdle();
+    }
+    std::vector<std::string> made;
+    for (const std::string& n : NamesStartingWith(dir, "run_11-")) {
+        struct stat st {};
+        if (::lstat((dir + "/" + n).c_str(), &st) == 0 && S_ISREG(st.st_mode)) made.push_back(dir + "/" + n);
+    }
+    ASSERT_EQ(made.size(), 1u);
+    EXPECT_EQ(made[0].size(), (dir + "/run_11-XXXXXX.csv").size()) << made[0];
+    const AnsiString told = ChannelRow(resources::RowSavedUnderFreeName, dir + "/run_11.csv", made[0]);
+    EXPECT_TRUE(ProtocolHas(s, told));
+    ASSERT_TRUE(Await([&] { return LastMessage().find(told) != AnsiString::npos; })) << LastMessage();
+    ASSERT_TRUE(s.Close());
+    const TRecordedDataRead read = ReadRecordedDataFile(made[0]);
+    EXPECT_FALSE(read.Damaged());
+    EXPECT_EQ(read.Rows(), s.ValueSeries(0)->Count());
+    EXPECT_EQ(read.WrittenName, made[0]);
+    EXPECT_EQ(OnDisk(victim), "my thesis");
+    platform::SetFileOwnerUserForTests(-1);
+}
+
+// A new recording whose first file name another user holds at its start: no failure is
+// told for the file that was made under a free name; the box that says where the data go
+// stays until the user closes it (no later write withdraws it), and the window's title, its
+// information memo and the protocol's later lines name the file really written.
+TEST_F(CutFileTest, ARecordingStartedOnAHeldNameSaysWhereItGoesAndNamesThatFile)
+{
+    if (::geteuid() != 0) platform::SetFileOwnerUserForTests(4242);
+    const std::string dir = folder.path().toStdString() + "/shared";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir)));
+    ASSERT_EQ(::chmod(dir.c_str(), 01777), 0);
+    const std::string victim = folder.path().toStdString() + "/thesis.odt";
+    {
+        std::ofstream(victim) << "my thesis";
+    }
+    const std::string held = dir + "/h_11.csv", free = dir + "/h_11-2.csv";
+    PlantLink(victim, held);
+    support::SimulatedUnitLine line;
+    CChannelSession s(1);
+    UseOwnSerialUnit(line, s);
+    std::vector<AnsiString> fileNotices, notices;
+    int withdrawn = 0;
+    s.OnFileNotice = [&](const AnsiString& text, const AnsiString&) { fileNotices.push_back(text); };
+    s.OnFileNoticeStale = [&] { ++withdrawn; };
+    s.OnNotice = [&](const AnsiString& text, const AnsiString&, std::function<void()>) { notices.push_back(text); };
+    Connect(s, dir + "/h.csv");
+    for (int i = 0; i < 70; ++i) {
+        clock.AdvanceMs(1000);
+        s.Tick();
+        TDataFileSaveQueue::Instance().WaitIdle();
+    }
+    EXPECT_TRUE(fileNotices.empty()) << (fileNotices.empty() ? AnsiString() : fileNotices[0]);
+    EXPECT_EQ(withdrawn, 0);
+    const AnsiString told = ChannelRow(resources::RowSavedUnderFreeName, held, free);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_NE(notices[0].find(told), AnsiString::npos) << notices[0];
+    AnsiString failed;
+    CLanguage::Instance()->LookupText(CLanguage::German, resources::RowMakingFileFailed, failed);
+    EXPECT_FALSE(ProtocolHas(s, failed));
+
+    const std::vector<AnsiString> title = s.TitleLines();
+    EXPECT_EQ(std::count_if(title.begin(), title.end(),
+                            [](const AnsiString& l) { return l.find("h_11-2.csv") != AnsiString::npos; }),
+              1);
+    EXPECT_EQ(std::count_if(title.begin(), title.end(),
+                            [](const AnsiString& l) { return l.find("h_11.csv") != AnsiString::npos; }),
+              0);
+    const std::vector<AnsiString>& info = s.Memo(TSessionMemo::Info);
+    EXPECT_NE(std::find(info.begin(), info.end(), AnsiString(free)), info.end());
+    EXPECT_EQ(std::find(info.begin(), info.end(), AnsiString(held)), info.end());
+    EXPECT_EQ(s.WrittenPartFileName(), free);
+    // Lines after the notice name the free file only.
+    const std::vector<AnsiString>& protocol = s.Memo(TSessionMemo::SerialData);
+    const auto notice = std::find_if(protocol.begin(), protocol.end(),
+                                     [&](const AnsiString& l) { return l.find(told) != AnsiString::npos; });
+    ASSERT_NE(notice, protocol.end());
+    for (auto l = notice + 1; l != protocol.end(); ++l) EXPECT_EQ(l->find(held), AnsiString::npos) << *l;
+    ASSERT_TRUE(s.Close());
+    EXPECT_EQ(ReadRecordedDataFile(free).Rows(), s.ValueSeries(0)->Count());
+    EXPECT_EQ(OnDisk(victim), "my thesis");
+    platform::SetFileOwnerUserForTests(-1);
+}
+
+// A part's name is held for a moment as the part begins: the part goes to a free name,
+// which the user is told of, and keeps it to its end. The close writes it there, not under
+// its own name, which is free again by then.
+TEST_F(CutFileTest, APartSavedUnderAFreeNameKeepsItToItsEnd)
+{
+    if (::geteuid() != 0) platform::SetFileOwnerUserForTests(4242);
+    const std::string dir = folder.path().toStdString() + "/shared";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir)));
+    ASSERT_EQ(::chmod(dir.c_str(), 01777), 0);
+    const std::string victim = folder.path().toStdString() + "/thesis.odt";
+    {
+        std::ofstream(victim) << "my thesis";
+    }
+    support::SimulatedUnitLine line;
+    CChannelSession s(1);
+    UseOwnSerialUnit(line, s);
+    Connect(s, dir + "/tcp.csv");
+    const auto tick = [&](int n) {
+        for (int i = 0; i < n; ++i) {
+            clock.AdvanceMs(1000);
+            s.Tick();
+            TDataFileSaveQueue::Instance().WaitIdle();
+        }
+    };
+    tick(10);
+    const std::string own = dir + "/tcp_12.csv", free = dir + "/tcp_12-2.csv";
+    PlantLink(victim, own);
+    s.StartNewPartNow();
+    TDataFileSaveQueue::Instance().WaitIdle();
+    tick(2);
+    ASSERT_TRUE(Exists(free));
+    ASSERT_EQ(::unlink(own.c_str()), 0);
+    tick(70);
+    bool answered = false, saved = false;
+    s.SaveRecording([&](bool ok) {
+        answered = true;
+        saved = ok;
+    });
+    ASSERT_TRUE(Await([&] { return answered; }));
+    EXPECT_TRUE(saved);
+    tick(5);
+    ASSERT_TRUE(s.Close());
+    EXPECT_FALSE(Exists(own));
+    const TRecordedDataRead read = ReadRecordedDataFile(free);
+    EXPECT_FALSE(read.Damaged());
+    EXPECT_EQ(read.Rows(), s.ValueSeries(0)->Count());
+    EXPECT_EQ(read.WrittenName, free);
+    EXPECT_TRUE(ProtocolHas(s, ChannelRow(resources::RowSavedUnderFreeName, own, free)));
+    EXPECT_EQ(OnDisk(victim), "my thesis");
+    platform::SetFileOwnerUserForTests(-1);
 }

@@ -440,6 +440,168 @@ TEST_F(FaultTicksTest, Rs485NeighboursWaitingBehindASilentSlaveRecordNoOldValueA
     for (const TRig& r : rigs) ASSERT_TRUE(r.session->Close());
 }
 
+// A stop of the whole program is a hold for every slave on a shared RS485 line, however many
+// neighbours it has. At 5 s with two and with eight slaves: a stop of 2 s between two ticks
+// costs no point, each channel names it once, and its next point holds what the unit had
+// after it (its thread fetched the values anew at once); a stop of 5 s across a tick makes
+// that tick an error row at its own time, named by the missed-ticks line, and the tick after
+// is good.
+TEST_F(FaultTicksTest, Rs485SlavesTakeAStopOfTheWholeProgramAsAHoldWhateverTheirNeighbours)
+{
+    const AnsiString held = " Das Programm stand von ";
+    const AnsiString gap = ChannelText(resources::RowMissedTicks);
+    const AnsiString gapEnd = gap.substr(gap.find("$3") + 2);
+    for (const int slaves : {2, 8}) {
+        SCOPED_TRACE(slaves);
+        support::SimulatedUnitLine line;
+        for (int a = 1; a <= slaves; ++a) {
+            support::UnitState u;
+            u.address = a;
+            line.AddUnit(u);
+        }
+        AnsiString error;
+        ASSERT_TRUE(line.StartPty(&error)) << error;
+        std::vector<std::unique_ptr<CChannelSession>> sessions;
+        rigs.clear();
+        rigs.reserve(std::size_t(slaves));
+        pattern = -1;
+        for (int a = 1; a <= slaves; ++a) {
+            sessions.push_back(std::make_unique<CChannelSession>(a));
+            UseSerial(*sessions.back(), "RS485", line.SlavePath(), a);
+            Add(*sessions.back(), *line.Unit(a), "5", "line" + std::to_string(slaves) + "-" + std::to_string(a));
+        }
+        constexpr std::int64_t interval = 5000;
+        auto tickAll = [&](std::int64_t ms, bool mustBeGood) {
+            EXPECT_TRUE(Await([&] { return AllQuiet(); }));
+            clock.AdvanceMs(ms);
+            for (TRig& r : rigs) EXPECT_FALSE(TickRig(r, false, mustBeGood) && mustBeGood);
+            ++pattern;
+        };
+        tickAll(interval, false);
+        tickAll(interval, true);
+
+        // Stopped 1 s after a tick for 2 s.
+        ASSERT_TRUE(Await([&] { return AllQuiet(); }));
+        ++pattern;
+        std::vector<int> before;
+        for (TRig& r : rigs) {
+            SetPattern(*r.unit, pattern);
+            before.push_back(Requests(*r.unit));
+        }
+        clock.AdvanceMs(1000);
+        // Every thread has passed at that time before the stop begins.
+        std::vector<int> passes;
+        for (TRig& r : rigs) passes.push_back(TransceiverThreads[r.session->Channel()]->PassCount);
+        ASSERT_TRUE(Await([&] {
+            for (std::size_t i = 0; i < rigs.size(); ++i)
+                if (TransceiverThreads[rigs[i].session->Channel()]->PassCount < passes[i] + 2) return false;
+            return true;
+        }));
+        deviceClock.AdvanceMs(2000);
+        clock.AdvanceMs(2000);
+        for (std::size_t i = 0; i < rigs.size(); ++i)
+            EXPECT_TRUE(Await([&] {
+                return Requests(*rigs[i].unit) >= before[i] + TransceiverThreads[rigs[i].session->Channel()]->Count;
+            })) << i;
+        tickAll(interval - 3000, true);
+        tickAll(interval, true);
+        for (const TRig& r : rigs) {
+            int lines = 0;
+            for (const AnsiString& l : r.session->Memo(TSessionMemo::SerialData))
+                lines += l.find(held) != AnsiString::npos;
+            EXPECT_EQ(lines, 1) << r.session->Channel();
+            EXPECT_TRUE(std::any_of(r.session->Memo(TSessionMemo::SerialData).begin(),
+                                    r.session->Memo(TSessionMemo::SerialData).end(),
+                                    [](const AnsiString& l) {
+                                        return l.find(" (" + FormatFloat("0.0", 2.0) + " s): ") != AnsiString::npos;
+                                    }))
+                << r.session->Channel();
+        }
+
+        // Stopped 2 s after a tick for 5 s: the tick due in it runs at once when the program
+        // goes on, before the poll threads.
+        std::vector<int> rows;
+        std::vector<TDateTime> lastX;
+        for (TRig& r : rigs) {
+            rows.push_back(r.session->ValueSeries(0)->Count());
+            lastX.push_back(r.session->ValueSeries(0)->GetxValue(rows.back() - 1));
+        }
+        ASSERT_TRUE(Await([&] { return AllQuiet(); }));
+        deviceClock.AdvanceMs(5000);
+        clock.AdvanceMs(7000);
+        for (TRig& r : rigs) TickRig(r, false, false);
+        ++pattern;
+        for (std::size_t i = 0; i < rigs.size(); ++i) {
+            const TFastLineSeries* first = rigs[i].session->ValueSeries(0);
+            ASSERT_EQ(first->Count(), rows[i] + 1) << i;
+            EXPECT_NEAR((first->GetxValue(rows[i]) - lastX[i]) * SecsPerDay, 5.0, 0.001) << i;
+            EXPECT_EQ(first->GetXLabel(rows[i]), ChannelText(resources::RowErrorExclamation)) << i;
+        }
+        tickAll(2 * interval - 7000, true);
+        for (const TRig& r : rigs) {
+            int gaps = 0, holds = 0;
+            for (const AnsiString& l : r.session->Memo(TSessionMemo::SerialData)) {
+                gaps += l.find(gapEnd) != AnsiString::npos;
+                holds += l.find(held) != AnsiString::npos;
+            }
+            EXPECT_EQ(gaps, 1) << r.session->Channel();
+            EXPECT_EQ(holds, 1) << r.session->Channel();
+            EXPECT_EQ(r.staleGood, 0) << r.session->Channel();
+            EXPECT_EQ(r.falseErrors, 0) << r.session->Channel();
+        }
+        for (const TRig& r : rigs) ASSERT_TRUE(r.session->Close());
+    }
+}
+
+// Slaves that are all silent hold the shared line in turn, each for its read time-out. A slave
+// whose turn comes only after its neighbours have had theirs several times over (its thread
+// kept from its steps meanwhile, as the line's lock may keep a waiting slave behind its
+// neighbours) has waited for the line, it was not held: its rows are the communication faults
+// they are, and no channel says that the program was held.
+TEST_F(FaultTicksTest, Rs485SlavesThatAreAllSilentWriteNoHoldLine)
+{
+    support::SimulatedUnitLine line;
+    std::vector<std::unique_ptr<CChannelSession>> sessions;
+    AddThreeSlaves(line, sessions);
+    for (int i = 0; i < 2; ++i) TickAll(false, true, false);
+    for (TRig& r : rigs) r.unit->InjectFault(support::UnitFault::NoReply, -1);
+    for (std::size_t late = 0; late < rigs.size(); ++late) {
+        CTransceiver* poll = TransceiverThreads[rigs[late].session->Channel()];
+        ASSERT_TRUE(Await([&] { return AllQuiet(); }));
+        poll->Active = 0;
+        // Each tick, every neighbour's request times out: ten of them before the late slave
+        // takes a step again.
+        for (int tick = 0; tick < 5; ++tick) {
+            const int passes = poll->PassCount;
+            ASSERT_TRUE(Await([&] {
+                bool quiet = poll->PassCount >= passes + 2;
+                for (std::size_t i = 0; i < rigs.size(); ++i)
+                    if (i != late) quiet = Quiet(rigs[i]) && quiet;
+                return quiet;
+            })) << late
+                << " " << tick;
+            clock.AdvanceMs(1000);
+            for (TRig& r : rigs) TickRig(r, true, false);
+            ++pattern;
+        }
+        poll->Active = 1;
+        TickAll(true, false, false);
+    }
+    for (TRig& r : rigs) r.unit->ClearFaults();
+    for (int i = 0; i < 2; ++i) TickAll(false, false, false);
+    for (int i = 0; i < 3; ++i) TickAll(false, true, false);
+    for (const TRig& r : rigs) {
+        int holds = 0;
+        for (const AnsiString& l : r.session->Memo(TSessionMemo::SerialData))
+            holds += l.find(" Das Programm stand von ") != AnsiString::npos;
+        EXPECT_EQ(holds, 0) << r.session->Channel();
+        EXPECT_EQ(r.staleGood, 0) << r.session->Channel();
+        EXPECT_EQ(r.goodFaultTicks, 0) << r.session->Channel();
+        EXPECT_EQ(r.falseErrors, 0) << r.session->Channel();
+    }
+    for (const TRig& r : rigs) ASSERT_TRUE(r.session->Close());
+}
+
 TEST_F(FaultTicksTest, NoErrorPointWithoutAFaultWhereverInTheCycleTheTickComes)
 {
     // The allowance a reply has in the program; replies take a while, as on a real line, so

@@ -2,8 +2,8 @@
 // Holds and resumes of a running program at given moments, on a clock the test moves: the
 // ticks come every interval, a hold or resume at its moment between them. After every tick,
 // hold and resume the unit's setpoint is compared with the plan of the same run without
-// holds, moved later by the time held so far; the segment changes and the end come at the
-// planned times plus the time held.
+// holds, timed from the start and moved later by the time held so far; the segment changes
+// and the end come at the planned times plus the time held, within one interval after them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -35,8 +35,9 @@ struct TScenario {
 };
 
 // The setpoint a run without holds gives the unit at each time, in ms after the last tick
-// before its start: its first step at the start and again at the next tick, each next step at
-// the tick after, each segment's steps one interval apart, and the last setpoint after its end.
+// before its start: its first step at the start, each next step one interval after the one
+// before, each segment as long as its duration from the start on (not from the first tick
+// after it), and the last setpoint after its end.
 class TPlan {
 public:
     TPlan(int interval, double start, std::vector<TSegment> segments, double startMs)
@@ -48,7 +49,7 @@ public:
     double At(double ms) const
     {
         if (ms < FStartMs) return FStart;
-        int tick = std::max(1, int(std::floor(ms / FIntervalMs + 1e-9)));
+        int tick = int(std::floor((ms - FStartMs) / FIntervalMs + 1e-9)) + 1;
         double from = FStart;
         for (std::size_t s = 0; s < FSegments.size(); ++s) {
             const int n = FSteps[s];
@@ -63,18 +64,18 @@ public:
     std::pair<double, double> Range(double a, double b) const
     {
         double lo = std::min(At(a), At(b)), hi = std::max(At(a), At(b));
-        for (double g = std::ceil(a / FIntervalMs) * FIntervalMs; g <= b; g += FIntervalMs) {
+        for (double g = FStartMs + std::ceil((a - FStartMs) / FIntervalMs) * FIntervalMs; g <= b; g += FIntervalMs) {
             lo = std::min(lo, At(g));
             hi = std::max(hi, At(g));
         }
         return {lo, hi};
     }
-    // The tick at which segment `s` begins (the end for s = the segment count), in ms.
+    // The time at which segment `s` begins (the end for s = the segment count), in ms.
     double BeginMs(std::size_t s) const
     {
-        int tick = 1;
-        for (std::size_t k = 0; k < s; ++k) tick += FSteps[k];
-        return tick * FIntervalMs;
+        int steps = 0;
+        for (std::size_t k = 0; k < s; ++k) steps += FSteps[k];
+        return FStartMs + steps * FIntervalMs;
     }
     const std::vector<TSegment>& Segments() const { return FSegments; }
 
@@ -124,7 +125,9 @@ inline void Run(platform::ManualClock& clock, int interval, double start, const 
         EXPECT_TRUE(unit >= lo - 0.006 && unit <= hi + 0.006)
             << what << " at " << nowMs / 1000 << " s after the last tick before the start, " << held / 1000
             << " s held: the unit has " << unit << " °C, the plan " << lo << " .. " << hi << " °C";
-        // A new segment, or the end, at its planned time plus the time held.
+        // A new segment, or the end, at its planned time plus the time held: the ticks come
+        // up to an interval after the start, and the plan moves by whole intervals, yet not
+        // more than one interval later in all.
         const AnsiString name = hooks.segment();
         const bool over = hooks.ended();
         while (!ended && (over || (segment + 1 < segments.size() && name == segments[segment + 1].name))) {
@@ -178,6 +181,9 @@ inline std::vector<TScenario> Scenarios()
         {"a long hold, three short ones", 0.9, {6.6, 9.9, 10.2, 10.3, 10.6, 10.7, 11.0, 11.45}},
         // Holds across the end of the first segment.
         {"holds across a segment's end", 0.4, {7.7, 8.1, 8.3, 9.6}},
+        // Started well before the next tick and held once for more than an interval: the
+        // ticks' lag after the start and the time held do not add up to more than an interval.
+        {"a start well before the next tick, one hold of more than an interval", 0.15, {3.3, 4.5}},
         // The first sequence again, in a run that follows a stopped one.
         {"early hold and quick pairs after a stopped run", 0.6, {0.4, 2.8, 3.08, 5.48, 7.48, 7.78, 8.08, 8.38}, true},
     };

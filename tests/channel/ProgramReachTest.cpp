@@ -5,6 +5,8 @@
 // meanwhile. A timed start whose unit cannot be reached waits for it within its window, or is
 // not carried out. Against the simulated unit, on a clock the test moves.
 #include <algorithm>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "ChannelTestSupport.h"
@@ -35,6 +37,8 @@ protected:
     void TearDown() override
     {
         session.OnNotice = nullptr;
+        for (auto& n : neighbours)
+            if (n->IsConnected()) n->Close();
         if (session.IsConnected()) session.Close();
         TDataFileSaveQueue::Instance().WaitIdle();
         ChannelFixture::TearDown();
@@ -56,6 +60,28 @@ protected:
             UseTcp(session, line.TcpPort());
         }
         Connect(session, Path("reach"));
+    }
+    // The unit at address 1 of an RS485 line of three; its neighbours are recorded by sessions
+    // of their own at the same interval.
+    void OpenOnSharedLine()
+    {
+        for (int a = 1; a <= 3; ++a) {
+            support::UnitState unit;
+            unit.address = a;
+            unit.controlMode = 'I';
+            unit.setpoint = 25.0;
+            line.AddUnit(unit);
+        }
+        AnsiString error;
+        ASSERT_TRUE(line.StartPty(&error)) << error;
+        UseSerial(session, "RS485", line.SlavePath(), 1);
+        Connect(session, Path("reach"));
+        for (int a = 2; a <= 3; ++a) {
+            neighbours.push_back(std::make_unique<CChannelSession>(a));
+            neighbours.back()->Settings.Interval = session.Settings.Interval;
+            UseSerial(*neighbours.back(), "RS485", line.SlavePath(), a);
+            Connect(*neighbours.back(), Path(("neighbour" + std::to_string(a)).c_str()));
+        }
     }
     void Segment(const char* name, int duration, double setpoint)
     {
@@ -79,6 +105,7 @@ protected:
         const int passes = poll->PassCount;
         ASSERT_TRUE(Await([&] { return poll->PassCount >= passes + 2; }));
         run.Tick();
+        for (auto& n : neighbours) n->Tick();
     }
     bool LinkLost() const { return session.ChannelObject()->LinkLost(); }
 
@@ -126,6 +153,7 @@ protected:
     CProgramRun run{session, programmer, tree};
     TRunSettings settings{"25", 0, 1};
     std::vector<AnsiString> notices;
+    std::vector<std::unique_ptr<CChannelSession>> neighbours;
 };
 
 class StepsReachTest : public ProgramReachTest, public ::testing::WithParamInterface<TLoss> {};
@@ -227,6 +255,52 @@ std::string LossName(const ::testing::TestParamInfo<TLoss>& loss)
 
 INSTANTIATE_TEST_SUITE_P(Losses, StepsReachTest, ::testing::Values(TLoss::SilentUnit, TLoss::PortClosed, TLoss::TcpCut),
                          LossName);
+
+namespace {
+
+// The run's unit on a loopback port of its own, or at address 1 of an RS485 line of three.
+class SilenceToldTest : public ProgramReachTest, public ::testing::WithParamInterface<bool> {};
+
+}  // namespace
+
+// The run's own unit falls silent for 30 s at 5 s: the run says that its steps do not reach
+// the unit by the second tick after the last step the unit took, over TCP and on a shared
+// RS485 line alike (its own exchanges are judged, not the time its neighbours may hold the
+// line), and once that they reach it again.
+TEST_P(SilenceToldTest, TheRunsOwnUnitFallingSilentIsToldAsSoonAsOverTcp)
+{
+    session.Settings.Interval = "5";
+    if (GetParam())
+        ASSERT_NO_FATAL_FAILURE(OpenOnSharedLine());
+    else
+        ASSERT_NO_FATAL_FAILURE(Open(TLoss::SilentUnit));
+    Segment("Rampe1", 600, 30.0);
+    while (session.Series(2)->Count() < CProgramRun::PointsBeforeStart) Tick();
+    ASSERT_TRUE(run.RequestStart(program, settings, true));
+    Tick();
+    Tick();
+    ASSERT_TRUE(AwaitCycle(session));
+    ASSERT_GT(UnitSetpoint(), 25.0);
+
+    line.First().Update([](support::UnitState& u) { u.answers = 0; });
+    int told = 0;
+    for (int i = 1; i <= 6; ++i) {
+        Tick();
+        if (told == 0 && ProtocolLines(Missing) > 0) told = i;
+    }
+    EXPECT_GE(told, 1);
+    EXPECT_LE(told, 2);
+    EXPECT_EQ(Lines(notices, Missing), 1u);
+    line.First().Update([](support::UnitState& u) { u.answers = support::AllCommands; });
+    for (int i = 0; i < 10 && ProtocolLines(Again) == 0; ++i) Tick();
+    EXPECT_EQ(ProtocolLines(Again), 1u);
+    EXPECT_EQ(ProtocolLines(Missing), 1u);
+    EXPECT_TRUE(run.ProgramRunning);
+}
+
+INSTANTIATE_TEST_SUITE_P(Transports, SilenceToldTest, ::testing::Bool(), [](const ::testing::TestParamInfo<bool>& p) {
+    return std::string(p.param ? "Rs485LineOfThree" : "TcpAlone");
+});
 
 // A run whose link is lost until after its plan is over does not report itself done.
 TEST_F(ProgramReachTest, ARunThatEndsWhileItsStepsDoNotReachTheUnitIsNotReportedDone)

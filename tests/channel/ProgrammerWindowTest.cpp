@@ -1,6 +1,8 @@
 // The programmer and TP Scout windows as a user drives them: the program editor, the
 // program tree, saving and loading, the single ramp and the automatic start, opened from
 // the main window's menu and, where a unit is needed, connected to the simulated unit.
+#include <sys/stat.h>
+
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialog>
@@ -576,6 +578,24 @@ TEST_F(ProgrammerWindowTest, TheAutomaticStartRowShowsAndArmsTheProgramItsWindow
     MarkRow(picker, 1, 600, Path("tc.tp"));
     ASSERT_TRUE(picker->btnExitClick());
     EXPECT_EQ(w->CalendarProgramName, "tc.tp");
+    // "..." on the armed row loads nothing and says why, and how to choose another program.
+    picker = OpenAutomaticStart();
+    picker->lstOverviewMouseDown(1);
+    support::TestDialogs().Clear();
+    support::TestDialogs().QueueFileName(Path("share.tp"));
+    const int fileDialogs = support::TestDialogs().FileDialogCount();
+    picker->btnDirectoryClick();
+    EXPECT_EQ(support::TestDialogs().FileDialogCount(), fileDialogs);
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+    EXPECT_EQ(Last(),
+              "Channel 1 is armed for its automatic start with the temperature program \"tc.tp\"; while it is, its "
+              "program stays. To choose another one, remove the row's mark, click Exit and open the automatic start "
+              "again.");
+    EXPECT_EQ(shownProgram(picker), "tc.tp");
+    EXPECT_EQ(w->LoadedProgramFile(), "tc.tp");
+    picker->btnCancelClick();
+    EXPECT_EQ(w->AutomaticStartArmed, 1);
+    support::TestDialogs().Clear();
     picker = OpenAutomaticStart();
     picker->SetRowChecked(1, false);
     ASSERT_TRUE(picker->btnExitClick());
@@ -585,6 +605,12 @@ TEST_F(ProgrammerWindowTest, TheAutomaticStartRowShowsAndArmsTheProgramItsWindow
     w->mnuLoadProgramClick();
     picker = OpenAutomaticStart();
     EXPECT_EQ(shownProgram(picker), "share.tp");
+    picker->btnCancelClick();
+    // Changed in the window and not saved: the row says that what would run is not the file.
+    w->edTemperature->setText("28");
+    w->btnApplyValuesClick();
+    picker = OpenAutomaticStart();
+    EXPECT_EQ(shownProgram(picker), "share.tp (changed in the window, not saved)");
     picker->btnCancelClick();
 
     // The window loads another program while the form shows share.tp marked: Exit refuses,
@@ -924,13 +950,14 @@ TEST_F(ProgrammerWindowTest, ACloseThatDoesNotGoThroughKeepsTheTimedStartArmed)
     w->CalendarStartTime = start;
     w->RecordingActive = 0;
 
-    // The drive is gone: the closing save fails and the user keeps the window. The writes
-    // of the ticks are done first: a file still being made as the folder goes would be made
-    // in the folder under its new name, and the close would write it there.
+    // The drive takes no file any more (nobody may write its folder): the closing save
+    // fails and the user keeps the window. The writes of the ticks are done first.
     TDataFileSaveQueue::Instance().WaitIdle();
-    ASSERT_TRUE(QDir(folder.path()).rename("drive", "gone"));
+    const std::string drive = Path("drive");
+    ASSERT_EQ(::chmod(drive.c_str(), 0555), 0);
     support::TestDialogs().Clear();
     support::TestDialogs().QueueAnswer(IDOK);  // the save error
+    support::TestDialogs().QueueAnswer(IDNO);  // save it in another place? No
     support::TestDialogs().QueueAnswer(IDNO);  // close anyway and discard the data? No
     EXPECT_FALSE(w->FormClose());
     EXPECT_EQ(Last(), "The recording could not be saved. Close the channel anyway and discard the data?");
@@ -941,7 +968,7 @@ TEST_F(ProgrammerWindowTest, ACloseThatDoesNotGoThroughKeepsTheTimedStartArmed)
     EXPECT_EQ(w->CalendarStartTime, start);
     EXPECT_EQ(w->RecordingActive, 0);
 
-    ASSERT_TRUE(QDir(folder.path()).rename("gone", "drive"));
+    ASSERT_EQ(::chmod(drive.c_str(), 0755), 0);
     EXPECT_TRUE(w->FormClose());
 }
 
@@ -983,7 +1010,10 @@ TEST_F(ProgrammerWindowTest, BoxesAndDialogsOfWindowsThatStayOnTopOpenInFrontOfT
     picker->btnDirectoryClick();
     EXPECT_EQ(support::TestDialogs().LastFileParent(), picker);
     ASSERT_EQ(support::TestDialogs().MessageCount(), 2u);
-    EXPECT_EQ(support::TestDialogs().Messages()[0].text, "Do you want to replace the existing temperature program?");
+    // The question names the channel and the program that would go.
+    EXPECT_EQ(support::TestDialogs().Messages()[0].text,
+              "Do you want to replace the existing temperature program?\n\nChannel 1 (" + w->Session().ChannelLabel() +
+                  "): \"FRONT\"");
     EXPECT_EQ(Last(), "That temperature program has already been loaded.");
     expectInFront(picker, "automatic start");
     support::TestDialogs().Clear();
@@ -1245,17 +1275,17 @@ TEST_F(ProgrammerWindowTest, SingleRampAsksBeforeItReplacesAnEditedProgramAndANo
         ramp->btnOKClick();
     };
 
-    // A duration that is no time is refused with the form open, before any question.
-    for (const char* typed : {"120", "1:30", "00:75"}) {
+    // A duration that is no time is refused with the form open, before any question,
+    // quoting what was typed (the field shows "120" as "12:0").
+    for (const char* typed : {"120", "1:30", "00:75", "7"}) {
         SCOPED_TRACE(typed);
         support::TestDialogs().Clear();
         main->cmdRampClick();
         ramp->edSingleTemperature->setText("27");
         ramp->edSingleDuration->setText(typed);
-        const AnsiString shown = ramp->edSingleDuration->text().trimmed().toStdString();
         ramp->btnOKClick();
         ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
-        EXPECT_EQ(Last(), "\"" + shown +
+        EXPECT_EQ(Last(), "\"" + AnsiString(typed) +
                               "\" is not a time: give the ramp's duration as hours and minutes (hh:mm, minutes "
                               "below 60).");
         EXPECT_TRUE(ramp->isVisible());
@@ -1357,6 +1387,71 @@ TEST_F(ProgrammerWindowTest, ClosingDuringARunNamesTheProgramAndWhereTheUnitIsLe
                                left)
             .toLatin1()))
         << QString::fromLatin1(saved.right(600)).toStdString();
+}
+
+// The questions that end a running or held program answer no to Enter: closing its channel
+// and File > Exit, which names each run and where its unit is left, as closing one channel
+// does. Without a run, Enter still closes.
+TEST_F(ProgrammerWindowTest, TheQuestionsThatEndARunKeepItOnEnterAndExitNamesEachRun)
+{
+    support::SimulatedUnitLine line;
+    TmdiSubWindow* w = ConnectedToControllingUnit(line);
+    ASSERT_NE(w, nullptr);
+    CProgramRun* run = w->ProgramRun();
+    TProgramFile file;
+    file.Settings.StartTemperature = "20";
+    file.Segments.push_back({"Up", 600, 30.0, -1, 2, 0, 0, 0});
+    ASSERT_NO_FATAL_FAILURE(LoadProgram(w, "slow.tp", file));
+    ASSERT_NO_FATAL_FAILURE(StartLoadedProgram(w));
+    Tick(w, 3);
+    ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+    const AnsiString channel = "Channel 1 (" + w->Session().ChannelLabel() + "): ";
+    auto left = [&] {
+        return "The unit keeps the setpoint it was sent last, " + FormatFloat("0.00", line.First().State().setpoint) +
+               " °C. Its temperature control stays on.";
+    };
+    const int yesNo = MB_YESNO | MB_ICONWARNING;
+    // Enter answers the box with its default button: no answer is queued.
+    auto enter = [&](const std::function<void()>& ask) {
+        support::TestDialogs().Clear();
+        ask();
+        EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
+        return support::TestDialogs().LastMessage();
+    };
+
+    for (const bool held : {false, true}) {
+        SCOPED_TRACE(held ? "held" : "running");
+        const AnsiString runText = held ? "The temperature program \"SLOW\" is held and is not run to its end. "
+                                        : "The temperature program \"SLOW\" is running and is not run to its end. ";
+        const support::ShownMessage close = enter([&] { w->close(); });
+        EXPECT_EQ(close.flags, yesNo | MB_DEFBUTTON2);
+        EXPECT_EQ(close.text, "Really close data channel 1?\n\n" + runText + left());
+        ASSERT_TRUE(main->IsChannelOpen(1));
+        EXPECT_TRUE(run->HasRun());
+        EXPECT_EQ(run->SegmentHeld != 0, held);
+
+        const support::ShownMessage exit = enter([&] { EXPECT_FALSE(main->FormCloseQueryMain()); });
+        EXPECT_EQ(exit.flags, yesNo | MB_DEFBUTTON2);
+        EXPECT_EQ(exit.text, "Close ALL data channels and end the program?\n\n" + channel + runText + left());
+        ASSERT_TRUE(main->IsChannelOpen(1));
+        EXPECT_TRUE(run->HasRun());
+        if (!held) {
+            support::TestDialogs().QueueAnswer(IDYES);
+            w->btnPauseSegmentClick();
+            ASSERT_TRUE(run->SegmentHeld);
+            Tick(w);
+            ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+        }
+    }
+
+    // Without a run the questions keep yes as their default.
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->btnStopTPClick(nullptr);
+    ASSERT_FALSE(run->HasRun());
+    const support::ShownMessage exit = enter([&] { EXPECT_TRUE(main->FormCloseQueryMain()); });
+    EXPECT_EQ(exit.flags, yesNo);
+    EXPECT_EQ(exit.text, "Close ALL data channels and end the program?");
+    EXPECT_FALSE(main->IsChannelOpen(1));
 }
 
 // The user gives the unit a setpoint from the panel during a run and holds the segment: the

@@ -31,6 +31,7 @@
 #include "app/RecordedDataWriter.h"
 #include "app/TFileCommands.h"
 #include "app/classFileReader.h"
+#include "channel/ChannelTexts.h"
 #include "channel/ProgramForms.h"
 #include "chart/engine/TChartLegend.h"
 #include "chart/engine/TCustomChart.h"
@@ -275,6 +276,9 @@ protected:
             // The profile keeps most of its row beside its legend.
             if (page == w->tabProgrammerGraph && w->graProgrammerGraph->width() < page->width() / 2)
                 out << "the profile chart is " << w->graProgrammerGraph->width() << " px of " << page->width() << "\n";
+            // The run's protocol shows its lines whole, wrapped at the pane's edge.
+            if (page == w->tabProgrammerGraph && w->memProtocol->horizontalScrollBar()->maximum() > 0)
+                out << "the program protocol's lines run past its edge\n";
         }
         Report(std::string("maximised ") + step, out.str());
     }
@@ -354,6 +358,13 @@ protected:
         (language == CLanguage::German ? main->mnuGerman : main->mnuEnglish)->trigger();
         CheckShownWindows("language switched back");
 
+        // One of the run's longer protocol lines, as a run writes it.
+        programmer->Session().AddMemoLine(
+            TSessionMemo::Protocol,
+            DateToStr(Now()) + " " + TimeToStr(Now()) + " " +
+                ChannelText(resources::RowStepsDoNotReachUnit,
+                            {"Temperierprogramm", ChannelText(resources::RowReasonConnectionLost)}) +
+                " " + ChannelText(resources::RowNoStepTaken) + " " + ChannelText(resources::RowProgramKeepsTiming));
         for (TmdiSubWindow* w : {programmer, scout, recording}) {
             CheckMaximisedPages(w, w->windowTitle().toUtf8().constData());
             CheckPanelBesideMaximised(w);

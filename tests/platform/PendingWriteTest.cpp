@@ -24,6 +24,7 @@
 
 #include "platform/FileSave.h"
 #include "platform/TextCodec.h"
+#include "support/HangingFolders.h"
 
 using namespace platform;
 
@@ -32,8 +33,11 @@ namespace {
 std::atomic<bool> gKeepSideFiles{false};  // unlink of a side file does nothing (killed before it)
 std::atomic<bool> gRecord{false};
 std::atomic<bool> gSyncFails{false};  // fdatasync fails as on a disk that fails
-// A file system that can neither rename without replacing nor give a file a second name.
+// A file system that cannot rename without replacing (renameat2's RENAME_NOREPLACE), and one
+// that cannot give a file a second name (linkat): each alone, as a file system may lack
+// either. (One on which a side file cannot be renamed at all: support::RefuseRenamesOf.)
 std::atomic<bool> gNoRenameNoReplace{false};
+std::atomic<bool> gNoLinks{false};
 std::atomic<std::uint64_t> gSideBytesRead{0};
 std::atomic<std::uint64_t> gDataBytesRead{0};  // of run_11.csv
 std::mutex gCallsMutex;
@@ -115,7 +119,7 @@ extern "C" int renameat2(int fromDir, const char* from, int toDir, const char* t
 
 extern "C" int linkat(int fromDir, const char* from, int toDir, const char* to, int flags)
 {
-    if (gNoRenameNoReplace) {
+    if (gNoLinks) {
         errno = EPERM;
         return -1;
     }
@@ -143,6 +147,8 @@ protected:
         gSyncFails = false;
         gRecord = false;
         gNoRenameNoReplace = false;
+        gNoLinks = false;
+        support::RefuseRenamesOf({});
         std::lock_guard<std::mutex> lock(gReplaceMutex);
         gReplaceOnRead.clear();
     }
@@ -499,12 +505,12 @@ TEST_F(PendingWriteTest, AnEarlierWritesSideFileIsKeptWhateverHoldsItsNames)
                 Overwrite("theirs", planted.back());
             }
         } else {
-            gNoRenameNoReplace = true;
+            gNoRenameNoReplace = gNoLinks = true;
         }
         TSideFileNotes notes;
         TGrowingFile file;
         ASSERT_TRUE(file.Create(path, before));
-        gNoRenameNoReplace = false;
+        gNoRenameNoReplace = gNoLinks = false;
         EXPECT_FALSE(SideFileThere());
         const std::vector<TSideFileNote> noted = notes.Take();
         ASSERT_EQ(noted.size(), 1u);
@@ -637,6 +643,60 @@ TEST_F(PendingWriteTest, AFileThatItsSideFileDoesNotFitIsReadOncePerChange)
     EXPECT_GE(gDataBytesRead.load(), edited.size());
     EXPECT_EQ(OnDisk(), edited);
     EXPECT_TRUE(SideFileThere());
+}
+
+// Where the file system cannot rename without replacing, an earlier write's side file is
+// given its dated name as a second name and loses its own; where it can neither do that nor
+// rename the side file at all, it is copied whole into a new file of its own, synced, and
+// only then removed. Either way it is kept byte for byte and the save goes ahead.
+TEST_F(PendingWriteTest, AnEarlierWritesSideFileIsKeptByALinkOrACopyWhereItCannotBeRenamed)
+{
+    for (const bool copied : {false, true}) {
+        SCOPED_TRACE(copied ? "no renames of it, no links" : "no renames without replacing");
+        KillInWrite(5);
+        Overwrite(OnDisk() + "edited;\r\n");
+        const std::string record = OnDisk(pending);
+        struct stat side {};
+        ASSERT_EQ(::stat(pending.c_str(), &side), 0);
+        struct tm local {};
+        ::localtime_r(&side.st_mtim.tv_sec, &local);
+        char stamp[40];
+        std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H-%M-%S", &local);
+        const std::string dated = pending + "." + stamp;
+
+        gNoRenameNoReplace = true;
+        gNoLinks = copied;
+        if (copied) support::RefuseRenamesOf(".recovery");
+        TSideFileNotes notes;
+        std::string err;
+        const bool saved = SaveFileAtomic(path, "saved whole", &err);
+        gNoRenameNoReplace = gNoLinks = false;
+        support::RefuseRenamesOf({});
+        ASSERT_TRUE(saved) << err;
+        EXPECT_EQ(OnDisk(), "saved whole");
+        EXPECT_FALSE(SideFileThere());
+        const std::vector<TSideFileNote> noted = notes.Take();
+        ASSERT_EQ(noted.size(), 1u);
+        EXPECT_EQ(noted[0].Kind, TSideFileNote::TKind::SetAside);
+        EXPECT_EQ(OnDisk(noted[0].SideFile), record);
+        struct stat kept {};
+        ASSERT_EQ(::stat(noted[0].SideFile.c_str(), &kept), 0);
+        if (!copied) {
+            // The very file, under its dated name.
+            EXPECT_EQ(noted[0].SideFile, dated);
+            EXPECT_EQ(kept.st_ino, side.st_ino);
+            EXPECT_EQ(kept.st_nlink, 1u);
+        } else {
+            // A new file, under the dated name with six letters or digits behind.
+            EXPECT_EQ(noted[0].SideFile.rfind(dated + "-", 0), 0u) << noted[0].SideFile;
+            EXPECT_EQ(noted[0].SideFile.size(), dated.size() + 7) << noted[0].SideFile;
+            EXPECT_NE(kept.st_ino, side.st_ino);
+            EXPECT_EQ(kept.st_mode & 0777, 0600u);
+        }
+        const QStringList left = QDir(QString::fromStdString(base)).entryList(QDir::Files);
+        EXPECT_EQ(left.size(), 2) << left.join(" ").toStdString();
+        ASSERT_EQ(::unlink(noted[0].SideFile.c_str()), 0);
+    }
 }
 
 // Two side files of one file set aside within the same second keep a name each.

@@ -6,11 +6,13 @@
 // opened folder asks for the path that folder was opened by, with the name behind.
 #include <dlfcn.h>
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstddef>
 
 namespace support {
 void HangingFolderCall(const char* path, bool write, bool attributes);
+bool RenameRefused(const char* from);
 void HangingFolderCallsLinked() {}
 }  // namespace support
 
@@ -184,6 +186,10 @@ NOX_HANGING_OPENAT(openat64)
 
 extern "C" int renameat(int fromDir, const char* from, int toDir, const char* to)
 {
+    if (support::RenameRefused(from)) {
+        errno = EPERM;
+        return -1;
+    }
     support::HangingFolderCall(TNameInFolder(fromDir, from).Get(), true, false);
     support::HangingFolderCall(TNameInFolder(toDir, to).Get(), true, false);
     using F = int (*)(int, const char*, int, const char*);

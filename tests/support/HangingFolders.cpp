@@ -63,6 +63,29 @@ void HangingFolderCall(const char* path, bool write, bool attributes)
     --state->hanging;
 }
 
+namespace {
+std::mutex gRefusedMutex;
+std::string gRefusedRenames;
+std::atomic<bool> gRefusing{false};
+}  // namespace
+
+void RefuseRenamesOf(const std::string& end)
+{
+    std::lock_guard<std::mutex> lock(gRefusedMutex);
+    gRefusedRenames = end;
+    gRefusing = !end.empty();
+}
+
+// Called by the intercepted renameat with the name it renames.
+bool RenameRefused(const char* from)
+{
+    if (!gRefusing.load() || !from) return false;
+    std::lock_guard<std::mutex> lock(gRefusedMutex);
+    const std::string_view name(from);
+    return name.size() >= gRefusedRenames.size() &&
+           name.substr(name.size() - gRefusedRenames.size()) == gRefusedRenames;
+}
+
 // Defined beside the intercepted calls; naming it here links them into the test executable.
 void HangingFolderCallsLinked();
 

@@ -46,4 +46,8 @@ private:
     std::shared_ptr<TState> FState;
 };
 
+// A file system that cannot rename a file whose name ends in `end`: renameat of it fails with
+// EPERM (through the same calls as above) until it is set back to empty.
+void RefuseRenamesOf(const std::string& end);
+
 }  // namespace support
