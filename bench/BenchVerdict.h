@@ -134,38 +134,55 @@ public:
     std::set<std::string> failed;
 };
 
-// The verdict on a figure that is the tail of a run, such as its longest tick, measured once per
-// repetition. The repetitions of one run agree, but whole runs on one machine lie up to `spread`
-// apart (another load on the machine for the minutes a run takes): a verdict is drawn only where
-// it holds for every repetition however far within that spread a run lands. `Met` is true when
-// each repetition is under the goal by the spread, false when each is over it by the spread, and
-// empty otherwise, with `Why` saying why (too few repetitions, repetitions that lie further apart
-// than the spread, or a figure too close to the goal). Figures and goal in milliseconds.
+// The verdict on a goal for a figure measured once per repetition, such as a run's longest
+// tick: what every repetition agrees on. `Met` is true when each repetition is at or under the
+// goal, false when each is over it, and empty when they lie on both sides of it (or there are
+// too few of them to tell a stray one), with `Why` saying so. A figure of one repetition close
+// to the goal decides nothing by itself; repetitions all on one side decide, however close.
 struct TailVerdict {
     std::optional<bool> Met;
     std::string Why;
 };
 
-inline TailVerdict JudgeTail(const std::vector<double>& repetitions, double goal, double spread,
+inline TailVerdict JudgeSides(double low, double high, double goal, const char* unit)
+{
+    if (high <= goal) return {true, {}};
+    if (low > goal) return {false, {}};
+    char text[240];
+    std::snprintf(text, sizeof text, "the repetitions lie on both sides of the goal (%.2f%s to %.2f%s against %.2f%s)",
+                  low, unit, high, unit, goal, unit);
+    return {std::nullopt, text};
+}
+
+inline TailVerdict JudgeTail(const std::vector<double>& repetitions, double goal, const char* unit = " ms",
                              int fewest = MedianReporter::kFewestRepetitions)
 {
-    char text[240];
     if (int(repetitions.size()) < fewest) {
+        char text[120];
         std::snprintf(text, sizeof text, "%d repetition(s), a verdict needs %d", int(repetitions.size()), fewest);
         return {std::nullopt, text};
     }
     const auto [low, high] = std::minmax_element(repetitions.begin(), repetitions.end());
-    if (*low > 0 && *high / *low > spread) {
-        std::snprintf(text, sizeof text, "the repetitions lie %.2fx apart (the machine's load changed)", *high / *low);
+    return JudgeSides(*low, *high, goal, unit);
+}
+
+// The verdict on a goal for the ratio of two figures measured in repetitions of their own
+// (a growth from one stage to a later one): the stages ran one after the other, so any
+// repetition of the one may be set against any of the other. Judged when every such ratio
+// lies on the same side of the goal.
+inline TailVerdict JudgeRatio(const std::vector<double>& over, const std::vector<double>& under, double goal,
+                              int fewest = MedianReporter::kFewestRepetitions)
+{
+    if (int(over.size()) < fewest || int(under.size()) < fewest) {
+        char text[120];
+        std::snprintf(text, sizeof text, "%d and %d repetition(s), a verdict needs %d", int(over.size()),
+                      int(under.size()), fewest);
         return {std::nullopt, text};
     }
-    if (*high * spread <= goal) return {true, {}};
-    if (*low / spread > goal) return {false, {}};
-    std::snprintf(text, sizeof text,
-                  "%.1f ms to %.1f ms lie within %.1fx of the %.0f ms goal (runs on one machine differ that much; "
-                  "the verdict would not repeat)",
-                  *low, *high, spread, goal);
-    return {std::nullopt, text};
+    const auto [overLow, overHigh] = std::minmax_element(over.begin(), over.end());
+    const auto [underLow, underHigh] = std::minmax_element(under.begin(), under.end());
+    if (*underLow <= 0) return {std::nullopt, "a repetition measured nothing"};
+    return JudgeSides(*overLow / *underHigh, *overHigh / *underLow, goal, "x");
 }
 
 // The exit code of a run in which no case ran (scripts/bench tells it from a failure).

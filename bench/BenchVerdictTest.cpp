@@ -1,55 +1,73 @@
-// A benchmark's verdict on the tail of its runs (the longest tick) says "met" or "MISSED" only
-// where another run on the same machine would say the same: never by the luck of one run.
+// A benchmark's verdict on a goal says "met" or "MISSED" where its repetitions agree on which
+// side of the goal they are, and "not judged" only where they lie on both sides of it.
 #include "BenchVerdict.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
+using benchverdict::JudgeRatio;
 using benchverdict::JudgeTail;
 
-constexpr double kGoal = 20.0, kSpread = 1.5;
+constexpr double kGoal = 20.0;
 
-// The longest ticks the issue saw: 14.4-15.9 ms in six runs and 24.1 ms in one, on one machine.
-// Neither lies 1.5x clear of 20 ms; repetitions clear of it below or above are judged.
-TEST(BenchVerdict, ALongestTickIsJudgedOnlyWhenEveryRepetitionIsClearOfTheGoal)
+// The longest ticks runs on one machine saw: 14.4-15.9 ms, 24.1 ms, 27-31 ms. Repetitions all
+// under the goal meet it and all over it miss it, however close to it they are; only
+// repetitions on both sides are not judged.
+TEST(BenchVerdict, ALongestTickIsJudgedWhereEveryRepetitionIsOnOneSideOfTheGoal)
 {
-    EXPECT_FALSE(JudgeTail({14.4, 15.9, 15.1}, kGoal, kSpread).Met);
-    EXPECT_FALSE(JudgeTail({24.1, 22.0, 23.5}, kGoal, kSpread).Met);
-    // One repetition close to the goal keeps the others' verdict from being drawn.
-    EXPECT_FALSE(JudgeTail({10.0, 11.0, 14.0}, kGoal, kSpread).Met);
-    EXPECT_FALSE(JudgeTail({32.0, 34.0, 29.0}, kGoal, kSpread).Met);
-    EXPECT_EQ(JudgeTail({9.8, 11.2, 12.9}, kGoal, kSpread).Met, std::optional<bool>(true));
-    EXPECT_EQ(JudgeTail({31.0, 33.0, 35.0}, kGoal, kSpread).Met, std::optional<bool>(false));
-    const benchverdict::TailVerdict close = JudgeTail({14.4, 15.9, 15.1}, kGoal, kSpread);
-    EXPECT_NE(close.Why.find("within 1.5x of the 20 ms goal"), std::string::npos) << close.Why;
-    // Too few repetitions, or repetitions further apart than runs differ, judge nothing.
-    EXPECT_FALSE(JudgeTail({5.0, 5.0}, kGoal, kSpread).Met);
-    EXPECT_NE(JudgeTail({5.0, 5.0}, kGoal, kSpread).Why.find("a verdict needs 3"), std::string::npos);
-    EXPECT_FALSE(JudgeTail({}, kGoal, kSpread).Met);
-    EXPECT_FALSE(JudgeTail({4.0, 5.0, 12.0}, kGoal, kSpread).Met);
-    EXPECT_NE(JudgeTail({4.0, 5.0, 12.0}, kGoal, kSpread).Why.find("3.00x apart"), std::string::npos);
+    EXPECT_EQ(JudgeTail({14.4, 15.9, 15.1}, kGoal).Met, std::optional<bool>(true));
+    EXPECT_EQ(JudgeTail({10.0, 11.0, 19.9}, kGoal).Met, std::optional<bool>(true));
+    EXPECT_EQ(JudgeTail({20.0, 20.0, 20.0}, kGoal).Met, std::optional<bool>(true));
+    EXPECT_EQ(JudgeTail({24.1, 22.0, 23.5}, kGoal).Met, std::optional<bool>(false));
+    EXPECT_EQ(JudgeTail({27.0, 31.0, 29.0}, kGoal).Met, std::optional<bool>(false));
+    EXPECT_EQ(JudgeTail({20.1, 29.0, 31.0}, kGoal).Met, std::optional<bool>(false));
+    const benchverdict::TailVerdict straddle = JudgeTail({15.0, 19.0, 24.1}, kGoal);
+    EXPECT_FALSE(straddle.Met);
+    EXPECT_NE(straddle.Why.find("both sides of the goal (15.00 ms to 24.10 ms against 20.00 ms)"), std::string::npos)
+        << straddle.Why;
+    // Too few repetitions judge nothing.
+    EXPECT_FALSE(JudgeTail({5.0, 5.0}, kGoal).Met);
+    EXPECT_NE(JudgeTail({5.0, 5.0}, kGoal).Why.find("a verdict needs 3"), std::string::npos);
+    EXPECT_FALSE(JudgeTail({}, kGoal).Met);
 }
 
-// Two runs whose figures lie within the spread of each other (the same program on the same
-// machine under another load) never get opposite verdicts, wherever they lie against the goal.
-TEST(BenchVerdict, RunsWithinTheSpreadOfEachOtherNeverGetOppositeVerdicts)
+// A growth from one stage to a later one: every repetition of the later stage against every
+// one of the earlier. Growths of 1.17-1.67x as seen over seven runs: a run whose pairs all
+// lie under 1.5x meets it, one whose pairs all lie over misses it, one whose pairs straddle
+// it is not judged.
+TEST(BenchVerdict, AGrowthIsJudgedWhereEveryPairOfRepetitionsIsOnOneSideOfTheGoal)
+{
+    EXPECT_EQ(JudgeRatio({11.7, 12.0, 12.4}, {10.0, 9.8, 10.1}, 1.5).Met, std::optional<bool>(true));
+    EXPECT_EQ(JudgeRatio({16.7, 16.2, 16.0}, {10.0, 10.4, 10.2}, 1.5).Met, std::optional<bool>(false));
+    // The medians' ratio (1.45x) is under the goal, but the slowest 12 h repetition against
+    // the fastest 0 h one is over it.
+    const benchverdict::TailVerdict straddle = JudgeRatio({14.5, 14.0, 15.6}, {10.0, 10.2, 10.0}, 1.5);
+    EXPECT_FALSE(straddle.Met);
+    EXPECT_NE(straddle.Why.find("1.37x to 1.56x against 1.50x"), std::string::npos) << straddle.Why;
+    EXPECT_FALSE(JudgeRatio({14.0, 14.0, 14.0}, {10.0, 10.0}, 1.5).Met);
+    EXPECT_FALSE(JudgeRatio({14.0, 14.0, 14.0}, {10.0, 0.0, 10.0}, 1.5).Met);
+}
+
+// Whatever the figures, a verdict drawn holds for every repetition (every pair of them for a
+// growth), and a figure is left unjudged only when the repetitions lie on both sides.
+TEST(BenchVerdict, AVerdictHoldsForEveryRepetitionAndOnlyAStraddleIsUnjudged)
 {
     for (int tenths = 20; tenths <= 500; ++tenths) {
         const double base = tenths / 10.0;
-        const std::vector<double> run{base, base * 1.05, base * 1.1};
-        const std::optional<bool> verdict = JudgeTail(run, kGoal, kSpread).Met;
-        for (const double factor : {1.0 / kSpread, 1.0 / 1.2, 1.2, kSpread}) {
-            std::vector<double> other = run;
-            for (double& v : other) v *= factor;
-            const std::optional<bool> again = JudgeTail(other, kGoal, kSpread).Met;
-            if (!verdict) continue;
-            if (again) {
-                EXPECT_EQ(*verdict, *again) << base << " ms, another run " << factor << "x";
+        for (const double step : {1.0, 1.05, 1.3}) {
+            const std::vector<double> run{base, base * step, base * step * step};
+            const std::optional<bool> verdict = JudgeTail(run, kGoal).Met;
+            const bool straddles = run.front() <= kGoal && run.back() > kGoal;
+            EXPECT_EQ(verdict.has_value(), !straddles) << base << " ms, step " << step;
+            if (verdict) {
+                for (const double v : run) EXPECT_EQ(*verdict, v <= kGoal) << base << " ms, step " << step;
             }
-            // A verdict drawn holds for the other run's figures too.
-            for (const double v : other) {
-                EXPECT_EQ(*verdict, v <= kGoal) << base << " ms, another run " << factor << "x";
+            const std::vector<double> zero{10.0, 10.0 * step, 10.0 / step};
+            if (const std::optional<bool> growth = JudgeRatio(run, zero, 1.5).Met) {
+                for (const double o : run) {
+                    for (const double u : zero) EXPECT_EQ(*growth, o / u <= 1.5) << base << " ms, step " << step;
+                }
             }
         }
     }

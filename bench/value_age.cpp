@@ -19,7 +19,10 @@
 // (the one that stamps the units' values) notes how long it was held; a tick before which
 // it or the tick itself was held more than 50 program ms (in that second or the one
 // before) counts apart ("held ticks"), neither as good nor as error point. When more than
-// a tenth of the ticks were held, the run says that its measurement was not sound.
+// a tenth of the ticks were held, the run says that its measurement was not sound, what held
+// it and for how long (a thread waiting for a core, the whole process held, the stamping
+// thread held, a late tick), and how the machine's cores were used meanwhile (its
+// hypervisor's share, other processes', the benchmark's own).
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -28,6 +31,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <iterator>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -249,6 +253,12 @@ void BM_ValueAgeOfGoodPoints(benchmark::State& state, Setup setup)
         // time): the program's time until then counts from the hold's end.
         std::int64_t heldUntil = 0;
         benchverdict::ProcessHolds holds;
+        const benchverdict::MachineLoad load;
+        // What held the benchmark, by witness: how many times each saw a hold over kHeldMs
+        // and the longest it saw (program ms).
+        enum { kLate, kStamping, kProcess, kCore, kCauses };
+        int causeCount[kCauses] = {};
+        double causeLongest[kCauses] = {};
         const std::int64_t start = clock.MilliTicks();
         heldUs = 0;
         holds.HeldMsSinceLast();
@@ -258,8 +268,14 @@ void BM_ValueAgeOfGoodPoints(benchmark::State& state, Setup setup)
             // Program milliseconds the tick came late, or the stamping thread was held since
             // the last tick; a hold shows in the values of this tick or the next.
             const double late = double(clock.MilliTicks() - (start + second * 1000));
-            const double held =
-                std::max({late, double(heldUs.exchange(0)) / 1000.0 * kSpeed, holds.HeldMsSinceLast() * kSpeed});
+            const benchverdict::ProcessHolds::THeld process = holds.HeldSinceLast();
+            const double seen[kCauses] = {late, double(heldUs.exchange(0)) / 1000.0 * kSpeed,
+                                          process.SleptOverMs * kSpeed, process.WaitedForCoreMs * kSpeed};
+            const double held = *std::max_element(std::begin(seen), std::end(seen));
+            for (int c = 0; c < kCauses; ++c) {
+                causeLongest[c] = std::max(causeLongest[c], seen[c]);
+                if (seen[c] > kHeldMs) ++causeCount[c];
+            }
             longestHeldMs = std::max(longestHeldMs, held);
             if (held > kHeldMs) heldUntil = clock.MilliTicks() + kSettleMs;
             const bool timingMissed = clock.MilliTicks() < heldUntil;
@@ -335,8 +351,26 @@ void BM_ValueAgeOfGoodPoints(benchmark::State& state, Setup setup)
         if (heldTicks * 10 > ticks) {
             std::printf(
                 "%s: measurement not sound: the machine held the benchmark's threads more than %.0f program "
-                "ms at %d of %d ticks\n",
-                setup.name, kHeldMs, heldTicks, ticks);
+                "ms at %d of %d ticks (longest %.0f program ms)\n",
+                setup.name, kHeldMs, heldTicks, ticks, longestHeldMs);
+            // What held them and how much, so that a loaded machine is told from a fault of the
+            // program: a hold the program caused itself shows as late ticks alone, never as
+            // threads kept waiting for a core or the whole process held.
+            std::printf(
+                "%s: seconds with a hold over %.0f program ms, by what saw it (longest): a thread waited for a "
+                "core %d (%.0f ms), the whole process was held %d (%.0f ms), the units' stamping thread was held "
+                "%d (%.0f ms), the tick came late %d (%.0f ms)\n",
+                setup.name, kHeldMs, causeCount[kCore], causeLongest[kCore], causeCount[kProcess],
+                causeLongest[kProcess], causeCount[kStamping], causeLongest[kStamping], causeCount[kLate],
+                causeLongest[kLate]);
+            const benchverdict::MachineLoad::TShares shares = load.SinceStart();
+            if (shares.Known)
+                std::printf(
+                    "%s: the machine's cores over the run: %.0f %% taken by its hypervisor (steal), %.0f %% by other "
+                    "processes, %.0f %% by this benchmark (%u cores)\n",
+                    setup.name, shares.StealPct, shares.OthersPct, shares.OursPct, std::thread::hardware_concurrency());
+            else
+                std::printf("%s: the machine's use of its cores cannot be read here (/proc/stat)\n", setup.name);
             gUnsound = true;
             state.SkipWithError("the machine did not keep the benchmark's timing");
         }

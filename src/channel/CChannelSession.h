@@ -246,6 +246,15 @@ public:
     AnsiString ChannelLabel() const { return FChannelLabel; }
     std::uint32_t UnitSerialNumber() const { return FSerialNumber; }
     AnsiString ControlStatus() const { return FControlStatus; }
+    // The unit's status replies, counted as they are taken in, and the setpoint the one of
+    // this number told (the last few are kept; none for an older one).
+    std::uint64_t StatusReplyCount() const { return FStatusReplies; }
+    std::optional<double> StatusReplySetpoint(std::uint64_t number) const;
+    // The commands of which the unit answered nothing (it was silent, or the link was lost
+    // before or while they went), counted, with the frames of the last few.
+    std::uint64_t UnansweredCommandCount() const { return FUnansweredCommands; }
+    // The frames of those counted after `mark` that are still kept.
+    std::vector<AnsiString> UnansweredCommandsSince(std::uint64_t mark) const;
     bool HasUnsavedPart() const { return FUnsavedPart.has_value(); }
     // The axis titles the label file or the defaults chose (empty until identified).
     AnsiString LeftAxisTitle() const { return FLeftAxisTitle; }
@@ -312,7 +321,7 @@ public:
     TZSocket* ZTCPSocket() override { return OnSocket ? OnSocket() : nullptr; }
     void OnConnectionEstablished(int channel, int result) override;
     void SetSamplingInterval(int seconds) override;
-    void SetControlStatus(const AnsiString& status) override { FControlStatus = status; }
+    void SetControlStatus(const AnsiString& status) override;
     void SetSetpointLimits(double lower, double upper) override;
     double GetLowerSetpointLimit() const override { return FLowerSetpointLimit; }
     double GetUpperSetpointLimit() const override { return FUpperSetpointLimit; }
@@ -475,6 +484,11 @@ private:
     int FSamplingInterval = 5;
     TDateTime FTimeOrigin = 0;
     AnsiString FControlStatus;
+    std::uint64_t FStatusReplies = 0;
+    std::vector<std::pair<std::uint64_t, double>> FStatusSetpoints;
+    std::uint64_t FUnansweredCommands = 0;
+    std::vector<std::pair<std::uint64_t, AnsiString>> FUnansweredFrames;
+    void NoteUnanswered(const AnsiString& frame);
 
     // The time axis' clock: the wall clock read once when it started, and the monotonic
     // clock at that moment. X values and part ages follow the monotonic clock from there.
@@ -492,8 +506,9 @@ private:
     std::unique_ptr<QTimer> FCommandTimer;
     // A recording whose start found older values than a good point may hold takes its first
     // point once the poll cycle asked for at the start has renewed them, or as an error point
-    // once they are older than a good point's may be (FirstPointDue), whichever comes first;
-    // the timer looks meanwhile. A tick before then leaves the first point to it.
+    // as soon as that cycle fails or once they are older than a good point's may be
+    // (FirstPointDue), whichever comes first; the timer looks meanwhile. A tick before then
+    // leaves the first point to it.
     std::unique_ptr<QTimer> FFirstPointTimer;
     bool FFirstPointAwaited = false;
     std::int64_t FFirstPointAskedTicks = 0;

@@ -152,6 +152,9 @@ void CChannelSession::StartTimeAxis()
     // one-second interval). Values from longer ago (the file dialog stayed open), at any
     // interval, are not recorded: the first point waits for the cycle asked for now.
     CChannel* channel = FChannelObject.get();
+    // A unit that fails the first cycle is asked again within seconds, not only at the next
+    // tick: the first tick after it has answered again is good, also at a long interval.
+    if (channel) channel->AskAgainUntilAnswered();
     const std::int64_t age = channel ? channel->PolledValuesAgeMs() : 0;
     if (!channel || (age >= 0 && age <= channel->ValuesBoundMs(1000)))
         Tick();
@@ -187,6 +190,10 @@ bool CChannelSession::FirstPointDue(std::int64_t ticks) const
     const CChannel* channel = FChannelObject.get();
     if (!channel) return true;
     if (channel->ValuesOutdated == 0) return true;
+    // The cycle failed (a fault, also one the poll thread went past, or a request that has
+    // waited out its time-out): the point is an error point, taken now, and the ticks follow
+    // it at their own times while the unit is asked again.
+    if (channel->CommError != 0 || channel->FaultUncounted != 0 || channel->RequestOverdue()) return true;
     return ticks - FFirstPointAskedTicks > channel->ValuesBoundMs(FSamplingInterval * 1000);
 }
 
@@ -1075,6 +1082,40 @@ AnsiString CChannelSession::CommandName(const AnsiString& frame) const
     return DeviceCommandQueue::CommandName(frame, FChannelObject && FChannelObject->IsUnsignedDevice());
 }
 
+void CChannelSession::SetControlStatus(const AnsiString& status)
+{
+    NOX_ASSERT_UI_THREAD();
+    FControlStatus = status;
+    // The reply's values are stored before its status is handed over.
+    ++FStatusReplies;
+    if (FStatusSetpoints.size() >= 8) FStatusSetpoints.erase(FStatusSetpoints.begin());
+    FStatusSetpoints.emplace_back(FStatusReplies, FChannelObject ? FChannelObject->SeriesValue(2) : 0.0);
+}
+
+std::optional<double> CChannelSession::StatusReplySetpoint(std::uint64_t number) const
+{
+    NOX_ASSERT_UI_THREAD();
+    for (const auto& [n, value] : FStatusSetpoints)
+        if (n == number) return value;
+    return std::nullopt;
+}
+
+void CChannelSession::NoteUnanswered(const AnsiString& frame)
+{
+    ++FUnansweredCommands;
+    if (FUnansweredFrames.size() >= 8) FUnansweredFrames.erase(FUnansweredFrames.begin());
+    FUnansweredFrames.emplace_back(FUnansweredCommands, frame);
+}
+
+std::vector<AnsiString> CChannelSession::UnansweredCommandsSince(std::uint64_t mark) const
+{
+    NOX_ASSERT_UI_THREAD();
+    std::vector<AnsiString> out;
+    for (const auto& [n, frame] : FUnansweredFrames)
+        if (n > mark) out.push_back(frame);
+    return out;
+}
+
 void CChannelSession::ConnectionLost(const TCommandOnLoss& command)
 {
     NOX_ASSERT_UI_THREAD();
@@ -1088,9 +1129,14 @@ void CChannelSession::ConnectionLost(const TCommandOnLoss& command)
     };
     // What the unit has now only its replies tell, once it answers again.
     if (FChannelObject) FChannelObject->ForgetExpectedSetpoint();
-    if (!command.Frame.empty())
+    if (!command.Frame.empty()) {
         add(command.Sent == 0 ? notSent : command.Answered > 0 ? answered : unanswered, command.Frame);
-    for (const DeviceCommandQueue::TCommand& c : FCommands.DropOneShots()) add(notSent, c.Frame);
+        if (command.Answered == 0) NoteUnanswered(command.Frame);
+    }
+    for (const DeviceCommandQueue::TCommand& c : FCommands.DropOneShots()) {
+        add(notSent, c.Frame);
+        NoteUnanswered(c.Frame);
+    }
     AnsiString message;
     const std::pair<TextRow, AnsiString> fates[] = {{RowNotSentConnectionLost, notSent},
                                                     {RowSentUnansweredConnectionLost, unanswered},
@@ -1113,6 +1159,7 @@ void CChannelSession::CommandUnanswered(const AnsiString& frame)
     // the recording only, which the ticks show.
     const int group = CChannel::CommandGroupOf(frame);
     if (group == 1 || group == 6 || group == 8) return;
+    NoteUnanswered(frame);
     const AnsiString line = ChannelText(RowSentUnansweredUnitSilent) + " " + CommandName(frame);
     AddProtocolLine(" " + line);
     ShowNotice(ChannelName() + "\n\n" + line, ChannelText(RowWarning), {});

@@ -217,6 +217,8 @@ bool CProgramRun::RequestStart(TTreeNode* selected, const TRunSettings& settings
 
     ++FRunSerial;
     FSetpointSent = false;
+    // A new run: what became of the last one's end action is no longer watched.
+    FEndCheck.reset();
     StartedProgram = node;
     Settings = settings;
     StartTemperature = start;
@@ -290,12 +292,20 @@ void CProgramRun::NoteSkippedSteps(double setpoint, TDateTime x)
     // The plan goes by the clock: after a time in which no tick ran (the process was
     // stopped, the computer slept) or none reached the unit, the step due now follows the
     // last one the unit got at once, however far apart they are.
+    // The time named is the one that passed without a step beyond the interval, by the
+    // clock: the plan's own steps may be a tick's phase apart without any pause.
     const int interval = std::max(1, FSession.SamplingInterval());
     const std::int64_t skipped = Round64((x - FPlanX) * SecsPerDay) - interval;
-    if (FPlanSegment != FSegmentSerial || 2 * skipped <= interval || std::abs(setpoint - FPlanValue) < 0.005) return;
+    const bool paused = 2 * FPauseMs > std::int64_t(interval) * 1000;
+    if (FPlanSegment != FSegmentSerial || 2 * skipped <= interval || std::abs(setpoint - FPlanValue) < 0.005 ||
+        !paused) {
+        return;
+    }
     AddProtocolLine(Stamp() + " " +
-                    ChannelText(RowSetpointJumps, {FProgrammer.GetCurrentSegmentName(), IntToStr(skipped),
-                                                   FormatFloat("0.00", FPlanValue), FormatFloat("0.00", setpoint)}));
+                    ChannelText(RowSetpointJumps,
+                                {FProgrammer.GetCurrentSegmentName(), IntToStr(Round64(double(FPauseMs) / 1000.0)),
+                                 FormatFloat("0.00", FPlanValue), FormatFloat("0.00", setpoint)}));
+    FPauseMs = 0;
 }
 
 bool CProgramRun::LastStepSkipped() const
@@ -395,11 +405,14 @@ void CProgramRun::HoldOrResume()
     // What the answer does is decided by what the user saw when asked: a run that the
     // unit held meanwhile is not resumed by a "hold".
     const bool held = SegmentHeld != 0;
+    const bool offTold = held && UnitControlOff();
     const std::uint32_t run = FRunSerial;
-    if (!ChannelAskYesNo(Question(held ? RowAskResumeSegment : RowAskHoldSegment))) return;
+    if (!ChannelAskYesNo(held ? GoOnQuestion(RowAskResumeSegment, offTold) : Question(RowAskHoldSegment))) return;
     if (!CanHold() || run != FRunSerial || (SegmentHeld != 0) != held) return;
     if (SegmentHeld) {
+        if (!GoOnAllowed(offTold)) return;
         Resume(FCancelledSegment != FSegmentSerial);
+        NoteSwitchOn();
         // What the plan holds for this moment reaches the unit now; the step after it
         // follows at its own tick.
         UpdateRemainingSteps();
@@ -407,6 +420,34 @@ void CProgramRun::HoldOrResume()
     } else {
         Hold();
     }
+}
+
+bool CProgramRun::UnitControlOff() const
+{
+    const AnsiString status = FSession.ControlStatus();
+    return status == "O" || status == "C";
+}
+
+AnsiString CProgramRun::GoOnQuestion(TextRow row, bool controlOff) const
+{
+    // A held run that goes on sends the segment's control method with its step: a unit whose
+    // control is off is switched on by it, which the user is told before saying yes.
+    if (!controlOff) return Question(row);
+    return ChannelText(row) + "\n\n" + ChannelText(RowAskGoOnSwitchesControlOn) + "\n\n" + FSession.ChannelName();
+}
+
+bool CProgramRun::GoOnAllowed(bool offTold)
+{
+    // The unit's control went off while the question was open: the user said yes to a run
+    // going on, not to its control being switched on. The run stays held.
+    if (offTold || !UnitControlOff()) return true;
+    Message(ChannelText(RowControlOffProgramHeld) + "\n\n" + FSession.ChannelName(), ChannelText(RowWarning));
+    return false;
+}
+
+void CProgramRun::NoteSwitchOn()
+{
+    if (ProgramRunning && UnitControlOff()) ProtocolsLine(ChannelText(RowGoOnSwitchesControlOn, {RunProgramName()}));
 }
 
 void CProgramRun::HoldProgram()
@@ -495,12 +536,16 @@ void CProgramRun::CancelSegment()
     NOX_ASSERT_UI_THREAD();
     if (!CanCancel()) return;
     const std::uint32_t run = FRunSerial, segment = FSegmentSerial;
-    if (!ChannelAskYesNo(Question(RowAskCancelSegment))) return;
+    const bool offTold = SegmentHeld && UnitControlOff();
+    if (!ChannelAskYesNo(GoOnQuestion(RowAskCancelSegment, offTold))) return;
     // The segment asked about may have ended by itself while the question was open: the
     // one running now is not the one the user meant to cancel.
     if (!CanCancel() || run != FRunSerial || segment != FSegmentSerial) return;
+    if (SegmentHeld && !GoOnAllowed(offTold)) return;
     FCancelledSegment = segment;
+    AddProtocolLine(Stamp() + " " + ChannelText(RowSegmentCancelled, {FProgrammer.GetCurrentSegmentName()}));
     // A held segment is cancelled too: the run goes on with the next one.
+    const bool wasHeld = SegmentHeld != 0;
     if (SegmentHeld) Resume(false);
     // The segment's planned time is over now; a temperature-stable segment stops waiting
     // (a time-stable one has no wait to end: the next segment's own wait stands).
@@ -514,6 +559,7 @@ void CProgramRun::CancelSegment()
     // the unit gets its setpoint at once.
     if (ProgramRunning && RecordedSetpointLastX() != 0.0)
         FProgrammer.RunStep(FSession.SamplingInterval(), RunningSlot, PlannedSetpointLastX(), RecordedSetpointLastX());
+    if (wasHeld) NoteSwitchOn();
     SendAtOnce();
 }
 
@@ -621,6 +667,7 @@ void CProgramRun::TickSteps()
     const int interval = FSession.SamplingInterval();
     // 1. A run that sent its last frames is tidied up.
     if (ProgramFinished) TidyUp();
+    EndActionCheck();
     // Whether the unit takes the run's steps, before the step names a segment.
     WatchSteps();
     // 2. The programmer's step, and 3. the steps still to run in the segment (frozen while
@@ -693,6 +740,58 @@ void CProgramRun::ChannelClosing()
     ProtocolsLine(ChannelText(RowChannelClosedDuringRun, {RunProgramName()}) + " " + UnitLeftText());
 }
 
+bool CProgramRun::StepsReachUnit() const
+{
+    NOX_ASSERT_UI_THREAD();
+    if (FStepsMissing) return false;
+    const CChannel* channel = FSession.ChannelObject();
+    if (!channel) return true;
+    // Not reported yet (it may be a single fault), but the unit answered none of the run's
+    // last setpoint frames: a segment that begins now is not called executed.
+    return !channel->LinkLost() && (!FSetpointSent || channel->SetpointTaken().has_value());
+}
+
+void CProgramRun::SegmentBegins()
+{
+    const CChannel* channel = FSession.ChannelObject();
+    FSegmentSaidExecuted = StepsReachUnit();
+    FSegmentBeganAt = Now();
+    FTakenAtSegment = channel ? channel->AnsweredSetpoints().Count : 0;
+}
+
+void CProgramRun::EndActionCheck()
+{
+    if (!FEndCheck) return;
+    CChannel* channel = FSession.ChannelObject();
+    if (!FSession.IsConnected() || !channel || HasRun()) {
+        FEndCheck.reset();
+        return;
+    }
+    if (!FEndCheck->Unanswered) {
+        for (const AnsiString& frame : FSession.UnansweredCommandsSince(FEndCheck->Mark)) {
+            if (frame.find("G0DO") == AnsiString::npos) continue;
+            FEndCheck->Unanswered = true;
+            FEndCheck->StatusMark = FSession.StatusReplyCount();
+        }
+    }
+    if (!FEndCheck->Unanswered) {
+        // Answered (the unit took it; a unit switched on since at its panel stays on), once
+        // it is out and its fate has had time to come in.
+        if (!channel->OneShotInProgress() && !FSession.HasWaitingProgramCommands() && ++FEndCheck->TicksOut > 2)
+            FEndCheck.reset();
+        return;
+    }
+    // What the unit does now only a status reply after the silence tells.
+    if (FSession.StatusReplyCount() <= FEndCheck->StatusMark || !UnitAnswers()) return;
+    const TEndCheck check = *FEndCheck;
+    FEndCheck.reset();
+    if (UnitControlOff()) return;
+    const AnsiString text = ChannelText(RowEndActionNotCarriedOut,
+                                        {FSession.ChannelName(), check.Program, FormatFloat("0.00", ChannelValue(2))});
+    ProtocolsLine(text);
+    Message(text, ChannelText(RowWarning));
+}
+
 void CProgramRun::ProtocolsLine(const AnsiString& text)
 {
     // Beside the run's own lines, and in the event protocol, which the data file always keeps.
@@ -753,6 +852,13 @@ void CProgramRun::WatchSteps()
     AnsiString text =
         ChannelText(RowStepsReachUnitAgain, {RunProgramName(), FormatFloat("0.00", taken.Value), TimeToStr(taken.At)});
     if (FStepBeforeMissing) text += " " + ChannelText(RowStepTakenBefore, {FormatFloat("0.00", *FStepBeforeMissing)});
+    // Where the unit came from only a status reply after the return tells, before the step
+    // shows in one: the unit may have been restarted meanwhile.
+    const std::optional<double> held = FSession.StatusReplySetpoint(FStatusRepliesWhenMissing + 1);
+    if (held && std::abs(*held - taken.Value) >= 0.005)
+        text += " " + ChannelText(RowUnitHeldAtReturn, {FormatFloat("0.00", *held)});
+    else
+        text += " " + ChannelText(RowUnitHeldAtReturnNotKnown);
     ProtocolsLine(text);
     Message(text + "\n\n" + FSession.ChannelName(), ChannelText(RowNotice));
 }
@@ -762,20 +868,30 @@ void CProgramRun::StepsMissing(bool linkLost)
     const CChannel* channel = FSession.ChannelObject();
     FStepsMissing = true;
     FTakenWhenMissing = channel ? channel->AnsweredSetpoints().Count : 0;
+    FStatusRepliesWhenMissing = FSession.StatusReplyCount();
     FStepBeforeMissing.reset();
     if (channel && FTakenWhenMissing > FTakenBeforeRun) FStepBeforeMissing = channel->AnsweredSetpoints().Value;
-    const AnsiString text =
+    AnsiString text =
         ChannelText(RowStepsDoNotReachUnit,
                     {RunProgramName(), ChannelText(linkLost ? RowReasonConnectionLost : RowReasonUnitSilent)}) +
-        " " + LastStepText() + " " + ChannelText(RowProgramKeepsTiming);
+        " " + LastStepText();
+    // The segment running was said to be executed when it began, but none of its steps has
+    // reached the unit since.
+    if (FSegmentSaidExecuted && ProgramRunning && FTakenWhenMissing == FTakenAtSegment)
+        text += " " + ChannelText(RowSegmentStepsNoneReached,
+                                  {FProgrammer.GetCurrentSegmentName(), TimeToStr(FSegmentBeganAt)});
+    text += " " + ChannelText(RowProgramKeepsTiming);
     ProtocolsLine(text);
     Message(text + "\n\n" + FSession.ChannelName(), ChannelText(RowWarning));
 }
 
-void CProgramRun::Fail(TextRow lead, const AnsiString& reason)
+void CProgramRun::Fail(TextRow lead, const AnsiString& reason, bool named)
 {
     NOX_ASSERT_UI_THREAD();
-    const AnsiString text = ChannelText(lead) + reason + ". " + SetpointLeftText();
+    // Named, the run's program is named, and the box names the channel.
+    const AnsiString program = named ? RunProgramName() : AnsiString();
+    const AnsiString text = (!program.empty() ? ChannelText(RowNamedProgramFailed, {program}) : ChannelText(lead)) +
+                            reason + ". " + SetpointLeftText();
     AddProtocolLine(Stamp() + " " + text);
     // Nothing more is planned or sent but the "no change" frames: the unit stays where the
     // run left it, and the user is told where that is.
@@ -785,7 +901,7 @@ void CProgramRun::Fail(TextRow lead, const AnsiString& reason)
         // The frame handed over last still goes: the unit keeps the setpoint named here.
         EndWhereItStands(false);
     }
-    Message(text, ChannelText(RowError));
+    Message(named ? text + "\n\n" + FSession.ChannelName() : text, ChannelText(RowError));
 }
 
 void CProgramRun::UpdateRunningData()
@@ -952,6 +1068,9 @@ int CProgramRun::StartProgram()
     ClearEndState();
     StartPending = 0;
     ++FSegmentSerial;
+    SegmentBegins();
+    FStepHandedMs = -1;
+    FPauseMs = 0;
     FPlanValue = StartTemperature;
     FPlanX = RecordedSetpointLastX();
     FPlanSegment = FSegmentSerial;

@@ -122,7 +122,9 @@ public:
     // The run cannot go on (an error on its way, its commands refused by the channel): it
     // ends where it stands, so the unit keeps the setpoint it has, and the protocol and a
     // message say so with that setpoint. Without a run only the failure is told.
-    void Fail(resources::TextRow lead, const AnsiString& reason);
+    // `named`: the text names the run's program (its lead then is that of a failed program)
+    // and the box the channel.
+    void Fail(resources::TextRow lead, const AnsiString& reason, bool named = false);
     // What the unit is left doing when the run is no longer driven (its window closes): the
     // setpoint it has taken as its replies tell it (or that this is not known), and that
     // its temperature control stays on when it is on.
@@ -213,9 +215,12 @@ public:
     {
         SegmentActive = 1;
         ++FSegmentSerial;
+        SegmentBegins();
     }
     bool IsProgramRunning() const override { return ProgramRunning != 0; }
-    bool StepsReachUnit() const override { return !FStepsMissing; }
+    // Not while the steps are reported missing, the link is lost, or the unit answered
+    // none of the run's last setpoint frames.
+    bool StepsReachUnit() const override;
     void FinishProgram() override;
 
 private:
@@ -246,6 +251,16 @@ private:
     void Message(const AnsiString& text, const AnsiString& caption);
     void ProgramLine(const AnsiString& what);
     void Hold();
+    // The unit's last status says its temperature control is off (circulation alone or off).
+    bool UnitControlOff() const;
+    // The question of a resume or a cancel; with `controlOff` it says that the run going on
+    // switches the unit's control on.
+    AnsiString GoOnQuestion(resources::TextRow row, bool controlOff) const;
+    // After a yes to a held run going on: false (the run stays held, the user is told) when
+    // the unit's control is off now and the question did not say so.
+    bool GoOnAllowed(bool offTold);
+    // Both protocols say that the run going on switches the unit's control on, when it is off.
+    void NoteSwitchOn();
     // The held segment goes on with the rest of its plan, later by the time held (without
     // its rest: it is over at the next tick).
     void Resume(bool withRest);
@@ -277,6 +292,12 @@ private:
     void StepsMissing(bool linkLost);
     // "The last step the unit took was ..." (of this run), or that it took none.
     AnsiString LastStepText() const;
+    // A segment began (its line is written): whether it was said to be executed, and how
+    // many setpoints the unit had taken then.
+    void SegmentBegins();
+    // An end action that switched the unit's control off went out without an answer: once
+    // the unit answers again with its control on, the user is told.
+    void EndActionCheck();
     // A line for both protocols: the programmer's and the event protocol.
     void ProtocolsLine(const AnsiString& text);
     void UpdateStateFlags();
@@ -355,6 +376,31 @@ private:
     std::int64_t FSendingSinceLineMs = 0;  // CChannel::LineHeldByOthersMs then
     std::uint64_t FTakenBeforeRun = 0, FTakenWhenMissing = 0;
     std::optional<double> FStepBeforeMissing;
+    // The unit's status replies when the steps were found missing: the first one after it
+    // tells what the unit held before a step reached it again.
+    std::uint64_t FStatusRepliesWhenMissing = 0;
+    // The segment running now was said to be executed when it began, at that time, with the
+    // unit's count of setpoints taken then.
+    bool FSegmentSaidExecuted = false;
+    TDateTime FSegmentBeganAt = 0.0;
+    std::uint64_t FTakenAtSegment = 0;
+    // When the run's last step was handed over (program clock, -1: none since a start or a
+    // resume), and the longest time beyond an interval that no step went since the last
+    // jump was named.
+    std::int64_t FStepHandedMs = -1;
+    std::int64_t FPauseMs = 0;
+    // An end action switching the unit's control off that is watched until the unit is
+    // seen to have taken it: the program's name, the unanswered commands' count when it was
+    // handed over, whether it went unanswered and the status replies' count then, and the
+    // ticks since it went out.
+    struct TEndCheck {
+        AnsiString Program;
+        std::uint64_t Mark = 0;
+        bool Unanswered = false;
+        std::uint64_t StatusMark = 0;
+        int TicksOut = 0;
+    };
+    std::optional<TEndCheck> FEndCheck;
     // The start moment of a timed start that waits for its unit (reported once).
     std::optional<TDateTime> FCalendarWaitingFor;
 };

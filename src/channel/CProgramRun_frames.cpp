@@ -1,11 +1,15 @@
 // The frames a running program sends to its unit on every tick: the setpoint with the
 // control method, the analogue output and the floating contact; the end action; the
 // "no change" frames of a held or stopped run; and the reaction to the unit's own status.
+#include <algorithm>
+
 #include "channel/CChannelSession.h"
 #include "channel/CProgramRun.h"
 #include "channel/ChannelTexts.h"
 #include "chart/engine/TChartSeries.h"
+#include "comm/CChannel.h"
 #include "comm/CTolvarProtocol.h"
+#include "platform/Round.h"
 #include "platform/UiThread.h"
 #include "programmer/CProgrammer.h"
 
@@ -41,14 +45,24 @@ void CProgramRun::SendProgramFrames(int remainingSteps, bool atOnce)
                 // the unit off goes out once after it; then the status poll stands again, so
                 // a unit the user switches on at its own panel stays on.
                 if (!atOnce && FSetpointSent) FSession.SendProgramCommands(FLastCommand, FLastOutputs, true, true);
+                const std::uint64_t unanswered = FSession.UnansweredCommandCount();
                 const bool refused =
                     FSession.SendProgramCommands("G0DO*****", NoOutputChange, true) == TCommandHandOver::Refused;
                 FSession.SendProgramCommands(NoChange, NoOutputChange, false);
                 ProgramFinished = 1;
                 ProgramEnded = 0;
                 // The protocol says the program ended; the user must learn that the unit
-                // was not switched off.
-                if (refused) Fail(RowProgramFailed, ChannelText(RowProgramCommandsRefused));
+                // was not switched off, and why. One that goes is watched until the unit
+                // is seen to have taken it.
+                const CChannel* channel = FSession.ChannelObject();
+                if (refused)
+                    Fail(RowProgramFailed,
+                         ChannelText(RowEndActionNotSent) + ChannelText(channel && channel->LinkLost()
+                                                                            ? RowReasonConnectionLost
+                                                                            : RowProgramCommandsRefused),
+                         true);
+                else
+                    FEndCheck = TEndCheck{RunProgramName(), unanswered};
                 // The run is over now that its end action is handed over: its controls offer a
                 // start at once, not a stop with nothing left to stop until the next tick.
                 if (ProgramFinished) TidyUp();
@@ -141,17 +155,32 @@ void CProgramRun::SendPlanStep(double setpoint, TDateTime x, bool atOnce)
     switch (atOnce ? FSession.SendProgramCommandsAtOnce(command, "C14" + outputs)
                    : FSession.SendProgramCommands(command, "C14" + outputs, false)) {
         case TCommandHandOver::Taken: MethodLetterForced = 0; [[fallthrough]];
-        case TCommandHandOver::Waiting:
+        case TCommandHandOver::Waiting: {
             if (atOnce) MethodLetterForced = 0;
+            // The time that passed without a step beyond the interval, for the jump's line.
+            const std::int64_t now = platform::clock().MilliTicks();
+            const std::int64_t intervalMs = std::int64_t(std::max(1, FSession.SamplingInterval())) * 1000;
+            const std::int64_t beyond = FStepHandedMs < 0 ? 0 : now - FStepHandedMs - intervalMs;
+            if (atOnce) {
+                FPauseMs = 0;
+            } else if (beyond > FPauseMs) {
+                FPauseMs = beyond;
+            }
+            FStepHandedMs = now;
             FLastSentSetpoint = setpoint;
             FSetpointSent = true;
             FLastCommand = command;
             FLastOutputs = "C14" + outputs;
             if (!atOnce) NoteSkippedSteps(setpoint, x);
+            // A step that follows its plan's last at an interval's pace ends a pause that
+            // was not followed by a jump.
+            if (2 * beyond <= intervalMs && Round64((x - FPlanX) * SecsPerDay) <= FSession.SamplingInterval())
+                FPauseMs = 0;
             FPlanValue = setpoint;
             FPlanX = x;
             FPlanSegment = FSegmentSerial;
             break;
+        }
         case TCommandHandOver::Refused: Fail(RowProgramFailed, ChannelText(RowProgramCommandsRefused)); break;
     }
 }

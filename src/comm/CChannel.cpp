@@ -765,6 +765,15 @@ bool CChannel::IsTrustedFrame(const AnsiString& reply)
     return IsSoundFrame(reply);
 }
 
+bool CChannel::IsOneReply(std::string_view bytes, std::size_t length)
+{
+    const std::size_t n = bytes.size();
+    if (n > 0 && n >= length && bytes[n - 1] != '\r') return false;
+    for (std::size_t i = 0; i < n; ++i)
+        if ((i > 0 && bytes[i] == '[') || (i + 1 < n && bytes[i] == '\r')) return false;
+    return true;
+}
+
 bool CChannel::AnswersRequest(const AnsiString& reply, const AnsiString& frame, bool address)
 {
     if (reply.size() < 5 || frame.size() < 5 || reply[4] != frame[4]) return false;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "comm/ChannelServices.h"
@@ -261,6 +262,18 @@ public:
     // How long other slaves have had the shared line the unit is on, in total so far
     // (comm::SteadyMs; 0 on a line of its own or without a poll thread).
     std::int64_t LineHeldByOthersMs() const;
+    // ---- a recording's start
+    // User-interface thread, as a recording starts: until the unit has answered every row of
+    // the send queue after it, a fault does not hold the poll back until the next tick (a
+    // minute away at a long interval). The poll thread asks the unit again at the pace it
+    // retries a lost link, at most half an interval apart, and cycle after cycle until every
+    // row has been answered: a unit silent at the start is read again soon after it answers,
+    // and the first tick after that is good.
+    void AskAgainUntilAnswered() { ++startsAsked_; }
+    // How many starts asked for it (poll thread: a new one begins the count of answered rows
+    // anew), and the interval the ticks ask for cycles at (0 before the first).
+    std::uint64_t StartsAsked() const { return startsAsked_; }
+    int TickIntervalMs() const { return tickIntervalMs_; }
     // ---- the setpoint the unit is being sent (user-interface thread)
     // A frame that sets the unit's setpoint was given: until the unit has answered it, or a
     // status reply that came after it went out tells the unit's setpoint, its value is the
@@ -308,6 +321,12 @@ public:
     static bool IsSoundReply(const AnsiString& reply, char letter);
     // True for a reply frame "[S" long enough for a command letter whose checksum matches.
     static bool IsTrustedFrame(const AnsiString& reply);
+    // True when the bytes read for a request (`length` of them wanted, the closing carriage
+    // return included) can be one reply: read to that length they end with the carriage
+    // return, and nothing after the first byte is a '[' or, before the last, a carriage
+    // return. Anything else holds parts of two replies (a late or split one ran into this
+    // one), whatever its checksum says: one spliced reply in 256 has a fitting one.
+    static bool IsOneReply(std::string_view bytes, std::size_t length);
     // True when the reply carries the request frame's command (for S, its block digit too)
     // and, with `address` (a shared line), its address. Anything else that comes while a
     // request waits is not its answer: the late answer to an earlier request, or another
@@ -420,6 +439,7 @@ private:
     // When a cycle was last asked for (program clock) and how often ticks ask.
     std::atomic<std::int64_t> askedAtMs_{0};
     std::atomic<int> tickIntervalMs_{0};
+    std::atomic<std::uint64_t> startsAsked_{0};
     // When the poll thread last asked itself for a cycle, since the last tick (program
     // clock; -1: it did not), and the same moment on SteadyMs.
     std::atomic<std::int64_t> selfAskedAtMs_{-1};

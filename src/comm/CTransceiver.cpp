@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -374,11 +375,13 @@ void CTransceiver::DeliverReply(const AnsiString& reply)
             owner_->MarkValuesOutdated();
             owner_->LogErrorLine(line);
         });
+        NoteRowFault();
         owner_->NoteFault();
         owner_->CommError = 1;
         return;
     }
     if (requestInProgress_ && currentIsOneShot_) ++oneShotAnswered_;
+    if (requestInProgress_) NoteRowAnswered();
     owner_->NoteAnswer();
     Hand([this, reply, frame = CurrentFrame] {
         owner_->RequestEnded();
@@ -412,6 +415,7 @@ void CTransceiver::DeliverError(const AnsiString& text)
         owner_->MarkValuesOutdated();
         owner_->LogErrorLine(line);
     });
+    NoteRowFault();
     owner_->NoteFault();
     owner_->CommError = 1;
 }
@@ -431,6 +435,10 @@ void CTransceiver::SerialExchange(comm::IByteLink& link, const AnsiString& portN
         LinkLost(" Port error: " + link.LastErrorText(), " Port " + portName + " reopened");
         return;
     }
+    // Looked at before the line ends become blanks: a reply that runs into another is never
+    // this request's, however well its checksum fits.
+    const bool oneReply =
+        CChannel::IsOneReply(std::string_view(buffer.data(), std::size_t(std::max(count, 0))), wanted);
     for (int i = 0; i < count; ++i)
         if (buffer[i] == 10 || buffer[i] == 12 || buffer[i] == 13) buffer[i] = ' ';
     if (count > 0 && buffer[0] != '[') {
@@ -442,10 +450,11 @@ void CTransceiver::SerialExchange(comm::IByteLink& link, const AnsiString& portN
         count = comm::ReadUntil(link, buffer.data(), DiscardLength, due, stop);
         if (count < 0) count = 0;
         if (count < DiscardLength && Terminated()) ReplyCutShort(due, std::size_t(DiscardLength - count));
-    } else if (count > 0 &&
-               !CChannel::AnswersRequest(AnsiString(buffer.data(), std::size_t(count)), frame, BusAddressed())) {
-        // The answer to an earlier request that came after its time-out, or another slave's:
-        // never this request's values. It is dropped with whatever else of it is on the line.
+    } else if (count > 0 && (!oneReply || !CChannel::AnswersRequest(AnsiString(buffer.data(), std::size_t(count)),
+                                                                    frame, BusAddressed()))) {
+        // The answer to an earlier request that came after its time-out, or another slave's,
+        // or parts of two replies: never this request's values. It is dropped with whatever
+        // else of it is on the line.
         LastReply.assign(buffer.data(), static_cast<std::size_t>(count));
         DeliverError(" Error in synchronising !");
         link.Purge();
@@ -603,10 +612,17 @@ bool CTransceiver::PrepareRequest()
     const std::optional<CChannel::THold> hold = owner_->HoldBeforeThisPass(lineMs);
     if (hold) Hand([this, h = *hold] { owner_->HoldPassed(h); });
     owner_->AskCycleIfTickIsLate(hold.has_value(), lineMs);
+    FollowStart();
     if (owner_->CommError == 0)
         faultSeenPass_ = -1;
     else if (!GoOnAfterFault())
         return false;
+    // A start's unit that failed is asked cycle after cycle until it has answered every row:
+    // the cycle that went on after the failed row leaves the rows before it unanswered.
+    if (startUnanswered_ && startFailed_) {
+        std::uint8_t none = 0;
+        owner_->PollRequest.compare_exchange_strong(none, 1);
+    }
     if (owner_->PollRequest == 0 && !commandCycle_) return false;
     if (BeforeFrameTaken) BeforeFrameTaken();
     if (!NextCommand()) return false;
@@ -617,8 +633,14 @@ bool CTransceiver::PrepareRequest()
 bool CTransceiver::GoOnAfterFault()
 {
     const int pass = PassCount;
-    if (faultSeenPass_ < 0) faultSeenPass_ = pass;
-    if (pass - faultSeenPass_ < FaultRetryPasses || !OneShotInProgress()) return false;
+    const std::int64_t now = platform::clock().MilliTicks();
+    if (faultSeenPass_ < 0) {
+        faultSeenPass_ = pass;
+        faultSeenMs_ = now;
+    }
+    const bool again = startUnanswered_ && now - faultSeenMs_ >= StartRetryMs();
+    if (!again && (pass - faultSeenPass_ < FaultRetryPasses || !OneShotInProgress())) return false;
+    if (again) ++startRetries_;
     faultSeenPass_ = -1;
     // The fault is counted now, when it happened: by the next tick the unit may have answered
     // again, and that tick's values renewed since.
@@ -630,6 +652,39 @@ bool CTransceiver::GoOnAfterFault()
         });
     }
     return true;
+}
+
+void CTransceiver::FollowStart()
+{
+    const std::uint64_t asked = owner_->StartsAsked();
+    if (asked == startFollowed_) return;
+    startFollowed_ = asked;
+    startUnanswered_ = true;
+    startFailed_ = false;
+    startRetries_ = 0;
+    rowsAnswered_ = 0;
+}
+
+int CTransceiver::StartRetryMs() const
+{
+    const int interval = owner_->TickIntervalMs();
+    const int pace = comm::ReconnectDelayMs(startRetries_);
+    return interval > 0 ? std::min(pace, interval / 2) : pace;
+}
+
+void CTransceiver::NoteRowAnswered()
+{
+    const int row = Position - 1;
+    if (row >= 0 && row < 32) rowsAnswered_ |= 1u << row;
+    const int count = Count;
+    const std::uint32_t all = count >= 32 ? ~0u : (1u << std::max(count, 0)) - 1u;
+    if ((rowsAnswered_ & all) == all) startUnanswered_ = false;
+}
+
+void CTransceiver::NoteRowFault()
+{
+    rowsAnswered_ = 0;
+    if (startUnanswered_) startFailed_ = true;
 }
 
 void CTransceiver::RunStep()
@@ -665,6 +720,7 @@ void CTransceiver::RunStep()
 
 void CTransceiver::EndUnsentRequest()
 {
+    NoteRowFault();
     owner_->NoteProgress();
     owner_->NoteFault();
     owner_->CommError = 1;

@@ -213,6 +213,14 @@ private:
     // once (IChannelWindow::FaultPassed). True when the cycle goes on now.
     bool GoOnAfterFault();
     static constexpr int FaultRetryPasses = 3;
+    // After a recording's start (CChannel::AskAgainUntilAnswered), until the unit has answered
+    // every row: how long after a fault it is asked again (program clock), the pace of a
+    // lost link's reconnection at most half an interval. A new start begins the count anew.
+    int StartRetryMs() const;
+    void FollowStart();
+    // A reply of the current row came, or a fault: the rows answered since the last fault.
+    void NoteRowAnswered();
+    void NoteRowFault();
     // The request taken was not sent, or its exchange ended without a verdict: a fault.
     void EndUnsentRequest();
     // While the link is lost: an attempt when one is due; true when the link is back and
@@ -266,8 +274,18 @@ private:
     AnsiString oneShotFrame_;
     bool oneShotWatched_ = false;
     bool currentIsOneShot_ = false;
-    // The pass at which the fault holding the cycle back was first seen; -1: none.
+    // The pass at which the fault holding the cycle back was first seen; -1: none. And when,
+    // on the program's clock.
     int faultSeenPass_ = -1;
+    std::int64_t faultSeenMs_ = 0;
+    // The recording's start last followed (see StartRetryMs), whether its unit has yet to
+    // answer every row, whether it failed since, how often it was asked again, and the rows
+    // answered since the last fault (bit n: row n).
+    std::uint64_t startFollowed_ = 0;
+    bool startUnanswered_ = false;
+    bool startFailed_ = false;
+    int startRetries_ = 0;
+    std::uint32_t rowsAnswered_ = 0;
     // The cycle with the one-shot command in its first row runs without a tick's request.
     std::atomic<bool> commandCycle_{false};
     // A standing command given while a one-shot waited for its first cycle: it follows that

@@ -203,6 +203,9 @@ void CTransceiverTCPIP::Exchange()
         lost();
         return;
     }
+    // Parts of two replies (a split or late one ran into this one) are never this request's
+    // answer, however well the checksum fits; looked at before line ends become blanks.
+    const bool oneReply = CChannel::IsOneReply(reply, std::size_t(wanted));
     // The closing carriage return stays; line ends inside the reply become blanks.
     for (std::size_t i = 0; i + 1 < reply.size(); ++i)
         if (reply[i] == 10 || reply[i] == 12 || reply[i] == 13) reply[i] = ' ';
@@ -211,7 +214,7 @@ void CTransceiverTCPIP::Exchange()
         return;
     }
     // The late answer to an earlier request is not this one's (nor any frame but its answer).
-    if (reply[0] != '[' || !CChannel::AnswersRequest(reply, frame, BusAddressed())) {
+    if (reply[0] != '[' || !oneReply || !CChannel::AnswersRequest(reply, frame, BusAddressed())) {
         DeliverError(" Error in synchronising !");
         return;
     }

@@ -1084,9 +1084,8 @@ TEST_F(FaultTicksTest, AFirstPointHoldsNoValueFromBeforeALongFileDialog)
     // The identification reads the unit's values (pattern 1); the user then takes a while in
     // the data file's dialog, during which the unit's values change (pattern 2). Started at
     // once, the recording's first point is taken at once from the identification's values;
-    // after 30 s in the dialog it holds the values of a cycle after the dialog, or, while no
-    // cycle comes back, is an error point taken once the values are older than a good point's
-    // may be.
+    // after 30 s in the dialog it holds the values of a cycle after the dialog, or, when that
+    // cycle fails, is an error point taken at once.
     // So at a one-second interval and at 60 s, where 30 s old values are still younger than
     // a regular tick's may be. Taken as its cycle came back, between the window's ticks, the
     // first point has the window's timer start anew: the next tick is an interval after it.
@@ -1118,13 +1117,9 @@ TEST_F(FaultTicksTest, AFirstPointHoldsNoValueFromBeforeALongFileDialog)
             TFastLineSeries* first = s.ValueSeries(0);
             if (start == Start::AtOnce) {
                 ASSERT_EQ(first->Count(), 1);
-            } else if (start == Start::LateUnitSilent) {
-                // The cycle fails; no point is taken before the values' bound has passed.
-                ASSERT_TRUE(Await([&] { return s.ChannelObject()->CommError == 1; }));
-                platform::UiDispatcher::Instance().ProcessPending();
-                EXPECT_EQ(first->Count(), 0);
-                clock.AdvanceMs(s.ChannelObject()->ValuesBoundMs(interval * 1000) + 1);
             }
+            // A cycle that fails makes the first point an error point at once, at the start:
+            // it does not wait for the values' bound (the program's clock stands still).
             ASSERT_TRUE(Await([&] { return first->Count() >= 1; }));
             const bool error = first->GetXLabel(0) == ChannelText(resources::RowErrorExclamation);
             EXPECT_EQ(error, start == Start::LateUnitSilent);
@@ -1144,8 +1139,8 @@ TEST_F(FaultTicksTest, AFirstPointWaitsForACycleLongerThanTheIntervalAfterALongF
     // after the request, six rows to a cycle. After 30 s in the file dialog the cycle asked for
     // at the start cannot be through within one interval. The window's tick in the meantime
     // takes no point; the first point is good and holds the values of that cycle (not the
-    // identification's) once it is through. A silent unit's first point is an error point,
-    // once the values are older than a regular tick's may be, and not before.
+    // identification's) once it is through. A silent unit's first point is an error point as
+    // soon as the cycle has failed.
     int channel = 0;
     for (const bool silent : {false, true}) {
         SCOPED_TRACE(silent);
@@ -1170,19 +1165,11 @@ TEST_F(FaultTicksTest, AFirstPointWaitsForACycleLongerThanTheIntervalAfterALongF
         TFastLineSeries* first = s.ValueSeries(0);
         CChannel* c = s.ChannelObject();
         if (silent) {
-            // The cycle fails at its first row. The window's ticks until the bound take nothing.
-            ASSERT_TRUE(Await([&] { return c->CommError == 1 && c->RowBoundMs() > 0; }));
-            const std::int64_t bound = c->ValuesBoundMs(1000);
-            EXPECT_GE(bound, 1000 + 6 * c->RowBoundMs());
-            clock.AdvanceMs(1000);
-            EXPECT_FALSE(s.Tick());
-            clock.AdvanceMs(bound - 1000);
-            EXPECT_FALSE(s.Tick());
-            platform::UiDispatcher::Instance().ProcessPending();
-            EXPECT_EQ(first->Count(), 0);
-            clock.AdvanceMs(1);
-            ASSERT_TRUE(Await([&] { return first->Count() >= 1; }));
+            // The cycle fails at its first row: the first point is an error point at once, not
+            // once the values are older than a regular tick's may be (the clock stands still).
+            ASSERT_TRUE(Await([&] { return first->Count() >= 1 && c->RowBoundMs() > 0; }));
             EXPECT_EQ(first->GetXLabel(0), ChannelText(resources::RowErrorExclamation));
+            EXPECT_GE(c->ValuesBoundMs(1000), 1000 + 6 * c->RowBoundMs());
         } else {
             // Each reply is let go 300 ms (on both clocks) after its request came in; the
             // window's tick comes one second after the start, while rows are still due.
@@ -1367,6 +1354,140 @@ TEST_F(FaultTicksTest, ATickDueDuringAStopIsAnErrorRowAtItsOwnTimeWithItsLine)
         EXPECT_EQ(holds, 0);
         EXPECT_EQ(r.staleGood, 0);
         EXPECT_EQ(r.falseErrors, 0);
+        ASSERT_TRUE(s.Close());
+    }
+}
+
+// The window's tick was due already when the whole program was stopped: the user-interface
+// thread had not come round to it, then the process stood for 3 s. It runs after the stop,
+// within the time a timer may be late, and after the poll thread has told the hold: its row is
+// its own (no tick was due in the stop), and the hold the tick owes its line to gets it.
+TEST_F(FaultTicksTest, AStopThatBeganAfterATickWasDueIsNamedByThatTick)
+{
+    support::SimulatedUnitLine line;
+    CChannelSession s(1);
+    ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(line, s));
+    TRig& r = Add(s, line.First(), "5", "owed");
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(Await([&] { return Quiet(r); }));
+        clock.AdvanceMs(5000);
+        TickRig(r, false, i > 0);
+        ++pattern;
+    }
+    const TFastLineSeries* first = s.ValueSeries(0);
+    const int rows = first->Count();
+    ASSERT_TRUE(Await([&] { return Quiet(r); }));
+    // The tick is due; the poll thread passes at that time, then the process stands still.
+    clock.AdvanceMs(5500);
+    CTransceiver* poll = TransceiverThreads[1];
+    const int passes = poll->PassCount;
+    ASSERT_TRUE(Await([&] { return poll->PassCount >= passes + 2; }));
+    SetPattern(*r.unit, ++pattern);
+    const int before = Requests(*r.unit);
+    deviceClock.AdvanceMs(3000);
+    clock.AdvanceMs(3000);
+    // The thread finds the hold and fetches the values anew before the late tick runs.
+    ASSERT_TRUE(Await([&] { return Requests(*r.unit) >= before + poll->Count && Quiet(r); }));
+    platform::UiDispatcher::Instance().ProcessPending();
+    clock.AdvanceMs(100);
+    EXPECT_FALSE(TickRig(r, false, true));
+    ++pattern;
+    EXPECT_EQ(first->Count(), rows + 1);
+    int holds = 0;
+    for (const AnsiString& l : s.Memo(TSessionMemo::SerialData))
+        holds += l.find(" Das Programm stand von ") != AnsiString::npos &&
+                 l.find(" (3,0 s): die Werte des Geräts werden neu abgefragt.") != AnsiString::npos;
+    EXPECT_EQ(holds, 1);
+    EXPECT_EQ(r.staleGood, 0);
+    EXPECT_EQ(r.falseErrors, 0);
+    ASSERT_TRUE(s.Close());
+}
+
+// A unit silent from inside the data file's dialog until 5 s after the recording's start, at
+// 5 s and at 60 s: the first point is an error point as soon as the first cycle has failed,
+// the unit is asked again within seconds and not only at the next tick, each tick while it
+// is silent is an error row at its own time after its time-out line, and the first tick after
+// it has answered again is good and holds its values of then.
+TEST_F(FaultTicksTest, AUnitSilentAtTheStartIsAskedAgainAndTheFirstTickAfterItAnswersIsGood)
+{
+    int channel = 0;
+    for (const int interval : {5, 60}) {
+        SCOPED_TRACE(interval);
+        support::SimulatedUnitLine line;
+        CChannelSession s(++channel);
+        ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(line, s));
+        support::SimulatedUnit& unit = line.First();
+        s.Settings.Interval = IntToStr(interval);
+        SetPattern(unit, 1);
+        support::TestDialogs().OnFileDialog = [&](const platform::FileDialogRequest&) {
+            clock.AdvanceMs(30000);
+            deviceClock.AdvanceMs(30000);
+            SetPattern(unit, 2);
+            unit.InjectFault(support::UnitFault::NoReply, -1);
+        };
+        support::TestDialogs().QueueFileName(Path(("silent" + std::to_string(channel)).c_str()));
+        ASSERT_TRUE(s.EstablishConnection());
+        ASSERT_NO_FATAL_FAILURE(ConfirmIdentification(s));
+        support::TestDialogs().OnFileDialog = nullptr;
+        ASSERT_TRUE(s.IsConnected());
+        CChannel* c = s.ChannelObject();
+        TFastLineSeries* first = s.ValueSeries(0);
+        const AnsiString err = ChannelText(resources::RowErrorExclamation);
+        // Requests after `before` went out, the last one failed, none waits, and the poll thread
+        // has seen the fault (it passed twice since).
+        CTransceiver* poll = TransceiverThreads[channel];
+        auto failed = [&](int before) {
+            if (!Await([&] { return Requests(unit) > before && c->CommError == 1 && !c->RequestPending(); }))
+                return false;
+            const int passes = poll->PassCount;
+            return Await([&] { return poll->PassCount >= passes + 2; });
+        };
+        auto timeouts = [&] {
+            int n = 0;
+            for (const AnsiString& l : s.Memo(TSessionMemo::SerialData)) n += l.find(" Timeout !") != AnsiString::npos;
+            return n;
+        };
+        // The first point: an error point at the start, as soon as the first request failed.
+        ASSERT_TRUE(Await([&] { return first->Count() >= 1; }));
+        EXPECT_EQ(first->GetXLabel(0), err);
+        const TDateTime start = first->GetxValue(0);
+        ASSERT_TRUE(failed(0));
+        EXPECT_GE(timeouts(), 1);
+        // Asked again after a few seconds, though the next tick is further away.
+        int before = Requests(unit);
+        clock.AdvanceMs(interval == 5 ? 2500 : 3000);
+        ASSERT_TRUE(failed(before));
+        if (interval == 5) {
+            // A tick while it is silent: an error row at its own time, its time-out named.
+            clock.AdvanceMs(2500);
+            before = Requests(unit);
+            const int lines = timeouts();
+            s.Tick();
+            ASSERT_EQ(first->Count(), 2);
+            EXPECT_EQ(first->GetXLabel(1), err);
+            EXPECT_NEAR((first->GetxValue(1) - start) * SecsPerDay, 5.0, 0.001);
+            EXPECT_GE(lines, 2);
+            ASSERT_TRUE(failed(before));
+        } else {
+            clock.AdvanceMs(2000);
+        }
+        // The unit answers again 5 s after the start; it is asked again and its every row is
+        // answered well before the next tick.
+        unit.ClearFaults();
+        SetPattern(unit, 3);
+        clock.AdvanceMs(interval == 5 ? 2500 : 4000);
+        ASSERT_TRUE(AwaitSettled(s, [](const CChannel& ch) {
+            return ch.CommError == 0 && ch.ValuesOutdated == 0 && ch.PollRequest == 0 && !ch.CycleUnderWayOrDue();
+        }));
+        clock.AdvanceMs(interval == 5 ? 2500 : 51000);
+        SetPattern(unit, 4);
+        s.Tick();
+        const int n = first->Count() - 1;
+        ASSERT_EQ(n, interval == 5 ? 2 : 1);
+        EXPECT_NEAR((first->GetxValue(n) - start) * SecsPerDay, interval == 5 ? 10.0 : 60.0, 0.001);
+        EXPECT_EQ(first->GetXLabel(n), "");
+        EXPECT_TRUE(s.ValuesShownCurrent());
+        for (int k : kWatched) EXPECT_EQ(s.ValueSeries(k)->GetyValue(n), Expected(k, 3)) << k;
         ASSERT_TRUE(s.Close());
     }
 }

@@ -471,3 +471,28 @@ TEST(ReplyMatching, AReplyAnswersOnlyItsOwnRequest)
     EXPECT_TRUE(CChannel::AnswersRequest(second, CTolvarProtocol::BuildCommandFrame("G0D******", 2), true));
     EXPECT_TRUE(CChannel::AnswersRequest(second, g, false));
 }
+
+// The bytes read for a request are one reply only when nothing of another runs into them:
+// read to the reply's length they end with its carriage return, and no '[' follows the
+// first byte nor a carriage return comes before the last. A shorter read (cut by a time-out)
+// is left to the sum.
+TEST(ReplyMatching, PartsOfTwoRepliesAreNeverOneReply)
+{
+    support::UnitState s;
+    const AnsiString block2 = support::SimulatedUnit::BuildReply(UnitCommand::S2, s);
+    const AnsiString control = support::SimulatedUnit::BuildReply(UnitCommand::C, s);
+    const std::size_t n = block2.size();
+    EXPECT_TRUE(CChannel::IsOneReply(block2, n));
+    EXPECT_TRUE(CChannel::IsOneReply(block2.substr(0, 20), n));
+    EXPECT_TRUE(CChannel::IsOneReply(block2, n + 10));
+    EXPECT_TRUE(CChannel::IsOneReply("", n));
+    // The start of the S2 reply and the tail of a C reply that does not reach its end.
+    AnsiString spliced = block2.substr(0, 26) + control.substr(control.size() - 10, 5);
+    ASSERT_EQ(spliced.size(), n);
+    EXPECT_FALSE(CChannel::IsOneReply(spliced, n));
+    // A reply that came after a late one's end, and one with another's start inside.
+    EXPECT_FALSE(CChannel::IsOneReply(control.substr(control.size() - 5) + block2.substr(0, n - 5), n));
+    EXPECT_FALSE(CChannel::IsOneReply(block2.substr(0, 20) + control.substr(0, n - 21) + "\r", n));
+    EXPECT_FALSE(CChannel::IsOneReply(block2.substr(0, 12) + "\r" + block2.substr(13), n));
+    EXPECT_FALSE(CChannel::IsOneReply(block2.substr(0, 12) + "\r0", n));
+}

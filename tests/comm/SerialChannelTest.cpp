@@ -536,6 +536,39 @@ TEST_F(SerialChannel, LateReplyIsASynchronisationErrorOfTheNextRequest)
     c.Close(3);
 }
 
+// The status reply's start, then other digits that make its sum fit, and no closing carriage
+// return where the reply ends: parts of two replies. Never decoded, whatever the sum says; a
+// synchronisation error like any reply that is not the request's, and the next cycle's reply
+// is the unit's own again.
+TEST_F(SerialChannel, ARepliesPartsRunTogetherAreNeverDecodedThoughTheirSumFits)
+{
+    StartLine();
+    CRS232 c(1);
+    Connect(c);
+    PressOkAndWaitForResult(WaitForVerdict(c));
+    CTransceiverRS232* poll = c.PollThread();
+    ASSERT_TRUE(WaitUntil([&] { return c.PollRequest == 0 && poll->Position == 0; }));
+    const double before = c.SeriesValue(sTExtern);
+    line.First().Update([](support::UnitState& s) { s.processTemp = 33.33; });
+    // The status reply (the cycle's first) keeps 19 of its 24 bytes.
+    line.First().InjectFault(UnitFault::SplicedTail, 1, 19);
+    c.PollRequest = 1;
+    ASSERT_TRUE(WaitUntil([&] { return c.CommError == 1 || c.SeriesValue(sTExtern) != before; }));
+    EXPECT_EQ(poll->LastReply.size(), 24u);
+    EXPECT_NE(poll->LastReply.back(), '\r');
+    EXPECT_EQ(c.CommError, 1);
+    EXPECT_DOUBLE_EQ(c.SeriesValue(sTExtern), before);
+    EXPECT_EQ(window.Memo(TChannelMemo::memSerialData).back(), "07.12.2026 09:15:30 Error in synchronising !");
+    ASSERT_TRUE(WaitUntil([&] {
+        c.CommError = 0;
+        return c.PollRequest == 0 && poll->Position == 0 && !c.RequestPending();
+    }));
+    c.PollRequest = 1;
+    ASSERT_TRUE(WaitUntil([&] { return c.PollRequest == 0 && c.SeriesValue(sTExtern) == 33.33; }));
+    EXPECT_EQ(c.CommError, 0);
+    c.Close(3);
+}
+
 TEST_F(SerialChannel, PulledAdapterIsReopenedWithItsLineSettings)
 {
     // The platform's serial port behind a name that vanishes and comes back, as the name

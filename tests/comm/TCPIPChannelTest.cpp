@@ -437,6 +437,33 @@ TEST_F(TcpChannel, LateReplyIsNotTakenForTheNextOne)
 
 // In polling, a reply that comes after its wait is over reaches the next request: it is a
 // synchronisation error there, not that request's values.
+// A reply read to its length that does not end with its carriage return holds parts of two
+// replies: not decoded though its sum fits, a synchronisation error.
+TEST_F(TcpChannel, ARepliesPartsRunTogetherAreNeverDecodedThoughTheirSumFits)
+{
+    StartTcp();
+    FakeChannelWindow& w = TcpWindow(1, line.TcpPort());
+    CTCPIP c(1);
+    ConnectAndPoll(c, w);
+    CTransceiverTCPIP* poll = c.PollThread();
+    const double before = c.SeriesValue(sTExtern);
+    line.Unit(1)->Update([](support::UnitState& s) { s.processTemp = 33.33; });
+    line.Unit(1)->InjectFault(UnitFault::SplicedTail, 1, 19);
+    Tick(c);
+    ASSERT_TRUE(Await([&] { return c.CommError == 1 || c.SeriesValue(sTExtern) != before; }));
+    EXPECT_EQ(c.CommError, 1);
+    EXPECT_DOUBLE_EQ(c.SeriesValue(sTExtern), before);
+    EXPECT_EQ(CountLines(w, " Error in synchronising !"), 1u);
+    ASSERT_TRUE(Await([&] {
+        c.CommError = 0;
+        return c.PollRequest == 0 && poll->Position == 0 && !c.RequestPending();
+    }));
+    Tick(c);
+    ASSERT_TRUE(Await([&] { return c.PollRequest == 0 && c.SeriesValue(sTExtern) == 33.33; }));
+    EXPECT_EQ(c.CommError, 0);
+    c.Close(3);
+}
+
 TEST_F(TcpChannel, LateReplyInPollingIsASynchronisationError)
 {
     // The late replies go out when the test says so.

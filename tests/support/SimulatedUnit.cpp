@@ -317,6 +317,14 @@ void SimulatedUnit::ApplyFault(UnitResponse& r)
             r.reply = false;
             r.drop = true;
             break;
+        case UnitFault::SplicedTail: {
+            // The reply's start, then the tail of another one (its digits, sum and no closing
+            // carriage return) that happens to make the sum fit: as long as the reply.
+            const std::size_t kept = std::min<std::size_t>(param > 0 ? std::size_t(param) : n - 5, n - 3);
+            b = WithChecksum(b.substr(0, kept) + AnsiString(n - 3 - kept, '0'));
+            b.back() = '0';
+            break;
+        }
     }
 }
 

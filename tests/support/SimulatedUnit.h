@@ -67,6 +67,7 @@ enum class UnitFault {
     WrongAddress,      // another address, checksum recomputed
     SplitSegments,     // written in `param` pieces (default 3) with pauses
     DropConnection,    // the TCP connection is closed instead of answering
+    SplicedTail,       // the first `param` bytes, then another reply's digits: checksum fits, no CR
 };
 
 // What the line does with one frame.
