@@ -9,6 +9,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -24,6 +25,7 @@
 #include "comm/CommTiming.h"
 #include "platform/UiDispatcher.h"
 #include "support/FakeChannelServices.h"
+#include "support/PrivateSettings.h"
 #include "support/SimulatedUnitLine.h"
 
 namespace {
@@ -201,6 +203,9 @@ int main(int argc, char** argv)
     gTicks = benchverdict::TakeCount(argc, argv, "ticks", kTicks);
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
+    // What the program keeps in its settings goes to a folder of the run's own.
+    const QTemporaryDir settings;
+    support::KeepSettingsIn(settings.path());
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     const bool ran = benchverdict::RunCases(nullptr);

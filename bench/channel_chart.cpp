@@ -12,6 +12,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +23,7 @@
 
 #include "BenchVerdict.h"
 #include "support/ChannelChartScene.h"
+#include "support/PrivateSettings.h"
 
 #ifdef NOX_HAVE_PEER_PLOT
 #include <qcustomplot.h>
@@ -307,6 +309,9 @@ BENCHMARK_CAPTURE(PeerLiveTick, Peer_Smooth, true)->Unit(benchmark::kMillisecond
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // What the program keeps in its settings goes to a folder of the run's own.
+    const QTemporaryDir settings;
+    support::KeepSettingsIn(settings.path());
     // Repeated and interleaved by default: the machine is shared, medians of interleaved
     // runs compare best.
     benchverdict::Arguments args(argc, argv, 7);

@@ -55,6 +55,7 @@
 #include "platform/FileSave.h"
 #include "platform/FormatSettings.h"
 #include "platform/UiDispatcher.h"
+#include "support/PrivateSettings.h"
 #include "support/ScriptedDialogs.h"
 #include "support/SimulatedUnitLine.h"
 
@@ -440,6 +441,9 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" NOX_SCREENS_DIR "/1920x1080.json");
     platform::IgnoreFileSizeSignal();
     QApplication app(argc, argv);
+    // What the program keeps in its settings goes to a folder of the run's own.
+    const QTemporaryDir settings;
+    support::KeepSettingsIn(settings.path());
     const QSize screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize();
     if (screen != QSize(1920, 1080)) {
         std::printf("not measured: the screen is %dx%d, not the 1920x1080 the goals are for\n", screen.width(),

@@ -6,7 +6,8 @@
 #     pixels across in a short case
 #   check_measures.sh file_open_frees <bench_file_open> [limit MB]
 #     the file opening deletes the windows it closes (it fails a case that leaves one) and
-#     its process stays under the limit (500 MB unless given)
+#     its process stays under the limit (500 MB unless given); it leaves the settings in the
+#     home alone
 #   check_measures.sh one_repetition <bench_datafile>
 #     a verdict drawn from one repetition is no verdict
 #   check_measures.sh datafile_part_paced <bench_datafile> [limit MB]
@@ -18,7 +19,7 @@
 #     the GIF encoding's verdict against giflib is not drawn from one repetition either
 #   check_measures.sh runs_through <benchmark> [arguments]
 #     a short run left alone ends with a verdict or says that it was not sound (exit 0 or 3),
-#     never with a crash; it must have measured ticks
+#     never with a crash; it must have measured ticks, and leave the settings in the home alone
 #   check_measures.sh long_run_short <bench_long_run>
 #     an hour of the long run goes through with its table line and gives no verdict
 #   check_measures.sh stopped_window <benchmark> [arguments]
@@ -27,6 +28,22 @@
 #     says that its window begins)
 check=$1
 bench=$2
+
+# A home of the run's own, in which the benchmark must leave the settings folder alone: what
+# it writes there would be the real user's settings.
+own_home() {
+  home=$(mktemp -d) || exit 1
+  trap 'rm -rf "$home"' EXIT
+  export HOME="$home"
+  unset XDG_CONFIG_HOME
+}
+home_left_alone() {
+  if [ -e "$home/.config" ]; then
+    echo "the benchmark wrote into the home's settings:"
+    find "$home/.config"
+    return 1
+  fi
+}
 case $check in
   channel_tick_screen)
     out=$(QT_QPA_PLATFORM="offscreen:configfile=$3" "$bench" '--benchmark_filter=BM_TenWindows_Opened_0h/' \
@@ -38,10 +55,12 @@ case $check in
       END { exit !(found && wide) }'
     ;;
   file_open_frees)
+    own_home
     out=$("$bench" --benchmark_filter=OpenIntoViewWindow --benchmark_repetitions=2 2>&1)
     rc=$?
     echo "$out"
     [ $rc -eq 0 ] || exit 1
+    home_left_alone || exit 1
     if echo "$out" | grep -q 'ERROR OCCURRED'; then exit 1; fi
     echo "$out" | awk -v limit="${3:-500}" \
       '/^peak memory/ { found = 1; if ($(NF - 1) + 0 > limit + 0) bad = 1 } END { exit !(found && !bad) }'
@@ -64,11 +83,13 @@ case $check in
     ;;
   runs_through)
     shift 2
+    own_home
     out=$("$bench" "$@" 2>&1)
     rc=$?
     echo "$out"
     echo "exit code $rc"
     [ $rc -eq 0 ] || [ $rc -eq 3 ] || exit 1
+    home_left_alone || exit 1
     echo "$out" | grep -q ': measuring [1-9][0-9]* ticks'
     ;;
   long_run_short)

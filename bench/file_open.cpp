@@ -41,6 +41,7 @@
 #include "chart/engine/TCustomChart.h"
 #include "platform/Dialogs.h"
 #include "support/FakeDataFileView.h"
+#include "support/PrivateSettings.h"
 
 #ifdef NOX_HAVE_PEER_PLOT
 #include <qcustomplot.h>
@@ -410,6 +411,9 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
+    // What the program keeps in its settings goes to a folder of the run's own.
+    const QTemporaryDir settings;
+    support::KeepSettingsIn(settings.path());
     benchverdict::Arguments args(argc, argv, 5);
     benchmark::Initialize(&args.Count, args.Values());
     benchverdict::MedianReporter reporter;

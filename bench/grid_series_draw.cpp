@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <cmath>
 
 #include "BenchVerdict.h"
@@ -13,6 +14,7 @@
 #include "chart/series/TContourSeries.h"
 #include "chart/series/TSurfaceSeries.h"
 #include "platform/TBitmap.h"
+#include "support/PrivateSettings.h"
 
 namespace {
 
@@ -97,6 +99,9 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
+    // What the program keeps in its settings goes to a folder of the run's own.
+    const QTemporaryDir settings;
+    support::KeepSettingsIn(settings.path());
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     const bool ran = benchverdict::RunCases(nullptr);

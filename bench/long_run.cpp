@@ -60,6 +60,7 @@
 #include "platform/FormatSettings.h"
 #include "platform/UiDispatcher.h"
 #include "support/HangingFileSystem.h"
+#include "support/PrivateSettings.h"
 #include "support/ScriptedDialogs.h"
 #include "support/SimulatedUnitLine.h"
 
@@ -406,6 +407,9 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" NOX_SCREENS_DIR "/1920x1080.json");
     platform::IgnoreFileSizeSignal();
     QApplication app(argc, argv);
+    // What the program keeps in its settings goes to a folder of the run's own.
+    const QTemporaryDir settings;
+    support::KeepSettingsIn(settings.path());
     ResetFormatSettings();
     platform::UiDispatcher::Instance();
     benchmark::Initialize(&argc, argv);

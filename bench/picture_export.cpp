@@ -5,12 +5,14 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <map>
 
 #include "BenchVerdict.h"
 #include "chart/engine/TCustomTeePanel.h"
 #include "chart/storage/TeePictureFormats.h"
+#include "support/PrivateSettings.h"
 
 namespace {
 
@@ -123,6 +125,9 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
+    // What the program keeps in its settings goes to a folder of the run's own.
+    const QTemporaryDir settings;
+    support::KeepSettingsIn(settings.path());
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchverdict::MedianReporter reporter;

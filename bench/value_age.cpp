@@ -48,6 +48,7 @@
 #include "platform/DateTime.h"
 #include "platform/Dialogs.h"
 #include "platform/UiDispatcher.h"
+#include "support/PrivateSettings.h"
 #include "support/SimulatedUnitLine.h"
 
 namespace {
@@ -406,6 +407,9 @@ int main(int argc, char** argv)
     gSeconds = benchverdict::TakeCount(argc, argv, "seconds", 0);
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
+    // What the program keeps in its settings goes to a folder of the run's own.
+    const QTemporaryDir settings;
+    support::KeepSettingsIn(settings.path());
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     const bool ran = benchverdict::RunCases(nullptr);

@@ -10,11 +10,14 @@
 #include "platform/Dialogs.h"
 #include "platform/FileSave.h"
 #include "platform/FormatSettings.h"
+#include "platform/UiDispatcher.h"
 
 int main(int argc, char** argv)
 {
     platform::IgnoreFileSizeSignal();
     QApplication app(argc, argv);
+    // Learns the user-interface thread before any worker (a look at a folder) can ask for it.
+    platform::UiDispatcher::Instance();
     QCoreApplication::setApplicationName(
         QString::fromUtf8(startup::ApplicationTitle.data(), qsizetype(startup::ApplicationTitle.size())));
     platform::SetApplicationTitle(AnsiString(startup::ApplicationTitle));
@@ -24,7 +27,7 @@ int main(int argc, char** argv)
 
     const int language = startup::SystemLanguage();
     SingleInstanceLock lock;
-    if (!startup::CheckSingleInstance(lock, SingleInstanceLock::RuntimeDirectory(), language)) return 0;
+    if (!startup::CheckSingleInstance(lock, startup::LockFolder(language), language)) return 0;
     if (const auto memory = startup::PhysicalMemory()) startup::WarnAboutLowMemory(memory, language);
 
     RegisterChartClasses();

@@ -59,6 +59,32 @@ void ShowEarlierStartStillEnding(const TLockHolder& holder, const AnsiString& pi
 
 }  // namespace
 
+namespace {
+
+AnsiString ToldOfLockFolder(const SingleInstanceLock::TLockFolder& chosen, int language)
+{
+    if (chosen.Refused.empty()) return chosen.Folder;
+    AnsiString text, caption;
+    CLanguage::Instance()->LookupText(language, resources::RowLockFolderRefused, text);
+    for (const auto& [mark, value] : {std::pair{"$1", chosen.Refused}, std::pair{"$2", chosen.Folder}})
+        if (const auto at = text.find(mark); at != AnsiString::npos) text.replace(at, 2, "\"" + value + "\"");
+    platform::dialogs().MessageBox(text, CLanguage::Instance()->LookupText(language, resources::RowNotice, caption),
+                                   MB_OK);
+    return chosen.Folder;
+}
+
+}  // namespace
+
+AnsiString LockFolder(int language)
+{
+    return ToldOfLockFolder(SingleInstanceLock::RuntimeDirectory(), language);
+}
+
+AnsiString LockFolder(const AnsiString& runtime, const AnsiString& temporary, const AnsiString& instead, int language)
+{
+    return ToldOfLockFolder(SingleInstanceLock::ChooseLockFolder(runtime, temporary, instead), language);
+}
+
 bool CheckSingleInstance(SingleInstanceLock& lock, const AnsiString& directory, int language)
 {
     if (lock.Acquire(directory)) {

@@ -25,6 +25,13 @@ int LanguageFromLocale(const char* lcAll, const char* lcMessages, const char* la
 // The same from the process environment.
 int SystemLanguage();
 
+// The folder of the single-instance lock (SingleInstanceLock::RuntimeDirectory). When the
+// temporary directory's folder was refused and a private folder made instead, the user is
+// told once, in the language.
+AnsiString LockFolder(int language);
+// The same from given places (see SingleInstanceLock::ChooseLockFolder).
+AnsiString LockFolder(const AnsiString& runtime, const AnsiString& temporary, const AnsiString& instead, int language);
+
 // Takes the single-instance lock in directory. When another instance holds it, shows
 // "already running" in the language and returns false.
 bool CheckSingleInstance(SingleInstanceLock& lock, const AnsiString& directory, int language);

@@ -419,8 +419,8 @@ void TDataFileSaveQueue::Save(IRecordedDataSource* window, int channel, std::fun
     Queue(std::move(job));
 }
 
-void TDataFileSaveQueue::SaveAs(IRecordedDataSource* window, const std::string& path, std::function<void(bool)> done,
-                                std::function<void(const std::string&)> failed)
+void TDataFileSaveQueue::SaveAs(IRecordedDataSource* window, const std::string& path, const std::string& was,
+                                std::function<void(bool)> done, std::function<void(const std::string&)> failed)
 {
     if (!window) {
         if (done) done(false);
@@ -429,6 +429,8 @@ void TDataFileSaveQueue::SaveAs(IRecordedDataSource* window, const std::string& 
     Job job;
     job.path = path;
     job.rows.Data = CaptureRecordedData(*window, path);
+    for (AnsiString& line : job.rows.Data.Info)
+        if (line == was) line = path;
     job.done = std::move(done);
     job.failed = std::move(failed);
     job.quiet = true;

@@ -175,9 +175,10 @@ public:
               std::function<void(const std::vector<platform::TSideFileNote>&)> noted = {},
               std::shared_ptr<TRecordingFolder> recording = nullptr);
     // The recording of `window` saved whole (Final) under the name `path` the user chose for
-    // it (its own could not be written); `done` as for Save, `failed` hears why it failed.
-    void SaveAs(IRecordedDataSource* window, const std::string& path, std::function<void(bool)> done,
-                std::function<void(const std::string& error)> failed = {});
+    // it (its own, `was`, could not be written; the information lines naming it name `path`);
+    // `done` as for Save, `failed` hears why it failed.
+    void SaveAs(IRecordedDataSource* window, const std::string& path, const std::string& was,
+                std::function<void(bool)> done, std::function<void(const std::string& error)> failed = {});
     // Appends rows to a file a Growing save wrote (see above for when they are written).
     // `done` runs on the user-interface thread only when the result is not Written.
     void Append(TGrowingRows rows, std::function<void(TGrowResult, const std::string& error)> done,

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <pthread.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -110,6 +111,21 @@ void CloseHeldLockAtTheEnd()
             ::sigaction(signal, &end, nullptr);
         }
     });
+}
+
+// Whether `folder` is a real folder (not a link) of this user's that nobody else may enter.
+// With `create` it is made when missing (`made` then says so), with the mode the user's
+// file-creation mask may have cut.
+bool PrivateFolder(const AnsiString& folder, bool create, bool& made)
+{
+    made = create && ::mkdir(folder.c_str(), 0700) == 0;
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool own = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid();
+    if (own && made && (st.st_mode & 07777) != 0700) own = ::fchmod(fd, 0700) == 0 && ::fstat(fd, &st) == 0;
+    ::close(fd);
+    return own && (st.st_mode & 07777) == 0700;
 }
 
 AnsiString ReadLink(const std::string& link)
@@ -273,7 +289,7 @@ void SingleInstanceLock::TakePresence(const AnsiString& directory)
 {
     if (presence_ >= 0) return;
     const AnsiString path = PresencePath(directory + "/noxcontrol.lock");
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) return;
     // Shared: every instance holds it, and none waits for it.
     if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
@@ -287,9 +303,13 @@ bool SingleInstanceLock::Acquire(const AnsiString& directory)
 {
     Release();
     error_.clear();
+    if (directory.empty()) {
+        error_ = "no private folder for the lock";
+        return false;
+    }
     const AnsiString path = directory + "/noxcontrol.lock";
     path_ = path;
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
         error_ = path + ": " + std::strerror(errno);
         return false;
@@ -324,7 +344,7 @@ TLockHolder SingleInstanceLock::Holder() const
 {
     TLockHolder holder;
     struct stat file {};
-    if (path_.empty() || ::stat(path_.c_str(), &file) != 0) return holder;
+    if (path_.empty() || ::lstat(path_.c_str(), &file) != 0) return holder;
     holder.Pid = FlockHolder(file.st_dev, file.st_ino);
     if (holder.Pid <= 0 || holder.Pid == ::getpid()) return holder;
     const std::string process = "/proc/" + std::to_string(holder.Pid);
@@ -350,7 +370,7 @@ TLockHolder SingleInstanceLock::EndingInstances(AnsiString* pidsText) const
     TLockHolder ending;
     if (pidsText) pidsText->clear();
     struct stat file {};
-    if (path_.empty() || ::stat(PresencePath(path_).c_str(), &file) != 0) return ending;
+    if (path_.empty() || ::lstat(PresencePath(path_).c_str(), &file) != 0) return ending;
     for (const int pid : FlockHolders(file.st_dev, file.st_ino)) {
         if (pid <= 0 || pid == ::getpid()) continue;
         if (ending.Pid == 0) ending.Pid = pid;
@@ -368,19 +388,19 @@ bool SingleInstanceLock::TakeOverFromEndingHolder()
     // Two starts at once must not both replace the file: the replacement is done by one
     // start at a time, under a lock of its own that nobody holds for longer.
     const AnsiString guardPath = path_ + ".replace";
-    const int guard = ::open(guardPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const int guard = ::open(guardPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (guard < 0 || ::flock(guard, LOCK_EX) != 0) {
         if (guard >= 0) ::close(guard);
         return false;
     }
     bool taken = false;
-    const int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
         taken = true;  // the holder has gone meanwhile
     } else if (fd >= 0 && Holder().BeingEnded) {
         ::close(fd);
         ::unlink(path_.c_str());
-        const int fresh = ::open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        const int fresh = ::open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fresh >= 0 && ::flock(fresh, LOCK_EX | LOCK_NB) == 0) {
             fd_ = fresh;
             taken = true;
@@ -399,14 +419,39 @@ bool SingleInstanceLock::TakeOverFromEndingHolder()
     return true;
 }
 
-AnsiString SingleInstanceLock::RuntimeDirectory()
+SingleInstanceLock::TLockFolder SingleInstanceLock::RuntimeDirectory()
 {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime && *runtime) return runtime;
     const char* tmp = std::getenv("TMPDIR");
-    AnsiString dir = AnsiString(tmp && *tmp ? tmp : "/tmp") + "/noxcontrol-" + std::to_string(::getuid());
-    ::mkdir(dir.c_str(), 0700);
-    return dir;
+    // The home as the user database has it: started through su, $HOME may still be the
+    // calling user's.
+    AnsiString instead;
+    if (const passwd* user = ::getpwuid(::geteuid()); user && user->pw_dir && *user->pw_dir) {
+        char host[256] = {};
+        if (::gethostname(host, sizeof host - 1) != 0 || !*host) std::strcpy(host, "localhost");
+        // A home shared by several computers keeps one lock for each.
+        instead = AnsiString(user->pw_dir) + "/.cache/NoxControl/instance-" + host;
+    }
+    return ChooseLockFolder(runtime ? runtime : "", tmp && *tmp ? tmp : "/tmp", instead);
+}
+
+SingleInstanceLock::TLockFolder SingleInstanceLock::ChooseLockFolder(const AnsiString& runtime,
+                                                                     const AnsiString& temporary,
+                                                                     const AnsiString& instead)
+{
+    if (!runtime.empty()) return {runtime, {}};
+    // Once the folder instead was needed, it stays the place of the lock: a start that used
+    // it may still run when the temporary directory's folder can be used again.
+    bool made = false;
+    if (!instead.empty() && PrivateFolder(instead, false, made)) return {instead, {}};
+    const AnsiString dir = temporary + "/noxcontrol-" + std::to_string(::getuid());
+    if (PrivateFolder(dir, true, made)) return {dir, {}};
+    if (instead.empty()) return {};
+    // The folders above it are the user's own, made as the cache folder is made.
+    for (size_t slash = instead.find('/', 1); slash != AnsiString::npos; slash = instead.find('/', slash + 1))
+        ::mkdir(instead.substr(0, slash).c_str(), 0700);
+    if (!PrivateFolder(instead, true, made)) return {};
+    return {instead, made ? dir : AnsiString()};
 }
 
 void SingleInstanceLock::EndOrderlyOnSignals(std::function<void(int signal)> end, unsigned patienceSeconds)

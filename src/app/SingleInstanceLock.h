@@ -34,7 +34,8 @@ public:
     SingleInstanceLock& operator=(const SingleInstanceLock&) = delete;
 
     // Takes the lock on "noxcontrol.lock" in directory. False when another instance holds
-    // it; also false (with Error() set) when the file cannot be created.
+    // it; also false (with Error() set) when the file cannot be created, when a link holds its
+    // name (it is not followed) and when no directory is given.
     bool Acquire(const AnsiString& directory);
     bool Held() const { return fd_ >= 0; }
     // Why the last Acquire failed when no other instance held the lock; empty otherwise.
@@ -52,8 +53,20 @@ public:
     // a holder that is not being ended keeps its lock. True when the lock is held now.
     bool TakeOverFromEndingHolder();
 
-    // $XDG_RUNTIME_DIR; without one a private directory below the temporary directory.
-    static AnsiString RuntimeDirectory();
+    // Where the lock files go: $XDG_RUNTIME_DIR; without one "noxcontrol-<uid>" in the temporary
+    // directory ($TMPDIR, else /tmp), made there when missing, and used only when it is a real
+    // folder (not a link) of the user's own that nobody else may enter (mode 0700): another
+    // user may have made it first. Otherwise a private folder of the user's under the home's
+    // cache folder, which is used from then on, so that every start looks in the same place.
+    struct TLockFolder {
+        AnsiString Folder;   // empty: no private folder could be found or made
+        AnsiString Refused;  // the folder refused, when the one used instead was made now
+    };
+    static TLockFolder RuntimeDirectory();
+    // The same from given places: `runtime` as $XDG_RUNTIME_DIR (empty: none), the temporary
+    // directory, and the private folder to use instead.
+    static TLockFolder ChooseLockFolder(const AnsiString& runtime, const AnsiString& temporary,
+                                        const AnsiString& instead);
 
     // An orderly end on a termination signal (SIGTERM, SIGINT, SIGHUP) while the lock is
     // held: the first such signal runs `end` on the user-interface thread, from its event

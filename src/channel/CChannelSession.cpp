@@ -419,5 +419,8 @@ void CChannelSession::SetMemo(TSessionMemo memo, const std::vector<AnsiString>& 
 
 std::vector<AnsiString> CChannelSession::MemoLines(TDataFileMemo memo) const
 {
-    return FMemos[std::size_t(memo)];
+    std::vector<AnsiString> lines = FMemos[std::size_t(memo)];
+    if (memo == TDataFileMemo::SerialData && !FEndedLine.empty())
+        lines.insert(lines.begin() + std::ptrdiff_t(std::min(FEndedLineAt, lines.size())), FEndedLine);
+    return lines;
 }

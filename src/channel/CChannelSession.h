@@ -541,6 +541,11 @@ private:
     // Saves asked for while the ending part is written: they hear that write's result.
     std::vector<std::function<void(bool)>> FRolloverWaiters;
     std::shared_ptr<bool> FAlive;  // lets queued save results see the session has gone
+    // The line of an end from outside that says every row was written: the end's save writes
+    // it into the file at its place among the protocol's lines (before that place's index);
+    // the protocol here takes it only once that save is done.
+    AnsiString FEndedLine;
+    std::size_t FEndedLineAt = 0;
 
     // The part's growing file.
     enum class TPartFile { None, Growing, Retry };

@@ -1256,7 +1256,8 @@ bool CChannelSession::Close()
         result->reset();
         why->clear();
         TDataFileSaveQueue::Instance().SaveAs(
-            this, chosen, [result](bool ok) { *result = ok; }, [why](const std::string& error) { *why = error; });
+            this, chosen, WrittenPartFileName(), [result](bool ok) { *result = ok; },
+            [why](const std::string& error) { *why = error; });
         waited = WaitForFileSave([result] { return result->has_value(); }, chosen, ChannelLanguage(),
                                  resources::RowRecordingStaysInMemory);
         written = waited && **result;
@@ -1286,19 +1287,33 @@ bool CChannelSession::EndFromOutside(const AnsiString& why, std::function<void(b
     NOX_ASSERT_UI_THREAD();
     if (!FConnected) return false;
     if (OnTimers) OnTimers(false);
-    AddProtocolLine(" " + why);
+    // `why` says that every row was written: it goes into the file with the rows, and into
+    // the protocol here only once they are written, never before a failure of their save.
+    const AnsiString ended = StampedOnRowsClock(CChannel::ErrorLine(" " + why));
+    const std::size_t endedAt = Memo(TSessionMemo::SerialData).size();
     DropUnsentCommands();
     if (OnEndingFromOutside) OnEndingFromOutside();
     // Nobody may be there to see a box: a save that failed is said on the standard error
     // output, and in the channel's protocol for a later save of it.
     const AnsiString name = PartFileName();
     std::weak_ptr<bool> alive = FAlive;
+    done = [this, alive, ended, endedAt, done = std::move(done)](bool ok) {
+        auto a = alive.lock();
+        if (ok && a && *a) {
+            std::vector<AnsiString> protocol = Memo(TSessionMemo::SerialData);
+            protocol.insert(protocol.begin() + std::ptrdiff_t(std::min(endedAt, protocol.size())), ended);
+            SetMemo(TSessionMemo::SerialData, protocol);
+        }
+        if (done) done(ok);
+    };
     auto failed = [this, alive, name](const std::string& error) {
         std::fprintf(stderr, "The recording of channel %d could not be saved to %s: %s\n", FChannel, name.c_str(),
                      error.c_str());
         auto a = alive.lock();
         if (a && *a) AddProtocolLine(" " + ChannelText(RowSavingFailed) + " " + name + " (" + error + ")");
     };
+    const TScopedValue endedLine(FEndedLine, ended);
+    const TScopedValue endedLineAt(FEndedLineAt, endedAt);
     TDataFileSaveQueue::Instance().Save(this, FChannel, std::move(done), TPartFileUse::Final, true, failed, {},
                                         SaveNoted(), FRecordingFolder);
     return true;

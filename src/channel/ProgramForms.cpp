@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "app/ProgramStartup.h"
 #include "app/RecordedDataWriter.h"
@@ -58,7 +59,8 @@ namespace {
 
 // An end from outside waits this long for the files still being written; the process ends
 // this long after a termination signal in any case.
-constexpr int OutsideEndWriteMs = 10000;
+constexpr int DefaultOutsideEndWriteMs = 10000;
+int gOutsideEndWriteMs = 0;
 constexpr unsigned OutsideEndPatienceSeconds = 20;
 
 // Writes what every recording holds when the program is ended from outside: nobody may be
@@ -70,21 +72,47 @@ void WriteRecordingsAtOutsideEnd(const AnsiString& why)
 {
     // Boxes that queued work may still show are answered with their default button.
     platform::SetDialogs(nullptr);
-    auto unwritten = std::make_shared<int>(0);
+    // The files still being written, by channel (the channel's number, its file).
+    auto unwritten = std::make_shared<std::vector<std::pair<int, AnsiString>>>();
     auto failed = std::make_shared<int>(0);
     for (int c = 1; c <= MaxChannels; ++c)
-        if (CChannelSession* session = CChannelSession::Of(c))
-            if (session->EndFromOutside(why, [unwritten, failed](bool ok) {
-                    --*unwritten;
+        if (CChannelSession* session = CChannelSession::Of(c)) {
+            const auto written = [unwritten, c] {
+                std::erase_if(*unwritten, [c](const auto& file) { return file.first == c; });
+            };
+            unwritten->emplace_back(c, session->PartFileName());
+            if (!session->EndFromOutside(why, [written, failed](bool ok) {
+                    written();
                     if (!ok) ++*failed;
                 }))
-                ++*unwritten;
-    if (!platform::UiDispatcher::Instance().WaitRunning([unwritten] { return *unwritten == 0; }, OutsideEndWriteMs)) {
-        std::fprintf(stderr, "%d recording file(s) could not be written in time\n", *unwritten);
+                written();
+        }
+    const int waitMs = OutsideEndWriteMs();
+    if (!platform::UiDispatcher::Instance().WaitRunning([unwritten] { return unwritten->empty(); }, waitMs)) {
+        for (const auto& [channel, name] : *unwritten)
+            std::fprintf(stderr,
+                         "The recording of channel %d could not be written to %s in time: its drive did not answer "
+                         "within %d s\n",
+                         channel, name.c_str(), (waitMs + 999) / 1000);
+        std::fprintf(stderr, "%d recording file(s) could not be written in time\n", int(unwritten->size()));
     }
     // Each failed save has said why (CChannelSession::EndFromOutside).
     if (*failed > 0) std::fprintf(stderr, "%d recording file(s) could not be saved\n", *failed);
 }
+
+}  // namespace
+
+int OutsideEndWriteMs()
+{
+    return gOutsideEndWriteMs > 0 ? gOutsideEndWriteMs : DefaultOutsideEndWriteMs;
+}
+
+void SetOutsideEndWriteMs(int ms)
+{
+    gOutsideEndWriteMs = ms;
+}
+
+namespace {
 
 // Ended from outside, the program is gone for the user at once: its windows leave the
 // screen before it waits for any file. A thread waiting on a share that does not answer

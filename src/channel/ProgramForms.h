@@ -40,3 +40,8 @@ public:
 // ends without them, a worker hangs in a write, so nothing may wait for it: the lock goes
 // and the process ends at once. Returns the event loop's result.
 int RunProgram(SingleInstanceLock& lock, int language);
+
+// How long an end from outside waits for the recording files still being written (10 s);
+// for tests, a shorter wait (<= 0: the program's own).
+int OutsideEndWriteMs();
+void SetOutsideEndWriteMs(int ms);

@@ -27,45 +27,46 @@ UiDispatcher& UiDispatcher::Instance()
 
 UiDispatcher::UiDispatcher()
 {
-    if (QCoreApplication* app = QCoreApplication::instance()) {
-        QThread* t = app->thread();
-        if (t == QThread::currentThread()) {
-            uiThread_ = std::this_thread::get_id();
-            CreateWakeUp();
-        } else {
-            // Created from a worker: learn the UI thread's id by asking it.
-            std::mutex m;
-            std::condition_variable cv;
-            bool have = false;
-            QMetaObject::invokeMethod(
-                app,
-                [&] {
-                    std::lock_guard<std::mutex> l(m);
-                    uiThread_ = std::this_thread::get_id();
-                    CreateWakeUp();
-                    have = true;
-                    cv.notify_all();
-                },
-                Qt::QueuedConnection);
-            std::unique_lock<std::mutex> l(m);
-            cv.wait(l, [&] { return have; });
-        }
-    } else {
+    // The program makes the dispatcher on the user-interface thread before any worker runs;
+    // made first by a worker all the same, it never waits for that thread (which may itself
+    // be waiting to get the dispatcher): the thread is told apart by the toolkit until it
+    // comes by, and the wake-up is watched from its event loop once that runs.
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app) {
         uiThread_ = std::this_thread::get_id();
+        return;
+    }
+    uiQThread_ = app->thread();
+    wakeFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (uiQThread_ == QThread::currentThread()) {
+        uiThread_ = std::this_thread::get_id();
+        WatchWakeUp();
+    } else {
+        QMetaObject::invokeMethod(
+            app,
+            [this] {
+                uiThread_ = std::this_thread::get_id();
+                WatchWakeUp();
+            },
+            Qt::QueuedConnection);
     }
 }
 
 bool UiDispatcher::IsUiThread() const
 {
-    return std::this_thread::get_id() == uiThread_;
+    const std::thread::id ui = uiThread_.load();
+    if (ui != std::thread::id()) return std::this_thread::get_id() == ui;
+    // Made by a worker, before the user-interface thread came by.
+    return uiQThread_ && QThread::currentThread() == uiQThread_;
 }
 
 // Workers wake the event loop through an eventfd watched by a socket notifier rather than by
 // posting Qt events: nothing but the wake-up byte crosses into Qt, and the queued calls stay
 // under our own mutex (which also keeps the thread sanitizer's view of the hand-over exact).
-void UiDispatcher::CreateWakeUp()
+void UiDispatcher::WatchWakeUp()
 {
-    wakeFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    // Wake-ups written before the watch began leave the descriptor readable: the first
+    // activation drains them.
     if (wakeFd_ < 0) return;
     auto* notifier = new QSocketNotifier(wakeFd_, QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [this] {

@@ -3,6 +3,7 @@
 // Send waits for the step to finish (the synchronised call of TThread), Post does not.
 // The queue is our own, so a thread waiting on the user-interface thread for a worker
 // (TThread::WaitFor) can keep running the worker's pending steps instead of deadlocking.
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -12,10 +13,14 @@
 #include <string>
 #include <thread>
 
+class QThread;
+
 namespace platform {
 
 class UiDispatcher {
 public:
+    // Made by the first call: the program's entry calls it on the user-interface thread as soon
+    // as the application object exists, before any worker can ask.
     static UiDispatcher& Instance();
 
     // The thread that runs the Qt event loop (the one that created the application object),
@@ -48,9 +53,10 @@ private:
     };
     UiDispatcher();
     void ScheduleDrain();
-    void CreateWakeUp();
+    void WatchWakeUp();
 
-    std::thread::id uiThread_;
+    std::atomic<std::thread::id> uiThread_{};
+    QThread* uiQThread_ = nullptr;  // the application's thread, when there was one
     std::mutex mutex_;
     std::condition_variable cv_;
     std::deque<TQueued> queue_;

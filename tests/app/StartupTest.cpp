@@ -1,6 +1,8 @@
 #include <fcntl.h>
+#include <grp.h>
 #include <sched.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/ptrace.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -380,4 +382,197 @@ TEST_F(StartupTest, AStartBesideAnInstanceWaitingOnAFileNamesTheFolderOfTheFile)
     ::kill(pid, SIGKILL);
     ::waitpid(waiting, nullptr, __WALL);
     ::waitpid(pid, nullptr, 0);
+}
+
+namespace {
+
+constexpr uid_t kStranger = 4343;
+
+std::string LockFolderName()
+{
+    return "/noxcontrol-" + std::to_string(::getuid());
+}
+
+bool Exists(const std::string& path)
+{
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+mode_t Mode(const std::string& path)
+{
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+}  // namespace
+
+// Started without a runtime directory, the program keeps its lock in a folder of its own in
+// the temporary directory, made private. A link at that folder's name, or a folder others may
+// open, is not used: the lock goes to a private place instead, made now and said once, and
+// used from then on. Where no private folder can be had, the program runs without the lock.
+TEST_F(StartupTest, TheLockFolderInTheTemporaryDirectoryIsUsedOnlyWhenPrivate)
+{
+    QTemporaryDir top;
+    ASSERT_TRUE(top.isValid());
+    const std::string base = top.path().toStdString();
+    EXPECT_EQ(startup::LockFolder(base, base + "/none", base + "/none-instead", 1), base);
+    EXPECT_EQ(startup::LockFolder("", base, base + "/instead", 1), base + LockFolderName());
+    EXPECT_EQ(Mode(base + LockFolderName()), 0700u);
+    EXPECT_FALSE(Exists(base + "/instead"));
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+
+    for (const bool link : {true, false}) {
+        SCOPED_TRACE(link ? "a link" : "a folder others may open");
+        support::TestDialogs().Clear();
+        const std::string temporary = base + (link ? "/link" : "/open"), refused = temporary + LockFolderName();
+        ASSERT_EQ(::mkdir(temporary.c_str(), 0755), 0);
+        if (link) {
+            ASSERT_EQ(::symlink((base + LockFolderName()).c_str(), refused.c_str()), 0);
+        } else {
+            ASSERT_EQ(::mkdir(refused.c_str(), 0700), 0);
+            ASSERT_EQ(::chmod(refused.c_str(), 0755), 0);
+        }
+        const std::string instead = temporary + "-home/.cache/NoxControl/instance";
+        EXPECT_EQ(startup::LockFolder("", temporary, instead, 1), instead);
+        EXPECT_EQ(Mode(instead), 0700u);
+        ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+        EXPECT_EQ(support::TestDialogs().LastMessage().text,
+                  "The folder \"" + refused + "\" is not a private folder of this user's (another user made it, it " +
+                      "is a link, or others may open it). The lock against a second start of the program is kept " +
+                      "in \"" + instead + "\" from now on.");
+        // The next start keeps it there without a word, also once the folder could be used.
+        ASSERT_EQ(::remove(refused.c_str()), 0);
+        EXPECT_EQ(startup::LockFolder("", temporary, instead, 0), instead);
+        EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
+        EXPECT_FALSE(Exists(refused));
+    }
+
+    ASSERT_EQ(::mkdir((base + "/file").c_str(), 0755), 0);
+    std::ofstream(base + "/file" + LockFolderName()) << "x";
+    std::ofstream(base + "/file-instead") << "x";
+    support::TestDialogs().Clear();
+    SingleInstanceLock lock;
+    EXPECT_TRUE(
+        startup::CheckSingleInstance(lock, startup::LockFolder("", base + "/file", base + "/file-instead", 1), 1));
+    EXPECT_FALSE(lock.Held());
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+}
+
+// Another user made the lock's folder first, in a temporary directory everybody may write,
+// with links in it and a lock of his own held there: the program neither follows the links
+// nor takes his lock for its own running instance. The lock goes to the private place, and
+// it still refuses a second start there.
+TEST_F(StartupTest, AFolderAnotherUserMadeFirstIsNotTheLocksPlace)
+{
+    if (::geteuid() != 0) GTEST_SKIP() << "needs a second user";
+    QTemporaryDir shared(QStringLiteral("/tmp/nox-lockfolder-XXXXXX"));
+    QTemporaryDir home;
+    ASSERT_TRUE(shared.isValid() && home.isValid());
+    const std::string temporary = shared.path().toStdString(), theirs = temporary + LockFolderName();
+    ASSERT_EQ(::chmod(temporary.c_str(), 01777), 0);
+    const std::string mine = home.path().toStdString() + "/private", instead = home.path().toStdString() + "/instance";
+    ASSERT_EQ(::mkdir(mine.c_str(), 0711), 0);
+    std::ofstream(mine + "/thesis.odt") << "my thesis";
+
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t stranger = ::fork();
+    ASSERT_GE(stranger, 0);
+    if (stranger == 0) {
+        ::close(ready[0]);
+        if (::setgroups(0, nullptr) != 0 || ::setgid(kStranger) != 0 || ::setuid(kStranger) != 0) ::_exit(3);
+        if (::mkdir(theirs.c_str(), 0777) != 0 || ::chmod(theirs.c_str(), 0777) != 0) ::_exit(4);
+        const int fd = ::open((theirs + "/noxcontrol.lock").c_str(), O_RDWR | O_CREAT, 0666);
+        if (fd < 0 || ::flock(fd, LOCK_EX) != 0) ::_exit(5);
+        if (::symlink((mine + "/planted").c_str(), (theirs + "/noxcontrol.running").c_str()) != 0 ||
+            ::symlink((mine + "/thesis.odt").c_str(), (theirs + "/noxcontrol.lock.replace").c_str()) != 0)
+            ::_exit(6);
+        if (::write(ready[1], "r", 1) != 1) ::_exit(7);
+        for (;;) ::pause();
+    }
+    ::close(ready[1]);
+    // Ended however the test ends.
+    struct TEnd {
+        pid_t pid;
+        ~TEnd()
+        {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+    } end{stranger};
+    char word = 0;
+    ASSERT_EQ(::read(ready[0], &word, 1), 1);
+    ::close(ready[0]);
+
+    const AnsiString folder = startup::LockFolder("", temporary, instead, 1);
+    EXPECT_EQ(folder, instead);
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+    EXPECT_NE(support::TestDialogs().LastMessage().text.find("\"" + theirs + "\" is not a private folder"),
+              AnsiString::npos);
+    support::TestDialogs().Clear();
+    SingleInstanceLock lock;
+    EXPECT_TRUE(startup::CheckSingleInstance(lock, folder, 1));
+    EXPECT_TRUE(lock.Held());
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+    EXPECT_FALSE(Exists(mine + "/planted"));
+    {
+        // The next start looks in the same place, and is refused while the first runs.
+        EXPECT_EQ(startup::LockFolder("", temporary, instead, 1), instead);
+        SingleInstanceLock second;
+        EXPECT_FALSE(startup::CheckSingleInstance(second, instead, 1));
+        EXPECT_FALSE(second.TakeOverFromEndingHolder());
+        EXPECT_EQ(support::TestDialogs().LastMessage().text, "Program is already running!");
+        EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
+    }
+    std::string thesis;
+    std::getline(std::ifstream(mine + "/thesis.odt"), thesis);
+    EXPECT_EQ(thesis, "my thesis");
+    EXPECT_EQ(Mode(mine), 0711u);
+}
+
+// A link at the name of each of the lock's files is not followed, whoever put it there: the
+// lock is not taken through it, and nothing is made or locked where it points.
+TEST_F(StartupTest, ALinkAtALockFilesNameIsNotFollowed)
+{
+    QTemporaryDir dir, other;
+    ASSERT_TRUE(dir.isValid() && other.isValid());
+    const std::string folder = dir.path().toStdString(), elsewhere = other.path().toStdString();
+    const std::string lockFile = folder + "/noxcontrol.lock", victim = elsewhere + "/thesis.odt";
+    std::ofstream(victim) << "my thesis";
+
+    ASSERT_EQ(::symlink(victim.c_str(), lockFile.c_str()), 0);
+    {
+        SingleInstanceLock lock;
+        EXPECT_FALSE(lock.Acquire(folder));
+        EXPECT_NE(lock.Error().find(lockFile), AnsiString::npos) << lock.Error();
+        const int fd = ::open(victim.c_str(), O_RDONLY | O_CLOEXEC);
+        EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0) << "the file the link points to was locked";
+        ::close(fd);
+        // Running twice is less harm than not running at all.
+        EXPECT_TRUE(startup::CheckSingleInstance(lock, folder, 1));
+        EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+    }
+    ASSERT_EQ(::unlink(lockFile.c_str()), 0);
+    ASSERT_EQ(::symlink((elsewhere + "/planted-lock").c_str(), lockFile.c_str()), 0);
+    {
+        SingleInstanceLock lock;
+        EXPECT_FALSE(lock.Acquire(folder));
+    }
+    ASSERT_EQ(::unlink(lockFile.c_str()), 0);
+
+    ASSERT_EQ(::symlink((elsewhere + "/planted-running").c_str(), (folder + "/noxcontrol.running").c_str()), 0);
+    ASSERT_EQ(::symlink((elsewhere + "/planted-replace").c_str(), (folder + "/noxcontrol.lock.replace").c_str()), 0);
+    SingleInstanceLock first;
+    EXPECT_TRUE(first.Acquire(folder));
+    SingleInstanceLock second;
+    EXPECT_FALSE(second.Acquire(folder));
+    EXPECT_FALSE(second.TakeOverFromEndingHolder());
+    EXPECT_FALSE(second.EndingInstances().BeingEnded);
+
+    for (const char* planted : {"/planted-lock", "/planted-running", "/planted-replace"})
+        EXPECT_FALSE(Exists(elsewhere + planted)) << planted;
+    std::string thesis;
+    std::getline(std::ifstream(victim), thesis);
+    EXPECT_EQ(thesis, "my thesis");
 }

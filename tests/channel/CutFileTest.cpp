@@ -605,6 +605,7 @@ TEST_F(CutFileTest, AClosingRecordingThatCannotBeSavedIsOfferedAnotherPlace)
     EXPECT_FALSE(read.Damaged());
     EXPECT_EQ(read.Rows(), s.ValueSeries(0)->Count());
     EXPECT_EQ(read.WrittenName, elsewhere);
+    EXPECT_NE(std::find(read.Info.begin(), read.Info.end(), AnsiString(elsewhere)), read.Info.end());
 }
 
 // Another user holds every numbered name beside a part's (-2 to -999): the part goes to a

@@ -518,8 +518,8 @@ TEST_F(FaultTicksTest, Rs485SlavesTakeAStopOfTheWholeProgramAsAHoldWhateverTheir
                 << r.session->Channel();
         }
 
-        // Stopped 2 s after a tick for 5 s: the tick due in it runs at once when the program
-        // goes on, before the poll threads.
+        // Stopped 2 s after a tick for 5 s, the units' values changed meanwhile: the tick due
+        // in it runs at once when the program goes on, whether or not a poll thread has run.
         std::vector<int> rows;
         std::vector<TDateTime> lastX;
         for (TRig& r : rigs) {
@@ -527,10 +527,11 @@ TEST_F(FaultTicksTest, Rs485SlavesTakeAStopOfTheWholeProgramAsAHoldWhateverTheir
             lastX.push_back(r.session->ValueSeries(0)->GetxValue(rows.back() - 1));
         }
         ASSERT_TRUE(Await([&] { return AllQuiet(); }));
+        ++pattern;
+        for (TRig& r : rigs) SetPattern(*r.unit, pattern);
         deviceClock.AdvanceMs(5000);
         clock.AdvanceMs(7000);
-        for (TRig& r : rigs) TickRig(r, false, false);
-        ++pattern;
+        for (TRig& r : rigs) r.session->Tick();
         for (std::size_t i = 0; i < rigs.size(); ++i) {
             const TFastLineSeries* first = rigs[i].session->ValueSeries(0);
             ASSERT_EQ(first->Count(), rows[i] + 1) << i;

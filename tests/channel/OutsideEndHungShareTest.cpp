@@ -37,9 +37,10 @@
 
 namespace {
 
-constexpr const char* kChildEnv = "NOX_HUNG_SHARE_END_CHILD";  // the folder of lock and data file
-constexpr int kReportFd = support::kChildReportFd;             // child -> parent: what it shows
-constexpr int kGoFd = support::kChildGoFd;                     // parent -> child: the share answers
+// The folder of lock and data file, and after a ";" how long the end waits for the file (ms).
+constexpr const char* kChildEnv = "NOX_HUNG_SHARE_END_CHILD";
+constexpr int kReportFd = support::kChildReportFd;  // child -> parent: what it shows
+constexpr int kGoFd = support::kChildGoFd;          // parent -> child: the share answers
 
 class OutsideEndHungShareTest : public channeltest::ChannelFixture {};
 
@@ -75,7 +76,9 @@ TEST_F(OutsideEndHungShareTest, ChildRecordsOnAShareThatStopsAnswering)
 {
     const char* env = std::getenv(kChildEnv);
     if (!env) GTEST_SKIP() << "runs only as the child of AnOutsideEndTakesTheWindowsOffFirstAndAStartBesideItSaysSo";
-    const std::string dir(env);
+    const std::string args(env);
+    const std::string dir = args.substr(0, args.find(';'));
+    if (args.find(';') != std::string::npos) SetOutsideEndWriteMs(std::atoi(args.c_str() + args.find(';') + 1));
     comm::TCommTiming timing = comm::Timing();
     timing.ReadTimeoutMs = timing.ReplyWaitMs = 5000;
     comm::SetTiming(timing);
@@ -178,4 +181,40 @@ TEST(OutsideEndHungShareProcessTest, AnOutsideEndTakesTheWindowsOffFirstAndAStar
         EXPECT_TRUE(startup::CheckSingleInstance(next, dir, 1));
         EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
     }
+}
+
+// A file whose drive does not answer within the end's wait is left, and the standard error
+// output names it, its channel, and that its drive did not answer.
+TEST(OutsideEndHungShareProcessTest, AFileLeftAtTheEndIsNamedOnTheStandardErrorOutput)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const std::string dir = folder.path().toStdString(), errors = dir + "/stderr.txt";
+    pid_t pid = 0;
+    int goWriter = -1;
+    const int reportReader =
+        support::SpawnSelfReporting("OutsideEndHungShareTest.ChildRecordsOnAShareThatStopsAnswering",
+                                    std::string(kChildEnv) + "=" + dir + ";200", pid, "/dev/null", errors, &goWriter);
+    ASSERT_GE(reportReader, 0);
+    const auto said = [&] {
+        std::string text;
+        platform::ReadFileBytes(errors, text);
+        return text;
+    };
+    const std::string recording = NextLine(reportReader);
+    EXPECT_EQ(recording.rfind("recording ", 0), 0u) << recording << said();
+    ASSERT_EQ(::kill(pid, SIGTERM), 0);
+    EXPECT_EQ(NextLine(reportReader), "hung 0") << said();
+    // The share never answers: the end gives up on the file and the signal ends the process.
+    while (NextLine(reportReader) != "") {}
+    ::close(reportReader);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ::close(goWriter);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status << "\n" << said();
+    EXPECT_NE(said().find("The recording of channel 1 could not be written to " + dir +
+                          "/end_11.csv in time: its drive did not answer within 1 s\n"),
+              std::string::npos)
+        << said();
+    EXPECT_NE(said().find("1 recording file(s) could not be written in time\n"), std::string::npos) << said();
 }

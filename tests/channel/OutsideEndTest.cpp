@@ -5,6 +5,7 @@
 // exit()). The parent reads the file back with the program's own reader.
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTimer>
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <csignal>
@@ -30,6 +32,7 @@
 #include "app/RecordedDataFile.h"
 #include "app/SingleInstanceLock.h"
 #include "app/TfrmMainWindow.h"
+#include "channel/ChannelTexts.h"
 #include "channel/ProgramForms.h"
 #include "chart/series/TFastLineSeries.h"
 #include "platform/FileSave.h"
@@ -224,4 +227,57 @@ TEST(OutsideEndProcessTest, ASaveThatFailsAtTheEndFromOutsideIsSaid)
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status << "\n" << said;
     EXPECT_NE(said.find("The recording of channel 1 could not be saved to " + file + ": "), std::string::npos) << said;
     EXPECT_NE(said.find("1 recording file(s) could not be saved"), std::string::npos) << said;
+}
+
+// The line that every row was written stands in the protocol only once they are: a save that
+// fails at the end from outside leaves it out, and the failure follows the lines before it;
+// a save that succeeds puts it into the file and, once written, into the protocol.
+TEST_F(OutsideEndTest, TheLineThatEveryRowWasWrittenComesOnlyAfterTheirSave)
+{
+    const AnsiString why =
+        "The program was ended from outside (SIGTERM): the recording ends here, every row was written.";
+    for (const bool fails : {true, false}) {
+        SCOPED_TRACE(fails ? "the save fails" : "the save succeeds");
+        support::SimulatedUnitLine line;
+        CChannelSession s(fails ? 1 : 2);
+        ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(line, s));
+        ASSERT_NO_FATAL_FAILURE(Connect(s, Path(fails ? "fails.csv" : "works.csv")));
+        TickAfterCycle(s);
+        TickAfterCycle(s);
+        const std::string file = s.PartFileName();
+        if (fails) {
+            ASSERT_TRUE(channeltest::Await([] { return TDataFileSaveQueue::Instance().Idle(); }));
+            ASSERT_EQ(std::rename(file.c_str(), Path("moved.csv").c_str()), 0);
+            ASSERT_EQ(::mkdir(file.c_str(), 0755), 0);
+            ASSERT_EQ(::mkdir((file + "/in").c_str(), 0755), 0);
+        }
+        const std::vector<AnsiString> before = s.Memo(TSessionMemo::SerialData);
+        bool done = false, written = false;
+        ASSERT_TRUE(s.EndFromOutside(why, [&](bool ok) {
+            written = ok;
+            done = true;
+        }));
+        ASSERT_TRUE(channeltest::Await([&] { return done; }));
+        const std::vector<AnsiString>& protocol = s.Memo(TSessionMemo::SerialData);
+        ASSERT_GT(protocol.size(), before.size());
+        EXPECT_TRUE(std::equal(before.begin(), before.end(), protocol.begin()));
+        const auto saying = std::count_if(protocol.begin(), protocol.end(),
+                                          [&](const AnsiString& l) { return l.ends_with(" " + why); });
+        if (fails) {
+            EXPECT_FALSE(written);
+            EXPECT_EQ(saying, 0);
+            EXPECT_NE(protocol[before.size()].find(ChannelText(resources::RowSavingFailed) + " " + file),
+                      AnsiString::npos)
+                << protocol[before.size()];
+        } else {
+            EXPECT_TRUE(written);
+            EXPECT_EQ(saying, 1);
+            EXPECT_TRUE(protocol.back().ends_with(" " + why)) << protocol.back();
+            const TRecordedDataRead read = ReadRecordedDataFile(file);
+            ASSERT_TRUE(read.Loaded);
+            ASSERT_FALSE(read.EventProtocol.empty());
+            EXPECT_TRUE(read.EventProtocol.back().ends_with(" " + why)) << read.EventProtocol.back();
+            EXPECT_EQ(read.EventProtocol.size(), protocol.size());
+        }
+    }
 }

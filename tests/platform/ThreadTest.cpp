@@ -1,8 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -15,6 +25,7 @@
 #include "platform/UiDispatcher.h"
 #include "platform/UiThread.h"
 #include "support/ScriptedDialogs.h"
+#include "support/SpawnSelf.h"
 
 namespace {
 class SyncLoop : public TThread {
@@ -153,6 +164,70 @@ TEST(Dispatcher, PostRunsOnUiThreadFromWorkerAndOutlivesWorkThatThrows)
         throw std::runtime_error("callback fault");
     });
     EXPECT_TRUE(ui.WaitRunning([&] { return called && platform::BackgroundSavesIdle(); }, 5000));
+}
+
+namespace {
+constexpr const char* kDispatcherNotMadeEnv = "NOX_DISPATCHER_NOT_MADE";  // read by the tests' main
+}  // namespace
+
+// The child: nothing has made the dispatcher yet. A worker asks for it first, while the
+// user-interface thread waits for that worker without running its event loop (as it waits
+// at a start on the dispatcher's making, when it asks at the same moment). The worker gets
+// it without that thread; the thread then knows itself as the user-interface thread, and
+// what the worker queued runs from the event loop.
+TEST(DispatcherFirstCall, ChildAWorkerAsksFirst)
+{
+    if (!std::getenv(kDispatcherNotMadeEnv))
+        GTEST_SKIP() << "runs only as the child of AWorkerAskingFirstDoesNotWaitForTheUserInterfaceThread";
+    const auto report = [](const std::string& line) {
+        const std::string text = line + "\n";
+        if (::write(support::kChildReportFd, text.data(), text.size()) != ssize_t(text.size())) std::_Exit(4);
+    };
+    std::mutex mutex;
+    std::condition_variable madeCv;
+    bool made = false, workerCountsAsUi = true;
+    std::atomic<bool> ranOnUi{false};
+    std::thread worker([&] {
+        auto& ui = platform::UiDispatcher::Instance();
+        ui.Post([&] { ranOnUi = platform::UiDispatcher::Instance().IsUiThread(); });
+        std::lock_guard<std::mutex> lock(mutex);
+        workerCountsAsUi = ui.IsUiThread();
+        made = true;
+        madeCv.notify_all();
+    });
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        if (!madeCv.wait_for(lock, std::chrono::seconds(30), [&] { return made; })) {
+            report("the worker waits for the user-interface thread");
+            std::_Exit(0);  // the worker cannot be ended
+        }
+    }
+    worker.join();
+    auto& ui = platform::UiDispatcher::Instance();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!ranOnUi && std::chrono::steady_clock::now() < deadline)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    bool otherIsUi = true;
+    std::thread([&] { otherIsUi = platform::UiDispatcher::Instance().IsUiThread(); }).join();
+    report(std::string(workerCountsAsUi ? "worker counts as ui" : "worker apart") + ", " +
+           (ui.IsUiThread() ? "ui known" : "ui unknown") + ", " + (otherIsUi ? "other counts as ui" : "other apart") +
+           ", " + (ranOnUi ? "queued ran" : "queued did not run"));
+}
+
+TEST(DispatcherFirstCall, AWorkerAskingFirstDoesNotWaitForTheUserInterfaceThread)
+{
+    pid_t pid = 0;
+    const int report = support::SpawnSelfReporting("DispatcherFirstCall.ChildAWorkerAsksFirst",
+                                                   std::string(kDispatcherNotMadeEnv) + "=1", pid);
+    ASSERT_GE(report, 0);
+    std::string said;
+    char c = 0;
+    pollfd p{report, POLLIN, 0};
+    while (said.find('\n') == std::string::npos && ::poll(&p, 1, 90000) > 0 && ::read(report, &c, 1) == 1) said += c;
+    ::close(report);
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    EXPECT_EQ(said, "worker apart, ui known, other apart, queued ran\n");
 }
 
 #ifndef NDEBUG

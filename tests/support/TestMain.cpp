@@ -4,13 +4,12 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <cstdlib>
 
 #include "platform/Dialogs.h"
 #include "platform/UiDispatcher.h"
+#include "support/PrivateSettings.h"
 #include "support/ScriptedDialogs.h"
 
 int main(int argc, char** argv)
@@ -25,15 +24,9 @@ int main(int argc, char** argv)
     ::setenv("TMPDIR", own.path().toLocal8Bit().constData(), 1);
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName("NoxControlTest");
-    // Settings the program keeps (folders of file dialogs, editor options) go to the test
-    // user's folders, never to the real user's, and to this process's own folder: test
-    // programs run side by side, and one that clears or writes the settings must not change
-    // what another reads.
-    QStandardPaths::setTestModeEnabled(true);
-    const QString settings = own.path();
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings);
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings);
-    platform::UiDispatcher::Instance();
+    support::KeepSettingsIn(own.path());
+    // A child that tests the dispatcher's first call makes it itself.
+    if (!std::getenv("NOX_DISPATCHER_NOT_MADE")) platform::UiDispatcher::Instance();
     // No test may ever block on a modal box: unscripted boxes answer with their default.
     static support::ScriptedDialogs dialogs;
     platform::SetDialogs(&dialogs);
