@@ -541,6 +541,7 @@ constexpr std::string_view LanguageTable[] = {
     /* 525 */ "seine Endaktion (die Temperierung des Geräts ausschalten) konnte nicht gesendet werden: ", "its end action (switching the unit's temperature control off) could not be sent: ", "",
     /* 526 */ "$1: Die Endaktion des Temperierprogramms \"$2\", die Temperierung des Geräts auszuschalten, wurde nicht ausgeführt: Das Gerät antwortet wieder, seine Temperierung ist eingeschaltet, mit dem Sollwert $3 °C.", "$1: the end action of the temperature program \"$2\", switching the unit's temperature control off, was not carried out: the unit answers again and its temperature control is on, with the setpoint $3 °C.", "",
     /* 527 */ "Der Ordner $1 ist kein privater Ordner dieses Benutzers (ein anderer Benutzer hat ihn angelegt, er ist ein Link oder andere dürfen ihn öffnen). Die Sperre gegen einen zweiten Start des Programms liegt von jetzt an in $2.", "The folder $1 is not a private folder of this user's (another user made it, it is a link, or others may open it). The lock against a second start of the program is kept in $2 from now on.", "",
+    /* 528 */ " Die Werte des Geräts sind seit $1 nicht alle erneuert: die Punkte sind Fehlerpunkte, bis jeder Wert wieder abgefragt ist.", " The unit's values have not all been renewed since $1: the points are error points until every value has been fetched again.", "",
 };
 // clang-format on
 
