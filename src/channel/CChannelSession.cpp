@@ -404,6 +404,7 @@ void CChannelSession::AddMemoLine(TSessionMemo memo, const AnsiString& added)
     const AnsiString line =
         memo == TSessionMemo::SerialData || memo == TSessionMemo::Protocol ? StampedOnRowsClock(added) : added;
     FMemos[std::size_t(memo)].push_back(line);
+    if (memo == TSessionMemo::SerialData) ++FProtocolLines;
     if (memo != TSessionMemo::SerialData && memo != TSessionMemo::Connections) ++FMemoChanges;
     if (OnMemoLineAdded) OnMemoLineAdded(memo, line);
 }

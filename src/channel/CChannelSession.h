@@ -533,6 +533,18 @@ private:
     bool FClosing = false;            // Close waits for the closing save
     bool FRolloverFailed = false;     // its write failed: tried again at the next save check
     bool FWarningOpen = false;        // the communication warning waits for its OK
+    // Every error row has a line that says why, or one before it since the last good row
+    // that covers it: the event protocol's lines so far, those at the last good row (or the
+    // recording's start) and when that was.
+    std::uint64_t FProtocolLines = 0;
+    std::uint64_t FProtocolLinesAtGood = 0;
+    std::int64_t FLastGoodTicks = 0;
+    // An error row whose values are outdated or not renewed in time, without a line of its
+    // own (no fault of an exchange, which the poll thread names): owed by the tick's status,
+    // said once the tick's lines of missed ticks and holds are written, unless a line since
+    // the last good row covers it.
+    bool FExplainOwed = false;
+    void ExplainErrorRow();
     // One more error tick towards the "too many communication errors" warning; none comes
     // while the unit has answered again since its last fault.
     void CountErrorTick(bool answeredAgain);

@@ -161,6 +161,8 @@ void CChannelSession::StartTimeAxis()
     else
         AwaitFirstPoint(ticks);
     AddProtocolLine(" " + ChannelText(RowFileName) + " " + PartFileName());
+    FProtocolLinesAtGood = FProtocolLines;
+    FLastGoodTicks = ticks;
 }
 
 void CChannelSession::AwaitFirstPoint(std::int64_t ticks)
@@ -255,6 +257,7 @@ bool CChannelSession::Tick()
     const TClocks clocks = ReadClocks();
     const std::int64_t ticks = clocks.Ticks;
     if (FRecordingSuspended) {
+        FExplainOwed = false;
         FLastRowTicks = -1;  // a recording that waits misses nothing
         FollowWallClock(clocks);
         GrowPartFile(ticks);
@@ -264,6 +267,12 @@ bool CChannelSession::Tick()
 
     const bool ownRow = RecordMissedTicks(ticks);
     FollowWallClock(clocks);
+    // After the lines of missed ticks and holds: an error row they do not cover says why.
+    ExplainErrorRow();
+    if (FValuesShownCurrent) {
+        FProtocolLinesAtGood = FProtocolLines;
+        FLastGoodTicks = ticks;
+    }
     if (ownRow) {
         const TDateTime x = ElapsedWallClock(ticks) - FTimeOrigin;
         const int recorded = std::min(FSeriesCount, ValueSeriesTotal);
@@ -379,6 +388,9 @@ AnsiString CChannelSession::UpdateStatusText()
         // The unit is not being read now: whatever it answered before does not end the errors.
         channel->NoteFault();
         if (!counted && !passed) CountErrorTick(channel->AnsweredSinceFault());
+        // A request that waits out its time-out is named by the poll thread; values too old
+        // without a failed exchange are named here.
+        FExplainOwed = !channel->RequestOverdue();
         return ChannelText(RowErrorExclamation);
     }
     // After a fault, until every polled command has been answered again, some values are
@@ -387,7 +399,10 @@ AnsiString CChannelSession::UpdateStatusText()
     // count neither grows nor starts again: these ticks are errors, but no new fault was seen.
     // A fault the poll thread went past is no error of this point by itself: once every
     // polled command has been answered after it, the values are the unit's current ones.
-    if (channel && (channel->ValuesOutdated == 1 || channel->PollThreadHeld())) return ChannelText(RowErrorExclamation);
+    if (channel && (channel->ValuesOutdated == 1 || channel->PollThreadHeld())) {
+        FExplainOwed = true;
+        return ChannelText(RowErrorExclamation);
+    }
     FValuesShownCurrent = true;
     if (FTickCount == 0) {
         AddProtocolLine(ChannelText(RowNewRecordingStarted));
@@ -399,6 +414,12 @@ AnsiString CChannelSession::UpdateStatusText()
         if (channel) channel->TakeFirstFaultTicks();
     }
     return {};
+}
+
+void CChannelSession::ExplainErrorRow()
+{
+    if (!std::exchange(FExplainOwed, false) || FValuesShownCurrent || FProtocolLines != FProtocolLinesAtGood) return;
+    AddProtocolLine(ChannelText(RowValuesNotRenewed, {FormatDateTime("hh:nn:ss", ElapsedWallClock(FLastGoodTicks))}));
 }
 
 bool CChannelSession::IsErrorLabel(const AnsiString& label)

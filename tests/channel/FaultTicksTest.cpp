@@ -433,9 +433,27 @@ TEST_F(FaultTicksTest, Rs485NeighboursWaitingBehindASilentSlaveRecordNoOldValueA
               ChannelText(resources::RowErrorExclamation));
     deviceClock.AdvanceMs(asked + bound + 1 - CChannel::SteadyMs());
     clock.AdvanceMs(1000);
+    const std::size_t lines = stuck.session->Memo(TSessionMemo::SerialData).size();
     stuck.session->Tick();
     EXPECT_EQ(stuck.session->ValueSeries(0)->GetXLabel(stuck.session->ValueSeries(0)->Count() - 1),
               ChannelText(resources::RowErrorExclamation));
+    // No exchange of its own failed, so no fault names it: the row says why, once for the run
+    // of such rows.
+    const AnsiString why = ChannelText(resources::RowValuesNotRenewed);
+    const AnsiString whyEnd = why.substr(why.find("$1") + 2);
+    auto explained = [&] {
+        int n = 0;
+        for (const AnsiString& l : stuck.session->Memo(TSessionMemo::SerialData))
+            n += l.find(whyEnd) != AnsiString::npos;
+        return n;
+    };
+    ASSERT_EQ(stuck.session->Memo(TSessionMemo::SerialData).size(), lines + 1);
+    EXPECT_EQ(explained(), 1);
+    clock.AdvanceMs(1000);
+    stuck.session->Tick();
+    EXPECT_EQ(stuck.session->ValueSeries(0)->GetXLabel(stuck.session->ValueSeries(0)->Count() - 1),
+              ChannelText(resources::RowErrorExclamation));
+    EXPECT_EQ(explained(), 1);
     bus.unlock();
     for (const TRig& r : rigs) ASSERT_TRUE(r.session->Close());
 }
