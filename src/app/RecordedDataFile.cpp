@@ -1068,9 +1068,12 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
             case None: break;
         }
     }
-    if (!complete)
-        r.Problems.push_back(
-            {endsInData ? TDataFileProblemKind::CutShort : TDataFileProblemKind::MissingSections, 0, {}});
+    // The program writes a file's sections and its end behind its rows at every write: a file
+    // with sound rows that ends before "$;", in its rows or in its sections, was cut short.
+    if (!complete && hasHeader && badRows == 0)
+        r.Problems.push_back({TDataFileProblemKind::CutShort, endsInData ? 0 : int(lines.size()), {}});
+    else if (!complete)
+        r.Problems.push_back({TDataFileProblemKind::MissingSections, 0, {}});
     return r;
 }
 

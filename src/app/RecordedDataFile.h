@@ -110,8 +110,9 @@ enum class TDataFileProblemKind {
     BadRow,             // a data row with a field that is not a number, or too few values
     BadTime,            // a data row whose time is no date and time a calendar can name
     ExtraColumns,       // more series columns than the chart holds; the rest are not loaded
-    MissingSections,    // the file ends before its sections or without "$;"
-    CutShort,           // the file ends after sound rows: cut off while it was written (Detail: the
+    MissingSections,    // the file ends before its rows, or after faulty rows without "$;"
+    CutShort,           // the file ends after sound rows, in them (Line 0) or in its sections (Line:
+                        // its last line), without "$;": cut off while it was written (Detail: the
                         // name its side file would have)
     PendingWriteWaits,  // a side file of an unfinished write is beside it but does not fit it
 };

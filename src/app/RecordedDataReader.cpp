@@ -252,7 +252,7 @@ AnsiString DataFileProblemsText(const TRecordedDataRead& data)
                              "The file is incomplete (its end \"$;\" is missing).");
                 break;
             case TDataFileProblemKind::CutShort:
-                text += TextWithName(CurrentText(RowFileCutShort),
+                text += TextWithName(CurrentText(p.Line > 0 ? RowFileCutInSections : RowFileCutShort),
                                      p.Detail.empty() ? "*" + std::string(platform::PendingWriteSuffix) : p.Detail);
                 break;
             case TDataFileProblemKind::PendingWriteWaits:

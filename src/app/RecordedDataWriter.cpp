@@ -384,8 +384,10 @@ void TDataFileSaveQueue::WakeWorker(int takenBySelf)
     JoinEnded();
     // Another worker when more files wait than workers are free to take them: the busy ones
     // may be held by a drive that does not answer.
-    if (!FStop && int(FReady.size()) - takenBySelf > FIdleWorkers && int(FWorkers.size()) < MaxWorkers)
+    if (!FStop && int(FReady.size()) - takenBySelf > FIdleWorkers && int(FWorkers.size()) < MaxWorkers) {
         FWorkers.emplace_back([this] { Run(); });
+        ++FStarted;
+    }
     FWake.notify_one();
 }
 
@@ -484,18 +486,29 @@ void TDataFileSaveQueue::Finished(std::function<void()> onUiThread, std::functio
         std::move(thrown));
 }
 
+bool TDataFileSaveQueue::SpareWorker() const
+{
+    // Each file in the queue's care (one that grows, waits or is written) may want a worker
+    // at the next tick; those beyond them, and beyond the one that waits, are spare.
+    const size_t running = FWorkers.size() - FEnded.size();
+    return FIdleWorkers > 1 && running > std::max<size_t>(1, FFiles.size());
+}
+
 void TDataFileSaveQueue::Run()
 {
     std::unique_lock<std::mutex> lock(FMutex);
+    ++FIdleWorkers;
     while (true) {
-        // One worker waits for the next file; another with nothing to do ends (a file that
-        // comes while the waiting one is busy starts one again).
-        if (FReady.empty() && !FStop && FIdleWorkers > 0) {
+        // One worker waits for the next file, and one for each other file that grows or waits;
+        // another with nothing to do ends (one started while a drive did not answer, or when
+        // many files came at once). Workers are not started and ended at every tick of the
+        // growing files.
+        FWake.wait(lock, [this] { return FStop || !FReady.empty() || SpareWorker(); });
+        if (FReady.empty() && !FStop) {
+            --FIdleWorkers;
             FEnded.push_back(std::this_thread::get_id());
             return;
         }
-        ++FIdleWorkers;
-        FWake.wait(lock, [this] { return FStop || !FReady.empty(); });
         --FIdleWorkers;
         // Saves still queued when the program ends are written all the same.
         if (FReady.empty()) return;
@@ -507,9 +520,10 @@ void TDataFileSaveQueue::Run()
         Job job = std::move(file.Jobs.front());
         file.Jobs.pop_front();
         lock.unlock();
+        int handed = 0;  // results no one waits for: done once this worker waits again
         switch (job.kind) {
             case TJobKind::Save: RunSave(job, file.Growing); break;
-            case TJobKind::Append: RunAppend(job, file.Growing); break;
+            case TJobKind::Append: handed = RunAppend(job, file.Growing); break;
             case TJobKind::End:
                 if (file.Growing) {
                     // What was kept goes into the file; no one waits for the result.
@@ -536,8 +550,20 @@ void TDataFileSaveQueue::Run()
             // This worker takes the first file that waits; another one may have to take
             // this one, in case the first hangs.
             WakeWorker(1);
-        } else if (!file.Growing)
+        } else if (!file.Growing) {
             FFiles.erase(path);
+        }
+        // This worker waits again before what it wrote counts as done: whoever finds the
+        // queue idle finds it waiting, and the next tick's files need start no other.
+        ++FIdleWorkers;
+        // Workers that waited for the ticks of a file that ended are spare now.
+        if (SpareWorker()) FWake.notify_all();
+        if (handed > 0) {
+            FPending -= handed;
+            lock.unlock();
+            platform::UiDispatcher::Instance().Wake();
+            lock.lock();
+        }
     }
 }
 
@@ -648,7 +674,7 @@ void TDataFileSaveQueue::RunSave(Job& job, std::unique_ptr<TGrowingFileState>& g
         std::move(job.thrown));
 }
 
-void TDataFileSaveQueue::RunAppend(Job& job, std::unique_ptr<TGrowingFileState>& growing)
+int TDataFileSaveQueue::RunAppend(Job& job, std::unique_ptr<TGrowingFileState>& growing)
 {
     std::string error;
     TGrowResult result = TGrowResult::Rewrite;
@@ -661,14 +687,9 @@ void TDataFileSaveQueue::RunAppend(Job& job, std::unique_ptr<TGrowingFileState>&
         }
         if (result != TGrowResult::Written && result != TGrowResult::FolderReplaced) growing.reset();
     }
-    if (result == TGrowResult::Written && !job.reportWritten) {
-        {
-            std::lock_guard<std::mutex> lock(FMutex);
-            FPending -= int(job.grown.size());
-        }
-        platform::UiDispatcher::Instance().Wake();
-        return;
-    }
+    // Written is told to no one unless asked for: the appends are done once the worker waits
+    // again (see Run).
+    if (result == TGrowResult::Written && !job.reportWritten) return int(job.grown.size());
     // Every append merged into the job hears its result, in the order they came, as each
     // would have (after a failure the file grows no more: later appends hear Rewrite, and
     // the caller heeds the first result it hears).
@@ -678,6 +699,7 @@ void TDataFileSaveQueue::RunAppend(Job& job, std::unique_ptr<TGrowingFileState>&
                 if (done) done(result, error);
             },
             std::move(grown.thrown));
+    return 0;
 }
 
 bool TDataFileSaveQueue::MergeAppend(Job& into, TGrowingRows& rows)

@@ -202,9 +202,12 @@ public:
     std::int64_t RunningSince(const std::string& path) const;
     // How many times appended data were synced to the disk.
     std::int64_t SyncCount() const { return FSyncs.load(); }
-    // Workers running now (busy or idle). One waits for work; the others end once they find
-    // none (those started while a drive did not answer, or when many files came at once, are
-    // not kept for the rest of a long run).
+    // How many workers were started so far.
+    std::int64_t WorkersStarted() const { return FStarted.load(); }
+    // Workers running now (busy or idle). One waits for work, and one for each other file
+    // that grows or waits; the others end once they find none (those started while a drive
+    // did not answer, or when many files came at once, are not kept for the rest of a long
+    // run, nor those of recordings that ended).
     int Workers() const;
 
 private:
@@ -247,7 +250,8 @@ private:
 
     void Run();
     void RunSave(Job& job, std::unique_ptr<TGrowingFileState>& growing);
-    void RunAppend(Job& job, std::unique_ptr<TGrowingFileState>& growing);
+    // The appends done that no one hears of (their count), or 0 when their results were posted.
+    int RunAppend(Job& job, std::unique_ptr<TGrowingFileState>& growing);
     TGrowResult Append(TGrowingFileState& file, Job& job, std::string& error);
     // Merges an append into the append that waits last for its file, when writing them as
     // one gives the file and the results writing them one by one gives; false (nothing
@@ -278,9 +282,12 @@ private:
     bool FStop = false;
     bool FFailureShown = false;  // user-interface thread: a failed save's box is open
     std::atomic<std::int64_t> FSyncs{0};
+    std::atomic<std::int64_t> FStarted{0};
     std::vector<std::thread> FWorkers;
     // Workers that ended and are still to be joined (guarded by FMutex).
     std::vector<std::thread::id> FEnded;
     // With FMutex held: joins the workers that ended.
     void JoinEnded();
+    // With FMutex held, by a worker that waits: whether it may end (see Run).
+    bool SpareWorker() const;
 };

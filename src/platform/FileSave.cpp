@@ -78,13 +78,17 @@ bool TrustedUser(uid_t uid)
 }
 
 // A link is followed only when no other user could have put it there: it is the user's
-// own, or nobody but the user may write its folder. A folder that its group or others may
-// write (by its mode, or by an ACL, which then shows in the group bits) is shared whoever
-// owns it, and so is another user's folder, whose owner may change its mode at will.
+// own, or nobody but the folder's owner may write its folder and the link is that owner's
+// (as the system's own rule for links takes the owner of a folder at its word: a lab
+// account's `current` link in its own folder, the user's own link on a share that shows
+// another number for the user). A folder that its group or others may write (by its mode,
+// or by an ACL, which then shows in the group bits) is shared whoever owns it: there only
+// the user's own links are followed.
 bool MayFollowLink(const struct stat& linkStat, const struct stat& folder)
 {
     if (TrustedUser(linkStat.st_uid)) return true;
-    return TrustedUser(folder.st_uid) && (folder.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+    return (TrustedUser(folder.st_uid) || linkStat.st_uid == folder.st_uid) &&
+           (folder.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
 // A folder opened as itself: what is then done by a name in it is done in that folder,

@@ -31,7 +31,8 @@ std::uint32_t Crc32Combine(std::uint32_t crcA, std::uint32_t crcB, std::uint64_t
 // A symbolic link is judged by what it points to; it is refused, with the reason and its
 // name, when it points to no file (a file made new is never made through a link) or when
 // another user could have put it there: it is followed only when it is the user's own (or
-// the system's), or when nobody but the user may write its folder. The same holds for a link
+// the system's), or when nobody but the user (or the system) may write its folder, or when
+// nobody but the folder's owner may write it and the link is that owner's. The same holds for a link
 // in place of a folder on the way to the file (another user who may write the folder above
 // could have renamed the folder and put a link there). A path that ends in "/" checks only
 // that a new file may be made in that folder.

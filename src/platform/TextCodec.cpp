@@ -283,9 +283,12 @@ bool ReadTextLines(const std::string& path, std::vector<AnsiString>& lines, std:
 
 bool WriteTextLines(const std::string& path, const std::vector<AnsiString>& lines, std::string* error)
 {
-    std::string out;
+    // Windows-1252 as the program's files have always been, unless a character would be lost
+    // in it: then the whole file is UTF-8 behind a byte-order mark, as the readers take it.
+    const bool utf8 = !std::all_of(lines.begin(), lines.end(), [](const AnsiString& l) { return FitsCp1252(l); });
+    std::string out = utf8 ? "\xEF\xBB\xBF" : "";
     for (const auto& l : lines) {
-        out += Utf8ToCp1252(l);
+        out += utf8 ? Utf8WithCp1252Bytes(l) : Utf8ToCp1252(l);
         out += "\r\n";
     }
     return SaveFileAtomic(path, out, error);

@@ -49,7 +49,10 @@ bool ReadRegularFile(const std::string& path, std::uint64_t maxBytes, std::strin
 bool ReadFileBytes(const std::string& path, std::string& bytes, std::string* error = nullptr);
 // Reads a text file of either encoding into UTF-8 lines.
 bool ReadTextLines(const std::string& path, std::vector<AnsiString>& lines, std::string* error = nullptr);
-// Writes UTF-8 lines as Windows-1252 with CR LF after every line, by an atomic save.
+// Writes UTF-8 lines as Windows-1252 with CR LF after every line, by an atomic save. When a
+// line holds a character that Windows-1252 has not, the file is UTF-8 behind a byte-order
+// mark instead, so that it reads back as written (a byte that is no UTF-8 is taken as the
+// Windows-1252 character it is, as in Utf8WithCp1252Bytes).
 bool WriteTextLines(const std::string& path, const std::vector<AnsiString>& lines, std::string* error = nullptr);
 
 }  // namespace platform

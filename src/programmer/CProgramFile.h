@@ -2,7 +2,8 @@
 // The temperature-program file (".tp"): a prelude line with the header "ZQ1.0.0.0", an
 // "[INIT]" section with the program settings and a "[DATA]" section with one line per
 // segment, every field followed by ';', ended by "§;" and "$;". Windows-1252 with CR LF on
-// disk; numbers with the program's decimal separator.
+// disk (UTF-8 behind a byte-order mark when a name holds a character Windows-1252 has not);
+// numbers with the program's decimal separator.
 //
 // A file comes from the user's disk, so the reader checks every field and either returns the
 // whole program or an error: it never hands back part of a file.

@@ -490,3 +490,47 @@ TEST_F(SharedFolderTest, ASaveUnderANameAnotherUsersFileHoldsSaysSo)
         ASSERT_EQ(::unlink(held.c_str()), 0);
     }
 }
+
+// A link that the owner of its folder put there, in a folder nobody else may write (a lab
+// account's `current` link to this year's folder), is followed on the way to a save and at
+// a file's name, as the system follows it. The same owner's link in a folder that others may
+// write (the group, or everyone with the sticky bit) is still not followed.
+TEST_F(SharedFolderTest, TheFolderOwnersLinkIsFollowedWhereNobodyElseMayWrite)
+{
+    if (!root) GTEST_SKIP() << "needs a second user";
+    const std::string lab = ReachableTop() + "/lab";
+    const std::string year = lab + "/2026";
+    for (const std::string& f : {lab, year}) {
+        ASSERT_EQ(::mkdir(f.c_str(), 0755), 0);
+        Stranger(f);
+    }
+    const std::string current = PlantLink(lab + "/current", "2026");
+    std::string err;
+    EXPECT_TRUE(CheckWritable(current + "/run_11.csv", &err)) << err;
+    EXPECT_TRUE(SaveFileAtomic(current + "/run_11.csv", "saved", &err)) << err;
+    EXPECT_EQ(Bytes(year + "/run_11.csv"), "saved");
+    TGrowingFile file;
+    ASSERT_TRUE(file.Create(current + "/run_12.csv", "head\r\nend\r\n", &err)) << err;
+    EXPECT_TRUE(file.WriteFrom(6, "row 1\r\nend\r\n", &err)) << err;
+    file.Close();
+    EXPECT_EQ(Bytes(year + "/run_12.csv"), "head\r\nrow 1\r\nend\r\n");
+    const std::string latest = PlantLink(year + "/latest.csv", "run_11.csv");
+    EXPECT_TRUE(SaveFileAtomic(latest, "through the owner's link", &err)) << err;
+    EXPECT_EQ(Bytes(year + "/run_11.csv"), "through the owner's link");
+    EXPECT_TRUE(IsLink(latest));
+
+    const std::string planted =
+        current +
+        ": a symbolic link that another user could have put there is not followed (it may point to any of "
+        "your files)";
+    for (const mode_t mode : {mode_t(02775), mode_t(01777)}) {
+        SCOPED_TRACE(mode);
+        ASSERT_EQ(::chmod(lab.c_str(), mode), 0);
+        EXPECT_FALSE(SaveFileAtomic(current + "/run_11.csv", "not saved", &err));
+        EXPECT_EQ(err, planted);
+        EXPECT_FALSE(file.Create(current + "/run_13.csv", "head\r\n", &err));
+        EXPECT_EQ(err, planted);
+    }
+    EXPECT_EQ(Bytes(year + "/run_11.csv"), "through the owner's link");
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(year + "/run_13.csv")));
+}

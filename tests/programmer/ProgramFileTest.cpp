@@ -216,6 +216,30 @@ TEST(ProgramFileFormat, EverySegmentKindSurvivesWriteAndRead)
     ExpectSameProgram(f, back);
 }
 
+// A name with a character Windows-1252 has not (a Greek letter, Chinese) reads back as it was
+// written, and so do the Windows-1252 ones beside it; a file without such a name stays
+// Windows-1252 byte for byte.
+TEST(ProgramFileFormat, NamesBeyondWindows1252ReadBackAsWritten)
+{
+    TProgramFile f = Example();
+    f.Segments[0].Name = "\xCE\x94T-Rampe K\xC3\xBChlen \xE2\x82\xAC";  // ΔT-Rampe Kühlen €
+    f.Segments[1].Name = "\xE5\x8D\x87\xE6\xB8\xA9";                    // 升温
+    TempDir dir;
+    AnsiString error;
+    ASSERT_TRUE(programfile::Write(dir / "wide.tp", f, &error)) << error;
+    TProgramFile back;
+    bool readable = false;
+    ASSERT_TRUE(programfile::Read(dir / "wide.tp", back, &readable, &error)) << error;
+    ExpectSameProgram(f, back);
+    EXPECT_EQ(Bytes(dir / "wide.tp").find('?'), std::string::npos);
+
+    const std::string plain = dir / "plain.tp";
+    ASSERT_TRUE(programfile::Write(plain, Example(), &error)) << error;
+    const std::string bytes = Bytes(plain);
+    EXPECT_EQ(bytes.substr(0, 2), "\xA7;");
+    EXPECT_FALSE(platform::IsValidUtf8(bytes));
+}
+
 TEST(ProgramFileFormat, EncodingsAndLineEndsReadAlike)
 {
     TProgramFile heat, other;
