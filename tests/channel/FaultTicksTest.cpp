@@ -1423,90 +1423,96 @@ TEST_F(FaultTicksTest, AStopThatBeganAfterATickWasDueIsNamedByThatTick)
 }
 
 // A unit silent from inside the data file's dialog until 5 s after the recording's start, at
-// 5 s and at 60 s: the first point is an error point as soon as the first cycle has failed,
+// 5 s and at 60 s, over TCP/IP and RS232: the first point is an error point as soon as the first cycle has failed,
 // the unit is asked again within seconds and not only at the next tick, each tick while it
 // is silent is an error row at its own time after its time-out line, and the first tick after
 // it has answered again is good and holds its values of then.
 TEST_F(FaultTicksTest, AUnitSilentAtTheStartIsAskedAgainAndTheFirstTickAfterItAnswersIsGood)
 {
     int channel = 0;
-    for (const int interval : {5, 60}) {
-        SCOPED_TRACE(interval);
-        support::SimulatedUnitLine line;
-        CChannelSession s(++channel);
-        ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(line, s));
-        support::SimulatedUnit& unit = line.First();
-        s.Settings.Interval = IntToStr(interval);
-        SetPattern(unit, 1);
-        support::TestDialogs().OnFileDialog = [&](const platform::FileDialogRequest&) {
-            clock.AdvanceMs(30000);
-            deviceClock.AdvanceMs(30000);
-            SetPattern(unit, 2);
-            unit.InjectFault(support::UnitFault::NoReply, -1);
-        };
-        support::TestDialogs().QueueFileName(Path(("silent" + std::to_string(channel)).c_str()));
-        ASSERT_TRUE(s.EstablishConnection());
-        ASSERT_NO_FATAL_FAILURE(ConfirmIdentification(s));
-        support::TestDialogs().OnFileDialog = nullptr;
-        ASSERT_TRUE(s.IsConnected());
-        CChannel* c = s.ChannelObject();
-        TFastLineSeries* first = s.ValueSeries(0);
-        const AnsiString err = ChannelText(resources::RowErrorExclamation);
-        // Requests after `before` went out, the last one failed, none waits, and the poll thread
-        // has seen the fault (it passed twice since).
-        CTransceiver* poll = TransceiverThreads[channel];
-        auto failed = [&](int before) {
-            if (!Await([&] { return Requests(unit) > before && c->CommError == 1 && !c->RequestPending(); }))
-                return false;
-            const int passes = poll->PassCount;
-            return Await([&] { return poll->PassCount >= passes + 2; });
-        };
-        auto timeouts = [&] {
-            int n = 0;
-            for (const AnsiString& l : s.Memo(TSessionMemo::SerialData)) n += l.find(" Timeout !") != AnsiString::npos;
-            return n;
-        };
-        // The first point: an error point at the start, as soon as the first request failed.
-        ASSERT_TRUE(Await([&] { return first->Count() >= 1; }));
-        EXPECT_EQ(first->GetXLabel(0), err);
-        const TDateTime start = first->GetxValue(0);
-        ASSERT_TRUE(failed(0));
-        EXPECT_GE(timeouts(), 1);
-        // Asked again after a few seconds, though the next tick is further away.
-        int before = Requests(unit);
-        clock.AdvanceMs(interval == 5 ? 2500 : 3000);
-        ASSERT_TRUE(failed(before));
-        if (interval == 5) {
-            // A tick while it is silent: an error row at its own time, its time-out named.
-            clock.AdvanceMs(2500);
-            before = Requests(unit);
-            const int lines = timeouts();
-            s.Tick();
-            ASSERT_EQ(first->Count(), 2);
-            EXPECT_EQ(first->GetXLabel(1), err);
-            EXPECT_NEAR((first->GetxValue(1) - start) * SecsPerDay, 5.0, 0.001);
-            EXPECT_GE(lines, 2);
+    for (const bool serial : {false, true})
+        for (const int interval : {5, 60}) {
+            SCOPED_TRACE(std::string(serial ? "RS232, " : "TCP/IP, ") + std::to_string(interval) + " s");
+            support::SimulatedUnitLine line;
+            CChannelSession s(++channel);
+            if (serial) {
+                ASSERT_NO_FATAL_FAILURE(UseOwnSerialUnit(line, s));
+            } else {
+                ASSERT_NO_FATAL_FAILURE(UseOwnTcpUnit(line, s));
+            }
+            support::SimulatedUnit& unit = line.First();
+            s.Settings.Interval = IntToStr(interval);
+            SetPattern(unit, 1);
+            support::TestDialogs().OnFileDialog = [&](const platform::FileDialogRequest&) {
+                clock.AdvanceMs(30000);
+                deviceClock.AdvanceMs(30000);
+                SetPattern(unit, 2);
+                unit.InjectFault(support::UnitFault::NoReply, -1);
+            };
+            support::TestDialogs().QueueFileName(Path(("silent" + std::to_string(channel)).c_str()));
+            ASSERT_TRUE(s.EstablishConnection());
+            ASSERT_NO_FATAL_FAILURE(ConfirmIdentification(s));
+            support::TestDialogs().OnFileDialog = nullptr;
+            ASSERT_TRUE(s.IsConnected());
+            CChannel* c = s.ChannelObject();
+            TFastLineSeries* first = s.ValueSeries(0);
+            const AnsiString err = ChannelText(resources::RowErrorExclamation);
+            // Requests after `before` went out, the last one failed, none waits, and the poll thread
+            // has seen the fault (it passed twice since).
+            CTransceiver* poll = TransceiverThreads[channel];
+            auto failed = [&](int before) {
+                if (!Await([&] { return Requests(unit) > before && c->CommError == 1 && !c->RequestPending(); }))
+                    return false;
+                const int passes = poll->PassCount;
+                return Await([&] { return poll->PassCount >= passes + 2; });
+            };
+            auto timeouts = [&] {
+                int n = 0;
+                for (const AnsiString& l : s.Memo(TSessionMemo::SerialData))
+                    n += l.find(" Timeout !") != AnsiString::npos;
+                return n;
+            };
+            // The first point: an error point at the start, as soon as the first request failed.
+            ASSERT_TRUE(Await([&] { return first->Count() >= 1; }));
+            EXPECT_EQ(first->GetXLabel(0), err);
+            const TDateTime start = first->GetxValue(0);
+            ASSERT_TRUE(failed(0));
+            EXPECT_GE(timeouts(), 1);
+            // Asked again after a few seconds, though the next tick is further away.
+            int before = Requests(unit);
+            clock.AdvanceMs(interval == 5 ? 2500 : 3000);
             ASSERT_TRUE(failed(before));
-        } else {
-            clock.AdvanceMs(2000);
+            if (interval == 5) {
+                // A tick while it is silent: an error row at its own time, its time-out named.
+                clock.AdvanceMs(2500);
+                before = Requests(unit);
+                const int lines = timeouts();
+                s.Tick();
+                ASSERT_EQ(first->Count(), 2);
+                EXPECT_EQ(first->GetXLabel(1), err);
+                EXPECT_NEAR((first->GetxValue(1) - start) * SecsPerDay, 5.0, 0.001);
+                EXPECT_GE(lines, 2);
+                ASSERT_TRUE(failed(before));
+            } else {
+                clock.AdvanceMs(2000);
+            }
+            // The unit answers again 5 s after the start; it is asked again and its every row is
+            // answered well before the next tick.
+            unit.ClearFaults();
+            SetPattern(unit, 3);
+            clock.AdvanceMs(interval == 5 ? 2500 : 4000);
+            ASSERT_TRUE(AwaitSettled(s, [](const CChannel& ch) {
+                return ch.CommError == 0 && ch.ValuesOutdated == 0 && ch.PollRequest == 0 && !ch.CycleUnderWayOrDue();
+            }));
+            clock.AdvanceMs(interval == 5 ? 2500 : 51000);
+            SetPattern(unit, 4);
+            s.Tick();
+            const int n = first->Count() - 1;
+            ASSERT_EQ(n, interval == 5 ? 2 : 1);
+            EXPECT_NEAR((first->GetxValue(n) - start) * SecsPerDay, interval == 5 ? 10.0 : 60.0, 0.001);
+            EXPECT_EQ(first->GetXLabel(n), "");
+            EXPECT_TRUE(s.ValuesShownCurrent());
+            for (int k : kWatched) EXPECT_EQ(s.ValueSeries(k)->GetyValue(n), Expected(k, 3)) << k;
+            ASSERT_TRUE(s.Close());
         }
-        // The unit answers again 5 s after the start; it is asked again and its every row is
-        // answered well before the next tick.
-        unit.ClearFaults();
-        SetPattern(unit, 3);
-        clock.AdvanceMs(interval == 5 ? 2500 : 4000);
-        ASSERT_TRUE(AwaitSettled(s, [](const CChannel& ch) {
-            return ch.CommError == 0 && ch.ValuesOutdated == 0 && ch.PollRequest == 0 && !ch.CycleUnderWayOrDue();
-        }));
-        clock.AdvanceMs(interval == 5 ? 2500 : 51000);
-        SetPattern(unit, 4);
-        s.Tick();
-        const int n = first->Count() - 1;
-        ASSERT_EQ(n, interval == 5 ? 2 : 1);
-        EXPECT_NEAR((first->GetxValue(n) - start) * SecsPerDay, interval == 5 ? 10.0 : 60.0, 0.001);
-        EXPECT_EQ(first->GetXLabel(n), "");
-        EXPECT_TRUE(s.ValuesShownCurrent());
-        for (int k : kWatched) EXPECT_EQ(s.ValueSeries(k)->GetyValue(n), Expected(k, 3)) << k;
-        ASSERT_TRUE(s.Close());
-    }
 }
