@@ -593,6 +593,9 @@ constexpr std::string_view LanguageTable[] = {
     /* 577 */ "die Datei ist zu groß für eine Programmdatei", "the file is too large for a program file", "",
     /* 578 */ "Das aktive Fenster zeichnet Daten auf: in ihm wird keine Datei geöffnet. Eine Datendatei öffnet sich in einem Visualisierungsfenster (Datei > Neu > Visualisierung).", "The active window records data: no file is opened in it. A data file opens in a view window (File > New > View).", "",
     /* 579 */ "Es sind schon 10 Fenster offen, es kann kein weiteres geöffnet werden: schließen Sie zuerst ein Fenster.", "10 windows are open already, no more can be opened: close a window first.", "",
+    /* 580 */ "Es ist kein Drucker eingerichtet. Wählen Sie unter Datei > Druckereinstellungen einen Drucker oder den Druck in eine PDF-Datei.\n\nDruckereinstellungen jetzt öffnen?", "No printer is set up. Choose a printer, or printing to a PDF file, under File > Printer settings.\n\nOpen the printer settings now?", "",
+    /* 581 */ "Öffnen ist möglich, sobald das aktive Fenster mit seinem Gerät verbunden ist.", "Open is available once the active window is connected to its unit.", "",
+    /* 582 */ "Im aktiven Fenster läuft ein Temperierprogramm: ein Programm wird nach seinem Ende geladen.", "A temperature program runs in the active window: a program can be loaded once it has ended.", "",
 };
 // clang-format on
 
