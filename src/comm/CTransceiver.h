@@ -123,6 +123,9 @@ public:
     // The longest stop of the whole shared line (CChannel::HeldLimitMs) that began at
     // `sinceMs`, a pass of this thread's, or later, up to `nowMs` (0 on a line of its own).
     virtual std::int64_t LongestLineStopMs(std::int64_t /*sinceMs*/, std::int64_t /*nowMs*/) const { return 0; }
+    // One turn of the shared line: every other slave on it exchanging once as a silent one
+    // does, its frames and its read time-out (0 on a line of its own; any thread).
+    virtual int LineTurnMs() const { return 0; }
 
     // True while the link to the unit is lost (a port that failed, a dropped connection)
     // and the thread tries to get it back.

@@ -62,6 +62,14 @@ void CTransceiverRS485::NoteLinePass(std::int64_t ms)
     if (port_) port_->Bus().NotePass(ms);
 }
 
+int CTransceiverRS485::LineTurnMs() const
+{
+    if (!port_) return 0;
+    constexpr int kLongestRowCharacters = 64;
+    return std::max(0, port_->Bus().Users() - 1) *
+           (LineMs(kLongestRowCharacters) + std::max(0, comm::Timing().ReadTimeoutMs));
+}
+
 void CTransceiverRS485::RequestOnLine()
 {
     // Every exchange of the step (the unit check of a reconnection asks more than once) may

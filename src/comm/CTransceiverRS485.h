@@ -19,6 +19,7 @@ public:
     const std::shared_ptr<comm::SharedSerialPort>& Port() const { return port_; }
     std::int64_t LineHeldByOthersMs() const override;
     std::int64_t LongestLineStopMs(std::int64_t sinceMs, std::int64_t nowMs) const override;
+    int LineTurnMs() const override;
 
 protected:
     bool BeginStep() override;
