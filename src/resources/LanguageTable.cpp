@@ -593,6 +593,13 @@ constexpr std::string_view LanguageTable[] = {
     /* 577 */ "die Datei ist zu groß für eine Programmdatei", "the file is too large for a program file", "",
     /* 578 */ "Das aktive Fenster zeichnet Daten auf: in ihm wird keine Datei geöffnet. Eine Datendatei öffnet sich in einem Visualisierungsfenster (Datei > Neu > Visualisierung).", "The active window records data: no file is opened in it. A data file opens in a view window (File > New > View).", "",
     /* 579 */ "Es sind schon 10 Fenster offen, es kann kein weiteres geöffnet werden: schließen Sie zuerst ein Fenster.", "10 windows are open already, no more can be opened: close a window first.", "",
+    /* 580 */ "die Antwort auf die offene Frage", "the answer to the open question", "",
+    /* 581 */ "das Schließen des Kalenderstart-Fensters, in dem seine Zeile geändert ist", "the automatic start form, where its row is changed, to be closed", "",
+    /* 582 */ "Der Kalenderstart von $1 (Temperierprogramm \"$2\", Start $3) ist fällig; er wartet auf $4, längstens bis $5.", "The automatic start of $1 (temperature program \"$2\", start $3) is due; it waits for $4, until $5 at the latest.", "",
+    /* 583 */ "Der Kalenderstart von $1 (Temperierprogramm \"$2\", Start $3) beginnt jetzt, $4 s nach seiner Startzeit: er hat auf $5 gewartet.", "The automatic start of $1 (temperature program \"$2\", start $3) begins now, $4 s after its start time: it waited for $5.", "",
+    /* 584 */ "Der Kalenderstart von $1 (Temperierprogramm \"$2\", Start $3) wurde nicht ausgeführt: das Ende seiner Startfrist, $4, verstrich, während er auf $5 wartete.", "The automatic start of $1 (temperature program \"$2\", start $3) was not carried out: the end of its time to begin, $4, passed while it waited for $5.", "",
+    /* 585 */ "Der Kalenderstart von $1 (Temperierprogramm \"$2\", Start $3) wurde nicht ausgeführt: er wurde fällig, während die Frage offen war, und das Fenster wird geschlossen.", "The automatic start of $1 (temperature program \"$2\", start $3) was not carried out: it came due while the question was open, and the window closes.", "",
+    /* 586 */ "Der Kalenderstart von $1 (Temperierprogramm \"$2\", Start $3) wurde nicht ausgeführt: er wurde fällig, während seine Zeile im Kalenderstart-Fenster geändert war, und Beenden hat ihn abgeschaltet oder neu gesetzt.", "The automatic start of $1 (temperature program \"$2\", start $3) was not carried out: it came due while its row in the automatic start form was changed, and Exit disarmed it or set it anew.", "",
 };
 // clang-format on
 
