@@ -2475,7 +2475,7 @@ TEST_F(ProgrammerWindowTest, ATimedStartWhoseRowIsChangedInTheOpenFormWaitsForEx
     picker->lstOverviewMouseDown(1);
     Tick(w, 4);
     ASSERT_TRUE(run->HasRun());
-    EXPECT_EQ(picker->lstOverview->topLevelItem(0)->text(4), "runs");
+    EXPECT_EQ(picker->lstOverview->topLevelItem(0)->text(4).toStdString(), "runs");
     EXPECT_FALSE(picker->RowChecked(1));
     EXPECT_FALSE(picker->dtpTime->isEnabled());
     ASSERT_TRUE(picker->btnExitClick());
