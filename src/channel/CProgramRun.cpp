@@ -299,11 +299,12 @@ void CProgramRun::NoteSkippedSteps(double setpoint, TDateTime x)
     // The plan goes by the clock: after a time in which no tick ran (the process was
     // stopped, the computer slept) or none reached the unit, the step due now follows the
     // last one the unit got at once, however far apart they are.
-    // The time named is the one that passed without a step beyond the interval, by the
-    // clock: the plan's own steps may be a tick's phase apart without any pause.
+    // The time named is the one that passed without a step going out, by the clock; only a
+    // step that came more than half an interval late was a pause: the plan's own steps may
+    // be a tick's phase apart without any.
     const int interval = std::max(1, FSession.SamplingInterval());
     const std::int64_t skipped = Round64((x - FPlanX) * SecsPerDay) - interval;
-    const bool paused = 2 * FPauseMs > std::int64_t(interval) * 1000;
+    const bool paused = 2 * (FPauseMs - std::int64_t(interval) * 1000) > std::int64_t(interval) * 1000;
     if (FPlanSegment != FSegmentSerial || 2 * skipped <= interval || std::abs(setpoint - FPlanValue) < 0.005 ||
         !paused) {
         return;
@@ -676,6 +677,7 @@ void CProgramRun::TickSteps()
     if (ProgramFinished) TidyUp();
     EndActionCheck();
     // Whether the unit takes the run's steps, before the step names a segment.
+    NoteTickGap();
     WatchSteps();
     // 2. The programmer's step, and 3. the steps still to run in the segment (frozen while
     // it is held); both measure the plan against the recording, so they wait for a
@@ -836,6 +838,24 @@ AnsiString CProgramRun::LastStepText() const
     return ChannelText(RowLastStepTaken, {FormatFloat("0.00", taken.Value), TimeToStr(taken.At)});
 }
 
+void CProgramRun::NoteTickGap()
+{
+    const std::int64_t now = platform::clock().MilliTicks();
+    const std::int64_t intervalMs = std::int64_t(std::max(1, FSession.SamplingInterval())) * 1000;
+    // A timer runs a little late now and then: half an interval, at most a second.
+    if (FLastTickMs >= 0 && now - FLastTickMs > intervalMs + std::min<std::int64_t>(intervalMs / 2, 1000))
+        FStoodStill.emplace_back(FLastTickMs + intervalMs, now);
+    FLastTickMs = now;
+    if (!HasRun()) FStoodStill.clear();
+}
+
+std::int64_t CProgramRun::StoodStillMsSince(std::int64_t since) const
+{
+    std::int64_t ms = 0;
+    for (const auto& [from, to] : FStoodStill) ms += std::max<std::int64_t>(0, to - std::max(from, since));
+    return ms;
+}
+
 void CProgramRun::WatchSteps()
 {
     CChannel* channel = FSession.ChannelObject();
@@ -843,25 +863,35 @@ void CProgramRun::WatchSteps()
     const CChannel::TAnsweredSetpoints& taken = channel->AnsweredSetpoints();
     // The unit's own exchanges renew a good point's values within this: a step not taken
     // within it is missed, not merely on its way behind a slow cycle or a single time-out.
-    // The time other slaves had a shared line meanwhile is not the unit's: it is judged as
-    // fast as a unit on a line of its own. Only a run that sends its steps misses them (not
-    // one held, waiting to begin or ended).
-    auto missing = [&] {
+    // Only a run that sends its steps misses them (not one held, waiting to begin or ended),
+    // and only while ticks run: a time in which the whole program stood still sent nothing
+    // and is no silence of the unit.
+    // On a shared line the time other slaves had it meanwhile is the time the unit waited for
+    // its turn, which is not held against it while it answers. Once its own exchanges go
+    // unanswered, every neighbour may be as silent as it is (a cut cable): then the line is
+    // counted for one turn at most, so that the run is told as fast as over TCP plus that
+    // turn, whatever the line's size.
+    auto missing = [&](bool assumeSilent) {
         if (FStepsMissing) return taken.Count == FTakenWhenMissing || channel->LinkLost();
+        if (channel->LinkLost()) return true;
         const bool sinceSending = FSendingSinceMs >= taken.AtMs;
         const std::int64_t since = sinceSending ? FSendingSinceMs : taken.AtMs;
-        const std::int64_t others = std::max<std::int64_t>(
+        std::int64_t waited = std::max<std::int64_t>(
             0, channel->LineHeldByOthersMs() - (sinceSending ? FSendingSinceLineMs : taken.LineMs));
-        return channel->LinkLost() || platform::clock().MilliTicks() - since - others >
-                                          channel->OwnValuesBoundMs(FSession.SamplingInterval() * 1000);
+        if (assumeSilent || channel->UnansweredSinceMs() >= 0)
+            waited = std::min<std::int64_t>(waited, channel->LineTurnMs());
+        std::erase_if(FStoodStill, [since](const auto& span) { return span.second <= since; });
+        return platform::clock().MilliTicks() - since - waited - StoodStillMsSince(since) >
+               channel->OwnValuesBoundMs(FSession.SamplingInterval() * 1000);
     };
-    // Replies the window has not come round to yet (it was busy) count: the tick would take them.
-    if (missing() && !channel->LinkLost()) channel->TakeReceivedReplies();
+    // Replies the window has not come round to yet (it was busy) count: the tick would take
+    // them, and with them whether the unit answered its last exchange.
+    if (missing(true) && !channel->LinkLost()) channel->TakeReceivedReplies();
     if (!FStepsMissing) {
-        if (missing()) StepsMissing(channel->LinkLost());
+        if (missing(false)) StepsMissing(channel->LinkLost());
         return;
     }
-    if (missing()) return;
+    if (missing(false)) return;
     // The unit took a step again: the one the plan has for now, after those it missed.
     FStepsMissing = false;
     AnsiString text =

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "app/IChannelForm.h"
@@ -298,6 +299,11 @@ private:
     // point's values may be old. The programmer protocol, the event protocol and a box say
     // so once, and again when the unit takes a step, naming it.
     void WatchSteps();
+    // A tick that comes much later than its interval after the one before: meanwhile no
+    // tick ran (the whole program stood still, or the computer slept) and no step could go.
+    void NoteTickGap();
+    // How much of the time since `since` (program clock) no tick ran.
+    std::int64_t StoodStillMsSince(std::int64_t since) const;
     void StepsMissing(bool linkLost);
     // "The last step the unit took was ..." (of this run), or that it took none.
     AnsiString LastStepText() const;
@@ -388,14 +394,17 @@ private:
     // The unit's status replies when the steps were found missing: the first one after it
     // tells what the unit held before a step reached it again.
     std::uint64_t FStatusRepliesWhenMissing = 0;
+    // When the last tick ran (program clock, -1: none yet), and the spans in which no tick
+    // ran since the run's steps were last known to reach the unit (from, to).
+    std::int64_t FLastTickMs = -1;
+    std::vector<std::pair<std::int64_t, std::int64_t>> FStoodStill;
     // The segment running now was said to be executed when it began, at that time, with the
     // unit's count of setpoints taken then.
     bool FSegmentSaidExecuted = false;
     TDateTime FSegmentBeganAt = 0.0;
     std::uint64_t FTakenAtSegment = 0;
     // When the run's last step was handed over (program clock, -1: none since a start or a
-    // resume), and the longest time beyond an interval that no step went since the last
-    // jump was named.
+    // resume), and the longest time no step went out since the last jump was named.
     std::int64_t FStepHandedMs = -1;
     std::int64_t FPauseMs = 0;
     // An end action switching the unit's control off that is watched until the unit is

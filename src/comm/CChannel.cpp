@@ -554,6 +554,10 @@ void CChannel::NoteExchangeEnded(const AnsiString& frame, bool answered)
 {
     NOX_ASSERT_UI_THREAD();
     ++exchangesEnded_;
+    if (answered)
+        unansweredSinceMs_ = -1;
+    else if (unansweredSinceMs_ < 0)
+        unansweredSinceMs_ = platform::clock().MilliTicks();
     if (answered) {
         if (const std::optional<double> value = SetpointInFrame(frame)) {
             ++answeredSetpoints_.Count;
@@ -608,6 +612,12 @@ std::int64_t CChannel::LineHeldByOthersMs() const
 {
     const CTransceiver* poll = Transceiver();
     return poll ? poll->LineHeldByOthersMs() : 0;
+}
+
+int CChannel::LineTurnMs() const
+{
+    const CTransceiver* poll = Transceiver();
+    return poll ? poll->LineTurnMs() : 0;
 }
 
 void CChannel::LogErrorLine(const AnsiString& line)

@@ -262,6 +262,9 @@ public:
     // How long other slaves have had the shared line the unit is on, in total so far
     // (comm::SteadyMs; 0 on a line of its own or without a poll thread).
     std::int64_t LineHeldByOthersMs() const;
+    // One turn of that line: every other slave on it exchanging once as a silent one does
+    // (0 on a line of its own or without a poll thread).
+    int LineTurnMs() const;
     // ---- a recording's start
     // User-interface thread, as a recording starts: until the unit has answered every row of
     // the send queue after it, a fault does not hold the poll back until the next tick (a
@@ -299,6 +302,9 @@ public:
         std::int64_t LineMs = 0;  // LineHeldByOthersMs then
     };
     const TAnsweredSetpoints& AnsweredSetpoints() const { return answeredSetpoints_; }
+    // Since when (program clock) the unit's exchanges have gone unanswered: the first of
+    // them after the last one it answered; -1 while it answered its last one.
+    std::int64_t UnansweredSinceMs() const { return unansweredSinceMs_; }
     // A frame "[Mnn" + "G0D" + method + "*" + four digits: it sets the unit's setpoint.
     static bool IsSetpointFrame(const AnsiString& frame);
     // The setpoint the unit has taken, as its replies tell it: none before a status reply
@@ -472,6 +478,7 @@ private:
     // A setpoint frame went out without an answer and no status reply has told the
     // unit's setpoint since.
     bool setpointUncertain_ = false;
+    std::int64_t unansweredSinceMs_ = -1;  // program clock
     AnsiString identifiedName_;
     AnsiString otherUnit_;  // the other unit last reported, "name/serial"; empty: none
     IChannelWindow* window_ = nullptr;
