@@ -105,6 +105,10 @@ public:
     int SecondsUntilStart() const;
     // Asks, then holds the running segment or resumes the held one.
     void HoldOrResume();
+    // A resume or a cancel of a held segment that the user said yes to (not knowing of a
+    // switch-on) waits for a status of the unit asked for after the yes: the last one may be
+    // an interval old. True while it waits.
+    bool GoOnWaitsForStatus() const { return FGoOn.has_value(); }
     // Holds without asking (the unit's temperature control went off).
     void HoldProgram();
     // Asks, then ends the running or held segment: the next ticks go on with the next one.
@@ -253,14 +257,43 @@ private:
     void Hold();
     // The unit's last status says its temperature control is off (circulation alone or off).
     bool UnitControlOff() const;
+    // The same, or this program has given the unit a control-off command since the count
+    // `offMark` (CChannelSession::ControlOffCount).
+    bool ControlOffFor(std::uint64_t offMark) const;
+    // "Temperature control on device is off! ...", naming the program and the channel.
+    AnsiString ControlOffHeldText() const;
+    // Holds the running program because the unit's control is off, and says so once.
+    void HoldForControlOff();
     // The question of a resume or a cancel; with `controlOff` it says that the run going on
-    // switches the unit's control on.
+    // switches the unit's control on; a cancel of the segment that ends the program says
+    // what its end does.
     AnsiString GoOnQuestion(resources::TextRow row, bool controlOff) const;
+    // A cancel now ends the program: its segment is the last and the program does not repeat.
+    bool CancelEndsProgram() const;
     // After a yes to a held run going on: false (the run stays held, the user is told) when
-    // the unit's control is off now and the question did not say so.
-    bool GoOnAllowed(bool offTold);
+    // the unit's control is off now (or a control-off went to it since `offMark`) and the
+    // question did not say so.
+    bool GoOnAllowed(bool offTold, std::uint64_t offMark);
     // Both protocols say that the run going on switches the unit's control on, when it is off.
-    void NoteSwitchOn();
+    void NoteSwitchOn(std::uint64_t offMark);
+    // What a yes to a held run going on waits for: a status reply of an exchange numbered
+    // above `Exchange`, with no control-off given to the unit since `OffMark`.
+    enum class TGoOnKind { Resume, Cancel };
+    struct TGoOn {
+        TGoOnKind Kind;
+        std::uint32_t Run, Segment;
+        std::uint64_t Exchange, OffMark;
+    };
+    // Asks the unit for its status at once; the resume or cancel follows its reply.
+    void WaitForStatus(TGoOnKind kind, std::uint64_t offMark);
+    // Decides a go-on that waits: on with the status newer than the yes, held with the
+    // message when that status says the control is off, on without the control method when
+    // no reply can come (the link is lost, the unit did not answer).
+    void GoOnStep();
+    // The resume or the cancel itself. `told`: the question said that the control is
+    // switched on; otherwise the method letter goes only with the unit's control on.
+    void CarryOutResume(bool told, std::uint64_t offMark);
+    void CarryOutCancel(bool told, std::uint64_t offMark);
     // The held segment goes on with the rest of its plan, later by the time held (without
     // its rest: it is over at the next tick).
     void Resume(bool withRest);
@@ -403,4 +436,15 @@ private:
     std::optional<TEndCheck> FEndCheck;
     // The start moment of a timed start that waits for its unit (reported once).
     std::optional<TDateTime> FCalendarWaitingFor;
+    // A resume or cancel that waits for the unit's status.
+    std::optional<TGoOn> FGoOn;
+    // The run went on without a status newer than its yes (or a running segment was
+    // cancelled): no method letter goes, and no hold follows from a status, until a status
+    // reply of an exchange numbered above `Exchange` has come in.
+    struct TLetterWait {
+        std::uint64_t Exchange, OffMark;
+    };
+    std::optional<TLetterWait> FLetterWaits;
+    // Lets a status reply handed over after this run has gone find that out.
+    std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };

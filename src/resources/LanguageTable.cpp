@@ -593,6 +593,11 @@ constexpr std::string_view LanguageTable[] = {
     /* 577 */ "die Datei ist zu groß für eine Programmdatei", "the file is too large for a program file", "",
     /* 578 */ "Das aktive Fenster zeichnet Daten auf: in ihm wird keine Datei geöffnet. Eine Datendatei öffnet sich in einem Visualisierungsfenster (Datei > Neu > Visualisierung).", "The active window records data: no file is opened in it. A data file opens in a view window (File > New > View).", "",
     /* 579 */ "Es sind schon 10 Fenster offen, es kann kein weiteres geöffnet werden: schließen Sie zuerst ein Fenster.", "10 windows are open already, no more can be opened: close a window first.", "",
+    /* 580 */ "Temperierprogramm \"$1\", $2", "Temperature program \"$1\", $2", "",
+    /* 581 */ "Die Temperierung des Geräts wurde seit seinem letzten Status von diesem Programm ausgeschaltet: Geht das Programm weiter, schaltet es sie mit dem nächsten Schritt, den es sendet, wieder ein.", "The unit's temperature control was switched off by this program since its last status: if the program goes on, it switches it on again with the next step it sends.", "",
+    /* 582 */ "Es ist das letzte Segment: Das Temperierprogramm endet dann, und sein Ende schaltet die Temperierung des Geräts aus.", "It is the last segment: the temperature program then ends, and its end switches the unit's temperature control off.", "",
+    /* 583 */ "Es ist das letzte Segment: Das Temperierprogramm endet dann, und das Gerät behält seine Temperierung und den Sollwert, den es jetzt hat.", "It is the last segment: the temperature program then ends, and the unit keeps its temperature control and the setpoint it has now.", "",
+    /* 584 */ "Das Gerät hat seinen Status nicht gemeldet: Das Temperierprogramm \"$1\" geht weiter, sendet aber keine Temperierungsart, bis das Gerät meldet, dass seine Temperierung an ist.", "The unit did not tell its status: the temperature program \"$1\" goes on, but sends no control method until the unit says that its temperature control is on.", "",
 };
 // clang-format on
 
