@@ -44,12 +44,12 @@ CProgramRun::CProgramRun(CChannelSession& session, CProgrammer& programmer, TTre
 {
     NOX_ASSERT_UI_THREAD();
     FProgrammer.AttachWindow(this);
-    // A go-on that waits for the unit's status is decided as soon as one comes in, after the
-    // poll thread's handed step (a box may open).
+    // A method letter that waits for the unit's status goes (or the run is held) as soon as
+    // one comes in, after the poll thread's handed step (a box may open).
     FSession.OnStatusReply = [this, alive = std::weak_ptr<bool>(FAlive)] {
-        if (alive.expired() || !FGoOn) return;
+        if (alive.expired() || !FLetterWaits) return;
         platform::UiDispatcher::Instance().Post([this, alive] {
-            if (!alive.expired()) GoOnStep();
+            if (!alive.expired()) StatusForLetter();
         });
     };
 }
@@ -410,7 +410,7 @@ void CProgramRun::WithdrawFrames()
 void CProgramRun::HoldOrResume()
 {
     NOX_ASSERT_UI_THREAD();
-    if (!CanHold() || FGoOn) return;
+    if (!CanHold()) return;
     // What the answer does is decided by what the user saw when asked: a run that the
     // unit held meanwhile is not resumed by a "hold".
     const bool held = SegmentHeld != 0;
@@ -419,16 +419,14 @@ void CProgramRun::HoldOrResume()
     const std::uint32_t run = FRunSerial;
     if (!ChannelAskYesNo(held ? GoOnQuestion(RowAskResumeSegment, offTold) : Question(RowAskHoldSegment), offTold))
         return;
-    if (!CanHold() || FGoOn || run != FRunSerial || (SegmentHeld != 0) != held) return;
+    if (!CanHold() || run != FRunSerial || (SegmentHeld != 0) != held) return;
     if (!SegmentHeld) {
         Hold();
         return;
     }
     if (!GoOnAllowed(offTold, offMark)) return;
-    if (offTold)
-        CarryOutResume(true, offMark);
-    else
-        WaitForStatus(TGoOnKind::Resume, offMark);
+    if (!offTold) LetterWaitFrom(offMark);
+    CarryOutResume(offTold, offMark);
 }
 
 void CProgramRun::CarryOutResume(bool told, std::uint64_t offMark)
@@ -507,54 +505,33 @@ void CProgramRun::NoteSwitchOn(std::uint64_t offMark)
         ProtocolsLine(ChannelText(RowGoOnSwitchesControlOn, {RunProgramName()}));
 }
 
-void CProgramRun::WaitForStatus(TGoOnKind kind, std::uint64_t offMark)
+void CProgramRun::LetterWaitFrom(std::uint64_t offMark)
 {
     const CChannel* channel = FSession.ChannelObject();
-    if (!channel || !FSession.IsConnected()) return;
-    // The status the question was asked on may be an interval old: the unit is asked now,
-    // and the run stays held until its answer (a lost link gives none).
-    FGoOn = TGoOn{kind, FRunSerial, FSegmentSerial, channel->ExchangesBegun(), offMark};
-    if (!channel->LinkLost()) FSession.SendProgramCommandsAtOnce(NoChangeCommand, NoOutputChangeCommand);
-    GoOnStep();
+    FLetterWaits = TLetterWait{channel ? channel->ExchangesBegun() : 0, offMark};
 }
 
-void CProgramRun::GoOnStep()
+void CProgramRun::StatusForLetter()
 {
     NOX_ASSERT_UI_THREAD();
-    if (!FGoOn) return;
-    const TGoOn goOn = *FGoOn;
-    // The run went another way meanwhile (stopped, ended, held on another segment).
-    if (!CanHold() || !SegmentHeld || goOn.Run != FRunSerial || goOn.Segment != FSegmentSerial) {
-        FGoOn.reset();
+    if (!FLetterWaits || !ProgramRunning || FSession.StatusExchange() <= FLetterWaits->Exchange) return;
+    const bool off = ControlOffFor(FLetterWaits->OffMark);
+    FLetterWaits.reset();
+    if (off) {
+        HoldForControlOff();
         return;
     }
+    // On: the step the unit has goes again, with the method letter, now.
+    if (MethodLetterForced) SendPlanStep(FPlanValue, FPlanX, true);
+}
+
+void CProgramRun::NoteLetterWaits()
+{
     const CChannel* channel = FSession.ChannelObject();
-    if (channel && FSession.StatusExchange() > goOn.Exchange) {
-        FGoOn.reset();
-        if (ControlOffFor(goOn.OffMark)) {
-            // Off: the run stays held, and the next resume asks with the switch-on named.
-            HeldByUnitOff = 1;
-            Message(ControlOffHeldText(), ChannelText(RowWarning));
-            return;
-        }
-        if (goOn.Kind == TGoOnKind::Resume)
-            CarryOutResume(false, goOn.OffMark);
-        else
-            CarryOutCancel(false, goOn.OffMark);
-        return;
-    }
-    const bool noReply =
-        !channel || !FSession.IsConnected() || channel->LinkLost() || channel->LastUnansweredExchange() > goOn.Exchange;
-    if (!noReply) return;
-    // No status will come soon: the run goes on, but no method letter goes (nor a hold
-    // follows) until the unit's status newer than the yes is in.
-    FGoOn.reset();
-    FLetterWaits = TLetterWait{goOn.Exchange, goOn.OffMark};
+    if (!FLetterWaits || FLetterWaits->Said || !channel) return;
+    if (!channel->LinkLost() && channel->LastUnansweredExchange() <= FLetterWaits->Exchange) return;
+    FLetterWaits->Said = true;
     ProtocolsLine(ChannelText(RowGoOnStatusUnknown, {RunProgramName()}));
-    if (goOn.Kind == TGoOnKind::Resume)
-        CarryOutResume(false, goOn.OffMark);
-    else
-        CarryOutCancel(false, goOn.OffMark);
 }
 
 void CProgramRun::HoldProgram()
@@ -642,7 +619,7 @@ void CProgramRun::Resume(bool withRest)
 void CProgramRun::CancelSegment()
 {
     NOX_ASSERT_UI_THREAD();
-    if (!CanCancel() || FGoOn) return;
+    if (!CanCancel()) return;
     const std::uint32_t run = FRunSerial, segment = FSegmentSerial;
     const std::uint64_t offMark = FSession.StatusOffMark();
     // A cancel that ends the program sends no method letter: it switches nothing on.
@@ -651,18 +628,10 @@ void CProgramRun::CancelSegment()
     if (!ChannelAskYesNo(GoOnQuestion(RowAskCancelSegment, offTold), offTold)) return;
     // The segment asked about may have ended by itself while the question was open: the
     // one running now is not the one the user meant to cancel.
-    if (!CanCancel() || FGoOn || run != FRunSerial || segment != FSegmentSerial) return;
-    if (SegmentHeld && !ends) {
-        if (!GoOnAllowed(offTold, offMark)) return;
-        if (!offTold) {
-            WaitForStatus(TGoOnKind::Cancel, offMark);
-            return;
-        }
-    } else if (!SegmentHeld && !ends) {
-        // The next segment's method letter goes only with a status newer than the yes.
-        if (const CChannel* channel = FSession.ChannelObject())
-            FLetterWaits = TLetterWait{channel->ExchangesBegun(), offMark};
-    }
+    if (!CanCancel() || run != FRunSerial || segment != FSegmentSerial) return;
+    if (SegmentHeld && !ends && !GoOnAllowed(offTold, offMark)) return;
+    // The next segment's method letter goes only with a status newer than the yes.
+    if (!ends && !offTold) LetterWaitFrom(offMark);
     CarryOutCancel(offTold, offMark);
 }
 
@@ -728,7 +697,6 @@ bool CProgramRun::TidyUpRunOver()
 
 void CProgramRun::ClearEndState()
 {
-    FGoOn.reset();
     FLetterWaits.reset();
     SegmentHeld = 0;
     HeldByUnitOff = 0;
@@ -802,8 +770,6 @@ void CProgramRun::TickSteps()
     const int interval = FSession.SamplingInterval();
     // 1. A run that sent its last frames is tidied up.
     if (ProgramFinished) TidyUp();
-    // A go-on that waits for the unit's status and finds none coming goes on now.
-    GoOnStep();
     EndActionCheck();
     // Whether the unit takes the run's steps, before the step names a segment.
     WatchSteps();

@@ -105,10 +105,11 @@ public:
     int SecondsUntilStart() const;
     // Asks, then holds the running segment or resumes the held one.
     void HoldOrResume();
-    // A resume or a cancel of a held segment that the user said yes to (not knowing of a
-    // switch-on) waits for a status of the unit asked for after the yes: the last one may be
-    // an interval old. True while it waits.
-    bool GoOnWaitsForStatus() const { return FGoOn.has_value(); }
+    // After a yes to a resume or a cancel that did not say the unit's control is switched
+    // on, the status the question went by may be an interval old: the run goes on, but its
+    // method letter waits for a status reply of an exchange asked after the yes. True while
+    // it waits.
+    bool LetterWaitsForStatus() const { return FLetterWaits.has_value(); }
     // Holds without asking (the unit's temperature control went off).
     void HoldProgram();
     // Asks, then ends the running or held segment: the next ticks go on with the next one.
@@ -276,20 +277,15 @@ private:
     bool GoOnAllowed(bool offTold, std::uint64_t offMark);
     // Both protocols say that the run going on switches the unit's control on, when it is off.
     void NoteSwitchOn(std::uint64_t offMark);
-    // What a yes to a held run going on waits for: a status reply of an exchange numbered
-    // above `Exchange`, with no control-off given to the unit since `OffMark`.
-    enum class TGoOnKind { Resume, Cancel };
-    struct TGoOn {
-        TGoOnKind Kind;
-        std::uint32_t Run, Segment;
-        std::uint64_t Exchange, OffMark;
-    };
-    // Asks the unit for its status at once; the resume or cancel follows its reply.
-    void WaitForStatus(TGoOnKind kind, std::uint64_t offMark);
-    // Decides a go-on that waits: on with the status newer than the yes, held with the
-    // message when that status says the control is off, on without the control method when
-    // no reply can come (the link is lost, the unit did not answer).
-    void GoOnStep();
+    // The letter waits from now on for a status newer than this moment, with no
+    // control-off given to the unit since `offMark`.
+    void LetterWaitFrom(std::uint64_t offMark);
+    // A status reply came in while the letter waits: with the control on, the step goes again
+    // at once with the letter; with it off, the run is held and the user told.
+    void StatusForLetter();
+    // While the letter waits: once no reply can come soon (the link is lost, an exchange
+    // asked after the yes went unanswered), both protocols say so, once.
+    void NoteLetterWaits();
     // The resume or the cancel itself. `told`: the question said that the control is
     // switched on; otherwise the method letter goes only with the unit's control on.
     void CarryOutResume(bool told, std::uint64_t offMark);
@@ -436,13 +432,12 @@ private:
     std::optional<TEndCheck> FEndCheck;
     // The start moment of a timed start that waits for its unit (reported once).
     std::optional<TDateTime> FCalendarWaitingFor;
-    // A resume or cancel that waits for the unit's status.
-    std::optional<TGoOn> FGoOn;
-    // The run went on without a status newer than its yes (or a running segment was
-    // cancelled): no method letter goes, and no hold follows from a status, until a status
-    // reply of an exchange numbered above `Exchange` has come in.
+    // The run went on after a yes whose question did not name a switch-on (or a running
+    // segment was cancelled): no method letter goes, and no hold follows from a status,
+    // until a status reply of an exchange numbered above `Exchange` has come in.
     struct TLetterWait {
         std::uint64_t Exchange, OffMark;
+        bool Said = false;  // that no status came is in the protocols
     };
     std::optional<TLetterWait> FLetterWaits;
     // Lets a status reply handed over after this run has gone find that out.

@@ -104,14 +104,15 @@ void CProgramRun::SendPlanStep(double setpoint, TDateTime x, bool atOnce)
     AnsiString letter = FProgrammer.GetCurrentModeLetter();
     const AnsiString status = FSession.ControlStatus();
     const bool controlling = status == "E" || status == "I";
-    // After a go-on that found no status newer than its yes, the status known is older than
-    // the yes: no method letter goes, and none is decided on, until a newer one is in. With
+    // After a yes to a run going on, the status known may be older than the yes: no method
+    // letter goes, and none is decided on, until a newer one is in. With
     // that one saying the control is off (or this program switched it off since), the run
     // is held as at any switch-off.
     bool letterWaits = false;
     if (FLetterWaits) {
         if (FSession.StatusExchange() <= FLetterWaits->Exchange) {
             letterWaits = true;
+            NoteLetterWaits();
         } else {
             const bool off = status == "O" || status == "C" || FSession.ControlOffSince(FLetterWaits->OffMark);
             FLetterWaits.reset();

@@ -161,8 +161,8 @@ protected:
                   DeviceCommandQueue::TResult::Taken);
         ASSERT_TRUE(Await([&] { return UnitMode() == 'O'; }));
     }
-    // Yes (or `answer`) to the resume's or the cancel's question; the go-on that waits for
-    // the unit's status is decided once its reply is in.
+    // Yes (or `answer`) to the resume's or the cancel's question; the method letter that
+    // waits for the unit's status is decided once its reply is in.
     void GoOn(bool resume, int answer = IDYES)
     {
         support::TestDialogs().QueueAnswer(answer);
@@ -170,8 +170,10 @@ protected:
             run.HoldOrResume();
         else
             run.CancelSegment();
-        ASSERT_TRUE(Await([&] { return !run.GoOnWaitsForStatus(); }));
+        ASSERT_TRUE(Await([&] { return !run.LetterWaitsForStatus(); }));
     }
+    // Told in a box or in a notice (a tick's) that holds `part`.
+    std::size_t Told(const AnsiString& part) const { return Lines(notices, part) + Boxes(part).size(); }
     // The text naming the run's program and this channel.
     AnsiString ProgramAndChannel() const { return ChannelText(RowProgramOnChannel, {"P", session.ChannelName()}); }
 
@@ -223,7 +225,8 @@ TEST_P(HeldUnitOffTest, TheQuestionSaysTheProgramSwitchesTheControlOnAgain)
             run.CancelSegment();
     };
 
-    // Held and resumed at a unit that is on: the method letter goes with the step, unasked.
+    // Held and resumed at a unit that is on: the method letter goes with the step, unasked,
+    // once the unit's status asked after the yes says its control is on.
     support::TestDialogs().QueueAnswer(IDYES);
     run.HoldOrResume();
     ASSERT_TRUE(run.SegmentHeld);
@@ -234,7 +237,7 @@ TEST_P(HeldUnitOffTest, TheQuestionSaysTheProgramSwitchesTheControlOnAgain)
     ASSERT_TRUE(CycleOver());
     std::vector<AnsiString> sent = SetpointFramesFrom(from);
     ASSERT_FALSE(sent.empty());
-    EXPECT_EQ(sent.front().substr(0, 1), "I");
+    EXPECT_EQ(sent.back().substr(0, 1), "I");
     EXPECT_EQ(Boxes(told).size(), 0u);
     Tick();
 
@@ -618,14 +621,15 @@ TEST_P(OffSinceLastPollTest, TheYesAsksTheUnitAndSwitchesNothingOnUntold)
     const AnsiString fromHere = ChannelText(RowAskGoOnControlSwitchedOffHere);
     std::size_t from = line.FrameCount();
     if (way == TOffWay::AtTheUnit) {
+        // The run goes on (a cancel is carried out), its step without the letter; the reply
+        // to it says the control is off: held, and told.
         ASSERT_NO_FATAL_FAILURE(GoOn(resume));
         const auto questions = Boxes(ChannelText(asked));
         ASSERT_FALSE(questions.empty());
         EXPECT_EQ(questions.back().text.find(atUnit), AnsiString::npos) << questions.back().text;
         EXPECT_TRUE(run.SegmentHeld);
-        const auto held = Boxes(ChannelText(RowControlOffProgramHeld));
-        ASSERT_EQ(held.size(), 1u);
-        EXPECT_NE(held[0].text.find(ProgramAndChannel()), AnsiString::npos) << held[0].text;
+        EXPECT_EQ(Told(ChannelText(RowControlOffProgramHeld)), 1u);
+        EXPECT_EQ(Told(ProgramAndChannel()), 1u);
         EXPECT_EQ(session.ControlStatus(), "O");
     } else {
         // Told, and No: nothing at all.
@@ -636,16 +640,17 @@ TEST_P(OffSinceLastPollTest, TheYesAsksTheUnitAndSwitchesNothingOnUntold)
         EXPECT_TRUE(questions[0].flags & MB_DEFBUTTON2);
         EXPECT_TRUE(run.SegmentHeld);
     }
-    EXPECT_EQ(programmer.GetCurrentSegmentName(), "A");
+    EXPECT_EQ(programmer.GetCurrentSegmentName(), way == TOffWay::AtTheUnit && !resume ? "B" : "A");
     Tick();
     ASSERT_TRUE(CycleOver());
-    EXPECT_TRUE(SetpointFramesFrom(from).empty());
+    const std::vector<AnsiString> unlettered = SetpointFramesFrom(from);
+    EXPECT_TRUE(std::all_of(unlettered.begin(), unlettered.end(), [](const AnsiString& f) { return f[0] == '*'; }));
     EXPECT_EQ(UnitMode(), 'O');
     EXPECT_TRUE(run.SegmentHeld);
 
     // Asked again, the question names the switch-on, No its default; the yes switches it on.
     from = line.FrameCount();
-    ASSERT_NO_FATAL_FAILURE(GoOn(resume));
+    ASSERT_NO_FATAL_FAILURE(GoOn(way == TOffWay::AtTheUnit || resume));
     const auto told = Boxes(way == TOffWay::AtTheUnit ? atUnit : fromHere);
     ASSERT_FALSE(told.empty());
     EXPECT_TRUE(told.back().flags & MB_DEFBUTTON2);
@@ -670,11 +675,11 @@ INSTANTIATE_TEST_SUITE_P(Ways, OffSinceLastPollTest,
                                     (std::get<2>(p.param) ? "Resume" : "Cancel");
                          });
 
-// A held segment is resumed at a unit that is on and answers: its step goes with the method
-// letter once the unit's status, asked after the yes, says so. The same yes while the unit
-// does not answer (its control switched off meanwhile) sends no letter: the run goes on with
-// the letter left out and says so, and once the unit answers again with its control off, it
-// is held with the message naming program and channel; the unit stays off.
+// A held segment is resumed at a unit that is on and answers: its step goes again with the
+// method letter once the unit's status, asked after the yes, says so. The same yes while the
+// unit does not answer (its control switched off meanwhile) sends no letter: the run goes on
+// with the letter left out and says so, and once the unit answers again with its control
+// off, it is held with the message naming program and channel; the unit stays off.
 TEST_F(ProgramGoOnTest, AResumeWithoutAFreshStatusSendsNoMethodLetter)
 {
     ASSERT_NO_FATAL_FAILURE(Open());
@@ -689,8 +694,10 @@ TEST_F(ProgramGoOnTest, AResumeWithoutAFreshStatusSendsNoMethodLetter)
     EXPECT_FALSE(run.SegmentHeld);
     ASSERT_TRUE(CycleOver());
     std::vector<AnsiString> sent = SetpointFramesFrom(from);
-    ASSERT_FALSE(sent.empty());
-    EXPECT_EQ(sent.front().substr(0, 1), "I");
+    ASSERT_GE(sent.size(), 2u);
+    EXPECT_EQ(sent.front().substr(0, 1), "*");
+    EXPECT_EQ(sent.back().substr(0, 1), "I");
+    EXPECT_EQ(sent.front().substr(1), sent.back().substr(1));
 
     Tick();
     support::TestDialogs().QueueAnswer(IDYES);
@@ -702,16 +709,15 @@ TEST_F(ProgramGoOnTest, AResumeWithoutAFreshStatusSendsNoMethodLetter)
     from = line.FrameCount();
     support::TestDialogs().QueueAnswer(IDYES);
     run.HoldOrResume();
-    for (int i = 0; i < 3 && run.GoOnWaitsForStatus(); ++i) Tick();
-    EXPECT_FALSE(run.GoOnWaitsForStatus());
     EXPECT_TRUE(run.ProgramRunning);
+    for (int i = 0; i < 3; ++i) Tick();
+    EXPECT_TRUE(run.LetterWaitsForStatus());
     EXPECT_EQ(ProtocolLines(ChannelText(RowGoOnStatusUnknown, {"P"})), 1u);
-    Tick();
     Silence(false);
     for (int i = 0; i < 6 && !run.SegmentHeld; ++i) Tick();
     EXPECT_TRUE(run.SegmentHeld);
-    ASSERT_EQ(Lines(notices, ChannelText(RowControlOffProgramHeld)), 1u);
-    EXPECT_EQ(Lines(notices, ProgramAndChannel()), 1u);
+    EXPECT_EQ(Told(ChannelText(RowControlOffProgramHeld)), 1u);
+    EXPECT_EQ(Told(ProgramAndChannel()), 1u);
     Tick();
     ASSERT_TRUE(CycleOver());
     sent = SetpointFramesFrom(from);
