@@ -262,6 +262,9 @@ public:
     // How long other slaves have had the shared line the unit is on, in total so far
     // (comm::SteadyMs; 0 on a line of its own or without a poll thread).
     std::int64_t LineHeldByOthersMs() const;
+    // One turn of that line: every other slave on it exchanging once as a silent one does
+    // (0 on a line of its own or without a poll thread).
+    int LineTurnMs() const;
     // ---- a recording's start
     // User-interface thread, as a recording starts: until the unit has answered every row of
     // the send queue after it, a fault does not hold the poll back until the next tick (a
@@ -311,6 +314,9 @@ public:
         std::int64_t LineMs = 0;  // LineHeldByOthersMs then
     };
     const TAnsweredSetpoints& AnsweredSetpoints() const { return answeredSetpoints_; }
+    // Since when (program clock) the unit's exchanges have gone unanswered: the first of
+    // them after the last one it answered; -1 while it answered its last one.
+    std::int64_t UnansweredSinceMs() const { return unansweredSinceMs_; }
     // A frame "[Mnn" + "G0D" + method + "*" + four digits: it sets the unit's setpoint.
     static bool IsSetpointFrame(const AnsiString& frame);
     // The setpoint the unit has taken, as its replies tell it: none before a status reply
@@ -334,10 +340,10 @@ public:
     // True for a reply frame "[S" long enough for a command letter whose checksum matches.
     static bool IsTrustedFrame(const AnsiString& reply);
     // True when the bytes read for a request (`length` of them wanted, the closing carriage
-    // return included) can be one reply: read to that length they end with the carriage
-    // return, and nothing after the first byte is a '[' or, before the last, a carriage
-    // return. Anything else holds parts of two replies (a late or split one ran into this
-    // one), whatever its checksum says: one spliced reply in 256 has a fitting one.
+    // return included) can be one reply: exactly that many, the last the carriage return,
+    // and none between the first and the last a '[' or a carriage return. Anything else,
+    // shorter or longer, holds parts of two replies (a late or split one ran into this one)
+    // or a cut one, whatever its checksum says: one spliced reply in 256 has a fitting one.
     static bool IsOneReply(std::string_view bytes, std::size_t length);
     // True when the reply carries the request frame's command (for S, its block digit too)
     // and, with `address` (a shared line), its address. Anything else that comes while a
@@ -487,6 +493,7 @@ private:
     // A setpoint frame went out without an answer and no status reply has told the
     // unit's setpoint since.
     bool setpointUncertain_ = false;
+    std::int64_t unansweredSinceMs_ = -1;  // program clock
     AnsiString identifiedName_;
     AnsiString otherUnit_;  // the other unit last reported, "name/serial"; empty: none
     IChannelWindow* window_ = nullptr;

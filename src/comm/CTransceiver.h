@@ -120,6 +120,9 @@ public:
     // (comm::SteadyMs; 0 on a line of its own): the time this thread may have waited for its
     // turn, which is no hold of the thread (any thread).
     virtual std::int64_t LineHeldByOthersMs() const { return 0; }
+    // One turn of the shared line: every other slave on it exchanging once as a silent one
+    // does, its frames and its read time-out (0 on a line of its own; any thread).
+    virtual int LineTurnMs() const { return 0; }
 
     // True while the link to the unit is lost (a port that failed, a dropped connection)
     // and the thread tries to get it back.

@@ -18,6 +18,7 @@ public:
     // The shared port; the thread holds it, so the port stays open while the thread runs.
     const std::shared_ptr<comm::SharedSerialPort>& Port() const { return port_; }
     std::int64_t LineHeldByOthersMs() const override;
+    int LineTurnMs() const override;
 
 protected:
     bool BeginStep() override;

@@ -587,11 +587,49 @@ enum TextRow : int {
     RowProgramFileTooLarge = 577,                // the file is too large for a program file
     RowOpenRefusedRecording = 578,               // The active window records data: no file is opened in it. ...
     RowOpenRefusedTenWindows = 579,              // 10 windows are open already, no more can be opened: close...
-    RowProgramOnChannel = 580,                   // Temperature program "$1", $2
-    RowAskGoOnControlSwitchedOffHere = 581,      // The unit's temperature control was switched off by this prog...
-    RowAskCancelLastSegmentEndsOff = 582,        // It is the last segment: the program then ends and switches t...
-    RowAskCancelLastSegmentEndsKeep = 583,       // It is the last segment: the program then ends, the unit keep...
-    RowGoOnStatusUnknown = 584,                  // The unit did not tell its status: the program "$1" goes on w...
+
+    // The platform layer's reasons (app/ReasonWords.cpp), in the order of platform::TReason.
+    RowReasonPlantedLink = 580,
+    RowReasonDanglingLink = 581,
+    RowReasonOwnNameLink = 582,
+    RowReasonOwnNameForeign = 583,
+    RowReasonOwnNameEarlierWrite = 584,
+    RowReasonForeignFile = 585,
+    RowReasonReplacedWhileWritten = 586,
+    RowReasonBaudRateNotSupported = 587,
+    RowReasonDataBitsNotSupported = 588,
+    RowReasonUnknownParity = 589,
+    RowReasonOneAndHalfStopBits = 590,
+    RowReasonTwoStopBits = 591,
+    RowReasonUnknownStopBits = 592,
+    RowReasonNoSerialPortChosen = 593,
+    RowReasonSerialPortMissing = 594,
+    RowReasonSerialPortNoDevice = 595,
+    RowReasonNotASerialDevice = 596,
+    RowReasonSerialPortBusy = 597,
+    RowReasonSerialPortNoPermission = 598,
+    RowReasonSerialPortCannotOpen = 599,
+    RowReasonSerialPortRefusedSettings = 600,
+    RowReasonSerialPortRefusedSettingsBecause = 601,
+    RowReasonSerialPortBaudRateNotAvailable = 602,
+    RowReasonSerialPortNotOpen = 603,
+    RowReasonSerialPortFault = 604,
+    RowReasonSerialPortWriteFailed = 605,
+    RowReasonSerialPortWriteTimedOut = 606,
+    RowReasonSerialPortGone = 607,
+    RowReasonSerialPortReadFailed = 608,
+    RowCalendarHeldByQuestion = 609,         // the answer to the open question
+    RowCalendarHeldByStartForm = 610,        // the automatic start form, where its row is changed, to be...
+    RowCalendarWaitsForAnswer = 611,         // The automatic start of $1 (temperature program "$2", star...
+    RowCalendarBeginsAfterWait = 612,        // The automatic start of $1 (temperature program "$2", star...
+    RowCalendarAnsweredAfterWindow = 613,    // The automatic start of $1 (temperature program "$2", star...
+    RowCalendarDroppedWithWindow = 614,      // The automatic start of $1 (temperature program "$2", star...
+    RowCalendarDroppedInForm = 615,          // The automatic start of $1 (temperature program "$2", star...
+    RowProgramOnChannel = 616,               // Temperature program "$1", $2
+    RowAskGoOnControlSwitchedOffHere = 617,  // The unit's temperature control was switched off by this prog...
+    RowAskCancelLastSegmentEndsOff = 618,    // It is the last segment: the program then ends and switches t...
+    RowAskCancelLastSegmentEndsKeep = 619,   // It is the last segment: the program then ends, the unit keep...
+    RowGoOnStatusUnknown = 620,              // The unit did not tell its status: the program "$1" goes on w...
 };
 
 static_assert(RowGoOnStatusUnknown + 1 == LanguageTableRows, "every row of the table has a name");
