@@ -228,10 +228,17 @@ bool CProgramRun::RequestStart(TTreeNode* selected, const TRunSettings& settings
     StartPending = 1;
     Event(TRunEvent::StartRequested);
     FSession.SetSetpointLimits(-999.9, 999.9);
-    // A timed start says so, with the moment it was set for and when it was armed.
-    ProgramLine(FTimedStart ? ChannelText(RowWasStartedAutomatically,
-                                          {StampOf(*FCalendar.StartTime), StampOf(*FCalendar.ArmedAt)})
-                            : ChannelText(RowWasStarted));
+    // A timed start says so, with the moment it was set for and when it was armed; the event
+    // protocol, which the data file keeps, says it too, since nobody may have watched it.
+    if (FTimedStart) {
+        const AnsiString what =
+            ChannelText(RowTheProgram) + RunProgramName() +
+            ChannelText(RowWasStartedAutomatically, {StampOf(*FCalendar.StartTime), StampOf(*FCalendar.ArmedAt)});
+        AddProtocolLine(Stamp() + what);
+        FSession.AddMemoLine(TSessionMemo::SerialData, CChannel::ErrorLine(what));
+    } else {
+        ProgramLine(ChannelText(RowWasStarted));
+    }
     // With enough recorded points the run begins now and its first frame goes at once;
     // otherwise the protocol says that it waits. Inside a tick (a timed start) the tick
     // begins it.
@@ -737,7 +744,15 @@ AnsiString CProgramRun::UnitLeftText() const
 void CProgramRun::ChannelClosing()
 {
     NOX_ASSERT_UI_THREAD();
-    if (const AnsiString dropped = CalendarDroppedText(); !dropped.empty()) ProtocolsLine(dropped);
+    if (FCalendarDueWhileHeld && *FCalendar.Armed && *FCalendar.StartTime == FCalendarDueWhileHeld->StartTime) {
+        // It came due while the question was open, and the yes closes the window.
+        ProtocolsLine(ChannelText(RowCalendarDroppedWithWindow,
+                                  {FSession.ChannelName(), ExtractFileName(FCalendarDueWhileHeld->ProgramName),
+                                   StampOf(FCalendarDueWhileHeld->StartTime)}));
+        FCalendarDueWhileHeld.reset();
+    } else if (const AnsiString dropped = CalendarDroppedText(); !dropped.empty()) {
+        ProtocolsLine(dropped);
+    }
     if (!HasRun()) return;
     ProtocolsLine(ChannelText(RowChannelClosedDuringRun, {RunProgramName()}) + " " + UnitLeftText());
 }
@@ -998,8 +1013,23 @@ void CProgramRun::CalendarStep(TDateTime now)
         FSession.SetRecordingSuspended(*FCalendar.RecordingActive == 0 && !HasRun());
         return;
     }
+    if (FCalendarHolds > 0) {
+        // A question whose answer may drop it is open: begun now, the program would run
+        // behind it, and a yes would leave the unit running untold. It waits for the answer.
+        if (!FCalendarDueWhileHeld || FCalendarDueWhileHeld->StartTime != *FCalendar.StartTime) {
+            FCalendarDueWhileHeld = THeldStart{*FCalendar.StartTime, *FCalendar.ProgramName};
+            ProtocolsLine(
+                ChannelText(RowCalendarWaitsForAnswer,
+                            {FSession.ChannelName(), ExtractFileName(*FCalendar.ProgramName),
+                             StampOf(*FCalendar.StartTime), CalendarHoldText(), TimeToStr(CalendarWindowEnd())}));
+        }
+        return;
+    }
+    // Answered within its window, the start begins at this tick, however late that is.
+    const bool answered = FCalendarAnswered && *FCalendarAnswered == *FCalendar.StartTime;
+    FCalendarAnswered.reset();
     const bool waited = FCalendarWaitingFor && *FCalendarWaitingFor == *FCalendar.StartTime;
-    if (late > CalendarWindowSeconds) {
+    if (late > CalendarWindowSeconds && !answered) {
         // No tick came in time (the machine slept, the clock was set), or the unit did not
         // answer in time: a program that starts late might run at a time nobody planned for,
         // so the start is dropped. The ticks came on time when, at their pace, this step is
@@ -1026,7 +1056,12 @@ void CProgramRun::CalendarStep(TDateTime now)
         }
         return;
     }
-    if (waited) {
+    if (answered) {
+        FCalendarWaitingFor.reset();
+        ProtocolsLine(ChannelText(RowCalendarBeginsAfterWait,
+                                  {FSession.ChannelName(), ExtractFileName(*FCalendar.ProgramName),
+                                   StampOf(*FCalendar.StartTime), IntToStr(Round64(late)), CalendarHoldText()}));
+    } else if (waited) {
         FCalendarWaitingFor.reset();
         ProtocolsLine(
             ChannelText(RowCalendarBeginsLate, {FSession.ChannelName(), ExtractFileName(*FCalendar.ProgramName),
@@ -1049,15 +1084,50 @@ void CProgramRun::DisarmCalendar(TCalendarDrop why)
 {
     const TextRow row = why == TCalendarDrop::UnitSilent        ? RowCalendarUnitNeverAnswered
                         : why == TCalendarDrop::ClockSetForward ? RowCalendarClockStepped
+                        : why == TCalendarDrop::AnsweredLate    ? RowCalendarAnsweredAfterWindow
                                                                 : RowCalendarNoTick;
-    const AnsiString text = ChannelText(row, {FSession.ChannelName(), ExtractFileName(*FCalendar.ProgramName),
-                                              StampOf(*FCalendar.StartTime), TimeToStr(CalendarWindowEnd())});
+    const AnsiString text =
+        ChannelText(row, {FSession.ChannelName(), ExtractFileName(*FCalendar.ProgramName),
+                          StampOf(*FCalendar.StartTime), TimeToStr(CalendarWindowEnd()), CalendarHoldText()});
     SetCalendar({0, "none", *FCalendar.StartTime, 1});
     FSession.SetRecordingSuspended(false);
     FCalendarWaitingFor.reset();
     ProtocolsLine(text);
     FSession.Notice(text, ChannelText(why == TCalendarDrop::UnitSilent ? RowWarning : RowNotice));
     Event(TRunEvent::CalendarDisarmed);
+}
+
+void CProgramRun::HoldCalendar(TAutomaticStartHold why)
+{
+    NOX_ASSERT_UI_THREAD();
+    ++FCalendarHolds;
+    FCalendarHoldReason = why;
+}
+
+void CProgramRun::ReleaseCalendar()
+{
+    NOX_ASSERT_UI_THREAD();
+    if (FCalendarHolds == 0 || --FCalendarHolds > 0 || !FCalendarDueWhileHeld) return;
+    const THeldStart held = *FCalendarDueWhileHeld;
+    FCalendarDueWhileHeld.reset();
+    if (!*FCalendar.Armed || *FCalendar.StartTime != held.StartTime) {
+        // The answer disarmed it or set it anew: the start that was due is not carried out.
+        ProtocolsLine(ChannelText(RowCalendarDroppedInForm, {FSession.ChannelName(), ExtractFileName(held.ProgramName),
+                                                             StampOf(held.StartTime)}));
+        return;
+    }
+    if ((Now() - held.StartTime) * SecsPerDay > CalendarWindowSeconds) {
+        // Begun now, the program would run at a time nobody planned for.
+        DisarmCalendar(TCalendarDrop::AnsweredLate);
+        return;
+    }
+    FCalendarAnswered = held.StartTime;
+}
+
+AnsiString CProgramRun::CalendarHoldText() const
+{
+    return ChannelText(FCalendarHoldReason == TAutomaticStartHold::StartForm ? RowCalendarHeldByStartForm
+                                                                             : RowCalendarHeldByQuestion);
 }
 
 TDateTime CProgramRun::CalendarWindowEnd() const

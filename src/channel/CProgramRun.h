@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/IChannelForm.h"
 #include "app/IPanelChannelWindow.h"
 #include "platform/AnsiString.h"
 #include "platform/DateTime.h"
@@ -136,6 +137,14 @@ public:
     // That the armed timed start (program, time) is dropped with the window; empty when none
     // is armed.
     AnsiString CalendarDroppedText() const;
+    // Something whose answer may drop the timed start is open: a start that comes due
+    // meanwhile waits for the answer (the protocols say so once). Counted; each hold is
+    // released once, after what the answer decided is done. At the last release a start that
+    // came due behind it begins at the next tick, late and said so, when the answer came
+    // within its window and left it armed as it was; otherwise it is dropped with a line.
+    void HoldCalendar(TAutomaticStartHold why);
+    void ReleaseCalendar();
+    bool CalendarHeld() const { return FCalendarHolds > 0; }
 
     // ---- the programmer timer
     // One tick, in this order: tidy up a finished run; the programmer's run step; the
@@ -277,7 +286,7 @@ private:
     void UndoStart();
     // The start's window passed: dropped, with why (the unit did not answer in it, the clock
     // was set past it, or no tick came in it), naming the channel and the program.
-    enum class TCalendarDrop { UnitSilent, ClockSetForward, NoTick };
+    enum class TCalendarDrop { UnitSilent, ClockSetForward, NoTick, AnsweredLate };
     void DisarmCalendar(TCalendarDrop why);
     // The last moment a timed start may begin.
     TDateTime CalendarWindowEnd() const;
@@ -412,4 +421,19 @@ private:
     std::optional<TEndCheck> FEndCheck;
     // The start moment of a timed start that waits for its unit (reported once).
     std::optional<TDateTime> FCalendarWaitingFor;
+    // The holds of the timed start open now, and what held it last.
+    int FCalendarHolds = 0;
+    TAutomaticStartHold FCalendarHoldReason = TAutomaticStartHold::Question;
+    // A timed start that came due while it was held (told once): its moment and program, as
+    // the answer may disarm it or set it anew.
+    struct THeldStart {
+        TDateTime StartTime = 0.0;
+        AnsiString ProgramName;
+    };
+    std::optional<THeldStart> FCalendarDueWhileHeld;
+    // The start moment of a held start whose answer came within its window: it begins at the
+    // next tick even when that falls just beyond the window.
+    std::optional<TDateTime> FCalendarAnswered;
+    // The reason phrase of the hold, for the protocol lines.
+    AnsiString CalendarHoldText() const;
 };

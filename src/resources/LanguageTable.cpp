@@ -622,6 +622,13 @@ constexpr std::string_view LanguageTable[] = {
     /* 606 */ "Schreiben auf die serielle Schnittstelle $1: Zeit überschritten.", "Writing to serial port $1 timed out.", "",
     /* 607 */ "Die serielle Schnittstelle $1 ist nicht mehr vorhanden.", "Serial port $1 is gone.", "",
     /* 608 */ "Lesen von der seriellen Schnittstelle $1 fehlgeschlagen: $2", "Reading from serial port $1 failed: $2", "",
+    /* 609 */ "die Antwort auf die offene Frage", "the answer to the open question", "",
+    /* 610 */ "das Schließen des Kalenderstart-Fensters, in dem seine Zeile geändert ist", "the automatic start form, where its row is changed, to be closed", "",
+    /* 611 */ "Der Kalenderstart von $1 (Temperierprogramm \"$2\", Start $3) ist fällig; er wartet auf $4, längstens bis $5.", "The automatic start of $1 (temperature program \"$2\", start $3) is due; it waits for $4, until $5 at the latest.", "",
+    /* 612 */ "Der Kalenderstart von $1 (Temperierprogramm \"$2\", Start $3) beginnt jetzt, $4 s nach seiner Startzeit: er hat auf $5 gewartet.", "The automatic start of $1 (temperature program \"$2\", start $3) begins now, $4 s after its start time: it waited for $5.", "",
+    /* 613 */ "Der Kalenderstart von $1 (Temperierprogramm \"$2\", Start $3) wurde nicht ausgeführt: das Ende seiner Startfrist, $4, verstrich, während er auf $5 wartete.", "The automatic start of $1 (temperature program \"$2\", start $3) was not carried out: the end of its time to begin, $4, passed while it waited for $5.", "",
+    /* 614 */ "Der Kalenderstart von $1 (Temperierprogramm \"$2\", Start $3) wurde nicht ausgeführt: er wurde fällig, während die Frage offen war, und das Fenster wird geschlossen.", "The automatic start of $1 (temperature program \"$2\", start $3) was not carried out: it came due while the question was open, and the window closes.", "",
+    /* 615 */ "Der Kalenderstart von $1 (Temperierprogramm \"$2\", Start $3) wurde nicht ausgeführt: er wurde fällig, während seine Zeile im Kalenderstart-Fenster geändert war, und Beenden hat ihn abgeschaltet oder neu gesetzt.", "The automatic start of $1 (temperature program \"$2\", start $3) was not carried out: it came due while its row in the automatic start form was changed, and Exit disarmed it or set it anew.", "",
 };
 // clang-format on
 
