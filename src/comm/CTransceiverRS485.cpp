@@ -52,6 +52,16 @@ std::int64_t CTransceiverRS485::LineHeldByOthersMs() const
     return port_->Bus().HeldByOthersMs(this) + owedWaitMs_;
 }
 
+std::int64_t CTransceiverRS485::LongestLineStopMs(std::int64_t sinceMs, std::int64_t nowMs) const
+{
+    return port_ ? port_->Bus().LongestStopSinceMs(sinceMs, nowMs) : 0;
+}
+
+void CTransceiverRS485::NoteLinePass(std::int64_t ms)
+{
+    if (port_) port_->Bus().NotePass(ms);
+}
+
 int CTransceiverRS485::LineTurnMs() const
 {
     if (!port_) return 0;
