@@ -446,12 +446,14 @@ TEST_F(StartupTest, TheLockFolderInTheTemporaryDirectoryIsUsedOnlyWhenPrivate)
         }
         const std::string instead = temporary + "-home/.cache/NoxControl/instance";
         // Two starts at once: the one that made the folder instead is refused, and the one
-        // that runs says where the lock is.
+        // that runs says where the lock is. Nothing is said before a start knows it runs.
         SingleInstanceLock running;
         EXPECT_EQ(startup::LockFolder("", temporary, instead, 1), instead);
         EXPECT_EQ(Mode(instead), 0700u);
         EXPECT_EQ(startup::LockFolder("", temporary, instead, 1), instead);
+        EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
         ASSERT_TRUE(startup::CheckSingleInstance(running, instead, 1));
+        EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
         {
             SingleInstanceLock refusedStart;
             EXPECT_FALSE(startup::CheckSingleInstance(refusedStart, instead, 1));
