@@ -587,9 +587,40 @@ enum TextRow : int {
     RowProgramFileTooLarge = 577,                // the file is too large for a program file
     RowOpenRefusedRecording = 578,               // The active window records data: no file is opened in it. ...
     RowOpenRefusedTenWindows = 579,              // 10 windows are open already, no more can be opened: close...
-    RowLockNotMade = 580,                        // The lock against a second start could not be made: $1. ...
-    RowLockFolderNotMade = 581,      // the folder $1 is not a private folder ..., and $2 could not be made: $3
-    RowLockFoldersNotPrivate = 582,  // neither the folder $1 nor the folder $2 is a private folder ...
+
+    // The platform layer's reasons (app/ReasonWords.cpp), in the order of platform::TReason.
+    RowReasonPlantedLink = 580,
+    RowReasonDanglingLink = 581,
+    RowReasonOwnNameLink = 582,
+    RowReasonOwnNameForeign = 583,
+    RowReasonOwnNameEarlierWrite = 584,
+    RowReasonForeignFile = 585,
+    RowReasonReplacedWhileWritten = 586,
+    RowReasonBaudRateNotSupported = 587,
+    RowReasonDataBitsNotSupported = 588,
+    RowReasonUnknownParity = 589,
+    RowReasonOneAndHalfStopBits = 590,
+    RowReasonTwoStopBits = 591,
+    RowReasonUnknownStopBits = 592,
+    RowReasonNoSerialPortChosen = 593,
+    RowReasonSerialPortMissing = 594,
+    RowReasonSerialPortNoDevice = 595,
+    RowReasonNotASerialDevice = 596,
+    RowReasonSerialPortBusy = 597,
+    RowReasonSerialPortNoPermission = 598,
+    RowReasonSerialPortCannotOpen = 599,
+    RowReasonSerialPortRefusedSettings = 600,
+    RowReasonSerialPortRefusedSettingsBecause = 601,
+    RowReasonSerialPortBaudRateNotAvailable = 602,
+    RowReasonSerialPortNotOpen = 603,
+    RowReasonSerialPortFault = 604,
+    RowReasonSerialPortWriteFailed = 605,
+    RowReasonSerialPortWriteTimedOut = 606,
+    RowReasonSerialPortGone = 607,
+    RowReasonSerialPortReadFailed = 608,
+    RowLockNotMade = 609,            // The lock against a second start could not be made: $1. ...
+    RowLockFolderNotMade = 610,      // the folder $1 is not a private folder ..., and $2 could not be made: $3
+    RowLockFoldersNotPrivate = 611,  // neither the folder $1 nor the folder $2 is a private folder ...
 };
 
 static_assert(RowLockFoldersNotPrivate + 1 == LanguageTableRows, "every row of the table has a name");
