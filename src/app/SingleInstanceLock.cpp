@@ -164,7 +164,8 @@ std::string StatusField(const std::string& file, const std::string& name)
 
 // The processes holding a flock on the file (device, inode), from the kernel's list of
 // locks: each as the process that took it, which may have ended while a task sharing its
-// files keeps it.
+// files keeps it. A process that holds the file open twice, or whose lock the kernel lists
+// again while it changes, is named once.
 std::vector<int> FlockHolders(dev_t device, ino_t inode)
 {
     std::vector<int> holders;
@@ -178,8 +179,9 @@ std::vector<int> FlockHolders(dev_t device, ino_t inode)
         unsigned deviceMajor = 0, deviceMinor = 0;
         unsigned long long node = 0;
         if (std::sscanf(file.c_str(), "%x:%x:%llu", &deviceMajor, &deviceMinor, &node) != 3) continue;
-        if (deviceMajor == major(device) && deviceMinor == minor(device) && node == inode)
-            holders.push_back(std::atoi(pid.c_str()));
+        if (deviceMajor != major(device) || deviceMinor != minor(device) || node != inode) continue;
+        const int holder = std::atoi(pid.c_str());
+        if (std::find(holders.begin(), holders.end(), holder) == holders.end()) holders.push_back(holder);
     }
     return holders;
 }

@@ -158,6 +158,40 @@ TEST(StartupEndTest, ChildEndsWithAStuckThread)
     for (;;) ::pause();  // until the parent's signal
 }
 
+// An ending start that holds its presence file open twice (the kernel then lists its lock
+// twice) is named once in what the next start says.
+TEST_F(StartupTest, AnEndingStartIsNamedOnceWhateverItsLocksOnThePresenceFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string folder = dir.path().toStdString();
+    const std::string presence = folder + "/noxcontrol.running";
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Only calls that are safe after fork: two opens of the file, each with its own lock.
+        for (int i = 0; i < 2; ++i) {
+            const int fd = ::open(presence.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+            if (fd < 0 || ::flock(fd, LOCK_SH) != 0) ::_exit(1);
+        }
+        if (::write(ready[1], "r", 1) != 1) ::_exit(1);
+        for (;;) ::pause();
+    }
+    ::close(ready[1]);
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    ::close(ready[0]);
+    SingleInstanceLock lock;
+    EXPECT_TRUE(lock.Acquire(folder)) << lock.Error();
+    AnsiString pids;
+    EXPECT_TRUE(lock.EndingInstances(&pids).BeingEnded);
+    EXPECT_EQ(pids, std::to_string(child));
+    ::kill(child, SIGKILL);
+    AwaitEnd(child);
+}
+
 // However the program ends while a thread of it is stuck on a share that does not answer
 // (its files stay open then), through exit() or a termination signal: it ends as before,
 // and its lock is free, so that the program starts again.
