@@ -587,8 +587,18 @@ enum TextRow : int {
     RowProgramFileTooLarge = 577,                // the file is too large for a program file
     RowOpenRefusedRecording = 578,               // The active window records data: no file is opened in it. ...
     RowOpenRefusedTenWindows = 579,              // 10 windows are open already, no more can be opened: close...
+    RowEndKeepsSetpointNotReaching =
+        580,  // $1: the temperature program "$2" has reached the end of its plan, but its steps do not reach...
+    RowEndSwitchesOffNotReaching =
+        581,  // $1: the temperature program "$2" has reached the end of its plan, but its steps do not reach...
+    RowEndReturnControlOn =
+        582,  // $1: the unit answers again after the end of the temperature program "$2": its temperature...
+    RowEndReturnControlOff =
+        583,  // $1: the unit answers again after the end of the temperature program "$2": its temperature...
+    RowNothingMoreSent = 584,         // Nothing more is sent to the unit, also when it answers again.
+    RowPlannedSetpointNotSent = 585,  // It does not get the planned setpoint $1 °C.
 };
 
-static_assert(RowOpenRefusedTenWindows + 1 == LanguageTableRows, "every row of the table has a name");
+static_assert(RowPlannedSetpointNotSent + 1 == LanguageTableRows, "every row of the table has a name");
 
 }  // namespace resources
