@@ -21,6 +21,7 @@
 #include "app/IShellHooks.h"
 #include "app/ProgramPictures.h"
 #include "app/ProgramStartup.h"
+#include "app/ReasonWords.h"
 #include "app/TfrmTitleControl.h"
 #include "app/TfrmWait.h"
 #include "app/ToolkitTranslation.h"
@@ -142,6 +143,7 @@ TfrmMainWindow::~TfrmMainWindow()
     NOX_ASSERT_UI_THREAD();
     platform::SetFolderNotAnsweringText({});
     platform::SetFileNotAnsweringText({});
+    UseReasonWords(-1);
     tmrPopUp->stop();
     tmrKillThread->stop();
     if (FLogoThread) {

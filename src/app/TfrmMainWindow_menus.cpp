@@ -12,6 +12,7 @@
 #include "app/IControlPanel.h"
 #include "app/IShellHooks.h"
 #include "app/ProgramPictures.h"
+#include "app/ReasonWords.h"
 #include "app/TfrmMainWindow.h"
 #include "app/TfrmWait.h"
 #include "app/ToolkitTranslation.h"
@@ -197,6 +198,7 @@ void TfrmMainWindow::ApplyLanguage(int language)
     Language = CLanguage::Instance();
     Language->SetCurrentLanguage(language);
     FLanguageIndex = language;
+    UseReasonWords(language);
     // The toolkit's dialogs and the key names of the menus' shortcuts follow.
     UseToolkitTranslation(language);
     auto text = [&](int row) {

@@ -767,10 +767,13 @@ bool CChannel::IsTrustedFrame(const AnsiString& reply)
 
 bool CChannel::IsOneReply(std::string_view bytes, std::size_t length)
 {
+    // Only the reply's own length: a read cut short by the time-out, or one that ran on
+    // past the length to a later carriage return, holds another reply's bytes as soon as a
+    // carriage return closes it, and its sum fits one time in 256.
     const std::size_t n = bytes.size();
-    if (n > 0 && n >= length && bytes[n - 1] != '\r') return false;
-    for (std::size_t i = 0; i < n; ++i)
-        if ((i > 0 && bytes[i] == '[') || (i + 1 < n && bytes[i] == '\r')) return false;
+    if (n == 0 || n != length || bytes[n - 1] != '\r') return false;
+    for (std::size_t i = 1; i + 1 < n; ++i)
+        if (bytes[i] == '[' || bytes[i] == '\r') return false;
     return true;
 }
 

@@ -322,10 +322,10 @@ public:
     // True for a reply frame "[S" long enough for a command letter whose checksum matches.
     static bool IsTrustedFrame(const AnsiString& reply);
     // True when the bytes read for a request (`length` of them wanted, the closing carriage
-    // return included) can be one reply: read to that length they end with the carriage
-    // return, and nothing after the first byte is a '[' or, before the last, a carriage
-    // return. Anything else holds parts of two replies (a late or split one ran into this
-    // one), whatever its checksum says: one spliced reply in 256 has a fitting one.
+    // return included) can be one reply: exactly that many, the last the carriage return,
+    // and none between the first and the last a '[' or a carriage return. Anything else,
+    // shorter or longer, holds parts of two replies (a late or split one ran into this one)
+    // or a cut one, whatever its checksum says: one spliced reply in 256 has a fitting one.
     static bool IsOneReply(std::string_view bytes, std::size_t length);
     // True when the reply carries the request frame's command (for S, its block digit too)
     // and, with `address` (a shared line), its address. Anything else that comes while a

@@ -28,6 +28,25 @@ int MsLeft(std::int64_t deadlineMs)
 {
     return static_cast<int>(std::clamp<std::int64_t>(deadlineMs - SteadyMs(), 0, 1 << 30));
 }
+
+// True when the bytes read so far hold a whole read: up to the first carriage return within
+// the reply's length (`wanted`, 0 for no limit), or the reply's length without one. The
+// read is cut there. A carriage return further on belongs to whatever ran into the reply:
+// read that far, a splice of two replies would end like one.
+bool CutAtReplyEnd(AnsiString& reply, std::size_t wanted)
+{
+    const std::size_t limit = wanted > 0 ? std::min(wanted, reply.size()) : reply.size();
+    const std::size_t cr = reply.find('\r');
+    if (cr != AnsiString::npos && cr < limit) {
+        reply.resize(cr + 1);
+        return true;
+    }
+    if (wanted > 0 && reply.size() >= wanted) {
+        reply.resize(wanted);
+        return true;
+    }
+    return false;
+}
 }  // namespace
 
 AnsiString SocketExchange(TZSocket* socket, const AnsiString& frame, int replyLength, int waitMs, const TUiCall& ui,
@@ -48,15 +67,7 @@ AnsiString SocketExchange(TZSocket* socket, const AnsiString& frame, int replyLe
         AnsiString part;
         if (!ui([&] { part = socket->GetText(); })) break;
         reply += part;
-        std::size_t cr = reply.find('\r');
-        if (cr != AnsiString::npos) {
-            reply.resize(cr + 1);
-            break;
-        }
-        if (wanted > 0 && reply.size() >= wanted) {
-            reply.resize(wanted);
-            break;
-        }
+        if (CutAtReplyEnd(reply, wanted)) break;
         int left = MsLeft(deadline);
         if (left <= 0 || !pause(std::min(left, kSliceMs))) break;
     }
@@ -98,15 +109,7 @@ TSocketResult SocketRequest(int fd, const AnsiString& frame, int replyLength, in
         if (n > 0) {
             if (reply.empty() && arrived) arrived();
             reply.append(buffer, static_cast<std::size_t>(n));
-            std::size_t cr = reply.find('\r');
-            if (cr != AnsiString::npos) {
-                reply.resize(cr + 1);
-                return TSocketResult::Reply;
-            }
-            if (wanted > 0 && reply.size() >= wanted) {
-                reply.resize(wanted);
-                return TSocketResult::Reply;
-            }
+            if (CutAtReplyEnd(reply, wanted)) return TSocketResult::Reply;
             continue;
         }
         if (broken(n)) return reply.empty() ? TSocketResult::Broken : TSocketResult::Reply;

@@ -26,6 +26,7 @@
 #include <thread>
 #include <utility>
 
+#include "platform/ReasonTexts.h"
 #include "platform/ScopedValue.h"
 #include "platform/UiDispatcher.h"
 
@@ -39,37 +40,18 @@ std::string DirOf(const std::string& path)
     return path.substr(0, slash);
 }
 
-bool FailWith(std::string* error, const std::string& what, const char* reason)
+// Why a save does not follow a link or keep to a name, for the message the user gets.
+bool FailWith(std::string* error, const std::string& what, TReason reason)
 {
-    if (error) *error = what + ": " + reason;
+    if (error) *error = what + ": " + ReasonText(reason);
     return false;
 }
 
 bool Fail(std::string* error, const std::string& what, int err)
 {
-    return FailWith(error, what, std::strerror(err));
+    if (error) *error = what + ": " + std::strerror(err);
+    return false;
 }
-
-// Why a save does not follow a symbolic link, for the message the user gets.
-const char* const PlantedLinkReason =
-    "a symbolic link that another user could have put there is not followed (it may point to any of your files)";
-const char* const DanglingLinkReason = "a symbolic link to a file that does not exist yet is not followed";
-// Why a file of the program's own (a side file) is not saved under its name.
-const char* const OwnNameLinkReason =
-    "a symbolic link holds the name of the program's own file; it is not followed and left as it is";
-const char* const OwnNameForeignReason =
-    "the name of the program's own file is held by another user's file; it is left as it is";
-
-const char* const OwnNameEarlierWriteReason =
-    "the name of the program's own file holds the unfinished write of an earlier file of this name, which could "
-    "not be kept under a name of its own; it is left as it is";
-
-// Why a file is not saved under a name another user's file holds (a sticky folder lets
-// nobody but its owner replace it).
-const char* const ForeignFileReason = "the name is held by another user's file; it is left as it is";
-
-const char* const ReplacedWhileWrittenReason =
-    "the file was replaced by another one while it was written (someone else may write its folder)";
 
 // The user and the system: whoever else may have put a link somewhere is another user.
 bool TrustedUser(uid_t uid)
@@ -192,9 +174,9 @@ bool ResolveLinksAt(int dir, const std::string& name, const std::string& path, s
             std::string planted;
             dfd = OpenFolder(DirOf(target), &planted);
             at = BaseName(target);
-            if (dfd < 0 && !planted.empty()) return FailWith(error, planted, PlantedLinkReason);
+            if (dfd < 0 && !planted.empty()) return FailWith(error, planted, TReason::PlantedLink);
             if (dfd < 0)
-                return errno == ENOENT ? FailWith(error, path, DanglingLinkReason) : Fail(error, target, errno);
+                return errno == ENOENT ? FailWith(error, path, TReason::DanglingLink) : Fail(error, target, errno);
         }
         const TScopeExit closeFolder([dfd, dir] {
             if (dfd != dir) ::close(dfd);
@@ -202,7 +184,7 @@ bool ResolveLinksAt(int dir, const std::string& name, const std::string& path, s
         struct stat st {};
         if (::fstatat(dfd, at.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno == ENOENT && hops == 0) return true;
-            if (errno == ENOENT) return FailWith(error, path, DanglingLinkReason);
+            if (errno == ENOENT) return FailWith(error, path, TReason::DanglingLink);
             return Fail(error, path, errno);
         }
         if (!S_ISLNK(st.st_mode)) return true;
@@ -216,7 +198,7 @@ bool ResolveLinksAt(int dir, const std::string& name, const std::string& path, s
             if (hops == 0) return true;
             continue;
         }
-        if (!MayFollowLink(opened, folder)) return FailWith(error, target, PlantedLinkReason);
+        if (!MayFollowLink(opened, folder)) return FailWith(error, target, TReason::PlantedLink);
         std::string link(4096, '\0');
         const ssize_t n = ::readlinkat(lfd, "", link.data(), link.size());
         if (n < 0) return Fail(error, target, errno);
@@ -234,8 +216,8 @@ bool CheckOwnName(int dir, const std::string& name, const std::string& path, std
 {
     struct stat st {};
     if (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno == ENOENT || Fail(error, path, errno);
-    if (S_ISLNK(st.st_mode)) return FailWith(error, path, OwnNameLinkReason);
-    if (st.st_uid != FileOwnerUser()) return FailWith(error, path, OwnNameForeignReason);
+    if (S_ISLNK(st.st_mode)) return FailWith(error, path, TReason::OwnNameLink);
+    if (st.st_uid != FileOwnerUser()) return FailWith(error, path, TReason::OwnNameForeign);
     return true;
 }
 
@@ -258,7 +240,8 @@ bool CheckResolved(int dir, const std::string& name, const std::string& path, co
     if (::fstatat(dir, name.c_str(), &st, 0) == 0) {
         if (S_ISREG(st.st_mode))
             if (int err = NotWritableReason(dir, name, W_OK))
-                return st.st_uid != FileOwnerUser() ? FailWith(error, path, ForeignFileReason) : Fail(error, path, err);
+                return st.st_uid != FileOwnerUser() ? FailWith(error, path, TReason::ForeignFile)
+                                                    : Fail(error, path, err);
     } else if (errno != ENOENT) {
         return Fail(error, path, errno);
     }
@@ -280,7 +263,7 @@ public:
     // False with why it could not be opened (`what`: the folder, as the caller names it).
     bool Fail(std::string* error, const std::string& what) const
     {
-        return FPlanted.empty() ? platform::Fail(error, what, FError) : FailWith(error, FPlanted, PlantedLinkReason);
+        return FPlanted.empty() ? platform::Fail(error, what, FError) : FailWith(error, FPlanted, TReason::PlantedLink);
     }
 
 private:
@@ -328,7 +311,7 @@ std::shared_ptr<const THeldFolder> THeldFolder::Open(const std::string& folder, 
         if (planted.empty())
             Fail(error, folder, errno);
         else
-            FailWith(error, planted, PlantedLinkReason);
+            FailWith(error, planted, TReason::PlantedLink);
         return nullptr;
     }
     return std::shared_ptr<const THeldFolder>(new THeldFolder(fd, folder));
@@ -1163,7 +1146,7 @@ bool SaveAtomicAt(const TNameAt& at, std::span<const std::string_view> parts, st
                              held.st_uid != FileOwnerUser();
         if (keptFd) ::close(fd);
         ::unlinkat(dir, tmp.c_str(), 0);
-        return foreign ? FailWith(error, path, ForeignFileReason) : Fail(error, path, renameError);
+        return foreign ? FailWith(error, path, TReason::ForeignFile) : Fail(error, path, renameError);
     }
     // What was put in place is the file written: in a folder others may write, another user
     // could have put something else under the temporary name meanwhile.
@@ -1171,7 +1154,7 @@ bool SaveAtomicAt(const TNameAt& at, std::span<const std::string_view> parts, st
     if (::fstatat(dir, target.Name.c_str(), &placed, AT_SYMLINK_NOFOLLOW) != 0 || placed.st_dev != written.st_dev ||
         placed.st_ino != written.st_ino) {
         if (keptFd) ::close(fd);
-        return FailWith(error, path, ReplacedWhileWrittenReason);
+        return FailWith(error, path, TReason::ReplacedWhileWritten);
     }
     if (!IsPendingName(target.Name)) NoteWholeSave(path, written);
     DropPendingWrite(at);
@@ -1204,7 +1187,7 @@ bool CheckNoEarlierWrite(const TNameAt& pending, std::string* error)
     if (::fstatat(pending.Dir, pending.Name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
         IsOwnSideFile(st))
         return true;
-    return FailWith(error, pending.Path, OwnNameEarlierWriteReason);
+    return FailWith(error, pending.Path, TReason::OwnNameEarlierWrite);
 }
 }  // namespace
 
@@ -1247,7 +1230,7 @@ bool TGrowingFile::Create(const std::string& path, std::string_view bytes, std::
     std::string planted;
     FDir = folder ? ::fcntl(folder->Fd(), F_DUPFD_CLOEXEC, 0) : OpenFolder(DirOf(path), &planted);
     if (FDir < 0)
-        return planted.empty() ? Fail(error, DirOf(path), errno) : FailWith(error, planted, PlantedLinkReason);
+        return planted.empty() ? Fail(error, DirOf(path), errno) : FailWith(error, planted, TReason::PlantedLink);
     FName = BaseName(path);
     if (!SaveAtomicAt({FDir, FName, path}, std::span(&bytes, 1), error, &FFd)) {
         FFd = -1;

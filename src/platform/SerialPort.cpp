@@ -19,6 +19,8 @@
 #include <cstring>
 #include <fstream>
 
+#include "platform/ReasonTexts.h"
+
 namespace platform {
 
 namespace {
@@ -207,25 +209,26 @@ std::string SerialPort::ValidateSettings(const SerialSettings& s)
 {
     bool baudOk = StandardSpeed(s.baudRate) != 0 && s.baudRate <= 19200;
     if (s.baudRate == 14400) baudOk = NOX_HAVE_TERMIOS2 != 0;
-    if (!baudOk || s.baudRate < 1200) return "Baud rate " + std::to_string(s.baudRate) + " is not supported.";
-    if (s.dataBits < 5 || s.dataBits > 8) return std::to_string(s.dataBits) + " data bits are not supported (5 to 8).";
+    if (!baudOk || s.baudRate < 1200) return ReasonText(TReason::BaudRateNotSupported, {std::to_string(s.baudRate)});
+    if (s.dataBits < 5 || s.dataBits > 8)
+        return ReasonText(TReason::DataBitsNotSupported, {std::to_string(s.dataBits)});
     switch (s.parity) {
         case SerialParity::None:
         case SerialParity::Odd:
         case SerialParity::Even:
         case SerialParity::Mark:
         case SerialParity::Space: break;
-        default: return "Unknown parity.";
+        default: return ReasonText(TReason::UnknownParity);
     }
     switch (s.stopBits) {
         case SerialStopBits::One: break;
         case SerialStopBits::OneAndHalf:
-            if (s.dataBits != 5) return "1.5 stop bits are only possible with 5 data bits.";
+            if (s.dataBits != 5) return ReasonText(TReason::OneAndHalfStopBits);
             break;
         case SerialStopBits::Two:
-            if (s.dataBits == 5) return "2 stop bits are not possible with 5 data bits (use 1.5).";
+            if (s.dataBits == 5) return ReasonText(TReason::TwoStopBits);
             break;
-        default: return "Unknown number of stop bits.";
+        default: return ReasonText(TReason::UnknownStopBits);
     }
     return {};
 }
@@ -237,36 +240,33 @@ bool SerialPort::Open(const std::string& path, const SerialSettings& settings)
     errorText_.clear();
     path_ = path;
     if (std::string why = ValidateSettings(settings); !why.empty()) return Fail(SerialError::InvalidSettings, why);
-    if (path.empty()) return Fail(SerialError::NotFound, "No serial port was chosen.");
+    if (path.empty()) return Fail(SerialError::NotFound, ReasonText(TReason::NoSerialPortChosen));
 
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         int e = errno;
         switch (e) {
             case ENOENT:
-            case ENOTDIR: return Fail(SerialError::NotFound, "Serial port " + path + " does not exist.");
+            case ENOTDIR: return Fail(SerialError::NotFound, ReasonText(TReason::SerialPortMissing, {path}));
             case ENXIO:
-            case ENODEV: return Fail(SerialError::NotFound, "Serial port " + path + " has no device behind it.");
-            case EISDIR: return Fail(SerialError::NotSerial, path + " is not a serial device.");
-            case EBUSY: return Fail(SerialError::Busy, "Serial port " + path + " is in use by another program.");
+            case ENODEV: return Fail(SerialError::NotFound, ReasonText(TReason::SerialPortNoDevice, {path}));
+            case EISDIR: return Fail(SerialError::NotSerial, ReasonText(TReason::NotASerialDevice, {path}));
+            case EBUSY: return Fail(SerialError::Busy, ReasonText(TReason::SerialPortBusy, {path}));
             case EACCES:
-            case EPERM:
-                return Fail(SerialError::NoPermission, "No permission to open serial port " + path +
-                                                           ". The user must be a member of the 'dialout' group "
-                                                           "(sudo usermod -aG dialout $USER, then log in again).");
-            default: return Fail(SerialError::IoError, "Serial port " + path + " cannot be opened: " + ErrnoText(e));
+            case EPERM: return Fail(SerialError::NoPermission, ReasonText(TReason::SerialPortNoPermission, {path}));
+            default: return Fail(SerialError::IoError, ReasonText(TReason::SerialPortCannotOpen, {path, ErrnoText(e)}));
         }
     }
     fd_ = fd;
     if (!isatty(fd)) {
         Close();
-        return Fail(SerialError::NotSerial, path + " is not a serial device.");
+        return Fail(SerialError::NotSerial, ReasonText(TReason::NotASerialDevice, {path}));
     }
     // The flock makes a second opener fail even where TIOCEXCL does not (a privileged
     // process, or another descriptor of this process).
     if (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK /* EAGAIN on Linux */) {
         Close();
-        return Fail(SerialError::Busy, "Serial port " + path + " is in use by another program.");
+        return Fail(SerialError::Busy, ReasonText(TReason::SerialPortBusy, {path}));
     }
     ioctl(fd, TIOCEXCL);
     if (!ApplySettings(settings)) {
@@ -286,7 +286,7 @@ bool SerialPort::Open(const std::string& path, const SerialSettings& settings)
 
 bool SerialPort::Configure(const SerialSettings& settings)
 {
-    if (fd_ < 0) return Fail(SerialError::NotOpen, "The serial port is not open.");
+    if (fd_ < 0) return Fail(SerialError::NotOpen, ReasonText(TReason::SerialPortNotOpen));
     if (std::string why = ValidateSettings(settings); !why.empty()) return Fail(SerialError::InvalidSettings, why);
     return ApplySettings(settings);
 }
@@ -294,7 +294,7 @@ bool SerialPort::Configure(const SerialSettings& settings)
 bool SerialPort::ApplySettings(const SerialSettings& s)
 {
     termios t{};
-    if (tcgetattr(fd_, &t) != 0) return Fail(SerialError::NotSerial, path_ + " is not a serial device.");
+    if (tcgetattr(fd_, &t) != 0) return Fail(SerialError::NotSerial, ReasonText(TReason::NotASerialDevice, {path_}));
     cfmakeraw(&t);
     t.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK | IGNPAR);
     if (s.xonXoffOutput) t.c_iflag |= IXON;
@@ -313,41 +313,39 @@ bool SerialPort::ApplySettings(const SerialSettings& s)
         cfsetispeed(&t, code);
         cfsetospeed(&t, code);
     }
-    const std::string refused = "Serial port " + path_ + " did not accept the line settings";
+    auto refused = [this] { return ReasonText(TReason::SerialPortRefusedSettingsBecause, {path_, ErrnoText(errno)}); };
     const bool pty = IsPseudoTerminal(fd_);
     // The C library checks data bits and parity after setting them and calls it EINVAL when
     // a pseudo-terminal (which has no line) reports its fixed 8N; the read-back below
     // decides instead.
     if (tcsetattr(fd_, TCSANOW, &t) != 0 && !(pty && errno == EINVAL))
-        return Fail(SerialError::SettingsRefused, refused + ": " + ErrnoText(errno));
+        return Fail(SerialError::SettingsRefused, refused());
 #if NOX_HAVE_TERMIOS2
     if (code == 0) {
         KernelTermios2 t2{};
-        if (ioctl(fd_, kTCGETS2, &t2) != 0)
-            return Fail(SerialError::SettingsRefused, refused + ": " + ErrnoText(errno));
+        if (ioctl(fd_, kTCGETS2, &t2) != 0) return Fail(SerialError::SettingsRefused, refused());
         t2.c_cflag &= ~(CBAUD | (CBAUD << kIBSHIFT));  // input rate follows the output rate
         t2.c_cflag |= kBOTHER;
         t2.c_ispeed = t2.c_ospeed = static_cast<speed_t>(s.baudRate);
-        if (ioctl(fd_, kTCSETS2, &t2) != 0)
-            return Fail(SerialError::SettingsRefused, refused + ": " + ErrnoText(errno));
+        if (ioctl(fd_, kTCSETS2, &t2) != 0) return Fail(SerialError::SettingsRefused, refused());
     }
 #endif
 
     // Read back: a driver may silently keep what it cannot do.
     termios r{};
-    if (tcgetattr(fd_, &r) != 0) return Fail(SerialError::SettingsRefused, refused + ": " + ErrnoText(errno));
+    if (tcgetattr(fd_, &r) != 0) return Fail(SerialError::SettingsRefused, refused());
     tcflag_t mask = kLineMask;
     // A pseudo-terminal has no line: the kernel always reports 8 data bits without parity.
     if (pty) mask &= ~(CSIZE | PARENB);
     bool ok = (r.c_cflag & mask) == (t.c_cflag & mask) && (r.c_lflag & (ICANON | ECHO | ISIG | IEXTEN)) == 0 &&
               (r.c_iflag & (ICRNL | INLCR | IGNCR | ISTRIP)) == 0 && (r.c_oflag & OPOST) == 0 &&
               (r.c_iflag & (IXON | IXOFF)) == (t.c_iflag & (IXON | IXOFF));
-    if (!ok) return Fail(SerialError::SettingsRefused, refused + ".");
+    if (!ok) return Fail(SerialError::SettingsRefused, ReasonText(TReason::SerialPortRefusedSettings, {path_}));
     // A UART divides a clock: allow the small deviation its drivers report.
     int baud = CurrentBaud(fd_);
     if (baud <= 0 || std::abs(baud - s.baudRate) * 100 > s.baudRate * 2)
         return Fail(SerialError::SettingsRefused,
-                    refused + ": baud rate " + std::to_string(s.baudRate) + " not available.");
+                    ReasonText(TReason::SerialPortBaudRateNotAvailable, {path_, std::to_string(s.baudRate)}));
     return true;
 }
 
@@ -363,16 +361,17 @@ void SerialPort::Close()
 
 bool SerialPort::Purge(bool transmit, bool receive)
 {
-    if (fd_ < 0) return Fail(SerialError::NotOpen, "The serial port is not open.");
+    if (fd_ < 0) return Fail(SerialError::NotOpen, ReasonText(TReason::SerialPortNotOpen));
     if (!transmit && !receive) return true;
     int q = transmit && receive ? TCIOFLUSH : (transmit ? TCOFLUSH : TCIFLUSH);
-    if (tcflush(fd_, q) != 0) return Fail(SerialError::IoError, "Serial port " + path_ + ": " + ErrnoText(errno));
+    if (tcflush(fd_, q) != 0)
+        return Fail(SerialError::IoError, ReasonText(TReason::SerialPortFault, {path_, ErrnoText(errno)}));
     return true;
 }
 
 bool SerialPort::Write(const void* data, std::size_t n, int timeoutMs)
 {
-    if (fd_ < 0) return Fail(SerialError::NotOpen, "The serial port is not open.");
+    if (fd_ < 0) return Fail(SerialError::NotOpen, ReasonText(TReason::SerialPortNotOpen));
     const char* p = static_cast<const char*>(data);
     std::size_t done = 0;
     using clock = std::chrono::steady_clock;
@@ -387,15 +386,15 @@ bool SerialPort::Write(const void* data, std::size_t n, int timeoutMs)
         }
         if (w < 0 && errno == EINTR) continue;
         if (w < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
-            return Fail(SerialError::IoError, "Writing to serial port " + path_ + " failed: " + ErrnoText(errno));
+            return Fail(SerialError::IoError, ReasonText(TReason::SerialPortWriteFailed, {path_, ErrnoText(errno)}));
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now()).count();
-        if (left <= 0) return Fail(SerialError::IoError, "Writing to serial port " + path_ + " timed out.");
+        if (left <= 0) return Fail(SerialError::IoError, ReasonText(TReason::SerialPortWriteTimedOut, {path_}));
         pollfd pfd{fd_, POLLOUT, 0};
         int r = ::poll(&pfd, 1, static_cast<int>(std::min<long long>(left, INT_MAX)));
         if (r < 0 && errno != EINTR)
-            return Fail(SerialError::IoError, "Writing to serial port " + path_ + " failed: " + ErrnoText(errno));
+            return Fail(SerialError::IoError, ReasonText(TReason::SerialPortWriteFailed, {path_, ErrnoText(errno)}));
         if (r > 0 && (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)) && !(pfd.revents & POLLOUT))
-            return Fail(SerialError::IoError, "Serial port " + path_ + " is gone.");
+            return Fail(SerialError::IoError, ReasonText(TReason::SerialPortGone, {path_}));
     }
     return true;
 }
@@ -403,7 +402,7 @@ bool SerialPort::Write(const void* data, std::size_t n, int timeoutMs)
 int SerialPort::Read(void* buf, std::size_t n, int timeoutMs)
 {
     if (fd_ < 0) {
-        Fail(SerialError::NotOpen, "The serial port is not open.");
+        Fail(SerialError::NotOpen, ReasonText(TReason::SerialPortNotOpen));
         return -1;
     }
     char* p = static_cast<char*>(buf);
@@ -420,17 +419,17 @@ int SerialPort::Read(void* buf, std::size_t n, int timeoutMs)
             got += static_cast<std::size_t>(r);
             continue;
         }
-        if (r == 0) return fail("Serial port " + path_ + " is gone.");  // hang-up
+        if (r == 0) return fail(ReasonText(TReason::SerialPortGone, {path_}));  // hang-up
         if (errno == EINTR) continue;
         if (errno != EAGAIN)  // EWOULDBLOCK is the same number on Linux
-            return fail("Reading from serial port " + path_ + " failed: " + ErrnoText(errno));
+            return fail(ReasonText(TReason::SerialPortReadFailed, {path_, ErrnoText(errno)}));
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now()).count();
         if (left <= 0) break;
         pollfd pfd{fd_, POLLIN, 0};
         int pr = ::poll(&pfd, 1, static_cast<int>(std::min<long long>(left, INT_MAX)));
-        if (pr < 0 && errno != EINTR) return fail("Reading from serial port " + path_ + " failed: " + ErrnoText(errno));
+        if (pr < 0 && errno != EINTR) return fail(ReasonText(TReason::SerialPortReadFailed, {path_, ErrnoText(errno)}));
         if (pr > 0 && (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)) && !(pfd.revents & POLLIN))
-            return fail("Serial port " + path_ + " is gone.");
+            return fail(ReasonText(TReason::SerialPortGone, {path_}));
     }
     return static_cast<int>(got);
 }

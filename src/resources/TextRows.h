@@ -587,16 +587,40 @@ enum TextRow : int {
     RowProgramFileTooLarge = 577,                // the file is too large for a program file
     RowOpenRefusedRecording = 578,               // The active window records data: no file is opened in it. ...
     RowOpenRefusedTenWindows = 579,              // 10 windows are open already, no more can be opened: close...
-    RowEndKeepsSetpointNotReaching =
-        580,  // $1: the temperature program "$2" has reached the end of its plan, but its steps do not reach...
-    RowEndSwitchesOffNotReaching =
-        581,  // $1: the temperature program "$2" has reached the end of its plan, but its steps do not reach...
-    RowEndReturnControlOn =
-        582,  // $1: the unit answers again after the end of the temperature program "$2": its temperature...
-    RowEndReturnControlOff =
-        583,  // $1: the unit answers again after the end of the temperature program "$2": its temperature...
-    RowNothingMoreSent = 584,         // Nothing more is sent to the unit, also when it answers again.
-    RowPlannedSetpointNotSent = 585,  // It does not get the planned setpoint $1 °C.
+
+    // The platform layer's reasons (app/ReasonWords.cpp), in the order of platform::TReason.
+    RowReasonPlantedLink = 580,
+    RowReasonDanglingLink = 581,
+    RowReasonOwnNameLink = 582,
+    RowReasonOwnNameForeign = 583,
+    RowReasonOwnNameEarlierWrite = 584,
+    RowReasonForeignFile = 585,
+    RowReasonReplacedWhileWritten = 586,
+    RowReasonBaudRateNotSupported = 587,
+    RowReasonDataBitsNotSupported = 588,
+    RowReasonUnknownParity = 589,
+    RowReasonOneAndHalfStopBits = 590,
+    RowReasonTwoStopBits = 591,
+    RowReasonUnknownStopBits = 592,
+    RowReasonNoSerialPortChosen = 593,
+    RowReasonSerialPortMissing = 594,
+    RowReasonSerialPortNoDevice = 595,
+    RowReasonNotASerialDevice = 596,
+    RowReasonSerialPortBusy = 597,
+    RowReasonSerialPortNoPermission = 598,
+    RowReasonSerialPortCannotOpen = 599,
+    RowReasonSerialPortRefusedSettings = 600,
+    RowReasonSerialPortRefusedSettingsBecause = 601,
+    RowReasonSerialPortBaudRateNotAvailable = 602,
+    RowReasonSerialPortNotOpen = 603,
+    RowReasonSerialPortFault = 604,
+    RowReasonSerialPortWriteFailed = 605,
+    RowReasonSerialPortWriteTimedOut = 606,
+    RowReasonSerialPortGone = 607,
+    RowReasonSerialPortReadFailed = 608,
+    RowEndKeepsSetpointNotReaching = RowEndSwitchesOffNotReaching = RowEndReturnControlOn = RowEndReturnControlOff =
+        RowNothingMoreSent = 613,     // Nothing more is sent to the unit, also when it answers again.
+    RowPlannedSetpointNotSent = 614,  // It does not get the planned setpoint $1 °C.
 };
 
 static_assert(RowPlannedSetpointNotSent + 1 == LanguageTableRows, "every row of the table has a name");

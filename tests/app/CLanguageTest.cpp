@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <set>
 
 #include "app/CLanguage.h"
+#include "app/ReasonWords.h"
 #include "platform/TextCodec.h"
 #include "resources/LanguageTable.h"
 #include "resources/TextRows.h"
@@ -120,4 +122,27 @@ TEST_F(CLanguageTest, OutOfRangeGivesEmptyTextAndKeepsLanguage)
     language->SetCurrentLanguage(3);
     language->SetCurrentLanguage(-1);
     EXPECT_EQ(language->LookupCurrentText(196, out), "&Yes");
+}
+
+// The platform layer's reasons: the table's English words are the layer's own (what it says
+// before a window set a language), and the German ones take the same arguments.
+TEST_F(CLanguageTest, EveryReasonOfThePlatformLayerHasItsWordsInBothLanguages)
+{
+    auto marks = [](const std::string& text) {
+        static const std::regex mark("\\$[1-9]");
+        std::multiset<std::string> found;
+        for (auto it = std::sregex_iterator(text.begin(), text.end(), mark); it != std::sregex_iterator(); ++it)
+            found.insert(it->str());
+        return found;
+    };
+    std::set<int> rows;
+    for (int r = 0; r < platform::ReasonCount; ++r) {
+        const auto reason = static_cast<platform::TReason>(r);
+        const int row = ReasonRow(reason);
+        rows.insert(row);
+        EXPECT_EQ(Text(1, row), platform::EnglishReasonWords(reason)) << "reason " << r;
+        EXPECT_EQ(marks(Text(0, row)), marks(Text(1, row))) << "reason " << r;
+        EXPECT_NE(Text(0, row), Text(1, row)) << "reason " << r;
+    }
+    EXPECT_EQ(rows.size(), std::size_t(platform::ReasonCount));
 }

@@ -1,15 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QAction>
 #include <QApplication>
 #include <QImage>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
+
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <thread>
 
 #include "FakeChannelForm.h"
@@ -17,6 +22,8 @@
 #include "app/IShellHooks.h"
 #include "app/TfrmMainWindow.h"
 #include "app/classFileReader.h"
+#include "platform/FileSave.h"
+#include "platform/SerialPort.h"
 #include "platform/UiDispatcher.h"
 #include "resources/TextRows.h"
 #include "support/ScriptedDialogs.h"
@@ -512,4 +519,49 @@ TEST_F(MainWindowTest, FrameShowsItsPictures)
     for (int x = client.width() / 3; x < 2 * client.width() / 3; x += 8)
         if (client.pixel(x, client.height() / 2) != workSpace) ++drawn;
     EXPECT_GT(drawn, 5);
+}
+
+// The reasons the platform layer gives (a save that does not follow a link, a serial port
+// that cannot be opened) come in the program's language, switched with it; the system's own
+// error texts stay as the system gives them. Without a main window they are English.
+TEST_F(MainWindowTest, ThePlatformsReasonsFollowTheLanguage)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string base = dir.path().toStdString();
+    const std::string dangling = base + "/dangling.csv";
+    ASSERT_EQ(::symlink((base + "/nowhere.csv").c_str(), dangling.c_str()), 0);
+    const std::string missingPort = base + "/ttyNOX";
+    auto reasons = [&] {
+        std::string saved;
+        EXPECT_FALSE(platform::SaveFileAtomic(dangling, "x", &saved));
+        platform::SerialPort port;
+        EXPECT_FALSE(port.Open(missingPort, {}));
+        platform::SerialPort folder;
+        EXPECT_FALSE(folder.Open(base, {}));
+        return std::vector<std::string>{saved, port.LastErrorText(), folder.LastErrorText()};
+    };
+    window->mnuGerman->trigger();
+    EXPECT_EQ(reasons(), (std::vector<std::string>{
+                             dangling + ": " + Text(0, RowReasonDanglingLink),
+                             "Die serielle Schnittstelle " + missingPort + " gibt es nicht.",
+                             base + " ist keine serielle Schnittstelle.",
+                         }));
+    window->mnuEnglish->trigger();
+    const std::vector<std::string> english{
+        dangling + ": a symbolic link to a file that does not exist yet is not followed",
+        "Serial port " + missingPort + " does not exist.",
+        base + " is not a serial device.",
+    };
+    EXPECT_EQ(reasons(), english);
+    // The system's reason is passed on as the system words it, in either language.
+    const std::string locked = base + "/locked.csv";
+    ASSERT_TRUE(platform::SaveFileAtomic(locked, "old"));
+    ASSERT_EQ(::chmod(locked.c_str(), 0444), 0);
+    window->mnuGerman->trigger();
+    std::string error;
+    EXPECT_FALSE(platform::SaveFileAtomic(locked, "new", &error));
+    EXPECT_EQ(error, locked + ": " + std::strerror(EACCES));
+    window.reset();
+    EXPECT_EQ(reasons(), english);
 }

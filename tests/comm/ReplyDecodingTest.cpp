@@ -473,9 +473,9 @@ TEST(ReplyMatching, AReplyAnswersOnlyItsOwnRequest)
 }
 
 // The bytes read for a request are one reply only when nothing of another runs into them:
-// read to the reply's length they end with its carriage return, and no '[' follows the
-// first byte nor a carriage return comes before the last. A shorter read (cut by a time-out)
-// is left to the sum.
+// exactly the reply's length, ending with its carriage return, and no '[' follows the first
+// byte nor a carriage return comes before the last. A shorter or longer read is never one,
+// whatever its sum says.
 TEST(ReplyMatching, PartsOfTwoRepliesAreNeverOneReply)
 {
     support::UnitState s;
@@ -483,9 +483,12 @@ TEST(ReplyMatching, PartsOfTwoRepliesAreNeverOneReply)
     const AnsiString control = support::SimulatedUnit::BuildReply(UnitCommand::C, s);
     const std::size_t n = block2.size();
     EXPECT_TRUE(CChannel::IsOneReply(block2, n));
-    EXPECT_TRUE(CChannel::IsOneReply(block2.substr(0, 20), n));
-    EXPECT_TRUE(CChannel::IsOneReply(block2, n + 10));
-    EXPECT_TRUE(CChannel::IsOneReply("", n));
+    EXPECT_FALSE(CChannel::IsOneReply(block2.substr(0, 20), n));
+    EXPECT_FALSE(CChannel::IsOneReply(block2, n + 10));
+    EXPECT_FALSE(CChannel::IsOneReply("", n));
+    // A closing carriage return and a fitting sum, but not the reply's length.
+    EXPECT_FALSE(CChannel::IsOneReply(support::WithChecksum(block2.substr(0, n - 6)), n));
+    EXPECT_FALSE(CChannel::IsOneReply(support::WithChecksum(block2.substr(0, n - 3) + "0"), n));
     // The start of the S2 reply and the tail of a C reply that does not reach its end.
     AnsiString spliced = block2.substr(0, 26) + control.substr(control.size() - 10, 5);
     ASSERT_EQ(spliced.size(), n);

@@ -569,6 +569,42 @@ TEST_F(SerialChannel, ARepliesPartsRunTogetherAreNeverDecodedThoughTheirSumFits)
     c.Close(3);
 }
 
+// The same over a serial line: a splice with a sum that fits and a closing carriage return,
+// longer or shorter than the sensor block's reply (the shorter one waits out the read
+// time-out), is a synchronisation error, never the unit's values.
+TEST_F(SerialChannel, ASplicedReplyEndingInItsReturnCountsOnlyAtTheRepliesLength)
+{
+    StartLine();
+    CRS232 c(1);
+    Connect(c);
+    PressOkAndWaitForResult(WaitForVerdict(c));
+    CTransceiverRS232* poll = c.PollThread();
+    ASSERT_TRUE(WaitUntil([&] { return c.PollRequest == 0 && poll->Position == 0; }));
+    double temperature = 30.0;
+    for (int length : {32, 25}) {
+        SCOPED_TRACE(length);
+        const double before = c.SeriesValue(sT0);
+        temperature += 1.25;
+        line.First().Update([&](support::UnitState& s) { s.t0 = temperature; });
+        // The status reply goes as it is, then the first sensor block's is spliced.
+        line.First().InjectFault(UnitFault::None);
+        line.First().InjectFault(UnitFault::SplicedToLength, 1, length);
+        c.PollRequest = 1;
+        ASSERT_TRUE(WaitUntil([&] { return c.CommError == 1 || c.SeriesValue(sT0) != before; }));
+        EXPECT_EQ(c.CommError, 1);
+        EXPECT_DOUBLE_EQ(c.SeriesValue(sT0), before);
+        EXPECT_EQ(window.Memo(TChannelMemo::memSerialData).back(), "07.12.2026 09:15:30 Error in synchronising !");
+        ASSERT_TRUE(WaitUntil([&] {
+            c.CommError = 0;
+            return c.PollRequest == 0 && poll->Position == 0 && !c.RequestPending();
+        }));
+        c.PollRequest = 1;
+        ASSERT_TRUE(WaitUntil([&] { return c.PollRequest == 0 && c.SeriesValue(sT0) == temperature; }));
+        EXPECT_EQ(c.CommError, 0);
+    }
+    c.Close(3);
+}
+
 TEST_F(SerialChannel, PulledAdapterIsReopenedWithItsLineSettings)
 {
     // The platform's serial port behind a name that vanishes and comes back, as the name

@@ -498,6 +498,43 @@ TEST_F(TcpChannel, ARepliesPartsRunTogetherAreNeverDecodedThoughTheirSumFits)
     c.Close(3);
 }
 
+// A splice of two replies that a carriage return closes, with a sum that fits, differs from
+// the reply only in its length: longer and shorter than the sensor block's reply, whose
+// fields it holds whole, it is a synchronisation error, never the unit's values; the next
+// cycle decodes again.
+TEST_F(TcpChannel, ASplicedReplyEndingInItsReturnCountsOnlyAtTheRepliesLength)
+{
+    StartTcp();
+    FakeChannelWindow& w = TcpWindow(1, line.TcpPort());
+    CTCPIP c(1);
+    ConnectAndPoll(c, w);
+    CTransceiverTCPIP* poll = c.PollThread();
+    double temperature = 30.0;
+    for (int length : {32, 25}) {
+        SCOPED_TRACE(length);
+        const double before = c.SeriesValue(sT0);
+        const std::size_t errors = CountLines(w, " Error in synchronising !");
+        temperature += 1.25;
+        line.Unit(1)->Update([&](support::UnitState& s) { s.t0 = temperature; });
+        // The status reply goes as it is, then the first sensor block's is spliced.
+        line.Unit(1)->InjectFault(UnitFault::None);
+        line.Unit(1)->InjectFault(UnitFault::SplicedToLength, 1, length);
+        Tick(c);
+        ASSERT_TRUE(Await([&] { return c.CommError == 1 || c.SeriesValue(sT0) != before; }));
+        EXPECT_EQ(c.CommError, 1);
+        EXPECT_DOUBLE_EQ(c.SeriesValue(sT0), before);
+        EXPECT_EQ(CountLines(w, " Error in synchronising !"), errors + 1);
+        ASSERT_TRUE(Await([&] {
+            c.CommError = 0;
+            return c.PollRequest == 0 && poll->Position == 0 && !c.RequestPending();
+        }));
+        Tick(c);
+        ASSERT_TRUE(Await([&] { return c.PollRequest == 0 && c.SeriesValue(sT0) == temperature; }));
+        EXPECT_EQ(c.CommError, 0);
+    }
+    c.Close(3);
+}
+
 TEST_F(TcpChannel, LateReplyInPollingIsASynchronisationError)
 {
     // The late replies go out when the test says so.

@@ -77,12 +77,58 @@ std::vector<std::string> Words(const std::string& code)
     return found;
 }
 
-// Every writing call of the folders' sources with a text of its own, and every text pair.
-std::vector<std::string> Findings(const fs::path& src)
+// The body of the block whose '{' is at `open`, up to its '}'.
+std::string Body(const std::string& text, std::size_t open)
+{
+    int depth = 0;
+    for (std::size_t i = open; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '"') {
+            for (++i; i < text.size() && text[i] != '"'; ++i)
+                if (text[i] == '\\') ++i;
+        } else if (c == '{') {
+            ++depth;
+        } else if (c == '}' && --depth == 0) {
+            return text.substr(open + 1, i - open - 1);
+        }
+    }
+    return text.substr(open + 1);
+}
+
+const std::regex& Writers()
 {
     static const std::regex writer(
         "\\b(LinkLost|CheckUnitFirst|DeliverError|ErrorLine|LogErrorLine|MemoAdd|AddMemoLine|AddProtocolLine|"
         "ReportOtherUnit)\\s*\\(");
+    return writer;
+}
+
+// The texts of their own that the calls of `code` hand to a writer: to one of the writers,
+// or to a local wrapper of one (a lambda that passes its line on, such as the
+// identification's memo), which writes lines just as well.
+std::vector<std::pair<std::string, std::string>> WrittenTexts(const std::string& code)
+{
+    static const std::regex lambda(
+        "\\bauto\\s+(\\w+)\\s*=\\s*\\[[^\\]]*\\]\\s*(\\([^)]*\\))?\\s*(mutable\\s*)?(->\\s*[\\w:<>&]+\\s*)?\\{");
+    std::string wrappers;
+    for (auto it = std::sregex_iterator(code.begin(), code.end(), lambda); it != std::sregex_iterator(); ++it) {
+        const std::string body = Body(code, std::size_t(it->position(0) + it->length(0) - 1));
+        if (std::regex_search(body, Writers())) wrappers += "|" + (*it)[1].str();
+    }
+    const std::regex wrapped(wrappers.empty() ? std::string("$^") : "\\b(" + wrappers.substr(1) + ")\\s*\\(");
+    std::vector<std::pair<std::string, std::string>> found;
+    for (const std::regex* calls : {&Writers(), &wrapped}) {
+        for (auto it = std::sregex_iterator(code.begin(), code.end(), *calls); it != std::sregex_iterator(); ++it) {
+            const std::size_t open = std::size_t(it->position(0) + it->length(0) - 1);
+            for (const std::string& text : Words(Arguments(code, open))) found.emplace_back((*it)[1].str(), text);
+        }
+    }
+    return found;
+}
+
+// Every writing call of the folders' sources with a text of its own, and every text pair.
+std::vector<std::string> Findings(const fs::path& src)
+{
     static const std::regex pair("\\b(LanguageText|ChannelText|Pick)\\s*\\(\\s*\"");
     std::vector<std::string> findings;
     for (const char* folder : {"comm", "channel", "programmer"}) {
@@ -94,11 +140,8 @@ std::vector<std::string> Findings(const fs::path& src)
             buffer << in.rdbuf();
             const std::string code = WithoutComments(buffer.str());
             const std::string name = fs::relative(entry.path(), src).string();
-            for (auto it = std::sregex_iterator(code.begin(), code.end(), writer); it != std::sregex_iterator(); ++it) {
-                const std::size_t open = std::size_t(it->position(0) + it->length(0) - 1);
-                for (const std::string& text : Words(Arguments(code, open)))
-                    findings.push_back(name + ": " + (*it)[1].str() + "(\"" + text + "\")");
-            }
+            for (const auto& [call, text] : WrittenTexts(code))
+                findings.push_back(name + ": " + call + "(\"" + text + "\")");
             for (auto it = std::sregex_iterator(code.begin(), code.end(), pair); it != std::sregex_iterator(); ++it)
                 findings.push_back(name + ": " + it->str());
         }
@@ -117,19 +160,25 @@ TEST(WriterTextsTest, ProtocolLinesComeFromTheTextTable)
     EXPECT_EQ(all, "");
 }
 
-// The scan itself sees a text written past the table, in a call over several lines and
-// behind a comment, and lets the fixed lines, date patterns and row lookups through.
+// The scan itself sees a text written past the table, in a call over several lines, behind
+// a comment and through a local wrapper of a writer, and lets the fixed lines, date patterns
+// and row lookups through.
 TEST(WriterTextsTest, TheScanFindsTextsOfTheirOwn)
 {
     const std::string code = WithoutComments(
         "LinkLost(\" Connection to \" + peer + \" lost !\", // \"not this\"\n"
         "         {RowPortReopened, name});\n"
         "DeliverError(\" Timeout !\"); AddProtocolLine(FormatDateTime(\"hh:nn:ss\", t) + Text(RowX));\n"
-        "/* AddProtocolLine(\"in a comment\") */ MemoAdd(m, ErrorLine(\"Fehler (\" + x + \")\"));\n");
+        "/* AddProtocolLine(\"in a comment\") */ MemoAdd(m, ErrorLine(\"Fehler (\" + x + \")\"));\n"
+        "auto memo = [this](const AnsiString& line) {\n"
+        "    if (Window) Window->MemoAdd(line);\n"
+        "};\n"
+        "auto count = [&](int n) { return n + 1; };\n"
+        "memo(LookupText(RowSerialNumberIs) + number); memo(\"The device did not report a serial number.\");\n"
+        "count(\"not a line\");\n");
     std::vector<std::string> seen;
-    static const std::regex writer("\\b(LinkLost|DeliverError|AddProtocolLine|MemoAdd)\\s*\\(");
-    for (auto it = std::sregex_iterator(code.begin(), code.end(), writer); it != std::sregex_iterator(); ++it)
-        for (const std::string& text : Words(Arguments(code, std::size_t(it->position(0) + it->length(0) - 1))))
-            seen.push_back(text);
-    EXPECT_EQ(seen, (std::vector<std::string>{" Connection to ", " lost !", "Fehler ("}));
+    for (const auto& [call, text] : WrittenTexts(code)) seen.push_back(call + ": " + text);
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{"LinkLost:  Connection to ", "LinkLost:  lost !", "MemoAdd: Fehler (",
+                                        "ErrorLine: Fehler (", "memo: The device did not report a serial number."}));
 }

@@ -325,6 +325,15 @@ void SimulatedUnit::ApplyFault(UnitResponse& r)
             b.back() = '0';
             break;
         }
+        case UnitFault::SplicedToLength: {
+            // Sum and carriage return of its own: only the length tells it from the reply.
+            const std::size_t total = std::max<std::size_t>(std::size_t(std::max(param, 0)), 8);
+            AnsiString body = b.substr(0, std::min(total, n) - 3);
+            body.resize(total - 3, '0');
+            b = WithChecksum(body);
+            r.cut = b.size() < n;  // a read for the whole reply waits out its time-out
+            break;
+        }
     }
 }
 

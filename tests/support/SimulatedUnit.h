@@ -68,6 +68,8 @@ enum class UnitFault {
     SplitSegments,     // written in `param` pieces (default 3) with pauses
     DropConnection,    // the TCP connection is closed instead of answering
     SplicedTail,       // the first `param` bytes, then another reply's digits: checksum fits, no CR
+    SplicedToLength,   // the reply's start, then another's digits, `param` bytes in all: checksum
+                       // fits and a carriage return closes it, shorter or longer than the reply
 };
 
 // What the line does with one frame.
