@@ -618,9 +618,12 @@ enum TextRow : int {
     RowReasonSerialPortWriteTimedOut = 606,
     RowReasonSerialPortGone = 607,
     RowReasonSerialPortReadFailed = 608,
-    RowEndKeepsSetpointNotReaching = RowEndSwitchesOffNotReaching = RowEndReturnControlOn = RowEndReturnControlOff =
-        RowNothingMoreSent = 613,     // Nothing more is sent to the unit, also when it answers again.
-    RowPlannedSetpointNotSent = 614,  // It does not get the planned setpoint $1 °C.
+    RowEndKeepsSetpointNotReaching = 609,  // $1: the temperature program "$2" has reached the end of its plan...
+    RowEndSwitchesOffNotReaching = 610,    // $1: the temperature program "$2" has reached the end of its plan...
+    RowEndReturnControlOn = 611,           // $1: the unit answers again after the end of the temperature...
+    RowEndReturnControlOff = 612,          // $1: the unit answers again after the end of the temperature...
+    RowNothingMoreSent = 613,              // Nothing more is sent to the unit, also when it answers again.
+    RowPlannedSetpointNotSent = 614,       // It does not get the planned setpoint $1 °C.
 };
 
 static_assert(RowPlannedSetpointNotSent + 1 == LanguageTableRows, "every row of the table has a name");
