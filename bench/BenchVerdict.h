@@ -139,19 +139,27 @@ public:
 // goal, false when each is over it, and empty when they lie on both sides of it (or there are
 // too few of them to tell a stray one), with `Why` saying so. A figure of one repetition close
 // to the goal decides nothing by itself; repetitions all on one side decide, however close.
+// `Figures` says what the verdict was drawn from, whatever it is, so that a goal missed is
+// named with its figures.
 struct TailVerdict {
     std::optional<bool> Met;
     std::string Why;
+    std::string Figures;
 };
+
+inline std::string RangeAgainstGoal(double low, double high, double goal, const char* unit)
+{
+    char text[160];
+    std::snprintf(text, sizeof text, "%.2f%s to %.2f%s against %.2f%s", low, unit, high, unit, goal, unit);
+    return text;
+}
 
 inline TailVerdict JudgeSides(double low, double high, double goal, const char* unit)
 {
-    if (high <= goal) return {true, {}};
-    if (low > goal) return {false, {}};
-    char text[240];
-    std::snprintf(text, sizeof text, "the repetitions lie on both sides of the goal (%.2f%s to %.2f%s against %.2f%s)",
-                  low, unit, high, unit, goal, unit);
-    return {std::nullopt, text};
+    const std::string figures = RangeAgainstGoal(low, high, goal, unit);
+    if (high <= goal) return {true, {}, figures};
+    if (low > goal) return {false, {}, figures};
+    return {std::nullopt, "the repetitions lie on both sides of the goal (" + figures + ")", figures};
 }
 
 inline TailVerdict JudgeTail(const std::vector<double>& repetitions, double goal, const char* unit = " ms",
@@ -160,10 +168,52 @@ inline TailVerdict JudgeTail(const std::vector<double>& repetitions, double goal
     if (int(repetitions.size()) < fewest) {
         char text[120];
         std::snprintf(text, sizeof text, "%d repetition(s), a verdict needs %d", int(repetitions.size()), fewest);
-        return {std::nullopt, text};
+        return {std::nullopt, text, {}};
     }
     const auto [low, high] = std::minmax_element(repetitions.begin(), repetitions.end());
     return JudgeSides(*low, *high, goal, unit);
+}
+
+// How much of the machine's cores its other work may take while a figure that it lengthens
+// is still held against a goal it missed.
+inline constexpr double kCalmMachinePct = 25.0;
+
+// The verdict on a goal for a figure the machine's other work makes larger (a tick's CPU
+// time: a core shared with other work runs slower, and its caches keep less), measured once
+// per repetition beside the share of all cores that other work took meanwhile (negative:
+// not known). Met where every repetition is at or under the goal: a calmer machine brings
+// none of them over it. Missed only where every repetition is over it while the machine was
+// calm (its other work took at most `calmPct` of its cores in each of them): over the goal on
+// a busier machine may be that machine's doing, which a second, calmer run would not repeat,
+// so it is not judged.
+inline TailVerdict JudgeTailOnCalmMachine(const std::vector<double>& repetitions, const std::vector<double>& othersPct,
+                                          double goal, const char* unit = " ms", double calmPct = kCalmMachinePct,
+                                          int fewest = MedianReporter::kFewestRepetitions)
+{
+    TailVerdict v = JudgeTail(repetitions, goal, unit, fewest);
+    if (v.Met.value_or(true)) return v;
+    double busiest = -1;
+    bool known = othersPct.size() == repetitions.size();
+    for (const double pct : othersPct) {
+        known = known && pct >= 0;
+        busiest = std::max(busiest, pct);
+    }
+    char text[200];
+    if (!known) {
+        std::snprintf(text, sizeof text, "; how busy the machine was is not known");
+        v.Figures += text;
+        v.Met.reset();
+        v.Why = "every repetition is over the goal (" + v.Figures + "), which decides nothing by itself";
+    } else {
+        std::snprintf(text, sizeof text, "; the machine's other work took up to %.0f %% of its cores", busiest);
+        v.Figures += text;
+        if (busiest > calmPct) {
+            v.Met.reset();
+            std::snprintf(text, sizeof text, " (more than %.0f %%: a busy machine lengthens it)", calmPct);
+            v.Why = "every repetition is over the goal on a busy machine (" + v.Figures + text + ")";
+        }
+    }
+    return v;
 }
 
 // The verdict on a goal for the ratio of two figures measured in repetitions of their own
@@ -177,11 +227,11 @@ inline TailVerdict JudgeRatio(const std::vector<double>& over, const std::vector
         char text[120];
         std::snprintf(text, sizeof text, "%d and %d repetition(s), a verdict needs %d", int(over.size()),
                       int(under.size()), fewest);
-        return {std::nullopt, text};
+        return {std::nullopt, text, {}};
     }
     const auto [overLow, overHigh] = std::minmax_element(over.begin(), over.end());
     const auto [underLow, underHigh] = std::minmax_element(under.begin(), under.end());
-    if (*underLow <= 0) return {std::nullopt, "a repetition measured nothing"};
+    if (*underLow <= 0) return {std::nullopt, "a repetition measured nothing", {}};
     return JudgeSides(*overLow / *underHigh, *overHigh / *underLow, goal, "x");
 }
 

@@ -8,6 +8,7 @@ namespace {
 
 using benchverdict::JudgeRatio;
 using benchverdict::JudgeTail;
+using benchverdict::JudgeTailOnCalmMachine;
 
 constexpr double kGoal = 20.0;
 
@@ -67,6 +68,57 @@ TEST(BenchVerdict, AVerdictHoldsForEveryRepetitionAndOnlyAStraddleIsUnjudged)
             if (const std::optional<bool> growth = JudgeRatio(run, zero, 1.5).Met) {
                 for (const double o : run) {
                     for (const double u : zero) EXPECT_EQ(*growth, o / u <= 1.5) << base << " ms, step " << step;
+                }
+            }
+        }
+    }
+}
+
+// A share or a tick that the machine's other work lengthens, from runs of one build that
+// said met, MISSED, MISSED: repetitions all under the goal meet it however busy the machine
+// was; all over it miss it only on a calm machine, and the miss names its figures; over it on
+// a busy machine (one busy repetition is enough), or with the load not known, is not judged.
+TEST(BenchVerdict, AGoalTheMachinesLoadLengthensIsMissedOnlyOnACalmMachine)
+{
+    EXPECT_EQ(JudgeTailOnCalmMachine({14.4, 15.9, 15.1}, {70, 80, 75}, kGoal).Met, std::optional<bool>(true));
+    const benchverdict::TailVerdict busy = JudgeTailOnCalmMachine({27.0, 31.0, 29.0}, {55, 62, 40}, kGoal);
+    EXPECT_FALSE(busy.Met);
+    EXPECT_NE(busy.Why.find("over the goal on a busy machine (27.00 ms to 31.00 ms against 20.00 ms; the machine's "
+                            "other work took up to 62 % of its cores"),
+              std::string::npos)
+        << busy.Why;
+    const benchverdict::TailVerdict calm = JudgeTailOnCalmMachine({24.1, 22.0, 23.5}, {5, 12, 20}, kGoal);
+    EXPECT_EQ(calm.Met, std::optional<bool>(false));
+    EXPECT_EQ(calm.Figures,
+              "22.00 ms to 24.10 ms against 20.00 ms; the machine's other work took up to 20 % of its cores");
+    EXPECT_FALSE(JudgeTailOnCalmMachine({24.1, 22.0, 23.5}, {5, 30, 20}, kGoal).Met);
+    EXPECT_FALSE(JudgeTailOnCalmMachine({24.1, 22.0, 23.5}, {5, -1, 20}, kGoal).Met);
+    EXPECT_FALSE(JudgeTailOnCalmMachine({24.1, 22.0, 23.5}, {}, kGoal).Met);
+    EXPECT_FALSE(JudgeTailOnCalmMachine({15.0, 19.0, 24.1}, {0, 0, 0}, kGoal).Met);
+    EXPECT_FALSE(JudgeTailOnCalmMachine({24.1, 22.0}, {0, 0}, kGoal).Met);
+}
+
+// Two runs of one build whose repetitions cost the same on a calm machine, each slowed by
+// its own machine's load (a calm one not at all, a busy one up to twice): whatever the
+// figures and the loads, the verdict of one run never contradicts the other's.
+TEST(BenchVerdict, ASecondRunOfTheSameBuildNeverContradictsTheFirst)
+{
+    const std::vector<std::pair<double, double>> loads{{10, 1.0}, {25, 1.0}, {40, 1.2}, {70, 1.6}, {95, 2.0}};
+    for (int tenths = 50; tenths <= 400; tenths += 3) {
+        const double base = tenths / 10.0;
+        for (const double step : {1.0, 1.05, 1.3}) {
+            const std::vector<double> calm{base, base * step, base / step};
+            std::vector<std::optional<bool>> verdicts;
+            for (const auto& [pct, slowdown] : loads) {
+                std::vector<double> run;
+                for (const double v : calm) run.push_back(v * slowdown);
+                verdicts.push_back(JudgeTailOnCalmMachine(run, {pct, pct, pct}, kGoal).Met);
+            }
+            for (const auto& a : verdicts) {
+                for (const auto& b : verdicts) {
+                    if (a && b) {
+                        EXPECT_EQ(*a, *b) << base << " ms, step " << step;
+                    }
                 }
             }
         }

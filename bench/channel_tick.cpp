@@ -10,13 +10,17 @@
 // where those ticks would have left it: the recording sees no gap to fill), with the
 // windows at the size the program opens them and with the active one maximised. A case
 // whose history is not in time order measures something else and gives no figure.
-// Reported as the share of one core at one tick a second (the median of three repetitions'
+// Reported as the share of one core at one tick a second (the median of five repetitions'
 // means of 60 ticks), the growth from 0 h and the longest tick; the goals are at most 5 % of a core,
 // growth to 12 h at most 1.5 x and no tick longer than 20 ms. Goals are judged only from
 // the cases that ran; a run in which none ran fails. Each goal is judged where the
 // repetitions agree on which side of it they are (for the growth: every repetition of the
 // 12 h stage against every one of the 0 h stage, which ran earlier), and named as not judged
-// where they lie on both sides of it.
+// where they lie on both sides of it. The core share and the longest tick are CPU times that
+// the machine's other work lengthens: they are met where every repetition meets them, and
+// missed only where every repetition misses them on a calm machine (its other work, measured
+// beside each repetition, took at most a quarter of its cores); over the goal on a busy
+// machine is named as not judged. A goal missed is named with its figures.
 #include <benchmark/benchmark.h>
 
 #include <QAction>
@@ -40,6 +44,7 @@
 #include <vector>
 
 #include "BenchVerdict.h"
+#include "ProcessHolds.h"
 #include "app/CLanguage.h"
 #include "app/TfrmMainWindow.h"
 #include "channel/CChannelSession.h"
@@ -278,6 +283,7 @@ Program* gProgram = nullptr;
 struct Figure {
     std::vector<double> meansMs;    // one per repetition
     std::vector<double> longestMs;  // all ten windows' ticks: the longest of each repetition
+    std::vector<double> othersPct;  // the machine's other work during each repetition (-1: not known)
     double longestWindowMs = 0;     // one window's tick
     int points = 0;
     QSize chart;
@@ -312,6 +318,7 @@ void Measure(benchmark::State& state, int seconds, bool maximised, const char* n
     double total = 0, longest = 0;
     int n = 0;
     p.LongestWindow = 0;
+    const benchverdict::MachineLoad load;
     for (auto _ : state) {
         const double t = p.Tick();
         state.SetIterationTime(t);
@@ -321,6 +328,8 @@ void Measure(benchmark::State& state, int seconds, bool maximised, const char* n
     }
     if (n > 0) f.meansMs.push_back(total / n * 1000.0);
     f.longestMs.push_back(longest * 1000.0);
+    const benchverdict::MachineLoad::TShares shares = load.SinceStart();
+    f.othersPct.push_back(shares.Known ? shares.OthersPct : -1.0);
     f.longestWindowMs = std::max(f.longestWindowMs, p.LongestWindow * 1000.0);
     f.points = p.Points();
     f.chart = p.ChartSize();
@@ -371,9 +380,9 @@ bool PrintSummary()
     std::printf("\nTen recording windows, one tick a second, user-interface thread CPU time\n");
     std::printf("%-10s %6s %10s %11s %8s %11s %11s %12s\n", "windows", "hours", "points", "core share", "growth",
                 "longest ms", "one window", "chart");
-    bool met = true, sound = true;
+    bool sound = true;
     int judged = 0;
-    std::vector<std::string> unjudged;
+    std::vector<std::string> unjudged, missed;
     for (const char* size : {"opened", "maximised"}) {
         const Figure& zero = gFigures[std::string(size) + " 0h"];
         for (const char* hours : {"0h", "1h", "6h", "12h"}) {
@@ -392,16 +401,16 @@ bool PrintSummary()
             // Each goal is judged where the repetitions agree on its side, and named as not
             // judged where they lie on both sides of it.
             auto judge = [&](const std::string& what, const benchverdict::TailVerdict& v) {
-                if (v.Met) {
-                    met = met && *v.Met;
-                    ++judged;
-                } else
+                if (!v.Met)
                     unjudged.push_back(what + ": " + v.Why);
+                else if (++judged; !*v.Met)
+                    missed.push_back(what + ": " + v.Figures);
             };
             if (std::string(hours) == "12h") {
                 std::vector<double> shares;
                 for (const double ms : f.meansMs) shares.push_back(ms / 10.0);
-                judge("core share " + name, benchverdict::JudgeTail(shares, kCoreSharePct, " %"));
+                judge("core share " + name,
+                      benchverdict::JudgeTailOnCalmMachine(shares, f.othersPct, kCoreSharePct, " %"));
                 // The stages ran one after the other: any repetition of the one may meet any
                 // of the other's, and the growth is judged where every such pair agrees.
                 if (!zero.Ran())
@@ -409,9 +418,10 @@ bool PrintSummary()
                 else
                     judge(std::string("growth ") + size, benchverdict::JudgeRatio(f.meansMs, zero.meansMs, kGrowth));
             }
-            // The longest tick is each repetition's longest: judged where every repetition is
-            // on the same side of the goal.
-            judge("longest tick " + name, benchverdict::JudgeTail(f.longestMs, kLongestTickMs));
+            // The longest tick is each repetition's longest: met where every repetition is
+            // under the goal, missed where every one is over it on a calm machine.
+            judge("longest tick " + name,
+                  benchverdict::JudgeTailOnCalmMachine(f.longestMs, f.othersPct, kLongestTickMs));
         }
         if (!gFigures[std::string(size) + " 12h"].Ran()) unjudged.push_back(std::string(size) + " 12 h (not run)");
     }
@@ -421,13 +431,14 @@ bool PrintSummary()
     }
     std::printf(
         "goals: 12 h <= 5 %% of a core, growth 0 h -> 12 h <= 1.5x, longest tick of all ten <= 20 ms (each judged\n"
-        "where every repetition lies on the same side of it): %s%s\n"
+        "where every repetition lies on the same side of it; a share or tick over it only on a calm machine): %s%s\n"
         "(\"longest ms\": all ten windows ticking in the same second; \"one window\": the longest single\n"
         "window's timer event with its repaint, as the event loop meets them when the timers fall apart)\n",
-        judged == 0 ? "no goal judged"
-        : met       ? "met"
-                    : "MISSED",
+        judged == 0      ? "no goal judged"
+        : missed.empty() ? "met"
+                         : "MISSED",
         judged == 0 || unjudged.empty() ? "" : " (of what was judged)");
+    for (const std::string& m : missed) std::printf("missed: %s\n", m.c_str());
     for (const std::string& u : unjudged) std::printf("not judged: %s\n", u.c_str());
     return true;
 }
@@ -453,8 +464,8 @@ int main(int argc, char** argv)
     std::printf("screen %dx%d\n", screen.width(), screen.height());
     ResetFormatSettings();
     platform::UiDispatcher::Instance();
-    // Three repetitions of each case by default, in order; the verdict takes their medians.
-    benchverdict::Arguments args(argc, argv, 3, false);
+    // Five repetitions of each case by default, in order; the verdict takes their medians.
+    benchverdict::Arguments args(argc, argv, 5, false);
     benchmark::Initialize(&args.Count, args.Values());
     if (benchmark::ReportUnrecognizedArguments(args.Count, args.Values())) return 1;
     const bool ran = benchverdict::RunCases(nullptr) && PrintSummary();

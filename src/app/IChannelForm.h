@@ -38,6 +38,12 @@ struct TZoomLimits {
     double RightMin = 0.0;
 };
 
+// What holds a channel's timed start back while it is open.
+enum class TAutomaticStartHold {
+    Question,   // a question whose yes closes the channel
+    StartForm,  // the automatic-start form, with the channel's row changed and not applied
+};
+
 class IChannelForm {
 public:
     virtual ~IChannelForm() = default;
@@ -88,6 +94,19 @@ public:
         (void)named;
         return AnsiString();
     }
+    // That the armed timed start goes with the window (`named`: after the channel's name);
+    // empty when none is armed.
+    virtual AnsiString AutomaticStartDroppedByCloseText(bool named = false) const
+    {
+        (void)named;
+        return AnsiString();
+    }
+    // Something whose answer may drop the armed timed start is open (a question to close the
+    // window or the program, the automatic-start form with the channel's row changed): a
+    // start that comes due meanwhile waits for the answer instead of beginning behind it.
+    // Every hold is released once, after what the answer decided is done.
+    virtual void HoldAutomaticStart(TAutomaticStartHold why) { (void)why; }
+    virtual void ReleaseAutomaticStart() {}
 
     // ---- the chart, for the zoom commands
     virtual int ChartSeriesCount() const = 0;

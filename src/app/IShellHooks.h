@@ -37,4 +37,12 @@ public:
     virtual void ShowDateTimePicker() = 0;
     virtual void SetProgramName(const AnsiString& fileName) = 0;
     virtual void ShowSingleRamp(int channel) = 0;
+    // A channel's run began or was tidied up, or its timed start was armed or dropped: the
+    // automatic-start form, when it is open, shows it.
+    virtual void ChannelProgramState(int channel, int automaticStart, int programRunning)
+    {
+        (void)channel;
+        (void)automaticStart;
+        (void)programRunning;
+    }
 };

@@ -391,11 +391,30 @@ bool TfrmMainWindow::FormCloseQueryMain()
         bool runs = false;
         for (int c = 1; c <= MaxChannelWindows; ++c) {
             const IChannelForm* form = ChannelOpen[c] ? ChannelForm(c) : nullptr;
-            const AnsiString run = form ? form->RunEndedByCloseText(true) : AnsiString();
-            if (run.empty()) continue;
-            question += "\n\n" + run;
-            runs = true;
+            if (!form) continue;
+            // So are the timed starts that go with the windows.
+            for (const AnsiString& ended :
+                 {form->RunEndedByCloseText(true), form->AutomaticStartDroppedByCloseText(true)}) {
+                if (ended.empty()) continue;
+                question += "\n\n" + ended;
+                runs = true;
+            }
         }
+        // No timed start begins behind the question: one that comes due meanwhile waits for
+        // the answer, and a yes drops it with its window. The windows that stay open let
+        // theirs go on once every close is done or refused.
+        for (int c = 1; c <= MaxChannelWindows; ++c)
+            if (IChannelForm* form = ChannelOpen[c] ? ChannelForm(c) : nullptr)
+                form->HoldAutomaticStart(TAutomaticStartHold::Question);
+        struct Release {
+            TfrmMainWindow* main;
+            ~Release()
+            {
+                for (int c = 1; c <= MaxChannelWindows; ++c)
+                    if (IChannelForm* form = main->ChannelOpen[c] ? main->ChannelForm(c) : nullptr)
+                        form->ReleaseAutomaticStart();
+            }
+        } release{this};
         if (!AskYesNo(question, runs)) return false;
         for (int c = 1; c <= MaxChannelWindows; ++c) {
             if (!ChannelOpen[c]) continue;

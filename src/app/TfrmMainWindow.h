@@ -96,6 +96,8 @@ public:
     void actWindowTileVerticalExecute();
     void actWindowArrangeExecute();
     void cmdAutomaticStartClick();
+    // The channel's run or timed start changed: the automatic-start form shows it.
+    void ProgramStateChanged(int channel);
     void cmdRampClick();
     void mnuInformationClick();
     void btnFileSaveClick();

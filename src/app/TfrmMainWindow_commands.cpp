@@ -341,6 +341,14 @@ void TfrmMainWindow::cmdAutomaticStartClick()
     FProgrammerDialogs->ShowDateTimePicker();
 }
 
+void TfrmMainWindow::ProgramStateChanged(int channel)
+{
+    NOX_ASSERT_UI_THREAD();
+    const IChannelForm* form = IsChannelOpen(channel) ? ChannelForm(channel) : nullptr;
+    if (FProgrammerDialogs && form)
+        FProgrammerDialogs->ChannelProgramState(channel, form->AutomaticStartArmed, form->ProgramRunning);
+}
+
 void TfrmMainWindow::cmdRampClick()
 {
     NOX_ASSERT_UI_THREAD();

@@ -142,6 +142,9 @@ public:
     void LoadProgram(int channel);
     void ArmAutomaticStart(int channel);
     void DisarmAutomaticStart(int channel);
+    // The calendar-start form has the channel's row changed and not applied (hold), or no
+    // more: the window's timed start waits meanwhile (IChannelForm::HoldAutomaticStart).
+    void HoldAutomaticStart(int channel, bool hold);
     // The file of the program the channel's window holds ("" when none or no window).
     AnsiString ChannelProgramFile(int channel) const;
     // That program was changed in its window and not saved.

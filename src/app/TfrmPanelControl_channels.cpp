@@ -292,6 +292,18 @@ void TfrmPanelControl::DisarmAutomaticStart(int channel)
     if (form->ViewMode == vmProgrammer && !form->ProgramRunning) EnableProgramControls(channel);
 }
 
+void TfrmPanelControl::HoldAutomaticStart(int channel, bool hold)
+{
+    NOX_ASSERT_UI_THREAD();
+    if (!LookUp(channel)) return;
+    IChannelForm* form = FormOf(channel);
+    if (!form) return;
+    if (hold)
+        form->HoldAutomaticStart(TAutomaticStartHold::StartForm);
+    else
+        form->ReleaseAutomaticStart();
+}
+
 // ---------------------------------------------------------------- single ramp
 
 void TfrmPanelControl::ApplySingleRamp(int& channel, double& temperature, int& controlMode, int& seconds)

@@ -299,6 +299,10 @@ bool CChannelSession::RecordMissedTicks(std::int64_t ticks)
     // (Without a link the thread notes no passes: that is no hold.)
     if (FChannelObject && FChannelObject->PollThreadHeld() && !FChannelObject->LinkLost())
         held = THeldSpan{FChannelObject->HeldSinceTicks(), ticks};
+    // A thread that has not passed since before a hold the protocol named already (it waits
+    // for its turn on a shared line behind the slaves that fetch their values anew) is held no
+    // further for the ticks since: they ran, and their rows are errors of their own time.
+    if (held && held->From < FGapLineUntil) held.reset();
     // A timer comes a little late now and then; a tick later by more than its interval
     // means the user-interface thread was held (or the machine was short of memory) and
     // at least one tick did not run at all: a tick due more than half an interval before
@@ -332,9 +336,11 @@ bool CChannelSession::RecordMissedTicks(std::int64_t ticks)
                                       {FormatDateTime(format, ElapsedWallClock(last)),
                                        FormatDateTime(format, ElapsedWallClock(ticks)), IntToStr(count)}));
     FGapLineUntil = ticks;
-    // This tick is the timer's overdue one of the last tick missed in the hold (or comes
-    // within half an interval of it): that row stands for it.
-    if (count > 0 && (2 * (ticks - lastMissed) <= interval || (inHold(lastMissed) && ticks - lastMissed < interval))) {
+    // This tick comes within half an interval of the last tick missed (the timer's overdue
+    // one of it): that row stands for it. One that comes later has its own row: the timer
+    // may go on from this tick rather than from the one it missed, and the next row would
+    // then follow the last one missed by up to two intervals.
+    if (count > 0 && 2 * (ticks - lastMissed) <= interval) {
         FLastRowTicks = lastMissed;
         return false;
     }

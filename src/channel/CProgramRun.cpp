@@ -228,10 +228,17 @@ bool CProgramRun::RequestStart(TTreeNode* selected, const TRunSettings& settings
     StartPending = 1;
     Event(TRunEvent::StartRequested);
     FSession.SetSetpointLimits(-999.9, 999.9);
-    // A timed start says so, with the moment it was set for and when it was armed.
-    ProgramLine(FTimedStart ? ChannelText(RowWasStartedAutomatically,
-                                          {StampOf(*FCalendar.StartTime), StampOf(*FCalendar.ArmedAt)})
-                            : ChannelText(RowWasStarted));
+    // A timed start says so, with the moment it was set for and when it was armed; the event
+    // protocol, which the data file keeps, says it too, since nobody may have watched it.
+    if (FTimedStart) {
+        const AnsiString what =
+            ChannelText(RowTheProgram) + RunProgramName() +
+            ChannelText(RowWasStartedAutomatically, {StampOf(*FCalendar.StartTime), StampOf(*FCalendar.ArmedAt)});
+        AddProtocolLine(Stamp() + what);
+        FSession.AddMemoLine(TSessionMemo::SerialData, CChannel::ErrorLine(what));
+    } else {
+        ProgramLine(ChannelText(RowWasStarted));
+    }
     // With enough recorded points the run begins now and its first frame goes at once;
     // otherwise the protocol says that it waits. Inside a tick (a timed start) the tick
     // begins it.
@@ -292,11 +299,12 @@ void CProgramRun::NoteSkippedSteps(double setpoint, TDateTime x)
     // The plan goes by the clock: after a time in which no tick ran (the process was
     // stopped, the computer slept) or none reached the unit, the step due now follows the
     // last one the unit got at once, however far apart they are.
-    // The time named is the one that passed without a step beyond the interval, by the
-    // clock: the plan's own steps may be a tick's phase apart without any pause.
+    // The time named is the one that passed without a step going out, by the clock; only a
+    // step that came more than half an interval late was a pause: the plan's own steps may
+    // be a tick's phase apart without any.
     const int interval = std::max(1, FSession.SamplingInterval());
     const std::int64_t skipped = Round64((x - FPlanX) * SecsPerDay) - interval;
-    const bool paused = 2 * FPauseMs > std::int64_t(interval) * 1000;
+    const bool paused = 2 * (FPauseMs - std::int64_t(interval) * 1000) > std::int64_t(interval) * 1000;
     if (FPlanSegment != FSegmentSerial || 2 * skipped <= interval || std::abs(setpoint - FPlanValue) < 0.005 ||
         !paused) {
         return;
@@ -669,6 +677,7 @@ void CProgramRun::TickSteps()
     if (ProgramFinished) TidyUp();
     EndActionCheck();
     // Whether the unit takes the run's steps, before the step names a segment.
+    NoteTickGap();
     WatchSteps();
     // 2. The programmer's step, and 3. the steps still to run in the segment (frozen while
     // it is held); both measure the plan against the recording, so they wait for a
@@ -738,7 +747,15 @@ AnsiString CProgramRun::UnitLeftText() const
 void CProgramRun::ChannelClosing()
 {
     NOX_ASSERT_UI_THREAD();
-    if (const AnsiString dropped = CalendarDroppedText(); !dropped.empty()) ProtocolsLine(dropped);
+    if (FCalendarDueWhileHeld && *FCalendar.Armed && *FCalendar.StartTime == FCalendarDueWhileHeld->StartTime) {
+        // It came due while the question was open, and the yes closes the window.
+        ProtocolsLine(ChannelText(RowCalendarDroppedWithWindow,
+                                  {FSession.ChannelName(), ExtractFileName(FCalendarDueWhileHeld->ProgramName),
+                                   StampOf(FCalendarDueWhileHeld->StartTime)}));
+        FCalendarDueWhileHeld.reset();
+    } else if (const AnsiString dropped = CalendarDroppedText(); !dropped.empty()) {
+        ProtocolsLine(dropped);
+    }
     if (!HasRun()) return;
     ProtocolsLine(ChannelText(RowChannelClosedDuringRun, {RunProgramName()}) + " " + UnitLeftText());
 }
@@ -838,6 +855,24 @@ AnsiString CProgramRun::LastStepText() const
     return ChannelText(RowLastStepTaken, {FormatFloat("0.00", taken.Value), TimeToStr(taken.At)});
 }
 
+void CProgramRun::NoteTickGap()
+{
+    const std::int64_t now = platform::clock().MilliTicks();
+    const std::int64_t intervalMs = std::int64_t(std::max(1, FSession.SamplingInterval())) * 1000;
+    // A timer runs a little late now and then: half an interval, at most a second.
+    if (FLastTickMs >= 0 && now - FLastTickMs > intervalMs + std::min<std::int64_t>(intervalMs / 2, 1000))
+        FStoodStill.emplace_back(FLastTickMs + intervalMs, now);
+    FLastTickMs = now;
+    if (!HasRun()) FStoodStill.clear();
+}
+
+std::int64_t CProgramRun::StoodStillMsSince(std::int64_t since) const
+{
+    std::int64_t ms = 0;
+    for (const auto& [from, to] : FStoodStill) ms += std::max<std::int64_t>(0, to - std::max(from, since));
+    return ms;
+}
+
 void CProgramRun::WatchSteps()
 {
     CChannel* channel = FSession.ChannelObject();
@@ -845,25 +880,35 @@ void CProgramRun::WatchSteps()
     const CChannel::TAnsweredSetpoints& taken = channel->AnsweredSetpoints();
     // The unit's own exchanges renew a good point's values within this: a step not taken
     // within it is missed, not merely on its way behind a slow cycle or a single time-out.
-    // The time other slaves had a shared line meanwhile is not the unit's: it is judged as
-    // fast as a unit on a line of its own. Only a run that sends its steps misses them (not
-    // one held, waiting to begin or ended).
-    auto missing = [&] {
+    // Only a run that sends its steps misses them (not one held, waiting to begin or ended),
+    // and only while ticks run: a time in which the whole program stood still sent nothing
+    // and is no silence of the unit.
+    // On a shared line the time other slaves had it meanwhile is the time the unit waited for
+    // its turn, which is not held against it while it answers. Once its own exchanges go
+    // unanswered, every neighbour may be as silent as it is (a cut cable): then the line is
+    // counted for one turn at most, so that the run is told as fast as over TCP plus that
+    // turn, whatever the line's size.
+    auto missing = [&](bool assumeSilent) {
         if (FStepsMissing) return taken.Count == FTakenWhenMissing || channel->LinkLost();
+        if (channel->LinkLost()) return true;
         const bool sinceSending = FSendingSinceMs >= taken.AtMs;
         const std::int64_t since = sinceSending ? FSendingSinceMs : taken.AtMs;
-        const std::int64_t others = std::max<std::int64_t>(
+        std::int64_t waited = std::max<std::int64_t>(
             0, channel->LineHeldByOthersMs() - (sinceSending ? FSendingSinceLineMs : taken.LineMs));
-        return channel->LinkLost() || platform::clock().MilliTicks() - since - others >
-                                          channel->OwnValuesBoundMs(FSession.SamplingInterval() * 1000);
+        if (assumeSilent || channel->UnansweredSinceMs() >= 0)
+            waited = std::min<std::int64_t>(waited, channel->LineTurnMs());
+        std::erase_if(FStoodStill, [since](const auto& span) { return span.second <= since; });
+        return platform::clock().MilliTicks() - since - waited - StoodStillMsSince(since) >
+               channel->OwnValuesBoundMs(FSession.SamplingInterval() * 1000);
     };
-    // Replies the window has not come round to yet (it was busy) count: the tick would take them.
-    if (missing() && !channel->LinkLost()) channel->TakeReceivedReplies();
+    // Replies the window has not come round to yet (it was busy) count: the tick would take
+    // them, and with them whether the unit answered its last exchange.
+    if (missing(true) && !channel->LinkLost()) channel->TakeReceivedReplies();
     if (!FStepsMissing) {
-        if (missing()) StepsMissing(channel->LinkLost());
+        if (missing(false)) StepsMissing(channel->LinkLost());
         return;
     }
-    if (missing()) return;
+    if (missing(false)) return;
     // The unit took a step again: the one the plan has for now, after those it missed.
     FStepsMissing = false;
     AnsiString text =
@@ -986,8 +1031,23 @@ void CProgramRun::CalendarStep(TDateTime now)
         FSession.SetRecordingSuspended(*FCalendar.RecordingActive == 0 && !HasRun());
         return;
     }
+    if (FCalendarHolds > 0) {
+        // A question whose answer may drop it is open: begun now, the program would run
+        // behind it, and a yes would leave the unit running untold. It waits for the answer.
+        if (!FCalendarDueWhileHeld || FCalendarDueWhileHeld->StartTime != *FCalendar.StartTime) {
+            FCalendarDueWhileHeld = THeldStart{*FCalendar.StartTime, *FCalendar.ProgramName};
+            ProtocolsLine(
+                ChannelText(RowCalendarWaitsForAnswer,
+                            {FSession.ChannelName(), ExtractFileName(*FCalendar.ProgramName),
+                             StampOf(*FCalendar.StartTime), CalendarHoldText(), TimeToStr(CalendarWindowEnd())}));
+        }
+        return;
+    }
+    // Answered within its window, the start begins at this tick, however late that is.
+    const bool answered = FCalendarAnswered && *FCalendarAnswered == *FCalendar.StartTime;
+    FCalendarAnswered.reset();
     const bool waited = FCalendarWaitingFor && *FCalendarWaitingFor == *FCalendar.StartTime;
-    if (late > CalendarWindowSeconds) {
+    if (late > CalendarWindowSeconds && !answered) {
         // No tick came in time (the machine slept, the clock was set), or the unit did not
         // answer in time: a program that starts late might run at a time nobody planned for,
         // so the start is dropped. The ticks came on time when, at their pace, this step is
@@ -1014,7 +1074,12 @@ void CProgramRun::CalendarStep(TDateTime now)
         }
         return;
     }
-    if (waited) {
+    if (answered) {
+        FCalendarWaitingFor.reset();
+        ProtocolsLine(ChannelText(RowCalendarBeginsAfterWait,
+                                  {FSession.ChannelName(), ExtractFileName(*FCalendar.ProgramName),
+                                   StampOf(*FCalendar.StartTime), IntToStr(Round64(late)), CalendarHoldText()}));
+    } else if (waited) {
         FCalendarWaitingFor.reset();
         ProtocolsLine(
             ChannelText(RowCalendarBeginsLate, {FSession.ChannelName(), ExtractFileName(*FCalendar.ProgramName),
@@ -1037,15 +1102,50 @@ void CProgramRun::DisarmCalendar(TCalendarDrop why)
 {
     const TextRow row = why == TCalendarDrop::UnitSilent        ? RowCalendarUnitNeverAnswered
                         : why == TCalendarDrop::ClockSetForward ? RowCalendarClockStepped
+                        : why == TCalendarDrop::AnsweredLate    ? RowCalendarAnsweredAfterWindow
                                                                 : RowCalendarNoTick;
-    const AnsiString text = ChannelText(row, {FSession.ChannelName(), ExtractFileName(*FCalendar.ProgramName),
-                                              StampOf(*FCalendar.StartTime), TimeToStr(CalendarWindowEnd())});
+    const AnsiString text =
+        ChannelText(row, {FSession.ChannelName(), ExtractFileName(*FCalendar.ProgramName),
+                          StampOf(*FCalendar.StartTime), TimeToStr(CalendarWindowEnd()), CalendarHoldText()});
     SetCalendar({0, "none", *FCalendar.StartTime, 1});
     FSession.SetRecordingSuspended(false);
     FCalendarWaitingFor.reset();
     ProtocolsLine(text);
     FSession.Notice(text, ChannelText(why == TCalendarDrop::UnitSilent ? RowWarning : RowNotice));
     Event(TRunEvent::CalendarDisarmed);
+}
+
+void CProgramRun::HoldCalendar(TAutomaticStartHold why)
+{
+    NOX_ASSERT_UI_THREAD();
+    ++FCalendarHolds;
+    FCalendarHoldReason = why;
+}
+
+void CProgramRun::ReleaseCalendar()
+{
+    NOX_ASSERT_UI_THREAD();
+    if (FCalendarHolds == 0 || --FCalendarHolds > 0 || !FCalendarDueWhileHeld) return;
+    const THeldStart held = *FCalendarDueWhileHeld;
+    FCalendarDueWhileHeld.reset();
+    if (!*FCalendar.Armed || *FCalendar.StartTime != held.StartTime) {
+        // The answer disarmed it or set it anew: the start that was due is not carried out.
+        ProtocolsLine(ChannelText(RowCalendarDroppedInForm, {FSession.ChannelName(), ExtractFileName(held.ProgramName),
+                                                             StampOf(held.StartTime)}));
+        return;
+    }
+    if ((Now() - held.StartTime) * SecsPerDay > CalendarWindowSeconds) {
+        // Begun now, the program would run at a time nobody planned for.
+        DisarmCalendar(TCalendarDrop::AnsweredLate);
+        return;
+    }
+    FCalendarAnswered = held.StartTime;
+}
+
+AnsiString CProgramRun::CalendarHoldText() const
+{
+    return ChannelText(FCalendarHoldReason == TAutomaticStartHold::StartForm ? RowCalendarHeldByStartForm
+                                                                             : RowCalendarHeldByQuestion);
 }
 
 TDateTime CProgramRun::CalendarWindowEnd() const

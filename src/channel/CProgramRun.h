@@ -13,8 +13,10 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
+#include "app/IChannelForm.h"
 #include "app/IPanelChannelWindow.h"
 #include "platform/AnsiString.h"
 #include "platform/DateTime.h"
@@ -135,6 +137,14 @@ public:
     // That the armed timed start (program, time) is dropped with the window; empty when none
     // is armed.
     AnsiString CalendarDroppedText() const;
+    // Something whose answer may drop the timed start is open: a start that comes due
+    // meanwhile waits for the answer (the protocols say so once). Counted; each hold is
+    // released once, after what the answer decided is done. At the last release a start that
+    // came due behind it begins at the next tick, late and said so, when the answer came
+    // within its window and left it armed as it was; otherwise it is dropped with a line.
+    void HoldCalendar(TAutomaticStartHold why);
+    void ReleaseCalendar();
+    bool CalendarHeld() const { return FCalendarHolds > 0; }
 
     // ---- the programmer timer
     // One tick, in this order: tidy up a finished run; the programmer's run step; the
@@ -276,7 +286,7 @@ private:
     void UndoStart();
     // The start's window passed: dropped, with why (the unit did not answer in it, the clock
     // was set past it, or no tick came in it), naming the channel and the program.
-    enum class TCalendarDrop { UnitSilent, ClockSetForward, NoTick };
+    enum class TCalendarDrop { UnitSilent, ClockSetForward, NoTick, AnsweredLate };
     void DisarmCalendar(TCalendarDrop why);
     // The last moment a timed start may begin.
     TDateTime CalendarWindowEnd() const;
@@ -289,6 +299,11 @@ private:
     // point's values may be old. The programmer protocol, the event protocol and a box say
     // so once, and again when the unit takes a step, naming it.
     void WatchSteps();
+    // A tick that comes much later than its interval after the one before: meanwhile no
+    // tick ran (the whole program stood still, or the computer slept) and no step could go.
+    void NoteTickGap();
+    // How much of the time since `since` (program clock) no tick ran.
+    std::int64_t StoodStillMsSince(std::int64_t since) const;
     void StepsMissing(bool linkLost);
     // "The last step the unit took was ..." (of this run), or that it took none.
     AnsiString LastStepText() const;
@@ -389,14 +404,17 @@ private:
     // The unit's status replies when the steps were found missing: the first one after it
     // tells what the unit held before a step reached it again.
     std::uint64_t FStatusRepliesWhenMissing = 0;
+    // When the last tick ran (program clock, -1: none yet), and the spans in which no tick
+    // ran since the run's steps were last known to reach the unit (from, to).
+    std::int64_t FLastTickMs = -1;
+    std::vector<std::pair<std::int64_t, std::int64_t>> FStoodStill;
     // The segment running now was said to be executed when it began, at that time, with the
     // unit's count of setpoints taken then.
     bool FSegmentSaidExecuted = false;
     TDateTime FSegmentBeganAt = 0.0;
     std::uint64_t FTakenAtSegment = 0;
     // When the run's last step was handed over (program clock, -1: none since a start or a
-    // resume), and the longest time beyond an interval that no step went since the last
-    // jump was named.
+    // resume), and the longest time no step went out since the last jump was named.
     std::int64_t FStepHandedMs = -1;
     std::int64_t FPauseMs = 0;
     // The end of a run, watched until the unit is seen to have taken its end action: the
@@ -419,4 +437,19 @@ private:
     std::optional<TEndCheck> FEndCheck;
     // The start moment of a timed start that waits for its unit (reported once).
     std::optional<TDateTime> FCalendarWaitingFor;
+    // The holds of the timed start open now, and what held it last.
+    int FCalendarHolds = 0;
+    TAutomaticStartHold FCalendarHoldReason = TAutomaticStartHold::Question;
+    // A timed start that came due while it was held (told once): its moment and program, as
+    // the answer may disarm it or set it anew.
+    struct THeldStart {
+        TDateTime StartTime = 0.0;
+        AnsiString ProgramName;
+    };
+    std::optional<THeldStart> FCalendarDueWhileHeld;
+    // The start moment of a held start whose answer came within its window: it begins at the
+    // next tick even when that falls just beyond the window.
+    std::optional<TDateTime> FCalendarAnswered;
+    // The reason phrase of the hold, for the protocol lines.
+    AnsiString CalendarHoldText() const;
 };

@@ -196,14 +196,15 @@ void CProgramRun::SendPlanStep(double setpoint, TDateTime x, bool atOnce)
         case TCommandHandOver::Taken: MethodLetterForced = 0; [[fallthrough]];
         case TCommandHandOver::Waiting: {
             if (atOnce) MethodLetterForced = 0;
-            // The time that passed without a step beyond the interval, for the jump's line.
+            // How long no step went out before this one, for the jump's line.
             const std::int64_t now = platform::clock().MilliTicks();
             const std::int64_t intervalMs = std::int64_t(std::max(1, FSession.SamplingInterval())) * 1000;
-            const std::int64_t beyond = FStepHandedMs < 0 ? 0 : now - FStepHandedMs - intervalMs;
+            const std::int64_t gap = FStepHandedMs < 0 ? 0 : now - FStepHandedMs;
+            const std::int64_t beyond = FStepHandedMs < 0 ? 0 : gap - intervalMs;
             if (atOnce) {
                 FPauseMs = 0;
-            } else if (beyond > FPauseMs) {
-                FPauseMs = beyond;
+            } else if (gap > FPauseMs) {
+                FPauseMs = gap;
             }
             FStepHandedMs = now;
             FLastSentSetpoint = setpoint;

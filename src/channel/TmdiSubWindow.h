@@ -300,6 +300,9 @@ public:
     void FocusConnectButton() override;
     bool FormClose() override;
     AnsiString RunEndedByCloseText(bool named = false) const override;
+    AnsiString AutomaticStartDroppedByCloseText(bool named = false) const override;
+    void HoldAutomaticStart(TAutomaticStartHold why) override;
+    void ReleaseAutomaticStart() override;
     int ChartSeriesCount() const override { return ChannelSeriesCount; }
     TChartSeries* ChartSeries(int index) override { return FSession->Series(index); }
     double AxisMaximum(TChannelAxis axis) const override;

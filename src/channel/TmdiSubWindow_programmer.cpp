@@ -433,4 +433,8 @@ void TmdiSubWindow::ProgramRunEvent(TRunEvent event)
             break;
     }
     UpdateProgramCommands();
+    // An open automatic-start form never shows "standby" for a run that began.
+    if (frmMainWindow &&
+        (event == TRunEvent::StartRequested || event == TRunEvent::TidiedUp || event == TRunEvent::CalendarDisarmed))
+        frmMainWindow->ProgramStateChanged(FChannel);
 }

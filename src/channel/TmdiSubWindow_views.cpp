@@ -187,6 +187,14 @@ void TmdiSubWindow::FormCloseQuery(bool ask, bool& canClose)
     if (FProgramSaving) return;
     // A view window that shows no file has no channel to close and nothing to lose.
     if (ask && ViewMode == vmView && !ShowsPoints()) ask = false;
+    // A timed start that comes due while the question is open waits for its answer: a yes
+    // drops it with the window, a no lets it begin late. Released only after the close is
+    // done or refused, so that it cannot begin in between.
+    HoldAutomaticStart(TAutomaticStartHold::Question);
+    struct Release {
+        TmdiSubWindow* window;
+        ~Release() { window->ReleaseAutomaticStart(); }
+    } release{this};
     if (ask) {
         // A view window shows a file; it is no data channel.
         AnsiString question = ChannelText(ViewMode == vmView ? RowAskCloseView : RowAskCloseChannel);
@@ -199,9 +207,10 @@ void TmdiSubWindow::FormCloseQuery(bool ask, bool& canClose)
         // Commands the user confirmed and that have not gone out go no more.
         if (const AnsiString unsent = FSession->UnsentCommandNames(); !unsent.empty())
             question += "\n\n" + ChannelText(RowCommandsWaitingOnClose) + " " + unsent;
-        // So does an armed timed start, which goes with the window.
-        if (FRun && AutomaticStartArmed) question += "\n\n" + FRun->CalendarDroppedText();
-        if (!ChannelAskYesNo(question, !runEnds.empty())) {
+        // So does an armed timed start, which goes with the window; Enter keeps it.
+        const AnsiString dropped = AutomaticStartDroppedByCloseText();
+        if (!dropped.empty()) question += "\n\n" + dropped;
+        if (!ChannelAskYesNo(question, !runEnds.empty() || !dropped.empty())) {
             if (frmMainWindow) frmMainWindow->LastActivatedChannel = -1;
             return;
         }
@@ -219,6 +228,26 @@ AnsiString TmdiSubWindow::RunEndedByCloseText(bool named) const
     return (named ? FSession->ChannelName() + ": " : AnsiString()) +
            ChannelText(held ? RowProgramHeldNotEnded : RowProgramStillRunning, {FRun->RunProgramName()}) + " " +
            FRun->UnitLeftText();
+}
+
+AnsiString TmdiSubWindow::AutomaticStartDroppedByCloseText(bool named) const
+{
+    NOX_ASSERT_UI_THREAD();
+    if (!FRun || !AutomaticStartArmed) return AnsiString();
+    return (named ? FSession->ChannelName() + ": " : AnsiString()) + FRun->CalendarDroppedText();
+}
+
+void TmdiSubWindow::HoldAutomaticStart(TAutomaticStartHold why)
+{
+    NOX_ASSERT_UI_THREAD();
+    if (FRun) FRun->HoldCalendar(why);
+}
+
+void TmdiSubWindow::ReleaseAutomaticStart()
+{
+    NOX_ASSERT_UI_THREAD();
+    // A window that closed has no start left to release.
+    if (FRun) FRun->ReleaseCalendar();
 }
 
 bool TmdiSubWindow::ShowsPoints() const

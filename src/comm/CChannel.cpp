@@ -426,13 +426,23 @@ int CChannel::HeldLimitMs() const
     return row + std::min(interval / 2, 1000);
 }
 
-std::optional<CChannel::THold> CChannel::HoldBeforeThisPass(std::int64_t lineMs) const
+bool CChannel::HeldSincePass(std::int64_t passedMs, std::int64_t othersMs, const CTransceiver* poll) const
+{
+    const int limit = HeldLimitMs();
+    if (passedMs <= 0 || limit <= 0) return false;
+    const std::int64_t now = SteadyMs();
+    // The turns of the other slaves on a shared line are no time of this thread's own. A stop
+    // of the whole line is judged by its own length: a slave that was in its pause when it
+    // began has waited no longer for it than one that had just passed.
+    const std::int64_t own = now - passedMs - othersMs;
+    const std::int64_t stop = poll ? poll->LongestLineStopMs(passedMs, now) : 0;
+    return stop > limit || own - stop > limit;
+}
+
+std::optional<CChannel::THold> CChannel::HoldBeforeThisPass(std::int64_t lineMs, const CTransceiver* poll) const
 {
     const std::int64_t before = pollPassMs_;
-    const int limit = HeldLimitMs();
-    // The turns of the other slaves on a shared line are no time of this thread's own.
-    const std::int64_t others = std::max<std::int64_t>(0, lineMs - pollPassLineMs_);
-    if (before <= 0 || limit <= 0 || SteadyMs() - before - others <= limit) return std::nullopt;
+    if (!HeldSincePass(before, std::max<std::int64_t>(0, lineMs - pollPassLineMs_), poll)) return std::nullopt;
     return THold{pollPassTicks_};
 }
 
@@ -490,10 +500,9 @@ void CChannel::TakeReceivedReplies()
     heldSinceTicks_ = pollPassTicks_;
     CTransceiver* poll = Transceiver();
     if (poll) poll->RunHanded();
-    const int limit = HeldLimitMs();
     // A thread waiting for its turn on a shared line behind its neighbours is not held.
     const std::int64_t others = poll ? std::max<std::int64_t>(0, poll->LineHeldByOthersMs() - passedLine) : 0;
-    pollThreadHeld_ = passed > 0 && limit > 0 && SteadyMs() - passed - others > limit;
+    pollThreadHeld_ = HeldSincePass(passed, others, poll);
 }
 
 bool CChannel::IsSetpointFrame(const AnsiString& frame)
@@ -554,6 +563,10 @@ void CChannel::NoteExchangeEnded(const AnsiString& frame, bool answered)
 {
     NOX_ASSERT_UI_THREAD();
     ++exchangesEnded_;
+    if (answered)
+        unansweredSinceMs_ = -1;
+    else if (unansweredSinceMs_ < 0)
+        unansweredSinceMs_ = platform::clock().MilliTicks();
     if (answered) {
         if (const std::optional<double> value = SetpointInFrame(frame)) {
             ++answeredSetpoints_.Count;
@@ -608,6 +621,12 @@ std::int64_t CChannel::LineHeldByOthersMs() const
 {
     const CTransceiver* poll = Transceiver();
     return poll ? poll->LineHeldByOthersMs() : 0;
+}
+
+int CChannel::LineTurnMs() const
+{
+    const CTransceiver* poll = Transceiver();
+    return poll ? poll->LineTurnMs() : 0;
 }
 
 void CChannel::LogErrorLine(const AnsiString& line)

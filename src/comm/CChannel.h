@@ -203,10 +203,15 @@ public:
     // that hold. The hold, from the last pass on the program's clock, is handed over to
     // HoldPassed in order with the replies: after those fetched before it, before those of
     // the cycle asked for after it.
+    // On a shared line a stop of the whole process is judged by its own length, the same in
+    // every slave whose last pass came before it (CTransceiver::LongestLineStopMs): not by
+    // where each thread stood in its pause or exchange when it began.
     struct THold {
         std::int64_t FromTicks = 0;
     };
-    std::optional<THold> HoldBeforeThisPass(std::int64_t lineMs = 0) const;
+    std::optional<THold> HoldBeforeThisPass(std::int64_t lineMs, const CTransceiver* poll) const;
+    // The steady clock of the poll thread's last pass (0: none since it was last reset).
+    std::int64_t PollPassMs() const { return pollPassMs_; }
     // User-interface thread: the values are outdated, and the window hears of the hold.
     void HoldPassed(const THold& hold);
     // The poll thread's replies and error lines received so far, decoded and logged now
@@ -224,6 +229,10 @@ public:
     // given the interval and a row its bound. However many neighbours share the line, a stop
     // of the whole process over this limit is a hold for every channel.
     int HeldLimitMs() const;
+    // Whether a poll thread that last passed at `passedMs`, with its line taken by others for
+    // `othersMs` since, was held: its own time since or a stop of its whole line over
+    // HeldLimitMs.
+    bool HeldSincePass(std::int64_t passedMs, std::int64_t othersMs, const CTransceiver* poll) const;
     // The bound of the thread's own row alone (RowBoundMs without the neighbours' turns).
     void SetOwnRowBoundMs(int ms) { ownRowBoundMs_ = ms; }
     // The longest one row of the send queue may take while the unit and the line do what
@@ -262,6 +271,9 @@ public:
     // How long other slaves have had the shared line the unit is on, in total so far
     // (comm::SteadyMs; 0 on a line of its own or without a poll thread).
     std::int64_t LineHeldByOthersMs() const;
+    // One turn of that line: every other slave on it exchanging once as a silent one does
+    // (0 on a line of its own or without a poll thread).
+    int LineTurnMs() const;
     // ---- a recording's start
     // User-interface thread, as a recording starts: until the unit has answered every row of
     // the send queue after it, a fault does not hold the poll back until the next tick (a
@@ -299,6 +311,9 @@ public:
         std::int64_t LineMs = 0;  // LineHeldByOthersMs then
     };
     const TAnsweredSetpoints& AnsweredSetpoints() const { return answeredSetpoints_; }
+    // Since when (program clock) the unit's exchanges have gone unanswered: the first of
+    // them after the last one it answered; -1 while it answered its last one.
+    std::int64_t UnansweredSinceMs() const { return unansweredSinceMs_; }
     // A frame "[Mnn" + "G0D" + method + "*" + four digits: it sets the unit's setpoint.
     static bool IsSetpointFrame(const AnsiString& frame);
     // The setpoint the unit has taken, as its replies tell it: none before a status reply
@@ -472,6 +487,7 @@ private:
     // A setpoint frame went out without an answer and no status reply has told the
     // unit's setpoint since.
     bool setpointUncertain_ = false;
+    std::int64_t unansweredSinceMs_ = -1;  // program clock
     AnsiString identifiedName_;
     AnsiString otherUnit_;  // the other unit last reported, "name/serial"; empty: none
     IChannelWindow* window_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <limits>
 #include <vector>
 
 #include "comm/CIdentification.h"
@@ -126,17 +127,27 @@ AnsiString CRS485::DirectExchange(const AnsiString& frame, int frameLength, int 
         const std::int64_t deadline = comm::SteadyMs() + 2 * std::max(0, timing.ReadTimeoutMs) + 500;
         std::unique_lock<comm::TBusLock> bus(port->Bus(), std::defer_lock);
         while (!stop() && !bus.try_lock_for(std::chrono::milliseconds(20)) && comm::SteadyMs() < deadline) {}
-        if (bus.owns_lock()) port->AwaitOwedReply(stop);
+        const std::size_t wanted = static_cast<std::size_t>(std::clamp(replyLength, 0, CTransceiver::MaxReplyLength));
+        const int baud = std::max(1, port->Settings().BaudRate);
+        const auto lineMs = (std::int64_t(std::max(0, frameLength)) + std::int64_t(wanted)) * 10000 / baud + 1;
+        if (bus.owns_lock()) {
+            const std::int64_t owedFrom = comm::SteadyMs();
+            port->AwaitOwedReply(stop);
+            // The slaves waiting meanwhile know how long this exchange may keep the line: the
+            // reply let through first, the frames on the line and the read, with a read
+            // time-out to spare as a poll step has. A hold beyond it is no exchange of this
+            // one's any more (the program stood still) and theirs to find.
+            const std::int64_t owed = std::max<std::int64_t>(0, comm::SteadyMs() - owedFrom);
+            port->Bus().DeclareHolder(
+                this, int(std::min<std::int64_t>(owed + lineMs + 2 * std::int64_t(std::max(0, timing.ReadTimeoutMs)),
+                                                 std::numeric_limits<int>::max())));
+        }
         if (bus.owns_lock() && !stop()) {
             const std::shared_ptr<comm::IByteLink> link = port->Link();
-            const std::size_t wanted =
-                static_cast<std::size_t>(std::clamp(replyLength, 0, CTransceiver::MaxReplyLength));
             std::vector<char> buffer(wanted + 1);
             int count = -1;
             // Until the frames' time on the line and the read time-out are over, the reply may
             // still come.
-            const int baud = std::max(1, port->Settings().BaudRate);
-            const auto lineMs = (std::int64_t(std::max(0, frameLength)) + std::int64_t(wanted)) * 10000 / baud + 1;
             const std::int64_t start = comm::SteadyMs();
             const std::int64_t due = start + lineMs + std::max(0, timing.ReadTimeoutMs);
             // The read's end is fixed as the frame goes out.

@@ -631,9 +631,10 @@ bool CTransceiver::PrepareRequest()
     // A hold is handed over before the pass is noted: a tick that finds this pass finds the
     // hold handed over too.
     const std::int64_t lineMs = LineHeldByOthersMs();
-    const std::optional<CChannel::THold> hold = owner_->HoldBeforeThisPass(lineMs);
+    const std::optional<CChannel::THold> hold = owner_->HoldBeforeThisPass(lineMs, this);
     if (hold) Hand([this, h = *hold] { owner_->HoldPassed(h); });
     owner_->AskCycleIfTickIsLate(hold.has_value(), lineMs);
+    NoteLinePass(owner_->PollPassMs());
     FollowStart();
     if (owner_->CommError == 0)
         faultSeenPass_ = -1;

@@ -120,6 +120,12 @@ public:
     // (comm::SteadyMs; 0 on a line of its own): the time this thread may have waited for its
     // turn, which is no hold of the thread (any thread).
     virtual std::int64_t LineHeldByOthersMs() const { return 0; }
+    // The longest stop of the whole shared line (CChannel::HeldLimitMs) that began at
+    // `sinceMs`, a pass of this thread's, or later, up to `nowMs` (0 on a line of its own).
+    virtual std::int64_t LongestLineStopMs(std::int64_t /*sinceMs*/, std::int64_t /*nowMs*/) const { return 0; }
+    // One turn of the shared line: every other slave on it exchanging once as a silent one
+    // does, its frames and its read time-out (0 on a line of its own; any thread).
+    virtual int LineTurnMs() const { return 0; }
 
     // True while the link to the unit is lost (a port that failed, a dropped connection)
     // and the thread tries to get it back.
@@ -188,6 +194,8 @@ protected:
     int LineMs(int characters) const;
     // A request (of the poll cycle or of a unit check) goes out on the line now.
     virtual void RequestOnLine() {}
+    // The pass noted at `ms` (comm::SteadyMs) is told to the other users of a shared line.
+    virtual void NoteLinePass(std::int64_t /*ms*/) {}
 
     // The link is back, but not through this thread's own reconnection (another slave's
     // thread reopened the shared port): the unit is identified again before the next frame.

@@ -52,6 +52,24 @@ std::int64_t CTransceiverRS485::LineHeldByOthersMs() const
     return port_->Bus().HeldByOthersMs(this) + owedWaitMs_;
 }
 
+std::int64_t CTransceiverRS485::LongestLineStopMs(std::int64_t sinceMs, std::int64_t nowMs) const
+{
+    return port_ ? port_->Bus().LongestStopSinceMs(sinceMs, nowMs) : 0;
+}
+
+void CTransceiverRS485::NoteLinePass(std::int64_t ms)
+{
+    if (port_) port_->Bus().NotePass(ms);
+}
+
+int CTransceiverRS485::LineTurnMs() const
+{
+    if (!port_) return 0;
+    constexpr int kLongestRowCharacters = 64;
+    return std::max(0, port_->Bus().Users() - 1) *
+           (LineMs(kLongestRowCharacters) + std::max(0, comm::Timing().ReadTimeoutMs));
+}
+
 void CTransceiverRS485::RequestOnLine()
 {
     // Every exchange of the step (the unit check of a reconnection asks more than once) may

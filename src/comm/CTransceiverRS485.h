@@ -18,6 +18,8 @@ public:
     // The shared port; the thread holds it, so the port stays open while the thread runs.
     const std::shared_ptr<comm::SharedSerialPort>& Port() const { return port_; }
     std::int64_t LineHeldByOthersMs() const override;
+    std::int64_t LongestLineStopMs(std::int64_t sinceMs, std::int64_t nowMs) const override;
+    int LineTurnMs() const override;
 
 protected:
     bool BeginStep() override;
@@ -27,6 +29,7 @@ protected:
     int LineBaud() const override { return port_ ? port_->Settings().BaudRate : 0; }
     int NeighbourHoldMs() const override;
     void RequestOnLine() override;
+    void NoteLinePass(std::int64_t ms) override;
     bool Ask(const AnsiString& frame, int replyLength, AnsiString& reply) override;
     AnsiString LinkName() const override { return port_ ? port_->PortName() : AnsiString(); }
     bool BusAddressed() const override { return true; }

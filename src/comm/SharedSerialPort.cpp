@@ -103,6 +103,44 @@ std::int64_t TBusLock::HoldCountMs(std::int64_t ms) const
     return holdBoundMs_ > 0 && ms > holdBoundMs_ ? 0 : ms;
 }
 
+std::int64_t TBusLock::HeldTotalMs(std::int64_t nowMs) const
+{
+    return heldTotalMs_ + (held_ ? HoldCountMs(nowMs - heldSinceMs_) : 0);
+}
+
+std::int64_t TBusLock::IdleSinceLastPassMs(std::int64_t nowMs) const
+{
+    // A hold under way at the last pass that went beyond its bound since counts nothing any
+    // more: the stretch then reaches back no further than that pass.
+    const std::int64_t held = std::max<std::int64_t>(0, HeldTotalMs(nowMs) - heldAtLastPassMs_);
+    return std::max<std::int64_t>(0, nowMs - lastPassMs_ - held);
+}
+
+void TBusLock::NotePass(std::int64_t nowMs)
+{
+    std::lock_guard<std::mutex> l(mutex_);
+    if (lastPassMs_ > 0 && nowMs >= lastPassMs_) {
+        const std::int64_t idle = IdleSinceLastPassMs(nowMs);
+        if (idle > NotedStopMs) {
+            stops_[nextStop_] = {lastPassMs_, idle};
+            nextStop_ = (nextStop_ + 1) % stops_.size();
+        }
+    }
+    lastPassMs_ = std::max(lastPassMs_, nowMs);
+    heldAtLastPassMs_ = HeldTotalMs(lastPassMs_);
+}
+
+std::int64_t TBusLock::LongestStopSinceMs(std::int64_t sinceMs, std::int64_t nowMs) const
+{
+    std::lock_guard<std::mutex> l(mutex_);
+    std::int64_t longest = 0;
+    for (const TLineStop& stop : stops_)
+        if (stop.Ms > 0 && stop.FromMs >= sinceMs) longest = std::max(longest, stop.Ms);
+    if (lastPassMs_ > 0 && lastPassMs_ >= sinceMs && nowMs >= lastPassMs_)
+        longest = std::max(longest, IdleSinceLastPassMs(nowMs));
+    return longest;
+}
+
 std::int64_t TBusLock::HeldByOthersMs(const void* self) const
 {
     std::lock_guard<std::mutex> l(mutex_);
@@ -254,9 +292,14 @@ std::shared_ptr<SharedSerialPort> AcquireSharedSerialPort(const TSerialLinkSetti
         // them made meanwhile is kept.
         const std::shared_ptr<IByteLink> seen = moved->Link();
         std::unique_lock<TBusLock> bus(moved->Bus(), std::defer_lock);
-        if (WaitForBus(bus, 2 * std::max(0, Timing().ReadTimeoutMs) + 500) && moved->Reopen(seen)) {
-            taken = true;
-            return moved;
+        const int boundMs = 2 * std::max(0, Timing().ReadTimeoutMs) + 500;
+        if (WaitForBus(bus, boundMs)) {
+            // Opening the device keeps the line from its slaves about as long as an exchange.
+            moved->Bus().DeclareHolder(&bus, boundMs);
+            if (moved->Reopen(seen)) {
+                taken = true;
+                return moved;
+            }
         }
         error = "The port could not be opened.";
         return nullptr;

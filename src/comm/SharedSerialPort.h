@@ -12,6 +12,7 @@
 //
 // The bus lock makes the slaves take turns: whoever holds it is the only one exchanging
 // frames on the line, so the frames and replies of two slaves never interleave.
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -42,20 +43,37 @@ public:
     int Users() const { return users_; }
 
     // ---- How long the line was taken by others, for a waiting poll thread's own clock.
-    // A poll step that holds the lock names itself and the longest its hold may take
-    // (comm::SteadyMs); each further exchange in the same hold adds to that bound.
+    // Whoever holds the lock (a poll step, an exchange of an identification, a reopen of the
+    // port) names itself and the longest its hold may take (comm::SteadyMs); each further
+    // exchange in the same hold adds to that bound.
     void DeclareHolder(const void* holder, int boundMs);
     void ExtendHold(int ms);
     // The time the lock has been held by anybody but `self` since it was made: each hold as
     // long as it took, a hold that is under way as far as it has gone. A holder that went
     // beyond the bound it declared did not run its step (the process or the machine was
     // held): its hold counts nothing, so whoever waited behind it finds the hold in its own
-    // time. Holds of no declared holder (the identification's exchanges) count in full.
+    // time. A hold of no declared holder counts in full.
     std::int64_t HeldByOthersMs(const void* self) const;
+
+    // ---- Stops of the whole line. Every poll thread on the line notes its passes here. A
+    // stretch in which no thread on the line passed and nobody held the line within a
+    // declared bound is time in which nothing on the line ran (the process was stopped, the
+    // computer slept): one stop, the same for every slave whose last pass came before it,
+    // wherever each was in its own pause or exchange.
+    // A pass at `nowMs` (comm::SteadyMs).
+    void NotePass(std::int64_t nowMs);
+    // The longest such stretch that began at `sinceMs` (a pass noted here) or later, up to
+    // `nowMs`, the one under way included.
+    std::int64_t LongestStopSinceMs(std::int64_t sinceMs, std::int64_t nowMs) const;
 
 private:
     // With mutex_ held: what the hold under way counts when it has lasted `ms`.
     std::int64_t HoldCountMs(std::int64_t ms) const;
+    // With mutex_ held: every hold's count up to `nowMs`, the one under way included.
+    std::int64_t HeldTotalMs(std::int64_t nowMs) const;
+    // With mutex_ held: the stretch since the last pass up to `nowMs` in which nobody held
+    // the line.
+    std::int64_t IdleSinceLastPassMs(std::int64_t nowMs) const;
 
     mutable std::mutex mutex_;
     std::condition_variable cv_;
@@ -67,6 +85,17 @@ private:
     std::int64_t holdBoundMs_ = 0;  // 0: no bound declared
     std::int64_t heldTotalMs_ = 0;
     std::map<const void*, std::int64_t> heldByMs_;  // the part of the total each holder made
+    std::int64_t lastPassMs_ = 0;                   // 0: no pass yet
+    std::int64_t heldAtLastPassMs_ = 0;             // HeldTotalMs then
+    // The longer stretches between passes lately, oldest first overwritten. Shorter ones
+    // (the threads' pauses overlapping) do not matter to any judgement of a stop.
+    struct TLineStop {
+        std::int64_t FromMs = 0;
+        std::int64_t Ms = 0;
+    };
+    static constexpr std::int64_t NotedStopMs = 50;
+    std::array<TLineStop, 64> stops_{};
+    std::size_t nextStop_ = 0;
 };
 
 class SharedSerialPort : public std::enable_shared_from_this<SharedSerialPort> {

@@ -66,3 +66,8 @@ void TProgrammerDialogs::ShowSingleRamp(int channel)
     else
         FSingleRamp->show();
 }
+
+void TProgrammerDialogs::ChannelProgramState(int channel, int automaticStart, int programRunning)
+{
+    FPicker->ChannelProgramState(channel, automaticStart, programRunning);
+}

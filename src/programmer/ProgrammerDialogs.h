@@ -28,6 +28,7 @@ public:
     void ShowDateTimePicker() override;
     void SetProgramName(const AnsiString& fileName) override;
     void ShowSingleRamp(int channel) override;
+    void ChannelProgramState(int channel, int automaticStart, int programRunning) override;
 
 private:
     TfrmMainWindow* FMainWindow;

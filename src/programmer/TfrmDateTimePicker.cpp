@@ -353,6 +353,51 @@ void TfrmDateTimePicker::SetRowChecked(int channel, bool checked)
     // file keeps its mark.
     Armed[c] = checked && Armable(channel) && !ProgramFile[c].empty() ? 1 : 0;
     BuildRow(channel);
+    UpdateHold(channel);
+}
+
+bool TfrmDateTimePicker::RowChanged(int channel) const
+{
+    const auto c = std::size_t(channel);
+    constexpr double HalfSecond = 0.5 / 86400.0;
+    return Armed[c] != FShown.Armed[c] || std::fabs(StartDateTime[c] - FShown.StartDateTime[c]) > HalfSecond ||
+           Option[c] != FShown.Option[c];
+}
+
+void TfrmDateTimePicker::UpdateHold(int channel)
+{
+    if (channel < 1 || channel > Channels || !frmPanelControl) return;
+    const auto c = std::size_t(channel);
+    // Only a window that is armed has a start that could begin before Exit applies the row.
+    const bool hold = isVisible() && WindowArmed[c] && RowChanged(channel);
+    if (hold == (FHeld[c] != 0)) return;
+    FHeld[c] = hold ? 1 : 0;
+    frmPanelControl->HoldAutomaticStart(channel, hold);
+}
+
+void TfrmDateTimePicker::ReleaseHolds()
+{
+    for (int channel = 1; channel <= Channels; ++channel) {
+        const auto c = std::size_t(channel);
+        if (!FHeld[c]) continue;
+        FHeld[c] = 0;
+        if (frmPanelControl) frmPanelControl->HoldAutomaticStart(channel, false);
+    }
+}
+
+void TfrmDateTimePicker::ChannelProgramState(int channel, int armed, int programRunning)
+{
+    if (channel < 1 || channel > Channels || !isVisible()) return;
+    const auto c = std::size_t(channel);
+    ProgramRunning[c] = programRunning ? 1 : 0;
+    // A row the user has changed waits for Exit or Cancel as it is; its window's start waits too.
+    if (!FHeld[c]) Armed[c] = WindowArmed[c] = FShown.Armed[c] = armed ? 1 : 0;
+    BuildRow(channel);
+    if (CurrentChannel == channel) {
+        const bool editable = Armable(channel);
+        for (QWidget* w : std::initializer_list<QWidget*>{edTProgram, btnDirectory, dtpDate, dtpTime, rgpOptions})
+            w->setEnabled(editable);
+    }
 }
 
 void TfrmDateTimePicker::UpdateEntry()
@@ -366,6 +411,7 @@ void TfrmDateTimePicker::UpdateEntry()
     Option[c] = optStopRecord->isChecked() ? 0 : 1;
     EntryEdited[c] = 1;
     BuildRow(CurrentChannel);
+    UpdateHold(CurrentChannel);
 }
 
 void TfrmDateTimePicker::SetProgramName(const AnsiString& fileName)
@@ -449,6 +495,7 @@ bool TfrmDateTimePicker::btnExitClick()
         platform::dialogs().MessageBox(refusal, CurrentText(RowNotice), MB_OK | MB_ICONINFORMATION);
         Armed[c] = 0;
         BuildRow(channel);
+        UpdateHold(channel);
         return false;
     }
     for (int channel = 1; channel <= Channels && frmPanelControl; ++channel) {
@@ -457,6 +504,8 @@ bool TfrmDateTimePicker::btnExitClick()
         else
             frmPanelControl->DisarmAutomaticStart(channel);
     }
+    // Applied: a start that waited for the form begins late, or is told as not carried out.
+    ReleaseHolds();
     accept();
     return true;
 }
@@ -471,6 +520,8 @@ void TfrmDateTimePicker::reject()
     Armed = FShown.Armed;
     EntryEdited = FShown.EntryEdited;
     for (int c = 1; c <= Channels; ++c) BuildRow(c);
+    // The windows are armed as they were: a start that waited for the form begins late.
+    ReleaseHolds();
     QDialog::reject();
 }
 

@@ -79,6 +79,9 @@ public:
     void btnCancelClick() { reject(); }
     // Cancel: the entries go back to what they were when the form was shown.
     void reject() override;
+    // A channel's run began or was tidied up, or its window's timed start was dropped, while
+    // the form is open: its row shows it (a row the user has changed keeps its mark).
+    void ChannelProgramState(int channel, int armed, int programRunning);
 
     // ---- ICalendarStartEntries
     TCalendarStart CalendarEntry(int channel) const override;
@@ -97,7 +100,14 @@ private:
     // program than its window holds is set to the window's.
     AnsiString ArmingRefusal(int channel, TDateTime now);
 
+    // The row of an armed channel differs from what its window is armed with: the window's
+    // start waits until Exit applies the row or Cancel drops the change.
+    bool RowChanged(int channel) const;
+    void UpdateHold(int channel);
+    void ReleaseHolds();
+
     bool FFilling = false;
+    std::array<std::uint8_t, Channels + 1> FHeld{};
     struct TShownEntries {
         std::array<TDateTime, Channels + 1> StartDate{}, StartDateTime{};
         std::array<std::uint8_t, Channels + 1> Option{}, Armed{}, EntryEdited{};

@@ -306,6 +306,48 @@ protected:
         for (int a = 1; a <= count; ++a) line.Unit(a)->InjectFault(support::UnitFault::LateReply, -1, replyMs);
     }
 
+    // `slaves` units on one pseudo-terminal, each recorded by a channel of its own at
+    // `interval`, as rigs.
+    void AddLine(support::SimulatedUnitLine& line, std::vector<std::unique_ptr<CChannelSession>>& sessions, int slaves,
+                 const char* interval)
+    {
+        for (int a = 1; a <= slaves; ++a) {
+            support::UnitState u;
+            u.address = a;
+            line.AddUnit(u);
+        }
+        AnsiString error;
+        ASSERT_TRUE(line.StartPty(&error)) << error;
+        rigs.reserve(std::size_t(slaves));
+        for (int a = 1; a <= slaves; ++a) {
+            sessions.push_back(std::make_unique<CChannelSession>(a));
+            UseSerial(*sessions.back(), "RS485", line.SlavePath(), a);
+            Add(*sessions.back(), *line.Unit(a), interval);
+        }
+    }
+    // Protocol lines of a channel made from a text row.
+    static int Lines(const CChannelSession& s, resources::TextRow row)
+    {
+        const AnsiString text = ChannelText(row);
+        const AnsiString tail = text.substr(text.rfind('$') + 2);
+        int n = 0;
+        for (const AnsiString& l : s.Memo(TSessionMemo::SerialData)) n += l.find(tail) != AnsiString::npos;
+        return n;
+    }
+    // The poll threads of these rigs take steps (`active`) or none, as a thread in its pause
+    // would; with `passed` once each has passed twice more.
+    void Passing(const std::vector<std::size_t>& which, bool active, bool passed = true)
+    {
+        std::vector<int> passes;
+        for (std::size_t i : which) {
+            CTransceiver* poll = TransceiverThreads[rigs[i].session->Channel()];
+            poll->Active = active ? 1 : 0;
+            passes.push_back(poll->PassCount);
+        }
+        for (std::size_t k = 0; k < which.size() && passed; ++k)
+            ASSERT_TRUE(Await(
+                [&] { return TransceiverThreads[rigs[which[k]].session->Channel()]->PassCount >= passes[k] + 2; }));
+    }
     std::vector<TRig> rigs;
     int pattern = -1;
     bool clearGarbage = false;
@@ -619,6 +661,148 @@ TEST_F(FaultTicksTest, Rs485SlavesThatAreAllSilentWriteNoHoldLine)
         EXPECT_EQ(r.falseErrors, 0) << r.session->Channel();
     }
     for (const TRig& r : rigs) ASSERT_TRUE(r.session->Close());
+}
+
+// A window connecting to an address where no unit answers keeps the shared line for the read
+// time-out of each try of its identification: its neighbours, recording on the line, write no
+// hold line for that. A stop of the whole program during such a try keeps the line beyond the
+// bound the try declared: a hold for the neighbours all the same. Every tick due in it is an
+// error row named by one line, also where the tick at the stop's end runs before any poll
+// thread, and no good row holds a value from before it.
+TEST_F(FaultTicksTest, Rs485AStopDuringANeighboursIdentificationIsAHoldForTheRecordingSlaves)
+{
+    support::SimulatedUnitLine line;
+    std::vector<std::unique_ptr<CChannelSession>> sessions;
+    ASSERT_NO_FATAL_FAILURE(AddLine(line, sessions, 3, "1"));
+    for (int i = 0; i < 2; ++i) TickAll(false, true, false);
+    auto triesAtSeven = [&] {
+        int n = 0;
+        for (const support::LoggedFrame& f : line.Frames()) n += f.address == 7;
+        return n;
+    };
+    const std::vector<std::size_t> all = {0, 1, 2};
+    for (const bool stop : {false, true}) {
+        SCOPED_TRACE(stop);
+        // Without a stop each try ends at its read time-out (the device clock moves on by it);
+        // with one, the first try waits for its reply until the stop is over.
+        deviceTime.timeOutUnanswered = !stop;
+        CChannelSession connecting(4 + int(stop));
+        UseSerial(connecting, "RS485", line.SlavePath(), 7);
+        const int tries = triesAtSeven();
+        ASSERT_TRUE(Await([&] { return AllQuiet(); }));
+        ASSERT_TRUE(connecting.EstablishConnection());
+        if (stop) {
+            ASSERT_TRUE(Await([&] { return triesAtSeven() > tries; }));
+            ++pattern;
+            for (TRig& r : rigs) SetPattern(*r.unit, pattern);
+            ASSERT_NO_FATAL_FAILURE(Passing(all, false));
+            deviceClock.AdvanceMs(3000);
+            clock.AdvanceMs(3400);
+            for (TRig& r : rigs) EXPECT_TRUE(TickRig(r, true, false)) << r.session->Channel();
+            ++pattern;
+            ASSERT_NO_FATAL_FAILURE(Passing(all, true, false));
+            deviceTime.timeOutUnanswered = true;
+        }
+        while (triesAtSeven() < tries + 3) TickAll(false, !stop, false);
+        ASSERT_NO_FATAL_FAILURE(ConfirmIdentification(connecting));
+        EXPECT_FALSE(connecting.IsConnected());
+        for (int i = 0; i < 2; ++i) TickAll(false, !stop, false);
+        for (int i = 0; i < 3; ++i) TickAll(false, true, false);
+        for (const TRig& r : rigs) {
+            EXPECT_EQ(Lines(*r.session, resources::RowMissedTicks), stop ? 1 : 0) << r.session->Channel();
+            EXPECT_EQ(Lines(*r.session, resources::RowProgramWasHeld), 0) << r.session->Channel();
+            EXPECT_EQ(r.staleGood, 0) << r.session->Channel();
+            EXPECT_EQ(r.falseErrors, 0) << r.session->Channel();
+        }
+    }
+    for (const TRig& r : rigs) ASSERT_TRUE(r.session->Close());
+}
+
+// Eight slaves at 1 s. A stop of the whole program just under the hold limit, begun while half
+// of the poll threads were in their pause and the others had just passed, is judged alike in
+// every channel: no hold, and the tick at its end is good in each. A stop of 3 s is a hold in
+// each, named by one line, also where a thread takes no step until after the next tick (it
+// waits behind the slaves fetching their values anew): that tick ran, its row is its own.
+TEST_F(FaultTicksTest, Rs485EightSlavesJudgeAStopAlikeAndNameItOnce)
+{
+    support::SimulatedUnitLine line;
+    std::vector<std::unique_ptr<CChannelSession>> sessions;
+    ASSERT_NO_FATAL_FAILURE(AddLine(line, sessions, 8, "1"));
+    for (int i = 0; i < 2; ++i) TickAll(false, true, false);
+    const std::vector<std::size_t> half = {1, 3, 5, 7}, others = {0, 2, 4, 6}, all = {0, 1, 2, 3, 4, 5, 6, 7};
+    ASSERT_TRUE(Await([&] { return AllQuiet(); }));
+    ASSERT_NO_FATAL_FAILURE(Passing(half, false));
+    deviceClock.AdvanceMs(300);
+    ASSERT_NO_FATAL_FAILURE(Passing(others, true));
+    deviceClock.AdvanceMs(rigs[0].session->ChannelObject()->HeldLimitMs() - 150);
+    clock.AdvanceMs(1000);
+    for (TRig& r : rigs) EXPECT_FALSE(TickRig(r, false, true)) << r.session->Channel();
+    ++pattern;
+    ASSERT_NO_FATAL_FAILURE(Passing(all, true));
+    TickAll(false, true, false);
+
+    ASSERT_TRUE(Await([&] { return AllQuiet(); }));
+    ++pattern;
+    for (TRig& r : rigs) SetPattern(*r.unit, pattern);
+    ASSERT_NO_FATAL_FAILURE(Passing(all, false));
+    deviceClock.AdvanceMs(3000);
+    clock.AdvanceMs(3400);
+    for (TRig& r : rigs) EXPECT_TRUE(TickRig(r, true, false)) << r.session->Channel();
+    ++pattern;
+    ASSERT_NO_FATAL_FAILURE(Passing(others, true));
+    ASSERT_TRUE(Await(
+        [&] { return std::all_of(others.begin(), others.end(), [&](std::size_t i) { return Quiet(rigs[i]); }); }));
+    clock.AdvanceMs(1000);
+    for (std::size_t i : half) {
+        const int rows = rigs[i].session->ValueSeries(0)->Count();
+        EXPECT_TRUE(TickRig(rigs[i], true, false)) << i;
+        EXPECT_EQ(rigs[i].session->ValueSeries(0)->Count(), rows + 1) << i;
+    }
+    for (std::size_t i : others) TickRig(rigs[i], false, false);
+    ++pattern;
+    ASSERT_NO_FATAL_FAILURE(Passing(half, true));
+    for (int i = 0; i < 2; ++i) TickAll(false, false, false);
+    for (int i = 0; i < 3; ++i) TickAll(false, true, false);
+    for (const TRig& r : rigs) {
+        EXPECT_EQ(Lines(*r.session, resources::RowMissedTicks), 1) << r.session->Channel();
+        EXPECT_EQ(Lines(*r.session, resources::RowProgramWasHeld), 0) << r.session->Channel();
+        EXPECT_EQ(r.staleGood, 0) << r.session->Channel();
+        EXPECT_EQ(r.falseErrors, 0) << r.session->Channel();
+    }
+    for (const TRig& r : rigs) ASSERT_TRUE(r.session->Close());
+}
+
+// An error row whose values are outdated owes a line saying since when, unless one since the
+// last good row covers it: here a hold of the poll thread that began before the line of a
+// stall of the window's ticks, told by the thread only after a good row.
+TEST_F(FaultTicksTest, AnErrorRowOutdatedByAnEarlierHoldSaysSinceWhen)
+{
+    support::SimulatedUnitLine line;
+    std::vector<std::unique_ptr<CChannelSession>> sessions;
+    ASSERT_NO_FATAL_FAILURE(AddLine(line, sessions, 3, "1"));
+    for (int i = 0; i < 2; ++i) TickAll(false, true, false);
+    TRig& r = rigs[0];
+    ASSERT_TRUE(Await([&] { return AllQuiet(); }));
+    ASSERT_NO_FATAL_FAILURE(Passing({0}, false));
+    clock.AdvanceMs(3000);
+    EXPECT_FALSE(TickRig(r, false, true));
+    ++pattern;
+    // The thread was held, then its neighbour keeps the line: the cycle asked for after the
+    // hold renews nothing before the next tick.
+    comm::TBusLock& bus = dynamic_cast<CRS485*>(r.session->ChannelObject())->SharedPort->Bus();
+    bool taken = false;
+    ASSERT_TRUE(Await([&] { return taken || (taken = bus.try_lock()); }));
+    bus.DeclareHolder(&bus, 100);
+    deviceClock.AdvanceMs(r.session->ChannelObject()->HeldLimitMs() + 300);
+    ASSERT_NO_FATAL_FAILURE(Passing({0}, true, false));
+    ASSERT_TRUE(Await([&] { return BusWaited(r); }));
+    const std::size_t lines = r.session->Memo(TSessionMemo::SerialData).size();
+    clock.AdvanceMs(1000);
+    EXPECT_TRUE(TickRig(r, false, false));
+    EXPECT_EQ(r.session->Memo(TSessionMemo::SerialData).size(), lines + 1);
+    EXPECT_EQ(Lines(*r.session, resources::RowValuesNotRenewed), 1);
+    bus.unlock();
+    for (const TRig& rig : rigs) ASSERT_TRUE(rig.session->Close());
 }
 
 TEST_F(FaultTicksTest, NoErrorPointWithoutAFaultWhereverInTheCycleTheTickComes)
@@ -1320,15 +1504,18 @@ TEST_F(FaultTicksTest, AStopBetweenTwoTicksCostsNoPointAndIsNamedOnce)
 // own time, named by one protocol line, also when the tick comes less than half an interval
 // late once the program runs again. The next tick is on time and good. At 60 s stopped 6 s
 // before a tick for 20 s, at 5 s stopped 2 s after a tick for 5 s, and 1 s after a tick for
-// 7 s (the timer's overdue tick comes more than half an interval late).
+// 7 s: the timer's overdue tick comes more than half an interval late and has its own error
+// row (the timer may go on from it, so no row of the next would stand for it).
 TEST_F(FaultTicksTest, ATickDueDuringAStopIsAnErrorRowAtItsOwnTimeWithItsLine)
 {
     struct TCase {
         const char* interval;
         int stopAfterMs, stopMs;
+        bool ownRow;
     };
     int channel = 0;
-    for (const TCase c : {TCase{"60", 54000, 20000}, TCase{"5", 2000, 5000}, TCase{"5", 1000, 7000}}) {
+    for (const TCase c :
+         {TCase{"60", 54000, 20000, false}, TCase{"5", 2000, 5000, false}, TCase{"5", 1000, 7000, true}}) {
         SCOPED_TRACE(c.interval);
         support::SimulatedUnitLine line;
         CChannelSession s(++channel);
@@ -1352,16 +1539,21 @@ TEST_F(FaultTicksTest, ATickDueDuringAStopIsAnErrorRowAtItsOwnTimeWithItsLine)
         deviceClock.AdvanceMs(c.stopMs);
         clock.AdvanceMs(c.stopAfterMs + c.stopMs);
         s.Tick();
-        ASSERT_EQ(first->Count(), rows + 1);
+        const int added = c.ownRow ? 2 : 1;
+        ASSERT_EQ(first->Count(), rows + added);
         EXPECT_NEAR((first->GetxValue(rows) - lastX) * SecsPerDay, double(interval) / 1000.0, 0.001);
-        EXPECT_EQ(first->GetXLabel(rows), ChannelText(resources::RowErrorExclamation));
+        for (int i = rows; i < rows + added; ++i)
+            EXPECT_EQ(first->GetXLabel(i), ChannelText(resources::RowErrorExclamation));
+        if (c.ownRow) {
+            EXPECT_NEAR((first->GetxValue(rows + 1) - lastX) * SecsPerDay, (c.stopAfterMs + c.stopMs) / 1000.0, 0.001);
+        }
         // The next tick, on time: good, with the values the unit had after the stop.
         ASSERT_TRUE(Await([&] { return Quiet(r); }));
         clock.AdvanceMs(2 * interval - c.stopAfterMs - c.stopMs);
         EXPECT_FALSE(TickRig(r, false, true));
         ++pattern;
-        ASSERT_EQ(first->Count(), rows + 2);
-        EXPECT_NEAR((first->GetxValue(rows + 1) - lastX) * SecsPerDay, 2.0 * double(interval) / 1000.0, 0.001);
+        ASSERT_EQ(first->Count(), rows + added + 1);
+        EXPECT_NEAR((first->GetxValue(rows + added) - lastX) * SecsPerDay, 2.0 * double(interval) / 1000.0, 0.001);
         const AnsiString gap = ChannelText(resources::RowMissedTicks);
         const AnsiString gapEnd = gap.substr(gap.find("$3") + 2);
         int gaps = 0, holds = 0;

@@ -6,6 +6,7 @@
 // not carried out. Against the simulated unit, on a clock the test moves.
 #include <algorithm>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -61,11 +62,11 @@ protected:
         }
         Connect(session, Path("reach"));
     }
-    // The unit at address 1 of an RS485 line of three; its neighbours are recorded by sessions
-    // of their own at the same interval.
-    void OpenOnSharedLine()
+    // The unit at address 1 of an RS485 line of `units`; its neighbours are recorded by
+    // sessions of their own at the same interval.
+    void OpenOnSharedLine(int units = 3)
     {
-        for (int a = 1; a <= 3; ++a) {
+        for (int a = 1; a <= units; ++a) {
             support::UnitState unit;
             unit.address = a;
             unit.controlMode = 'I';
@@ -76,7 +77,7 @@ protected:
         ASSERT_TRUE(line.StartPty(&error)) << error;
         UseSerial(session, "RS485", line.SlavePath(), 1);
         Connect(session, Path("reach"));
-        for (int a = 2; a <= 3; ++a) {
+        for (int a = 2; a <= units; ++a) {
             neighbours.push_back(std::make_unique<CChannelSession>(a));
             neighbours.back()->Settings.Interval = session.Settings.Interval;
             UseSerial(*neighbours.back(), "RS485", line.SlavePath(), a);
@@ -258,20 +259,55 @@ INSTANTIATE_TEST_SUITE_P(Losses, StepsReachTest, ::testing::Values(TLoss::Silent
 
 namespace {
 
-// The run's unit on a loopback port of its own, or at address 1 of an RS485 line of three.
-class SilenceToldTest : public ProgramReachTest, public ::testing::WithParamInterface<bool> {};
+// Which units of the line fall silent: the run's own, every one on it, or all but the run's.
+enum class TSilent { Own, All, Others };
+
+struct TSilence {
+    const char* name;
+    int units;  // 0: the run's unit on a loopback port of its own; else an RS485 line of them
+    int interval;
+    TSilent silent;
+};
+void PrintTo(const TSilence& s, std::ostream* os)
+{
+    *os << s.name;
+}
+
+class SilenceToldTest : public ProgramReachTest, public ::testing::WithParamInterface<TSilence> {
+protected:
+    // A serial line's own read time-out: a silent neighbour holds it that long.
+    void SetUp() override
+    {
+        ProgramReachTest::SetUp();
+        comm::TCommTiming timing = comm::Timing();
+        timing.ReadTimeoutMs = 1000;
+        comm::SetTiming(timing);
+    }
+    void Silence(bool silent)
+    {
+        const unsigned answers = silent ? 0u : support::AllCommands;
+        const int units = std::max(1, GetParam().units);
+        for (int a = 1; a <= units; ++a) {
+            const bool own = a == 1;
+            if ((own && GetParam().silent == TSilent::Others) || (!own && GetParam().silent == TSilent::Own)) continue;
+            support::SimulatedUnit& unit = GetParam().units == 0 ? line.First() : *line.Unit(a);
+            unit.Update([answers](support::UnitState& u) { u.answers = answers; });
+        }
+    }
+};
 
 }  // namespace
 
-// The run's own unit falls silent for 30 s at 5 s: the run says that its steps do not reach
-// the unit by the second tick after the last step the unit took, over TCP and on a shared
-// RS485 line alike (its own exchanges are judged, not the time its neighbours may hold the
-// line), and once that they reach it again.
-TEST_P(SilenceToldTest, TheRunsOwnUnitFallingSilentIsToldAsSoonAsOverTcp)
+// Units of the run's line fall silent for 30 s: when the run's own unit is among them, the
+// run says that its steps do not reach it no later than a run over TCP would, plus one turn
+// of its line (each neighbour's read time-out), however long the line and whoever else is
+// silent, and once that they reach it again; while its own unit answers it says nothing.
+TEST_P(SilenceToldTest, TheRunsOwnUnitFallingSilentIsToldAsSoonAsOverTcpPlusOneTurnOfTheLine)
 {
-    session.Settings.Interval = "5";
-    if (GetParam())
-        ASSERT_NO_FATAL_FAILURE(OpenOnSharedLine());
+    const TSilence p = GetParam();
+    session.Settings.Interval = IntToStr(p.interval);
+    if (p.units > 0)
+        ASSERT_NO_FATAL_FAILURE(OpenOnSharedLine(p.units));
     else
         ASSERT_NO_FATAL_FAILURE(Open(TLoss::SilentUnit));
     Segment("Rampe1", 600, 30.0);
@@ -282,25 +318,93 @@ TEST_P(SilenceToldTest, TheRunsOwnUnitFallingSilentIsToldAsSoonAsOverTcp)
     ASSERT_TRUE(AwaitCycle(session));
     ASSERT_GT(UnitSetpoint(), 25.0);
 
-    line.First().Update([](support::UnitState& u) { u.answers = 0; });
-    int told = 0;
-    for (int i = 1; i <= 6; ++i) {
+    const CChannel* channel = session.ChannelObject();
+    const std::int64_t intervalMs = std::int64_t(p.interval) * 1000;
+    // A run over TCP is told at the first tick after the unit's own exchanges could have
+    // renewed its values; a turn of the line lets every neighbour wait out its read time-out.
+    const std::int64_t turnMs = std::int64_t(std::max(0, p.units - 1)) * (comm::Timing().ReadTimeoutMs + 100);
+    const std::int64_t boundMs = channel->OwnValuesBoundMs(int(intervalMs)) + turnMs + intervalMs;
+
+    Silence(true);
+    std::int64_t toldAfterMs = -1;
+    for (std::int64_t ms = 0; ms < 30000; ms += intervalMs) {
         Tick();
-        if (told == 0 && ProtocolLines(Missing) > 0) told = i;
+        if (toldAfterMs < 0 && ProtocolLines(Missing) > 0)
+            toldAfterMs = platform::clock().MilliTicks() - channel->AnsweredSetpoints().AtMs;
     }
-    EXPECT_GE(told, 1);
-    EXPECT_LE(told, 2);
-    EXPECT_EQ(Lines(notices, Missing), 1u);
-    line.First().Update([](support::UnitState& u) { u.answers = support::AllCommands; });
-    for (int i = 0; i < 10 && ProtocolLines(Again) == 0; ++i) Tick();
-    EXPECT_EQ(ProtocolLines(Again), 1u);
-    EXPECT_EQ(ProtocolLines(Missing), 1u);
+    if (p.silent == TSilent::Others) {
+        EXPECT_EQ(ProtocolLines(Missing), 0u);
+        EXPECT_TRUE(notices.empty());
+    } else {
+        ASSERT_GE(toldAfterMs, 0) << "not told in 30 s";
+        EXPECT_LT(toldAfterMs, boundMs);
+        EXPECT_EQ(Lines(notices, Missing), 1u);
+    }
+
+    Silence(false);
+    for (int i = 0; i < 30 && ProtocolLines(Again) < ProtocolLines(Missing); ++i) Tick();
+    EXPECT_EQ(ProtocolLines(Again), ProtocolLines(Missing));
+    EXPECT_EQ(ProtocolLines(Missing), p.silent == TSilent::Others ? 0u : 1u);
     EXPECT_TRUE(run.ProgramRunning);
 }
 
-INSTANTIATE_TEST_SUITE_P(Transports, SilenceToldTest, ::testing::Bool(), [](const ::testing::TestParamInfo<bool>& p) {
-    return std::string(p.param ? "Rs485LineOfThree" : "TcpAlone");
-});
+INSTANTIATE_TEST_SUITE_P(Lines, SilenceToldTest,
+                         ::testing::Values(TSilence{"TcpAlone", 0, 5, TSilent::Own},
+                                           TSilence{"Rs485LineOfThree", 3, 5, TSilent::Own},
+                                           TSilence{"Rs485LineOfEightAllSilent", 8, 5, TSilent::All},
+                                           TSilence{"Rs485LineOfFourAllSilentAt1s", 4, 1, TSilent::All},
+                                           TSilence{"Rs485LineOfEightNeighboursSilent", 8, 5, TSilent::Others}),
+                         [](const ::testing::TestParamInfo<TSilence>& p) { return std::string(p.param.name); });
+
+// The whole program stands still for 12 s at 1 s while the unit answers throughout, and the
+// first tick after it comes before the poll thread has fetched anything anew: no tick ran,
+// which the event protocol says, and the run's step that follows names how long no step went
+// out; the unit is not said to be silent. When it does fall silent during a stop, the run
+// says so as soon as it would without the stop.
+TEST_F(ProgramReachTest, AStopOfTheWholeProgramIsNotTakenForASilentUnit)
+{
+    // A late reply goes only once the test moves the device clock on.
+    line.SetReplyClock([this] { return deviceClock.NowMs(); });
+    session.Settings.Interval = "1";
+    ASSERT_NO_FATAL_FAILURE(Open(TLoss::SilentUnit));
+    Segment("Rampe1", 600, 45.0);
+    while (session.Series(2)->Count() < CProgramRun::PointsBeforeStart) Tick();
+    ASSERT_TRUE(run.RequestStart(program, settings, true));
+    for (int i = 0; i < 3; ++i) Tick();
+    ASSERT_TRUE(AwaitCycle(session));
+
+    line.First().InjectFault(support::UnitFault::LateReply, -1, 100);
+    clock.AdvanceMs(12000);
+    run.Tick();
+    line.First().ClearFaults();
+    deviceClock.AdvanceMs(100);
+    for (int i = 0; i < 8; ++i) Tick();
+    EXPECT_EQ(EventLines(" lief kein Takt: "), 1u);
+    EXPECT_EQ(ProtocolLines(Missing), 0u);
+    EXPECT_EQ(EventLines(Missing), 0u);
+    EXPECT_EQ(ProtocolLines(Again), 0u);
+    EXPECT_TRUE(notices.empty());
+    ASSERT_EQ(ProtocolLines(" springt von "), 1u);
+    const AnsiString pause = ProtocolLine(" springt von ");
+    EXPECT_NE(pause.find(": 12 s lang ging kein Schritt an das Gerät,"), AnsiString::npos) << pause;
+
+    // Silent from a second stop on: told as soon as after the last step it took, not counting
+    // the stop.
+    line.First().Update([](support::UnitState& u) { u.answers = 0; });
+    const CChannel* channel = session.ChannelObject();
+    const std::int64_t boundMs = channel->OwnValuesBoundMs(1000) + 1000;
+    clock.AdvanceMs(12000);
+    std::int64_t toldAfterMs = -1;
+    for (int i = 0; i < 30 && toldAfterMs < 0; ++i) {
+        Tick();
+        if (ProtocolLines(Missing) > 0)
+            toldAfterMs = platform::clock().MilliTicks() - channel->AnsweredSetpoints().AtMs - 12000;
+    }
+    ASSERT_GE(toldAfterMs, 0);
+    EXPECT_LE(toldAfterMs, boundMs);
+    const AnsiString report = ProtocolLine(Missing);
+    EXPECT_NE(report.find(ChannelText(resources::RowReasonUnitSilent)), AnsiString::npos) << report;
+}
 
 // A run whose link is lost until after its plan is over does not report itself done.
 TEST_F(ProgramReachTest, ARunThatEndsWhileItsStepsDoNotReachTheUnitIsNotReportedDone)

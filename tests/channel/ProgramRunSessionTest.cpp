@@ -1248,7 +1248,7 @@ TEST_F(ProgramRunSessionTest, AStepsJumpAfterTheProcessStoodStillIsNamedInThePro
     EXPECT_NEAR(to - from, 17.5 / 60 * 11, 0.011);
     ASSERT_EQ(ProtocolLines(" springt von "), 1u);
     const AnsiString named = session.Memo(TSessionMemo::Protocol).back();
-    EXPECT_NE(named.find(" Das Segment \"Rampe\" hält sich an seine Zeiten: 10 s lang ging kein Schritt an das Gerät, "
+    EXPECT_NE(named.find(" Das Segment \"Rampe\" hält sich an seine Zeiten: 11 s lang ging kein Schritt an das Gerät, "
                          "sein Sollwert springt von " +
                          FormatFloat("0.00", from) + " °C auf " + FormatFloat("0.00", to) + " °C."),
               AnsiString::npos)

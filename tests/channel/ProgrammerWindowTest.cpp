@@ -76,10 +76,12 @@ protected:
     }
     // The same, with the unit controlling its internal temperature already; null when the
     // unit could not be started.
-    TmdiSubWindow* ConnectedToControllingUnit(support::SimulatedUnitLine& line)
+    TmdiSubWindow* ConnectedToControllingUnit(support::SimulatedUnitLine& line) { return ConnectedToUnit(line, 'I'); }
+    // The same, with the unit's control status `mode` ('O': off).
+    TmdiSubWindow* ConnectedToUnit(support::SimulatedUnitLine& line, char mode)
     {
         support::UnitState unit;
-        unit.controlMode = 'I';
+        unit.controlMode = mode;
         line.AddUnit(unit);
         AnsiString error;
         if (!line.StartTcp(0, &error)) {
@@ -143,6 +145,54 @@ protected:
         EXPECT_TRUE(picker->RowChecked(channel));
     }
     static AnsiString Last() { return support::TestDialogs().LastMessage().text; }
+
+    // ---- timed starts held back by a question
+    // Loads auto.tp into each window through the automatic-start form and arms it for 12 s
+    // from now: the start is due on the third tick.
+    void ArmSoon(const std::vector<TmdiSubWindow*>& windows)
+    {
+        ASSERT_TRUE(programfile::Write(Path("auto.tp"), WarmProgram()));
+        TfrmDateTimePicker* picker = OpenAutomaticStart();
+        for (TmdiSubWindow* w : windows)
+            MarkRow(picker, w->Channel(), 12, w->LoadedProgramFile().empty() ? Path("auto.tp") : AnsiString());
+        ASSERT_TRUE(picker->btnExitClick());
+        for (TmdiSubWindow* w : windows) ASSERT_EQ(w->AutomaticStartArmed, 1);
+    }
+    // Ticks of every window, as their timers go on behind an open box.
+    void TickAll(const std::vector<TmdiSubWindow*>& windows, int n)
+    {
+        for (int i = 0; i < n; ++i) {
+            for (TmdiSubWindow* w : windows) ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+            clock.AdvanceMs(5000);
+            for (TmdiSubWindow* w : windows) w->tmrProgrammerTimer();
+        }
+    }
+    // Frames that switch the unit's control on (a program's method letter).
+    static std::size_t SwitchOnFrames(const support::SimulatedUnitLine& line)
+    {
+        std::size_t n = 0;
+        for (const support::LoggedFrame& f : line.Frames())
+            n += f.frame.find("G0DI") != AnsiString::npos || f.frame.find("G0DE") != AnsiString::npos;
+        return n;
+    }
+    // Both protocols of the window (the programmer's and the event protocol) hold `text`.
+    static ::testing::AssertionResult BothProtocolsSay(TmdiSubWindow* w, const AnsiString& text)
+    {
+        const QString needle = QString::fromStdString(text);
+        for (const QPlainTextEdit* memo : {w->memProtocol, w->memSerialData})
+            if (!memo->toPlainText().contains(needle))
+                return ::testing::AssertionFailure()
+                       << memo->objectName().toStdString() << " lacks \"" << text << "\":\n"
+                       << memo->toPlainText().toStdString();
+        return ::testing::AssertionSuccess();
+    }
+    static AnsiString StampOf(TDateTime t) { return DateToStr(t) + " " + TimeToStr(t); }
+    // "The automatic start of <channel> (temperature program "auto.tp", start <due>)"
+    static AnsiString TimedStartOf(TmdiSubWindow* w, TDateTime due)
+    {
+        return "The automatic start of " + w->Session().ChannelName() + " (temperature program \"auto.tp\", start " +
+               StampOf(due) + ")";
+    }
     // A protocol line's text as the file holds it: its quotes doubled.
     static std::string CsvQuoted(const AnsiString& text)
     {
@@ -2241,4 +2291,193 @@ TEST_F(ProgrammerWindowTest, SingleRampHoldSequencesKeepThePlanMovedByTheTimeHel
 TEST_F(ProgrammerWindowTest, SingleRampHoldSequencesKeepThePlanMovedByTheTimeHeldAt60Seconds)
 {
     SingleRampHoldSequences(60);
+}
+
+// A timed start that comes due while the channel's close question is open waits for the
+// answer: a no lets it begin late, saying so; a no after its window drops it, saying so; a
+// yes closes the window without a frame switching the unit on. Another channel's start is
+// not held back.
+TEST_F(ProgrammerWindowTest, ATimedStartDueWhileTheCloseQuestionIsOpenWaitsForTheAnswer)
+{
+    enum class TAnswer { No, NoAfterWindow, Yes };
+    for (const TAnswer answer : {TAnswer::No, TAnswer::NoAfterWindow, TAnswer::Yes}) {
+        SCOPED_TRACE(int(answer));
+        support::SimulatedUnitLine line1, line2;
+        TmdiSubWindow* w1 = ConnectedToUnit(line1, 'O');
+        ASSERT_NE(w1, nullptr);
+        TmdiSubWindow* w2 = ConnectedToUnit(line2, 'O');
+        ASSERT_NE(w2, nullptr);
+        ASSERT_NO_FATAL_FAILURE(ArmSoon({w1, w2}));
+        const TDateTime due = w1->CalendarStartTime;
+        const AnsiString start = TimedStartOf(w1, due);
+        const TDateTime windowEnd = due + CProgramRun::CalendarWindowSeconds / 86400.0;
+
+        support::TestDialogs().Clear();
+        support::TestDialogs().WhileShown = [&](const support::ShownMessage&) {
+            TickAll({w1, w2}, 4);
+            // Channel 2's start began as armed; channel 1's waits and says so.
+            EXPECT_TRUE(w2->ProgramRun()->HasRun());
+            EXPECT_FALSE(w1->ProgramRun()->HasRun());
+            EXPECT_TRUE(BothProtocolsSay(w1, start + " is due; it waits for the answer to the open question, until " +
+                                                 TimeToStr(windowEnd) + " at the latest."));
+            if (answer == TAnswer::NoAfterWindow) clock.AdvanceMs(CProgramRun::CalendarWindowSeconds * 1000);
+        };
+        support::TestDialogs().QueueAnswer(answer == TAnswer::Yes ? IDYES : IDNO);
+        w1->close();
+        support::TestDialogs().WhileShown = nullptr;
+        const support::ShownMessage asked = support::TestDialogs().Messages().front();
+        EXPECT_EQ(asked.text,
+                  "Really close data channel 1?\n\nThe automatic start of the temperature program "
+                  "\"auto.tp\" at " +
+                      StampOf(due) + " is dropped.");
+        EXPECT_EQ(asked.flags & MB_DEFBUTTON2, MB_DEFBUTTON2);
+        ASSERT_TRUE(AwaitCommandsOut(w2->Session()));
+        EXPECT_EQ(SwitchOnFrames(line1), 0u);
+        EXPECT_GT(SwitchOnFrames(line2), 0u);
+
+        if (answer == TAnswer::Yes) {
+            EXPECT_FALSE(main->IsChannelOpen(1));
+            TDataFileSaveQueue::Instance().WaitIdle();
+            EXPECT_TRUE(Bytes(Path("prog_11.csv"))
+                            .contains(QByteArray::fromStdString(CsvQuoted(
+                                start + " was not carried out: it came due while the question was open, and the "
+                                        "window closes."))));
+            EXPECT_EQ(SwitchOnFrames(line1), 0u);
+            continue;
+        }
+        ASSERT_TRUE(main->IsChannelOpen(1));
+        TickAll({w1}, 2);
+        if (answer == TAnswer::NoAfterWindow) {
+            EXPECT_FALSE(w1->ProgramRun()->HasRun());
+            EXPECT_EQ(w1->AutomaticStartArmed, 0);
+            EXPECT_TRUE(BothProtocolsSay(w1, start + " was not carried out: the end of its time to begin, " +
+                                                 TimeToStr(windowEnd) +
+                                                 ", passed while it waited for the answer to the open question."));
+            ASSERT_TRUE(AwaitCommandsOut(w1->Session()));
+            EXPECT_EQ(SwitchOnFrames(line1), 0u);
+        } else {
+            // Begun late, with a line in both protocols, as is the line that it began.
+            ASSERT_TRUE(w1->ProgramRun()->HasRun());
+            EXPECT_TRUE(BothProtocolsSay(w1, start + " begins now, "));
+            EXPECT_TRUE(
+                BothProtocolsSay(w1, " s after its start time: it waited for the answer to the open question."));
+            EXPECT_TRUE(BothProtocolsSay(w1,
+                                         " The temperature program AUTO was started by the automatic start set "
+                                         "for " +
+                                             StampOf(due)));
+            ASSERT_TRUE(AwaitCommandsOut(w1->Session()));
+            EXPECT_GT(SwitchOnFrames(line1), 0u);
+        }
+        EXPECT_TRUE(w1->FormClose());
+        EXPECT_TRUE(w2->FormClose());
+    }
+}
+
+// File > Exit's question names every armed timed start; one that comes due while it is open
+// waits for the answer: a no lets it begin late, a yes ends the program with the start not
+// carried out and the unit not switched on.
+TEST_F(ProgrammerWindowTest, ATimedStartDueWhileExitsQuestionIsOpenWaitsForTheAnswer)
+{
+    for (const bool yes : {false, true}) {
+        SCOPED_TRACE(yes ? "yes" : "no");
+        support::SimulatedUnitLine line;
+        TmdiSubWindow* w = ConnectedToUnit(line, 'O');
+        ASSERT_NE(w, nullptr);
+        ASSERT_NO_FATAL_FAILURE(ArmSoon({w}));
+        const TDateTime due = w->CalendarStartTime;
+        const AnsiString start = TimedStartOf(w, due);
+        support::TestDialogs().Clear();
+        support::TestDialogs().WhileShown = [&](const support::ShownMessage&) {
+            TickAll({w}, 4);
+            EXPECT_FALSE(w->ProgramRun()->HasRun());
+        };
+        support::TestDialogs().QueueAnswer(yes ? IDYES : IDNO);
+        EXPECT_EQ(main->FormCloseQueryMain(), yes);
+        support::TestDialogs().WhileShown = nullptr;
+        const support::ShownMessage asked = support::TestDialogs().Messages().front();
+        EXPECT_EQ(asked.text, "Close ALL data channels and end the program?\n\n" + w->Session().ChannelName() +
+                                  ": The automatic start of the temperature program \"auto.tp\" at " + StampOf(due) +
+                                  " is dropped.");
+        EXPECT_EQ(asked.flags & MB_DEFBUTTON2, MB_DEFBUTTON2);
+        if (yes) {
+            EXPECT_FALSE(main->IsChannelOpen(1));
+            TDataFileSaveQueue::Instance().WaitIdle();
+            EXPECT_TRUE(Bytes(Path("prog_11.csv"))
+                            .contains(QByteArray::fromStdString(CsvQuoted(
+                                start + " was not carried out: it came due while the question was open, and the "
+                                        "window closes."))));
+            EXPECT_EQ(SwitchOnFrames(line), 0u);
+            continue;
+        }
+        EXPECT_EQ(SwitchOnFrames(line), 0u);
+        TickAll({w}, 1);
+        ASSERT_TRUE(w->ProgramRun()->HasRun());
+        EXPECT_TRUE(BothProtocolsSay(w, " s after its start time: it waited for the answer to the open question."));
+        EXPECT_TRUE(w->FormClose());
+    }
+}
+
+// A timed start whose row is changed in the open automatic-start form waits for the form:
+// Cancel lets it begin late, Exit with the row unmarked drops it with a line. A row left as
+// it is lets its start begin, and then reads "runs", not "standby".
+TEST_F(ProgrammerWindowTest, ATimedStartWhoseRowIsChangedInTheOpenFormWaitsForExitOrCancel)
+{
+    support::SimulatedUnitLine line;
+    TmdiSubWindow* w = ConnectedToUnit(line, 'O');
+    ASSERT_NE(w, nullptr);
+    CProgramRun* run = w->ProgramRun();
+    const AnsiString waitsForForm = "it waits for the automatic start form, where its row is changed, to be closed";
+
+    // Unmarked, then cancelled.
+    ASSERT_NO_FATAL_FAILURE(ArmSoon({w}));
+    TDateTime due = w->CalendarStartTime;
+    TfrmDateTimePicker* picker = OpenAutomaticStart();
+    picker->SetRowChecked(1, false);
+    Tick(w, 4);
+    EXPECT_FALSE(run->HasRun());
+    EXPECT_TRUE(BothProtocolsSay(w, TimedStartOf(w, due) + " is due; " + waitsForForm));
+    ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+    EXPECT_EQ(SwitchOnFrames(line), 0u);
+    picker->btnCancelClick();
+    EXPECT_EQ(w->AutomaticStartArmed, 1);
+    Tick(w);
+    ASSERT_TRUE(run->HasRun());
+    EXPECT_TRUE(BothProtocolsSay(w,
+                                 " s after its start time: it waited for the automatic start form, where its row "
+                                 "is changed, to be closed."));
+    support::TestDialogs().QueueAnswer(IDYES);
+    w->btnStopTPClick(nullptr);
+    ASSERT_FALSE(run->HasRun());
+    ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+
+    // Unmarked, then applied with Exit: not carried out.
+    ASSERT_NO_FATAL_FAILURE(ArmSoon({w}));
+    due = w->CalendarStartTime;
+    picker = OpenAutomaticStart();
+    picker->SetRowChecked(1, false);
+    Tick(w, 4);
+    EXPECT_FALSE(run->HasRun());
+    ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+    const std::size_t switchedOn = SwitchOnFrames(line);
+    ASSERT_TRUE(picker->btnExitClick());
+    EXPECT_EQ(w->AutomaticStartArmed, 0);
+    EXPECT_TRUE(BothProtocolsSay(w, TimedStartOf(w, due) +
+                                        " was not carried out: it came due while its row in the automatic start form "
+                                        "was changed, and Exit disarmed it or set it anew."));
+    Tick(w, 2);
+    EXPECT_FALSE(run->HasRun());
+    ASSERT_TRUE(AwaitCommandsOut(w->Session()));
+    EXPECT_EQ(SwitchOnFrames(line), switchedOn);
+
+    // Left as it is, the row follows the run that began while the form was open.
+    ASSERT_NO_FATAL_FAILURE(ArmSoon({w}));
+    picker = OpenAutomaticStart();
+    picker->lstOverviewMouseDown(1);
+    Tick(w, 4);
+    ASSERT_TRUE(run->HasRun());
+    EXPECT_EQ(picker->lstOverview->topLevelItem(0)->text(4).toStdString(), "runs");
+    EXPECT_FALSE(picker->RowChecked(1));
+    EXPECT_FALSE(picker->dtpTime->isEnabled());
+    ASSERT_TRUE(picker->btnExitClick());
+    EXPECT_TRUE(run->HasRun());
 }
