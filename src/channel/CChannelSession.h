@@ -250,6 +250,20 @@ public:
     // this number told (the last few are kept; none for an older one).
     std::uint64_t StatusReplyCount() const { return FStatusReplies; }
     std::optional<double> StatusReplySetpoint(std::uint64_t number) const;
+    // The poll exchange whose reply told the status last (CChannel::ExchangesBegun): a
+    // status newer than a moment has a number above the count read then.
+    std::uint64_t StatusExchange() const { return FStatusExchange; }
+    // Commands that switch a unit's temperature control off, as this program hands them to
+    // any unit, are counted program-wide: ControlOffCount read at a moment is a mark, and
+    // ControlOffSince(mark) says whether one has gone to this channel's unit (from this
+    // channel or another on the same unit) since. StatusOffMark is the count when this
+    // channel's last status came in: one since then is not in that status yet.
+    static std::uint64_t ControlOffCount();
+    bool ControlOffSince(std::uint64_t mark) const;
+    std::uint64_t StatusOffMark() const { return FStatusOffMark; }
+    // True for this session and for another connected to the same unit (the same TCP/IP
+    // unit through a connection of its own).
+    bool SameUnit(const CChannelSession& other) const;
     // The commands of which the unit answered nothing (it was silent, or the link was lost
     // before or while they went), counted, with the frames of the last few.
     std::uint64_t UnansweredCommandCount() const { return FUnansweredCommands; }
@@ -309,6 +323,8 @@ public:
     // The program is being ended from outside: what the window must add to the protocols
     // (a program run cut off) before the part is written.
     std::function<void()> OnEndingFromOutside;
+    // A status reply of the unit was taken in (its status is ControlStatus now).
+    std::function<void()> OnStatusReply;
 
     // ---- IChannelWindow: the channel object's view of its window
     AnsiString ControlText(TChannelControl control) const override;
@@ -485,6 +501,10 @@ private:
     TDateTime FTimeOrigin = 0;
     AnsiString FControlStatus;
     std::uint64_t FStatusReplies = 0;
+    std::uint64_t FStatusExchange = 0;
+    std::uint64_t FStatusOffMark = 0;
+    // The program-wide count when this channel last handed over a control-off command.
+    std::uint64_t FControlOffMark = 0;
     std::vector<std::pair<std::uint64_t, double>> FStatusSetpoints;
     std::uint64_t FUnansweredCommands = 0;
     std::vector<std::pair<std::uint64_t, AnsiString>> FUnansweredFrames;

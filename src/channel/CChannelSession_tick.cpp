@@ -17,6 +17,7 @@
 #include "channel/ChannelTexts.h"
 #include "chart/series/TFastLineSeries.h"
 #include "comm/CChannel.h"
+#include "comm/CTCPIP.h"
 #include "comm/CTolvarProtocol.h"
 #include "platform/Dialogs.h"
 #include "platform/FileFolders.h"
@@ -29,6 +30,15 @@
 using namespace resources;
 
 namespace {
+
+// Control-off commands handed over by any channel so far (user-interface thread only).
+std::uint64_t ControlOffCounter = 0;
+
+// "[Mnn" + "G0DO...": switches the unit's temperature control off.
+bool IsControlOffFrame(const AnsiString& frame)
+{
+    return frame.size() > 7 && frame.compare(4, 3, "G0D") == 0 && frame[7] == 'O';
+}
 
 bool FileExists(const AnsiString& path)
 {
@@ -1060,6 +1070,8 @@ DeviceCommandQueue::TResult CChannelSession::QueueDeviceCommand(const AnsiString
     if (!FConnected || !FChannelObject) return DeviceCommandQueue::TResult::NoPollThread;
     const auto result = FCommands.Add(*FChannelObject, {frame, followUp, replyLength, once, program});
     if (result == DeviceCommandQueue::TResult::Taken) FChannelObject->ExpectSetpoint(frame);
+    // Counted once it may go: taken now or kept for a later cycle.
+    if (result == DeviceCommandQueue::TResult::Taken && IsControlOffFrame(frame)) FControlOffMark = ++ControlOffCounter;
     CommandsChanged();
     return result;
 }
@@ -1113,8 +1125,35 @@ void CChannelSession::SetControlStatus(const AnsiString& status)
     FControlStatus = status;
     // The reply's values are stored before its status is handed over.
     ++FStatusReplies;
+    FStatusExchange = FChannelObject ? FChannelObject->ReplyExchange() : 0;
+    FStatusOffMark = ControlOffCount();
     if (FStatusSetpoints.size() >= 8) FStatusSetpoints.erase(FStatusSetpoints.begin());
     FStatusSetpoints.emplace_back(FStatusReplies, FChannelObject ? FChannelObject->SeriesValue(2) : 0.0);
+    if (OnStatusReply) OnStatusReply();
+}
+
+std::uint64_t CChannelSession::ControlOffCount()
+{
+    NOX_ASSERT_UI_THREAD();
+    return ControlOffCounter;
+}
+
+bool CChannelSession::SameUnit(const CChannelSession& other) const
+{
+    if (&other == this) return true;
+    if (FIdle || other.FIdle || !FChannelObject || !other.FChannelObject) return false;
+    const auto* mine = dynamic_cast<const CTCPIP*>(FChannelObject.get());
+    const auto* theirs = dynamic_cast<const CTCPIP*>(other.FChannelObject.get());
+    return mine && theirs && mine->IPAddress == theirs->IPAddress && mine->TCPPort == theirs->TCPPort;
+}
+
+bool CChannelSession::ControlOffSince(std::uint64_t mark) const
+{
+    NOX_ASSERT_UI_THREAD();
+    if (FControlOffMark > mark) return true;
+    for (int c = 1; c <= MaxChannels; ++c)
+        if (const CChannelSession* s = Of(c); s && s != this && s->FControlOffMark > mark && SameUnit(*s)) return true;
+    return false;
 }
 
 std::optional<double> CChannelSession::StatusReplySetpoint(std::uint64_t number) const

@@ -14,6 +14,7 @@
 #include "platform/Round.h"
 #include "platform/ScopedValue.h"
 #include "platform/TTreeNode.h"
+#include "platform/UiDispatcher.h"
 #include "platform/UiThread.h"
 #include "programmer/CProgrammer.h"
 
@@ -43,6 +44,14 @@ CProgramRun::CProgramRun(CChannelSession& session, CProgrammer& programmer, TTre
 {
     NOX_ASSERT_UI_THREAD();
     FProgrammer.AttachWindow(this);
+    // A method letter that waits for the unit's status goes (or the run is held) as soon as
+    // one comes in, after the poll thread's handed step (a box may open).
+    FSession.OnStatusReply = [this, alive = std::weak_ptr<bool>(FAlive)] {
+        if (alive.expired() || !FLetterWaits) return;
+        platform::UiDispatcher::Instance().Post([this, alive] {
+            if (!alive.expired()) StatusForLetter();
+        });
+    };
 }
 
 CProgramRun::~CProgramRun()
@@ -413,21 +422,34 @@ void CProgramRun::HoldOrResume()
     // What the answer does is decided by what the user saw when asked: a run that the
     // unit held meanwhile is not resumed by a "hold".
     const bool held = SegmentHeld != 0;
-    const bool offTold = held && UnitControlOff();
+    const std::uint64_t offMark = FSession.StatusOffMark();
+    const bool offTold = held && ControlOffFor(offMark);
     const std::uint32_t run = FRunSerial;
-    if (!ChannelAskYesNo(held ? GoOnQuestion(RowAskResumeSegment, offTold) : Question(RowAskHoldSegment))) return;
+    if (!ChannelAskYesNo(held ? GoOnQuestion(RowAskResumeSegment, offTold) : Question(RowAskHoldSegment), offTold))
+        return;
     if (!CanHold() || run != FRunSerial || (SegmentHeld != 0) != held) return;
-    if (SegmentHeld) {
-        if (!GoOnAllowed(offTold)) return;
-        Resume(FCancelledSegment != FSegmentSerial);
-        NoteSwitchOn();
-        // What the plan holds for this moment reaches the unit now; the step after it
-        // follows at its own tick.
-        UpdateRemainingSteps();
-        if (ProgramRunning) SendPlanStep(FPlanValue, FPlanX, true);
-    } else {
+    if (!SegmentHeld) {
         Hold();
+        return;
     }
+    if (!GoOnAllowed(offTold, offMark)) return;
+    if (!offTold) LetterWaitFrom(offMark);
+    CarryOutResume(offTold, offMark);
+}
+
+void CProgramRun::CarryOutResume(bool told, std::uint64_t offMark)
+{
+    Resume(FCancelledSegment != FSegmentSerial);
+    if (!told) {
+        // The method letter goes with the unit's control on, never to switch it on.
+        MethodLetterNeeded = 0;
+        MethodLetterForced = 1;
+    }
+    if (told) NoteSwitchOn(offMark);
+    // What the plan holds for this moment reaches the unit now; the step after it
+    // follows at its own tick.
+    UpdateRemainingSteps();
+    if (ProgramRunning) SendPlanStep(FPlanValue, FPlanX, true);
 }
 
 bool CProgramRun::UnitControlOff() const
@@ -436,26 +458,88 @@ bool CProgramRun::UnitControlOff() const
     return status == "O" || status == "C";
 }
 
+bool CProgramRun::ControlOffFor(std::uint64_t offMark) const
+{
+    return UnitControlOff() || FSession.ControlOffSince(offMark);
+}
+
+AnsiString CProgramRun::ControlOffHeldText() const
+{
+    return ChannelText(RowControlOffProgramHeld) + "\n\n" +
+           ChannelText(RowProgramOnChannel, {RunProgramName(), FSession.ChannelName()});
+}
+
+void CProgramRun::HoldForControlOff()
+{
+    FLetterWaits.reset();
+    HeldByUnitOff = 1;
+    ProgramRunning = 0;
+    HoldProgram();
+    Message(ControlOffHeldText(), ChannelText(RowWarning));
+}
+
+bool CProgramRun::CancelEndsProgram() const
+{
+    return FProgrammer.GetRepeat() == 0 && FProgrammer.CurrentIsLastSegment(RunningSlot);
+}
+
 AnsiString CProgramRun::GoOnQuestion(TextRow row, bool controlOff) const
 {
     // A held run that goes on sends the segment's control method with its step: a unit whose
-    // control is off is switched on by it, which the user is told before saying yes.
-    if (!controlOff) return Question(row);
-    return ChannelText(row) + "\n\n" + ChannelText(RowAskGoOnSwitchesControlOn) + "\n\n" + FSession.ChannelName();
+    // control is off is switched on by it, which the user is told before saying yes. A
+    // cancel that ends the program says what the end does at the unit.
+    AnsiString text = ChannelText(row);
+    if (controlOff)
+        text += "\n\n" + ChannelText(UnitControlOff() ? RowAskGoOnSwitchesControlOn : RowAskGoOnControlSwitchedOffHere);
+    if (row == RowAskCancelSegment && CancelEndsProgram())
+        text +=
+            "\n\n" + ChannelText(EndActionContinue ? RowAskCancelLastSegmentEndsKeep : RowAskCancelLastSegmentEndsOff);
+    return text + "\n\n" + FSession.ChannelName();
 }
 
-bool CProgramRun::GoOnAllowed(bool offTold)
+bool CProgramRun::GoOnAllowed(bool offTold, std::uint64_t offMark)
 {
     // The unit's control went off while the question was open: the user said yes to a run
     // going on, not to its control being switched on. The run stays held.
-    if (offTold || !UnitControlOff()) return true;
-    Message(ChannelText(RowControlOffProgramHeld) + "\n\n" + FSession.ChannelName(), ChannelText(RowWarning));
+    if (offTold || !ControlOffFor(offMark)) return true;
+    HeldByUnitOff = 1;
+    Message(ControlOffHeldText(), ChannelText(RowWarning));
     return false;
 }
 
-void CProgramRun::NoteSwitchOn()
+void CProgramRun::NoteSwitchOn(std::uint64_t offMark)
 {
-    if (ProgramRunning && UnitControlOff()) ProtocolsLine(ChannelText(RowGoOnSwitchesControlOn, {RunProgramName()}));
+    if (ProgramRunning && ControlOffFor(offMark))
+        ProtocolsLine(ChannelText(RowGoOnSwitchesControlOn, {RunProgramName()}));
+}
+
+void CProgramRun::LetterWaitFrom(std::uint64_t offMark)
+{
+    const CChannel* channel = FSession.ChannelObject();
+    FLetterWaits = TLetterWait{channel ? channel->ExchangesBegun() : 0, offMark};
+}
+
+void CProgramRun::StatusForLetter()
+{
+    NOX_ASSERT_UI_THREAD();
+    if (!FLetterWaits || !ProgramRunning || FSession.StatusExchange() <= FLetterWaits->Exchange) return;
+    const bool off = ControlOffFor(FLetterWaits->OffMark);
+    FLetterWaits.reset();
+    if (off) {
+        HoldForControlOff();
+        return;
+    }
+    // On: the step the unit has goes again, with the method letter, now.
+    if (MethodLetterForced) SendPlanStep(FPlanValue, FPlanX, true);
+}
+
+void CProgramRun::NoteLetterWaits()
+{
+    const CChannel* channel = FSession.ChannelObject();
+    if (!FLetterWaits || FLetterWaits->Said || !channel) return;
+    if (!channel->LinkLost() && channel->LastUnansweredExchange() <= FLetterWaits->Exchange) return;
+    FLetterWaits->Said = true;
+    ProtocolsLine(ChannelText(RowGoOnStatusUnknown, {RunProgramName()}));
 }
 
 void CProgramRun::HoldProgram()
@@ -480,6 +564,7 @@ void CProgramRun::Hold()
             if (planned->GetxValue(i) > after) FHeldPlan.push_back(planned->GetyValue(i));
     }
     FHeldSince = Now();
+    FLetterWaits.reset();
     SegmentHeld = 1;
     FProgrammer.SetRampActive(0);
     ProgramRunning = 0;
@@ -544,17 +629,34 @@ void CProgramRun::CancelSegment()
     NOX_ASSERT_UI_THREAD();
     if (!CanCancel()) return;
     const std::uint32_t run = FRunSerial, segment = FSegmentSerial;
-    const bool offTold = SegmentHeld && UnitControlOff();
-    if (!ChannelAskYesNo(GoOnQuestion(RowAskCancelSegment, offTold))) return;
+    const std::uint64_t offMark = FSession.StatusOffMark();
+    // A cancel that ends the program sends no method letter: it switches nothing on.
+    const bool ends = CancelEndsProgram();
+    const bool offTold = SegmentHeld && !ends && ControlOffFor(offMark);
+    if (!ChannelAskYesNo(GoOnQuestion(RowAskCancelSegment, offTold), offTold)) return;
     // The segment asked about may have ended by itself while the question was open: the
     // one running now is not the one the user meant to cancel.
     if (!CanCancel() || run != FRunSerial || segment != FSegmentSerial) return;
-    if (SegmentHeld && !GoOnAllowed(offTold)) return;
+    if (SegmentHeld && !ends && !GoOnAllowed(offTold, offMark)) return;
+    // The next segment's method letter goes only with a status newer than the yes.
+    if (!ends && !offTold) LetterWaitFrom(offMark);
+    CarryOutCancel(offTold, offMark);
+}
+
+void CProgramRun::CarryOutCancel(bool told, std::uint64_t offMark)
+{
+    const std::uint32_t segment = FSegmentSerial;
     FCancelledSegment = segment;
     AddProtocolLine(Stamp() + " " + ChannelText(RowSegmentCancelled, {FProgrammer.GetCurrentSegmentName()}));
     // A held segment is cancelled too: the run goes on with the next one.
     const bool wasHeld = SegmentHeld != 0;
-    if (SegmentHeld) Resume(false);
+    if (SegmentHeld) {
+        Resume(false);
+        if (!told) {
+            MethodLetterNeeded = 0;
+            MethodLetterForced = 1;
+        }
+    }
     // The segment's planned time is over now; a temperature-stable segment stops waiting
     // (a time-stable one has no wait to end: the next segment's own wait stands).
     TruncatePlannedCurve();
@@ -567,7 +669,7 @@ void CProgramRun::CancelSegment()
     // the unit gets its setpoint at once.
     if (ProgramRunning && RecordedSetpointLastX() != 0.0)
         FProgrammer.RunStep(FSession.SamplingInterval(), RunningSlot, PlannedSetpointLastX(), RecordedSetpointLastX());
-    if (wasHeld) NoteSwitchOn();
+    if (wasHeld && told) NoteSwitchOn(offMark);
     SendAtOnce();
 }
 
@@ -603,6 +705,7 @@ bool CProgramRun::TidyUpRunOver()
 
 void CProgramRun::ClearEndState()
 {
+    FLetterWaits.reset();
     SegmentHeld = 0;
     HeldByUnitOff = 0;
     StopRequested = 0;

@@ -107,6 +107,11 @@ public:
     int SecondsUntilStart() const;
     // Asks, then holds the running segment or resumes the held one.
     void HoldOrResume();
+    // After a yes to a resume or a cancel that did not say the unit's control is switched
+    // on, the status the question went by may be an interval old: the run goes on, but its
+    // method letter waits for a status reply of an exchange asked after the yes. True while
+    // it waits.
+    bool LetterWaitsForStatus() const { return FLetterWaits.has_value(); }
     // Holds without asking (the unit's temperature control went off).
     void HoldProgram();
     // Asks, then ends the running or held segment: the next ticks go on with the next one.
@@ -263,14 +268,38 @@ private:
     void Hold();
     // The unit's last status says its temperature control is off (circulation alone or off).
     bool UnitControlOff() const;
+    // The same, or this program has given the unit a control-off command since the count
+    // `offMark` (CChannelSession::ControlOffCount).
+    bool ControlOffFor(std::uint64_t offMark) const;
+    // "Temperature control on device is off! ...", naming the program and the channel.
+    AnsiString ControlOffHeldText() const;
+    // Holds the running program because the unit's control is off, and says so once.
+    void HoldForControlOff();
     // The question of a resume or a cancel; with `controlOff` it says that the run going on
-    // switches the unit's control on.
+    // switches the unit's control on; a cancel of the segment that ends the program says
+    // what its end does.
     AnsiString GoOnQuestion(resources::TextRow row, bool controlOff) const;
+    // A cancel now ends the program: its segment is the last and the program does not repeat.
+    bool CancelEndsProgram() const;
     // After a yes to a held run going on: false (the run stays held, the user is told) when
-    // the unit's control is off now and the question did not say so.
-    bool GoOnAllowed(bool offTold);
+    // the unit's control is off now (or a control-off went to it since `offMark`) and the
+    // question did not say so.
+    bool GoOnAllowed(bool offTold, std::uint64_t offMark);
     // Both protocols say that the run going on switches the unit's control on, when it is off.
-    void NoteSwitchOn();
+    void NoteSwitchOn(std::uint64_t offMark);
+    // The letter waits from now on for a status newer than this moment, with no
+    // control-off given to the unit since `offMark`.
+    void LetterWaitFrom(std::uint64_t offMark);
+    // A status reply came in while the letter waits: with the control on, the step goes again
+    // at once with the letter; with it off, the run is held and the user told.
+    void StatusForLetter();
+    // While the letter waits: once no reply can come soon (the link is lost, an exchange
+    // asked after the yes went unanswered), both protocols say so, once.
+    void NoteLetterWaits();
+    // The resume or the cancel itself. `told`: the question said that the control is
+    // switched on; otherwise the method letter goes only with the unit's control on.
+    void CarryOutResume(bool told, std::uint64_t offMark);
+    void CarryOutCancel(bool told, std::uint64_t offMark);
     // The held segment goes on with the rest of its plan, later by the time held (without
     // its rest: it is over at the next tick).
     void Resume(bool withRest);
@@ -452,4 +481,14 @@ private:
     std::optional<TDateTime> FCalendarAnswered;
     // The reason phrase of the hold, for the protocol lines.
     AnsiString CalendarHoldText() const;
+    // The run went on after a yes whose question did not name a switch-on (or a running
+    // segment was cancelled): no method letter goes, and no hold follows from a status,
+    // until a status reply of an exchange numbered above `Exchange` has come in.
+    struct TLetterWait {
+        std::uint64_t Exchange, OffMark;
+        bool Said = false;  // that no status came is in the protocols
+    };
+    std::optional<TLetterWait> FLetterWaits;
+    // Lets a status reply handed over after this run has gone find that out.
+    std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };

@@ -143,25 +143,44 @@ void CProgramRun::SendPlanStep(double setpoint, TDateTime x, bool atOnce)
     AnsiString letter = FProgrammer.GetCurrentModeLetter();
     const AnsiString status = FSession.ControlStatus();
     const bool controlling = status == "E" || status == "I";
-    if (MethodLetterNeeded) {
-        if (status != "O" && status != "C") MethodLetterNeeded = 0;
-        MethodLetterForced = 1;
+    // After a yes to a run going on, the status known may be older than the yes: no method
+    // letter goes, and none is decided on, until a newer one is in. With
+    // that one saying the control is off (or this program switched it off since), the run
+    // is held as at any switch-off.
+    bool letterWaits = false;
+    if (FLetterWaits) {
+        if (FSession.StatusExchange() <= FLetterWaits->Exchange) {
+            letterWaits = true;
+            NoteLetterWaits();
+        } else {
+            const bool off = status == "O" || status == "C" || FSession.ControlOffSince(FLetterWaits->OffMark);
+            FLetterWaits.reset();
+            if (off && !HeldByUnitOff) {
+                HoldForControlOff();
+                return;
+            }
+        }
     }
-    if (letter != status && controlling) {
-        MethodLetterForced = 1;
-        HeldByUnitOff = 0;
-    } else if (controlling) {
-        HeldByUnitOff = 0;
-    } else if (status == "O" && !MethodLetterNeeded && !HeldByUnitOff) {
-        // Someone switched the unit's temperature control off: the program waits (once per
-        // occurrence) until the user resumes it.
-        HeldByUnitOff = 1;
-        ProgramRunning = 0;
-        HoldProgram();
-        Message(ChannelText(RowControlOffProgramHeld), ChannelText(RowWarning));
-        return;
+    if (letterWaits) {
+        letter = "*";
+    } else {
+        if (MethodLetterNeeded) {
+            if (status != "O" && status != "C") MethodLetterNeeded = 0;
+            MethodLetterForced = 1;
+        }
+        if (letter != status && controlling) {
+            MethodLetterForced = 1;
+            HeldByUnitOff = 0;
+        } else if (controlling) {
+            HeldByUnitOff = 0;
+        } else if (status == "O" && !MethodLetterNeeded && !HeldByUnitOff) {
+            // Someone switched the unit's temperature control off: the program waits (once per
+            // occurrence) until the user resumes it.
+            HoldForControlOff();
+            return;
+        }
+        if (!MethodLetterForced) letter = "*";
     }
-    if (!MethodLetterForced) letter = "*";
 
     // Outside the unit's own limits the user is warned once per excursion; the value is
     // still sent. A value the unit cannot represent at all is never sent.
@@ -193,9 +212,11 @@ void CProgramRun::SendPlanStep(double setpoint, TDateTime x, bool atOnce)
     // waits behind it.
     switch (atOnce ? FSession.SendProgramCommandsAtOnce(command, "C14" + outputs)
                    : FSession.SendProgramCommands(command, "C14" + outputs, false)) {
-        case TCommandHandOver::Taken: MethodLetterForced = 0; [[fallthrough]];
+        case TCommandHandOver::Taken:
+            if (!letterWaits) MethodLetterForced = 0;
+            [[fallthrough]];
         case TCommandHandOver::Waiting: {
-            if (atOnce) MethodLetterForced = 0;
+            if (atOnce && !letterWaits) MethodLetterForced = 0;
             // How long no step went out before this one, for the jump's line.
             const std::int64_t now = platform::clock().MilliTicks();
             const std::int64_t intervalMs = std::int64_t(std::max(1, FSession.SamplingInterval())) * 1000;

@@ -584,6 +584,15 @@ void CChannel::NoteExchangeEnded(const AnsiString& frame, bool answered)
     if (answered && expectedOut_ != 0 && CommandGroupOf(frame) == 0) expectedFrame_.clear();
 }
 
+void CChannel::NoteExchangeOutcome(std::uint64_t number, bool answered)
+{
+    NOX_ASSERT_UI_THREAD();
+    if (answered)
+        replyExchange_ = number;
+    else
+        lastUnansweredExchange_ = std::max(lastUnansweredExchange_, number);
+}
+
 bool CChannel::ValuesTooOld() const
 {
     NOX_ASSERT_UI_THREAD();

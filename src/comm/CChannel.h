@@ -301,6 +301,18 @@ public:
     std::optional<double> ExpectedSetpoint() const;
     // An exchange of the poll cycle ended, answered or not (handed over in order).
     void NoteExchangeEnded(const AnsiString& frame, bool answered);
+    // ---- which exchanges came after a moment
+    // Poll thread, as an exchange of the poll cycle begins (before its frame goes out): its
+    // number. The numbers only grow, so a reply to an exchange numbered above
+    // ExchangesBegun() read at some moment was asked for after that moment.
+    std::uint64_t BeginExchange() { return ++exchangesBegun_; }
+    std::uint64_t ExchangesBegun() const { return exchangesBegun_.load(); }
+    // User-interface thread, handed over in order with the replies: the exchange of this
+    // number ended, answered or not. While its reply is decoded, ReplyExchange names it.
+    void NoteExchangeOutcome(std::uint64_t number, bool answered);
+    std::uint64_t ReplyExchange() const { return replyExchange_; }
+    // The last exchange that ended without an answer (0: none yet).
+    std::uint64_t LastUnansweredExchange() const { return lastUnansweredExchange_; }
     // The setpoints the unit took: every frame that sets the setpoint and that the unit
     // answered counts, with its value and when its answer was taken in (program clock).
     struct TAnsweredSetpoints {
@@ -476,6 +488,9 @@ private:
     std::atomic<bool> requestPending_{false};
     std::atomic<bool> replyIn_{false};
     std::atomic<std::int64_t> sentAtMs_{0};
+    std::atomic<std::uint64_t> exchangesBegun_{0};
+    std::uint64_t replyExchange_ = 0;
+    std::uint64_t lastUnansweredExchange_ = 0;
     std::atomic<int> allowanceMs_{0};
     // The setpoint frame given last and not yet told back (empty: none), and the number of
     // the exchange that took it out (0: none yet), counted as the exchanges end.

@@ -384,9 +384,10 @@ void CTransceiver::DeliverReply(const AnsiString& reply)
     if (requestInProgress_ && currentIsOneShot_) ++oneShotAnswered_;
     if (requestInProgress_) NoteRowAnswered();
     owner_->NoteAnswer();
-    Hand([this, reply, frame = CurrentFrame] {
+    Hand([this, reply, frame = CurrentFrame, number = exchangeNumber_] {
         owner_->RequestEnded();
         owner_->NoteExchangeEnded(frame, true);
+        owner_->NoteExchangeOutcome(number, true);
         // Replies are decoded in the order they came; one that follows a fault of the same
         // cycle (a checksum found wrong while this request was under way) is dropped.
         if (owner_->CommError != 0) return;
@@ -413,8 +414,9 @@ void CTransceiver::DeliverError(const TLinkLine& line)
     owner_->NoteProgress();
     // As for a fixed line; the words are looked up where the line is written.
     const AnsiString stamp = CChannel::ErrorLine("");
-    Hand([this, stamp, line, frame = CurrentFrame] {
+    Hand([this, stamp, line, frame = CurrentFrame, number = exchangeNumber_] {
         owner_->NoteExchangeEnded(frame, false);
+        owner_->NoteExchangeOutcome(number, false);
         owner_->RequestEnded();
         owner_->MarkValuesOutdated();
         owner_->LogErrorLine(stamp + line.Text());
@@ -431,8 +433,9 @@ void CTransceiver::DeliverError(const AnsiString& text)
     // thread. The flag is raised once they are handed over: a tick that sees it takes the line
     // with the replies, before a line of its own.
     const AnsiString line = CChannel::ErrorLine(text);
-    Hand([this, line, frame = CurrentFrame] {
+    Hand([this, line, frame = CurrentFrame, number = exchangeNumber_] {
         owner_->NoteExchangeEnded(frame, false);
+        owner_->NoteExchangeOutcome(number, false);
         owner_->RequestEnded();
         owner_->MarkValuesOutdated();
         owner_->LogErrorLine(line);
@@ -736,6 +739,8 @@ void CTransceiver::RunStep()
         if (!PrepareRequest()) return;
     }
     delivered_ = false;
+    // Numbered before the frame goes out: a reply numbered after a mark was asked after it.
+    exchangeNumber_ = owner_->BeginExchange();
     Exchange();
     // An exchange that could not even be tried renews nothing either.
     if (!delivered_) EndUnsentRequest();

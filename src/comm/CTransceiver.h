@@ -268,6 +268,8 @@ private:
     std::int64_t nextReconnectMs_ = 0;
     // Whether the current exchange handed its reply or its failure to the channel.
     bool delivered_ = false;
+    // The number the channel gave the exchange under way (CChannel::BeginExchange).
+    std::uint64_t exchangeNumber_ = 0;
     // A request of the poll cycle is being sent (not a check of a reconnection).
     bool requestInProgress_ = false;
     // The link itself failed and must be reopened (not only the unit behind it checked).

@@ -162,6 +162,8 @@ public:
     std::uint8_t GetCurrentWaitFlag() const { return GetSegmentWaitFlag(currentSegment); }
     AnsiString GetCurrentSegmentName() const { return GetSegmentName(currentSegment); }
     TTreeNode* GetCurrentSegment() const { return currentSegment; }
+    // The current segment is the last of the slot's program.
+    bool CurrentIsLastSegment(int slot) const { return Head(slot) && !NextSegment(slot); }
 
     // Run state the window reads and sets.
     void SetRepeat(int repeat) { FRepeat = repeat; }

@@ -20,6 +20,9 @@ using namespace resources;
 
 namespace {
 
+// The unit's control goes off at its own panel, or through another channel of the program.
+enum class TOffWay { AtTheUnit, FromAnotherChannel };
+
 class ProgramGoOnTest : public ChannelFixture {
 protected:
     void SetUp() override
@@ -145,6 +148,34 @@ protected:
     }
     char UnitMode() { return line.First().State().controlMode; }
     static AnsiString Degrees(double value) { return FormatFloat("0.00", value) + " °C"; }
+    // The unit's control goes off (through the other channel's command: the unit has taken
+    // it when this returns).
+    void SwitchOff(TOffWay way)
+    {
+        if (way == TOffWay::AtTheUnit) {
+            line.First().Update([](support::UnitState& u) { u.controlMode = 'O'; });
+            return;
+        }
+        ASSERT_EQ(other.QueueDeviceCommand(CTolvarProtocol::BuildCommandFrame("G0DO*****", 1), 24,
+                                           CTolvarProtocol::BuildCommandFrame("C14*************", 1), true),
+                  DeviceCommandQueue::TResult::Taken);
+        ASSERT_TRUE(Await([&] { return UnitMode() == 'O'; }));
+    }
+    // Yes (or `answer`) to the resume's or the cancel's question; the method letter that
+    // waits for the unit's status is decided once its reply is in.
+    void GoOn(bool resume, int answer = IDYES)
+    {
+        support::TestDialogs().QueueAnswer(answer);
+        if (resume)
+            run.HoldOrResume();
+        else
+            run.CancelSegment();
+        ASSERT_TRUE(Await([&] { return !run.LetterWaitsForStatus(); }));
+    }
+    // Told in a box or in a notice (a tick's) that holds `part`.
+    std::size_t Told(const AnsiString& part) const { return Lines(notices, part) + Boxes(part).size(); }
+    // The text naming the run's program and this channel.
+    AnsiString ProgramAndChannel() const { return ChannelText(RowProgramOnChannel, {"P", session.ChannelName()}); }
 
     support::SimulatedUnitLine line;
     CChannelSession session{1};
@@ -194,19 +225,19 @@ TEST_P(HeldUnitOffTest, TheQuestionSaysTheProgramSwitchesTheControlOnAgain)
             run.CancelSegment();
     };
 
-    // Held and resumed at a unit that is on: the method letter goes with the step, unasked.
+    // Held and resumed at a unit that is on: the method letter goes with the step, unasked,
+    // once the unit's status asked after the yes says its control is on.
     support::TestDialogs().QueueAnswer(IDYES);
     run.HoldOrResume();
     ASSERT_TRUE(run.SegmentHeld);
     Tick();
     std::size_t from = line.FrameCount();
-    support::TestDialogs().QueueAnswer(IDYES);
-    run.HoldOrResume();
+    ASSERT_NO_FATAL_FAILURE(GoOn(true));
     ASSERT_FALSE(run.SegmentHeld);
-    ASSERT_TRUE(AwaitCycle(session));
+    ASSERT_TRUE(CycleOver());
     std::vector<AnsiString> sent = SetpointFramesFrom(from);
     ASSERT_FALSE(sent.empty());
-    EXPECT_EQ(sent.front().substr(0, 1), "I");
+    EXPECT_EQ(sent.back().substr(0, 1), "I");
     EXPECT_EQ(Boxes(told).size(), 0u);
     Tick();
 
@@ -625,3 +656,201 @@ TEST_F(ProgramGoOnTest, ARunStartedWhileItsLinkIsLostSaysSoAtOnce)
     Tick();
     EXPECT_EQ(ProtocolLines(Missing), 1u);
 }
+
+namespace {
+
+// Interval (s), how the control goes off, resume (true) or cancel.
+using TSinceLastPoll = std::tuple<int, TOffWay, bool>;
+class OffSinceLastPollTest : public ProgramGoOnTest, public ::testing::WithParamInterface<TSinceLastPoll> {};
+
+}  // namespace
+
+// The unit's control goes off after the channel's last status poll while the segment is
+// held. The status the question would go by says "on": the yes asks the unit first and
+// sends no method letter on that old status. Switched off at the unit, the question is the
+// plain one, the run stays held with the message naming program and channel, and nothing but
+// the status query reaches the unit; the next question says that the control is switched on,
+// No its default. Switched off through another channel of this program, the first question
+// says so already. Only the yes to that question switches the control on.
+TEST_P(OffSinceLastPollTest, TheYesAsksTheUnitAndSwitchesNothingOnUntold)
+{
+    const auto [interval, way, resume] = GetParam();
+    session.Settings.Interval = IntToStr(interval);
+    other.Settings.Interval = session.Settings.Interval;
+    ASSERT_NO_FATAL_FAILURE(Open());
+    if (way == TOffWay::FromAnotherChannel) {
+        ASSERT_NO_FATAL_FAILURE(OpenOther());
+    }
+    Segment("A", 40 * interval, 30.0);
+    Segment("B", 40 * interval, 35.0);
+    ASSERT_NO_FATAL_FAILURE(StartRun());
+    support::TestDialogs().QueueAnswer(IDYES);
+    run.HoldOrResume();
+    ASSERT_TRUE(run.SegmentHeld);
+    Tick();
+    ASSERT_TRUE(CycleOver());
+    ASSERT_NO_FATAL_FAILURE(SwitchOff(way));
+    ASSERT_EQ(session.ControlStatus(), "I");
+
+    const TextRow asked = resume ? RowAskResumeSegment : RowAskCancelSegment;
+    const AnsiString atUnit = ChannelText(RowAskGoOnSwitchesControlOn);
+    const AnsiString fromHere = ChannelText(RowAskGoOnControlSwitchedOffHere);
+    std::size_t from = line.FrameCount();
+    if (way == TOffWay::AtTheUnit) {
+        // The run goes on (a cancel is carried out), its step without the letter; the reply
+        // to it says the control is off: held, and told.
+        ASSERT_NO_FATAL_FAILURE(GoOn(resume));
+        const auto questions = Boxes(ChannelText(asked));
+        ASSERT_FALSE(questions.empty());
+        EXPECT_EQ(questions.back().text.find(atUnit), AnsiString::npos) << questions.back().text;
+        EXPECT_TRUE(run.SegmentHeld);
+        EXPECT_EQ(Told(ChannelText(RowControlOffProgramHeld)), 1u);
+        EXPECT_EQ(Told(ProgramAndChannel()), 1u);
+        EXPECT_EQ(session.ControlStatus(), "O");
+    } else {
+        // Told, and No: nothing at all.
+        ASSERT_NO_FATAL_FAILURE(GoOn(resume, IDNO));
+        const auto questions = Boxes(fromHere);
+        ASSERT_EQ(questions.size(), 1u);
+        EXPECT_EQ(questions[0].text.find(ChannelText(asked)), 0u) << questions[0].text;
+        EXPECT_TRUE(questions[0].flags & MB_DEFBUTTON2);
+        EXPECT_TRUE(run.SegmentHeld);
+    }
+    EXPECT_EQ(programmer.GetCurrentSegmentName(), way == TOffWay::AtTheUnit && !resume ? "B" : "A");
+    Tick();
+    ASSERT_TRUE(CycleOver());
+    const std::vector<AnsiString> unlettered = SetpointFramesFrom(from);
+    EXPECT_TRUE(std::all_of(unlettered.begin(), unlettered.end(), [](const AnsiString& f) { return f[0] == '*'; }));
+    EXPECT_EQ(UnitMode(), 'O');
+    EXPECT_TRUE(run.SegmentHeld);
+
+    // Asked again, the question names the switch-on, No its default; the yes switches it on.
+    from = line.FrameCount();
+    ASSERT_NO_FATAL_FAILURE(GoOn(way == TOffWay::AtTheUnit || resume));
+    const auto told = Boxes(way == TOffWay::AtTheUnit ? atUnit : fromHere);
+    ASSERT_FALSE(told.empty());
+    EXPECT_TRUE(told.back().flags & MB_DEFBUTTON2);
+    EXPECT_NE(told.back().text.find("\n\n" + session.ChannelName()), AnsiString::npos) << told.back().text;
+    EXPECT_FALSE(run.SegmentHeld);
+    ASSERT_TRUE(CycleOver());
+    const std::vector<AnsiString> sent = SetpointFramesFrom(from);
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent.front().substr(0, 1), "I");
+    EXPECT_EQ(UnitMode(), 'I');
+    EXPECT_EQ(ProtocolLines(ChannelText(RowGoOnSwitchesControlOn, {"P"})), 1u);
+    EXPECT_EQ(programmer.GetCurrentSegmentName(), resume ? "A" : "B");
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, OffSinceLastPollTest,
+                         ::testing::Combine(::testing::Values(5, 30),
+                                            ::testing::Values(TOffWay::AtTheUnit, TOffWay::FromAnotherChannel),
+                                            ::testing::Bool()),
+                         [](const ::testing::TestParamInfo<TSinceLastPoll>& p) {
+                             return "At" + std::to_string(std::get<0>(p.param)) + "s" +
+                                    (std::get<1>(p.param) == TOffWay::AtTheUnit ? "AtTheUnit" : "FromAnotherChannel") +
+                                    (std::get<2>(p.param) ? "Resume" : "Cancel");
+                         });
+
+// A held segment is resumed at a unit that is on and answers: its step goes again with the
+// method letter once the unit's status, asked after the yes, says so. The same yes while the
+// unit does not answer (its control switched off meanwhile) sends no letter: the run goes on
+// with the letter left out and says so, and once the unit answers again with its control
+// off, it is held with the message naming program and channel; the unit stays off.
+TEST_F(ProgramGoOnTest, AResumeWithoutAFreshStatusSendsNoMethodLetter)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    Segment("A", 300, 30.0);
+    ASSERT_NO_FATAL_FAILURE(StartRun());
+    support::TestDialogs().QueueAnswer(IDYES);
+    run.HoldOrResume();
+    Tick();
+    ASSERT_TRUE(CycleOver());
+    std::size_t from = line.FrameCount();
+    ASSERT_NO_FATAL_FAILURE(GoOn(true));
+    EXPECT_FALSE(run.SegmentHeld);
+    ASSERT_TRUE(CycleOver());
+    std::vector<AnsiString> sent = SetpointFramesFrom(from);
+    ASSERT_GE(sent.size(), 2u);
+    EXPECT_EQ(sent.front().substr(0, 1), "*");
+    EXPECT_EQ(sent.back().substr(0, 1), "I");
+    EXPECT_EQ(sent.front().substr(1), sent.back().substr(1));
+
+    Tick();
+    support::TestDialogs().QueueAnswer(IDYES);
+    run.HoldOrResume();
+    Tick();
+    ASSERT_TRUE(CycleOver());
+    Silence(true);
+    ASSERT_NO_FATAL_FAILURE(SwitchOff(TOffWay::AtTheUnit));
+    from = line.FrameCount();
+    support::TestDialogs().QueueAnswer(IDYES);
+    run.HoldOrResume();
+    EXPECT_TRUE(run.ProgramRunning);
+    for (int i = 0; i < 3; ++i) Tick();
+    EXPECT_TRUE(run.LetterWaitsForStatus());
+    EXPECT_EQ(ProtocolLines(ChannelText(RowGoOnStatusUnknown, {"P"})), 1u);
+    Silence(false);
+    for (int i = 0; i < 6 && !run.SegmentHeld; ++i) Tick();
+    EXPECT_TRUE(run.SegmentHeld);
+    EXPECT_EQ(Told(ChannelText(RowControlOffProgramHeld)), 1u);
+    EXPECT_EQ(Told(ProgramAndChannel()), 1u);
+    Tick();
+    ASSERT_TRUE(CycleOver());
+    sent = SetpointFramesFrom(from);
+    EXPECT_TRUE(std::all_of(sent.begin(), sent.end(), [](const AnsiString& f) { return f[0] == '*'; }));
+    EXPECT_EQ(UnitMode(), 'O');
+}
+
+// The control switched off at the unit while a program runs: the run is held and the
+// message names its program and channel.
+TEST_F(ProgramGoOnTest, TheHoldAtAUnitSwitchedOffNamesProgramAndChannel)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    Segment("A", 300, 30.0);
+    ASSERT_NO_FATAL_FAILURE(StartRun());
+    ASSERT_NO_FATAL_FAILURE(SwitchOff(TOffWay::AtTheUnit));
+    for (int i = 0; i < 4 && !run.SegmentHeld; ++i) Tick();
+    ASSERT_TRUE(run.SegmentHeld);
+    ASSERT_EQ(Lines(notices, ChannelText(RowControlOffProgramHeld)), 1u);
+    EXPECT_EQ(Lines(notices, ProgramAndChannel()), 1u);
+}
+
+namespace {
+
+class CancelLastSegmentTest : public ProgramGoOnTest, public ::testing::WithParamInterface<int> {};
+
+}  // namespace
+
+// The cancel question of the last segment says that the program then ends and what its end
+// action does; a yes ends it with that end action at once. Of an earlier segment it says
+// nothing of an end.
+TEST_P(CancelLastSegmentTest, TheQuestionSaysTheProgramEndsAndWhatItsEndDoes)
+{
+    const int endAction = GetParam();
+    ASSERT_NO_FATAL_FAILURE(Open());
+    Segment("A", 300, 27.0);
+    Segment("B", 300, 30.0);
+    settings = {"25", 0, endAction};
+    ASSERT_NO_FATAL_FAILURE(StartRun());
+    const AnsiString ends =
+        ChannelText(endAction == 0 ? RowAskCancelLastSegmentEndsOff : RowAskCancelLastSegmentEndsKeep);
+    support::TestDialogs().QueueAnswer(IDYES);
+    run.CancelSegment();
+    ASSERT_EQ(programmer.GetCurrentSegmentName(), "B");
+    EXPECT_EQ(Boxes(ends).size(), 0u);
+    Tick();
+
+    support::TestDialogs().QueueAnswer(IDYES);
+    run.CancelSegment();
+    const auto asked = Boxes(ends);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].text.find(ChannelText(RowAskCancelSegment)), 0u) << asked[0].text;
+    EXPECT_NE(asked[0].text.find("\n\n" + session.ChannelName()), AnsiString::npos) << asked[0].text;
+    EXPECT_FALSE(run.HasRun());
+    ASSERT_TRUE(Await([&] { return UnitMode() == (endAction == 0 ? 'O' : 'I'); }));
+}
+
+INSTANTIATE_TEST_SUITE_P(EndActions, CancelLastSegmentTest, ::testing::Values(0, 1),
+                         [](const ::testing::TestParamInfo<int>& p) {
+                             return std::string(p.param == 0 ? "ControlOff" : "Keep");
+                         });

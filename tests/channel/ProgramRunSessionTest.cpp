@@ -678,7 +678,10 @@ TEST_F(ProgramRunSessionTest, UnitSwitchedOffHoldsResumeReplansStopWhileHeldEnds
     EXPECT_EQ(SetpointFrames().back().substr(0, 1), "*");
 
     // Someone switches it off at the unit: the program is held, with one notice.
-    const AnsiString notice = "Temperierung am Gerät nicht aktiv! Temperierprogramm wird angehalten.";
+    const AnsiString notice =
+        "Temperierung am Gerät nicht aktiv! Temperierprogramm wird angehalten.\n\n"
+        "Temperierprogramm \"P\", " +
+        session.ChannelName();
     line.First().Update([](support::UnitState& s) { s.controlMode = 'O'; });
     Tick(3);
     EXPECT_TRUE(run.SegmentHeld);
