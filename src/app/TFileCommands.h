@@ -124,6 +124,8 @@ private:
     // The print guard: the window's printing flag, text 317 while it is set.
     IChannelForm* BeginPrint(int channel);
     void PrintText(int channel, const AnsiString& title, bool memo);
+    // False when there is nothing to print to and the user does not choose something now.
+    bool PrinterReady();
     // False when the printer writes to a file that exists and the user keeps it.
     bool ConfirmPrintFile();
     // Writes what a print to a PDF file made (`files`, from a TDeferredSaves) on the

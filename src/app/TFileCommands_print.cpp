@@ -155,9 +155,22 @@ IChannelForm* TFileCommands::BeginPrint(int channel)
         platform::dialogs().MessageBox(Text(RowPrintPending), Text(RowWarningCaption), MB_OK);
         return nullptr;
     }
+    if (!PrinterReady()) return nullptr;
     if (!ConfirmPrintFile()) return nullptr;
     form->Printing = 1;
     return form;
+}
+
+bool TFileCommands::PrinterReady()
+{
+    // Without a printer or a print file the job could only fail: say what is missing and
+    // where it is set, and offer to set it now.
+    if (GetPrinter()->Present()) return true;
+    if (platform::dialogs().MessageBox(Text(RowNoPrinterSetUp), Text(RowWarningCaption), MB_YESNO | MB_ICONWARNING) !=
+        IDYES)
+        return false;
+    PrinterSetup();
+    return GetPrinter()->Present();
 }
 
 bool TFileCommands::ConfirmPrintFile()

@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
@@ -120,7 +121,15 @@ TfrmMainWindow::TfrmMainWindow(IChannelFormFactory* factory, int language, QWidg
     UpdateFrameTitle();
     // The application's symbol, for every window of the program.
     QApplication::setWindowIcon(ApplicationSymbol());
-    connect(mdiArea, &QMdiArea::subWindowActivated, this, [this] { UpdateFrameTitle(); });
+    connect(mdiArea, &QMdiArea::subWindowActivated, this, [this] {
+        UpdateFrameTitle();
+        ExplainGreyedItems();
+    });
+    // A greyed file item says why, in its hints and, as the File menu opens, in the status line.
+    for (QAction* a : {mnuOpenFile, btnFileOpen, mnuFileNewItem->menuAction(), mnuDatenaufzeichnung, mnuVisualisierung,
+                       mnuProgrammgeber, mnuTPScout})
+        connect(a, &QAction::changed, this, [this] { ExplainGreyedItems(); });
+    connect(mnuFile, &QMenu::aboutToShow, this, [this] { ExplainGreyedItems(true); });
 
     mnuDevice->menuAction()->setEnabled(true);
     mnuDevice->menuAction()->setVisible(true);
@@ -276,7 +285,7 @@ void TfrmMainWindow::CreateChannelWindow(const AnsiString& caption, int channel)
     if (FFileCommands) FFileCommands->SetImportLanguage(FLanguageIndex);
     form->SetLanguage(FLanguageIndex, channel);
     form->ShowConnectionPage();
-    window->resize(ChannelWindowSize(window, QSize(850, 505)));
+    FitChannelWindow(window, QSize(850, 505));
     form->SetGradientScheme(GradientScheme != 0);
     form->PrepareSeries();
     window->show();

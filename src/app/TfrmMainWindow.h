@@ -103,6 +103,10 @@ public:
     void btnFileSaveClick();
     // The tool button and the menu item of a file command together.
     void SetOpenEnabled(bool Enabled);
+    // The status line and tool tips of the greyed file items say why; the others keep
+    // their hints. `announce` also puts Open's reason into the status line. Called by the
+    // channel window that has set the items for itself.
+    void ExplainGreyedItems(bool announce = false);
     void SetSaveEnabled(bool Enabled);
     // The open command; newView (the view item) opens a new view window first.
     void actFileOpenExecute(bool newView = false);
@@ -194,6 +198,10 @@ private:
     void ArrangeWindows();
     // A channel window's size for `design`: larger when its texts need it, within the area.
     QSize ChannelWindowSize(const QMdiSubWindow* window, QSize design) const;
+    // Gives the window its size for `design` and remembers it as the size the program chose,
+    // so that a language switch can tell it from one the user or an arrangement gave.
+    void FitChannelWindow(QMdiSubWindow* window, QSize design);
+    static bool AtFittedSize(const QMdiSubWindow* window);
     enum class TArrangement { Cascade, TileStacked, TileSideBySide };
     TArrangement FArrangement = TArrangement::Cascade;
     QRect FPanelFrame;
@@ -216,6 +224,10 @@ private:
     IProgrammerDialogs* FProgrammerDialogs = nullptr;
     std::unique_ptr<CLogoThread> FLogoThread;
     bool FMaximising = false;
+    // Why a greyed File > Open or File > New item cannot be used now (empty: it can, or
+    // nothing to say).
+    AnsiString GreyedReason(const QAction* action) const;
+    bool FExplaining = false;
 };
 
 // The main window of the process (set while it exists).

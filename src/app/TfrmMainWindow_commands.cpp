@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QVariant>
 #include <algorithm>
 #include <cstdlib>
 
@@ -55,8 +56,10 @@ void TfrmMainWindow::SelectLanguage(int ALanguage)
                 // (Each nested layout reports to the one around it in turn.)
                 for (int level = 0; level < 8; ++level)
                     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+                // Only a window at the size the program gave it grows: one the user sized or
+                // an arrangement placed keeps its place and size.
                 QMdiSubWindow* w = form->SubWindow();
-                if (w && !w->isMaximized() && !w->isMinimized()) w->resize(ChannelWindowSize(w, w->size()));
+                if (w && !w->isMaximized() && !w->isMinimized() && AtFittedSize(w)) FitChannelWindow(w, w->size());
             }
             if (FFileCommands) FFileCommands->SetImportLanguage(ALanguage);
         } catch (...) {
@@ -121,13 +124,17 @@ void TfrmMainWindow::ArrangeAxis(bool left)
     const auto axis = left ? ChartDataEnums::aLeftAxis : ChartDataEnums::aRightAxis;
     auto counts = [&](TChartSeries* s) { return s && s->GetActive() && s->GetVertAxisKind() == axis; };
 
-    int first = 0;
-    for (int i = 0; i < n; ++i)
-        if (counts(form->ChartSeries(i))) {
-            first = i;
-            break;
+    // The range starts from the first such series that has points: a file whose first column
+    // is empty still gets its axis arranged by the others. Without any series on the axis,
+    // the axis takes the first series' range, as it always has.
+    TChartSeries* start = nullptr;
+    bool anyOnAxis = false;
+    for (int i = 0; i < n && !start; ++i)
+        if (TChartSeries* s = form->ChartSeries(i); counts(s)) {
+            anyOnAxis = true;
+            if (s->Count() > 0) start = s;
         }
-    TChartSeries* start = form->ChartSeries(first);
+    if (!start && !anyOnAxis) start = form->ChartSeries(0);
     if (!start || start->Count() == 0) return;
     double maximum = start->MaxYValue();
     double minimum = start->MinYValue();
@@ -207,6 +214,22 @@ QSize TfrmMainWindow::ChannelWindowSize(const QMdiSubWindow* window, QSize desig
     return size;
 }
 
+namespace {
+constexpr char kFittedSize[] = "noxFittedSize";
+}
+
+void TfrmMainWindow::FitChannelWindow(QMdiSubWindow* window, QSize design)
+{
+    window->resize(ChannelWindowSize(window, design));
+    window->setProperty(kFittedSize, window->size());
+}
+
+bool TfrmMainWindow::AtFittedSize(const QMdiSubWindow* window)
+{
+    const QVariant fitted = window->property(kFittedSize);
+    return fitted.isValid() && fitted.toSize() == window->size();
+}
+
 void TfrmMainWindow::actWindowCascadeExecute()
 {
     NOX_ASSERT_UI_THREAD();
@@ -223,6 +246,7 @@ void TfrmMainWindow::actWindowCascadeExecute()
         // A window that would leave the area starts the cascade again at its corner.
         if (isVisible() && (offset + size.width() > area.width() || offset + size.height() > area.height())) offset = 0;
         w->setGeometry(offset, offset, size.width(), size.height());
+        w->setProperty(kFittedSize, w->size());
         w->show();
         w->raise();
         offset += 20;

@@ -5,6 +5,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QToolBar>
 #include <string>
 
@@ -276,6 +277,7 @@ void TfrmMainWindow::ApplyLanguage(int language)
         // A tool button shows its picture; its short hint also names it (screen readers).
         if (r.caption < 0) r.action->setText(r.action->toolTip());
     }
+    ExplainGreyedItems();
     if (frmWait) frmWait->txtWait->setText(Q(text(RowFileLoadingPleaseWait)));
     OpenDialogTitle = text(RowOpenDataFile);
     OpenDialogFilter = text(RowOpenDataFileFilter);
@@ -283,4 +285,69 @@ void TfrmMainWindow::ApplyLanguage(int language)
     SaveDialogFilter = text(RowSaveDataFileFilter);
     // The control panel speaks the main window's language, with or without channel windows.
     if (FPanelControl) FPanelControl->SetLanguage(language);
+}
+
+// ---------------------------------------------------------------- greyed file items
+
+AnsiString TfrmMainWindow::GreyedReason(const QAction* action) const
+{
+    if (action->isEnabled()) return {};
+    const bool full = ChildWindowCount() >= MaxChannelWindows;
+    const bool newItem = action == mnuFileNewItem->menuAction() || action == mnuDatenaufzeichnung ||
+                         action == mnuVisualisierung || action == mnuProgrammgeber || action == mnuTPScout;
+    if (newItem) return full ? LookupText(FLanguageIndex, RowOpenRefusedTenWindows) : AnsiString();
+    // The items were set by the window activated last, for itself.
+    const IChannelForm* form = ChannelForm(LastActivatedChannel);
+    if (!form) form = ChannelForm(ActiveChannel());
+    if (!form) return {};
+    if (form->ViewMode == vmDataRecording) {
+        // A recording window never takes a file; a new view for it needs a free channel.
+        AnsiString reason = LookupText(FLanguageIndex, RowOpenRefusedRecording);
+        if (full) reason += " " + LookupText(FLanguageIndex, RowOpenRefusedTenWindows);
+        return reason;
+    }
+    if (form->ViewMode == vmProgrammer) {
+        if (form->ProgramRunning) return LookupText(FLanguageIndex, RowOpenWhileProgramRuns);
+        if (!form->IsConnected()) return LookupText(FLanguageIndex, RowOpenNeedsConnection);
+    }
+    return {};
+}
+
+void TfrmMainWindow::ExplainGreyedItems(bool announce)
+{
+    NOX_ASSERT_UI_THREAD();
+    // Setting a hint changes the action, which calls this again.
+    if (FExplaining || !Language) return;
+    FExplaining = true;
+    struct TItem {
+        QAction* action;
+        int hint;  // -1: none
+    };
+    const TItem items[] = {
+        {mnuOpenFile, RowHintOpen},
+        {btnFileOpen, RowHintOpen},
+        {mnuFileNewItem->menuAction(), RowHintNew},
+        {mnuDatenaufzeichnung, RowHintDataRecording},
+        {mnuVisualisierung, RowHintView},
+        {mnuProgrammgeber, RowHintProgrammer},
+        {mnuTPScout, -1},
+    };
+    for (const TItem& item : items) {
+        const AnsiString reason = GreyedReason(item.action);
+        if (!reason.empty()) {
+            item.action->setStatusTip(Q(reason));
+            item.action->setToolTip(Q(reason));
+        } else if (item.hint >= 0) {
+            SetHint(item.action, LookupText(FLanguageIndex, item.hint));
+        } else {
+            item.action->setStatusTip(QString());
+            item.action->setToolTip(QString());
+        }
+    }
+    if (announce) {
+        AnsiString reason = GreyedReason(mnuOpenFile);
+        if (reason.empty()) reason = GreyedReason(mnuFileNewItem->menuAction());
+        if (!reason.empty()) statusBar()->showMessage(Q(reason));
+    }
+    FExplaining = false;
 }

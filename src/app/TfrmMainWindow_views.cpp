@@ -84,7 +84,7 @@ void TfrmMainWindow::OpenChannelView(int mode)
         form->SubWindow()->showMaximized();
         form->FullRange = form->ZoomLimits;
     } else {
-        form->SubWindow()->resize(ChannelWindowSize(form->SubWindow(), QSize(850, 505)));
+        FitChannelWindow(form->SubWindow(), QSize(850, 505));
         ArrangeWindows();
     }
 

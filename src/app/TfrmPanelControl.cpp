@@ -564,7 +564,11 @@ void TfrmPanelControl::cmdKelvorStartClick(QObject* Sender)
         [this](int channel) {
             SendCommandText(channel, cmbTempMethod->currentIndex() == 1 ? "G0DE*****" : "G0DI*****");
         },
-        [this](int channel) { return ChannelTarget(channel); });
+        // The question names the mode that goes to the unit, not only the channel.
+        [this](int channel) {
+            return ChannelTarget(channel) + "\n" + Text(RowTemperatureControlMode) + ": " +
+                   Text(cmbTempMethod->currentIndex() == 1 ? RowModeProcess : RowModeInternal);
+        });
 }
 
 void TfrmPanelControl::cmdKelvorStopClick(QObject* Sender)

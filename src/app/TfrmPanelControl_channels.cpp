@@ -363,6 +363,7 @@ void TfrmPanelControl::SetLanguage(int language)
     cmdTPStartStop->setToolTip(text(cmdTPStartStop->Tag == 1 ? RowPanelStartProgram : RowPanelStopProgram));
     cmdNextSegment->setToolTip(text(RowPanelCancelSegment));
     cmdHoldSegment->setToolTip(text(RowPanelHoldSegment));
-    cmbTempMethod->setCurrentIndex(0);
+    // The control mode stays as the operator chose it: this runs at every switch and for
+    // every new window, and the next "control on" sends what the list shows.
     for (TSpeedButton* b : {cmdKelvorStart, cmdKelvorStop, cmdDataToKelvor}) b->Tag = language;
 }

@@ -19,6 +19,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstdlib>
+#include <optional>
 
 #include "app/TfrmPanelControl.h"
 #include "app/TfrmSerialNumber.h"
@@ -427,6 +429,19 @@ void TmdiSubWindow::SetTimers(bool run)
         timer->stop();
 }
 
+namespace {
+
+// The notices on the screen, of every channel window: a new one opens where it leaves them
+// visible (a later warning of a channel would otherwise hide its earlier one).
+std::vector<QPointer<QMessageBox>>& OpenNotices()
+{
+    static std::vector<QPointer<QMessageBox>> notices;
+    std::erase_if(notices, [](const QPointer<QMessageBox>& n) { return !n || !n->isVisible(); });
+    return notices;
+}
+
+}  // namespace
+
 void TmdiSubWindow::ShowNotice(const AnsiString& text, const AnsiString& caption, std::function<void()> closed,
                                QPointer<QMessageBox>* shown)
 {
@@ -438,7 +453,8 @@ void TmdiSubWindow::ShowNotice(const AnsiString& text, const AnsiString& caption
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setModal(false);
         box->adjustSize();
-        box->move(NoticePlace(box->size()));
+        box->move(ClearOfOpenNotices(NoticePlace(box->size()), box->size()));
+        OpenNotices().push_back(box);
         platform::PrepareDialog(*box);
         connect(box, &QMessageBox::finished, this, [closed] {
             if (closed) closed();
@@ -456,6 +472,46 @@ void TmdiSubWindow::ShowNotice(const AnsiString& text, const AnsiString& caption
         platform::dialogs().MessageBoxAt(text, caption, MB_OK | MB_ICONWARNING, at.x(), at.y());
         if (self && closed) closed();
     });
+}
+
+QPoint TmdiSubWindow::ClearOfOpenNotices(QPoint at, const QSize& box) const
+{
+    std::vector<QRect> taken;
+    QSize frame(0, 0);  // what the window frame adds around a box
+    for (const QPointer<QMessageBox>& n : OpenNotices()) {
+        taken.push_back(n->frameGeometry());
+        frame = frame.expandedTo(n->frameGeometry().size() - n->size());
+    }
+    if (taken.empty()) return at;
+    const QSize outer = box + frame;
+    const QRect area = screen() ? screen()->availableGeometry() : QRect(at, outer).united(taken.front());
+    constexpr int Gap = 4;
+    // The places next to the wanted one and against each open box, on every side; the
+    // nearest one on the screen that covers no open box wins.
+    std::vector<int> xs, ys;
+    for (int k = -3; k <= 3; ++k) {
+        xs.push_back(at.x() + k * (outer.width() + Gap));
+        ys.push_back(at.y() + k * (outer.height() + Gap));
+    }
+    for (const QRect& t : taken) {
+        xs.insert(xs.end(), {t.right() + 1 + Gap, t.left() - Gap - outer.width(), t.left()});
+        ys.insert(ys.end(), {t.bottom() + 1 + Gap, t.top() - Gap - outer.height(), t.top()});
+    }
+    std::optional<QPoint> best;
+    const auto distance = [&at](const QPoint& p) { return std::abs(p.x() - at.x()) + std::abs(p.y() - at.y()); };
+    for (int x : xs)
+        for (int y : ys) {
+            const QRect r(QPoint(x, y), outer);
+            if (!area.contains(r) || (best && distance(r.topLeft()) >= distance(*best))) continue;
+            if (std::none_of(taken.begin(), taken.end(), [&r](const QRect& t) { return t.intersects(r); }))
+                best = r.topLeft();
+        }
+    if (best) return *best;
+    // No free place on the screen: step down and right from the wanted place, so that the
+    // title of every earlier box stays in sight.
+    const int offset = int(taken.size()) * 24;
+    return QPoint(std::clamp(at.x() + offset, area.left(), std::max(area.left(), area.right() + 1 - outer.width())),
+                  std::clamp(at.y() + offset, area.top(), std::max(area.top(), area.bottom() + 1 - outer.height())));
 }
 
 QPoint TmdiSubWindow::NoticePlace(const QSize& box) const

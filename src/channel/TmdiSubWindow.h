@@ -507,6 +507,9 @@ private:
     QPointer<QMessageBox> FFileNotice;
     // Where a box of that size opens so that it is centred over this window on the screen.
     QPoint NoticePlace(const QSize& box) const;
+    // `at`, or the nearest place below or beside the notices still open (of every channel
+    // window) where the box covers none of them.
+    QPoint ClearOfOpenNotices(QPoint at, const QSize& box) const;
     void SetTimers(bool run);
     TChartAxis* Axis(TChannelAxis axis) const;
 

@@ -146,6 +146,7 @@ void TmdiSubWindow::FormActivate()
             break;
     }
     m->LastActivatedChannel = c;
+    m->ExplainGreyedItems();
     ColourChannelPanels(c);
     // The label and setpoint fields never keep what the previously active channel showed.
     if (frmPanelControl) {

@@ -187,6 +187,12 @@ TEST_F(MainWindowTest, EleventhChannelIsRefusedWithItsMessage)
     ASSERT_EQ(factory.created.size(), 10u);
     EXPECT_FALSE(window->mnuDatenaufzeichnung->isEnabled());  // ten windows: no new one offered
     EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+    // The greyed items say why, in the window's language.
+    for (QAction* a : {window->mnuDatenaufzeichnung, window->mnuVisualisierung, window->mnuTPScout})
+        EXPECT_EQ(a->statusTip().toStdString(), Text(1, RowOpenRefusedTenWindows));
+    window->mnuGerman->trigger();
+    EXPECT_EQ(window->mnuProgrammgeber->statusTip().toStdString(), Text(0, RowOpenRefusedTenWindows));
+    window->mnuEnglish->trigger();
 
     window->mnuDatenaufzeichnungClick();
     EXPECT_EQ(factory.created.size(), 10u);
@@ -197,6 +203,7 @@ TEST_F(MainWindowTest, EleventhChannelIsRefusedWithItsMessage)
 
     Form(7)->FormClose();
     Flush();
+    EXPECT_EQ(window->mnuDatenaufzeichnung->statusTip().toStdString(), Text(1, RowHintDataRecording));
     window->mnuProgrammgeber->trigger();
     ASSERT_EQ(factory.created.size(), 11u);
     ASSERT_NE(Form(7), nullptr);
@@ -396,6 +403,19 @@ TEST_F(MainWindowTest, ArrangedAxesHoldTheirCurvesInside)
         EXPECT_GT(maximum, *high) << c.left << " " << *high;
         EXPECT_LT(minimum, *low) << c.left << " " << *low;
     }
+
+    // A file whose first column is empty (edited by hand): the next curves arrange the axis.
+    for (auto& other : f->series) other->SetActive(false);
+    f->series[0]->Clear();
+    f->series[0]->SetActive(true);
+    f->series[0]->SetVertAxis(ChartDataEnums::aLeftAxis);
+    f->series[1]->SetActive(true);
+    f->series[1]->AddXY(1, 100.0);
+    f->series[1]->AddXY(2, 100.5);
+    f->SetAxisLimits(TChannelAxis::Left, 25.09, 24.90);
+    window->cmdSeriesShowLeftClick();
+    EXPECT_GT(f->axes[TChannelAxis::Left].first, 100.5);
+    EXPECT_LT(f->axes[TChannelAxis::Left].second, 100.0);
 }
 
 TEST_F(MainWindowTest, ImportedViewArrangesOnlyTheImportedColumns)

@@ -131,7 +131,8 @@ TEST_F(PanelControlTest, DeviceCommandsAskThenHandOverOneShotFramesAtTheChannels
     ASSERT_EQ(three.handed.size(), 1u);
     EXPECT_EQ(three.handed[0].frame, "[M03G0DI*****E1\r");
     EXPECT_EQ(support::TestDialogs().LastMessage().text,
-              Row(1, RowAskActivateTemperatureControl) + "\n\nChannel 3 (Reactor B)");
+              Row(1, RowAskActivateTemperatureControl) + "\n\nChannel 3 (Reactor B)\n" +
+                  Row(1, RowTemperatureControlMode) + ": " + Row(1, RowModeInternal));
 }
 
 TEST_F(PanelControlTest, TheLabelQuestionNamesChannelAndLabelAndTheFieldKeepsTheLabel)
@@ -424,7 +425,9 @@ TEST_F(PanelControlTest, ChannelPanelsBringAWindowToTheFrontAndTakeLabels)
     panel->SetStartStopTag(0);
     EXPECT_EQ(S(panel->cmdTPStartStop->toolTip()), "Stop temperature program");
     panel->SetStartStopTag(1);
-    EXPECT_EQ(panel->cmbTempMethod->currentIndex(), 0);
+    // The operator's control mode stays chosen, in the new language's words.
+    EXPECT_EQ(panel->cmbTempMethod->currentIndex(), 1);
+    EXPECT_EQ(S(panel->cmbTempMethod->currentText()), Row(1, RowModeProcess));
 }
 
 // The panel follows the main window's language with or without channel windows, is wide

@@ -8,8 +8,13 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
 #include <QTimer>
 #include <QWheelEvent>
 #include <algorithm>
@@ -28,6 +33,7 @@
 #include "chart/series/TFastLineSeries.h"
 #include "comm/CTransceiver.h"
 #include "comm/DeviceCommandQueue.h"
+#include "platform/Dialogs.h"
 
 using namespace channeltest;
 
@@ -346,13 +352,24 @@ TEST_F(ChannelWindowHandlersTest, ActivationOffersTheCommandsOfEachViewAndColour
         // A label can be given to whatever channel is active, whatever it does.
         EXPECT_TRUE(panel->edChannelLabel->isEnabled());
     };
+    // A greyed Open says why in its status line and tool tip, and as the File menu opens.
+    auto why = [&](resources::TextRow row) {
+        EXPECT_EQ(m->mnuOpenFile->statusTip().toStdString(), m->LookupText(1, row));
+        EXPECT_EQ(m->btnFileOpen->toolTip().toStdString(), m->LookupText(1, row));
+        m->statusBar()->clearMessage();
+        emit m->mnuFile->aboutToShow();
+        EXPECT_EQ(m->statusBar()->currentMessage().toStdString(), m->LookupText(1, row));
+    };
     // Not connected yet: nothing to open, save, print or send; a program can be loaded.
     check({false, false, false, false, false, true, false, false, false}, "unconnected programmer");
+    why(resources::RowOpenNeedsConnection);
     ConnectTcp(programmer, line3.TcpPort(), "prog");
     check({true, true, true, true, true, true, true, false, false}, "programmer");
+    EXPECT_EQ(m->mnuOpenFile->statusTip().toStdString(), m->LookupText(1, resources::RowHintOpen).substr(5));
     EXPECT_EQ(panel->cmdTPStartStop->Tag, 1);
     ConnectTcp(recording, line1.TcpPort(), "rec");
     check({false, true, false, true, true, false, false, false, false}, "recording");
+    why(resources::RowOpenRefusedRecording);
     panel->SelectChannel(view->Channel());
     check({true, false, false, true, false, false, false, false, false}, "view");
     // Activating the same window again changes nothing.
@@ -374,6 +391,7 @@ TEST_F(ChannelWindowHandlersTest, ActivationOffersTheCommandsOfEachViewAndColour
     ASSERT_EQ(programmer->ProgramRunning, 1);
     panel->SelectChannel(programmer->Channel());
     check({false, true, true, true, false, false, true, false, false}, "started program");
+    why(resources::RowOpenWhileProgramRuns);
     EXPECT_EQ(panel->cmdTPStartStop->Tag, 0);
     EXPECT_EQ(panel->cmdTPStartStop->toolTip(), "Stop temperature program");
     EXPECT_EQ(panel->ChannelPanel(3)->Color(), TColor(0x0080FFFF));
@@ -435,6 +453,80 @@ TEST_F(ChannelWindowHandlersTest, LanguageSwitchRecaptionsWindowsAndKeepsRecordi
     TChartSeries* s0 = recording->Session().Series(0);
     ASSERT_GT(s0->Count(), 0);
     EXPECT_NEAR(s0->GetxValue(s0->Count() - 1), Now(), 1e-6);
+}
+
+// Windows the user arranged keep their places and sizes through language switches; a window
+// at the size the program gave it grows where the language's texts need it.
+TEST_F(ChannelWindowHandlersTest, LanguageSwitchKeepsTheArrangementOfTheWindows)
+{
+    main->resize(1280, 800);
+    main->show();
+    QCoreApplication::processEvents();
+    std::vector<QMdiSubWindow*> windows;
+    for (int i = 0; i < 10; ++i) {
+        TmdiSubWindow* w = Open(&TfrmMainWindow::mnuDatenaufzeichnungClick);
+        ASSERT_NE(w, nullptr);
+        windows.push_back(w->SubWindow());
+    }
+    main->mnuWindowTileItem->trigger();
+    const QRect area = main->MdiArea()->viewport()->rect();
+    std::vector<QRect> tiled;
+    for (QMdiSubWindow* w : windows) {
+        ASSERT_TRUE(area.contains(w->geometry()));
+        tiled.push_back(w->geometry());
+    }
+    for (auto language : {&TfrmMainWindow::mnuGermanClick, &TfrmMainWindow::mnuEnglishClick}) {
+        (main.get()->*language)();
+        QCoreApplication::processEvents();
+        for (std::size_t i = 0; i < windows.size(); ++i) EXPECT_EQ(windows[i]->geometry(), tiled[i]) << i;
+    }
+
+    // Cascaded, the windows have the program's size: German texts widen them as they need.
+    main->mnuWindowCascadeItem->trigger();
+    main->mnuGermanClick();
+    for (QMdiSubWindow* w : windows) {
+        const QSize needed = w->minimumSizeHint().boundedTo(area.size());
+        EXPECT_GE(w->width(), needed.width());
+        EXPECT_GE(w->height(), needed.height());
+    }
+}
+
+// Notices on the screen: each new one, of the same window or another, opens where the
+// earlier ones stay in sight, and all stay on the screen.
+TEST_F(ChannelWindowHandlersTest, NoticesOpenWhereTheEarlierOnesStayVisible)
+{
+    TmdiSubWindow* first = Open(&TfrmMainWindow::mnuDatenaufzeichnungClick);
+    TmdiSubWindow* second = Open(&TfrmMainWindow::mnuDatenaufzeichnungClick);
+    ASSERT_TRUE(first && second);
+    platform::Dialogs* scripted = &platform::dialogs();
+    platform::QtDialogs screen;
+    platform::SetDialogs(&screen);
+    for (TmdiSubWindow* w : {first, first, second, first, first, first})
+        w->Session().OnNotice("The steps do not reach the unit.\n\nSecond line of the notice.", "Warning", {});
+    QCoreApplication::processEvents();
+    std::vector<QMessageBox*> boxes;
+    for (TmdiSubWindow* w : {first, second})
+        for (QMessageBox* box : w->findChildren<QMessageBox*>())
+            if (box->isVisible()) boxes.push_back(box);
+    ASSERT_EQ(boxes.size(), 6u);
+    const QRect area = first->screen()->availableGeometry();
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        EXPECT_TRUE(area.contains(boxes[i]->frameGeometry())) << i;
+        for (std::size_t k = i + 1; k < boxes.size(); ++k)
+            EXPECT_FALSE(boxes[i]->frameGeometry().intersects(boxes[k]->frameGeometry())) << i << " " << k;
+    }
+    // Closed boxes free their places: the next one takes the first place again.
+    const QPoint firstPlace = boxes.front()->pos();
+    for (QMessageBox* box : boxes) box->close();
+    QCoreApplication::processEvents();
+    first->Session().OnNotice("The steps do not reach the unit.\n\nSecond line of the notice.", "Warning", {});
+    QMessageBox* again = nullptr;
+    for (QMessageBox* box : first->findChildren<QMessageBox*>())
+        if (box->isVisible()) again = box;
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->pos(), firstPlace);
+    again->close();
+    platform::SetDialogs(scripted);
 }
 
 TEST_F(ChannelWindowHandlersTest, PanelCommandsReachTheSelectedUnitInOrderAndNameIt)
@@ -514,6 +606,52 @@ TEST_F(ChannelWindowHandlersTest, PanelCommandsReachTheSelectedUnitInOrderAndNam
     panel->edSetPoint->setText("40");
     panel->SelectChannel(first->Channel());
     EXPECT_EQ(panel->edSetPoint->text().toStdString(), "25,00");
+}
+
+// The operator's control mode stays chosen through language switches (also to the language
+// shown) and new windows of every view, and the question names the mode that goes out.
+TEST_F(ChannelWindowHandlersTest, TheChosenControlModeStaysAndTheQuestionNamesIt)
+{
+    support::SimulatedUnitLine line;
+    TmdiSubWindow* w = OpenQuietWindow(line, "mode");
+    ASSERT_NE(w, nullptr);
+    panel->cmbTempMethod->setCurrentIndex(1);
+    main->mnuGermanClick();
+    main->mnuGermanClick();
+    EXPECT_EQ(panel->cmbTempMethod->currentText(), "Prozess");
+    for (auto menu : {&TfrmMainWindow::mnuDatenaufzeichnungClick, &TfrmMainWindow::mnuVisualisierungClick,
+                      &TfrmMainWindow::mnuProgrammgeberClick})
+        ASSERT_NE(Open(menu), nullptr);
+    main->mnuEnglishClick();
+    EXPECT_EQ(panel->cmbTempMethod->currentIndex(), 1);
+    EXPECT_EQ(panel->cmbTempMethod->currentText(), "process");
+
+    panel->SelectChannel(w->Channel());
+    line.ClearLog();
+    support::TestDialogs().Clear();
+    support::TestDialogs().QueueAnswer(IDNO);
+    panel->cmdKelvorStart->click();
+    EXPECT_EQ(Message(),
+              "Do you want to activate temperature control and if necessary change control method?\n\n"
+              "Channel 1 (BATH 1)\nTemperature control mode: process");
+    support::TestDialogs().QueueAnswer(IDYES);
+    panel->cmdKelvorStart->click();
+    Tick(w, 3);
+    ASSERT_TRUE(AwaitCycle(w->Session()));
+    EXPECT_EQ(Commands(line), std::vector<AnsiString>(2, "G0DE*****"));
+    EXPECT_EQ(line.First().State().controlMode, 'E');
+
+    // Internal chosen again, through a switch: the question and the unit say so.
+    panel->cmbTempMethod->setCurrentIndex(0);
+    main->mnuGermanClick();
+    line.ClearLog();
+    support::TestDialogs().QueueAnswer(IDYES);
+    panel->cmdKelvorStart->click();
+    EXPECT_NE(Message().find("Temperierung: Intern"), AnsiString::npos) << Message();
+    Tick(w, 3);
+    ASSERT_TRUE(AwaitCycle(w->Session()));
+    EXPECT_EQ(Commands(line), std::vector<AnsiString>(2, "G0DI*****"));
+    EXPECT_EQ(line.First().State().controlMode, 'I');
 }
 
 TEST_F(ChannelWindowHandlersTest, NoCommandGivenBeforeALossReachesTheUnitAfterItAndNoneIsTakenDuringIt)

@@ -792,10 +792,12 @@ TEST_F(FileCommandsTest, ProtocolMemoAndChartPrintOnTheirPages)
     TPrinter nowhere(std::move(none));
     SetPrinter(&nowhere);
     TFileCommands failing(main, nullptr);
+    support::TestDialogs().QueueAnswer(IDNO);
     failing.PrintProtocol(w->Channel());
-    EXPECT_EQ(support::TestDialogs().LastMessage().text, English(RowPrinterError));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, English(RowNoPrinterSetUp));
+    support::TestDialogs().QueueAnswer(IDNO);
     failing.PrintGraph(w->Channel());
-    EXPECT_EQ(support::TestDialogs().LastMessage().text, English(RowPrinterError));
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, English(RowNoPrinterSetUp));
     EXPECT_EQ(w->Printing, 0);
     EXPECT_TRUE(chart->GetGradient()->GetVisible());
 }
@@ -1040,24 +1042,33 @@ TEST_F(FileCommandsTest, ProgramFileOpensIntoTheTPScoutWindowAndIsSavedFromIt)
     EXPECT_EQ(copy.Segments[0].Duration, 600);
 }
 
-TEST_F(FileCommandsTest, AFailedPrintLeavesThePrinterUsableAndAPrintFileIsReplacedOnlyOnYes)
+TEST_F(FileCommandsTest, PrintingWithoutAPrinterOffersTheSettingsAndAPrintFileIsReplacedOnlyOnYes)
 {
     TmdiSubWindow* w = Open(WriteRecording(1, 3, 10), true);
     ASSERT_NE(w, nullptr);
     w->SetMemoLines(TDataFileMemo::Memo, {"one", "two"});
-    // As a new user finds it: nothing to print to.
+    // As a new user finds it: nothing to print to. Each print says so and where to choose a
+    // printer, and offers the printer settings: No, or settings left as they were, print
+    // nothing and say nothing more.
     auto none = std::make_unique<QPrinter>(QPrinter::HighResolution);
     none->setOutputFormat(QPrinter::PdfFormat);
     TPrinter printer(std::move(none));
     SetPrinter(&printer);
     support::TestDialogs().Clear();
+    support::TestDialogs().QueueAnswer(IDNO);
     main->mnuPrintMemo->trigger();
-    EXPECT_EQ(support::TestDialogs().LastMessage().text, English(RowPrinterError));
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+    EXPECT_EQ(support::TestDialogs().LastMessage().text, English(RowNoPrinterSetUp));
+    EXPECT_NE(English(RowNoPrinterSetUp).find("No printer is set up"), AnsiString::npos);
+    EXPECT_NE(English(RowNoPrinterSetUp).find("Printer settings"), AnsiString::npos);
+    EXPECT_EQ(support::TestDialogs().PrinterSetupCount(), 0);
     main->mnuPrintGraph->trigger();
-    EXPECT_EQ(support::TestDialogs().LastMessage().text, English(RowPrinterError));
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 2u);
+    EXPECT_EQ(support::TestDialogs().PrinterSetupCount(), 1);
     EXPECT_EQ(w->Printing, 0);
 
-    // Printer settings: print to a PDF file. The choice takes effect and the next prints work.
+    // Yes, and a PDF file chosen in the settings: the print goes there at once, and the
+    // choice stays for the next prints.
     const QString pdf = QString::fromStdString(Path("after-failure.pdf"));
     support::TestDialogs().Clear();
     support::TestDialogs().OnPrinterSetup = [&](QPrinter* device) {
@@ -1065,13 +1076,14 @@ TEST_F(FileCommandsTest, AFailedPrintLeavesThePrinterUsableAndAPrintFileIsReplac
         device->setOutputFileName(pdf);
         return device->outputFileName() == pdf;
     };
-    main->mnuDruckereinstellungen->trigger();
-    EXPECT_EQ(support::TestDialogs().PrinterSetupCount(), 1);
-    ASSERT_EQ(printer.Device()->outputFileName(), pdf);
     main->mnuPrintMemo->trigger();
-    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+    EXPECT_EQ(support::TestDialogs().PrinterSetupCount(), 1);
+    EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
+    ASSERT_EQ(printer.Device()->outputFileName(), pdf);
     ASSERT_TRUE(QFileInfo::exists(pdf));
     EXPECT_EQ(PdfPages(pdf).size(), 1);
+    EXPECT_EQ(w->Printing, 0);
+    support::TestDialogs().Clear();
 
     // The file exists now: the next print asks first, and No keeps the file as it is.
     QFile::resize(pdf, 10);
