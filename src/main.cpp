@@ -27,7 +27,9 @@ int main(int argc, char** argv)
 
     const int language = startup::SystemLanguage();
     SingleInstanceLock lock;
-    if (!startup::CheckSingleInstance(lock, startup::LockFolder(language), language)) return 0;
+    AnsiString noLockFolder;
+    const AnsiString lockFolder = startup::LockFolder(language, &noLockFolder);
+    if (!startup::CheckSingleInstance(lock, lockFolder, language, noLockFolder)) return 0;
     if (const auto memory = startup::PhysicalMemory()) startup::WarnAboutLowMemory(memory, language);
 
     RegisterChartClasses();

@@ -3,15 +3,19 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <utility>
 
 #include "app/CLanguage.h"
 #include "app/SingleInstanceLock.h"
+#include "comm/ChannelServices.h"
 #include "platform/Dialogs.h"
 #include "platform/FileFolders.h"
 #include "platform/FileSave.h"
+#include "platform/UiDispatcher.h"
 #include "resources/TextRows.h"
 
 namespace startup {
@@ -61,33 +65,73 @@ void ShowEarlierStartStillEnding(const TLockHolder& holder, const AnsiString& pi
 
 namespace {
 
-AnsiString ToldOfLockFolder(const SingleInstanceLock::TLockFolder& chosen, int language)
+AnsiString Quoted(const AnsiString& s)
 {
-    if (chosen.Refused.empty()) return chosen.Folder;
+    return "\"" + s + "\"";
+}
+
+AnsiString WhyNoLockFolder(const SingleInstanceLock::TLockFolder& chosen, int language)
+{
+    if (!chosen.Folder.empty()) return {};
+    AnsiString text;
+    if (chosen.Error != 0) {
+        CLanguage::Instance()->LookupText(language, resources::RowLockFolderNotMade, text);
+        return FillTextFields(text, {Quoted(chosen.Refused), Quoted(chosen.Unusable), std::strerror(chosen.Error)});
+    }
+    CLanguage::Instance()->LookupText(language, resources::RowLockFoldersNotPrivate, text);
+    return FillTextFields(text, {Quoted(chosen.Refused), Quoted(chosen.Unusable)});
+}
+
+// The lock moved to the private folder made instead of the temporary directory's: said by
+// the start that runs, once.
+void TellLockMoved(SingleInstanceLock& lock, int language)
+{
+    const AnsiString refused = lock.TakeMovedNote();
+    if (refused.empty()) return;
+    const AnsiString folder = lock.Folder();
     AnsiString text, caption;
     CLanguage::Instance()->LookupText(language, resources::RowLockFolderRefused, text);
-    for (const auto& [mark, value] : {std::pair{"$1", chosen.Refused}, std::pair{"$2", chosen.Folder}})
-        if (const auto at = text.find(mark); at != AnsiString::npos) text.replace(at, 2, "\"" + value + "\"");
+    for (const auto& [mark, value] : {std::pair{"$1", refused}, std::pair{"$2", folder}})
+        if (const auto at = text.find(mark); at != AnsiString::npos) text.replace(at, 2, Quoted(value));
     platform::dialogs().MessageBox(text, CLanguage::Instance()->LookupText(language, resources::RowNotice, caption),
                                    MB_OK);
-    return chosen.Folder;
+}
+
+// Running twice is less harm than refusing to run at all, but the user hears that nothing
+// stops a second start: on standard error at once, and in a box once the program's
+// windows are there (it does not hold up the start).
+void TellLockNotMade(const AnsiString& why, int language)
+{
+    AnsiString text, caption;
+    CLanguage::Instance()->LookupText(language, resources::RowLockNotMade, text);
+    text = FillTextFields(text, {why});
+    CLanguage::Instance()->LookupText(language, resources::RowNotice, caption);
+    std::fprintf(stderr, "%s: %s\n", std::string(ApplicationTitle).c_str(), text.c_str());
+    std::fflush(stderr);
+    platform::UiDispatcher::Instance().Post([text, caption] { platform::dialogs().MessageBox(text, caption, MB_OK); });
 }
 
 }  // namespace
 
-AnsiString LockFolder(int language)
+AnsiString LockFolder(int language, AnsiString* whyNone)
 {
-    return ToldOfLockFolder(SingleInstanceLock::RuntimeDirectory(), language);
+    const SingleInstanceLock::TLockFolder chosen = SingleInstanceLock::RuntimeDirectory();
+    if (whyNone) *whyNone = WhyNoLockFolder(chosen, language);
+    return chosen.Folder;
 }
 
-AnsiString LockFolder(const AnsiString& runtime, const AnsiString& temporary, const AnsiString& instead, int language)
+AnsiString LockFolder(const AnsiString& runtime, const AnsiString& temporary, const AnsiString& instead, int language,
+                      AnsiString* whyNone)
 {
-    return ToldOfLockFolder(SingleInstanceLock::ChooseLockFolder(runtime, temporary, instead), language);
+    const SingleInstanceLock::TLockFolder chosen = SingleInstanceLock::ChooseLockFolder(runtime, temporary, instead);
+    if (whyNone) *whyNone = WhyNoLockFolder(chosen, language);
+    return chosen.Folder;
 }
 
-bool CheckSingleInstance(SingleInstanceLock& lock, const AnsiString& directory, int language)
+bool CheckSingleInstance(SingleInstanceLock& lock, const AnsiString& directory, int language, const AnsiString& whyNone)
 {
     if (lock.Acquire(directory)) {
+        TellLockMoved(lock, language);
         // An earlier instance gave the lock up as it was ended but has not ended yet: its end
         // is under way, or a thread of it waits on a share that does not answer. The user
         // hears of it, whatever ended it, and the program starts.
@@ -97,14 +141,16 @@ bool CheckSingleInstance(SingleInstanceLock& lock, const AnsiString& directory, 
         return true;
     }
     if (!lock.Error().empty()) {
-        // No lock file can be made (a read-only or missing runtime directory): running
-        // twice is less harm than refusing to run at all.
+        // No lock file can be made (a read-only or missing runtime directory, no private
+        // folder for it).
+        TellLockNotMade(directory.empty() && !whyNone.empty() ? whyNone : lock.Error(), language);
         return true;
     }
     // A holder that was ended but cannot finish ending (a thread of it waits on a share
     // that does not answer) runs none of the program any more, though its window may still
     // be seen: the user hears why, and the program starts.
     if (const TLockHolder holder = lock.Holder(); holder.BeingEnded && lock.TakeOverFromEndingHolder()) {
+        TellLockMoved(lock, language);
         ShowEarlierStartStillEnding(holder, std::to_string(holder.Pid), language);
         return true;
     }

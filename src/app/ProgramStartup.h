@@ -25,16 +25,20 @@ int LanguageFromLocale(const char* lcAll, const char* lcMessages, const char* la
 // The same from the process environment.
 int SystemLanguage();
 
-// The folder of the single-instance lock (SingleInstanceLock::RuntimeDirectory). When the
-// temporary directory's folder was refused and a private folder made instead, the user is
-// told once, in the language.
-AnsiString LockFolder(int language);
+// The folder of the single-instance lock (SingleInstanceLock::RuntimeDirectory). Empty when
+// there is no private folder for it; `whyNone` then says why, in the language.
+AnsiString LockFolder(int language, AnsiString* whyNone = nullptr);
 // The same from given places (see SingleInstanceLock::ChooseLockFolder).
-AnsiString LockFolder(const AnsiString& runtime, const AnsiString& temporary, const AnsiString& instead, int language);
+AnsiString LockFolder(const AnsiString& runtime, const AnsiString& temporary, const AnsiString& instead, int language,
+                      AnsiString* whyNone = nullptr);
 
 // Takes the single-instance lock in directory. When another instance holds it, shows
-// "already running" in the language and returns false.
-bool CheckSingleInstance(SingleInstanceLock& lock, const AnsiString& directory, int language);
+// "already running" in the language and returns false. A start that runs says, once, that
+// the lock moved to a private folder made for it. When no lock can be made (`whyNone`: why
+// there is no directory), the program runs; standard error says so at once, and a box once
+// the event loop runs.
+bool CheckSingleInstance(SingleInstanceLock& lock, const AnsiString& directory, int language,
+                         const AnsiString& whyNone = {});
 
 // Total physical memory in bytes (0 when unknown).
 std::uint64_t PhysicalMemory();

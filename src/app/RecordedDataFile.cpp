@@ -821,6 +821,9 @@ TRecordedDataRead ParseRecordedDataFile(std::string_view bytes)
     if (marked) bytes.remove_prefix(3);
     const bool valid = platform::IsValidUtf8(bytes.substr(0, bytes.size() - platform::CutUtf8Tail(bytes)));
     const bool utf8 = marked || valid;
+    // A write cut off inside a character left its first bytes: they are no character of
+    // the file's (taken as Windows-1252 they would read as one nobody wrote).
+    if (utf8) bytes.remove_suffix(platform::CutUtf8Tail(bytes));
     std::string converted;
     const auto decoded = [&](std::string_view line) -> std::string_view {
         if (platform::IsAscii(line)) return line;

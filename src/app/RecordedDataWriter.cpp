@@ -226,7 +226,10 @@ struct TDataFileSaveQueue::TGrowingFileState {
     std::string Path;     // the name written to: the file's own, or the free name beside it
     TRecordedData Texts;  // the head's texts and the sections' lines; no rows
     bool Utf8 = false;
-    bool RowsNeedUtf8 = false;  // a row's label does not fit Windows-1252
+    // Whether a row's label does not fit Windows-1252: for each row of RowStarts (which a
+    // later append may write again with another label), and for any row before them.
+    std::deque<bool> KeptRowsNeedUtf8;
+    bool EarlierRowsNeedUtf8 = false;
     bool TextsNeedUtf8 = false;
     int Rows = 0;
     // Where the rows are in the file as it is meant to be (what is kept included).
@@ -635,10 +638,16 @@ void TDataFileSaveQueue::RunSave(Job& job, std::unique_ptr<TGrowingFileState>& g
         try {
             const TRecordedData& data = job.rows.Data;
             file->Utf8 = layout.Utf8;
-            file->RowsNeedUtf8 = LabelsNeedUtf8(data.Errors);
             file->Rows = int(data.X.size());
             const size_t kept = std::min(layout.RowStarts.size(), size_t(KeptRowStarts));
             file->RowStarts.assign(layout.RowStarts.end() - std::ptrdiff_t(kept), layout.RowStarts.end());
+            for (size_t row = 0; row < size_t(file->Rows); ++row) {
+                const bool needs = row < data.Errors.size() && !platform::FitsCp1252(data.Errors[row]);
+                if (row + kept < size_t(file->Rows))
+                    file->EarlierRowsNeedUtf8 = file->EarlierRowsNeedUtf8 || needs;
+                else
+                    file->KeptRowsNeedUtf8.push_back(needs);
+            }
             file->RowsEnd = layout.RowsEnd;
             file->KeptFrom = layout.RowsEnd;
             file->Texts = TextsOf(data);
@@ -725,12 +734,8 @@ bool TDataFileSaveQueue::MergeAppend(Job& into, TGrowingRows& rows)
         return false;
 
     if (a.X.empty() && first.ProtocolFrom < 0) into.dirtyTicks = rows.Ticks;
-    if (a.Errors.size() > size_t(kept)) {
-        into.droppedNeedUtf8 =
-            into.droppedNeedUtf8 || !std::all_of(a.Errors.begin() + kept, a.Errors.end(),
-                                                 [](const AnsiString& l) { return platform::FitsCp1252(l); });
-        a.Errors.resize(size_t(kept));
-    }
+    // The labels of rows written again go: they are never written.
+    if (a.Errors.size() > size_t(kept)) a.Errors.resize(size_t(kept));
     a.Errors.insert(a.Errors.end(), b.Errors.begin(), b.Errors.end());
     a.X.resize(size_t(kept));
     a.X.insert(a.X.end(), b.X.begin(), b.X.end());
@@ -795,16 +800,21 @@ TGrowResult TDataFileSaveQueue::Append(TGrowingFileState& file, Job& job, std::s
         file.TextsNeedUtf8 = RecordedDataNeedsUtf8(file.Texts);
         file.TextsRecheck = false;
     }
-    const bool rowsNeedUtf8 = file.RowsNeedUtf8 || job.droppedNeedUtf8 || LabelsNeedUtf8(data.Errors);
+    // The rows kept as they are and the new ones decide, as they decide a whole save's.
+    const int again = file.Rows - rows.FirstRow;
+    const auto stays = file.KeptRowsNeedUtf8.begin() + std::ptrdiff_t(file.KeptRowsNeedUtf8.size() - size_t(again));
+    const bool rowsNeedUtf8 = file.EarlierRowsNeedUtf8 ||
+                              std::find(file.KeptRowsNeedUtf8.begin(), stays, true) != stays ||
+                              LabelsNeedUtf8(data.Errors);
     if ((rowsNeedUtf8 || file.TextsNeedUtf8) != file.Utf8) return TGrowResult::Rewrite;
 
     const bool anything = !data.X.empty() || rows.ProtocolFrom >= 0 || rows.OtherMemos;
     if (anything) {
         // The rows written again (their labels changed) replace everything from the first
         // of them on, on the disk or among what is kept.
-        const int again = file.Rows - rows.FirstRow;
         const std::uint64_t offset = again > 0 ? file.RowStarts[size_t(kept - again)] : file.RowsEnd;
         file.RowStarts.resize(size_t(kept - again));
+        file.KeptRowsNeedUtf8.resize(size_t(kept - again));
         if (offset < file.KeptFrom) {
             file.Kept.clear();
             file.KeptFrom = offset;
@@ -815,10 +825,15 @@ TGrowResult TDataFileSaveQueue::Append(TGrowingFileState& file, Job& job, std::s
         const size_t keptBefore = file.Kept.size();
         AppendRecordedDataRows(file.Kept, data, file.Utf8, &starts);
         for (size_t start : starts) file.RowStarts.push_back(offset + (start - keptBefore));
-        while (file.RowStarts.size() > size_t(KeptRowStarts)) file.RowStarts.pop_front();
+        for (size_t row = 0; row < data.X.size(); ++row)
+            file.KeptRowsNeedUtf8.push_back(row < data.Errors.size() && !platform::FitsCp1252(data.Errors[row]));
+        while (file.RowStarts.size() > size_t(KeptRowStarts)) {
+            file.RowStarts.pop_front();
+            file.EarlierRowsNeedUtf8 = file.EarlierRowsNeedUtf8 || file.KeptRowsNeedUtf8.front();
+            file.KeptRowsNeedUtf8.pop_front();
+        }
         file.Rows = rows.FirstRow + int(data.X.size());
         file.RowsEnd = file.KeptFrom + file.Kept.size();
-        file.RowsNeedUtf8 = rowsNeedUtf8;
         file.Unwritten = true;
         if (file.DirtySince < 0) file.DirtySince = job.dirtyTicks;
     }

@@ -232,10 +232,8 @@ private:
         // Append: one for each append merged into the job, told its result in turn.
         std::vector<TGrownCallback> grown;
         // Append: the ticks of the first merged append that brought anything (the age of the
-        // data), and whether rows it brought and a later one replaced had labels out of
-        // Windows-1252 (the file's encoding counts them as if written one by one).
+        // data).
         std::int64_t dirtyTicks = 0;
-        bool droppedNeedUtf8 = false;
         bool reportWritten = false;  // Append: a merged append asked to hear Written
     };
     // A file that grows: what it holds, touched only by the worker that serves the file.

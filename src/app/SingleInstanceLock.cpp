@@ -114,19 +114,34 @@ void CloseHeldLockAtTheEnd()
 }
 
 // Whether `folder` is a real folder (not a link) of this user's that nobody else may enter.
-// With `create` it is made when missing (`made` then says so), with the mode the user's
-// file-creation mask may have cut.
-bool PrivateFolder(const AnsiString& folder, bool create, bool& made)
+// With `create` it is made when missing (`made` then says so). A folder of the user's own
+// whose mode lets others in but not write in it (the file-creation mask, a hand-made folder)
+// is made private: nobody else can have put anything there. `error` gets why it is not one
+// (an errno value; 0 when it is there but another user's, a link, or others may write in it).
+bool PrivateFolder(const AnsiString& folder, bool create, bool& made, int& error)
 {
     made = create && ::mkdir(folder.c_str(), 0700) == 0;
+    error = made || !create || errno == EEXIST ? 0 : errno;
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0) {
+        if (error == 0 && errno != ELOOP && errno != ENOTDIR) error = errno;
+        return false;
+    }
     struct stat st {};
     bool own = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid();
-    if (own && made && (st.st_mode & 07777) != 0700) own = ::fchmod(fd, 0700) == 0 && ::fstat(fd, &st) == 0;
+    const bool othersMayWrite = (st.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+    if (own && (st.st_mode & 07777) != 0700 && (made || !othersMayWrite)) {
+        own = ::fchmod(fd, 0700) == 0 && ::fstat(fd, &st) == 0;
+        if (!own) error = errno;
+    }
     ::close(fd);
     return own && (st.st_mode & 07777) == 0700;
 }
+
+// The note that the lock moved to the private folder instead, left there by the start that
+// made it for the start that then runs: two starts at once may make it and both find it,
+// and only the one that gets the lock tells the user.
+constexpr const char* MovedNoteName = "/noxcontrol.moved";
 
 AnsiString ReadLink(const std::string& link)
 {
@@ -439,19 +454,48 @@ SingleInstanceLock::TLockFolder SingleInstanceLock::ChooseLockFolder(const AnsiS
                                                                      const AnsiString& temporary,
                                                                      const AnsiString& instead)
 {
-    if (!runtime.empty()) return {runtime, {}};
+    if (!runtime.empty()) return {runtime, {}, {}, 0};
     // Once the folder instead was needed, it stays the place of the lock: a start that used
     // it may still run when the temporary directory's folder can be used again.
     bool made = false;
-    if (!instead.empty() && PrivateFolder(instead, false, made)) return {instead, {}};
+    int error = 0;
+    if (!instead.empty() && PrivateFolder(instead, false, made, error)) return {instead, {}, {}, 0};
     const AnsiString dir = temporary + "/noxcontrol-" + std::to_string(::getuid());
-    if (PrivateFolder(dir, true, made)) return {dir, {}};
-    if (instead.empty()) return {};
+    if (PrivateFolder(dir, true, made, error)) return {dir, {}, {}, 0};
+    TLockFolder none;
+    none.Refused = dir;
+    none.Unusable = instead;
+    none.Error = ENOENT;
+    if (instead.empty()) return none;
     // The folders above it are the user's own, made as the cache folder is made.
     for (size_t slash = instead.find('/', 1); slash != AnsiString::npos; slash = instead.find('/', slash + 1))
         ::mkdir(instead.substr(0, slash).c_str(), 0700);
-    if (!PrivateFolder(instead, true, made)) return {};
-    return {instead, made ? dir : AnsiString()};
+    if (!PrivateFolder(instead, true, made, error)) {
+        none.Error = error;
+        return none;
+    }
+    if (made) {
+        const AnsiString note = instead + MovedNoteName;
+        const int fd = ::open(note.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            [[maybe_unused]] const ssize_t written = ::write(fd, dir.data(), dir.size());
+            ::close(fd);
+        }
+    }
+    return {instead, made ? dir : AnsiString(), {}, 0};
+}
+
+AnsiString SingleInstanceLock::TakeMovedNote()
+{
+    if (fd_ < 0 || path_.empty()) return {};
+    const AnsiString note = path_.substr(0, path_.rfind('/')) + MovedNoteName;
+    const int fd = ::open(note.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return {};
+    char refused[4096];
+    const ssize_t n = ::read(fd, refused, sizeof refused);
+    ::close(fd);
+    ::unlink(note.c_str());
+    return n > 0 ? AnsiString(refused, size_t(n)) : AnsiString();
 }
 
 void SingleInstanceLock::EndOrderlyOnSignals(std::function<void(int signal)> end, unsigned patienceSeconds)

@@ -40,6 +40,8 @@ public:
     bool Held() const { return fd_ >= 0; }
     // Why the last Acquire failed when no other instance held the lock; empty otherwise.
     const AnsiString& Error() const { return error_; }
+    // The folder of the lock of the last Acquire.
+    AnsiString Folder() const { return path_.substr(0, path_.rfind('/')); }
     void Release();
 
     // After an Acquire that another instance's lock refused: who holds it.
@@ -60,13 +62,20 @@ public:
     // cache folder, which is used from then on, so that every start looks in the same place.
     struct TLockFolder {
         AnsiString Folder;   // empty: no private folder could be found or made
-        AnsiString Refused;  // the folder refused, when the one used instead was made now
+        AnsiString Refused;  // the folder refused, when the one used instead was made now or none was found
+        // Without a folder: the private folder that could not be made or used, and why (an
+        // errno value; 0 when it is there but not a private folder of the user's).
+        AnsiString Unusable;
+        int Error = 0;
     };
     static TLockFolder RuntimeDirectory();
     // The same from given places: `runtime` as $XDG_RUNTIME_DIR (empty: none), the temporary
     // directory, and the private folder to use instead.
     static TLockFolder ChooseLockFolder(const AnsiString& runtime, const AnsiString& temporary,
                                         const AnsiString& instead);
+    // With the lock held: the folder refused when the lock's folder was made instead of it,
+    // once (the start that made it may be refused, the one that runs tells); else empty.
+    AnsiString TakeMovedNote();
 
     // An orderly end on a termination signal (SIGTERM, SIGINT, SIGHUP) while the lock is
     // held: the first such signal runs `end` on the user-interface thread, from its event

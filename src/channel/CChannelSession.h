@@ -593,6 +593,7 @@ private:
     std::string FSideFileBlocker;      // what holds its side file's name, as last reported
     std::string FReplacedFolder;       // the running part's folder no longer at its path, as last reported
     std::string FSavedInFolderShown;   // a save into the recording's folder no longer at its path, as last told
+    std::string FSavedInFolderBox;     // where that folder was last said to be in a box
     // What happened to the running part's file since it was last written: the protocol
     // says when it is written again.
     // Behind: a write of it has waited a minute for a drive that does not answer.

@@ -575,9 +575,11 @@ bool CChannelSession::NoteReplacedPartFile(bool giveUp)
         const bool fresh = !FReplacedLook;
         if (fresh) {
             const AnsiString name = PartFileName();
+            // A name another user holds is left as it is (the part goes to a free name,
+            // which the protocol names): nothing is replaced there.
             FReplacedLook = std::make_shared<platform::TFileLook>([name] {
                 platform::FileAccessPoint(name, false);
-                return FileExists(name) ? std::string("exists") : std::string();
+                return FileExists(name) && !platform::HeldByAnotherUser(name) ? std::string("exists") : std::string();
             });
         }
         const bool answered =
@@ -664,7 +666,10 @@ std::function<void(const std::vector<platform::TSideFileNote>&)> CChannelSession
                 FSavedInFolderShown = key;
                 const AnsiString text = ChannelText(RowSavedInFolderMadeIn, {n.SideFile, n.File});
                 AddProtocolLine(" " + text);
-                ShowWhereNotice(text);
+                // A part's end and the next part's first write at once say the same: one box
+                // for each place the folder is found at, a protocol line for each file.
+                if (FSavedInFolderBox != n.SideFile) ShowWhereNotice(text);
+                FSavedInFolderBox = n.SideFile;
                 continue;
             }
             const bool aside = n.Kind == platform::TSideFileNote::TKind::SetAside;
@@ -803,7 +808,16 @@ void CChannelSession::SideFileBlocked(const AnsiString& name, const std::string&
 
 void CChannelSession::PartFolderReplaced(const AnsiString& name, const std::string& folder)
 {
-    FileNoticeOnce(FReplacedFolder, std::string(name) + "\n" + folder, RowFolderReplaced, folder, name);
+    // A part made in the folder after it was moved was made there on purpose, and its save
+    // said so already (SaveNoted).
+    if (FSavedInFolderShown.rfind(std::string(name) + "\n", 0) == 0) return;
+    const std::string key = std::string(name) + "\n" + folder;
+    if (FReplacedFolder == key) return;
+    FReplacedFolder = key;
+    // Nothing failed: the recording goes on where it was made, and the user must learn where.
+    const AnsiString text = ChannelText(RowFolderReplaced, {AnsiString(folder), name});
+    AddProtocolLine(" " + text);
+    ShowWhereNotice(text);
 }
 
 void CChannelSession::FileNoticeOnce(std::string& last, const std::string& key, resources::TextRow row,

@@ -303,10 +303,11 @@ public:
     void NoteExchangeEnded(const AnsiString& frame, bool answered);
     // ---- which exchanges came after a moment
     // Poll thread, as an exchange of the poll cycle begins (before its frame goes out): its
-    // number. The numbers only grow, so a reply to an exchange numbered above
-    // ExchangesBegun() read at some moment was asked for after that moment.
-    std::uint64_t BeginExchange() { return ++exchangesBegun_; }
-    std::uint64_t ExchangesBegun() const { return exchangesBegun_.load(); }
+    // number. The numbers are counted for the whole program and only grow (a channel object
+    // made anew goes on counting), so a reply to an exchange numbered above ExchangesBegun()
+    // read at some moment was asked for after that moment.
+    static std::uint64_t BeginExchange() { return ++exchangesBegun_; }
+    static std::uint64_t ExchangesBegun() { return exchangesBegun_.load(); }
     // User-interface thread, handed over in order with the replies: the exchange of this
     // number ended, answered or not. While its reply is decoded, ReplyExchange names it.
     void NoteExchangeOutcome(std::uint64_t number, bool answered);
@@ -488,7 +489,7 @@ private:
     std::atomic<bool> requestPending_{false};
     std::atomic<bool> replyIn_{false};
     std::atomic<std::int64_t> sentAtMs_{0};
-    std::atomic<std::uint64_t> exchangesBegun_{0};
+    static inline std::atomic<std::uint64_t> exchangesBegun_{0};
     std::uint64_t replyExchange_ = 0;
     std::uint64_t lastUnansweredExchange_ = 0;
     std::atomic<int> allowanceMs_{0};

@@ -246,7 +246,10 @@ AnsiString RememberedFileFolder(TFileKind kind)
 
 AnsiString FileFolder(TFileKind kind)
 {
-    return AnsweringFolder(RememberedFileFolder(kind));
+    AnsiString folder = RememberedFileFolder(kind);
+    // Until a file was opened, the files to open are most likely the recordings saved.
+    if (folder.empty() && kind == TFileKind::OpenFile) folder = RememberedFileFolder(TFileKind::DataFile);
+    return AnsweringFolder(folder);
 }
 
 void RememberFileFolder(TFileKind kind, const AnsiString& chosenFile)

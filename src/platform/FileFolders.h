@@ -77,7 +77,8 @@ enum class TFileKind { DataFile, OpenFile, Program, Picture };
 
 // The folder a dialog for this kind of file opens in: the last one chosen while it still
 // exists and answers within FolderPatienceMs (the window's event loop runs meanwhile), else
-// the documents folder (the home folder where there is none).
+// the documents folder (the home folder where there is none). Files to open that none was
+// chosen for yet open where data files were last saved.
 AnsiString FileFolder(TFileKind kind);
 // The folder last chosen for this kind of file as the settings hold it, without a look at
 // it (empty: none yet).

@@ -376,17 +376,31 @@ std::string FreeNameBeside(const std::string& path, const THeldFolder* in)
     const TFolder opened(in ? std::string("/") : folderPath);
     const int dir = in ? in->Fd() : opened.Fd();
     if (dir < 0) return {};
+    const std::string base = BaseName(path.substr(0, at)), extension = path.substr(at);
+    const size_t max = NameMax(dir);
+    // The name with `mark` behind its base, the base cut at its end (at a whole character)
+    // where the whole would be too long for the file system, as a name near the limit
+    // otherwise has no free name at all. Empty when not even one character of it fits.
+    const auto withMark = [&](const std::string& mark) -> std::string {
+        if (mark.size() + extension.size() >= max) return {};
+        size_t keep = std::min(base.size(), max - mark.size() - extension.size());
+        while (keep > 0 && keep < base.size() && (static_cast<unsigned char>(base[keep]) & 0xC0) == 0x80) --keep;
+        if (keep == 0) return {};
+        return base.substr(0, keep) + mark + extension;
+    };
     for (int n = 2; n < 1000; ++n) {
-        const std::string name = path.substr(0, at) + "-" + std::to_string(n) + path.substr(at);
+        const std::string name = withMark("-" + std::to_string(n));
+        if (name.empty()) return {};
         struct stat st {};
-        if (::fstatat(dir, BaseName(name).c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT) return name;
+        if (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT)
+            return FolderPrefix(path) + name;
     }
     // Every numbered name is held (another user may have put them all there): a name nobody
     // could foresee, made new so that it is the user's before anyone else can take it. The
     // file mask applies as to any new file: the save keeps that mode.
-    std::string name = BaseName(path.substr(0, at)) + "-XXXXXX";
-    const std::string extension = path.substr(at);
-    if (name.size() + extension.size() > NameMax(dir)) return {};
+    std::string name = withMark("-XXXXXX");
+    if (name.empty()) return {};
+    name.resize(name.size() - extension.size());
     const int fd = MakeTemporaryFile(dir, name, extension, 0666);
     if (fd < 0) return {};
     ::close(fd);

@@ -55,6 +55,16 @@ AnsiString FieldText(const AnsiString& s)
     return out;
 }
 
+// The recorded path stands in the prelude as it is, ';' included (the header is found from
+// the line's end), but a line break in a folder's name would split the prelude.
+AnsiString PreludePath(const AnsiString& s)
+{
+    AnsiString out = s;
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+    return out;
+}
+
 class Parser {
 public:
     Parser(const std::vector<AnsiString>& lines, AnsiString* error) : lines_(lines), error_(error)
@@ -205,7 +215,7 @@ std::vector<AnsiString> BuildLines(const TProgramFile& program, TDateTime writte
     std::vector<AnsiString> lines;
     lines.reserve(program.Segments.size() + 7);
     lines.push_back(AnsiString(SectionMark) + ";" + FormatDateTime("dd.mm.yyyy", writtenAt) + ";" +
-                    FormatDateTime("hh:nn:ss", writtenAt) + ";" + path + ";" + Header + ";");
+                    FormatDateTime("hh:nn:ss", writtenAt) + ";" + PreludePath(path) + ";" + Header + ";");
     lines.push_back("[INIT];");
     const TProgramFileSettings& s = program.Settings;
     lines.push_back(IntToStr(s.RepeatMode) + ";" + IntToStr(s.EndAction) + ";" + FieldText(s.StartTemperature) + ";" +

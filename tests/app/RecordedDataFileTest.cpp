@@ -951,6 +951,37 @@ TEST_F(RecordedDataFileTest, AFileCutOffAnywhereReadsEveryCompleteRow)
         << support::TestDialogs().LastMessage().text;
 }
 
+// A UTF-8 file cut inside a character, in a line of its sections or in a section's end mark,
+// reads without that character's first bytes: every line read is the start of a line that
+// was written, none gets a character nobody wrote.
+TEST_F(RecordedDataFileTest, AUtf8FileCutInsideACharacterDropsWhatWasWrittenOfIt)
+{
+    FakeDataFileView v;
+    v.Record(3, 5);
+    v.fileName = Path("run");
+    v.memos[TDataFileMemo::SerialData] = {"03.02.2006 12:00:00 Start \xF0\x9F\x99\x82", "\xCE\xA9 2"};
+    v.memos[TDataFileMemo::Memo] = {
+        "25 \xC2\xB0"
+        "C \xE2\x82\xAC"};
+    TRecordedDataLayout layout;
+    const std::string whole = BuildRecordedDataFile(CaptureRecordedData(v, Path("run_11.csv")), &layout);
+    ASSERT_TRUE(layout.Utf8);
+    const TRecordedDataRead full = ParseRecordedDataFile(whole);
+    ASSERT_FALSE(full.Damaged());
+    std::vector<std::string> written;
+    for (size_t at = 0, end = 0; (end = whole.find("\r\n", at)) != std::string::npos; at = end + 2)
+        written.push_back(whole.substr(at, end - at));
+    for (size_t cut = layout.RowsEnd; cut < whole.size(); ++cut) {
+        const TRecordedDataRead r = ParseRecordedDataFile(std::string_view(whole).substr(0, cut));
+        ASSERT_EQ(r.Rows(), full.Rows()) << cut;
+        for (const std::vector<AnsiString>* section : {&r.EventProtocol, &r.Memo, &r.Info})
+            for (const AnsiString& line : *section)
+                ASSERT_TRUE(std::any_of(written.begin(), written.end(),
+                                        [&](const std::string& w) { return w.rfind(line, 0) == 0; }))
+                    << cut << ": " << line;
+    }
+}
+
 // A write cut off after its side file was saved is read whole, and the view's protocol
 // names the side file it was completed from. A side file beside a file that it does not
 // fit (here one of an earlier format) is kept, and opening the file says that an
@@ -1175,7 +1206,14 @@ TEST_F(RecordedDataFileTest, AGrowingFileIsAlwaysTheFileASaveWrites)
         tick(2);
         EXPECT_TRUE(results.empty());
     };
-    rewriteAfter([&] { v.series[0]->SetXLabel(--handed, "\xCE\xA9 out of Windows-1252"); });
+    int outside = 0;
+    rewriteAfter([&] { v.series[0]->SetXLabel(outside = --handed, "\xCE\xA9 out of Windows-1252"); });
+    // That label replaced by one that fits: the file goes back to Windows-1252 as a save's.
+    rewriteAfter([&] {
+        v.series[0]->SetXLabel(outside, "Error!");
+        handed = outside;
+    });
+    EXPECT_EQ(ReadBytes(path).rfind("\xEF\xBB\xBF", 0), std::string::npos);
     rewriteAfter([&] { v.series[1]->SetTitle("TExtern [K]"); });
     rewriteAfter([&] { v.interval = 5; });
     rewriteAfter([&] { handed -= 100; });  // further back than the rows it can find

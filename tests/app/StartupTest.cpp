@@ -24,6 +24,7 @@
 
 #include "app/ProgramStartup.h"
 #include "app/SingleInstanceLock.h"
+#include "platform/UiDispatcher.h"
 #include "support/ScriptedDialogs.h"
 #include "support/SpawnSelf.h"
 
@@ -85,9 +86,18 @@ TEST_F(StartupTest, SecondInstanceIsRefusedUntilTheFirstEnds)
 TEST_F(StartupTest, MissingRuntimeDirectoryDoesNotStopTheProgram)
 {
     SingleInstanceLock lock;
-    EXPECT_TRUE(startup::CheckSingleInstance(lock, "/nonexistent/noxcontrol-test", 1));
+    ::testing::internal::CaptureStderr();
+    EXPECT_TRUE(startup::CheckSingleInstance(lock, "/nonexistent/noxcontrol-test", 0));
+    const std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_FALSE(lock.Error().empty());
     EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+    platform::UiDispatcher::Instance().ProcessPending();
+    ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+    EXPECT_EQ(support::TestDialogs().LastMessage().text,
+              "Die Sperre gegen einen zweiten Start des Programms konnte nicht angelegt werden: "
+              "/nonexistent/noxcontrol-test/noxcontrol.lock: No such file or directory. Das Programm läuft ohne sie; "
+              "ein zweiter Start wird nicht verhindert.");
+    EXPECT_NE(said.find(support::TestDialogs().LastMessage().text), std::string::npos) << said;
 }
 
 TEST_F(StartupTest, LowMemoryWarningBelowHundredMiB)
@@ -409,8 +419,9 @@ mode_t Mode(const std::string& path)
 
 // Started without a runtime directory, the program keeps its lock in a folder of its own in
 // the temporary directory, made private. A link at that folder's name, or a folder others may
-// open, is not used: the lock goes to a private place instead, made now and said once, and
-// used from then on. Where no private folder can be had, the program runs without the lock.
+// write in, is not used: the lock goes to a private place instead, made now and said once by
+// the start that runs, and used from then on. A folder of the user's own that others may only
+// open is made private and used.
 TEST_F(StartupTest, TheLockFolderInTheTemporaryDirectoryIsUsedOnlyWhenPrivate)
 {
     QTemporaryDir top;
@@ -423,7 +434,7 @@ TEST_F(StartupTest, TheLockFolderInTheTemporaryDirectoryIsUsedOnlyWhenPrivate)
     EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
 
     for (const bool link : {true, false}) {
-        SCOPED_TRACE(link ? "a link" : "a folder others may open");
+        SCOPED_TRACE(link ? "a link" : "a folder others may write in");
         support::TestDialogs().Clear();
         const std::string temporary = base + (link ? "/link" : "/open"), refused = temporary + LockFolderName();
         ASSERT_EQ(::mkdir(temporary.c_str(), 0755), 0);
@@ -431,32 +442,105 @@ TEST_F(StartupTest, TheLockFolderInTheTemporaryDirectoryIsUsedOnlyWhenPrivate)
             ASSERT_EQ(::symlink((base + LockFolderName()).c_str(), refused.c_str()), 0);
         } else {
             ASSERT_EQ(::mkdir(refused.c_str(), 0700), 0);
-            ASSERT_EQ(::chmod(refused.c_str(), 0755), 0);
+            ASSERT_EQ(::chmod(refused.c_str(), 0777), 0);
         }
         const std::string instead = temporary + "-home/.cache/NoxControl/instance";
+        // Two starts at once: the one that made the folder instead is refused, and the one
+        // that runs says where the lock is. Nothing is said before a start knows it runs.
+        SingleInstanceLock running;
         EXPECT_EQ(startup::LockFolder("", temporary, instead, 1), instead);
         EXPECT_EQ(Mode(instead), 0700u);
-        ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
-        EXPECT_EQ(support::TestDialogs().LastMessage().text,
+        EXPECT_EQ(startup::LockFolder("", temporary, instead, 1), instead);
+        EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+        ASSERT_TRUE(startup::CheckSingleInstance(running, instead, 1));
+        EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
+        {
+            SingleInstanceLock refusedStart;
+            EXPECT_FALSE(startup::CheckSingleInstance(refusedStart, instead, 1));
+        }
+        ASSERT_EQ(support::TestDialogs().MessageCount(), 2u);
+        EXPECT_EQ(support::TestDialogs().Messages()[0].text,
                   "The folder \"" + refused + "\" is not a private folder of this user's (another user made it, it " +
-                      "is a link, or others may open it). The lock against a second start of the program is kept " +
-                      "in \"" + instead + "\" from now on.");
+                      "is a link, or others may write in it). The lock against a second start of the program is " +
+                      "kept in \"" + instead + "\" from now on.");
+        EXPECT_EQ(support::TestDialogs().LastMessage().text, "Program is already running!");
+        running.Release();
         // The next start keeps it there without a word, also once the folder could be used.
+        support::TestDialogs().Clear();
         ASSERT_EQ(::remove(refused.c_str()), 0);
         EXPECT_EQ(startup::LockFolder("", temporary, instead, 0), instead);
-        EXPECT_EQ(support::TestDialogs().MessageCount(), 1u);
+        SingleInstanceLock next;
+        EXPECT_TRUE(startup::CheckSingleInstance(next, instead, 0));
+        EXPECT_TRUE(next.Held());
+        EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
         EXPECT_FALSE(Exists(refused));
     }
 
-    ASSERT_EQ(::mkdir((base + "/file").c_str(), 0755), 0);
-    std::ofstream(base + "/file" + LockFolderName()) << "x";
-    std::ofstream(base + "/file-instead") << "x";
+    // The user's own folders with a mode that lets others in (the private folder instead
+    // and the temporary directory's) are made private and used, without a word.
     support::TestDialogs().Clear();
-    SingleInstanceLock lock;
-    EXPECT_TRUE(
-        startup::CheckSingleInstance(lock, startup::LockFolder("", base + "/file", base + "/file-instead", 1), 1));
-    EXPECT_FALSE(lock.Held());
+    const std::string own = base + "/own", instead = base + "/own-instead";
+    ASSERT_EQ(::mkdir(own.c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir((own + LockFolderName()).c_str(), 0700), 0);
+    ASSERT_EQ(::chmod((own + LockFolderName()).c_str(), 0750), 0);
+    EXPECT_EQ(startup::LockFolder("", own, instead, 1), own + LockFolderName());
+    EXPECT_EQ(Mode(own + LockFolderName()), 0700u);
+    ASSERT_EQ(::mkdir(instead.c_str(), 0700), 0);
+    ASSERT_EQ(::chmod(instead.c_str(), 0755), 0);
+    EXPECT_EQ(startup::LockFolder("", own, instead, 1), instead);
+    EXPECT_EQ(Mode(instead), 0700u);
     EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+}
+
+// Where no private folder can be had, the program runs without the lock, and says so with
+// the reason: on standard error at once, in a box once its windows run. So does a lock file
+// that cannot be made in the folder there is.
+TEST_F(StartupTest, ALockThatCannotBeMadeIsSaidAndTheProgramRuns)
+{
+    QTemporaryDir top;
+    ASSERT_TRUE(top.isValid());
+    const std::string base = top.path().toStdString();
+    platform::UiDispatcher::Instance().ProcessPending();
+    const std::string temporary = base + "/tmp", theirs = temporary + LockFolderName();
+    ASSERT_EQ(::mkdir(temporary.c_str(), 0755), 0);
+    ASSERT_EQ(::symlink(base.c_str(), theirs.c_str()), 0);
+    struct TCase {
+        const char* Name;
+        std::string Instead;
+        std::string Why;
+    };
+    const std::string file = base + "/file", cache = base + "/file/.cache/NoxControl/instance";
+    std::ofstream(file) << "x";
+    const std::string open = base + "/open";
+    ASSERT_EQ(::mkdir(open.c_str(), 0700), 0);
+    ASSERT_EQ(::chmod(open.c_str(), 0777), 0);
+    for (const TCase& c : {TCase{"no folder can be made", cache,
+                                 "the folder \"" + theirs + "\" is not a private folder of this user's, and the " +
+                                     "folder \"" + cache + "\" could not be made (Not a directory)"},
+                           TCase{"others may write in it", open,
+                                 "neither the folder \"" + theirs + "\" nor the folder \"" + open + "\" is a " +
+                                     "private folder of this user's"}}) {
+        SCOPED_TRACE(c.Name);
+        support::TestDialogs().Clear();
+        AnsiString why;
+        const AnsiString folder = startup::LockFolder("", temporary, c.Instead, 1, &why);
+        EXPECT_EQ(folder, "");
+        EXPECT_EQ(why.rfind(c.Why, 0), 0u) << why;
+        SingleInstanceLock lock;
+        ::testing::internal::CaptureStderr();
+        EXPECT_TRUE(startup::CheckSingleInstance(lock, folder, 1, why));
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_FALSE(lock.Held());
+        const AnsiString text = "The lock against a second start of the program could not be made: " + why +
+                                ". The program runs without it; a second start is not refused.";
+        EXPECT_NE(said.find(text), std::string::npos) << said;
+        // The box does not hold up the start: it comes once the event loop runs.
+        EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
+        platform::UiDispatcher::Instance().ProcessPending();
+        ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
+        EXPECT_EQ(support::TestDialogs().LastMessage().text, text);
+        EXPECT_EQ(support::TestDialogs().LastMessage().caption, "Notice");
+    }
 }
 
 // Another user made the lock's folder first, in a temporary directory everybody may write,
@@ -507,14 +591,13 @@ TEST_F(StartupTest, AFolderAnotherUserMadeFirstIsNotTheLocksPlace)
 
     const AnsiString folder = startup::LockFolder("", temporary, instead, 1);
     EXPECT_EQ(folder, instead);
+    SingleInstanceLock lock;
+    EXPECT_TRUE(startup::CheckSingleInstance(lock, folder, 1));
+    EXPECT_TRUE(lock.Held());
     ASSERT_EQ(support::TestDialogs().MessageCount(), 1u);
     EXPECT_NE(support::TestDialogs().LastMessage().text.find("\"" + theirs + "\" is not a private folder"),
               AnsiString::npos);
     support::TestDialogs().Clear();
-    SingleInstanceLock lock;
-    EXPECT_TRUE(startup::CheckSingleInstance(lock, folder, 1));
-    EXPECT_TRUE(lock.Held());
-    EXPECT_EQ(support::TestDialogs().MessageCount(), 0u);
     EXPECT_FALSE(Exists(mine + "/planted"));
     {
         // The next start looks in the same place, and is refused while the first runs.
@@ -529,6 +612,37 @@ TEST_F(StartupTest, AFolderAnotherUserMadeFirstIsNotTheLocksPlace)
     std::getline(std::ifstream(mine + "/thesis.odt"), thesis);
     EXPECT_EQ(thesis, "my thesis");
     EXPECT_EQ(Mode(mine), 0711u);
+}
+
+// Another user's folder at the lock folder's name is not the lock's place however private it
+// looks (the mode alone would let it pass: a privileged user may enter any folder), and its
+// mode is left as its owner set it.
+TEST_F(StartupTest, AnotherUsersFolderIsNotTheLocksPlaceWhateverItsMode)
+{
+    if (::geteuid() != 0) GTEST_SKIP() << "needs a second user";
+    QTemporaryDir top;
+    ASSERT_TRUE(top.isValid());
+    const std::string base = top.path().toStdString();
+    for (const mode_t mode : {0700u, 0750u}) {
+        SCOPED_TRACE(mode);
+        support::TestDialogs().Clear();
+        const std::string temporary = base + "/tmp" + std::to_string(mode), theirs = temporary + LockFolderName();
+        const std::string instead = base + "/home" + std::to_string(mode) + "/instance";
+        ASSERT_EQ(::mkdir(temporary.c_str(), 01777), 0);
+        ASSERT_EQ(::mkdir(theirs.c_str(), mode), 0);
+        ASSERT_EQ(::chown(theirs.c_str(), kStranger, kStranger), 0);
+        ASSERT_EQ(::mkdir((base + "/home" + std::to_string(mode)).c_str(), 0700), 0);
+        ASSERT_EQ(::mkdir(instead.c_str(), 0700), 0);
+        ASSERT_EQ(::chown(instead.c_str(), kStranger, kStranger), 0);
+        AnsiString why;
+        EXPECT_EQ(startup::LockFolder("", temporary, instead, 1, &why), "");
+        EXPECT_NE(why.find("neither the folder \"" + theirs + "\""), AnsiString::npos) << why;
+        EXPECT_EQ(Mode(theirs), mode);
+        EXPECT_FALSE(Exists(theirs + "/noxcontrol.lock"));
+        ASSERT_EQ(::chown(instead.c_str(), ::geteuid(), ::getegid()), 0);
+        EXPECT_EQ(startup::LockFolder("", temporary, instead, 1, &why), instead);
+        EXPECT_EQ(Mode(theirs), mode);
+    }
 }
 
 // A link at the name of each of the lock's files is not followed, whoever put it there: the

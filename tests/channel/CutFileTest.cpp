@@ -27,6 +27,7 @@
 #include "chart/series/TFastLineSeries.h"
 #include "platform/FileSave.h"
 #include "platform/TextCodec.h"
+#include "platform/UiDispatcher.h"
 #include "resources/TextRows.h"
 #include "support/SpawnSelf.h"
 
@@ -394,6 +395,13 @@ TEST_F(CutFileTest, APartWhoseNameAnotherUserHoldsIsSavedUnderAFreeName)
     EXPECT_EQ(ReadRecordedDataFile(dir + "/run_11-2.csv").Rows(), firstPart);
     tick(90);
     EXPECT_TRUE(told(s, dir + "/run_12.csv", dir + "/run_12-2.csv")) << support::TestDialogs().LastMessage().text;
+    // Nothing was replaced, and the protocol does not say so.
+    for (const int language : {CLanguage::German, CLanguage::English}) {
+        AnsiString replaced;
+        CLanguage::Instance()->LookupText(language, resources::RowExistingFileReplaced, replaced);
+        replaced.replace(replaced.find("$1"), 2, dir + "/run_12.csv");
+        for (const AnsiString& l : s.Memo(TSessionMemo::SerialData)) EXPECT_EQ(l.find(replaced), AnsiString::npos) << l;
+    }
     const size_t boxes = support::TestDialogs().MessageCount();
     ASSERT_TRUE(s.Close());
     EXPECT_EQ(support::TestDialogs().MessageCount(), boxes);  // said once
@@ -558,6 +566,17 @@ TEST_F(CutFileTest, ARecordingWhoseFolderIsRenamedWritesEveryRowIntoIt)
     ASSERT_TRUE(Await([&] { return LastMessage().find(old) != AnsiString::npos; })) << LastMessage();
 
     tick(70);
+    // The part's end and the next part, made in that folder on purpose, say so in one box,
+    // and none calls it an error.
+    platform::UiDispatcher::Instance().ProcessPending();
+    const std::vector<support::ShownMessage> shown = support::TestDialogs().Messages();
+    EXPECT_EQ(shown.size(), 1u);
+    for (const auto& m : shown)
+        for (const int language : {CLanguage::German, CLanguage::English}) {
+            AnsiString error;
+            EXPECT_NE(m.caption, CLanguage::Instance()->LookupText(language, resources::RowError, error)) << m.text;
+        }
+    EXPECT_TRUE(ProtocolHas(s, ChannelRow(resources::RowSavedInFolderMadeIn, old, rec + "/run_12.csv")));
     bool answered = false, saved = false;
     s.SaveRecording([&](bool ok) {
         answered = true;
@@ -610,44 +629,69 @@ TEST_F(CutFileTest, AClosingRecordingThatCannotBeSavedIsOfferedAnotherPlace)
 
 // Another user holds every numbered name beside a part's (-2 to -999): the part goes to a
 // name nobody could foresee, made new, which the protocol and a box name; its rows are all
-// there at the close, and nothing of the other user's changed.
+// there at the close, and nothing of the other user's changed. A name near the file
+// system's limit (251 characters) gets such a name too, its base cut short to fit; and one
+// of 254 characters, whose numbered names would all be too long, a numbered one cut so.
 TEST_F(CutFileTest, APartWhoseNumberedNamesAreAllHeldGoesToANameNobodyForesaw)
 {
     if (::geteuid() != 0) platform::SetFileOwnerUserForTests(4242);
-    const std::string dir = folder.path().toStdString() + "/shared";
-    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir)));
-    ASSERT_EQ(::chmod(dir.c_str(), 01777), 0);
     const std::string victim = folder.path().toStdString() + "/thesis.odt";
     {
         std::ofstream(victim) << "my thesis";
     }
-    PlantLink(victim, dir + "/run_11.csv");
-    for (int n = 2; n < 1000; ++n) PlantLink(victim, dir + "/run_11-" + std::to_string(n) + ".csv");
-    support::SimulatedUnitLine line;
-    CChannelSession s(1);
-    UseOwnSerialUnit(line, s);
-    Connect(s, dir + "/run.csv");
-    for (int i = 0; i < 70; ++i) {
-        clock.AdvanceMs(1000);
-        s.Tick();
-        TDataFileSaveQueue::Instance().WaitIdle();
+    struct TCase {
+        std::string Base;  // the recording's name; its first part adds "_11.csv"
+        bool EveryNumberHeld;
+        std::string Made;  // the free name's start before its six letters and digits, or the free name
+    };
+    const std::string n244(244, 'n'), n243(243, 'n'), l247(247, 'l');
+    const std::string umlaut = n243 + "\xC3\xA4";  // the cut falls inside the "ä": it goes whole
+    for (const TCase& c : {TCase{"run", true, "run_11-"}, TCase{n244, true, n244 + "-"},
+                           TCase{umlaut, true, n243 + "-"}, TCase{l247, false, l247 + "_1-2.csv"}}) {
+        SCOPED_TRACE(c.Base.size());
+        const std::string dir = folder.path().toStdString() + "/shared" + std::to_string(c.Base.size());
+        ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir)));
+        ASSERT_EQ(::chmod(dir.c_str(), 01777), 0);
+        const std::string part = c.Base + "_11";
+        PlantLink(victim, dir + "/" + part + ".csv");
+        // Each numbered name as the file system takes it: cut where it would be too long.
+        for (int n = 2; c.EveryNumberHeld && n < 1000; ++n) {
+            const std::string number = "-" + std::to_string(n) + ".csv";
+            PlantLink(victim, dir + "/" + part.substr(0, std::min(part.size(), 255 - number.size())) + number);
+        }
+        support::SimulatedUnitLine line;
+        CChannelSession s(1);
+        UseOwnSerialUnit(line, s);
+        Connect(s, dir + "/" + c.Base + ".csv");
+        for (int i = 0; i < 70; ++i) {
+            clock.AdvanceMs(1000);
+            s.Tick();
+            TDataFileSaveQueue::Instance().WaitIdle();
+        }
+        std::vector<std::string> made;
+        for (const std::string& n : NamesStartingWith(dir, "")) {
+            struct stat st {};
+            if (::lstat((dir + "/" + n).c_str(), &st) == 0 && S_ISREG(st.st_mode)) made.push_back(n);
+        }
+        ASSERT_EQ(made.size(), 1u);
+        if (c.EveryNumberHeld) {
+            EXPECT_EQ(made[0].rfind(c.Made, 0), 0u) << made[0];
+            EXPECT_EQ(made[0].size(), c.Made.size() + std::string("XXXXXX.csv").size()) << made[0];
+        } else {
+            EXPECT_EQ(made[0], c.Made);
+        }
+        const std::string free = dir + "/" + made[0];
+        const AnsiString told = ChannelRow(resources::RowSavedUnderFreeName, dir + "/" + part + ".csv", free);
+        EXPECT_TRUE(ProtocolHas(s, told));
+        ASSERT_TRUE(Await([&] { return LastMessage().find(told) != AnsiString::npos; })) << LastMessage();
+        ASSERT_TRUE(s.Close());
+        const TRecordedDataRead read = ReadRecordedDataFile(free);
+        EXPECT_FALSE(read.Damaged());
+        EXPECT_EQ(read.Rows(), s.ValueSeries(0)->Count());
+        EXPECT_GE(read.Rows(), 70);
+        EXPECT_EQ(read.WrittenName, free);
+        EXPECT_EQ(OnDisk(victim), "my thesis");
     }
-    std::vector<std::string> made;
-    for (const std::string& n : NamesStartingWith(dir, "run_11-")) {
-        struct stat st {};
-        if (::lstat((dir + "/" + n).c_str(), &st) == 0 && S_ISREG(st.st_mode)) made.push_back(dir + "/" + n);
-    }
-    ASSERT_EQ(made.size(), 1u);
-    EXPECT_EQ(made[0].size(), (dir + "/run_11-XXXXXX.csv").size()) << made[0];
-    const AnsiString told = ChannelRow(resources::RowSavedUnderFreeName, dir + "/run_11.csv", made[0]);
-    EXPECT_TRUE(ProtocolHas(s, told));
-    ASSERT_TRUE(Await([&] { return LastMessage().find(told) != AnsiString::npos; })) << LastMessage();
-    ASSERT_TRUE(s.Close());
-    const TRecordedDataRead read = ReadRecordedDataFile(made[0]);
-    EXPECT_FALSE(read.Damaged());
-    EXPECT_EQ(read.Rows(), s.ValueSeries(0)->Count());
-    EXPECT_EQ(read.WrittenName, made[0]);
-    EXPECT_EQ(OnDisk(victim), "my thesis");
     platform::SetFileOwnerUserForTests(-1);
 }
 

@@ -50,6 +50,8 @@ protected:
         ASSERT_TRUE(root.isValid());
         QDir(root.path()).mkpath("programs");
         QDir(root.path()).mkpath("pictures");
+        QDir(root.path()).mkpath("data");
+        QDir(root.path()).mkpath("opened");
     }
     void TearDown() override
     {
@@ -86,6 +88,12 @@ TEST_F(FileFoldersTest, EachKindOpensWhereItsLastFileWasChosen)
     EXPECT_EQ(OpenedIn(TFileKind::Picture), A(root.path() + "/pictures"));
     EXPECT_EQ(OpenedIn(TFileKind::DataFile), Documents());
     EXPECT_EQ(OpenedIn(TFileKind::OpenFile), Documents());
+    // Until a file was opened, the open dialog starts where recordings were saved; once one
+    // was, where that one was.
+    OpenedIn(TFileKind::DataFile, In("data", "run.csv"));
+    EXPECT_EQ(OpenedIn(TFileKind::OpenFile, In("opened", "old_11.csv")), A(root.path() + "/data"));
+    EXPECT_EQ(OpenedIn(TFileKind::OpenFile), A(root.path() + "/opened"));
+    EXPECT_EQ(OpenedIn(TFileKind::DataFile), A(root.path() + "/data"));
     // Kept in the settings: a new run (a fresh settings object) finds it.
     EXPECT_EQ(QSettings("NoxControl", "NoxControl").value("Folders/Programs").toString(), root.path() + "/programs");
     // ... kept in a settings file of this test program alone, not in the test user's, which

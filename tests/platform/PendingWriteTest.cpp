@@ -117,9 +117,17 @@ extern "C" int renameat2(int fromDir, const char* from, int toDir, const char* t
     return int(::syscall(SYS_renameat2, fromDir, from, toDir, to, flags));
 }
 
+// Set: when a link is refused, this file is first renamed over the name the link was to be
+// made of (another write puts a new side file there meanwhile), once.
+std::string gSwapAtLink;
+
 extern "C" int linkat(int fromDir, const char* from, int toDir, const char* to, int flags)
 {
     if (gNoLinks) {
+        if (std::lock_guard<std::mutex> lock(gReplaceMutex); !gSwapAtLink.empty()) {
+            ::syscall(SYS_renameat, AT_FDCWD, gSwapAtLink.c_str(), fromDir, from);
+            gSwapAtLink.clear();
+        }
         errno = EPERM;
         return -1;
     }
@@ -151,6 +159,7 @@ protected:
         support::RefuseRenamesOf({});
         std::lock_guard<std::mutex> lock(gReplaceMutex);
         gReplaceOnRead.clear();
+        gSwapAtLink.clear();
     }
 
     // Kills the write after its side file is on the disk; the file is left with `kept`
@@ -697,6 +706,35 @@ TEST_F(PendingWriteTest, AnEarlierWritesSideFileIsKeptByALinkOrACopyWhereItCanno
         EXPECT_EQ(left.size(), 2) << left.join(" ").toStdString();
         ASSERT_EQ(::unlink(noted[0].SideFile.c_str()), 0);
     }
+}
+
+// A side file replaced under its name while it is being set aside (another write put its
+// own there) is neither copied aside in its place nor removed: what is copied aside is the
+// very file found, or nothing.
+TEST_F(PendingWriteTest, ASideFileReplacedWhileItIsCopiedAsideIsLeftAsItIs)
+{
+    KillInWrite(5);
+    Overwrite(OnDisk() + "edited;\r\n");
+    const std::string newer = base + "/newer";
+    Overwrite("noxcontrol pending end 2 newer", newer);
+    {
+        std::lock_guard<std::mutex> lock(gReplaceMutex);
+        gSwapAtLink = newer;
+    }
+    gNoRenameNoReplace = gNoLinks = true;
+    support::RefuseRenamesOf(".recovery");
+    TSideFileNotes notes;
+    std::string err;
+    const bool saved = SaveFileAtomic(path, "saved whole", &err);
+    gNoRenameNoReplace = gNoLinks = false;
+    support::RefuseRenamesOf({});
+    ASSERT_TRUE(saved) << err;
+    EXPECT_EQ(OnDisk(), "saved whole");
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(newer))) << "not replaced while it was set aside";
+    EXPECT_EQ(OnDisk(pending), "noxcontrol pending end 2 newer");
+    EXPECT_TRUE(notes.Take().empty());
+    const QStringList left = QDir(QString::fromStdString(base)).entryList(QDir::Files);
+    EXPECT_EQ(left.size(), 2) << left.join(" ").toStdString();
 }
 
 // Two side files of one file set aside within the same second keep a name each.

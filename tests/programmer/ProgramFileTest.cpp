@@ -379,6 +379,17 @@ TEST(ProgramFileFormat, NamesCannotBreakTheLineTheyStandIn)
     ASSERT_TRUE(programfile::ParseLines(programfile::BuildLines(f, 0.0, "/tmp/a;b/x.tp"), back));
     EXPECT_EQ(back.Segments[0].Name, "Heat, fast  now");
     EXPECT_EQ(back.Segments.size(), 2u);
+
+    // Nor can the folder the file is saved into: what was saved opens again.
+    TempDir dir;
+    const fs::path folder = dir / "run\nday;2\r";
+    ASSERT_TRUE(fs::create_directory(folder));
+    AnsiString error;
+    ASSERT_TRUE(programfile::Write(folder / "x.tp", f, &error)) << error;
+    ASSERT_TRUE(programfile::Read(folder / "x.tp", back, nullptr, &error)) << error;
+    EXPECT_EQ(back.Segments[1].Name, "Hold");
+    const std::string bytes = Bytes(folder / "x.tp");
+    EXPECT_NE(bytes.find("/run day;2 /x.tp;ZQ1.0.0.0;\r\n"), std::string::npos) << bytes;
 }
 
 TEST_F(ProgramFileCommands, LoadingBuildsTreeProgramAndControls)
