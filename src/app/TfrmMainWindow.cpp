@@ -130,6 +130,7 @@ TfrmMainWindow::TfrmMainWindow(IChannelFormFactory* factory, int language, QWidg
                        mnuProgrammgeber, mnuTPScout})
         connect(a, &QAction::changed, this, [this] { ExplainGreyedItems(); });
     connect(mnuFile, &QMenu::aboutToShow, this, [this] { ExplainGreyedItems(true); });
+    WatchGreyedItems();
 
     mnuDevice->menuAction()->setEnabled(true);
     mnuDevice->menuAction()->setVisible(true);

@@ -227,6 +227,8 @@ private:
     // Why a greyed File > Open or File > New item cannot be used now (empty: it can, or
     // nothing to say).
     AnsiString GreyedReason(const QAction* action) const;
+    // The file menus show a greyed item's reason in the status line when the pointer is on it.
+    void WatchGreyedItems();
     bool FExplaining = false;
 };
 

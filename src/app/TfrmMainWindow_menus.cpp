@@ -5,6 +5,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QStatusBar>
 #include <QToolBar>
 #include <string>
@@ -55,6 +56,19 @@ void SetHint(QAction* action, const AnsiString& hint)
     action->setToolTip(Q(shortHint));
     action->setStatusTip(Q(longHint));
 }
+
+// A menu shows the status tip of a greyed item the pointer is on only when its style lets
+// greyed items be the current one: so a greyed file item can say why it is greyed. They
+// still cannot be chosen.
+class TGreyedItemsStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == QStyle::SH_Menu_AllowActiveAndDisabled) return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 }  // namespace
 
@@ -311,6 +325,15 @@ AnsiString TfrmMainWindow::GreyedReason(const QAction* action) const
         if (!form->IsConnected()) return LookupText(FLanguageIndex, RowOpenNeedsConnection);
     }
     return {};
+}
+
+void TfrmMainWindow::WatchGreyedItems()
+{
+    for (QMenu* menu : {mnuFile, mnuFileNewItem}) {
+        auto* style = new TGreyedItemsStyle;
+        style->setParent(menu);
+        menu->setStyle(style);
+    }
 }
 
 void TfrmMainWindow::ExplainGreyedItems(bool announce)

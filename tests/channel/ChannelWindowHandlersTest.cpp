@@ -12,6 +12,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -359,6 +360,16 @@ TEST_F(ChannelWindowHandlersTest, ActivationOffersTheCommandsOfEachViewAndColour
         m->statusBar()->clearMessage();
         emit m->mnuFile->aboutToShow();
         EXPECT_EQ(m->statusBar()->currentMessage().toStdString(), m->LookupText(1, row));
+        // And when the pointer rests on the greyed item.
+        m->mnuFile->popup(QPoint(0, 0));
+        m->statusBar()->clearMessage();
+        const QPointF at = m->mnuFile->actionGeometry(m->mnuOpenFile).center();
+        QMouseEvent move(QEvent::MouseMove, at, m->mnuFile->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(m->mnuFile, &move);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(m->statusBar()->currentMessage().toStdString(), m->LookupText(1, row));
+        m->mnuFile->hide();
     };
     // Not connected yet: nothing to open, save, print or send; a program can be loaded.
     check({false, false, false, false, false, true, false, false, false}, "unconnected programmer");
