@@ -680,8 +680,8 @@ void CProgramRun::FinishProgram()
     ProgramEnded = 1;
     // The plan is over; whether the unit followed it is another matter.
     if (StartedProgram)
-        ProgramLine(FStepsMissing ? ChannelText(RowPlanEndedNotReaching) + " " + LastStepText()
-                                  : ChannelText(RowWasStopped));
+        ProgramLine(!StepsReachUnit() ? ChannelText(RowPlanEndedNotReaching) + " " + LastStepText()
+                                      : ChannelText(RowWasStopped));
     Event(TRunEvent::Ended);
 }
 
@@ -820,6 +820,9 @@ void CProgramRun::TickSteps()
 AnsiString CProgramRun::SetpointLeftText() const
 {
     const bool sent = HasRun() && FSetpointSent;
+    // The steps handed over last may never go (the link is lost) or went unanswered: the
+    // setpoint named is the one the unit took, and nothing of the run follows it.
+    if (sent && !StepsReachUnit()) return LastStepText() + " " + ChannelText(RowNothingMoreSent);
     AnsiString state = ChannelText(sent ? RowUnitKeepsSentSetpoint : RowUnitSetpointUnchanged);
     if (const auto dollar = state.find('$'); dollar != AnsiString::npos)
         state.replace(dollar, 1, FormatFloat("0.00", sent ? FLastSentSetpoint : ChannelValue(2)));
@@ -887,27 +890,41 @@ void CProgramRun::EndActionCheck()
         FEndCheck.reset();
         return;
     }
-    if (!FEndCheck->Unanswered) {
-        for (const AnsiString& frame : FSession.UnansweredCommandsSince(FEndCheck->Mark)) {
+    TEndCheck& check = *FEndCheck;
+    if (check.SwitchesOff && !check.Unanswered) {
+        for (const AnsiString& frame : FSession.UnansweredCommandsSince(check.Mark)) {
             if (frame.find("G0DO") == AnsiString::npos) continue;
-            FEndCheck->Unanswered = true;
-            FEndCheck->StatusMark = FSession.StatusReplyCount();
+            check.Unanswered = true;
+            check.StatusMark = FSession.StatusReplyCount();
         }
     }
-    if (!FEndCheck->Unanswered) {
+    const bool out = !channel->OneShotInProgress() && !FSession.HasWaitingProgramCommands();
+    if (!check.Unanswered && !check.Told) {
         // Answered (the unit took it; a unit switched on since at its panel stays on), once
         // it is out and its fate has had time to come in.
-        if (!channel->OneShotInProgress() && !FSession.HasWaitingProgramCommands() && ++FEndCheck->TicksOut > 2)
-            FEndCheck.reset();
+        if (out && ++check.TicksOut > 2) FEndCheck.reset();
         return;
     }
-    // What the unit does now only a status reply after the silence tells.
-    if (FSession.StatusReplyCount() <= FEndCheck->StatusMark || !UnitAnswers()) return;
-    const TEndCheck check = *FEndCheck;
+    // What the unit does now only a status reply after the end's frames tells.
+    if (!out) return;
+    if (!check.Out) {
+        check.Out = true;
+        if (!check.Unanswered) check.StatusMark = FSession.StatusReplyCount();
+    }
+    if (FSession.StatusReplyCount() <= check.StatusMark || !UnitAnswers()) return;
+    const TEndCheck done = check;
     FEndCheck.reset();
-    if (UnitControlOff()) return;
-    const AnsiString text = ChannelText(RowEndActionNotCarriedOut,
-                                        {FSession.ChannelName(), check.Program, FormatFloat("0.00", ChannelValue(2))});
+    TextRow row = RowEndReturnControlOn;
+    if (UnitControlOff()) {
+        // Switched off as the end action wanted: told only when the end was told to go into
+        // the silence.
+        if (!done.Told) return;
+        row = RowEndReturnControlOff;
+    } else if (done.SwitchesOff) {
+        row = RowEndActionNotCarriedOut;
+    }
+    const AnsiString text =
+        ChannelText(row, {FSession.ChannelName(), done.Program, FormatFloat("0.00", ChannelValue(2))});
     ProtocolsLine(text);
     Message(text, ChannelText(RowWarning));
 }
@@ -1046,8 +1063,9 @@ void CProgramRun::Fail(TextRow lead, const AnsiString& reason, bool named)
     if (CanStop()) {
         SetCalendar({0, "none", Now(), 1});
         FSession.SetRecordingSuspended(false);
-        // The frame handed over last still goes: the unit keeps the setpoint named here.
-        EndWhereItStands(false);
+        // The frame handed over last still goes: the unit keeps the setpoint named here. A
+        // unit that does not take the run's steps gets none of them later: it keeps what it took.
+        EndWhereItStands(!StepsReachUnit());
     }
     Message(named ? text + "\n\n" + FSession.ChannelName() : text, ChannelText(RowError));
 }

@@ -340,8 +340,18 @@ private:
     // many setpoints the unit had taken then.
     void SegmentBegins();
     // An end action that switched the unit's control off went out without an answer: once
-    // the unit answers again with its control on, the user is told.
+    // the unit answers again with its control on, the user is told. An end told to go to a
+    // unit that did not take the run's steps: once it answers again, where it stands is told.
     void EndActionCheck();
+    // The program passed its last segment: its end action, and what the user is told when
+    // the unit did not take the run's last steps.
+    void EndOfPlan(bool atOnce);
+    // The unit's replies show that it holds the run's last step, and nothing of the run is
+    // still on its way.
+    bool LastStepAtUnit() const;
+    // The end of the plan reached while the run's steps do not reach the unit: both
+    // protocols and a box say so, with the setpoint the unit took last.
+    void EndNotReaching(resources::TextRow row);
     // A line for both protocols: the programmer's and the event protocol.
     void ProtocolsLine(const AnsiString& text);
     void UpdateStateFlags();
@@ -436,15 +446,21 @@ private:
     // resume), and the longest time no step went out since the last jump was named.
     std::int64_t FStepHandedMs = -1;
     std::int64_t FPauseMs = 0;
-    // An end action switching the unit's control off that is watched until the unit is
-    // seen to have taken it: the program's name, the unanswered commands' count when it was
-    // handed over, whether it went unanswered and the status replies' count then, and the
-    // ticks since it went out.
+    // The end of a run, watched until the unit is seen to have taken its end action: the
+    // program's name; the unanswered commands' count when the end's frames were handed over;
+    // whether the end action switches the control off; whether the end was told to go to a
+    // unit that did not take the run's steps (its return is then told whatever it finds);
+    // whether the end action went unanswered (or could not go), and the status replies'
+    // count after which a reply tells what the unit does since; whether the end's frames are
+    // out; and the ticks since they went.
     struct TEndCheck {
         AnsiString Program;
         std::uint64_t Mark = 0;
+        bool SwitchesOff = false;
+        bool Told = false;
         bool Unanswered = false;
         std::uint64_t StatusMark = 0;
+        bool Out = false;
         int TicksOut = 0;
     };
     std::optional<TEndCheck> FEndCheck;

@@ -2,6 +2,7 @@
 // control method, the analogue output and the floating contact; the end action; the
 // "no change" frames of a held or stopped run; and the reaction to the unit's own status.
 #include <algorithm>
+#include <cmath>
 
 #include "channel/CChannelSession.h"
 #include "channel/CProgramRun.h"
@@ -29,48 +30,7 @@ void CProgramRun::SendProgramFrames(int remainingSteps, bool atOnce)
         // Nothing changes at the unit any more: the run's frames still on their way are
         // withdrawn with it.
         if (ProgramEnded && !StoppedByUser) {
-            if (EndActionContinue) {
-                if (atOnce || !FSetpointSent) {
-                    // A cancel of the last segment: the unit keeps the setpoint it has.
-                    WithdrawFrames();
-                } else {
-                    // The run leaves the unit at its last step. That step's frame may still
-                    // wait for a cycle (one under way when it was given can outlast the
-                    // interval): it goes once more, and "no change" stands only after it.
-                    FSession.SendProgramCommands(FLastCommand, FLastOutputs, true, true);
-                    FSession.SendProgramCommands(NoChange, NoOutputChange, false);
-                }
-            } else {
-                // The last step may still wait for a cycle, as above: it goes first. Switching
-                // the unit off goes out once after it; then the status poll stands again, so
-                // a unit the user switches on at its own panel stays on.
-                if (!atOnce && FSetpointSent) FSession.SendProgramCommands(FLastCommand, FLastOutputs, true, true);
-                const std::uint64_t unanswered = FSession.UnansweredCommandCount();
-                const bool refused =
-                    FSession.SendProgramCommands("G0DO*****", NoOutputChange, true) == TCommandHandOver::Refused;
-                FSession.SendProgramCommands(NoChange, NoOutputChange, false);
-                ProgramFinished = 1;
-                ProgramEnded = 0;
-                // The protocol says the program ended; the user must learn that the unit
-                // was not switched off, and why. One that goes is watched until the unit
-                // is seen to have taken it.
-                const CChannel* channel = FSession.ChannelObject();
-                if (refused)
-                    Fail(RowProgramFailed,
-                         ChannelText(RowEndActionNotSent) + ChannelText(channel && channel->LinkLost()
-                                                                            ? RowReasonConnectionLost
-                                                                            : RowProgramCommandsRefused),
-                         true);
-                else
-                    FEndCheck = TEndCheck{RunProgramName(), unanswered};
-                // The run is over now that its end action is handed over: its controls offer a
-                // start at once, not a stop with nothing left to stop until the next tick.
-                if (ProgramFinished) TidyUp();
-                return;
-            }
-            ProgramFinished = 1;
-            ProgramEnded = 0;
-            TidyUp();
+            EndOfPlan(atOnce);
         } else if (StoppedByUser) {
             // Tested before the hold: a stop ends a held run as well.
             ProgramFinished = 1;
@@ -87,6 +47,85 @@ void CProgramRun::SendProgramFrames(int remainingSteps, bool atOnce)
     FDueX = index >= 0 && planned ? planned->GetxValue(index) : RecordedSetpointLastX();
     FDueSegment = FSegmentSerial;
     SendPlanStep(FProgrammer.GetActiveSetpoint(remainingSteps), FDueX, atOnce);
+}
+
+void CProgramRun::EndOfPlan(bool atOnce)
+{
+    // A unit that did not take the run's last steps (its link is lost, it is silent, or it
+    // left the last setpoint frames unanswered) gets nothing of the run later, when it
+    // answers again: it keeps what it took, and the user is told which setpoint that is.
+    const bool reaching = StepsReachUnit();
+    // The last step goes once more before the end action only while it may not be at the
+    // unit yet (a cycle under way when it was given can outlast the interval). One the
+    // unit's replies show taken is not sent again: the end action goes in this tick's cycle.
+    const bool resend = reaching && !atOnce && FSetpointSent && !LastStepAtUnit();
+    const AnsiString program = RunProgramName();
+    const std::uint64_t unanswered = FSession.UnansweredCommandCount();
+    ProgramFinished = 1;
+    ProgramEnded = 0;
+    if (!reaching) WithdrawFrames();
+    if (resend) FSession.SendProgramCommands(FLastCommand, FLastOutputs, true, true);
+    if (EndActionContinue) {
+        // "No change" stands: after the last step, if that goes again, else at once.
+        if (resend)
+            FSession.SendProgramCommands(NoChange, NoOutputChange, false);
+        else
+            WithdrawFrames();
+        if (!reaching) {
+            EndNotReaching(RowEndKeepsSetpointNotReaching);
+            FEndCheck = TEndCheck{program, unanswered, false, true};
+        }
+    } else {
+        // Switching the unit off goes out once; then the status poll stands again, so a unit
+        // the user switches on at its own panel stays on.
+        const bool refused =
+            FSession.SendProgramCommands("G0DO*****", NoOutputChange, true) == TCommandHandOver::Refused;
+        FSession.SendProgramCommands(NoChange, NoOutputChange, false);
+        // The protocol says the program ended; the user must learn that the unit was not
+        // switched off, and why. One that goes is watched until the unit is seen to have
+        // taken it; one that could not go, until the unit answers again.
+        const CChannel* channel = FSession.ChannelObject();
+        if (refused) {
+            Fail(RowProgramFailed,
+                 ChannelText(RowEndActionNotSent) +
+                     ChannelText(channel && channel->LinkLost() ? RowReasonConnectionLost : RowProgramCommandsRefused),
+                 true);
+            FEndCheck = TEndCheck{program, unanswered, true, true, true, FSession.StatusReplyCount()};
+        } else {
+            if (!reaching) EndNotReaching(RowEndSwitchesOffNotReaching);
+            FEndCheck = TEndCheck{program, unanswered, true, !reaching};
+        }
+    }
+    // The run is over now that its end action is handed over: its controls offer a start at
+    // once, not a stop with nothing left to stop until the next tick.
+    if (ProgramFinished) TidyUp();
+}
+
+bool CProgramRun::LastStepAtUnit() const
+{
+    const CChannel* channel = FSession.ChannelObject();
+    if (!channel || channel->OneShotInProgress() || FSession.HasWaitingProgramCommands() || channel->ExpectedSetpoint())
+        return false;
+    const std::optional<double> taken = channel->SetpointTaken();
+    return taken && std::abs(*taken - FLastSentSetpoint) < 0.005;
+}
+
+void CProgramRun::EndNotReaching(TextRow row)
+{
+    const CChannel* channel = FSession.ChannelObject();
+    AnsiString text =
+        ChannelText(row,
+                    {FSession.ChannelName(), RunProgramName(),
+                     ChannelText(channel && channel->LinkLost() ? RowReasonConnectionLost : RowReasonUnitSilent)}) +
+        " " + LastStepText();
+    // The step the plan ended on is named when the unit is not known to have taken it: an
+    // earlier box may have promised it for the unit's return.
+    const bool taken = channel && channel->AnsweredSetpoints().Count > FTakenBeforeRun &&
+                       std::abs(channel->AnsweredSetpoints().Value - FLastSentSetpoint) < 0.005;
+    if (FSetpointSent && !taken)
+        text += " " + ChannelText(RowPlannedSetpointNotSent, {FormatFloat("0.00", FLastSentSetpoint)});
+    ProtocolsLine(text);
+    Message(text, ChannelText(RowWarning));
 }
 
 void CProgramRun::SendPlanStep(double setpoint, TDateTime x, bool atOnce)

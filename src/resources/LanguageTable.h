@@ -6,7 +6,7 @@
 
 namespace resources {
 
-inline constexpr int LanguageTableRows = 627;
+inline constexpr int LanguageTableRows = 633;
 inline constexpr int LanguageTableColumns = 3;
 inline constexpr int LanguageTableSize = LanguageTableRows * LanguageTableColumns;
 

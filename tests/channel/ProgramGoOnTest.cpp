@@ -349,60 +349,84 @@ namespace {
 const char* const Missing = "erreichen das Gerät nicht:";
 const char* const Again = "erreichen das Gerät wieder:";
 
-class EndActionSilenceTest : public ProgramGoOnTest, public ::testing::WithParamInterface<char> {};
+// Each end action, with the unit's control on or off when it answers again.
+class EndActionSilenceTest : public ProgramGoOnTest, public ::testing::WithParamInterface<std::tuple<int, char>> {};
 
 }  // namespace
 
-// The end action "temperature control off" goes out while the unit is silent. When the unit
-// answers again with its control still on, a box and both protocols say that the end action
-// was not carried out, naming the channel, the program and the setpoint the unit controls
-// to; a unit that answers with its control off is not reported.
-TEST_P(EndActionSilenceTest, TheUnitAnsweringAgainStillOnIsReported)
+// The plan ends while the unit is silent: its last steps went unanswered. A box and both
+// protocols say so at once, naming the setpoint the unit took last and the planned one it
+// does not get, which earlier boxes promised for its return; the end action "keep the
+// setpoint" sends nothing, "control off" its frame once. When the unit answers again,
+// where it stands is told once, and nothing goes to it. An end action "off" the unit answers
+// still on is reported as not carried out, naming channel, program and setpoint.
+TEST_P(EndActionSilenceTest, TheEndIntoASilenceAndTheUnitsReturnAreTold)
 {
-    const char back = GetParam();
+    const auto [endAction, back] = GetParam();
     ASSERT_NO_FATAL_FAILURE(Open());
     Segment("A", 30, 30.0);
-    settings = {"25", 0, 0};
+    settings = {"25", 0, endAction};
     ASSERT_NO_FATAL_FAILURE(StartRun());
     while (run.HasRun() && PlanLeft() > 10.5) Tick();
     ASSERT_TRUE(CycleOver());
+    const double took = line.First().State().setpoint;
+    ASSERT_LT(took, 29.5);
     Silence(true);
     for (int i = 0; i < 12 && run.HasRun(); ++i) Tick();
     ASSERT_FALSE(run.HasRun());
     ASSERT_TRUE(CycleOver());
+    const AnsiString told = ChannelText(endAction == 1 ? RowEndKeepsSetpointNotReaching : RowEndSwitchesOffNotReaching,
+                                        {session.ChannelName(), "P", ChannelText(RowReasonUnitSilent)});
+    ASSERT_EQ(ProtocolLines(told), 1u);
+    EXPECT_EQ(EventLines(told), 1u);
+    EXPECT_EQ(Lines(notices, told), 1u);
+    const AnsiString end = ProtocolLine(told);
+    EXPECT_NE(end.find(": " + Degrees(took) + "."), AnsiString::npos) << end;
+    EXPECT_NE(end.find(ChannelText(RowPlannedSetpointNotSent, {"30,00"})), AnsiString::npos) << end;
     Tick();
     ASSERT_TRUE(CycleOver());
-    EXPECT_GE(EventLines(ChannelText(RowSentUnansweredUnitSilent)), 1u);
-    const double setpoint = line.First().State().setpoint;
+    if (endAction == 0) {
+        EXPECT_GE(EventLines(ChannelText(RowSentUnansweredUnitSilent)), 1u);
+    }
     ASSERT_EQ(UnitMode(), 'I');
 
     if (back == 'O') line.First().Update([](support::UnitState& u) { u.controlMode = 'O'; });
+    const std::size_t returned = line.FrameCount();
     Silence(false);
     const AnsiString report = ChannelText(RowEndActionNotCarriedOut, {session.ChannelName(), "P", ""});
     const AnsiString lead = report.substr(0, report.find(" °C"));
     for (int i = 0; i < 6; ++i) Tick();
     ASSERT_TRUE(CycleOver());
     EXPECT_EQ(session.ControlStatus(), AnsiString(1, back));
-    if (back == 'O') {
+    const TextRow row = back == 'O'      ? RowEndReturnControlOff
+                        : endAction == 0 ? RowEndActionNotCarriedOut
+                                         : RowEndReturnControlOn;
+    if (row != RowEndActionNotCarriedOut) {
         EXPECT_EQ(ProtocolLines(lead.substr(0, 40)), 0u);
         EXPECT_EQ(Lines(notices, lead.substr(0, 40)), 0u);
-        return;
     }
-    const AnsiString full =
-        ChannelText(RowEndActionNotCarriedOut, {session.ChannelName(), "P", FormatFloat("0.00", setpoint)});
+    const AnsiString full = ChannelText(row, {session.ChannelName(), "P", FormatFloat("0.00", took)});
     EXPECT_EQ(ProtocolLines(full), 1u);
     EXPECT_EQ(EventLines(full), 1u);
     EXPECT_EQ(Lines(notices, full), 1u);
     EXPECT_NE(full.find(session.ChannelName()), AnsiString::npos);
-    // Once only; nothing more goes to the unit for it.
+    // Once only; nothing went to the unit on its return, nor after it.
     for (int i = 0; i < 3; ++i) Tick();
+    ASSERT_TRUE(CycleOver());
     EXPECT_EQ(ProtocolLines(full), 1u);
-    EXPECT_EQ(UnitMode(), 'I');
+    EXPECT_EQ(UnitMode(), back);
+    EXPECT_NEAR(line.First().State().setpoint, took, 0.005);
+    EXPECT_TRUE(SetpointFramesFrom(returned).empty());
+    const auto frames = line.Frames();
+    for (std::size_t i = returned; i < frames.size(); ++i)
+        EXPECT_EQ(frames[i].frame.find("G0DO"), AnsiString::npos) << frames[i].frame;
 }
 
-INSTANTIATE_TEST_SUITE_P(Back, EndActionSilenceTest, ::testing::Values('I', 'O'),
-                         [](const ::testing::TestParamInfo<char>& p) {
-                             return std::string(p.param == 'I' ? "StillOn" : "Off");
+INSTANTIATE_TEST_SUITE_P(Back, EndActionSilenceTest,
+                         ::testing::Combine(::testing::Values(1, 0), ::testing::Values('I', 'O')),
+                         [](const ::testing::TestParamInfo<std::tuple<int, char>>& p) {
+                             return std::string(std::get<0>(p.param) == 1 ? "KeepSetpoint" : "ControlOff") +
+                                    (std::get<1>(p.param) == 'I' ? "StillOn" : "Off");
                          });
 
 // An end action "temperature control off" taken by the unit is not reported, even when the
@@ -518,13 +542,18 @@ TEST_F(ProgramGoOnTest, TheReturnSaysWhatTheUnitHeldBeforeOnlyFromItsReplies)
 }
 
 // The plan ends while the unit's TCP connection is cut: the error box names the channel,
-// the program and the lost connection, and that the unit keeps its last setpoint.
+// the program and the lost connection, and the setpoint the unit took last, not the plan's
+// last step that never went; nothing of the run goes when the link is back, and the unit's
+// return is told with where it stands.
 TEST_F(ProgramGoOnTest, TheErrorAtAPlansEndDuringALinkLossNamesChannelProgramAndCause)
 {
     ASSERT_NO_FATAL_FAILURE(Open());
     Segment("A", 20, 27.0);
     settings = {"25", 0, 0};
     ASSERT_NO_FATAL_FAILURE(StartRun());
+    ASSERT_TRUE(CycleOver());
+    const double took = line.First().State().setpoint;
+    ASSERT_LT(took, 26.9);
     line.StopListening();
     for (int i = 0; i < 12 && run.HasRun(); ++i) Tick();
     ASSERT_FALSE(run.HasRun());
@@ -536,8 +565,31 @@ TEST_F(ProgramGoOnTest, TheErrorAtAPlansEndDuringALinkLossNamesChannelProgramAnd
     EXPECT_NE(error->find(ChannelText(RowEndActionNotSent) + ChannelText(RowReasonConnectionLost)), AnsiString::npos)
         << *error;
     EXPECT_NE(error->find("\n\n" + session.ChannelName()), AnsiString::npos) << *error;
-    EXPECT_NE(error->find("Das Gerät behält den zuletzt gesendeten Sollwert "), AnsiString::npos) << *error;
+    EXPECT_NE(error->find(": " + Degrees(took) + ". " + ChannelText(RowNothingMoreSent)), AnsiString::npos) << *error;
+    EXPECT_EQ(error->find("27,00"), AnsiString::npos) << *error;
+    EXPECT_EQ(error->find("zuletzt gesendeten"), AnsiString::npos) << *error;
     EXPECT_EQ(error->find(ChannelText(RowProgramCommandsRefused)), AnsiString::npos) << *error;
+    EXPECT_NE(ProtocolLine(ChannelText(RowEndActionNotSent)).find(Degrees(took)), AnsiString::npos);
+
+    // Back: the unit is still on at the setpoint it took; that is told once, and nothing of
+    // the run goes to it.
+    const std::size_t returned = line.FrameCount();
+    AnsiString listen;
+    ASSERT_TRUE(line.ListenAgain(&listen)) << listen;
+    const AnsiString back =
+        ChannelText(RowEndActionNotCarriedOut, {session.ChannelName(), "P", FormatFloat("0.00", took)});
+    for (int i = 0; i < 20 && ProtocolLines(back) == 0; ++i) Tick();
+    EXPECT_EQ(ProtocolLines(back), 1u);
+    EXPECT_EQ(Lines(notices, back), 1u);
+    for (int i = 0; i < 3; ++i) Tick();
+    ASSERT_TRUE(CycleOver());
+    EXPECT_EQ(ProtocolLines(back), 1u);
+    EXPECT_EQ(UnitMode(), 'I');
+    EXPECT_NEAR(line.First().State().setpoint, took, 0.005);
+    EXPECT_TRUE(SetpointFramesFrom(returned).empty());
+    const auto frames = line.Frames();
+    for (std::size_t i = returned; i < frames.size(); ++i)
+        EXPECT_EQ(frames[i].frame.find("G0DO"), AnsiString::npos) << frames[i].frame;
 }
 
 // After the program stood still for 12 s at 5 s, the jump's line names the 17 s that passed

@@ -274,6 +274,75 @@ protected:
         }
     }
 
+    // The same program of two ramps, started at one moment after another, without holds
+    // and with them, with either end action: the end action is handed over in the tick at
+    // which the plan (moved later by the time held) ends, never before it and less than an
+    // interval after it, and goes to the unit in that tick's own cycle, not behind the last
+    // step sent once more.
+    void EndActionInItsTick(int interval)
+    {
+        ShortPollSteps();
+        StartControllingWithHeldReplies();
+        session.SetSamplingInterval(interval);
+        const std::vector<holdtimeline::TSegment> segments = {{"Rampe1", 8 * interval, 28.0},
+                                                              {"Rampe2", 5 * interval, 30.0}};
+        for (const auto& s : segments) Segment(s.name.c_str(), s.duration, s.setpoint, 0);
+        while (Recorded() < CProgramRun::PointsBeforeStart) Tick();
+        const AnsiString off = CTolvarProtocol::BuildCommandFrame("G0DO*****", 1);
+        const std::vector<holdtimeline::TScenario> scenarios = {
+            {"started right after a tick", 0.05, {}},
+            {"started half-way between ticks", 0.5, {}},
+            {"started right before a tick", 0.95, {}},
+            {"one hold of more than an interval", 0.15, {3.3, 4.5}},
+            {"holds across a segment's end", 0.4, {7.7, 8.1, 8.3, 9.6}},
+        };
+        for (const int endAction : {0, 1})
+            for (const holdtimeline::TScenario& scenario : scenarios) {
+                SCOPED_TRACE(std::to_string(interval) + " s, end action " + std::to_string(endAction) + ", " +
+                             scenario.name);
+                settings = {"25", 0, endAction};
+                line.First().Update([](support::UnitState& s) {
+                    s.controlMode = 'I';
+                    s.setpoint = 25.0;
+                });
+                Tick();
+                ASSERT_TRUE(AwaitCommandsOut(session));
+                const std::size_t offs = Count(off);
+                // The run was let go in the last tick with nothing of it left waiting for a later one.
+                bool endHanded = false;
+                holdtimeline::THooks hooks;
+                hooks.tick = [&] {
+                    ASSERT_TRUE(AwaitCommandsOut(session));
+                    ticked = line.FrameCount();
+                    run.Tick();
+                    endHanded = !run.HasRun() && !session.HasWaitingProgramCommands();
+                };
+                hooks.start = [&] {
+                    support::TestDialogs().QueueAnswer(IDYES);
+                    ASSERT_TRUE(run.RequestStart(program, settings));
+                    ASSERT_TRUE(run.ProgramRunning);
+                };
+                hooks.holdOrResume = [&] {
+                    support::TestDialogs().QueueAnswer(IDYES);
+                    run.HoldOrResume();
+                };
+                hooks.held = [&] { return run.SegmentHeld != 0; };
+                hooks.unitSetpoint = [&] {
+                    EXPECT_TRUE(AwaitCommandsOut(session));
+                    return UnitSetpoint();
+                };
+                hooks.segment = [&] { return programmer.GetCurrentSegmentName(); };
+                hooks.ended = [&] { return endHanded; };
+                holdtimeline::Run(clock, interval, 25.0, segments, scenario, hooks);
+                ASSERT_TRUE(AwaitCommandsOut(session));
+                EXPECT_EQ(Count(off), offs + (endAction == 0 ? 1u : 0u));
+                EXPECT_EQ(line.First().State().controlMode, endAction == 0 ? 'O' : 'I');
+                EXPECT_NEAR(UnitSetpoint(), 30.0, 0.005);
+                EXPECT_EQ(SetpointFrames().back(), "******");
+                support::TestDialogs().Clear();
+            }
+    }
+
     support::SimulatedUnitLine line;
     CChannelSession session{1};
     CProgrammer programmer{1};
@@ -1103,6 +1172,16 @@ TEST_F(ProgramRunSessionTest, HoldSequencesKeepThePlanMovedByTheTimeHeldAt30Seco
 TEST_F(ProgramRunSessionTest, HoldSequencesKeepThePlanMovedByTheTimeHeldAt60Seconds)
 {
     HoldSequences(60);
+}
+
+TEST_F(ProgramRunSessionTest, TheEndActionGoesInTheTickThePlanEndsAt5Seconds)
+{
+    EndActionInItsTick(5);
+}
+
+TEST_F(ProgramRunSessionTest, TheEndActionGoesInTheTickThePlanEndsAt30Seconds)
+{
+    EndActionInItsTick(30);
 }
 
 // At 1 s a tick that comes late by more than half an interval (the user-interface thread was
