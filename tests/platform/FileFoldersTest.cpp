@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -127,18 +128,28 @@ TEST_F(FileFoldersTest, AGoneFolderFallsBackAndAFolderNamedByTheCallerStays)
 }
 
 // The toolkit's own file dialog, shown by the program's dialogs; `act` runs once it is up,
-// as the user.
+// as the user. A dialog that `act` left open (an OK it meant to be taken was refused) is
+// closed as a failure half a minute later: the dialog's own loop would wait for it forever.
 bool ShowRealDialog(platform::FileDialogRequest& req, const std::function<void(QFileDialog*)>& act)
 {
     platform::QtDialogs real;
     QTimer poll;
-    bool acted = false;
+    QTimer leftOpen;
+    leftOpen.setSingleShot(true);
+    QPointer<QFileDialog> shown;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* dlg = qobject_cast<QFileDialog*>(w); dlg && dlg->isVisible() && !acted) {
-                acted = true;
+            if (auto* dlg = qobject_cast<QFileDialog*>(w); dlg && dlg->isVisible() && !shown) {
+                shown = dlg;
                 act(dlg);
+                leftOpen.start(30000);
             }
+    });
+    QObject::connect(&leftOpen, &QTimer::timeout, [&] {
+        if (!shown || !shown->isVisible()) return;
+        ADD_FAILURE() << "the dialog was left open; the last message was: "
+                      << support::TestDialogs().LastMessage().text;
+        shown->reject();
     });
     poll.start(10);
     return real.FileDialog(req);
@@ -646,9 +657,16 @@ TEST_F(FileFoldersTest, AFileWhoseSideFileHangsIsRefusedNamingTheSideFile)
     platform::FileDialogRequest open;
     open.initialDir = A(share);
     EXPECT_FALSE(ShowRealDialog(open, [&](QFileDialog* dlg) {
+        ASSERT_TRUE(LooksSettled());
         hung.emplace(side.toStdString());
         const std::size_t messages = support::TestDialogs().MessageCount();
         Accept(dlg, "two_31.csv");
+        // Everything but the side file answers before the dialog's while can end (it ends in
+        // the event loop, which does not run meanwhile), however slow the looks are.
+        const QDeadlineTimer deadline(10000);
+        while (platform::FileLooksUnanswered() > 1 && !deadline.hasExpired())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        EXPECT_EQ(platform::FileLooksUnanswered(), 1);
         EXPECT_TRUE(Until([&] { return support::TestDialogs().MessageCount() > messages; }));
         EXPECT_TRUE(dlg->isVisible()) << "accepted a file whose side file does not answer";
         EXPECT_EQ(support::TestDialogs().LastMessage().text, "The file \"" + A(side) + "\" does not answer.");
@@ -656,6 +674,8 @@ TEST_F(FileFoldersTest, AFileWhoseSideFileHangsIsRefusedNamingTheSideFile)
         dlg->reject();
     }));
     hung.reset();
+    // Nothing hangs now: a while longer than any look takes on a busy machine.
+    platform::SetFolderPatienceMs(60000);
     platform::FileDialogRequest again;
     again.initialDir = A(share);
     EXPECT_TRUE(ShowRealDialog(again, [&](QFileDialog* dlg) { Accept(dlg, "two_31.csv"); }));
