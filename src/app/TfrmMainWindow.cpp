@@ -366,8 +366,10 @@ IChannelForm* TfrmMainWindow::ChannelForm(int channel) const
 int TfrmMainWindow::ChannelOfSubWindow(QMdiSubWindow* window) const
 {
     if (!window) return 0;
+    // The form is cleared first when a window goes: its pointer is then not looked at, since
+    // the window is no longer a sub-window while its destruction tells us it goes.
     for (int c = 1; c <= MaxChannelWindows; ++c)
-        if (ChannelWindows[c].window == window && ChannelWindows[c].form) return c;
+        if (ChannelWindows[c].form && ChannelWindows[c].window == window) return c;
     return 0;
 }
 
