@@ -334,6 +334,17 @@ protected:
         for (const AnsiString& l : s.Memo(TSessionMemo::SerialData)) n += l.find(tail) != AnsiString::npos;
         return n;
     }
+    // Every channel names a stop of the whole program in `stopLines` lines and takes it for no
+    // hold of its own poll thread; no row holds old values as good or is an error for nothing.
+    void ExpectTheStopToldAlike(int stopLines)
+    {
+        for (const TRig& r : rigs) {
+            EXPECT_EQ(Lines(*r.session, resources::RowMissedTicks), stopLines) << r.session->Channel();
+            EXPECT_EQ(Lines(*r.session, resources::RowProgramWasHeld), 0) << r.session->Channel();
+            EXPECT_EQ(r.staleGood, 0) << r.session->Channel();
+            EXPECT_EQ(r.falseErrors, 0) << r.session->Channel();
+        }
+    }
     // The poll threads of these rigs take steps (`active`) or none, as a thread in its pause
     // would; with `passed` once each has passed twice more.
     void Passing(const std::vector<std::size_t>& which, bool active, bool passed = true)
@@ -708,12 +719,7 @@ TEST_F(FaultTicksTest, Rs485AStopDuringANeighboursIdentificationIsAHoldForTheRec
         EXPECT_FALSE(connecting.IsConnected());
         for (int i = 0; i < 2; ++i) TickAll(false, !stop, false);
         for (int i = 0; i < 3; ++i) TickAll(false, true, false);
-        for (const TRig& r : rigs) {
-            EXPECT_EQ(Lines(*r.session, resources::RowMissedTicks), stop ? 1 : 0) << r.session->Channel();
-            EXPECT_EQ(Lines(*r.session, resources::RowProgramWasHeld), 0) << r.session->Channel();
-            EXPECT_EQ(r.staleGood, 0) << r.session->Channel();
-            EXPECT_EQ(r.falseErrors, 0) << r.session->Channel();
-        }
+        ExpectTheStopToldAlike(stop ? 1 : 0);
     }
     for (const TRig& r : rigs) ASSERT_TRUE(r.session->Close());
 }
@@ -763,12 +769,7 @@ TEST_F(FaultTicksTest, Rs485EightSlavesJudgeAStopAlikeAndNameItOnce)
     ASSERT_NO_FATAL_FAILURE(Passing(half, true));
     for (int i = 0; i < 2; ++i) TickAll(false, false, false);
     for (int i = 0; i < 3; ++i) TickAll(false, true, false);
-    for (const TRig& r : rigs) {
-        EXPECT_EQ(Lines(*r.session, resources::RowMissedTicks), 1) << r.session->Channel();
-        EXPECT_EQ(Lines(*r.session, resources::RowProgramWasHeld), 0) << r.session->Channel();
-        EXPECT_EQ(r.staleGood, 0) << r.session->Channel();
-        EXPECT_EQ(r.falseErrors, 0) << r.session->Channel();
-    }
+    ExpectTheStopToldAlike(1);
     for (const TRig& r : rigs) ASSERT_TRUE(r.session->Close());
 }
 
